@@ -1,0 +1,64 @@
+#pragma once
+// The owner model: a component created with an owner is freed by it.
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vyn {
+
+class TComponent {
+ public:
+  explicit TComponent(TComponent* owner = nullptr);
+  virtual ~TComponent();
+  TComponent(const TComponent&) = delete;
+  TComponent& operator=(const TComponent&) = delete;
+
+  // The registered class name ("TfrConsultaImportacaoLancCCTxt"); each class overrides it.
+  virtual std::string ClassName() const { return "TComponent"; }
+  // Whether this class is, or derives from, the named class (matched without regard to case).
+  // Subclasses that are known by name to callers override it and call the inherited one.
+  virtual bool InheritsFrom(const std::string& class_name) const;
+
+  TComponent* Owner() const { return owner_; }
+  const std::string& Name() const { return name_; }
+  void SetName(std::string name) { name_ = std::move(name); }
+  int Tag() const { return tag_; }
+  void SetTag(int t) { tag_ = t; }
+
+  // Owned components, in creation order.
+  const std::vector<TComponent*>& Components() const { return components_; }
+  int ComponentCount() const { return static_cast<int>(components_.size()); }
+  TComponent* FindComponent(const std::string& name) const;  // by Name, without regard to case
+  // The nearest owner (this one first) whose class is or derives from class_name; nullptr if none.
+  TComponent* FindOwnerOfClass(const std::string& class_name);
+
+  // Makes a component owned by this one (the usual way to create one with an owner).
+  template <class T, class... Args>
+  T* Create(Args&&... args) {
+    auto p = std::make_unique<T>(this, std::forward<Args>(args)...);
+    return p.release();  // the constructor has inserted it into this owner's list
+  }
+
+  // Frees an owned component now (the owner forgets it).
+  void FreeComponent(TComponent* c);
+  // Hands ownership of this component to the caller (the owner forgets it).
+  std::unique_ptr<TComponent> ReleaseFromOwner();
+
+ protected:
+  // Called on every owned component before the owner is destroyed, and when a component it
+  // references is freed; components override it to drop pointers to c.
+  virtual void Notification(TComponent* c) {}
+
+ private:
+  void InsertComponent(TComponent* c);
+  void RemoveComponent(TComponent* c);
+
+  TComponent* owner_ = nullptr;
+  std::string name_;
+  int tag_ = 0;
+  std::vector<TComponent*> components_;
+  bool destroying_ = false;
+};
+
+}  // namespace vyn

@@ -1,0 +1,217 @@
+#pragma once
+// The in-memory data set every screen and engine works on.
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "framework/component/component.h"
+#include "framework/core/variant.h"
+
+namespace vyn {
+
+class EDataSetError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+enum class TFieldType { ftUnknown, ftInteger, ftSmallint, ftLargeint, ftBoolean, ftCurrency, ftFloat, ftString, ftMemo, ftDate, ftDateTime };
+enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
+enum class TUpdateStatus { usUnmodified, usModified, usInserted };
+
+struct TFieldDef {
+  std::string Name;
+  TFieldType DataType = TFieldType::ftString;
+  int Size = 0;            // characters for strings; 0 = unlimited
+  bool Required = false;
+};
+
+class TClientDataSet;
+
+// A field of a data set: reads and writes the current record (the edit buffer while editing).
+class TField {
+ public:
+  TField(TClientDataSet* ds, int index, TFieldDef def);
+  const std::string& FieldName() const { return def_.Name; }
+  TFieldType DataType() const { return def_.DataType; }
+  int Size() const { return def_.Size; }
+  int Index() const { return index_; }
+  TClientDataSet& DataSet() const { return *ds_; }
+
+  Variant Value() const;
+  Variant OldValue() const;               // the value before the current Edit (Value when browsing)
+  void SetValue(const Variant& v);        // converted to the field's type; throws when not in Edit/Insert
+  bool IsNull() const;
+  void Clear();                           // sets null
+
+  int64_t AsInteger() const;
+  std::string AsString() const;
+  Currency AsCurrency() const;
+  double AsFloat() const;
+  bool AsBoolean() const;
+  TDateTime AsDateTime() const;
+  void SetAsInteger(int64_t v) { SetValue(Variant(static_cast<long long>(v))); }
+  void SetAsString(std::string v) { SetValue(Variant(std::move(v))); }
+  void SetAsCurrency(Currency v) { SetValue(Variant(v)); }
+  void SetAsFloat(double v) { SetValue(Variant(v)); }
+  void SetAsBoolean(bool v) { SetValue(Variant(v)); }
+  void SetAsDateTime(TDateTime v) { SetValue(Variant(v)); }
+
+ private:
+  TClientDataSet* ds_;
+  int index_;
+  TFieldDef def_;
+};
+
+class TDataSource;
+
+// Options of Locate.
+enum TLocateOption : unsigned { loCaseInsensitive = 1, loPartialKey = 2 };
+
+// Options of an index definition.
+enum TIndexOption : unsigned { ixDescending = 1, ixCaseInsensitive = 2, ixUnique = 4 };
+
+using TBookmark = int64_t;   // a row's identity; stays valid while the row exists
+
+class TClientDataSet : public TComponent {
+ public:
+  using TDataSetNotifyEvent = std::function<void(TClientDataSet&)>;
+  using TFilterRecordEvent = std::function<void(TClientDataSet&, bool& accept)>;
+
+  explicit TClientDataSet(TComponent* owner = nullptr);
+  ~TClientDataSet() override;
+  std::string ClassName() const override { return "TClientDataSet"; }
+
+  // Structure.
+  void AddFieldDef(const std::string& name, TFieldType type, int size = 0, bool required = false);
+  const std::vector<TFieldDef>& FieldDefs() const;
+  void ClearFieldDefs();                    // only while inactive
+  void CreateDataSet();                     // builds the fields from the defs and opens empty
+  void Open();                              // TClientDataSet: same as CreateDataSet when not active
+  void Close();                             // drops the rows
+  bool Active() const;
+  void EmptyDataSet();                      // deletes every row, keeps the structure
+  // Copies the structure of another data set (not its rows).
+  void CopyStructure(const TClientDataSet& other);
+
+  int FieldCount() const;
+  TField& Fields(int i) const;
+  TField& FieldByName(std::string_view name) const;   // throws EDataSetError naming the field
+  TField* FindField(std::string_view name) const;     // without regard to case; nullptr if absent
+  Variant FieldValues(std::string_view name) const { return FieldByName(name).Value(); }
+
+  // Navigation over the visible rows (index order, range, filter and master-detail applied).
+  void First();
+  void Last();
+  void Next();
+  void Prior();
+  int MoveBy(int distance);
+  bool Eof() const;
+  bool Bof() const;
+  bool IsEmpty() const;
+  int RecordCount() const;                  // visible rows
+  int RecNo() const;                        // 1-based; 0 when empty
+  void SetRecNo(int recno);
+
+  // Editing.
+  TDataSetState State() const;
+  void Append();
+  void Insert();
+  void Edit();
+  void Post();
+  void Cancel();
+  void Delete();
+  // Appends a row whose fields take the values in field order (null for missing ones) and posts it.
+  void AppendRecord(const std::vector<Variant>& values);
+  // Copies, in the current edit buffer, every field of src's current row that has a same-named
+  // field here (names without regard to case).
+  void CopyFieldsByName(const TClientDataSet& src);
+  TUpdateStatus UpdateStatus() const;       // of the current row since it was loaded
+
+  // Events. OnNewRecord runs inside Append/Insert before the caller sets values.
+  TDataSetNotifyEvent OnNewRecord, BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost,
+      AfterPost, BeforeCancel, AfterCancel, BeforeDelete, AfterDelete, AfterScroll, AfterOpen,
+      BeforeClose;
+  TFilterRecordEvent OnFilterRecord;
+
+  // Filters: =, <>, <, >, <=, >=, IS [NOT] NULL, AND, OR, NOT, parentheses, 'quoted' strings
+  // (with '' inside), numbers; field names without regard to case; text compared like the
+  // database collation. A bad expression throws EDataSetError naming it when Filtered is set.
+  void SetFilter(const std::string& expr);
+  const std::string& Filter() const;
+  void SetFiltered(bool on);
+  bool Filtered() const;
+
+  // Indexes. IndexFieldNames "A;B" orders by those fields (ascending, collation order for text).
+  void SetIndexFieldNames(const std::string& fields);
+  const std::string& IndexFieldNames() const;
+  void AddIndexDef(const std::string& name, const std::string& fields, unsigned options = 0,
+                   const std::string& descFields = "");
+  void ClearIndexDefs();
+  bool HasIndexDef(const std::string& name) const;
+  void SetIndexName(const std::string& name);   // "" returns to natural order / IndexFieldNames
+  const std::string& IndexName() const;
+
+  // Lookups on the active index's leading fields; O(log n). Position on the found row.
+  bool FindKey(const std::vector<Variant>& key);
+  void FindNearest(const std::vector<Variant>& key);
+  // Locate by any fields ("A;B"), using an index where one fits; positions on the first match.
+  bool Locate(const std::string& fields, const std::vector<Variant>& values, unsigned options = 0);
+  Variant Lookup(const std::string& keyFields, const std::vector<Variant>& keyValues,
+                 const std::string& resultField);
+
+  // Ranges over the active index (inclusive on both ends; a shorter key covers its prefix).
+  void SetRange(const std::vector<Variant>& startKey, const std::vector<Variant>& endKey);
+  void CancelRange();
+
+  // Master-detail: this data set shows only the rows whose index fields (IndexFieldNames, or
+  // the master fields when none is set) equal the master's MasterFields on its current row, and
+  // follows the master as it moves. Detach with SetMasterSource(nullptr): every row shows again.
+  void SetMasterSource(TDataSource* src);
+  TDataSource* MasterSource() const;
+  void SetMasterFields(const std::string& fields);
+  const std::string& MasterFields() const;
+
+  // A cursor of its own (index, range, filter, position) over the rows of source; a change made
+  // through one cursor is seen by the others.
+  void CloneCursor(TClientDataSet& source, bool reset = true, bool keepSettings = false);
+
+  TBookmark GetBookmark() const;
+  bool BookmarkValid(TBookmark b) const;
+  void GotoBookmark(TBookmark b);
+
+  void DisableControls();
+  void EnableControls();
+  bool ControlsDisabled() const;
+
+ protected:
+  // Hooks for data sets bound to a table: run inside Post/Delete before the row is committed in
+  // memory; throwing keeps the row as it was (and the state in Edit/Insert for Post).
+  virtual void DoBeforeWrite(bool inserting) {}
+  virtual void DoBeforeDeleteRow() {}
+
+ private:
+  friend class TField;
+  friend class TDataSource;
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Links a data set to its detail data sets and bound controls.
+class TDataSource : public TComponent {
+ public:
+  explicit TDataSource(TComponent* owner = nullptr, TClientDataSet* ds = nullptr);
+  ~TDataSource() override;
+  std::string ClassName() const override { return "TDataSource"; }
+  TClientDataSet* DataSet() const { return ds_; }
+  void SetDataSet(TClientDataSet* ds);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool e) { enabled_ = e; }
+
+ private:
+  TClientDataSet* ds_ = nullptr;
+  bool enabled_ = true;
+};
+
+}  // namespace vyn
