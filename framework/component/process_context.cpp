@@ -1,0 +1,10 @@
+#include "framework/component/process_context.h"
+
+namespace vyn {
+
+TProcessContext& ProcessContext() {
+  static TProcessContext context;
+  return context;
+}
+
+}  // namespace vyn

@@ -1,0 +1,38 @@
+#pragma once
+// The host's working context: one per process, as the suite's host holds it. Besides the class
+// registry this is the only process-wide state; it holds the host's values as named members.
+#include <string>
+
+namespace vyn {
+
+class TDatabase;          // framework/data: the company database attachment
+class IDialogService;     // framework/ui: dialogs, rights prompt, file chooser, shell
+class TSQLMGRPool;        // framework/data: pooled SQL managers
+
+struct TProcessContext {
+  // The company database every data-access object uses unless given another.
+  TDatabase* Database = nullptr;
+  TSQLMGRPool* SQLPool = nullptr;
+  IDialogService* Dialogs = nullptr;
+
+  int UserCode = 0;
+  std::string UserName;
+  std::string Workstation;
+  int CurrentCompany = 0;           // BDCODEMP
+  int Referencia = 0;               // reference month YYYYMM
+  std::string ProgramFolder;        // the host executable's folder; work files live under it
+  std::string CustomerCode;         // the installation's customer code
+
+  // The scheduler's run key and flags.
+  int WP_AGENDAMENTO = 0;
+  int WP_PLANO_TARVO = 0;
+  int WP_ORDEM_AGENDAMENTO = 0;
+  bool WP_RETAINSERVERORDER = false;
+
+  // The result message of an unattended run (the last message wins).
+  std::string FMensagemInconsistencia;
+};
+
+TProcessContext& ProcessContext();
+
+}  // namespace vyn
