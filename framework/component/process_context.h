@@ -31,6 +31,14 @@ struct TProcessContext {
 
   // The result message of an unattended run (the last message wins).
   std::string FMensagemInconsistencia;
+
+  // framework/ui: how many unattended runs are open (a dialog inside one is a defect), the
+  // host's progress drawing, the action-log writer and the posting-lock check.
+  int Unattended = 0;
+  class IProgressRenderer* Progress = nullptr;
+  class ILogEventWriter* ActionLog = nullptr;
+  class IPostingLockCheck* PostingLocks = nullptr;
+  class ICodeLookup* CodeLookup = nullptr;      // the code edits' look-ups per code kind
 };
 
 TProcessContext& ProcessContext();
