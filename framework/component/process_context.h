@@ -39,6 +39,11 @@ struct TProcessContext {
   class ILogEventWriter* ActionLog = nullptr;
   class IPostingLockCheck* PostingLocks = nullptr;
   class ICodeLookup* CodeLookup = nullptr;      // the code edits' look-ups per code kind
+
+  // framework/host: the company of the running task (its status rows' BDCODEMP) and whether the
+  // host runs as the unattended automation service.
+  int WP_EMPRESA_PROCESSO = 0;
+  bool IsServiceVarku = false;
 };
 
 TProcessContext& ProcessContext();

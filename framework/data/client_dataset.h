@@ -2,6 +2,7 @@
 // The in-memory data set every screen and engine works on.
 #include <functional>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -128,6 +129,8 @@ class TClientDataSet : public TComponent {
   // field here (names without regard to case).
   void CopyFieldsByName(const TClientDataSet& src);
   TUpdateStatus UpdateStatus() const;       // of the current row since it was loaded
+  // Takes every row as loaded (usUnmodified): what a loader calls once the rows are in.
+  void MergeChangeLog();
 
   // Events. OnNewRecord runs inside Append/Insert before the caller sets values.
   TDataSetNotifyEvent OnNewRecord, BeforeInsert, AfterInsert, BeforeEdit, AfterEdit, BeforePost,
@@ -210,8 +213,11 @@ class TDataSource : public TComponent {
   void SetEnabled(bool e) { enabled_ = e; }
 
  private:
+  friend class TClientDataSet;
+  friend struct TClientDataSet::Impl;
   TClientDataSet* ds_ = nullptr;
   bool enabled_ = true;
+  std::vector<TClientDataSet*> details_;   // data sets whose MasterSource is this
 };
 
 }  // namespace vyn

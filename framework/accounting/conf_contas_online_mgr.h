@@ -1,0 +1,34 @@
+#pragma once
+// The online account configuration of a posting plan (TCONF_CONTAS_ONLINE and its monthly payment
+// accounts in TCONF_CONTAS_ONLINE_REF).
+#include <string>
+#include <vector>
+
+#include "framework/core/datetime.h"
+#include "framework/data/dao_factory.h"
+
+namespace vyn {
+
+// One configuration as it is valid at a date.
+struct TContaOnline {
+  int Plano = 0;
+  int Chave = 0;
+  std::string Classificacao;
+  int RefCta = 0;            // the month (YYYYMM) it is valid from
+  int ContaDebPgto = 0;
+  int ContaCredPgto = 0;
+};
+using TListaContasOnline = std::vector<TContaOnline>;
+
+class TCONF_CONTAS_ONLINEMGR : public TMgr<TCONF_CONTAS_ONLINEMGR> {
+ public:
+  explicit TCONF_CONTAS_ONLINEMGR(TComponent* owner = nullptr, TDatabase* db = nullptr)
+      : TMgr(owner, "TCONF_CONTAS_ONLINE", db) {}
+  std::string ClassName() const override { return "TCONF_CONTAS_ONLINEMGR"; }
+
+  // The configuration of the plan's key valid at the date: its latest month not after the date's.
+  // Empty when the key has none.
+  TListaContasOnline GetConfiguracaoPorChave(int plano, int chave, TDateTime data);
+};
+
+}  // namespace vyn

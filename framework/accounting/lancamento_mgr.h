@@ -1,0 +1,49 @@
+#pragma once
+// The ledger-entry manager: entries of VZEL_EMPRESAS_TLAN (or of an import review's rows), the settlement
+// link data sets, the multiple-entry split lines and the large-file session work table.
+#include <memory>
+#include <string>
+
+#include "framework/data/dao_factory.h"
+
+namespace vyn {
+
+// Column kinds of a value written through to a session work table.
+enum TLinkType : int { ltInteger = 0, ltString = 1, ltCurrency = 2, ltDate = 3, ltFloat = 4, ltFlag = 8 };
+
+class TLancamentoMGR : public TMgr<TLancamentoMGR> {
+ public:
+  static constexpr const char* kTabela = "VZEL_EMPRESAS_TLAN";
+  static constexpr const char* kTabelaTemp = "TMP_VZEL_EMPRESAS_TLAN_TEMP";
+
+  explicit TLancamentoMGR(TComponent* owner = nullptr, std::string table = kTabela, TDatabase* db = nullptr);
+  ~TLancamentoMGR() override;
+  std::string ClassName() const override { return "TLancamentoMGR"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  // The suite's maker: owner and its flags (the reviews' in-memory copies pass (owner, False, False, 1,
+  // True, True)). The manager belongs to owner.
+  static TLancamentoMGR* CreateMgr(TComponent* owner, bool gravaDireto = false, bool validaContas = false,
+                                   int tipoBanco = 1, bool somenteLeitura = false, bool carregaMultiLanc = false);
+
+  // An empty link data set: imported entry (BDCHAVE) to obligation, with the columns every settlement
+  // caller reads and writes. Owned by owner; the second form is held by its caller.
+  static TClientDataSet* GetClientDataSetBaixas(TComponent* owner);
+  static std::unique_ptr<TClientDataSet> NewClientDataSetBaixas();
+
+  // The multiple-entry split lines of this manager's entries (BDCODEMP, BDCHAVE of the parent line,
+  // BDCHAVELANC, BDTIPOMULTLANC, accounts, value), indexed on "BDCODEMP;BDCHAVE".
+  TClientDataSet* getMultiLancamentosDAO();
+
+  // Writes one column of the current row through to the session work table (large-file mode) and
+  // into the row in memory; kind tells how the text value is stored.
+  void SetUpdateRegHugeFileForTpIntegracao(const std::string& field, const std::string& value, int kind);
+
+  bool IsTARVO = false;
+
+ private:
+  bool flags_[4] = {false, false, false, false};
+  TClientDataSet* multi_ = nullptr;
+};
+
+}  // namespace vyn

@@ -1,0 +1,658 @@
+#include "framework/accounting/settlement_mgr.h"
+
+#include <map>
+#include <optional>
+
+#include <fmt/format.h>
+
+#include "framework/core/text.h"
+#include "framework/data/sql_value.h"
+#include "framework/schema/entry_keys.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+
+namespace vyn {
+
+namespace {
+
+// The numbers of a key text, its dots being separators ("1...12.3.0" -> 1, 12, 3, 0).
+std::vector<int64_t> PartesDaChave(const std::string& chave) {
+  std::vector<int64_t> out;
+  for (const std::string& p : Split(chave, '.')) {
+    if (p.empty()) continue;
+    Variant v(Trim(p));
+    try {
+      out.push_back(v.AsInteger());
+    } catch (const EVariantError&) {
+      return {};
+    }
+  }
+  return out;
+}
+
+// "(A.BDCODEMP = 1 and A.COL in (...)) or ..." for the keys of each company; integers only.
+std::string CondicaoPorEmpresa(const std::string& alias, const std::string& coluna,
+                               const std::map<int64_t, std::vector<int64_t>>& porEmpresa) {
+  std::string out;
+  for (const auto& [emp, ids] : porEmpresa) {
+    if (!out.empty()) out += " or ";
+    out += fmt::format("({0}.BDCODEMP = {1} and {2})", alias, emp, SQLInCondition(alias + "." + coluna, ids));
+  }
+  return out.empty() ? "(1 = 0)" : "(" + out + ")";
+}
+
+std::string Dinheiro(Currency c) { return c.ToBR(2); }
+
+const char* const kTabelasPar[] = {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR",
+                                   "VEF_EMP_TMOVF100PAR"};
+const char* const kTabelasDoc[] = {"VEF_EMP_TMOVENT", "VEF_EMP_TMOVSAI", "VEF_EMP_TMOVSER",
+                                   "VEF_EMP_TMOVDEMAISDOC_F100"};
+const char* const kNomesLivro[] = {"entradas", "saídas", "serviços", "demais documentos"};
+
+}  // namespace
+
+int TipoBaixaDaParte(int tipoParte) {
+  switch (tipoParte) {
+    case 2: return tbpDesconto;
+    case 3: return tbpMulta;
+    case 4: return tbpJuros;
+    default: return tbpPrincipal;
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TBaixaMGR
+
+TBaixaMGR::TBaixaMGR(TComponent* owner, std::string table, TDatabase* db) : TDAOFactory(owner, std::move(table), db) {
+  // Rows are read for selection; every write goes through the posting statements.
+  SetControlMemory(true);
+}
+
+bool TBaixaMGR::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TBaixaMGR") || TDAOFactory::InheritsFrom(class_name);
+}
+
+void TBaixaMGR::Inicializa() {
+  if (Active()) Close();
+  baixados_.clear();
+}
+
+void TBaixaMGR::Atencao(const std::string& text) const {
+  if (inconsistencias_) inconsistencias_->Add_Atencao(codemp_, text);
+}
+
+int64_t TBaixaMGR::ChaveOrigem() { return OnGetChaveOrigem ? OnGetChaveOrigem(this) : 0; }
+
+bool TBaixaMGR::JaBaixado(const std::string& obrigacao, int tipo, const std::string& descricao) {
+  const int64_t origem = ChaveOrigem();
+  if (origem <= 0) return false;
+  if (baixados_.insert({origem, obrigacao, tipo}).second) return false;
+  Atencao(fmt::format("Baixa não lançada: {} já foi baixada para o lançamento {}.", descricao, origem));
+  return true;
+}
+
+bool TBaixaMGR::ContasDaConfiguracao(int plano, int chave, TDateTime data, const std::string& descricao,
+                                     int& debito, int& credito) {
+  debito = credito = 0;
+  if (chave > 0) {
+    TCONF_CONTAS_ONLINEMGR conf(nullptr, &Database());
+    TListaContasOnline l = conf.GetConfiguracaoPorChave(plano, chave, data);
+    if (!l.empty()) {
+      debito = l.front().ContaDebPgto;
+      credito = l.front().ContaCredPgto;
+    }
+  }
+  if (chave > 0 && debito > 0 && credito > 0) return true;
+  Atencao(fmt::format("Baixa não lançada: não há configuração de contas online {} do plano {} válida em {} para {}.",
+                      chave, plano, DateToStr(data), descricao));
+  return false;
+}
+
+bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
+  if (!bloqueio_) return false;
+  if (!bloqueio_->Execute(codemp_, data, data, tela_)) return false;
+  if (bloqueio_->Inconsistencias() != inconsistencias_)
+    Atencao(fmt::format("Baixa não lançada: o período de {} está bloqueado para lançamentos ({}).", DateToStr(data),
+                        descricao));
+  return true;
+}
+
+int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos) {
+  TDatabase& db = Database();
+  const bool transacaoPropria = !db.InTransaction();
+  std::optional<TTransaction> tr;
+  if (transacaoPropria) tr.emplace(db);
+  const int chave = ReserveEntryKeys(db, l.CodEmp, 1);
+  for (const TPagamentoBaixa& p : pagamentos) {
+    // The balance is read inside the transaction, after the group's earlier payments: what was
+    // selected may have been paid since.
+    if (!p.Guarda.empty()) {
+      Variant saldo = db.QueryValue(p.Guarda, p.ParamsGuarda);
+      if (saldo.IsNull() || saldo.AsCurrency() < p.ValorGuarda) {
+        const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
+                                            Dinheiro(p.ValorGuarda),
+                                            Dinheiro(saldo.IsNull() ? Currency() : saldo.AsCurrency()), p.Descricao);
+        // Inside the caller's transaction nothing can be undone here: the caller's run fails.
+        if (!transacaoPropria) throw EDatabaseError(msg);
+        Atencao(msg);
+        return 0;
+      }
+    }
+    std::string onde;
+    TParams pk;
+    for (const auto& [col, val] : p.Chave) {
+      onde += (onde.empty() ? " where " : " and ") + col + " = ?";
+      pk.push_back(val);
+    }
+    Variant seq = db.QueryValue("select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde, pk);
+    std::string cols, marks;
+    TParams vals;
+    auto add = [&](const std::string& c, const Variant& v) {
+      cols += (cols.empty() ? "" : ", ") + c;
+      marks += marks.empty() ? "?" : ", ?";
+      vals.push_back(v);
+    };
+    for (const auto& [c, v] : p.Chave) add(c, v);
+    add(p.ColunaSeq, seq);
+    for (const auto& [c, v] : p.Valores) add(c, v);
+    add("BDCHAVELAN", chave);
+    db.Execute("insert into " + p.Tabela + " (" + cols + ") values (" + marks + ")", vals);
+    if (!p.Atualizacao.empty() && db.Execute(p.Atualizacao, p.ParamsAtualizacao) != 1)
+      throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", p.Atualizacao);
+  }
+  Variant plaPadrao = db.QueryValue(
+      "select R.BDCODPLAPADRAO from TEMPRESAS_REF R where R.BDCODEMP = ? and R.BDREFEMP = "
+      "(select BDREFEMP from SP_GETREFERENCIA(?, ?))",
+      {l.CodEmp, l.CodEmp, AnoMes(l.Data)});
+  db.Execute(
+      "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO, BDVALOR, "
+      "BDCOMPL, BDDCTO) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      {l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
+       Utf8Left(l.Dcto, 30)});
+  if (tr) tr->Commit();
+  gerados_.push_back(chave);
+  return chave;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TDARFGERPGTOMGR
+
+TDARFGERPGTOMGR::TDARFGERPGTOMGR(TComponent* owner, TDatabase* db) : TBaixaMGR(owner, "TDARFGERPGTO", db) {}
+
+TDARFGERPGTOMGR* TDARFGERPGTOMGR::CreateMgr(TComponent* owner, bool, bool, bool) {
+  return TDAOFactory::CreateMgrOf<TDARFGERPGTOMGR>(owner);
+}
+
+void TDARFGERPGTOMGR::SetCODEMP(TEdit_Codigo_Search_VYN* edit) {
+  SetCodEmpAtual(edit ? static_cast<int>(edit->Codigo()) : 0);
+}
+
+void TDARFGERPGTOMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves, TBloqueioLancamento_VYN* bloqueio,
+                                           const std::string& tela, bool) {
+  SetBloqueio(bloqueio, tela);
+  std::map<int64_t, std::vector<int64_t>> porEmpresa;
+  std::vector<std::pair<int64_t, int64_t>> pedidas;
+  for (const std::string& c : chaves) {
+    std::vector<int64_t> p = PartesDaChave(c);
+    if (p.size() != 2) {
+      Atencao(fmt::format("Baixa não lançada: a chave de guia de imposto \"{}\" é inválida.", c));
+      continue;
+    }
+    porEmpresa[p[0]].push_back(p[1]);
+    pedidas.emplace_back(p[0], p[1]);
+  }
+  CommandText(
+      "select G.BDCODEMP, G.BDCHAVEDARF, G.BDCODRECEITA, G.BDREFERENCIA, G.BDDATAVENCTO, G.BDVALOR, "
+      "G.BDSALDOAPAGAR from TDARFGERPGTO G where " +
+          CondicaoPorEmpresa("G", "BDCHAVEDARF", porEmpresa) + " order by G.BDCODEMP, G.BDCHAVEDARF",
+      ctOpen);
+  std::set<std::pair<int64_t, int64_t>> avisadas;
+  for (const auto& [emp, guia] : pedidas) {
+    if (Locate("BDCODEMP;BDCHAVEDARF", {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(guia))}))
+      continue;
+    if (avisadas.insert({emp, guia}).second)
+      Atencao(fmt::format("Baixa não lançada: a guia de imposto {} da empresa {} não foi encontrada.", guia, emp));
+  }
+  First();
+}
+
+void TDARFGERPGTOMGR::LancaBaixaImpostoAtual(const std::string&, TClientDataSet*, TInconsistencias_VYN*) {
+  if (!Active() || IsEmpty() || Eof()) {
+    Atencao("Baixa não lançada: nenhuma guia de imposto selecionada.");
+    return;
+  }
+  const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
+  SetCodEmpAtual(emp);
+  const int64_t guia = FieldByName("BDCHAVEDARF").AsInteger();
+  const std::string desc = fmt::format("a guia de imposto {} da empresa {}", guia, emp);
+  const Currency saldo = FieldByName("BDSALDOAPAGAR").AsCurrency();
+  if (saldo <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: {} já está quitada.", desc));
+    return;
+  }
+  const Currency valor = OnGetValorPgto ? OnGetValorPgto(this) : saldo;
+  if (valor <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é zero.", desc));
+    return;
+  }
+  if (valor > saldo) {
+    Atencao(fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.", Dinheiro(valor),
+                        Dinheiro(saldo), desc));
+    return;
+  }
+  const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
+  const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this) : 0;
+  const int conf = OnGetChaveLancamento ? OnGetChaveLancamento(this) : 0;
+  int debito = 0, credito = 0;
+  if (!ContasDaConfiguracao(plano, conf, data, desc, debito, credito)) return;
+  if (OnGetContaCredito) {
+    const int c = OnGetContaCredito(this);
+    if (c > 0) credito = c;
+  }
+  if (Bloqueado(data, desc)) return;
+  if (JaBaixado(fmt::format("G|{}|{}", emp, guia), tbpPrincipal, desc)) return;
+
+  TLancamentoBaixa l;
+  l.CodEmp = emp;
+  l.Data = data;
+  l.Debito = debito;
+  l.Credito = credito;
+  l.Valor = valor;
+  l.Dcto = OnGetNumeroDcto ? OnGetNumeroDcto(this) : std::string();
+  l.Compl = fmt::format("Baixa da guia de imposto {}", guia);
+  TPagamentoBaixa p;
+  p.Tabela = "TDARFGERPGTO_BAIXA";
+  p.Chave = {{"BDCODEMP", emp}, {"BDCHAVEDARF", Variant(static_cast<long long>(guia))}};
+  p.ColunaSeq = "BDSEQ";
+  p.Valores = {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor},
+               {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(l.Dcto, 30)}};
+  p.Guarda = "select BDSALDOAPAGAR from TDARFGERPGTO where BDCODEMP = ? and BDCHAVEDARF = ?";
+  p.ParamsGuarda = {emp, Variant(static_cast<long long>(guia))};
+  p.ValorGuarda = valor;
+  p.Atualizacao = "update TDARFGERPGTO set BDSALDOAPAGAR = BDSALDOAPAGAR - ? where BDCODEMP = ? and BDCHAVEDARF = ?";
+  p.ParamsAtualizacao = {valor, emp, Variant(static_cast<long long>(guia))};
+  p.Descricao = desc;
+  if (Grava(l, {p}) == 0) return;
+  // The selection follows what was paid, so a second posting sees the new balance.
+  Edit();
+  FieldByName("BDSALDOAPAGAR").SetAsCurrency(saldo - valor);
+  Post();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TDADOSPGTOCALCMGR
+
+TDADOSPGTOCALCMGR::TDADOSPGTOCALCMGR(TComponent* owner, TDatabase* db) : TBaixaMGR(owner, "TDADOSPGTOCALC", db) {}
+
+TDADOSPGTOCALCMGR* TDADOSPGTOCALCMGR::CreateMgr(TComponent* owner, bool, bool) {
+  return TDAOFactory::CreateMgrOf<TDADOSPGTOCALCMGR>(owner);
+}
+
+void TDADOSPGTOCALCMGR::SetEDCODEMP(TEdit_Codigo_Search_VYN* edit) {
+  SetCodEmpAtual(edit ? static_cast<int>(edit->Codigo()) : 0);
+}
+
+void TDADOSPGTOCALCMGR::SelectCalculosParaBaixa(const std::vector<std::string>& chaves) {
+  std::map<int64_t, std::vector<int64_t>> porEmpresa;
+  std::vector<std::pair<int64_t, int64_t>> pedidas;
+  for (const std::string& c : chaves) {
+    std::vector<int64_t> p = PartesDaChave(c);
+    if (p.size() != 3) {
+      Atencao(fmt::format("Baixa não lançada: a chave de cálculo \"{}\" é inválida.", c));
+      continue;
+    }
+    porEmpresa[p[1]].push_back(p[2]);
+    pedidas.emplace_back(p[1], p[2]);
+  }
+  CommandText(
+      "select C.BDCODEMP, C.BDTIPOCALC, C.BDCHAVE, C.BDORDEMCALC, C.BDREFERENCIA, C.BDDESCRICAO, C.BDLIQUIDO, "
+      "coalesce(C.BDVLRPGTO, 0) as BDVLRPGTO from TDADOSPGTOCALC C where " +
+          CondicaoPorEmpresa("C", "BDCHAVE", porEmpresa) +
+          " order by C.BDCODEMP, C.BDTIPOCALC, C.BDCHAVE, C.BDORDEMCALC",
+      ctOpen);
+  std::set<std::pair<int64_t, int64_t>> avisadas;
+  for (const auto& [emp, chave] : pedidas) {
+    if (Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chave))}))
+      continue;
+    if (avisadas.insert({emp, chave}).second)
+      Atencao(fmt::format("Baixa não lançada: o cálculo {} da empresa {} não foi encontrado.", chave, emp));
+  }
+  First();
+}
+
+void TDADOSPGTOCALCMGR::LancaBaixaCalculoAtual() {
+  if (!Active() || IsEmpty() || Eof()) {
+    Atencao("Baixa não lançada: nenhum cálculo selecionado.");
+    return;
+  }
+  const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
+  SetCodEmpAtual(emp);
+  const int tipo = static_cast<int>(FieldByName("BDTIPOCALC").AsInteger());
+  const int64_t chave = FieldByName("BDCHAVE").AsInteger();
+  const int ordem = static_cast<int>(FieldByName("BDORDEMCALC").AsInteger());
+  const std::string desc = fmt::format("o cálculo {} (tipo {}, ordem {}) da empresa {}", chave, tipo, ordem, emp);
+  const Currency saldo = FieldByName("BDLIQUIDO").AsCurrency() - FieldByName("BDVLRPGTO").AsCurrency();
+  if (saldo <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: {} já está quitado.", desc));
+    return;
+  }
+  const Currency valor = OnGetValorPgto ? OnGetValorPgto(this) : saldo;
+  if (valor <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é zero.", desc));
+    return;
+  }
+  if (valor > saldo) {
+    Atencao(fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.", Dinheiro(valor),
+                        Dinheiro(saldo), desc));
+    return;
+  }
+  const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
+  const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this) : 0;
+  const int conf = OnGetChaveLancamento ? OnGetChaveLancamento(this) : 0;
+  int debito = 0, credito = 0;
+  if (!ContasDaConfiguracao(plano, conf, data, desc, debito, credito)) return;
+  if (OnGetContaCredito) {
+    const int c = OnGetContaCredito(this);
+    if (c > 0) credito = c;
+  }
+  if (Bloqueado(data, desc)) return;
+  if (JaBaixado(fmt::format("C|{}|{}|{}|{}", emp, tipo, chave, ordem), tbpPrincipal, desc)) return;
+
+  TLancamentoBaixa l;
+  l.CodEmp = emp;
+  l.Data = data;
+  l.Debito = debito;
+  l.Credito = credito;
+  l.Valor = valor;
+  l.Dcto = OnGetNumeroDcto ? OnGetNumeroDcto(this) : std::string();
+  l.Compl = fmt::format("Baixa do cálculo {}/{}", chave, ordem);
+  const TParams pk{emp, tipo, Variant(static_cast<long long>(chave)), ordem};
+  TPagamentoBaixa p;
+  p.Tabela = "TDADOSPGTOCALC_BAIXA";
+  p.Chave = {{"BDCODEMP", pk[0]}, {"BDTIPOCALC", pk[1]}, {"BDCHAVE", pk[2]}, {"BDORDEMCALC", pk[3]}};
+  p.ColunaSeq = "BDSEQ";
+  p.Valores = {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor},
+               {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(l.Dcto, 30)}};
+  const std::string onde = " where BDCODEMP = ? and BDTIPOCALC = ? and BDCHAVE = ? and BDORDEMCALC = ?";
+  p.Guarda = "select BDLIQUIDO - coalesce(BDVLRPGTO, 0) from TDADOSPGTOCALC" + onde;
+  p.ParamsGuarda = pk;
+  p.ValorGuarda = valor;
+  p.Atualizacao = "update TDADOSPGTOCALC set BDVLRPGTO = coalesce(BDVLRPGTO, 0) + ?" + onde;
+  p.ParamsAtualizacao = {valor, pk[0], pk[1], pk[2], pk[3]};
+  p.Descricao = desc;
+  const Currency pago = FieldByName("BDVLRPGTO").AsCurrency();
+  if (Grava(l, {p}) == 0) return;
+  Edit();
+  FieldByName("BDVLRPGTO").SetAsCurrency(pago + valor);
+  Post();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TMovParPgtoMGR
+
+TMovParPgtoMGR::TMovParPgtoMGR(TComponent* owner, int livro, TDatabase* db)
+    : TBaixaMGR(owner, kTabelasPar[livro < 0 || livro > 3 ? 0 : livro], db), livro_(livro < 0 || livro > 3 ? 0 : livro) {}
+
+TMovParPgtoMGR::~TMovParPgtoMGR() {
+  // A group left open at the end of a run is written, not lost.
+  if (!grupo_.Aberto()) return;
+  try {
+    pLimpaParcela();
+  } catch (const std::exception& e) {
+    if (Inconsistencia())
+      Inconsistencia()->Add_Erro(CodEmpAtual(), std::string("Baixa agrupada não gravada: ") + e.what());
+  }
+}
+
+bool TMovParPgtoMGR::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TMovParPgtoMGR") || TBaixaMGR::InheritsFrom(class_name);
+}
+
+void TMovParPgtoMGR::Inicializa() {
+  TBaixaMGR::Inicializa();
+  grupo_ = Grupo();
+  Parcial = false;
+  tipoBaixa_ = tbpPrincipal;
+}
+
+TCONF_CONTAS_ONLINEMGR* TMovParPgtoMGR::ConfContasOnline() {
+  if (!conf_) conf_ = Create<TCONF_CONTAS_ONLINEMGR>(&Database());
+  return conf_;
+}
+
+std::string TMovParPgtoMGR::GetTablePagamento() const { return std::string(kTabelasPar[livro_]) + "PGTO"; }
+
+std::string TMovParPgtoMGR::GetTableJoinParcelamento(int codEmp, TComponent*) const {
+  return fmt::format(" left outer join {} MOV on (MOV.BDCODEMP = PAR.BDCODEMP and MOV.BDCHAVE = PAR.BDCHAVE and "
+                     "MOV.BDCODEMP = {})",
+                     kTabelasDoc[livro_], codEmp);
+}
+
+void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves, const std::string& join,
+                                          const std::string& tabelaPagamento, TClientDataSet*, bool) {
+  std::map<int64_t, std::vector<int64_t>> porEmpresa;
+  std::vector<std::tuple<int64_t, int64_t, int64_t>> pedidas;
+  for (const std::string& c : chaves) {
+    std::vector<int64_t> p = PartesDaChave(c);
+    if (p.size() != 4 || p[3] != livro_) {
+      Atencao(fmt::format("Baixa não lançada: a chave de parcela \"{}\" é inválida para o livro de {}.", c,
+                          kNomesLivro[livro_]));
+      continue;
+    }
+    porEmpresa[p[0]].push_back(p[1]);
+    pedidas.emplace_back(p[0], p[1], p[2]);
+  }
+  // Only the texts this manager gives are put into its statement.
+  if (tabelaPagamento != GetTablePagamento())
+    throw EDatabaseError("Tabela de pagamento de parcelas inválida: " + tabelaPagamento);
+  if (porEmpresa.size() == 1 && join != GetTableJoinParcelamento(static_cast<int>(porEmpresa.begin()->first)))
+    throw EDatabaseError("Junção de documentos de parcelas inválida: " + join);
+  const std::string natureza = livro_ == 2 ? "MOV.BDCODMUNATVM as BDCODMUNATVM" : "MOV.BDCODNAT as BDCODNAT";
+  const std::string numdoc = livro_ == 3 ? "MOV.BDNUMDOC" : "MOV.BDNUMDOCINI";
+  const std::string pago = fmt::format(
+      "coalesce((select sum(PG.BDVALORPGTO) from {} PG where PG.BDCODEMP = PAR.BDCODEMP and PG.BDCHAVE = "
+      "PAR.BDCHAVE and PG.BDORDEMPAR = PAR.BDORDEMPAR and PG.BDTIPOBAIXA in ({}, {})), 0)",
+      GetTablePagamento(), static_cast<int>(tbpPrincipal), static_cast<int>(tbpDesconto));
+  const std::string docJoin =
+      porEmpresa.size() == 1
+          ? join
+          : fmt::format(" left outer join {} MOV on (MOV.BDCODEMP = PAR.BDCODEMP and MOV.BDCHAVE = PAR.BDCHAVE)",
+                        kTabelasDoc[livro_]);
+  CommandText(fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "
+                          "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, {2} as BDVALORTOTAL, "
+                          "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR - {2} end "
+                          "as BDSALDOAPAGAR from {3} PAR{4} where {5} order by PAR.BDCHAVE, PAR.BDORDEMPAR",
+                          numdoc, natureza, pago, kTabelasPar[livro_], docJoin,
+                          CondicaoPorEmpresa("PAR", "BDCHAVE", porEmpresa)),
+              ctOpen);
+  // Installments of the documents that no key names are not this run's.
+  std::set<std::tuple<int64_t, int64_t, int64_t>> set(pedidas.begin(), pedidas.end());
+  First();
+  while (!Eof()) {
+    auto k = std::make_tuple(FieldByName("BDCODEMP").AsInteger(), FieldByName("BDCHAVE").AsInteger(),
+                             FieldByName("BDORDEMPAR").AsInteger());
+    if (set.count(k))
+      Next();
+    else
+      Delete();
+  }
+  std::set<std::tuple<int64_t, int64_t, int64_t>> avisadas;
+  for (const auto& [emp, doc, ordem] : pedidas) {
+    if (Locate("BDCODEMP;BDCHAVE;BDORDEMPAR", {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(doc)),
+                                                 Variant(static_cast<long long>(ordem))}))
+      continue;
+    if (avisadas.insert({emp, doc, ordem}).second)
+      Atencao(fmt::format("Baixa não lançada: a parcela {} do documento {} ({}) da empresa {} não foi encontrada.",
+                          ordem, doc, kNomesLivro[livro_], emp));
+  }
+  First();
+}
+
+std::string TMovParPgtoMGR::Descricao() const {
+  return fmt::format("a parcela {} do documento {} ({}) da empresa {}", FieldByName("BDORDEMPAR").AsInteger(),
+                     FieldByName("BDNUMDOCINI").IsNull() ? FieldByName("BDCHAVE").AsString()
+                                                         : FieldByName("BDNUMDOCINI").AsString(),
+                     kNomesLivro[livro_], FieldByName("BDCODEMP").AsInteger());
+}
+
+void TMovParPgtoMGR::pLimpaParcela() {
+  if (!grupo_.Aberto()) return;
+  Grupo g = std::move(grupo_);
+  grupo_ = Grupo();
+  Grava(g.Lanc, g.Pagamentos);
+}
+
+void TMovParPgtoMGR::LancaBaixaParcelaAtual(int, TClientDataSet*, TComponent*, bool agrupado, TMovParPgtoMGR*,
+                                            bool ultimoDoGrupo, bool, int parte) {
+  Posta(parte, agrupado, ultimoDoGrupo);
+}
+
+void TMovParPgtoMGR::LancaBaixaParcelaAtualComp(int, TClientDataSet*, TComponent*, bool agrupado, TMovParPgtoMGR*,
+                                                bool ultimoDoGrupo, bool, int parte) {
+  // A receipt's part code: 1 principal, 2 discount, 3 fine, 4 interest.
+  const int tipoParte = parte == 2 ? 2 : parte == 3 ? 3 : parte == 4 ? 4 : -1;
+  Posta(tipoParte, agrupado, ultimoDoGrupo);
+}
+
+void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
+  if (!Active() || IsEmpty() || Eof()) {
+    Atencao("Baixa não lançada: nenhuma parcela selecionada.");
+    return;
+  }
+  const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
+  SetCodEmpAtual(emp);
+  const int64_t doc = FieldByName("BDCHAVE").AsInteger();
+  const int ordem = static_cast<int>(FieldByName("BDORDEMPAR").AsInteger());
+  const int tipo = TipoBaixaDaParte(parte);
+  const bool principal = tipo == tbpPrincipal;
+  const bool abateSaldo = principal || tipo == tbpDesconto;
+  std::string desc = Descricao();
+  if (!principal) desc = (tipo == tbpDesconto ? "o desconto de " : tipo == tbpMulta ? "a multa de " : "os juros de ") + desc;
+  const Currency saldo = FieldByName("BDSALDOAPAGAR").AsCurrency();
+  if (saldo == Currency::FromInt(-1)) {
+    Atencao(fmt::format("Baixa não lançada: {} não possui valor contábil.", desc));
+    return;
+  }
+  if (abateSaldo && saldo <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: {} já está quitada.", desc));
+    return;
+  }
+  Currency valor;
+  if (principal && !Parcial)
+    valor = saldo;
+  else if (OnGetValorPgto)
+    valor = OnGetValorPgto(this);
+  else
+    valor = principal ? saldo : valorParte_;
+  if (valor <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é zero.", desc));
+    return;
+  }
+  if (abateSaldo && valor > saldo) {
+    Atencao(fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.", Dinheiro(valor),
+                        Dinheiro(saldo), desc));
+    return;
+  }
+  const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
+  const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this)
+                                     : (EditPlano ? static_cast<int>(EditPlano->Codigo()) : 0);
+  const int conf = EditConfiguracao && EditConfiguracao->Codigo() > 0
+                       ? static_cast<int>(EditConfiguracao->Codigo())
+                       : (OnGetChaveLancamento ? OnGetChaveLancamento(this) : 0);
+  int debito = 0, credito = 0;
+  const TContaOnline* c = nullptr;
+  for (const TContaOnline& k : contas_)
+    if (k.Chave == conf) { c = &k; break; }
+  if (c && c->ContaDebPgto > 0 && c->ContaCredPgto > 0) {
+    debito = c->ContaDebPgto;
+    credito = c->ContaCredPgto;
+  } else if (!ContasDaConfiguracao(plano, conf, data, desc, debito, credito)) {
+    return;
+  }
+  if (!principal) {
+    if (debParte_ > 0) debito = debParte_;
+    if (credParte_ > 0) credito = credParte_;
+  }
+  if (Bloqueado(data, desc)) return;
+  if (JaBaixado(fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem), tipo, desc)) return;
+
+  TLancamentoBaixa l;
+  l.CodEmp = emp;
+  l.Data = data;
+  l.Debito = debito;
+  l.Credito = credito;
+  l.Valor = valor;
+  l.Dcto = OnGetNumeroDcto ? OnGetNumeroDcto(this) : std::string();
+  l.Compl = fmt::format("Baixa {}da parcela {} do documento {}",
+                        tipo == tbpDesconto ? "(desconto) " : tipo == tbpMulta ? "(multa) " : tipo == tbpJuros ? "(juros) " : "",
+                        FieldByName("BDPARCELAPAR").IsNull() ? std::to_string(ordem) : FieldByName("BDPARCELAPAR").AsString(),
+                        FieldByName("BDNUMDOCINI").AsString());
+  const TParams pk{emp, Variant(static_cast<long long>(doc)), ordem};
+  TPagamentoBaixa p;
+  p.Tabela = GetTablePagamento();
+  p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
+  p.ColunaSeq = "BDSEQPGTO";
+  p.Valores = {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor}, {"BDTIPOBAIXA", tipo},
+               {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(l.Dcto, 30)}};
+  if (abateSaldo) {
+    p.Guarda = fmt::format(
+        "select P.BDVALORPAR - coalesce((select sum(PG.BDVALORPGTO) from {0} PG where PG.BDCODEMP = P.BDCODEMP and "
+        "PG.BDCHAVE = P.BDCHAVE and PG.BDORDEMPAR = P.BDORDEMPAR and PG.BDTIPOBAIXA in ({1}, {2})), 0) from {3} P "
+        "where P.BDCODEMP = ? and P.BDCHAVE = ? and P.BDORDEMPAR = ?",
+        GetTablePagamento(), static_cast<int>(tbpPrincipal), static_cast<int>(tbpDesconto), kTabelasPar[livro_]);
+    p.ParamsGuarda = pk;
+    p.ValorGuarda = valor;
+  }
+  p.Descricao = desc;
+
+  if (agrupado) {
+    // One entry per group; an installment with other accounts or date starts a new one.
+    if (grupo_.Aberto() && (grupo_.Lanc.Debito != debito || grupo_.Lanc.Credito != credito ||
+                            grupo_.Lanc.Data.Days() != data.Days()))
+      pLimpaParcela();
+    if (!grupo_.Aberto()) {
+      grupo_.Lanc = l;
+      grupo_.Lanc.Valor = Currency();
+      grupo_.Lanc.Compl = "Baixa agrupada de parcelas";
+    }
+    grupo_.Lanc.Valor += valor;
+    grupo_.Pagamentos.push_back(std::move(p));
+  } else if (Grava(l, {p}) == 0) {
+    return;
+  }
+  if (abateSaldo) {
+    Edit();
+    FieldByName("BDSALDOAPAGAR").SetAsCurrency(saldo - valor);
+    FieldByName("BDVALORTOTAL").SetAsCurrency(FieldByName("BDVALORTOTAL").AsCurrency() + valor);
+    Post();
+  }
+  if (agrupado && ultimo) pLimpaParcela();
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TMovParPgtoEntMGR* TMovParPgtoEntMGR::CreateMgr(TComponent* owner, bool, bool, bool) {
+  return TDAOFactory::CreateMgrOf<TMovParPgtoEntMGR>(owner);
+}
+TMovParPgtoSaiMGR* TMovParPgtoSaiMGR::CreateMgr(TComponent* owner, bool, bool, bool) {
+  return TDAOFactory::CreateMgrOf<TMovParPgtoSaiMGR>(owner);
+}
+TMovParPgtoSerMGR* TMovParPgtoSerMGR::CreateMgr(TComponent* owner, bool, bool, bool) {
+  return TDAOFactory::CreateMgrOf<TMovParPgtoSerMGR>(owner);
+}
+TMovParPgtoDemDocMGR* TMovParPgtoDemDocMGR::CreateMgr(TComponent* owner, bool, bool, bool) {
+  return TDAOFactory::CreateMgrOf<TMovParPgtoDemDocMGR>(owner);
+}
+
+TMovParPgtoMGR* CreateMovParPgtoMGR(TComponent* owner, int livro) {
+  switch (livro) {
+    case 0: return TMovParPgtoEntMGR::CreateMgr(owner);
+    case 1: return TMovParPgtoSaiMGR::CreateMgr(owner);
+    case 2: return TMovParPgtoSerMGR::CreateMgr(owner);
+    case 3: return TMovParPgtoDemDocMGR::CreateMgr(owner);
+    default: return nullptr;
+  }
+}
+
+}  // namespace vyn

@@ -1,0 +1,249 @@
+#pragma once
+// The settlement managers: they select open obligations (tax guides, payroll/tax calculations, fiscal
+// installments) by the settlement engine's text keys, post each settlement as a ledger entry, record
+// the payment and warn into their inconsistency list. A manager never settles more than an
+// obligation's open balance, nor the same obligation twice for one imported entry.
+#include <cstdint>
+#include <functional>
+#include <set>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "framework/accounting/conf_contas_online_mgr.h"
+#include "framework/data/dao_factory.h"
+
+namespace vyn {
+
+class TInconsistencias_VYN;
+class TEdit_Codigo_Search_VYN;
+class TBloqueioLancamento_VYN;
+
+// Value callbacks: the engine answers them for the entry (or paid guide) being settled; the sender is
+// the calling manager.
+using TBaixaDataEvent = std::function<TDateTime(TComponent*)>;
+using TBaixaIntegerEvent = std::function<int(TComponent*)>;
+using TBaixaStringEvent = std::function<std::string(TComponent*)>;
+using TBaixaValorEvent = std::function<Currency(TComponent*)>;
+using TBaixaChaveEvent = std::function<int64_t(TComponent*)>;
+
+// Settlement kinds of a payment row (the installment managers' SetTIPOBAIXA_MGR vocabulary).
+enum TTipoBaixaPgto : int { tbpPrincipal = 1, tbpMulta = 2, tbpJuros = 3, tbpDesconto = 4 };
+// The settlement kind of an additional part's kind (2 discount, 3 fine, 4 interest); -1 principal.
+int TipoBaixaDaParte(int tipoParte);
+
+// One settlement entry.
+struct TLancamentoBaixa {
+  int CodEmp = 0;
+  TDateTime Data;
+  int Debito = 0;
+  int Credito = 0;
+  Currency Valor;
+  std::string Dcto;
+  std::string Compl;
+};
+
+// The payment row of one settlement: inserted with the next sequence of its obligation and the entry key,
+// after the guard query (which answers the obligation's open balance) has allowed its value.
+struct TPagamentoBaixa {
+  std::string Tabela;
+  std::vector<std::pair<std::string, Variant>> Chave;     // the obligation
+  std::string ColunaSeq;
+  std::vector<std::pair<std::string, Variant>> Valores;
+  std::string Guarda;                                     // empty: no balance to respect
+  TParams ParamsGuarda;
+  Currency ValorGuarda;
+  std::string Atualizacao;                                // e.g. the guide's balance; must touch one row
+  TParams ParamsAtualizacao;
+  std::string Descricao;
+};
+
+// What the three kinds of manager share: company, list, callbacks, account configuration, posting.
+class TBaixaMGR : public TDAOFactory {
+ public:
+  TBaixaMGR(TComponent* owner, std::string table, TDatabase* db = nullptr);
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  // Empties the selection and forgets what was posted.
+  virtual void Inicializa();
+  void SetInconsistencia(TInconsistencias_VYN* list) { inconsistencias_ = list; }
+  TInconsistencias_VYN* Inconsistencia() const { return inconsistencias_; }
+
+  TBaixaDataEvent OnGetDataPagamento;
+  TBaixaIntegerEvent OnGetPlanoOnline;
+  TBaixaIntegerEvent OnGetChaveLancamento;   // the online account configuration to post with
+  TBaixaIntegerEvent OnGetContaCredito;
+  TBaixaStringEvent OnGetNumeroDcto;
+  // The amount paid; without it the open balance is settled.
+  TBaixaValorEvent OnGetValorPgto;
+  // Key of the imported entry being settled (0: none).
+  TBaixaChaveEvent OnGetChaveOrigem;
+
+  // The ledger keys posted by this manager, in order.
+  const std::vector<int>& LancamentosGerados() const { return gerados_; }
+
+ protected:
+  int CodEmpAtual() const { return codemp_; }
+  void SetCodEmpAtual(int c) { codemp_ = c; }
+  void Atencao(const std::string& text) const;
+  int64_t ChaveOrigem();
+  // Whether (obligation, kind) was already settled for the imported entry in this manager's life; a
+  // repeat is warned about. Records it when not.
+  bool JaBaixado(const std::string& obrigacao, int tipo, const std::string& descricao);
+  // The configuration's accounts; warns and answers False when there are none.
+  bool ContasDaConfiguracao(int plano, int chave, TDateTime data, const std::string& descricao, int& debito,
+                            int& credito);
+  // Posting-lock check of the company's date when a lock object was given.
+  bool Bloqueado(TDateTime data, const std::string& descricao);
+  // Writes the entry (key reserved for the company) and its payment rows in one transaction. Answers
+  // the entry key, or 0 when a guard refused (warned about; nothing written).
+  int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos);
+  void SetBloqueio(TBloqueioLancamento_VYN* b, std::string tela) { bloqueio_ = b; tela_ = std::move(tela); }
+
+ private:
+  TInconsistencias_VYN* inconsistencias_ = nullptr;
+  TBloqueioLancamento_VYN* bloqueio_ = nullptr;
+  std::string tela_;
+  int codemp_ = 0;
+  std::set<std::tuple<int64_t, std::string, int>> baixados_;
+  std::vector<int> gerados_;
+};
+
+// Tax guides (TDARFGERPGTO) and their payments (TDARFGERPGTO_BAIXA).
+class TDARFGERPGTOMGR : public TBaixaMGR {
+ public:
+  explicit TDARFGERPGTOMGR(TComponent* owner = nullptr, TDatabase* db = nullptr);
+  std::string ClassName() const override { return "TDARFGERPGTOMGR"; }
+  static TDARFGERPGTOMGR* CreateMgr(TComponent* owner, bool = true, bool = false, bool = false);
+
+  void SetCODEMP(TEdit_Codigo_Search_VYN* edit);
+  // Loads the guides of the keys ("emp......code.."), open or not (BDCHAVEDARF, BDSALDOAPAGAR, ...);
+  // a key without a guide is warned about. The lock object, when given, is checked per posting.
+  void SelectGuiasParaBaixa(const std::vector<std::string>& chaves, TBloqueioLancamento_VYN* bloqueio,
+                            const std::string& tela, bool = false);
+  // Settles the current guide with the callbacks' values.
+  void LancaBaixaImpostoAtual(const std::string& chave = "", TClientDataSet* = nullptr,
+                              TInconsistencias_VYN* = nullptr);
+};
+
+// Payroll/tax calculations (TDADOSPGTOCALC) and their payments (TDADOSPGTOCALC_BAIXA).
+class TDADOSPGTOCALCMGR : public TBaixaMGR {
+ public:
+  explicit TDADOSPGTOCALCMGR(TComponent* owner = nullptr, TDatabase* db = nullptr);
+  std::string ClassName() const override { return "TDADOSPGTOCALCMGR"; }
+  static TDADOSPGTOCALCMGR* CreateMgr(TComponent* owner, bool = true, bool = false);
+
+  void SetEDCODEMP(TEdit_Codigo_Search_VYN* edit);
+  // Loads every calculation of the keys ("plan.emp.....key"): BDTIPOCALC, BDCHAVE, BDORDEMCALC,
+  // BDLIQUIDO, BDVLRPGTO; a key without any is warned about.
+  void SelectCalculosParaBaixa(const std::vector<std::string>& chaves);
+  int TipoCalculo = 0;
+  void SetTIPOCALC(int tipo) { TipoCalculo = tipo; }
+  // Settles the current calculation (of TipoCalculo) with the callbacks' values.
+  void LancaBaixaCalculoAtual();
+  // Each settlement is written when it is posted; nothing is left to commit.
+  void CommitLancamentoDaoGravacaoGeral(TInconsistencias_VYN* = nullptr) {}
+};
+
+// Installments of one fiscal book and their payment rows (VEF_EMP_TMOV...PAR, ...PARPGTO).
+class TMovParPgtoMGR : public TBaixaMGR {
+ public:
+  TMovParPgtoMGR(TComponent* owner, int livro, TDatabase* db = nullptr);
+  ~TMovParPgtoMGR() override;
+  std::string ClassName() const override { return "TMovParPgtoMGR"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  int Livro() const { return livro_; }   // 0 entries, 1 exits, 2 services, 3 other documents
+  void Inicializa() override;
+  void SetCODEMP_MGR(int codEmp) { SetCodEmpAtual(codEmp); }
+  void SetInconsistencias(TInconsistencias_VYN* list) { SetInconsistencia(list); }
+
+  // The plan and configuration edits the engine gives it (owned by this manager).
+  TEdit_Codigo_Search_VYN* EditPlano = nullptr;
+  TEdit_Codigo_Search_VYN* EditConfiguracao = nullptr;
+  TCONF_CONTAS_ONLINEMGR* ConfContasOnline();
+  void SetContas(const TListaContasOnline& contas) { contas_ = contas; }
+  const TListaContasOnline& Contas() const { return contas_; }
+
+  void SetTIPOBAIXA_MGR(int tipo) { tipoBaixa_ = tipo; }
+  void SetTIPOMOVIMENTO_MGR(int tipo) { tipoMovimento_ = tipo; }
+  void SetTIPOMOVIMENTOPAGAMENTO_MGR(int tipo) { tipoMovimentoPagamento_ = tipo; }
+  int TipoMovimento() const { return tipoMovimento_; }
+  // A receipt part's value, participant and accounts (0: the configuration's).
+  void SetVALORPAR_MGR(Currency v) { valorParte_ = v; }
+  void SetCODTER_MGR(int codTer) { codTer_ = codTer; }
+  void SetNOMETER_MGR(std::string nome) { nomeTer_ = std::move(nome); }
+  void SetContasParte(int debito, int credito) { debParte_ = debito; credParte_ = credito; }
+
+  // Pays OnGetValorPgto (capped by nothing: above the open balance it refuses) instead of the balance.
+  bool Parcial = false;
+
+  std::string GetTablePagamento() const;
+  std::string GetTableJoinParcelamento(int codEmp, TComponent* = nullptr) const;
+  // Loads the installments of the keys ("emp...doc.order.book"), open or not: BDCODEMP, BDCHAVE,
+  // BDORDEMPAR, BDPARCELAPAR, BDVALORPAR, BDVALORTOTAL (paid), BDSALDOAPAGAR (-1 when the document has
+  // no accounting value), BDNUMDOCINI, the nature code; a key without an installment is warned about.
+  void SelectGuiasParaBaixa(const std::vector<std::string>& chaves, const std::string& join,
+                            const std::string& tabelaPagamento, TClientDataSet* = nullptr, bool = false);
+  // Closes the open group of grouped postings (writes its entry).
+  void pLimpaParcela();
+  // Settles the current installment: the principal (parte -1 or 1) or an additional part (2 discount,
+  // 3 fine, 4 interest). Grouped postings add to one entry, written at the group's last installment.
+  void LancaBaixaParcelaAtual(int tipoLancamento, TClientDataSet* = nullptr, TComponent* = nullptr,
+                              bool agrupado = false, TMovParPgtoMGR* grupo = nullptr, bool ultimoDoGrupo = false,
+                              bool agrupado2 = false, int parte = -1);
+  void LancaBaixaParcelaAtualComp(int tipoLancamento, TClientDataSet* d = nullptr, TComponent* p = nullptr,
+                                  bool agrupado = false, TMovParPgtoMGR* grupo = nullptr,
+                                  bool ultimoDoGrupo = false, bool agrupado2 = false, int parte = -1);
+
+ private:
+  struct Grupo {
+    TLancamentoBaixa Lanc;
+    std::vector<TPagamentoBaixa> Pagamentos;
+    bool Aberto() const { return !Pagamentos.empty(); }
+  };
+  void Posta(int parte, bool agrupado, bool ultimo);
+  std::string Descricao() const;
+  int livro_;
+  TCONF_CONTAS_ONLINEMGR* conf_ = nullptr;
+  TListaContasOnline contas_;
+  int tipoBaixa_ = tbpPrincipal;
+  int tipoMovimento_ = 0;
+  int tipoMovimentoPagamento_ = 0;
+  Currency valorParte_;
+  int codTer_ = 0;
+  std::string nomeTer_;
+  int debParte_ = 0;
+  int credParte_ = 0;
+  Grupo grupo_;
+};
+
+class TMovParPgtoEntMGR : public TMovParPgtoMGR {
+ public:
+  explicit TMovParPgtoEntMGR(TComponent* owner = nullptr, TDatabase* db = nullptr) : TMovParPgtoMGR(owner, 0, db) {}
+  std::string ClassName() const override { return "TMovParPgtoEntMGR"; }
+  static TMovParPgtoEntMGR* CreateMgr(TComponent* owner, bool = false, bool = false, bool = false);
+};
+class TMovParPgtoSaiMGR : public TMovParPgtoMGR {
+ public:
+  explicit TMovParPgtoSaiMGR(TComponent* owner = nullptr, TDatabase* db = nullptr) : TMovParPgtoMGR(owner, 1, db) {}
+  std::string ClassName() const override { return "TMovParPgtoSaiMGR"; }
+  static TMovParPgtoSaiMGR* CreateMgr(TComponent* owner, bool = false, bool = false, bool = false);
+};
+class TMovParPgtoSerMGR : public TMovParPgtoMGR {
+ public:
+  explicit TMovParPgtoSerMGR(TComponent* owner = nullptr, TDatabase* db = nullptr) : TMovParPgtoMGR(owner, 2, db) {}
+  std::string ClassName() const override { return "TMovParPgtoSerMGR"; }
+  static TMovParPgtoSerMGR* CreateMgr(TComponent* owner, bool = false, bool = false, bool = false);
+};
+class TMovParPgtoDemDocMGR : public TMovParPgtoMGR {
+ public:
+  explicit TMovParPgtoDemDocMGR(TComponent* owner = nullptr, TDatabase* db = nullptr) : TMovParPgtoMGR(owner, 3, db) {}
+  std::string ClassName() const override { return "TMovParPgtoDemDocMGR"; }
+  static TMovParPgtoDemDocMGR* CreateMgr(TComponent* owner, bool = false, bool = false, bool = false);
+};
+
+// The installment manager of a book (0 to 3), owned by owner; nullptr for another book.
+TMovParPgtoMGR* CreateMovParPgtoMGR(TComponent* owner, int livro);
+
+}  // namespace vyn

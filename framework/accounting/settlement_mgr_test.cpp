@@ -1,0 +1,260 @@
+#include "framework/accounting/settlement_mgr.h"
+
+#include <fmt/format.h>
+#include <gtest/gtest.h>
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/ui/inconsistencias.h"
+#include "testing/company_db.h"
+#include "testing/seed.h"
+#include "testing/settlement_seed.h"
+
+namespace vyn {
+namespace {
+
+Currency R(int64_t reais) { return Currency::FromInt(reais); }
+
+class SettlementMgrTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+    list_ = owner_.Create<TInconsistencias_VYN>();
+  }
+
+  // Callbacks as the engine answers them for one imported entry.
+  void Prepara(TBaixaMGR& m) {
+    m.Inicializa();
+    m.SetInconsistencia(list_);
+    m.OnGetDataPagamento = [this](TComponent*) { return data_; };
+    m.OnGetPlanoOnline = [](TComponent*) { return 1; };
+    m.OnGetChaveLancamento = [this](TComponent*) { return conf_; };
+    m.OnGetContaCredito = [this](TComponent*) { return credito_; };
+    m.OnGetNumeroDcto = [](TComponent*) { return std::string("DOC-77"); };
+    m.OnGetChaveOrigem = [this](TComponent*) { return origem_; };
+  }
+
+  TQueryResult Lancamentos() {
+    return Db().QueryAll("select BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO, BDCHAVE from VZEL_EMPRESAS_TLAN "
+                         "where BDCODEMP = 1 order by BDCHAVE");
+  }
+  std::string Ultima() const { return list_->Count() ? list_->Itens().back().Caption : std::string(); }
+
+  TComponent owner_;
+  TInconsistencias_VYN* list_ = nullptr;
+  TDateTime data_ = EncodeDate(2024, 3, 15);
+  int conf_ = 1;
+  int credito_ = 0;
+  int64_t origem_ = 7;
+};
+
+TEST_F(SettlementMgrTest, GuidePostsItsOpenBalanceRecordsThePaymentAndRefusesWhatItCannotSettle) {
+  seed::AddGuia(Db(), 1, 55, R(500));
+  seed::AddGuia(Db(), 1, 56, R(300), R(0));   // already paid
+  auto* m = TDARFGERPGTOMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  credito_ = seed::kContaCaixa;
+  m->SelectGuiasParaBaixa({"1......55..", "1......56..", "1......99.."}, nullptr, "tela");
+  EXPECT_NE(Ultima().find("guia de imposto 99"), std::string::npos) << Ultima();
+  EXPECT_EQ(m->RecordCount(), 2);
+
+  ASSERT_TRUE(m->Locate("BDCHAVEDARF", {55}));
+  m->LancaBaixaImpostoAtual();
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 1u);
+  EXPECT_EQ(l.Value(0, "BDDATA").AsDateTime(), data_);
+  EXPECT_EQ(l.Value(0, "BDDEBITO").AsInteger(), seed::kContaFornecedores);
+  EXPECT_EQ(l.Value(0, "BDCREDITO").AsInteger(), seed::kContaCaixa);   // the entry's credit account wins
+  EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), R(500));
+  EXPECT_EQ(l.Value(0, "BDDCTO").AsString(), "DOC-77");
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 55").AsCurrency(), R(0));
+  auto pg = Db().QueryAll("select BDVALORPGTO, BDCHAVELAN, BDCHAVEORIGEM from TDARFGERPGTO_BAIXA");
+  ASSERT_EQ(pg.Rows.size(), 1u);
+  EXPECT_EQ(pg.Value(0, "BDVALORPGTO").AsCurrency(), R(500));
+  EXPECT_EQ(pg.Value(0, "BDCHAVELAN").AsInteger(), l.Value(0, "BDCHAVE").AsInteger());
+  EXPECT_EQ(pg.Value(0, "BDCHAVEORIGEM").AsInteger(), 7);
+
+  const int antes = list_->Count();
+  m->LancaBaixaImpostoAtual();   // now closed
+  EXPECT_NE(Ultima().find("já está quitada"), std::string::npos) << Ultima();
+  ASSERT_TRUE(m->Locate("BDCHAVEDARF", {56}));
+  m->LancaBaixaImpostoAtual();
+  EXPECT_EQ(list_->Count(), antes + 2);
+  EXPECT_EQ(Lancamentos().Rows.size(), 1u);
+}
+
+TEST_F(SettlementMgrTest, GuideWithAPaidValueNeverExceedsTheBalanceNorPaysTwiceForOneEntry) {
+  seed::AddGuia(Db(), 1, 55, R(500));
+  auto* m = TDARFGERPGTOMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  Currency pago = R(600);
+  m->OnGetValorPgto = [&](TComponent*) { return pago; };
+  m->SelectGuiasParaBaixa({"1......55.."}, nullptr, "tela");
+  m->LancaBaixaImpostoAtual();
+  EXPECT_NE(Ultima().find("maior que o saldo a pagar"), std::string::npos) << Ultima();
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+
+  pago = R(200);
+  m->LancaBaixaImpostoAtual();
+  m->LancaBaixaImpostoAtual();   // the same entry again
+  EXPECT_NE(Ultima().find("já foi baixada para o lançamento 7"), std::string::npos) << Ultima();
+  origem_ = 8;
+  m->LancaBaixaImpostoAtual();
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 55").AsCurrency(), R(100));
+
+  // Without a configuration nothing is posted.
+  conf_ = 99;
+  origem_ = 9;
+  pago = R(50);
+  m->LancaBaixaImpostoAtual();
+  EXPECT_NE(Ultima().find("configuração de contas online 99"), std::string::npos) << Ultima();
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
+}
+
+TEST_F(SettlementMgrTest, CalculationPostsWhatIsLeftOfItsNetAmount) {
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(1000), R(200));
+  seed::AddCalculo(Db(), 1, 2, 301, 1, R(100), R(100));
+  auto* m = TDADOSPGTOCALCMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  m->SelectCalculosParaBaixa({"1.1.....300", "1.1.....301", "1.1.....302"});
+  EXPECT_NE(Ultima().find("cálculo 302"), std::string::npos) << Ultima();
+  m->SetIndexFieldNames("BDTIPOCALC;BDCHAVE;BDORDEMCALC");
+  ASSERT_TRUE(m->Locate("BDTIPOCALC;BDCHAVE;BDORDEMCALC", {2, 300, 1}));
+  m->SetTIPOCALC(2);
+  m->LancaBaixaCalculoAtual();
+  m->CommitLancamentoDaoGravacaoGeral(nullptr);
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 1u);
+  EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), R(800));
+  EXPECT_EQ(l.Value(0, "BDCREDITO").AsInteger(), seed::kContaBanco);   // no entry credit: the configuration's
+  EXPECT_EQ(Db().QueryValue("select BDVLRPGTO from TDADOSPGTOCALC where BDCHAVE = 300").AsCurrency(), R(1000));
+
+  ASSERT_TRUE(m->Locate("BDTIPOCALC;BDCHAVE;BDORDEMCALC", {2, 301, 1}));
+  m->LancaBaixaCalculoAtual();
+  EXPECT_NE(Ultima().find("já está quitado"), std::string::npos) << Ultima();
+  EXPECT_EQ(Lancamentos().Rows.size(), 1u);
+}
+
+TEST_F(SettlementMgrTest, InstallmentsOfEveryBookArePaidInTheirOwnPaymentTable) {
+  for (int livro = 0; livro < 4; ++livro) {
+    seed::AddDocumentoFiscal(Db(), livro, 1, 10 + livro, 500 + livro, EncodeDate(2024, 3, 1), R(100),
+                             {{1, R(100), EncodeDate(2024, 3, 10), 0}});
+    TMovParPgtoMGR* m = CreateMovParPgtoMGR(&owner_, livro);
+    Prepara(*m);
+    m->SetCODEMP_MGR(1);
+    m->SelectGuiasParaBaixa({fmt::format("1...{}.1.{}", 10 + livro, livro)}, m->GetTableJoinParcelamento(1),
+                            m->GetTablePagamento());
+    ASSERT_EQ(m->RecordCount(), 1) << livro;
+    EXPECT_EQ(m->FieldByName("BDSALDOAPAGAR").AsCurrency(), R(100));
+    EXPECT_NE(m->FindField(livro == 2 ? "BDCODMUNATVM" : "BDCODNAT"), nullptr);
+    m->LancaBaixaParcelaAtual(livro);
+    EXPECT_EQ(Db().QueryValue(fmt::format("select sum(BDVALORPGTO) from {}", m->GetTablePagamento())).AsCurrency(),
+              R(100))
+        << livro;
+  }
+  EXPECT_EQ(Lancamentos().Rows.size(), 4u);
+  EXPECT_TRUE(list_->IsEmpty()) << Ultima();
+}
+
+TEST_F(SettlementMgrTest, InstallmentPartialPaymentsPartsGroupsAndRefusals) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(200),
+                           {{1, R(100), EncodeDate(2024, 3, 10), 0}, {2, R(100), EncodeDate(2024, 4, 10), 0}});
+  seed::AddDocumentoFiscal(Db(), 0, 1, 11, 43, EncodeDate(2024, 3, 1), R(0), {{1, R(50), TDateTime(), 0}});   // no accounting value
+  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...10.1.0", "1...10.2.0", "1...11.1.0", "1...10.9.0"}, m->GetTableJoinParcelamento(1),
+                          m->GetTablePagamento());
+  EXPECT_NE(Ultima().find("parcela 9 do documento 10"), std::string::npos) << Ultima();
+  m->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+  m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+
+  // Partial: 60 of 100, then 50 more is above what is left.
+  ASSERT_TRUE(m->FindKey({10, 1}));
+  Currency pago = R(60);
+  m->Parcial = true;
+  m->OnGetValorPgto = [&](TComponent*) { return pago; };
+  m->LancaBaixaParcelaAtual(0);
+  EXPECT_EQ(m->FieldByName("BDSALDOAPAGAR").AsCurrency(), R(40));
+  origem_ = 8;
+  pago = R(50);
+  m->LancaBaixaParcelaAtual(0);
+  EXPECT_NE(Ultima().find("maior que o saldo a pagar"), std::string::npos) << Ultima();
+  // A fine is posted beside the principal and leaves the balance alone.
+  pago = R(5);
+  m->LancaBaixaParcelaAtual(0, nullptr, nullptr, false, nullptr, false, false, 3);
+  auto pg = Db().QueryAll("select BDVALORPGTO, BDTIPOBAIXA from VEF_EMP_TMOVENTPARPGTO where BDCHAVE = 10 "
+                          "and BDORDEMPAR = 1 order by BDSEQPGTO");
+  ASSERT_EQ(pg.Rows.size(), 2u);
+  EXPECT_EQ(pg.Value(1, "BDTIPOBAIXA").AsInteger(), tbpMulta);
+
+  ASSERT_TRUE(m->FindKey({11, 1}));
+  m->LancaBaixaParcelaAtual(0);
+  EXPECT_NE(Ultima().find("não possui valor contábil"), std::string::npos) << Ultima();
+
+  // Grouped: the rest of installment 1 and installment 2 in one entry.
+  const size_t antes = Lancamentos().Rows.size();
+  m->Parcial = false;
+  origem_ = 9;
+  ASSERT_TRUE(m->FindKey({10, 1}));
+  m->LancaBaixaParcelaAtual(0, nullptr, nullptr, true, m, false, true);
+  ASSERT_TRUE(m->FindKey({10, 2}));
+  m->LancaBaixaParcelaAtual(0, nullptr, nullptr, true, m, true, true);
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), antes + 1);
+  EXPECT_EQ(l.Value(antes, "BDVALOR").AsCurrency(), R(140));
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO where BDCHAVELAN = ?", {l.Value(antes, "BDCHAVE")})
+                .AsInteger(),
+            2);
+}
+
+TEST_F(SettlementMgrTest, AGroupLeftOpenIsWrittenWhenTheManagerGoes) {
+  seed::AddDocumentoFiscal(Db(), 1, 1, 20, 7, EncodeDate(2024, 3, 1), R(80), {{1, R(80), TDateTime(), 0}});
+  {
+    auto m = std::make_unique<TMovParPgtoSaiMGR>();
+    Prepara(*m);
+    m->SelectGuiasParaBaixa({"1...20.1.1"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+    m->LancaBaixaParcelaAtual(1, nullptr, nullptr, true, m.get(), false, true);
+    EXPECT_TRUE(Lancamentos().Rows.empty());
+  }
+  ASSERT_EQ(Lancamentos().Rows.size(), 1u);
+  EXPECT_EQ(Lancamentos().Value(0, "BDVALOR").AsCurrency(), R(80));
+}
+
+TEST_F(SettlementMgrTest, OnlineConfigurationValidAtADate) {
+  Db().Execute("insert into TCONF_CONTAS_ONLINE_REF (BDCODPLANOONLINE, BDCHAVE, BDREFCTA, BDCONTADEBPGTO, "
+               "BDCONTACREDPGTO) values (1, 1, 202403, ?, ?)",
+               {seed::kContaDespesas, seed::kContaCaixa});
+  TCONF_CONTAS_ONLINEMGR conf;
+  auto fev = conf.GetConfiguracaoPorChave(1, 1, EncodeDate(2024, 2, 29));
+  ASSERT_EQ(fev.size(), 1u);
+  EXPECT_EQ(fev[0].ContaDebPgto, seed::kContaFornecedores);
+  auto mar = conf.GetConfiguracaoPorChave(1, 1, EncodeDate(2024, 3, 1));
+  ASSERT_EQ(mar.size(), 1u);
+  EXPECT_EQ(mar[0].ContaDebPgto, seed::kContaDespesas);
+  EXPECT_EQ(mar[0].Classificacao, "01.001.000000001.000000001");
+  EXPECT_TRUE(conf.GetConfiguracaoPorChave(1, 1, EncodeDate(2023, 12, 31)).empty());
+}
+
+TEST_F(SettlementMgrTest, EntriesManagerWritesAColumnThroughToTheSessionWorkTable) {
+  seed::AddLancamentoTemp(Db(), 5, 1, 3, EncodeDate(2024, 3, 1), 0, seed::kContaBanco, R(10), "1", false);
+  auto m = TLancamentoMGR::CreateMgrOwned(std::string());
+  m->CommandText("select BDSESSAO, BDCODEMP, BDCHAVE, BDVINC_BAIXA from TMP_VZEL_EMPRESAS_TLAN_TEMP");
+  m->SetHugeFile(true);
+  m->SetSessao(5);
+  m->SetWorkTable(TLancamentoMGR::kTabelaTemp);
+  m->SetUpdateRegHugeFileForTpIntegracao("BDVINC_BAIXA", "TRUE", ltFlag);
+  EXPECT_EQ(Db().QueryValue("select BDVINC_BAIXA from TMP_VZEL_EMPRESAS_TLAN_TEMP").AsString(), "TRUE");
+  EXPECT_EQ(m->FieldByName("BDVINC_BAIXA").AsString(), "TRUE");
+  EXPECT_THROW(m->SetUpdateRegHugeFileForTpIntegracao("BDVINC_BAIXA = 'x'; --", "TRUE", ltFlag), EDataSetError);
+
+  auto links = TLancamentoMGR::NewClientDataSetBaixas();
+  for (const char* c : {"BDCHAVE", "BDBAIXA_ID", "BDORDEM", "BDTIPO_BAIXA", "BDSUBTIPO_BAIXA", "BDVALOR",
+                        "BDAUTOMATICO", "BDTIPOSERVICO", "BDNUMDOCINI", "BDCHAVEPAI", "BDCHAVELANC", "BDJUROS",
+                        "BDMULTAS", "BDDESCONTOS", "BDCODTIPOBAIXA", "BDVALORPAGO"})
+    EXPECT_NE(links->FindField(c), nullptr) << c;
+}
+
+}  // namespace
+}  // namespace vyn

@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+
+#include "framework/data/client_dataset.h"
+
+namespace vyn {
+namespace {
+
+class FilterTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ds.AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+    ds.AddFieldDef("BDDCTO", TFieldType::ftString, 20);
+    ds.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+    ds.AddFieldDef("BDINCONSISTENTE", TFieldType::ftInteger);
+    ds.AddFieldDef("BDDATA", TFieldType::ftDate);
+    ds.CreateDataSet();
+    ds.AppendRecord({1, "abc", Currency::Parse("995.00"), 1, EncodeDate(2024, 3, 5)});
+    ds.AppendRecord({2, "Ação", Currency::Parse("10.5"), nullptr, EncodeDate(2024, 3, 6)});
+    ds.AppendRecord({3, "it's", Currency::Parse("-2"), 0, nullptr});
+    ds.AppendRecord({4, nullptr, nullptr, 2, EncodeDate(2024, 4, 1)});
+  }
+
+  // Keys of the rows the filter lets through, in order.
+  std::vector<int64_t> Keys(const std::string& expr) {
+    ds.SetFilter(expr);
+    ds.SetFiltered(true);
+    std::vector<int64_t> out;
+    for (ds.First(); !ds.Eof(); ds.Next()) out.push_back(ds.FieldByName("BDCHAVE").AsInteger());
+    EXPECT_EQ(static_cast<int>(out.size()), ds.RecordCount()) << expr;
+    return out;
+  }
+
+  TClientDataSet ds;
+};
+
+using V = std::vector<int64_t>;
+
+TEST_F(FilterTest, ComparisonsAndPrecedence) {
+  EXPECT_EQ(Keys("BDCHAVE = 2"), V({2}));
+  EXPECT_EQ(Keys("bdchave <> 2"), V({1, 3, 4}));
+  EXPECT_EQ(Keys("BDCHAVE >= 2 and BDCHAVE < 4"), V({2, 3}));
+  EXPECT_EQ(Keys("BDCHAVE <= 1 or BDCHAVE > 3"), V({1, 4}));
+  // AND binds tighter than OR; NOT tighter than AND; parentheses override.
+  EXPECT_EQ(Keys("BDCHAVE = 1 or BDCHAVE = 2 and BDCHAVE = 3"), V({1}));
+  EXPECT_EQ(Keys("(BDCHAVE = 1 or BDCHAVE = 2) and BDCHAVE = 2"), V({2}));
+  EXPECT_EQ(Keys("not BDCHAVE = 1 and BDCHAVE < 3"), V({2}));
+  EXPECT_EQ(Keys("NOT (BDCHAVE = 1 OR BDCHAVE = 2)"), V({3, 4}));
+  EXPECT_EQ(Keys("1 < BDCHAVE"), V({2, 3, 4}));
+}
+
+TEST_F(FilterTest, NullsFollowSqlLogic) {
+  EXPECT_EQ(Keys("BDINCONSISTENTE is null"), V({2}));
+  EXPECT_EQ(Keys("BDINCONSISTENTE IS NOT NULL"), V({1, 3, 4}));
+  // A comparison with null is unknown: hence the usual "or ... is null".
+  EXPECT_EQ(Keys("bdINCONSISTENTE <> 1"), V({3, 4}));
+  EXPECT_EQ(Keys("(bdINCONSISTENTE <> 1) or (bdINCONSISTENTE is null)"), V({2, 3, 4}));
+  EXPECT_EQ(Keys("not (BDINCONSISTENTE = 1)"), V({3, 4}));
+  EXPECT_EQ(Keys("BDDCTO = NULL"), V({}));
+}
+
+TEST_F(FilterTest, TextNumbersAndDates) {
+  EXPECT_EQ(Keys("BDDCTO = 'ABC'"), V({1}));
+  EXPECT_EQ(Keys("BDDCTO = 'acao'"), V({2}));          // case and accents ignored
+  EXPECT_EQ(Keys("BDDCTO = 'it''s'"), V({3}));         // doubled quote inside
+  EXPECT_EQ(Keys("BDDCTO > 'b'"), V({3}));
+  EXPECT_EQ(Keys("bdvalor = 995 and BDDCTO = 'abc'"), V({1}));
+  EXPECT_EQ(Keys("BDVALOR = 10.50"), V({2}));           // money compared exactly
+  EXPECT_EQ(Keys("BDVALOR < -1.9999"), V({3}));
+  EXPECT_EQ(Keys("BDDATA >= '2024-03-06'"), V({2, 4}));
+  EXPECT_EQ(Keys("BDDATA = '05/03/2024'"), V({1}));
+  EXPECT_EQ(Keys("BDCHAVE = '3'"), V({3}));
+}
+
+TEST_F(FilterTest, BadExpressionsAreRejectedNamingThem) {
+  for (const char* bad : {"BDCHAVE = ", "BDNADA = 1", "BDDCTO = 'abc", "BDCHAVE = 1 BDCHAVE", "(BDCHAVE = 1",
+                          "BDCHAVE = 'x'", "BDCHAVE == 1", "BDCHAVE = 9,5", "BDCHAVE is 1"}) {
+    ds.SetFiltered(false);
+    ds.SetFilter(bad);
+    try {
+      ds.SetFiltered(true);
+      ADD_FAILURE() << "accepted: " << bad;
+    } catch (const EDataSetError& e) {
+      EXPECT_NE(std::string(e.what()).find(bad), std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(ds.Filtered());
+  }
+  // Changing to a bad filter while filtered keeps the good one.
+  EXPECT_EQ(Keys("BDCHAVE = 2"), V({2}));
+  EXPECT_THROW(ds.SetFilter("BDCHAVE = = 2"), EDataSetError);
+  EXPECT_EQ(ds.Filter(), "BDCHAVE = 2");
+  EXPECT_EQ(ds.RecordCount(), 1);
+}
+
+TEST_F(FilterTest, OnFilterRecordSeesTheCandidateRow) {
+  ds.OnFilterRecord = [](TClientDataSet& d, bool& accept) { accept = d.FieldByName("BDCHAVE").AsInteger() % 2 == 0; };
+  EXPECT_EQ(Keys(""), V({2, 4}));
+  EXPECT_EQ(Keys("BDCHAVE > 2"), V({4}));  // both apply
+  ds.SetFiltered(false);
+  EXPECT_EQ(ds.RecordCount(), 4);
+}
+
+}  // namespace
+}  // namespace vyn

@@ -1,0 +1,441 @@
+#include "framework/data/dataset_store.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <climits>
+
+#include "framework/core/text.h"
+
+namespace vyn::detail {
+
+namespace {
+
+__extension__ typedef __int128 i128;
+
+template <class T>
+int Cmp(T a, T b) {
+  return a < b ? -1 : (b < a ? 1 : 0);
+}
+
+unsigned char Upper(unsigned char c) { return (c >= 'a' && c <= 'z') ? static_cast<unsigned char>(c - 32) : c; }
+
+bool AllBlank(std::string_view s, size_t from) {
+  for (size_t i = from; i < s.size(); ++i)
+    if (s[i] != ' ') return false;
+  return true;
+}
+
+template <class F>
+auto Guarded(const TFieldDef& def, F f) -> decltype(f()) {
+  try {
+    return f();
+  } catch (const EDataSetError&) {
+    throw;
+  } catch (const std::exception& e) {
+    throw EDataSetError(fmt::format("Valor inválido para o campo {}: {}", def.Name, e.what()));
+  }
+}
+
+}  // namespace
+
+Kind KindOf(TFieldType t) {
+  switch (t) {
+    case TFieldType::ftInteger:
+    case TFieldType::ftSmallint:
+    case TFieldType::ftLargeint: return Kind::Int;
+    case TFieldType::ftCurrency: return Kind::Cur;
+    case TFieldType::ftBoolean: return Kind::Bool;
+    case TFieldType::ftFloat:
+    case TFieldType::ftDate:
+    case TFieldType::ftDateTime: return Kind::Dbl;
+    default: return Kind::Str;
+  }
+}
+
+// Plain ASCII is compared here directly; anything else goes to the collation proper, which
+// agrees with this on ASCII (upper case, trailing blanks dropped).
+int CollateCompare(std::string_view a, std::string_view b) {
+  size_t n = std::min(a.size(), b.size());
+  for (size_t i = 0; i < n; ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
+    if ((x | y) & 0x80) return CompareTextPTBR(a, b);
+    unsigned char ux = Upper(x), uy = Upper(y);
+    if (ux != uy) {
+      if (ux == ' ' || uy == ' ') return CompareTextPTBR(a, b);
+      return ux < uy ? -1 : 1;
+    }
+  }
+  if (a.size() == b.size()) return 0;
+  if (a.size() > b.size()) return AllBlank(a, n) ? 0 : 1;
+  return AllBlank(b, n) ? 0 : -1;
+}
+
+Variant ConvertForField(const TFieldDef& def, const Variant& v) {
+  if (v.IsNull()) return Variant();
+  return Guarded(def, [&]() -> Variant {
+    switch (def.DataType) {
+      case TFieldType::ftSmallint:
+      case TFieldType::ftInteger:
+      case TFieldType::ftLargeint: {
+        int64_t n = v.AsInteger();
+        int64_t lo = def.DataType == TFieldType::ftSmallint ? -32768 : def.DataType == TFieldType::ftInteger ? INT32_MIN : INT64_MIN;
+        int64_t hi = def.DataType == TFieldType::ftSmallint ? 32767 : def.DataType == TFieldType::ftInteger ? INT32_MAX : INT64_MAX;
+        if (n < lo || n > hi)
+          throw EDataSetError(fmt::format("Valor {} fora da faixa do campo {}", n, def.Name));
+        return Variant(static_cast<long long>(n));
+      }
+      case TFieldType::ftBoolean: return Variant(v.AsBoolean());
+      case TFieldType::ftCurrency: return Variant(v.AsCurrency());
+      case TFieldType::ftFloat: return Variant(v.AsFloat());
+      case TFieldType::ftDate: return Variant(v.AsDateTime().DateOnly());
+      case TFieldType::ftDateTime: return Variant(v.AsDateTime());
+      case TFieldType::ftString:
+      case TFieldType::ftMemo:
+      case TFieldType::ftUnknown: {
+        std::string s = v.AsString();
+        if (def.Size > 0 && Utf8Length(s) > static_cast<size_t>(def.Size))
+          throw EDataSetError(fmt::format("O texto \"{}\" excede o tamanho do campo {} ({} caracteres)", s,
+                                          def.Name, def.Size));
+        return Variant(std::move(s));
+      }
+    }
+    return Variant();
+  });
+}
+
+Variant Column::Get(uint32_t r) const {
+  if (nul[r]) return Variant();
+  switch (kind) {
+    case Kind::Int: return Variant(static_cast<long long>(i[r]));
+    case Kind::Cur: return Variant(Currency::FromRaw(i[r]));
+    case Kind::Bool: return Variant(b[r] != 0);
+    case Kind::Dbl:
+      if (type == TFieldType::ftFloat) return Variant(d[r]);
+      return Variant(TDateTime(d[r]));
+    case Kind::Str: return Variant(s[r]);
+  }
+  return Variant();
+}
+
+void Column::PushNull() {
+  nul.push_back(true);
+  switch (kind) {
+    case Kind::Int:
+    case Kind::Cur: i.push_back(0); break;
+    case Kind::Bool: b.push_back(0); break;
+    case Kind::Dbl: d.push_back(0); break;
+    case Kind::Str: s.emplace_back(); break;
+  }
+}
+
+void Column::Set(uint32_t r, const Variant& v) {
+  nul[r] = v.IsNull();
+  switch (kind) {
+    case Kind::Int: i[r] = v.IsNull() ? 0 : std::get<int64_t>(v.Raw()); break;
+    case Kind::Cur: i[r] = v.IsNull() ? 0 : std::get<Currency>(v.Raw()).Raw(); break;
+    case Kind::Bool: b[r] = v.IsNull() ? 0 : std::get<bool>(v.Raw()); break;
+    case Kind::Dbl:
+      d[r] = v.IsNull() ? 0 : (type == TFieldType::ftFloat ? std::get<double>(v.Raw()) : std::get<TDateTime>(v.Raw()).Value);
+      break;
+    case Kind::Str:
+      if (v.IsNull()) s[r].clear(); else s[r] = std::get<std::string>(v.Raw());
+      break;
+  }
+}
+
+void Column::Release(uint32_t r) {
+  if (kind == Kind::Str) std::string().swap(s[r]);
+  nul[r] = true;
+}
+
+void Column::Clear() {
+  i.clear(); i.shrink_to_fit();
+  d.clear(); d.shrink_to_fit();
+  b.clear(); b.shrink_to_fit();
+  s.clear(); s.shrink_to_fit();
+  nul.clear(); nul.shrink_to_fit();
+}
+
+int Column::Compare(uint32_t x, uint32_t y) const {
+  bool nx = nul[x], ny = nul[y];
+  if (nx || ny) return nx == ny ? 0 : (nx ? -1 : 1);
+  switch (kind) {
+    case Kind::Int:
+    case Kind::Cur: return Cmp(i[x], i[y]);
+    case Kind::Bool: return Cmp(b[x], b[y]);
+    case Kind::Dbl: return Cmp(d[x], d[y]);
+    case Kind::Str: return CollateCompare(s[x], s[y]);
+  }
+  return 0;
+}
+
+int Column::CompareKey(uint32_t r, const KeyCell& k) const {
+  bool nr = nul[r];
+  if (nr || k.null) return nr == k.null ? 0 : (nr ? -1 : 1);
+  switch (kind) {
+    case Kind::Int:
+      if (k.whole) return Cmp(i[r], k.i);
+      return Cmp(static_cast<i128>(i[r]) * Currency::kScale, static_cast<i128>(k.i));
+    case Kind::Cur: return Cmp(i[r], k.i);
+    case Kind::Bool: return Cmp(static_cast<int64_t>(b[r]), k.i);
+    case Kind::Dbl: return Cmp(d[r], k.d);
+    case Kind::Str: return CollateCompare(s[r], k.s);
+  }
+  return 0;
+}
+
+int Column::CompareKeys(const KeyCell& a, const KeyCell& b) const {
+  if (a.null || b.null) return a.null == b.null ? 0 : (a.null ? -1 : 1);
+  switch (kind) {
+    case Kind::Int:
+      if (a.whole && b.whole) return Cmp(a.i, b.i);
+      return Cmp(a.whole ? static_cast<i128>(a.i) * Currency::kScale : static_cast<i128>(a.i),
+                 b.whole ? static_cast<i128>(b.i) * Currency::kScale : static_cast<i128>(b.i));
+    case Kind::Cur:
+    case Kind::Bool: return Cmp(a.i, b.i);
+    case Kind::Dbl: return Cmp(a.d, b.d);
+    case Kind::Str: return CollateCompare(a.s, b.s);
+  }
+  return 0;
+}
+
+KeyCell Column::RowKey(uint32_t r) const {
+  KeyCell k;
+  k.null = nul[r];
+  if (k.null) return k;
+  switch (kind) {
+    case Kind::Int:
+    case Kind::Cur: k.i = i[r]; break;
+    case Kind::Bool: k.i = b[r]; break;
+    case Kind::Dbl: k.d = d[r]; break;
+    case Kind::Str: k.s = s[r]; break;
+  }
+  return k;
+}
+
+KeyCell Column::MakeKey(const TFieldDef& def, const Variant& v) const {
+  KeyCell k;
+  if (v.IsNull()) {
+    k.null = true;
+    return k;
+  }
+  Guarded(def, [&]() {
+    switch (kind) {
+      case Kind::Int:
+        if (v.Type() == VarType::Int || v.Type() == VarType::Bool) {
+          k.i = v.AsInteger();
+        } else {
+          Currency c = v.AsCurrency();
+          k.whole = c.Raw() % Currency::kScale == 0;
+          k.i = k.whole ? c.Raw() / Currency::kScale : c.Raw();
+        }
+        break;
+      case Kind::Cur: k.i = v.AsCurrency().Raw(); break;
+      case Kind::Bool: k.i = v.AsBoolean() ? 1 : 0; break;
+      case Kind::Dbl: k.d = type == TFieldType::ftFloat ? v.AsFloat() : v.AsDateTime().Value; break;
+      case Kind::Str: k.s = v.AsString(); break;
+    }
+    return 0;
+  });
+  return k;
+}
+
+// ---- OrderedRows ----
+
+bool OrderedRows::Less(uint32_t a, uint32_t b) const {
+  for (size_t k = 0; k < spec_.fields.size(); ++k) {
+    int c = st_.cols[spec_.fields[k]].Compare(a, b);
+    if (c != 0) return spec_.desc[k] ? c > 0 : c < 0;
+  }
+  return st_.seq[a] < st_.seq[b];
+}
+
+int OrderedRows::CompareKey(uint32_t r, const std::vector<KeyCell>& key) const {
+  size_t n = std::min(key.size(), spec_.fields.size());
+  for (size_t k = 0; k < n; ++k) {
+    int c = st_.cols[spec_.fields[k]].CompareKey(r, key[k]);
+    if (c != 0) return spec_.desc[k] ? -c : c;
+  }
+  return 0;
+}
+
+const KeyCell& OrderedRows::Fence(size_t b) {
+  if (fence_structure_ != list_.structure_version()) {
+    fence_row_.assign(list_.lasts().size(), -1);
+    fence_key_.resize(list_.lasts().size());
+    fence_structure_ = list_.structure_version();
+  }
+  uint32_t last = list_.lasts()[b];
+  if (fence_row_[b] != last) {
+    fence_key_[b] = st_.cols[spec_.fields[0]].RowKey(last);
+    fence_row_[b] = last;
+  }
+  return fence_key_[b];
+}
+
+template <class Pred, class Side>
+RowList::Pos OrderedRows::Search(Pred pred, const KeyCell* lead, Side fenceSide) {
+  Flush();
+  if (!lead) return list_.partition_point(pred);
+  const Column& c0 = st_.cols[spec_.fields[0]];
+  const bool desc0 = spec_.desc[0] != 0;
+  return list_.partition_point(pred, [&](size_t b) {
+    int c = c0.CompareKeys(Fence(b), *lead);
+    if (desc0) c = -c;
+    return c != 0 ? fenceSide(c) : pred(list_.lasts()[b]);
+  });
+}
+
+void OrderedRows::EraseAt(RowList::Pos p) {
+  if (fence_structure_ == list_.structure_version() && p.b < fence_row_.size() && fence_row_[p.b] == list_.at(p))
+    fence_row_[p.b] = -1;
+  list_.erase(p);
+}
+
+void OrderedRows::Add(uint32_t r) {
+  if (list_.empty() || Less(list_.back(), r)) list_.push_back(r);
+  else pending_.push_back(r);
+}
+
+void OrderedRows::Flush() {
+  if (pending_.empty()) return;
+  auto less = [this](uint32_t a, uint32_t b) { return Less(a, b); };
+  std::sort(pending_.begin(), pending_.end(), less);
+  if (pending_.size() * 16 < list_.size()) {
+    std::vector<uint32_t> rows;
+    rows.swap(pending_);
+    for (uint32_t r : rows) list_.insert(Place(r), r);
+  } else {
+    std::vector<uint32_t> cur, merged;
+    list_.to_vector(cur);
+    merged.reserve(cur.size() + pending_.size());
+    std::merge(cur.begin(), cur.end(), pending_.begin(), pending_.end(), std::back_inserter(merged), less);
+    list_.assign(merged);
+  }
+  pending_.clear();
+}
+
+RowList::Pos OrderedRows::Place(uint32_t r) {
+  KeyCell lead;
+  if (!spec_.empty()) lead = st_.cols[spec_.fields[0]].RowKey(r);
+  return Search([&](uint32_t x) { return Less(x, r); }, spec_.empty() ? nullptr : &lead, [](int c) { return c < 0; });
+}
+
+RowList::Pos OrderedRows::Find(uint32_t r) {
+  RowList::Pos p = Place(r);
+  if (p != list_.end() && list_.at(p) == r) return p;
+  return list_.end();
+}
+
+bool OrderedRows::Erase(uint32_t r) {
+  RowList::Pos p = Find(r);
+  if (p == list_.end()) return false;
+  EraseAt(p);
+  return true;
+}
+
+RowList::Pos OrderedRows::LowerBound(const std::vector<KeyCell>& key) {
+  const KeyCell* lead = key.empty() || spec_.empty() ? nullptr : &key[0];
+  return Search([&](uint32_t x) { return CompareKey(x, key) < 0; }, lead, [](int c) { return c < 0; });
+}
+
+RowList::Pos OrderedRows::UpperBound(const std::vector<KeyCell>& key) {
+  const KeyCell* lead = key.empty() || spec_.empty() ? nullptr : &key[0];
+  return Search([&](uint32_t x) { return CompareKey(x, key) <= 0; }, lead, [](int c) { return c < 0; });
+}
+
+// ---- Store ----
+
+Store::Store(std::vector<TFieldDef> d) : defs(std::move(d)) {
+  cols.resize(defs.size());
+  for (size_t k = 0; k < defs.size(); ++k) {
+    cols[k].type = defs[k].DataType;
+    cols[k].kind = KindOf(defs[k].DataType);
+  }
+  indexes_.push_back(std::make_unique<OrderedRows>(*this, KeySpec{}));
+  indexes_[0]->refs = 1;  // natural order always lives
+}
+
+OrderedRows* Store::Acquire(const KeySpec& spec) {
+  for (auto& ix : indexes_)
+    if (ix->Spec() == spec) {
+      ++ix->refs;
+      return ix.get();
+    }
+  auto ix = std::make_unique<OrderedRows>(*this, spec);
+  std::vector<uint32_t> rows;
+  Natural().List().to_vector(rows);
+  std::sort(rows.begin(), rows.end(), [&](uint32_t a, uint32_t b) { return ix->Less(a, b); });
+  ix->Assign(rows);
+  ix->refs = 1;
+  indexes_.push_back(std::move(ix));
+  return indexes_.back().get();
+}
+
+void Store::Release(OrderedRows* ix) {
+  if (!ix || --ix->refs > 0) return;
+  for (size_t k = 1; k < indexes_.size(); ++k)
+    if (indexes_[k].get() == ix) {
+      indexes_.erase(indexes_.begin() + static_cast<ptrdiff_t>(k));
+      return;
+    }
+}
+
+uint32_t Store::NewRow(int64_t before) {
+  int64_t label;
+  if (before >= 0) {
+    label = SeqBefore(static_cast<uint32_t>(before));
+  } else {
+    label = next_seq_;
+    next_seq_ += kGap;
+  }
+  uint32_t r = RowCapacity();
+  for (auto& c : cols) c.PushNull();
+  seq.push_back(label);
+  status.push_back(static_cast<uint8_t>(TUpdateStatus::usInserted));
+  ++live;
+  return r;
+}
+
+int64_t Store::SeqBefore(uint32_t x) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    OrderedRows& nat = Natural();
+    RowList::Pos p = nat.Find(x);
+    const RowList& l = nat.List();
+    int64_t hi = seq[x];
+    if (p == l.begin() || p == l.end()) {
+      if (hi > INT64_MIN + 2 * kGap) return hi - kGap;
+    } else {
+      RowList::Pos q = p;
+      l.prev(q);
+      int64_t lo = seq[l.at(q)];
+      if (hi - lo >= 2) return lo + (hi - lo) / 2;
+    }
+    Relabel();
+  }
+  throw EDataSetError("Ordem natural do data set esgotada");
+}
+
+void Store::Relabel() {
+  int64_t k = 0;
+  Natural().List().for_each([&](uint32_t r) { seq[r] = ++k * kGap; });
+  next_seq_ = (k + 1) * kGap;
+}
+
+void Store::KillRow(uint32_t r) {
+  status[r] = kDead;
+  --live;
+  for (auto& c : cols) c.Release(r);
+}
+
+void Store::Clear() {
+  for (auto& c : cols) c.Clear();
+  seq.clear(); seq.shrink_to_fit();
+  status.clear(); status.shrink_to_fit();
+  live = 0;
+  next_seq_ = kGap;
+  for (auto& ix : indexes_) ix->Clear();
+}
+
+}  // namespace vyn::detail

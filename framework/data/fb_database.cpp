@@ -1,0 +1,1024 @@
+#include "framework/data/fb_database.h"
+
+#include <firebird/Interface.h>
+#include <ibase.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <type_traits>
+#include <unordered_map>
+
+#include <fmt/format.h>
+
+#include "framework/core/text.h"
+#include "framework/data/dao_factory.h"
+
+namespace vyn {
+
+namespace fb = Firebird;
+
+namespace {
+
+constexpr unsigned kDialect = 3;
+constexpr unsigned kCharsetUTF8 = 4;
+constexpr int kDateOffset = 15018;            // ISC_DATE of 1899-12-30, day 0 of TDateTime
+constexpr double kTimeUnitsPerDay = 864000000.0;  // ISC_TIME counts 1/10,000 s
+
+fb::IMaster* Master() { return fb::fb_get_master_interface(); }
+fb::IUtil* Util() { return Master()->getUtilInterface(); }
+
+// A status the Firebird calls report into; every templated call clears it first.
+struct Status {
+  Status() : wrapper(Master()->getStatus()) {}
+  ~Status() { wrapper.dispose(); }
+  Status(const Status&) = delete;
+  Status& operator=(const Status&) = delete;
+  fb::ThrowStatusWrapper wrapper;
+  fb::ThrowStatusWrapper* operator&() { return &wrapper; }
+};
+
+bool StatusHasCode(const intptr_t* v, long code) {
+  // The vector is a sequence of (kind, value[, value]) clusters ending in isc_arg_end.
+  for (int i = 0; v[i] != isc_arg_end;) {
+    const intptr_t kind = v[i];
+    if (kind == isc_arg_gds && v[i + 1] == code) return true;
+    i += (kind == isc_arg_cstring) ? 3 : 2;
+  }
+  return false;
+}
+
+std::string ShortSQL(const std::string& sql) {
+  return sql.size() > 2000 ? sql.substr(0, 2000) + "..." : sql;
+}
+
+// The first quoted literal of a statement that WIN1252 cannot hold, to name it in the message.
+std::string FindUnfitLiteral(const std::string& sql) {
+  size_t i = 0;
+  while ((i = sql.find('\'', i)) != std::string::npos) {
+    std::string lit;
+    size_t j = i + 1;
+    for (; j < sql.size(); ++j) {
+      if (sql[j] == '\'') {
+        if (j + 1 < sql.size() && sql[j + 1] == '\'') { lit += '\''; ++j; continue; }
+        break;
+      }
+      lit += sql[j];
+    }
+    if (!FitsWin1252(lit)) return lit;
+    i = j + 1;
+  }
+  return {};
+}
+
+std::string NotWin1252Message(const std::string& value) {
+  return fmt::format("O texto \"{}\" contém caracteres que o banco de dados (WIN1252) não aceita.", value);
+}
+
+[[noreturn]] void Raise(const fb::FbException& e, const std::string& sql) {
+  char buf[4096];
+  Util()->formatStatus(buf, sizeof buf, e.getStatus());
+  std::string text = buf;
+  const intptr_t* v = e.getStatus()->getErrors();
+  long code = (v[0] == isc_arg_gds) ? static_cast<long>(v[1]) : 0;
+  if (StatusHasCode(v, isc_transliteration_failed) || StatusHasCode(v, isc_malformed_string)) {
+    std::string lit = FindUnfitLiteral(sql);
+    if (!lit.empty()) text = NotWin1252Message(lit) + "\n" + text;
+  }
+  if (!sql.empty()) text += "\nSQL: " + ShortSQL(sql);
+  throw EDatabaseError(text, sql, code);
+}
+
+std::string CleanSQL(std::string_view sql) {
+  std::string s = Trim(sql);
+  while (!s.empty() && s.back() == ';') {
+    s.pop_back();
+    s = TrimRight(s);
+  }
+  return s;
+}
+
+int BytesPerChar(unsigned charset) {
+  switch (charset & 0xFF) {
+    case 3: return 3;   // UNICODE_FSS
+    case 4: return 4;   // UTF8
+    default: return 1;
+  }
+}
+
+ISC_TIME EncodeTime(double fraction) {
+  long long ms = std::llround(fraction * 86400000.0);
+  if (ms < 0) ms = 0;
+  if (ms >= 86400000LL) ms = 86400000LL - 1;
+  return static_cast<ISC_TIME>(ms * 10);
+}
+
+void SplitDateTime(TDateTime d, ISC_DATE& date, ISC_TIME& time) {
+  double days = std::floor(d.Value);
+  double frac = d.Value - days;
+  long long ms = std::llround(frac * 86400000.0);
+  if (ms >= 86400000LL) { days += 1; ms = 0; }
+  date = static_cast<ISC_DATE>(static_cast<long long>(days) + kDateOffset);
+  time = static_cast<ISC_TIME>(ms * 10);
+}
+
+Currency ScaledToCurrency(int64_t raw, int scale) {
+  if (scale == -4) return Currency::FromRaw(raw);
+  if (scale > -4) {
+    int64_t mult = 1;
+    for (int i = scale; i > -4; --i) mult *= 10;
+    return Currency::FromRaw(raw * mult);
+  }
+  int64_t div = 1;
+  for (int i = scale; i < -4; ++i) div *= 10;
+  int64_t q = raw / div, r = raw % div;
+  if (2 * std::llabs(r) >= div) q += (raw < 0 ? -1 : 1);
+  return Currency::FromRaw(q);
+}
+
+bool IsTextType(unsigned t) { return t == SQL_TEXT || t == SQL_VARYING; }
+
+struct TpbHolder {
+  std::vector<unsigned char> bytes;
+  TpbHolder() {
+    // read committed, record version, wait with a time-out so a stuck lock surfaces as an error
+    bytes = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait,
+             isc_tpb_lock_timeout, 4, 60, 0, 0, 0};
+  }
+};
+
+}  // namespace
+
+bool EDatabaseError::IsLockConflict() const {
+  return code_ == isc_lock_conflict || code_ == isc_update_conflict || code_ == isc_deadlock ||
+         code_ == isc_lock_timeout;
+}
+
+bool IsRemoteConnection(std::string_view c) {
+  if (c.rfind("inet://", 0) == 0 || c.rfind("xnet://", 0) == 0 || c.rfind("wnet://", 0) == 0) return true;
+  size_t colon = c.find(':');
+  if (colon == std::string_view::npos || colon < 2) return false;   // "C:" would be a drive
+  std::string_view host = c.substr(0, colon);
+  return host.front() != '/' && host.front() != '.';
+}
+
+int TQueryResult::IndexOf(std::string_view column) const {
+  for (size_t i = 0; i < Columns.size(); ++i)
+    if (SameText(Columns[i].Name, column)) return static_cast<int>(i);
+  return -1;
+}
+
+const Variant& TQueryResult::Value(size_t row, std::string_view column) const {
+  int i = IndexOf(column);
+  if (i < 0) throw EDatabaseError(fmt::format("Coluna {} não existe no resultado.", column));
+  return Rows.at(row).at(static_cast<size_t>(i));
+}
+
+// ---------------------------------------------------------------------------------------------
+struct TDatabase::Impl {
+  Status st;
+  fb::IProvider* provider = nullptr;
+  fb::IAttachment* att = nullptr;
+  fb::ITransaction* tra = nullptr;   // the open explicit transaction
+  TpbHolder tpb;
+  std::unordered_map<std::string, std::unique_ptr<TStatement>> prepared;
+
+  void CheckOpen() const {
+    if (!att) throw EDatabaseError("Banco de dados não conectado.");
+  }
+
+  fb::ITransaction* Start() {
+    return att->startTransaction(&st, static_cast<unsigned>(tpb.bytes.size()), tpb.bytes.data());
+  }
+
+  // Runs f in the open transaction, or in one of its own that commits on success.
+  template <class F>
+  auto InTx(const std::string& sql, F&& f, bool own = false) -> decltype(f(static_cast<fb::ITransaction*>(nullptr))) {
+    CheckOpen();
+    if (tra && !own) {
+      try {
+        return f(tra);
+      } catch (const fb::FbException& e) {
+        Raise(e, sql);
+      }
+    }
+    fb::ITransaction* t = nullptr;
+    try {
+      t = Start();
+      if constexpr (std::is_void_v<decltype(f(t))>) {
+        f(t);
+        t->commit(&st);
+        return;
+      } else {
+        auto r = f(t);
+        t->commit(&st);
+        return r;
+      }
+    } catch (const fb::FbException& e) {
+      RollbackQuiet(t);
+      Raise(e, sql);
+    } catch (...) {
+      RollbackQuiet(t);
+      throw;
+    }
+  }
+
+  void RollbackQuiet(fb::ITransaction* t) {
+    if (!t) return;
+    try {
+      t->rollback(&st);
+    } catch (const fb::FbException&) {
+      t->release();
+    }
+  }
+};
+
+// ---------------------------------------------------------------------------------------------
+struct TStatement::Impl {
+  fb::IStatement* stmt = nullptr;
+  fb::IMessageMetadata* inServer = nullptr;
+  unsigned inCount = 0;
+  bool hasCursor = false;
+  bool searchedDml = false;
+
+  struct OutCol {
+    unsigned type;
+    int scale;
+    int subType;
+    unsigned offset, nullOffset, length;
+    unsigned originalType;
+  };
+  fb::IMessageMetadata* outMeta = nullptr;
+  std::vector<OutCol> outCols;
+  std::vector<TColumnInfo> columns;
+  std::vector<unsigned char> outBuf;
+
+  struct InCol { unsigned type; unsigned length; int scale = 0; };
+  std::vector<unsigned> serverType, serverLength;
+  std::vector<std::string> texts;   // reused between executions
+  std::vector<InCol> sig;
+  fb::IMessageMetadata* inMeta = nullptr;
+  std::vector<InCol> inSig;
+  std::vector<unsigned> inOffset, inNullOffset;
+  std::vector<unsigned char> inBuf;
+
+  ~Impl() {
+    if (inMeta) inMeta->release();
+    if (outMeta) outMeta->release();
+    if (inServer) inServer->release();
+    if (stmt) stmt->release();
+  }
+
+  void Prepare(TDatabase::Impl& db, fb::ITransaction* tra, const std::string& sql) {
+    auto& st = db.st;
+    stmt = db.att->prepare(&st, tra, 0, sql.c_str(), kDialect, fb::IStatement::PREPARE_PREFETCH_METADATA);
+    hasCursor = (stmt->getFlags(&st) & fb::IStatement::FLAG_HAS_CURSOR) != 0;
+    std::string head = UpperCase(sql.substr(0, 20));
+    searchedDml = (head.rfind("UPDATE", 0) == 0 && head.rfind("UPDATE OR", 0) != 0) || head.rfind("DELETE", 0) == 0;
+    inServer = stmt->getInputMetadata(&st);
+    inCount = inServer->getCount(&st);
+    for (unsigned i = 0; i < inCount; ++i) {
+      serverType.push_back(inServer->getType(&st, i) & ~1u);
+      serverLength.push_back(inServer->getLength(&st, i));
+    }
+
+    fb::IMessageMetadata* out = stmt->getOutputMetadata(&st);
+    unsigned n = out->getCount(&st);
+    if (n == 0) {
+      out->release();
+      return;
+    }
+    fb::IMetadataBuilder* b = out->getBuilder(&st);
+    std::vector<unsigned> original(n);
+    for (unsigned i = 0; i < n; ++i) {
+      unsigned t = out->getType(&st, i) & ~1u;
+      original[i] = t;
+      switch (t) {
+        case SQL_SHORT: case SQL_LONG: case SQL_INT64:
+          b->setType(&st, i, SQL_INT64 + 1);
+          b->setLength(&st, i, sizeof(ISC_INT64));
+          break;
+        case SQL_FLOAT: case SQL_D_FLOAT: case SQL_DOUBLE:
+          b->setType(&st, i, SQL_DOUBLE + 1);
+          b->setLength(&st, i, sizeof(double));
+          break;
+        default:
+          b->setType(&st, i, t + 1);
+          break;
+      }
+    }
+    outMeta = b->getMetadata(&st);
+    b->release();
+
+    std::unordered_map<std::string, int> seen;
+    for (unsigned i = 0; i < n; ++i) {
+      OutCol c{};
+      c.type = outMeta->getType(&st, i) & ~1u;
+      c.scale = outMeta->getScale(&st, i);
+      c.subType = outMeta->getSubType(&st, i);
+      c.offset = outMeta->getOffset(&st, i);
+      c.nullOffset = outMeta->getNullOffset(&st, i);
+      c.length = outMeta->getLength(&st, i);
+      c.originalType = original[i];
+      outCols.push_back(c);
+
+      TColumnInfo info;
+      const char* alias = out->getAlias(&st, i);
+      info.Name = (alias && *alias) ? alias : out->getField(&st, i);
+      std::string key = UpperCase(info.Name);
+      int& count = seen[key];
+      if (count > 0) info.Name += "_" + std::to_string(count);
+      ++count;
+      switch (c.type) {
+        case SQL_INT64:
+          if (c.scale < 0) info.DataType = TFieldType::ftCurrency;
+          else info.DataType = original[i] == SQL_INT64 ? TFieldType::ftLargeint : TFieldType::ftInteger;
+          break;
+        case SQL_DOUBLE: info.DataType = TFieldType::ftFloat; break;
+        case SQL_TEXT: case SQL_VARYING:
+          info.DataType = TFieldType::ftString;
+          info.Size = static_cast<int>(c.length) / BytesPerChar(outMeta->getCharSet(&st, i));
+          break;
+        case SQL_BLOB: info.DataType = TFieldType::ftMemo; break;
+        case SQL_TYPE_DATE: info.DataType = TFieldType::ftDate; break;
+        case SQL_TIMESTAMP: case SQL_TYPE_TIME: info.DataType = TFieldType::ftDateTime; break;
+        case SQL_BOOLEAN: info.DataType = TFieldType::ftBoolean; break;
+        default: info.DataType = TFieldType::ftString; break;
+      }
+      columns.push_back(info);
+    }
+    out->release();
+    outBuf.assign(outMeta->getMessageLength(&st), 0);
+  }
+
+  static std::string ValueText(const Variant& v) {
+    if (v.Type() == VarType::Currency) return v.AsCurrency().ToSQL();
+    if (v.Type() == VarType::Bool) return v.AsBoolean() ? "TRUE" : "FALSE";
+    if (v.Type() == VarType::DateTime) {
+      TDateTime d = v.AsDateTime();
+      return d.Value == std::floor(d.Value) ? DateToSQL(d) : DateTimeToSQL(d);
+    }
+    return v.AsString();
+  }
+
+  // Chooses the message type of each parameter from its value and the server's type.
+  void Bind(TDatabase::Impl& db, fb::ITransaction* tra, const TParams& params, const std::string& sql) {
+    auto& st = db.st;
+    if (params.size() != inCount)
+      throw EDatabaseError(fmt::format("O comando espera {} parâmetro(s); recebeu {}.", inCount, params.size()), sql);
+    if (inCount == 0) return;
+
+    texts.resize(inCount);
+    sig.resize(inCount);
+    for (unsigned i = 0; i < inCount; ++i) {
+      const Variant& v = params[i];
+      texts[i].clear();
+      unsigned server = serverType[i];
+      InCol c{server, 0};
+      if (v.IsNull()) {
+        c = {server, serverLength[i]};
+      } else if (server == SQL_BLOB) {
+        c = {SQL_BLOB, sizeof(ISC_QUAD)};
+        texts[i] = ValueText(v);
+      } else {
+        switch (v.Type()) {
+          case VarType::Bool:
+            if (server == SQL_BOOLEAN) c = {SQL_BOOLEAN, 1};
+            else if (IsTextType(server)) { texts[i] = v.AsBoolean() ? "TRUE" : "FALSE"; c = {SQL_VARYING, 5}; }
+            else c = {SQL_INT64, 8};
+            break;
+          case VarType::Int: c = {SQL_INT64, 8}; break;
+          case VarType::Currency: c = {SQL_INT64, 8}; break;
+          case VarType::Double: c = {SQL_DOUBLE, 8}; break;
+          case VarType::DateTime:
+            if (server == SQL_TYPE_DATE) c = {SQL_TYPE_DATE, 4};
+            else if (server == SQL_TYPE_TIME) c = {SQL_TYPE_TIME, 4};
+            else c = {SQL_TIMESTAMP, 8};
+            break;
+          default:
+            texts[i] = v.AsString();
+            c = {SQL_VARYING, static_cast<unsigned>(std::max<size_t>(texts[i].size(), 1))};
+            break;
+        }
+      }
+      if (!texts[i].empty() && !FitsWin1252(texts[i])) throw EDatabaseError(NotWin1252Message(texts[i]), sql);
+      if (c.type == SQL_VARYING && texts[i].size() > 32765)
+        throw EDatabaseError(fmt::format("Texto longo demais para o parâmetro {} ({} bytes).", i + 1, texts[i].size()), sql);
+      // Currency travels as NUMERIC(18,4)
+      if (v.Type() == VarType::Currency && c.type == SQL_INT64) c.scale = -4;
+      sig[i] = c;
+    }
+
+    bool same = inMeta && sig.size() == inSig.size();
+    for (unsigned i = 0; same && i < inCount; ++i)
+      same = sig[i].type == inSig[i].type && sig[i].length == inSig[i].length && sig[i].scale == inSig[i].scale;
+    if (!same) {
+      if (inMeta) { inMeta->release(); inMeta = nullptr; }
+      fb::IMetadataBuilder* b = inServer->getBuilder(&st);
+      for (unsigned i = 0; i < inCount; ++i) {
+        b->setType(&st, i, sig[i].type + 1);
+        b->setLength(&st, i, sig[i].length);
+        b->setScale(&st, i, sig[i].scale);
+        if (sig[i].type == SQL_VARYING || sig[i].type == SQL_TEXT) b->setCharSet(&st, i, kCharsetUTF8);
+        if (sig[i].type == SQL_BLOB) b->setSubType(&st, i, inServer->getSubType(&st, i));
+      }
+      inMeta = b->getMetadata(&st);
+      b->release();
+      inSig = sig;
+      inOffset.resize(inCount);
+      inNullOffset.resize(inCount);
+      for (unsigned i = 0; i < inCount; ++i) {
+        inOffset[i] = inMeta->getOffset(&st, i);
+        inNullOffset[i] = inMeta->getNullOffset(&st, i);
+      }
+      inBuf.assign(inMeta->getMessageLength(&st), 0);
+    }
+
+    unsigned char* buf = inBuf.data();
+    for (unsigned i = 0; i < inCount; ++i) {
+      const Variant& v = params[i];
+      auto* nullInd = reinterpret_cast<ISC_SHORT*>(buf + inNullOffset[i]);
+      unsigned char* p = buf + inOffset[i];
+      if (v.IsNull()) { *nullInd = -1; continue; }
+      *nullInd = 0;
+      switch (inSig[i].type) {
+        case SQL_BLOB: {
+          ISC_QUAD id{};
+          fb::IBlob* blob = db.att->createBlob(&st, tra, &id, 0, nullptr);
+          const std::string& t = texts[i];
+          try {
+            for (size_t pos = 0; pos < t.size(); pos += 32000) {
+              unsigned len = static_cast<unsigned>(std::min<size_t>(32000, t.size() - pos));
+              blob->putSegment(&st, len, t.data() + pos);
+            }
+            blob->close(&st);
+          } catch (...) {
+            blob->release();
+            throw;
+          }
+          std::memcpy(p, &id, sizeof id);
+          break;
+        }
+        case SQL_BOOLEAN: *p = v.AsBoolean() ? 1 : 0; break;
+        case SQL_INT64: {
+          ISC_INT64 n = 0;
+          if (v.Type() == VarType::Currency) n = v.AsCurrency().Raw();
+          else if (v.Type() == VarType::Bool) n = v.AsBoolean() ? 1 : 0;
+          else n = v.AsInteger();
+          std::memcpy(p, &n, sizeof n);
+          break;
+        }
+        case SQL_DOUBLE: { double d = v.AsFloat(); std::memcpy(p, &d, sizeof d); break; }
+        case SQL_TYPE_DATE: {
+          ISC_DATE d; ISC_TIME t;
+          SplitDateTime(v.AsDateTime(), d, t);
+          std::memcpy(p, &d, sizeof d);
+          break;
+        }
+        case SQL_TYPE_TIME: {
+          double val = v.AsDateTime().Value;
+          ISC_TIME t = EncodeTime(val - std::floor(val));
+          std::memcpy(p, &t, sizeof t);
+          break;
+        }
+        case SQL_TIMESTAMP: {
+          ISC_TIMESTAMP ts;
+          SplitDateTime(v.AsDateTime(), ts.timestamp_date, ts.timestamp_time);
+          std::memcpy(p, &ts, sizeof ts);
+          break;
+        }
+        case SQL_VARYING: {
+          const std::string& t = texts[i];
+          auto len = static_cast<ISC_USHORT>(t.size());
+          std::memcpy(p, &len, sizeof len);
+          std::memcpy(p + sizeof len, t.data(), t.size());
+          break;
+        }
+        default:
+          // a null-typed parameter of a value we could not place: send null
+          *nullInd = -1;
+          break;
+      }
+    }
+  }
+
+  Variant ReadBlob(TDatabase::Impl& db, fb::ITransaction* tra, ISC_QUAD id) {
+    auto& st = db.st;
+    fb::IBlob* blob = db.att->openBlob(&st, tra, &id, 0, nullptr);
+    std::string text;
+    char chunk[32768];
+    try {
+      for (;;) {
+        unsigned len = 0;
+        int r = blob->getSegment(&st, sizeof chunk, chunk, &len);
+        if (r == fb::IStatus::RESULT_NO_DATA) break;
+        text.append(chunk, len);
+      }
+      blob->close(&st);
+    } catch (...) {
+      blob->release();
+      throw;
+    }
+    return Variant(std::move(text));
+  }
+
+  std::vector<Variant> DecodeRow(TDatabase::Impl& db, fb::ITransaction* tra) {
+    std::vector<Variant> row;
+    row.reserve(outCols.size());
+    const unsigned char* buf = outBuf.data();
+    for (const OutCol& c : outCols) {
+      ISC_SHORT isNull;
+      std::memcpy(&isNull, buf + c.nullOffset, sizeof isNull);
+      if (isNull) { row.emplace_back(); continue; }
+      const unsigned char* p = buf + c.offset;
+      switch (c.type) {
+        case SQL_INT64: {
+          ISC_INT64 n; std::memcpy(&n, p, sizeof n);
+          if (c.scale < 0) row.emplace_back(ScaledToCurrency(n, c.scale));
+          else {
+            for (int s = 0; s < c.scale; ++s) n *= 10;
+            row.emplace_back(static_cast<long long>(n));
+          }
+          break;
+        }
+        case SQL_DOUBLE: { double d; std::memcpy(&d, p, sizeof d); row.emplace_back(d); break; }
+        case SQL_VARYING: {
+          ISC_USHORT len; std::memcpy(&len, p, sizeof len);
+          row.emplace_back(std::string(reinterpret_cast<const char*>(p) + sizeof len, len));
+          break;
+        }
+        case SQL_TEXT: {
+          std::string s(reinterpret_cast<const char*>(p), c.length);
+          while (!s.empty() && s.back() == ' ') s.pop_back();
+          row.emplace_back(std::move(s));
+          break;
+        }
+        case SQL_BLOB: { ISC_QUAD id; std::memcpy(&id, p, sizeof id); row.push_back(ReadBlob(db, tra, id)); break; }
+        case SQL_TYPE_DATE: {
+          ISC_DATE d; std::memcpy(&d, p, sizeof d);
+          row.emplace_back(TDateTime(static_cast<double>(static_cast<long long>(d) - kDateOffset)));
+          break;
+        }
+        case SQL_TIMESTAMP: {
+          ISC_TIMESTAMP ts; std::memcpy(&ts, p, sizeof ts);
+          double v = static_cast<double>(static_cast<long long>(ts.timestamp_date) - kDateOffset) +
+                     ts.timestamp_time / kTimeUnitsPerDay;
+          row.emplace_back(TDateTime(v));
+          break;
+        }
+        case SQL_TYPE_TIME: { ISC_TIME t; std::memcpy(&t, p, sizeof t); row.emplace_back(TDateTime(t / kTimeUnitsPerDay)); break; }
+        case SQL_BOOLEAN: row.emplace_back(*p != 0); break;
+        default: row.emplace_back(); break;
+      }
+    }
+    return row;
+  }
+};
+
+// ---------------------------------------------------------------------------------------------
+TTransaction::TTransaction(TDatabase& db) : db_(db) {
+  db_.StartTransaction();
+  active_ = true;
+}
+
+TTransaction::~TTransaction() {
+  if (!active_) return;
+  try {
+    db_.Rollback();
+  } catch (...) {
+    // a destructor must not throw; the attachment drops the transaction with it
+  }
+}
+
+void TTransaction::Commit() {
+  if (!active_) throw EDatabaseError("A transação não está aberta.");
+  db_.Commit();
+  active_ = false;
+}
+
+void TTransaction::Rollback() {
+  if (!active_) return;
+  active_ = false;
+  db_.Rollback();
+}
+
+// ---------------------------------------------------------------------------------------------
+TDatabase::TDatabase() : impl_(std::make_unique<Impl>()) {}
+
+TDatabase::~TDatabase() {
+  try {
+    Close();
+  } catch (...) {
+  }
+}
+
+namespace {
+
+std::string EnvOr(const char* name, const std::string& given, const std::string& fallback) {
+  if (!given.empty()) return given;
+  const char* v = std::getenv(name);
+  return (v && *v) ? v : fallback;
+}
+
+}  // namespace
+
+void TDatabase::Open(const std::string& connection, const std::string& user, const std::string& password) {
+  Close();
+  bool remote = IsRemoteConnection(connection);
+  if (!remote && !std::filesystem::exists(connection))
+    throw EDatabaseError("Banco de dados não encontrado: " + connection);
+  auto& st = impl_->st;
+  fb::IXpbBuilder* dpb = nullptr;
+  try {
+    dpb = Util()->getXpbBuilder(&st, fb::IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertString(&st, isc_dpb_user_name, EnvOr("ISC_USER", user, "SYSDBA").c_str());
+    std::string pw = EnvOr("ISC_PASSWORD", password, remote ? "masterkey" : "");
+    if (!pw.empty()) dpb->insertString(&st, isc_dpb_password, pw.c_str());
+    dpb->insertString(&st, isc_dpb_lc_ctype, "UTF8");
+    if (!impl_->provider) impl_->provider = Master()->getDispatcher();
+    impl_->att = impl_->provider->attachDatabase(&st, connection.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
+    dpb->dispose();
+  } catch (const fb::FbException& e) {
+    if (dpb) dpb->dispose();
+    char buf[2048];
+    Util()->formatStatus(buf, sizeof buf, e.getStatus());
+    const intptr_t* v = e.getStatus()->getErrors();
+    throw EDatabaseError(fmt::format("Não foi possível abrir o banco de dados {}: {}", connection, buf), {},
+                         v[0] == isc_arg_gds ? static_cast<long>(v[1]) : 0);
+  }
+  connection_ = connection;
+  ++generation_;
+  if (referencia_ != 0) SetSessionReferencia(referencia_);
+}
+
+void TDatabase::Close() {
+  if (!impl_->att) return;
+  ++generation_;
+  impl_->prepared.clear();
+  auto& st = impl_->st;
+  if (impl_->tra) {
+    impl_->RollbackQuiet(impl_->tra);
+    impl_->tra = nullptr;
+  }
+  try {
+    impl_->att->detach(&st);
+  } catch (const fb::FbException&) {
+    impl_->att->release();
+  }
+  impl_->att = nullptr;
+  if (impl_->provider) {
+    impl_->provider->release();
+    impl_->provider = nullptr;
+  }
+}
+
+bool TDatabase::Connected() const { return impl_->att != nullptr; }
+
+std::unique_ptr<TDatabase> TDatabase::Create(const std::string& connection, const std::string& user,
+                                             const std::string& password, int pageSize) {
+  bool remote = IsRemoteConnection(connection);
+  {
+    Status st;
+    fb::IProvider* provider = Master()->getDispatcher();
+    fb::IXpbBuilder* dpb = nullptr;
+    try {
+      dpb = Util()->getXpbBuilder(&st, fb::IXpbBuilder::DPB, nullptr, 0);
+      dpb->insertString(&st, isc_dpb_user_name, EnvOr("ISC_USER", user, "SYSDBA").c_str());
+      std::string pw = EnvOr("ISC_PASSWORD", password, remote ? "masterkey" : "");
+      if (!pw.empty()) dpb->insertString(&st, isc_dpb_password, pw.c_str());
+      dpb->insertInt(&st, isc_dpb_page_size, std::max(pageSize, 8192));
+      dpb->insertString(&st, isc_dpb_set_db_charset, "WIN1252");
+      dpb->insertInt(&st, isc_dpb_sql_dialect, 3);
+      fb::IAttachment* att =
+          provider->createDatabase(&st, connection.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
+      dpb->dispose();
+      dpb = nullptr;
+      fb::ITransaction* tra = att->startTransaction(&st, 0, nullptr);
+      const char* ddl = "ALTER CHARACTER SET WIN1252 SET DEFAULT COLLATION WIN_PTBR";
+      att->execute(&st, tra, 0, ddl, kDialect, nullptr, nullptr, nullptr, nullptr);
+      tra->commit(&st);
+      att->detach(&st);
+      provider->release();
+    } catch (const fb::FbException& e) {
+      if (dpb) dpb->dispose();
+      provider->release();
+      char buf[2048];
+      Util()->formatStatus(buf, sizeof buf, e.getStatus());
+      throw EDatabaseError(fmt::format("Não foi possível criar o banco de dados {}: {}", connection, buf));
+    }
+  }
+  auto db = std::make_unique<TDatabase>();
+  db->Open(connection, user, password);
+  return db;
+}
+
+void TDatabase::StartTransaction() {
+  impl_->CheckOpen();
+  if (impl_->tra) throw EDatabaseError("Já existe uma transação aberta neste banco de dados.");
+  try {
+    impl_->tra = impl_->Start();
+  } catch (const fb::FbException& e) {
+    Raise(e, {});
+  }
+}
+
+void TDatabase::Commit() {
+  if (!impl_->tra) throw EDatabaseError("Não há transação aberta para confirmar.");
+  try {
+    impl_->tra->commit(&impl_->st);
+    impl_->tra = nullptr;
+  } catch (const fb::FbException& e) {
+    // a commit that fails leaves nothing half-written: undo and report
+    impl_->RollbackQuiet(impl_->tra);
+    impl_->tra = nullptr;
+    Raise(e, {});
+  }
+}
+
+void TDatabase::CommitRetaining() {
+  if (!impl_->tra) throw EDatabaseError("Não há transação aberta para confirmar.");
+  try {
+    impl_->tra->commitRetaining(&impl_->st);
+  } catch (const fb::FbException& e) {
+    Raise(e, {});
+  }
+}
+
+void TDatabase::Rollback() {
+  if (!impl_->tra) return;
+  fb::ITransaction* t = impl_->tra;
+  impl_->tra = nullptr;
+  try {
+    t->rollback(&impl_->st);
+  } catch (const fb::FbException& e) {
+    t->release();
+    Raise(e, {});
+  }
+}
+
+bool TDatabase::InTransaction() const { return impl_->tra != nullptr; }
+
+std::unique_ptr<TStatement> TDatabase::Prepare(const std::string& sql) {
+  std::unique_ptr<TStatement> s(new TStatement(*this, CleanSQL(sql)));
+  impl_->InTx(s->sql_, [&](fb::ITransaction* tra) { s->impl_->Prepare(*impl_, tra, s->sql_); });
+  return s;
+}
+
+TStatement& TDatabase::Prepared(const std::string& sql) {
+  auto it = impl_->prepared.find(sql);
+  if (it != impl_->prepared.end()) return *it->second;
+  auto s = Prepare(sql);
+  TStatement& ref = *s;
+  impl_->prepared.emplace(sql, std::move(s));
+  return ref;
+}
+
+int64_t TDatabase::Execute(const std::string& sql, const TParams& params) {
+  return Prepare(sql)->Execute(params);
+}
+
+std::vector<Variant> TDatabase::ExecuteReturning(const std::string& sql, const TParams& params) {
+  return Prepare(sql)->ExecuteReturning(params);
+}
+
+std::vector<Variant> TDatabase::ExecuteReturningAutonomous(const std::string& sql, const TParams& params) {
+  return Prepared(sql).ExecuteReturningAutonomous(params);
+}
+
+void TDatabase::Query(const std::string& sql, const TParams& params, const TRowCallback& onRow,
+                      std::vector<TColumnInfo>* columns) {
+  Prepare(sql)->Query(params, onRow, columns);
+}
+
+TQueryResult TDatabase::QueryAll(const std::string& sql, const TParams& params) {
+  TQueryResult r;
+  Query(sql, params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { r.Rows.push_back(row); },
+        &r.Columns);
+  return r;
+}
+
+Variant TDatabase::QueryValue(const std::string& sql, const TParams& params) {
+  Variant v;
+  bool first = true;
+  Query(sql, params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+    if (first && !row.empty()) v = row[0];
+    first = false;
+  });
+  return v;
+}
+
+void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TParams& params) {
+  // Rows loaded into a table-bound object are the table's own: never written back.
+  auto* dao = dynamic_cast<TDAOFactory*>(&ds);
+  struct Loading {
+    TDAOFactory* d;
+    explicit Loading(TDAOFactory* p) : d(p) { if (d) ++d->loading_; }
+    ~Loading() { if (d) --d->loading_; }
+  } loading(dao);
+  auto s = Prepare(sql);
+  ds.Close();
+  ds.ClearFieldDefs();
+  for (const TColumnInfo& c : s->Columns()) ds.AddFieldDef(c.Name, c.DataType, c.Size);
+  ds.CreateDataSet();
+  ds.DisableControls();
+  try {
+    s->Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { ds.AppendRecord(row); });
+  } catch (...) {
+    ds.EnableControls();
+    throw;
+  }
+  ds.EnableControls();
+  ds.First();
+}
+
+TScriptResult TDatabase::ExecuteScript(const std::vector<std::string>& statements) {
+  TScriptResult result;
+  impl_->CheckOpen();
+  auto& st = impl_->st;
+  auto Exec = [&](fb::ITransaction* tr, const char* sql) {
+    impl_->att->execute(&st, tr, 0, sql, kDialect, nullptr, nullptr, nullptr, nullptr);
+  };
+  const bool own = impl_->tra == nullptr;
+  fb::ITransaction* t = impl_->tra;
+  int index = -1;
+  try {
+    if (own) t = impl_->Start();
+    else Exec(t, "SAVEPOINT VYN_SCRIPT");
+  } catch (const fb::FbException& e) {
+    Raise(e, {});
+  }
+  try {
+    for (const std::string& raw : statements) {
+      ++index;
+      std::string sql = CleanSQL(raw);
+      if (sql.empty()) continue;
+      std::string unfit = FindUnfitLiteral(sql);
+      if (!unfit.empty()) {
+        result.Error = NotWin1252Message(unfit);
+        break;
+      }
+      impl_->att->execute(&st, t, 0, sql.c_str(), kDialect, nullptr, nullptr, nullptr, nullptr);
+    }
+    if (result.Error.empty()) {
+      if (own) t->commit(&st);
+      else Exec(t, "RELEASE SAVEPOINT VYN_SCRIPT");
+      return result;
+    }
+  } catch (const fb::FbException& e) {
+    char buf[4096];
+    Util()->formatStatus(buf, sizeof buf, e.getStatus());
+    result.Error = buf;
+  }
+  result.FailedIndex = index;
+  result.FailedStatement = index >= 0 && index < static_cast<int>(statements.size()) ? statements[index] : "";
+  if (own) {
+    impl_->RollbackQuiet(t);
+  } else {
+    try {
+      Exec(t, "ROLLBACK TO SAVEPOINT VYN_SCRIPT");
+      Exec(t, "RELEASE SAVEPOINT VYN_SCRIPT");
+    } catch (const fb::FbException&) {
+      // the transaction is unusable: drop it rather than commit a half script later
+      Rollback();
+    }
+  }
+  return result;
+}
+
+void TDatabase::ExecuteScriptOrThrow(const std::vector<std::string>& statements) {
+  TScriptResult r = ExecuteScript(statements);
+  if (!r.Ok())
+    throw EDatabaseError(fmt::format("Erro no comando {} do script: {}\nComando: {}", r.FailedIndex + 1, r.Error,
+                                     ShortSQL(r.FailedStatement)),
+                         r.FailedStatement);
+}
+
+void TDatabase::SetSessionReferencia(int yyyymm) {
+  referencia_ = yyyymm;
+  if (!Connected()) return;
+  QueryValue("SELECT RDB$SET_CONTEXT('USER_SESSION', 'REFERENCIA', ?) FROM RDB$DATABASE",
+             {Variant(std::to_string(yyyymm))});
+}
+
+std::vector<std::string> TDatabase::PrimaryKey(const std::string& table) {
+  std::vector<std::string> cols;
+  Query("SELECT TRIM(S.RDB$FIELD_NAME) FROM RDB$RELATION_CONSTRAINTS RC "
+        "JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME "
+        "WHERE RC.RDB$RELATION_NAME = ? AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' ORDER BY S.RDB$FIELD_POSITION",
+        {Variant(UpperCase(table))},
+        [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { cols.push_back(row[0].AsString()); });
+  return cols;
+}
+
+std::vector<std::string> TDatabase::TableColumns(const std::string& table) {
+  std::vector<std::string> cols;
+  Query("SELECT TRIM(RF.RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS RF "
+        "JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+        "WHERE RF.RDB$RELATION_NAME = ? AND F.RDB$COMPUTED_BLR IS NULL ORDER BY RF.RDB$FIELD_POSITION",
+        {Variant(UpperCase(table))},
+        [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { cols.push_back(row[0].AsString()); });
+  return cols;
+}
+
+bool TDatabase::TableExists(const std::string& table) {
+  return !QueryValue("SELECT 1 FROM RDB$RELATIONS WHERE RDB$RELATION_NAME = ?", {Variant(UpperCase(table))}).IsNull();
+}
+
+// ---------------------------------------------------------------------------------------------
+TStatement::TStatement(TDatabase& db, std::string sql)
+    : db_(db), sql_(std::move(sql)), impl_(std::make_unique<Impl>()) {}
+
+TStatement::~TStatement() = default;
+
+const std::vector<TColumnInfo>& TStatement::Columns() const { return impl_->columns; }
+
+void TStatement::Run(const TParams& params) {
+  auto& db = *db_.impl_;
+  if (impl_->hasCursor) {
+    Execute(params);
+    return;
+  }
+  db.InTx(sql_, [&](fb::ITransaction* tra) {
+    impl_->Bind(db, tra, params, sql_);
+    impl_->stmt->execute(&db.st, tra, impl_->inMeta, impl_->inCount ? impl_->inBuf.data() : nullptr,
+                         impl_->outMeta, impl_->outMeta ? impl_->outBuf.data() : nullptr);
+  });
+}
+
+int64_t TStatement::Execute(const TParams& params) {
+  auto& db = *db_.impl_;
+  if (impl_->hasCursor) {
+    int64_t n = 0;
+    Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>&) { ++n; });
+    return n;
+  }
+  return db.InTx(sql_, [&](fb::ITransaction* tra) -> int64_t {
+    impl_->Bind(db, tra, params, sql_);
+    impl_->stmt->execute(&db.st, tra, impl_->inMeta, impl_->inCount ? impl_->inBuf.data() : nullptr,
+                         impl_->outMeta, impl_->outMeta ? impl_->outBuf.data() : nullptr);
+    return static_cast<int64_t>(impl_->stmt->getAffectedRecords(&db.st));
+  });
+}
+
+std::vector<Variant> TStatement::ExecuteReturningAutonomous(const TParams& params) {
+  auto& db = *db_.impl_;
+  return db.InTx(sql_, [&](fb::ITransaction* tra) -> std::vector<Variant> {
+    impl_->Bind(db, tra, params, sql_);
+    impl_->stmt->execute(&db.st, tra, impl_->inMeta, impl_->inCount ? impl_->inBuf.data() : nullptr,
+                         impl_->outMeta, impl_->outMeta ? impl_->outBuf.data() : nullptr);
+    if (!impl_->outMeta) return {};
+    std::vector<Variant> row = impl_->DecodeRow(db, tra);
+    if (impl_->searchedDml && impl_->stmt->getAffectedRecords(&db.st) == 0) return {};
+    return row;
+  }, true);
+}
+
+std::vector<Variant> TStatement::ExecuteReturning(const TParams& params) {
+  auto& db = *db_.impl_;
+  if (impl_->hasCursor) {
+    std::vector<Variant> first;
+    bool got = false;
+    Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+      if (!got) first = row;
+      got = true;
+    });
+    return first;
+  }
+  return db.InTx(sql_, [&](fb::ITransaction* tra) -> std::vector<Variant> {
+    impl_->Bind(db, tra, params, sql_);
+    impl_->stmt->execute(&db.st, tra, impl_->inMeta, impl_->inCount ? impl_->inBuf.data() : nullptr,
+                         impl_->outMeta, impl_->outMeta ? impl_->outBuf.data() : nullptr);
+    if (!impl_->outMeta) return {};
+    std::vector<Variant> row = impl_->DecodeRow(db, tra);
+    // UPDATE ... RETURNING of no row answers nulls
+    // UPDATE/DELETE ... RETURNING that touched no row answers nulls: no row
+    if (impl_->searchedDml && impl_->stmt->getAffectedRecords(&db.st) == 0) return {};
+    return row;
+  });
+}
+
+void TStatement::Query(const TParams& params, const TRowCallback& onRow, std::vector<TColumnInfo>* columns) {
+  auto& db = *db_.impl_;
+  if (columns) *columns = impl_->columns;
+  if (!impl_->hasCursor) {
+    std::vector<Variant> row = ExecuteReturning(params);
+    if (!row.empty()) onRow(impl_->columns, row);
+    return;
+  }
+  db.InTx(sql_, [&](fb::ITransaction* tra) {
+    impl_->Bind(db, tra, params, sql_);
+    fb::IResultSet* rs = impl_->stmt->openCursor(&db.st, tra, impl_->inMeta,
+                                                 impl_->inCount ? impl_->inBuf.data() : nullptr, impl_->outMeta, 0);
+    try {
+      while (rs->fetchNext(&db.st, impl_->outBuf.data()) == fb::IStatus::RESULT_OK)
+        onRow(impl_->columns, impl_->DecodeRow(db, tra));
+      rs->close(&db.st);
+    } catch (...) {
+      rs->release();
+      throw;
+    }
+  });
+}
+
+}  // namespace vyn

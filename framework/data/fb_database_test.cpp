@@ -1,0 +1,178 @@
+#include "framework/data/fb_database.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+
+namespace vyn {
+namespace {
+
+class FbDatabaseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path_ = (std::filesystem::temp_directory_path() /
+             ("vyn_fbtest_" + std::to_string(::getpid()) + "_" +
+              ::testing::UnitTest::GetInstance()->current_test_info()->name() + ".fdb"))
+                .string();
+    std::filesystem::remove(path_);
+    db_ = TDatabase::Create(path_);
+    db_->Execute(
+        "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, SM SMALLINT, BIG BIGINT, VALOR NUMERIC(18,4), "
+        "FL DOUBLE PRECISION, NOME VARCHAR(40), SIGLA CHAR(3), TEXTO BLOB SUB_TYPE TEXT, DATA DATE, "
+        "MOMENTO TIMESTAMP, ATIVO BOOLEAN, FLAG VARCHAR(5))");
+  }
+  void TearDown() override {
+    db_.reset();
+    std::filesystem::remove(path_);
+  }
+  int64_t Count() { return db_->QueryValue("SELECT COUNT(*) FROM T").AsInteger(); }
+
+  std::string path_;
+  std::unique_ptr<TDatabase> db_;
+};
+
+TEST_F(FbDatabaseTest, TypedValuesRoundTripExactly) {
+  const std::string tricky = "O'Brien; DROP TABLE T; --";
+  const std::string memo(70000, 'x');
+  db_->Execute("INSERT INTO T VALUES (?,?,?,?,?,?,?,?,?,?,?,?)",
+               {1, 7, 9000000000LL, Currency::ParseSQL("12345678901234.5678"), 0.25, "ação Ágil",
+                "ab", memo, EncodeDate(2024, 2, 29), EncodeDateTime(2024, 3, 5, 14, 7, 9, 120), true, true});
+  db_->Execute("INSERT INTO T (ID, VALOR, NOME) VALUES (?, ?, ?)", {2, Currency::ParseSQL("-0.0001"), tricky});
+
+  TQueryResult r = db_->QueryAll("SELECT * FROM T ORDER BY ID");
+  ASSERT_EQ(r.Rows.size(), 2u);
+  auto type = [&](const char* c) { return r.Columns[static_cast<size_t>(r.IndexOf(c))].DataType; };
+  EXPECT_EQ(type("ID"), TFieldType::ftInteger);
+  EXPECT_EQ(type("SM"), TFieldType::ftInteger);
+  EXPECT_EQ(type("BIG"), TFieldType::ftLargeint);
+  EXPECT_EQ(type("VALOR"), TFieldType::ftCurrency);
+  EXPECT_EQ(type("FL"), TFieldType::ftFloat);
+  EXPECT_EQ(type("NOME"), TFieldType::ftString);
+  EXPECT_EQ(r.Columns[static_cast<size_t>(r.IndexOf("NOME"))].Size, 40);
+  EXPECT_EQ(type("TEXTO"), TFieldType::ftMemo);
+  EXPECT_EQ(type("DATA"), TFieldType::ftDate);
+  EXPECT_EQ(type("MOMENTO"), TFieldType::ftDateTime);
+  EXPECT_EQ(type("ATIVO"), TFieldType::ftBoolean);
+
+  EXPECT_EQ(r.Value(0, "BIG").AsInteger(), 9000000000LL);
+  EXPECT_EQ(r.Value(0, "VALOR").AsCurrency().Raw(), 123456789012345678LL);
+  EXPECT_EQ(r.Value(1, "VALOR").AsCurrency().Raw(), -1);
+  EXPECT_EQ(r.Value(0, "NOME").AsString(), "ação Ágil");
+  EXPECT_EQ(r.Value(0, "SIGLA").AsString(), "ab");
+  EXPECT_EQ(r.Value(0, "TEXTO").AsString(), memo);
+  EXPECT_EQ(DateToSQL(r.Value(0, "DATA").AsDateTime()), "2024-02-29");
+  EXPECT_EQ(DateTimeToSQL(r.Value(0, "MOMENTO").AsDateTime()), "2024-03-05 14:07:09.120");
+  EXPECT_TRUE(r.Value(0, "ATIVO").AsBoolean());
+  EXPECT_EQ(r.Value(0, "FLAG").AsString(), "TRUE");
+  EXPECT_EQ(r.Value(1, "NOME").AsString(), tricky);
+  EXPECT_TRUE(r.Value(1, "DATA").IsNull());
+
+  // The collation compares without regard to case and accents.
+  EXPECT_EQ(db_->QueryValue("SELECT ID FROM T WHERE NOME = ?", {"ACAO AGIL"}).AsInteger(), 1);
+  EXPECT_EQ(db_->QueryValue("SELECT ID FROM T WHERE NOME = 'AÇÃO ágil'").AsInteger(), 1);
+  EXPECT_EQ(db_->QueryValue("SELECT ID FROM T WHERE FLAG = 'true'").AsInteger(), 1);
+  EXPECT_EQ(db_->Execute("UPDATE T SET VALOR = VALOR + ? WHERE ID = ?", {Currency::ParseSQL("0.0001"), 2}), 1);
+  EXPECT_TRUE(db_->QueryValue("SELECT VALOR FROM T WHERE ID = 2").AsCurrency().IsZero());
+}
+
+TEST_F(FbDatabaseTest, TextOutsideWin1252IsAClearErrorAndWritesNothing) {
+  try {
+    db_->Execute("INSERT INTO T (ID, NOME) VALUES (?, ?)", {1, "caf\xC3\xA9 \xE4\xB8\xAD"});
+    FAIL() << "expected an error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("caf\xC3\xA9 \xE4\xB8\xAD"), std::string::npos) << e.what();
+  }
+  try {
+    db_->Execute("INSERT INTO T (ID, NOME) VALUES (2, '\xE2\x82\xAC ok \xF0\x9F\x98\x80')");
+    FAIL() << "expected an error";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("\xF0\x9F\x98\x80"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(Count(), 0);
+}
+
+TEST_F(FbDatabaseTest, ScriptIsAllOrNothing) {
+  TScriptResult r = db_->ExecuteScript({"INSERT INTO T (ID) VALUES (1);", "INSERT INTO T (ID) VALUES (2)",
+                                        "INSERT INTO T (ID) VALUES (1)", "INSERT INTO T (ID) VALUES (3)"});
+  EXPECT_FALSE(r.Ok());
+  EXPECT_EQ(r.FailedIndex, 2);
+  EXPECT_EQ(Count(), 0);
+  try {
+    db_->ExecuteScriptOrThrow({"INSERT INTO T (ID) VALUES (1)", "INSERT INTO NOPE VALUES (1)"});
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("INSERT INTO NOPE"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(Count(), 0);
+
+  // Inside an open transaction a failing script undoes only itself.
+  {
+    TTransaction tr(*db_);
+    db_->Execute("INSERT INTO T (ID) VALUES (10)");
+    EXPECT_FALSE(db_->ExecuteScript({"INSERT INTO T (ID) VALUES (11)", "INSERT INTO T (ID) VALUES (10)"}).Ok());
+    EXPECT_TRUE(db_->ExecuteScript({"INSERT INTO T (ID) VALUES (12)"}).Ok());
+    tr.Commit();
+  }
+  EXPECT_EQ(db_->QueryAll("SELECT ID FROM T ORDER BY ID").Rows.size(), 2u);
+  EXPECT_TRUE(db_->ExecuteScript({"DELETE FROM T", "INSERT INTO T (ID) VALUES (5)"}).Ok());
+  EXPECT_EQ(Count(), 1);
+}
+
+TEST_F(FbDatabaseTest, TransactionRollsBackUnlessCommitted) {
+  {
+    TTransaction tr(*db_);
+    db_->Execute("INSERT INTO T (ID) VALUES (1)");
+    EXPECT_TRUE(db_->InTransaction());
+    EXPECT_THROW(TTransaction nested(*db_), EDatabaseError);
+  }
+  EXPECT_FALSE(db_->InTransaction());
+  EXPECT_EQ(Count(), 0);
+  {
+    TTransaction tr(*db_);
+    TStatement& ins = db_->Prepared("INSERT INTO T (ID, VALOR) VALUES (?, ?)");
+    for (int i = 1; i <= 50; ++i) ins.Execute({i, Currency::FromInt(i)});
+    EXPECT_EQ(&ins, &db_->Prepared("INSERT INTO T (ID, VALOR) VALUES (?, ?)"));
+    tr.Commit();
+  }
+  EXPECT_EQ(db_->QueryValue("SELECT SUM(VALOR) FROM T").AsCurrency(), Currency::FromInt(1275));
+  // A failed statement inside a transaction leaves it usable.
+  TTransaction tr(*db_);
+  EXPECT_THROW(db_->Execute("INSERT INTO T (ID) VALUES (1)"), EDatabaseError);
+  db_->Execute("INSERT INTO T (ID) VALUES (51)");
+  tr.Commit();
+  EXPECT_EQ(Count(), 51);
+}
+
+TEST_F(FbDatabaseTest, MetadataContextAndErrors) {
+  EXPECT_EQ(db_->PrimaryKey("t"), std::vector<std::string>{"ID"});
+  EXPECT_EQ(db_->TableColumns("T").size(), 12u);
+  EXPECT_FALSE(db_->TableExists("NOPE"));
+  db_->SetSessionReferencia(202403);
+  EXPECT_EQ(db_->QueryValue("SELECT RDB$GET_CONTEXT('USER_SESSION', 'REFERENCIA') FROM RDB$DATABASE").AsString(),
+            "202403");
+  EXPECT_EQ(db_->ExecuteReturning("UPDATE T SET NOME = 'x' WHERE ID = 99 RETURNING ID").size(), 0u);
+
+  try {
+    db_->Execute("SELECT NOPE FROM T");
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_EQ(e.SQL(), "SELECT NOPE FROM T");
+    EXPECT_NE(std::string(e.what()).find("NOPE"), std::string::npos);
+  }
+
+  TDatabase other;
+  const std::string missing = path_ + ".missing";
+  try {
+    other.Open(missing);
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find(missing), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(IsRemoteConnection("/tmp/x.fdb"));
+  EXPECT_TRUE(IsRemoteConnection("localhost:/tmp/x.fdb"));
+  EXPECT_TRUE(IsRemoteConnection("srv/3051:/tmp/x.fdb"));
+}
+
+}  // namespace
+}  // namespace vyn

@@ -1,0 +1,156 @@
+#include "framework/host/auto_thread.h"
+
+#include <charconv>
+#include <exception>
+
+#include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+#include "framework/host/update_or_insert.h"
+#include "framework/ui/dialogs.h"
+
+namespace vyn {
+
+namespace {
+
+TDatabase* BancoAberto() {
+  TDatabase* db = ProcessContext().Database;
+  return db && db->Connected() ? db : nullptr;
+}
+
+std::vector<std::string> CamposChave() {
+  return {"BDCODAGENDAMENTO", "BDCODEMP", "BDCODPLANOTARVO", "BDORDEMAGENDAMENTO"};
+}
+
+std::vector<TSQLValor> ValoresChave(const TChaveAgendamento& k) {
+  return {k.BDCODAGENDAMENTO, k.BDCODEMP, k.BDCODPLANOTARVO, k.BDORDEMAGENDAMENTO};
+}
+
+}  // namespace
+
+TChaveAgendamento ChaveAgendamento(int codEmp) {
+  const TProcessContext& ctx = ProcessContext();
+  return {ctx.WP_AGENDAMENTO, codEmp, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO};
+}
+
+TAutoThreadPadrao::TAutoThreadPadrao(TComponent* owner) : TComponent(owner) {}
+
+bool TAutoThreadPadrao::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TAutoThreadPadrao") || TComponent::InheritsFrom(class_name);
+}
+
+bool TAutoThreadPushPadrao::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TAutoThreadPushPadrao") || TAutoThreadPadrao::InheritsFrom(class_name);
+}
+
+std::string TAutoThreadPadrao::GetParametro(const std::string& name) const {
+  auto it = params_.find(UpperCase(name));
+  return it == params_.end() ? std::string() : it->second;
+}
+
+void TAutoThreadPadrao::SetParametro(const std::string& name, const std::string& value) {
+  params_[UpperCase(name)] = value;
+}
+
+int TAutoThreadPadrao::EmpresaExecucao() const {
+  const std::string s = Trim(GetParametro("cod_empresa"));
+  int v = 0;
+  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (!s.empty() && ec == std::errc() && p == s.data() + s.size()) return v;
+  return ProcessContext().CurrentCompany;
+}
+
+void TAutoThreadPadrao::GravarLogTarvo(const std::string& texto) {
+  const std::string linha = RemoveCaret(texto);
+  log_.push_back(linha);
+  TDatabase* db = BancoAberto();
+  if (!db) return;
+  const TChaveAgendamento k = ChaveAgendamento(ProcessContext().WP_EMPRESA_PROCESSO);
+  db->Execute(std::string("INSERT INTO ") + kTabelaLogTarvo +
+                  " (BDID, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCLASSE, "
+                  "BDDATAHORA, BDTEXTO) VALUES (GEN_ID(GEN_VSH_EMP_TLOG_TARVO, 1), ?, ?, ?, ?, ?, "
+                  "CURRENT_TIMESTAMP, ?)",
+              {k.BDCODAGENDAMENTO, k.BDCODEMP, k.BDCODPLANOTARVO, k.BDORDEMAGENDAMENTO, ClassName(),
+               TextoParaColuna(*db, kTabelaLogTarvo, "BDTEXTO", linha)});
+}
+
+void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status,
+                                                     const std::string& mensagem) {
+  conferencias_.insert(tipo);
+  TDatabase* db = BancoAberto();
+  if (!db) return;
+  std::vector<std::string> campos = CamposChave();
+  std::vector<TSQLValor> valores = ValoresChave(ChaveAgendamento(ProcessContext().WP_EMPRESA_PROCESSO));
+  campos.insert(campos.end(), {"BDTIPOCONFERENCIA", "BDCODSTATUS", "BDINCONSISTENCIA", "BDDATAEXECUTADO"});
+  valores.insert(valores.end(),
+                 {tipo, static_cast<int>(status),
+                  TextoParaColuna(*db, kTabelaConferenciaImportacoes, "BDINCONSISTENCIA", RemoveCaret(mensagem)),
+                  TSQLValor::Expressao("CURRENT_TIMESTAMP")});
+  std::vector<std::string> matching = CamposChave();
+  matching.push_back("BDTIPOCONFERENCIA");
+  getUpdateOrInsert_VYN(kTabelaConferenciaImportacoes, campos, valores, matching).Execute(*db);
+}
+
+void TAutoThreadPadrao::pLogAtualizaConf(TTipoStatusConferencia status, const std::string& mensagem) {
+  TDatabase* db = BancoAberto();
+  if (!db) return;
+  std::vector<std::string> campos = CamposChave();
+  std::vector<TSQLValor> valores = ValoresChave(ChaveAgendamento(ProcessContext().WP_EMPRESA_PROCESSO));
+  campos.insert(campos.end(), {"BDCLASSE", "BDCODSTATUS", "BDINCONSISTENCIA", "BDDATAEXECUTADO"});
+  valores.insert(valores.end(),
+                 {ClassName(), static_cast<int>(status),
+                  TextoParaColuna(*db, kTabelaStatusExecucao, "BDINCONSISTENCIA", RemoveCaret(mensagem)),
+                  TSQLValor::Expressao("CURRENT_TIMESTAMP")});
+  getUpdateOrInsert_VYN(kTabelaStatusExecucao, campos, valores, CamposChave()).Execute(*db);
+}
+
+void TAutoThreadPadrao::ExecuteTask() {
+  TProcessContext& ctx = ProcessContext();
+  ctx.FMensagemInconsistencia.clear();
+  ctx.WP_EMPRESA_PROCESSO = EmpresaExecucao();
+  log_.clear();
+  conferencias_.clear();
+  status_ = tscSucesso;
+  mensagem_.clear();
+  try {
+    TUnattendedScope unattended;
+    if (DeveSincronizarThread())
+      Sincronizar([this] { Execute(); });
+    else
+      Execute();
+  } catch (const std::exception& e) {
+    Falhou(e.what());
+    throw;
+  } catch (...) {
+    Falhou("Erro desconhecido");
+    throw;
+  }
+  mensagem_ = RemoveCaret(ctx.FMensagemInconsistencia);
+  status_ = mensagem_.empty() ? tscSucesso : tscInconsistente;
+  pLogAtualizaConf(status_, mensagem_);
+}
+
+// The failure must reach the status rows even when the work left a transaction open; a status row
+// that cannot be written is noted in the log, and the task's own exception is the one raised.
+void TAutoThreadPadrao::Falhou(const std::string& mensagem) {
+  status_ = tscErro;
+  mensagem_ = RemoveCaret(mensagem);
+  log_.push_back(mensagem_);
+  TDatabase* db = BancoAberto();
+  if (!db) return;
+  try {
+    if (db->InTransaction()) db->Rollback();
+    pLogAtualizaConf(tscErro, mensagem_);
+    for (int tipo : std::set<int>(conferencias_)) InsereConferenciaImportacoes(tipo, tscErro, mensagem_);
+  } catch (const std::exception& e) {
+    log_.push_back(std::string("Falha ao gravar o status da execução: ") + e.what());
+  }
+}
+
+void GravarLogTarvo(TAutoThreadPadrao* task, const std::string& texto) { task->GravarLogTarvo(texto); }
+
+void InsereConferenciaImportacoes(TAutoThreadPadrao* task, int tipo, TTipoStatusConferencia status,
+                                  const std::string& mensagem) {
+  task->InsereConferenciaImportacoes(tipo, status, mensagem);
+}
+
+}  // namespace vyn

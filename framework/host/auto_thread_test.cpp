@@ -1,0 +1,138 @@
+#include "framework/host/auto_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "testing/company_db.h"
+#include "framework/host/publicas.h"
+#include "framework/host/update_or_insert.h"
+#include "framework/ui/dialogs.h"
+
+namespace vyn {
+namespace {
+
+// Writes its conference row as the import tasks do, then fails or leaves a result message.
+class TAutoThreadTeste : public TAutoThreadPushPadrao {
+ public:
+  using TAutoThreadPushPadrao::TAutoThreadPushPadrao;
+  std::string ClassName() const override { return "TAutoThreadTeste"; }
+  std::string Falha;
+  std::string Resultado;
+
+ protected:
+  void Execute() override {
+    TAutoThreadPushPadrao::Execute();
+    GravarLogTarvo(this, "Iniciando o processo...");
+    InsereConferenciaImportacoes(this, 6, tscSucesso, "");
+    if (!Falha.empty()) throw std::runtime_error(Falha);
+    if (!Resultado.empty()) ProcessoInfo().FMensagemInconsistencia = Resultado;
+    GravarLogTarvo(this, "Processo finalizado");
+  }
+};
+
+class AutoThreadTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    ProcessContext().WP_AGENDAMENTO = 7;
+    ProcessContext().WP_PLANO_TARVO = 3;
+    ProcessContext().WP_ORDEM_AGENDAMENTO = 2;
+  }
+  Variant Status(const char* table, const char* column = "BDCODSTATUS") {
+    return Db().QueryValue(std::string("SELECT ") + column + " FROM " + table +
+                           " WHERE BDCODAGENDAMENTO = 7 AND BDCODEMP = 12 AND BDCODPLANOTARVO = 3 AND "
+                           "BDORDEMAGENDAMENTO = 2");
+  }
+};
+
+TEST_F(AutoThreadTest, TaskThatRaisesLeavesStatusFiveEverywhereAndRaisesAgain) {
+  TComponent dono;
+  ClassRegistry().RegisterClass<TAutoThreadTeste>("TAutoThreadTeste", TClassKind::Task);
+  auto* task = dynamic_cast<TAutoThreadTeste*>(ClassRegistry().CreateComponent("tautothreadteste", dono));
+  ClassRegistry().UnRegisterClass("TAutoThreadTeste");
+  ASSERT_NE(task, nullptr);
+  EXPECT_EQ(task->Owner(), &dono);
+  task->SetParametro("cod_empresa", "12");
+  task->Falha = "Falha na ^Importação d'água";
+  Db().StartTransaction();  // work left open by the failed run is rolled back, not committed
+  Db().Execute("INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (1, 12, 'x', '2024-01-01', '2024-01-31', NULL)");
+
+  EXPECT_THROW(task->ExecuteTask(), std::runtime_error);
+
+  EXPECT_FALSE(Db().InTransaction());
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TBLOQUEIO_LANCAMENTO").AsInteger(), 0);
+  EXPECT_EQ(task->StatusExecucao(), tscErro);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 5);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), "Falha na Importação d'água");
+  EXPECT_EQ(Status("VSH_EMP_TCONF_IMPORTACOES").AsInteger(), 5) << "no success row behind a failure";
+  EXPECT_EQ(Status("VSH_EMP_TCONF_IMPORTACOES", "BDTIPOCONFERENCIA").AsInteger(), 6);
+  EXPECT_EQ(task->LogTarvo().front(), "Iniciando o processo...");
+  EXPECT_EQ(task->LogTarvo().back(), "Falha na Importação d'água");
+}
+
+TEST_F(AutoThreadTest, ResultMessageGivesStatusTwoCutToTheColumnWidth) {
+  TAutoThreadTeste task;
+  task.SetParametro("COD_EMPRESA", "12");
+  task.Resultado = std::string(250, 'a') + "ç";
+  task.ExecuteTask();
+  EXPECT_EQ(task.StatusExecucao(), tscInconsistente);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 2);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), std::string(200, 'a'));
+  EXPECT_EQ(Status("VSH_EMP_TCONF_IMPORTACOES").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TLOG_TARVO WHERE BDCODEMP = 12").AsInteger(), 2);
+
+  // A later clean run of the same key replaces the row; text WIN1252 cannot hold still arrives.
+  task.Resultado = "falhou \xF0\x9F\x98\x80 ok";
+  task.ExecuteTask();
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), "falhou ? ok");
+  task.Resultado.clear();
+  task.ExecuteTask();
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TCONF_EXECUCAO").AsInteger(), 1);
+}
+
+TEST_F(AutoThreadTest, ParametersAndRunCompany) {
+  TAutoThreadPadrao task;
+  EXPECT_EQ(task.GetParametro("referencia"), "");
+  task.SetParametro("ckLimitaHist", "True");
+  EXPECT_EQ(task.GetParametro("CKLIMITAHIST"), "True");
+  ProcessContext().CurrentCompany = 4;
+  EXPECT_EQ(task.EmpresaExecucao(), 4);
+  task.SetParametro("cod_empresa", "12x");
+  EXPECT_EQ(task.EmpresaExecucao(), 4);
+  task.SetParametro("cod_empresa", " 12 ");
+  EXPECT_EQ(task.EmpresaExecucao(), 12);
+  EXPECT_TRUE(task.Parametros.is_object());
+  EXPECT_TRUE(TAutoThreadPushPadrao().InheritsFrom("tautothreadpadrao"));
+}
+
+TEST_F(AutoThreadTest, DialogInsideATaskIsAFailure) {
+  struct TAsks : TAutoThreadPadrao {
+    void Execute() override { DlgInfOk("Pergunta"); }
+  } task;
+  EXPECT_THROW(task.ExecuteTask(), EDialogInUnattendedRun);
+  EXPECT_EQ(task.StatusExecucao(), tscErro);
+}
+
+TEST(UpdateOrInsert, BindsValuesAndRefusesSplicedNames) {
+  TComandoSQL c = getUpdateOrInsert_VYN("T", {"A", "B", "C"}, {1, "x'); DROP TABLE T; --",
+                                        TSQLValor::Expressao("current_timestamp")}, {"A"});
+  EXPECT_EQ(c.SQL, "UPDATE OR INSERT INTO T (A, B, C) VALUES (?, ?, CURRENT_TIMESTAMP) MATCHING (A)");
+  ASSERT_EQ(c.Params.size(), 2u);
+  EXPECT_THROW(getUpdateOrInsert_VYN("T; DROP", {"A"}, {1}, {"A"}), std::invalid_argument);
+  EXPECT_THROW(getUpdateOrInsert_VYN("T", {"A"}, {1}, {"B"}), std::invalid_argument);
+  EXPECT_THROW(getUpdateOrInsert_VYN("T", {"A", "B"}, {1}, {"A"}), std::invalid_argument);
+  EXPECT_THROW(TSQLValor::Expressao("1); DELETE FROM T"), std::invalid_argument);
+}
+
+TEST_F(AutoThreadTest, ReferenciaFollowsIntoTheDatabaseSession) {
+  TPublicas::SetReferencia(202403);
+  EXPECT_EQ(TPublicas::GetReferencia(), 202403);
+  EXPECT_EQ(Db().SessionReferencia(), 202403);
+  EXPECT_THROW(TPublicas::SetReferencia(202413), std::invalid_argument);
+  EXPECT_EQ(TPublicas::GetReferencia(), 202403);
+}
+
+}  // namespace
+}  // namespace vyn

@@ -1,0 +1,33 @@
+#pragma once
+// The posting-lock check behind TBloqueioLancamento_VYN: lock rows per company, screen and period
+// (TBLOQUEIO_LANCAMENTO) and the company's last closing (TEMPRESAS_REF.BDULTENC).
+#include <string>
+
+#include "framework/ui/posting_lock.h"
+
+namespace vyn {
+
+class TDatabase;
+
+enum TTipoBloqueio { tbNenhum = 0, tbBloqueioLancamento = 1, tbEncerramento = 2 };
+
+class TVerificaBloqueioLancamento : public IPostingLockCheck {
+ public:
+  // Without a database, the process context's database at the time of each check.
+  explicit TVerificaBloqueioLancamento(TDatabase* db = nullptr) : db_(db) {}
+
+  // Either date may be 0 (the other one alone is checked); both 0 check nothing. A period is
+  // locked when a lock row of the company and screen overlaps it, or when it starts on or before
+  // the company's closing date.
+  bool Locked(int codEmp, TDateTime inicio, TDateTime fim, const std::string& tela, int codUsuario, int sistema,
+              std::string& message) override;
+
+  // The kind of lock the last check found.
+  TTipoBloqueio UltimoTipo() const { return tipo_; }
+
+ private:
+  TDatabase* db_;
+  TTipoBloqueio tipo_ = tbNenhum;
+};
+
+}  // namespace vyn

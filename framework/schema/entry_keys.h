@@ -1,0 +1,12 @@
+#pragma once
+// Entry keys (BDCHAVE of VZEL_EMPRESAS_TLAN) are reserved on the server per company, in blocks, before
+// rows are written: a reservation commits at once, so no two attachments ever get the same key.
+#include "framework/data/fb_database.h"
+
+namespace vyn {
+
+// Reserves count consecutive keys of the company and answers the first. The first reservation of a
+// company starts after its highest existing key.
+int ReserveEntryKeys(TDatabase& db, int codemp, int count = 1);
+
+}  // namespace vyn

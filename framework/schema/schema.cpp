@@ -1,0 +1,80 @@
+#include "framework/schema/schema.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include <fmt/format.h>
+
+#include "framework/core/text.h"
+#include "framework/host/host_schema.h"  // header-only: the task and posting-lock tables
+
+namespace vyn {
+
+void TSchema::Add(TDDLKind kind, const std::string& name, const std::string& sql) {
+  std::string upper = UpperCase(name);
+  if (!upper.empty() && Has(upper)) throw EDatabaseError("Objeto definido duas vezes no esquema: " + upper);
+  pieces_.push_back({kind, upper, sql});
+}
+
+void TSchema::AddGenerator(const std::string& name) {
+  Add(TDDLKind::Generator, name, "CREATE SEQUENCE " + UpperCase(name));
+}
+void TSchema::AddTable(const std::string& name, const std::string& ddl) { Add(TDDLKind::Table, name, ddl); }
+void TSchema::AddIndex(const std::string& name, const std::string& ddl) { Add(TDDLKind::Index, name, ddl); }
+void TSchema::AddView(const std::string& name, const std::string& ddl) { Add(TDDLKind::View, name, ddl); }
+void TSchema::AddProcedure(const std::string& name, const std::string& ddl) { Add(TDDLKind::Procedure, name, ddl); }
+void TSchema::AddSeed(const std::string& sql) { pieces_.push_back({TDDLKind::Seed, {}, sql}); }
+
+bool TSchema::Has(const std::string& name) const {
+  std::string upper = UpperCase(name);
+  return std::any_of(pieces_.begin(), pieces_.end(), [&](const TDDLPiece& p) { return p.Name == upper; });
+}
+
+std::vector<TDDLPiece> TSchema::Ordered() const {
+  std::vector<TDDLPiece> out = pieces_;
+  std::stable_sort(out.begin(), out.end(),
+                   [](const TDDLPiece& a, const TDDLPiece& b) { return static_cast<int>(a.Kind) < static_cast<int>(b.Kind); });
+  return out;
+}
+
+std::string TSchema::Text() const {
+  std::string text;
+  for (const auto& p : Ordered()) text += p.SQL + ";\n";
+  return text;
+}
+
+std::string TSchema::Hash() const {
+  uint64_t h = 1469598103934665603ULL;
+  for (unsigned char c : Text()) {
+    h ^= c;
+    h *= 1099511628211ULL;
+  }
+  return fmt::format("{:016x}", h);
+}
+
+void TSchema::Apply(TDatabase& db) const {
+  for (const auto& p : Ordered()) {
+    try {
+      db.Execute(p.SQL);
+    } catch (const EDatabaseError& e) {
+      throw EDatabaseError(fmt::format("Erro ao criar {}: {}", p.Name.empty() ? "dados iniciais" : p.Name, e.what()),
+                           p.SQL, e.ErrorCode());
+    }
+  }
+}
+
+TSchema CompanySchema() {
+  TSchema s;
+  AddSuiteCoreSchema(s);
+  AddSuiteSettlementSchema(s);
+  AddHostSchema(s);
+  return s;
+}
+
+std::unique_ptr<TDatabase> CreateCompanyDatabase(const std::string& path) {
+  auto db = TDatabase::Create(path);
+  CompanySchema().Apply(*db);
+  return db;
+}
+
+}  // namespace vyn

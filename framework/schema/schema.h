@@ -1,0 +1,56 @@
+#pragma once
+// The company database's DDL: each subsystem adds its tables, views, generators and procedures to one
+// schema, which creates them in dependency order (generators, tables, indexes, views, procedures,
+// seed rows) and whose text, hashed, names the version of a database built from it.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/data/fb_database.h"
+
+namespace vyn {
+
+enum class TDDLKind { Generator = 0, Table = 1, Index = 2, View = 3, Procedure = 4, Seed = 5 };
+
+struct TDDLPiece {
+  TDDLKind Kind;
+  std::string Name;   // object name (upper case); empty for seed statements
+  std::string SQL;
+};
+
+class TSchema {
+ public:
+  // Adding an object twice is an error naming it: two subsystems must not define one table twice.
+  void AddGenerator(const std::string& name);
+  void AddTable(const std::string& name, const std::string& ddl);
+  void AddIndex(const std::string& name, const std::string& ddl);
+  void AddView(const std::string& name, const std::string& ddl);
+  void AddProcedure(const std::string& name, const std::string& ddl);
+  void AddSeed(const std::string& sql);
+
+  bool Has(const std::string& name) const;
+  // The pieces in creation order.
+  std::vector<TDDLPiece> Ordered() const;
+  std::string Text() const;      // the whole DDL, in creation order
+  std::string Hash() const;      // 16 hex digits of a 64-bit FNV-1a hash of Text()
+
+  // Creates every object, each statement committed on its own; an error names the object.
+  void Apply(TDatabase& db) const;
+
+ private:
+  void Add(TDDLKind kind, const std::string& name, const std::string& sql);
+  std::vector<TDDLPiece> pieces_;
+};
+
+// The suite's company database as the module knows it: every subsystem's pieces.
+TSchema CompanySchema();
+
+// Creates a new company database at path (a file: embedded) with the whole schema.
+std::unique_ptr<TDatabase> CreateCompanyDatabase(const std::string& path);
+
+// Pieces of each part of the schema (one function per subsystem, called by CompanySchema).
+void AddSuiteCoreSchema(TSchema& s);
+// Tax guides, calculations, fiscal installments and their payments; the large-file work tables.
+void AddSuiteSettlementSchema(TSchema& s);
+
+}  // namespace vyn

@@ -1,0 +1,82 @@
+#include "framework/schema/schema.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <thread>
+
+#include "framework/schema/entry_keys.h"
+#include "testing/company_db.h"
+#include "testing/seed.h"
+
+namespace vyn {
+namespace {
+
+using SchemaTest = CompanyDatabaseTest;
+
+TEST(SchemaRegistryTest, OrdersByDependencyAndRejectsDuplicates) {
+  TSchema s;
+  s.AddView("V", "CREATE VIEW V AS SELECT A FROM T");
+  s.AddTable("T", "CREATE TABLE T (A INTEGER)");
+  s.AddGenerator("G");
+  auto ordered = s.Ordered();
+  ASSERT_EQ(ordered.size(), 3u);
+  EXPECT_EQ(ordered[0].Name, "G");
+  EXPECT_EQ(ordered[1].Name, "T");
+  EXPECT_EQ(ordered[2].Name, "V");
+  EXPECT_THROW(s.AddTable("t", "CREATE TABLE T (B INTEGER)"), EDatabaseError);
+  EXPECT_EQ(CompanySchema().Hash(), CompanySchema().Hash());
+  EXPECT_NE(s.Hash(), CompanySchema().Hash());
+}
+
+TEST_F(SchemaTest, SeededCompanyIsReadAsOfTheSessionMonth) {
+  seed::AddStandardCompany(Db(), 202401);
+  Db().Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP, BDCODPLANOONLINE) VALUES (1, 202403, 'Nova', 7)");
+  const std::string q = "SELECT BDNOMEMP, BDCODPLANOONLINE FROM VW_TEMPRESAS_REF WHERE BDCODEMP = 1";
+  Db().SetSessionReferencia(202402);
+  EXPECT_EQ(Db().QueryAll(q).Value(0, "BDNOMEMP").AsString(), "Empresa Modelo Ltda");
+  Db().SetSessionReferencia(202404);
+  EXPECT_EQ(Db().QueryAll(q).Value(0, "BDCODPLANOONLINE").AsInteger(), 7);
+  Db().SetSessionReferencia(202312);   // before the first reference: the first one
+  EXPECT_EQ(Db().QueryAll(q).Value(0, "BDNOMEMP").AsString(), "Empresa Modelo Ltda");
+
+  EXPECT_EQ(Db().QueryValue("SELECT BDCODMATRIZ FROM TEMPRESAS WHERE BDCODEMP = 2").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT BDCTACAIXAPR FROM PLANOS_TPLA WHERE BDCODTPLA = ?", {seed::kContaCaixa}).AsString(),
+            "TRUE");
+  auto conf = Db().QueryAll(
+      "select ref.BDCHAVE, ref.BDCONTADEBPGTO from TCONF_CONTAS_ONLINE_REF ref left outer join TCONF_CONTAS_ONLINE con "
+      "on ((con.bdcodplanoonline = ref.bdcodplanoonline) and (con.bdchave = ref.bdchave)) "
+      "where ref.BDCODPLANOONLINE = 1 and ref.BDREFCTA <= 202402 and "
+      "((con.bdclassificacao = '01.001.000000001.000000002.000000002')) order by ref.BDREFCTA Desc, con.BDCHAVE asc");
+  ASSERT_EQ(conf.Rows.size(), 1u);
+  EXPECT_EQ(conf.Value(0, "BDCONTADEBPGTO").AsInteger(), seed::kContaJurosPagos);
+}
+
+TEST_F(SchemaTest, EntryKeysAreNeverHandedOutTwiceAcrossAttachments) {
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (1, 41, '2024-01-02', 1)");
+  EXPECT_EQ(ReserveEntryKeys(Db(), 1, 10), 42);
+  EXPECT_EQ(ReserveEntryKeys(Db(), 2), 1);
+
+  std::vector<int> firstA, firstB;
+  auto other = Company().OpenAnother();
+  auto run = [](TDatabase* db, std::vector<int>* out) {
+    for (int i = 0; i < 150; ++i) out->push_back(ReserveEntryKeys(*db, 1, 3));
+  };
+  {
+    // An open transaction on one attachment does not hold its reservations back.
+    TTransaction tr(Db());
+    std::thread a(run, &Db(), &firstA);
+    std::thread b(run, other.get(), &firstB);
+    a.join();
+    b.join();
+  }
+  std::set<int> keys;
+  for (const auto* v : {&firstA, &firstB})
+    for (int f : *v)
+      for (int k = f; k < f + 3; ++k) EXPECT_TRUE(keys.insert(k).second) << "key " << k << " handed out twice";
+  EXPECT_EQ(keys.size(), 900u);
+  EXPECT_EQ(*keys.begin(), 52);
+}
+
+}  // namespace
+}  // namespace vyn

@@ -1,0 +1,73 @@
+#include "framework/ui/control.h"
+
+#include "framework/core/text.h"
+#include "framework/ui/form.h"
+
+namespace vyn {
+
+TControl::TControl(TComponent* owner) : TComponent(owner) {}
+
+bool TControl::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TControl") || TComponent::InheritsFrom(class_name);
+}
+
+TForm_VYN* TControl::Form() const {
+  for (TComponent* p = Owner(); p; p = p->Owner())
+    if (auto* f = dynamic_cast<TForm_VYN*>(p)) return f;
+  return nullptr;
+}
+
+void TControl::SetFocus() {
+  if (!CanFocus()) throw EInvalidOperation("Cannot focus a disabled or invisible window: " + Name());
+  if (TForm_VYN* f = Form()) {
+    f->FocusControl(this);
+  } else {
+    DoEnter();
+  }
+}
+
+bool TControl::Focused() const {
+  TForm_VYN* f = Form();
+  return f && f->ActiveControl() == this;
+}
+
+void TControl::DoEnter() {
+  if (OnEnter) OnEnter(this);
+}
+
+void TControl::DoExit() {
+  if (OnExit) OnExit(this);
+}
+
+void TButtonControl::Click() {
+  if (Enabled() && Visible() && OnClick) OnClick(this);
+}
+
+void TButton::Click() {
+  if (!Enabled() || !Visible()) return;
+  if (OnClick) OnClick(this);
+  if (ModalResult != mrNone)
+    if (TForm_VYN* f = Form()) f->SetModalResult(ModalResult);
+}
+
+void TMenuItem::Click() {
+  if (!Enabled()) return;
+  if (AutoCheck) Checked = !Checked;
+  if (OnClick) OnClick(this);
+}
+
+TMenuItem* TMenuItem::Add(const std::string& name, const std::string& caption) {
+  auto* m = Create<TMenuItem>();
+  m->SetName(name);
+  m->SetCaption(caption);
+  return m;
+}
+
+std::vector<TMenuItem*> TMenuItem::Items() const {
+  std::vector<TMenuItem*> out;
+  for (TComponent* c : Components())
+    if (auto* m = dynamic_cast<TMenuItem*>(c)) out.push_back(m);
+  return out;
+}
+
+}  // namespace vyn

@@ -1,0 +1,136 @@
+#pragma once
+// Headless controls: the state a user sees and changes, and the events the program relies on.
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "framework/component/component.h"
+
+namespace vyn {
+
+using TNotifyEvent = std::function<void(TComponent* sender)>;
+
+class TForm_VYN;
+
+// An operation the control refuses in its state (focusing a disabled control, ...).
+class EInvalidOperation : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// A value the user typed that the control cannot take (a date that does not exist, ...).
+class EValidationError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TControl : public TComponent {
+ public:
+  explicit TControl(TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TControl"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  bool Enabled() const { return enabled_; }
+  virtual void SetEnabled(bool e) { enabled_ = e; }
+  bool Visible() const { return visible_; }
+  virtual void SetVisible(bool v) { visible_ = v; }
+  const std::string& Caption() const { return caption_; }
+  virtual void SetCaption(std::string c) { caption_ = std::move(c); }
+  const std::string& Hint() const { return hint_; }
+  void SetHint(std::string h) { hint_ = std::move(h); }
+  bool ShowHint() const { return show_hint_; }
+  void SetShowHint(bool s) { show_hint_ = s; }
+  int TabOrder() const { return tab_order_; }
+  void SetTabOrder(int t) { tab_order_ = t; }
+  bool TabStop() const { return tab_stop_; }
+  void SetTabStop(bool t) { tab_stop_ = t; }
+
+  // The form this control lives on (the nearest owner that is a form).
+  TForm_VYN* Form() const;
+  // Whether it can take the focus: enabled and visible (the form need not be shown).
+  bool CanFocus() const { return enabled_ && visible_; }
+  // Moves the form's focus here; the control losing it runs its exit first. Throws
+  // EInvalidOperation on a disabled or invisible control.
+  void SetFocus();
+  bool Focused() const;
+
+  TNotifyEvent OnEnter;
+  TNotifyEvent OnExit;
+
+ protected:
+  friend class TForm_VYN;
+  // Run by the form when focus arrives or leaves; controls with their own exit checks override
+  // DoExit and call the inherited one last (a throw keeps the focus).
+  virtual void DoEnter();
+  virtual void DoExit();
+
+ private:
+  bool enabled_ = true;
+  bool visible_ = true;
+  bool show_hint_ = true;
+  bool tab_stop_ = true;
+  int tab_order_ = 0;
+  std::string caption_;
+  std::string hint_;
+};
+
+class TLabel : public TControl {
+ public:
+  using TControl::TControl;
+  std::string ClassName() const override { return "TLabel"; }
+};
+
+class TPanel : public TControl {
+ public:
+  using TControl::TControl;
+  std::string ClassName() const override { return "TPanel"; }
+};
+
+class TGroupBox : public TControl {
+ public:
+  using TControl::TControl;
+  std::string ClassName() const override { return "TGroupBox"; }
+};
+
+// A clickable control: Click runs OnClick only while enabled (and visible).
+class TButtonControl : public TControl {
+ public:
+  using TControl::TControl;
+  std::string ClassName() const override { return "TButtonControl"; }
+  virtual void Click();
+  TNotifyEvent OnClick;
+};
+
+class TButton : public TButtonControl {
+ public:
+  using TButtonControl::TButtonControl;
+  std::string ClassName() const override { return "TButton"; }
+  int ModalResult = 0;   // set on the form when clicked (as a dialog button does)
+  void Click() override;
+};
+
+class TSpeedButton : public TButtonControl {
+ public:
+  using TButtonControl::TButtonControl;
+  std::string ClassName() const override { return "TSpeedButton"; }
+  bool Down = false;
+  int GroupIndex = 0;
+  bool AllowAllUp = false;
+  bool Marked = false;
+  void SetMarked(bool m) { Marked = m; }
+};
+
+class TMenuItem : public TButtonControl {
+ public:
+  using TButtonControl::TButtonControl;
+  std::string ClassName() const override { return "TMenuItem"; }
+  bool Checked = false;
+  bool RadioItem = false;
+  bool AutoCheck = false;
+  void Click() override;
+  TMenuItem* Add(const std::string& name, const std::string& caption);
+  std::vector<TMenuItem*> Items() const;
+};
+
+}  // namespace vyn

@@ -1,0 +1,49 @@
+#pragma once
+// The dialog screen: confirm runs the gate, then the action, and closes when asked to.
+#include <string>
+
+#include "framework/ui/form.h"
+
+namespace vyn {
+
+class TSpeedButton;
+class TLogEvent;
+
+class TfrDadosComplementaresPadrao : public TForm_VYN {
+ public:
+  explicit TfrDadosComplementaresPadrao(TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TfrDadosComplementaresPadrao"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  TSpeedButton* spConfirmar;
+  TSpeedButton* spCancelar;
+  TLogEvent* FLogEvent;
+  TUnattendedFlag FIsTARVO;
+  bool IsTARVO() const { return FIsTARVO; }
+  void SetIsTARVO(bool on) { FIsTARVO = on; }
+
+  // ExecutarProcesso (False stops), ProcessoConfirma, then the close when CloseAfterExecute.
+  virtual void spConfirmarClick(TComponent* sender);
+  virtual void spCancelarClick(TComponent* sender);
+  // Esc cancels; Page Down (34) confirms.
+  void KeyPress(char& key) override;
+  void KeyDown(int& key, unsigned shift) override;
+
+ protected:
+  virtual bool ExecutarProcesso() { return true; }
+  virtual void ProcessoConfirma() {}
+  virtual bool CloseAfterExecute() { return true; }
+  virtual bool GetAlterarStyleFonteLabel() { return false; }
+  // The result a confirmed close gives a modal run.
+  virtual int ResultadoConfirmacao() const { return mrOk; }
+};
+
+// The modal variant: confirm closes with mrOk, cancel with mrCancel.
+class TfrDadosComplementaresPadraoModal : public TfrDadosComplementaresPadrao {
+ public:
+  using TfrDadosComplementaresPadrao::TfrDadosComplementaresPadrao;
+  std::string ClassName() const override { return "TfrDadosComplementaresPadraoModal"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+};
+
+}  // namespace vyn

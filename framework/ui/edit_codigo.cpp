@@ -1,0 +1,146 @@
+#include "framework/ui/edit_codigo.h"
+
+#include <algorithm>
+
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+
+namespace vyn {
+
+Variant TCodigoRegistro::Campo(std::string_view name) const {
+  for (auto& [k, v] : Campos)
+    if (SameText(k, name)) return v;
+  return Variant();
+}
+
+TEdit_Codigo_Search_VYN::TEdit_Codigo_Search_VYN(TComponent* owner, int tipoCodigo)
+    : TEdit_String_Padrao(owner), TipoCodigo(tipoCodigo) {}
+
+void TEdit_Codigo_Search_VYN::SetText(std::string t) {
+  std::string digits = OnlyDigits(t);
+  if (digits != Text()) {
+    found_ = false;
+    validated_ = false;
+  }
+  TEdit_String_Padrao::SetText(std::move(digits));
+}
+
+int64_t TEdit_Codigo_Search_VYN::Codigo() const {
+  std::string t = StripLeadingZeros(Text());
+  if (t.empty()) return 0;
+  // More digits than a code holds is no code at all.
+  if (t.size() > 18) return 0;
+  return std::stoll(t);
+}
+
+std::string TEdit_Codigo_Search_VYN::getCodigoStr() const {
+  return Text().empty() ? std::string() : std::to_string(Codigo());
+}
+
+bool TEdit_Codigo_Search_VYN::ValorInformado() const { return !Text().empty(); }
+
+void TEdit_Codigo_Search_VYN::Vale(int64_t code) { SetText(code == 0 ? std::string() : std::to_string(code)); }
+
+bool TEdit_Codigo_Search_VYN::Reject(std::string message) {
+  rejeitado_ = true;
+  found_ = false;
+  mensagem_ = RemoveCaret(message);
+  if (PanelNome) PanelNome->SetCaption("");
+  return false;
+}
+
+bool TEdit_Codigo_Search_VYN::Search() {
+  rejeitado_ = false;
+  mensagem_.clear();
+  if (OnBeforeSearch) OnBeforeSearch(this);
+  int64_t code = Codigo();
+  TCodigoRegistro reg;
+  bool ok = true;
+  if (Lookup) {
+    ok = Lookup(*this, code, reg);
+  } else if (ICodeLookup* l = ProcessContext().CodeLookup) {
+    ok = l->Lookup(*this, code, reg);
+  }
+  // Without any look-up (no data layer) the code is taken as typed.
+  if (!ok) return Reject("Código " + getCodigoStr() + " não encontrado!");
+  registro_ = std::move(reg);
+  found_ = true;
+  if (PanelNome) PanelNome->SetCaption(registro_.Nome);
+  bool recusar = false;
+  if (AfterSearch) AfterSearch(this, recusar);
+  if (recusar) return Reject(mensagem_.empty() ? "Código " + getCodigoStr() + " recusado!" : mensagem_);
+  validated_ = true;
+  validated_text_ = Text();
+  return true;
+}
+
+bool TEdit_Codigo_Search_VYN::Validate() {
+  rejeitado_ = false;
+  mensagem_.clear();
+  if (multi_ && !selecao_.empty()) return true;
+  if (Text().empty()) {
+    found_ = false;
+    if (PanelNome) PanelNome->SetCaption("");
+    return AceitaVazio ? true : Reject("Informe o código!");
+  }
+  if (Codigo() == 0) {
+    found_ = false;
+    if (PanelNome) PanelNome->SetCaption("");
+    return AceitaZero ? true : Reject("Código inválido!");
+  }
+  return Search();
+}
+
+void TEdit_Codigo_Search_VYN::DoExit() {
+  // An unchanged code that was already found is not looked up again.
+  if (!(validated_ && validated_text_ == Text()) && !Validate()) throw EValidationError(mensagem_);
+  TEdit_String_Padrao::DoExit();
+}
+
+int64_t TEdit_Codigo_Search_VYN::GetCodPlanoEmpresa(int kind) const {
+  ICodeLookup* l = ProcessContext().CodeLookup;
+  return l && Codigo() != 0 ? l->CodPlanoEmpresa(Codigo(), kind) : 0;
+}
+
+void TEdit_Codigo_Search_VYN::SetMultiSelect(bool on) {
+  multi_ = on && AceitaMultiSelecao;
+  if (!multi_) selecao_.clear();
+}
+
+void TEdit_Codigo_Search_VYN::AddMultiSelecao(const std::string& text, int64_t code) {
+  if (!AceitaMultiSelecao) return;
+  multi_ = true;
+  for (auto& s : selecao_)
+    if (s.second == code) return;
+  selecao_.emplace_back(text, code);
+}
+
+int TEdit_Codigo_Search_VYN::QtdeSelecionados() const {
+  if (multi_ && !selecao_.empty()) return static_cast<int>(selecao_.size());
+  return ValorInformado() ? 1 : 0;
+}
+
+std::vector<int64_t> TEdit_Codigo_Search_VYN::CodigosSelecionados() const {
+  std::vector<int64_t> out;
+  if (multi_ && !selecao_.empty()) {
+    for (auto& s : selecao_) out.push_back(s.second);
+  } else if (ValorInformado()) {
+    out.push_back(Codigo());
+  }
+  return out;
+}
+
+std::string TEdit_Codigo_Search_VYN::GetSQLMultiSelectInteger() const {
+  std::vector<std::string> parts;
+  for (int64_t c : CodigosSelecionados()) parts.push_back(std::to_string(c));
+  return Join(parts, ",");
+}
+
+std::string TEdit_Codigo_Search_VYN::GetSQLMultiSelectString(const std::string& column) const {
+  auto codes = CodigosSelecionados();
+  if (codes.empty()) return "";
+  if (codes.size() == 1) return column + " = " + std::to_string(codes[0]);
+  return column + " IN (" + GetSQLMultiSelectInteger() + ")";
+}
+
+}  // namespace vyn

@@ -1,0 +1,111 @@
+#pragma once
+// The code edit with search: a numeric code of some kind (company, chart, plan, ...), checked
+// against its table when it is searched or left. The look-up itself belongs to the data layer: a
+// strategy per edit, or the process context's look-up for every code kind.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/core/variant.h"
+#include "framework/ui/edit.h"
+
+namespace vyn {
+
+
+enum TTipoCodigo : int {
+  tcNenhum = 0, tcEmpresas = 1, tcEmpresasMatriz, tcEmpresasOmie, tcEmpresasVincSCP, tcBancosPDF,
+  tcConfOnline, tcPlanoTrocaContabilizacao, tcPlanosTrocaContabilOnLine, tcPreparacaoContabiliadeLalur,
+  tcPlanoContas, tcPlanoHistorico, tcPlanoCentroCustos, tcPlanoFormula, tcPlanoMoedas, tcParticipante,
+  tcIdiomas, tcImpostoEmpresaSistemaOmie, tcGeradorImportacaoSocios, tcTodosFuncionarios, tcYRKRelatorios,
+  tcQualificacaoRFB, tcContasPlanoContasAnalitica, tcContasAjusteECF, tcContador, tcClienteFinanceiro
+};
+
+// The record a code was found with.
+struct TCodigoRegistro {
+  std::string Nome;
+  std::vector<std::pair<std::string, Variant>> Campos;
+  Variant Campo(std::string_view name) const;   // null when absent (names without regard to case)
+};
+
+class TEdit_Codigo_Search_VYN;
+
+class ICodeLookup {
+ public:
+  virtual ~ICodeLookup() = default;
+  // Finds the code of the edit's kind (its master edits narrow it); False when there is none.
+  virtual bool Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t code, TCodigoRegistro& out) = 0;
+  // A company's plan of the given kind (chart 3, online plan 103, LALUR 55, ...); 0 when none.
+  virtual int64_t CodPlanoEmpresa(int64_t codEmp, int kind) { return 0; }
+};
+
+class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
+ public:
+  using TLookupFn = std::function<bool(const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro&)>;
+  using TAfterSearchEvent = std::function<void(TComponent* sender, bool& recusar)>;
+
+  explicit TEdit_Codigo_Search_VYN(TComponent* owner = nullptr, int tipoCodigo = tcNenhum);
+  std::string ClassName() const override { return "TEdit_Codigo_Search_VYN"; }
+
+  int TipoCodigo = tcNenhum;
+  void SetTypeCodeVYN(int tipo) { TipoCodigo = tipo; }
+  bool AceitaZero = false;
+  bool AceitaVazio = true;
+  std::string CampoRetorno;            // the column the code is read from
+  TPanel* PanelNome = nullptr;         // shows the found record's name
+  std::vector<TEdit_Codigo_Search_VYN*> EditsMaster;
+  TLookupFn Lookup;                    // this edit's look-up; else the process context's
+  TNotifyEvent OnBeforeSearch;
+  TAfterSearchEvent AfterSearch;
+
+  // Typing keeps digits only.
+  void SetText(std::string t) override;
+  int64_t Codigo() const;              // 0 when empty
+  int64_t ValorInteger() const { return Codigo(); }
+  std::string getCodigoStr() const;    // the code as text, "" when empty
+  bool ValorInformado() const;
+  // Puts a code in the edit as typed (no look-up yet); 0 empties it.
+  void Vale(int64_t code);
+
+  // Looks the code up: the name panel and the record follow; AfterSearch may refuse it. False
+  // when the code was refused (Mensagem says why).
+  bool Search();
+  // The check run on exit: empty and zero by the flags, any other code by Search.
+  bool Validate();
+  bool Rejeitado() const { return rejeitado_; }
+  const std::string& Mensagem() const { return mensagem_; }
+  // The found record; nullptr when the code was not (yet) found.
+  const TCodigoRegistro* GetDaoFactory() const { return found_ ? &registro_ : nullptr; }
+  int64_t GetCodPlanoEmpresa(int kind) const;
+
+  // Several codes at once.
+  bool AceitaMultiSelecao = false;
+  void SetAceitaMultiSelecao(bool a) { AceitaMultiSelecao = a; }
+  void SetMultiSelect(bool on);
+  bool MultiSelect() const { return multi_; }
+  void AddMultiSelecao(const std::string& text, int64_t code);
+  void ClearMultiSelecao() { selecao_.clear(); }
+  int QtdeSelecionados() const;
+  std::vector<int64_t> CodigosSelecionados() const;   // the selection, or the single code
+  // "col = n", "col IN (a,b)" or "" when nothing is informed.
+  std::string GetSQLMultiSelectString(const std::string& column) const;
+  // "n" or "a,b"; "" when nothing is informed.
+  std::string GetSQLMultiSelectInteger() const;
+
+ protected:
+  void DoExit() override;
+
+ private:
+  bool Reject(std::string message);
+  bool found_ = false;
+  bool rejeitado_ = false;
+  bool validated_ = false;
+  std::string validated_text_;
+  std::string mensagem_;
+  TCodigoRegistro registro_;
+  bool multi_ = false;
+  std::vector<std::pair<std::string, int64_t>> selecao_;
+};
+
+}  // namespace vyn

@@ -1,0 +1,95 @@
+#pragma once
+// A grid over a data source: its columns, the text and image each cell shows (callbacks tests can
+// call), and its images registered by name.
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/ui/control.h"
+
+namespace vyn {
+
+class TDataSource;
+class TClientDataSet;
+class TField;
+
+struct TGridColumn {
+  std::string FieldName;
+  std::string Title;
+  int Width = 64;
+  bool Visible = true;
+  bool ReadOnly = false;
+};
+
+class TDBGrid_Padrao_VYN : public TControl {
+ public:
+  // Lets the screen change the text a cell shows for the current record.
+  using TMostraDadoEvent = std::function<void(TField& field, std::string& text)>;
+  // The image (index from AddBitmap, -1 none) a cell shows for the current record.
+  using TMostraImagemEvent = std::function<int(TField& field)>;
+  using TKeyEvent = std::function<void(TComponent* sender, int& key, unsigned shift)>;
+
+  using TControl::TControl;
+  std::string ClassName() const override { return "TDBGrid_Padrao_VYN"; }
+
+  TDataSource* DataSource() const { return source_; }
+  void SetDataSource(TDataSource* s) { source_ = s; }
+  TClientDataSet* DataSet() const;
+
+  std::vector<TGridColumn> Columns;
+  TGridColumn& AddColumn(std::string field, std::string title = "", int width = 64);
+  bool ReadOnly = true;
+
+  // Registers an image of the maker's image library by name; answers its index.
+  int AddBitmap(const std::string& library, const std::string& name, unsigned colour = 0);
+  const std::vector<std::string>& Images() const { return images_; }
+  int ImageIndexOf(const std::string& name) const;
+
+  // What a cell of the current record shows.
+  std::string CellText(const std::string& field) const;
+  int CellImage(const std::string& field) const;
+
+  TMostraDadoEvent MostraDado;
+  TMostraImagemEvent MostraDadoImagem;
+  TNotifyEvent OnDblClick;
+  TKeyEvent OnKeyDown;
+  void DblClick() {
+    if (Enabled() && OnDblClick) OnDblClick(this);
+  }
+  void KeyDown(int& key, unsigned shift) {
+    if (Enabled() && OnKeyDown) OnKeyDown(this, key, shift);
+  }
+
+ private:
+  TDataSource* source_ = nullptr;
+  std::vector<std::string> images_;
+};
+
+class TTabSheet : public TControl {
+ public:
+  using TControl::TControl;
+  std::string ClassName() const override { return "TTabSheet"; }
+  bool TabVisible = true;
+};
+
+class TPageControl : public TControl {
+ public:
+  using TControl::TControl;
+  std::string ClassName() const override { return "TPageControl"; }
+  TTabSheet* AddPage(const std::string& name, const std::string& caption);
+  int PageCount() const { return static_cast<int>(pages_.size()); }
+  TTabSheet* Page(int i) const { return pages_.at(static_cast<size_t>(i)); }
+  int ActivePageIndex() const { return active_; }
+  TTabSheet* ActivePage() const { return active_ < 0 ? nullptr : pages_[static_cast<size_t>(active_)]; }
+  // By program: no OnChange.
+  void SetActivePageIndex(int i);
+  // The user picks a tab: OnChange fires.
+  void Select(int i);
+  TNotifyEvent OnChange;
+
+ private:
+  std::vector<TTabSheet*> pages_;   // owned by this control's owner
+  int active_ = -1;
+};
+
+}  // namespace vyn

@@ -1,0 +1,47 @@
+#include "framework/ui/list_view.h"
+
+namespace vyn {
+
+TListItem& TListView::Add(std::string caption, long long data) {
+  auto it = std::make_unique<TListItem>();
+  it->Caption = std::move(caption);
+  it->Data = data;
+  items_.push_back(std::move(it));
+  return *items_.back();
+}
+
+void TListView::Clear() {
+  items_.clear();
+  ItemIndex = -1;
+}
+
+void TListView::Delete(int i) {
+  items_.erase(items_.begin() + i);
+  if (ItemIndex >= Count()) ItemIndex = Count() - 1;
+}
+
+void TListView::SetChecked(int i, bool c) {
+  TListItem& it = Item(i);
+  if (it.Checked == c) return;
+  it.Checked = c;
+  if (OnItemChecked) OnItemChecked(this, it);
+}
+
+void TListView::CheckAll(bool c) {
+  for (int i = 0; i < Count(); ++i) SetChecked(i, c);
+}
+
+int TListView::CheckedCount() const {
+  int n = 0;
+  for (auto& it : items_) n += it->Checked ? 1 : 0;
+  return n;
+}
+
+std::vector<const TListItem*> TListView::CheckedItems() const {
+  std::vector<const TListItem*> out;
+  for (auto& it : items_)
+    if (it->Checked) out.push_back(it.get());
+  return out;
+}
+
+}  // namespace vyn

@@ -1,0 +1,68 @@
+#include "framework/ui/processo_empresa.h"
+
+#include "framework/core/text.h"
+#include "framework/data/client_dataset.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event.h"
+
+namespace vyn {
+
+TfrProcesso_Empresa_Padrao_VYN::TfrProcesso_Empresa_Padrao_VYN(TComponent* owner)
+    : TfrProcesso_Padrao_VYN(owner),
+      edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresas)),
+      pnNOMEMP(Create<TPanel>()),
+      spFiliais(Create<TSpeedButton>()) {
+  edCODEMP->SetName("edCODEMP");
+  edCODEMP->SetMaxLength(6);
+  edCODEMP->CampoRetorno = "BDCODEMP";
+  edCODEMP->AceitaVazio = false;
+  edCODEMP->PanelNome = pnNOMEMP;
+  pnNOMEMP->SetName("pnNOMEMP");
+  spFiliais->SetName("spFiliais");
+}
+
+bool TfrProcesso_Empresa_Padrao_VYN::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrProcesso_Empresa_Padrao_VYN") || TfrProcesso_Padrao_VYN::InheritsFrom(class_name);
+}
+
+void TfrProcesso_Empresa_Padrao_VYN::SelecionaFiliais(std::vector<std::pair<int, std::string>> filiais) {
+  filiais_ = std::move(filiais);
+}
+
+void TfrProcesso_Empresa_Padrao_VYN::InicioProcesso() {
+  TfrProcesso_Padrao_VYN::InicioProcesso();
+  FLogEvent->SetEmpresaAtual(static_cast<int>(edCODEMP->Codigo()));
+  FLogEvent->GravarLog(true);
+}
+
+void TfrProcesso_Empresa_Padrao_VYN::SelectProcesso() {
+  if (FDAO && FDAO != empresas_) {
+    TfrProcesso_Padrao_VYN::SelectProcesso();
+    return;
+  }
+  if (!empresas_) {
+    empresas_ = Create<TClientDataSet>();
+    empresas_->AddFieldDef("BDCODEMP", TFieldType::ftInteger);
+    empresas_->AddFieldDef("BDNOMEMP", TFieldType::ftString, 100);
+    empresas_->CreateDataSet();
+  }
+  empresas_->EmptyDataSet();
+  std::vector<int64_t> codes = edCODEMP->CodigosSelecionados();
+  std::string nome = edCODEMP->GetDaoFactory() ? edCODEMP->GetDaoFactory()->Nome : pnNOMEMP->Caption();
+  for (int64_t c : codes) empresas_->AppendRecord({Variant(static_cast<long long>(c)), Variant(codes.size() == 1 ? nome : "")});
+  for (auto& [code, name] : filiais_) {
+    bool dup = false;
+    for (int64_t c : codes) dup = dup || c == code;
+    if (!dup) empresas_->AppendRecord({Variant(code), Variant(name)});
+  }
+  FDAO = empresas_;
+  FDAO->First();
+}
+
+void TfrProcesso_Empresa_Padrao_VYN::PosicionaFocus() {
+  TfrProcesso_Padrao_VYN::PosicionaFocus();
+  if (edCODEMP->CanFocus()) edCODEMP->SetFocus();
+}
+
+}  // namespace vyn

@@ -1,0 +1,327 @@
+#include "host/host_app.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "framework/component/class_registry.h"
+#include "framework/component/process_context.h"
+#include "framework/core/datetime.h"
+#include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/host/auto_thread.h"
+#include "framework/host/posting_lock_check.h"
+#include "framework/host/publicas.h"
+#include "framework/schema/schema.h"
+#include "framework/ui/form.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event_db.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/processo_padrao.h"
+#include "framework/ui/terminal_dialogs.h"
+#include "host/demo_seed.h"
+#include "host/module_loader.h"
+#include "host/screen_script.h"
+#include "host/terminal_progress.h"
+
+namespace integracao_host {
+
+namespace {
+
+constexpr int kSucesso = 0;
+constexpr int kComErros = 1;
+constexpr int kUsoInvalido = 2;
+
+// Bad usage: one line, exit status 2.
+class EUso : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+const char* kUso =
+    "uso: integracao-host [--db PATH] [--module PATH] COMANDO\n"
+    "  init DB [--demo]\n"
+    "  list\n"
+    "  task CLASSE [nome=valor ...] [--params JSON] [--referencia AAAAMM] [--agendamento N --plano N --ordem N]\n"
+    "  screen CLASSE --script ARQUIVO.json\n";
+
+struct TOpcoes {
+  std::string Comando;
+  std::vector<std::string> Argumentos;
+  std::string Banco;
+  std::string Modulo;
+  std::string Script;
+  std::optional<std::string> Params;
+  bool Demo = false;
+  int Referencia = 0;
+  int Agendamento = 0;
+  int Plano = 0;
+  int Ordem = 0;
+};
+
+int Inteiro(const std::string& opcao, const std::string& texto) {
+  int v = 0;
+  auto [p, ec] = std::from_chars(texto.data(), texto.data() + texto.size(), v);
+  if (texto.empty() || ec != std::errc() || p != texto.data() + texto.size())
+    throw EUso(opcao + " espera um número: " + texto);
+  return v;
+}
+
+TOpcoes LeOpcoes(int argc, char** argv) {
+  TOpcoes o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    auto valor = [&]() -> std::string {
+      if (i + 1 >= argc) throw EUso(a + " espera um valor");
+      return argv[++i];
+    };
+    if (a == "--db") o.Banco = valor();
+    else if (a == "--module") o.Modulo = valor();
+    else if (a == "--script") o.Script = valor();
+    else if (a == "--params") o.Params = valor();
+    else if (a == "--demo") o.Demo = true;
+    else if (a == "--referencia") o.Referencia = Inteiro(a, valor());
+    else if (a == "--agendamento") o.Agendamento = Inteiro(a, valor());
+    else if (a == "--plano") o.Plano = Inteiro(a, valor());
+    else if (a == "--ordem") o.Ordem = Inteiro(a, valor());
+    else if (a.rfind("--", 0) == 0) throw EUso("opção desconhecida: " + a);
+    else if (o.Comando.empty()) o.Comando = a;
+    else o.Argumentos.push_back(a);
+  }
+  if (o.Comando.empty()) throw EUso("nenhum comando");
+  if (o.Banco.empty())
+    if (const char* env = std::getenv("INTEGRACAO_DB")) o.Banco = env;
+  if (o.Referencia != 0 && !vyn::IsValidAnoMes(o.Referencia))
+    throw EUso("referência inválida: " + std::to_string(o.Referencia));
+  return o;
+}
+
+std::unique_ptr<TModuloCarregado> CarregaModulo(const TOpcoes& o) {
+  const std::string path = o.Modulo.empty() ? PastaDoExecutavel() + "/libintegracao.so" : o.Modulo;
+  try {
+    return std::make_unique<TModuloCarregado>(path);
+  } catch (const EModuleError& e) {
+    throw EUso(e.what());
+  }
+}
+
+std::string NomeDoTipo(vyn::TTipoStatusConferencia s) {
+  switch (s) {
+    case vyn::tscSucesso: return "sucesso";
+    case vyn::tscInconsistente: return "inconsistente";
+    case vyn::tscSubstituido: return "substituído";
+    case vyn::tscExcluido: return "excluído";
+    case vyn::tscErro: return "erro";
+  }
+  return "?";
+}
+
+// The host's working context for a run against a company database.
+class TSessao {
+ public:
+  TSessao(const TOpcoes& o, std::ostream& out) : dialogs_(std::cin, out) {
+    if (o.Banco.empty()) throw EUso("banco de dados não informado (--db PATH ou INTEGRACAO_DB)");
+    if (!vyn::IsRemoteConnection(o.Banco) && !std::filesystem::exists(o.Banco))
+      throw EUso("banco de dados não encontrado: " + o.Banco);
+    db_.Open(o.Banco);
+    pool_ = std::make_unique<vyn::TSQLMGRPool>(&db_);
+    log_ = std::make_unique<vyn::TDatabaseLogWriter>(db_);
+    vyn::TProcessContext& ctx = vyn::ProcessContext();
+    ctx.Database = &db_;
+    ctx.SQLPool = pool_.get();
+    ctx.Dialogs = &dialogs_;
+    ctx.PostingLocks = &bloqueios_;
+    ctx.ActionLog = log_.get();
+    ctx.ProgramFolder = PastaDoExecutavel();
+    if (const char* u = std::getenv("USER")) ctx.UserName = u;
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) == 0) ctx.Workstation = host;
+    ctx.WP_AGENDAMENTO = o.Agendamento;
+    ctx.WP_PLANO_TARVO = o.Plano;
+    ctx.WP_ORDEM_AGENDAMENTO = o.Ordem;
+    vyn::TPublicas::SetReferencia(o.Referencia ? o.Referencia : vyn::AnoMes(vyn::Today()));
+    if (::isatty(STDERR_FILENO)) ctx.Progress = &progresso_;
+  }
+  ~TSessao() { vyn::ProcessContext() = vyn::TProcessContext(); }
+  TSessao(const TSessao&) = delete;
+  TSessao& operator=(const TSessao&) = delete;
+
+  vyn::TDatabase& Db() { return db_; }
+  vyn::TTerminalDialogs& Dialogs() { return dialogs_; }
+
+ private:
+  vyn::TDatabase db_;
+  std::unique_ptr<vyn::TSQLMGRPool> pool_;
+  std::unique_ptr<vyn::TDatabaseLogWriter> log_;
+  vyn::TTerminalDialogs dialogs_;
+  vyn::TVerificaBloqueioLancamento bloqueios_;
+  TTerminalProgress progresso_;
+};
+
+vyn::TRegisteredClass ClasseDoTipo(const std::string& nome, vyn::TClassKind tipo, const char* descricao) {
+  auto c = vyn::ClassRegistry().FindClass(nome);
+  if (!c) throw EUso("classe desconhecida: " + nome);
+  if (c->Kind != tipo) throw EUso(c->Name + " não é " + descricao);
+  return *c;
+}
+
+int ComandoInit(const TOpcoes& o, std::ostream& out) {
+  if (o.Argumentos.size() != 1) throw EUso("init espera o caminho do banco de dados");
+  const std::string& path = o.Argumentos[0];
+  if (std::filesystem::exists(path)) throw EUso("o banco de dados já existe: " + path);
+  const auto pasta = std::filesystem::path(path).parent_path();
+  if (!pasta.empty()) std::filesystem::create_directories(pasta);
+  auto db = vyn::CreateCompanyDatabase(path);
+  out << "Banco de dados criado: " << path << "\n";
+  if (o.Demo) {
+    const int referencia = o.Referencia ? o.Referencia : vyn::AnoMes(vyn::Today());
+    SemeiaDemonstracao(*db, referencia);
+    out << "Dados de demonstração: matriz 1, filial 2, plano de contas 1, plano de históricos 1, "
+           "configuração online de "
+        << vyn::AnoMesToText(referencia) << "\n";
+  }
+  return kSucesso;
+}
+
+int ComandoList(const TOpcoes& o, std::ostream& out) {
+  if (!o.Argumentos.empty()) throw EUso("list não recebe argumentos");
+  auto modulo = CarregaModulo(o);
+  const std::pair<vyn::TClassKind, const char*> tipos[] = {{vyn::TClassKind::Screen, "Telas"},
+                                                           {vyn::TClassKind::Task, "Tarefas"},
+                                                           {vyn::TClassKind::ImportLine, "Classes de importação"},
+                                                           {vyn::TClassKind::Other, "Outras classes"}};
+  for (const auto& [tipo, titulo] : tipos) {
+    const auto nomes = vyn::ClassRegistry().RegisteredClassNames(tipo);
+    out << titulo << ":" << (nomes.empty() ? " (nenhuma)" : "") << "\n";
+    for (const auto& n : nomes) out << "  " << n << "\n";
+  }
+  return kSucesso;
+}
+
+int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
+  if (o.Argumentos.empty()) throw EUso("task espera o nome da classe");
+  auto modulo = CarregaModulo(o);
+  const vyn::TRegisteredClass classe = ClasseDoTipo(o.Argumentos[0], vyn::TClassKind::Task, "uma tarefa");
+  std::vector<std::pair<std::string, std::string>> params;
+  for (size_t i = 1; i < o.Argumentos.size(); ++i) {
+    const auto eq = o.Argumentos[i].find('=');
+    if (eq == std::string::npos || eq == 0) throw EUso("parâmetro sem nome=valor: " + o.Argumentos[i]);
+    params.emplace_back(o.Argumentos[i].substr(0, eq), o.Argumentos[i].substr(eq + 1));
+  }
+  nlohmann::json json_params = nlohmann::json::object();
+  if (o.Params) {
+    try {
+      json_params = nlohmann::json::parse(*o.Params);
+    } catch (const nlohmann::json::exception& e) {
+      throw EUso(std::string("--params não é JSON: ") + e.what());
+    }
+  }
+  TSessao sessao(o, out);
+  vyn::ProcessContext().IsServiceVarku = true;
+  vyn::TComponent aplicacao;  // the task's owner; freed before the module goes
+  auto* task = dynamic_cast<vyn::TAutoThreadPadrao*>(vyn::ClassRegistry().CreateComponent(classe.Name, aplicacao));
+  if (!task) throw EUso(classe.Name + " não deriva de TAutoThreadPadrao");
+  for (const auto& [nome, valor] : params) task->SetParametro(nome, valor);
+  task->Parametros = json_params;
+
+  std::optional<std::string> erro;
+  try {
+    task->ExecuteTask();
+  } catch (const std::exception& e) {
+    erro = vyn::RemoveCaret(e.what());
+  } catch (...) {
+    erro = "erro desconhecido";
+  }
+
+  out << "Log:\n";
+  for (const auto& linha : task->LogTarvo()) out << "  " << linha << "\n";
+  const vyn::TChaveAgendamento k = vyn::ChaveAgendamento(vyn::ProcessContext().WP_EMPRESA_PROCESSO);
+  vyn::TQueryResult r = sessao.Db().QueryAll(
+      std::string("SELECT BDCODSTATUS, BDINCONSISTENCIA FROM ") + vyn::kTabelaStatusExecucao +
+          " WHERE BDCODAGENDAMENTO = ? AND BDCODEMP = ? AND BDCODPLANOTARVO = ? AND BDORDEMAGENDAMENTO = ?",
+      {k.BDCODAGENDAMENTO, k.BDCODEMP, k.BDCODPLANOTARVO, k.BDORDEMAGENDAMENTO});
+  if (r.Rows.empty()) {
+    out << "Status: (sem registro)\n";
+  } else {
+    const auto status = static_cast<vyn::TTipoStatusConferencia>(r.Value(0, "BDCODSTATUS").AsInteger());
+    out << "Status: " << status << " (" << NomeDoTipo(status) << ") " << r.Value(0, "BDINCONSISTENCIA").AsString()
+        << "\n";
+  }
+  out << "Mensagem: " << vyn::RemoveCaret(vyn::ProcessContext().FMensagemInconsistencia) << "\n";
+  if (erro) {
+    err << "erro: " << *erro << "\n";
+    return kComErros;
+  }
+  return task->StatusExecucao() == vyn::tscSucesso ? kSucesso : kComErros;
+}
+
+int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
+  if (o.Argumentos.size() != 1) throw EUso("screen espera o nome da classe");
+  if (o.Script.empty()) throw EUso("screen espera --script ARQUIVO.json");
+  std::ifstream arquivo(o.Script);
+  if (!arquivo) throw EUso("script não encontrado: " + o.Script);
+  nlohmann::json script;
+  std::vector<int> respostas;
+  try {
+    script = nlohmann::json::parse(arquivo);
+    respostas = RespostasDoScript(script);
+  } catch (const std::exception& e) {
+    throw EUso("script inválido: " + o.Script + ": " + e.what());
+  }
+  auto modulo = CarregaModulo(o);
+  const vyn::TRegisteredClass classe = ClasseDoTipo(o.Argumentos[0], vyn::TClassKind::Screen, "uma tela");
+  TSessao sessao(o, out);
+  sessao.Dialogs().PresetAnswers(respostas);
+  vyn::TComponent aplicacao;  // the screen's owner; freed before the module goes
+  bool ok = false;
+  const vyn::TInconsistencias_VYN* lista = nullptr;
+  try {
+    vyn::TForm_VYN* form = vyn::TPackagesUtil::CarregaFormERetorna(classe.Name, &aplicacao);
+    form->Show();
+    ok = ExecutaScriptTela(*form, script, out, err);
+    // A screen that closed itself with caFree is gone from its owner.
+    const auto& vivos = aplicacao.Components();
+    if (std::find(vivos.begin(), vivos.end(), form) != vivos.end())
+      if (auto* processo = dynamic_cast<vyn::TfrProcesso_Padrao_VYN*>(form)) lista = processo->Inconsistencias_VYN();
+  } catch (const std::exception& e) {
+    err << "erro: " << vyn::RemoveCaret(e.what()) << "\n";
+  }
+  if (lista && !lista->IsEmpty()) sessao.Dialogs().ShowInconsistencias(*lista, "Inconsistências");
+  const bool problemas = lista && (lista->CountErros() > 0 || lista->CountAtencao() > 0);
+  return ok && !problemas ? kSucesso : kComErros;
+}
+
+}  // namespace
+
+int ExecutaHost(int argc, char** argv, std::ostream& out, std::ostream& err) {
+  try {
+    const TOpcoes o = LeOpcoes(argc, argv);
+    if (o.Comando == "init") return ComandoInit(o, out);
+    if (o.Comando == "list") return ComandoList(o, out);
+    if (o.Comando == "task") return ComandoTask(o, out, err);
+    if (o.Comando == "screen") return ComandoScreen(o, out, err);
+    throw EUso("comando desconhecido: " + o.Comando);
+  } catch (const EUso& e) {
+    err << "integracao-host: " << e.what() << "\n";
+    if (argc <= 1) err << kUso;
+    return kUsoInvalido;
+  } catch (const std::exception& e) {
+    err << "integracao-host: " << vyn::RemoveCaret(e.what()) << "\n";
+    return kComErros;
+  }
+}
+
+}  // namespace integracao_host

@@ -1,0 +1,159 @@
+// The host end to end: the built integracao-host runs against a small test module.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "framework/data/fb_database.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TSaida {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Le(const fs::path& p) {
+  std::ifstream f(p);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+class HostTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() /
+           ("integracao_host_" + std::to_string(::getpid()) + "_" +
+            ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    db_ = (dir_ / "empresa.fdb").string();
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  TSaida Host(const std::string& args, const std::string& env = "") {
+    const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
+    const std::string cmd = env + " '" INTEGRACAO_HOST_EXE "' " + args + " >'" + out.string() + "' 2>'" +
+                            err.string() + "' </dev/null";
+    const int rc = std::system(cmd.c_str());
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Le(out), Le(err)};
+  }
+  TSaida ComModulo(const std::string& args) {
+    return Host("--module '" INTEGRACAO_TEST_MODULE "' --db '" + db_ + "' " + args);
+  }
+  void CriaBanco() { ASSERT_EQ(Host("init '" + db_ + "' --demo --referencia 202403").Status, 0); }
+  std::string Script(const std::string& json) {
+    const fs::path p = dir_ / "script.json";
+    std::ofstream(p) << json;
+    return p.string();
+  }
+
+  fs::path dir_;
+  std::string db_;
+};
+
+TEST_F(HostTest, InitAndListTheModulesClassesByKind) {
+  TSaida r = Host("init '" + db_ + "' --demo --referencia 202403");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("configuração online de 03/2024"), std::string::npos);
+  {
+    vyn::TDatabase db;
+    db.Open(db_);
+    EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TEMPRESAS").AsInteger(), 2);
+  }
+  EXPECT_EQ(Host("init '" + db_ + "'").Status, 2);
+
+  r = ComModulo("list");
+  ASSERT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("Telas:\n  TfrTesteHost\nTarefas:\n  TAutoThreadTesteHost\n"), std::string::npos) << r.Out;
+
+  // The module beside the executable.
+  r = Host("list");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("Tarefas:"), std::string::npos);
+
+  r = Host("--module /nao/existe.so list");
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(r.Err, "integracao-host: módulo não encontrado: /nao/existe.so\n");
+}
+
+TEST_F(HostTest, TaskOutcomesAndExitStatus) {
+  CriaBanco();
+  TSaida r = ComModulo("task TAutoThreadTesteHost cod_empresa=1 --params '{\"id\": 5}'");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out,
+            "Log:\n  Iniciando o processo...\n  id 5\n  Processo finalizado\nStatus: 1 (sucesso) \nMensagem: \n");
+
+  r = ComModulo("task tautothreadtestehost cod_empresa=1 ckAviso=True --agendamento 2");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Status: 2 (inconsistente) Aviso de teste\nMensagem: Aviso de teste\n"), std::string::npos);
+
+  r = ComModulo("task TAutoThreadTesteHost cod_empresa=1 modo=erro --agendamento 3");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Status: 5 (erro) Falha simulada"), std::string::npos) << r.Out;
+  EXPECT_EQ(r.Err, "erro: Falha simulada\n");
+  {
+    vyn::TDatabase db;
+    db.Open(db_);
+    EXPECT_EQ(db.QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_IMPORTACOES WHERE BDCODAGENDAMENTO = 3")
+                  .AsInteger(),
+              5);
+  }
+
+  // Bad usage: one line, status 2.
+  for (const char* args : {"task TNaoExiste", "task TfrTesteHost", "task TAutoThreadTesteHost semigual",
+                           "task TAutoThreadTesteHost --params '{x'", "tarefa X"}) {
+    r = ComModulo(args);
+    EXPECT_EQ(r.Status, 2) << args;
+    EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << args << ": " << r.Err;
+  }
+  r = Host("--module '" INTEGRACAO_TEST_MODULE "' task TAutoThreadTesteHost", "INTEGRACAO_DB='" + db_ + "x'");
+  EXPECT_EQ(r.Status, 2);
+  EXPECT_EQ(r.Err, "integracao-host: banco de dados não encontrado: " + db_ + "x\n");
+}
+
+TEST_F(HostTest, ScreenDrivenByScript) {
+  CriaBanco();
+  const std::string script = Script(R"({"answers": ["sim"], "steps": [
+      {"set": "edCODEMP", "value": 1}, {"set": "ckAviso", "value": true}, {"click": "spOK"},
+      {"read": "lbResultado", "expect": "Processado 1"}, {"read": "ckAviso"}]})");
+  TSaida r = ComModulo("screen TfrTesteHost --referencia 202403 --script '" + script + "'");
+  EXPECT_EQ(r.Status, 1) << r.Err;  // an attention item
+  EXPECT_NE(r.Out.find("[Confirmação] Confirma o processo?"), std::string::npos);
+  EXPECT_NE(r.Out.find("lbResultado = Processado 1\nckAviso = True\n"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("Empresa 1:\n  Atenção: Aviso de teste\n"), std::string::npos) << r.Out;
+
+  const std::string limpo = Script(R"({"answers": ["yes"], "steps": [
+      {"set": "edCODEMP", "value": "1"}, {"click": "spOK"}, {"read": "lbResultado", "expect": "Processado 1"}]})");
+  r = ComModulo("screen TfrTesteHost --referencia 202403 --script '" + limpo + "'");
+  EXPECT_EQ(r.Status, 0) << r.Out << r.Err;
+
+  // A posting lock for the month stops the run with its message in the list.
+  {
+    vyn::TDatabase db;
+    db.Open(db_);
+    db.Execute("INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (1, 1, 'frTesteHost', '2024-03-10', '2024-03-20', NULL)");
+  }
+  r = ComModulo("screen TfrTesteHost --referencia 202403 --script '" + limpo + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Erro: Existe bloqueio de lançamentos da empresa 1 no período de 10/03/2024 a 20/03/2024."),
+            std::string::npos)
+      << r.Out;
+  EXPECT_NE(r.Err.find("esperado \"Processado 1\""), std::string::npos) << r.Err;
+
+  r = ComModulo("screen TfrTesteHost --script '" + Script(R"({"steps": [{"click": "spNada"}]})") + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("controle não encontrado: spNada"), std::string::npos);
+  EXPECT_EQ(ComModulo("screen TfrTesteHost --script /nao/existe.json").Status, 2);
+}
+
+}  // namespace

@@ -1,0 +1,31 @@
+#include "module/registro.h"
+
+namespace integracao {
+
+TListaRegistro RegistrosDoModulo() {
+  TListaRegistro todos;
+  for (auto lista : {RegistrosLiquidacao}) {
+    TListaRegistro l = lista();
+    todos.insert(todos.end(), std::make_move_iterator(l.begin()), std::make_move_iterator(l.end()));
+  }
+  return todos;
+}
+
+void RegistraModulo(vyn::TClassRegistry& registry) {
+  std::vector<std::string> feitos;
+  try {
+    for (auto& r : RegistrosDoModulo()) {
+      registry.RegisterClass(r.Nome, r.Fabrica, r.Tipo);
+      feitos.push_back(r.Nome);
+    }
+  } catch (...) {
+    for (const auto& nome : feitos) registry.UnRegisterClass(nome);
+    throw;
+  }
+}
+
+void DesregistraModulo(vyn::TClassRegistry& registry) {
+  for (const auto& r : RegistrosDoModulo()) registry.UnRegisterClass(r.Nome);
+}
+
+}  // namespace integracao

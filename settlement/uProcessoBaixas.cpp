@@ -1,0 +1,255 @@
+#include "settlement/uProcessoBaixas.h"
+
+#include <fmt/format.h>
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/settlement_mgr.h"
+#include "framework/core/text.h"
+#include "framework/data/dao_factory.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+constexpr int kPlanoOnline = 103;   // plan kind of the company's online posting plan
+
+bool Vazio(const Variant& v) {
+  return v.IsNull() || (v.Type() == VarType::String && Trim(v.AsString()).empty());
+}
+
+std::string FlagBD(bool b) { return b ? "TRUE" : "FALSE"; }
+
+bool ModoArquivoGrande(const TDAOFactory* dao) {
+  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
+}
+
+}  // namespace
+
+std::string ChaveGuia(int64_t codEmp, const std::string& codigoDarf) {
+  return fmt::format("{}......{}..", codEmp, codigoDarf);
+}
+
+std::string ChaveCalculo(int64_t planoOnline, int64_t codEmp, int64_t baixaId) {
+  return fmt::format("{}.{}.....{}", planoOnline, codEmp, baixaId);
+}
+
+std::string ChaveParcela(int64_t codEmp, int64_t baixaId, int ordem, int livro) {
+  return fmt::format("{}...{}.{}.{}", codEmp, baixaId, ordem, livro);
+}
+
+std::string ChaveParcelaLancada(int64_t codEmp, int64_t chave, const std::string& parcela,
+                                const std::string& natureza, int64_t chaveLancamento) {
+  return fmt::format("{}|{}|{}|{}|{}", codEmp, chave, parcela, natureza, chaveLancamento);
+}
+
+bool IsTelaRevisaoImportacao(const TComponent* sender) {
+  if (!sender) return false;
+  const std::string n = sender->ClassName();
+  return n == "TfrConsultaImportacaoExtratoBancario" || n == "TfrConsultaImportacaoLancCCTxtHuge" ||
+         n == "TfrConsultaImportacaoLancCCTxt";
+}
+
+TProcessoBaixas::TProcessoBaixas(TComponent* prOwner, TDAOFactory* prDAOImport)
+    : FOwner(prOwner), FDAO(prDAOImport) {
+  FDataSource = std::make_unique<TDataSource>(nullptr);
+  FVincBaixa = TLancamentoMGR::NewClientDataSetBaixas();
+  FVincCompBaixa = TLancamentoMGR::NewClientDataSetBaixas();
+  cdsVINC_EXT_BAN_BAIXA = FVincBaixa.get();
+  cdsVINC_EXT_BAN_COMP_BAIXA = FVincCompBaixa.get();
+  cdsVINC_EXT_BAN_BAIXA->OnNewRecord = [this](TClientDataSet& ds) { OnNewRecord(ds); };
+  cdsVINC_EXT_BAN_COMP_BAIXA->OnNewRecord = [this](TClientDataSet& ds) { OnNewRecord(ds); };
+}
+
+TProcessoBaixas::~TProcessoBaixas() {
+  // The runs unbind the entries from the link set before they return, also after an error.
+  FDataSource.reset();
+  cdsVINC_EXT_BAN_BAIXA = nullptr;
+  cdsVINC_EXT_BAN_COMP_BAIXA = nullptr;
+  FVincBaixa.reset();
+  FVincCompBaixa.reset();
+}
+
+int TProcessoBaixas::PlanoOnlineEmpresa() const {
+  if (!FCodEmp) return 0;
+  if (const TCodigoRegistro* reg = FCodEmp->GetDaoFactory()) {
+    Variant p = reg->Campo("BDCODPLANOONLINE");
+    if (!Vazio(p)) return static_cast<int>(p.AsInteger());
+  }
+  return static_cast<int>(FCodEmp->GetCodPlanoEmpresa(kPlanoOnline));
+}
+
+const TClientDataSet* TProcessoBaixas::LinkAtual() const {
+  if (FLinkRun) return FLinkRun;
+  if (cdsVINC_EXT_BAN_BAIXA && !cdsVINC_EXT_BAN_BAIXA->IsEmpty()) return cdsVINC_EXT_BAN_BAIXA;
+  if (cdsVINC_EXT_BAN_COMP_BAIXA && !cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty()) return cdsVINC_EXT_BAN_COMP_BAIXA;
+  return nullptr;
+}
+
+TDateTime TProcessoBaixas::GetDataPagamento(TComponent*) const {
+  if (RegistroEmUso()) return FDadosBaixaImposto.DataPagamento;
+  return FDAO ? FDAO->FieldByName("BDDATA").AsDateTime() : TDateTime();
+}
+
+int TProcessoBaixas::GetPlanoOnline(TComponent*) const {
+  if (RegistroEmUso()) return FDadosBaixaImposto.PlanoOnline;
+  return PlanoOnlineEmpresa();
+}
+
+int TProcessoBaixas::GetChaveLancamento(TComponent*) const {
+  if (RegistroEmUso()) return FDadosBaixaImposto.ChaveConfOnline;
+  return FChaveConfOnline;
+}
+
+int TProcessoBaixas::GetContaCredito(TComponent*) const {
+  if (RegistroEmUso()) return FDadosBaixaImposto.ContaContabilCredito;
+  return FDAO ? GetContaInteger(*FDAO, "BDCREDITO") : 0;
+}
+
+std::string TProcessoBaixas::GetNumeroDcto(TComponent*) const {
+  if (RegistroEmUso()) return FDadosBaixaImposto.NumeroDocumento;
+  return FDAO ? FDAO->FieldByName("BDDCTO").AsString() : std::string();
+}
+
+Currency TProcessoBaixas::GetValorPgto(TComponent*) const {
+  if (!FDAO) return Currency();
+  const Currency entrada = FDAO->FieldByName("BDVALOR").AsCurrency();
+  const TClientDataSet* link = LinkAtual();
+  if (!link || link->IsEmpty()) return entrada;
+  const Currency vinculo = link->FieldByName("BDVALOR").AsCurrency();
+  return std::min(entrada, vinculo);
+}
+
+Currency TProcessoBaixas::GetValorPgtoParcial(TComponent*) const {
+  if (!FDAO) return FValorParcial;
+  return std::min(FDAO->FieldByName("BDVALOR").AsCurrency(), FValorParcial);
+}
+
+int64_t TProcessoBaixas::GetChaveOrigem(TComponent*) const {
+  if (RegistroEmUso() || !FDAO || FDAO->IsEmpty()) return 0;
+  return FDAO->FieldByName("BDCHAVE").AsInteger();
+}
+
+int TProcessoBaixas::GetContaInteger(const TClientDataSet& prDAO, const std::string& prColuna) const {
+  const Variant v = prDAO.IsEmpty() ? Variant() : prDAO.FieldByName(prColuna).Value();
+  if (!Vazio(v)) return static_cast<int>(v.AsInteger());
+  if (!FEditConta) return 0;
+  // A split line carries no bank account: its link answers the account of the statement.
+  const TClientDataSet* link = nullptr;
+  if (cdsVINC_EXT_BAN_BAIXA && !cdsVINC_EXT_BAN_BAIXA->IsEmpty())
+    link = cdsVINC_EXT_BAN_BAIXA;
+  else if (cdsVINC_EXT_BAN_COMP_BAIXA && !cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty())
+    link = cdsVINC_EXT_BAN_COMP_BAIXA;
+  if (link && link->FieldByName("BDCHAVEPAI").AsInteger() > 0) return static_cast<int>(FEditConta->Codigo());
+  return 0;
+}
+
+std::string TProcessoBaixas::GetStringDarf(const std::string& prCodigo) const {
+  return ChaveGuia(FCodEmp ? FCodEmp->Codigo() : 0, prCodigo);
+}
+
+void TProcessoBaixas::IniciaContagemErros(const TInconsistencias_VYN* prInconsistencias) {
+  FCountErros = prInconsistencias ? prInconsistencias->Count() : 0;
+}
+
+void TProcessoBaixas::SetaNaoImporta(TInconsistencias_VYN* prInconsistencias) {
+  const int count = prInconsistencias ? prInconsistencias->Count() : 0;
+  const bool novaMensagem = count != FCountErros;
+  // The check of saved links posts nothing, so it leaves the entries as they are.
+  if (FDAO && !FDAO->IsEmpty() && !FPrimeiroTeste) {
+    if (ModoArquivoGrande(FDAO)) {
+      // The staged row is flagged in its work table, where the import and the clean-up read it.
+      TDatabase& db = FDAO->Database();
+      const std::string onde = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?";
+      const TParams chave{FDAO->Sessao(), Variant(static_cast<long long>(FDAO->FieldByName("BDCODEMP").AsInteger())),
+                          Variant(static_cast<long long>(FDAO->FieldByName("BDCHAVE").AsInteger()))};
+      if (novaMensagem) {
+        db.Execute("update " + FDAO->WorkTable() + " set BDINCONSISTENTE = 4" + onde, chave);
+      } else {
+        TParams p{Variant(FlagBD(FContaDebCre)), Variant(FlagBD(!FContaDebCre))};
+        p.insert(p.end(), chave.begin(), chave.end());
+        db.Execute("update " + FDAO->WorkTable() + " set BDINCONSISTENTE = 1, BDCONCD = ?, BDCONCC = ?" + onde +
+                       " and (BDINCONSISTENTE is null or BDINCONSISTENTE <> 4)",
+                   p);
+      }
+    } else {
+      TField& inc = FDAO->FieldByName("BDINCONSISTENTE");
+      if (novaMensagem) {
+        FDAO->Edit();
+        inc.SetAsInteger(4);
+        FDAO->Post();
+      } else if (inc.IsNull() || inc.AsInteger() != 4) {
+        FDAO->Edit();
+        inc.SetAsInteger(1);
+        FDAO->FieldByName("BDCONCD").SetAsBoolean(FContaDebCre);
+        FDAO->FieldByName("BDCONCC").SetAsBoolean(!FContaDebCre);
+        FDAO->Post();
+      }
+    }
+  }
+  FCountErros = count;
+}
+
+void TProcessoBaixas::OnNewRecord(TClientDataSet& ds) {
+  // A new link on a whole statement line replaces the line's split lines.
+  auto* lanc = dynamic_cast<TLancamentoMGR*>(FDAO);
+  if (!lanc || &ds != cdsVINC_EXT_BAN_BAIXA || FCarregandoVinculos) return;
+  if (cdsVINC_EXT_BAN_BAIXA->State() != TDataSetState::dsInsert) return;
+  if (cdsVINC_EXT_BAN_BAIXA->FieldByName("BDCHAVELANC").AsInteger() > 0) return;
+  if (lanc->IsEmpty()) return;
+  TClientDataSet* multi = lanc->getMultiLancamentosDAO();
+  multi->CancelRange();
+  const Variant emp = lanc->FieldByName("BDCODEMP").Value();
+  const Variant chave = lanc->FieldByName("BDCHAVE").Value();
+  multi->SetRange({emp, chave}, {emp, chave});
+  multi->First();
+  while (!multi->IsEmpty()) multi->Delete();
+  multi->CancelRange();
+}
+
+}  // namespace integracao
+
+namespace integracao {
+
+using namespace vyn;
+
+void TProcessoBaixas::RealizaBaixaImposto(TComponent* prSender, const TDadosBaixaImposto& prDados,
+                                          TBloqueioLancamento_VYN* prBloqueioLancamento) {
+  FDadosBaixaImposto = prDados;
+  FDadosBaixaImposto.Utilizado = true;
+  if (!FCodEmp) {
+    FCodEmp = prSender->Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
+    FCodEmp->SetText(std::to_string(prDados.CodigoEmpresa));
+  }
+  if (FCodEmp->Codigo() != prDados.CodigoEmpresa) {
+    FCodEmp->Vale(prDados.CodigoEmpresa);
+    FCodEmp->Validate();
+  }
+  const std::vector<std::string> chaves{GetStringDarf(prDados.CodigoDarf)};
+  if (!FDarfGerPgto) FDarfGerPgto = TDARFGERPGTOMGR::CreateMgr(prSender, true, false, false);
+  FDarfGerPgto->Inicializa();
+  FDarfGerPgto->SetCODEMP(FCodEmp);
+  FDarfGerPgto->SetInconsistencia(prBloqueioLancamento ? prBloqueioLancamento->Inconsistencias() : nullptr);
+  FDarfGerPgto->OnGetDataPagamento = [this](TComponent* s) { return GetDataPagamento(s); };
+  FDarfGerPgto->OnGetPlanoOnline = [this](TComponent* s) { return GetPlanoOnline(s); };
+  FDarfGerPgto->OnGetChaveLancamento = [this](TComponent* s) { return GetChaveLancamento(s); };
+  FDarfGerPgto->OnGetContaCredito = [this](TComponent* s) { return GetContaCredito(s); };
+  FDarfGerPgto->OnGetNumeroDcto = [this](TComponent* s) { return GetNumeroDcto(s); };
+  // A paid guide settles its open balance; there is no imported entry behind it.
+  FDarfGerPgto->OnGetValorPgto = nullptr;
+  FDarfGerPgto->OnGetChaveOrigem = nullptr;
+  FDarfGerPgto->SelectGuiasParaBaixa(chaves, nullptr, prSender->Name(), false);
+  FDarfGerPgto->SetIndexFieldNames("BDCHAVEDARF");
+  FDarfGerPgto->First();
+  while (!FDarfGerPgto->Eof()) {
+    FDarfGerPgto->LancaBaixaImpostoAtual("", nullptr, nullptr);
+    FDarfGerPgto->Next();
+  }
+}
+
+}  // namespace integracao

@@ -1,0 +1,179 @@
+#pragma once
+// The settlement engine shared by the import screens and the tax-payment integrations: links imported
+// entries to open obligations (tax guides, payroll/tax calculations, fiscal installments), has the
+// settlement managers post each settlement at import and flags the entries it settled.
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/accounting/baixa_adicional.h"
+#include "framework/core/currency.h"
+#include "framework/core/datetime.h"
+
+namespace vyn {
+class TComponent;
+class TClientDataSet;
+class TDataSource;
+class TDAOFactory;
+class TSQLMGR;
+class TEdit_Codigo_Search_VYN;
+class TInconsistencias_VYN;
+class TLancamentoMGR;
+class TDARFGERPGTOMGR;
+class TBloqueioLancamento_VYN;
+}  // namespace vyn
+
+namespace integracao {
+
+// A paid tax guide settled without an imported entry.
+struct TDadosBaixaImposto {
+  bool Utilizado = false;
+  int CodigoEmpresa = 0;
+  vyn::TDateTime DataPagamento;
+  int PlanoOnline = 0;
+  int ChaveConfOnline = 0;
+  int ContaContabilCredito = 0;
+  std::string NumeroDocumento;
+  std::string CodigoDarf;
+};
+
+// Kinds of obligation of a link row (BDTIPO_BAIXA).
+enum TTipoBaixaVinculo : int { tbvGuia = 0, tbvCalculo = 1, tbvParcela = 2 };
+
+// Text keys by which the managers select obligations; numbers in plain decimal.
+std::string ChaveGuia(int64_t codEmp, const std::string& codigoDarf);                     // "1......55.."
+std::string ChaveCalculo(int64_t planoOnline, int64_t codEmp, int64_t baixaId);           // "7.1.....300"
+std::string ChaveParcela(int64_t codEmp, int64_t baixaId, int ordem, int livro);          // "1...12.3.1"
+// Joined with '|': company, document, installment, nature code of the installment and the entry key.
+std::string ChaveParcelaLancada(int64_t codEmp, int64_t chave, const std::string& parcela,
+                                const std::string& natureza, int64_t chaveLancamento);
+
+// The screens whose posting runs detect entries with several links and offer the grouped posting.
+bool IsTelaRevisaoImportacao(const vyn::TComponent* sender);
+
+class TProcessoBaixas {
+ public:
+  TProcessoBaixas(vyn::TComponent* prOwner, vyn::TDAOFactory* prDAOImport);
+  ~TProcessoBaixas();
+  TProcessoBaixas(const TProcessoBaixas&) = delete;
+  TProcessoBaixas& operator=(const TProcessoBaixas&) = delete;
+
+  // Properties.
+  vyn::TDAOFactory* DAOImport() const { return FDAO; }
+  void SetDAOImport(vyn::TDAOFactory* dao) { FDAO = dao; }
+  vyn::TEdit_Codigo_Search_VYN* EditConta() const { return FEditConta; }
+  void SetEditConta(vyn::TEdit_Codigo_Search_VYN* edit) { FEditConta = edit; }
+  vyn::TLancamentoMGR* DAOMultiLanc() const { return FDAOMultiLanc; }
+  void SetDAOMultiLanc(vyn::TLancamentoMGR* dao) { FDAOMultiLanc = dao; }
+  vyn::TBaixasAdicionaisDoVinculo* BaixasAdicionaisDoVinculo() const { return FBaixasAdicionaisDoVinculo; }
+  void SetBaixasAdicionaisDoVinculo(vyn::TBaixasAdicionaisDoVinculo* d) { FBaixasAdicionaisDoVinculo = d; }
+  vyn::TSQLMGR* DAOLancamentosFiscais() const { return FDAOLancamentosFiscais; }
+
+  // Posting of the plain links at import.
+  void GetVinculoBaixa(vyn::TComponent* prSender, vyn::TEdit_Codigo_Search_VYN* prCodEmp,
+                       vyn::TInconsistencias_VYN* prInconsistencias, vyn::TLancamentoMGR* prDAO);
+  // Posting of the links made through payment receipts.
+  void GetVinculoBaixaComp(vyn::TComponent* prSender, vyn::TEdit_Codigo_Search_VYN* prCodEmp,
+                           vyn::TInconsistencias_VYN* prInconsistencias, vyn::TLancamentoMGR* prDAO);
+  // One paid tax guide without an imported entry.
+  void RealizaBaixaImposto(vyn::TComponent* prSender, const TDadosBaixaImposto& prDados,
+                           vyn::TBloqueioLancamento_VYN* prBloqueioLancamento);
+  // Reloads saved link rows and checks them against the obligations.
+  void AddRegistrosBaixas(vyn::TClientDataSet* prDAO, vyn::TComponent* prSender,
+                          vyn::TEdit_Codigo_Search_VYN* prCodEmp, vyn::TInconsistencias_VYN* prInconsistencias,
+                          vyn::TLancamentoMGR* prDAOLancamento);
+  // Automatic links to open fiscal installments.
+  void GetVinculosAutomaticos(vyn::TComponent* prComponent, vyn::TDAOFactory* prDAOLancamentos, int prEmpresa,
+                              bool prDoc, bool prZeroEsq, bool prDistinguirValores, bool prVincComprovantes,
+                              vyn::TDAOFactory* prDAOPlaContab);
+  bool BuscaLancamentosFiscal(vyn::TComponent* prSender, int prCodEmp, bool prIndexData, bool prDoc);
+  void ProcessoVincAutomatico(vyn::TComponent* prComponent, int prNatureza, const std::string& prNumdoc,
+                              vyn::TDAOFactory* prDAOLancamentos, bool prDistinguirValores,
+                              vyn::TDAOFactory* prDAOPesq, bool prApenasUmValor);
+  void ProcessoVincAutComprovantes(vyn::TComponent* prComponent, int prNatureza, const std::string& prNumdoc,
+                                   vyn::TDAOFactory* prDAOLancamentos, bool prDistinguirValores,
+                                   vyn::TDAOFactory* prDAOPesq, bool prApenasUmValor,
+                                   vyn::TDAOFactory* prDAOPlaContab);
+  // Removal of automatic links, and clean-up after the review's inconsistency check.
+  void DeletarVinculosAutomaticos(vyn::TComponent* prSender, vyn::TEdit_Codigo_Search_VYN* prCodEmp,
+                                  vyn::TLancamentoMGR* prDAO);
+  void GetAposInconsistencia(vyn::TDAOFactory* prDAO);
+
+  // Link rows: imported entry to obligation, and those made through payment receipts.
+  vyn::TClientDataSet* cdsVINC_EXT_BAN_BAIXA = nullptr;
+  vyn::TClientDataSet* cdsVINC_EXT_BAN_COMP_BAIXA = nullptr;
+
+  // Value callbacks handed to the settlement managers; each answers from the tax-guide record while
+  // it is in use, else from the current imported entry and link.
+  vyn::TDateTime GetDataPagamento(vyn::TComponent* sender) const;
+  int GetPlanoOnline(vyn::TComponent* sender) const;
+  int GetChaveLancamento(vyn::TComponent* sender) const;
+  int GetContaCredito(vyn::TComponent* sender) const;
+  std::string GetNumeroDcto(vyn::TComponent* sender) const;
+  vyn::Currency GetValorPgto(vyn::TComponent* sender) const;
+  vyn::Currency GetValorPgtoParcial(vyn::TComponent* sender) const;
+  // Key of the imported entry being settled (0 in record mode): lets a manager refuse to settle one
+  // obligation twice for the same entry.
+  int64_t GetChaveOrigem(vyn::TComponent* sender) const;
+
+  // The account code of a column of the DAO's current row; a null column of a split line's link
+  // answers the bank-account edit.
+  int GetContaInteger(const vyn::TClientDataSet& prDAO, const std::string& prColuna) const;
+  // The tax-guide key of a guide code for the current company.
+  std::string GetStringDarf(const std::string& prCodigo) const;
+  // Flags the current imported entry after its settlements were handled: 1 kept out of the ordinary
+  // import, 4 when something was reported about it since the last flag.
+  void SetaNaoImporta(vyn::TInconsistencias_VYN* prInconsistencias);
+  // Every posting run starts here: messages already in the list are not about this run's entries.
+  void IniciaContagemErros(const vyn::TInconsistencias_VYN* prInconsistencias);
+
+  // State the runs and the screens read.
+  const TDadosBaixaImposto& DadosBaixaImposto() const { return FDadosBaixaImposto; }
+  vyn::TEdit_Codigo_Search_VYN* CodEmp() const { return FCodEmp; }
+  void SetCodEmp(vyn::TEdit_Codigo_Search_VYN* edit) { FCodEmp = edit; }
+  int ChaveConfOnline() const { return FChaveConfOnline; }
+  void SetChaveConfOnline(int chave) { FChaveConfOnline = chave; }
+  bool ContaDebCre() const { return FContaDebCre; }
+  void SetContaDebCre(bool v) { FContaDebCre = v; }
+  int CountErros() const { return FCountErros; }
+  bool PrimeiroTeste() const { return FPrimeiroTeste; }
+  void SetValorParcial(vyn::Currency v) { FValorParcial = v; }
+  const std::vector<std::string>& StringList() const { return FStringList; }
+  // The company's online posting plan as the company edit holds it for the current month.
+  int PlanoOnlineEmpresa() const;
+  // The link data set a run walks (its current row is the link the value callbacks read); nullptr
+  // returns to the plain links, or the receipt links when only they hold rows.
+  void SetLinkRun(vyn::TClientDataSet* link) { FLinkRun = link; }
+  // While saved links are reloaded, new link rows leave the entries' split lines alone.
+  void SetCarregandoVinculos(bool on) { FCarregandoVinculos = on; }
+
+ private:
+  // The link row the current entry is settled by: the plain link, or failing that the receipt link.
+  const vyn::TClientDataSet* LinkAtual() const;
+  bool RegistroEmUso() const { return FDadosBaixaImposto.Utilizado; }
+  void OnNewRecord(vyn::TClientDataSet& ds);
+
+  vyn::TComponent* FOwner = nullptr;
+  vyn::TDAOFactory* FDAO = nullptr;
+  vyn::TEdit_Codigo_Search_VYN* FCodEmp = nullptr;
+  int FChaveConfOnline = 0;
+  int FCountErros = 0;
+  bool FContaDebCre = false;
+  std::unique_ptr<vyn::TDataSource> FDataSource;
+  vyn::TSQLMGR* FDAOLancamentosFiscais = nullptr;
+  bool FPrimeiroTeste = false;
+  std::vector<std::string> FStringList;
+  vyn::TEdit_Codigo_Search_VYN* FEditConta = nullptr;
+  TDadosBaixaImposto FDadosBaixaImposto;
+  vyn::TDARFGERPGTOMGR* FDarfGerPgto = nullptr;
+  vyn::Currency FValorParcial;
+  vyn::TLancamentoMGR* FDAOMultiLanc = nullptr;
+  vyn::TBaixasAdicionaisDoVinculo* FBaixasAdicionaisDoVinculo = nullptr;
+  vyn::TClientDataSet* FLinkRun = nullptr;
+  bool FCarregandoVinculos = false;
+  std::unique_ptr<vyn::TClientDataSet> FVincBaixa;
+  std::unique_ptr<vyn::TClientDataSet> FVincCompBaixa;
+};
+
+}  // namespace integracao

@@ -1,0 +1,109 @@
+#include "testing/company_db.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+
+#include "framework/component/process_context.h"
+#include "framework/schema/schema.h"
+
+namespace vyn {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path TemplateDir() {
+  const char* env = std::getenv("VYN_TEST_TEMPLATE_DIR");
+  fs::path dir = (env && *env) ? fs::path(env) : fs::temp_directory_path() / "vyn_test_templates";
+  fs::create_directories(dir);
+  return dir;
+}
+
+// An exclusive flock held for the object's life.
+class FileLock {
+ public:
+  explicit FileLock(const fs::path& p) : fd_(::open(p.c_str(), O_CREAT | O_RDWR, 0666)) {
+    if (fd_ < 0) throw EDatabaseError("Não foi possível criar o arquivo de trava " + p.string());
+    while (::flock(fd_, LOCK_EX) != 0) {
+    }
+  }
+  ~FileLock() {
+    ::flock(fd_, LOCK_UN);
+    ::close(fd_);
+  }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  int fd_;
+};
+
+std::string SanitizedTestName() {
+  const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+  std::string name = info ? std::string(info->test_suite_name()) + "_" + info->name() : "db";
+  for (char& c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+  return name.substr(0, 80);
+}
+
+}  // namespace
+
+std::string CompanyTemplatePath() {
+  TSchema schema = CompanySchema();
+  fs::path dir = TemplateDir();
+  fs::path file = dir / ("company_" + schema.Hash() + ".fdb");
+  if (fs::exists(file)) return file.string();
+  FileLock lock(dir / ("company_" + schema.Hash() + ".lock"));
+  if (fs::exists(file)) return file.string();
+  fs::path tmp = dir / ("company_" + schema.Hash() + ".building." + std::to_string(::getpid()) + ".fdb");
+  fs::remove(tmp);
+  try {
+    auto db = TDatabase::Create(tmp.string());
+    schema.Apply(*db);
+    db->Close();
+  } catch (...) {
+    std::error_code ec;
+    fs::remove(tmp, ec);
+    throw;
+  }
+  fs::rename(tmp, file);   // atomic: a reader never sees half a template
+  return file.string();
+}
+
+TTestCompanyDatabase::TTestCompanyDatabase() {
+  static std::atomic<int> counter{0};
+  fs::path dir = fs::temp_directory_path() / "vyn_test_dbs";
+  fs::create_directories(dir);
+  path_ = (dir / (std::to_string(::getpid()) + "_" + std::to_string(counter++) + "_" + SanitizedTestName() + ".fdb"))
+              .string();
+  fs::copy_file(CompanyTemplatePath(), path_, fs::copy_options::overwrite_existing);
+  db_ = std::make_unique<TDatabase>();
+  db_->Open(path_);
+  pool_ = std::make_unique<TSQLMGRPool>(db_.get());
+  savedDb_ = ProcessContext().Database;
+  savedPool_ = ProcessContext().SQLPool;
+  ProcessContext().Database = db_.get();
+  ProcessContext().SQLPool = pool_.get();
+}
+
+TTestCompanyDatabase::~TTestCompanyDatabase() {
+  ProcessContext().Database = savedDb_;
+  ProcessContext().SQLPool = savedPool_;
+  pool_.reset();
+  db_.reset();
+  std::error_code ec;
+  fs::remove(path_, ec);
+}
+
+std::unique_ptr<TDatabase> TTestCompanyDatabase::OpenAnother() const {
+  auto db = std::make_unique<TDatabase>();
+  db->Open(path_);
+  return db;
+}
+
+}  // namespace vyn
