@@ -36,6 +36,18 @@ struct BenchDatabase {
   BenchDatabase() {
     path = (std::filesystem::temp_directory_path() / ("vyn_bench_" + std::to_string(::getpid()) + ".fdb")).string();
     std::filesystem::copy_file(CompanyTemplatePath(), path, std::filesystem::copy_options::overwrite_existing);
+    // Without forced writes the runs measure the write path, not the disk's flushes.
+    fb::IMaster* master = fb::fb_get_master_interface();
+    fb::ThrowStatusWrapper st(master->getStatus());
+    fb::IProvider* prov = master->getDispatcher();
+    fb::IXpbBuilder* dpb = master->getUtilInterface()->getXpbBuilder(&st, fb::IXpbBuilder::DPB, nullptr, 0);
+    dpb->insertString(&st, isc_dpb_user_name, "SYSDBA");
+    dpb->insertInt(&st, isc_dpb_force_write, 0);
+    fb::IAttachment* att = prov->attachDatabase(&st, path.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
+    dpb->dispose();
+    att->detach(&st);
+    prov->release();
+    st.dispose();
     db.Open(path);
   }
   ~BenchDatabase() {
@@ -98,7 +110,9 @@ void BM_BarePreparedInsert(benchmark::State& state) {
     state.ResumeTiming();
 
     auto t0 = std::chrono::steady_clock::now();
-    fb::ITransaction* tra = att->startTransaction(&st, 0, nullptr);
+    const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
+                                 isc_tpb_wait};
+    fb::ITransaction* tra = att->startTransaction(&st, sizeof tpb, tpb);
     fb::IStatement* stmt = att->prepare(
         &st, tra, 0,
         "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "

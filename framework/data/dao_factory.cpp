@@ -199,6 +199,7 @@ void TDAOFactory::DoBeforeWrite(bool inserting) {
   if (inserting) {
     // Null columns are left out so that their defaults apply; one statement per set of columns.
     std::string mask(cache.cols.size(), '0');
+    values.reserve(cache.cols.size());
     for (size_t i = 0; i < cache.cols.size(); ++i) {
       const TField& f = Fields(cache.cols[i].field);
       if (f.IsNull()) continue;

@@ -257,6 +257,7 @@ struct TStatement::Impl {
   struct InCol { unsigned type; unsigned length; int scale = 0; };
   std::vector<unsigned> serverType, serverLength;
   std::vector<std::string> texts;   // reused between executions
+  std::vector<const std::string*> text;   // each parameter's text: in texts or in the value itself
   std::vector<InCol> sig;
   fb::IMessageMetadata* inMeta = nullptr;
   std::vector<InCol> inSig;
@@ -370,10 +371,12 @@ struct TStatement::Impl {
     if (inCount == 0) return;
 
     texts.resize(inCount);
+    text.resize(inCount);
     sig.resize(inCount);
     for (unsigned i = 0; i < inCount; ++i) {
       const Variant& v = params[i];
       texts[i].clear();
+      text[i] = &texts[i];
       unsigned server = serverType[i];
       InCol c{server, 0};
       if (v.IsNull()) {
@@ -397,14 +400,16 @@ struct TStatement::Impl {
             else c = {SQL_TIMESTAMP, 8};
             break;
           default:
-            texts[i] = v.AsString();
-            c = {SQL_VARYING, static_cast<unsigned>(std::max<size_t>(texts[i].size(), 1))};
+            if (const auto* raw = std::get_if<std::string>(&v.Raw())) text[i] = raw;   // no copy
+            else texts[i] = v.AsString();
+            c = {SQL_VARYING, static_cast<unsigned>(std::max<size_t>(text[i]->size(), 1))};
             break;
         }
       }
-      if (!texts[i].empty() && !FitsWin1252(texts[i])) throw EDatabaseError(NotWin1252Message(texts[i]), sql);
-      if (c.type == SQL_VARYING && texts[i].size() > 32765)
-        throw EDatabaseError(fmt::format("Texto longo demais para o parâmetro {} ({} bytes).", i + 1, texts[i].size()), sql);
+      const std::string& t = *text[i];
+      if (!t.empty() && !FitsWin1252(t)) throw EDatabaseError(NotWin1252Message(t), sql);
+      if (c.type == SQL_VARYING && t.size() > 32765)
+        throw EDatabaseError(fmt::format("Texto longo demais para o parâmetro {} ({} bytes).", i + 1, t.size()), sql);
       // Currency travels as NUMERIC(18,4)
       if (v.Type() == VarType::Currency && c.type == SQL_INT64) c.scale = -4;
       sig[i] = c;
@@ -446,7 +451,7 @@ struct TStatement::Impl {
         case SQL_BLOB: {
           ISC_QUAD id{};
           fb::IBlob* blob = db.att->createBlob(&st, tra, &id, 0, nullptr);
-          const std::string& t = texts[i];
+          const std::string& t = *text[i];
           try {
             for (size_t pos = 0; pos < t.size(); pos += 32000) {
               unsigned len = static_cast<unsigned>(std::min<size_t>(32000, t.size() - pos));
@@ -489,7 +494,7 @@ struct TStatement::Impl {
           break;
         }
         case SQL_VARYING: {
-          const std::string& t = texts[i];
+          const std::string& t = *text[i];
           auto len = static_cast<ISC_USHORT>(t.size());
           std::memcpy(p, &len, sizeof len);
           std::memcpy(p + sizeof len, t.data(), t.size());

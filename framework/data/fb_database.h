@@ -115,9 +115,9 @@ class TDatabase {
   // Replaces the data set's structure and rows with the query's (typed fields, server column names).
   void QueryInto(TClientDataSet& ds, const std::string& sql, const TParams& params = {});
 
-  // Runs the statements in one transaction: all or nothing. With its own transaction it commits on
-  // success and rolls back on failure; inside an open transaction it leaves commit to the caller
-  // (a failure still rolls the transaction back).
+  // Runs the statements all or nothing. Without an open transaction it runs them in one of its own,
+  // committed on success; inside an open transaction a failure undoes the script's statements only
+  // (a savepoint) and commit stays with the caller.
   TScriptResult ExecuteScript(const std::vector<std::string>& statements);
   // As ExecuteScript, raising EDatabaseError naming the failing statement.
   void ExecuteScriptOrThrow(const std::vector<std::string>& statements);
