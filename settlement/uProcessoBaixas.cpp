@@ -62,8 +62,11 @@ TProcessoBaixas::TProcessoBaixas(TComponent* prOwner, TDAOFactory* prDAOImport)
   FVincCompBaixa = TLancamentoMGR::NewClientDataSetBaixas();
   cdsVINC_EXT_BAN_BAIXA = FVincBaixa.get();
   cdsVINC_EXT_BAN_COMP_BAIXA = FVincCompBaixa.get();
-  cdsVINC_EXT_BAN_BAIXA->OnNewRecord = [this](TClientDataSet& ds) { OnNewRecord(ds); };
-  cdsVINC_EXT_BAN_COMP_BAIXA->OnNewRecord = [this](TClientDataSet& ds) { OnNewRecord(ds); };
+  // Whether a new link is on the whole line (BDCHAVELANC not positive) is known only once its
+  // columns are set, so the split lines are dropped when the new row is posted, not when it starts.
+  cdsVINC_EXT_BAN_BAIXA->BeforePost = [this](TClientDataSet& ds) {
+    if (ds.State() == TDataSetState::dsInsert) OnNewRecord(ds);
+  };
 }
 
 TProcessoBaixas::~TProcessoBaixas() {

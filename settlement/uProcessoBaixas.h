@@ -154,6 +154,17 @@ class TProcessoBaixas {
   bool RegistroEmUso() const { return FDadosBaixaImposto.Utilizado; }
   void OnNewRecord(vyn::TClientDataSet& ds);
 
+  // Posting runs of the plain and receipt links: one run's state and nested procedures
+  // (uProcessoBaixas_Baixas.cpp).
+  class TExecucaoBaixas;
+
+  // Automatic links and their removal (uProcessoBaixas_Vinculos.cpp).
+  int PosicionaCandidatos(int prNatureza, vyn::Currency prValor, const std::string& prNumdoc, vyn::TDateTime prData);
+  void GravaVinculoAutomatico(vyn::TClientDataSet* prVinculos, vyn::TDAOFactory* prDAOLancamentos,
+                              vyn::TDAOFactory* prDAOPesq, vyn::Currency prValor, bool prComprovante);
+  void GetAposInconsistenciaMemory(vyn::TDAOFactory* prDAO);
+  void GetAposInconsistenciaHugeFile(vyn::TDAOFactory* prDAO);
+
   vyn::TComponent* FOwner = nullptr;
   vyn::TDAOFactory* FDAO = nullptr;
   vyn::TEdit_Codigo_Search_VYN* FCodEmp = nullptr;

@@ -51,6 +51,11 @@ void AddPagamentoParcela(TDatabase& db, int livro, int codEmp, int chave, int or
              {codEmp, chave, ordem, codEmp, chave, ordem, data, valor, tipoBaixa});
 }
 
+void AddTerceiro(TDatabase& db, int codTer, const std::string& cgc) {
+  db.Execute("insert into TTERCEIRO (BDCODTER, BDCGCTER, BDNOMETER) values (?, ?, ?)",
+             {codTer, cgc.c_str(), fmt::format("Terceiro {}", codTer).c_str()});
+}
+
 void AddLancamentoTemp(TDatabase& db, int sessao, int codEmp, int chave, TDateTime data, int debito, int credito,
                        Currency valor, const std::string& dcto, bool vinculado) {
   db.Execute("insert into TMP_VZEL_EMPRESAS_TLAN_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, "

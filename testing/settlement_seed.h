@@ -31,6 +31,9 @@ void AddDocumentoFiscal(TDatabase& db, int livro, int codEmp, int chave, int num
 void AddPagamentoParcela(TDatabase& db, int livro, int codEmp, int chave, int ordem, Currency valor, TDateTime data,
                          int tipoBaixa = 1);
 
+// A participant and its registry number (digits only).
+void AddTerceiro(TDatabase& db, int codTer, const std::string& cgc);
+
 // A staged entry of a large-file import session.
 void AddLancamentoTemp(TDatabase& db, int sessao, int codEmp, int chave, TDateTime data, int debito, int credito,
                        Currency valor, const std::string& dcto, bool vinculado);

@@ -34,6 +34,7 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
   // The multiple-entry split lines of this manager's entries (BDCODEMP, BDCHAVE of the parent line,
   // BDCHAVELANC, BDTIPOMULTLANC, accounts, value), indexed on "BDCODEMP;BDCHAVE".
   TClientDataSet* getMultiLancamentosDAO();
+  bool TemMultiLancamentosDAO() const { return multi_ != nullptr; }
 
   // Writes one column of the current row through to the session work table (large-file mode) and
   // into the row in memory; kind tells how the text value is stored.

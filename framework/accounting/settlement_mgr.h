@@ -187,6 +187,7 @@ class TMovParPgtoMGR : public TBaixaMGR {
                             const std::string& tabelaPagamento, TClientDataSet* = nullptr, bool = false);
   // Closes the open group of grouped postings (writes its entry).
   void pLimpaParcela();
+  bool GrupoAberto() const { return grupo_.Aberto(); }
   // Settles the current installment: the principal (parte -1 or 1) or an additional part (2 discount,
   // 3 fine, 4 interest). Grouped postings add to one entry, written at the group's last installment.
   void LancaBaixaParcelaAtual(int tipoLancamento, TClientDataSet* = nullptr, TComponent* = nullptr,

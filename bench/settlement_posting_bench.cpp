@@ -1,0 +1,117 @@
+// A posting run of linked settlements: every imported entry linked to an open fiscal installment of its
+// own document, posted by GetVinculoBaixa. The cost per link must not grow with the run.
+//   settlement_posting_bench                              1,000 and 10,000 links
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/data/fb_database.h"
+#include "framework/host/publicas.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "settlement/uProcessoBaixas.h"
+#include "testing/company_db.h"
+#include "testing/seed.h"
+
+namespace {
+
+using namespace vyn;
+
+std::map<int64_t, double>& PorVinculo() {
+  static std::map<int64_t, double> us;
+  return us;
+}
+
+// N documents of the entries book, one installment of 100.00 each, paid by N entries of 100.00.
+void Semeia(TDatabase& db, int n) {
+  seed::AddStandardCompany(db, 202401);
+  TTransaction tr(db);
+  TStatement& doc = db.Prepared(
+      "insert into VEF_EMP_TMOVENT (BDCODEMP, BDCHAVE, BDNUMDOCINI, BDDATAENTRADAENT, BDVALORCONTABIL) "
+      "values (1, ?, ?, ?, 100)");
+  TStatement& par = db.Prepared(
+      "insert into VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDPARCELAPAR, BDDATAVENCTOPAR, BDVALORPAR) "
+      "values (1, ?, 1, '1/1', ?, 100)");
+  for (int i = 1; i <= n; ++i) {
+    doc.Execute({i, i, EncodeDate(2024, 3, 1)});
+    par.Execute({i, EncodeDate(2024, 3, 10)});
+  }
+  tr.Commit();
+}
+
+void BM_PostingRun(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  for (auto _ : state) {
+    TTestCompanyDatabase company;
+    Semeia(company.Db(), n);
+    TPublicas::SetReferencia(202401);
+    TComponent tela;
+    auto* entradas = TLancamentoMGR::CreateMgr(&tela);
+    entradas->SetTableName("");
+    for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"})
+      entradas->AddFieldDef(c, TFieldType::ftInteger);
+    entradas->AddFieldDef("BDDATA", TFieldType::ftDate);
+    entradas->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+    entradas->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
+    entradas->AddFieldDef("BDCONCD", TFieldType::ftBoolean);
+    entradas->AddFieldDef("BDCONCC", TFieldType::ftBoolean);
+    entradas->CreateDataSet();
+    auto* empresa = tela.Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
+    empresa->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
+      r.Campos = {{"BDCODPLANOONLINE", Variant(1)}};
+      return true;
+    };
+    empresa->SetText("1");
+    empresa->Validate();
+    auto* lista = tela.Create<TInconsistencias_VYN>();
+    integracao::TProcessoBaixas pb(&tela, entradas);
+    TClientDataSet* links = pb.cdsVINC_EXT_BAN_BAIXA;
+    for (int i = 1; i <= n; ++i) {
+      entradas->AppendRecord({1, i, seed::kContaFornecedores, seed::kContaBanco, Variant(),
+                              EncodeDate(2024, 3, 1 + i % 28), Currency::FromInt(100), std::to_string(i)});
+      links->Append();
+      links->FieldByName("BDCHAVE").SetAsInteger(i);
+      links->FieldByName("BDTIPO_BAIXA").SetAsInteger(integracao::tbvParcela);
+      links->FieldByName("BDSUBTIPO_BAIXA").SetAsInteger(0);
+      links->FieldByName("BDBAIXA_ID").SetAsInteger(i);
+      links->FieldByName("BDORDEM").SetAsInteger(1);
+      links->FieldByName("BDVALOR").SetAsCurrency(Currency::FromInt(100));
+      links->Post();
+    }
+
+    const auto t0 = std::chrono::steady_clock::now();
+    pb.GetVinculoBaixa(&tela, empresa, lista, entradas);
+    const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+    state.SetIterationTime(secs);
+
+    const int64_t lancados = company.Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger();
+    if (lancados != n || lista->Count() != 0) {
+      state.SkipWithError("not every link was posted");
+      return;
+    }
+    const double us = secs * 1e6 / n;
+    state.counters["us/link"] = us;
+    PorVinculo()[n] = us;
+  }
+}
+BENCHMARK(BM_PostingRun)->Arg(1000)->Arg(10000)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  auto& us = PorVinculo();
+  if (us.count(1000) && us.count(10000)) {
+    const double razao = us[10000] / us[1000];
+    std::printf("cost per link: %.1f us (1,000 links), %.1f us (10,000 links), ratio %.2f\n", us[1000], us[10000],
+                razao);
+    // Linear: the larger run may not cost much more per link than the smaller one.
+    return razao <= 1.5 ? 0 : 1;
+  }
+  return 0;
+}

@@ -1,0 +1,827 @@
+// Posting of the linked settlements at import (plain links and links made through payment receipts)
+// and the reload of saved links, checked against the obligations.
+#include <array>
+#include <map>
+#include <optional>
+#include <set>
+#include <tuple>
+#include <unordered_set>
+
+#include <fmt/format.h>
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/settlement_mgr.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/host/publicas.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+constexpr const char* kPerguntaAgrupada =
+    "Existe vínculo com documentos do módulo fiscal. Deseja realizar a Contabilização agrupada das baixas de "
+    "parcelamento do módulo fiscal?";
+
+// Classification codes of an online configuration (payment, receipt).
+struct TClassificacao {
+  const char* Pagamento;
+  const char* Recebimento;
+};
+constexpr TClassificacao kPrincipal{"01.001.000000001.000000001", "01.001.000000002.000000001"};
+constexpr TClassificacao kMulta{"01.001.000000001.000000002.000000001", "01.001.000000002.000000002.000000001"};
+constexpr TClassificacao kJuros{"01.001.000000001.000000002.000000002", "01.001.000000002.000000002.000000002"};
+constexpr TClassificacao kDesconto{"01.001.000000001.000000002.000000003", "01.001.000000002.000000002.000000003"};
+constexpr TClassificacao kNenhuma{"", ""};
+
+const TClassificacao& ClassificacaoDaParte(int tipoParte) {
+  switch (tipoParte) {
+    case tbaDesconto: return kDesconto;
+    case tbaMulta: return kMulta;
+    case tbaJuros: return kJuros;
+    default: return kNenhuma;
+  }
+}
+
+// Settlement kind handed to the installment manager for a receipt's part code.
+int TipoBaixaDoRecibo(int codTipoBaixa) {
+  switch (codTipoBaixa) {
+    case 2: return tbpDesconto;
+    case 3: return tbpMulta;
+    case 4: return tbpJuros;
+    default: return tbpPrincipal;
+  }
+}
+
+bool ArquivoGrande(const TDAOFactory* dao) { return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty(); }
+
+Variant V(int64_t v) { return Variant(static_cast<long long>(v)); }
+
+// Sets a host flag for one query.
+class TRetemOrdem {
+ public:
+  TRetemOrdem() : antes_(ProcessContext().WP_RETAINSERVERORDER) { ProcessContext().WP_RETAINSERVERORDER = true; }
+  ~TRetemOrdem() { ProcessContext().WP_RETAINSERVERORDER = antes_; }
+  TRetemOrdem(const TRetemOrdem&) = delete;
+  TRetemOrdem& operator=(const TRetemOrdem&) = delete;
+
+ private:
+  bool antes_;
+};
+
+}  // namespace
+
+// One posting run over a link data set: binds the entries to the links, makes the managers, walks the
+// links one per turn and restores everything it changed, also when a manager raises.
+class TProcessoBaixas::TExecucaoBaixas {
+ public:
+  TExecucaoBaixas(TProcessoBaixas& pb, TComponent* sender, TEdit_Codigo_Search_VYN* codEmp, TInconsistencias_VYN* inc,
+                  TLancamentoMGR* dao, TClientDataSet* links, bool recibo)
+      : pb_(pb), sender_(sender), codEmp_(codEmp), inc_(inc), dao_(dao), links_(links), recibo_(recibo),
+        revisao_(IsTelaRevisaoImportacao(sender)) {}
+  ~TExecucaoBaixas() {
+    if (encerrada_) return;
+    try {
+      Encerra();
+    } catch (...) {
+      // The run's own error is on its way to the caller.
+    }
+  }
+  TExecucaoBaixas(const TExecucaoBaixas&) = delete;
+  TExecucaoBaixas& operator=(const TExecucaoBaixas&) = delete;
+
+  void Prepara();
+  void Executa();
+  void Encerra();
+
+ private:
+  enum class TResposta { Nenhuma, Sim, Nao };
+  enum class TParcela { NaoEncontrada, SemValorContabil, Menor, JaLancada, Encontrada };
+
+  int64_t Link(const char* campo) const { return links_->FieldByName(campo).AsInteger(); }
+  Currency LinkValor(const char* campo) const { return links_->FieldByName(campo).AsCurrency(); }
+  int64_t Entrada() const { return dao_->FieldByName("BDCHAVE").AsInteger(); }
+  TDateTime DataEntrada() const { return dao_->FieldByName("BDDATA").AsDateTime(); }
+  int Plano() const { return pb_.PlanoOnlineEmpresa(); }
+  void Atencao(const std::string& texto) {
+    if (inc_) inc_->Add_Atencao(codigoEmpresa_, texto);
+  }
+  void Coleta() { pb_.FStringList.push_back(std::to_string(Entrada())); }
+
+  void CriaManagers();
+  template <class M>
+  void LigaCallbacks(M& m);
+  void PassaChaves();
+  void MarcaVariosVinculos();
+
+  bool GetDebCre() const;
+  void TrocaMes();
+  void pTrocaReferencia();
+  void pTrocaReferenciaAdicionais(const TBaixaAdicional& parte);
+  int ConsultaConfiguracao(const std::string& condicao, const std::vector<int>& contas, const TClassificacao& c,
+                           bool porChave);
+  bool ChaveJaLancada(TMovParPgtoMGR& m);
+
+  void TrataVinculo(int64_t proxima);
+  void TrataRecibo(int64_t proxima);
+  void BaixaGuia();
+  void BaixaCalculo();
+  void BaixaParcela(int64_t proxima);
+  TMovParPgtoMGR& PreparaParcela(int livro);
+  void CarregaContas(TMovParPgtoMGR& m, int chave);
+  TParcela LocalizaParcela(TMovParPgtoMGR& m, bool checaValorContabil);
+  void AvisaParcela(TParcela p, const TMovParPgtoMGR& m);
+  bool ChecaParcela(const TMovParPgtoMGR& m) const;
+  void PostaParcela(TMovParPgtoMGR& m, int64_t proxima, int parte);
+  void PostaAdicionais(TMovParPgtoMGR& m);
+  void FechaGrupos();
+
+  TProcessoBaixas& pb_;
+  TComponent* sender_;
+  TEdit_Codigo_Search_VYN* codEmp_;
+  TInconsistencias_VYN* inc_;
+  TLancamentoMGR* dao_;
+  TClientDataSet* links_;
+  const bool recibo_;
+  const bool revisao_;
+  int codigoEmpresa_ = 0;
+
+  // What Encerra gives back.
+  bool encerrada_ = false;
+  bool preparada_ = false;
+  TDAOFactory* daoAnterior_ = nullptr;
+  bool recarregada_ = false;
+  bool controlesParados_ = false;
+  std::string sqlAnterior_;
+  bool ligada_ = false;
+  int referenciaSalva_ = 0;
+  int referenciaAtual_ = -1;
+
+  TDARFGERPGTOMGR* guias_ = nullptr;
+  TDADOSPGTOCALCMGR* calculos_ = nullptr;
+  std::array<TMovParPgtoMGR*, 4> parcelas_{};
+  TBloqueioLancamento_VYN* bloqueio_ = nullptr;
+  TSQLMGR* consulta_ = nullptr;
+
+  std::vector<std::string> chavesGuias_, chavesCalculos_;
+  std::array<std::vector<std::string>, 4> chavesParcelas_;
+  bool guiasSelecionadas_ = false, calculosSelecionados_ = false;
+  std::array<int, 4> movimentoSelecionado_{-1, -1, -1, -1};   // movement type of the last selection
+  std::array<std::tuple<int, int, int>, 4> contasCarregadas_{};
+  std::array<int, 4> tipoLancamento_{};
+  std::unordered_set<int64_t> variosVinculos_;
+  std::unordered_set<std::string> lancadas_;
+  std::map<std::string, int> configuracoes_;   // looked-up configuration keys of this run
+  TResposta resposta_ = TResposta::Nenhuma;
+  int64_t anterior_ = 0;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Frame
+
+void TProcessoBaixas::TExecucaoBaixas::Prepara() {
+  preparada_ = true;
+  pb_.FDadosBaixaImposto.Utilizado = false;
+  pb_.FCodEmp = codEmp_;
+  codigoEmpresa_ = codEmp_ ? static_cast<int>(codEmp_->Codigo()) : 0;
+  // The callbacks read the entry from DAOImport while the run moves dao_: they must be one.
+  daoAnterior_ = pb_.FDAO;
+  pb_.FDAO = dao_;
+  pb_.FLinkRun = links_;
+  pb_.IniciaContagemErros(inc_);
+
+  if (ArquivoGrande(dao_)) {
+    dao_->DisableControls();
+    controlesParados_ = true;
+    sqlAnterior_ = dao_->GetCommandText();
+    recarregada_ = true;
+    dao_->CommandText(std::string("select BDSESSAO, BDCODEMP, BDCHAVE, BDCREDITO, BDDEBITO, BDDATA, BDDCTO, BDVALOR") +
+                          (recibo_ ? "" : ", BDCHAVEOWNER, BDSEQDAO") + " FROM " + dao_->WorkTable() +
+                          " WHERE BDSESSAO = ? AND BDVINC_BAIXA collate win_ptbr = 'TRUE'",
+                      ctOpen, {dao_->Sessao()});
+  }
+  if (!SameText(dao_->IndexFieldNames(), "BDCHAVE")) dao_->SetIndexFieldNames("BDCHAVE");
+  pb_.FDataSource->SetDataSet(links_);
+  ligada_ = true;
+  dao_->SetMasterFields("BDCHAVE");
+  dao_->SetMasterSource(pb_.FDataSource.get());
+
+  referenciaSalva_ = TPublicas::GetReferencia();
+  CriaManagers();
+}
+
+template <class M>
+void TProcessoBaixas::TExecucaoBaixas::LigaCallbacks(M& m) {
+  TProcessoBaixas* pb = &pb_;
+  m.OnGetDataPagamento = [pb](TComponent* s) { return pb->GetDataPagamento(s); };
+  m.OnGetPlanoOnline = [pb](TComponent* s) { return pb->GetPlanoOnline(s); };
+  m.OnGetChaveLancamento = [pb](TComponent* s) { return pb->GetChaveLancamento(s); };
+  m.OnGetNumeroDcto = [pb](TComponent* s) { return pb->GetNumeroDcto(s); };
+  m.OnGetChaveOrigem = [pb](TComponent* s) { return pb->GetChaveOrigem(s); };
+}
+
+// One manager set-up for both runs; the receipt run makes no guide or calculation manager.
+void TProcessoBaixas::TExecucaoBaixas::CriaManagers() {
+  TProcessoBaixas* pb = &pb_;
+  if (!recibo_) {
+    bloqueio_ = sender_->Create<TBloqueioLancamento_VYN>();
+    bloqueio_->SetInconsistencias(inc_);
+    guias_ = TDARFGERPGTOMGR::CreateMgr(sender_, true, false, false);
+    guias_->Inicializa();
+    guias_->SetCODEMP(codEmp_);
+    guias_->SetInconsistencia(inc_);
+    LigaCallbacks(*guias_);
+    guias_->OnGetContaCredito = [pb](TComponent* s) { return pb->GetContaCredito(s); };
+    calculos_ = TDADOSPGTOCALCMGR::CreateMgr(sender_, true, false);
+    calculos_->Inicializa();
+    calculos_->SetEDCODEMP(codEmp_);
+    calculos_->SetInconsistencia(inc_);
+    LigaCallbacks(*calculos_);
+    calculos_->OnGetContaCredito = [pb](TComponent* s) { return pb->GetContaCredito(s); };
+  }
+  for (int livro = 0; livro < 4; ++livro) {
+    TMovParPgtoMGR* m = CreateMovParPgtoMGR(sender_, livro);
+    parcelas_[static_cast<size_t>(livro)] = m;
+    m->Inicializa();
+    m->SetCODEMP_MGR(codigoEmpresa_);
+    m->SetInconsistencias(inc_);
+    LigaCallbacks(*m);
+  }
+}
+
+void TProcessoBaixas::TExecucaoBaixas::Encerra() {
+  encerrada_ = true;
+  if (!preparada_) return;
+  std::exception_ptr erro;
+  auto passo = [&](auto&& f) {
+    try {
+      f();
+    } catch (...) {
+      if (!erro) erro = std::current_exception();
+    }
+  };
+  passo([&] {
+    if (referenciaAtual_ == -1) return;
+    TPublicas::SetReferencia(referenciaSalva_);
+    // The screen's company edit follows the month it shows again.
+    if (codEmp_ && referenciaAtual_ != referenciaSalva_) codEmp_->Validate();
+  });
+  for (TMovParPgtoMGR*& m : parcelas_) passo([&] { if (m) { TComponent* c = m; m = nullptr; sender_->FreeComponent(c); } });
+  passo([&] { if (guias_) { TComponent* c = guias_; guias_ = nullptr; sender_->FreeComponent(c); } });
+  passo([&] { if (calculos_) { TComponent* c = calculos_; calculos_ = nullptr; sender_->FreeComponent(c); } });
+  passo([&] { if (bloqueio_) { TComponent* c = bloqueio_; bloqueio_ = nullptr; sender_->FreeComponent(c); } });
+  passo([&] { if (consulta_) { TComponent* c = consulta_; consulta_ = nullptr; sender_->FreeComponent(c); } });
+  passo([&] {
+    if (!ligada_) return;
+    dao_->SetMasterSource(nullptr);
+    dao_->SetMasterFields("");
+  });
+  passo([&] {
+    if (recarregada_) dao_->CommandText(sqlAnterior_, ctOpen);
+  });
+  if (controlesParados_) dao_->EnableControls();
+  pb_.FLinkRun = nullptr;
+  pb_.FDAO = daoAnterior_;
+  if (erro) std::rethrow_exception(erro);
+}
+
+void TProcessoBaixas::TExecucaoBaixas::PassaChaves() {
+  const int64_t plano = Plano();
+  for (links_->First(); !links_->Eof(); links_->Next()) {
+    const int tipo = static_cast<int>(Link("BDTIPO_BAIXA"));
+    const int64_t id = Link("BDBAIXA_ID");
+    if (!recibo_ && tipo == tbvGuia) {
+      chavesGuias_.push_back(pb_.GetStringDarf(std::to_string(id)));
+    } else if (!recibo_ && tipo == tbvCalculo) {
+      chavesCalculos_.push_back(ChaveCalculo(plano, codigoEmpresa_, id));
+    } else if (tipo == tbvParcela) {
+      const int64_t livro = Link("BDSUBTIPO_BAIXA");
+      if (livro >= 0 && livro <= 3)
+        chavesParcelas_[static_cast<size_t>(livro)].push_back(
+            ChaveParcela(codigoEmpresa_, id, static_cast<int>(Link("BDORDEM")), static_cast<int>(livro)));
+    }
+  }
+}
+
+void TProcessoBaixas::TExecucaoBaixas::MarcaVariosVinculos() {
+  links_->SetIndexFieldNames("BDCHAVE");
+  bool primeira = true;
+  int64_t antes = 0;
+  for (links_->First(); !links_->Eof(); links_->Next()) {
+    const int64_t k = Link("BDCHAVE");
+    if (!primeira && k == antes) variosVinculos_.insert(k);
+    primeira = false;
+    antes = k;
+  }
+}
+
+void TProcessoBaixas::TExecucaoBaixas::Executa() {
+  if (!links_->Active() || links_->IsEmpty()) return;
+  PassaChaves();
+  if (revisao_) MarcaVariosVinculos();
+  std::vector<int64_t> ordem;
+  ordem.reserve(static_cast<size_t>(links_->RecordCount()));
+  for (links_->First(); !links_->Eof(); links_->Next()) ordem.push_back(Link("BDCHAVE"));
+
+  links_->First();
+  pb_.FContaDebCre = GetDebCre();   // the receipt run takes the bank side once
+  size_t i = 0;
+  for (; !links_->Eof(); links_->Next(), ++i) {
+    const int64_t proxima = i + 1 < ordem.size() ? ordem[i + 1] : 0;
+    if (dao_->IsEmpty()) continue;   // no imported entry carries this key
+    if (recibo_)
+      TrataRecibo(proxima);
+    else
+      TrataVinculo(proxima);
+    // A group is closed on its entry's last link, also when that link posted nothing.
+    if (proxima != ordem[i]) FechaGrupos();
+  }
+}
+
+void TProcessoBaixas::TExecucaoBaixas::FechaGrupos() {
+  for (TMovParPgtoMGR* m : parcelas_) {
+    if (!m || !m->GrupoAberto()) continue;
+    m->pLimpaParcela();
+    pb_.SetaNaoImporta(inc_);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Nested procedures shared by both runs
+
+// The side of the link: True when the configuration is looked up by the entry's debit account.
+bool TProcessoBaixas::TExecucaoBaixas::GetDebCre() const {
+  if (dao_->IsEmpty() || pb_.GetContaInteger(*dao_, "BDCREDITO") == 0) return true;
+  if (Link("BDTIPO_BAIXA") != tbvParcela) return false;
+  const int64_t livro = Link("BDSUBTIPO_BAIXA");
+  const int64_t servico = Link("BDTIPOSERVICO");
+  return livro == 1 || (livro == 2 && servico == 0) || (livro == 3 && servico == 1);
+}
+
+void TProcessoBaixas::TExecucaoBaixas::TrocaMes() {
+  const int mes = AnoMes(DataEntrada());
+  if (mes == referenciaAtual_) return;
+  TPublicas::SetReferencia(mes);
+  referenciaAtual_ = mes;
+  // The company's data, its online plan included, follow the month.
+  if (codEmp_) codEmp_->Validate();
+}
+
+int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const std::string& condicao, const std::vector<int>& contas,
+                                                           const TClassificacao& c, bool porChave) {
+  const int plano = Plano();
+  std::string chave = fmt::format("{}|{}|{}|{}|{}", plano, condicao, referenciaAtual_, c.Pagamento, porChave);
+  for (int conta : contas) chave += "|" + std::to_string(conta);
+  if (auto it = configuracoes_.find(chave); it != configuracoes_.end()) return it->second;
+
+  if (!consulta_) consulta_ = TSQLMGR::CreateMgr(sender_);
+  TParams p;
+  p.emplace_back(plano);
+  for (int conta : contas) p.emplace_back(conta);
+  p.emplace_back(referenciaAtual_);
+  p.emplace_back(std::string(c.Pagamento));
+  p.emplace_back(std::string(c.Recebimento));
+  TRetemOrdem retem;
+  consulta_->CommandText(
+      "select ref.BDCHAVE from TCONF_CONTAS_ONLINE_REF ref left outer join TCONF_CONTAS_ONLINE con on "
+      "((con.bdcodplanoonline = ref.bdcodplanoonline) and (con.bdchave = ref.bdchave)) where ref.BDCODPLANOONLINE = ?" +
+          condicao +
+          " and ref.BDREFCTA <= ? and ((con.bdclassificacao = ?) or (con.bdclassificacao = ?)) order by " +
+          (porChave ? "con.BDCHAVE asc, ref.BDREFCTA Desc" : "ref.BDREFCTA Desc, con.BDCHAVE asc"),
+      ctOpen, p);
+  consulta_->First();
+  const int achada = consulta_->IsEmpty() ? 0 : static_cast<int>(consulta_->FieldByName("BDCHAVE").AsInteger());
+  configuracoes_.emplace(std::move(chave), achada);
+  return achada;
+}
+
+// Reference month and account configuration of the current entry: the plain run by the link's side
+// and the principal; the receipt run by the part the row's amounts name, ordered by key first.
+void TProcessoBaixas::TExecucaoBaixas::pTrocaReferencia() {
+  TrocaMes();
+  bool debito = pb_.FContaDebCre;
+  const TClassificacao* c = &kPrincipal;
+  if (recibo_) {
+    debito = LinkValor("BDDESCONTOS") != Currency();
+    if (LinkValor("BDJUROS") != Currency())
+      c = &kJuros;
+    else if (LinkValor("BDMULTAS") != Currency())
+      c = &kMulta;
+    else if (debito)
+      c = &kDesconto;
+  }
+  const int conta = pb_.GetContaInteger(*dao_, debito ? "BDDEBITO" : "BDCREDITO");
+  const int chave = ConsultaConfiguracao(debito ? " and ref.BDCONTADEBPGTO = ?" : " and ref.BDCONTACREDPGTO = ?",
+                                         {conta}, *c, recibo_);
+  if (chave == 0) {
+    Atencao(fmt::format("Conta {} à {} não configurada no plano {} para o lançamento {} de data {}", conta,
+                        debito ? "débito" : "crédito", Plano(), Entrada(), DateToStr(DataEntrada())));
+    pb_.SetaNaoImporta(inc_);
+  }
+  pb_.FChaveConfOnline = chave;
+}
+
+void TProcessoBaixas::TExecucaoBaixas::pTrocaReferenciaAdicionais(const TBaixaAdicional& parte) {
+  TrocaMes();
+  int debito = pb_.GetContaInteger(*dao_, "BDDEBITO");
+  int credito = pb_.GetContaInteger(*dao_, "BDCREDITO");
+  if (parte.Tipo == tbaDesconto && ArquivoGrande(dao_)) {
+    // A discount is settled on the accounts of the line it was split from.
+    const Variant pai = links_->FieldByName("BDCHAVEPAI").Value();
+    TQueryResult r = dao_->Database().QueryAll(
+        "select BDDEBITO, BDCREDITO FROM " + dao_->WorkTable() +
+            " WHERE BDSESSAO = ? AND BDVINC_BAIXA collate win_ptbr = 'TRUE' AND BDCHAVE = ?",
+        {dao_->Sessao(), pai.IsNull() ? Variant(0) : pai});
+    debito = r.Rows.empty() || r.Value(0, "BDDEBITO").IsNull() ? 0 : static_cast<int>(r.Value(0, "BDDEBITO").AsInteger());
+    credito =
+        r.Rows.empty() || r.Value(0, "BDCREDITO").IsNull() ? 0 : static_cast<int>(r.Value(0, "BDCREDITO").AsInteger());
+  }
+  const TClassificacao& c = ClassificacaoDaParte(parte.Tipo);
+  const bool peloDebito = parte.ContaDebito > 0;
+  const int chave = peloDebito ? ConsultaConfiguracao(" and ref.BDCONTADEBPGTO = ? and REF.BDCONTACREDPGTO = ?",
+                                                      {parte.ContaDebito, credito}, c, true)
+                               : ConsultaConfiguracao(" and ref.BDCONTACREDPGTO = ? and REF.BDCONTADEBPGTO = ?",
+                                                      {parte.ContaCredito, debito}, c, true);
+  if (chave == 0) {
+    TField* dono = dao_->FindField("BDCHAVEOWNER");
+    const int64_t lanc = dono && !dono->IsNull() ? dono->AsInteger() : Entrada();
+    const std::string data = DateToStr(DataEntrada());
+    if (peloDebito)
+      Atencao(fmt::format("Lançamento {}: As contas {} (débito) e {} (crédito) não estão configuradas no plano {}, "
+                          "com data de {}",
+                          lanc, parte.ContaDebito, credito, Plano(), data));
+    else
+      Atencao(fmt::format("Lançamento {}: As contas {} (crédito) e {} (débito) não estão configuradas no plano {}, "
+                          "com data de {}",
+                          lanc, parte.ContaCredito, debito, Plano(), data));
+    pb_.SetaNaoImporta(inc_);
+  }
+  pb_.FChaveConfOnline = chave;
+}
+
+// Whether the manager's current installment was already posted in this run for the link's entry;
+// records it when not.
+bool TProcessoBaixas::TExecucaoBaixas::ChaveJaLancada(TMovParPgtoMGR& m) {
+  std::string natureza;
+  TField* mun = m.FindField("BDCODMUNATVM");
+  TField* nat = m.FindField("BDCODNAT");
+  if ((m.TipoMovimento() == 9 || m.TipoMovimento() == 13) && mun)
+    natureza = mun->AsString();
+  else if (nat)
+    natureza = nat->AsString();
+  const std::string chave =
+      ChaveParcelaLancada(m.FieldByName("BDCODEMP").AsInteger(), m.FieldByName("BDCHAVE").AsInteger(),
+                          m.FieldByName("BDPARCELAPAR").AsString(), natureza, Link("BDCHAVE"));
+  return !lancadas_.insert(chave).second;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Plain links
+
+void TProcessoBaixas::TExecucaoBaixas::TrataVinculo(int64_t proxima) {
+  pb_.FContaDebCre = GetDebCre();
+  pTrocaReferencia();
+  if (pb_.FChaveConfOnline == 0) return;   // warned and flagged; only this row is skipped
+  switch (Link("BDTIPO_BAIXA")) {
+    case tbvGuia:
+      if (!chavesGuias_.empty()) BaixaGuia();
+      break;
+    case tbvCalculo:
+      if (!chavesCalculos_.empty()) BaixaCalculo();
+      break;
+    case tbvParcela: {
+      const int64_t livro = Link("BDSUBTIPO_BAIXA");
+      if (livro >= 0 && livro <= 3 && !chavesParcelas_[static_cast<size_t>(livro)].empty()) BaixaParcela(proxima);
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// Each guide link finds its own guide by key and posts it once for its entry.
+void TProcessoBaixas::TExecucaoBaixas::BaixaGuia() {
+  if (!guiasSelecionadas_) {
+    // A missing guide is reported on its own link's entry, not on the entry that happens to be current.
+    guias_->SetInconsistencia(nullptr);
+    guias_->SelectGuiasParaBaixa(chavesGuias_, bloqueio_, sender_->Name(), false);
+    guias_->SetInconsistencia(inc_);
+    guias_->SetIndexFieldNames("BDCHAVEDARF");
+    guiasSelecionadas_ = true;
+  }
+  const int64_t id = Link("BDBAIXA_ID");
+  const bool achou = guias_->FindKey({V(id)});
+  if (pb_.FPrimeiroTeste) {
+    if (!achou || guias_->FieldByName("BDSALDOAPAGAR").AsCurrency() != LinkValor("BDVALOR")) Coleta();
+    return;   // the check of guides leaves the entry's flag alone
+  }
+  if (!achou)
+    Atencao(fmt::format("Lançamento {}: a guia de imposto {} vinculada não foi encontrada.", Entrada(), id));
+  else if (lancadas_.insert(fmt::format("G|{}|{}", id, Link("BDCHAVE"))).second)
+    guias_->LancaBaixaImpostoAtual("", nullptr, nullptr);
+  pb_.SetaNaoImporta(inc_);
+}
+
+void TProcessoBaixas::TExecucaoBaixas::BaixaCalculo() {
+  if (!calculosSelecionados_) {
+    calculos_->SetInconsistencia(nullptr);
+    calculos_->SelectCalculosParaBaixa(chavesCalculos_);
+    calculos_->SetInconsistencia(inc_);
+    calculos_->SetIndexFieldNames("BDTIPOCALC;BDCHAVE;BDORDEMCALC");
+    calculosSelecionados_ = true;
+  }
+  const int64_t tipo = Link("BDSUBTIPO_BAIXA");
+  const bool achou = calculos_->FindKey({V(tipo), V(Link("BDBAIXA_ID")), V(Link("BDORDEM"))});
+  if (pb_.FPrimeiroTeste) {
+    if (!achou || calculos_->FieldByName("BDLIQUIDO").AsCurrency() - calculos_->FieldByName("BDVLRPGTO").AsCurrency() !=
+                      LinkValor("BDVALOR"))
+      Coleta();
+  } else if (!achou) {
+    Atencao(fmt::format("Lançamento {}: o cálculo {} (tipo {}, ordem {}) vinculado não foi encontrado.", Entrada(),
+                        Link("BDBAIXA_ID"), tipo, Link("BDORDEM")));
+  } else {
+    calculos_->SetTIPOCALC(static_cast<int>(tipo));
+    calculos_->LancaBaixaCalculoAtual();
+    calculos_->CommitLancamentoDaoGravacaoGeral(nullptr);
+  }
+  pb_.SetaNaoImporta(inc_);
+}
+
+// The book's manager, with the entry's configuration, the book's modes and its installments selected.
+TMovParPgtoMGR& TProcessoBaixas::TExecucaoBaixas::PreparaParcela(int livro) {
+  TMovParPgtoMGR& m = *parcelas_[static_cast<size_t>(livro)];
+  if (!m.EditPlano) {
+    m.EditPlano = m.Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcConfOnline));
+    m.EditPlano->SetText(std::to_string(Plano()));
+  }
+  if (!m.EditConfiguracao) m.EditConfiguracao = m.Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcConfOnline));
+  m.EditConfiguracao->Vale(pb_.FChaveConfOnline);
+  CarregaContas(m, pb_.FChaveConfOnline);
+
+  const int64_t servico = Link("BDTIPOSERVICO");
+  m.SetTIPOBAIXA_MGR(tbpPrincipal);
+  m.SetTIPOMOVIMENTO_MGR(0);
+  int& tipoLanc = tipoLancamento_[static_cast<size_t>(livro)];
+  switch (livro) {
+    case 0: m.SetTIPOMOVIMENTO_MGR(1); tipoLanc = 0; break;
+    case 1: m.SetTIPOMOVIMENTO_MGR(5); tipoLanc = 1; break;
+    case 2:
+      m.SetTIPOMOVIMENTOPAGAMENTO_MGR(2);
+      m.SetTIPOMOVIMENTO_MGR(servico != 0 ? 13 : 9);
+      tipoLanc = servico != 0 ? 3 : 2;
+      break;
+    default:
+      m.SetTIPOMOVIMENTO_MGR(servico != 1 ? 20 : 18);
+      tipoLanc = servico != 1 ? 5 : 4;
+      break;
+  }
+  // Installments are selected once per run; services again only when their movement type changes.
+  int& selecionado = movimentoSelecionado_[static_cast<size_t>(livro)];
+  if (selecionado == -1 || (livro == 2 && !recibo_ && selecionado != m.TipoMovimento())) {
+    m.SetInconsistencias(nullptr);
+    m.SelectGuiasParaBaixa(chavesParcelas_[static_cast<size_t>(livro)], m.GetTableJoinParcelamento(codigoEmpresa_),
+                           m.GetTablePagamento(), nullptr, false);
+    m.SetInconsistencias(inc_);
+    m.SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+    selecionado = m.TipoMovimento();
+  }
+  return m;
+}
+
+// Hands the manager the configuration valid at the entry's date, unless it already holds it.
+void TProcessoBaixas::TExecucaoBaixas::CarregaContas(TMovParPgtoMGR& m, int chave) {
+  const auto carga = std::make_tuple(Plano(), chave, AnoMes(DataEntrada()));
+  auto& atual = contasCarregadas_[static_cast<size_t>(m.Livro())];
+  if (atual == carga) return;
+  m.SetContas(m.ConfContasOnline()->GetConfiguracaoPorChave(Plano(), chave, DataEntrada()));
+  atual = carga;
+}
+
+// The link's own installment, found by its document key and order.
+TProcessoBaixas::TExecucaoBaixas::TParcela TProcessoBaixas::TExecucaoBaixas::LocalizaParcela(TMovParPgtoMGR& m,
+                                                                                            bool checaValorContabil) {
+  if (!m.FindKey({V(Link("BDBAIXA_ID")), V(Link("BDORDEM"))})) return TParcela::NaoEncontrada;
+  if (checaValorContabil && m.FieldByName("BDSALDOAPAGAR").AsCurrency() == Currency::FromInt(-1))
+    return TParcela::SemValorContabil;
+  if (m.FieldByName("BDVALORPAR").AsCurrency() < LinkValor("BDVALOR")) return TParcela::Menor;
+  if (ChaveJaLancada(m)) return TParcela::JaLancada;
+  return TParcela::Encontrada;
+}
+
+void TProcessoBaixas::TExecucaoBaixas::AvisaParcela(TParcela p, const TMovParPgtoMGR& m) {
+  switch (p) {
+    case TParcela::NaoEncontrada:
+      Atencao(fmt::format("Lançamento {}: a parcela {} do documento {} vinculada não foi encontrada.", Entrada(),
+                          Link("BDORDEM"), Link("BDBAIXA_ID")));
+      break;
+    case TParcela::SemValorContabil:
+      Atencao("Lançamento " + std::to_string(Entrada()) + ": A nota " + m.FieldByName("BDNUMDOCINI").AsString() +
+              " vinculada não possui valor contábil. Verifique o respectivo lançamento" +
+              " no módulo fiscal para prosseguir.");
+      break;
+    case TParcela::Menor:
+      Atencao(fmt::format("Lançamento {}: o valor vinculado {} é maior que o valor {} da parcela {} do documento {}.",
+                          Entrada(), LinkValor("BDVALOR").ToBR(2), m.FieldByName("BDVALORPAR").AsCurrency().ToBR(2),
+                          Link("BDORDEM"), m.FieldByName("BDNUMDOCINI").AsString()));
+      break;
+    default:
+      break;
+  }
+}
+
+// Check-only mode: the installment must still have something to settle.
+bool TProcessoBaixas::TExecucaoBaixas::ChecaParcela(const TMovParPgtoMGR& m) const {
+  return m.FieldByName("BDSALDOAPAGAR").AsCurrency() != Currency() &&
+         m.FieldByName("BDVALORPAR").AsCurrency() > m.FieldByName("BDVALORTOTAL").AsCurrency();
+}
+
+void TProcessoBaixas::TExecucaoBaixas::BaixaParcela(int64_t proxima) {
+  TMovParPgtoMGR& m = PreparaParcela(static_cast<int>(Link("BDSUBTIPO_BAIXA")));
+  const TParcela p = LocalizaParcela(m, true);
+  if (pb_.FPrimeiroTeste) {
+    if (p == TParcela::SemValorContabil)
+      AvisaParcela(p, m);
+    else if (p == TParcela::NaoEncontrada || p == TParcela::Menor || (p == TParcela::Encontrada && !ChecaParcela(m)))
+      Coleta();
+  } else if (p == TParcela::Encontrada) {
+    PostaParcela(m, proxima, -1);
+    PostaAdicionais(m);
+  } else {
+    AvisaParcela(p, m);
+  }
+  pb_.SetaNaoImporta(inc_);
+}
+
+// Posts the matched installment, grouped or single; parte is the receipt's part code (-1 plain).
+void TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t proxima, int parte) {
+  TProcessoBaixas* pb = &pb_;
+  m.Parcial = m.FieldByName("BDVALORPAR").AsCurrency() > LinkValor("BDVALOR");
+  if (m.Parcial)
+    m.OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgto(s); };
+  else
+    m.OnGetValorPgto = nullptr;
+  const int64_t entrada = Link("BDCHAVE");
+  const int tipoLanc = tipoLancamento_[static_cast<size_t>(m.Livro())];
+  auto lanca = [&](bool agrupado, bool ultimo) {
+    if (recibo_)
+      m.LancaBaixaParcelaAtualComp(tipoLanc, nullptr, nullptr, agrupado, agrupado ? &m : nullptr, ultimo, agrupado,
+                                   parte);
+    else
+      m.LancaBaixaParcelaAtual(tipoLanc, nullptr, nullptr, agrupado, agrupado ? &m : nullptr, ultimo, agrupado, -1);
+  };
+  if (revisao_ && variosVinculos_.count(entrada) && resposta_ != TResposta::Nao) {
+    if (anterior_ > 0 && anterior_ != entrada) m.pLimpaParcela();
+    if (resposta_ == TResposta::Nenhuma) {
+      // Closing the dialog counts as No.
+      const int r = MessageDlgVYNGlobal(kPerguntaAgrupada, mtWarning, mbYes | mbNo, {"&Sim", "&Não"});
+      resposta_ = r == mrYes ? TResposta::Sim : TResposta::Nao;
+    }
+    lanca(resposta_ == TResposta::Sim, resposta_ == TResposta::Sim && entrada != proxima);
+  } else {
+    lanca(false, false);
+  }
+  anterior_ = entrada;
+}
+
+// The link's additional parts (fine, interest, discount), each on its own configuration.
+void TProcessoBaixas::TExecucaoBaixas::PostaAdicionais(TMovParPgtoMGR& m) {
+  const TBaixasAdicionaisDoVinculo* d = pb_.FBaixasAdicionaisDoVinculo;
+  if (!d || d->empty()) return;
+  auto it = d->find(ChaveBaixaAdicional(static_cast<int>(Link("BDTIPO_BAIXA")), static_cast<int>(Link("BDSUBTIPO_BAIXA")),
+                                        Link("BDBAIXA_ID"), static_cast<int>(Link("BDORDEM"))));
+  if (it == d->end()) return;
+  TProcessoBaixas* pb = &pb_;
+  const int tipoLanc = tipoLancamento_[static_cast<size_t>(m.Livro())];
+  for (const TBaixaAdicional& parte : it->second) {
+    pTrocaReferenciaAdicionais(parte);
+    if (pb_.FChaveConfOnline == 0) continue;
+    m.Parcial = true;
+    pb_.FValorParcial = parte.Valor;
+    m.OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgtoParcial(s); };
+    CarregaContas(m, pb_.FChaveConfOnline);
+    m.EditConfiguracao->Vale(pb_.FChaveConfOnline);
+    m.LancaBaixaParcelaAtual(tipoLanc, nullptr, nullptr, false, nullptr, false, false, parte.Tipo);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Receipt links
+
+void TProcessoBaixas::TExecucaoBaixas::TrataRecibo(int64_t proxima) {
+  // Only fiscal installments are settled through receipts; other rows pass without a lookup.
+  const int64_t livro = Link("BDSUBTIPO_BAIXA");
+  if (Link("BDTIPO_BAIXA") != tbvParcela || livro < 0 || livro > 3 ||
+      chavesParcelas_[static_cast<size_t>(livro)].empty())
+    return;
+  pTrocaReferencia();
+  if (pb_.FChaveConfOnline == 0) return;
+  TMovParPgtoMGR& m = PreparaParcela(static_cast<int>(livro));
+  const int codTipo = static_cast<int>(Link("bdCODTIPOBAIXA"));
+  const int tipo = TipoBaixaDoRecibo(codTipo);
+  m.SetTIPOBAIXA_MGR(tipo);
+  if (tipo != tbpPrincipal) {
+    m.SetContasParte(pb_.GetContaInteger(*dao_, "BDDEBITO"), pb_.GetContaInteger(*dao_, "BDCREDITO"));
+    m.SetVALORPAR_MGR(LinkValor("BDVALOR"));
+    m.SetCODTER_MGR(0);
+    m.SetNOMETER_MGR("");
+  }
+  const TParcela p = LocalizaParcela(m, false);
+  if (pb_.FPrimeiroTeste) {
+    if (p == TParcela::NaoEncontrada || p == TParcela::Menor || (p == TParcela::Encontrada && !ChecaParcela(m)))
+      Coleta();
+  } else if (p == TParcela::Encontrada) {
+    PostaParcela(m, proxima, codTipo);
+  } else {
+    AvisaParcela(p, m);
+  }
+  pb_.SetaNaoImporta(inc_);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Operations
+
+void TProcessoBaixas::GetVinculoBaixa(TComponent* prSender, TEdit_Codigo_Search_VYN* prCodEmp,
+                                      TInconsistencias_VYN* prInconsistencias, TLancamentoMGR* prDAO) {
+  if (!prDAO || !cdsVINC_EXT_BAN_BAIXA) return;
+  TExecucaoBaixas ex(*this, prSender, prCodEmp, prInconsistencias, prDAO, cdsVINC_EXT_BAN_BAIXA, false);
+  ex.Prepara();
+  ex.Executa();
+  ex.Encerra();
+}
+
+void TProcessoBaixas::GetVinculoBaixaComp(TComponent* prSender, TEdit_Codigo_Search_VYN* prCodEmp,
+                                          TInconsistencias_VYN* prInconsistencias, TLancamentoMGR* prDAO) {
+  if (!prDAO || !cdsVINC_EXT_BAN_COMP_BAIXA) return;
+  TExecucaoBaixas ex(*this, prSender, prCodEmp, prInconsistencias, prDAO, cdsVINC_EXT_BAN_COMP_BAIXA, true);
+  ex.Prepara();
+  ex.Executa();
+  ex.Encerra();
+}
+
+void TProcessoBaixas::AddRegistrosBaixas(TClientDataSet* prDAO, TComponent* prSender,
+                                         TEdit_Codigo_Search_VYN* prCodEmp, TInconsistencias_VYN* prInconsistencias,
+                                         TLancamentoMGR* prDAOLancamento) {
+  struct TRestaura {
+    TProcessoBaixas& pb;
+    ~TRestaura() {
+      pb.FCarregandoVinculos = false;
+      pb.FPrimeiroTeste = false;
+    }
+  } restaura{*this};
+
+  if (prDAO && prDAO->Active()) {
+    // Saved links are reloaded as they were: they leave the entries' split lines alone.
+    FCarregandoVinculos = true;
+    for (prDAO->First(); !prDAO->Eof(); prDAO->Next()) {
+      cdsVINC_EXT_BAN_BAIXA->Append();
+      cdsVINC_EXT_BAN_BAIXA->CopyFieldsByName(*prDAO);
+      cdsVINC_EXT_BAN_BAIXA->Post();
+    }
+    FCarregandoVinculos = false;
+  }
+  FPrimeiroTeste = true;
+  FStringList.clear();
+  GetVinculoBaixa(prSender, prCodEmp, prInconsistencias, prDAOLancamento);
+  FPrimeiroTeste = false;
+  if (!prDAOLancamento) return;
+
+  std::set<int64_t> falhas;
+  std::optional<TSQLMGRHandle> sql;
+  const int codEmp = prCodEmp ? static_cast<int>(prCodEmp->Codigo()) : 0;
+  for (const std::string& texto : FStringList) {
+    const int64_t chave = std::stoll(texto);
+    if (!falhas.insert(chave).second) continue;   // an entry with several failed links is handled once
+    if (ArquivoGrande(prDAOLancamento)) {
+      if (!sql) sql.emplace(getSQLMgr_do_Pool());
+      (*sql)->CommandText("delete from " + prDAOLancamento->WorkTable() + " where BDSESSAO = ? and BDCHAVE = ?",
+                          ctExecute, {prDAOLancamento->Sessao(), V(chave)});
+    } else if (prDAOLancamento->SearchKey("BDCHAVE", {V(chave)})) {
+      if (prInconsistencias)
+        prInconsistencias->Add_Atencao(codEmp, "Lançamento " + prDAOLancamento->FieldByName("BDCHAVE").AsString() +
+                                                   ": Baixas do lançamento foram excluídas ou já foram lançadas.");
+      prDAOLancamento->Edit();
+      prDAOLancamento->FieldByName("BDVINC_BAIXA").SetAsBoolean(false);
+      prDAOLancamento->Post();
+    } else {
+      falhas.erase(chave);   // not among the entries: its links stay
+    }
+  }
+  if (falhas.empty()) return;
+  cdsVINC_EXT_BAN_BAIXA->First();
+  while (!cdsVINC_EXT_BAN_BAIXA->Eof()) {
+    if (falhas.count(cdsVINC_EXT_BAN_BAIXA->FieldByName("BDCHAVE").AsInteger()))
+      cdsVINC_EXT_BAN_BAIXA->Delete();
+    else
+      cdsVINC_EXT_BAN_BAIXA->Next();
+  }
+}
+
+}  // namespace integracao

@@ -1,0 +1,355 @@
+#include <gtest/gtest.h>
+
+#include <array>
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/settlement_mgr.h"
+#include "framework/host/publicas.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "settlement/uProcessoBaixas.h"
+#include "testing/company_db.h"
+#include "testing/seed.h"
+#include "testing/settlement_seed.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+Currency R(int64_t reais) { return Currency::FromInt(reais); }
+TDateTime Marco() { return EncodeDate(2024, 3, 12); }
+
+class TfrConsultaImportacaoExtratoBancario : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TfrConsultaImportacaoExtratoBancario"; }
+};
+
+class PostingRunTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+    TPublicas::SetReferencia(202401);
+    entradas_ = TLancamentoMGR::CreateMgr(&tela_);
+    entradas_->SetTableName("");
+    for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"})
+      entradas_->AddFieldDef(c, TFieldType::ftInteger);
+    entradas_->AddFieldDef("BDDATA", TFieldType::ftDate);
+    entradas_->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+    entradas_->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
+    for (const char* c : {"BDCONCD", "BDCONCC", "BDVINC_BAIXA"}) entradas_->AddFieldDef(c, TFieldType::ftBoolean);
+    entradas_->CreateDataSet();
+    empresa_ = tela_.Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
+    empresa_->Lookup = [this](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
+      ++validacoes_;
+      r.Campos = {{"BDCODPLANOONLINE", Variant(1)}};
+      return true;
+    };
+    empresa_->SetText("1");
+    ASSERT_TRUE(empresa_->Validate());
+    list_ = tela_.Create<TInconsistencias_VYN>();
+    pb_ = std::make_unique<TProcessoBaixas>(&tela_, entradas_);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(dialogs_.Done()) << (dialogs_.Failures().empty() ? "" : dialogs_.Failures().front());
+    pb_.reset();
+    CompanyDatabaseTest::TearDown();
+  }
+
+  void Entrada(int chave, int debito, int credito, Currency valor, TDateTime data = Marco()) {
+    entradas_->AppendRecord({1, chave, debito ? Variant(debito) : Variant(), credito ? Variant(credito) : Variant(),
+                             Variant(), data, valor, "E" + std::to_string(chave), Variant(), Variant(), true});
+  }
+  // A link row: entry, kind, book, obligation, order, value, receipt part code and its amounts.
+  void Link(TClientDataSet* ds, int chave, int tipo, int livro, int id, int ordem, Currency valor, int codTipo = 1,
+            Currency juros = {}, Currency multas = {}, Currency descontos = {}) {
+    ds->Append();
+    const std::pair<const char*, Variant> v[] = {{"BDCHAVE", chave}, {"BDTIPO_BAIXA", tipo}, {"BDSUBTIPO_BAIXA", livro},
+        {"BDBAIXA_ID", id}, {"BDORDEM", ordem}, {"BDVALOR", valor}, {"BDNUMDOCINI", std::to_string(id)},
+        {"bdCODTIPOBAIXA", codTipo}, {"BDJUROS", juros}, {"BDMULTAS", multas}, {"BDDESCONTOS", descontos}};
+    for (const auto& [c, x] : v) ds->FieldByName(c).SetValue(x);
+    ds->Post();
+  }
+  void Links(std::initializer_list<std::array<int, 6>> ls) {
+    for (const auto& l : ls) Link(pb_->cdsVINC_EXT_BAN_BAIXA, l[0], l[1], l[2], l[3], l[4], R(l[5]));
+  }
+  void Documento(int livro, int chave, std::vector<int> parcelas) {
+    std::vector<seed::ParcelaSeed> ps;
+    for (size_t i = 0; i < parcelas.size(); ++i) ps.push_back({static_cast<int>(i + 1), R(parcelas[i]), TDateTime(), 0});
+    seed::AddDocumentoFiscal(Db(), livro, 1, chave, chave, EncodeDate(2024, 1, 5), R(1000), ps);
+  }
+  int Flag(int chave) {
+    EXPECT_TRUE(entradas_->Locate("BDCHAVE", {chave}));
+    return static_cast<int>(entradas_->FieldByName("BDINCONSISTENTE").AsInteger());
+  }
+  TQueryResult Lancamentos() {
+    return Db().QueryAll("select BDDEBITO, BDCREDITO, BDVALOR, BDDCTO, BDDATA, BDCHAVE from VZEL_EMPRESAS_TLAN order by BDCHAVE");
+  }
+  // Payments of a book: document, order, kind, value, entry, ledger key.
+  TQueryResult Pagamentos(const std::string& tabela) {
+    return Db().QueryAll("select BDCHAVE, BDORDEMPAR, BDTIPOBAIXA, BDVALORPGTO, BDCHAVEORIGEM, BDCHAVELAN from " + tabela +
+                         " order by BDCHAVEORIGEM, BDCHAVE, BDORDEMPAR, BDTIPOBAIXA");
+  }
+  std::string Mensagens() const {
+    std::string out;
+    for (const auto& i : list_->Itens()) out += i.Caption + "\n";
+    return out;
+  }
+
+  TScriptedDialogs dialogs_;
+  TfrConsultaImportacaoExtratoBancario tela_;
+  TComponent outraTela_;
+  TLancamentoMGR* entradas_ = nullptr;
+  TEdit_Codigo_Search_VYN* empresa_ = nullptr;
+  TInconsistencias_VYN* list_ = nullptr;
+  std::unique_ptr<TProcessoBaixas> pb_;
+  int validacoes_ = 0;
+};
+
+TEST_F(PostingRunTest, MixedKindsSortedByEntrySettleWithTheirOwnEntryAndWhatPostsNothingIsWarned) {
+  seed::AddGuia(Db(), 1, 55, R(500));
+  seed::AddGuia(Db(), 1, 56, R(70));
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(1000));
+  Documento(0, 10, {100, 100});
+  for (int k = 1; k <= 7; ++k) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(k == 4 ? 1000 : 500));
+  // Interleaved kinds: 7 is more than its installment, 6 and 5 name nothing that exists.
+  Links({{7, tbvParcela, 0, 10, 1, 120}, {3, tbvGuia, 0, 56, 0, 70}, {6, tbvParcela, 0, 10, 3, 100},
+         {2, tbvParcela, 0, 10, 2, 100}, {1, tbvGuia, 0, 55, 0, 500}, {5, tbvGuia, 0, 99, 0, 10},
+         {4, tbvCalculo, 2, 300, 1, 1000}});
+  list_->Add_Atencao(1, "mensagem de antes da baixa");
+  const size_t componentes = tela_.Components().size();
+
+  pb_->GetVinculoBaixa(&tela_, empresa_, list_, entradas_);
+
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 4u) << Mensagens();
+  const char* dctos[] = {"E1", "E2", "E3", "E4"};
+  const int valores[] = {500, 100, 70, 1000};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(l.Value(i, "BDDCTO").AsString(), dctos[i]);
+    EXPECT_EQ(l.Value(i, "BDVALOR").AsCurrency(), R(valores[i]));
+  }
+  auto g = Db().QueryAll("select BDCHAVEORIGEM from TDARFGERPGTO_BAIXA order by BDCHAVEDARF");
+  ASSERT_EQ(g.Rows.size(), 2u);
+  EXPECT_EQ(g.Value(0, "BDCHAVEORIGEM").AsInteger(), 1);
+  EXPECT_EQ(g.Value(1, "BDCHAVEORIGEM").AsInteger(), 3);
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 1u);
+  EXPECT_EQ(p.Value(0, "BDORDEMPAR").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("select BDVLRPGTO from TDADOSPGTOCALC").AsCurrency(), R(1000));
+  for (int k = 1; k <= 7; ++k) EXPECT_EQ(Flag(k), k <= 4 ? 1 : 4) << k;
+  const std::string m = Mensagens();
+  EXPECT_EQ(list_->Count(), 4) << m;
+  EXPECT_NE(m.find("Lançamento 5: a guia de imposto 99"), std::string::npos) << m;
+  EXPECT_NE(m.find("Lançamento 6: a parcela 3 do documento 10"), std::string::npos) << m;
+  EXPECT_NE(m.find("Lançamento 7: o valor vinculado 120,00"), std::string::npos) << m;
+  // What the run changed is back.
+  EXPECT_EQ(entradas_->MasterSource(), nullptr);
+  EXPECT_EQ(entradas_->RecordCount(), 7);
+  EXPECT_EQ(TPublicas::GetReferencia(), 202401);
+  EXPECT_EQ(tela_.Components().size(), componentes);
+}
+
+TEST_F(PostingRunTest, PartialAndFullInstallmentsAndOneInstallmentLinkedTwicePostsOnce) {
+  Documento(1, 20, {100, 80});
+  Entrada(1, seed::kContaBanco, seed::kContaClientes, R(50));
+  Entrada(2, seed::kContaBanco, seed::kContaClientes, R(80));
+  Links({{1, tbvParcela, 1, 20, 1, 60}, {2, tbvParcela, 1, 20, 2, 80}, {2, tbvParcela, 1, 20, 2, 80}});
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);   // another screen: never asked
+
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(l.Value(0, "BDDEBITO").AsInteger(), seed::kContaBanco);
+  EXPECT_EQ(l.Value(0, "BDCREDITO").AsInteger(), seed::kContaClientes);
+  auto p = Pagamentos("VEF_EMP_TMOVSAIPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 2u);
+  EXPECT_EQ(p.Value(0, "BDVALORPGTO").AsCurrency(), R(50));   // partial, capped by the entry
+  EXPECT_EQ(p.Value(1, "BDVALORPGTO").AsCurrency(), R(80));
+  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+  EXPECT_EQ(Flag(1), 1);
+  EXPECT_EQ(Flag(2), 1);
+  EXPECT_TRUE(entradas_->FieldByName("BDCONCD").AsBoolean());   // receipts are settled on the debit side
+}
+
+TEST_F(PostingRunTest, TheEntrysMonthChoosesTheConfigurationAndAMissingOneSkipsOnlyItsRow) {
+  // A configuration valid from March posts principals on expenses.
+  Db().Execute("insert into TCONF_CONTAS_ONLINE (BDCODPLANOONLINE, BDCHAVE, BDCODPLAPADRAO, BDCLASSIFICACAO) values "
+               "(1, 9, 1, '01.001.000000001.000000001')");
+  Db().Execute("insert into TCONF_CONTAS_ONLINE_REF values (1, 9, 202403, ?, ?)", {seed::kContaDespesas, seed::kContaBanco});
+  Documento(0, 10, {100, 100, 100});
+  Entrada(3, seed::kContaFornecedores, seed::kContaCaixa, R(100));   // cash: not configured
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(100), EncodeDate(2024, 2, 10));
+  Entrada(2, seed::kContaFornecedores, seed::kContaBanco, R(100));
+  // The first link handled lacks a configuration; the others share its document.
+  Links({{3, tbvParcela, 0, 10, 3, 100}, {1, tbvParcela, 0, 10, 1, 100}, {2, tbvParcela, 0, 10, 2, 100}});
+  validacoes_ = 0;
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(l.Value(0, "BDDEBITO").AsInteger(), seed::kContaFornecedores);   // February: January's configuration
+  EXPECT_EQ(l.Value(1, "BDDEBITO").AsInteger(), seed::kContaDespesas);       // March: March's
+  ASSERT_EQ(list_->Count(), 1);
+  EXPECT_EQ(list_->Itens()[0].Caption,
+            "Conta 10 à crédito não configurada no plano 1 para o lançamento 3 de data 12/03/2024");
+  EXPECT_EQ(Flag(3), 4);
+  EXPECT_EQ(TPublicas::GetReferencia(), 202401);
+  EXPECT_GE(validacoes_, 3);   // the company followed each month and the restored one
+}
+
+TEST_F(PostingRunTest, AManagerThatRaisesLeavesTheMonthAndTheBindingsAsTheyWere) {
+  Documento(0, 10, {100});
+  seed::AddLancamentoTemp(Db(), 9, 1, 1, Marco(), seed::kContaFornecedores, seed::kContaBanco, R(100), "1", true);
+  seed::AddLancamentoTemp(Db(), 9, 1, 2, Marco(), seed::kContaFornecedores, seed::kContaBanco, R(30), "2", false);
+  Db().Execute("create exception E_FALHA_TESTE 'falha na gravação'");
+  Db().Execute("create trigger T_FALHA_TESTE for VZEL_EMPRESAS_TLAN before insert as begin exception E_FALHA_TESTE; end");
+  auto* huge = TLancamentoMGR::CreateMgr(&tela_);
+  huge->SetTableName("");
+  const std::string sql = "select BDSESSAO, BDCODEMP, BDCHAVE, BDVALOR from TMP_VZEL_EMPRESAS_TLAN_TEMP order by BDCHAVE";
+  huge->CommandText(sql);
+  huge->SetHugeFile(true);
+  huge->SetSessao(9);
+  huge->SetWorkTable(TLancamentoMGR::kTabelaTemp);
+  pb_->SetDAOImport(huge);
+  Links({{1, tbvParcela, 0, 10, 1, 100}});
+
+  EXPECT_THROW(pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, huge), EDatabaseError);
+  EXPECT_EQ(TPublicas::GetReferencia(), 202401);
+  EXPECT_EQ(huge->MasterSource(), nullptr);
+  EXPECT_EQ(huge->GetCommandText(), sql);
+  EXPECT_EQ(huge->RecordCount(), 2);
+  EXPECT_FALSE(huge->ControlsDisabled());
+  EXPECT_TRUE(outraTela_.Components().empty());
+}
+
+class GroupingTest : public PostingRunTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(GroupingTest, AskedOnceWithTheirPartsAndAGroupEndingInNothingIsClosed) {
+  dialogs_.Answer("Contabilização agrupada", GetParam());
+  Documento(0, 10, {100, 100});
+  Documento(0, 11, {100, 100});
+  Documento(0, 12, {100});
+  for (int k : {1, 2, 3}) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(200));
+  Links({{1, tbvParcela, 0, 10, 1, 100}, {1, tbvParcela, 0, 10, 2, 100}, {2, tbvParcela, 0, 11, 1, 100},
+         {2, tbvParcela, 0, 11, 2, 100}, {3, tbvParcela, 0, 12, 1, 100},
+         {3, tbvParcela, 0, 12, 9, 100}});   // the entry's last link posts nothing
+  TBaixasAdicionaisDoVinculo partes;
+  partes[ChaveBaixaAdicional(tbvParcela, 0, 10, 1)] = {{tbaJuros, seed::kContaJurosPagos, 0, R(5)}};
+  pb_->SetBaixasAdicionaisDoVinculo(&partes);
+
+  pb_->GetVinculoBaixa(&tela_, empresa_, list_, entradas_);
+
+  EXPECT_EQ(dialogs_.Calls().size(), 1u);
+  const bool agrupado = GetParam() == mrYes;
+  EXPECT_EQ(Lancamentos().Rows.size(), agrupado ? 4u : 6u) << Mensagens();
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 6u);
+  EXPECT_EQ(p.Value(1, "BDTIPOBAIXA").AsInteger(), tbpJuros);   // 10/1's interest, whatever the answer
+  EXPECT_EQ(p.Value(1, "BDVALORPGTO").AsCurrency(), R(5));
+  EXPECT_EQ(p.Value(0, "BDCHAVELAN") == p.Value(2, "BDCHAVELAN"), agrupado);
+  EXPECT_EQ(p.Value(3, "BDCHAVELAN") == p.Value(4, "BDCHAVELAN"), agrupado);
+  EXPECT_EQ(p.Value(5, "BDCHAVEORIGEM").AsInteger(), 3);
+  EXPECT_EQ(Flag(1), 1);
+  EXPECT_EQ(Flag(3), 4);
+  pb_->SetBaixasAdicionaisDoVinculo(nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Respostas, GroupingTest, ::testing::Values(mrYes, mrNo, mrCancel));
+
+TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWithoutPostingOrFlagging) {
+  seed::AddGuia(Db(), 1, 55, R(500));
+  seed::AddGuia(Db(), 1, 56, R(500), R(200));
+  Documento(0, 10, {100, 100});
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 1, R(100), EncodeDate(2024, 2, 1));
+  for (int k : {1, 2, 3, 4}) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(500));
+  TClientDataSet salvos;
+  for (const char* c : {"BDCHAVE", "BDBAIXA_ID", "BDTIPO_BAIXA", "BDSUBTIPO_BAIXA", "BDORDEM", "BDCAMPOEXTRA"})
+    salvos.AddFieldDef(c, TFieldType::ftInteger);
+  salvos.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  salvos.CreateDataSet();
+  salvos.AppendRecord({1, 55, tbvGuia, 0, 0, 7, R(500)});
+  salvos.AppendRecord({2, 56, tbvGuia, 0, 0, 7, R(500)});     // only 200 still open
+  salvos.AppendRecord({3, 10, tbvParcela, 0, 1, 7, R(100)});  // paid in full
+  salvos.AppendRecord({4, 10, tbvParcela, 0, 2, 7, R(100)});
+
+  pb_->AddRegistrosBaixas(&salvos, &tela_, empresa_, list_, entradas_);
+
+  EXPECT_EQ(pb_->cdsVINC_EXT_BAN_BAIXA->RecordCount(), 2);
+  ASSERT_EQ(list_->Count(), 2) << Mensagens();
+  EXPECT_EQ(list_->Itens()[0].Caption, "Lançamento 2: Baixas do lançamento foram excluídas ou já foram lançadas.");
+  EXPECT_EQ(list_->Itens()[1].Caption, "Lançamento 3: Baixas do lançamento foram excluídas ou já foram lançadas.");
+  for (int k : {1, 2, 3, 4}) {
+    EXPECT_EQ(Flag(k), 0) << k;   // left for the import
+    EXPECT_EQ(entradas_->FieldByName("BDVINC_BAIXA").AsBoolean(), k == 1 || k == 4) << k;
+  }
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA").AsInteger(), 0);
+  EXPECT_FALSE(pb_->PrimeiroTeste());
+}
+
+TEST_F(PostingRunTest, GuidesPaidWithoutAnEntryKeepTheirManagerAndFollowAnotherCompany) {
+  seed::AddGuia(Db(), 1, 55, R(500));
+  seed::AddGuia(Db(), 1, 56, R(70));
+  seed::AddGuia(Db(), 2, 57, R(90));
+  TComponent integracao;
+  TBloqueioLancamento_VYN bloqueio(&integracao);
+  bloqueio.SetInconsistencias(list_);
+  TProcessoBaixas pb(&integracao, nullptr);
+  TDadosBaixaImposto d{false, 1, EncodeDate(2024, 2, 20), 1, 1, seed::kContaCaixa, "DARF", "55"};
+  for (const auto& [emp, guia] : {std::pair{1, "55"}, {1, "56"}, {2, "57"}}) {
+    d.CodigoEmpresa = emp;
+    d.CodigoDarf = guia;
+    pb.RealizaBaixaImposto(&integracao, d, &bloqueio);
+  }
+  EXPECT_EQ(pb.CodEmp()->Codigo(), 2);
+  EXPECT_EQ(integracao.Components().size(), 3u);   // lock, one company edit, one guide manager
+  auto l = Db().QueryAll("select BDCODEMP, BDVALOR from VZEL_EMPRESAS_TLAN order by BDCODEMP, BDVALOR");
+  ASSERT_EQ(l.Rows.size(), 3u) << Mensagens();
+  EXPECT_EQ(l.Value(2, "BDCODEMP").AsInteger(), 2);
+  EXPECT_EQ(l.Value(2, "BDVALOR").AsCurrency(), R(90));
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO where BDSALDOAPAGAR = 0").AsInteger(), 3);
+}
+
+TEST_F(PostingRunTest, ReceiptRowsPostEachPartOnItsOwnAccountsAlsoWhenGrouped) {
+  dialogs_.Yes("Contabilização agrupada");
+  Documento(0, 10, {1000});
+  Documento(0, 11, {300, 300});
+  const int contas[][2] = {{seed::kContaFornecedores, seed::kContaBanco}, {seed::kContaJurosPagos, seed::kContaBanco},
+                           {seed::kContaMultasPagas, seed::kContaBanco}, {seed::kContaFornecedores, seed::kContaDescontosObtidos},
+                           {seed::kContaFornecedores, seed::kContaBanco}, {seed::kContaJurosPagos, seed::kContaBanco}};
+  const int valores[] = {900, 30, 20, 10, 50, 300};
+  for (int k = 1; k <= 6; ++k) Entrada(k, contas[k - 1][0], contas[k - 1][1], R(valores[k - 1]));
+  auto* comp = pb_->cdsVINC_EXT_BAN_COMP_BAIXA;
+  Link(comp, 1, tbvParcela, 0, 10, 1, R(900), 1);
+  Link(comp, 2, tbvParcela, 0, 10, 1, R(30), 4, R(30));
+  Link(comp, 3, tbvParcela, 0, 10, 1, R(20), 3, {}, R(20));
+  Link(comp, 4, tbvParcela, 0, 10, 1, R(10), 2, {}, {}, R(10));
+  Link(comp, 5, tbvGuia, 0, 55, 0, R(50));          // not a fiscal installment: passed over
+  Link(comp, 6, tbvParcela, 0, 11, 1, R(300), 1);   // two rows of one entry: grouped
+  Link(comp, 6, tbvParcela, 0, 11, 2, R(10), 4, R(10));
+
+  pb_->GetVinculoBaixaComp(&tela_, empresa_, list_, entradas_);
+
+  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 6u);
+  const int tipos[] = {tbpPrincipal, tbpJuros, tbpMulta, tbpDesconto, tbpPrincipal, tbpJuros};
+  const int pagos[] = {900, 30, 20, 10, 300, 10};
+  const int debitos[] = {seed::kContaFornecedores, seed::kContaJurosPagos, seed::kContaMultasPagas,
+                         seed::kContaFornecedores, seed::kContaFornecedores, seed::kContaJurosPagos};
+  for (size_t i = 0; i < 6; ++i) {
+    EXPECT_EQ(p.Value(i, "BDTIPOBAIXA").AsInteger(), tipos[i]) << i;
+    EXPECT_EQ(p.Value(i, "BDVALORPGTO").AsCurrency(), R(pagos[i])) << i;
+    EXPECT_EQ(Db().QueryValue("select BDDEBITO from VZEL_EMPRESAS_TLAN where BDCHAVE = ?", {p.Value(i, "BDCHAVELAN")})
+                  .AsInteger(), debitos[i]) << i;
+  }
+  for (int k = 1; k <= 6; ++k) EXPECT_EQ(Flag(k), k == 5 ? 0 : 1) << k;
+}
+
+}  // namespace
+}  // namespace integracao
