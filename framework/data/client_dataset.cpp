@@ -260,7 +260,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
     }
     OrderedRows& v = View();
     const RowList& l = v.List();
-    Pos p = l.partition_point([&](uint32_t x) { return v.Less(x, r); });
+    Pos p = v.Place(r);
     bof = false;
     eof = false;
     if (p < lo) p = lo;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
 
 #include "framework/core/text.h"
 
@@ -260,41 +261,137 @@ int OrderedRows::CompareKey(uint32_t r, const std::vector<KeyCell>& key) const {
   return 0;
 }
 
-const KeyCell& OrderedRows::Fence(size_t b) {
-  if (fence_structure_ != list_.structure_version()) {
-    fence_row_.assign(list_.lasts().size(), -1);
-    fence_key_.resize(list_.lasts().size());
-    fence_structure_ = list_.structure_version();
-  }
-  uint32_t last = list_.lasts()[b];
-  if (fence_row_[b] != last) {
-    fence_key_[b] = st_.cols[spec_.fields[0]].RowKey(last);
-    fence_row_[b] = last;
-  }
-  return fence_key_[b];
+// Integers and money as offset binary; floats by their bits, flipped so that they sort as
+// unsigned; text as up to 7 upper-cased plain ASCII bytes, the count of them in the low 3 bits
+// and bit 3 set when nothing but blanks follows. Null is 0, the least, which ties with
+// INT64_MIN and makes every text comparison inconclusive: the rows decide those.
+namespace {
+
+constexpr uint64_t kSign = uint64_t{1} << 63;
+constexpr uint64_t kTextEnds = 8;
+
+uint64_t ShortInt(int64_t v) { return static_cast<uint64_t>(v) ^ kSign; }
+
+uint64_t ShortDouble(double d) {
+  if (d == 0) d = 0;  // -0 sorts with 0
+  uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  return (bits & kSign) ? ~bits : bits | kSign;
 }
 
-template <class Pred, class Side>
-RowList::Pos OrderedRows::Search(Pred pred, const KeyCell* lead, Side fenceSide) {
+uint64_t ShortText(std::string_view s) {
+  uint64_t v = 0;
+  size_t k = 0;
+  for (; k < 7 && k < s.size(); ++k) {
+    auto c = static_cast<unsigned char>(s[k]);
+    if ((c & 0x80) || c == ' ') break;  // the collation proper orders these
+    v |= uint64_t{Upper(c)} << (56 - 8 * k);
+  }
+  return v | k | (AllBlank(s, k) ? kTextEnds : 0);
+}
+
+inline int CompareShortText(uint64_t a, uint64_t b) {
+  unsigned ka = a & 7, kb = b & 7, m = std::min(ka, kb);
+  uint64_t mask = m == 0 ? 0 : ~uint64_t{0} << (64 - 8 * m);
+  if ((a & mask) != (b & mask)) return (a & mask) < (b & mask) ? -1 : 1;
+  if (ka < kb && (a & kTextEnds)) return -1;  // a ended where b goes on with a plain byte
+  if (kb < ka && (b & kTextEnds)) return 1;
+  return 0;
+}
+
+}  // namespace
+
+uint64_t OrderedRows::ShortKey(uint32_t r) const {
+  const Column& c = st_.cols[spec_.fields[0]];
+  if (c.nul[r]) return 0;
+  switch (c.kind) {
+    case Kind::Int:
+    case Kind::Cur: return ShortInt(c.i[r]);
+    case Kind::Bool: return 1 + uint64_t{c.b[r]};
+    case Kind::Dbl: return ShortDouble(c.d[r]);
+    case Kind::Str: return ShortText(c.s[r]);
+  }
+  return 0;
+}
+
+uint64_t OrderedRows::ShortKey(const KeyCell& k) const {
+  if (k.null) return 0;
+  switch (st_.cols[spec_.fields[0]].kind) {
+    case Kind::Int: {
+      if (k.whole) return ShortInt(k.i);
+      // money units sought in a whole column: the whole number below ties with it
+      int64_t q = k.i / Currency::kScale;
+      if (k.i % Currency::kScale != 0 && k.i < 0) --q;
+      return ShortInt(q);
+    }
+    case Kind::Cur: return ShortInt(k.i);
+    case Kind::Bool: return 1 + static_cast<uint64_t>(k.i != 0);
+    case Kind::Dbl: return ShortDouble(k.d);
+    case Kind::Str: return ShortText(k.s);
+  }
+  return 0;
+}
+
+int OrderedRows::CompareShort(uint64_t a, uint64_t b) const {
+  int c = st_.cols[spec_.fields[0]].kind == Kind::Str ? CompareShortText(a, b) : Cmp(a, b);
+  return spec_.desc[0] ? -c : c;
+}
+
+template <class Pred>
+RowList::Pos OrderedRows::Search(Pred pred, const uint64_t* lead) {
   Flush();
-  if (!lead) return list_.partition_point(pred);
-  const Column& c0 = st_.cols[spec_.fields[0]];
-  const bool desc0 = spec_.desc[0] != 0;
-  return list_.partition_point(pred, [&](size_t b) {
-    int c = c0.CompareKeys(Fence(b), *lead);
-    if (desc0) c = -c;
-    return c != 0 ? fenceSide(c) : pred(list_.lasts()[b]);
-  });
+  if (!lead || !list_.keyed()) return list_.partition_point(pred);
+  const bool str = st_.cols[spec_.fields[0]].kind == Kind::Str;
+  const bool desc = spec_.desc[0] != 0;
+  const uint64_t t = *lead;
+  if (desc) return list_.search(pred, [&](uint64_t a) { return -CompareShort(a, t); });
+  if (str) return list_.search(pred, [t](uint64_t a) { return -CompareShortText(a, t); });
+  return list_.search(pred, [t](uint64_t a) { return a < t ? 1 : (t < a ? -1 : 0); });
 }
 
-void OrderedRows::EraseAt(RowList::Pos p) {
-  if (fence_structure_ == list_.structure_version() && p.b < fence_row_.size() && fence_row_[p.b] == list_.at(p))
-    fence_row_[p.b] = -1;
-  list_.erase(p);
+void OrderedRows::EraseAt(RowList::Pos p) { list_.erase(p); }
+
+void OrderedRows::Assign(const std::vector<uint32_t>& sorted) {
+  pending_.clear();
+  std::vector<uint64_t> keys;
+  if (list_.keyed()) {
+    keys.reserve(sorted.size());
+    for (uint32_t r : sorted) keys.push_back(ShortKey(r));
+  }
+  list_.assign(sorted, keys);
+}
+
+void OrderedRows::Build(const std::vector<uint32_t>& rows) {
+  if (!list_.keyed()) {
+    std::vector<uint32_t> sorted(rows);
+    std::sort(sorted.begin(), sorted.end(), [&](uint32_t a, uint32_t b) { return Less(a, b); });
+    Assign(sorted);
+    return;
+  }
+  // Sorted by the short keys first, which mostly spares reading the rows.
+  struct Entry {
+    uint64_t key;
+    uint32_t row;
+  };
+  std::vector<Entry> es;
+  es.reserve(rows.size());
+  for (uint32_t r : rows) es.push_back({ShortKey(r), r});
+  std::sort(es.begin(), es.end(), [&](const Entry& a, const Entry& b) {
+    int c = CompareShort(a.key, b.key);
+    return c != 0 ? c < 0 : Less(a.row, b.row);
+  });
+  pending_.clear();
+  std::vector<uint32_t> ids(es.size());
+  std::vector<uint64_t> keys(es.size());
+  for (size_t i = 0; i < es.size(); ++i) {
+    ids[i] = es[i].row;
+    keys[i] = es[i].key;
+  }
+  list_.assign(ids, keys);
 }
 
 void OrderedRows::Add(uint32_t r) {
-  if (list_.empty() || Less(list_.back(), r)) list_.push_back(r);
+  if (list_.empty() || Less(list_.back(), r)) list_.push_back(r, list_.keyed() ? ShortKey(r) : 0);
   else pending_.push_back(r);
 }
 
@@ -305,21 +402,20 @@ void OrderedRows::Flush() {
   if (pending_.size() * 16 < list_.size()) {
     std::vector<uint32_t> rows;
     rows.swap(pending_);
-    for (uint32_t r : rows) list_.insert(Place(r), r);
+    for (uint32_t r : rows) list_.insert(Place(r), r, list_.keyed() ? ShortKey(r) : 0);
   } else {
     std::vector<uint32_t> cur, merged;
     list_.to_vector(cur);
     merged.reserve(cur.size() + pending_.size());
     std::merge(cur.begin(), cur.end(), pending_.begin(), pending_.end(), std::back_inserter(merged), less);
-    list_.assign(merged);
+    Assign(merged);
   }
   pending_.clear();
 }
 
 RowList::Pos OrderedRows::Place(uint32_t r) {
-  KeyCell lead;
-  if (!spec_.empty()) lead = st_.cols[spec_.fields[0]].RowKey(r);
-  return Search([&](uint32_t x) { return Less(x, r); }, spec_.empty() ? nullptr : &lead, [](int c) { return c < 0; });
+  uint64_t lead = spec_.empty() ? 0 : ShortKey(r);
+  return Search([&](uint32_t x) { return Less(x, r); }, spec_.empty() ? nullptr : &lead);
 }
 
 RowList::Pos OrderedRows::Find(uint32_t r) {
@@ -336,13 +432,15 @@ bool OrderedRows::Erase(uint32_t r) {
 }
 
 RowList::Pos OrderedRows::LowerBound(const std::vector<KeyCell>& key) {
-  const KeyCell* lead = key.empty() || spec_.empty() ? nullptr : &key[0];
-  return Search([&](uint32_t x) { return CompareKey(x, key) < 0; }, lead, [](int c) { return c < 0; });
+  bool keyed = !key.empty() && !spec_.empty();
+  uint64_t lead = keyed ? ShortKey(key[0]) : 0;
+  return Search([&](uint32_t x) { return CompareKey(x, key) < 0; }, keyed ? &lead : nullptr);
 }
 
 RowList::Pos OrderedRows::UpperBound(const std::vector<KeyCell>& key) {
-  const KeyCell* lead = key.empty() || spec_.empty() ? nullptr : &key[0];
-  return Search([&](uint32_t x) { return CompareKey(x, key) <= 0; }, lead, [](int c) { return c < 0; });
+  bool keyed = !key.empty() && !spec_.empty();
+  uint64_t lead = keyed ? ShortKey(key[0]) : 0;
+  return Search([&](uint32_t x) { return CompareKey(x, key) <= 0; }, keyed ? &lead : nullptr);
 }
 
 // ---- Store ----
@@ -366,8 +464,7 @@ OrderedRows* Store::Acquire(const KeySpec& spec) {
   auto ix = std::make_unique<OrderedRows>(*this, spec);
   std::vector<uint32_t> rows;
   Natural().List().to_vector(rows);
-  std::sort(rows.begin(), rows.end(), [&](uint32_t a, uint32_t b) { return ix->Less(a, b); });
-  ix->Assign(rows);
+  ix->Build(rows);
   ix->refs = 1;
   indexes_.push_back(std::move(ix));
   return indexes_.back().get();

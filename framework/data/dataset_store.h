@@ -68,7 +68,7 @@ class Store;
 // the order is next read, so that filling a data set stays cheap.
 class OrderedRows {
  public:
-  OrderedRows(const Store& st, KeySpec spec) : st_(st), spec_(std::move(spec)) {}
+  OrderedRows(const Store& st, KeySpec spec) : st_(st), spec_(std::move(spec)), list_(!spec_.empty()) {}
   const KeySpec& Spec() const { return spec_; }
 
   bool Less(uint32_t a, uint32_t b) const;
@@ -81,7 +81,8 @@ class OrderedRows {
   RowList::Pos Find(uint32_t r);        // end() when absent
   RowList::Pos Place(uint32_t r);       // where r stands, or would stand
   const RowList& List() { Flush(); return list_; }
-  void Assign(const std::vector<uint32_t>& sorted) { pending_.clear(); list_.assign(sorted); }
+  void Assign(const std::vector<uint32_t>& sorted);
+  void Build(const std::vector<uint32_t>& rows);  // rows in any order
   void Clear() { pending_.clear(); list_.clear(); }
   RowList::Pos LowerBound(const std::vector<KeyCell>& key);   // first row >= key
   RowList::Pos UpperBound(const std::vector<KeyCell>& key);   // first row > key
@@ -90,21 +91,21 @@ class OrderedRows {
 
  private:
   void Flush();
-  // The leading key of each block's last row, kept apart from the rows so that the first
-  // steps of a search stay in cache. Filled as searches reach the blocks.
-  const KeyCell& Fence(size_t b);
-  // First position where pred fails; fenceSide(c) decides a block from its fence comparison
-  // c (fence vs the sought leading key) when c != 0.
-  template <class Pred, class Side>
-  RowList::Pos Search(Pred pred, const KeyCell* lead, Side fenceSide);
+  // The list's short key of a row: its leading key field squeezed into 64 bits so that
+  // comparing two of them (CompareShort) either orders the rows as the field does or says 0
+  // (cannot tell, or equal).
+  uint64_t ShortKey(uint32_t r) const;
+  uint64_t ShortKey(const KeyCell& k) const;
+  int CompareShort(uint64_t a, uint64_t b) const;
+  // First position where pred fails; pred must hold for rows whose leading field comes
+  // before lead's and fail for those after it.
+  template <class Pred>
+  RowList::Pos Search(Pred pred, const uint64_t* lead);
 
   const Store& st_;
   KeySpec spec_;
   RowList list_;
   std::vector<uint32_t> pending_;
-  std::vector<KeyCell> fence_key_;
-  std::vector<int64_t> fence_row_;
-  uint64_t fence_structure_ = 0;
 };
 
 // What a store knows of the cursors browsing it.
