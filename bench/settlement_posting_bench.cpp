@@ -10,11 +10,11 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/data/fb_database.h"
 #include "framework/host/publicas.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "settlement/uProcessoBaixas.h"
 #include "testing/company_db.h"
-#include "testing/seed.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "host/demo_seed.h"
 
-#include "testing/seed.h"
+#include "framework/schema/seed.h"
 
 namespace integracao_host {
 

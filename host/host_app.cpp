@@ -184,11 +184,14 @@ int ComandoInit(const TOpcoes& o, std::ostream& out) {
   if (std::filesystem::exists(path)) throw EUso("o banco de dados já existe: " + path);
   const auto pasta = std::filesystem::path(path).parent_path();
   if (!pasta.empty()) std::filesystem::create_directories(pasta);
-  auto db = vyn::CreateCompanyDatabase(path);
+  const int referencia = o.Referencia ? o.Referencia : vyn::AnoMes(vyn::Today());
+  // Schema and demonstration data together: a failure of either leaves no file behind.
+  auto db = vyn::CreateDatabase(path, [&](vyn::TDatabase& novo) {
+    vyn::CompanySchema().Apply(novo);
+    if (o.Demo) SemeiaDemonstracao(novo, referencia);
+  });
   out << "Banco de dados criado: " << path << "\n";
   if (o.Demo) {
-    const int referencia = o.Referencia ? o.Referencia : vyn::AnoMes(vyn::Today());
-    SemeiaDemonstracao(*db, referencia);
     out << "Dados de demonstração: matriz 1, filial 2, plano de contas 1, plano de históricos 1, "
            "configuração online de "
         << vyn::AnoMesToText(referencia) << "\n";

@@ -109,6 +109,19 @@ TEST_F(HostTest, TaskOutcomesAndExitStatus) {
               5);
   }
 
+  // Work left uncommitted is a failure, and its status and log survive the rollback.
+  r = ComModulo("task TAutoThreadTesteHost cod_empresa=1 modo=aberta --agendamento 4");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Status: 5 (erro) A tarefa terminou com uma transação aberta; nada foi gravado."),
+            std::string::npos) << r.Out;
+  {
+    vyn::TDatabase db;
+    db.Open(db_);
+    EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TBLOQUEIO_LANCAMENTO").AsInteger(), 0);
+    EXPECT_EQ(db.QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_EXECUCAO WHERE BDCODAGENDAMENTO = 4").AsInteger(), 5);
+    EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM VSH_EMP_TLOG_TARVO WHERE BDCODAGENDAMENTO = 4").AsInteger(), 3);
+  }
+
   // Bad usage: one line, status 2.
   for (const char* args : {"task TNaoExiste", "task TfrTesteHost", "task TAutoThreadTesteHost semigual",
                            "task TAutoThreadTesteHost --params '{x'", "tarefa X"}) {

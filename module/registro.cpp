@@ -11,10 +11,10 @@ TListaRegistro RegistrosDoModulo() {
   return todos;
 }
 
-void RegistraModulo(vyn::TClassRegistry& registry) {
+void RegistraModulo(vyn::TClassRegistry& registry, const TListaRegistro& lista) {
   std::vector<std::string> feitos;
   try {
-    for (auto& r : RegistrosDoModulo()) {
+    for (const auto& r : lista) {
       registry.RegisterClass(r.Nome, r.Fabrica, r.Tipo);
       feitos.push_back(r.Nome);
     }
@@ -24,8 +24,8 @@ void RegistraModulo(vyn::TClassRegistry& registry) {
   }
 }
 
-void DesregistraModulo(vyn::TClassRegistry& registry) {
-  for (const auto& r : RegistrosDoModulo()) registry.UnRegisterClass(r.Nome);
+void DesregistraModulo(vyn::TClassRegistry& registry, const TListaRegistro& lista) {
+  for (const auto& r : lista) registry.UnRegisterClass(r.Nome);
 }
 
 }  // namespace integracao

@@ -25,10 +25,10 @@ TListaRegistro RegistrosLiquidacao();  // settlement engine: registers nothing
 // Every subsystem's list, in load order.
 TListaRegistro RegistrosDoModulo();
 
-// Registers every class of the module; all or nothing: a name already taken leaves the registry
-// as it was and throws vyn::EClassRegistryError.
-void RegistraModulo(vyn::TClassRegistry& registry);
-// Unregisters every class the module registers.
-void DesregistraModulo(vyn::TClassRegistry& registry);
+// Registers every class of the list (by default the module's); all or nothing: a name already taken
+// leaves the registry as it was and throws vyn::EClassRegistryError.
+void RegistraModulo(vyn::TClassRegistry& registry, const TListaRegistro& lista = RegistrosDoModulo());
+// Unregisters every class of the list (by default the module's).
+void DesregistraModulo(vyn::TClassRegistry& registry, const TListaRegistro& lista = RegistrosDoModulo());
 
 }  // namespace integracao

@@ -5,14 +5,15 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
 #include "framework/host/publicas.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/posting_lock.h"
 #include "framework/ui/scripted_dialogs.h"
+#include "settlement/settlement_test_support.h"
 #include "settlement/uProcessoBaixas.h"
 #include "testing/company_db.h"
-#include "testing/seed.h"
 #include "testing/settlement_seed.h"
 
 namespace integracao {
@@ -20,7 +21,6 @@ namespace {
 
 using namespace vyn;
 
-Currency R(int64_t reais) { return Currency::FromInt(reais); }
 TDateTime Marco() { return EncodeDate(2024, 3, 12); }
 
 class TfrConsultaImportacaoExtratoBancario : public TComponent {
@@ -35,22 +35,8 @@ class PostingRunTest : public CompanyDatabaseTest {
     CompanyDatabaseTest::SetUp();
     seed::AddStandardCompany(Db(), 202401);
     TPublicas::SetReferencia(202401);
-    entradas_ = TLancamentoMGR::CreateMgr(&tela_);
-    entradas_->SetTableName("");
-    for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"})
-      entradas_->AddFieldDef(c, TFieldType::ftInteger);
-    entradas_->AddFieldDef("BDDATA", TFieldType::ftDate);
-    entradas_->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
-    entradas_->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
-    for (const char* c : {"BDCONCD", "BDCONCC", "BDVINC_BAIXA"}) entradas_->AddFieldDef(c, TFieldType::ftBoolean);
-    entradas_->CreateDataSet();
-    empresa_ = tela_.Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
-    empresa_->Lookup = [this](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
-      ++validacoes_;
-      r.Campos = {{"BDCODPLANOONLINE", Variant(1)}};
-      return true;
-    };
-    empresa_->SetText("1");
+    entradas_ = EntradasEmMemoria(tela_);
+    empresa_ = EditEmpresa1(tela_, &validacoes_);
     ASSERT_TRUE(empresa_->Validate());
     list_ = tela_.Create<TInconsistencias_VYN>();
     pb_ = std::make_unique<TProcessoBaixas>(&tela_, entradas_);

@@ -2,10 +2,11 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
+#include "settlement/settlement_test_support.h"
 #include "settlement/uProcessoBaixas.h"
 #include "testing/company_db.h"
-#include "testing/seed.h"
 #include "testing/settlement_seed.h"
 
 namespace integracao {
@@ -13,7 +14,6 @@ namespace {
 
 using namespace vyn;
 
-Currency R(int64_t reais) { return Currency::FromInt(reais); }
 TDateTime Mar(int dia) { return EncodeDate(2024, 3, dia); }
 
 class TfrConsultaImportacaoLancCCTxtHuge : public TComponent {

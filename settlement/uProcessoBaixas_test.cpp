@@ -4,19 +4,18 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/posting_lock.h"
+#include "settlement/settlement_test_support.h"
 #include "testing/company_db.h"
-#include "testing/seed.h"
 #include "testing/settlement_seed.h"
 
 namespace integracao {
 namespace {
 
 using namespace vyn;
-
-Currency R(int64_t reais) { return Currency::FromInt(reais); }
 
 class TfrConsultaImportacaoLancCCTxt : public TComponent {
  public:
@@ -29,22 +28,8 @@ class ProcessoBaixasTest : public CompanyDatabaseTest {
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
     seed::AddStandardCompany(Db(), 202401);
-    entradas_ = TLancamentoMGR::CreateMgr(&owner_);
-    entradas_->SetTableName("");
-    for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"})
-      entradas_->AddFieldDef(c, TFieldType::ftInteger);
-    entradas_->AddFieldDef("BDDATA", TFieldType::ftDate);
-    entradas_->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
-    entradas_->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
-    entradas_->AddFieldDef("BDCONCD", TFieldType::ftBoolean);
-    entradas_->AddFieldDef("BDCONCC", TFieldType::ftBoolean);
-    entradas_->CreateDataSet();
-    empresa_ = owner_.Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
-    empresa_->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
-      r.Campos = {{"BDCODPLANOONLINE", Variant(1)}};
-      return true;
-    };
-    empresa_->SetText("1");
+    entradas_ = EntradasEmMemoria(owner_);
+    empresa_ = EditEmpresa1(owner_);
     ASSERT_TRUE(empresa_->Validate());
     list_ = owner_.Create<TInconsistencias_VYN>();
     pb_ = std::make_unique<TProcessoBaixas>(&owner_, entradas_);

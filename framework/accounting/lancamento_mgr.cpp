@@ -1,6 +1,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 
 #include <cctype>
+#include <initializer_list>
 
 #include "framework/core/text.h"
 
@@ -15,25 +16,35 @@ bool IdentificadorValido(const std::string& s) {
   return true;
 }
 
-void CamposBaixas(TClientDataSet& ds) {
-  ds.AddFieldDef("BDCODEMP", TFieldType::ftInteger);
-  ds.AddFieldDef("BDCHAVE", TFieldType::ftInteger);
-  ds.AddFieldDef("BDBAIXA_ID", TFieldType::ftInteger);
-  ds.AddFieldDef("BDORDEM", TFieldType::ftInteger);
-  ds.AddFieldDef("BDTIPO_BAIXA", TFieldType::ftSmallint);
-  ds.AddFieldDef("BDSUBTIPO_BAIXA", TFieldType::ftInteger);
-  ds.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
-  ds.AddFieldDef("BDAUTOMATICO", TFieldType::ftBoolean);
-  ds.AddFieldDef("BDTIPOSERVICO", TFieldType::ftInteger);
-  ds.AddFieldDef("BDNUMDOCINI", TFieldType::ftString, 60);
-  ds.AddFieldDef("BDCHAVEPAI", TFieldType::ftInteger);
-  ds.AddFieldDef("BDCHAVELANC", TFieldType::ftInteger);
-  ds.AddFieldDef("BDJUROS", TFieldType::ftCurrency);
-  ds.AddFieldDef("BDMULTAS", TFieldType::ftCurrency);
-  ds.AddFieldDef("BDDESCONTOS", TFieldType::ftCurrency);
-  ds.AddFieldDef("BDVALORPAGO", TFieldType::ftCurrency);
-  ds.AddFieldDef("bdCODTIPOBAIXA", TFieldType::ftSmallint);
+struct TCampo {
+  const char* Nome;
+  TFieldType Tipo;
+  int Tamanho = 0;
+};
+
+void CriaCampos(TClientDataSet& ds, std::initializer_list<TCampo> campos) {
+  for (const TCampo& c : campos) ds.AddFieldDef(c.Nome, c.Tipo, c.Tamanho);
   ds.CreateDataSet();
+}
+
+void CamposBaixas(TClientDataSet& ds) {
+  CriaCampos(ds, {{"BDCODEMP", TFieldType::ftInteger},
+                  {"BDCHAVE", TFieldType::ftInteger},
+                  {"BDBAIXA_ID", TFieldType::ftInteger},
+                  {"BDORDEM", TFieldType::ftInteger},
+                  {"BDTIPO_BAIXA", TFieldType::ftSmallint},
+                  {"BDSUBTIPO_BAIXA", TFieldType::ftInteger},
+                  {"BDVALOR", TFieldType::ftCurrency},
+                  {"BDAUTOMATICO", TFieldType::ftBoolean},
+                  {"BDTIPOSERVICO", TFieldType::ftInteger},
+                  {"BDNUMDOCINI", TFieldType::ftString, 60},
+                  {"BDCHAVEPAI", TFieldType::ftInteger},
+                  {"BDCHAVELANC", TFieldType::ftInteger},
+                  {"BDJUROS", TFieldType::ftCurrency},
+                  {"BDMULTAS", TFieldType::ftCurrency},
+                  {"BDDESCONTOS", TFieldType::ftCurrency},
+                  {"BDVALORPAGO", TFieldType::ftCurrency},
+                  {"bdCODTIPOBAIXA", TFieldType::ftSmallint}});
 }
 
 }  // namespace
@@ -73,20 +84,19 @@ std::unique_ptr<TClientDataSet> TLancamentoMGR::NewClientDataSetBaixas() {
 TClientDataSet* TLancamentoMGR::getMultiLancamentosDAO() {
   if (multi_) return multi_;
   multi_ = Create<TClientDataSet>();
-  multi_->AddFieldDef("BDCODEMP", TFieldType::ftInteger);
-  multi_->AddFieldDef("BDCHAVE", TFieldType::ftInteger);
-  multi_->AddFieldDef("BDCHAVELANC", TFieldType::ftInteger);
-  multi_->AddFieldDef("BDTIPOMULTLANC", TFieldType::ftSmallint);
-  multi_->AddFieldDef("BDDATA", TFieldType::ftDate);
-  multi_->AddFieldDef("BDDEBITO", TFieldType::ftInteger);
-  multi_->AddFieldDef("BDCREDITO", TFieldType::ftInteger);
-  multi_->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
-  multi_->AddFieldDef("BDCODHIST", TFieldType::ftInteger);
-  multi_->AddFieldDef("BDCODTPHI", TFieldType::ftInteger);
-  multi_->AddFieldDef("BDCOMPL", TFieldType::ftString, 200);
-  multi_->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
-  multi_->AddFieldDef("BDVINC_BAIXA", TFieldType::ftBoolean);
-  multi_->CreateDataSet();
+  CriaCampos(*multi_, {{"BDCODEMP", TFieldType::ftInteger},
+                       {"BDCHAVE", TFieldType::ftInteger},
+                       {"BDCHAVELANC", TFieldType::ftInteger},
+                       {"BDTIPOMULTLANC", TFieldType::ftSmallint},
+                       {"BDDATA", TFieldType::ftDate},
+                       {"BDDEBITO", TFieldType::ftInteger},
+                       {"BDCREDITO", TFieldType::ftInteger},
+                       {"BDVALOR", TFieldType::ftCurrency},
+                       {"BDCODHIST", TFieldType::ftInteger},
+                       {"BDCODTPHI", TFieldType::ftInteger},
+                       {"BDCOMPL", TFieldType::ftString, 200},
+                       {"BDDCTO", TFieldType::ftString, 30},
+                       {"BDVINC_BAIXA", TFieldType::ftBoolean}});
   multi_->SetIndexFieldNames("BDCODEMP;BDCHAVE");
   return multi_;
 }

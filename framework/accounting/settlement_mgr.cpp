@@ -42,6 +42,12 @@ std::string CondicaoPorEmpresa(const std::string& alias, const std::string& colu
   return out.empty() ? "(1 = 0)" : "(" + out + ")";
 }
 
+std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<int64_t, int64_t>>& pedidas) {
+  std::map<int64_t, std::vector<int64_t>> out;
+  for (const auto& [emp, chave] : pedidas) out[emp].push_back(chave);
+  return out;
+}
+
 std::string Dinheiro(Currency c) { return c.ToBR(2); }
 
 const char* const kTabelasPar[] = {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR",
@@ -175,6 +181,108 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   return chave;
 }
 
+std::vector<std::pair<int64_t, int64_t>> TBaixaMGR::ChavesPedidas(const std::vector<std::string>& chaves,
+                                                                   size_t partes, size_t posEmp, size_t posChave,
+                                                                   const std::string& oque) {
+  std::vector<std::pair<int64_t, int64_t>> pedidas;
+  for (const std::string& c : chaves) {
+    std::vector<int64_t> p = PartesDaChave(c);
+    if (p.size() != partes) {
+      Atencao(fmt::format("Baixa não lançada: a chave de {} \"{}\" é inválida.", oque, c));
+      continue;
+    }
+    pedidas.emplace_back(p[posEmp], p[posChave]);
+  }
+  return pedidas;
+}
+
+void TBaixaMGR::AvisaAusentes(const std::vector<std::pair<int64_t, int64_t>>& pedidas, const std::string& campos,
+                              const std::function<std::string(int64_t emp, int64_t chave)>& aviso) {
+  std::set<std::pair<int64_t, int64_t>> avisadas;
+  for (const auto& [emp, chave] : pedidas) {
+    if (Locate(campos, {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chave))})) continue;
+    if (avisadas.insert({emp, chave}).second) Atencao("Baixa não lançada: " + aviso(emp, chave));
+  }
+}
+
+bool TBaixaMGR::SemSelecao(const std::string& oque) const {
+  if (Active() && !IsEmpty() && !Eof()) return false;
+  Atencao("Baixa não lançada: " + oque + ".");
+  return true;
+}
+
+bool TBaixaMGR::ValorAceito(Currency valor, const Currency* saldo, const std::string& descricao) const {
+  if (valor <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é zero.", descricao));
+    return false;
+  }
+  if (saldo && valor > *saldo) {
+    Atencao(fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.", Dinheiro(valor),
+                        Dinheiro(*saldo), descricao));
+    return false;
+  }
+  return true;
+}
+
+TLancamentoBaixa TBaixaMGR::Lancamento(TDateTime data, int debito, int credito, Currency valor, std::string complemento) {
+  TLancamentoBaixa l;
+  l.CodEmp = codemp_;
+  l.Data = data;
+  l.Debito = debito;
+  l.Credito = credito;
+  l.Valor = valor;
+  l.Dcto = OnGetNumeroDcto ? OnGetNumeroDcto(this) : std::string();
+  l.Compl = std::move(complemento);
+  return l;
+}
+
+std::vector<std::pair<std::string, Variant>> TBaixaMGR::ValoresPagamento(TDateTime data, Currency valor,
+                                                                         const std::string& dcto) {
+  return {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor},
+          {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(dcto, 30)}};
+}
+
+Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
+  if (o.Saldo <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: {} já está {}.", o.Descricao, o.Quitada));
+    return Currency();
+  }
+  const Currency valor = OnGetValorPgto ? OnGetValorPgto(this) : o.Saldo;
+  if (!ValorAceito(valor, &o.Saldo, o.Descricao)) return Currency();
+  const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
+  const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this) : 0;
+  const int conf = OnGetChaveLancamento ? OnGetChaveLancamento(this) : 0;
+  int debito = 0, credito = 0;
+  if (!ContasDaConfiguracao(plano, conf, data, o.Descricao, debito, credito)) return Currency();
+  if (OnGetContaCredito) {
+    const int c = OnGetContaCredito(this);
+    if (c > 0) credito = c;
+  }
+  if (Bloqueado(data, o.Descricao)) return Currency();
+  if (JaBaixado(o.Identificacao, tbpPrincipal, o.Descricao)) return Currency();
+
+  const TLancamentoBaixa l = Lancamento(data, debito, credito, valor, o.Compl);
+  std::string onde;
+  TParams pk;
+  for (const auto& [col, val] : o.Chave) {
+    onde += (onde.empty() ? " where " : " and ") + col + " = ?";
+    pk.push_back(val);
+  }
+  TPagamentoBaixa p;
+  p.Tabela = o.Tabela + "_BAIXA";
+  p.Chave = o.Chave;
+  p.ColunaSeq = "BDSEQ";
+  p.Valores = ValoresPagamento(data, valor, l.Dcto);
+  p.Guarda = "select " + o.SaldoSQL + " from " + o.Tabela + onde;
+  p.ParamsGuarda = pk;
+  p.ValorGuarda = valor;
+  p.Atualizacao = "update " + o.Tabela + " set " + o.AbateSQL + onde;
+  p.ParamsAtualizacao = pk;
+  p.ParamsAtualizacao.insert(p.ParamsAtualizacao.begin(), valor);
+  p.Descricao = o.Descricao;
+  return Grava(l, {p}) == 0 ? Currency() : valor;
+}
+
 // ---------------------------------------------------------------------------------------------------
 // TDARFGERPGTOMGR
 
@@ -191,92 +299,38 @@ void TDARFGERPGTOMGR::SetCODEMP(TEdit_Codigo_Search_VYN* edit) {
 void TDARFGERPGTOMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves, TBloqueioLancamento_VYN* bloqueio,
                                            const std::string& tela, bool) {
   SetBloqueio(bloqueio, tela);
-  std::map<int64_t, std::vector<int64_t>> porEmpresa;
-  std::vector<std::pair<int64_t, int64_t>> pedidas;
-  for (const std::string& c : chaves) {
-    std::vector<int64_t> p = PartesDaChave(c);
-    if (p.size() != 2) {
-      Atencao(fmt::format("Baixa não lançada: a chave de guia de imposto \"{}\" é inválida.", c));
-      continue;
-    }
-    porEmpresa[p[0]].push_back(p[1]);
-    pedidas.emplace_back(p[0], p[1]);
-  }
+  const auto pedidas = ChavesPedidas(chaves, 2, 0, 1, "guia de imposto");
   CommandText(
       "select G.BDCODEMP, G.BDCHAVEDARF, G.BDCODRECEITA, G.BDREFERENCIA, G.BDDATAVENCTO, G.BDVALOR, "
       "G.BDSALDOAPAGAR from TDARFGERPGTO G where " +
-          CondicaoPorEmpresa("G", "BDCHAVEDARF", porEmpresa) + " order by G.BDCODEMP, G.BDCHAVEDARF",
+          CondicaoPorEmpresa("G", "BDCHAVEDARF", PorEmpresa(pedidas)) + " order by G.BDCODEMP, G.BDCHAVEDARF",
       ctOpen);
-  std::set<std::pair<int64_t, int64_t>> avisadas;
-  for (const auto& [emp, guia] : pedidas) {
-    if (Locate("BDCODEMP;BDCHAVEDARF", {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(guia))}))
-      continue;
-    if (avisadas.insert({emp, guia}).second)
-      Atencao(fmt::format("Baixa não lançada: a guia de imposto {} da empresa {} não foi encontrada.", guia, emp));
-  }
+  AvisaAusentes(pedidas, "BDCODEMP;BDCHAVEDARF", [](int64_t emp, int64_t guia) {
+    return fmt::format("a guia de imposto {} da empresa {} não foi encontrada.", guia, emp);
+  });
   First();
 }
 
 void TDARFGERPGTOMGR::LancaBaixaImpostoAtual(const std::string&, TClientDataSet*, TInconsistencias_VYN*) {
-  if (!Active() || IsEmpty() || Eof()) {
-    Atencao("Baixa não lançada: nenhuma guia de imposto selecionada.");
-    return;
-  }
+  if (SemSelecao("nenhuma guia de imposto selecionada")) return;
   const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
   SetCodEmpAtual(emp);
   const int64_t guia = FieldByName("BDCHAVEDARF").AsInteger();
-  const std::string desc = fmt::format("a guia de imposto {} da empresa {}", guia, emp);
-  const Currency saldo = FieldByName("BDSALDOAPAGAR").AsCurrency();
-  if (saldo <= Currency()) {
-    Atencao(fmt::format("Baixa não lançada: {} já está quitada.", desc));
-    return;
-  }
-  const Currency valor = OnGetValorPgto ? OnGetValorPgto(this) : saldo;
-  if (valor <= Currency()) {
-    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é zero.", desc));
-    return;
-  }
-  if (valor > saldo) {
-    Atencao(fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.", Dinheiro(valor),
-                        Dinheiro(saldo), desc));
-    return;
-  }
-  const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
-  const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this) : 0;
-  const int conf = OnGetChaveLancamento ? OnGetChaveLancamento(this) : 0;
-  int debito = 0, credito = 0;
-  if (!ContasDaConfiguracao(plano, conf, data, desc, debito, credito)) return;
-  if (OnGetContaCredito) {
-    const int c = OnGetContaCredito(this);
-    if (c > 0) credito = c;
-  }
-  if (Bloqueado(data, desc)) return;
-  if (JaBaixado(fmt::format("G|{}|{}", emp, guia), tbpPrincipal, desc)) return;
-
-  TLancamentoBaixa l;
-  l.CodEmp = emp;
-  l.Data = data;
-  l.Debito = debito;
-  l.Credito = credito;
-  l.Valor = valor;
-  l.Dcto = OnGetNumeroDcto ? OnGetNumeroDcto(this) : std::string();
-  l.Compl = fmt::format("Baixa da guia de imposto {}", guia);
-  TPagamentoBaixa p;
-  p.Tabela = "TDARFGERPGTO_BAIXA";
-  p.Chave = {{"BDCODEMP", emp}, {"BDCHAVEDARF", Variant(static_cast<long long>(guia))}};
-  p.ColunaSeq = "BDSEQ";
-  p.Valores = {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor},
-               {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(l.Dcto, 30)}};
-  p.Guarda = "select BDSALDOAPAGAR from TDARFGERPGTO where BDCODEMP = ? and BDCHAVEDARF = ?";
-  p.ParamsGuarda = {emp, Variant(static_cast<long long>(guia))};
-  p.ValorGuarda = valor;
-  p.Atualizacao = "update TDARFGERPGTO set BDSALDOAPAGAR = BDSALDOAPAGAR - ? where BDCODEMP = ? and BDCHAVEDARF = ?";
-  p.ParamsAtualizacao = {valor, emp, Variant(static_cast<long long>(guia))};
-  p.Descricao = desc;
-  if (Grava(l, {p}) == 0) return;
+  TObrigacaoBaixa o;
+  o.Tabela = "TDARFGERPGTO";
+  o.Chave = {{"BDCODEMP", emp}, {"BDCHAVEDARF", Variant(static_cast<long long>(guia))}};
+  o.SaldoSQL = "BDSALDOAPAGAR";
+  o.AbateSQL = "BDSALDOAPAGAR = BDSALDOAPAGAR - ?";
+  o.Saldo = FieldByName("BDSALDOAPAGAR").AsCurrency();
+  o.Identificacao = fmt::format("G|{}|{}", emp, guia);
+  o.Descricao = fmt::format("a guia de imposto {} da empresa {}", guia, emp);
+  o.Quitada = "quitada";
+  o.Compl = fmt::format("Baixa da guia de imposto {}", guia);
+  const Currency valor = LancaBaixa(o);
+  if (valor.IsZero()) return;
   // The selection follows what was paid, so a second posting sees the new balance.
   Edit();
-  FieldByName("BDSALDOAPAGAR").SetAsCurrency(saldo - valor);
+  FieldByName("BDSALDOAPAGAR").SetAsCurrency(o.Saldo - valor);
   Post();
 }
 
@@ -294,95 +348,40 @@ void TDADOSPGTOCALCMGR::SetEDCODEMP(TEdit_Codigo_Search_VYN* edit) {
 }
 
 void TDADOSPGTOCALCMGR::SelectCalculosParaBaixa(const std::vector<std::string>& chaves) {
-  std::map<int64_t, std::vector<int64_t>> porEmpresa;
-  std::vector<std::pair<int64_t, int64_t>> pedidas;
-  for (const std::string& c : chaves) {
-    std::vector<int64_t> p = PartesDaChave(c);
-    if (p.size() != 3) {
-      Atencao(fmt::format("Baixa não lançada: a chave de cálculo \"{}\" é inválida.", c));
-      continue;
-    }
-    porEmpresa[p[1]].push_back(p[2]);
-    pedidas.emplace_back(p[1], p[2]);
-  }
+  const auto pedidas = ChavesPedidas(chaves, 3, 1, 2, "cálculo");
   CommandText(
       "select C.BDCODEMP, C.BDTIPOCALC, C.BDCHAVE, C.BDORDEMCALC, C.BDREFERENCIA, C.BDDESCRICAO, C.BDLIQUIDO, "
       "coalesce(C.BDVLRPGTO, 0) as BDVLRPGTO from TDADOSPGTOCALC C where " +
-          CondicaoPorEmpresa("C", "BDCHAVE", porEmpresa) +
+          CondicaoPorEmpresa("C", "BDCHAVE", PorEmpresa(pedidas)) +
           " order by C.BDCODEMP, C.BDTIPOCALC, C.BDCHAVE, C.BDORDEMCALC",
       ctOpen);
-  std::set<std::pair<int64_t, int64_t>> avisadas;
-  for (const auto& [emp, chave] : pedidas) {
-    if (Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chave))}))
-      continue;
-    if (avisadas.insert({emp, chave}).second)
-      Atencao(fmt::format("Baixa não lançada: o cálculo {} da empresa {} não foi encontrado.", chave, emp));
-  }
+  AvisaAusentes(pedidas, "BDCODEMP;BDCHAVE", [](int64_t emp, int64_t chave) {
+    return fmt::format("o cálculo {} da empresa {} não foi encontrado.", chave, emp);
+  });
   First();
 }
 
 void TDADOSPGTOCALCMGR::LancaBaixaCalculoAtual() {
-  if (!Active() || IsEmpty() || Eof()) {
-    Atencao("Baixa não lançada: nenhum cálculo selecionado.");
-    return;
-  }
+  if (SemSelecao("nenhum cálculo selecionado")) return;
   const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
   SetCodEmpAtual(emp);
   const int tipo = static_cast<int>(FieldByName("BDTIPOCALC").AsInteger());
   const int64_t chave = FieldByName("BDCHAVE").AsInteger();
   const int ordem = static_cast<int>(FieldByName("BDORDEMCALC").AsInteger());
-  const std::string desc = fmt::format("o cálculo {} (tipo {}, ordem {}) da empresa {}", chave, tipo, ordem, emp);
-  const Currency saldo = FieldByName("BDLIQUIDO").AsCurrency() - FieldByName("BDVLRPGTO").AsCurrency();
-  if (saldo <= Currency()) {
-    Atencao(fmt::format("Baixa não lançada: {} já está quitado.", desc));
-    return;
-  }
-  const Currency valor = OnGetValorPgto ? OnGetValorPgto(this) : saldo;
-  if (valor <= Currency()) {
-    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é zero.", desc));
-    return;
-  }
-  if (valor > saldo) {
-    Atencao(fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.", Dinheiro(valor),
-                        Dinheiro(saldo), desc));
-    return;
-  }
-  const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
-  const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this) : 0;
-  const int conf = OnGetChaveLancamento ? OnGetChaveLancamento(this) : 0;
-  int debito = 0, credito = 0;
-  if (!ContasDaConfiguracao(plano, conf, data, desc, debito, credito)) return;
-  if (OnGetContaCredito) {
-    const int c = OnGetContaCredito(this);
-    if (c > 0) credito = c;
-  }
-  if (Bloqueado(data, desc)) return;
-  if (JaBaixado(fmt::format("C|{}|{}|{}|{}", emp, tipo, chave, ordem), tbpPrincipal, desc)) return;
-
-  TLancamentoBaixa l;
-  l.CodEmp = emp;
-  l.Data = data;
-  l.Debito = debito;
-  l.Credito = credito;
-  l.Valor = valor;
-  l.Dcto = OnGetNumeroDcto ? OnGetNumeroDcto(this) : std::string();
-  l.Compl = fmt::format("Baixa do cálculo {}/{}", chave, ordem);
-  const TParams pk{emp, tipo, Variant(static_cast<long long>(chave)), ordem};
-  TPagamentoBaixa p;
-  p.Tabela = "TDADOSPGTOCALC_BAIXA";
-  p.Chave = {{"BDCODEMP", pk[0]}, {"BDTIPOCALC", pk[1]}, {"BDCHAVE", pk[2]}, {"BDORDEMCALC", pk[3]}};
-  p.ColunaSeq = "BDSEQ";
-  p.Valores = {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor},
-               {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(l.Dcto, 30)}};
-  const std::string onde = " where BDCODEMP = ? and BDTIPOCALC = ? and BDCHAVE = ? and BDORDEMCALC = ?";
-  p.Guarda = "select BDLIQUIDO - coalesce(BDVLRPGTO, 0) from TDADOSPGTOCALC" + onde;
-  p.ParamsGuarda = pk;
-  p.ValorGuarda = valor;
-  p.Atualizacao = "update TDADOSPGTOCALC set BDVLRPGTO = coalesce(BDVLRPGTO, 0) + ?" + onde;
-  p.ParamsAtualizacao = {valor, pk[0], pk[1], pk[2], pk[3]};
-  p.Descricao = desc;
   const Currency pago = FieldByName("BDVLRPGTO").AsCurrency();
-  if (Grava(l, {p}) == 0) return;
+  TObrigacaoBaixa o;
+  o.Tabela = "TDADOSPGTOCALC";
+  o.Chave = {{"BDCODEMP", emp}, {"BDTIPOCALC", tipo}, {"BDCHAVE", Variant(static_cast<long long>(chave))},
+             {"BDORDEMCALC", ordem}};
+  o.SaldoSQL = "BDLIQUIDO - coalesce(BDVLRPGTO, 0)";
+  o.AbateSQL = "BDVLRPGTO = coalesce(BDVLRPGTO, 0) + ?";
+  o.Saldo = FieldByName("BDLIQUIDO").AsCurrency() - pago;
+  o.Identificacao = fmt::format("C|{}|{}|{}|{}", emp, tipo, chave, ordem);
+  o.Descricao = fmt::format("o cálculo {} (tipo {}, ordem {}) da empresa {}", chave, tipo, ordem, emp);
+  o.Quitada = "quitado";
+  o.Compl = fmt::format("Baixa do cálculo {}/{}", chave, ordem);
+  const Currency valor = LancaBaixa(o);
+  if (valor.IsZero()) return;
   Edit();
   FieldByName("BDVLRPGTO").SetAsCurrency(pago + valor);
   Post();
@@ -516,10 +515,7 @@ void TMovParPgtoMGR::LancaBaixaParcelaAtualComp(int, TClientDataSet*, TComponent
 }
 
 void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
-  if (!Active() || IsEmpty() || Eof()) {
-    Atencao("Baixa não lançada: nenhuma parcela selecionada.");
-    return;
-  }
+  if (SemSelecao("nenhuma parcela selecionada")) return;
   const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
   SetCodEmpAtual(emp);
   const int64_t doc = FieldByName("BDCHAVE").AsInteger();
@@ -545,15 +541,7 @@ void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     valor = OnGetValorPgto(this);
   else
     valor = principal ? saldo : valorParte_;
-  if (valor <= Currency()) {
-    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é zero.", desc));
-    return;
-  }
-  if (abateSaldo && valor > saldo) {
-    Atencao(fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.", Dinheiro(valor),
-                        Dinheiro(saldo), desc));
-    return;
-  }
+  if (!ValorAceito(valor, abateSaldo ? &saldo : nullptr, desc)) return;
   const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
   const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this)
                                      : (EditPlano ? static_cast<int>(EditPlano->Codigo()) : 0);
@@ -577,24 +565,19 @@ void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   if (Bloqueado(data, desc)) return;
   if (JaBaixado(fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem), tipo, desc)) return;
 
-  TLancamentoBaixa l;
-  l.CodEmp = emp;
-  l.Data = data;
-  l.Debito = debito;
-  l.Credito = credito;
-  l.Valor = valor;
-  l.Dcto = OnGetNumeroDcto ? OnGetNumeroDcto(this) : std::string();
-  l.Compl = fmt::format("Baixa {}da parcela {} do documento {}",
-                        tipo == tbpDesconto ? "(desconto) " : tipo == tbpMulta ? "(multa) " : tipo == tbpJuros ? "(juros) " : "",
-                        FieldByName("BDPARCELAPAR").IsNull() ? std::to_string(ordem) : FieldByName("BDPARCELAPAR").AsString(),
-                        FieldByName("BDNUMDOCINI").AsString());
+  const TLancamentoBaixa l = Lancamento(
+      data, debito, credito, valor,
+      fmt::format("Baixa {}da parcela {} do documento {}",
+                  tipo == tbpDesconto ? "(desconto) " : tipo == tbpMulta ? "(multa) " : tipo == tbpJuros ? "(juros) " : "",
+                  FieldByName("BDPARCELAPAR").IsNull() ? std::to_string(ordem) : FieldByName("BDPARCELAPAR").AsString(),
+                  FieldByName("BDNUMDOCINI").AsString()));
   const TParams pk{emp, Variant(static_cast<long long>(doc)), ordem};
   TPagamentoBaixa p;
   p.Tabela = GetTablePagamento();
   p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
   p.ColunaSeq = "BDSEQPGTO";
-  p.Valores = {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor}, {"BDTIPOBAIXA", tipo},
-               {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(l.Dcto, 30)}};
+  p.Valores = ValoresPagamento(data, valor, l.Dcto);
+  p.Valores.emplace_back("BDTIPOBAIXA", tipo);
   if (abateSaldo) {
     p.Guarda = fmt::format(
         "select P.BDVALORPAR - coalesce((select sum(PG.BDVALORPGTO) from {0} PG where PG.BDCODEMP = P.BDCODEMP and "

@@ -58,6 +58,20 @@ struct TPagamentoBaixa {
   std::string Descricao;
 };
 
+// One obligation settled in one posting (a guide, a calculation): its row, its open balance and how
+// the balance is read and lowered in the database.
+struct TObrigacaoBaixa {
+  std::string Tabela;                                     // payments go to Tabela + "_BAIXA"
+  std::vector<std::pair<std::string, Variant>> Chave;     // the obligation's primary key
+  std::string SaldoSQL;                                   // expression of the open balance
+  std::string AbateSQL;                                   // set clause lowering it by one parameter
+  Currency Saldo;                                         // open balance as selected
+  std::string Identificacao;                              // kept against settling it twice
+  std::string Descricao;
+  std::string Quitada;                                    // "quitada" / "quitado"
+  std::string Compl;
+};
+
 // What the three kinds of manager share: company, list, callbacks, account configuration, posting.
 class TBaixaMGR : public TDAOFactory {
  public:
@@ -98,6 +112,25 @@ class TBaixaMGR : public TDAOFactory {
   // Writes the entry (key reserved for the company) and its payment rows in one transaction. Answers
   // the entry key, or 0 when a guard refused (warned about; nothing written).
   int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos);
+  // The (company, key) of each text key of `partes` numbers, company and key at posEmp and posChave;
+  // another key is warned about as invalid ("a chave de guia de imposto \"...\" é inválida.").
+  std::vector<std::pair<int64_t, int64_t>> ChavesPedidas(const std::vector<std::string>& chaves, size_t partes,
+                                                         size_t posEmp, size_t posChave, const std::string& oque);
+  // Warns once about each (company, key) the selection lacks; campos: "BDCODEMP;<key column>".
+  void AvisaAusentes(const std::vector<std::pair<int64_t, int64_t>>& pedidas, const std::string& campos,
+                     const std::function<std::string(int64_t emp, int64_t chave)>& aviso);
+  // Warns and answers True when no row is current; oque: "nenhuma parcela selecionada", ...
+  bool SemSelecao(const std::string& oque) const;
+  // Warns and answers False for a zero value or one above the open balance (when there is one to respect).
+  bool ValorAceito(Currency valor, const Currency* saldo, const std::string& descricao) const;
+  // The entry of a settlement of the current company, with the document number the engine gives.
+  TLancamentoBaixa Lancamento(TDateTime data, int debito, int credito, Currency valor, std::string complemento);
+  // The columns every payment row carries (date, value, imported entry, document).
+  std::vector<std::pair<std::string, Variant>> ValoresPagamento(TDateTime data, Currency valor,
+                                                                const std::string& dcto);
+  // Settles the obligation in full or by OnGetValorPgto, with the configuration's accounts. Answers the
+  // value posted, or zero when it was refused (warned about; nothing written).
+  Currency LancaBaixa(const TObrigacaoBaixa& o);
   void SetBloqueio(TBloqueioLancamento_VYN* b, std::string tela) { bloqueio_ = b; tela_ = std::move(tela); }
 
  private:

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/inconsistencias.h"
 #include "testing/company_db.h"
-#include "testing/seed.h"
 #include "testing/settlement_seed.h"
 
 namespace vyn {
@@ -54,8 +54,10 @@ TEST_F(SettlementMgrTest, GuidePostsItsOpenBalanceRecordsThePaymentAndRefusesWha
   auto* m = TDARFGERPGTOMGR::CreateMgr(&owner_);
   Prepara(*m);
   credito_ = seed::kContaCaixa;
-  m->SelectGuiasParaBaixa({"1......55..", "1......56..", "1......99.."}, nullptr, "tela");
-  EXPECT_NE(Ultima().find("guia de imposto 99"), std::string::npos) << Ultima();
+  m->SelectGuiasParaBaixa({"1......55..", "1......56..", "1......99..", "1.2.3"}, nullptr, "tela");
+  ASSERT_EQ(list_->Count(), 2);
+  EXPECT_EQ(list_->Itens()[0].Caption, "Baixa não lançada: a chave de guia de imposto \"1.2.3\" é inválida.");
+  EXPECT_EQ(Ultima(), "Baixa não lançada: a guia de imposto 99 da empresa 1 não foi encontrada.");
   EXPECT_EQ(m->RecordCount(), 2);
 
   ASSERT_TRUE(m->Locate("BDCHAVEDARF", {55}));
@@ -118,7 +120,7 @@ TEST_F(SettlementMgrTest, CalculationPostsWhatIsLeftOfItsNetAmount) {
   auto* m = TDADOSPGTOCALCMGR::CreateMgr(&owner_);
   Prepara(*m);
   m->SelectCalculosParaBaixa({"1.1.....300", "1.1.....301", "1.1.....302"});
-  EXPECT_NE(Ultima().find("cálculo 302"), std::string::npos) << Ultima();
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o cálculo 302 da empresa 1 não foi encontrado.");
   m->SetIndexFieldNames("BDTIPOCALC;BDCHAVE;BDORDEMCALC");
   ASSERT_TRUE(m->Locate("BDTIPOCALC;BDCHAVE;BDORDEMCALC", {2, 300, 1}));
   m->SetTIPOCALC(2);

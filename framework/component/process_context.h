@@ -45,6 +45,8 @@ struct TProcessContext {
   int WP_EMPRESA_PROCESSO = 0;
   bool IsServiceVarku = false;
 };
+// The name the tasks and screens know it by.
+using TProcessoVarku = TProcessContext;
 
 TProcessContext& ProcessContext();
 

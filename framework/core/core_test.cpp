@@ -44,8 +44,15 @@ TEST(Currency, BadTextAndOverflowThrowNamingTheText) {
   EXPECT_THROW(Currency::FromInt(1) / Currency(), ECurrencyError);
   Currency c;
   EXPECT_FALSE(Currency::TryParse("x", c));
+  try {
+    (void)(big - Currency::FromInt(-1));
+    ADD_FAILURE() << "no overflow";
+  } catch (const ECurrencyError& e) {
+    EXPECT_STREQ(e.what(), "Valor monetário fora do limite: 922337203685477.5807 - -1.0000");
+  }
 }
 
+// Sums over hundreds of thousands of lines: the overflow text must cost nothing when there is none.
 TEST(Currency, RoundsHalfAwayFromZero) {
   EXPECT_EQ(Currency::Parse("2.345").Round2(), Currency::Parse("2.35"));
   EXPECT_EQ(Currency::Parse("-2.345").Round2(), Currency::Parse("-2.35"));

@@ -22,8 +22,10 @@ constexpr i128 kMax = std::numeric_limits<int64_t>::max();
   throw ECurrencyError(fmt::format("Valor monetário inválido: \"{}\"", text));
 }
 
-int64_t Checked(i128 v, std::string_view what) {
-  if (v < kMin || v > kMax) Overflow(what);
+// what() names the operation; it is only formatted when the result does not fit.
+template <class F>
+int64_t Checked(i128 v, F&& what) {
+  if (v < kMin || v > kMax) [[unlikely]] Overflow(what());
   return static_cast<int64_t>(v);
 }
 
@@ -64,7 +66,7 @@ int64_t FromDecimal(bool negative, std::string_view digits, int exp10, std::stri
     if (keep >= 0 && digits[static_cast<size_t>(keep)] >= '5') v += 1;
   }
   if (negative) v = -v;
-  return Checked(v, original);
+  return Checked(v, [&] { return original; });
 }
 
 // SQL / JSON number: [sign] digits [. digits] [e [sign] digits]
@@ -159,7 +161,7 @@ uint64_t AbsRaw(int64_t raw) {
 }  // namespace
 
 Currency Currency::FromInt(int64_t whole) {
-  return FromRaw(Checked(static_cast<i128>(whole) * kScale, fmt::format("{}", whole)));
+  return FromRaw(Checked(static_cast<i128>(whole) * kScale, [&] { return fmt::format("{}", whole); }));
 }
 
 Currency Currency::FromDouble(double v) {
@@ -226,39 +228,39 @@ Currency Currency::RoundTo(int decimals) const {
   if (decimals < 0 || decimals > 4) throw ECurrencyError(fmt::format("Casas decimais inválidas: {}", decimals));
   i128 div = 1;
   for (int i = decimals; i < 4; ++i) div *= 10;
-  return FromRaw(Checked(DivRound(raw_, div) * div, ToSQL()));
+  return FromRaw(Checked(DivRound(raw_, div) * div, [this] { return ToSQL(); }));
 }
 
 Currency Currency::Abs() const { return raw_ < 0 ? -*this : *this; }
 
-Currency Currency::operator-() const { return FromRaw(Checked(-static_cast<i128>(raw_), ToSQL())); }
+Currency Currency::operator-() const { return FromRaw(Checked(-static_cast<i128>(raw_), [this] { return ToSQL(); })); }
 
 Currency Currency::operator+(Currency o) const {
-  return FromRaw(Checked(static_cast<i128>(raw_) + o.raw_, fmt::format("{} + {}", ToSQL(), o.ToSQL())));
+  return FromRaw(Checked(static_cast<i128>(raw_) + o.raw_, [&] { return fmt::format("{} + {}", ToSQL(), o.ToSQL()); }));
 }
 
 Currency Currency::operator-(Currency o) const {
-  return FromRaw(Checked(static_cast<i128>(raw_) - o.raw_, fmt::format("{} - {}", ToSQL(), o.ToSQL())));
+  return FromRaw(Checked(static_cast<i128>(raw_) - o.raw_, [&] { return fmt::format("{} - {}", ToSQL(), o.ToSQL()); }));
 }
 
 Currency Currency::operator*(Currency o) const {
   return FromRaw(Checked(DivRound(static_cast<i128>(raw_) * o.raw_, kScale),
-                         fmt::format("{} * {}", ToSQL(), o.ToSQL())));
+                         [&] { return fmt::format("{} * {}", ToSQL(), o.ToSQL()); }));
 }
 
 Currency Currency::operator*(int64_t n) const {
-  return FromRaw(Checked(static_cast<i128>(raw_) * n, fmt::format("{} * {}", ToSQL(), n)));
+  return FromRaw(Checked(static_cast<i128>(raw_) * n, [&] { return fmt::format("{} * {}", ToSQL(), n); }));
 }
 
 Currency Currency::operator/(Currency o) const {
   if (o.raw_ == 0) throw ECurrencyError(fmt::format("Divisão por zero: {} / 0", ToSQL()));
   return FromRaw(Checked(DivRound(static_cast<i128>(raw_) * kScale, o.raw_),
-                         fmt::format("{} / {}", ToSQL(), o.ToSQL())));
+                         [&] { return fmt::format("{} / {}", ToSQL(), o.ToSQL()); }));
 }
 
 Currency Currency::operator/(int64_t n) const {
   if (n == 0) throw ECurrencyError(fmt::format("Divisão por zero: {} / 0", ToSQL()));
-  return FromRaw(Checked(DivRound(raw_, n), fmt::format("{} / {}", ToSQL(), n)));
+  return FromRaw(Checked(DivRound(raw_, n), [&] { return fmt::format("{} / {}", ToSQL(), n); }));
 }
 
 }  // namespace vyn

@@ -90,6 +90,11 @@ struct TClientDataSet::Impl : detail::CursorBase {
   std::vector<IndexDef> indexDefs;
   OrderedRows* index = nullptr;  // held in the store
   KeySpec spec;
+  // The orders of the unique index definitions, held in the store from the first post that
+  // checks them on, so that every post checks each in O(log n) whichever index is active.
+  struct UniqueOrder { std::string name; OrderedRows* ix; };
+  std::vector<UniqueOrder> uniques;
+  bool uniquesStale = true;
 
   std::string filterText;
   bool filtered = false;
@@ -551,15 +556,42 @@ struct TClientDataSet::Impl : detail::CursorBase {
         throw EDataSetError(fmt::format("O campo {} deve ter um valor", st->defs[k].Name));
   }
 
+  void ReleaseUniques() {
+    if (st)
+      for (auto& u : uniques) st->Release(u.ix);
+    uniques.clear();
+    uniquesStale = true;
+  }
+
+  void AcquireUniques() {
+    ReleaseUniques();
+    try {
+      for (auto& d : indexDefs)
+        if (d.options & ixUnique) uniques.push_back({d.name, st->Acquire(SpecFromNames(d.fields, d.options, d.descFields))});
+    } catch (...) {
+      ReleaseUniques();
+      throw;
+    }
+    uniquesStale = false;
+  }
+
+  // Throws when row (field values) would repeat the key of a row other than self_row in one of
+  // this cursor's unique indexes.
+  void CheckUniqueOf(const std::vector<Variant>& row, int64_t self_row, const std::string& who) {
+    if (uniquesStale) AcquireUniques();
+    for (auto& u : uniques) {
+      std::vector<KeyCell> keys;
+      for (int k : u.ix->Spec().fields) keys.push_back(st->cols[k].MakeKey(st->defs[k], row[k]));
+      const RowList& l = u.ix->List();
+      for (Pos p = u.ix->LowerBound(keys); p < l.end() && u.ix->CompareKey(l.at(p), keys) == 0; l.next(p))
+        if (static_cast<int64_t>(l.at(p)) != self_row)
+          throw EDataSetError(fmt::format("Chave duplicada no índice {} de {}", u.name, who));
+    }
+  }
+
+  // Every cursor's unique indexes hold, since the rows are shared.
   void CheckUnique(int64_t self_row) {
-    if (!spec.unique) return;
-    std::vector<Variant> vals;
-    for (int k : spec.fields) vals.push_back(buf[k]);
-    auto keys = MakeKeys(vals);
-    const RowList& l = index->List();
-    for (Pos p = index->LowerBound(keys); p < l.end() && index->CompareKey(l.at(p), keys) == 0; l.next(p))
-      if (static_cast<int64_t>(l.at(p)) != self_row)
-        throw EDataSetError(fmt::format("Chave duplicada no índice {} de {}", indexName, self->Name()));
+    for (auto* c : st->cursors) Of(c)->CheckUniqueOf(buf, self_row, self->Name());
   }
 
   void Post() {
@@ -734,6 +766,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   void Detach() {
     if (!st) return;
     filtView.reset();
+    ReleaseUniques();
     st->Release(index);
     index = nullptr;
     auto& cs = st->cursors;
@@ -1250,6 +1283,7 @@ void TClientDataSet::AddIndexDef(const std::string& name, const std::string& fie
                                  const std::string& descFields) {
   Impl& im = *impl_;
   Impl::IndexDef d{name, fields, descFields, options};
+  im.ReleaseUniques();
   if (auto* existing = const_cast<Impl::IndexDef*>(im.FindIndexDef(name))) {
     *existing = d;
     if (im.Active() && SameText(im.indexName, name)) SetIndexName(name);
@@ -1261,6 +1295,7 @@ void TClientDataSet::AddIndexDef(const std::string& name, const std::string& fie
 void TClientDataSet::ClearIndexDefs() {
   Impl& im = *impl_;
   im.indexDefs.clear();
+  im.ReleaseUniques();
   if (!im.indexName.empty()) SetIndexName("");
 }
 

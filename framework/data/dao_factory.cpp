@@ -242,7 +242,15 @@ void TDAOFactory::DoBeforeDeleteRow() {
   LoadTableInfo();
   if (primaryKey_.empty())
     throw EDatabaseError("A tabela " + table_ + " não tem chave primária: não é possível excluir o registro.");
-  Database().Prepared("DELETE FROM " + table_ + " WHERE " + KeyCondition()).Run(KeyValues(true));
+  const std::vector<Variant> key = KeyValues(true);
+  const std::string sql = "DELETE FROM " + table_ + " WHERE " + KeyCondition();
+  if (Database().Prepared(sql).Execute(key) == 0) {
+    std::vector<std::string> parts;
+    for (size_t i = 0; i < key.size(); ++i) parts.push_back(primaryKey_[i] + " = " + key[i].AsString());
+    throw EDatabaseError("O registro de " + table_ + " (" + Join(parts, ", ") +
+                             ") não existe mais no banco de dados (excluído por outro usuário?).",
+                         sql);
+  }
 }
 
 void TDAOFactory::ExecutaScriptTrans_StartTransaction(TDatabase* db) {

@@ -5,8 +5,8 @@
 #include "framework/component/process_context.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
+#include "framework/schema/seed.h"
 #include "testing/company_db.h"
-#include "testing/seed.h"
 
 namespace vyn {
 namespace {
@@ -91,6 +91,15 @@ TEST_F(DAOFactoryTest, FailedWriteLeavesTheRowInMemoryAsItWas) {
   mgr->Cancel();
   EXPECT_EQ(mgr->FieldByName("BDNOMETER").AsString(), "Bia");
   EXPECT_EQ(Db().QueryValue("SELECT BDNOMETER FROM TTERCEIRO WHERE BDCODTER = 1").AsString(), "Ana");
+
+  // Deleting it is no success either: the error names the table and the key.
+  try {
+    mgr->Delete();
+    ADD_FAILURE() << "delete of a row already gone passed";
+  } catch (const EDatabaseError& e) {
+    EXPECT_NE(std::string(e.what()).find("TTERCEIRO (BDCODTER = 2)"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(mgr->RecordCount(), 2);
 }
 
 TEST_F(DAOFactoryTest, CommandTextSearchKeyAndReferenceMonth) {

@@ -283,7 +283,12 @@ Tri Eval(const Node& n, const Store& st, uint32_t r) {
       const Column& d = st.cols[n.rf];
       if (d.IsNull(r)) return Tri::U;
       if (n.lf == n.rf) return Apply(n.op, 0);
-      return Apply(n.op, Variant::Compare(c.Get(r), d.Get(r)));
+      Variant x = c.Get(r), y = d.Get(r);
+      if (c.type == TFieldType::ftDate || d.type == TFieldType::ftDate) {  // a date against a moment: by day
+        if (x.Type() == VarType::DateTime) x = Variant(x.AsDateTime().DateOnly());
+        if (y.Type() == VarType::DateTime) y = Variant(y.AsDateTime().DateOnly());
+      }
+      return Apply(n.op, Variant::Compare(x, y));
     }
   }
   return Tri::U;

@@ -234,7 +234,12 @@ KeyCell Column::MakeKey(const TFieldDef& def, const Variant& v) const {
         break;
       case Kind::Cur: k.i = v.AsCurrency().Raw(); break;
       case Kind::Bool: k.i = v.AsBoolean() ? 1 : 0; break;
-      case Kind::Dbl: k.d = type == TFieldType::ftFloat ? v.AsFloat() : v.AsDateTime().Value; break;
+      case Kind::Dbl:
+        // a date column holds the date part only: so does what it is compared with
+        if (type == TFieldType::ftFloat) k.d = v.AsFloat();
+        else if (type == TFieldType::ftDate) k.d = v.AsDateTime().DateOnly().Value;
+        else k.d = v.AsDateTime().Value;
+        break;
       case Kind::Str: k.s = v.AsString(); break;
     }
     return 0;

@@ -128,7 +128,13 @@ Currency ScaledToCurrency(int64_t raw, int scale) {
   if (scale > -4) {
     int64_t mult = 1;
     for (int i = scale; i > -4; --i) mult *= 10;
-    return Currency::FromRaw(raw * mult);
+    int64_t units = 0;
+    if (__builtin_mul_overflow(raw, mult, &units)) {
+      std::string t = fmt::format("{:0{}}", raw < 0 ? 0 - static_cast<uint64_t>(raw) : static_cast<uint64_t>(raw), 1 - scale);
+      if (scale < 0) t.insert(t.size() + scale, ".");
+      throw ECurrencyError(fmt::format("Valor monetário fora do limite: {}{}", raw < 0 ? "-" : "", t));
+    }
+    return Currency::FromRaw(units);
   }
   int64_t div = 1;
   for (int i = scale; i < -4; ++i) div *= 10;
@@ -579,6 +585,23 @@ struct TStatement::Impl {
     }
     return row;
   }
+
+  // Binds and executes a statement without a cursor in tra.
+  void Exec(TDatabase::Impl& db, fb::ITransaction* tra, const TParams& params, const std::string& sql) {
+    Bind(db, tra, params, sql);
+    stmt->execute(&db.st, tra, inMeta, inCount ? inBuf.data() : nullptr, outMeta, outMeta ? outBuf.data() : nullptr);
+  }
+
+  // The same, answering its returned row; an UPDATE/DELETE ... RETURNING that touched no row answers
+  // nulls, which is no row.
+  std::vector<Variant> ExecReturning(TDatabase::Impl& db, fb::ITransaction* tra, const TParams& params,
+                                     const std::string& sql) {
+    Exec(db, tra, params, sql);
+    if (!outMeta) return {};
+    std::vector<Variant> row = DecodeRow(db, tra);
+    if (searchedDml && stmt->getAffectedRecords(&db.st) == 0) return {};
+    return row;
+  }
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -834,6 +857,8 @@ void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TPar
     throw;
   }
   ds.EnableControls();
+  // What was read is the database's state, not rows to insert.
+  ds.MergeChangeLog();
   ds.First();
 }
 
@@ -906,24 +931,30 @@ void TDatabase::SetSessionReferencia(int yyyymm) {
              {Variant(std::to_string(yyyymm))});
 }
 
+namespace {
+// The names a catalogue query answers for one table (its only parameter), in the query's order.
+std::vector<std::string> NamesOf(TDatabase& db, const char* sql, const std::string& table) {
+  std::vector<std::string> names;
+  db.Query(sql, {Variant(UpperCase(table))},
+           [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { names.push_back(row[0].AsString()); });
+  return names;
+}
+}  // namespace
+
 std::vector<std::string> TDatabase::PrimaryKey(const std::string& table) {
-  std::vector<std::string> cols;
-  Query("SELECT TRIM(S.RDB$FIELD_NAME) FROM RDB$RELATION_CONSTRAINTS RC "
-        "JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME "
-        "WHERE RC.RDB$RELATION_NAME = ? AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' ORDER BY S.RDB$FIELD_POSITION",
-        {Variant(UpperCase(table))},
-        [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { cols.push_back(row[0].AsString()); });
-  return cols;
+  return NamesOf(*this,
+                 "SELECT TRIM(S.RDB$FIELD_NAME) FROM RDB$RELATION_CONSTRAINTS RC "
+                 "JOIN RDB$INDEX_SEGMENTS S ON S.RDB$INDEX_NAME = RC.RDB$INDEX_NAME "
+                 "WHERE RC.RDB$RELATION_NAME = ? AND RC.RDB$CONSTRAINT_TYPE = 'PRIMARY KEY' ORDER BY S.RDB$FIELD_POSITION",
+                 table);
 }
 
 std::vector<std::string> TDatabase::TableColumns(const std::string& table) {
-  std::vector<std::string> cols;
-  Query("SELECT TRIM(RF.RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS RF "
-        "JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
-        "WHERE RF.RDB$RELATION_NAME = ? AND F.RDB$COMPUTED_BLR IS NULL ORDER BY RF.RDB$FIELD_POSITION",
-        {Variant(UpperCase(table))},
-        [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { cols.push_back(row[0].AsString()); });
-  return cols;
+  return NamesOf(*this,
+                 "SELECT TRIM(RF.RDB$FIELD_NAME) FROM RDB$RELATION_FIELDS RF "
+                 "JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
+                 "WHERE RF.RDB$RELATION_NAME = ? AND F.RDB$COMPUTED_BLR IS NULL ORDER BY RF.RDB$FIELD_POSITION",
+                 table);
 }
 
 bool TDatabase::TableExists(const std::string& table) {
@@ -944,11 +975,7 @@ void TStatement::Run(const TParams& params) {
     Execute(params);
     return;
   }
-  db.InTx(sql_, [&](fb::ITransaction* tra) {
-    impl_->Bind(db, tra, params, sql_);
-    impl_->stmt->execute(&db.st, tra, impl_->inMeta, impl_->inCount ? impl_->inBuf.data() : nullptr,
-                         impl_->outMeta, impl_->outMeta ? impl_->outBuf.data() : nullptr);
-  });
+  db.InTx(sql_, [&](fb::ITransaction* tra) { impl_->Exec(db, tra, params, sql_); });
 }
 
 int64_t TStatement::Execute(const TParams& params) {
@@ -959,24 +986,15 @@ int64_t TStatement::Execute(const TParams& params) {
     return n;
   }
   return db.InTx(sql_, [&](fb::ITransaction* tra) -> int64_t {
-    impl_->Bind(db, tra, params, sql_);
-    impl_->stmt->execute(&db.st, tra, impl_->inMeta, impl_->inCount ? impl_->inBuf.data() : nullptr,
-                         impl_->outMeta, impl_->outMeta ? impl_->outBuf.data() : nullptr);
+    impl_->Exec(db, tra, params, sql_);
     return static_cast<int64_t>(impl_->stmt->getAffectedRecords(&db.st));
   });
 }
 
 std::vector<Variant> TStatement::ExecuteReturningAutonomous(const TParams& params) {
   auto& db = *db_.impl_;
-  return db.InTx(sql_, [&](fb::ITransaction* tra) -> std::vector<Variant> {
-    impl_->Bind(db, tra, params, sql_);
-    impl_->stmt->execute(&db.st, tra, impl_->inMeta, impl_->inCount ? impl_->inBuf.data() : nullptr,
-                         impl_->outMeta, impl_->outMeta ? impl_->outBuf.data() : nullptr);
-    if (!impl_->outMeta) return {};
-    std::vector<Variant> row = impl_->DecodeRow(db, tra);
-    if (impl_->searchedDml && impl_->stmt->getAffectedRecords(&db.st) == 0) return {};
-    return row;
-  }, true);
+  return db.InTx(
+      sql_, [&](fb::ITransaction* tra) { return impl_->ExecReturning(db, tra, params, sql_); }, true);
 }
 
 std::vector<Variant> TStatement::ExecuteReturning(const TParams& params) {
@@ -990,17 +1008,7 @@ std::vector<Variant> TStatement::ExecuteReturning(const TParams& params) {
     });
     return first;
   }
-  return db.InTx(sql_, [&](fb::ITransaction* tra) -> std::vector<Variant> {
-    impl_->Bind(db, tra, params, sql_);
-    impl_->stmt->execute(&db.st, tra, impl_->inMeta, impl_->inCount ? impl_->inBuf.data() : nullptr,
-                         impl_->outMeta, impl_->outMeta ? impl_->outBuf.data() : nullptr);
-    if (!impl_->outMeta) return {};
-    std::vector<Variant> row = impl_->DecodeRow(db, tra);
-    // UPDATE ... RETURNING of no row answers nulls
-    // UPDATE/DELETE ... RETURNING that touched no row answers nulls: no row
-    if (impl_->searchedDml && impl_->stmt->getAffectedRecords(&db.st) == 0) return {};
-    return row;
-  });
+  return db.InTx(sql_, [&](fb::ITransaction* tra) { return impl_->ExecReturning(db, tra, params, sql_); });
 }
 
 void TStatement::Query(const TParams& params, const TRowCallback& onRow, std::vector<TColumnInfo>* columns) {

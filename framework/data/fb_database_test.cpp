@@ -76,6 +76,35 @@ TEST_F(FbDatabaseTest, TypedValuesRoundTripExactly) {
   EXPECT_TRUE(db_->QueryValue("SELECT VALOR FROM T WHERE ID = 2").AsCurrency().IsZero());
 }
 
+TEST_F(FbDatabaseTest, LowScaleNumericsConvertExactlyOrFailClearly) {
+  EXPECT_EQ(db_->QueryValue("SELECT CAST(-12.34 AS NUMERIC(18,2)) FROM RDB$DATABASE").AsCurrency().Raw(), -123400);
+  // Money bound to a column of fewer decimals keeps its value (rounded by the server), not its raw units.
+  db_->Execute("CREATE TABLE T2 (ID INTEGER NOT NULL PRIMARY KEY, V NUMERIC(15,2))");
+  db_->Execute("INSERT INTO T2 VALUES (?, ?)", {1, Currency::ParseSQL("1234.56")});
+  EXPECT_EQ(db_->QueryValue("SELECT V FROM T2 WHERE ID = 1").AsCurrency(), Currency::ParseSQL("1234.56"));
+  EXPECT_EQ(db_->QueryValue("SELECT COUNT(*) FROM T2 WHERE V = ?", {Currency::ParseSQL("1234.56")}).AsInteger(), 1);
+  try {
+    db_->QueryValue("SELECT CAST(92233720368547758.07 AS NUMERIC(18,2)) FROM RDB$DATABASE");
+    FAIL() << "a value beyond the money range was read";
+  } catch (const ECurrencyError& e) {
+    EXPECT_STREQ(e.what(), "Valor monetário fora do limite: 92233720368547758.07");
+  }
+}
+
+TEST_F(FbDatabaseTest, RowsReadIntoADataSetAreUnmodified) {
+  db_->Execute("INSERT INTO T (ID, NOME) VALUES (1, 'a')");
+  db_->Execute("INSERT INTO T (ID, NOME) VALUES (2, 'b')");
+  TClientDataSet ds;
+  db_->QueryInto(ds, "SELECT ID, NOME FROM T ORDER BY ID");
+  ASSERT_EQ(ds.RecordCount(), 2);
+  for (ds.First(); !ds.Eof(); ds.Next()) EXPECT_EQ(ds.UpdateStatus(), TUpdateStatus::usUnmodified);
+  ds.First();
+  ds.Edit();
+  ds.FieldByName("NOME").SetAsString("c");
+  ds.Post();
+  EXPECT_EQ(ds.UpdateStatus(), TUpdateStatus::usModified);
+}
+
 TEST_F(FbDatabaseTest, TextOutsideWin1252IsAClearErrorAndWritesNothing) {
   try {
     db_->Execute("INSERT INTO T (ID, NOME) VALUES (?, ?)", {1, "caf\xC3\xA9 \xE4\xB8\xAD"});

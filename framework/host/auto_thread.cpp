@@ -25,6 +25,22 @@ std::vector<TSQLValor> ValoresChave(const TChaveAgendamento& k) {
   return {k.BDCODAGENDAMENTO, k.BDCODEMP, k.BDCODPLANOTARVO, k.BDORDEMAGENDAMENTO};
 }
 
+// Status rows and run-log lines commit on their own: they must outlive a rollback of the task's work.
+void GravaAutonomo(TDatabase& db, const std::string& sql, const TParams& params) {
+  db.ExecuteReturningAutonomous(sql, params);
+}
+
+void GravaLinhaLog(TDatabase& db, const std::string& classe, const std::string& linha) {
+  const TChaveAgendamento k = ChaveAgendamento(ProcessContext().WP_EMPRESA_PROCESSO);
+  GravaAutonomo(db,
+                std::string("INSERT INTO ") + kTabelaLogTarvo +
+                    " (BDID, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCLASSE, "
+                    "BDDATAHORA, BDTEXTO) VALUES (GEN_ID(GEN_VSH_EMP_TLOG_TARVO, 1), ?, ?, ?, ?, ?, "
+                    "CURRENT_TIMESTAMP, ?)",
+                {k.BDCODAGENDAMENTO, k.BDCODEMP, k.BDCODPLANOTARVO, k.BDORDEMAGENDAMENTO, classe,
+                 TextoParaColuna(db, kTabelaLogTarvo, "BDTEXTO", linha)});
+}
+
 }  // namespace
 
 TChaveAgendamento ChaveAgendamento(int codEmp) {
@@ -62,15 +78,7 @@ int TAutoThreadPadrao::EmpresaExecucao() const {
 void TAutoThreadPadrao::GravarLogTarvo(const std::string& texto) {
   const std::string linha = RemoveCaret(texto);
   log_.push_back(linha);
-  TDatabase* db = BancoAberto();
-  if (!db) return;
-  const TChaveAgendamento k = ChaveAgendamento(ProcessContext().WP_EMPRESA_PROCESSO);
-  db->Execute(std::string("INSERT INTO ") + kTabelaLogTarvo +
-                  " (BDID, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCLASSE, "
-                  "BDDATAHORA, BDTEXTO) VALUES (GEN_ID(GEN_VSH_EMP_TLOG_TARVO, 1), ?, ?, ?, ?, ?, "
-                  "CURRENT_TIMESTAMP, ?)",
-              {k.BDCODAGENDAMENTO, k.BDCODEMP, k.BDCODPLANOTARVO, k.BDORDEMAGENDAMENTO, ClassName(),
-               TextoParaColuna(*db, kTabelaLogTarvo, "BDTEXTO", linha)});
+  if (TDatabase* db = BancoAberto()) GravaLinhaLog(*db, ClassName(), linha);
 }
 
 void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status,
@@ -87,7 +95,8 @@ void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConfer
                   TSQLValor::Expressao("CURRENT_TIMESTAMP")});
   std::vector<std::string> matching = CamposChave();
   matching.push_back("BDTIPOCONFERENCIA");
-  getUpdateOrInsert_VYN(kTabelaConferenciaImportacoes, campos, valores, matching).Execute(*db);
+  const TComandoSQL cmd = getUpdateOrInsert_VYN(kTabelaConferenciaImportacoes, campos, valores, matching);
+  GravaAutonomo(*db, cmd.SQL, cmd.Params);
 }
 
 void TAutoThreadPadrao::pLogAtualizaConf(TTipoStatusConferencia status, const std::string& mensagem) {
@@ -100,7 +109,8 @@ void TAutoThreadPadrao::pLogAtualizaConf(TTipoStatusConferencia status, const st
                  {ClassName(), static_cast<int>(status),
                   TextoParaColuna(*db, kTabelaStatusExecucao, "BDINCONSISTENCIA", RemoveCaret(mensagem)),
                   TSQLValor::Expressao("CURRENT_TIMESTAMP")});
-  getUpdateOrInsert_VYN(kTabelaStatusExecucao, campos, valores, CamposChave()).Execute(*db);
+  const TComandoSQL cmd = getUpdateOrInsert_VYN(kTabelaStatusExecucao, campos, valores, CamposChave());
+  GravaAutonomo(*db, cmd.SQL, cmd.Params);
 }
 
 void TAutoThreadPadrao::ExecuteTask() {
@@ -117,6 +127,9 @@ void TAutoThreadPadrao::ExecuteTask() {
       Sincronizar([this] { Execute(); });
     else
       Execute();
+    // Its work was neither committed nor undone: it is lost when the database closes.
+    if (TDatabase* db = BancoAberto(); db && db->InTransaction())
+      throw EDatabaseError("A tarefa terminou com uma transação aberta; nada foi gravado.");
   } catch (const std::exception& e) {
     Falhou(e.what());
     throw;
@@ -129,7 +142,7 @@ void TAutoThreadPadrao::ExecuteTask() {
   pLogAtualizaConf(status_, mensagem_);
 }
 
-// The failure must reach the status rows even when the work left a transaction open; a status row
+// The work left open is undone first, then the failure reaches the log and the status rows; a row
 // that cannot be written is noted in the log, and the task's own exception is the one raised.
 void TAutoThreadPadrao::Falhou(const std::string& mensagem) {
   status_ = tscErro;
@@ -139,6 +152,7 @@ void TAutoThreadPadrao::Falhou(const std::string& mensagem) {
   if (!db) return;
   try {
     if (db->InTransaction()) db->Rollback();
+    GravaLinhaLog(*db, ClassName(), mensagem_);
     pLogAtualizaConf(tscErro, mensagem_);
     for (int tipo : std::set<int>(conferencias_)) InsereConferenciaImportacoes(tipo, tscErro, mensagem_);
   } catch (const std::exception& e) {

@@ -53,7 +53,8 @@ class TAutoThreadPadrao : public TComponent {
   // Runs the task: Execute inside an unattended stretch, then the run's status row: 1 when the run
   // left no result message, 2 with the message otherwise. An exception leaving Execute rolls back
   // an open transaction, leaves status 5 with its text on the run's row and on every conference
-  // row the run wrote, and is raised again.
+  // row the run wrote, and is raised again; so does a transaction Execute leaves open. Status rows
+  // and log lines are committed on their own, apart from the task's work.
   virtual void ExecuteTask();
 
   // Named string parameters; an absent name gives "" (names without regard to case).

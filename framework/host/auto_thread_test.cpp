@@ -71,6 +71,57 @@ TEST_F(AutoThreadTest, TaskThatRaisesLeavesStatusFiveEverywhereAndRaisesAgain) {
   EXPECT_EQ(task->LogTarvo().back(), "Falha na Importação d'água");
 }
 
+// Works in a transaction of its own; it fails inside it, or forgets to end it.
+class TAutoThreadTransacao : public TAutoThreadPadrao {
+ public:
+  std::string ClassName() const override { return "TAutoThreadTransacao"; }
+  bool Falha = false;
+
+ protected:
+  void Execute() override {
+    ProcessoInfo().Database->StartTransaction();
+    GravarLogTarvo(this, "Gravando o bloqueio");
+    InsereConferenciaImportacoes(this, 5, tscSucesso, "");
+    ProcessoInfo().Database->Execute(
+        "INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (1, 12, 'x', '2024-01-01', '2024-01-31', NULL)");
+    if (Falha) throw std::runtime_error("Falha no meio");
+  }
+};
+
+TEST_F(AutoThreadTest, StatusAndLogOutliveTheTasksUnfinishedTransaction) {
+  TAutoThreadTransacao task;
+  task.SetParametro("cod_empresa", "12");
+  try {
+    task.ExecuteTask();
+    ADD_FAILURE() << "a transaction left open passed as success";
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "A tarefa terminou com uma transação aberta; nada foi gravado.");
+  }
+  EXPECT_FALSE(Db().InTransaction());
+  EXPECT_EQ(task.StatusExecucao(), tscErro);
+
+  task.Falha = true;
+  task.SetParametro("cod_empresa", "13");
+  EXPECT_THROW(task.ExecuteTask(), std::runtime_error);
+
+  // What another attachment sees: committed rows only.
+  auto outra = Company().OpenAnother();
+  EXPECT_EQ(outra->QueryValue("SELECT COUNT(*) FROM TBLOQUEIO_LANCAMENTO").AsInteger(), 0);
+  TQueryResult r = outra->QueryAll(
+      "SELECT E.BDCODEMP, E.BDCODSTATUS, E.BDINCONSISTENCIA, I.BDCODSTATUS AS CONF FROM VSH_EMP_TCONF_EXECUCAO E "
+      "JOIN VSH_EMP_TCONF_IMPORTACOES I ON I.BDCODEMP = E.BDCODEMP AND I.BDTIPOCONFERENCIA = 5 ORDER BY 1");
+  ASSERT_EQ(r.Rows.size(), 2u);
+  EXPECT_EQ(r.Value(0, "BDCODSTATUS").AsInteger(), 5);
+  EXPECT_EQ(r.Value(0, "BDINCONSISTENCIA").AsString(), "A tarefa terminou com uma transação aberta; nada foi gravado.");
+  EXPECT_EQ(r.Value(0, "CONF").AsInteger(), 5);
+  EXPECT_EQ(r.Value(1, "BDINCONSISTENCIA").AsString(), "Falha no meio");
+  EXPECT_EQ(r.Value(1, "CONF").AsInteger(), 5);
+  r = outra->QueryAll("SELECT BDTEXTO FROM VSH_EMP_TLOG_TARVO WHERE BDCODEMP = 13 ORDER BY BDID");
+  ASSERT_EQ(r.Rows.size(), 2u);
+  EXPECT_EQ(r.Rows[0][0].AsString(), "Gravando o bloqueio");
+  EXPECT_EQ(r.Rows[1][0].AsString(), "Falha no meio");
+}
+
 TEST_F(AutoThreadTest, ResultMessageGivesStatusTwoCutToTheColumnWidth) {
   TAutoThreadTeste task;
   task.SetParametro("COD_EMPRESA", "12");
@@ -104,6 +155,8 @@ TEST_F(AutoThreadTest, ParametersAndRunCompany) {
   task.SetParametro("cod_empresa", " 12 ");
   EXPECT_EQ(task.EmpresaExecucao(), 12);
   EXPECT_TRUE(task.Parametros.is_object());
+  TProcessoVarku& info = task.ProcessoInfo();
+  EXPECT_EQ(&info, &ProcessContext());
   EXPECT_TRUE(TAutoThreadPushPadrao().InheritsFrom("tautothreadpadrao"));
 }
 

@@ -87,6 +87,7 @@ std::string TextoParaColuna(TDatabase& db, const std::string& tabela, const std:
   const int largura = LarguraColuna(db, tabela, coluna);
   std::string cortado = largura > 0 ? Utf8Left(texto, static_cast<size_t>(largura)) : texto;
   if (FitsWin1252(cortado)) return cortado;
+  // Status and run-log rows only: a failure record must never be lost to a character it cannot hold.
   std::string out;
   for (size_t i = 0; i < cortado.size();) {
     const size_t n = std::min(SeqLen(static_cast<unsigned char>(cortado[i])), cortado.size() - i);

@@ -36,8 +36,9 @@ TComandoSQL getUpdateOrInsert_VYN(const std::string& tabela, const std::vector<s
 
 // The width in characters of a text column (0 when the column is not text or does not exist).
 int LarguraColuna(TDatabase& db, const std::string& tabela, const std::string& coluna);
-// The text cut to the column's width; characters WIN1252 cannot hold become '?', so that a status
-// message always reaches its row.
+// For the status and run-log rows only: the text cut to the column's width, characters WIN1252
+// cannot hold turned into '?', so that a failure record always reaches its row. Other data keeps
+// the clear error the database gives.
 std::string TextoParaColuna(TDatabase& db, const std::string& tabela, const std::string& coluna,
                             const std::string& texto);
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <system_error>
 
 #include <fmt/format.h>
 
@@ -71,10 +73,24 @@ TSchema CompanySchema() {
   return s;
 }
 
-std::unique_ptr<TDatabase> CreateCompanyDatabase(const std::string& path) {
+std::unique_ptr<TDatabase> CreateDatabase(const std::string& path, const std::function<void(TDatabase&)>& build) {
   auto db = TDatabase::Create(path);
-  CompanySchema().Apply(*db);
+  try {
+    build(*db);
+  } catch (...) {
+    // A half-built file would stop the next attempt; it is ours, since Create refuses an existing one.
+    db->Close();
+    if (!IsRemoteConnection(path)) {
+      std::error_code ec;
+      std::filesystem::remove(path, ec);
+    }
+    throw;
+  }
   return db;
+}
+
+std::unique_ptr<TDatabase> CreateCompanyDatabase(const std::string& path) {
+  return CreateDatabase(path, [](TDatabase& db) { CompanySchema().Apply(db); });
 }
 
 }  // namespace vyn

@@ -2,6 +2,7 @@
 // The company database's DDL: each subsystem adds its tables, views, generators and procedures to one
 // schema, which creates them in dependency order (generators, tables, indexes, views, procedures,
 // seed rows) and whose text, hashed, names the version of a database built from it.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -45,6 +46,9 @@ class TSchema {
 // The suite's company database as the module knows it: every subsystem's pieces.
 TSchema CompanySchema();
 
+// Creates a new database at path and runs build on it; when build fails, the new file is deleted
+// (a local path) and the error raised again.
+std::unique_ptr<TDatabase> CreateDatabase(const std::string& path, const std::function<void(TDatabase&)>& build);
 // Creates a new company database at path (a file: embedded) with the whole schema.
 std::unique_ptr<TDatabase> CreateCompanyDatabase(const std::string& path);
 

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <set>
 #include <thread>
 
 #include "framework/schema/entry_keys.h"
+#include "framework/schema/seed.h"
 #include "testing/company_db.h"
-#include "testing/seed.h"
 
 namespace vyn {
 namespace {
@@ -27,6 +30,20 @@ TEST(SchemaRegistryTest, OrdersByDependencyAndRejectsDuplicates) {
   EXPECT_THROW(s.AddTable("t", "CREATE TABLE T (B INTEGER)"), EDatabaseError);
   EXPECT_EQ(CompanySchema().Hash(), CompanySchema().Hash());
   EXPECT_NE(s.Hash(), CompanySchema().Hash());
+
+  // A build that fails leaves no half-built file, so the next attempt runs; another's file is kept.
+  const std::string path = (std::filesystem::temp_directory_path() /
+                            ("vyn_schema_" + std::to_string(::getpid()) + ".fdb")).string();
+  std::filesystem::remove(path);
+  TSchema broken;
+  broken.AddTable("T", "CREATE TABLE T (A INTEGER)");
+  broken.AddView("V", "CREATE VIEW V AS SELECT B FROM T");
+  EXPECT_THROW(CreateDatabase(path, [&](TDatabase& db) { broken.Apply(db); }), EDatabaseError);
+  EXPECT_FALSE(std::filesystem::exists(path));
+  EXPECT_TRUE(CreateDatabase(path, [](TDatabase& db) { db.Execute("CREATE TABLE T (A INTEGER)"); })->TableExists("T"));
+  EXPECT_THROW(CreateDatabase(path, [](TDatabase&) {}), EDatabaseError);
+  EXPECT_TRUE(std::filesystem::exists(path));
+  std::filesystem::remove(path);
 }
 
 TEST_F(SchemaTest, SeededCompanyIsReadAsOfTheSessionMonth) {

@@ -1,7 +1,11 @@
 // The suite's tables of the obligations the settlement engine settles: tax guides, payroll/tax
 // calculations, the fiscal module's documents and installments of its four books, their payment rows,
 // and the large-file import's work tables.
+#include <string>
+#include <vector>
+
 #include <fmt/format.h>
+#include <fmt/ranges.h>
 
 #include "framework/schema/schema.h"
 
@@ -29,6 +33,23 @@ const Livro kLivros[] = {
      "  BDIND_OPER SMALLINT DEFAULT 0,\n  BDCODNAT INTEGER,\n"},
 };
 
+// A settlement payment table: the obligation's key, a sequence and what every posting writes (extras go
+// after the value paid).
+void AddTabelaPagamento(TSchema& s, const std::string& nome, const std::vector<std::string>& chave,
+                        const std::string& seq, const std::string& extras = "") {
+  std::string colunas;
+  for (const std::string& c : chave) colunas += "  " + c + " INTEGER NOT NULL,\n";
+  s.AddTable(nome, fmt::format(R"(CREATE TABLE {0} (
+{1}  {2} INTEGER NOT NULL,
+  BDDATAPGTO DATE NOT NULL,
+  BDVALORPGTO NUMERIC(18,4) NOT NULL,
+{3}  BDCHAVELAN INTEGER,
+  BDCHAVEORIGEM INTEGER,
+  BDDCTO VARCHAR(30),
+  CONSTRAINT PK_{0} PRIMARY KEY ({4}, {2})))",
+                               nome, colunas, seq, extras, fmt::join(chave, ", ")));
+}
+
 }  // namespace
 
 void AddSuiteSettlementSchema(TSchema& s) {
@@ -42,16 +63,7 @@ void AddSuiteSettlementSchema(TSchema& s) {
   BDVALOR NUMERIC(18,4) DEFAULT 0 NOT NULL,
   BDSALDOAPAGAR NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_TDARFGERPGTO PRIMARY KEY (BDCODEMP, BDCHAVEDARF)))");
-  s.AddTable("TDARFGERPGTO_BAIXA", R"(CREATE TABLE TDARFGERPGTO_BAIXA (
-  BDCODEMP INTEGER NOT NULL,
-  BDCHAVEDARF INTEGER NOT NULL,
-  BDSEQ INTEGER NOT NULL,
-  BDDATAPGTO DATE NOT NULL,
-  BDVALORPGTO NUMERIC(18,4) NOT NULL,
-  BDCHAVELAN INTEGER,
-  BDCHAVEORIGEM INTEGER,
-  BDDCTO VARCHAR(30),
-  CONSTRAINT PK_TDARFGERPGTO_BAIXA PRIMARY KEY (BDCODEMP, BDCHAVEDARF, BDSEQ)))");
+  AddTabelaPagamento(s, "TDARFGERPGTO_BAIXA", {"BDCODEMP", "BDCHAVEDARF"}, "BDSEQ");
 
   // Payroll and tax calculations (net amount and amount paid so far) and their payments.
   s.AddTable("TDADOSPGTOCALC", R"(CREATE TABLE TDADOSPGTOCALC (
@@ -64,18 +76,7 @@ void AddSuiteSettlementSchema(TSchema& s) {
   BDLIQUIDO NUMERIC(18,4) DEFAULT 0 NOT NULL,
   BDVLRPGTO NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_TDADOSPGTOCALC PRIMARY KEY (BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC)))");
-  s.AddTable("TDADOSPGTOCALC_BAIXA", R"(CREATE TABLE TDADOSPGTOCALC_BAIXA (
-  BDCODEMP INTEGER NOT NULL,
-  BDTIPOCALC INTEGER NOT NULL,
-  BDCHAVE INTEGER NOT NULL,
-  BDORDEMCALC INTEGER NOT NULL,
-  BDSEQ INTEGER NOT NULL,
-  BDDATAPGTO DATE NOT NULL,
-  BDVALORPGTO NUMERIC(18,4) NOT NULL,
-  BDCHAVELAN INTEGER,
-  BDCHAVEORIGEM INTEGER,
-  BDDCTO VARCHAR(30),
-  CONSTRAINT PK_TDADOSPGTOCALC_BAIXA PRIMARY KEY (BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDSEQ)))");
+  AddTabelaPagamento(s, "TDADOSPGTOCALC_BAIXA", {"BDCODEMP", "BDTIPOCALC", "BDCHAVE", "BDORDEMCALC"}, "BDSEQ");
 
   // Fiscal books. The participant (BDCODTER) lives on the installment only and BDIND_OPER on the document
   // only, so that queries naming them without a table stay unambiguous; document numbers are integers in
@@ -101,19 +102,8 @@ void AddSuiteSettlementSchema(TSchema& s) {
   CONSTRAINT PK_{0} PRIMARY KEY (BDCODEMP, BDCHAVE, BDORDEMPAR)))",
                                   l.par));
     // Payment rows: BDTIPOBAIXA 1 principal, 2 fine, 3 interest, 4 discount.
-    s.AddTable(std::string(l.par) + "PGTO", fmt::format(R"(CREATE TABLE {0}PGTO (
-  BDCODEMP INTEGER NOT NULL,
-  BDCHAVE INTEGER NOT NULL,
-  BDORDEMPAR INTEGER NOT NULL,
-  BDSEQPGTO INTEGER NOT NULL,
-  BDDATAPGTO DATE NOT NULL,
-  BDVALORPGTO NUMERIC(18,4) NOT NULL,
-  BDTIPOBAIXA SMALLINT DEFAULT 1 NOT NULL,
-  BDCHAVELAN INTEGER,
-  BDCHAVEORIGEM INTEGER,
-  BDDCTO VARCHAR(30),
-  CONSTRAINT PK_{0}PGTO PRIMARY KEY (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO)))",
-                                                        l.par));
+    AddTabelaPagamento(s, std::string(l.par) + "PGTO", {"BDCODEMP", "BDCHAVE", "BDORDEMPAR"}, "BDSEQPGTO",
+                       "  BDTIPOBAIXA SMALLINT DEFAULT 1 NOT NULL,\n");
   }
 
   // Entries of a large-file import, staged per import session.

@@ -143,4 +143,13 @@ std::string TEdit_Codigo_Search_VYN::GetSQLMultiSelectString(const std::string& 
   return column + " IN (" + GetSQLMultiSelectInteger() + ")";
 }
 
+void PreparaEditEmpresa(TEdit_Codigo_Search_VYN& edCODEMP, TPanel& pnNOMEMP) {
+  edCODEMP.SetName("edCODEMP");
+  edCODEMP.SetMaxLength(6);
+  edCODEMP.CampoRetorno = "BDCODEMP";
+  edCODEMP.AceitaVazio = false;
+  edCODEMP.PanelNome = &pnNOMEMP;
+  pnNOMEMP.SetName("pnNOMEMP");
+}
+
 }  // namespace vyn

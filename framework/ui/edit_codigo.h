@@ -108,4 +108,8 @@ class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
   std::vector<std::pair<std::string, int64_t>> selecao_;
 };
 
+// The company code edit of the standard company screens (edCODEMP, required, showing the name in
+// pnNOMEMP).
+void PreparaEditEmpresa(TEdit_Codigo_Search_VYN& edCODEMP, TPanel& pnNOMEMP);
+
 }  // namespace vyn

@@ -41,12 +41,7 @@ void TfrIntegracao_Padrao::ProcessoConfirma() {
 
 TfrIntegracao_Empresa_Padrao_VYN::TfrIntegracao_Empresa_Padrao_VYN(TComponent* owner)
     : TfrIntegracao_Padrao(owner), edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresas)), pnNOMEMP(Create<TPanel>()) {
-  edCODEMP->SetName("edCODEMP");
-  edCODEMP->SetMaxLength(6);
-  edCODEMP->CampoRetorno = "BDCODEMP";
-  edCODEMP->AceitaVazio = false;
-  edCODEMP->PanelNome = pnNOMEMP;
-  pnNOMEMP->SetName("pnNOMEMP");
+  PreparaEditEmpresa(*edCODEMP, *pnNOMEMP);
 }
 
 bool TfrIntegracao_Empresa_Padrao_VYN::InheritsFrom(const std::string& class_name) const {

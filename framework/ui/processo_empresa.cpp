@@ -13,12 +13,7 @@ TfrProcesso_Empresa_Padrao_VYN::TfrProcesso_Empresa_Padrao_VYN(TComponent* owner
       edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresas)),
       pnNOMEMP(Create<TPanel>()),
       spFiliais(Create<TSpeedButton>()) {
-  edCODEMP->SetName("edCODEMP");
-  edCODEMP->SetMaxLength(6);
-  edCODEMP->CampoRetorno = "BDCODEMP";
-  edCODEMP->AceitaVazio = false;
-  edCODEMP->PanelNome = pnNOMEMP;
-  pnNOMEMP->SetName("pnNOMEMP");
+  PreparaEditEmpresa(*edCODEMP, *pnNOMEMP);
   spFiliais->SetName("spFiliais");
 }
 

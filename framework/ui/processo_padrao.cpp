@@ -58,11 +58,20 @@ void TfrProcesso_Padrao_VYN::spOKClick(TComponent*) {
     FLogEvent->GravarLog(false);
     return;
   }
-  InicioProcesso();
-  SelectProcesso();
-  ChamaProcesso();
-  FimProcesso();
-  // Lines collected during the run belong to it: they are not left for a later action.
+  // Lines collected during the run (the confirmation first) belong to it, also when it fails.
+  try {
+    InicioProcesso();
+    SelectProcesso();
+    ChamaProcesso();
+    FimProcesso();
+  } catch (...) {
+    try {
+      FLogEvent->GravarLog(false);
+    } catch (...) {
+      // the run's own error is the one to report
+    }
+    throw;
+  }
   FLogEvent->GravarLog(false);
   PosicionaFocus();
 }

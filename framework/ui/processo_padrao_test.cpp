@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+
 #include "framework/component/process_context.h"
 #include "framework/data/client_dataset.h"
 #include "framework/ui/control.h"
@@ -25,6 +27,7 @@ class TfrRecorder : public TfrProcesso_Padrao_VYN {
   std::vector<int> rows;          // company rows FDAO gets
   int skip = -1;                  // OnBeforeProcesso refuses this company
   int cancelAfter = -1;           // the user cancels in the progress window after this company
+  bool falha = false;             // Processo raises
   TfrStatusProcesso* status = nullptr;
 
  protected:
@@ -65,6 +68,7 @@ class TfrRecorder : public TfrProcesso_Padrao_VYN {
   void Processo() override {
     int emp = FDAO ? static_cast<int>(FDAO->FieldByName("BDCODEMP").AsInteger()) : 0;
     calls.push_back("Processo" + std::to_string(emp));
+    if (falha) throw std::runtime_error("Falha no processo");
     Inconsistencias_VYN()->Add_Informativo("feito");
     if (emp == cancelAfter) status->Cancel();
   }
@@ -130,6 +134,14 @@ TEST(ProcessoPadrao, FalseStartCheckOrNoAnswerEndsTheRunAndTheAnswerIsLogged) {
   f->spOK->Click();
   EXPECT_EQ(f->calls.back(), "Foco");
   EXPECT_TRUE(dialogs.Done());
+
+  // A run that fails still leaves the confirmation on the log.
+  const size_t antes = log.Records.size();
+  f->falha = true;
+  dialogs.Yes();
+  EXPECT_THROW(f->spOK->Click(), std::runtime_error);
+  ASSERT_EQ(log.Records.size(), antes + 1);
+  EXPECT_EQ(log.Records.back().Linhas.front(), "Mensagem: \"Deseja realizar o cálculo?\". Resposta: \"Sim\"");
   ProcessContext().ActionLog = nullptr;
 }
 

@@ -4,7 +4,9 @@
 #include <string>
 
 #include "framework/component/class_registry.h"
+#include "framework/component/process_context.h"
 #include "framework/core/datetime.h"
+#include "framework/data/fb_database.h"
 #include "framework/host/auto_thread.h"
 #include "framework/host/publicas.h"
 #include "framework/ui/choice_controls.h"
@@ -64,6 +66,13 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
     InsereConferenciaImportacoes(this, 6, vyn::tscSucesso, "");
     if (Parametros.contains("id")) GravarLogTarvo(this, "id " + Parametros["id"].dump());
     if (GetParametro("modo") == "erro") throw std::runtime_error("Falha ^simulada");
+    if (GetParametro("modo") == "aberta") {  // work begun and never committed
+      vyn::ProcessContext().Database->StartTransaction();
+      vyn::ProcessContext().Database->Execute(
+          "INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (1, 1, 'x', '2024-01-01', '2024-01-31', NULL)");
+      GravarLogTarvo(this, "Transação aberta");
+      return;
+    }
     auto* tela = dynamic_cast<TfrTesteHost*>(vyn::TPackagesUtil::CarregaFormERetorna("TfrTesteHost", this));
     tela->SetIsTARVO(true);
     tela->edCODEMP->SetText(GetParametro("cod_empresa"));

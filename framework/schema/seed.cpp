@@ -1,4 +1,4 @@
-#include "testing/seed.h"
+#include "framework/schema/seed.h"
 
 namespace vyn::seed {
 
