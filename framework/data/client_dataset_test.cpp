@@ -232,6 +232,71 @@ TEST(ClientDataSetIndexes, CompositeOrderFindKeyAndPrefixRanges) {
   EXPECT_EQ(ds->RecordCount(), 7);
 }
 
+// A unique index holds whether or not it orders the data set, and through every cursor.
+TEST(ClientDataSetIndexes, UniqueIndexHoldsWhenNotActive) {
+  auto ds = MakeParcelas();
+  ds->AppendRecord({1, 1, "a"});
+  ds->AppendRecord({1, 2, "b"});
+  ds->AddIndexDef("iUnico", "BDCHAVE;BDORDEMPAR", ixUnique);
+  ds->SetIndexName("iUnico");
+  ds->SetIndexFieldNames("BDNOME");
+  TClientDataSet clone;
+  clone.CloneCursor(*ds);
+  ds->Append();
+  ds->FieldByName("BDCHAVE").SetValue(1);
+  ds->FieldByName("BDORDEMPAR").SetValue(2);
+  EXPECT_THROW(ds->Post(), EDataSetError);
+  EXPECT_EQ(ds->State(), TDataSetState::dsInsert);
+  ds->Cancel();
+  EXPECT_THROW(clone.AppendRecord({1, 1, "c"}), EDataSetError);
+  ASSERT_TRUE(ds->Locate("BDNOME", {"b"}));
+  ds->Edit();
+  ds->FieldByName("BDORDEMPAR").SetValue(1);
+  EXPECT_THROW(ds->Post(), EDataSetError);
+  EXPECT_EQ(ds->State(), TDataSetState::dsEdit);
+  ds->Cancel();
+  EXPECT_EQ(Column(*ds, "BDORDEMPAR"), S({"1", "2"}));
+  // Keeping its own key is fine; a key freed by an edit can be taken.
+  ASSERT_TRUE(ds->Locate("BDNOME", {"b"}));
+  ds->Edit();
+  ds->FieldByName("BDNOME").SetValue("bb");
+  ds->Post();
+  ds->Edit();
+  ds->FieldByName("BDORDEMPAR").SetValue(3);
+  ds->Post();
+  clone.AppendRecord({1, 2, "c"});
+  EXPECT_THROW(ds->AppendRecord({1, 3, "d"}), EDataSetError);
+  EXPECT_EQ(ds->RecordCount(), 3);
+  ds->ClearIndexDefs();
+  ds->AppendRecord({1, 3, "d"});
+  EXPECT_EQ(clone.RecordCount(), 4);
+}
+
+// A date field holds the day only; a search key with a time of day finds that day.
+TEST(ClientDataSetIndexes, DateKeysAreCutToTheDay) {
+  TClientDataSet ds;
+  ds.AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+  ds.AddFieldDef("BDDATA", TFieldType::ftDate);
+  ds.CreateDataSet();
+  ds.AppendRecord({1, EncodeDateTime(2024, 3, 5, 9, 30, 0)});
+  ds.AppendRecord({2, EncodeDate(2024, 3, 6)});
+  const TDateTime afternoon = EncodeDateTime(2024, 3, 5, 14, 0, 0);
+  for (const char* order : {"", "BDDATA"}) {
+    ds.SetIndexFieldNames(order);
+    ds.Last();
+    EXPECT_TRUE(ds.Locate("BDDATA", {afternoon})) << order;
+    EXPECT_EQ(ds.FieldByName("BDCHAVE").AsInteger(), 1) << order;
+    EXPECT_EQ(ds.Lookup("BDCHAVE;BDDATA", {2, EncodeDateTime(2024, 3, 6, 23, 59, 0)}, "BDCHAVE").AsInteger(), 2);
+  }
+  ds.Last();
+  EXPECT_TRUE(ds.FindKey({afternoon}));
+  EXPECT_EQ(ds.FieldByName("BDCHAVE").AsInteger(), 1);
+  ds.SetRange({afternoon}, {afternoon});
+  EXPECT_EQ(ds.RecordCount(), 1);
+  ds.SetRange({afternoon}, {EncodeDateTime(2024, 3, 6, 8, 0, 0)});
+  EXPECT_EQ(ds.RecordCount(), 2);
+}
+
 TEST(ClientDataSetIndexes, LocateAndLookup) {
   auto ds = MakeParcelas();
   ds->AppendRecord({1, 1, "Maria"});

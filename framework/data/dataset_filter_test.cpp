@@ -99,5 +99,35 @@ TEST_F(FilterTest, OnFilterRecordSeesTheCandidateRow) {
   EXPECT_EQ(ds.RecordCount(), 4);
 }
 
+// Two fields of the same row compared; a date against a moment by the day.
+TEST(FilterFields, ComparesTwoFieldsOfTheRow) {
+  TClientDataSet ds;
+  ds.AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+  ds.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  ds.AddFieldDef("BDVALORPAGO", TFieldType::ftCurrency);
+  ds.AddFieldDef("BDDATA", TFieldType::ftDate);
+  ds.AddFieldDef("BDDATAHORA", TFieldType::ftDateTime);
+  ds.CreateDataSet();
+  ds.AppendRecord({1, Currency::Parse("100"), Currency::Parse("99.99"), EncodeDate(2024, 3, 5), EncodeDateTime(2024, 3, 5, 14, 0, 0)});
+  ds.AppendRecord({2, Currency::Parse("50"), Currency::Parse("50.00"), EncodeDate(2024, 3, 6), EncodeDateTime(2024, 3, 5, 23, 59, 0)});
+  ds.AppendRecord({3, Currency::Parse("10"), nullptr, EncodeDate(2024, 3, 7), EncodeDate(2024, 3, 7)});
+  auto keys = [&](const std::string& expr) {
+    ds.SetFilter(expr);
+    ds.SetFiltered(true);
+    V out;
+    for (ds.First(); !ds.Eof(); ds.Next()) out.push_back(ds.FieldByName("BDCHAVE").AsInteger());
+    return out;
+  };
+  EXPECT_EQ(keys("BDVALOR > BDVALORPAGO"), V({1}));
+  EXPECT_EQ(keys("bdvalor = BDVALORPAGO"), V({2}));
+  EXPECT_EQ(keys("BDVALORPAGO < BDVALOR or BDVALORPAGO is null"), V({1, 3}));
+  EXPECT_EQ(keys("BDDATA = BDDATAHORA"), V({1, 3}));
+  EXPECT_EQ(keys("BDDATA > BDDATAHORA"), V({2}));
+  EXPECT_EQ(keys("BDDATA = '2024-03-05 14:00'"), V({1}));
+  EXPECT_EQ(keys("BDDATA >= '2024-03-05 14:00'"), V({1, 2, 3}));
+  EXPECT_EQ(keys("BDDATAHORA >= '2024-03-05 14:00'"), V({1, 2, 3}));
+  EXPECT_EQ(keys("BDDATAHORA > '2024-03-05 14:00'"), V({2, 3}));
+}
+
 }  // namespace
 }  // namespace vyn
