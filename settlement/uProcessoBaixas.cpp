@@ -25,10 +25,6 @@ bool Vazio(const Variant& v) {
 
 std::string FlagBD(bool b) { return b ? "TRUE" : "FALSE"; }
 
-bool ModoArquivoGrande(const TDAOFactory* dao) {
-  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
-}
-
 }  // namespace
 
 std::string ChaveGuia(int64_t codEmp, const std::string& codigoDarf) {
@@ -168,15 +164,16 @@ void TProcessoBaixas::SetaNaoImporta(TInconsistencias_VYN* prInconsistencias) {
     if (ModoArquivoGrande(FDAO)) {
       // The staged row is flagged in its work table, where the import and the clean-up read it.
       TDatabase& db = FDAO->Database();
+      const std::string& tabela = TabelaTrabalho(*FDAO);
       const std::string onde = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?";
       const TParams chave{FDAO->Sessao(), Variant(static_cast<long long>(FDAO->FieldByName("BDCODEMP").AsInteger())),
                           Variant(static_cast<long long>(FDAO->FieldByName("BDCHAVE").AsInteger()))};
       if (novaMensagem) {
-        db.Execute("update " + FDAO->WorkTable() + " set BDINCONSISTENTE = 4" + onde, chave);
+        db.Execute("update " + tabela + " set BDINCONSISTENTE = 4" + onde, chave);
       } else {
         TParams p{Variant(FlagBD(FContaDebCre)), Variant(FlagBD(!FContaDebCre))};
         p.insert(p.end(), chave.begin(), chave.end());
-        db.Execute("update " + FDAO->WorkTable() + " set BDINCONSISTENTE = 1, BDCONCD = ?, BDCONCC = ?" + onde +
+        db.Execute("update " + tabela + " set BDINCONSISTENTE = 1, BDCONCD = ?, BDCONCC = ?" + onde +
                        " and (BDINCONSISTENTE is null or BDINCONSISTENTE <> 4)",
                    p);
       }

@@ -61,8 +61,6 @@ int TipoBaixaDoRecibo(int codTipoBaixa) {
   }
 }
 
-bool ArquivoGrande(const TDAOFactory* dao) { return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty(); }
-
 Variant V(int64_t v) { return Variant(static_cast<long long>(v)); }
 
 // Sets a host flag for one query.
@@ -140,7 +138,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   TParcela LocalizaParcela(TMovParPgtoMGR& m, bool checaValorContabil);
   void AvisaParcela(TParcela p, const TMovParPgtoMGR& m);
   bool ChecaParcela(const TMovParPgtoMGR& m) const;
-  void PostaParcela(TMovParPgtoMGR& m, int64_t proxima, int parte);
+  bool PostaParcela(TMovParPgtoMGR& m, int64_t proxima, int parte);
   void PostaAdicionais(TMovParPgtoMGR& m);
   void FechaGrupos();
 
@@ -198,13 +196,13 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   pb_.FLinkRun = links_;
   pb_.IniciaContagemErros(inc_);
 
-  if (ArquivoGrande(dao_)) {
+  if (ModoArquivoGrande(dao_)) {
     dao_->DisableControls();
     controlesParados_ = true;
     sqlAnterior_ = dao_->GetCommandText();
     recarregada_ = true;
     dao_->CommandText(std::string("select BDSESSAO, BDCODEMP, BDCHAVE, BDCREDITO, BDDEBITO, BDDATA, BDDCTO, BDVALOR") +
-                          (recibo_ ? "" : ", BDCHAVEOWNER, BDSEQDAO") + " FROM " + dao_->WorkTable() +
+                          (recibo_ ? "" : ", BDCHAVEOWNER, BDSEQDAO") + " FROM " + TabelaTrabalho(*dao_) +
                           " WHERE BDSESSAO = ? AND BDVINC_BAIXA collate win_ptbr = 'TRUE'",
                       ctOpen, {dao_->Sessao()});
   }
@@ -240,12 +238,16 @@ void TProcessoBaixas::TExecucaoBaixas::CriaManagers() {
     guias_->SetInconsistencia(inc_);
     LigaCallbacks(*guias_);
     guias_->OnGetContaCredito = [pb](TComponent* s) { return pb->GetContaCredito(s); };
+    // A guide or calculation settles what its link pays, not its whole open balance; more than is
+    // open is refused with a warning.
+    guias_->OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgto(s); };
     calculos_ = TDADOSPGTOCALCMGR::CreateMgr(sender_, true, false);
     calculos_->Inicializa();
     calculos_->SetEDCODEMP(codEmp_);
     calculos_->SetInconsistencia(inc_);
     LigaCallbacks(*calculos_);
     calculos_->OnGetContaCredito = [pb](TComponent* s) { return pb->GetContaCredito(s); };
+    calculos_->OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgto(s); };
   }
   for (int livro = 0; livro < 4; ++livro) {
     TMovParPgtoMGR* m = CreateMovParPgtoMGR(sender_, livro);
@@ -433,11 +435,11 @@ void TProcessoBaixas::TExecucaoBaixas::pTrocaReferenciaAdicionais(const TBaixaAd
   TrocaMes();
   int debito = pb_.GetContaInteger(*dao_, "BDDEBITO");
   int credito = pb_.GetContaInteger(*dao_, "BDCREDITO");
-  if (parte.Tipo == tbaDesconto && ArquivoGrande(dao_)) {
+  if (parte.Tipo == tbaDesconto && ModoArquivoGrande(dao_)) {
     // A discount is settled on the accounts of the line it was split from.
     const Variant pai = links_->FieldByName("BDCHAVEPAI").Value();
     TQueryResult r = dao_->Database().QueryAll(
-        "select BDDEBITO, BDCREDITO FROM " + dao_->WorkTable() +
+        "select BDDEBITO, BDCREDITO FROM " + TabelaTrabalho(*dao_) +
             " WHERE BDSESSAO = ? AND BDVINC_BAIXA collate win_ptbr = 'TRUE' AND BDCHAVE = ?",
         {dao_->Sessao(), pai.IsNull() ? Variant(0) : pai});
     debito = r.Rows.empty() || r.Value(0, "BDDEBITO").IsNull() ? 0 : static_cast<int>(r.Value(0, "BDDEBITO").AsInteger());
@@ -652,8 +654,8 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaParcela(int64_t proxima) {
     else if (p == TParcela::NaoEncontrada || p == TParcela::Menor || (p == TParcela::Encontrada && !ChecaParcela(m)))
       Coleta();
   } else if (p == TParcela::Encontrada) {
-    PostaParcela(m, proxima, -1);
-    PostaAdicionais(m);
+    // Parts of a principal the manager refused would be posted again by the ordinary import.
+    if (PostaParcela(m, proxima, -1)) PostaAdicionais(m);
   } else {
     AvisaParcela(p, m);
   }
@@ -661,22 +663,23 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaParcela(int64_t proxima) {
 }
 
 // Posts the matched installment, grouped or single; parte is the receipt's part code (-1 plain).
-void TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t proxima, int parte) {
+// Answers whether the manager posted it.
+bool TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t proxima, int parte) {
   TProcessoBaixas* pb = &pb_;
   m.Parcial = m.FieldByName("BDVALORPAR").AsCurrency() > LinkValor("BDVALOR");
-  if (m.Parcial)
-    m.OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgto(s); };
-  else
-    m.OnGetValorPgto = nullptr;
+  // Also a full link pays its own value: on a partly paid installment it is more than is left, and
+  // the manager refuses it with a warning instead of settling what is left.
+  m.OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgto(s); };
   const int64_t entrada = Link("BDCHAVE");
   const int tipoLanc = tipoLancamento_[static_cast<size_t>(m.Livro())];
   auto lanca = [&](bool agrupado, bool ultimo) {
     if (recibo_)
-      m.LancaBaixaParcelaAtualComp(tipoLanc, nullptr, nullptr, agrupado, agrupado ? &m : nullptr, ultimo, agrupado,
-                                   parte);
-    else
-      m.LancaBaixaParcelaAtual(tipoLanc, nullptr, nullptr, agrupado, agrupado ? &m : nullptr, ultimo, agrupado, -1);
+      return m.LancaBaixaParcelaAtualComp(tipoLanc, nullptr, nullptr, agrupado, agrupado ? &m : nullptr, ultimo,
+                                          agrupado, parte);
+    return m.LancaBaixaParcelaAtual(tipoLanc, nullptr, nullptr, agrupado, agrupado ? &m : nullptr, ultimo, agrupado,
+                                    -1);
   };
+  bool lancada = false;
   if (revisao_ && variosVinculos_.count(entrada) && resposta_ != TResposta::Nao) {
     if (anterior_ > 0 && anterior_ != entrada) m.pLimpaParcela();
     if (resposta_ == TResposta::Nenhuma) {
@@ -684,11 +687,12 @@ void TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t p
       const int r = MessageDlgVYNGlobal(kPerguntaAgrupada, mtWarning, mbYes | mbNo, {"&Sim", "&Não"});
       resposta_ = r == mrYes ? TResposta::Sim : TResposta::Nao;
     }
-    lanca(resposta_ == TResposta::Sim, resposta_ == TResposta::Sim && entrada != proxima);
+    lancada = lanca(resposta_ == TResposta::Sim, resposta_ == TResposta::Sim && entrada != proxima);
   } else {
-    lanca(false, false);
+    lancada = lanca(false, false);
   }
   anterior_ = entrada;
+  return lancada;
 }
 
 // The link's additional parts (fine, interest, discount), each on its own configuration.
@@ -799,9 +803,9 @@ void TProcessoBaixas::AddRegistrosBaixas(TClientDataSet* prDAO, TComponent* prSe
   for (const std::string& texto : FStringList) {
     const int64_t chave = std::stoll(texto);
     if (!falhas.insert(chave).second) continue;   // an entry with several failed links is handled once
-    if (ArquivoGrande(prDAOLancamento)) {
+    if (ModoArquivoGrande(prDAOLancamento)) {
       if (!sql) sql.emplace(getSQLMgr_do_Pool());
-      (*sql)->CommandText("delete from " + prDAOLancamento->WorkTable() + " where BDSESSAO = ? and BDCHAVE = ?",
+      (*sql)->CommandText("delete from " + TabelaTrabalho(*prDAOLancamento) + " where BDSESSAO = ? and BDCHAVE = ?",
                           ctExecute, {prDAOLancamento->Sessao(), V(chave)});
     } else if (prDAOLancamento->SearchKey("BDCHAVE", {V(chave)})) {
       if (prInconsistencias)

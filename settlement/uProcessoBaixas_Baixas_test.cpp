@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include <fmt/format.h>
+
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
 #include "framework/host/publicas.h"
@@ -252,7 +254,9 @@ TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWi
   seed::AddGuia(Db(), 1, 56, R(500), R(200));
   Documento(0, 10, {100, 100});
   seed::AddPagamentoParcela(Db(), 0, 1, 10, 1, R(100), EncodeDate(2024, 2, 1));
-  for (int k : {1, 2, 3, 4}) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(500));
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(1000), R(700));
+  seed::AddCalculo(Db(), 1, 2, 301, 1, R(1000));
+  for (int k : {1, 2, 3, 4, 5, 6}) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(500));
   TClientDataSet salvos;
   for (const char* c : {"BDCHAVE", "BDBAIXA_ID", "BDTIPO_BAIXA", "BDSUBTIPO_BAIXA", "BDORDEM", "BDCAMPOEXTRA"})
     salvos.AddFieldDef(c, TFieldType::ftInteger);
@@ -262,20 +266,147 @@ TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWi
   salvos.AppendRecord({2, 56, tbvGuia, 0, 0, 7, R(500)});     // only 200 still open
   salvos.AppendRecord({3, 10, tbvParcela, 0, 1, 7, R(100)});  // paid in full
   salvos.AppendRecord({4, 10, tbvParcela, 0, 2, 7, R(100)});
+  salvos.AppendRecord({5, 300, tbvCalculo, 2, 1, 7, R(300)});   // 1,000 less 700 paid
+  salvos.AppendRecord({6, 301, tbvCalculo, 2, 1, 7, R(300)});   // 1,000 open
 
   pb_->AddRegistrosBaixas(&salvos, &tela_, empresa_, list_, entradas_);
 
-  EXPECT_EQ(pb_->cdsVINC_EXT_BAN_BAIXA->RecordCount(), 2);
-  ASSERT_EQ(list_->Count(), 2) << Mensagens();
-  EXPECT_EQ(list_->Itens()[0].Caption, "Lançamento 2: Baixas do lançamento foram excluídas ou já foram lançadas.");
-  EXPECT_EQ(list_->Itens()[1].Caption, "Lançamento 3: Baixas do lançamento foram excluídas ou já foram lançadas.");
-  for (int k : {1, 2, 3, 4}) {
+  EXPECT_EQ(pb_->cdsVINC_EXT_BAN_BAIXA->RecordCount(), 3);
+  ASSERT_EQ(list_->Count(), 3) << Mensagens();
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(list_->Itens()[static_cast<size_t>(i)].Caption,
+              fmt::format("Lançamento {}: Baixas do lançamento foram excluídas ou já foram lançadas.", "236"[i]));
+  for (int k : {1, 2, 3, 4, 5, 6}) {
     EXPECT_EQ(Flag(k), 0) << k;   // left for the import
-    EXPECT_EQ(entradas_->FieldByName("BDVINC_BAIXA").AsBoolean(), k == 1 || k == 4) << k;
+    EXPECT_EQ(entradas_->FieldByName("BDVINC_BAIXA").AsBoolean(), k == 1 || k == 4 || k == 5) << k;
   }
   EXPECT_TRUE(Lancamentos().Rows.empty());
   EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDADOSPGTOCALC_BAIXA").AsInteger(), 0);
   EXPECT_FALSE(pb_->PrimeiroTeste());
+}
+
+TEST_F(PostingRunTest, SavedLinksOfALargeFileDropTheirEntryFromTheWorkTable) {
+  seed::AddGuia(Db(), 1, 55, R(500));
+  Documento(0, 10, {100});
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 1, R(100), EncodeDate(2024, 2, 1));
+  for (int k : {1, 2, 3})
+    seed::AddLancamentoTemp(Db(), 9, 1, k, Marco(), seed::kContaFornecedores, seed::kContaBanco, R(500),
+                            std::to_string(k), k != 3);
+  seed::AddLancamentoTemp(Db(), 8, 1, 2, Marco(), seed::kContaFornecedores, seed::kContaBanco, R(500), "2", true);
+  auto* huge = TLancamentoMGR::CreateMgr(&tela_);
+  huge->SetTableName("");
+  huge->CommandText("select * from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = 9 order by BDCHAVE");
+  huge->SetHugeFile(true);
+  huge->SetSessao(9);
+  huge->SetWorkTable(TLancamentoMGR::kTabelaTemp);
+  pb_->SetDAOImport(huge);
+  TClientDataSet salvos;
+  for (const char* c : {"BDCHAVE", "BDBAIXA_ID", "BDTIPO_BAIXA", "BDSUBTIPO_BAIXA", "BDORDEM"})
+    salvos.AddFieldDef(c, TFieldType::ftInteger);
+  salvos.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  salvos.CreateDataSet();
+  salvos.AppendRecord({1, 55, tbvGuia, 0, 0, R(500)});
+  salvos.AppendRecord({2, 10, tbvParcela, 0, 1, R(100)});   // paid in full
+
+  pb_->AddRegistrosBaixas(&salvos, &tela_, empresa_, list_, huge);
+
+  auto t = Db().QueryAll("select BDSESSAO, BDCHAVE, BDINCONSISTENTE from TMP_VZEL_EMPRESAS_TLAN_TEMP order by BDSESSAO, BDCHAVE");
+  ASSERT_EQ(t.Rows.size(), 3u);   // session 9 lost entry 2; session 8 kept its own
+  EXPECT_EQ(t.Value(0, "BDSESSAO").AsInteger(), 8);
+  EXPECT_EQ(t.Value(1, "BDCHAVE").AsInteger(), 1);
+  EXPECT_EQ(t.Value(2, "BDCHAVE").AsInteger(), 3);
+  for (size_t i = 0; i < 3; ++i) EXPECT_EQ(t.Value(i, "BDINCONSISTENTE").AsInteger(), 0) << i;
+  ASSERT_EQ(pb_->cdsVINC_EXT_BAN_BAIXA->RecordCount(), 1);
+  pb_->cdsVINC_EXT_BAN_BAIXA->First();
+  EXPECT_EQ(pb_->cdsVINC_EXT_BAN_BAIXA->FieldByName("BDCHAVE").AsInteger(), 1);
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(huge->MasterSource(), nullptr);
+}
+
+// A manager that refuses a link (more than is open, already paid, no accounting value) posts nothing,
+// warns about the link's own entry and leaves the other entries alone.
+TEST_F(PostingRunTest, GuidesAndCalculationsSettleWhatTheLinkPaysAndNeverMoreThanIsOpen) {
+  seed::AddGuia(Db(), 1, 55, R(500), R(200));
+  seed::AddGuia(Db(), 1, 56, R(500));
+  seed::AddGuia(Db(), 1, 57, R(500), R(0));
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(1000));
+  seed::AddCalculo(Db(), 1, 2, 301, 1, R(100));
+  const int valores[] = {500, 200, 500, 300, 500};
+  for (int k = 1; k <= 5; ++k) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(valores[k - 1]));
+  Links({{1, tbvGuia, 0, 55, 0, 500}, {2, tbvGuia, 0, 56, 0, 200}, {3, tbvGuia, 0, 57, 0, 500},
+         {4, tbvCalculo, 2, 300, 1, 300}, {5, tbvCalculo, 2, 301, 1, 500}});
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(l.Value(0, "BDDCTO").AsString(), "E2");
+  EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), R(200));
+  EXPECT_EQ(l.Value(1, "BDDCTO").AsString(), "E4");
+  EXPECT_EQ(l.Value(1, "BDVALOR").AsCurrency(), R(300));
+  auto g = Db().QueryAll("select BDCHAVEDARF, BDVALORPGTO, BDCHAVEORIGEM from TDARFGERPGTO_BAIXA");
+  ASSERT_EQ(g.Rows.size(), 1u);
+  EXPECT_EQ(g.Value(0, "BDCHAVEDARF").AsInteger(), 56);
+  EXPECT_EQ(g.Value(0, "BDVALORPGTO").AsCurrency(), R(200));
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 56").AsCurrency(), R(300));
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 55").AsCurrency(), R(200));
+  auto c = Db().QueryAll("select BDCHAVE, BDVALORPGTO from TDADOSPGTOCALC_BAIXA");
+  ASSERT_EQ(c.Rows.size(), 1u);
+  EXPECT_EQ(c.Value(0, "BDVALORPGTO").AsCurrency(), R(300));
+  EXPECT_EQ(Db().QueryValue("select BDVLRPGTO from TDADOSPGTOCALC where BDCHAVE = 300").AsCurrency(), R(300));
+  EXPECT_EQ(Db().QueryValue("select coalesce(BDVLRPGTO, 0) from TDADOSPGTOCALC where BDCHAVE = 301").AsCurrency(), R(0));
+  for (int k = 1; k <= 5; ++k) EXPECT_EQ(Flag(k), k == 2 || k == 4 ? 1 : 4) << k;
+  const std::string m = Mensagens();
+  EXPECT_EQ(list_->Count(), 3) << m;
+  EXPECT_NE(m.find("o valor 500,00 é maior que o saldo a pagar 200,00 de a guia de imposto 55"), std::string::npos) << m;
+  EXPECT_NE(m.find("a guia de imposto 57 da empresa 1 já está quitada"), std::string::npos) << m;
+  EXPECT_NE(m.find("o valor 500,00 é maior que o saldo a pagar 100,00 de o cálculo 301"), std::string::npos) << m;
+}
+
+TEST_F(PostingRunTest, InstallmentsSettleWhatTheLinkPaysAndARefusedPrincipalPostsNoParts) {
+  Documento(0, 10, {100, 100, 100, 100});
+  for (int ordem : {1, 2, 4}) seed::AddPagamentoParcela(Db(), 0, 1, 10, ordem, R(70), EncodeDate(2024, 2, 1));
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 3, R(100), EncodeDate(2024, 2, 1));
+  seed::AddDocumentoFiscal(Db(), 0, 1, 11, 11, EncodeDate(2024, 1, 5), R(0), {{1, R(100), TDateTime(), 0}});
+  const int valores[] = {100, 30, 105, 100, 100, 30};
+  for (int k = 1; k <= 6; ++k) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(valores[k - 1]));
+  // 1: the whole installment, 70 of it paid; 2: what is left; 3: paid in full, with interest;
+  // 5: no accounting value, beside 6, which settles normally.
+  Links({{1, tbvParcela, 0, 10, 1, 100}, {2, tbvParcela, 0, 10, 2, 30}, {3, tbvParcela, 0, 10, 3, 100},
+         {5, tbvParcela, 0, 11, 1, 100}, {6, tbvParcela, 0, 10, 4, 30}});
+  TBaixasAdicionaisDoVinculo partes;
+  partes[ChaveBaixaAdicional(tbvParcela, 0, 10, 3)] = {{tbaJuros, seed::kContaJurosPagos, 0, R(5)}};
+  pb_->SetBaixasAdicionaisDoVinculo(&partes);
+  // 4: the receipt run on what is left of an installment, linked for its whole value.
+  Documento(1, 20, {100});
+  seed::AddPagamentoParcela(Db(), 1, 1, 20, 1, R(70), EncodeDate(2024, 2, 1));
+  Link(pb_->cdsVINC_EXT_BAN_COMP_BAIXA, 4, tbvParcela, 1, 20, 1, R(100));
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  pb_->GetVinculoBaixaComp(&outraTela_, empresa_, list_, entradas_);
+  pb_->SetBaixasAdicionaisDoVinculo(nullptr);
+
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(l.Value(0, "BDDCTO").AsString(), "E2");
+  EXPECT_EQ(l.Value(1, "BDDCTO").AsString(), "E6");
+  auto p = Db().QueryAll("select BDORDEMPAR, BDTIPOBAIXA, BDVALORPGTO from VEF_EMP_TMOVENTPARPGTO where "
+                         "BDCHAVEORIGEM is not null order by BDORDEMPAR");
+  ASSERT_EQ(p.Rows.size(), 2u);   // no interest on the refused installment 3
+  EXPECT_EQ(p.Value(0, "BDORDEMPAR").AsInteger(), 2);
+  EXPECT_EQ(p.Value(0, "BDVALORPGTO").AsCurrency(), R(30));
+  EXPECT_EQ(p.Value(1, "BDORDEMPAR").AsInteger(), 4);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVSAIPARPGTO").AsInteger(), 1);
+  for (int k = 1; k <= 6; ++k) EXPECT_EQ(Flag(k), k == 2 || k == 6 ? 1 : 4) << k;
+  const std::string m = Mensagens();
+  EXPECT_EQ(list_->Count(), 4) << m;
+  EXPECT_NE(m.find("o valor 100,00 é maior que o saldo a pagar 30,00 de a parcela 1 do documento 10"), std::string::npos) << m;
+  EXPECT_NE(m.find("a parcela 3 do documento 10 (entradas) da empresa 1 já está quitada"), std::string::npos) << m;
+  EXPECT_NE(m.find("Lançamento 5: A nota 11 vinculada não possui valor contábil. Verifique o respectivo lançamento no "
+                   "módulo fiscal para prosseguir."),
+            std::string::npos) << m;
+  EXPECT_NE(m.find("o valor 100,00 é maior que o saldo a pagar 30,00 de a parcela 1 do documento 20"), std::string::npos) << m;
 }
 
 TEST_F(PostingRunTest, GuidesPaidWithoutAnEntryKeepTheirManagerAndFollowAnotherCompany) {
@@ -335,6 +466,36 @@ TEST_F(PostingRunTest, ReceiptRowsPostEachPartOnItsOwnAccountsAlsoWhenGrouped) {
                   .AsInteger(), debitos[i]) << i;
   }
   for (int k = 1; k <= 6; ++k) EXPECT_EQ(Flag(k), k == 5 ? 0 : 1) << k;
+}
+
+TEST_F(PostingRunTest, DeclinedReceiptGroupingPostsEachPartOnceWithItsOwnCode) {
+  dialogs_.No("Contabilização agrupada");
+  Documento(0, 10, {100, 100});
+  Documento(0, 11, {100});
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(110));
+  Entrada(2, seed::kContaFornecedores, seed::kContaBanco, R(110));
+  auto* comp = pb_->cdsVINC_EXT_BAN_COMP_BAIXA;
+  Link(comp, 1, tbvParcela, 0, 10, 1, R(100), 1);
+  Link(comp, 1, tbvParcela, 0, 10, 2, R(10), 4, R(10));
+  Link(comp, 2, tbvParcela, 0, 11, 1, R(100), 1);
+  Link(comp, 2, tbvParcela, 0, 11, 1, R(10), 4, R(10));   // the same installment again: not posted
+
+  pb_->GetVinculoBaixaComp(&tela_, empresa_, list_, entradas_);
+
+  EXPECT_EQ(dialogs_.Calls().size(), 1u);
+  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+  EXPECT_EQ(Lancamentos().Rows.size(), 3u);
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 3u);
+  const int docs[] = {10, 10, 11}, tipos[] = {tbpPrincipal, tbpJuros, tbpPrincipal}, valores[] = {100, 10, 100};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(p.Value(i, "BDCHAVE").AsInteger(), docs[i]) << i;
+    EXPECT_EQ(p.Value(i, "BDTIPOBAIXA").AsInteger(), tipos[i]) << i;
+    EXPECT_EQ(p.Value(i, "BDVALORPGTO").AsCurrency(), R(valores[i])) << i;
+  }
+  EXPECT_NE(p.Value(0, "BDCHAVELAN"), p.Value(1, "BDCHAVELAN"));   // declined: one entry each
+  EXPECT_EQ(Flag(1), 1);
+  EXPECT_EQ(Flag(2), 1);
 }
 
 }  // namespace

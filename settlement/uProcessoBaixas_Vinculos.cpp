@@ -31,18 +31,6 @@ constexpr const char* kTelaArquivoGrande = "TfrConsultaImportacaoLancCCTxtHuge";
 // Lower bound of the document-date range: dates before it do not occur in the books.
 const TDateTime kMenorData(-657434.0);   // 0100-01-01
 
-bool ArquivoGrande(const TDAOFactory* dao) {
-  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
-}
-
-// The work table's name goes into statement text: only a plain identifier is accepted.
-const std::string& TabelaTrabalho(const TDAOFactory& dao) {
-  const std::string& t = dao.WorkTable();
-  for (unsigned char c : t)
-    if (!std::isalnum(c) && c != '_') throw EDatabaseError("Tabela de trabalho inválida: " + t);
-  return t;
-}
-
 bool Vinculado(const TClientDataSet& ds) {
   const TField& f = ds.FieldByName("BDVINC_BAIXA");
   return !f.IsNull() && f.AsBoolean();
@@ -210,7 +198,7 @@ void TProcessoBaixas::GravaVinculoAutomatico(TClientDataSet* prVinculos, TDAOFac
   }
   const TBookmark novo = prVinculos->GetBookmark();
   try {
-    if (ArquivoGrande(prDAOLancamentos)) {
+    if (ModoArquivoGrande(prDAOLancamentos)) {
       auto* mgr = dynamic_cast<TLancamentoMGR*>(prDAOPesq);
       if (!mgr) throw EDataSetError("O vínculo de um arquivo grande é gravado pelo gerenciador de lançamentos.");
       mgr->SetUpdateRegHugeFileForTpIntegracao("BDVINC_BAIXA", "TRUE", ltFlag);
@@ -302,7 +290,7 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
   if (!prDAOLancamentos) return;
   TDAOFactory* const daoImport = FDAO;
   TComponent* const telaArquivoGrande = prComponent ? prComponent->FindOwnerOfClass(kTelaArquivoGrande) : nullptr;
-  const bool arquivoGrande = ArquivoGrande(prDAOLancamentos);
+  const bool arquivoGrande = ModoArquivoGrande(prDAOLancamentos);
   const int recNo = arquivoGrande ? 0 : prDAOLancamentos->RecNo();
   CopiaArquivoGrande copia;
   TClientDataSet clone;   // goes before the copy it may browse
@@ -407,7 +395,7 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
 void TProcessoBaixas::DeletarVinculosAutomaticos(TComponent* prSender, TEdit_Codigo_Search_VYN* prCodEmp,
                                                  TLancamentoMGR* prDAO) {
   TClientDataSet& links = *cdsVINC_EXT_BAN_BAIXA;
-  const bool arquivoGrande = ArquivoGrande(prDAO);
+  const bool arquivoGrande = ModoArquivoGrande(prDAO);
 
   // The entries whose automatic links go, and those that keep another link and stay flagged.
   std::set<int64_t> chaves;
@@ -468,7 +456,7 @@ void TProcessoBaixas::DeletarVinculosAutomaticos(TComponent* prSender, TEdit_Cod
 
 void TProcessoBaixas::GetAposInconsistencia(TDAOFactory* prDAO) {
   if (!prDAO) return;
-  if (ArquivoGrande(prDAO))
+  if (ModoArquivoGrande(prDAO))
     GetAposInconsistenciaHugeFile(prDAO);
   else
     GetAposInconsistenciaMemory(prDAO);

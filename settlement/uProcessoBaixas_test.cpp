@@ -173,6 +173,13 @@ TEST_F(ProcessoBaixasTest, LargeFileEntriesAreFlaggedInTheirWorkTable) {
   EXPECT_EQ(r.Value(0, "BDCONCC").AsString(), "TRUE");
   EXPECT_EQ(r.Value(1, "BDINCONSISTENTE").AsInteger(), 4);
   EXPECT_EQ(r.Value(1, "BDCONCC").AsString(), "FALSE");
+
+  // A work-table name is statement text: anything but an identifier is refused before it runs.
+  huge->SetWorkTable("TMP_VZEL_EMPRESAS_TLAN_TEMP set BDINCONSISTENTE = 9 --");
+  EXPECT_THROW(pb_->SetaNaoImporta(list_), EDataSetError);
+  Link(4, R(20));
+  EXPECT_THROW(pb_->GetVinculoBaixa(&owner_, empresa_, list_, huge), EDataSetError);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDINCONSISTENTE = 9").AsInteger(), 0);
 }
 
 TEST_F(ProcessoBaixasTest, PaidGuidesAreSettledFromTheRecordWithOneManagerAndOneCompanyEdit) {

@@ -49,6 +49,16 @@ void CamposBaixas(TClientDataSet& ds) {
 
 }  // namespace
 
+bool ModoArquivoGrande(const TDAOFactory* dao) {
+  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
+}
+
+const std::string& TabelaTrabalho(const TDAOFactory& dao) {
+  const std::string& t = dao.WorkTable();
+  if (!IdentificadorValido(t)) throw EDataSetError("Tabela de trabalho inválida: " + t);
+  return t;
+}
+
 TLancamentoMGR::TLancamentoMGR(TComponent* owner, std::string table, TDatabase* db)
     : TMgr(owner, std::move(table), db) {}
 
@@ -112,9 +122,8 @@ void TLancamentoMGR::SetUpdateRegHugeFileForTpIntegracao(const std::string& fiel
     case ltFlag: v = Variant(std::string(Variant(value).AsBoolean() ? "TRUE" : "FALSE")); break;
     default: v = Variant(value); break;
   }
-  if (HugeFile() && Sessao() > 0 && !WorkTable().empty()) {
-    if (!IdentificadorValido(WorkTable())) throw EDataSetError("Tabela de trabalho inválida: " + WorkTable());
-    Database().Execute("update " + WorkTable() + " set " + field + " = ? where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
+  if (ModoArquivoGrande(this)) {
+    Database().Execute("update " + TabelaTrabalho(*this) + " set " + field + " = ? where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
                        {v, Sessao(), Variant(static_cast<long long>(FieldByName("BDCODEMP").AsInteger())),
                         Variant(static_cast<long long>(FieldByName("BDCHAVE").AsInteger()))});
   }

@@ -502,20 +502,20 @@ void TMovParPgtoMGR::pLimpaParcela() {
   Grava(g.Lanc, g.Pagamentos);
 }
 
-void TMovParPgtoMGR::LancaBaixaParcelaAtual(int, TClientDataSet*, TComponent*, bool agrupado, TMovParPgtoMGR*,
+bool TMovParPgtoMGR::LancaBaixaParcelaAtual(int, TClientDataSet*, TComponent*, bool agrupado, TMovParPgtoMGR*,
                                             bool ultimoDoGrupo, bool, int parte) {
-  Posta(parte, agrupado, ultimoDoGrupo);
+  return Posta(parte, agrupado, ultimoDoGrupo);
 }
 
-void TMovParPgtoMGR::LancaBaixaParcelaAtualComp(int, TClientDataSet*, TComponent*, bool agrupado, TMovParPgtoMGR*,
+bool TMovParPgtoMGR::LancaBaixaParcelaAtualComp(int, TClientDataSet*, TComponent*, bool agrupado, TMovParPgtoMGR*,
                                                 bool ultimoDoGrupo, bool, int parte) {
   // A receipt's part code: 1 principal, 2 discount, 3 fine, 4 interest.
   const int tipoParte = parte == 2 ? 2 : parte == 3 ? 3 : parte == 4 ? 4 : -1;
-  Posta(tipoParte, agrupado, ultimoDoGrupo);
+  return Posta(tipoParte, agrupado, ultimoDoGrupo);
 }
 
-void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
-  if (SemSelecao("nenhuma parcela selecionada")) return;
+bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
+  if (SemSelecao("nenhuma parcela selecionada")) return false;
   const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
   SetCodEmpAtual(emp);
   const int64_t doc = FieldByName("BDCHAVE").AsInteger();
@@ -528,20 +528,20 @@ void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   const Currency saldo = FieldByName("BDSALDOAPAGAR").AsCurrency();
   if (saldo == Currency::FromInt(-1)) {
     Atencao(fmt::format("Baixa não lançada: {} não possui valor contábil.", desc));
-    return;
+    return false;
   }
   if (abateSaldo && saldo <= Currency()) {
     Atencao(fmt::format("Baixa não lançada: {} já está quitada.", desc));
-    return;
+    return false;
   }
+  // What the caller says was paid; settling the open balance instead would call a partly paid
+  // installment settled by a link larger than what is left.
   Currency valor;
-  if (principal && !Parcial)
-    valor = saldo;
-  else if (OnGetValorPgto)
+  if (OnGetValorPgto)
     valor = OnGetValorPgto(this);
   else
     valor = principal ? saldo : valorParte_;
-  if (!ValorAceito(valor, abateSaldo ? &saldo : nullptr, desc)) return;
+  if (!ValorAceito(valor, abateSaldo ? &saldo : nullptr, desc)) return false;
   const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
   const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this)
                                      : (EditPlano ? static_cast<int>(EditPlano->Codigo()) : 0);
@@ -556,14 +556,14 @@ void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     debito = c->ContaDebPgto;
     credito = c->ContaCredPgto;
   } else if (!ContasDaConfiguracao(plano, conf, data, desc, debito, credito)) {
-    return;
+    return false;
   }
   if (!principal) {
     if (debParte_ > 0) debito = debParte_;
     if (credParte_ > 0) credito = credParte_;
   }
-  if (Bloqueado(data, desc)) return;
-  if (JaBaixado(fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem), tipo, desc)) return;
+  if (Bloqueado(data, desc)) return false;
+  if (JaBaixado(fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem), tipo, desc)) return false;
 
   const TLancamentoBaixa l = Lancamento(
       data, debito, credito, valor,
@@ -602,7 +602,7 @@ void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     grupo_.Lanc.Valor += valor;
     grupo_.Pagamentos.push_back(std::move(p));
   } else if (Grava(l, {p}) == 0) {
-    return;
+    return false;
   }
   if (abateSaldo) {
     Edit();
@@ -611,6 +611,7 @@ void TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     Post();
   }
   if (agrupado && ultimo) pLimpaParcela();
+  return true;
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -208,7 +208,8 @@ class TMovParPgtoMGR : public TBaixaMGR {
   void SetNOMETER_MGR(std::string nome) { nomeTer_ = std::move(nome); }
   void SetContasParte(int debito, int credito) { debParte_ = debito; credParte_ = credito; }
 
-  // Pays OnGetValorPgto (capped by nothing: above the open balance it refuses) instead of the balance.
+  // The engine's mark of a settlement that leaves part of the installment open. The value is always
+  // OnGetValorPgto's when it is set (above the open balance it refuses), else the open balance.
   bool Parcial = false;
 
   std::string GetTablePagamento() const;
@@ -223,10 +224,11 @@ class TMovParPgtoMGR : public TBaixaMGR {
   bool GrupoAberto() const { return grupo_.Aberto(); }
   // Settles the current installment: the principal (parte -1 or 1) or an additional part (2 discount,
   // 3 fine, 4 interest). Grouped postings add to one entry, written at the group's last installment.
-  void LancaBaixaParcelaAtual(int tipoLancamento, TClientDataSet* = nullptr, TComponent* = nullptr,
+  // Answers whether it was posted (or added to the open group); a refusal is warned about.
+  bool LancaBaixaParcelaAtual(int tipoLancamento, TClientDataSet* = nullptr, TComponent* = nullptr,
                               bool agrupado = false, TMovParPgtoMGR* grupo = nullptr, bool ultimoDoGrupo = false,
                               bool agrupado2 = false, int parte = -1);
-  void LancaBaixaParcelaAtualComp(int tipoLancamento, TClientDataSet* d = nullptr, TComponent* p = nullptr,
+  bool LancaBaixaParcelaAtualComp(int tipoLancamento, TClientDataSet* d = nullptr, TComponent* p = nullptr,
                                   bool agrupado = false, TMovParPgtoMGR* grupo = nullptr,
                                   bool ultimoDoGrupo = false, bool agrupado2 = false, int parte = -1);
 
@@ -236,7 +238,7 @@ class TMovParPgtoMGR : public TBaixaMGR {
     std::vector<TPagamentoBaixa> Pagamentos;
     bool Aberto() const { return !Pagamentos.empty(); }
   };
-  void Posta(int parte, bool agrupado, bool ultimo);
+  bool Posta(int parte, bool agrupado, bool ultimo);
   std::string Descricao() const;
   int livro_;
   TCONF_CONTAS_ONLINEMGR* conf_ = nullptr;
