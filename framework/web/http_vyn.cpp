@@ -1,0 +1,313 @@
+#include "framework/web/http_vyn.h"
+
+#include <curl/curl.h>
+#include <fmt/format.h>
+
+#include "framework/core/text.h"
+#include "framework/web/secret_mask.h"
+
+namespace vyn {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+size_t OnBody(char* data, size_t size, size_t count, void* user) {
+  static_cast<std::string*>(user)->append(data, size * count);
+  return size * count;
+}
+
+size_t OnHeader(char* data, size_t size, size_t count, void* user) {
+  auto* headers = static_cast<std::vector<std::pair<std::string, std::string>>*>(user);
+  std::string_view line(data, size * count);
+  if (line.rfind("HTTP/", 0) == 0) {
+    headers->clear();   // a new answer (after a redirect or an interim 1xx) replaces the last one's
+  } else if (const size_t colon = line.find(':'); colon != std::string_view::npos) {
+    headers->emplace_back(Trim(line.substr(0, colon)), Trim(line.substr(colon + 1)));
+  }
+  return size * count;
+}
+
+bool IsTLSFailure(CURLcode rc) {
+  switch (rc) {
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CIPHER:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ENGINE_NOTFOUND:
+    case CURLE_SSL_ENGINE_SETFAILED:
+    case CURLE_SSL_ENGINE_INITFAILED:
+    case CURLE_USE_SSL_FAILED:
+    case CURLE_SSL_SHUTDOWN_FAILED:
+    case CURLE_SSL_CRL_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+    case CURLE_SSL_PINNEDPUBKEYNOTMATCH:
+    case CURLE_SSL_INVALIDCERTSTATUS:
+    case CURLE_SSL_CLIENTCERT:
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::pair<THTTPFailure, std::string> Classify(CURLcode rc) {
+  switch (rc) {
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+      return {THTTPFailure::Resolve, "o nome do servidor não foi encontrado"};
+    case CURLE_COULDNT_CONNECT:
+      return {THTTPFailure::Connect, "a conexão foi recusada ou o servidor está inacessível"};
+    case CURLE_OPERATION_TIMEDOUT:
+      return {THTTPFailure::ConnectTimeout, "o tempo de conexão se esgotou"};
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+      return {THTTPFailure::Interrupted, "a conexão foi interrompida"};
+    default:
+      if (IsTLSFailure(rc)) return {THTTPFailure::TLS, "a conexão segura (TLS) falhou"};
+      return {THTTPFailure::Other, curl_easy_strerror(rc)};
+  }
+}
+
+// The values a log line or error text must never show: the secret headers' values and their
+// credentials without the scheme.
+std::vector<std::string> KnownSecrets(const THTTPHeaders& headers) {
+  std::vector<std::string> out;
+  for (const auto& [name, value] : headers.Items()) {
+    if (!IsSecretName(name)) continue;
+    out.push_back(value);
+    if (const size_t space = value.find(' '); space != std::string::npos) out.push_back(Trim(value.substr(space + 1)));
+  }
+  return out;
+}
+
+struct SList {
+  curl_slist* list = nullptr;
+  ~SList() { curl_slist_free_all(list); }
+  void Add(const std::string& line) {
+    curl_slist* grown = curl_slist_append(list, line.c_str());
+    if (!grown) throw std::bad_alloc();
+    list = grown;
+  }
+};
+
+}  // namespace
+
+std::string THTTPHeaders::Values(const std::string& name) const {
+  for (const auto& [n, v] : items_) {
+    if (SameText(n, name)) return v;
+  }
+  return {};
+}
+
+bool THTTPHeaders::Has(const std::string& name) const {
+  for (const auto& item : items_) {
+    if (SameText(item.first, name)) return true;
+  }
+  return false;
+}
+
+struct THTTPVYN::Impl {
+  CURL* easy = nullptr;
+  CURLM* multi = nullptr;
+  char errorBuffer[CURL_ERROR_SIZE] = {};
+
+  Impl() : easy(curl_easy_init()), multi(curl_multi_init()) {
+    if (!easy || !multi) {
+      Release();
+      throw std::runtime_error("Não foi possível iniciar o cliente HTTP.");
+    }
+  }
+  ~Impl() { Release(); }
+  void Release() {
+    if (multi) curl_multi_cleanup(multi);
+    if (easy) curl_easy_cleanup(easy);
+    multi = nullptr;
+    easy = nullptr;
+  }
+};
+
+THTTPVYN::THTTPVYN(TComponent* owner, bool AKeepAlive)
+    : TComponent(owner), impl_(std::make_unique<Impl>()), keepAlive_(AKeepAlive) {}
+
+THTTPVYN::~THTTPVYN() = default;
+
+std::string THTTPVYN::Get(const std::string& url) { return Execute("GET", url, nullptr); }
+std::string THTTPVYN::Post(const std::string& url, const std::string& body) { return Execute("POST", url, &body); }
+std::string THTTPVYN::Put(const std::string& url, const std::string& body) { return Execute("PUT", url, &body); }
+std::string THTTPVYN::Delete(const std::string& url, const std::string& body) {
+  return Execute("DELETE", url, body.empty() ? nullptr : &body);
+}
+
+std::string THTTPVYN::ResponseHeader(const std::string& name) const {
+  for (const auto& [n, v] : responseHeaders_) {
+    if (SameText(n, name)) return v;
+  }
+  return {};
+}
+
+std::string THTTPVYN::FullURL(const std::string& url) const {
+  if (url.find("://") != std::string::npos || baseURL_.empty()) return url;
+  if (!baseURL_.empty() && baseURL_.back() == '/' && !url.empty() && url.front() == '/') return baseURL_ + url.substr(1);
+  return baseURL_ + url;
+}
+
+std::string THTTPVYN::Execute(const std::string& method, const std::string& url, const std::string* body) {
+  const std::string target = FullURL(url);
+  const std::vector<std::string> secrets = KnownSecrets(Request.CustomHeaders);
+  CURL* h = impl_->easy;
+  curl_easy_reset(h);
+  responseCode_ = 0;
+  responseText_.clear();
+  responseHeaders_.clear();
+  impl_->errorBuffer[0] = '\0';
+
+  // Headers: the custom ones as given; the content type unless a custom one names it; no
+  // "Expect: 100-continue" round trip, and no form content type made up for a body.
+  SList headers;
+  std::vector<std::pair<std::string, std::string>> sent;
+  if (!Request.CustomHeaders.Has("Content-Type")) {
+    if (!Request.ContentType.empty()) {
+      headers.Add("Content-Type: " + Request.ContentType);
+      sent.emplace_back("Content-Type", Request.ContentType);
+    } else if (body) {
+      headers.Add("Content-Type:");
+    }
+  }
+  if (!Request.Accept.empty() && !Request.CustomHeaders.Has("Accept")) {
+    headers.Add("Accept: " + Request.Accept);
+    sent.emplace_back("Accept", Request.Accept);
+  }
+  for (const auto& [name, value] : Request.CustomHeaders.Items()) {
+    headers.Add(value.empty() ? name + ";" : name + ": " + value);
+    sent.emplace_back(name, value);
+  }
+  headers.Add("Expect:");
+
+  curl_easy_setopt(h, CURLOPT_URL, target.c_str());
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  // Loopback never goes through a proxy the environment may name.
+  curl_easy_setopt(h, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
+  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, impl_->errorBuffer);
+  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");   // every encoding libcurl can decode (gzip, ...)
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectTimeout > 0 ? ConnectTimeout : 0));
+  curl_easy_setopt(h, CURLOPT_FORBID_REUSE, keepAlive_ ? 0L : 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!CAFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, CAFile.c_str());
+  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.list);
+  std::string received;
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, &received);
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, &responseHeaders_);
+  if (method == "GET") {
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+  } else {
+    if (method != "POST") curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, method.c_str());
+    if (body || method == "POST") {
+      static const std::string kEmpty;
+      const std::string& b = body ? *body : kEmpty;
+      curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(b.size()));
+      curl_easy_setopt(h, CURLOPT_POSTFIELDS, b.c_str());
+    }
+  }
+
+  // Driven by hand so that the read time-out measures silence on the wire, to the millisecond.
+  const auto start = Clock::now();
+  curl_multi_add_handle(impl_->multi, h);
+  bool connected = false;
+  bool readTimedOut = false;
+  auto lastActivity = start;
+  curl_off_t lastDown = -1, lastUp = -1;
+  long lastHeader = -1;
+  int running = 1;
+  CURLMcode mc = CURLM_OK;
+  for (;;) {
+    mc = curl_multi_perform(impl_->multi, &running);
+    if (mc != CURLM_OK || running == 0) break;
+    curl_off_t connectTime = 0, pretransfer = 0, down = 0, up = 0;
+    long headerSize = 0;
+    curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
+    curl_easy_getinfo(h, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+    curl_easy_getinfo(h, CURLINFO_SIZE_DOWNLOAD_T, &down);
+    curl_easy_getinfo(h, CURLINFO_SIZE_UPLOAD_T, &up);
+    curl_easy_getinfo(h, CURLINFO_HEADER_SIZE, &headerSize);
+    const auto now = Clock::now();
+    if (!connected && (connectTime > 0 || pretransfer > 0)) {
+      connected = true;
+      lastActivity = now;
+    }
+    if (down != lastDown || up != lastUp || headerSize != lastHeader) {
+      lastDown = down;
+      lastUp = up;
+      lastHeader = headerSize;
+      lastActivity = now;
+    }
+    if (connected && ReadTimeout > 0 && now - lastActivity > std::chrono::milliseconds(ReadTimeout)) {
+      readTimedOut = true;
+      break;
+    }
+    mc = curl_multi_poll(impl_->multi, nullptr, 0, 20, nullptr);
+    if (mc != CURLM_OK) break;
+  }
+  CURLcode rc = CURLE_OK;
+  int pending = 0;
+  while (CURLMsg* msg = curl_multi_info_read(impl_->multi, &pending)) {
+    if (msg->msg == CURLMSG_DONE && msg->easy_handle == h) rc = msg->data.result;
+  }
+  curl_multi_remove_handle(impl_->multi, h);
+  curl_easy_setopt(h, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+
+  THTTPLogEntry log;
+  if (OnLog) {
+    log.Method = method;
+    log.URL = MaskSecrets(MaskURL(target), secrets);
+    for (const auto& [name, value] : sent) log.RequestHeaders.emplace_back(name, MaskHeaderValue(name, value));
+    if (body) log.RequestBody = MaskSecrets(*body, secrets);
+    log.Elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
+  }
+
+  std::string failure;
+  THTTPFailure kind = THTTPFailure::Other;
+  if (readTimedOut) {
+    kind = THTTPFailure::ReadTimeout;
+    failure = fmt::format("o tempo de leitura se esgotou ({} ms sem resposta)", ReadTimeout);
+  } else if (mc != CURLM_OK) {
+    failure = curl_multi_strerror(mc);
+  } else if (rc != CURLE_OK) {
+    auto [k, cause] = Classify(rc);
+    kind = k;
+    failure = cause;
+    if (impl_->errorBuffer[0] != '\0') failure += fmt::format(" ({})", impl_->errorBuffer);
+  }
+  if (!failure.empty()) {
+    responseHeaders_.clear();
+    const std::string message =
+        MaskSecrets(fmt::format("Falha na comunicação com {}: {}.", SafeURL(target), failure), secrets);
+    if (OnLog) {
+      log.Error = message;
+      OnLog(log);
+    }
+    throw EHTTPError(message, SafeURL(target), kind);
+  }
+
+  long status = 0;
+  curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+  responseCode_ = static_cast<int>(status);
+  responseText_ = std::move(received);
+  if (OnLog) {
+    log.Status = responseCode_;
+    log.ResponseBody = MaskSecrets(responseText_, secrets);
+    OnLog(log);
+  }
+  return responseText_;
+}
+
+}  // namespace vyn
