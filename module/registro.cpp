@@ -4,7 +4,7 @@ namespace integracao {
 
 TListaRegistro RegistrosDoModulo() {
   TListaRegistro todos;
-  for (auto lista : {RegistrosLiquidacao}) {
+  for (auto lista : {RegistrosLiquidacao, RegistrosUtilitariosContabilizacao}) {
     TListaRegistro l = lista();
     todos.insert(todos.end(), std::make_move_iterator(l.begin()), std::make_move_iterator(l.end()));
   }

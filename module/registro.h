@@ -21,6 +21,7 @@ TRegistroClasse Registro(std::string nome, vyn::TClassKind tipo) {
 
 // One list per subsystem.
 TListaRegistro RegistrosLiquidacao();  // settlement engine: registers nothing
+TListaRegistro RegistrosUtilitariosContabilizacao();  // posting utilities
 
 // Every subsystem's list, in load order.
 TListaRegistro RegistrosDoModulo();
