@@ -22,6 +22,7 @@ struct TProcessContext {
   int Referencia = 0;               // reference month YYYYMM
   std::string ProgramFolder;        // the host executable's folder; work files live under it
   std::string CustomerCode;         // the installation's customer code
+  std::string WP_RESPONSAVEL;       // the responsible user the rights prompt named
 
   // The scheduler's run key and flags.
   int WP_AGENDAMENTO = 0;
@@ -39,6 +40,7 @@ struct TProcessContext {
   class ILogEventWriter* ActionLog = nullptr;
   class IPostingLockCheck* PostingLocks = nullptr;
   class ICodeLookup* CodeLookup = nullptr;      // the code edits' look-ups per code kind
+  class TForm_VYN* MainForm = nullptr;          // the application's main form: owner of menu screens
 
   // framework/host: the company of the running task (its status rows' BDCODEMP) and whether the
   // host runs as the unattended automation service.

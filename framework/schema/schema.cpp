@@ -69,6 +69,8 @@ TSchema CompanySchema() {
   TSchema s;
   AddSuiteCoreSchema(s);
   AddSuiteSettlementSchema(s);
+  AddSuiteVariacaoCambialSchema(s);
+  AddSuiteRepostingSchema(s);
   AddHostSchema(s);
   return s;
 }

@@ -56,5 +56,9 @@ std::unique_ptr<TDatabase> CreateCompanyDatabase(const std::string& path);
 void AddSuiteCoreSchema(TSchema& s);
 // Tax guides, calculations, fiscal installments and their payments; the large-file work tables.
 void AddSuiteSettlementSchema(TSchema& s);
+// Currencies and their values, exchange-variance preparations, invoices in a currency, runs.
+void AddSuiteVariacaoCambialSchema(TSchema& s);
+// Systems, starts of online posting and the re-posting runs of the posting engine.
+void AddSuiteRepostingSchema(TSchema& s);
 
 }  // namespace vyn

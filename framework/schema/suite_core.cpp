@@ -5,7 +5,8 @@
 namespace vyn {
 
 void AddSuiteCoreSchema(TSchema& s) {
-  // Companies. A branch names its head office in BDCODMATRIZ.
+  // Companies. A branch names its head office in BDCODMATRIZ; BDSTATUSEMP 1 marks a consultation-only
+  // copy left by a change of posting plan.
   s.AddTable("TEMPRESAS", R"(CREATE TABLE TEMPRESAS (
   BDCODEMP INTEGER NOT NULL,
   BDCODMATRIZ INTEGER,
@@ -15,6 +16,7 @@ void AddSuiteCoreSchema(TSchema& s) {
   BDCHAVEACESSOOMIE VARCHAR(100),
   BDSENHAOMIE VARCHAR(250),
   BDTIPOCAEPF SMALLINT DEFAULT 0,
+  BDSTATUSEMP SMALLINT DEFAULT 0,
   CONSTRAINT PK_TEMPRESAS PRIMARY KEY (BDCODEMP)))");
 
   // Company data in force from a reference month (YYYYMM) on: name, registry number, chart of accounts,

@@ -1,0 +1,24 @@
+#include "framework/accounting/empresas_mgr.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "framework/component/process_context.h"
+
+namespace vyn {
+
+Variant TEmpresasMGR::GetRetornaCampoEmpresaRef(const TComponent*, int codEmp, const std::string& coluna,
+                                                int referencia, TDatabase* db) {
+  bool nomeValido = !coluna.empty() && std::all_of(coluna.begin(), coluna.end(), [](unsigned char c) {
+    return std::isalnum(c) || c == '_';
+  });
+  if (!nomeValido) throw EDatabaseError("Coluna inválida: " + coluna);
+  if (!db) db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
+  return db->QueryValue("SELECT R." + coluna +
+                            " FROM TEMPRESAS_REF R JOIN SP_GETREFERENCIA(?, ?) P ON (P.BDREFEMP = R.BDREFEMP)"
+                            " WHERE R.BDCODEMP = ?",
+                        {codEmp, referencia, codEmp});
+}
+
+}  // namespace vyn

@@ -1,0 +1,22 @@
+#pragma once
+// The companies' manager: company data in force at a reference month.
+#include <string>
+
+#include "framework/core/variant.h"
+#include "framework/data/dao_factory.h"
+
+namespace vyn {
+
+class TEmpresasMGR : public TMgr<TEmpresasMGR> {
+ public:
+  explicit TEmpresasMGR(TComponent* owner = nullptr, TDatabase* db = nullptr) : TMgr(owner, "TEMPRESAS", db) {}
+  std::string ClassName() const override { return "TEmpresasMGR"; }
+
+  // A column of TEMPRESAS_REF in force for the company at the month: the latest reference not after
+  // it, else the company's first one; null when the company has none. The column must be a plain
+  // column name (EDatabaseError otherwise).
+  static Variant GetRetornaCampoEmpresaRef(const TComponent* owner, int codEmp, const std::string& coluna,
+                                           int referencia, TDatabase* db = nullptr);
+};
+
+}  // namespace vyn

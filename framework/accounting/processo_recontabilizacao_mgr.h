@@ -1,0 +1,124 @@
+#pragma once
+// The posting engine: re-posting of a company's online postings per routine kind over a period, the
+// change of posting plan and the start of online posting. It is at the same time the data set of
+// company rows its callers walk.
+//
+// This stand-in cannot re-create postings: the producing modules (fiscal bookkeeping, payroll) are
+// not part of this system. Deleting a routine's postings without posting them again would lose them,
+// so a re-posting run keeps the online postings as they are, changes the plan where asked and records
+// the run and its routines. It keeps no balance zeroing, no backup company and no account mapping.
+#include <array>
+#include <bitset>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "framework/core/datetime.h"
+#include "framework/data/dao_factory.h"
+
+namespace vyn {
+
+class TfrStatusProcesso;
+class TInconsistencias_VYN;
+class TLogEvent;
+
+// The routine kinds, 0 to 59.
+enum TTipoProcRecontabiliza : uint8_t {
+  // general
+  tprBaixaImpostos, tprParcelamentoTributos, tprBaixaParcelamentoTributos,
+  // fiscal bookkeeping
+  tprFiscalEntrada, tprFiscalSaida, tprFiscalServico, tprFiscalReducaoZ, tprFiscalDemaisDocumentos,
+  tprFiscalMovimentacaoFinanceira, tprFiscalApuracaoICMS, tprFiscalApuracaoPISCofins, tprFiscalApuracaoIPI,
+  tprFiscalApuracaoCIAP, tprFiscalApuracaoIRCSLL, tprFiscalProvisaoDarf, tprFiscalProvisaoDarfSimples,
+  tprFiscalProvisaoDarfRetencao, tprFiscalProvisaoGuiaEstadual, tprFiscalProvisaoGuiaMunicipal,
+  tprFiscalBaixaParcelamentoEntrada, tprFiscalBaixaParcelamentoSaida, tprFiscalBaixaParcelamentoServicos,
+  tprFiscalBaixaParcelamentoDemais, tprFiscalOperacaoImobiliaria, tprFiscalPagamentoOperacaoImobiliaria,
+  tprFiscalApuracaoGIAST, tprFiscalDime, tprFiscalApuracaoBlocoM, tprFiscalApuracaoSpedFiscal,
+  // payroll
+  tprFolhaAdiantamento, tprFolhaAutonomos, tprFolhaFerias, tprFolhaAvulsa, tprFolhaNormal,
+  tprFolhaComplementar, tprFolhaAdiantamento13, tprFolha13, tprFolhaComplemento13, tprFolhaProvisao13,
+  tprFolhaProvisaoFerias, tprFolhaGPS, tprFolhaGPSFunrural, tprFolhaGPSContratante, tprFolhaCarne,
+  tprFolhaNotasFiscais, tprFolhaCompensacaoGPS, tprFolhaDarfIR, tprFolhaDarfPIS, tprFolhaGRCS,
+  tprFolhaGRCSPatronal, tprFolhaBaixaCalculos, tprFolhaNormalIntermitente, tprFolhaComplementarIntermitente,
+  // kinds no selection of this module offers
+  tprReservado53, tprReservado54, tprReservado55, tprReservado56, tprReservado57, tprReservado58,
+  tprReservado59
+};
+inline constexpr int kQtdeTiposProcRecontabiliza = 60;
+
+// A selection of routine kinds, held in 64 bits; ordinals above 63 cannot be held.
+using TTiposProcRecontabiliza = std::bitset<64>;
+// Includes the ordinal when it is 0 to 63; answers whether it was included.
+bool IncluiTipoProc(TTiposProcRecontabiliza& set, int ordinal);
+TTiposProcRecontabiliza TodosTiposProc();   // the 60 kinds
+
+// The routines of each group, in the order the selection lists them.
+inline constexpr std::array<uint8_t, 3> C_RECURSOS_GERAL{0, 1, 2};
+inline constexpr std::array<uint8_t, 26> C_RECURSOS_FISCAL{3,  4,  5,  6,  7,  8,  9,  10, 11, 12, 13, 14, 15,
+                                                           16, 17, 18, 19, 20, 21, 22, 23, 24, 25, 26, 27, 28};
+inline constexpr std::array<uint8_t, 24> C_RECURSOS_FOLHA{29, 30, 31, 32, 33, 34, 35, 36, 37, 38, 39, 40,
+                                                          41, 42, 43, 44, 45, 46, 47, 48, 49, 50, 51, 52};
+
+// Posting kinds (BDTIPOLAN) of the producing modules.
+inline constexpr int kTipoLanFiscal = 100;
+inline constexpr int kTipoLanFolha = 200;
+// The systems (TSISTEMA.BDCODSIS) a routine kind belongs to.
+inline constexpr int kSistemaGeral = 1;
+inline constexpr int kSistemaFiscal = 2;
+inline constexpr int kSistemaFolha = 3;
+
+// The routine's name ("Lançamento de entrada"); "" for an ordinal out of range.
+std::string NomeTipoProc(int ordinal);
+// The posting kind of the routine's online postings: 100, 200, or 0 when it has none of its own.
+int TipoLancamentoTipoProc(int ordinal);
+int SistemaTipoProc(int ordinal);
+
+class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
+ public:
+  explicit TProcessoRecontabilizacaoMGR(TComponent* owner = nullptr, TDatabase* db = nullptr);
+  std::string ClassName() const override { return "TProcessoRecontabilizacaoMGR"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  // Set by the callers before a run.
+  TfrStatusProcesso* FStatus = nullptr;     // progress window of the run (not owned)
+  std::string Responsavel;                  // the responsible user (the host's WP_RESPONSAVEL)
+  bool PossuiZeramento = false;             // the company has a zeroing of balances
+  std::vector<std::string> ListaRotinas;    // captions of the chosen routines
+  std::function<bool()> OnCancelaProcesso;  // the caller's cancel test
+
+  // The reference month the company query sees.
+  void SetCompentencia(int yyyymm) { SetReferencia(yyyymm); }
+
+  // The SQL listing the head offices named by the condition (all of them when `informado` is
+  // False or the condition is empty), with BDCODEMP, BDNOMEMP, BDULTENC (last closing, may be null),
+  // BDDATAFIM (last day of the current month) and BDSTATUSEMP, as of the reference set above. The
+  // plan text and the last flag are accepted for the callers and do not narrow the rows.
+  std::string GetSelectDataInicioProcesso(const std::string& condicao, const std::string& plano, bool informado,
+                                          bool flag) const;
+  // Always False: this engine keeps no zeroing of balances.
+  bool getPossuiZeramento(int codEmp) const;
+  // Always False: this engine keeps no account mapping to check.
+  bool getInconsistenciaContaSemPreparacao(int planoAtual, int planoNovo, int codEmp, int planoContasAtual,
+                                           int planoTroca, TDateTime dataIni, TDateTime dataFim,
+                                           TInconsistencias_VYN* lista) const;
+  // Re-posts the chosen routines of the company (and its branches) between the two dates: deletes
+  // their online postings and records the run; when the plans differ, the company's references from
+  // the start month on move to the new plan. All in one transaction. A verification (executa False)
+  // only checks the arguments. Problems go into the list under the company.
+  void ExecutaRecontabiliza(int planoAtual, int planoNovo, int planoTroca, int codEmp, TDateTime dataIni,
+                            TDateTime dataFim, TInconsistencias_VYN* lista, bool executa,
+                            const TTiposProcRecontabiliza& rotinas, int planoLalur, int participante, bool flag);
+  // Records the start of online posting and the cut-offs (a zero date leaves the recorded one) of the
+  // company for the system whose posting kind is tipoLanContab, and deletes that kind's online
+  // postings before the start. False (with an error in the list) when nothing was recorded.
+  bool ProcessoInicioContabilizacao(TComponent* owner, TLogEvent* log, int codEmp, int tipoLanContab,
+                                    TDateTime inicio, TDateTime corteBaixa, TDateTime corteOpeImob,
+                                    TDateTime corteImpostos, TInconsistencias_VYN* lista);
+
+ private:
+  std::vector<int> EmpresaEFiliais(int codEmp);
+  bool Cancelado() const { return OnCancelaProcesso && OnCancelaProcesso(); }
+};
+
+}  // namespace vyn

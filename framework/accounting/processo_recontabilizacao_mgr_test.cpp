@@ -1,0 +1,97 @@
+#include "framework/accounting/processo_recontabilizacao_mgr.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/schema/seed.h"
+#include "framework/ui/inconsistencias.h"
+#include "testing/company_db.h"
+
+namespace vyn {
+namespace {
+
+class MotorRecontabilizacaoTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+    motor = TProcessoRecontabilizacaoMGR::CreateMgr(&dono);
+  }
+  void Lanca(int emp, int chave, const char* data, int tipo) {
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDTIPOLAN) VALUES (?, ?, ?, 1, ?)",
+                 {emp, chave, SQLToDate(data), tipo});
+  }
+  std::vector<int64_t> Chaves() {
+    std::vector<int64_t> out;
+    auto r = Db().QueryAll("SELECT BDCODEMP * 100 + BDCHAVE AS K FROM VZEL_EMPRESAS_TLAN ORDER BY 1");
+    for (size_t i = 0; i < r.Rows.size(); ++i) out.push_back(r.Value(i, "K").AsInteger());
+    return out;
+  }
+  TComponent dono;
+  TProcessoRecontabilizacaoMGR* motor = nullptr;
+  TInconsistencias_VYN lista;
+};
+
+TEST_F(MotorRecontabilizacaoTest, RecordsTheRunAndKeepsThePostingsItCannotPostAgain) {
+  Lanca(1, 1, "2024-03-01", 100);
+  Lanca(2, 2, "2024-03-31", 100);
+  Lanca(1, 3, "2024-04-01", 100);   // after the period
+  Lanca(1, 4, "2024-03-15", 200);   // payroll, not chosen
+  TTiposProcRecontabiliza rotinas;
+  rotinas.set(tprFiscalEntrada).set(tprBaixaImpostos);
+  motor->Responsavel = "Chefe";
+
+  motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, false, rotinas, 0, 0,
+                              false);
+  EXPECT_EQ(Chaves().size(), 4u);   // a verification changes nothing
+  EXPECT_TRUE(lista.IsEmpty());
+
+  motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, true, rotinas, 0, 0,
+                              false);
+  EXPECT_EQ(Chaves(), (std::vector<int64_t>{101, 103, 104, 202}));
+  EXPECT_EQ(lista.CountErros() + lista.CountAtencao(), 0);
+  auto proc = Db().QueryAll("SELECT BDORDEM, BDCODSIS, BDNOME FROM VZEL_EMP_TRECONTABILIZACAO_PROC ORDER BY BDSEQ");
+  ASSERT_EQ(proc.Rows.size(), 2u);
+  EXPECT_EQ(proc.Value(0, "BDCODSIS").AsInteger(), kSistemaGeral);
+  EXPECT_EQ(proc.Value(1, "BDNOME").AsString(), "Lançamento de entrada");
+
+  motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, true, rotinas, 0, 0,
+                              false);
+  EXPECT_EQ(Db().QueryValue("SELECT MAX(BDORDEM) FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = 1").AsInteger(), 2);
+
+  motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, true, {}, 0, 0, false);
+  EXPECT_EQ(lista.CountErros(), 1);
+}
+
+TEST_F(MotorRecontabilizacaoTest, CompanyRowsAreHeadOfficesWithTheirLastClosingAndPlanInForce) {
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2023, 12, 31)});
+  Db().Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP, BDCODPLANOONLINE) VALUES (1, 202405, 'X', 9)");
+  motor->SetCompentencia(202403);
+  motor->CommandText(motor->GetSelectDataInicioProcesso("", "", false, false));
+  ASSERT_EQ(motor->RecordCount(), 1);   // the branch goes with its head office
+  EXPECT_EQ(motor->FieldByName("BDULTENC").AsDateTime(), EncodeDate(2023, 12, 31));
+  EXPECT_EQ(TEmpresasMGR::GetRetornaCampoEmpresaRef(nullptr, 1, "BDCODPLANOONLINE", 202404).AsInteger(), 1);
+  EXPECT_EQ(TEmpresasMGR::GetRetornaCampoEmpresaRef(nullptr, 1, "BDCODPLANOONLINE", 202406).AsInteger(), 9);
+  EXPECT_THROW(TEmpresasMGR::GetRetornaCampoEmpresaRef(nullptr, 1, "X; DROP", 202406), EDatabaseError);
+}
+
+TEST_F(MotorRecontabilizacaoTest, StartOfPostingKeepsRecordedCutOffsAndDeletesOlderPostings) {
+  Lanca(1, 1, "2024-01-31", 100);
+  Lanca(1, 2, "2024-02-01", 100);
+  EXPECT_TRUE(motor->ProcessoInicioContabilizacao(&dono, nullptr, 1, 100, EncodeDate(2024, 2, 1), EncodeDate(2024, 6, 1),
+                                                  TDateTime(), TDateTime(), &lista));
+  EXPECT_TRUE(motor->ProcessoInicioContabilizacao(&dono, nullptr, 1, 100, TDateTime(), TDateTime(), TDateTime(),
+                                                  EncodeDate(2024, 7, 1), &lista));
+  auto r = Db().QueryAll("SELECT * FROM TINICIO_CONTABILIZACAO");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Value(0, "BDDATA").AsDateTime(), EncodeDate(2024, 2, 1));
+  EXPECT_EQ(r.Value(0, "BDDATACONTBAIXA").AsDateTime(), EncodeDate(2024, 6, 1));
+  EXPECT_EQ(r.Value(0, "BDDATACONTIMPOSTOS").AsDateTime(), EncodeDate(2024, 7, 1));
+  EXPECT_EQ(Chaves(), (std::vector<int64_t>{102}));
+  EXPECT_FALSE(motor->ProcessoInicioContabilizacao(&dono, nullptr, 1, 300, EncodeDate(2024, 2, 1), TDateTime(),
+                                                   TDateTime(), TDateTime(), &lista));
+  EXPECT_EQ(lista.CountErros(), 1);
+}
+
+}  // namespace
+}  // namespace vyn

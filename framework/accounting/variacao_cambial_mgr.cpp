@@ -1,0 +1,207 @@
+#include "framework/accounting/variacao_cambial_mgr.h"
+
+#include <map>
+#include <optional>
+
+#include <fmt/format.h>
+
+#include "framework/core/text.h"
+#include "framework/data/sql_value.h"
+#include "framework/schema/entry_keys.h"
+#include "framework/ui/inconsistencias.h"
+
+namespace vyn {
+
+namespace {
+
+struct TNotaMoeda {
+  int Chave = 0;
+  std::string NumDoc;
+  int Tipo = 0;               // 0 receivable, 1 payable
+  TDateTime Emissao;
+  Currency Valor;
+  int Conta = 0;
+};
+
+struct TPreparacao {
+  int ContaAtiva = 0;         // gains
+  int ContaPassiva = 0;       // losses
+  Variant CodHist;
+  Variant CodTphi;
+};
+
+std::optional<TPreparacao> LePreparacao(TDatabase& db, int codEmp, int codMoe) {
+  auto q = db.QueryAll(
+      "SELECT BDCONTAVARATIVA, BDCONTAVARPASSIVA, BDCODHIST, BDCODTPHI FROM VZEL_EMP_TPREPVARCAMBIAL"
+      " WHERE BDCODEMP = ? AND BDCODMOE = ?",
+      {Variant(codEmp), Variant(codMoe)});
+  if (q.Rows.empty()) return std::nullopt;
+  return TPreparacao{static_cast<int>(q.Rows[0][0].AsInteger()), static_cast<int>(q.Rows[0][1].AsInteger()),
+                     q.Rows[0][2], q.Rows[0][3]};
+}
+
+}  // namespace
+
+TVZEL_EMP_TVARCAMBIALMGR::TVZEL_EMP_TVARCAMBIALMGR(TComponent* owner, bool gravaDireto, TDatabase* db)
+    : TMgr(owner, kTabela, db) {
+  SetName("VariacaoCambial");
+  SetControlMemory(!gravaDireto);
+  AddFieldDef("BDCODEMP", TFieldType::ftInteger);
+  AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+  AddFieldDef("BDCODMOE", TFieldType::ftInteger);
+  AddFieldDef("BDDATAINI", TFieldType::ftDate);
+  AddFieldDef("BDDATAFIN", TFieldType::ftDate);
+  AddFieldDef("BDCONTABILIZACAO", TFieldType::ftInteger);
+  AddFieldDef("BDCODUSU", TFieldType::ftInteger);
+  AddFieldDef("BDVERSAO", TFieldType::ftInteger);
+  CreateDataSet();
+}
+
+bool TVZEL_EMP_TVARCAMBIALMGR::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TVZEL_EMP_TVARCAMBIALMGR") || TDAOFactory::InheritsFrom(class_name);
+}
+
+void TVZEL_EMP_TVARCAMBIALMGR::SetCODEMP(int v) { FieldByName("BDCODEMP").SetAsInteger(v); }
+void TVZEL_EMP_TVARCAMBIALMGR::SetCODMOE(int v) { FieldByName("BDCODMOE").SetAsInteger(v); }
+void TVZEL_EMP_TVARCAMBIALMGR::SetDATAINI(TDateTime v) { FieldByName("BDDATAINI").SetAsDateTime(v); }
+void TVZEL_EMP_TVARCAMBIALMGR::SetDATAFIN(TDateTime v) { FieldByName("BDDATAFIN").SetAsDateTime(v); }
+void TVZEL_EMP_TVARCAMBIALMGR::SetCONTABILIZACAO(int v) { FieldByName("BDCONTABILIZACAO").SetAsInteger(v); }
+void TVZEL_EMP_TVARCAMBIALMGR::SetCODUSU(int v) { FieldByName("BDCODUSU").SetAsInteger(v); }
+void TVZEL_EMP_TVARCAMBIALMGR::SetCHAVE(int v) { FieldByName("BDCHAVE").SetAsInteger(v); }
+void TVZEL_EMP_TVARCAMBIALMGR::SetVERSAO(int v) { FieldByName("BDVERSAO").SetAsInteger(v); }
+
+void TVZEL_EMP_TVARCAMBIALMGR::DeleteApuracao(int codEmp, int codMoe, int contabilizacao, TDateTime dataIni,
+                                               TDateTime dataFin) {
+  TDatabase& db = Database();
+  // A run over both books overlaps any other run of the month, and any run overlaps one over both.
+  std::string tipo = contabilizacao > 0 ? " AND BDCONTABILIZACAO IN (0, " + SQLInteger(contabilizacao) + ")" : "";
+  auto runs = db.QueryAll("SELECT BDCHAVE FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCODMOE = ?"
+                          " AND BDDATAINI >= ? AND BDDATAFIN <= ?" + tipo,
+                          {Variant(codEmp), Variant(codMoe), Variant(dataIni.DateOnly()), Variant(dataFin.DateOnly())});
+  for (const auto& row : runs.Rows) {
+    Variant chave = row[0];
+    db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP = ? AND EXISTS (SELECT 1 FROM"
+               " TOL_VZEL_EMP_TVARCAMBIAL T WHERE T.BDCODEMP = L.BDCODEMP AND T.BDCODVAR = ? AND T.BDCHAVELAN = L.BDCHAVE)",
+               {Variant(codEmp), chave});
+    db.Execute("DELETE FROM TOL_VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCODVAR = ?", {Variant(codEmp), chave});
+    db.Execute("DELETE FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCHAVE = ?", {Variant(codEmp), chave});
+  }
+}
+
+bool TVZEL_EMP_TVARCAMBIALMGR::getExisteNotasMoedas(int codEmp, int codMoe, TDateTime dataFin) {
+  Variant d(dataFin.DateOnly());
+  return !Database()
+              .QueryValue("SELECT FIRST 1 1 FROM VZEL_EMP_TNOTASMOEDA WHERE BDCODEMP = ? AND BDCODMOE = ?"
+                          " AND BDDATAEMISSAO <= ? AND (BDDATABAIXA IS NULL OR BDDATABAIXA > ?)",
+                          {Variant(codEmp), Variant(codMoe), d, d})
+              .IsNull();
+}
+
+int TVZEL_EMP_TVARCAMBIALMGR::getChaveServidor(int) {
+  return static_cast<int>(
+      Database().ExecuteReturningAutonomous("SELECT GEN_ID(GEN_VZEL_EMP_TVARCAMBIAL, 1) FROM RDB$DATABASE").at(0).AsInteger());
+}
+
+Currency TVZEL_EMP_TVARCAMBIALMGR::CalculaVariacao(Currency valorMoeda, Currency taxaAnterior, Currency taxaAtual) {
+  return (valorMoeda * (taxaAtual - taxaAnterior)).Round2();
+}
+
+void TVZEL_EMP_TVARCAMBIALMGR::Falha(int codEmp, const std::string& text) {
+  erro_ = true;
+  script_.clear();
+  if (inconsistencias_) inconsistencias_->Add_Erro(codEmp, text);
+}
+
+void TVZEL_EMP_TVARCAMBIALMGR::DoBeforeWrite(bool inserting) {
+  if (inserting) Calcula();
+  TDAOFactory::DoBeforeWrite(inserting);
+}
+
+void TVZEL_EMP_TVARCAMBIALMGR::Calcula() {
+  script_.clear();
+  erro_ = false;
+  TDatabase& db = Database();
+  const int codEmp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
+  const int codMoe = static_cast<int>(FieldByName("BDCODMOE").AsInteger());
+  const int chave = static_cast<int>(FieldByName("BDCHAVE").AsInteger());
+  const TDateTime dataIni = FieldByName("BDDATAINI").AsDateTime().DateOnly();
+  const TDateTime dataFin = FieldByName("BDDATAFIN").AsDateTime().DateOnly();
+  const std::string prefixo = fmt::format("Empresa {}: ", codEmp);
+
+  std::optional<TPreparacao> prep = LePreparacao(db, codEmp, codMoe);
+  if (!prep) {
+    Variant matriz = db.QueryValue("SELECT BDCODMATRIZ FROM TEMPRESAS WHERE BDCODEMP = ?", {Variant(codEmp)});
+    if (!matriz.IsNull() && matriz.AsInteger() != 0 && matriz.AsInteger() != codEmp)
+      prep = LePreparacao(db, static_cast<int>(matriz.AsInteger()), codMoe);
+  }
+  if (!prep) {
+    Falha(codEmp, prefixo + fmt::format("Não há preparação da variação cambial para a moeda {}.", codMoe));
+    return;
+  }
+
+  std::vector<TNotaMoeda> notas;
+  Variant fim(dataFin);
+  db.Query(
+      "SELECT BDCHAVENOTA, BDNUMDOC, BDTIPO, BDDATAEMISSAO, BDVALORMOEDA, BDCONTA FROM VZEL_EMP_TNOTASMOEDA"
+      " WHERE BDCODEMP = ? AND BDCODMOE = ? AND BDDATAEMISSAO <= ? AND (BDDATABAIXA IS NULL OR BDDATABAIXA > ?)"
+      " ORDER BY BDCHAVENOTA",
+      {Variant(codEmp), Variant(codMoe), fim, fim}, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+        notas.push_back({static_cast<int>(r[0].AsInteger()), r[1].AsString(), static_cast<int>(r[2].AsInteger()),
+                         r[3].AsDateTime(), r[4].AsCurrency(), static_cast<int>(r[5].AsInteger())});
+      });
+
+  // The rate of a date: the latest currency value on or before it.
+  std::map<int, std::optional<Currency>> taxas;
+  auto taxa = [&](TDateTime d) -> std::optional<Currency> {
+    auto [it, novo] = taxas.try_emplace(d.Days());
+    if (novo) {
+      Variant v = db.QueryValue("SELECT FIRST 1 BDVALOR FROM MOEDAS_TMOE WHERE BDCODMOEDAS = ? AND BDDATA <= ?"
+                                " ORDER BY BDDATA DESC",
+                                {Variant(codMoe), Variant(d)});
+      if (!v.IsNull()) it->second = v.AsCurrency();
+    }
+    return it->second;
+  };
+
+  struct TLanc {
+    int Debito, Credito;
+    Currency Valor;
+    const TNotaMoeda* Nota;
+  };
+  std::vector<TLanc> lancs;
+  const TDateTime fimAnterior = IncDay(dataIni, -1);
+  for (const TNotaMoeda& n : notas) {
+    TDateTime base = n.Emissao.DateOnly() > fimAnterior ? n.Emissao.DateOnly() : fimAnterior;
+    auto anterior = taxa(base);
+    auto atual = taxa(dataFin);
+    if (!anterior || !atual) {
+      Falha(codEmp, prefixo + fmt::format("Não há valor da moeda {} em {}.", codMoe, DateToStr(anterior ? dataFin : base)));
+      return;
+    }
+    Currency var = CalculaVariacao(n.Valor, *anterior, *atual);
+    if (var == Currency()) continue;
+    // A receivable that grows is a gain, a payable that grows a loss.
+    bool ganho = (var > Currency()) == (n.Tipo == 0);
+    Currency valor = var > Currency() ? var : -var;
+    if (ganho)
+      lancs.push_back({n.Conta, prep->ContaAtiva, valor, &n});
+    else
+      lancs.push_back({prep->ContaPassiva, n.Conta, valor, &n});
+  }
+  if (lancs.empty()) return;
+
+  int primeira = ReserveEntryKeys(db, codEmp, static_cast<int>(lancs.size()));
+  for (size_t i = 0; i < lancs.size(); ++i) {
+    const TLanc& l = lancs[i];
+    int chaveLan = primeira + static_cast<int>(i);
+    script_.push_back(fmt::format(
+        "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST,"
+        " BDCODTPHI, BDCOMPL, BDDCTO) VALUES ({}, {}, {}, {}, {}, {}, {}, {}, {}, {})",
+        codEmp, chaveLan, SQLDate(dataFin), l.Debito, l.Credito, SQLCurrency(l.Valor), SQLValue(prep->CodHist),
+        SQLValue(prep->CodTphi), QuotedStr("Variação cambial NF " + l.Nota->NumDoc), QuotedStr(l.Nota->NumDoc)));
+    script_.push_back(fmt::format("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES ({}, {}, {})",
+                                  codEmp, chave, chaveLan));
+  }
+}
+
+}  // namespace vyn

@@ -1,0 +1,70 @@
+// The suite's tables of the monthly exchange variance: the currency plan and its values, the
+// preparations (accounts per company and currency), the invoices in a foreign currency, the runs and
+// the ledger entries each run posted.
+#include "framework/schema/schema.h"
+
+namespace vyn {
+
+void AddSuiteVariacaoCambialSchema(TSchema& s) {
+  // Currency plan: the currencies a company may revalue.
+  s.AddTable("MOEDAS_TPLANO", R"(CREATE TABLE MOEDAS_TPLANO (
+  BDCODMOEDAS INTEGER NOT NULL,
+  BDNOMMOE VARCHAR(60),
+  CONSTRAINT PK_MOEDAS_TPLANO PRIMARY KEY (BDCODMOEDAS)))");
+
+  // Currency values: the rate of one unit of the currency on a date.
+  s.AddTable("MOEDAS_TMOE", R"(CREATE TABLE MOEDAS_TMOE (
+  BDCODMOEDAS INTEGER NOT NULL,
+  BDDATA DATE NOT NULL,
+  BDVALOR NUMERIC(18,4) NOT NULL,
+  CONSTRAINT PK_MOEDAS_TMOE PRIMARY KEY (BDCODMOEDAS, BDDATA)))");
+
+  // Preparation of a company for a currency: the accounts of gains (active variance) and losses
+  // (passive variance) and the history of the postings.
+  s.AddTable("VZEL_EMP_TPREPVARCAMBIAL", R"(CREATE TABLE VZEL_EMP_TPREPVARCAMBIAL (
+  BDCODEMP INTEGER NOT NULL,
+  BDCODMOE INTEGER NOT NULL,
+  BDCONTAVARATIVA INTEGER NOT NULL,
+  BDCONTAVARPASSIVA INTEGER NOT NULL,
+  BDCODHIST INTEGER,
+  BDCODTPHI INTEGER,
+  CONSTRAINT PK_VZEL_EMP_TPREPVARCAMBIAL PRIMARY KEY (BDCODEMP, BDCODMOE)))");
+
+  // Invoices in a foreign currency: BDTIPO 0 receivable (sale), 1 payable (purchase); BDCONTA is
+  // the client's or supplier's account; open until BDDATABAIXA.
+  s.AddTable("VZEL_EMP_TNOTASMOEDA", R"(CREATE TABLE VZEL_EMP_TNOTASMOEDA (
+  BDCODEMP INTEGER NOT NULL,
+  BDCHAVENOTA INTEGER NOT NULL,
+  BDCODMOE INTEGER NOT NULL,
+  BDNUMDOC VARCHAR(30),
+  BDTIPO SMALLINT DEFAULT 0 NOT NULL,
+  BDDATAEMISSAO DATE NOT NULL,
+  BDDATABAIXA DATE,
+  BDVALORMOEDA NUMERIC(18,4) NOT NULL,
+  BDCONTA INTEGER NOT NULL,
+  CONSTRAINT PK_VZEL_EMP_TNOTASMOEDA PRIMARY KEY (BDCODEMP, BDCHAVENOTA)))");
+  s.AddIndex("IX_VZEL_EMP_TNOTASMOEDA_MOE",
+             "CREATE INDEX IX_VZEL_EMP_TNOTASMOEDA_MOE ON VZEL_EMP_TNOTASMOEDA (BDCODEMP, BDCODMOE, BDDATAEMISSAO)");
+
+  // Runs: one per company, currency, month and posting kind (0 both books, 1 fiscal, 2 corporate).
+  s.AddGenerator("GEN_VZEL_EMP_TVARCAMBIAL");
+  s.AddTable("VZEL_EMP_TVARCAMBIAL", R"(CREATE TABLE VZEL_EMP_TVARCAMBIAL (
+  BDCODEMP INTEGER NOT NULL,
+  BDCHAVE INTEGER NOT NULL,
+  BDCODMOE INTEGER NOT NULL,
+  BDDATAINI DATE NOT NULL,
+  BDDATAFIN DATE NOT NULL,
+  BDCONTABILIZACAO SMALLINT DEFAULT 0 NOT NULL,
+  BDCODUSU INTEGER,
+  BDVERSAO SMALLINT,
+  CONSTRAINT PK_VZEL_EMP_TVARCAMBIAL PRIMARY KEY (BDCODEMP, BDCHAVE)))");
+
+  // The ledger entries a run posted (BDCODVAR: the run's BDCHAVE).
+  s.AddTable("TOL_VZEL_EMP_TVARCAMBIAL", R"(CREATE TABLE TOL_VZEL_EMP_TVARCAMBIAL (
+  BDCODEMP INTEGER NOT NULL,
+  BDCODVAR INTEGER NOT NULL,
+  BDCHAVELAN INTEGER NOT NULL,
+  CONSTRAINT PK_TOL_VZEL_EMP_TVARCAMBIAL PRIMARY KEY (BDCODEMP, BDCODVAR, BDCHAVELAN)))");
+}
+
+}  // namespace vyn

@@ -1,0 +1,48 @@
+#include "postingutil/uMensagemAlertaAtualizacao.h"
+
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/packages_util.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+TfrMensagemAlertaAtualizacao::TfrMensagemAlertaAtualizacao(TComponent* owner)
+    : TfrDadosComplementaresPadrao(owner),
+      lbAtencao(Create<TLabel>()),
+      lbOQueSeraFeito(Create<TLabel>()),
+      lbDescricao(Create<TLabel>()),
+      lbObservacoes(Create<TLabel>()) {
+  SetCaption("Atualização do sistema");
+  lbAtencao->SetCaption("Atenção");
+  lbOQueSeraFeito->SetCaption("O que será feito neste processo:");
+  lbDescricao->SetCaption("Será feito o processo de atualização do sistema para a versão mais atual publicada.");
+  lbObservacoes->SetCaption("Observações:");
+  for (const char* texto : {"Não é possível reverter o processo já realizado.",
+                            "Caso aconteça algum erro contactar a Vyn.",
+                            "Este processo pode ser demorado dependendo da quantidade de informações.",
+                            "Todos os usuários devem estar fora do sistema para que a atualização seja feita."}) {
+    TLabel* l = Create<TLabel>();
+    l->SetCaption(texto);
+    lbItensObservacao.push_back(l);
+  }
+}
+
+bool TfrMensagemAlertaAtualizacao::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrMensagemAlertaAtualizacao") || TfrDadosComplementaresPadrao::InheritsFrom(class_name);
+}
+
+bool TfrMensagemAlertaAtualizacao::ExecutarProcesso() { return ShowSegurancaProcesso(this); }
+
+void TfrMensagemAlertaAtualizacao::ProcessoConfirma() {
+  TfrDadosComplementaresPadrao::ProcessoConfirma();
+  // The dialog outlives the warning: the main form owns it (the warning's owner without one).
+  TComponent* dono = ProcessContext().MainForm;
+  if (!dono) dono = Owner();
+  TPackagesUtil::CarregaForm(dono, "TfrAtualizacaoSistema_varku");
+  Close();
+}
+
+}  // namespace integracao

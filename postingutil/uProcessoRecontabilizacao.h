@@ -1,0 +1,77 @@
+#pragma once
+// The re-posting screen: chooses the head offices, the period and the routines, checks and asks,
+// and hands each company to the posting engine, which deletes and re-creates its online postings.
+#include <string>
+#include <vector>
+
+#include "framework/accounting/processo_recontabilizacao_mgr.h"
+#include "framework/ui/processo_padrao.h"
+#include "postingutil/uRecontabilizacaoUtil.h"
+
+namespace vyn {
+class TEdit_Codigo_Search_VYN;
+class TEdit_Date_Padrao_VYN;
+class TPanel;
+class TSpeedButton;
+class TfrStatusProcesso;
+}  // namespace vyn
+
+namespace integracao {
+
+// The two-letter group prefixes of the routine captions ("FI.Lançamento de entrada"); the posting
+// kinds of a run are read from them.
+inline constexpr const char* kPrefixoGeral = "GE";
+inline constexpr const char* kPrefixoFiscal = "FI";
+inline constexpr const char* kPrefixoFolha = "FO";
+
+class TfrProcessoRecontabilizacao : public vyn::TfrProcesso_Padrao_VYN {
+ public:
+  explicit TfrProcessoRecontabilizacao(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TfrProcessoRecontabilizacao"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  vyn::TEdit_Codigo_Search_VYN* edCODEMP;
+  vyn::TPanel* pnNOMEMP;
+  vyn::TSpeedButton* spConsultaEmp;
+  vyn::TEdit_Date_Padrao_VYN* edDataInicial;
+  vyn::TEdit_Date_Padrao_VYN* edDataFim;
+  vyn::TSpeedButton* spSelecaoContas;
+  vyn::TSpeedButton* spInformation24;
+  vyn::TInconsistencias_VYN* Inconsistencias;
+
+  // The routines to re-post and their captions; the selection dialog rewrites both.
+  vyn::TTiposProcRecontabiliza FRotinas;
+  std::vector<std::string> FListaRotinas;
+
+  vyn::TProcessoRecontabilizacaoMGR* Motor() const { return FMotor; }
+  vyn::TfrStatusProcesso* Status() const { return FStatus; }
+
+  // Four objects pre-fill the screen: company codes, start, end, routine captions with ordinals.
+  void SetListaObj(const vyn::TListaObj& lista) override;
+  void spConsultaClick(vyn::TComponent* sender) override;
+  void spSelecaoContasClick(vyn::TComponent* sender);
+  void spInformation24Click(vyn::TComponent* sender);
+  bool fCancelaProcesso() override;
+
+ protected:
+  void CreateDAO() override;
+  void FormCreate() override;
+  bool PodeIniciarProcesso() override;
+  void InicioProcesso() override;
+  void SelectProcesso() override;
+  void Processo() override;
+  void FimProcesso() override;
+  void edDataFimExit(vyn::TComponent* sender);
+
+ private:
+  bool EmpresaInformada() const;
+  std::string CondicaoEmpresas(const std::string& coluna) const;
+  bool UltimoEncerramentoPermite();
+  bool ConfirmaConciliados();
+
+  vyn::TProcessoRecontabilizacaoMGR* FMotor = nullptr;
+  vyn::TfrStatusProcesso* FStatus = nullptr;
+  std::vector<TEmpresaRecusada> FEmpresasRecusadas;
+};
+
+}  // namespace integracao

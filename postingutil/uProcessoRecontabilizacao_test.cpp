@@ -1,0 +1,228 @@
+#include "postingutil/uProcessoRecontabilizacao.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/component/class_registry.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/component/string_list.h"
+#include "framework/schema/seed.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "postingutil/uSelecaoRecontabilizacao.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+class RecontabilizacaoTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    ClassRegistry().RegisterClass<TfrSelecaoRecontabilizacao>("TfrSelecaoRecontabilizacao", TClassKind::Screen);
+    ProcessContext().UserName = "Ana";
+    ProcessContext().WP_RESPONSAVEL = "";
+    seed::AddStandardCompany(Db(), 202401);
+    tela = MakeForm<TfrProcessoRecontabilizacao>();
+  }
+  void TearDown() override {
+    tela.reset();
+    ClassRegistry().UnRegisterClass("TfrSelecaoRecontabilizacao");
+    CompanyDatabaseTest::TearDown();
+  }
+  void Lanca(int emp, int chave, const char* data, int tipo, bool conciliado = false) {
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDTIPOLAN, BDCONCC)"
+                 " VALUES (?, ?, ?, 10, ?, ?)",
+                 {emp, chave, SQLToDate(data), tipo, conciliado ? "TRUE" : "FALSE"});
+  }
+  int64_t Registros() {
+    if (!Db().TableExists("VYN_LOG_EVENTO")) return 0;
+    return Db().QueryValue("SELECT COUNT(*) FROM VYN_LOG_EVENTO").AsInteger();
+  }
+  int64_t Lancamentos(int emp) {
+    return Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ?", {emp}).AsInteger();
+  }
+  void Preenche(const char* ini, const char* fim, std::vector<int> rotinas, std::vector<std::string> captions) {
+    tela->edCODEMP->SetText("1");
+    tela->edDataInicial->SetText(ini);
+    tela->edDataFim->SetText(fim);
+    for (int r : rotinas) IncluiTipoProc(tela->FRotinas, r);
+    tela->FListaRotinas = std::move(captions);
+  }
+  static constexpr const char* kConfirma = "Tem certeza que deseja recontabilizar?";
+  TFormPtr<TfrProcessoRecontabilizacao> tela;
+};
+
+TEST_F(RecontabilizacaoTest, FourObjectsPreFillTheScreenAndOrdinalsAbove63StayOutOfTheSet) {
+  TScriptedDialogs d;
+  TListaObj lista;
+  auto codigos = std::make_unique<TStringList>();
+  codigos->Add("1");
+  codigos->Add("7");
+  lista.AddOwned(std::move(codigos));
+  lista.AddBoxedDateTime(EncodeDate(2024, 3, 15));
+  lista.AddBoxedDateTime(EncodeDate(2024, 5, 2));
+  auto rotinas = std::make_unique<TStringList>();
+  rotinas->AddOwnedObject("FI.Lançamento de entrada", std::make_unique<TInteger_Padrao_VYN>(nullptr, 3));
+  rotinas->AddOwnedObject("XX.Fora do conjunto", std::make_unique<TInteger_Padrao_VYN>(nullptr, 64));
+  lista.AddOwned(std::move(rotinas));
+  tela->SetListaObj(lista);
+
+  EXPECT_EQ(tela->edDataInicial->Text(), "03/2024");
+  EXPECT_EQ(tela->edDataFim->Text(), "05/2024");
+  EXPECT_EQ(tela->edCODEMP->GetSQLMultiSelectString("BDCODEMP"), "BDCODEMP IN (1,7)");
+  EXPECT_EQ(tela->FListaRotinas, (std::vector<std::string>{"FI.Lançamento de entrada", "XX.Fora do conjunto"}));
+  EXPECT_EQ(tela->FRotinas.count(), 1u);
+  EXPECT_TRUE(tela->FRotinas.test(3));
+
+  auto outra = MakeForm<TfrProcessoRecontabilizacao>();
+  TListaObj tres;
+  tres.AddNil();
+  tres.AddNil();
+  tres.AddNil();
+  outra->SetListaObj(tres);
+  EXPECT_TRUE(outra->FListaRotinas.empty());
+  EXPECT_FALSE(outra->edCODEMP->MultiSelect());
+}
+
+TEST_F(RecontabilizacaoTest, StartChecksStopInOrderWithTheirMessages) {
+  {  // no company
+    TScriptedDialogs d;
+    d.Ok("Empresa não informada!");
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done());
+  }
+  {  // a last closing after the start month refuses the single company; inside the month passes
+    Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 4, 1)});
+    Preenche("03/2024", "04/2024", {}, {});
+    TScriptedDialogs d;
+    d.Ok(kMsgEmpresaNaoProcessada);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done());
+    Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 3, 31)});
+  }
+  {  // no routines: the question; Yes opens the selection, and the run stops either way
+    TScriptedDialogs d;
+    d.Yes("Ana, você deve selecionar os dados que serão recontabilizados. Deseja selecionar?");
+    bool aberta = false;
+    d.Modal("TfrSelecaoRecontabilizacao", [&](TForm_VYN& f) {
+      aberta = true;
+      f.Close();
+    });
+    tela->spOK->Click();
+    EXPECT_TRUE(aberta);
+    EXPECT_TRUE(d.Done());
+  }
+  tela->FRotinas.set(tprBaixaImpostos);
+  tela->FListaRotinas = {"GE.Baixa impostos"};
+  {  // rights refused: no question; the engine still gets the responsible user
+    ProcessContext().WP_RESPONSAVEL = "Chefe";
+    TScriptedDialogs d;
+    d.Rights(false);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done());
+    EXPECT_EQ(tela->Motor()->Responsavel, "Chefe");
+  }
+  {  // No to the logged question: nothing written
+    TScriptedDialogs d;
+    d.Rights(true).No(std::string("Ana") + ", ao realizar o processo de recontabilização");
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done());
+    EXPECT_EQ(Registros(), 0);
+  }
+}
+
+TEST_F(RecontabilizacaoTest, ReconciledPostingsOfTheChosenKindsAreAskedAbout) {
+  Lanca(2, 1, "2024-03-01", 100, true);   // the branch's, on the first day of the range
+  Lanca(1, 2, "2024-05-01", 200, true);   // a day after the range
+  Preenche("03/2024", "04/2024", {tprBaixaImpostos}, {"GE.Baixa impostos"});
+  {  // general routines only: no probe
+    TScriptedDialogs d;
+    d.Rights(true).Yes(kConfirma).Ok(kMsgProcessoSucesso);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  }
+  tela->FRotinas.set(tprFolhaNormal);
+  tela->FListaRotinas.push_back("FO.Folha normal");
+  {  // payroll only: the reconciled posting lies outside the range
+    TScriptedDialogs d;
+    d.Rights(true).Yes(kConfirma).Ok(kMsgProcessoSucesso);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  }
+  tela->FRotinas.set(tprFiscalEntrada);
+  tela->FListaRotinas.push_back("FI.Lançamento de entrada");
+  {  // with fiscal: asked; No cancels and the answer is logged
+    TScriptedDialogs d;
+    d.Rights(true).Yes(kConfirma).No("Existem lançamentos conciliados").Ok(kMsgProcessoCancelado);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done());
+    auto log = Db().QueryAll("SELECT BDTEXTO FROM VYN_LOG_EVENTO");
+    ASSERT_EQ(log.Rows.size(), 3u) << testing::PrintToString(log.Rows);   // the two runs before and this attempt
+    EXPECT_NE(log.Rows.back()[0].AsString().find("Deseja continuar?  Não"), std::string::npos);
+    EXPECT_EQ(Lancamentos(2), 1);
+  }
+  {  // Yes goes on; the postings stay until their modules post them again
+    TScriptedDialogs d;
+    d.Rights(true).Yes(kConfirma).Yes("Existem lançamentos conciliados").Ok(kMsgProcessoSucesso);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done());
+    EXPECT_EQ(Lancamentos(2), 1);
+    EXPECT_EQ(Lancamentos(1), 1);
+  }
+}
+
+TEST_F(RecontabilizacaoTest, RunCallsTheEngineWithTheMonthBoundsAndSwapsIt) {
+  Lanca(1, 1, "2024-02-29", 100);
+  Lanca(1, 2, "2024-03-01", 100);
+  Lanca(1, 3, "2024-04-30", 100);
+  Lanca(1, 4, "2024-04-30", 0);
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 3, 10)});
+  Preenche("03/2024", "04/2024", {tprFiscalEntrada}, {"FI.Lançamento de entrada"});
+  ProcessContext().WP_RESPONSAVEL = "Chefe";
+  TScriptedDialogs d;
+  d.Rights(true).Yes(kConfirma).Ok(kMsgProcessoSucesso);
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  EXPECT_EQ(Lancamentos(1), 4);   // nothing is deleted that cannot be posted again
+  auto run = Db().QueryAll("SELECT BDDATAINI, BDDATAFIN, BDNOMRESP FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = 1");
+  ASSERT_EQ(run.Rows.size(), 1u);
+  EXPECT_EQ(run.Value(0, "BDDATAINI").AsDateTime(), EncodeDate(2024, 3, 1));
+  EXPECT_EQ(run.Value(0, "BDDATAFIN").AsDateTime(), EncodeDate(2024, 4, 30));
+  EXPECT_EQ(run.Value(0, "BDNOMRESP").AsString(), "Chefe");
+  EXPECT_FALSE(tela->Motor()->Active());   // a fresh engine for the next run
+  EXPECT_EQ(tela->Motor()->Responsavel, "Chefe");
+  EXPECT_TRUE(tela->spInformation24->Enabled());   // the engine's informative line
+}
+
+TEST_F(RecontabilizacaoTest, DroppedCompaniesAreListedAndAllDroppedShowsOnlyTheList) {
+  seed::Company c;
+  c.CodEmp = 3;
+  c.Nome = "Outra Matriz";
+  seed::AddCompany(Db(), c);
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 3", {EncodeDate(2024, 6, 30)});
+  Db().Execute("UPDATE TEMPRESAS SET BDSTATUSEMP = 1 WHERE BDCODEMP = 1");   // a consultation-only copy
+  Preenche("03/2024", "04/2024", {tprFiscalEntrada}, {"FI.Lançamento de entrada"});
+  tela->edCODEMP->Clear();
+  tela->edCODEMP->SetAceitaMultiSelecao(true);
+  tela->edCODEMP->AddMultiSelecao("000003", 3);
+  tela->edCODEMP->AddMultiSelecao("000001", 1);
+  TScriptedDialogs d;
+  d.Rights(true).Yes(kConfirma);
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  EXPECT_TRUE(d.Messages().empty() || d.Messages().back() == kConfirma ||
+              d.Messages().back().find(kConfirma) != std::string::npos);
+  ASSERT_EQ(tela->Inconsistencias->CountErros(), 2);
+  EXPECT_EQ(tela->Inconsistencias->Grupos(), (std::vector<int>{1, 3}));
+  EXPECT_EQ(d.Calls().back().Kind, TDialogKind::List);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMP_TRECONTABILIZACAO").AsInteger(), 0);
+}
+
+}  // namespace
+}  // namespace integracao

@@ -1,0 +1,294 @@
+#include "postingutil/uProcessoVariacaoCambial.h"
+
+#include <algorithm>
+
+#include <fmt/format.h>
+
+#include "framework/accounting/variacao_cambial_mgr.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/core/datetime.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/posting_lock.h"
+#include "framework/ui/status_processo.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+constexpr int kSistemaContabil = 4;
+constexpr int kVersaoApuracao = 2;
+}  // namespace
+
+TfrProcessoVariacaoCambial::TfrProcessoVariacaoCambial(TComponent* owner)
+    : TfrProcesso_Empresa_Padrao_VYN(owner),
+      lbCODMOE(Create<TLabel>()),
+      edCODMOE(Create<TEdit_Codigo_Search_VYN>(tcPlanoMoedas)),
+      spCODMOE(Create<TSpeedButton>()),
+      pnCODMOE(Create<TPanel>()),
+      lbRefInicial(Create<TLabel>()),
+      edRefInicial(Create<TEdit_Date_Padrao_VYN>(tdReferencia)),
+      lbRefFinal(Create<TLabel>()),
+      edRefFinal(Create<TEdit_Date_Padrao_VYN>(tdReferencia)),
+      lbCONTABILIZACAO(Create<TLabel>()),
+      cbCONTABILIZACAO(Create<TComboBox_Padrao_VYN>()),
+      spPreparacao(Create<TSpeedButton>()),
+      spMoedas(Create<TSpeedButton>()) {
+  SetName("frProcessoVariacaoCambial");
+  SetCaption("Variação cambial");
+  spFiliais->SetVisible(true);
+
+  lbCODMOE->SetCaption("* Moeda:");
+  edCODMOE->SetName("edCODMOE");
+  edCODMOE->SetMaxLength(6);
+  edCODMOE->CampoRetorno = "BDCODMOEDAS";
+  edCODMOE->AceitaVazio = false;
+  edCODMOE->PanelNome = pnCODMOE;
+  spCODMOE->SetName("spCODMOE");
+  spCODMOE->SetHint("Consultar");
+  spCODMOE->OnClick = [this](TComponent*) { edCODMOE->Search(); };
+  pnCODMOE->SetName("pnCODMOE");
+
+  lbRefInicial->SetCaption("Referência:");
+  edRefInicial->SetName("edRefInicial");
+  edRefInicial->AceitaVazio = false;
+  lbRefFinal->SetCaption("até");
+  edRefFinal->SetName("edRefFinal");
+  edRefFinal->AceitaVazio = false;
+
+  lbCONTABILIZACAO->SetCaption("Contabilização:");
+  cbCONTABILIZACAO->SetName("cbCONTABILIZACAO");
+  cbCONTABILIZACAO->Style = csDropDownList;
+  cbCONTABILIZACAO->Items = {"Ambas", "Fiscal", "Societária"};
+  cbCONTABILIZACAO->SetItemIndex(0);
+
+  spPreparacao->SetName("spPreparacao");
+  spPreparacao->SetHint("Preparação variação cambial");
+  spPreparacao->OnClick = [this](TComponent* s) { spPreparacaoClick(s); };
+  spMoedas->SetName("spMoedas");
+  spMoedas->SetHint("Cadastro de valores das moedas");
+  spMoedas->OnClick = [this](TComponent* s) { spMoedasClick(s); };
+}
+
+bool TfrProcessoVariacaoCambial::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrProcessoVariacaoCambial") || TfrProcesso_Empresa_Padrao_VYN::InheritsFrom(class_name);
+}
+
+void TfrProcessoVariacaoCambial::FormCreate() {
+  TfrProcesso_Empresa_Padrao_VYN::FormCreate();
+  FVariacaoCambial = TVZEL_EMP_TVARCAMBIALMGR::CreateMgr(this, true);
+  FVariacaoCambial->SetInconsistencias_VYN(BloqueioLancamento_Padrao_VYN->Inconsistencias());
+}
+
+void TfrProcessoVariacaoCambial::CreateDAO() {
+  FDAOEmpresas = TSQLMGR::CreateMgr(this);
+  FDAOEmpresas->SetName("FDAO");
+  // Opens empty until the run selects the companies.
+  FDAOEmpresas->AddFieldDef("BDCODEMP", TFieldType::ftInteger);
+  FDAO = FDAOEmpresas;
+}
+
+std::vector<int> TfrProcessoVariacaoCambial::FiliaisMarcadas() const {
+  std::vector<int> out;
+  auto add = [&](int c) {
+    if (c != 0 && std::find(out.begin(), out.end(), c) == out.end()) out.push_back(c);
+  };
+  for (int64_t c : edCODEMP->CodigosSelecionados()) add(static_cast<int>(c));
+  for (const auto& f : Filiais()) add(f.first);
+  return out;
+}
+
+std::string TfrProcessoVariacaoCambial::getCheckedItens() const {
+  std::vector<std::string> parts;
+  for (int c : FiliaisMarcadas()) parts.push_back(std::to_string(c));
+  return Join(parts, ",");
+}
+
+void TfrProcessoVariacaoCambial::spConsultaClick(TComponent* sender) {
+  TfrProcesso_Empresa_Padrao_VYN::spConsultaClick(sender);
+  TPackagesUtil::CarregaForm(edCODEMP, "TfrConsultaProcessoVariacaoCambial");
+}
+
+void TfrProcessoVariacaoCambial::spPreparacaoClick(TComponent*) {
+  TPackagesUtil::CarregaForm(this, "TfrPreparacaoVariacaoCambial");
+}
+
+void TfrProcessoVariacaoCambial::spMoedasClick(TComponent*) {
+  TListaObj lista;
+  lista.Add(edCODMOE);
+  TPackagesUtil::CarregaFormParamsObj("TfrCadMoedasPlanoMoedas", this, std::move(lista));
+}
+
+std::string TfrProcessoVariacaoCambial::GetMsgConfirmacaoProcesso() {
+  return "Deseja realizar o cálculo da variação cambial?";
+}
+
+// Every input the run needs: without them the checks below would build broken SQL or walk no month.
+bool TfrProcessoVariacaoCambial::ValidaCampos() {
+  auto recusa = [this](TControl*, const std::string& text) {
+    DlgWarOk(text, FLogEvent);
+    return false;
+  };
+  if (!edCODEMP->Validate()) return recusa(edCODEMP, edCODEMP->Mensagem());
+  if (FiliaisMarcadas().empty()) return recusa(edCODEMP, "Informe a empresa!");
+  if (!edCODMOE->Validate()) return recusa(edCODMOE, edCODMOE->Mensagem());
+  if (edRefInicial->IsEmpty() || !edRefInicial->IsValid()) return recusa(edRefInicial, "Informe uma referência inicial válida!");
+  if (edRefFinal->IsEmpty() || !edRefFinal->IsValid()) return recusa(edRefFinal, "Informe uma referência final válida!");
+  if (edRefInicial->GetData_AnoMes() > edRefFinal->GetData_AnoMes())
+    return recusa(edRefInicial, "A referência inicial não pode ser maior que a referência final!");
+  return true;
+}
+
+bool TfrProcessoVariacaoCambial::PodeIniciarProcesso() {
+  if (!ValidaCampos()) return false;
+  const std::string filiais = getCheckedItens();
+  const int codMoe = static_cast<int>(edCODMOE->Codigo());
+  const int tipo = cbCONTABILIZACAO->ItemIndex();
+  const TParams periodo{Variant(edRefInicial->GetData()), Variant(edRefFinal->GetDataUltimoDia())};
+
+  auto sql = getSQLMgr_do_Pool();
+  // An earlier run in the period: of any kind for both books, else of the same kind.
+  std::string existe = " SELECT FIRST 1 BDCODEMP FROM VZEL_EMP_TVARCAMBIAL  WHERE BDCODEMP IN (" + filiais + ")" +
+                       " AND BDCODMOE = " + std::to_string(codMoe) + " AND BDDATAINI >= ? AND BDDATAFIN <= ?";
+  if (tipo > 0) existe += " AND BDCONTABILIZACAO = " + std::to_string(tipo);
+  sql->CommandText(existe, ctOpen, periodo);
+  if (!sql->IsEmpty() &&
+      DlgConfSimNao(ProcessContext().UserName + ", já existe processo realizado para este período. Deseja refazer o processo?",
+                    FLogEvent) != mrYes)
+    return false;
+
+  // Branches with a preparation (a branch counted once however many rows it has).
+  sql->CommandText(" SELECT COUNT(DISTINCT BDCODEMP) BDCOUNT FROM VZEL_EMP_TPREPVARCAMBIAL  WHERE BDCODEMP IN (" +
+                   filiais + ")" + " AND BDCODMOE = " + std::to_string(codMoe));
+  int64_t preparadas = sql->FieldByName("BDCOUNT").AsInteger();
+  if (preparadas == 0) {
+    DlgWarOk("A empresa selecionada não possui preparação.", FLogEvent);
+    return false;
+  }
+  if (preparadas < static_cast<int64_t>(FiliaisMarcadas().size()) &&
+      DlgConfSimNao("Filial não possui preparação deseja contabilizar conforme a preparação da Matriz?", FLogEvent) !=
+          mrYes)
+    return false;
+
+  sql->CommandText(" SELECT first 1 BDCODMOEDAS FROM MOEDAS_TMOE  WHERE BDDATA BETWEEN ? AND ? AND BDCODMOEDAS = " +
+                       std::to_string(codMoe),
+                   ctOpen, periodo);
+  if (sql->IsEmpty()) {
+    sql.Release();
+    if (DlgConfSimNao("Não existe moeda cadastrada para o período informado. Deseja cadastrar?", FLogEvent) == mrYes)
+      spMoedasClick(spMoedas);
+    return false;
+  }
+  return true;
+}
+
+void TfrProcessoVariacaoCambial::InicioProcesso() {
+  TfrProcesso_Empresa_Padrao_VYN::InicioProcesso();
+  // Each run reports only its own messages.
+  Inconsistencias_VYN()->Clear();
+  FLinha = 0;
+  FEmpresasBloqueadas = 0;
+  if (FStatus) FreeComponent(FStatus);
+  const int n = static_cast<int>(FiliaisMarcadas().size());
+  FStatus = TfrStatusProcesso::createStatusProcess(this, 4, n);
+  FStatus->setPrimaryMaxProgress(n);
+  FVariacaoCambial->SetStatusProcesso(FStatus);
+}
+
+void TfrProcessoVariacaoCambial::SelectProcesso() {
+  TfrProcesso_Empresa_Padrao_VYN::SelectProcesso();
+  FDAOEmpresas->CommandText("SELECT BDCODEMP FROM TEMPRESAS WHERE BDCODEMP IN (" + getCheckedItens() + ")");
+  FDAO = FDAOEmpresas;
+  FDAO->First();
+}
+
+bool TfrProcessoVariacaoCambial::OnBeforeProcesso() {
+  if (!TfrProcesso_Empresa_Padrao_VYN::OnBeforeProcesso()) return false;
+  const int codEmp = static_cast<int>(FDAO->FieldByName("BDCODEMP").AsInteger());
+  BloqueioLancamento_Padrao_VYN->MensagemPadrao = "Empresa " + std::to_string(codEmp) + ":";
+  if (BloqueioLancamento_Padrao_VYN->Execute(codEmp, edRefInicial->GetData(), edRefFinal->GetDataUltimoDia(),
+                                             "frLancamento", ProcessContext().UserCode, kSistemaContabil)) {
+    ++FEmpresasBloqueadas;
+    return false;
+  }
+  return true;
+}
+
+void TfrProcessoVariacaoCambial::Processo() {
+  const int codEmp = static_cast<int>(FDAO->FieldByName("BDCODEMP").AsInteger());
+  FStatus->setPrimaryStatusLabel("Empresa " + std::to_string(codEmp));
+  FStatus->setPrimaryStatusProgress(++FLinha);
+  const int fim = edRefFinal->GetData_AnoMes();
+  for (int mes = edRefInicial->GetData_AnoMes(); mes <= fim; mes = IncAnoMes(mes, 1)) ProcessaMes(codEmp, mes);
+}
+
+// The removal of the earlier calculation, the run row and its entries commit together: a failure
+// leaves the month as it was and is reported, never counted as done.
+bool TfrProcessoVariacaoCambial::ProcessaMes(int codEmp, int anoMes) {
+  const std::string prefixo = "Empresa " + std::to_string(codEmp) + ": ";
+  const int codMoe = static_cast<int>(edCODMOE->Codigo());
+  const int tipo = cbCONTABILIZACAO->ItemIndex();
+  const TDateTime ini = FirstDayOfAnoMes(anoMes);
+  const TDateTime fin = LastDayOfAnoMes(anoMes);
+  FStatus->setSecondaryStatusLabel("Referência " + AnoMesToText(anoMes));
+  TVZEL_EMP_TVARCAMBIALMGR& mgr = *FVariacaoCambial;
+  TTransaction trans(mgr.Database());
+  bool ok = false;
+  try {
+    mgr.DeleteApuracao(codEmp, codMoe, tipo, ini, fin);
+    if (!mgr.getExisteNotasMoedas(codEmp, codMoe, fin)) {
+      Inconsistencias_VYN()->Add_Atencao(
+          codEmp, prefixo + "Não há notas fiscais com variação cambial para a referência " + AnoMesToText(anoMes));
+      trans.Commit();
+      return true;
+    }
+    mgr.Append();
+    mgr.SetCODEMP(codEmp);
+    mgr.SetCODMOE(codMoe);
+    mgr.SetDATAINI(ini);
+    mgr.SetDATAFIN(fin);
+    mgr.SetCONTABILIZACAO(tipo);
+    mgr.SetCODUSU(ProcessContext().UserCode);
+    mgr.SetCHAVE(mgr.getChaveServidor(codEmp));
+    mgr.SetVERSAO(kVersaoApuracao);
+    mgr.Post();
+    mgr.CommitRetanning();
+    if (!mgr.Erro()) {
+      std::string erro = mgr.Script().empty() ? std::string() : TDAOFactory::Executa_Script(mgr.Script(), true);
+      if (erro.empty()) {
+        trans.Commit();
+        ok = true;
+        Inconsistencias_VYN()->Add_Informativo(codEmp, prefixo + "Variação cambial realizada com sucesso!");
+      } else {
+        Inconsistencias_VYN()->Add_Erro(codEmp, prefixo + "Erro ao contabilizar a variação cambial da referência " +
+                                                    AnoMesToText(anoMes) + ": " + erro);
+      }
+    }
+  } catch (const std::exception& e) {
+    Inconsistencias_VYN()->Add_Erro(codEmp, prefixo + "Erro na variação cambial da referência " +
+                                                AnoMesToText(anoMes) + ": " + e.what());
+  }
+  if (!ok && trans.Active()) trans.Rollback();
+  // The rows in memory follow the database: nothing of a month stays behind.
+  if (mgr.State() != TDataSetState::dsBrowse) mgr.Cancel();
+  mgr.EmptyDataSetDao();
+  return ok;
+}
+
+void TfrProcessoVariacaoCambial::FimProcesso() {
+  TfrProcesso_Empresa_Padrao_VYN::FimProcesso();
+  if (FStatus) FStatus->Finalize();
+  TInconsistencias_VYN* lista = Inconsistencias_VYN();
+  // Warnings alone (months without invoices) still end in success; failures and locked companies do not.
+  if (lista->CountErros() == 0 && FEmpresasBloqueadas == 0) DlgInfOk("Processo realizado com sucesso!", FLogEvent);
+  if (!lista->IsEmpty()) lista->Execute(true, true, true, true, Caption());
+}
+
+}  // namespace integracao

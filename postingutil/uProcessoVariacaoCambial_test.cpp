@@ -1,0 +1,270 @@
+#include "postingutil/uProcessoVariacaoCambial.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/accounting/variacao_cambial_mgr.h"
+#include "framework/component/class_registry.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/host/posting_lock_check.h"
+#include "framework/schema/seed.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "module/registro.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+// Stand-in for the other packages' screens the process opens by class name: records what it got.
+struct TAberturas {
+  std::vector<std::string> Telas;
+  TComponent* PrimeiroObjeto = nullptr;
+};
+class TfrTelaDuble : public TForm_VYN {
+ public:
+  TfrTelaDuble(TComponent* owner, TAberturas* a, std::string nome) : TForm_VYN(owner), a_(a), nome_(std::move(nome)) {}
+  void SetListaObj(const TListaObj& lista) override {
+    TForm_VYN::SetListaObj(lista);
+    if (lista.Count() > 0) a_->PrimeiroObjeto = lista.GetComponent(0);
+  }
+
+ protected:
+  void FormShow() override { a_->Telas.push_back(nome_); }
+
+ private:
+  TAberturas* a_;
+  std::string nome_;
+};
+
+class VariacaoCambialTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    for (const char* nome : {"TfrPreparacaoVariacaoCambial", "TfrCadMoedasPlanoMoedas"})
+      ClassRegistry().RegisterClass(
+          nome, [this, n = std::string(nome)](TComponent* o) { return std::make_unique<TfrTelaDuble>(o, &aberturas, n); },
+          TClassKind::Screen);
+    ProcessContext().ActionLog = &log;
+    ProcessContext().PostingLocks = &locks;
+    ProcessContext().UserName = "Ana";
+    ProcessContext().UserCode = 7;
+    seed::AddHeadOfficeAndBranch(Db());
+    Db().Execute("INSERT INTO MOEDAS_TPLANO (BDCODMOEDAS, BDNOMMOE) VALUES (220, 'Dólar')");
+    for (auto [data, valor] : std::vector<std::pair<const char*, const char*>>{
+             {"2023-10-31", "5.00"}, {"2023-11-30", "5.10"}, {"2023-12-31", "4.90"}, {"2024-01-31", "5.00"}, {"2024-02-29", "5.00"}})
+      Db().Execute("INSERT INTO MOEDAS_TMOE (BDCODMOEDAS, BDDATA, BDVALOR) VALUES (220, ?, ?)",
+                   {Variant(SQLToDate(data)), Variant(Currency::Parse(valor))});
+    Db().Execute("INSERT INTO VZEL_EMP_TPREPVARCAMBIAL (BDCODEMP, BDCODMOE, BDCONTAVARATIVA, BDCONTAVARPASSIVA, BDCODHIST,"
+                 " BDCODTPHI) VALUES (1, 220, 30, 40, 1, 1)");
+    // A receivable still open, and a payable settled in January.
+    Db().Execute("INSERT INTO VZEL_EMP_TNOTASMOEDA (BDCODEMP, BDCHAVENOTA, BDCODMOE, BDNUMDOC, BDTIPO, BDDATAEMISSAO,"
+                 " BDDATABAIXA, BDVALORMOEDA, BDCONTA) VALUES (1, 1, 220, 'EXP-1', 0, '2023-11-10', NULL, 1000, 21)");
+    Db().Execute("INSERT INTO VZEL_EMP_TNOTASMOEDA (BDCODEMP, BDCHAVENOTA, BDCODMOE, BDNUMDOC, BDTIPO, BDDATAEMISSAO,"
+                 " BDDATABAIXA, BDVALORMOEDA, BDCONTA) VALUES (1, 2, 220, 'IMP-9', 1, '2023-11-20', '2024-01-15', 500, 20)");
+
+    f = MakeForm<TfrProcessoVariacaoCambial>();
+    auto aceita = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
+      r.Nome = "ok";
+      return true;
+    };
+    f->edCODEMP->Lookup = aceita;
+    f->edCODMOE->Lookup = aceita;
+    f->edCODEMP->Vale(1);
+    f->SelecionaFiliais({{1, "Matriz"}, {2, "Filial"}});
+    f->edCODMOE->Vale(220);
+    f->edRefInicial->SetText("11/2023");
+    f->edRefFinal->SetText("02/2024");
+  }
+  void TearDown() override {
+    f.reset();
+    ClassRegistry().UnRegisterClass("TfrPreparacaoVariacaoCambial");
+    ClassRegistry().UnRegisterClass("TfrCadMoedasPlanoMoedas");
+    ProcessContext().ActionLog = nullptr;
+    ProcessContext().PostingLocks = nullptr;
+    CompanyDatabaseTest::TearDown();
+  }
+
+  int64_t Conta(const std::string& sql) { return Db().QueryValue(sql).AsInteger(); }
+  std::vector<std::string> Lancamentos() {
+    std::vector<std::string> out;
+    for (auto& r : Db().QueryAll("SELECT BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO FROM VZEL_EMPRESAS_TLAN"
+                                 " WHERE BDCODEMP = 1 ORDER BY BDDATA, BDDCTO").Rows)
+      out.push_back(r[0].AsString() + " D" + r[1].AsString() + " C" + r[2].AsString() + " " + r[3].AsString() + " " +
+                    r[4].AsString());
+    return out;
+  }
+  std::vector<std::string> Mensagens(TNivelInconsistencia nivel) {
+    std::vector<std::string> out;
+    for (auto& i : f->Inconsistencias_VYN()->Itens())
+      if (i.Nivel == nivel) out.push_back(i.Caption);
+    return out;
+  }
+  // The answers of a run that gets through every check (the branch has no preparation of its own).
+  void Roda(TScriptedDialogs& d, bool sucesso = true) {
+    d.Yes("conforme a preparação da Matriz").Yes("Deseja realizar o cálculo da variação cambial?");
+    if (sucesso) d.Ok("Processo realizado com sucesso!");
+    f->spOK->Click();
+    EXPECT_TRUE(d.Done()) << (d.Pending().empty() ? "" : d.Pending()[0]);
+  }
+
+  TAberturas aberturas;
+  TMemoryLogWriter log;
+  TVerificaBloqueioLancamento locks;
+  TFormPtr<TfrProcessoVariacaoCambial> f;
+};
+
+using Linhas = std::vector<std::string>;
+
+TEST_F(VariacaoCambialTest, PostsEachMonthsVarianceAndWarnsOfMonthsWithoutInvoices) {
+  TScriptedDialogs d;
+  Roda(d);
+  // Nov: +0.10 on 1000 receivable (gain), +0.10 on 500 payable (loss); Dec: -0.20 both ways; Jan: the
+  // payable is settled, the receivable gains 0.10; Feb: no change, no entry.
+  EXPECT_EQ(Lancamentos(), (Linhas{"30/11/2023 D21 C30 100 EXP-1", "30/11/2023 D40 C20 50 IMP-9",
+                                   "31/12/2023 D40 C21 200 EXP-1", "31/12/2023 D20 C30 100 IMP-9",
+                                   "31/01/2024 D21 C30 100 EXP-1"}));
+  auto runs = Db().QueryAll("SELECT BDDATAINI, BDDATAFIN, BDCONTABILIZACAO, BDCODUSU, BDVERSAO FROM VZEL_EMP_TVARCAMBIAL"
+                            " WHERE BDCODEMP = 1 ORDER BY BDDATAINI");
+  ASSERT_EQ(runs.Rows.size(), 4u);
+  EXPECT_EQ(runs.Rows[3][0].AsString() + " " + runs.Rows[3][1].AsString(), "01/02/2024 29/02/2024");
+  EXPECT_EQ(runs.Rows[0][2].AsInteger(), 0);
+  EXPECT_EQ(runs.Rows[0][3].AsInteger(), 7);
+  EXPECT_EQ(runs.Rows[0][4].AsInteger(), 2);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = 2"), 0);
+  EXPECT_EQ(Mensagens(niAtencao),
+            (Linhas{"Empresa 2: Não há notas fiscais com variação cambial para a referência 11/2023",
+                    "Empresa 2: Não há notas fiscais com variação cambial para a referência 12/2023",
+                    "Empresa 2: Não há notas fiscais com variação cambial para a referência 01/2024",
+                    "Empresa 2: Não há notas fiscais com variação cambial para a referência 02/2024"}));
+  EXPECT_EQ(Mensagens(niInformativo), Linhas(4, "Empresa 1: Variação cambial realizada com sucesso!"));
+
+  // Running again replaces the months: the earlier run is asked about and nothing is posted twice.
+  TScriptedDialogs d2;
+  d2.Yes("Ana, já existe processo realizado para este período. Deseja refazer o processo?");
+  Roda(d2);
+  EXPECT_EQ(Lancamentos().size(), 5u);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMP_TVARCAMBIAL"), 4);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM TOL_VZEL_EMP_TVARCAMBIAL"), 5);
+}
+
+TEST_F(VariacaoCambialTest, AFailingMonthIsUndoneWholeAndReportedNotCountedAsDone) {
+  {
+    TScriptedDialogs d;
+    Roda(d);
+  }
+  // The December entry of the receivable is refused by the database.
+  Db().Execute("CREATE EXCEPTION E_TESTE 'Lançamento recusado'");
+  Db().Execute("CREATE TRIGGER T_TESTE FOR VZEL_EMPRESAS_TLAN BEFORE INSERT AS BEGIN"
+               " IF (NEW.BDVALOR = 200) THEN EXCEPTION E_TESTE; END");
+  TScriptedDialogs d;
+  d.Yes("já existe processo");
+  Roda(d, false);
+  // December keeps its earlier run and entries; the other months were redone.
+  EXPECT_EQ(Lancamentos().size(), 5u);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = 1"), 4);
+  auto erros = Mensagens(niErro);
+  ASSERT_EQ(erros.size(), 1u);
+  EXPECT_NE(erros[0].find("Empresa 1: Erro ao contabilizar a variação cambial da referência 12/2023"), std::string::npos);
+  EXPECT_NE(erros[0].find("Lançamento recusado"), std::string::npos);
+  EXPECT_EQ(Mensagens(niInformativo).size(), 3u);
+  EXPECT_FALSE(d.Calls().empty());
+  EXPECT_EQ(d.Calls().back().Kind, TDialogKind::List);
+}
+
+TEST_F(VariacaoCambialTest, ALockedCompanyIsSkippedWhole) {
+  Db().Execute("INSERT INTO TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM)"
+               " VALUES (1, 1, 'frLancamento', '2024-01-01', '2024-01-31')");
+  TScriptedDialogs d;
+  Roda(d, false);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMP_TVARCAMBIAL"), 0);
+  auto erros = Mensagens(niErro);
+  ASSERT_EQ(erros.size(), 1u);
+  EXPECT_EQ(erros[0].rfind("Empresa 1: ", 0), 0u);
+  EXPECT_EQ(Mensagens(niAtencao).size(), 4u);   // the branch still ran
+}
+
+TEST_F(VariacaoCambialTest, StartChecksRefuseBeforeAnythingChanges) {
+  auto nada = [&] {
+    EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMP_TVARCAMBIAL"), 0);
+    EXPECT_TRUE(f->Inconsistencias_VYN()->IsEmpty());
+  };
+  {  // required inputs and the order of the months
+    TScriptedDialogs d;
+    f->edCODMOE->Vale(0);
+    d.Ok("Informe o código!");
+    f->spOK->Click();
+    f->edCODMOE->Vale(220);
+    f->edRefInicial->SetText("03/2024");
+    d.Ok("A referência inicial não pode ser maior");
+    f->spOK->Click();
+    f->edRefInicial->SetText("11/2023");
+    EXPECT_TRUE(d.Done());
+  }
+  {  // the branch without a preparation: No stops
+    TScriptedDialogs d;
+    d.No("Filial não possui preparação deseja contabilizar conforme a preparação da Matriz?");
+    f->spOK->Click();
+    EXPECT_TRUE(d.Done());
+  }
+  {  // no currency value in the period: the value screen is offered, the run stops either way
+    TScriptedDialogs d;
+    f->edRefInicial->SetText("03/2024");
+    f->edRefFinal->SetText("04/2024");
+    d.Yes("conforme a preparação da Matriz").Yes("Não existe moeda cadastrada para o período informado. Deseja cadastrar?");
+    f->spOK->Click();
+    EXPECT_EQ(aberturas.Telas, (Linhas{"TfrCadMoedasPlanoMoedas"}));
+    EXPECT_EQ(aberturas.PrimeiroObjeto, f->edCODMOE);
+    d.Yes("conforme a preparação da Matriz").No("Não existe moeda cadastrada");
+    f->spOK->Click();
+    EXPECT_EQ(aberturas.Telas.size(), 1u);
+    EXPECT_TRUE(d.Done());
+  }
+  {  // no preparation at all
+    Db().Execute("DELETE FROM VZEL_EMP_TPREPVARCAMBIAL");
+    TScriptedDialogs d;
+    d.Ok("A empresa selecionada não possui preparação.");
+    f->spOK->Click();
+    EXPECT_TRUE(d.Done());
+  }
+  nada();
+}
+
+TEST_F(VariacaoCambialTest, AnEarlierRunCountsForBothBooksOrForItsOwnKind) {
+  Db().Execute("INSERT INTO VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCHAVE, BDCODMOE, BDDATAINI, BDDATAFIN, BDCONTABILIZACAO)"
+               " VALUES (2, 99, 220, '2023-12-01', '2023-12-31', 2)");
+  TScriptedDialogs d;
+  // Both books: the corporate run is found; No stops.
+  d.No("já existe processo realizado para este período");
+  f->spOK->Click();
+  // Fiscal: the corporate run does not count; the next check is reached.
+  f->cbCONTABILIZACAO->SetItemIndex(1);
+  d.No("conforme a preparação da Matriz");
+  f->spOK->Click();
+  // Corporate: found again.
+  f->cbCONTABILIZACAO->SetItemIndex(2);
+  d.No("já existe processo");
+  f->spOK->Click();
+  EXPECT_TRUE(d.Done());
+}
+
+TEST_F(VariacaoCambialTest, OpensThePreparationScreenAndIsRegisteredByName) {
+  TScriptedDialogs d;
+  f->spPreparacao->Click();
+  EXPECT_EQ(aberturas.Telas, (Linhas{"TfrPreparacaoVariacaoCambial"}));
+  EXPECT_EQ(f->Caption(), "Variação cambial");
+  EXPECT_TRUE(f->spFiliais->Visible());
+  EXPECT_EQ(f->cbCONTABILIZACAO->ItemIndex(), 0);
+  bool registrada = false;
+  for (const auto& r : RegistrosUtilitariosContabilizacao()) registrada = registrada || r.Nome == "TfrProcessoVariacaoCambial";
+  EXPECT_TRUE(registrada);
+}
+
+}  // namespace
+}  // namespace integracao

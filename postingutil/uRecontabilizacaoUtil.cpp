@@ -1,0 +1,92 @@
+#include "postingutil/uRecontabilizacaoUtil.h"
+
+#include "framework/accounting/processo_recontabilizacao_mgr.h"
+#include "framework/component/boxed_values.h"
+#include "framework/component/process_context.h"
+#include "framework/data/client_dataset.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/status_processo.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+void FiltraEmpresasProcesso(TClientDataSet& rows, const TFiltroEmpresas& filtro, TfrStatusProcesso* status,
+                            std::vector<TEmpresaRecusada>& recusadas) {
+  rows.First();
+  if (status) {
+    status->setPrimaryMaxProgress(rows.RecordCount());
+    status->setPrimaryStatusLabel("Validando empresas...");
+  }
+  if (filtro.RefInicial > 0) {
+    TField* statusEmp = rows.FindField("BDSTATUSEMP");
+    while (!rows.Eof()) {
+      if (status) status->setPrimaryStatusProgress(rows.RecNo());
+      TField& ultEnc = rows.FieldByName("BDULTENC");
+      int refUltEnc = ultEnc.IsNull() ? 0 : TDateTime_VYN::GetAnoMes(ultEnc.AsDateTime());
+      bool somenteConsulta = filtro.RecusaSomenteConsulta && statusEmp && !statusEmp->IsNull() && statusEmp->AsInteger() == 1;
+      if (refUltEnc > filtro.RefInicial || somenteConsulta) {
+        int cod = static_cast<int>(rows.FieldByName("BDCODEMP").AsInteger());
+        recusadas.push_back({cod, "Empresa: " + std::to_string(cod) + " - " + rows.FieldByName("BDNOMEMP").AsString()});
+        rows.Delete();
+        continue;
+      }
+      rows.Edit();
+      ultEnc.SetAsDateTime(filtro.NovoInicio);
+      if (filtro.RefFinal > 0) rows.FieldByName("BDDATAFIM").SetAsDateTime(TDateTime_VYN::GetDataUltimoDia(filtro.RefFinal));
+      rows.Post();
+      rows.Next();
+    }
+  }
+  rows.First();
+  if (status) status->setPrimaryMaxProgress(rows.RecordCount());
+}
+
+void RegistraEmpresasRecusadas(TInconsistencias_VYN& lista, const std::vector<TEmpresaRecusada>& recusadas) {
+  for (const auto& r : recusadas) {
+    lista.SetEmpresaAtual(r.CodEmp);
+    lista.Add_Erro(r.CodEmp, kMsgEmpresaNaoProcessada);
+  }
+}
+
+TProcessoRecontabilizacaoMGR* TrocaMotor(TComponent& owner, TProcessoRecontabilizacaoMGR* motor) {
+  std::string responsavel = ProcessContext().WP_RESPONSAVEL;
+  if (motor) {
+    responsavel = motor->Responsavel;
+    owner.FreeComponent(motor);
+  }
+  ProcessContext().WP_RESPONSAVEL = responsavel;
+  auto* novo = TProcessoRecontabilizacaoMGR::CreateMgr(&owner);
+  novo->Responsavel = responsavel;
+  return novo;
+}
+
+TResultadoProcesso ApuraResultado(bool cancelado, int linhas, bool temPeriodo, int recusadas,
+                                  const TInconsistencias_VYN& lista, bool verificacao) {
+  if (cancelado) return TResultadoProcesso::Cancelado;
+  int erros = lista.CountErros();
+  if (linhas > 0 && temPeriodo && erros > 0 && erros == recusadas) return TResultadoProcesso::Incompleto;
+  int relatar = erros + lista.CountAtencao() + (verificacao ? lista.CountInformativo() : 0);
+  return relatar == 0 ? TResultadoProcesso::Sucesso : TResultadoProcesso::Lista;
+}
+
+void ApresentaResultado(TResultadoProcesso r, TInconsistencias_VYN& lista, bool verificacao) {
+  switch (r) {
+    case TResultadoProcesso::Cancelado:
+      DlgInfOk(verificacao ? kMsgVerificacaoCancelada : kMsgProcessoCancelado);
+      break;
+    case TResultadoProcesso::Incompleto:
+      DlgWarOk(verificacao ? kMsgVerificacaoIncompleta : kMsgProcessoIncompleto);
+      lista.Execute(true, true, true, true, "");
+      break;
+    case TResultadoProcesso::Sucesso:
+      DlgInfOk(verificacao ? kMsgVerificacaoSemInconsistencia : kMsgProcessoSucesso);
+      break;
+    case TResultadoProcesso::Lista:
+      lista.Execute(true, true, true, true, "");
+      break;
+  }
+}
+
+}  // namespace integracao
