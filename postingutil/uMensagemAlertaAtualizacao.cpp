@@ -1,16 +1,14 @@
 #include "postingutil/uMensagemAlertaAtualizacao.h"
 
-#include "framework/component/process_context.h"
 #include "framework/core/text.h"
-#include "framework/ui/dialogs.h"
-#include "framework/ui/packages_util.h"
+#include "framework/ui/control.h"
 
 namespace integracao {
 
 using namespace vyn;
 
 TfrMensagemAlertaAtualizacao::TfrMensagemAlertaAtualizacao(TComponent* owner)
-    : TfrDadosComplementaresPadrao(owner),
+    : TfrMensagemAlertaProcesso(owner, "TfrAtualizacaoSistema_varku"),
       lbAtencao(Create<TLabel>()),
       lbOQueSeraFeito(Create<TLabel>()),
       lbDescricao(Create<TLabel>()),
@@ -31,18 +29,7 @@ TfrMensagemAlertaAtualizacao::TfrMensagemAlertaAtualizacao(TComponent* owner)
 }
 
 bool TfrMensagemAlertaAtualizacao::InheritsFrom(const std::string& class_name) const {
-  return SameText(class_name, "TfrMensagemAlertaAtualizacao") || TfrDadosComplementaresPadrao::InheritsFrom(class_name);
-}
-
-bool TfrMensagemAlertaAtualizacao::ExecutarProcesso() { return ShowSegurancaProcesso(this); }
-
-void TfrMensagemAlertaAtualizacao::ProcessoConfirma() {
-  TfrDadosComplementaresPadrao::ProcessoConfirma();
-  // The dialog outlives the warning: the main form owns it (the warning's owner without one).
-  TComponent* dono = ProcessContext().MainForm;
-  if (!dono) dono = Owner();
-  TPackagesUtil::CarregaForm(dono, "TfrAtualizacaoSistema_varku");
-  Close();
+  return SameText(class_name, "TfrMensagemAlertaAtualizacao") || TfrMensagemAlertaProcesso::InheritsFrom(class_name);
 }
 
 }  // namespace integracao

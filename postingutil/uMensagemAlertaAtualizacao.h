@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "framework/ui/dados_complementares.h"
+#include "postingutil/uMensagemAlertaProcesso.h"
 
 namespace vyn {
 class TLabel;
@@ -12,7 +12,7 @@ class TLabel;
 
 namespace integracao {
 
-class TfrMensagemAlertaAtualizacao : public vyn::TfrDadosComplementaresPadrao {
+class TfrMensagemAlertaAtualizacao : public TfrMensagemAlertaProcesso {
  public:
   explicit TfrMensagemAlertaAtualizacao(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrMensagemAlertaAtualizacao"; }
@@ -23,14 +23,6 @@ class TfrMensagemAlertaAtualizacao : public vyn::TfrDadosComplementaresPadrao {
   vyn::TLabel* lbDescricao;
   vyn::TLabel* lbObservacoes;
   std::vector<vyn::TLabel*> lbItensObservacao;
-
- protected:
-  // The user-rights prompt is the gate.
-  bool ExecutarProcesso() override;
-  // Opens the scheduling dialog (owned by the main form) and closes the warning.
-  void ProcessoConfirma() override;
-  bool CloseAfterExecute() override { return false; }
-  bool GetAlterarStyleFonteLabel() override { return false; }
 };
 
 }  // namespace integracao

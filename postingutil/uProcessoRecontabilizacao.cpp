@@ -192,7 +192,8 @@ bool TfrProcessoRecontabilizacao::PodeIniciarProcesso() {
   FLogEvent->SetDadosPrincipais("BDCODEMP", edCODEMP->getCodigoStr());
 
   if (!edCODEMP->Validate() && edCODEMP->ValorInformado()) return false;
-  if (!edCODEMP->MultiSelect() && edCODEMP->Codigo() == 0) {
+  // An empty selection must not fall through to every head office.
+  if (!EmpresaInformada() || (!edCODEMP->MultiSelect() && edCODEMP->Codigo() == 0)) {
     DlgInfOk("Empresa não informada!");
     edCODEMP->SetFocus();
     return false;

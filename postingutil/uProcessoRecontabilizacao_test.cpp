@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/component/boxed_values.h"
 #include "framework/component/class_registry.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
@@ -137,6 +138,28 @@ TEST_F(RecontabilizacaoTest, StartChecksStopInOrderWithTheirMessages) {
   }
 }
 
+TEST_F(RecontabilizacaoTest, AnEmptyCompanySelectionIsRefusedNotRunForEveryHeadOffice) {
+  seed::Company c;
+  c.CodEmp = 3;
+  c.Nome = "Outra Matriz";
+  seed::AddCompany(Db(), c);
+  TListaObj lista;   // pre-filled with no company: multi-selection mode, nothing selected
+  lista.AddOwned(std::make_unique<TStringList>());
+  lista.AddBoxedDateTime(EncodeDate(2024, 3, 1));
+  lista.AddBoxedDateTime(EncodeDate(2024, 4, 1));
+  auto rotinas = std::make_unique<TStringList>();
+  rotinas->AddOwnedObject("GE.Baixa impostos", std::make_unique<TInteger_Padrao_VYN>(nullptr, tprBaixaImpostos));
+  lista.AddOwned(std::move(rotinas));
+  tela->SetListaObj(lista);
+  ASSERT_TRUE(tela->edCODEMP->MultiSelect());
+  TScriptedDialogs d;
+  d.Ok("Empresa não informada!");
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  EXPECT_EQ(d.Messages(), (std::vector<std::string>{"Empresa não informada!"}));
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMP_TRECONTABILIZACAO").AsInteger(), 0);
+}
+
 TEST_F(RecontabilizacaoTest, ReconciledPostingsOfTheChosenKindsAreAskedAbout) {
   Lanca(2, 1, "2024-03-01", 100, true);   // the branch's, on the first day of the range
   Lanca(1, 2, "2024-05-01", 200, true);   // a day after the range
@@ -213,14 +236,19 @@ TEST_F(RecontabilizacaoTest, DroppedCompaniesAreListedAndAllDroppedShowsOnlyTheL
   tela->edCODEMP->AddMultiSelecao("000003", 3);
   tela->edCODEMP->AddMultiSelecao("000001", 1);
   TScriptedDialogs d;
-  d.Rights(true).Yes(kConfirma);
+  d.SetListsExpected(true);
+  d.Rights(true).Yes(kConfirma).List();
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
-  EXPECT_TRUE(d.Messages().empty() || d.Messages().back() == kConfirma ||
-              d.Messages().back().find(kConfirma) != std::string::npos);
+  // Only the rights, the question and the list: no success or incomplete message.
+  std::vector<TDialogKind> tipos;
+  for (const auto& c : d.Calls()) tipos.push_back(c.Kind);
+  EXPECT_EQ(tipos, (std::vector<TDialogKind>{TDialogKind::Rights, TDialogKind::Message, TDialogKind::List}));
+  ASSERT_EQ(d.Messages().size(), 1u);
+  EXPECT_EQ(d.Messages()[0].rfind("Ana, ao realizar o processo de recontabilização", 0), 0u);
   ASSERT_EQ(tela->Inconsistencias->CountErros(), 2);
   EXPECT_EQ(tela->Inconsistencias->Grupos(), (std::vector<int>{1, 3}));
-  EXPECT_EQ(d.Calls().back().Kind, TDialogKind::List);
+  EXPECT_EQ(d.Calls().back().Items.size(), 2u);
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMP_TRECONTABILIZACAO").AsInteger(), 0);
 }
 

@@ -150,14 +150,13 @@ bool TfrProcessoVariacaoCambial::PodeIniciarProcesso() {
   if (!ValidaCampos()) return false;
   const std::string filiais = getCheckedItens();
   const int codMoe = static_cast<int>(edCODMOE->Codigo());
-  const int tipo = cbCONTABILIZACAO->ItemIndex();
   const TParams periodo{Variant(edRefInicial->GetData()), Variant(edRefFinal->GetDataUltimoDia())};
 
   auto sql = getSQLMgr_do_Pool();
-  // An earlier run in the period: of any kind for both books, else of the same kind.
+  // An earlier run in the period, of any kind: the run replaces it (one ledger for both books), so
+  // the user is asked before anything is replaced.
   std::string existe = " SELECT FIRST 1 BDCODEMP FROM VZEL_EMP_TVARCAMBIAL  WHERE BDCODEMP IN (" + filiais + ")" +
                        " AND BDCODMOE = " + std::to_string(codMoe) + " AND BDDATAINI >= ? AND BDDATAFIN <= ?";
-  if (tipo > 0) existe += " AND BDCONTABILIZACAO = " + std::to_string(tipo);
   sql->CommandText(existe, ctOpen, periodo);
   if (!sql->IsEmpty() &&
       DlgConfSimNao(ProcessContext().UserName + ", já existe processo realizado para este período. Deseja refazer o processo?",

@@ -236,22 +236,62 @@ TEST_F(VariacaoCambialTest, StartChecksRefuseBeforeAnythingChanges) {
   nada();
 }
 
-TEST_F(VariacaoCambialTest, AnEarlierRunCountsForBothBooksOrForItsOwnKind) {
+// The one ledger does not tell the books apart: a run of any kind replaces the month's runs of every
+// kind, and the user is asked first whatever the kinds.
+TEST_F(VariacaoCambialTest, AnEarlierRunOfAnyKindIsAskedAboutAndReplacedNeverPostedTwice) {
   Db().Execute("INSERT INTO VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCHAVE, BDCODMOE, BDDATAINI, BDDATAFIN, BDCONTABILIZACAO)"
                " VALUES (2, 99, 220, '2023-12-01', '2023-12-31', 2)");
-  TScriptedDialogs d;
-  // Both books: the corporate run is found; No stops.
-  d.No("já existe processo realizado para este período");
-  f->spOK->Click();
-  // Fiscal: the corporate run does not count; the next check is reached.
-  f->cbCONTABILIZACAO->SetItemIndex(1);
-  d.No("conforme a preparação da Matriz");
-  f->spOK->Click();
-  // Corporate: found again.
-  f->cbCONTABILIZACAO->SetItemIndex(2);
-  d.No("já existe processo");
-  f->spOK->Click();
-  EXPECT_TRUE(d.Done());
+  {
+    TScriptedDialogs d;
+    for (int tipo : {0, 1, 2}) {
+      f->cbCONTABILIZACAO->SetItemIndex(tipo);
+      d.No("Ana, já existe processo realizado para este período. Deseja refazer o processo?");
+      f->spOK->Click();
+    }
+    EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  }
+  Db().Execute("DELETE FROM VZEL_EMP_TVARCAMBIAL");
+  f->edRefInicial->SetText("11/2023");
+  f->edRefFinal->SetText("11/2023");
+  const Linhas novembro{"30/11/2023 D21 C30 100 EXP-1", "30/11/2023 D40 C20 50 IMP-9"};
+  // An entry of another origin in the same month stays.
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO)"
+               " VALUES (1, 900000, '2023-11-30', 21, 30, 7, 'OUTRO')");
+  {  // Both books, then fiscal, then corporate: each asks and replaces the one before
+    TScriptedDialogs d;
+    f->cbCONTABILIZACAO->SetItemIndex(0);
+    Roda(d);
+    for (int tipo : {1, 2}) {
+      f->cbCONTABILIZACAO->SetItemIndex(tipo);
+      d.Yes("já existe processo realizado para este período");
+      Roda(d);
+      auto runs = Db().QueryAll("SELECT BDCONTABILIZACAO FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = 1");
+      ASSERT_EQ(runs.Rows.size(), 1u);
+      EXPECT_EQ(runs.Rows[0][0].AsInteger(), tipo);
+      EXPECT_EQ(Lancamentos(), (Linhas{novembro[0], novembro[1], "30/11/2023 D21 C30 7 OUTRO"}));
+      EXPECT_EQ(Conta("SELECT COUNT(*) FROM TOL_VZEL_EMP_TVARCAMBIAL"), 2);
+    }
+  }
+  {  // No keeps the earlier run
+    TScriptedDialogs d;
+    f->cbCONTABILIZACAO->SetItemIndex(0);
+    d.No("já existe processo realizado para este período");
+    f->spOK->Click();
+    EXPECT_TRUE(d.Done());
+    EXPECT_EQ(Conta("SELECT BDCONTABILIZACAO FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = 1"), 2);
+  }
+}
+
+// Each invoice's variance is rounded once: 1000.33 x 0.015 = 15.00495 gives 15.00, not 15.01.
+TEST(VariacaoCambialCalculo, TheVarianceIsRoundedOnceFromTheExactProduct) {
+  auto v = [](const char* valor, const char* de, const char* para) {
+    return TVZEL_EMP_TVARCAMBIALMGR::CalculaVariacao(Currency::Parse(valor), Currency::Parse(de), Currency::Parse(para))
+        .ToSQL();
+  };
+  EXPECT_EQ(v("1000.33", "5.0000", "5.0150"), "15.0000");
+  EXPECT_EQ(v("2.99", "5.0000", "5.0050"), "0.0100");
+  EXPECT_EQ(v("1000.33", "5.0150", "5.0000"), "-15.0000");
+  EXPECT_EQ(v("0.5", "5.0000", "5.0100"), "0.0100");   // an exact half rounds away from zero
 }
 
 TEST_F(VariacaoCambialTest, OpensThePreparationScreenAndIsRegisteredByName) {

@@ -19,23 +19,28 @@ void FiltraEmpresasProcesso(TClientDataSet& rows, const TFiltroEmpresas& filtro,
     status->setPrimaryMaxProgress(rows.RecordCount());
     status->setPrimaryStatusLabel("Validando empresas...");
   }
-  if (filtro.RefInicial > 0) {
-    TField* statusEmp = rows.FindField("BDSTATUSEMP");
+  // A consultation-only copy is left out whatever the start month; without a start the other rows
+  // stay as they are.
+  TField* statusEmp = filtro.RecusaSomenteConsulta ? rows.FindField("BDSTATUSEMP") : nullptr;
+  if (filtro.RefInicial > 0 || statusEmp) {
     while (!rows.Eof()) {
       if (status) status->setPrimaryStatusProgress(rows.RecNo());
       TField& ultEnc = rows.FieldByName("BDULTENC");
       int refUltEnc = ultEnc.IsNull() ? 0 : TDateTime_VYN::GetAnoMes(ultEnc.AsDateTime());
-      bool somenteConsulta = filtro.RecusaSomenteConsulta && statusEmp && !statusEmp->IsNull() && statusEmp->AsInteger() == 1;
-      if (refUltEnc > filtro.RefInicial || somenteConsulta) {
+      bool encerrada = filtro.RefInicial > 0 && refUltEnc > filtro.RefInicial;
+      bool somenteConsulta = statusEmp && !statusEmp->IsNull() && statusEmp->AsInteger() == 1;
+      if (encerrada || somenteConsulta) {
         int cod = static_cast<int>(rows.FieldByName("BDCODEMP").AsInteger());
         recusadas.push_back({cod, "Empresa: " + std::to_string(cod) + " - " + rows.FieldByName("BDNOMEMP").AsString()});
         rows.Delete();
         continue;
       }
-      rows.Edit();
-      ultEnc.SetAsDateTime(filtro.NovoInicio);
-      if (filtro.RefFinal > 0) rows.FieldByName("BDDATAFIM").SetAsDateTime(TDateTime_VYN::GetDataUltimoDia(filtro.RefFinal));
-      rows.Post();
+      if (filtro.RefInicial > 0) {
+        rows.Edit();
+        ultEnc.SetAsDateTime(filtro.NovoInicio);
+        if (filtro.RefFinal > 0) rows.FieldByName("BDDATAFIM").SetAsDateTime(TDateTime_VYN::GetDataUltimoDia(filtro.RefFinal));
+        rows.Post();
+      }
       rows.Next();
     }
   }

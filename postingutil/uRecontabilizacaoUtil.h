@@ -37,7 +37,7 @@ struct TFiltroEmpresas {
   int RefInicial = 0;           // start month YYYYMM; 0 leaves the rows as they are
   vyn::TDateTime NovoInicio;    // becomes BDULTENC of every kept row
   int RefFinal = 0;             // when > 0, BDDATAFIM of every kept row becomes that month's last day
-  bool RecusaSomenteConsulta = false;   // also leave out consultation-only copies (BDSTATUSEMP 1)
+  bool RecusaSomenteConsulta = false;   // also leave out consultation-only copies (BDSTATUSEMP 1), whatever the start
 };
 
 // Walks the rows (BDCODEMP, BDNOMEMP, BDULTENC, BDDATAFIM[, BDSTATUSEMP]) from the first: a company

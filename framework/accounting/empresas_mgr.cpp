@@ -21,4 +21,10 @@ Variant TEmpresasMGR::GetRetornaCampoEmpresaRef(const TComponent*, int codEmp, c
                         {codEmp, referencia, codEmp});
 }
 
+bool TEmpresasMGR::getEmpresaPossuiOmie(const TComponent*, int codEmp, TDatabase* db) {
+  if (!db) db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
+  return db->QueryValue("SELECT BDOMIE FROM TEMPRESAS WHERE BDCODEMP = ?", {codEmp}).AsString() == "TRUE";
+}
+
 }  // namespace vyn

@@ -17,6 +17,8 @@ class TEmpresasMGR : public TMgr<TEmpresasMGR> {
   // column name (EDatabaseError otherwise).
   static Variant GetRetornaCampoEmpresaRef(const TComponent* owner, int codEmp, const std::string& coluna,
                                            int referencia, TDatabase* db = nullptr);
+  // Whether the company works with Omie (TEMPRESAS.BDOMIE 'TRUE').
+  static bool getEmpresaPossuiOmie(const TComponent* owner, int codEmp, TDatabase* db = nullptr);
 };
 
 }  // namespace vyn

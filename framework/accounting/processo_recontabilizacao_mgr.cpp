@@ -114,7 +114,7 @@ std::vector<int> TProcessoRecontabilizacaoMGR::EmpresaEFiliais(int codEmp) {
   return out;
 }
 
-void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int planoNovo, int, int codEmp,
+void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int planoNovo, int planoTroca, int codEmp,
                                                         TDateTime dataIni, TDateTime dataFim,
                                                         TInconsistencias_VYN* lista, bool executa,
                                                         const TTiposProcRecontabiliza& rotinas, int, int, bool) {
@@ -135,9 +135,12 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
     std::vector<int> empresas = EmpresaEFiliais(codEmp);
     TTransaction tr(db);
     if (planoNovo != planoAtual) {
+      int ordemTroca = RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim);
+      AbreReferenciaInicio(empresas, AnoMes(dataIni));
       db.Execute("UPDATE TEMPRESAS_REF SET BDCODPLANOONLINE = ? WHERE BDCODEMP IN (" + Lista(empresas) +
                      ") AND BDREFEMP >= ?",
                  {planoNovo, AnoMes(dataIni)});
+      SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim);
     }
     int ordem = static_cast<int>(
         db.QueryValue("SELECT COALESCE(MAX(BDORDEM), 0) + 1 FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = ?",
@@ -182,12 +185,11 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
     if (tipoLanContab <= 0 || sis.IsNull())
       return erro(fmt::format("Nenhum sistema com o tipo de lançamento {} para definir o início da contabilização.",
                               tipoLanContab));
-    std::vector<int> empresas = EmpresaEFiliais(codEmp);
     TTransaction tr(db);
     if (inicio.Value != 0) {
-      db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP IN (" + Lista(empresas) +
-                     ") AND BDTIPOLAN = ? AND BDDATA < ?",
-                 {tipoLanContab, inicio.DateOnly()});
+      // Only this company's: each branch has a start of its own, and its deletion is asked for it.
+      db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDTIPOLAN = ? AND BDDATA < ?",
+                 {codEmp, tipoLanContab, inicio.DateOnly()});
     }
     // A date not given keeps the recorded one.
     db.Execute(
@@ -205,6 +207,64 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
     return true;
   } catch (const std::exception& e) {
     return erro(std::string("Não foi possível definir o início da contabilização: ") + e.what());
+  }
+}
+
+// --- change of posting plan: the record of the change and its saved balances ---
+
+int TProcessoRecontabilizacaoMGR::RegistraProcessoTroca(int codEmp, const std::vector<int>& empresas, int planoAtual,
+                                                        int planoNovo, int planoTroca, TDateTime dataIni,
+                                                        TDateTime dataFim) {
+  TDatabase& db = Database();
+  int ordem = static_cast<int>(
+      db.QueryValue("SELECT COALESCE(MAX(BDORDEM), 0) + 1 FROM VINT_EMP_PROCESSOTROCA WHERE BDCODEMP = ?", {codEmp})
+          .AsInteger());
+  db.Execute("INSERT INTO VINT_EMP_PROCESSOTROCA (BDCODEMP, BDORDEM, BDDATAINICIAL, BDSTATUS, BDCODINT,"
+             " BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA, BDDATAPROC, BDNOMUSU) VALUES (?, ?, ?, 0, ?, ?, ?, ?, ?)",
+             {codEmp, ordem, dataIni.DateOnly(), planoTroca > 0 ? Variant(planoTroca) : Variant(), planoAtual,
+              planoNovo, Now(), ProcessContext().UserName});
+  SalvaBalancetes(codEmp, ordem, 0, empresas, dataIni, dataFim);
+  return ordem;
+}
+
+void TProcessoRecontabilizacaoMGR::AbreReferenciaInicio(const std::vector<int>& empresas, int referencia) {
+  TDatabase& db = Database();
+  auto colunas = db.QueryAll("SELECT TRIM(RDB$FIELD_NAME) AS NOME FROM RDB$RELATION_FIELDS"
+                             " WHERE RDB$RELATION_NAME = 'TEMPRESAS_REF' AND TRIM(RDB$FIELD_NAME) <> 'BDREFEMP'"
+                             " ORDER BY RDB$FIELD_POSITION");
+  std::vector<std::string> nomes;
+  for (size_t i = 0; i < colunas.Rows.size(); ++i) nomes.push_back(colunas.Value(i, "NOME").AsString());
+  std::string lista = Join(nomes, ", ");
+  for (int emp : empresas) {
+    db.Execute("INSERT INTO TEMPRESAS_REF (BDREFEMP, " + lista + ") SELECT FIRST 1 CAST(? AS INTEGER), " + lista +
+                   " FROM TEMPRESAS_REF R WHERE R.BDCODEMP = ? AND R.BDREFEMP < ?"
+                   " AND NOT EXISTS (SELECT 1 FROM TEMPRESAS_REF X WHERE X.BDCODEMP = ? AND X.BDREFEMP = ?)"
+                   " ORDER BY R.BDREFEMP DESC",
+               {referencia, emp, referencia, emp, referencia});
+  }
+}
+
+void TProcessoRecontabilizacaoMGR::SalvaBalancetes(int codEmp, int ordem, int dePara, const std::vector<int>& empresas,
+                                                   TDateTime dataIni, TDateTime dataFim) {
+  TDatabase& db = Database();
+  // Debits positive, credits negative, per chart and account of the ledger of the companies.
+  const std::string movimento =
+      "SELECT L.BDCODPLAPADRAO AS PLANO, L.BDDEBITO AS CONTA, L.BDDATA AS DATA, L.BDVALOR AS VALOR"
+      " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + Lista(empresas) + ") AND L.BDDEBITO IS NOT NULL"
+      " AND L.BDCODPLAPADRAO IS NOT NULL AND L.BDDATA <= ?"
+      " UNION ALL SELECT L.BDCODPLAPADRAO, L.BDCREDITO, L.BDDATA, -L.BDVALOR"
+      " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + Lista(empresas) + ") AND L.BDCREDITO IS NOT NULL"
+      " AND L.BDCODPLAPADRAO IS NOT NULL AND L.BDDATA <= ?";
+  for (int ano = YearOf(dataIni); ano <= YearOf(dataFim); ++ano) {
+    TDateTime inicioAno = EncodeDate(ano, 1, 1), fimAno = EncodeDate(ano, 12, 31);
+    db.Execute(
+        "INSERT INTO VINT_EMP_PROCESSOTROCA_BAL (BDCODEMP, BDORDEM, BDDEPARA, BDANO, BDCODPLAPADRAO, BDCODTPLA,"
+        " BDSALANT, BDDEBITOS, BDCREDITOS, BDSALATU)"
+        " SELECT ?, ?, ?, ?, M.PLANO, M.CONTA,"
+        " SUM(IIF(M.DATA < ?, M.VALOR, 0)), SUM(IIF(M.DATA >= ? AND M.VALOR > 0, M.VALOR, 0)),"
+        " SUM(IIF(M.DATA >= ? AND M.VALOR < 0, -M.VALOR, 0)), SUM(M.VALOR)"
+        " FROM (" + movimento + ") M GROUP BY M.PLANO, M.CONTA",
+        {codEmp, ordem, dePara, ano, inicioAno, inicioAno, inicioAno, fimAno, fimAno});
   }
 }
 

@@ -116,6 +116,17 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
                                     TDateTime inicio, TDateTime corteBaixa, TDateTime corteOpeImob,
                                     TDateTime corteImpostos, TInconsistencias_VYN* lista);
 
+  // Change of posting plan: the change recorded for the head office (the next order) with the trial
+  // balances of its companies per year of the period, saved before the references move (side 0) and
+  // after (side 1). Runs inside the caller's transaction; answers the order.
+  int RegistraProcessoTroca(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo,
+                            int planoTroca, TDateTime dataIni, TDateTime dataFim);
+  void SalvaBalancetes(int codEmp, int ordem, int dePara, const std::vector<int>& empresas, TDateTime dataIni,
+                       TDateTime dataFim);
+  // A reference row at the start month for each company that has none there (a copy of the one in
+  // force), so that the new plan takes effect from that month and not from the next row.
+  void AbreReferenciaInicio(const std::vector<int>& empresas, int referencia);
+
  private:
   std::vector<int> EmpresaEFiliais(int codEmp);
   bool Cancelado() const { return OnCancelaProcesso && OnCancelaProcesso(); }

@@ -70,13 +70,13 @@ void TVZEL_EMP_TVARCAMBIALMGR::SetCODUSU(int v) { FieldByName("BDCODUSU").SetAsI
 void TVZEL_EMP_TVARCAMBIALMGR::SetCHAVE(int v) { FieldByName("BDCHAVE").SetAsInteger(v); }
 void TVZEL_EMP_TVARCAMBIALMGR::SetVERSAO(int v) { FieldByName("BDVERSAO").SetAsInteger(v); }
 
-void TVZEL_EMP_TVARCAMBIALMGR::DeleteApuracao(int codEmp, int codMoe, int contabilizacao, TDateTime dataIni,
+void TVZEL_EMP_TVARCAMBIALMGR::DeleteApuracao(int codEmp, int codMoe, int /*contabilizacao*/, TDateTime dataIni,
                                                TDateTime dataFin) {
   TDatabase& db = Database();
-  // A run over both books overlaps any other run of the month, and any run overlaps one over both.
-  std::string tipo = contabilizacao > 0 ? " AND BDCONTABILIZACAO IN (0, " + SQLInteger(contabilizacao) + ")" : "";
+  // Every book's variance goes into the one ledger, which does not tell the books apart: a run of any
+  // kind replaces the month's runs of every kind, or the same variance would be posted twice.
   auto runs = db.QueryAll("SELECT BDCHAVE FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCODMOE = ?"
-                          " AND BDDATAINI >= ? AND BDDATAFIN <= ?" + tipo,
+                          " AND BDDATAINI >= ? AND BDDATAFIN <= ?",
                           {Variant(codEmp), Variant(codMoe), Variant(dataIni.DateOnly()), Variant(dataFin.DateOnly())});
   for (const auto& row : runs.Rows) {
     Variant chave = row[0];
@@ -103,7 +103,7 @@ int TVZEL_EMP_TVARCAMBIALMGR::getChaveServidor(int) {
 }
 
 Currency TVZEL_EMP_TVARCAMBIALMGR::CalculaVariacao(Currency valorMoeda, Currency taxaAnterior, Currency taxaAtual) {
-  return (valorMoeda * (taxaAtual - taxaAnterior)).Round2();
+  return Currency::MulRound(valorMoeda, taxaAtual - taxaAnterior, 2);
 }
 
 void TVZEL_EMP_TVARCAMBIALMGR::Falha(int codEmp, const std::string& text) {

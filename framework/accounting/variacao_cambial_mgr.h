@@ -34,8 +34,8 @@ class TVZEL_EMP_TVARCAMBIALMGR : public TMgr<TVZEL_EMP_TVARCAMBIALMGR> {
   void SetInconsistencias_VYN(TInconsistencias_VYN* list) { inconsistencias_ = list; }
   void SetStatusProcesso(TfrStatusProcesso* status) { status_ = status; }
 
-  // Removes the runs of the month that overlap the posting kind (the same kind, or either one
-  // covering both books) with the entries they posted.
+  // Removes the month's runs with exactly the entries each posted (linked by run key). The one
+  // ledger does not tell the books apart, so the runs of every posting kind go, whatever the kind given.
   void DeleteApuracao(int codEmp, int codMoe, int contabilizacao, TDateTime dataIni, TDateTime dataFin);
   // Whether the company has invoices in the currency open at that date.
   bool getExisteNotasMoedas(int codEmp, int codMoe, TDateTime dataFin);

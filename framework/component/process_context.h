@@ -23,6 +23,8 @@ struct TProcessContext {
   std::string ProgramFolder;        // the host executable's folder; work files live under it
   std::string CustomerCode;         // the installation's customer code
   std::string WP_RESPONSAVEL;       // the responsible user the rights prompt named
+  bool WP_USUARIO_INTEGRA_EQUIPE = false;   // the user belongs to the services team
+  bool WP_GRUPOMASTER = false;              // the user belongs to the master group
 
   // The scheduler's run key and flags.
   int WP_AGENDAMENTO = 0;

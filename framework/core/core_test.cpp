@@ -67,6 +67,18 @@ TEST(Currency, RoundsHalfAwayFromZero) {
   EXPECT_EQ(Currency::FromDouble(-0.1).Raw(), -1000);
 }
 
+TEST(Currency, MulRoundRoundsTheExactProductOnce) {
+  // 1000.33 x 0.015 = 15.00495: rounding to 4 places first would give 15.0050 and then 15.01.
+  EXPECT_EQ(Currency::MulRound(Currency::Parse("1000.33"), Currency::Parse("0.015"), 2), Currency::Parse("15.00"));
+  EXPECT_EQ(Currency::MulRound(Currency::Parse("-1000.33"), Currency::Parse("0.015"), 2), Currency::Parse("-15.00"));
+  EXPECT_EQ(Currency::MulRound(Currency::Parse("2.5"), Currency::Parse("-0.003"), 2), Currency::Parse("-0.01"));
+  EXPECT_EQ(Currency::MulRound(Currency::Parse("0.0005"), Currency::Parse("0.1"), 4).Raw(), 1);
+  EXPECT_EQ(Currency::MulRound(Currency::Parse("1.5"), Currency::Parse("1"), 0), Currency::FromInt(2));
+  EXPECT_THROW(Currency::MulRound(Currency::FromInt(1), Currency::FromInt(1), 5), ECurrencyError);
+  Currency big = Currency::FromRaw(std::numeric_limits<int64_t>::max());
+  EXPECT_THROW(Currency::MulRound(big, Currency::FromInt(2), 2), ECurrencyError);
+}
+
 TEST(Currency, Formats) {
   Currency v = Currency::Parse("-1234567.895");
   EXPECT_EQ(v.ToSQL(), "-1234567.8950");

@@ -248,6 +248,14 @@ Currency Currency::operator*(Currency o) const {
                          [&] { return fmt::format("{} * {}", ToSQL(), o.ToSQL()); }));
 }
 
+Currency Currency::MulRound(Currency a, Currency b, int decimals) {
+  if (decimals < 0 || decimals > 4) throw ECurrencyError(fmt::format("Casas decimais inválidas: {}", decimals));
+  i128 div = kScale;  // the product is in units of 10^-8
+  for (int i = decimals; i < 4; ++i) div *= 10;
+  i128 units = DivRound(static_cast<i128>(a.raw_) * b.raw_, div);  // in units of 10^-decimals
+  return FromRaw(Checked(units * (div / kScale), [&] { return fmt::format("{} * {}", a.ToSQL(), b.ToSQL()); }));
+}
+
 Currency Currency::operator*(int64_t n) const {
   return FromRaw(Checked(static_cast<i128>(raw_) * n, [&] { return fmt::format("{} * {}", ToSQL(), n); }));
 }

@@ -48,6 +48,9 @@ class Currency {
   Currency operator-(Currency o) const;
   Currency operator*(Currency o) const;              // rounded to 4 places, half away from zero
   Currency operator*(int64_t n) const;
+  // a x b rounded once to decimals (0..4) places, half away from zero: the exact product is never
+  // rounded to 4 places first.
+  static Currency MulRound(Currency a, Currency b, int decimals);
   Currency operator/(Currency o) const;              // rounded to 4 places; division by zero throws
   Currency operator/(int64_t n) const;
   Currency& operator+=(Currency o) { return *this = *this + o; }

@@ -71,6 +71,10 @@ TSchema CompanySchema() {
   AddSuiteSettlementSchema(s);
   AddSuiteVariacaoCambialSchema(s);
   AddSuiteRepostingSchema(s);
+  AddSuiteCompanyViewsSchema(s);
+  AddSuitePostingStartSchema(s);
+  AddSuiteTrocaPlanoSchema(s);
+  AddSuiteLalurSchema(s);
   AddHostSchema(s);
   return s;
 }

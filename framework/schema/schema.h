@@ -60,5 +60,14 @@ void AddSuiteSettlementSchema(TSchema& s);
 void AddSuiteVariacaoCambialSchema(TSchema& s);
 // Systems, starts of online posting and the re-posting runs of the posting engine.
 void AddSuiteRepostingSchema(TSchema& s);
+// Company views of the consultations (each company with its data at the session's month).
+void AddSuiteCompanyViewsSchema(TSchema& s);
+// Every company with its data at the session's reference month (start of online posting).
+void AddSuitePostingStartSchema(TSchema& s);
+
+// Posting plans, mapping plans, the plan changes done and the balances saved around them.
+void AddSuiteTrocaPlanoSchema(TSchema& s);
+// LALUR integration plans of the companies.
+void AddSuiteLalurSchema(TSchema& s);
 
 }  // namespace vyn

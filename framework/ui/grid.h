@@ -39,6 +39,7 @@ class TDBGrid_Padrao_VYN : public TControl {
   std::vector<TGridColumn> Columns;
   TGridColumn& AddColumn(std::string field, std::string title = "", int width = 64);
   bool ReadOnly = true;
+  std::string SelectedField;   // the field of the column the user is on
 
   // Registers an image of the maker's image library by name; answers its index.
   int AddBitmap(const std::string& library, const std::string& name, unsigned colour = 0);

@@ -1,0 +1,570 @@
+#include "postingutil/uProcessoTrocaPlanoContabilizacao.h"
+
+#include <memory>
+
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/exportacao_omie_db_mgr.h"
+#include "framework/component/boxed_values.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/status_processo.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+constexpr int kPlanoLalur = 55;
+
+constexpr const char* kMsgRecontabilizacao = ", a recontabilização deve ser efetuada pelo menu de Utilitários / Recontabilização.";
+constexpr const char* kMsgMesmoPlano =
+    ", o processo de troca de planos de contabilização que utilizam o mesmo plano de contas deve ser efetuado pelo "
+    "menu utilitários / troca o plano de contabilização.";
+constexpr const char* kMsgParticipante =
+    "O participante genérico deve ser informado para planos de contas que possuam contas participante!";
+constexpr const char* kMsgCadastroEmpresa =
+    ", para que a troca seja realizada é necessário que o cadastro da empresa seja salvo com a data do Período "
+    "inicial do processo, para isso deve alterar a data do sistema e então salvar o cadastro da empresa em "
+    "Cadastros / Empresas.";
+// Line breaks of these questions are a lone CR.
+constexpr const char* kMsgBackup =
+    "Você está alterando para um plano de contabilização que possui plano de contas diferente do atual.\r"
+    "Os lançamentos desta empresa serão transferidos para uma empresa backup, que conterá todos os dados identicos "
+    "à original. \r"
+    "Com isso, as alterações/inserções deste período serão permitidas apenas na empresa backup e a empresa "
+    "original permitirá\r"
+    "apenas alterações/inserções posteriores a este período.\r"
+    "\r"
+    "Deseja continuar com a troca do plano?";
+constexpr const char* kMsgRetencoesCaixa =
+    "Você está alterando o plano de contabilização para um plano com contabilização das retenções por regime de "
+    "caixa, \r"
+    "é importante para continuar o processo que a empresa esteja trabalhando com regime de caixa nas retenções, \r"
+    "caso ela possua lançamentos à prazo cujas retenções não deduziram do valor da parcela essas retenções não "
+    "serão contabilizadas! \r"
+    "^Deseja continuar com a troca do plano?";
+constexpr const char* kMsgFinal =
+    ", durante o processo não será possível utilizar a empresa em nenhuma rotina, deseja prosseguir?";
+constexpr const char* kMsgSaldosAbertura =
+    "Para finalizar o processo deverá ser feito o encerramento dos saldos de abertura.";
+
+// Looks a code up with a query of one parameter; the record keeps every column, the name is NOME.
+TEdit_Codigo_Search_VYN::TLookupFn LookupSQL(std::string sql) {
+  return [sql = std::move(sql)](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
+    TDatabase* db = ProcessContext().Database;
+    if (!db) return true;   // no data layer: taken as typed
+    TQueryResult r = db->QueryAll(sql, {code});
+    if (r.Rows.empty()) return false;
+    for (size_t c = 0; c < r.Columns.size(); ++c) out.Campos.emplace_back(r.Columns[c].Name, r.Rows[0][c]);
+    out.Nome = out.Campo("NOME").IsNull() ? "" : out.Campo("NOME").AsString();
+    return true;
+  };
+}
+
+int CampoInt(const TCodigoRegistro* reg, std::string_view campo) {
+  if (!reg) return 0;
+  Variant v = reg->Campo(campo);
+  return v.IsNull() ? 0 : static_cast<int>(v.AsInteger());
+}
+
+}  // namespace
+
+TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TComponent* owner)
+    : TfrProcesso_Padrao_VYN(owner),
+      edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresasMatriz)),
+      pnNOMEMP(Create<TPanel>()),
+      edCodPlanoTroca(Create<TEdit_Codigo_Search_VYN>(tcPlanoTrocaContabilizacao)),
+      pnCODPLANOONLINEANT(Create<TPanel>()),
+      edDataInicial(Create<TEdit_Date_Padrao_VYN>(tdReferencia)),
+      edCODCONTABLALUR(Create<TEdit_Codigo_Search_VYN>(tcPreparacaoContabiliadeLalur)),
+      lbCODCONTABLALUR(Create<TLabel>()),
+      spCODCONTABLALUR(Create<TSpeedButton>()),
+      edCODPLAPADRAODe(Create<TEdit_Codigo_Search_VYN>(tcPlanoContas)),
+      edCODHISTDe(Create<TEdit_Codigo_Search_VYN>(tcPlanoHistorico)),
+      edCodConfOnlineDe(Create<TEdit_Codigo_Search_VYN>(tcConfOnline)),
+      edCODPLANOONLINE(Create<TEdit_Codigo_Search_VYN>(tcConfOnline)),
+      edCODPLAPADRAO(Create<TEdit_Codigo_Search_VYN>(tcPlanoContas)),
+      edCODHIST(Create<TEdit_Codigo_Search_VYN>(tcPlanoHistorico)),
+      edCODTERCEIRO(Create<TEdit_Codigo_Search_VYN>(tcParticipante)),
+      lbCODTERCEIRO(Create<TLabel>()),
+      iiParticipanteGenerico(Create<TLabel>()),
+      spConfigPlanoTroca(Create<TSpeedButton>()),
+      Inconsistencias(Create<TInconsistencias_VYN>()) {
+  SetName("frProcessoTrocaPlanoContabilizacao");
+  SetCaption("Processo de troca de contabilização");
+  PreparaEditEmpresa(*edCODEMP, *pnNOMEMP);
+  edCODEMP->AceitaVazio = true;   // an empty company is refused by the start check, with its message
+  edCODEMP->SetHint("|F11 - Selecionar, Ctrl + F11 - Tira seleção");
+  edCODEMP->Lookup = LookupSQL(
+      "SELECT E.BDCODEMP, R.BDNOMEMP AS NOME, COALESCE(E.BDSTATUSEMP, 0) AS BDSTATUSEMP FROM TEMPRESAS E"
+      " JOIN VW_TEMPRESAS_REF R ON (R.BDCODEMP = E.BDCODEMP)"
+      " WHERE E.BDCODEMP = ? AND COALESCE(E.BDCODMATRIZ, 0) IN (0, E.BDCODEMP)");
+  edCODEMP->OnChange = [this](TComponent*) { AtualizaCamposDependentes(); };
+  edCODEMP->OnExit = [this](TComponent*) { edCODEMPExit(); };
+
+  edCodPlanoTroca->SetName("edCodPlanoTroca");
+  edCodPlanoTroca->SetMaxLength(6);
+  edCodPlanoTroca->CampoRetorno = "bdcodint";
+  edCodPlanoTroca->PanelNome = pnCODPLANOONLINEANT;
+  edCodPlanoTroca->Lookup =
+      LookupSQL("SELECT T.*, T.BDDESCRICAO AS NOME FROM VINT_BASE_TINTONLINE T WHERE T.BDCODINT = ?");
+  pnCODPLANOONLINEANT->SetName("pnCODPLANOONLINEANT");
+
+  edDataInicial->SetName("edDataInicial");
+  edDataInicial->SetEnabled(false);   // filled by the program only
+  edDataInicial->OnEnter = [this](TComponent*) { PreenchePeriodoInicial(); };
+
+  edCODCONTABLALUR->SetName("edCODCONTABLALUR");
+  edCODCONTABLALUR->SetMaxLength(6);
+  edCODCONTABLALUR->CampoRetorno = "BDCODCONTABLALUR";
+  edCODCONTABLALUR->Lookup = LookupSQL(
+      "SELECT L.*, L.BDDESCRICAO AS NOME FROM TPLANO_CONTAB_LALUR L WHERE L.BDCODCONTABLALUR = ?");
+  lbCODCONTABLALUR->SetName("lbCODCONTABLALUR");
+  lbCODCONTABLALUR->SetCaption("Plano de integração lalur:");
+  spCODCONTABLALUR->SetName("spCODCONTABLALUR");
+
+  const std::string sqlPlano =
+      "SELECT P.*, P.BDDESCRICAO AS NOME FROM TPLANO_CONF_ONLINE P WHERE P.BDCODPLANOONLINE = ?";
+  for (auto* ed : {edCodConfOnlineDe, edCODPLANOONLINE}) {
+    ed->SetMaxLength(4);
+    ed->AceitaZero = true;
+    ed->AceitaVazio = true;
+    ed->CampoRetorno = "BDCODPLANOONLINE";
+    ed->Lookup = LookupSQL(sqlPlano);
+  }
+  edCodConfOnlineDe->SetName("edCodConfOnlineDe");
+  edCODPLANOONLINE->SetName("edCODPLANOONLINE");
+  edCodConfOnlineDe->AfterSearch = [this](TComponent*, bool&) {
+    CarregaConfig(*edCodConfOnlineDe, *edCODPLAPADRAODe, *edCODHISTDe);
+  };
+  edCodConfOnlineDe->OnExit = [this](TComponent*) { AtualizaCamposDependentes(); };
+  edCODPLANOONLINE->OnExit = [this](TComponent*) { edCODPLANOONLINEExit(); };
+
+  edCODPLAPADRAODe->SetName("edCODPLAPADRAODe");
+  edCODHISTDe->SetName("edCODHISTDe");
+  edCODPLAPADRAO->SetName("edCODPLAPADRAO");
+  edCODHIST->SetName("edCODHIST");
+  for (auto* ed : {edCODPLAPADRAODe, edCODHISTDe, edCodConfOnlineDe, edCODPLAPADRAO, edCODHIST}) {
+    if (ed != edCodConfOnlineDe) ed->SetMaxLength(6);
+    ed->SetEnabled(false);
+  }
+
+  edCODTERCEIRO->SetName("edCODTERCEIRO");
+  edCODTERCEIRO->SetMaxLength(9);
+  edCODTERCEIRO->AceitaZero = true;
+  edCODTERCEIRO->CampoRetorno = "BDCODTER";
+  edCODTERCEIRO->Lookup = LookupSQL("SELECT T.BDCODTER, T.BDNOMETER AS NOME FROM TTERCEIRO T WHERE T.BDCODTER = ?");
+  edCODTERCEIRO->OnExit = [this](TComponent*) { edCODTERCEIROExit(); };
+  lbCODTERCEIRO->SetName("lbCODTERCEIRO");
+  lbCODTERCEIRO->SetCaption("Participante genérico:");
+  iiParticipanteGenerico->SetName("iiParticipanteGenerico");
+  iiParticipanteGenerico->SetHint(
+      "O participante informado será utilizado para quando realizado o de/para de uma conta não participante para "
+      "uma conta participante. Importante ressaltar que ele será utilizado apenas para os lançamentos manuais, nos "
+      "casos de lançamento on-line o participante no lançamento contábil será o informado no lançamento de origem.");
+  for (TControl* c : std::initializer_list<TControl*>{edCODCONTABLALUR, lbCODCONTABLALUR, spCODCONTABLALUR,
+                                                      edCODTERCEIRO, lbCODTERCEIRO})
+    c->SetEnabled(false);
+
+  spConfigPlanoTroca->SetName("spConfigPlanoTroca");
+  spConfigPlanoTroca->SetHint("Configuração do plano de troca");
+  spConfigPlanoTroca->OnClick = [this](TComponent* s) { spConfigPlanoTrocaClick(s); };
+  Inconsistencias->SetName("Inconsistencias");
+}
+
+bool TfrProcessoTrocaPlanoContabilizacao::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrProcessoTrocaPlanoContabilizacao") ||
+         TfrProcesso_Padrao_VYN::InheritsFrom(class_name);
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::CreateDAO() {
+  FMotor = TProcessoRecontabilizacaoMGR::CreateMgr(this);
+  FDAO = FMotor;
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::FormCreate() {
+  TfrProcesso_Padrao_VYN::FormCreate();
+  FTiposProcRecontabiliza = TodosTiposProc();
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::spOKClick(TComponent* sender) {
+  FExecutaProcesso = true;
+  TfrProcesso_Padrao_VYN::spOKClick(sender);
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::RodaProcesso() {
+  // A verification never posts, also after a real run of this screen.
+  FExecutaProcesso = false;
+  InicioProcesso();
+  SelectProcesso();
+  ChamaProcesso();
+  FimProcesso();
+  PosicionaFocus();
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::spConsultaClick(TComponent* sender) {
+  TfrProcesso_Padrao_VYN::spConsultaClick(sender);
+  TPackagesUtil::CarregaFormParamsObj("TfrConsultaProcessosTrocas", this, TListaObj{});
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::spConfigPlanoTrocaClick(TComponent*) {
+  TPackagesUtil::CarregaForm(this, "TfrCadPlanosTrocaContabilizacao");
+}
+
+bool TfrProcessoTrocaPlanoContabilizacao::fCancelaProcesso() {
+  if (TfrProcesso_Padrao_VYN::fCancelaProcesso()) return true;
+  return FStatus && FStatus->getCancel();
+}
+
+int64_t TfrProcessoTrocaPlanoContabilizacao::CodPlanoLalurEmpresa() const {
+  int64_t cod = edCODEMP->GetCodPlanoEmpresa(kPlanoLalur);
+  TDatabase* db = ProcessContext().Database;
+  if (cod != 0 || edCODEMP->Codigo() == 0 || !db) return cod;
+  Variant v = db->QueryValue(
+      "SELECT FIRST 1 BDCODCONTABLALUR FROM TPLANO_CONTAB_LALUR WHERE BDCODEMP = ? ORDER BY BDCODCONTABLALUR",
+      {edCODEMP->Codigo()});
+  return v.IsNull() ? 0 : v.AsInteger();
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::AtualizaCamposDependentes() {
+  bool lalur = CodPlanoLalurEmpresa() > 0;
+  edCODCONTABLALUR->SetEnabled(lalur);
+  lbCODCONTABLALUR->SetEnabled(lalur);
+  spCODCONTABLALUR->SetEnabled(lalur);
+  if (!lalur) {
+    edCODCONTABLALUR->Clear();
+    edCODCONTABLALUR->Validate();
+  }
+  bool participante = false;
+  if (edCODPLAPADRAO->Codigo() != 0 && ProcessContext().Database) {
+    auto contas = TContasPlanosMGR::CreateMgrOwned();
+    participante = contas->PlanoTemContaParticipante(static_cast<int>(edCODPLAPADRAO->Codigo()));
+  }
+  edCODTERCEIRO->SetEnabled(participante);
+  lbCODTERCEIRO->SetEnabled(participante);
+  if (!participante) edCODTERCEIRO->Clear();
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::CarregaConfig(TEdit_Codigo_Search_VYN& plano, TEdit_Codigo_Search_VYN& contas,
+                                                        TEdit_Codigo_Search_VYN& historicos) {
+  TSQLMGR sql;
+  sql.CommandText("select * from tplano_conf_online where bdcodplanoonline = ?", ctOpen, {plano.Codigo()});
+  sql.First();
+  // Without a plan its chart and history plan must not stay from an earlier one.
+  contas.Vale(sql.Eof() || sql.FieldByName("BDCODPLAPADRAO").IsNull() ? 0 : sql.FieldByName("BDCODPLAPADRAO").AsInteger());
+  historicos.Vale(sql.Eof() || sql.FieldByName("BDCODHIST").IsNull() ? 0 : sql.FieldByName("BDCODHIST").AsInteger());
+  contas.Validate();
+  historicos.Validate();
+  PreenchePeriodoInicial();
+}
+
+int TfrProcessoTrocaPlanoContabilizacao::PlanoVigente() {
+  auto consulta = [&]() -> int {
+    auto empresas = TEmpresasMGR::CreateMgrOwned();
+    empresas->CommandText("SELECT FIRST 1 BDCODPLANOONLINE from TEMPRESAS_REF WHERE BDCODEMP = ? AND (BDREFEMP <= ?)"
+                          " ORDER BY BDREFEMP DESC ",
+                          ctOpen, {edCODEMP->Codigo(), edDataInicial->GetData_AnoMes()});
+    empresas->First();
+    if (empresas->Eof()) return -1;
+    TField& f = empresas->FieldByName("BDCODPLANOONLINE");
+    return f.IsNull() ? 0 : static_cast<int>(f.AsInteger());
+  };
+  int plano = consulta();
+  if (plano >= 0) return plano;
+  edDataInicial->SetData_AnoMes(ProcessContext().Referencia);
+  plano = consulta();
+  return plano >= 0 ? plano : 0;
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::PreenchePeriodoInicial() {
+  // Without a company the query lists every head office: no start of its own to take.
+  if (!edCODEMP->ValorInformado() || !ProcessContext().Database) return;
+  TSQLMGR sql;
+  sql.SetReferencia(edDataInicial->GetData_AnoMes());
+  sql.CommandText(FMotor->GetSelectDataInicioProcesso(edCODEMP->GetSQLMultiSelectString("BDCODEMP"),
+                                                      edCodConfOnlineDe->Text(), edCODEMP->ValorInformado(), true));
+  sql.First();
+  if (!sql.Eof() && !sql.FieldByName("BDULTENC").IsNull())
+    edDataInicial->SetData_AnoMes(TDateTime_VYN::GetAnoMes(sql.FieldByName("BDULTENC").AsDateTime()));
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::edCODEMPExit() {
+  edCodConfOnlineDe->Vale(PlanoVigente());
+  edCodConfOnlineDe->Validate();
+  // A plan the edit did not look up (none, or not found) still resets its chart and history plan.
+  if (!edCodConfOnlineDe->GetDaoFactory() || edCodConfOnlineDe->Codigo() == 0)
+    CarregaConfig(*edCodConfOnlineDe, *edCODPLAPADRAODe, *edCODHISTDe);
+  PreenchePeriodoInicial();
+  AtualizaCamposDependentes();
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::edCODPLANOONLINEExit() {
+  // Moving the focus from here leaves this edit once more.
+  if (FSaindoPlano) return;
+  FSaindoPlano = true;
+  struct TFim {
+    bool& f;
+    ~TFim() { f = false; }
+  } fim{FSaindoPlano};
+  CarregaConfig(*edCODPLANOONLINE, *edCODPLAPADRAO, *edCODHIST);
+  AtualizaCamposDependentes();
+  if (edCODTERCEIRO->CanFocus())
+    edCODTERCEIRO->SetFocus();
+  else
+    edCodPlanoTroca->SetFocus();
+  const std::string& usuario = ProcessContext().UserName;
+  if (edCODPLANOONLINE->Codigo() == edCodConfOnlineDe->Codigo())
+    DlgInfOk(usuario + kMsgRecontabilizacao);
+  else if (edCODPLAPADRAODe->Codigo() == edCODPLAPADRAO->Codigo() && edCODHISTDe->Codigo() == edCODHIST->Codigo())
+    DlgInfOk(usuario + kMsgMesmoPlano);
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::edCODTERCEIROExit() {
+  if (edCODTERCEIRO->Enabled() && edCODTERCEIRO->Codigo() == 0) {
+    DlgInfOk(kMsgParticipante);
+    edCODTERCEIRO->SetFocus();
+  }
+}
+
+bool TfrProcessoTrocaPlanoContabilizacao::Confirma(const std::string& texto) {
+  return DlgConfSimNao(texto, FLogEvent) == mrYes;
+}
+
+bool TfrProcessoTrocaPlanoContabilizacao::PodeIniciarProcesso() {
+  FLogEvent->InicializaVariaveis(true);
+  if (CadeiaInicio()) return true;
+  // The answers already given are kept, the plan change is not.
+  FLogEvent->GravarLog(false);
+  return false;
+}
+
+bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
+  const std::string& usuario = ProcessContext().UserName;
+  // 1. look-ups
+  bool planoOk = edCODPLANOONLINE->Validate();
+  if (!edCODEMP->Validate() && edCODEMP->ValorInformado()) return false;
+  // A new plan that does not exist cannot be posted to.
+  if (!planoOk || !edCODPLANOONLINE->GetDaoFactory() || edCODPLANOONLINE->Codigo() == 0) {
+    DlgInfOk(planoOk ? "Plano de contabilização não informado!" : edCODPLANOONLINE->Mensagem());
+    edCODPLANOONLINE->SetFocus();
+    return false;
+  }
+  // 2. company
+  if (edCODEMP->Codigo() == 0) {
+    DlgInfOk("Empresa não informada!");
+    edCODEMP->SetFocus();
+    return false;
+  }
+  // 3. participant
+  if (edCODTERCEIRO->Enabled() && edCODTERCEIRO->Codigo() == 0) {
+    DlgInfOk(kMsgParticipante);
+    edCODTERCEIRO->SetFocus();
+    return false;
+  }
+  // 4. consultation-only copy
+  if (CampoInt(edCODEMP->GetDaoFactory(), "BDSTATUSEMP") == 1) {
+    DlgInfOk("Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!");
+    edCODEMP->SetFocus();
+    return false;
+  }
+  // 5. / 6. the plan must really change chart or history plan
+  if (edCodConfOnlineDe->Codigo() == edCODPLANOONLINE->Codigo()) {
+    DlgInfOk(usuario + kMsgRecontabilizacao);
+    return false;
+  }
+  if (edCODPLAPADRAODe->Codigo() == edCODPLAPADRAO->Codigo() && edCODHISTDe->Codigo() == edCODHIST->Codigo()) {
+    DlgInfOk(usuario + kMsgMesmoPlano);
+    return false;
+  }
+  // 7. LALUR plan
+  if (edCODCONTABLALUR->Enabled()) {
+    if (edCODCONTABLALUR->Codigo() == 0) {
+      DlgInfOk("Não foi informado o plano de integração contábil!");
+      edCODCONTABLALUR->SetFocus();
+      return false;
+    }
+    if (!edCODCONTABLALUR->Validate()) return false;
+    const TCodigoRegistro* lalur = edCODCONTABLALUR->GetDaoFactory();
+    if (lalur && !lalur->Campo("BDCODPLANOONLINE").IsNull() &&
+        CampoInt(lalur, "BDCODPLANOONLINE") != edCODPLANOONLINE->Codigo()) {
+      DlgInfOk("Este plano de integração contábil não pertence ao mesmo plano de on-line selecionado!");
+      edCODCONTABLALUR->SetFocus();
+      return false;
+    }
+  }
+  // 8. mapping plan
+  if (!edCodPlanoTroca->Validate()) return false;
+  if (!edCodPlanoTroca->ValorInformado()) {
+    DlgInfOk("Não foi informado o plano de troca!");
+    edCodPlanoTroca->SetFocus();
+    return false;
+  }
+  // 9. start period
+  if (edDataInicial->IsEmpty()) {
+    DlgWarOk("Não há data de inicio de atividade no cadastro de empresa.");
+    return false;
+  }
+  int refInicial = edDataInicial->GetData_AnoMes();
+  // 10. the company register must exist at the start period
+  {
+    auto sql = getSQLMgr_do_Pool();
+    sql->CommandText("SELECT MIN(r.bdREFEMP) AS bdREFEMP FROM TEMPRESAS_REF r WHERE " +
+                     edCODEMP->GetSQLMultiSelectString("r.BDCODEMP"));
+    sql->First();
+    int minRef = sql->Eof() || sql->FieldByName("bdREFEMP").IsNull()
+                     ? 0
+                     : static_cast<int>(sql->FieldByName("bdREFEMP").AsInteger());
+    if (sql->Eof() || minRef > refInicial) {
+      DlgWarOk(usuario + kMsgCadastroEmpresa);
+      return false;
+    }
+  }
+  // 11. a verification stops here
+  if (!FExecutaProcesso) return true;
+  // 12. / 13. base checks and rights
+  if (!TfrProcesso_Padrao_VYN::PodeIniciarProcesso()) return false;
+  bool permitido = VerificaSeguranca();
+  FMotor->Responsavel = ProcessContext().WP_RESPONSAVEL;
+  if (!permitido) return false;
+  int codEmp = static_cast<int>(edCODEMP->Codigo());
+  int planoDe = static_cast<int>(edCodConfOnlineDe->ValorInteger());
+  int planoPara = static_cast<int>(edCODPLANOONLINE->ValorInteger());
+  // 14. backup company
+  if (FMotor->getPossuiZeramento(codEmp) && !Confirma(kMsgBackup)) return false;
+  // 15. retentions on a cash basis
+  const TCodigoRegistro* novo = edCODPLANOONLINE->GetDaoFactory();
+  if (planoPara != planoDe && novo &&
+      (CampoInt(novo, "BDREGCONTRETPCC") == 1 || CampoInt(novo, "BDREGCONTRETIR") == 1) &&
+      !Confirma(kMsgRetencoesCaixa))
+    return false;
+  // 16. accounts without preparation in the mapping plan
+  if (edCODPLAPADRAODe->ValorInteger() != edCODPLAPADRAO->ValorInteger()) {
+    Inconsistencias->Clear();
+    int refAnterior = TDateTime_VYN::GetDecMesRef(refInicial, 1);
+    if (FMotor->getInconsistenciaContaSemPreparacao(planoDe, planoPara, codEmp,
+                                                    static_cast<int>(edCODPLAPADRAODe->ValorInteger()),
+                                                    static_cast<int>(edCodPlanoTroca->ValorInteger()),
+                                                    TDateTime_VYN::GetDataPrimeiroDia(refAnterior),
+                                                    TDateTime_VYN::GetDataUltimoDia(refAnterior), Inconsistencias)) {
+      Inconsistencias->Execute(false, true, true, true, "");
+      return false;
+    }
+  }
+  // 17. final question
+  if (!Confirma(usuario + kMsgFinal)) return false;
+  // 18. action log
+  FLogEvent->SetTipoAcao(logProcesso);
+  FLogEvent->SetDadosPrincipais("BDCODEMP", edCODEMP->getCodigoStr());
+  FLogEvent->SetDadosPrincipais("BDCODPLANOONLINEDE", edCodConfOnlineDe->Text());
+  FLogEvent->SetDadosPrincipais("BDCODPLANOONLINEPARE", edCODPLANOONLINE->Text());
+  FLogEvent->AddAcao(
+      "Alteração do plano de contabilização " + edCodConfOnlineDe->Text() + " (" +
+      TPreencheCombosVYN::GetDescRegimeEmpresa(CampoInt(edCodConfOnlineDe->GetDaoFactory(), "BDREGCONTRETPCC")) +
+      ")" + " para o plano " + edCODPLANOONLINE->Text() + " (" +
+      TPreencheCombosVYN::GetDescRegimeEmpresa(CampoInt(novo, "BDREGCONTRETPCC")) + ").");
+  FLogEvent->Logger();
+  // 19. every routine
+  FTiposProcRecontabiliza = TodosTiposProc();
+  return true;
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::InicioProcesso() {
+  TfrProcesso_Padrao_VYN::InicioProcesso();
+  if (FStatus) FreeComponent(FStatus);
+  FStatus = TfrStatusProcesso::createStatusProcess(this, 7, 1);
+  FStatus->SetVisibleTerceiroProgressBar(false);
+  FMotor->FStatus = FStatus;
+  FMotor->OnCancelaProcesso = [this] { return fCancelaProcesso(); };
+  Inconsistencias->Clear();
+  FArrayEmpresas.clear();
+  FProcessadas = 0;
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::SelectProcesso() {
+  int refInicial = edDataInicial->GetData_AnoMes();
+  FMotor->SetCompentencia(refInicial);
+  FMotor->CommandText(FMotor->GetSelectDataInicioProcesso(edCODEMP->GetSQLMultiSelectString("BDCODEMP"),
+                                                          edCodConfOnlineDe->Text(), edCODEMP->ValorInformado(),
+                                                          true));
+  TFiltroEmpresas filtro;
+  filtro.RefInicial = refInicial;
+  filtro.NovoInicio = refInicial > 0 ? edDataInicial->GetData() : TDateTime();
+  FiltraEmpresasProcesso(*FMotor, filtro, FStatus, FArrayEmpresas);
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::ChamaProcesso() {
+  TfrProcesso_Padrao_VYN::ChamaProcesso();
+  // The follow-ups belong to the head office: once, after all of its rows.
+  if (FProcessadas > 0 && !fCancelaProcesso()) Seguimentos();
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::Processo() {
+  int codEmp = static_cast<int>(FMotor->FieldByName("BDCODEMP").AsInteger());
+  Inconsistencias->SetEmpresaAtual(codEmp);
+  if (FStatus) {
+    FStatus->setPrimaryStatusProgress(FMotor->RecNo());
+    FStatus->setPrimaryStatusLabel(FMotor->FieldByName("bdnomemp").AsString());
+  }
+  FMotor->PossuiZeramento = FMotor->getPossuiZeramento(static_cast<int>(edCODEMP->Codigo()));
+  FMotor->ExecutaRecontabiliza(static_cast<int>(edCodConfOnlineDe->ValorInteger()),
+                               static_cast<int>(edCODPLANOONLINE->ValorInteger()),
+                               static_cast<int>(edCodPlanoTroca->ValorInteger()), codEmp,
+                               FMotor->FieldByName("bdultenc").AsDateTime(),
+                               FMotor->FieldByName("bdDATAFIM").AsDateTime(), Inconsistencias, FExecutaProcesso,
+                               FTiposProcRecontabiliza, static_cast<int>(edCODCONTABLALUR->Codigo()),
+                               static_cast<int>(edCODTERCEIRO->Codigo()), false);
+  ++FProcessadas;
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::Seguimentos() {
+  if (!FExecutaProcesso || Inconsistencias->CountErros() + Inconsistencias->CountAtencao() != 0) return;
+  int matriz = static_cast<int>(edCODEMP->Codigo());
+  Inconsistencias->SetEmpresaAtual(matriz);
+  if (FMotor->PossuiZeramento) {
+    MessageDlgVYN(kMsgSaldosAbertura, mtWarning, mbOK, 0);
+    TListaObj lista;
+    lista.Add(edCODEMP);
+    try {
+      TPackagesUtil::CarregaFormParamsObj("TfrEncExercicio", this, std::move(lista));
+    } catch (const EFormLoaderError& e) {
+      Inconsistencias->Add_Atencao(matriz, std::string(kMsgSaldosAbertura) + " " + e.what());
+    }
+  }
+  if (TEmpresasMGR::getEmpresaPossuiOmie(this, matriz)) {
+    auto exportacao = std::make_unique<TExportacaoOmieDBMGR>(nullptr);
+    exportacao->CodPlaPadrao = static_cast<int>(edCODPLAPADRAO->Codigo());
+    exportacao->CodEmpresa = edCODEMP->getCodigoStr();
+    exportacao->ExportaSomenteAnaliticas = true;
+    std::unique_ptr<TComponent> status = TfrStatusProcesso::createStatusProcess(this, 2, 1)->ReleaseFromOwner();
+    exportacao->Status = static_cast<TfrStatusProcesso*>(status.get());
+    exportacao->SetInconsistencias_VYN(Inconsistencias);
+    exportacao->Execute();
+  }
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::FimProcesso() {
+  TfrProcesso_Padrao_VYN::FimProcesso();
+  bool cancelado = FStatus && FStatus->getCancel();
+  if (FStatus) FStatus->Finalize();
+  int linhas = FMotor->Active() ? FMotor->RecordCount() : 0;
+  FMotor = TrocaMotor(*this, FMotor);
+  FDAO = FMotor;
+  FMotor->FStatus = FStatus;
+  RegistraEmpresasRecusadas(*Inconsistencias, FArrayEmpresas);
+  bool verificacao = !FExecutaProcesso;
+  TResultadoProcesso r = ApuraResultado(cancelado, linhas, !edDataInicial->IsEmpty(),
+                                        static_cast<int>(FArrayEmpresas.size()), *Inconsistencias, verificacao);
+  ApresentaResultado(r, *Inconsistencias, verificacao);
+}
+
+}  // namespace integracao

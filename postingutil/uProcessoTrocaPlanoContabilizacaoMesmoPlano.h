@@ -1,0 +1,80 @@
+#pragma once
+// Change of a head office's posting plan to another plan of the same chart of accounts and history
+// plan, from a typed start period: the mapping plan is the system's automatic one and the posting
+// engine re-posts the company. Only the services team and the master group may run it.
+#include <string>
+#include <vector>
+
+#include "framework/accounting/processo_recontabilizacao_mgr.h"
+#include "framework/ui/processo_padrao.h"
+#include "postingutil/uRecontabilizacaoUtil.h"
+
+namespace vyn {
+class TEdit_Codigo_Search_VYN;
+class TEdit_Date_Padrao_VYN;
+class TGroupBox;
+class TLabel;
+class TPanel;
+class TfrStatusProcesso;
+}  // namespace vyn
+
+namespace integracao {
+
+class TfrProcessoTrocaPlanoContabilizacaoMesmoPlano : public vyn::TfrProcesso_Padrao_VYN {
+ public:
+  explicit TfrProcessoTrocaPlanoContabilizacaoMesmoPlano(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TfrProcessoTrocaPlanoContabilizacaoMesmoPlano"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  vyn::TEdit_Codigo_Search_VYN* edCODEMP;
+  vyn::TPanel* pnNOMEMP;
+  vyn::TEdit_Date_Padrao_VYN* edDataInicial;
+  vyn::TGroupBox* gbDe;
+  vyn::TEdit_Codigo_Search_VYN* edCODPLAPADRAODe;
+  vyn::TEdit_Codigo_Search_VYN* edCODHISTDe;
+  vyn::TEdit_Codigo_Search_VYN* edCodConfOnlineDe;
+  vyn::TGroupBox* gbPara;
+  vyn::TEdit_Codigo_Search_VYN* edCODPLAPADRAO;
+  vyn::TEdit_Codigo_Search_VYN* edCODHIST;
+  vyn::TEdit_Codigo_Search_VYN* edCODPLANOONLINE;
+  vyn::TEdit_Codigo_Search_VYN* edCODINT;   // the automatic mapping plan (hidden)
+  vyn::TInconsistencias_VYN* Inconsistencias;
+  vyn::TLabel* BalloonHintData;
+
+  vyn::TTiposProcRecontabiliza FTiposProcRecontabiliza;
+
+  vyn::TProcessoRecontabilizacaoMGR* Motor() const { return FMotor; }
+  vyn::TfrStatusProcesso* Status() const { return FStatus; }
+
+  void spConsultaClick(vyn::TComponent* sender) override;
+  bool fCancelaProcesso() override;
+  void KeyDown(int& key, unsigned shift) override;
+  void edCODEMPExit(vyn::TComponent* sender);
+  void edDataInicialExit(vyn::TComponent* sender);
+  // The SQL of the company rows of the typed company.
+  std::string GetSelectDataInicioProcesso() const;
+
+ protected:
+  void CreateDAO() override;
+  void FormCreate() override;
+  bool PodeIniciarProcesso() override;
+  void InicioProcesso() override;
+  void SelectProcesso() override;
+  void Processo() override;
+  void FimProcesso() override;
+
+ private:
+  // The plan in force for the company at the start period (0 when none).
+  int PlanoVigente();
+  // Chart and history plan of the posting plan in planEdit.
+  void CarregaConfig(vyn::TEdit_Codigo_Search_VYN& plano, vyn::TEdit_Codigo_Search_VYN& planoContas,
+                     vyn::TEdit_Codigo_Search_VYN& planoHistorico);
+  bool UltimoEncerramentoPermite();
+  std::string DescRegime(int64_t plano) const;
+
+  vyn::TProcessoRecontabilizacaoMGR* FMotor = nullptr;
+  vyn::TfrStatusProcesso* FStatus = nullptr;
+  std::vector<TEmpresaRecusada> FArrayEmpresas;
+};
+
+}  // namespace integracao

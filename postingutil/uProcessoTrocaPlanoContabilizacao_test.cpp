@@ -1,0 +1,207 @@
+#include "postingutil/uProcessoTrocaPlanoContabilizacao.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/component/process_context.h"
+#include "framework/schema/seed.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+constexpr const char* kRetencoes =
+    "Você está alterando o plano de contabilização para um plano com contabilização das retenções por regime de "
+    "caixa, \ré importante";
+constexpr const char* kFinal = "Ana, durante o processo não será possível utilizar a empresa em nenhuma rotina";
+
+class TrocaPlanoTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    ProcessContext().UserName = "Ana";
+    ProcessContext().WP_RESPONSAVEL = "";
+    ProcessContext().Referencia = 202403;
+    seed::AddStandardCompany(Db(), 202401);
+    Db().Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP, BDCODPLAPADRAO, BDCODHIST, BDCODPLANOONLINE,"
+                 " BDULTENC) VALUES (1, 202403, 'Empresa Modelo Ltda', 1, 1, 1, ?)",
+                 {EncodeDate(2024, 3, 31)});
+    // plan 1 in force; plan 2 another chart with cash-basis PCC; plan 3 the same chart and history plan
+    Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDDESCRICAO, BDCODPLAPADRAO, BDCODHIST,"
+                 " BDREGCONTRETPCC) VALUES (1, 'Atual', 1, 1, 0)");
+    Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDDESCRICAO, BDCODPLAPADRAO, BDCODHIST,"
+                 " BDREGCONTRETPCC) VALUES (2, 'Novo', 2, 1, 1)");
+    Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDDESCRICAO, BDCODPLAPADRAO, BDCODHIST)"
+                 " VALUES (3, 'Mesmo plano', 1, 1)");
+    Db().Execute("UPDATE PLANOS_TPLA SET BDPARTICIPANTE = 0 WHERE BDCODPLAPADRAO = 1");
+    Db().Execute("INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDNOMCTA, BDPARTICIPANTE) VALUES (2, 1, 'Forn', 1)");
+    Db().Execute("INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO) VALUES (5, 'De 1 para 2')");
+    Db().Execute("INSERT INTO TTERCEIRO (BDCODTER, BDNOMETER) VALUES (7, 'Genérico')");
+    tela = MakeForm<TfrProcessoTrocaPlanoContabilizacao>();
+  }
+  void TearDown() override {
+    tela.reset();
+    CompanyDatabaseTest::TearDown();
+  }
+  void Empresa(const char* cod) {
+    tela->edCODEMP->SetFocus();
+    tela->edCODEMP->SetText(cod);
+    tela->edCODPLANOONLINE->SetFocus();
+  }
+  void NovoPlano(const char* cod) {
+    tela->edCODPLANOONLINE->SetFocus();
+    tela->edCODPLANOONLINE->SetText(cod);
+    tela->edCodPlanoTroca->SetFocus();
+  }
+  void Preenche() {
+    Empresa("1");
+    NovoPlano("2");
+    tela->edCODTERCEIRO->SetText("7");
+    tela->edCodPlanoTroca->SetText("5");
+  }
+  int64_t Execucoes() { return Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMP_TRECONTABILIZACAO").AsInteger(); }
+  std::string Log() {
+    if (!Db().TableExists("VYN_LOG_EVENTO")) return "";
+    std::string all;
+    for (auto& row : Db().QueryAll("SELECT BDTEXTO FROM VYN_LOG_EVENTO").Rows) all += row[0].AsString() + "\n";
+    return all;
+  }
+  TFormPtr<TfrProcessoTrocaPlanoContabilizacao> tela;
+};
+
+TEST_F(TrocaPlanoTest, LeavingTheFieldsFillsThePlansThePeriodAndTheDependentFields) {
+  TScriptedDialogs d;
+  Empresa("1");
+  EXPECT_EQ(tela->edCodConfOnlineDe->Codigo(), 1);
+  EXPECT_EQ(tela->edCODPLAPADRAODe->Codigo(), 1);
+  EXPECT_EQ(tela->edCODHISTDe->Codigo(), 1);
+  EXPECT_EQ(tela->edDataInicial->Text(), "03/2024");
+  EXPECT_FALSE(tela->edCODCONTABLALUR->Enabled());
+
+  NovoPlano("2");   // a chart with participant accounts
+  EXPECT_EQ(tela->edCODPLAPADRAO->Codigo(), 2);
+  EXPECT_TRUE(tela->edCODTERCEIRO->Enabled());
+  tela->edCODTERCEIRO->SetText("7");
+
+  d.Ok("Ana, o processo de troca de planos de contabilização que utilizam o mesmo plano de contas");
+  NovoPlano("3");   // back to chart 1: the participant is disabled and emptied
+  EXPECT_FALSE(tela->edCODTERCEIRO->Enabled());
+  EXPECT_EQ(tela->edCODTERCEIRO->Text(), "");
+  d.Ok("Ana, a recontabilização deve ser efetuada pelo menu de Utilitários / Recontabilização.");
+  NovoPlano("1");
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+
+  Db().Execute("INSERT INTO TPLANO_CONTAB_LALUR (BDCODCONTABLALUR, BDCODEMP, BDCODPLANOONLINE) VALUES (9, 1, 1)");
+  Empresa("1");
+  EXPECT_TRUE(tela->edCODCONTABLALUR->Enabled());
+}
+
+TEST_F(TrocaPlanoTest, StartChainStopsAtTheFirstFailingCheck) {
+  auto passo = [&](const std::string& esperado) {
+    TScriptedDialogs d;
+    d.Ok(esperado);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done()) << esperado << " / " << testing::PrintToString(d.Messages());
+  };
+  NovoPlano("2");
+  passo("Empresa não informada!");
+  Empresa("1");
+  passo("O participante genérico deve ser informado para planos de contas que possuam contas participante!");
+  tela->edCODTERCEIRO->SetText("7");
+  Db().Execute("UPDATE TEMPRESAS SET BDSTATUSEMP = 1 WHERE BDCODEMP = 1");
+  tela->edCODEMP->SetText("01");   // looked up again
+  passo("Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!");
+  Db().Execute("UPDATE TEMPRESAS SET BDSTATUSEMP = 0 WHERE BDCODEMP = 1");
+  tela->edCODEMP->SetText("1");
+  Db().Execute("INSERT INTO TPLANO_CONTAB_LALUR (BDCODCONTABLALUR, BDCODEMP, BDCODPLANOONLINE) VALUES (9, 1, 1)");
+  Empresa("1");
+  passo("Não foi informado o plano de integração contábil!");
+  tela->edCODCONTABLALUR->SetText("9");
+  passo("Este plano de integração contábil não pertence ao mesmo plano de on-line selecionado!");
+  Db().Execute("UPDATE TPLANO_CONTAB_LALUR SET BDCODPLANOONLINE = 2");
+  tela->edCODCONTABLALUR->SetText("09");
+  passo("Não foi informado o plano de troca!");
+  tela->edCodPlanoTroca->SetText("5");
+  Db().Execute("DELETE FROM TEMPRESAS_REF WHERE BDCODEMP = 1 AND BDREFEMP = 202401");
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDREFEMP = 202404 WHERE BDCODEMP = 1");
+  passo("Ana, para que a troca seja realizada é necessário que o cadastro da empresa seja salvo com a data");
+  EXPECT_EQ(Execucoes(), 0);
+  EXPECT_EQ(Log(), "");
+}
+
+TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
+  Preenche();
+  {  // No to the cash-basis question: only the answer is logged
+    TScriptedDialogs d;
+    d.Rights(true).No(kRetencoes);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+    std::string log = Log();
+    EXPECT_NE(log.find("Mensagem: \"Você está alterando o plano de contabilização para um plano com contabilização das "
+                       "retenções por regime de caixa, \ré importante"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(log.find("Deseja continuar com a troca do plano?\". Resposta: \"Não\""), std::string::npos) << log;
+    EXPECT_EQ(log.find("Alteração do plano"), std::string::npos);
+    EXPECT_EQ(Execucoes(), 0);
+  }
+  ProcessContext().WP_RESPONSAVEL = "Chefe";
+  TScriptedDialogs d;
+  d.Rights(true).Yes(kRetencoes).Yes(kFinal).Ok(kMsgProcessoSucesso);
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  EXPECT_NE(Log().find("Alteração do plano de contabilização 1 (Competência) para o plano 2 (Caixa)."), std::string::npos);
+  auto run = Db().QueryAll("SELECT BDDATAINI, BDNOMRESP FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = 1");
+  ASSERT_EQ(run.Rows.size(), 1u);
+  EXPECT_EQ(run.Value(0, "BDDATAINI").AsDateTime(), EncodeDate(2024, 3, 1));
+  EXPECT_EQ(Db().QueryValue("SELECT BDCODPLANOONLINE FROM TEMPRESAS_REF WHERE BDCODEMP = 1 AND BDREFEMP = 202403")
+                .AsInteger(),
+            2);
+  EXPECT_FALSE(tela->Motor()->Active());
+  EXPECT_EQ(tela->Motor()->Responsavel, "Chefe");
+
+  // A verification afterwards never posts again.
+  TScriptedDialogs v;
+  v.Ok(kMsgVerificacaoSemInconsistencia);
+  tela->RodaProcesso();
+  EXPECT_TRUE(v.Done()) << testing::PrintToString(v.Messages());
+  EXPECT_FALSE(tela->ExecutaProcesso());
+  EXPECT_EQ(Execucoes(), 1);
+}
+
+TEST_F(TrocaPlanoTest, DroppedCompanyIsListedWithoutAnEngineCall) {
+  Preenche();
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 5, 31)});
+  TScriptedDialogs d;
+  d.Rights(true).Yes(kRetencoes).Yes(kFinal);
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  ASSERT_EQ(tela->Inconsistencias->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias->Itens()[0].Caption, kMsgEmpresaNaoProcessada);
+  EXPECT_EQ(d.Calls().back().Kind, TDialogKind::List);
+  EXPECT_EQ(Execucoes(), 0);
+}
+
+TEST_F(TrocaPlanoTest, OmieCompanyGetsTheChartExportOnlyOnACleanRealRun) {
+  Db().Execute("UPDATE TEMPRESAS SET BDOMIE = 'TRUE' WHERE BDCODEMP = 1");
+  Preenche();
+  TScriptedDialogs v;
+  v.Ok(kMsgVerificacaoSemInconsistencia);
+  tela->RodaProcesso();   // no export in a verification
+  EXPECT_TRUE(v.Done()) << testing::PrintToString(v.Messages());
+
+  TScriptedDialogs d;
+  d.Rights(true).Yes(kRetencoes).Yes(kFinal);
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  EXPECT_EQ(tela->Inconsistencias->CountAtencao(), 1);   // the export is reported, not passed over
+  EXPECT_EQ(d.Calls().back().Kind, TDialogKind::List);
+}
+
+}  // namespace
+}  // namespace integracao
