@@ -1,6 +1,6 @@
 #pragma once
 // The demonstration company database: a head office, its branch, a chart of accounts, a history
-// plan and the online configuration of the given month.
+// plan, the online configuration of the given month and a few fiscal-module postings of that month.
 #include <string>
 
 namespace vyn {
