@@ -15,6 +15,7 @@
 #include "postingutil/uConsultaRecontabilizacao.h"
 #include "postingutil/uConsultaDefiniInicioContabilizacaoOnline.h"
 #include "postingutil/uProcessoDefineInicioContabilizacao.h"
+#include "postingutil/uConsultaProcessoVariacaoCambial.h"
 
 namespace integracao {
 
@@ -40,6 +41,7 @@ TListaRegistro RegistrosUtilitariosContabilizacao() {
       Registro<TfrConsultaDefiniInicioContabilizacaoOnline>("TfrConsultaDefiniInicioContabilizacaoOnline",
                                                            vyn::TClassKind::Screen),
       Registro<TfrProcessoDefineInicioContabilizacao>("TfrProcessoDefineInicioContabilizacao", vyn::TClassKind::Screen),
+      Registro<TfrConsultaProcessoVariacaoCambial>("TfrConsultaProcessoVariacaoCambial", vyn::TClassKind::Screen),
   };
 }
 

@@ -32,7 +32,7 @@ constexpr const char* kMsgConciliados =
 }  // namespace
 
 TfrProcessoRecontabilizacao::TfrProcessoRecontabilizacao(TComponent* owner)
-    : TfrProcesso_Padrao_VYN(owner),
+    : TfrProcessoComMotor(owner),
       edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresasMatriz)),
       pnNOMEMP(Create<TPanel>()),
       spConsultaEmp(Create<TSpeedButton>()),
@@ -43,9 +43,7 @@ TfrProcessoRecontabilizacao::TfrProcessoRecontabilizacao(TComponent* owner)
       Inconsistencias(Create<TInconsistencias_VYN>()) {
   SetName("frProcessoRecontabilizacao");
   SetCaption("Processo de recontabilização");
-  PreparaEditEmpresa(*edCODEMP, *pnNOMEMP);
-  edCODEMP->AceitaVazio = true;   // an empty company is refused by the start check, with its message
-  edCODEMP->SetHint("|F11 - Selecionar, Ctrl + F11 - Tira seleção");
+  PreparaEditMatriz(*edCODEMP, *pnNOMEMP);
   spConsultaEmp->SetName("spConsultaEmp");
   spConsultaEmp->SetHint("Consulta Empresa");
   edDataInicial->SetName("edDataInicial");
@@ -62,23 +60,22 @@ TfrProcessoRecontabilizacao::TfrProcessoRecontabilizacao(TComponent* owner)
 }
 
 bool TfrProcessoRecontabilizacao::InheritsFrom(const std::string& class_name) const {
-  return SameText(class_name, "TfrProcessoRecontabilizacao") || TfrProcesso_Padrao_VYN::InheritsFrom(class_name);
+  return SameText(class_name, "TfrProcessoRecontabilizacao") || TfrProcessoComMotor::InheritsFrom(class_name);
 }
 
 void TfrProcessoRecontabilizacao::CreateDAO() {
-  FMotor = TProcessoRecontabilizacaoMGR::CreateMgr(this);
-  FDAO = FMotor;
+  TfrProcessoComMotor::CreateDAO();
   FRotinas.reset();
 }
 
 void TfrProcessoRecontabilizacao::FormCreate() {
-  TfrProcesso_Padrao_VYN::FormCreate();
+  TfrProcessoComMotor::FormCreate();
   FRotinas.reset();
   FListaRotinas.clear();
 }
 
 void TfrProcessoRecontabilizacao::SetListaObj(const TListaObj& lista) {
-  TfrProcesso_Padrao_VYN::SetListaObj(lista);
+  TfrProcessoComMotor::SetListaObj(lista);
   if (lista.Count() != 4) return;
   auto* codigos = lista.Get<TStringList>(0);
   auto* inicio = lista.Get<TDateTime_VYN>(1);
@@ -106,7 +103,7 @@ void TfrProcessoRecontabilizacao::SetListaObj(const TListaObj& lista) {
 }
 
 void TfrProcessoRecontabilizacao::spConsultaClick(TComponent* sender) {
-  TfrProcesso_Padrao_VYN::spConsultaClick(sender);
+  TfrProcessoComMotor::spConsultaClick(sender);
   TPackagesUtil::CarregaForm(edCODEMP, "TfrConsultaRecontabilizacao");
 }
 
@@ -118,11 +115,6 @@ void TfrProcessoRecontabilizacao::spSelecaoContasClick(TComponent*) {
 
 void TfrProcessoRecontabilizacao::spInformation24Click(TComponent*) {
   Inconsistencias->Execute(false, true, true, true, "");
-}
-
-bool TfrProcessoRecontabilizacao::fCancelaProcesso() {
-  if (TfrProcesso_Padrao_VYN::fCancelaProcesso()) return true;
-  return FStatus && FStatus->getCancel();
 }
 
 void TfrProcessoRecontabilizacao::edDataFimExit(TComponent* sender) {
@@ -139,14 +131,8 @@ bool TfrProcessoRecontabilizacao::UltimoEncerramentoPermite() {
   int refInicial = edDataInicial->GetData_AnoMes();
   // Without a start the run begins at the last closing itself: nothing to compare.
   if (!EmpresaInformada() || refInicial == 0) return true;
-  TSQLMGR sql;
-  sql.SetReferencia(refInicial);
-  sql.CommandText(FMotor->GetSelectDataInicioProcesso(CondicaoEmpresas("BDCODEMP"), "", true, false));
-  sql.First();
-  if (sql.Eof() || sql.FieldByName("BDULTENC").IsNull()) return true;
-  if (TDateTime_VYN::GetAnoMes(sql.FieldByName("BDULTENC").AsDateTime()) <= refInicial) return true;
-  DlgInfOk(kMsgEmpresaNaoProcessada);
-  return false;
+  return EncerramentoPermiteInicio(
+      FMotor->GetSelectDataInicioProcesso(CondicaoEmpresas("BDCODEMP"), "", true, false), refInicial);
 }
 
 bool TfrProcessoRecontabilizacao::ConfirmaConciliados() {
@@ -194,7 +180,7 @@ bool TfrProcessoRecontabilizacao::PodeIniciarProcesso() {
   if (!edCODEMP->Validate() && edCODEMP->ValorInformado()) return false;
   // An empty selection must not fall through to every head office.
   if (!EmpresaInformada() || (!edCODEMP->MultiSelect() && edCODEMP->Codigo() == 0)) {
-    DlgInfOk("Empresa não informada!");
+    DlgInfOk(kMsgEmpresaNaoInformada);
     edCODEMP->SetFocus();
     return false;
   }
@@ -202,13 +188,13 @@ bool TfrProcessoRecontabilizacao::PodeIniciarProcesso() {
     const TCodigoRegistro* reg = edCODEMP->GetDaoFactory();
     Variant st = reg ? reg->Campo("BDSTATUSEMP") : Variant();
     if (!st.IsNull() && st.AsInteger() == 1) {
-      DlgInfOk("Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!");
+      DlgInfOk(kMsgEmpresaSomenteConsulta);
       edCODEMP->SetFocus();
       return false;
     }
   }
   if (!UltimoEncerramentoPermite()) return false;
-  if (!TfrProcesso_Padrao_VYN::PodeIniciarProcesso()) return false;
+  if (!TfrProcessoComMotor::PodeIniciarProcesso()) return false;
   if (FRotinas.none()) {
     if (DlgConfSimNao(usuario + ", você deve selecionar os dados que serão recontabilizados. Deseja selecionar?") ==
         mrYes)
@@ -230,26 +216,17 @@ bool TfrProcessoRecontabilizacao::PodeIniciarProcesso() {
 }
 
 void TfrProcessoRecontabilizacao::InicioProcesso() {
-  TfrProcesso_Padrao_VYN::InicioProcesso();
+  TfrProcessoComMotor::InicioProcesso();
   spInformation24->SetEnabled(false);
-  if (FStatus) FreeComponent(FStatus);
-  FStatus = TfrStatusProcesso::createStatusProcess(this, 7, 1);
-  FStatus->SetVisibleTerceiroProgressBar(false);
-  FMotor->FStatus = FStatus;
-  Inconsistencias->Clear();
-  FEmpresasRecusadas.clear();
+  IniciaMotor(*Inconsistencias);
 }
 
 void TfrProcessoRecontabilizacao::SelectProcesso() {
   std::string condicao = CondicaoEmpresas("BDCODEMP");
   if (edDataInicial->IsEmpty()) {
     // Without a start, the companies' first month of activity.
-    auto sql = getSQLMgr_do_Pool();
-    std::string where = condicao.empty() ? "" : " WHERE " + CondicaoEmpresas("r.BDCODEMP");
-    sql->CommandText("SELECT MIN(r.bdREFEMP) AS bdREFEMP FROM TEMPRESAS_REF r" + where);
-    sql->First();
-    if (!sql->Eof() && !sql->FieldByName("bdREFEMP").IsNull())
-      edDataInicial->SetData_AnoMes(static_cast<int>(sql->FieldByName("bdREFEMP").AsInteger()));
+    if (int primeiro = PrimeiroMesAtividade(condicao.empty() ? "" : CondicaoEmpresas("r.BDCODEMP")))
+      edDataInicial->SetData_AnoMes(primeiro);
   }
   int refInicial = edDataInicial->GetData_AnoMes();
   FMotor->SetCompentencia(refInicial);
@@ -264,12 +241,7 @@ void TfrProcessoRecontabilizacao::SelectProcesso() {
 }
 
 void TfrProcessoRecontabilizacao::Processo() {
-  int codEmp = static_cast<int>(FMotor->FieldByName("BDCODEMP").AsInteger());
-  Inconsistencias->SetEmpresaAtual(codEmp);
-  if (FStatus) {
-    FStatus->setPrimaryStatusProgress(FMotor->RecNo());
-    FStatus->setPrimaryStatusLabel(FMotor->FieldByName("bdnomemp").AsString());
-  }
+  int codEmp = EmpresaDaLinha(*Inconsistencias);
   FMotor->PossuiZeramento = FMotor->getPossuiZeramento(codEmp);
   TDateTime inicio = FMotor->FieldByName("bdultenc").AsDateTime();
   TDateTime fim = FMotor->FieldByName("bdDATAFIM").AsDateTime();
@@ -283,17 +255,8 @@ void TfrProcessoRecontabilizacao::Processo() {
 }
 
 void TfrProcessoRecontabilizacao::FimProcesso() {
-  TfrProcesso_Padrao_VYN::FimProcesso();
-  bool cancelado = FStatus && FStatus->getCancel();
-  if (FStatus) FStatus->Finalize();
-  int linhas = FMotor->Active() ? FMotor->RecordCount() : 0;
-  FMotor = TrocaMotor(*this, FMotor);
-  FDAO = FMotor;
-  FMotor->FStatus = FStatus;
-  RegistraEmpresasRecusadas(*Inconsistencias, FEmpresasRecusadas);
-  TResultadoProcesso r = ApuraResultado(cancelado, linhas, !edDataInicial->IsEmpty(),
-                                        static_cast<int>(FEmpresasRecusadas.size()), *Inconsistencias);
-  ApresentaResultado(r, *Inconsistencias);
+  TfrProcessoComMotor::FimProcesso();
+  TResultadoProcesso r = EncerraMotor(*Inconsistencias, !edDataInicial->IsEmpty());
   if ((r == TResultadoProcesso::Cancelado || r == TResultadoProcesso::Sucesso) && !Inconsistencias->IsEmpty())
     spInformation24->SetEnabled(true);
 }

@@ -4,8 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/accounting/processo_recontabilizacao_mgr.h"
-#include "framework/ui/processo_padrao.h"
 #include "postingutil/uRecontabilizacaoUtil.h"
 
 namespace vyn {
@@ -13,7 +11,6 @@ class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
 class TPanel;
 class TSpeedButton;
-class TfrStatusProcesso;
 }  // namespace vyn
 
 namespace integracao {
@@ -24,7 +21,7 @@ inline constexpr const char* kPrefixoGeral = "GE";
 inline constexpr const char* kPrefixoFiscal = "FI";
 inline constexpr const char* kPrefixoFolha = "FO";
 
-class TfrProcessoRecontabilizacao : public vyn::TfrProcesso_Padrao_VYN {
+class TfrProcessoRecontabilizacao : public TfrProcessoComMotor {
  public:
   explicit TfrProcessoRecontabilizacao(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrProcessoRecontabilizacao"; }
@@ -43,15 +40,11 @@ class TfrProcessoRecontabilizacao : public vyn::TfrProcesso_Padrao_VYN {
   vyn::TTiposProcRecontabiliza FRotinas;
   std::vector<std::string> FListaRotinas;
 
-  vyn::TProcessoRecontabilizacaoMGR* Motor() const { return FMotor; }
-  vyn::TfrStatusProcesso* Status() const { return FStatus; }
-
   // Four objects pre-fill the screen: company codes, start, end, routine captions with ordinals.
   void SetListaObj(const vyn::TListaObj& lista) override;
   void spConsultaClick(vyn::TComponent* sender) override;
   void spSelecaoContasClick(vyn::TComponent* sender);
   void spInformation24Click(vyn::TComponent* sender);
-  bool fCancelaProcesso() override;
 
  protected:
   void CreateDAO() override;
@@ -68,10 +61,6 @@ class TfrProcessoRecontabilizacao : public vyn::TfrProcesso_Padrao_VYN {
   std::string CondicaoEmpresas(const std::string& coluna) const;
   bool UltimoEncerramentoPermite();
   bool ConfirmaConciliados();
-
-  vyn::TProcessoRecontabilizacaoMGR* FMotor = nullptr;
-  vyn::TfrStatusProcesso* FStatus = nullptr;
-  std::vector<TEmpresaRecusada> FEmpresasRecusadas;
 };
 
 }  // namespace integracao

@@ -80,7 +80,7 @@ int CampoInt(const TCodigoRegistro* reg, std::string_view campo) {
 }  // namespace
 
 TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TComponent* owner)
-    : TfrProcesso_Padrao_VYN(owner),
+    : TfrProcessoComMotor(owner),
       edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresasMatriz)),
       pnNOMEMP(Create<TPanel>()),
       edCodPlanoTroca(Create<TEdit_Codigo_Search_VYN>(tcPlanoTrocaContabilizacao)),
@@ -102,9 +102,7 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
       Inconsistencias(Create<TInconsistencias_VYN>()) {
   SetName("frProcessoTrocaPlanoContabilizacao");
   SetCaption("Processo de troca de contabilização");
-  PreparaEditEmpresa(*edCODEMP, *pnNOMEMP);
-  edCODEMP->AceitaVazio = true;   // an empty company is refused by the start check, with its message
-  edCODEMP->SetHint("|F11 - Selecionar, Ctrl + F11 - Tira seleção");
+  PreparaEditMatriz(*edCODEMP, *pnNOMEMP);
   edCODEMP->Lookup = LookupSQL(
       "SELECT E.BDCODEMP, R.BDNOMEMP AS NOME, COALESCE(E.BDSTATUSEMP, 0) AS BDSTATUSEMP FROM TEMPRESAS E"
       " JOIN VW_TEMPRESAS_REF R ON (R.BDCODEMP = E.BDCODEMP)"
@@ -184,22 +182,17 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
 
 bool TfrProcessoTrocaPlanoContabilizacao::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TfrProcessoTrocaPlanoContabilizacao") ||
-         TfrProcesso_Padrao_VYN::InheritsFrom(class_name);
-}
-
-void TfrProcessoTrocaPlanoContabilizacao::CreateDAO() {
-  FMotor = TProcessoRecontabilizacaoMGR::CreateMgr(this);
-  FDAO = FMotor;
+         TfrProcessoComMotor::InheritsFrom(class_name);
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::FormCreate() {
-  TfrProcesso_Padrao_VYN::FormCreate();
+  TfrProcessoComMotor::FormCreate();
   FTiposProcRecontabiliza = TodosTiposProc();
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::spOKClick(TComponent* sender) {
   FExecutaProcesso = true;
-  TfrProcesso_Padrao_VYN::spOKClick(sender);
+  TfrProcessoComMotor::spOKClick(sender);
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::RodaProcesso() {
@@ -213,17 +206,12 @@ void TfrProcessoTrocaPlanoContabilizacao::RodaProcesso() {
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::spConsultaClick(TComponent* sender) {
-  TfrProcesso_Padrao_VYN::spConsultaClick(sender);
+  TfrProcessoComMotor::spConsultaClick(sender);
   TPackagesUtil::CarregaFormParamsObj("TfrConsultaProcessosTrocas", this, TListaObj{});
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::spConfigPlanoTrocaClick(TComponent*) {
   TPackagesUtil::CarregaForm(this, "TfrCadPlanosTrocaContabilizacao");
-}
-
-bool TfrProcessoTrocaPlanoContabilizacao::fCancelaProcesso() {
-  if (TfrProcesso_Padrao_VYN::fCancelaProcesso()) return true;
-  return FStatus && FStatus->getCancel();
 }
 
 int64_t TfrProcessoTrocaPlanoContabilizacao::CodPlanoLalurEmpresa() const {
@@ -361,7 +349,7 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
   }
   // 2. company
   if (edCODEMP->Codigo() == 0) {
-    DlgInfOk("Empresa não informada!");
+    DlgInfOk(kMsgEmpresaNaoInformada);
     edCODEMP->SetFocus();
     return false;
   }
@@ -373,7 +361,7 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
   }
   // 4. consultation-only copy
   if (CampoInt(edCODEMP->GetDaoFactory(), "BDSTATUSEMP") == 1) {
-    DlgInfOk("Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!");
+    DlgInfOk(kMsgEmpresaSomenteConsulta);
     edCODEMP->SetFocus();
     return false;
   }
@@ -416,23 +404,14 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
   }
   int refInicial = edDataInicial->GetData_AnoMes();
   // 10. the company register must exist at the start period
-  {
-    auto sql = getSQLMgr_do_Pool();
-    sql->CommandText("SELECT MIN(r.bdREFEMP) AS bdREFEMP FROM TEMPRESAS_REF r WHERE " +
-                     edCODEMP->GetSQLMultiSelectString("r.BDCODEMP"));
-    sql->First();
-    int minRef = sql->Eof() || sql->FieldByName("bdREFEMP").IsNull()
-                     ? 0
-                     : static_cast<int>(sql->FieldByName("bdREFEMP").AsInteger());
-    if (sql->Eof() || minRef > refInicial) {
-      DlgWarOk(usuario + kMsgCadastroEmpresa);
-      return false;
-    }
+  if (PrimeiroMesAtividade(edCODEMP->GetSQLMultiSelectString("r.BDCODEMP")) > refInicial) {
+    DlgWarOk(usuario + kMsgCadastroEmpresa);
+    return false;
   }
   // 11. a verification stops here
   if (!FExecutaProcesso) return true;
   // 12. / 13. base checks and rights
-  if (!TfrProcesso_Padrao_VYN::PodeIniciarProcesso()) return false;
+  if (!TfrProcessoComMotor::PodeIniciarProcesso()) return false;
   bool permitido = VerificaSeguranca();
   FMotor->Responsavel = ProcessContext().WP_RESPONSAVEL;
   if (!permitido) return false;
@@ -479,14 +458,9 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::InicioProcesso() {
-  TfrProcesso_Padrao_VYN::InicioProcesso();
-  if (FStatus) FreeComponent(FStatus);
-  FStatus = TfrStatusProcesso::createStatusProcess(this, 7, 1);
-  FStatus->SetVisibleTerceiroProgressBar(false);
-  FMotor->FStatus = FStatus;
+  TfrProcessoComMotor::InicioProcesso();
+  IniciaMotor(*Inconsistencias);
   FMotor->OnCancelaProcesso = [this] { return fCancelaProcesso(); };
-  Inconsistencias->Clear();
-  FArrayEmpresas.clear();
   FProcessadas = 0;
 }
 
@@ -499,22 +473,17 @@ void TfrProcessoTrocaPlanoContabilizacao::SelectProcesso() {
   TFiltroEmpresas filtro;
   filtro.RefInicial = refInicial;
   filtro.NovoInicio = refInicial > 0 ? edDataInicial->GetData() : TDateTime();
-  FiltraEmpresasProcesso(*FMotor, filtro, FStatus, FArrayEmpresas);
+  FiltraEmpresasProcesso(*FMotor, filtro, FStatus, FEmpresasRecusadas);
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::ChamaProcesso() {
-  TfrProcesso_Padrao_VYN::ChamaProcesso();
+  TfrProcessoComMotor::ChamaProcesso();
   // The follow-ups belong to the head office: once, after all of its rows.
   if (FProcessadas > 0 && !fCancelaProcesso()) Seguimentos();
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::Processo() {
-  int codEmp = static_cast<int>(FMotor->FieldByName("BDCODEMP").AsInteger());
-  Inconsistencias->SetEmpresaAtual(codEmp);
-  if (FStatus) {
-    FStatus->setPrimaryStatusProgress(FMotor->RecNo());
-    FStatus->setPrimaryStatusLabel(FMotor->FieldByName("bdnomemp").AsString());
-  }
+  int codEmp = EmpresaDaLinha(*Inconsistencias);
   FMotor->PossuiZeramento = FMotor->getPossuiZeramento(static_cast<int>(edCODEMP->Codigo()));
   FMotor->ExecutaRecontabiliza(static_cast<int>(edCodConfOnlineDe->ValorInteger()),
                                static_cast<int>(edCODPLANOONLINE->ValorInteger()),
@@ -553,18 +522,8 @@ void TfrProcessoTrocaPlanoContabilizacao::Seguimentos() {
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::FimProcesso() {
-  TfrProcesso_Padrao_VYN::FimProcesso();
-  bool cancelado = FStatus && FStatus->getCancel();
-  if (FStatus) FStatus->Finalize();
-  int linhas = FMotor->Active() ? FMotor->RecordCount() : 0;
-  FMotor = TrocaMotor(*this, FMotor);
-  FDAO = FMotor;
-  FMotor->FStatus = FStatus;
-  RegistraEmpresasRecusadas(*Inconsistencias, FArrayEmpresas);
-  bool verificacao = !FExecutaProcesso;
-  TResultadoProcesso r = ApuraResultado(cancelado, linhas, !edDataInicial->IsEmpty(),
-                                        static_cast<int>(FArrayEmpresas.size()), *Inconsistencias, verificacao);
-  ApresentaResultado(r, *Inconsistencias, verificacao);
+  TfrProcessoComMotor::FimProcesso();
+  EncerraMotor(*Inconsistencias, !edDataInicial->IsEmpty(), !FExecutaProcesso);
 }
 
 }  // namespace integracao

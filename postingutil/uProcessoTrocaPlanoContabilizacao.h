@@ -3,10 +3,7 @@
 // plan: chooses the company and the plans, checks and asks, and hands the company to the posting
 // engine with the mapping plan, the LALUR plan and the generic participant.
 #include <string>
-#include <vector>
 
-#include "framework/accounting/processo_recontabilizacao_mgr.h"
-#include "framework/ui/processo_padrao.h"
 #include "postingutil/uRecontabilizacaoUtil.h"
 
 namespace vyn {
@@ -15,12 +12,11 @@ class TEdit_Date_Padrao_VYN;
 class TLabel;
 class TPanel;
 class TSpeedButton;
-class TfrStatusProcesso;
 }  // namespace vyn
 
 namespace integracao {
 
-class TfrProcessoTrocaPlanoContabilizacao : public vyn::TfrProcesso_Padrao_VYN {
+class TfrProcessoTrocaPlanoContabilizacao : public TfrProcessoComMotor {
  public:
   explicit TfrProcessoTrocaPlanoContabilizacao(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrProcessoTrocaPlanoContabilizacao"; }
@@ -48,19 +44,15 @@ class TfrProcessoTrocaPlanoContabilizacao : public vyn::TfrProcesso_Padrao_VYN {
 
   vyn::TTiposProcRecontabiliza FTiposProcRecontabiliza;
 
-  vyn::TProcessoRecontabilizacaoMGR* Motor() const { return FMotor; }
-  vyn::TfrStatusProcesso* Status() const { return FStatus; }
   bool ExecutaProcesso() const { return FExecutaProcesso; }
 
   void spOKClick(vyn::TComponent* sender) override;
   void spConsultaClick(vyn::TComponent* sender) override;
   void spConfigPlanoTrocaClick(vyn::TComponent* sender);
-  bool fCancelaProcesso() override;
   // The verification run: no start checks, the engine only checks.
   void RodaProcesso();
 
  protected:
-  void CreateDAO() override;
   void FormCreate() override;
   bool PodeIniciarProcesso() override;
   void InicioProcesso() override;
@@ -83,12 +75,9 @@ class TfrProcessoTrocaPlanoContabilizacao : public vyn::TfrProcesso_Padrao_VYN {
   void edCODPLANOONLINEExit();
   void edCODTERCEIROExit();
 
-  vyn::TProcessoRecontabilizacaoMGR* FMotor = nullptr;
-  vyn::TfrStatusProcesso* FStatus = nullptr;
   bool FExecutaProcesso = false;
   bool FSaindoPlano = false;
   int FProcessadas = 0;
-  std::vector<TEmpresaRecusada> FArrayEmpresas;
 };
 
 }  // namespace integracao

@@ -39,7 +39,7 @@ TEdit_Codigo_Search_VYN* NovoEdit(TComponent& dono, const char* nome, int tipo, 
 }  // namespace
 
 TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::TfrProcessoTrocaPlanoContabilizacaoMesmoPlano(TComponent* owner)
-    : TfrProcesso_Padrao_VYN(owner),
+    : TfrProcessoComMotor(owner),
       edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresasMatriz)),
       pnNOMEMP(Create<TPanel>()),
       edDataInicial(Create<TEdit_Date_Padrao_VYN>(tdReferencia)),
@@ -56,9 +56,7 @@ TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::TfrProcessoTrocaPlanoContabilizac
       BalloonHintData(Create<TLabel>()) {
   SetName("frProcessoTrocaPlanoContabilizacaoMesmoPlano");
   SetCaption("Processo de troca de plano de contabilização");
-  PreparaEditEmpresa(*edCODEMP, *pnNOMEMP);
-  edCODEMP->AceitaVazio = true;   // the start check refuses an empty company with its own message
-  edCODEMP->SetHint("|F11 - Selecionar, Ctrl + F11 - Tira seleção");
+  PreparaEditMatriz(*edCODEMP, *pnNOMEMP);
   edCODEMP->CampoRetorno = "BDCODEMP";
   edCODEMP->OnExit = [this](TComponent* s) { edCODEMPExit(s); };
   edDataInicial->SetName("edDataInicial");
@@ -83,16 +81,11 @@ TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::TfrProcessoTrocaPlanoContabilizac
 
 bool TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TfrProcessoTrocaPlanoContabilizacaoMesmoPlano") ||
-         TfrProcesso_Padrao_VYN::InheritsFrom(class_name);
-}
-
-void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::CreateDAO() {
-  FMotor = TProcessoRecontabilizacaoMGR::CreateMgr(this);
-  FDAO = FMotor;
+         TfrProcessoComMotor::InheritsFrom(class_name);
 }
 
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::FormCreate() {
-  TfrProcesso_Padrao_VYN::FormCreate();
+  TfrProcessoComMotor::FormCreate();
   FTiposProcRecontabiliza = TodosTiposProc();
 }
 
@@ -138,18 +131,13 @@ void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::edDataInicialExit(TComponent
 }
 
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::KeyDown(int& key, unsigned shift) {
-  TfrProcesso_Padrao_VYN::KeyDown(key, shift);
+  TfrProcessoComMotor::KeyDown(key, shift);
   if (key == 27 || key == 38) BalloonHintData->SetVisible(false);
 }
 
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::spConsultaClick(TComponent* sender) {
-  TfrProcesso_Padrao_VYN::spConsultaClick(sender);
+  TfrProcessoComMotor::spConsultaClick(sender);
   TPackagesUtil::CarregaFormParamsObj("TfrConsultaProcessosTrocas", this, TListaObj(), nullptr);
-}
-
-bool TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::fCancelaProcesso() {
-  if (TfrProcesso_Padrao_VYN::fCancelaProcesso()) return true;
-  return FStatus && FStatus->getCancel();
 }
 
 std::string TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::GetSelectDataInicioProcesso() const {
@@ -161,14 +149,7 @@ bool TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::UltimoEncerramentoPermite() 
   int refInicial = edDataInicial->GetData_AnoMes();
   // Without a start period the run begins at the company's first month; the rows are checked then.
   if (!edCODEMP->ValorInformado() || refInicial == 0) return true;
-  TSQLMGR sql;
-  sql.SetReferencia(refInicial);
-  sql.CommandText(GetSelectDataInicioProcesso());
-  sql.First();
-  if (sql.Eof() || sql.FieldByName("bdultenc").IsNull()) return true;
-  if (TDateTime_VYN::GetParseToInt(sql.FieldByName("bdultenc").AsDateTime(), 3) <= refInicial) return true;
-  DlgInfOk(kMsgEmpresaNaoProcessada);
-  return false;
+  return EncerramentoPermiteInicio(GetSelectDataInicioProcesso(), refInicial);
 }
 
 std::string TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::DescRegime(int64_t plano) const {
@@ -182,14 +163,14 @@ bool TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::PodeIniciarProcesso() {
   edCODPLANOONLINE->Validate();
   if (!edCODEMP->Validate() && edCODEMP->ValorInformado()) return false;
   if (edCODEMP->Codigo() == 0) {
-    DlgInfOk("Empresa não informada!");
+    DlgInfOk(kMsgEmpresaNaoInformada);
     edCODEMP->SetFocus();
     return false;
   }
   Variant statusEmp = FMotor->Database().QueryValue("select BDSTATUSEMP from TEMPRESAS where BDCODEMP = ?",
                                                     {edCODEMP->Codigo()});
   if (!statusEmp.IsNull() && statusEmp.AsInteger() == 1) {
-    DlgInfOk("Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!");
+    DlgInfOk(kMsgEmpresaSomenteConsulta);
     edCODEMP->SetFocus();
     return false;
   }
@@ -209,7 +190,7 @@ bool TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::PodeIniciarProcesso() {
     DlgInfOk(ctx.UserName + kMsgMesmoPlano);
     return false;
   }
-  if (!TfrProcesso_Padrao_VYN::PodeIniciarProcesso()) return false;
+  if (!TfrProcessoComMotor::PodeIniciarProcesso()) return false;
   if (!VerificaSeguranca()) return false;
   FMotor->Responsavel = ProcessContext().WP_RESPONSAVEL;
 
@@ -226,7 +207,7 @@ bool TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::PodeIniciarProcesso() {
 }
 
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::InicioProcesso() {
-  TfrProcesso_Padrao_VYN::InicioProcesso();
+  TfrProcessoComMotor::InicioProcesso();
   if (edCodConfOnlineDe->Codigo() != edCODPLANOONLINE->Codigo()) {
     auto mgr = TVINT_BASE_TINTONLINEMGR::CreateMgrOwned(true);
     mgr->GetCodigoTrocaAutomatica(this, FLogEvent,
@@ -237,23 +218,14 @@ void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::InicioProcesso() {
   } else {
     edCODINT->Clear();
   }
-  if (FStatus) FreeComponent(FStatus);
-  FStatus = TfrStatusProcesso::createStatusProcess(this, 7, 1);
-  FStatus->SetVisibleTerceiroProgressBar(false);
-  FMotor->FStatus = FStatus;
-  Inconsistencias->Clear();
-  FArrayEmpresas.clear();
+  IniciaMotor(*Inconsistencias);
 }
 
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::SelectProcesso() {
   if (edDataInicial->IsEmpty()) {
     // Without a start period, the company's first month.
-    auto sql = getSQLMgr_do_Pool();
-    sql->CommandText("SELECT MIN(r.bdREFEMP) AS bdREFEMP FROM TEMPRESAS_REF r WHERE " +
-                     edCODEMP->GetSQLMultiSelectString("r.BDCODEMP"));
-    sql->First();
-    if (!sql->Eof() && !sql->FieldByName("bdREFEMP").IsNull())
-      edDataInicial->SetData_AnoMes(static_cast<int>(sql->FieldByName("bdREFEMP").AsInteger()));
+    if (int primeiro = PrimeiroMesAtividade(edCODEMP->GetSQLMultiSelectString("r.BDCODEMP")))
+      edDataInicial->SetData_AnoMes(primeiro);
   }
   int refInicial = edDataInicial->GetData_AnoMes();
   FMotor->SetCompentencia(refInicial);
@@ -261,16 +233,11 @@ void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::SelectProcesso() {
   TFiltroEmpresas filtro;
   filtro.RefInicial = refInicial;
   filtro.NovoInicio = refInicial > 0 ? FirstDayOfAnoMes(refInicial) : TDateTime();
-  FiltraEmpresasProcesso(*FMotor, filtro, FStatus, FArrayEmpresas);
+  FiltraEmpresasProcesso(*FMotor, filtro, FStatus, FEmpresasRecusadas);
 }
 
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::Processo() {
-  int codEmp = static_cast<int>(FMotor->FieldByName("BDCODEMP").AsInteger());
-  Inconsistencias->SetEmpresaAtual(codEmp);
-  if (FStatus) {
-    FStatus->setPrimaryStatusProgress(FMotor->RecNo());
-    FStatus->setPrimaryStatusLabel(FMotor->FieldByName("bdnomemp").AsString());
-  }
+  int codEmp = EmpresaDaLinha(*Inconsistencias);
   FMotor->PossuiZeramento = FMotor->getPossuiZeramento(static_cast<int>(edCODEMP->Codigo()));
   FMotor->OnCancelaProcesso = [this] { return fCancelaProcesso(); };
   FMotor->ExecutaRecontabiliza(static_cast<int>(edCodConfOnlineDe->ValorInteger()),
@@ -282,17 +249,8 @@ void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::Processo() {
 }
 
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::FimProcesso() {
-  TfrProcesso_Padrao_VYN::FimProcesso();
-  bool cancelado = FStatus && FStatus->getCancel();
-  if (FStatus) FStatus->Finalize();
-  int linhas = FMotor->Active() ? FMotor->RecordCount() : 0;
-  FMotor = TrocaMotor(*this, FMotor);
-  FDAO = FMotor;
-  FMotor->FStatus = FStatus;
-  RegistraEmpresasRecusadas(*Inconsistencias, FArrayEmpresas);
-  ApresentaResultado(ApuraResultado(cancelado, linhas, !edDataInicial->IsEmpty(),
-                                    static_cast<int>(FArrayEmpresas.size()), *Inconsistencias),
-                     *Inconsistencias);
+  TfrProcessoComMotor::FimProcesso();
+  EncerraMotor(*Inconsistencias, !edDataInicial->IsEmpty());
 }
 
 }  // namespace integracao

@@ -3,10 +3,7 @@
 // plan, from a typed start period: the mapping plan is the system's automatic one and the posting
 // engine re-posts the company. Only the services team and the master group may run it.
 #include <string>
-#include <vector>
 
-#include "framework/accounting/processo_recontabilizacao_mgr.h"
-#include "framework/ui/processo_padrao.h"
 #include "postingutil/uRecontabilizacaoUtil.h"
 
 namespace vyn {
@@ -15,12 +12,11 @@ class TEdit_Date_Padrao_VYN;
 class TGroupBox;
 class TLabel;
 class TPanel;
-class TfrStatusProcesso;
 }  // namespace vyn
 
 namespace integracao {
 
-class TfrProcessoTrocaPlanoContabilizacaoMesmoPlano : public vyn::TfrProcesso_Padrao_VYN {
+class TfrProcessoTrocaPlanoContabilizacaoMesmoPlano : public TfrProcessoComMotor {
  public:
   explicit TfrProcessoTrocaPlanoContabilizacaoMesmoPlano(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrProcessoTrocaPlanoContabilizacaoMesmoPlano"; }
@@ -43,11 +39,7 @@ class TfrProcessoTrocaPlanoContabilizacaoMesmoPlano : public vyn::TfrProcesso_Pa
 
   vyn::TTiposProcRecontabiliza FTiposProcRecontabiliza;
 
-  vyn::TProcessoRecontabilizacaoMGR* Motor() const { return FMotor; }
-  vyn::TfrStatusProcesso* Status() const { return FStatus; }
-
   void spConsultaClick(vyn::TComponent* sender) override;
-  bool fCancelaProcesso() override;
   void KeyDown(int& key, unsigned shift) override;
   void edCODEMPExit(vyn::TComponent* sender);
   void edDataInicialExit(vyn::TComponent* sender);
@@ -55,7 +47,6 @@ class TfrProcessoTrocaPlanoContabilizacaoMesmoPlano : public vyn::TfrProcesso_Pa
   std::string GetSelectDataInicioProcesso() const;
 
  protected:
-  void CreateDAO() override;
   void FormCreate() override;
   bool PodeIniciarProcesso() override;
   void InicioProcesso() override;
@@ -71,10 +62,6 @@ class TfrProcessoTrocaPlanoContabilizacaoMesmoPlano : public vyn::TfrProcesso_Pa
                      vyn::TEdit_Codigo_Search_VYN& planoHistorico);
   bool UltimoEncerramentoPermite();
   std::string DescRegime(int64_t plano) const;
-
-  vyn::TProcessoRecontabilizacaoMGR* FMotor = nullptr;
-  vyn::TfrStatusProcesso* FStatus = nullptr;
-  std::vector<TEmpresaRecusada> FArrayEmpresas;
 };
 
 }  // namespace integracao

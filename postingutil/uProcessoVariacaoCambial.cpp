@@ -16,6 +16,7 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/posting_lock.h"
+#include "framework/ui/seleciona_filiais.h"
 #include "framework/ui/status_processo.h"
 
 namespace integracao {
@@ -96,19 +97,13 @@ void TfrProcessoVariacaoCambial::CreateDAO() {
 }
 
 std::vector<int> TfrProcessoVariacaoCambial::FiliaisMarcadas() const {
-  std::vector<int> out;
-  auto add = [&](int c) {
-    if (c != 0 && std::find(out.begin(), out.end(), c) == out.end()) out.push_back(c);
-  };
-  for (int64_t c : edCODEMP->CodigosSelecionados()) add(static_cast<int>(c));
-  for (const auto& f : Filiais()) add(f.first);
-  return out;
+  SelecionaFiliais->getFiliais();
+  return SelecionaFiliais->CodigosMarcados();
 }
 
 std::string TfrProcessoVariacaoCambial::getCheckedItens() const {
-  std::vector<std::string> parts;
-  for (int c : FiliaisMarcadas()) parts.push_back(std::to_string(c));
-  return Join(parts, ",");
+  SelecionaFiliais->getFiliais();
+  return SelecionaFiliais->getCheckedItens();
 }
 
 void TfrProcessoVariacaoCambial::spConsultaClick(TComponent* sender) {

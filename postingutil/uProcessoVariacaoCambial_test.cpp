@@ -77,7 +77,12 @@ class VariacaoCambialTest : public CompanyDatabaseTest {
     f->edCODEMP->Lookup = aceita;
     f->edCODMOE->Lookup = aceita;
     f->edCODEMP->Vale(1);
-    f->SelecionaFiliais({{1, "Matriz"}, {2, "Filial"}});
+    {
+      // The user ticks the branch beside the head office.
+      TScriptedDialogs d;
+      d.Ticks({0});
+      f->spFiliais->Click();
+    }
     f->edCODMOE->Vale(220);
     f->edRefInicial->SetText("11/2023");
     f->edRefFinal->SetText("02/2024");
@@ -130,13 +135,14 @@ TEST_F(VariacaoCambialTest, PostsEachMonthsVarianceAndWarnsOfMonthsWithoutInvoic
   EXPECT_EQ(Lancamentos(), (Linhas{"30/11/2023 D21 C30 100 EXP-1", "30/11/2023 D40 C20 50 IMP-9",
                                    "31/12/2023 D40 C21 200 EXP-1", "31/12/2023 D20 C30 100 IMP-9",
                                    "31/01/2024 D21 C30 100 EXP-1"}));
-  auto runs = Db().QueryAll("SELECT BDDATAINI, BDDATAFIN, BDCONTABILIZACAO, BDCODUSU, BDVERSAO FROM VZEL_EMP_TVARCAMBIAL"
+  auto runs = Db().QueryAll("SELECT BDDATAINI, BDDATAFIN, BDCONTABILIZACAO, BDCODUSU, BDVERSAO, BDNOMUSU FROM VZEL_EMP_TVARCAMBIAL"
                             " WHERE BDCODEMP = 1 ORDER BY BDDATAINI");
   ASSERT_EQ(runs.Rows.size(), 4u);
   EXPECT_EQ(runs.Rows[3][0].AsString() + " " + runs.Rows[3][1].AsString(), "01/02/2024 29/02/2024");
   EXPECT_EQ(runs.Rows[0][2].AsInteger(), 0);
   EXPECT_EQ(runs.Rows[0][3].AsInteger(), 7);
   EXPECT_EQ(runs.Rows[0][4].AsInteger(), 2);
+  EXPECT_EQ(runs.Rows[0][5].AsString(), "Ana");   // the consultation shows who ran it
   EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = 2"), 0);
   EXPECT_EQ(Mensagens(niAtencao),
             (Linhas{"Empresa 2: Não há notas fiscais com variação cambial para a referência 11/2023",

@@ -4,7 +4,9 @@
 #include "framework/component/boxed_values.h"
 #include "framework/component/process_context.h"
 #include "framework/data/client_dataset.h"
+#include "framework/data/sql_mgr.h"
 #include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/status_processo.h"
 
@@ -92,6 +94,75 @@ void ApresentaResultado(TResultadoProcesso r, TInconsistencias_VYN& lista, bool 
       lista.Execute(true, true, true, true, "");
       break;
   }
+}
+
+int PrimeiroMesAtividade(const std::string& condicao) {
+  auto sql = getSQLMgr_do_Pool();
+  sql->CommandText("SELECT MIN(r.bdREFEMP) AS bdREFEMP FROM TEMPRESAS_REF r" +
+                   (condicao.empty() ? std::string() : " WHERE " + condicao));
+  sql->First();
+  if (sql->Eof() || sql->FieldByName("bdREFEMP").IsNull()) return 0;
+  return static_cast<int>(sql->FieldByName("bdREFEMP").AsInteger());
+}
+
+bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial) {
+  TSQLMGR sql;
+  sql.SetReferencia(refInicial);
+  sql.CommandText(selectEmpresas);
+  sql.First();
+  if (sql.Eof() || sql.FieldByName("BDULTENC").IsNull()) return true;
+  if (TDateTime_VYN::GetAnoMes(sql.FieldByName("BDULTENC").AsDateTime()) <= refInicial) return true;
+  DlgInfOk(kMsgEmpresaNaoProcessada);
+  return false;
+}
+
+bool TfrProcessoComMotor::fCancelaProcesso() {
+  if (TfrProcesso_Padrao_VYN::fCancelaProcesso()) return true;
+  return FStatus && FStatus->getCancel();
+}
+
+void TfrProcessoComMotor::CreateDAO() {
+  FMotor = TProcessoRecontabilizacaoMGR::CreateMgr(this);
+  FDAO = FMotor;
+}
+
+void TfrProcessoComMotor::PreparaEditMatriz(TEdit_Codigo_Search_VYN& edCODEMP, TPanel& pnNOMEMP) {
+  PreparaEditEmpresa(edCODEMP, pnNOMEMP);
+  edCODEMP.AceitaVazio = true;
+  edCODEMP.SetHint("|F11 - Selecionar, Ctrl + F11 - Tira seleção");
+}
+
+void TfrProcessoComMotor::IniciaMotor(TInconsistencias_VYN& lista) {
+  if (FStatus) FreeComponent(FStatus);
+  FStatus = TfrStatusProcesso::createStatusProcess(this, 7, 1);
+  FStatus->SetVisibleTerceiroProgressBar(false);
+  FMotor->FStatus = FStatus;
+  lista.Clear();
+  FEmpresasRecusadas.clear();
+}
+
+int TfrProcessoComMotor::EmpresaDaLinha(TInconsistencias_VYN& lista) {
+  int codEmp = static_cast<int>(FMotor->FieldByName("BDCODEMP").AsInteger());
+  lista.SetEmpresaAtual(codEmp);
+  if (FStatus) {
+    FStatus->setPrimaryStatusProgress(FMotor->RecNo());
+    FStatus->setPrimaryStatusLabel(FMotor->FieldByName("bdnomemp").AsString());
+  }
+  return codEmp;
+}
+
+TResultadoProcesso TfrProcessoComMotor::EncerraMotor(TInconsistencias_VYN& lista, bool temPeriodo, bool verificacao) {
+  bool cancelado = FStatus && FStatus->getCancel();
+  if (FStatus) FStatus->Finalize();
+  int linhas = FMotor->Active() ? FMotor->RecordCount() : 0;
+  FMotor = TrocaMotor(*this, FMotor);
+  FDAO = FMotor;
+  FMotor->FStatus = FStatus;
+  RegistraEmpresasRecusadas(lista, FEmpresasRecusadas);
+  TResultadoProcesso r =
+      ApuraResultado(cancelado, linhas, temPeriodo, static_cast<int>(FEmpresasRecusadas.size()), lista, verificacao);
+  ApresentaResultado(r, lista, verificacao);
+  return r;
 }
 
 }  // namespace integracao

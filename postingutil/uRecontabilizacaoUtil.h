@@ -1,17 +1,21 @@
 #pragma once
 // What the screens that drive the posting engine share: the filter of the company rows the engine
-// walks, the end-of-run result, and the swap of the engine after a run.
+// walks, the end-of-run result, the swap of the engine after a run, and the screen base that holds
+// the engine.
 #include <string>
 #include <vector>
 
+#include "framework/accounting/processo_recontabilizacao_mgr.h"
 #include "framework/core/datetime.h"
+#include "framework/ui/processo_padrao.h"
 
 namespace vyn {
 class TClientDataSet;
 class TComponent;
+class TEdit_Codigo_Search_VYN;
 class TInconsistencias_VYN;
+class TPanel;
 class TfrStatusProcesso;
-class TProcessoRecontabilizacaoMGR;
 }  // namespace vyn
 
 namespace integracao {
@@ -26,6 +30,9 @@ inline constexpr const char* kMsgVerificacaoCancelada = "Verificação de incons
 inline constexpr const char* kMsgVerificacaoIncompleta =
     "Não foi possível executar o processo completamente. Verifique as inconsistências.";
 inline constexpr const char* kMsgVerificacaoSemInconsistencia = "Nenhuma inconsistência encontrada!";
+inline constexpr const char* kMsgEmpresaNaoInformada = "Empresa não informada!";
+inline constexpr const char* kMsgEmpresaSomenteConsulta =
+    "Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!";
 
 // A company left out of the run: its code and its group text "Empresa: <code> - <name>".
 struct TEmpresaRecusada {
@@ -62,5 +69,45 @@ TResultadoProcesso ApuraResultado(bool cancelado, int linhas, bool temPeriodo, i
                                   const vyn::TInconsistencias_VYN& lista, bool verificacao = false);
 // Tells the user: the message of the result and, for Incompleto and Lista, the list window.
 void ApresentaResultado(TResultadoProcesso r, vyn::TInconsistencias_VYN& lista, bool verificacao = false);
+
+// The first month of activity (bdREFEMP) of the companies of condicao (an SQL condition on r.BDCODEMP;
+// empty: every company); 0 when there is none.
+int PrimeiroMesAtividade(const std::string& condicao);
+
+// False, after telling the user, when the last closing of the first company row of selectEmpresas
+// (read at refInicial) lies after refInicial.
+bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial);
+
+// A process screen that hands its company rows to the posting engine: the engine is its FDAO, the
+// progress window is the engine's, the companies the start filter leaves out are reported at the end,
+// and a fresh engine waits for the next run.
+class TfrProcessoComMotor : public vyn::TfrProcesso_Padrao_VYN {
+ public:
+  using vyn::TfrProcesso_Padrao_VYN::TfrProcesso_Padrao_VYN;
+
+  vyn::TProcessoRecontabilizacaoMGR* Motor() const { return FMotor; }
+  vyn::TfrStatusProcesso* Status() const { return FStatus; }
+
+  // Also the cancel button of the progress window.
+  bool fCancelaProcesso() override;
+
+ protected:
+  void CreateDAO() override;
+  // The head-office edit: an empty company passes it, to be refused by the start check with its
+  // own message.
+  static void PreparaEditMatriz(vyn::TEdit_Codigo_Search_VYN& edCODEMP, vyn::TPanel& pnNOMEMP);
+  // For InicioProcesso: a new progress window, handed to the engine; the list and the left-out
+  // companies emptied.
+  void IniciaMotor(vyn::TInconsistencias_VYN& lista);
+  // For Processo: the company of the engine's row, made the list's current one and shown.
+  int EmpresaDaLinha(vyn::TInconsistencias_VYN& lista);
+  // For FimProcesso: closes the progress window, swaps the engine, lists the left-out companies and
+  // tells the user the result.
+  TResultadoProcesso EncerraMotor(vyn::TInconsistencias_VYN& lista, bool temPeriodo, bool verificacao = false);
+
+  vyn::TProcessoRecontabilizacaoMGR* FMotor = nullptr;
+  vyn::TfrStatusProcesso* FStatus = nullptr;
+  std::vector<TEmpresaRecusada> FEmpresasRecusadas;
+};
 
 }  // namespace integracao

@@ -2,9 +2,11 @@
 
 #include <map>
 #include <optional>
+#include <stdexcept>
 
 #include <fmt/format.h>
 
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_value.h"
 #include "framework/schema/entry_keys.h"
@@ -53,6 +55,7 @@ TVZEL_EMP_TVARCAMBIALMGR::TVZEL_EMP_TVARCAMBIALMGR(TComponent* owner, bool grava
   AddFieldDef("BDDATAFIN", TFieldType::ftDate);
   AddFieldDef("BDCONTABILIZACAO", TFieldType::ftInteger);
   AddFieldDef("BDCODUSU", TFieldType::ftInteger);
+  AddFieldDef("BDNOMUSU", TFieldType::ftString, 100);
   AddFieldDef("BDVERSAO", TFieldType::ftInteger);
   CreateDataSet();
 }
@@ -112,7 +115,28 @@ void TVZEL_EMP_TVARCAMBIALMGR::Falha(int codEmp, const std::string& text) {
   if (inconsistencias_) inconsistencias_->Add_Erro(codEmp, text);
 }
 
+void TVZEL_EMP_TVARCAMBIALMGR::SelectConsulta(const std::string& codigos) {
+  // The list reaches the SQL only as the numbers read from it.
+  std::vector<std::string> cods;
+  for (const auto& parte : Split(codigos, ',')) {
+    const std::string t = Trim(parte);
+    if (t.empty()) continue;
+    if (t.find_first_not_of("0123456789") != std::string::npos || t.size() > 9)
+      throw std::invalid_argument("Código de empresa inválido: " + t);
+    cods.push_back(std::to_string(std::stoi(t)));
+  }
+  std::string sql =
+      "SELECT R.BDCODEMP, R.BDCHAVE, R.BDCODMOE, M.BDNOMMOE, R.BDDATAINI, R.BDDATAFIN, R.BDCONTABILIZACAO,"
+      " R.BDCODUSU, R.BDNOMUSU, R.BDVERSAO FROM VZEL_EMP_TVARCAMBIAL R"
+      " LEFT OUTER JOIN MOEDAS_TPLANO M ON (M.BDCODMOEDAS = R.BDCODMOE)";
+  if (!cods.empty()) sql += " WHERE R.BDCODEMP IN (" + Join(cods, ",") + ")";
+  CommandText(sql + " ORDER BY R.BDCODEMP, R.BDDATAINI DESC, R.BDCHAVE DESC");
+}
+
 void TVZEL_EMP_TVARCAMBIALMGR::DoBeforeWrite(bool inserting) {
+  // The consultation shows who ran it.
+  if (inserting && FieldByName("BDNOMUSU").IsNull() && !ProcessContext().UserName.empty())
+    FieldByName("BDNOMUSU").SetAsString(ProcessContext().UserName);
   if (inserting) Calcula();
   TDAOFactory::DoBeforeWrite(inserting);
 }

@@ -58,6 +58,10 @@ class TVZEL_EMP_TVARCAMBIALMGR : public TMgr<TVZEL_EMP_TVARCAMBIALMGR> {
   // The last posted row could not be calculated (the reason is in the inconsistency list).
   bool Erro() const { return erro_; }
 
+  // The runs of the companies in a comma list of codes ("" for every company), each with the
+  // currency's name (BDNOMMOE), latest first within a company.
+  void SelectConsulta(const std::string& codigos);
+
   // One invoice's variance (amount x (new rate - old rate), to 2 places).
   static Currency CalculaVariacao(Currency valorMoeda, Currency taxaAnterior, Currency taxaAtual);
 

@@ -67,6 +67,10 @@ class IDialogService {
   // Drives a modal form while it is open (the user's part); the form closes itself or is closed
   // after this returns.
   virtual void RunModal(TForm_VYN& form) = 0;
+  // A list of choices with ticks: `checked` holds the ticks shown and, when the user confirms (True),
+  // the ticks left; giving up answers False and leaves it as it was.
+  virtual bool ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                           std::vector<bool>& checked) = 0;
 };
 
 // A dialog asked inside an unattended run; carries the dialog's text.

@@ -5,6 +5,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/log_event.h"
+#include "framework/ui/seleciona_filiais.h"
 
 namespace vyn {
 
@@ -12,17 +13,18 @@ TfrProcesso_Empresa_Padrao_VYN::TfrProcesso_Empresa_Padrao_VYN(TComponent* owner
     : TfrProcesso_Padrao_VYN(owner),
       edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresas)),
       pnNOMEMP(Create<TPanel>()),
-      spFiliais(Create<TSpeedButton>()) {
+      spFiliais(Create<TSpeedButton>()),
+      SelecionaFiliais(Create<TSelecionaFiliais_VYN>()) {
   PreparaEditEmpresa(*edCODEMP, *pnNOMEMP);
   spFiliais->SetName("spFiliais");
+  spFiliais->SetVisible(false);
+  SelecionaFiliais->SetEditEmpresa(edCODEMP);
+  SelecionaFiliais->SetSpeedButton(spFiliais, "Seleção de filiais...");
+  spFiliais->OnClick = [this](TComponent*) { SelecionaFiliais->getLista(); };
 }
 
 bool TfrProcesso_Empresa_Padrao_VYN::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TfrProcesso_Empresa_Padrao_VYN") || TfrProcesso_Padrao_VYN::InheritsFrom(class_name);
-}
-
-void TfrProcesso_Empresa_Padrao_VYN::SelecionaFiliais(std::vector<std::pair<int, std::string>> filiais) {
-  filiais_ = std::move(filiais);
 }
 
 void TfrProcesso_Empresa_Padrao_VYN::InicioProcesso() {
@@ -46,10 +48,12 @@ void TfrProcesso_Empresa_Padrao_VYN::SelectProcesso() {
   std::vector<int64_t> codes = edCODEMP->CodigosSelecionados();
   std::string nome = edCODEMP->GetDaoFactory() ? edCODEMP->GetDaoFactory()->Nome : pnNOMEMP->Caption();
   for (int64_t c : codes) empresas_->AppendRecord({Variant(static_cast<long long>(c)), Variant(codes.size() == 1 ? nome : "")});
-  for (auto& [code, name] : filiais_) {
-    bool dup = false;
-    for (int64_t c : codes) dup = dup || c == code;
-    if (!dup) empresas_->AppendRecord({Variant(code), Variant(name)});
+  if (spFiliais->Visible()) {
+    for (auto& f : SelecionaFiliais->getFiliais()) {
+      bool dup = !f.Checked;
+      for (int64_t c : codes) dup = dup || c == f.CodEmp;
+      if (!dup) empresas_->AppendRecord({Variant(f.CodEmp), Variant(f.Nome)});
+    }
   }
   FDAO = empresas_;
   FDAO->First();

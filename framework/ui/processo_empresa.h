@@ -2,8 +2,6 @@
 // The process screen with a company panel: the company edit (one code or a selection), the
 // branches chosen for it, and the run over those companies.
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "framework/ui/processo_padrao.h"
 
@@ -11,6 +9,7 @@ namespace vyn {
 
 class TEdit_Codigo_Search_VYN;
 class TPanel;
+class TSelecionaFiliais_VYN;
 
 class TfrProcesso_Empresa_Padrao_VYN : public TfrProcesso_Padrao_VYN {
  public:
@@ -20,11 +19,9 @@ class TfrProcesso_Empresa_Padrao_VYN : public TfrProcesso_Padrao_VYN {
 
   TEdit_Codigo_Search_VYN* edCODEMP;
   TPanel* pnNOMEMP;
+  // The branch selection: hidden unless the screen shows it; then the run covers the ticked companies.
   TSpeedButton* spFiliais;
-
-  // The branches chosen for the company (code, name); empty: the company alone.
-  void SelecionaFiliais(std::vector<std::pair<int, std::string>> filiais);
-  const std::vector<std::pair<int, std::string>>& Filiais() const { return filiais_; }
+  TSelecionaFiliais_VYN* SelecionaFiliais;
 
  protected:
   // Writes the start of the run to the action log.
@@ -36,7 +33,6 @@ class TfrProcesso_Empresa_Padrao_VYN : public TfrProcesso_Padrao_VYN {
 
  private:
   TClientDataSet* empresas_ = nullptr;
-  std::vector<std::pair<int, std::string>> filiais_;
 };
 
 }  // namespace vyn

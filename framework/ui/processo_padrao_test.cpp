@@ -202,32 +202,5 @@ TEST(ProcessoPadrao, UnattendedRunWithADialogFailsWithItsText) {
   EXPECT_FALSE(IsUnattended());   // the flag leaves with its screen
 }
 
-TEST(ProcessoEmpresa, RunsOverTheCompanyAndItsBranches) {
-  TMemoryLogWriter log;
-  ProcessContext().ActionLog = &log;
-  TScriptedDialogs dialogs;
-  struct T : TfrProcesso_Empresa_Padrao_VYN {
-    using TfrProcesso_Empresa_Padrao_VYN::TfrProcesso_Empresa_Padrao_VYN;
-    std::vector<std::string> seen;
-    void Processo() override {
-      seen.push_back(FDAO->FieldByName("BDCODEMP").AsString() + " " + FDAO->FieldByName("BDNOMEMP").AsString());
-    }
-  };
-  auto f = MakeForm<T>();
-  f->edCODEMP->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& r) {
-    r.Nome = "Matriz " + std::to_string(code);
-    return code == 7;
-  };
-  f->edCODEMP->SetFocus();
-  f->edCODEMP->Vale(7);
-  ASSERT_TRUE(f->edCODEMP->Search());
-  f->SelecionaFiliais({{8, "Filial 8"}, {7, "Matriz 7"}});
-  f->spOK->Click();
-  EXPECT_EQ(f->seen, (std::vector<std::string>{"7 Matriz 7", "8 Filial 8"}));
-  ASSERT_EQ(log.Records.size(), 1u);   // the start of the run
-  EXPECT_EQ(log.Records[0].CodEmp, 7);
-  ProcessContext().ActionLog = nullptr;
-}
-
 }  // namespace
 }  // namespace vyn

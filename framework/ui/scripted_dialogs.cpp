@@ -15,6 +15,7 @@ const char* KindName(TDialogKind k) {
     case TDialogKind::Shell: return "shell";
     case TDialogKind::List: return "lista";
     case TDialogKind::Modal: return "tela modal";
+    case TDialogKind::Choice: return "seleção";
   }
   return "";
 }
@@ -29,33 +30,40 @@ TScriptedDialogs::~TScriptedDialogs() {
 }
 
 TScriptedDialogs& TScriptedDialogs::Answer(std::string contains, int answer) {
-  expected_.push_back({TDialogKind::Message, std::move(contains), answer, {}, nullptr});
+  expected_.push_back({TDialogKind::Message, std::move(contains), answer, {}, nullptr, {}});
   return *this;
 }
 
 TScriptedDialogs& TScriptedDialogs::Rights(bool allow, std::string screen) {
-  expected_.push_back({TDialogKind::Rights, std::move(screen), allow ? 1 : 0, {}, nullptr});
+  expected_.push_back({TDialogKind::Rights, std::move(screen), allow ? 1 : 0, {}, nullptr, {}});
   return *this;
 }
 
 TScriptedDialogs& TScriptedDialogs::Files(std::vector<std::string> chosen) {
-  expected_.push_back({TDialogKind::File, "", 0, std::move(chosen), nullptr});
+  expected_.push_back({TDialogKind::File, "", 0, std::move(chosen), nullptr, {}});
   return *this;
 }
 
 TScriptedDialogs& TScriptedDialogs::Shell(bool ok) {
-  expected_.push_back({TDialogKind::Shell, "", ok ? 1 : 0, {}, nullptr});
+  expected_.push_back({TDialogKind::Shell, "", ok ? 1 : 0, {}, nullptr, {}});
   return *this;
 }
 
 TScriptedDialogs& TScriptedDialogs::Modal(std::string className, TModalDriver drive) {
-  expected_.push_back({TDialogKind::Modal, std::move(className), 0, {}, std::move(drive)});
+  expected_.push_back({TDialogKind::Modal, std::move(className), 0, {}, std::move(drive), {}});
   return *this;
 }
 
 TScriptedDialogs& TScriptedDialogs::List(std::string titleContains) {
   lists_expected_ = true;
-  expected_.push_back({TDialogKind::List, std::move(titleContains), 0, {}, nullptr});
+  expected_.push_back({TDialogKind::List, std::move(titleContains), 0, {}, nullptr, {}});
+  return *this;
+}
+
+TScriptedDialogs& TScriptedDialogs::Ticks(std::vector<size_t> ticked, bool confirm, std::string titleContains) {
+  Expected e{TDialogKind::Choice, std::move(titleContains), confirm ? 1 : 0, {}, nullptr, {}};
+  e.Ticked = std::move(ticked);
+  expected_.push_back(std::move(e));
   return *this;
 }
 
@@ -134,6 +142,24 @@ void TScriptedDialogs::RunModal(TForm_VYN& form) {
   calls_.push_back(c);
   Expected e = Take(TDialogKind::Modal, form.ClassName());
   if (e.Drive) e.Drive(form);
+}
+
+bool TScriptedDialogs::ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                                   std::vector<bool>& checked) {
+  TDialogCall c;
+  c.Kind = TDialogKind::Choice;
+  c.Text = title;
+  c.Items = items;
+  c.Checked = checked;
+  calls_.push_back(std::move(c));
+  Expected e = Take(TDialogKind::Choice, title);
+  calls_.back().Answer = e.Answer;
+  if (e.Answer == 0) return false;
+  for (size_t i : e.Ticked)
+    if (i >= items.size()) Fail("Seleção sem a posição " + std::to_string(i) + ": " + title);
+  checked.assign(items.size(), false);
+  for (size_t i : e.Ticked) checked[i] = true;
+  return true;
 }
 
 std::vector<std::string> TScriptedDialogs::Messages() const {

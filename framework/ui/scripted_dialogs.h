@@ -17,7 +17,7 @@ class EUnexpectedDialog : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-enum class TDialogKind { Message, Rights, File, Shell, List, Modal };
+enum class TDialogKind { Message, Rights, File, Shell, List, Modal, Choice };
 
 struct TDialogCall {
   TDialogKind Kind = TDialogKind::Message;
@@ -26,7 +26,8 @@ struct TDialogCall {
   TMsgDlgButtons Buttons = 0;
   std::vector<std::string> Captions;
   int Answer = 0;
-  std::vector<std::string> Items;   // a shown list's lines ("[E|A|I] company: text")
+  std::vector<std::string> Items;   // a shown list's lines ("[E|A|I] company: text"), or the choices
+  std::vector<bool> Checked;        // the ticks a list of choices was shown with
 };
 
 class TScriptedDialogs : public IDialogService {
@@ -51,6 +52,8 @@ class TScriptedDialogs : public IDialogService {
   // Shown inconsistency lists are recorded; with this they must be expected too.
   void SetListsExpected(bool on) { lists_expected_ = on; }
   TScriptedDialogs& List(std::string titleContains = "");
+  // The next list of choices: the user leaves exactly these positions ticked and confirms, or gives up.
+  TScriptedDialogs& Ticks(std::vector<size_t> ticked, bool confirm = true, std::string titleContains = "");
 
   const std::vector<TDialogCall>& Calls() const { return calls_; }
   std::vector<std::string> Messages() const;           // the texts of the message boxes asked
@@ -65,6 +68,8 @@ class TScriptedDialogs : public IDialogService {
   bool Shell(const std::string& target) override;
   void ShowInconsistencias(const TInconsistencias_VYN& list, const std::string& title) override;
   void RunModal(TForm_VYN& form) override;
+  bool ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                   std::vector<bool>& checked) override;
 
  private:
   struct Expected {
@@ -73,6 +78,7 @@ class TScriptedDialogs : public IDialogService {
     int Answer = 0;
     std::vector<std::string> Files;
     TModalDriver Drive;
+    std::vector<size_t> Ticked;
   };
   Expected Take(TDialogKind kind, const std::string& text);
   [[noreturn]] void Fail(const std::string& what);

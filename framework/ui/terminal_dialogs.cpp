@@ -109,6 +109,47 @@ void TTerminalDialogs::ShowInconsistencias(const TInconsistencias_VYN& list, con
        << " informação\n";
 }
 
+// The numbers typed are the ticks left ("1,3"); "*" ticks all, "-" none, an empty line keeps them,
+// "c" or the end of input gives up.
+bool TTerminalDialogs::ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                                   std::vector<bool>& checked) {
+  out_ << "[Seleção] " << title << "\n";
+  for (size_t i = 0; i < items.size(); ++i)
+    out_ << "  " << (i + 1) << ") [" << (i < checked.size() && checked[i] ? "x" : " ") << "] " << items[i] << "\n";
+  std::string line;
+  while (true) {
+    out_ << "  marcados (ex.: 1,3; * todos; - nenhum; Enter mantém; c cancela): ";
+    if (!ReadLine(line) || LowerCase(line) == "c") {
+      out_ << "  -> Cancelar\n";
+      return false;
+    }
+    if (line.empty()) {
+      checked.resize(items.size(), false);
+      break;
+    }
+    std::vector<bool> novo(items.size(), line == "*");
+    bool valido = true;
+    if (line != "*" && line != "-") {
+      for (auto& part : Split(line, ',')) {
+        std::string t = Trim(part);
+        int n = t.empty() ? 0 : std::atoi(t.c_str());
+        if (n < 1 || static_cast<size_t>(n) > items.size() || std::to_string(n) != t) {
+          valido = false;
+          break;
+        }
+        novo[static_cast<size_t>(n - 1)] = true;
+      }
+    }
+    if (valido) {
+      checked = std::move(novo);
+      break;
+    }
+    out_ << "  ?\n";
+  }
+  out_ << "  -> OK\n";
+  return true;
+}
+
 void TTerminalDialogs::RunModal(TForm_VYN& form) {
   if (ModalDriver) ModalDriver(form);
 }

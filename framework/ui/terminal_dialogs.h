@@ -28,6 +28,8 @@ class TTerminalDialogs : public IDialogService {
   bool Shell(const std::string& target) override;
   void ShowInconsistencias(const TInconsistencias_VYN& list, const std::string& title) override;
   void RunModal(TForm_VYN& form) override;
+  bool ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                   std::vector<bool>& checked) override;
 
  private:
   bool ReadLine(std::string& line);
