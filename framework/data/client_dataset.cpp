@@ -425,6 +425,25 @@ struct TClientDataSet::Impl : detail::CursorBase {
   }
 
   // Rebuilds the view after a change of order, filter or link; keeps the row when it can.
+  // Switches the active order; a failure (a bad field name) puts the previous order back.
+  void ChangeIndex(std::string fields, std::string name) {
+    CheckBrowseMode();
+    std::string oldFields = indexFieldNames, oldName = indexName;
+    indexFieldNames = std::move(fields);
+    indexName = std::move(name);
+    bool oldRange = rangeOn;
+    rangeOn = false;
+    try {
+      Reorganize(true);
+    } catch (...) {
+      indexFieldNames = oldFields;
+      indexName = oldName;
+      rangeOn = oldRange;
+      Reorganize(true);
+      throw;
+    }
+  }
+
   void Reorganize(bool keepPos) {
     KeySpec ns = ComputeSpec();
     if (!index || !(ns == spec)) {
@@ -1260,21 +1279,7 @@ void TClientDataSet::SetIndexFieldNames(const std::string& fields) {
     im.indexName.clear();
     return;
   }
-  im.CheckBrowseMode();
-  std::string oldFields = im.indexFieldNames, oldName = im.indexName;
-  im.indexFieldNames = fields;
-  im.indexName.clear();
-  bool oldRange = im.rangeOn;
-  im.rangeOn = false;
-  try {
-    im.Reorganize(true);
-  } catch (...) {
-    im.indexFieldNames = oldFields;
-    im.indexName = oldName;
-    im.rangeOn = oldRange;
-    im.Reorganize(true);
-    throw;
-  }
+  im.ChangeIndex(fields, "");
 }
 
 const std::string& TClientDataSet::IndexFieldNames() const { return impl_->indexFieldNames; }
@@ -1309,21 +1314,7 @@ void TClientDataSet::SetIndexName(const std::string& name) {
     if (!name.empty()) im.indexFieldNames.clear();
     return;
   }
-  im.CheckBrowseMode();
-  std::string oldFields = im.indexFieldNames, oldName = im.indexName;
-  im.indexName = name;
-  if (!name.empty()) im.indexFieldNames.clear();
-  bool oldRange = im.rangeOn;
-  im.rangeOn = false;
-  try {
-    im.Reorganize(true);
-  } catch (...) {
-    im.indexFieldNames = oldFields;
-    im.indexName = oldName;
-    im.rangeOn = oldRange;
-    im.Reorganize(true);
-    throw;
-  }
+  im.ChangeIndex(name.empty() ? im.indexFieldNames : std::string(), name);
 }
 
 const std::string& TClientDataSet::IndexName() const { return impl_->indexName; }
