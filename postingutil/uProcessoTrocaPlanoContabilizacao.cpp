@@ -58,19 +58,6 @@ constexpr const char* kMsgFinal =
 constexpr const char* kMsgSaldosAbertura =
     "Para finalizar o processo deverá ser feito o encerramento dos saldos de abertura.";
 
-// Looks a code up with a query of one parameter; the record keeps every column, the name is NOME.
-TEdit_Codigo_Search_VYN::TLookupFn LookupSQL(std::string sql) {
-  return [sql = std::move(sql)](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
-    TDatabase* db = ProcessContext().Database;
-    if (!db) return true;   // no data layer: taken as typed
-    TQueryResult r = db->QueryAll(sql, {code});
-    if (r.Rows.empty()) return false;
-    for (size_t c = 0; c < r.Columns.size(); ++c) out.Campos.emplace_back(r.Columns[c].Name, r.Rows[0][c]);
-    out.Nome = out.Campo("NOME").IsNull() ? "" : out.Campo("NOME").AsString();
-    return true;
-  };
-}
-
 int CampoInt(const TCodigoRegistro* reg, std::string_view campo) {
   if (!reg) return 0;
   Variant v = reg->Campo(campo);
@@ -131,14 +118,12 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
   lbCODCONTABLALUR->SetCaption("Plano de integração lalur:");
   spCODCONTABLALUR->SetName("spCODCONTABLALUR");
 
-  const std::string sqlPlano =
-      "SELECT P.*, P.BDDESCRICAO AS NOME FROM TPLANO_CONF_ONLINE P WHERE P.BDCODPLANOONLINE = ?";
   for (auto* ed : {edCodConfOnlineDe, edCODPLANOONLINE}) {
     ed->SetMaxLength(4);
     ed->AceitaZero = true;
     ed->AceitaVazio = true;
     ed->CampoRetorno = "BDCODPLANOONLINE";
-    ed->Lookup = LookupSQL(sqlPlano);
+    ed->Lookup = LookupPlanoConfOnline();
   }
   edCodConfOnlineDe->SetName("edCodConfOnlineDe");
   edCODPLANOONLINE->SetName("edCODPLANOONLINE");
@@ -245,14 +230,7 @@ void TfrProcessoTrocaPlanoContabilizacao::AtualizaCamposDependentes() {
 
 void TfrProcessoTrocaPlanoContabilizacao::CarregaConfig(TEdit_Codigo_Search_VYN& plano, TEdit_Codigo_Search_VYN& contas,
                                                         TEdit_Codigo_Search_VYN& historicos) {
-  TSQLMGR sql;
-  sql.CommandText("select * from tplano_conf_online where bdcodplanoonline = ?", ctOpen, {plano.Codigo()});
-  sql.First();
-  // Without a plan its chart and history plan must not stay from an earlier one.
-  contas.Vale(sql.Eof() || sql.FieldByName("BDCODPLAPADRAO").IsNull() ? 0 : sql.FieldByName("BDCODPLAPADRAO").AsInteger());
-  historicos.Vale(sql.Eof() || sql.FieldByName("BDCODHIST").IsNull() ? 0 : sql.FieldByName("BDCODHIST").AsInteger());
-  contas.Validate();
-  historicos.Validate();
+  CarregaPlanoConfOnline(plano, contas, historicos);
   PreenchePeriodoInicial();
 }
 
@@ -340,19 +318,15 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
   const std::string& usuario = ProcessContext().UserName;
   // 1. look-ups
   bool planoOk = edCODPLANOONLINE->Validate();
-  if (!edCODEMP->Validate() && edCODEMP->ValorInformado()) return false;
-  // A new plan that does not exist cannot be posted to.
-  if (!planoOk || !edCODPLANOONLINE->GetDaoFactory() || edCODPLANOONLINE->Codigo() == 0) {
-    DlgInfOk(planoOk ? "Plano de contabilização não informado!" : edCODPLANOONLINE->Mensagem());
-    edCODPLANOONLINE->SetFocus();
-    return false;
-  }
+  if (edCODEMP->ValorInformado() && !AceitaCodigo(*edCODEMP, edCODEMP->Validate())) return false;
   // 2. company
   if (edCODEMP->Codigo() == 0) {
     DlgInfOk(kMsgEmpresaNaoInformada);
     edCODEMP->SetFocus();
     return false;
   }
+  // A new plan that does not exist cannot be posted to (the plan checks below take it for a change).
+  if (!AceitaNovoPlano(*edCODPLANOONLINE, planoOk)) return false;
   // 3. participant
   if (edCODTERCEIRO->Enabled() && edCODTERCEIRO->Codigo() == 0) {
     DlgInfOk(kMsgParticipante);
@@ -381,7 +355,7 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
       edCODCONTABLALUR->SetFocus();
       return false;
     }
-    if (!edCODCONTABLALUR->Validate()) return false;
+    if (!AceitaCodigo(*edCODCONTABLALUR, edCODCONTABLALUR->Validate())) return false;
     const TCodigoRegistro* lalur = edCODCONTABLALUR->GetDaoFactory();
     if (lalur && !lalur->Campo("BDCODPLANOONLINE").IsNull() &&
         CampoInt(lalur, "BDCODPLANOONLINE") != edCODPLANOONLINE->Codigo()) {
@@ -391,7 +365,7 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
     }
   }
   // 8. mapping plan
-  if (!edCodPlanoTroca->Validate()) return false;
+  if (!AceitaCodigo(*edCodPlanoTroca, edCodPlanoTroca->Validate())) return false;
   if (!edCodPlanoTroca->ValorInformado()) {
     DlgInfOk("Não foi informado o plano de troca!");
     edCodPlanoTroca->SetFocus();

@@ -65,13 +65,20 @@ TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::TfrProcessoTrocaPlanoContabilizac
   gbDe->SetCaption(" De ");
   gbPara->SetName("gbPara");
   gbPara->SetCaption(" Para ");
-  for (auto* e : {edCodConfOnlineDe, edCODPLANOONLINE}) e->CampoRetorno = "BDCODPLANOONLINE";
+  edCODEMP->Lookup = LookupSQL(
+      "SELECT E.BDCODEMP, R.BDNOMEMP AS NOME, COALESCE(E.BDSTATUSEMP, 0) AS BDSTATUSEMP FROM TEMPRESAS E"
+      " JOIN VW_TEMPRESAS_REF R ON (R.BDCODEMP = E.BDCODEMP)"
+      " WHERE E.BDCODEMP = ? AND COALESCE(E.BDCODMATRIZ, 0) IN (0, E.BDCODEMP)");
+  for (auto* e : {edCodConfOnlineDe, edCODPLANOONLINE}) {
+    e->CampoRetorno = "BDCODPLANOONLINE";
+    e->Lookup = LookupPlanoConfOnline();
+  }
   edCODPLANOONLINE->AceitaZero = true;
   edCodConfOnlineDe->AfterSearch = [this](TComponent*, bool&) {
-    CarregaConfig(*edCodConfOnlineDe, *edCODPLAPADRAODe, *edCODHISTDe);
+    CarregaPlanoConfOnline(*edCodConfOnlineDe, *edCODPLAPADRAODe, *edCODHISTDe);
   };
   edCODPLANOONLINE->AfterSearch = [this](TComponent*, bool&) {
-    CarregaConfig(*edCODPLANOONLINE, *edCODPLAPADRAO, *edCODHIST);
+    CarregaPlanoConfOnline(*edCODPLANOONLINE, *edCODPLAPADRAO, *edCODHIST);
   };
   edCODINT->SetVisible(false);
   Inconsistencias->SetName("Inconsistencias");
@@ -108,21 +115,11 @@ int TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::PlanoVigente() {
   return f.IsNull() ? 0 : static_cast<int>(f.AsInteger());
 }
 
-void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::CarregaConfig(TEdit_Codigo_Search_VYN& plano,
-                                                                 TEdit_Codigo_Search_VYN& planoContas,
-                                                                 TEdit_Codigo_Search_VYN& planoHistorico) {
-  TSQLMGR sql;
-  sql.CommandText("select * from tplano_conf_online where bdcodplanoonline = ?", ctOpen, {plano.Codigo()});
-  if (sql.IsEmpty()) return;
-  planoContas.Vale(sql.FieldByName("BDCODPLAPADRAO").AsInteger());
-  planoContas.Validate();
-  planoHistorico.Vale(sql.FieldByName("BDCODHIST").AsInteger());
-  planoHistorico.Validate();
-}
-
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::edCODEMPExit(TComponent*) {
   edCodConfOnlineDe->Vale(PlanoVigente());
-  edCodConfOnlineDe->Validate();
+  // A plan not looked up (none, or not found) still empties its chart and history plan.
+  if (!edCodConfOnlineDe->Validate() || !edCodConfOnlineDe->GetDaoFactory())
+    CarregaPlanoConfOnline(*edCodConfOnlineDe, *edCODPLAPADRAODe, *edCODHISTDe);
 }
 
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::edDataInicialExit(TComponent* sender) {
@@ -160,13 +157,16 @@ std::string TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::DescRegime(int64_t pl
 
 bool TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::PodeIniciarProcesso() {
   const auto& ctx = ProcessContext();
-  edCODPLANOONLINE->Validate();
-  if (!edCODEMP->Validate() && edCODEMP->ValorInformado()) return false;
+  bool planoOk = edCODPLANOONLINE->Validate();
+  if (edCODEMP->ValorInformado() && !AceitaCodigo(*edCODEMP, edCODEMP->Validate())) return false;
   if (edCODEMP->Codigo() == 0) {
     DlgInfOk(kMsgEmpresaNaoInformada);
     edCODEMP->SetFocus();
     return false;
   }
+  // The chart checks below compare the plan as it is now, never one typed before.
+  CarregaPlanoConfOnline(*edCODPLANOONLINE, *edCODPLAPADRAO, *edCODHIST);
+  if (!AceitaNovoPlano(*edCODPLANOONLINE, planoOk)) return false;
   Variant statusEmp = FMotor->Database().QueryValue("select BDSTATUSEMP from TEMPRESAS where BDCODEMP = ?",
                                                     {edCODEMP->Codigo()});
   if (!statusEmp.IsNull() && statusEmp.AsInteger() == 1) {

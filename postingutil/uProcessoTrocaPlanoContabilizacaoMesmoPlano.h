@@ -57,9 +57,6 @@ class TfrProcessoTrocaPlanoContabilizacaoMesmoPlano : public TfrProcessoComMotor
  private:
   // The plan in force for the company at the start period (0 when none).
   int PlanoVigente();
-  // Chart and history plan of the posting plan in planEdit.
-  void CarregaConfig(vyn::TEdit_Codigo_Search_VYN& plano, vyn::TEdit_Codigo_Search_VYN& planoContas,
-                     vyn::TEdit_Codigo_Search_VYN& planoHistorico);
   bool UltimoEncerramentoPermite();
   std::string DescRegime(int64_t plano) const;
 };

@@ -116,6 +116,46 @@ TEST_F(TrocaMesmoPlanoTest, StartChainRefusesWithItsMessagesAndNothingRuns) {
   }
 }
 
+TEST_F(TrocaMesmoPlanoTest, NewPlanEmptiedZeroOrUnknownIsRefusedAndTheCompanyStays) {
+  auto recusa = [&](const char* texto, const std::string& esperado) {
+    Preenche("1", "03/2024", 2);   // a valid plan first: nothing of it may stay
+    tela->edCODPLANOONLINE->SetText(texto);
+    TScriptedDialogs d;
+    d.Ok(esperado);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done()) << texto << " / " << testing::PrintToString(d.Messages());
+  };
+  recusa("", "Plano de contabilização não informado!");
+  recusa("0", "Plano de contabilização não informado!");
+  recusa("77", "Código 77 não encontrado!");
+  EXPECT_EQ(tela->edCODPLAPADRAO->Codigo(), 0);
+  Preenche("1", "03/2024", 2);
+  tela->edCODEMP->SetText("99");
+  {
+    TScriptedDialogs d;
+    d.Ok("Código 99 não encontrado!");
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  }
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_REF WHERE BDCODPLANOONLINE <> 1").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VINT_EMP_PROCESSOTROCA").AsInteger(), 0);
+}
+
+TEST_F(TrocaMesmoPlanoTest, AStartInTheClosingMonthChangesThePlanOnlyAfterTheClosing) {
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 3, 31)});
+  Preenche("1", "03/2024", 2);
+  TScriptedDialogs d;
+  d.Rights(true).Ok(kMsgProcessoSucesso);
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  auto refs = Db().QueryAll("SELECT BDREFEMP, BDCODPLANOONLINE FROM TEMPRESAS_REF WHERE BDCODEMP = 1 ORDER BY BDREFEMP");
+  ASSERT_EQ(refs.Rows.size(), 2u);
+  EXPECT_EQ(refs.Value(0, "BDCODPLANOONLINE").AsInteger(), 1);
+  EXPECT_EQ(refs.Value(1, "BDREFEMP").AsInteger(), 202404);
+  EXPECT_EQ(refs.Value(1, "BDCODPLANOONLINE").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("SELECT BDDATAINICIAL FROM VINT_EMP_PROCESSOTROCA").AsDateTime(), EncodeDate(2024, 4, 1));
+}
+
 TEST_F(TrocaMesmoPlanoTest, RunMovesThePlanThroughTheAutomaticMappingPlanAndSwapsTheEngine) {
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
                " BDVALOR) VALUES (1, 1, ?, 1, 10, 30, 150)",

@@ -35,7 +35,7 @@ class TrocaPlanoTest : public CompanyDatabaseTest {
     Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDDESCRICAO, BDCODPLAPADRAO, BDCODHIST,"
                  " BDREGCONTRETPCC) VALUES (1, 'Atual', 1, 1, 0)");
     Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDDESCRICAO, BDCODPLAPADRAO, BDCODHIST,"
-                 " BDREGCONTRETPCC) VALUES (2, 'Novo', 2, 1, 1)");
+                 " BDREGCONTRETPCC) VALUES (2, 'Novo', 2, 2, 1)");
     Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDDESCRICAO, BDCODPLAPADRAO, BDCODHIST)"
                  " VALUES (3, 'Mesmo plano', 1, 1)");
     Db().Execute("UPDATE PLANOS_TPLA SET BDPARTICIPANTE = 0 WHERE BDCODPLAPADRAO = 1");
@@ -108,9 +108,10 @@ TEST_F(TrocaPlanoTest, StartChainStopsAtTheFirstFailingCheck) {
     tela->spOK->Click();
     EXPECT_TRUE(d.Done()) << esperado << " / " << testing::PrintToString(d.Messages());
   };
-  NovoPlano("2");
-  passo("Empresa não informada!");
+  passo("Empresa não informada!");   // an empty form: the company first
   Empresa("1");
+  passo("Plano de contabilização não informado!");
+  NovoPlano("2");
   passo("O participante genérico deve ser informado para planos de contas que possuam contas participante!");
   tela->edCODTERCEIRO->SetText("7");
   Db().Execute("UPDATE TEMPRESAS SET BDSTATUSEMP = 1 WHERE BDCODEMP = 1");
@@ -132,6 +133,26 @@ TEST_F(TrocaPlanoTest, StartChainStopsAtTheFirstFailingCheck) {
   passo("Ana, para que a troca seja realizada é necessário que o cadastro da empresa seja salvo com a data");
   EXPECT_EQ(Execucoes(), 0);
   EXPECT_EQ(Log(), "");
+}
+
+TEST_F(TrocaPlanoTest, RefusedCodesAreShownAndNothingRuns) {
+  // The edit is typed and not left; the refused one is emptied before the form is filled again.
+  auto recusa = [&](TEdit_Codigo_Search_VYN* ed, const char* codigo) {
+    Preenche();
+    ed->SetText(codigo);
+    std::string esperado = std::string("Código ") + codigo + " não encontrado!";
+    TScriptedDialogs d;
+    d.Ok(esperado);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done()) << esperado << " / " << testing::PrintToString(d.Messages());
+    ed->SetText("");
+  };
+  recusa(tela->edCODEMP, "99");
+  recusa(tela->edCodPlanoTroca, "99");
+  recusa(tela->edCODPLANOONLINE, "77");
+  Db().Execute("INSERT INTO TPLANO_CONTAB_LALUR (BDCODCONTABLALUR, BDCODEMP, BDCODPLANOONLINE) VALUES (9, 1, 2)");
+  recusa(tela->edCODCONTABLALUR, "8");
+  EXPECT_EQ(Execucoes(), 0);
 }
 
 TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
@@ -156,12 +177,20 @@ TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
   EXPECT_NE(Log().find("Alteração do plano de contabilização 1 (Competência) para o plano 2 (Caixa)."), std::string::npos);
+  // The period shows the closing month (31/03), but the closed month keeps its plan: the change, with
+  // the new plan's chart and history plan, starts in April.
+  EXPECT_EQ(tela->edDataInicial->Text(), "03/2024");
   auto run = Db().QueryAll("SELECT BDDATAINI, BDNOMRESP FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = 1");
   ASSERT_EQ(run.Rows.size(), 1u);
-  EXPECT_EQ(run.Value(0, "BDDATAINI").AsDateTime(), EncodeDate(2024, 3, 1));
-  EXPECT_EQ(Db().QueryValue("SELECT BDCODPLANOONLINE FROM TEMPRESAS_REF WHERE BDCODEMP = 1 AND BDREFEMP = 202403")
-                .AsInteger(),
-            2);
+  EXPECT_EQ(run.Value(0, "BDDATAINI").AsDateTime(), EncodeDate(2024, 4, 1));
+  auto refs = Db().QueryAll("SELECT BDREFEMP, BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST FROM TEMPRESAS_REF"
+                            " WHERE BDCODEMP = 1 AND BDREFEMP >= 202403 ORDER BY BDREFEMP");
+  ASSERT_EQ(refs.Rows.size(), 2u);
+  EXPECT_EQ(refs.Value(0, "BDCODPLANOONLINE").AsInteger(), 1);
+  EXPECT_EQ(refs.Value(1, "BDREFEMP").AsInteger(), 202404);
+  EXPECT_EQ(refs.Value(1, "BDCODPLANOONLINE").AsInteger(), 2);
+  EXPECT_EQ(refs.Value(1, "BDCODPLAPADRAO").AsInteger(), 2);
+  EXPECT_EQ(refs.Value(1, "BDCODHIST").AsInteger(), 2);
   EXPECT_FALSE(tela->Motor()->Active());
   EXPECT_EQ(tela->Motor()->Responsavel, "Chefe");
 

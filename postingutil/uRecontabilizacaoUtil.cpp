@@ -116,6 +116,52 @@ bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial
   return false;
 }
 
+TEdit_Codigo_Search_VYN::TLookupFn LookupSQL(std::string sql) {
+  return [sql = std::move(sql)](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
+    TDatabase* db = ProcessContext().Database;
+    if (!db) return true;   // no data layer: taken as typed
+    TQueryResult r = db->QueryAll(sql, {code});
+    if (r.Rows.empty()) return false;
+    for (size_t c = 0; c < r.Columns.size(); ++c) out.Campos.emplace_back(r.Columns[c].Name, r.Rows[0][c]);
+    out.Nome = out.Campo("NOME").IsNull() ? "" : out.Campo("NOME").AsString();
+    return true;
+  };
+}
+
+TEdit_Codigo_Search_VYN::TLookupFn LookupPlanoConfOnline() {
+  return LookupSQL("SELECT P.*, P.BDDESCRICAO AS NOME FROM TPLANO_CONF_ONLINE P WHERE P.BDCODPLANOONLINE = ?");
+}
+
+void CarregaPlanoConfOnline(TEdit_Codigo_Search_VYN& plano, TEdit_Codigo_Search_VYN& planoContas,
+                            TEdit_Codigo_Search_VYN& planoHistorico) {
+  TSQLMGR sql;
+  sql.CommandText("select * from tplano_conf_online where bdcodplanoonline = ?", ctOpen, {plano.Codigo()});
+  sql.First();
+  auto valor = [&](const char* campo) -> int64_t {
+    return sql.Eof() || sql.FieldByName(campo).IsNull() ? 0 : sql.FieldByName(campo).AsInteger();
+  };
+  planoContas.Vale(valor("BDCODPLAPADRAO"));
+  planoHistorico.Vale(valor("BDCODHIST"));
+  planoContas.Validate();
+  planoHistorico.Validate();
+}
+
+bool AceitaCodigo(TEdit_Codigo_Search_VYN& edit, bool validado) {
+  if (validado) return true;
+  // The edit keeps the reason of a refusal; nothing has shown it yet.
+  DlgInfOk(edit.Mensagem());
+  edit.SetFocus();
+  return false;
+}
+
+bool AceitaNovoPlano(TEdit_Codigo_Search_VYN& edCODPLANOONLINE, bool validado) {
+  if (!AceitaCodigo(edCODPLANOONLINE, validado)) return false;
+  if (edCODPLANOONLINE.Codigo() != 0 && edCODPLANOONLINE.GetDaoFactory()) return true;
+  DlgInfOk("Plano de contabilização não informado!");
+  edCODPLANOONLINE.SetFocus();
+  return false;
+}
+
 bool TfrProcessoComMotor::fCancelaProcesso() {
   if (TfrProcesso_Padrao_VYN::fCancelaProcesso()) return true;
   return FStatus && FStatus->getCancel();

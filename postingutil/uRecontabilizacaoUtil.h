@@ -7,12 +7,12 @@
 
 #include "framework/accounting/processo_recontabilizacao_mgr.h"
 #include "framework/core/datetime.h"
+#include "framework/ui/edit_codigo.h"
 #include "framework/ui/processo_padrao.h"
 
 namespace vyn {
 class TClientDataSet;
 class TComponent;
-class TEdit_Codigo_Search_VYN;
 class TInconsistencias_VYN;
 class TPanel;
 class TfrStatusProcesso;
@@ -77,6 +77,22 @@ int PrimeiroMesAtividade(const std::string& condicao);
 // False, after telling the user, when the last closing of the first company row of selectEmpresas
 // (read at refInicial) lies after refInicial.
 bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial);
+
+// Looks a code up with a query of one parameter; the record keeps every column, the name is NOME.
+vyn::TEdit_Codigo_Search_VYN::TLookupFn LookupSQL(std::string sql);
+// The look-up of a posting plan (tplano_conf_online) by BDCODPLANOONLINE.
+vyn::TEdit_Codigo_Search_VYN::TLookupFn LookupPlanoConfOnline();
+
+// Chart and history plan of the posting plan in the plan edit; both emptied when it has no row, so
+// that nothing stays from an earlier plan.
+void CarregaPlanoConfOnline(vyn::TEdit_Codigo_Search_VYN& plano, vyn::TEdit_Codigo_Search_VYN& planoContas,
+                            vyn::TEdit_Codigo_Search_VYN& planoHistorico);
+
+// False, after showing the edit's message and focusing it, when the edit refused its code.
+bool AceitaCodigo(vyn::TEdit_Codigo_Search_VYN& edit, bool validado);
+// False, after telling the user and focusing it, when the new posting plan was refused, is 0 or was
+// not found: nothing can be posted to it.
+bool AceitaNovoPlano(vyn::TEdit_Codigo_Search_VYN& edCODPLANOONLINE, bool validado);
 
 // A process screen that hands its company rows to the posting engine: the engine is its FDAO, the
 // progress window is the engine's, the companies the start filter leaves out are reported at the end,

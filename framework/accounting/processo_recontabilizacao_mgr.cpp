@@ -125,21 +125,48 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
   if (dataIni.Value == 0 || dataFim.Value == 0 || dataFim.DateOnly() < dataIni.DateOnly())
     return erro(fmt::format("Período inválido para a recontabilização: {} a {}.", DateToStr(dataIni),
                             DateToStr(dataFim)));
+  TDatabase& db = Database();
+  bool trocaPlano = planoNovo != planoAtual;
+  std::vector<int> empresas;
+  try {
+    empresas = EmpresaEFiliais(codEmp);
+    if (trocaPlano) {
+      if (db.QueryValue("SELECT COUNT(*) FROM TPLANO_CONF_ONLINE WHERE BDCODPLANOONLINE = ?", {planoNovo})
+              .AsInteger() == 0)
+        return erro(fmt::format("Plano de contabilização {} não encontrado: a troca não foi realizada.", planoNovo));
+      // A closed period keeps its plan: the change starts with the first month after the last closing.
+      Variant encerramento = db.QueryValue(
+          "SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP IN (" + Lista(empresas) + ")");
+      if (!encerramento.IsNull()) {
+        TDateTime livre = FirstDayOfAnoMes(IncAnoMes(AnoMes(encerramento.AsDateTime()), 1));
+        if (dataIni.DateOnly() < livre.DateOnly()) dataIni = livre;
+        if (dataFim.DateOnly() < dataIni.DateOnly())
+          return erro(fmt::format("Não há período posterior ao último encerramento contábil ({}) até {} para a "
+                                  "troca do plano de contabilização.",
+                                  DateToStr(encerramento.AsDateTime()), DateToStr(dataFim)));
+      }
+    }
+  } catch (const std::exception& e) {
+    return erro(std::string("Não foi possível recontabilizar a empresa: ") + e.what());
+  }
   if (!executa || Cancelado()) return;
 
   std::vector<int> ordinais;
   for (int i = 0; i < 64; ++i)
     if (rotinas.test(static_cast<size_t>(i))) ordinais.push_back(i);
-  TDatabase& db = Database();
   try {
-    std::vector<int> empresas = EmpresaEFiliais(codEmp);
     TTransaction tr(db);
-    if (planoNovo != planoAtual) {
+    if (trocaPlano) {
       int ordemTroca = RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim);
       AbreReferenciaInicio(empresas, AnoMes(dataIni));
-      db.Execute("UPDATE TEMPRESAS_REF SET BDCODPLANOONLINE = ? WHERE BDCODEMP IN (" + Lista(empresas) +
-                     ") AND BDREFEMP >= ?",
-                 {planoNovo, AnoMes(dataIni)});
+      // The plan bundles its chart and history plan: they move with it.
+      db.Execute("UPDATE TEMPRESAS_REF SET BDCODPLANOONLINE = ?,"
+                     " BDCODPLAPADRAO = COALESCE((SELECT P.BDCODPLAPADRAO FROM TPLANO_CONF_ONLINE P"
+                     " WHERE P.BDCODPLANOONLINE = ?), BDCODPLAPADRAO),"
+                     " BDCODHIST = COALESCE((SELECT P.BDCODHIST FROM TPLANO_CONF_ONLINE P"
+                     " WHERE P.BDCODPLANOONLINE = ?), BDCODHIST)"
+                     " WHERE BDCODEMP IN (" + Lista(empresas) + ") AND BDREFEMP >= ?",
+                 {planoNovo, planoNovo, planoNovo, AnoMes(dataIni)});
       SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim);
     }
     int ordem = static_cast<int>(

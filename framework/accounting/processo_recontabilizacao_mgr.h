@@ -102,10 +102,12 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   bool getInconsistenciaContaSemPreparacao(int planoAtual, int planoNovo, int codEmp, int planoContasAtual,
                                            int planoTroca, TDateTime dataIni, TDateTime dataFim,
                                            TInconsistencias_VYN* lista) const;
-  // Re-posts the chosen routines of the company (and its branches) between the two dates: deletes
-  // their online postings and records the run; when the plans differ, the company's references from
-  // the start month on move to the new plan. All in one transaction. A verification (executa False)
-  // only checks the arguments. Problems go into the list under the company.
+  // Re-posts the chosen routines of the company (and its branches) between the two dates: keeps
+  // their online postings as they are and records the run; when the plans differ, the company's
+  // references move to the new plan (with its chart and history plan) from the start month, but
+  // never before the first month after the last closing, and a new plan without its plan row is
+  // refused. All in one transaction. A verification (executa False) only checks the arguments.
+  // Problems go into the list under the company.
   void ExecutaRecontabiliza(int planoAtual, int planoNovo, int planoTroca, int codEmp, TDateTime dataIni,
                             TDateTime dataFim, TInconsistencias_VYN* lista, bool executa,
                             const TTiposProcRecontabiliza& rotinas, int planoLalur, int participante, bool flag);

@@ -93,5 +93,40 @@ TEST_F(MotorRecontabilizacaoTest, StartOfPostingKeepsRecordedCutOffsAndDeletesOl
   EXPECT_EQ(lista.CountErros(), 1);
 }
 
+TEST_F(MotorRecontabilizacaoTest, PlanChangeCarriesChartAndHistoryFromTheMonthAfterTheClosingAndRefusesUnknownPlans) {
+  Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST) VALUES (2, 5, 6)");
+  auto trocas = [&] { return Db().QueryValue("SELECT COUNT(*) FROM VINT_EMP_PROCESSOTROCA").AsInteger(); };
+  auto troca = [&](int novo, TDateTime fim) {
+    lista.Clear();
+    motor->ExecutaRecontabiliza(1, novo, 0, 1, EncodeDate(2024, 3, 1), fim, &lista, true, TodosTiposProc(), 0, 0,
+                                false);
+  };
+  for (int semLinha : {0, 9}) {   // no plan row: nothing moves
+    troca(semLinha, EncodeDate(2024, 12, 31));
+    EXPECT_EQ(lista.CountErros(), 1) << semLinha;
+    EXPECT_EQ(trocas(), 0);
+    EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_REF WHERE BDCODPLANOONLINE <> 1").AsInteger(), 0);
+  }
+  // Closed up to March: the closed month keeps plan 1, the change starts in April.
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 3, 31)});
+  troca(2, EncodeDate(2024, 3, 31));   // nothing after the closing within the period
+  EXPECT_EQ(lista.CountErros(), 1);
+  EXPECT_EQ(trocas(), 0);
+  troca(2, EncodeDate(2024, 12, 31));
+  EXPECT_EQ(lista.CountErros(), 0);
+  auto refs = Db().QueryAll("SELECT BDREFEMP, BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST FROM TEMPRESAS_REF"
+                            " WHERE BDCODEMP IN (1, 2) ORDER BY BDCODEMP, BDREFEMP");
+  ASSERT_EQ(refs.Rows.size(), 4u);
+  for (size_t i : {0u, 2u}) {   // head office and branch
+    EXPECT_EQ(refs.Value(i, "BDCODPLANOONLINE").AsInteger(), 1);
+    EXPECT_EQ(refs.Value(i, "BDCODPLAPADRAO").AsInteger(), 1);
+    EXPECT_EQ(refs.Value(i + 1, "BDREFEMP").AsInteger(), 202404);
+    EXPECT_EQ(refs.Value(i + 1, "BDCODPLANOONLINE").AsInteger(), 2);
+    EXPECT_EQ(refs.Value(i + 1, "BDCODPLAPADRAO").AsInteger(), 5);
+    EXPECT_EQ(refs.Value(i + 1, "BDCODHIST").AsInteger(), 6);
+  }
+  EXPECT_EQ(Db().QueryValue("SELECT BDDATAINICIAL FROM VINT_EMP_PROCESSOTROCA").AsDateTime(), EncodeDate(2024, 4, 1));
+}
+
 }  // namespace
 }  // namespace vyn
