@@ -38,6 +38,7 @@ std::string TFakeRequest::Param(const std::string& name) const {
 struct TFakeHttpServer::Impl {
   httplib::Server server;
   std::thread listener;
+  std::atomic<bool> listenerDone{false};
   std::thread watchdog;
   int port = 0;
 
@@ -68,8 +69,11 @@ struct TFakeHttpServer::Impl {
     TFakeResponse answer = handler ? handler(r) : TFakeResponse{404, "no route for " + r.Method + " " + r.Path, "text/plain"};
     if (answer.Delay.count() > 0) {
       std::unique_lock lock(mutex);
-      stopped.wait_for(lock, answer.Delay, [&] { return stopping; });
-      if (stopping) return;
+      if (stopped.wait_for(lock, answer.Delay, [&] { return stopping; })) {
+        // No answer at all: the client must see a broken transfer, not an empty success.
+        res.set_content_provider(1, "text/plain", [](size_t, size_t, httplib::DataSink&) { return false; });
+        return;
+      }
     }
     res.status = answer.Status;
     for (const auto& [n, v] : answer.Headers) res.set_header(n, v);
@@ -97,8 +101,23 @@ TFakeHttpServer::TFakeHttpServer(std::chrono::seconds lifetime) : impl_(std::mak
   s.server.set_keep_alive_timeout(1);
   s.port = s.server.bind_to_any_port("127.0.0.1");
   if (s.port <= 0) throw std::runtime_error("fake HTTP server: no loopback port");
-  s.listener = std::thread([&s] { s.server.listen_after_bind(); });
-  while (!s.server.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  s.listener = std::thread([&s] {
+    s.server.listen_after_bind();
+    s.listenerDone = true;
+  });
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!s.server.is_running()) {
+    if (s.listenerDone || std::chrono::steady_clock::now() > deadline) {
+      // The thread must be joined before the error leaves; stop it in whatever state it reached.
+      while (!s.listenerDone) {
+        s.server.stop();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      }
+      s.listener.join();
+      throw std::runtime_error("fake HTTP server: the listener did not start within 10 s");
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
   s.watchdog = std::thread([this, lifetime] {
     std::unique_lock lock(impl_->mutex);
     if (!impl_->stopped.wait_for(lock, lifetime, [&] { return impl_->stopping; })) {

@@ -123,6 +123,11 @@ std::vector<std::string> ChooseFile(const TFileRequest& request) {
   return Dialogs().ChooseFile(request);
 }
 
+bool ChooseItems(const std::string& title, const std::vector<std::string>& items, std::vector<bool>& checked) {
+  if (IsUnattended()) throw EDialogInUnattendedRun(RemoveCaret(title));
+  return Dialogs().ChooseItems(title, items, checked);
+}
+
 bool ShellExecuteVYN(const std::string& target) { return Dialogs().Shell(target); }
 
 }  // namespace vyn

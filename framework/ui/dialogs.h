@@ -128,6 +128,8 @@ int MessageDlgVYNGlobal(std::string_view text, TMsgDlgType type, TMsgDlgButtons 
 // The rights prompt of a screen (its class name); False stops the operation.
 bool ShowSegurancaProcesso(const TComponent* screen);
 std::vector<std::string> ChooseFile(const TFileRequest& request);
+// A list of choices with ticks, as IDialogService::ChooseItems.
+bool ChooseItems(const std::string& title, const std::vector<std::string>& items, std::vector<bool>& checked);
 bool ShellExecuteVYN(const std::string& target);
 
 // The dialog service of the process context; throws ENoDialogService when none is set.

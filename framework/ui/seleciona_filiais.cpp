@@ -67,7 +67,7 @@ bool TSelecionaFiliais_VYN::getLista() {
     textos.push_back(std::to_string(f.CodEmp) + " - " + f.Nome);
     marcados.push_back(f.Checked);
   }
-  if (!Dialogs().ChooseItems(hint_.empty() ? "Seleção de filiais" : hint_, textos, marcados)) return false;
+  if (!ChooseItems(hint_.empty() ? "Seleção de filiais" : hint_, textos, marcados)) return false;
   for (size_t i = 0; i < itens_.size() && i < marcados.size(); ++i) itens_[i].Checked = marcados[i];
   setSPFiliais();
   return true;

@@ -92,6 +92,18 @@ TEST_F(SelecionaFiliaisTest, TheFlagsTickEverythingListTheHeadOfficeAndReloadEac
   EXPECT_EQ(sel->getCheckedItens(), "1,2,3");
 }
 
+TEST_F(SelecionaFiliaisTest, AnUnattendedRunNeverAsksForTheSelection) {
+  TUnattendedScope unattended;
+  try {
+    sel->getLista();
+    FAIL() << "the selection was asked for";
+  } catch (const EDialogInUnattendedRun& e) {
+    EXPECT_STREQ(e.what(), "Seleção de filiais...");
+  }
+  EXPECT_TRUE(d.Calls().empty());
+  EXPECT_EQ(sel->getCheckedItens(), "1");
+}
+
 TEST_F(SelecionaFiliaisTest, TheCompanyScreenRunsOverTheTickedCompaniesWhenItShowsTheSelection) {
   TMemoryLogWriter log;
   ProcessContext().ActionLog = &log;
@@ -133,6 +145,13 @@ TEST(TerminalChooseItems, TypedNumbersAreTheTicksLeftAndBadInputIsAskedAgain) {
   TTerminalDialogs t2(fim, out);
   EXPECT_FALSE(t2.ChooseItems("Filiais", {"a"}, checked));   // end of input gives up
   EXPECT_EQ(checked, (std::vector<bool>{true, false, true}));
+
+  std::string lixo;
+  for (int i = 0; i < 50; ++i) lixo += "9\n";
+  std::istringstream sempre(lixo);
+  TTerminalDialogs t3(sempre, out);
+  EXPECT_FALSE(t3.ChooseItems("Filiais", {"a"}, checked));   // endless wrong input gives up too
+  EXPECT_FALSE(sempre.eof());
 }
 
 }  // namespace

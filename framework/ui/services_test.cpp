@@ -32,6 +32,30 @@ TEST(TerminalDialogs, AnswersFromPresetsThenInputAndEndOfInputIsCancel) {
   ProcessContext().Dialogs = saved;
 }
 
+TEST(TerminalDialogs, EndlessWrongInputClosesTheBoxAndAPresetThatIsNoButtonIsAnError) {
+  std::string lixo;
+  for (int i = 0; i < 50; ++i) lixo += "x\n";
+  std::istringstream in(lixo + "s\n");
+  std::ostringstream out;
+  TTerminalDialogs t(in, out);
+  TDialogRequest r;
+  r.Text = "Continuar?";
+  r.Buttons = mbYes | mbNo;
+  EXPECT_EQ(t.Message(r), mrCancel);
+  std::string resto;
+  std::getline(in, resto);
+  EXPECT_EQ(resto, "x");   // gave up long before the input ended
+
+  t.PresetAnswers({mrOk, mrCancel});
+  try {
+    t.Message(r);
+    FAIL() << "a preset Ok answered a Yes/No box";
+  } catch (const std::invalid_argument& e) {
+    EXPECT_STREQ(e.what(), "resposta preparada 1 (Ok) não é um dos botões de \"Continuar?\": 6 (Sim), 7 (Não)");
+  }
+  EXPECT_EQ(t.Message(r), mrCancel);   // Cancel closes any box
+}
+
 struct LockedBefore2024 : IPostingLockCheck {
   bool Locked(int, TDateTime inicio, TDateTime, const std::string& tela, int, int, std::string& message) override {
     message = "Período bloqueado para " + tela;

@@ -1,7 +1,9 @@
 #include "framework/ui/terminal_dialogs.h"
 
+#include <algorithm>
 #include <istream>
 #include <ostream>
+#include <stdexcept>
 
 #include "framework/core/text.h"
 #include "framework/ui/form.h"
@@ -10,6 +12,10 @@
 namespace vyn {
 
 namespace {
+// Input that keeps failing (a script or a pipe answering nonsense) closes the box instead of
+// asking for ever.
+constexpr int kMaxUnaccepted = 10;
+
 const TMsgDlgBtn kButtons[] = {mbYes, mbNo, mbOK, mbCancel, mbAbort, mbRetry, mbIgnore, mbAll, mbNoToAll, mbYesToAll, mbClose};
 
 const char* TypeName(TMsgDlgType t) {
@@ -51,12 +57,19 @@ int TTerminalDialogs::Message(const TDialogRequest& r) {
   if (!preset_.empty()) {
     answer = preset_.front();
     preset_.pop_front();
+    // Cancel is always possible: it closes the box.
+    if (answer != mrCancel && std::find(offered.begin(), offered.end(), answer) == offered.end()) {
+      std::string botoes;
+      for (int o : offered) botoes += (botoes.empty() ? "" : ", ") + std::to_string(o) + " (" + AnswerText(o) + ")";
+      throw std::invalid_argument("resposta preparada " + std::to_string(answer) + " (" + AnswerText(answer) +
+                                  ") não é um dos botões de \"" + r.Text + "\": " + botoes);
+    }
   } else if (offered.size() == 1 && offered[0] == mrOk) {
     answer = mrOk;   // a notice needs no answer
   } else {
     answer = mrCancel;
     std::string line;
-    while (ReadLine(line)) {
+    for (int tries = 0; tries < kMaxUnaccepted && ReadLine(line); ++tries) {
       std::string l = LowerCase(line);
       int pick = l == "s" || l == "sim" ? mrYes : l == "n" || l == "não" || l == "nao" ? mrNo
                  : l == "c" ? mrCancel : l == "o" || l == "ok" ? mrOk : (l.empty() ? -1 : std::atoi(l.c_str()));
@@ -110,16 +123,16 @@ void TTerminalDialogs::ShowInconsistencias(const TInconsistencias_VYN& list, con
 }
 
 // The numbers typed are the ticks left ("1,3"); "*" ticks all, "-" none, an empty line keeps them,
-// "c" or the end of input gives up.
+// "c", the end of input or too many unaccepted lines give up.
 bool TTerminalDialogs::ChooseItems(const std::string& title, const std::vector<std::string>& items,
                                    std::vector<bool>& checked) {
   out_ << "[Seleção] " << title << "\n";
   for (size_t i = 0; i < items.size(); ++i)
     out_ << "  " << (i + 1) << ") [" << (i < checked.size() && checked[i] ? "x" : " ") << "] " << items[i] << "\n";
   std::string line;
-  while (true) {
+  for (int tries = 0;; ++tries) {
     out_ << "  marcados (ex.: 1,3; * todos; - nenhum; Enter mantém; c cancela): ";
-    if (!ReadLine(line) || LowerCase(line) == "c") {
+    if (tries == kMaxUnaccepted || !ReadLine(line) || LowerCase(line) == "c") {
       out_ << "  -> Cancelar\n";
       return false;
     }

@@ -1,6 +1,8 @@
 #pragma once
 // The dialog service of the command-line host: messages are printed; answers come from a preset
-// list first, then from the input stream (end of input closes the box: Cancel).
+// list first, then from the input stream (end of input, or ten unaccepted answers in a row, close
+// the box: Cancel). A preset answer that is not one of the box's buttons (nor Cancel) throws
+// std::invalid_argument naming it and the buttons.
 #include <deque>
 #include <functional>
 #include <iosfwd>

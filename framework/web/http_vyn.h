@@ -80,7 +80,8 @@ class THTTPVYN : public TComponent {
   void SetBaseURL(std::string url) { baseURL_ = std::move(url); }
   const std::string& BaseURL() const { return baseURL_; }
 
-  // Milliseconds; 0 waits without limit. The read time-out bounds the silence between received bytes.
+  // Milliseconds. A connect time-out of 0 leaves the transfer library's own limit (300 s); a read
+  // time-out of 0 waits without limit. The read time-out bounds the silence between received bytes.
   int ConnectTimeout = 30000;
   int ReadTimeout = 60000;
   // Certificate authorities for TLS; empty uses the system's.

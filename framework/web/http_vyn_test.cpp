@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <thread>
 
 #include "framework/web/http_retry.h"
 #include "framework/web/secret_mask.h"
@@ -115,6 +116,20 @@ TEST_F(HTTPVYNTest, TransportFailuresThrowNamingTheAddressButNoSecret) {
   server.On("GET", "/cortado", TFakeResponse{200, std::string(4000, 'x'), "text/plain", {}, 0ms, true});
   EXPECT_THROW(http->Get("/cortado"), EHTTPError);
 
+  // A server stopped while it delays its answer breaks the transfer instead of answering empty.
+  {
+    TFakeHttpServer parando;
+    parando.On("GET", "/lento", TFakeResponse{200, "tarde", "text/plain", {}, 30s});
+    std::thread parada([&] {
+      std::this_thread::sleep_for(200ms);
+      parando.Stop();
+    });
+    http->ReadTimeout = 0;
+    EXPECT_THROW(http->Get(parando.BaseURL() + "/lento"), EHTTPError);
+    parada.join();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 10s);
+  }
+
   // TLS spoken to a server that does not speak it.
   try {
     http->Get("https://127.0.0.1:" + std::to_string(server.Port()) + "/x");
@@ -193,7 +208,7 @@ TEST_F(HTTPVYNTest, SecretsNeverReachTheLog) {
   }
   EXPECT_EQ(log[0].Status, 200);
   EXPECT_EQ(log[0].URL, server.BaseURL() + "/geral/?api_token=***&x=1");
-  EXPECT_EQ(log[0].RequestBody, R"({"call":"ListarX","app_key":"k1","app_secret":"***","param":[{"pagina":1}]})");
+  EXPECT_EQ(log[0].RequestBody, R"({"call":"ListarX","app_key":"***","app_secret":"***","param":[{"pagina":1}]})");
   EXPECT_EQ(log[0].RequestHeaders.back(), (std::pair<std::string, std::string>{"Authorization", "Bearer ***"}));
   EXPECT_FALSE(log[1].Error.empty());
   // The request itself went out whole.
@@ -203,6 +218,11 @@ TEST_F(HTTPVYNTest, SecretsNeverReachTheLog) {
 TEST(SecretMask, MasksOnlySecretValuesAndKeepsTheTextOtherwise) {
   EXPECT_EQ(MaskSecrets("{ \"senha\" : \"a\\\"b\", \"n\": 1, \"token\": 12345 }"),
             "{ \"senha\" : \"***\", \"n\": 1, \"token\": *** }");
+  EXPECT_EQ(MaskSecrets(R"({"tokens":["abc-SECRET", {"x":"]"}],"n":[1],"credentials":{"a":{"b":"c"}}})"),
+            R"({"tokens":***,"n":[1],"credentials":***})");
+  EXPECT_EQ(MaskSecrets(R"({"app_key":"K1","app_secret":"S1","call":"ListarClientes"})"),
+            R"({"app_key":"***","app_secret":"***","call":"ListarClientes"})");
+  EXPECT_EQ(MaskSecrets(R"({"token":["open)"), R"({"token":***)");
   EXPECT_EQ(MaskSecrets("client_id=7&client_secret=xyz&grant_type=password"),
             "client_id=7&client_secret=***&grant_type=password");
   EXPECT_EQ(MaskSecrets("falhou com chave abcd1234 no meio", {"abcd1234"}), "falhou com chave *** no meio");

@@ -21,6 +21,24 @@ size_t StringEnd(std::string_view text, size_t start) {
   return std::string_view::npos;
 }
 
+// End (one past the closing bracket) of the array or object starting at text[start]; the text's end
+// when it is left open.
+size_t CompoundEnd(std::string_view text, size_t start) {
+  size_t depth = 0;
+  for (size_t i = start; i < text.size();) {
+    const char c = text[i];
+    if (c == '"') {
+      i = StringEnd(text, i);
+      if (i == std::string_view::npos) return text.size();
+      continue;
+    }
+    if (c == '{' || c == '[') ++depth;
+    if ((c == '}' || c == ']') && --depth == 0) return i + 1;
+    ++i;
+  }
+  return text.size();
+}
+
 // Masks the values of secret members in JSON text without reformatting it.
 std::string MaskJSONMembers(std::string_view text) {
   std::string out;
@@ -52,7 +70,10 @@ std::string MaskJSONMembers(std::string_view text) {
       out += kSecretMask;
       out += '"';
       i = vend == std::string_view::npos ? text.size() : vend;
-    } else if (i < text.size() && text[i] != '{' && text[i] != '[') {
+    } else if (i < text.size() && (text[i] == '{' || text[i] == '[')) {
+      i = CompoundEnd(text, i);
+      out += kSecretMask;
+    } else if (i < text.size()) {
       while (i < text.size() && text[i] != ',' && text[i] != '}' && text[i] != ']' && !IsBlank(text[i])) ++i;
       out += kSecretMask;
     }
@@ -130,8 +151,8 @@ bool IsSecretName(std::string_view name) {
     if (std::isalnum(static_cast<unsigned char>(c))) n += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   }
   static constexpr std::string_view kMarks[] = {"secret", "token",  "password",  "passwd",     "senha",
-                                                "authorization", "cookie", "signature", "apikey", "credential",
-                                                "privatekey"};
+                                                "authorization", "cookie", "signature", "apikey", "appkey",
+                                                "credential", "privatekey"};
   return std::any_of(std::begin(kMarks), std::end(kMarks),
                      [&](std::string_view m) { return n.find(m) != std::string::npos; });
 }

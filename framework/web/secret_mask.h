@@ -10,7 +10,7 @@ namespace vyn {
 inline constexpr std::string_view kSecretMask = "***";
 
 // Whether a header, JSON member or query parameter of this name carries a secret ("Authorization",
-// "app_secret", "access_token", "senha", "X-Api-Key", ...). Case is ignored.
+// "app_key", "app_secret", "access_token", "senha", "X-Api-Key", ...). Case is ignored.
 bool IsSecretName(std::string_view name);
 
 // A header's value as it may be shown: secret headers masked ("Bearer ***" keeps the scheme).
