@@ -159,6 +159,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   bool recarregada_ = false;
   bool controlesParados_ = false;
   std::string sqlAnterior_;
+  TParams parametrosAnteriores_;
   bool ligada_ = false;
   int referenciaSalva_ = 0;
   int referenciaAtual_ = -1;
@@ -200,6 +201,7 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
     dao_->DisableControls();
     controlesParados_ = true;
     sqlAnterior_ = dao_->GetCommandText();
+    parametrosAnteriores_ = dao_->GetCommandParams();
     recarregada_ = true;
     dao_->CommandText(std::string("select BDSESSAO, BDCODEMP, BDCHAVE, BDCREDITO, BDDEBITO, BDDATA, BDDCTO, BDVALOR") +
                           (recibo_ ? "" : ", BDCHAVEOWNER, BDSEQDAO") + " FROM " + TabelaTrabalho(*dao_) +
@@ -287,7 +289,7 @@ void TProcessoBaixas::TExecucaoBaixas::Encerra() {
     dao_->SetMasterFields("");
   });
   passo([&] {
-    if (recarregada_) dao_->CommandText(sqlAnterior_, ctOpen);
+    if (recarregada_) dao_->CommandText(sqlAnterior_, ctOpen, parametrosAnteriores_);
   });
   if (controlesParados_) dao_->EnableControls();
   pb_.FLinkRun = nullptr;

@@ -303,7 +303,8 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
   // The review shows the work table's rows again, with the flags written so far.
   auto reabre = [&] {
     const std::string sql = prDAOLancamentos->GetCommandText();
-    prDAOLancamentos->CommandText(sql, ctOpen);
+    const TParams params = prDAOLancamentos->GetCommandParams();
+    prDAOLancamentos->CommandText(sql, ctOpen, params);
   };
   try {
     if (BuscaLancamentosFiscal(prComponent, prEmpresa, true, prDoc)) {
@@ -321,7 +322,7 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
         copia.mgr->SetHugeFile(true);
         copia.mgr->SetSessao(prDAOLancamentos->Sessao());
         copia.mgr->SetWorkTable(prDAOLancamentos->WorkTable());
-        copia.mgr->CommandText(prDAOLancamentos->GetCommandText(), ctOpen);
+        copia.mgr->CommandText(prDAOLancamentos->GetCommandText(), ctOpen, prDAOLancamentos->GetCommandParams());
         fonte = copia.mgr;
       }
       FDAO = fonte;
@@ -450,7 +451,8 @@ void TProcessoBaixas::DeletarVinculosAutomaticos(TComponent* prSender, TEdit_Cod
   }
   if (arquivoGrande && prDAO && !desmarcar.empty()) {
     const std::string sql = prDAO->GetCommandText();
-    prDAO->CommandText(sql, ctOpen);
+    const TParams params = prDAO->GetCommandParams();
+    prDAO->CommandText(sql, ctOpen, params);
   }
 }
 

@@ -127,6 +127,7 @@ int64_t TDAOFactory::CommandText(const std::string& sql, TCommandMode mode, cons
   LoadingGuard guard(loading_);
   db.QueryInto(*this, sql, params);
   commandText_ = sql;
+  commandParams_ = params;
   return RecordCount();
 }
 
@@ -142,7 +143,9 @@ void TDAOFactory::SelectVazio() { OpenTable("1 = 0"); }
 void TDAOFactory::Refresh() {
   if (commandText_.empty()) return;
   int recno = RecNo();
-  CommandText(commandText_, ctOpen);
+  const std::string sql = commandText_;
+  const TParams params = commandParams_;
+  CommandText(sql, ctOpen, params);
   if (recno > 0 && recno <= RecordCount()) SetRecNo(recno);
 }
 

@@ -34,6 +34,8 @@ class TDAOFactory : public TClientDataSet {
   // Execute: runs the statement and returns the rows it affected.
   int64_t CommandText(const std::string& sql, TCommandMode mode = ctOpen, const TParams& params = {});
   const std::string& GetCommandText() const { return commandText_; }
+  // The values bound to the last query: reopening it takes both.
+  const TParams& GetCommandParams() const { return commandParams_; }
   // Opens the table (where: a condition without the word WHERE).
   void OpenTable(const std::string& where = {}, const TParams& params = {});
   // Opens the table's structure with no rows.
@@ -101,6 +103,7 @@ class TDAOFactory : public TClientDataSet {
   TDatabase* db_ = nullptr;
   std::string table_;
   std::string commandText_;
+  TParams commandParams_;
   std::vector<std::string> primaryKey_;
   bool primaryKeyGiven_ = false;
   bool tableInfoLoaded_ = false;

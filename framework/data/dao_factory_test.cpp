@@ -125,6 +125,15 @@ TEST_F(DAOFactoryTest, CommandTextSearchKeyAndReferenceMonth) {
   sql->SetReferencia(202405);
   sql->CommandText(sql->GetCommandText());
   EXPECT_EQ(sql->FieldByName("BDNOMEMP").AsString(), "Novo Nome");
+
+  // A reload runs the query with the values it was opened with.
+  sql->CommandText("SELECT BDCHAVE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDDCTO = ?", ctOpen,
+                   {1, "NF 'A'"});
+  ASSERT_EQ(sql->RecordCount(), 1);
+  sql->CommandText("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDDCTO) "
+                   "VALUES (1, 2, '2024-03-06', 1, ?)", ctExecute, {"NF 'A'"});
+  sql->Refresh();
+  EXPECT_EQ(sql->RecordCount(), 2);
 }
 
 TEST_F(DAOFactoryTest, ScriptTransactionAndPool) {
