@@ -278,9 +278,11 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   if (!arquivo) throw EUso("script não encontrado: " + o.Script);
   nlohmann::json script;
   std::vector<int> respostas;
+  std::optional<TModaisDoScript> modais;
   try {
     script = nlohmann::json::parse(arquivo);
     respostas = RespostasDoScript(script);
+    modais.emplace(script, out, err);
   } catch (const std::exception& e) {
     throw EUso("script inválido: " + o.Script + ": " + e.what());
   }
@@ -288,6 +290,7 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   const vyn::TRegisteredClass classe = ClasseDoTipo(o.Argumentos[0], vyn::TClassKind::Screen, "uma tela");
   TSessao sessao(o, out);
   sessao.Dialogs().PresetAnswers(respostas);
+  sessao.Dialogs().ModalDriver = [&modais](vyn::TForm_VYN& f) { (*modais)(f); };
   vyn::TComponent aplicacao;  // the screen's owner; freed before the module goes
   bool ok = false;
   const vyn::TInconsistencias_VYN* lista = nullptr;
@@ -295,6 +298,7 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
     vyn::TForm_VYN* form = vyn::TPackagesUtil::CarregaFormERetorna(classe.Name, &aplicacao);
     form->Show();
     ok = ExecutaScriptTela(*form, script, out, err);
+    ok = modais->Terminou() && ok;
     // A screen that closed itself with caFree is gone from its owner.
     const auto& vivos = aplicacao.Components();
     if (std::find(vivos.begin(), vivos.end(), form) != vivos.end())

@@ -74,7 +74,7 @@ TEST_F(HostTest, InitAndListTheModulesClassesByKind) {
 
   r = ComModulo("list");
   ASSERT_EQ(r.Status, 0) << r.Err;
-  EXPECT_NE(r.Out.find("Telas:\n  TfrTesteHost\nTarefas:\n  TAutoThreadTesteHost\n"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("Telas:\n  TfrTesteHost\n  TfrTesteModal\nTarefas:\n  TAutoThreadTesteHost\n"), std::string::npos) << r.Out;
 
   // The module beside the executable.
   r = Host("list");
@@ -167,6 +167,38 @@ TEST_F(HostTest, ScreenDrivenByScript) {
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Err.find("controle não encontrado: spNada"), std::string::npos);
   EXPECT_EQ(ComModulo("screen TfrTesteHost --script /nao/existe.json").Status, 2);
+}
+
+TEST_F(HostTest, ScreenDrivesTheModalFormsItOpens) {
+  CriaBanco();
+  auto tela = [&](const std::string& modais, const char* esperado) {
+    return ComModulo("screen TfrTesteHost --script '" +
+                     Script(R"({"steps": [{"click": "spModal"}, {"read": "lbResultado", "expect": ")" +
+                            std::string(esperado) + R"("}], "modals": )" + modais + "}") +
+                     "'");
+  };
+  TSaida r = tela(R"([{"form": "tfrtestemodal", "steps": [{"set": "edNome", "value": "x"},
+      {"read": "edNome", "expect": "x"}, {"click": "spConfirmar"}]}])", "Modal 1");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_EQ(r.Out, "edNome = x\nlbResultado = Modal 1\n");
+  // Left open by its steps: Cancel.
+  r = tela(R"([{"form": "TfrTesteModal", "steps": [{"read": "edNome"}]}])", "Modal 2");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+
+  r = tela("[]", "Modal 2");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "tela modal inesperada: TfrTesteModal (nenhuma esperada)\n");
+  r = tela(R"([{"form": "TfrOutra"}])", "Modal 2");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "tela modal inesperada: TfrTesteModal (esperada TfrOutra)\n"
+                   "tela modal esperada não abriu: TfrOutra\n");
+  r = tela(R"([{"form": "TfrTesteModal", "steps": [{"read": "edNome", "expect": "y"}]},
+      {"form": "TfrTesteModal"}])", "Modal 2");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_EQ(r.Err, "TfrTesteModal: passo 1: edNome é \"\", esperado \"y\"\n"
+                   "tela modal esperada não abriu: TfrTesteModal\n");
+
+  EXPECT_EQ(tela(R"({"form": "TfrTesteModal"})", "").Status, 2);
 }
 
 }  // namespace

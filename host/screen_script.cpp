@@ -93,16 +93,9 @@ int Resposta(const json& v) {
   throw std::invalid_argument("resposta desconhecida: " + v.dump());
 }
 
-}  // namespace
-
-std::vector<int> RespostasDoScript(const json& script) {
-  std::vector<int> r;
-  if (script.is_object() && script.contains("answers"))
-    for (const auto& a : script.at("answers")) r.push_back(Resposta(a));
-  return r;
-}
-
-bool ExecutaScriptTela(vyn::TForm_VYN& form, const json& script, std::ostream& out, std::ostream& err) {
+// onde names the modal form in errors from its steps.
+bool Executa(vyn::TForm_VYN& form, const json& script, const std::string& onde, std::ostream& out,
+             std::ostream& err) {
   const json passos = script.is_array() ? script : script.value("steps", json::array());
   bool ok = true;
   int n = 0;
@@ -126,7 +119,7 @@ bool ExecutaScriptTela(vyn::TForm_VYN& form, const json& script, std::ostream& o
         const std::string valor = Le(Controle(form, nome));
         out << nome << " = " << valor << "\n";
         if (p.contains("expect") && Texto(p.at("expect")) != valor) {
-          err << "passo " << n << ": " << nome << " é \"" << valor << "\", esperado \"" << Texto(p.at("expect"))
+          err << onde << "passo " << n << ": " << nome << " é \"" << valor << "\", esperado \"" << Texto(p.at("expect"))
               << "\"\n";
           ok = false;
         }
@@ -134,11 +127,56 @@ bool ExecutaScriptTela(vyn::TForm_VYN& form, const json& script, std::ostream& o
         throw std::invalid_argument("passo sem ação conhecida: " + p.dump());
       }
     } catch (const std::exception& e) {
-      err << "passo " << n << " (" << p.dump() << "): " << vyn::RemoveCaret(e.what()) << "\n";
+      err << onde << "passo " << n << " (" << p.dump() << "): " << vyn::RemoveCaret(e.what()) << "\n";
       return false;
     }
   }
   return ok;
+}
+
+}  // namespace
+
+std::vector<int> RespostasDoScript(const json& script) {
+  std::vector<int> r;
+  if (script.is_object() && script.contains("answers"))
+    for (const auto& a : script.at("answers")) r.push_back(Resposta(a));
+  return r;
+}
+
+bool ExecutaScriptTela(vyn::TForm_VYN& form, const json& script, std::ostream& out, std::ostream& err) {
+  return Executa(form, script, "", out, err);
+}
+
+TModaisDoScript::TModaisDoScript(const json& script, std::ostream& out, std::ostream& err) : out_(out), err_(err) {
+  if (!script.is_object() || !script.contains("modals")) return;
+  const json& modais = script.at("modals");
+  if (!modais.is_array()) throw std::invalid_argument("\"modals\" não é uma lista");
+  for (const json& m : modais) {
+    if (!m.is_object() || !m.contains("form") || !m.at("form").is_string())
+      throw std::invalid_argument("tela modal sem \"form\": " + m.dump());
+    modais_.emplace_back(m.at("form").get<std::string>(), m.value("steps", json::array()));
+  }
+}
+
+void TModaisDoScript::operator()(vyn::TForm_VYN& form) {
+  if (proximo_ == modais_.size() || !vyn::SameText(modais_[proximo_].first, form.ClassName())) {
+    err_ << "tela modal inesperada: " << form.ClassName()
+         << (proximo_ == modais_.size() ? " (nenhuma esperada)" : " (esperada " + modais_[proximo_].first + ")")
+         << "\n";
+    ok_ = false;
+    return;
+  }
+  // Taken before its steps run: they may open the next one.
+  const json& passos = modais_[proximo_++].second;
+  if (!Executa(form, passos, form.ClassName() + ": ", out_, err_)) ok_ = false;
+}
+
+bool TModaisDoScript::Terminou() {
+  for (; proximo_ < modais_.size(); ++proximo_) {
+    err_ << "tela modal esperada não abriu: " << modais_[proximo_].first << "\n";
+    ok_ = false;
+  }
+  return ok_;
 }
 
 }  // namespace integracao_host

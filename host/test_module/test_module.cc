@@ -1,4 +1,5 @@
-// A module of its own for the host's end-to-end tests: one task that drives one screen.
+// A module of its own for the host's end-to-end tests: one task that drives a screen, which opens a
+// modal one.
 #include <cstdio>
 #include <stdexcept>
 #include <string>
@@ -10,6 +11,8 @@
 #include "framework/host/auto_thread.h"
 #include "framework/host/publicas.h"
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/control.h"
+#include "framework/ui/dados_complementares.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
@@ -20,18 +23,33 @@
 
 namespace {
 
+class TfrTesteModal : public vyn::TfrDadosComplementaresPadraoModal {
+ public:
+  explicit TfrTesteModal(vyn::TComponent* owner) : TfrDadosComplementaresPadraoModal(owner) {
+    edNome->SetName("edNome");
+  }
+  std::string ClassName() const override { return "TfrTesteModal"; }
+
+  vyn::TEdit_String_Padrao* edNome = Create<vyn::TEdit_String_Padrao>();
+};
+
 class TfrTesteHost : public vyn::TfrProcesso_Padrao_VYN {
  public:
   explicit TfrTesteHost(vyn::TComponent* owner) : TfrProcesso_Padrao_VYN(owner) {
     edCODEMP->SetName("edCODEMP");
     ckAviso->SetName("ckAviso");
     lbResultado->SetName("lbResultado");
+    spModal->SetName("spModal");
+    spModal->OnClick = [this](vyn::TComponent*) {
+      lbResultado->SetCaption("Modal " + std::to_string(vyn::TPackagesUtil::CarregaFormModal("TfrTesteModal", this)));
+    };
   }
   std::string ClassName() const override { return "TfrTesteHost"; }
 
   vyn::TEdit_String_Padrao* edCODEMP = Create<vyn::TEdit_String_Padrao>();
   vyn::TCheckBox* ckAviso = Create<vyn::TCheckBox>();
   vyn::TLabel* lbResultado = Create<vyn::TLabel>();
+  vyn::TSpeedButton* spModal = Create<vyn::TSpeedButton>();
 
  protected:
   std::string GetMsgConfirmacaoProcesso() override { return IsTARVO() ? "" : "Confirma o processo?"; }
@@ -90,6 +108,7 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
 extern "C" __attribute__((visibility("default"))) int integracao_load(char* erro, size_t tamanho) {
   try {
     vyn::ClassRegistry().RegisterClass<TfrTesteHost>("TfrTesteHost", vyn::TClassKind::Screen);
+    vyn::ClassRegistry().RegisterClass<TfrTesteModal>("TfrTesteModal", vyn::TClassKind::Screen);
     vyn::ClassRegistry().RegisterClass<TAutoThreadTesteHost>("TAutoThreadTesteHost", vyn::TClassKind::Task);
     return 0;
   } catch (const std::exception& e) {
@@ -100,5 +119,6 @@ extern "C" __attribute__((visibility("default"))) int integracao_load(char* erro
 
 extern "C" __attribute__((visibility("default"))) void integracao_unload(void) {
   vyn::ClassRegistry().UnRegisterClass("TfrTesteHost");
+  vyn::ClassRegistry().UnRegisterClass("TfrTesteModal");
   vyn::ClassRegistry().UnRegisterClass("TAutoThreadTesteHost");
 }
