@@ -4,7 +4,10 @@ namespace integracao {
 
 TListaRegistro RegistrosDoModulo() {
   TListaRegistro todos;
-  for (auto lista : {RegistrosLiquidacao, RegistrosUtilitariosContabilizacao}) {
+  for (auto lista : {RegistrosLiquidacao, RegistrosExtratoBancario, RegistrosImportacaoLancamentos,
+                     RegistrosRevisaoLancamentos, RegistrosOmie, RegistrosVynReport, RegistrosNibo,
+                     RegistrosUtilitariosContabilizacao, RegistrosECF, RegistrosSequenciasRelatorios,
+                     RegistrosValidacaoSpedBI, RegistrosSocios}) {
     TListaRegistro l = lista();
     todos.insert(todos.end(), std::make_move_iterator(l.begin()), std::make_move_iterator(l.end()));
   }

@@ -22,6 +22,16 @@ TRegistroClasse Registro(std::string nome, vyn::TClassKind tipo) {
 // One list per subsystem.
 TListaRegistro RegistrosLiquidacao();  // settlement engine: registers nothing
 TListaRegistro RegistrosUtilitariosContabilizacao();  // posting utilities
+TListaRegistro RegistrosExtratoBancario();  // bank-statement import and reconciliation
+TListaRegistro RegistrosImportacaoLancamentos();  // accounting-entry import: feeders and tasks
+TListaRegistro RegistrosRevisaoLancamentos();  // accounting-entry import: the review screens
+TListaRegistro RegistrosOmie();  // business systems: Omie
+TListaRegistro RegistrosVynReport();  // business systems: the report portal's payments
+TListaRegistro RegistrosNibo();  // business systems: Nibo
+TListaRegistro RegistrosECF();  // statutory files: the ECF export
+TListaRegistro RegistrosSequenciasRelatorios();  // report automation: report sequences
+TListaRegistro RegistrosValidacaoSpedBI();  // statutory files: SPED validation, BI requests, formulas
+TListaRegistro RegistrosSocios();  // partners' registry import
 
 // Every subsystem's list, in load order.
 TListaRegistro RegistrosDoModulo();

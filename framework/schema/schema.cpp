@@ -75,6 +75,16 @@ TSchema CompanySchema() {
   AddSuitePostingStartSchema(s);
   AddSuiteTrocaPlanoSchema(s);
   AddSuiteLalurSchema(s);
+  AddSuiteBankStatementSchema(s);
+  AddSuiteEntryImportSchema(s);
+  AddSuiteEntryReviewSchema(s);
+  AddSuiteOmieSchema(s);
+  AddSuiteVynReportSchema(s);
+  AddSuiteNiboSchema(s);
+  AddSuiteEcfSchema(s);
+  AddSuiteReportSequenceSchema(s);
+  AddSuiteSpedBiSchema(s);
+  AddSuitePartnersSchema(s);
   AddHostSchema(s);
   return s;
 }

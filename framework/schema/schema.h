@@ -69,5 +69,25 @@ void AddSuitePostingStartSchema(TSchema& s);
 void AddSuiteTrocaPlanoSchema(TSchema& s);
 // LALUR integration plans of the companies.
 void AddSuiteLalurSchema(TSchema& s);
+// Bank statements, preparation rules, receipts and reconciliation.
+void AddSuiteBankStatementSchema(TSchema& s);
+// Entry-file feeders: Dyq files, client folders and their status tables.
+void AddSuiteEntryImportSchema(TSchema& s);
+// The entry reviews' work tables and stores.
+void AddSuiteEntryReviewSchema(TSchema& s);
+// Omie exchanges and their status tables.
+void AddSuiteOmieSchema(TSchema& s);
+// Payments exchanged with the report portal.
+void AddSuiteVynReportSchema(TSchema& s);
+// Nibo imports.
+void AddSuiteNiboSchema(TSchema& s);
+// The ECF export's parameters and saved settings.
+void AddSuiteEcfSchema(TSchema& s);
+// Report sequences, their items, runs and logs.
+void AddSuiteReportSequenceSchema(TSchema& s);
+// SPED validation jobs and BI requests.
+void AddSuiteSpedBiSchema(TSchema& s);
+// Partners, their quotas and the import layouts.
+void AddSuitePartnersSchema(TSchema& s);
 
 }  // namespace vyn
