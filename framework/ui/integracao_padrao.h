@@ -3,6 +3,8 @@
 // destination; the company variant adds the company edit.
 #include <string>
 
+#include "framework/core/datetime.h"
+
 #include "framework/ui/dados_complementares.h"
 
 namespace vyn {
@@ -56,6 +58,13 @@ class TfrIntegracao_Empresa_Padrao_VYN : public TfrIntegracao_Padrao {
 
   TEdit_Codigo_Search_VYN* edCODEMP;
   TPanel* pnNOMEMP;
+
+  // The SPED validation jobs' hook: writes the screen's file of the company and period into folder
+  // without a user and answers the written file's full name, or "" when nothing was written (the
+  // reasons in Inconsistencias_VYN). Screens that export for the validator override it.
+  virtual std::string ExportaToValidador(int codEmp, TDateTime dataIni, TDateTime dataFim, const std::string& pasta) {
+    return {};
+  }
 };
 
 }  // namespace vyn

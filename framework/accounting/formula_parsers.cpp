@@ -1,0 +1,197 @@
+#include "framework/accounting/formula_parsers.h"
+
+#include <cctype>
+#include <stdexcept>
+
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+#include "framework/ui/inconsistencias.h"
+
+namespace vyn {
+
+TParserExpression::TParserExpression(TComponent* owner)
+    : TComponent(owner), inconsistencias_(Create<TInconsistencias_VYN>()) {}
+
+TParserExpression::~TParserExpression() = default;
+
+namespace {
+
+// Recursive descent over: expr = term {(+|-) term}; term = factor {(*|/) factor};
+// factor = [-] (number | name [ "(" args ")" ] | "(" expr ")").
+class TAritmetica {
+ public:
+  TAritmetica(const std::string& s, const TParserExpression::TResolveNome& r) : s_(s), resolve_(r) {}
+
+  std::optional<Currency> Avalia() {
+    auto v = Expr();
+    Espacos();
+    if (p_ != s_.size()) throw std::invalid_argument("Fórmula inválida: \"" + s_ + "\"");
+    if (desconhecido_) return std::nullopt;
+    return v;
+  }
+
+ private:
+  void Espacos() {
+    while (p_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[p_]))) ++p_;
+  }
+  bool Le(char c) {
+    Espacos();
+    if (p_ < s_.size() && s_[p_] == c) { ++p_; return true; }
+    return false;
+  }
+  Currency Expr() {
+    Currency v = Term();
+    for (;;) {
+      if (Le('+')) v += Term();
+      else if (Le('-')) v -= Term();
+      else return v;
+    }
+  }
+  Currency Term() {
+    Currency v = Factor();
+    for (;;) {
+      if (Le('*')) {
+        v = v * Factor();
+      } else if (Le('/')) {
+        Currency d = Factor();
+        if (d == Currency()) {
+          if (desconhecido_) continue;  // the value is unknown anyway
+          throw std::domain_error("Divisão por zero na fórmula \"" + s_ + "\"");
+        }
+        v = v / d;
+      } else {
+        return v;
+      }
+    }
+  }
+  Currency Factor() {
+    if (Le('-')) return -Factor();
+    if (Le('(')) {
+      Currency v = Expr();
+      if (!Le(')')) throw std::invalid_argument("Fórmula inválida: \"" + s_ + "\"");
+      return v;
+    }
+    Espacos();
+    size_t ini = p_;
+    if (p_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[p_])))) {
+      while (p_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[p_])) || s_[p_] == '.' || s_[p_] == ','))
+        ++p_;
+      std::string n = ReplaceAll(s_.substr(ini, p_ - ini), ",", ".");
+      Currency c;
+      if (!Currency::TryParse(n, c)) throw std::invalid_argument("Número inválido na fórmula: \"" + n + "\"");
+      return c;
+    }
+    while (p_ < s_.size() && (std::isalnum(static_cast<unsigned char>(s_[p_])) || s_[p_] == '_' ||
+                              static_cast<unsigned char>(s_[p_]) >= 0x80))
+      ++p_;
+    if (p_ == ini) throw std::invalid_argument("Fórmula inválida: \"" + s_ + "\"");
+    std::string nome = UpperCase(s_.substr(ini, p_ - ini));
+    std::vector<std::string> args;
+    if (Le('(')) {
+      size_t a = p_;
+      int nivel = 0;
+      while (p_ < s_.size() && !(nivel == 0 && s_[p_] == ')')) {
+        if (s_[p_] == '(') ++nivel;
+        if (s_[p_] == ')') --nivel;
+        ++p_;
+      }
+      if (p_ >= s_.size()) throw std::invalid_argument("Fórmula inválida: \"" + s_ + "\"");
+      for (auto& x : Split(s_.substr(a, p_ - a), ';')) args.push_back(Trim(x));
+      ++p_;
+    }
+    std::optional<Currency> v = resolve_ ? resolve_(nome, args) : std::nullopt;
+    if (!v) {
+      desconhecido_ = true;
+      return Currency();
+    }
+    return *v;
+  }
+
+  const std::string& s_;
+  const TParserExpression::TResolveNome& resolve_;
+  size_t p_ = 0;
+  bool desconhecido_ = false;
+};
+
+// Computes the text; a formula this parser cannot compute leaves the given message and a null value.
+void Calcula(TParserExpression& parser, const std::string& texto, const TParserExpression::TResolveNome& resolve,
+             const std::string& msgDesconhecido, Variant& resultado) {
+  std::optional<Currency> v = TParserExpression::AvaliaAritmetica(texto, resolve);
+  if (v) {
+    resultado = *v;
+  } else {
+    resultado = Variant();
+    parser.Inconsistencias().Add_Erro(msgDesconhecido);
+  }
+}
+
+constexpr const char* kCtxEmp = "VYN_SALDO_CODEMP";
+constexpr const char* kCtxIni = "VYN_SALDO_DATAINI";
+constexpr const char* kCtxFim = "VYN_SALDO_DATAFIM";
+
+}  // namespace
+
+std::optional<Currency> TParserExpression::AvaliaAritmetica(const std::string& text, const TResolveNome& resolve) {
+  if (Trim(text).empty()) return std::nullopt;
+  return TAritmetica(text, resolve).Avalia();
+}
+
+void TParserFormulaVYN::Avalia(const std::string& texto, int, const std::string&, const std::string&,
+                               const std::string&, TTipoPerApuracao, const std::string&, const std::string&,
+                               Variant& resultado) {
+  Calcula(*this, texto, nullptr, "A fórmula \"" + texto + "\" não pôde ser calculada.", resultado);
+}
+
+void TParserImpostoVYN::Execute(const std::string& texto, int, const std::string&, const std::string&,
+                                const std::string&, TTipoPerApuracao, const std::string&, const std::string&,
+                                Variant& resultado) {
+  Calcula(*this, texto, nullptr, "A fórmula \"" + texto + "\" " + kMsgFormulaTipoCalculoInvalido, resultado);
+}
+
+void TParserPelmorin::SetContexto(const std::string& codEmp, const std::string&, TDateTime dataIni,
+                                  TDateTime dataFim, bool ignZeramento, int contabilizacao, int) {
+  ctxEmp_ = codEmp;
+  ctxIni_ = dataIni;
+  ctxFim_ = dataFim;
+  ctxIgn_ = ignZeramento;
+  ctxContab_ = contabilizacao;
+}
+
+void TParserPelmorin::setSaldo(TClientDataSet*, const std::string& codEmp, const std::string&, TDateTime dataIni,
+                               TDateTime dataFim, int, int, int, bool, int, int, bool, TDateTime, TDateTime) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw std::runtime_error("Não há base de dados aberta para preparar os saldos.");
+  const char* sql = "SELECT RDB$SET_CONTEXT('USER_SESSION', CAST(? AS VARCHAR(80)), CAST(? AS VARCHAR(80))) FROM RDB$DATABASE";
+  db->QueryValue(sql, {Variant(kCtxEmp), Variant(std::to_string(std::stoi(codEmp)))});
+  db->QueryValue(sql, {Variant(kCtxIni), Variant(DateToSQL(dataIni))});
+  db->QueryValue(sql, {Variant(kCtxFim), Variant(DateToSQL(dataFim))});
+}
+
+void TParserPelmorin::Run(int, const std::string&, const std::string&, const std::string&, int, int, int, int) {
+  ResultValue = Variant();
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw std::runtime_error("Não há base de dados aberta para calcular os saldos.");
+  auto ctx = [&](const char* k) {
+    return db->QueryValue("SELECT RDB$GET_CONTEXT('USER_SESSION', CAST(? AS VARCHAR(80))) FROM RDB$DATABASE", {Variant(k)});
+  };
+  Variant emp = ctx(kCtxEmp), ini = ctx(kCtxIni), fim = ctx(kCtxFim);
+  if (emp.IsNull() || ini.IsNull() || fim.IsNull()) {
+    Inconsistencias().Add_Erro("Os saldos não foram preparados para o cálculo da fórmula \"" + Source() + "\".");
+    return;
+  }
+  // Balances of the prepared context: debits less credits of the account in the period.
+  auto saldo = [&](const std::string& nome, const std::vector<std::string>& args) -> std::optional<Currency> {
+    if (nome != "SALDO" || args.size() != 1) return std::nullopt;
+    int conta = std::stoi(args[0]);
+    Variant v = db->QueryValue(
+        "SELECT COALESCE(SUM(CASE WHEN BDDEBITO = ? THEN BDVALOR ELSE 0 END), 0) - "
+        "COALESCE(SUM(CASE WHEN BDCREDITO = ? THEN BDVALOR ELSE 0 END), 0) FROM VZEL_EMPRESAS_TLAN "
+        "WHERE BDCODEMP = ? AND BDDATA BETWEEN CAST(? AS DATE) AND CAST(? AS DATE) AND (BDDEBITO = ? OR BDCREDITO = ?)",
+        {Variant(conta), Variant(conta), Variant(emp.AsInteger()), ini, fim, Variant(conta), Variant(conta)});
+    return v.IsNull() ? Currency() : v.AsCurrency();
+  };
+  Calcula(*this, Source(), saldo, "A fórmula \"" + Source() + "\" não pôde ser calculada.", ResultValue);
+}
+
+}  // namespace vyn

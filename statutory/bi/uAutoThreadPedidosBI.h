@@ -1,0 +1,42 @@
+#pragma once
+// Answers the business-intelligence requests another part of the suite leaves in the company
+// database: each request of the JSON array "pedidos" is computed by its kind's result manager and
+// marked ready.
+#include <string>
+
+#include "framework/host/auto_thread.h"
+
+namespace vyn {
+class TCheckBox;
+class TEdit_Codigo_Search_VYN;
+class TEdit_Date_Padrao_VYN;
+class TSQLMGR;
+}  // namespace vyn
+
+namespace integracao {
+
+class TAutoThreadPedidosBI : public vyn::TAutoThreadPadrao {
+ public:
+  explicit TAutoThreadPedidosBI(vyn::TComponent* owner = nullptr) : vyn::TAutoThreadPadrao(owner) {}
+  std::string ClassName() const override { return "TAutoThreadPedidosBI"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  void pSetPedidoPronto();
+
+ protected:
+  void Execute() override;
+
+ private:
+  void RodaDRE(int id);
+  void RodaFaturamento(int id);
+
+  int FIDAtual = 0;
+  vyn::TSQLMGR* FSQL = nullptr;
+  vyn::TEdit_Codigo_Search_VYN* edEmpresa_ = nullptr;
+  vyn::TEdit_Codigo_Search_VYN* edPlano_ = nullptr;
+  vyn::TEdit_Date_Padrao_VYN* edDataIni_ = nullptr;
+  vyn::TEdit_Date_Padrao_VYN* edDataFin_ = nullptr;
+  vyn::TCheckBox* ckBox_ = nullptr;
+};
+
+}  // namespace integracao

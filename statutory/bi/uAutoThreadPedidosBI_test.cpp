@@ -1,0 +1,101 @@
+#include "statutory/bi/uAutoThreadPedidosBI.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/core/currency.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+class PedidosBITest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    Db().Execute("INSERT INTO TEMPRESAS (BDCODEMP) VALUES (1)");
+    Db().Execute("INSERT INTO TEMPRESAS (BDCODEMP, BDCODMATRIZ) VALUES (2, 1)");
+    Lanca(1, 1, "2024-01-10", 10, 300, "1000.1234");
+    Lanca(1, 2, "2024-03-05", 10, 300, "250.5");
+    Lanca(2, 1, "2024-01-20", 11, 300, "99.9999");
+    Lanca(1, 3, "2024-04-01", 10, 300, "7");  // outside the period
+  }
+  void Lanca(int emp, int chave, const char* data, int debito, int credito, const char* valor) {
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                 "VALUES (?, ?, ?, ?, ?, ?)",
+                 {Variant(emp), Variant(chave), Variant(data), Variant(debito), Variant(credito),
+                  Variant(Currency::ParseSQL(valor))});
+  }
+  void Pedido(int id, int tipo) {
+    Db().Execute("INSERT INTO TPEDIDOS_BI (BDID, BDTIPO, BDPRONTO) VALUES (?, ?, 0)", {Variant(id), Variant(tipo)});
+  }
+  void Roda(const nlohmann::json& pedidos, bool falha = false) {
+    TAutoThreadPedidosBI task;
+    task.Parametros["pedidos"] = pedidos;
+    if (falha) EXPECT_ANY_THROW(task.ExecuteTask());
+    else task.ExecuteTask();
+  }
+  int Pronto(int id) {
+    return static_cast<int>(Db().QueryValue("SELECT BDPRONTO FROM TPEDIDOS_BI WHERE BDID = ?", {Variant(id)}).AsInteger());
+  }
+  Currency Valor(const std::string& sql) { return Db().QueryValue(sql).AsCurrency(); }
+};
+
+TEST_F(PedidosBITest, AnswersRequestsInOrderEachUnderItsOwnId) {
+  Pedido(7, 1);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN, BDDETALHARFILIAIS) "
+               "VALUES (7, 1, '2024-01-01', '2024-03-31', 0)");
+  Pedido(8, 2);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_FAT (BDID, BDCODEMP, BDPLANO, BDQUADRO, BDDATAINI, BDDATAFIN, "
+               "BDSOMAMATRIZFILIAL) VALUES (8, 1, 1, 300, '2024-01-01', '2024-03-31', 1)");
+  Pedido(9, 5);
+  Pedido(10, 1);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN, BDDETALHARFILIAIS) "
+               "VALUES (10, 1, '2024-01-01', '2024-03-31', 1)");
+
+  Roda({{{"id", "7"}, {"tipo", "1"}}, {{"id", "8"}, {"tipo", "2"}}, {{"id", "9"}, {"tipo", "5"}},
+        {{"id", "10"}, {"tipo", "1"}}});
+
+  EXPECT_EQ(Pronto(7), 1);
+  EXPECT_EQ(Pronto(8), 1);
+  EXPECT_EQ(Pronto(9), 0);  // unknown kind: untouched
+  EXPECT_EQ(Pronto(10), 1);
+  // Without the detail the branch's movement counts under the head office.
+  EXPECT_EQ(Valor("SELECT BDVALOR FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7 AND BDCODEMP = 1 AND BDCONTA = 300"),
+            Currency::ParseSQL("-1350.6233"));
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7 AND BDCODEMP = 2"), Currency());
+  EXPECT_EQ(Valor("SELECT BDVALOR FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 10 AND BDCODEMP = 2 AND BDCONTA = 11"),
+            Currency::ParseSQL("99.9999"));
+  EXPECT_EQ(Valor("SELECT BDVALOR FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 10 AND BDCODEMP = 1 AND BDCONTA = 10"),
+            Currency::ParseSQL("1250.6234"));
+  // Revenue month by month, head office and branch summed, a month without entries as zero.
+  auto fat = Db().QueryAll("SELECT BDREF, BDVALOR FROM TPEDIDOS_BI_FAT_RESULTADOS WHERE BDID = 8 ORDER BY BDREF");
+  ASSERT_EQ(fat.Rows.size(), 3u);
+  EXPECT_EQ(fat.Rows[0][1].AsCurrency(), Currency::ParseSQL("1100.1233"));
+  EXPECT_EQ(fat.Rows[1][1].AsCurrency(), Currency());
+  EXPECT_EQ(fat.Rows[2][0].AsInteger(), 202403);
+  EXPECT_EQ(fat.Rows[2][1].AsCurrency(), Currency::ParseSQL("250.5"));
+}
+
+TEST_F(PedidosBITest, BadInputEndsTheRunAndKeepsWhatWasAnswered) {
+  Roda(nlohmann::json::array());
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS"), Currency());
+
+  Pedido(1, 1);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN) VALUES (1, 1, '2024-01-01', '2024-01-31')");
+  Pedido(2, 1);
+  Roda({{{"id", "1"}, {"tipo", "1"}}, {{"id", "x2"}, {"tipo", "1"}}, {{"id", "2"}, {"tipo", "1"}}}, true);
+  EXPECT_EQ(Pronto(1), 1);
+  EXPECT_EQ(Pronto(2), 0);
+
+  // A request row that is missing leaves the request waiting; a manager that fails still marks it.
+  Roda({{{"id", "2"}, {"tipo", "1"}}}, true);
+  EXPECT_EQ(Pronto(2), 0);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN) VALUES (2, 0, '2024-01-01', '2024-01-31')");
+  Roda({{{"id", "2"}, {"tipo", "1"}}}, true);
+  EXPECT_EQ(Pronto(2), 1);
+}
+
+}  // namespace
+}  // namespace integracao

@@ -1,0 +1,203 @@
+#include "statutory/bi/uGeradorRelatorioBuscaPorParseFormulas.h"
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+#include "framework/component/class_registry.h"
+#include "framework/ui/inconsistencias.h"
+#include "module/registro.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+const std::string kMsgFiltrada = std::string("A fórmula X ") + kMsgFormulaTipoCalculoInvalido;
+
+// What the parsers of one evaluator were asked.
+struct TChamadas {
+  std::vector<std::string> parsers;   // "imposto", "saldos", "geral" in call order
+  std::vector<std::string> textos;
+  std::vector<int> periodos;
+  std::vector<std::string> parametros;
+  int setSaldos = 0;
+  bool falhaSetSaldo = false;
+  Variant respostaImposto, respostaSaldos, respostaGeral;
+};
+
+class TImpostoFalso : public TParserImpostoVYN {
+ public:
+  TImpostoFalso(TComponent* o, TChamadas& c) : TParserImpostoVYN(o), c_(c) {}
+  void Execute(const std::string& texto, int, const std::string&, const std::string&, const std::string&,
+               TTipoPerApuracao tipo, const std::string& parametro, const std::string&, Variant& r) override {
+    c_.parsers.push_back("imposto");
+    c_.textos.push_back(texto);
+    c_.periodos.push_back(tipo);
+    c_.parametros.push_back(parametro);
+    r = c_.respostaImposto;
+  }
+  TChamadas& c_;
+};
+
+class TGeralFalso : public TParserFormulaVYN {
+ public:
+  TGeralFalso(TComponent* o, TChamadas& c) : TParserFormulaVYN(o), c_(c) {}
+  void Avalia(const std::string& texto, int, const std::string&, const std::string&, const std::string&,
+              TTipoPerApuracao tipo, const std::string& parametro, const std::string&, Variant& r) override {
+    c_.parsers.push_back("geral");
+    c_.textos.push_back(texto);
+    c_.periodos.push_back(tipo);
+    c_.parametros.push_back(parametro);
+    r = c_.respostaGeral;
+  }
+  TChamadas& c_;
+};
+
+class TSaldosFalso : public TParserPelmorin {
+ public:
+  TSaldosFalso(TComponent* o, TChamadas& c) : TParserPelmorin(o), c_(c) {}
+  void setSaldo(TClientDataSet*, const std::string&, const std::string&, TDateTime, TDateTime, int, int, int, bool,
+                int, int, bool, TDateTime, TDateTime) override {
+    ++c_.setSaldos;
+    if (c_.falhaSetSaldo) throw std::runtime_error("saldos indisponíveis");
+  }
+  void Run(int, const std::string&, const std::string&, const std::string&, int, int, int, int) override {
+    c_.parsers.push_back("saldos");
+    c_.textos.push_back(Source());
+    ResultValue = c_.respostaSaldos;
+  }
+  TChamadas& c_;
+};
+
+class TAvaliadorTeste : public TBuscaFormulasPorParse {
+ public:
+  TChamadas c;
+ protected:
+  std::unique_ptr<TParserImpostoVYN> CriaParserImposto() override { return std::make_unique<TImpostoFalso>(nullptr, c); }
+  TParserPelmorin* CriaParserSaldos() override { return Create<TSaldosFalso>(c); }
+  std::unique_ptr<TParserFormulaVYN> CriaParserFormula() override { return std::make_unique<TGeralFalso>(nullptr, c); }
+};
+
+Variant Saldo(TBuscaFormulasPorParse& a, const std::string& ref = "202401", const std::string& ini = "01/01/2024",
+              bool ign = false, int emp = 5) {
+  return a.Execute("SALDO(", "10)", 4, emp, ref, ini, "31/01/2024", 1, ign, "", "p");
+}
+
+TEST(BuscaFormulasPorParse, ChoosesTheParserByTypeAndFallsBackToTheGeneralOne) {
+  TAvaliadorTeste a;
+  a.c.respostaImposto = Currency::ParseSQL("12.3456");
+  EXPECT_EQ(a.Execute("IR", "+1", 3, 5, "202401", "01/01/2024", "31/01/2024", 0, false, "x", "par"),
+            Variant(Currency::ParseSQL("12.3456")));
+  EXPECT_EQ(a.c.parsers, (std::vector<std::string>{"imposto"}));
+  EXPECT_EQ(a.c.textos[0], "IR+1");
+  EXPECT_EQ(a.c.periodos[0], 6);
+  EXPECT_EQ(a.c.parametros[0], "par");
+
+  // A tax formula without a value gets a second try in the general parser, with period kind 10.
+  TAvaliadorTeste b;
+  b.c.respostaGeral = Currency::FromInt(7);
+  EXPECT_EQ(b.Execute("IR", "", 3, 5, "202401", "01/01/2024", "31/01/2024", 0, false, "", "par"),
+            Variant(Currency::FromInt(7)));
+  EXPECT_EQ(b.c.parsers, (std::vector<std::string>{"imposto", "geral"}));
+  EXPECT_EQ(b.c.periodos[1], 10);
+  EXPECT_EQ(b.c.parametros[1], "par");
+
+  // Types 1, 2 and 5 go to the general parser only; no parser's answer leaves null.
+  for (int tipo : {1, 2, 5}) {
+    TAvaliadorTeste g;
+    EXPECT_TRUE(g.Execute("A", "B", tipo, 5, "202401", "x", "y", 0, false, "", "").IsNull());
+    EXPECT_EQ(g.c.parsers, (std::vector<std::string>{"geral"})) << tipo;
+    EXPECT_EQ(g.c.textos[0], "AB");
+  }
+}
+
+TEST(BuscaFormulasPorParse, PreparesTheBalancesOncePerContext) {
+  TAvaliadorTeste a;
+  a.c.respostaSaldos = Currency::ParseSQL("-150.25");
+  EXPECT_EQ(Saldo(a), Variant(Currency::ParseSQL("-150.25")));
+  EXPECT_EQ(Saldo(a), Variant(Currency::ParseSQL("-150.25")));
+  EXPECT_EQ(a.c.setSaldos, 1);
+  EXPECT_EQ(a.c.textos[0], "SALDO(10)");
+  EXPECT_EQ(a.InfoSetSaldo().Referencia, "202401");
+
+  Saldo(a, "202401 ");  // blanks count
+  EXPECT_EQ(a.c.setSaldos, 2);
+  Saldo(a, "202401 ", "01/01/2024", true);
+  EXPECT_EQ(a.c.setSaldos, 3);
+  EXPECT_EQ(a.InfoSetSaldo().IgnZeramento, 1);
+  Saldo(a, "202401 ", "01/01/2024", true, 6);
+  EXPECT_EQ(a.c.setSaldos, 4);
+  // The parsers go with each call.
+  EXPECT_EQ(a.ComponentCount(), 0);
+}
+
+TEST(BuscaFormulasPorParse, FailedBalancePreparationIsNotRemembered) {
+  TAvaliadorTeste a;
+  a.c.respostaSaldos = Currency::FromInt(1);
+  a.c.falhaSetSaldo = true;
+  EXPECT_THROW(Saldo(a), std::runtime_error);
+  EXPECT_EQ(a.ComponentCount(), 0);
+  a.c.falhaSetSaldo = false;
+  EXPECT_EQ(Saldo(a), Variant(Currency::FromInt(1)));
+  EXPECT_EQ(a.c.setSaldos, 2);
+
+  // A balance formula without a value is tried by the general parser; bad dates reach the caller.
+  TAvaliadorTeste b;
+  EXPECT_TRUE(Saldo(b).IsNull());
+  EXPECT_EQ(b.c.parsers, (std::vector<std::string>{"saldos", "geral"}));
+  EXPECT_THROW(b.Execute("SALDO(10)", "", 4, 5, "", "32/01/2024", "31/01/2024", 0, false, "", ""), EDateError);
+}
+
+TEST(BuscaFormulasPorParse, FilterDropsOnlyTheUnwantedMessage) {
+  TInconsistencias_VYN so;
+  so.Add_Erro(kMsgFiltrada);
+  TBuscaFormulasPorParse::BloquearMessagemIndesejada(so);
+  EXPECT_EQ(so.Count(), 0);
+
+  TInconsistencias_VYN primeira;
+  primeira.Add_Erro(kMsgFiltrada);
+  primeira.Add_Erro("Conta 10 inexistente");
+  TBuscaFormulasPorParse::BloquearMessagemIndesejada(primeira);
+  ASSERT_EQ(primeira.Count(), 1);
+  EXPECT_EQ(primeira.getItemObjeto(0).Caption, "Conta 10 inexistente");
+
+  TInconsistencias_VYN segunda;
+  segunda.Add_Erro("Conta 10 inexistente");
+  segunda.Add_Erro(kMsgFiltrada);
+  TBuscaFormulasPorParse::BloquearMessagemIndesejada(segunda);
+  EXPECT_EQ(segunda.Count(), 2);
+}
+
+class BuscaFormulasBaseTest : public CompanyDatabaseTest {};
+
+TEST_F(BuscaFormulasBaseTest, GeneratorEvaluatesThroughTheRegisteredClassWithTheFrameworkParsers) {
+  const auto lista = RegistrosValidacaoSpedBI();
+  RegistraModulo(ClassRegistry(), lista);
+  struct TDesregistra {
+    const TListaRegistro& l;
+    ~TDesregistra() { DesregistraModulo(ClassRegistry(), l); }
+  } desregistra{lista};
+
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+               "(5, 1, '2024-01-10', 10, 20, 1000.1234)");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+               "(5, 2, '2024-01-20', 30, 10, 200.0001)");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+               "(5, 3, '2024-02-01', 10, 20, 5)");
+
+  TComponent gerador;
+  IBuscaFormulasGerador& a = CriaBuscaFormulasGerador(gerador);
+  EXPECT_EQ(a.Execute("SALDO(10)", " * 2", 4, 5, "202401", "01/01/2024", "31/01/2024", 1, false, "", ""),
+            Variant(Currency::ParseSQL("1600.2466")));
+  // Balances prepared by the previous call serve this one.
+  EXPECT_EQ(a.Execute("SALDO(20)", "", 4, 5, "202401", "01/01/2024", "31/01/2024", 1, false, "", ""),
+            Variant(Currency::ParseSQL("-1000.1234")));
+  EXPECT_EQ(a.Execute("1,5 * 3", "", 2, 5, "202401", "", "", 0, false, "", ""), Variant(Currency::ParseSQL("4.5")));
+  EXPECT_EQ(a.Execute("10 / 4", "", 3, 5, "202401", "", "", 0, false, "", ""), Variant(Currency::ParseSQL("2.5")));
+  EXPECT_TRUE(a.Execute("ICMS", "", 3, 5, "202401", "", "", 0, false, "", "").IsNull());
+}
+
+}  // namespace
+}  // namespace integracao

@@ -1,0 +1,160 @@
+#include "statutory/spedvalidation/uAutoThreadValidacaoSped.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "framework/component/boxed_values.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_value.h"
+#include "framework/ui/form.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/integracao_padrao.h"
+#include "framework/ui/packages_util.h"
+
+namespace integracao {
+
+using namespace vyn;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ComBarra(std::string pasta) {
+  if (pasta.empty() || pasta.back() != '/') pasta += '/';
+  return pasta;
+}
+
+}  // namespace
+
+std::string CaminhoTemp() {
+  std::string pasta = TUtilValidacaoSped::PastaValidacaoSped() + "temp/";
+  fs::create_directories(pasta);
+  return pasta;
+}
+
+bool TAutoThreadValidacaoSped::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TAutoThreadValidacaoSped") || TAutoThreadPadrao::InheritsFrom(class_name);
+}
+
+void TAutoThreadValidacaoSped::Exporta(const std::string& classeTela, TTipoSped rotina, TResultado& r) {
+  r.Rotina = rotina;
+  TForm_VYN* form = TPackagesUtil::CarregaForm(this, classeTela);
+  auto* tela = dynamic_cast<TfrIntegracao_Empresa_Padrao_VYN*>(form);
+  if (!tela) throw std::runtime_error("A tela " + classeTela + " não é uma tela de exportação.");
+  r.Arquivo = tela->ExportaToValidador(static_cast<int>(FDAO->FieldByName("BDCODEMP").AsInteger()),
+                                       FDAO->FieldByName("BDDATAINI").AsDateTime(),
+                                       FDAO->FieldByName("BDDATAFIM").AsDateTime(), CaminhoTemp());
+  if (r.Arquivo.empty() && tela->Inconsistencias_VYN && tela->Inconsistencias_VYN->Count() > 0)
+    r.Erro = tela->Inconsistencias_VYN->getItemObjeto(0).Caption;
+  // The screen stays with the task, its owner.
+}
+
+void TAutoThreadValidacaoSped::ExecuteFiscal(TResultado& r) { Exporta("TfrExportacaoSped", tsFiscal, r); }
+void TAutoThreadValidacaoSped::ExecuteContribuicoes(TResultado& r) {
+  Exporta("TfrExportacaoSpedContribuicoes", tsContribuicoes, r);
+}
+void TAutoThreadValidacaoSped::ExecuteECD(TResultado& r) { Exporta("TfrExportacaoSpedVzel", tsECD, r); }
+void TAutoThreadValidacaoSped::ExecuteECF(TResultado& r) { Exporta("TfrExportacaoECF", tsECF, r); }
+
+std::string TAutoThreadValidacaoSped::GetPastaPDF() {
+  std::string pasta = ComBarra(FConfig.PastaArquivo);
+  if (FConfig.TipoSubPasta[tsEmpresa])
+    pasta += TString_VYN::GetRemoveTodosCaracteresEspeciais(FDAO->FieldByName("BDNOMEMP").AsString(), false);
+  pasta = ComBarra(pasta);
+  if (FConfig.TipoSubPasta[tsReferencia]) pasta += FDAO->FieldByName("BDREFERENCIA").AsString();
+  return ComBarra(pasta);
+}
+
+void TAutoThreadValidacaoSped::Execute() {
+  TAutoThreadPadrao::Execute();
+  // Without a job id there is no job to work on: a failed run, and no statement is sent.
+  const auto it = Parametros.find("id");
+  if (it == Parametros.end() || !it->is_number_integer())
+    throw std::runtime_error("O parâmetro \"id\" do agendamento de validação não foi informado.");
+  const int id = it->get<int>();
+
+  struct TLiberaManagers {
+    TAutoThreadValidacaoSped& t;
+    ~TLiberaManagers() {
+      if (t.FDAO) t.FreeComponent(t.FDAO);
+      if (t.FDAOExec) t.FreeComponent(t.FDAOExec);
+      t.FDAO = t.FDAOExec = nullptr;
+    }
+  } libera{*this};
+  FDAO = TVALIDACAOSPED_AGENDAMENTOSMGR::CreateMgr(this, true);
+  FDAOExec = TVALIDACAOSPED_AGENDAMENTOSMGR::CreateMgr(this, true);
+
+  const std::string onde = " where bdid = " + SQLInteger(id);
+  FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 2, BDRETORNO = " +
+                            QuotedStr("Exportando arquivo...") + ", BDINICIOUEM = localtimestamp" + onde,
+                        ctExecute);
+
+  FDAO->CommandText(
+      "select ag.*, emp.BDNOMEMP, emp.BDCNPJEMP, micro.BDPCNAME, micro.BDUSERNAME"
+      " from TVALIDACAOSPED_AGENDAMENTOS ag"
+      " left join VW_TEMPRESAS_REF emp on (emp.BDCODEMP = ag.BDCODEMP)"
+      " left join TVALIDACAOSPED_MICRO micro on (micro.BDCODMICRO = ag.BDCODNOMMICRO)"
+      " where ag.BDID = " + SQLInteger(id),
+      ctOpen);
+  // A job that is not there has no workstation to flag nor kind to export.
+  if (FDAO->IsEmpty()) throw std::runtime_error("O agendamento de validação " + std::to_string(id) + " não existe.");
+  FDAO->First();
+
+  const int micro = static_cast<int>(FDAO->FieldByName("BDCODNOMMICRO").AsInteger());
+  FConfig = GetConfiguracoesValidadores(micro);
+  const std::string pastaPDF = GetPastaPDF();
+  const int tipo = static_cast<int>(FDAO->FieldByName("BDTIPO").AsInteger());
+  const std::string validador = FConfig.GetExePath(tipo);
+
+  TResultado r;
+  try {
+    switch (tipo) {
+      case tvFiscal: ExecuteFiscal(r); break;
+      case tvContribuicoes: ExecuteContribuicoes(r); break;
+      case tvECD: ExecuteECD(r); break;
+      case tvECF: ExecuteECF(r); break;
+      default: break;
+    }
+  } catch (const std::exception& e) {
+    r.Erro = e.what();
+  }
+
+  std::error_code ec;
+  if (!r.Arquivo.empty() && fs::is_regular_file(r.Arquivo, ec)) {
+    r.Erro.clear();
+  } else if (!r.Erro.empty()) {
+    r.Erro = "Não foi possível realizar a exportação. " + r.Erro;
+  } else {
+    r.Erro = "Não foi possível realizar a exportação";
+  }
+  if (validador.empty()) r.Erro = "O caminho do validador não foi informado";
+
+  if (!r.Erro.empty()) {
+    FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 5, BDFINALIZOUEM = localtimestamp, "
+                          "BDRETORNO = " + QuotedStr(Utf8Left(r.Erro, 255)) + onde,
+                          ctExecute);
+    FDAOExec->CommandText("UPDATE TVALIDACAOSPED_MICRO set BDPRECISAABRIRTELA = TRUE where BDCODMICRO = " +
+                              SQLInteger(micro),
+                          ctExecute);
+    ProcessoInfo().FMensagemInconsistencia = r.Erro;
+    return;
+  }
+
+  FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set BDEXPORTOU = TRUE, BDRETORNO = " +
+                            QuotedStr("Arquivo exportado, aguardando para fazer validação...") + " " + onde,
+                        ctExecute);
+  TDadosValidacao d;
+  d.Id = id;
+  d.ArquivoImportacao =
+      fs::path(r.Arquivo).lexically_normal().lexically_relative(fs::path(TUtilValidacaoSped::PastaValidacaoSped()).lexically_normal()).string();
+  d.CaminhoPrograma = validador;
+  d.PastaPDF = pastaPDF;
+  d.Rotina = r.Rotina;
+  d.CaminhoArquivosAnteriores = FConfig.PastaArquivosAnteriores;
+  d.CNPJ = FDAO->FieldByName("BDCNPJEMP").AsString();
+  d.DataIncial = FDAO->FieldByName("BDDATAINI").AsDateTime();
+  d.DataFinal = FDAO->FieldByName("BDDATAFIM").AsDateTime();
+  TUtilValidacaoSped::SalvarArquivoValidacaoSped(d, FDAO->FieldByName("BDPCNAME").AsString(),
+                                                 FDAO->FieldByName("BDUSERNAME").AsString());
+}
+
+}  // namespace integracao

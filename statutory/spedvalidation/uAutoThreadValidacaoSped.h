@@ -1,0 +1,47 @@
+#pragma once
+// The module's share of one scheduled SPED validation: exports the job's SPED file through the export
+// screen of its kind into the validation work folder, records the outcome on the job row and, when
+// the file is there, hands the job to the framework's job writer for the outside validator.
+#include <string>
+
+#include "framework/accounting/validacao_sped.h"
+#include "framework/host/auto_thread.h"
+
+namespace integracao {
+
+// The outcome of one export.
+struct TResultado {
+  std::string Erro;     // the failure text, empty when none
+  std::string Arquivo;  // the exported file's full name, empty when none
+  vyn::TTipoSped Rotina = vyn::tsECD;
+};
+
+// The work folder validacao_sped/temp under the program folder, with a trailing delimiter; created
+// with its parents when missing.
+std::string CaminhoTemp();
+
+class TAutoThreadValidacaoSped : public vyn::TAutoThreadPadrao {
+ public:
+  explicit TAutoThreadValidacaoSped(vyn::TComponent* owner = nullptr) : vyn::TAutoThreadPadrao(owner) {}
+  std::string ClassName() const override { return "TAutoThreadValidacaoSped"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  void ExecuteFiscal(TResultado& r);
+  void ExecuteContribuicoes(TResultado& r);
+  void ExecuteECD(TResultado& r);
+  void ExecuteECF(TResultado& r);
+  // The job's PDF folder (composed only; nothing is created).
+  std::string GetPastaPDF();
+
+  vyn::TConfiguracoesValidacao FConfig;
+
+ protected:
+  void Execute() override;
+
+ private:
+  void Exporta(const std::string& classeTela, vyn::TTipoSped rotina, TResultado& r);
+  vyn::TVALIDACAOSPED_AGENDAMENTOSMGR* FDAO = nullptr;
+  vyn::TVALIDACAOSPED_AGENDAMENTOSMGR* FDAOExec = nullptr;
+};
+
+}  // namespace integracao
