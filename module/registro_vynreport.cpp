@@ -1,8 +1,16 @@
 #include "module/registro.h"
 
+#include "integrations/vynreport/uExportacaoPagamentosVYNReport.h"
+#include "integrations/vynreport/uImportacaoPagamentosVYNReport.h"
+
 namespace integracao {
 
-// The report portal's payment screens and task: each class added here as it is built.
-TListaRegistro RegistrosVynReport() { return {}; }
+// The report portal's payment screens and task.
+TListaRegistro RegistrosVynReport() {
+  return {
+      Registro<TfrExportacaoPagamentosVYNReport>("TfrExportacaoPagamentosVYNReport", vyn::TClassKind::Screen),
+      Registro<TfrImportacaoPagamentosVYNReport>("TfrImportacaoPagamentosVYNReport", vyn::TClassKind::Screen),
+  };
+}
 
 }  // namespace integracao

@@ -29,6 +29,15 @@ class TCONF_CONTAS_ONLINEMGR : public TMgr<TCONF_CONTAS_ONLINEMGR> {
   // The configuration of the plan's key valid at the date: its latest month not after the date's.
   // Empty when the key has none.
   TListaContasOnline GetConfiguracaoPorChave(int plano, int chave, TDateTime data);
+  // Opens this data set on every configuration of the classification valid at the month (YYYYMM):
+  // the main key and the keys linked to it (another paying account each), with BDCHAVE,
+  // BDCHAVEVINC (null on the main one), BDREFCTA, BDCONTADEBPGTO, BDCONTACREDPGTO and BDAPECTACO
+  // (the nickname of the credit account in the plan's chart). The flags and the last argument of
+  // the suite's signature are accepted for its callers; tipo -2 asks for the several accounts.
+  void getConsultaVariasContas(int plano, int tipo, int referencia, const std::string& classificacao, bool = true,
+                               bool = true, bool = false, int = -1);
+  int GetCHAVE() const;
+  int GetCONTACREDPGTO() const;
 };
 
 }  // namespace vyn

@@ -131,13 +131,15 @@ SELECT R.BDCODEMP, R.BDREFEMP, R.BDNOMEMP, R.BDCNPJEMP, R.BDCODPLAPADRAO, R.BDCO
   BDPROXIMACHAVE INTEGER NOT NULL,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_CHAVE PRIMARY KEY (BDCODEMP)))");
 
-  // Online account configuration of a posting plan: a key per classification ...
+  // Online account configuration of a posting plan: a key per classification (a further key of the
+  // same classification names its main one in BDCHAVEVINC: another paying account) ...
   s.AddTable("TCONF_CONTAS_ONLINE", R"(CREATE TABLE TCONF_CONTAS_ONLINE (
   BDCODPLANOONLINE INTEGER NOT NULL,
   BDCHAVE INTEGER NOT NULL,
   BDCODPLAPADRAO INTEGER,
   BDCLASSIFICACAO VARCHAR(40),
   BDDESCRICAO VARCHAR(150),
+  BDCHAVEVINC INTEGER,
   CONSTRAINT PK_TCONF_CONTAS_ONLINE PRIMARY KEY (BDCODPLANOONLINE, BDCHAVE)))");
   // ... and its payment accounts from a reference month (YYYYMM) on.
   s.AddTable("TCONF_CONTAS_ONLINE_REF", R"(CREATE TABLE TCONF_CONTAS_ONLINE_REF (

@@ -1,0 +1,97 @@
+#pragma once
+// Tax payments recorded in the accounting database go to the report portal: per paid guide of the
+// ticked companies and taxes, the identifier report yields the guide's portal identifier, which
+// becomes one payment record; all records go in one call and, when the portal takes them, every
+// sent guide is marked in the conference table.
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/core/variant.h"
+#include "framework/host/update_or_insert.h"
+#include "framework/ui/processo_padrao.h"
+#include "framework/web/vynreport_pagamentos.h"
+
+namespace vyn {
+class TClientDataSet;
+class TConfigImpostoVYN;
+class TEdit_Codigo_Search_VYN;
+class TEdit_Date_Padrao_VYN;
+class TEmpresasMGR;
+class TFuncionsVYNReport;
+class TLabel;
+class TListViewDB_VYN;
+class TSQLMGR;
+class TfrStatusProcesso;
+class TfrxReportVYN;
+}  // namespace vyn
+
+namespace integracao {
+
+class TfrExportacaoPagamentosVYNReport : public vyn::TfrProcesso_Padrao_VYN {
+ public:
+  explicit TfrExportacaoPagamentosVYNReport(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TfrExportacaoPagamentosVYNReport"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  vyn::TLabel* lbDatIni;
+  vyn::TEdit_Date_Padrao_VYN* edDatIni;
+  vyn::TLabel* lbDatFin;
+  vyn::TEdit_Date_Padrao_VYN* edDatFin;
+  vyn::TListViewDB_VYN* lvEmpresas;
+  vyn::TLabel* lbImpostos;
+  vyn::TListViewDB_VYN* lvImpostos;
+  vyn::TEdit_Codigo_Search_VYN* edCODEMP;
+  vyn::TEdit_Date_Padrao_VYN* edDataInicialEmissao;
+  vyn::TEdit_Date_Padrao_VYN* edDataFinalEmissao;
+  vyn::TfrxReportVYN* frxReportPreview;
+
+  // The web client; tests and the host may reach it to set its address.
+  vyn::TExportacaoPagamento& ExportacaoPagamento() { return *FExportacaoPagamento; }
+
+  void CommandTextEmp();
+  void CommandTextImp();
+  void PreencheTMP_EMPRESAS_SELECT();
+  void edDatFinExit(vyn::TComponent* sender);
+
+  // Portal functions of the identifier report.
+  virtual std::string GetTipoCalculoYRK();
+  virtual std::string GetNumeroNotaYRK() { return ""; }
+  virtual std::string GetTipoNotaYRK() { return ""; }
+  virtual std::string getTipoFolhaWeb(int n);
+  virtual std::string GetCodEmpVynReport(int codEmp);
+  virtual std::string GetTagVYNReport();
+  virtual std::string getTipoColWeb() { return "_"; }
+  std::string getCodRecImposto();
+  void setReportFunctions(vyn::TfrxReportVYN* report);
+  std::optional<vyn::Variant> UserFunction(const std::string& nome, std::vector<vyn::Variant>& params);
+
+  int Empresa = 0;
+
+ protected:
+  void FormCreate() override;
+  void FormDestroy() override;
+  void CreateDAO() override;
+  bool PodeIniciarProcesso() override;
+  void SelectProcesso() override {}
+  void Processo() override;
+
+ private:
+  void AddImposto(int codImp, int referencia, vyn::Currency valor);
+  std::optional<vyn::Variant> FuncaoDaTela(const std::string& nome, std::vector<vyn::Variant>& p);
+  void AtualizaImpostos(bool marcar);
+
+  vyn::TEmpresasMGR* FDAOEmpresas = nullptr;
+  vyn::TSQLMGR* FDAOImposto = nullptr;
+  vyn::TSQLMGR* FDAOUpdates = nullptr;
+  std::unique_ptr<vyn::TExportacaoPagamento> FExportacaoPagamento;
+  vyn::TConfigImpostoVYN* FObjImpNodeAtu = nullptr;
+  vyn::TClientDataSet* FDadosGuia = nullptr;   // the current guide's print data
+  vyn::TFuncionsVYNReport* FFuncionVynReport = nullptr;
+  std::string FYRKValor;
+  bool FMudandoStatusDeTudo = false;
+  std::vector<vyn::TComandoSQL> FSQLs;
+};
+
+}  // namespace integracao

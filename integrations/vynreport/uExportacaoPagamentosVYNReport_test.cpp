@@ -1,0 +1,126 @@
+#include "integrations/vynreport/uExportacaoPagamentosVYNReport.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include "framework/component/process_context.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/list_view_db.h"
+#include "framework/ui/report_vyn.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "integrations/vynreport/vynreport_test_support.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+using namespace teste;
+
+class ExportacaoPagamentosTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    PreparaEmpresa(Db(), portal_);
+    ProcessContext().CustomerCode = "123";
+    ProcessContext().FMensagemInconsistencia.clear();
+  }
+  void Paga(int chave, int dia) {
+    Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
+                 "values (1, ?, 1, ?, 1)", {chave, EncodeDate(2024, 4, dia)});
+  }
+  TFormPtr<TfrExportacaoPagamentosVYNReport> Tela(bool tarvo = false) {
+    auto t = MakeForm<TfrExportacaoPagamentosVYNReport>();
+    t->SetIsTARVO(tarvo);
+    t->edDatIni->SetData(EncodeDate(2024, 4, 1));
+    t->edDatFin->SetData(EncodeDate(2024, 4, 30));
+    t->edDatFinExit(nullptr);
+    return t;
+  }
+  TFakeHttpServer portal_;
+  TScriptedDialogs dialogs_;
+};
+
+TEST_F(ExportacaoPagamentosTest, APaidGuideGoesAsItsPrincipalAndIsMarkedOnlyWhenThePortalTakesIt) {
+  Guia(Db(), 55, 202403, "95.00", "100.00", "2.00", "3.00");
+  Guia(Db(), 56, 202403, "10.00", "10.00", "0", "0", 11);   // tax without portal report: not sent
+  Paga(55, 20);
+  Paga(56, 21);
+  portal_.On("POST", "/pagamentos", TFakeResponse::Json(200, R"({"totalRecebidos":1,"totalBaixados":1,"totalErros":0})"));
+  dialogs_.Ok("Pagamentos integrados com sucesso!");
+  auto t = Tela();
+  ASSERT_EQ(t->lvImpostos->Count(), 2);
+  t->spOK->Click();
+
+  const auto req = portal_.LastRequest();
+  EXPECT_EQ(req.Header("Authorization"), "Bearer tok-vyn");
+  const auto j = nlohmann::json::parse(req.Body);
+  ASSERT_EQ(j["registros"].size(), 1u) << req.Body;
+  const auto& r = j["registros"][0];
+  EXPECT_EQ(j["clienteId"], "123");
+  EXPECT_EQ(j["sistemaId"], 50);
+  EXPECT_EQ(r["empresaId"], kEmpresaWeb);
+  EXPECT_EQ(r["relatorioId"], kTag);
+  EXPECT_EQ(r["valor"], "95.00");   // 100.00 carried by the identifier, less interest and fine
+  EXPECT_EQ(r["anoRef"], 2024);
+  EXPECT_EQ(r["mesRef"], 3);
+  EXPECT_EQ(r["dataRef"], "2024-03-01");
+  EXPECT_EQ(r["dataFinal"], "2024-03-01");
+  EXPECT_EQ(r["dataPagamento"], "2024-04-20");
+  auto c = Db().QueryAll("select BDCODIMP, BDVALOR, BDREFERENCIA, BDEXPORTADO from VSH_EMP_TCONF_IMPPAG_IMP");
+  ASSERT_EQ(c.Rows.size(), 1u);
+  EXPECT_EQ(c.Value(0, "BDVALOR").AsCurrency(), C("95"));
+  EXPECT_EQ(c.Value(0, "BDEXPORTADO").AsInteger(), 1);
+
+  // A refused send marks nothing, and a later run does not carry the earlier run's marks.
+  Db().Execute("delete from VSH_EMP_TCONF_IMPPAG_IMP");
+  portal_.On("POST", "/pagamentos", TFakeResponse::Json(200, R"({"totalRecebidos":1,"totalBaixados":0,"totalErros":1,"erros":["Guia recusada"]})"));
+  t->SetIsTARVO(true);
+  try {
+    t->spOK->Click();
+    FAIL() << "expected the scheduled run to fail";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Erro ao exportar pagamentos. Guia recusada");
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from VSH_EMP_TCONF_IMPPAG_IMP").AsInteger(), 0);
+}
+
+TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReportedNotSent) {
+  auto t = Tela(true);
+  EXPECT_EQ(t->lvImpostos->Count(), 0);
+  t->spOK->Click();
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Nenhum imposto selecionado!");
+
+  Guia(Db(), 55, 202403, "95.00", "100.00");
+  Paga(55, 20);
+  Db().Execute("update TYRK_TRELATORIOS set BDQUEBRA = '''|sem empresa'''");
+  auto u = Tela(true);
+  u->spOK->Click();
+  EXPECT_EQ(portal_.RequestCount(), 0u);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Guia 55 do imposto 10 não exportada"), std::string::npos);
+}
+
+TEST_F(ExportacaoPagamentosTest, ReportFunctionsAnswerWithoutRegardToCase) {
+  auto t = Tela();
+  TfrxReportVYN& r = *t->frxReportPreview;
+  t->setReportFunctions(&r);
+  EXPECT_EQ(r.Evaluate("IntSerieYRK(0)").AsString(), "__________");
+  EXPECT_EQ(r.Evaluate("intserieyrk(123)").AsString(), "_______123");
+  EXPECT_EQ(r.Evaluate("FormatReferencia(202403)").AsString(), "03/2024");
+  EXPECT_EQ(r.Evaluate("FormatReferencia(0)").AsString(), "");
+  EXPECT_EQ(r.Evaluate("RefYRK('03/2024')").AsString(), "2403");
+  EXPECT_EQ(r.Evaluate("REFYRK(202403)").AsString(), "2403");
+  EXPECT_EQ(r.Evaluate("STRTODATA('20240315')").AsString(), "15/03/2024");
+  EXPECT_EQ(r.Evaluate("YYYYMMTOMM_YYYY('202403')").AsString(), "03/2024");
+  EXPECT_EQ(r.Evaluate("HoraParaDecimal('1:30')").AsCurrency(), C("1.5"));
+  EXPECT_EQ(r.Evaluate("DecimalParaHora(1.5)").AsString(), "01:30");
+  EXPECT_EQ(r.Evaluate("DecimalParaHora(1.9999)").AsString(), "02:00");
+  EXPECT_EQ(r.Evaluate("ValorDefault(0, 5)").AsInteger(), 5);
+  EXPECT_EQ(r.Evaluate("ValorDefault(3, 5)").AsInteger(), 3);
+  EXPECT_EQ(r.Evaluate("TAGYRK + TipoColYRK").AsString(), "_");   // no tax loaded yet
+  EXPECT_THROW(r.Evaluate("NaoExiste(1)"), EReportError);
+}
+
+}  // namespace
+}  // namespace integracao

@@ -1,0 +1,167 @@
+#include "integrations/vynreport/uImportacaoPagamentosVYNReport.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/list_view_db.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "integrations/vynreport/vynreport_test_support.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+using namespace teste;
+
+class ImportacaoPagamentosTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    PreparaEmpresa(Db(), portal_);
+    ProcessContext().CustomerCode = "123";
+    ProcessContext().FMensagemInconsistencia.clear();
+  }
+  void Responde(const std::string& pagamentos) {
+    portal_.On("POST", "/pagamentos/consulta", TFakeResponse::Json(200, R"({"pagamentos":[)" + pagamentos + "]}"));
+  }
+  TFormPtr<TfrImportacaoPagamentosVYNReport> Tela(bool tarvo = false) {
+    auto t = MakeForm<TfrImportacaoPagamentosVYNReport>();
+    t->SetIsTARVO(tarvo);
+    t->edDatIni->SetData(EncodeDate(2024, 4, 1));
+    t->edDatFin->SetData(EncodeDate(2024, 4, 30));
+    return t;
+  }
+  void Executa(bool tarvo = false) {
+    auto t = Tela(tarvo);
+    t->spOK->Click();
+    mensagens_.clear();
+    for (const auto& i : t->Inconsistencias_VYN()->Itens()) mensagens_.push_back(i.Caption);
+  }
+  int Lancamentos() { return static_cast<int>(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger()); }
+  std::string Todas() { return Join(mensagens_, "\n"); }
+
+  TFakeHttpServer portal_;
+  TScriptedDialogs dialogs_;
+  std::vector<std::string> mensagens_;
+};
+
+TEST_F(ImportacaoPagamentosTest, APaymentSettlesItsGuideOnceWithTheNicknamedAccountAndIsRecorded) {
+  Guia(Db(), 55, 202403, "100.00", "105.5300");
+  Responde(Pagamento("100.00", "105.53"));
+  Executa();
+
+  auto l = Db().QueryAll("select BDDATA, BDDEBITO, BDCREDITO, BDVALOR from VZEL_EMPRESAS_TLAN");
+  ASSERT_EQ(l.Rows.size(), 1u) << Todas();
+  EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), C("105.53"));
+  EXPECT_EQ(l.Value(0, "BDCREDITO").AsInteger(), seed::kContaCaixa);
+  EXPECT_EQ(l.Value(0, "BDDATA").AsDateTime(), EncodeDate(2024, 4, 20));
+  ASSERT_EQ(mensagens_.size(), 1u);
+  EXPECT_NE(mensagens_[0].find(": Baixa realizada"), std::string::npos);
+  auto c = Db().QueryAll("select BDCODEMP, BDCODIMP, BDVALOR, BDREFERENCIA, BDIMPORTADO from VSH_EMP_TCONF_IMPPAG_IMP");
+  ASSERT_EQ(c.Rows.size(), 1u);
+  EXPECT_EQ(c.Value(0, "BDCODIMP").AsInteger(), kImposto);
+  EXPECT_EQ(c.Value(0, "BDVALOR").AsCurrency(), C("100"));
+  EXPECT_EQ(c.Value(0, "BDREFERENCIA").AsInteger(), 202403);
+  EXPECT_EQ(c.Value(0, "BDIMPORTADO").AsInteger(), 1);
+  const auto req = portal_.LastRequest();
+  EXPECT_EQ(req.Header("Authorization"), "Bearer tok-vyn");
+  EXPECT_NE(req.Body.find(R"("empresaId":42)"), std::string::npos);
+  EXPECT_NE(req.Body.find(R"("dataInicial":"2024-04-01")"), std::string::npos);
+
+  // The same payment again, in this run or a later one: never settled twice.
+  Responde(Pagamento("100.00", "105.53") + "," + Pagamento("100.00", "105.53"));
+  Executa();
+  EXPECT_EQ(Lancamentos(), 1);
+  ASSERT_EQ(mensagens_.size(), 2u);
+  for (const auto& m : mensagens_) EXPECT_NE(m.find("Imposto emitido já pago"), std::string::npos) << m;
+}
+
+TEST_F(ImportacaoPagamentosTest, RefusalsAndTheChoiceAmongGuidesOfTheSamePrincipal) {
+  Guia(Db(), 60, 202403, "200.00", "210.00");
+  Guia(Db(), 61, 202403, "200.00", "220.00");   // re-issue of the same principal with more interest
+  Guia(Db(), 62, 202403, "300.00", "300.00");
+  Responde(Pagamento("200.00", "220.00", "SEM APELIDO") + "," + Pagamento("300.00", "300.01") + "," +
+           Pagamento("999.00", "999.00") + "," + Pagamento("300.00", "300.00", "Caixa", 3, "OUTRA"));
+  dialogs_.SetListsExpected(false);
+  Executa();
+
+  auto l = Db().QueryAll("select BDCREDITO, BDVALOR from VZEL_EMPRESAS_TLAN");
+  ASSERT_EQ(l.Rows.size(), 1u) << Todas();
+  EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), C("220"));
+  EXPECT_EQ(l.Value(0, "BDCREDITO").AsInteger(), seed::kContaBanco);   // no such nickname: the main account
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 60").AsCurrency(), C("210"));
+  ASSERT_EQ(mensagens_.size(), 4u) << Todas();
+  EXPECT_NE(Todas().find("O valor total informado no VYN Report (300,01) não corresponde ao valor total do imposto "
+                         "emitido"),
+            std::string::npos);
+  EXPECT_EQ(std::count_if(mensagens_.begin(), mensagens_.end(),
+                          [](const std::string& m) { return m.find("Não foi encontrado nenhum imposto emitido") !=
+                                                            std::string::npos; }),
+            2);
+  // Interactive refusals are listed, not recorded.
+  EXPECT_EQ(Db().QueryValue("select count(*) from VSH_EMP_TCONF_IMPPAG_IMP").AsInteger(), 1);
+}
+
+TEST_F(ImportacaoPagamentosTest, ScheduledRefusalsAreRecordedAndAFailedSettlementIsNotMarked) {
+  ProcessContext().WP_AGENDAMENTO = 7;
+  Guia(Db(), 70, 202403, "50.00", "50.00");
+  Db().Execute("delete from TDARFGERPGTO where BDCHAVEDARF = 70");   // nothing the engine can settle
+  Responde(Pagamento("50.00", "50.00") + "," + Pagamento("1.00", "1.00"));
+  Executa(true);
+
+  EXPECT_EQ(Lancamentos(), 0);
+  auto c = Db().QueryAll("select BDCODIMP, BDIMPORTADO, BDINCONSISTENCIA from VSH_EMP_TCONF_IMPPAG_IMP "
+                         "where BDCODAGENDAMENTO = 7 order by BDVALOR");
+  ASSERT_EQ(c.Rows.size(), 2u);
+  // A payment without a guide finds its tax by the tag.
+  EXPECT_EQ(c.Value(0, "BDCODIMP").AsInteger(), kImposto);
+  EXPECT_TRUE(c.Value(0, "BDIMPORTADO").IsNull());
+  EXPECT_EQ(c.Value(0, "BDINCONSISTENCIA").AsString(), "Importação: Não foi encontrado nenhum imposto emitido");
+  EXPECT_TRUE(c.Value(1, "BDIMPORTADO").IsNull());
+  EXPECT_TRUE(StartsWithText(c.Value(1, "BDINCONSISTENCIA").AsString(), "Importação: Baixa não realizada: "));
+  EXPECT_LE(Utf8Length(c.Value(1, "BDINCONSISTENCIA").AsString()), 200u);
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Importação: Não foi encontrado nenhum imposto emitido");
+  EXPECT_TRUE(dialogs_.Calls().empty());
+  ProcessContext().WP_AGENDAMENTO = 0;
+}
+
+TEST_F(ImportacaoPagamentosTest, PortalFailureIsListedInteractivelyAndRaisedWhenScheduled) {
+  Guia(Db(), 55, 202403, "100.00", "100.00");
+  portal_.On("POST", "/pagamentos/consulta", TFakeResponse::Json(400, R"({"erros":["Empresa inexistente","Token"]})"));
+  Executa();
+  ASSERT_EQ(mensagens_.size(), 2u);
+  EXPECT_EQ(mensagens_[0], "Retorno VYN Report: Empresa inexistente");
+
+  try {
+    Executa(true);
+    FAIL() << "expected the run to fail";
+  } catch (const std::runtime_error& e) {
+    EXPECT_EQ(std::string(e.what()), "Erro na importação: Retorno VYN Report: Empresa inexistente Token");
+  }
+  // A malformed success answer settles nothing and is a failure, not an empty success.
+  portal_.On("POST", "/pagamentos/consulta", TFakeResponse::Json(200, R"({"pagamentos":[{"valorOriginal":"x"}]})"));
+  EXPECT_THROW(Executa(true), std::runtime_error);
+  EXPECT_EQ(Lancamentos(), 0);
+}
+
+TEST_F(ImportacaoPagamentosTest, NothingFoundWarnsAndNoTickedCompanyRunsNothing) {
+  Responde("");
+  dialogs_.Ok("Não foi encontrado nenhum registro para ser importado!");
+  Executa();
+  EXPECT_TRUE(dialogs_.Done());
+
+  auto t = Tela();
+  ASSERT_EQ(t->lvEmpresas->Count(), 1);   // only the company with a portal code
+  t->CommandTextEmp(2);
+  EXPECT_EQ(t->lvEmpresas->Count(), 0);
+  const size_t antes = portal_.RequestCount();
+  t->spOK->Click();
+  EXPECT_EQ(portal_.RequestCount(), antes);
+}
+
+}  // namespace
+}  // namespace integracao
