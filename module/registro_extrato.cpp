@@ -1,8 +1,18 @@
 #include "module/registro.h"
+#include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
+#include "bankstatement/uFiltroImportacaoExtratoBancarioDYQNotificacoes.h"
+#include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
 
 namespace integracao {
 
 // Bank-statement import and reconciliation: each class added here as it is built.
-TListaRegistro RegistrosExtratoBancario() { return {}; }
+TListaRegistro RegistrosExtratoBancario() {
+  return {
+      Registro<TfrFiltroImportacaoExtratoBancarioDYQ>("TfrFiltroImportacaoExtratoBancarioDYQ", vyn::TClassKind::Screen),
+      Registro<TfrFiltroImportacaoMovimentoCaixaDYQ>("TfrFiltroImportacaoMovimentoCaixaDYQ", vyn::TClassKind::Screen),
+      Registro<TfrFiltroImportacaoExtratoBancarioDYQNotificacoes>("TfrFiltroImportacaoExtratoBancarioDYQNotificacoes",
+                                                                  vyn::TClassKind::Screen),
+  };
+}
 
 }  // namespace integracao

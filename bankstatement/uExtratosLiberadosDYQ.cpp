@@ -1,0 +1,118 @@
+#include "bankstatement/uExtratosLiberadosDYQ.h"
+
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/form.h"
+#include "framework/ui/list_view.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/status_processo.h"
+#include "framework/web/dyq_client.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+bool PeriodoListado(TDateTime I, TDateTime F, TDateTime S, TDateTime E) {
+  const bool temI = I.Days() != 0, temF = F.Days() != 0;
+  if (!temI && !temF) return true;
+  if (temI && !temF) return I <= S || I <= E;
+  if (!temI) return S <= F || E <= F;
+  return (I <= S && S <= F) || (I <= E && E <= F) || (I > S && F < E);
+}
+
+TDateTime DataDYQ(const std::string& texto) {
+  std::string t = Trim(texto);
+  TDateTime d;
+  if (TryStrToDate(t.substr(0, 10), d)) return d;
+  if (t.size() >= 10 && t[4] == '-' && t[7] == '-') {
+    try {
+      return SQLToDate(t.substr(0, 10));
+    } catch (const std::exception&) {
+    }
+  }
+  return TDateTime();
+}
+
+std::string TextoDYQ(const nlohmann::ordered_json& objeto, const char* chave) {
+  if (!objeto.is_object() || !objeto.contains(chave)) return {};
+  const auto& v = objeto[chave];
+  if (v.is_null()) return {};
+  return v.is_string() ? v.get<std::string>() : v.dump();
+}
+
+int PreencheLinhasLiberadas(TListView& lista, const nlohmann::ordered_json& documento, const std::string& tipoConta,
+                            TDateTime I, TDateTime F, TfrStatusProcesso* progresso) {
+  if (progresso) progresso->setPrimaryMaxProgress(static_cast<int>(documento.size()));
+  int indice = 0;
+  for (auto it = documento.begin(); it != documento.end(); ++it, ++indice) {
+    if (progresso) progresso->setPrimaryStatusProgress(indice);
+    if (UpperCase(it.key()) == "TOTAL") continue;
+    const auto& extrato = it.value();
+    if (TextoDYQ(extrato, "tipoConta") != tipoConta) continue;
+    const std::string ini = TextoDYQ(extrato, "dataInicial"), fim = TextoDYQ(extrato, "dataFinal");
+    if (!PeriodoListado(I, F, DataDYQ(ini), DataDYQ(fim))) continue;
+    auto& item = lista.Add(it.key());
+    item.SubItems = {TextoDYQ(extrato, "conta"), ini, fim, TextoDYQ(extrato, "logLiberacaoData")};
+  }
+  if (lista.Count() > 0) SelecionaUnico(lista, 0);
+  return lista.Count();
+}
+
+int PrimeiroSelecionado(const TListView& lista) {
+  for (int i = 0; i < lista.Count(); ++i)
+    if (lista.Item(i).Selected) return i;
+  return -1;
+}
+
+void SelecionaUnico(TListView& lista, int i) {
+  for (int k = 0; k < lista.Count(); ++k) lista.Item(k).Selected = k == i;
+  lista.ItemIndex = i;
+}
+
+std::string PrimeiraPalavra(const std::string& texto) {
+  for (const auto& p : Split(texto, ' '))
+    if (!p.empty()) return p;
+  return {};
+}
+
+int64_t CodigoConta(const std::string& palavra) {
+  // Account 0 when the word is not a number: the import still runs and the review shows no bank
+  // account, as the service's statements have always been taken.
+  if (palavra.empty() || palavra.size() > 18 || OnlyDigits(palavra) != palavra) return 0;
+  return std::stoll(palavra);
+}
+
+void RecusaExtratoDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodoDYQ& cliente, bool ambienteTeste,
+                      const std::function<void()>& atualizaSilencioso) {
+  const int sel = PrimeiroSelecionado(lista);
+  if (lista.Count() == 0 || sel < 0) {
+    DlgInfOk("Nenhum extrato selecionado!");
+    return;
+  }
+  if (MessageDlgVYN("Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!", mtInformation,
+                    mbYes | mbNo) != mrYes)
+    return;
+  if (!ShowSegurancaProcesso(&dialogo)) {
+    DlgInfOk("Processo não realizado!");
+    return;
+  }
+  const std::string id = lista.Item(sel).Caption;
+  nlohmann::json observacao = nlohmann::json::array();
+  TListaObj parametros;
+  parametros.AddObject(&observacao);
+  TPackagesUtil::CarregaFormParamsObj("TfrDadosObservacaoDYQ", &dialogo, std::move(parametros), nullptr, true);
+  // Left without an observation: nothing is refused.
+  if (observacao.empty() || !observacao[0].is_string()) return;
+
+  nlohmann::ordered_json documento;
+  documento["extratoId"] = CodigoConta(id);
+  documento["observacao"] = ReplaceAll(observacao[0].get<std::string>(), "%20", " ");
+  documento["retornadoPor"] = ProcessContext().UserName;
+  cliente.AlterarStatusRetornoLancamentosDYQ(&dialogo, 3, documento, ambienteTeste, false);
+  atualizaSilencioso();
+  DlgInfOk("O Extrato foi enviado para o ^DYQ como recusado!");
+}
+
+}  // namespace integracao

@@ -1,0 +1,54 @@
+#pragma once
+// What the two Dyq dialogs share: the released-statement list (period filter and rows), the account
+// code of a row and the refusal of a statement.
+#include <functional>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "framework/core/datetime.h"
+
+namespace vyn {
+class TCheckBox;
+class TForm_VYN;
+class TLabel;
+class TListView;
+class TRetornaMetodoDYQ;
+class TfrStatusProcesso;
+}  // namespace vyn
+
+namespace integracao {
+
+// Whether a statement [S, E] is listed for the typed period [I, F]; a zero date is an empty field.
+bool PeriodoListado(vyn::TDateTime I, vyn::TDateTime F, vyn::TDateTime S, vyn::TDateTime E);
+
+// A Dyq date text ("05/03/2024"; "2024-03-05" is read too); zero when it is not a date.
+vyn::TDateTime DataDYQ(const std::string& texto);
+
+// Any JSON value as the text the document gives (a string as is, a number in its decimal form).
+std::string TextoDYQ(const nlohmann::ordered_json& objeto, const char* chave);
+
+// Adds one row per member of the document whose "tipoConta" is exactly tipoConta and whose period
+// passes the filter; members named TOTAL (any case) are summaries. Moves the progress bar when
+// given. Answers the number of rows.
+int PreencheLinhasLiberadas(vyn::TListView& lista, const nlohmann::ordered_json& documento,
+                            const std::string& tipoConta, vyn::TDateTime I, vyn::TDateTime F,
+                            vyn::TfrStatusProcesso* progresso);
+
+// The first selected row; -1 when there is none.
+int PrimeiroSelecionado(const vyn::TListView& lista);
+// Selects row i alone and makes it current.
+void SelecionaUnico(vyn::TListView& lista, int i);
+
+// The first word of a row's "Conta" text; empty when the text has none.
+std::string PrimeiraPalavra(const std::string& texto);
+// That word as the account code; 0 when it is not a number.
+int64_t CodigoConta(const std::string& palavra);
+
+// The refusal of the first selected statement: question, rights, observation, report, refresh.
+// The report goes to the environment the list was read from.
+void RecusaExtratoDYQ(vyn::TForm_VYN& dialogo, vyn::TListView& lista, const vyn::TRetornaMetodoDYQ& cliente,
+                      bool ambienteTeste, const std::function<void()>& atualizaSilencioso);
+
+}  // namespace integracao

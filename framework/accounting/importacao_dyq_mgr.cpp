@@ -1,0 +1,200 @@
+#include "framework/accounting/importacao_dyq_mgr.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/boxed_values.h"
+#include "framework/component/lista_obj.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/packages_util.h"
+
+namespace vyn {
+
+namespace {
+std::string Texto(const nlohmann::json& linha, const char* chave) {
+  if (!linha.contains(chave) || linha[chave].is_null()) return {};
+  const auto& v = linha[chave];
+  return v.is_string() ? v.get<std::string>() : v.dump();
+}
+
+// "D" (money out) puts the bank on the credit side; anything else is money in.
+bool SaidaBanco(const nlohmann::json& linha) {
+  std::string t = Texto(linha, "tipo");
+  return t == "D" || t == "d";
+}
+
+TDateTime DataLinha(const nlohmann::json& linha) {
+  TDateTime d;
+  if (!TryStrToDate(Texto(linha, "data"), d))
+    throw EDyqError("Data inválida no lançamento do extrato: \"" + Texto(linha, "data") + "\"", 200);
+  return d;
+}
+}  // namespace
+
+Currency ValorLinhaDYQ(const nlohmann::json& linha) {
+  Currency v;
+  std::string t = Texto(linha, "valor");
+  if (!Currency::TryParse(t, v)) throw EDyqError("Valor inválido no lançamento do extrato: \"" + t + "\"", 200);
+  return v;
+}
+
+TImportacaoDYQMGR::TImportacaoDYQMGR(TComponent* owner) : TComponent(owner) {}
+
+void TImportacaoDYQMGR::SetIniExtrato(TDateTime_VYN* v) { FIni = v ? v->Value() : TDateTime(); }
+void TImportacaoDYQMGR::SetFimExtrato(TDateTime_VYN* v) { FFim = v ? v->Value() : TDateTime(); }
+
+void TImportacaoDYQMGR::PreparaControles() {
+  if (!edEmpresa) {
+    edEmpresa = Create<TEdit_Codigo_Search_VYN>(tcEmpresas);
+    edConta = Create<TEdit_Codigo_Search_VYN>(tcPlanoContas);
+    edConta->EditsMaster.push_back(edEmpresa);
+    edIni = Create<TEdit_Date_Padrao_VYN>();
+    edFim = Create<TEdit_Date_Padrao_VYN>();
+    edArquivo = Create<TEdit_Diretorio_Padrao_VYN>();
+    spTransacao = Create<TSpeedButton>();
+    filtro = Create<TFiltroConciliacao>();
+  }
+  edEmpresa->Vale(FCodigoEmpresa);
+  edConta->Vale(FNrConta);
+  edIni->SetData(FIni);
+  edFim->SetData(FFim);
+  spTransacao->Down = FGerarTransacao;
+  filtro->PorData = FPorData;
+  filtro->PorDocumento = FPorNrDoc;
+  filtro->PorValor = FPorValor;
+  filtro->ConsiderarZeros = FConsiderarZeros;
+}
+
+void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias) {
+  ++FExecucoes;
+  if (FCodigoEmpresa <= 0 || FIDExtrato <= 0) {
+    inconsistencias.Add_Erro("Extrato do DYQ não informado.");
+    return;
+  }
+  const bool caixa = FTipoExtrato == tceCaixa;
+  nlohmann::json linhas = Cliente.GetLancamentosExtrato(FIDExtrato, AmbienteTesteDYQ, caixa);
+  documento_ = nlohmann::json::object();
+  documento_["extratoId"] = FIDExtrato;
+  documento_["lancamentos"] = linhas;
+  GravaPDF(inconsistencias);
+  PreparaControles();
+  if (ConciliarManualmente && !caixa)
+    AbreConciliacao(linhas);
+  else
+    AbreRevisao(linhas, inconsistencias);
+}
+
+void TImportacaoDYQMGR::GravaPDF(TInconsistencias_VYN& inconsistencias) {
+  if (ArquivoExtratoPDF.empty()) return;
+  if (ArquivoExtratoPDF == "NENHUM") {
+    inconsistencias.Add_Atencao("Extrato PDF não salvo: o usuário não possui pasta configurada para o extrato PDF.");
+    return;
+  }
+  std::string pdf = Cliente.GetExtratoPDF(FIDExtrato, AmbienteTesteDYQ);
+  std::filesystem::path alvo(ArquivoExtratoPDF);
+  std::error_code ec;
+  if (alvo.has_parent_path()) std::filesystem::create_directories(alvo.parent_path(), ec);
+  std::ofstream f(alvo, std::ios::binary | std::ios::trunc);
+  f.write(pdf.data(), static_cast<std::streamsize>(pdf.size()));
+  f.close();
+  if (!f) inconsistencias.Add_Erro("Não foi possível gravar o extrato PDF em " + ArquivoExtratoPDF);
+}
+
+void TImportacaoDYQMGR::AbreRevisao(const nlohmann::json& linhas, TInconsistencias_VYN& inconsistencias) {
+  auto* lanc = TLancamentoMGR::CreateMgr(this, false, false, 1, false, true);
+  lanc->SetControlMemory(true);
+  lanc->AddFieldDef("BDCODEMP", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDDATA", TFieldType::ftDate);
+  lanc->AddFieldDef("BDDEBITO", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDCREDITO", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  lanc->AddFieldDef("BDCOMPL", TFieldType::ftString, 200);
+  lanc->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
+  lanc->CreateDataSet();
+  int chave = 0;
+  for (const auto& l : linhas) {
+    const bool saida = SaidaBanco(l);
+    lanc->Append();
+    lanc->FieldByName("BDCODEMP").SetAsInteger(FCodigoEmpresa);
+    lanc->FieldByName("BDCHAVE").SetAsInteger(++chave);
+    lanc->FieldByName("BDDATA").SetAsDateTime(DataLinha(l));
+    lanc->FieldByName("BDDEBITO").SetAsInteger(saida ? 0 : FNrConta);
+    lanc->FieldByName("BDCREDITO").SetAsInteger(saida ? FNrConta : 0);
+    lanc->FieldByName("BDVALOR").SetAsCurrency(ValorLinhaDYQ(l).Abs());
+    lanc->FieldByName("BDCOMPL").SetAsString(Texto(l, "descricao"));
+    lanc->FieldByName("BDDCTO").SetAsString(Texto(l, "documento"));
+    lanc->Post();
+  }
+  lanc->First();
+  TListaObj lista;
+  lista.Add(edArquivo);
+  lista.Add(&inconsistencias);
+  lista.Add(edEmpresa);
+  lista.Add(lanc);
+  lista.AddNil();
+  lista.AddObject(&documento_);
+  lista.Add(edConta);
+  lista.Add(spTransacao);
+  lista.Add(edIni);
+  lista.Add(edFim);
+  lista.AddInteger(chave);
+  lista.AddNil();
+  lista.AddInteger(FSubPrepWeb ? 1 : 0);
+  lista.AddInteger(0);
+  lista.AddInteger(1);
+  lista.AddInteger(0);
+  lista.AddInteger(NaoCoincidirSequencia ? 1 : 0);
+  lista.AddInteger(AmbienteTesteDYQ ? 1 : 0);
+  TComponent* dono = Owner() ? Owner() : this;
+  TPackagesUtil::CarregaFormParamsObj("TfrConsultaImportacaoExtratoBancario", dono, std::move(lista));
+}
+
+void TImportacaoDYQMGR::AbreConciliacao(const nlohmann::json& linhas) {
+  TDatabase* db = Cliente.Database;
+  TDAOFactory ext(nullptr, "VZEL_EMPRESAS_TEXTRATOBAN", db);
+  auto& base = ext.Database();
+  base.StartTransaction();
+  try {
+    base.Execute("delete from VZEL_EMPRESAS_TEXTRATOBAN where BDCODEMP = ? and BDIDEXTRATODYQ = ?",
+                 {Variant(static_cast<long long>(FCodigoEmpresa)), Variant(static_cast<long long>(FIDExtrato))});
+    for (const auto& l : linhas) {
+      base.Execute(
+          "insert into VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDIDEXTRATODYQ, BDDATAMOV, "
+          "BDDESCRICAO, BDDCTO, BDTIPO, BDVALOR) values (?, gen_id(GEN_VZEL_EMPRESAS_TEXTRATOBAN, 1), ?, ?, ?, ?, ?, "
+          "?, ?)",
+          {Variant(static_cast<long long>(FCodigoEmpresa)), Variant(static_cast<long long>(FNrConta)),
+           Variant(static_cast<long long>(FIDExtrato)), Variant(DataLinha(l)), Variant(Texto(l, "descricao")),
+           Variant(Texto(l, "documento")), Variant(SaidaBanco(l) ? 0 : 1), Variant(ValorLinhaDYQ(l).Abs())});
+    }
+    base.Commit();
+  } catch (...) {
+    base.Rollback();
+    throw;
+  }
+  TListaObj lista;
+  lista.Add(edEmpresa);
+  lista.AddOwned(std::make_unique<TString_VYN>(nullptr, std::to_string(FCodigoEmpresa)));
+  lista.Add(edIni);
+  lista.Add(edFim);
+  lista.Add(edConta);
+  lista.Add(edArquivo);
+  lista.Add(spTransacao);
+  lista.AddObject(&documento_);
+  lista.Add(filtro);
+  lista.AddInteger(FIDExtrato);
+  lista.AddInteger(NaoCoincidirSequencia ? 1 : 0);
+  TComponent* dono = Owner() ? Owner() : this;
+  TPackagesUtil::CarregaFormParamsObj("TfrProcessoConciliacaoBancaria", dono, std::move(lista));
+}
+
+void TVZEL_USU_DYQ_DIRETORIOMGR::getConsulta(int codUsuario) {
+  OpenTable("BDCODUSU = ?", {Variant(codUsuario)});
+  First();
+}
+
+}  // namespace vyn

@@ -1,0 +1,95 @@
+#include "framework/web/dyq_client.h"
+
+#include "framework/component/component.h"
+#include "framework/component/process_context.h"
+#include "framework/web/http_vyn.h"
+
+namespace vyn {
+
+namespace {
+bool Sucesso(int status) { return status >= 200 && status < 300; }
+
+std::string Booleano(bool b) { return b ? "true" : "false"; }
+
+// The service's own message when it gave one, else the status.
+std::string MensagemErro(int status, const std::string& body) {
+  try {
+    auto j = nlohmann::json::parse(body);
+    if (j.is_object() && j.contains("message") && j["message"].is_string())
+      return "DYQ recusou a requisição (" + std::to_string(status) + "): " + j["message"].get<std::string>();
+  } catch (const nlohmann::json::exception&) {
+  }
+  return "DYQ recusou a requisição (" + std::to_string(status) + ")";
+}
+}  // namespace
+
+TRetornaMetodoDYQ::TRetornaMetodoDYQ() : Sleeper(RealSleeper()) {}
+
+TRetornaMetodoDYQ::Answer TRetornaMetodoDYQ::Request(const std::string& method, const std::string& path,
+                                                      const std::string* body, bool ambienteTeste) const {
+  TServiceConfig config(ambienteTeste ? "DYQ_TESTE" : "DYQ", Database ? Database : ProcessContext().Database,
+                        Ambiente);
+  TComponent dono;
+  auto* http = dono.Create<THTTPVYN>(false);
+  http->SetBaseURL(config.BaseURL());
+  http->Request.Accept = "application/json";
+  http->Request.ContentType = "application/json";
+  http->Request.CustomHeaders.AddValue("Authorization", "Bearer " + config.Token());
+  TRetryOutcome r = RetryThrottled(
+      *http, [&] { return method == "POST" ? http->Post(path, *body) : http->Get(path); }, Politica, Sleeper);
+  return {r.Status, std::move(r.Body)};
+}
+
+std::optional<nlohmann::ordered_json> TRetornaMetodoDYQ::GetExtratosEmpresa(TComponent*, int64_t empresa,
+                                                                            int tipoBusca, bool ambienteTeste) const {
+  Answer a = Request("GET",
+                     "/extratos-liberados?empresa=" + std::to_string(empresa) + "&tipoBusca=" + std::to_string(tipoBusca),
+                     nullptr, ambienteTeste);
+  if (a.Status == 204 || a.Status == 404) return std::nullopt;
+  if (!Sucesso(a.Status)) throw EDyqError(MensagemErro(a.Status, a.Body), a.Status);
+  nlohmann::ordered_json doc;
+  try {
+    doc = nlohmann::ordered_json::parse(a.Body);
+  } catch (const nlohmann::json::exception&) {
+    throw EDyqError("Resposta inválida do DYQ na busca de extratos liberados", a.Status);
+  }
+  if (doc.is_null()) return std::nullopt;
+  if (!doc.is_object()) throw EDyqError("Resposta inválida do DYQ na busca de extratos liberados", a.Status);
+  return doc;
+}
+
+void TRetornaMetodoDYQ::AlterarStatusRetornoLancamentosDYQ(TComponent*, int tipoRetorno,
+                                                           const nlohmann::json& documento, bool ambienteTeste,
+                                                           bool movimentoCaixa) const {
+  nlohmann::ordered_json corpo;
+  corpo["tipoRetorno"] = tipoRetorno;
+  corpo["caixa"] = movimentoCaixa;
+  corpo["documento"] = documento;
+  const std::string texto = corpo.dump();
+  Answer a = Request("POST", "/retornos", &texto, ambienteTeste);
+  if (!Sucesso(a.Status)) throw EDyqError(MensagemErro(a.Status, a.Body), a.Status);
+}
+
+nlohmann::json TRetornaMetodoDYQ::GetLancamentosExtrato(int64_t idExtrato, bool ambienteTeste,
+                                                        bool movimentoCaixa) const {
+  Answer a = Request("GET",
+                     "/extratos/" + std::to_string(idExtrato) + "/lancamentos?caixa=" + Booleano(movimentoCaixa),
+                     nullptr, ambienteTeste);
+  if (!Sucesso(a.Status)) throw EDyqError(MensagemErro(a.Status, a.Body), a.Status);
+  try {
+    auto doc = nlohmann::json::parse(a.Body);
+    if (doc.is_object() && doc.contains("lancamentos") && doc["lancamentos"].is_array()) return doc["lancamentos"];
+  } catch (const nlohmann::json::exception&) {
+  }
+  throw EDyqError("Resposta inválida do DYQ nos lançamentos do extrato " + std::to_string(idExtrato), a.Status);
+}
+
+std::string TRetornaMetodoDYQ::GetExtratoPDF(int64_t idExtrato, bool ambienteTeste) const {
+  Answer a = Request("GET", "/extratos/" + std::to_string(idExtrato) + "/pdf", nullptr, ambienteTeste);
+  if (!Sucesso(a.Status)) throw EDyqError(MensagemErro(a.Status, a.Body), a.Status);
+  if (a.Body.rfind("%PDF", 0) != 0)
+    throw EDyqError("O DYQ não devolveu um PDF para o extrato " + std::to_string(idExtrato), a.Status);
+  return a.Body;
+}
+
+}  // namespace vyn

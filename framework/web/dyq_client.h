@@ -1,0 +1,73 @@
+#pragma once
+// TRetornaMetodoDYQ: the suite's client of the Dyq statement service.
+//
+// Protocol (JSON over HTTPS; every request carries "Authorization: Bearer <token>"):
+//   GET  <base>/extratos-liberados?empresa=<code>&tipoBusca=<kind>
+//        200 with the released-statement document (one member per statement, id as member name);
+//        204, 404 or the body "null": nothing released.
+//   GET  <base>/extratos/<id>/lancamentos?caixa=<true|false>
+//        200 {"lancamentos":[{"data":"DD/MM/YYYY","descricao":..,"documento":..,"valor":"1234.56",
+//                              "tipo":"D"|"C"}, ...]}; "valor" is a decimal text with a point
+//        (a JSON number is accepted too) and never negative: "tipo" gives the side.
+//   GET  <base>/extratos/<id>/pdf     200 with the statement's PDF (application/pdf).
+//   POST <base>/retornos   {"tipoRetorno":<kind>,"caixa":<bool>,"documento":<the report document>}
+//        any 2xx: accepted.
+// Base address and token come from the configuration of service "DYQ" (production) or "DYQ_TESTE"
+// (the test environment): INTEGRACAO_DYQ_URL / INTEGRACAO_DYQ_TOKEN and the like. Answers 429 and
+// 503 are tried again (Retry-After honoured) through the client's sleeper.
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "framework/web/http_retry.h"
+#include "framework/web/service_config.h"
+
+namespace vyn {
+
+class TComponent;
+class TDatabase;
+
+// The service refused a request or answered something that is not the protocol's.
+class EDyqError : public std::runtime_error {
+ public:
+  EDyqError(const std::string& message, int status) : std::runtime_error(message), status_(status) {}
+  int Status() const { return status_; }
+
+ private:
+  int status_;
+};
+
+class TRetornaMetodoDYQ {
+ public:
+  TRetornaMetodoDYQ();
+
+  // The released statements of a company (0: every company of the office, each member then
+  // carrying "empresaId"); nullopt when nothing is released.
+  std::optional<nlohmann::ordered_json> GetExtratosEmpresa(TComponent* owner, int64_t empresa, int tipoBusca,
+                                                           bool ambienteTeste) const;
+  // Sends a status report (3: refused statement). Throws EDyqError when Dyq does not accept it.
+  void AlterarStatusRetornoLancamentosDYQ(TComponent* owner, int tipoRetorno, const nlohmann::json& documento,
+                                          bool ambienteTeste, bool movimentoCaixa) const;
+  // The lines of one statement (the "lancamentos" array).
+  nlohmann::json GetLancamentosExtrato(int64_t idExtrato, bool ambienteTeste, bool movimentoCaixa) const;
+  // The statement's PDF bytes.
+  std::string GetExtratoPDF(int64_t idExtrato, bool ambienteTeste) const;
+
+  // Where the configuration is read (null: the process context's database).
+  TDatabase* Database = nullptr;
+  TServiceConfig::TEnvironmentReader Ambiente = TServiceConfig::ProcessEnvironment();
+  TSleeper Sleeper;
+  TRetryPolicy Politica;
+
+ private:
+  struct Answer {
+    int Status = 0;
+    std::string Body;
+  };
+  Answer Request(const std::string& method, const std::string& path, const std::string* body,
+                 bool ambienteTeste) const;
+};
+
+}  // namespace vyn
