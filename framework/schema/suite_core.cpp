@@ -17,6 +17,7 @@ void AddSuiteCoreSchema(TSchema& s) {
   BDSENHAOMIE VARCHAR(250),
   BDTIPOCAEPF SMALLINT DEFAULT 0,
   BDSTATUSEMP SMALLINT DEFAULT 0,
+  BDFORMATRIBUTACAOEMP INTEGER DEFAULT 0,
   CONSTRAINT PK_TEMPRESAS PRIMARY KEY (BDCODEMP)))");
 
   // Company data in force from a reference month (YYYYMM) on: name, registry number, chart of accounts,

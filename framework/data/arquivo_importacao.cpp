@@ -1,0 +1,94 @@
+#include "framework/data/arquivo_importacao.h"
+
+#include <fstream>
+#include <iterator>
+
+namespace vyn {
+
+namespace {
+const std::string kVazio;
+
+// The code points of WIN1252 bytes 0x80..0x9F (0 where the code page leaves them undefined).
+constexpr unsigned kCp1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                  0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                  0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                  0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+void AppendUtf8(std::string& out, unsigned cp) {
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+}
+}  // namespace
+
+bool IsValidUtf8(const std::string& text) {
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n) {
+    auto c = static_cast<unsigned char>(text[i]);
+    size_t extra;
+    if (c < 0x80) extra = 0;
+    else if (c >= 0xC2 && c <= 0xDF) extra = 1;
+    else if (c >= 0xE0 && c <= 0xEF) extra = 2;
+    else if (c >= 0xF0 && c <= 0xF4) extra = 3;
+    else return false;
+    if (i + extra >= n && extra > 0) return false;
+    for (size_t k = 1; k <= extra; ++k)
+      if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
+    i += extra + 1;
+  }
+  return true;
+}
+
+std::string Win1252ToUtf8(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  for (char ch : text) {
+    auto c = static_cast<unsigned char>(ch);
+    unsigned cp = c;
+    if (c >= 0x80 && c < 0xA0) cp = kCp1252[c - 0x80] ? kCp1252[c - 0x80] : 0xFFFD;
+    AppendUtf8(out, cp);
+  }
+  return out;
+}
+
+void TArquivoImportacao::LoadArquivo(const std::string& arquivo, int) {
+  linhas_.clear();
+  atual_ = 0;
+  std::ifstream in(arquivo, std::ios::binary);
+  if (!in) throw EArquivoImportacao("Não foi possível abrir o arquivo " + arquivo + ".");
+  std::string conteudo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  bool zip = conteudo.size() >= 4 && conteudo.compare(0, 4, "PK\x03\x04") == 0;
+  bool ole = conteudo.size() >= 8 && conteudo.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") == 0;
+  if (zip || ole)
+    throw EArquivoImportacao("O arquivo " + arquivo +
+                             " é uma pasta de trabalho do Excel. Salve a planilha como texto separado por"
+                             " ponto e vírgula (;) e importe o arquivo salvo.");
+  if (conteudo.compare(0, 3, "\xEF\xBB\xBF") == 0) conteudo.erase(0, 3);
+  if (!IsValidUtf8(conteudo)) conteudo = Win1252ToUtf8(conteudo);
+  std::string linha;
+  for (size_t i = 0; i < conteudo.size(); ++i) {
+    char c = conteudo[i];
+    if (c == '\r' || c == '\n') {
+      if (c == '\r' && i + 1 < conteudo.size() && conteudo[i + 1] == '\n') ++i;
+      linhas_.push_back(std::move(linha));
+      linha.clear();
+    } else {
+      linha += c;
+    }
+  }
+  if (!linha.empty()) linhas_.push_back(std::move(linha));
+}
+
+const std::string& TArquivoImportacao::Linha() const {
+  return atual_ < Count() ? linhas_[static_cast<size_t>(atual_)] : kVazio;
+}
+
+}  // namespace vyn

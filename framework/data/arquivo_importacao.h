@@ -1,0 +1,41 @@
+#pragma once
+// The spreadsheet reader of the import screens: a sheet saved as delimited text, one line per sheet
+// row with its cells joined by ";". Lines are read whole (cells are split by the caller, so an empty
+// cell between two ";" survives). Text in UTF-8 is taken as it is; any other text is read as WIN1252,
+// the encoding the suite's spreadsheets are saved in. Binary workbooks (.xlsx, .xls) are refused with
+// a message telling the user to save the sheet as text separated by ";".
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace vyn {
+
+class EArquivoImportacao : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TArquivoImportacao {
+ public:
+  // Reads the whole file; the cursor is on its first line. `tamanhoMaximo` is the framework's
+  // argument of the suite's reader and changes nothing here.
+  void LoadArquivo(const std::string& arquivo, int tamanhoMaximo = 0);
+  int Count() const { return static_cast<int>(linhas_.size()); }
+  void First() { atual_ = 0; }
+  void Next() { if (atual_ < Count()) ++atual_; }
+  bool Eof() const { return atual_ >= Count(); }
+  int RecNo() const { return atual_; }
+  // The current line's text ("" past the end).
+  const std::string& Linha() const;
+  const std::vector<std::string>& Linhas() const { return linhas_; }
+
+ private:
+  std::vector<std::string> linhas_;
+  int atual_ = 0;
+};
+
+// WIN1252 text to UTF-8.
+std::string Win1252ToUtf8(const std::string& text);
+bool IsValidUtf8(const std::string& text);
+
+}  // namespace vyn

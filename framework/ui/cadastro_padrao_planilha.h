@@ -1,0 +1,61 @@
+#pragma once
+// The editor of spreadsheet import layouts: a header row (code, model, first line, lines discarded
+// at the end, file) and its column map (sheet column letter -> target field), saved together.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/ui/form.h"
+
+namespace vyn {
+
+class TDAOFactory;
+class TCustomEdit;
+class TEdit_Codigo_Search_VYN;
+class TEdit_String_Padrao;
+class TEdit_Diretorio_Padrao_VYN;
+
+class EValidacaoCadastro : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+class TfrCadastro_Padrao_Planilha_VYN : public TForm_VYN {
+ public:
+  explicit TfrCadastro_Padrao_Planilha_VYN(TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TfrCadastro_Padrao_Planilha_VYN"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  TEdit_Codigo_Search_VYN* edCODGERADOR;
+  TEdit_String_Padrao* edMODELO;
+  TEdit_String_Padrao* edLINHA_INICIAL;
+  TEdit_String_Padrao* edDESCARTAR_LINHAS;
+  TEdit_Diretorio_Padrao_VYN* edARQUIVO;
+  TLabel* lbModelo;
+
+  void setDAOGerador(TDAOFactory* dao) { gerador_ = dao; }
+  void setDAOPlanilha(TDAOFactory* dao) { planilha_ = dao; }
+  void setFieldsMenu(const std::vector<std::string>& campos) { campos_ = campos; }
+  TDAOFactory* DAOGerador() const { return gerador_; }
+  const std::vector<std::string>& FieldsMenu() const { return campos_; }
+
+  // The grid's column map: (column letter, target field).
+  std::vector<std::pair<std::string, std::string>> Colunas;
+  // Saves the header and its map all or nothing. A missing model or a field outside the menu is
+  // refused (EValidacaoCadastro) and nothing is written.
+  void Salvar();
+
+ protected:
+  void FormCreate() override;
+  virtual void setDAOS() {}
+  virtual int setNumeroColunas() { return 0; }
+  // Before the header row is posted.
+  virtual void fcGeradorBeforePost() {}
+
+ private:
+  TDAOFactory* gerador_ = nullptr;
+  TDAOFactory* planilha_ = nullptr;
+  std::vector<std::string> campos_;
+};
+
+}  // namespace vyn

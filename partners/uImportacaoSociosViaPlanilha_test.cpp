@@ -1,0 +1,109 @@
+#include "partners/uImportacaoSociosViaPlanilha.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/core/text.h"
+#include "partners/partners_test_support.h"
+#include "partners/uConsultaImportacaoSociosTreeView.h"
+#include "partners/uGeradorImportacaoSocios.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+class ImportacaoSociosTelaTest : public PartnersTest {
+ protected:
+  void SetUp() override {
+    PartnersTest::SetUp();
+    tela_ = MakeForm<TfrImportacaoSociosViaPlanilha>();
+    tela_->edCODEMP->Vale(1);
+    tela_->edCODGERADOR->Vale(1);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
+    tela_.reset();
+    PartnersTest::TearDown();
+  }
+  bool Logou(const std::string& linha) {
+    for (const auto& r : Db().QueryAll("SELECT BDTEXTO FROM VYN_LOG_EVENTO").Rows)
+      for (const auto& l : Split(ReplaceAll(r[0].AsString(), "\r\n", "\n"), '\n'))
+        if (l == linha) return true;
+    return false;
+  }
+  TFormPtr<TfrImportacaoSociosViaPlanilha> tela_;
+};
+
+TEST_F(ImportacaoSociosTelaTest, GeradorComArquivoSalvoSubstituiOCaminhoDigitado) {
+  Layout({"Cadastrais|Nome"}, 0, 0, "/dados/socios.csv");
+  tela_->edARQUIVO->SetText("/outro/arquivo.csv");
+  tela_->edCODGERADORExit();
+  EXPECT_EQ(tela_->edARQUIVO->Text(), "/dados/socios.csv");
+  tela_->edCODGERADOR->Vale(99);   // no such layout: the path stays
+  tela_->edCODGERADORExit();
+  EXPECT_EQ(tela_->edARQUIVO->Text(), "/dados/socios.csv");
+}
+
+TEST_F(ImportacaoSociosTelaTest, ArquivoInexistenteAvisaENaoImporta) {
+  Layout({"Cadastrais|Nome"});
+  tela_->edARQUIVO->SetText("/nao/existe.csv");
+  dialogs_.Ok("Não foi possível encontrar o arquivo selecionado.");
+  tela_->spOK->Click();
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger(), 0);
+}
+
+TEST_F(ImportacaoSociosTelaTest, ModoCotasNaoPerguntaPelasFiliaisEOModo3PerguntaERegistraNoLog) {
+  Socio(1, 7, "Carla", "33366699900");
+  Layout({"Cadastrais|CPF/CNPJ/CNO", "Cotas|Referência", "Cotas|Valor das cotas\t"});
+  Sheet({"33366699900;03/2024;10"});
+  tela_->edARQUIVO->SetText(sheet_.string());
+  tela_->cbTipoImportacao->SetItemIndex(2);
+  dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [](TForm_VYN& f) {
+    dynamic_cast<TfrConsultaImportacaoSociosTreeView&>(f).spImportacao->Click();
+    f.Close();
+  });
+  tela_->spOK->Click();
+  EXPECT_FALSE(tela_->CopiarMatrizParaFilial());
+  EXPECT_EQ(Db().QueryValue("SELECT BDVALCOTA FROM TEMPRESAS_TSOC_COTAS WHERE BDCODSOC = 7").AsCurrency(),
+            Currency::FromInt(10));
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC WHERE BDCODEMP = 2").AsInteger(), 0);
+
+  tela_->cbTipoImportacao->SetItemIndex(3);
+  dialogs_.No("Deseja cadastrar todos os sócios para as filiais?");
+  // Mode 3 requires the partner's registration cells, which this sheet lacks: nothing to review.
+  dialogs_.Ok("Não existe registros para serem importados!");
+  tela_->spOK->Click();
+  EXPECT_TRUE(Logou("Sócio já cadastrado: 3 - Atualizar o cadastro e as cotas"));
+  EXPECT_TRUE(Logou("Copiar sócios para filiais: [0]"));
+}
+
+TEST_F(ImportacaoSociosTelaTest, GeradorNovoRecebeCodigoDoServidorEModeloEObrigatorio) {
+  auto editor = MakeForm<TfrGeradorImportacaoSocios>();
+  editor->edMODELO->SetText("Sócios 2024");
+  editor->Colunas = {{"a", "Cadastrais|Nome"}, {"B", "Cotas|Valor das cotas\t"}};
+  editor->Salvar();
+  const int64_t codigo = editor->edCODGERADOR->Codigo();
+  EXPECT_GT(codigo, 0);
+  EXPECT_EQ(Db().QueryValue("SELECT BDCAMPO FROM TGERADOR_COLUNAS_SOCIOS WHERE BDCOLUNA = 'B'").AsString(),
+            "Cotas|Valor das cotas\t");
+  editor->edMODELO->SetText("Renomeado");
+  editor->Salvar();   // an existing layout keeps its code
+  EXPECT_EQ(editor->edCODGERADOR->Codigo(), codigo);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TGERADOR_IMPORTACAO_SOCIOS").AsInteger(), 1);
+  editor->edMODELO->SetText("  ");
+  EXPECT_THROW(editor->Salvar(), EValidacaoCadastro);
+}
+
+TEST(ConsultaImportacaoSociosTreeView, TextosDasColunasCodificadas) {
+  using R = TfrConsultaImportacaoSociosTreeView;
+  EXPECT_EQ(R::grGridMostraDado("BDINDNIF", "-1"), "");
+  EXPECT_EQ(R::grGridMostraDado("BDINDNIF", "2"), "País não exige NIF");
+  EXPECT_EQ(R::grGridMostraDado("BDINDNIF", "7"), "7");
+  EXPECT_EQ(R::grGridMostraDado("BDESTCIVILSOC", "9"), "");
+  EXPECT_EQ(R::grGridMostraDado("BDESTCIVILSOC", "5"), "União estável");
+  EXPECT_EQ(R::grGridMostraDado("BDREGESTCIVILSOC", "3"), "Regime de participação final nos aquestos");
+  EXPECT_EQ(R::grGridMostraDado("BDQUALIRESPLEGALSOC", "x"), "x");
+}
+
+}  // namespace
+}  // namespace integracao

@@ -1,0 +1,228 @@
+#include "partners/uIntegracaoSocios.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/core/text.h"
+#include "framework/ui/inconsistencias.h"
+#include "partners/partners_test_support.h"
+#include "partners/uConsultaImportacaoSociosTreeView.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+class IntegracaoSociosTest : public PartnersTest {
+ protected:
+  TIntegracaoSocios& Engine() {
+    if (!engine_) engine_ = owner_.Create<TIntegracaoSocios>();
+    return *engine_;
+  }
+  // The user commits the review (or only closes it).
+  void Revisao(bool importa) {
+    dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [importa](TForm_VYN& f) {
+      auto& r = dynamic_cast<TfrConsultaImportacaoSociosTreeView&>(f);
+      if (importa) r.spImportacao->Click();
+      r.Close();
+    });
+  }
+  std::vector<std::string> Mensagens() {
+    std::vector<std::string> out;
+    for (const auto& i : Engine().Inconsistencia()->Itens()) out.push_back(i.Caption);
+    return out;
+  }
+  TIntegracaoSocios* engine_ = nullptr;
+};
+
+const std::vector<std::string> kLayout = {
+    "Cadastrais|Nome", "Cadastrais|CPF/CNPJ/CNO", "Cadastrais|Data de nascimento", "Cadastrais|Cidade",
+    "Cadastrais|Entrada na sociedade", "Cadastrais|e-mail", "Qualificações|Qualificação", "Cotas|Referência",
+    "Cotas|Percentual de cotas", "Cotas|Valor das cotas\t", "Cotas|Rendimentos isentos"};
+const std::string kComum = ";10/05/1980;3550308 - São Paulo;01/01/2020;socio@empresa.com;49 - Sócio-Administrador;";
+
+TEST_F(IntegracaoSociosTest, ImportaSociosECotasNumerandoSoOsNovosECopiaParaAsFiliais) {
+  Socio(1, 7, "Carla Antiga", "333.666.999-00");
+  Layout(kLayout, 2, 1);
+  Sheet({"Nome;CPF;Nascimento;Cidade;Entrada;Email;Qualificacao;Ref;Perc;Valor;Isentos",
+         "Ana Souza;111.444.777-35" + kComum + "03/2024;60;1.000,50;0",
+         "Bruno Lima;222.555.888-46" + kComum + "03/2024;40;500;",
+         "Ana Souza;11144477735" + kComum + "04/2024;100;2000;",
+         "Carla Nova;33366699900" + kComum + "03/2024;0;;",
+         "TOTAL;;;;;;;;;3500,50;"});
+  modo_->SetItemIndex(3);
+  Revisao(true);
+  Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, true);
+  EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
+
+  auto socios = Db().QueryAll("SELECT BDCODSOC, BDNOMSOC FROM TEMPRESAS_TSOC WHERE BDCODEMP = 1 ORDER BY BDCODSOC");
+  ASSERT_EQ(socios.Rows.size(), 3u);
+  EXPECT_EQ(socios.Rows[0][1].AsString(), "Carla Nova");   // registered partner keeps code 7
+  EXPECT_EQ(socios.Rows[1][0].AsInteger(), 8);
+  EXPECT_EQ(socios.Rows[1][1].AsString(), "Ana Souza");
+  EXPECT_EQ(socios.Rows[2][0].AsInteger(), 9);
+  EXPECT_EQ(socios.Rows[2][1].AsString(), "Bruno Lima");
+  EXPECT_EQ(Db().QueryValue("SELECT BDCODCID FROM TEMPRESAS_TSOC WHERE BDCODEMP = 1 AND BDCODSOC = 8").AsInteger(), 3550308);
+
+  auto cotas = Db().QueryAll("SELECT BDCODSOC, BDREFCOTA, BDPERCCOTA, BDVALCOTA FROM TEMPRESAS_TSOC_COTAS"
+                             " WHERE BDCODEMP = 1 ORDER BY BDCODSOC, BDREFCOTA");
+  ASSERT_EQ(cotas.Rows.size(), 4u);
+  EXPECT_EQ(cotas.Rows[0][0].AsInteger(), 7);
+  EXPECT_EQ(cotas.Rows[1][1].AsInteger(), 202403);
+  EXPECT_EQ(cotas.Rows[1][3].AsCurrency(), Currency::Parse("1000,50"));
+  EXPECT_EQ(cotas.Rows[2][1].AsInteger(), 202404);
+  EXPECT_EQ(cotas.Rows[2][2].AsCurrency(), Currency::FromInt(100));
+  EXPECT_EQ(cotas.Rows[3][0].AsInteger(), 9);
+
+  // The branch received the three partners.
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC WHERE BDCODEMP = 2").AsInteger(), 3);
+  EXPECT_EQ(Engine().CountLinha(), 6);
+}
+
+TEST_F(IntegracaoSociosTest, RevisaoFechadaSemImportarNaoGravaNemCopia) {
+  Layout(kLayout);
+  Sheet({"Ana Souza;111.444.777-35" + kComum + "03/2024;60;;"});
+  modo_->SetItemIndex(3);
+  Revisao(false);
+  Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, true);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC_COTAS").AsInteger(), 0);
+}
+
+TEST_F(IntegracaoSociosTest, PlanilhaSemLinhasAvisaComUmRetornoDeCarro) {
+  Layout(kLayout);
+  Sheet({"Nome sem documento;;;;;;;03/2024;;;"});
+  dialogs_.Ok("Não existe registros");
+  Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false);
+  ASSERT_FALSE(dialogs_.Messages().empty());
+  EXPECT_EQ(dialogs_.Messages()[0],
+            "Não existe registros para serem importados!\rVerifique o arquivo e o filtro da tela de importação.");
+  EXPECT_TRUE(dialogs_.Done());
+}
+
+TEST_F(IntegracaoSociosTest, ModoAtualizarCadastroNaoMontaCotas) {
+  Layout(kLayout);
+  Sheet({"Ana Souza;111.444.777-35" + kComum + "03/2024;60;;"});
+  modo_->SetItemIndex(1);
+  Revisao(true);
+  Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC_COTAS").AsInteger(), 0);
+}
+
+TEST_F(IntegracaoSociosTest, ChaveSemOTabFinalNaoCasaEoValorFicaVazio) {
+  Layout({"Cotas|Valor das cotas", "Cotas|Referência"});
+  Engine().Prepara(empresa_, gerador_, modo_);
+  TParserGeradorPlanilha parser;
+  auto* gerador = TGERADOR_IMPORTACAO_SOCIOSMGR::CreateMgr(&owner_);
+  ASSERT_TRUE(gerador->getPlanilha_Gerador("1"));
+  parser.setDAOGerador(gerador);
+  auto dic = parser.getValoresPorCampos(cFields(), Split("123;03/2024", ';'));
+  auto row = Engine().getConteudo(dic, trCotas);
+  EXPECT_EQ(row[0], "1");
+  EXPECT_EQ(row[1], "03/2024");
+  EXPECT_EQ(row[12], "");   // "Cotas|Valor das cotas" + TAB
+  EXPECT_FALSE(gerador->getPlanilha_Gerador(""));   // no code: no layout, no broken query
+}
+
+// Rows are built by position as getConteudo builds them.
+std::vector<std::string> LinhaSocio(std::vector<std::pair<size_t, std::string>> celulas) {
+  std::vector<std::string> row(58, "");
+  row[0] = "0";
+  for (auto& [p, v] : celulas) row[p] = v;
+  return row;
+}
+std::vector<std::string> LinhaCota(std::vector<std::pair<size_t, std::string>> celulas) {
+  std::vector<std::string> row(19, "");
+  row[0] = "1";
+  for (auto& [p, v] : celulas) row[p] = v;
+  return row;
+}
+std::vector<std::pair<size_t, std::string>> SocioValido(const std::string& doc) {
+  return {{1, "Ana"}, {4, doc}, {9, "10/05/1980"}, {17, "3550308"}, {24, "01/01/2020"}, {27, "a@b.com"}, {29, "49"}};
+}
+
+TEST_F(IntegracaoSociosTest, SimNaoAceitaSSimETrue) {
+  for (const char* t : {"s", "  Sim ", "true", "TRUE", "S"}) EXPECT_TRUE(TIntegracaoSocios::verificaBoolean(t)) << t;
+  for (const char* t : {"1", "X", "", "N", "não"}) EXPECT_FALSE(TIntegracaoSocios::verificaBoolean(t)) << t;
+}
+
+TEST_F(IntegracaoSociosTest, ReferenciaMesAnoOuDataVaiParaAnoMesEMalFormadaRecusaSoACota) {
+  modo_->SetItemIndex(3);
+  Engine().Prepara(empresa_, gerador_, modo_);
+  int cod = 0;
+  Engine().LoadSocio(LinhaSocio(SocioValido("11144477735")), cod);
+  ASSERT_LT(cod, 0);
+  Engine().LoadCotas(LinhaCota({{1, "03/2024"}}), cod);
+  Engine().SetCountLinha(1);
+  Engine().LoadCotas(LinhaCota({{1, "15/04/2024"}}), cod);
+  Engine().SetCountLinha(2);
+  Engine().LoadCotas(LinhaCota({{1, "3/2024"}}), cod);   // refused; the run goes on
+  Engine().SetCountLinha(3);
+  Engine().LoadCotas(LinhaCota({{1, "05/2024"}, {18, "03/2024"}}), cod);   // not a date: refused
+  auto& cotas = *Engine().DAOCotas();
+  ASSERT_EQ(cotas.RecordCount(), 2);
+  cotas.First();
+  EXPECT_EQ(cotas.FieldByName("BDREFCOTA").AsInteger(), 202403);
+  cotas.Next();
+  EXPECT_EQ(cotas.FieldByName("BDREFCOTA").AsInteger(), 202404);
+  auto m = Mensagens();
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_EQ(m[0], "Inconsistência no layout. A linha 3 de referência está preenchida incorretamente.");
+  EXPECT_NE(m[1].find("Linha 4"), std::string::npos);
+}
+
+TEST_F(IntegracaoSociosTest, PercentuaisForaDaFaixaRecusamACotaEReportamCadaCelula) {
+  modo_->SetItemIndex(3);
+  Engine().Prepara(empresa_, gerador_, modo_);
+  int cod = 0;
+  Engine().LoadSocio(LinhaSocio(SocioValido("11144477735")), cod);
+  Engine().LoadCotas(LinhaCota({{1, "03/2024"}, {11, "100"}, {2, "0"}}), cod);   // limits pass
+  EXPECT_EQ(Engine().DAOCotas()->RecordCount(), 1);
+  EXPECT_TRUE(Mensagens().empty());
+  Engine().SetCountLinha(1);
+  Engine().LoadCotas(LinhaCota({{1, "04/2024"}, {11, "100.01"}, {3, "-0,5"}, {12, "abc"}}), cod);
+  EXPECT_EQ(Engine().DAOCotas()->RecordCount(), 1);   // the line's quota was dropped
+  auto m = Mensagens();
+  ASSERT_EQ(m.size(), 3u);
+  EXPECT_EQ(m[0], "Linha 2 no campo: Capital total do arquivo, o valor deve ser maior que 0% e menor que 100%.");
+  EXPECT_EQ(m[1], "Linha 2 no campo: Percentual de cotas do arquivo, o valor deve ser maior que 0% e menor que 100%.");
+  EXPECT_NE(m[2].find("Valor das cotas"), std::string::npos);
+}
+
+TEST_F(IntegracaoSociosTest, ModoNaoImportarMantemACotaJaCadastrada) {
+  Socio(1, 7, "Carla", "33366699900");
+  Db().Execute("INSERT INTO TEMPRESAS_TSOC_COTAS (BDCODEMP, BDCODSOC, BDREFCOTA, BDVALCOTA) VALUES (1, 7, 202403, 10)");
+  Engine().Prepara(empresa_, gerador_, modo_);
+  int cod = 0;
+  Engine().LoadSocio(LinhaSocio(SocioValido("333.666.999-00")), cod);
+  EXPECT_EQ(cod, 7);
+  EXPECT_TRUE(Engine().DAOSocio()->IsEmpty());   // the registered partner is not changed
+  Engine().LoadCotas(LinhaCota({{1, "03/2024"}, {12, "99"}}), cod);
+  EXPECT_TRUE(Engine().DAOCotas()->IsEmpty());
+  auto m = Mensagens();
+  ASSERT_FALSE(m.empty());
+  EXPECT_EQ(m.back(), "Linha 1: cota já cadastrada, não será importada!");
+}
+
+TEST_F(IntegracaoSociosTest, ModoCotasSoExigeODocumentoEAvisaSocioNaoCadastrado) {
+  Socio(1, 7, "Carla", "33366699900");
+  Db().Execute("INSERT INTO TEMPRESAS_TSOC_COTAS (BDCODEMP, BDCODSOC, BDREFCOTA, BDVALCOTA) VALUES (1, 7, 202403, 10)");
+  modo_->SetItemIndex(2);
+  Engine().Prepara(empresa_, gerador_, modo_);
+  int cod = 0;
+  Engine().SetCountLinha(4);
+  Engine().LoadSocio(LinhaSocio({{4, "33366699900"}}), cod);   // name, dates, city: not required here
+  EXPECT_EQ(cod, 7);
+  Engine().LoadCotas(LinhaCota({{1, "03/2024"}, {12, "25,5"}}), cod);
+  ASSERT_EQ(Engine().DAOCotas()->RecordCount(), 1);
+  EXPECT_EQ(Engine().DAOCotas()->FieldByName("BDVALCOTA").AsCurrency(), Currency::Parse("25,5"));
+  Engine().LoadSocio(LinhaSocio({{4, "11144477735"}}), cod);   // not registered
+  EXPECT_EQ(cod, 0);
+  Engine().LoadCotas(LinhaCota({{1, "03/2024"}}), cod);
+  auto m = Mensagens();
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0], "Inconsistência no layout. A linha 5 não possui um sócio cadastrado para atualizar as cotas.");
+}
+
+}  // namespace
+}  // namespace integracao
