@@ -1,8 +1,14 @@
+#include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
 #include "module/registro.h"
 
 namespace integracao {
 
-// The entry review screens and their per-line import classes: each class added here as it is built.
-TListaRegistro RegistrosRevisaoLancamentos() { return {}; }
+// The entry review screens and their per-line import classes (screen first, then its engine).
+TListaRegistro RegistrosRevisaoLancamentos() {
+  return {Registro<TfrConsultaImportacaoLancCCTxt>("TfrConsultaImportacaoLancCCTxt", vyn::TClassKind::Screen),
+          Registro<TUtilImportacao_LancCC_TreeviewNormal>("TUtilImportacao_LancCC_TreeviewNormal",
+                                                          vyn::TClassKind::ImportLine)};
+}
 
 }  // namespace integracao

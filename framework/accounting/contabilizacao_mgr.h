@@ -18,6 +18,8 @@ class TfrConsultaContabilizacao : public TfrConsulta_Padrao_VYN {
 
 class TContabilizacaoMGR {
  public:
+  // Reserves quantidade consecutive entry keys of the company on the server; answers the first.
+  static int GetChaveLancamento(int codEmp, int quantidade, bool);
   // Opens the entry consultation (owned by owner) over the entries of the company linked through
   // the table under the alias and matching the condition (SQL over the alias, written by the
   // caller). Modal: returns once the consultation is closed; otherwise the open consultation is

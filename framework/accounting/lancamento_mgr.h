@@ -1,12 +1,20 @@
 #pragma once
 // The ledger-entry manager: entries of VZEL_EMPRESAS_TLAN (or of an import review's rows), the settlement
 // link data sets, the multiple-entry split lines and the large-file session work table.
+#include <iosfwd>
 #include <memory>
 #include <string>
 
 #include "framework/data/dao_factory.h"
 
 namespace vyn {
+
+class TEdit_Codigo_Search_VYN;
+class TEdit_Diretorio_Padrao_VYN;
+class TBloqueioLancamento_VYN;
+class TSpeedButton;
+class TSelecionaFiliais_VYN;
+class TCheckBox;
 
 // Column kinds of a value written through to a session work table.
 enum TLinkType : int { ltInteger = 0, ltString = 1, ltCurrency = 2, ltDate = 3, ltFloat = 4, ltFlag = 8 };
@@ -46,6 +54,30 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
   void SetUpdateRegHugeFileForTpIntegracao(const std::string& field, const std::string& value, int kind);
 
   bool IsTARVO = false;
+
+  // The entry-text import (framework/accounting/importacao_lanc_txt.cpp): reads an entry file in the
+  // suite's text layout, stages its lines and opens the review screen by class name; returns when the
+  // review is closed (at once, after importing, under IsTARVO).
+  bool NaoRetirarZerosContas = false;
+  bool CompararLancamentos = false;
+  std::string NomeArquivo;
+  // The review class opened (the in-memory review unless a caller chooses another).
+  std::string ClasseRevisao = "TfrConsultaImportacaoLancCCTxt";
+  void GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN* codPlaTroca,
+                            TEdit_Diretorio_Padrao_VYN* arquivo, TComponent* owner, const std::string& separador,
+                            bool, TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
+                            const std::string& dataIni, const std::string& dataFim, TSelecionaFiliais_VYN* filiais,
+                            int, bool alterarComplemento);
+  void GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN* codPlaTroca,
+                            std::istream& fonte, TComponent* owner, const std::string& separador, bool,
+                            TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut, const std::string& dataIni,
+                            const std::string& dataFim, TSelecionaFiliais_VYN* filiais, int, bool alterarComplemento,
+                            TCheckBox* baixas);
+
+  // The conciliation type of a line from its two side marks: 0 none, 1 debit, 2 credit, 3 both.
+  static int getTipoConciliacao(TComponent* owner, bool, const std::string& concC, const std::string& concD,
+                                const std::string& codEmp, const std::string& chave, const std::string& campo, bool,
+                                const std::string& tipoAtual);
 
  private:
   bool flags_[4] = {false, false, false, false};

@@ -1,0 +1,260 @@
+#include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/lancamento_complementos.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/boxed_values.h"
+#include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/seleciona_filiais.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+struct TColuna {
+  const char* Campo;
+  const char* Titulo;
+};
+
+// The entry grid's columns, in the order the user sees them.
+const TColuna kColunasLancamentos[] = {
+    {"BDVINC_BAIXA", ""},           {"bdCHAVE", "Sequencia"},         {"bdDATA", "Data"},
+    {"bdCONTABILIZACAO", "Contabilização"}, {"bdCONCD", "Conciliação Débito"}, {"bdDEBITO", "Débito"},
+    {"bdCODTERCEIROD", "Participante débito"}, {"bdCONCC", "Conciliação crédito"}, {"bdCREDITO", "Crédito"},
+    {"bdCODTERCEIROC", "Participante crédito"}, {"BDVALOR", "Valor"},  {"bdCODTPHI", "Histórico"},
+    {"bdLOTE", "Lote"},             {"bdDCTO", "Documento"},          {"bdCOMPL", "Complemento"},
+    {"BDDESCRICAO", "Nota explicativa"}, {"bdCODEMP", "Empresa"},     {"BDNOMEMP", "Nome"}};
+
+const TColuna kColunasCentroCusto[] = {{"bdCODTPCC", "Conta CC"}, {"bdDEBCRE", "D/C"}, {"bdVALOR", "Valor"}};
+
+const TColuna kColunasParticipantes[] = {{"BDCODTER", "Sequência"}, {"BDAPELIDOTER", "Apelido"},
+                                         {"BDNOMETER", "Nome"},     {"BDCGCTER", "CNPJ/CPF/CIE"}};
+
+template <size_t N>
+void MontaColunas(TDBGrid_Padrao_VYN& grid, const TColuna (&colunas)[N]) {
+  grid.Columns.clear();
+  for (const TColuna& c : colunas) grid.AddColumn(c.Campo, c.Titulo);
+}
+
+TLabel* Rotulo(TComponent& dono, const char* nome, const char* texto) {
+  auto* l = dono.Create<TLabel>();
+  l->SetName(nome);
+  l->SetCaption(texto);
+  return l;
+}
+
+}  // namespace
+
+TfrConsultaImportacaoLancCCTxt::TfrConsultaImportacaoLancCCTxt(TComponent* owner)
+    : TfrImportacao_Padrao_Itens_TreeView_VYN(owner) {
+  SetCaption("Consulta importação dos lançamentos");
+  auto botao = [this](const char* nome, const char* hint, bool habilitado) {
+    auto* b = Create<TSpeedButton>();
+    b->SetName(nome);
+    b->SetHint(hint);
+    b->SetEnabled(habilitado);
+    return b;
+  };
+  spCurrencyLink = botao("spCurrencyLink", "Baixa de duplicatas", false);
+  spDelLink = botao("spDelLink", "Remover baixa de duplicatas", false);
+  spAutoLink = botao("spAutoLink", "Vincular duplicatas automaticamente", true);
+  spRemoveAutoLink = botao("spRemoveAutoLink", "Remover vínculos automáticos", true);
+  auto item = [this](const char* nome, const char* caption) {
+    auto* m = Create<TMenuItem>();
+    m->SetName(nome);
+    m->SetCaption(caption);
+    return m;
+  };
+  miImpostos = item("miImpostos", "Impostos");
+  miParcelamento = item("miParcelamento", "Parcelamento");
+  miCalculo = item("miCalculo", "Cálculo");
+  miDocumento = item("miDocumento", "Documento");
+  miConsiderarzero = item("miConsiderarzero", "Considerar zero a esquerda");
+  miDocumento->AutoCheck = true;
+  miConsiderarzero->AutoCheck = true;
+  for (TMenuItem* m : {miImpostos, miParcelamento, miCalculo})
+    m->OnClick = [this](TComponent* s) { miDuplicatasClick(s); };
+  miDocumento->OnClick = [this](TComponent* s) { miDocumentoClick(s); };
+  spDelLink->OnClick = [this](TComponent* s) { spDelLinkClick(s); };
+  spAutoLink->OnClick = [this](TComponent* s) { spAutoLinkClick(s); };
+  spRemoveAutoLink->OnClick = [this](TComponent* s) { spRemoveAutoLinkClick(s); };
+  pnNF = Create<TPanel>();
+  pnNF->SetName("pnNF");
+  pnContaContabil = Create<TPanel>();
+  pnContaContabil->SetName("pnContaContabil");
+  lbDebito = Rotulo(*this, "lbDebito", "Débito: ");
+  lbCredito = Rotulo(*this, "lbCredito", "Crédito: ");
+  lbParticipanteDebito = Rotulo(*this, "lbParticipanteDebito", "Participante: ");
+  lbParticipanteCredito = Rotulo(*this, "lbParticipanteCredito", "Participante: ");
+  lbEmpreendimentoDeb = Rotulo(*this, "lbEmpreendimentoDeb", "Empreendimento: ");
+  lbEmpreendimentoCre = Rotulo(*this, "lbEmpreendimentoCre", "Empreendimento: ");
+  lbUnidImobiliariaDeb = Rotulo(*this, "lbUnidImobiliariaDeb", "Unidade imobiliária: ");
+  lbUnidImobiliariaCre = Rotulo(*this, "lbUnidImobiliariaCre", "Unidade imobiliária: ");
+  lbHistorico = Rotulo(*this, "lbHistorico", "Histórico: ");
+  grGrid->MostraDado = [this](TField& f, std::string& texto) {
+    int largura = 0;
+    grGridMostraDado(f.FieldName(), texto, largura);
+  };
+  grGrid->MostraDadoImagem = [this](TField& f) {
+    const std::string img = grGridMostraDadoImagem(f.FieldName());
+    return img.empty() ? -1 : grGrid->ImageIndexOf(img);
+  };
+  for (const char* img : {"ilock", "iCurrency", "iCurrency_yellow", "iChecked", "iUnChecked"})
+    grGrid->AddBitmap("", img);
+}
+
+TfrConsultaImportacaoLancCCTxt::~TfrConsultaImportacaoLancCCTxt() = default;
+
+bool TfrConsultaImportacaoLancCCTxt::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrConsultaImportacaoLancCCTxt") ||
+         TfrImportacao_Padrao_Itens_TreeView_VYN::InheritsFrom(class_name);
+}
+
+void TfrConsultaImportacaoLancCCTxt::FormCreate() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
+  FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, DAOAtual());
+}
+
+void TfrConsultaImportacaoLancCCTxt::FormDestroy() {
+  FProcessoBaixas.reset();
+  TfrImportacao_Padrao_Itens_TreeView_VYN::FormDestroy();
+}
+
+TUtilImportacao_LancCC_TreeviewNormal* TfrConsultaImportacaoLancCCTxt::Util() const {
+  return dynamic_cast<TUtilImportacao_LancCC_TreeviewNormal*>(UtilImportacao());
+}
+
+TClientDataSet* TfrConsultaImportacaoLancCCTxt::Vinculos() const {
+  return FProcessoBaixas ? FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA : nullptr;
+}
+
+void TfrConsultaImportacaoLancCCTxt::CreateUtilImportacao() {
+  SetUtilImportacao(Create<TUtilImportacao_LancCC_TreeviewNormal>());
+  TfrImportacao_Padrao_Itens_TreeView_VYN::CreateUtilImportacao();
+}
+
+void TfrConsultaImportacaoLancCCTxt::SetListaObj(const TListaObj& lista) {
+  if (auto* u = Util()) u->SetInconsistencias_VYN(lista.Get<TInconsistencias_VYN>(1));
+  FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(2);
+  FDAOEmp = lista.Get<TEmpresasMGR>(3);
+  FTransacaoAut = lista.Get<TBoolean_VYN>(4) ? lista.GetBooleanValue(4) : false;
+  FDtIni = lista.Get<TDateTime_VYN>(5);
+  FDtFim = lista.Get<TDateTime_VYN>(6);
+  FSelecionaFilial = lista.Get<TSelecionaFiliais_VYN>(7);
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
+}
+
+void TfrConsultaImportacaoLancCCTxt::SetListaDAO() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaDAO();
+  const bool unico = Nodos().size() == 1;
+  pnDataSetUnico->SetVisible(unico);
+}
+
+void TfrConsultaImportacaoLancCCTxt::AfterListaObj() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::AfterListaObj();
+  if (auto* u = Util()) {
+    u->SetOnAposInconsistencia([this] { GetAposInconsistencia(); });
+    u->SetDAOEmp(FDAOEmp);
+    u->SetTransacaoAuto(FTransacaoAut);
+    u->SetCodEmp(FCodEmp);
+    u->SetDtIni(FDtIni);
+    u->SetDtFim(FDtFim);
+    u->setSelecionaFilial(FSelecionaFilial);
+  }
+  if (FProcessoBaixas) FProcessoBaixas->SetCodEmp(FCodEmp);
+  SelecionaNodo(kNodoLancamentos);
+}
+
+void TfrConsultaImportacaoLancCCTxt::AtualizaDados(bool hugeFile) {
+  if (tvGrupos->Selected()) {
+    dsGrid->SetDataSet(nullptr);
+    grGrid->Columns.clear();
+    if (TClientDataSet* itens = dsGridItens->DataSet()) {
+      itens->SetMasterSource(nullptr);
+      itens->SetMasterFields("");
+    }
+    dsGridItens->SetDataSet(nullptr);
+    grGridItens->Columns.clear();
+    HabilitarGridItens(false);
+    SetDAOAtual(PesquisaDAONodo(tvGrupos->Selected()->Text));
+    if (FProcessoBaixas) FProcessoBaixas->SetDAOImport(DAOAtual());
+    SetFieldsContainerGrid(this);
+  }
+  if (TDAOFactory* atual = DAOAtual()) AddAggregateDAO(atual, Create<TVZEL_EMPRESAS_TLAN_COMPLMGR>(false, true, false), 0);
+  TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDados(hugeFile);
+  if (UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) {
+    MontaColunas(*grGrid, kColunasLancamentos);
+    if (Nodos().size() != 1)
+      for (auto it = grGrid->Columns.rbegin(); it != grGrid->Columns.rend(); ++it)
+        if (SameText(it->FieldName, "BDDESCRICAO")) {
+          it->Visible = false;
+          break;
+        }
+    MontaColunas(*grGridItens, kColunasCentroCusto);
+  }
+  OnAlterSelectedItem();
+}
+
+void TfrConsultaImportacaoLancCCTxt::SetFieldsContainerGrid(TComponent* owner) {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetFieldsContainerGrid(owner);
+  const std::string no = UpperCase(NodoSelecionado());
+  if (no == UpperCase(kNodoParticipantes)) {
+    MontaColunas(*grGrid, kColunasParticipantes);
+  } else if (no == UpperCase(kNodoLancamentos)) {
+    HabilitarGridItens(true);
+    // The cost-centre rows follow the entry under the cursor.
+    const auto& ag = Aggregates(DAOAtual());
+    if (!ag.empty() && ag.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
+      ag.front()->SetIndexFieldNames("BDCODEMP;BDCHAVE");
+      dsGrid->SetDataSet(DAOAtual());
+      ag.front()->SetMasterFields("BDCODEMP;BDCHAVE");
+      ag.front()->SetMasterSource(dsGrid);
+    }
+  }
+}
+
+std::vector<TClientDataSet*> TfrConsultaImportacaoLancCCTxt::GetArrayOfCDS() {
+  std::vector<TClientDataSet*> r;
+  for (const auto& n : Nodos()) {
+    if (UpperCase(n->Caption) != UpperCase(kNodoLancamentos)) continue;
+    r.push_back(n->DAO);
+    for (TDAOFactory* a : n->Aggregates) r.push_back(a);
+  }
+  return r;
+}
+
+int TfrConsultaImportacaoLancCCTxt::GetTipoImportacao() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::GetTipoImportacao();
+  return 1;
+}
+
+void TfrConsultaImportacaoLancCCTxt::MontaFilterVinculados(std::string& filter) {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::MontaFilterVinculados(filter);
+  TClientDataSet* linhas = DAOAtual() ? DAOAtual() : DAOLancamentos();
+  TClientDataSet* v = Vinculos();
+  if (!linhas || linhas->IsEmpty() || !v || v->IsEmpty()) return;
+  const TField& chave = linhas->FieldByName("BDCHAVE");
+  if (chave.IsNull() || chave.AsInteger() <= 0) return;
+  if (!Trim(filter).empty()) filter += " or ";
+  filter += "(BDCHAVE = " + std::to_string(chave.AsInteger()) + ")";
+}
+
+void TfrConsultaImportacaoLancCCTxt::DeleteVinculados(const std::string& filter) {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::DeleteVinculados(filter);
+  TClientDataSet* v = Vinculos();
+  if (Trim(filter).empty() || !v) return;
+  v->SetFilter(filter);
+  v->SetFiltered(true);
+  for (v->First(); !v->IsEmpty();) v->Delete();
+  v->SetFilter("");
+  v->SetFiltered(false);
+}
+
+}  // namespace integracao

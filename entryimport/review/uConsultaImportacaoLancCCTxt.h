@@ -1,0 +1,121 @@
+#pragma once
+// The in-memory entry review "Consulta importação dos lançamentos": the parsed lines of an entry file,
+// corrected by the user, linked to settlements and imported.
+#include <memory>
+#include <string>
+
+#include "framework/ui/importacao_treeview.h"
+
+namespace vyn {
+class TEdit_Codigo_Search_VYN;
+class TEmpresasMGR;
+class TDateTime_VYN;
+class TSelecionaFiliais_VYN;
+class TMenuItem;
+class TLabel;
+class TConsultaGrupoDAO;
+}  // namespace vyn
+
+namespace integracao {
+
+class TProcessoBaixas;
+class TUtilImportacao_LancCC_TreeviewNormal;
+
+class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_TreeView_VYN {
+ public:
+  explicit TfrConsultaImportacaoLancCCTxt(vyn::TComponent* owner = nullptr);
+  ~TfrConsultaImportacaoLancCCTxt() override;
+  std::string ClassName() const override { return "TfrConsultaImportacaoLancCCTxt"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  // Toolbar and panels of the screen.
+  vyn::TSpeedButton* spCurrencyLink = nullptr;
+  vyn::TSpeedButton* spDelLink = nullptr;
+  vyn::TSpeedButton* spAutoLink = nullptr;
+  vyn::TSpeedButton* spRemoveAutoLink = nullptr;
+  vyn::TMenuItem* miImpostos = nullptr;
+  vyn::TMenuItem* miParcelamento = nullptr;
+  vyn::TMenuItem* miCalculo = nullptr;
+  vyn::TMenuItem* miDocumento = nullptr;
+  vyn::TMenuItem* miConsiderarzero = nullptr;
+  vyn::TPanel* pnNF = nullptr;
+  vyn::TPanel* pnContaContabil = nullptr;
+  vyn::TLabel *lbDebito = nullptr, *lbCredito = nullptr, *lbParticipanteDebito = nullptr,
+              *lbParticipanteCredito = nullptr, *lbEmpreendimentoDeb = nullptr, *lbEmpreendimentoCre = nullptr,
+              *lbUnidImobiliariaDeb = nullptr, *lbUnidImobiliariaCre = nullptr, *lbHistorico = nullptr;
+
+  // Framework hooks.
+  void SetListaObj(const vyn::TListaObj& lista) override;
+  void SetListaDAO() override;
+  void AfterListaObj() override;
+  void CreateUtilImportacao() override;
+  void AtualizaDados(bool hugeFile = false) override;
+  void SetFieldsContainerGrid(vyn::TComponent* owner) override;
+  std::vector<vyn::TClientDataSet*> GetArrayOfCDS() override;
+  int GetTipoImportacao() override;
+  void MontaFilterVinculados(std::string& filter) override;
+  void DeleteVinculados(const std::string& filter) override;
+  // The import button (uConsultaImportacaoLancCCTxt_Acoes.cpp).
+  void spImportacaoClick(vyn::TComponent* sender) override;
+  // After the framework judged the lines: drops the lines whose settlement was posted.
+  void GetAposInconsistencia();
+
+  // Settlement links (uConsultaImportacaoLancCCTxt_Acoes.cpp).
+  void miDuplicatasClick(vyn::TComponent* sender);
+  void spDelLinkClick(vyn::TComponent* sender);
+  void spAutoLinkClick(vyn::TComponent* sender);
+  void miDocumentoClick(vyn::TComponent* sender);
+  void spRemoveAutoLinkClick(vyn::TComponent* sender);
+  void pmTipoBaixaPopup(vyn::TComponent* sender);
+  void OnAlterSelectedItem();
+
+  // Display (uConsultaImportacaoLancCCTxt_Grid.cpp): the text and the image name of a cell of the
+  // current line ("" for none), the detail grid's text, the description panel.
+  void grGridMostraDado(const std::string& campo, std::string& texto, int& largura);
+  std::string grGridMostraDadoImagem(const std::string& campo);
+  void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura);
+  void pMostraDescricao_Conta();
+  int getCodPlano();
+  void setCodPlano(int plano) { FCodPlano = plano; }
+  int fRetornaTipoLancamento(int mistura) const;
+
+  // Editing rules (uConsultaImportacaoLancCCTxt_Acoes.cpp). editor is the cell's code-search editor
+  // (nullptr for other cells); texto is the text editor's content for memo cells.
+  void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
+                                    std::string* texto, std::vector<std::string>* combo, bool& accept);
+  void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor);
+  void fcLancamentosCCBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
+  void ValidarDescricao(const std::string& texto, bool& rejeita);
+  // Conciliation marks (uConsultaImportacaoLancCCTxt_Acoes.cpp).
+  void setLancamentoConciliado();
+  void grGridKeyPress(char& key);
+  void grGridCellClick(const std::string& campo);
+
+  vyn::TClientDataSet* Vinculos() const;
+  TProcessoBaixas* ProcessoBaixas() const { return FProcessoBaixas.get(); }
+  vyn::TEdit_Codigo_Search_VYN* CodEmp() const { return FCodEmp; }
+  vyn::TDAOFactory* ConsultaParcelamento() const { return FConsultaParcelamentoDAO; }
+
+ protected:
+  void FormCreate() override;
+  void FormDestroy() override;
+
+ private:
+  TUtilImportacao_LancCC_TreeviewNormal* Util() const;
+  vyn::TDAOFactory* DAOLancamentos() const { return PesquisaDAONodo(vyn::kNodoLancamentos); }
+  void AtualizaPainelNF();
+
+  int FCodPlano = 0;
+  vyn::TDAOFactory* FConsultaParcelamentoDAO = nullptr;
+  vyn::TEmpresasMGR* FDAOEmp = nullptr;
+  vyn::TEdit_Codigo_Search_VYN* FCodEmp = nullptr;
+  bool FTransacaoAut = false;
+  vyn::TDateTime_VYN* FDtIni = nullptr;
+  vyn::TDateTime_VYN* FDtFim = nullptr;
+  vyn::TSelecionaFiliais_VYN* FSelecionaFilial = nullptr;
+  int FDebBefore = 0;
+  int FCreBefore = 0;
+  std::unique_ptr<TProcessoBaixas> FProcessoBaixas;
+};
+
+}  // namespace integracao

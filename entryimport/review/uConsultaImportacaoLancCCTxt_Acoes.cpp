@@ -1,0 +1,348 @@
+// The in-memory review's actions: the import button and its after-check, the settlement links, the
+// conciliation marks and the editing rules of the entry cells.
+#include <fmt/format.h>
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/packages_util.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+int Inteiro(const TClientDataSet& ds, std::string_view campo) {
+  const TField& f = ds.FieldByName(campo);
+  return f.IsNull() ? 0 : static_cast<int>(f.AsInteger());
+}
+
+// The grid's data set keeps its controls off while a handler walks it.
+class TSemControles {
+ public:
+  explicit TSemControles(TClientDataSet* ds) : ds_(ds) {
+    if (ds_) ds_->DisableControls();
+  }
+  ~TSemControles() {
+    if (ds_) ds_->EnableControls();
+  }
+  TSemControles(const TSemControles&) = delete;
+  TSemControles& operator=(const TSemControles&) = delete;
+
+ private:
+  TClientDataSet* ds_;
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Import
+
+void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
+  TDAOFactory* lanc = DAOLancamentos();
+  if (!lanc) return;
+  // The balance is checked before any settlement is posted: an unbalanced file posts nothing, so a
+  // second press can never post the same settlement twice. The check leaves the linked lines out, so
+  // posting them first would not change its answer.
+  if (TContasPlanosMGR::getDiferencaDebitoCredito(this, lanc, nullptr, "BDVINC_BAIXA", false, false, true)) return;
+  if (FProcessoBaixas)
+    FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, UtilImportacao() ? UtilImportacao()->Inconsistencias() : nullptr,
+                                     dynamic_cast<TLancamentoMGR*>(lanc));
+  if (TDAOFactory* atual = DAOAtual()) {
+    for (TDAOFactory* a : Aggregates(atual)) {
+      if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+      for (a->First(); !a->Eof(); a->Next())
+        if (atual->Locate("BDCHAVE", {Variant(static_cast<long long>(a->FieldByName("BDCHAVE").AsInteger()))})) {
+          atual->Edit();
+          atual->FieldByName("bdcompl").Clear();
+          atual->Post();
+        }
+      break;
+    }
+  }
+  TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
+}
+
+void TfrConsultaImportacaoLancCCTxt::GetAposInconsistencia() {
+  TDAOFactory* atual = DAOAtual();
+  const std::string filtro = atual ? atual->Filter() : std::string();
+  const bool filtrado = atual && atual->Filtered();
+  if (atual) {
+    atual->SetFiltered(false);
+    atual->SetFilter("");
+  }
+  auto restaura = [&] {
+    if (!atual) return;
+    atual->SetFilter(filtro);
+    atual->SetFiltered(filtrado);
+  };
+  try {
+    TClientDataSet* v = Vinculos();
+    for (const auto& n : Nodos()) {
+      if (UpperCase(n->Caption) != UpperCase(kNodoLancamentos) || !v) continue;
+      TDAOFactory& ds = *n->DAO;
+      for (ds.First(); !ds.Eof();) {
+        const bool vinculada = v->Locate("BDCHAVE", {Variant(static_cast<long long>(Inteiro(ds, "BDCHAVE")))});
+        const bool conciliada = ds.FieldByName("BDCONCC").AsBoolean() || ds.FieldByName("BDCONCD").AsBoolean();
+        if (vinculada && conciliada && Inteiro(ds, "bdINCONSISTENTE") != 1)
+          ds.Delete();
+        else
+          ds.Next();
+      }
+    }
+  } catch (...) {
+    restaura();
+    throw;
+  }
+  restaura();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Settlement links
+
+void TfrConsultaImportacaoLancCCTxt::miDuplicatasClick(TComponent* sender) {
+  std::string classe;
+  if (sender == miImpostos)
+    classe = "TfrFiltroImpostosEmitidos";
+  else if (sender == miParcelamento)
+    classe = "TfrFiltroBaixaParcelamento";
+  else if (sender == miCalculo)
+    classe = "TfrProcessoFiltroCalculosBaixa";
+  else
+    return;
+  TListaObj lista;
+  lista.Add(DAOAtual());
+  lista.Add(Vinculos());
+  auto* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
+  lista.Add(lanc ? lanc->getMultiLancamentosDAO() : nullptr);
+  TPackagesUtil::CarregaFormParamsObj(classe, this, std::move(lista), nullptr, true);
+  OnAlterSelectedItem();
+}
+
+void TfrConsultaImportacaoLancCCTxt::spDelLinkClick(TComponent*) {
+  TDAOFactory* atual = DAOAtual();
+  TClientDataSet* v = Vinculos();
+  if (!atual || atual->IsEmpty() || !v) return;
+  const int64_t chave = atual->FieldByName("BDCHAVE").AsInteger();
+  for (v->First(); !v->Eof();) {
+    if (v->FieldByName("BDCHAVE").AsInteger() == chave)
+      v->Delete();
+    else
+      v->Next();
+  }
+  atual->Edit();
+  atual->FieldByName("BDVINC_BAIXA").SetAsBoolean(false);
+  atual->Post();
+  OnAlterSelectedItem();
+}
+
+void TfrConsultaImportacaoLancCCTxt::spAutoLinkClick(TComponent*) {
+  if (!FProcessoBaixas || !DAOAtual()) return;
+  TSemControles semControles(DAOAtual());
+  FProcessoBaixas->GetVinculosAutomaticos(this, DAOAtual(), FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0,
+                                          miDocumento->Checked, miConsiderarzero->Checked, false, false, nullptr);
+}
+
+void TfrConsultaImportacaoLancCCTxt::miDocumentoClick(TComponent*) {
+  miConsiderarzero->SetEnabled(miDocumento->Checked);
+  miConsiderarzero->Checked = miConsiderarzero->Checked && miDocumento->Checked;
+}
+
+void TfrConsultaImportacaoLancCCTxt::spRemoveAutoLinkClick(TComponent*) {
+  TDAOFactory* atual = DAOAtual();
+  TClientDataSet* v = Vinculos();
+  if (!atual || !v) return;
+  TSemControles semControles(atual);
+  const int64_t empresa = FCodEmp ? FCodEmp->Codigo() : 0;
+  for (v->First(); !v->Eof();) {
+    if (!v->FieldByName("BDAUTOMATICO").AsBoolean()) {
+      v->Next();
+      continue;
+    }
+    const std::vector<Variant> chave{Variant(static_cast<long long>(empresa)),
+                                     Variant(static_cast<long long>(v->FieldByName("BDCHAVE").AsInteger()))};
+    bool achou = false;
+    if (UpperCase(atual->IndexFieldNames()) == "BDCODEMP;BDCHAVE") achou = atual->FindKey(chave);
+    if (!achou) achou = atual->SearchKey("BDCODEMP;BDCHAVE", chave);
+    if (achou) {
+      atual->Edit();
+      atual->FieldByName("BDVINC_BAIXA").SetAsBoolean(false);
+      atual->Post();
+    }
+    v->Delete();
+  }
+}
+
+void TfrConsultaImportacaoLancCCTxt::pmTipoBaixaPopup(TComponent*) {
+  TDAOFactory* atual = DAOAtual();
+  const bool credito = atual && !atual->IsEmpty() && !atual->FieldByName("BDCREDITO").IsNull();
+  miImpostos->SetEnabled(credito);
+  miCalculo->SetEnabled(credito);
+}
+
+void TfrConsultaImportacaoLancCCTxt::OnAlterSelectedItem() {
+  if (!tvGrupos->Selected()) return;
+  if (UpperCase(NodoSelecionado()) == UpperCase(kNodoParticipantes)) {
+    for (TSpeedButton* b : {spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink}) b->SetEnabled(false);
+    pnNF->SetVisible(false);
+  } else {
+    TDAOFactory* atual = DAOAtual();
+    const bool pronto = ActiveControl() == grGrid && atual && !atual->IsEmpty();
+    const bool vinculada = pronto && atual->FieldByName("BDVINC_BAIXA").AsBoolean();
+    spDelLink->SetEnabled(pronto && vinculada);
+    spCurrencyLink->SetEnabled(pronto && !vinculada);
+    if (pronto) {
+      const bool semContas = atual->FieldByName("BDCREDITO").IsNull() && atual->FieldByName("BDDEBITO").IsNull();
+      if (semContas) {
+        for (TSpeedButton* b : {spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink}) b->SetEnabled(false);
+      } else {
+        spAutoLink->SetEnabled(true);
+        spRemoveAutoLink->SetEnabled(true);
+      }
+    }
+    pnNF->SetVisible(true);
+  }
+  miDocumento->SetEnabled(spAutoLink->Enabled());
+  miConsiderarzero->SetEnabled(spAutoLink->Enabled());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Conciliation marks
+
+void TfrConsultaImportacaoLancCCTxt::setLancamentoConciliado() {
+  TDAOFactory* atual = DAOAtual();
+  const std::string campo = UpperCase(grGrid->SelectedField);
+  if (!atual || atual->IsEmpty() || (campo != "BDCONCD" && campo != "BDCONCC")) return;
+  const bool novo = UpperCase(atual->FieldByName(campo).AsString()) == "FALSE";
+  atual->Edit();
+  atual->FieldByName(campo).SetAsBoolean(novo);
+  const std::string concC = atual->FieldByName("bdCONCC").AsBoolean() ? "True" : "False";
+  const std::string concD = atual->FieldByName("bdCONCD").AsBoolean() ? "True" : "False";
+  atual->FieldByName("BDTIPOCONC")
+      .SetAsInteger(TLancamentoMGR::getTipoConciliacao(this, false, concC, concD, atual->FieldByName("bdCODEMP").AsString(),
+                                                        atual->FieldByName("bdCHAVE").AsString(), campo, false,
+                                                        atual->FieldByName("BDTIPOCONC").AsString()));
+  atual->Post();
+}
+
+void TfrConsultaImportacaoLancCCTxt::grGridKeyPress(char& key) {
+  if (key == ' ') setLancamentoConciliado();
+}
+
+void TfrConsultaImportacaoLancCCTxt::grGridCellClick(const std::string& campo) {
+  grGrid->SelectedField = campo;
+  setLancamentoConciliado();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Editing rules
+
+void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::string& campo,
+                                                                  TEdit_Codigo_Search_VYN* editor, std::string* texto,
+                                                                  std::vector<std::string>* combo, bool& accept) {
+  accept = true;
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty()) return;
+  const std::string f = UpperCase(campo);
+  auto daEmpresa = [this](TEdit_Codigo_Search_VYN* e) {
+    if (e && FCodEmp && std::find(e->EditsMaster.begin(), e->EditsMaster.end(), FCodEmp) == e->EditsMaster.end())
+      e->EditsMaster.push_back(FCodEmp);
+  };
+  if (f == "BDDEBITO" || f == "BDCREDITO" || f == "BDCODTPHI") {
+    daEmpresa(editor);
+  } else if (f == "BDCODTERCEIROD" || f == "BDCODTERCEIROC") {
+    const bool debito = f == "BDCODTERCEIROD";
+    if (Inteiro(*atual, debito ? "bdTIPOTERD" : "bdTIPOTERC") > 0) {
+      if (editor) {
+        editor->CampoRetorno = "bdCODTER";
+        editor->SetTypeCodeVYN(debito ? 42 : 41);
+      }
+    } else {
+      accept = false;
+    }
+  } else if (f == "BDCONTABILIZACAO") {
+    if (combo) *combo = {"Ambos", "Fiscal", "Societária"};
+  } else if (f == "BDCOMPL") {
+    if (texto) {
+      *texto = atual->FieldByName("BDCOMPL").AsString();
+      for (TDAOFactory* a : Aggregates(atual))
+        if (a->ClassName() == "TVZEL_EMPRESAS_TLAN_COMPLMGR" &&
+            a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
+                                          Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))}) &&
+            !Trim(a->FieldByName("bdcompl").AsString()).empty())
+          *texto = a->FieldByName("bdcompl").AsString();
+    }
+  }
+  FDebBefore = Inteiro(*atual, "BDDEBITO");
+  FCreBefore = Inteiro(*atual, "BDCREDITO");
+}
+
+void TfrConsultaImportacaoLancCCTxt::fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor) {
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty()) return;
+  const std::string f = UpperCase(campo);
+  auto trocaConta = [&](bool debito) {
+    const char* conta = debito ? "bdDEBITO" : "bdCREDITO";
+    const char* tipo = debito ? "bdTIPOTERD" : "bdTIPOTERC";
+    Variant v = TContasPlanosMGR::GetCampoConta(this, getCodPlano(), Inteiro(*atual, conta), "bdPARTICIPANTE");
+    const int novo = v.IsNull() ? 0 : static_cast<int>(v.AsInteger());
+    if (novo != Inteiro(*atual, tipo)) {
+      atual->Edit();
+      atual->FieldByName(tipo).SetAsInteger(novo);
+      atual->FieldByName(debito ? "bdALTTERD" : "bdALTTERC").SetAsInteger(0);
+      atual->FieldByName(debito ? "bdCODTERCEIROD" : "bdCODTERCEIROC").Clear();
+      atual->FieldByName(debito ? "bdALTCODTERCEIROD" : "bdALTCODTERCEIROC").Clear();
+      atual->Post();
+    }
+    if (Inteiro(*atual, conta) != (debito ? FDebBefore : FCreBefore)) {
+      atual->Edit();
+      atual->FieldByName(debito ? "BDDEBITOARQ" : "BDCREDITOARQ").Clear();
+      atual->Post();
+    }
+  };
+  if (f == "BDDEBITO") {
+    trocaConta(true);
+  } else if (f == "BDCREDITO") {
+    trocaConta(false);
+  } else if (f == "BDCODTERCEIROC" || f == "BDCODTERCEIROD") {
+    const bool debito = f == "BDCODTERCEIROD";
+    atual->Edit();
+    atual->FieldByName(debito ? "bdALTCODTERCEIROD" : "bdALTCODTERCEIROC")
+        .SetAsInteger(Inteiro(*atual, debito ? "bdCODTERCEIROD" : "bdCODTERCEIROC"));
+    atual->Post();
+  } else if (f == "BDCOMPL") {
+    for (TDAOFactory* a : Aggregates(atual)) {
+      if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+      const bool temLinha = a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
+                                                          Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))});
+      if (temLinha && Utf8Length(Trim(a->FieldByName("bdcompl").AsString())) > 200) {
+        a->Edit();
+        a->FieldByName("bdcompl").SetAsString(textoEditor);
+        a->Post();
+      }
+    }
+  }
+}
+
+void TfrConsultaImportacaoLancCCTxt::fcLancamentosCCBeforeEditField(const std::string& campo,
+                                                                    TEdit_Codigo_Search_VYN* editor, bool& accept) {
+  accept = true;
+  if (editor && FCodEmp && UpperCase(campo) == "BDCODTPCC" &&
+      std::find(editor->EditsMaster.begin(), editor->EditsMaster.end(), FCodEmp) == editor->EditsMaster.end())
+    editor->EditsMaster.push_back(FCodEmp);
+}
+
+void TfrConsultaImportacaoLancCCTxt::ValidarDescricao(const std::string& texto, bool& rejeita) {
+  if (Utf8Length(texto) > 25000) {
+    rejeita = true;
+    DlgWarOk("Informe uma nota explicativa menor que 25000 caracteres!");
+  }
+}
+
+}  // namespace integracao

@@ -1,0 +1,129 @@
+// What the in-memory review's grids show beyond the raw columns, and the account description panel.
+#include <fmt/format.h>
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/edit_codigo.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+int Inteiro(const TClientDataSet& ds, std::string_view campo) {
+  const TField* f = ds.FindField(campo);
+  return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
+}
+}  // namespace
+
+void TfrConsultaImportacaoLancCCTxt::grGridMostraDado(const std::string& campo, std::string& texto, int& largura) {
+  const std::string f = UpperCase(campo);
+  if (f == "BDVALOR") {
+    for (TGridColumn& c : grGrid->Columns)
+      if (SameText(c.FieldName, "BDVALOR") && c.Width < 150) c.Width = 150;
+    largura = std::max(largura, 150);
+  } else if (f == "BDCONTABILIZACAO") {
+    if (texto == "0") texto = "Ambos";
+    else if (texto == "1") texto = "Fiscal";
+    else if (texto == "2") texto = "Societária";
+  } else if (f == "BDVINC_BAIXA") {
+    texto.clear();
+  }
+}
+
+std::string TfrConsultaImportacaoLancCCTxt::grGridMostraDadoImagem(const std::string& campo) {
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty()) return {};
+  const std::string f = UpperCase(campo);
+  if (f == "BDCODTERCEIROD") return Inteiro(*atual, "bdTIPOTERD") == 0 ? "ilock" : "";
+  if (f == "BDCODTERCEIROC") return Inteiro(*atual, "bdTIPOTERC") == 0 ? "ilock" : "";
+  if (f == "BDCONCD" || f == "BDCONCC")
+    return UpperCase(atual->FieldByName(f).AsString()) == "TRUE" ? "iChecked" : "iUnChecked";
+  if (f == "BDVINC_BAIXA") {
+    const TField* v = atual->FindField("BDVINC_BAIXA");
+    if (!v || v->IsNull() || !v->AsBoolean()) return {};
+    TClientDataSet* links = Vinculos();
+    if (links && links->Locate("BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))}) &&
+        links->FieldByName("BDAUTOMATICO").AsBoolean())
+      return "iCurrency_yellow";
+    return "iCurrency";
+  }
+  return {};
+}
+
+void TfrConsultaImportacaoLancCCTxt::grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura) {
+  if (UpperCase(NodoSelecionado()) != UpperCase(kNodoLancamentos)) return;
+  const std::string f = UpperCase(campo);
+  if (f == "BDDEBCRE" && !texto.empty()) {
+    if (texto == "0") texto = "Débito";
+    else if (texto == "1") texto = "Crédito";
+  } else if (f == "BDVALOR") {
+    largura = 115;
+  }
+}
+
+int TfrConsultaImportacaoLancCCTxt::getCodPlano() {
+  if (FCodPlano == 0 && DAOAtual() && !DAOAtual()->IsEmpty()) FCodPlano = Inteiro(*DAOAtual(), "bdcodplapadrao");
+  return FCodPlano;
+}
+
+void TfrConsultaImportacaoLancCCTxt::pMostraDescricao_Conta() {
+  if (UpperCase(NodoSelecionado()) == UpperCase(kNodoParticipantes)) return;
+  lbDebito->SetCaption("Débito: ");
+  lbCredito->SetCaption("Crédito: ");
+  for (TLabel* l : {lbParticipanteDebito, lbParticipanteCredito}) l->SetCaption("Participante: ");
+  for (TLabel* l : {lbEmpreendimentoDeb, lbEmpreendimentoCre}) l->SetCaption("Empreendimento: ");
+  for (TLabel* l : {lbUnidImobiliariaDeb, lbUnidImobiliariaCre}) l->SetCaption("Unidade imobiliária: ");
+  lbHistorico->SetCaption("Histórico: ");
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty()) return;
+  TDatabase& db = atual->Database();
+  const long long empresa = FCodEmp ? FCodEmp->Codigo() : Inteiro(*atual, "BDCODEMP");
+
+  auto lado = [&](const char* conta, const char* part, TLabel* lbConta, const std::string& rotulo, TLabel* lbPart) {
+    std::unique_ptr<TComponent> guarda(TContasPlanosMGR::GetContaDAO(this, getCodPlano(), Inteiro(*atual, conta))
+                                           ->ReleaseFromOwner());
+    auto& c = static_cast<TDAOFactory&>(*guarda);
+    if (c.IsEmpty() || Trim(c.FieldByName("BDCODTPLA").AsString()).empty()) return;
+    lbConta->SetCaption(rotulo + c.FieldByName("BDCODTPLA").AsString() + " - " + c.FieldByName("BDCTALON").AsString() +
+                        " - " + c.FieldByName("BDAPECTA").AsString() + " - " + c.FieldByName("BDNOMCTA").AsString());
+    const int participante = Inteiro(*atual, part);
+    if (Inteiro(c, "bdparticipante") != 0 && participante != 0) {
+      auto r = db.QueryAll("select first 1 bdnometer, bdcodter from TTERCEIRO_REF where bdcodter = ? order by BDREFTER desc",
+                           {participante});
+      if (!r.Rows.empty())
+        lbPart->SetCaption("Participante: " + r.Value(0, "bdcodter").AsString() + " - " + r.Value(0, "bdnometer").AsString());
+    }
+  };
+  lado("BDDEBITO", "BDCODTERCEIROD", lbDebito, "Débito: ", lbParticipanteDebito);
+  lado("BDCREDITO", "BDCODTERCEIROC", lbCredito, "Crédito: ", lbParticipanteCredito);
+  (void)empresa;
+  const int historico = Inteiro(*atual, "BDCODTPHI");
+  if (historico != 0) {
+    // The history of the line's own history plan: the same code exists in every plan.
+    auto r = db.QueryAll("select BDCODTPHI, BDNOME from HIST_TPHI where BDCODHIST = ? and BDCODTPHI = ?",
+                         {Inteiro(*atual, "BDCODHIST"), historico});
+    if (!r.Rows.empty())
+      lbHistorico->SetCaption("Histórico: " + r.Value(0, "BDCODTPHI").AsString() + " - " + r.Value(0, "BDNOME").AsString());
+  }
+}
+
+int TfrConsultaImportacaoLancCCTxt::fRetornaTipoLancamento(int mistura) const {
+  if (mistura == 2) return 9;
+  TClientDataSet* v = Vinculos();
+  if (!v || v->IsEmpty()) return 0;
+  const int sub = static_cast<int>(v->FieldByName("BDSUBTIPO_BAIXA").AsInteger());
+  const int servico = static_cast<int>(v->FieldByName("BDTIPOSERVICO").AsInteger());
+  switch (sub) {
+    case 0: return 0;
+    case 1: return 1;
+    case 2: return servico == 0 ? 2 : servico == 1 ? 3 : 0;
+    case 3: return servico == 1 ? 6 : 7;
+    default: return 0;
+  }
+}
+
+}  // namespace integracao

@@ -1,0 +1,127 @@
+#include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
+
+#include "framework/accounting/contabilizacao_mgr.h"
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/lancamento_complementos.h"
+#include "framework/core/text.h"
+#include "framework/ui/edit_codigo.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+bool EhLancamentos(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoLancamentos); }
+}  // namespace
+
+TUtilImportacao_LancCC_TreeviewNormal::TUtilImportacao_LancCC_TreeviewNormal(TComponent* owner)
+    : TUtilImportacao_Integracao_Treeview(owner) {}
+
+bool TUtilImportacao_LancCC_TreeviewNormal::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TUtilImportacao_LancCC_TreeviewNormal") ||
+         TUtilImportacao_Integracao_Treeview::InheritsFrom(class_name);
+}
+
+void TUtilImportacao_LancCC_TreeviewNormal::GetAposInconsistencia() {
+  TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
+  if (FOnAposInconsistencia) FOnAposInconsistencia();
+}
+
+void TUtilImportacao_LancCC_TreeviewNormal::GetChaveServidor() {
+  TUtilImportacao_Integracao_Treeview::GetChaveServidor();
+  for (TNodoImportacao* n : Nodos()) {
+    if (!EhLancamentos(n->Caption) || !n->DAO) continue;
+    TDAOFactory& ds = *n->DAO;
+    const std::string filtro = ds.Filter();
+    const bool filtrado = ds.Filtered();
+    struct TRestaura {
+      TDAOFactory& ds;
+      const std::string& filtro;
+      bool filtrado;
+      ~TRestaura() {
+        ds.SetFiltered(false);
+        ds.SetFilter(filtro);
+        ds.SetFiltered(filtrado);
+      }
+    } restaura{ds, filtro, filtrado};
+    if (FDAOEmp && FDAOEmp->RecordCount() >= 2) {
+      for (FDAOEmp->First(); !FDAOEmp->Eof(); FDAOEmp->Next()) {
+        const std::string empresa = FDAOEmp->FieldByName("BDCODEMP").AsString();
+        const std::string condicao = "(BDCODEMP = " + empresa + ")";
+        ds.SetFiltered(false);
+        ds.SetFilter(filtro);
+        std::string f = Trim(filtro).empty() ? std::string() : "(" + filtro + ") and ";
+        ds.SetFilter(f + " " + condicao);
+        ds.SetFiltered(true);
+        if (ds.RecordCount() > 0) {
+          const int primeira = TContabilizacaoMGR::GetChaveLancamento(
+              static_cast<int>(FDAOEmp->FieldByName("BDCODEMP").AsInteger()), ds.RecordCount(), true);
+          SetChaveServidor(&ds, "BDCHAVE", primeira, true, 0, 0, nullptr, condicao);
+        }
+      }
+    } else {
+      // One company: every row of the node, the user's filter aside.
+      ds.SetFiltered(false);
+      if (ds.RecordCount() > 0) {
+        const int empresa = CodEmp() ? static_cast<int>(CodEmp()->Codigo()) : 0;
+        const int primeira = TContabilizacaoMGR::GetChaveLancamento(empresa, ds.RecordCount(), true);
+        SetChaveServidor(&ds, "BDCHAVE", primeira, true, 0, 0, nullptr, "");
+      }
+    }
+  }
+}
+
+void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
+  TUtilImportacao_Integracao_Treeview::GetAposChaveServidor();
+  for (TNodoImportacao* n : Nodos()) {
+    if (!EhLancamentos(n->Caption) || n->Aggregates.empty()) continue;
+    TDAOFactory* cc = n->Aggregates.front();
+    if (!cc->InheritsFrom("TLancamentoCentroCustoMGR")) continue;
+    TDataSource* src = cc->MasterSource();
+    const std::string mestre = cc->MasterFields();
+    const std::string indice = cc->IndexFieldNames();
+    cc->SetMasterSource(nullptr);
+    cc->SetMasterFields("");
+    cc->SetIndexFieldNames("");
+    try {
+      for (cc->First(); !cc->Eof(); cc->Next()) {
+        auto it = n->ChavesNovas.find(cc->FieldByName("bdCHAVE").AsString());
+        if (it == n->ChavesNovas.end() || it->second <= 0) continue;
+        cc->Edit();
+        cc->FieldByName("bdCHAVE").SetAsInteger(it->second);
+        cc->Post();
+      }
+    } catch (...) {
+      cc->SetIndexFieldNames(indice);
+      cc->SetMasterFields(mestre);
+      cc->SetMasterSource(src);
+      throw;
+    }
+    cc->SetIndexFieldNames(indice);
+    cc->SetMasterFields(mestre);
+    cc->SetMasterSource(src);
+  }
+}
+
+void TUtilImportacao_LancCC_TreeviewNormal::GetAntesFinalizarProcesso() {
+  TUtilImportacao_Integracao_Treeview::GetAntesFinalizarProcesso();
+  if (FTransacaoAuto) {
+    TVZEL_EMPRESAS_TVINCTRANSACAOMGR* mgr = nullptr;
+    for (const TResumoImportacao& r : Resumo()) {
+      if (!EhLancamentos(r.Caption) || r.Registros == r.NaoImportados) continue;
+      if (!mgr) mgr = Tela()->Create<TVZEL_EMPRESAS_TVINCTRANSACAOMGR>(true);
+      mgr->GerarTransacoes(Tela(), CodEmp(), FDtIni, FDtFim, 0, false, true, false, FSelecionaFilial, 0);
+    }
+    if (mgr) Tela()->FreeComponent(mgr);
+  }
+  if (TComponent* dyq = FindOwnerOfClass("TfrImportacaoLancamentoDYQ")) {
+    // The Dyq screen reports its selected file as integrated.
+    if (auto* m = dynamic_cast<IMarcaImportado*>(dyq)) m->MarcarComoImportado();
+  }
+}
+
+void TUtilImportacao_LancCC_TreeviewNormal::ConfirmarNotasTarvo() {
+  TUtilImportacao_Integracao_Treeview::ConfirmarNotasTarvo();
+}
+
+}  // namespace integracao

@@ -1,0 +1,48 @@
+#pragma once
+// The per-line import engine of the in-memory entry review: reserves the entry keys per company,
+// re-points the cost-centre rows to them, asks for the period's automatic transaction links and
+// reports a Dyq file as integrated.
+#include <functional>
+#include <string>
+
+#include "framework/ui/importacao_treeview.h"
+
+namespace vyn {
+class TEmpresasMGR;
+class TDateTime_VYN;
+class TSelecionaFiliais_VYN;
+}  // namespace vyn
+
+namespace integracao {
+
+class TUtilImportacao_LancCC_TreeviewNormal : public vyn::TUtilImportacao_Integracao_Treeview {
+ public:
+  using TProcedimento = std::function<void()>;
+
+  explicit TUtilImportacao_LancCC_TreeviewNormal(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TUtilImportacao_LancCC_TreeviewNormal"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  void SetOnAposInconsistencia(TProcedimento p) { FOnAposInconsistencia = std::move(p); }
+  void SetDAOEmp(vyn::TEmpresasMGR* dao) { FDAOEmp = dao; }
+  void SetTransacaoAuto(bool on) { FTransacaoAuto = on; }
+  void SetDtIni(vyn::TDateTime_VYN* d) { FDtIni = d; }
+  void SetDtFim(vyn::TDateTime_VYN* d) { FDtFim = d; }
+  void setSelecionaFilial(vyn::TSelecionaFiliais_VYN* s) { FSelecionaFilial = s; }
+
+  void GetAposInconsistencia() override;
+  void GetChaveServidor() override;
+  void GetAposChaveServidor() override;
+  void GetAntesFinalizarProcesso() override;
+  void ConfirmarNotasTarvo() override;
+
+ private:
+  vyn::TEmpresasMGR* FDAOEmp = nullptr;
+  TProcedimento FOnAposInconsistencia;
+  bool FTransacaoAuto = false;
+  vyn::TDateTime_VYN* FDtIni = nullptr;
+  vyn::TDateTime_VYN* FDtFim = nullptr;
+  vyn::TSelecionaFiliais_VYN* FSelecionaFilial = nullptr;
+};
+
+}  // namespace integracao

@@ -1,0 +1,262 @@
+#include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
+#include "framework/accounting/importacao_lanc_txt.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/class_registry.h"
+#include "framework/component/process_context.h"
+#include "framework/host/publicas.h"
+#include "framework/schema/seed.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "framework/ui/seleciona_filiais.h"
+#include "module/registro.h"
+#include "settlement/settlement_test_support.h"
+#include "settlement/uProcessoBaixas.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+using Tela = TfrConsultaImportacaoLancCCTxt;
+
+class EntryReviewTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+    TPublicas::SetReferencia(202401);
+    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    opener_ = MakeForm<TForm_VYN>();
+    empresa_ = EditEmpresa1(*opener_);
+    ASSERT_TRUE(empresa_->Validate());
+    lista_ = opener_->Create<TInconsistencias_VYN>();
+    bloqueio_ = opener_->Create<TBloqueioLancamento_VYN>();
+    bloqueio_->SetInconsistencias(lista_);
+  }
+  void TearDown() override {
+    EXPECT_TRUE(dialogs_.Done()) << (dialogs_.Failures().empty() ? "" : dialogs_.Failures().front());
+    opener_.reset();
+    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    CompanyDatabaseTest::TearDown();
+  }
+
+  // Opens the review over the file text; drive acts on it while it is open.
+  void Revisa(const std::string& texto, const std::function<void(Tela&)>& drive, TSelecionaFiliais_VYN* filiais = nullptr,
+              bool tarvo = false) {
+    dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
+      auto& tela = dynamic_cast<Tela&>(f);
+      ASSERT_EQ(tela.NodoSelecionado(), kNodoLancamentos);
+      drive(tela);
+    });
+    std::istringstream in(texto);
+    TLancamentoMGR* m = TLancamentoMGR::CreateMgr(opener_.get());
+    m->IsTARVO = tarvo;
+    m->GetImportacaoLancTxt(4, empresa_, nullptr, in, opener_.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
+                            "31/01/2024", filiais, 0, false, nullptr);
+  }
+  int64_t Conta(const std::string& sql) { return Db().QueryValue(sql).AsInteger(); }
+
+  TScriptedDialogs dialogs_;
+  TFormPtr<TForm_VYN> opener_;
+  TEdit_Codigo_Search_VYN* empresa_ = nullptr;
+  TInconsistencias_VYN* lista_ = nullptr;
+  TBloqueioLancamento_VYN* bloqueio_ = nullptr;
+};
+
+const std::string kLongo(230, 'x');
+
+TEST_F(EntryReviewTest, ImportsBalancedFileWithReservedKeysPerCompanyCostCentresAndLongComplement) {
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 500, '2023-12-01', 1)");
+  auto* filiais = opener_->Create<TSelecionaFiliais_VYN>();
+  filiais->SetEditEmpresa(empresa_);
+  filiais->CheckAll = true;
+  const std::string arquivo =
+      "L,1,05/01/2024,40,11,\"1.000,50\",1,\"" + kLongo + "\",NF1,7\n"
+      "C,1,900,D,600.50\nC,1,901,D,400\n"
+      "L,2,06/01/2024,40,,250,1,aluguel filial\n"
+      "L,2,06/01/2024,,11,250,1,aluguel filial\n"
+      "L,1,10/02/2024,40,11,5\n"        // outside the period
+      "X,1\n";                          // unknown record
+  Revisa(arquivo, [&](Tela& t) {
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
+    dialogs_.Ok("3 lançamento(s) importado(s), 0 não importado(s)");
+    t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 0);
+  }, filiais);
+  // Company 1 continues after its highest key; the branch gets a block of its own.
+  auto r = Db().QueryAll("select BDCODEMP, BDCHAVE, BDVALOR, BDCOMPL, BDDCTO, BDLOTE, BDCONCD from VZEL_EMPRESAS_TLAN "
+                         "where BDCHAVE <> 500 order by BDCODEMP, BDCHAVE");
+  ASSERT_EQ(r.Rows.size(), 3u);
+  EXPECT_EQ(r.Value(0, "BDCHAVE").AsInteger(), 501);
+  EXPECT_EQ(r.Value(0, "BDVALOR").AsCurrency(), Currency::Parse("1000.50"));
+  EXPECT_TRUE(r.Value(0, "BDCOMPL").IsNull());
+  EXPECT_EQ(r.Value(0, "BDDCTO").AsString(), "NF1");
+  EXPECT_EQ(r.Value(0, "BDCONCD").AsString(), "FALSE");
+  EXPECT_EQ(r.Value(1, "BDCODEMP").AsInteger(), 2);
+  EXPECT_EQ(r.Value(2, "BDCHAVE").AsInteger(), r.Value(1, "BDCHAVE").AsInteger() + 1);
+  EXPECT_EQ(Db().QueryValue("select BDCOMPL from VZEL_EMPRESAS_TLAN_COMPL where BDCODEMP = 1 and BDCHAVE = 501").AsString(),
+            kLongo);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC where BDCODEMP = 1 and BDCHAVE = 501"), 2);
+  EXPECT_EQ(lista_->Count(), 2);   // the line outside the period and the unknown record
+}
+
+TEST_F(EntryReviewTest, UnbalancedFileWritesNothingAndKeepsTheLines) {
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,,30\n", [&](Tela& t) {
+    dialogs_.Ok("diferença de 30,00");
+    t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 2);
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+}
+
+TEST_F(EntryReviewTest, FailedWriteLeavesNothingHalfWrittenAndInvalidLinesStay) {
+  // Another attachment left an entry on the second key the run reserves: the whole run is undone.
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_CHAVE (BDCODEMP, BDPROXIMACHAVE) values (1, 10)");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](Tela& t) {
+    dialogs_.Ok("nada foi gravado");
+    t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 1);
+    // A second press takes fresh keys; the line with an unknown account stays behind.
+    dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
+    t.spImportacaoClick(t.spImportacao);
+    ASSERT_EQ(t.DAOAtual()->RecordCount(), 1);
+    EXPECT_EQ(t.DAOAtual()->FieldByName("BDDEBITO").AsInteger(), 999);
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 3);
+  EXPECT_NE(lista_->Itens().back().Caption.find("conta 999 à débito"), std::string::npos);
+}
+
+TEST_F(EntryReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRows) {
+  std::istringstream in("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,998,,5\nL,1,05/01/2024,,11,5\n");
+  TLancamentoMGR* m = TLancamentoMGR::CreateMgr(opener_.get());
+  m->IsTARVO = true;
+  m->GetImportacaoLancTxt(4, empresa_, nullptr, in, opener_.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
+                          "31/01/2024", nullptr, 0, false, nullptr);
+  EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 2"), 2);
+  EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 1);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("2 lançamento(s) importado(s)"), std::string::npos);
+}
+
+TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {
+  Revisa("L,1,05/01/2024,40,11,100\n", [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    auto* editor = t.Create<TEdit_Codigo_Search_VYN>();
+    bool accept = true;
+    t.fcLancamentosBeforeEditField("bdCODTERCEIROD", editor, nullptr, nullptr, accept);
+    EXPECT_FALSE(accept);   // account 40 takes no participant
+    // Changing the debit to an account with participants: the type follows, the file's account goes.
+    t.fcLancamentosBeforeEditField("bdDEBITO", editor, nullptr, nullptr, accept);
+    d.Edit();
+    d.FieldByName("bdDEBITO").SetAsInteger(seed::kContaFornecedores);
+    d.Post();
+    t.fcLancamentosAfterEditField("bdDEBITO", "");
+    EXPECT_EQ(d.FieldByName("bdTIPOTERD").AsInteger(), 1);
+    EXPECT_TRUE(d.FieldByName("BDDEBITOARQ").IsNull());
+    t.fcLancamentosBeforeEditField("bdCODTERCEIROD", editor, nullptr, nullptr, accept);
+    EXPECT_TRUE(accept);
+    EXPECT_EQ(editor->TipoCodigo, 42);
+    t.fcLancamentosBeforeEditField("bdCODTERCEIROC", editor, nullptr, nullptr, accept);
+    EXPECT_FALSE(accept);
+    EXPECT_EQ(d.FieldByName("BDCREDITOARQ").AsInteger(), 11);   // same credit typed again keeps it
+    t.fcLancamentosBeforeEditField("bdCREDITO", editor, nullptr, nullptr, accept);
+    t.fcLancamentosAfterEditField("bdCREDITO", "");
+    EXPECT_EQ(d.FieldByName("BDCREDITOARQ").AsInteger(), 11);
+    bool rejeita = false;
+    t.ValidarDescricao(std::string(25000, 'a'), rejeita);
+    EXPECT_FALSE(rejeita);
+    dialogs_.Ok("Informe uma nota explicativa menor que 25000 caracteres!");
+    t.ValidarDescricao(std::string(25001, 'a'), rejeita);
+    EXPECT_TRUE(rejeita);
+  });
+}
+
+TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,50\n", [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    d.First();
+    t.grGridCellClick("bdCONCD");
+    EXPECT_TRUE(d.FieldByName("BDCONCD").AsBoolean());
+    EXPECT_EQ(d.FieldByName("BDTIPOCONC").AsInteger(), 1);
+    char espaco = ' ';
+    t.grGridKeyPress(espaco);
+    EXPECT_FALSE(d.FieldByName("BDCONCD").AsBoolean());
+    t.grGrid->SelectedField = "BDVALOR";
+    t.grGridKeyPress(espaco);
+    EXPECT_FALSE(d.FieldByName("BDCONCD").AsBoolean());
+
+    TClientDataSet& v = *t.Vinculos();
+    v.AppendRecord({1, 1, 15, 3, 2, 0, Currency::FromInt(100), true});
+    v.AppendRecord({1, 1, 16, 1, 2, 0, Currency::FromInt(100), false});
+    v.AppendRecord({1, 2, 17, 1, 2, 0, Currency::FromInt(50), false});
+    d.First();
+    d.Edit();
+    d.FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
+    d.Post();
+    EXPECT_EQ(t.grGridMostraDadoImagem("BDVINC_BAIXA"), "iCurrency_yellow");
+    t.spRemoveAutoLinkClick(nullptr);
+    EXPECT_EQ(v.RecordCount(), 2);   // hand-made links stay
+    d.First();
+    EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA").AsBoolean());
+
+    std::string filtro;
+    d.First();
+    t.MontaFilterVinculados(filtro);
+    d.Next();
+    t.MontaFilterVinculados(filtro);
+    EXPECT_EQ(filtro, "(BDCHAVE = 1) or (BDCHAVE = 2)");
+    t.DeleteVinculados("(BDCHAVE = 1)");
+    ASSERT_EQ(v.RecordCount(), 1);
+    v.First();
+    EXPECT_EQ(v.FieldByName("BDCHAVE").AsInteger(), 2);
+    d.Last();
+    t.spDelLinkClick(nullptr);
+    EXPECT_TRUE(v.IsEmpty());
+  });
+}
+
+TEST_F(EntryReviewTest, AfterCheckDropsOnlySettledConciliatedLinkedLinesAndKeepsTheFilter) {
+  Revisa("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,2\nL,1,05/01/2024,40,11,3\nL,1,05/01/2024,40,11,4\n",
+         [&](Tela& t) {
+           TDAOFactory& d = *t.DAOAtual();
+           // Line 1 linked and conciliated, line 2 the same but settled (1), line 3 linked only.
+           for (int k : {1, 2, 3}) t.Vinculos()->AppendRecord({1, k, 10 + k, 1, 2, 0, Currency::FromInt(k), false});
+           for (int k : {1, 2}) {
+             d.Locate("BDCHAVE", {Variant(k)});
+             d.Edit();
+             d.FieldByName("BDCONCC").SetAsBoolean(true);
+             d.FieldByName("BDINCONSISTENTE").SetAsInteger(k == 2 ? 1 : 0);
+             d.Post();
+           }
+           d.SetFilter("BDVALOR > 1");
+           d.SetFiltered(true);
+           t.GetAposInconsistencia();
+           EXPECT_EQ(d.Filter(), "BDVALOR > 1");
+           EXPECT_TRUE(d.Filtered());
+           d.SetFiltered(false);
+           EXPECT_EQ(d.RecordCount(), 3);
+           EXPECT_FALSE(d.Locate("BDCHAVE", {Variant(1)}));
+         });
+}
+
+TEST(EntryTextLayout, QuotedFieldsAndRefusedLines) {
+  EXPECT_EQ(SeparaCamposTxt("L,\"a,b\",\"diz \"\"oi\"\"\",", ','),
+            (std::vector<std::string>{"L", "a,b", "diz \"oi\"", ""}));
+  std::istringstream in("# cabeçalho\nC,1,2,D,3\nL,,31/02/2024,1,2,3\nL,,01/02/2024,1,2,abc\nL,,01/02/2024,1,2,3\nC,1,2,X,3\n");
+  auto a = LeArquivoLancamentosTxt(in, ',', 7);
+  ASSERT_EQ(a.Lancamentos.size(), 1u);
+  EXPECT_EQ(a.Lancamentos[0].CodEmp, 7);
+  EXPECT_EQ(a.Erros.size(), 4u);   // orphan cost centre, bad date, bad value, bad side
+}
+
+}  // namespace
+}  // namespace integracao

@@ -1,0 +1,377 @@
+#include "framework/accounting/importacao_lanc_txt.h"
+
+#include <fmt/format.h>
+
+#include <fstream>
+#include <istream>
+#include <map>
+#include <set>
+
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/lancamento_complementos.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/class_registry.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/importacao_treeview.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+#include "framework/ui/seleciona_filiais.h"
+
+namespace vyn {
+
+std::vector<std::string> SeparaCamposTxt(const std::string& linha, char separador) {
+  std::vector<std::string> campos;
+  std::string atual;
+  bool aspas = false;
+  for (size_t i = 0; i < linha.size(); ++i) {
+    const char c = linha[i];
+    if (aspas) {
+      if (c == '"' && i + 1 < linha.size() && linha[i + 1] == '"') {
+        atual += '"';
+        ++i;
+      } else if (c == '"') {
+        aspas = false;
+      } else {
+        atual += c;
+      }
+    } else if (c == '"') {
+      aspas = true;
+    } else if (c == separador) {
+      campos.push_back(atual);
+      atual.clear();
+    } else {
+      atual += c;
+    }
+  }
+  campos.push_back(atual);
+  return campos;
+}
+
+namespace {
+
+int InteiroTxt(const std::vector<std::string>& f, size_t i) {
+  if (i >= f.size()) return 0;
+  const std::string t = Trim(f[i]);
+  if (t.empty()) return 0;
+  size_t pos = 0;
+  const long long v = std::stoll(t, &pos);
+  if (pos != t.size()) throw std::invalid_argument("número inválido: " + t);
+  return static_cast<int>(v);
+}
+
+std::string TextoTxt(const std::vector<std::string>& f, size_t i) { return i < f.size() ? f[i] : std::string(); }
+
+}  // namespace
+
+TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador, int codEmpPadrao) {
+  TArquivoLancamentosTxt r;
+  std::string linha;
+  int n = 0;
+  bool ultimaValida = false;
+  while (std::getline(in, linha)) {
+    ++n;
+    if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+    if (n == 1 && linha.rfind("\xEF\xBB\xBF", 0) == 0) linha.erase(0, 3);
+    if (Trim(linha).empty() || Trim(linha)[0] == '#') continue;
+    const auto f = SeparaCamposTxt(linha, separador);
+    const std::string tipo = UpperCase(Trim(f[0]));
+    try {
+      if (tipo == "L") {
+        ultimaValida = false;
+        if (f.size() < 6) throw std::invalid_argument("campos insuficientes");
+        TLinhaLancamentoTxt l;
+        l.Linha = n;
+        l.CodEmp = InteiroTxt(f, 1);
+        if (l.CodEmp == 0) l.CodEmp = codEmpPadrao;
+        if (!TryStrToDate(Trim(f[2]), l.Data)) throw std::invalid_argument("data inválida: " + Trim(f[2]));
+        l.Debito = InteiroTxt(f, 3);
+        l.Credito = InteiroTxt(f, 4);
+        if (!Currency::TryParse(Trim(f[5]), l.Valor)) throw std::invalid_argument("valor inválido: " + Trim(f[5]));
+        l.Historico = InteiroTxt(f, 6);
+        l.Complemento = TextoTxt(f, 7);
+        l.Documento = Trim(TextoTxt(f, 8));
+        l.Lote = InteiroTxt(f, 9);
+        l.ParticipanteD = InteiroTxt(f, 10);
+        l.ParticipanteC = InteiroTxt(f, 11);
+        l.NotaExplicativa = TextoTxt(f, 12);
+        l.Contabilizacao = InteiroTxt(f, 13);
+        r.Lancamentos.push_back(std::move(l));
+        ultimaValida = true;
+      } else if (tipo == "C") {
+        if (!ultimaValida) throw std::invalid_argument("centro de custo sem lançamento válido antes dele");
+        if (f.size() < 5) throw std::invalid_argument("campos insuficientes");
+        TLinhaCentroCustoTxt c;
+        c.Centro = InteiroTxt(f, 1);
+        c.Conta = InteiroTxt(f, 2);
+        const std::string dc = UpperCase(Trim(f[3]));
+        if (dc != "D" && dc != "C") throw std::invalid_argument("lado do centro de custo inválido: " + Trim(f[3]));
+        c.DebCre = dc == "D" ? 0 : 1;
+        if (!Currency::TryParse(Trim(f[4]), c.Valor)) throw std::invalid_argument("valor inválido: " + Trim(f[4]));
+        r.Lancamentos.back().CentrosCusto.push_back(c);
+      } else if (tipo == "P") {
+        TParticipanteTxt p;
+        p.Codigo = InteiroTxt(f, 1);
+        p.Apelido = Trim(TextoTxt(f, 2));
+        p.Nome = Trim(TextoTxt(f, 3));
+        p.Cnpj = OnlyDigits(TextoTxt(f, 4));
+        r.Participantes.push_back(p);
+      } else {
+        throw std::invalid_argument("tipo de registro desconhecido: " + Trim(f[0]));
+      }
+    } catch (const std::exception& e) {
+      r.Erros.push_back(fmt::format("Linha {} do arquivo não importada: {}.", n, e.what()));
+    }
+  }
+  return r;
+}
+
+TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
+  TLancamentoMGR* d = TLancamentoMGR::CreateMgr(owner);
+  d->SetTableName("");
+  struct C {
+    const char* n;
+    TFieldType t;
+    int s;
+  };
+  const C campos[] = {{"BDVINC_BAIXA", TFieldType::ftBoolean, 0},  {"BDCHAVE", TFieldType::ftInteger, 0},
+                      {"BDDATA", TFieldType::ftDate, 0},           {"BDCONTABILIZACAO", TFieldType::ftInteger, 0},
+                      {"BDCONCD", TFieldType::ftBoolean, 0},       {"BDDEBITO", TFieldType::ftInteger, 0},
+                      {"BDCODTERCEIROD", TFieldType::ftInteger, 0}, {"BDCONCC", TFieldType::ftBoolean, 0},
+                      {"BDCREDITO", TFieldType::ftInteger, 0},     {"BDCODTERCEIROC", TFieldType::ftInteger, 0},
+                      {"BDVALOR", TFieldType::ftCurrency, 0},      {"BDCODTPHI", TFieldType::ftInteger, 0},
+                      {"BDLOTE", TFieldType::ftInteger, 0},        {"BDDCTO", TFieldType::ftString, 30},
+                      {"BDCOMPL", TFieldType::ftMemo, 0},          {"BDDESCRICAO", TFieldType::ftMemo, 0},
+                      {"BDCODEMP", TFieldType::ftInteger, 0},      {"BDNOMEMP", TFieldType::ftString, 150},
+                      {"BDTIPOTERD", TFieldType::ftInteger, 0},    {"BDTIPOTERC", TFieldType::ftInteger, 0},
+                      {"BDALTTERD", TFieldType::ftInteger, 0},     {"BDALTTERC", TFieldType::ftInteger, 0},
+                      {"BDALTCODTERCEIROD", TFieldType::ftInteger, 0}, {"BDALTCODTERCEIROC", TFieldType::ftInteger, 0},
+                      {"BDCODEMPREEACAOD", TFieldType::ftInteger, 0}, {"BDCODEMPREEACAOC", TFieldType::ftInteger, 0},
+                      {"BDCODUNIIMOBACAOD", TFieldType::ftInteger, 0}, {"BDCODUNIIMOBACAOC", TFieldType::ftInteger, 0},
+                      {"BDCODPLAPADRAO", TFieldType::ftInteger, 0}, {"BDCODHIST", TFieldType::ftInteger, 0},
+                      {"BDDEBITOARQ", TFieldType::ftInteger, 0},   {"BDCREDITOARQ", TFieldType::ftInteger, 0},
+                      {"BDTIPOCONC", TFieldType::ftInteger, 0},    {"BDINCONSISTENTE", TFieldType::ftInteger, 0},
+                      {"BDTIPOLAN", TFieldType::ftInteger, 0}};
+  for (const C& c : campos) d->AddFieldDef(c.n, c.t, c.s);
+  d->CreateDataSet();
+  d->SetControlMemory(true);
+  return d;
+}
+
+namespace {
+
+TDAOFactory* CriaDAOParticipantes(TComponent* owner) {
+  auto* d = owner->Create<TDAOFactory>();
+  d->AddFieldDef("BDCODTER", TFieldType::ftInteger);
+  d->AddFieldDef("BDAPELIDOTER", TFieldType::ftString, 40);
+  d->AddFieldDef("BDNOMETER", TFieldType::ftString, 150);
+  d->AddFieldDef("BDCGCTER", TFieldType::ftString, 14);
+  d->CreateDataSet();
+  d->SetControlMemory(true);
+  return d;
+}
+
+// Company data of a month, read once per company and month.
+struct TDadosEmpresa {
+  std::string Nome;
+  int Plano = 0;
+  int Historico = 0;
+};
+
+}  // namespace
+
+void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_VYN* codEmp,
+                                          TEdit_Codigo_Search_VYN* codPlaTroca, TEdit_Diretorio_Padrao_VYN* arquivo,
+                                          TComponent* owner, const std::string& separador, bool b,
+                                          TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
+                                          const std::string& dataIni, const std::string& dataFim,
+                                          TSelecionaFiliais_VYN* filiais, int flag, bool alterarComplemento) {
+  const std::string caminho = arquivo ? arquivo->Text() : std::string();
+  std::ifstream in(caminho, std::ios::binary);
+  if (!in) {
+    TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
+    const std::string msg = "Arquivo de lançamentos não encontrado: " + caminho;
+    if (lista) lista->Add_Erro(codEmp ? static_cast<int>(codEmp->Codigo()) : 0, msg);
+    if (IsTARVO || IsUnattended())
+      ProcessContext().FMensagemInconsistencia = msg;
+    else
+      DlgWarOk(msg);
+    return;
+  }
+  GetImportacaoLancTxt(tipoSistema, codEmp, codPlaTroca, in, owner, separador, b, bloqueio, transacaoAut, dataIni,
+                       dataFim, filiais, flag, alterarComplemento, nullptr);
+}
+
+void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN*,
+                                          std::istream& fonte, TComponent* owner, const std::string& separador, bool,
+                                          TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
+                                          const std::string& dataIni, const std::string& dataFim,
+                                          TSelecionaFiliais_VYN* filiais, int, bool, TCheckBox*) {
+  if (!owner) throw EDataSetError("A importação de lançamentos precisa da tela que a chama (owner).");
+  TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
+  if (!lista) lista = Create<TInconsistencias_VYN>();
+  const int empresa = codEmp ? static_cast<int>(codEmp->Codigo()) : 0;
+  const TDateTime ini = StrToDate(dataIni);
+  const TDateTime fim = StrToDate(dataFim);
+  std::vector<int> empresas = filiais ? filiais->CodigosMarcados() : std::vector<int>{};
+  if (std::find(empresas.begin(), empresas.end(), empresa) == empresas.end()) empresas.insert(empresas.begin(), empresa);
+  const std::set<int> permitidas(empresas.begin(), empresas.end());
+
+  TArquivoLancamentosTxt arq = LeArquivoLancamentosTxt(fonte, separador.empty() ? ',' : separador[0], empresa);
+  for (const std::string& e : arq.Erros) lista->Add_Erro(empresa, e);
+
+  TComponent* criado = ClassRegistry().CreateComponent(ClasseRevisao, *owner);
+  auto* tela = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN*>(criado);
+  if (!tela) {
+    owner->FreeComponent(criado);
+    throw EClassRegistryError("A classe " + ClasseRevisao + " não é uma tela de revisão de importação.");
+  }
+  // Owned by its opener, so its engine finds the calling screen up the owner chain; freed on return.
+  TFormPtr<TfrImportacao_Padrao_Itens_TreeView_VYN> guarda(tela);
+  tela->AfterConstruction();
+
+  TDAOFactory* lanc = CriaDAOLancamentosRevisao(tela);
+  auto* cc = tela->Create<TLancamentoCentroCustoMGR>();
+  auto* compl_ = tela->Create<TVZEL_EMPRESAS_TLAN_COMPLMGR>();
+  std::map<std::pair<int, int>, TDadosEmpresa> dados;
+  std::map<std::pair<int, int>, int> tipos;
+  auto dadosEmpresa = [&](int emp, TDateTime data) -> const TDadosEmpresa& {
+    const int ref = AnoMes(data);
+    auto k = std::make_pair(emp, ref);
+    auto it = dados.find(k);
+    if (it != dados.end()) return it->second;
+    TDadosEmpresa d;
+    d.Nome = TEmpresasMGR::GetRetornaCampoEmpresaRef(tela, emp, "BDNOMEMP", ref).AsString();
+    Variant p = TEmpresasMGR::GetRetornaCampoEmpresaRef(tela, emp, "BDCODPLAPADRAO", ref);
+    Variant h = TEmpresasMGR::GetRetornaCampoEmpresaRef(tela, emp, "BDCODHIST", ref);
+    d.Plano = p.IsNull() ? 0 : static_cast<int>(p.AsInteger());
+    d.Historico = h.IsNull() ? 0 : static_cast<int>(h.AsInteger());
+    return dados.emplace(k, d).first->second;
+  };
+  auto tipoParticipante = [&](int plano, int conta) {
+    if (conta <= 0 || plano <= 0) return 0;
+    auto k = std::make_pair(plano, conta);
+    auto it = tipos.find(k);
+    if (it != tipos.end()) return it->second;
+    Variant v = TContasPlanosMGR::GetCampoConta(tela, plano, conta, "BDPARTICIPANTE");
+    return tipos[k] = v.IsNull() ? 0 : static_cast<int>(v.AsInteger());
+  };
+
+  // Provisional keys are unique in the whole review (all companies), so a key names one line.
+  int chave = 0;
+  for (const TLinhaLancamentoTxt& l : arq.Lancamentos) {
+    if (l.Data < ini || l.Data > fim) {
+      lista->Add_Erro(l.CodEmp, fmt::format("Linha {} do arquivo não importada: data {} fora do período de {} a {}.",
+                                            l.Linha, DateToStr(l.Data), dataIni, dataFim));
+      continue;
+    }
+    if (!permitidas.count(l.CodEmp)) {
+      lista->Add_Erro(l.CodEmp, fmt::format("Linha {} do arquivo não importada: a empresa {} não faz parte da importação.",
+                                            l.Linha, l.CodEmp));
+      continue;
+    }
+    const TDadosEmpresa& d = dadosEmpresa(l.CodEmp, l.Data);
+    ++chave;
+    lanc->Append();
+    auto set = [&](const char* campo, const Variant& v) { lanc->FieldByName(campo).SetValue(v); };
+    auto setInt = [&](const char* campo, int v) { set(campo, v ? Variant(v) : Variant()); };
+    set("BDCODEMP", l.CodEmp);
+    set("BDCHAVE", chave);
+    set("BDDATA", l.Data);
+    setInt("BDDEBITO", l.Debito);
+    setInt("BDCREDITO", l.Credito);
+    set("BDDEBITOARQ", l.Debito);
+    set("BDCREDITOARQ", l.Credito);
+    set("BDVALOR", l.Valor);
+    setInt("BDCODTPHI", l.Historico);
+    set("BDCODHIST", d.Historico);
+    set("BDCODPLAPADRAO", d.Plano);
+    set("BDNOMEMP", d.Nome);
+    const bool longo = Utf8Length(Trim(l.Complemento)) > 200;
+    set("BDCOMPL", l.Complemento.empty() ? Variant() : Variant(l.Complemento));
+    setInt("BDLOTE", l.Lote);
+    set("BDDCTO", l.Documento.empty() ? Variant() : Variant(l.Documento));
+    setInt("BDCODTERCEIROD", l.ParticipanteD);
+    setInt("BDCODTERCEIROC", l.ParticipanteC);
+    set("BDALTCODTERCEIROD", l.ParticipanteD);
+    set("BDALTCODTERCEIROC", l.ParticipanteC);
+    set("BDTIPOTERD", tipoParticipante(d.Plano, l.Debito));
+    set("BDTIPOTERC", tipoParticipante(d.Plano, l.Credito));
+    set("BDDESCRICAO", l.NotaExplicativa.empty() ? Variant() : Variant(l.NotaExplicativa));
+    set("BDCONTABILIZACAO", l.Contabilizacao);
+    for (const char* c : {"BDCONCD", "BDCONCC", "BDVINC_BAIXA"}) set(c, false);
+    for (const char* c : {"BDTIPOCONC", "BDINCONSISTENTE", "BDTIPOLAN", "BDALTTERD", "BDALTTERC", "BDCODEMPREEACAOD",
+                          "BDCODEMPREEACAOC", "BDCODUNIIMOBACAOD", "BDCODUNIIMOBACAOC"})
+      set(c, 0);
+    lanc->Post();
+    if (longo) compl_->AppendRecord({l.CodEmp, chave, l.Complemento});
+    int seq = 0;
+    for (const TLinhaCentroCustoTxt& c : l.CentrosCusto)
+      cc->AppendRecord({l.CodEmp, chave, c.Centro, ++seq, c.Conta, c.DebCre, c.Valor});
+  }
+  tela->AdicionaNodo(kNodoLancamentos, lanc);
+  tela->AddAggregateDAO(lanc, cc, 0);
+  tela->AddAggregateDAO(lanc, compl_, 1);
+  if (!arq.Participantes.empty()) {
+    TDAOFactory* part = CriaDAOParticipantes(tela);
+    for (const TParticipanteTxt& p : arq.Participantes) part->AppendRecord({p.Codigo, p.Apelido, p.Nome, p.Cnpj});
+    tela->AdicionaNodo(kNodoParticipantes, part);
+  }
+
+  auto* emp = tela->Create<TEmpresasMGR>();
+  std::vector<std::string> marcas(empresas.size(), "?");
+  TParams params(empresas.begin(), empresas.end());
+  emp->CommandText("select BDCODEMP from TEMPRESAS where BDCODEMP in (" + Join(marcas, ", ") + ") order by BDCODEMP",
+                   ctOpen, params);
+
+  TListaObj l;
+  l.AddNil();
+  l.Add(lista);
+  l.Add(codEmp);
+  l.Add(emp);
+  l.AddBoxedBoolean(transacaoAut && transacaoAut->Down);
+  l.AddBoxedDateTime(ini);
+  l.AddBoxedDateTime(fim);
+  l.Add(filiais);
+  tela->IsTARVO = IsTARVO;
+  const TListaObj& guardada = tela->AdoptListaObj(std::move(l));
+  tela->SetListaObj(guardada);
+  tela->SetListaDAO();
+  tela->AfterListaObj();
+  if (IsTARVO) {
+    TUnattendedScope semDialogos;
+    tela->spImportacaoClick(tela->spImportacao);
+  } else {
+    tela->ShowModal();
+  }
+}
+
+TImportacaoLancamentoContabilTxtMgr* TImportacaoLancamentoContabilTxtMgr::CreateMgr(TComponent* owner) {
+  if (!owner) throw EDataSetError("O gerenciador de importação precisa de um dono (owner).");
+  return owner->Create<TImportacaoLancamentoContabilTxtMgr>();
+}
+
+void TImportacaoLancamentoContabilTxtMgr::Execute() {
+  if (!inconsistencias_) inconsistencias_ = Create<TInconsistencias_VYN>();
+  if (!codEmp_ || !arquivo_) {
+    inconsistencias_->Add_Erro(std::string_view("Importação de lançamentos sem empresa ou sem arquivo."));
+    return;
+  }
+  TLancamentoMGR* m = TLancamentoMGR::CreateMgr(this);
+  m->IsTARVO = true;
+  m->NaoRetirarZerosContas = true;
+  m->ClasseRevisao = ClasseRevisao;
+  auto* bloqueio = Create<TBloqueioLancamento_VYN>();
+  bloqueio->SetInconsistencias(inconsistencias_);
+  m->GetImportacaoLancTxt(tipoSistema_, codEmp_, codPlaTroca_, arquivo_, owner_ ? owner_ : this, ",", false, bloqueio,
+                          transacaoAut_, DateToStr(dataIni_), DateToStr(dataFim_), nullptr, 0,
+                          alterarComplemento_ && alterarComplemento_->Checked());
+}
+
+}  // namespace vyn

@@ -1,0 +1,91 @@
+// Chart, key and conciliation questions the entry reviews ask.
+#include <fmt/format.h>
+
+#include "framework/accounting/contabilizacao_mgr.h"
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/schema/entry_keys.h"
+#include "framework/ui/dialogs.h"
+
+namespace vyn {
+
+namespace {
+bool ColunaValida(const std::string& s) {
+  if (s.empty()) return false;
+  for (unsigned char c : s)
+    if (!std::isalnum(c) && c != '_') return false;
+  return true;
+}
+}  // namespace
+
+TDAOFactory* TContasPlanosMGR::GetContaDAO(TComponent* owner, int codPlaPadrao, int conta) {
+  TSQLMGR* q = TSQLMGR::CreateMgr(owner);
+  q->CommandText(
+      "select BDCODPLAPADRAO, BDCODTPLA, BDCTALON, BDAPECTA, BDNOMCTA, BDPARTICIPANTE as bdparticipante from "
+      "PLANOS_TPLA where BDCODPLAPADRAO = ? and BDCODTPLA = ?",
+      ctOpen, {codPlaPadrao, conta});
+  q->First();
+  return q;
+}
+
+Variant TContasPlanosMGR::GetCampoConta(TComponent*, int codPlaPadrao, int conta, const std::string& coluna) {
+  if (!ColunaValida(coluna)) throw EDatabaseError("Nome de coluna inválido: " + coluna);
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Não há banco de dados aberto.");
+  return db->QueryValue("select " + coluna + " from PLANOS_TPLA where BDCODPLAPADRAO = ? and BDCODTPLA = ?",
+                        {codPlaPadrao, conta});
+}
+
+bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* dao, TClientDataSet*,
+                                                 const std::string& campo, bool, bool, bool) {
+  if (!dao) return false;
+  Currency debitos, creditos;
+  const std::string filtro = dao->Filter();
+  const bool filtrado = dao->Filtered();
+  const TBookmark onde = dao->IsEmpty() ? 0 : dao->GetBookmark();
+  dao->SetFiltered(false);
+  for (dao->First(); !dao->Eof(); dao->Next()) {
+    const TField* marca = campo.empty() ? nullptr : dao->FindField(campo);
+    if (marca && !marca->IsNull() && marca->AsBoolean()) continue;
+    if (const TField* inc = dao->FindField("BDINCONSISTENTE"); inc && !inc->IsNull()) {
+      const int64_t v = inc->AsInteger();
+      if (v == 1 || v == 4) continue;
+    }
+    const Currency valor = dao->FieldByName("BDVALOR").IsNull() ? Currency() : dao->FieldByName("BDVALOR").AsCurrency();
+    const TField& d = dao->FieldByName("BDDEBITO");
+    const TField& c = dao->FieldByName("BDCREDITO");
+    if (!d.IsNull() && d.AsInteger() > 0) debitos += valor;
+    if (!c.IsNull() && c.AsInteger() > 0) creditos += valor;
+  }
+  dao->SetFilter(filtro);
+  dao->SetFiltered(filtrado);
+  if (onde && dao->BookmarkValid(onde)) dao->GotoBookmark(onde);
+  if (debitos == creditos) return false;
+  const std::string msg = fmt::format(
+      "Os débitos ({}) e os créditos ({}) dos lançamentos a importar não fecham: diferença de {}. Nada foi importado.",
+      debitos.ToBR(), creditos.ToBR(), (debitos - creditos).Abs().ToBR());
+  if (IsUnattended())
+    ProcessContext().FMensagemInconsistencia = msg;
+  else
+    DlgWarOk(msg);
+  return true;
+}
+
+int TContabilizacaoMGR::GetChaveLancamento(int codEmp, int quantidade, bool) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Não há banco de dados aberto.");
+  return ReserveEntryKeys(*db, codEmp, quantidade);
+}
+
+int TLancamentoMGR::getTipoConciliacao(TComponent*, bool, const std::string& concC, const std::string& concD,
+                                       const std::string&, const std::string&, const std::string&, bool,
+                                       const std::string&) {
+  const bool d = UpperCase(Trim(concD)) == "TRUE";
+  const bool c = UpperCase(Trim(concC)) == "TRUE";
+  return (d ? 1 : 0) + (c ? 2 : 0);
+}
+
+}  // namespace vyn

@@ -1,0 +1,482 @@
+#include "framework/ui/importacao_treeview.h"
+
+#include <fmt/format.h>
+
+#include <set>
+
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/schema/entry_keys.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+
+namespace vyn {
+
+namespace {
+
+const std::vector<TDAOFactory*> kSemAggregates;
+
+bool EhLancamentos(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoLancamentos); }
+
+int Inteiro(const TClientDataSet& ds, const char* campo) {
+  const TField* f = ds.FindField(campo);
+  return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
+}
+
+// Detaches a detail from its master for a walk over all its rows; gives it back when it goes.
+class TSoltaDetalhe {
+ public:
+  explicit TSoltaDetalhe(TClientDataSet& ds)
+      : ds_(ds), src_(ds.MasterSource()), fields_(ds.MasterFields()), index_(ds.IndexFieldNames()) {
+    ds_.SetMasterSource(nullptr);
+    ds_.SetMasterFields("");
+  }
+  ~TSoltaDetalhe() {
+    ds_.SetIndexFieldNames(index_);
+    ds_.SetMasterFields(fields_);
+    ds_.SetMasterSource(src_);
+  }
+  TSoltaDetalhe(const TSoltaDetalhe&) = delete;
+  TSoltaDetalhe& operator=(const TSoltaDetalhe&) = delete;
+
+ private:
+  TClientDataSet& ds_;
+  TDataSource* src_;
+  std::string fields_;
+  std::string index_;
+};
+
+// The columns of a table, upper case.
+std::set<std::string> ColunasTabela(TDatabase& db, const std::string& tabela) {
+  std::set<std::string> cols;
+  auto r = db.QueryAll("select trim(rdb$field_name) as NOME from rdb$relation_fields where rdb$relation_name = ?",
+                       {UpperCase(tabela)});
+  for (size_t i = 0; i < r.Rows.size(); ++i) cols.insert(UpperCase(r.Value(i, "NOME").AsString()));
+  return cols;
+}
+
+Variant ValorColuna(const TField& f) {
+  if (f.IsNull()) return Variant();
+  if (f.DataType() == TFieldType::ftBoolean) return Variant(std::string(f.AsBoolean() ? "TRUE" : "FALSE"));
+  return f.Value();
+}
+
+// Inserts the current row of ds into tabela: every column the table has, with the values given in
+// fixos taking precedence.
+void InsereLinha(TDatabase& db, const std::string& tabela, const std::set<std::string>& colunas,
+                 const TClientDataSet& ds, const std::map<std::string, Variant>& fixos) {
+  std::vector<std::string> nomes;
+  TParams valores;
+  for (const auto& [nome, valor] : fixos) {
+    nomes.push_back(nome);
+    valores.push_back(valor);
+  }
+  for (int i = 0; i < ds.FieldCount(); ++i) {
+    const TField& f = ds.Fields(i);
+    const std::string nome = UpperCase(f.FieldName());
+    if (!colunas.count(nome) || fixos.count(nome)) continue;
+    nomes.push_back(nome);
+    valores.push_back(ValorColuna(f));
+  }
+  std::vector<std::string> marcas(nomes.size(), "?");
+  db.Execute("insert into " + tabela + " (" + Join(nomes, ", ") + ") values (" + Join(marcas, ", ") + ")", valores);
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Screen
+
+TfrImportacao_Padrao_Itens_TreeView_VYN::TfrImportacao_Padrao_Itens_TreeView_VYN(TComponent* owner)
+    : TForm_VYN(owner) {
+  tvGrupos = Create<TTreeView>();
+  tvGrupos->SetName("tvGrupos");
+  grGrid = Create<TDBGrid_Padrao_VYN>();
+  grGrid->SetName("grGrid");
+  grGridItens = Create<TDBGrid_Padrao_VYN>();
+  grGridItens->SetName("grGridItens");
+  dsGrid = Create<TDataSource>();
+  dsGridItens = Create<TDataSource>();
+  grGrid->SetDataSource(dsGrid);
+  grGridItens->SetDataSource(dsGridItens);
+  spImportacao = Create<TSpeedButton>();
+  spImportacao->SetName("spImportacao");
+  spImportacao->OnClick = [this](TComponent* s) { spImportacaoClick(s); };
+  pnDataSetUnico = Create<TPanel>();
+  pnDataSetUnico->SetName("pnDataSetUnico");
+  pnDataSetUnico->SetVisible(false);
+}
+
+TfrImportacao_Padrao_Itens_TreeView_VYN::~TfrImportacao_Padrao_Itens_TreeView_VYN() = default;
+
+bool TfrImportacao_Padrao_Itens_TreeView_VYN::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrImportacao_Padrao_Itens_TreeView_VYN") ||
+         SameText(class_name, "TfrImportacao_Padrao_TreeView_VYN") || TForm_VYN::InheritsFrom(class_name);
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate() {
+  TForm_VYN::FormCreate();
+  CreateUtilImportacao();
+}
+
+TNodoImportacao& TfrImportacao_Padrao_Itens_TreeView_VYN::AdicionaNodo(const std::string& caption, TDAOFactory* dao) {
+  auto n = std::make_unique<TNodoImportacao>();
+  n->Caption = caption;
+  n->DAO = dao;
+  nodos_.push_back(std::move(n));
+  return *nodos_.back();
+}
+
+TNodoImportacao* TfrImportacao_Padrao_Itens_TreeView_VYN::NodoPorCaption(const std::string& caption) const {
+  TNodoImportacao* achado = nullptr;
+  for (const auto& n : nodos_)
+    if (UpperCase(n->Caption) == UpperCase(caption)) achado = n.get();   // the last match wins
+  return achado;
+}
+
+TNodoImportacao* TfrImportacao_Padrao_Itens_TreeView_VYN::NodoDe(const TDAOFactory* dao) const {
+  for (const auto& n : nodos_)
+    if (n->DAO == dao) return n.get();
+  return nullptr;
+}
+
+TDAOFactory* TfrImportacao_Padrao_Itens_TreeView_VYN::PesquisaDAONodo(const std::string& caption) const {
+  TNodoImportacao* n = NodoPorCaption(caption);
+  return n ? n->DAO : nullptr;
+}
+
+const std::vector<TDAOFactory*>& TfrImportacao_Padrao_Itens_TreeView_VYN::Aggregates(const TDAOFactory* dao) const {
+  TNodoImportacao* n = NodoDe(dao);
+  return n ? n->Aggregates : kSemAggregates;
+}
+
+TDAOFactory* TfrImportacao_Padrao_Itens_TreeView_VYN::AddAggregateDAO(TDAOFactory* dao, TDAOFactory* aggregate,
+                                                                      int index) {
+  TNodoImportacao* n = NodoDe(dao);
+  if (!n || !aggregate) return nullptr;
+  for (TDAOFactory* a : n->Aggregates)
+    if (a->ClassName() == aggregate->ClassName()) {
+      if (a != aggregate && aggregate->Owner()) aggregate->Owner()->FreeComponent(aggregate);
+      return a;
+    }
+  // The index names the aggregate's own slot in its family; the order of attachment is kept, so the
+  // cost centres the importer attached first stay first.
+  (void)index;
+  n->Aggregates.push_back(aggregate);
+  return aggregate;
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaDAO() {
+  TForm_VYN::SetListaDAO();
+  tvGrupos->Clear();
+  for (const auto& n : nodos_) tvGrupos->Add(n->Caption, n.get());
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::SelecionaNodo(const std::string& caption) {
+  for (TTreeNode* t : tvGrupos->AllNodes())
+    if (UpperCase(t->Text) == UpperCase(caption)) {
+      tvGrupos->SetSelected(t);
+      AtualizaDados(false);
+      return;
+    }
+}
+
+std::string TfrImportacao_Padrao_Itens_TreeView_VYN::NodoSelecionado() const {
+  return tvGrupos->Selected() ? tvGrupos->Selected()->Text : std::string();
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::HabilitarGridItens(bool on) {
+  gridItensHabilitado_ = on;
+  grGridItens->SetEnabled(on);
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDados(bool) {
+  if (TTreeNode* t = tvGrupos->Selected()) {
+    if (TNodoImportacao* n = NodoPorCaption(t->Text)) atual_ = n->DAO;
+  }
+  dsGrid->SetDataSet(atual_);
+  const auto& ag = Aggregates(atual_);
+  dsGridItens->SetDataSet(ag.empty() ? nullptr : ag.front());
+}
+
+std::vector<TClientDataSet*> TfrImportacao_Padrao_Itens_TreeView_VYN::GetArrayOfCDS() {
+  std::vector<TClientDataSet*> r;
+  for (const auto& n : nodos_) r.push_back(n->DAO);
+  return r;
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(TComponent*) {
+  if (util_) util_->Importa();
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::ExcluiLinhas(TDAOFactory* dao, const std::vector<TBookmark>& linhas) {
+  if (!dao || linhas.empty()) return;
+  std::set<std::pair<int, int>> chaves;
+  std::string filtro;
+  for (TBookmark b : linhas) {
+    if (!dao->BookmarkValid(b)) continue;
+    dao->GotoBookmark(b);
+    MontaFilterVinculados(filtro);
+    chaves.insert({Inteiro(*dao, "BDCODEMP"), Inteiro(*dao, "BDCHAVE")});
+  }
+  for (TBookmark b : linhas) {
+    if (!dao->BookmarkValid(b)) continue;
+    dao->GotoBookmark(b);
+    dao->Delete();
+  }
+  for (TDAOFactory* a : Aggregates(dao)) {
+    TSoltaDetalhe solto(*a);
+    for (a->First(); !a->Eof();) {
+      if (chaves.count({Inteiro(*a, "BDCODEMP"), Inteiro(*a, "BDCHAVE")}))
+        a->Delete();
+      else
+        a->Next();
+    }
+  }
+  DeleteVinculados(filtro);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Engine
+
+TUtilImportacao_Padrao_Treeview::TUtilImportacao_Padrao_Treeview(TComponent* owner) : TComponent(owner) {}
+
+bool TUtilImportacao_Padrao_Treeview::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TUtilImportacao_Padrao_Treeview") || TComponent::InheritsFrom(class_name);
+}
+
+bool TUtilImportacao_Integracao_Treeview::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TUtilImportacao_Integracao_Treeview") ||
+         TUtilImportacao_Padrao_Treeview::InheritsFrom(class_name);
+}
+
+TfrImportacao_Padrao_Itens_TreeView_VYN* TUtilImportacao_Padrao_Treeview::Tela() const {
+  return dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN*>(Owner());
+}
+
+std::vector<TNodoImportacao*> TUtilImportacao_Padrao_Treeview::Nodos() const {
+  std::vector<TNodoImportacao*> r;
+  if (auto* t = Tela())
+    for (const auto& n : t->Nodos()) r.push_back(n.get());
+  return r;
+}
+
+void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const std::string& campo, int primeira,
+                                                       bool registra, int, int, void*, const std::string& filtro) {
+  if (!ds) return;
+  TNodoImportacao* nodo = Tela() ? Tela()->NodoDe(ds) : nullptr;
+  const std::string filtroAntes = ds->Filter();
+  const bool filtradoAntes = ds->Filtered();
+  std::vector<TBookmark> linhas;
+  ds->SetFiltered(false);
+  ds->SetFilter(filtro);
+  ds->SetFiltered(!Trim(filtro).empty());
+  for (ds->First(); !ds->Eof(); ds->Next()) linhas.push_back(ds->GetBookmark());
+  ds->SetFiltered(false);
+  int chave = primeira;
+  for (TBookmark b : linhas) {
+    ds->GotoBookmark(b);
+    TField& f = ds->FieldByName(campo);
+    if (registra && nodo) nodo->ChavesNovas[f.AsString()] = chave;
+    ds->Edit();
+    f.SetAsInteger(chave++);
+    ds->Post();
+  }
+  ds->SetFilter(filtroAntes);
+  ds->SetFiltered(filtradoAntes);
+}
+
+void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
+  TDAOFactory& ds = *nodo.DAO;
+  TDatabase& db = ds.Database();
+  std::map<std::pair<int, int>, bool> contas;
+  auto existe = [&](int plano, int conta) {
+    auto k = std::make_pair(plano, conta);
+    auto it = contas.find(k);
+    if (it != contas.end()) return it->second;
+    const bool ok = !db.QueryValue("select BDCODTPLA from PLANOS_TPLA where BDCODPLAPADRAO = ? and BDCODTPLA = ? "
+                                   "and coalesce(BDTIPCTA, 'A') = 'A'",
+                                   {plano, conta})
+                         .IsNull();
+    contas.emplace(k, ok);
+    return ok;
+  };
+  const bool temPlano = ds.FindField("BDCODPLAPADRAO") != nullptr;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    const int inc = Inteiro(ds, "BDINCONSISTENTE");
+    if (inc == 1 || inc == 4) continue;   // settled, or refused by the settlement: not an ordinary entry
+    std::vector<std::string> erros;
+    const int chave = Inteiro(ds, "BDCHAVE");
+    if (ds.FieldByName("BDDATA").IsNull()) erros.push_back("data não informada");
+    if (ds.FieldByName("BDVALOR").IsNull() || ds.FieldByName("BDVALOR").AsCurrency() <= Currency())
+      erros.push_back("valor não informado");
+    const int deb = Inteiro(ds, "BDDEBITO");
+    const int cre = Inteiro(ds, "BDCREDITO");
+    if (deb == 0 && cre == 0) erros.push_back("nenhuma conta informada");
+    const int plano = temPlano ? Inteiro(ds, "BDCODPLAPADRAO") : 0;
+    if (plano > 0) {
+      if (deb > 0 && !existe(plano, deb))
+        erros.push_back(fmt::format("conta {} à débito não existe (ou não é analítica) no plano {}", deb, plano));
+      if (cre > 0 && !existe(plano, cre))
+        erros.push_back(fmt::format("conta {} à crédito não existe (ou não é analítica) no plano {}", cre, plano));
+    }
+    const int novo = erros.empty() ? 0 : 2;
+    if (inc != novo) {
+      ds.Edit();
+      ds.FieldByName("BDINCONSISTENTE").SetAsInteger(novo);
+      ds.Post();
+    }
+    if (!erros.empty() && FInconsistencias)
+      FInconsistencias->Add_Erro(Inteiro(ds, "BDCODEMP"), fmt::format("Lançamento {}: {}.", chave, Join(erros, "; ")));
+  }
+}
+
+int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas,
+                                           std::vector<TBookmark>& liquidadas) {
+  TDAOFactory& ds = *nodo.DAO;
+  TDatabase& db = ds.Database();
+  const auto colLanc = ColunasTabela(db, "VZEL_EMPRESAS_TLAN");
+  std::set<std::pair<int, int>> escritas;
+  std::set<std::pair<int, int>> comComplemento;
+
+  // Long complements first: the map takes them from provisional keys to the reserved ones.
+  std::vector<std::pair<std::pair<int, int>, std::string>> complementos;
+  for (TDAOFactory* a : nodo.Aggregates) {
+    if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+    TSoltaDetalhe solto(*a);
+    for (a->First(); !a->Eof(); a->Next()) {
+      const std::string antiga = a->FieldByName("BDCHAVE").AsString();
+      auto it = nodo.ChavesNovas.find(antiga);
+      const int chave = it != nodo.ChavesNovas.end() ? it->second : Inteiro(*a, "BDCHAVE");
+      const std::string texto = a->FieldByName("BDCOMPL").AsString();
+      if (Trim(texto).empty()) continue;
+      complementos.push_back({{Inteiro(*a, "BDCODEMP"), chave}, texto});
+      comComplemento.insert({Inteiro(*a, "BDCODEMP"), chave});
+    }
+  }
+
+  int n = 0;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    const int inc = Inteiro(ds, "BDINCONSISTENTE");
+    const std::pair<int, int> chave{Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")};
+    if (inc == 1 && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
+      liquidadas.push_back(ds.GetBookmark());
+      continue;
+    }
+    if (inc != 0) {
+      recusadas_.push_back(chave);
+      continue;
+    }
+    std::map<std::string, Variant> fixos;
+    const TField* compl_ = ds.FindField("BDCOMPL");
+    if (compl_ && Utf8Length(Trim(compl_->AsString())) > 200) {
+      // A long complement typed on the line lives in the complement table; the line keeps none.
+      if (!comComplemento.count(chave)) complementos.push_back({chave, compl_->AsString()});
+      fixos["BDCOMPL"] = Variant();
+    }
+    InsereLinha(db, "VZEL_EMPRESAS_TLAN", colLanc, ds, fixos);
+    escritas.insert(chave);
+    importadas_.push_back(chave);
+    gravadas.push_back(ds.GetBookmark());
+    ++n;
+  }
+  for (const auto& [chave, texto] : complementos) {
+    if (!escritas.count(chave)) continue;
+    db.Execute("insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) values (?, ?, ?)",
+               {chave.first, chave.second, texto});
+  }
+  if (!nodo.Aggregates.empty() && nodo.Aggregates.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
+    TDAOFactory& cc = *nodo.Aggregates.front();
+    const auto colCC = ColunasTabela(db, cc.TableName());
+    TSoltaDetalhe solto(cc);
+    for (cc.First(); !cc.Eof(); cc.Next())
+      if (escritas.count({Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")}))
+        InsereLinha(db, cc.TableName(), colCC, cc, {});
+  }
+  return n;
+}
+
+bool TUtilImportacao_Padrao_Treeview::Importa() {
+  resumo_.clear();
+  importadas_.clear();
+  recusadas_.clear();
+  auto* tela = Tela();
+  std::vector<TNodoImportacao*> lancamentos;
+  for (TNodoImportacao* n : Nodos()) {
+    n->ChavesNovas.clear();
+    if (n->DAO && EhLancamentos(n->Caption)) lancamentos.push_back(n);
+  }
+  for (TNodoImportacao* n : lancamentos) Valida(*n);
+  GetAposInconsistencia();
+
+  std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>> removidas;
+  int total = 0;
+  {
+    TDatabase* db = lancamentos.empty() ? nullptr : &lancamentos.front()->DAO->Database();
+    std::unique_ptr<TTransaction> tx;
+    try {
+      if (db) tx = std::make_unique<TTransaction>(*db);
+      GetChaveServidor();
+      GetAposChaveServidor();
+      for (TNodoImportacao* n : lancamentos) {
+        resumo_.push_back({n->Caption, n->DAO->RecordCount(), n->DAO->RecordCount()});
+        auto& r = removidas[n];
+        total += Grava(*n, r.first, r.second);
+      }
+      if (tx) tx->Commit();
+    } catch (const std::exception& e) {
+      // Nothing of the run stays written; the lines stay in the review for another try.
+      if (tx && tx->Active()) tx->Rollback();
+      importadas_.clear();
+      const std::string msg = std::string("A importação foi cancelada e nada foi gravado: ") + e.what();
+      if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
+      if ((tela && tela->IsTARVO) || IsUnattended())
+        ProcessContext().FMensagemInconsistencia = msg;
+      else
+        DlgErroOk(msg);
+      return false;
+    }
+  }
+  for (TNodoImportacao* n : lancamentos) {
+    auto& r = removidas[n];
+    std::vector<TBookmark> todas = r.first;
+    todas.insert(todas.end(), r.second.begin(), r.second.end());
+    if (tela) tela->ExcluiLinhas(n->DAO, todas);
+    for (auto& s : resumo_)
+      if (s.Caption == n->Caption) s.NaoImportados = n->DAO->RecordCount();
+  }
+  GetAntesFinalizarProcesso();
+  ConfirmarNotasTarvo();
+  confirmaNotasIntegracaoArquivosClientes();
+  MostraMensagemFimImportacao(fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).",
+                                          total, recusadas_.size()));
+  ClearListaDAO();
+  return total > 0;
+}
+
+void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
+  auto* tela = Tela();
+  if (!tela || !tela->IsTARVO) return;
+  const TProcessContext& ctx = ProcessContext();
+  TDatabase* db = ctx.Database;
+  if (!db) return;
+  auto grava = [&](const std::pair<int, int>& k, int status) {
+    db->Execute(
+        "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
+        "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)",
+        {ctx.WP_AGENDAMENTO, k.first, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, k.second, status});
+  };
+  for (const auto& k : importadas_) grava(k, 2);
+  for (const auto& k : recusadas_) grava(k, 1);
+}
+
+void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
+  auto* tela = Tela();
+  if ((tela && tela->IsTARVO) || IsUnattended())
+    ProcessContext().FMensagemInconsistencia = texto;
+  else
+    DlgInfOk(texto);
+}
+
+}  // namespace vyn

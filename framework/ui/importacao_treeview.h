@@ -1,0 +1,169 @@
+#pragma once
+// The import-review screen base: a tree of node data sets (one per kind of imported row), a main grid
+// over the selected node and a detail grid over its first aggregate, and the import run that a per-line
+// engine customises through its hooks.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "framework/data/dao_factory.h"
+#include "framework/ui/form.h"
+#include "framework/ui/grid.h"
+#include "framework/ui/tree_view.h"
+
+namespace vyn {
+
+class TEdit_Codigo_Search_VYN;
+class TInconsistencias_VYN;
+class TUtilImportacao_Padrao_Treeview;
+
+// A node of the review tree. Aggregates are the node's detail data sets (cost centres first).
+// ChavesNovas maps each provisional key (as text) to the key the server reserved for it during a run.
+struct TNodoImportacao {
+  std::string Caption;
+  TDAOFactory* DAO = nullptr;
+  std::vector<TDAOFactory*> Aggregates;
+  std::map<std::string, int> ChavesNovas;
+};
+
+// Per-node outcome of an import run: the rows before the run and the rows left unimported.
+struct TResumoImportacao {
+  std::string Caption;
+  int Registros = 0;
+  int NaoImportados = 0;
+};
+
+class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
+ public:
+  explicit TfrImportacao_Padrao_Itens_TreeView_VYN(TComponent* owner = nullptr);
+  ~TfrImportacao_Padrao_Itens_TreeView_VYN() override;
+  std::string ClassName() const override { return "TfrImportacao_Padrao_Itens_TreeView_VYN"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  TTreeView* tvGrupos = nullptr;
+  TDBGrid_Padrao_VYN* grGrid = nullptr;
+  TDBGrid_Padrao_VYN* grGridItens = nullptr;
+  TDataSource* dsGrid = nullptr;
+  TDataSource* dsGridItens = nullptr;
+  TSpeedButton* spImportacao = nullptr;
+  TControl* pnDataSetUnico = nullptr;   // shown by the screens when the file gave one data set only
+  bool IsTARVO = false;                 // scheduled run: no dialogs, status rows written
+
+  // The importer hands the node data sets over before SetListaDAO; they belong to the screen.
+  TNodoImportacao& AdicionaNodo(const std::string& caption, TDAOFactory* dao);
+  const std::vector<std::unique_ptr<TNodoImportacao>>& Nodos() const { return nodos_; }
+  TNodoImportacao* NodoPorCaption(const std::string& caption) const;
+  TNodoImportacao* NodoDe(const TDAOFactory* dao) const;
+  TDAOFactory* PesquisaDAONodo(const std::string& caption) const;
+  // The data set of the selected node; nullptr before any node was selected.
+  TDAOFactory* DAOAtual() const { return atual_; }
+  const std::vector<TDAOFactory*>& Aggregates(const TDAOFactory* dao) const;
+  // Attaches an aggregate to the node of dao. An aggregate of the same class already there stays and
+  // the new one is freed (its rows would otherwise be lost); answers the one in place.
+  TDAOFactory* AddAggregateDAO(TDAOFactory* dao, TDAOFactory* aggregate, int index);
+
+  // The user picks a tree node by its caption.
+  void SelecionaNodo(const std::string& caption);
+  std::string NodoSelecionado() const;
+  void HabilitarGridItens(bool on);
+  bool GridItensHabilitado() const { return gridItensHabilitado_; }
+
+  TUtilImportacao_Padrao_Treeview* UtilImportacao() const { return util_; }
+
+  // Hooks of the reviews.
+  void SetListaDAO() override;
+  virtual void CreateUtilImportacao() {}
+  virtual TDAOFactory* setDaoFactory() { return nullptr; }
+  virtual TDAOFactory* setDaoFactoryItens() { return nullptr; }
+  virtual void AtualizaDados(bool hugeFile = false);
+  virtual void SetFieldsContainerGrid(TComponent* owner) {}
+  virtual void MontaFilterVinculados(std::string& filter) {}
+  virtual void DeleteVinculados(const std::string& filter) {}
+  virtual std::vector<TClientDataSet*> GetArrayOfCDS();
+  virtual int GetTipoImportacao() { return 0; }
+  // The import button: runs the engine's import.
+  virtual void spImportacaoClick(TComponent* sender);
+
+  // Deletes rows of a node data set (the given bookmarks), with their cost-centre and long-complement
+  // rows; the screen's link hooks collect and drop the links of those rows.
+  void ExcluiLinhas(TDAOFactory* dao, const std::vector<TBookmark>& linhas);
+
+ protected:
+  void FormCreate() override;
+  void SetUtilImportacao(TUtilImportacao_Padrao_Treeview* util) { util_ = util; }
+  void SetDAOAtual(TDAOFactory* dao) { atual_ = dao; }
+
+ private:
+  std::vector<std::unique_ptr<TNodoImportacao>> nodos_;
+  TDAOFactory* atual_ = nullptr;
+  TUtilImportacao_Padrao_Treeview* util_ = nullptr;
+  bool gridItensHabilitado_ = true;
+};
+
+// The per-line engine base: hooks the import run calls, in this order, while it writes the lines.
+class TUtilImportacao_Padrao_Treeview : public TComponent {
+ public:
+  explicit TUtilImportacao_Padrao_Treeview(TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TUtilImportacao_Padrao_Treeview"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  void SetCodEmp(TEdit_Codigo_Search_VYN* edit) { FCodEmpBase = edit; }
+  TEdit_Codigo_Search_VYN* CodEmp() const { return FCodEmpBase; }
+  void SetInconsistencias_VYN(TInconsistencias_VYN* list) { FInconsistencias = list; }
+  TInconsistencias_VYN* Inconsistencias() const { return FInconsistencias; }
+  TfrImportacao_Padrao_Itens_TreeView_VYN* Tela() const;
+  std::vector<TNodoImportacao*> Nodos() const;
+  const std::vector<TResumoImportacao>& Resumo() const { return resumo_; }
+
+  // Numbers the rows of ds that match filtro (all when empty) consecutively from primeira in field
+  // campo, recording each old key in the node's map.
+  void SetChaveServidor(TDAOFactory* ds, const std::string& campo, int primeira, bool registra, int, int, void*,
+                        const std::string& filtro);
+
+  // The hooks, in the order of the run.
+  virtual void GetAposInconsistencia() {}
+  virtual void GetChaveServidor() {}
+  virtual void GetAposChaveServidor() {}
+  virtual void GetAntesFinalizarProcesso() {}
+  virtual void ConfirmarNotasTarvo();
+  virtual void confirmaNotasIntegracaoArquivosClientes() {}
+  virtual void MostraMensagemFimImportacao(const std::string& texto);
+  virtual void ClearListaDAO() {}
+
+  // The run: validates the lines, reserves keys, writes every consistent line with its cost centres
+  // and long complement in one transaction (all or nothing), and removes the written lines from the
+  // review. False when nothing was written.
+  bool Importa();
+
+ private:
+  void Valida(TNodoImportacao& nodo);
+  int Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas, std::vector<TBookmark>& liquidadas);
+
+  TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
+  TInconsistencias_VYN* FInconsistencias = nullptr;
+  std::vector<TResumoImportacao> resumo_;
+  std::vector<std::pair<int, int>> importadas_;   // (company, key) written by the last run
+  std::vector<std::pair<int, int>> recusadas_;    // (company, key) left inconsistent by the last run
+};
+
+class TUtilImportacao_Integracao_Treeview : public TUtilImportacao_Padrao_Treeview {
+ public:
+  using TUtilImportacao_Padrao_Treeview::TUtilImportacao_Padrao_Treeview;
+  std::string ClassName() const override { return "TUtilImportacao_Integracao_Treeview"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+};
+
+// A feeder screen that reports its file as integrated once the review it opened imported it (the Dyq
+// entry-import screen); the review's engine finds it up its owner chain.
+class IMarcaImportado {
+ public:
+  virtual ~IMarcaImportado() = default;
+  virtual void MarcarComoImportado() = 0;
+};
+
+// Node captions of the entry reviews.
+inline constexpr const char* kNodoLancamentos = "Lançamentos";
+inline constexpr const char* kNodoParticipantes = "Participantes";
+
+}  // namespace vyn
