@@ -1,8 +1,15 @@
+#include "integrations/omie/uAutoThreadContasPagarOmie.h"
+#include "integrations/omie/uIntegracaoImpostosOmie.h"
 #include "module/registro.h"
 
 namespace integracao {
 
-// The Omie screens and tasks: each class added here as it is built.
-TListaRegistro RegistrosOmie() { return {}; }
+// The Omie screens and tasks; the client, its entities and the tax engine register nothing.
+TListaRegistro RegistrosOmie() {
+  return {
+      Registro<TfrIntegracaoImpostosOmie>("TfrIntegracaoImpostosOmie", vyn::TClassKind::Screen),
+      Registro<TAutoThreadContasPagarOmie>("TAutoThreadContasPagarOmie", vyn::TClassKind::Task),
+  };
+}
 
 }  // namespace integracao

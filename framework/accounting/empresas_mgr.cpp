@@ -21,6 +21,17 @@ Variant TEmpresasMGR::GetRetornaCampoEmpresaRef(const TComponent*, int codEmp, c
                         {codEmp, referencia, codEmp});
 }
 
+Variant TEmpresasMGR::GetRetornaCampoEmpresa(const TComponent*, int codEmp, const std::string& coluna,
+                                             TDatabase* db) {
+  bool nomeValido = !coluna.empty() && std::all_of(coluna.begin(), coluna.end(), [](unsigned char c) {
+    return std::isalnum(c) || c == '_';
+  });
+  if (!nomeValido) throw EDatabaseError("Coluna inválida: " + coluna);
+  if (!db) db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
+  return db->QueryValue("SELECT E." + coluna + " FROM TEMPRESAS E WHERE E.BDCODEMP = ?", {codEmp});
+}
+
 bool TEmpresasMGR::getEmpresaPossuiOmie(const TComponent*, int codEmp, TDatabase* db) {
   if (!db) db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");

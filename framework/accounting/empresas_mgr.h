@@ -18,6 +18,9 @@ class TEmpresasMGR : public TMgr<TEmpresasMGR> {
   static Variant GetRetornaCampoEmpresaRef(const TComponent* owner, int codEmp, const std::string& coluna,
                                            int referencia, TDatabase* db = nullptr);
   // Whether the company works with Omie (TEMPRESAS.BDOMIE 'TRUE').
+  // A column of the company's own row (TEMPRESAS); null when the company does not exist.
+  static Variant GetRetornaCampoEmpresa(const TComponent* owner, int codEmp, const std::string& coluna,
+                                        TDatabase* db = nullptr);
   static bool getEmpresaPossuiOmie(const TComponent* owner, int codEmp, TDatabase* db = nullptr);
 };
 

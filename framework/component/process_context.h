@@ -1,6 +1,7 @@
 #pragma once
 // The host's working context: one per process, as the suite's host holds it. Besides the class
 // registry this is the only process-wide state; it holds the host's values as named members.
+#include <functional>
 #include <string>
 
 namespace vyn {
@@ -48,6 +49,12 @@ struct TProcessContext {
   // host runs as the unattended automation service.
   int WP_EMPRESA_PROCESSO = 0;
   bool IsServiceVarku = false;
+  // The reference month (YYYYMM) a scheduled run works on.
+  int WP_REF_TARVO = 0;
+
+  // The suite's decipher of stored service passwords (TString_VYN::GetDescriptografa); unset, a
+  // stored password is taken as it is.
+  std::function<std::string(const std::string&)> DecifraSenha;
 };
 // The name the tasks and screens know it by.
 using TProcessoVarku = TProcessContext;

@@ -1,0 +1,347 @@
+#include "integrations/omie/uIntegracaoImpostosOmieMGR.h"
+
+#include <algorithm>
+
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/imposto_mgr.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/host/posting_lock_check.h"
+#include "framework/host/string_vyn.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+#include "integrations/omie/uIntegracaoOmie.Clientes.h"
+#include "integrations/omie/uIntegracaoOmie.ContasAPagar.h"
+#include "integrations/omie/uIntegracaoOmie.MovimentosFinanceiros.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+// Frees a component made for one step when the step ends, also on an exception.
+struct TLiberaAoSair {
+  TComponent* owner;
+  TComponent* c;
+  ~TLiberaAoSair() { owner->FreeComponent(c); }
+};
+
+const char* const kClassificacaoPagamento = "01.001.000000001.000000001";
+
+}  // namespace
+
+std::string CodigoFornecedorImposto(int codImp) { return kPrefixoImpostoOmie + std::to_string(codImp); }
+
+std::string CodigoContaPagarImposto(int codEmp, int codImp, int chaveDarf) {
+  return kPrefixoImpostoOmie + std::to_string(codEmp) + "_" + std::to_string(codImp) + "_" + std::to_string(chaveDarf);
+}
+
+TIntegracaoImpostosOmieMGR::TIntegracaoImpostosOmieMGR(TComponent* owner) : TIntegracao_Padrao_MGR(owner) {}
+TIntegracaoImpostosOmieMGR::~TIntegracaoImpostosOmieMGR() = default;
+
+TIntegracaoImpostosOmieMGR* TIntegracaoImpostosOmieMGR::CreateMgr(TComponent* owner) {
+  auto* mgr = TDAOFactory::CreateMgrOf<TIntegracaoImpostosOmieMGR>(owner);
+  mgr->Inicializa();
+  return mgr;
+}
+
+bool TIntegracaoImpostosOmieMGR::Inicializa() {
+  TIntegracao_Padrao_MGR::Inicializa();
+  FEmpresaMGR = TEmpresasMGR::CreateMgrOwned();
+  FImpostoMGR = TImpostoMGR::CreateMgrOwned();
+  IsTARVO = false;
+  FTotalIntegrado = 0;
+  TipoIntegracao = 0;
+  DescricaoImposto.clear();
+  FListaSQLs.clear();
+  return true;
+}
+
+template <class TCliente>
+TCliente* TIntegracaoImpostosOmieMGR::NovoCliente() {
+  auto* c = Create<TCliente>(FAppKey, FAppSecreat);
+  if (OnPreparaClienteOmie) OnPreparaClienteOmie(*c);
+  return c;
+}
+
+TComandoSQL TIntegracaoImpostosOmieMGR::getUpdateTARVO(const std::string& prTabela,
+                                                       const std::vector<std::string>& prCamposAdc,
+                                                       const std::vector<TSQLValor>& prValoresAdc,
+                                                       const std::vector<std::string>& prMatchingAdc) const {
+  const TProcessContext& ctx = ProcessContext();
+  std::vector<std::string> campos{"BDCODAGENDAMENTO", "BDCODEMP", "BDCODPLANOTARVO", "BDORDEMAGENDAMENTO"};
+  std::vector<std::string> matching = campos;
+  std::vector<TSQLValor> valores{ctx.WP_AGENDAMENTO, Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO};
+  campos.insert(campos.end(), prCamposAdc.begin(), prCamposAdc.end());
+  valores.insert(valores.end(), prValoresAdc.begin(), prValoresAdc.end());
+  matching.insert(matching.end(), prMatchingAdc.begin(), prMatchingAdc.end());
+  return getUpdateOrInsert_VYN(prTabela, campos, valores, matching);
+}
+
+void TIntegracaoImpostosOmieMGR::AddInconsistencia(const std::string& prInconsistencia) {
+  if (IsTARVO) {
+    ProcessContext().FMensagemInconsistencia = prInconsistencia;
+    return;
+  }
+  if (BloqueioLancamento_VYN && BloqueioLancamento_VYN->Inconsistencias())
+    BloqueioLancamento_VYN->Inconsistencias()->Add_Atencao(prInconsistencia, true, nullptr, 0, nullptr, "");
+}
+
+void TIntegracaoImpostosOmieMGR::TrataErroOmie(int prStatus, const TJsonOmie& prJSON) {
+  AddInconsistencia("[OMIE] " + std::to_string(prStatus) + " - " + FaultStringOmie(prJSON));
+}
+
+bool TIntegracaoImpostosOmieMGR::VerificaBloqueio() {
+  TProcessContext& ctx = ProcessContext();
+  IPostingLockCheck* check = ctx.PostingLocks;
+  if (!check) return false;
+  std::string texto;
+  if (!check->Locked(Empresa, FirstDayOfAnoMes(ReferenciaInicial), LastDayOfAnoMes(ReferenciaFinal), "frLancamento",
+                     ctx.UserCode, 4, texto))
+    return false;
+  if (auto* v = dynamic_cast<TVerificaBloqueioLancamento*>(check); v && v->UltimoTipo() == tbBloqueioLancamento)
+    texto = "Não é possível fazer a baixa do imposto pois existe bloqueio de lançamentos para o período.";
+  if (IsTARVO) {
+    const std::string gravado = TextoParaColuna(Database(), "VSH_EMP_TCONF_OMIE_EXPORT", "BDINCONSISTENCIA", texto);
+    CommandText(getUpdateTARVO("VSH_EMP_TCONF_OMIE_EXPORT", {"BDCODSTATUS", "BDINCONSISTENCIA"}, {2, gravado}, {}).SQL,
+                ctExecute,
+                getUpdateTARVO("VSH_EMP_TCONF_OMIE_EXPORT", {"BDCODSTATUS", "BDINCONSISTENCIA"}, {2, gravado}, {})
+                    .Params);
+    throw EIntegracaoOmie(texto);
+  }
+  AddInconsistencia(texto);
+  return true;
+}
+
+void TIntegracaoImpostosOmieMGR::Execute() {
+  if (ImportarPagamentos && VerificaBloqueio()) return;
+  FListaSQLs.clear();
+  FEmpresaMGR->SetReferencia(ReferenciaInicial);
+  FEmpresaMGR->CommandText("SELECT * FROM VW_TEMPRESAS_REF WHERE BDCODEMP = ?", ctOpen, {Empresa});
+  FImpostoMGR->Select_Edit(Imposto);
+
+  FAppKey = TEmpresasMGR::GetRetornaCampoEmpresa(this, Empresa, "BDCHAVEACESSOOMIE").AsString();
+  FAppSecreat =
+      TString_VYN(TEmpresasMGR::GetRetornaCampoEmpresa(this, Empresa, "BDSENHAOMIE").AsString()).GetDescriptografa();
+  const bool semChave = Trim(FAppKey).empty();
+  const bool semSenha = Trim(FAppSecreat).empty();
+  if (semChave) AddInconsistencia("Chave de acesso não informada na Configuração de Serviços Web");
+  if (semSenha) AddInconsistencia("Senha de acesso não informada na Configuração de Serviços Web");
+  if (semChave || semSenha) return;
+
+  if (ExportarProvisoes && (TipoIntegracao == 1 || TipoIntegracao == 3)) Exportar();
+  if (ImportarPagamentos && (TipoIntegracao == 2 || TipoIntegracao == 3)) Importar();
+}
+
+std::string TIntegracaoImpostosOmieMGR::UpsertFornecedor() {
+  auto* cli = NovoCliente<TIntegracaoOmieClientes_VYN>();
+  TLiberaAoSair libera{this, cli};
+  auto* fornecedor = cli->Create<TClienteFornecedor>();
+  fornecedor->CodigoCliente = CodigoFornecedorImposto(Imposto);
+  fornecedor->RazaoSocial = FImpostoMGR->GetDESCIMP();
+  fornecedor->NomeFantasia = FImpostoMGR->GetDESCIMP();
+  fornecedor->Estado = "EX";
+  fornecedor->Pais = "BRA";
+  auto* r = cli->Upsert(*fornecedor);
+  if (r->RetornoOmie.StatusCode != 200) {
+    TrataErroOmie(r->RetornoOmie.StatusCode, r->RetornoOmie.Response);
+    return {};
+  }
+  return r->ObjetoRetorno->CodigoClienteOmie;
+}
+
+void TIntegracaoImpostosOmieMGR::Exportar() {
+  auto guias = TDarfEmitidosPadraoMGR::CreateMgrOwned();
+  guias->SetControlMemory(true);
+  guias->CommandText(
+      "SELECT d.*, i.bdcodtipimp, i.bdDescImp FROM TDARFPADRAO d left outer join TIMPOSTO i on (d.BDCODIMP = "
+      "i.bdcodimp) WHERE d.BDCODEMP = ? AND d.BDCODIMP = ? AND d.BDREFERENCIA BETWEEN ? AND ? ORDER BY d.BDCHAVEDARF",
+      ctOpen, {Empresa, Imposto, ReferenciaInicial, ReferenciaFinal});
+  TComponent contas;
+  std::vector<TContasAPagar*> lote;
+  std::string descricao;
+  bool algumValor = false;
+  for (guias->First(); !guias->Eof(); guias->Next()) {
+    const std::string fornecedor = UpsertFornecedor();
+    auto* conta = contas.Create<TContasAPagar>();
+    conta->CodigoIntegracao = CodigoContaPagarImposto(guias->GetCODEMP(), Imposto, guias->getChaveDarf());
+    conta->CodigoCliente = fornecedor;
+    conta->DataVencimento = DateToStr(guias->GetDATAVCTO());
+    conta->DataPrevisao = conta->DataVencimento;
+    conta->ValorDocumento = guias->GetVLRIMPORIGINAL();
+    algumValor = algumValor || conta->ValorDocumento > Currency();
+    FListaSQLs.push_back(getUpdateTARVO("VSH_EMP_TCONF_OMIE_DARF", {"BDCHAVEDARF", "BDEXPORTACAO"},
+                                        {guias->getChaveDarf(), 1}, {"BDCHAVEDARF"}));
+    lote.push_back(conta);
+    descricao = guias->FieldByName("BDDESCIMP").AsString();
+  }
+  if (!algumValor || lote.empty()) {
+    FListaSQLs.clear();
+    return;
+  }
+  auto* cli = NovoCliente<TIntegracaoOmieContasAPagar_VYN>();
+  TLiberaAoSair libera{this, cli};
+  int confirmados = 0;
+  const TRetornoOmieRegistro ret = cli->IncluirPorLote(lote, &confirmados);
+  // Only what Omie confirmed counts as exported.
+  FTotalIntegrado += confirmados;
+  if (ret.StatusCode != 200) {
+    TrataErroOmie(ret.StatusCode, ret.Response);
+    if (IsTARVO) ExecutaListaSQLs(static_cast<size_t>(confirmados));
+    FListaSQLs.clear();
+    return;
+  }
+  if (IsTARVO) {
+    ExecutaListaSQLs(FListaSQLs.size());
+  } else if (BloqueioLancamento_VYN && BloqueioLancamento_VYN->Inconsistencias()) {
+    BloqueioLancamento_VYN->Inconsistencias()->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao +
+                                                               ": " + std::to_string(lote.size()) +
+                                                               " impostos exportados.");
+  }
+  FListaSQLs.clear();
+}
+
+void TIntegracaoImpostosOmieMGR::ExecutaListaSQLs(size_t quantos) {
+  quantos = std::min(quantos, FListaSQLs.size());
+  if (quantos > 0) {
+    TDatabase& db = Database();
+    try {
+      TTransaction t(db);
+      for (size_t i = 0; i < quantos; ++i) FListaSQLs[i].Execute(db);
+      t.Commit();
+    } catch (const std::exception& e) {
+      AddInconsistencia(std::string("Não foi possível gravar a conferência da integração Omie: ") + e.what());
+    }
+  }
+  FListaSQLs.clear();
+}
+
+int TIntegracaoImpostosOmieMGR::LocalizaGuia(const TMovimentosFinanceiros& mov, const std::vector<int>& jaBaixadas) {
+  const auto baixada = [&](int chave) {
+    if (std::find(jaBaixadas.begin(), jaBaixadas.end(), chave) != jaBaixadas.end()) return true;
+    const Variant saldo = Database().QueryValue(
+        "SELECT BDSALDOAPAGAR FROM TDARFGERPGTO WHERE BDCODEMP = ? AND BDCHAVEDARF = ?", {Empresa, chave});
+    return !saldo.IsNull() && saldo.AsCurrency() <= Currency();
+  };
+  const std::string nosso = kPrefixoImpostoOmie + std::to_string(Empresa) + "_" + std::to_string(Imposto) + "_";
+  if (StartsWithText(mov.CodigoIntegracao, kPrefixoImpostoOmie)) {
+    // Our own payable names its guide; one of another company or tax is not this run's to settle.
+    if (mov.CodigoIntegracao.rfind(nosso, 0) != 0) return -1;
+    const std::string chaveTexto = mov.CodigoIntegracao.substr(nosso.size());
+    if (chaveTexto.empty() || chaveTexto.size() > 9 || OnlyDigits(chaveTexto) != chaveTexto) return -1;
+    const int chave = std::stoi(chaveTexto);
+    for (FGuias->First(); !FGuias->Eof(); FGuias->Next()) {
+      if (FGuias->FieldByName("BDCHAVEDARF").AsInteger() == chave) return baixada(chave) ? -1 : chave;
+    }
+    return -1;
+  }
+  // A payable made elsewhere: the first guide of its due date still open.
+  if (mov.DataVencimento.Value == 0) return -1;
+  for (FGuias->First(); !FGuias->Eof(); FGuias->Next()) {
+    if (FGuias->FieldByName("BDDATAVCTO").AsDateTime().DateOnly() != mov.DataVencimento.DateOnly()) continue;
+    const int chave = static_cast<int>(FGuias->FieldByName("BDCHAVEDARF").AsInteger());
+    if (!baixada(chave)) return chave;
+  }
+  return -1;
+}
+
+void TIntegracaoImpostosOmieMGR::Importar() {
+  FListaSQLs.clear();
+  std::string fornecedor;
+  {
+    auto* cli = NovoCliente<TIntegracaoOmieClientes_VYN>();
+    TLiberaAoSair libera{this, cli};
+    auto* r = cli->GetPeloCodigoIntegracao(CodigoFornecedorImposto(Imposto));
+    if (r->RetornoOmie.StatusCode == 200 && r->ObjetoRetorno) fornecedor = r->ObjetoRetorno->CodigoClienteOmie;
+  }
+  if (Trim(fornecedor).empty()) {
+    AddInconsistencia("Não foi encontrado um fornecedor vinculado com o imposto \"" + std::to_string(Imposto) + " - " +
+                      DescricaoImposto + "\" na Omie! Para criar um fornecedor para o imposto realize a exportação.");
+    return;
+  }
+  auto* bloqueioBaixa = Create<TBloqueioLancamento_VYN>();
+  TLiberaAoSair liberaBloqueio{this, bloqueioBaixa};
+  auto* cli = NovoCliente<TIntegracaoOmieMovimentosFinanceiros_VYN>();
+  TLiberaAoSair liberaCliente{this, cli};
+  FGuias = Create<TDAOFactory>();
+  TLiberaAoSair liberaGuias{this, FGuias};
+  TProcessoBaixas baixas(this, nullptr);
+
+  auto* r = cli->GetPagosDaReferencia(FirstDayOfAnoMes(ReferenciaInicial), LastDayOfAnoMes(ReferenciaFinal), fornecedor);
+  if (r->RetornoOmie.StatusCode != 200) {
+    TrataErroOmie(r->RetornoOmie.StatusCode, r->RetornoOmie.Response);
+    FGuias = nullptr;
+    return;
+  }
+
+  const int plano = FEmpresaMGR->IsEmpty() ? 0 : static_cast<int>(FEmpresaMGR->FieldByName("BDCODPLANOONLINE").AsInteger());
+  const TQueryResult conf = Database().QueryAll(
+      "SELECT C.BDCHAVE, R.BDCONTACREDPGTO FROM TCONF_CONTAS_ONLINE C JOIN TCONF_CONTAS_ONLINE_REF R ON "
+      "(R.BDCODPLANOONLINE = C.BDCODPLANOONLINE AND R.BDCHAVE = C.BDCHAVE) WHERE C.BDCODPLANOONLINE = ? AND "
+      "C.BDCLASSIFICACAO = ? AND R.BDREFCTA = (SELECT MAX(R2.BDREFCTA) FROM TCONF_CONTAS_ONLINE_REF R2 WHERE "
+      "R2.BDCODPLANOONLINE = C.BDCODPLANOONLINE AND R2.BDCHAVE = C.BDCHAVE AND R2.BDREFCTA <= ?)",
+      {plano, kClassificacaoPagamento, ReferenciaInicial});
+  const int chaveConf = conf.Rows.empty() ? 0 : static_cast<int>(conf.Value(0, "BDCHAVE").AsInteger());
+  const int contaCredito = conf.Rows.empty() ? 0 : static_cast<int>(conf.Value(0, "BDCONTACREDPGTO").AsInteger());
+
+  TDateTime menor, maior;
+  for (const TMovimentosFinanceiros* m : r->ObjetoRetorno) {
+    if (m->DataVencimento.Value == 0) continue;
+    if (menor.Value == 0 || m->DataVencimento < menor) menor = m->DataVencimento;
+    if (maior.Value == 0 || m->DataVencimento > maior) maior = m->DataVencimento;
+  }
+  const TConsultaImpostosEmitidos consulta = GetConsultaTreeViewImpostosEmitidos(Empresa, Imposto, menor, maior);
+  FGuias->CommandText(consulta.SQL, ctOpen, consulta.Params);
+
+  TDadosBaixaImposto dados;
+  dados.CodigoEmpresa = Empresa;
+  dados.PlanoOnline = plano;
+  dados.ChaveConfOnline = chaveConf;
+  dados.ContaContabilCredito = contaCredito;
+  TInconsistencias_VYN* problemas = bloqueioBaixa->Inconsistencias();
+  std::vector<int> baixadas;
+  std::string descricao = DescricaoImposto;
+  for (const TMovimentosFinanceiros* m : r->ObjetoRetorno) {
+    const int chave = LocalizaGuia(*m, baixadas);
+    if (chave < 0) continue;
+    descricao = FGuias->FieldByName("BDDESCIMP").AsString();
+    dados.DataPagamento = m->DataPagamento;
+    dados.NumeroDocumento = m->NumeroDocumento;
+    dados.CodigoDarf = std::to_string(chave);
+    // The settlement engine reports instead of raising: a new warning or error means the guide was
+    // not settled, and then it is neither counted nor marked.
+    const int antes = problemas->CountErros() + problemas->CountAtencao();
+    baixas.RealizaBaixaImposto(this, dados, bloqueioBaixa);
+    if (problemas->CountErros() + problemas->CountAtencao() != antes) continue;
+    baixadas.push_back(chave);
+    FListaSQLs.push_back(
+        getUpdateTARVO("VSH_EMP_TCONF_OMIE_DARF", {"BDCHAVEDARF", "BDIMPORTACAO"}, {chave, 1}, {"BDCHAVEDARF"}));
+  }
+  const int contador = static_cast<int>(baixadas.size());
+  FTotalIntegrado += contador;
+  TInconsistencias_VYN* lista = BloqueioLancamento_VYN ? BloqueioLancamento_VYN->Inconsistencias() : nullptr;
+  if (contador > 0) {
+    if (IsTARVO) {
+      ExecutaListaSQLs(FListaSQLs.size());
+    } else if (lista) {
+      lista->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao + ": " +
+                             std::to_string(contador) + " impostos importados.");
+    }
+  }
+  FListaSQLs.clear();
+  // The settlements' own messages, once each and under their own kind.
+  for (const TInconsistenciaItem& item : problemas->Itens()) {
+    if (IsTARVO) {
+      if (item.Nivel != niInformativo) AddInconsistencia(item.Caption);
+    } else if (lista) {
+      if (item.Nivel == niErro) lista->Add_Erro(item.Caption);
+      else if (item.Nivel == niAtencao) lista->Add_Atencao(item.Caption);
+      else lista->Add_Informativo(item.Caption);
+    }
+  }
+  FGuias = nullptr;
+}
+
+}  // namespace integracao

@@ -1,0 +1,92 @@
+#pragma once
+// The Omie tax integration of one company and tax over a range of reference months: issued tax
+// guides go to Omie as payables of a supplier standing for the tax, and Omie's payments of those
+// payables come back as settlements of the guides through the settlement engine.
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "framework/accounting/integracao_padrao_mgr.h"
+#include "framework/host/update_or_insert.h"
+#include "integrations/omie/uIntegracaoOmie.Base.h"
+
+namespace vyn {
+class TEmpresasMGR;
+class TImpostoMGR;
+class TBloqueioLancamento_VYN;
+}  // namespace vyn
+
+namespace integracao {
+
+class TMovimentosFinanceiros;
+
+// The failure of a scheduled run, carrying the message written to its status row.
+class EIntegracaoOmie : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+inline constexpr const char* kPrefixoImpostoOmie = "VARKU_IMPOSTO_";
+// "VARKU_IMPOSTO_12": the supplier standing for tax 12.
+std::string CodigoFornecedorImposto(int codImp);
+// "VARKU_IMPOSTO_1_12_345": the payable of guide 345 of tax 12 of company 1.
+std::string CodigoContaPagarImposto(int codEmp, int codImp, int chaveDarf);
+
+class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
+ public:
+  explicit TIntegracaoImpostosOmieMGR(vyn::TComponent* owner = nullptr);
+  ~TIntegracaoImpostosOmieMGR() override;
+  std::string ClassName() const override { return "TIntegracaoImpostosOmieMGR"; }
+  static TIntegracaoImpostosOmieMGR* CreateMgr(vyn::TComponent* owner);
+
+  bool Inicializa() override;
+  void Execute() override;
+
+  int Imposto = 0;
+  int ReferenciaInicial = 0;
+  int ReferenciaFinal = 0;
+  bool ExportarProvisoes = false;
+  bool ImportarPagamentos = false;
+  int Empresa = 0;
+  std::string DescricaoImposto;
+  int TipoIntegracao = 0;   // 1 export, 2 import, 3 both, 0 nothing
+  vyn::TBloqueioLancamento_VYN* BloqueioLancamento_VYN = nullptr;
+  bool IsTARVO = false;
+
+  int TotalIntegrado() const { return FTotalIntegrado; }
+
+  // One UPDATE OR INSERT keyed by the scheduler's run key, then the extra columns.
+  vyn::TComandoSQL getUpdateTARVO(const std::string& prTabela, const std::vector<std::string>& prCamposAdc,
+                                  const std::vector<vyn::TSQLValor>& prValoresAdc,
+                                  const std::vector<std::string>& prMatchingAdc) const;
+  void AddInconsistencia(const std::string& prInconsistencia);
+  void TrataErroOmie(int prStatus, const TJsonOmie& prJSON);
+
+  // Applied to every Omie client the engine makes (address, waits).
+  std::function<void(TIntegracaoOmieBase&)> OnPreparaClienteOmie;
+
+ private:
+  template <class TCliente>
+  TCliente* NovoCliente();
+  bool VerificaBloqueio();
+  void Exportar();
+  std::string UpsertFornecedor();
+  void Importar();
+  // The guide a payment settles: by our payable code, else (a payable made elsewhere) by due date.
+  // -1 when none is left to settle.
+  int LocalizaGuia(const TMovimentosFinanceiros& mov, const std::vector<int>& jaBaixadas);
+  // Runs the status statements of a scheduled run in one transaction; a failure is reported.
+  void ExecutaListaSQLs(size_t quantos);
+
+  std::unique_ptr<vyn::TEmpresasMGR> FEmpresaMGR;
+  std::unique_ptr<vyn::TImpostoMGR> FImpostoMGR;
+  std::vector<vyn::TComandoSQL> FListaSQLs;
+  std::string FAppKey;
+  std::string FAppSecreat;
+  int FTotalIntegrado = 0;
+  vyn::TDAOFactory* FGuias = nullptr;   // the issued guides of the import's window
+};
+
+}  // namespace integracao

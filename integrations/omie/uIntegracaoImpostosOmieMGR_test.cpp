@@ -1,0 +1,205 @@
+#include "integrations/omie/uIntegracaoImpostosOmieMGR.h"
+
+#include <gtest/gtest.h>
+
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/schema/seed.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+#include "integrations/omie/omie_test_support.h"
+#include "testing/company_db.h"
+#include "testing/fake_http_server.h"
+#include "testing/settlement_seed.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+Currency R(int v) { return Currency::FromInt(v); }
+
+class TBloqueioSempre : public IPostingLockCheck {
+ public:
+  bool Locked(int, TDateTime, TDateTime, const std::string&, int, int, std::string& m) override {
+    m = "Período bloqueado pelo usuário.";
+    return true;
+  }
+};
+
+class ImpostosOmieTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+    Db().Execute("update TEMPRESAS set BDOMIE = 'TRUE', BDCHAVEACESSOOMIE = 'k-1', BDSENHAOMIE = 'enc:s-1' "
+                 "where BDCODEMP = 1");
+    ProcessContext().DecifraSenha = [](const std::string& s) { return s.rfind("enc:", 0) == 0 ? s.substr(4) : ""; };
+    Db().Execute("insert into TIMPOSTO (BDCODIMP, BDDESCIMP, BDCODSIS) values (12, 'IRPJ', 7)");
+    Db().Execute("insert into TEMPRESAIMPOSTO (BDCODEMP, BDCODIMP) values (1, 12)");
+    Guia(101, 202403, EncodeDate(2024, 4, 30), R(100));
+    Guia(102, 202403, EncodeDate(2024, 4, 30), R(50));
+    lista_ = bloqueio_.Inconsistencias();
+    server_.On("POST", "/api/v1/geral/clientes/", TFakeResponse(200, R"({"codigo_cliente_omie":555})"));
+    server_.On("POST", "/api/v1/financas/contapagar/", TFakeResponse(200, R"({"codigo_status":"0"})"));
+  }
+  void TearDown() override {
+    ProcessContext().DecifraSenha = nullptr;
+    ProcessContext().PostingLocks = nullptr;
+    ProcessContext().FMensagemInconsistencia.clear();
+    CompanyDatabaseTest::TearDown();
+  }
+  void Guia(int chave, int ref, TDateTime vcto, Currency valor, bool emitida = true) {
+    Db().Execute("insert into TDARFPADRAO (BDCODEMP, BDCHAVEDARF, BDCODIMP, BDREFERENCIA, BDDATAVCTO, BDVALOR, "
+                 "BDVLRIMPORIGINAL, BDTOTAL) values (1, ?, 12, ?, ?, ?, ?, ?)",
+                 {chave, ref, vcto, valor, valor, valor});
+    if (emitida) seed::AddGuia(Db(), 1, chave, valor);
+  }
+  TIntegracaoImpostosOmieMGR* Engine(int tipo, bool exportar, bool importar) {
+    auto* e = TIntegracaoImpostosOmieMGR::CreateMgr(&owner_);
+    e->Empresa = 1;
+    e->Imposto = 12;
+    e->DescricaoImposto = "IRPJ";
+    e->ReferenciaInicial = 202403;
+    e->ReferenciaFinal = 202405;
+    e->TipoIntegracao = tipo;
+    e->ExportarProvisoes = exportar;
+    e->ImportarPagamentos = importar;
+    e->BloqueioLancamento_VYN = &bloqueio_;
+    e->OnPreparaClienteOmie = [this](TIntegracaoOmieBase& c) {
+      c.SetURLBase(server_.BaseURL());
+      c.SetSleeper([](std::chrono::milliseconds) {});
+    };
+    return e;
+  }
+  static std::string Mov(const std::string& codigo, const std::string& pagto, const std::string& venc) {
+    return R"({"detalhes":{"cCodIntTitulo":")" + codigo + R"(","dDtPagamento":")" + pagto +
+           R"(","dDtVenc":")" + venc + R"(","cNumDocFiscal":"D-)" + codigo + R"("}})";
+  }
+  void Movimentos(const std::vector<std::string>& movs) {
+    server_.On("POST", "/api/v1/financas/mf/",
+               TFakeResponse(200, R"({"nTotPaginas":1,"movimentos":[)" + Join(movs, ",") + "]}"));
+  }
+
+  TPastaProgramaTeste programa_;
+  TComponent owner_;
+  TBloqueioLancamento_VYN bloqueio_;
+  TInconsistencias_VYN* lista_ = nullptr;
+  TFakeHttpServer server_;
+};
+
+TEST_F(ImpostosOmieTest, GuidesAreExportedAsPayablesOfTheTaxSupplier) {
+  auto* e = Engine(1, true, true);
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 2);
+  std::vector<TJsonOmie> contas;
+  for (const TFakeRequest& r : server_.Requests()) {
+    const TJsonOmie b = TJsonOmie::parse(r.Body);
+    if (b.at("call") == "IncluirContaPagarPorLote") contas.push_back(b.at("param").at(0).at("conta_pagar_cadastro").at(0));
+    if (b.at("call") == "UpsertCliente") {
+      EXPECT_EQ(b.at("param").at(0).at("codigo_cliente_integracao"), "VARKU_IMPOSTO_12");
+      EXPECT_EQ(b.at("param").at(0).at("estado"), "EX");
+    }
+  }
+  ASSERT_EQ(contas.size(), 2u);
+  EXPECT_EQ(contas[0].dump(), R"({"codigo_lancamento_integracao":"VARKU_IMPOSTO_1_12_101",)"
+                              R"("codigo_cliente_fornecedor":"555","data_vencimento":"30/04/2024",)"
+                              R"("data_previsao":"30/04/2024","valor_documento":"100.00"})");
+  ASSERT_EQ(lista_->Count(), 1);
+  EXPECT_EQ(lista_->Itens()[0].Caption, "Imposto 12 - IRPJ: 2 impostos exportados.");
+
+  // A refused batch counts only what Omie confirmed and is reported with its fault.
+  server_.OnSequence("POST", "/api/v1/financas/contapagar/",
+                     {TFakeResponse(200, "{}"), TFakeResponse(500, R"({"faultstring":"Erro de validação"})")});
+  lista_->Clear();
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 3);
+  ASSERT_EQ(lista_->CountAtencao(), 1);
+  EXPECT_EQ(lista_->Itens()[0].Caption, "[OMIE] 500 - Erro de validação");
+
+  // Nothing above zero: nothing is sent.
+  Db().Execute("update TDARFPADRAO set BDVLRIMPORIGINAL = 0");
+  const size_t antes = server_.RequestCount();
+  lista_->Clear();
+  e->Execute();
+  EXPECT_EQ(server_.RequestCount() - antes, 2u);   // the supplier upserts only
+  EXPECT_TRUE(lista_->IsEmpty());
+}
+
+TEST_F(ImpostosOmieTest, MissingCredentialsAreReportedKeyFirstAndNothingIsSent) {
+  Db().Execute("update TEMPRESAS set BDCHAVEACESSOOMIE = ' ', BDSENHAOMIE = null where BDCODEMP = 1");
+  auto* e = Engine(3, true, true);
+  e->Execute();
+  ASSERT_EQ(lista_->Count(), 2);
+  EXPECT_EQ(lista_->Itens()[0].Caption, "Chave de acesso não informada na Configuração de Serviços Web");
+  EXPECT_EQ(lista_->Itens()[1].Caption, "Senha de acesso não informada na Configuração de Serviços Web");
+  EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+TEST_F(ImpostosOmieTest, PaymentsSettleTheirOwnGuideOnceThroughTheSettlementEngine) {
+  Movimentos({Mov("VARKU_IMPOSTO_1_12_102", "05/05/2024", "30/04/2024"),
+              Mov("VARKU_IMPOSTO_1_12_102", "06/05/2024", "30/04/2024"),   // the same payable again
+              Mov("VARKU_IMPOSTO_2_12_101", "05/05/2024", "30/04/2024"),   // another company's
+              Mov("ALHEIO-9", "07/05/2024", "30/04/2024"),                 // made in Omie: by due date
+              Mov("ALHEIO-10", "07/05/2024", "15/04/2024")});              // no guide of that date
+  auto* e = Engine(2, false, true);
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 2);
+  auto l = Db().QueryAll("select BDDATA, BDVALOR, BDDCTO from VZEL_EMPRESAS_TLAN order by BDVALOR");
+  ASSERT_EQ(l.Rows.size(), 2u);
+  EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), R(50));
+  EXPECT_EQ(l.Value(0, "BDDCTO").AsString(), "D-VARKU_IMPOSTO_1_12_102");
+  EXPECT_EQ(l.Value(1, "BDVALOR").AsCurrency(), R(100));
+  EXPECT_EQ(l.Value(1, "BDDATA").AsDateTime(), EncodeDate(2024, 5, 7));
+  EXPECT_EQ(lista_->CountAtencao() + lista_->CountErros(), 0);
+  EXPECT_EQ(lista_->Itens().back().Caption, "Imposto 12 - IRPJ: 2 impostos importados.");
+  const TJsonOmie p = TJsonOmie::parse(server_.LastRequest().Body).at("param").at(0);
+  EXPECT_EQ(p.at("nCodCliente"), "555");
+  EXPECT_EQ(p.at("dDtPagtoDe"), "01/03/2024");
+  EXPECT_EQ(p.at("dDtPagtoAte"), "31/05/2024");
+
+  // A second run finds both guides paid and settles nothing again.
+  lista_->Clear();
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 2);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+}
+
+TEST_F(ImpostosOmieTest, ScheduledRunsMarkOnlySettledGuidesAndKeepTheSettlementsFailure) {
+  Guia(103, 202404, EncodeDate(2024, 5, 31), R(70), false);   // not in the payment module: cannot settle
+  Movimentos({Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "30/04/2024"),
+              Mov("VARKU_IMPOSTO_1_12_103", "05/06/2024", "31/05/2024")});
+  ProcessContext().WP_AGENDAMENTO = 9;
+  auto* e = Engine(2, false, true);
+  e->IsTARVO = true;
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 1);
+  auto rows = Db().QueryAll("select BDCHAVEDARF, BDIMPORTACAO from VSH_EMP_TCONF_OMIE_DARF where BDCODAGENDAMENTO = 9");
+  ASSERT_EQ(rows.Rows.size(), 1u);
+  EXPECT_EQ(rows.Value(0, "BDCHAVEDARF").AsInteger(), 101);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("103"), std::string::npos);
+  ProcessContext().WP_AGENDAMENTO = 0;
+}
+
+TEST_F(ImpostosOmieTest, PostingLocksStopTheImportAndFailAScheduledRun) {
+  TBloqueioSempre trava;
+  ProcessContext().PostingLocks = &trava;
+  auto* e = Engine(3, true, true);
+  e->Execute();
+  ASSERT_EQ(lista_->Count(), 1);
+  EXPECT_EQ(lista_->Itens()[0].Caption, "Período bloqueado pelo usuário.");
+  EXPECT_EQ(server_.RequestCount(), 0u);
+
+  e->IsTARVO = true;
+  EXPECT_THROW(e->Execute(), EIntegracaoOmie);
+  EXPECT_EQ(Db().QueryValue("select BDCODSTATUS from VSH_EMP_TCONF_OMIE_EXPORT where BDCODEMP = 1").AsInteger(), 2);
+  // The export alone posts nothing: no lock check.
+  e->IsTARVO = false;
+  e->ImportarPagamentos = false;
+  lista_->Clear();
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 2);
+}
+
+}  // namespace
+}  // namespace integracao

@@ -1,0 +1,49 @@
+#include "integrations/omie/uIntegracaoOmie.MovimentosFinanceiros.h"
+
+#include "framework/core/text.h"
+#include "integrations/omie/uIntegracaoOmie.Log.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+std::string DataTexto(TDateTime d) { return d.Value == 0 ? std::string() : DateToStr(d); }
+TDateTime LeData(const TJsonOmie& o, const std::string& membro) {
+  const std::string t = Trim(LeTextoOmie(o, membro));
+  return t.empty() ? TDateTime() : StrToDate(t);
+}
+}  // namespace
+
+TJsonOmie TMovimentosFinanceiros::ToJSON() const {
+  TJsonOmie j = TJsonOmie::object();
+  j["cCodIntTitulo"] = CodigoIntegracao;
+  j["dDtPagamento"] = DataTexto(DataPagamento);
+  j["cNumDocFiscal"] = NumeroDocumento;
+  j["dDtVenc"] = DataTexto(DataVencimento);
+  return j;
+}
+
+void TMovimentosFinanceiros::FromJSON(const TJsonOmie& o) {
+  CodigoIntegracao = LeTextoOmie(o, "cCodIntTitulo");
+  DataPagamento = LeData(o, "dDtPagamento");
+  DataVencimento = LeData(o, "dDtVenc");
+  NumeroDocumento = LeTextoOmie(o, "cNumDocFiscal");
+}
+
+TRetornoOmieLista<TMovimentosFinanceiros>* TIntegracaoOmieMovimentosFinanceiros_VYN::GetPagosDaReferencia(
+    TDateTime prDataInicial, TDateTime prDataFinal, const std::string& prClienteOmie) {
+  TJsonOmie param = TJsonOmie::object();
+  param["dDtPagtoDe"] = DateToStr(prDataInicial);
+  param["dDtPagtoAte"] = DateToStr(prDataFinal);
+  param["cTpLancamento"] = "BXCP";
+  param["nCodCliente"] = prClienteOmie;
+  auto* r = RealizaConsultaPaginada("ListarMovimentos", "movimentos", param, "nPagina", "nRegPorPagina", "nTotPaginas");
+  GravaLogOmie("_ENV_ListarMovimentos", {param.dump()});
+  if (!r->ObjetoRetorno.empty())
+    GravaLogOmie("_RET_ListarMovimentos_",
+                 {r->RetornoOmie.Response.dump(-1, ' ', false, TJsonOmie::error_handler_t::replace)});
+  return r;
+}
+
+}  // namespace integracao

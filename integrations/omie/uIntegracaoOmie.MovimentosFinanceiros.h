@@ -1,0 +1,37 @@
+#pragma once
+// Omie financial movements (/financas/mf/): the settlements of payables.
+#include <string>
+
+#include "framework/core/datetime.h"
+#include "integrations/omie/uIntegracaoOmie.Base.h"
+
+namespace integracao {
+
+class TMovimentosFinanceiros : public TObjetoOmie {
+ public:
+  using TObjetoOmie::TObjetoOmie;
+  std::string ClassName() const override { return "TMovimentosFinanceiros"; }
+
+  std::string CodigoIntegracao;
+  vyn::TDateTime DataPagamento;
+  std::string NumeroDocumento;
+  vyn::TDateTime DataVencimento;
+
+  TJsonOmie ToJSON() const override;
+  // Dates DD/MM/YYYY; an empty one reads as 0, a malformed one raises.
+  void FromJSON(const TJsonOmie& prJSONObject) override;
+};
+
+class TIntegracaoOmieMovimentosFinanceiros_VYN : public TIntegracaoOmie_VYN<TMovimentosFinanceiros> {
+ public:
+  using TIntegracaoOmie_VYN::TIntegracaoOmie_VYN;
+  std::string ClassName() const override { return "TIntegracaoOmieMovimentosFinanceiros_VYN"; }
+  std::string GetURL() const override { return "/financas/mf/"; }
+
+  // Payments of payables (BXCP) of one Omie customer in the period.
+  TRetornoOmieLista<TMovimentosFinanceiros>* GetPagosDaReferencia(vyn::TDateTime prDataInicial,
+                                                                  vyn::TDateTime prDataFinal,
+                                                                  const std::string& prClienteOmie);
+};
+
+}  // namespace integracao
