@@ -1,8 +1,13 @@
 #include "module/registro.h"
+#include "statutory/reportsequence/uRelSequenciaRelatorios.h"
 
 namespace integracao {
 
-// Report sequences: screens and tasks: each class added here as it is built.
-TListaRegistro RegistrosSequenciasRelatorios() { return {}; }
+// Report sequences: screens and tasks.
+TListaRegistro RegistrosSequenciasRelatorios() {
+  return {
+      Registro<TfrRelSequenciaRelatorios>("TfrRelSequenciaRelatorios", vyn::TClassKind::Screen),
+  };
+}
 
 }  // namespace integracao

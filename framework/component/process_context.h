@@ -2,6 +2,7 @@
 // The host's working context: one per process, as the suite's host holds it. Besides the class
 // registry this is the only process-wide state; it holds the host's values as named members.
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace vyn {
@@ -55,6 +56,11 @@ struct TProcessContext {
   // The suite's decipher of stored service passwords (TString_VYN::GetDescriptografa); unset, a
   // stored password is taken as it is.
   std::function<std::string(const std::string&)> DecifraSenha;
+
+  // framework/ui: the state a running report sequence shares with the screens it opens, and the
+  // host's menus with the user's rights on screens (made on first use).
+  std::shared_ptr<class TEstadoSequenciaRelatorio> WP_SEQUENCIARELATORIO;
+  std::shared_ptr<class TMenuSistema> MenuSistema;
 };
 // The name the tasks and screens know it by.
 using TProcessoVarku = TProcessContext;

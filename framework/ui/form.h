@@ -9,6 +9,7 @@
 namespace vyn {
 
 class TListaObj;
+class ISequenciaTela;
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
 
@@ -65,6 +66,10 @@ class TForm_VYN : public TControl {
   virtual void KeyDown(int& key, unsigned shift) {}
 
   TNotifyEvent OnClose;   // after the form closed
+
+  // The screen's part in a report sequence (framework/ui/sequencia_relatorio.h); nullptr when it
+  // takes no part.
+  virtual ISequenciaTela* SequenciaTela() { return nullptr; }
 
  protected:
   // The screen's lifecycle hooks; overrides call the inherited one first.

@@ -1,0 +1,162 @@
+#include "framework/ui/relatorio_padrao.h"
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "framework/component/process_context.h"
+#include "framework/core/lite_pdf.h"
+#include "framework/core/text.h"
+#include "framework/ui/control.h"
+#include "framework/ui/log_event.h"
+
+namespace vyn {
+
+namespace fs = std::filesystem;
+
+void TRelatorioFR::Export(TPrintType tipo, const std::string& arquivo, const std::vector<std::string>* paginas) const {
+  std::vector<std::string> saida;
+  if (paginas) {
+    for (const auto& p : *paginas) {
+      size_t i = static_cast<size_t>(std::stoul(p));
+      if (i < Paginas.size()) saida.push_back(Paginas[i]);
+    }
+  } else {
+    saida = Paginas;
+  }
+  if (!fs::path(arquivo).parent_path().empty()) fs::create_directories(fs::path(arquivo).parent_path());
+  if (tipo == ptPDF || tipo == ptEML || tipo == ptVynReport) {
+    TLitePDF::WritePages(arquivo, saida);
+    return;
+  }
+  std::ofstream f(arquivo, std::ios::binary | std::ios::trunc);
+  if (!f) throw std::runtime_error("Não foi possível gravar o arquivo " + arquivo);
+  for (const auto& p : saida) f << p << "\r\n";
+}
+
+TfrRelatorio_Padrao_VYN::TfrRelatorio_Padrao_VYN(TComponent* owner) : TForm_VYN(owner) {
+  auto botao = [&](const char* nome) {
+    auto* b = Create<TSpeedButton>();
+    b->SetName(nome);
+    b->OnClick = [this](TComponent* s) { spPreviaImpressaoClick(s); };
+    return b;
+  };
+  spPrevia = botao("spPrevia");
+  spImprimir = botao("spImprimir");
+  spEmail = botao("spEmail");
+  spVynReport = botao("spVynReport");
+  spExportaPDF = botao("spExportaPDF");
+  spExportaPDFCol = botao("spExportaPDFCol");
+  spExportaHTML = botao("spExportaHTML");
+  spExportaCSV = botao("spExportaCSV");
+  spExportaCSVSemQuebraPag = botao("spExportaCSVSemQuebraPag");
+  spExportaTXT = botao("spExportaTXT");
+  spExportaRTF = botao("spExportaRTF");
+  spExportaWord = botao("spExportaWord");
+  spExportaWordDOCX = botao("spExportaWordDOCX");
+  spExportaExcelXLSX = botao("spExportaExcelXLSX");
+  spExportaExcelXLSXSemQuebraPag = botao("spExportaExcelXLSXSemQuebraPag");
+  spExportaODS = botao("spExportaODS");
+  spExportaPDFCol->SetVisible(false);
+  pmVynReport = Create<TMenuItem>();
+  pmVynReport->SetName("pmVynReport");
+  for (const char* c : {"&Empresa", "&Individual"}) {
+    auto* i = pmVynReport->Add("", c);
+    i->RadioItem = true;
+    i->AutoCheck = true;
+  }
+  pmVynReport->Items()[0]->Checked = true;
+  pmEmail = Create<TMenuItem>();
+  pmEmail->SetName("pmEmail");
+  for (const char* c : {"&Empresa", "&Individual"}) {
+    auto* i = pmEmail->Add("", c);
+    i->RadioItem = true;
+    i->AutoCheck = true;
+  }
+  pmEmail->Items()[0]->Checked = true;
+  FLogEventBase = Create<TLogEvent>(logProcesso);
+}
+
+bool TfrRelatorio_Padrao_VYN::InheritsFrom(const std::string& class_name) const {
+  return UpperCase(class_name) == "TFRRELATORIO_PADRAO_VYN" || TForm_VYN::InheritsFrom(class_name);
+}
+
+void TfrRelatorio_Padrao_VYN::FormCreate() {
+  TForm_VYN::FormCreate();
+  AfterAddButtons();
+  CarregaQuebrasRelatorio();
+  VerificaVynReport();
+  setButtonsState();
+}
+
+std::string TfrRelatorio_Padrao_VYN::PrintTypeToExtensaoArquivo(TPrintType tipo) {
+  static const std::map<int, const char*> ext = {
+      {ptPDF, ".pdf"}, {ptXLS, ".xls"},   {ptDOC, ".doc"},   {ptTXT, ".txt"},  {ptHTML, ".html"},
+      {ptEML, ".pdf"}, {ptCSV, ".csv"},   {ptXLSX, ".xlsx"}, {ptDOCX, ".docx"}, {ptODS, ".ods"},
+      {ptVynReport, ".pdf"}, {ptExportXLS, ".xls"}, {ptExportCSV, ".csv"}, {ptRTF, ".rtf"}};
+  auto it = ext.find(tipo);
+  return it == ext.end() ? "" : it->second;
+}
+
+void TfrRelatorio_Padrao_VYN::ResetPrintType(TComponent* sender) {
+  const std::map<TComponent*, TPrintType> tipos = {
+      {spPrevia, ptVideo},      {spImprimir, ptImpressora},  {spEmail, ptEML},   {spVynReport, ptVynReport},
+      {spExportaPDF, ptPDF},    {spExportaPDFCol, ptPDF},    {spExportaHTML, ptHTML}, {spExportaCSV, ptCSV},
+      {spExportaCSVSemQuebraPag, ptExportCSV}, {spExportaTXT, ptTXT}, {spExportaRTF, ptRTF},
+      {spExportaWord, ptDOC},   {spExportaWordDOCX, ptDOCX}, {spExportaExcelXLSX, ptXLSX},
+      {spExportaExcelXLSXSemQuebraPag, ptExportXLS}, {spExportaODS, ptODS}};
+  auto it = tipos.find(sender);
+  FPrintType = it == tipos.end() ? ptVideo : it->second;
+  FClicouPDFCol = sender == spExportaPDFCol;
+  if (sender == spEmail) FClicouEmailCol = pmEmail->Items().size() > 1 && pmEmail->Items()[1]->Checked;
+  if (sender == spVynReport) {
+    for (auto* i : pmVynReport->Items())
+      if (i->Checked) FCaptionMenuVynReport = i->Caption();
+  }
+}
+
+void TfrRelatorio_Padrao_VYN::ExecutaBotaoRelatorio(TComponent* sender) {
+  ResetPrintType(sender);
+  FReport.Paginas.clear();
+  CustomPrepareReport(sender, FReport);
+  switch (FPrintType) {
+    case ptNenhum: return;
+    case ptVideo: FPaginasVisualizadas = static_cast<int>(FReport.Paginas.size()); return;
+    case ptImpressora: FPaginasImpressas = static_cast<int>(FReport.Paginas.size()); return;
+    default: Exportar(FReport, FReport.FileName, nullptr);
+  }
+}
+
+void TfrRelatorio_Padrao_VYN::Exportar(TRelatorioFR& report, const std::string& arquivo,
+                                       const std::vector<std::string>* paginas) {
+  if (FPrintType == ptEML && arquivo.empty()) {
+    EnviaEmails();
+    return;
+  }
+  if (arquivo.empty()) return;
+  report.Export(FPrintType, arquivo, paginas);
+  if (FPrintType == ptPDF && FFiltroPDF.AbrirAposExportar) AbrirArquivo(arquivo);
+}
+
+// The suite's mail service is not part of this system: a sent mail leaves a copy of its attachment
+// in <program folder>/email/saida, and the list is emptied.
+void TfrRelatorio_Padrao_VYN::EnviaEmails() {
+  const fs::path saida = fs::path(ProcessContext().ProgramFolder) / "email" / "saida";
+  for (const auto& entrada : FListaArquivosEmail) {
+    const std::string anexo = entrada.substr(entrada.rfind('|') + 1);
+    fs::create_directories(saida);
+    fs::path copia = saida / fs::path(anexo).filename();
+    std::error_code ec;
+    fs::copy_file(anexo, copia, fs::copy_options::overwrite_existing, ec);
+    if (ec) throw std::runtime_error("Não foi possível anexar o arquivo " + anexo + ": " + ec.message());
+    FEmailsEnviados.push_back({entrada, copia.string()});
+  }
+  FListaArquivosEmail.clear();
+}
+
+void TfrRelatorio_Padrao_VYN::SetExportacaoPDFColaborador(bool on) { spExportaPDFCol->SetVisible(on); }
+void TfrRelatorio_Padrao_VYN::SetExportacaoEmailColaborador(bool on) {
+  for (auto* i : pmEmail->Items()) i->SetVisible(on || i == pmEmail->Items()[0]);
+}
+
+}  // namespace vyn

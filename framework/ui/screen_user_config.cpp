@@ -1,0 +1,129 @@
+#include "framework/ui/screen_user_config.h"
+
+#include <functional>
+
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/data/client_dataset.h"
+#include "framework/data/fb_database.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit.h"
+
+namespace vyn {
+
+TScreenUserConfig::TScreenUserConfig(TComponent* owner, std::string tela) : TComponent(owner), tela_(std::move(tela)) {
+  if (tela_.empty() && owner) tela_ = owner->ClassName();
+}
+
+std::string TScreenUserConfig::CarregarDoUsuario(const std::string& chave, const std::string& tela) {
+  auto& ctx = ProcessContext();
+  if (!ctx.Database) return "";
+  Variant v = ctx.Database->QueryValue(
+      "SELECT BDVALOR FROM TCONFIG_USUARIO_TELA WHERE BDCODUSU = ? AND BDTELA = ? AND BDCHAVE = ?",
+      {Variant(ctx.UserCode), Variant(tela), Variant(chave)});
+  return v.IsNull() ? "" : v.AsString();
+}
+
+void TScreenUserConfig::SalvarParaUsuario(const std::string& chave, const std::string& valor, const std::string& tela) {
+  auto& ctx = ProcessContext();
+  if (!ctx.Database) return;
+  ctx.Database->Execute(
+      "UPDATE OR INSERT INTO TCONFIG_USUARIO_TELA (BDCODUSU, BDTELA, BDCHAVE, BDVALOR) VALUES (?, ?, ?, ?) "
+      "MATCHING (BDCODUSU, BDTELA, BDCHAVE)",
+      {Variant(ctx.UserCode), Variant(tela), Variant(chave), Variant(valor)});
+}
+
+void TScreenUserConfig::Excluir(const std::string& componentName) { excluidos_.insert(UpperCase(componentName)); }
+
+bool TScreenUserConfig::ValorDoControle(const TComponent& c, std::string& valor) {
+  if (auto e = dynamic_cast<const TCustomEdit*>(&c)) { valor = e->Text(); return true; }
+  if (auto k = dynamic_cast<const TCheckBox*>(&c)) { valor = k->Checked() ? "True" : "False"; return true; }
+  if (auto b = dynamic_cast<const TComboBox_Padrao_VYN*>(&c)) { valor = std::to_string(b->ItemIndex()); return true; }
+  if (auto r = dynamic_cast<const TRadioGroup*>(&c)) { valor = std::to_string(r->ItemIndex()); return true; }
+  if (auto l = dynamic_cast<const TCheckListBox*>(&c)) {
+    valor.clear();
+    for (size_t i = 0; i < l->Items.size(); ++i)
+      if (l->Items[i].Checked) valor += (valor.empty() ? "" : ",") + std::to_string(i);
+    return true;
+  }
+  return false;
+}
+
+bool TScreenUserConfig::SetValorDoControle(TComponent& c, const std::string& valor) {
+  auto indice = [&](int n) {
+    try {
+      int i = std::stoi(valor);
+      return i >= -1 && i < n ? i : -1;
+    } catch (...) {
+      return -1;
+    }
+  };
+  if (auto e = dynamic_cast<TCustomEdit*>(&c)) { e->SetText(valor); return true; }
+  if (auto k = dynamic_cast<TCheckBox*>(&c)) { k->SetChecked(UpperCase(valor) == "TRUE"); return true; }
+  if (auto b = dynamic_cast<TComboBox_Padrao_VYN*>(&c)) {
+    b->SetItemIndex(indice(static_cast<int>(b->Items.size())));
+    return true;
+  }
+  if (auto r = dynamic_cast<TRadioGroup*>(&c)) { r->SetItemIndex(indice(static_cast<int>(r->Items.size()))); return true; }
+  if (auto l = dynamic_cast<TCheckListBox*>(&c)) {
+    for (auto& it : l->Items) it.Checked = false;
+    for (const auto& parte : Split(valor, ',')) {
+      try {
+        size_t i = static_cast<size_t>(std::stoi(parte));
+        if (i < l->Items.size()) l->Items[i].Checked = true;
+      } catch (...) {
+      }
+    }
+    return true;
+  }
+  return false;
+}
+
+void TScreenUserConfig::Percorre(TComponent& raiz, const std::function<void(TComponent&)>& f) const {
+  for (TComponent* c : raiz.Components()) {
+    if (c == this) continue;
+    if (!excluidos_.count(UpperCase(c->Name()))) f(*c);
+    Percorre(*c, f);
+  }
+}
+
+int TScreenUserConfig::loadComponentsValue(TComponent* raiz, bool, bool) {
+  if (!fonte_ || modo_ != 4 || !Owner()) return 0;
+  TComponent& r = raiz ? *raiz : *Owner();
+  int n = 0;
+  Percorre(r, [&](TComponent& c) {
+    if (c.Name().empty()) return;
+    if (!fonte_->Locate("BDSEQUENCIA;BDORDEM;BDCOMPNAME", {Variant(modelo_), Variant(chave_), Variant(c.Name())},
+                        loCaseInsensitive))
+      return;
+    if (SetValorDoControle(c, fonte_->FieldByName("BDCOMPVALUE").AsString())) ++n;
+  });
+  Carregado = true;
+  return n;
+}
+
+void TScreenUserConfig::saveComponentsValue(bool) {
+  if (!fonte_ || modo_ != 4 || !Owner() || notSave_) return;
+  Percorre(*Owner(), [&](TComponent& c) {
+    std::string valor;
+    if (c.Name().empty() || !ValorDoControle(c, valor)) return;
+    if (fonte_->Locate("BDSEQUENCIA;BDORDEM;BDCOMPNAME", {Variant(modelo_), Variant(chave_), Variant(c.Name())},
+                       loCaseInsensitive)) {
+      fonte_->Edit();
+    } else {
+      fonte_->Append();
+      fonte_->FieldByName("BDSEQUENCIA").SetAsInteger(modelo_);
+      fonte_->FieldByName("BDORDEM").SetAsInteger(chave_);
+      fonte_->FieldByName("BDCOMPNAME").SetAsString(c.Name());
+    }
+    fonte_->FieldByName("BDCOMPVALUE").SetAsString(valor);
+    fonte_->Post();
+  });
+}
+
+void TScreenUserConfig::deleteConfigReport() {
+  if (!fonte_ || modo_ != 4) return;
+  while (fonte_->Locate("BDSEQUENCIA;BDORDEM", {Variant(modelo_), Variant(chave_)})) fonte_->Delete();
+}
+
+}  // namespace vyn
