@@ -61,6 +61,9 @@ struct TProcessContext {
   // host's menus with the user's rights on screens (made on first use).
   std::shared_ptr<class TEstadoSequenciaRelatorio> WP_SEQUENCIARELATORIO;
   std::shared_ptr<class TMenuSistema> MenuSistema;
+
+  // The ECF checklist notice was shown since the host started.
+  bool WP_MOSTROU_AVISO_ECF = false;
 };
 // The name the tasks and screens know it by.
 using TProcessoVarku = TProcessContext;

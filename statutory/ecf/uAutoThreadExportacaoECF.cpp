@@ -1,0 +1,177 @@
+#include "statutory/ecf/uAutoThreadExportacaoECF.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+#include "framework/component/boxed_values.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/form.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+const char* const kTela = "frExportacaoECF";
+
+const char* const kCombosLenientes[] = {"cbInicioPeriodo", "cbSituacaoEspecial", "cbTipoECF", "cbAlteracaoCapital",
+                                        "cbEscrituracaoAtivo", "cbAvaliacaoEstoqueFinal", "cbAvaliacaoEstoques",
+                                        "cbTipoDocumento", "cbRegimeApuracao"};
+const char* const kCombosEstritos[] = {"cbRetificadora", "cbOptanteRefis", "cbOptantePaes", "cbTributacao",
+                                       "cbPeriodoIRPJ", "cbQualificacaoPJ", "cbTipoEscrituracao", "cbTipoEntidade",
+                                       "cbApuracaoIRPJImunesIsentas", "cbApuracaoCSLL", "cbOptantePelaLei",
+                                       "cbDiferencaSocFCont", "cbPercentualAliquotaCSLL"};
+const char* const kChecks[] = {
+    "ckExportaZeradas", "ckExportaPlanoAnterior", "ckExportarCC", "ckTotalizarDistribuicaoLucros",
+    "ckAdministradoraFundos", "ckParticipacoesConsorcios", "ckOperacoesExterior", "ckOperacoesPessoaVinculada",
+    "ckPJEnquadrada", "ckParticipacoesExterior", "ckAtividadeRural", "ckLucroExploracao", "ckImpostoLucroPresumido",
+    "ckFinor_Finam_Funres", "ckCampanhasEleitorais", "ckParticipacaoPermanente", "ckEfetuouVendas",
+    "ckRecebimentosExterior", "ckAtivosExterior", "ckComercialExportadora", "ckPagamentosExterior",
+    "ckComercioEletronico", "ckRoyaltiesRecebidos", "ckRoyaltiesPagos", "ckRendimentosExterior", "ckRemessasExterior",
+    "ckInovacaoTecnologica", "ckInclusaoDigital", "ckRepes_Recap_Padis", "ckPoloIndustrial", "ckZonasExportacao",
+    "ckAreasLivreComercio", "ckDerex", "ckGrupoMultinacional", "ckRegimePlataformaExportacaoTI",
+    "ckRegimeAquisicaoBensCapital", "ckProgramaDesenvolvimentoSemicondutores", "ckProgramaDesenvolvimentoTVDigital",
+    "ckRegimeIncentivoInfraestrutura", "ckRegimeIncentivoIndustriaPetrolifera", "ckRegimeComputadoresUsoEducacional",
+    "ckRegimeIndustriaAeronautica", "ckRegimeExibicaoCinematografica",
+    "ckEstabelecimentosIndustriaisCreditoPresumidoIPI", "ckRegimeEstadiosFutebol",
+    "ckHabilitadaBeneficiosRealizacaoCopa", "ckRegimeIndustriaDefesa", "ckRegimeProgramaBandaLarga",
+    "ckRegimeIndustriaFertilizantes", "ckHabilitadaBeneficiosRealizacaoOlimpiadas"};
+const char* const kEdits[] = {"edRemanescente", "edQuantidadeSCP", "edAliquotaReduzida", "edNumeroRecibo",
+                              "edCodEmpSCP", "edContaAjusteECF", "edContaLivroCaixa", "edCNPJSCP",
+                              "edInformacoesFiscais"};
+
+bool Inteiro(const std::string& s, int& out) {
+  std::string t = Trim(s);
+  std::string d = !t.empty() && t[0] == '-' ? t.substr(1) : t;
+  if (d.empty() || d.size() > 9 || OnlyDigits(d) != d) return false;
+  out = std::stoi(t);
+  return true;
+}
+int InteiroOuZero(const std::string& s) {
+  int v = 0;
+  return Inteiro(s, v) ? v : 0;
+}
+int InteiroEstrito(const std::string& s) {
+  int v = 0;
+  if (!Inteiro(s, v)) throw std::invalid_argument("'" + s + "' is not a valid integer value");
+  return v;
+}
+bool Booleano(const std::string& s) {
+  int v = 0;
+  if (Inteiro(s, v)) return v != 0;
+  return SameText(Trim(s), "True");
+}
+void SelecionaIndice(TComboBox_Padrao_VYN& cb, int i) {
+  cb.SetItemIndex(i >= 0 && i < static_cast<int>(cb.Items.size()) ? i : -1);
+}
+template <size_t N>
+bool Em(const std::string& nome, const char* const (&l)[N]) {
+  for (const char* n : l)
+    if (SameText(nome, n)) return true;
+  return false;
+}
+}  // namespace
+
+bool TAutoThreadExportacaoECF::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TAutoThreadExportacaoECF") || TAutoThreadPushPadrao::InheritsFrom(class_name);
+}
+
+std::string TAutoThreadExportacaoECF::GetDiretorioPlano(int referencia, bool) const {
+  if (DiretorioPlano) return DiretorioPlano(referencia);
+  const auto& ctx = ProcessContext();
+  return ctx.ProgramFolder + "/planos/" + std::to_string(ctx.WP_PLANO_TARVO) + "/" + std::to_string(referencia);
+}
+
+void TAutoThreadExportacaoECF::Execute() {
+  TAutoThreadPushPadrao::Execute();
+  GravarLogTarvo("Iniciando o processo...");
+  FIsTARVOECF = true;
+  const int atual = ProcessContext().Referencia;
+  const int pedido = InteiroOuZero(GetParametro("referencia"));
+  const int r = pedido == atual ? atual : TDateTime_VYN::GetDecRef(atual, 1);
+  const int ano = std::stoi(std::to_string(r).substr(0, 4));
+  const TDateTime ini = StrToDate("01/01/" + std::to_string(ano));
+  const TDateTime fim = StrToDate("31/12/" + std::to_string(ano));
+
+  ExportacaoECF = CreateForm<TfrExportacaoECF>(*this);
+  ExportacaoECF->SetIsTARVO(true);
+  codEmp_ = InteiroEstrito(GetParametro("cod_empresa"));
+  auto& tela = *ExportacaoECF;
+  tela.edCODEMP->Vale(codEmp_);
+  if (!tela.edCODEMP->Validate()) throw std::runtime_error(tela.edCODEMP->Mensagem());
+  tela.edCODEMPExit(tela.edCODEMP);
+  tela.edDataIni->SetData(ini);
+  tela.edDataFim->SetData(fim);
+  // The year's rules (the CSLL items above all) must stand before the saved item indexes are restored.
+  tela.edDataIniExit(tela.edDataIni);
+  tela.setLimitarHistCompl(GetParametro("ckLimitaHist") == "True");
+  if (!getPossuiConfigPadrao()) PreencheInformacoesTelaECF();
+  tela.edArquivo->SetText(GetDiretorioPlano(r, false) + "\\");
+  if (GetParametro("ckSobreporArquivoDestino") == "False") {
+    const std::string trib = tela.cbTributacao->Text().substr(0, 1);
+    const std::string nome = JuntaPastaArquivo(
+        tela.edArquivo->Text(), NomeArquivoECF(tela.edCODEMP->Codigo(), trib, ano, MonthOf(tela.edDataIni->GetData())));
+    if (std::filesystem::is_regular_file(nome)) {
+      ProcessoInfo().FMensagemInconsistencia =
+          "Já existe exportação neste período com o mesmo nome de arquivo na pasta selecionada, a exportação não foi "
+          "refeita pois no plano de configuração não está marcada a opção ‘Sobrepor arquivo automaticamente na pasta "
+          "destino`";
+      return;
+    }
+  }
+  GravarLogTarvo("Iniciando a exportação da ECF...");
+  tela.spConfirmar->Click();
+  GravarLogTarvo("Buscando as informações para exportação...");
+  GravarLogTarvo("Processo finalizado");
+  ExportacaoECF->Free();
+  ExportacaoECF = nullptr;
+}
+
+bool TAutoThreadExportacaoECF::getPossuiConfigPadrao() const {
+  TSQLMGR sql;
+  sql.CommandText("select first 1 BDCODEMP from TEMPRESA_ITENSEXP_CONFIG CONF where (BDCODEMP = ?) and (bdTELA = ?)",
+                  ctOpen, {codEmp_, kTela});
+  return !sql.IsEmpty() && !sql.FieldByName("BDCODEMP").IsNull();
+}
+
+void TAutoThreadExportacaoECF::PreencheInformacoesTelaECF() {
+  TSQLMGR sql(this);
+  // The company code is the integer already read: the parameter's own text never reaches the SQL.
+  sql.CommandText("select * from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDSEQUENCIA = (select "
+                  "max(BDSEQUENCIA) from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ?) and BDTELA = ? "
+                  "order by BDCOMPNAME",
+                  ctOpen, {codEmp_, codEmp_, kTela, kTela});
+  if (sql.IsEmpty()) return;
+  auto& tela = *ExportacaoECF;
+  for (sql.First(); !sql.Eof(); sql.Next()) {
+    const std::string nome = sql.FieldByName("BDCOMPNAME").AsString();
+    const std::string valor = sql.FieldByName("BDCOMPVALUE").IsNull() ? "" : sql.FieldByName("BDCOMPVALUE").AsString();
+    // The revenue regime is saved under its control's name; older sets used its column's name.
+    const std::string alvo = SameText(nome, "bdRegimeApuracao") ? "cbRegimeApuracao" : nome;
+    if (Em(alvo, kCombosLenientes)) {
+      SelecionaIndice(*dynamic_cast<TComboBox_Padrao_VYN*>(tela.FindComponent(alvo)), InteiroOuZero(valor));
+    } else if (Em(alvo, kCombosEstritos)) {
+      SelecionaIndice(*dynamic_cast<TComboBox_Padrao_VYN*>(tela.FindComponent(alvo)), InteiroEstrito(valor));
+    } else if (SameText(alvo, "rgContabilizacao")) {
+      const int i = InteiroOuZero(valor);
+      tela.rgContabilizacao->SetItemIndex(i >= 0 && i < 2 ? i : 0);
+    } else if (Em(alvo, kChecks)) {
+      tela.Ck(alvo)->SetChecked(Booleano(valor));
+    } else if (Em(alvo, kEdits)) {
+      dynamic_cast<TEdit_String_Padrao*>(tela.FindComponent(alvo))->SetText(valor);
+    } else if (SameText(alvo, "edDataSituacaoEspecial")) {
+      if (!StartsWithText(Trim(valor), "/")) tela.edDataSituacaoEspecial->SetData(StrToDate(Trim(valor)));
+    } else if (SameText(alvo, "edDataPlanoContas")) {
+      TDateTime d;
+      tela.edDataPlanoContas->SetData(TryStrToDate(Trim(valor), d) ? d : TDateTime());
+    }
+  }
+  // Restored item indexes fire no change: the receipt edit must follow the restored choice, or every
+  // original ECF would fail the 41-digit receipt check.
+  tela.cbRetificadoraChange(tela.cbRetificadora);
+  sql.First();
+}
+
+}  // namespace integracao

@@ -1,0 +1,123 @@
+#include "statutory/ecf/uAutoThreadExportacaoECF.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "framework/component/lista_obj.h"
+#include "framework/ui/excecao_informativa.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "statutory/ecf/ecf_test_support.h"
+#include "statutory/ecf/uPreparacaoDadosComplementaresECFP500.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+class TarefaECF : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    testing_ecf::SemeiaEmpresaECF(Db());
+    ProcessContext().Referencia = 202401;
+    tarefa.DiretorioPlano = [this](int ref) {
+      refPlano = ref;
+      return pasta.Caminho.string();
+    };
+    tarefa.SetParametro("cod_empresa", "1");
+  }
+  void Salva(int seq, const std::string& nome, const std::string& valor) {
+    Db().Execute("INSERT INTO TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, BDCOMPVALUE) "
+                 "VALUES (1, 'frExportacaoECF', ?, ?, ?)",
+                 {seq, nome, valor});
+  }
+  TScriptedDialogs dialogs;   // any dialog fails the test
+  testing_ecf::TPastaTemporaria pasta;
+  TAutoThreadExportacaoECF tarefa;
+  int refPlano = 0;
+};
+
+TEST_F(TarefaECF, ExportsThePreviousYearRestoringTheLatestSettings) {
+  Salva(1, "cbRetificadora", "0");
+  Salva(2, "cbRetificadora", "1");            // the latest set: an original ECF
+  Salva(2, "CBREGIMEAPURACAO", "1");          // names compare without case
+  Salva(2, "edDataSituacaoEspecial", " /  / ");
+  tarefa.SetParametro("referencia", "202312");
+  tarefa.SetParametro("ckLimitaHist", "true");   // only "True" shortens
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
+  EXPECT_EQ(refPlano, 202312);
+  EXPECT_TRUE(std::filesystem::is_regular_file(pasta.Caminho / "ECF0001_1_2023_1.TXT"));
+  std::ifstream in(pasta.Caminho / "ECF0001_1_2023_1.TXT");
+  const std::string txt(std::istreambuf_iterator<char>(in), {});
+  EXPECT_NE(txt.find("RETIFICADORA=N"), std::string::npos);
+  EXPECT_NE(txt.find("LIMITARHISTCOMPL=0"), std::string::npos);
+  EXPECT_NE(txt.find("REGIMEAPURACAO=2"), std::string::npos);   // restored under its control name
+  EXPECT_EQ(tarefa.LogTarvo().back(), "Processo finalizado");
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+TEST_F(TarefaECF, KeepsAnExistingFileWhenAskedNotToOverwrite) {
+  Salva(1, "cbRetificadora", "1");
+  tarefa.SetParametro("referencia", "202401");   // the current month: its own year
+  tarefa.SetParametro("ckSobreporArquivoDestino", "False");
+  std::ofstream(pasta.Caminho / "ECF0001_1_2024_1.TXT") << "anterior";
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscInconsistente);
+  EXPECT_NE(tarefa.MensagemExecucao().find("Já existe exportação neste período"), std::string::npos);
+  std::ifstream in(pasta.Caminho / "ECF0001_1_2024_1.TXT");
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "anterior");
+}
+
+TEST_F(TarefaECF, AStrictComboWithANonNumberEndsTheRunAsAFailure) {
+  Salva(1, "cbTributacao", "Lucro");
+  EXPECT_ANY_THROW(tarefa.ExecuteTask());
+  EXPECT_EQ(tarefa.StatusExecucao(), tscErro);
+}
+
+TEST_F(TarefaECF, UnattendedFindingsBecomeTheResultWithoutDialogs) {
+  // Default first items: a rectifying ECF without the previous receipt.
+  tarefa.SetParametro("referencia", "202401");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscInconsistente);
+  EXPECT_EQ(tarefa.MensagemExecucao(), "O número do recibo anterior deverá ter 41 dígitos.");
+  EXPECT_FALSE(std::filesystem::exists(pasta.Caminho / "ECF0001_1_2024_1.TXT"));
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+TEST(P500ECF, ConfirmWritesBothValuesAndCancelWritesNothing) {
+  TComponent dono;
+  auto* d51 = dono.Create<TParametrosBlocoP500>();
+  auto* d52 = dono.Create<TParametrosBlocoP500>();
+  d51->Valor = Currency::Parse("10,50");
+  auto abre = [&] {
+    TListaObj l;
+    l.Add(d51);
+    l.Add(d52);
+    auto f = MakeForm<TfrPreparacaoDadosComplementaresECFP500>();
+    f->SetListaObj(l);
+    return std::make_pair(std::move(f), std::move(l));
+  };
+  {
+    auto [f, l] = abre();
+    EXPECT_EQ(f->edValorP500_51->Value(), Currency::Parse("10,50"));   // what was typed before
+    f->edValorP500_52->SetValue(Currency::Parse("99"));
+    f->spCancelar->Click();
+  }
+  EXPECT_TRUE(d52->Valor.IsZero());
+  {
+    auto [f, l] = abre();
+    f->edValorP500_52->SetValue(Currency::Parse("1.234,56"));
+    f->edValorP500_52Exit(true);   // backwards: nothing
+    EXPECT_TRUE(d52->Valor.IsZero());
+    f->edValorP500_52Exit(false);
+  }
+  EXPECT_EQ(d52->Codigo, "0.52");
+  EXPECT_EQ(d52->Valor, Currency::Parse("1.234,56"));
+  EXPECT_EQ(d51->Codigo, "0.51");
+  EXPECT_EQ(d51->Descricao, "Total das receitas brutas computadas no trimestre");
+}
+
+}  // namespace
+}  // namespace integracao

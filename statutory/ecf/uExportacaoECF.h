@@ -1,0 +1,222 @@
+#pragma once
+// The ECF export screen: every parameter of one company's ECF for one period, checked, saved per
+// company and handed to the suite's ECF generator.
+#include <map>
+#include <string>
+#include <vector>
+
+#include "framework/accounting/ecf_managers.h"
+#include "framework/accounting/exportacao_ecf_db_mgr.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/edit_numeric.h"
+#include "framework/ui/integracao_padrao.h"
+#include "framework/ui/mask_edit_documentos.h"
+#include "framework/ui/seleciona_filiais.h"
+
+namespace integracao {
+
+// Combo code convention: every item begins with a code, " - " and a text.
+// The code text of the selected item ("" when none).
+std::string GetCaractereCombo(const vyn::TComboBox_Padrao_VYN& cb);
+// The code as a number; -1 when none or not numeric.
+int GetIndexCombo(const vyn::TComboBox_Padrao_VYN& cb);
+// Selects the first item whose code equals the text exactly; no match leaves the selection.
+void SetCaractereCombo(const std::string& codigo, vyn::TComboBox_Padrao_VYN& cb);
+// Selects by the number written without leading zeros (1 does not select "01 - ...").
+void SetIndexCombo(int codigo, vyn::TComboBox_Padrao_VYN& cb);
+
+class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN {
+ public:
+  explicit TfrExportacaoECF(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TfrExportacaoECF"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  // Tabs (the page control's sheets) and the active one.
+  vyn::TPanel *tsAbertura, *tsTributacao, *tsComplementar, *tsInformacoesEconomicas, *tsOutras, *tsAssinatura;
+  vyn::TPanel* PaginaAtiva = nullptr;
+  void SetPaginaAtiva(vyn::TPanel* ts);
+
+  vyn::TEdit_Diretorio_Padrao_VYN* edInformacoesFiscais;
+  vyn::TComboBox_Padrao_VYN *cbInicioPeriodo, *cbSituacaoEspecial, *cbRetificadora, *cbTipoECF, *cbOptanteRefis,
+      *cbOptantePaes, *cbTributacao, *cbPeriodoIRPJ, *cbQualificacaoPJ, *cbTipoEscrituracao, *cbTipoEntidade,
+      *cbApuracaoIRPJImunesIsentas, *cbApuracaoCSLL, *cbOptantePelaLei, *cbDiferencaSocFCont,
+      *cbPercentualAliquotaCSLL, *cbAvaliacaoEstoques, *cbRegimeApuracao, *cbAlteracaoCapital, *cbEscrituracaoAtivo,
+      *cbAvaliacaoEstoqueFinal, *cbTipoDocumento;
+  vyn::TEdit_Numerico_Padrao_VYN *edRemanescente, *edQuantidadeSCP, *edAliquotaReduzida;
+  vyn::TEdit_Date_Padrao_VYN *edDataSituacaoEspecial, *edDataIni, *edDataFim, *edDataPlanoContas;
+  vyn::TEdit_String_Padrao *edNumeroRecibo, *edCebas;
+  vyn::TEdit_Codigo_Search_VYN *edCodEmpSCP, *edContaAjusteECF, *edContaLivroCaixa, *edProcurador, *edQualificacao;
+  vyn::TMaskEdit_Documentos_VYN* edCNPJSCP;
+  vyn::TEdit_Diretorio_Padrao_VYN* edRtf;
+  vyn::TRadioGroup *rgContabilizacao, *rgResponsavel, *rgTipoProcurador;
+  vyn::TCheckListBox* clbListaArquivos;
+  vyn::TLabel *lbCidadeEmpresa, *lbTributacao, *lbAliquotaReduzida, *lbCebas;
+  vyn::TPanel* pnContaLivroCaixa;
+  vyn::TGroupBox *gbProcuradorEletronico, *gbQualificacao;
+  vyn::TSpeedButton *spPlanoSped, *spP500, *spY665, *spY671, *spY672, *spDepreBens, *spSpedAutomatico;
+  vyn::TSelecionaFiliais_VYN* SelecionaFiliais;
+
+  // A check box of the screen by name (they are many; the rules and the task reach them by name).
+  vyn::TCheckBox* Ck(const std::string& name) const;
+  // The controls on the tab "Informações econômicas".
+  const std::vector<vyn::TControl*>& ControlesInformacoesEconomicas() const { return infoEconomicas_; }
+
+  // The generator of this screen (in the base's manager field).
+  vyn::TExportacaoECFDBMGR* Gerador() const { return gerador_; }
+  vyn::TIntegracaoSpedECF_EFMGR* FExportacaoEF = nullptr;
+  vyn::TParametrosBlocoP500* FDadosP500_51 = nullptr;
+  vyn::TParametrosBlocoP500* FDadosP500_52 = nullptr;
+  int FCSLLCarregado = 0;
+  bool FErroEncontrado = false;
+  bool FValidacaoImportacao = false;
+  bool FLimitarHistCompl = false;
+  int FCodigoBens = 0, FCodigoI157 = 0;
+  std::string FNomeBens, FArquivoBens;
+
+  void setLimitarHistCompl(bool b) { FLimitarHistCompl = b; }
+  // The control a failed check brought back into view (the last one).
+  vyn::TControl* FocoPendente = nullptr;
+
+  // Leaving a field backwards (Shift+Tab, the Up arrow, or the third way the edits know).
+  void SetTeclouShiftTab(vyn::TControl* c, bool b) { flags_[c].ShiftTab = b; }
+  void SetTeclouSetaParaCima(vyn::TControl* c, bool b) { flags_[c].SetaParaCima = b; }
+  void SetTeclouOutro(vyn::TControl* c, bool b) { flags_[c].Outro = b; }
+  bool SaiuParaTras(const vyn::TControl* c) const;
+
+  // Field rules.
+  void ControleErro(vyn::TComponent* sender, const std::string& msg);
+  bool FormaTributacaoOK(bool mostrar);
+  void SetaFoco(vyn::TControl* c);
+  void edCODEMPExit(vyn::TComponent* sender);
+  void edCODEMPAfterSearch();
+  void edDataIniExit(vyn::TComponent* sender);
+  void edDataFimExit(vyn::TComponent* sender);
+  void edDataSituacaoEspecialExit(vyn::TComponent* sender);
+  void edRemanescenteExit(vyn::TComponent* sender);
+  void edQuantidadeSCPExit(vyn::TComponent* sender);
+  void edNumeroReciboExit(vyn::TComponent* sender);
+  void cbRetificadoraChange(vyn::TComponent* sender);
+  void cbTipoECFChange(vyn::TComponent* sender);
+  void edCodEmpSCPChange(vyn::TComponent* sender);
+  void edCNPJSCPExit(vyn::TComponent* sender);
+  void ckGrupoMultinacionalClick(vyn::TComponent* sender);
+  bool edContaLivroCaixaValidar();
+  void rgResponsavelClick(vyn::TComponent* sender);
+  void rgTipoProcuradorClick(vyn::TComponent* sender);
+  void edRtfChange(vyn::TComponent* sender);
+  void clbListaArquivosDelete();
+  void ckExportaPlanoAnteriorClick(vyn::TComponent* sender);
+  bool ProcuraAnexo(const std::string& arquivo);
+
+  // Options by taxation and year.
+  bool getVersao(int y0) const;
+  void pCarregaItemsAliquotaCSLL();
+  void RegraP500();
+  void cbTributacaoChange(vyn::TComponent* sender);
+  void cbTributacaoExit(vyn::TComponent* sender);
+  void cbQualificacaoPJChange(vyn::TComponent* sender);
+  void cbTipoEntidadeChange(vyn::TComponent* sender);
+  void cbTipoEscrituracaoChange(vyn::TComponent* sender);
+  void cbOptanteRefisChange(vyn::TComponent* sender);
+  void cbApuracaoIRPJImunesIsentasChange(vyn::TComponent* sender);
+  void cbApuracaoCSLLChange(vyn::TComponent* sender);
+  void cbPercentualAliquotaCSLLChange(vyn::TComponent* sender);
+  void cbSituacaoEspecialChange(vyn::TComponent* sender);
+  void cbInicioPeriodoChange(vyn::TComponent* sender);
+  void cbOptantePelaLeiChange(vyn::TComponent* sender);
+  void cbDiferencaSocFContChange(vyn::TComponent* sender);
+  void ckCebasClick(vyn::TComponent* sender);
+  void ControlaOptanteDiferencaSocECont();
+  void HabilitaInformacoesEconomicas();
+  void NovasInformacoesEconomicas2023();
+  void AjustaCaptionRepes_Recap_Padis();
+  void HabilitaOutrasInfo();
+  void HabilitaParametrosComplementares();
+  void HabilitaParametrosTributacao();
+  void pControlaDerex();
+  void RegraCebasComConfigPadrao();
+  void verificaK155();
+  void PageControl_VYNChange(vyn::TPanel* novaAba);
+
+  // Saved settings.
+  bool getPossuiConfigPadrao() const;
+  // Every saved control and its value as text (combo and radio: item index; check: "True"/"False").
+  std::vector<std::pair<std::string, std::string>> ValoresComponentes() const;
+  // Puts a saved value into the control of that name; False when no such control is saved.
+  bool AplicaValorComponente(const std::string& nome, const std::string& valor);
+  void saveComponentsValue(int sequencia);
+  // Loads a saved set (-1: the highest sequence); True when one was found.
+  bool CarregaConfiguracao(int sequencia);
+  void AddValorBens(const std::string& nome, const std::string& valor, int sequencia);
+
+  // Confirmation and hand-off.
+  void spConfirmarClick(vyn::TComponent* sender) override;
+  void AlimentaDAOExportacao();
+  bool validaTamanhoHistCompl();
+  bool PossuiPreparacaoDuplicada();
+  std::string FiliaisMarcadas();
+  void spP500Click(vyn::TComponent* sender);
+
+  // Runs without a user for the SPED validation; answers the written file's name.
+  std::string ExportaToValidador(int codEmp, vyn::TDateTime d1, vyn::TDateTime d2, const std::string& pasta) override;
+  void AntesSalvarLog();
+
+  // The company data object's reference month (the record edCODEMP reads).
+  void SetCompentencia(int yyyymm) { competencia_ = yyyymm; }
+  int Competencia() const { return competencia_; }
+  // The company record: re-read at the current reference.
+  void RecarregaEmpresa();
+  vyn::Variant CampoEmpresa(const std::string& campo) const;
+  std::string GetCNPJ() const;
+
+  // Whether a report sequence is running (the checklist notice is never shown inside one).
+  virtual bool SequenciaRelatorioRodando() const { return false; }
+
+ protected:
+  void FormCreate() override;
+  void FormShow() override;
+  void FormClose(vyn::TCloseAction& action) override;
+  void SetCriaDao() override;
+  // A run that stops before the generator (the checks stop the confirmation).
+  bool ExecutarProcesso() override { return true; }
+  // The books of the company are archived for the period (the suite's archive lock; none here).
+  virtual bool TemArquivamentoContabil();
+
+ private:
+  struct TFlags {
+    bool ShiftTab = false, SetaParaCima = false, Outro = false;
+  };
+  vyn::TComboBox_Padrao_VYN* Combo(const std::string& name, std::vector<std::string> itens, vyn::TPanel* tab);
+  vyn::TCheckBox* NovoCk(const std::string& name, const std::string& caption, vyn::TPanel* tab);
+  void LigaEventos();
+  void DefineAba(vyn::TControl* c, vyn::TPanel* tab) { aba_[c] = tab; }
+  int Ano() const;
+  int SituacaoEspecial() const { return GetIndexCombo(*cbSituacaoEspecial); }
+  int Tributacao() const { return GetIndexCombo(*cbTributacao); }
+  void ConfirmarInterno();
+  void SalvaConfiguracaoEHistorico();
+  void ListaFiliaisDivergentes();
+  void Mensagem(const std::string& texto, bool aviso);
+  // A warning of the confirmation: raised without a user, into the list when dialogs are off, else a box.
+  void Aviso(const std::string& texto, bool bloqueia);
+  int64_t CampoInteiro(const std::string& campo) const;
+  static std::string FormatCNPJText(const std::string& digitos);
+
+  vyn::TExportacaoECFDBMGR* gerador_ = nullptr;
+  vyn::TSQLMGR* FSQLMgr = nullptr;
+  vyn::TPLANOS_TPLA_ECFMGR* FPLANOS_TPLA_ECFMGR = nullptr;
+  vyn::TPLANOS_TPLA_SPEDMGR* FPLANOS_TPLA_SPED = nullptr;
+  std::map<std::string, vyn::TCheckBox*> checks_;
+  std::vector<vyn::TControl*> infoEconomicas_;
+  std::map<const vyn::TControl*, vyn::TPanel*> aba_;
+  std::map<const vyn::TControl*, TFlags> flags_;
+  int competencia_ = 0;
+  bool carregando_ = false;
+  bool semDialogos_ = false;  // run for the SPED validation: no dialog may be shown   // saved values are being put into the controls
+  bool firstShow_ = true;
+};
+
+}  // namespace integracao

@@ -1,0 +1,390 @@
+// The ECF screen's field checks. Every check reports through ControleErro, which picks the dialog, the
+// confirm pass's list or the unattended exception, so one handler serves all three runs.
+#include <filesystem>
+
+#include "framework/component/boxed_values.h"
+#include "framework/component/process_context.h"
+#include "framework/core/registry_number.h"
+#include "framework/core/text.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/excecao_informativa.h"
+#include "framework/ui/form.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/packages_util.h"
+#include "statutory/ecf/uExportacaoECF.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+void TfrExportacaoECF::ControleErro(TComponent* sender, const std::string& msg) {
+  if (auto* c = dynamic_cast<TControl*>(sender)) {
+    const bool conhecido = dynamic_cast<TComboBox_Padrao_VYN*>(c) || dynamic_cast<TEdit_String_Padrao*>(c);
+    if (conhecido) {
+      if (!c->Enabled()) return;
+      if (!FValidacaoImportacao && SaiuParaTras(c)) return;
+    }
+  }
+  if (FValidacaoImportacao) {
+    FErroEncontrado = true;
+    Inconsistencias_VYN->Add_Erro(RemoveCaret(msg), true, nullptr, 0, nullptr, "");
+  } else if (IsTARVO()) {
+    throw EExceptionTratadaInformativa_VYN(msg);
+  } else {
+    MessageDlgVYN(msg, mtInformation, mbOK, 0, FLogEvent);
+  }
+}
+
+void TfrExportacaoECF::SetaFoco(TControl* c) {
+  if (!c || !c->Enabled()) return;
+  if (!dynamic_cast<TEdit_String_Padrao*>(c) && !dynamic_cast<TComboBox_Padrao_VYN*>(c)) return;
+  if (!FValidacaoImportacao && SaiuParaTras(c)) return;
+  // The tab shows the field; the focus itself stays with the user's move (a focus change here would run
+  // the exit checks again from inside one of them).
+  auto it = aba_.find(c);
+  if (it != aba_.end()) PaginaAtiva = it->second;
+  FocoPendente = c;
+}
+
+bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
+  bool result = true;
+  const int refAnterior = ProcessContext().Referencia;
+  const int compAnterior = competencia_;
+  const bool troca = Ano() == 2014;
+  if (troca) {
+    ProcessContext().Referencia = AnoMes(edDataIni->GetData());
+    SetCompentencia(ProcessContext().Referencia);
+    RecarregaEmpresa();
+  }
+  spConfirmar->SetEnabled(true);
+  if (edCODEMP->GetDaoFactory()) {
+    Variant enq = CampoEmpresa("bdCODENQFED");
+    Variant trib = CampoEmpresa("bdFORMATRIBUTACAO");
+    auto reporta = [&](const std::string& texto) {
+      spConfirmar->SetEnabled(false);
+      if (mostrar)
+        MessageDlgVYN(texto, mtInformation, mbOK, 0, FLogEvent);
+      else
+        Inconsistencias_VYN->Add_Atencao(texto);
+      result = false;
+    };
+    if (enq.IsNull() || enq.AsInteger() != 3) {
+      reporta("A empresa informada possui enquadramento diferente de normal.");
+    } else if (trib.IsNull() || trib.AsInteger() < 1) {
+      reporta("A empresa está enquadrada como normal, portanto informe a forma de tributação para o ano base da "
+              "exportação no cadastro da empresa.");
+    } else {
+      lbTributacao->SetEnabled(false);
+      switch (trib.AsInteger()) {
+        case 1: SetIndexCombo(5, *cbTributacao); break;
+        case 2: SetIndexCombo(1, *cbTributacao); break;
+        case 3: SetIndexCombo(8, *cbTributacao); break;
+        case 4: SetIndexCombo(9, *cbTributacao); break;
+        default: break;
+      }
+      cbTributacao->SetEnabled(false);
+    }
+  }
+  if (troca) {
+    ProcessContext().Referencia = refAnterior;
+    SetCompentencia(compAnterior);
+    RecarregaEmpresa();
+  }
+  return result;
+}
+
+void TfrExportacaoECF::edCODEMPExit(TComponent*) {
+  if (Trim(edCODEMP->Text()).empty()) {
+    if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
+    MessageDlgVYN("Empresa não cadastrada ou não informada", mtWarning, mbOK, 0, FLogEvent);
+    return;
+  }
+  spConsulta->SetEnabled(true);
+  RecarregaEmpresa();
+  Variant ini = CampoEmpresa("BDDATAINIATIVEMP");
+  auto texto = [&](const char* c) { Variant v = CampoEmpresa(c); return v.IsNull() ? std::string() : v.AsString(); };
+  lbCidadeEmpresa->SetCaption("Início das atividades: " + (ini.IsNull() ? std::string() : DateToStr(ini.AsDateTime())) +
+                              " " + texto("BDNOMCID") + "/" + texto("BDSIGLAUF") + " - " + GetCNPJ());
+  spConfirmar->SetEnabled(true);
+  pControlaDerex();
+  HabilitaOutrasInfo();
+  HabilitaParametrosTributacao();
+  HabilitaParametrosComplementares();
+  // The checklist notice: once from the host's start, never without a user.
+  auto& ctx = ProcessContext();
+  if (!ctx.WP_MOSTROU_AVISO_ECF && !IsTARVO() && !SequenciaRelatorioRodando() && !ctx.IsServiceVarku &&
+      !IsUnattended()) {
+    ctx.WP_MOSTROU_AVISO_ECF = true;
+    TPackagesUtil::CarregaFormModal("TfrAvisoChecklistECF", this);
+  }
+  spConfigPadraoRel->SetEnabled(true);
+  const bool padrao = getPossuiConfigPadrao();
+  if (padrao) CarregaConfiguracao(0);
+  spConfigPadraoRel->SetMarked(padrao);
+}
+
+void TfrExportacaoECF::edCODEMPAfterSearch() {
+  if (getPossuiConfigPadrao()) return;
+  Variant cc = CampoEmpresa("BDCODPLACC");
+  const bool temCC = !cc.IsNull() && cc.AsInteger() > 0;
+  Ck("ckExportarCC")->SetEnabled(temCC);
+  if (!temCC) Ck("ckExportarCC")->SetChecked(false);
+  // A new company starts with fresh P500 values.
+  if (FDadosP500_51) FreeComponent(FDadosP500_51);
+  if (FDadosP500_52) FreeComponent(FDadosP500_52);
+  FDadosP500_51 = FDadosP500_52 = nullptr;
+  spP500->SetEnabled(false);
+  RegraP500();
+  FormaTributacaoOK(false);
+}
+
+void TfrExportacaoECF::edDataIniExit(TComponent*) {
+  if (edCODEMP->Codigo() == 0) return;
+  const TDateTime d = edDataIni->IsValid() ? edDataIni->GetData() : TDateTime();
+  const int inicio = GetIndexCombo(*cbInicioPeriodo);
+  auto falha = [&](const std::string& msg) {
+    ControleErro(edDataIni, msg);
+    SetaFoco(edDataIni);
+  };
+  if (d < EncodeDate(2014, 1, 1)) {
+    falha("A data inicial deverá ser superior a 01/01/2014.");
+  } else if (inicio == 0 && !(DayOf(d) == 1 && MonthOf(d) == 1)) {
+    falha("Para o indicador do início do período informado, a data deverá ter início em 01/01/XXXX.");
+  } else if ((inicio == 5 || inicio == 6) && d < EncodeDate(2024, 1, 1)) {
+    falha("Para o indicador do início do período informado, o ano  deverá ser a partir de 2024.");
+  } else {
+    Variant ini = CampoEmpresa("BDDATAINIATIVEMP");
+    if (!ini.IsNull() && d < ini.AsDateTime()) {
+      falha("A data inicial deve ser maior ou igual à data de início das atividades da empresa.");
+      return;
+    }
+  }
+  pCarregaItemsAliquotaCSLL();
+  if (getPossuiConfigPadrao()) {
+    RegraCebasComConfigPadrao();
+    return;
+  }
+  pControlaDerex();
+  if (d.Value != 0) {
+    const int ref = ProcessContext().Referencia;
+    ProcessContext().Referencia = AnoMes(d);
+    SetCompentencia(AnoMes(d));
+    RecarregaEmpresa();
+    ProcessContext().Referencia = ref;
+  }
+  auto f = flags_.find(edDataIni);
+  if (f == flags_.end() || !(f->second.ShiftTab || f->second.Outro)) FormaTributacaoOK(true);
+  HabilitaInformacoesEconomicas();
+  ControlaOptanteDiferencaSocECont();
+  HabilitaOutrasInfo();
+  HabilitaParametrosTributacao();
+  HabilitaParametrosComplementares();
+  spY671->SetEnabled(Tributacao() == 1 && Ano() < 2020);
+}
+
+void TfrExportacaoECF::edDataFimExit(TComponent*) {
+  if (edCODEMP->Codigo() == 0) return;
+  const TDateTime ini = edDataIni->IsValid() ? edDataIni->GetData() : TDateTime();
+  const TDateTime fim = edDataFim->IsValid() ? edDataFim->GetData() : TDateTime();
+  const TDateTime evento = edDataSituacaoEspecial->IsValid() ? edDataSituacaoEspecial->GetData() : TDateTime();
+  const int s = SituacaoEspecial();
+  auto falha = [&](const std::string& msg) {
+    ControleErro(edDataFim, msg);
+    SetaFoco(edDataFim);
+  };
+  if (ini > fim) {
+    falha("A data final deverá ser superior a data inicial.");
+  } else if (YearOf(ini) != YearOf(fim)) {
+    falha("A data final deverá ser do mesmo ano da data inicial.");
+  } else if (s == 0 && !(DayOf(fim) == 31 && MonthOf(fim) == 12)) {
+    falha("Para a situação especial informada, a data deverá ser igual a 31/12/XXXX.");
+  } else if ((s >= 1 && s <= 6 && fim != evento) || (s >= 7 && s <= 9 && fim != IncDay(evento, -1))) {
+    falha("Para a situação especial informada, a data final deverá ser igual a data da situação especial, ou a data "
+          "final da escrituração deve ser o dia imediatamente anterior à data do evento.");
+  }
+  // The automatic SPED jobs are scheduled by the validation scheduler, outside this screen.
+  spSpedAutomatico->SetEnabled(false);
+}
+
+void TfrExportacaoECF::edDataSituacaoEspecialExit(TComponent*) {
+  if (edDataSituacaoEspecial->IsEmpty()) {
+    ControleErro(edDataSituacaoEspecial, "Ao informar uma situação especial, deverá informar a data da mesma.");
+    SetaFoco(edDataSituacaoEspecial);
+  }
+}
+
+void TfrExportacaoECF::edRemanescenteExit(TComponent*) {
+  if (edRemanescente->IsValid() && edRemanescente->Value().IsZero()) {
+    ControleErro(edRemanescente, "Para a situação especial informada, é obrigatório informar o percentual remanescente.");
+    SetaFoco(edRemanescente);
+  }
+}
+
+void TfrExportacaoECF::edQuantidadeSCPExit(TComponent*) {
+  if (edQuantidadeSCP->IsValid() && edQuantidadeSCP->Value().IsZero()) {
+    ControleErro(edQuantidadeSCP, "Para o tipo da ECF informado, é obrigatório informar a quantidade da ^SCP^ da ^PJ^.");
+    SetaFoco(edQuantidadeSCP);
+  }
+}
+
+void TfrExportacaoECF::cbRetificadoraChange(TComponent*) {
+  const bool on = GetCaractereCombo(*cbRetificadora) != "N";
+  edNumeroRecibo->SetEnabled(on);
+  if (!on) edNumeroRecibo->Clear();
+}
+
+void TfrExportacaoECF::edNumeroReciboExit(TComponent*) {
+  if (!edNumeroRecibo->Enabled()) return;
+  if (FValidacaoImportacao) flags_[edNumeroRecibo] = TFlags{};
+  std::string t = ReplaceAll(TString_VYN::GetTiraTodosSinais(edNumeroRecibo->Text()), " ", "");
+  if (Utf8Length(t) != 41) {
+    ControleErro(edNumeroRecibo, "O número do recibo anterior deverá ter 41 dígitos.");
+    SetaFoco(edNumeroRecibo);
+  }
+}
+
+void TfrExportacaoECF::cbTipoECFChange(TComponent*) {
+  const int tipo = GetIndexCombo(*cbTipoECF);
+  edQuantidadeSCP->SetEnabled(tipo == 1);
+  if (tipo != 1) edQuantidadeSCP->SetText("0");
+  edCNPJSCP->Clear();
+  if (cbTipoECF->ItemIndex() == 2) {
+    edCodEmpSCP->SetEnabled(true);
+    edCNPJSCP->SetEnabled(edCodEmpSCP->Codigo() == 0);
+    Ck("ckGrupoMultinacional")->SetChecked(true);
+  } else {
+    edCodEmpSCP->SetEnabled(false);
+    edCodEmpSCP->Clear();
+    edCNPJSCP->SetEnabled(false);
+  }
+}
+
+void TfrExportacaoECF::edCodEmpSCPChange(TComponent*) {
+  edCNPJSCP->Clear();
+  edCNPJSCP->SetEnabled(edCodEmpSCP->Codigo() == 0);
+}
+
+void TfrExportacaoECF::edCNPJSCPExit(TComponent*) {
+  if (edCNPJSCP->GetTextSemMascara().empty()) {
+    ControleErro(edCNPJSCP, "Para o tipo da ECF informada é obrigatório informar a empresa da ^SCP^ ou CNPJ da "
+                            "^Sócia ^Ostensiva.");
+    SetaFoco(edCNPJSCP);
+  } else if (FormatCNPJ(edCNPJSCP->GetTextSemMascara()) == GetCNPJ()) {
+    ControleErro(edCNPJSCP, "O CNPJ da ^Sócia ^Ostensiva não poderá ser o mesmo que da empresa que está sendo "
+                            "exportada.");
+    SetaFoco(edCNPJSCP);
+  }
+}
+
+void TfrExportacaoECF::ckGrupoMultinacionalClick(TComponent*) {
+  if (cbTipoECF->ItemIndex() == 2 && !Ck("ckGrupoMultinacional")->Checked() && !IsTARVO())
+    DlgWarOk("~" + ProcessContext().UserName +
+                 ", quando o tipo da ECF for igual a 2-ECF da SCP, a opção de “Entidade de grupo multinacional IN RFB "
+                 "1681/2016” nos parâmetros complementares deve estar marcada, conforme manual do Sped ECF leiaute 7, "
+                 "caso contrário irá gerar erro na validação.",
+             FLogEvent);
+}
+
+bool TfrExportacaoECF::edContaLivroCaixaValidar() {
+  bool erro = false;
+  if (edContaLivroCaixa->Codigo() > 0 && edContaLivroCaixa->Search()) {
+    Variant g = edContaLivroCaixa->GetDaoFactory()->Campo("BDGRUPOCTA");
+    erro = g.IsNull() ? false : g.AsInteger() != 0;
+  }
+  if (erro) {
+    if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("A conta informada deve ser do grupo ^Ativo!");
+    edContaLivroCaixa->Clear();
+    MessageDlgVYN("A conta informada deve ser do grupo ^Ativo!", mtInformation, mbOK, 0, FLogEvent);
+  }
+  return erro;
+}
+
+void TfrExportacaoECF::rgResponsavelClick(TComponent*) {
+  gbProcuradorEletronico->SetEnabled(rgResponsavel->ItemIndex() == 2);
+  rgTipoProcurador->SetEnabled(rgResponsavel->ItemIndex() == 2);
+  edProcurador->SetEnabled(rgResponsavel->ItemIndex() == 2);
+  gbQualificacao->SetEnabled(rgResponsavel->ItemIndex() == 0);
+  edQualificacao->SetEnabled(rgResponsavel->ItemIndex() == 0);
+  if (!gbQualificacao->Enabled()) edQualificacao->Clear();
+}
+
+void TfrExportacaoECF::rgTipoProcuradorClick(TComponent*) {
+  edProcurador->Clear();
+  if (rgTipoProcurador->ItemIndex() == 1) {
+    edProcurador->SetTypeCodeVYN(18);
+    edProcurador->CampoRetorno = "BDCODESC";
+  } else {
+    edProcurador->SetTypeCodeVYN(13);
+    edProcurador->CampoRetorno = "BDCODCONT";
+  }
+}
+
+void TfrExportacaoECF::edRtfChange(TComponent*) {
+  const std::string arq = Trim(edRtf->Text());
+  if (arq.empty()) return;
+  std::string ext = LowerCase(std::filesystem::path(arq).extension().string());
+  if (std::filesystem::is_regular_file(arq) && ext != ".rtf" && ext != ".txt") {
+    if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("Não é um arquivo rtf válido. Favor verificar.");
+    MessageDlgVYN("Não é um arquivo rtf válido. Favor verificar.", mtInformation, mbOK, 0, FLogEvent);
+    edRtf->Clear();
+    return;
+  }
+  ProcuraAnexo(arq);
+}
+
+bool TfrExportacaoECF::ProcuraAnexo(const std::string& arquivo) {
+  if (!std::filesystem::is_regular_file(arquivo)) return false;
+  for (const auto& item : clbListaArquivos->Items) {
+    auto p = item.Text.find('-');
+    std::string caminho = p == std::string::npos || p + 2 > item.Text.size() ? "" : item.Text.substr(p + 2);
+    if (SameText(caminho, arquivo)) {
+      if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("O arquivo selecionado já se encontra anexado!");
+      DlgWarOk("O arquivo selecionado já se encontra anexado!", FLogEvent);
+      return true;
+    }
+  }
+  std::string tipo = cbTipoDocumento->ItemIndex() >= 0 ? cbTipoDocumento->Items[static_cast<size_t>(cbTipoDocumento->ItemIndex())] : "";
+  auto p = tipo.find('-');
+  std::string prefixo = p == std::string::npos ? "" : tipo.substr(0, std::min(tipo.size(), p + 2));
+  clbListaArquivos->Add(prefixo + arquivo, true);
+  return false;
+}
+
+void TfrExportacaoECF::clbListaArquivosDelete() {
+  const int i = clbListaArquivos->ItemIndex;
+  if (i < 0 || i >= static_cast<int>(clbListaArquivos->Items.size())) return;
+  if (MessageDlgVYN("Deseja excluir o anexo selecionado?", mtConfirmation, mbYes | mbNo, 0, FLogEvent) == mrYes) {
+    clbListaArquivos->Items.erase(clbListaArquivos->Items.begin() + i);
+    clbListaArquivos->ItemIndex = -1;
+  }
+}
+
+void TfrExportacaoECF::ckExportaPlanoAnteriorClick(TComponent*) {
+  auto* ck = Ck("ckExportaPlanoAnterior");
+  // Restoring saved values (the task, a saved configuration) asks nothing: the value was answered when
+  // it was saved.
+  if (ck->Checked() && !carregando_ && !IsTARVO()) {
+    if (DlgConfSimNao("Esta opção levará ao registro ^J050 as contas do plano de contas anterior que não tiveram "
+                      "movimentação na base atual. Juntamente com estas contas, serão exportadas também suas "
+                      "respectivas títulos. Ao utilizar esta opção, será necessário que após importar as ^ECDs no "
+                      "^PGE, seja efetuada novamente a importação do Sped ^ECF, selecionando apenas o bloco ^J. "
+                      "Deseja utilizar esta opção?",
+                      FLogEvent) != mrYes)
+      ck->SetChecked(false);
+  }
+  spDepreBens->SetEnabled(ck->Checked());
+}
+
+void TfrExportacaoECF::verificaK155() {
+  bool on = false;
+  if (!edDataFim->IsEmpty() && edDataFim->IsValid() && edCODEMP->Codigo() != 0 && edDataIni->IsValid() &&
+      !edDataIni->IsEmpty()) {
+    const TDateTime ini = edDataIni->GetData(), fim = edDataFim->GetData();
+    if (TDateTime_VYN::GetTrimestreRef(AnoMes(fim)) > TDateTime_VYN::GetTrimestreRef(AnoMes(ini)))
+      on = GetQtdEncerramentosPeriodo(edCODEMP->Codigo(), rgContabilizacao->ItemIndex() + 1, ini, fim) == 1;
+  }
+  edContaAjusteECF->SetEnabled(on);
+  if (!on) edContaAjusteECF->Clear();
+}
+
+}  // namespace integracao

@@ -1,0 +1,505 @@
+// The ECF screen's confirmation: the checks in their fixed order, the hand-off to the generator, the
+// saved settings and the history of exports.
+#include <chrono>
+#include <filesystem>
+
+#include <fmt/format.h>
+
+#include "framework/component/process_context.h"
+#include "framework/core/registry_number.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_value.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/excecao_informativa.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event.h"
+#include "framework/ui/packages_util.h"
+#include "statutory/ecf/uExportacaoECF.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+const char* const kTela = "frExportacaoECF";
+const char* const kRegimes2023[] = {"ckRegimeSuspensaoOleoBunker", "ckReporto", "ckRETII", "ckRETPMCMV", "ckRETEEI",
+                                    "ckEBAS", "ckREPETROI", "ckREPETRON", "ckREPETROP", "ckREPETROT"};
+const char* const kRegimesAnteriores[] = {
+    "ckProgramaDesenvolvimentoTVDigital", "ckRegimeIncentivoIndustriaPetrolifera", "ckRegimeComputadoresUsoEducacional",
+    "ckRegimeIndustriaAeronautica", "ckEstabelecimentosIndustriaisCreditoPresumidoIPI", "ckRegimeEstadiosFutebol",
+    "ckHabilitadaBeneficiosRealizacaoCopa", "ckRegimeProgramaBandaLarga", "ckRegimeIndustriaFertilizantes",
+    "ckHabilitadaBeneficiosRealizacaoOlimpiadas"};
+const char* const kIndicadores0020[] = {
+    "ckAdministradoraFundos", "ckParticipacoesConsorcios", "ckOperacoesExterior", "ckOperacoesPessoaVinculada",
+    "ckPJEnquadrada", "ckParticipacoesExterior", "ckAtividadeRural", "ckLucroExploracao", "ckImpostoLucroPresumido",
+    "ckFinor_Finam_Funres", "ckCampanhasEleitorais", "ckParticipacaoPermanente", "ckEfetuouVendas",
+    "ckRecebimentosExterior", "ckAtivosExterior", "ckComercialExportadora", "ckPagamentosExterior",
+    "ckComercioEletronico", "ckRoyaltiesRecebidos", "ckRoyaltiesPagos", "ckRendimentosExterior", "ckRemessasExterior",
+    "ckInovacaoTecnologica", "ckInclusaoDigital", "ckRepes_Recap_Padis", "ckPoloIndustrial", "ckZonasExportacao",
+    "ckAreasLivreComercio"};
+const char* const kRegimesTodosAnos[] = {"ckRegimePlataformaExportacaoTI", "ckRegimeAquisicaoBensCapital",
+                                         "ckProgramaDesenvolvimentoSemicondutores", "ckRegimeIncentivoInfraestrutura",
+                                         "ckRegimeExibicaoCinematografica", "ckRegimeIndustriaDefesa"};
+
+TDateTime DataDe(const TEdit_Date_Padrao_VYN* e) { return e->IsValid() ? e->GetData() : TDateTime(); }
+
+std::vector<int64_t> Codigos(const std::string& lista) {
+  std::vector<int64_t> out;
+  for (const auto& p : Split(lista, ','))
+    if (std::string d = OnlyDigits(p); !d.empty()) out.push_back(std::stoll(d));
+  return out;
+}
+}  // namespace
+
+std::string TfrExportacaoECF::FiliaisMarcadas() {
+  // With no branch ticked the export is of the company itself: an empty list would build "IN ()".
+  std::string l = edCODEMP->Codigo() != 0 && ProcessContext().Database ? SelecionaFiliais->getCheckedItens() : "";
+  return l.empty() ? std::to_string(edCODEMP->Codigo()) : l;
+}
+
+void TfrExportacaoECF::Aviso(const std::string& texto, bool bloqueia) {
+  if (IsTARVO()) throw EExceptionTratadaInformativa_VYN(texto);
+  if (semDialogos_) {
+    if (bloqueia)
+      Inconsistencias_VYN->Add_Erro(RemoveCaret(texto));
+    else
+      Inconsistencias_VYN->Add_Atencao(RemoveCaret(texto));
+    return;
+  }
+  DlgWarOk(texto, FLogEvent);
+}
+
+void TfrExportacaoECF::spConfirmarClick(TComponent*) {
+  AfterConstruction();
+  if (TemArquivamentoContabil()) return;
+  if (Trim(edCODEMP->Text()).empty()) {
+    if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
+    Aviso("Empresa não cadastrada ou não informada", true);
+    return;
+  }
+  Inconsistencias_VYN->Clear();
+  Inconsistencias_VYN->SetEmpresaAtual(static_cast<int>(edCODEMP->Codigo()));
+  FErroEncontrado = false;
+  ConfirmarInterno();
+}
+
+void TfrExportacaoECF::ConfirmarInterno() {
+  struct TPasse {
+    bool& f;
+    explicit TPasse(bool& x) : f(x) { f = true; }
+    ~TPasse() { f = false; }
+  };
+  const bool livroCaixa = GetCaractereCombo(*cbTipoEscrituracao) == "L";
+  const int t = Tributacao();
+  const int ano = Ano();
+  {
+    TPasse passe(FValidacaoImportacao);
+    if (!edCODEMP->GetDaoFactory()) edCODEMP->Search();
+    if (!FormaTributacaoOK(false)) FErroEncontrado = true;
+    edRemanescenteExit(nullptr);
+    edDataSituacaoEspecialExit(nullptr);
+    edDataIniExit(nullptr);
+    edDataFimExit(nullptr);
+    edNumeroReciboExit(nullptr);
+    edQuantidadeSCPExit(nullptr);
+    if (livroCaixa && Trim(edContaLivroCaixa->Text()).empty() && edContaLivroCaixa->QtdeSelecionados() == 0 &&
+        pnContaLivroCaixa->Caption() != "Contas analíticas selecionadas")
+      Inconsistencias_VYN->Add_Atencao(
+          "Selecionado o tipo da escrituração \"L - Livro Caixa\", mas não foi informada a \"Conta livro-caixa\" na "
+          "aba \"Outras informações\".");
+    if (cbTipoECF->ItemIndex() == 2 &&
+        (edCNPJSCP->GetTextSemMascara().empty() || FormatCNPJText(edCNPJSCP->GetTextSemMascara()) == GetCNPJ()))
+      edCNPJSCPExit(nullptr);
+    if (t == 5 && livroCaixa) {
+      TSQLMGR sql(this);
+      sql.CommandText("select first 1 * from PLANOS_TFOR_ECF where BDCODPLAFORPADRAOREF = 3 and BDCODPLAPADRAO = ? "
+                      "and BDANO <= ?",
+                      ctOpen, {CampoInteiro("BDCODPLAPADRAO"), ano});
+      if (sql.IsEmpty()) {
+        Inconsistencias_VYN->Add_Atencao(
+            "Não há preparação no registro Y672 para o plano de contas da empresa e período selecionados.");
+        FErroEncontrado = true;
+      }
+    }
+  }
+  const int64_t plano = CampoInteiro("BDCODPLAPADRAO");
+  const int64_t planoRef = CampoInteiro("BDCODPLAPADRAOREF");
+  // Without a start year the date check has already failed; the preparation of no year can be asked.
+  if (ano > 0 && (!livroCaixa || (GetIndexCombo(*cbRegimeApuracao) == 2 && ano >= 2017))) {
+    const int n = FPLANOS_TPLA_ECFMGR->GetConsultaPlanoEmpresa(plano, ano, planoRef, FPLANOS_TPLA_ECFMGR->GetFiltroPadrao(),
+                                                               Ck("ckExportaZeradas")->Checked(), FiliaisMarcadas(),
+                                                               edContaAjusteECF->Codigo());
+    if (n > 0) {
+      FErroEncontrado = true;
+      const std::string falta = fmt::format("Faltou preparar {} conta(s) para exportação.", n);
+      if (IsTARVO())
+        throw EExceptionTratadaInformativa_VYN(falta + "\r" + (livroCaixa ? "Tecle ^F6 para preparar." : "Tecle F6 para preparar."));
+      Aviso(falta + "\rTecle ^F6 para preparar", true);
+    }
+  }
+  if ((t == 1 && planoRef == 2) || (t == 5 && planoRef == 1)) {
+    Inconsistencias_VYN->Add_Atencao("A forma de tributação selecionada difere do plano referencial informado no cadastro "
+                                     "da empresa.");
+    FErroEncontrado = true;
+  }
+  // Only non-zero P500 values reach the generator.
+  for (auto** p : {&FDadosP500_51, &FDadosP500_52})
+    if (*p && (*p)->Valor.IsZero()) {
+      FreeComponent(*p);
+      *p = nullptr;
+    }
+  if (!IsTARVO() && !FPLANOS_TPLA_ECFMGR->VerificarValidacaoContas(plano, ano, planoRef))
+    Inconsistencias_VYN->Add_Informativo(
+        "Não foi realizada a validação da preparação do plano referencial. Antes de fazer a exportação é importante "
+        "fazer a validação do plano referencial através da tela de preparação.");
+  if (!IsTARVO() && !semDialogos_ && livroCaixa && edContaLivroCaixa->Codigo() > 0 && !validaTamanhoHistCompl()) {
+    const int r = MessageDlgVYNGlobal(
+        "De acordo com o leiaute do Sped ECF, o histórico dos lançamentos no registro Q100 deve conter no máximo 255 "
+        "caracteres. Foram encontrados históricos superiores a este limite, lembrando que caso o limite seja "
+        "ultrapassado, uma advertência será gerada pelo validador. Como deseja prosseguir?",
+        mtConfirmation, mbYes | mbNo, {"&Encurtar os históricos", "&Manter os históricos originais"}, 0, FLogEvent);
+    FLimitarHistCompl = r == mrYes;
+  }
+  if (PossuiPreparacaoDuplicada()) {
+    FErroEncontrado = true;
+    if (IsTARVO())
+      throw EExceptionTratadaInformativa_VYN(
+          "Existe apuração duplicada no ^Lalur para este período. Por favor, verifique antes de prosseguir.");
+    Aviso("Existe apuração duplicada no Lalur para este período. Por favor, verifique antes de prosseguir.", true);
+  }
+  if (FErroEncontrado) {
+    if (!semDialogos_) Inconsistencias_VYN->Execute(false, true, true, true, "");
+    FErroEncontrado = false;
+  } else {
+    const auto inicio = std::chrono::steady_clock::now();
+    AlimentaDAOExportacao();
+    try {
+      TfrIntegracao_Empresa_Padrao_VYN::ProcessoConfirma();
+    } catch (const std::exception& e) {
+      const std::string texto =
+          "Existe divergência no plano de contas entre a matriz e as filiais. Entre em contato com a VYN para correção "
+          "das inconsistências.\r\n\r\nDetalhes: " + std::string(e.what()) + "\r\n";
+      Inconsistencias_VYN->Add_Erro(RemoveCaret(texto));
+      ListaFiliaisDivergentes();
+      // Without a user the failure must end the run as one: a box would hang the server and a normal
+      // return would read as a successful export.
+      if (IsTARVO()) {
+        ProcessContext().FMensagemInconsistencia = RemoveCaret(texto);
+        throw EExceptionTratadaInformativa_VYN(texto);
+      }
+      if (!semDialogos_) {
+        DlgErroOk(texto, FLogEvent);
+        Inconsistencias_VYN->Execute(false, true, true, true, "");
+      }
+      return;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio);
+    FLogEvent->AddAcao("Tempo de exportação ECF: ", fmt::format("{:.3f} s", static_cast<double>(ms.count()) / 1000.0));
+    if (std::filesystem::is_regular_file(gerador_->GetNomeArquivo()) && !IsTARVO() && !semDialogos_)
+      DlgInfOk("Exportação realizada com sucesso!", FLogEvent);
+  }
+  if (IsTARVO())
+    for (const auto& it : Inconsistencias_VYN->Itens())
+      if (it.Nivel != niInformativo) {
+        ProcessContext().FMensagemInconsistencia = it.Caption;
+        break;
+      }
+  SalvaConfiguracaoEHistorico();
+}
+
+bool TfrExportacaoECF::TemArquivamentoContabil() { return false; }
+
+int64_t TfrExportacaoECF::CampoInteiro(const std::string& campo) const {
+  Variant v = CampoEmpresa(campo);
+  return v.IsNull() ? 0 : v.AsInteger();
+}
+
+std::string TfrExportacaoECF::FormatCNPJText(const std::string& digitos) { return vyn::FormatCNPJ(digitos); }
+
+void TfrExportacaoECF::ListaFiliaisDivergentes() {
+  TSQLMGR sql(this);
+  sql.CommandText(
+      "select distinct FREF.BDREFEMP, FILIAL.BDCODEMP, MREF.BDCODPLAPADRAO as PLANO_MATRIZ, FREF.BDCODPLAPADRAO as "
+      "PLANO_FILIAL from TEMPRESAS MATRIZ join TEMPRESAS_REF MREF on MREF.BDCODEMP = MATRIZ.BDCODEMP join TEMPRESAS "
+      "FILIAL on FILIAL.BDCODMATRIZ = MATRIZ.BDCODEMP left join SP_GETREFERENCIA(FILIAL.BDCODEMP, MREF.BDREFEMP) sp ON 1 = 1 "
+      "left join TEMPRESAS_REF FREF on FREF.BDCODEMP = FILIAL.BDCODEMP and FREF.BDREFEMP = sp.bdrefemp where "
+      "MATRIZ.BDCODEMP = ? and FREF.BDCODEMP is not null and (FREF.BDCODPLAPADRAO is null or FREF.BDCODPLAPADRAO <> "
+      "MREF.BDCODPLAPADRAO) order by MREF.BDREFEMP, FILIAL.BDCODEMP",
+      ctOpen, {edCODEMP->Codigo()});
+  for (sql.First(); !sql.Eof(); sql.Next()) {
+    const std::string ref = sql.FieldByName("BDREFEMP").AsString();
+    const std::string mmaaaa = ref.size() >= 6 ? ref.substr(4, 2) + "/" + ref.substr(0, 4) : ref;
+    Inconsistencias_VYN->Add_Erro("Referência: " + mmaaaa + " - empresa: " + sql.FieldByName("BDCODEMP").AsString() +
+                                  " está com o plano de contas divergente da matriz. Acesse o cadastro da empresa e"
+                                  " atualize o plano de contas para essa referência.");
+  }
+}
+
+bool TfrExportacaoECF::validaTamanhoHistCompl() {
+  TSQLMGR sql(this);
+  const std::vector<int64_t> filiais = Codigos(FiliaisMarcadas());
+  const int64_t conta = edContaLivroCaixa->Codigo();
+  sql.CommandText(
+      "WITH FILTEREDTLAN AS ( SELECT TLAN.BDCHAVE, TLAN.BDCODHIST, TLAN.BDCODTPHI, TLAN.BDCODEMP, TLAN.BDDEBITO, "
+      "TLAN.BDCREDITO, TLAN.BDCOMPL, TLAN.BDDATA FROM VZEL_EMPRESAS_TLAN TLAN WHERE " +
+          SQLInCondition("TLAN.BDCODEMP", filiais) +
+          " AND (TLAN.BDDEBITO = ? OR TLAN.BDCREDITO = ?) AND TLAN.BDDATA BETWEEN ? AND ?)"
+          " SELECT FIRST 1 TLAN.BDCODHIST, TLAN.BDCODTPHI, TH.BDNOME, COMP.BDCOMPL, TLAN.BDCOMPL AS COMPL_TLAN"
+          " FROM FILTEREDTLAN TLAN"
+          " LEFT JOIN HIST_TPHI TH ON (TH.BDCODHIST = TLAN.BDCODHIST AND TH.BDCODTPHI = TLAN.BDCODTPHI)"
+          " LEFT JOIN VZEL_EMPRESAS_TLAN_COMPL COMP ON (COMP.BDCODEMP = TLAN.BDCODEMP AND COMP.BDCHAVE = TLAN.BDCHAVE)"
+          " WHERE (CHAR_LENGTH(TH.BDNOME || COALESCE(TLAN.BDCOMPL, '')) >= 255"
+          " OR CHAR_LENGTH(TH.BDNOME || COALESCE(COMP.BDCOMPL, '')) >= 255)",
+      ctOpen, {conta, conta, DataDe(edDataIni), DataDe(edDataFim)});
+  return sql.IsEmpty();
+}
+
+bool TfrExportacaoECF::PossuiPreparacaoDuplicada() {
+  TSQLMGR sql(this);
+  const TDateTime ini = DataDe(edDataIni), fim = DataDe(edDataFim);
+  sql.CommandText(
+      "SELECT BDCODEMP, BDDATINIAPU, BDDATFINAPU, BDANUAL, COUNT(*) AS QTD_REGISTROS FROM VLAL_EMPRESAS_APURACAO WHERE "
+      "BDCODEMP = ? AND BDDATINIAPU BETWEEN ? AND ? AND BDDATFINAPU BETWEEN ? AND ? GROUP BY BDCODEMP, BDDATINIAPU, "
+      "BDDATFINAPU, BDANUAL HAVING COUNT(*) > 1 ORDER BY BDDATINIAPU, BDDATFINAPU, BDANUAL",
+      ctOpen, {edCODEMP->Codigo(), ini, fim, ini, fim});
+  return !sql.IsEmpty();
+}
+
+void TfrExportacaoECF::AlimentaDAOExportacao() {
+  auto* g = gerador_;
+  g->SetCodEmp(edCODEMP);
+  g->SetDataIni(edDataIni);
+  g->SetDataFim(edDataFim);
+  g->SetContaAjuste(edContaAjusteECF);
+  g->SetInformacoesFiscais(edInformacoesFiscais->Text());
+  g->SetDAOExportacaoEF(FExportacaoEF);
+  g->SetInconsistencias_VYN(Inconsistencias_VYN);
+  g->SetNomeArquivo(edArquivo->Text());
+  g->SetIsTARVO(IsTARVO());
+  g->setLimitarHistCompl(FLimitarHistCompl);
+  g->SetCodigoI157(FCodigoI157);
+  auto ck = [this](const char* n) { return Ck(n)->Checked() ? 1 : 0; };
+  auto ckHab = [this](const char* n) { return Ck(n)->Enabled() && Ck(n)->Checked() ? 1 : 0; };
+  TParametrosTela& p = g->ParametrosTela;
+  p.InicioPeriodo = GetIndexCombo(*cbInicioPeriodo);
+  p.SituacaoEspecial = GetIndexCombo(*cbSituacaoEspecial);
+  p.Contabilizacao = rgContabilizacao->ItemIndex() + 1;
+  p.Retificadora = GetCaractereCombo(*cbRetificadora);
+  p.TipoECF = GetIndexCombo(*cbTipoECF);
+  p.Remanescente = edRemanescente->IsValid() ? edRemanescente->Value() : Currency();
+  p.DataSituacaoEspecial = DataDe(edDataSituacaoEspecial);
+  p.DataIni = DataDe(edDataIni);
+  p.DataFim = DataDe(edDataFim);
+  p.DataPlanoContas = DataDe(edDataPlanoContas);
+  p.NumeroRecibo = edNumeroRecibo->Text();
+  p.CNPJSCP = edCNPJSCP->GetTextSemMascara();
+  p.ExportarCC = Ck("ckExportarCC")->Checked();
+  p.ExportaZeradas = Ck("ckExportaZeradas")->Checked();
+  p.ExportaPlanoAnterior = Ck("ckExportaPlanoAnterior")->Checked();
+  p.TotalizarDistribuicaoLucros = Ck("ckTotalizarDistribuicaoLucros")->Checked();
+  p.OptanteRefis = GetCaractereCombo(*cbOptanteRefis);
+  p.OptantePaes = GetCaractereCombo(*cbOptantePaes);
+  p.Tributacao = Tributacao();
+  p.PeriodoIRPJ = GetCaractereCombo(*cbPeriodoIRPJ);
+  p.QualificacaoPJ = GetCaractereCombo(*cbQualificacaoPJ);
+  p.TipoEscrituracao = GetCaractereCombo(*cbTipoEscrituracao);
+  p.TipoEntidade = GetCaractereCombo(*cbTipoEntidade);
+  p.ApuracaoIRPJImunesIsentas = GetCaractereCombo(*cbApuracaoIRPJImunesIsentas);
+  p.ApuracaoCSLL = GetCaractereCombo(*cbApuracaoCSLL);
+  p.OptantePelaLei = GetCaractereCombo(*cbOptantePelaLei);
+  p.DiferencaSocFCont = GetCaractereCombo(*cbDiferencaSocFCont);
+  p.AliquotaCSLL = FCSLLCarregado == 2014 ? GetCaractereCombo(*cbPercentualAliquotaCSLL)
+                                          : std::to_string(GetIndexCombo(*cbPercentualAliquotaCSLL));
+  p.QuantidadeSCP = edQuantidadeSCP->IsValid() ? static_cast<int>(edQuantidadeSCP->ValorInteger()) : 0;
+  for (size_t i = 0; i < std::size(kIndicadores0020); ++i) p.Indicadores0020[i] = ck(kIndicadores0020[i]);
+  p.GrupoMultinacional = ckHab("ckGrupoMultinacional");
+  p.NovaRegraPrecoTransf2023 = ckHab("ckNovaRegraPrecoTransf2023");
+  p.Cebas = ckHab("ckCebas");
+  p.NumeroCebas = Trim(edCebas->Text());
+  p.Derex = ck("ckDerex");
+  for (size_t i = 0; i < std::size(kRegimesTodosAnos); ++i) p.RegimesTodosAnos[i] = ck(kRegimesTodosAnos[i]);
+  if (Ano() == 2023)
+    for (size_t i = 0; i < 10; ++i) p.Regimes2023[i] = ck(kRegimes2023[i]);
+  else
+    for (size_t i = 0; i < 10; ++i) p.RegimesAnteriores[i] = ck(kRegimesAnteriores[i]);
+  p.AliquotaReduzida = edAliquotaReduzida->IsValid() ? edAliquotaReduzida->Value() : Currency();
+  p.AlteracaoCapital = GetIndexCombo(*cbAlteracaoCapital);
+  p.EscrituracaoAtivo = GetIndexCombo(*cbEscrituracaoAtivo);
+  p.AvaliacaoEstoqueFinal = GetIndexCombo(*cbAvaliacaoEstoqueFinal);
+  p.AliquotaReduzida2 = p.AliquotaReduzida;
+  p.RegimeApuracao = GetIndexCombo(*cbRegimeApuracao);
+  p.AvaliacaoEstoques = GetIndexCombo(*cbAvaliacaoEstoques);
+  p.ContaLivroCaixa = edContaLivroCaixa->Codigo();
+  p.VariasContasLivroCaixa = edContaLivroCaixa->MultiSelect() && edContaLivroCaixa->QtdeSelecionados() > 0;
+  g->SetDadosP500({FDadosP500_51, FDadosP500_52});
+  g->ListaAnexos().clear();
+  for (const auto& item : clbListaArquivos->Items)
+    if (item.Checked) g->ListaAnexos().push_back(item.Text);
+  FExportacaoEF->SetCODEMP(edCODEMP);
+  FExportacaoEF->SetSituacao(cbSituacaoEspecial->ItemIndex());
+  FExportacaoEF->SetDataIni(edDataIni);
+  FExportacaoEF->SetDataFim(edDataFim);
+  FExportacaoEF->SetCaminho(edArquivo);
+  FExportacaoEF->SetAtivosExterior(Ck("ckAtivosExterior")->Checked());
+  FExportacaoEF->SetInconsistencias_VYN(Inconsistencias_VYN);
+  g->SetCOSIF(Ck("ckCOSIF")->Checked());
+  g->SetProcurador(edProcurador);
+  g->SetTipoProcurador(rgTipoProcurador->ItemIndex());
+  g->SetResponsavel(rgResponsavel->ItemIndex());
+  g->SetCodEmpSCP(edCodEmpSCP);
+  g->setQualificacaoAss(edQualificacao->getCodigoStr());
+}
+
+void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
+  const int64_t emp = edCODEMP->Codigo();
+  const int seq = TEXPORTACAO_ITEMSTELA_CONFIGMGR::GetChaveServidor(emp, ClassName());
+  saveComponentsValue(seq);
+  AddValorBens("edCodigoBens", std::to_string(FCodigoBens), seq);
+  AddValorBens("edNomeBens", FNomeBens, seq);
+  AddValorBens("edArquivoBens", FArquivoBens, seq);
+  std::string desc = cbTributacao->Text();
+  if (cbTributacao->ItemIndex() == 2 || cbTributacao->ItemIndex() == 3)
+    desc += " (" + cbApuracaoIRPJImunesIsentas->Text() + " )";
+  desc += " de: " + (edDataIni->IsEmpty() ? std::string() : DateToStr(DataDe(edDataIni))) + " a " +
+          (edDataFim->IsEmpty() ? std::string() : DateToStr(DataDe(edDataFim)));
+  if (Ck("ckExportarCC")->Checked()) desc += " - Detalhado por CC";
+  FPLANOS_TPLA_SPED->CommandText(
+      FPLANOS_TPLA_SPED->GetItemExportacao(emp, seq, Ck("ckExportarCC")->Checked(), kTela, desc), ctExecute);
+}
+
+std::vector<std::pair<std::string, std::string>> TfrExportacaoECF::ValoresComponentes() const {
+  std::vector<std::pair<std::string, std::string>> out;
+  for (TComponent* c : Components()) {
+    if (c->Name().empty()) continue;
+    if (auto* d = dynamic_cast<TEdit_Date_Padrao_VYN*>(c))
+      out.emplace_back(c->Name(), d->IsValid() && !d->IsEmpty() ? DateToStr(d->GetData()) : "  /  /    ");
+    else if (auto* e = dynamic_cast<TEdit_String_Padrao*>(c))
+      out.emplace_back(c->Name(), e->Text());
+    else if (auto* cb = dynamic_cast<TComboBox_Padrao_VYN*>(c))
+      out.emplace_back(c->Name(), std::to_string(cb->ItemIndex()));
+    else if (auto* rg = dynamic_cast<TRadioGroup*>(c))
+      out.emplace_back(c->Name(), std::to_string(rg->ItemIndex()));
+    else if (auto* ck = dynamic_cast<TCheckBox*>(c))
+      out.emplace_back(c->Name(), ck->Checked() ? "True" : "False");
+  }
+  return out;
+}
+
+bool TfrExportacaoECF::AplicaValorComponente(const std::string& nome, const std::string& valor) {
+  TComponent* c = FindComponent(nome);
+  if (!c) return false;
+  auto inteiro = [&](int padrao) {
+    const std::string t = Trim(valor);
+    return !t.empty() && (OnlyDigits(t) == t || (t[0] == '-' && OnlyDigits(t.substr(1)) == t.substr(1) && t.size() > 1))
+               ? std::stoi(t)
+               : padrao;
+  };
+  if (auto* d = dynamic_cast<TEdit_Date_Padrao_VYN*>(c)) {
+    TDateTime v;
+    d->SetData(TryStrToDate(Trim(valor), v) ? v : TDateTime());
+  } else if (auto* e = dynamic_cast<TEdit_String_Padrao*>(c)) {
+    e->SetText(valor);
+  } else if (auto* cb = dynamic_cast<TComboBox_Padrao_VYN*>(c)) {
+    const int i = inteiro(-1);
+    cb->SetItemIndex(i >= 0 && i < static_cast<int>(cb->Items.size()) ? i : -1);
+  } else if (auto* rg = dynamic_cast<TRadioGroup*>(c)) {
+    const int i = inteiro(-1);
+    rg->SetItemIndex(i >= 0 && i < static_cast<int>(rg->Items.size()) ? i : -1);
+  } else if (auto* ck = dynamic_cast<TCheckBox*>(c)) {
+    ck->SetChecked(SameText(Trim(valor), "True") || (OnlyDigits(valor) == valor && !valor.empty() && std::stoll(valor) != 0));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+void TfrExportacaoECF::saveComponentsValue(int sequencia) {
+  TSQLMGR sql(this);
+  for (const auto& [nome, valor] : ValoresComponentes())
+    sql.CommandText("UPDATE OR INSERT INTO TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, "
+                    "BDCOMPVALUE, BDCOMPINDEX) VALUES (?, ?, ?, ?, ?, 0)",
+                    ctExecute, {edCODEMP->Codigo(), kTela, sequencia, nome, valor});
+}
+
+void TfrExportacaoECF::AddValorBens(const std::string& nome, const std::string& valor, int sequencia) {
+  TSQLMGR sql(this);
+  sql.CommandText("update or insert into TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, "
+                  "BDCOMPVALUE, BDCOMPINDEX) values (" +
+                      SQLInteger(edCODEMP->Codigo()) + "," + QuotedStr(kTela) + "," + SQLInteger(sequencia) + "," +
+                      QuotedStr(nome) + "," + QuotedStr(valor) + ",0)",
+                  ctExecute);
+}
+
+bool TfrExportacaoECF::getPossuiConfigPadrao() const {
+  if (edCODEMP->Codigo() == 0 || !ProcessContext().Database) return false;
+  TSQLMGR sql;
+  sql.CommandText("select first 1 BDCODEMP from TEMPRESA_ITENSEXP_CONFIG where BDCODEMP = ? and BDTELA = ?", ctOpen,
+                  {edCODEMP->Codigo(), kTela});
+  return !sql.IsEmpty();
+}
+
+bool TfrExportacaoECF::CarregaConfiguracao(int sequencia) {
+  TSQLMGR sql(this);
+  const int64_t emp = edCODEMP->Codigo();
+  if (sequencia < 0) {
+    Variant m = sql.Database().QueryValue(
+        "select max(BDSEQUENCIA) from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ?", {emp, kTela});
+    if (m.IsNull()) return false;
+    sequencia = static_cast<int>(m.AsInteger());
+  }
+  sql.CommandText("select BDCOMPNAME, BDCOMPVALUE from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ? "
+                  "and BDSEQUENCIA = ? order by BDCOMPNAME",
+                  ctOpen, {emp, kTela, sequencia});
+  if (sql.IsEmpty()) return false;
+  struct TCarregando {
+    bool& f;
+    explicit TCarregando(bool& x) : f(x) { f = true; }
+    ~TCarregando() { f = false; }
+  } carregando(carregando_);
+  for (sql.First(); !sql.Eof(); sql.Next()) {
+    const std::string nome = sql.FieldByName("BDCOMPNAME").AsString();
+    const std::string valor = sql.FieldByName("BDCOMPVALUE").IsNull() ? "" : sql.FieldByName("BDCOMPVALUE").AsString();
+    if (SameText(nome, "edCodigoBens")) {
+      FCodigoBens = OnlyDigits(valor).empty() ? 0 : std::stoi(OnlyDigits(valor));
+    } else if (SameText(nome, "edNomeBens")) {
+      FNomeBens = valor;
+    } else if (SameText(nome, "edArquivoBens")) {
+      FArquivoBens = valor;
+    } else if (!SameText(nome, "edCODEMP") && !SameText(nome, "edArquivo")) {
+      AplicaValorComponente(nome, valor);
+    }
+  }
+  return true;
+}
+
+void TfrExportacaoECF::spP500Click(TComponent*) {
+  if (!FDadosP500_51) FDadosP500_51 = Create<TParametrosBlocoP500>();
+  if (!FDadosP500_52) FDadosP500_52 = Create<TParametrosBlocoP500>();
+  TListaObj lista;
+  lista.Add(FDadosP500_51);
+  lista.Add(FDadosP500_52);
+  // Modal: the dialog writes into objects this screen owns, which a change of company or rate frees.
+  TPackagesUtil::CarregaFormParamsObj("TfrPreparacaoDadosComplementaresECFP500", this, std::move(lista), nullptr, true);
+}
+
+std::string TfrExportacaoECF::ExportaToValidador(int codEmp, TDateTime d1, TDateTime d2, const std::string& pasta) {
+  struct TSemDialogos {
+    bool& f;
+    explicit TSemDialogos(bool& x) : f(x) { f = true; }
+    ~TSemDialogos() { f = false; }
+  } semDialogos(semDialogos_);
+  edCODEMP->Vale(codEmp);
+  edCODEMP->Search();
+  edCODEMPExit(edCODEMP);
+  if (!getPossuiConfigPadrao()) CarregaConfiguracao(-1);
+  edDataIni->SetData(d1);
+  edDataIniExit(edDataIni);
+  edDataFim->SetData(d2);
+  edDataFimExit(edDataFim);
+  edArquivo->SetText(pasta);
+  gerador_->SetNomeArquivo("");
+  spConfirmar->Click();
+  return gerador_->GetNomeArquivo();
+}
+
+}  // namespace integracao

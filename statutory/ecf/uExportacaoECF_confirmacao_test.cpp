@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "framework/ui/excecao_informativa.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "statutory/ecf/ecf_test_support.h"
+#include "statutory/ecf/uExportacaoECF.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+class ConfirmacaoECF : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    testing_ecf::SemeiaEmpresaECF(Db());
+    tela = MakeForm<TfrExportacaoECF>();
+  }
+  void TearDown() override {
+    tela.reset();
+    CompanyDatabaseTest::TearDown();
+  }
+  // The user's way through the screen: company, year, an original ECF, the folder.
+  void Preenche(int ano, const std::string& pasta) {
+    tela->edCODEMP->Vale(1);
+    ASSERT_TRUE(tela->edCODEMP->Search());
+    tela->edCODEMPExit(tela->edCODEMP);
+    tela->edDataIni->SetData(EncodeDate(ano, 1, 1));
+    tela->edDataIniExit(tela->edDataIni);
+    tela->edDataFim->SetData(EncodeDate(ano, 12, 31));
+    tela->edDataFimExit(tela->edDataFim);
+    tela->cbRetificadora->Select(1);   // "N - Não, ECF original"
+    tela->edArquivo->SetText(pasta);
+  }
+  int64_t Conta(const std::string& sql) { return Db().QueryValue(sql).AsInteger(); }
+  std::string Arquivo() {
+    std::ifstream in(tela->Gerador()->GetNomeArquivo());
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  }
+  TScriptedDialogs dialogs;
+  testing_ecf::TPastaTemporaria pasta;
+  TFormPtr<TfrExportacaoECF> tela;
+};
+
+TEST_F(ConfirmacaoECF, CleanRunWritesTheFileSavesTheSettingsAndTheHistory) {
+  Preenche(2023, pasta.Caminho.string() + "\\");
+  EXPECT_EQ(GetIndexCombo(*tela->cbTributacao), 1);   // taken from the company's record
+  EXPECT_FALSE(tela->cbTributacao->Enabled());
+  tela->Ck("ckRepes_Recap_Padis")->SetChecked(true);
+  tela->Ck("ckREPETROT")->SetChecked(true);
+  dialogs.Ok("Exportação realizada com sucesso!");
+  tela->spConfirmar->Click();
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+  EXPECT_EQ(std::filesystem::path(tela->Gerador()->GetNomeArquivo()).filename(), "ECF0001_1_2023_1.TXT");
+  const auto& p = tela->Gerador()->ParametrosTela;
+  EXPECT_EQ(p.Regimes2023[9], 1);
+  EXPECT_EQ(p.RegimesAnteriores[0], 0);
+  EXPECT_EQ(p.AliquotaCSLL, "1");
+  EXPECT_NE(Arquivo().find("TRIBUTACAO=1"), std::string::npos);
+  EXPECT_GT(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDCODEMP = 1 AND BDSEQUENCIA = 1 AND "
+                  "BDCOMPNAME = 'cbRegimeApuracao'"),
+            0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = 1 AND BDCOMPNAME = 'edNomeBens'"), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT BDDESCRICAO FROM PLANOS_TPLA_SPED WHERE BDCODEMP = 1").AsString(),
+            "1 - Lucro Real de: 01/01/2023 a 31/12/2023");
+}
+
+TEST_F(ConfirmacaoECF, FieldErrorsStopTheGeneratorButSettingsAndHistoryAreStillWritten) {
+  Preenche(2023, pasta.Caminho.string());
+  tela->edDataIni->SetData(TDateTime());
+  dialogs.SetListsExpected(true);
+  dialogs.List();
+  tela->spConfirmar->Click();
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  EXPECT_GE(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias_VYN->getItemObjeto(0).Caption, "A data inicial deverá ser superior a 01/01/2014.");
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 1);
+  EXPECT_GT(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
+}
+
+TEST_F(ConfirmacaoECF, UnattendedUnpreparedAccountsRaiseAndSaveNothing) {
+  Db().Execute("DELETE FROM TPREPARACAO_CONTAS_ECF");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+               "VALUES (2, 1, '2023-05-02', 10, 30, 5)");
+  Preenche(2023, pasta.Caminho.string());
+  tela->SetIsTARVO(true);
+  try {
+    tela->spConfirmar->Click();
+    FAIL() << "no exception";
+  } catch (const EExceptionTratadaInformativa_VYN& e) {
+    // Two accounts moved by the branch, none prepared.
+    EXPECT_EQ(std::string(e.what()), "Faltou preparar 2 conta(s) para exportação.\rTecle F6 para preparar.");
+  }
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 0);
+}
+
+TEST_F(ConfirmacaoECF, DuplicatedLalurAndTaxationAgainstReferentialPlanBlock) {
+  Db().Execute("INSERT INTO VLAL_EMPRESAS_APURACAO (BDCODEMP, BDCODAPU, BDDATINIAPU, BDDATFINAPU) VALUES "
+               "(1, 1, '2023-01-01', '2023-03-31')");
+  Db().Execute("INSERT INTO VLAL_EMPRESAS_APURACAO (BDCODEMP, BDCODAPU, BDDATINIAPU, BDDATFINAPU) VALUES "
+               "(1, 2, '2023-01-01', '2023-03-31')");
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDCODPLAPADRAOREF = 2 WHERE BDCODEMP = 1");
+  Preenche(2023, pasta.Caminho.string());
+  dialogs.SetListsExpected(true);
+  dialogs.Ok("apuração duplicada no Lalur").List();
+  tela->spConfirmar->Click();
+  EXPECT_TRUE(dialogs.Done());
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  bool difere = false;
+  for (auto& i : tela->Inconsistencias_VYN->Itens())
+    difere |= i.Caption == "A forma de tributação selecionada difere do plano referencial informado no cadastro da empresa.";
+  EXPECT_TRUE(difere);
+}
+
+TEST_F(ConfirmacaoECF, UnattendedGeneratorFailureEndsTheRunAsAFailure) {
+  Preenche(2023, (pasta.Caminho / "nao_existe").string());
+  tela->SetIsTARVO(true);
+  ProcessContext().FMensagemInconsistencia.clear();
+  EXPECT_THROW(tela->spConfirmar->Click(), EExceptionTratadaInformativa_VYN);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Existe divergência no plano de contas"), std::string::npos);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+TEST_F(ConfirmacaoECF, LongCashBookHistoriesCountCharactersNotBytes) {
+  Preenche(2023, pasta.Caminho.string());
+  // History "Pagamento conforme documento": 28 characters.
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "
+               "BDCODTPHI) VALUES (1, 1, '2023-05-02', 10, 30, 5, 1, 1)");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, ?)",
+               {std::string(225, 'x') + "é"});
+  tela->edContaLivroCaixa->SetEnabled(true);
+  tela->edContaLivroCaixa->Vale(10);
+  EXPECT_TRUE(tela->validaTamanhoHistCompl());   // 254 characters, 255 bytes
+  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN_COMPL SET BDCOMPL = ?", {std::string(226, 'x') + "é"});
+  EXPECT_FALSE(tela->validaTamanhoHistCompl());  // exactly 255 is too long
+}
+
+}  // namespace
+}  // namespace integracao

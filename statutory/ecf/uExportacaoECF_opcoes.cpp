@@ -1,0 +1,416 @@
+// The ECF screen's options by taxation, qualification, entity, special situation and year. They look
+// like display rules, but they decide values the generator receives (resets, unchecks, CSLL items).
+#include <initializer_list>
+
+#include "framework/core/text.h"
+#include "framework/ui/dialogs.h"
+#include "statutory/ecf/uExportacaoECF.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+void Desliga(TComboBox_Padrao_VYN* cb) {
+  cb->SetItemIndex(-1);
+  cb->SetEnabled(false);
+}
+void Liga(TComboBox_Padrao_VYN* cb) {
+  cb->SetEnabled(true);
+  if (cb->ItemIndex() < 0 && !cb->Items.empty()) cb->SetItemIndex(0);
+}
+void Liga(TComboBox_Padrao_VYN* cb, bool on) { on ? Liga(cb) : Desliga(cb); }
+void Desliga(TCheckBox* ck) {
+  ck->SetChecked(false);
+  ck->SetEnabled(false);
+}
+void Liga(TCheckBox* ck, bool on) {
+  if (on)
+    ck->SetEnabled(true);
+  else
+    Desliga(ck);
+}
+bool Em(int v, std::initializer_list<int> l) {
+  for (int x : l)
+    if (x == v) return true;
+  return false;
+}
+
+const char* const kRegimesAnteriores[] = {
+    "ckProgramaDesenvolvimentoTVDigital", "ckRegimeIncentivoIndustriaPetrolifera", "ckRegimeComputadoresUsoEducacional",
+    "ckRegimeIndustriaAeronautica", "ckEstabelecimentosIndustriaisCreditoPresumidoIPI", "ckRegimeEstadiosFutebol",
+    "ckHabilitadaBeneficiosRealizacaoCopa", "ckRegimeProgramaBandaLarga", "ckRegimeIndustriaFertilizantes",
+    "ckHabilitadaBeneficiosRealizacaoOlimpiadas"};
+const char* const kRegimes2023[] = {"ckRegimeSuspensaoOleoBunker", "ckReporto", "ckRETII", "ckRETPMCMV", "ckRETEEI",
+                                    "ckEBAS", "ckREPETROI", "ckREPETRON", "ckREPETROP", "ckREPETROT"};
+
+struct TVersaoCSLL {
+  int Ano;
+  std::vector<std::string> Itens;
+};
+const TVersaoCSLL kVersoesCSLL[] = {
+    {2023, {"1 - 9%", "3 - 20%", "4 - 15%"}},
+    {2022, {"1 - 9%", "3 - 20%-21%", "4 - 15%-16%"}},
+    {2021, {"1 - 9%", "5 - 20%-25%", "6 - 15%-20%"}},
+    {2020, {"1 - 9%", "3 - 20%", "4 - 15%"}},
+    {2019, {"1 - 9%", "4 - 15%"}},
+    {2015, {"1 - 9%", "2 - 17%", "3 - 20%"}},
+};
+const TVersaoCSLL kVersao2014 = {2014, {"N - Não sujeita", "S - Sujeita a 15%"}};
+}  // namespace
+
+void TfrExportacaoECF::LigaEventos() {
+  cbTributacao->OnChange = [this](TComponent* s) { cbTributacaoChange(s); };
+  cbTributacao->OnExit = [this](TComponent* s) { cbTributacaoExit(s); };
+  cbQualificacaoPJ->OnChange = [this](TComponent* s) { cbQualificacaoPJChange(s); };
+  cbTipoEntidade->OnChange = [this](TComponent* s) { cbTipoEntidadeChange(s); };
+  cbTipoEscrituracao->OnChange = [this](TComponent* s) { cbTipoEscrituracaoChange(s); };
+  cbOptanteRefis->OnChange = [this](TComponent* s) { cbOptanteRefisChange(s); };
+  cbApuracaoIRPJImunesIsentas->OnChange = [this](TComponent* s) { cbApuracaoIRPJImunesIsentasChange(s); };
+  cbApuracaoCSLL->OnChange = [this](TComponent* s) { cbApuracaoCSLLChange(s); };
+  cbPercentualAliquotaCSLL->OnChange = [this](TComponent* s) { cbPercentualAliquotaCSLLChange(s); };
+  cbSituacaoEspecial->OnChange = [this](TComponent* s) { cbSituacaoEspecialChange(s); };
+  cbInicioPeriodo->OnChange = [this](TComponent* s) { cbInicioPeriodoChange(s); };
+  cbOptantePelaLei->OnChange = [this](TComponent* s) { cbOptantePelaLeiChange(s); };
+  cbDiferencaSocFCont->OnChange = [this](TComponent* s) { cbDiferencaSocFContChange(s); };
+  Ck("ckRepes_Recap_Padis")->OnClick = [this](TComponent*) { HabilitaInformacoesEconomicas(); };
+  Ck("ckCebas")->OnClick = [this](TComponent* s) { ckCebasClick(s); };
+  Ck("ckGrupoMultinacional")->OnClick = [this](TComponent* s) { ckGrupoMultinacionalClick(s); };
+  Ck("ckExportaPlanoAnterior")->OnClick = [this](TComponent* s) { ckExportaPlanoAnteriorClick(s); };
+  cbRetificadora->OnChange = [this](TComponent* s) { cbRetificadoraChange(s); };
+  cbTipoECF->OnChange = [this](TComponent* s) { cbTipoECFChange(s); };
+  edCodEmpSCP->OnChange = [this](TComponent* s) { edCodEmpSCPChange(s); };
+  edCNPJSCP->OnExit = [this](TComponent* s) { edCNPJSCPExit(s); };
+  rgResponsavel->OnClick = [this](TComponent* s) { rgResponsavelClick(s); };
+  rgTipoProcurador->OnClick = [this](TComponent* s) { rgTipoProcuradorClick(s); };
+  edRtf->OnChange = [this](TComponent* s) { edRtfChange(s); };
+  edCODEMP->OnExit = [this](TComponent* s) { edCODEMPExit(s); };
+  edCODEMP->AfterSearch = [this](TComponent*, bool&) { edCODEMPAfterSearch(); };
+  edDataIni->OnExit = [this](TComponent* s) { edDataIniExit(s); };
+  edDataFim->OnExit = [this](TComponent* s) { edDataFimExit(s); };
+  edDataSituacaoEspecial->OnExit = [this](TComponent* s) { edDataSituacaoEspecialExit(s); };
+  edRemanescente->OnExit = [this](TComponent* s) { edRemanescenteExit(s); };
+  edAliquotaReduzida->OnExit = [this](TComponent* s) { edRemanescenteExit(s); };
+  edQuantidadeSCP->OnExit = [this](TComponent* s) { edQuantidadeSCPExit(s); };
+  edNumeroRecibo->OnExit = [this](TComponent* s) { edNumeroReciboExit(s); };
+  edContaLivroCaixa->SetOnValidar([this](TComponent*, std::string&) { return !edContaLivroCaixaValidar(); });
+  spP500->OnClick = [this](TComponent* s) { spP500Click(s); };
+}
+
+bool TfrExportacaoECF::getVersao(int y0) const {
+  const int y = Ano();
+  const int s = SituacaoEspecial();
+  if (y > y0) return true;
+  if (y != y0) return false;
+  return y0 < 2020 ? s == 0 : Em(s, {0, 8, 9});
+}
+
+void TfrExportacaoECF::pCarregaItemsAliquotaCSLL() {
+  const TVersaoCSLL* v = &kVersao2014;
+  for (const auto& c : kVersoesCSLL)
+    if (getVersao(c.Ano)) {
+      v = &c;
+      break;
+    }
+  if (FCSLLCarregado != v->Ano) {
+    FCSLLCarregado = v->Ano;
+    cbPercentualAliquotaCSLL->Clear();
+    cbPercentualAliquotaCSLL->Items = v->Itens;
+    cbPercentualAliquotaCSLL->SetItemIndex(0);
+  }
+  RegraP500();
+}
+
+void TfrExportacaoECF::RegraP500() {
+  const int c = GetIndexCombo(*cbPercentualAliquotaCSLL);
+  if ((c == 3 || c == 6) && Ano() >= 2015) {
+    if (!FDadosP500_51) FDadosP500_51 = Create<TParametrosBlocoP500>();
+    if (!FDadosP500_52) FDadosP500_52 = Create<TParametrosBlocoP500>();
+    spP500->SetEnabled(true);
+  } else {
+    if (FDadosP500_51) FreeComponent(FDadosP500_51);
+    if (FDadosP500_52) FreeComponent(FDadosP500_52);
+    FDadosP500_51 = FDadosP500_52 = nullptr;
+    spP500->SetEnabled(false);
+  }
+}
+
+void TfrExportacaoECF::cbTributacaoChange(TComponent*) {
+  const int t = Tributacao();
+  const int q = GetIndexCombo(*cbQualificacaoPJ);
+  const int e = GetIndexCombo(*cbTipoEntidade);
+  const int y = Ano();
+  const bool imune = t == 8 || t == 9;
+  if (t == 5) {
+    SetCaractereCombo("T", *cbPeriodoIRPJ);
+    cbPeriodoIRPJ->SetEnabled(false);
+    SetCaractereCombo("01", *cbQualificacaoPJ);
+    cbQualificacaoPJ->SetEnabled(false);
+  } else {
+    Liga(cbPeriodoIRPJ, !imune);
+    Liga(cbQualificacaoPJ, !imune);
+  }
+  Liga(cbTipoEscrituracao, t != 1);
+  const int q2 = GetIndexCombo(*cbQualificacaoPJ);
+  (void)q;
+  Liga(Ck("ckAtividadeRural"), q2 == 1 && (t == 1 || t == 5));
+  Liga(Ck("ckLucroExploracao"), q2 == 1 && (t == 1 || t == 5));
+  cbOptanteRefisChange(nullptr);
+  Liga(Ck("ckFinor_Finam_Funres"), t == 1);
+  for (auto* cb : {cbAlteracaoCapital, cbEscrituracaoAtivo, cbAvaliacaoEstoqueFinal}) {
+    if (t != 1) cb->SetItemIndex(cb->Items.empty() ? -1 : 0);
+    cb->SetEnabled(t == 1);
+  }
+  for (auto* cb : {cbRegimeApuracao, cbAvaliacaoEstoques}) {
+    if (t != 5) cb->SetItemIndex(cb->Items.empty() ? -1 : 0);
+    cb->SetEnabled(t == 5);
+  }
+  cbTipoEscrituracaoChange(nullptr);
+  for (const char* n : {"ckCampanhasEleitorais", "ckOperacoesExterior", "ckInovacaoTecnologica", "ckInclusaoDigital",
+                        "ckRepes_Recap_Padis", "ckPoloIndustrial", "ckZonasExportacao", "ckAreasLivreComercio"}) {
+    if (imune)
+      Desliga(Ck(n));
+    else
+      Ck(n)->SetEnabled(true);
+  }
+  if (imune) {
+    edAliquotaReduzida->SetValue(Currency());
+    edAliquotaReduzida->SetEnabled(false);
+  } else if (y < 2018) {
+    lbAliquotaReduzida->SetEnabled(true);
+    edAliquotaReduzida->SetEnabled(true);
+  }
+  Liga(Ck("ckEfetuouVendas"), !imune && q2 == 1);
+  Liga(Ck("ckComercialExportadora"), !imune && q2 == 1);
+  cbApuracaoCSLL->SetEnabled(imune && GetCaractereCombo(*cbApuracaoIRPJImunesIsentas) == "D");
+  if (imune) {
+    Liga(cbApuracaoIRPJImunesIsentas);
+  } else {
+    Desliga(cbApuracaoIRPJImunesIsentas);
+    cbApuracaoCSLL->SetItemIndex(-1);
+  }
+  cbApuracaoCSLLChange(nullptr);
+  Liga(cbTipoEntidade, imune);
+  Ck("ckAdministradoraFundos")->SetEnabled(!(t == 8 && Em(GetIndexCombo(*cbTipoEntidade), {6, 11, 12})));
+  (void)e;
+  spY671->SetEnabled(t == 1 && y < 2020);
+  spY672->SetEnabled(t == 5);
+}
+
+void TfrExportacaoECF::cbQualificacaoPJChange(TComponent*) {
+  const int t = Tributacao();
+  const int q = GetIndexCombo(*cbQualificacaoPJ);
+  const bool imune = t == 8 || t == 9;
+  Liga(Ck("ckAtividadeRural"), q == 1 && (t == 1 || t == 5));
+  Liga(Ck("ckLucroExploracao"), q == 1 && (t == 1 || t == 5));
+  cbOptanteRefisChange(nullptr);
+  Liga(Ck("ckEfetuouVendas"), !imune && q == 1);
+  Liga(Ck("ckComercialExportadora"), !imune && q == 1);
+  Liga(Ck("ckAtivosExterior"), GetIndexCombo(*cbTipoEntidade) != 13 && q == 1);
+}
+
+void TfrExportacaoECF::cbTipoEntidadeChange(TComponent*) {
+  const bool fifa = GetIndexCombo(*cbTipoEntidade) == 13;
+  for (const char* n : {"ckParticipacoesConsorcios", "ckParticipacaoPermanente", "ckRecebimentosExterior",
+                        "ckPagamentosExterior", "ckComercioEletronico", "ckRoyaltiesRecebidos", "ckRoyaltiesPagos",
+                        "ckRendimentosExterior", "ckRemessasExterior"}) {
+    if (fifa)
+      Desliga(Ck(n));
+    else
+      Ck(n)->SetEnabled(true);
+  }
+  Liga(Ck("ckAtivosExterior"), !fifa && GetIndexCombo(*cbQualificacaoPJ) == 1);
+  Ck("ckAdministradoraFundos")->SetEnabled(!(Tributacao() == 8 && Em(GetIndexCombo(*cbTipoEntidade), {6, 11, 12})));
+}
+
+void TfrExportacaoECF::cbTipoEscrituracaoChange(TComponent*) {
+  if (Tributacao() != 1 && GetCaractereCombo(*cbTipoEscrituracao) == "L") {
+    edContaLivroCaixa->SetEnabled(true);
+  } else {
+    edContaLivroCaixa->Clear();
+    edContaLivroCaixa->ClearMultiSelecao();
+    edContaLivroCaixa->SetEnabled(false);
+  }
+}
+
+void TfrExportacaoECF::cbOptanteRefisChange(TComponent*) {
+  Liga(Ck("ckImpostoLucroPresumido"),
+       GetCaractereCombo(*cbOptanteRefis) == "S" && GetIndexCombo(*cbQualificacaoPJ) == 1 && Tributacao() == 5);
+}
+
+void TfrExportacaoECF::cbApuracaoIRPJImunesIsentasChange(TComponent*) {
+  const std::string c = GetCaractereCombo(*cbApuracaoIRPJImunesIsentas);
+  if (c == "D") {
+    if (Tributacao() == 8 || Tributacao() == 9) cbApuracaoCSLL->SetEnabled(true);
+  } else {
+    SetCaractereCombo(c, *cbApuracaoCSLL);
+    cbApuracaoCSLL->SetEnabled(false);
+  }
+}
+
+void TfrExportacaoECF::cbApuracaoCSLLChange(TComponent*) {
+  const int t = Tributacao();
+  Liga(cbPercentualAliquotaCSLL, !((t == 8 || t == 9) && GetCaractereCombo(*cbApuracaoCSLL) == "D"));
+}
+
+void TfrExportacaoECF::cbPercentualAliquotaCSLLChange(TComponent*) { RegraP500(); }
+
+void TfrExportacaoECF::cbTributacaoExit(TComponent*) {
+  const int t = Tributacao();
+  if ((t == 8 || t == 9) && SituacaoEspecial() == 8) {
+    cbTributacao->SetItemIndex(0);
+    DlgInfOk("Não é possível selecionar as opções \"8 - ^Imune\" ou \"9 - ^Isenta\" quando a situação especial e "
+             "outros eventos for ~\"8 - Desenquadramento de Imunes/Isentas\".",
+             FLogEvent);
+  }
+}
+
+void TfrExportacaoECF::cbSituacaoEspecialChange(TComponent*) {
+  if (getPossuiConfigPadrao()) return;
+  ControlaOptanteDiferencaSocECont();
+  const int s = SituacaoEspecial();
+  edRemanescente->SetEnabled(s == 6);
+  edDataSituacaoEspecial->SetEnabled(s != 0);
+  if (s == 0) edDataSituacaoEspecial->SetData(TDateTime());
+  pCarregaItemsAliquotaCSLL();
+  HabilitaInformacoesEconomicas();
+}
+
+void TfrExportacaoECF::cbInicioPeriodoChange(TComponent*) { ControlaOptanteDiferencaSocECont(); }
+
+void TfrExportacaoECF::cbOptantePelaLeiChange(TComponent*) {
+  const int y = Ano();
+  const std::string c = GetCaractereCombo(*cbOptantePelaLei);
+  if ((y < 2015 && c == "S") || (y >= 2015 && c == "N")) {
+    cbDiferencaSocFCont->SetEnabled(true);
+  } else {
+    cbDiferencaSocFCont->SetItemIndex(0);
+    cbDiferencaSocFCont->SetEnabled(false);
+  }
+}
+
+void TfrExportacaoECF::cbDiferencaSocFContChange(TComponent*) {
+  const int y = Ano();
+  const bool s = GetCaractereCombo(*cbDiferencaSocFCont) == "S";
+  spY665->SetEnabled((s && y < 2016) || (y == 2016 && cbSituacaoEspecial->ItemIndex() > 0));
+}
+
+void TfrExportacaoECF::ckCebasClick(TComponent*) {
+  const bool on = Ck("ckCebas")->Checked();
+  edCebas->SetEnabled(on);
+  if (!on) edCebas->Clear();
+}
+
+void TfrExportacaoECF::ControlaOptanteDiferencaSocECont() {
+  if (getPossuiConfigPadrao()) return;
+  const int y = Ano();
+  const bool off = (GetIndexCombo(*cbInicioPeriodo) == 1 && SituacaoEspecial() == 1) || y > 2016 ||
+                   (y == 2016 && cbSituacaoEspecial->ItemIndex() == 0);
+  Liga(cbOptantePelaLei, !off);
+  Liga(cbDiferencaSocFCont, !off);
+}
+
+void TfrExportacaoECF::HabilitaInformacoesEconomicas() {
+  const int y = Ano();
+  const bool on = Ck("ckRepes_Recap_Padis")->Checked() && (y > 2016 || (y == 2016 && cbSituacaoEspecial->ItemIndex() == 0));
+  tsInformacoesEconomicas->SetEnabled(on);
+  for (auto* c : infoEconomicas_) {
+    c->SetEnabled(on);
+    if (!on)
+      if (auto* ck = dynamic_cast<TCheckBox*>(c)) ck->SetChecked(false);
+  }
+  NovasInformacoesEconomicas2023();
+  if (y >= 2022)
+    for (const char* n : kRegimesAnteriores) Ck(n)->SetEnabled(false);
+  AjustaCaptionRepes_Recap_Padis();
+}
+
+void TfrExportacaoECF::NovasInformacoesEconomicas2023() {
+  const int y = Ano();
+  for (const char* n : kRegimesAnteriores) Ck(n)->SetVisible(y != 2023);
+  for (const char* n : kRegimes2023) Ck(n)->SetVisible(y == 2023);
+  const bool on = tsInformacoesEconomicas->Enabled() && !spConfigPadraoRel->Marked;
+  for (auto* c : infoEconomicas_) c->SetEnabled(on);
+}
+
+void TfrExportacaoECF::AjustaCaptionRepes_Recap_Padis() {
+  Ck("ckRepes_Recap_Padis")
+      ->SetCaption(Ano() < 2022
+                       ? "Repes, Recap, Padis, PATVD, Reidi, Repenec, Reicomp, Retaero, Recine, Resíduos sólidos, "
+                         "Recopa, Copa do mundo, Retid, REPNBL-Redes, Reif e Olimpíadas"
+                       : "PJ Habilitada ao Repes, Recap, Padis, Reidi, Recine, Retid, Óleo Bunker, Reporto, RET II, "
+                         "RET PMCMV/PCVA, RET EEI, EBAS Imune, Repetro-Industrialização, Repetro e Repetro-Sped");
+}
+
+void TfrExportacaoECF::HabilitaParametrosTributacao() {
+  if (getPossuiConfigPadrao()) return;
+  cbOptantePaes->SetEnabled(Ano() < 2020);
+}
+
+void TfrExportacaoECF::HabilitaOutrasInfo() {
+  if (getPossuiConfigPadrao()) return;
+  const int y = Ano();
+  if (y >= 2018) {
+    lbAliquotaReduzida->SetEnabled(false);
+    edAliquotaReduzida->SetEnabled(false);
+  }
+  Liga(Ck("ckExportaPlanoAnterior"), y >= 2019);
+}
+
+void TfrExportacaoECF::HabilitaParametrosComplementares() {
+  if (getPossuiConfigPadrao()) return;
+  const int y = Ano();
+  for (const char* n : {"ckEfetuouVendas", "ckComercialExportadora", "ckCampanhasEleitorais"})
+    Ck(n)->SetEnabled(y < 2020);
+  Ck("ckGrupoMultinacional")->SetEnabled(y >= 2020);
+  auto* nova = Ck("ckNovaRegraPrecoTransf2023");
+  nova->SetEnabled(y == 2023 || y == 2024);
+  nova->SetVisible(y < 2025);
+  if (!nova->Visible() || !nova->Enabled()) nova->SetChecked(false);
+  auto* cebas = Ck("ckCebas");
+  cebas->SetEnabled(y >= 2025);
+  cebas->SetVisible(y >= 2025);
+  edCebas->SetVisible(cebas->Visible());
+  lbCebas->SetVisible(cebas->Visible());
+  if (!cebas->Visible()) cebas->SetChecked(false);
+  ckCebasClick(cebas);
+  AjustaCaptionRepes_Recap_Padis();
+}
+
+void TfrExportacaoECF::pControlaDerex() {
+  auto* ck = Ck("ckDerex");
+  Liga(ck, Ano() >= 2017);
+}
+
+void TfrExportacaoECF::RegraCebasComConfigPadrao() {
+  const int y = Ano();
+  const bool m = spConfigPadraoRel->Marked;
+  auto* cebas = Ck("ckCebas");
+  auto* nova = Ck("ckNovaRegraPrecoTransf2023");
+  cebas->SetVisible(y >= 2025);
+  cebas->SetEnabled(y >= 2025 && !m);
+  nova->SetVisible(y < 2025);
+  nova->SetEnabled((y == 2023 || y == 2024) && !m);
+  edCebas->SetVisible(cebas->Visible());
+  lbCebas->SetVisible(cebas->Visible());
+  if (!cebas->Visible()) cebas->SetChecked(false);
+  if (!nova->Visible()) nova->SetChecked(false);
+  ckCebasClick(cebas);
+  AjustaCaptionRepes_Recap_Padis();
+  NovasInformacoesEconomicas2023();
+}
+
+void TfrExportacaoECF::PageControl_VYNChange(TPanel* novaAba) {
+  if (novaAba == tsTributacao) verificaK155();
+  if (getPossuiConfigPadrao()) return;
+  if (novaAba == tsTributacao) {
+    FormaTributacaoOK(true);
+    HabilitaParametrosTributacao();
+  } else if (novaAba == tsComplementar) {
+    HabilitaParametrosComplementares();
+  } else if (novaAba == tsOutras) {
+    HabilitaOutrasInfo();
+  }
+}
+
+}  // namespace integracao

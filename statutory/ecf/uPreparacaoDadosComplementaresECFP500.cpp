@@ -1,0 +1,66 @@
+#include "statutory/ecf/uPreparacaoDadosComplementaresECFP500.h"
+
+#include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+TfrPreparacaoDadosComplementaresECFP500::TfrPreparacaoDadosComplementaresECFP500(TComponent* owner)
+    : TfrDadosComplementaresPadrao(owner),
+      edValorP500_51(Create<TEdit_Numerico_Padrao_VYN>(2)),
+      edValorP500_52(Create<TEdit_Numerico_Padrao_VYN>(2)) {
+  SetName("frPreparacaoDadosComplementaresECFP500");
+  SetCaption("Dados complementares ^P500");
+  const char* dica = "F2 - Retorna o número máximo suportado pelo campo. Sinal (+) - Soma 1 centavo ao valor. "
+                     "Sinal (-) - Diminui 1 centavo do valor";
+  edValorP500_51->SetName("edValorP500_51");
+  edValorP500_52->SetName("edValorP500_52");
+  for (auto* e : {edValorP500_51, edValorP500_52}) {
+    e->SetTamanho(9);
+    e->SetHint(dica);
+    e->SetValue(Currency());
+  }
+}
+
+bool TfrPreparacaoDadosComplementaresECFP500::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrPreparacaoDadosComplementaresECFP500") ||
+         TfrDadosComplementaresPadrao::InheritsFrom(class_name);
+}
+
+void TfrPreparacaoDadosComplementaresECFP500::SetListaObj(const TListaObj& lista) {
+  TfrDadosComplementaresPadrao::SetListaObj(lista);
+  FDados51 = lista.Count() > 0 ? lista.Get<TParametrosBlocoP500>(0) : nullptr;
+  FDados52 = lista.Count() > 1 ? lista.Get<TParametrosBlocoP500>(1) : nullptr;
+  Mostra();
+}
+
+void TfrPreparacaoDadosComplementaresECFP500::Mostra() {
+  edValorP500_51->SetValue(FDados51 ? FDados51->Valor : Currency());
+  edValorP500_52->SetValue(FDados52 ? FDados52->Valor : Currency());
+}
+
+void TfrPreparacaoDadosComplementaresECFP500::ProcessoConfirma() {
+  TfrDadosComplementaresPadrao::ProcessoConfirma();
+  const Currency v51 = edValorP500_51->Value();
+  const Currency v52 = edValorP500_52->Value();
+  if (FDados51) {
+    FDados51->Registro = "P500";
+    FDados51->Codigo = "0.51";
+    FDados51->Descricao = "Total das receitas brutas computadas no trimestre";
+    FDados51->Valor = v51;
+  }
+  if (FDados52) {
+    FDados52->Registro = "P500";
+    FDados52->Codigo = "0.52";
+    FDados52->Descricao = "Total das receitas brutas do mês de Setembro";
+    FDados52->Valor = v52;
+  }
+}
+
+void TfrPreparacaoDadosComplementaresECFP500::edValorP500_52Exit(bool paraTras) {
+  if (!paraTras) spConfirmar->Click();
+}
+
+}  // namespace integracao
