@@ -2,6 +2,7 @@
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQNotificacoes.h"
 #include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
+#include "bankstatement/uImportacaoCompPagto.h"
 
 namespace integracao {
 
@@ -12,6 +13,7 @@ TListaRegistro RegistrosExtratoBancario() {
       Registro<TfrFiltroImportacaoMovimentoCaixaDYQ>("TfrFiltroImportacaoMovimentoCaixaDYQ", vyn::TClassKind::Screen),
       Registro<TfrFiltroImportacaoExtratoBancarioDYQNotificacoes>("TfrFiltroImportacaoExtratoBancarioDYQNotificacoes",
                                                                   vyn::TClassKind::Screen),
+      Registro<TfrImportacaoCompPagto>("TfrImportacaoCompPagto", vyn::TClassKind::Screen),
   };
 }
 

@@ -1,5 +1,7 @@
 #include "framework/accounting/contas_planos_mgr.h"
 
+#include <cctype>
+
 namespace vyn {
 
 bool TContasPlanosMGR::PlanoTemContaParticipante(int codPlaPadrao) const {

@@ -106,7 +106,16 @@ TClientDataSet* TLancamentoMGR::getMultiLancamentosDAO() {
                        {"BDCODTPHI", TFieldType::ftInteger},
                        {"BDCOMPL", TFieldType::ftString, 200},
                        {"BDDCTO", TFieldType::ftString, 30},
-                       {"BDVINC_BAIXA", TFieldType::ftBoolean}});
+                       {"BDVINC_BAIXA", TFieldType::ftBoolean},
+                       {"BDLOTE", TFieldType::ftInteger},
+                       {"BDCODTERCEIROD", TFieldType::ftInteger},
+                       {"BDCODTERCEIROC", TFieldType::ftInteger},
+                       {"BDVINC_BAIDESC", TFieldType::ftBoolean},
+                       {"BDCODPLAPADRAO", TFieldType::ftInteger},
+                       {"BDCODUSU", TFieldType::ftInteger},
+                       {"BDCONTABILIZACAO", TFieldType::ftInteger},
+                       {"BDTIPOLANCFILIAL", TFieldType::ftInteger},
+                       {"BDTIPOLAN", TFieldType::ftInteger}});
   multi_->SetIndexFieldNames("BDCODEMP;BDCHAVE");
   return multi_;
 }

@@ -45,7 +45,8 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
   static std::unique_ptr<TClientDataSet> NewClientDataSetBaixas();
 
   // The multiple-entry split lines of this manager's entries (BDCODEMP, BDCHAVE of the parent line,
-  // BDCHAVELANC, BDTIPOMULTLANC, accounts, value), indexed on "BDCODEMP;BDCHAVE".
+  // BDCHAVELANC, BDTIPOMULTLANC, accounts and participants, value, batch, the entry columns of the
+  // setters and the link flags), indexed on "BDCODEMP;BDCHAVE".
   TClientDataSet* getMultiLancamentosDAO();
   bool TemMultiLancamentosDAO() const { return multi_ != nullptr; }
 

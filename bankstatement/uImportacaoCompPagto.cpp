@@ -1,0 +1,319 @@
+// The receipt import screen and the reading of the receipts (the matching and the split are in
+// uImportacaoCompPagto_Conciliacao.cpp).
+#include "bankstatement/uImportacaoCompPagto.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "framework/accounting/config_imp_pdf_mgr.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/core/pdf_text.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/rich_edit.h"
+#include "framework/ui/status_processo.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kTelaDYQ = "TFRFILTROIMPORTACAOEXTRATOBANCARIODYQ";
+constexpr const char* kNenhumValido = "Nenhum arquivo válido selecionado para importar!";
+
+bool EhPDF(const std::string& arquivo) {
+  const std::string nome = LowerCase(arquivo);
+  return nome.size() >= 4 && nome.compare(nome.size() - 4, 4, ".pdf") == 0;
+}
+
+std::string NomeArquivo(const std::string& arquivo) { return fs::path(arquivo).filename().string(); }
+
+}  // namespace
+
+bool ValorComprovante(const std::string& texto, Currency& valor) {
+  const std::string t = Trim(texto);
+  if (t.empty()) return false;
+  try {
+    // Receipts print amounts the Brazilian way only: a text without a decimal comma is no amount
+    // (read as SQL, "1.050" would become 1.05).
+    if (t.find(',') == std::string::npos && OnlyDigits(t) != t) return false;
+    valor = Currency::ParseBR(t);
+    return true;
+  } catch (const ECurrencyError&) {
+    return false;
+  }
+}
+
+std::string TextoValorComprovante(Currency valor) { return ReplaceAll(valor.ToBR(2), ".", ""); }
+
+TfrImportacaoCompPagto::TfrImportacaoCompPagto(TComponent* owner)
+    : TfrProcesso_Empresa_Padrao_VYN(owner),
+      lbBanco(Create<TLabel>()),
+      edCODBANSIS(Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcBancosPDF))),
+      spCODBANSIS(Create<TSpeedButton>()),
+      pnCODBANSIS(Create<TPanel>()),
+      lbArquivo(Create<TLabel>()),
+      edArquivo(Create<TEdit_Diretorio_Padrao_VYN>()),
+      rePDF(Create<TRxRichEdit_VYN>()) {
+  SetCaption("Importação comprovantes de pagamento");
+  lbBanco->SetName("lbBanco");
+  lbBanco->SetCaption("Banco:");
+  edCODBANSIS->SetName("edCODBANSIS");
+  edCODBANSIS->SetMaxLength(4);
+  edCODBANSIS->AceitaZero = false;
+  edCODBANSIS->AceitaVazio = false;
+  edCODBANSIS->CampoRetorno = "bdcodban";
+  edCODBANSIS->PanelNome = pnCODBANSIS;
+  // Only banks with receipt layouts are offered.
+  edCODBANSIS->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t codigo, TCodigoRegistro& r) {
+    TSQLMGR q(nullptr);
+    q.CommandText("select first 1 BDCODBAN from VZEL_TCONFIG_IMP_PDF where BDCODBAN = ?", ctOpen,
+                  {Variant(static_cast<long long>(codigo))});
+    if (q.IsEmpty()) return false;
+    r.Campos = {{"bdcodban", q.FieldByName("BDCODBAN").Value()}};
+    return true;
+  };
+  spCODBANSIS->SetName("spCODBANSIS");
+  spCODBANSIS->OnClick = [this](TComponent*) { edCODBANSIS->Search(); };
+  pnCODBANSIS->SetName("pnCODBANSIS");
+  lbArquivo->SetName("lbArquivo");
+  lbArquivo->SetCaption("Comprovantes:");
+  edArquivo->SetName("edArquivo");
+  edArquivo->SetReadOnly(true);
+  edArquivo->SetMaxLength(1000);
+  edArquivo->Pasta = false;
+  edArquivo->MultiSelecao = true;
+  edArquivo->Filtro = "PDF files (*.pdf)|*.PDF";
+  edArquivo->OnChange = [this](TComponent* s) { edArquivoChange(s); };
+  rePDF->SetName("rePDF");
+  rePDF->SetVisible(false);
+  rePDF->SetReadOnly(true);
+  // The company is the review's.
+  edCODEMP->SetEnabled(false);
+  spConsulta->SetVisible(false);
+}
+
+bool TfrImportacaoCompPagto::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrImportacaoCompPagto") || TfrProcesso_Empresa_Padrao_VYN::InheritsFrom(class_name);
+}
+
+std::string TfrImportacaoCompPagto::PastaComprovantesDYQ() {
+  return (fs::path(ProcessContext().ProgramFolder) / "TEMP" / "COMPROVANTES").string();
+}
+
+int TfrImportacaoCompPagto::CodEmp() const { return static_cast<int>(edCODEMP->Codigo()); }
+
+void TfrImportacaoCompPagto::FormCreate() {
+  TfrProcesso_Empresa_Padrao_VYN::FormCreate();
+  // The layouts are read once per screen, in a fixed order.
+  FPreparacoesDAO = TSQLMGR::CreateMgr(this);
+  FPreparacoesDAO->CommandText("select * FROM VZEL_TCONFIG_IMP_PDF order by BDCODCONFIG", ctOpen);
+  FVZEL_TCONFIG_IMP_PDF = TVZEL_TCONFIG_IMP_PDFMGR::CreateMgr(this, false);
+  FVZEL_TCONFIG_IMP_PDF->CommandText("Select * from VZEL_TCONFIG_IMP_PDF order by BDCODCONFIG", ctOpen);
+}
+
+void TfrImportacaoCompPagto::FormShow() {
+  TfrProcesso_Empresa_Padrao_VYN::FormShow();
+  edArquivo->Clear();
+  FDYQ = FindOwnerOfClass(kTelaDYQ) != nullptr;
+  lbArquivo->SetVisible(!FDYQ);
+  edArquivo->SetVisible(!FDYQ);
+}
+
+void TfrImportacaoCompPagto::FormClose(TCloseAction& action) {
+  if (Inconsistencias_VYN()) Inconsistencias_VYN()->Clear();
+  if (FLancamentos && FLancamentos->Active()) {
+    FLancamentos->First();
+    if (FControlesDesabilitados) FLancamentos->EnableControls();
+    FControlesDesabilitados = false;
+  }
+  TfrProcesso_Empresa_Padrao_VYN::FormClose(action);
+}
+
+void TfrImportacaoCompPagto::SetListaObj(const TListaObj& lista) {
+  TfrProcesso_Empresa_Padrao_VYN::SetListaObj(lista);
+  if (auto* empresa = lista.Get<TEdit_Codigo_Search_VYN>(0)) {
+    edCODEMP->Vale(empresa->Codigo());
+    // The name panel and the found record follow the new code; a refused code is the review's.
+    edCODEMP->Validate();
+  }
+  FLancamentos = lista.Get<TLancamentoMGR>(1);
+  FProcessoBaixas = lista.GetObject<TProcessoBaixas>(3);
+  if (FProcessoBaixas) FProcessoBaixas->SetDAOImport(FLancamentos);
+  FOwner = lista.GetComponent(4);
+  if (auto* conta = lista.Get<TEdit_Codigo_Search_VYN>(5)) FCodCta = static_cast<int>(conta->Codigo());
+  if (FLancamentos) {
+    for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDATA", "BDDEBITO", "BDCREDITO", "BDVALOR", "BDTEMCOMPROVANTE",
+                          "BDCNPJ", "BDVALORPAGO", "BDVALORORIGINAL", "BDJUROS", "BDMULTAS", "BDDESCONTOS"})
+      if (!FLancamentos->FindField(c))
+        throw EListaObjError(std::string("As linhas do extrato não têm a coluna ") + c + ".");
+  }
+}
+
+void TfrImportacaoCompPagto::edArquivoChange(TComponent*) {
+  const std::vector<std::string> arquivos = edArquivo->Arquivos();
+  if (arquivos.empty()) return;
+  // Each file is judged on its own name, whatever the case of its extension.
+  if (std::none_of(arquivos.begin(), arquivos.end(), EhPDF)) {
+    DlgInfOk(kNenhumValido);
+    if (edArquivo->CanFocus()) edArquivo->SetFocus();
+    return;
+  }
+  const std::string texto = Join(arquivos, "; ");
+  if (texto != edArquivo->Text()) edArquivo->SetText(texto);
+}
+
+std::vector<std::string> TfrImportacaoCompPagto::ArquivosDoProcesso() const {
+  std::vector<std::string> out;
+  if (!FDYQ) return edArquivo->Arquivos();
+  std::error_code ec;
+  const fs::path pasta = PastaComprovantesDYQ();
+  if (!fs::is_directory(pasta, ec)) return out;
+  for (const auto& e : fs::directory_iterator(pasta, ec))
+    if (e.is_regular_file(ec)) out.push_back(e.path().string());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+void TfrImportacaoCompPagto::SelectProcesso() {
+  TfrProcesso_Empresa_Padrao_VYN::SelectProcesso();
+  TInconsistencias_VYN& lista = *Inconsistencias_VYN();
+  // Whatever ends the run, the list is shown, the window closed and the receipts let go.
+  struct TFim {
+    TfrImportacaoCompPagto& tela;
+    ~TFim() {
+      try {
+        if (tela.Inconsistencias_VYN()->CountAtencao() > 0) tela.Inconsistencias_VYN()->Execute();
+      } catch (...) {
+        // the run's own error is the one to report
+      }
+      if (tela.FStatus) {
+        tela.FStatus->Finalize();
+        tela.FreeComponent(tela.FStatus);
+        tela.FStatus = nullptr;
+      }
+      tela.FDados.clear();
+    }
+  } fim{*this};
+
+  FStatus = TfrStatusProcesso::createStatusProcess(this, 4);
+  FStatus->setPrimaryStatusLabel("Lendo o arquivo selecionado...");
+  lista.Clear();
+  FRealizouProcesso = false;
+  FDados.clear();
+
+  FPreparacoesDAO->SetFiltered(false);
+  FPreparacoesDAO->SetFilter("BDCODBAN = " + std::to_string(edCODBANSIS->Codigo()));
+  FPreparacoesDAO->SetFiltered(true);
+
+  const std::vector<std::string> arquivos = ArquivosDoProcesso();
+  rePDF->Clear();
+  if (arquivos.empty()) {
+    DlgInfOk("Nenhum arquivo selecionado para importar, processo não realizado!");
+    return;
+  }
+  FStatus->setPrimaryMaxProgress(static_cast<int>(arquivos.size()));
+  for (const std::string& arquivo : arquivos) {
+    LeArquivo(arquivo);
+    FStatus->Step(0);
+  }
+  FStatus->Finalize();
+
+  pProcessaComprovantes();
+
+  if (!FRealizouProcesso) DlgInfOk(kNenhumValido);
+}
+
+void TfrImportacaoCompPagto::LeArquivo(const std::string& arquivo) {
+  const int empresa = CodEmp();
+  if (!EhPDF(arquivo)) {
+    Inconsistencias_VYN()->Add_Atencao(empresa, "O arquivo '" + NomeArquivo(arquivo) +
+                                                    "' não é um arquivo PDF e não foi lido.");
+    return;
+  }
+  const int paginas = PDFPageCount(arquivo);
+  FStatus->setSecondaryMaxProgress(paginas > 0 ? paginas : 0);
+  FStatus->setSecondaryStatusProgress(0);
+  FStatus->setSecondaryStatusLabel("Arquivo '" + NomeArquivo(arquivo) + "'.");
+  if (paginas <= 0) {
+    Inconsistencias_VYN()->Add_Atencao(empresa, "O arquivo '" + NomeArquivo(arquivo) +
+                                                    "' não pôde ser lido como PDF.");
+    return;
+  }
+  for (int p = 1; p <= paginas; ++p) {
+    const std::string texto = PDFTextGet(arquivo, p);
+    // Any page with text makes the run count, not only the last one read.
+    if (!Trim(texto).empty()) FRealizouProcesso = true;
+    pCarregaArquivoPDF(texto);
+    FStatus->Step(1);
+  }
+}
+
+void TfrImportacaoCompPagto::pCarregaArquivoPDF(const std::string& texto) {
+  const std::string pagina = UpperCase(texto);
+  rePDF->SetText(pagina);
+  TSQLMGR& layouts = *FPreparacoesDAO;
+  for (layouts.First(); !layouts.Eof(); layouts.Next()) {
+    // The title as stored: a layout whose title has lower-case letters never matches the page.
+    const std::string titulo = layouts.FieldByName("BDTITULOPDF").AsString();
+    if (titulo.empty() || pagina.find(titulo) == std::string::npos) continue;
+    const int linha = layouts.FieldByName("BDMESMALINHA").AsBoolean() ? 0 : 1;
+    TDadosComprovantes d;
+    auto busca = [&](const char* coluna, TTypeEdits tipo, std::string& campo) {
+      TVZEL_TCONFIG_IMP_PDFMGR::FindInPDF(layouts.FieldByName(coluna).AsString(), pagina, linha, tipo, campo, false,
+                                          rePDF, false);
+    };
+    busca("BDTITULOPDF", teTitulo, d.CPFCNPJ);
+    busca("BDCPFCNPJBENEF", teCPFCNPJ, d.CPFCNPJ);
+    busca("BDDATAVENC", teData, d.DataVencimento);
+    busca("BDDATAPAGTO", teData, d.DataPgto);
+    busca("BDVALORORIGINAL", teValor, d.ValorOriginal);
+    busca("BDVALORPAGO", teValorPago, d.ValorPago);
+    busca("BDDESCONTO", teValor, d.Descontos);
+    busca("BDJUROS", teValor, d.Juros);
+    busca("BDMULTAS", teValor, d.Multas);
+
+    bool negativo = false;
+    Currency pago;
+    if (layouts.FieldByName("BDSEMVALORORIGINAL").AsBoolean() && ValorComprovante(d.ValorPago, pago)) {
+      Currency original = pago;
+      Currency v;
+      if (ValorComprovante(d.Juros, v)) original -= v;
+      if (ValorComprovante(d.Multas, v)) original -= v;
+      if (ValorComprovante(d.Descontos, v)) original += v;
+      // The sign is kept: a negative original value means the receipt was misread.
+      d.ValorOriginal = TextoValorComprovante(original);
+      negativo = original < Currency();
+    }
+    if (Trim(d.DataPgto).empty() && !Trim(d.DataVencimento).empty()) d.DataPgto = d.DataVencimento;
+    if (Trim(d.ValorPago).empty() && !Trim(d.ValorOriginal).empty()) d.ValorPago = d.ValorOriginal;
+    if (negativo) {
+      Inconsistencias_VYN()->Add_Atencao(CodEmp(), "O comprovante do dia: " + d.DataPgto + " no valor de: R$ " +
+                                                       d.ValorPago + " resulta em valor original negativo (" +
+                                                       d.ValorOriginal + ") e não foi importado.");
+      continue;
+    }
+    if (!Trim(d.DataPgto).empty() || !Trim(d.ValorPago).empty()) FDados.push_back(std::move(d));
+  }
+}
+
+void TfrImportacaoCompPagto::ChamaProcesso() {
+  if (FRealizouProcesso) TfrProcesso_Empresa_Padrao_VYN::ChamaProcesso();
+}
+
+void TfrImportacaoCompPagto::FimProcesso() {
+  TfrProcesso_Empresa_Padrao_VYN::FimProcesso();
+  if (!FRealizouProcesso) return;
+  DlgInfOk("Processo realizado com sucesso!");
+  if (Inconsistencias_VYN()->IsEmpty()) Close();
+}
+
+}  // namespace integracao

@@ -1,0 +1,135 @@
+#pragma once
+// The import of bank payment receipts from PDF into the statement under review: reads the receipts
+// of the chosen bank's label layouts, writes each receipt into the statement line it pays, has the
+// settlement engine link those lines, and splits interest, fines and discounts into multiple
+// entries of their own, linked to the one open fiscal installment they settle.
+//
+// The statement review opens it by class name with its parameter array:
+//   0 the review's company edit (TEdit_Codigo_Search_VYN)
+//   1 the statement lines (TLancamentoMGR), which must carry besides the statement columns (BDCODEMP,
+//     BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) the receipt columns BDTEMCOMPROVANTE (integer),
+//     BDCNPJ (text), BDVALORPAGO, BDVALORORIGINAL, BDJUROS, BDMULTAS, BDDESCONTOS (money); BDLOTE,
+//     BDDCTO, BDCOMPL, BDCODTPHI, BDCODTERCEIROD and BDCODTERCEIROC are copied when present
+//   2 the multiple-entry data set (not read: the lines manager hands it out)
+//   3 the review's settlement engine (TProcessoBaixas, as a shared object)
+//   4 the review screen
+//   5 the review's bank-account edit (TEdit_Codigo_Search_VYN)
+//   6 nil
+// Everything is written into those data sets; nothing is posted here.
+#include <string>
+#include <vector>
+
+#include "framework/core/currency.h"
+#include "framework/core/datetime.h"
+#include "framework/ui/processo_empresa.h"
+
+namespace vyn {
+class TCONF_CONTAS_ONLINEMGR;
+class TConsultaGrupoDAO;
+class TEdit_Diretorio_Padrao_VYN;
+class TLabel;
+class TLancamentoMGR;
+class TRxRichEdit_VYN;
+class TSQLMGR;
+class TVZEL_TCONFIG_IMP_PDFMGR;
+class TfrStatusProcesso;
+}  // namespace vyn
+
+namespace integracao {
+
+class TProcessoBaixas;
+
+// One receipt as printed on its page: amounts with "." between thousands and "," before the cents,
+// dates DD/MM/YYYY.
+struct TDadosComprovantes {
+  std::string CPFCNPJ;
+  std::string DataVencimento;
+  std::string ValorOriginal;
+  std::string Descontos;
+  std::string Juros;
+  std::string Multas;
+  std::string ValorPago;
+  std::string DataPgto;
+};
+
+// What the receipt import asks of the statement review that opened it: to apply the company's
+// preparation rules to the lines.
+class IRevisaoExtratoComprovantes {
+ public:
+  virtual ~IRevisaoExtratoComprovantes() = default;
+  virtual void spRateioCreditoClick(vyn::TComponent* sender) = 0;
+};
+
+// A receipt's amount text ("1.050,00", "-30,00") as money; False when it is empty or no amount.
+bool ValorComprovante(const std::string& texto, vyn::Currency& valor);
+// An amount written back into a receipt field: two decimals, no thousands separator ("1000,00").
+std::string TextoValorComprovante(vyn::Currency valor);
+
+class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
+ public:
+  explicit TfrImportacaoCompPagto(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TfrImportacaoCompPagto"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  vyn::TLabel* lbBanco;
+  vyn::TEdit_Codigo_Search_VYN* edCODBANSIS;
+  vyn::TSpeedButton* spCODBANSIS;
+  vyn::TPanel* pnCODBANSIS;
+  vyn::TLabel* lbArquivo;
+  vyn::TEdit_Diretorio_Padrao_VYN* edArquivo;   // its chooser is the screen's open-file dialog
+  vyn::TRxRichEdit_VYN* rePDF;
+
+  void SetListaObj(const vyn::TListaObj& lista) override;
+  void edArquivoChange(vyn::TComponent* sender);
+
+  // The folder the Dyq statement import leaves the statement's receipts in.
+  static std::string PastaComprovantesDYQ();
+
+ protected:
+  void FormCreate() override;
+  void FormShow() override;
+  void FormClose(vyn::TCloseAction& action) override;
+  void CreateDAO() override {}
+  void SelectProcesso() override;
+  void ChamaProcesso() override;
+  void Processo() override {}
+  void FimProcesso() override;
+
+ private:
+  // Reading (uImportacaoCompPagto.cpp).
+  std::vector<std::string> ArquivosDoProcesso() const;
+  void LeArquivo(const std::string& arquivo);
+  void pCarregaArquivoPDF(const std::string& texto);
+  int CodEmp() const;
+
+  // Matching and splitting (uImportacaoCompPagto_Conciliacao.cpp).
+  void pProcessaComprovantes();
+  void LocalizaComprovantes();
+  void pGeraMultiplosLancamentos();
+  void DesdobraLinha(vyn::TClientDataSet& multi, int codPlano, int codHist);
+  int ContaConfigurada(const std::string& classificacao, const char* colunaBusca, int64_t contaLinha,
+                       const char* colunaConta, int referencia);
+  int ParcelaUnica(bool pagamento, vyn::Currency valor, const std::string& cnpj);
+  void pVinculoManualAut(vyn::TClientDataSet& multi, int tipoBaixa);
+  int PlanoEmpresa(const char* coluna) const;
+
+  vyn::TLancamentoMGR* FLancamentos = nullptr;
+  TProcessoBaixas* FProcessoBaixas = nullptr;
+  vyn::TClientDataSet* FMultiLancDAO = nullptr;
+  vyn::TComponent* FOwner = nullptr;
+  int FCodCta = 0;
+  int FCtaDebCre = 0;
+  vyn::TConsultaGrupoDAO* FDAOFactory = nullptr;
+  bool FDYQ = false;
+  vyn::TSQLMGR* FPreparacoesDAO = nullptr;
+  bool FRealizouProcesso = false;
+  vyn::TVZEL_TCONFIG_IMP_PDFMGR* FVZEL_TCONFIG_IMP_PDF = nullptr;
+  vyn::TCONF_CONTAS_ONLINEMGR* FConfContas = nullptr;
+  vyn::TfrStatusProcesso* FStatus = nullptr;
+  std::vector<TDadosComprovantes> FDados;
+  bool FControlesDesabilitados = false;
+  // The installment the current line's rows are linked to (a bookmark of FDAOFactory; -1 none).
+  int64_t FParcelaLinha = -1;
+};
+
+}  // namespace integracao
