@@ -55,6 +55,8 @@ class DyqDialogTest : public vyn::CompanyDatabaseTest {
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
     lista_ = RegistrosExtratoBancario();
+    // The dialogs' tests record what the reconciliation screen is handed instead of running it.
+    std::erase_if(lista_, [](const TRegistroClasse& r) { return r.Nome == kConciliacao; });
     lista_.push_back(Registro<TfrDadosObservacaoDYQStub>("TfrDadosObservacaoDYQ", vyn::TClassKind::Screen));
     lista_.push_back(Registro<TRevisaoStub>(kRevisao, vyn::TClassKind::Screen));
     lista_.push_back(Registro<TConciliacaoStub>(kConciliacao, vyn::TClassKind::Screen));

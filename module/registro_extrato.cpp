@@ -1,8 +1,10 @@
 #include "module/registro.h"
+#include "bankstatement/uConcilacaoOFC.h"
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQNotificacoes.h"
 #include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
 #include "bankstatement/uImportacaoCompPagto.h"
+#include "bankstatement/uProcessoConciliacaoBancaria.h"
 
 namespace integracao {
 
@@ -14,6 +16,8 @@ TListaRegistro RegistrosExtratoBancario() {
       Registro<TfrFiltroImportacaoExtratoBancarioDYQNotificacoes>("TfrFiltroImportacaoExtratoBancarioDYQNotificacoes",
                                                                   vyn::TClassKind::Screen),
       Registro<TfrImportacaoCompPagto>("TfrImportacaoCompPagto", vyn::TClassKind::Screen),
+      Registro<TfrProcessoConciliacaoBancaria>("TfrProcessoConciliacaoBancaria", vyn::TClassKind::Screen),
+      Registro<TfrConciliacaoOFC>("TfrConciliacaoOFC", vyn::TClassKind::Screen),
   };
 }
 

@@ -4,6 +4,9 @@
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <vector>
+
+#include <nlohmann/json_fwd.hpp>
 
 #include "framework/data/dao_factory.h"
 
@@ -15,6 +18,8 @@ class TBloqueioLancamento_VYN;
 class TSpeedButton;
 class TSelecionaFiliais_VYN;
 class TCheckBox;
+class TForm_VYN;
+class TVZEL_EMPRESAS_TEXTRATOBANMGR;
 
 // Column kinds of a value written through to a session work table.
 enum TLinkType : int { ltInteger = 0, ltString = 1, ltCurrency = 2, ltDate = 3, ltFloat = 4, ltFlag = 8 };
@@ -79,6 +84,38 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
   static int getTipoConciliacao(TComponent* owner, bool, const std::string& concC, const std::string& concD,
                                 const std::string& codEmp, const std::string& chave, const std::string& campo, bool,
                                 const std::string& tipoAtual);
+  // Reconciliation with a bank statement (defined in lancamento_conciliacao.cpp).
+  // Loads the posted entries of the company that match a statement line: the account on the side the
+  // signed value gives (plus: debit), not yet reconciled on that side, and agreeing on the criteria
+  // asked for; rows named in jaConciliados (BDCHAVECONC of a reconciled-items data set) are left out.
+  // The rows carry BDDEBITO, BDCREDITO, BDCODTERCEIROD/C, bdCODHIST, bdCODTPHI, bdtipoconc, bdCONCD,
+  // bdCONCC, bdchave and BDORDEM, ordered by the index "ORDEM" (BDORDEM 100: the row chosen for the
+  // line, the nearest in date; 200: the other candidates).
+  bool GetConciliacaoExtratoBancario(TComponent* empresa, TComponent* conta, Currency valor, const std::string& dcto,
+                                     TDateTime data, bool porDocumento, bool porData, bool porValor,
+                                     bool considerarZeros, TClientDataSet* jaConciliados = nullptr);
+  // The reconciliation kind of an entry reconciled on the side named by textos[4] ("BDCONCD" or
+  // "BDCONCC"): 1 debit, 2 credit, 6 both sides (the other side's text, textos[0] for the debit and
+  // textos[1] for the credit, not empty).
+  static int getTipoConciliacao(TLancamentoMGR* mgr, bool, const std::vector<std::string>& textos, bool,
+                                int tipoConcAtual);
+  // The current row's bdtipoconc (0 when absent).
+  int GetTIPOCONC() const;
+  // The entries' reconciled items, in memory: BDCODEMP, BDCHAVE, BDCHAVECONC, BDDCTO, BDDATA,
+  // BDVALOR, BDTIPOCONC; one row per entry and matched key.
+  TClientDataSet* getItensConciliadosDAO();
+  void setItensConciliadosItem(int64_t empresa, int64_t chave, const std::string& dcto, TDateTime data,
+                               Currency valor, int64_t chaveConc, int tipoConc);
+  // Hands the statement lines that have no entry (status 0, 1, 5, 7) to the statement review, opened
+  // as a child of form; True when the review was started.
+  static bool ImportacaoDAOExtratoBancario(TComponent* empresa, TComponent* conta, TComponent* arquivo,
+                                           TComponent* dataIni, TComponent* dataFim,
+                                           TVZEL_EMPRESAS_TEXTRATOBANMGR* extrato, TForm_VYN* form,
+                                           TSpeedButton* transacao, TBloqueioLancamento_VYN* bloqueio,
+                                           nlohmann::json* json, bool naoCoincidirTransPrep);
+  // Empty when the entry may be deleted, else the reason to show.
+  static std::string GetInconsistenciaExclusaoTipo(TComponent* form, int tipoLan, int64_t empresa, int64_t chave,
+                                                   int64_t empresaOrigem, const std::string& origem);
 
  private:
   bool flags_[4] = {false, false, false, false};

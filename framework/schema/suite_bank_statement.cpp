@@ -13,8 +13,9 @@ void AddSuiteBankStatementSchema(TSchema& s) {
   CONSTRAINT PK_VZEL_USU_DYQ_DIRETORIO PRIMARY KEY (BDCODUSU)))");
 
   // Imported bank-statement lines of an account. BDIDEXTRATODYQ names the Dyq statement they came
-  // from (null for a statement read from a file); BDCHAVELANC is the entry the line was reconciled
-  // with. BDTIPO 0 is a debit of the account (money out), 1 a credit; BDVALOR is never negative.
+  // from (null for a statement read from a file); BDCODEMPLANC/BDCHAVELANC is the entry the line was
+  // reconciled with (the entry may belong to a branch). BDTIPO 0 is a debit of the account (money
+  // out), 1 a credit; BDVALOR is never negative.
   s.AddGenerator("GEN_VZEL_EMPRESAS_TEXTRATOBAN");
   s.AddTable("VZEL_EMPRESAS_TEXTRATOBAN", R"(CREATE TABLE VZEL_EMPRESAS_TEXTRATOBAN (
   BDCODEMP INTEGER NOT NULL,
@@ -26,21 +27,25 @@ void AddSuiteBankStatementSchema(TSchema& s) {
   BDDCTO VARCHAR(30),
   BDTIPO SMALLINT DEFAULT 0 NOT NULL,
   BDVALOR NUMERIC(18,4) DEFAULT 0 NOT NULL,
+  BDCODEMPLANC INTEGER,
   BDCHAVELANC INTEGER,
   CONSTRAINT PK_VZEL_EMPRESAS_TEXTRATOBAN PRIMARY KEY (BDCODEMP, BDCHAVE)))");
   s.AddIndex("IX_TEXTRATOBAN_CONTA",
              "CREATE INDEX IX_TEXTRATOBAN_CONTA ON VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCONTA, BDDATAMOV)");
 
-  // Reconciled items of an entry: the rows (statement lines or entries) it was reconciled with.
+  // Reconciled items of an entry: the rows it was reconciled with. BDORIGEMCONC tells what
+  // BDCODEMPCONC/BDCHAVECONC name: 1 a statement line, 2 another ledger entry.
   s.AddTable("VZEL_EMPRESAS_TLAN_CONC", R"(CREATE TABLE VZEL_EMPRESAS_TLAN_CONC (
   BDCODEMP INTEGER NOT NULL,
   BDCHAVE INTEGER NOT NULL,
+  BDORIGEMCONC SMALLINT NOT NULL,
+  BDCODEMPCONC INTEGER NOT NULL,
   BDCHAVECONC INTEGER NOT NULL,
   BDDCTO VARCHAR(30),
   BDDATA DATE,
   BDVALOR NUMERIC(18,4) DEFAULT 0 NOT NULL,
   BDTIPOCONC INTEGER DEFAULT 0 NOT NULL,
-  CONSTRAINT PK_VZEL_EMPRESAS_TLAN_CONC PRIMARY KEY (BDCODEMP, BDCHAVE, BDCHAVECONC)))");
+  CONSTRAINT PK_VZEL_EMPRESAS_TLAN_CONC PRIMARY KEY (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC)))");
 
   // Label layouts of bank payment receipts, one row per kind of receipt of a bank: each text
   // column holds the label printed before a value; BDMESMALINHA 'TRUE' when the value stands on
@@ -66,6 +71,20 @@ SELECT C.BDCODCONFIG, C.BDCODBAN, C.BDTITULOPDF, C.BDCPFCNPJBENEF, C.BDDATAVENC,
        C.BDVALORORIGINAL, C.BDVALORPAGO, C.BDDESCONTO, C.BDJUROS, C.BDMULTAS, C.BDMESMALINHA,
        C.BDSEMVALORORIGINAL
   FROM TCONFIG_IMP_PDF C)");
+
+  // Data of ECF record Y570 (income tax and CSLL withheld at source) of an entry whose credit
+  // account is a financial application; rows of the entry BDCODEMP/BDCHAVE.
+  s.AddGenerator("GEN_VZEL_EMPRESAS_TLAN_Y570");
+  s.AddTable("VZEL_EMPRESAS_TLAN_Y570", R"(CREATE TABLE VZEL_EMPRESAS_TLAN_Y570 (
+  BDCODEMP INTEGER NOT NULL,
+  BDCHAVE INTEGER NOT NULL,
+  BDSEQ INTEGER NOT NULL,
+  BDCNPJFONTE VARCHAR(14),
+  BDCODRECEITA VARCHAR(10),
+  BDVALORBRUTO NUMERIC(18,4) DEFAULT 0 NOT NULL,
+  BDIRRF NUMERIC(18,4) DEFAULT 0 NOT NULL,
+  BDCSLL NUMERIC(18,4) DEFAULT 0 NOT NULL,
+  CONSTRAINT PK_VZEL_EMPRESAS_TLAN_Y570 PRIMARY KEY (BDCODEMP, BDCHAVE, BDSEQ)))");
 }
 
 }  // namespace vyn

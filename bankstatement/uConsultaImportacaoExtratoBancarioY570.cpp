@@ -1,0 +1,117 @@
+#include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
+
+#include <vector>
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/lancamento_y570_mgr.h"
+#include "framework/component/lista_obj.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/form.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/packages_util.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+TY570ConsultaExtratoBancario::TY570ConsultaExtratoBancario(TComponent* owner)
+    : TComponent(owner), FSqlApliFinAux(Create<TSQLMGR>()), FY570Aux(Create<TClientDataSet>()) {}
+
+void TY570ConsultaExtratoBancario::CarregaAplicacoesFinanceiras(int64_t codPlanoPadrao) {
+  FSqlApliFinAux->CommandText("select bdcodtpla from PLANOS_TPLA where (bdcodplapadrao = " +
+                              std::to_string(codPlanoPadrao) + ") and (bdaplifin = 'TRUE')");
+}
+
+void TY570ConsultaExtratoBancario::AtualizaY570(TVZEL_EMPRESAS_TLAN_Y570MGR* y570) {
+  y570_ = y570;
+  if (!y570 || !Linhas) return;
+  if (!linhasSource_) linhasSource_ = Create<TDataSource>();
+  linhasSource_->SetDataSet(Linhas);
+  y570->SetIndexFieldNames("bdcodemp;bdchave");
+  y570->SetMasterFields("bdcodemp;bdchave");
+  y570->SetMasterSource(linhasSource_);
+  FY570Aux->CloneCursor(*y570, false, true);
+  FY570Aux->SetIndexFieldNames("bdcodemp;bdchave");
+  FY570Aux->SetMasterFields("bdcodemp;bdchave");
+  FY570Aux->SetMasterSource(linhasSource_);
+}
+
+bool TY570ConsultaExtratoBancario::fTemY570(int64_t empresa, int64_t chave) {
+  TDataSource* fonte = FY570Aux->MasterSource();
+  const std::string mestres = FY570Aux->MasterFields();
+  const std::string filtro = FY570Aux->Filter();
+  const bool filtrado = FY570Aux->Filtered();
+  FY570Aux->SetMasterSource(nullptr);
+  FY570Aux->SetMasterFields("");
+  FY570Aux->SetFiltered(false);
+  bool tem = false;
+  try {
+    FY570Aux->SetFilter("bdcodemp = " + std::to_string(empresa) + " and  bdchave = " + std::to_string(chave));
+    FY570Aux->SetFiltered(true);
+    tem = FY570Aux->RecordCount() > 0;
+  } catch (...) {
+    FY570Aux->SetFiltered(false);
+    FY570Aux->SetFilter(filtro);
+    FY570Aux->SetFiltered(filtrado);
+    FY570Aux->SetMasterFields(mestres);
+    FY570Aux->SetMasterSource(fonte);
+    throw;
+  }
+  FY570Aux->SetFiltered(false);
+  FY570Aux->SetFilter(filtro);
+  FY570Aux->SetFiltered(filtrado);
+  FY570Aux->SetMasterFields(mestres);
+  FY570Aux->SetMasterSource(fonte);
+  return tem;
+}
+
+void TY570ConsultaExtratoBancario::geraInconsistenciaY570() {
+  if (!dynamic_cast<TLancamentoMGR*>(Linhas) || !Inconsistencias || !FSqlApliFinAux->Active() ||
+      FSqlApliFinAux->RecordCount() == 0)
+    return;
+  const int antes = Inconsistencias->Count();
+  std::vector<std::string> velhas;
+  for (const auto& i : Inconsistencias->Itens())
+    if (i.Caption.find(kTextoY570) != std::string::npos) velhas.push_back(i.Caption);
+  for (const auto& t : velhas) Inconsistencias->RemoveTexto(t);
+  TClientDataSet& l = *Linhas;
+  l.DisableControls();
+  try {
+    for (l.First(); !l.Eof(); l.Next()) {
+      const int64_t credito = l.FieldByName("BDcredito").AsInteger();
+      if (credito <= 0 || !FSqlApliFinAux->SearchKey("bdcodtpla", {Variant(std::to_string(credito))})) continue;
+      const int64_t emp = l.FieldByName("BDcodemp").AsInteger(), chave = l.FieldByName("BDchave").AsInteger();
+      if (!fTemY570(emp, chave))
+        Inconsistencias->Add_Atencao("Lançamento " + std::to_string(chave) +
+                                         ": A conta informada a crédito é de aplicação financeira e os dados do "
+                                         "registro Y570 da ECF não foram informados. Clique aqui para preenchê-los.",
+                                     true, nullptr, ciNenhum, nullptr, "");
+    }
+  } catch (...) {
+    l.EnableControls();
+    throw;
+  }
+  l.EnableControls();
+  if (Inconsistencias->CountAtencao() > 0 && Inconsistencias->Count() != antes)
+    Inconsistencias->Execute(true, true, true, true, "");
+}
+
+void TY570ConsultaExtratoBancario::spY570Click() {
+  if (!y570_ || !Linhas || Linhas->IsEmpty()) return;
+  TClientDataSet& l = *Linhas;
+  y570_->Parametros = {1, l.FieldByName("BDCODEMP").AsInteger(), l.FieldByName("BDCHAVE").AsInteger(),
+                       l.FieldByName("BDCREDITO").AsInteger(), l.FieldByName("BDVALOR").AsCurrency()};
+  TListaObj lista;
+  lista.Add(y570_);
+  lista.Add(Linhas);
+  FRecnoY570 = l.RecNo();
+  TPackagesUtil::CarregaFormParamsObj("tfrLancamentoY570Integracao", Revisao ? static_cast<TComponent*>(Revisao) : this,
+                                      std::move(lista), [this](TForm_VYN& f) { ChamaInconsistenciasY570(f); });
+}
+
+void TY570ConsultaExtratoBancario::ChamaInconsistenciasY570(TForm_VYN&) {
+  geraInconsistenciaY570();
+  if (Linhas && FRecnoY570 > 0 && FRecnoY570 <= Linhas->RecordCount()) Linhas->SetRecNo(FRecnoY570);
+}
+
+}  // namespace integracao

@@ -1,0 +1,55 @@
+#pragma once
+// The statement review's Y570 reminders: one attention line in the review's inconsistency list per
+// statement line whose credit account is a financial application of the company's chart and that has
+// no Y570 data yet, and the opening of the Y570 screen for a line. The review owns one of these and
+// hands it its lines manager, its inconsistency list and its Y570 detail data.
+#include <cstdint>
+#include <string>
+
+#include "framework/component/component.h"
+
+namespace vyn {
+class TClientDataSet;
+class TSQLMGR;
+class TInconsistencias_VYN;
+class TForm_VYN;
+class TVZEL_EMPRESAS_TLAN_Y570MGR;
+class TDataSource;
+}  // namespace vyn
+
+namespace integracao {
+
+inline constexpr const char* kTextoY570 = "Y570 da ECF não foram informados";
+
+class TY570ConsultaExtratoBancario : public vyn::TComponent {
+ public:
+  explicit TY570ConsultaExtratoBancario(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TY570ConsultaExtratoBancario"; }
+
+  // What the review hands over: the lines data set (its "Lançamentos" manager), the list and the form
+  // that owns the Y570 screen.
+  vyn::TClientDataSet* Linhas = nullptr;
+  vyn::TInconsistencias_VYN* Inconsistencias = nullptr;
+  vyn::TForm_VYN* Revisao = nullptr;
+
+  // The review's parameter hook: the financial-application accounts of the company's chart.
+  void CarregaAplicacoesFinanceiras(int64_t codPlanoPadrao);
+  // The review's data refresh: y570 becomes a detail of the lines on "bdcodemp;bdchave" and FY570Aux
+  // a second cursor on it with the same link.
+  void AtualizaY570(vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* y570);
+
+  void geraInconsistenciaY570();
+  bool fTemY570(int64_t empresa, int64_t chave);
+  void spY570Click();
+  void ChamaInconsistenciasY570(vyn::TForm_VYN& form);
+
+  vyn::TSQLMGR* FSqlApliFinAux;
+  vyn::TClientDataSet* FY570Aux;
+  int FRecnoY570 = 0;
+
+ private:
+  vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* y570_ = nullptr;
+  vyn::TDataSource* linhasSource_ = nullptr;
+};
+
+}  // namespace integracao
