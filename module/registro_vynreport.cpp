@@ -1,5 +1,6 @@
 #include "module/registro.h"
 
+#include "integrations/vynreport/uAutoThreadPagamentoImpostoVYNReport.h"
 #include "integrations/vynreport/uExportacaoPagamentosVYNReport.h"
 #include "integrations/vynreport/uImportacaoPagamentosVYNReport.h"
 
@@ -10,6 +11,7 @@ TListaRegistro RegistrosVynReport() {
   return {
       Registro<TfrExportacaoPagamentosVYNReport>("TfrExportacaoPagamentosVYNReport", vyn::TClassKind::Screen),
       Registro<TfrImportacaoPagamentosVYNReport>("TfrImportacaoPagamentosVYNReport", vyn::TClassKind::Screen),
+      Registro<TAutoThreadPagamentoImpostoVYNReport>("TAutoThreadPagamentoImpostoVYNReport", vyn::TClassKind::Task),
   };
 }
 

@@ -24,6 +24,7 @@ struct TProcessContext {
   int Referencia = 0;               // reference month YYYYMM
   std::string ProgramFolder;        // the host executable's folder; work files live under it
   std::string CustomerCode;         // the installation's customer code
+  std::string WP_DATA_ATUAL;        // the host's working date (DD/MM/YYYY); empty: today
   std::string WP_RESPONSAVEL;       // the responsible user the rights prompt named
   bool WP_USUARIO_INTEGRA_EQUIPE = false;   // the user belongs to the services team
   bool WP_GRUPOMASTER = false;              // the user belongs to the master group

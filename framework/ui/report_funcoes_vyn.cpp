@@ -19,7 +19,21 @@ const std::vector<TFuncaoReportVYN>& WP_FUNCOES_REPORT_VYN() {
         "function QUOTEDSTR(prTexto: String): String", "function REPLACESPACE(prQuantidade: Integer): String",
         "function YYYYMMTOMM_YYYY(prRef: String): String", "function GETDATAULTIMODIA(prRef: Integer): TDateTime",
         "function GETTRIMESTREREF(prRef: Integer): Integer", "function HoraParaDecimal(prHora: String): Extended",
-        "function DecimalParaHora(prHoras: Extended): String", "function CodRecImposto: String"};
+        "function DecimalParaHora(prHoras: Extended): String", "function CodRecImposto: String",
+        "function CalculaIdade(prData: TDateTime): Integer", "procedure ADDTOTALPAGES(prValor: Variant)",
+        "function FORMATVALOR(prValor: Extended; prZeroEmBranco: Boolean; prDecimais: Integer): String",
+        "function IDENTCLASS(prTexto, prParte, prSeparador: String): String",
+        "function NumeroExtenso(prValor: Extended): String", "function EXTENSO(prValor: Extended): String",
+        "function GETSABADODOMINGOFERIADO(prData: TDateTime; prTipo, prNumero: Integer): Boolean",
+        "function SomaData(prData: String; prDias: Integer): String", "function DataExtenso(prData: String): String",
+        "function MESEXTENSO(prData: String): String", "function MESEXTENSO2(prMes: Integer): String",
+        "function DIAEXTENSO(prData: String): String", "procedure NEWCOLUMN", "procedure NEWPAGE",
+        "function CURCOLUMN: Integer", "function CURLINE: Integer", "function DATAVAZIA(prData: Variant): Boolean",
+        "function VALORTOSTRING(prValor: Extended; prMascara, prPreenche: String): String",
+        "function RETIRAMASCARA(prTexto: String): String",
+        "function ARREDONDA(prValor: Extended; prDecimais: Integer): Extended",
+        "function CORTA(prValor: Extended; prDecimais: Integer): Extended",
+        "function getTextoComponente(prTexto: String; prLargura: Integer; prFonte: String; prTamanho: Integer): String"};
     std::vector<TFuncaoReportVYN> t(119);
     size_t i = 0;
     for (const char* d : decl) {

@@ -105,7 +105,12 @@ class TReportParser {
     const std::string ref = s_.substr(p_ + 1, fim - p_ - 1);
     p_ = fim + 1;
     const size_t ponto = ref.find('.');
-    if (ponto == std::string::npos) return r_.Variables.count(ref) ? r_.Variables[ref] : Variant();
+    if (ponto == std::string::npos) {
+      if (r_.Variables.count(ref)) return r_.Variables[ref];
+      Variant v;
+      if (r_.OnGetValue) r_.OnGetValue(ref, v);
+      return v;
+    }
     std::string campo = ref.substr(ponto + 1);
     if (campo.size() >= 2 && campo.front() == '"' && campo.back() == '"') campo = campo.substr(1, campo.size() - 2);
     return r_.Campo(ref.substr(0, ponto), campo);
@@ -134,6 +139,8 @@ class TReportParser {
           break;
         }
       }
+    } else if (SameText(nome, "True") || SameText(nome, "False")) {
+      return Variant(SameText(nome, "True"));
     } else if (!r_.HasFunction(nome) && r_.Variables.count(nome)) {
       return r_.Variables[nome];
     }
@@ -159,6 +166,11 @@ Variant TfrxReportVYN::CallFunction(const std::string& nome, std::vector<Variant
 }
 
 Variant TfrxReportVYN::Campo(const std::string& conjunto, const std::string& campo) const {
+  if (userDatasets_.count(conjunto)) {
+    Variant v;
+    if (OnGetValue) OnGetValue(campo, v);
+    return v;
+  }
   auto it = datasets_.find(conjunto);
   if (it == datasets_.end() || !it->second) throw EReportError("Conjunto de dados desconhecido: " + conjunto);
   TField* f = it->second->FindField(campo);
@@ -201,6 +213,7 @@ std::string TfrxReportVYN::ExpandText(const std::string& texto) {
 }
 
 void TfrxReportVYN::PrepareReport(bool) {
+  PageNo = CurColumn = CurLine = 1;
   if (OnBeforePrint) OnBeforePrint(*this);
   MemoValue = Variant(ExpandText(MemoText));
   if (OnAfterPrint) OnAfterPrint(*this);

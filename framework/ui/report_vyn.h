@@ -2,8 +2,9 @@
 // The report engine as the portal export uses it: a report with named data sets, global variables,
 // registered user functions answered by the owner's handler, and one memo whose text holds
 // expressions in brackets. Preparing the report runs the band's before-print script, evaluates the
-// memo and runs the after-print script. Expressions: 'text', numbers, <Set."FIELD">, variables,
-// functions with or without arguments, parentheses and '+' (text joins when either side is text).
+// memo and runs the after-print script. Expressions: 'text', numbers, True and False,
+// <Set."FIELD">, variables, functions with or without arguments, parentheses and '+' (text joins
+// when either side is text).
 #include <functional>
 #include <map>
 #include <optional>
@@ -39,8 +40,28 @@ class TfrxReportVYN : public TComponent {
   TUserFunction OnUserFunction;
 
   void AddDataSet(const std::string& nome, TClientDataSet* ds) { datasets_[nome] = ds; }
-  void ClearDataSets() { datasets_.clear(); }
+  // A data set whose fields the owner answers through OnGetValue (field name, value to set).
+  void AddUserDataSet(const std::string& nome) { userDatasets_[nome] = true; }
+  void ClearDataSets() {
+    datasets_.clear();
+    userDatasets_.clear();
+  }
   std::map<std::string, Variant> Variables;
+  // Answers the fields of the user data sets and the names no variable holds; a value left
+  // untouched stays null.
+  std::function<void(const std::string& nome, Variant& valor)> OnGetValue;
+
+  // Where the engine is on its page: page, column and line (of the data band), from 1. Preparing
+  // the report starts them over.
+  int PageNo = 1;
+  int CurColumn = 1;
+  int CurLine = 1;
+  void NewColumn() { ++CurColumn; }
+  void NewPage() {
+    ++PageNo;
+    CurColumn = 1;
+    CurLine = 1;
+  }
 
   // The one memo of the band and the band's scripts.
   std::string MemoText;
@@ -60,6 +81,7 @@ class TfrxReportVYN : public TComponent {
   Variant Campo(const std::string& conjunto, const std::string& campo) const;
   std::map<std::string, std::string> funcoes_;   // upper-cased name -> declaration
   std::map<std::string, TClientDataSet*> datasets_;
+  std::map<std::string, bool> userDatasets_;
 };
 
 }  // namespace vyn

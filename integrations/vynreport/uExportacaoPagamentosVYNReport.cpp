@@ -78,6 +78,25 @@ TfrExportacaoPagamentosVYNReport::TfrExportacaoPagamentosVYNReport(TComponent* o
     r.MemoText = "[" + r.CallFunction("GetQuebra").AsString() + "]";
   };
   frxReportPreview->OnAfterPrint = [](TfrxReportVYN& r) { r.CallFunction("setYRKValor", {r.MemoValue}); };
+  frxReportPreview->OnGetValue = [this](const std::string& nome, Variant& valor) { frxUserDataSetGetValue(nome, valor); };
+}
+
+void TfrExportacaoPagamentosVYNReport::frxUserDataSetGetValue(const std::string& varName, Variant& value) {
+  const std::string nome = UpperCase(varName);
+  auto campo = [this](std::initializer_list<const char*> nomes) -> const TField* {
+    if (!FDadosGuia || !FDadosGuia->Active()) return nullptr;
+    for (const char* n : nomes)
+      if (const TField* f = FDadosGuia->FindField(n)) return f;
+    return nullptr;
+  };
+  if (nome == "EDREFERENCIA") {
+    if (const TField* f = campo({"BDREFERENCIA"}); f && !f->IsNull()) value = Variant(f->AsInteger());
+  } else if (nome == "DTVENCIMENTO") {
+    // The guide's due date, under the name the tax's print data gives it.
+    if (const TField* f = campo({"BDVENCIMENTO", "BDDATAVCTO"}); f && !f->IsNull()) value = Variant(f->AsDateTime());
+  } else if (nome == "EDQUOTA") {
+    value = Variant(std::string("0"));
+  }
 }
 
 bool TfrExportacaoPagamentosVYNReport::InheritsFrom(const std::string& class_name) const {
@@ -102,20 +121,21 @@ void TfrExportacaoPagamentosVYNReport::CreateDAO() {
   FDAOUpdates = TSQLMGR::CreateMgr(this);
   FDAOEmpresas = TEmpresasMGR::CreateMgr(this);
   FDAOImposto = TSQLMGR::CreateMgr(this);
-  CommandTextEmp();
-  lvEmpresas->setDataSource(FDAOEmpresas);
-  lvEmpresas->SetSelecionarTodos(true);
+  CommandTextEmp(0);
   AtualizaImpostos(true);
 }
 
-void TfrExportacaoPagamentosVYNReport::CommandTextEmp() {
+void TfrExportacaoPagamentosVYNReport::CommandTextEmp(int codEmp) {
   std::string sql =
       "SELECT VYN.BDCODEMP, VYN.BDCODEMP AS \"Código\", REF.BDNOMEMP as \"Nome\" FROM VW_YRK_EMP_VYNREPORT VYN "
       " LEFT OUTER JOIN VW_TEMPRESAS_REF_MAX_MIN MM ON (VYN.BDCODEMP = MM.BDCODEMP)"
       " LEFT OUTER JOIN TEMPRESAS_REF REF ON (REF.BDCODEMP = MM.BDCODEMP AND REF.BDREFEMP = MM.BDREFEMP)";
   // The automation service exports only the run's company; its parameter is a number or nothing.
-  if (ProcessContext().IsServiceVarku) sql += " where VYN.bdcodemp = " + SQLInteger(ProcessContext().WP_EMPRESA_PROCESSO);
+  if (codEmp <= 0 && ProcessContext().IsServiceVarku) codEmp = ProcessContext().WP_EMPRESA_PROCESSO;
+  if (codEmp > 0 || ProcessContext().IsServiceVarku) sql += " where VYN.bdcodemp = " + SQLInteger(codEmp);
   FDAOEmpresas->CommandText(sql + " ORDER BY VYN.BDCODEMP", ctOpen);
+  lvEmpresas->setDataSource(FDAOEmpresas);
+  lvEmpresas->SetSelecionarTodos(true);
 }
 
 void TfrExportacaoPagamentosVYNReport::CommandTextImp() {
@@ -157,9 +177,11 @@ void TfrExportacaoPagamentosVYNReport::PreencheTMP_EMPRESAS_SELECT() {
 
 bool TfrExportacaoPagamentosVYNReport::PodeIniciarProcesso() {
   if (lvImpostos->CheckedCount() == 0) {
-    // The scheduled run must not ask; its result message says why nothing went.
+    // The scheduled run must not ask; its result message says why nothing went: with no tax paid
+    // in the period there is simply nothing to send.
     if (IsTARVO())
-      ProcessContext().FMensagemInconsistencia = "Nenhum imposto selecionado!";
+      ProcessContext().FMensagemInconsistencia =
+          lvImpostos->Count() == 0 ? "Nenhum registro para ser exportado." : "Nenhum imposto selecionado!";
     else
       DlgWarOk("Nenhum imposto selecionado!");
     return false;
@@ -182,13 +204,17 @@ void TfrExportacaoPagamentosVYNReport::Processo() {
           TConfigImpostoVYN::CaseSQLDescTipoCalc() + " AS BDDESCTIPOCALC" +
           " FROM TMP_EMPRESAS_SELECT TEMP"
           " LEFT OUTER JOIN VW_YRK_EMP_VYNREPORT EMP ON (EMP.bdcodemp = TEMP.bdcodemp)"
-          " LEFT OUTER JOIN TDARFGERPGTO_BAIXA PGTO ON (PGTO.BDCODEMP = TEMP.BDCODEMP)"
+          // A guide paid in parts goes once, with its last payment of the period: the portal
+          // would take every row for a payment of the whole principal.
+          " LEFT OUTER JOIN (SELECT B.BDCODEMP, B.BDCHAVEDARF, MAX(B.BDDATAPGTO) AS BDDATAPGTO"
+          "   FROM TDARFGERPGTO_BAIXA B WHERE B.BDDATAPGTO BETWEEN ? AND ?"
+          "   GROUP BY B.BDCODEMP, B.BDCHAVEDARF) PGTO ON (PGTO.BDCODEMP = TEMP.BDCODEMP)"
           " LEFT OUTER JOIN TDARFPADRAO D ON (D.BDCODEMP = PGTO.BDCODEMP AND D.BDCHAVEDARF = PGTO.BDCHAVEDARF)"
           " LEFT OUTER JOIN TIMPOSTO I ON (I.BDCODIMP = D.BDCODIMP)"
           " LEFT OUTER JOIN tyrk_trelatorios REL ON (I.BDCHAVEYRK = REL.bdchave)"
           " WHERE PGTO.BDDATAPGTO BETWEEN ? AND ? AND D.BDCODIMP IN (" + SQLInList(Codigos(*lvImpostos)) +
           ") and bdtagweb is not null ORDER BY 1, D.BDCHAVEDARF, pgto.bddatapgto",
-      ctOpen, {edDatIni->GetData(), edDatFin->GetData()});
+      ctOpen, {edDatIni->GetData(), edDatFin->GetData(), edDatIni->GetData(), edDatFin->GetData()});
   TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(this, 2);
   status->setPrimaryStatusLabel("Exportando pagamentos...");
   status->setPrimaryMaxProgress(FDAOUpdates->RecordCount());
@@ -231,6 +257,7 @@ void TfrExportacaoPagamentosVYNReport::Processo() {
     }
     frxReportPreview->ClearDataSets();
     frxReportPreview->AddDataSet("Dados", FDadosGuia);
+    frxReportPreview->AddUserDataSet("Parâmetros");
     FYRKValor.clear();
     TExpVYNReport* exp = Create<TExpVYNReport>();
     try {
@@ -291,6 +318,8 @@ void TfrExportacaoPagamentosVYNReport::Processo() {
   }
   if (!IsTARVO()) DlgInfOk("Pagamentos integrados com sucesso!");
   if (res.TotalBaixados == 0 && IsTARVO()) ProcessContext().FMensagemInconsistencia = "Nenhum pagamento integrado na WEB.";
+  // A guide left out is not a clean run, even when the others went.
+  if (recusadas && IsTARVO()) ProcessContext().FMensagemInconsistencia = lista->getItemObjeto(0).Caption;
   const std::string enviados = "Total de pagamentos enviados: " + std::to_string(res.TotalRecebidos);
   const std::string baixados = "Total de pagamentos baixados: " + std::to_string(res.TotalBaixados);
   lista->Add_Informativo(enviados, true, nullptr);

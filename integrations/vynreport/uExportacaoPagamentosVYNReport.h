@@ -50,10 +50,14 @@ class TfrExportacaoPagamentosVYNReport : public vyn::TfrProcesso_Padrao_VYN {
   // The web client; tests and the host may reach it to set its address.
   vyn::TExportacaoPagamento& ExportacaoPagamento() { return *FExportacaoPagamento; }
 
-  void CommandTextEmp();
+  // The companies enabled for the portal, every one ticked: only codEmp when given (> 0), only
+  // the run's company when the host runs as the automation service.
+  void CommandTextEmp(int codEmp = 0);
   void CommandTextImp();
   void PreencheTMP_EMPRESAS_SELECT();
   void edDatFinExit(vyn::TComponent* sender);
+  // The report's parameters: the current guide's reference and due date, and the quota.
+  void frxUserDataSetGetValue(const std::string& varName, vyn::Variant& value);
 
   // Portal functions of the identifier report.
   virtual std::string GetTipoCalculoYRK();

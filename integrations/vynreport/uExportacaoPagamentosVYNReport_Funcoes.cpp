@@ -1,7 +1,10 @@
 // The report functions the identifier report of the payment export reaches.
 #include <cmath>
 
+#include <fmt/format.h>
+
 #include "framework/accounting/config_imposto_vyn.h"
+#include "framework/component/boxed_values.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/host/publicas.h"
@@ -27,6 +30,22 @@ bool Zero(const Variant& v) {
 const Variant& P(const std::vector<Variant>& p, size_t i) {
   static const Variant nulo;
   return i < p.size() ? p[i] : nulo;
+}
+
+// A date argument: nothing for null, zero or a blank text; a text is read as DD/MM/YYYY.
+std::optional<TDateTime> DataDe(const Variant& v) {
+  if (v.IsNull()) return std::nullopt;
+  if (v.Type() == VarType::String) {
+    const std::string t = Trim(v.AsString());
+    if (t.empty() || OnlyDigits(t) == t) {
+      if (t.empty() || Currency::Parse(t).IsZero()) return std::nullopt;
+    } else if (OnlyDigits(t).find_first_not_of('0') == std::string::npos) {
+      return std::nullopt;   // "00/00/0000", "  /  /    "
+    }
+  }
+  const TDateTime d = v.AsDateTime();
+  if (d.Value == 0) return std::nullopt;
+  return d;
 }
 
 std::string Preenche(const std::string& t, size_t largura, const std::string& fill, bool esquerda) {
@@ -66,22 +85,27 @@ std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoDaTela(const std:
                                                                       std::vector<Variant>& p) {
   const std::string n = UpperCase(nomeOriginal);
   auto texto = [&](size_t i) { return P(p, i).IsNull() ? std::string() : P(p, i).AsString(); };
-  auto inteiro = [&](size_t i) { return P(p, i).IsNull() ? 0LL : static_cast<long long>(P(p, i).AsCurrency().Round2().Raw() / 10000); };
+  auto valor = [&](size_t i) { return P(p, i).AsCurrency(); };
+  auto inteiro = [&](size_t i) { return static_cast<long long>(valor(i).RoundTo(0).Raw() / Currency::kScale); };
+  auto data = [&](size_t i) { return DataDe(P(p, i)); };
+  const Variant nada;
+
+  // The portal's own functions.
   if (n == "SETYRKVALOR") {
     FYRKValor = texto(0);
-    return Variant();
+    return nada;
   }
   if (n == "GETQUEBRA")
     return Variant(FFuncionVynReport && !FFuncionVynReport->FListaQuebras.empty() ? FFuncionVynReport->FListaQuebras.front()
                                                                                   : std::string("''"));
-  if (n == "CODEMPYRK") return Variant(GetCodEmpVynReport(static_cast<int>(P(p, 0).AsInteger())));
+  if (n == "CODEMPYRK") return Variant(GetCodEmpVynReport(static_cast<int>(inteiro(0))));
   if (n == "TAGYRK") return Variant(GetTagVYNReport());
   if (n == "TIPOCOLYRK") return Variant(getTipoColWeb());
   if (n == "TIPONOTAYRK") return Variant(GetTipoNotaYRK());
   if (n == "NUMERONOTAYRK") return Variant(GetNumeroNotaYRK());
   if (n == "TIPOCALCULOYRK") return Variant(GetTipoCalculoYRK());
   if (n == "TIPOFOLHAYRK") return Variant(getTipoFolhaWeb(static_cast<int>(inteiro(0))));
-  if (n == "VALORDEFAULT") return Zero(P(p, 0)) ? P(p, 1) : P(p, 0);
+  if (n == "CODRECIMPOSTO") return Variant(getCodRecImposto());
   if (n == "INTSERIEYRK") return Variant(Preenche(Zero(P(p, 0)) ? "" : std::to_string(inteiro(0)), 10, "_", true));
   if (n == "DATEREFYRK") return Variant(FormatDate("yymm", P(p, 0).AsDateTime()));
   if (n == "DATEYRK") return Variant(FormatDate("yymmdd", P(p, 0).AsDateTime()));
@@ -94,7 +118,69 @@ std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoDaTela(const std:
     if (t.find('/') != std::string::npos) return Variant(t.size() >= 7 ? t.substr(5, 2) + t.substr(0, 2) : std::string());
     return Variant(t.size() >= 6 ? t.substr(2, 4) : std::string());
   }
-  if (n == "STRZERO") return Variant(ZeroPad(texto(0), static_cast<size_t>(inteiro(1))));
+
+  // Values and texts.
+  if (n == "VALORDEFAULT") return Zero(P(p, 0)) ? P(p, 1) : P(p, 0);
+  if (n == "IFTHEN") return P(p, 0).AsBoolean() ? P(p, 1) : P(p, 2);
+  if (n == "STRZERO") {
+    Currency c;
+    if (Currency::TryParse(Trim(texto(0)), c))
+      return Variant(TString_VYN::GetStrZero(c, static_cast<int>(inteiro(1)), static_cast<int>(inteiro(2))));
+    return Variant(ZeroPad(texto(0), static_cast<size_t>(std::max(0LL, inteiro(1)))));
+  }
+  if (n == "PREENCHEESQUERDA" || n == "PREENCHEDIREITA")
+    return Variant(Preenche(texto(0), static_cast<size_t>(std::max(0LL, inteiro(1))), texto(2), n == "PREENCHEESQUERDA"));
+  if (n == "STRTRAN") return Variant(texto(1).empty() ? texto(0) : ReplaceAll(texto(0), texto(1), texto(2)));
+  if (n == "RETORNASONUMEROS") return Variant(OnlyDigits(texto(0)));
+  if (n == "RETIRAMASCARA") return Variant(GetTiraSinaisPicture(texto(0)));
+  if (n == "QUOTEDSTR") return Variant("'" + ReplaceAll(texto(0), "'", "''") + "'");
+  if (n == "REPLACESPACE") return Variant(std::string(static_cast<size_t>(std::max(0LL, inteiro(0))), ' '));
+  if (n == "IDENTCLASS") return Variant(SetReplicate(texto(1), GetNVezes(texto(0), texto(2)) - 1));
+  if (n == "FORMATVALOR")
+    return Variant(getFormataValorRelatorio(valor(0), true, P(p, 1).AsBoolean(), static_cast<int>(inteiro(2))));
+  if (n == "VALORTOSTRING") return Variant(Trim(GetStrToMascara(valor(0).ToSQL(), texto(1), texto(2))));
+  if (n == "ARREDONDA") return Variant(ArredondaVYN(valor(0), static_cast<int>(inteiro(1))));
+  if (n == "CORTA") return Variant(CortaVYN(valor(0), static_cast<int>(inteiro(1))));
+  if (n == "NUMEROEXTENSO" || n == "EXTENSO")
+    return Variant(Zero(P(p, 0)) ? std::string() : GetExtenso(valor(0), n == "EXTENSO"));
+  if (n == "GETTEXTOCOMPONENTE")
+    return Variant(getTextToWidth(texto(0), static_cast<int>(inteiro(1)), texto(2), static_cast<int>(inteiro(3))));
+
+  // Dates, references and hours.
+  if (n == "DATASISTEMA") {
+    const std::string hoje = Trim(ProcessContext().WP_DATA_ATUAL);
+    return Variant(hoje.empty() ? Now() : StrToDate(hoje));
+  }
+  if (n == "CALCULAIDADE") {
+    const auto d = data(0);
+    return Variant(static_cast<long long>(d ? YearsBetween_VYN(*d, Now()) : 0));
+  }
+  if (n == "DATAVAZIA") return Variant(!data(0).has_value());
+  if (n == "SOMADATA") {
+    const auto d = data(0);
+    return Variant(d ? DateToStr(IncDay(*d, static_cast<int>(inteiro(1)))) : std::string());
+  }
+  if (n == "DATAEXTENSO") {
+    const auto d = data(0);
+    if (!d) return Variant(std::string());
+    return Variant(fmt::format("{} de {} de {}", DayOf(*d), TDateTime_VYN::GetMesExtenso(MonthOf(*d), false), YearOf(*d)));
+  }
+  if (n == "MESEXTENSO") {
+    const auto d = data(0);
+    return Variant(d ? TDateTime_VYN::GetMesExtenso(MonthOf(*d), false) : std::string());
+  }
+  if (n == "MESEXTENSO2") {
+    if (Zero(P(p, 0))) return Variant(std::string());
+    return Variant(TDateTime_VYN::GetMesExtenso(MonthOf(StrToDate("01/" + texto(0) + "/2000")), false));
+  }
+  if (n == "DIAEXTENSO") {
+    const auto d = data(0);
+    return Variant(d ? GetExtenso(Currency::FromInt(DayOf(*d)), false) : std::string());
+  }
+  if (n == "GETSABADODOMINGOFERIADO") {
+    const auto d = data(0);
+    return Variant(d && GetSabadoDomingoFeriado(*d, static_cast<int>(inteiro(1)), static_cast<int>(inteiro(2))));
+  }
   if (n == "FORMATREFERENCIA") {
     try {
       const long long ref = inteiro(0);
@@ -105,10 +191,6 @@ std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoDaTela(const std:
       return Variant(std::string());
     }
   }
-  if (n == "PREENCHEESQUERDA" || n == "PREENCHEDIREITA")
-    return Variant(Preenche(texto(0), static_cast<size_t>(inteiro(1)), texto(2), n == "PREENCHEESQUERDA"));
-  if (n == "STRTRAN") return Variant(ReplaceAll(texto(0), texto(1), texto(2)));
-  if (n == "RETORNASONUMEROS") return Variant(OnlyDigits(texto(0)));
   if (n == "STRTODATA") {
     const std::string t = texto(0);
     return Variant(t.size() >= 8 ? t.substr(6, 2) + "/" + t.substr(4, 2) + "/" + t.substr(0, 4) : std::string());
@@ -117,25 +199,39 @@ std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoDaTela(const std:
     const std::string t = texto(0);
     return Variant(t.size() >= 6 ? t.substr(4, 2) + "/" + t.substr(0, 4) : std::string());
   }
-  if (n == "IFTHEN") return P(p, 0).AsBoolean() ? P(p, 1) : P(p, 2);
-  if (n == "QUOTEDSTR") return Variant("'" + ReplaceAll(texto(0), "'", "''") + "'");
-  if (n == "REPLACESPACE") return Variant(std::string(static_cast<size_t>(std::max(0LL, inteiro(0))), ' '));
   if (n == "GETDATAULTIMODIA") return Variant(LastDayOfAnoMes(static_cast<int>(inteiro(0))));
-  if (n == "GETTRIMESTREREF") return Variant(static_cast<long long>((inteiro(0) % 100 - 1) / 3 + 1));
+  if (n == "GETTRIMESTREREF") return Variant(static_cast<long long>(TDateTime_VYN::GetTrimestreRef(static_cast<int>(inteiro(0)))));
   if (n == "HORAPARADECIMAL") {
-    const std::vector<std::string> hm = Split(texto(0), ':');
-    const Currency h = Currency::FromInt(Variant(hm.at(0)).AsInteger());
-    const Currency m = hm.size() > 1 ? Currency::FromInt(Variant(hm[1]).AsInteger()) / 60 : Currency();
-    return Variant(h + m);
+    const std::vector<std::string> hm = Split(Trim(texto(0)), ':');
+    auto parte = [&](size_t i) { return i < hm.size() && !Trim(hm[i]).empty() ? Variant(Trim(hm[i])).AsInteger() : 0; };
+    return Variant(Currency::FromInt(parte(0)) + Currency::FromInt(parte(1)) / 60);
   }
   if (n == "DECIMALPARAHORA") {
     // The minutes are rounded first, so 1.9999 hours is 02:00 and never 01:60.
-    const Currency v = P(p, 0).AsCurrency();
-    const long long minutos = (v * Currency::FromInt(60)).RoundTo(0).Raw() / 10000;
+    const long long minutos = (valor(0) * Currency::FromInt(60)).RoundTo(0).Raw() / Currency::kScale;
     return Variant(ZeroPad(minutos / 60, 2) + ":" + ZeroPad(minutos % 60, 2));
   }
-  if (n == "CODRECIMPOSTO") return Variant(getCodRecImposto());
-  if (n == "DATASISTEMA") return Variant(Today());
+
+  // The report engine.
+  if (n == "ADDTOTALPAGES") {
+    try {
+      frxReportPreview->Variables["copyname0"] = P(p, 0);
+      frxReportPreview->Variables["copyname1"] = P(p, 0);
+    } catch (const std::exception&) {
+      // a page count that cannot be kept does not stop the report
+    }
+    return nada;
+  }
+  if (n == "NEWCOLUMN") {
+    frxReportPreview->NewColumn();
+    return nada;
+  }
+  if (n == "NEWPAGE") {
+    frxReportPreview->NewPage();
+    return nada;
+  }
+  if (n == "CURCOLUMN") return Variant(static_cast<long long>(frxReportPreview->CurColumn));
+  if (n == "CURLINE") return Variant(static_cast<long long>(frxReportPreview->CurLine));
   return std::nullopt;
 }
 

@@ -26,9 +26,9 @@ class ExportacaoPagamentosTest : public CompanyDatabaseTest {
     ProcessContext().CustomerCode = "123";
     ProcessContext().FMensagemInconsistencia.clear();
   }
-  void Paga(int chave, int dia) {
+  void Paga(int chave, int dia, int seq = 1, int mes = 4) {
     Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
-                 "values (1, ?, 1, ?, 1)", {chave, EncodeDate(2024, 4, dia)});
+                 "values (1, ?, ?, ?, 1)", {chave, seq, EncodeDate(2024, mes, dia)});
   }
   TFormPtr<TfrExportacaoPagamentosVYNReport> Tela(bool tarvo = false) {
     auto t = MakeForm<TfrExportacaoPagamentosVYNReport>();
@@ -90,7 +90,7 @@ TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReport
   auto t = Tela(true);
   EXPECT_EQ(t->lvImpostos->Count(), 0);
   t->spOK->Click();
-  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Nenhum imposto selecionado!");
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Nenhum registro para ser exportado.");
 
   Guia(Db(), 55, 202403, "95.00", "100.00");
   Paga(55, 20);
@@ -99,6 +99,50 @@ TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReport
   u->spOK->Click();
   EXPECT_EQ(portal_.RequestCount(), 0u);
   EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Guia 55 do imposto 10 não exportada"), std::string::npos);
+}
+
+TEST_F(ExportacaoPagamentosTest, AGuidePaidInPartsGoesOnceAndALeftOutGuideIsNoCleanRun) {
+  Guia(Db(), 55, 202403, "95.00", "100.00");
+  Paga(55, 10, 1);
+  Paga(55, 20, 2);
+  Paga(55, 25, 3, 5);   // after the period
+  // A tax whose identifier names no portal company: its guide is left out, and the run says so.
+  Db().Execute("insert into TYRK_TRELATORIOS (BDCHAVE, BDDESCRICAO, BDTAGWEB, BDQUEBRA) "
+               "values (2, 'COFINS', 'DARF_COFINS', '''|sem empresa''')");
+  Db().Execute("insert into TIMPOSTO (BDCODIMP, BDDESCIMP, BDCHAVEYRK) values (12, 'COFINS', 2)");
+  Guia(Db(), 56, 202403, "10.00", "10.00", "0", "0", 12);
+  Paga(56, 12);
+  portal_.On("POST", "/pagamentos", TFakeResponse::Json(200, R"({"totalRecebidos":1,"totalBaixados":1,"totalErros":0})"));
+  auto t = Tela(true);
+  t->spOK->Click();
+
+  const auto j = nlohmann::json::parse(portal_.LastRequest().Body);
+  ASSERT_EQ(j["registros"].size(), 1u) << j.dump();
+  EXPECT_EQ(j["registros"][0]["dataPagamento"], "2024-04-20");
+  EXPECT_EQ(j["registros"][0]["valor"], "100.00");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VSH_EMP_TCONF_IMPPAG_IMP").AsInteger(), 1);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Guia 56 do imposto 12 não exportada"), std::string::npos)
+      << ProcessContext().FMensagemInconsistencia;
+}
+
+TEST_F(ExportacaoPagamentosTest, TheTaxRegistryGivesThePortalCodeACompanyLacksAndTheReportReadsItsParameters) {
+  Guia(Db(), 55, 202403, "95.00", "100.00");
+  Paga(55, 20);
+  Db().Execute("update TYRK_TRELATORIOS set BDQUEBRA = ?",
+               {"CodEmpYRK(2) + '|' + TagYRK + '|' + <Dados.\"BDTOTAL\"> + '|' + <EDREFERENCIA> + '|' + "
+                "<Parâmetros.\"EDQUOTA\">"});
+  portal_.On("POST", "/pagamentos", TFakeResponse::Json(200, R"({"totalRecebidos":1,"totalBaixados":1,"totalErros":0})"));
+  // Company 2 has no portal code of its own and the registry none for the tax: "XXXXXX" stands.
+  Tela(true)->spOK->Click();
+  EXPECT_EQ(portal_.RequestCount(), 0u);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Guia 55"), std::string::npos);
+
+  Db().Execute("insert into TYRK_TRELATORIOS_EMP (BDCHAVE, BDCODEMP, BDCODWEB) values (1, 2, 77)");
+  Tela(true)->spOK->Click();
+  const auto r = nlohmann::json::parse(portal_.LastRequest().Body)["registros"][0];
+  EXPECT_EQ(r["empresaId"], 77);
+  EXPECT_EQ(r["funcionarioId"], 202403);   // the guide's reference, as the report's parameter gives it
+  EXPECT_EQ(r["individual"], 0);
 }
 
 TEST_F(ExportacaoPagamentosTest, ReportFunctionsAnswerWithoutRegardToCase) {
