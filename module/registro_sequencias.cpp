@@ -1,5 +1,10 @@
 #include "module/registro.h"
+#include "statutory/reportsequence/uAutoThreadSequenciaColaborador.h"
+#include "statutory/reportsequence/uAutoThreadSequenciaEmpresa.h"
+#include "statutory/reportsequence/uConsultaSequenciaRelatorios.h"
 #include "statutory/reportsequence/uRelSequenciaRelatorios.h"
+#include "statutory/reportsequence/uRelSequenciaRelatoriosCliente.h"
+#include "statutory/reportsequence/uRelSequenciaRelatoriosColaborador.h"
 
 namespace integracao {
 
@@ -7,6 +12,11 @@ namespace integracao {
 TListaRegistro RegistrosSequenciasRelatorios() {
   return {
       Registro<TfrRelSequenciaRelatorios>("TfrRelSequenciaRelatorios", vyn::TClassKind::Screen),
+      Registro<TfrRelSequenciaRelatoriosColaborador>("TfrRelSequenciaRelatoriosColaborador", vyn::TClassKind::Screen),
+      Registro<TfrRelSequenciaRelatoriosCliente>("TfrRelSequenciaRelatoriosCliente", vyn::TClassKind::Screen),
+      Registro<TfrConsultaSequenciaRelatorios>("TfrConsultaSequenciaRelatorios", vyn::TClassKind::Screen),
+      Registro<TAutoThreadSequenciaEmpresa>("TAutoThreadSequenciaEmpresa", vyn::TClassKind::Task),
+      Registro<TAutoThreadSequenciaColaborador>("TAutoThreadSequenciaColaborador", vyn::TClassKind::Task),
   };
 }
 

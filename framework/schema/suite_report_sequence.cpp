@@ -88,6 +88,18 @@ END)");
   BDCODIGO INTEGER NOT NULL,
   BDCODSIS SMALLINT,
   CONSTRAINT PK_TMODULO_SMTP PRIMARY KEY (BDCODIGO)))");
+  // Employees and contractors (BDTIPOCOL 2) of the companies: the entities of employee sequences
+  // and the people of configurable payroll reports.
+  s.AddTable("TRH_COLCON", R"(CREATE TABLE TRH_COLCON (
+  BDCODEMP INTEGER NOT NULL,
+  BDTIPOCOL SMALLINT DEFAULT 1 NOT NULL,
+  BDCODCOL INTEGER NOT NULL,
+  BDNOMCOL VARCHAR(100),
+  BDDATAADM DATE,
+  BDDATADEM DATE,
+  BDCODSETOR INTEGER,
+  BDCODTPCC INTEGER,
+  CONSTRAINT PK_TRH_COLCON PRIMARY KEY (BDCODEMP, BDTIPOCOL, BDCODCOL)))");
   // The empty pseudo-table report data links bind to.
   s.AddTable("TSQL", "CREATE TABLE TSQL (BDID INTEGER)");
 }

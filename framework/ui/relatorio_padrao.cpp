@@ -2,12 +2,14 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 
 #include "framework/component/process_context.h"
 #include "framework/core/lite_pdf.h"
 #include "framework/core/text.h"
 #include "framework/ui/control.h"
+#include "framework/ui/edit_codigo.h"
 #include "framework/ui/log_event.h"
 
 namespace vyn {
@@ -152,6 +154,17 @@ void TfrRelatorio_Padrao_VYN::EnviaEmails() {
     FEmailsEnviados.push_back({entrada, copia.string()});
   }
   FListaArquivosEmail.clear();
+}
+
+TEdit_Codigo_Search_VYN* TfrRelatorio_Padrao_VYN::EditCodEmp() const {
+  std::function<TComponent*(const TComponent*)> procura = [&](const TComponent* raiz) -> TComponent* {
+    for (TComponent* c : raiz->Components()) {
+      if (SameText(c->Name(), "edCODEMP")) return c;
+      if (TComponent* achou = procura(c)) return achou;
+    }
+    return nullptr;
+  };
+  return dynamic_cast<TEdit_Codigo_Search_VYN*>(procura(this));
 }
 
 void TfrRelatorio_Padrao_VYN::SetExportacaoPDFColaborador(bool on) { spExportaPDFCol->SetVisible(on); }

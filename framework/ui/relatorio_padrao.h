@@ -11,6 +11,8 @@ namespace vyn {
 
 class TSpeedButton;
 class TMenuItem;
+class TClientDataSet;
+class TEdit_Codigo_Search_VYN;
 class TLogEvent;
 
 enum TPrintType : int {
@@ -64,6 +66,12 @@ class TfrRelatorio_Padrao_VYN : public TForm_VYN {
   int Sistema() const { return FSistema; }
   virtual void SetSistema(int sistema) { FSistema = sistema; }
   const std::vector<std::string>& QuebrasRelatorio() const { return FFuncionVynReport; }
+  // The data the report prints (its data link); nullptr when the screen has none.
+  TClientDataSet* frxDBDados = nullptr;
+  // Exports the prepared report, in the format of the last button, to arquivo.
+  void ExecutaExportar(const std::string& arquivo) { Exportar(FReport, arquivo, nullptr); }
+  // The screen's company edit (edCODEMP); nullptr when it has none.
+  TEdit_Codigo_Search_VYN* EditCodEmp() const;
 
   static std::string PrintTypeToExtensaoArquivo(TPrintType tipo);
 

@@ -45,22 +45,36 @@ class TTipoSequenciaRelatorioClientes : public TTipoSequenciaRelatorioPadrao {
   std::string getDescricaoExportacao() const override;
 };
 
-// Employees of the chosen companies, filtered by situation; with porEmpresa the outputs group by
-// company, else by employee. The payroll registry is not part of this system: the entities are the
-// companies and the situation names the filter.
+// Employees (TRH_COLCON) of the chosen companies as of the reference month, filtered by the
+// situation combo (its nine items) and, when the screen's edCODCOLCON holds codes, by those. With
+// porEmpresa the outputs group by company, else one group per employee. The query also hands back
+// BDCODCOL and BDNOMCOL; the running employee is the host's WP_COL_TARVO.
 class TTipoSequenciaRelatorioColaboradores : public TTipoSequenciaRelatorioPadrao {
  public:
   TTipoSequenciaRelatorioColaboradores(TForm_VYN* tela, TComboBox_Padrao_VYN* situacao,
                                        TEdit_Date_Padrao_VYN* referencia, bool porEmpresa)
       : TTipoSequenciaRelatorioPadrao(tela), situacao_(situacao), referencia_(referencia), porEmpresa_(porEmpresa) {}
+  std::string GetSQL() const override;
+  void PreencheMultiSelecao(TDAOFactory& sql) override;
   std::string getAgrupamento() const override { return porEmpresa_ ? "Empresa" : "Colaborador"; }
   std::string getDescricaoExportacao() const override;
+  std::string getNomeQuebraVynReport() const override { return descricaoColaborador(); }
+  TDadosEmail getDadosEmail() const override { return {nomeColaborador_, ""}; }
+  // Also puts the employee into the opened screen's edCODCOLCON.
+  void PreencheEntidade(TForm_VYN& form) override;
   bool PorEmpresa() const { return porEmpresa_; }
+  int CodigoColaborador() const { return colaborador_; }
+
+  // The condition of a situation (combo index) on alias C for the month [ini, fim].
+  static std::string CondicaoSituacao(int situacao, TDateTime ini, TDateTime fim);
 
  private:
+  std::string descricaoColaborador() const;
   TComboBox_Padrao_VYN* situacao_;
   TEdit_Date_Padrao_VYN* referencia_;
   bool porEmpresa_;
+  int colaborador_ = 0;
+  std::string nomeColaborador_;
 };
 
 }  // namespace vyn

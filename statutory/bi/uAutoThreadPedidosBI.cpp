@@ -149,10 +149,10 @@ void TAutoThreadPedidosBI::Execute() {
     switch (tipo) {
       case 1: RodaDRE(id); break;
       case 2: RodaFaturamento(id); break;
-      case 3:
+      case 3: pRodaProcessoBIRelatorios(); break;
       case 4:
-        // Report-screen and configurable-payroll answers are not built in this version: the
-        // request stays waiting and the run says why.
+        // Configurable-payroll answers are not built in this version: the request stays waiting
+        // and the run says why.
         throw std::runtime_error("Pedido de BI " + std::to_string(id) + " do tipo " + std::to_string(tipo) +
                                  " ainda não é atendido por esta versão.");
       default: break;  // unknown kinds are left as they are

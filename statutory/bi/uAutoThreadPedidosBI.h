@@ -29,6 +29,10 @@ class TAutoThreadPedidosBI : public vyn::TAutoThreadPadrao {
  private:
   void RodaDRE(int id);
   void RodaFaturamento(int id);
+  // Report requests: runs the named report screen without a user and answers in text lines.
+  void pRodaProcessoBIRelatorios();
+  void InsereResultado(int linha, const std::string& texto);
+  std::string GetDescRelatorioGerador(const std::string& codigo);
 
   int FIDAtual = 0;
   vyn::TSQLMGR* FSQL = nullptr;

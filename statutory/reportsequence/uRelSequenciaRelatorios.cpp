@@ -48,6 +48,9 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   gbDadosEmissao->SetName("gbDadosEmissao");
   gbDadosEmissao->SetCaption("Dados para emissão");
   gbDadosEmissao->SetEnabled(false);
+  lbCODEMP = gbDadosEmissao->Create<TLabel>();
+  lbCODEMP->SetName("lbCODEMP");
+  lbCODEMP->SetCaption("Empresa:");
   edCODEMP = gbDadosEmissao->Create<TEdit_Codigo_Search_VYN>(tcEmpresas);
   edCODEMP->SetName("edCODEMP");
   edCODEMP->SetAceitaMultiSelecao(true);

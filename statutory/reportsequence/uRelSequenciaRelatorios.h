@@ -20,6 +20,7 @@ class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
 class TCheckListBox;
 class TGroupBox;
+class TLabel;
 class TSpeedButton;
 class TInconsistencias_VYN;
 class TfrStatusProcesso;
@@ -54,6 +55,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   vyn::TEdit_String_Padrao* edNomeModelo;
   vyn::TEdit_String_Padrao* edCHAVEVYNREPORT;
   vyn::TGroupBox* gbDadosEmissao;
+  vyn::TLabel* lbCODEMP;
   vyn::TEdit_Codigo_Search_VYN* edCODEMP;
   vyn::TEdit_Date_Padrao_VYN* edDataIni;
   vyn::TEdit_Date_Padrao_VYN* edDataFim;

@@ -1,0 +1,347 @@
+// BI requests of report screens: the named screen runs without a user, filled from the request's
+// "name=value;..." text, and its output is answered as numbered text lines (a file name, data rows
+// or a message).
+#include <filesystem>
+#include <functional>
+
+#include <fmt/format.h>
+
+#include "framework/component/class_registry.h"
+#include "framework/component/process_context.h"
+#include "framework/component/string_list.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/host/tipo_sistema.h"
+#include "framework/schema/pedidos_bi_tabelas.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/edit_date_texto.h"
+#include "framework/ui/item_de_menu.h"
+#include "framework/ui/mask_edit_documentos.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/relatorio_padrao.h"
+#include "framework/ui/sequencia_relatorio.h"
+#include "framework/ui/status_processo.h"
+#include "statutory/bi/uAutoThreadPedidosBI.h"
+
+namespace integracao {
+
+using namespace vyn;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kNaoEncontrado = "Não foi possível encontrar o relatório informado!";
+constexpr const char* kTipoInvalido = "Tipo de Exportação Inválida!";
+
+// Splits at sep outside double quotes; a part wholly in quotes loses them ("" inside is one quote).
+std::vector<std::string> SeparaComAspas(const std::string& texto, char sep) {
+  std::vector<std::string> partes;
+  std::string atual;
+  bool aspas = false;
+  for (char c : texto) {
+    if (c == '"') aspas = !aspas;
+    if (c == sep && !aspas) {
+      partes.push_back(atual);
+      atual.clear();
+    } else {
+      atual += c;
+    }
+  }
+  if (!atual.empty() || !partes.empty()) partes.push_back(atual);
+  for (auto& p : partes) {
+    const std::string t = Trim(p);
+    if (t.size() >= 2 && t.front() == '"' && t.back() == '"') p = ReplaceAll(t.substr(1, t.size() - 2), "\"\"", "\"");
+  }
+  return partes;
+}
+
+struct TParametro {
+  std::string Nome, Valor;
+};
+std::vector<TParametro> SeparaParametros(const std::string& texto) {
+  std::vector<TParametro> out;
+  for (const auto& p : SeparaComAspas(texto, ';')) {
+    const size_t igual = p.find('=');
+    if (igual == std::string::npos) out.push_back({p, ""});
+    else out.push_back({p.substr(0, igual), p.substr(igual + 1)});
+    // A value wholly in quotes (name="a;b") is the text inside them.
+    std::string& v = out.back().Valor;
+    if (const std::string t = Trim(v); t.size() >= 2 && t.front() == '"' && t.back() == '"')
+      v = ReplaceAll(t.substr(1, t.size() - 2), "\"\"", "\"");
+  }
+  return out;
+}
+
+bool EhRelatorioGerador(const std::string& classe) {
+  static const char* const kGeradores[] = {
+      "TFRRELATORIO_GERADOR_RELATORIO_PADRAO_VYN", "TFRRELGERADORRELATORIORH", "TFRRELGERADORRELATORIOEF",
+      "TFRRELATORIOPADRAOGERADORVZEL", "TFRRELATORIOGERADORTAREFAS", "TFRRELATORIOGERADORORCAMENTO",
+      "TFRRELATORIOGERADORPROTOCOLOS", "TFRRELATORIOGERADORTEMPORIZADOR"};
+  const std::string c = UpperCase(Trim(classe));
+  for (const char* g : kGeradores)
+    if (c == g) return true;
+  return false;
+}
+
+std::vector<std::string> verificaCamposPrioridade(const std::string& classe) {
+  if (classe == "TfrRelatorioReciboFolha") return {"cbTipoFolha"};
+  if (classe == "TfrRelatorioTotaisLancamentos") return {"cbPeriodo"};
+  return {};
+}
+
+bool StrToBool(const std::string& texto) {
+  const std::string t = Trim(texto);
+  if (SameText(t, "True")) return true;
+  if (SameText(t, "False")) return false;
+  size_t usado = 0;
+  try {
+    const long v = std::stol(t, &usado);
+    if (usado == t.size()) return v != 0;
+  } catch (const std::exception&) {
+  }
+  throw std::invalid_argument("'" + texto + "' is not a valid boolean value");
+}
+
+int Inteiro(const std::string& texto) {
+  const std::string t = Trim(texto);
+  size_t usado = 0;
+  try {
+    const int v = std::stoi(t, &usado);
+    if (usado == t.size()) return v;
+  } catch (const std::exception&) {
+  }
+  throw std::invalid_argument("'" + texto + "' is not a valid integer value");
+}
+
+void Foca(TControl& c) {
+  if (c.CanFocus()) c.SetFocus();
+}
+
+// Validated as if the user had typed the code and left the edit.
+void ValidaComoDigitado(TEdit_Codigo_Search_VYN& ed) {
+  ed.Search();
+  ed.Validate();
+}
+
+void ForEachComponente(TComponent& raiz, const std::function<void(TComponent&)>& f) {
+  for (TComponent* c : raiz.Components()) {
+    f(*c);
+    ForEachComponente(*c, f);
+  }
+}
+
+void pLimpaCamposForm(TComponent& raiz) {
+  ForEachComponente(raiz, [](TComponent& c) {
+    try {
+      if (auto* cl = dynamic_cast<TCheckListBox*>(&c)) cl->CheckAll(false);
+      else if (auto* cod = dynamic_cast<TEdit_Codigo_Search_VYN*>(&c)) cod->Vale(0);
+      else if (auto* rg = dynamic_cast<TRadioGroup*>(&c)) rg->SetItemIndex(0);
+      else if (auto* ck = dynamic_cast<TCheckBox*>(&c)) ck->SetChecked(false);
+      else if (auto* cb = dynamic_cast<TComboBox_Padrao_VYN*>(&c)) cb->SetItemIndex(-1);
+      else if (auto* dt = dynamic_cast<TEdit_Date_Padrao_VYN*>(&c)) {
+        Foca(*dt);
+        dt->SetData(Today());
+      } else if (auto* ed = dynamic_cast<TCustomEdit*>(&c)) ed->SetText("");
+    } catch (const std::exception&) {
+      // a control that refuses to be emptied keeps its value
+    }
+  });
+}
+
+TComponent* Procura(TComponent& raiz, const std::string& nome) {
+  TComponent* achou = nullptr;
+  ForEachComponente(raiz, [&](TComponent& c) {
+    if (!achou && SameText(c.Name(), nome)) achou = &c;
+  });
+  return achou;
+}
+
+void AplicaParametro(TComponent& tela, const TParametro& p) {
+  TComponent* c = Procura(tela, Trim(p.Nome));
+  if (!c) return;
+  if (auto* cod = dynamic_cast<TEdit_Codigo_Search_VYN*>(c)) {
+    Foca(*cod);
+    const int v = Inteiro(p.Valor);
+    cod->Vale(v > 0 ? v : 0);
+    ValidaComoDigitado(*cod);
+  } else if (auto* rg = dynamic_cast<TRadioGroup*>(c)) {
+    rg->SetItemIndex(Inteiro(p.Valor));
+  } else if (auto* ck = dynamic_cast<TCheckBox*>(c)) {
+    ck->SetChecked(StrToBool(p.Valor));
+  } else if (auto* cb = dynamic_cast<TComboBox_Padrao_VYN*>(c)) {
+    cb->SetItemIndex(Inteiro(p.Valor));
+  } else if (auto* dt = dynamic_cast<TEdit_Date_Padrao_VYN*>(c)) {
+    Foca(*dt);
+    std::string v = Trim(p.Valor);
+    if (v.size() == 4) v = "01/01/" + v;
+    else if (v.size() == 7) v = "01/" + v;
+    SetDataStrRespeitandoTipo(*dt, v);
+  } else if (auto* ed = dynamic_cast<TCustomEdit*>(c)) {
+    ed->SetText(p.Valor);
+  } else if (auto* cl = dynamic_cast<TCheckListBox*>(c)) {
+    cl->CheckAll(false);
+    for (const auto& parte : SeparaComAspas(p.Valor, ',')) {
+      const std::string t = Trim(parte);
+      if (!t.empty()) cl->SetChecked(Inteiro(t), true);
+    }
+  }
+}
+
+}  // namespace
+
+void TAutoThreadPedidosBI::InsereResultado(int linha, const std::string& texto) {
+  FSQL->Close();
+  FSQL->CommandText(std::string("insert into ") + kTabelaResultadosRelatorios +
+                        "(BDID, BDLINHA, BDRESULTADO) values (?, ?, ?)",
+                    ctExecute, {Variant(FIDAtual), Variant(linha), Variant(Utf8Left(texto, 8000))});
+}
+
+std::string TAutoThreadPedidosBI::GetDescRelatorioGerador(const std::string& codigo) {
+  FSQL->Close();
+  FSQL->CommandText("select BDDESCREP from TREPOSITORIO where (BDCODREP = ?)", ctOpen, {Variant(Inteiro(codigo))});
+  const std::string desc = FSQL->IsEmpty() ? "" : FSQL->FieldByName("BDDESCREP").AsString();
+  FSQL->Close();
+  return desc;
+}
+
+void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
+  FSQL->CommandText("select * from TPEDIDOS_BI_RELATORIOS where (BDID = ?)", ctOpen, {Variant(FIDAtual)});
+  if (FSQL->IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(FIDAtual) + " não foi encontrado.");
+  const std::string nomeRel = Trim(FSQL->FieldByName("BDNOMEREL").AsString());
+  const int codEmp = static_cast<int>(FSQL->FieldByName("BDCODEMP").AsInteger());
+  const std::string textoParametros = FSQL->FieldByName("BDPARAMETROS").AsString();
+  int tipoSaida = static_cast<int>(FSQL->FieldByName("BDTIPOSAIDA").AsInteger());
+  FSQL->Close();
+
+  // The sequence state is the host's: it is lent to this request and given back as it was, with
+  // the module, so that later screens do not see a run that ended.
+  auto& estado = WP_SEQUENCIARELATORIO();
+  const TEstadoSequenciaRelatorio salvo = estado;
+  const int sistemaSalvo = MenuSistema().Sistema;
+  auto* progresso = TfrStatusProcesso::createStatusProcess(this, 7, 1, true);
+  struct TRestaura {
+    TAutoThreadPedidosBI& t;
+    TEstadoSequenciaRelatorio& e;
+    const TEstadoSequenciaRelatorio& salvo;
+    TfrStatusProcesso* progresso;
+    int sistema;
+    ~TRestaura() {
+      e = salvo;
+      progresso->Finalize();
+      t.FreeComponent(progresso);
+      if (MenuSistema().Sistema != sistema) TItemDeMenu::CallChangeSistema(sistema);
+    }
+  } restaura{*this, estado, salvo, progresso, sistemaSalvo};
+  estado.Executando = true;
+  estado.ExportarIndividualmente = false;
+  estado.EnviarEmail = false;
+  estado.StatusProcesso = progresso;
+  estado.OnInconsistencia = [this](TTipoInconsistenciaSeq tipo, const std::string& msg) {
+    if (tipo == tisErro) InsereResultado(0, msg);
+  };
+
+  const std::vector<TParametro> partes = SeparaParametros(textoParametros);
+  if (!partes.empty()) TItemDeMenu::CallChangeSistema(SistemaPorNome(partes.front().Valor));
+
+  TForm_VYN* form = nullptr;
+  std::string erroAntes;
+  try {
+    if (EhRelatorioGerador(nomeRel)) {
+      if (tipoSaida == 3) tipoSaida = 5;
+      const std::string codigo = partes.size() > 1 ? Trim(partes[1].Valor) : "";
+      auto linhas = std::make_unique<TStringList>();
+      linhas->Add(GetDescRelatorioGerador(codigo));
+      linhas->Add(codigo);
+      TListaObj lista;
+      lista.AddOwned(std::move(linhas));
+      TComponent* dono = ProcessContext().MainForm ? static_cast<TComponent*>(ProcessContext().MainForm) : this;
+      form = TPackagesUtil::CarregaFormParamsObj(nomeRel, dono, std::move(lista));
+    } else {
+      form = TPackagesUtil::CarregaFormERetorna(nomeRel, this);
+    }
+  } catch (const EFormLoaderError&) {
+    form = nullptr;   // no such screen: answered below
+  } catch (const EClassNotFound&) {
+    form = nullptr;
+  } catch (const std::invalid_argument& e) {
+    erroAntes = e.what();   // a generator code that is not a number
+  }
+  struct TLiberaTela {
+    TForm_VYN* f;
+    ~TLiberaTela() {
+      if (f) f->Free();
+    }
+  } liberaTela{form};
+
+  try {
+    auto* tela = dynamic_cast<TfrRelatorio_Padrao_VYN*>(form);
+    if (!erroAntes.empty()) {
+      InsereResultado(0, "Erro ao rodar pedido: " + erroAntes);
+    } else if (!tela) {
+      InsereResultado(0, kNaoEncontrado);
+    } else {
+      pLimpaCamposForm(*tela);
+      if (codEmp != 0) {
+        if (auto* ed = tela->EditCodEmp()) {
+          Foca(*ed);
+          ed->Vale(codEmp);
+          ValidaComoDigitado(*ed);
+        }
+        if (auto* esc = dynamic_cast<TEdit_Codigo_Search_VYN*>(Procura(*tela, "edCODESC"))) {
+          Foca(*esc);
+          esc->Vale(0);
+          ValidaComoDigitado(*esc);
+        }
+      }
+      const auto prioridade = verificaCamposPrioridade(tela->ClassName());
+      auto ehPrioridade = [&](const TParametro& p) {
+        return std::find(prioridade.begin(), prioridade.end(), Trim(p.Nome)) != prioridade.end();
+      };
+      for (const auto& p : partes)
+        if (ehPrioridade(p)) AplicaParametro(*tela, p);
+      for (const auto& p : partes)
+        if (!ehPrioridade(p)) AplicaParametro(*tela, p);
+
+      TSpeedButton* botoes[] = {nullptr, tela->spExportaPDF, tela->spExportaTXT, tela->spExportaPDF,
+                                tela->spExportaExcelXLSX, tela->spExportaCSV};
+      const char* extensoes[] = {"", ".pdf", ".txt", "", ".xlsx", ".csv"};
+      if (tipoSaida < 1 || tipoSaida > 5) {
+        InsereResultado(0, kTipoInvalido);
+      } else {
+        tela->spPreviaImpressaoClick(botoes[tipoSaida]);
+        if (tipoSaida == 3) {
+          TClientDataSet* dados = tela->frxDBDados;
+          if (dados) {
+            dados->First();
+            std::string cabecalho;
+            for (int i = 0; i < dados->FieldCount(); ++i) cabecalho += dados->Fields(i).FieldName() + ";";
+            if (dados->FieldCount() > 0) InsereResultado(0, cabecalho);
+            for (; !dados->Eof(); dados->Next()) {
+              std::string linha;
+              for (int i = 0; i < dados->FieldCount(); ++i) linha += dados->Fields(i).AsString() + ";";
+              InsereResultado(dados->RecNo(), linha);
+            }
+          }
+        } else {
+          std::string nome;
+          for (char c : tela->Caption())
+            if (std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos) nome += c;
+          std::string agora = fmt::format("{}", Now().Value);
+          agora = ReplaceAll(ReplaceAll(agora, ",", ""), ".", "");
+          const fs::path pasta = fs::path(ProcessContext().ProgramFolder) / "temp";
+          fs::create_directories(pasta);
+          const std::string arquivo = (pasta / (nome + "-" + agora + extensoes[tipoSaida])).string();
+          tela->ExecutaExportar(arquivo);
+          InsereResultado(0, arquivo);
+        }
+      }
+    }
+  } catch (const std::exception& e) {
+    InsereResultado(0, "Erro ao rodar pedido: " + std::string(e.what()));
+  }
+  pSetPedidoPronto();
+}
+
+}  // namespace integracao

@@ -1,0 +1,204 @@
+#include "statutory/reportsequence/uAutoThreadSequenciaEmpresa.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "framework/component/class_registry.h"
+#include "framework/component/process_context.h"
+#include "framework/core/lite_pdf.h"
+#include "framework/schema/seed.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/form.h"
+#include "framework/ui/sequencia_relatorio.h"
+#include "framework/ui/item_de_menu.h"
+#include "framework/ui/screen_user_config.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "statutory/reportsequence/uAutoThreadSequenciaColaborador.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+namespace fs = std::filesystem;
+
+TDateTime Dia(int a, int m, int d) { return EncodeDate(a, m, d); }
+
+TEST(PeriodoSequencia, PeriodsOfEachKindAndThePreviousOneAcrossYearEnds) {
+  using T = TAutoThreadSequenciaEmpresa;
+  auto inicio = [](TTipoPeriodicidade_VYN k, TDateTime d, bool a) { return T::GetPeriodo(k, d, a).Inicio; };
+  auto fim = [](TTipoPeriodicidade_VYN k, TDateTime d, bool a) { return T::GetPeriodo(k, d, a).Fim.DateOnly(); };
+  EXPECT_EQ(inicio(tpsTrimestral, Dia(2024, 5, 15), false), Dia(2024, 4, 1));
+  EXPECT_EQ(fim(tpsTrimestral, Dia(2024, 5, 15), false), Dia(2024, 6, 30));
+  EXPECT_EQ(inicio(tpsTrimestral, Dia(2024, 5, 15), true), Dia(2024, 1, 1));
+  EXPECT_EQ(fim(tpsTrimestral, Dia(2024, 5, 15), true), Dia(2024, 3, 31));
+  EXPECT_EQ(inicio(tpsTrimestral, Dia(2024, 2, 15), true), Dia(2023, 10, 1));
+  EXPECT_EQ(fim(tpsTrimestral, Dia(2024, 2, 15), true), Dia(2023, 12, 31));
+  EXPECT_EQ(inicio(tpsSemestral, Dia(2024, 7, 3), true), Dia(2024, 1, 1));
+  EXPECT_EQ(fim(tpsSemestral, Dia(2024, 7, 3), true), Dia(2024, 6, 30));
+  EXPECT_EQ(inicio(tpsAnual, Dia(2024, 7, 3), true), Dia(2023, 1, 1));
+  EXPECT_EQ(fim(tpsAnual, Dia(2024, 7, 3), true), Dia(2023, 12, 31));
+  EXPECT_EQ(inicio(tpsMensal, Dia(2024, 3, 31), true), Dia(2024, 2, 1));
+  EXPECT_EQ(fim(tpsMensal, Dia(2024, 3, 31), true), Dia(2024, 2, 29));
+  // The end is the last moment of its day.
+  EXPECT_GT(T::GetPeriodo(tpsMensal, Dia(2024, 3, 5), false).Fim, Dia(2024, 3, 31) );
+  EXPECT_LT(T::GetPeriodo(tpsMensal, Dia(2024, 3, 5), false).Fim, Dia(2024, 4, 1));
+  for (const char* t : {"4", "x", "", "-1"}) {
+    try {
+      T::CbPeriodoToTipoPeriodicidade(t);
+      ADD_FAILURE() << t;
+    } catch (const std::runtime_error& e) {
+      EXPECT_STREQ(e.what(), "Período não suportado");
+    }
+  }
+  EXPECT_THROW(T::GetPeriodo(tpsUnica, Dia(2024, 3, 5), false), std::runtime_error);
+}
+
+// A report screen as a sequence sees it: one page naming the company, the employee and the period.
+class TfrTelaTarefaSequencia : public TForm_VYN, public ISequenciaTela {
+ public:
+  explicit TfrTelaTarefaSequencia(TComponent* owner) : TForm_VYN(owner) {
+    SetCaption("Folha");
+    edCODEMP = Create<TEdit_Codigo_Search_VYN>(tcEmpresas);
+    edCODEMP->SetName("edCODEMP");
+    edCODCOLCON = Create<TEdit_Codigo_Search_VYN>(tcTodosFuncionarios);
+    edCODCOLCON->SetName("edCODCOLCON");
+  }
+  std::string ClassName() const override { return "TfrTelaTarefaSequencia"; }
+  ISequenciaTela* SequenciaTela() override { return this; }
+  TDadosAberturaTela getDadosSelecionarSequencia(unsigned) override { return {}; }
+  void ExecutarSequencia(const TDadosAdicionaisSeqRel& dados, TDadosFinaisSeqRel& finais) override {
+    finais.AddRelatorio({"Empresa " + edCODEMP->Text() + " col " + edCODCOLCON->Text() + " " +
+                         FormatDate("dd/mm/yyyy", dados.Geral.DataInicial) + "-" +
+                         FormatDate("dd/mm/yyyy", dados.Geral.DataFinal)},
+                        dados.NomeItem, {dados.DistincaoDeTipo, {"Destinatário", "a@b.c"}, ""});
+  }
+  TEdit_Codigo_Search_VYN* edCODEMP;
+  TEdit_Codigo_Search_VYN* edCODCOLCON;
+};
+
+class TarefaSequenciaTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    ClassRegistry().RegisterClass<TfrTelaTarefaSequencia>("TfrTelaTarefaSequencia", TClassKind::Screen);
+    auto& ctx = ProcessContext();
+    ctx.UserCode = 7;
+    ctx.UserName = "Ana";
+    pasta_ = fs::temp_directory_path() / ("seqtarefa_" + std::to_string(::getpid()));
+    fs::create_directories(pasta_);
+    ctx.ProgramFolder = pasta_.string() + "/";
+    ctx.WP_PLANO_TARVO = 4;
+    ctx.WP_SEQUENCIARELATORIO.reset();
+    ctx.MenuSistema.reset();
+    MenuSistema().Entradas = {{1, "mnFolha", "Folha", "TfrTelaTarefaSequencia", 2},
+                              {2, "mnFolhaCol", "Folha", "TfrTelaTarefaSequencia", 2}};
+    seed::AddHeadOfficeAndBranch(Db());
+    for (auto [seq, tipo] : {std::pair{12, 1}, std::pair{13, 2}}) {
+      Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (?, 'Mensal', ?)",
+                   {Variant(seq), Variant(tipo)});
+      Db().Execute("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS) "
+                   "VALUES (?, 1, 1, 'Folha', ?, 2)",
+                   {Variant(seq), Variant(tipo == 1 ? "mnFolha" : "mnFolhaCol")});
+    }
+    Db().Execute("INSERT INTO TMODULO_SMTP (BDCODIGO, BDCODSIS) VALUES (3, 1)");
+    Db().Execute("INSERT INTO TRH_COLCON (BDCODEMP, BDTIPOCOL, BDCODCOL, BDNOMCOL, BDDATAADM, BDDATADEM) VALUES "
+                 "(1, 1, 10, 'Bia', '2020-01-01', NULL)");
+    Db().Execute("INSERT INTO TRH_COLCON (BDCODEMP, BDTIPOCOL, BDCODCOL, BDNOMCOL, BDDATAADM, BDDATADEM) VALUES "
+                 "(1, 1, 11, 'Caio', '2020-01-01', '2024-02-10')");
+    Db().Execute("INSERT INTO TRH_COLCON (BDCODEMP, BDTIPOCOL, BDCODCOL, BDNOMCOL, BDDATAADM) VALUES "
+                 "(1, 2, 12, 'Autônomo', '2020-01-01')");
+  }
+  void TearDown() override {
+    ClassRegistry().UnRegisterClass("TfrTelaTarefaSequencia");
+    ProcessContext().WP_SEQUENCIARELATORIO.reset();
+    ProcessContext().MenuSistema.reset();
+    fs::remove_all(pasta_);
+    CompanyDatabaseTest::TearDown();
+  }
+  template <class T>
+  std::unique_ptr<T> Tarefa(std::map<std::string, std::string> params) {
+    auto t = std::make_unique<T>();
+    t->Agora = [] { return EncodeDateTime(2024, 3, 20, 10, 0, 0); };
+    for (auto& [k, v] : params) t->SetParametro(k, v);
+    return t;
+  }
+  std::vector<fs::path> Arquivos() {
+    std::vector<fs::path> out;
+    for (auto& e : fs::recursive_directory_iterator(pasta_ / "tarvo"))
+      if (e.is_regular_file()) out.push_back(e.path());
+    return out;
+  }
+  TScriptedDialogs dialogs_;
+  fs::path pasta_;
+};
+
+TEST_F(TarefaSequenciaTest, CompanyTaskRunsFileThenEmailIntoThePlanFolderOfThePreviousMonth) {
+  auto t = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202402"}, {"cbPeriodo", "0"},
+                                                {"edCODMODELO", "12"}, {"cod_empresa", "1"},
+                                                {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"},
+                                                {"ckEnviarSoEmail", "True"}, {"edCODIGO", "3 or 1=1"}});
+  t->ExecuteTask();
+  EXPECT_EQ(t->StatusExecucao(), tscSucesso) << t->MensagemExecucao();
+  auto arquivos = Arquivos();
+  ASSERT_EQ(arquivos.size(), 1u);
+  EXPECT_EQ(arquivos[0].parent_path().filename(), "022024");   // February, MMYYYY
+  TLitePDF pdf;
+  pdf.LoadFromFile(arquivos[0].string());
+  ASSERT_EQ(pdf.PageCount(), 1);
+  EXPECT_EQ(pdf.Pages()[0], "Empresa 1 col  01/02/2024-29/02/2024");
+  // The e-mail run went out; its flag is down again.
+  EXPECT_TRUE(fs::exists(pasta_ / "email" / "saida"));
+  EXPECT_FALSE(WP_SEQUENCIARELATORIO().EnviarEmail);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TCONF_TSEQREL_SEQ").AsInteger(), 2);
+}
+
+TEST_F(TarefaSequenciaTest, BadParametersFailBeforeAnyRunAndUnknownFileKindsExportNothing) {
+  auto ruim = Tarefa<TAutoThreadSequenciaEmpresa>({{"cbPeriodo", "4"}, {"edCODMODELO", "12"}, {"cod_empresa", "1"}});
+  EXPECT_THROW(ruim->ExecuteTask(), std::runtime_error);
+  EXPECT_EQ(ruim->StatusExecucao(), tscErro);
+  auto texto = Tarefa<TAutoThreadSequenciaEmpresa>({{"cbPeriodo", "0"}, {"edCODMODELO", "doze"}, {"cod_empresa", "1"}});
+  EXPECT_THROW(texto->ExecuteTask(), std::exception);
+  EXPECT_EQ(texto->StatusExecucao(), tscErro);
+
+  auto onze = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202403"}, {"cbPeriodo", "1"}, {"edCODMODELO", "12"},
+                                                   {"cod_empresa", "1"}, {"ckSalvarArq", "True"},
+                                                   {"cbTipoArquivo", "11"}});
+  onze->ExecuteTask();
+  EXPECT_EQ(onze->StatusExecucao(), tscSucesso);
+  EXPECT_TRUE(Arquivos().empty());
+}
+
+TEST_F(TarefaSequenciaTest, EmployeeTaskRunsOncePerEmployeeOfTheChosenSituation) {
+  // One file per employee (the PDF button of the employee screen), active employees only.
+  auto t = Tarefa<TAutoThreadSequenciaColaborador>({{"referencia", "202403"}, {"cbPeriodo", "0"},
+                                                    {"edCODMODELO", "13"}, {"cod_empresa", "1"}, {"cbSitFunc", "0"},
+                                                    {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"}});
+  t->ExecuteTask();
+  EXPECT_EQ(t->StatusExecucao(), tscSucesso) << t->MensagemExecucao();
+  auto arquivos = Arquivos();
+  ASSERT_EQ(arquivos.size(), 1u);
+  TLitePDF pdf;
+  pdf.LoadFromFile(arquivos[0].string());
+  ASSERT_EQ(pdf.PageCount(), 1);
+  EXPECT_EQ(pdf.Pages()[0], "Empresa 1 col 10 01/03/2024-31/03/2024");
+  EXPECT_NE(arquivos[0].filename().string().find("Colaborador 10"), std::string::npos) << arquivos[0];
+
+  // Dismissed employees: Caio (February) is the one.
+  fs::remove_all(pasta_ / "tarvo");
+  auto d = Tarefa<TAutoThreadSequenciaColaborador>({{"referencia", "202403"}, {"cbPeriodo", "0"},
+                                                    {"edCODMODELO", "13"}, {"cod_empresa", "1"}, {"cbSitFunc", "2"},
+                                                    {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"}});
+  d->ExecuteTask();
+  arquivos = Arquivos();
+  ASSERT_EQ(arquivos.size(), 1u);
+  pdf.LoadFromFile(arquivos[0].string());
+  EXPECT_EQ(pdf.Pages()[0], "Empresa 1 col 11 01/03/2024-31/03/2024");
+  EXPECT_THROW(Tarefa<TAutoThreadSequenciaColaborador>({{"cbPeriodo", "0"}, {"cod_empresa", "1"}, {"cbSitFunc", "a"}})
+                   ->ExecuteTask(),
+               std::exception);
+}
+
+}  // namespace
+}  // namespace integracao
