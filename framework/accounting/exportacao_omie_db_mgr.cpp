@@ -1,15 +1,121 @@
 #include "framework/accounting/exportacao_omie_db_mgr.h"
 
+#include <stdexcept>
+
+#include "framework/component/process_context.h"
+#include "framework/data/fb_database.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/status_processo.h"
 
 namespace vyn {
 
+namespace {
+
+// A filter the text of the query may hold: the fixed subquery or codes and commas only.
+bool FiltroValido(const std::string& f) {
+  if (f == TExportacaoOmieDBMGR::kFiltroEmpresasOmie) return true;
+  bool digito = false;
+  for (char c : f) {
+    if (c >= '0' && c <= '9') {
+      digito = true;
+    } else if (c != ',' && c != ' ') {
+      return false;
+    }
+  }
+  return digito;
+}
+
+}  // namespace
+
+void TExportacaoOmieDBMGR::SetCriaBarra(TComponent* owner, int tipo) {
+  Status = TfrStatusProcesso::createStatusProcess(owner, tipo);
+}
+
+std::string TExportacaoOmieDBMGR::getMensagemSimNao(const std::string& metodo) {
+  if (metodo == "FORCE_REPLACE")
+    return "O plano de contas da Omie será excluído por completo e substituído pelo plano de contas da empresa, "
+           "inclusive as contas utilizadas nas configurações da Omie. Deseja continuar?";
+  if (metodo == "REPLACE")
+    return "O plano de contas da Omie será substituído pelo plano de contas da empresa, mantendo as contas "
+           "utilizadas nas configurações da Omie. Deseja continuar?";
+  return "";
+}
+
 void TExportacaoOmieDBMGR::Execute() {
-  if (!lista_) return;
-  int codEmp = CodEmpresa.empty() ? 0 : std::stoi(CodEmpresa);
-  lista_->Add_Atencao(codEmp, "O plano de contas " + std::to_string(CodPlaPadrao) +
-                                  " não foi exportado para o Omie: a integração com o Omie não está disponível. "
-                                  "Exporte o plano de contas pela integração do Omie.");
+  if (FiltroEmpresas.empty()) {
+    if (!lista_) return;
+    int codEmp = CodEmpresa.empty() ? 0 : std::stoi(CodEmpresa);
+    lista_->Add_Atencao(codEmp, "O plano de contas " + std::to_string(CodPlaPadrao) +
+                                    " não foi exportado para o Omie: a integração com o Omie não está disponível. "
+                                    "Exporte o plano de contas pela integração do Omie.");
+    return;
+  }
+  if (!FiltroValido(FiltroEmpresas)) throw std::invalid_argument("Filtro de empresas inválido: " + FiltroEmpresas);
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw std::logic_error("A exportação do plano de contas precisa de um banco de dados aberto.");
+  if (ProcessContext().Referencia > 0) db->SetSessionReferencia(ProcessContext().Referencia);
+  const TQueryResult emp = db->QueryAll(
+      "select REF.BDCODEMP, REF.BDNOMEMP, REF.BDCODPLAPADRAO from VW_TEMPRESAS_REF REF where REF.BDCODEMP in (" +
+      FiltroEmpresas + ") order by REF.BDCODEMP");
+  if (Status) Status->SetMax(0, static_cast<int>(emp.Rows.size()));
+  for (size_t i = 0; i < emp.Rows.size(); ++i) {
+    const int codEmp = static_cast<int>(emp.Value(i, "BDCODEMP").AsInteger());
+    if (Status) {
+      Status->SetLabel(0, "Exportando o plano de contas da empresa " + std::to_string(codEmp));
+      Status->Step(0);
+    }
+    ExecuteEmpresa(codEmp, static_cast<int>(emp.Value(i, "BDCODPLAPADRAO").AsInteger()),
+                   emp.Value(i, "BDNOMEMP").AsString());
+  }
+  if (Status) Status->Finalize();
+}
+
+void TExportacaoOmieDBMGR::ExecuteEmpresa(int codEmp, int codPla, const std::string& nome) {
+  const std::string desc = std::to_string(codEmp) + " - " + nome;
+  if (!EnviaOmie) {
+    if (lista_)
+      lista_->Add_Atencao(codEmp, "O plano de contas da empresa " + desc +
+                                      " não foi exportado para a Omie: a integração com a Omie não está disponível.");
+    return;
+  }
+  std::string sql =
+      "select P.BDCODTPLA, P.BDCTALON, P.BDNOMCTA, P.BDTIPCTA from PLANOS_TPLA P where P.BDCODPLAPADRAO = ?";
+  if (ExportaSomenteAnaliticas) sql += " and P.BDTIPCTA = 'A'";
+  if (SomenteContasPreparadas)
+    sql += " and exists(select 1 from TCONTAS_EMPRESA CE where CE.BDCODEMP = ? and CE.BDCODPLAPADRAO = "
+           "P.BDCODPLAPADRAO and CE.BDCODTPLA = P.BDCODTPLA)";
+  sql += " order by P.BDCTALON, P.BDCODTPLA";
+  TDatabase& db = *ProcessContext().Database;
+  const TQueryResult contas = SomenteContasPreparadas ? db.QueryAll(sql, {codPla, codEmp}) : db.QueryAll(sql, {codPla});
+
+  const auto recusa = [&](const std::string& oque, const TRetornoEnvioOmie& r) {
+    if (lista_)
+      lista_->Add_Erro(codEmp, "Empresa " + desc + ": " + oque + " recusado pela Omie: [OMIE] " +
+                                   std::to_string(r.StatusCode) + " - " + r.Falha);
+  };
+  if (Metodo == "FORCE_REPLACE" || Metodo == "REPLACE") {
+    nlohmann::ordered_json p = nlohmann::ordered_json::object();
+    p["verificar_configuracoes"] = Metodo == "REPLACE" ? "S" : "N";
+    const TRetornoEnvioOmie r = EnviaOmie(codEmp, "ExcluirPlanoContas", p);
+    if (r.StatusCode != 200) return recusa("a substituição do plano de contas", r);
+  }
+  int enviadas = 0;
+  for (size_t i = 0; i < contas.Rows.size(); ++i) {
+    nlohmann::ordered_json p = nlohmann::ordered_json::object();
+    p["codigo_conta_integracao"] = std::to_string(contas.Value(i, "BDCODTPLA").AsInteger());
+    p["classificacao"] = contas.Value(i, "BDCTALON").AsString();
+    p["descricao"] = contas.Value(i, "BDNOMCTA").AsString();
+    p["tipo"] = contas.Value(i, "BDTIPCTA").AsString() == "S" ? "S" : "A";
+    const TRetornoEnvioOmie r = EnviaOmie(codEmp, "UpsertContaContabil", p);
+    if (r.StatusCode != 200) {
+      recusa("a conta " + p["codigo_conta_integracao"].get<std::string>(), r);
+      break;
+    }
+    ++enviadas;
+  }
+  if (lista_)
+    lista_->Add_Informacao(codEmp, "Empresa " + desc + ": " + std::to_string(enviadas) + " de " +
+                                       std::to_string(contas.Rows.size()) + " conta(s) exportada(s) para a Omie.");
 }
 
 }  // namespace vyn

@@ -1,7 +1,23 @@
 #pragma once
-// The export of a chart of accounts to a company's Omie account. The Omie client is not part of this
-// build: a run reports that nothing was sent instead of passing for an export.
+// The export of a chart of accounts to a company's Omie account.
+//
+// Two ways in: a single chart (CodPlaPadrao, CodEmpresa; the change of posting plan) or a company
+// filter (FiltroEmpresas; the export screen), each company's chart in force at the workstation's
+// reference. The Omie client lives in the module: the caller hands it in as EnviaOmie. Without it a
+// run reports that nothing was sent instead of passing for an export.
+//
+// What goes to Omie, per company (path /contador/planocontas/, the module's envelope):
+//   FORCE_REPLACE: "ExcluirPlanoContas" {"verificar_configuracoes": "N"}, then every account;
+//   REPLACE:       "ExcluirPlanoContas" {"verificar_configuracoes": "S"} (Omie keeps the accounts its
+//                  own settings use), then every account;
+//   UPSERT:        every account.
+// One account is "UpsertContaContabil" {"codigo_conta_integracao": "<reduced code>", "classificacao":
+// "<classification>", "descricao": "<name>", "tipo": "A" | "S"}. A company's export stops at its first
+// refusal.
+#include <functional>
 #include <string>
+
+#include <nlohmann/json.hpp>
 
 #include "framework/component/component.h"
 
@@ -9,6 +25,12 @@ namespace vyn {
 
 class TfrStatusProcesso;
 class TInconsistencias_VYN;
+
+// One Omie exchange as the module's client answers it: 200 on success, the fault text otherwise.
+struct TRetornoEnvioOmie {
+  int StatusCode = 0;
+  std::string Falha;
+};
 
 class TExportacaoOmieDBMGR : public TComponent {
  public:
@@ -22,10 +44,25 @@ class TExportacaoOmieDBMGR : public TComponent {
   TfrStatusProcesso* Status = nullptr;
   void SetInconsistencias_VYN(TInconsistencias_VYN* lista) { lista_ = lista; }
 
-  // Adds an attention line under the company: the chart was not sent.
+  // The companies of a screen run: a code, a comma list of codes, or the Omie companies' subquery
+  // (kFiltroEmpresasOmie); anything else is refused.
+  static constexpr const char* kFiltroEmpresasOmie = "select BDCODEMP from TEMPRESAS where (BDOMIE = 'TRUE')";
+  std::string FiltroEmpresas;
+  std::string Metodo = "UPSERT";        // "FORCE_REPLACE", "REPLACE" or "UPSERT"
+  bool SomenteContasPreparadas = false;  // only the accounts prepared for the company (TCONTAS_EMPRESA)
+  // The progress window of the run, owned by owner (kind as TfrStatusProcesso).
+  void SetCriaBarra(TComponent* owner, int tipo);
+  // The company's Omie call (company, call, param).
+  std::function<TRetornoEnvioOmie(int, const std::string&, const nlohmann::ordered_json&)> EnviaOmie;
+
+  // The confirmation a replacing method needs; empty for UPSERT.
+  static std::string getMensagemSimNao(const std::string& metodo);
+
+  // With a company filter: every company of it; else the single chart. Problems go to the list.
   void Execute();
 
  private:
+  void ExecuteEmpresa(int codEmp, int codPla, const std::string& nome);
   TInconsistencias_VYN* lista_ = nullptr;
 };
 

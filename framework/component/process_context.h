@@ -63,6 +63,12 @@ struct TProcessContext {
   std::shared_ptr<class TEstadoSequenciaRelatorio> WP_SEQUENCIARELATORIO;
   std::shared_ptr<class TMenuSistema> MenuSistema;
 
+  // framework/component: the main thread's queue of work posted by other threads (run where the
+  // host lets messages run); framework/web: the state of the background Omie entry fetch, one at a
+  // time in the program. Both made on first use, on the main thread.
+  std::shared_ptr<class TFilaMensagens> FilaMensagensPrincipal;
+  std::shared_ptr<class TEstadoOmie> WP_ESTADO_OMIE;
+
   // The ECF checklist notice was shown since the host started.
   bool WP_MOSTROU_AVISO_ECF = false;
 };

@@ -1,0 +1,114 @@
+#include "integrations/omie/uExportacaoPlanoContasOmie.h"
+
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "framework/accounting/exportacao_omie_db_mgr.h"
+#include "framework/host/publicas.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "integrations/omie/omie_test_support.h"
+#include "integrations/omie/uIntegracaoOmie.Base.h"
+#include "testing/company_db.h"
+#include "testing/fake_http_server.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+class ExportacaoPlanoOmieTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    SemeiaEmpresaOmie(Db());
+    TPublicas::SetReferencia(202401);
+    pla_ = static_cast<int>(Db().QueryValue("select first 1 BDCODPLAPADRAO from TEMPRESAS_REF where BDCODEMP = 1")
+                                .AsInteger());
+    server_.On("POST", "/api/v1/contador/planocontas/", TFakeResponse(200, "{}"));
+    tela_ = MakeForm<TfrExportacaoPlanoContasOmie>();
+    tela_->OnPreparaClienteOmie = [this](TIntegracaoOmieBase& c) { c.SetURLBase(server_.BaseURL()); };
+  }
+  void TearDown() override {
+    EXPECT_TRUE(dialogs_.Done()) << testing::PrintToString(dialogs_.Pending());
+    tela_.reset();
+    CompanyDatabaseTest::TearDown();
+  }
+  void PreparaReferencial() {
+    Db().Execute("update TEMPRESAS_REF set BDCODPLAPADRAOREF = 9 where BDCODEMP = 1");
+    Db().Execute("insert into TGRUPOCTA_ECF (BDCODGRUPOCTA) values (1)");
+    Db().Execute("insert into PLANOS_TPLA_ECF (BDCODPLAPADRAO, BDCODPLAPADRAOREF, BDANO, BDCODGRUPOCTA) values (?, 9, "
+                 "2023, 1)",
+                 {pla_});
+  }
+  std::vector<std::string> Chamadas() {
+    std::vector<std::string> out;
+    for (const auto& r : server_.Requests()) out.push_back(nlohmann::json::parse(r.Body)["call"].get<std::string>());
+    return out;
+  }
+  int pla_ = 0;
+  TScriptedDialogs dialogs_;
+  std::unique_ptr<TfrExportacaoPlanoContasOmie, TFormDeleter> tela_;
+  TFakeHttpServer server_;
+};
+
+TEST_F(ExportacaoPlanoOmieTest, CompaniesThatCannotGoStopTheWholeExport) {
+  dialogs_.List();
+  tela_->spOK->Click();   // no company chosen: every Omie company is checked
+  ASSERT_EQ(tela_->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find("não possui plano referencial preparado"),
+            std::string::npos);
+  // A referential plan without rows for its latest year is no better.
+  Db().Execute("update TEMPRESAS_REF set BDCODPLAPADRAOREF = 9 where BDCODEMP = 1");
+  Db().Execute("update TEMPRESAS set BDOMIE = 'FALSE' where BDCODEMP = 1");
+  tela_->edCODEMP->Vale(1);
+  dialogs_.List();
+  tela_->spOK->Click();
+  ASSERT_EQ(tela_->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find("não está configurada como Omie!"), std::string::npos);
+  EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+TEST_F(ExportacaoPlanoOmieTest, ReplaceSendsTheDeletionThenEveryAnalyticAccount) {
+  PreparaReferencial();
+  const int analiticas = static_cast<int>(
+      Db().QueryValue("select count(*) from PLANOS_TPLA where BDCODPLAPADRAO = ? and BDTIPCTA = 'A'", {pla_})
+          .AsInteger());
+  ASSERT_GT(analiticas, 0);
+  dialogs_.Yes("mantendo as contas");
+  tela_->ckREPLACE->SetChecked(true);
+  EXPECT_FALSE(tela_->ckFORCE_REPLACE->Enabled());
+  EXPECT_EQ(tela_->GetMetodoExportacao(), "REPLACE");
+  dialogs_.List();
+  tela_->spOK->Click();
+  const auto chamadas = Chamadas();
+  ASSERT_EQ(chamadas.size(), static_cast<size_t>(analiticas) + 1);
+  EXPECT_EQ(chamadas[0], "ExcluirPlanoContas");
+  EXPECT_EQ(chamadas[1], "UpsertContaContabil");
+  EXPECT_EQ(tela_->Inconsistencias_VYN->CountErros(), 0);
+  EXPECT_EQ(tela_->Inconsistencias_VYN->CountInformativo(), 1);
+
+  // A refusal stops that company's export and is reported.
+  server_.On("POST", "/api/v1/contador/planocontas/", TFakeResponse(500, R"({"faultstring":"Conta em uso"})"));
+  dialogs_.List();
+  tela_->spOK->Click();
+  ASSERT_EQ(tela_->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find("[OMIE] 500 - Conta em uso"), std::string::npos);
+}
+
+TEST_F(ExportacaoPlanoOmieTest, OptionsExcludeEachOther) {
+  dialogs_.No("mantendo as contas");
+  tela_->ckREPLACE->SetChecked(true);
+  EXPECT_FALSE(tela_->ckREPLACE->Checked());
+  EXPECT_TRUE(tela_->ckFORCE_REPLACE->Enabled());
+  EXPECT_EQ(tela_->GetMetodoExportacao(), "UPSERT");
+  tela_->ckExpSoCtaPrep->SetChecked(true);
+  EXPECT_FALSE(tela_->ckREPLACE->Enabled());
+  EXPECT_FALSE(tela_->ckFORCE_REPLACE->Enabled());
+}
+
+}  // namespace
+}  // namespace integracao

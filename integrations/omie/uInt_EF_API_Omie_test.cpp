@@ -1,0 +1,136 @@
+#include "integrations/omie/uInt_EF_API_Omie.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+
+#include "framework/component/process_context.h"
+#include "integrations/omie/omie_test_support.h"
+#include "integrations/omie/uIntegracaoOmie.Base.h"
+#include "testing/company_db.h"
+#include "testing/fake_http_server.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+namespace fs = std::filesystem;
+
+std::string Doc(const std::string& chave, const std::string& numero, const std::string& xml) {
+  TJsonOmie d = TJsonOmie::object();
+  d["nChave"] = chave;
+  d["nNumero"] = numero;
+  d["nIdNF"] = "77";
+  d["cXml"] = xml;
+  return d.dump();
+}
+
+class FiscalOmieTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    SemeiaEmpresaOmie(Db());
+    // Answers per "cModelo|cOperacao"; anything else finds nothing.
+    server_.On("POST", "/api/v1/contador/xml/", [this](const TFakeRequest& r) {
+      const auto corpo = TJsonOmie::parse(r.Body);
+      const auto& p = corpo["param"][0];
+      const std::string chave = p["cModelo"].get<std::string>() + "|" + p["cOperacao"].get<std::string>();
+      std::lock_guard<std::mutex> g(m_);
+      consultas_.push_back(chave);
+      if (falha_) return TFakeResponse(500, R"({"faultstring":"ERROR: Chave de acesso inválida"})");
+      auto it = docs_.find(chave);
+      const std::string lista = it == docs_.end() ? "" : it->second;
+      return TFakeResponse(200, R"({"nPagina":1,"nTotPaginas":1,"documentosEncontrados":[)" + lista + "]}");
+    });
+  }
+  std::string Busca(const std::vector<std::string>& tipos, TTipoMovimento mov) {
+    busca_ = std::make_unique<TInt_EF_API_Omie>(nullptr);
+    busca_->OnPreparaClienteOmie = [this](TIntegracaoOmieBase& c) { c.SetURLBase(server_.BaseURL()); };
+    return busca_->GetArquivos(1, 202403, tipos, mov);
+  }
+  TQueryResult Fila() {
+    return Db().QueryAll("select BDCODEMP, BDREFERENCIA, BDORIGEM, BDTIPO, BDARQUIVO, BDXML_BASE64 from "
+                         "TFILA_IMPORTACAO_EF_PARCEIROS order by BDCODFILA");
+  }
+  TPastaProgramaTeste pasta_;
+  std::mutex m_;
+  std::vector<std::string> consultas_;
+  std::map<std::string, std::string> docs_;
+  bool falha_ = false;
+  std::unique_ptr<TInt_EF_API_Omie> busca_;
+  TFakeHttpServer server_;   // stops first: its handler reads the members above
+};
+
+TEST_F(FiscalOmieTest, ReceivedNFeAreWrittenQueuedAndTheirFoldersRemoved) {
+  docs_["55|0"] = Doc("3524", "10", "<nfe>\n<cStat>100</cStat>\r\n</nfe>") + "," + Doc("3524", "10", "<nfe/>") + "," +
+                  Doc("3525", "11", "");   // a repeat and a document without XML
+  const std::string r = Busca({"NFe"}, tmEntrada);
+  EXPECT_EQ(consultas_, std::vector<std::string>{"55|0"});
+  EXPECT_EQ(r,
+            "Consulta de documentos realizado com sucesso! \r\n\r\nOs seguintes documentos foram encontrados e foram "
+            "enviados para a fila de importação: \r\n* NF-e de entrada: 1\r\n\r\n");
+  EXPECT_TRUE(busca_->RealizouProcesso());
+  const auto fila = Fila();
+  ASSERT_EQ(fila.Rows.size(), 1u);   // one file for the repeated key and number
+  EXPECT_EQ(fila.Value(0, "BDTIPO").AsInteger(), 34);
+  EXPECT_EQ(fila.Value(0, "BDORIGEM").AsInteger(), 5);
+  EXPECT_EQ(fila.Value(0, "BDARQUIVO").AsString(), "3524_10.xml");
+  // The last one written wins: byte-order mark, "<nfe/>", CR LF.
+  EXPECT_EQ(fila.Value(0, "BDXML_BASE64").AsString(), CodificaBase64("\xEF\xBB\xBF<nfe/>\r\n"));
+  EXPECT_EQ(CodificaBase64("\xEF\xBB\xBF<nfe/>\r\n"), "77u/PG5mZS8+DQo=");
+  // The documents are gone; the run folder keeps the request copies, without the credentials.
+  const fs::path run = busca_->Diretorio();
+  EXPECT_FALSE(fs::exists(run / "Retorno" / "NFe"));
+  ASSERT_TRUE(fs::exists(run / "Envio"));
+  for (const auto& e : fs::directory_iterator(run / "Envio")) {
+    std::ifstream in(e.path());
+    std::stringstream s;
+    s << in.rdbuf();
+    EXPECT_EQ(s.str().find("s-1"), std::string::npos);
+    EXPECT_EQ(s.str().find("k-1"), std::string::npos);
+  }
+}
+
+TEST_F(FiscalOmieTest, DirectionsAndKindsFollowTheSelection) {
+  docs_["67|0"] = Doc("1", "1", "<cte/>");
+  docs_["67|1"] = Doc("2", "2", "<cte/>") + "," + Doc("../../x", "a/b", "<cte/>");
+  EXPECT_NE(Busca({"CTeOs"}, tmAmbos).find("* CT-e OS de entrada: 1\r\n* CT-e OS de saída: 2"), std::string::npos);
+  EXPECT_EQ(consultas_, (std::vector<std::string>{"67|0", "67|1"}));
+  const auto fila = Fila();
+  ASSERT_EQ(fila.Rows.size(), 3u);
+  EXPECT_EQ(fila.Value(2, "BDTIPO").AsInteger(), 90);
+  EXPECT_EQ(fila.Value(2, "BDARQUIVO").AsString(), "______x_a_b.xml");   // a peer's name stays in its folder
+
+  consultas_.clear();
+  Busca({"NFe", "CTe"}, tmSaida);
+  EXPECT_EQ(consultas_, (std::vector<std::string>{"55|1", "57|1"}));
+}
+
+TEST_F(FiscalOmieTest, NothingFoundRemovesTheRunAndRefusalsAreReported) {
+  docs_["55|0"] = Doc("1", "1", "<nfe/>");
+  EXPECT_EQ(Busca({"nfe", "Xml"}, tmAmbos), "Não foram encontrados arquivos nesta referência!");
+  EXPECT_TRUE(consultas_.empty());
+  EXPECT_FALSE(busca_->RealizouProcesso());
+  EXPECT_FALSE(fs::exists(busca_->Diretorio()));
+
+  // A refused query is not an empty month.
+  falha_ = true;
+  const std::string r = Busca({"NFe"}, tmEntrada);
+  EXPECT_EQ(r, "Falha na consulta de documentos da Omie:\r\n* NF-e de entrada: [OMIE] 500 - ERROR: Chave de acesso "
+               "inválida");
+  EXPECT_TRUE(Fila().Rows.empty());
+}
+
+TEST_F(FiscalOmieTest, MissingCredentialsFetchNothing) {
+  Db().Execute("update TEMPRESAS set BDCHAVEACESSOOMIE = ' ', BDSENHAOMIE = '' where BDCODEMP = 1");
+  EXPECT_EQ(Busca({"NFe"}, tmAmbos), "Chave de acesso não informada na Configuração de Serviços Web");
+  Db().Execute("update TEMPRESAS set BDCHAVEACESSOOMIE = 'k' where BDCODEMP = 1");
+  EXPECT_EQ(Busca({"NFe"}, tmAmbos), "Senha de acesso não informada na Configuração de Serviços Web");
+  EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+}  // namespace
+}  // namespace integracao
