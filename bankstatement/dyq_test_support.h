@@ -57,6 +57,8 @@ class DyqDialogTest : public vyn::CompanyDatabaseTest {
     lista_ = RegistrosExtratoBancario();
     // The dialogs' tests record what the reconciliation screen is handed instead of running it.
     std::erase_if(lista_, [](const TRegistroClasse& r) { return r.Nome == kConciliacao; });
+    // The dialogs' tests stand the review in by a recorder of its parameter array.
+    std::erase_if(lista_, [](const TRegistroClasse& r) { return r.Nome == kRevisao; });
     lista_.push_back(Registro<TfrDadosObservacaoDYQStub>("TfrDadosObservacaoDYQ", vyn::TClassKind::Screen));
     lista_.push_back(Registro<TRevisaoStub>(kRevisao, vyn::TClassKind::Screen));
     lista_.push_back(Registro<TConciliacaoStub>(kConciliacao, vyn::TClassKind::Screen));

@@ -5,6 +5,8 @@
 #include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
 #include "bankstatement/uImportacaoCompPagto.h"
 #include "bankstatement/uProcessoConciliacaoBancaria.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 
 namespace integracao {
 
@@ -18,6 +20,9 @@ TListaRegistro RegistrosExtratoBancario() {
       Registro<TfrImportacaoCompPagto>("TfrImportacaoCompPagto", vyn::TClassKind::Screen),
       Registro<TfrProcessoConciliacaoBancaria>("TfrProcessoConciliacaoBancaria", vyn::TClassKind::Screen),
       Registro<TfrConciliacaoOFC>("TfrConciliacaoOFC", vyn::TClassKind::Screen),
+      Registro<TfrConsultaImportacaoExtratoBancario>("TfrConsultaImportacaoExtratoBancario", vyn::TClassKind::Screen),
+      Registro<TUtilImportacao_ExtratoBancario_Treeview>("TUtilImportacao_ExtratoBancario_Treeview",
+                                                          vyn::TClassKind::ImportLine),
   };
 }
 

@@ -115,6 +115,11 @@ void TImportacaoDYQMGR::AbreRevisao(const nlohmann::json& linhas, TInconsistenci
   lanc->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
   lanc->AddFieldDef("BDCOMPL", TFieldType::ftString, 200);
   lanc->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
+  // What the review reports back to Dyq and matches its rules with.
+  lanc->AddFieldDef("BDIDWEB", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDIDEXTRATOWEB", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDCOMPLBANCARIO", TFieldType::ftString, 200);
+  lanc->AddFieldDef("BDOBS", TFieldType::ftString, 500);
   lanc->CreateDataSet();
   int chave = 0;
   for (const auto& l : linhas) {
@@ -128,6 +133,10 @@ void TImportacaoDYQMGR::AbreRevisao(const nlohmann::json& linhas, TInconsistenci
     lanc->FieldByName("BDVALOR").SetAsCurrency(ValorLinhaDYQ(l).Abs());
     lanc->FieldByName("BDCOMPL").SetAsString(Texto(l, "descricao"));
     lanc->FieldByName("BDDCTO").SetAsString(Texto(l, "documento"));
+    if (l.contains("id") && l["id"].is_number_integer()) lanc->FieldByName("BDIDWEB").SetAsInteger(l["id"].get<int64_t>());
+    lanc->FieldByName("BDIDEXTRATOWEB").SetAsInteger(FIDExtrato);
+    lanc->FieldByName("BDCOMPLBANCARIO").SetAsString(Texto(l, "descricao"));
+    lanc->FieldByName("BDOBS").SetAsString(Texto(l, "observacao"));
     lanc->Post();
   }
   lanc->First();

@@ -5,7 +5,8 @@
 // - to the statement review "TfrConsultaImportacaoExtratoBancario", with its parameter array of 18
 //   positions: 0 path edit (empty), 1 the run's inconsistency list, 2 company edit, 3 the statement
 //   lines (TLancamentoMGR, in memory: BDCODEMP, BDCHAVE 1..n, BDDATA, BDDEBITO, BDCREDITO, BDVALOR,
-//   BDCOMPL, BDDCTO; the bank side carries the account), 4 nil, 5 the statement's JSON document,
+//   BDCOMPL, BDDCTO, BDIDWEB (the item's "id"), BDIDEXTRATOWEB, BDCOMPLBANCARIO, BDOBS (the client's
+//   "observacao"); the bank side carries the account), 4 nil, 5 the statement's JSON document,
 //   6 account edit, 7 the automatic-transaction button, 8/9 start and end date edits, 10 the last
 //   key (Integer), 11 nil (no saved links), 12 SubPrepWeb, 13 False, 14 True (from Dyq), 15 False,
 //   16 NaoCoincidirSequencia, 17 AmbienteTesteDYQ;

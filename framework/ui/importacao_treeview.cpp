@@ -358,10 +358,12 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
 
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
+    if (!DeveImportarRegistroAtual(ds)) continue;
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     const std::pair<int, int> chave{Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")};
     if (inc == 1 && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       liquidadas.push_back(ds.GetBookmark());
+      liquidadas_.push_back(chave);
       continue;
     }
     if (inc != 0) {
@@ -401,6 +403,8 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   resumo_.clear();
   importadas_.clear();
   recusadas_.clear();
+  liquidadas_.clear();
+  FTodosImportados = true;
   auto* tela = Tela();
   std::vector<TNodoImportacao*> lancamentos;
   for (TNodoImportacao* n : Nodos()) {
@@ -424,11 +428,14 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
         auto& r = removidas[n];
         total += Grava(*n, r.first, r.second);
       }
+      for (TNodoImportacao* n : Nodos())
+        if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
       if (tx) tx->Commit();
     } catch (const std::exception& e) {
       // Nothing of the run stays written; the lines stay in the review for another try.
       if (tx && tx->Active()) tx->Rollback();
       importadas_.clear();
+      liquidadas_.clear();
       const std::string msg = std::string("A importação foi cancelada e nada foi gravado: ") + e.what();
       if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
       if ((tela && tela->IsTARVO) || IsUnattended())
@@ -438,6 +445,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       return false;
     }
   }
+  ProcessosClassesFilhasAposImportacao();
   for (TNodoImportacao* n : lancamentos) {
     auto& r = removidas[n];
     std::vector<TBookmark> todas = r.first;

@@ -84,6 +84,19 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   virtual int GetTipoImportacao() { return 0; }
   // The import button: runs the engine's import.
   virtual void spImportacaoClick(TComponent* sender);
+  // Before the review's data are cleared (reports, undo of work the review did on them).
+  virtual void BeforeClearDao() {}
+  // The delete key and button.
+  virtual void Delete() {}
+  // How the review settles at the end of its task runs (kind of print); kept for the screens.
+  void setBaixaTarefa(bool baixa, int tipoImpressao) {
+    FBaixaTarefa = baixa;
+    FTipoImpressaoTarefa = tipoImpressao;
+  }
+  bool BaixaTarefa() const { return FBaixaTarefa; }
+  int TipoImpressaoTarefa() const { return FTipoImpressaoTarefa; }
+  // Set when the review is done with its data (closing after a refusal, nothing left to show).
+  bool FEstado = false;
 
   // Deletes rows of a node data set (the given bookmarks), with their cost-centre and long-complement
   // rows; the screen's link hooks collect and drop the links of those rows.
@@ -99,6 +112,8 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   TDAOFactory* atual_ = nullptr;
   TUtilImportacao_Padrao_Treeview* util_ = nullptr;
   bool gridItensHabilitado_ = true;
+  bool FBaixaTarefa = false;
+  int FTipoImpressaoTarefa = 0;
 };
 
 // The per-line engine base: hooks the import run calls, in this order, while it writes the lines.
@@ -130,6 +145,19 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   virtual void confirmaNotasIntegracaoArquivosClientes() {}
   virtual void MostraMensagemFimImportacao(const std::string& texto);
   virtual void ClearListaDAO() {}
+  // Per row of a node while writing: a row refused here is not written and stays in the review.
+  virtual bool DeveImportarRegistroAtual(TDAOFactory& ds) { return true; }
+  // Writes a node that holds no lines (inside the run's transaction); answers the rows written.
+  virtual int GravaNodoAdicional(TNodoImportacao& nodo) { return 0; }
+  // After the run committed, while the written rows are still in the review.
+  virtual void ProcessosClassesFilhasAposImportacao() {}
+  // (company, key) of the lines the last committed run wrote, and of those it left out as settled.
+  const std::vector<std::pair<int, int>>& Importadas() const { return importadas_; }
+  const std::vector<std::pair<int, int>>& Liquidadas() const { return liquidadas_; }
+  // Set by the screen before the run: its split step made no split entries.
+  bool FSemMultiLancamentos = true;
+  // Cleared by a per-row filter that kept a line out of the run.
+  bool FTodosImportados = true;
 
   // The run: validates the lines, reserves keys, writes every consistent line with its cost centres
   // and long complement in one transaction (all or nothing), and removes the written lines from the
@@ -145,6 +173,7 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   std::vector<TResumoImportacao> resumo_;
   std::vector<std::pair<int, int>> importadas_;   // (company, key) written by the last run
   std::vector<std::pair<int, int>> recusadas_;    // (company, key) left inconsistent by the last run
+  std::vector<std::pair<int, int>> liquidadas_;   // (company, key) settled, left out by the last run
 };
 
 class TUtilImportacao_Integracao_Treeview : public TUtilImportacao_Padrao_Treeview {

@@ -1,0 +1,460 @@
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+
+#include <filesystem>
+
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/web/dyq_client.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+using namespace campos;
+
+namespace {
+
+constexpr const char* kDialogoExtrato = "TfrFiltroImportacaoExtratoBancarioDYQ";
+constexpr const char* kDialogoCaixa = "TfrFiltroImportacaoMovimentoCaixaDYQ";
+constexpr const char* kOFC = "TfrImportacaoOFC";
+constexpr const char* kOFCConciliacao = "TfrImportacaoOFCConciliacao";
+constexpr const char* kConciliacaoBancaria = "TfrProcessoConciliacaoBancaria";
+
+// A Boolean or Integer carried in a slot of the array: unboxed or boxed.
+bool LeBooleano(const TListaObj& lista, int i) {
+  if (i >= lista.Count()) return false;
+  switch (lista.Kind(i)) {
+    case TListaObj::SlotKind::Integer: return lista.GetInteger(i) != 0;
+    case TListaObj::SlotKind::Component:
+      if (auto* b = dynamic_cast<TBoolean_VYN*>(lista.GetComponent(i))) return b->Value();
+      if (auto* n = dynamic_cast<TInteger_VYN*>(lista.GetComponent(i))) return n->Value() != 0;
+      return false;
+    default: return false;
+  }
+}
+
+int LeInteiro(const TListaObj& lista, int i) {
+  if (i >= lista.Count()) return 0;
+  if (lista.Kind(i) == TListaObj::SlotKind::Integer) return static_cast<int>(lista.GetInteger(i));
+  if (lista.Kind(i) == TListaObj::SlotKind::Component)
+    if (auto* n = dynamic_cast<TInteger_VYN*>(lista.GetComponent(i))) return n->Value();
+  return 0;
+}
+
+struct TColunaLinha {
+  const char* Nome;
+  TFieldType Tipo;
+  int Tamanho;
+};
+
+// Every column the review works with; an opener's data set brings some, the review adds the rest.
+const TColunaLinha kColunasLinhas[] = {
+    {"BDCODEMP", TFieldType::ftInteger, 0},       {"BDCHAVE", TFieldType::ftInteger, 0},
+    {"BDDATA", TFieldType::ftDate, 0},            {"BDDEBITO", TFieldType::ftInteger, 0},
+    {"BDCREDITO", TFieldType::ftInteger, 0},      {"BDCODTERCEIROD", TFieldType::ftInteger, 0},
+    {"BDCODTERCEIROC", TFieldType::ftInteger, 0}, {"BDVALOR", TFieldType::ftCurrency, 0},
+    {"BDDESCONTOS", TFieldType::ftCurrency, 0},   {"BDCODTPHI", TFieldType::ftInteger, 0},
+    {"BDCODHIST", TFieldType::ftInteger, 0},      {"BDCODPLAPADRAO", TFieldType::ftInteger, 0},
+    {"BDLOTE", TFieldType::ftInteger, 0},         {"BDCOMPL", TFieldType::ftString, 200},
+    {"BDCOMPLBANCARIO", TFieldType::ftString, 200}, {"BDDCTO", TFieldType::ftString, 30},
+    {"BDOBS", TFieldType::ftString, 500},         {"BDOBSWEB", TFieldType::ftString, 500},
+    {"BDSTATUSWEB", TFieldType::ftInteger, 0},    {"BDIDWEB", TFieldType::ftInteger, 0},
+    {"BDIDEXTRATOWEB", TFieldType::ftInteger, 0}, {"BDINCONSISTENTE", TFieldType::ftInteger, 0},
+    {"BDMULTLANC", TFieldType::ftInteger, 0},     {"BDCHAVELANC", TFieldType::ftInteger, 0},
+    {"BDTIPOLAN", TFieldType::ftInteger, 0},      {"BDTIPOCONC", TFieldType::ftInteger, 0},
+    {"BDCONTRAPARTDEBCRED", TFieldType::ftInteger, 0}, {"BDTRANSPREP", TFieldType::ftBoolean, 0},
+    {"BDVINC_BAIXA", TFieldType::ftBoolean, 0},   {"BDVINC_BAIDESC", TFieldType::ftBoolean, 0},
+    {"BDCONCD", TFieldType::ftBoolean, 0},        {"BDCONCC", TFieldType::ftBoolean, 0},
+    {"BDTEMCOMPROVANTE", TFieldType::ftBoolean, 0}};
+
+}  // namespace
+
+TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComponent* owner)
+    : TfrImportacao_Padrao_Itens_TreeView_VYN(owner) {
+  SetCaption("Consulta importação extrato bancário");
+  auto botao = [this](const char* nome, const char* hint) {
+    auto* b = Create<TSpeedButton>();
+    b->SetName(nome);
+    b->SetHint(hint);
+    return b;
+  };
+  spEditar = botao("spEditar", "");
+  spPreparaExtrato = botao("spPreparaExtrato", "Preparar importação do extrato bancário");
+  spRateioCredito = botao("spRateioCredito", "Importa preparação para extrato bancário");
+  spImportarModelo = botao("spImportarModelo", "Importa comprovantes de pagamentos");
+  spCurrencyLink = botao("spCurrencyLink", "Baixa de duplicatas");
+  spDelLink = botao("spDelLink", "Remover baixa de duplicatas");
+  spAutoLink = botao("spAutoLink", "");
+  spRemoveAutoLink = botao("spRemoveAutoLink", "Remover vínculos automáticos");
+  spConciliacaoAut = botao("spConciliacaoAut", "Conciliação");
+  spY570 = botao("spY570", "Demonstrativo do Imposto de Renda e CSLL Retidos na Fonte");
+  spOnline = botao("spOnline", "Mostrar lançamentos conciliados");
+  spRecusaExtrato = botao("spRecusaExtrato", "Recusar extrato no DYQ");
+  spCurrencyLinkMulti = botao("spCurrencyLinkMulti", "Baixa de duplicatas");
+  spDelLinkMulti = botao("spDelLinkMulti", "Remover baixa de duplicatas");
+  splitdyq = Create<TPanel>();
+  splitdyq->SetName("splitdyq");
+  pnMultiLanc = Create<TPanel>();
+  pnMultiLanc->SetName("pnMultiLanc");
+  auto item = [this](const char* nome, const char* caption) {
+    auto* m = Create<TMenuItem>();
+    m->SetName(nome);
+    m->SetCaption(caption);
+    return m;
+  };
+  miImportarTodos = item("miImportarTodos", "Importar todos os lançamentos");
+  miImportarPreparados = item("miImportarPreparados", "Importar apenas os lançamentos preparados");
+  miImpostos = item("miImpostos", "Impostos");
+  miParcelamento = item("miParcelamento", "Parcelamento");
+  miCalculo = item("miCalculo", "Cálculo");
+  miImpostosMulti = item("miImpostosMulti", "Impostos");
+  miParcelamentoMulti = item("miParcelamentoMulti", "Parcelamento");
+  miCalculoMulti = item("miCalculoMulti", "Cálculo");
+  miDocumento = item("miDocumento", "Documento");
+  miConsiderarZeros = item("miConsiderarZeros", "Considerar zeros a esquerda");
+  miDistinguirValores = item("miDistinguirValores", "Distinguir valores iguais pela data de vencimento");
+  for (TMenuItem* m : {miDocumento, miConsiderarZeros, miDistinguirValores}) m->AutoCheck = true;
+  miDocumento->OnClick = [this](TComponent*) {
+    miConsiderarZeros->SetEnabled(miDocumento->Checked);
+    if (!miDocumento->Checked) miConsiderarZeros->Checked = false;
+  };
+  for (TMenuItem* m : {miImportarTodos, miImportarPreparados})
+    m->OnClick = [this](TComponent* s) { spImportacaoClick(s); };
+  for (TMenuItem* m : {miImpostos, miParcelamento, miCalculo, miImpostosMulti, miParcelamentoMulti, miCalculoMulti})
+    m->OnClick = [this](TComponent* s) { miDuplicatasClick(s); };
+  spAutoLink->OnClick = [this](TComponent* s) { spAutoLinkClick(s); };
+  spDelLink->OnClick = [this](TComponent* s) { spDelLinkClick(s); };
+  spDelLinkMulti->OnClick = [this](TComponent* s) { spDelLinkMultiClick(s); };
+  spRemoveAutoLink->OnClick = [this](TComponent* s) { spRemoveAutoLinkClick(s); };
+  spRecusaExtrato->OnClick = [this](TComponent* s) { spRecusaExtratoClick(s); };
+  spRateioCredito->OnClick = [this](TComponent* s) { spRateioCreditoClick(s); };
+  grLancamentoManual = Create<TDBGrid_Padrao_VYN>();
+  grLancamentoManual->SetName("grLancamentoManual");
+  dsLancamentoManual = Create<TDataSource>();
+  grLancamentoManual->SetDataSource(dsLancamentoManual);
+  FRetornaDYQ = std::make_unique<TRetornaMetodoDYQ>();
+}
+
+TfrConsultaImportacaoExtratoBancario::~TfrConsultaImportacaoExtratoBancario() = default;
+
+bool TfrConsultaImportacaoExtratoBancario::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrConsultaImportacaoExtratoBancario") ||
+         TfrImportacao_Padrao_Itens_TreeView_VYN::InheritsFrom(class_name);
+}
+
+TUtilImportacao_ExtratoBancario_Treeview* TfrConsultaImportacaoExtratoBancario::Util() const {
+  return dynamic_cast<TUtilImportacao_ExtratoBancario_Treeview*>(UtilImportacao());
+}
+
+TDAOFactory* TfrConsultaImportacaoExtratoBancario::DAOLinhas() const { return PesquisaDAONodo(kNodoLancamentos); }
+
+TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* TfrConsultaImportacaoExtratoBancario::DAOPreparacoes() const {
+  return dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(PesquisaDAONodo(kNodoPreparacoes));
+}
+
+TClientDataSet* TfrConsultaImportacaoExtratoBancario::DAOMulti() const {
+  auto* l = dynamic_cast<TLancamentoMGR*>(DAOLinhas());
+  return l ? l->getMultiLancamentosDAO() : nullptr;
+}
+
+int TfrConsultaImportacaoExtratoBancario::ContaBanco() const {
+  return FEditConta ? static_cast<int>(FEditConta->Codigo()) : 0;
+}
+
+std::string TfrConsultaImportacaoExtratoBancario::ClasseChamadora() const {
+  for (TComponent* c = Owner(); c; c = c->Owner())
+    if (dynamic_cast<TForm_VYN*>(c)) return c->ClassName();
+  return {};
+}
+
+bool TfrConsultaImportacaoExtratoBancario::OwnerNaCadeia(const std::string& classe) const {
+  for (TComponent* c = Owner(); c; c = c->Owner())
+    if (SameText(c->ClassName(), classe)) return true;
+  return false;
+}
+
+bool TfrConsultaImportacaoExtratoBancario::TemDadosDYQ() const { return FDYQ || ClasseChamadora() == kDialogoCaixa; }
+
+std::string TfrConsultaImportacaoExtratoBancario::PastaComprovantes() const {
+  std::string base = ProcessContext().ProgramFolder;
+  if (!base.empty() && base.back() != '/') base += '/';
+  return base + "TEMP/COMPROVANTES/";
+}
+
+void TfrConsultaImportacaoExtratoBancario::FormCreate() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
+  for (const char* img : {"ilock", "iCurrency", "iCurrency_yellow"}) grGrid->AddBitmap("", img);
+  FRecNoLancExtrato = -1;
+  FPrepExtratoBancarioDAO = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
+  FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, nullptr);
+  FImpPreparacao = false;
+  FImpPrepaConfigurada = false;
+  AtualizaBotoesMulti();
+}
+
+void TfrConsultaImportacaoExtratoBancario::CreateUtilImportacao() {
+  SetUtilImportacao(Create<TUtilImportacao_ExtratoBancario_Treeview>());
+  TfrImportacao_Padrao_Itens_TreeView_VYN::CreateUtilImportacao();
+}
+
+void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
+  FLinhas = TLancamentoMGR::CreateMgr(this, false, false, 1, true, true);
+  FLinhas->SetControlMemory(true);
+  FLinhas->SetTableName("");   // the review works in memory; only the import writes entries
+  std::set<std::string> nomes;
+  if (origem)
+    for (const TFieldDef& d : origem->FieldDefs()) {
+      FLinhas->AddFieldDef(d.Name, d.DataType, d.Size);
+      nomes.insert(UpperCase(d.Name));
+    }
+  for (const TColunaLinha& c : kColunasLinhas)
+    if (!nomes.count(c.Nome)) FLinhas->AddFieldDef(c.Nome, c.Tipo, c.Tamanho);
+  FLinhas->CreateDataSet();
+  if (origem) {
+    TGuardaFiltro filtro(*origem);
+    for (origem->First(); !origem->Eof(); origem->Next()) {
+      FLinhas->Append();
+      FLinhas->CopyFieldsByName(*origem);
+      for (const char* f : {"BDINCONSISTENTE", "BDMULTLANC", "BDSTATUSWEB"})
+        if (FLinhas->FieldByName(f).IsNull()) FLinhas->FieldByName(f).SetAsInteger(0);
+      for (const char* f : {"BDTRANSPREP", "BDVINC_BAIXA", "BDCONCD", "BDCONCC"})
+        if (FLinhas->FieldByName(f).IsNull()) FLinhas->FieldByName(f).SetAsBoolean(false);
+      FLinhas->Post();
+    }
+  }
+  FLinhas->First();
+}
+
+void TfrConsultaImportacaoExtratoBancario::AdicionaNodoSeFaltar(const std::string& caption, TDAOFactory* dao) {
+  if (!NodoPorCaption(caption)) AdicionaNodo(caption, dao);
+}
+
+void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
+  if (auto* e = lista.Count() > 0 ? dynamic_cast<TCustomEdit*>(lista.GetComponent(0)) : nullptr) FArquivo = e->Text();
+  auto* inc = lista.Count() > 1 ? lista.Get<TInconsistencias_VYN>(1) : nullptr;
+  if (auto* u = Util()) {
+    u->SetInconsistencias_VYN(inc);
+    u->SetListaObj(&lista);
+  }
+  FCodEmp = lista.Count() > 2 ? lista.Get<TEdit_Codigo_Search_VYN>(2) : nullptr;
+  FEditConta = lista.Count() > 6 ? dynamic_cast<TEdit_Codigo_Search_VYN*>(lista.GetComponent(6)) : nullptr;
+  FTransacaoAut = lista.Count() > 7 ? dynamic_cast<TSpeedButton*>(lista.GetComponent(7)) : nullptr;
+  FDtIni = lista.Count() > 8 ? lista.GetComponent(8) : nullptr;
+  FDtFim = lista.Count() > 9 ? lista.GetComponent(9) : nullptr;
+  FUltimaChave = LeInteiro(lista, 10);
+  FVinculosSalvos = lista.Count() > 11 ? dynamic_cast<TClientDataSet*>(lista.GetComponent(11)) : nullptr;
+  FFavorecidoAposCompl = false;
+  FSoLanPrep = false;
+  FAmbienteTeste = false;
+  if (lista.Count() >= 13) FSubPrepWeb = LeBooleano(lista, 12);
+  if (lista.Count() >= 14) FFavorecidoAposCompl = LeBooleano(lista, 13);
+  const bool dyqLista = lista.Count() >= 15 && LeBooleano(lista, 14);
+  if (lista.Count() >= 17) FSoLanPrep = LeBooleano(lista, 15);
+  if (lista.Count() >= 18) FAmbienteTeste = LeBooleano(lista, 17);
+  spImportarModelo->SetVisible(FArquivo.find(".varku") == std::string::npos);
+  const std::string chamador = ClasseChamadora();
+  FDYQ = chamador == kDialogoExtrato || dyqLista;
+  FNaoCoincidirTransPrep = false;
+  if (OwnerNaCadeia(kOFCConciliacao))
+    FNaoCoincidirTransPrep = LeBooleano(lista, 15);
+  else if (OwnerNaCadeia(kOFC) || OwnerNaCadeia(kDialogoExtrato))
+    FNaoCoincidirTransPrep = LeBooleano(lista, 16);
+  FTipoExtrato = chamador == kDialogoCaixa ? 2 : 1;
+  SetCaption(FTipoExtrato == 2 ? "Consulta importação movimento de caixa" : "Consulta importação extrato bancário");
+  const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
+  FPrepExtratoBancarioDAO->getConsulta(empresa, FTipoExtrato);
+  const bool dyqVisivel = TemDadosDYQ();
+  spRecusaExtrato->SetVisible(dyqVisivel);
+  splitdyq->SetVisible(dyqVisivel);
+  FImpPreparacao = FDYQ || chamador == kOFC || chamador == kConciliacaoBancaria;
+  FEmpresasPrep.clear();
+  FLogAdicionalPrep.clear();
+  // The node data sets: the lines (position 3, completed with the review's columns) and the rules
+  // that came with the statement (position 4, else none yet).
+  MontaLinhas(lista.Count() > 3 ? dynamic_cast<TLancamentoMGR*>(lista.GetComponent(3)) : nullptr);
+  AdicionaNodoSeFaltar(kNodoLancamentos, FLinhas);
+  FPreparacoesNodo = lista.Count() > 4 ? dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(lista.GetComponent(4))
+                                       : nullptr;
+  if (!FPreparacoesNodo) FPreparacoesNodo = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
+  AdicionaNodoSeFaltar(kNodoPreparacoes, FPreparacoesNodo);
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
+}
+
+void TfrConsultaImportacaoExtratoBancario::RemoveNaoPreparados() {
+  TDAOFactory* l = DAOLinhas();
+  if (!l) return;
+  // Saved links follow their lines to the new numbers; links of removed lines go with them.
+  std::map<int64_t, int64_t> novas;
+  std::set<int64_t> removidas;
+  l->DisableControls();
+  int n = 0;
+  for (l->First(); !l->Eof();) {
+    if (Int(*l, "BDCREDITO") == 0 || Int(*l, "BDDEBITO") == 0) {
+      removidas.insert(Int(*l, "BDCHAVE"));
+      l->Delete();
+      continue;
+    }
+    novas[Int(*l, "BDCHAVE")] = ++n;
+    Grava(*l, "BDCHAVE", Variant(n));
+    l->Next();
+  }
+  l->EnableControls();
+  l->First();
+  if (!FVinculosSalvos || !FVinculosSalvos->Active()) return;
+  TGuardaFiltro filtro(*FVinculosSalvos);
+  std::vector<TBookmark> linhas;
+  for (FVinculosSalvos->First(); !FVinculosSalvos->Eof(); FVinculosSalvos->Next())
+    linhas.push_back(FVinculosSalvos->GetBookmark());
+  int descartados = 0;
+  for (TBookmark b : linhas) {
+    FVinculosSalvos->GotoBookmark(b);
+    const int64_t k = Int(*FVinculosSalvos, "BDCHAVE");
+    if (auto it = novas.find(k); it != novas.end()) {
+      Grava(*FVinculosSalvos, "BDCHAVE", Variant(it->second));
+    } else if (removidas.count(k)) {
+      FVinculosSalvos->Delete();
+      ++descartados;
+    }
+  }
+  if (descartados > 0)
+    if (auto* u = Util(); u && u->Inconsistencias())
+      u->Inconsistencias()->Add_Atencao(
+          FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0,
+          std::to_string(descartados) + " vínculo(s) de baixa descartado(s): seus lançamentos não estão preparados.");
+}
+
+void TfrConsultaImportacaoExtratoBancario::SetListaDAO() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaDAO();
+  if (FProcessoBaixas) {
+    FProcessoBaixas->SetEditConta(FEditConta);
+    FProcessoBaixas->SetDAOImport(DAOLinhas());
+    FProcessoBaixas->SetCodEmp(FCodEmp);
+  }
+  if (FSoLanPrep || FDYQ || ClasseChamadora() == kDialogoCaixa) spRateioCreditoClick(nullptr);
+  if (FSoLanPrep) RemoveNaoPreparados();
+  if (FProcessoBaixas && FVinculosSalvos)
+    FProcessoBaixas->AddRegistrosBaixas(FVinculosSalvos, this, FCodEmp, Util() ? Util()->Inconsistencias() : nullptr,
+                                        FLinhas);
+  AtualizaTreeView();
+}
+
+void TfrConsultaImportacaoExtratoBancario::AfterListaObj() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::AfterListaObj();
+  if (auto* u = Util()) u->SetCodEmp(FCodEmp);
+}
+
+void TfrConsultaImportacaoExtratoBancario::AtualizaDados(bool hugeFile) {
+  if (tvGrupos->Selected()) {
+    dsGrid->SetDataSet(nullptr);
+    grGrid->Columns.clear();
+    SetDAOAtual(PesquisaDAONodo(tvGrupos->Selected()->Text));
+    if (FProcessoBaixas && DAOAtual() == DAOLinhas()) FProcessoBaixas->SetDAOImport(DAOAtual());
+    SetFieldsContainerGrid(this);
+  }
+  TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDados(hugeFile);
+}
+
+void TfrConsultaImportacaoExtratoBancario::SetFieldsContainerGrid(TComponent* owner) {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetFieldsContainerGrid(owner);
+  const std::string chamador = ClasseChamadora();
+  const bool colunasPrep = FDYQ || chamador == kOFC || chamador == kConciliacaoBancaria;
+  grGrid->Columns.clear();
+  if (DAOAtual() && DAOAtual() == DAOLinhas()) {
+    pnMultiLanc->SetVisible(true);
+    dsLancamentoManual->SetDataSet(DAOMulti());
+    spRateioCredito->SetEnabled(true);
+    miDocumento->SetEnabled(true);
+    const bool dyq = TemDadosDYQ();
+    struct C { const char* f; const char* t; bool v; };
+    const C cols[] = {{"BDVINC_BAIXA", "", true}, {"BDTRANSPREP", "Transformar em preparação", colunasPrep},
+                      {"BDCHAVE", "Chave", true}, {"BDTIPOLAN", "Conciliado", true}, {"BDDATA", "Data", true},
+                      {"BDDCTO", "Documento", true}, {"BDDEBITO", "Débito", true},
+                      {"BDCODTERCEIROD", "Participante débito", true}, {"BDCREDITO", "Crédito", true},
+                      {"BDCODTERCEIROC", "Participante crédito", true}, {"BDVALOR", "Valor", true},
+                      {"BDCODTPHI", "Histórico", true}, {"BDCOMPLBANCARIO", "Complemento bancário", colunasPrep},
+                      {"BDCOMPL", colunasPrep ? "Complemento contábil" : "Complemento", true},
+                      {"BDOBS", "Observação do cliente", dyq}, {"BDSTATUSWEB", "Status DYQ", dyq},
+                      {"BDOBSWEB", "Observação de retorno", dyq}};
+    for (const C& c : cols) grGrid->AddColumn(c.f, c.t).Visible = c.v;
+    AtualizarStatusBotoes();
+  } else if (DAOAtual() && DAOAtual() == DAOPreparacoes()) {
+    pnMultiLanc->SetVisible(false);
+    for (TControl* b : std::initializer_list<TControl*>{spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink,
+                                                        spRateioCredito, miDocumento})
+      b->SetEnabled(false);
+    struct C { const char* f; const char* t; bool v; };
+    const C cols[] = {{"BDCODEMP", "Empresa", colunasPrep}, {"bdCHAVE", "Chave", true},
+                      {"BDCODTPLA", "Conta bancária", true}, {"BDDESCCONTA", "Descrição conta bancária", true},
+                      {"BDCOMPL", "Complemento", true}, {"BDCONTRAPARTIDA", "Contrapartida", true},
+                      {"BDDESCCONTRAPARTIDA", "Descrição contrapartida", true}, {"BDCOINCIDE", "Coincidir", true},
+                      {"BDALTCOMPL", "Alterar complemento", true}, {"BDCHAVELANC", "Origem", colunasPrep}};
+    for (const C& c : cols) grGrid->AddColumn(c.f, c.t).Visible = c.v;
+  }
+}
+
+void TfrConsultaImportacaoExtratoBancario::AtualizarStatusBotoes() {
+  TDAOFactory* l = DAOLinhas();
+  const bool naLinhas = l && DAOAtual() == l;
+  spOnline->SetEnabled(false);
+  spY570->SetEnabled(false);
+  if (naLinhas && !l->IsEmpty() && Int(*l, "BDCREDITO") > 0) {
+    TSQLMGR q;
+    q.CommandText("select first 1 bdaplifin from PLANOS_TPLA where (bdcodplapadrao = ?) and (bdcodtpla = ?)", ctOpen,
+                  {Variant(Int(*l, "BDCODPLAPADRAO")), Variant(Int(*l, "BDCREDITO"))});
+    if (!q.IsEmpty()) spY570->SetEnabled(Flag(q, "bdaplifin"));
+  }
+  if (TemDadosDYQ() && naLinhas && UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) {
+    const bool pode = !l->IsEmpty() && Int(*l, "BDSTATUSWEB") == 0;
+    for (TSpeedButton* b : {spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink}) b->SetEnabled(pode);
+  }
+}
+
+void TfrConsultaImportacaoExtratoBancario::FormActivate() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::FormActivate();
+  if (DAOAtual() && DAOAtual() == DAOLinhas()) SetFieldsContainerGrid(this);
+  spDelLink->SetEnabled(CanEnableLinkButton(false));
+  spCurrencyLink->SetEnabled(CanEnableLinkButton(true));
+  AtualizarStatusBotoes();
+  AtualizaBotoesMulti();
+}
+
+void TfrConsultaImportacaoExtratoBancario::FormShow() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::FormShow();
+  miConsiderarZeros->SetEnabled(false);
+}
+
+std::vector<TClientDataSet*> TfrConsultaImportacaoExtratoBancario::GetArrayOfCDS() {
+  std::vector<TClientDataSet*> r{DAOLinhas(), DAOMulti(), nullptr, nullptr,
+                                 FProcessoBaixas ? FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA : nullptr};
+  return r;
+}
+
+int TfrConsultaImportacaoExtratoBancario::GetTipoImportacao() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::GetTipoImportacao();
+  return 2;
+}
+
+void TfrConsultaImportacaoExtratoBancario::FormClose(TCloseAction& action) {
+  // Returned and refused lines not reported yet still go to Dyq; nothing is reported integrated.
+  if (!FRecusado) BeforeClearDao();
+  if (OwnerNaCadeia("TFRFILTROIMPORTACAOEXTRATOBANCARIODYQ") && std::filesystem::exists(PastaComprovantes()))
+    DeleteDir(PastaComprovantes());
+  TfrImportacao_Padrao_Itens_TreeView_VYN::FormClose(action);
+  if (auto* c = dynamic_cast<TControl*>(Owner())) c->SetEnabled(true);
+}
+
+void TfrConsultaImportacaoExtratoBancario::FormDestroy() {
+  FProcessoBaixas.reset();
+  TfrImportacao_Padrao_Itens_TreeView_VYN::FormDestroy();
+}
+
+}  // namespace integracao

@@ -1,0 +1,174 @@
+// What the office reports back to Dyq: lines integrated, returned to the client or refused, and the
+// refusal of a whole statement.
+#include <filesystem>
+
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
+#include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
+#include "framework/component/process_context.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/packages_util.h"
+#include "framework/web/dyq_client.h"
+
+namespace integracao {
+
+using namespace vyn;
+using namespace campos;
+
+void TfrConsultaImportacaoExtratoBancario::DeleteDir(const std::string& pasta) {
+  std::error_code ec;
+  std::filesystem::remove_all(pasta, ec);   // failures are not reported
+}
+
+void TfrConsultaImportacaoExtratoBancario::BeforeClearDao() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::BeforeClearDao();
+  DeleteMultiplosLancamentos();
+  EnviaRetornosDYQ(false);
+}
+
+void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao) {
+  if (!TemDadosDYQ() || FRecusado) return;
+  TDAOFactory* l = DAOLinhas();
+  if (!l) return;
+  const std::string usuario = ProcessContext().UserName;
+  TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
+  const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
+  auto envia = [&](int tipo, const nlohmann::ordered_json& doc) {
+    try {
+      FRetornaDYQ->AlterarStatusRetornoLancamentosDYQ(this, tipo, doc, FAmbienteTeste, false);
+      return true;
+    } catch (const std::exception& e) {
+      if (inc) inc->Add_Erro(empresa, std::string("Retorno ao DYQ não enviado: ") + e.what());
+      return false;
+    }
+  };
+  nlohmann::ordered_json integrados = nlohmann::ordered_json::array();
+  std::vector<int64_t> idsIntegrados;
+  {
+    TGuardaFiltro guarda(*l);
+    for (l->First(); !l->Eof(); l->Next()) {
+      if (Vazio(*l, "BDIDWEB")) continue;
+      const int64_t id = Int(*l, "BDIDWEB");
+      if (FReportados.count(id)) continue;
+      const int64_t status = Int(*l, "BDSTATUSWEB");
+      const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
+      if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != 1) {
+        nlohmann::ordered_json doc;
+        doc["extratoItemId"] = id;
+        doc["observacao"] = Txt(*l, "BDOBSWEB");
+        doc["retornadoPor"] = usuario;
+        if (envia(status == 1 ? 1 : 4, doc)) FReportados.insert(id);
+      } else if (aposImportacao && status == 0 && FIntegradas.count(chave)) {
+        nlohmann::ordered_json item;
+        item["extratoItemId"] = id;
+        item["integradoPor"] = usuario;
+        integrados.push_back(item);
+        idsIntegrados.push_back(id);
+      }
+    }
+  }
+  if (!integrados.empty()) {
+    nlohmann::ordered_json doc;
+    doc["aDado"] = integrados;
+    if (envia(0, doc)) FReportados.insert(idsIntegrados.begin(), idsIntegrados.end());
+  }
+  AtualizaListaChamador();
+}
+
+void TfrConsultaImportacaoExtratoBancario::AtualizaListaChamador() {
+  if (FTipoExtrato == 2) {
+    for (TComponent* c = Owner(); c; c = c->Owner())
+      if (auto* d = dynamic_cast<TfrFiltroImportacaoMovimentoCaixaDYQ*>(c)) {
+        d->carregaMovimentos(true);
+        return;
+      }
+    return;
+  }
+  for (TComponent* c = Owner(); c; c = c->Owner())
+    if (auto* d = dynamic_cast<TfrFiltroImportacaoExtratoBancarioDYQ*>(c)) {
+      d->PreencheListaExtratos(true);
+      return;
+    }
+}
+
+std::string TfrConsultaImportacaoExtratoBancario::PedeObservacao() {
+  nlohmann::json observacao = nlohmann::json::array();
+  TListaObj p;
+  p.AddObject(&observacao);
+  TPackagesUtil::CarregaFormParamsObj("TfrDadosObservacaoDYQ", this, std::move(p), nullptr, true);
+  if (observacao.empty() || !observacao[0].is_string()) return {};
+  return observacao[0].get<std::string>();
+}
+
+void TfrConsultaImportacaoExtratoBancario::Delete() {
+  const std::string pergunta = FTipoExtrato == 2 ? "Deseja retornar os movimentos de caixa para o DYQ?"
+                                                 : "Deseja retornar os extratos para o DYQ?";
+  TDAOFactory* atual = DAOAtual();
+  if (!atual) return;
+  if (!TemDadosDYQ() || (atual->FindField("BDCHAVELANC") && !Vazio(*atual, "BDCHAVELANC") && atual != DAOLinhas())) {
+    TfrImportacao_Padrao_Itens_TreeView_VYN::Delete();
+    if (!atual->IsEmpty()) ExcluiLinhas(atual, {atual->GetBookmark()});
+    return;
+  }
+  if (atual != DAOLinhas()) return;
+  const int r = MessageDlgVYNGlobal(pergunta, mtConfirmation, mbYes | mbNo | mbCancel, {"Retornar", "Recusar", "Cancelar"});
+  int status = 0;
+  if (r == mrYes) status = 1;
+  else if (r == mrNo) status = 2;
+  else return;
+  const std::string nota = PedeObservacao();
+  // Without a note the client would get a return or refusal it cannot act on.
+  if (Trim(nota).empty()) return;
+  std::vector<TBookmark> linhas = LinhasSelecionadas;
+  if (linhas.empty() && !atual->IsEmpty()) linhas.push_back(atual->GetBookmark());
+  for (TBookmark b : linhas) {
+    if (!atual->BookmarkValid(b)) continue;
+    atual->GotoBookmark(b);
+    atual->Edit();
+    Set(*atual, "BDSTATUSWEB", Variant(status));
+    Set(*atual, "BDOBSWEB", Variant(nota));
+    atual->Post();
+  }
+}
+
+void TfrConsultaImportacaoExtratoBancario::spRecusaExtratoClick(TComponent*) {
+  const bool extrato = FTipoExtrato == 1;
+  if (MessageDlgVYN(extrato ? "Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!"
+                            : "Tem certeza que deseja recusar o movimento de caixa? O processo não pode ser revertido!",
+                    mtInformation, mbYes | mbNo) != mrYes)
+    return;
+  if (!ShowSegurancaProcesso(this)) {
+    DlgInfOk("Processo não realizado!");
+    return;
+  }
+  TDAOFactory* l = DAOLinhas();
+  const int64_t idExtrato = l && !l->IsEmpty() ? Int(*l, "BDIDEXTRATOWEB") : 0;
+  if (idExtrato <= 0) {
+    DlgInfOk("Extrato sem identificação no ^DYQ: nada foi recusado.");
+    return;
+  }
+  const std::string nota = PedeObservacao();
+  if (Trim(nota).empty()) return;
+  nlohmann::ordered_json doc;
+  doc["extratoId"] = idExtrato;
+  doc["observacao"] = nota;
+  doc["retornadoPor"] = ProcessContext().UserName;
+  try {
+    FRetornaDYQ->AlterarStatusRetornoLancamentosDYQ(this, 3, doc, FAmbienteTeste, false);
+  } catch (const std::exception& e) {
+    DlgErroOk(std::string("O ^DYQ não aceitou a recusa: ") + e.what());
+    return;
+  }
+  FRecusado = true;
+  AtualizaListaChamador();
+  DlgInfOk(extrato ? "O Extrato foi enviado para o ^DYQ como recusado!"
+                   : "O Movimento de caixa foi enviado para o ^DYQ como recusado!");
+  FEstado = true;
+  Close();
+}
+
+}  // namespace integracao

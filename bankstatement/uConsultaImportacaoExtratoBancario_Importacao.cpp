@@ -1,0 +1,435 @@
+// The import of the reviewed lines: rules from ticked lines, balance check, split entries, settlement
+// posting and the frame's write.
+#include <map>
+
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
+#include "framework/component/process_context.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/inconsistencias.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+using namespace campos;
+
+namespace {
+
+// Detaches the split rows from their master for a walk over all of them.
+class TSoltaMulti {
+ public:
+  explicit TSoltaMulti(TClientDataSet& m) : m_(m), src_(m.MasterSource()), campos_(m.MasterFields()) {
+    m_.SetMasterSource(nullptr);
+    m_.SetMasterFields("");
+  }
+  ~TSoltaMulti() {
+    m_.SetMasterFields(campos_);
+    m_.SetMasterSource(src_);
+  }
+  TSoltaMulti(const TSoltaMulti&) = delete;
+  TSoltaMulti& operator=(const TSoltaMulti&) = delete;
+
+ private:
+  TClientDataSet& m_;
+  TDataSource* src_;
+  std::string campos_;
+};
+
+}  // namespace
+
+bool TfrConsultaImportacaoExtratoBancario::ExistePreparacaoDYQ() {
+  TDAOFactory* r = DAOPreparacoes();
+  if (!r) return false;
+  TGuardaFiltro guarda(*r);
+  r->SetFilter("BDCHAVELANC IS NULL");
+  r->SetFiltered(true);
+  return !r->IsEmpty();
+}
+
+void TfrConsultaImportacaoExtratoBancario::AtualizaTreeView() {
+  const std::string antes = NodoSelecionado();
+  tvGrupos->Clear();
+  for (const auto& n : Nodos())
+    if (n->DAO && !n->DAO->IsEmpty()) tvGrupos->Add(n->Caption, n.get());
+  TTreeNode* escolhido = nullptr;
+  for (TTreeNode* t : tvGrupos->AllNodes()) {
+    if (!escolhido) escolhido = t;
+    if (!antes.empty() && UpperCase(t->Text) == UpperCase(antes)) {
+      escolhido = t;
+      break;
+    }
+  }
+  if (escolhido) tvGrupos->SetSelected(escolhido);
+  AtualizaDados(false);
+}
+
+void TfrConsultaImportacaoExtratoBancario::spRateioCreditoClick(TComponent*) {
+  const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
+  FPrepExtratoBancarioDAO->getConsulta(empresa, FTipoExtrato);
+  if (TDAOFactory* l = DAOLinhas()) GetContraPartida(ContaBanco(), *FPrepExtratoBancarioDAO, *l, FTipoExtrato);
+}
+
+void TfrConsultaImportacaoExtratoBancario::RemovePreparacoes(int tipo, int chaveLinha) {
+  TDAOFactory* r = DAOPreparacoes();
+  if (!r) return;
+  {
+    TGuardaFiltro guarda(*r);
+    r->SetFilter(tipo == tpExtrato ? "BDCHAVELANC = " + std::to_string(chaveLinha) : "BDCHAVELANC IS NULL");
+    r->SetFiltered(true);
+    for (r->First(); !r->IsEmpty();) r->Delete();
+  }
+  if (r->IsEmpty()) AtualizaTreeView();
+}
+
+void TfrConsultaImportacaoExtratoBancario::CriaPreparacoes(TDAOFactory* linhas, bool& parar) {
+  parar = false;
+  auto* regras = DAOPreparacoes();
+  const std::string usuario = ProcessContext().UserName;
+  const std::string pergunta1 = usuario +
+                                ", nenhum lançamento foi marcado para transformar em preparação.\r\n"
+                                "Deseja continuar a importação sem transformar os lançamentos em preparação?";
+  const std::string pergunta2 =
+      usuario + ", deseja transformar os lançamentos em preparações para as próximas importações de extrato bancário?";
+  std::string resposta1, resposta2;
+  const int empresaRevisao = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
+  [&] {
+    if (!linhas || !regras || linhas->IsEmpty()) return;
+    TClientDataSet marcadas;
+    marcadas.CloneCursor(*linhas);
+    marcadas.SetFilter("BDTRANSPREP = 'TRUE'");
+    marcadas.SetFiltered(true);
+    if (marcadas.IsEmpty() && !FImpPrepaConfigurada) {
+      if (MessageDlgVYNGlobal(pergunta1, mtConfirmation, mbYes | mbNo, {"Sim", "Não"}) == mrNo) {
+        parar = true;
+        return;
+      }
+      resposta1 = "Sim";
+      return;
+    }
+    regras->Last();
+    int chave = regras->IsEmpty() ? 0 : static_cast<int>(Int(*regras, "BDCHAVE"));
+    if (!FImpPrepaConfigurada) {
+      if (FEmpresasPrep.empty()) FEmpresasPrep.push_back(std::to_string(empresaRevisao));
+      const int r = MessageDlgVYNGlobal(pergunta2, mtConfirmation, mbYes | mbNo | mbYesToAll,
+                                        {"Transformar somente nesta empresa", "Não",
+                                         "Transformar e replicar para outras empresas"});
+      if (r == mrYesToAll) {
+        TListaObj p;
+        p.Add(FCodEmp);
+        p.AddObject(&FEmpresasPrep);
+        TPackagesUtil::CarregaFormParamsObj("TfrEmpresasPreparacaoExtratoBancario", this, std::move(p), nullptr, true);
+        resposta2 = "Transformar e replicar para outras empresas";
+      } else if (r == mrNo) {
+        resposta2 = "Não";
+        return;
+      } else {
+        resposta2 = "Transformar somente nesta empresa";
+      }
+      regras->setEmpresas(FEmpresasPrep);
+    }
+    if (FDYQ && !regras->TemDAODYQAux()) regras->CriaDAODYQAux();
+    const int banco = ContaBanco();
+    TSQLMGR hist;
+    for (marcadas.First(); !marcadas.Eof(); marcadas.Next()) {
+      ++chave;
+      for (const std::string& emp : FEmpresasPrep) {
+        const int c = std::stoi(emp);
+        if (regras->Locate("BDCODEMP;BDCHAVELANC", {Variant(c), Variant(Int(marcadas, "BDCHAVE"))})) continue;
+        std::string nomeHist;
+        if (Int(marcadas, "BDCODTPHI") > 0) {
+          hist.CommandText("select BDNOME from HIST_TPHI where BDCODHIST = ? and BDCODTPHI = ?", ctOpen,
+                           {Variant(Int(marcadas, "BDCODHIST")), Variant(Int(marcadas, "BDCODTPHI"))});
+          if (!hist.IsEmpty()) nomeHist = Txt(hist, "BDNOME");
+        }
+        const bool lado1 = Int(marcadas, "BDCONTRAPARTDEBCRED") == 1;
+        regras->Append();
+        Set(*regras, "BDCODEMP", Variant(c));
+        Set(*regras, "BDCHAVE", Variant(chave));
+        if (Int(marcadas, "BDCREDITO") == banco) Set(*regras, "BDAMBOSENTSAI", Variant(2));
+        else if (Int(marcadas, "BDDEBITO") == banco) Set(*regras, "BDAMBOSENTSAI", Variant(1));
+        Set(*regras, "BDCODTPLA", Variant(banco));
+        Set(*regras, "BDCOMPL", Variant(Txt(marcadas, "BDCOMPLBANCARIO")));
+        Set(*regras, "BDCOINCIDE", Variant(std::string(FNaoCoincidirTransPrep ? "FALSE" : "TRUE")));
+        const int64_t contra = Int(marcadas, lado1 ? "BDDEBITO" : "BDCREDITO");
+        if (contra > 0) Set(*regras, "BDCONTRAPARTIDA", Variant(contra));
+        Set(*regras, "BDCONTRAPARTDEBCRED", Variant(lado1 ? 1 : 0));
+        const int64_t ter = Int(marcadas, lado1 ? "BDCODTERCEIROD" : "BDCODTERCEIROC");
+        if (ter > 0) Set(*regras, "BDCODTER", Variant(ter));
+        if (Int(marcadas, "BDCODTPHI") > 0) Set(*regras, "BDCODTPHI", Variant(Int(marcadas, "BDCODTPHI")));
+        if (nomeHist.find('*') == std::string::npos) {
+          const bool alt = !Trim(Txt(marcadas, "BDCOMPL")).empty();
+          Set(*regras, "BDALTCOMPL", Variant(std::string(alt ? "TRUE" : "FALSE")));
+          if (alt) Set(*regras, "BDCOMPLPARA", Variant(Txt(marcadas, "BDCOMPL")));
+        }
+        if (!Vazio(marcadas, "BDCODHIST")) Set(*regras, "BDCODHIST", Variant(Int(marcadas, "BDCODHIST")));
+        if (!Vazio(marcadas, "BDCODPLAPADRAO")) Set(*regras, "BDCODPLAPADRAO", Variant(Int(marcadas, "BDCODPLAPADRAO")));
+        // Rules are kept per kind of account, so a cash movement's rules serve cash movements.
+        Set(*regras, "BDTIPOCONTA", Variant(FTipoExtrato));
+        Set(*regras, "BDCHAVELANC", Variant(Int(marcadas, "BDCHAVE")));
+        Set(*regras, "BDEDITCHAVE", Variant(0));
+        regras->Post();
+      }
+    }
+    FImpPrepaConfigurada = true;
+  }();
+  if (parar) return;
+  if (FLogAdicionalPrep.empty()) {
+    FLogAdicionalPrep.push_back("[Preparação de importação de extrato]");
+    if (!resposta1.empty()) FLogAdicionalPrep.push_back("  " + pergunta1 + " " + resposta1);
+    if (!resposta2.empty()) FLogAdicionalPrep.push_back("  " + pergunta2 + " " + resposta2);
+    if (!FEmpresasPrep.empty()) {
+      FLogAdicionalPrep.push_back("Empresa(s):");
+      for (const auto& e : FEmpresasPrep) FLogAdicionalPrep.push_back("  " + e);
+    }
+    FLogAdicionalPrep.push_back("[Fim]");
+  }
+  if (auto* u = Util(); u && u->Inconsistencias())
+    for (const auto& l : FLogAdicionalPrep) u->Inconsistencias()->Add_Informacao(l);
+  if (OwnerNaCadeia("TfrImportacaoOFCConciliacao")) {
+    FLogAdicional = std::string("[Opções]\r\n  Não marcar coincidir sequência inteira ao transformar em preparação: ") +
+                    (FNaoCoincidirTransPrep ? "Sim" : "Não") + "\r\n[Fim]";
+    if (auto* u = Util(); u && u->Inconsistencias()) u->Inconsistencias()->Add_Informacao(FLogAdicional);
+  }
+}
+
+void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
+  TDAOFactory* l = DAOLinhas();
+  TClientDataSet* m = DAOMulti();
+  // An expansion not undone stays: expanding again would book its split rows twice.
+  if (!l || !m || FExpansao.Ativa) return;
+  TGuardaFiltro guardaL(*l);
+  TSoltaMulti solto(*m);
+  TExpansao e;
+  int64_t maior = 0;
+  for (l->First(); !l->Eof(); l->Next()) maior = std::max(maior, Int(*l, "BDCHAVE"));
+  if (FUltimaChave < maior) FUltimaChave = static_cast<int>(maior);
+  std::map<std::pair<int64_t, int64_t>, TBookmark> pais;
+  for (l->First(); !l->Eof(); l->Next())
+    if (Int(*l, "BDMULTLANC") == 0) pais[{Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE")}] = l->GetBookmark();
+  std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> divisoes;
+  for (m->First(); !m->Eof(); m->Next()) divisoes[{Int(*m, "BDCODEMP"), Int(*m, "BDCHAVE")}].push_back(m->GetBookmark());
+  for (auto& [chave, linhasM] : divisoes) {
+    auto it = pais.find(chave);
+    if (it == pais.end()) continue;   // no parent line: the split row is skipped
+    l->GotoBookmark(it->second);
+    Currency total;
+    for (TBookmark b : linhasM) {
+      m->GotoBookmark(b);
+      if (!Flag(*m, "BDVINC_BAIXA")) continue;
+      if (Flag(*m, "BDVINC_BAIDESC")) total -= Valor(*m, "BDVALOR");
+      else total += Valor(*m, "BDVALOR");
+    }
+    TPaiExpandido pai{it->second, l->FieldByName("BDVALOR").Value(), l->FieldByName("BDDEBITO").Value(),
+                      l->FieldByName("BDCREDITO").Value(), l->FieldByName("BDINCONSISTENTE").Value(), false};
+    const Currency valor = Valor(*l, "BDVALOR");
+    l->Edit();
+    if (total > valor) {
+      Set(*l, "BDVALOR", Variant(total - valor));
+      if (Int(*l, "BDCREDITO") > 0 && Valor(*l, "BDDESCONTOS") > Currency()) {
+        Set(*l, "BDDEBITO", Variant(Int(*l, "BDCREDITO")));
+        Set(*l, "BDCREDITO", Variant());
+      }
+    } else {
+      Set(*l, "BDVALOR", Variant(valor - total));
+    }
+    if (Valor(*l, "BDVALOR") == Currency()) {
+      Set(*l, "BDINCONSISTENTE", Variant(1));
+      pai.Zerado = true;
+    }
+    l->Post();
+    std::vector<TBookmark> novasDoPai;
+    for (TBookmark b : linhasM) {
+      m->GotoBookmark(b);
+      l->Append();
+      for (int i = 0; i < m->FieldCount(); ++i)
+        if (TField* f = l->FindField(m->Fields(i).FieldName())) f->SetValue(m->Fields(i).Value());
+      Set(*l, "BDCHAVE", Variant(++FUltimaChave));
+      Set(*l, "BDMULTLANC", Variant(1));
+      Set(*l, "BDINCONSISTENTE", Variant(0));
+      Set(*l, "BDCHAVELANC", Variant(Int(*m, "BDCHAVELANC")));
+      l->Post();
+      novasDoPai.push_back(l->GetBookmark());
+      e.Novas.push_back(l->GetBookmark());
+      // Both link sets: a split row may have links made by hand and links made through receipts.
+      for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
+        if (!v || !v->Active()) continue;
+        TGuardaFiltro gv(*v);
+        std::vector<TBookmark> achados;
+        for (v->First(); !v->Eof(); v->Next())
+          if (Int(*v, "BDCHAVE") == chave.second && Int(*v, "BDCHAVELANC") == Int(*m, "BDCHAVELANC") &&
+              Vazio(*v, "BDCHAVEPAI"))
+            achados.push_back(v->GetBookmark());
+        for (TBookmark bv : achados) {
+          v->GotoBookmark(bv);
+          v->Edit();
+          Set(*v, "BDCHAVE", Variant(FUltimaChave));
+          Set(*v, "BDCHAVEPAI", Variant(chave.second));
+          v->Post();
+          e.Vinculos.push_back({v, bv, it->second});
+        }
+      }
+    }
+    e.NovasPorPai.push_back({it->second, novasDoPai});
+    e.Pais.push_back(pai);
+  }
+  wTeveMultLanc = !e.Novas.empty();
+  e.Ativa = !e.Pais.empty();
+  FExpansao = std::move(e);
+  l->First();
+}
+
+void TfrConsultaImportacaoExtratoBancario::DeleteMultiplosLancamentos() {
+  TDAOFactory* l = DAOLinhas();
+  if (!l || !FExpansao.Ativa) return;
+  TGuardaFiltro guarda(*l);
+  for (const TVinculoRepontado& v : FExpansao.Vinculos) {
+    if (!v.Conjunto->BookmarkValid(v.Linha) || !l->BookmarkValid(v.Pai)) continue;
+    l->GotoBookmark(v.Pai);
+    const int64_t chavePai = Int(*l, "BDCHAVE");
+    v.Conjunto->GotoBookmark(v.Linha);
+    v.Conjunto->Edit();
+    Set(*v.Conjunto, "BDCHAVE", Variant(chavePai));
+    Set(*v.Conjunto, "BDCHAVEPAI", Variant());
+    v.Conjunto->Post();
+  }
+  for (TBookmark b : FExpansao.Novas)
+    if (l->BookmarkValid(b)) {
+      l->GotoBookmark(b);
+      l->Delete();
+    }
+  for (const TPaiExpandido& p : FExpansao.Pais) {
+    if (!l->BookmarkValid(p.Linha)) continue;
+    l->GotoBookmark(p.Linha);
+    l->Edit();
+    Set(*l, "BDVALOR", p.Valor);
+    Set(*l, "BDDEBITO", p.Debito);
+    Set(*l, "BDCREDITO", p.Credito);
+    Set(*l, "BDINCONSISTENTE", p.Inconsistente);
+    l->Post();
+  }
+  FExpansao = TExpansao();
+  l->First();
+}
+
+void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const std::set<std::pair<int, int>>& gravadas,
+                                                                        const std::map<std::string, int>&) {
+  TDAOFactory* l = DAOLinhas();
+  TClientDataSet* m = DAOMulti();
+  if (!l || !m || !FExpansao.Ativa) return;
+  TGuardaFiltro guarda(*l);
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
+    if (!l->BookmarkValid(pai)) continue;
+    bool todas = true;
+    for (TBookmark b : novas) {
+      if (!l->BookmarkValid(b)) continue;
+      l->GotoBookmark(b);
+      if (!gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))})) todas = false;
+    }
+    l->GotoBookmark(pai);
+    const auto chavePai = std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
+    // The split rows are entries now: they leave the line.
+    TSoltaMulti solto(*m);
+    for (m->First(); !m->Eof();)
+      if (Int(*m, "BDCODEMP") == chavePai.first && Int(*m, "BDCHAVE") == chavePai.second)
+        m->Delete();
+      else
+        m->Next();
+    // A line wholly booked through its split entries is integrated as well.
+    if (todas && Valor(*l, "BDVALOR") == Currency()) FIntegradas.insert(chavePai);
+  }
+  FExpansao = TExpansao();
+}
+
+void TfrConsultaImportacaoExtratoBancario::PostaBaixas() {
+  TDAOFactory* l = DAOLinhas();
+  auto* linhas = dynamic_cast<TLancamentoMGR*>(l);
+  if (!linhas || !FProcessoBaixas) return;
+  // Links of lines returned or refused to the client, and of lines already settled by an earlier
+  // run, are put aside while the engine posts.
+  std::set<int64_t> fora;
+  {
+    TGuardaFiltro guarda(*l);
+    for (l->First(); !l->Eof(); l->Next()) {
+      const int64_t st = Int(*l, "BDSTATUSWEB");
+      if (st == 1 || st == 2 || (Int(*l, "BDINCONSISTENTE") == 1 && Flag(*l, "BDVINC_BAIXA")))
+        fora.insert(Int(*l, "BDCHAVE"));
+    }
+  }
+  struct TReserva {
+    TClientDataSet* Conjunto;
+    std::vector<std::vector<Variant>> Linhas;
+  };
+  std::vector<TReserva> reservas;
+  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!v || !v->Active() || fora.empty()) continue;
+    TReserva r{v, {}};
+    TGuardaFiltro gv(*v);
+    for (v->First(); !v->Eof();) {
+      if (fora.count(Int(*v, "BDCHAVE"))) {
+        std::vector<Variant> vals;
+        for (int i = 0; i < v->FieldCount(); ++i) vals.push_back(v->Fields(i).Value());
+        r.Linhas.push_back(std::move(vals));
+        v->Delete();
+      } else {
+        v->Next();
+      }
+    }
+    reservas.push_back(std::move(r));
+  }
+  TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
+  try {
+    FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, inc, linhas);
+    FProcessoBaixas->GetVinculoBaixaComp(this, FCodEmp, inc, linhas);
+  } catch (...) {
+    for (auto& r : reservas)
+      for (auto& vals : r.Linhas) r.Conjunto->AppendRecord(vals);
+    throw;
+  }
+  for (auto& r : reservas)
+    for (auto& vals : r.Linhas) r.Conjunto->AppendRecord(vals);
+}
+
+void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender) {
+  auto* util = Util();
+  if (!util) return;
+  util->FApenasPrep = sender == miImportarPreparados;
+  if (FDYQ && ExistePreparacaoDYQ() &&
+      MessageDlgVYN("Deseja importar as preparações e atualizá-las no ^DYQ?", mtInformation, mbYes | mbNo) != mrYes)
+    RemovePreparacoes(tpDYQ, 0);
+  TDAOFactory* linhas = DAOLinhas();
+  if (util->Inconsistencias()) util->Inconsistencias()->Clear();
+  if (FImpPreparacao) {
+    bool parar = false;
+    CriaPreparacoes(linhas, parar);
+    if (parar) {
+      util->FApenasPrep = false;
+      return;
+    }
+  }
+  const bool temRecibos = FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA &&
+                          !FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty();
+  if (TContasPlanosMGR::getDiferencaDebitoCredito(this, linhas, DAOMulti(), "BDVINC_BAIXA", util->FApenasPrep,
+                                                  temRecibos, true)) {
+    util->FApenasPrep = false;
+    return;
+  }
+  wTeveMultLanc = false;
+  SetMultiplosLancamentos();
+  PostaBaixas();
+  util->FSemMultiLancamentos = !wTeveMultLanc;
+  util->IniciaExecucao();
+  TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
+  if (wTeveMultLanc || FEstado) AtualizaDados(false);
+  setBaixaTarefa(false, 15);
+  util->FApenasPrep = false;
+  if (FImpPreparacao && !FEstado) AtualizaTreeView();
+}
+
+}  // namespace integracao

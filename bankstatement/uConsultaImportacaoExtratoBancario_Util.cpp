@@ -1,0 +1,226 @@
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+
+#include <map>
+#include <set>
+
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
+#include "framework/accounting/contabilizacao_mgr.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
+#include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
+#include "framework/ui/edit_codigo.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+using namespace campos;
+
+namespace {
+
+bool EhNodo(const TNodoImportacao& n, const char* caption) { return UpperCase(n.Caption) == UpperCase(caption); }
+
+// Carries the new keys of the lines into a column of a dependent data set (links, split rows).
+void RemapeiaChaves(TClientDataSet* ds, const char* campo, const std::map<std::string, int>& novas) {
+  if (!ds || !ds->Active() || !ds->FindField(campo)) return;
+  TGuardaFiltro filtro(*ds);
+  std::vector<TBookmark> linhas;
+  for (ds->First(); !ds->Eof(); ds->Next()) linhas.push_back(ds->GetBookmark());
+  for (TBookmark b : linhas) {
+    ds->GotoBookmark(b);
+    if (ds->FieldByName(campo).IsNull()) continue;
+    auto it = novas.find(std::to_string(ds->FieldByName(campo).AsInteger()));
+    if (it == novas.end()) continue;
+    ds->Edit();
+    ds->FieldByName(campo).SetAsInteger(it->second);
+    ds->Post();
+  }
+}
+
+}  // namespace
+
+bool TUtilImportacao_ExtratoBancario_Treeview::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TUtilImportacao_ExtratoBancario_Treeview") ||
+         TUtilImportacao_Integracao_Treeview::InheritsFrom(class_name);
+}
+
+TfrConsultaImportacaoExtratoBancario* TUtilImportacao_ExtratoBancario_Treeview::Revisao() const {
+  return dynamic_cast<TfrConsultaImportacaoExtratoBancario*>(Owner());
+}
+
+bool TUtilImportacao_ExtratoBancario_Treeview::getAmbienteTeste() const {
+  if (!FLista || FLista->Count() < 18) return false;
+  switch (FLista->Kind(17)) {
+    case TListaObj::SlotKind::Integer: return FLista->GetInteger(17) != 0;
+    case TListaObj::SlotKind::Component:
+      if (auto* b = dynamic_cast<TBoolean_VYN*>(FLista->GetComponent(17))) return b->Value();
+      if (auto* i = dynamic_cast<TInteger_VYN*>(FLista->GetComponent(17))) return i->Value() != 0;
+      return false;
+    default: return false;
+  }
+}
+
+int TUtilImportacao_ExtratoBancario_Treeview::ContaBanco() const {
+  if (auto* r = Revisao(); r && r->EditConta()) return static_cast<int>(r->EditConta()->Codigo());
+  return 0;
+}
+
+bool TUtilImportacao_ExtratoBancario_Treeview::ConciliadoLadoBanco(const TClientDataSet& ds) const {
+  const int64_t banco = ContaBanco();
+  if (banco <= 0) return false;
+  return (Int(ds, "BDCREDITO") == banco && Flag(ds, "BDCONCC")) || (Int(ds, "BDDEBITO") == banco && Flag(ds, "BDCONCD"));
+}
+
+void TUtilImportacao_ExtratoBancario_Treeview::SetInconsistenciaMulti(TClientDataSet& ds) {
+  TGuardaFiltro filtro(ds);
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    if (Int(ds, "BDMULTLANC") != 0) continue;
+    const TBookmark linha = ds.GetBookmark();
+    const int64_t chave = Int(ds, "BDCHAVE");
+    int64_t m = Int(ds, "BDINCONSISTENTE");
+    std::vector<TBookmark> divisoes;
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+      if (Int(ds, "BDCHAVE") == chave && Int(ds, "BDMULTLANC") == 1) divisoes.push_back(ds.GetBookmark());
+    }
+    if (m == 0)
+      for (TBookmark b : divisoes) {
+        ds.GotoBookmark(b);
+        if (Int(ds, "BDINCONSISTENTE") > 0) {
+          m = Int(ds, "BDINCONSISTENTE");
+          ds.GotoBookmark(linha);
+          campos::Grava(ds, "BDINCONSISTENTE", Variant(m));
+          break;
+        }
+      }
+    if (m != 0)
+      for (TBookmark b : divisoes) {
+        ds.GotoBookmark(b);
+        if (Int(ds, "BDINCONSISTENTE") != m) campos::Grava(ds, "BDINCONSISTENTE", Variant(m));
+      }
+    ds.GotoBookmark(linha);
+  }
+}
+
+void TUtilImportacao_ExtratoBancario_Treeview::GetAposInconsistencia() {
+  TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
+  // The review keeps no reconciled items of its own: the statement's reconciliation is posted by
+  // the settlement engine with the lines it settles.
+}
+
+void TUtilImportacao_ExtratoBancario_Treeview::GetChaveServidor() {
+  TUtilImportacao_Integracao_Treeview::GetChaveServidor();
+  auto* tela = Revisao();
+  const int empresa = CodEmp() ? static_cast<int>(CodEmp()->Codigo()) : 0;
+  for (TNodoImportacao* n : Nodos()) {
+    if (!n->DAO || n->DAO->IsEmpty()) continue;
+    if (EhNodo(*n, kNodoLancamentos)) {
+      SetInconsistenciaMulti(*n->DAO);
+      const int primeira = TContabilizacaoMGR::GetChaveLancamento(empresa, n->DAO->RecordCount(), true);
+      SetChaveServidor(n->DAO, "BDCHAVE", primeira, true, 0, 0, nullptr, "");
+      // Links and split rows follow their lines to the new keys.
+      if (tela && tela->ProcessoBaixas()) {
+        for (TClientDataSet* v : {tela->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA,
+                                  tela->ProcessoBaixas()->cdsVINC_EXT_BAN_COMP_BAIXA}) {
+          RemapeiaChaves(v, "BDCHAVE", n->ChavesNovas);
+          RemapeiaChaves(v, "BDCHAVEPAI", n->ChavesNovas);
+        }
+      }
+      if (tela && tela->DAOMulti()) {
+        TClientDataSet& m = *tela->DAOMulti();
+        TDataSource* mestre = m.MasterSource();
+        const std::string campos = m.MasterFields();
+        m.SetMasterSource(nullptr);
+        m.SetMasterFields("");
+        RemapeiaChaves(&m, "BDCHAVE", n->ChavesNovas);
+        m.SetMasterFields(campos);
+        m.SetMasterSource(mestre);
+      }
+    } else if (EhNodo(*n, kNodoPreparacoes)) {
+      const int primeira = TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GetChaveLancamento(empresa, n->DAO->RecordCount(), true);
+      SetChaveServidor(n->DAO, "BDCHAVE", primeira, true, 0, 0, nullptr, "");
+    }
+  }
+}
+
+bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFactory& ds) {
+  if (!dynamic_cast<TLancamentoMGR*>(&ds)) return true;
+  // Lines the office returns to the client or refuses are reported, never booked.
+  const int64_t status = Int(ds, "BDSTATUSWEB");
+  if (status == 1 || status == 2) return false;
+  bool result = true;
+  if (ConciliadoLadoBanco(ds)) result = Int(ds, "BDINCONSISTENTE") == 1;
+  // A linked split line is settled, not written; once settled (mark 1) the run counts it as such.
+  if (result && Flag(ds, "BDVINC_BAIXA") && Int(ds, "BDMULTLANC") == 1 && Int(ds, "BDINCONSISTENTE") != 1)
+    result = false;
+  auto* tela = Revisao();
+  TClientDataSet* multi = tela ? tela->DAOMulti() : nullptr;
+  auto divisoes = [&](auto&& cada) {
+    if (!multi || Int(ds, "BDMULTLANC") == 1) return 0;
+    TDataSource* mestre = multi->MasterSource();
+    const std::string campos = multi->MasterFields();
+    multi->SetMasterSource(nullptr);
+    multi->SetMasterFields("");
+    int n = 0;
+    TGuardaFiltro filtro(*multi);
+    for (multi->First(); !multi->Eof(); multi->Next())
+      if (Int(*multi, "BDCODEMP") == Int(ds, "BDCODEMP") && Int(*multi, "BDCHAVE") == Int(ds, "BDCHAVE")) {
+        ++n;
+        cada(*multi);
+      }
+    multi->SetMasterFields(campos);
+    multi->SetMasterSource(mestre);
+    return n;
+  };
+  if (result) result = Valor(ds, "BDVALOR") > Currency() || divisoes([](TClientDataSet&) {}) == 0;
+  if (result && FApenasPrep) {
+    int64_t deb = Int(ds, "BDDEBITO");
+    int64_t cre = Int(ds, "BDCREDITO");
+    divisoes([&](TClientDataSet& m) {
+      if (deb == 0 && Int(m, "BDDEBITO") != 0) deb = Int(m, "BDDEBITO");
+      if (cre == 0 && Int(m, "BDCREDITO") != 0) cre = Int(m, "BDCREDITO");
+    });
+    result = deb > 0 && cre > 0;
+    if (!result) {
+      FTodosImportados = false;
+      campos::Grava(ds, "BDINCONSISTENTE", Variant(1));
+    }
+  }
+  return result;
+}
+
+int TUtilImportacao_ExtratoBancario_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {
+  auto* regras = dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(nodo.DAO);
+  if (!regras || !EhNodo(nodo, kNodoPreparacoes) || regras->IsEmpty()) return 0;
+  return regras->GravaRegras(regras->Database());
+}
+
+void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImportacao() {
+  TUtilImportacao_Integracao_Treeview::ProcessosClassesFilhasAposImportacao();
+  FConcluida = true;
+  auto* tela = Revisao();
+  if (!tela) return;
+  std::set<std::pair<int, int>> gravadas(Importadas().begin(), Importadas().end());
+  gravadas.insert(Liquidadas().begin(), Liquidadas().end());
+  std::map<std::string, int> novas;
+  if (TNodoImportacao* n = tela->NodoPorCaption(kNodoLancamentos)) novas = n->ChavesNovas;
+  tela->FIntegradas = gravadas;
+  tela->ConfirmaMultiplosLancamentos(gravadas, novas);
+  tela->EnviaRetornosDYQ(true);
+  // The rules are in the database now; their lines are no longer to be turned into rules.
+  if (auto* regras = tela->DAOPreparacoes()) {
+    regras->EmptyDataSet();
+    if (TDAOFactory* linhas = tela->DAOLinhas()) {
+      TGuardaFiltro filtro(*linhas);
+      for (linhas->First(); !linhas->Eof(); linhas->Next())
+        if (Flag(*linhas, "BDTRANSPREP")) {
+          linhas->Edit();
+          SetFlag(*linhas, "BDTRANSPREP", false);
+          linhas->Post();
+        }
+    }
+  }
+}
+
+}  // namespace integracao

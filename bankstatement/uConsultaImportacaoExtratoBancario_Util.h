@@ -1,0 +1,46 @@
+#pragma once
+// The per-line engine of the statement review: which lines the import writes, the server keys of
+// lines and rules, the rules' write and the reports after the import.
+#include <string>
+
+#include "framework/ui/importacao_treeview.h"
+
+namespace integracao {
+
+class TfrConsultaImportacaoExtratoBancario;
+
+class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Integracao_Treeview {
+ public:
+  using TUtilImportacao_Integracao_Treeview::TUtilImportacao_Integracao_Treeview;
+  std::string ClassName() const override { return "TUtilImportacao_ExtratoBancario_Treeview"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  // The run imports only lines with both accounts (menu "Importar apenas os lançamentos preparados").
+  bool FApenasPrep = false;
+
+  void SetListaObj(const vyn::TListaObj* lista) { FLista = lista; }
+  bool getAmbienteTeste() const;
+  // Position 6 of the opener's array: the statement's bank or cash account.
+  int ContaBanco() const;
+  // Whether the current line is reconciled on its bank side.
+  bool ConciliadoLadoBanco(const vyn::TClientDataSet& ds) const;
+  // Spreads a line's mark over its split lines (and a split line's mark back to the line).
+  static void SetInconsistenciaMulti(vyn::TClientDataSet& ds);
+
+  void GetAposInconsistencia() override;
+  void GetChaveServidor() override;
+  bool DeveImportarRegistroAtual(vyn::TDAOFactory& ds) override;
+  int GravaNodoAdicional(vyn::TNodoImportacao& nodo) override;
+  void ProcessosClassesFilhasAposImportacao() override;
+
+  // Whether the last run reached its end (committed).
+  bool Concluida() const { return FConcluida; }
+  void IniciaExecucao() { FConcluida = false; }
+
+ private:
+  TfrConsultaImportacaoExtratoBancario* Revisao() const;
+  const vyn::TListaObj* FLista = nullptr;
+  bool FConcluida = false;
+};
+
+}  // namespace integracao

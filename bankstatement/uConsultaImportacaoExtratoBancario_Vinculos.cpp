@@ -1,0 +1,186 @@
+// Settlement links of the statement review: linking by hand and automatically, removal, and the
+// enabling of the link buttons.
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/packages_util.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+using namespace campos;
+
+namespace {
+
+bool TerminaCom(const std::string& s, const std::string& fim) {
+  return s.size() >= fim.size() && SameText(s.substr(s.size() - fim.size()), fim);
+}
+bool ComecaCom(const std::string& s, const std::string& ini) {
+  return s.size() >= ini.size() && SameText(s.substr(0, ini.size()), ini);
+}
+
+// Deletes the rows of ds that match.
+template <class F>
+void ApagaSe(TClientDataSet* ds, F&& casa) {
+  if (!ds || !ds->Active()) return;
+  TGuardaFiltro guarda(*ds);
+  for (ds->First(); !ds->Eof();)
+    if (casa(*ds))
+      ds->Delete();
+    else
+      ds->Next();
+}
+
+}  // namespace
+
+void TfrConsultaImportacaoExtratoBancario::miDuplicatasClick(TComponent* sender) {
+  TDAOFactory* l = DAOLinhas();
+  TClientDataSet* m = DAOMulti();
+  if (!sender || !l || !m) return;
+  const std::string nome = sender->Name();
+  const bool multi = TerminaCom(nome, "Multi");
+  if (!multi) {
+    TGuardaFiltro guarda(*m);
+    for (m->First(); !m->Eof(); m->Next())
+      if (Int(*m, "BDCODEMP") == Int(*l, "BDCODEMP") && Int(*m, "BDCHAVE") == Int(*l, "BDCHAVE") &&
+          Flag(*m, "BDVINC_BAIXA")) {
+        DlgWarOk("Não é possível fazer duplicatas, pois existem lançamento de destino com duplicatas.");
+        return;
+      }
+  } else if (Flag(*l, "BDVINC_BAIXA")) {
+    DlgWarOk("Não é possível fazer duplicatas, pois o lançamento de origem já as tem.");
+    return;
+  }
+  TListaObj p;
+  if (!multi) {
+    p.Add(l);
+    p.Add(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA);
+    p.Add(m);
+  } else {
+    p.Add(m);
+    p.Add(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA);
+    p.AddNil();
+    p.Add(l);
+  }
+  const char* classe = ComecaCom(nome, "miImpostos")       ? "TfrFiltroImpostosEmitidos"
+                       : ComecaCom(nome, "miParcelamento") ? "TfrFiltroBaixaParcelamento"
+                       : ComecaCom(nome, "miCalculo")      ? "TfrProcessoFiltroCalculosBaixa"
+                                                           : nullptr;
+  if (classe) TPackagesUtil::CarregaFormParamsObj(classe, this, std::move(p));
+}
+
+void TfrConsultaImportacaoExtratoBancario::pmTipoBaixaPopup(TComponent* sender) {
+  TDAOFactory* l = DAOLinhas();
+  const bool semCredito = !l || Vazio(*l, "BDCREDITO") || Int(*l, "BDCREDITO") == 0;
+  const bool multi = sender == spCurrencyLinkMulti;
+  (multi ? miImpostosMulti : miImpostos)->SetEnabled(!semCredito);
+  (multi ? miCalculoMulti : miCalculo)->SetEnabled(!semCredito);
+  (multi ? miParcelamentoMulti : miParcelamento)->SetEnabled(true);
+}
+
+void TfrConsultaImportacaoExtratoBancario::spAutoLinkClick(TComponent*) {
+  if (!DAOAtual() || !FCodEmp) return;
+  DAOAtual()->DisableControls();
+  FProcessoBaixas->GetVinculosAutomaticos(this, DAOAtual(), static_cast<int>(FCodEmp->Codigo()), miDocumento->Checked,
+                                          miConsiderarZeros->Checked, miDistinguirValores->Checked, false, nullptr);
+  DAOAtual()->EnableControls();
+}
+
+void TfrConsultaImportacaoExtratoBancario::spDelLinkClick(TComponent*) {
+  TDAOFactory* l = DAOLinhas();
+  if (!l || l->IsEmpty()) return;
+  const int64_t chave = Int(*l, "BDCHAVE");
+  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA})
+    ApagaSe(v, [&](TClientDataSet& d) { return Int(d, "BDCHAVE") == chave && Int(d, "BDCHAVELANC") == 0; });
+  l->Edit();
+  SetFlag(*l, "BDVINC_BAIXA", false);
+  l->Post();
+}
+
+void TfrConsultaImportacaoExtratoBancario::spDelLinkMultiClick(TComponent*) {
+  TClientDataSet* m = DAOMulti();
+  if (!m || m->IsEmpty()) return;
+  const int64_t chave = Int(*m, "BDCHAVE");
+  const int64_t lanc = Int(*m, "BDCHAVELANC");
+  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA})
+    ApagaSe(v, [&](TClientDataSet& d) { return Int(d, "BDCHAVE") == chave && Int(d, "BDCHAVELANC") == lanc; });
+  m->Edit();
+  SetFlag(*m, "BDVINC_BAIXA", false);
+  m->Post();
+  AtualizaBotoesMulti();
+}
+
+void TfrConsultaImportacaoExtratoBancario::spRemoveAutoLinkClick(TComponent*) {
+  TDAOFactory* l = DAOLinhas();
+  if (!l) return;
+  l->DisableControls();
+  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA})
+    ApagaSe(v, [](TClientDataSet& d) { return Flag(d, "BDAUTOMATICO"); });
+  // A line keeps its mark while it still has links of any kind (made by hand or through receipts).
+  TGuardaFiltro guarda(*l);
+  for (l->First(); !l->Eof(); l->Next()) {
+    if (!Flag(*l, "BDVINC_BAIXA")) continue;
+    const int64_t chave = Int(*l, "BDCHAVE");
+    bool resta = false;
+    for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
+      if (!v || !v->Active()) continue;
+      TGuardaFiltro gv(*v);
+      for (v->First(); !v->Eof() && !resta; v->Next())
+        resta = Int(*v, "BDCHAVE") == chave && Int(*v, "BDCHAVELANC") == 0;
+    }
+    if (!resta) {
+      l->Edit();
+      SetFlag(*l, "BDVINC_BAIXA", false);
+      l->Post();
+    }
+  }
+  l->EnableControls();
+}
+
+bool TfrConsultaImportacaoExtratoBancario::CanEnableLinkButton(bool link) {
+  TDAOFactory* l = DAOLinhas();
+  if (!l || DAOAtual() != l || l->IsEmpty()) return false;
+  if (!GridLinhasComFoco || LinhasSelecionadas.size() >= 2) return false;
+  if (Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) return false;
+  return Flag(*l, "BDVINC_BAIXA") != link;
+}
+
+void TfrConsultaImportacaoExtratoBancario::AtualizaBotoesMulti() {
+  TClientDataSet* ds = grLancamentoManual ? grLancamentoManual->DataSet() : nullptr;
+  const bool tem = ds && ds->Active() && !ds->IsEmpty();
+  spCurrencyLinkMulti->SetEnabled(tem);
+  spDelLinkMulti->SetEnabled(tem);
+}
+
+void TfrConsultaImportacaoExtratoBancario::MontaFilterVinculados(std::string& filter) {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::MontaFilterVinculados(filter);
+  TDAOFactory* atual = DAOAtual() ? DAOAtual() : DAOLinhas();
+  if (!atual || atual->IsEmpty() || Int(*atual, "BDCHAVE") <= 0) return;
+  auto tem = [](TClientDataSet* v) { return v && v->Active() && !v->IsEmpty(); };
+  if (!tem(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA) && !tem(FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA)) return;
+  if (!Trim(filter).empty()) filter += " or ";
+  filter += "(BDCHAVE = " + std::to_string(Int(*atual, "BDCHAVE")) + ")";
+}
+
+void TfrConsultaImportacaoExtratoBancario::DeleteVinculados(const std::string& filter) {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::DeleteVinculados(filter);
+  if (Trim(filter).empty()) return;
+  // Receipt links of a deleted line would be left pointing at nothing: both sets are cleaned.
+  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!v || !v->Active()) continue;
+    v->SetFiltered(false);
+    v->SetFilter(filter);
+    v->SetFiltered(true);
+    while (!v->IsEmpty()) {
+      v->First();
+      v->Delete();
+    }
+    v->SetFilter("");
+    v->SetFiltered(false);
+  }
+}
+
+}  // namespace integracao

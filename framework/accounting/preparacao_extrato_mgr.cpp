@@ -1,0 +1,149 @@
+#include "framework/accounting/preparacao_extrato_mgr.h"
+
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+
+namespace vyn {
+
+namespace {
+
+const char* const kColunasGravadas[] = {"BDCODEMP",       "BDCHAVE",     "BDCODTPLA",           "BDCOMPL",
+                                        "BDCOINCIDE",     "BDALTCOMPL",  "BDCOMPLPARA",         "BDCONTRAPARTIDA",
+                                        "BDCONTRAPARTDEBCRED", "BDAMBOSENTSAI", "BDCODTER",     "BDCODTPHI",
+                                        "BDCODHIST",      "BDCODPLAPADRAO", "BDTIPOCONTA",      "BDEDITCHAVE"};
+
+int64_t Int(const TClientDataSet& ds, const char* campo) {
+  const TField* f = ds.FindField(campo);
+  return f && !f->IsNull() ? f->AsInteger() : 0;
+}
+
+std::string Txt(const TClientDataSet& ds, const char* campo) {
+  const TField* f = ds.FindField(campo);
+  return f && !f->IsNull() ? f->AsString() : std::string();
+}
+
+bool Flag(const TClientDataSet& ds, const char* campo) { return UpperCase(Trim(Txt(ds, campo))) == "TRUE"; }
+
+void Define(TClientDataSet& ds, const char* campo, const Variant& v) {
+  if (TField* f = ds.FindField(campo)) f->SetValue(v);
+}
+
+}  // namespace
+
+TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR(TComponent* owner, TDatabase* db)
+    : TMgr(owner, "", db) {
+  CriaEstrutura();
+}
+
+void TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::CriaEstrutura() {
+  Close();
+  ClearFieldDefs();
+  for (const char* c : {"BDCODEMP", "BDCHAVE", "BDCODTPLA", "BDCONTRAPARTIDA", "BDCODTER", "BDCODTPHI", "BDCODHIST",
+                        "BDCODPLAPADRAO", "BDCHAVELANC"})
+    AddFieldDef(c, TFieldType::ftInteger);
+  for (const char* c : {"BDCONTRAPARTDEBCRED", "BDAMBOSENTSAI", "BDTIPOCONTA", "BDEDITCHAVE"})
+    AddFieldDef(c, TFieldType::ftSmallint);
+  for (const char* c : {"BDCOMPL", "BDCOMPLPARA", "BDDESCCONTA", "BDDESCCONTRAPARTIDA"})
+    AddFieldDef(c, TFieldType::ftString, 200);
+  for (const char* c : {"BDCOINCIDE", "BDALTCOMPL"}) AddFieldDef(c, TFieldType::ftString, 5);
+  CreateDataSet();
+}
+
+void TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::getConsulta(int codEmp, int tipoConta) {
+  TDAOFactory q(nullptr, "", &Database());
+  q.CommandText(
+      "select pre.BDCODEMP, pre.BDCHAVE, pre.BDCODTPLA, pre.BDDESCCONTA, pre.BDCOMPL, pre.BDCOINCIDE, pre.BDALTCOMPL, "
+      "pre.BDCOMPLPARA, pre.BDCONTRAPARTIDA, pre.BDDESCCONTRAPARTIDA, pre.BDCONTRAPARTDEBCRED, pre.BDAMBOSENTSAI, "
+      "pre.BDCODTER, pre.BDCODTPHI, pre.BDCODHIST, pre.BDCODPLAPADRAO, pre.BDTIPOCONTA, pre.BDEDITCHAVE "
+      "from VZEL_EMPRESAS_TPRE_EXT_BANCARIO pre where pre.BDCODEMP = ? and pre.BDTIPOCONTA = ? order by pre.BDCHAVE",
+      ctOpen, {codEmp, tipoConta});
+  EmptyDataSet();
+  for (q.First(); !q.Eof(); q.Next()) {
+    Append();
+    CopyFieldsByName(q);
+    Post();
+  }
+  First();
+}
+
+int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GetChaveLancamento(int, int quantidade, bool) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Não há banco de dados aberto.");
+  if (quantidade < 1) quantidade = 1;
+  // gen_id commits no matter the transaction: no two attachments ever share a block.
+  const int64_t ultima =
+      db->QueryValue("select gen_id(GEN_VZEL_EMP_TPRE_EXT_BANCARIO, " + std::to_string(quantidade) +
+                     ") from RDB$DATABASE")
+          .AsInteger();
+  return static_cast<int>(ultima - quantidade + 1);
+}
+
+int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GravaRegras(TDatabase& db) {
+  std::vector<std::string> nomes(std::begin(kColunasGravadas), std::end(kColunasGravadas));
+  std::vector<std::string> marcas(nomes.size(), "?");
+  const std::string sql =
+      std::string("insert into ") + kTabela + " (" + Join(nomes, ", ") + ") values (" + Join(marcas, ", ") + ")";
+  int n = 0;
+  for (First(); !Eof(); Next()) {
+    TParams valores;
+    for (const char* c : kColunasGravadas) {
+      const TField* f = FindField(c);
+      valores.push_back(f && !f->IsNull() ? f->Value() : Variant());
+    }
+    db.Execute(sql, valores);
+    ++n;
+  }
+  return n;
+}
+
+int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& linhas, int tipoConta) {
+  if (contaBanco <= 0 || regras.IsEmpty()) return 0;
+  const std::string indiceRegras = regras.IndexFieldNames();
+  regras.SetIndexFieldNames("BDCHAVE");
+  const TBookmark onde = linhas.IsEmpty() ? 0 : linhas.GetBookmark();
+  int completadas = 0;
+  for (linhas.First(); !linhas.Eof(); linhas.Next()) {
+    if (Int(linhas, "BDMULTLANC") == 1) continue;
+    const int64_t deb = Int(linhas, "BDDEBITO");
+    const int64_t cre = Int(linhas, "BDCREDITO");
+    int direcao = 0;   // 1 money in (bank debited), 2 money out (bank credited)
+    if (deb == contaBanco && cre <= 0) direcao = 1;
+    else if (cre == contaBanco && deb <= 0) direcao = 2;
+    if (direcao == 0) continue;
+    std::string texto = Trim(Txt(linhas, "BDCOMPLBANCARIO"));
+    if (texto.empty()) texto = Trim(Txt(linhas, "BDCOMPL"));
+    if (texto.empty()) continue;
+    const std::string alvo = UpperCase(texto);
+    for (regras.First(); !regras.Eof(); regras.Next()) {
+      if (Int(regras, "BDTIPOCONTA") != tipoConta) continue;
+      const int64_t contaRegra = Int(regras, "BDCODTPLA");
+      if (contaRegra > 0 && contaRegra != contaBanco) continue;
+      const int64_t ambos = Int(regras, "BDAMBOSENTSAI");
+      if (ambos != 0 && ambos != direcao) continue;
+      const std::string padrao = UpperCase(Trim(Txt(regras, "BDCOMPL")));
+      if (padrao.empty()) continue;
+      const bool casa = Flag(regras, "BDCOINCIDE") ? alvo == padrao : alvo.find(padrao) != std::string::npos;
+      if (!casa || Int(regras, "BDCONTRAPARTIDA") <= 0) continue;
+      linhas.Edit();
+      const bool contraCredito = direcao == 1;
+      Define(linhas, contraCredito ? "BDCREDITO" : "BDDEBITO", Variant(Int(regras, "BDCONTRAPARTIDA")));
+      if (Int(regras, "BDCODTER") > 0)
+        Define(linhas, contraCredito ? "BDCODTERCEIROC" : "BDCODTERCEIROD", Variant(Int(regras, "BDCODTER")));
+      Define(linhas, "BDCONTRAPARTDEBCRED", Variant(contraCredito ? 0 : 1));
+      if (Int(regras, "BDCODTPHI") > 0) {
+        Define(linhas, "BDCODTPHI", Variant(Int(regras, "BDCODTPHI")));
+        if (Int(regras, "BDCODHIST") > 0) Define(linhas, "BDCODHIST", Variant(Int(regras, "BDCODHIST")));
+      }
+      if (Flag(regras, "BDALTCOMPL")) Define(linhas, "BDCOMPL", Variant(Txt(regras, "BDCOMPLPARA")));
+      linhas.Post();
+      ++completadas;
+      break;
+    }
+  }
+  regras.SetIndexFieldNames(indiceRegras);
+  if (onde && linhas.BookmarkValid(onde)) linhas.GotoBookmark(onde);
+  return completadas;
+}
+
+}  // namespace vyn
