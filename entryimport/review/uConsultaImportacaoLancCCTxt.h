@@ -58,14 +58,14 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   // The import button (uConsultaImportacaoLancCCTxt_Acoes.cpp).
   void spImportacaoClick(vyn::TComponent* sender) override;
   // After the framework judged the lines: drops the lines whose settlement was posted.
-  void GetAposInconsistencia();
+  virtual void GetAposInconsistencia();
 
   // Settlement links (uConsultaImportacaoLancCCTxt_Acoes.cpp).
   void miDuplicatasClick(vyn::TComponent* sender);
   void spDelLinkClick(vyn::TComponent* sender);
-  void spAutoLinkClick(vyn::TComponent* sender);
+  virtual void spAutoLinkClick(vyn::TComponent* sender);
   void miDocumentoClick(vyn::TComponent* sender);
-  void spRemoveAutoLinkClick(vyn::TComponent* sender);
+  virtual void spRemoveAutoLinkClick(vyn::TComponent* sender);
   void pmTipoBaixaPopup(vyn::TComponent* sender);
   void OnAlterSelectedItem();
 
@@ -99,11 +99,20 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
  protected:
   void FormCreate() override;
   void FormDestroy() override;
+  // Where the two reviews differ inside a shared action: whether a picking screen may open for the
+  // sender, the parameters after the first three, and how a line is marked unlinked.
+  virtual bool PodeVincular(vyn::TComponent* sender) { return true; }
+  virtual void CompletaParametrosBaixa(vyn::TListaObj& lista) {}
+  virtual void MarcaDesvinculada(vyn::TDAOFactory& linha);
+  vyn::TDAOFactory* DAOLancamentos() const { return PesquisaDAONodo(vyn::kNodoLancamentos); }
+  // The in-memory review shows the installment panel and the conciliation menu in its button rules.
+  bool FPainelNF = true;
 
  private:
   TUtilImportacao_LancCC_TreeviewNormal* Util() const;
-  vyn::TDAOFactory* DAOLancamentos() const { return PesquisaDAONodo(vyn::kNodoLancamentos); }
   void AtualizaPainelNF();
+
+ protected:
 
   int FCodPlano = 0;
   vyn::TDAOFactory* FConsultaParcelamentoDAO = nullptr;

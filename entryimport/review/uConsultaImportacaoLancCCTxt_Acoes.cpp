@@ -116,11 +116,13 @@ void TfrConsultaImportacaoLancCCTxt::miDuplicatasClick(TComponent* sender) {
     classe = "TfrProcessoFiltroCalculosBaixa";
   else
     return;
+  if (!PodeVincular(sender)) return;
   TListaObj lista;
   lista.Add(DAOAtual());
   lista.Add(Vinculos());
   auto* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
   lista.Add(lanc ? lanc->getMultiLancamentosDAO() : nullptr);
+  CompletaParametrosBaixa(lista);
   TPackagesUtil::CarregaFormParamsObj(classe, this, std::move(lista), nullptr, true);
   OnAlterSelectedItem();
 }
@@ -136,10 +138,14 @@ void TfrConsultaImportacaoLancCCTxt::spDelLinkClick(TComponent*) {
     else
       v->Next();
   }
-  atual->Edit();
-  atual->FieldByName("BDVINC_BAIXA").SetAsBoolean(false);
-  atual->Post();
+  MarcaDesvinculada(*atual);
   OnAlterSelectedItem();
+}
+
+void TfrConsultaImportacaoLancCCTxt::MarcaDesvinculada(TDAOFactory& linha) {
+  linha.Edit();
+  linha.FieldByName("BDVINC_BAIXA").SetAsBoolean(false);
+  linha.Post();
 }
 
 void TfrConsultaImportacaoLancCCTxt::spAutoLinkClick(TComponent*) {
@@ -190,7 +196,7 @@ void TfrConsultaImportacaoLancCCTxt::OnAlterSelectedItem() {
   if (!tvGrupos->Selected()) return;
   if (UpperCase(NodoSelecionado()) == UpperCase(kNodoParticipantes)) {
     for (TSpeedButton* b : {spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink}) b->SetEnabled(false);
-    pnNF->SetVisible(false);
+    if (FPainelNF) pnNF->SetVisible(false);
   } else {
     TDAOFactory* atual = DAOAtual();
     const bool pronto = ActiveControl() == grGrid && atual && !atual->IsEmpty();
@@ -206,8 +212,9 @@ void TfrConsultaImportacaoLancCCTxt::OnAlterSelectedItem() {
         spRemoveAutoLink->SetEnabled(true);
       }
     }
-    pnNF->SetVisible(true);
+    if (FPainelNF) pnNF->SetVisible(true);
   }
+  if (!FPainelNF) return;
   miDocumento->SetEnabled(spAutoLink->Enabled());
   miConsiderarzero->SetEnabled(spAutoLink->Enabled());
 }

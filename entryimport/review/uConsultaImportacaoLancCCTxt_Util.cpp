@@ -14,6 +14,24 @@ namespace {
 bool EhLancamentos(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoLancamentos); }
 }  // namespace
 
+void GeraTransacoesAutomaticas(TUtilImportacao_Padrao_Treeview& util, TEdit_Codigo_Search_VYN* codEmp,
+                               TDateTime_VYN* dtIni, TDateTime_VYN* dtFim, TSelecionaFiliais_VYN* filiais) {
+  TfrImportacao_Padrao_Itens_TreeView_VYN* tela = util.Tela();
+  if (!tela) return;
+  TVZEL_EMPRESAS_TVINCTRANSACAOMGR* mgr = nullptr;
+  for (const TResumoImportacao& r : util.Resumo()) {
+    if (!EhLancamentos(r.Caption) || r.Registros == r.NaoImportados) continue;
+    if (!mgr) mgr = tela->Create<TVZEL_EMPRESAS_TVINCTRANSACAOMGR>(true);
+    try {
+      mgr->GerarTransacoes(tela, codEmp, dtIni, dtFim, 0, false, true, false, filiais, 0);
+    } catch (...) {
+      tela->FreeComponent(mgr);
+      throw;
+    }
+  }
+  if (mgr) tela->FreeComponent(mgr);
+}
+
 TUtilImportacao_LancCC_TreeviewNormal::TUtilImportacao_LancCC_TreeviewNormal(TComponent* owner)
     : TUtilImportacao_Integracao_Treeview(owner) {}
 
@@ -105,15 +123,7 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
 
 void TUtilImportacao_LancCC_TreeviewNormal::GetAntesFinalizarProcesso() {
   TUtilImportacao_Integracao_Treeview::GetAntesFinalizarProcesso();
-  if (FTransacaoAuto) {
-    TVZEL_EMPRESAS_TVINCTRANSACAOMGR* mgr = nullptr;
-    for (const TResumoImportacao& r : Resumo()) {
-      if (!EhLancamentos(r.Caption) || r.Registros == r.NaoImportados) continue;
-      if (!mgr) mgr = Tela()->Create<TVZEL_EMPRESAS_TVINCTRANSACAOMGR>(true);
-      mgr->GerarTransacoes(Tela(), CodEmp(), FDtIni, FDtFim, 0, false, true, false, FSelecionaFilial, 0);
-    }
-    if (mgr) Tela()->FreeComponent(mgr);
-  }
+  if (FTransacaoAuto) GeraTransacoesAutomaticas(*this, CodEmp(), FDtIni, FDtFim, FSelecionaFilial);
   if (TComponent* dyq = FindOwnerOfClass("TfrImportacaoLancamentoDYQ")) {
     // The Dyq screen reports its selected file as integrated.
     if (auto* m = dynamic_cast<IMarcaImportado*>(dyq)) m->MarcarComoImportado();

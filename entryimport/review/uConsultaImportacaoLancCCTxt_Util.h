@@ -9,11 +9,18 @@
 
 namespace vyn {
 class TEmpresasMGR;
+class TEdit_Codigo_Search_VYN;
 class TDateTime_VYN;
 class TSelecionaFiliais_VYN;
 }  // namespace vyn
 
 namespace integracao {
+
+// After an import that wrote lines: the request for the period's automatic transaction links (both
+// entry reviews' engines).
+void GeraTransacoesAutomaticas(vyn::TUtilImportacao_Padrao_Treeview& util, vyn::TEdit_Codigo_Search_VYN* codEmp,
+                               vyn::TDateTime_VYN* dtIni, vyn::TDateTime_VYN* dtFim,
+                               vyn::TSelecionaFiliais_VYN* filiais);
 
 class TUtilImportacao_LancCC_TreeviewNormal : public vyn::TUtilImportacao_Integracao_Treeview {
  public:

@@ -9,6 +9,7 @@
 
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/class_registry.h"
@@ -157,7 +158,7 @@ TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
                       {"BDCODPLAPADRAO", TFieldType::ftInteger, 0}, {"BDCODHIST", TFieldType::ftInteger, 0},
                       {"BDDEBITOARQ", TFieldType::ftInteger, 0},   {"BDCREDITOARQ", TFieldType::ftInteger, 0},
                       {"BDTIPOCONC", TFieldType::ftInteger, 0},    {"BDINCONSISTENTE", TFieldType::ftInteger, 0},
-                      {"BDTIPOLAN", TFieldType::ftInteger, 0}};
+                      {"BDTIPOLAN", TFieldType::ftInteger, 0},     {"BDLINHA", TFieldType::ftInteger, 0}};
   for (const C& c : campos) d->AddFieldDef(c.n, c.t, c.s);
   d->CreateDataSet();
   d->SetControlMemory(true);
@@ -283,6 +284,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     auto setInt = [&](const char* campo, int v) { set(campo, v ? Variant(v) : Variant()); };
     set("BDCODEMP", l.CodEmp);
     set("BDCHAVE", chave);
+    set("BDLINHA", l.Linha);
     set("BDDATA", l.Data);
     setInt("BDDEBITO", l.Debito);
     setInt("BDCREDITO", l.Credito);
@@ -315,9 +317,26 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     for (const TLinhaCentroCustoTxt& c : l.CentrosCusto)
       cc->AppendRecord({l.CodEmp, chave, c.Centro, ++seq, c.Conta, c.DebCre, c.Valor});
   }
-  tela->AdicionaNodo(kNodoLancamentos, lanc);
-  tela->AddAggregateDAO(lanc, cc, 0);
-  tela->AddAggregateDAO(lanc, compl_, 1);
+  TDadosAdicionaisImportacaoTXT* adicionais = nullptr;
+  const bool grande = RevisaoEmArquivoGrande(ClasseRevisao);
+  if (grande) {
+    // The staged review reads the lines from a session of the work tables; what was filled in memory
+    // is only the way there.
+    TDatabase& db = Database();
+    const int sessao = GravaSessaoArquivoGrande(db, *lanc, *cc, *compl_);
+    for (TComponent* c : std::vector<TComponent*>{lanc, cc, compl_}) tela->FreeComponent(c);
+    TNodoSessao nodo = AbreSessaoArquivoGrande(*tela, db, sessao);
+    TNodoImportacao& n = tela->AdicionaNodo(kNodoLancamentos, nodo.Lancamentos);
+    n.Aggregates = nodo.Detalhes;
+    for (TComponent* c : Components())
+      if (auto* d = dynamic_cast<TDadosAdicionaisImportacaoTXT*>(c)) adicionais = d;
+    if (!adicionais) adicionais = tela->Create<TDadosAdicionaisImportacaoTXT>();
+    adicionais->Sessao = sessao;
+  } else {
+    tela->AdicionaNodo(kNodoLancamentos, lanc);
+    tela->AddAggregateDAO(lanc, cc, 0);
+    tela->AddAggregateDAO(lanc, compl_, 1);
+  }
   if (!arq.Participantes.empty()) {
     TDAOFactory* part = CriaDAOParticipantes(tela);
     for (const TParticipanteTxt& p : arq.Participantes) part->AppendRecord({p.Codigo, p.Apelido, p.Nome, p.Cnpj});
@@ -339,6 +358,10 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
   l.AddBoxedDateTime(ini);
   l.AddBoxedDateTime(fim);
   l.Add(filiais);
+  if (grande) {
+    l.AddBoxedInteger(1);   // the multiple-entry panel
+    l.Add(adicionais);
+  }
   tela->IsTARVO = IsTARVO;
   const TListaObj& guardada = tela->AdoptListaObj(std::move(l));
   tela->SetListaObj(guardada);

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <cctype>
 #include <set>
 
 #include "framework/component/process_context.h"
@@ -83,7 +84,18 @@ void InsereLinha(TDatabase& db, const std::string& tabela, const std::set<std::s
   db.Execute("insert into " + tabela + " (" + Join(nomes, ", ") + ") values (" + Join(marcas, ", ") + ")", valores);
 }
 
+// A staged line's provisional key in the node's key map: the work table keys lines by company too.
+std::string ChaveSessao(int empresa, int chave) { return std::to_string(empresa) + "|" + std::to_string(chave); }
+
+void Recarrega(TDAOFactory* dao) {
+  if (dao && !dao->GetCommandText().empty()) dao->Refresh();
+}
+
 }  // namespace
+
+bool NodoArquivoGrande(const TDAOFactory* dao) {
+  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
+}
 
 // ---------------------------------------------------------------------------------------------------
 // Screen
@@ -106,6 +118,35 @@ TfrImportacao_Padrao_Itens_TreeView_VYN::TfrImportacao_Padrao_Itens_TreeView_VYN
   pnDataSetUnico = Create<TPanel>();
   pnDataSetUnico->SetName("pnDataSetUnico");
   pnDataSetUnico->SetVisible(false);
+  spArquivoGrande = Create<TSpeedButton>();
+  spArquivoGrande->SetName("spArquivoGrande");
+  spArquivoGrande->OnClick = [this](TComponent* s) { spArquivoGrandeClick(s); };
+  spAcaoItem = Create<TSpeedButton>();
+  spAcaoItem->SetName("spAcaoItem");
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::spArquivoGrandeClick(TComponent*) {
+  for (const auto& n : nodos_)
+    if (n->DAO && n->DAO->State() != TDataSetState::dsBrowse) n->DAO->Post();
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDadosHugeFile() {
+  for (const auto& n : nodos_) {
+    if (!NodoArquivoGrande(n->DAO)) continue;
+    Recarrega(n->DAO);
+    for (TDAOFactory* a : n->Aggregates)
+      if (a->Sessao() > 0) Recarrega(a);
+  }
+  AtualizaDados(true);
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::AddClickBotao(TSpeedButton* botao) {
+  if (!botao) return;
+  botoesItens_.push_back(botao);
+  botao->OnClick = [this](TComponent* s) {
+    OnClickButtonGridDetalhe(s);
+    ClickBotaoItem(s);
+  };
 }
 
 TfrImportacao_Padrao_Itens_TreeView_VYN::~TfrImportacao_Padrao_Itens_TreeView_VYN() = default;
@@ -303,6 +344,9 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
     return ok;
   };
   const bool temPlano = ds.FindField("BDCODPLAPADRAO") != nullptr;
+  // A staged node keeps its problems per line in VZEL_INCON_TLAN, where the settlement engine looks.
+  const bool grande = NodoArquivoGrande(&ds);
+  if (grande) db.Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {ds.Sessao()});
   for (ds.First(); !ds.Eof(); ds.Next()) {
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     if (inc == 1 || inc == 4) continue;   // settled, or refused by the settlement: not an ordinary entry
@@ -329,6 +373,27 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
     }
     if (!erros.empty() && FInconsistencias)
       FInconsistencias->Add_Erro(Inteiro(ds, "BDCODEMP"), fmt::format("Lançamento {}: {}.", chave, Join(erros, "; ")));
+    if (grande)
+      for (size_t i = 0; i < erros.size(); ++i)
+        db.Prepared("insert into VZEL_INCON_TLAN (BDSESSAO, BDCODEMP, BDCHAVE, BDCODINCONSISTENCIA, BDDESCRICAO) "
+                    "values (?, ?, ?, ?, ?)")
+            .Execute({ds.Sessao(), Inteiro(ds, "BDCODEMP"), chave, static_cast<int>(i + 1), Utf8Left(erros[i], 250)});
+  }
+}
+
+void TUtilImportacao_Padrao_Treeview::GetChaveServidor() {
+  for (TNodoImportacao* n : Nodos()) {
+    if (!EhLancamentos(n->Caption) || !NodoArquivoGrande(n->DAO)) continue;
+    TDAOFactory& ds = *n->DAO;
+    // Consistent lines per company, in the order of the node; only they are written.
+    std::map<int, std::vector<std::string>> porEmpresa;
+    for (ds.First(); !ds.Eof(); ds.Next())
+      if (Inteiro(ds, "BDINCONSISTENTE") == 0)
+        porEmpresa[Inteiro(ds, "BDCODEMP")].push_back(ChaveSessao(Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")));
+    for (const auto& [empresa, chaves] : porEmpresa) {
+      int proxima = ReserveEntryKeys(ds.Database(), empresa, static_cast<int>(chaves.size()));
+      for (const std::string& c : chaves) n->ChavesNovas[c] = proxima++;
+    }
   }
 }
 
@@ -399,6 +464,64 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   return n;
 }
 
+int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
+  TDAOFactory& ds = *nodo.DAO;
+  TDatabase& db = ds.Database();
+  const std::string& tabela = ds.WorkTable();
+  for (unsigned char c : tabela)
+    if (!std::isalnum(c) && c != '_') throw EDatabaseError("Tabela de trabalho inválida: " + tabela);
+  // The entry's columns as the work table holds them; the reserved key replaces the provisional one.
+  const auto colLanc = ColunasTabela(db, "VZEL_EMPRESAS_TLAN");
+  const auto colTemp = ColunasTabela(db, tabela);
+  std::vector<std::string> colunas;
+  for (const std::string& c : colLanc)
+    if (c != "BDCHAVE" && c != "BDCODEMP" && colTemp.count(c)) colunas.push_back(c);
+  const std::string lista = Join(colunas, ", ");
+  const std::string onde = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?";
+  TStatement& insere = db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, " + lista + ") select BDCODEMP, ?, " +
+                                   lista + " from " + tabela + onde);
+  TStatement& complemento = db.Prepared(
+      "insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) select BDCODEMP, ?, BDCOMPL from "
+      "TMP_VZEL_EMP_TLAN_COMPL_TEMP" + onde + " and BDCOMPL is not null");
+  TStatement& centros = db.Prepared(
+      "insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR) select "
+      "BDCODEMP, ?, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP" + onde);
+  std::vector<TStatement*> apaga;
+  for (const char* t : kTabelasCompanheirasTemp)
+    if (db.TableExists(t)) apaga.push_back(&db.Prepared(std::string("delete from ") + t + onde));
+  apaga.push_back(&db.Prepared("delete from " + tabela + onde));
+
+  int n = 0;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    const int inc = Inteiro(ds, "BDINCONSISTENTE");
+    const int empresa = Inteiro(ds, "BDCODEMP");
+    const int chave = Inteiro(ds, "BDCHAVE");
+    const TParams linha{ds.Sessao(), empresa, chave};
+    auto remove = [&] {
+      for (TStatement* st : apaga) st->Execute(linha);
+    };
+    if (inc == 1 && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
+      remove();   // settled by the settlement engine: nothing more to write
+      continue;
+    }
+    if (inc != 0) {
+      recusadas_.push_back({empresa, chave});
+      continue;
+    }
+    auto it = nodo.ChavesNovas.find(ChaveSessao(empresa, chave));
+    if (it == nodo.ChavesNovas.end())
+      throw EDatabaseError(fmt::format("Lançamento {} da empresa {} sem chave reservada.", chave, empresa));
+    const TParams comChave{it->second, ds.Sessao(), empresa, chave};
+    insere.Execute(comChave);
+    complemento.Execute(comChave);
+    centros.Execute(comChave);
+    remove();
+    importadas_.push_back({empresa, it->second});
+    ++n;
+  }
+  return n;
+}
+
 bool TUtilImportacao_Padrao_Treeview::Importa() {
   resumo_.clear();
   importadas_.clear();
@@ -413,6 +536,9 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   }
   for (TNodoImportacao* n : lancamentos) Valida(*n);
   GetAposInconsistencia();
+  // The after-check removes settled lines from the work tables: the staged rows are read again.
+  for (TNodoImportacao* n : lancamentos)
+    if (NodoArquivoGrande(n->DAO)) Recarrega(n->DAO);
 
   std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>> removidas;
   int total = 0;
@@ -426,7 +552,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       for (TNodoImportacao* n : lancamentos) {
         resumo_.push_back({n->Caption, n->DAO->RecordCount(), n->DAO->RecordCount()});
         auto& r = removidas[n];
-        total += Grava(*n, r.first, r.second);
+        total += NodoArquivoGrande(n->DAO) ? GravaArquivoGrande(*n) : Grava(*n, r.first, r.second);
       }
       for (TNodoImportacao* n : Nodos())
         if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
@@ -436,6 +562,8 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       if (tx && tx->Active()) tx->Rollback();
       importadas_.clear();
       liquidadas_.clear();
+      for (TNodoImportacao* n : lancamentos)
+        if (NodoArquivoGrande(n->DAO)) Recarrega(n->DAO);
       const std::string msg = std::string("A importação foi cancelada e nada foi gravado: ") + e.what();
       if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
       if ((tela && tela->IsTARVO) || IsUnattended())
@@ -447,6 +575,12 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   }
   ProcessosClassesFilhasAposImportacao();
   for (TNodoImportacao* n : lancamentos) {
+    if (NodoArquivoGrande(n->DAO)) {
+      Recarrega(n->DAO);
+      for (auto& s : resumo_)
+        if (s.Caption == n->Caption) s.NaoImportados = n->DAO->RecordCount();
+      continue;
+    }
     auto& r = removidas[n];
     std::vector<TBookmark> todas = r.first;
     todas.insert(todas.end(), r.second.begin(), r.second.end());
@@ -457,9 +591,15 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   GetAntesFinalizarProcesso();
   ConfirmarNotasTarvo();
   confirmaNotasIntegracaoArquivosClientes();
+  // The engines' clean-up comes before the end message, which may offer what the clean-up wrote; its
+  // failure (the entries are written by then) is reported and the plain message still shows.
+  try {
+    ClearListaDAO();
+  } catch (const std::exception& e) {
+    if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(e.what()));
+  }
   MostraMensagemFimImportacao(fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).",
                                           total, recusadas_.size()));
-  ClearListaDAO();
   return total > 0;
 }
 

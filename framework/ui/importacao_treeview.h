@@ -19,7 +19,8 @@ class TInconsistencias_VYN;
 class TUtilImportacao_Padrao_Treeview;
 
 // A node of the review tree. Aggregates are the node's detail data sets (cost centres first).
-// ChavesNovas maps each provisional key (as text) to the key the server reserved for it during a run.
+// ChavesNovas maps each provisional key (as text; "company|key" for a staged node) to the key the
+// server reserved for it during a run.
 struct TNodoImportacao {
   std::string Caption;
   TDAOFactory* DAO = nullptr;
@@ -102,6 +103,37 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   // rows; the screen's link hooks collect and drop the links of those rows.
   void ExcluiLinhas(TDAOFactory* dao, const std::vector<TBookmark>& linhas);
 
+  // Large-file mode (staged reviews): the node data sets read their session's rows from work tables.
+  // The switches of the staged screens; only the large-file flag changes the run here.
+  void SetTipoGrid(int tipo) { tipoGrid_ = tipo; }
+  int TipoGrid() const { return tipoGrid_; }
+  void SetRetirarFiltroExitGrid(bool on) { retirarFiltroExitGrid_ = on; }
+  bool RetirarFiltroExitGrid() const { return retirarFiltroExitGrid_; }
+  void SetConsultaSoletrada(bool on) { consultaSoletrada_ = on; }
+  bool ConsultaSoletrada() const { return consultaSoletrada_; }
+  void SetUsarOrderByHugeFile(bool on) { usarOrderByHugeFile_ = on; }
+  bool UsarOrderByHugeFile() const { return usarOrderByHugeFile_; }
+  void SetTipoImportacao(int tipo) { tipoImportacao_ = tipo; }
+  bool ArquivoGrande() const { return usarOrderByHugeFile_; }
+  // The large-file control: settles the pending edit of the grid's rows so that what the work
+  // tables hold is what the user sees before an action reads them.
+  TSpeedButton* spArquivoGrande = nullptr;
+  virtual void spArquivoGrandeClick(TComponent* sender);
+  // Reloads the node data sets (and their details) of the staged session from the work tables.
+  virtual void AtualizaDadosHugeFile();
+  void RefreshGridAux() {}
+
+  // The detail bar: buttons that choose which aggregate of the node the detail grid shows.
+  TSpeedButton* spAcaoItem = nullptr;   // the detail grid's item action
+  void AddClickBotao(TSpeedButton* botao);
+  const std::vector<TSpeedButton*>& BotoesItens() const { return botoesItens_; }
+  int SelectedDetailIndex() const { return detalhe_; }
+  void SetSelectedDetailIndex(int i) { detalhe_ = i; }
+  virtual void AfterAddButtons() {}
+  virtual void AfterSetFieldsContainerItem() {}
+  virtual void ClickBotaoItem(TComponent* sender) {}
+  virtual void OnClickButtonGridDetalhe(TComponent* sender) {}
+
  protected:
   void FormCreate() override;
   void SetUtilImportacao(TUtilImportacao_Padrao_Treeview* util) { util_ = util; }
@@ -114,6 +146,13 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   bool gridItensHabilitado_ = true;
   bool FBaixaTarefa = false;
   int FTipoImpressaoTarefa = 0;
+  int tipoGrid_ = 0;
+  bool retirarFiltroExitGrid_ = true;
+  bool consultaSoletrada_ = false;
+  bool usarOrderByHugeFile_ = false;
+  int tipoImportacao_ = 0;
+  int detalhe_ = 0;
+  std::vector<TSpeedButton*> botoesItens_;
 };
 
 // The per-line engine base: hooks the import run calls, in this order, while it writes the lines.
@@ -136,9 +175,11 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   void SetChaveServidor(TDAOFactory* ds, const std::string& campo, int primeira, bool registra, int, int, void*,
                         const std::string& filtro);
 
-  // The hooks, in the order of the run.
+  // The hooks, in the order of the run. The default key reservation serves the staged nodes: one
+  // block per company of the consistent lines, recorded in the node's key map (the work table keeps
+  // its provisional keys; the entries are written under the reserved ones).
   virtual void GetAposInconsistencia() {}
-  virtual void GetChaveServidor() {}
+  virtual void GetChaveServidor();
   virtual void GetAposChaveServidor() {}
   virtual void GetAntesFinalizarProcesso() {}
   virtual void ConfirmarNotasTarvo();
@@ -167,6 +208,7 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
  private:
   void Valida(TNodoImportacao& nodo);
   int Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas, std::vector<TBookmark>& liquidadas);
+  int GravaArquivoGrande(TNodoImportacao& nodo);
 
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
   TInconsistencias_VYN* FInconsistencias = nullptr;
@@ -190,6 +232,26 @@ class IMarcaImportado {
   virtual ~IMarcaImportado() = default;
   virtual void MarcarComoImportado() = 0;
 };
+
+// The client-file run that imports a file unattended (the client-folder task): the company and the
+// file's order in TINTEGRACAO_ARQ_CLIENTE, under which the review's engine records the file's
+// problems. The engine finds it up its owner chain.
+class IArquivoClienteImportacao {
+ public:
+  virtual ~IArquivoClienteImportacao() = default;
+  virtual int CodEmpArquivoCliente() const = 0;
+  virtual int OrdemArquivoCliente() const = 0;
+};
+
+// Work tables of a staged review: the entry lines and, keyed like them, their companions (long
+// complements, cost centres, observations, developer, rural producer, note, multiple entries).
+inline constexpr const char* kTabelaLancamentosTemp = "TMP_VZEL_EMPRESAS_TLAN_TEMP";
+inline constexpr const char* kTabelasCompanheirasTemp[] = {
+    "TMP_VZEL_EMP_TLAN_COMPL_TEMP", "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP",
+    "TMP_VZEL_EMPRESAS_TLAN_INC_TEMP",   "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP", "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP",
+    "TMP_VZEL_EMPRESAS_TLAN_ML_TEMP"};
+// Whether a node data set reads its rows from a session of a work table.
+bool NodoArquivoGrande(const TDAOFactory* dao);
 
 // Node captions of the entry reviews.
 inline constexpr const char* kNodoLancamentos = "Lançamentos";

@@ -1,0 +1,280 @@
+#include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/boxed_values.h"
+#include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/seleciona_filiais.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+struct TColuna {
+  const char* Campo;
+  const char* Titulo;
+};
+
+// The staged entry grid: the in-memory review's columns with the grouped-settlement mark after the
+// link image and the extemporaneous date last.
+const TColuna kColunasLancamentos[] = {
+    {"BDVINC_BAIXA", ""},           {"BDVINC_BAIXA_MULT", "Baixar parcelamento"}, {"bdCHAVE", "Sequencia"},
+    {"bdDATA", "Data"},             {"bdCONTABILIZACAO", "Contabilização"},       {"bdCONCD", "Conciliação Débito"},
+    {"bdDEBITO", "Débito"},         {"bdCODTERCEIROD", "Participante débito"},    {"bdCONCC", "Conciliação crédito"},
+    {"bdCREDITO", "Crédito"},       {"bdCODTERCEIROC", "Participante crédito"},   {"BDVALOR", "Valor"},
+    {"bdCODTPHI", "Histórico"},     {"bdLOTE", "Lote"},                           {"bdDCTO", "Documento"},
+    {"bdCOMPL", "Complemento"},     {"BDDESCRICAO", "Nota explicativa"},          {"bdCODEMP", "Empresa"},
+    {"BDNOMEMP", "Nome"},           {"BDDATAEXTEMPORANEO", "Data Extemporâneo"}};
+
+}  // namespace
+
+TfrConsultaImportacaoLancCCTxtHuge::TfrConsultaImportacaoLancCCTxtHuge(TComponent* owner)
+    : TfrConsultaImportacaoLancCCTxt(owner) {
+  FPainelNF = false;
+  auto botao = [this](const char* nome, const char* hint) {
+    auto* b = Create<TSpeedButton>();
+    b->SetName(nome);
+    b->SetHint(hint);
+    return b;
+  };
+  spLancamentosCC = botao("spLancamentosCC", "Centro de custo");
+  spLancamentosCC->Down = true;
+  spLancamentosObs = botao("spLancamentosObs", "Observações");
+  spLancamentosInc = botao("spLancamentosInc", "Incorporadora");
+  spLancamentosPR = botao("spLancamentosPR", "Produtor rural");
+  spNotaExplicativa = botao("spNotaExplicativa", "Nota Explicativa");
+  spAutoLinkVerde = botao("spAutoLinkVerde", "Documento vinculado");
+  spCurrencyLinkMulti = botao("spCurrencyLinkMulti", "Baixa de duplicatas");
+  spDelLinkMulti = botao("spDelLinkMulti", "Remover baixa de duplicatas");
+  pnGridManual = Create<TPanel>();
+  pnGridManual->SetName("pnGridManual");
+  pnGridManual->SetVisible(false);
+  grLancamentoManual = Create<TDBGrid_Padrao_VYN>();
+  grLancamentoManual->SetName("grLancamentoManual");
+  dsLancamentoManual = Create<TDataSource>();
+  grLancamentoManual->SetDataSource(dsLancamentoManual);
+  grGridNf = Create<TDBGrid_Padrao_VYN>();
+  grGridNf->SetName("grGridNf");
+  miTirarSelecaoBaixa = Create<TMenuItem>();
+  miTirarSelecaoBaixa->SetName("miTirarSelecaoBaixa");
+  miTirarSelecaoBaixa->SetCaption("Tirar seleção todos");
+  miTirarSelecaoBaixa->OnClick = [this](TComponent* s) { miTirarSelecaoBaixaClick(s); };
+  struct {
+    const char* Campo;
+    const char* Titulo;
+    bool Visivel;
+  } const manual[] = {{"BDVINC_BAIXA", "", true},        {"bdCHAVELANC", "Chave", true},
+                      {"bdDATA", "Data", true},          {"bdCOMPL", "Complemento", true},
+                      {"bdDEBITO", "Débito", true},      {"bdCREDITO", "Crédito", true},
+                      {"bdVALOR", "Valor", true},        {"bdTIPOLAN", "Conc.", false},
+                      {"bdDCTO", "Documento", true},     {"bdCODEMP", "", true},
+                      {"bdCHAVE", "", true},             {"bdCODPLAPADRAO", "", false},
+                      {"bdCODTPHI", "Histórico", true},  {"bdCODHIST", "", true},
+                      {"bdCONCC", "", true},             {"bdCONCD", "", true},
+                      {"bdLOTE", "", false},             {"bdCODTERCEIROD", "Participante (débito)", true},
+                      {"bdCODTERCEIROC", "Participante (crédito)", true}};
+  for (const auto& c : manual) grLancamentoManual->AddColumn(c.Campo, c.Titulo).Visible = c.Visivel;
+  grLancamentoManual->MostraDado = [this](TField& f, std::string& texto) { grLancamentoManualMostraDado(f.FieldName(), texto); };
+  grLancamentoManual->MostraDadoImagem = [this](TField& f) { return grLancamentoManualMostraDadoImagem(f.FieldName()); };
+}
+
+TfrConsultaImportacaoLancCCTxtHuge::~TfrConsultaImportacaoLancCCTxtHuge() = default;
+
+bool TfrConsultaImportacaoLancCCTxtHuge::InheritsFrom(const std::string& class_name) const {
+  // The in-memory review lends its code, not its identity.
+  return SameText(class_name, "TfrConsultaImportacaoLancCCTxtHuge") ||
+         TfrImportacao_Padrao_Itens_TreeView_VYN::InheritsFrom(class_name);
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::FormCreate() {
+  SetTipoGrid(1);
+  TfrConsultaImportacaoLancCCTxt::FormCreate();
+  SetRetirarFiltroExitGrid(false);
+  SetConsultaSoletrada(true);
+  SetUsarOrderByHugeFile(true);
+  SetTipoImportacao(1);
+  FBmp = grGrid->AddBitmap("", "ilock");
+  FBMPIndex.Checked = grGrid->AddBitmap("", "iChecked");
+  FBMPIndex.UnChecked = grGrid->AddBitmap("", "iUnChecked");
+  FBMPIndex.Pendente = grGrid->AddBitmap("", "iPendente14");
+  FBMPMoeda = grGrid->AddBitmap("", "iCurrency");
+  FBMPMoedaYellow = grGrid->AddBitmap("", "iCurrency_yellow");
+  // Both grids hand out the same index for an image.
+  for (const std::string& img : grGrid->Images()) grLancamentoManual->AddBitmap("", img);
+  SetSelectedDetailIndex(0);
+  FDadosAdicionais = nullptr;
+  FUltimoSel.clear();
+  FCountSel = 0;
+  AfterAddButtons();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::FormShow() {
+  TfrConsultaImportacaoLancCCTxt::FormShow();
+  miDocumento->SetEnabled(spAutoLink->Enabled());
+  miConsiderarzero->SetEnabled(spAutoLink->Enabled());
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::FormDestroy() {
+  FDAOContasPlanos = nullptr;   // owned by the screen
+  TfrConsultaImportacaoLancCCTxt::FormDestroy();
+}
+
+TUtilImportacao_LancCC_Treeview* TfrConsultaImportacaoLancCCTxtHuge::UtilHuge() const {
+  return dynamic_cast<TUtilImportacao_LancCC_Treeview*>(UtilImportacao());
+}
+
+TLancamentoMGR* TfrConsultaImportacaoLancCCTxtHuge::LancamentosMGR() const {
+  return dynamic_cast<TLancamentoMGR*>(DAOLancamentos());
+}
+
+int TfrConsultaImportacaoLancCCTxtHuge::Sessao() const {
+  if (FDadosAdicionais && FDadosAdicionais->Sessao > 0) return FDadosAdicionais->Sessao;
+  TDAOFactory* d = DAOAtual() ? DAOAtual() : DAOLancamentos();
+  return d ? d->Sessao() : 0;
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::CreateUtilImportacao() {
+  SetUtilImportacao(Create<TUtilImportacao_LancCC_Treeview>());
+  TfrImportacao_Padrao_Itens_TreeView_VYN::CreateUtilImportacao();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::SetListaObj(const TListaObj& lista) {
+  FInconsistenciaIni = lista.Get<TInconsistencias_VYN>(1);
+  // The import's own messages collect in the screen's list; the opener's receives the settlements'.
+  FInconsistencias = Create<TInconsistencias_VYN>();
+  if (auto* u = UtilHuge()) u->SetInconsistencias_VYN(FInconsistencias);
+  FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(2);
+  FDAOEmp = lista.Get<TEmpresasMGR>(3);
+  FTransacaoAut = lista.Get<TBoolean_VYN>(4) ? lista.GetBooleanValue(4) : false;
+  FDtIni = lista.Get<TDateTime_VYN>(5);
+  FDtFim = lista.Get<TDateTime_VYN>(6);
+  pnGridManual->SetVisible(false);
+  if (lista.Count() > 8) {
+    const int multi = lista.Kind(8) == TListaObj::SlotKind::Integer ? static_cast<int>(lista.GetInteger(8))
+                      : lista.IsNil(8)                              ? 0
+                                                                    : lista.GetIntegerValue(8);
+    pnGridManual->SetVisible(multi > 0);
+    if (pnGridManual->Visible()) FBaixasAdicionaisDoVinculo = std::make_unique<TBaixasAdicionaisDoVinculo>();
+  }
+  if (lista.Count() > 7) FSelecionaFilial = lista.Get<TSelecionaFiliais_VYN>(7);
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
+  if (lista.Count() > 9) FDadosAdicionais = lista.Get<TDadosAdicionaisImportacaoTXT>(9);
+  if (!FDadosAdicionais) FDadosAdicionais = Create<TDadosAdicionaisImportacaoTXT>();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::SetListaDAO() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaDAO();
+  HabilitarGridItens(true);
+  pnDataSetUnico->SetVisible(Nodos().size() == 1);
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::AfterListaObj() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::AfterListaObj();
+  if (auto* u = UtilHuge()) {
+    u->SetOnAposInconsistencia([this] { GetAposInconsistencia(); });
+    u->SetDAOEmp(FDAOEmp);
+    u->SetTransacaoAuto(FTransacaoAut);
+    u->SetCodEmp(FCodEmp);
+    u->SetDtIni(FDtIni);
+    u->SetDtFim(FDtFim);
+    u->setSelecionaFilial(FSelecionaFilial);
+    u->FDadosAdicionais = FDadosAdicionais;
+  }
+  if (FProcessoBaixas) FProcessoBaixas->SetCodEmp(FCodEmp);
+  SelecionaNodo(kNodoLancamentos);
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::AtualizaDados(bool hugeFile) {
+  if (tvGrupos->Selected()) {
+    dsGrid->SetDataSet(nullptr);
+    grGrid->Columns.clear();
+    dsGridItens->SetDataSet(nullptr);
+    grGridItens->Columns.clear();
+    HabilitarGridItens(false);
+    SetDAOAtual(PesquisaDAONodo(tvGrupos->Selected()->Text));
+    SetFieldsContainerGrid(this);
+  }
+  if (UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) {
+    for (const TColuna& c : kColunasLancamentos) grGrid->AddColumn(c.Campo, c.Titulo);
+    if (Nodos().size() != 1)
+      for (auto it = grGrid->Columns.rbegin(); it != grGrid->Columns.rend(); ++it)
+        if (SameText(it->FieldName, "BDDESCRICAO")) {
+          it->Visible = false;
+          break;
+        }
+  }
+  AfterSetFieldsContainerItem();
+  OnAlterSelectedItem();
+  (void)hugeFile;
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::SetFieldsContainerGrid(TComponent*) {
+  TDAOFactory* atual = DAOAtual();
+  if (!atual) return;
+  dsGrid->SetDataSet(atual);
+  if (UpperCase(NodoSelecionado()) != UpperCase(kNodoLancamentos)) return;
+  HabilitarGridItens(true);
+  // The detail of the button that is down, over the node's aggregate at the selected index.
+  const auto& ag = Aggregates(atual);
+  const int i = SelectedDetailIndex();
+  TDAOFactory* detalhe = i >= 0 && i < static_cast<int>(ag.size()) ? ag[static_cast<size_t>(i)] : nullptr;
+  if (detalhe) {
+    detalhe->SetIndexFieldNames("BDCODEMP;BDCHAVE");
+    detalhe->SetMasterFields("BDCODEMP;BDCHAVE");
+    detalhe->SetMasterSource(dsGrid);
+  }
+  dsGridItens->SetDataSet(detalhe);
+  if (auto* lanc = dynamic_cast<TLancamentoMGR*>(atual)) {
+    TClientDataSet* multi = lanc->getMultiLancamentosDAO();
+    if (dsLancamentoManual->DataSet() != multi) {
+      multi->SetMasterFields("BDCODEMP;BDCHAVE");
+      multi->SetMasterSource(dsGrid);
+      dsLancamentoManual->SetDataSet(multi);
+    }
+  }
+}
+
+std::vector<TClientDataSet*> TfrConsultaImportacaoLancCCTxtHuge::GetArrayOfCDS() {
+  std::vector<TClientDataSet*> r;
+  auto adiciona = [&r](TDAOFactory* d) {
+    if (NodoArquivoGrande(d) || (d->HugeFile() && d->Sessao() > 0 && !d->GetCommandText().empty())) d->Refresh();
+    r.push_back(d);
+  };
+  for (const auto& n : Nodos()) {
+    if (UpperCase(n->Caption) != UpperCase(kNodoLancamentos)) continue;
+    adiciona(n->DAO);
+    for (TDAOFactory* a : n->Aggregates) adiciona(a);
+    if (auto* lanc = dynamic_cast<TLancamentoMGR*>(n->DAO); lanc && lanc->TemMultiLancamentosDAO())
+      r.push_back(lanc->getMultiLancamentosDAO());
+  }
+  return r;
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::OnActivate() {
+  OnAlterSelectedItem();
+  if (auto* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
+      lanc && dsLancamentoManual->DataSet() != lanc->getMultiLancamentosDAO())
+    SetFieldsContainerGrid(this);
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::OpenObservation() {
+  TDAOFactory* atual = DAOAtual();
+  const auto& ag = Aggregates(atual);
+  TDAOFactory* obs = ag.size() > 1 ? ag[1] : nullptr;
+  TListaObj lista;
+  lista.Add(obs);
+  lista.Add(obs);
+  TPackagesUtil::CarregaFormParamsObj("TfrObservacoes", this, std::move(lista), nullptr, true);
+}
+
+}  // namespace integracao

@@ -1,0 +1,140 @@
+#pragma once
+// The staged entry review "Consulta importação dos lançamentos": for entry files too large for memory.
+// The lines live in the work tables of the review's session; every correction is written through to
+// them at once. What the two reviews do alike is the in-memory review's code.
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "framework/accounting/baixa_adicional.h"
+#include "framework/core/variant.h"
+
+namespace vyn {
+class TDadosAdicionaisImportacaoTXT;
+class TContasPlanosMGR;
+class TInconsistencias_VYN;
+class TLancamentoMGR;
+}  // namespace vyn
+
+namespace integracao {
+
+class TUtilImportacao_LancCC_Treeview;
+
+// Image indexes of the marks.
+struct TIconsLancamentoIndex {
+  int Checked = -1;
+  int UnChecked = -1;
+  int Pendente = -1;
+};
+
+class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt {
+ public:
+  explicit TfrConsultaImportacaoLancCCTxtHuge(vyn::TComponent* owner = nullptr);
+  ~TfrConsultaImportacaoLancCCTxtHuge() override;
+  std::string ClassName() const override { return "TfrConsultaImportacaoLancCCTxtHuge"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  // Detail bar, multiple-entry panel and grouped selection.
+  vyn::TSpeedButton *spLancamentosCC = nullptr, *spLancamentosObs = nullptr, *spLancamentosInc = nullptr,
+                    *spLancamentosPR = nullptr, *spNotaExplicativa = nullptr, *spAutoLinkVerde = nullptr,
+                    *spCurrencyLinkMulti = nullptr, *spDelLinkMulti = nullptr;
+  vyn::TPanel* pnGridManual = nullptr;
+  vyn::TDBGrid_Padrao_VYN* grLancamentoManual = nullptr;
+  vyn::TDBGrid_Padrao_VYN* grGridNf = nullptr;
+  vyn::TDataSource* dsLancamentoManual = nullptr;
+  vyn::TMenuItem* miTirarSelecaoBaixa = nullptr;
+
+  // Framework hooks (uConsultaImportacaoLancCCTxtHuge.cpp).
+  void SetListaObj(const vyn::TListaObj& lista) override;
+  void SetListaDAO() override;
+  void AfterListaObj() override;
+  void CreateUtilImportacao() override;
+  void AtualizaDados(bool hugeFile = false) override;
+  void SetFieldsContainerGrid(vyn::TComponent* owner) override;
+  std::vector<vyn::TClientDataSet*> GetArrayOfCDS() override;
+  void OnActivate();
+  void OpenObservation();
+
+  // Write-through (uConsultaImportacaoLancCCTxtHuge_Gravacao.cpp).
+  void DAOSetValue(vyn::TDAOFactory& dao, const std::string& campo, const vyn::Variant& valor, int tipo);
+  // Runs the statements in one transaction; the error text (empty on success). Nothing stays
+  // written after a failure.
+  std::string DAORealizarCommit(const std::vector<std::string>& script);
+  // The complement editor's save; True when the screen saved the cell itself.
+  bool fcLancamentosHugeSaveAlterSearch(const std::string& campo, const std::string& textoEditor, int tipo);
+  void SetComplementoAntes(std::string texto) { FComplemento = std::move(texto); }
+  void GravaContas(const std::string& campo, int antigo, const vyn::Variant& novo);
+  vyn::Variant GetCampoContaPlano(const vyn::Variant& plano, const vyn::Variant& conta, const std::string& coluna);
+
+  // Import and multiple entries (uConsultaImportacaoLancCCTxtHuge_Acoes.cpp).
+  void spImportacaoClick(vyn::TComponent* sender) override;
+  void GetAposInconsistencia() override;
+  void SetMultiplosLancamentos();
+  void DeleteMultiplosLancamentos();
+  void spAutoLinkClick(vyn::TComponent* sender) override;
+  void spRemoveAutoLinkClick(vyn::TComponent* sender) override;
+  // Grouped installment settlement.
+  void SetLancamentoSelBaixa();
+  void miTirarSelecaoBaixaClick(vyn::TComponent* sender);
+  void grGridCellClickHuge(const std::string& campo);
+  void grGridKeyPressHuge(char& key);
+  const std::string& UltimoSel() const { return FUltimoSel; }
+  int CountSel() const { return FCountSel; }
+
+  // Detail panels (uConsultaImportacaoLancCCTxtHuge_Detalhes.cpp).
+  void AfterAddButtons() override;
+  void AfterSetFieldsContainerItem() override;
+  void ClickBotaoItem(vyn::TComponent* sender) override;
+  void OnClickButtonGridDetalhe(vyn::TComponent* sender) override;
+  void CarregaBotoes();
+  void AjusteBotoesSetFieldsContainer();
+  void TrataDownBotoes(vyn::TComponent* sender);
+  void grLancamentoManualMostraDado(const std::string& campo, std::string& texto);
+  int grLancamentoManualMostraDadoImagem(const std::string& campo);
+
+  vyn::TInconsistencias_VYN* InconsistenciaIni() const { return FInconsistenciaIni; }
+  vyn::TInconsistencias_VYN* InconsistenciasProprias() const { return FInconsistencias; }
+  vyn::TDadosAdicionaisImportacaoTXT* DadosAdicionais() const { return FDadosAdicionais; }
+  vyn::TBaixasAdicionaisDoVinculo* BaixasAdicionais() const { return FBaixasAdicionaisDoVinculo.get(); }
+  int Sessao() const;
+  const TIconsLancamentoIndex& BMPIndex() const { return FBMPIndex; }
+  int BMPMoeda() const { return FBMPMoeda; }
+  int ImagemBotao(const vyn::TSpeedButton* b) const {
+    auto it = FImagemBotao.find(b);
+    return it == FImagemBotao.end() ? -1 : it->second;
+  }
+
+ protected:
+  void FormCreate() override;
+  void FormShow() override;
+  void FormActivate() override { OnActivate(); }
+  void FormDestroy() override;
+  bool PodeVincular(vyn::TComponent* sender) override;
+  void CompletaParametrosBaixa(vyn::TListaObj& lista) override;
+  void MarcaDesvinculada(vyn::TDAOFactory& linha) override;
+
+ private:
+  TUtilImportacao_LancCC_Treeview* UtilHuge() const;
+  vyn::TLancamentoMGR* LancamentosMGR() const;
+  // One column of the current row, written through (a null by the screen's own statement).
+  void GravaCampo(vyn::TDAOFactory& dao, const std::string& campo, const vyn::Variant& valor, int tipo);
+  void MontaBaixasAdicionaisDoVinculo(vyn::TClientDataSet& multi, vyn::TDAOFactory& lancamentos, int novaChave,
+                                      int chaveOwner);
+
+  int FBmp = -1, FBMPMoeda = -1, FBMPMoedaYellow = -1;
+  TIconsLancamentoIndex FBMPIndex;
+  int FPartBefore = 0;
+  vyn::TDadosAdicionaisImportacaoTXT* FDadosAdicionais = nullptr;
+  vyn::TInconsistencias_VYN* FInconsistenciaIni = nullptr;
+  vyn::TInconsistencias_VYN* FInconsistencias = nullptr;
+  std::string FComplemento;
+  std::unique_ptr<vyn::TBaixasAdicionaisDoVinculo> FBaixasAdicionaisDoVinculo;
+  std::string FUltimoSel;
+  int FCountSel = 0;
+  vyn::TContasPlanosMGR* FDAOContasPlanos = nullptr;
+  std::map<const vyn::TSpeedButton*, int> FImagemBotao;
+};
+
+}  // namespace integracao

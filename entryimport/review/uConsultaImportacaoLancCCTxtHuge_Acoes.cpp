@@ -1,0 +1,392 @@
+// The staged review's import action, the split of multiple entries and the grouped selection of lines
+// for an installment settlement.
+#include <fmt/format.h>
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/status_processo.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+int Inteiro(const TClientDataSet& ds, std::string_view campo) {
+  const TField* f = ds.FindField(campo);
+  return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
+}
+
+Variant V(int64_t v) { return Variant(static_cast<long long>(v)); }
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Import
+
+void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
+  if (ArquivoGrande()) spArquivoGrandeClick(sender);
+  if (FInconsistenciaIni) FInconsistenciaIni->Clear();
+  const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
+  const int sessao = Sessao();
+  {
+    // A line whose complement lives in the complement table must not carry one of its own.
+    auto lancs = std::make_unique<TSQLMGR>();
+    auto compl_ = std::make_unique<TSQLMGR>();
+    lancs->CommandText("select BDCHAVE from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDCODEMP = ? and BDSESSAO = ?", ctOpen,
+                       {empresa, sessao});
+    compl_->CommandText("select BDCHAVE from TMP_VZEL_EMP_TLAN_COMPL_TEMP where BDCODEMP = ? and BDSESSAO = ?",
+                        ctOpen, {empresa, sessao});
+    lancs->SetIndexFieldNames("BDCHAVE");
+    std::vector<std::string> script;
+    for (compl_->First(); !compl_->Eof(); compl_->Next()) {
+      const int chave = Inteiro(*compl_, "BDCHAVE");
+      if (lancs->FindKey({V(chave)}))
+        script.push_back(fmt::format(
+            "UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP  SET BDCOMPL = null  where BDCODEMP = {} and BDSESSAO = {} and BDCHAVE = {}",
+            empresa, sessao, chave));
+    }
+    if (!script.empty()) {
+      const std::string erro = TDAOFactory::Executa_Script(script, false, false, "", 0, false);
+      if (!erro.empty()) {
+        // Importing with the complements doubled would write them twice: nothing goes on.
+        if (FInconsistenciaIni) {
+          FInconsistenciaIni->Add_Erro(empresa, "Não foi possível preparar os complementos dos lançamentos: " + erro);
+          FInconsistenciaIni->Execute(false, true, true, true, "");
+        }
+        return;
+      }
+    }
+  }
+  TLancamentoMGR* lanc = LancamentosMGR();
+  if (!lanc) return;
+  SetMultiplosLancamentos();
+  if (FProcessoBaixas) {
+    FProcessoBaixas->SetDAOImport(lanc);
+    if (FBaixasAdicionaisDoVinculo) FProcessoBaixas->SetBaixasAdicionaisDoVinculo(FBaixasAdicionaisDoVinculo.get());
+  }
+  try {
+    // The balance is checked before any settlement is posted (the check leaves the linked lines
+    // out): an unbalanced file posts nothing, and a second press cannot post a settlement twice.
+    if (!TContasPlanosMGR::getDiferencaDebitoCredito(this, lanc, nullptr, "BDVINC_BAIXA", false, false, true)) {
+      if (FProcessoBaixas) FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, FInconsistenciaIni, lanc);
+      TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
+    }
+  } catch (...) {
+    DeleteMultiplosLancamentos();
+    throw;
+  }
+  DeleteMultiplosLancamentos();
+  if (FInconsistenciaIni && FInconsistenciaIni->Count() > 0) FInconsistenciaIni->Execute(false, true, true, true, "");
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::GetAposInconsistencia() {
+  for (const auto& n : Nodos())
+    if (UpperCase(n->Caption) == UpperCase(kNodoLancamentos) && FProcessoBaixas)
+      FProcessoBaixas->GetAposInconsistencia(n->DAO);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Multiple entries
+
+void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
+  TLancamentoMGR* d = LancamentosMGR();
+  if (!d) return;
+  // Every press builds the additional parts afresh: a second press must not post them twice.
+  if (FBaixasAdicionaisDoVinculo) FBaixasAdicionaisDoVinculo->clear();
+  auto* q = TSQLMGR::CreateMgr(this);
+  q->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
+  q->SetIndexFieldNames("BDCODEMP;BDCHAVE");
+  const std::string sqlD = d->GetCommandText();
+  const TParams paramsD = d->GetCommandParams();
+  d->EmptyDataSetDao();
+  TClientDataSet* m = d->getMultiLancamentosDAO();
+  TDataSource* mestre = m->MasterSource();
+  const std::string camposMestre = m->MasterFields();
+  TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(this, 2);
+  m->SetMasterSource(nullptr);
+  m->SetMasterFields("");
+  d->DisableControls();
+  m->DisableControls();
+  std::unique_ptr<TClientDataSet> c;
+  auto fim = [&] {
+    status->Finalize();
+    d->EnableControls();
+    m->EnableControls();
+    m->SetMasterFields(camposMestre);
+    m->SetMasterSource(mestre);
+    FreeComponent(q);
+  };
+  try {
+    TDatabase& db = d->Database();
+    if (!m->IsEmpty())
+      db.Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDEDITCHAVE = null where BDSESSAO = ? and BDEDITCHAVE is not null",
+                 {d->Sessao()});
+    // New keys count on from the highest of the session, whatever the order of the snapshot.
+    int k = static_cast<int>(
+        db.QueryValue("select coalesce(max(BDCHAVE), 0) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {d->Sessao()})
+            .AsInteger());
+    m->CancelRange();
+    if (!m->IsEmpty()) {
+      status->setPrimaryStatusLabel("Preparando importação dos multiplos lançamentos...");
+      status->setPrimaryMaxProgress(m->RecordCount());
+      status->setPrimaryStatusProgress(0);
+      c = std::make_unique<TClientDataSet>();
+      c->CloneCursor(*m, false, false);
+      c->SetIndexFieldNames("BDCODEMP;BDCHAVE");
+      int pos = 0;
+      for (m->First(); !m->Eof(); m->Next()) {
+        const int empresa = Inteiro(*m, "BDCODEMP");
+        const int origem = Inteiro(*m, "BDCHAVE");
+        if (q->FindKey({V(empresa), V(origem)})) {
+          d->Append();
+          for (int i = 0; i < m->FieldCount(); ++i) {
+            const std::string n = UpperCase(m->Fields(i).FieldName());
+            if (n == "BDCHAVELANC" || n == "BDTIPOMULTLANC" || n == "BDVINC_BAIDESC" || n == "BDVINC_BAIXA" ||
+                n == "BDSESSAO")
+              continue;
+            if (TField* f = d->FindField(n)) f->SetValue(m->Fields(i).Value());
+          }
+          const int tipo = Inteiro(*m, "BDTIPOMULTLANC");
+          const bool vincParte = UpperCase(Trim(m->FieldByName("BDVINC_BAIXA").AsString())) == "T" ||
+                                 UpperCase(Trim(m->FieldByName("BDVINC_BAIXA").AsString())) == "TRUE";
+          const bool vincOrigem = !q->FieldByName("BDVINC_BAIXA").IsNull() && q->FieldByName("BDVINC_BAIXA").AsBoolean();
+          d->FieldByName("BDVINC_BAIXA").SetValue(
+              Variant(std::string(vincParte || (vincOrigem && tipo >= 1 && tipo <= 4) ? "TRUE" : "FALSE")));
+          for (const char* campo : {"BDSESSAO", "BDCODPLAPADRAO", "BDTIPOLAN", "BDCODUSU"})
+            if (TField* f = d->FindField(campo)) f->SetValue(q->FieldByName(campo).Value());
+          for (const char* campo : {"BDCONCD", "BDCONCC", "BDPENDENTED", "BDPENDENTEC", "BDVINC_BAIXA_MULT"})
+            if (TField* f = d->FindField(campo)) f->SetValue(Variant(std::string("FALSE")));
+          d->FieldByName("BDCHAVEOWNER").SetValue(V(origem));
+          d->FieldByName("BDSEQDAO").SetValue(m->FieldByName("BDCHAVELANC").Value());
+          d->FieldByName("BDCHAVE").SetValue(V(++k));
+          d->FieldByName("BDMULTLANC").SetValue(V(1));
+          d->FieldByName("BDINCONSISTENTE").SetValue(V(0));
+          d->Post();
+          MontaBaixasAdicionaisDoVinculo(*c, *d, k, origem);
+        }
+        status->setPrimaryStatusProgress(++pos);
+      }
+    }
+    d->CommitRetanning();
+    d->CommandText(sqlD, ctOpen, paramsD);
+  } catch (...) {
+    // The view goes back to what the work table holds.
+    try {
+      d->CommandText(sqlD, ctOpen, paramsD);
+    } catch (...) {
+    }
+    fim();
+    throw;
+  }
+  fim();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::MontaBaixasAdicionaisDoVinculo(TClientDataSet& multi, TDAOFactory& d,
+                                                                       int novaChave, int chaveOwner) {
+  TClientDataSet* l = Vinculos();
+  TClientDataSet* m = LancamentosMGR() ? LancamentosMGR()->getMultiLancamentosDAO() : nullptr;
+  if (!l || !m || l->IsEmpty() || Inteiro(*m, "BDTIPOMULTLANC") != 1) return;
+  const int empresa = Inteiro(*m, "BDCODEMP");
+  const int debitoPrincipal = Inteiro(*m, "BDDEBITO");
+  const int creditoPrincipal = Inteiro(*m, "BDCREDITO");
+  while (l->Locate("BDCHAVE", {V(chaveOwner)})) {
+    l->Edit();
+    l->FieldByName("BDCHAVE").SetValue(V(novaChave));
+    l->FieldByName("BDCHAVEPAI").SetValue(V(chaveOwner));
+    l->Post();
+    // Every part of the source line.
+    multi.SetRange({V(empresa), V(chaveOwner)}, {V(empresa), V(chaveOwner)});
+    for (multi.First(); !multi.Eof(); multi.Next()) {
+      const int tipo = Inteiro(multi, "BDTIPOMULTLANC");
+      if (tipo == 0 || tipo == 5) {
+        if (d.Locate("BDCHAVEOWNER;BDSEQDAO", {V(Inteiro(multi, "BDCHAVE")), V(Inteiro(multi, "BDCHAVELANC"))})) {
+          d.Edit();
+          if (debitoPrincipal > 0)
+            d.FieldByName("BDDEBITO").SetValue(V(debitoPrincipal));
+          else
+            d.FieldByName("BDCREDITO").SetValue(V(creditoPrincipal));
+          d.Post();
+        }
+      } else if (tipo >= 2 && tipo <= 4 && FBaixasAdicionaisDoVinculo) {
+        const std::string chave =
+            ChaveBaixaAdicional(Inteiro(*l, "BDTIPO_BAIXA"), Inteiro(*l, "BDSUBTIPO_BAIXA"), Inteiro(*l, "BDBAIXA_ID"),
+                                Inteiro(*l, "BDORDEM"));
+        TBaixaAdicional b;
+        b.Tipo = static_cast<uint8_t>(tipo);
+        if (Inteiro(multi, "BDDEBITO") > 0)
+          b.ContaDebito = Inteiro(multi, "BDDEBITO");
+        else
+          b.ContaCredito = Inteiro(multi, "BDCREDITO");
+        b.Valor = multi.FieldByName("BDVALOR").IsNull() ? Currency() : multi.FieldByName("BDVALOR").AsCurrency();
+        (*FBaixasAdicionaisDoVinculo)[chave].push_back(b);
+      }
+    }
+  }
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::DeleteMultiplosLancamentos() {
+  TDAOFactory* d = DAOAtual() ? DAOAtual() : DAOLancamentos();
+  if (!d) return;
+  TDatabase& db = d->Database();
+  const int sessao = Sessao();
+  // Links moved onto a split line go back to their source line while it is still in the review;
+  // a link whose source line is gone was consumed by its settlement.
+  if (TClientDataSet* l = Vinculos()) {
+    for (l->First(); !l->Eof();) {
+      const TField& pai = l->FieldByName("BDCHAVEPAI");
+      if (pai.IsNull() || pai.AsInteger() <= 0) {
+        l->Next();
+        continue;
+      }
+      const bool fonte = !db.QueryValue("select BDCHAVE from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCODEMP = ? "
+                                        "and BDCHAVE = ?",
+                                        {sessao, l->FieldByName("BDCODEMP").Value(), pai.Value()})
+                              .IsNull();
+      if (!fonte) {
+        l->Delete();
+        continue;
+      }
+      l->Edit();
+      l->FieldByName("BDCHAVE").SetValue(pai.Value());
+      l->FieldByName("BDCHAVEPAI").Clear();
+      l->Post();
+      l->Next();
+    }
+  }
+  auto sql = std::make_unique<TSQLMGR>();
+  sql->CommandText(
+      "DELETE FROM TMP_VZEL_EMPRESAS_TLAN_TEMP WHERE BDSESSAO = ? AND (BDCHAVEOWNER IS NOT NULL)", ctExecute, {sessao});
+  d->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Links
+
+void TfrConsultaImportacaoLancCCTxtHuge::spAutoLinkClick(TComponent* sender) {
+  spArquivoGrandeClick(sender);
+  TfrConsultaImportacaoLancCCTxt::spAutoLinkClick(sender);
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::spRemoveAutoLinkClick(TComponent* sender) {
+  spArquivoGrandeClick(sender);
+  TDAOFactory* atual = DAOAtual();
+  if (!atual) return;
+  atual->DisableControls();
+  try {
+    if (auto* lanc = dynamic_cast<TLancamentoMGR*>(atual); lanc && FProcessoBaixas)
+      FProcessoBaixas->DeletarVinculosAutomaticos(this, FCodEmp, lanc);
+  } catch (...) {
+    atual->EnableControls();
+    throw;
+  }
+  atual->EnableControls();
+}
+
+bool TfrConsultaImportacaoLancCCTxtHuge::PodeVincular(TComponent* sender) {
+  if ((sender == miImpostos || sender == miCalculo) && FCountSel > 0) {
+    DlgInfOk("Ao selecionar lançamentos na coluna \"^Baixar parcelamento\", é possível vincular somente baixas de "
+             "^Parcelamentos.");
+    return false;
+  }
+  return true;
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::CompletaParametrosBaixa(TListaObj& lista) {
+  lista.AddNil();
+  lista.AddBoxedInteger(FCountSel);
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::MarcaDesvinculada(TDAOFactory& linha) {
+  DAOSetValue(linha, "BDVINC_BAIXA", Variant(std::string("FALSE")), 8);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Grouped selection
+
+void TfrConsultaImportacaoLancCCTxtHuge::SetLancamentoSelBaixa() {
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty()) return;
+  const bool debito = Inteiro(*atual, "BDDEBITO") > 0;
+  const bool credito = Inteiro(*atual, "BDCREDITO") > 0;
+  if (debito && credito) {
+    DlgInfOk("Não é possível selecionar lançamentos com crédito e débito informado. Selecione apenas lançamento a "
+             "débito ou crédito para continuar.");
+    return;
+  }
+  const bool marcada = !atual->FieldByName("BDVINC_BAIXA_MULT").IsNull() && atual->FieldByName("BDVINC_BAIXA_MULT").AsBoolean();
+  // Only a line being selected has to match the side already chosen; clearing one never conflicts.
+  if (!marcada) {
+    if (!FUltimoSel.empty() && ((credito && FUltimoSel == "D") || (debito && FUltimoSel == "C"))) {
+      DlgInfOk("Não é possível selecionar simultaneamente lançamentos a crédito e a débito. Selecione apenas um tipo "
+               "de lançamento para continuar.");
+      return;
+    }
+  }
+  DAOSetValue(*atual, "BDVINC_BAIXA_MULT", Variant(std::string(marcada ? "FALSE" : "TRUE")), 2);
+  if (marcada) {
+    if (FCountSel > 0) --FCountSel;
+  } else {
+    ++FCountSel;
+    if (FUltimoSel.empty() && (debito || credito)) FUltimoSel.assign(1, debito ? 'D' : 'C');
+  }
+  if (FCountSel == 0) FUltimoSel.clear();
+  RefreshGridAux();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
+  TDAOFactory* atual = DAOAtual();
+  const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
+  {
+    auto sql = std::make_unique<TSQLMGR>();
+    sql->CommandText("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDVINC_BAIXA_MULT = 'FALSE' where BDCODEMP = ? and"
+                     "       BDSESSAO = ?",
+                     ctExecute, {empresa, Sessao()});
+  }
+  if (atual) {
+    atual->DisableControls();
+    const int recno = atual->RecNo();
+    // The rows in memory follow; the work table was cleared by the statement above.
+    const bool memoria = atual->ControlMemory();
+    atual->SetControlMemory(true);
+    try {
+      for (atual->First(); !atual->Eof(); atual->Next())
+        if (!atual->FieldByName("BDVINC_BAIXA_MULT").IsNull() && atual->FieldByName("BDVINC_BAIXA_MULT").AsBoolean()) {
+          atual->Edit();
+          atual->FieldByName("BDVINC_BAIXA_MULT").SetValue(Variant(std::string("FALSE")));
+          atual->Post();
+        }
+    } catch (...) {
+      atual->SetControlMemory(memoria);
+      atual->EnableControls();
+      throw;
+    }
+    atual->SetControlMemory(memoria);
+    if (recno > 0 && recno <= atual->RecordCount()) atual->SetRecNo(recno);
+    atual->EnableControls();
+  }
+  // The selection is derived from the data: none is left, so no side is chosen.
+  FCountSel = 0;
+  FUltimoSel.clear();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::grGridCellClickHuge(const std::string& campo) {
+  grGrid->SelectedField = campo;
+  if (SameText(campo, "BDVINC_BAIXA_MULT")) SetLancamentoSelBaixa();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyPressHuge(char& key) {
+  if (key == ' ' && ActiveControl() == grGrid && SameText(grGrid->SelectedField, "BDVINC_BAIXA_MULT"))
+    SetLancamentoSelBaixa();
+}
+
+}  // namespace integracao

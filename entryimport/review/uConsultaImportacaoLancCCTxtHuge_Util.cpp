@@ -1,0 +1,108 @@
+#include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
+
+#include <filesystem>
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/core/text.h"
+#include "framework/data/planilha_servico.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/inconsistencias.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+TUtilImportacao_LancCC_Treeview::TUtilImportacao_LancCC_Treeview(TComponent* owner)
+    : TUtilImportacao_Integracao_Treeview(owner) {}
+
+bool TUtilImportacao_LancCC_Treeview::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TUtilImportacao_LancCC_Treeview") ||
+         TUtilImportacao_Integracao_Treeview::InheritsFrom(class_name);
+}
+
+void TUtilImportacao_LancCC_Treeview::GetAposInconsistencia() {
+  TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
+  if (FOnAposInconsistencia) FOnAposInconsistencia();
+}
+
+void TUtilImportacao_LancCC_Treeview::GetAntesFinalizarProcesso() {
+  TUtilImportacao_Integracao_Treeview::GetAntesFinalizarProcesso();
+  if (FTransacaoAuto) GeraTransacoesAutomaticas(*this, FCodEmp, FDtIni, FDtFim, FSelecionaFilial);
+}
+
+void TUtilImportacao_LancCC_Treeview::confirmaNotasIntegracaoArquivosClientes() {
+  TUtilImportacao_Integracao_Treeview::confirmaNotasIntegracaoArquivosClientes();
+  const IArquivoClienteImportacao* arquivo = nullptr;
+  for (TComponent* c = Owner(); c && !arquivo; c = c->Owner()) arquivo = dynamic_cast<IArquivoClienteImportacao*>(c);
+  if (!arquivo || !Inconsistencias()) return;
+  const int empresa = arquivo->CodEmpArquivoCliente();
+  const int ordem = arquivo->OrdemArquivoCliente();
+  for (const TInconsistenciaItem& item : Inconsistencias()->Itens()) {
+    // Numbered 1, 2, 3 ... per file; the manager goes back to the pool after each statement.
+    TSQLMGRHandle sql = getSQLMgr_do_Pool();
+    sql->CommandText(
+        "INSERT INTO TINTEGRACAO_ARQ_CLIENTE_INCONS (BDCODEMP,BDORDEM, BDORDEMINCONS, BDINCONSISTENCIA,  "
+        "BDCATEGORIAINCONSISTENCIA) VALUES (?, ?, (SELECT COALESCE(MAX(BDORDEMINCONS),0) +1 FROM "
+        "TINTEGRACAO_ARQ_CLIENTE_INCONS WHERE BDCODEMP = ? AND BDORDEM = ?), ?, ?)",
+        ctExecute, {empresa, ordem, empresa, ordem, item.Caption, static_cast<int>(item.Nivel)});
+  }
+}
+
+std::vector<int> LinhasPlanilhaExcluir(const std::vector<int>& linhasDesc, int ultimaLinha, int linhasFinais,
+                                       int primeiraLinhaDados) {
+  std::vector<int> r;
+  int p = ultimaLinha - linhasFinais;
+  for (int l : linhasDesc) {
+    for (int i = p; i > l; --i) r.push_back(i);
+    p = l - 1;
+  }
+  for (int i = p; i >= primeiraLinhaDados; --i) r.push_back(i);
+  return r;
+}
+
+void TUtilImportacao_LancCC_Treeview::ClearListaDAO() {
+  TUtilImportacao_Integracao_Treeview::ClearListaDAO();
+  FArquivoPlanilha.clear();
+  if (!FDadosAdicionais || !FDadosAdicionais->IsPlanilha) return;
+  std::unique_ptr<TPlanilhaVYN> planilha = GetInstanciaExcel();
+  if (!planilha->IsOpenOffice()) planilha->SetPreparacao(false);
+  planilha->Abrir(FDadosAdicionais->CaminhoPlanilha);
+  const std::filesystem::path origem(FDadosAdicionais->CaminhoPlanilha);
+  const std::string destino = (origem.parent_path() / ("naoimportados_" + origem.filename().string())).string();
+
+  auto q = std::make_unique<TSQLMGR>();
+  q->CommandText("select BDLINHA from TMP_VZEL_EMPRESAS_TLAN_TEMP where bdsessao = ? order by bdlinha desc", ctOpen,
+                 {FDadosAdicionais->Sessao});
+  if (q->IsEmpty()) {
+    std::error_code ec;
+    std::filesystem::remove(destino, ec);
+    return;
+  }
+  std::vector<int> linhas;
+  for (q->First(); !q->Eof(); q->Next())
+    if (!q->FieldByName("BDLINHA").IsNull()) {
+      const int l = static_cast<int>(q->FieldByName("BDLINHA").AsInteger());
+      // Lines split from one sheet row share it; the row stays once.
+      if (linhas.empty() || linhas.back() != l) linhas.push_back(l);
+    }
+  for (int n : LinhasPlanilhaExcluir(linhas, FDadosAdicionais->UltimaLinha, FDadosAdicionais->LinhasFinais,
+                                     FDadosAdicionais->PrimeiraLinhaDados))
+    planilha->ExcluiLinha(n);
+  planilha->SalvarComo(destino);
+  FArquivoPlanilha = destino;
+}
+
+void TUtilImportacao_LancCC_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
+  auto* tela = Tela();
+  const bool semDialogo = (tela && tela->IsTARVO) || IsUnattended();
+  if (semDialogo || !FDadosAdicionais || !FDadosAdicionais->IsPlanilha || FArquivoPlanilha.empty()) {
+    TUtilImportacao_Integracao_Treeview::MostraMensagemFimImportacao(texto);
+    return;
+  }
+  if (MessageDlgVYNGlobal(texto, mtInformation, mbYes | mbOK, {"Abrir arquivo", "Ok"}) == mrYes)
+    ShellExecuteVYN(FArquivoPlanilha);
+}
+
+}  // namespace integracao

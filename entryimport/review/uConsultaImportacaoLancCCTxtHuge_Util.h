@@ -1,0 +1,62 @@
+#pragma once
+// The per-line import engine of the staged entry review: the framework reserves the keys and writes
+// the staged lines; this engine adds the automatic transaction links, records a client file's
+// problems in TINTEGRACAO_ARQ_CLIENTE_INCONS and, for a spreadsheet source, writes the copy of the
+// sheet that holds only the lines left unimported.
+#include <functional>
+#include <string>
+
+#include "framework/ui/importacao_treeview.h"
+
+namespace vyn {
+class TEmpresasMGR;
+class TDateTime_VYN;
+class TSelecionaFiliais_VYN;
+class TDadosAdicionaisImportacaoTXT;
+}  // namespace vyn
+
+namespace integracao {
+
+class TUtilImportacao_LancCC_Treeview : public vyn::TUtilImportacao_Integracao_Treeview {
+ public:
+  using TProcedimento = std::function<void()>;
+
+  explicit TUtilImportacao_LancCC_Treeview(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TUtilImportacao_LancCC_Treeview"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  void SetOnAposInconsistencia(TProcedimento p) { FOnAposInconsistencia = std::move(p); }
+  void SetDAOEmp(vyn::TEmpresasMGR* dao) { FDAOEmp = dao; }
+  void SetTransacaoAuto(bool on) { FTransacaoAuto = on; }
+  // The engine's own company edit; the base's stays unset.
+  void SetCodEmp(vyn::TEdit_Codigo_Search_VYN* edit) { FCodEmp = edit; }
+  void SetDtIni(vyn::TDateTime_VYN* d) { FDtIni = d; }
+  void SetDtFim(vyn::TDateTime_VYN* d) { FDtFim = d; }
+  void setSelecionaFilial(vyn::TSelecionaFiliais_VYN* s) { FSelecionaFilial = s; }
+  vyn::TDadosAdicionaisImportacaoTXT* FDadosAdicionais = nullptr;
+  // The not-imported copy of the sheet written by the last run; empty when none.
+  const std::string& ArquivoPlanilha() const { return FArquivoPlanilha; }
+
+  void GetAposInconsistencia() override;
+  void GetAntesFinalizarProcesso() override;
+  void confirmaNotasIntegracaoArquivosClientes() override;
+  void MostraMensagemFimImportacao(const std::string& texto) override;
+  void ClearListaDAO() override;
+
+ private:
+  vyn::TEmpresasMGR* FDAOEmp = nullptr;
+  TProcedimento FOnAposInconsistencia;
+  bool FTransacaoAuto = false;
+  vyn::TEdit_Codigo_Search_VYN* FCodEmp = nullptr;
+  vyn::TDateTime_VYN* FDtIni = nullptr;
+  vyn::TDateTime_VYN* FDtFim = nullptr;
+  vyn::TSelecionaFiliais_VYN* FSelecionaFilial = nullptr;
+  std::string FArquivoPlanilha;
+};
+
+// The sheet rows to delete, bottom up, so that the header, the staged lines (descending) and the
+// trailing rows stay.
+std::vector<int> LinhasPlanilhaExcluir(const std::vector<int>& linhasDesc, int ultimaLinha, int linhasFinais,
+                                       int primeiraLinhaDados);
+
+}  // namespace integracao

@@ -1,0 +1,489 @@
+#include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/class_registry.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/core/temp_name.h"
+#include "framework/host/publicas.h"
+#include "framework/schema/seed.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "module/registro.h"
+#include "settlement/settlement_test_support.h"
+#include "settlement/uProcessoBaixas.h"
+#include "testing/company_db.h"
+#include "testing/settlement_seed.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+using Tela = TfrConsultaImportacaoLancCCTxtHuge;
+
+// The client-folder run the engine reports a file's problems under.
+class TArquivoClienteFake : public TForm_VYN, public IArquivoClienteImportacao {
+ public:
+  using TForm_VYN::TForm_VYN;
+  int CodEmpArquivoCliente() const override { return 1; }
+  int OrdemArquivoCliente() const override { return ordem; }
+  int ordem = 7;
+};
+
+class StagedReviewTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+    TPublicas::SetReferencia(202401);
+    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    opener_ = MakeForm<TArquivoClienteFake>();
+    empresa_ = EditEmpresa1(*opener_);
+    ASSERT_TRUE(empresa_->Validate());
+    lista_ = opener_->Create<TInconsistencias_VYN>();
+    bloqueio_ = opener_->Create<TBloqueioLancamento_VYN>();
+    bloqueio_->SetInconsistencias(lista_);
+    // The client-folder register's problem table (made by the feeders' schema).
+    if (!Db().TableExists("TINTEGRACAO_ARQ_CLIENTE_INCONS"))
+      Db().Execute("create table TINTEGRACAO_ARQ_CLIENTE_INCONS (BDCODEMP INTEGER NOT NULL, BDORDEM INTEGER NOT NULL, "
+                   "BDORDEMINCONS INTEGER NOT NULL, BDINCONSISTENCIA VARCHAR(4000), BDCATEGORIAINCONSISTENCIA INTEGER)");
+  }
+  void TearDown() override {
+    EXPECT_TRUE(dialogs_.Done()) << (dialogs_.Failures().empty() ? "" : dialogs_.Failures().front());
+    opener_.reset();
+    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    CompanyDatabaseTest::TearDown();
+  }
+
+  // Stages the file text and opens the staged review; drive acts on it while it is open.
+  void Revisa(const std::string& texto, const std::function<void(Tela&)>& drive, bool tarvo = false,
+              const std::function<void(TLancamentoMGR&)>& prepara = {}) {
+    if (!tarvo)
+      dialogs_.Modal("TfrConsultaImportacaoLancCCTxtHuge", [&](TForm_VYN& f) {
+        auto& tela = dynamic_cast<Tela&>(f);
+        ASSERT_EQ(tela.NodoSelecionado(), kNodoLancamentos);
+        drive(tela);
+      });
+    std::istringstream in(texto);
+    TLancamentoMGR* m = TLancamentoMGR::CreateMgr(opener_.get());
+    m->ClasseRevisao = kClasseRevisaoArquivoGrande;
+    m->IsTARVO = tarvo;
+    if (prepara) prepara(*m);
+    m->GetImportacaoLancTxt(4, empresa_, nullptr, in, opener_.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
+                            "31/01/2024", nullptr, 0, false, nullptr);
+  }
+  int64_t Conta(const std::string& sql, const TParams& p = {}) { return Db().QueryValue(sql, p).AsInteger(); }
+  static std::string Linhas(int n, int debito = seed::kContaDespesas) {
+    std::string s;
+    for (int i = 1; i <= n; ++i) s += "L,1,05/01/2024," + std::to_string(debito) + ",11," + std::to_string(i) + "\n";
+    return s;
+  }
+
+  TScriptedDialogs dialogs_;
+  TFormPtr<TArquivoClienteFake> opener_;
+  TEdit_Codigo_Search_VYN* empresa_ = nullptr;
+  TInconsistencias_VYN* lista_ = nullptr;
+  TBloqueioLancamento_VYN* bloqueio_ = nullptr;
+};
+
+const std::string kLongo(230, 'x');
+
+TEST_F(StagedReviewTest, LargeFileIsStagedAndImportedUnderReservedKeysWithItsCompanions) {
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 500, '2023-12-01', 1)");
+  const std::string arquivo = "L,1,05/01/2024,40,11,\"1.000,50\",1,\"" + kLongo + "\",NF1,7,,,nota da linha\n"
+                              "C,1,900,D,600.50\nC,1,901,D,400\n" + Linhas(400);
+  Revisa(arquivo, [&](Tela& t) {
+    const int sessao = t.Sessao();
+    ASSERT_GT(sessao, 0);
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 401);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao}), 401);
+    // The long complement lives apart and the line keeps none; the note and cost centres are details.
+    EXPECT_EQ(Db().QueryValue("select BDCOMPL from TMP_VZEL_EMP_TLAN_COMPL_TEMP where BDSESSAO = ?", {sessao}).AsString(),
+              kLongo);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCOMPL is not null "
+                    "and BDCHAVE = 1", {sessao}), 0);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_NE_TEMP where BDSESSAO = ?", {sessao}), 1);
+    EXPECT_EQ(Conta("select BDLINHA from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVE = 2", {sessao}), 4);
+    ASSERT_EQ(t.GetArrayOfCDS().size(), 7u);   // entries, five details, multiple entries
+    EXPECT_EQ(t.Aggregates(t.DAOAtual())[0]->RecordCount(), 2);
+    dialogs_.Ok("401 lançamento(s) importado(s), 0 não importado(s)");
+    t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 0);
+    for (const char* tabela : {"TMP_VZEL_EMPRESAS_TLAN_TEMP", "TMP_VZEL_EMP_TLAN_COMPL_TEMP",
+                               "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP"})
+      EXPECT_EQ(Conta(std::string("select count(*) from ") + tabela + " where BDSESSAO = ?", {sessao}), 0) << tabela;
+  });
+  // Keys continue after the company's highest; the line's companions follow its reserved key.
+  EXPECT_EQ(Conta("select min(BDCHAVE) from VZEL_EMPRESAS_TLAN where BDCHAVE <> 500"), 501);
+  EXPECT_EQ(Conta("select max(BDCHAVE) from VZEL_EMPRESAS_TLAN"), 901);
+  EXPECT_EQ(Db().QueryValue("select BDCOMPL from VZEL_EMPRESAS_TLAN_COMPL where BDCODEMP = 1 and BDCHAVE = 501").AsString(),
+            kLongo);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC where BDCODEMP = 1 and BDCHAVE = 501"), 2);
+  EXPECT_EQ(Db().QueryValue("select BDVALOR from VZEL_EMPRESAS_TLAN where BDCHAVE = 501").AsCurrency(),
+            Currency::Parse("1000.50"));
+}
+
+TEST_F(StagedReviewTest, FailedWriteLeavesNothingHalfWrittenAndInconsistentLinesStayStaged) {
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_CHAVE (BDCODEMP, BDPROXIMACHAVE) values (1, 10)");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](Tela& t) {
+    const int sessao = t.Sessao();
+    dialogs_.Ok("nada foi gravado");
+    t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 1);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao}), 3);
+    dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
+    t.spImportacaoClick(t.spImportacao);
+    ASSERT_EQ(t.DAOAtual()->RecordCount(), 1);
+    EXPECT_EQ(Conta("select count(*) from VZEL_INCON_TLAN where BDSESSAO = ? and BDCHAVE = 3", {sessao}), 1);
+    // The import's own messages go to the screen's list, not the opener's.
+    EXPECT_GT(t.InconsistenciasProprias()->Count(), 0);
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 3);
+  EXPECT_EQ(lista_->Count(), 0);
+}
+
+TEST_F(StagedReviewTest, SettlementIsPostedOnlyAfterTheBalanceCheckAndOnlyOnce) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 10, EncodeDate(2024, 1, 5), R(1000), {{1, R(100), TDateTime(), 0}});
+  Revisa("L,1,05/01/2024,20,11,100\nL,1,05/01/2024,40,11,50\nL,1,05/01/2024,40,,30\n", [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    d.First();
+    t.DAOSetValue(d, "BDVINC_BAIXA", Variant(std::string("TRUE")), 8);
+    TClientDataSet& v = *t.Vinculos();
+    v.Append();
+    for (const auto& [c, x] : std::vector<std::pair<const char*, Variant>>{
+             {"BDCODEMP", 1}, {"BDCHAVE", 1}, {"BDTIPO_BAIXA", tbvParcela}, {"BDSUBTIPO_BAIXA", 0}, {"BDBAIXA_ID", 10},
+             {"BDORDEM", 1}, {"BDVALOR", R(100)}, {"bdCODTIPOBAIXA", 1}})
+      v.FieldByName(c).SetValue(x);
+    v.Post();
+    dialogs_.Ok("diferença de 30,00");
+    t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(Conta("select count(*) from VEF_EMP_TMOVENTPARPGTO"), 0);
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+    d.SetRecNo(3);
+    t.DAOSetValue(d, "BDCREDITO", Variant(11), 1);
+    dialogs_.Ok("2 lançamento(s) importado(s), 0 não importado(s)");
+    t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(Conta("select count(*) from VEF_EMP_TMOVENTPARPGTO"), 1) << (t.InconsistenciaIni()->IsEmpty() ? "" : t.InconsistenciaIni()->Itens().front().Caption);
+    // The settled line left the session; a further press posts nothing again.
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao}), 0);
+    dialogs_.Ok("0 lançamento(s) importado(s)");
+    t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(Conta("select count(*) from VEF_EMP_TMOVENTPARPGTO"), 1);
+  });
+}
+
+TEST_F(StagedReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRowsUnderTheReservedKeys) {
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,998,,5\nL,1,05/01/2024,,11,5\n", {}, true);
+  EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN T where BDSTATUS = 2 and exists (select 1 from "
+                  "VZEL_EMPRESAS_TLAN L where L.BDCODEMP = T.BDCODEMP and L.BDCHAVE = T.BDCHAVE)"), 2);
+  EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 1);
+  EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 1);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("2 lançamento(s) importado(s)"), std::string::npos);
+}
+
+TEST_F(StagedReviewTest, WriteThroughOfMarksNullsAndComplements) {
+  Revisa(Linhas(2), [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    auto coluna = [&](const char* c) {
+      return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVE = 1",
+                             {sessao});
+    };
+    d.First();
+    t.DAOSetValue(d, "BDCONCD", Variant(std::string("TRUE")), 8);
+    t.DAOSetValue(d, "BDPENDENTED", Variant(std::string("TRUE")), 8);
+    EXPECT_EQ(coluna("BDCONCD").AsString(), "FALSE");
+    EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 1);
+    t.DAOSetValue(d, "BDPENDENTEC", Variant(std::string("TRUE")), 8);
+    EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 3);
+    EXPECT_EQ(d.FieldByName("BDCONCILIACAOPENDENTE").AsInteger(), 3);
+    t.DAOSetValue(d, "BDPENDENTEC", Variant(std::string("FALSE")), 8);
+    EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 3);   // "FALSE" has no side effect
+    t.DAOSetValue(d, "BDCODTPHI", Variant(), 1);
+    EXPECT_TRUE(coluna("BDCODTPHI").IsNull());
+    EXPECT_EQ(d.State(), TDataSetState::dsBrowse);
+
+    auto compl_ = [&] {
+      return Conta("select count(*) from TMP_VZEL_EMP_TLAN_COMPL_TEMP where BDSESSAO = ? and BDCHAVE = 1", {sessao});
+    };
+    const std::string t201(201, 'a');
+    EXPECT_FALSE(t.fcLancamentosHugeSaveAlterSearch("BDDCTO", t201, 0));
+    EXPECT_TRUE(t.fcLancamentosHugeSaveAlterSearch("BDCOMPL", t201, 0));
+    EXPECT_EQ(compl_(), 1);
+    EXPECT_TRUE(coluna("BDCOMPL").IsNull());
+    t.SetComplementoAntes(t201);
+    t.fcLancamentosHugeSaveAlterSearch("BDCOMPL", "d'água" + std::string(194, 'b'), 0);   // 200 characters
+    EXPECT_EQ(compl_(), 0);
+    EXPECT_EQ(coluna("BDCOMPL").AsString(), "d'água" + std::string(194, 'b'));
+    // Unchanged text writes nothing.
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDCOMPL = 'outro' where BDSESSAO = ?", {sessao});
+    t.SetComplementoAntes("igual");
+    t.fcLancamentosHugeSaveAlterSearch("BDCOMPL", "igual", 0);
+    EXPECT_EQ(coluna("BDCOMPL").AsString(), "outro");
+
+    // A script runs all or nothing and reports its failure.
+    const std::string erro = t.DAORealizarCommit(
+        {"update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDLOTE = 9 where BDSESSAO = " + std::to_string(sessao),
+         "update NAO_EXISTE set X = 1"});
+    EXPECT_FALSE(erro.empty());
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDLOTE = 9"), 0);
+    EXPECT_TRUE(t.DAORealizarCommit({"update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDLOTE = 9 where BDSESSAO = " +
+                                     std::to_string(sessao)}).empty());
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDLOTE = 9"), 2);
+    dialogs_.Ok("importado");
+    t.spImportacaoClick(t.spImportacao);
+  });
+}
+
+TEST_F(StagedReviewTest, MassChangeOfAccountsAndParticipantsKeepsTheLine) {
+  Revisa("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,2\nL,1,05/01/2024,,11,3\nL,1,05/01/2024,30,11,4\n"
+         "L,1,05/01/2024,20,11,5\n",
+         [&](Tela& t) {
+           TDAOFactory& d = *t.DAOAtual();
+           const int sessao = t.Sessao();
+           auto debitos = [&] {
+             std::string s;
+             auto r = Db().QueryAll("select BDDEBITO, BDTIPOTERD from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? "
+                                    "order by BDCHAVE", {sessao});
+             for (size_t i = 0; i < r.Rows.size(); ++i)
+               s += (r.Value(i, "BDDEBITO").IsNull() ? "-" : r.Value(i, "BDDEBITO").AsString()) + "/" +
+                    (r.Value(i, "BDTIPOTERD").IsNull() ? "n" : r.Value(i, "BDTIPOTERD").AsString()) + " ";
+             return s;
+           };
+           d.SetRecNo(2);
+           dialogs_.No("Deseja alterar as outras contas 40 para 30 ?");
+           t.GravaContas("BDDEBITO", 40, Variant(30));
+           EXPECT_EQ(debitos(), "40/0 40/0 -/0 30/0 20/1 ");
+           // A→B where B takes no participant: only the lines on A, participant type null.
+           dialogs_.Yes("Deseja alterar as outras contas 40 para 30 ?");
+           t.GravaContas("BDDEBITO", 40, Variant(30));
+           EXPECT_EQ(debitos(), "30/n 30/n -/0 30/0 20/1 ");
+           EXPECT_EQ(d.RecNo(), 2);
+           // Empty → an account with a participant: the empty debits too, type 1.
+           dialogs_.Yes("Deseja alterar as outras contas Vazio para 20 ?");
+           t.GravaContas("BDDEBITO", 0, Variant(seed::kContaFornecedores));
+           EXPECT_EQ(debitos(), "30/n 30/n 20/1 30/0 20/1 ");
+           // An empty participant filled on every line whose debit takes one.
+           dialogs_.Yes("Deseja alterar os outros participantes Vazio para 77 ?");
+           t.GravaContas("BDCODTERCEIROD", 0, Variant(77));
+           EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCODTERCEIROD = 77 "
+                           "and BDALTCODTERCEIROD = 77", {sessao}), 2);
+           EXPECT_EQ(d.RecNo(), 2);
+           dialogs_.Ok("importado");
+           t.spImportacaoClick(t.spImportacao);
+         });
+}
+
+TEST_F(StagedReviewTest, MultipleEntriesSplitMoveLinksAndAreRemovedAfterwards) {
+  Revisa(Linhas(3), [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    ASSERT_TRUE(t.pnGridManual->Visible());
+    ASSERT_NE(t.BaixasAdicionais(), nullptr);
+    // Line 2 carries a principal and two additional parts, listed out of order, and two links.
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDVINC_BAIXA = 'TRUE' where BDSESSAO = ? and BDCHAVE = 2", {sessao});
+    auto parte = [&](int n, int tipo, int deb, int cre, const char* valor) {
+      Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_ML_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDCHAVELANC, BDTIPOMULTLANC, "
+                   "BDDATA, BDDEBITO, BDCREDITO, BDVALOR) values (?, 1, 2, ?, ?, '2024-01-05', ?, ?, ?)",
+                   {sessao, n, tipo, deb ? Variant(deb) : Variant(), cre ? Variant(cre) : Variant(), Currency::Parse(valor)});
+    };
+    parte(3, 3, seed::kContaMultasPagas, 0, "0.50");
+    parte(1, 1, seed::kContaFornecedores, 0, "1.70");
+    parte(2, 2, 0, seed::kContaJurosPagos, "0.20");
+    // Parts that take the principal's side account: only one already split when the principal is.
+    parte(0, 0, 0, seed::kContaBanco, "0.10");
+    parte(4, 5, 0, seed::kContaBanco, "0.10");
+    CarregaMultiLancamentosSessao(*dynamic_cast<TLancamentoMGR*>(&d));
+    TClientDataSet& v = *t.Vinculos();
+    v.AppendRecord({1, 2, 15, 3, 2, 0, Currency::FromInt(2), false});
+    v.AppendRecord({1, 2, 12, 3, 2, 0, Currency::FromInt(2), false});
+    // Keys of the snapshot out of order must not collide with the new ones.
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDCHAVE = 90 where BDSESSAO = ? and BDCHAVE = 1", {sessao});
+    for (int vez = 0; vez < 2; ++vez) {
+      t.SetMultiplosLancamentos();
+      EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVEOWNER = 2", {sessao}), 5);
+      EXPECT_EQ(Conta("select BDDEBITO from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVEOWNER = 2 and "
+                      "BDSEQDAO = 0", {sessao}), seed::kContaFornecedores);
+      EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVEOWNER = 2 and "
+                      "BDSEQDAO = 4 and BDDEBITO is null", {sessao}), 1);
+      const int64_t principal = Conta("select BDCHAVE from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDSEQDAO = 1 "
+                                      "and BDCHAVEOWNER = 2", {sessao});
+      EXPECT_GT(principal, 90);
+      for (v.First(); !v.Eof(); v.Next()) {
+        EXPECT_EQ(v.FieldByName("BDCHAVE").AsInteger(), principal);
+        EXPECT_EQ(v.FieldByName("BDCHAVEPAI").AsInteger(), 2);
+      }
+      // Two records per link, one per additional part; a second press does not add more.
+      ASSERT_EQ(t.BaixasAdicionais()->size(), 2u);
+      const auto& partes = t.BaixasAdicionais()->at(ChaveBaixaAdicional(2, 0, 15, 3));
+      ASSERT_EQ(partes.size(), 2u);
+      EXPECT_EQ(partes[0].Tipo + partes[1].Tipo, 5);
+      t.DeleteMultiplosLancamentos();
+      EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVEOWNER is not null",
+                      {sessao}), 0);
+      // The links go back to the source line, which is still in the review.
+      for (v.First(); !v.Eof(); v.Next()) EXPECT_EQ(v.FieldByName("BDCHAVE").AsInteger(), 2);
+    }
+    EXPECT_EQ(d.RecordCount(), 3);
+    v.EmptyDataSet();
+    dialogs_.Ok("importado");
+    t.spImportacaoClick(t.spImportacao);
+  });
+}
+
+TEST_F(StagedReviewTest, GroupedSelectionKeepsOneSideAndOnlyInstallments) {
+  Revisa("L,1,05/01/2024,40,,1\nL,1,05/01/2024,,11,1\nL,1,05/01/2024,40,11,2\n", [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    d.SetRecNo(3);
+    dialogs_.Ok("Não é possível selecionar lançamentos com crédito e débito informado.");
+    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    d.SetRecNo(1);
+    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    EXPECT_EQ(t.UltimoSel(), "D");
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
+                    {sessao}), 1);
+    d.SetRecNo(2);
+    dialogs_.Ok("Não é possível selecionar simultaneamente lançamentos a crédito e a débito.");
+    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    dialogs_.Ok("é possível vincular somente baixas de Parcelamentos");
+    t.miDuplicatasClick(t.miImpostos);
+    // Deselecting the only line frees the side.
+    d.SetRecNo(1);
+    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    EXPECT_EQ(t.CountSel(), 0);
+    EXPECT_EQ(t.UltimoSel(), "");
+    d.SetRecNo(2);
+    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    EXPECT_EQ(t.UltimoSel(), "C");
+    t.miTirarSelecaoBaixaClick(t.miTirarSelecaoBaixa);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
+                    {sessao}), 0);
+    EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA_MULT").AsBoolean());
+    EXPECT_EQ(t.CountSel(), 0);
+    EXPECT_EQ(d.RecNo(), 2);
+    dialogs_.Ok("importado");
+    t.spImportacaoClick(t.spImportacao);
+  });
+}
+
+TEST_F(StagedReviewTest, DetailButtonsChooseTheAggregateAndTheScreenStartsOnCostCentres) {
+  Revisa(Linhas(1), [&](Tela& t) {
+    EXPECT_TRUE(t.spLancamentosCC->Down);
+    EXPECT_EQ(t.SelectedDetailIndex(), 0);
+    EXPECT_TRUE(t.spLancamentosObs->Visible());
+    EXPECT_FALSE(t.spLancamentosInc->Visible());
+    EXPECT_FALSE(t.spLancamentosPR->Visible());
+    t.spLancamentosObs->Click();
+    EXPECT_TRUE(t.spLancamentosObs->Down);
+    EXPECT_FALSE(t.spLancamentosCC->Down);
+    EXPECT_EQ(t.SelectedDetailIndex(), 1);
+    EXPECT_EQ(t.dsGridItens->DataSet(), t.Aggregates(t.DAOAtual())[1]);
+    EXPECT_FALSE(t.spAcaoItem->Visible());
+    t.spLancamentosObs->Click();
+    EXPECT_TRUE(t.spLancamentosObs->Down);
+    t.spLancamentosCC->Click();
+    EXPECT_TRUE(t.spAcaoItem->Visible());
+    // Both grids hand out one index per image; a linked part shows the currency image only.
+    EXPECT_EQ(t.grLancamentoManual->ImageIndexOf("iCurrency"), t.BMPMoeda());
+    EXPECT_EQ(t.grGrid->ImageIndexOf("iPendente14"), t.grLancamentoManual->ImageIndexOf("iPendente14"));
+    std::string texto = "True";
+    t.grLancamentoManualMostraDado("BDVINC_BAIXA", texto);
+    EXPECT_EQ(texto, "");
+    t.grLancamentoManual->Columns[6].Width = 50;
+    t.grLancamentoManualMostraDado("bdVALOR", texto);
+    EXPECT_EQ(t.grLancamentoManual->Columns[6].Width, 180);
+    dialogs_.Ok("importado");
+    t.spImportacaoClick(t.spImportacao);
+  });
+}
+
+TEST_F(StagedReviewTest, SevenParametersGiveNoMultipleEntryPanelAndAScreenOwnedAdditionalData) {
+  TComponent* c = ClassRegistry().CreateComponent("TfrConsultaImportacaoLancCCTxtHuge", *opener_);
+  TFormPtr<Tela> tela(dynamic_cast<Tela*>(c));
+  ASSERT_TRUE(tela);
+  tela->AfterConstruction();
+  TListaObj l;
+  l.AddNil();
+  l.Add(lista_);
+  l.Add(empresa_);
+  l.AddNil();
+  l.AddBoxedBoolean(false);
+  l.AddBoxedDateTime(EncodeDate(2024, 1, 1));
+  l.AddBoxedDateTime(EncodeDate(2024, 1, 31));
+  tela->SetListaObj(tela->AdoptListaObj(std::move(l)));
+  EXPECT_FALSE(tela->pnGridManual->Visible());
+  EXPECT_EQ(tela->BaixasAdicionais(), nullptr);
+  ASSERT_NE(tela->DadosAdicionais(), nullptr);
+  EXPECT_EQ(tela->DadosAdicionais()->Owner(), tela.get());
+  EXPECT_EQ(tela->InconsistenciaIni(), lista_);
+  EXPECT_NE(tela->InconsistenciasProprias(), lista_);
+  EXPECT_TRUE(tela->InheritsFrom("TfrImportacao_Padrao_Itens_TreeView_VYN"));
+  EXPECT_FALSE(tela->InheritsFrom("TfrConsultaImportacaoLancCCTxt"));
+}
+
+TEST(StagedSheetCopy, RowsDeletedBottomUpKeepHeaderStagedAndTrailingRows) {
+  EXPECT_EQ(LinhasPlanilhaExcluir({12, 10}, 15, 0, 2), (std::vector<int>{15, 14, 13, 11, 9, 8, 7, 6, 5, 4, 3, 2}));
+  EXPECT_EQ(LinhasPlanilhaExcluir({15}, 15, 0, 2), (std::vector<int>{14, 13, 12, 11, 10, 9, 8, 7, 6, 5, 4, 3, 2}));
+  EXPECT_EQ(LinhasPlanilhaExcluir({4}, 7, 2, 2), (std::vector<int>{5, 3, 2}));
+}
+
+TEST_F(StagedReviewTest, SheetSourceLeavesACopyOfTheUnimportedRowsAndClientFileProblemsAreNumbered) {
+  const auto pasta = std::filesystem::temp_directory_path() / TAcessoExclusivo::fNomeArqTemp_Exclusivo("");
+  std::filesystem::create_directories(pasta);
+  const std::string planilha = (pasta / "lanc.csv").string();
+  {
+    std::ofstream f(planilha, std::ios::binary);
+    f << "cabecalho\n";
+    for (int i = 2; i <= 5; ++i) f << "linha " << i << "\n";
+    f << "total\n";
+  }
+  // Rows 2 to 5 of the sheet are lines 1 to 4 of the text; row 3 has an unknown account.
+  std::string texto = "# cabecalho\nL,1,05/01/2024,40,11,1\nL,1,05/01/2024,999,11,1\nL,1,05/01/2024,40,11,2\n"
+                      "L,1,05/01/2024,40,11,3\n";
+  auto prepara = [&](TLancamentoMGR& m) {
+    auto* a = m.Create<TDadosAdicionaisImportacaoTXT>();
+    a->IsPlanilha = true;
+    a->CaminhoPlanilha = planilha;
+    a->PrimeiraLinhaDados = 2;
+    a->UltimaLinha = 6;
+    a->LinhasFinais = 1;
+  };
+  Revisa(texto, [&](Tela& t) {
+    dialogs_.Answer("3 lançamento(s) importado(s), 1 não importado(s)", mrYes);
+    dialogs_.Shell(true);
+    t.spImportacaoClick(t.spImportacao);
+  }, false, prepara);
+  std::ifstream copia((pasta / "naoimportados_lanc.csv").string(), std::ios::binary);
+  std::stringstream ss;
+  ss << copia.rdbuf();
+  EXPECT_EQ(ss.str(), "cabecalho\nlinha 3\ntotal\n");
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 7"), 1);
+  EXPECT_EQ(Conta("select max(BDORDEMINCONS) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDORDEM = 7"), 1);
+
+  // Everything imported: the old copy goes and the plain message shows.
+  opener_->ordem = 8;
+  Revisa("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,1\n", [&](Tela& t) {
+    dialogs_.Ok("2 lançamento(s) importado(s), 0 não importado(s)");
+    t.spImportacaoClick(t.spImportacao);
+  }, false, prepara);
+  EXPECT_FALSE(std::filesystem::exists(pasta / "naoimportados_lanc.csv"));
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDORDEM = 8"), 0);
+  std::filesystem::remove_all(pasta);
+}
+
+}  // namespace
+}  // namespace integracao

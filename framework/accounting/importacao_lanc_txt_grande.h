@@ -1,0 +1,56 @@
+#pragma once
+// The staged side of the entry-text import: files too large for a review in memory are written to
+// the work tables of a review session (TMP_VZEL_EMPRESAS_TLAN_TEMP and its companions), and the
+// staged review reads each node from its session.
+#include <string>
+#include <vector>
+
+#include "framework/component/component.h"
+
+namespace vyn {
+
+class TClientDataSet;
+class TDAOFactory;
+class TDatabase;
+class TLancamentoMGR;
+
+// What the importer knows of its source besides the lines: for a spreadsheet source its path and the
+// row numbers of the sheet (each staged line keeps its sheet row in BDLINHA), and the review session.
+// A caller importing a sheet makes one owned by the entry manager it calls GetImportacaoLancTxt on;
+// the importer hands it to the staged review (made by the review otherwise).
+class TDadosAdicionaisImportacaoTXT : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TDadosAdicionaisImportacaoTXT"; }
+  std::string CaminhoPlanilha;
+  bool IsPlanilha = false;
+  int Sessao = 0;
+  int UltimaLinha = 0;          // last row of the sheet
+  int PrimeiraLinhaDados = 0;   // first data row (the rows above are the header)
+  int LinhasFinais = 0;         // rows at the end of the sheet that are not data
+};
+
+// The staged review class: the importer stages its lines instead of holding them in memory.
+inline constexpr const char* kClasseRevisaoArquivoGrande = "TfrConsultaImportacaoLancCCTxtHuge";
+bool RevisaoEmArquivoGrande(const std::string& classe);
+
+// A new session number (generator GEN_TMP_VZEL_SESSAO).
+int NovaSessaoRevisao(TDatabase& db);
+
+// Writes the lines the importer filled (entry rows with BDLINHA, cost centres, long complements) into
+// a new session of the work tables in one transaction; answers the session.
+int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClientDataSet& centros,
+                             TClientDataSet& complementos);
+
+// The staged node: the entry manager over the session's rows (writes go through to the work table by
+// key) and its details in the order of the review's detail bar: cost centres, observations,
+// developer, rural producer, explanatory note.
+struct TNodoSessao {
+  TLancamentoMGR* Lancamentos = nullptr;
+  std::vector<TDAOFactory*> Detalhes;
+};
+TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao);
+// Reloads the multiple-entry parts of the session into the manager's multiple-entry data set.
+void CarregaMultiLancamentosSessao(TLancamentoMGR& lancamentos);
+
+}  // namespace vyn
