@@ -37,6 +37,8 @@ struct TProcessContext {
 
   // The result message of an unattended run (the last message wins).
   std::string FMensagemInconsistencia;
+  // The run's answer object to the automation server, as JSON object text (empty: no pairs yet).
+  std::string FRetornoServidor;
 
   // framework/ui: how many unattended runs are open (a dialog inside one is a defect), the
   // host's progress drawing, the action-log writer and the posting-lock check.

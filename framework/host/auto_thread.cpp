@@ -84,6 +84,7 @@ void TAutoThreadPadrao::GravarLogTarvo(const std::string& texto) {
 void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status,
                                                      const std::string& mensagem) {
   conferencias_.insert(tipo);
+  if (status == tscErro) conferenciasErro_.insert(tipo);
   TDatabase* db = BancoAberto();
   if (!db) return;
   std::vector<std::string> campos = CamposChave();
@@ -119,6 +120,7 @@ void TAutoThreadPadrao::ExecuteTask() {
   ctx.WP_EMPRESA_PROCESSO = EmpresaExecucao();
   log_.clear();
   conferencias_.clear();
+  conferenciasErro_.clear();
   status_ = tscSucesso;
   mensagem_.clear();
   try {
@@ -154,7 +156,9 @@ void TAutoThreadPadrao::Falhou(const std::string& mensagem) {
     if (db->InTransaction()) db->Rollback();
     GravaLinhaLog(*db, ClassName(), mensagem_);
     pLogAtualizaConf(tscErro, mensagem_);
-    for (int tipo : std::set<int>(conferencias_)) InsereConferenciaImportacoes(tipo, tscErro, mensagem_);
+    // A row the task already marked failed keeps the task's own wording.
+    for (int tipo : std::set<int>(conferencias_))
+      if (!conferenciasErro_.count(tipo)) InsereConferenciaImportacoes(tipo, tscErro, mensagem_);
   } catch (const std::exception& e) {
     log_.push_back(std::string("Falha ao gravar o status da execução: ") + e.what());
   }

@@ -98,6 +98,7 @@ class TAutoThreadPadrao : public TComponent {
   std::map<std::string, std::string> params_;  // by upper-cased name
   std::vector<std::string> log_;
   std::set<int> conferencias_;                 // kinds written in this run
+  std::set<int> conferenciasErro_;             // kinds the task itself marked failed, with its own text
   TTipoStatusConferencia status_ = tscSucesso;
   std::string mensagem_;
 };

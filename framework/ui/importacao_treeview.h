@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/data/dao_factory.h"
+#include "framework/ui/arquivo_cliente_importacao.h"
 #include "framework/ui/form.h"
 #include "framework/ui/grid.h"
 #include "framework/ui/tree_view.h"
@@ -231,16 +232,6 @@ class IMarcaImportado {
  public:
   virtual ~IMarcaImportado() = default;
   virtual void MarcarComoImportado() = 0;
-};
-
-// The client-file run that imports a file unattended (the client-folder task): the company and the
-// file's order in TINTEGRACAO_ARQ_CLIENTE, under which the review's engine records the file's
-// problems. The engine finds it up its owner chain.
-class IArquivoClienteImportacao {
- public:
-  virtual ~IArquivoClienteImportacao() = default;
-  virtual int CodEmpArquivoCliente() const = 0;
-  virtual int OrdemArquivoCliente() const = 0;
 };
 
 // Work tables of a staged review: the entry lines and, keyed like them, their companions (long

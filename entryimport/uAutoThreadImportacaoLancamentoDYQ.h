@@ -1,0 +1,30 @@
+#pragma once
+// The scheduled import of every entry file waiting on the Dyq service for one company: drives the
+// Dyq entry-import screen unattended and judges the run from the entry rows the imports wrote.
+#include <string>
+
+#include "framework/host/auto_thread.h"
+
+namespace integracao {
+
+class TAutoThreadImportacaoLancamentoDYQ : public vyn::TAutoThreadPushPadrao {
+ public:
+  explicit TAutoThreadImportacaoLancamentoDYQ(vyn::TComponent* owner = nullptr) : vyn::TAutoThreadPushPadrao(owner) {}
+  std::string ClassName() const override { return "TAutoThreadImportacaoLancamentoDYQ"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  int CodEmpresa = 0;
+  int Referencia = 0;
+  int CodPlanoTroca = 0;
+
+  // Conference kind of Dyq accounting entries.
+  static constexpr int kTipoConferencia = 6;
+
+ protected:
+  void Execute() override;
+
+ private:
+  void TrataInconsistencias();
+};
+
+}  // namespace integracao

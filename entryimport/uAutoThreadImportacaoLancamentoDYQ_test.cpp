@@ -1,0 +1,121 @@
+#include "entryimport/uAutoThreadImportacaoLancamentoDYQ.h"
+
+#include <gtest/gtest.h>
+
+#include "entryimport/entryimport_test_support.h"
+#include "framework/component/class_registry.h"
+#include "framework/host/erro_exception.h"
+#include "framework/host/publicas.h"
+#include "module/registro.h"
+#include "testing/company_db.h"
+#include "testing/fake_http_server.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+const std::string kLista = "/api/v1/lancamentos-contabeis/";
+
+class DyqTaskTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    SemeiaDyq(Db(), server_.BaseURL());
+    TPublicas::SetReferencia(202401);
+    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    ProcessContext().WP_AGENDAMENTO = 9;
+    ProcessContext().WP_PLANO_TARVO = 3;
+    ProcessContext().WP_ORDEM_AGENDAMENTO = 1;
+    server_.On("PUT", kLista + "integracao", TFakeResponse(200, "{}"));
+  }
+  void TearDown() override {
+    ProcessContext().WP_AGENDAMENTO = ProcessContext().WP_PLANO_TARVO = ProcessContext().WP_ORDEM_AGENDAMENTO = 0;
+    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    CompanyDatabaseTest::TearDown();
+  }
+  // Files 1..n on the service, file i holding conteudo(i).
+  void Arquivos(int n, const std::function<std::string(int)>& conteudo) {
+    std::string lista;
+    for (int i = 1; i <= n; ++i)
+      lista += std::string(i > 1 ? "," : "") + R"({"id":")" + std::to_string(i) +
+               R"(","nome":"A","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z"})";
+    server_.On("GET", kLista, TFakeResponse(200, R"({"lancamentos_contabeis":[)" + lista + "]}"));
+    server_.On("GET", kLista + "busca", [this](const TFakeRequest& r) {
+      return TFakeResponse(200, R"({"link":")" + server_.BaseURL() + "/f/" + r.Param("lancamento_id") +
+                                    R"(","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
+    });
+    for (int i = 1; i <= n; ++i) server_.On("GET", "/f/" + std::to_string(i), TFakeResponse(200, conteudo(i), "text/plain"));
+  }
+  // Runs the task; answers the raised error's text ("" when none).
+  std::string Executa() {
+    TAutoThreadImportacaoLancamentoDYQ task;
+    task.SetParametro("cod_empresa", "1");
+    task.SetParametro("referencia", "202401");
+    try {
+      task.ExecuteTask();
+    } catch (const TErroException& e) {
+      log_ = task.LogTarvo();
+      return e.what();
+    }
+    log_ = task.LogTarvo();
+    return "";
+  }
+  TQueryResult Conferencia() {
+    return Db().QueryAll("select BDCODSTATUS, BDINCONSISTENCIA from VSH_EMP_TCONF_IMPORTACOES where "
+                         "BDCODAGENDAMENTO = 9 and BDCODEMP = 1 and BDTIPOCONFERENCIA = 6");
+  }
+
+  TPastaProgramaFeeders programa_;
+  TFakeHttpServer server_;
+  std::vector<std::string> log_;
+};
+
+TEST_F(DyqTaskTest, NoWaitingFileEndsWithTheMessageAndTheStartedRow) {
+  Arquivos(0, nullptr);
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Não foram encontrados arquivos a serem importados");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(log_, (std::vector<std::string>{"Iniciando o processo..."}));
+}
+
+TEST_F(DyqTaskTest, ImportsEveryFileFromTheLastRowAndMarksEachOnce) {
+  Arquivos(3, [](int i) { return "L,1,0" + std::to_string(i + 1) + "/01/2024,40,11," + std::to_string(i * 10) + "\n"; });
+  EXPECT_EQ(Executa(), "");
+  std::vector<std::string> buscas, marcados;
+  for (const TFakeRequest& r : server_.Requests()) {
+    if (r.Path == kLista + "busca") buscas.push_back(r.Param("lancamento_id"));
+    if (r.Method == "PUT") marcados.push_back(r.Body);
+  }
+  EXPECT_EQ(buscas, (std::vector<std::string>{"3", "2", "1"}));
+  EXPECT_EQ(marcados, (std::vector<std::string>{R"({"lancamento_id":3})", R"({"lancamento_id":2})", R"({"lancamento_id":1})"}));
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN").AsCurrency(), Currency::FromInt(60));
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(log_.back(), "Processo finalizado");
+  EXPECT_EQ(programa_.ArquivosTemp(), 0);
+}
+
+TEST_F(DyqTaskTest, TheRunIsJudgedFromTheEntryRowsItWrote) {
+  // Every line refused (an account the chart lacks): nothing imported.
+  Arquivos(1, [](int) { return "L,1,05/01/2024,999,11,7\n"; });
+  EXPECT_EQ(Executa(), "Nenhuma lançamento importado, foram encontradas inconsistencias");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 5);
+  EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(),
+            "Nenhum lançamento importado, foram encontradas inconsistencias");
+  EXPECT_NE(log_.back(), "Processo finalizado");
+
+  Db().Execute("delete from VSH_EMP_TCONF_TLAN");
+  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,7\nL,1,05/01/2024,999,11,7\n"; });
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 2);
+  EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), "Lançamentos importados, foram encontradas inconsistencias");
+
+  // An empty file writes no entry row at all.
+  Db().Execute("delete from VSH_EMP_TCONF_TLAN");
+  Arquivos(1, [](int) { return std::string("\n"); });
+  EXPECT_EQ(Executa(), "Nenhuma lançamento encontrado");
+  EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), "Nenhuma lançamento encontrado");
+}
+
+}  // namespace
+}  // namespace integracao

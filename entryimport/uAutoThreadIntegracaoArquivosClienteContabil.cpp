@@ -1,0 +1,175 @@
+#include "entryimport/uAutoThreadIntegracaoArquivosClienteContabil.h"
+
+#include <filesystem>
+
+#include <fmt/format.h>
+
+#include "entryimport/task_parametros.h"
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/importacao_lanc_txt.h"
+#include "framework/component/class_registry.h"
+#include "framework/core/registry_number.h"
+#include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+
+namespace integracao {
+
+using namespace vyn;
+namespace fs = std::filesystem;
+
+namespace {
+
+
+// A period bound YYYYMMDD: eight digits naming a real date.
+TDateTime DataParametro(const std::string& nome, const std::string& texto) {
+  const std::string t = Trim(texto);
+  if (t.size() == 8 && OnlyDigits(t) == t) {
+    const int v = std::stoi(t);
+    if (IsValidDate(v / 10000, v / 100 % 100, v % 100)) return EncodeDate(v / 10000, v / 100 % 100, v % 100);
+  }
+  throw std::invalid_argument("'" + texto + "' is not a valid date (" + nome + ", AAAAMMDD)");
+}
+
+int DataInteira(TDateTime d) {
+  int a = 0, m = 0, dia = 0;
+  DecodeDate(d, a, m, dia);
+  return a * 10000 + m * 100 + dia;
+}
+
+}  // namespace
+
+bool TAutoThreadIntegracaoArquivosClienteContabil::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TAutoThreadIntegracaoArquivosClienteContabil") ||
+         TAutoThreadIntegracaoArquivosClienteBase::InheritsFrom(class_name);
+}
+
+void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
+  TAutoThreadIntegracaoArquivosClienteBase::Execute();
+  CodEmp = ParametroInteiroEstrito(GetParametro("cod_emp"));
+  const std::string tipo = Trim(GetParametro("tipo_arquivo"));
+  if (tipo.empty() || ParametroInteiroDef(tipo, -1) != kTipoArquivoLancamentosTxt) return;
+  // The period goes into the register and the import: only real dates are taken.
+  const int refInicial = DataInteira(DataParametro("ref_inicial", GetParametro("ref_inicial")));
+  const int refFinal = DataInteira(DataParametro("ref_final", GetParametro("ref_final")));
+
+  const std::string caminho = GetParametro("caminho");
+  std::string pasta = caminho;
+  if (!pasta.empty() && pasta.back() != '/') pasta += '/';
+  std::vector<std::string> arquivos = ListaArquivos(pasta, "CL*.txt", false);
+  std::error_code ec;
+  if (arquivos.empty() && !caminho.empty() && fs::is_regular_file(caminho, ec)) arquivos.push_back(caminho);
+  AddRetornoServidor("ArquivosEncontradosParaOProcesso", static_cast<long long>(arquivos.size()));
+
+  for (const std::string& arquivo : arquivos) {
+    Arquivo = arquivo;
+    const std::string nome = fs::path(arquivo).filename().string();
+    const std::string cnpj = nome.size() > 2 ? nome.substr(2, 14) : std::string();
+    if (cnpj.size() != 14 || OnlyDigits(cnpj) != cnpj || !IsValidCNPJ(cnpj)) {
+      logProcesso("Arquivo \"" + arquivo + "\": CNPJ do arquivo não é válido, portanto o arquivo será ignorado.");
+      continue;
+    }
+    const std::vector<int> empresas = TEmpresasMGR::getCodigoEmpresaPorCNPJ(this, cnpj);
+    if (std::find(empresas.begin(), empresas.end(), CodEmp) == empresas.end()) {
+      logProcesso("Arquivo \"" + arquivo + "\": CNPJ do arquivo não corresponde ao CNPJ da empresa " +
+                  std::to_string(CodEmp) + ", portanto o arquivo será ignorado.");
+      continue;
+    }
+    if (arquivoJaImportadoNaBase(CodEmp, arquivo, refInicial, refFinal, kTipoArquivoLancamentosTxt)) {
+      addLogArquivoJaImportado();
+      continue;
+    }
+    Ordem = RegistraArquivo(arquivo, refInicial, refFinal);
+    ImportacaoConcluida = false;
+    try {
+      ImportaArquivo(refInicial, refFinal);
+    } catch (...) {
+      setProcessoFinalizado();
+      Arquivo.clear();
+      throw;
+    }
+    setProcessoFinalizado();
+    Arquivo.clear();
+  }
+}
+
+int TAutoThreadIntegracaoArquivosClienteContabil::RegistraArquivo(const std::string& caminho, int refInicial,
+                                                                  int refFinal) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
+  TTransaction tx(*db);
+  db->Execute(
+      "delete from TINTEGRACAO_ARQ_CLIENTE a where ((a.BDCODEMP = ?) and (a.BDCAMINHO = ?) and (a.BDREFINICIAL = ?) "
+      "and (a.BDREFFINAL = ?) and (a.BDTIPOARQUIVO = ?))",
+      {CodEmp, caminho, refInicial, refFinal, kTipoArquivoLancamentosTxt});
+  const std::vector<Variant> r = db->ExecuteReturning(
+      "insert into TINTEGRACAO_ARQ_CLIENTE (BDORDEM, BDCODEMP, BDCAMINHO, BDREFINICIAL, BDREFFINAL, BDTIPOARQUIVO) "
+      "values ((select coalesce(max(bdordem),0)+1 from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = ?), ?, ?, ?, ?, ?) "
+      "returning BDORDEM",
+      {CodEmp, CodEmp, caminho, refInicial, refFinal, kTipoArquivoLancamentosTxt});
+  tx.Commit();
+  return static_cast<int>(r.at(0).AsInteger());
+}
+
+void TAutoThreadIntegracaoArquivosClienteContabil::ImportaArquivo(int refInicial, int refFinal) {
+  logProcesso("Lançamento contábeis layout VYN padrão TXT");
+  const std::string processo = "Importação de lançamentos contábeis layout VYN";
+
+  auto* mgr = TImportacaoLancamentoContabilTxtMgr::CreateMgr(this);
+  struct TLibera {
+    TComponent* dono;
+    TComponent* c;
+    ~TLibera() { dono->FreeComponent(c); }
+  } libera{this, mgr};
+  mgr->SetOwner(this);
+  mgr->SetTypeSistema(4);
+  mgr->SetTypeLancamento(1);
+  auto* edEmpresa = mgr->Create<TEdit_Codigo_Search_VYN>(tcEmpresas);
+  edEmpresa->Vale(CodEmp);
+  edEmpresa->Validate();
+  mgr->SetCodEmp(edEmpresa);
+  auto* edArquivo = mgr->Create<TEdit_Diretorio_Padrao_VYN>();
+  edArquivo->Pasta = false;
+  edArquivo->SetText(Arquivo);
+  mgr->SetArquivo(edArquivo);
+  auto* edPlano = mgr->Create<TEdit_Codigo_Search_VYN>(193);
+  edPlano->AceitaZero = true;
+  edPlano->Vale(0);
+  edPlano->Validate();
+  mgr->SetEditCodPlaTrocaInt(edPlano);
+  auto* ckRateio = mgr->Create<TCheckBox>();
+  mgr->SetEditCkRateioAutomatico(ckRateio);
+  auto* spTransacao = mgr->Create<TSpeedButton>();
+  spTransacao->Down = false;
+  mgr->SetToolButtonTransacaoAut(spTransacao);
+  mgr->SetDataIni(EncodeDate(refInicial / 10000, refInicial / 100 % 100, refInicial % 100));
+  mgr->SetDataFim(EncodeDate(refFinal / 10000, refFinal / 100 % 100, refFinal % 100));
+  mgr->setTipoImportacaoAutomatica(3);
+  auto* edGerador = mgr->Create<TEdit_Codigo_Search_VYN>(207);
+  edGerador->AceitaZero = true;
+  edGerador->Vale(0);
+  edGerador->Validate();
+  mgr->SetEditCodGeradorImpLanc(edGerador);
+  auto* ckComplemento = mgr->Create<TCheckBox>();
+  mgr->SetEditCkAlterarComplemento(ckComplemento);
+  mgr->SetSeqValidacaoParticipante(0);
+  auto* lista = mgr->Create<TInconsistencias_VYN>();
+  mgr->SetInconsistencias_VYN(lista);
+  mgr->Execute();
+  ImportacaoConcluida = true;
+
+  if (lista->Count() == 0) {
+    logProcesso(fmt::format("{}: importação concluída com sucesso!", processo));
+  } else {
+    gravaInconsistenciasArquivo(*lista);
+    logProcesso(fmt::format(
+        "{}: houveram inconsistências na importação! Verifique-as na tabela \"TINTEGRACAO_ARQ_CLIENTE_INCONS\" para o "
+        "registro de ordem {} da empresa {} na tabela \"TINTEGRACAO_ARQ_CLIENTE\".",
+        processo, Ordem, CodEmp));
+  }
+}
+
+}  // namespace integracao

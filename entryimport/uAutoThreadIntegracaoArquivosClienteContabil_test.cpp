@@ -1,0 +1,121 @@
+#include "entryimport/uAutoThreadIntegracaoArquivosClienteContabil.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "entryimport/entryimport_test_support.h"
+#include "framework/component/class_registry.h"
+#include "framework/host/publicas.h"
+#include "module/registro.h"
+#include "testing/company_db.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+namespace fs = std::filesystem;
+
+class ClientFolderTaskTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+    TPublicas::SetReferencia(202401);
+    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    pasta_ = programa_.Pasta() / "cliente";
+    fs::create_directories(pasta_);
+    ProcessContext().FRetornoServidor.clear();
+  }
+  void TearDown() override {
+    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    CompanyDatabaseTest::TearDown();
+  }
+  std::string Escreve(const std::string& nome, const std::string& texto) {
+    const fs::path p = pasta_ / nome;
+    std::ofstream(p) << texto;
+    return p.string();
+  }
+  std::vector<std::string> Executa(const std::string& caminho, const std::string& tipo = "21",
+                                   const std::string& refFinal = "20240131") {
+    TAutoThreadIntegracaoArquivosClienteContabil task;
+    task.SetParametro("cod_emp", "1");
+    task.SetParametro("tipo_arquivo", tipo);
+    task.SetParametro("caminho", caminho);
+    task.SetParametro("ref_inicial", "20240101");
+    task.SetParametro("ref_final", refFinal);
+    task.ExecuteTask();
+    return task.LogTarvo();
+  }
+  int64_t Conta(const std::string& sql) { return Db().QueryValue(sql).AsInteger(); }
+
+  TPastaProgramaFeeders programa_;
+  fs::path pasta_;
+};
+
+bool Contem(const std::vector<std::string>& log, const std::string& parte) {
+  for (const auto& l : log)
+    if (l.find(parte) != std::string::npos) return true;
+  return false;
+}
+
+TEST_F(ClientFolderTaskTest, ImportsTheCompanyFilesOnceAndSkipsForeignAndMalformedNames) {
+  Escreve("CL11222333000181_a.txt", "L,1,05/01/2024,40,11,100\n");
+  Escreve("cl11222333000181_b.TXT", "L,1,06/01/2024,40,11,50\n");
+  Escreve("CL11222333000262.txt", "L,2,06/01/2024,40,11,9\n");   // the branch's CNPJ
+  Escreve("CL1122233.txt", "L,1,06/01/2024,40,11,9\n");
+  Escreve("outro.txt", "L,1,06/01/2024,40,11,9\n");
+  Db().Execute("insert into TINTEGRACAO_ARQ_CLIENTE (BDORDEM, BDCODEMP, BDCAMINHO, BDREFINICIAL, BDREFFINAL, "
+               "BDTIPOARQUIVO) values (4, 1, 'antigo', 20230101, 20230131, 21)");
+  const auto log = Executa(pasta_.string());
+  EXPECT_EQ(ProcessContext().FRetornoServidor, R"({"ArquivosEncontradosParaOProcesso":4})");
+  EXPECT_TRUE(Contem(log, "CL1122233.txt\": CNPJ do arquivo não é válido, portanto o arquivo será ignorado."));
+  EXPECT_TRUE(Contem(log, "CL11222333000262.txt\": CNPJ do arquivo não corresponde ao CNPJ da empresa 1, portanto"));
+  EXPECT_TRUE(Contem(log, "Importação de lançamentos contábeis layout VYN: importação concluída com sucesso!"));
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 150);
+  auto r = Db().QueryAll("select BDORDEM, BDCAMINHO, BDFINALIZADO from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = 1 "
+                         "and BDORDEM > 4 order by BDORDEM");
+  ASSERT_EQ(r.Rows.size(), 2u);
+  EXPECT_EQ(r.Value(0, "BDORDEM").AsInteger(), 5);
+  EXPECT_EQ(r.Value(1, "BDORDEM").AsInteger(), 6);
+  EXPECT_EQ(r.Value(1, "BDFINALIZADO").AsString(), "TRUE");
+
+  // A second run finds both files imported; a corrected file is imported again under a new number.
+  const auto log2 = Executa(pasta_.string());
+  EXPECT_TRUE(Contem(log2, "já importado anteriormente"));
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 150);
+  Escreve("CL11222333000181_a.txt", "L,1,05/01/2024,40,11,100\nL,1,07/01/2024,40,11,1\n");
+  Executa(pasta_.string());
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 251);
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = 1 and BDORDEM = 7"), 1);
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = 1 and BDORDEM = 5"), 0);
+}
+
+TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
+  const std::string um = Escreve("CL11222333000181.txt", "L,1,05/01/2024,40,11,100\nL,1,05/01/2024,999,11,3\n");
+  Executa(pasta_.string(), "20");
+  Executa(pasta_.string(), "");
+  EXPECT_EQ(ProcessContext().FRetornoServidor, "");
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE"), 0);
+
+  // Period bounds that are not dates never reach the register.
+  EXPECT_ANY_THROW(Executa(pasta_.string(), "21", "20240131) or (1=1"));
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE"), 0);
+
+  // The named file alone; its refused line is registered with it.
+  const auto log = Executa(um);
+  EXPECT_EQ(ProcessContext().FRetornoServidor, R"({"ArquivosEncontradosParaOProcesso":1})");
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 1);
+  EXPECT_TRUE(Contem(log, "houveram inconsistências na importação! Verifique-as na tabela "
+                          "\"TINTEGRACAO_ARQ_CLIENTE_INCONS\" para o registro de ordem 1 da empresa 1 na tabela "
+                          "\"TINTEGRACAO_ARQ_CLIENTE\"."));
+  EXPECT_GE(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 1);
+
+  // A folder without a match answers 0.
+  fs::create_directories(pasta_ / "vazia");
+  Executa((pasta_ / "vazia").string());
+  EXPECT_EQ(ProcessContext().FRetornoServidor, R"({"ArquivosEncontradosParaOProcesso":0})");
+}
+
+}  // namespace
+}  // namespace integracao

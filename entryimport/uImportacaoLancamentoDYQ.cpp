@@ -1,0 +1,367 @@
+#include "entryimport/uImportacaoLancamentoDYQ.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/class_registry.h"
+#include "framework/component/process_context.h"
+#include "framework/core/iso8601.h"
+#include "framework/core/temp_name.h"
+#include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/list_view.h"
+#include "framework/ui/status_processo.h"
+#include "framework/web/http_vyn.h"
+#include "framework/web/secret_mask.h"
+#include "framework/web/service_config.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+constexpr const char* kServico = "DYQ_LANCAMENTOS";
+constexpr const char* kCaminhoLista = "/api/v1/lancamentos-contabeis/";
+
+std::string CodificaURL(const std::string& s) {
+  static const char* hex = "0123456789ABCDEF";
+  std::string out;
+  for (unsigned char c : s) {
+    if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
+      out += static_cast<char>(c);
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out;
+}
+
+std::string TextoJson(const nlohmann::json& j, const char* membro) {
+  if (!j.is_object() || !j.contains(membro)) return {};
+  const auto& v = j[membro];
+  if (v.is_string()) return v.get<std::string>();
+  if (v.is_null()) return {};
+  return v.dump();
+}
+
+TDateTime DataJson(const nlohmann::json& j, const char* membro) {
+  return ISO8601ToDateUTC(TextoJson(j, membro)).DateOnly();
+}
+
+}  // namespace
+
+TfrImportacaoLancamentoDYQ::TfrImportacaoLancamentoDYQ(TComponent* owner)
+    : TfrProcesso_Empresa_Padrao_VYN(owner),
+      spGerarTransacao(Create<TSpeedButton>()),
+      GroupBox1(Create<TGroupBox>()),
+      edCODPLATROCAINT(Create<TEdit_Codigo_Search_VYN>(tcPlanosTrocaContabilOnLine)),
+      spPlanoTroca(Create<TSpeedButton>()),
+      pnCODPLATROCAINT(Create<TPanel>()),
+      lbCODPLATROCAINT(Create<TLabel>()),
+      ckAlterarComplemento(Create<TCheckBox>()),
+      gpExtratos(Create<TGroupBox>()),
+      lbTotal(Create<TLabel>()),
+      lvExtratos(Create<TListView>()),
+      Inconsistencias_VYN1(Create<TInconsistencias_VYN>()),
+      edDATINI(Create<TEdit_Date_Padrao_VYN>()),
+      edDATFIN(Create<TEdit_Date_Padrao_VYN>()),
+      edARQUIVO(Create<TEdit_Diretorio_Padrao_VYN>()) {
+  SetCaption("Importação de lançamentos via ^DYQ");
+  spGerarTransacao->SetName("spGerarTransacao");
+  spGerarTransacao->SetTag(1);
+  spGerarTransacao->Down = true;
+  spGerarTransacao->SetHint("Transação automática");
+  spGerarTransacao->OnClick = [this](TComponent* s) { spGerarTransacaoClick(s); };
+  GroupBox1->SetCaption("Parâmetros");
+  edCODPLATROCAINT->SetName("edCODPLATROCAINT");
+  edCODPLATROCAINT->SetMaxLength(6);
+  edCODPLATROCAINT->AceitaVazio = true;
+  edCODPLATROCAINT->EditsMaster = {edCODEMP};
+  edCODPLATROCAINT->PanelNome = pnCODPLATROCAINT;
+  spPlanoTroca->SetHint("Consulta plano de troca");
+  lbCODPLATROCAINT->SetCaption("Plano de troca:");
+  ckAlterarComplemento->SetName("ckAlterarComplemento");
+  ckAlterarComplemento->SetCaption("Alterar complemento pelo histórico contábil que possua variável");
+  gpExtratos->SetCaption("Arquivos:");
+  lbTotal->SetCaption("Total de registros: 0");
+  lvExtratos->SetName("lvExtratos");
+  lvExtratos->Checkboxes = false;
+  for (TControl* c : std::initializer_list<TControl*>{edDATINI, edDATFIN, edARQUIVO}) c->SetVisible(false);
+  edARQUIVO->Pasta = false;
+  edARQUIVO->SetMaxLength(1500);
+  spConsulta->SetVisible(false);
+  spFiliais->SetVisible(true);
+  edCODEMP->AceitaZero = false;
+  edCODEMP->AceitaMultiSelecao = false;
+  edCODEMP->AfterSearch = [this](TComponent* s, bool& recusar) { edCODEMPAfterSearch(s, recusar); };
+  edCODEMP->OnExit = [this](TComponent* s) { edCODEMPExit(s); };
+}
+
+bool TfrImportacaoLancamentoDYQ::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TfrImportacaoLancamentoDYQ") || TfrProcesso_Empresa_Padrao_VYN::InheritsFrom(class_name);
+}
+
+void TfrImportacaoLancamentoDYQ::FormCreate() {
+  TfrProcesso_Empresa_Padrao_VYN::FormCreate();
+  FHTTP = Create<THTTPVYN>(true);
+  SetIsTARVO(false);
+  CompararLancamentos = false;
+}
+
+void TfrImportacaoLancamentoDYQ::FormDestroy() {
+  TfrProcesso_Empresa_Padrao_VYN::FormDestroy();
+  if (FHTTP) FreeComponent(FHTTP);
+  FHTTP = nullptr;
+}
+
+void TfrImportacaoLancamentoDYQ::Aviso(const std::string& texto) {
+  if (IsTARVO() || IsUnattended())
+    ProcessContext().FMensagemInconsistencia = RemoveCaret(texto);
+  else
+    DlgWarOk(texto);
+}
+
+std::string TfrImportacaoLancamentoDYQ::GetToken() const {
+  return TServiceConfig(kServico, ProcessContext().Database).Token();
+}
+
+void TfrImportacaoLancamentoDYQ::PreparaHTTP() {
+  if (!FHTTP) FHTTP = Create<THTTPVYN>(true);
+  FHTTP->SetBaseURL(TServiceConfig(kServico, ProcessContext().Database).BaseURL());
+  FHTTP->Request.CustomHeaders.Clear();
+  FHTTP->Request.ContentType.clear();
+}
+
+std::string TfrImportacaoLancamentoDYQ::Requisita(const std::string& metodo, const std::string& caminho,
+                                                  const std::string* corpo) {
+  PreparaHTTP();
+  FHTTP->Request.CustomHeaders.AddValue("Authorization", "Bearer " + GetToken());
+  if (corpo) {
+    FHTTP->Request.CustomHeaders.AddValue("Content-Type", "application/json");
+    return FHTTP->Put(caminho, *corpo);
+  }
+  return metodo == "PUT" ? FHTTP->Put(caminho, "") : FHTTP->Get(caminho);
+}
+
+bool TfrImportacaoLancamentoDYQ::VerificarResultado(int codigo, const std::string& resposta, nlohmann::json& json) {
+  // A server may echo what it was sent: the token never reaches a message.
+  const std::vector<std::string> segredos = {GetToken()};
+  try {
+    json = nlohmann::json::parse(resposta);
+  } catch (const nlohmann::json::exception&) {
+    Aviso("Não foi possível se conectar com o ^DYQ! " + MaskSecrets(resposta, segredos));
+    return false;
+  }
+  if (codigo != 200) {
+    Aviso("Não foi possível acessar os lançamentos do ^DYQ! " + std::to_string(codigo) + " - " +
+          MaskSecrets(TextoJson(json, "message") + TextoJson(json, "error"), segredos));
+    return false;
+  }
+  return true;
+}
+
+std::optional<nlohmann::json> TfrImportacaoLancamentoDYQ::TryGetLancamentosEmpresa(int codEmpresaWeb) {
+  const std::string caminho = std::string(kCaminhoLista) + "?cliente_id=" +
+                              CodificaURL(ProcessContext().CustomerCode) + "&empresa_id=" + std::to_string(codEmpresaWeb);
+  const std::string resposta = Requisita("GET", caminho);
+  nlohmann::json json;
+  if (!VerificarResultado(FHTTP->ResponseCode(), resposta, json)) return std::nullopt;
+  if (!json.is_object() || !json.contains("lancamentos_contabeis") || !json["lancamentos_contabeis"].is_array()) {
+    // Valid JSON that is not the protocol's list: as unreadable as a non-JSON answer.
+    Aviso("Não foi possível se conectar com o ^DYQ! " + resposta);
+    return std::nullopt;
+  }
+  return nlohmann::json::parse(json["lancamentos_contabeis"].dump());
+}
+
+void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
+  const int empresa = static_cast<int>(edCODEMP->Codigo());
+  const Variant dyq = db->QueryValue("select bddyq from tempresas where bdcodemp = ?", {empresa});
+  if (dyq.IsNull() || UpperCase(Trim(dyq.AsString())) != "TRUE") {
+    recusar = true;
+    if (IsTARVO() || IsUnattended())
+      ProcessContext().FMensagemInconsistencia = "Empresa não possui o DYQ!";
+    else
+      DlgInfOk("Empresa não possui o ^DYQ!");
+    return;
+  }
+  lvExtratos->Clear();
+  lvExtratos->Add("").SubItems = {"Buscando arquivos do DYQ"};
+  std::optional<nlohmann::json> lista;
+  try {
+    lista = TryGetLancamentosEmpresa(TEmpresasMGR::GetCodEmpresaWEB(this, empresa));
+  } catch (...) {
+    lvExtratos->Clear();
+    lbTotal->SetCaption("Total de registros: 0");
+    throw;
+  }
+  lvExtratos->Clear();
+  if (!lista) {
+    lbTotal->SetCaption("Total de registros: 0");
+    recusar = true;
+    return;
+  }
+  for (const auto& e : *lista) {
+    TListItem& it = lvExtratos->Add(TextoJson(e, "id"));
+    it.SubItems = {TextoJson(e, "nome"), DateToStr(DataJson(e, "data_inicial")), DateToStr(DataJson(e, "data_final"))};
+  }
+  lbTotal->SetCaption("Total de registros: " + std::to_string(lista->size()));
+}
+
+void TfrImportacaoLancamentoDYQ::edCODEMPExit(TComponent*) { setHintTransacao(); }
+
+void TfrImportacaoLancamentoDYQ::spGerarTransacaoClick(TComponent*) {
+  if (spGerarTransacao->Tag() == 0) {
+    spGerarTransacao->SetTag(1);
+    spGerarTransacao->Down = true;
+  } else {
+    spGerarTransacao->SetTag(0);
+    spGerarTransacao->Down = false;
+  }
+  setHintTransacao();
+}
+
+void TfrImportacaoLancamentoDYQ::setHintTransacao() {
+  spGerarTransacao->SetHint(spGerarTransacao->Down ? "Transação automática - Ativada"
+                                                   : "Transação automática - Desativada");
+}
+
+void TfrImportacaoLancamentoDYQ::SelecionaLinha(int index) {
+  for (int i = 0; i < lvExtratos->Count(); ++i) lvExtratos->Item(i).Selected = i == index;
+  lvExtratos->ItemIndex = index;
+}
+
+TListItem* TfrImportacaoLancamentoDYQ::PrimeiraSelecionada() const {
+  for (int i = 0; i < lvExtratos->Count(); ++i)
+    if (lvExtratos->Item(i).Selected) return &lvExtratos->Item(i);
+  return nullptr;
+}
+
+bool TfrImportacaoLancamentoDYQ::PodeIniciarProcesso() {
+  if (!PrimeiraSelecionada()) {
+    Aviso("Selecione um arquivo!");
+    return false;
+  }
+  return TfrProcesso_Empresa_Padrao_VYN::PodeIniciarProcesso();
+}
+
+void TfrImportacaoLancamentoDYQ::Processo() {
+  TListItem* linha = PrimeiraSelecionada();
+  if (!linha) return;
+  auto* status = TfrStatusProcesso::createStatusProcess(this, 2);
+  auto fechaStatus = [&] {
+    if (!status) return;
+    status->Finalize();
+    FreeComponent(status);
+    status = nullptr;
+  };
+  std::string caminho;
+  std::string nome;
+  try {
+    status->setPrimaryStatusLabel("Se conectando com o DYQ...");
+    const std::string resposta =
+        Requisita("GET", std::string(kCaminhoLista) + "busca?lancamento_id=" + CodificaURL(linha->Caption));
+    nlohmann::json busca;
+    if (!VerificarResultado(FHTTP->ResponseCode(), resposta, busca)) {
+      fechaStatus();
+      return;
+    }
+    edDATINI->SetData(DataJson(busca, "data_inicial"));
+    edDATFIN->SetData(DataJson(busca, "data_final"));
+    status->setPrimaryStatusLabel("Baixando arquivo do DYQ...");
+    // The link is the file's own address: no credentials go with it.
+    PreparaHTTP();
+    const std::string arquivo = FHTTP->Get(TextoJson(busca, "link"));
+    if (FHTTP->ResponseCode() != 200) {
+      Aviso("Não foi possível acessar os lançamentos do ^DYQ! " + std::to_string(FHTTP->ResponseCode()) + " - " +
+            arquivo);
+      fechaStatus();
+      return;
+    }
+    const std::filesystem::path pasta = std::filesystem::path(ProcessContext().ProgramFolder) / "temp";
+    std::filesystem::create_directories(pasta);
+    caminho = (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"))).string();
+    {
+      std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
+      out.write(arquivo.data(), static_cast<std::streamsize>(arquivo.size()));
+      out.close();
+      if (!out) throw std::runtime_error("Não foi possível gravar o arquivo " + caminho);
+    }
+    edARQUIVO->SetText(caminho);
+    nome = TextoJson(busca, "nome");
+    fechaStatus();
+  } catch (...) {
+    fechaStatus();
+    if (!caminho.empty()) {
+      std::error_code ec;
+      std::filesystem::remove(caminho, ec);
+    }
+    throw;
+  }
+
+  TLancamentoMGR* mgr = TLancamentoMGR::CreateMgr(this, true, false, 1, false, true);
+  FDAO = mgr;
+  auto libera = [&] {
+    FDAO = nullptr;
+    FreeComponent(mgr);
+    // The file stays on the service until it is marked, so the copy is never the only one left.
+    std::error_code ec;
+    std::filesystem::remove(caminho, ec);
+  };
+  try {
+    mgr->IsTARVO = IsTARVO();
+    mgr->NaoRetirarZerosContas = true;
+    mgr->CompararLancamentos = CompararLancamentos;
+    mgr->NomeArquivo = nome;
+    mgr->GetImportacaoLancTxt(4, edCODEMP, edCODPLATROCAINT, edARQUIVO, this, ",", false, BloqueioLancamento_Padrao_VYN,
+                              spGerarTransacao, DateToStr(edDATINI->GetData()), DateToStr(edDATFIN->GetData()),
+                              SelecionaFiliais, 0, ckAlterarComplemento->Checked());
+  } catch (...) {
+    libera();
+    throw;
+  }
+  libera();
+}
+
+void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {
+  TListItem* linha = PrimeiraSelecionada();
+  if (!linha) return;
+  const std::string id = Trim(linha->Caption);
+  long long valor = 0;
+  try {
+    size_t pos = 0;
+    valor = std::stoll(id, &pos);
+    if (pos != id.size()) throw std::invalid_argument(id);
+  } catch (const std::exception&) {
+    Aviso("Não foi possível marcar o arquivo do ^DYQ como importado: código '" + id + "' inválido.");
+    return;
+  }
+  nlohmann::json corpo = {{"lancamento_id", valor}};
+  const std::string texto = corpo.dump();
+  const std::string resposta = Requisita("PUT", std::string(kCaminhoLista) + "integracao", &texto);
+  const int codigo = FHTTP->ResponseCode();
+  nlohmann::json json;
+  VerificarResultado(codigo, resposta, json);
+  if (codigo != 200) return;
+  // Only the file the service marked leaves the list: another selected row was not imported.
+  for (int i = 0; i < lvExtratos->Count(); ++i) {
+    if (&lvExtratos->Item(i) != linha) continue;
+    lvExtratos->Delete(i);
+    break;
+  }
+  lvExtratos->ItemIndex = -1;
+}
+
+}  // namespace integracao

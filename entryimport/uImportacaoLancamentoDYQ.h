@@ -1,0 +1,92 @@
+#pragma once
+// The Dyq entry-import screen: lists the entry files a company's clients released on the Dyq
+// entry-file service, downloads the chosen one and hands it to the entry-text importer, whose review
+// reports the file back as integrated once it imported it.
+//
+// Wire format of the service (base address and bearer token from the configuration of service
+// "DYQ_LANCAMENTOS": INTEGRACAO_DYQ_LANCAMENTOS_URL, INTEGRACAO_DYQ_LANCAMENTOS_TOKEN):
+//   GET <base>/api/v1/lancamentos-contabeis/?cliente_id=<customer>&empresa_id=<web code>
+//       200 {"lancamentos_contabeis":[{"id","nome","data_inicial","data_final"}, ...]}
+//   GET <base>/api/v1/lancamentos-contabeis/busca?lancamento_id=<id>
+//       200 {"link","data_inicial","data_final","nome"}
+//   GET <link>                                  (no Authorization) 200: the file's text
+//   PUT <base>/api/v1/lancamentos-contabeis/integracao   {"lancamento_id":<id>}
+// Errors answer {"message","error"} with a status other than 200.
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "framework/ui/importacao_treeview.h"
+#include "framework/ui/processo_empresa.h"
+
+namespace vyn {
+class TCheckBox;
+class TEdit_Codigo_Search_VYN;
+class TEdit_Date_Padrao_VYN;
+class TEdit_Diretorio_Padrao_VYN;
+class TGroupBox;
+class TInconsistencias_VYN;
+class TLabel;
+class TListView;
+class TListItem;
+class TPanel;
+class THTTPVYN;
+}  // namespace vyn
+
+namespace integracao {
+
+class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, public vyn::IMarcaImportado {
+ public:
+  explicit TfrImportacaoLancamentoDYQ(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TfrImportacaoLancamentoDYQ"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  vyn::TSpeedButton* spGerarTransacao;
+  vyn::TGroupBox* GroupBox1;
+  vyn::TEdit_Codigo_Search_VYN* edCODPLATROCAINT;
+  vyn::TSpeedButton* spPlanoTroca;
+  vyn::TPanel* pnCODPLATROCAINT;
+  vyn::TLabel* lbCODPLATROCAINT;
+  vyn::TCheckBox* ckAlterarComplemento;
+  vyn::TGroupBox* gpExtratos;
+  vyn::TLabel* lbTotal;
+  vyn::TListView* lvExtratos;
+  vyn::TInconsistencias_VYN* Inconsistencias_VYN1;
+  vyn::TEdit_Date_Padrao_VYN* edDATINI;
+  vyn::TEdit_Date_Padrao_VYN* edDATFIN;
+  vyn::TEdit_Diretorio_Padrao_VYN* edARQUIVO;
+  vyn::THTTPVYN* FHTTP = nullptr;
+  bool CompararLancamentos = false;
+
+  // Reports the file of the selected row as integrated; the row leaves the list when the service
+  // accepted it.
+  void MarcarComoImportado() override;
+
+  // The user selects one row of the file list (the others are deselected).
+  void SelecionaLinha(int index);
+
+ protected:
+  void FormCreate() override;
+  void FormDestroy() override;
+  bool PodeIniciarProcesso() override;
+  void Processo() override;
+
+ private:
+  void edCODEMPAfterSearch(vyn::TComponent* sender, bool& recusar);
+  void edCODEMPExit(vyn::TComponent* sender);
+  void spGerarTransacaoClick(vyn::TComponent* sender);
+  void setHintTransacao();
+
+  std::string GetToken() const;
+  std::optional<nlohmann::json> TryGetLancamentosEmpresa(int codEmpresaWeb);
+  bool VerificarResultado(int codigo, const std::string& resposta, nlohmann::json& json);
+  // One request to the service with the bearer token; the answer's body whatever its status.
+  std::string Requisita(const std::string& metodo, const std::string& caminho, const std::string* corpo = nullptr);
+  void PreparaHTTP();
+  vyn::TListItem* PrimeiraSelecionada() const;
+  // A warning: a dialog, or the run's result message when a task drives the screen.
+  void Aviso(const std::string& texto);
+};
+
+}  // namespace integracao

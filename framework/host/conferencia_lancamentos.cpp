@@ -1,0 +1,40 @@
+#include "framework/host/conferencia_lancamentos.h"
+
+#include "framework/data/sql_mgr.h"
+#include "framework/host/auto_thread.h"
+#include "framework/host/erro_exception.h"
+
+namespace vyn {
+
+namespace {
+
+bool ExisteStatus(TSQLMGR& sql, int status) {
+  const TProcessContext& ctx = ProcessContext();
+  sql.CommandText(
+      "SELECT FIRST 1 * FROM VSH_EMP_TCONF_TLAN WHERE (BDCODAGENDAMENTO = ?) AND (BDCODEMP = ?) AND "
+      "(BDCODPLANOTARVO = ?) AND (BDORDEMAGENDAMENTO = ?) AND (BDSTATUS = ?)",
+      ctOpen, {ctx.WP_AGENDAMENTO, ctx.WP_EMPRESA_PROCESSO, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, status});
+  const bool existe = !sql.IsEmpty();
+  sql.Close();
+  return existe;
+}
+
+}  // namespace
+
+void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipo) {
+  auto sql = TSQLMGR::CreateMgrOwned();
+  const bool importado = ExisteStatus(*sql, 2 /*Importado*/);
+  const bool inconsistente = ExisteStatus(*sql, 1 /*Inconsistente*/);
+  if (!importado && !inconsistente) {
+    task.InsereConferenciaImportacoes(tipo, tscErro, "Nenhuma lançamento encontrado");
+    throw TErroException("Nenhuma lançamento encontrado");
+  }
+  if (!importado) {
+    task.InsereConferenciaImportacoes(tipo, tscErro, "Nenhum lançamento importado, foram encontradas inconsistencias");
+    throw TErroException("Nenhuma lançamento importado, foram encontradas inconsistencias");
+  }
+  if (inconsistente)
+    task.InsereConferenciaImportacoes(tipo, tscInconsistente, "Lançamentos importados, foram encontradas inconsistencias");
+}
+
+}  // namespace vyn

@@ -1,0 +1,15 @@
+#pragma once
+
+namespace vyn {
+
+// The client-file run that imports a file unattended (the client-folder task): the company and the
+// file's order in TINTEGRACAO_ARQ_CLIENTE, under which the review's engine records the file's
+// problems. The engine finds it up its owner chain.
+class IArquivoClienteImportacao {
+ public:
+  virtual ~IArquivoClienteImportacao() = default;
+  virtual int CodEmpArquivoCliente() const = 0;
+  virtual int OrdemArquivoCliente() const = 0;
+};
+
+}  // namespace vyn

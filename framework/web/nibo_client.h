@@ -1,0 +1,81 @@
+#pragma once
+// THTTP_Nibo: the suite's client of the Nibo service, and TOAUTH2MGR, the offices' OAuth2 records.
+//
+// Protocol (JSON over HTTPS; base address from the configuration of service "NIBO":
+// INTEGRACAO_NIBO_URL):
+//   POST <base>/oauth/token  {"grant_type":"client_credentials","client_id":..,"client_secret":..}
+//        200 {"access_token":"..","expires_in":<seconds>}
+//   GET  <base>/empresas/<id>/lancamentos-contabeis?referencia=MM/YYYY&documento=<CNPJ digits>
+//        200 {"arquivo":"<entries in the suite's text layout>"}  ("" when there are none)
+//   GET  <base>/empresas/<id>/notas-servico?referencia=MM/YYYY
+//        200 {"notas":[{"numero":"..","xml":"<document>"}, ...]}
+//   Both GETs carry "Authorization: Bearer <access token>". Errors answer {"message":..}.
+// An attempt fails (getErro) on what may pass: transport failures, 429, 5xx and unreadable answers;
+// a refusal (other 4xx) or a company without its Nibo id ends it with FMensagem alone. Secrets
+// (client secret, token) never reach FMensagem.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/component/component.h"
+#include "framework/core/datetime.h"
+
+namespace vyn {
+
+class TDatabase;
+
+struct TDadosOAuth2 {
+  int Codigo = 0;
+  std::string ClientId;
+  std::string ClientSecret;   // deciphered
+};
+
+class TOAUTH2MGR {
+ public:
+  // The office's record; Codigo 0 when there is none. The stored secret is deciphered through the
+  // process context's DecifraSenha.
+  static TDadosOAuth2 CarregaPorID(const TComponent* owner, int codigo, TDatabase* db = nullptr);
+};
+
+enum TTipoIntegracaoNibo : int { tinLancContabeis = 1 };
+
+class THTTP_Nibo : public TComponent {
+ public:
+  explicit THTTP_Nibo(TComponent* owner = nullptr) : TComponent(owner) {}
+  std::string ClassName() const override { return "THTTP_Nibo"; }
+
+  int FCodigoEmpresa = 0;
+  std::string FIdEmpresaNibo;
+  std::string FDocumento;
+  std::string FReferencia;   // MM/YYYY
+  TDateTime FDataInicial;
+  TDadosOAuth2 DadosOAuth2;
+  std::string DirArquivoTempExtrair;
+  void SetTipoProcesso(int t) { tipoProcesso_ = t; }
+  void SetIsImpServ(bool on) { impServ_ = on; }
+  void SetIsImpContab(bool on) { impContab_ = on; }
+  void SetRef(int yyyymm) { ref_ = yyyymm; }
+  // A scheduled run: the service documents go to the fiscal import queue here.
+  void SetIsTarvo(bool on) { tarvo_ = on; }
+  // Milliseconds; tests shorten it.
+  int ReadTimeout = 60000;
+
+  void Execute();
+
+  bool FPossuiImportacao = false;
+  std::string ArquivoTempExtraido;
+  std::optional<std::vector<std::string>> ListaNotasNFS;
+  bool getErro() const { return erro_; }
+  std::string FMensagem;
+
+ private:
+  void Falha(const std::string& texto, bool tentarDeNovo);
+  int tipoProcesso_ = tinLancContabeis;
+  bool impServ_ = false;
+  bool impContab_ = false;
+  bool tarvo_ = false;
+  int ref_ = 0;
+  bool erro_ = false;
+};
+
+}  // namespace vyn

@@ -1,0 +1,52 @@
+#include "integrations/nibo/uAutoThreadLancamentoContabilNibo.h"
+
+#include "entryimport/task_parametros.h"
+#include "framework/component/boxed_values.h"
+#include "framework/core/text.h"
+#include "framework/host/conferencia_lancamentos.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "integrations/nibo/uImportacaoNibo.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+bool TAutoThreadLancamentoContabilNibo::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TAutoThreadLancamentoContabilNibo") || TAutoThreadPushPadrao::InheritsFrom(class_name);
+}
+
+void TAutoThreadLancamentoContabilNibo::Execute() {
+  TAutoThreadPushPadrao::Execute();
+  GravarLogTarvo("Iniciando o processo...");
+  CodEmpresa = ParametroInteiroEstrito(GetParametro("cod_empresa"));
+  Referencia = ParametroInteiroDef(GetParametro("referencia"), 0);
+  ProcessContext().WP_REF_TARVO = Referencia;
+
+  TFormPtr<TfrImportacaoNibo> tela(CreateForm<TfrImportacaoNibo>(*this));
+  if (Sleeper) tela->Sleeper = Sleeper;
+  InsereConferenciaImportacoes(kTipoConferencia, tscSucesso, "");
+  tela->SetIsTARVO(true);
+  tela->edCODEMP->SetFocus();
+  tela->edCODEMP->Vale(CodEmpresa);
+  tela->edCODEMP->Search();
+  tela->edReferencia->SetFocus();
+  tela->edReferencia->SetText(FormatDate("mm/yyyy", TDateTime_VYN::GetUltimoDiaData(this, Referencia)));
+  tela->edCODPLATROCAINT->SetEnabled(true);
+  tela->edCODPLATROCAINT->SetFocus();
+  tela->edCODPLATROCAINT->Vale(ParametroInteiroEstrito(GetParametro("edCODPLATROCAINT")));
+  tela->edCODPLATROCAINT->Search();
+  tela->ckLancaContabil->SetChecked(true);
+  tela->ckLancServico->SetChecked(false);
+  tela->spOK->Click();
+  TrataInconsistencias();
+  tela.reset();
+  GravarLogTarvo("Processo finalizado");
+}
+
+void TAutoThreadLancamentoContabilNibo::TrataInconsistencias() {
+  TrataInconsistenciasLancamentos(*this, kTipoConferencia);
+}
+
+}  // namespace integracao

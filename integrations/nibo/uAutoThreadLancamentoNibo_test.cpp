@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include "framework/component/class_registry.h"
+#include "framework/host/erro_exception.h"
+#include "framework/host/publicas.h"
+#include "integrations/nibo/nibo_test_support.h"
+#include "integrations/nibo/uAutoThreadLancamentoContabilNibo.h"
+#include "integrations/nibo/uAutoThreadLancamentoServicoNibo.h"
+#include "module/registro.h"
+#include "testing/company_db.h"
+#include "testing/fake_http_server.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+
+class NiboTasksTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    SemeiaNibo(Db(), server_.BaseURL());
+    TPublicas::SetReferencia(202401);
+    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    ProcessContext().WP_AGENDAMENTO = 5;
+    ProcessContext().WP_PLANO_TARVO = 2;
+    ProcessContext().WP_ORDEM_AGENDAMENTO = 1;
+    Db().Execute("insert into VSH_EMP_TLISTA_PROCESSOS (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, "
+                 "BDORDEMAGENDAMENTO, BDCODSTATUS) values (5, 1, 2, 1, 1)");
+    server_.On("POST", "/oauth/token", TFakeResponse(200, R"({"access_token":"tk-1"})"));
+    Entradas("L,1,05/01/2024,40,11,100\n");
+    server_.On("GET", "/empresas/emp-1/notas-servico", TFakeResponse(200, R"({"notas":[]})"));
+  }
+  void TearDown() override {
+    ProcessContext().WP_AGENDAMENTO = ProcessContext().WP_PLANO_TARVO = ProcessContext().WP_ORDEM_AGENDAMENTO = 0;
+    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    CompanyDatabaseTest::TearDown();
+  }
+  void Entradas(const std::string& texto) {
+    nlohmann::json j = {{"arquivo", texto}};
+    server_.On("GET", "/empresas/emp-1/lancamentos-contabeis", TFakeResponse(200, j.dump()));
+  }
+  template <class T>
+  std::string Executa(T& task, bool plano = true) {
+    task.Sleeper = [](std::chrono::milliseconds) {};
+    task.SetParametro("cod_empresa", "1");
+    task.SetParametro("referencia", "202401");
+    if (plano) task.SetParametro("edCODPLATROCAINT", "0");
+    try {
+      task.ExecuteTask();
+    } catch (const std::exception& e) {
+      return e.what();
+    }
+    return "";
+  }
+  TQueryResult Conferencia() {
+    return Db().QueryAll("select BDCODSTATUS, BDINCONSISTENCIA from VSH_EMP_TCONF_IMPORTACOES where "
+                         "BDCODAGENDAMENTO = 5 and BDCODEMP = 1 and BDTIPOCONFERENCIA = 5");
+  }
+
+  TPastaProgramaNibo programa_;
+  TFakeHttpServer server_;
+};
+
+TEST_F(NiboTasksTest, EntriesTaskImportsUnattendedAndJudgesTheRun) {
+  TAutoThreadLancamentoContabilNibo task;
+  EXPECT_EQ(Executa(task), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(task.LogTarvo().back(), "Processo finalizado");
+
+  Db().Execute("delete from VSH_EMP_TCONF_TLAN");
+  Entradas("L,1,05/01/2024,999,11,3\n");
+  TAutoThreadLancamentoContabilNibo inconsistente;
+  EXPECT_EQ(Executa(inconsistente), "Nenhuma lançamento importado, foram encontradas inconsistencias");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 5);
+  EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(),
+            "Nenhum lançamento importado, foram encontradas inconsistencias");
+
+  // Nibo unreachable after every attempt: nothing found.
+  Db().Execute("delete from VSH_EMP_TCONF_TLAN");
+  server_.On("POST", "/oauth/token", TFakeResponse(502, "{}"));
+  TAutoThreadLancamentoContabilNibo falha;
+  EXPECT_EQ(Executa(falha), "Nenhuma lançamento encontrado");
+}
+
+TEST_F(NiboTasksTest, EntriesTaskWithoutPlanParameterFailsAfterItsStartRow) {
+  TAutoThreadLancamentoContabilNibo task;
+  EXPECT_NE(Executa(task, false).find("is not a valid integer value"), std::string::npos);
+  ASSERT_EQ(Conferencia().Rows.size(), 1u);
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 5);
+  EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+TEST_F(NiboTasksTest, ServiceTaskQueuesTheDocumentsOrFailsWhenThereAreNone) {
+  TAutoThreadLancamentoServicoNibo vazio;
+  EXPECT_EQ(Executa(vazio), "Nenhuma lançamento importado, não existe lançamento para essa empresa nessa referência");
+  EXPECT_EQ(Db().QueryValue("select BDCODSTATUS from VSH_EMP_TLISTA_PROCESSOS").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("select BDCODSTATUS from VSH_EMP_TCONF_EXECUCAO where BDCODAGENDAMENTO = 5").AsInteger(), 5);
+
+  server_.On("GET", "/empresas/emp-1/notas-servico", TFakeResponse(200, R"({"notas":[{"numero":"7","xml":"<x/>"}]})"));
+  TAutoThreadLancamentoServicoNibo task;
+  EXPECT_EQ(Executa(task), "");
+  auto r = Db().QueryAll("select BDCODSTATUS, BDDESCPROCESSO from VSH_EMP_TLISTA_PROCESSOS");
+  EXPECT_EQ(r.Value(0, "BDCODSTATUS").AsInteger(), 3);
+  EXPECT_EQ(r.Value(0, "BDDESCPROCESSO").AsString(),
+            "Processo realizado com sucesso, as notas foram adicionadas na fila de importação.");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_TFILA_IMPORTACAO_EF").AsInteger(), 1);
+  EXPECT_EQ(task.LogTarvo().back(), "Processo finalizado - Enviado a list");
+}
+
+}  // namespace
+}  // namespace integracao

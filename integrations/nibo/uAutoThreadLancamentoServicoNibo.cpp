@@ -1,0 +1,69 @@
+#include "integrations/nibo/uAutoThreadLancamentoServicoNibo.h"
+
+#include "entryimport/task_parametros.h"
+#include "framework/component/boxed_values.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/host/erro_exception.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "integrations/nibo/uImportacaoNibo.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+bool TAutoThreadLancamentoServicoNibo::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, "TAutoThreadLancamentoServicoNibo") || TAutoThreadPushPadrao::InheritsFrom(class_name);
+}
+
+void TAutoThreadLancamentoServicoNibo::Execute() {
+  TAutoThreadPushPadrao::Execute();
+  wPossuiImportacao = false;
+  GravarLogTarvo("Iniciando o processo...");
+  CodEmpresa = ParametroInteiroEstrito(GetParametro("cod_empresa"));
+  Referencia = ParametroInteiroDef(GetParametro("referencia"), 0);
+  ProcessContext().WP_REF_TARVO = Referencia;
+
+  TFormPtr<TfrImportacaoNibo> tela(CreateForm<TfrImportacaoNibo>(*this));
+  if (Sleeper) tela->Sleeper = Sleeper;
+  tela->SetIsTARVO(true);
+  tela->edCODEMP->SetFocus();
+  tela->edCODEMP->Vale(CodEmpresa);
+  tela->edCODEMP->Search();
+  tela->edReferencia->SetFocus();
+  tela->edReferencia->SetText(FormatDate("mm/yyyy", TDateTime_VYN::GetUltimoDiaData(this, Referencia)));
+  tela->ckLancaContabil->SetChecked(false);
+  tela->ckLancServico->SetChecked(true);
+  tela->spOK->Click();
+  wPossuiImportacao = tela->PossuiImportacao();
+  tela.reset();
+  GravarLogTarvo("Processo finalizado - Enviado a list");
+}
+
+void TAutoThreadLancamentoServicoNibo::ExecuteTask() {
+  TAutoThreadPushPadrao::ExecuteTask();
+  try {
+    TrataInconsistencia();
+  } catch (const std::exception& e) {
+    // The run's row must not keep saying success behind the failure.
+    pLogAtualizaConf(tscErro, e.what());
+    throw;
+  }
+}
+
+void TAutoThreadLancamentoServicoNibo::TrataInconsistencia() {
+  if (!wPossuiImportacao)
+    throw TErroException("Nenhuma lançamento importado, não existe lançamento para essa empresa nessa referência");
+  const TProcessContext& ctx = ProcessContext();
+  auto sql = TSQLMGR::CreateMgrOwned();
+  sql->CommandText(
+      " UPDATE VSH_EMP_TLISTA_PROCESSOS E  SET E.BDCODSTATUS = 3   , E.BDDESCPROCESSO = ? WHERE E.BDCODAGENDAMENTO = ?"
+      " AND E.BDCODPLANOTARVO = ? AND E.BDCODEMP = ? AND E.BDORDEMAGENDAMENTO = ?",
+      ctExecute,
+      {std::string("Processo realizado com sucesso, as notas foram adicionadas na fila de importação."),
+       ctx.WP_AGENDAMENTO, ctx.WP_PLANO_TARVO, ctx.WP_EMPRESA_PROCESSO, ctx.WP_ORDEM_AGENDAMENTO});
+}
+
+}  // namespace integracao
