@@ -1,5 +1,6 @@
 // The partner and quota row rules of the partners' import: the two row layouts and how each cell is
 // checked, converted and stored.
+#include "framework/accounting/gerador_importacao_socios_mgr.h"
 #include "framework/accounting/importacao_socios.h"
 #include "framework/accounting/validar.h"
 #include "framework/core/text.h"
@@ -11,40 +12,17 @@ namespace integracao {
 
 using namespace vyn;
 
+// The layout's field table holds the 57 partner keys and then the 18 quota keys, in row order: a
+// layout maps exactly the captions the rows are read by.
+constexpr size_t kChavesSocio = 57;
+
 const std::vector<std::string>& ChavesSocio() {
-  static const std::vector<std::string> chaves = {
-      "Cadastrais|Nome", "Cadastrais|Exterior", "Cadastrais|País", "Cadastrais|CPF/CNPJ/CNO", "Cadastrais|RG",
-      "Cadastrais|Órgão emissor", "Cadastrais|UF emissor", "Cadastrais|Responsável pela empresa",
-      "Cadastrais|Data de nascimento", "Cadastrais|Estado civil", "Cadastrais|CEP", "Cadastrais|Logradouro",
-      "Cadastrais|Endereço", "Cadastrais|Número", "Cadastrais|Complemento", "Cadastrais|Bairro",
-      "Cadastrais|Cidade", "Cadastrais|DDD telefone", "Cadastrais|Telefone", "Cadastrais|DDD fax",
-      "Cadastrais|Fax", "Cadastrais|DDD celular", "Cadastrais|Celular", "Cadastrais|Entrada na sociedade",
-      "Cadastrais|Saída da sociedade", "Cadastrais|CBO", "Cadastrais|e-mail", "Cadastrais|Sócio representante\t",
-      "Qualificações|Qualificação", "Qualificações|Qualificação - DIPJ/Sped ECF",
-      "Qualificações|Qualificação do representante legal DIPJ/Sped ECF", "Qualificações|Qualificação - Sped/DeSTDA",
-      "Qualificações|Conta distribuição de lucros", "Qualificações|Participante distribuição de lucros",
-      "Qualificações|Conta convênios", "Qualificações|Participante convênio",
-      "Qualificações|Conta empréstimos a sócios", "Qualificações|Participante empréstimos a sócios\t",
-      "Informações para o eSocial|País de nacionalidade", "Informações para o eSocial|Naturalizado brasileiro",
-      "Informações para o eSocial|Portaria de naturalização", "Informações para o eSocial|Data de naturalização",
-      "Informações para o eSocial|Data de chegada ao Brasil", "Informações para o eSocial|Sexo",
-      "Informações para o eSocial|Data de emissão do RG", "Informações para o eSocial|Cidade de nascimento",
-      "Informações para o eSocial|Grau de instrução", "Informações para o eSocial|Inscrição NIT\t",
-      "Informações para a Reinf|Operadora de plano de saúde", "Informações para a Reinf|Indicador NIF",
-      "Informações para a Reinf|NIF", "Informações para a Reinf|Forma de tributação\t",
-      "Desligamento|Declarante falecido", "Desligamento|Data do óbito", "Desligamento|Situação do espólio",
-      "Desligamento|CPF inventariante", "Desligamento|Nome do inventariante"};
+  static const std::vector<std::string> chaves(cFields().begin(), cFields().begin() + kChavesSocio);
   return chaves;
 }
 
 const std::vector<std::string>& ChavesCotas() {
-  static const std::vector<std::string> chaves = {
-      "Cotas|Referência", "Cotas|Participação do resultado", "Cotas|Capital total", "Cotas|Capital votante",
-      "Cotas|Rendimentos isentos", "Cotas|Rendimentos tributáveis", "Cotas|IR retido na fonte",
-      "Cotas|Remuneração do trabalho", "Cotas|Demais rendimentos", "Cotas|Quantidade de cotas",
-      "Cotas|Percentual de cotas", "Cotas|Valor das cotas\t", "Dirf/Reinf|Empréstimos a sócios",
-      "Dirf/Reinf|Distribuição de lucros", "Dirf/Reinf|Código de receita distribuição de lucros",
-      "Dirf/Reinf|Convênios", "Dirf/Reinf|Código de receita convênios", "Dirf/Reinf|Competência do envio"};
+  static const std::vector<std::string> chaves(cFields().begin() + kChavesSocio, cFields().end());
   return chaves;
 }
 

@@ -189,6 +189,25 @@ TEST_F(IntegracaoSociosTest, PercentuaisForaDaFaixaRecusamACotaEReportamCadaCelu
   EXPECT_NE(m[2].find("Valor das cotas"), std::string::npos);
 }
 
+TEST_F(IntegracaoSociosTest, ValoresComMilharSemVirgulaNaoViramDecimais) {
+  modo_->SetItemIndex(3);
+  Engine().Prepara(empresa_, gerador_, modo_);
+  int cod = 0;
+  Engine().LoadSocio(LinhaSocio(SocioValido("11144477735")), cod);
+  Engine().LoadCotas(LinhaCota({{1, "03/2024"}, {10, "1.000,5"}, {12, "12.5"}}), cod);
+  ASSERT_EQ(Engine().DAOCotas()->RecordCount(), 1);
+  EXPECT_EQ(Engine().DAOCotas()->FieldByName("BDQTDCOTA").AsCurrency(), Currency::Parse("1000.5"));
+  EXPECT_EQ(Engine().DAOCotas()->FieldByName("BDVALCOTA").AsCurrency(), Currency::Parse("12.5"));
+  // A sheet saved with thousands grouping writes one thousand as "1.000": never one quota.
+  Engine().SetCountLinha(1);
+  Engine().LoadCotas(LinhaCota({{1, "04/2024"}, {10, "1.000"}, {12, "2.500.000"}}), cod);
+  EXPECT_EQ(Engine().DAOCotas()->RecordCount(), 1);
+  auto m = Mensagens();
+  ASSERT_EQ(m.size(), 2u);
+  EXPECT_NE(m[0].find("Quantidade de cotas"), std::string::npos) << m[0];
+  EXPECT_NE(m[1].find("Valor das cotas"), std::string::npos) << m[1];
+}
+
 TEST_F(IntegracaoSociosTest, ModoNaoImportarMantemACotaJaCadastrada) {
   Socio(1, 7, "Carla", "33366699900");
   Db().Execute("INSERT INTO TEMPRESAS_TSOC_COTAS (BDCODEMP, BDCODSOC, BDREFCOTA, BDVALCOTA) VALUES (1, 7, 202403, 10)");

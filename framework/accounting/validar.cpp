@@ -20,6 +20,18 @@ bool Inteiro(const std::string& t, int64_t& v) {
   return ec == std::errc() && p == t.data() + t.size();
 }
 
+// "1.000" or "2.500.000": in a sheet saved in pt-BR the points group thousands, though the text also
+// reads as a decimal number; taken either way it could be off by a factor of a thousand.
+bool SoSeparadorDeMilhar(const std::string& t) {
+  const size_t inicio = !t.empty() && t[0] == '-' ? 1 : 0;
+  if (t.find(',') != std::string::npos || t.find('.') == std::string::npos) return false;
+  const std::vector<std::string> grupos = Split(t.substr(inicio), '.');
+  if (grupos[0].empty() || grupos[0].size() > 3 || OnlyDigits(grupos[0]) != grupos[0]) return false;
+  for (size_t i = 1; i < grupos.size(); ++i)
+    if (grupos[i].size() != 3 || OnlyDigits(grupos[i]) != grupos[i]) return false;
+  return true;
+}
+
 Variant Valida(bool verifica, int linha, const std::string& campo, int tipo, TInconsistencias_VYN& lista,
                const std::string& texto, bool& ok, int tamanho, const std::vector<int>* permitidos) {
   const std::string t = Trim(texto);
@@ -41,6 +53,10 @@ Variant Valida(bool verifica, int linha, const std::string& campo, int tipo, TIn
     }
     case tvMoeda: {
       Currency c;
+      if (SoSeparadorDeMilhar(t))
+        return Recusa(lista, linha, campo,
+                      "tem pontos de milhar sem vírgula decimal (escreva 1000 ou 1.000,00): " + aspas + ".", ok),
+               Variant();
       if (!Currency::TryParse(t, c)) return Recusa(lista, linha, campo, "deve ser um valor: " + aspas + ".", ok), Variant();
       valor = Variant(c);
       break;

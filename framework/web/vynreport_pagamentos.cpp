@@ -133,6 +133,8 @@ TResultadoImportacao TImportacaoPagamento::Execute() {
       pg.FuncionarioId = InteiroDe(p, "funcionarioId");
       pg.ValorOriginal = ValorDe(p, "valorOriginal");
       pg.DataPagamento = DataDe(p, "dataPagamento");
+      // The settlement is posted on this date: a payment without one cannot be settled.
+      if (pg.DataPagamento.Value == 0) throw std::runtime_error("pagamento sem \"dataPagamento\"");
       pg.ValorMulta = ValorDe(p, "valorMulta");
       pg.ValorJuros = ValorDe(p, "valorJuros");
       pg.ValorPagoTotal = ValorDe(p, "valorPagoTotal");

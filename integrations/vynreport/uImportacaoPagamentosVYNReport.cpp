@@ -238,7 +238,7 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
     FLogEvent->AddAcao("Chave " + chaveDarf);
     FLogEvent->Logger();
     lista->Add_Informativo(pg.ToString() + ": " + "Baixa realizada", true, nullptr);
-    AddConferencia(codImp, pg, TSQLValor(1), TSQLValor(Variant()));
+    AddConferencia(codImp, pg, "BDIMPORTADO", TSQLValor(1));
   }
 }
 
@@ -259,18 +259,20 @@ void TfrImportacaoPagamentosVYNReport::AddInconsistencia(int codImp, const TPaga
   }
   const std::string texto = "Importação: " + mensagem;
   ProcessContext().FMensagemInconsistencia = texto;
-  AddConferencia(codImp, pagamento, TSQLValor(Variant()), TSQLValor(Utf8Left(texto, 200)));
+  AddConferencia(codImp, pagamento, "BDINCONSISTENCIA", TSQLValor(Utf8Left(texto, 200)));
 }
 
+// Only the outcome's own column is written: a refusal under the same keys (a later run of the
+// schedule finding the guide paid) must not erase the settlement recorded before it.
 void TfrImportacaoPagamentosVYNReport::AddConferencia(int codImp, const TPagamentos& pagamento,
-                                                      const TSQLValor& importado, const TSQLValor& inconsistencia) {
+                                                      const std::string& coluna, const TSQLValor& valor) {
   const TProcessContext& ctx = ProcessContext();
   FSQLs.push_back(getUpdateOrInsert_VYN(
       "VSH_EMP_TCONF_IMPPAG_IMP",
       {"BDCODAGENDAMENTO", "BDCODEMP", "BDCODPLANOTARVO", "BDORDEMAGENDAMENTO", "BDCODIMP", "BDVALOR", "BDREFERENCIA",
-       "BDIMPORTADO", "BDINCONSISTENCIA"},
+       coluna},
       {ctx.WP_AGENDAMENTO, Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, codImp,
-       TSQLValor(Variant(pagamento.ValorOriginal)), pagamento.getReferencia(), importado, inconsistencia},
+       TSQLValor(Variant(pagamento.ValorOriginal)), pagamento.getReferencia(), valor},
       {"BDCODAGENDAMENTO", "BDCODEMP", "BDCODPLANOTARVO", "BDORDEMAGENDAMENTO", "BDCODIMP", "BDVALOR", "BDREFERENCIA"}));
 }
 

@@ -56,8 +56,8 @@ class TfrImportacaoPagamentosVYNReport : public vyn::TfrProcesso_Padrao_VYN {
   void FimProcesso() override;
 
  private:
-  void AddConferencia(int codImp, const vyn::TPagamentos& pagamento, const vyn::TSQLValor& importado,
-                      const vyn::TSQLValor& inconsistencia);
+  void AddConferencia(int codImp, const vyn::TPagamentos& pagamento, const std::string& coluna,
+                      const vyn::TSQLValor& valor);
   void GravaConferencias();
 
   vyn::TEmpresasMGR* FDAOEmpresas = nullptr;

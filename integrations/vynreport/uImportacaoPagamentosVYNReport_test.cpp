@@ -129,6 +129,21 @@ TEST_F(ImportacaoPagamentosTest, ScheduledRefusalsAreRecordedAndAFailedSettlemen
   ProcessContext().WP_AGENDAMENTO = 0;
 }
 
+TEST_F(ImportacaoPagamentosTest, ALaterRefusalUnderTheSameScheduleKeepsTheSettlementRecorded) {
+  ProcessContext().WP_AGENDAMENTO = 8;
+  Guia(Db(), 80, 202403, "40.00", "40.00");
+  Responde(Pagamento("40.00", "40.00"));
+  Executa(true);
+  Executa(true);   // the schedule's next run finds the guide paid
+
+  EXPECT_EQ(Lancamentos(), 1);
+  auto c = Db().QueryAll("select BDIMPORTADO, BDINCONSISTENCIA from VSH_EMP_TCONF_IMPPAG_IMP where BDCODAGENDAMENTO = 8");
+  ASSERT_EQ(c.Rows.size(), 1u);
+  EXPECT_EQ(c.Value(0, "BDIMPORTADO").AsInteger(), 1);
+  EXPECT_EQ(c.Value(0, "BDINCONSISTENCIA").AsString(), "Importação: Imposto emitido já pago");
+  ProcessContext().WP_AGENDAMENTO = 0;
+}
+
 TEST_F(ImportacaoPagamentosTest, PortalFailureIsListedInteractivelyAndRaisedWhenScheduled) {
   Guia(Db(), 55, 202403, "100.00", "100.00");
   portal_.On("POST", "/pagamentos/consulta", TFakeResponse::Json(400, R"({"erros":["Empresa inexistente","Token"]})"));
@@ -144,6 +159,11 @@ TEST_F(ImportacaoPagamentosTest, PortalFailureIsListedInteractivelyAndRaisedWhen
   }
   // A malformed success answer settles nothing and is a failure, not an empty success.
   portal_.On("POST", "/pagamentos/consulta", TFakeResponse::Json(200, R"({"pagamentos":[{"valorOriginal":"x"}]})"));
+  EXPECT_THROW(Executa(true), std::runtime_error);
+  // So is a payment without its date: nothing is posted on a date the portal never gave.
+  std::string semData = Pagamento("100.00", "100.00");
+  semData.replace(semData.find(R"("dataPagamento":"2024-04-20",)"), 29, "");
+  Responde(semData);
   EXPECT_THROW(Executa(true), std::runtime_error);
   EXPECT_EQ(Lancamentos(), 0);
 }
