@@ -1,9 +1,14 @@
 #include "bankstatement/uExtratosLiberadosDYQ.h"
 
+#include <memory>
+
+#include "framework/accounting/importacao_dyq_mgr.h"
+#include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
 #include "framework/ui/form.h"
 #include "framework/ui/list_view.h"
 #include "framework/ui/packages_util.h"
@@ -58,6 +63,59 @@ int PreencheLinhasLiberadas(TListView& lista, const nlohmann::ordered_json& docu
   }
   if (lista.Count() > 0) SelecionaUnico(lista, 0);
   return lista.Count();
+}
+
+int64_t EmpresaDYQ(const TEdit_Codigo_Search_VYN& edCODEMP) {
+  return edCODEMP.Rejeitado() ? 0 : edCODEMP.Codigo();
+}
+
+bool CarregaLiberadosDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodoDYQ& cliente, int64_t empresa,
+                         bool ambienteTeste, const std::string& tipoConta, TDateTime I, TDateTime F, bool Silent,
+                         const std::string& rotuloBusca, const std::string& semResultado) {
+  lista.Clear();
+  if (empresa <= 0) return false;
+  std::unique_ptr<TfrStatusProcesso> progresso;
+  if (!Silent) {
+    progresso = std::make_unique<TfrStatusProcesso>(nullptr, 2);
+    progresso->setPrimaryStatusLabel("Enviando dados da empresa, aguarde...");
+    progresso->setPrimaryMaxProgress(2);
+    progresso->setPrimaryStatusProgress(0);
+    progresso->setPrimaryStatusLabel(rotuloBusca);
+    progresso->setPrimaryStatusProgress(1);
+  }
+  auto documento = cliente.GetExtratosEmpresa(&dialogo, empresa, 1, ambienteTeste);
+  if (progresso) {
+    progresso->setPrimaryStatusProgress(2);
+    progresso->setPrimaryStatusLabel("");
+  }
+  if (documento) PreencheLinhasLiberadas(lista, *documento, tipoConta, I, F, progresso.get());
+  if (progresso) {
+    if (lista.Count() == 0) DlgInfOk(semResultado);
+    progresso->Finalize();
+  }
+  return true;
+}
+
+bool PreparaImportacaoDYQ(const TListView& lista, TImportacaoDYQMGR& mgr, int64_t empresa) {
+  const int sel = PrimeiroSelecionado(lista);
+  if (lista.Count() == 0 || sel < 0) {
+    DlgInfOk("Nenhum extrato selecionado!");
+    return false;
+  }
+  const TListItem& item = lista.Item(sel);
+  const std::string conta = PrimeiraPalavra(item.SubItems.at(0));
+  if (conta.empty()) {
+    DlgInfOk("Extrato sem conta informada!");
+    return false;
+  }
+  mgr.SetCodigoEmpresa(empresa);
+  mgr.SetIDExtrato(CodigoConta(item.Caption));
+  mgr.SetNrConta(CodigoConta(conta));
+  TDateTime_VYN ini(nullptr, DataDYQ(item.SubItems.at(1)));
+  TDateTime_VYN fim(nullptr, DataDYQ(item.SubItems.at(2)));
+  mgr.SetIniExtrato(&ini);
+  mgr.SetFimExtrato(&fim);
+  return true;
 }
 
 int PrimeiroSelecionado(const TListView& lista) {

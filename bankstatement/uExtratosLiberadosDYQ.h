@@ -11,6 +11,8 @@
 
 namespace vyn {
 class TCheckBox;
+class TEdit_Codigo_Search_VYN;
+class TImportacaoDYQMGR;
 class TForm_VYN;
 class TLabel;
 class TListView;
@@ -35,6 +37,22 @@ std::string TextoDYQ(const nlohmann::ordered_json& objeto, const char* chave);
 int PreencheLinhasLiberadas(vyn::TListView& lista, const nlohmann::ordered_json& documento,
                             const std::string& tipoConta, vyn::TDateTime I, vyn::TDateTime F,
                             vyn::TfrStatusProcesso* progresso);
+
+// The company the dialogs work on: 0 while the field holds a code the company check refused.
+int64_t EmpresaDYQ(const vyn::TEdit_Codigo_Search_VYN& edCODEMP);
+
+// The list fill of both dialogs: empties the list and, for a company above 0, asks Dyq for its
+// released items and lists those of tipoConta in the period [I, F]. Without Silent it shows the
+// progress window (rotuloBusca as its second label) and semResultado when nothing is listed.
+// False when there is no company (Dyq is not asked).
+bool CarregaLiberadosDYQ(vyn::TForm_VYN& dialogo, vyn::TListView& lista, const vyn::TRetornaMetodoDYQ& cliente,
+                         int64_t empresa, bool ambienteTeste, const std::string& tipoConta, vyn::TDateTime I,
+                         vyn::TDateTime F, bool Silent, const std::string& rotuloBusca,
+                         const std::string& semResultado);
+
+// The confirm's common part: the first selected row's company, id, account and period into the
+// manager. False, after its box, when no row is selected or the row names no account.
+bool PreparaImportacaoDYQ(const vyn::TListView& lista, vyn::TImportacaoDYQMGR& mgr, int64_t empresa);
 
 // The first selected row; -1 when there is none.
 int PrimeiroSelecionado(const vyn::TListView& lista);

@@ -219,31 +219,10 @@ void TfrFiltroImportacaoExtratoBancarioDYQ::setHintTransacao() {
 }
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::PreencheListaExtratos(bool Silent) {
-  lvExtratos->Clear();
-  const int64_t empresa = edCODEMP->Codigo();
-  if (empresa <= 0) return;
-  std::unique_ptr<TfrStatusProcesso> progresso;
-  if (!Silent) {
-    progresso = std::make_unique<TfrStatusProcesso>(nullptr, 2);
-    progresso->setPrimaryStatusLabel("Enviando dados da empresa, aguarde...");
-    progresso->setPrimaryMaxProgress(2);
-    progresso->setPrimaryStatusProgress(0);
-    progresso->setPrimaryStatusLabel("Buscando extratos, aguarde...");
-    progresso->setPrimaryStatusProgress(1);
-  }
-  auto documento = FRetornaDYQ->GetExtratosEmpresa(this, empresa, 1, ckAmbienteTeste->Checked());
-  if (progresso) {
-    progresso->setPrimaryStatusProgress(2);
-    progresso->setPrimaryStatusLabel("");
-  }
-  if (documento)
-    PreencheLinhasLiberadas(*lvExtratos, *documento, "Normal", edDataIni->GetData(), edDataFim->GetData(),
-                            progresso.get());
-  if (progresso) {
-    if (lvExtratos->Count() == 0) DlgInfOk("Nenhum extrato encontrado!");
-    progresso->Finalize();
-  }
-  lbTotal->SetCaption("Total de registros: " + std::to_string(lvExtratos->Count()));
+  if (CarregaLiberadosDYQ(*this, *lvExtratos, *FRetornaDYQ, EmpresaDYQ(*edCODEMP), ckAmbienteTeste->Checked(), "Normal",
+                          edDataIni->GetData(), edDataFim->GetData(), Silent, "Buscando extratos, aguarde...",
+                          "Nenhum extrato encontrado!"))
+    lbTotal->SetCaption("Total de registros: " + std::to_string(lvExtratos->Count()));
 }
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::spRecusaExtratoClick(TComponent*) {
@@ -291,25 +270,8 @@ std::string TfrFiltroImportacaoExtratoBancarioDYQ::ArquivoPDF(const std::string&
 void TfrFiltroImportacaoExtratoBancarioDYQ::spConfirmarClick(TComponent* sender) {
   TVZEL_USU_DYQ_DIRETORIOMGR pastas(nullptr, true);
   if (ckExtratoPDF->Checked()) pastas.getConsulta(ProcessContext().UserCode);
-  const int sel = PrimeiroSelecionado(*lvExtratos);
-  if (lvExtratos->Count() == 0 || sel < 0) {
-    DlgInfOk("Nenhum extrato selecionado!");
-    return;
-  }
-  const TListItem& item = lvExtratos->Item(sel);
-  const std::string conta = PrimeiraPalavra(item.SubItems.at(0));
-  if (conta.empty()) {
-    DlgInfOk("Extrato sem conta informada!");
-    return;
-  }
   TImportacaoDYQMGR& mgr = *Manager();
-  mgr.SetCodigoEmpresa(edCODEMP->Codigo());
-  mgr.SetIDExtrato(CodigoConta(item.Caption));
-  mgr.SetNrConta(CodigoConta(conta));
-  TDateTime_VYN ini(nullptr, DataDYQ(item.SubItems.at(1)));
-  TDateTime_VYN fim(nullptr, DataDYQ(item.SubItems.at(2)));
-  mgr.SetIniExtrato(&ini);
-  mgr.SetFimExtrato(&fim);
+  if (!PreparaImportacaoDYQ(*lvExtratos, mgr, EmpresaDYQ(*edCODEMP))) return;
   mgr.SetConciliar(spConciliacaoAut->Down);
   mgr.SetConciliarPorNrDoc(ckDocumento->Checked());
   mgr.SetConciliarPorValor(ckValor->Checked());

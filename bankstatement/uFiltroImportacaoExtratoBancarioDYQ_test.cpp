@@ -77,6 +77,16 @@ TEST_F(ExtratoDYQTest, CompanyWithoutDyqIsRefusedAndNothingIsAsked) {
   dialogs.Ok("Empresa não possui o DYQ!");
   t->edCODEMP->SetText("16");
   EXPECT_FALSE(t->edCODEMP->Search());
+  // The refused company is not taken: nothing is asked for it, and a list left from the company
+  // before does not load for it.
+  Liberados(16, kDocumento);
+  t->PreencheListaExtratos(false);
+  EXPECT_EQ(t->lvExtratos->Count(), 0);
+  t->lvExtratos->Add("101").SubItems = {"123 BANCO", "01/03/2024", "31/03/2024", ""};
+  t->lvExtratos->Item(0).Selected = true;
+  dialogs.List();
+  t->spConfirmar->Click();
+  EXPECT_EQ(server.RequestCount(), 0u);
   // Without a company the list is emptied and Dyq is not asked.
   t->edCODEMP->SetText("");
   t->PreencheListaExtratos(false);
@@ -311,7 +321,11 @@ TEST_F(ExtratoDYQTest, ManualReconciliationStoresTheLinesOnceAndOpensTheReconcil
   auto* t = AbreComEmpresa();
   t->PreencheListaExtratos(true);
   t->ckConciliacaoManual->SetChecked(true);
+  // The reconciliation screen takes no message list: what the load noted is shown before it opens.
+  t->ckExtratoPDF->SetChecked(true);
+  dialogs.List();
   t->spConfirmar->Click();
+  t->ckExtratoPDF->SetChecked(false);
   t->spConfirmar->Click();
   auto rows = Db().QueryAll("select BDCONTA, BDTIPO, BDVALOR, BDIDEXTRATODYQ from VZEL_EMPRESAS_TEXTRATOBAN");
   ASSERT_EQ(rows.Rows.size(), 1u);
@@ -321,6 +335,40 @@ TEST_F(ExtratoDYQTest, ManualReconciliationStoresTheLinesOnceAndOpensTheReconcil
   auto* conc = Filho<TConciliacaoStub>(*t);
   ASSERT_NE(conc, nullptr);
   EXPECT_EQ(conc->Tamanho, 11);
+
+  // Loading it again after the line was reconciled keeps the line and its entry; only what is new
+  // is added.
+  Db().Execute("update VZEL_EMPRESAS_TEXTRATOBAN set BDCODEMPLANC = 15, BDCHAVELANC = 900");
+  server.On("GET", "/extratos/101/lancamentos",
+            TFakeResponse::Json(200, R"({"lancamentos":[
+              {"data":"05/03/2024","descricao":"TARIFA","documento":"9","valor":"12.50","tipo":"D"},
+              {"data":"07/03/2024","descricao":"PIX","documento":"10","valor":"40.00","tipo":"C"}]})"));
+  t->spConfirmar->Click();
+  rows = Db().QueryAll("select BDDCTO, BDCHAVELANC from VZEL_EMPRESAS_TEXTRATOBAN order by BDDATAMOV");
+  ASSERT_EQ(rows.Rows.size(), 2u);
+  EXPECT_EQ(rows.Value(0, "BDCHAVELANC").AsInteger(), 900);
+  EXPECT_TRUE(rows.Value(1, "BDCHAVELANC").IsNull());
+}
+
+TEST_F(ExtratoDYQTest, ALineWithoutSideOrWithASignedValueStopsTheWholeStatement) {
+  Liberados(15, kDocumento);
+  auto* t = AbreComEmpresa();
+  t->PreencheListaExtratos(true);
+  for (const char* ruim : {R"({"data":"06/03/2024","valor":"30.00"})",
+                           R"({"data":"06/03/2024","valor":"30.00","tipo":"X"})",
+                           R"({"data":"06/03/2024","valor":"-30.00","tipo":"C"})"}) {
+    server.On("GET", "/extratos/101/lancamentos",
+              TFakeResponse::Json(200, std::string(R"({"lancamentos":[
+                {"data":"05/03/2024","descricao":"TARIFA","documento":"9","valor":"12.50","tipo":"D"},)") +
+                                           ruim + "]}"));
+    t->ckConciliacaoManual->SetChecked(false);
+    EXPECT_THROW(t->spConfirmar->Click(), EDyqError) << ruim;
+    t->ckConciliacaoManual->SetChecked(true);
+    EXPECT_THROW(t->spConfirmar->Click(), EDyqError) << ruim;
+  }
+  EXPECT_EQ(Filho<TRevisaoStub>(*t), nullptr);
+  EXPECT_EQ(Filho<TConciliacaoStub>(*t), nullptr);
+  EXPECT_TRUE(Db().QueryAll("select 1 from VZEL_EMPRESAS_TEXTRATOBAN").Rows.empty());
 }
 
 }  // namespace

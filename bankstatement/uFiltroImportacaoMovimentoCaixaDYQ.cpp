@@ -85,53 +85,15 @@ void TfrFiltroImportacaoMovimentoCaixaDYQ::setHintTransacao() {
 }
 
 void TfrFiltroImportacaoMovimentoCaixaDYQ::carregaMovimentos(bool Silent) {
-  lvMovimentoCaixa->Clear();
-  const int64_t empresa = edCODEMP->Codigo();
-  if (empresa <= 0) return;
-  std::unique_ptr<TfrStatusProcesso> progresso;
-  if (!Silent) {
-    progresso = std::make_unique<TfrStatusProcesso>(nullptr, 2);
-    progresso->setPrimaryStatusLabel("Enviando dados da empresa, aguarde...");
-    progresso->setPrimaryMaxProgress(2);
-    progresso->setPrimaryStatusProgress(0);
-    progresso->setPrimaryStatusLabel("Buscando movimentos de caixa, aguarde...");
-    progresso->setPrimaryStatusProgress(1);
-  }
-  auto documento = FRetornaDYQ->GetExtratosEmpresa(this, empresa, 1, false);
-  if (progresso) {
-    progresso->setPrimaryStatusProgress(2);
-    progresso->setPrimaryStatusLabel("");
-  }
-  if (documento)
-    PreencheLinhasLiberadas(*lvMovimentoCaixa, *documento, "Caixa", edDataInicial->GetData(), edDataFinal->GetData(),
-                            progresso.get());
-  if (progresso) {
-    if (lvMovimentoCaixa->Count() == 0) DlgInfOk("Nenhum movimento de caixa encontrado!");
-    progresso->Finalize();
-  }
-  lbTotalRegistro->SetCaption(std::to_string(lvMovimentoCaixa->Count()));
+  if (CarregaLiberadosDYQ(*this, *lvMovimentoCaixa, *FRetornaDYQ, EmpresaDYQ(*edCODEMP), false, "Caixa",
+                          edDataInicial->GetData(), edDataFinal->GetData(), Silent,
+                          "Buscando movimentos de caixa, aguarde...", "Nenhum movimento de caixa encontrado!"))
+    lbTotalRegistro->SetCaption(std::to_string(lvMovimentoCaixa->Count()));
 }
 
 void TfrFiltroImportacaoMovimentoCaixaDYQ::spConfirmarClick(TComponent* sender) {
-  const int sel = PrimeiroSelecionado(*lvMovimentoCaixa);
-  if (lvMovimentoCaixa->Count() == 0 || sel < 0) {
-    DlgInfOk("Nenhum extrato selecionado!");
-    return;
-  }
-  const TListItem& item = lvMovimentoCaixa->Item(sel);
-  const std::string conta = PrimeiraPalavra(item.SubItems.at(0));
-  if (conta.empty()) {
-    DlgInfOk("Extrato sem conta informada!");
-    return;
-  }
   TImportacaoDYQMGR& mgr = *Manager();
-  mgr.SetCodigoEmpresa(edCODEMP->Codigo());
-  mgr.SetIDExtrato(CodigoConta(item.Caption));
-  mgr.SetNrConta(CodigoConta(conta));
-  TDateTime_VYN ini(nullptr, DataDYQ(item.SubItems.at(1)));
-  TDateTime_VYN fim(nullptr, DataDYQ(item.SubItems.at(2)));
-  mgr.SetIniExtrato(&ini);
-  mgr.SetFimExtrato(&fim);
+  if (!PreparaImportacaoDYQ(*lvMovimentoCaixa, mgr, EmpresaDYQ(*edCODEMP))) return;
   mgr.SetConciliar(false);
   mgr.SetConciliarPorNrDoc(false);
   mgr.SetConciliarPorValor(false);

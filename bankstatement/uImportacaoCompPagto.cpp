@@ -54,6 +54,11 @@ bool ValorComprovante(const std::string& texto, Currency& valor) {
 
 std::string TextoValorComprovante(Currency valor) { return ReplaceAll(valor.ToBR(2), ".", ""); }
 
+std::string AvisoOriginalNegativo(const std::string& data, const std::string& valorPago, Currency original) {
+  return "O comprovante do dia: " + data + " no valor de: R$ " + valorPago + " resulta em valor original negativo (" +
+         TextoValorComprovante(original) + ") e não foi importado.";
+}
+
 TfrImportacaoCompPagto::TfrImportacaoCompPagto(TComponent* owner)
     : TfrProcesso_Empresa_Padrao_VYN(owner),
       lbBanco(Create<TLabel>()),
@@ -282,9 +287,9 @@ void TfrImportacaoCompPagto::pCarregaArquivoPDF(const std::string& texto) {
     busca("BDMULTAS", teValor, d.Multas);
 
     bool negativo = false;
-    Currency pago;
+    Currency pago, original;
     if (layouts.FieldByName("BDSEMVALORORIGINAL").AsBoolean() && ValorComprovante(d.ValorPago, pago)) {
-      Currency original = pago;
+      original = pago;
       Currency v;
       if (ValorComprovante(d.Juros, v)) original -= v;
       if (ValorComprovante(d.Multas, v)) original -= v;
@@ -296,9 +301,7 @@ void TfrImportacaoCompPagto::pCarregaArquivoPDF(const std::string& texto) {
     if (Trim(d.DataPgto).empty() && !Trim(d.DataVencimento).empty()) d.DataPgto = d.DataVencimento;
     if (Trim(d.ValorPago).empty() && !Trim(d.ValorOriginal).empty()) d.ValorPago = d.ValorOriginal;
     if (negativo) {
-      Inconsistencias_VYN()->Add_Atencao(CodEmp(), "O comprovante do dia: " + d.DataPgto + " no valor de: R$ " +
-                                                       d.ValorPago + " resulta em valor original negativo (" +
-                                                       d.ValorOriginal + ") e não foi importado.");
+      Inconsistencias_VYN()->Add_Atencao(CodEmp(), AvisoOriginalNegativo(d.DataPgto, d.ValorPago, original));
       continue;
     }
     if (!Trim(d.DataPgto).empty() || !Trim(d.ValorPago).empty()) FDados.push_back(std::move(d));

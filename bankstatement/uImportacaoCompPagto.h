@@ -64,6 +64,8 @@ class IRevisaoExtratoComprovantes {
 bool ValorComprovante(const std::string& texto, vyn::Currency& valor);
 // An amount written back into a receipt field: two decimals, no thousands separator ("1000,00").
 std::string TextoValorComprovante(vyn::Currency valor);
+// The attention message of a receipt whose original value comes out negative (a misread receipt).
+std::string AvisoOriginalNegativo(const std::string& data, const std::string& valorPago, vyn::Currency original);
 
 class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
  public:

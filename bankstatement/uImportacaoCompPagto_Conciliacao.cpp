@@ -165,6 +165,19 @@ void TfrImportacaoCompPagto::LocalizaComprovantes() {
       lista.Add_Atencao(CodEmp(), naoLocalizado);
       continue;
     }
+    const Currency juros = ValorOuZero(d.Juros);
+    const Currency multas = ValorOuZero(d.Multas);
+    const Currency descontos = ValorOuZero(d.Descontos);
+    Currency original;
+    // A receipt that prints no original value pays it with the amounts taken off; as in reading, a
+    // negative result means a misread receipt: it is reported, not written, split or linked.
+    if (!ValorComprovante(d.ValorOriginal, original)) {
+      original = pago - juros - multas + descontos;
+      if (original < Currency()) {
+        lista.Add_Atencao(CodEmp(), AvisoOriginalNegativo(d.DataPgto, d.ValorPago, original));
+        continue;
+      }
+    }
     TBookmark linha = -1;
     auto it = porDataValor.find({data.Days(), pago.Raw()});
     if (it != porDataValor.end())
@@ -178,12 +191,6 @@ void TfrImportacaoCompPagto::LocalizaComprovantes() {
       continue;
     }
     tomadas.insert(linha);
-    const Currency juros = ValorOuZero(d.Juros);
-    const Currency multas = ValorOuZero(d.Multas);
-    const Currency descontos = ValorOuZero(d.Descontos);
-    Currency original;
-    // A receipt that prints no original value pays it with the amounts taken off.
-    if (!ValorComprovante(d.ValorOriginal, original)) original = pago - juros - multas + descontos;
     linhas.GotoBookmark(linha);
     linhas.Edit();
     try {
@@ -344,6 +351,8 @@ void TfrImportacaoCompPagto::DesdobraLinha(TClientDataSet& multi, int codPlano, 
         TContasPlanosMGR::GetCampoConta(this, codPlano, static_cast<int>(contaContrapartida), "bdparticipante");
     return !v.IsNull() && v.AsInteger() > 0;
   };
+  // The message names the statement line's key: the principal row's own number is always 1 and
+  // would not tell the user which line lacks the participant.
   if (!temParticipante && codPlano > 0 && exigeParticipante())
     lista.Add_Atencao(static_cast<int>(codEmp), "O lançamento: " + std::to_string(chave) + " não possui participante!");
 

@@ -314,20 +314,29 @@ TEST_F(ImportacaoCompPagtoTest, ReportsANegativeOriginalValueAndAMissingAccountI
   Db().Execute("delete from TCONF_CONTAS_ONLINE_REF where BDCHAVE = 2");   // no account for fines of payments
   Linha(1, 5, "100.00");
   Linha(2, 6, "60.00");
+  Linha(3, 7, "10.00");
+  // The last receipt prints no original value at all: 10,00 paid with 30,00 of interest.
   const std::string arq = Pdf("c.pdf", {Boleto("05/03/2024", "100,00", "90,00", "", "10,00"),
                                         {{{50, "COMPROVANTE DE TRIBUTO"}},
                                          {{50, "Vencimento"}, {250, "Valor total"}},
                                          {{50, "06/03/2024"}, {250, "60,00"}},
                                          {{50, "Juros"}},
-                                         {{50, "70,00"}}}});
+                                         {{50, "70,00"}}},
+                                        Boleto("07/03/2024", "10,00", "", "30,00")});
   dialogs.Ok(kSucesso);
   TfrImportacaoCompPagto* tela = Executa({arq});
   EXPECT_EQ(Desdobramento(1), (std::vector<std::string>{"1:200::90.0000", "2:::10.0000"}));
   ASSERT_TRUE(NaLinha(2));
   EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull());
+  ASSERT_TRUE(NaLinha(3));
+  EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull());
+  EXPECT_EQ(linhas_->FieldByName("BDDEBITO").AsInteger(), kFornecedor);
+  EXPECT_TRUE(Desdobramento(3).empty());
   EXPECT_EQ(Avisos(tela),
             (std::vector<std::string>{"O comprovante do dia: 06/03/2024 no valor de: R$ 60,00 resulta em valor original "
                                       "negativo (-10,00) e não foi importado.",
+                                      "O comprovante do dia: 07/03/2024 no valor de: R$ 10,00 resulta em valor original "
+                                      "negativo (-20,00) e não foi importado.",
                                       "O lançamento: 1 não possui conta configurada para multas na configuração de "
                                       "contas on-line!"}));
 }

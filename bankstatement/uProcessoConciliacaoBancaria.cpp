@@ -466,15 +466,10 @@ void TfrProcessoConciliacaoBancaria::spEditarClick() {
 bool TfrProcessoConciliacaoBancaria::ExcluiLancamentoAtual() {
   if (FDaoCont->IsEmpty()) return false;
   if (DlgConfSimNao("Confirma a exclusão do lançamento?", FLogEvent) != mrYes) return false;
-  const Variant emp(static_cast<long long>(FDaoCont->FieldByName("BDCODEMP").AsInteger()));
-  const Variant chave(static_cast<long long>(FDaoCont->FieldByName("BDCHAVE").AsInteger()));
-  TDatabase& db = FDaoCont->Database();
-  TTransaction tr(db);
-  db.Execute("delete from VZEL_EMPRESAS_TLAN_CONC where BDCODEMP = ? and BDCHAVE = ?", {emp, chave});
-  const int64_t n = db.Execute("delete from VZEL_EMPRESAS_TLAN where BDCODEMP = ? and BDCHAVE = ?", {emp, chave});
-  tr.Commit();
+  const bool excluiu = ExcluiLancamentoContabil(FDaoCont->Database(), FDaoCont->FieldByName("BDCODEMP").AsInteger(),
+                                                FDaoCont->FieldByName("BDCHAVE").AsInteger());
   FDaoCont->Delete();
-  return n > 0;
+  return excluiu;
 }
 
 void TfrProcessoConciliacaoBancaria::spExcluirClick() {

@@ -10,6 +10,7 @@
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
+#include "framework/ui/grid.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/scripted_dialogs.h"
 #include "module/registro.h"
@@ -218,6 +219,35 @@ TEST_F(ConciliacaoBancariaTest, AutomaticButtonMatchesOnThisScreensDataAndCloses
   EXPECT_TRUE(t->Enabled());
   EXPECT_EQ(Status(*t->FDaoExt, 1), 2);
   EXPECT_EQ(Status(*t->FDaoCont, 1), 2);
+}
+
+TEST_F(ConciliacaoBancariaTest, DeletingAnEntryTakesEverythingKeptUnderItsKeyOrNothing) {
+  Lanc(1, 5, "10", false, "40");
+  Lanc(2, 6, "11", false, "15");
+  Lanc(3, 7, "12", false, "9");
+  Db().Execute("update VZEL_EMPRESAS_TLAN set BDCONCC = 'TRUE' where BDCHAVE = 3");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) values (15, 1, 'longo')");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDVALOR) values (15, 1, 4, 1, 40)");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ) values (15, 1, 1)");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC) "
+               "values (15, 2, 2, 15, 1)");
+  auto* t = Abre();
+  t->grLanContabil->SetFocus();
+  ASSERT_TRUE(t->FDaoCont->Locate("BDCHAVE", {1}));
+  t->grLanContabilCellClick("BDVALOR");
+  ASSERT_TRUE(t->spExcluir->Enabled());
+  dialogs.Yes("Confirma a exclusão do lançamento?");
+  t->spExcluir->Click();
+  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570",
+                             "VZEL_EMPRESAS_TLAN_CONC"})
+    EXPECT_EQ(Db().QueryValue(std::string("select count(*) from ") + tabela).AsInteger(), 0) << tabela;
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VYN_LOG_EVENTO where BDTIPOACAO = 2").AsInteger(), 1);
+  // A reconciled entry is refused with the reason and stays.
+  ASSERT_TRUE(t->FDaoCont->Locate("BDCHAVE", {3}));
+  dialogs.Ok("Lançamento 3 está conciliado e não pode ser excluído.");
+  t->spExcluir->Click();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
 }
 
 TEST_F(ConciliacaoBancariaTest, DeletingTheStatementIsLoggedOnlyWhenItRan) {

@@ -2,10 +2,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <set>
+#include <tuple>
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -21,10 +24,13 @@ std::string Texto(const nlohmann::json& linha, const char* chave) {
   return v.is_string() ? v.get<std::string>() : v.dump();
 }
 
-// "D" (money out) puts the bank on the credit side; anything else is money in.
+// "D" (money out) puts the bank on the credit side, "C" (money in) on the debit side. Any other
+// text is refused: guessing the side would post the amount the wrong way round.
 bool SaidaBanco(const nlohmann::json& linha) {
-  std::string t = Texto(linha, "tipo");
-  return t == "D" || t == "d";
+  const std::string t = UpperCase(Trim(Texto(linha, "tipo")));
+  if (t != "D" && t != "C")
+    throw EDyqError("Tipo inválido no lançamento do extrato: \"" + Texto(linha, "tipo") + "\"", 200);
+  return t == "D";
 }
 
 TDateTime DataLinha(const nlohmann::json& linha) {
@@ -38,8 +44,45 @@ TDateTime DataLinha(const nlohmann::json& linha) {
 Currency ValorLinhaDYQ(const nlohmann::json& linha) {
   Currency v;
   std::string t = Texto(linha, "valor");
-  if (!Currency::TryParse(t, v)) throw EDyqError("Valor inválido no lançamento do extrato: \"" + t + "\"", 200);
+  // The side comes from "tipo" alone: a signed value would be ambiguous.
+  if (!Currency::TryParse(t, v) || v < Currency())
+    throw EDyqError("Valor inválido no lançamento do extrato: \"" + t + "\"", 200);
   return v;
+}
+
+TLancamentoMGR* CriaLinhasExtrato(TComponent* owner) {
+  auto* lanc = TLancamentoMGR::CreateMgr(owner, false, false, 1, false, true);
+  lanc->SetControlMemory(true);
+  lanc->AddFieldDef("BDCODEMP", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDDATA", TFieldType::ftDate);
+  lanc->AddFieldDef("BDDEBITO", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDCREDITO", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  lanc->AddFieldDef("BDCOMPL", TFieldType::ftString, 200);
+  lanc->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
+  // The Dyq item and statement, the bank's own text and the client's note: what the review reports
+  // back to Dyq and matches its rules with.
+  lanc->AddFieldDef("BDIDWEB", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDIDEXTRATOWEB", TFieldType::ftInteger);
+  lanc->AddFieldDef("BDCOMPLBANCARIO", TFieldType::ftString, 200);
+  lanc->AddFieldDef("BDOBS", TFieldType::ftString, 500);
+  lanc->CreateDataSet();
+  return lanc;
+}
+
+void AdicionaLinhaExtrato(TLancamentoMGR& linhas, int64_t empresa, int chave, TDateTime data, bool saida,
+                          int64_t conta, Currency valor, const std::string& compl_, const std::string& dcto) {
+  linhas.Append();
+  linhas.FieldByName("BDCODEMP").SetAsInteger(empresa);
+  linhas.FieldByName("BDCHAVE").SetAsInteger(chave);
+  linhas.FieldByName("BDDATA").SetAsDateTime(data);
+  linhas.FieldByName("BDDEBITO").SetAsInteger(saida ? 0 : conta);
+  linhas.FieldByName("BDCREDITO").SetAsInteger(saida ? conta : 0);
+  linhas.FieldByName("BDVALOR").SetAsCurrency(valor);
+  linhas.FieldByName("BDCOMPL").SetAsString(compl_);
+  linhas.FieldByName("BDDCTO").SetAsString(dcto);
+  linhas.Post();
 }
 
 TImportacaoDYQMGR::TImportacaoDYQMGR(TComponent* owner) : TComponent(owner) {}
@@ -71,20 +114,33 @@ void TImportacaoDYQMGR::PreparaControles() {
 
 void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias) {
   ++FExecucoes;
+  // What this run notes is shown here unless the statement review takes the list over.
+  const int antes = inconsistencias.Count();
+  auto mostra = [&] {
+    if (inconsistencias.Count() > antes) inconsistencias.Execute(true, true, true, true, "");
+  };
   if (FCodigoEmpresa <= 0 || FIDExtrato <= 0) {
     inconsistencias.Add_Erro("Extrato do DYQ não informado.");
+    mostra();
     return;
   }
   const bool caixa = FTipoExtrato == tceCaixa;
   nlohmann::json linhas = Cliente.GetLancamentosExtrato(FIDExtrato, AmbienteTesteDYQ, caixa);
+  // Every line is checked before anything is saved or opened: a bad line stops the whole statement.
+  for (const auto& l : linhas) {
+    DataLinha(l);
+    ValorLinhaDYQ(l);
+    SaidaBanco(l);
+  }
   documento_ = nlohmann::json::object();
   documento_["extratoId"] = FIDExtrato;
   documento_["lancamentos"] = linhas;
   GravaPDF(inconsistencias);
   PreparaControles();
-  if (ConciliarManualmente && !caixa)
+  if (ConciliarManualmente && !caixa) {
+    mostra();
     AbreConciliacao(linhas);
-  else
+  } else
     AbreRevisao(linhas, inconsistencias);
 }
 
@@ -105,34 +161,12 @@ void TImportacaoDYQMGR::GravaPDF(TInconsistencias_VYN& inconsistencias) {
 }
 
 void TImportacaoDYQMGR::AbreRevisao(const nlohmann::json& linhas, TInconsistencias_VYN& inconsistencias) {
-  auto* lanc = TLancamentoMGR::CreateMgr(this, false, false, 1, false, true);
-  lanc->SetControlMemory(true);
-  lanc->AddFieldDef("BDCODEMP", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDCHAVE", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDDATA", TFieldType::ftDate);
-  lanc->AddFieldDef("BDDEBITO", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDCREDITO", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
-  lanc->AddFieldDef("BDCOMPL", TFieldType::ftString, 200);
-  lanc->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
-  // What the review reports back to Dyq and matches its rules with.
-  lanc->AddFieldDef("BDIDWEB", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDIDEXTRATOWEB", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDCOMPLBANCARIO", TFieldType::ftString, 200);
-  lanc->AddFieldDef("BDOBS", TFieldType::ftString, 500);
-  lanc->CreateDataSet();
+  auto* lanc = CriaLinhasExtrato(this);
   int chave = 0;
   for (const auto& l : linhas) {
-    const bool saida = SaidaBanco(l);
-    lanc->Append();
-    lanc->FieldByName("BDCODEMP").SetAsInteger(FCodigoEmpresa);
-    lanc->FieldByName("BDCHAVE").SetAsInteger(++chave);
-    lanc->FieldByName("BDDATA").SetAsDateTime(DataLinha(l));
-    lanc->FieldByName("BDDEBITO").SetAsInteger(saida ? 0 : FNrConta);
-    lanc->FieldByName("BDCREDITO").SetAsInteger(saida ? FNrConta : 0);
-    lanc->FieldByName("BDVALOR").SetAsCurrency(ValorLinhaDYQ(l).Abs());
-    lanc->FieldByName("BDCOMPL").SetAsString(Texto(l, "descricao"));
-    lanc->FieldByName("BDDCTO").SetAsString(Texto(l, "documento"));
+    AdicionaLinhaExtrato(*lanc, FCodigoEmpresa, ++chave, DataLinha(l), SaidaBanco(l), FNrConta, ValorLinhaDYQ(l),
+                         Texto(l, "descricao"), Texto(l, "documento"));
+    lanc->Edit();
     if (l.contains("id") && l["id"].is_number_integer()) lanc->FieldByName("BDIDWEB").SetAsInteger(l["id"].get<int64_t>());
     lanc->FieldByName("BDIDEXTRATOWEB").SetAsInteger(FIDExtrato);
     lanc->FieldByName("BDCOMPLBANCARIO").SetAsString(Texto(l, "descricao"));
@@ -167,18 +201,36 @@ void TImportacaoDYQMGR::AbreConciliacao(const nlohmann::json& linhas) {
   TDatabase* db = Cliente.Database;
   TDAOFactory ext(nullptr, "VZEL_EMPRESAS_TEXTRATOBAN", db);
   auto& base = ext.Database();
+  const TParams extrato{Variant(static_cast<long long>(FCodigoEmpresa)), Variant(static_cast<long long>(FIDExtrato))};
   base.StartTransaction();
   try {
-    base.Execute("delete from VZEL_EMPRESAS_TEXTRATOBAN where BDCODEMP = ? and BDIDEXTRATODYQ = ?",
-                 {Variant(static_cast<long long>(FCodigoEmpresa)), Variant(static_cast<long long>(FIDExtrato))});
+    // A line already reconciled keeps its entry: only the free lines are replaced, and a line of the
+    // new copy that a kept line already stands for is not stored twice.
+    std::multiset<std::tuple<int, int, int64_t, std::string>> conciliadas;
+    const TQueryResult r = base.QueryAll(
+        "select BDDATAMOV, BDTIPO, BDVALOR, BDDCTO from VZEL_EMPRESAS_TEXTRATOBAN where BDCODEMP = ? and "
+        "BDIDEXTRATODYQ = ? and BDCHAVELANC is not null",
+        extrato);
+    for (size_t i = 0; i < r.Rows.size(); ++i)
+      conciliadas.insert({r.Value(i, "BDDATAMOV").AsDateTime().Days(), static_cast<int>(r.Value(i, "BDTIPO").AsInteger()),
+                          r.Value(i, "BDVALOR").AsCurrency().Raw(), Trim(r.Value(i, "BDDCTO").AsString())});
+    base.Execute(
+        "delete from VZEL_EMPRESAS_TEXTRATOBAN where BDCODEMP = ? and BDIDEXTRATODYQ = ? and BDCHAVELANC is null",
+        extrato);
     for (const auto& l : linhas) {
+      auto guardada = conciliadas.find(
+          {DataLinha(l).Days(), SaidaBanco(l) ? 0 : 1, ValorLinhaDYQ(l).Raw(), Trim(Texto(l, "documento"))});
+      if (guardada != conciliadas.end()) {
+        conciliadas.erase(guardada);
+        continue;
+      }
       base.Execute(
           "insert into VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDIDEXTRATODYQ, BDDATAMOV, "
           "BDDESCRICAO, BDDCTO, BDTIPO, BDVALOR) values (?, gen_id(GEN_VZEL_EMPRESAS_TEXTRATOBAN, 1), ?, ?, ?, ?, ?, "
           "?, ?)",
           {Variant(static_cast<long long>(FCodigoEmpresa)), Variant(static_cast<long long>(FNrConta)),
            Variant(static_cast<long long>(FIDExtrato)), Variant(DataLinha(l)), Variant(Texto(l, "descricao")),
-           Variant(Texto(l, "documento")), Variant(SaidaBanco(l) ? 0 : 1), Variant(ValorLinhaDYQ(l).Abs())});
+           Variant(Texto(l, "documento")), Variant(SaidaBanco(l) ? 0 : 1), Variant(ValorLinhaDYQ(l))});
     }
     base.Commit();
   } catch (...) {

@@ -11,8 +11,10 @@
 //   key (Integer), 11 nil (no saved links), 12 SubPrepWeb, 13 False, 14 True (from Dyq), 15 False,
 //   16 NaoCoincidirSequencia, 17 AmbienteTesteDYQ;
 // - or, when manual reconciliation is asked, stores the lines in VZEL_EMPRESAS_TEXTRATOBAN (a new
-//   copy of the statement replaces the previous one) and opens "TfrProcessoConciliacaoBancaria" with
-//   its array of 11.
+//   copy of the statement replaces the previous one's free lines; lines already reconciled stay with
+//   their entries) and opens "TfrProcessoConciliacaoBancaria" with its array of 11.
+// Every line must carry a date, a non-negative value and "tipo" D or C: one that does not stops the
+// whole statement (EDyqError) before anything is saved or opened.
 // The controls of the arrays belong to the manager and live as long as it does.
 #include <functional>
 #include <memory>
@@ -121,6 +123,14 @@ class TImportacaoDYQMGR : public TComponent, public IIntegracaoMGR {
 
 // A statement line of Dyq's answer: the value (a decimal text with a point, or a number) as money.
 Currency ValorLinhaDYQ(const nlohmann::json& linha);
+
+class TLancamentoMGR;
+// Statement lines in memory as the statement review takes them (BDCODEMP, BDCHAVE, BDDATA,
+// BDDEBITO, BDCREDITO, BDVALOR, BDCOMPL, BDDCTO), and one line added: money out (saida) credits
+// the bank account, money in debits it.
+TLancamentoMGR* CriaLinhasExtrato(TComponent* owner);
+void AdicionaLinhaExtrato(TLancamentoMGR& linhas, int64_t empresa, int chave, TDateTime data, bool saida,
+                          int64_t conta, Currency valor, const std::string& compl_, const std::string& dcto);
 
 // The users' PDF folders.
 class TVZEL_USU_DYQ_DIRETORIOMGR : public TMgr<TVZEL_USU_DYQ_DIRETORIOMGR> {

@@ -7,6 +7,7 @@
 #include <nlohmann/json.hpp>
 
 #include "framework/accounting/extrato_ban_mgr.h"
+#include "framework/accounting/importacao_dyq_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/class_registry.h"
@@ -160,34 +161,17 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
   if (!form || !extrato || !extrato->Active() || !ClassRegistry().IsRegistered(kRevisao)) return false;
   const int64_t cta = CodigoDe(conta);
   // The lines are copied in memory; the review reserves the real keys when it imports them.
-  auto* lanc = CreateMgr(form, false, false, 1, false, true);
-  lanc->SetControlMemory(true);
-  lanc->AddFieldDef("BDCODEMP", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDCHAVE", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDDATA", TFieldType::ftDate);
-  lanc->AddFieldDef("BDDEBITO", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDCREDITO", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
-  lanc->AddFieldDef("BDCOMPL", TFieldType::ftString, 200);
-  lanc->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
-  lanc->CreateDataSet();
+  auto* lanc = CriaLinhasExtrato(form);
   TClientDataSet cur;
   cur.CloneCursor(*extrato, true);
   int chave = 0;
   for (cur.First(); !cur.Eof(); cur.Next()) {
     const int s = static_cast<int>(cur.FieldByName("BDSTATUS").AsInteger());
     if (s != scLivre && s != scSelecionado && s != scInconsistente && s != scInconsistenteSelecionado) continue;
-    const bool saida = cur.FieldByName("BDTIPO").AsInteger() == 0;
-    lanc->Append();
-    lanc->FieldByName("BDCODEMP").SetAsInteger(cur.FieldByName("BDCODEMP").AsInteger());
-    lanc->FieldByName("BDCHAVE").SetAsInteger(++chave);
-    lanc->FieldByName("BDDATA").SetAsDateTime(cur.FieldByName("BDDATAMOV").AsDateTime());
-    lanc->FieldByName("BDDEBITO").SetAsInteger(saida ? 0 : cta);
-    lanc->FieldByName("BDCREDITO").SetAsInteger(saida ? cta : 0);
-    lanc->FieldByName("BDVALOR").SetAsCurrency(cur.FieldByName("BDVALOR").AsCurrency());
-    lanc->FieldByName("BDCOMPL").SetAsString(cur.FieldByName("BDDESCRICAO").AsString());
-    lanc->FieldByName("BDDCTO").SetAsString(cur.FieldByName("BDDCTO").AsString());
-    lanc->Post();
+    AdicionaLinhaExtrato(*lanc, cur.FieldByName("BDCODEMP").AsInteger(), ++chave,
+                         cur.FieldByName("BDDATAMOV").AsDateTime(), cur.FieldByName("BDTIPO").AsInteger() == 0, cta,
+                         cur.FieldByName("BDVALOR").AsCurrency(), cur.FieldByName("BDDESCRICAO").AsString(),
+                         cur.FieldByName("BDDCTO").AsString());
   }
   lanc->First();
   TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
@@ -213,6 +197,19 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
   l.AddInteger(0);
   TPackagesUtil::CarregaFormParamsObj(kRevisao, form, std::move(l));
   return true;
+}
+
+bool ExcluiLancamentoContabil(TDatabase& db, int64_t empresa, int64_t chave) {
+  const TParams k{Variant(static_cast<long long>(empresa)), Variant(static_cast<long long>(chave))};
+  TTransaction tr(db);
+  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_CONC", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_COMPL",
+                             "VZEL_EMPRESAS_TLAN_Y570"})
+    db.Execute(std::string("delete from ") + tabela + " where BDCODEMP = ? and BDCHAVE = ?", k);
+  // Another entry's items that name this one (origin 2: an entry).
+  db.Execute("delete from VZEL_EMPRESAS_TLAN_CONC where BDORIGEMCONC = 2 and BDCODEMPCONC = ? and BDCHAVECONC = ?", k);
+  const int64_t n = db.Execute("delete from VZEL_EMPRESAS_TLAN where BDCODEMP = ? and BDCHAVE = ?", k);
+  tr.Commit();
+  return n > 0;
 }
 
 std::string TLancamentoMGR::GetInconsistenciaExclusaoTipo(TComponent*, int, int64_t empresa, int64_t chave, int64_t,

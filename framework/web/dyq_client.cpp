@@ -3,6 +3,7 @@
 #include "framework/component/component.h"
 #include "framework/component/process_context.h"
 #include "framework/web/http_vyn.h"
+#include "framework/web/secret_mask.h"
 
 namespace vyn {
 
@@ -11,17 +12,23 @@ bool Sucesso(int status) { return status >= 200 && status < 300; }
 
 std::string Booleano(bool b) { return b ? "true" : "false"; }
 
-// The service's own message when it gave one, else the status.
-std::string MensagemErro(int status, const std::string& body) {
+// The service's own message when it gave one, else the status. The message is the peer's text and
+// may echo the request: the token and any secret-looking value are masked before it goes on.
+std::string MensagemErro(int status, const std::string& body, const std::string& token) {
   try {
     auto j = nlohmann::json::parse(body);
     if (j.is_object() && j.contains("message") && j["message"].is_string())
-      return "DYQ recusou a requisição (" + std::to_string(status) + "): " + j["message"].get<std::string>();
+      return "DYQ recusou a requisição (" + std::to_string(status) +
+             "): " + MaskSecrets(j["message"].get<std::string>(), {token});
   } catch (const nlohmann::json::exception&) {
   }
   return "DYQ recusou a requisição (" + std::to_string(status) + ")";
 }
 }  // namespace
+
+void TRetornaMetodoDYQ::Recusa(const Answer& a) {
+  throw EDyqError(MensagemErro(a.Status, a.Body, a.Token), a.Status);
+}
 
 TRetornaMetodoDYQ::TRetornaMetodoDYQ() : Sleeper(RealSleeper()) {}
 
@@ -34,10 +41,12 @@ TRetornaMetodoDYQ::Answer TRetornaMetodoDYQ::Request(const std::string& method, 
   http->SetBaseURL(config.BaseURL());
   http->Request.Accept = "application/json";
   http->Request.ContentType = "application/json";
-  http->Request.CustomHeaders.AddValue("Authorization", "Bearer " + config.Token());
+  const std::string token = config.Token();
+  http->Request.CustomHeaders.AddValue("Authorization", "Bearer " + token);
+  http->OnLog = OnLog;
   TRetryOutcome r = RetryThrottled(
       *http, [&] { return method == "POST" ? http->Post(path, *body) : http->Get(path); }, Politica, Sleeper);
-  return {r.Status, std::move(r.Body)};
+  return {r.Status, std::move(r.Body), token};
 }
 
 std::optional<nlohmann::ordered_json> TRetornaMetodoDYQ::GetExtratosEmpresa(TComponent*, int64_t empresa,
@@ -45,8 +54,10 @@ std::optional<nlohmann::ordered_json> TRetornaMetodoDYQ::GetExtratosEmpresa(TCom
   Answer a = Request("GET",
                      "/extratos-liberados?empresa=" + std::to_string(empresa) + "&tipoBusca=" + std::to_string(tipoBusca),
                      nullptr, ambienteTeste);
-  if (a.Status == 204 || a.Status == 404) return std::nullopt;
-  if (!Sucesso(a.Status)) throw EDyqError(MensagemErro(a.Status, a.Body), a.Status);
+  // Only 204 (or "null") means nothing released: a 404 is as likely a wrong address, and must not
+  // show the user an empty list.
+  if (a.Status == 204) return std::nullopt;
+  if (!Sucesso(a.Status)) Recusa(a);
   nlohmann::ordered_json doc;
   try {
     doc = nlohmann::ordered_json::parse(a.Body);
@@ -67,7 +78,7 @@ void TRetornaMetodoDYQ::AlterarStatusRetornoLancamentosDYQ(TComponent*, int tipo
   corpo["documento"] = documento;
   const std::string texto = corpo.dump();
   Answer a = Request("POST", "/retornos", &texto, ambienteTeste);
-  if (!Sucesso(a.Status)) throw EDyqError(MensagemErro(a.Status, a.Body), a.Status);
+  if (!Sucesso(a.Status)) Recusa(a);
 }
 
 nlohmann::json TRetornaMetodoDYQ::GetLancamentosExtrato(int64_t idExtrato, bool ambienteTeste,
@@ -75,7 +86,7 @@ nlohmann::json TRetornaMetodoDYQ::GetLancamentosExtrato(int64_t idExtrato, bool 
   Answer a = Request("GET",
                      "/extratos/" + std::to_string(idExtrato) + "/lancamentos?caixa=" + Booleano(movimentoCaixa),
                      nullptr, ambienteTeste);
-  if (!Sucesso(a.Status)) throw EDyqError(MensagemErro(a.Status, a.Body), a.Status);
+  if (!Sucesso(a.Status)) Recusa(a);
   try {
     auto doc = nlohmann::json::parse(a.Body);
     if (doc.is_object() && doc.contains("lancamentos") && doc["lancamentos"].is_array()) return doc["lancamentos"];
@@ -86,7 +97,7 @@ nlohmann::json TRetornaMetodoDYQ::GetLancamentosExtrato(int64_t idExtrato, bool 
 
 std::string TRetornaMetodoDYQ::GetExtratoPDF(int64_t idExtrato, bool ambienteTeste) const {
   Answer a = Request("GET", "/extratos/" + std::to_string(idExtrato) + "/pdf", nullptr, ambienteTeste);
-  if (!Sucesso(a.Status)) throw EDyqError(MensagemErro(a.Status, a.Body), a.Status);
+  if (!Sucesso(a.Status)) Recusa(a);
   if (a.Body.rfind("%PDF", 0) != 0)
     throw EDyqError("O DYQ não devolveu um PDF para o extrato " + std::to_string(idExtrato), a.Status);
   return a.Body;

@@ -4,7 +4,7 @@
 // Protocol (JSON over HTTPS; every request carries "Authorization: Bearer <token>"):
 //   GET  <base>/extratos-liberados?empresa=<code>&tipoBusca=<kind>
 //        200 with the released-statement document (one member per statement, id as member name);
-//        204, 404 or the body "null": nothing released.
+//        204 or the body "null": nothing released (any other status is an error).
 //   GET  <base>/extratos/<id>/lancamentos?caixa=<true|false>
 //        200 {"lancamentos":[{"data":"DD/MM/YYYY","descricao":..,"documento":..,"valor":"1234.56",
 //                              "tipo":"D"|"C"}, ...]}; "valor" is a decimal text with a point
@@ -15,6 +15,7 @@
 // Base address and token come from the configuration of service "DYQ" (production) or "DYQ_TESTE"
 // (the test environment): INTEGRACAO_DYQ_URL / INTEGRACAO_DYQ_TOKEN and the like. Answers 429 and
 // 503 are tried again (Retry-After honoured) through the client's sleeper.
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -22,6 +23,7 @@
 #include <nlohmann/json.hpp>
 
 #include "framework/web/http_retry.h"
+#include "framework/web/http_vyn.h"
 #include "framework/web/service_config.h"
 
 namespace vyn {
@@ -60,12 +62,16 @@ class TRetornaMetodoDYQ {
   TServiceConfig::TEnvironmentReader Ambiente = TServiceConfig::ProcessEnvironment();
   TSleeper Sleeper;
   TRetryPolicy Politica;
+  // Every exchange, secrets masked (the bearer token included).
+  std::function<void(const THTTPLogEntry&)> OnLog;
 
  private:
   struct Answer {
     int Status = 0;
     std::string Body;
+    std::string Token;   // to keep it out of the error texts
   };
+  [[noreturn]] static void Recusa(const Answer& a);
   Answer Request(const std::string& method, const std::string& path, const std::string* body,
                  bool ambienteTeste) const;
 };

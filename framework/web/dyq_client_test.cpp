@@ -1,0 +1,145 @@
+#include "framework/web/dyq_client.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <map>
+#include <vector>
+
+#include "framework/web/http_vyn.h"
+#include "testing/fake_http_server.h"
+
+using namespace vyn;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* kToken = "tok-DYQ-s3cr3t";
+
+class DyqClientTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::map<std::string, std::string> env{{"INTEGRACAO_DYQ_URL", server.BaseURL()},
+                                           {"INTEGRACAO_DYQ_TOKEN", kToken},
+                                           {"INTEGRACAO_DYQ_TESTE_URL", teste.BaseURL()},
+                                           {"INTEGRACAO_DYQ_TESTE_TOKEN", "tok-teste"}};
+    cliente.Ambiente = [env](const std::string& k) -> std::optional<std::string> {
+      auto it = env.find(k);
+      return it == env.end() ? std::nullopt : std::optional<std::string>(it->second);
+    };
+    cliente.Sleeper = [this](std::chrono::milliseconds ms) { esperas.push_back(ms); };
+    cliente.OnLog = [this](const THTTPLogEntry& e) { log.push_back(e); };
+  }
+
+  TFakeHttpServer server, teste;
+  TRetornaMetodoDYQ cliente;
+  std::vector<std::chrono::milliseconds> esperas;
+  std::vector<THTTPLogEntry> log;
+};
+
+TEST_F(DyqClientTest, ReleasedStatementsKeepTheDocumentOrderAndNothingReleasedIsNoDocument) {
+  server.On("GET", "/extratos-liberados",
+            TFakeResponse::Json(200, R"({"9":{"tipoConta":"Normal"},"2":{"tipoConta":"Caixa"}})"));
+  auto doc = cliente.GetExtratosEmpresa(nullptr, 15, 1, false);
+  ASSERT_TRUE(doc);
+  EXPECT_EQ(doc->begin().key(), "9");
+  const TFakeRequest r = server.LastRequest();
+  EXPECT_EQ(r.Param("empresa"), "15");
+  EXPECT_EQ(r.Param("tipoBusca"), "1");
+  EXPECT_EQ(r.Header("Authorization"), std::string("Bearer ") + kToken);
+
+  for (const TFakeResponse& nada : {TFakeResponse(204, ""), TFakeResponse::Json(200, "null")}) {
+    server.On("GET", "/extratos-liberados", nada);
+    EXPECT_FALSE(cliente.GetExtratosEmpresa(nullptr, 15, 1, false)) << nada.Status << nada.Body;
+  }
+  // The test environment has its own address and token.
+  teste.On("GET", "/extratos-liberados", TFakeResponse(204, ""));
+  EXPECT_FALSE(cliente.GetExtratosEmpresa(nullptr, 15, 1, true));
+  EXPECT_EQ(teste.LastRequest().Header("Authorization"), "Bearer tok-teste");
+}
+
+TEST_F(DyqClientTest, RefusedRequestsAndMalformedBodiesAreErrorsNeverAnEmptyAnswer) {
+  server.On("GET", "/extratos-liberados", TFakeResponse::Json(500, R"({"message":"fora do ar"})"));
+  try {
+    cliente.GetExtratosEmpresa(nullptr, 15, 1, false);
+    ADD_FAILURE() << "no error";
+  } catch (const EDyqError& e) {
+    EXPECT_EQ(e.Status(), 500);
+    EXPECT_NE(std::string(e.what()).find("fora do ar"), std::string::npos);
+  }
+  // A wrong address (no such route) must not pass for "nothing released".
+  server.On("GET", "/extratos-liberados", TFakeResponse::Json(404, R"({"message":"rota inexistente"})"));
+  EXPECT_THROW(cliente.GetExtratosEmpresa(nullptr, 15, 1, false), EDyqError);
+  for (const char* corpo : {"", "{\"9\":", "[1,2]", "\"texto\"", "<html>erro</html>"}) {
+    server.On("GET", "/extratos-liberados", TFakeResponse::Json(200, corpo));
+    EXPECT_THROW(cliente.GetExtratosEmpresa(nullptr, 15, 1, false), EDyqError) << corpo;
+  }
+  // A body cut off in transit is a transport failure, not a short document.
+  server.On("GET", "/extratos-liberados",
+            TFakeResponse(200, R"({"9":{"tipoConta":"Normal","conta":"123 BANCO"}})", "application/json", {}, 0ms,
+                          true));
+  EXPECT_THROW(cliente.GetExtratosEmpresa(nullptr, 15, 1, false), EHTTPError);
+
+  for (const char* corpo : {"{}", R"({"lancamentos":{}})", "[]", "não é json"}) {
+    server.On("GET", "/extratos/7/lancamentos", TFakeResponse::Json(200, corpo));
+    EXPECT_THROW(cliente.GetLancamentosExtrato(7, false, false), EDyqError) << corpo;
+  }
+  server.On("GET", "/extratos/7/lancamentos", TFakeResponse::Json(200, R"({"lancamentos":[]})"));
+  EXPECT_TRUE(cliente.GetLancamentosExtrato(7, false, true).empty());
+  EXPECT_EQ(server.LastRequest().Param("caixa"), "true");
+
+  server.On("GET", "/extratos/7/pdf", TFakeResponse(200, "<html>login</html>", "text/html"));
+  EXPECT_THROW(cliente.GetExtratoPDF(7, false), EDyqError);
+  server.On("POST", "/retornos", TFakeResponse::Json(400, R"({"message":"extrato já recusado"})"));
+  EXPECT_THROW(cliente.AlterarStatusRetornoLancamentosDYQ(nullptr, 3, {{"extratoId", 7}}, false, false), EDyqError);
+}
+
+TEST_F(DyqClientTest, ThrottlingIsWaitedOutThroughTheSleeperAndBounded) {
+  server.OnSequence("POST", "/retornos", {TFakeResponse::Throttle("3"), TFakeResponse(503, ""),
+                                          TFakeResponse::Json(200, "{}")});
+  cliente.AlterarStatusRetornoLancamentosDYQ(nullptr, 3, {{"extratoId", 7}}, false, true);
+  EXPECT_EQ(esperas, (std::vector<std::chrono::milliseconds>{3000ms, 1000ms}));
+  EXPECT_EQ(nlohmann::json::parse(server.LastRequest().Body),
+            nlohmann::json::parse(R"({"tipoRetorno":3,"caixa":true,"documento":{"extratoId":7}})"));
+
+  // Throttled to the end: the last answer is the error, after the policy's attempts.
+  esperas.clear();
+  server.On("GET", "/extratos-liberados", TFakeResponse::Throttle("1"));
+  const size_t antes = server.RequestCount();
+  try {
+    cliente.GetExtratosEmpresa(nullptr, 15, 1, false);
+    ADD_FAILURE() << "no error";
+  } catch (const EDyqError& e) {
+    EXPECT_EQ(e.Status(), 429);
+  }
+  EXPECT_EQ(server.RequestCount() - antes, 3u);
+  EXPECT_EQ(esperas.size(), 2u);
+}
+
+TEST_F(DyqClientTest, TheTokenReachesNoLogAndNoErrorText) {
+  // A service that echoes the request back in its error message.
+  server.On("GET", "/extratos-liberados", [](const TFakeRequest& r) {
+    return TFakeResponse::Json(401, R"({"message":"token inválido: )" + r.Header("Authorization") + "\"}");
+  });
+  std::string erro;
+  try {
+    cliente.GetExtratosEmpresa(nullptr, 15, 1, false);
+  } catch (const EDyqError& e) {
+    erro = e.what();
+  }
+  EXPECT_NE(erro.find("token inválido"), std::string::npos);
+  EXPECT_EQ(erro.find(kToken), std::string::npos) << erro;
+
+  server.On("POST", "/retornos", TFakeResponse::Json(200, "{}"));
+  cliente.AlterarStatusRetornoLancamentosDYQ(nullptr, 3, {{"extratoId", 7}}, false, false);
+  ASSERT_EQ(log.size(), 2u);
+  for (const THTTPLogEntry& e : log) {
+    std::string tudo = e.URL + e.RequestBody + e.ResponseBody + e.Error;
+    for (const auto& [n, v] : e.RequestHeaders) tudo += n + v;
+    EXPECT_EQ(tudo.find(kToken), std::string::npos) << tudo;
+  }
+  EXPECT_EQ(log[1].Method, "POST");
+  EXPECT_EQ(log[1].Status, 200);
+}
+
+}  // namespace
