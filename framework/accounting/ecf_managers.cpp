@@ -73,4 +73,15 @@ int GetQtdEncerramentosPeriodo(int64_t codEmp, int tipo, TDateTime ini, TDateTim
                               .AsInteger());
 }
 
+std::vector<std::vector<std::string>> TPLANO_PADRAO_ECFMGR::GetListaContaReferencialECF(int64_t codPlaPadraoRef) {
+  TSQLMGR sql;
+  std::vector<std::vector<std::string>> out;
+  TQueryResult r = sql.Database().QueryAll(
+      "SELECT BDCODCTAREF, BDDESCRICAO, BDTIPO FROM PLANO_PADRAO_ECF WHERE BDCODPLAPADRAOREF = ? ORDER BY BDCODCTAREF",
+      {Variant(static_cast<long long>(codPlaPadraoRef))});
+  for (const auto& l : r.Rows)
+    out.push_back({l[0].AsString(), l[1].IsNull() ? "" : l[1].AsString(), l[2].IsNull() ? "" : l[2].AsString()});
+  return out;
+}
+
 }  // namespace vyn

@@ -3,6 +3,7 @@
 // history of SPED exports, the saved-settings sequence and the count of closings of a period.
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/core/datetime.h"
 #include "framework/data/dao_factory.h"
@@ -44,5 +45,13 @@ class TEXPORTACAO_ITEMSTELA_CONFIGMGR {
 
 // Closings of the company's books of a kind (1 fiscal, 2 corporate) within the period.
 int GetQtdEncerramentosPeriodo(int64_t codEmp, int tipo, TDateTime ini, TDateTime fim);
+
+// The referential plans' accounts (PLANO_PADRAO_ECF).
+class TPLANO_PADRAO_ECFMGR {
+ public:
+  // The accounts of a referential plan, in code order: one array per account (code, description,
+  // kind "S" synthetic or "A" analytic).
+  static std::vector<std::vector<std::string>> GetListaContaReferencialECF(int64_t codPlaPadraoRef);
+};
 
 }  // namespace vyn

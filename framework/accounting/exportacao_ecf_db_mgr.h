@@ -145,4 +145,18 @@ class TExportacaoECFDBMGR : public TComponent, public IIntegracaoMGR {
   int Execucoes = 0;   // runs that wrote a file
 };
 
+// What the ECF screen hands back to the accounting audit screen when it closes in audit mode: a
+// copy of the screen's parameters, the fiscal-information path and the fiscal-bookkeeping manager.
+class TDadosTelaExportacaoECF : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TDadosTelaExportacaoECF"; }
+  void SetParametrosTela(const TParametrosTela& p) { ParametrosTela = p; }
+  void SetInformacoesFiscais(std::string s) { InformacoesFiscais = std::move(s); }
+  void SetExportacaoEF(TIntegracaoSpedECF_EFMGR* m) { ExportacaoEF = m; }
+  TParametrosTela ParametrosTela;
+  std::string InformacoesFiscais;
+  TIntegracaoSpedECF_EFMGR* ExportacaoEF = nullptr;
+};
+
 }  // namespace vyn

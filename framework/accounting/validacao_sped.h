@@ -2,7 +2,9 @@
 // SPED validation jobs: the job table's manager, each workstation's validator configuration and the
 // job writer that leaves a job file for the outside validator.
 #include <bitset>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/core/datetime.h"
 #include "framework/data/dao_factory.h"
@@ -17,11 +19,29 @@ enum TTipoSped : int { tsECD = 0, tsECF = 1, tsFiscal = 2, tsContribuicoes = 3 }
 enum TTipoSubpasta : int { tsEmpresa = 0, tsReferencia = 1 };
 using TTipoSubPastas = std::bitset<2>;
 
+// What an export screen asks the scheduler to validate: the companies, the period, the reference
+// the validator files the reports under and the kind (TTiposValidacao).
+struct TParamsAgendamento {
+  std::vector<int64_t> Empresas;
+  TDateTime DataIni;
+  TDateTime DataFim;
+  int Referencia = 0;
+  int Tipo = tvECF;
+};
+
 class TVALIDACAOSPED_AGENDAMENTOSMGR : public TMgr<TVALIDACAOSPED_AGENDAMENTOSMGR> {
  public:
   explicit TVALIDACAOSPED_AGENDAMENTOSMGR(TComponent* owner = nullptr, bool = true)
       : TMgr(owner, "TVALIDACAOSPED_AGENDAMENTOS") {}
   std::string ClassName() const override { return "TVALIDACAOSPED_AGENDAMENTOSMGR"; }
+
+  // Whether automatic validations can be scheduled for the companies (a comma list of codes) and
+  // period: a company, a valid period within one year and a workstation with a validator configured.
+  static bool PodeHabilitarSpedAutomatico(const std::string& empresas, TDateTime dataIni, TDateTime dataFim);
+  // Schedules one validation job per company (one transaction: all or none) on the workstation that
+  // validates (this one when it is configured, else the first configured one) and tells the user.
+  // Answers the number of jobs scheduled; 0 when nothing could be scheduled (the reason told).
+  static int RodarSpedAutomatico(TComponent* tela, const TParamsAgendamento& params);
 };
 
 // The validator configuration of one workstation.

@@ -78,6 +78,25 @@ void AddSuiteEcfSchema(TSchema& s) {
   BDTIPO SMALLINT NOT NULL,
   CONSTRAINT PK_VZEL_EMP_TENCERRAMENTO PRIMARY KEY (BDCODEMP, BDDATA, BDTIPO)))");
 
+  // The referential plans' accounts the preparation screen maps a chart onto.
+  s.AddTable("PLANO_PADRAO_ECF", R"(CREATE TABLE PLANO_PADRAO_ECF (
+  BDCODPLAPADRAOREF INTEGER NOT NULL,
+  BDCODCTAREF VARCHAR(40) NOT NULL,
+  BDDESCRICAO VARCHAR(255),
+  BDTIPO VARCHAR(1),
+  CONSTRAINT PK_PLANO_PADRAO_ECF PRIMARY KEY (BDCODPLAPADRAOREF, BDCODCTAREF)))");
+
+  // Periods of a company's books archived by the suite's accounting archive: no export nor change
+  // while archived.
+  s.AddTable("TARQUIVAMENTO_CONTABIL", R"(CREATE TABLE TARQUIVAMENTO_CONTABIL (
+  BDCODEMP INTEGER NOT NULL,
+  BDDATAINI DATE NOT NULL,
+  BDDATAFIM DATE NOT NULL,
+  CONSTRAINT PK_TARQUIVAMENTO_CONTABIL PRIMARY KEY (BDCODEMP, BDDATAINI)))");
+
+  // Keys of the SPED validation jobs the export screens schedule.
+  s.AddGenerator("GEN_TVALIDACAOSPED_AGENDAMENTOS");
+
   // Company and account data the ECF rules read, on the suite's own tables.
   s.AddSeed("ALTER TABLE TEMPRESAS ADD BDDATAINIATIVEMP DATE, ADD BDNOMCID VARCHAR(60), "
             "ADD BDSIGLAUF VARCHAR(2), ADD BDCODPLACC INTEGER");

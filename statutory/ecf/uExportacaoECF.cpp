@@ -354,6 +354,12 @@ void TfrExportacaoECF::FormCreate() {
   edRemanescente->SetEnabled(SituacaoEspecial() == 6);
   edDataSituacaoEspecial->SetEnabled(SituacaoEspecial() > 0);
   FPLANOS_TPLA_SPED->FormConsulta = "TfrConsultaExportacaoECD";
+  DadosTelaAuxiliarAuditoria = Create<TDadosTelaAuxiliarAuditoria>();
+  IsClosingAuditoria = false;
+  FCodigoBens = Create<TInteger_VYN>();
+  FCodigoI157 = Create<TInteger_VYN>();
+  FNomeBens = Create<TString_VYN>();
+  FArquivoBens = Create<TString_VYN>();
   // The installation's COSIF chart is not part of this suite's stand-in: never offered.
   Ck("ckCOSIF")->SetEnabled(false);
 }
@@ -371,8 +377,6 @@ void TfrExportacaoECF::FormShow() {
   if (edCODEMP->Codigo() == 0 && edCODEMP->CanFocus()) edCODEMP->SetFocus();
   spConfigPadraoRel->SetEnabled(false);
 }
-
-void TfrExportacaoECF::FormClose(TCloseAction& action) { TfrIntegracao_Empresa_Padrao_VYN::FormClose(action); }
 
 bool TfrExportacaoECF::SaiuParaTras(const TControl* c) const {
   auto it = flags_.find(c);

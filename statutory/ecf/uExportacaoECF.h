@@ -6,15 +6,18 @@
 #include <vector>
 
 #include "framework/accounting/ecf_managers.h"
+#include "framework/component/boxed_values.h"
 #include "framework/accounting/exportacao_ecf_db_mgr.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/dados_adicionais.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/edit_numeric.h"
 #include "framework/ui/integracao_padrao.h"
 #include "framework/ui/mask_edit_documentos.h"
 #include "framework/ui/seleciona_filiais.h"
+#include "framework/ui/sequencia_relatorio.h"
 
 namespace integracao {
 
@@ -28,7 +31,7 @@ void SetCaractereCombo(const std::string& codigo, vyn::TComboBox_Padrao_VYN& cb)
 // Selects by the number written without leading zeros (1 does not select "01 - ...").
 void SetIndexCombo(int codigo, vyn::TComboBox_Padrao_VYN& cb);
 
-class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN {
+class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vyn::ISequenciaTela {
  public:
   explicit TfrExportacaoECF(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrExportacaoECF"; }
@@ -73,8 +76,12 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN {
   bool FErroEncontrado = false;
   bool FValidacaoImportacao = false;
   bool FLimitarHistCompl = false;
-  int FCodigoBens = 0, FCodigoI157 = 0;
-  std::string FNomeBens, FArquivoBens;
+  // Filled by the previous-chart screen (TfrPreparacaoECFMultiContador) through the parameter list.
+  vyn::TInteger_VYN *FCodigoBens = nullptr, *FCodigoI157 = nullptr;
+  vyn::TString_VYN *FNomeBens = nullptr, *FArquivoBens = nullptr;
+  // Accounting-audit mode: the audit screen (the owner) sets the flag.
+  vyn::TDadosTelaAuxiliarAuditoria* DadosTelaAuxiliarAuditoria = nullptr;
+  bool IsClosingAuditoria = false;
 
   void setLimitarHistCompl(bool b) { FLimitarHistCompl = b; }
   // The control a failed check brought back into view (the last one).
@@ -173,7 +180,28 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN {
   std::string GetCNPJ() const;
 
   // Whether a report sequence is running (the checklist notice is never shown inside one).
-  virtual bool SequenciaRelatorioRodando() const { return false; }
+  static bool SequenciaRelatorioRodando();
+
+  // Toolbar actions and the screens they open by class name (screens of other packages of the suite).
+  void spPlanoSpedClick(vyn::TComponent* sender);
+  void AbrePreparacao(const std::string& classe);
+  void spDepreBensClick(vyn::TComponent* sender);
+  void spConsultaClick(vyn::TComponent* sender);
+  void spSpedAutomaticoClick(vyn::TComponent* sender);
+  void spCancelarClick(vyn::TComponent* sender) override;
+  void KeyDown(int& key, unsigned shift) override;
+  vyn::TDadosAdicionais* CreateDadosAdicionais();
+  // The step of a report sequence: the step's period goes into the dates (their exits run).
+  void BeforeExportarSequencia(vyn::TDadosAdicionaisSeqRel& dados) override;
+  // Its part in a report sequence: the period, the destination folder, and the confirmation as the run.
+  vyn::ISequenciaTela* SequenciaTela() override { return this; }
+  vyn::TDadosAberturaTela getDadosSelecionarSequencia(unsigned opcoes) override;
+  void ExecutarSequencia(const vyn::TDadosAdicionaisSeqRel& dados, vyn::TDadosFinaisSeqRel& finais) override;
+  vyn::TEdit_Date_Padrao_VYN* EditDataSequencia() override { return edDataIni; }
+  vyn::TEdit_Date_Padrao_VYN* EditDataFimSequencia() override { return edDataFim; }
+  vyn::TEdit_Diretorio_Padrao_VYN* EditArquivoSequencia() override { return edArquivo; }
+  // The referential accounts handed to the preparation screen (kept while the screen lives).
+  const std::vector<std::vector<std::string>>& ListaContasReferenciais() const { return FListaContasReferenciais; }
 
  protected:
   void FormCreate() override;
@@ -182,8 +210,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN {
   void SetCriaDao() override;
   // A run that stops before the generator (the checks stop the confirmation).
   bool ExecutarProcesso() override { return true; }
-  // The books of the company are archived for the period (the suite's archive lock; none here).
-  virtual bool TemArquivamentoContabil();
+  // The books of the company are archived for the period: the archive's message is reported by the
+  // run's mode and the confirmation stops.
+  bool TemArquivamentoContabil();
 
  private:
   struct TFlags {
@@ -202,6 +231,10 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN {
   void Mensagem(const std::string& texto, bool aviso);
   // A warning of the confirmation: raised without a user, into the list when dialogs are off, else a box.
   void Aviso(const std::string& texto, bool bloqueia);
+  // A warning of a toolbar action: a box, or without a user the informative exception with a full stop.
+  void AvisoAcao(const std::string& texto);
+  void DevolveAuditoria();
+  std::vector<std::vector<std::string>> FListaContasReferenciais;
   int64_t CampoInteiro(const std::string& campo) const;
   static std::string FormatCNPJText(const std::string& digitos);
 
@@ -215,7 +248,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN {
   std::map<const vyn::TControl*, TFlags> flags_;
   int competencia_ = 0;
   bool carregando_ = false;
-  bool semDialogos_ = false;  // run for the SPED validation: no dialog may be shown   // saved values are being put into the controls
+  bool semDialogos_ = false;  // run for the SPED validation: no dialog may be shown
   bool firstShow_ = true;
 };
 

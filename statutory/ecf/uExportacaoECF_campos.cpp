@@ -2,6 +2,7 @@
 // confirm pass's list or the unattended exception, so one handler serves all three runs.
 #include <filesystem>
 
+#include "framework/accounting/validacao_sped.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/process_context.h"
 #include "framework/core/registry_number.h"
@@ -30,6 +31,9 @@ void TfrExportacaoECF::ControleErro(TComponent* sender, const std::string& msg) 
     Inconsistencias_VYN->Add_Erro(RemoveCaret(msg), true, nullptr, 0, nullptr, "");
   } else if (IsTARVO()) {
     throw EExceptionTratadaInformativa_VYN(msg);
+  } else if (semDialogos_) {
+    // Run for the SPED validation: no one to answer a box; the confirm pass records the check.
+    return;
   } else {
     MessageDlgVYN(msg, mtInformation, mbOK, 0, FLogEvent);
   }
@@ -51,6 +55,21 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
   const int refAnterior = ProcessContext().Referencia;
   const int compAnterior = competencia_;
   const bool troca = Ano() == 2014;
+  // The reference is switched only for the record's read: put back also when a check raises.
+  struct TVolta {
+    TfrExportacaoECF* t;
+    bool ativo;
+    int ref, comp;
+    ~TVolta() {
+      if (!ativo) return;
+      ProcessContext().Referencia = ref;
+      t->SetCompentencia(comp);
+      try {
+        t->RecarregaEmpresa();
+      } catch (...) {   // the record is read again at the next use
+      }
+    }
+  } volta{this, troca, refAnterior, compAnterior};
   if (troca) {
     ProcessContext().Referencia = AnoMes(edDataIni->GetData());
     SetCompentencia(ProcessContext().Referencia);
@@ -62,7 +81,9 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
     Variant trib = CampoEmpresa("bdFORMATRIBUTACAO");
     auto reporta = [&](const std::string& texto) {
       spConfirmar->SetEnabled(false);
-      if (mostrar)
+      // Without a user the notice ends the run with its text; for the SPED validation it is listed.
+      if (mostrar && IsTARVO()) throw EExceptionTratadaInformativa_VYN(texto);
+      if (mostrar && !semDialogos_)
         MessageDlgVYN(texto, mtInformation, mbOK, 0, FLogEvent);
       else
         Inconsistencias_VYN->Add_Atencao(texto);
@@ -84,11 +105,6 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
       }
       cbTributacao->SetEnabled(false);
     }
-  }
-  if (troca) {
-    ProcessContext().Referencia = refAnterior;
-    SetCompentencia(compAnterior);
-    RecarregaEmpresa();
   }
   return result;
 }
@@ -202,8 +218,7 @@ void TfrExportacaoECF::edDataFimExit(TComponent*) {
     falha("Para a situação especial informada, a data final deverá ser igual a data da situação especial, ou a data "
           "final da escrituração deve ser o dia imediatamente anterior à data do evento.");
   }
-  // The automatic SPED jobs are scheduled by the validation scheduler, outside this screen.
-  spSpedAutomatico->SetEnabled(false);
+  spSpedAutomatico->SetEnabled(TVALIDACAOSPED_AGENDAMENTOSMGR::PodeHabilitarSpedAutomatico(edCODEMP->Text(), ini, fim));
 }
 
 void TfrExportacaoECF::edDataSituacaoEspecialExit(TComponent*) {
@@ -277,7 +292,8 @@ void TfrExportacaoECF::edCNPJSCPExit(TComponent*) {
 }
 
 void TfrExportacaoECF::ckGrupoMultinacionalClick(TComponent*) {
-  if (cbTipoECF->ItemIndex() == 2 && !Ck("ckGrupoMultinacional")->Checked() && !IsTARVO())
+  if (cbTipoECF->ItemIndex() == 2 && !Ck("ckGrupoMultinacional")->Checked() && !IsTARVO() && !semDialogos_ &&
+      !carregando_)
     DlgWarOk("~" + ProcessContext().UserName +
                  ", quando o tipo da ECF for igual a 2-ECF da SCP, a opção de “Entidade de grupo multinacional IN RFB "
                  "1681/2016” nos parâmetros complementares deve estar marcada, conforme manual do Sped ECF leiaute 7, "

@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/accounting/arquivamento_contabil.h"
 #include "framework/component/process_context.h"
 #include "framework/core/registry_number.h"
 #include "framework/core/text.h"
@@ -75,6 +76,12 @@ void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   if (Trim(edCODEMP->Text()).empty()) {
     if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
     Aviso("Empresa não cadastrada ou não informada", true);
+    return;
+  }
+  if (DadosTelaAuxiliarAuditoria->Auditoria) {
+    if (Showing() && DlgConfSimNaoEsc("Deseja confirmar as informações selecionadas?", FLogEvent) != mrYes) return;
+    IsClosingAuditoria = true;
+    Close();   // hands the data back to the audit screen
     return;
   }
   Inconsistencias_VYN->Clear();
@@ -167,6 +174,14 @@ void TfrExportacaoECF::ConfirmarInterno() {
           "Existe apuração duplicada no ^Lalur para este período. Por favor, verifique antes de prosseguir.");
     Aviso("Existe apuração duplicada no Lalur para este período. Por favor, verifique antes de prosseguir.", true);
   }
+  {
+    TSQLMGR sql(this);
+    sql.CommandText("SELECt first 1 t.bdtipocaepf FROM tempresas t where t.bdcodemp = ? or t.bdcodmatriz = ?", ctOpen,
+                    {edCODEMP->Codigo(), edCODEMP->Codigo()});
+    const Variant tipo = sql.IsEmpty() ? Variant() : sql.FieldByName("BDTIPOCAEPF").Value();
+    if (tipo.IsNull() || tipo.AsInteger() != 2)
+      ValidaPrepacaoProdutorRural(edCODEMP->Codigo(), ano, plano, planoRef, *Inconsistencias_VYN);
+  }
   if (FErroEncontrado) {
     if (!semDialogos_) Inconsistencias_VYN->Execute(false, true, true, true, "");
     FErroEncontrado = false;
@@ -207,7 +222,17 @@ void TfrExportacaoECF::ConfirmarInterno() {
   SalvaConfiguracaoEHistorico();
 }
 
-bool TfrExportacaoECF::TemArquivamentoContabil() { return false; }
+bool TfrExportacaoECF::TemArquivamentoContabil() {
+  const std::string msg = MensagemArquivamentoContabil(Trim(edCODEMP->Text()), DataDe(edDataIni), DataDe(edDataFim));
+  if (msg.empty()) return false;
+  // Without a user the stop must end the run as a failure, with the archive's reason.
+  if (IsTARVO()) throw EExceptionTratadaInformativa_VYN(msg);
+  if (semDialogos_)
+    Inconsistencias_VYN->Add_Erro(msg);
+  else
+    DlgWarOk(msg, FLogEvent);
+  return true;
+}
 
 int64_t TfrExportacaoECF::CampoInteiro(const std::string& campo) const {
   Variant v = CampoEmpresa(campo);
@@ -277,7 +302,7 @@ void TfrExportacaoECF::AlimentaDAOExportacao() {
   g->SetNomeArquivo(edArquivo->Text());
   g->SetIsTARVO(IsTARVO());
   g->setLimitarHistCompl(FLimitarHistCompl);
-  g->SetCodigoI157(FCodigoI157);
+  g->SetCodigoI157(FCodigoI157->Value());
   auto ck = [this](const char* n) { return Ck(n)->Checked() ? 1 : 0; };
   auto ckHab = [this](const char* n) { return Ck(n)->Enabled() && Ck(n)->Checked() ? 1 : 0; };
   TParametrosTela& p = g->ParametrosTela;
@@ -354,9 +379,9 @@ void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
   const int64_t emp = edCODEMP->Codigo();
   const int seq = TEXPORTACAO_ITEMSTELA_CONFIGMGR::GetChaveServidor(emp, ClassName());
   saveComponentsValue(seq);
-  AddValorBens("edCodigoBens", std::to_string(FCodigoBens), seq);
-  AddValorBens("edNomeBens", FNomeBens, seq);
-  AddValorBens("edArquivoBens", FArquivoBens, seq);
+  AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), seq);
+  AddValorBens("edNomeBens", FNomeBens->Value(), seq);
+  AddValorBens("edArquivoBens", FArquivoBens->Value(), seq);
   std::string desc = cbTributacao->Text();
   if (cbTributacao->ItemIndex() == 2 || cbTributacao->ItemIndex() == 3)
     desc += " (" + cbApuracaoIRPJImunesIsentas->Text() + " )";
@@ -460,11 +485,11 @@ bool TfrExportacaoECF::CarregaConfiguracao(int sequencia) {
     const std::string nome = sql.FieldByName("BDCOMPNAME").AsString();
     const std::string valor = sql.FieldByName("BDCOMPVALUE").IsNull() ? "" : sql.FieldByName("BDCOMPVALUE").AsString();
     if (SameText(nome, "edCodigoBens")) {
-      FCodigoBens = OnlyDigits(valor).empty() ? 0 : std::stoi(OnlyDigits(valor));
+      FCodigoBens->SetValue(OnlyDigits(valor).empty() || OnlyDigits(valor).size() > 9 ? 0 : std::stoi(OnlyDigits(valor)));
     } else if (SameText(nome, "edNomeBens")) {
-      FNomeBens = valor;
+      FNomeBens->SetValue(valor);
     } else if (SameText(nome, "edArquivoBens")) {
-      FArquivoBens = valor;
+      FArquivoBens->SetValue(valor);
     } else if (!SameText(nome, "edCODEMP") && !SameText(nome, "edArquivo")) {
       AplicaValorComponente(nome, valor);
     }
@@ -491,7 +516,7 @@ std::string TfrExportacaoECF::ExportaToValidador(int codEmp, TDateTime d1, TDate
   edCODEMP->Vale(codEmp);
   edCODEMP->Search();
   edCODEMPExit(edCODEMP);
-  if (!getPossuiConfigPadrao()) CarregaConfiguracao(-1);
+  if (!getPossuiConfigPadrao()) CreateDadosAdicionais()->Load(*this, static_cast<int>(codEmp), -1);
   edDataIni->SetData(d1);
   edDataIniExit(edDataIni);
   edDataFim->SetData(d2);

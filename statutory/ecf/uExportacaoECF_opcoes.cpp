@@ -95,6 +95,13 @@ void TfrExportacaoECF::LigaEventos() {
   edNumeroRecibo->OnExit = [this](TComponent* s) { edNumeroReciboExit(s); };
   edContaLivroCaixa->SetOnValidar([this](TComponent*, std::string&) { return !edContaLivroCaixaValidar(); });
   spP500->OnClick = [this](TComponent* s) { spP500Click(s); };
+  spPlanoSped->OnClick = [this](TComponent* s) { spPlanoSpedClick(s); };
+  spY665->OnClick = [this](TComponent*) { AbrePreparacao("TfrPreparacaoContasECFY665"); };
+  spY671->OnClick = [this](TComponent*) { AbrePreparacao("TfrPreparacaoContasECFY671"); };
+  spY672->OnClick = [this](TComponent*) { AbrePreparacao("TfrPreparacaoContasECFY672"); };
+  spDepreBens->OnClick = [this](TComponent* s) { spDepreBensClick(s); };
+  spConsulta->OnClick = [this](TComponent* s) { spConsultaClick(s); };
+  spSpedAutomatico->OnClick = [this](TComponent* s) { spSpedAutomaticoClick(s); };
 }
 
 bool TfrExportacaoECF::getVersao(int y0) const {

@@ -1,0 +1,181 @@
+// The ECF screen's toolbar actions (the preparation screens of other packages, opened by class name;
+// the scheduling of automatic SPED validations) and its accounting-audit mode.
+#include "framework/accounting/validacao_sped.h"
+#include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/core/text.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/excecao_informativa.h"
+#include "framework/ui/item_de_menu.h"
+#include "framework/ui/log_event.h"
+#include "framework/ui/packages_util.h"
+#include "statutory/ecf/uExportacaoECF.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+constexpr int kVK_F6 = 117;
+
+TDateTime DataOuZero(const TEdit_Date_Padrao_VYN* e) {
+  return e->IsValid() && !e->IsEmpty() ? e->GetData() : TDateTime();
+}
+}  // namespace
+
+bool TfrExportacaoECF::SequenciaRelatorioRodando() {
+  const auto& estado = ProcessContext().WP_SEQUENCIARELATORIO;
+  return estado && estado->Executando;
+}
+
+void TfrExportacaoECF::AvisoAcao(const std::string& texto) {
+  if (IsTARVO()) throw EExceptionTratadaInformativa_VYN(texto + ".");
+  DlgWarOk(texto, FLogEvent);
+}
+
+void TfrExportacaoECF::KeyDown(int& key, unsigned shift) {
+  if (key == kVK_F6) spPlanoSped->Click();
+  TfrIntegracao_Empresa_Padrao_VYN::KeyDown(key, shift);
+}
+
+void TfrExportacaoECF::spPlanoSpedClick(TComponent*) {
+  if (!(getPermissoes("TfrPreparacaoContasReferencialECF") & tpSearch)) {
+    DlgInfOk(ProcessContext().UserName +
+                 ", você não tem permissão para acessar a tela \"^Plano de contas referencial\".",
+             FLogEvent);
+    return;
+  }
+  if (Trim(edCODEMP->Text()).empty()) {
+    AvisoAcao("Informe uma empresa para preparar as contas para exportação");
+    return;
+  }
+  if (DataOuZero(edDataIni).Value == 0 || DataOuZero(edDataFim).Value == 0) {
+    AvisoAcao("Informe um período válido para preparar as contas para exportação");
+    return;
+  }
+  const Variant ref = CampoEmpresa("BDCODPLAPADRAOREF");
+  FListaContasReferenciais = TPLANO_PADRAO_ECFMGR::GetListaContaReferencialECF(ref.IsNull() ? 0 : ref.AsInteger());
+  const Variant plano = CampoEmpresa("BDCODPLAPADRAO");
+  TListaObj lista;
+  lista.AddInteger(plano.IsNull() ? 0 : plano.AsInteger());
+  lista.Add(edDataIni);
+  lista.AddInteger(ref.IsNull() ? 0 : ref.AsInteger());
+  lista.AddInteger(1);
+  lista.AddObject(&FListaContasReferenciais);
+  lista.AddText(FiliaisMarcadas());
+  lista.Add(Ck("ckExportaZeradas"));
+  lista.AddInteger(edContaAjusteECF->Codigo());
+  TPackagesUtil::CarregaFormParamsObj("TfrConfiguraPreparacaoContaReferencialECF", this, std::move(lista));
+}
+
+void TfrExportacaoECF::AbrePreparacao(const std::string& classe) { TPackagesUtil::CarregaForm(edCODEMP, classe); }
+
+void TfrExportacaoECF::spDepreBensClick(TComponent*) {
+  TListaObj lista;
+  lista.AddInteger(edCODEMP->Codigo());
+  lista.AddInteger(YearOf(DataOuZero(edDataFim)));
+  lista.Add(FCodigoBens);
+  lista.Add(FNomeBens);
+  lista.Add(FArquivoBens);
+  lista.Add(FCodigoI157);
+  TPackagesUtil::CarregaFormParamsObj("TfrPreparacaoECFMultiContador", this, std::move(lista));
+}
+
+TDadosAdicionais* TfrExportacaoECF::CreateDadosAdicionais() {
+  auto* d = Create<TDadosAdicionais>();
+  d->SetEditArquivo(edArquivo);
+  d->SetClasse("TfrExportacaoECF");
+  d->SetTitulo("Consulta de exportações para o Sped ECF");
+  d->SetEmpresa(static_cast<int>(edCODEMP->Codigo()));
+  // Saved values are put in as answered when they were saved: no question of a click rule is asked.
+  d->AplicaValor = [this](TComponent& c, const std::string& valor) {
+    const bool antes = carregando_;
+    carregando_ = true;
+    struct TRestaura {
+      bool& f;
+      bool v;
+      ~TRestaura() { f = v; }
+    } restaura{carregando_, antes};
+    return AplicaValorComponente(c.Name(), valor);
+  };
+  d->SetOnLoad([this](TDadosAdicionais& dados) {
+    const std::string codigo = OnlyDigits(dados.Valor("edCodigoBens"));
+    FCodigoBens->SetValue(codigo.empty() || codigo.size() > 9 ? 0 : std::stoi(codigo));
+    FNomeBens->SetValue(dados.Valor("edNomeBens"));
+    FArquivoBens->SetValue(dados.Valor("edArquivoBens"));
+  });
+  return d;
+}
+
+void TfrExportacaoECF::spConsultaClick(TComponent*) {
+  TListaObj lista;
+  lista.Add(CreateDadosAdicionais());
+  TPackagesUtil::CarregaFormParamsObj("TfrConsultaExportacaoECD", this, std::move(lista));
+}
+
+void TfrExportacaoECF::spSpedAutomaticoClick(TComponent*) {
+  TParamsAgendamento p;
+  p.Empresas = edCODEMP->CodigosSelecionados();
+  p.DataIni = DataOuZero(edDataIni);
+  p.DataFim = DataOuZero(edDataFim);
+  p.Referencia = p.DataFim.Value == 0 ? 0 : YearOf(p.DataFim);
+  p.Tipo = tvECF;
+  TVALIDACAOSPED_AGENDAMENTOSMGR::RodarSpedAutomatico(this, p);
+}
+
+void TfrExportacaoECF::BeforeExportarSequencia(TDadosAdicionaisSeqRel& dados) {
+  if (edDataIni->CanFocus()) edDataIni->SetFocus();
+  edDataIni->SetData(dados.Geral.DataInicial);
+  if (edDataFim->CanFocus()) edDataFim->SetFocus();   // leaving the start date runs its rules
+  edDataFim->SetData(dados.Geral.DataFinal);
+}
+
+TDadosAberturaTela TfrExportacaoECF::getDadosSelecionarSequencia(unsigned) {
+  TDadosAberturaTela d;
+  d.Nome = "ECF";
+  return d;
+}
+
+void TfrExportacaoECF::ExecutarSequencia(const TDadosAdicionaisSeqRel&, TDadosFinaisSeqRel&) { spConfirmar->Click(); }
+
+void TfrExportacaoECF::spCancelarClick(TComponent* sender) {
+  if (DadosTelaAuxiliarAuditoria->Auditoria) {
+    DadosTelaAuxiliarAuditoria->Auditoria = false;
+    if (auto* dono = dynamic_cast<TControl*>(Owner())) dono->SetEnabled(true);
+  }
+  TfrIntegracao_Empresa_Padrao_VYN::spCancelarClick(sender);
+}
+
+void TfrExportacaoECF::FormClose(TCloseAction& action) {
+  if (DadosTelaAuxiliarAuditoria->Auditoria) {
+    // A Yes closes again at once as the confirmed close; No (or Esc) hands the data back all the same.
+    if (!IsClosingAuditoria &&
+        DlgConfSimNaoEsc("Deseja confirmar as informações selecionadas?", FLogEvent) == mrYes)
+      IsClosingAuditoria = true;
+    DevolveAuditoria();
+    action = caHide;
+    return;
+  }
+  TfrIntegracao_Empresa_Padrao_VYN::FormClose(action);
+}
+
+void TfrExportacaoECF::DevolveAuditoria() {
+  AlimentaDAOExportacao();
+  // Where the screen stood, for the audit screen to show it there again.
+  const std::vector<TPanel*> abas{tsAbertura, tsTributacao, tsComplementar, tsInformacoesEconomicas, tsOutras,
+                                  tsAssinatura};
+  for (size_t i = 0; i < abas.size(); ++i)
+    if (abas[i] == PaginaAtiva) DadosTelaAuxiliarAuditoria->PaginaAtiva = static_cast<int>(i);
+  DadosTelaAuxiliarAuditoria->ControleAtivo = ActiveControl() ? ActiveControl()->Name() : "";
+  IsClosingAuditoria = false;
+  if (auto* dono = dynamic_cast<TControl*>(Owner())) dono->SetEnabled(true);
+  auto* dados = Create<TDadosTelaExportacaoECF>();
+  dados->SetParametrosTela(Gerador()->ParametrosTela);
+  dados->SetInformacoesFiscais(edInformacoesFiscais->Text());
+  dados->SetExportacaoEF(FExportacaoEF);
+  TListaObj lista;
+  lista.Add(dados);
+  TForm_VYN::SetListaObj(AdoptListaObj(std::move(lista)));
+}
+
+}  // namespace integracao
