@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "framework/component/fila_mensagens.h"
 #include "framework/core/text.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
@@ -126,6 +127,8 @@ bool Executa(vyn::TForm_VYN& form, const json& script, const std::string& onde, 
       } else {
         throw std::invalid_argument("passo sem ação conhecida: " + p.dump());
       }
+      // Between a user's actions the window loop runs what other threads handed to the main thread.
+      vyn::ProcessMessages();
     } catch (const std::exception& e) {
       err << onde << "passo " << n << " (" << p.dump() << "): " << vyn::RemoveCaret(e.what()) << "\n";
       return false;
