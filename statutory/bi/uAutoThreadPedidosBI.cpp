@@ -9,6 +9,7 @@
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
+#include "framework/ui/item_de_menu.h"
 
 namespace integracao {
 
@@ -43,6 +44,22 @@ struct TLibera {
   }
 };
 
+// Marks the request ready when the block ends, also when it raises; the block's own failure is the
+// one that leaves the run.
+struct TProntoAoFim {
+  TAutoThreadPedidosBI& t;
+  ~TProntoAoFim() noexcept(false) {
+    if (std::uncaught_exceptions() == 0) {
+      t.pSetPedidoPronto();
+      return;
+    }
+    try {
+      t.pSetPedidoPronto();
+    } catch (const std::exception&) {
+    }
+  }
+};
+
 }  // namespace
 
 bool TAutoThreadPedidosBI::InheritsFrom(const std::string& class_name) const {
@@ -64,14 +81,7 @@ void TAutoThreadPedidosBI::RodaDRE(int id) {
 
   auto* mgr = TTPEDIDOS_BI_DRE_RESULTADOSMGR::CreateMgr(this, true);
   TLibera libera{*this, mgr};
-  struct TPronto {
-    TAutoThreadPedidosBI& t;
-    ~TPronto() noexcept(false) {
-      if (std::uncaught_exceptions() == 0) { t.pSetPedidoPronto(); return; }
-      try { t.pSetPedidoPronto(); } catch (...) {}
-    }
-  };
-  TPronto pronto{*this};
+  TProntoAoFim pronto{*this};
   mgr->SetEmpresa(edEmpresa_);
   mgr->SetDataIni(edDataIni_);
   mgr->SetDataFin(edDataFin_);
@@ -84,6 +94,14 @@ void TAutoThreadPedidosBI::RodaDRE(int id) {
 }
 
 void TAutoThreadPedidosBI::RodaFaturamento(int id) {
+  // Revenue tables are the fiscal module's: the host runs in it for the request, and goes back after.
+  struct TVoltaSistema {
+    int sistema;
+    ~TVoltaSistema() {
+      if (MenuSistema().Sistema != sistema) TItemDeMenu::CallChangeSistema(sistema);
+    }
+  } volta{MenuSistema().Sistema};
+  TItemDeMenu::CallChangeSistema(3);
   FSQL->CommandText("select * from TPEDIDOS_BI_FAT where (BDID = " + SQLInteger(id) + ")", ctOpen);
   if (FSQL->IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(id) + " não foi encontrado.");
   edEmpresa_->Vale(FSQL->FieldByName("BDCODEMP").AsInteger());
@@ -99,14 +117,7 @@ void TAutoThreadPedidosBI::RodaFaturamento(int id) {
 
   auto* mgr = TTPEDIDOS_BI_FAT_RESULTADOSMGR::CreateMgr(this, true);
   TLibera libera{*this, mgr};
-  struct TPronto {
-    TAutoThreadPedidosBI& t;
-    ~TPronto() noexcept(false) {
-      if (std::uncaught_exceptions() == 0) { t.pSetPedidoPronto(); return; }
-      try { t.pSetPedidoPronto(); } catch (...) {}
-    }
-  };
-  TPronto pronto{*this};
+  TProntoAoFim pronto{*this};
   mgr->SetRefInicial(edDataIni_);
   mgr->SetRefFinal(edDataFin_);
   mgr->SetSomaMatrizFilial(ckBox_);
@@ -150,11 +161,11 @@ void TAutoThreadPedidosBI::Execute() {
       case 1: RodaDRE(id); break;
       case 2: RodaFaturamento(id); break;
       case 3: pRodaProcessoBIRelatorios(); break;
-      case 4:
-        // Configurable-payroll answers are not built in this version: the request stays waiting
-        // and the run says why.
-        throw std::runtime_error("Pedido de BI " + std::to_string(id) + " do tipo " + std::to_string(tipo) +
-                                 " ainda não é atendido por esta versão.");
+      case 4: {
+        TProntoAoFim pronto{*this};
+        pRodaProcessoBIFolhaConfiguravel();
+        break;
+      }
       default: break;  // unknown kinds are left as they are
     }
   }

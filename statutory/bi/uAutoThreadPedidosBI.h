@@ -29,6 +29,8 @@ class TAutoThreadPedidosBI : public vyn::TAutoThreadPadrao {
  private:
   void RodaDRE(int id);
   void RodaFaturamento(int id);
+  // Configurable payroll requests: column sums per person and month.
+  void pRodaProcessoBIFolhaConfiguravel();
   // Report requests: runs the named report screen without a user and answers in text lines.
   void pRodaProcessoBIRelatorios();
   void InsereResultado(int linha, const std::string& texto);

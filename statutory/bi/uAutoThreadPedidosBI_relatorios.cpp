@@ -11,6 +11,7 @@
 #include "framework/component/string_list.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/host/diretorio_plano.h"
 #include "framework/host/tipo_sistema.h"
 #include "framework/schema/pedidos_bi_tabelas.h"
 #include "framework/ui/choice_controls.h"
@@ -104,16 +105,6 @@ bool StrToBool(const std::string& texto) {
   throw std::invalid_argument("'" + texto + "' is not a valid boolean value");
 }
 
-int Inteiro(const std::string& texto) {
-  const std::string t = Trim(texto);
-  size_t usado = 0;
-  try {
-    const int v = std::stoi(t, &usado);
-    if (usado == t.size()) return v;
-  } catch (const std::exception&) {
-  }
-  throw std::invalid_argument("'" + texto + "' is not a valid integer value");
-}
 
 void Foca(TControl& c) {
   if (c.CanFocus()) c.SetFocus();
@@ -163,15 +154,15 @@ void AplicaParametro(TComponent& tela, const TParametro& p) {
   if (!c) return;
   if (auto* cod = dynamic_cast<TEdit_Codigo_Search_VYN*>(c)) {
     Foca(*cod);
-    const int v = Inteiro(p.Valor);
+    const int v = StrToInt(p.Valor);
     cod->Vale(v > 0 ? v : 0);
     ValidaComoDigitado(*cod);
   } else if (auto* rg = dynamic_cast<TRadioGroup*>(c)) {
-    rg->SetItemIndex(Inteiro(p.Valor));
+    rg->SetItemIndex(StrToInt(p.Valor));
   } else if (auto* ck = dynamic_cast<TCheckBox*>(c)) {
     ck->SetChecked(StrToBool(p.Valor));
   } else if (auto* cb = dynamic_cast<TComboBox_Padrao_VYN*>(c)) {
-    cb->SetItemIndex(Inteiro(p.Valor));
+    cb->SetItemIndex(StrToInt(p.Valor));
   } else if (auto* dt = dynamic_cast<TEdit_Date_Padrao_VYN*>(c)) {
     Foca(*dt);
     std::string v = Trim(p.Valor);
@@ -184,7 +175,7 @@ void AplicaParametro(TComponent& tela, const TParametro& p) {
     cl->CheckAll(false);
     for (const auto& parte : SeparaComAspas(p.Valor, ',')) {
       const std::string t = Trim(parte);
-      if (!t.empty()) cl->SetChecked(Inteiro(t), true);
+      if (!t.empty()) cl->SetChecked(StrToInt(t), true);
     }
   }
 }
@@ -200,7 +191,7 @@ void TAutoThreadPedidosBI::InsereResultado(int linha, const std::string& texto) 
 
 std::string TAutoThreadPedidosBI::GetDescRelatorioGerador(const std::string& codigo) {
   FSQL->Close();
-  FSQL->CommandText("select BDDESCREP from TREPOSITORIO where (BDCODREP = ?)", ctOpen, {Variant(Inteiro(codigo))});
+  FSQL->CommandText("select BDDESCREP from TREPOSITORIO where (BDCODREP = ?)", ctOpen, {Variant(StrToInt(codigo))});
   const std::string desc = FSQL->IsEmpty() ? "" : FSQL->FieldByName("BDDESCREP").AsString();
   FSQL->Close();
   return desc;
@@ -265,7 +256,7 @@ void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
     form = nullptr;   // no such screen: answered below
   } catch (const EClassNotFound&) {
     form = nullptr;
-  } catch (const std::invalid_argument& e) {
+  } catch (const EConvertError& e) {
     erroAntes = e.what();   // a generator code that is not a number
   }
   struct TLiberaTela {

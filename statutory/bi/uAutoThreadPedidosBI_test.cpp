@@ -97,5 +97,87 @@ TEST_F(PedidosBITest, BadInputEndsTheRunAndKeepsWhatWasAnswered) {
   EXPECT_EQ(Pronto(2), 1);
 }
 
+
+class FolhaConfiguravelBITest : public PedidosBITest {
+ protected:
+  void SetUp() override {
+    PedidosBITest::SetUp();
+    Db().Execute("INSERT INTO TRH_COLCON (BDCODEMP, BDTIPOCOL, BDCODCOL, BDDATAADM, BDDATADEM, BDCODSETOR, BDCODTPCC) "
+                 "VALUES (1, 1, 10, '2020-01-01', NULL, 5, 7)");
+    Db().Execute("INSERT INTO TRH_COLCON (BDCODEMP, BDTIPOCOL, BDCODCOL, BDDATAADM, BDDATADEM, BDCODSETOR, BDCODTPCC) "
+                 "VALUES (1, 2, 20, NULL, NULL, 6, 8)");
+    Db().Execute("INSERT INTO TRH_COLCON (BDCODEMP, BDTIPOCOL, BDCODCOL, BDDATAADM, BDDATADEM) "
+                 "VALUES (1, 1, 11, '2020-01-01', '2024-01-15')");
+    Db().Execute("INSERT INTO VRH_BASE_TRELCONF (BDCODRELCONF, BDDESCRICAO) VALUES (3, 'Folha')");
+    Item(1, 1, "Salário", "", 100);
+    Item(2, 1, "Salário", "", 101);
+    Item(3, 2, "Dias", "DIAS", -1);
+    Item(4, 3, "Líquido d'Ávila", "V100+V101-V200", -1);
+    Mov(202401, 1, 10, 100, "1000.1234");
+    Mov(202401, 1, 10, 101, "50");
+    Mov(202401, 1, 10, 200, "100.0001");
+    Mov(202402, 1, 10, 100, "2000");
+    Mov(202401, 2, 20, 100, "300");
+  }
+  void Item(int ordem, int coluna, const char* titulo, const char* formula, int codVer) {
+    Db().Execute("INSERT INTO VRH_BASE_TRELCONF_ITENS (BDCODRELCONF, BDORDEM, BDCOLUNA, BDTITULO, BDFORM, BDCODVER, "
+                 "BDCLAVER) VALUES (3, ?, ?, ?, ?, ?, 1)",
+                 {Variant(ordem), Variant(coluna), Variant(titulo), Variant(formula),
+                  codVer < 0 ? Variant() : Variant(codVer)});
+  }
+  void Mov(int ref, int tipo, int col, int ver, const char* valor) {
+    Db().Execute("INSERT INTO TRH_MOVIMENTO (BDCODEMP, BDREF, BDTIPOCOL, BDCODCOL, BDCODVER, BDCLAVER, BDVALOR) "
+                 "VALUES (1, ?, ?, ?, ?, 1, ?)",
+                 {Variant(ref), Variant(tipo), Variant(col), Variant(ver), Variant(Currency::ParseSQL(valor))});
+  }
+  void PedidoFolha(int id, int agrupar) {
+    Pedido(id, 4);
+    Db().Execute("INSERT INTO TPEDIDOS_BI_CONF_FOLHA (BDID, BDCODEMP, BDCODIGO_RELATORIO, BDDATAINI, BDDATAFIN, "
+                 "BDAGRUPARPOR) VALUES (?, 1, 3, '2024-01-01', '2024-02-29', ?)", {Variant(id), Variant(agrupar)});
+  }
+  Currency Coluna(int id, int ref, int col, int ter, int ordem) {
+    return Valor("SELECT BDVALOR FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = " + std::to_string(id) +
+                 " AND BDREF = " + std::to_string(ref) + " AND BDCODCOL = " + std::to_string(col) +
+                 " AND BDCODTER = " + std::to_string(ter) + " AND BDORDEM = " + std::to_string(ordem));
+  }
+};
+
+TEST_F(FolhaConfiguravelBITest, EveryColumnOfEveryPersonAndMonthIsAnswered) {
+  PedidoFolha(5, 0);
+  PedidoFolha(6, 2);
+  Roda({{{"id", "5"}, {"tipo", "4"}}, {{"id", "6"}, {"tipo", "4"}}});
+  EXPECT_EQ(Pronto(5), 1);
+  // January: three people; February: the dismissed employee is gone. Three columns each, the last
+  // one included.
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = 5"), Currency::FromInt(15));
+  EXPECT_EQ(Coluna(5, 202401, 10, 0, 1), Currency::ParseSQL("1050.1234"));
+  EXPECT_EQ(Coluna(5, 202401, 10, 0, 3), Currency::ParseSQL("950.1233"));
+  EXPECT_EQ(Coluna(5, 202402, 10, 0, 1), Currency::FromInt(2000));
+  EXPECT_EQ(Coluna(5, 202402, 10, 0, 3), Currency::FromInt(2000));
+  // Each month's formulas run over that month's own days.
+  EXPECT_EQ(Coluna(5, 202401, 10, 0, 2), Currency::FromInt(31));
+  EXPECT_EQ(Coluna(5, 202402, 10, 0, 2), Currency::FromInt(29));
+  // The contractor answers under its contractor code.
+  EXPECT_EQ(Coluna(5, 202401, 0, 20, 1), Currency::FromInt(300));
+  EXPECT_EQ(Coluna(5, 202402, 0, 20, 3), Currency());
+  EXPECT_EQ(Db().QueryValue("SELECT FIRST 1 BDDESCRICAO FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDORDEM = 3").AsString(),
+            "Líquido d'Ávila");
+  // Grouped by sector the row carries the sector, else the cost-centre type.
+  EXPECT_EQ(Valor("SELECT FIRST 1 BDCODTPCC FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = 5 AND BDCODCOL = 10"),
+            Currency::FromInt(7));
+  EXPECT_EQ(Valor("SELECT FIRST 1 BDCODTPCC FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = 6 AND BDCODCOL = 10"),
+            Currency::FromInt(5));
+}
+
+TEST_F(FolhaConfiguravelBITest, AFailedComputationWritesNothingAndEndsTheRun) {
+  Item(5, 4, "Erro", "XPTO", -1);
+  PedidoFolha(5, 0);
+  Pedido(9, 1);
+  Roda({{{"id", "5"}, {"tipo", "4"}}, {{"id", "9"}, {"tipo", "1"}}}, true);
+  EXPECT_EQ(Pronto(5), 1);
+  EXPECT_EQ(Pronto(9), 0);
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_CONF_FOLHA_RESULT"), Currency());
+}
+
 }  // namespace
 }  // namespace integracao

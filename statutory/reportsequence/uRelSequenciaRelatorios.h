@@ -176,6 +176,10 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   void AddLinha(vyn::TItemDeMenu* item, TDadosSequencial* dados, bool checked);
   void Move(int delta);
   int LinhaDaChave(int chave) const;
+  // Shared by confirming and clearing an item's screen values.
+  bool ConfirmaItemConfigurado(vyn::TComponent* sender, const std::string& pergunta, vyn::TForm_VYN*& form,
+                               vyn::ISequenciaTela*& seq);
+  TDadosSequencial* MarcaItemConfigurado(int chave, vyn::TForm_VYN& form, bool configurado, const std::string& nome);
   bool SemDireitoDeGravar();
 
   int FEmpresaAtual = 0;

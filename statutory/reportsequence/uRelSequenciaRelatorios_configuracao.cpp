@@ -75,20 +75,32 @@ void TfrRelSequenciaRelatorios::clSequenciaDblClick() {
   ShowBalao(nullptr, "Clique aqui para salvar os dados selecionados");
 }
 
-void TfrRelSequenciaRelatorios::OnClickSalvarOkSequenciaRel(TComponent* sender) {
-  if (DlgConfSimNao("Deseja confirmar a seleção dos dados para a sequência?") != mrYes) return;
+bool TfrRelSequenciaRelatorios::ConfirmaItemConfigurado(TComponent* sender, const std::string& pergunta,
+                                                        TForm_VYN*& form, ISequenciaTela*& seq) {
+  if (DlgConfSimNao(pergunta) != mrYes) return false;
   setMexeuAlgo(true);
+  seq = SequenciaDe(sender, &form);
+  return seq != nullptr;
+}
+
+TDadosSequencial* TfrRelSequenciaRelatorios::MarcaItemConfigurado(int chave, TForm_VYN& form, bool configurado,
+                                                                   const std::string& nome) {
+  const int linha = LinhaDaChave(chave);
+  if (linha < 0) return nullptr;
+  TDadosSequencial* d = getDadosSequencial(linha);
+  d->TemConfiguracaoDeTela = configurado;
+  d->ItemMenu->setCaption(form.Caption());
+  if (!nome.empty()) d->ItemMenu->setCaptionDaBase(nome + " " + form.Caption());
+  clSequencia->Items[static_cast<size_t>(linha)].Text = d->ItemMenu->MostrarString();
+  return d;
+}
+
+void TfrRelSequenciaRelatorios::OnClickSalvarOkSequenciaRel(TComponent* sender) {
   TForm_VYN* form = nullptr;
-  ISequenciaTela* seq = SequenciaDe(sender, &form);
-  if (!seq) return;
+  ISequenciaTela* seq = nullptr;
+  if (!ConfirmaItemConfigurado(sender, "Deseja confirmar a seleção dos dados para a sequência?", form, seq)) return;
   TDadosAberturaTela abertura = seq->getDadosSelecionarSequencia(osConfirmandoSequencia);
-  const int linha = LinhaDaChave(sender->Tag());
-  if (linha >= 0) {
-    TDadosSequencial* d = getDadosSequencial(linha);
-    d->TemConfiguracaoDeTela = true;
-    d->ItemMenu->setCaption(form->Caption());
-    if (!abertura.Nome.empty()) d->ItemMenu->setCaptionDaBase(abertura.Nome + " " + form->Caption());
-    clSequencia->Items[static_cast<size_t>(linha)].Text = d->ItemMenu->MostrarString();
+  if (TDadosSequencial* d = MarcaItemConfigurado(sender->Tag(), *form, true, abertura.Nome)) {
     if (abertura.Configuracao) SaveScreenUserConfigMemory(*abertura.Configuracao, d->Chave);
   }
   form->Close();
@@ -96,17 +108,10 @@ void TfrRelSequenciaRelatorios::OnClickSalvarOkSequenciaRel(TComponent* sender) 
 }
 
 void TfrRelSequenciaRelatorios::OnClickLimparSequenciaRel(TComponent* sender) {
-  if (DlgConfSimNao("Deseja limpar a seleção dos dados para a sequência?") != mrYes) return;
-  setMexeuAlgo(true);
   TForm_VYN* form = nullptr;
-  ISequenciaTela* seq = SequenciaDe(sender, &form);
-  if (!seq) return;
-  const int linha = LinhaDaChave(sender->Tag());
-  if (linha >= 0) {
-    TDadosSequencial* d = getDadosSequencial(linha);
-    d->TemConfiguracaoDeTela = false;
-    d->ItemMenu->setCaption(form->Caption());
-    clSequencia->Items[static_cast<size_t>(linha)].Text = d->ItemMenu->MostrarString();
+  ISequenciaTela* seq = nullptr;
+  if (!ConfirmaItemConfigurado(sender, "Deseja limpar a seleção dos dados para a sequência?", form, seq)) return;
+  if (TDadosSequencial* d = MarcaItemConfigurado(sender->Tag(), *form, false, "")) {
     // Cleared in memory, like every other edit of the model: the database follows at the next save
     // and Esc or loading another model undoes it.
     TDadosAberturaTela abertura = seq->getDadosSelecionarSequencia(0);

@@ -3,10 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+
+#include <fmt/format.h>
 
 #include "framework/component/class_registry.h"
 #include "framework/component/process_context.h"
 #include "framework/core/lite_pdf.h"
+#include "framework/core/pdf_text.h"
 #include "framework/data/client_dataset.h"
 #include "framework/host/seqrel_mgr.h"
 #include "framework/schema/seed.h"
@@ -228,6 +232,65 @@ TEST(JuntarPDF, PdfOutputsGoWhereTheirPagesBelongWithARunningOffset) {
   EXPECT_EQ(main.Pages()[4], "a0");
   EXPECT_EQ(main.Pages()[9], "b0");
   EXPECT_EQ(main.Pages()[11], "p6");
+  fs::remove_all(dir);
+}
+
+
+// A PDF of another writer: nested page tree, size and font inherited from the tree, objects stored
+// out of order. Its pages must be joined as they are.
+void EscrevePDFDeOutroGerador(const fs::path& arquivo, const std::vector<std::string>& textos) {
+  std::vector<std::string> objs(5 + textos.size() * 2);
+  std::string kids;
+  for (size_t i = 0; i < textos.size(); ++i) {
+    const size_t pagina = 6 + 2 * i, conteudo = 7 + 2 * i;
+    kids += std::to_string(pagina) + " 0 R ";
+    objs[pagina - 1] = "<< /Type /Page /Parent 5 0 R /Contents " + std::to_string(conteudo) + " 0 R >>";
+    const std::string c = "BT /F9 14 Tf 72 700 Td (" + textos[i] + ") Tj ET";
+    objs[conteudo - 1] = "<< /Length " + std::to_string(c.size()) + " >>\nstream\n" + c + "\nendstream";
+  }
+  objs[0] = "<< /Type /Catalog /Pages 2 0 R >>";
+  objs[1] = "<< /Type /Pages /Kids [5 0 R] /Count " + std::to_string(textos.size()) +
+            " /MediaBox [0 0 612 792] /Resources << /Font << /F9 3 0 R >> >> >>";
+  objs[2] = "<< /Type /Font /Subtype /Type1 /BaseFont /Courier >>";
+  objs[3] = "<< /Producer (outro gerador) >>";
+  objs[4] = "<< /Type /Pages /Parent 2 0 R /Kids [" + kids + "] /Count " + std::to_string(textos.size()) + " >>";
+  std::string pdf = "%PDF-1.5\n%\xe2\xe3\xcf\xd3\n";
+  std::vector<size_t> pos(objs.size());
+  for (size_t i = objs.size(); i-- > 0;) {
+    pos[i] = pdf.size();
+    pdf += std::to_string(i + 1) + " 0 obj\n" + objs[i] + "\nendobj\n";
+  }
+  const size_t xref = pdf.size();
+  pdf += "xref\n0 " + std::to_string(objs.size() + 1) + "\n0000000000 65535 f\r\n";
+  for (size_t p : pos) pdf += fmt::format("{:010} 00000 n\r\n", p);
+  pdf += "trailer\n<< /Size " + std::to_string(objs.size() + 1) + " /Root 1 0 R /Info 4 0 R >>\nstartxref\n" +
+         std::to_string(xref) + "\n%%EOF\n";
+  std::ofstream(arquivo, std::ios::binary) << pdf;
+}
+
+TEST(JuntarPDF, PdfsOfOtherWritersAreJoinedWholeAndInPlace) {
+  const fs::path dir = fs::temp_directory_path() / ("juntapdf_outro_" + std::to_string(::getpid()));
+  fs::create_directories(dir);
+  const std::string main = (dir / "main.pdf").string();
+  TLitePDF::WritePages(main, {"p0", "p1", "p2"});
+  EscrevePDFDeOutroGerador(dir / "guia.pdf", {"Guia um", "Guia dois"});
+  TRelatorioPDF guia{1, (dir / "guia.pdf").string(), {}};
+  EXPECT_EQ(guia.JuntarSeAoPrincipal(main), 2);
+
+  ASSERT_EQ(PDFPageCount(main), 5);
+  EXPECT_NE(PDFTextGet(main, 1).find("p0"), std::string::npos);
+  EXPECT_NE(PDFTextGet(main, 2).find("Guia um"), std::string::npos);
+  EXPECT_NE(PDFTextGet(main, 3).find("Guia dois"), std::string::npos);
+  EXPECT_NE(PDFTextGet(main, 4).find("p1"), std::string::npos);
+  TLitePDF lido;
+  lido.LoadFromFile(main);
+  EXPECT_EQ(lido.Pages(), (std::vector<std::string>{"p0", "", "", "p1", "p2"}));
+
+  // A file that is not a PDF, or a damaged one, is refused and the main document stays whole.
+  std::ofstream(dir / "ruim.pdf", std::ios::binary) << "%PDF-1.4\nlixo";
+  TRelatorioPDF ruim{0, (dir / "ruim.pdf").string(), {}};
+  EXPECT_THROW(ruim.JuntarSeAoPrincipal(main), EPDFError);
+  EXPECT_EQ(PDFPageCount(main), 5);
   fs::remove_all(dir);
 }
 
