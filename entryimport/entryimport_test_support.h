@@ -1,48 +1,18 @@
 #pragma once
 // Test support of the entry-file feeders: a program folder per test, the Dyq entry-file service's
 // configuration pointed at a loopback fake, and a company set up for Dyq.
-#include <unistd.h>
-
-#include <atomic>
-#include <filesystem>
 #include <string>
 
-#include "framework/component/process_context.h"
 #include "framework/data/fb_database.h"
 #include "framework/schema/seed.h"
+#include "testing/program_folder.h"
 
 namespace integracao {
 
-class TPastaProgramaFeeders {
+// A program folder per test, named after the feeders.
+class TPastaProgramaFeeders : public vyn::TPastaProgramaTemp {
  public:
-  TPastaProgramaFeeders() {
-    static std::atomic<int> n{0};
-    pasta_ = std::filesystem::temp_directory_path() /
-             ("feeders_prog_" + std::to_string(::getpid()) + "_" + std::to_string(n++));
-    std::filesystem::remove_all(pasta_);
-    std::filesystem::create_directories(pasta_);
-    salvo_ = vyn::ProcessContext().ProgramFolder;
-    vyn::ProcessContext().ProgramFolder = pasta_.string();
-  }
-  ~TPastaProgramaFeeders() {
-    vyn::ProcessContext().ProgramFolder = salvo_;
-    std::error_code ec;
-    std::filesystem::remove_all(pasta_, ec);
-  }
-  const std::filesystem::path& Pasta() const { return pasta_; }
-  // Files left in the program's "temp" folder.
-  int ArquivosTemp() const {
-    int n = 0;
-    std::error_code ec;
-    for (auto it = std::filesystem::recursive_directory_iterator(pasta_ / "temp", ec);
-         !ec && it != std::filesystem::recursive_directory_iterator(); it.increment(ec))
-      if (it->is_regular_file()) ++n;
-    return n;
-  }
-
- private:
-  std::filesystem::path pasta_;
-  std::string salvo_;
+  TPastaProgramaFeeders() : vyn::TPastaProgramaTemp("feeders_prog") {}
 };
 
 inline constexpr const char* kTokenDyqTeste = "tok-Dyq-9f8e7d";

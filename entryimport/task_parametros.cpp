@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "framework/core/text.h"
+#include "framework/host/auto_thread.h"
 
 namespace integracao {
 
@@ -27,6 +28,14 @@ bool ParametroBooleano(const std::string& texto, bool def) {
   if (t == "TRUE") return true;
   if (t == "FALSE") return false;
   return def;
+}
+
+TEmpresaReferenciaTarefa LeEmpresaReferencia(const vyn::TAutoThreadPadrao& task) {
+  TEmpresaReferenciaTarefa r;
+  r.CodEmpresa = ParametroInteiroEstrito(task.GetParametro("cod_empresa"));
+  r.Referencia = ParametroInteiroDef(task.GetParametro("referencia"), 0);
+  vyn::ProcessContext().WP_REF_TARVO = r.Referencia;
+  return r;
 }
 
 }  // namespace integracao

@@ -4,6 +4,7 @@
 #include "entryimport/uImportacaoLancamentoDYQ.h"
 #include "framework/core/text.h"
 #include "framework/host/conferencia_lancamentos.h"
+#include "framework/host/erro_exception.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/list_view.h"
@@ -19,9 +20,9 @@ bool TAutoThreadImportacaoLancamentoDYQ::InheritsFrom(const std::string& class_n
 void TAutoThreadImportacaoLancamentoDYQ::Execute() {
   TAutoThreadPushPadrao::Execute();
   GravarLogTarvo("Iniciando o processo...");
-  CodEmpresa = ParametroInteiroEstrito(GetParametro("cod_empresa"));
-  Referencia = ParametroInteiroDef(GetParametro("referencia"), 0);
-  ProcessContext().WP_REF_TARVO = Referencia;
+  const TEmpresaReferenciaTarefa run = LeEmpresaReferencia(*this);
+  CodEmpresa = run.CodEmpresa;
+  Referencia = run.Referencia;
 
   TFormPtr<TfrImportacaoLancamentoDYQ> tela(CreateForm<TfrImportacaoLancamentoDYQ>(*this));
   InsereConferenciaImportacoes(kTipoConferencia, tscSucesso, "");
@@ -33,6 +34,11 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
   // A refused company (no Dyq, or the list could not be read) leaves the list empty; leaving the
   // edit would only look it up again.
   if (!tela->edCODEMP->Search()) {
+    // A list the service refused is a failure, not a company with nothing waiting.
+    if (!tela->FalhaListagem.empty()) {
+      InsereConferenciaImportacoes(kTipoConferencia, tscErro, tela->FalhaListagem);
+      throw TErroException(tela->FalhaListagem);
+    }
     ProcessoInfo().FMensagemInconsistencia = "Não foram encontrados arquivos a serem importados";
     return;
   }

@@ -71,12 +71,28 @@ class DyqTaskTest : public CompanyDatabaseTest {
   std::vector<std::string> log_;
 };
 
-TEST_F(DyqTaskTest, NoWaitingFileEndsWithTheMessageAndTheStartedRow) {
+TEST_F(DyqTaskTest, NoWaitingFileEndsWithTheMessageButARefusedListFails) {
   Arquivos(0, nullptr);
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Não foram encontrados arquivos a serem importados");
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
   EXPECT_EQ(log_, (std::vector<std::string>{"Iniciando o processo..."}));
+
+  // A list the service refused is no empty list: the run fails with the service's answer, never
+  // a success row, and the token stays out of it.
+  server_.On("GET", kLista,
+             TFakeResponse(401, std::string(R"({"message":"token inválido )") + kTokenDyqTeste + R"(","error":"!"})"));
+  const std::string erro = Executa();
+  EXPECT_EQ(erro.rfind("Não foi possível acessar os lançamentos do DYQ! 401 - token inválido ", 0), 0u) << erro;
+  EXPECT_EQ(erro.find(kTokenDyqTeste), std::string::npos);
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 5);
+  EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), erro);
+
+  // A company without Dyq still reads as nothing to import.
+  Db().Execute("update TEMPRESAS set BDDYQ = 'FALSE' where BDCODEMP = 1");
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Não foram encontrados arquivos a serem importados");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
 }
 
 TEST_F(DyqTaskTest, ImportsEveryFileFromTheLastRowAndMarksEachOnce) {

@@ -10,6 +10,7 @@
 #include "framework/core/iso8601.h"
 #include "framework/core/temp_name.h"
 #include "framework/core/text.h"
+#include "framework/data/arquivo_importacao.h"
 #include "framework/data/fb_database.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
@@ -18,9 +19,11 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/list_view.h"
 #include "framework/ui/status_processo.h"
+#include "framework/ui/transacao_automatica.h"
 #include "framework/web/http_vyn.h"
 #include "framework/web/secret_mask.h"
 #include "framework/web/service_config.h"
+#include "framework/web/url_encode.h"
 
 namespace integracao {
 
@@ -30,21 +33,6 @@ namespace {
 
 constexpr const char* kServico = "DYQ_LANCAMENTOS";
 constexpr const char* kCaminhoLista = "/api/v1/lancamentos-contabeis/";
-
-std::string CodificaURL(const std::string& s) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : s) {
-    if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
-}
 
 std::string TextoJson(const nlohmann::json& j, const char* membro) {
   if (!j.is_object() || !j.contains(membro)) return {};
@@ -125,6 +113,7 @@ void TfrImportacaoLancamentoDYQ::FormDestroy() {
 }
 
 void TfrImportacaoLancamentoDYQ::Aviso(const std::string& texto) {
+  ultimoAviso_ = RemoveCaret(texto);
   if (IsTARVO() || IsUnattended())
     ProcessContext().FMensagemInconsistencia = RemoveCaret(texto);
   else
@@ -178,13 +167,14 @@ std::optional<nlohmann::json> TfrImportacaoLancamentoDYQ::TryGetLancamentosEmpre
   if (!VerificarResultado(FHTTP->ResponseCode(), resposta, json)) return std::nullopt;
   if (!json.is_object() || !json.contains("lancamentos_contabeis") || !json["lancamentos_contabeis"].is_array()) {
     // Valid JSON that is not the protocol's list: as unreadable as a non-JSON answer.
-    Aviso("Não foi possível se conectar com o ^DYQ! " + resposta);
+    Aviso("Não foi possível se conectar com o ^DYQ! " + MaskSecrets(resposta, {GetToken()}));
     return std::nullopt;
   }
   return nlohmann::json::parse(json["lancamentos_contabeis"].dump());
 }
 
 void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar) {
+  FalhaListagem.clear();
   TDatabase* db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   const int empresa = static_cast<int>(edCODEMP->Codigo());
@@ -210,6 +200,7 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
   lvExtratos->Clear();
   if (!lista) {
     lbTotal->SetCaption("Total de registros: 0");
+    FalhaListagem = ultimoAviso_;
     recusar = true;
     return;
   }
@@ -222,21 +213,9 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
 
 void TfrImportacaoLancamentoDYQ::edCODEMPExit(TComponent*) { setHintTransacao(); }
 
-void TfrImportacaoLancamentoDYQ::spGerarTransacaoClick(TComponent*) {
-  if (spGerarTransacao->Tag() == 0) {
-    spGerarTransacao->SetTag(1);
-    spGerarTransacao->Down = true;
-  } else {
-    spGerarTransacao->SetTag(0);
-    spGerarTransacao->Down = false;
-  }
-  setHintTransacao();
-}
+void TfrImportacaoLancamentoDYQ::spGerarTransacaoClick(TComponent*) { AlternaTransacaoAutomatica(*spGerarTransacao); }
 
-void TfrImportacaoLancamentoDYQ::setHintTransacao() {
-  spGerarTransacao->SetHint(spGerarTransacao->Down ? "Transação automática - Ativada"
-                                                   : "Transação automática - Desativada");
-}
+void TfrImportacaoLancamentoDYQ::setHintTransacao() { AtualizaHintTransacaoAutomatica(*spGerarTransacao); }
 
 void TfrImportacaoLancamentoDYQ::SelecionaLinha(int index) {
   for (int i = 0; i < lvExtratos->Count(); ++i) lvExtratos->Item(i).Selected = i == index;
@@ -294,8 +273,11 @@ void TfrImportacaoLancamentoDYQ::Processo() {
     std::filesystem::create_directories(pasta);
     caminho = (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"))).string();
     {
+      // The work file is UTF-8 without a byte-order mark whatever the link served.
+      std::string texto = arquivo.compare(0, 3, "\xEF\xBB\xBF") == 0 ? arquivo.substr(3) : arquivo;
+      if (!IsValidUtf8(texto)) texto = Win1252ToUtf8(texto);
       std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
-      out.write(arquivo.data(), static_cast<std::streamsize>(arquivo.size()));
+      out.write(texto.data(), static_cast<std::streamsize>(texto.size()));
       out.close();
       if (!out) throw std::runtime_error("Não foi possível gravar o arquivo " + caminho);
     }

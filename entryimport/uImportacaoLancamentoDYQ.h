@@ -58,6 +58,9 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   vyn::TEdit_Diretorio_Padrao_VYN* edARQUIVO;
   vyn::THTTPVYN* FHTTP = nullptr;
   bool CompararLancamentos = false;
+  // The warning of the last company search whose file list the service did not give (empty when
+  // the list was read, or the company was refused for not being on Dyq).
+  std::string FalhaListagem;
 
   // Reports the file of the selected row as integrated; the row leaves the list when the service
   // accepted it.
@@ -87,6 +90,7 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   vyn::TListItem* PrimeiraSelecionada() const;
   // A warning: a dialog, or the run's result message when a task drives the screen.
   void Aviso(const std::string& texto);
+  std::string ultimoAviso_;
 };
 
 }  // namespace integracao

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "entryimport/entryimport_test_support.h"
 #include "framework/component/class_registry.h"
 #include "framework/host/publicas.h"
+#include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/list_view.h"
 #include "framework/ui/scripted_dialogs.h"
@@ -122,13 +125,17 @@ TEST_F(DyqScreenTest, RunDownloadsTheFirstSelectedFileImportsItAndMarksItIntegra
   EXPECT_EQ(server_.RequestCount(), 1u);
 
   Busca("11", server_.BaseURL() + "/arquivos/11.txt");
-  server_.On("GET", "/arquivos/11.txt", TFakeResponse(200, "L,1,05/01/2024,40,11,\"1.234,56\",1,Aluguel\n", "text/plain"));
+  // Served with a byte-order mark: the work file handed to the importer is UTF-8 without it.
+  server_.On("GET", "/arquivos/11.txt",
+             TFakeResponse(200, "\xEF\xBB\xBFL,1,05/01/2024,40,11,\"1.234,56\",1,Aluguel\n", "text/plain"));
   server_.On("PUT", kLista + "integracao", TFakeResponse(200, R"({"message":"ok"})"));
   tela_->lvExtratos->Item(0).Selected = true;
   tela_->lvExtratos->Item(2).Selected = true;
   dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
     auto& revisao = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN&>(f);
     EXPECT_EQ(revisao.DAOAtual()->RecordCount(), 1);
+    std::ifstream in(tela_->edARQUIVO->Text(), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "L,1,05/01/2024,40,11,\"1.234,56\",1,Aluguel\n");
     dialogs_.Ok("1 lançamento(s) importado(s)");
     revisao.spImportacaoClick(revisao.spImportacao);
   });

@@ -13,6 +13,7 @@
 #include "framework/web/http_vyn.h"
 #include "framework/web/secret_mask.h"
 #include "framework/web/service_config.h"
+#include "framework/web/url_encode.h"
 
 namespace vyn {
 
@@ -24,21 +25,6 @@ TDatabase& Banco(TDatabase* db) {
   if (!db) db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   return *db;
-}
-
-std::string Codifica(const std::string& s) {
-  static const char* hex = "0123456789ABCDEF";
-  std::string out;
-  for (unsigned char c : s) {
-    if (std::isalnum(c) || c == '-' || c == '_' || c == '.' || c == '~') {
-      out += static_cast<char>(c);
-    } else {
-      out += '%';
-      out += hex[c >> 4];
-      out += hex[c & 15];
-    }
-  }
-  return out;
 }
 
 // A document number as a file name: letters, digits, '-' and '_' only.
@@ -142,12 +128,12 @@ void THTTP_Nibo::Execute() {
   token = j["access_token"].get<std::string>();
   segredos.push_back(token);
 
-  const std::string empresa = "/empresas/" + Codifica(FIdEmpresaNibo);
+  const std::string empresa = "/empresas/" + CodificaURL(FIdEmpresaNibo);
   const fs::path pasta = DirArquivoTempExtrair.empty() ? fs::path(ProcessContext().ProgramFolder) / "temp"
                                                        : fs::path(DirArquivoTempExtrair);
   if (impContab_) {
-    if (!pede("GET", empresa + "/lancamentos-contabeis?referencia=" + Codifica(FReferencia) + "&documento=" +
-                         Codifica(FDocumento), "", resposta) ||
+    if (!pede("GET", empresa + "/lancamentos-contabeis?referencia=" + CodificaURL(FReferencia) + "&documento=" +
+                         CodificaURL(FDocumento), "", resposta) ||
         !le(resposta, j))
       return;
     if (!j.contains("arquivo") || !j["arquivo"].is_string())
@@ -162,27 +148,40 @@ void THTTP_Nibo::Execute() {
     }
   }
   if (impServ_) {
-    if (!pede("GET", empresa + "/notas-servico?referencia=" + Codifica(FReferencia), "", resposta) || !le(resposta, j))
+    if (!pede("GET", empresa + "/notas-servico?referencia=" + CodificaURL(FReferencia), "", resposta) || !le(resposta, j))
       return;
     if (!j.contains("notas") || !j["notas"].is_array())
       return Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
     std::vector<std::string> arquivos;
     if (!j["notas"].empty()) {
       const fs::path dir = pasta / ("NIBO_NFSE_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(""));
-      fs::create_directories(dir);
-      int ordem = 0;
-      for (const auto& n : j["notas"]) {
-        ++ordem;
-        const std::string numero = n.contains("numero") && n["numero"].is_string() ? n["numero"].get<std::string>() : "";
-        const std::string xml = n.contains("xml") && n["xml"].is_string() ? n["xml"].get<std::string>() : "";
-        fs::path p = dir / (NomeSeguro(numero, ordem) + ".xml");
-        if (fs::exists(p)) p = dir / (NomeSeguro(numero, ordem) + "_" + std::to_string(ordem) + ".xml");
-        Grava(p, xml);
-        arquivos.push_back(p.string());
+      try {
+        fs::create_directories(dir);
+        int ordem = 0;
+        for (const auto& n : j["notas"]) {
+          ++ordem;
+          const std::string numero =
+              n.contains("numero") && n["numero"].is_string() ? n["numero"].get<std::string>() : "";
+          const std::string xml = n.contains("xml") && n["xml"].is_string() ? n["xml"].get<std::string>() : "";
+          fs::path p = dir / (NomeSeguro(numero, ordem) + ".xml");
+          if (fs::exists(p)) p = dir / (NomeSeguro(numero, ordem) + "_" + std::to_string(ordem) + ".xml");
+          Grava(p, xml);
+          arquivos.push_back(p.string());
+        }
+        if (tarvo_) {
+          TDatabase& db = Banco(nullptr);
+          for (const auto& a : arquivos) EnfileiraDocumentoEF(db, FCodigoEmpresa, tdNFSe, TipNibo, a);
+        }
+      } catch (...) {
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+        throw;
       }
+      // The queue holds the documents' content now: in a scheduled run the files were only the way
+      // there, and nobody else will ever read them.
       if (tarvo_) {
-        TDatabase& db = Banco(nullptr);
-        for (const auto& a : arquivos) EnfileiraDocumentoEF(db, FCodigoEmpresa, tdNFSe, TipNibo, a);
+        std::error_code ec;
+        fs::remove_all(dir, ec);
       }
       FPossuiImportacao = true;
     }

@@ -55,7 +55,8 @@ class THTTP_Nibo : public TComponent {
   void SetIsImpServ(bool on) { impServ_ = on; }
   void SetIsImpContab(bool on) { impContab_ = on; }
   void SetRef(int yyyymm) { ref_ = yyyymm; }
-  // A scheduled run: the service documents go to the fiscal import queue here.
+  // A scheduled run: the service documents go to the fiscal import queue here, and their work files
+  // are deleted once queued (ListaNotasNFS then only names what was sent).
   void SetIsTarvo(bool on) { tarvo_ = on; }
   // Milliseconds; tests shorten it.
   int ReadTimeout = 60000;

@@ -1,12 +1,10 @@
 #include "integrations/nibo/uAutoThreadLancamentoContabilNibo.h"
 
 #include "entryimport/task_parametros.h"
-#include "framework/component/boxed_values.h"
 #include "framework/core/text.h"
 #include "framework/host/conferencia_lancamentos.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
-#include "framework/ui/edit_date.h"
 #include "integrations/nibo/uImportacaoNibo.h"
 
 namespace integracao {
@@ -20,19 +18,13 @@ bool TAutoThreadLancamentoContabilNibo::InheritsFrom(const std::string& class_na
 void TAutoThreadLancamentoContabilNibo::Execute() {
   TAutoThreadPushPadrao::Execute();
   GravarLogTarvo("Iniciando o processo...");
-  CodEmpresa = ParametroInteiroEstrito(GetParametro("cod_empresa"));
-  Referencia = ParametroInteiroDef(GetParametro("referencia"), 0);
-  ProcessContext().WP_REF_TARVO = Referencia;
+  const TEmpresaReferenciaTarefa run = LeEmpresaReferencia(*this);
+  CodEmpresa = run.CodEmpresa;
+  Referencia = run.Referencia;
 
   TFormPtr<TfrImportacaoNibo> tela(CreateForm<TfrImportacaoNibo>(*this));
-  if (Sleeper) tela->Sleeper = Sleeper;
   InsereConferenciaImportacoes(kTipoConferencia, tscSucesso, "");
-  tela->SetIsTARVO(true);
-  tela->edCODEMP->SetFocus();
-  tela->edCODEMP->Vale(CodEmpresa);
-  tela->edCODEMP->Search();
-  tela->edReferencia->SetFocus();
-  tela->edReferencia->SetText(FormatDate("mm/yyyy", TDateTime_VYN::GetUltimoDiaData(this, Referencia)));
+  tela->PreparaExecucaoAgendada(CodEmpresa, Referencia, Sleeper);
   tela->edCODPLATROCAINT->SetEnabled(true);
   tela->edCODPLATROCAINT->SetFocus();
   tela->edCODPLATROCAINT->Vale(ParametroInteiroEstrito(GetParametro("edCODPLATROCAINT")));

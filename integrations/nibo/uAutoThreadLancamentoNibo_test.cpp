@@ -1,27 +1,19 @@
 #include <gtest/gtest.h>
 
-#include "framework/component/class_registry.h"
 #include "framework/host/erro_exception.h"
-#include "framework/host/publicas.h"
 #include "integrations/nibo/nibo_test_support.h"
 #include "integrations/nibo/uAutoThreadLancamentoContabilNibo.h"
 #include "integrations/nibo/uAutoThreadLancamentoServicoNibo.h"
-#include "module/registro.h"
-#include "testing/company_db.h"
-#include "testing/fake_http_server.h"
 
 namespace integracao {
 namespace {
 
 using namespace vyn;
 
-class NiboTasksTest : public CompanyDatabaseTest {
+class NiboTasksTest : public NiboDatabaseTest {
  protected:
   void SetUp() override {
-    CompanyDatabaseTest::SetUp();
-    SemeiaNibo(Db(), server_.BaseURL());
-    TPublicas::SetReferencia(202401);
-    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    NiboDatabaseTest::SetUp();
     ProcessContext().WP_AGENDAMENTO = 5;
     ProcessContext().WP_PLANO_TARVO = 2;
     ProcessContext().WP_ORDEM_AGENDAMENTO = 1;
@@ -33,8 +25,7 @@ class NiboTasksTest : public CompanyDatabaseTest {
   }
   void TearDown() override {
     ProcessContext().WP_AGENDAMENTO = ProcessContext().WP_PLANO_TARVO = ProcessContext().WP_ORDEM_AGENDAMENTO = 0;
-    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
-    CompanyDatabaseTest::TearDown();
+    NiboDatabaseTest::TearDown();
   }
   void Entradas(const std::string& texto) {
     nlohmann::json j = {{"arquivo", texto}};
@@ -57,9 +48,6 @@ class NiboTasksTest : public CompanyDatabaseTest {
     return Db().QueryAll("select BDCODSTATUS, BDINCONSISTENCIA from VSH_EMP_TCONF_IMPORTACOES where "
                          "BDCODAGENDAMENTO = 5 and BDCODEMP = 1 and BDTIPOCONFERENCIA = 5");
   }
-
-  TPastaProgramaNibo programa_;
-  TFakeHttpServer server_;
 };
 
 TEST_F(NiboTasksTest, EntriesTaskImportsUnattendedAndJudgesTheRun) {
@@ -107,6 +95,8 @@ TEST_F(NiboTasksTest, ServiceTaskQueuesTheDocumentsOrFailsWhenThereAreNone) {
             "Processo realizado com sucesso, as notas foram adicionadas na fila de importação.");
   EXPECT_EQ(Db().QueryValue("select count(*) from VEF_TFILA_IMPORTACAO_EF").AsInteger(), 1);
   EXPECT_EQ(task.LogTarvo().back(), "Processo finalizado - Enviado a list");
+  // The queue took the documents' content: no document file stays behind the run.
+  EXPECT_EQ(programa_.ArquivosTemp(), 0);
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 #include "integrations/nibo/uAutoThreadLancamentoServicoNibo.h"
 
 #include "entryimport/task_parametros.h"
-#include "framework/component/boxed_values.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/erro_exception.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
-#include "framework/ui/edit_date.h"
 #include "integrations/nibo/uImportacaoNibo.h"
 
 namespace integracao {
@@ -22,18 +20,12 @@ void TAutoThreadLancamentoServicoNibo::Execute() {
   TAutoThreadPushPadrao::Execute();
   wPossuiImportacao = false;
   GravarLogTarvo("Iniciando o processo...");
-  CodEmpresa = ParametroInteiroEstrito(GetParametro("cod_empresa"));
-  Referencia = ParametroInteiroDef(GetParametro("referencia"), 0);
-  ProcessContext().WP_REF_TARVO = Referencia;
+  const TEmpresaReferenciaTarefa run = LeEmpresaReferencia(*this);
+  CodEmpresa = run.CodEmpresa;
+  Referencia = run.Referencia;
 
   TFormPtr<TfrImportacaoNibo> tela(CreateForm<TfrImportacaoNibo>(*this));
-  if (Sleeper) tela->Sleeper = Sleeper;
-  tela->SetIsTARVO(true);
-  tela->edCODEMP->SetFocus();
-  tela->edCODEMP->Vale(CodEmpresa);
-  tela->edCODEMP->Search();
-  tela->edReferencia->SetFocus();
-  tela->edReferencia->SetText(FormatDate("mm/yyyy", TDateTime_VYN::GetUltimoDiaData(this, Referencia)));
+  tela->PreparaExecucaoAgendada(CodEmpresa, Referencia, Sleeper);
   tela->ckLancaContabil->SetChecked(false);
   tela->ckLancServico->SetChecked(true);
   tela->spOK->Click();

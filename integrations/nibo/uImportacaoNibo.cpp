@@ -6,6 +6,7 @@
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/importacao_padrao_ef.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/boxed_values.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/ui/choice_controls.h"
@@ -48,7 +49,8 @@ TfrImportacaoNibo::TfrImportacaoNibo(TComponent* owner)
   edCODPLATROCAINT->EditsMaster = {edCODEMP};
   edCODPLATROCAINT->PanelNome = pnCODPLATROCAINT;
   spPlanoTroca->SetHint("Consulta plano de troca");
-  for (TControl* c : std::initializer_list<TControl*>{lbCODPLATROCAINT, edCODPLATROCAINT, spPlanoTroca, pnCODPLATROCAINT})
+  for (TControl* c :
+       std::initializer_list<TControl*>{lbCODPLATROCAINT, edCODPLATROCAINT, spPlanoTroca, pnCODPLATROCAINT})
     c->SetEnabled(false);
   spGerarTransacao->SetName("spGerarTransacao");
   spGerarTransacao->SetCaption("Transação automática");
@@ -58,6 +60,16 @@ TfrImportacaoNibo::TfrImportacaoNibo(TComponent* owner)
 
 bool TfrImportacaoNibo::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TfrImportacaoNibo") || TfrProcesso_Empresa_Padrao_VYN::InheritsFrom(class_name);
+}
+
+void TfrImportacaoNibo::PreparaExecucaoAgendada(int codEmpresa, int referencia, const TSleeper& sleeper) {
+  if (sleeper) Sleeper = sleeper;
+  SetIsTARVO(true);
+  edCODEMP->SetFocus();
+  edCODEMP->Vale(codEmpresa);
+  edCODEMP->Search();
+  edReferencia->SetFocus();
+  edReferencia->SetText(FormatDate("mm/yyyy", TDateTime_VYN::GetUltimoDiaData(this, referencia)));
 }
 
 void TfrImportacaoNibo::FormShow() {
@@ -70,7 +82,8 @@ void TfrImportacaoNibo::CreateDAO() { FLancamentoDAO = TLancamentoMGR::CreateMgr
 
 void TfrImportacaoNibo::ckLancaContabilClick(TComponent*) {
   const bool on = ckLancaContabil->Checked();
-  for (TControl* c : std::initializer_list<TControl*>{edCODPLATROCAINT, lbCODPLATROCAINT, spPlanoTroca, pnCODPLATROCAINT})
+  for (TControl* c :
+       std::initializer_list<TControl*>{edCODPLATROCAINT, lbCODPLATROCAINT, spPlanoTroca, pnCODPLATROCAINT})
     c->SetEnabled(on);
   if (!edCODPLATROCAINT->Enabled()) edCODPLATROCAINT->SetText("");
 }
@@ -83,65 +96,82 @@ void TfrImportacaoNibo::Processo() {
   const int empresa = static_cast<int>(edCODEMP->Codigo());
   wListaNotasNFS.clear();
   std::string arquivo;
-  {
-    auto* status = TfrStatusProcesso::createStatusProcess(this, 2);
-    struct TFecha {
-      TComponent* dono;
-      TfrStatusProcesso* s;
-      ~TFecha() {
-        s->Finalize();
-        dono->FreeComponent(s);
+  // The entries file of an attempt is only a work file: it goes when a later attempt brings its own
+  // and whenever the run ends before the entry import took it over.
+  auto apaga = [](const std::string& caminho) {
+    std::error_code ec;
+    if (!Trim(caminho).empty()) fs::remove(Trim(caminho), ec);
+  };
+  try {
+    {
+      auto* status = TfrStatusProcesso::createStatusProcess(this, 2);
+      struct TFecha {
+        TComponent* dono;
+        TfrStatusProcesso* s;
+        ~TFecha() {
+          s->Finalize();
+          dono->FreeComponent(s);
+        }
+      } fecha{this, status};
+      status->SetCaption("Importação Nibo");
+      status->setPrimaryMaxProgress(kTentativas);
+      status->setPrimaryStatusProgress(0);
+      status->setPrimaryStatusLabel("");
+      for (int n = 1; n <= kTentativas; ++n) {
+        status->setPrimaryStatusProgress(n);
+        status->setPrimaryStatusLabel(std::to_string(n) + "/" + std::to_string(kTentativas));
+        auto cliente = std::make_unique<THTTP_Nibo>(nullptr);
+        cliente->ReadTimeout = ReadTimeout;
+        const TDadosOAuth2 oauth =
+            TOAUTH2MGR::CarregaPorID(this, TEmpresasMGR::GetCodOAUTH2EscritorioNibo(this, empresa));
+        cliente->FCodigoEmpresa = empresa;
+        cliente->FIdEmpresaNibo = TEmpresasMGR::GetIdEmpresaNibo(this, empresa);
+        cliente->FDocumento = OnlyDigits(
+            TEmpresasMGR::GetRetornaCampoEmpresaRef(this, empresa, "BDCNPJEMP", edReferencia->GetData_AnoMes())
+                .AsString());
+        cliente->FReferencia = edReferencia->GetData_MesAno();
+        cliente->FDataInicial = edReferencia->GetData();
+        cliente->DadosOAuth2 = oauth;
+        cliente->SetTipoProcesso(tinLancContabeis);
+        cliente->DirArquivoTempExtrair = (fs::path(ProcessContext().ProgramFolder) / "temp").string() + "/";
+        cliente->SetIsImpServ(ckLancServico->Checked());
+        cliente->SetIsImpContab(ckLancaContabil->Checked());
+        cliente->SetRef(edReferencia->GetData_AnoMes());
+        cliente->SetIsTarvo(IsTARVO());
+        FRef = edReferencia->GetData_AnoMes();
+        cliente->Execute();
+        SetPossuiImportacao(cliente->FPossuiImportacao);
+        if (Trim(cliente->ArquivoTempExtraido) != Trim(arquivo)) apaga(arquivo);
+        arquivo = cliente->ArquivoTempExtraido;
+        if (cliente->ListaNotasNFS)
+          wListaNotasNFS.insert(wListaNotasNFS.end(), cliente->ListaNotasNFS->begin(), cliente->ListaNotasNFS->end());
+        if (cliente->getErro() && n < kTentativas) {
+          Sleeper(std::chrono::milliseconds(kEsperaMs));
+          continue;
+        }
+        std::error_code ec;
+        if (!Trim(cliente->FMensagem).empty() && !fs::exists(Trim(arquivo), ec)) {
+          if (IsTARVO() || IsUnattended())
+            ProcessContext().FMensagemInconsistencia = RemoveCaret(cliente->FMensagem);
+          else
+            DlgWarOk(cliente->FMensagem);
+          return;
+        }
+        break;
       }
-    } fecha{this, status};
-    status->SetCaption("Importação Nibo");
-    status->setPrimaryMaxProgress(kTentativas);
-    status->setPrimaryStatusProgress(0);
-    status->setPrimaryStatusLabel("");
-    for (int n = 1; n <= kTentativas; ++n) {
-      status->setPrimaryStatusProgress(n);
-      status->setPrimaryStatusLabel(std::to_string(n) + "/" + std::to_string(kTentativas));
-      auto cliente = std::make_unique<THTTP_Nibo>(nullptr);
-      cliente->ReadTimeout = ReadTimeout;
-      const TDadosOAuth2 oauth = TOAUTH2MGR::CarregaPorID(this, TEmpresasMGR::GetCodOAUTH2EscritorioNibo(this, empresa));
-      cliente->FCodigoEmpresa = empresa;
-      cliente->FIdEmpresaNibo = TEmpresasMGR::GetIdEmpresaNibo(this, empresa);
-      cliente->FDocumento = OnlyDigits(
-          TEmpresasMGR::GetRetornaCampoEmpresaRef(this, empresa, "BDCNPJEMP", edReferencia->GetData_AnoMes()).AsString());
-      cliente->FReferencia = edReferencia->GetData_MesAno();
-      cliente->FDataInicial = edReferencia->GetData();
-      cliente->DadosOAuth2 = oauth;
-      cliente->SetTipoProcesso(tinLancContabeis);
-      cliente->DirArquivoTempExtrair = (fs::path(ProcessContext().ProgramFolder) / "temp").string() + "/";
-      cliente->SetIsImpServ(ckLancServico->Checked());
-      cliente->SetIsImpContab(ckLancaContabil->Checked());
-      cliente->SetRef(edReferencia->GetData_AnoMes());
-      cliente->SetIsTarvo(IsTARVO());
-      FRef = edReferencia->GetData_AnoMes();
-      cliente->Execute();
-      SetPossuiImportacao(cliente->FPossuiImportacao);
-      arquivo = cliente->ArquivoTempExtraido;
-      if (cliente->ListaNotasNFS)
-        wListaNotasNFS.insert(wListaNotasNFS.end(), cliente->ListaNotasNFS->begin(), cliente->ListaNotasNFS->end());
-      if (cliente->getErro() && n < kTentativas) {
-        Sleeper(std::chrono::milliseconds(kEsperaMs));
-        continue;
-      }
-      std::error_code ec;
-      if (!Trim(cliente->FMensagem).empty() && !fs::exists(Trim(arquivo), ec)) {
-        if (IsTARVO() || IsUnattended())
-          ProcessContext().FMensagemInconsistencia = RemoveCaret(cliente->FMensagem);
-        else
-          DlgWarOk(cliente->FMensagem);
-        return;
-      }
-      break;
     }
+    if (!wListaNotasNFS.empty()) {
+      if (!IsTARVO()) ImportaNotas();
+      wListaNotasNFS.clear();
+    }
+  } catch (...) {
+    apaga(arquivo);
+    throw;
   }
-  if (!wListaNotasNFS.empty()) {
-    if (!IsTARVO()) ImportaNotas();
-    wListaNotasNFS.clear();
-  }
-  if (ckLancaContabil->Checked()) ImportaLancamentos(arquivo);
+  if (ckLancaContabil->Checked())
+    ImportaLancamentos(arquivo);
+  else
+    apaga(arquivo);
 }
 
 void TfrImportacaoNibo::ImportaNotas() {

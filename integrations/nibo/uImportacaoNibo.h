@@ -44,6 +44,10 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   bool PossuiImportacao() const { return FPossuiImportacao; }
   void SetPossuiImportacao(bool v) { FPossuiImportacao = v; }
 
+  // How a scheduler task drives the screen: unattended, its waits through the task's sleeper when it
+  // has one, the company looked up as a user would and the reference month of the run.
+  void PreparaExecucaoAgendada(int codEmpresa, int referencia, const vyn::TSleeper& sleeper);
+
   // Attempts of the client and the wait between them; the sleeper is injectable.
   static constexpr int kTentativas = 15;
   static constexpr int kEsperaMs = 5000;

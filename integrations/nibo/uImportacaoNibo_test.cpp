@@ -4,17 +4,12 @@
 
 #include <fstream>
 
-#include "framework/component/class_registry.h"
-#include "framework/host/publicas.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/importacao_treeview.h"
 #include "framework/ui/scripted_dialogs.h"
 #include "integrations/nibo/nibo_test_support.h"
-#include "module/registro.h"
-#include "testing/company_db.h"
-#include "testing/fake_http_server.h"
 
 namespace integracao {
 namespace {
@@ -22,13 +17,10 @@ namespace {
 using namespace vyn;
 namespace fs = std::filesystem;
 
-class NiboScreenTest : public CompanyDatabaseTest {
+class NiboScreenTest : public NiboDatabaseTest {
  protected:
   void SetUp() override {
-    CompanyDatabaseTest::SetUp();
-    SemeiaNibo(Db(), server_.BaseURL());
-    TPublicas::SetReferencia(202401);
-    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    NiboDatabaseTest::SetUp();
     server_.On("POST", "/oauth/token", TFakeResponse(200, R"({"access_token":"tk-123","expires_in":3600})"));
     server_.On("GET", "/empresas/emp-1/lancamentos-contabeis",
                TFakeResponse(200, R"({"arquivo":"L,1,05/01/2024,40,11,100\n"})"));
@@ -42,21 +34,9 @@ class NiboScreenTest : public CompanyDatabaseTest {
   void TearDown() override {
     EXPECT_TRUE(dialogs_.Done()) << (dialogs_.Failures().empty() ? "" : dialogs_.Failures().front());
     tela_.reset();
-    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
-    CompanyDatabaseTest::TearDown();
+    NiboDatabaseTest::TearDown();
   }
   int64_t Conta(const std::string& sql) { return Db().QueryValue(sql).AsInteger(); }
-  int ArquivosTemp() {
-    int n = 0;
-    std::error_code ec;
-    for (auto it = fs::recursive_directory_iterator(programa_.Pasta() / "temp", ec);
-         !ec && it != fs::recursive_directory_iterator(); it.increment(ec))
-      if (it->is_regular_file() && it->path().extension() == ".txt") ++n;
-    return n;
-  }
-
-  TPastaProgramaNibo programa_;
-  TFakeHttpServer server_;
   TScriptedDialogs dialogs_;
   TFormPtr<TfrImportacaoNibo> tela_;
   std::vector<long long> esperas_;
@@ -102,13 +82,23 @@ TEST_F(NiboScreenTest, EntriesGoThroughTheReviewAndTheWorkFileIsDeleted) {
   });
   tela_->spOK->Click();
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1"), 1);
-  EXPECT_EQ(ArquivosTemp(), 0);
+  EXPECT_EQ(programa_.ArquivosTemp(".txt"), 0);
   const auto pedidos = server_.Requests();
   ASSERT_EQ(pedidos.size(), 2u);
   EXPECT_NE(pedidos[0].Body.find(R"("client_id":"cli-7")"), std::string::npos);
   EXPECT_EQ(pedidos[1].Header("Authorization"), "Bearer tk-123");
   EXPECT_EQ(pedidos[1].Param("referencia"), "01/2024");
   EXPECT_EQ(pedidos[1].Param("documento"), "11222333000181");
+
+  // An attempt that wrote its entries file and then failed on the documents is tried again: its
+  // file is not left behind when the next attempt brings another one.
+  server_.OnSequence("GET", "/empresas/emp-1/notas-servico",
+                     {TFakeResponse(503, R"({"message":"instável"})"), TFakeResponse(200, R"({"notas":[]})")});
+  tela_->ckLancServico->SetChecked(true);
+  dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [](TForm_VYN&) {});
+  tela_->spOK->Click();
+  EXPECT_EQ(esperas_.size(), 1u);
+  EXPECT_EQ(programa_.ArquivosTemp(".txt"), 0);
 }
 
 TEST_F(NiboScreenTest, TransientFailuresAreTriedFifteenTimesRefusalsOnce) {
