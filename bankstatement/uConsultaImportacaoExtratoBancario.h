@@ -3,6 +3,7 @@
 // of one bank statement or cash movement, completed by preparation rules, split into multiple
 // entries, linked to settlements, imported as ledger entries and reported back to Dyq.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -21,6 +22,8 @@ class TMenuItem;
 class TRetornaMetodoDYQ;
 class TSQLMGR;
 class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR;
+class TConsultaGrupoDAO;
+struct TDadosLancamento;
 }  // namespace vyn
 
 namespace integracao {
@@ -196,6 +199,127 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::set<int64_t> FReportados;          // Dyq items already reported
   bool FRecusado = false;                 // the statement was refused: nothing more goes to Dyq
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
+
+  // ---- Editing statement lines (uConsultaImportacaoExtratoBancario_Edicao.cpp) ----
+ public:
+  // The lines grid's fields container: its events around one cell edit of the current line (editor:
+  // the cell's editor, nullptr when none) and the edit as it runs it: before-edit, the editor takes
+  // the typed text, a code editor must find its code, the value is stored, after-edit. False when
+  // the edit was refused (nothing stored).
+  void fieldsContainerExtratoBeforeEditField(const std::string& campo, vyn::TControl* editor, bool& accept);
+  void fieldsContainerExtratoAfterEditField(const std::string& campo, vyn::TControl* editor);
+  bool EditaCelula(const std::string& campo, vyn::TControl* editor, const std::string& texto);
+  // Propagations to the other lines (and rules) that held the old value; each asks first and
+  // changes every such line or, on a failure, none.
+  void GravaContas(const std::string& campo, const std::string& campoParticipante, int antigo,
+                   const vyn::Variant& novo);
+  void GravaHistorico(int antigo, const vyn::Variant& novo);
+  void GravaComplemento(const std::string& antigo, const std::string& novo, const std::string& campo);
+  void GravarContasPrep(int antigo, int novo);
+  bool ExisteMesmaContas(const std::string& campo, int valor);
+  bool ExisteMesmoHistorico(const vyn::Variant& valor);
+  // One column of an account of the chart (typed empty value when there is no such account).
+  vyn::Variant GetCampoContaPlano(const vyn::Variant& plano, const vyn::Variant& conta, const std::string& campo);
+  int getCodPlano();
+  void setCodPlano(int valor) { FCodPlano = valor; }
+  void spEditarClick(vyn::TComponent* sender);
+  // The account cell's value when its edit began (the rules grid sets it for the counter-account).
+  int FContaBefore = 0;
+
+ private:
+  int PlanoEmpresa();
+  int PlanoHistorico();
+  int FDebitoBefore = 0, FCreditoBefore = 0, FCODTPHI = 0, FHistoricoBefore = 0;
+  std::string FComplementoBefore, FComplementoBanBefore, FDocumentoBefore, FValorAnterior;
+  vyn::Variant FDataBefore, FValorBefore;
+  int FCodPlano = 0;
+  int FPlanoContasCarregado = 0;
+  vyn::TClientDataSet* FDAOContasPlanos = nullptr;
+  bool FModalSubstituiAsterisco = true;
+  std::shared_ptr<vyn::TDadosLancamento> FDadosLancamentoEditor;
+
+  // ---- Line grids (uConsultaImportacaoExtratoBancario_Grades.cpp) ----
+ public:
+  enum class TCorFonte { Janela, TextoJanela, Azul, Vermelho, Verde };
+  enum class TImagemCelula { Nenhuma, CaixaDesmarcada, CaixaMarcada, Cadeado, Moeda, MoedaAmarela };
+  struct TLayoutCelula {
+    int LarguraMinima = 0;
+    int LarguraMaxima = 0;
+    bool Direita = false;
+  };
+  // What the lines grid does and shows for its current line.
+  void grGridCellClick(const std::string& coluna);
+  void grGridKeyPress(char& key);
+  void grGridKeyUp();
+  void grGridMouseUp();
+  void grGridMouseDown(bool botaoDireito);
+  std::string grGridMostraDado(const std::string& campo, const std::string& texto, TLayoutCelula* layout = nullptr);
+  TCorFonte CorFonteLinha(bool selecionada);
+  TImagemCelula grGridMostraDadoImagem(const std::string& campo);
+  // The installment kind of the installments query; without a group kind, the current row of the
+  // plain link rows (the receipt-link rows when comprovante) decides.
+  int fRetornaTipoLancamento(int tipo, bool comprovante);
+  void AtualizaParcelas();
+  void pMostraDescricao_Contas();
+  void setControleDEBCRE();
+  void AtualizaBotoesLinhas();
+  std::string PopupGrid;   // "pmSelecao" or "" (no pop-up menu)
+  // The descriptions panel's labels.
+  struct TDescricoes {
+    std::string Debito, Credito, ParticipanteD, ParticipanteC, Historico, EmpreendimentoD, EmpreendimentoC, UnidadeD,
+        UnidadeC;
+  } Descricoes;
+  // The lookup kind of the debit and credit cells (20 account, 0 none).
+  int TipoCodigoDebito = 20, TipoCodigoCredito = 20;
+  vyn::TConsultaGrupoDAO* ConsultaParcelamento() const { return FConsultaParcelamentoDAO; }
+
+ private:
+  // The bank side's mark column of the current line: "BDCONCC", "BDCONCD" or "" (no bank side).
+  std::string MarcaLadoBanco(const vyn::TClientDataSet& ds) const;
+  // The installments of the links of a line (chaveLanc < 0) or of one of its split rows.
+  void CarregaParcelas(int64_t chave, int64_t chaveLanc);
+  vyn::TConsultaGrupoDAO* FConsultaParcelamentoDAO = nullptr;
+
+  // ---- Selection and remaining actions (uConsultaImportacaoExtratoBancario_Selecao.cpp) ----
+ public:
+  vyn::TMenuItem* pmSelecao = CriaItemSelecao("pmSelecao", "");
+  vyn::TMenuItem* miSelecinarTodos = CriaItemSelecao("miSelecinarTodos", "» Selecionar todos");
+  vyn::TMenuItem* miTirarSelecaoTodos = CriaItemSelecao("miTirarSelecaoTodos", "» Tirar seleção de todos");
+  vyn::TMenuItem* miInverterSelecao = CriaItemSelecao("miInverterSelecao", "» Inverter seleção");
+  vyn::TMenuItem* miSelecionarTodosAcima = CriaItemSelecao("miSelecionarTodosAcima", "» Selecionar todos acima");
+  vyn::TMenuItem* miTirarSelecaoTodosAcima =
+      CriaItemSelecao("miTirarSelecaoTodosAcima", "» Tirar seleção de todos acima");
+  vyn::TMenuItem* miSelecionarTodosAbaixo = CriaItemSelecao("miSelecionarTodosAbaixo", "» Selecionar todos abaixo");
+  vyn::TMenuItem* miTirarSelecaoTodosAbaixo =
+      CriaItemSelecao("miTirarSelecaoTodosAbaixo", "» Tirar seleção de todos abaixo");
+  void setCheckItem(vyn::TComponent* sender);
+  void Inconsistencias_VYNExecuteItem(const std::string& texto);
+  void spConciliacaoAutClick(vyn::TComponent* sender);
+  void spImportarModeloClick(vyn::TComponent* sender);
+  void spOnlineClick(vyn::TComponent* sender);
+  // The consultation's SQL of the entries reconciled with the current line, and its parameters.
+  std::string SQLLancamentosConciliados(std::vector<vyn::Variant>& params);
+
+ private:
+  vyn::TMenuItem* CriaItemSelecao(const char* nome, const char* caption);
+
+  // ---- Multiple entries: split-row grid (uConsultaImportacaoExtratoBancario_Multiplos.cpp) ----
+ public:
+  void grLancamentoManualCellClick(const std::string& coluna);
+  void grLancamentoManualKeyPress(char& key);
+  void grLancamentoManualEnter();
+  void grLancamentoManualExit();
+  // Whether the current split row has cost-centre rows (its row then shows in blue).
+  bool MultiLancTemCC();
+  void AtualizaParcelasMulti();
+  void SetLancExtrato();
+  // Copies the split rows' cost-centre rows to the entries the expansion made of them (mapping:
+  // "company;line;split row" → new key); answers the rows added.
+  // origens: the split rows' cost-centre rows (BDCODEMP, BDCHAVE, BDCHAVELANC, BDORDEM, ...); the
+  // copies go to the lines node's cost-centre data set and are remembered with the expansion.
+  int CopiaCentrosCustoMulti(const std::map<std::string, int>& mapa, const std::vector<vyn::TClientDataSet*>& origens);
+  // The split rows' cost-centre rows of the current split row, one side (0 debit, 1 credit).
+  std::vector<vyn::TClientDataSet*> CentrosCustoMulti;
 };
 
 }  // namespace integracao

@@ -1,0 +1,488 @@
+// Editing the statement lines in place: what a cell edit may do, what it sets off (propagation of
+// accounts, histories and complements, participant clearing, conciliation reset, Dyq status) and
+// the chart look-up the grids share.
+#include <algorithm>
+
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Desfaz.h"
+#include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/accounting/dados_lancamento.h"
+#include "framework/accounting/itens_conciliados.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
+#include "framework/accounting/substitui_asterisco.h"
+#include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/edit_numeric.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/status_processo.h"
+
+namespace integracao {
+
+using namespace vyn;
+using namespace campos;
+
+namespace {
+
+constexpr const char* kAguarde = "Atualizando dados, aguarde...";
+
+// The columns whose change turns an entry of type 29 into 30.
+bool ColunaTipoLan(const std::string& c) {
+  static const char* const kColunas[] = {"BDDATA",    "BDDCTO",         "BDDEBITO", "BDCODTERCEIROD", "BDCREDITO",
+                                         "BDCODTERCEIROC", "BDVALOR", "BDCODTPHI", "BDCOMPL"};
+  return std::any_of(std::begin(kColunas), std::end(kColunas), [&](const char* k) { return c == k; });
+}
+
+std::string TextoEditor(TControl* editor) {
+  if (auto* e = dynamic_cast<TEdit_String_Padrao*>(editor)) return e->Text();
+  return {};
+}
+
+// Whether the line has split rows (the split rows' own view of the data set is left alone).
+bool TemMultiLancamentos(TClientDataSet* multi, int64_t empresa, int64_t chave) {
+  if (!multi || !multi->Active()) return false;
+  TClientDataSet c;
+  c.CloneCursor(*multi);
+  c.SetMasterSource(nullptr);
+  return c.Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(empresa)), Variant(static_cast<long long>(chave))});
+}
+
+std::string InteiroOuVazio(const Variant& v) { return v.IsNull() ? "^Vazio" : std::to_string(v.AsInteger()); }
+
+// Runs a propagation over the lines: progress window, controls held, record number restored, and
+// every row changed put back when the walk does not end (error, cancelled window).
+template <class F>
+bool PropagaLinhas(TComponent* owner, TClientDataSet& ds, F&& porLinha) {
+  TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(owner, 1);
+  status->setPrimaryStatusLabel(kAguarde);
+  const int recno = ds.RecNo();
+  ds.DisableControls();
+  TDesfazLinhas desfaz(ds);
+  auto fim = [&] {
+    status->Finalize();
+    if (recno > 0 && recno <= ds.RecordCount()) ds.SetRecNo(recno);
+    ds.EnableControls();
+  };
+  try {
+    for (ds.First(); !ds.Eof(); ds.Next()) {
+      if (status->Finalized() || status->getCancel()) {
+        desfaz.Desfaz();
+        fim();
+        return false;
+      }
+      porLinha(recno, desfaz);
+    }
+  } catch (...) {
+    desfaz.Desfaz();
+    fim();
+    throw;
+  }
+  fim();
+  return true;
+}
+
+}  // namespace
+
+int TfrConsultaImportacaoExtratoBancario::getCodPlano() {
+  if (FCodPlano == 0)
+    if (TDAOFactory* l = DAOLinhas(); l && !l->IsEmpty()) FCodPlano = static_cast<int>(Int(*l, "bdcodplapadrao"));
+  return FCodPlano;
+}
+
+int TfrConsultaImportacaoExtratoBancario::PlanoEmpresa() {
+  if (getCodPlano() == 0 && FCodEmp && FCodEmp->Codigo() != 0) FCodPlano = PlanoContasEmpresa(FCodEmp->Codigo());
+  return FCodPlano;
+}
+
+int TfrConsultaImportacaoExtratoBancario::PlanoHistorico() {
+  if (TDAOFactory* l = DAOLinhas(); l && !l->IsEmpty() && Int(*l, "BDCODHIST") > 0)
+    return static_cast<int>(Int(*l, "BDCODHIST"));
+  return FCodEmp && FCodEmp->Codigo() != 0 ? PlanoHistoricoEmpresa(FCodEmp->Codigo()) : 0;
+}
+
+Variant TfrConsultaImportacaoExtratoBancario::GetCampoContaPlano(const Variant& plano, const Variant& conta,
+                                                                 const std::string& campo) {
+  const int codPlano = plano.IsNull() ? 0 : static_cast<int>(plano.AsInteger());
+  // The chart is read once and searched in memory; another chart reloads it.
+  if (!FDAOContasPlanos || FPlanoContasCarregado != codPlano) {
+    if (!FDAOContasPlanos) FDAOContasPlanos = TSQLMGR::CreateMgr(this);
+    static_cast<TSQLMGR*>(FDAOContasPlanos)
+        ->CommandText("Select * from PLANOS_TPLA where BDCODPLAPADRAO = ?", ctOpen, {Variant(codPlano)});
+    FPlanoContasCarregado = codPlano;
+  }
+  const TField* f = FDAOContasPlanos->FindField(campo);
+  if (!f) return Variant();
+  if (!conta.IsNull() && FDAOContasPlanos->Locate("BDCODTPLA", {Variant(conta.AsInteger())}) && !f->IsNull())
+    return f->Value();
+  switch (f->DataType()) {
+    case TFieldType::ftString:
+    case TFieldType::ftMemo: return Variant(std::string());
+    case TFieldType::ftBoolean: return Variant(false);
+    default: return Variant(0);
+  }
+}
+
+void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField(const std::string& campo,
+                                                                                 TControl* editor, bool& accept) {
+  TDAOFactory* l = DAOAtual();
+  accept = false;
+  if (!l || l->IsEmpty()) return;
+  if (l->FindField("BDVINC_BAIXA") && Flag(*l, "BDVINC_BAIXA")) {
+    DlgInfOk("Impossível editar lançamento quando este está vinculado à uma baixa.");
+    return;
+  }
+  accept = true;
+  const std::string c = UpperCase(campo);
+  auto* codigo = dynamic_cast<TEdit_Codigo_Search_VYN*>(editor);
+  auto daEmpresa = [this](TEdit_Codigo_Search_VYN* e) {
+    if (!e || !FCodEmp) return;
+    if (e->EditsMaster.empty()) e->EditsMaster.push_back(FCodEmp);
+  };
+  if (c == "BDSTATUSWEB") {
+    if (auto* combo = dynamic_cast<TComboBox_Padrao_VYN*>(editor)) {
+      combo->Style = csDropDownList;
+      combo->Items = {"", "Retorno do escritório", "Recusado pelo escritório"};
+      const int64_t st = Int(*l, "BDSTATUSWEB");
+      combo->SetItemIndex(st >= 0 && st <= 2 ? static_cast<int>(st) : 0);
+    }
+  } else if (c == "BDOBSWEB") {
+    accept = Int(*l, "BDSTATUSWEB") > 0;
+  } else if (c == "BDDEBITO" || c == "BDCREDITO") {
+    daEmpresa(codigo);
+    if (codigo) {
+      codigo->SetTypeCodeVYN(20);
+      if (!codigo->Lookup) codigo->Lookup = LookupContaAnalitica([this] { return PlanoEmpresa(); });
+    }
+    FContaBefore = static_cast<int>(Int(*l, c));
+  } else if (c == "BDCODTPHI") {
+    daEmpresa(codigo);
+    if (codigo && !codigo->Lookup) codigo->Lookup = LookupHistorico([this] { return PlanoHistorico(); });
+    FHistoricoBefore = static_cast<int>(Int(*l, c));
+  } else if (c == "BDVALOR") {
+    if (auto* n = dynamic_cast<TEdit_Numerico_Padrao_VYN*>(editor)) {
+      n->SetTamanho(9);
+      n->SetDecimais(2);
+    }
+  } else if (c == "BDCODTERCEIROD" || c == "BDCODTERCEIROC") {
+    const Variant conta = l->FieldByName(c == "BDCODTERCEIROD" ? "BDDEBITO" : "BDCREDITO").Value();
+    const Variant p = GetCampoContaPlano(Variant(PlanoEmpresa()), conta, "BDPARTICIPANTE");
+    if (p.IsNull() || p.AsInteger() <= 0) {
+      accept = false;
+      return;
+    }
+    if (codigo) {
+      codigo->CampoRetorno = "bdCODTER";
+      if (!codigo->Lookup) codigo->Lookup = LookupParticipante();
+    }
+  }
+  if (!accept) return;
+  FDebitoBefore = static_cast<int>(Int(*l, "BDDEBITO"));
+  FCreditoBefore = static_cast<int>(Int(*l, "BDCREDITO"));
+  FCODTPHI = static_cast<int>(Int(*l, "BDCODTPHI"));
+  FComplementoBefore = Txt(*l, "BDCOMPL");
+  FComplementoBanBefore = Txt(*l, "BDCOMPLBANCARIO");
+  FDataBefore = l->FindField("BDDATA") ? l->FieldByName("BDDATA").Value() : Variant();
+  FValorBefore = l->FindField("BDVALOR") ? l->FieldByName("BDVALOR").Value() : Variant();
+  FDocumentoBefore = Txt(*l, "BDDCTO");
+  if (ColunaTipoLan(c) && Int(*l, "BDTIPOLAN") == 29 && dynamic_cast<TEdit_String_Padrao*>(editor))
+    FValorAnterior = TextoEditor(editor);
+}
+
+void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoAfterEditField(const std::string& campo,
+                                                                                TControl* editor) {
+  TDAOFactory* l = DAOAtual();
+  if (!l || l->IsEmpty()) return;
+  const std::string c = UpperCase(campo);
+  const bool editorTexto = dynamic_cast<TEdit_String_Padrao*>(editor) != nullptr;
+  if (ColunaTipoLan(c) && Int(*l, "BDTIPOLAN") == 29 && editorTexto && TextoEditor(editor) != FValorAnterior)
+    Grava(*l, "BDTIPOLAN", Variant(30));
+  auto* codigo = dynamic_cast<TEdit_Codigo_Search_VYN*>(editor);
+  if (c == "BDSTATUSWEB") {
+    if (auto* combo = dynamic_cast<TComboBox_Padrao_VYN*>(editor)) {
+      if (combo->ItemIndex() > 0) {
+        TListaObj p;
+        p.Add(l);
+        // The dialog is modal here: the review goes on once the note was given.
+        TPackagesUtil::CarregaFormParamsObj("TfrDadosObservacaoDYQ", this, std::move(p), nullptr, true);
+      } else {
+        Grava(*l, "BDOBSWEB", Variant(std::string()));
+      }
+    }
+    AtualizarStatusBotoes();
+  } else if (c == "BDDEBITO" || c == "BDCREDITO") {
+    const std::string part = c == "BDDEBITO" ? "BDCODTERCEIROD" : "BDCODTERCEIROC";
+    const std::string twin = c == "BDDEBITO" ? "BDALTCODTERCEIROD" : "BDALTCODTERCEIROC";
+    const Variant p = GetCampoContaPlano(Variant(PlanoEmpresa()), l->FieldByName(c).Value(), "BDPARTICIPANTE");
+    if (!p.IsNull() && p.AsInteger() == 0) {
+      l->Edit();
+      Set(*l, part, Variant());
+      Set(*l, twin, Variant());
+      l->Post();
+    }
+    const bool vazio = codigo ? codigo->Text().empty() : Vazio(*l, c);
+    const int64_t nova = Int(*l, c);
+    if (vazio)
+      GravaContas(c, part, FContaBefore, Variant());
+    else if (ExisteMesmaContas(c, static_cast<int>(nova)) && nova != ContaBanco())
+      GravaContas(c, part, FContaBefore, Variant(static_cast<long long>(nova)));
+  } else if (c == "BDCODTPHI") {
+    const bool vazio = codigo ? codigo->Text().empty() : Vazio(*l, c);
+    const int64_t novo = Int(*l, c);
+    if (vazio)
+      GravaHistorico(FHistoricoBefore, Variant());
+    else if (ExisteMesmoHistorico(Variant(static_cast<long long>(novo))))
+      GravaHistorico(FHistoricoBefore, Variant(static_cast<long long>(novo)));
+  } else if (c == "BDCOMPL" || c == "BDCOMPLBANCARIO") {
+    GravaComplemento(c == "BDCOMPL" ? FComplementoBefore : FComplementoBanBefore, Txt(*l, c), c);
+  } else if (c == "BDCODTERCEIROC") {
+    Grava(*l, "bdALTCODTERCEIROC", l->FieldByName("BDCODTERCEIROC").Value());
+  }
+  if (c == "BDCODTERCEIROD") Grava(*l, "bdALTCODTERCEIROD", l->FieldByName("BDCODTERCEIROD").Value());
+
+  // A line whose data changed is no longer the one that was reconciled.
+  const bool mudou = Int(*l, "BDDEBITO") != FDebitoBefore || Int(*l, "BDCREDITO") != FCreditoBefore ||
+                     Int(*l, "BDCODTPHI") != FCODTPHI || Txt(*l, "BDCOMPL") != FComplementoBefore ||
+                     (l->FindField("BDDATA") && l->FieldByName("BDDATA").Value() != FDataBefore) ||
+                     (l->FindField("BDVALOR") && l->FieldByName("BDVALOR").Value() != FValorBefore) ||
+                     Txt(*l, "BDDCTO") != FDocumentoBefore;
+  auto* mgr = dynamic_cast<TLancamentoMGR*>(l);
+  if (mudou && mgr && getItensConciliados(*mgr, Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE"))) {
+    RemoveItensConciliados(*mgr, Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE"));
+    const std::string marca = MarcaLadoBanco(*l);
+    if (!marca.empty()) {
+      l->Edit();
+      SetFlag(*l, marca, false);
+      Set(*l, "BDTIPOCONC",
+          Variant(TLancamentoMGR::getTipoConciliacao(this, true, Txt(*l, "BDCONCC"), Txt(*l, "BDCONCD"),
+                                                     Txt(*l, "BDCODEMP"), Txt(*l, "BDCHAVE"), marca, false,
+                                                     Txt(*l, "bdTipoConc"))));
+      l->Post();
+    }
+  }
+  if (c == "BDCOMPL" || c == "BDCOMPLBANCARIO") Grava(*l, c, Variant(FormatStrTypeGlobal(Txt(*l, c))));
+}
+
+bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo, TControl* editor,
+                                                       const std::string& texto) {
+  TDAOFactory* l = DAOAtual();
+  if (!l || l->IsEmpty() || !l->FindField(campo)) return false;
+  TField& f = l->FieldByName(campo);
+  // The editor opens on the cell's value.
+  auto* codigo = dynamic_cast<TEdit_Codigo_Search_VYN*>(editor);
+  auto* data = dynamic_cast<TEdit_Date_Padrao_VYN*>(editor);
+  auto* numero = dynamic_cast<TEdit_Numerico_Padrao_VYN*>(editor);
+  auto* combo = dynamic_cast<TComboBox_Padrao_VYN*>(editor);
+  auto* texto_ = dynamic_cast<TEdit_String_Padrao*>(editor);
+  if (codigo)
+    codigo->Vale(f.IsNull() ? 0 : f.AsInteger());
+  else if (data)
+    data->SetData(f.IsNull() ? TDateTime() : f.AsDateTime());
+  else if (numero)
+    numero->SetValue(f.IsNull() ? Currency() : f.AsCurrency());
+  else if (texto_)
+    texto_->SetText(f.IsNull() ? std::string() : f.AsString());
+  bool accept = false;
+  fieldsContainerExtratoBeforeEditField(campo, editor, accept);
+  if (!accept) return false;
+  Variant valor;
+  if (combo) {
+    combo->SetItemIndex(texto.empty() ? 0 : std::stoi(texto));
+    valor = Variant(combo->ItemIndex());
+  } else if (codigo) {
+    codigo->SetText(texto);
+    if (!codigo->Validate()) {
+      DlgWarOk(codigo->Mensagem());
+      return false;
+    }
+    if (!codigo->Text().empty()) valor = Variant(static_cast<long long>(codigo->Codigo()));
+  } else if (data) {
+    data->SetText(texto);
+    if (!data->IsValid()) {
+      DlgWarOk("Data inválida: " + texto);
+      return false;
+    }
+    if (!data->IsEmpty()) valor = Variant(data->GetData());
+  } else if (numero) {
+    numero->SetText(texto);
+    if (!numero->IsValid()) {
+      DlgWarOk("Valor inválido: " + texto);
+      return false;
+    }
+    valor = Variant(numero->Value());
+  } else {
+    if (texto_) texto_->SetText(texto);
+    valor = Variant(texto);
+  }
+  l->Edit();
+  f.SetValue(valor);
+  l->Post();
+  fieldsContainerExtratoAfterEditField(campo, editor);
+  return true;
+}
+
+bool TfrConsultaImportacaoExtratoBancario::ExisteMesmaContas(const std::string& campo, int valor) {
+  TDAOFactory* l = DAOLinhas();
+  if (!l || !l->FindField(campo)) return false;
+  const int recno = l->RecNo();
+  const bool achou = l->Locate(campo, {Variant(valor)});
+  if (recno > 0) l->SetRecNo(recno);
+  return achou;
+}
+
+bool TfrConsultaImportacaoExtratoBancario::ExisteMesmoHistorico(const Variant& valor) {
+  TDAOFactory* l = DAOLinhas();
+  if (!l || !l->FindField("BDCODTPHI") || valor.IsNull()) return false;
+  const int recno = l->RecNo();
+  const bool achou = l->Locate("BDCODTPHI", {valor});
+  if (recno > 0) l->SetRecNo(recno);
+  return achou;
+}
+
+void TfrConsultaImportacaoExtratoBancario::GravaContas(const std::string& campo, const std::string& campoParticipante,
+                                                       int antigo, const Variant& novo) {
+  TDAOFactory* l = DAOLinhas();
+  auto* mgr = dynamic_cast<TLancamentoMGR*>(l);
+  if (!l || !l->FindField(campo)) return;
+  if (MessageDlgVYN("Deseja alterar as outras contas " + std::to_string(antigo) + " para " + InteiroOuVazio(novo) +
+                        "?",
+                    mtConfirmation, mbYes | mbNo, 7) != mrYes)
+    return;
+  const Variant p = novo.IsNull() ? Variant() : GetCampoContaPlano(Variant(PlanoEmpresa()), novo, "BDPARTICIPANTE");
+  const bool aceitaParticipante = !p.IsNull() && p.AsInteger() > 0;
+  const std::string twin = campoParticipante.size() > 5 ? "BDALTCOD" + UpperCase(campoParticipante).substr(5) : "";
+  TClientDataSet* multi = DAOMulti();
+  std::vector<std::pair<int64_t, int64_t>> conciliadas;
+  const bool concluida = PropagaLinhas(this, *l, [&](int, TDesfazLinhas& desfaz) {
+    if (l->FieldByName(campo).IsNull() || Int(*l, campo) != antigo) return;
+    // Lines linked to settlements and lines split into multiple entries keep their accounts.
+    if (Flag(*l, "BDVINC_BAIXA") || TemMultiLancamentos(multi, Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE"))) return;
+    const bool conc = mgr && getItensConciliados(*mgr, Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE"));
+    desfaz.Guarda();
+    l->Edit();
+    Set(*l, campo, novo.IsNull() ? Variant() : Variant(novo.AsInteger()));
+    if (!aceitaParticipante && Int(*l, campoParticipante) > 0) {
+      Set(*l, campoParticipante, Variant());
+      if (!twin.empty()) Set(*l, twin, Variant());
+    }
+    if (conc) {
+      SetFlag(*l, "bdCONCC", false);
+      SetFlag(*l, "bdCONCD", false);
+      Set(*l, "BDTIPOCONC", Variant(0));
+      conciliadas.emplace_back(Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE"));
+    }
+    l->Post();
+  });
+  // The reconciled items go only once every line was changed.
+  if (concluida && mgr)
+    for (auto [e, k] : conciliadas) RemoveItensConciliados(*mgr, e, k);
+}
+
+void TfrConsultaImportacaoExtratoBancario::GravaHistorico(int antigo, const Variant& novo) {
+  TDAOFactory* l = DAOLinhas();
+  if (!l || !l->FindField("BDCODTPHI")) return;
+  if (MessageDlgVYN("Deseja alterar os outros históricos " + std::to_string(antigo) + " para " +
+                        InteiroOuVazio(novo) + "?",
+                    mtConfirmation, mbYes | mbNo, 7) != mrYes)
+    return;
+  TSubstituiAsterisco sub(this);
+  const bool temFavorecido = l->FindField("BDFAVORECIDO") != nullptr;
+  PropagaLinhas(this, *l, [&](int recno, TDesfazLinhas& desfaz) {
+    if (l->FieldByName("BDCODTPHI").IsNull() || Int(*l, "BDCODTPHI") != antigo || l->RecNo() == recno) return;
+    if (Flag(*l, "BDVINC_BAIXA")) return;
+    desfaz.Guarda();
+    l->Edit();
+    Set(*l, "BDCODTPHI", novo.IsNull() ? Variant() : Variant(novo.AsInteger()));
+    sub.InicializaVariaveis(false);
+    sub.CodHist = static_cast<int>(Int(*l, "BDCODHIST"));
+    sub.CodTphi = static_cast<int>(Int(*l, "BDCODTPHI"));
+    sub.CodPlaPadrao = static_cast<int>(Int(*l, "BDCODPLAPADRAO"));
+    sub.Data = Txt(*l, "BDDATA");
+    sub.Debito = Int(*l, "BDDEBITO");
+    sub.Credito = Int(*l, "BDCREDITO");
+    sub.TerceiroD = Int(*l, "BDCODTERCEIROD");
+    sub.TerceiroC = Int(*l, "BDCODTERCEIROC");
+    sub.Documento = Txt(*l, "BDDCTO");
+    sub.Complemento = Txt(*l, "BDCOMPL");
+    if (temFavorecido) sub.Favorecido = Txt(*l, "BDFAVORECIDO");
+    sub.SubstituiComplemento = true;
+    sub.AcrescentaFavorecido = true;
+    Set(*l, "BDCOMPL", Variant(sub.GetComplementoAsterisco()));
+    l->Post();
+  });
+  FModalSubstituiAsterisco = sub.ModalResposta();
+}
+
+void TfrConsultaImportacaoExtratoBancario::GravaComplemento(const std::string& antigo, const std::string& novo,
+                                                            const std::string& campo) {
+  TDAOFactory* l = DAOLinhas();
+  if (!l || !l->FindField(campo)) return;
+  if (MessageDlgVYN("Deseja alterar o complemento dos demais lançamentos que possuem o mesmo complemento?",
+                    mtConfirmation, mbYes | mbNo, 7) != mrYes)
+    return;
+  PropagaLinhas(this, *l, [&](int recno, TDesfazLinhas& desfaz) {
+    if (l->RecNo() == recno || l->FieldByName(campo).IsNull() || Txt(*l, campo) != antigo) return;
+    if (Flag(*l, "BDVINC_BAIXA")) return;
+    desfaz.Guarda();
+    Grava(*l, campo, Variant(novo));
+  });
+}
+
+void TfrConsultaImportacaoExtratoBancario::GravarContasPrep(int antigo, int novo) {
+  TDAOFactory* r = DAOPreparacoes();
+  if (!r || r->IsEmpty() || Vazio(*r, "BDCHAVELANC")) return;
+  if (MessageDlgVYN("Deseja alterar as outras contas " + std::to_string(antigo) + " para " + std::to_string(novo) +
+                        "?",
+                    mtConfirmation, mbYes | mbNo, 7) != mrYes)
+    return;
+  PropagaLinhas(this, *r, [&](int, TDesfazLinhas& desfaz) {
+    if (r->FieldByName("BDCONTRAPARTIDA").IsNull() || Int(*r, "BDCONTRAPARTIDA") != antigo) return;
+    desfaz.Guarda();
+    Grava(*r, "BDCONTRAPARTIDA", novo == 0 ? Variant() : Variant(novo));
+  });
+}
+
+void TfrConsultaImportacaoExtratoBancario::spEditarClick(TComponent*) {
+  TDAOFactory* l = DAOLinhas();
+  if (!l || l->IsEmpty()) return;
+  bool vinculado = Flag(*l, "BDVINC_BAIXA");
+  if (TClientDataSet* m = DAOMulti(); !vinculado && m && m->Active()) {
+    TClientDataSet c;
+    c.CloneCursor(*m);
+    c.SetMasterSource(nullptr);
+    for (c.First(); !c.Eof() && !vinculado; c.Next())
+      vinculado = Int(c, "BDCODEMP") == Int(*l, "BDCODEMP") && Int(c, "BDCHAVE") == Int(*l, "BDCHAVE") &&
+                  Flag(c, "BDVINC_BAIXA");
+  }
+  if (vinculado) {
+    DlgInfOk("Impossível criar lançamento manual quando este está vinculado à uma baixa.");
+    return;
+  }
+  if (!Vazio(*l, "BDDEBITO") && !Vazio(*l, "BDCREDITO")) {
+    DlgInfOk("O lançamento selecionado já possui débito e crédito informado.");
+    return;
+  }
+  auto d = std::make_shared<TDadosLancamento>();
+  d->Chave = Int(*l, "bdCHAVE");
+  d->Lote = Trim(Txt(*l, "bdLOTE"));
+  if (!l->FieldByName("bdDATA").IsNull()) d->Data = l->FieldByName("bdDATA").AsDateTime();
+  d->Debito = Int(*l, "bdDEBITO");
+  d->Credito = Int(*l, "bdCREDITO");
+  d->Valor = Valor(*l, "bdVALOR");
+  d->Historico = Int(*l, "bdCODTPHI");
+  d->Documento = Txt(*l, "bdDCTO");
+  d->Complemento = Txt(*l, "bdCOMPL");
+  // The editor stays open on its own: the record lives with the review.
+  FDadosLancamentoEditor = d;
+  TListaObj p;
+  p.AddObject(d.get());
+  p.Add(FCodEmp);
+  p.Add(l);
+  TPackagesUtil::CarregaFormParamsObj("TfrImportacaoOFCMultiLancamento", this, std::move(p));
+}
+
+}  // namespace integracao

@@ -1,0 +1,173 @@
+// Editing statement lines on a real company database: codes checked against the chart, the
+// participants and the history plan; propagations all-or-nothing.
+#include "bankstatement/revisao_extrato_test_support.h"
+#include "framework/accounting/itens_conciliados.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_date.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+using seed::kContaBanco;
+
+class EdicaoLinhasTest : public RevisaoLinhasTest {
+ protected:
+  TEdit_Codigo_Search_VYN* Codigo() { return principal_->Create<TEdit_Codigo_Search_VYN>(); }
+};
+
+TEST_F(EdicaoLinhasTest, AccountEditChecksTheChartAndPropagatesToUnlinkedLinesOnly) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, "TARIFA"}, {2, 40, kContaBanco, 20, 1, "TARIFA"},
+                  {3, 40, kContaBanco, 30, 1, "TARIFA"}, {4, 20, kContaBanco, 40, 1, "PIX"}});
+  auto* l = static_cast<TLancamentoMGR*>(t->DAOLinhas());
+  // Line 3 is linked to a settlement; line 2 was reconciled with two posted entries.
+  Vai(*t, 3);
+  l->Edit();
+  l->FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
+  l->Post();
+  Vai(*t, 2);
+  l->Edit();
+  l->FieldByName("BDCONCC").SetAsBoolean(true);
+  l->Post();
+  l->setItensConciliadosItem(15, 2, "", TDateTime(), Currency::FromInt(20), 900, 2);
+  l->setItensConciliadosItem(15, 2, "", TDateTime(), Currency::FromInt(20), 901, 2);
+
+  Vai(*t, 1);
+  // A synthetic account and an unknown one are refused; the line keeps its account.
+  dialogs.Ok("Código 1 não encontrado").Ok("Código 999 não encontrado");
+  EXPECT_FALSE(t->EditaCelula("bddebito", Codigo(), "1"));
+  EXPECT_FALSE(t->EditaCelula("bddebito", Codigo(), "999"));
+  EXPECT_EQ(Int(*t, 1, "BDDEBITO"), 40);
+
+  dialogs.Yes("Deseja alterar as outras contas 40 para 30?");
+  EXPECT_TRUE(t->EditaCelula("bddebito", Codigo(), "30"));
+  EXPECT_EQ(Int(*t, 1, "BDDEBITO"), 30);
+  EXPECT_EQ(Int(*t, 2, "BDDEBITO"), 30);
+  EXPECT_EQ(Int(*t, 3, "BDDEBITO"), 40) << "a line linked to a settlement keeps its account";
+  EXPECT_FALSE(Campo(*t, 2, "BDCONCC").AsBoolean());
+  EXPECT_FALSE(getItensConciliados(*l, 15, 2)) << "every reconciled item of the line goes";
+  EXPECT_EQ(l->RecNo(), 1);
+
+  // The bank account itself asks nothing; a linked line cannot be edited at all.
+  EXPECT_TRUE(t->EditaCelula("bddebito", Codigo(), std::to_string(kContaBanco)));
+  Vai(*t, 3);
+  dialogs.Ok("Impossível editar lançamento quando este está vinculado à uma baixa.");
+  EXPECT_FALSE(t->EditaCelula("bdcompl", principal_->Create<TEdit_String_Padrao>(), "X"));
+}
+
+TEST_F(EdicaoLinhasTest, ParticipantCellsFollowTheirAccount) {
+  auto* t = Abre({{1, 20, kContaBanco, 10, 1, ""}, {2, 20, kContaBanco, 10, 1, ""}});
+  Vai(*t, 1);
+  dialogs.Ok("Código 78 não encontrado");
+  EXPECT_FALSE(t->EditaCelula("bdcodterceirod", Codigo(), "78"));
+  EXPECT_TRUE(t->EditaCelula("bdcodterceirod", Codigo(), "77"));
+  EXPECT_EQ(Int(*t, 1, "BDALTCODTERCEIROD"), 77);
+  Vai(*t, 2);
+  EXPECT_TRUE(t->EditaCelula("bdcodterceirod", Codigo(), "77"));
+  // An account without participants clears them on the edited line and on the lines it changes.
+  Vai(*t, 1);
+  dialogs.Yes("Deseja alterar as outras contas 20 para 40?");
+  EXPECT_TRUE(t->EditaCelula("bddebito", Codigo(), "40"));
+  for (int k : {1, 2}) {
+    EXPECT_EQ(Int(*t, k, "BDCODTERCEIROD"), 0) << k;
+    EXPECT_TRUE(Campo(*t, k, "BDALTCODTERCEIROD").IsNull()) << k;
+  }
+  // The participant cell of such an account refuses the edit silently.
+  EXPECT_FALSE(t->EditaCelula("bdcodterceirod", Codigo(), "77"));
+  // Clearing the account asks with ^Vazio; No leaves the other line alone.
+  dialogs.No("Deseja alterar as outras contas 40 para");
+  EXPECT_TRUE(t->EditaCelula("bddebito", Codigo(), ""));
+  EXPECT_TRUE(Campo(*t, 1, "BDDEBITO").IsNull());
+  EXPECT_EQ(Int(*t, 2, "BDDEBITO"), 40);
+}
+
+TEST_F(EdicaoLinhasTest, HistoryAndComplementPropagation) {
+  Db().Execute("insert into HIST_TPHI (BDCODHIST, BDCODTPHI, BDNOME) values (1, 9, 'Tarifa * bancária')");
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, "PACOTE"}, {2, 40, kContaBanco, 10, 1, "PACOTE"},
+                  {3, 40, kContaBanco, 10, 2, "PACOTE "}});
+  Vai(*t, 1);
+  dialogs.Ok("Código 8 não encontrado");
+  EXPECT_FALSE(t->EditaCelula("bdcodtphi", Codigo(), "8"));
+  dialogs.Yes("Deseja alterar os outros históricos 1 para 9?");
+  EXPECT_TRUE(t->EditaCelula("bdcodtphi", Codigo(), "9"));
+  EXPECT_EQ(Int(*t, 2, "BDCODTPHI"), 9);
+  EXPECT_EQ(Campo(*t, 2, "BDCOMPL").AsString(), "Tarifa PACOTE bancária");
+  EXPECT_EQ(Campo(*t, 1, "BDCOMPL").AsString(), "PACOTE") << "the edited line keeps its complement";
+  EXPECT_EQ(Int(*t, 3, "BDCODTPHI"), 2);
+
+  // The complement question comes after every edit; equal means exactly equal; the text is normalised.
+  dialogs.Yes("Deseja alterar o complemento dos demais lançamentos");
+  EXPECT_TRUE(t->EditaCelula("bdcompl", principal_->Create<TEdit_String_Padrao>(), "  TARIFA   MENSAL "));
+  EXPECT_EQ(Campo(*t, 1, "BDCOMPL").AsString(), "TARIFA MENSAL");
+  EXPECT_EQ(Campo(*t, 3, "BDCOMPL").AsString(), "PACOTE ");
+}
+
+TEST_F(EdicaoLinhasTest, AFailedPropagationChangesNoLine) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}, {2, 40, kContaBanco, 10, 1, ""}, {3, 40, kContaBanco, 10, 1, ""}});
+  TDAOFactory* l = t->DAOLinhas();
+  Vai(*t, 1);
+  l->Edit();
+  l->FieldByName("BDDEBITO").SetAsInteger(30);
+  l->Post();
+  l->BeforePost = [](TClientDataSet& ds) {
+    if (ds.FieldByName("BDCHAVE").AsInteger() == 3) throw EDataSetError("linha 3 recusada");
+  };
+  dialogs.Yes("Deseja alterar as outras contas 40 para 30?");
+  EXPECT_THROW(t->GravaContas("BDDEBITO", "BDCODTERCEIROD", 40, Variant(30)), EDataSetError);
+  l->BeforePost = nullptr;
+  EXPECT_EQ(Int(*t, 2, "BDDEBITO"), 40) << "line 2 was put back";
+  EXPECT_EQ(Int(*t, 3, "BDDEBITO"), 40);
+  EXPECT_EQ(l->RecNo(), 1);
+}
+
+TEST_F(EdicaoLinhasTest, EntryTypeStatusAndRuleCounterAccount) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}});
+  TDAOFactory* l = t->DAOLinhas();
+  campos::Grava(*l, "BDTIPOLAN", Variant(29));
+  auto* data = principal_->Create<TEdit_Date_Padrao_VYN>();
+  EXPECT_TRUE(t->EditaCelula("bddata", data, "01/03/2024"));
+  EXPECT_EQ(Int(*t, 1, "BDTIPOLAN"), 29) << "the same text typed again";
+  EXPECT_TRUE(t->EditaCelula("bddata", data, "02/03/2024"));
+  EXPECT_EQ(Int(*t, 1, "BDTIPOLAN"), 30);
+
+  // The return note goes with the empty status; it is editable only with a status.
+  campos::Grava(*l, "BDOBSWEB", Variant(std::string("ver depois")));
+  auto* edit = principal_->Create<TEdit_String_Padrao>();
+  EXPECT_FALSE(t->EditaCelula("bdobsweb", edit, "nota"));
+  EXPECT_TRUE(t->EditaCelula("bdstatusweb", principal_->Create<TComboBox_Padrao_VYN>(), "0"));
+  EXPECT_EQ(Campo(*t, 1, "BDOBSWEB").AsString(), "");
+
+  // Counter-accounts of rules made from lines: 0 propagates as null; stored rules ask nothing.
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* r = t->DAOPreparacoes();
+  for (int k : {1, 2, 3})
+    r->AppendRecord({Variant(15), Variant(k)});
+  for (int k : {1, 2, 3}) {
+    ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(k)}));
+    r->Edit();
+    r->FieldByName("BDCONTRAPARTIDA").SetAsInteger(k == 3 ? 41 : 40);
+    if (k != 2) r->FieldByName("BDCHAVELANC").SetAsInteger(k);
+    r->Post();
+  }
+  ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(2)}));
+  t->GravarContasPrep(40, 0);   // a stored rule: nothing
+  ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(1)}));
+  dialogs.Yes("Deseja alterar as outras contas 40 para 0?");
+  t->GravarContasPrep(40, 0);
+  ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(2)}));
+  EXPECT_TRUE(r->FieldByName("BDCONTRAPARTIDA").IsNull());
+  ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(3)}));
+  EXPECT_EQ(r->FieldByName("BDCONTRAPARTIDA").AsInteger(), 41);
+}
+
+TEST_F(EdicaoLinhasTest, EditButtonRefusesLinkedAndCompleteLines) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}});
+  dialogs.Ok("O lançamento selecionado já possui débito e crédito informado.");
+  t->spEditarClick(nullptr);
+  campos::Grava(*t->DAOLinhas(), "BDVINC_BAIXA", Variant(true));
+  dialogs.Ok("Impossível criar lançamento manual quando este está vinculado à uma baixa.");
+  t->spEditarClick(nullptr);
+}
+
+}  // namespace
+}  // namespace integracao

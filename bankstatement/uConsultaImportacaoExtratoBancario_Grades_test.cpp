@@ -1,0 +1,138 @@
+// What the lines grid and the split-row grid do and show, on a real company database.
+#include "bankstatement/revisao_extrato_test_support.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
+#include "settlement/uProcessoBaixas.h"
+
+namespace integracao {
+namespace {
+
+using namespace vyn;
+using seed::kContaBanco;
+using TImg = TfrConsultaImportacaoExtratoBancario::TImagemCelula;
+
+class GradesLinhasTest : public RevisaoLinhasTest {
+ protected:
+  // A settlement link of a line (split row chaveLanc, 0 for the line itself).
+  static void Vinculo(TClientDataSet* v, int chave, int chaveLanc, int tipo, int sub, int serv, int id, int ordem,
+                      bool automatico = false) {
+    v->Append();
+    campos::Set(*v, "BDCHAVE", Variant(chave));
+    if (chaveLanc) campos::Set(*v, "BDCHAVELANC", Variant(chaveLanc));
+    campos::Set(*v, "BDTIPO_BAIXA", Variant(tipo));
+    campos::Set(*v, "BDSUBTIPO_BAIXA", Variant(sub));
+    campos::Set(*v, "BDTIPOSERVICO", Variant(serv));
+    campos::Set(*v, "BDBAIXA_ID", Variant(id));
+    campos::Set(*v, "BDORDEM", Variant(ordem));
+    campos::SetFlag(*v, "BDAUTOMATICO", automatico);
+    v->Post();
+  }
+};
+
+TEST_F(GradesLinhasTest, ClicksToggleOnlyWhatTheLineHas) {
+  auto* t = Abre({{1, 40, 30, 10, 1, ""}, {2, 40, kContaBanco, 10, 1, ""}});
+  Vai(*t, 1);
+  t->grGridCellClick("bdtipolan");
+  EXPECT_FALSE(Campo(*t, 1, "BDCONCD").AsBoolean());
+  EXPECT_FALSE(Campo(*t, 1, "BDCONCC").AsBoolean());
+  EXPECT_EQ(t->grGridMostraDadoImagem("BDTIPOLAN"), TImg::CaixaDesmarcada);
+  Vai(*t, 2);
+  t->grGrid->SelectedField = "BDTIPOLAN";
+  char espaco = ' ';
+  t->grGridKeyPress(espaco);
+  EXPECT_TRUE(Campo(*t, 2, "BDCONCC").AsBoolean());
+  EXPECT_EQ(Int(*t, 2, "BDTIPOCONC"), 2);
+  EXPECT_EQ(t->grGridMostraDadoImagem("BDTIPOLAN"), TImg::CaixaMarcada);
+
+  // Unticking a line's preparation removes the rules made from it, and only those.
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* r = t->DAOPreparacoes();
+  r->AppendRecord({Variant(15), Variant(1)});
+  r->AppendRecord({Variant(15), Variant(2)});
+  r->AppendRecord({Variant(15), Variant(3)});
+  for (int k : {1, 2}) {
+    ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(k)}));
+    campos::Grava(*r, "BDCHAVELANC", Variant(k));
+  }
+  t->grGridCellClick("BDTRANSPREP");
+  EXPECT_EQ(r->RecordCount(), 3) << "ticking removes nothing";
+  t->grGridCellClick("BDTRANSPREP");
+  EXPECT_EQ(r->RecordCount(), 2);
+  EXPECT_FALSE(r->Locate("BDCHAVELANC", {Variant(2)}));
+
+  t->grGrid->SelectedField = "BDTRANSPREP";
+  t->grGridMouseDown(true);
+  EXPECT_EQ(t->PopupGrid, "pmSelecao");
+  t->grGrid->SelectedField = "BDVALOR";
+  t->grGridMouseDown(true);
+  EXPECT_EQ(t->PopupGrid, "");
+}
+
+TEST_F(GradesLinhasTest, CellTextsImagesAndDescriptions) {
+  Db().Execute("insert into TTERCEIRO_REF (BDCODTER, BDREFTER, BDNOMETER) values (77, 202401, 'Fornecedor Alfa')");
+  auto* t = Abre({{1, seed::kContaFornecedores, kContaBanco, 10, 2, ""}, {2, 999, kContaBanco, 10, 0, ""}});
+  EXPECT_EQ(t->grGridMostraDado("BDSTATUSWEB", "0"), "");
+  EXPECT_EQ(t->grGridMostraDado("BDSTATUSWEB", "x"), "");
+  EXPECT_EQ(t->grGridMostraDado("BDSTATUSWEB", "2"), "Recusado pelo escritório");
+  EXPECT_EQ(t->grGridMostraDado("BDSTATUSWEB", "5"), "5");
+  EXPECT_EQ(t->grGridMostraDado("BDCHAVELANC", ""), "DYQ");
+  EXPECT_EQ(t->grGridMostraDado("BDCHAVELANC", "-3"), "Extrato bancário");
+  TfrConsultaImportacaoExtratoBancario::TLayoutCelula lay;
+  t->grGridMostraDado("BDVALOR", "10,00", &lay);
+  EXPECT_TRUE(lay.Direita);
+  EXPECT_EQ(lay.LarguraMinima, 150);
+
+  Vai(*t, 1);
+  campos::Grava(*t->DAOLinhas(), "BDCODTERCEIROD", Variant(77));
+  EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROD"), TImg::Nenhuma);
+  EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROC"), TImg::Cadeado);
+  t->pMostraDescricao_Contas();
+  EXPECT_EQ(t->Descricoes.Debito, "Débito: 20 - 2.1.1.01 - Fornecedores - Fornecedores");
+  EXPECT_EQ(t->Descricoes.ParticipanteD, "Participante: 77 - Fornecedor Alfa");
+  EXPECT_EQ(t->Descricoes.Historico, "Histórico: 2 - Recebimento conforme documento");
+  Vai(*t, 2);
+  EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROD"), TImg::Cadeado) << "an account missing from the chart";
+  t->pMostraDescricao_Contas();
+  EXPECT_EQ(t->Descricoes.Debito, "Débito: ");
+  EXPECT_EQ(t->Descricoes.Historico, "Histórico: ");
+  t->setControleDEBCRE();
+  EXPECT_EQ(t->TipoCodigoDebito, 20);
+  EXPECT_EQ(t->TipoCodigoCredito, 0) << "the bank account's cell has no lookup";
+
+  // Coins: a linked line, yellow when its first link was made automatically.
+  TClientDataSet* v = t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA;
+  Vinculo(v, 2, 0, 2, 0, 0, 70, 1, true);
+  campos::Grava(*t->DAOLinhas(), "BDVINC_BAIXA", Variant(true));
+  EXPECT_EQ(t->grGridMostraDadoImagem("BDVINC_BAIXA"), TImg::MoedaAmarela);
+  EXPECT_EQ(t->grGridMostraDado("BDVINC_BAIXA", "True"), "");
+}
+
+TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}, {2, 40, kContaBanco, 10, 1, ""}});
+  TClientDataSet* v = t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA;
+  struct { int sub, serv, kind; } casos[] = {{0, 5, 0}, {1, 0, 1}, {2, 0, 2}, {2, 1, 3}, {2, 7, 0},
+                                             {3, 1, 6}, {3, 0, 7}, {9, 1, 0}};
+  for (auto c : casos) {
+    Vinculo(v, 9, 0, 2, c.sub, c.serv, 1, 1);
+    EXPECT_EQ(t->fRetornaTipoLancamento(0, false), c.kind) << c.sub << "/" << c.serv;
+    v->Delete();
+  }
+  EXPECT_EQ(t->fRetornaTipoLancamento(1, false), 8);
+  EXPECT_EQ(t->fRetornaTipoLancamento(2, true), 9);
+
+  // Two open installments of an entry document; line 1 is linked to the second only.
+  Db().Execute("insert into TTERCEIRO (BDCODTER, BDCGCTER, BDNOMETER) values (5, '11222333000181', 'Beta')");
+  Db().Execute("insert into VEF_EMP_TMOVENT (BDCODEMP, BDCHAVE, BDNUMDOCINI) values (15, 70, '123')");
+  for (int o : {1, 2})
+    Db().Execute("insert into VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR, "
+                 "BDCODTER) values (15, 70, ?, 50, '2024-03-10', 5)",
+                 {o});
+  Vinculo(v, 1, 0, 2, 0, 1, 70, 2);
+  Vinculo(v, 2, 0, 2, 0, 1, 70, 1);
+  Vai(*t, 1);
+  t->grGridCellClick("BDCHAVE");
+  ASSERT_NE(t->ConsultaParcelamento(), nullptr);
+  ASSERT_EQ(t->ConsultaParcelamento()->RecordCount(), 1);
+  EXPECT_EQ(t->ConsultaParcelamento()->FieldByName("BDORDEMPAR").AsInteger(), 2);
+}
+
+}  // namespace
+}  // namespace integracao
