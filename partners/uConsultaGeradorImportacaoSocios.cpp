@@ -2,6 +2,7 @@
 
 #include "framework/accounting/gerador_importacao_socios_mgr.h"
 #include "framework/core/text.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/grid.h"
 
 namespace integracao {
@@ -30,6 +31,11 @@ void TfrConsultaGeradorImportacaoSocios::FormCreate() {
   grConsulta->AddColumn("BDCODGERADOR", "Código");
   grConsulta->AddColumn("BDMODELO", "Modelo");
   grConsulta->AddColumn("BDARQUIVO", "Arquivo");
+}
+
+void TfrConsultaGeradorImportacaoSocios::Seleciona() {
+  SetModalResult(mrOk);   // closes a modal form
+  if (Showing()) Close();
 }
 
 }  // namespace integracao

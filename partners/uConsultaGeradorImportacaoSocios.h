@@ -19,6 +19,8 @@ class TfrConsultaGeradorImportacaoSocios : public vyn::TfrConsulta_Padrao_VYN {
 
  protected:
   void FormCreate() override;
+  // The row picked closes the consultation with its layout chosen.
+  void Seleciona() override;
 
  private:
   vyn::TGERADOR_IMPORTACAO_SOCIOSMGR* FDAOGerador = nullptr;

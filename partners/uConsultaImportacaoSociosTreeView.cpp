@@ -24,7 +24,53 @@ std::vector<TBookmark> Marcas(TClientDataSet& ds) {
   return out;
 }
 
-void GravaLinhas(TDAOFactory& ds, TDatabase& db) {
+bool ChaveDaLinha(const std::string& campo) {
+  for (const char* c : {"BDCODEMP", "BDCODSOC", "BDREFCOTA", "BDREFSOC", "BDTIPOIMPORTACAO"})
+    if (SameText(campo, c)) return true;
+  return false;
+}
+
+bool Percentual(const std::string& campo) {
+  for (const char* c : {"BDPRESCOTA", "BDCAPTOTCOTA", "BDCAPVOLCOTA", "BDPERCCOTA"})
+    if (SameText(campo, c)) return true;
+  return false;
+}
+
+// The cell text as a value of the column's kind; false when it does not fit.
+bool Converte(const TField& f, const std::string& texto, Variant& out) {
+  const std::string t = Trim(texto);
+  if (t.empty()) return out = Variant(), true;
+  switch (f.DataType()) {
+    case TFieldType::ftInteger:
+    case TFieldType::ftSmallint:
+    case TFieldType::ftLargeint: {
+      if (OnlyDigits(t) != t || t.size() > 18) return false;
+      out = Variant(static_cast<long long>(std::stoll(t)));
+      return true;
+    }
+    case TFieldType::ftCurrency:
+    case TFieldType::ftFloat: {
+      Currency c;
+      if (!Currency::TryParse(t, c)) return false;
+      out = Variant(c);
+      return true;
+    }
+    case TFieldType::ftDate:
+    case TFieldType::ftDateTime: {
+      TDateTime d;
+      if (!TryStrToDate(t, d)) return false;
+      out = Variant(d);
+      return true;
+    }
+    default:
+      out = Variant(t);
+      return true;
+  }
+}
+
+// Writes the rows `importa` lets through.
+template <typename F>
+void GravaLinhas(TDAOFactory& ds, TDatabase& db, F importa) {
   std::vector<std::string> colunas;
   for (const auto& c : db.TableColumns(ds.TableName()))
     if (ds.FindField(c)) colunas.push_back(c);
@@ -37,6 +83,7 @@ void GravaLinhas(TDAOFactory& ds, TDatabase& db) {
   TStatement& st = db.Prepared("UPDATE OR INSERT INTO " + ds.TableName() + " (" + nomes + ") VALUES (" + marcas +
                                ") MATCHING (" + Join(chave, ", ") + ")");
   for (ds.First(); !ds.Eof(); ds.Next()) {
+    if (!importa()) continue;
     TParams valores;
     for (const auto& c : colunas) valores.push_back(ds.FieldByName(c).Value());
     st.Execute(valores);
@@ -50,6 +97,7 @@ void TUtilImportacao_Socios_Treeview::GetChaveServidor(TSociosMGR& socios, TEMPR
   std::vector<TBookmark> novos;
   for (TBookmark b : Marcas(socios)) {
     socios.GotoBookmark(b);
+    if (FSociosFora && FSociosFora->count(b)) continue;
     if (socios.FieldByName("BDCODSOC").AsInteger() < 0) novos.push_back(b);
   }
   if (!novos.empty()) {
@@ -75,8 +123,12 @@ void TUtilImportacao_Socios_Treeview::GetChaveServidor(TSociosMGR& socios, TEMPR
     }
   }
   if (!FListaDadosParaCopia) return;
+  // The list holds the partners of the import being committed: pressing import again must not
+  // queue every partner a second time for the branches.
+  FListaDadosParaCopia->clear();
   for (socios.First(); !socios.Eof(); socios.Next())
-    FListaDadosParaCopia->push_back({static_cast<int>(socios.FieldByName("BDCODSOC").AsInteger()),
+    if (!FSociosFora || !FSociosFora->count(socios.GetBookmark()))
+      FListaDadosParaCopia->push_back({static_cast<int>(socios.FieldByName("BDCODSOC").AsInteger()),
                                      static_cast<int>(socios.FieldByName("BDREFSOC").AsInteger()),
                                      socios.FieldByName("BDCGCCEISOC").AsString()});
 }
@@ -91,6 +143,7 @@ TfrConsultaImportacaoSociosTreeView::TfrConsultaImportacaoSociosTreeView(TCompon
       grDados(Create<TDBGrid_Padrao_VYN>()),
       grItens(Create<TDBGrid_Padrao_VYN>()),
       spImportacao(Create<TSpeedButton>()),
+      spCancelar(Create<TSpeedButton>()),
       dsDados_(Create<TDataSource>()),
       dsItens_(Create<TDataSource>()),
       util_(Create<TUtilImportacao_Socios_Treeview>()) {
@@ -105,6 +158,9 @@ TfrConsultaImportacaoSociosTreeView::TfrConsultaImportacaoSociosTreeView(TCompon
   grDados->MostraDado = [](TField& f, std::string& texto) { texto = grGridMostraDado(f.FieldName(), texto); };
   tvImportacao->OnChange = [this](TComponent*, TTreeNode* n) { AtualizaDados(n); };
   spImportacao->OnClick = [this](TComponent* s) { spImportacaoClick(s); };
+  spCancelar->SetName("spCancelar");
+  spCancelar->OnClick = [this](TComponent* s) { spCancelarClick(s); };
+  util_->FSociosFora = &sociosFora_;
 }
 
 bool TfrConsultaImportacaoSociosTreeView::InheritsFrom(const std::string& class_name) const {
@@ -206,21 +262,77 @@ void TfrConsultaImportacaoSociosTreeView::spImportacaoClick(TComponent*) {
   // The detail follows no master while keys change and rows are written.
   AtualizaDados(nullptr);
   if (cotas_) cotas_->SetIndexFieldNames("");
+  // Partners left out take their references and quotas with them (codes read before renumbering:
+  // rows left out keep theirs).
+  std::set<int64_t> codigosFora;
+  for (TBookmark b : sociosFora_) {
+    socios_->GotoBookmark(b);
+    codigosFora.insert(socios_->FieldByName("BDCODSOC").AsInteger());
+  }
+  auto socioFica = [&](TClientDataSet& ds) { return !codigosFora.count(ds.FieldByName("BDCODSOC").AsInteger()); };
   TDatabase& db = socios_->Database();
+  // A failed press leaves the list as the last committed import left it.
+  std::vector<TDadosCopiaSociosMatrizFilial> copiaAnterior;
+  if (util_->FListaDadosParaCopia) copiaAnterior = *util_->FListaDadosParaCopia;
   try {
     TTransaction tr(db);
     util_->GetChaveServidor(*socios_, refs_, cotas_);
-    for (TDAOFactory* ds : {static_cast<TDAOFactory*>(socios_), static_cast<TDAOFactory*>(refs_),
-                            static_cast<TDAOFactory*>(cotas_)})
-      if (ds && util_->DeveImportarRegistroAtual(*ds, cotas_)) GravaLinhas(*ds, db);
+    if (util_->DeveImportarRegistroAtual(*socios_, cotas_))
+      GravaLinhas(*socios_, db, [&] { return !sociosFora_.count(socios_->GetBookmark()); });
+    if (refs_ && util_->DeveImportarRegistroAtual(*refs_, cotas_)) GravaLinhas(*refs_, db, [&] { return socioFica(*refs_); });
+    if (cotas_ && util_->DeveImportarRegistroAtual(*cotas_, cotas_))
+      GravaLinhas(*cotas_, db, [&] { return socioFica(*cotas_) && !cotasFora_.count(cotas_->GetBookmark()); });
     tr.Commit();
     FImportacaoConcluida = true;
   } catch (const std::exception& e) {
-    if (util_->FListaDadosParaCopia) util_->FListaDadosParaCopia->clear();
+    if (util_->FListaDadosParaCopia) *util_->FListaDadosParaCopia = std::move(copiaAnterior);
     DlgErroOk(std::string("A importação dos sócios não foi concluída: ") + e.what());
   }
   if (tvImportacao->RootCount() > 0) tvImportacao->SetSelected(tvImportacao->Root(0));
   if (FImportacaoConcluida) socios_->FImportouNaTreeView = true;
+}
+
+void TfrConsultaImportacaoSociosTreeView::spCancelarClick(TComponent*) {
+  SetModalResult(mrCancel);   // closes a modal form
+  if (Showing()) Close();
+}
+
+TClientDataSet* TfrConsultaImportacaoSociosTreeView::SetDaGrade(TDBGrid_Padrao_VYN* grid) const {
+  if (grid == grDados) return atual_;
+  if (grid == grItens && grItens->Enabled()) return cotas_;
+  return nullptr;
+}
+
+bool TfrConsultaImportacaoSociosTreeView::EditaCelula(TDBGrid_Padrao_VYN* grid, const std::string& campo,
+                                                      const std::string& texto) {
+  TClientDataSet* ds = SetDaGrade(grid);
+  TField* f = ds && !ds->IsEmpty() ? ds->FindField(campo) : nullptr;
+  if (!f) return false;
+  if (ChaveDaLinha(campo)) return DlgWarOk("O campo " + campo + " identifica a linha e não pode ser alterado."), false;
+  Variant valor;
+  if (!Converte(*f, texto, valor))
+    return DlgWarOk("Valor inválido para o campo " + campo + ": \"" + texto + "\"."), false;
+  if (Percentual(campo) && !valor.IsNull() &&
+      (valor.AsCurrency() < Currency::FromInt(0) || valor.AsCurrency() > Currency::FromInt(100)))
+    return DlgWarOk("O valor do campo " + campo + " deve estar entre 0% e 100%."), false;
+  ds->Edit();
+  f->SetValue(valor);
+  ds->Post();
+  return true;
+}
+
+void TfrConsultaImportacaoSociosTreeView::MarcaLinha(TDBGrid_Padrao_VYN* grid) {
+  TClientDataSet* ds = SetDaGrade(grid);
+  if (!ds || ds->IsEmpty()) return;
+  std::set<TBookmark>& marcas = ds == cotas_ ? cotasFora_ : sociosFora_;
+  const TBookmark b = ds->GetBookmark();
+  if (!marcas.erase(b)) marcas.insert(b);
+}
+
+bool TfrConsultaImportacaoSociosTreeView::LinhaMarcada(TDBGrid_Padrao_VYN* grid) const {
+  TClientDataSet* ds = SetDaGrade(grid);
+  if (!ds || ds->IsEmpty()) return false;
+  return (ds == cotas_ ? cotasFora_ : sociosFora_).count(ds->GetBookmark()) > 0;
 }
 
 }  // namespace integracao

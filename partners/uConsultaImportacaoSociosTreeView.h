@@ -1,6 +1,7 @@
 #pragma once
 // The review of a partners' import: the partners read from the sheet in a tree node "Socios" with
 // their quotas as the detail, and the import that commits them to the company's tables.
+#include <set>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,8 @@ class TUtilImportacao_Socios_Treeview : public vyn::TComponent {
   std::vector<vyn::TDadosCopiaSociosMatrizFilial>* FListaDadosParaCopia = nullptr;
   int FTipoImportacao = 0;
   vyn::TInconsistencias_VYN* FInconsistencias = nullptr;
+  // Partner rows the user marked to leave out: no code, no copy to the branches.
+  const std::set<vyn::TBookmark>* FSociosFora = nullptr;
 
   // Before rows are written: partners read as new (provisional negative codes) take consecutive
   // codes reserved on the server, their quotas and references follow; registered partners keep
@@ -53,7 +56,16 @@ class TfrConsultaImportacaoSociosTreeView : public vyn::TForm_VYN {
   vyn::TDBGrid_Padrao_VYN* grDados;
   vyn::TDBGrid_Padrao_VYN* grItens;
   vyn::TSpeedButton* spImportacao;
+  vyn::TSpeedButton* spCancelar;
   bool FImportacaoConcluida = false;
+
+  // The user edits a cell of the grid's current row. Key columns are not editable and a text that
+  // does not fit the column's kind is refused; False (with a warning) when nothing was changed.
+  bool EditaCelula(vyn::TDBGrid_Padrao_VYN* grid, const std::string& campo, const std::string& texto);
+  // Marks (or unmarks) the grid's current row to be left out of the import; a partner left out
+  // takes its references and quotas with it.
+  void MarcaLinha(vyn::TDBGrid_Padrao_VYN* grid);
+  bool LinhaMarcada(vyn::TDBGrid_Padrao_VYN* grid) const;
 
   void SetListaObj(const vyn::TListaObj& lista) override;
   void AfterListaObj() override;
@@ -71,7 +83,12 @@ class TfrConsultaImportacaoSociosTreeView : public vyn::TForm_VYN {
  private:
   void OnAntesImportar();
   void SetFieldsContainerGrid();
+  // Closes the review without importing.
+  void spCancelarClick(vyn::TComponent* sender);
+  vyn::TClientDataSet* SetDaGrade(vyn::TDBGrid_Padrao_VYN* grid) const;
   int FEmpresa = 0;
+  std::set<vyn::TBookmark> sociosFora_;
+  std::set<vyn::TBookmark> cotasFora_;
   vyn::TSociosMGR* socios_ = nullptr;
   vyn::TEMPRESAS_TSOC_REFMGR* refs_ = nullptr;
   vyn::TEmpresas_TSoc_CotasMGR* cotas_ = nullptr;

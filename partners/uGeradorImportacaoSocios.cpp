@@ -33,6 +33,8 @@ void TfrGeradorImportacaoSocios::FormCreate() {
   FDAOGerador->SetSearch("TfrConsultaGeradorImportacaoSocios");
 }
 
+std::string TfrGeradorImportacaoSocios::ClasseConsulta() const { return FDAOGerador ? FDAOGerador->Search() : ""; }
+
 void TfrGeradorImportacaoSocios::fcGeradorBeforePost() {
   if (edCODGERADOR->Codigo() == 0) edCODGERADOR->Vale(FDAOGerador->GetChaveServidor());
 }

@@ -21,6 +21,7 @@ class TfrGeradorImportacaoSocios : public vyn::TfrCadastro_Padrao_Planilha_VYN {
   void setDAOS() override;
   int setNumeroColunas() override;
   void fcGeradorBeforePost() override;
+  std::string ClasseConsulta() const override;
 
  private:
   vyn::TGERADOR_IMPORTACAO_SOCIOSMGR* FDAOGerador = nullptr;

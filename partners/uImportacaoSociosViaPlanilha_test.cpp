@@ -4,6 +4,10 @@
 
 #include "framework/core/text.h"
 #include "partners/partners_test_support.h"
+#include "framework/data/client_dataset.h"
+#include "framework/ui/control.h"
+#include "framework/ui/grid.h"
+#include "partners/uConsultaGeradorImportacaoSocios.h"
 #include "partners/uConsultaImportacaoSociosTreeView.h"
 #include "partners/uGeradorImportacaoSocios.h"
 
@@ -92,6 +96,39 @@ TEST_F(ImportacaoSociosTelaTest, GeradorNovoRecebeCodigoDoServidorEModeloEObriga
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TGERADOR_IMPORTACAO_SOCIOS").AsInteger(), 1);
   editor->edMODELO->SetText("  ");
   EXPECT_THROW(editor->Salvar(), EValidacaoCadastro);
+}
+
+TEST_F(ImportacaoSociosTelaTest, EditorCarregaOGeradorPeloCodigoOuPelaConsulta) {
+  Layout({"Cadastrais|Nome", "Cotas|Referência"}, 2, 1, "/tmp/socios.xlsx");
+  Db().Execute("INSERT INTO TGERADOR_IMPORTACAO_SOCIOS (BDCODGERADOR, BDMODELO) VALUES (2, 'Segundo')");
+  auto editor = MakeForm<TfrGeradorImportacaoSocios>();
+  editor->edCODGERADOR->Vale(1);
+  editor->edCODGERADORExit();
+  EXPECT_EQ(editor->edMODELO->Text(), "Modelo");
+  EXPECT_EQ(editor->edLINHA_INICIAL->Text(), "2");
+  EXPECT_EQ(editor->edARQUIVO->Text(), "/tmp/socios.xlsx");
+  EXPECT_EQ(editor->Colunas, (std::vector<std::pair<std::string, std::string>>{{"A", "Cadastrais|Nome"},
+                                                                              {"B", "Cotas|Referência"}}));
+  dialogs_.Modal("TfrConsultaGeradorImportacaoSocios", [](TForm_VYN& f) {
+    auto& c = dynamic_cast<TfrConsultaGeradorImportacaoSocios&>(f);
+    c.DAO()->Last();
+    c.grConsulta->DblClick();
+  });
+  editor->sbCODGERADOR->Click();
+  EXPECT_EQ(editor->edCODGERADOR->Codigo(), 2);
+  EXPECT_EQ(editor->edMODELO->Text(), "Segundo");
+  EXPECT_TRUE(editor->Colunas.empty());
+  // Closing the consultation without picking keeps the layout being edited.
+  dialogs_.Modal("TfrConsultaGeradorImportacaoSocios", [](TForm_VYN& f) { f.Close(); });
+  editor->sbCODGERADOR->Click();
+  EXPECT_EQ(editor->edCODGERADOR->Codigo(), 2);
+  // A code not registered yet is a new layout saved under it, with what was typed.
+  editor->edCODGERADOR->Vale(9);
+  editor->edCODGERADORExit();
+  EXPECT_EQ(editor->edMODELO->Text(), "Segundo");
+  editor->edMODELO->SetText("Cópia");
+  editor->Salvar();
+  EXPECT_EQ(Db().QueryValue("SELECT BDMODELO FROM TGERADOR_IMPORTACAO_SOCIOS WHERE BDCODGERADOR = 9").AsString(), "Cópia");
 }
 
 TEST(ConsultaImportacaoSociosTreeView, TextosDasColunasCodificadas) {

@@ -118,10 +118,9 @@ void TIntegracaoSocios::carregaImportacao(TEdit_Codigo_Search_VYN* prEmpresa, TE
     progresso->setPrimaryStatusLabel("Importação de Sócios. Linha(" + Linha() + ")");
     progresso->setPrimaryStatusProgress(FCountLinha * 100 / total);
     if (FCountLinha > 0) FArquivoImportacao->Next();
-    const std::string texto = FArquivoImportacao->Linha();
     bool pula = (inicial != 0 && FCountLinha < inicial - 1) || (descartar != 0 && FCountLinha >= total - descartar);
     if (!pula) {
-      const std::vector<std::string> celulas = Split(texto, ';');
+      const std::vector<std::string>& celulas = FArquivoImportacao->Celulas();
       FImportacaoSocio->FLinha = FCountLinha + 1;
       LoadSocio(getConteudo(FParserGerador->getValoresPorCampos(campos, celulas), trSocio), codigo);
       if (Modo() != 1)

@@ -1,6 +1,9 @@
 #include "partners/uIntegracaoSocios.h"
 
 #include <gtest/gtest.h>
+#include <zip.h>
+
+#include <map>
 
 #include "framework/core/text.h"
 #include "framework/ui/inconsistencias.h"
@@ -22,8 +25,13 @@ class IntegracaoSociosTest : public PartnersTest {
   void Revisao(bool importa) {
     dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [importa](TForm_VYN& f) {
       auto& r = dynamic_cast<TfrConsultaImportacaoSociosTreeView&>(f);
-      if (importa) r.spImportacao->Click();
-      r.Close();
+      if (importa) {
+        r.spImportacao->Click();
+        r.Close();
+      } else {
+        r.spCancelar->Click();
+        EXPECT_EQ(r.ModalResult(), mrCancel);
+      }
     });
   }
   std::vector<std::string> Mensagens() {
@@ -76,6 +84,104 @@ TEST_F(IntegracaoSociosTest, ImportaSociosECotasNumerandoSoOsNovosECopiaParaAsFi
   // The branch received the three partners.
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC WHERE BDCODEMP = 2").AsInteger(), 3);
   EXPECT_EQ(Engine().CountLinha(), 6);
+}
+
+TEST_F(IntegracaoSociosTest, ImportarDuasVezesNaoDuplicaOsSociosDaCopiaParaAsFiliais) {
+  Layout(kLayout);
+  Sheet({"Ana Souza;111.444.777-35" + kComum + "03/2024;60;;", "Bruno Lima;222.555.888-46" + kComum + "03/2024;40;;"});
+  modo_->SetItemIndex(3);
+  std::vector<int> copia;
+  dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [&copia](TForm_VYN& f) {
+    auto& r = dynamic_cast<TfrConsultaImportacaoSociosTreeView&>(f);
+    r.spImportacao->Click();
+    r.spImportacao->Click();
+    for (const auto& d : *r.UtilImportacao()->FListaDadosParaCopia) copia.push_back(d.FCodSocio);
+    r.Close();
+  });
+  Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, true);
+  EXPECT_EQ(copia, (std::vector<int>{1, 2}));
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC WHERE BDCODEMP = 1").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC WHERE BDCODEMP = 2").AsInteger(), 2);
+}
+
+TEST_F(IntegracaoSociosTest, RevisaoEditaCelulasEDeixaDeForaAsLinhasMarcadas) {
+  Layout(kLayout);
+  Sheet({"Ana Souza;111.444.777-35" + kComum + "03/2024;60;;", "Bruno Lima;222.555.888-46" + kComum + "03/2024;40;;",
+         "Carla Reis;333.666.999-00" + kComum + "03/2024;10;;"});
+  modo_->SetItemIndex(3);
+  std::vector<int> copia;
+  dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [&copia](TForm_VYN& f) {
+    auto& r = dynamic_cast<TfrConsultaImportacaoSociosTreeView&>(f);
+    r.DAOAtual()->First();
+    EXPECT_TRUE(r.EditaCelula(r.grDados, "BDNOMSOC", "Ana Maria Souza"));
+    EXPECT_FALSE(r.EditaCelula(r.grDados, "BDCODSOC", "5"));
+    EXPECT_FALSE(r.EditaCelula(r.grDados, "BDDATANASCSOC", "31/02/1980"));
+    EXPECT_FALSE(r.EditaCelula(r.grItens, "BDPERCCOTA", "150"));
+    EXPECT_TRUE(r.EditaCelula(r.grItens, "BDPERCCOTA", "55,5"));
+    r.DAOAtual()->Next();
+    r.MarcaLinha(r.grDados);   // Bruno stays out with his quota
+    EXPECT_TRUE(r.LinhaMarcada(r.grDados));
+    r.DAOAtual()->Next();
+    r.MarcaLinha(r.grItens);   // Carla is imported without her quota
+    r.spImportacao->Click();
+    for (const auto& d : *r.UtilImportacao()->FListaDadosParaCopia) copia.push_back(d.FCodSocio);
+    r.Close();
+  });
+  dialogs_.Ok("identifica a linha").Ok("Valor inválido").Ok("entre 0% e 100%");
+  Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false);
+  EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
+  EXPECT_EQ(copia, (std::vector<int>{1, 2}));
+  auto socios = Db().QueryAll("SELECT BDCODSOC, BDNOMSOC FROM TEMPRESAS_TSOC WHERE BDCODEMP = 1 ORDER BY BDCODSOC");
+  ASSERT_EQ(socios.Rows.size(), 2u);
+  EXPECT_EQ(socios.Rows[0][1].AsString(), "Ana Maria Souza");
+  EXPECT_EQ(socios.Rows[1][1].AsString(), "Carla Reis");
+  auto cotas = Db().QueryAll("SELECT BDCODSOC, BDPERCCOTA FROM TEMPRESAS_TSOC_COTAS WHERE BDCODEMP = 1");
+  ASSERT_EQ(cotas.Rows.size(), 1u);
+  EXPECT_EQ(cotas.Rows[0][0].AsInteger(), 1);
+  EXPECT_EQ(cotas.Rows[0][1].AsCurrency(), Currency::Parse("55,5"));
+}
+
+// The workbook a user saves from the sheet program: strings shared, dates and numbers as serials.
+TEST_F(IntegracaoSociosTest, ImportaUmaPastaXlsx) {
+  Layout(kLayout, 2);
+  auto texto = [](const std::string& ref, const std::string& t) {
+    return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + t + "</t></is></c>";
+  };
+  const std::map<std::string, std::string> partes = {
+      {"xl/workbook.xml", "<workbook><sheets><sheet name=\"S\" sheetId=\"1\" r:id=\"rId1\"/></sheets></workbook>"},
+      {"xl/_rels/workbook.xml.rels",
+       "<Relationships><Relationship Id=\"rId1\" Target=\"worksheets/sheet1.xml\"/></Relationships>"},
+      {"xl/sharedStrings.xml", "<sst><si><t>Nome</t></si><si><t>Ana Souza</t></si></sst>"},
+      {"xl/styles.xml", "<styleSheet><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
+      {"xl/worksheets/sheet1.xml",
+       "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row><row r=\"2\">"
+       "<c r=\"A2\" t=\"s\"><v>1</v></c><c r=\"B2\"><v>11144477735</v></c><c r=\"C2\" s=\"1\"><v>29351</v></c>" +
+           texto("D2", "3550308 - São Paulo") + "<c r=\"E2\" s=\"1\"><v>43831</v></c>" +
+           texto("F2", "socio@empresa.com") + texto("G2", "49 - Sócio-Administrador") +
+           "<c r=\"H2\" s=\"1\"><v>45352</v></c><c r=\"I2\"><v>60.5</v></c><c r=\"J2\"><v>1000.125</v></c>"
+           "</row></sheetData></worksheet>"}};
+  const std::string pasta = sheet_.string() + ".xlsx";
+  int erro = 0;
+  zip_t* z = zip_open(pasta.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &erro);
+  ASSERT_NE(z, nullptr);
+  for (const auto& [nome, conteudo] : partes)
+    zip_file_add(z, nome.c_str(), zip_source_buffer(z, conteudo.data(), conteudo.size(), 0), 0);
+  ASSERT_EQ(zip_close(z), 0);
+  arquivo_->SetText(pasta);
+  modo_->SetItemIndex(3);
+  Revisao(true);
+  Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false);
+  std::filesystem::remove(pasta);
+  EXPECT_TRUE(Engine().Inconsistencia()->IsEmpty()) << ::testing::PrintToString(Mensagens());
+  auto s = Db().QueryAll("SELECT BDNOMSOC, BDDATANASCSOC FROM TEMPRESAS_TSOC WHERE BDCODEMP = 1");
+  ASSERT_EQ(s.Rows.size(), 1u);
+  EXPECT_EQ(s.Rows[0][0].AsString(), "Ana Souza");
+  EXPECT_EQ(s.Rows[0][1].AsDateTime(), EncodeDate(1980, 5, 10));
+  auto c = Db().QueryAll("SELECT BDREFCOTA, BDPERCCOTA, BDVALCOTA FROM TEMPRESAS_TSOC_COTAS WHERE BDCODEMP = 1");
+  ASSERT_EQ(c.Rows.size(), 1u);
+  EXPECT_EQ(c.Rows[0][0].AsInteger(), 202403);
+  EXPECT_EQ(c.Rows[0][1].AsCurrency(), Currency::Parse("60.5"));
+  EXPECT_EQ(c.Rows[0][2].AsCurrency(), Currency::Parse("1000.125"));
 }
 
 TEST_F(IntegracaoSociosTest, RevisaoFechadaSemImportarNaoGravaNemCopia) {

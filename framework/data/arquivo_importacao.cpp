@@ -3,10 +3,14 @@
 #include <fstream>
 #include <iterator>
 
+#include "framework/core/text.h"
+#include "framework/data/pasta_trabalho.h"
+
 namespace vyn {
 
 namespace {
 const std::string kVazio;
+const std::vector<std::string> kSemCelulas;
 
 // The code points of WIN1252 bytes 0x80..0x9F (0 where the code page leaves them undefined).
 constexpr unsigned kCp1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -61,16 +65,18 @@ std::string Win1252ToUtf8(const std::string& text) {
 
 void TArquivoImportacao::LoadArquivo(const std::string& arquivo, int) {
   linhas_.clear();
+  celulas_.clear();
   atual_ = 0;
   std::ifstream in(arquivo, std::ios::binary);
   if (!in) throw EArquivoImportacao("Não foi possível abrir o arquivo " + arquivo + ".");
   std::string conteudo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
   bool zip = conteudo.size() >= 4 && conteudo.compare(0, 4, "PK\x03\x04") == 0;
   bool ole = conteudo.size() >= 8 && conteudo.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") == 0;
-  if (zip || ole)
-    throw EArquivoImportacao("O arquivo " + arquivo +
-                             " é uma pasta de trabalho do Excel. Salve a planilha como texto separado por"
-                             " ponto e vírgula (;) e importe o arquivo salvo.");
+  if (zip || ole) {
+    celulas_ = zip ? LerPastaXlsx(arquivo) : LerPastaXls(arquivo);
+    for (const auto& c : celulas_) linhas_.push_back(Join(c, ";"));
+    return;
+  }
   if (conteudo.compare(0, 3, "\xEF\xBB\xBF") == 0) conteudo.erase(0, 3);
   if (!IsValidUtf8(conteudo)) conteudo = Win1252ToUtf8(conteudo);
   std::string linha;
@@ -85,6 +91,11 @@ void TArquivoImportacao::LoadArquivo(const std::string& arquivo, int) {
     }
   }
   if (!linha.empty()) linhas_.push_back(std::move(linha));
+  for (const auto& l : linhas_) celulas_.push_back(Split(l, ';'));
+}
+
+const std::vector<std::string>& TArquivoImportacao::Celulas() const {
+  return atual_ < Count() ? celulas_[static_cast<size_t>(atual_)] : kSemCelulas;
 }
 
 const std::string& TArquivoImportacao::Linha() const {

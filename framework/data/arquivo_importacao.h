@@ -1,9 +1,8 @@
 #pragma once
-// The spreadsheet reader of the import screens: a sheet saved as delimited text, one line per sheet
-// row with its cells joined by ";". Lines are read whole (cells are split by the caller, so an empty
-// cell between two ";" survives). Text in UTF-8 is taken as it is; any other text is read as WIN1252,
-// the encoding the suite's spreadsheets are saved in. Binary workbooks (.xlsx, .xls) are refused with
-// a message telling the user to save the sheet as text separated by ";".
+// The spreadsheet reader of the import screens: one line per sheet row with its cells joined by ";".
+// It reads workbooks (.xlsx, .xls: the first sheet, see pasta_trabalho.h) and sheets saved as text
+// separated by ";". The format is told by the file's content, not by its name. Text in UTF-8 is taken
+// as it is; any other text is read as WIN1252, the encoding the suite's spreadsheets are saved in.
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -28,9 +27,13 @@ class TArquivoImportacao {
   // The current line's text ("" past the end).
   const std::string& Linha() const;
   const std::vector<std::string>& Linhas() const { return linhas_; }
+  // The current line's cells (none past the end). A workbook cell holding ";" stays one cell here,
+  // while splitting its joined line would shift the columns after it.
+  const std::vector<std::string>& Celulas() const;
 
  private:
   std::vector<std::string> linhas_;
+  std::vector<std::vector<std::string>> celulas_;
   int atual_ = 0;
 };
 

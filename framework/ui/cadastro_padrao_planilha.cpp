@@ -3,7 +3,11 @@
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
 #include "framework/ui/edit.h"
+#include "framework/ui/consulta_padrao.h"
+#include "framework/ui/control.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/packages_util.h"
 
 namespace vyn {
 
@@ -14,7 +18,8 @@ TfrCadastro_Padrao_Planilha_VYN::TfrCadastro_Padrao_Planilha_VYN(TComponent* own
       edLINHA_INICIAL(Create<TEdit_String_Padrao>()),
       edDESCARTAR_LINHAS(Create<TEdit_String_Padrao>()),
       edARQUIVO(Create<TEdit_Diretorio_Padrao_VYN>()),
-      lbModelo(Create<TLabel>()) {
+      lbModelo(Create<TLabel>()),
+      sbCODGERADOR(Create<TSpeedButton>()) {
   edCODGERADOR->SetName("edCODGERADOR");
   edMODELO->SetName("edMODELO");
   edLINHA_INICIAL->SetName("edLINHA_INICIAL");
@@ -22,6 +27,50 @@ TfrCadastro_Padrao_Planilha_VYN::TfrCadastro_Padrao_Planilha_VYN(TComponent* own
   edARQUIVO->SetName("edARQUIVO");
   edARQUIVO->Pasta = false;
   lbModelo->SetName("lbModelo");
+  sbCODGERADOR->SetName("sbCODGERADOR");
+  edCODGERADOR->AceitaZero = true;
+  // The edit's own look-up would refuse a new layout's code: the editor looks its layouts up itself.
+  edCODGERADOR->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro&) { return true; };
+  edCODGERADOR->OnExit = [this](TComponent*) { edCODGERADORExit(); };
+  sbCODGERADOR->OnClick = [this](TComponent*) { Pesquisar(); };
+}
+
+void TfrCadastro_Padrao_Planilha_VYN::edCODGERADORExit() {
+  const int64_t codigo = edCODGERADOR->Codigo();
+  if (codigo <= 0 || !gerador_ || !planilha_) return;
+  TDatabase& db = gerador_->Database();
+  TQueryResult h = db.QueryAll("SELECT BDMODELO, BDLINHA_INICIAL, BDDESCARTAR_LINHAS, BDARQUIVO FROM " +
+                                   gerador_->TableName() + " WHERE BDCODGERADOR = ?",
+                               {codigo});
+  if (h.Rows.empty()) return;
+  const auto& r = h.Rows[0];
+  auto numero = [](const Variant& v) { return v.IsNull() || v.AsInteger() == 0 ? std::string() : v.AsString(); };
+  edMODELO->SetText(r[0].AsString());
+  edLINHA_INICIAL->SetText(numero(r[1]));
+  edDESCARTAR_LINHAS->SetText(numero(r[2]));
+  edARQUIVO->SetText(r[3].IsNull() ? "" : r[3].AsString());
+  Colunas.clear();
+  TQueryResult c = db.QueryAll("SELECT BDCOLUNA, BDCAMPO FROM " + planilha_->TableName() +
+                                   " WHERE BDCODGERADOR = ? ORDER BY CHAR_LENGTH(BDCOLUNA), BDCOLUNA",
+                               {codigo});
+  for (const auto& l : c.Rows) Colunas.emplace_back(l[0].AsString(), l[1].AsString());
+}
+
+void TfrCadastro_Padrao_Planilha_VYN::Pesquisar() {
+  const std::string classe = ClasseConsulta();
+  if (classe.empty()) return;
+  int64_t escolhido = 0;
+  TPackagesUtil::CarregaFormParamsObj(
+      classe, this, {},
+      [&escolhido](TForm_VYN& f) {
+        auto* consulta = dynamic_cast<TfrConsulta_Padrao_VYN*>(&f);
+        if (f.ModalResult() != mrOk || !consulta || !consulta->DAO() || consulta->DAO()->IsEmpty()) return;
+        if (TField* campo = consulta->DAO()->FindField("BDCODGERADOR")) escolhido = campo->AsInteger();
+      },
+      true);
+  if (escolhido <= 0) return;
+  edCODGERADOR->Vale(escolhido);
+  edCODGERADORExit();
 }
 
 bool TfrCadastro_Padrao_Planilha_VYN::InheritsFrom(const std::string& class_name) const {

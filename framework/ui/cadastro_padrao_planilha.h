@@ -32,6 +32,13 @@ class TfrCadastro_Padrao_Planilha_VYN : public TForm_VYN {
   TEdit_String_Padrao* edDESCARTAR_LINHAS;
   TEdit_Diretorio_Padrao_VYN* edARQUIVO;
   TLabel* lbModelo;
+  TSpeedButton* sbCODGERADOR;   // the code's lookup button
+
+  // Leaving the code edit: a registered layout is loaded into the editor (header and column map);
+  // a code not registered yet is a new layout and keeps what was typed.
+  void edCODGERADORExit();
+  // The lookup button: opens the layouts' consultation; the layout picked there is loaded.
+  void Pesquisar();
 
   void setDAOGerador(TDAOFactory* dao) { gerador_ = dao; }
   void setDAOPlanilha(TDAOFactory* dao) { planilha_ = dao; }
@@ -51,6 +58,8 @@ class TfrCadastro_Padrao_Planilha_VYN : public TForm_VYN {
   virtual int setNumeroColunas() { return 0; }
   // Before the header row is posted.
   virtual void fcGeradorBeforePost() {}
+  // The registered name of the consultation the lookup opens ("" none).
+  virtual std::string ClasseConsulta() const { return ""; }
 
  private:
   TDAOFactory* gerador_ = nullptr;
