@@ -7,6 +7,7 @@
 #include "entryimport/task_parametros.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/importacao_lanc_txt.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/class_registry.h"
 #include "framework/core/registry_number.h"
 #include "framework/core/text.h"
@@ -158,6 +159,9 @@ void TAutoThreadIntegracaoArquivosClienteContabil::ImportaArquivo(int refInicial
   mgr->SetSeqValidacaoParticipante(0);
   auto* lista = mgr->Create<TInconsistencias_VYN>();
   mgr->SetInconsistencias_VYN(lista);
+  // A client file goes through the staged review, whose engine registers the file's problems under
+  // its registration (TINTEGRACAO_ARQ_CLIENTE_INCONS); the lines never have to fit in memory.
+  mgr->ClasseRevisao = kClasseRevisaoArquivoGrande;
   mgr->Execute();
   ImportacaoConcluida = true;
 

@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "entryimport/entryimport_test_support.h"
+#include "entryimport/review/revisao_test_support.h"
 #include "framework/component/class_registry.h"
 #include "framework/host/publicas.h"
 #include "module/registro.h"
@@ -16,20 +17,13 @@ namespace {
 using namespace vyn;
 namespace fs = std::filesystem;
 
-class ClientFolderTaskTest : public CompanyDatabaseTest {
+class ClientFolderTaskTest : public RevisaoLancamentosTest {
  protected:
   void SetUp() override {
-    CompanyDatabaseTest::SetUp();
-    seed::AddStandardCompany(Db(), 202401);
-    TPublicas::SetReferencia(202401);
-    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+    RevisaoLancamentosTest::SetUp();
     pasta_ = programa_.Pasta() / "cliente";
     fs::create_directories(pasta_);
     ProcessContext().FRetornoServidor.clear();
-  }
-  void TearDown() override {
-    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
-    CompanyDatabaseTest::TearDown();
   }
   std::string Escreve(const std::string& nome, const std::string& texto) {
     const fs::path p = pasta_ / nome;
@@ -47,7 +41,6 @@ class ClientFolderTaskTest : public CompanyDatabaseTest {
     task.ExecuteTask();
     return task.LogTarvo();
   }
-  int64_t Conta(const std::string& sql) { return Db().QueryValue(sql).AsInteger(); }
 
   TPastaProgramaFeeders programa_;
   fs::path pasta_;
@@ -92,7 +85,8 @@ TEST_F(ClientFolderTaskTest, ImportsTheCompanyFilesOnceAndSkipsForeignAndMalform
 }
 
 TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
-  const std::string um = Escreve("CL11222333000181.txt", "L,1,05/01/2024,40,11,100\nL,1,05/01/2024,999,11,3\n");
+  const std::string um =
+      Escreve("CL11222333000181.txt", "L,1,05/01/2024,40,11,100\nL,1,05/01/2024,999,11,3\nX,registro desconhecido\n");
   Executa(pasta_.string(), "20");
   Executa(pasta_.string(), "");
   EXPECT_EQ(ProcessContext().FRetornoServidor, "");
@@ -109,7 +103,11 @@ TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
   EXPECT_TRUE(Contem(log, "houveram inconsistências na importação! Verifique-as na tabela "
                           "\"TINTEGRACAO_ARQ_CLIENTE_INCONS\" para o registro de ordem 1 da empresa 1 na tabela "
                           "\"TINTEGRACAO_ARQ_CLIENTE\"."));
-  EXPECT_GE(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 1);
+  // Both the line the importer could not read and the line the import refused, each once, numbered.
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 2);
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1 and "
+                  "BDINCONSISTENCIA containing 'conta 999'"), 1);
+  EXPECT_EQ(Conta("select max(BDORDEMINCONS) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 2);
 
   // A folder without a match answers 0.
   fs::create_directories(pasta_ / "vazia");

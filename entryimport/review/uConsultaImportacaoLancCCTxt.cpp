@@ -4,6 +4,7 @@
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/mov_par_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
@@ -23,7 +24,7 @@ struct TColuna {
   const char* Titulo;
 };
 
-// The entry grid's columns, in the order the user sees them.
+// The entry grid's columns, in the order the user sees them (the staged review adds its own, below).
 const TColuna kColunasLancamentos[] = {
     {"BDVINC_BAIXA", ""},           {"bdCHAVE", "Sequencia"},         {"bdDATA", "Data"},
     {"bdCONTABILIZACAO", "Contabilização"}, {"bdCONCD", "Conciliação Débito"}, {"bdDEBITO", "Débito"},
@@ -31,6 +32,14 @@ const TColuna kColunasLancamentos[] = {
     {"bdCODTERCEIROC", "Participante crédito"}, {"BDVALOR", "Valor"},  {"bdCODTPHI", "Histórico"},
     {"bdLOTE", "Lote"},             {"bdDCTO", "Documento"},          {"bdCOMPL", "Complemento"},
     {"BDDESCRICAO", "Nota explicativa"}, {"bdCODEMP", "Empresa"},     {"BDNOMEMP", "Nome"}};
+
+// The document panel: installments of the fiscal documents linked to the line.
+const TColuna kColunasParcelas[] = {{"BDCHAVE", "Chave"},
+                                    {"BDPARCELAPAR", "Parcela"},
+                                    {"BDNUMDOCINI", "Número do documento"},
+                                    {"BDDATAVENCTOPAR", "Data de vencimento"},
+                                    {"BDVALORPAR", "Valor"},
+                                    {"BDCGCTER", "CNPJ Participante"}};
 
 const TColuna kColunasCentroCusto[] = {{"bdCODTPCC", "Conta CC"}, {"bdDEBCRE", "D/C"}, {"bdVALOR", "Valor"}};
 
@@ -87,6 +96,13 @@ TfrConsultaImportacaoLancCCTxt::TfrConsultaImportacaoLancCCTxt(TComponent* owner
   spRemoveAutoLink->OnClick = [this](TComponent* s) { spRemoveAutoLinkClick(s); };
   pnNF = Create<TPanel>();
   pnNF->SetName("pnNF");
+  grGridNf = Create<TDBGrid_Padrao_VYN>();
+  grGridNf->SetName("grGridNf");
+  auto* dsNf = Create<TDataSource>();
+  grGridNf->SetDataSource(dsNf);
+  FConsultaParcelamentoDAO = Create<TConsultaGrupoDAO>();
+  dsNf->SetDataSet(FConsultaParcelamentoDAO);
+  for (const TColuna& c : kColunasParcelas) grGridNf->AddColumn(c.Campo, c.Titulo);
   pnContaContabil = Create<TPanel>();
   pnContaContabil->SetName("pnContaContabil");
   lbDebito = Rotulo(*this, "lbDebito", "Débito: ");
@@ -153,21 +169,18 @@ void TfrConsultaImportacaoLancCCTxt::SetListaObj(const TListaObj& lista) {
 
 void TfrConsultaImportacaoLancCCTxt::SetListaDAO() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaDAO();
-  const bool unico = Nodos().size() == 1;
-  pnDataSetUnico->SetVisible(unico);
+  // The staged review shows its details from the start.
+  if (FArquivoGrande) HabilitarGridItens(true);
+  pnDataSetUnico->SetVisible(Nodos().size() == 1);
+}
+
+void TfrConsultaImportacaoLancCCTxt::EntregaParametrosEngine() {
+  if (auto* u = Util()) EntregaParametros(*u);
 }
 
 void TfrConsultaImportacaoLancCCTxt::AfterListaObj() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::AfterListaObj();
-  if (auto* u = Util()) {
-    u->SetOnAposInconsistencia([this] { GetAposInconsistencia(); });
-    u->SetDAOEmp(FDAOEmp);
-    u->SetTransacaoAuto(FTransacaoAut);
-    u->SetCodEmp(FCodEmp);
-    u->SetDtIni(FDtIni);
-    u->SetDtFim(FDtFim);
-    u->setSelecionaFilial(FSelecionaFilial);
-  }
+  EntregaParametrosEngine();
   if (FProcessoBaixas) FProcessoBaixas->SetCodEmp(FCodEmp);
   SelecionaNodo(kNodoLancamentos);
 }
@@ -190,16 +203,27 @@ void TfrConsultaImportacaoLancCCTxt::AtualizaDados(bool hugeFile) {
   if (TDAOFactory* atual = DAOAtual()) AddAggregateDAO(atual, Create<TVZEL_EMPRESAS_TLAN_COMPLMGR>(false, true, false), 0);
   TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDados(hugeFile);
   if (UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) {
-    MontaColunas(*grGrid, kColunasLancamentos);
-    if (Nodos().size() != 1)
-      for (auto it = grGrid->Columns.rbegin(); it != grGrid->Columns.rend(); ++it)
-        if (SameText(it->FieldName, "BDDESCRICAO")) {
-          it->Visible = false;
-          break;
-        }
+    MontaColunasLancamentos();
     MontaColunas(*grGridItens, kColunasCentroCusto);
   }
   OnAlterSelectedItem();
+}
+
+void TfrConsultaImportacaoLancCCTxt::MontaColunasLancamentos() {
+  grGrid->Columns.clear();
+  for (const TColuna& c : kColunasLancamentos) {
+    grGrid->AddColumn(c.Campo, c.Titulo);
+    // The staged review's grouped installment settlement is chosen right after the link image.
+    if (FArquivoGrande && SameText(c.Campo, "BDVINC_BAIXA")) grGrid->AddColumn("BDVINC_BAIXA_MULT", "Baixar parcelamento");
+  }
+  if (FArquivoGrande) grGrid->AddColumn("BDDATAEXTEMPORANEO", "Data Extemporâneo");
+  // The explanatory note belongs to a file that gave one data set only.
+  if (Nodos().size() != 1)
+    for (auto it = grGrid->Columns.rbegin(); it != grGrid->Columns.rend(); ++it)
+      if (SameText(it->FieldName, "BDDESCRICAO")) {
+        it->Visible = false;
+        break;
+      }
 }
 
 void TfrConsultaImportacaoLancCCTxt::SetFieldsContainerGrid(TComponent* owner) {

@@ -14,6 +14,7 @@ class TSelecionaFiliais_VYN;
 class TMenuItem;
 class TLabel;
 class TConsultaGrupoDAO;
+class TInconsistencias_VYN;
 }  // namespace vyn
 
 namespace integracao {
@@ -39,6 +40,7 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   vyn::TMenuItem* miDocumento = nullptr;
   vyn::TMenuItem* miConsiderarzero = nullptr;
   vyn::TPanel* pnNF = nullptr;
+  vyn::TDBGrid_Padrao_VYN* grGridNf = nullptr;
   vyn::TPanel* pnContaContabil = nullptr;
   vyn::TLabel *lbDebito = nullptr, *lbCredito = nullptr, *lbParticipanteDebito = nullptr,
               *lbParticipanteCredito = nullptr, *lbEmpreendimentoDeb = nullptr, *lbEmpreendimentoCre = nullptr,
@@ -77,13 +79,15 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   void pMostraDescricao_Conta();
   int getCodPlano();
   void setCodPlano(int plano) { FCodPlano = plano; }
-  int fRetornaTipoLancamento(int mistura) const;
+  // mistura: 0 the line's installment links are of one kind, 1 mixed but all paid by the company, 2
+  // mixed otherwise.
+  virtual int fRetornaTipoLancamento(int mistura) const;
 
   // Editing rules (uConsultaImportacaoLancCCTxt_Acoes.cpp). editor is the cell's code-search editor
   // (nullptr for other cells); texto is the text editor's content for memo cells.
-  void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
-                                    std::string* texto, std::vector<std::string>* combo, bool& accept);
-  void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor);
+  virtual void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
+                                            std::string* texto, std::vector<std::string>* combo, bool& accept);
+  virtual void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor);
   void fcLancamentosCCBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
   void ValidarDescricao(const std::string& texto, bool& rejeita);
   // Conciliation marks (uConsultaImportacaoLancCCTxt_Acoes.cpp).
@@ -105,12 +109,32 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual void CompletaParametrosBaixa(vyn::TListaObj& lista) {}
   virtual void MarcaDesvinculada(vyn::TDAOFactory& linha);
   vyn::TDAOFactory* DAOLancamentos() const { return PesquisaDAONodo(vyn::kNodoLancamentos); }
+  // The opener's parameters, handed to the engine after they arrived (both engines take the same).
+  virtual void EntregaParametrosEngine();
+  template <class TUtil>
+  void EntregaParametros(TUtil& u) {
+    u.SetOnAposInconsistencia([this] { GetAposInconsistencia(); });
+    u.SetDAOEmp(FDAOEmp);
+    u.SetTransacaoAuto(FTransacaoAut);
+    u.SetCodEmp(FCodEmp);
+    u.SetDtIni(FDtIni);
+    u.SetDtFim(FDtFim);
+    u.setSelecionaFilial(FSelecionaFilial);
+  }
+  // An unbalanced file imports nothing; without a user the run's list is the only one told.
+  void ReportaDiferencaSemUsuario(vyn::TInconsistencias_VYN* lista, int empresa);
   // The in-memory review shows the installment panel and the conciliation menu in its button rules.
   bool FPainelNF = true;
+  // The staged review's grid carries the grouped-settlement mark and the extemporaneous date.
+  bool FArquivoGrande = false;
+  void MontaColunasLancamentos();
+
+ protected:
+  // Fills the document panel with the installments linked to the current line.
+  void AtualizaPainelNF();
 
  private:
   TUtilImportacao_LancCC_TreeviewNormal* Util() const;
-  void AtualizaPainelNF();
 
  protected:
 

@@ -18,29 +18,11 @@ namespace integracao {
 
 using namespace vyn;
 
-namespace {
-
-struct TColuna {
-  const char* Campo;
-  const char* Titulo;
-};
-
-// The staged entry grid: the in-memory review's columns with the grouped-settlement mark after the
-// link image and the extemporaneous date last.
-const TColuna kColunasLancamentos[] = {
-    {"BDVINC_BAIXA", ""},           {"BDVINC_BAIXA_MULT", "Baixar parcelamento"}, {"bdCHAVE", "Sequencia"},
-    {"bdDATA", "Data"},             {"bdCONTABILIZACAO", "Contabilização"},       {"bdCONCD", "Conciliação Débito"},
-    {"bdDEBITO", "Débito"},         {"bdCODTERCEIROD", "Participante débito"},    {"bdCONCC", "Conciliação crédito"},
-    {"bdCREDITO", "Crédito"},       {"bdCODTERCEIROC", "Participante crédito"},   {"BDVALOR", "Valor"},
-    {"bdCODTPHI", "Histórico"},     {"bdLOTE", "Lote"},                           {"bdDCTO", "Documento"},
-    {"bdCOMPL", "Complemento"},     {"BDDESCRICAO", "Nota explicativa"},          {"bdCODEMP", "Empresa"},
-    {"BDNOMEMP", "Nome"},           {"BDDATAEXTEMPORANEO", "Data Extemporâneo"}};
-
-}  // namespace
 
 TfrConsultaImportacaoLancCCTxtHuge::TfrConsultaImportacaoLancCCTxtHuge(TComponent* owner)
     : TfrConsultaImportacaoLancCCTxt(owner) {
   FPainelNF = false;
+  FArquivoGrande = true;
   auto botao = [this](const char* nome, const char* hint) {
     auto* b = Create<TSpeedButton>();
     b->SetName(nome);
@@ -63,8 +45,6 @@ TfrConsultaImportacaoLancCCTxtHuge::TfrConsultaImportacaoLancCCTxtHuge(TComponen
   grLancamentoManual->SetName("grLancamentoManual");
   dsLancamentoManual = Create<TDataSource>();
   grLancamentoManual->SetDataSource(dsLancamentoManual);
-  grGridNf = Create<TDBGrid_Padrao_VYN>();
-  grGridNf->SetName("grGridNf");
   miTirarSelecaoBaixa = Create<TMenuItem>();
   miTirarSelecaoBaixa->SetName("miTirarSelecaoBaixa");
   miTirarSelecaoBaixa->SetCaption("Tirar seleção todos");
@@ -150,6 +130,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::CreateUtilImportacao() {
 
 void TfrConsultaImportacaoLancCCTxtHuge::SetListaObj(const TListaObj& lista) {
   FInconsistenciaIni = lista.Get<TInconsistencias_VYN>(1);
+  // What the opener had reported before the review opened (lines the importer refused) stays in its
+  // list across the presses of the import button.
+  FInconsistenciasAbertura = FInconsistenciaIni ? FInconsistenciaIni->Itens() : std::vector<TInconsistenciaItem>{};
   // The import's own messages collect in the screen's list; the opener's receives the settlements'.
   FInconsistencias = Create<TInconsistencias_VYN>();
   if (auto* u = UtilHuge()) u->SetInconsistencias_VYN(FInconsistencias);
@@ -172,26 +155,11 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetListaObj(const TListaObj& lista) {
   if (!FDadosAdicionais) FDadosAdicionais = Create<TDadosAdicionaisImportacaoTXT>();
 }
 
-void TfrConsultaImportacaoLancCCTxtHuge::SetListaDAO() {
-  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaDAO();
-  HabilitarGridItens(true);
-  pnDataSetUnico->SetVisible(Nodos().size() == 1);
-}
-
-void TfrConsultaImportacaoLancCCTxtHuge::AfterListaObj() {
-  TfrImportacao_Padrao_Itens_TreeView_VYN::AfterListaObj();
+void TfrConsultaImportacaoLancCCTxtHuge::EntregaParametrosEngine() {
   if (auto* u = UtilHuge()) {
-    u->SetOnAposInconsistencia([this] { GetAposInconsistencia(); });
-    u->SetDAOEmp(FDAOEmp);
-    u->SetTransacaoAuto(FTransacaoAut);
-    u->SetCodEmp(FCodEmp);
-    u->SetDtIni(FDtIni);
-    u->SetDtFim(FDtFim);
-    u->setSelecionaFilial(FSelecionaFilial);
+    EntregaParametros(*u);
     u->FDadosAdicionais = FDadosAdicionais;
   }
-  if (FProcessoBaixas) FProcessoBaixas->SetCodEmp(FCodEmp);
-  SelecionaNodo(kNodoLancamentos);
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::AtualizaDados(bool hugeFile) {
@@ -204,15 +172,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::AtualizaDados(bool hugeFile) {
     SetDAOAtual(PesquisaDAONodo(tvGrupos->Selected()->Text));
     SetFieldsContainerGrid(this);
   }
-  if (UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) {
-    for (const TColuna& c : kColunasLancamentos) grGrid->AddColumn(c.Campo, c.Titulo);
-    if (Nodos().size() != 1)
-      for (auto it = grGrid->Columns.rbegin(); it != grGrid->Columns.rend(); ++it)
-        if (SameText(it->FieldName, "BDDESCRICAO")) {
-          it->Visible = false;
-          break;
-        }
-  }
+  if (UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) MontaColunasLancamentos();
   AfterSetFieldsContainerItem();
   OnAlterSelectedItem();
   (void)hugeFile;
@@ -258,6 +218,12 @@ std::vector<TClientDataSet*> TfrConsultaImportacaoLancCCTxtHuge::GetArrayOfCDS()
       r.push_back(lanc->getMultiLancamentosDAO());
   }
   return r;
+}
+
+int TfrConsultaImportacaoLancCCTxtHuge::fRetornaTipoLancamento(int mistura) const {
+  // Lines whose installments are all of the company's payments settle as one group.
+  if (mistura == 1) return 8;
+  return TfrConsultaImportacaoLancCCTxt::fRetornaTipoLancamento(mistura);
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::OnActivate() {

@@ -10,6 +10,7 @@
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
 #include "framework/accounting/baixa_adicional.h"
 #include "framework/core/variant.h"
+#include "framework/ui/inconsistencias.h"
 
 namespace vyn {
 class TDadosAdicionaisImportacaoTXT;
@@ -42,20 +43,20 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
                     *spCurrencyLinkMulti = nullptr, *spDelLinkMulti = nullptr;
   vyn::TPanel* pnGridManual = nullptr;
   vyn::TDBGrid_Padrao_VYN* grLancamentoManual = nullptr;
-  vyn::TDBGrid_Padrao_VYN* grGridNf = nullptr;
   vyn::TDataSource* dsLancamentoManual = nullptr;
   vyn::TMenuItem* miTirarSelecaoBaixa = nullptr;
 
   // Framework hooks (uConsultaImportacaoLancCCTxtHuge.cpp).
   void SetListaObj(const vyn::TListaObj& lista) override;
-  void SetListaDAO() override;
-  void AfterListaObj() override;
   void CreateUtilImportacao() override;
   void AtualizaDados(bool hugeFile = false) override;
   void SetFieldsContainerGrid(vyn::TComponent* owner) override;
   std::vector<vyn::TClientDataSet*> GetArrayOfCDS() override;
   void OnActivate();
   void OpenObservation();
+  // The installments of fiscal documents linked to the current line (the document panel).
+  void AtualizaInfoGridNF() { AtualizaPainelNF(); }
+  int fRetornaTipoLancamento(int mistura) const override;
 
   // Write-through (uConsultaImportacaoLancCCTxtHuge_Gravacao.cpp).
   void DAOSetValue(vyn::TDAOFactory& dao, const std::string& campo, const vyn::Variant& valor, int tipo);
@@ -67,6 +68,15 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void SetComplementoAntes(std::string texto) { FComplemento = std::move(texto); }
   void GravaContas(const std::string& campo, int antigo, const vyn::Variant& novo);
   vyn::Variant GetCampoContaPlano(const vyn::Variant& plano, const vyn::Variant& conta, const std::string& coluna);
+
+  // Editing rules (uConsultaImportacaoLancCCTxtHuge_Edicao.cpp).
+  void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
+                                    std::string* texto, std::vector<std::string>* combo, bool& accept) override;
+  void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor) override;
+  // Whether the account is a rural producer's cash, bank or transit account.
+  bool DebitoCreditoPR(int conta);
+  // Whether a line of the review carries this code in the field.
+  bool ExisteMesmoPart(const std::string& campo, int codigo);
 
   // Import and multiple entries (uConsultaImportacaoLancCCTxtHuge_Acoes.cpp).
   void spImportacaoClick(vyn::TComponent* sender) override;
@@ -107,6 +117,7 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   }
 
  protected:
+  void EntregaParametrosEngine() override;
   void FormCreate() override;
   void FormShow() override;
   void FormActivate() override { OnActivate(); }
@@ -120,6 +131,9 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   vyn::TLancamentoMGR* LancamentosMGR() const;
   // One column of the current row, written through (a null by the screen's own statement).
   void GravaCampo(vyn::TDAOFactory& dao, const std::string& campo, const vyn::Variant& valor, int tipo);
+  // After an account edit: the participant type of the side follows the new account, and a side whose
+  // account changed loses its participants and the account the file gave.
+  void setDadosCampoConta(int lado, int contaAntes);
   void MontaBaixasAdicionaisDoVinculo(vyn::TClientDataSet& multi, vyn::TDAOFactory& lancamentos, int novaChave,
                                       int chaveOwner);
 
@@ -129,6 +143,7 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   vyn::TDadosAdicionaisImportacaoTXT* FDadosAdicionais = nullptr;
   vyn::TInconsistencias_VYN* FInconsistenciaIni = nullptr;
   vyn::TInconsistencias_VYN* FInconsistencias = nullptr;
+  std::vector<vyn::TInconsistenciaItem> FInconsistenciasAbertura;
   std::string FComplemento;
   std::unique_ptr<vyn::TBaixasAdicionaisDoVinculo> FBaixasAdicionaisDoVinculo;
   std::string FUltimoSel;

@@ -2,6 +2,7 @@
 // for an installment settlement.
 #include <fmt/format.h>
 
+#include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
@@ -21,12 +22,13 @@ using namespace vyn;
 
 namespace {
 
-int Inteiro(const TClientDataSet& ds, std::string_view campo) {
-  const TField* f = ds.FindField(campo);
-  return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
+void Acrescenta(TInconsistencias_VYN& lista, const TInconsistenciaItem& i) {
+  switch (i.Nivel) {
+    case niErro: lista.Add_Erro(i.CodEmp, i.Caption); break;
+    case niAtencao: lista.Add_Atencao(i.CodEmp, i.Caption); break;
+    case niInformativo: lista.Add_Informacao(i.CodEmp, i.Caption); break;
+  }
 }
-
-Variant V(int64_t v) { return Variant(static_cast<long long>(v)); }
 
 }  // namespace
 
@@ -35,7 +37,12 @@ Variant V(int64_t v) { return Variant(static_cast<long long>(v)); }
 
 void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
   if (ArquivoGrande()) spArquivoGrandeClick(sender);
-  if (FInconsistenciaIni) FInconsistenciaIni->Clear();
+  // Each press reports afresh; what the opener had before the review opened stays.
+  if (FInconsistenciaIni) {
+    FInconsistenciaIni->Clear();
+    for (const TInconsistenciaItem& i : FInconsistenciasAbertura) Acrescenta(*FInconsistenciaIni, i);
+  }
+  if (FInconsistencias) FInconsistencias->Clear();
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
   const int sessao = Sessao();
   {
@@ -61,7 +68,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
         // Importing with the complements doubled would write them twice: nothing goes on.
         if (FInconsistenciaIni) {
           FInconsistenciaIni->Add_Erro(empresa, "Não foi possível preparar os complementos dos lançamentos: " + erro);
-          FInconsistenciaIni->Execute(false, true, true, true, "");
+          FInconsistenciaIni->Execute(true, true, true, true, "");
         }
         return;
       }
@@ -80,13 +87,20 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
     if (!TContasPlanosMGR::getDiferencaDebitoCredito(this, lanc, nullptr, "BDVINC_BAIXA", false, false, true)) {
       if (FProcessoBaixas) FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, FInconsistenciaIni, lanc);
       TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
+      // The lines the import refused are the opener's to know as well: an unattended caller judges
+      // the run by its list alone.
+      if (FInconsistenciaIni && FInconsistencias)
+        for (const TInconsistenciaItem& i : FInconsistencias->Itens()) Acrescenta(*FInconsistenciaIni, i);
+    } else {
+      ReportaDiferencaSemUsuario(FInconsistenciaIni, empresa);
     }
   } catch (...) {
     DeleteMultiplosLancamentos();
     throw;
   }
   DeleteMultiplosLancamentos();
-  if (FInconsistenciaIni && FInconsistenciaIni->Count() > 0) FInconsistenciaIni->Execute(false, true, true, true, "");
+  // Errors are shown too: a settlement that failed or a refused line must reach the user.
+  if (FInconsistenciaIni && FInconsistenciaIni->Count() > 0) FInconsistenciaIni->Execute(true, true, true, true, "");
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::GetAposInconsistencia() {
@@ -382,6 +396,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
 void TfrConsultaImportacaoLancCCTxtHuge::grGridCellClickHuge(const std::string& campo) {
   grGrid->SelectedField = campo;
   if (SameText(campo, "BDVINC_BAIXA_MULT")) SetLancamentoSelBaixa();
+  AtualizaInfoGridNF();
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyPressHuge(char& key) {

@@ -15,25 +15,20 @@ namespace integracao {
 using namespace vyn;
 
 TUtilImportacao_LancCC_Treeview::TUtilImportacao_LancCC_Treeview(TComponent* owner)
-    : TUtilImportacao_Integracao_Treeview(owner) {}
+    : TUtilImportacao_LancCC_Comum(owner) {}
 
 bool TUtilImportacao_LancCC_Treeview::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TUtilImportacao_LancCC_Treeview") ||
-         TUtilImportacao_Integracao_Treeview::InheritsFrom(class_name);
-}
-
-void TUtilImportacao_LancCC_Treeview::GetAposInconsistencia() {
-  TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
-  if (FOnAposInconsistencia) FOnAposInconsistencia();
+         TUtilImportacao_LancCC_Comum::InheritsFrom(class_name);
 }
 
 void TUtilImportacao_LancCC_Treeview::GetAntesFinalizarProcesso() {
-  TUtilImportacao_Integracao_Treeview::GetAntesFinalizarProcesso();
-  if (FTransacaoAuto) GeraTransacoesAutomaticas(*this, FCodEmp, FDtIni, FDtFim, FSelecionaFilial);
+  TUtilImportacao_LancCC_Comum::GetAntesFinalizarProcesso();
+  GeraTransacoesAutomaticas(FCodEmp);
 }
 
 void TUtilImportacao_LancCC_Treeview::confirmaNotasIntegracaoArquivosClientes() {
-  TUtilImportacao_Integracao_Treeview::confirmaNotasIntegracaoArquivosClientes();
+  TUtilImportacao_LancCC_Comum::confirmaNotasIntegracaoArquivosClientes();
   const IArquivoClienteImportacao* arquivo = nullptr;
   for (TComponent* c = Owner(); c && !arquivo; c = c->Owner()) arquivo = dynamic_cast<IArquivoClienteImportacao*>(c);
   if (!arquivo || !Inconsistencias()) return;
@@ -63,7 +58,7 @@ std::vector<int> LinhasPlanilhaExcluir(const std::vector<int>& linhasDesc, int u
 }
 
 void TUtilImportacao_LancCC_Treeview::ClearListaDAO() {
-  TUtilImportacao_Integracao_Treeview::ClearListaDAO();
+  TUtilImportacao_LancCC_Comum::ClearListaDAO();
   FArquivoPlanilha.clear();
   if (!FDadosAdicionais || !FDadosAdicionais->IsPlanilha) return;
   std::unique_ptr<TPlanilhaVYN> planilha = GetInstanciaExcel();
@@ -98,7 +93,7 @@ void TUtilImportacao_LancCC_Treeview::MostraMensagemFimImportacao(const std::str
   auto* tela = Tela();
   const bool semDialogo = (tela && tela->IsTARVO) || IsUnattended();
   if (semDialogo || !FDadosAdicionais || !FDadosAdicionais->IsPlanilha || FArquivoPlanilha.empty()) {
-    TUtilImportacao_Integracao_Treeview::MostraMensagemFimImportacao(texto);
+    TUtilImportacao_LancCC_Comum::MostraMensagemFimImportacao(texto);
     return;
   }
   if (MessageDlgVYNGlobal(texto, mtInformation, mbYes | mbOK, {"Abrir arquivo", "Ok"}) == mrYes)

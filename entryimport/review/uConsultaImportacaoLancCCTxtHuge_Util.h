@@ -6,6 +6,7 @@
 #include <functional>
 #include <string>
 
+#include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
 #include "framework/ui/importacao_treeview.h"
 
 namespace vyn {
@@ -17,40 +18,25 @@ class TDadosAdicionaisImportacaoTXT;
 
 namespace integracao {
 
-class TUtilImportacao_LancCC_Treeview : public vyn::TUtilImportacao_Integracao_Treeview {
+class TUtilImportacao_LancCC_Treeview : public TUtilImportacao_LancCC_Comum {
  public:
-  using TProcedimento = std::function<void()>;
-
   explicit TUtilImportacao_LancCC_Treeview(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TUtilImportacao_LancCC_Treeview"; }
   bool InheritsFrom(const std::string& class_name) const override;
 
-  void SetOnAposInconsistencia(TProcedimento p) { FOnAposInconsistencia = std::move(p); }
-  void SetDAOEmp(vyn::TEmpresasMGR* dao) { FDAOEmp = dao; }
-  void SetTransacaoAuto(bool on) { FTransacaoAuto = on; }
   // The engine's own company edit; the base's stays unset.
   void SetCodEmp(vyn::TEdit_Codigo_Search_VYN* edit) { FCodEmp = edit; }
-  void SetDtIni(vyn::TDateTime_VYN* d) { FDtIni = d; }
-  void SetDtFim(vyn::TDateTime_VYN* d) { FDtFim = d; }
-  void setSelecionaFilial(vyn::TSelecionaFiliais_VYN* s) { FSelecionaFilial = s; }
   vyn::TDadosAdicionaisImportacaoTXT* FDadosAdicionais = nullptr;
   // The not-imported copy of the sheet written by the last run; empty when none.
   const std::string& ArquivoPlanilha() const { return FArquivoPlanilha; }
 
-  void GetAposInconsistencia() override;
   void GetAntesFinalizarProcesso() override;
   void confirmaNotasIntegracaoArquivosClientes() override;
   void MostraMensagemFimImportacao(const std::string& texto) override;
   void ClearListaDAO() override;
 
  private:
-  vyn::TEmpresasMGR* FDAOEmp = nullptr;
-  TProcedimento FOnAposInconsistencia;
-  bool FTransacaoAuto = false;
   vyn::TEdit_Codigo_Search_VYN* FCodEmp = nullptr;
-  vyn::TDateTime_VYN* FDtIni = nullptr;
-  vyn::TDateTime_VYN* FDtFim = nullptr;
-  vyn::TSelecionaFiliais_VYN* FSelecionaFilial = nullptr;
   std::string FArquivoPlanilha;
 };
 

@@ -2,6 +2,7 @@
 // conciliation marks and the editing rules of the entry cells.
 #include <fmt/format.h>
 
+#include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -9,6 +10,8 @@
 #include "framework/core/text.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/component/process_context.h"
 #include "framework/ui/packages_util.h"
 #include "settlement/uProcessoBaixas.h"
 
@@ -17,11 +20,6 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-
-int Inteiro(const TClientDataSet& ds, std::string_view campo) {
-  const TField& f = ds.FieldByName(campo);
-  return f.IsNull() ? 0 : static_cast<int>(f.AsInteger());
-}
 
 // The grid's data set keeps its controls off while a handler walks it.
 class TSemControles {
@@ -50,7 +48,11 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
   // The balance is checked before any settlement is posted: an unbalanced file posts nothing, so a
   // second press can never post the same settlement twice. The check leaves the linked lines out, so
   // posting them first would not change its answer.
-  if (TContasPlanosMGR::getDiferencaDebitoCredito(this, lanc, nullptr, "BDVINC_BAIXA", false, false, true)) return;
+  if (TContasPlanosMGR::getDiferencaDebitoCredito(this, lanc, nullptr, "BDVINC_BAIXA", false, false, true)) {
+    ReportaDiferencaSemUsuario(UtilImportacao() ? UtilImportacao()->Inconsistencias() : nullptr,
+                               FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0);
+    return;
+  }
   if (FProcessoBaixas)
     FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, UtilImportacao() ? UtilImportacao()->Inconsistencias() : nullptr,
                                      dynamic_cast<TLancamentoMGR*>(lanc));
@@ -67,6 +69,14 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
     }
   }
   TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
+}
+
+void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias_VYN* lista, int empresa) {
+  if (!lista || !(IsTARVO || IsUnattended())) return;
+  const std::string& msg = ProcessContext().FMensagemInconsistencia;
+  lista->Add_Erro(empresa, msg.empty() ? "Os débitos e os créditos dos lançamentos a importar não fecham. Nada foi "
+                                         "importado."
+                                       : msg);
 }
 
 void TfrConsultaImportacaoLancCCTxt::GetAposInconsistencia() {
@@ -245,6 +255,7 @@ void TfrConsultaImportacaoLancCCTxt::grGridKeyPress(char& key) {
 void TfrConsultaImportacaoLancCCTxt::grGridCellClick(const std::string& campo) {
   grGrid->SelectedField = campo;
   setLancamentoConciliado();
+  if (pnNF->Visible()) AtualizaPainelNF();
 }
 
 // ---------------------------------------------------------------------------------------------------

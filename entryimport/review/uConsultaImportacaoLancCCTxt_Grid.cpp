@@ -1,8 +1,10 @@
 // What the in-memory review's grids show beyond the raw columns, and the account description panel.
 #include <fmt/format.h>
 
+#include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
 #include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/mov_par_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit_codigo.h"
@@ -13,10 +15,29 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-int Inteiro(const TClientDataSet& ds, std::string_view campo) {
-  const TField* f = ds.FindField(campo);
-  return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
+// The open installments of the documents ids (none when empty) of the kind of a link: the kinds
+// name a book and a side (0 entries, 1 exits, 2/3 services received/paid, 6/7 other documents
+// paid/received) or, for a line whose links mix books, one side across the books (8 paid, 9
+// received).
+std::string ConsultaParcelas(TComponent* owner, int empresa, int tipo, const std::vector<int>& ids) {
+  struct TTipo {
+    int Codigo, Grupo, Livro;
+  };
+  static const TTipo kTipos[] = {{0, gpPagar, 0},   {1, gpReceber, 1}, {2, gpReceber, 2}, {3, gpPagar, 2},
+                                 {6, gpPagar, 3},   {7, gpReceber, 3}, {8, gpPagar, -1},  {9, gpReceber, -1}};
+  const TTipo* t = nullptr;
+  for (const TTipo& k : kTipos)
+    if (k.Codigo == tipo) t = &k;
+  std::vector<std::string> chaves;
+  for (int id : ids) chaves.push_back(std::to_string(id));
+  std::string onde = chaves.empty() || !t ? "1=0" : "Q.BDCHAVE in (" + Join(chaves, ",") + ")";
+  if (t && t->Livro >= 0) onde += fmt::format(" and Q.BDTIPOLANCEF = {}", t->Livro);
+  return "select Q.BDCODEMP, Q.BDCHAVE, Q.BDORDEMPAR as BDPARCELAPAR, Q.BDNUMDOCINI, Q.BDDATAVENCTOPAR, Q.BDVALORPAR, "
+         "Q.BDCGCTER from (" +
+         TMovParMGR::GetConsultaParcelamentoGroup(owner, "", empresa, t ? t->Grupo : gpPagar) + ") Q where " + onde +
+         " order by Q.BDCHAVE, Q.BDORDEMPAR";
 }
+
 }  // namespace
 
 void TfrConsultaImportacaoLancCCTxt::grGridMostraDado(const std::string& campo, std::string& texto, int& largura) {
@@ -109,6 +130,66 @@ void TfrConsultaImportacaoLancCCTxt::pMostraDescricao_Conta() {
     if (!r.Rows.empty())
       lbHistorico->SetCaption("Histórico: " + r.Value(0, "BDCODTPHI").AsString() + " - " + r.Value(0, "BDNOME").AsString());
   }
+}
+
+void TfrConsultaImportacaoLancCCTxt::AtualizaPainelNF() {
+  TDAOFactory* painel = FConsultaParcelamentoDAO;
+  TDAOFactory* atual = DAOAtual();
+  TClientDataSet* l = Vinculos();
+  if (!painel) return;
+  const int empresa = atual && !atual->IsEmpty() ? Inteiro(*atual, "BDCODEMP") : 0;
+  const int chave = atual && !atual->IsEmpty() ? Inteiro(*atual, "BDCHAVE") : 0;
+  std::vector<int> ids;
+  int mistura = 0;
+  bool primeiro = true;
+  int subtipo = 0;
+  if (l && chave > 0) {
+    for (l->First(); !l->Eof(); l->Next()) {
+      if (Inteiro(*l, "BDTIPO_BAIXA") != 2 || Inteiro(*l, "BDCHAVE") != chave) continue;
+      const int sub = Inteiro(*l, "BDSUBTIPO_BAIXA");
+      if (primeiro) {
+        subtipo = sub;
+        primeiro = false;
+      } else if (mistura == 0 && sub != subtipo) {
+        const int servico = Inteiro(*l, "BDTIPOSERVICO");
+        mistura = (sub == 2 && servico == 1) || sub == 0 || (sub == 3 && servico == 1) ? 1 : 2;
+      }
+      ids.push_back(Inteiro(*l, "BDBAIXA_ID"));
+    }
+  }
+  // The kind is read from the line's first installment link: another kind of link of the line (a tax
+  // guide) would name another book.
+  bool achou = false;
+  if (!ids.empty())
+    for (l->First(); !l->Eof(); l->Next())
+      if (Inteiro(*l, "BDTIPO_BAIXA") == 2 && Inteiro(*l, "BDCHAVE") == chave) {
+        achou = true;
+        break;
+      }
+  const int tipo = achou ? fRetornaTipoLancamento(mistura) : -1;
+  painel->CommandText(ConsultaParcelas(this, empresa, tipo, achou ? ids : std::vector<int>{}), ctOpen);
+  if (!achou) return;
+  // Only the installments linked to this line stay (a document may have others, open or linked to
+  // other lines).
+  const std::string indice = l->IndexFieldNames();
+  l->SetIndexFieldNames("BDBAIXA_ID;BDORDEM;BDCHAVE");
+  const bool memoria = painel->ControlMemory();
+  painel->SetControlMemory(true);
+  try {
+    for (painel->First(); !painel->Eof();) {
+      if (l->FindKey({V(Inteiro(*painel, "BDCHAVE")), V(Inteiro(*painel, "BDPARCELAPAR")), V(chave)}))
+        painel->Next();
+      else
+        painel->Delete();
+    }
+  } catch (...) {
+    painel->SetControlMemory(memoria);
+    l->SetIndexFieldNames(indice);
+    throw;
+  }
+  painel->SetControlMemory(memoria);
+  l->SetIndexFieldNames(indice);
+  painel->First();
 }
 
 int TfrConsultaImportacaoLancCCTxt::fRetornaTipoLancamento(int mistura) const {

@@ -14,16 +14,20 @@ namespace {
 bool EhLancamentos(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoLancamentos); }
 }  // namespace
 
-void GeraTransacoesAutomaticas(TUtilImportacao_Padrao_Treeview& util, TEdit_Codigo_Search_VYN* codEmp,
-                               TDateTime_VYN* dtIni, TDateTime_VYN* dtFim, TSelecionaFiliais_VYN* filiais) {
-  TfrImportacao_Padrao_Itens_TreeView_VYN* tela = util.Tela();
-  if (!tela) return;
+void TUtilImportacao_LancCC_Comum::GetAposInconsistencia() {
+  TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
+  if (FOnAposInconsistencia) FOnAposInconsistencia();
+}
+
+void TUtilImportacao_LancCC_Comum::GeraTransacoesAutomaticas(TEdit_Codigo_Search_VYN* codEmp) {
+  TfrImportacao_Padrao_Itens_TreeView_VYN* tela = Tela();
+  if (!FTransacaoAuto || !tela) return;
   TVZEL_EMPRESAS_TVINCTRANSACAOMGR* mgr = nullptr;
-  for (const TResumoImportacao& r : util.Resumo()) {
+  for (const TResumoImportacao& r : Resumo()) {
     if (!EhLancamentos(r.Caption) || r.Registros == r.NaoImportados) continue;
     if (!mgr) mgr = tela->Create<TVZEL_EMPRESAS_TVINCTRANSACAOMGR>(true);
     try {
-      mgr->GerarTransacoes(tela, codEmp, dtIni, dtFim, 0, false, true, false, filiais, 0);
+      mgr->GerarTransacoes(tela, codEmp, FDtIni, FDtFim, 0, false, true, false, FSelecionaFilial, 0);
     } catch (...) {
       tela->FreeComponent(mgr);
       throw;
@@ -33,20 +37,15 @@ void GeraTransacoesAutomaticas(TUtilImportacao_Padrao_Treeview& util, TEdit_Codi
 }
 
 TUtilImportacao_LancCC_TreeviewNormal::TUtilImportacao_LancCC_TreeviewNormal(TComponent* owner)
-    : TUtilImportacao_Integracao_Treeview(owner) {}
+    : TUtilImportacao_LancCC_Comum(owner) {}
 
 bool TUtilImportacao_LancCC_TreeviewNormal::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TUtilImportacao_LancCC_TreeviewNormal") ||
-         TUtilImportacao_Integracao_Treeview::InheritsFrom(class_name);
-}
-
-void TUtilImportacao_LancCC_TreeviewNormal::GetAposInconsistencia() {
-  TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
-  if (FOnAposInconsistencia) FOnAposInconsistencia();
+         TUtilImportacao_LancCC_Comum::InheritsFrom(class_name);
 }
 
 void TUtilImportacao_LancCC_TreeviewNormal::GetChaveServidor() {
-  TUtilImportacao_Integracao_Treeview::GetChaveServidor();
+  TUtilImportacao_LancCC_Comum::GetChaveServidor();
   for (TNodoImportacao* n : Nodos()) {
     if (!EhLancamentos(n->Caption) || !n->DAO) continue;
     TDAOFactory& ds = *n->DAO;
@@ -90,7 +89,7 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetChaveServidor() {
 }
 
 void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
-  TUtilImportacao_Integracao_Treeview::GetAposChaveServidor();
+  TUtilImportacao_LancCC_Comum::GetAposChaveServidor();
   for (TNodoImportacao* n : Nodos()) {
     if (!EhLancamentos(n->Caption) || n->Aggregates.empty()) continue;
     TDAOFactory* cc = n->Aggregates.front();
@@ -122,8 +121,11 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
 }
 
 void TUtilImportacao_LancCC_TreeviewNormal::GetAntesFinalizarProcesso() {
-  TUtilImportacao_Integracao_Treeview::GetAntesFinalizarProcesso();
-  if (FTransacaoAuto) GeraTransacoesAutomaticas(*this, CodEmp(), FDtIni, FDtFim, FSelecionaFilial);
+  TUtilImportacao_LancCC_Comum::GetAntesFinalizarProcesso();
+  GeraTransacoesAutomaticas(CodEmp());
+  // A run that wrote nothing (every line refused, an empty file) leaves the file offered by the service
+  // for another try; once a line is written the file must not come again, or it would be doubled.
+  if (Importadas().empty() && Liquidadas().empty()) return;
   if (TComponent* dyq = FindOwnerOfClass("TfrImportacaoLancamentoDYQ")) {
     // The Dyq screen reports its selected file as integrated.
     if (auto* m = dynamic_cast<IMarcaImportado*>(dyq)) m->MarcarComoImportado();
@@ -131,7 +133,7 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAntesFinalizarProcesso() {
 }
 
 void TUtilImportacao_LancCC_TreeviewNormal::ConfirmarNotasTarvo() {
-  TUtilImportacao_Integracao_Treeview::ConfirmarNotasTarvo();
+  TUtilImportacao_LancCC_Comum::ConfirmarNotasTarvo();
 }
 
 }  // namespace integracao

@@ -16,19 +16,11 @@ class TSelecionaFiliais_VYN;
 
 namespace integracao {
 
-// After an import that wrote lines: the request for the period's automatic transaction links (both
-// entry reviews' engines).
-void GeraTransacoesAutomaticas(vyn::TUtilImportacao_Padrao_Treeview& util, vyn::TEdit_Codigo_Search_VYN* codEmp,
-                               vyn::TDateTime_VYN* dtIni, vyn::TDateTime_VYN* dtFim,
-                               vyn::TSelecionaFiliais_VYN* filiais);
-
-class TUtilImportacao_LancCC_TreeviewNormal : public vyn::TUtilImportacao_Integracao_Treeview {
+// What both entry reviews' engines take from their screen, and what they do alike with it.
+class TUtilImportacao_LancCC_Comum : public vyn::TUtilImportacao_Integracao_Treeview {
  public:
   using TProcedimento = std::function<void()>;
-
-  explicit TUtilImportacao_LancCC_TreeviewNormal(vyn::TComponent* owner = nullptr);
-  std::string ClassName() const override { return "TUtilImportacao_LancCC_TreeviewNormal"; }
-  bool InheritsFrom(const std::string& class_name) const override;
+  using TUtilImportacao_Integracao_Treeview::TUtilImportacao_Integracao_Treeview;
 
   void SetOnAposInconsistencia(TProcedimento p) { FOnAposInconsistencia = std::move(p); }
   void SetDAOEmp(vyn::TEmpresasMGR* dao) { FDAOEmp = dao; }
@@ -37,19 +29,32 @@ class TUtilImportacao_LancCC_TreeviewNormal : public vyn::TUtilImportacao_Integr
   void SetDtFim(vyn::TDateTime_VYN* d) { FDtFim = d; }
   void setSelecionaFilial(vyn::TSelecionaFiliais_VYN* s) { FSelecionaFilial = s; }
 
+  // Inherited, then the screen's handler.
   void GetAposInconsistencia() override;
-  void GetChaveServidor() override;
-  void GetAposChaveServidor() override;
-  void GetAntesFinalizarProcesso() override;
-  void ConfirmarNotasTarvo() override;
 
- private:
+ protected:
+  // After an import that wrote lines, when the screen asked for it: the request for the period's
+  // automatic transaction links.
+  void GeraTransacoesAutomaticas(vyn::TEdit_Codigo_Search_VYN* codEmp);
+
   vyn::TEmpresasMGR* FDAOEmp = nullptr;
   TProcedimento FOnAposInconsistencia;
   bool FTransacaoAuto = false;
   vyn::TDateTime_VYN* FDtIni = nullptr;
   vyn::TDateTime_VYN* FDtFim = nullptr;
   vyn::TSelecionaFiliais_VYN* FSelecionaFilial = nullptr;
+};
+
+class TUtilImportacao_LancCC_TreeviewNormal : public TUtilImportacao_LancCC_Comum {
+ public:
+  explicit TUtilImportacao_LancCC_TreeviewNormal(vyn::TComponent* owner = nullptr);
+  std::string ClassName() const override { return "TUtilImportacao_LancCC_TreeviewNormal"; }
+  bool InheritsFrom(const std::string& class_name) const override;
+
+  void GetChaveServidor() override;
+  void GetAposChaveServidor() override;
+  void GetAntesFinalizarProcesso() override;
+  void ConfirmarNotasTarvo() override;
 };
 
 }  // namespace integracao

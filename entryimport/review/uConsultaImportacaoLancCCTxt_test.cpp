@@ -4,11 +4,13 @@
 
 #include <sstream>
 
+#include "entryimport/review/revisao_test_support.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
 #include "framework/accounting/importacao_lanc_txt.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/class_registry.h"
 #include "framework/component/process_context.h"
+#include "framework/core/text.h"
 #include "framework/host/publicas.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
@@ -27,27 +29,8 @@ namespace {
 using namespace vyn;
 using Tela = TfrConsultaImportacaoLancCCTxt;
 
-class EntryReviewTest : public CompanyDatabaseTest {
+class EntryReviewTest : public RevisaoComAberturaTest<TForm_VYN> {
  protected:
-  void SetUp() override {
-    CompanyDatabaseTest::SetUp();
-    seed::AddStandardCompany(Db(), 202401);
-    TPublicas::SetReferencia(202401);
-    RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
-    opener_ = MakeForm<TForm_VYN>();
-    empresa_ = EditEmpresa1(*opener_);
-    ASSERT_TRUE(empresa_->Validate());
-    lista_ = opener_->Create<TInconsistencias_VYN>();
-    bloqueio_ = opener_->Create<TBloqueioLancamento_VYN>();
-    bloqueio_->SetInconsistencias(lista_);
-  }
-  void TearDown() override {
-    EXPECT_TRUE(dialogs_.Done()) << (dialogs_.Failures().empty() ? "" : dialogs_.Failures().front());
-    opener_.reset();
-    DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
-    CompanyDatabaseTest::TearDown();
-  }
-
   // Opens the review over the file text; drive acts on it while it is open.
   void Revisa(const std::string& texto, const std::function<void(Tela&)>& drive, TSelecionaFiliais_VYN* filiais = nullptr,
               bool tarvo = false) {
@@ -62,13 +45,6 @@ class EntryReviewTest : public CompanyDatabaseTest {
     m->GetImportacaoLancTxt(4, empresa_, nullptr, in, opener_.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
                             "31/01/2024", filiais, 0, false, nullptr);
   }
-  int64_t Conta(const std::string& sql) { return Db().QueryValue(sql).AsInteger(); }
-
-  TScriptedDialogs dialogs_;
-  TFormPtr<TForm_VYN> opener_;
-  TEdit_Codigo_Search_VYN* empresa_ = nullptr;
-  TInconsistencias_VYN* lista_ = nullptr;
-  TBloqueioLancamento_VYN* bloqueio_ = nullptr;
 };
 
 const std::string kLongo(230, 'x');
@@ -256,6 +232,41 @@ TEST(EntryTextLayout, QuotedFieldsAndRefusedLines) {
   ASSERT_EQ(a.Lancamentos.size(), 1u);
   EXPECT_EQ(a.Lancamentos[0].CodEmp, 7);
   EXPECT_EQ(a.Erros.size(), 4u);   // orphan cost centre, bad date, bad value, bad side
+}
+
+// The Dyq entry-import screen as the review's engine finds it up its owner chain.
+class TDyqFake : public TForm_VYN, public IMarcaImportado {
+ public:
+  using TForm_VYN::TForm_VYN;
+  std::string ClassName() const override { return "TfrImportacaoLancamentoDYQ"; }
+  bool InheritsFrom(const std::string& c) const override {
+    return SameText(c, "TfrImportacaoLancamentoDYQ") || TForm_VYN::InheritsFrom(c);
+  }
+  void MarcarComoImportado() override { ++marcado; }
+  int marcado = 0;
+};
+
+TEST_F(EntryReviewTest, DyqFileIsReportedIntegratedOnlyWhenALineWasWritten) {
+  auto dyq = MakeForm<TDyqFake>();
+  auto importa = [&](const std::string& texto) {
+    std::istringstream in(texto);
+    TLancamentoMGR* m = TLancamentoMGR::CreateMgr(dyq.get());
+    m->IsTARVO = true;
+    m->GetImportacaoLancTxt(4, empresa_, nullptr, in, dyq.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
+                            "31/01/2024", nullptr, 0, false, nullptr);
+  };
+  // Every line refused: the service keeps offering the file.
+  importa("L,1,05/01/2024,999,11,7\nL,1,05/01/2024,998,11,7\n");
+  EXPECT_EQ(dyq->marcado, 0);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+  importa("L,1,05/01/2024,40,11,7\nL,1,05/01/2024,998,11,7\n");
+  EXPECT_EQ(dyq->marcado, 1);
+  // An unbalanced file imports nothing and, without a user, says so in the run's list.
+  lista_->Clear();
+  importa("L,1,05/01/2024,40,,30\n");
+  EXPECT_EQ(dyq->marcado, 1);
+  ASSERT_EQ(lista_->Count(), 1);
+  EXPECT_NE(lista_->Itens().front().Caption.find("não fecham"), std::string::npos);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include <nlohmann/json.hpp>
 
@@ -106,18 +107,28 @@ void TAutoThreadIntegracaoArquivosClienteBase::setProcessoFinalizado() {
 void TAutoThreadIntegracaoArquivosClienteBase::gravaInconsistenciasArquivo(const TInconsistencias_VYN& lista) {
   if (Ordem <= 0 || lista.Count() == 0) return;
   TDatabase& db = Banco();
-  const Variant ja = db.QueryValue(
-      "SELECT COUNT(*) FROM TINTEGRACAO_ARQ_CLIENTE_INCONS WHERE BDCODEMP = ? AND BDORDEM = ?", {CodEmp, Ordem});
-  if (ja.AsInteger() > 0) return;
+  // The import engine may have registered part of the list already (its own messages); each message
+  // is registered once, the others are numbered on after them.
+  std::multiset<std::string> registradas;
+  auto r = db.QueryAll("SELECT BDINCONSISTENCIA FROM TINTEGRACAO_ARQ_CLIENTE_INCONS WHERE BDCODEMP = ? AND BDORDEM = ?",
+                       {CodEmp, Ordem});
+  for (size_t i = 0; i < r.Rows.size(); ++i) registradas.insert(r.Value(i, "BDINCONSISTENCIA").AsString());
   TTransaction tx(db);
-  int n = 0;
+  int n = static_cast<int>(db.QueryValue("SELECT COALESCE(MAX(BDORDEMINCONS), 0) FROM TINTEGRACAO_ARQ_CLIENTE_INCONS "
+                                         "WHERE BDCODEMP = ? AND BDORDEM = ?",
+                                         {CodEmp, Ordem})
+                               .AsInteger());
   for (const auto& item : lista.Itens()) {
+    const std::string texto =
+        TextoParaColuna(db, "TINTEGRACAO_ARQ_CLIENTE_INCONS", "BDINCONSISTENCIA", RemoveCaret(item.Caption));
+    if (auto it = registradas.find(texto); it != registradas.end()) {
+      registradas.erase(it);
+      continue;
+    }
     db.Execute(
         "INSERT INTO TINTEGRACAO_ARQ_CLIENTE_INCONS (BDCODEMP, BDORDEM, BDORDEMINCONS, BDINCONSISTENCIA, "
         "BDCATEGORIAINCONSISTENCIA) VALUES (?, ?, ?, ?, ?)",
-        {CodEmp, Ordem, ++n,
-         TextoParaColuna(db, "TINTEGRACAO_ARQ_CLIENTE_INCONS", "BDINCONSISTENCIA", RemoveCaret(item.Caption)),
-         static_cast<int>(item.Nivel)});
+        {CodEmp, Ordem, ++n, texto, static_cast<int>(item.Nivel)});
   }
   tx.Commit();
 }

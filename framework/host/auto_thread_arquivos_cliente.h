@@ -40,8 +40,8 @@ class TAutoThreadIntegracaoArquivosClienteBase : public TAutoThreadPushPadrao, p
   // The end of the current file's import: its registration records the time and, when the import
   // ran to its end, that the file is imported (with its size and modification time).
   void setProcessoFinalizado();
-  // The import's problems as rows of TINTEGRACAO_ARQ_CLIENTE_INCONS of the current registration,
-  // unless the import engine already wrote them there.
+  // The import's problems as rows of TINTEGRACAO_ARQ_CLIENTE_INCONS of the current registration; a
+  // message the import engine already wrote there is not written again.
   void gravaInconsistenciasArquivo(const TInconsistencias_VYN& lista);
   // Adds a pair to the run's answer object (TProcessoVarku.FRetornoServidor).
   static void AddRetornoServidor(const std::string& nome, long long valor);
