@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
@@ -71,6 +72,14 @@ int GetQtdEncerramentosPeriodo(int64_t codEmp, int tipo, TDateTime ini, TDateTim
                                           " AND BDDATA BETWEEN ? AND ?",
                                           {codEmp, tipo, ini, fim})
                               .AsInteger());
+}
+
+bool TPersonalizacaoMGR::TemCOSIF() {
+  if (!ProcessContext().Database) return false;
+  TSQLMGR sql;
+  const Variant v =
+      sql.Database().QueryValue("SELECT BDVALORSTR FROM TPARAMETRO WHERE BDPARAM = ?", {std::string("PLANO_COSIF")});
+  return !v.IsNull() && SameText(Trim(v.AsString()), "TRUE");
 }
 
 std::vector<std::vector<std::string>> TPLANO_PADRAO_ECFMGR::GetListaContaReferencialECF(int64_t codPlaPadraoRef) {

@@ -46,6 +46,14 @@ class TEXPORTACAO_ITEMSTELA_CONFIGMGR {
 // Closings of the company's books of a kind (1 fiscal, 2 corporate) within the period.
 int GetQtdEncerramentosPeriodo(int64_t codEmp, int tipo, TDateTime ini, TDateTime fim);
 
+// The installation's customisations.
+class TPersonalizacaoMGR {
+ public:
+  // Whether the installation keeps its books on the COSIF chart (financial institutions): the global
+  // parameter "PLANO_COSIF" of TPARAMETRO with the text TRUE.
+  static bool TemCOSIF();
+};
+
 // The referential plans' accounts (PLANO_PADRAO_ECF).
 class TPLANO_PADRAO_ECFMGR {
  public:

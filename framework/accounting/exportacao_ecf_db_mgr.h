@@ -4,6 +4,7 @@
 // given, so that what the screen hands over can be checked. The file name follows the suite's rule.
 #include <array>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -121,6 +122,8 @@ class TExportacaoECFDBMGR : public TComponent, public IIntegracaoMGR {
 
   // Writes the file into the destination folder; a folder that does not exist raises.
   void ExecutaIntegracao(TInconsistencias_VYN& inconsistencias) override;
+  // Every value handed over, one "NAME=value" line each.
+  void EscreveParametros(std::ostream& out) const;
 
   // What the screen handed over (read by the run and by tests).
   TEdit_Codigo_Search_VYN* edCODEMP = nullptr;

@@ -8,6 +8,7 @@
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/form.h"
+#include "statutory/ecf/ecf_listas.h"
 
 namespace integracao {
 
@@ -23,21 +24,10 @@ const char* const kCombosEstritos[] = {"cbRetificadora", "cbOptanteRefis", "cbOp
                                        "cbPeriodoIRPJ", "cbQualificacaoPJ", "cbTipoEscrituracao", "cbTipoEntidade",
                                        "cbApuracaoIRPJImunesIsentas", "cbApuracaoCSLL", "cbOptantePelaLei",
                                        "cbDiferencaSocFCont", "cbPercentualAliquotaCSLL"};
-const char* const kChecks[] = {
-    "ckExportaZeradas", "ckExportaPlanoAnterior", "ckExportarCC", "ckTotalizarDistribuicaoLucros",
-    "ckAdministradoraFundos", "ckParticipacoesConsorcios", "ckOperacoesExterior", "ckOperacoesPessoaVinculada",
-    "ckPJEnquadrada", "ckParticipacoesExterior", "ckAtividadeRural", "ckLucroExploracao", "ckImpostoLucroPresumido",
-    "ckFinor_Finam_Funres", "ckCampanhasEleitorais", "ckParticipacaoPermanente", "ckEfetuouVendas",
-    "ckRecebimentosExterior", "ckAtivosExterior", "ckComercialExportadora", "ckPagamentosExterior",
-    "ckComercioEletronico", "ckRoyaltiesRecebidos", "ckRoyaltiesPagos", "ckRendimentosExterior", "ckRemessasExterior",
-    "ckInovacaoTecnologica", "ckInclusaoDigital", "ckRepes_Recap_Padis", "ckPoloIndustrial", "ckZonasExportacao",
-    "ckAreasLivreComercio", "ckDerex", "ckGrupoMultinacional", "ckRegimePlataformaExportacaoTI",
-    "ckRegimeAquisicaoBensCapital", "ckProgramaDesenvolvimentoSemicondutores", "ckProgramaDesenvolvimentoTVDigital",
-    "ckRegimeIncentivoInfraestrutura", "ckRegimeIncentivoIndustriaPetrolifera", "ckRegimeComputadoresUsoEducacional",
-    "ckRegimeIndustriaAeronautica", "ckRegimeExibicaoCinematografica",
-    "ckEstabelecimentosIndustriaisCreditoPresumidoIPI", "ckRegimeEstadiosFutebol",
-    "ckHabilitadaBeneficiosRealizacaoCopa", "ckRegimeIndustriaDefesa", "ckRegimeProgramaBandaLarga",
-    "ckRegimeIndustriaFertilizantes", "ckHabilitadaBeneficiosRealizacaoOlimpiadas"};
+// The check boxes restored: these, record 0020's indicators, the regimes of every year and the older
+// ones (the 2023 regimes, CEBAS and the 2023 transfer-price option keep what the screen gives them).
+const char* const kChecksAvulsos[] = {"ckExportaZeradas", "ckExportaPlanoAnterior", "ckExportarCC",
+                                      "ckTotalizarDistribuicaoLucros", "ckDerex", "ckGrupoMultinacional"};
 const char* const kEdits[] = {"edRemanescente", "edQuantidadeSCP", "edAliquotaReduzida", "edNumeroRecibo",
                               "edCodEmpSCP", "edContaAjusteECF", "edContaLivroCaixa", "edCNPJSCP",
                               "edInformacoesFiscais"};
@@ -157,7 +147,8 @@ void TAutoThreadExportacaoECF::PreencheInformacoesTelaECF() {
     } else if (SameText(alvo, "rgContabilizacao")) {
       const int i = InteiroOuZero(valor);
       tela.rgContabilizacao->SetItemIndex(i >= 0 && i < 2 ? i : 0);
-    } else if (Em(alvo, kChecks)) {
+    } else if (Em(alvo, kChecksAvulsos) || Em(alvo, ecf::kIndicadores0020) || Em(alvo, ecf::kRegimesTodosAnos) ||
+               Em(alvo, ecf::kRegimesAnteriores)) {
       tela.Ck(alvo)->SetChecked(Booleano(valor));
     } else if (Em(alvo, kEdits)) {
       dynamic_cast<TEdit_String_Padrao*>(tela.FindComponent(alvo))->SetText(valor);

@@ -108,6 +108,12 @@ TEST(P500ECF, ConfirmWritesBothValuesAndCancelWritesNothing) {
   EXPECT_TRUE(d52->Valor.IsZero());
   {
     auto [f, l] = abre();
+    f->edValorP500_52->SetValue(Currency::Parse("-5"));   // the field takes no sign: never written back
+    f->spConfirmar->Click();
+  }
+  EXPECT_TRUE(d52->Valor.IsZero());
+  {
+    auto [f, l] = abre();
     f->edValorP500_52->SetValue(Currency::Parse("1.234,56"));
     f->edValorP500_52Exit(true);   // backwards: nothing
     EXPECT_TRUE(d52->Valor.IsZero());

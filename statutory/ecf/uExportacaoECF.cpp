@@ -360,8 +360,7 @@ void TfrExportacaoECF::FormCreate() {
   FCodigoI157 = Create<TInteger_VYN>();
   FNomeBens = Create<TString_VYN>();
   FArquivoBens = Create<TString_VYN>();
-  // The installation's COSIF chart is not part of this suite's stand-in: never offered.
-  Ck("ckCOSIF")->SetEnabled(false);
+  Ck("ckCOSIF")->SetEnabled(TPersonalizacaoMGR::TemCOSIF());
 }
 
 void TfrExportacaoECF::FormShow() {

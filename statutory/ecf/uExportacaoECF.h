@@ -145,6 +145,11 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void HabilitaParametrosTributacao();
   void pControlaDerex();
   void RegraCebasComConfigPadrao();
+  // CEBAS and the 2023 transfer-price option by the start year; frozen while the saved default
+  // configuration is shown (spConfigPadraoRel marked).
+  void VisibilidadeCebasPrecoTransf();
+  // Switches the saved default configuration shown / editable, then the year's visibility rules.
+  void spConfigPadraoRelClick(vyn::TComponent* sender);
   void verificaK155();
   void PageControl_VYNChange(vyn::TPanel* novaAba);
 
@@ -158,6 +163,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // Loads a saved set (-1: the highest sequence); True when one was found.
   bool CarregaConfiguracao(int sequencia);
   void AddValorBens(const std::string& nome, const std::string& valor, int sequencia);
+  // Puts saved values (by upper-cased component name) into the controls, in the screen's order.
+  void AplicaValores(const std::map<std::string, std::string>& porNome);
 
   // Confirmation and hand-off.
   void spConfirmarClick(vyn::TComponent* sender) override;

@@ -1,5 +1,8 @@
 // The ECF screen's toolbar actions (the preparation screens of other packages, opened by class name;
 // the scheduling of automatic SPED validations) and its accounting-audit mode.
+#include <map>
+#include <memory>
+
 #include "framework/accounting/validacao_sped.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
@@ -87,18 +90,16 @@ TDadosAdicionais* TfrExportacaoECF::CreateDadosAdicionais() {
   d->SetClasse("TfrExportacaoECF");
   d->SetTitulo("Consulta de exportações para o Sped ECF");
   d->SetEmpresa(static_cast<int>(edCODEMP->Codigo()));
-  // Saved values are put in as answered when they were saved: no question of a click rule is asked.
-  d->AplicaValor = [this](TComponent& c, const std::string& valor) {
-    const bool antes = carregando_;
-    carregando_ = true;
-    struct TRestaura {
-      bool& f;
-      bool v;
-      ~TRestaura() { f = v; }
-    } restaura{carregando_, antes};
-    return AplicaValorComponente(c.Name(), valor);
+  // The loader hands the values over in name order; they are gathered and put in at the end, in the
+  // screen's own order (see AplicaValores), as answered when they were saved.
+  auto pendentes = std::make_shared<std::map<std::string, std::string>>();
+  d->AplicaValor = [pendentes](TComponent& c, const std::string& valor) {
+    (*pendentes)[UpperCase(c.Name())] = valor;
+    return true;
   };
-  d->SetOnLoad([this](TDadosAdicionais& dados) {
+  d->SetOnLoad([this, pendentes](TDadosAdicionais& dados) {
+    AplicaValores(*pendentes);
+    pendentes->clear();
     const std::string codigo = OnlyDigits(dados.Valor("edCodigoBens"));
     FCodigoBens->SetValue(codigo.empty() || codigo.size() > 9 ? 0 : std::stoi(codigo));
     FNomeBens->SetValue(dados.Valor("edNomeBens"));

@@ -128,15 +128,16 @@ void TfrExportacaoECF::edCODEMPExit(TComponent*) {
   HabilitaParametrosComplementares();
   // The checklist notice: once from the host's start, never without a user.
   auto& ctx = ProcessContext();
-  if (!ctx.WP_MOSTROU_AVISO_ECF && !IsTARVO() && !SequenciaRelatorioRodando() && !ctx.IsServiceVarku &&
-      !IsUnattended()) {
+  if (!ctx.WP_MOSTROU_AVISO_ECF && !IsTARVO() && !semDialogos_ && !SequenciaRelatorioRodando() &&
+      !ctx.IsServiceVarku && !IsUnattended()) {
     ctx.WP_MOSTROU_AVISO_ECF = true;
     TPackagesUtil::CarregaFormModal("TfrAvisoChecklistECF", this);
   }
   spConfigPadraoRel->SetEnabled(true);
   const bool padrao = getPossuiConfigPadrao();
   if (padrao) CarregaConfiguracao(0);
-  spConfigPadraoRel->SetMarked(padrao);
+  // Opened by the accounting audit, the screen stays editable whatever is saved.
+  spConfigPadraoRel->SetMarked(padrao && !getOwnerInComponent(this, "TfrProcessoAuditoriaContabil"));
 }
 
 void TfrExportacaoECF::edCODEMPAfterSearch() {

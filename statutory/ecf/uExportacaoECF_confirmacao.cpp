@@ -15,32 +15,16 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/log_event.h"
 #include "framework/ui/packages_util.h"
+#include "statutory/ecf/ecf_listas.h"
 #include "statutory/ecf/uExportacaoECF.h"
 
 namespace integracao {
 
 using namespace vyn;
+using namespace ecf;
 
 namespace {
 const char* const kTela = "frExportacaoECF";
-const char* const kRegimes2023[] = {"ckRegimeSuspensaoOleoBunker", "ckReporto", "ckRETII", "ckRETPMCMV", "ckRETEEI",
-                                    "ckEBAS", "ckREPETROI", "ckREPETRON", "ckREPETROP", "ckREPETROT"};
-const char* const kRegimesAnteriores[] = {
-    "ckProgramaDesenvolvimentoTVDigital", "ckRegimeIncentivoIndustriaPetrolifera", "ckRegimeComputadoresUsoEducacional",
-    "ckRegimeIndustriaAeronautica", "ckEstabelecimentosIndustriaisCreditoPresumidoIPI", "ckRegimeEstadiosFutebol",
-    "ckHabilitadaBeneficiosRealizacaoCopa", "ckRegimeProgramaBandaLarga", "ckRegimeIndustriaFertilizantes",
-    "ckHabilitadaBeneficiosRealizacaoOlimpiadas"};
-const char* const kIndicadores0020[] = {
-    "ckAdministradoraFundos", "ckParticipacoesConsorcios", "ckOperacoesExterior", "ckOperacoesPessoaVinculada",
-    "ckPJEnquadrada", "ckParticipacoesExterior", "ckAtividadeRural", "ckLucroExploracao", "ckImpostoLucroPresumido",
-    "ckFinor_Finam_Funres", "ckCampanhasEleitorais", "ckParticipacaoPermanente", "ckEfetuouVendas",
-    "ckRecebimentosExterior", "ckAtivosExterior", "ckComercialExportadora", "ckPagamentosExterior",
-    "ckComercioEletronico", "ckRoyaltiesRecebidos", "ckRoyaltiesPagos", "ckRendimentosExterior", "ckRemessasExterior",
-    "ckInovacaoTecnologica", "ckInclusaoDigital", "ckRepes_Recap_Padis", "ckPoloIndustrial", "ckZonasExportacao",
-    "ckAreasLivreComercio"};
-const char* const kRegimesTodosAnos[] = {"ckRegimePlataformaExportacaoTI", "ckRegimeAquisicaoBensCapital",
-                                         "ckProgramaDesenvolvimentoSemicondutores", "ckRegimeIncentivoInfraestrutura",
-                                         "ckRegimeExibicaoCinematografica", "ckRegimeIndustriaDefesa"};
 
 TDateTime DataDe(const TEdit_Date_Padrao_VYN* e) { return e->IsValid() ? e->GetData() : TDateTime(); }
 
@@ -476,11 +460,7 @@ bool TfrExportacaoECF::CarregaConfiguracao(int sequencia) {
                   "and BDSEQUENCIA = ? order by BDCOMPNAME",
                   ctOpen, {emp, kTela, sequencia});
   if (sql.IsEmpty()) return false;
-  struct TCarregando {
-    bool& f;
-    explicit TCarregando(bool& x) : f(x) { f = true; }
-    ~TCarregando() { f = false; }
-  } carregando(carregando_);
+  std::map<std::string, std::string> valores;
   for (sql.First(); !sql.Eof(); sql.Next()) {
     const std::string nome = sql.FieldByName("BDCOMPNAME").AsString();
     const std::string valor = sql.FieldByName("BDCOMPVALUE").IsNull() ? "" : sql.FieldByName("BDCOMPVALUE").AsString();
@@ -491,10 +471,28 @@ bool TfrExportacaoECF::CarregaConfiguracao(int sequencia) {
     } else if (SameText(nome, "edArquivoBens")) {
       FArquivoBens->SetValue(valor);
     } else if (!SameText(nome, "edCODEMP") && !SameText(nome, "edArquivo")) {
-      AplicaValorComponente(nome, valor);
+      valores[UpperCase(nome)] = valor;
     }
   }
+  AplicaValores(valores);
   return true;
+}
+
+void TfrExportacaoECF::AplicaValores(const std::map<std::string, std::string>& porNome) {
+  struct TCarregando {
+    bool& f;
+    bool antes;
+    explicit TCarregando(bool& x) : f(x), antes(x) { f = true; }
+    ~TCarregando() { f = antes; }
+  } carregando(carregando_);
+  // In the order the controls were made, which is the order they were saved in: a restored choice
+  // clears what depends on it (the attorney's kind clears the attorney), so the choice must come
+  // before the value it governs, never after it as an order by name would put it.
+  for (TComponent* c : Components()) {
+    auto it = porNome.find(UpperCase(c->Name()));
+    if (it != porNome.end()) AplicaValorComponente(c->Name(), it->second);
+  }
+  cbRetificadoraChange(cbRetificadora);   // the restored choice governs the receipt edit
 }
 
 void TfrExportacaoECF::spP500Click(TComponent*) {
@@ -523,8 +521,11 @@ std::string TfrExportacaoECF::ExportaToValidador(int codEmp, TDateTime d1, TDate
   edDataFimExit(edDataFim);
   edArquivo->SetText(pasta);
   gerador_->SetNomeArquivo("");
+  const int execucoes = gerador_->Execucoes;
   spConfirmar->Click();
-  return gerador_->GetNomeArquivo();
+  // The property holds the destination folder until a run has written the file: a run that failed
+  // answers no name, so the job reports the list's reason instead of a folder taken for a file.
+  return gerador_->Execucoes != execucoes ? gerador_->GetNomeArquivo() : std::string();
 }
 
 }  // namespace integracao

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/scripted_dialogs.h"
@@ -60,7 +61,12 @@ TEST_F(ConfirmacaoECF, CleanRunWritesTheFileSavesTheSettingsAndTheHistory) {
   EXPECT_EQ(p.Regimes2023[9], 1);
   EXPECT_EQ(p.RegimesAnteriores[0], 0);
   EXPECT_EQ(p.AliquotaCSLL, "1");
-  EXPECT_NE(Arquivo().find("TRIBUTACAO=1"), std::string::npos);
+  // The generator writes every value it was handed, not a chosen few.
+  const std::string txt = Arquivo();
+  for (const char* linha : {"TRIBUTACAO=1\r\n", "REGIMES2023=0,0,0,0,0,0,0,0,0,1\r\n", "INDICADORES0020=",
+                            "RETIFICADORA=N\r\n", "EF_EMPRESA=1\r\n", "RESPONSAVEL=0\r\n", "COSIF=0\r\n"})
+    EXPECT_NE(txt.find(linha), std::string::npos) << linha;
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(pasta.Caminho), {}), 1);   // no passing file left
   EXPECT_GT(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDCODEMP = 1 AND BDSEQUENCIA = 1 AND "
                   "BDCOMPNAME = 'cbRegimeApuracao'"),
             0);
@@ -124,6 +130,55 @@ TEST_F(ConfirmacaoECF, UnattendedGeneratorFailureEndsTheRunAsAFailure) {
   EXPECT_THROW(tela->spConfirmar->Click(), EExceptionTratadaInformativa_VYN);
   EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Existe divergência no plano de contas"), std::string::npos);
   EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// The SPED validation job's road: the last saved set, no dialog, and a name only for a written file.
+TEST_F(ConfirmacaoECF, ValidatorRunExportsFromTheLastSetAndAnswersNoNameWhenNothingWasWritten) {
+  Db().Execute("INSERT INTO TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, BDCOMPVALUE) "
+               "VALUES (1, 'frExportacaoECF', 3, ?, ?)",
+               {"cbRetificadora", "1"});   // an original ECF: no previous receipt to check
+  TUnattendedScope semUsuario;             // the job runs inside a task: any dialog throws
+  const std::string nome =
+      tela->ExportaToValidador(1, EncodeDate(2023, 1, 1), EncodeDate(2023, 12, 31), pasta.Caminho.string());
+  EXPECT_EQ(std::filesystem::path(nome).filename(), "ECF0001_1_2023_1.TXT") << ::testing::PrintToString(
+      tela->Inconsistencias_VYN->Count() ? tela->Inconsistencias_VYN->getItemObjeto(0).Caption : "");
+  EXPECT_TRUE(std::filesystem::is_regular_file(nome));
+
+  auto outra = MakeForm<TfrExportacaoECF>();
+  const std::string falhou = outra->ExportaToValidador(1, EncodeDate(2023, 1, 1), EncodeDate(2023, 12, 31),
+                                                       (pasta.Caminho / "nao_existe").string());
+  EXPECT_EQ(falhou, "");   // not the destination folder: the job must read the reason from the list
+  bool motivo = false;
+  for (const auto& i : outra->Inconsistencias_VYN->Itens())
+    motivo |= i.Caption.find("Existe divergência no plano de contas") != std::string::npos;
+  EXPECT_TRUE(motivo);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// Restoring a set puts a choice in before the value it governs: the attorney's kind, restored after
+// the attorney as an order by name would do, would clear the attorney.
+TEST_F(ConfirmacaoECF, RestoredSetKeepsTheValuesItsChoicesGovern) {
+  for (auto [nome, valor] : std::vector<std::pair<std::string, std::string>>{
+           {"rgResponsavel", "2"}, {"rgTipoProcurador", "1"}, {"edProcurador", "5"}, {"cbRetificadora", "1"}})
+    Db().Execute("INSERT INTO TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, BDCOMPVALUE) "
+                 "VALUES (1, 'frExportacaoECF', 4, ?, ?)",
+                 {nome, valor});
+  tela->edCODEMP->Vale(1);
+  ASSERT_TRUE(tela->CarregaConfiguracao(-1));
+  EXPECT_EQ(tela->edProcurador->Text(), "5");
+  EXPECT_FALSE(tela->edNumeroRecibo->Enabled());   // an original ECF asks no previous receipt
+  auto outra = MakeForm<TfrExportacaoECF>();
+  outra->edCODEMP->Vale(1);
+  ASSERT_TRUE(outra->CreateDadosAdicionais()->Load(*outra, 1, -1));
+  EXPECT_EQ(outra->rgTipoProcurador->ItemIndex(), 1);
+  EXPECT_EQ(outra->edProcurador->Text(), "5");
+  EXPECT_FALSE(outra->edNumeroRecibo->Enabled());
+}
+
+TEST_F(ConfirmacaoECF, CosifIsOfferedOnlyWhereTheInstallationKeepsTheCosifChart) {
+  EXPECT_FALSE(tela->Ck("ckCOSIF")->Enabled());
+  Db().Execute("INSERT INTO TPARAMETRO (BDPARAM, BDVALORSTR) VALUES ('PLANO_COSIF', 'TRUE')");
+  EXPECT_TRUE(MakeForm<TfrExportacaoECF>()->Ck("ckCOSIF")->Enabled());
 }
 
 TEST_F(ConfirmacaoECF, LongCashBookHistoriesCountCharactersNotBytes) {

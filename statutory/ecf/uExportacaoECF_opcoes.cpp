@@ -4,11 +4,14 @@
 
 #include "framework/core/text.h"
 #include "framework/ui/dialogs.h"
+#include "statutory/ecf/ecf_listas.h"
 #include "statutory/ecf/uExportacaoECF.h"
 
 namespace integracao {
 
 using namespace vyn;
+using ecf::kRegimes2023;
+using ecf::kRegimesAnteriores;
 
 namespace {
 void Desliga(TComboBox_Padrao_VYN* cb) {
@@ -36,13 +39,6 @@ bool Em(int v, std::initializer_list<int> l) {
   return false;
 }
 
-const char* const kRegimesAnteriores[] = {
-    "ckProgramaDesenvolvimentoTVDigital", "ckRegimeIncentivoIndustriaPetrolifera", "ckRegimeComputadoresUsoEducacional",
-    "ckRegimeIndustriaAeronautica", "ckEstabelecimentosIndustriaisCreditoPresumidoIPI", "ckRegimeEstadiosFutebol",
-    "ckHabilitadaBeneficiosRealizacaoCopa", "ckRegimeProgramaBandaLarga", "ckRegimeIndustriaFertilizantes",
-    "ckHabilitadaBeneficiosRealizacaoOlimpiadas"};
-const char* const kRegimes2023[] = {"ckRegimeSuspensaoOleoBunker", "ckReporto", "ckRETII", "ckRETPMCMV", "ckRETEEI",
-                                    "ckEBAS", "ckREPETROI", "ckREPETRON", "ckREPETROP", "ckREPETROT"};
 
 struct TVersaoCSLL {
   int Ano;
@@ -102,6 +98,7 @@ void TfrExportacaoECF::LigaEventos() {
   spDepreBens->OnClick = [this](TComponent* s) { spDepreBensClick(s); };
   spConsulta->OnClick = [this](TComponent* s) { spConsultaClick(s); };
   spSpedAutomatico->OnClick = [this](TComponent* s) { spSpedAutomaticoClick(s); };
+  spConfigPadraoRel->OnClick = [this](TComponent* s) { spConfigPadraoRelClick(s); };
 }
 
 bool TfrExportacaoECF::getVersao(int y0) const {
@@ -390,6 +387,27 @@ void TfrExportacaoECF::pControlaDerex() {
 }
 
 void TfrExportacaoECF::RegraCebasComConfigPadrao() {
+  VisibilidadeCebasPrecoTransf();
+  AjustaCaptionRepes_Recap_Padis();
+  NovasInformacoesEconomicas2023();
+}
+
+void TfrExportacaoECF::spConfigPadraoRelClick(TComponent*) {
+  // The framework's part: the button switches between the saved default configuration shown (marked,
+  // its values frozen) and the screen open for editing.
+  spConfigPadraoRel->SetMarked(!spConfigPadraoRel->Marked);
+  const bool m = spConfigPadraoRel->Marked;
+  edDataIni->SetEnabled(true);
+  edDataFim->SetEnabled(true);
+  VisibilidadeCebasPrecoTransf();
+  if (Ano() == 2023) {
+    for (const char* n : kRegimes2023) Ck(n)->SetEnabled(!m);
+  } else {
+    for (auto* c : infoEconomicas_) c->SetEnabled(tsInformacoesEconomicas->Enabled());
+  }
+}
+
+void TfrExportacaoECF::VisibilidadeCebasPrecoTransf() {
   const int y = Ano();
   const bool m = spConfigPadraoRel->Marked;
   auto* cebas = Ck("ckCebas");
@@ -403,8 +421,6 @@ void TfrExportacaoECF::RegraCebasComConfigPadrao() {
   if (!cebas->Visible()) cebas->SetChecked(false);
   if (!nova->Visible()) nova->SetChecked(false);
   ckCebasClick(cebas);
-  AjustaCaptionRepes_Recap_Padis();
-  NovasInformacoesEconomicas2023();
 }
 
 void TfrExportacaoECF::PageControl_VYNChange(TPanel* novaAba) {

@@ -142,6 +142,33 @@ TEST_F(OpcoesECF, YearRulesShowHideAndUncheck) {
   EXPECT_FALSE(tela->Ck("ckRegimeIncentivoInfraestrutura")->Checked());
 }
 
+// The saved-default button: shown, the year's options are frozen; editable again on the next click.
+TEST_F(OpcoesECF, SavedDefaultToggleFreezesTheYearsOptionsUntilClickedAgain) {
+  tela->spConfigPadraoRel->SetEnabled(true);
+  Ano(2024);
+  tela->spConfigPadraoRel->Click();
+  ASSERT_TRUE(tela->spConfigPadraoRel->Marked);
+  EXPECT_TRUE(tela->Ck("ckNovaRegraPrecoTransf2023")->Visible());
+  EXPECT_FALSE(tela->Ck("ckNovaRegraPrecoTransf2023")->Enabled());
+  EXPECT_FALSE(tela->Ck("ckCebas")->Visible());
+  tela->spConfigPadraoRel->Click();
+  EXPECT_TRUE(tela->Ck("ckNovaRegraPrecoTransf2023")->Enabled());
+  EXPECT_TRUE(tela->edDataIni->Enabled());
+
+  Ano(2023);
+  tela->spConfigPadraoRel->Click();
+  EXPECT_FALSE(tela->Ck("ckREPETROT")->Enabled());
+  tela->spConfigPadraoRel->Click();
+  EXPECT_TRUE(tela->Ck("ckREPETROT")->Enabled());
+
+  Ano(2025);
+  tela->Ck("ckNovaRegraPrecoTransf2023")->SetChecked(true);
+  tela->spConfigPadraoRel->Click();
+  EXPECT_TRUE(tela->Ck("ckCebas")->Visible());
+  EXPECT_FALSE(tela->Ck("ckCebas")->Enabled());
+  EXPECT_FALSE(tela->Ck("ckNovaRegraPrecoTransf2023")->Checked());   // hidden: not handed over
+}
+
 // The three ways a check reports, and when it is silent.
 TEST(CamposECF, ControleErroPicksListExceptionOrDialogAndIsSilentWhenItShouldBe) {
   TScriptedDialogs dialogs;

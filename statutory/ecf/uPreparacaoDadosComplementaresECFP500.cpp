@@ -41,6 +41,10 @@ void TfrPreparacaoDadosComplementaresECFP500::Mostra() {
   edValorP500_52->SetValue(FDados52 ? FDados52->Valor : Currency());
 }
 
+bool TfrPreparacaoDadosComplementaresECFP500::ExecutarProcesso() {
+  return edValorP500_51->Value() >= vyn::Currency() && edValorP500_52->Value() >= vyn::Currency();
+}
+
 void TfrPreparacaoDadosComplementaresECFP500::ProcessoConfirma() {
   TfrDadosComplementaresPadrao::ProcessoConfirma();
   const Currency v51 = edValorP500_51->Value();

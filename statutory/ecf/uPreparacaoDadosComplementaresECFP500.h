@@ -25,6 +25,9 @@ class TfrPreparacaoDadosComplementaresECFP500 : public vyn::TfrDadosComplementar
   void edValorP500_52Exit(bool paraTras);
 
  protected:
+  // The revenue fields take no negative value (their edits refuse the sign): such a value is never
+  // written back.
+  bool ExecutarProcesso() override;
   void ProcessoConfirma() override;
 
  private:
