@@ -3,37 +3,23 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 
 #include "framework/component/process_context.h"
 #include "framework/core/datetime.h"
 #include "framework/data/fb_database.h"
+#include "framework/web/fila_importacao_ef.h"
 
 namespace vyn {
 
-std::string CodificaBase64(const std::string& bytes) {
-  static const char* const k = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-  std::string out;
-  out.reserve((bytes.size() + 2) / 3 * 4);
-  size_t i = 0;
-  for (; i + 2 < bytes.size(); i += 3) {
-    const unsigned n = (static_cast<unsigned char>(bytes[i]) << 16) | (static_cast<unsigned char>(bytes[i + 1]) << 8) |
-                       static_cast<unsigned char>(bytes[i + 2]);
-    out += k[(n >> 18) & 63];
-    out += k[(n >> 12) & 63];
-    out += k[(n >> 6) & 63];
-    out += k[n & 63];
+int TipoDocumentoEF(TTypeLancamentos prTipo) {
+  switch (prTipo) {
+    case 34: return tdNFe;
+    case 79: return tdNFCe;
+    case 35: return tdCTe;
+    case 90: return tdCTeOS;
+    default: throw std::invalid_argument("Tipo de documento fiscal sem fila de importação: " + std::to_string(prTipo));
   }
-  if (i < bytes.size()) {
-    unsigned n = static_cast<unsigned char>(bytes[i]) << 16;
-    if (i + 1 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 1]) << 8;
-    out += k[(n >> 18) & 63];
-    out += k[(n >> 12) & 63];
-    out += i + 1 < bytes.size() ? k[(n >> 6) & 63] : '=';
-    out += '=';
-  }
-  return out;
 }
 
 TInt_EF_API_Parceiros::TInt_EF_API_Parceiros(TComponent* AOwner) : TComponent(AOwner) {}
@@ -51,26 +37,15 @@ void TInt_EF_API_Parceiros::ProgressoBarra(int prPosicao, const std::string& prT
 
 void TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<std::string>& prArquivos, TTypeLancamentos prTipo) {
   if (prArquivos.empty()) return;
-  // Read everything first: a file that vanished must not leave half a kind queued.
-  std::vector<std::pair<std::string, std::string>> docs;
-  for (const std::string& caminho : prArquivos) {
-    std::ifstream in(caminho, std::ios::binary);
-    if (!in) throw std::runtime_error("Arquivo não encontrado para a fila de importação: " + caminho);
-    std::ostringstream os;
-    os << in.rdbuf();
-    docs.emplace_back(std::filesystem::path(caminho).filename().string(), os.str());
-  }
+  const int tipoDocumento = TipoDocumentoEF(prTipo);
   TDatabase& db = *Database();
+  // All of a kind or none: a file that vanished must not leave half a kind queued.
   std::optional<TTransaction> tr;
   if (!db.InTransaction()) tr.emplace(db);
-  for (const auto& [nome, xml] : docs) {
-    db.Execute("insert into TFILA_IMPORTACAO_EF_PARCEIROS (BDCODEMP, BDREFERENCIA, BDORIGEM, BDTIPO, BDARQUIVO, "
-               "BDXML_BASE64, BDDATAINCLUSAO) values (?, ?, ?, ?, ?, ?, CURRENT_TIMESTAMP)",
-               {FCodEmp, FReferencia, GetOrigem(), prTipo, nome, CodificaBase64(xml)});
-  }
+  for (const std::string& caminho : prArquivos) EnfileiraDocumentoEF(db, FCodEmp, tipoDocumento, GetOrigem(), caminho);
   if (tr) tr->Commit();
-  FContador += static_cast<int>(docs.size());
-  FLog.push_back(std::to_string(docs.size()) + " documento(s) do tipo " + std::to_string(prTipo) +
+  FContador += static_cast<int>(prArquivos.size());
+  FLog.push_back(std::to_string(prArquivos.size()) + " documento(s) do tipo " + std::to_string(prTipo) +
                  " enviado(s) para a fila de importação.");
 }
 

@@ -3,9 +3,8 @@
 // shares: the run's company and reference, the hand-over of the fetched XML files to the fiscal
 // import queue, the progress callback and the run's log lines.
 //
-// The queue is the table TFILA_IMPORTACAO_EF_PARCEIROS: one row per document, with its bytes in
-// base64 (an XML may hold characters the WIN1252 database cannot), its kind (TTypeLancamentos
-// ordinal) and the fetcher's origin; the fiscal module takes it from there.
+// The queue is the fiscal module's one import queue (framework/web/fila_importacao_ef.h), the same
+// the Nibo import feeds: one row per document with its text, its kind and the fetcher's origin.
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,8 +21,8 @@ using TTypeLancamentos = int;
 // Directions of a fetch: both, received only, issued only.
 enum TTipoMovimento : int { tmAmbos = 0, tmEntrada = 1, tmSaida = 5 };
 
-// Standard base64 (RFC 4648, with padding) of bytes.
-std::string CodificaBase64(const std::string& bytes);
+// The queue's document kind of a fiscal import kind; raises for a kind the queue does not take.
+int TipoDocumentoEF(TTypeLancamentos prTipo);
 
 class TInt_EF_API_Parceiros : public TComponent {
  public:

@@ -73,8 +73,8 @@ class TThreadOmie : public std::enable_shared_from_this<TThreadOmie> {
   // Starts the worker (once). A thread that frees itself must be held by a shared_ptr.
   void Start();
   bool Finished() const { return finished_.load(std::memory_order_acquire); }
-  // The answer; read it once Finished.
-  const std::string& Resposta() const { return resposta_; }
+  // The answer once Finished; empty while the worker may still be writing it.
+  std::string Resposta() const { return Finished() ? resposta_ : std::string(); }
   std::uintptr_t Referencia() const { return reinterpret_cast<std::uintptr_t>(this); }
 
  private:

@@ -1,46 +1,17 @@
 #pragma once
 // Test support of the Omie folder: a program folder of its own per test, so that work files and
-// request copies never land beside the test binary.
-#include <unistd.h>
-
-#include <atomic>
-#include <filesystem>
-#include <string>
-
-#include "framework/component/process_context.h"
-
-namespace integracao {
-
-class TPastaProgramaTeste {
- public:
-  TPastaProgramaTeste() {
-    static std::atomic<int> n{0};
-    pasta_ = std::filesystem::temp_directory_path() /
-             ("omie_prog_" + std::to_string(::getpid()) + "_" + std::to_string(n++));
-    std::filesystem::remove_all(pasta_);
-    std::filesystem::create_directories(pasta_);
-    salvo_ = vyn::ProcessContext().ProgramFolder;
-    vyn::ProcessContext().ProgramFolder = pasta_.string();
-  }
-  ~TPastaProgramaTeste() {
-    vyn::ProcessContext().ProgramFolder = salvo_;
-    std::error_code ec;
-    std::filesystem::remove_all(pasta_, ec);
-  }
-  const std::filesystem::path& Pasta() const { return pasta_; }
-
- private:
-  std::filesystem::path pasta_;
-  std::string salvo_;
-};
-
-}  // namespace integracao
-
+// request copies never land beside the test binary; a company on Omie with its taxes and guides.
 #include "framework/data/fb_database.h"
 #include "framework/schema/seed.h"
+#include "testing/program_folder.h"
 #include "testing/settlement_seed.h"
 
 namespace integracao {
+
+class TPastaProgramaTeste : public vyn::TPastaProgramaTemp {
+ public:
+  TPastaProgramaTeste() : vyn::TPastaProgramaTemp("omie_prog") {}
+};
 
 // Company 1 on Omie (key "k-1", secret "s-1") with tax 12 "IRPJ" (LALUR) and tax 13 "PIS" (payroll).
 inline void SemeiaEmpresaOmie(vyn::TDatabase& db) {

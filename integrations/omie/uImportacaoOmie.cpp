@@ -20,6 +20,7 @@
 #include "framework/ui/packages_util.h"
 #include "framework/ui/posting_lock.h"
 #include "framework/ui/status_processo.h"
+#include "framework/ui/transacao_automatica.h"
 #include "framework/web/thread_omie.h"
 #include "integrations/omie/uInt_EF_API_Omie.h"
 
@@ -202,21 +203,9 @@ void TfrImportacaoOmie::cbPeriodoChange(TComponent*) {
   if (ckContabil->Checked()) ControleComponentesContabil();
 }
 
-void TfrImportacaoOmie::AtualizaHintTransacao() {
-  spGerarTransacao->SetHint(spGerarTransacao->Down ? "Transação automática - Ativada"
-                                                   : "Transação automática - Desativada");
-}
+void TfrImportacaoOmie::AtualizaHintTransacao() { AtualizaHintTransacaoAutomatica(*spGerarTransacao); }
 
-void TfrImportacaoOmie::spGerarTransacaoClick(TComponent*) {
-  if (spGerarTransacao->Tag() == 0) {
-    spGerarTransacao->SetTag(1);
-    spGerarTransacao->Down = true;
-  } else {
-    spGerarTransacao->SetTag(0);
-    spGerarTransacao->Down = false;
-  }
-  AtualizaHintTransacao();
-}
+void TfrImportacaoOmie::spGerarTransacaoClick(TComponent*) { AlternaTransacaoAutomatica(*spGerarTransacao); }
 
 void TfrImportacaoOmie::SetProgresso(int prPosicao, const std::string& prTexto) {
   if (!FStatusProgresso) return;

@@ -141,32 +141,38 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
       "Consulta de documentos realizado com sucesso! \r\n\r\nOs seguintes documentos foram encontrados e foram "
       "enviados para a fila de importação: ";
 
-  for (size_t i = 0; i < std::size(kTipos); ++i) {
-    const TTipoDocumento& tipo = kTipos[i];
-    ProgressoBarra(tipo.Posicao, tipo.Progresso);
-    if (marcado[i] && (recebidas || emitidas)) {
-      FContador = 0;
-      for (const bool entrada : {true, false}) {
-        if (entrada ? !recebidas : !emitidas) continue;
-        const fs::path pasta = fs::path(FDiretorio) / "Retorno" / tipo.Pasta / (entrada ? "Recebidas" : "Emitidas");
-        fs::create_directories(pasta);
-        auto* ret = cliente->GetMovimentosDaReferencia(dataIni, dataFim, tipo.Modelo, entrada ? "0" : "1");
-        std::unique_ptr<TComponent> libera(ret->ReleaseFromOwner());
-        AddArquivos(pasta.string(), *ret, arquivos);
-        const char* rotulo = entrada ? tipo.Recebidas : tipo.Emitidas;
-        if (!arquivos.empty()) resumo += "\r\n" + std::string(rotulo) + std::to_string(arquivos.size());
-        // An Omie refusal (wrong credentials, a failed page) must not read as an empty month.
-        if (ret->RetornoOmie.StatusCode != 200) {
-          const std::string falha = std::string(rotulo) + "[OMIE] " + std::to_string(ret->RetornoOmie.StatusCode) +
-                                    " - " + FaultStringOmie(ret->RetornoOmie.Response);
-          falhas.push_back(falha);
-          AddLog(falha);
+  // A run that fails midway leaves no fetched document behind; its request copies stay for support.
+  try {
+    for (size_t i = 0; i < std::size(kTipos); ++i) {
+      const TTipoDocumento& tipo = kTipos[i];
+      ProgressoBarra(tipo.Posicao, tipo.Progresso);
+      if (marcado[i] && (recebidas || emitidas)) {
+        FContador = 0;
+        for (const bool entrada : {true, false}) {
+          if (entrada ? !recebidas : !emitidas) continue;
+          const fs::path pasta = fs::path(FDiretorio) / "Retorno" / tipo.Pasta / (entrada ? "Recebidas" : "Emitidas");
+          fs::create_directories(pasta);
+          auto* ret = cliente->GetMovimentosDaReferencia(dataIni, dataFim, tipo.Modelo, entrada ? "0" : "1");
+          std::unique_ptr<TComponent> libera(ret->ReleaseFromOwner());
+          AddArquivos(pasta.string(), *ret, arquivos);
+          const char* rotulo = entrada ? tipo.Recebidas : tipo.Emitidas;
+          if (!arquivos.empty()) resumo += "\r\n" + std::string(rotulo) + std::to_string(arquivos.size());
+          // An Omie refusal (wrong credentials, a failed page) must not read as an empty month.
+          if (ret->RetornoOmie.StatusCode != 200) {
+            const std::string falha = std::string(rotulo) + "[OMIE] " + std::to_string(ret->RetornoOmie.StatusCode) +
+                                      " - " + FaultStringOmie(ret->RetornoOmie.Response);
+            falhas.push_back(falha);
+            AddLog(falha);
+          }
+          IntegrarNotas(arquivos, tipo.Tipo);
+          arquivos.clear();
         }
-        IntegrarNotas(arquivos, tipo.Tipo);
-        arquivos.clear();
       }
+      ApagarDiretorio((fs::path(FDiretorio) / "Retorno" / tipo.Pasta).string());
     }
-    ApagarDiretorio((fs::path(FDiretorio) / "Retorno" / tipo.Pasta).string());
+  } catch (...) {
+    ApagarDiretorio((fs::path(FDiretorio) / "Retorno").string());
+    throw;
   }
 
   std::string falhasTexto;

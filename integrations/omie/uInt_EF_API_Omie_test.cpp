@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "framework/component/process_context.h"
+#include "framework/web/fila_importacao_ef.h"
+#include "framework/web/http_vyn.h"
 #include "integrations/omie/omie_test_support.h"
 #include "integrations/omie/uIntegracaoOmie.Base.h"
 #include "testing/company_db.h"
@@ -52,8 +54,8 @@ class FiscalOmieTest : public CompanyDatabaseTest {
     return busca_->GetArquivos(1, 202403, tipos, mov);
   }
   TQueryResult Fila() {
-    return Db().QueryAll("select BDCODEMP, BDREFERENCIA, BDORIGEM, BDTIPO, BDARQUIVO, BDXML_BASE64 from "
-                         "TFILA_IMPORTACAO_EF_PARCEIROS order by BDCODFILA");
+    return Db().QueryAll("select BDCODEMP, BDTIPOPARCEIRO, BDTIPODOCUMENTO, BDARQUIVO, BDCONTEUDO from "
+                         "VEF_TFILA_IMPORTACAO_EF order by BDID");
   }
   TPastaProgramaTeste pasta_;
   std::mutex m_;
@@ -75,12 +77,12 @@ TEST_F(FiscalOmieTest, ReceivedNFeAreWrittenQueuedAndTheirFoldersRemoved) {
   EXPECT_TRUE(busca_->RealizouProcesso());
   const auto fila = Fila();
   ASSERT_EQ(fila.Rows.size(), 1u);   // one file for the repeated key and number
-  EXPECT_EQ(fila.Value(0, "BDTIPO").AsInteger(), 34);
-  EXPECT_EQ(fila.Value(0, "BDORIGEM").AsInteger(), 5);
-  EXPECT_EQ(fila.Value(0, "BDARQUIVO").AsString(), "3524_10.xml");
-  // The last one written wins: byte-order mark, "<nfe/>", CR LF.
-  EXPECT_EQ(fila.Value(0, "BDXML_BASE64").AsString(), CodificaBase64("\xEF\xBB\xBF<nfe/>\r\n"));
-  EXPECT_EQ(CodificaBase64("\xEF\xBB\xBF<nfe/>\r\n"), "77u/PG5mZS8+DQo=");
+  // The one fiscal import queue, the Nibo import's too: NF-e from the Omie partner.
+  EXPECT_EQ(fila.Value(0, "BDTIPODOCUMENTO").AsInteger(), tdNFe);
+  EXPECT_EQ(fila.Value(0, "BDTIPOPARCEIRO").AsInteger(), TipOmie);
+  EXPECT_EQ(fs::path(fila.Value(0, "BDARQUIVO").AsString()).filename(), "3524_10.xml");
+  // The last one written wins; the queue holds the document without the file's byte-order mark.
+  EXPECT_EQ(fila.Value(0, "BDCONTEUDO").AsString(), "<nfe/>\r\n");
   // The documents are gone; the run folder keeps the request copies, without the credentials.
   const fs::path run = busca_->Diretorio();
   EXPECT_FALSE(fs::exists(run / "Retorno" / "NFe"));
@@ -101,8 +103,8 @@ TEST_F(FiscalOmieTest, DirectionsAndKindsFollowTheSelection) {
   EXPECT_EQ(consultas_, (std::vector<std::string>{"67|0", "67|1"}));
   const auto fila = Fila();
   ASSERT_EQ(fila.Rows.size(), 3u);
-  EXPECT_EQ(fila.Value(2, "BDTIPO").AsInteger(), 90);
-  EXPECT_EQ(fila.Value(2, "BDARQUIVO").AsString(), "______x_a_b.xml");   // a peer's name stays in its folder
+  EXPECT_EQ(fila.Value(2, "BDTIPODOCUMENTO").AsInteger(), tdCTeOS);
+  EXPECT_EQ(fs::path(fila.Value(2, "BDARQUIVO").AsString()).filename(), "______x_a_b.xml");   // a peer's name stays in its folder
 
   consultas_.clear();
   Busca({"NFe", "CTe"}, tmSaida);
@@ -121,6 +123,37 @@ TEST_F(FiscalOmieTest, NothingFoundRemovesTheRunAndRefusalsAreReported) {
   const std::string r = Busca({"NFe"}, tmEntrada);
   EXPECT_EQ(r, "Falha na consulta de documentos da Omie:\r\n* NF-e de entrada: [OMIE] 500 - ERROR: Chave de acesso "
                "inválida");
+  EXPECT_TRUE(Fila().Rows.empty());
+}
+
+TEST_F(FiscalOmieTest, AKindIsQueuedWhollyOrNotAtAll) {
+  const fs::path xml = pasta_.Pasta() / "1_1.xml";
+  std::ofstream(xml) << "<nfe/>";
+  TInt_EF_API_Omie busca(nullptr);
+  busca.FCodEmp = 1;
+  EXPECT_ANY_THROW(busca.IntegrarNotas({xml.string(), (pasta_.Pasta() / "sumiu.xml").string()}, 34));
+  EXPECT_ANY_THROW(busca.IntegrarNotas({xml.string()}, 1));   // no queue kind for it
+  EXPECT_TRUE(Fila().Rows.empty());
+  busca.IntegrarNotas({xml.string()}, 79);
+  ASSERT_EQ(Fila().Rows.size(), 1u);
+  EXPECT_EQ(Fila().Value(0, "BDTIPODOCUMENTO").AsInteger(), tdNFCe);
+
+  // Characters the WIN1252 database cannot hold travel as XML references; a file not in UTF-8 is refused.
+  std::ofstream(xml, std::ios::trunc) << "\xEF\xBB\xBF<x a=\"\xE2\x89\xA5\">ação \xF0\x9F\x98\x80 \xE2\x82\xAC</x>";
+  busca.IntegrarNotas({xml.string()}, 34);
+  EXPECT_EQ(Fila().Value(1, "BDCONTEUDO").AsString(), "<x a=\"&#x2265;\">ação &#x1F600; \xE2\x82\xAC</x>");
+  std::ofstream(xml, std::ios::trunc) << "<x>a\xE7\xE3o</x>";
+  EXPECT_ANY_THROW(busca.IntegrarNotas({xml.string()}, 34));
+  EXPECT_EQ(Fila().Rows.size(), 2u);
+}
+
+TEST_F(FiscalOmieTest, ATransportFailureLeavesNoDocumentBehind) {
+  busca_ = std::make_unique<TInt_EF_API_Omie>(nullptr);
+  busca_->OnPreparaClienteOmie = [](TIntegracaoOmieBase& c) {
+    c.SetURLBase("http://127.0.0.1:" + std::to_string(TFakeHttpServer::ClosedPort()));
+  };
+  EXPECT_THROW(busca_->GetArquivos(1, 202403, {"NFe"}, tmAmbos), EHTTPError);
+  EXPECT_FALSE(fs::exists(fs::path(busca_->Diretorio()) / "Retorno"));
   EXPECT_TRUE(Fila().Rows.empty());
 }
 

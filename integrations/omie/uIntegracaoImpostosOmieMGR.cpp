@@ -232,10 +232,12 @@ int TIntegracaoImpostosOmieMGR::LocalizaGuia(const TMovimentosFinanceiros& mov, 
     const std::string chaveTexto = mov.CodigoIntegracao.substr(nosso.size());
     if (chaveTexto.empty() || chaveTexto.size() > 9 || OnlyDigits(chaveTexto) != chaveTexto) return -1;
     const int chave = std::stoi(chaveTexto);
-    for (FGuias->First(); !FGuias->Eof(); FGuias->Next()) {
-      if (FGuias->FieldByName("BDCHAVEDARF").AsInteger() == chave) return baixada(chave) ? -1 : chave;
-    }
-    return -1;
+    // Looked up by its key, not in the due-date window: Omie lets the user move a payable's due date.
+    const Variant guia = Database().QueryValue(
+        "SELECT BDCHAVEDARF FROM TDARFPADRAO WHERE BDCODEMP = ? AND BDCODIMP = ? AND BDCHAVEDARF = ?",
+        {Empresa, Imposto, chave});
+    if (guia.IsNull()) return -1;
+    return baixada(chave) ? -1 : chave;
   }
   // A payable made elsewhere: the first guide of its due date still open.
   if (mov.DataVencimento.Value == 0) return -1;
@@ -302,11 +304,11 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   dados.ContaContabilCredito = contaCredito;
   TInconsistencias_VYN* problemas = bloqueioBaixa->Inconsistencias();
   std::vector<int> baixadas;
-  std::string descricao = DescricaoImposto;
+  // The guides' tax is the run's: its description is the one the guide listing carries.
+  const std::string descricao = FImpostoMGR->GetDESCIMP().empty() ? DescricaoImposto : FImpostoMGR->GetDESCIMP();
   for (const TMovimentosFinanceiros* m : r->ObjetoRetorno) {
     const int chave = LocalizaGuia(*m, baixadas);
     if (chave < 0) continue;
-    descricao = FGuias->FieldByName("BDDESCIMP").AsString();
     dados.DataPagamento = m->DataPagamento;
     dados.NumeroDocumento = m->NumeroDocumento;
     dados.CodigoDarf = std::to_string(chave);

@@ -165,6 +165,18 @@ TEST_F(ImpostosOmieTest, PaymentsSettleTheirOwnGuideOnceThroughTheSettlementEngi
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
 }
 
+TEST_F(ImpostosOmieTest, AnOwnPayableWhoseDueDateWasMovedInOmieStillSettlesItsGuide) {
+  Movimentos({Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "10/05/2024"),
+              Mov("VARKU_IMPOSTO_1_12_999", "05/05/2024", "10/05/2024")});   // no such guide
+  auto* e = Engine(2, false, true);
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 1);
+  auto l = Db().QueryAll("select BDVALOR from VZEL_EMPRESAS_TLAN");
+  ASSERT_EQ(l.Rows.size(), 1u);
+  EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), R(100));
+  EXPECT_EQ(lista_->Itens().back().Caption, "Imposto 12 - IRPJ: 1 impostos importados.");
+}
+
 TEST_F(ImpostosOmieTest, ScheduledRunsMarkOnlySettledGuidesAndKeepTheSettlementsFailure) {
   Guia(103, 202404, EncodeDate(2024, 5, 31), R(70), false);   // not in the payment module: cannot settle
   Movimentos({Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "30/04/2024"),

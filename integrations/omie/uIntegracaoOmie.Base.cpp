@@ -132,7 +132,8 @@ TRetornoOmieRegistro TIntegracaoOmieBase::RealizaPostGenerico(const std::string&
     }
   }
   if (OnAfterPost) OnAfterPost(this);
-  ret.Response = converteRespostaJSON(resposta);
+  // A refusal's text is shown, logged and written to status rows: it must not echo the credentials.
+  ret.Response = converteRespostaJSON(ret.StatusCode == 200 ? resposta : MaskSecrets(resposta, {FAppKey, FAppSecret}));
   return ret;
 }
 

@@ -64,13 +64,17 @@ TEST_F(OmieClientTest, ErrorAnswersAreReturnedWithTheirBodyAsFaultString) {
   TRetornoOmieRegistro r = c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object());
   EXPECT_EQ(r.StatusCode, 500);
   EXPECT_EQ(FaultStringOmie(r.Response), "<html><body>Erro interno</body></html>");
+  // A refusal that echoes the credentials: its fault text is shown, logged and stored, so they go.
+  server_.On("POST", kPath, TFakeResponse(500, R"({"faultstring":"Chave key-12345 ou s3cr3t-value inválida"})"));
+  EXPECT_EQ(FaultStringOmie(c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object()).Response),
+            "Chave *** ou *** inválida");
   server_.On("POST", kPath, TFakeResponse(200, R"({"truncated": )"));
   r = c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object());
   EXPECT_EQ(r.StatusCode, 200);
   EXPECT_EQ(FaultStringOmie(r.Response), R"({"truncated":)");
   server_.On("POST", kPath, TFakeResponse(200, ""));
   EXPECT_EQ(FaultStringOmie(c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object()).Response), "");
-  EXPECT_EQ(server_.RequestCount(), 3u);
+  EXPECT_EQ(server_.RequestCount(), 4u);
   EXPECT_TRUE(waits_.empty());
 }
 

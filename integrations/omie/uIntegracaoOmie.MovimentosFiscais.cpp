@@ -11,24 +11,6 @@ using namespace vyn;
 
 namespace {
 
-void AppendUtf8(std::string& out, uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 bool Referencia(const std::string& nome, std::string& out) {
   static const std::pair<const char*, uint32_t> kNomes[] = {
       {"lt", '<'},     {"gt", '>'},      {"amp", '&'},     {"quot", '"'},    {"apos", '\''},  {"nbsp", 0xA0},
@@ -60,7 +42,7 @@ bool Referencia(const std::string& nome, std::string& out) {
     }
     if (!achou) return false;
   }
-  AppendUtf8(out, cp);
+  AppendUtf8(out, static_cast<char32_t>(cp));
   return true;
 }
 
