@@ -3,8 +3,11 @@
 #include <filesystem>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/lancamento_y570_mgr.h"
+#include "framework/accounting/mov_par_mgr.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
@@ -142,6 +145,10 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   dsLancamentoManual = Create<TDataSource>();
   grLancamentoManual->SetDataSource(dsLancamentoManual);
   FRetornaDYQ = std::make_unique<TRetornaMetodoDYQ>();
+  // With the screen: the data refresh that feeds it may run before the screen is shown.
+  FY570 = Create<TY570ConsultaExtratoBancario>();
+  FY570->Revisao = this;
+  spY570->OnClick = [this](TComponent* s) { spY570Click(s); };
 }
 
 TfrConsultaImportacaoExtratoBancario::~TfrConsultaImportacaoExtratoBancario() = default;
@@ -198,6 +205,11 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, nullptr);
   FImpPreparacao = false;
   FImpPrepaConfigurada = false;
+  if (ProcessContext().Database) {
+    FConsultaParcelamentoDAO = TConsultaGrupoDAO::CreateMgr(this);
+    FConsultaParcelamentoDAO->SetTableName("VEF_EMP_TMOVENTPAR");
+    FConsultaParcelamentoDAO->SelectVazio();
+  }
   AtualizaBotoesMulti();
 }
 
@@ -272,6 +284,7 @@ void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
   SetCaption(FTipoExtrato == 2 ? "Consulta importação movimento de caixa" : "Consulta importação extrato bancário");
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
   FPrepExtratoBancarioDAO->getConsulta(empresa, FTipoExtrato);
+  FY570->CarregaAplicacoesFinanceiras(PlanoContasEmpresa());
   const bool dyqVisivel = TemDadosDYQ();
   spRecusaExtrato->SetVisible(dyqVisivel);
   splitdyq->SetVisible(dyqVisivel);
@@ -360,8 +373,33 @@ void TfrConsultaImportacaoExtratoBancario::AtualizaDados(bool hugeFile) {
     if (FProcessoBaixas && DAOAtual() == DAOLinhas()) FProcessoBaixas->SetDAOImport(DAOAtual());
     SetFieldsContainerGrid(this);
   }
+  if (DAOAtual() && DAOAtual() == DAOLinhas()) {
+    AtualizaY570();
+    FY570->geraInconsistenciaY570();
+  }
   TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDados(hugeFile);
 }
+
+int64_t TfrConsultaImportacaoExtratoBancario::PlanoContasEmpresa() const {
+  if (!FCodEmp || FCodEmp->Codigo() <= 0) return 0;
+  if (const int64_t plano = FCodEmp->GetCodPlanoEmpresa(3)) return plano;
+  TSQLMGR q;
+  q.CommandText(
+      "select R.BDCODPLAPADRAO from TEMPRESAS_REF R where R.BDCODEMP = ? and R.BDREFEMP = "
+      "(select BDREFEMP from SP_GETREFERENCIA(?, ?))",
+      ctOpen, {Variant(FCodEmp->Codigo()), Variant(FCodEmp->Codigo()), Variant(ProcessContext().Referencia)});
+  return q.IsEmpty() ? 0 : Int(q, "BDCODPLAPADRAO");
+}
+
+void TfrConsultaImportacaoExtratoBancario::AtualizaY570() {
+  if (!FY570DAO) FY570DAO = TVZEL_EMPRESAS_TLAN_Y570MGR::CreateMgr(this, true);
+  FY570DAO->SelectEmpresa(FCodEmp ? FCodEmp->Codigo() : 0);
+  FY570->Linhas = DAOLinhas();
+  FY570->Inconsistencias = Util() ? Util()->Inconsistencias() : nullptr;
+  FY570->AtualizaY570(FY570DAO);
+}
+
+void TfrConsultaImportacaoExtratoBancario::spY570Click(TComponent*) { FY570->spY570Click(); }
 
 void TfrConsultaImportacaoExtratoBancario::SetFieldsContainerGrid(TComponent* owner) {
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetFieldsContainerGrid(owner);
@@ -405,6 +443,11 @@ void TfrConsultaImportacaoExtratoBancario::AtualizarStatusBotoes() {
   TDAOFactory* l = DAOLinhas();
   const bool naLinhas = l && DAOAtual() == l;
   spOnline->SetEnabled(false);
+  if (auto* lanc = dynamic_cast<TLancamentoMGR*>(l); lanc && naLinhas && !l->IsEmpty()) {
+    TClientDataSet itens;
+    itens.CloneCursor(*lanc->getItensConciliadosDAO());
+    spOnline->SetEnabled(itens.Locate("BDCODEMP;BDCHAVE", {Variant(Int(*l, "BDCODEMP")), Variant(Int(*l, "BDCHAVE"))}));
+  }
   spY570->SetEnabled(false);
   if (naLinhas && !l->IsEmpty() && Int(*l, "BDCREDITO") > 0) {
     TSQLMGR q;
@@ -424,6 +467,7 @@ void TfrConsultaImportacaoExtratoBancario::FormActivate() {
   spDelLink->SetEnabled(CanEnableLinkButton(false));
   spCurrencyLink->SetEnabled(CanEnableLinkButton(true));
   AtualizarStatusBotoes();
+  if (FY570DAO && DAOAtual() && DAOAtual() == DAOLinhas()) FY570->AtualizaY570(FY570DAO);
   AtualizaBotoesMulti();
 }
 

@@ -16,7 +16,9 @@
 #include "framework/ui/importacao_treeview.h"
 
 namespace vyn {
+class TConsultaGrupoDAO;
 class TEdit_Codigo_Search_VYN;
+class TVZEL_EMPRESAS_TLAN_Y570MGR;
 class TLancamentoMGR;
 class TMenuItem;
 class TRetornaMetodoDYQ;
@@ -30,6 +32,7 @@ namespace integracao {
 
 class TProcessoBaixas;
 class TUtilImportacao_ExtratoBancario_Treeview;
+class TY570ConsultaExtratoBancario;
 
 inline constexpr const char* kNodoPreparacoes = "Preparações";
 
@@ -132,6 +135,13 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Folder of the payment receipts of Dyq reviews.
   std::string PastaComprovantes() const;
 
+  // Y570 reminders of financial-application credits, and the fiscal installment linked to the current
+  // line (filled by the line grids).
+  TY570ConsultaExtratoBancario* Y570() const { return FY570; }
+  vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* Y570DAO() const { return FY570DAO; }
+  vyn::TConsultaGrupoDAO* ConsultaParcelamentoDAO() const { return FConsultaParcelamentoDAO; }
+  void spY570Click(vyn::TComponent* sender);
+
  protected:
   void FormCreate() override;
   void FormShow() override;
@@ -181,7 +191,6 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   vyn::TLancamentoMGR* FLinhas = nullptr;
   vyn::TEdit_Codigo_Search_VYN* FEditConta = nullptr;
   vyn::TClientDataSet* FVinculosSalvos = nullptr;
-  vyn::TSQLMGR* FSqlApliFinAux = nullptr;
   int FUltimaChave = 0;
   bool FSubPrepWeb = false;
   bool FFavorecidoAposCompl = false;
@@ -199,6 +208,10 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::set<int64_t> FReportados;          // Dyq items already reported
   bool FRecusado = false;                 // the statement was refused: nothing more goes to Dyq
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
+  TY570ConsultaExtratoBancario* FY570 = nullptr;
+  vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* FY570DAO = nullptr;
+  int64_t PlanoContasEmpresa() const;
+  void AtualizaY570();
 
   // ---- Editing statement lines (uConsultaImportacaoExtratoBancario_Edicao.cpp) ----
  public:
@@ -271,7 +284,6 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   } Descricoes;
   // The lookup kind of the debit and credit cells (20 account, 0 none).
   int TipoCodigoDebito = 20, TipoCodigoCredito = 20;
-  vyn::TConsultaGrupoDAO* ConsultaParcelamento() const { return FConsultaParcelamentoDAO; }
 
  private:
   // The bank side's mark column of the current line: "BDCONCC", "BDCONCD" or "" (no bank side).

@@ -95,7 +95,7 @@ int TfrConsultaImportacaoExtratoBancario::getCodPlano() {
 }
 
 int TfrConsultaImportacaoExtratoBancario::PlanoEmpresa() {
-  if (getCodPlano() == 0 && FCodEmp && FCodEmp->Codigo() != 0) FCodPlano = PlanoContasEmpresa(FCodEmp->Codigo());
+  if (getCodPlano() == 0) FCodPlano = static_cast<int>(PlanoContasEmpresa());
   return FCodPlano;
 }
 

@@ -129,9 +129,9 @@ TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
   Vinculo(v, 2, 0, 2, 0, 1, 70, 1);
   Vai(*t, 1);
   t->grGridCellClick("BDCHAVE");
-  ASSERT_NE(t->ConsultaParcelamento(), nullptr);
-  ASSERT_EQ(t->ConsultaParcelamento()->RecordCount(), 1);
-  EXPECT_EQ(t->ConsultaParcelamento()->FieldByName("BDORDEMPAR").AsInteger(), 2);
+  ASSERT_NE(t->ConsultaParcelamentoDAO(), nullptr);
+  ASSERT_EQ(t->ConsultaParcelamentoDAO()->RecordCount(), 1);
+  EXPECT_EQ(t->ConsultaParcelamentoDAO()->FieldByName("BDORDEMPAR").AsInteger(), 2);
 }
 
 }  // namespace

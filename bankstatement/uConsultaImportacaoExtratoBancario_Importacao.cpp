@@ -1,6 +1,7 @@
 // The import of the reviewed lines: rules from ticked lines, balance check, split entries, settlement
 // posting and the frame's write.
 #include <map>
+#include <memory>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
@@ -41,6 +42,29 @@ class TSoltaMulti {
   TDataSource* src_;
   std::string campos_;
 };
+
+// The lines the balance weighs: a line returned or refused to the client is never booked, so it
+// cannot unbalance the run (an unidentified line is the very line an office returns).
+std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
+  auto b = std::make_unique<TClientDataSet>();
+  for (const char* c : {"BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"}) b->AddFieldDef(c, TFieldType::ftInteger);
+  b->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  b->AddFieldDef("BDVINC_BAIXA", TFieldType::ftBoolean);
+  b->CreateDataSet();
+  const TBookmark onde = linhas.IsEmpty() ? 0 : linhas.GetBookmark();
+  {
+    TGuardaFiltro guarda(linhas);
+    for (linhas.First(); !linhas.Eof(); linhas.Next()) {
+      const int64_t status = Int(linhas, "BDSTATUSWEB");
+      if (status == 1 || status == 2) continue;
+      b->Append();
+      b->CopyFieldsByName(linhas);
+      b->Post();
+    }
+  }
+  if (onde && linhas.BookmarkValid(onde)) linhas.GotoBookmark(onde);
+  return b;
+}
 
 }  // namespace
 
@@ -148,7 +172,10 @@ void TfrConsultaImportacaoExtratoBancario::CriaPreparacoes(TDAOFactory* linhas, 
                            {Variant(Int(marcadas, "BDCODHIST")), Variant(Int(marcadas, "BDCODTPHI"))});
           if (!hist.IsEmpty()) nomeHist = Txt(hist, "BDNOME");
         }
-        const bool lado1 = Int(marcadas, "BDCONTRAPARTDEBCRED") == 1;
+        // The counter account is the side that is not the bank's; a line no rule filled carries no
+        // side of its own, and taking its credit would store the bank account as its counter account.
+        const bool lado1 = Vazio(marcadas, "BDCONTRAPARTDEBCRED") ? Int(marcadas, "BDCREDITO") == banco
+                                                                  : Int(marcadas, "BDCONTRAPARTDEBCRED") == 1;
         regras->Append();
         Set(*regras, "BDCODEMP", Variant(c));
         Set(*regras, "BDCHAVE", Variant(chave));
@@ -415,8 +442,9 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   }
   const bool temRecibos = FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA &&
                           !FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty();
-  if (TContasPlanosMGR::getDiferencaDebitoCredito(this, linhas, DAOMulti(), "BDVINC_BAIXA", util->FApenasPrep,
-                                                  temRecibos, true)) {
+  const auto balanco = linhas ? LinhasDoBalanco(*linhas) : nullptr;
+  if (TContasPlanosMGR::getDiferencaDebitoCredito(this, balanco.get(), DAOMulti(), "BDVINC_BAIXA",
+                                                  util->FApenasPrep, temRecibos, true)) {
     util->FApenasPrep = false;
     return;
   }

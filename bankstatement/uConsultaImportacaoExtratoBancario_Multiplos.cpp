@@ -59,7 +59,7 @@ void TfrConsultaImportacaoExtratoBancario::AtualizaParcelasMulti() {
     CarregaParcelas(Int(*m, "BDCHAVE"), Int(*m, "BDCHAVELANC"));
     return;
   }
-  if (ConsultaParcelamento() && ConsultaParcelamento()->Active()) ConsultaParcelamento()->EmptyDataSetDao();
+  if (ConsultaParcelamentoDAO() && ConsultaParcelamentoDAO()->Active()) ConsultaParcelamentoDAO()->EmptyDataSetDao();
 }
 
 bool TfrConsultaImportacaoExtratoBancario::MultiLancTemCC() {

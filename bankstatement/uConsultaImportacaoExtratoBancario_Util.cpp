@@ -137,6 +137,9 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetChaveServidor() {
         m.SetMasterFields(campos);
         m.SetMasterSource(mestre);
       }
+      // Rules made from lines keep naming their line: a run that does not complete must not make
+      // the next one take its ticked lines for new ones.
+      if (tela && tela->DAOPreparacoes()) RemapeiaChaves(tela->DAOPreparacoes(), "BDCHAVELANC", n->ChavesNovas);
     } else if (EhNodo(*n, kNodoPreparacoes)) {
       const int primeira = TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GetChaveLancamento(empresa, n->DAO->RecordCount(), true);
       SetChaveServidor(n->DAO, "BDCHAVE", primeira, true, 0, 0, nullptr, "");
@@ -181,6 +184,11 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
       if (deb == 0 && Int(m, "BDDEBITO") != 0) deb = Int(m, "BDDEBITO");
       if (cre == 0 && Int(m, "BDCREDITO") != 0) cre = Int(m, "BDCREDITO");
     });
+    // A split line is booked against its parent's bank side: its one account completes it.
+    if (Int(ds, "BDMULTLANC") == 1 && (deb > 0) != (cre > 0)) {
+      if (deb <= 0) deb = ContaBanco();
+      if (cre <= 0) cre = ContaBanco();
+    }
     result = deb > 0 && cre > 0;
     if (!result) {
       FTodosImportados = false;

@@ -1,16 +1,35 @@
 // The statement review on a real company database, with Dyq's loopback fake.
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 
+#include <array>
+#include <tuple>
+
 #include "bankstatement/dyq_test_support.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
+#include "framework/host/publicas.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "settlement/settlement_test_support.h"
+#include "settlement/uProcessoBaixas.h"
+#include "testing/settlement_seed.h"
 
 namespace integracao {
 namespace {
 
 using namespace vyn;
+
+// How the review is opened: a Dyq statement or not, the only-prepared option, the rules and the saved
+// links the opener hands over.
+struct Opcoes {
+  bool dyq = true;
+  bool soPreparados = false;
+  TDAOFactory* regras = nullptr;
+  TClientDataSet* vinculos = nullptr;
+};
 
 class RevisaoExtratoTest : public DyqDialogTest {
  protected:
@@ -29,29 +48,36 @@ class RevisaoExtratoTest : public DyqDialogTest {
       linhas_->AddFieldDef(c, TFieldType::ftInteger);
     linhas_->AddFieldDef("BDDATA", TFieldType::ftDate);
     linhas_->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+    linhas_->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
+    linhas_->AddFieldDef("BDCOMPLBANCARIO", TFieldType::ftString, 200);
     linhas_->CreateDataSet();
-    for (int i = 1; i <= 3; ++i)
-      linhas_->AppendRecord({Variant(15), Variant(i), Variant(1001), Variant(3000 + i), Variant(10 + i), Variant(77),
-                             Variant(EncodeDate(2024, 3, i)), Variant(Currency::FromInt(100 * i))});
   }
   void TearDown() override {
     DesregistraModulo(ClassRegistry(), {Registro<TfrConsultaImportacaoExtratoBancario>(kRevisao, TClassKind::Screen)});
     RegistraModulo(ClassRegistry(), {Registro<TRevisaoStub>(kRevisao, TClassKind::Screen)});
     DyqDialogTest::TearDown();
   }
-  TfrConsultaImportacaoExtratoBancario* Abre() {
+  // A statement line handed over by the opener (0: no account on that side).
+  void Linha(int chave, int debito, int credito, int64_t valor, const std::string& texto = "",
+             const std::string& dcto = "") {
+    linhas_->AppendRecord({Variant(empresaCod_), Variant(chave), debito ? Variant(debito) : Variant(),
+                           credito ? Variant(credito) : Variant(), Variant(10 + chave), Variant(77),
+                           Variant(EncodeDate(2024, 3, chave)), Variant(Currency::FromInt(valor)), Variant(dcto),
+                           Variant(texto)});
+  }
+  TfrConsultaImportacaoExtratoBancario* Abre(Opcoes o = {}) {
     TListaObj l;
     l.AddNil();
     l.Add(&inc_);
     l.Add(empresa_);
     l.Add(linhas_);
-    l.AddNil();
+    l.Add(o.regras);
     l.AddNil();
     l.Add(conta_);
     for (int i = 7; i < 10; ++i) l.AddNil();
     l.AddInteger(3);
-    l.AddNil();
-    for (int v : {0, 0, 1, 0, 0, 0}) l.AddInteger(v);
+    l.Add(o.vinculos);
+    for (int v : {0, 0, o.dyq ? 1 : 0, o.soPreparados ? 1 : 0, 0, 0}) l.AddInteger(v);
     return static_cast<TfrConsultaImportacaoExtratoBancario*>(
         TPackagesUtil::CarregaFormParamsObj(kRevisao, principal_.get(), std::move(l)));
   }
@@ -61,25 +87,55 @@ class RevisaoExtratoTest : public DyqDialogTest {
       if (q.Path == "/retornos") r.push_back(nlohmann::json::parse(q.Body));
     return r;
   }
+  static bool Vai(TClientDataSet& ds, int chave) { return ds.Locate("BDCHAVE", {Variant(chave)}); }
+  // A link of a line (chaveLanc 0) or of one of its split rows to an installment of document 20.
+  static void Vincula(TfrConsultaImportacaoExtratoBancario* t, TClientDataSet* ds, int chave, int chaveLanc, int ordem,
+                      int64_t valor, bool automatico = false) {
+    ds->Append();
+    const std::pair<const char*, Variant> v[] = {
+        {"BDCHAVE", chave},       {"BDTIPO_BAIXA", tbvParcela}, {"BDSUBTIPO_BAIXA", 1},
+        {"BDBAIXA_ID", 20},       {"BDORDEM", ordem},           {"BDVALOR", Currency::FromInt(valor)},
+        {"BDNUMDOCINI", "20"},    {"bdCODTIPOBAIXA", 1}};
+    for (const auto& [c, x] : v) ds->FieldByName(c).SetValue(x);
+    if (chaveLanc) ds->FieldByName("BDCHAVELANC").SetAsInteger(chaveLanc);
+    campos::SetFlag(*ds, "BDAUTOMATICO", automatico);
+    ds->Post();
+    TClientDataSet* alvo = chaveLanc ? t->DAOMulti() : t->DAOLinhas();
+    const bool achou = chaveLanc ? alvo->Locate("BDCHAVE;BDCHAVELANC", {Variant(chave), Variant(chaveLanc)})
+                                 : Vai(*alvo, chave);
+    ASSERT_TRUE(achou);
+    campos::Grava(*alvo, "BDVINC_BAIXA", Variant(true));
+  }
+  static int64_t I(const TClientDataSet& ds, const char* c) { return campos::Int(ds, c); }
+  static Currency V(int64_t reais) { return Currency::FromInt(reais); }
+
   TInconsistencias_VYN inc_;
   TEdit_Codigo_Search_VYN* empresa_ = nullptr;
   TEdit_Codigo_Search_VYN* conta_ = nullptr;
   TLancamentoMGR* linhas_ = nullptr;
+  int empresaCod_ = 15;
 };
 
 TEST_F(RevisaoExtratoTest, ImportWritesLinesWithReservedKeysAndReportsEachLineOnce) {
+  for (int i = 1; i <= 3; ++i) Linha(i, 1001, 3000 + i, 100 * i);
+  Linha(4, 1001, 0, 40);   // unknown to the office: returned to the client
   Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
   TfrConsultaImportacaoExtratoBancario* t = Abre();
   ASSERT_TRUE(t->DYQ());
   TDAOFactory* l = t->DAOLinhas();
-  ASSERT_EQ(l->RecordCount(), 3);
-  // Line 3 is refused with a note: reported as refused, never booked.
-  l->Last();
-  dialogs.Answer("retornar os extratos", mrNo).Modal("TfrDadosObservacaoDYQ", [](TForm_VYN& f) {
-    static_cast<TfrDadosObservacaoDYQStub&>(f).Array->push_back("Lançamento duplicado");
-    f.SetModalResult(mrOk);
-  });
-  t->Delete();
+  ASSERT_EQ(l->RecordCount(), 4);
+  // Line 3 is refused with a note, line 4 returned: reported, never booked nor weighed.
+  using TMarca = std::tuple<int, int, const char*>;
+  for (auto [chave, resposta, nota] :
+       std::initializer_list<TMarca>{{3, mrNo, "Lançamento duplicado"}, {4, mrYes, "Qual a origem?"}}) {
+    ASSERT_TRUE(Vai(*l, chave));
+    dialogs.Answer("retornar os extratos", resposta).Modal("TfrDadosObservacaoDYQ", [nota](TForm_VYN& f) {
+      static_cast<TfrDadosObservacaoDYQStub&>(f).Array->push_back(nota);
+      f.SetModalResult(mrOk);
+    });
+    t->Delete();
+  }
+  ASSERT_TRUE(Vai(*l, 3));
   EXPECT_EQ(l->FieldByName("BDSTATUSWEB").AsInteger(), 2);
   EXPECT_TRUE(Retornos().empty());
 
@@ -94,26 +150,405 @@ TEST_F(RevisaoExtratoTest, ImportWritesLinesWithReservedKeysAndReportsEachLineOn
   EXPECT_EQ(lanc.Value(1, "BDVALOR").AsCurrency(), Currency::FromInt(200));
 
   auto r = Retornos();
-  ASSERT_EQ(r.size(), 2u);
+  ASSERT_EQ(r.size(), 3u);
   EXPECT_EQ(r[0]["tipoRetorno"], 4);
   EXPECT_EQ(r[0]["documento"]["extratoItemId"], 13);
   EXPECT_EQ(r[0]["documento"]["observacao"], "Lançamento duplicado");
   EXPECT_EQ(r[0]["documento"]["retornadoPor"], "ana.souza");
-  EXPECT_EQ(r[1]["tipoRetorno"], 0);
-  ASSERT_EQ(r[1]["documento"]["aDado"].size(), 2u);
-  EXPECT_EQ(r[1]["documento"]["aDado"][0]["extratoItemId"], 11);
-  EXPECT_EQ(r[1]["documento"]["aDado"][0]["integradoPor"], "ana.souza");
+  EXPECT_EQ(r[1]["tipoRetorno"], 1);
+  EXPECT_EQ(r[1]["documento"]["extratoItemId"], 14);
+  EXPECT_EQ(r[2]["tipoRetorno"], 0);
+  ASSERT_EQ(r[2]["documento"]["aDado"].size(), 2u);
+  EXPECT_EQ(r[2]["documento"]["aDado"][0]["extratoItemId"], 11);
+  EXPECT_EQ(r[2]["documento"]["aDado"][0]["integradoPor"], "ana.souza");
 
   // Closing sends nothing again: every line was reported once.
   t->Close();
-  EXPECT_EQ(Retornos().size(), 2u);
+  EXPECT_EQ(Retornos().size(), 3u);
 }
 
 TEST_F(RevisaoExtratoTest, ClosingWithoutImportReportsNoLineAsIntegrated) {
+  for (int i = 1; i <= 3; ++i) Linha(i, 1001, 3000 + i, 100 * i);
   TfrConsultaImportacaoExtratoBancario* t = Abre();
   t->Close();
   EXPECT_TRUE(Retornos().empty());
   EXPECT_TRUE(Db().QueryAll("select BDCHAVE from VZEL_EMPRESAS_TLAN").Rows.empty());
+}
+
+TEST_F(RevisaoExtratoTest, RefusingTheStatementNeedsANoteAndSendsOnlyTheRefusal) {
+  for (int i = 1; i <= 2; ++i) Linha(i, 1001, 3000 + i, 100 * i);
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  // No note: nothing goes to Dyq and the review stays.
+  dialogs.Yes("recusar o extrato").Rights(true).Modal("TfrDadosObservacaoDYQ", [](TForm_VYN& f) {
+    f.SetModalResult(mrCancel);
+  });
+  t->spRecusaExtrato->Click();
+  EXPECT_TRUE(Retornos().empty());
+  EXPECT_FALSE(t->FEstado);
+  // Refused without the rights: nothing either.
+  dialogs.Yes("recusar o extrato").Rights(false).Ok("Processo não realizado!");
+  t->spRecusaExtrato->Click();
+  EXPECT_TRUE(Retornos().empty());
+
+  dialogs.Yes("recusar o extrato").Rights(true).Modal("TfrDadosObservacaoDYQ", [](TForm_VYN& f) {
+    static_cast<TfrDadosObservacaoDYQStub&>(f).Array->push_back("Extrato de outra conta");
+    f.SetModalResult(mrOk);
+  });
+  dialogs.Ok("O Extrato foi enviado para o DYQ como recusado!");
+  t->spRecusaExtrato->Click();
+  // The refusal closed the review; no line was reported integrated.
+  auto r = Retornos();
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0]["tipoRetorno"], 3);
+  EXPECT_EQ(r[0]["documento"], nlohmann::json::parse(
+                                   R"({"extratoId":77,"observacao":"Extrato de outra conta","retornadoPor":"ana.souza"})"));
+  EXPECT_TRUE(Db().QueryAll("select BDCHAVE from VZEL_EMPRESAS_TLAN").Rows.empty());
+}
+
+TEST_F(RevisaoExtratoTest, StoredRulesFillTheLinesOnOpenAndTickedLinesBecomeRulesAtImport) {
+  Db().Execute(
+      "insert into VZEL_EMP_TPRE_EXT_BANCARIO (BDCODEMP, BDCHAVE, BDCODTPLA, BDCOMPL, BDCOINCIDE, BDCONTRAPARTIDA, "
+      "BDAMBOSENTSAI, BDTIPOCONTA) values (15, 900, 1001, 'TARIFA', 'FALSE', 4001, 2, 1)");
+  Db().Execute(
+      "insert into VZEL_EMP_TPRE_EXT_BANCARIO (BDCODEMP, BDCHAVE, BDCODTPLA, BDCOMPL, BDCOINCIDE, BDCONTRAPARTIDA, "
+      "BDAMBOSENTSAI, BDTIPOCONTA) values (15, 901, 1001, 'PIX', 'FALSE', 4009, 2, 2)");   // a cash rule
+  Linha(1, 0, 1001, 30, "TARIFA PACOTE MARCO");
+  Linha(2, 0, 1001, 70, "PIX ENVIADO FORNECEDOR");
+  Linha(3, 1001, 0, 100, "PIX RECEBIDO");
+  // A rule Dyq delivered with the statement: the user declines it at import.
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR dyq;
+  dyq.AppendRecord({Variant(15), Variant(1), Variant(1001), Variant(4005)});
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.regras = &dyq});
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_EQ(I(*l, "BDDEBITO"), 4001);   // the statement rule, contained text
+  ASSERT_TRUE(Vai(*l, 2));
+  EXPECT_EQ(I(*l, "BDDEBITO"), 0);      // the cash rule is not a statement's
+  // Lines 2 and 3 are completed by hand and ticked: the counter side of each is its rule's.
+  campos::Grava(*l, "BDDEBITO", Variant(4002));
+  campos::Grava(*l, "BDTRANSPREP", Variant(true));
+  ASSERT_TRUE(Vai(*l, 3));
+  campos::Grava(*l, "BDCREDITO", Variant(3003));
+  campos::Grava(*l, "BDTRANSPREP", Variant(true));
+
+  // A first run fails on writing line 3: the rules are not stored, and the retry makes no new ones.
+  ASSERT_TRUE(Vai(*l, 3));
+  campos::Grava(*l, "BDDCTO", Variant("FALHA"));
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
+  Db().Execute("create exception E_FALHA_REVISAO 'falha na gravação'");
+  Db().Execute("create trigger T_FALHA_REVISAO for VZEL_EMPRESAS_TLAN before insert as begin "
+               "if (new.BDDCTO = 'FALHA') then exception E_FALHA_REVISAO; end");
+  dialogs.No("importar as preparações").Yes("deseja transformar os lançamentos em preparações")
+      .Ok("nada foi gravado");
+  t->spImportacao->Click();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMP_TPRE_EXT_BANCARIO").AsInteger(), 2);
+  for (l->First(); !l->Eof(); l->Next())
+    if (campos::Txt(*l, "BDDCTO") == "FALHA") campos::Grava(*l, "BDDCTO", Variant("D3"));
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  auto regras = Db().QueryAll(
+      "select BDCOMPL, BDCONTRAPARTIDA, BDAMBOSENTSAI, BDCOINCIDE, BDTIPOCONTA from VZEL_EMP_TPRE_EXT_BANCARIO "
+      "where BDCHAVE < 900 order by BDCOMPL");
+  ASSERT_EQ(regras.Rows.size(), 2u);   // the declined Dyq rule is not stored
+  EXPECT_EQ(regras.Value(0, "BDCOMPL").AsString(), "PIX ENVIADO FORNECEDOR");
+  EXPECT_EQ(regras.Value(0, "BDCONTRAPARTIDA").AsInteger(), 4002);
+  EXPECT_EQ(regras.Value(0, "BDAMBOSENTSAI").AsInteger(), 2);
+  EXPECT_EQ(regras.Value(0, "BDCOINCIDE").AsString(), "TRUE");
+  EXPECT_EQ(regras.Value(0, "BDTIPOCONTA").AsInteger(), 1);
+  EXPECT_EQ(regras.Value(1, "BDCONTRAPARTIDA").AsInteger(), 3003);
+  EXPECT_EQ(regras.Value(1, "BDAMBOSENTSAI").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 4);
+  // A stored rule made from a line fills a like line of the next statement.
+  const int antes = linhas_->RecordCount();
+  Linha(9, 0, 1001, 12, "PIX ENVIADO FORNECEDOR");
+  ASSERT_EQ(linhas_->RecordCount(), antes + 1);
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR salvas;
+  salvas.getConsulta(15, 1);
+  GetContraPartida(1001, salvas, *linhas_, 1);
+  ASSERT_TRUE(Vai(*linhas_, 9));
+  EXPECT_EQ(I(*linhas_, "BDDEBITO"), 4002);
+  t->Close();
+}
+
+TEST_F(RevisaoExtratoTest, DeletingARuleRemovesOnlyThatRuleAndNoLinkOfTheLines) {
+  Linha(1, 1001, 0, 100);
+  Linha(2, 1001, 3002, 50);
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR regras;
+  regras.AppendRecord({Variant(15), Variant(1), Variant(1001), Variant(4005)});   // from Dyq
+  regras.AppendRecord({Variant(15), Variant(2), Variant(1001), Variant(4006)});
+  ASSERT_TRUE(Vai(regras, 2));
+  campos::Grava(regras, "BDCHAVELANC", Variant(2));                               // made from line 2
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.regras = &regras});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 1, 100);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 2, 0, 2, 50);
+  t->SelecionaNodo(kNodoPreparacoes);
+  TDAOFactory* r = t->DAOAtual();
+  ASSERT_EQ(r, t->DAOPreparacoes());
+  ASSERT_TRUE(Vai(*r, 2));
+  t->Delete();
+  ASSERT_EQ(r->RecordCount(), 1);
+  EXPECT_EQ(I(*r, "BDCHAVE"), 1);
+  // The Dyq rule is not the user's to delete.
+  t->Delete();
+  EXPECT_EQ(r->RecordCount(), 1);
+  EXPECT_EQ(t->DAOLinhas()->RecordCount(), 2);
+  EXPECT_EQ(t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA->RecordCount(), 2);
+  t->Close();
+}
+
+TEST_F(RevisaoExtratoTest, LinkButtonsFollowTheLineAndRemovingAutomaticLinksKeepsManualOnes) {
+  Linha(1, 1001, 3001, 10);   // both sides: neither linking nor removal
+  Linha(2, 1001, 0, 20);
+  Linha(3, 1001, 0, 30);
+  Linha(4, 1001, 0, 40);
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TDAOFactory* l = t->DAOLinhas();
+  TClientDataSet* vinc = t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA;
+  TClientDataSet* comp = t->ProcessoBaixas()->cdsVINC_EXT_BAN_COMP_BAIXA;
+  Vincula(t, vinc, 3, 0, 1, 30);           // by hand
+  Vincula(t, vinc, 3, 0, 2, 30, true);     // automatic
+  Vincula(t, comp, 4, 0, 3, 40, true);     // automatic, through a receipt
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_FALSE(t->CanEnableLinkButton(true));
+  EXPECT_FALSE(t->CanEnableLinkButton(false));
+  ASSERT_TRUE(Vai(*l, 2));
+  EXPECT_TRUE(t->CanEnableLinkButton(true));
+  EXPECT_FALSE(t->CanEnableLinkButton(false));
+  ASSERT_TRUE(Vai(*l, 3));
+  EXPECT_FALSE(t->CanEnableLinkButton(true));
+  EXPECT_TRUE(t->CanEnableLinkButton(false));
+  t->LinhasSelecionadas = {l->GetBookmark(), l->GetBookmark()};
+  EXPECT_FALSE(t->CanEnableLinkButton(false));
+  t->LinhasSelecionadas.clear();
+
+  t->spRemoveAutoLinkClick(nullptr);
+  ASSERT_EQ(vinc->RecordCount(), 1);
+  EXPECT_FALSE(campos::Flag(*vinc, "BDAUTOMATICO"));
+  EXPECT_TRUE(comp->IsEmpty());
+  ASSERT_TRUE(Vai(*l, 3));
+  EXPECT_TRUE(campos::Flag(*l, "BDVINC_BAIXA"));   // keeps its link made by hand
+  ASSERT_TRUE(Vai(*l, 4));
+  EXPECT_FALSE(campos::Flag(*l, "BDVINC_BAIXA"));
+  // Removing a line's links takes both kinds and clears its mark.
+  Vincula(t, comp, 3, 0, 3, 30);
+  ASSERT_TRUE(Vai(*l, 3));
+  t->spDelLinkClick(nullptr);
+  EXPECT_TRUE(vinc->IsEmpty());
+  EXPECT_TRUE(comp->IsEmpty());
+  EXPECT_FALSE(campos::Flag(*l, "BDVINC_BAIXA"));
+  // A deleted line takes its links of both kinds along; the other lines keep theirs.
+  Vincula(t, vinc, 2, 0, 1, 20);
+  Vincula(t, comp, 2, 0, 2, 20);
+  Vincula(t, vinc, 4, 0, 3, 40);
+  ASSERT_TRUE(Vai(*l, 2));
+  t->Delete();
+  EXPECT_EQ(l->RecordCount(), 3);
+  EXPECT_TRUE(comp->IsEmpty());
+  ASSERT_EQ(vinc->RecordCount(), 1);
+  EXPECT_EQ(I(*vinc, "BDCHAVE"), 4);
+  t->Close();
+}
+
+TEST_F(RevisaoExtratoTest, OnlyPreparedImportWritesCompleteLinesAndKeepsTheOthersMarked) {
+  Linha(1, 1001, 3001, 100);
+  Linha(2, 1001, 0, 50);   // its credit is in its split row
+  Linha(3, 1001, 0, 30);   // no credit anywhere
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  m->AppendRecord({Variant(15), Variant(2), Variant(1), Variant(), Variant(EncodeDate(2024, 3, 2)), Variant(),
+                   Variant(3002), Variant(V(50))});
+  dialogs.Ok("Importação finalizada");
+  t->miImportarPreparados->Click();
+  auto lanc = Db().QueryAll(
+      "select BDDEBITO, BDCREDITO, BDVALOR from VZEL_EMPRESAS_TLAN where BDCODEMP = 15 order by BDVALOR, BDCREDITO");
+  ASSERT_EQ(lanc.Rows.size(), 3u);
+  // Line 2 is booked on the bank side, its split row on its own account: debits and credits close.
+  Currency deb, cre;
+  for (size_t i = 0; i < lanc.Rows.size(); ++i) {
+    if (!lanc.Value(i, "BDDEBITO").IsNull()) deb += lanc.Value(i, "BDVALOR").AsCurrency();
+    if (!lanc.Value(i, "BDCREDITO").IsNull()) cre += lanc.Value(i, "BDVALOR").AsCurrency();
+  }
+  EXPECT_EQ(deb, V(150));
+  EXPECT_EQ(cre, V(150));
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_EQ(l->RecordCount(), 1);
+  EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 1);
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(30));
+  t->Close();
+}
+
+TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineEnablesItsButtons) {
+  Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 700, 'TRUE')");
+  Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 3002, 'FALSE')");
+  Linha(1, 1001, 700, 10);
+  Linha(2, 1001, 3002, 20);
+  dialogs.List();
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  ASSERT_EQ(inc_.Count(), 1);
+  EXPECT_EQ(inc_.Itens()[0].Caption.rfind("Lançamento 1: A conta informada a crédito é de aplicação financeira", 0), 0u);
+  TDAOFactory* l = t->DAOLinhas();
+  for (l->First(); !l->Eof(); l->Next()) campos::Grava(*l, "BDCODPLAPADRAO", Variant(3));
+  // Line 2 was reconciled with a posted entry: its reconciled entries can be shown.
+  static_cast<TLancamentoMGR*>(l)->setItensConciliadosItem(15, 2, "", EncodeDate(2024, 3, 2), V(20), 900, 1);
+  ASSERT_TRUE(Vai(*l, 1));
+  t->AtualizarStatusBotoes();
+  EXPECT_TRUE(t->spY570->Enabled());
+  EXPECT_FALSE(t->spOnline->Enabled());
+  ASSERT_TRUE(Vai(*l, 2));
+  t->AtualizarStatusBotoes();
+  EXPECT_FALSE(t->spY570->Enabled());
+  EXPECT_TRUE(t->spOnline->Enabled());
+  // A second refresh finds the same line: no window again.
+  t->AtualizaDados(false);
+  EXPECT_EQ(inc_.Count(), 1);
+  t->Close();
+}
+
+// Company 1 of the standard seed: its bank account 11 and its fiscal installments.
+class RevisaoBaixasTest : public RevisaoExtratoTest {
+ protected:
+  void SetUp() override {
+    RevisaoExtratoTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+    TPublicas::SetReferencia(202401);
+    empresa_ = EditEmpresa1(*principal_);
+    ASSERT_TRUE(empresa_->Validate());
+    empresaCod_ = 1;
+    conta_->SetText(std::to_string(seed::kContaBanco));
+    seed::AddDocumentoFiscal(Db(), 1, 1, 20, 20, EncodeDate(2024, 1, 5), V(1000),
+                             {{1, V(80), TDateTime(), 0}, {2, V(50), TDateTime(), 0}, {3, V(30), TDateTime(), 0}});
+  }
+  int64_t Pagamentos() { return Db().QueryValue("select count(*) from VEF_EMP_TMOVSAIPARPGTO").AsInteger(); }
+};
+
+TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndASettlementPostsOnceAcrossAFailedWrite) {
+  const int banco = seed::kContaBanco;
+  Linha(1, banco, seed::kContaClientes, 80, "", "E1");
+  Linha(2, banco, seed::kContaReceitas, 50, "", "FALHA");
+  Linha(3, seed::kContaDespesas, 0, 130, "", "E3");
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 1, 80);
+  TDAOFactory* l = t->DAOLinhas();
+
+  dialogs.Ok("não fecham");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 0);
+  EXPECT_TRUE(Db().QueryAll("select BDCHAVE from VZEL_EMPRESAS_TLAN").Rows.empty());
+  EXPECT_EQ(t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA->RecordCount(), 1);
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 0);
+
+  // The write fails after the settlement was posted.
+  ASSERT_TRUE(Vai(*l, 3));
+  campos::Grava(*l, "BDCREDITO", Variant(banco));
+  Db().Execute("create exception E_FALHA_REVISAO 'falha na gravação'");
+  Db().Execute("create trigger T_FALHA_REVISAO for VZEL_EMPRESAS_TLAN before insert as begin "
+               "if (new.BDDCTO = 'FALHA') then exception E_FALHA_REVISAO; end");
+  dialogs.Ok("nada foi gravado");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  EXPECT_EQ(l->RecordCount(), 3);
+
+  l->First();
+  for (; !l->Eof(); l->Next())
+    if (campos::Txt(*l, "BDDCTO") == "FALHA") campos::Grava(*l, "BDDCTO", Variant("E2"));
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  auto lanc = Db().QueryAll("select BDVALOR from VZEL_EMPRESAS_TLAN order by BDVALOR");
+  ASSERT_EQ(lanc.Rows.size(), 3u);
+  EXPECT_EQ(lanc.Value(0, "BDVALOR").AsCurrency(), V(50));
+  EXPECT_EQ(lanc.Value(1, "BDVALOR").AsCurrency(), V(80));
+  EXPECT_EQ(lanc.Value(2, "BDVALOR").AsCurrency(), V(130));
+  EXPECT_TRUE(l->IsEmpty());
+  t->Close();
+}
+
+TEST_F(RevisaoBaixasTest, SplitExpansionRepointsBothLinkSetsAndItsUndoRestoresTheLines) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(5, banco, clientes, 95);
+  Linha(1, banco, clientes, 100);
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 5));
+  campos::Grava(*l, "BDDESCONTOS", Variant(V(5)));
+  TClientDataSet* m = t->DAOMulti();
+  for (auto [chave, lanc, valor] : std::initializer_list<std::array<int, 3>>{{1, 1, 60}, {1, 2, 40}, {5, 1, 100}})
+    m->AppendRecord({Variant(1), Variant(chave), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)),
+                     Variant(), Variant(clientes), Variant(V(valor))});
+  TClientDataSet* vinc = t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA;
+  TClientDataSet* comp = t->ProcessoBaixas()->cdsVINC_EXT_BAN_COMP_BAIXA;
+  Vincula(t, vinc, 1, 1, 1, 60);
+  Vincula(t, comp, 1, 2, 2, 40);
+  Vincula(t, vinc, 5, 1, 3, 100);
+
+  t->SetMultiplosLancamentos();
+  ASSERT_EQ(l->RecordCount(), 5);
+  EXPECT_TRUE(t->TeveMultLanc());
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), Currency());
+  EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 1);
+  ASSERT_TRUE(Vai(*l, 5));   // 100 paid against 95 less a discount of 5
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(5));
+  EXPECT_EQ(I(*l, "BDDEBITO"), clientes);
+  // New keys above the highest line key, whatever the order of the lines.
+  for (int k : {6, 7, 8}) {
+    ASSERT_TRUE(Vai(*l, k)) << k;
+    EXPECT_EQ(I(*l, "BDMULTLANC"), 1);
+  }
+  ASSERT_TRUE(vinc->Locate("BDCHAVELANC;BDCHAVEPAI", {Variant(1), Variant(1)}));
+  EXPECT_EQ(I(*vinc, "BDCHAVE"), 6);
+  ASSERT_TRUE(comp->Locate("BDCHAVELANC", {Variant(2)}));
+  EXPECT_EQ(I(*comp, "BDCHAVE"), 7);
+  EXPECT_EQ(I(*comp, "BDCHAVEPAI"), 1);
+
+  t->DeleteMultiplosLancamentos();
+  t->DeleteMultiplosLancamentos();   // nothing more to undo
+  ASSERT_EQ(l->RecordCount(), 2);
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(100));
+  EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 0);
+  ASSERT_TRUE(Vai(*l, 5));
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(95));
+  EXPECT_EQ(I(*l, "BDDEBITO"), banco);
+  EXPECT_EQ(I(*l, "BDCREDITO"), clientes);
+  for (TClientDataSet* v : {vinc, comp})
+    for (v->First(); !v->Eof(); v->Next()) {
+      EXPECT_TRUE(campos::Vazio(*v, "BDCHAVEPAI"));
+      EXPECT_TRUE(I(*v, "BDCHAVE") == 1 || I(*v, "BDCHAVE") == 5);
+    }
+  t->Close();
+}
+
+TEST_F(RevisaoBaixasTest, OnlyPreparedOpeningRenumbersTheLinesAndTheirSavedLinks) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(2, banco, clientes, 80);
+  Linha(5, banco, 0, 30);   // not prepared: leaves the review with its link
+  Linha(7, banco, clientes, 50);
+  TClientDataSet salvos;
+  for (const char* c : {"BDCHAVE", "BDBAIXA_ID", "BDTIPO_BAIXA", "BDSUBTIPO_BAIXA", "BDORDEM"})
+    salvos.AddFieldDef(c, TFieldType::ftInteger);
+  salvos.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  salvos.CreateDataSet();
+  salvos.AppendRecord({7, 20, tbvParcela, 1, 2, V(50)});
+  salvos.AppendRecord({2, 20, tbvParcela, 1, 1, V(80)});
+  salvos.AppendRecord({5, 20, tbvParcela, 1, 3, V(30)});
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false, .soPreparados = true, .vinculos = &salvos});
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_EQ(l->RecordCount(), 2);
+  l->First();
+  EXPECT_EQ(I(*l, "BDCHAVE"), 1);
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(80));
+  l->Next();
+  EXPECT_EQ(I(*l, "BDCHAVE"), 2);
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(50));
+  TClientDataSet* vinc = t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA;
+  ASSERT_EQ(vinc->RecordCount(), 2);
+  ASSERT_TRUE(vinc->Locate("BDORDEM", {Variant(1)}));
+  EXPECT_EQ(I(*vinc, "BDCHAVE"), 1);
+  ASSERT_TRUE(vinc->Locate("BDORDEM", {Variant(2)}));
+  EXPECT_EQ(I(*vinc, "BDCHAVE"), 2);
+  t->Close();
 }
 
 }  // namespace

@@ -40,7 +40,7 @@ Variant TContasPlanosMGR::GetCampoConta(TComponent*, int codPlaPadrao, int conta
 }
 
 bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* dao, TClientDataSet*,
-                                                 const std::string& campo, bool, bool, bool) {
+                                                 const std::string& campo, bool apenasPreparados, bool, bool) {
   if (!dao) return false;
   Currency debitos, creditos;
   const std::string filtro = dao->Filter();
@@ -57,8 +57,13 @@ bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* da
     const Currency valor = dao->FieldByName("BDVALOR").IsNull() ? Currency() : dao->FieldByName("BDVALOR").AsCurrency();
     const TField& d = dao->FieldByName("BDDEBITO");
     const TField& c = dao->FieldByName("BDCREDITO");
-    if (!d.IsNull() && d.AsInteger() > 0) debitos += valor;
-    if (!c.IsNull() && c.AsInteger() > 0) creditos += valor;
+    const bool temDebito = !d.IsNull() && d.AsInteger() > 0;
+    const bool temCredito = !c.IsNull() && c.AsInteger() > 0;
+    // A run of the prepared lines only leaves out every line without both accounts (split rows
+    // complete a line with the same value on both sides): what it leaves out cannot unbalance it.
+    if (apenasPreparados && (!temDebito || !temCredito)) continue;
+    if (temDebito) debitos += valor;
+    if (temCredito) creditos += valor;
   }
   dao->SetFilter(filtro);
   dao->SetFiltered(filtrado);
