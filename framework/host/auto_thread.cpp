@@ -101,6 +101,9 @@ void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConfer
 }
 
 void TAutoThreadPadrao::pLogAtualizaConf(TTipoStatusConferencia status, const std::string& mensagem) {
+  // A task that judges its run after ExecuteTask rewrites the row: the outcome read in memory follows.
+  status_ = status;
+  mensagem_ = RemoveCaret(mensagem);
   TDatabase* db = BancoAberto();
   if (!db) return;
   std::vector<std::string> campos = CamposChave();

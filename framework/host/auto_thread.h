@@ -90,7 +90,7 @@ class TAutoThreadPadrao : public TComponent {
  protected:
   // The task's work; overrides call the inherited one first.
   virtual void Execute() {}
-  // Writes the run's status row.
+  // Writes the run's status row; StatusExecucao and MensagemExecucao then read the same.
   virtual void pLogAtualizaConf(TTipoStatusConferencia status, const std::string& mensagem);
 
  private:

@@ -28,6 +28,15 @@ TEST(SchemaRegistryTest, OrdersByDependencyAndRejectsDuplicates) {
   EXPECT_EQ(ordered[1].Name, "T");
   EXPECT_EQ(ordered[2].Name, "V");
   EXPECT_THROW(s.AddTable("t", "CREATE TABLE T (B INTEGER)"), EDatabaseError);
+  // A suite's tables do not depend on what was added before them: a second owner is an error, never
+  // a silent skip.
+  TSchema sped;
+  AddSuiteSpedBiSchema(sped);
+  for (const char* t : {"TVALIDACAOSPED_MICRO", "TVALIDACAOSPED_AGENDAMENTOS", "TVALIDACAOSPED_CONFIG"})
+    EXPECT_TRUE(sped.Has(t)) << t;
+  TSchema outroDono;
+  outroDono.AddTable("TVALIDACAOSPED_CONFIG", "CREATE TABLE TVALIDACAOSPED_CONFIG (A INTEGER)");
+  EXPECT_THROW(AddSuiteSpedBiSchema(outroDono), EDatabaseError);
   EXPECT_EQ(CompanySchema().Hash(), CompanySchema().Hash());
   EXPECT_NE(s.Hash(), CompanySchema().Hash());
 

@@ -8,8 +8,7 @@ namespace {
 
 void AddValidacaoSped(TSchema& s) {
   // Workstations that run the outside validator. The job statements write a bare TRUE: Boolean.
-  if (!s.Has("TVALIDACAOSPED_MICRO"))
-    s.AddTable("TVALIDACAOSPED_MICRO", R"(CREATE TABLE TVALIDACAOSPED_MICRO (
+  s.AddTable("TVALIDACAOSPED_MICRO", R"(CREATE TABLE TVALIDACAOSPED_MICRO (
   BDCODMICRO INTEGER NOT NULL,
   BDPCNAME VARCHAR(100),
   BDUSERNAME VARCHAR(100),
@@ -18,8 +17,7 @@ void AddValidacaoSped(TSchema& s) {
 
   // One scheduled validation: BDTIPO 1 fiscal, 2 contributions, 3 ECD, 4 ECF; BDSTATUS 2 exporting,
   // 5 failed (later states are the validator's).
-  if (!s.Has("TVALIDACAOSPED_AGENDAMENTOS"))
-    s.AddTable("TVALIDACAOSPED_AGENDAMENTOS", R"(CREATE TABLE TVALIDACAOSPED_AGENDAMENTOS (
+  s.AddTable("TVALIDACAOSPED_AGENDAMENTOS", R"(CREATE TABLE TVALIDACAOSPED_AGENDAMENTOS (
   BDID INTEGER NOT NULL,
   BDSTATUS SMALLINT DEFAULT 0,
   BDRETORNO VARCHAR(255),
@@ -35,8 +33,7 @@ void AddValidacaoSped(TSchema& s) {
   CONSTRAINT PK_TVALIDACAOSPED_AGENDAMENTOS PRIMARY KEY (BDID)))");
 
   // Each workstation's validator programs and report folders.
-  if (!s.Has("TVALIDACAOSPED_CONFIG"))
-    s.AddTable("TVALIDACAOSPED_CONFIG", R"(CREATE TABLE TVALIDACAOSPED_CONFIG (
+  s.AddTable("TVALIDACAOSPED_CONFIG", R"(CREATE TABLE TVALIDACAOSPED_CONFIG (
   BDCODMICRO INTEGER NOT NULL,
   BDCAMINHOECD VARCHAR(500),
   BDCAMINHOECF VARCHAR(500),

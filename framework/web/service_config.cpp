@@ -50,4 +50,22 @@ std::string TServiceConfig::Required(const std::string& item) const {
           : fmt::format("Configuração {} não encontrada: defina a variável de ambiente {}.", key, key));
 }
 
+int TServiceConfig::Milliseconds(const std::string& item, int padrao) const {
+  const auto v = Value(item);
+  if (!v) return padrao;
+  long long n = 0;
+  bool valido = !v->empty() && v->size() <= 9;
+  for (char c : *v) {
+    if (c < '0' || c > '9') {
+      valido = false;
+      break;
+    }
+    n = n * 10 + (c - '0');
+  }
+  if (!valido || n <= 0)
+    throw EServiceConfigError(fmt::format("Configuração {} inválida: informe um número inteiro positivo de milissegundos.",
+                                          KeyOf(item)));
+  return static_cast<int>(n);
+}
+
 }  // namespace vyn

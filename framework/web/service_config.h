@@ -34,6 +34,10 @@ class TServiceConfig {
   // As Value, raising EServiceConfigError naming where it was looked for (never a value).
   std::string Required(const std::string& item) const;
 
+  // A positive whole number of milliseconds; the default when unset. Any other value raises
+  // EServiceConfigError naming the key, rather than quietly waiting without limit.
+  int Milliseconds(const std::string& item, int padrao) const;
+
   std::string BaseURL() const { return Required("URL"); }
   std::string Token() const { return Required("TOKEN"); }
 

@@ -10,6 +10,10 @@
 
 namespace vyn {
 
+namespace {
+constexpr const char* kItemTempoLimite = "TIMEOUT_MS";
+}  // namespace
+
 TEstadoOmie& EstadoOmie() {
   auto& p = ProcessContext().WP_ESTADO_OMIE;
   if (!p) p = std::make_shared<TEstadoOmie>();
@@ -40,13 +44,24 @@ void TThreadOmie::Start() {
   FilaMensagens();   // the queue exists before another thread needs it
   fila_ = ProcessContext().FilaMensagensPrincipal;
   // Configuration lives in the database: read it here, on the main thread.
-  url_ = URLBase.empty() ? TServiceConfig("OmieLancamentos", ProcessContext().Database).BaseURL() : URLBase;
+  const TServiceConfig config("OmieLancamentos", ProcessContext().Database);
+  url_ = URLBase.empty() ? config.BaseURL() : URLBase;
+  tempoLimite_ = config.Milliseconds(kItemTempoLimite, kTempoLimiteOmiePadrao);
   while (!url_.empty() && url_.back() == '/') url_.pop_back();
   std::shared_ptr<TThreadOmie> mantem = FreeOnTerminate ? shared_from_this() : nullptr;
   worker_ = std::thread([this, mantem]() {
     std::string r;
     try {
       r = Buscar();
+    } catch (const EHTTPError& e) {
+      // Named as a time-out, with where its limit is set, so it is not taken for a server fault.
+      std::string causa;
+      if (e.Failure() == THTTPFailure::ReadTimeout)
+        causa = "Tempo esgotado aguardando o serviço de lançamentos Omie (limite em " +
+                TServiceConfig("OmieLancamentos").KeyOf(kItemTempoLimite) + "). ";
+      else if (e.Failure() == THTTPFailure::ConnectTimeout)
+        causa = "Tempo esgotado aguardando o serviço de lançamentos Omie. ";
+      r = "1 " + causa + MaskSecrets(e.what(), {AppKey, AppSecret});
     } catch (const std::exception& e) {
       r = std::string("1 ") + MaskSecrets(e.what(), {AppKey, AppSecret});
     }
@@ -72,7 +87,9 @@ std::string TThreadOmie::Buscar() const {
   corpo["semana"] = Semana;
   THTTPVYN http(nullptr, false);
   http.Request.ContentType = "application/json";
-  http.ReadTimeout = 0;   // the service answers when the whole period is ready
+  // The service answers when the whole period is ready, so the limit is long, but a server that
+  // never answers must not hold the waiting screen for ever.
+  http.ReadTimeout = tempoLimite_;
   const std::string resposta = http.Post(url_ + "/api/v1/omie/lancamentos", corpo.dump());
   if (http.ResponseCode() == 200) return resposta;
   return "1 Serviço de lançamentos Omie respondeu " + std::to_string(http.ResponseCode()) + ": " +

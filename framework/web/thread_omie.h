@@ -8,7 +8,9 @@
 //    "data_final": "2024-03-31", "periodo": "M", "quinzena": "", "semana": ""}
 // 200 answers the text itself: a status digit (0 success), one separator character, then the
 // entries (or the failure text). Any other status or a transport failure becomes the answer
-// "1 " + a description; the credentials never appear in it.
+// "1 " + a description; the credentials never appear in it. The service may be silent while it
+// prepares the period, but not for ever: a silence longer than INTEGRACAO_OMIELANCAMENTOS_TIMEOUT_MS
+// (default kTempoLimiteOmiePadrao) ends the fetch with a time-out answer.
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -21,6 +23,9 @@
 namespace vyn {
 
 class TFilaMensagens;
+
+// Milliseconds of silence the fetch waits for when the configuration names none.
+inline constexpr int kTempoLimiteOmiePadrao = 10 * 60 * 1000;
 
 // The import screen's values of a background fetch, restored with its answer.
 struct TDadosTelaThreadOmie {
@@ -81,6 +86,7 @@ class TThreadOmie : public std::enable_shared_from_this<TThreadOmie> {
   std::string Buscar() const;
   std::shared_ptr<TFilaMensagens> fila_;
   std::string url_;
+  int tempoLimite_ = kTempoLimiteOmiePadrao;
   std::string resposta_;
   std::atomic<bool> finished_{false};
   std::thread worker_;

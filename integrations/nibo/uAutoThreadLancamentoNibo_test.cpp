@@ -85,10 +85,15 @@ TEST_F(NiboTasksTest, ServiceTaskQueuesTheDocumentsOrFailsWhenThereAreNone) {
   EXPECT_EQ(Executa(vazio), "Nenhuma lançamento importado, não existe lançamento para essa empresa nessa referência");
   EXPECT_EQ(Db().QueryValue("select BDCODSTATUS from VSH_EMP_TLISTA_PROCESSOS").AsInteger(), 1);
   EXPECT_EQ(Db().QueryValue("select BDCODSTATUS from VSH_EMP_TCONF_EXECUCAO where BDCODAGENDAMENTO = 5").AsInteger(), 5);
+  // The run's outcome in memory agrees with its row.
+  EXPECT_EQ(vazio.StatusExecucao(), tscErro);
+  EXPECT_EQ(vazio.MensagemExecucao(),
+            "Nenhuma lançamento importado, não existe lançamento para essa empresa nessa referência");
 
   server_.On("GET", "/empresas/emp-1/notas-servico", TFakeResponse(200, R"({"notas":[{"numero":"7","xml":"<x/>"}]})"));
   TAutoThreadLancamentoServicoNibo task;
   EXPECT_EQ(Executa(task), "");
+  EXPECT_EQ(task.StatusExecucao(), tscSucesso);
   auto r = Db().QueryAll("select BDCODSTATUS, BDDESCPROCESSO from VSH_EMP_TLISTA_PROCESSOS");
   EXPECT_EQ(r.Value(0, "BDCODSTATUS").AsInteger(), 3);
   EXPECT_EQ(r.Value(0, "BDDESCPROCESSO").AsString(),

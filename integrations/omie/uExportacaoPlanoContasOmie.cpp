@@ -13,6 +13,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/log_event.h"
+#include "framework/ui/status_processo.h"
 #include "integrations/omie/uInt_EF_API_Omie.h"
 #include "integrations/omie/uIntegracaoOmie.Base.h"
 
@@ -158,6 +159,16 @@ void TfrExportacaoPlanoContasOmie::spOKClick(TComponent* sender) {
 void TfrExportacaoPlanoContasOmie::Processo() {
   if (!Inconsistencias_VYN->IsEmpty()) return;
   FExportacao->SetCriaBarra(this, 2);
+  // The progress window is this run's: it closes and goes on every way out, a failure midway
+  // included, and the exporter keeps no pointer to it nor a sender bound to this run.
+  std::unique_ptr<TComponent> barra = FExportacao->Status->ReleaseFromOwner();
+  struct TFimExportacao {
+    TExportacaoOmieDBMGR& e;
+    ~TFimExportacao() {
+      e.Status = nullptr;
+      e.EnviaOmie = nullptr;
+    }
+  } fim{*FExportacao};
   FExportacao->ExportaSomenteAnaliticas = true;
   FExportacao->SetInconsistencias_VYN(Inconsistencias_VYN);
   FExportacao->Metodo = GetMetodoExportacao();
@@ -183,7 +194,6 @@ void TfrExportacaoPlanoContasOmie::Processo() {
     return r;
   };
   FExportacao->Execute();
-  FExportacao->EnviaOmie = nullptr;
   FLogEvent->LogProcesso("", logProcesso);
 }
 

@@ -4,12 +4,16 @@
 
 #include <nlohmann/json.hpp>
 
+#include <set>
+#include <stdexcept>
+
 #include "framework/accounting/exportacao_omie_db_mgr.h"
 #include "framework/host/publicas.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/scripted_dialogs.h"
+#include "framework/ui/status_processo.h"
 #include "integrations/omie/omie_test_support.h"
 #include "integrations/omie/uIntegracaoOmie.Base.h"
 #include "testing/company_db.h"
@@ -97,6 +101,38 @@ TEST_F(ExportacaoPlanoOmieTest, ReplaceSendsTheDeletionThenEveryAnalyticAccount)
   tela_->spOK->Click();
   ASSERT_EQ(tela_->Inconsistencias_VYN->CountErros(), 1);
   EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find("[OMIE] 500 - Conta em uso"), std::string::npos);
+}
+
+// Counts the progress windows the screen opens and closes.
+struct TJanelasProgresso : IProgressRenderer {
+  std::set<const TfrStatusProcesso*> abertas;
+  int fechadas = 0;
+  void Update(const TfrStatusProcesso& w) override { abertas.insert(&w); }
+  bool CancelRequested(const TfrStatusProcesso&) override { return false; }
+  void Close(const TfrStatusProcesso& w) override {
+    fechadas += static_cast<int>(abertas.erase(&w));
+  }
+};
+
+TEST_F(ExportacaoPlanoOmieTest, ProgressWindowClosesWhetherTheExportEndsOrFailsMidway) {
+  PreparaReferencial();
+  TJanelasProgresso janelas;
+  ProcessContext().Progress = &janelas;
+  struct TRestaura {
+    ~TRestaura() { ProcessContext().Progress = nullptr; }
+  } restaura;
+
+  dialogs_.List();
+  tela_->spOK->Click();
+  EXPECT_TRUE(janelas.abertas.empty());
+  EXPECT_EQ(janelas.fechadas, 1);
+
+  // The company's client cannot be made: the run fails after its window opened.
+  tela_->OnPreparaClienteOmie = [](TIntegracaoOmieBase&) { throw std::runtime_error("sem cliente"); };
+  EXPECT_THROW(tela_->spOK->Click(), std::runtime_error);
+  EXPECT_TRUE(janelas.abertas.empty());
+  EXPECT_EQ(janelas.fechadas, 2);
+  EXPECT_EQ(tela_->Exportacao()->Status, nullptr);
 }
 
 TEST_F(ExportacaoPlanoOmieTest, OptionsExcludeEachOther) {

@@ -277,7 +277,7 @@ void TfrImportacaoOmie::ProcessoContabilAguardando(int empresa) {
     auto thread = std::make_shared<TThreadOmie>();
     PreparaThread(*thread, empresa, chave, senha).Start();
     const TSleeper espera = Espera ? Espera : RealSleeper();
-    // No time limit: the service answers when the period is ready; the window stays responsive.
+    // The fetch bounds its own wait (the service's configured silence limit); the window stays responsive.
     for (int passo = 1; !thread->Finished(); ++passo) {
       ProcessMessages();
       espera(std::chrono::milliseconds(250));

@@ -23,6 +23,16 @@ std::string ComBarra(std::string pasta) {
   return pasta;
 }
 
+// The list may open with an informative line; the reason worth recording is its first error, else
+// its first warning, else whatever it holds.
+std::string MotivoDaFalha(const TInconsistencias_VYN& lista) {
+  const auto& itens = lista.Itens();
+  for (TNivelInconsistencia nivel : {niErro, niAtencao})
+    for (const auto& item : itens)
+      if (item.Nivel == nivel) return item.Caption;
+  return itens.empty() ? std::string() : itens.front().Caption;
+}
+
 }  // namespace
 
 std::string CaminhoTemp() {
@@ -43,8 +53,7 @@ void TAutoThreadValidacaoSped::Exporta(const std::string& classeTela, TTipoSped 
   r.Arquivo = tela->ExportaToValidador(static_cast<int>(FDAO->FieldByName("BDCODEMP").AsInteger()),
                                        FDAO->FieldByName("BDDATAINI").AsDateTime(),
                                        FDAO->FieldByName("BDDATAFIM").AsDateTime(), CaminhoTemp());
-  if (r.Arquivo.empty() && tela->Inconsistencias_VYN && tela->Inconsistencias_VYN->Count() > 0)
-    r.Erro = tela->Inconsistencias_VYN->getItemObjeto(0).Caption;
+  if (r.Arquivo.empty() && tela->Inconsistencias_VYN) r.Erro = MotivoDaFalha(*tela->Inconsistencias_VYN);
   // The screen stays with the task, its owner.
 }
 

@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -23,7 +25,7 @@ namespace fs = std::filesystem;
 // What the export screen of a test does and was given.
 struct TComportamentoTela {
   std::string conteudo = "|0000|SPED|";     // written to the file; empty: nothing written
-  std::string inconsistencia;               // reported when nothing is written
+  std::vector<std::pair<TNivelInconsistencia, std::string>> inconsistencias;  // reported when nothing is written
   std::string falha;                        // raised instead of exporting
   bool devolvePasta = false;                // answers the folder instead of a file
   int codEmp = 0;
@@ -44,7 +46,11 @@ class TTelaExportacaoTeste : public TfrIntegracao_Empresa_Padrao_VYN {
     if (!c_.falha.empty()) throw std::runtime_error(c_.falha);
     if (c_.devolvePasta) return pasta;
     if (c_.conteudo.empty()) {
-      if (!c_.inconsistencia.empty()) Inconsistencias_VYN->Add_Erro(c_.inconsistencia);
+      for (const auto& [nivel, texto] : c_.inconsistencias) {
+        if (nivel == niErro) Inconsistencias_VYN->Add_Erro(texto);
+        else if (nivel == niAtencao) Inconsistencias_VYN->Add_Atencao(texto);
+        else Inconsistencias_VYN->Add_Informativo(texto);
+      }
       return {};
     }
     std::string arquivo = pasta + "SPED_" + std::to_string(codEmp) + ".txt";
@@ -163,8 +169,21 @@ TEST_F(ValidacaoSpedTest, FailedExportsEndTheJobWithStatusFiveAndFlagTheWorkstat
   };
   const std::string longa = "Registro d'água " + std::string(300, 'x');
   const std::vector<TCaso> casos = {
-      {4, [](TComportamentoTela& t) { t.conteudo.clear(); t.inconsistencia = "Empresa sem plano referencial"; },
+      {4, [](TComportamentoTela& t) { t.conteudo.clear(); t.inconsistencias = {{niErro, "Empresa sem plano referencial"}}; },
        "Não foi possível realizar a exportação. Empresa sem plano referencial"},
+      // The reason is the first error even behind informative lines and warnings, else the first
+      // warning, else the first line.
+      {4, [](TComportamentoTela& t) {
+         t.conteudo.clear();
+         t.inconsistencias = {{niInformativo, "Gerando blocos"}, {niAtencao, "Conta sem natureza"},
+                              {niErro, "Empresa sem plano referencial"}, {niErro, "Segundo erro"}};
+       }, "Não foi possível realizar a exportação. Empresa sem plano referencial"},
+      {4, [](TComportamentoTela& t) {
+         t.conteudo.clear();
+         t.inconsistencias = {{niInformativo, "Gerando blocos"}, {niAtencao, "Conta sem natureza"}};
+       }, "Não foi possível realizar a exportação. Conta sem natureza"},
+      {4, [](TComportamentoTela& t) { t.conteudo.clear(); t.inconsistencias = {{niInformativo, "Gerando blocos"}}; },
+       "Não foi possível realizar a exportação. Gerando blocos"},
       {4, [](TComportamentoTela& t) { t.conteudo.clear(); }, "Não foi possível realizar a exportação"},
       {4, [](TComportamentoTela& t) { t.devolvePasta = true; }, "Não foi possível realizar a exportação"},
       {0, [](TComportamentoTela&) {}, "O caminho do validador não foi informado"},
