@@ -90,10 +90,13 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor);
   void fcLancamentosCCBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
   void ValidarDescricao(const std::string& texto, bool& rejeita);
-  // Conciliation marks (uConsultaImportacaoLancCCTxt_Acoes.cpp).
-  void setLancamentoConciliado();
+  // Conciliation marks (uConsultaImportacaoLancCCTxt_Acoes.cpp); the staged review writes them through.
+  virtual void setLancamentoConciliado();
   void grGridKeyPress(char& key);
   void grGridCellClick(const std::string& campo);
+  // After the framework's own handling: the line's account descriptions and its detail follow.
+  virtual void grGridKeyUp(int key);
+  void grGridMouseUp();
 
   vyn::TClientDataSet* Vinculos() const;
   TProcessoBaixas* ProcessoBaixas() const { return FProcessoBaixas.get(); }

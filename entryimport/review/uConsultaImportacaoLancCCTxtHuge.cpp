@@ -234,9 +234,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::OnActivate() {
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::OpenObservation() {
-  TDAOFactory* atual = DAOAtual();
-  const auto& ag = Aggregates(atual);
-  TDAOFactory* obs = ag.size() > 1 ? ag[1] : nullptr;
+  TDAOFactory* obs = Observacoes();
   TListaObj lista;
   lista.Add(obs);
   lista.Add(obs);

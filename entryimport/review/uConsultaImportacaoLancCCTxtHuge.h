@@ -73,6 +73,14 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
                                     std::string* texto, std::vector<std::string>* combo, bool& accept) override;
   void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor) override;
+  // Rural-producer and real-estate details (uConsultaImportacaoLancCCTxtHuge_EdicaoDetalhes.cpp): the
+  // rules act on the detail's current row.
+  void fcLancamentosPRBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
+                                      std::vector<std::string>* combo, bool& accept);
+  void fcLancamentosPRAfterEditField(const std::string& campo);
+  void fcLancamentosIncBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
+  void fcLancamentosIncAfterEditField(const std::string& campo);
+  vyn::TEdit_Codigo_Search_VYN* EdCodEmpree() const { return FEdCodEmpree; }
   // Whether the account is a rural producer's cash, bank or transit account.
   bool DebitoCreditoPR(int conta);
   // Whether a line of the review carries this code in the field.
@@ -89,7 +97,15 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void SetLancamentoSelBaixa();
   void miTirarSelecaoBaixaClick(vyn::TComponent* sender);
   void grGridCellClickHuge(const std::string& campo);
-  void grGridKeyPressHuge(char& key);
+  // Keys of the screen: on the entry grid, space switches a mark or the grouped selection, P marks a
+  // side pending.
+  void FormKeyPress(char& key);
+  // The arrow keys Up and Down also move the linked-documents panel to the new line.
+  void grGridKeyUp(int key) override;
+
+  // Marks (uConsultaImportacaoLancCCTxtHuge_Marcas.cpp): a side is conciliated or pending, never both.
+  void setLancamentoConciliado() override;
+  void setLancamentoPendente();
   const std::string& UltimoSel() const { return FUltimoSel; }
   int CountSel() const { return FCountSel; }
 
@@ -130,10 +146,18 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   TUtilImportacao_LancCC_Treeview* UtilHuge() const;
   vyn::TLancamentoMGR* LancamentosMGR() const;
   // One column of the current row, written through (a null by the screen's own statement).
+  // Posts a row whose columns were written through one by one: the post settles it in memory only.
+  static void PostaEmMemoria(vyn::TDAOFactory& dao, bool editou);
   void GravaCampo(vyn::TDAOFactory& dao, const std::string& campo, const vyn::Variant& valor, int tipo);
   // After an account edit: the participant type of the side follows the new account, and a side whose
   // account changed loses its participants and the account the file gave.
   void setDadosCampoConta(int lado, int contaAntes);
+  // The selected mark column's side: 0 debit, 1 credit, -1 another column.
+  int LadoMarcaSelecionada() const;
+  // The entry's observations: its second detail.
+  vyn::TDAOFactory* Observacoes() const;
+  // Runs a script on the observation rows; a failure is raised so that no mark is written behind it.
+  void GravaObservacoes(const std::vector<std::string>& script);
   void MontaBaixasAdicionaisDoVinculo(vyn::TClientDataSet& multi, vyn::TDAOFactory& lancamentos, int novaChave,
                                       int chaveOwner);
 
@@ -149,6 +173,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   std::string FUltimoSel;
   int FCountSel = 0;
   vyn::TContasPlanosMGR* FDAOContasPlanos = nullptr;
+  vyn::TEdit_Codigo_Search_VYN* FEdCodEmpree = nullptr;   // the development whose units a unit cell offers
+  vyn::TDAOFactory* Detalhe(const char* tabela) const;
   std::map<const vyn::TSpeedButton*, int> FImagemBotao;
 };
 

@@ -395,13 +395,27 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
 
 void TfrConsultaImportacaoLancCCTxtHuge::grGridCellClickHuge(const std::string& campo) {
   grGrid->SelectedField = campo;
-  if (SameText(campo, "BDVINC_BAIXA_MULT")) SetLancamentoSelBaixa();
+  if (SameText(campo, "BDVINC_BAIXA_MULT"))
+    SetLancamentoSelBaixa();
+  else
+    setLancamentoConciliado();
   AtualizaInfoGridNF();
 }
 
-void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyPressHuge(char& key) {
-  if (key == ' ' && ActiveControl() == grGrid && SameText(grGrid->SelectedField, "BDVINC_BAIXA_MULT"))
-    SetLancamentoSelBaixa();
+void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyUp(int key) {
+  constexpr int kTeclaCima = 38, kTeclaBaixo = 40;
+  TfrConsultaImportacaoLancCCTxt::grGridKeyUp(key);
+  if (key == kTeclaCima || key == kTeclaBaixo) AtualizaInfoGridNF();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::FormKeyPress(char& key) {
+  if (ActiveControl() == grGrid) {
+    const bool marca = LadoMarcaSelecionada() >= 0;
+    if (key == ' ' && marca) return setLancamentoConciliado();
+    if ((key == 'P' || key == 'p') && marca) return setLancamentoPendente();
+    if (key == ' ' && SameText(grGrid->SelectedField, "BDVINC_BAIXA_MULT")) return SetLancamentoSelBaixa();
+  }
+  KeyPress(key);
 }
 
 }  // namespace integracao

@@ -64,23 +64,24 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaCampo(TDAOFactory& dao, const std:
                    ctExecute, p);
 }
 
+void TfrConsultaImportacaoLancCCTxtHuge::PostaEmMemoria(TDAOFactory& dao, bool editou) {
+  if (!editou || dao.State() == TDataSetState::dsBrowse) return;
+  const bool memoria = dao.ControlMemory();
+  dao.SetControlMemory(true);
+  try {
+    dao.Post();
+  } catch (...) {
+    dao.SetControlMemory(memoria);
+    throw;
+  }
+  dao.SetControlMemory(memoria);
+}
+
 void TfrConsultaImportacaoLancCCTxtHuge::DAOSetValue(TDAOFactory& dao, const std::string& campo, const Variant& valor,
                                                      int tipo) {
   const bool editou = dao.State() == TDataSetState::dsBrowse;
   if (editou) dao.Edit();
-  // The work table was written field by field: posting the row only settles it in memory.
-  auto posta = [&] {
-    if (!editou || dao.State() == TDataSetState::dsBrowse) return;
-    const bool memoria = dao.ControlMemory();
-    dao.SetControlMemory(true);
-    try {
-      dao.Post();
-    } catch (...) {
-      dao.SetControlMemory(memoria);
-      throw;
-    }
-    dao.SetControlMemory(memoria);
-  };
+  auto posta = [&] { PostaEmMemoria(dao, editou); };
   try {
     GravaCampo(dao, campo, valor, tipo);
     const char* oposta = MarcaOposta(campo);

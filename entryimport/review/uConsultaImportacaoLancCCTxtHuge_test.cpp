@@ -14,6 +14,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/temp_name.h"
+#include "framework/core/text.h"
 #include "framework/host/publicas.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
@@ -231,6 +232,175 @@ TEST_F(StagedReviewTest, WriteThroughOfMarksNullsAndComplements) {
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDLOTE = 9"), 2);
     dialogs_.Ok("importado");
     t.spImportacaoClick(t.spImportacao);
+  });
+}
+
+// The observation screen the pending mark opens.
+class TObservacoesFake : public TForm_VYN {
+ public:
+  using TForm_VYN::TForm_VYN;
+  std::string ClassName() const override { return "TfrObservacoes"; }
+};
+
+TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough) {
+  ClassRegistry().RegisterClass<TObservacoesFake>("TfrObservacoes", TClassKind::Screen);
+  int aberturas = 0;
+  Revisa(Linhas(2), [&](Tela& t) {
+    for (int i = 0; i < 3; ++i) dialogs_.Modal("TfrObservacoes", [&](TForm_VYN&) { ++aberturas; });
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    auto coluna = [&](const char* c) {
+      return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVE = 1",
+                             {sessao});
+    };
+    auto observacoes = [&](int lado) {
+      return Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP where BDSESSAO = ? and BDCHAVE = 1 and BDDEBCRE = ?",
+                   {sessao, lado});
+    };
+    auto tecla = [&](const char* coluna_, char k) {
+      t.grGrid->SelectedField = coluna_;
+      t.FormKeyPress(k);
+    };
+    d.First();
+    t.grGrid->SetFocus();
+    // Another column changes no mark.
+    tecla("bdDATA", ' ');
+    tecla("bdDATA", 'P');
+    t.grGridCellClickHuge("bdHISTORICO");
+    EXPECT_EQ(UpperCase(coluna("BDCONCD").AsString()), "FALSE");
+    EXPECT_EQ(UpperCase(coluna("BDPENDENTED").AsString()), "FALSE");
+
+    // The staged switch: anything but "TRUE" becomes "True", and the type follows.
+    t.grGridCellClickHuge("bdCONCD");
+    EXPECT_EQ(coluna("BDCONCD").AsString(), "True");
+    EXPECT_EQ(coluna("BDTIPOCONC").AsInteger(), 1);
+    EXPECT_EQ(d.FieldByName("BDTIPOCONC").AsInteger(), 1);
+    tecla("bdCONCD", ' ');
+    EXPECT_EQ(coluna("BDCONCD").AsString(), "False");
+    tecla("bdCONCD", ' ');
+
+    // P on a conciliated side: no longer conciliated, pending, one observation, the screen opened.
+    tecla("bdCONCD", 'p');
+    EXPECT_EQ(UpperCase(coluna("BDCONCD").AsString()), "FALSE");
+    EXPECT_EQ(coluna("BDPENDENTED").AsString(), "TRUE");
+    EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 1);
+    EXPECT_EQ(coluna("BDTIPOCONC").AsInteger(), 0);
+    tecla("bdCONCD", 'P');
+    EXPECT_EQ(observacoes(0), 1);
+    tecla("bdCONCC", 'P');
+    EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 3);
+    EXPECT_EQ(observacoes(1), 1);
+    EXPECT_EQ(aberturas, 3);
+
+    // Conciliating a pending side removes its observation and its pending mark only.
+    tecla("bdCONCD", ' ');
+    EXPECT_EQ(coluna("BDCONCD").AsString(), "True");
+    EXPECT_EQ(UpperCase(coluna("BDPENDENTED").AsString()), "FALSE");
+    EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 2);
+    EXPECT_EQ(observacoes(0), 0);
+    EXPECT_EQ(observacoes(1), 1);
+    EXPECT_EQ(d.FieldByName("BDCONCILIACAOPENDENTE").AsInteger(), 2);
+    EXPECT_EQ(d.State(), TDataSetState::dsBrowse);
+
+    // Releasing a key or the mouse shows the line's descriptions again.
+    t.lbDebito->SetCaption("");
+    t.grGridKeyUp(40);
+    EXPECT_EQ(t.lbDebito->Caption().rfind("Débito: ", 0), 0u);
+    t.lbDebito->SetCaption("");
+    t.grGridMouseUp();
+    EXPECT_EQ(t.lbDebito->Caption().rfind("Débito: ", 0), 0u);
+
+    // An observation that cannot be written is reported and leaves the marks as they were.
+    Db().Execute("CREATE EXCEPTION E_OBS_TESTE 'sem observacoes'");
+    Db().Execute("CREATE TRIGGER T_OBS_TESTE FOR TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP BEFORE INSERT AS BEGIN EXCEPTION "
+                 "E_OBS_TESTE; END");
+    t.grGrid->SelectedField = "bdCONCD";
+    EXPECT_ANY_THROW(t.setLancamentoPendente());
+    EXPECT_EQ(UpperCase(coluna("BDPENDENTED").AsString()), "FALSE");
+    EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 2);
+    Db().Execute("DROP TRIGGER T_OBS_TESTE");
+    Db().Execute("DROP EXCEPTION E_OBS_TESTE");
+  });
+  ClassRegistry().UnRegisterClass("TfrObservacoes");
+}
+
+TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) {
+  Revisa(Linhas(1), [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    d.First();
+    Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_PR_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDTIPOPARTICIPANTE, BDCODTER, "
+                 "BDCPFMANUAL, BDTIPMOV, BDCTACOR, BDTIPOPE, BDTRANSTIPOPE, BDTRANSFERENCIA) values (?, 1, 1, 0, 5, "
+                 "'12345678909', 1, 7, 0, 1, 'FALSE')",
+                 {sessao});
+    Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_INC_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) values (?, 1, 1, 1)",
+                 {sessao});
+    const auto& ag = t.Aggregates(&d);
+    TDAOFactory& inc = *ag[2];
+    TDAOFactory& pr = *ag[3];
+    inc.Refresh();
+    pr.Refresh();
+    pr.First();
+    auto aceita = [&](const char* campo) {
+      bool a = true;
+      t.fcLancamentosPRBeforeEditField(campo, nullptr, nullptr, a);
+      return a;
+    };
+    auto pr_ = [&](const char* c) {
+      return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_PR_TEMP where BDSESSAO = ?", {sessao});
+    };
+    EXPECT_TRUE(aceita("BDCODTER"));
+    EXPECT_FALSE(aceita("BDCPFMANUAL"));
+    EXPECT_TRUE(aceita("BDCTACOR"));
+    EXPECT_FALSE(aceita("BDTRANSTIPOPE"));   // not a transfer
+    EXPECT_FALSE(aceita("BDTRANSCTACOR"));   // no transfer kind of account
+    EXPECT_TRUE(aceita("BDTIPOPE"));
+
+    // "CPF produtor rural" clears the participant and the typed CPF.
+    pr.Edit();
+    pr.FieldByName("BDTIPOPARTICIPANTE").SetAsInteger(1);
+    pr.Post();
+    t.fcLancamentosPRAfterEditField("BDTIPOPARTICIPANTE");
+    EXPECT_TRUE(pr_("BDCODTER").IsNull());
+    EXPECT_TRUE(pr_("BDCPFMANUAL").IsNull());
+    pr.Edit();
+    pr.FieldByName("BDTIPMOV").SetAsInteger(0);
+    pr.Post();
+    t.fcLancamentosPRAfterEditField("BDTIPMOV");
+    EXPECT_TRUE(pr_("BDCTACOR").IsNull());
+    // Only a transfer swaps the other side's operation.
+    t.fcLancamentosPRAfterEditField("BDTIPOPE");
+    EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 1);
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_PR_TEMP set BDTRANSFERENCIA = 'TRUE' where BDSESSAO = ?", {sessao});
+    pr.Refresh();
+    EXPECT_TRUE(aceita("BDTRANSTIPOPE"));
+    pr.Edit();
+    pr.FieldByName("BDTIPOPE").SetAsInteger(1);
+    pr.Post();
+    t.fcLancamentosPRAfterEditField("BDTIPOPE");
+    EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 0);
+
+    // A unit needs a development; both go to the credit side of the line.
+    inc.First();
+    bool a = true;
+    t.fcLancamentosIncBeforeEditField("bdCODIGOUNIIMOB", nullptr, a);
+    EXPECT_FALSE(a);
+    inc.Edit();
+    inc.FieldByName("BDCODEMPREENDIMENTO").SetAsInteger(4);
+    inc.FieldByName("BDCODIGOUNIIMOB").SetAsInteger(9);
+    inc.Post();
+    t.fcLancamentosIncBeforeEditField("bdCODIGOUNIIMOB", nullptr, a);
+    EXPECT_TRUE(a);
+    ASSERT_NE(t.EdCodEmpree(), nullptr);
+    EXPECT_EQ(t.EdCodEmpree()->Codigo(), 4);
+    t.fcLancamentosIncAfterEditField("bdCODEMPREENDIMENTO");
+    t.fcLancamentosIncAfterEditField("bdCODIGOUNIIMOB");
+    auto linha = [&](const char* c) {
+      return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
+    };
+    EXPECT_EQ(linha("BDCODEMPREEACAOC").AsInteger(), 4);
+    EXPECT_EQ(linha("BDCODUNIIMOBACAOC").AsInteger(), 9);
+    EXPECT_EQ(linha("BDCODEMPREEACAOD").AsInteger(), 0);
   });
 }
 

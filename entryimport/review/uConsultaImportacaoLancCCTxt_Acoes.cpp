@@ -252,6 +252,16 @@ void TfrConsultaImportacaoLancCCTxt::grGridKeyPress(char& key) {
   if (key == ' ') setLancamentoConciliado();
 }
 
+void TfrConsultaImportacaoLancCCTxt::grGridKeyUp(int) {
+  pMostraDescricao_Conta();
+  RefreshGridAux();
+}
+
+void TfrConsultaImportacaoLancCCTxt::grGridMouseUp() {
+  pMostraDescricao_Conta();
+  RefreshGridAux();
+}
+
 void TfrConsultaImportacaoLancCCTxt::grGridCellClick(const std::string& campo) {
   grGrid->SelectedField = campo;
   setLancamentoConciliado();

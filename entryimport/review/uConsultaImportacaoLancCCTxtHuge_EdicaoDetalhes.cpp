@@ -1,0 +1,140 @@
+// The staged review's editing rules of the rural-producer and real-estate details of an entry. An
+// edit the rules refuse is refused silently: the cell keeps its value.
+#include "entryimport/review/revisao_util.h"
+#include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
+#include "framework/core/text.h"
+#include "framework/ui/edit_codigo.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+constexpr const char* kTabelaProdutorRural = "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP";
+constexpr const char* kTabelaIncorporacao = "TMP_VZEL_EMPRESAS_TLAN_INC_TEMP";
+
+bool Nulo(const TClientDataSet& ds, const char* campo) {
+  const TField* f = ds.FindField(campo);
+  return !f || f->IsNull();
+}
+
+bool Transferencia(const TClientDataSet& ds) {
+  const TField* f = ds.FindField("BDTRANSFERENCIA");
+  return f && UpperCase(Trim(f->AsString())) == "TRUE";
+}
+
+}  // namespace
+
+TDAOFactory* TfrConsultaImportacaoLancCCTxtHuge::Detalhe(const char* tabela) const {
+  for (TDAOFactory* d : Aggregates(DAOAtual()))
+    if (SameText(d->WorkTable(), tabela)) return d->IsEmpty() ? nullptr : d;
+  return nullptr;
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosPRBeforeEditField(const std::string& campo,
+                                                                        TEdit_Codigo_Search_VYN* editor,
+                                                                        std::vector<std::string>* combo, bool& accept) {
+  TDAOFactory* pr = Detalhe(kTabelaProdutorRural);
+  if (!pr) return;
+  const std::string f = UpperCase(campo);
+  auto opcoes = [&](std::vector<std::string> v) {
+    if (combo) *combo = std::move(v);
+  };
+  if (f == "BDTIPOPARTICIPANTE") {
+    opcoes({"Participante", "CPF produtor rural", "CPF/CNPJ manual"});
+  } else if (f == "BDCODTER") {
+    accept = Inteiro(*pr, "BDTIPOPARTICIPANTE") == 0;
+  } else if (f == "BDCPFMANUAL") {
+    accept = Inteiro(*pr, "BDTIPOPARTICIPANTE") == 2;
+  } else if (f == "BDTIPMOV") {
+    opcoes({"Em espécie", "Conta bancária", "Em trânsito"});
+  } else if (f == "BDCTACOR") {
+    accept = Inteiro(*pr, "BDTIPMOV") == 1;
+  } else if (f == "BDTRANSTIPMOV") {
+    opcoes({"Em espécie", "Conta bancária"});
+    accept = Transferencia(*pr);
+  } else if (f == "BDTRANSCTACOR") {
+    accept = !Nulo(*pr, "BDTRANSTIPMOV") && Inteiro(*pr, "BDTRANSTIPMOV") == 1;
+  } else if (f == "BDTIPOPE" || f == "BDTRANSTIPOPE") {
+    opcoes({"Entrada", "Saída"});
+    if (f == "BDTRANSTIPOPE") accept = Transferencia(*pr);
+  }
+  if (editor && FCodEmp && (f == "BDCODIMOVRUR" || f == "BDCTACOR" || f == "BDTRANSCTACOR") &&
+      std::find(editor->EditsMaster.begin(), editor->EditsMaster.end(), FCodEmp) == editor->EditsMaster.end())
+    editor->EditsMaster.push_back(FCodEmp);
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosPRAfterEditField(const std::string& campo) {
+  TDAOFactory* pr = Detalhe(kTabelaProdutorRural);
+  if (!pr) return;
+  const std::string f = UpperCase(campo);
+  const bool editou = pr->State() == TDataSetState::dsBrowse;
+  if (editou) pr->Edit();
+  auto limpa = [&](const char* c) {
+    if (TField* x = pr->FindField(c)) x->Clear();
+  };
+  try {
+    if (f == "BDTIPOPARTICIPANTE") {
+      const int tipo = Inteiro(*pr, "BDTIPOPARTICIPANTE");
+      if (tipo == 0 || tipo == 1) limpa("BDCPFMANUAL");
+      if (tipo == 1 || tipo == 2) limpa("BDCODTER");
+    } else if (f == "BDTIPMOV") {
+      if (Inteiro(*pr, "BDTIPMOV") != 1) limpa("BDCTACOR");
+    } else if (f == "BDTRANSTIPMOV") {
+      if (Inteiro(*pr, "BDTRANSTIPMOV") != 1) limpa("BDTRANSCTACOR");
+    } else if ((f == "BDTIPOPE" || f == "BDTRANSTIPOPE") && Transferencia(*pr) && !Nulo(*pr, f.c_str())) {
+      // A transfer leaves one side and enters the other.
+      const char* outro = f == "BDTIPOPE" ? "BDTRANSTIPOPE" : "BDTIPOPE";
+      pr->FieldByName(outro).SetAsInteger(Inteiro(*pr, f) == 0 ? 1 : 0);
+    }
+    if (editou) pr->Post();
+  } catch (...) {
+    if (editou) pr->Cancel();
+    throw;
+  }
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosIncBeforeEditField(const std::string& campo,
+                                                                         TEdit_Codigo_Search_VYN* editor, bool& accept) {
+  TDAOFactory* inc = Detalhe(kTabelaIncorporacao);
+  if (!inc) return;
+  const std::string f = UpperCase(campo);
+  if (f == "BDCODEMPREENDIMENTO") {
+    accept = true;
+    if (editor) {
+      if (FCodEmp) editor->EditsMaster = {FCodEmp};
+      editor->CampoRetorno = "BDCODEMPREENDIMENTO";
+    }
+  } else if (f == "BDCODIGOUNIIMOB") {
+    const int empreendimento = Inteiro(*inc, "BDCODEMPREENDIMENTO");
+    accept = empreendimento > 0;
+    if (!accept) return;
+    if (!FEdCodEmpree) {
+      FEdCodEmpree = Create<TEdit_Codigo_Search_VYN>(349);
+      FEdCodEmpree->SetName("edCODEMPREE");
+      FEdCodEmpree->SetVisible(false);
+      if (FCodEmp) FEdCodEmpree->EditsMaster.push_back(FCodEmp);
+    }
+    FEdCodEmpree->Vale(empreendimento);
+    FEdCodEmpree->Search();
+    if (editor) {
+      editor->EditsMaster = {FEdCodEmpree};
+      editor->CampoRetorno = "BDCODIGOUNIIMOB";
+    }
+  }
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosIncAfterEditField(const std::string& campo) {
+  TDAOFactory* inc = Detalhe(kTabelaIncorporacao);
+  TDAOFactory* atual = DAOAtual();
+  if (!inc || !atual || atual->IsEmpty()) return;
+  const std::string f = UpperCase(campo);
+  const bool debito = Inteiro(*inc, "BDDEBCRE") == 0;
+  if (f == "BDCODEMPREENDIMENTO")
+    DAOSetValue(*atual, debito ? "BDCODEMPREEACAOD" : "BDCODEMPREEACAOC", V(Inteiro(*inc, "BDCODEMPREENDIMENTO")), 1);
+  else if (f == "BDCODIGOUNIIMOB")
+    DAOSetValue(*atual, debito ? "BDCODUNIIMOBACAOD" : "BDCODUNIIMOBACAOC", V(Inteiro(*inc, "BDCODIGOUNIIMOB")), 1);
+}
+
+}  // namespace integracao
