@@ -149,6 +149,25 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   FY570 = Create<TY570ConsultaExtratoBancario>();
   FY570->Revisao = this;
   spY570->OnClick = [this](TComponent* s) { spY570Click(s); };
+  spEditar->OnClick = [this](TComponent* s) { spEditarClick(s); };
+  spOnline->OnClick = [this](TComponent* s) { spOnlineClick(s); };
+  spConciliacaoAut->OnClick = [this](TComponent* s) { spConciliacaoAutClick(s); };
+  spImportarModelo->OnClick = [this](TComponent* s) { spImportarModeloClick(s); };
+  // The lines grid and the split-row grid answer the user's clicks and keys.
+  grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClick(campo); };
+  grGrid->OnKeyPress = [this](TComponent*, char& key) { grGridKeyPress(key); };
+  grGrid->OnKeyUp = [this](TComponent*, int&, unsigned) { grGridKeyUp(); };
+  grGrid->OnMouseDown = [this](TComponent*, bool direito) { grGridMouseDown(direito); };
+  grGrid->OnMouseUp = [this](TComponent*, bool) { grGridMouseUp(); };
+  grLancamentoManual->OnCellClick = [this](TComponent*, const std::string& campo) {
+    grLancamentoManualCellClick(campo);
+  };
+  grLancamentoManual->OnKeyPress = [this](TComponent*, char& key) { grLancamentoManualKeyPress(key); };
+  grLancamentoManual->OnEnter = [this](TComponent*) { grLancamentoManualEnter(); };
+  grLancamentoManual->OnExit = [this](TComponent*) { grLancamentoManualExit(); };
+  grGrid->OnExit = [this](TComponent*) { AtualizaBotoesLinhas(); };
+  grLancamentoManual->OnKeyUp = [this](TComponent*, int&, unsigned) { AtualizaBotoesMulti(); };
+  grLancamentoManual->OnMouseUp = [this](TComponent*, bool) { AtualizaBotoesMulti(); };
 }
 
 TfrConsultaImportacaoExtratoBancario::~TfrConsultaImportacaoExtratoBancario() = default;
@@ -396,6 +415,10 @@ void TfrConsultaImportacaoExtratoBancario::AtualizaY570() {
   FY570DAO->SelectEmpresa(FCodEmp ? FCodEmp->Codigo() : 0);
   FY570->Linhas = DAOLinhas();
   FY570->Inconsistencias = Util() ? Util()->Inconsistencias() : nullptr;
+  if (FY570->Inconsistencias)
+    FY570->Inconsistencias->OnExecuteItem = [this](const TInconsistenciaItem& item) {
+      Inconsistencias_VYNExecuteItem(item.Caption);
+    };
   FY570->AtualizaY570(FY570DAO);
 }
 

@@ -163,10 +163,10 @@ TEST_F(EdicaoLinhasTest, EntryTypeStatusAndRuleCounterAccount) {
 TEST_F(EdicaoLinhasTest, EditButtonRefusesLinkedAndCompleteLines) {
   auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}});
   dialogs.Ok("O lançamento selecionado já possui débito e crédito informado.");
-  t->spEditarClick(nullptr);
+  t->spEditar->Click();
   campos::Grava(*t->DAOLinhas(), "BDVINC_BAIXA", Variant(true));
   dialogs.Ok("Impossível criar lançamento manual quando este está vinculado à uma baixa.");
-  t->spEditarClick(nullptr);
+  t->spEditar->Click();
 }
 
 }  // namespace

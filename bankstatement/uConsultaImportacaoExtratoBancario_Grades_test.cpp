@@ -31,14 +31,14 @@ class GradesLinhasTest : public RevisaoLinhasTest {
 TEST_F(GradesLinhasTest, ClicksToggleOnlyWhatTheLineHas) {
   auto* t = Abre({{1, 40, 30, 10, 1, ""}, {2, 40, kContaBanco, 10, 1, ""}});
   Vai(*t, 1);
-  t->grGridCellClick("bdtipolan");
+  t->grGrid->MouseClick("bdtipolan");
   EXPECT_FALSE(Campo(*t, 1, "BDCONCD").AsBoolean());
   EXPECT_FALSE(Campo(*t, 1, "BDCONCC").AsBoolean());
   EXPECT_EQ(t->grGridMostraDadoImagem("BDTIPOLAN"), TImg::CaixaDesmarcada);
   Vai(*t, 2);
   t->grGrid->SelectedField = "BDTIPOLAN";
   char espaco = ' ';
-  t->grGridKeyPress(espaco);
+  t->grGrid->KeyPress(espaco);
   EXPECT_TRUE(Campo(*t, 2, "BDCONCC").AsBoolean());
   EXPECT_EQ(Int(*t, 2, "BDTIPOCONC"), 2);
   EXPECT_EQ(t->grGridMostraDadoImagem("BDTIPOLAN"), TImg::CaixaMarcada);
@@ -52,17 +52,15 @@ TEST_F(GradesLinhasTest, ClicksToggleOnlyWhatTheLineHas) {
     ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(k)}));
     campos::Grava(*r, "BDCHAVELANC", Variant(k));
   }
-  t->grGridCellClick("BDTRANSPREP");
+  t->grGrid->CellClick("BDTRANSPREP");
   EXPECT_EQ(r->RecordCount(), 3) << "ticking removes nothing";
-  t->grGridCellClick("BDTRANSPREP");
+  t->grGrid->MouseClick("BDTRANSPREP");
   EXPECT_EQ(r->RecordCount(), 2);
   EXPECT_FALSE(r->Locate("BDCHAVELANC", {Variant(2)}));
 
-  t->grGrid->SelectedField = "BDTRANSPREP";
-  t->grGridMouseDown(true);
+  t->grGrid->MouseClick("BDTRANSPREP", true);
   EXPECT_EQ(t->PopupGrid, "pmSelecao");
-  t->grGrid->SelectedField = "BDVALOR";
-  t->grGridMouseDown(true);
+  t->grGrid->MouseClick("BDVALOR", true);
   EXPECT_EQ(t->PopupGrid, "");
 }
 
@@ -128,7 +126,7 @@ TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
   Vinculo(v, 1, 0, 2, 0, 1, 70, 2);
   Vinculo(v, 2, 0, 2, 0, 1, 70, 1);
   Vai(*t, 1);
-  t->grGridCellClick("BDCHAVE");
+  t->grGrid->CellClick("BDCHAVE");
   ASSERT_NE(t->ConsultaParcelamentoDAO(), nullptr);
   ASSERT_EQ(t->ConsultaParcelamentoDAO()->RecordCount(), 1);
   EXPECT_EQ(t->ConsultaParcelamentoDAO()->FieldByName("BDORDEMPAR").AsInteger(), 2);

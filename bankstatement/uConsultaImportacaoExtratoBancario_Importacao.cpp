@@ -240,6 +240,8 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   std::map<std::pair<int64_t, int64_t>, TBookmark> pais;
   for (l->First(); !l->Eof(); l->Next())
     if (Int(*l, "BDMULTLANC") == 0) pais[{Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE")}] = l->GetBookmark();
+  // "company;line;split row" → the key of the entry made of that split row.
+  std::map<std::string, int> mapa;
   std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> divisoes;
   for (m->First(); !m->Eof(); m->Next()) divisoes[{Int(*m, "BDCODEMP"), Int(*m, "BDCHAVE")}].push_back(m->GetBookmark());
   for (auto& [chave, linhasM] : divisoes) {
@@ -282,6 +284,8 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
       Set(*l, "BDINCONSISTENTE", Variant(0));
       Set(*l, "BDCHAVELANC", Variant(Int(*m, "BDCHAVELANC")));
       l->Post();
+      mapa[std::to_string(Int(*m, "BDCODEMP")) + ";" + std::to_string(Int(*m, "BDCHAVE")) + ";" +
+           std::to_string(Int(*m, "BDCHAVELANC"))] = FUltimaChave;
       novasDoPai.push_back(l->GetBookmark());
       e.Novas.push_back(l->GetBookmark());
       // Both link sets: a split row may have links made by hand and links made through receipts.
@@ -309,6 +313,8 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   wTeveMultLanc = !e.Novas.empty();
   e.Ativa = !e.Pais.empty();
   FExpansao = std::move(e);
+  // The split rows' cost-centre rows go with the entries made of them (remembered with the expansion).
+  if (FExpansao.Ativa) CopiaCentrosCustoMulti(mapa, CentrosCustoMulti);
   l->First();
 }
 
@@ -325,6 +331,16 @@ void TfrConsultaImportacaoExtratoBancario::DeleteMultiplosLancamentos() {
     Set(*v.Conjunto, "BDCHAVE", Variant(chavePai));
     Set(*v.Conjunto, "BDCHAVEPAI", Variant());
     v.Conjunto->Post();
+  }
+  // The cost-centre rows copied for the new entries go with them.
+  if (const auto& agregados = Aggregates(l); !agregados.empty() && !FExpansao.CentrosCusto.empty()) {
+    TDAOFactory& cc = *agregados.front();
+    TGuardaFiltro guardaCC(cc);
+    for (TBookmark b : FExpansao.CentrosCusto)
+      if (cc.BookmarkValid(b)) {
+        cc.GotoBookmark(b);
+        cc.Delete();
+      }
   }
   for (TBookmark b : FExpansao.Novas)
     if (l->BookmarkValid(b)) {

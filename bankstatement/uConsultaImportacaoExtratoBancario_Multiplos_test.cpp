@@ -21,12 +21,13 @@ TEST_F(MultiplosLinhasTest, SplitRowToggleNeedsOneSideAndCostCentresFollowTheNew
   m.AppendRecord({Variant(15), Variant(1), Variant(2), Variant(40), Variant(30), Variant(0)});
   t->dsLancamentoManual->SetDataSet(&m);
   m.First();
-  t->grLancamentoManualCellClick("bdTIPOLAN");
+  t->grLancamentoManual->CellClick("bdTIPOLAN");
   EXPECT_EQ(m.FieldByName("BDCONCD").AsString(), "TRUE");
   EXPECT_EQ(m.FieldByName("BDTIPOCONC").AsInteger(), 1);
   EXPECT_TRUE(t->spCurrencyLinkMulti->Enabled());
   m.Next();
-  t->grLancamentoManualCellClick("bdTIPOLAN");
+  char espaco = ' ';
+  t->grLancamentoManual->KeyPress(espaco);
   EXPECT_TRUE(m.FieldByName("BDCONCD").IsNull()) << "both sides: no toggle";
 
   // Cost-centre rows of split row 2 go to the entry made of it, under its new key and order.

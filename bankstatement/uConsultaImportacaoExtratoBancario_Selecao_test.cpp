@@ -1,7 +1,9 @@
 // The selection menu, the Y570 message and the consultation of reconciled entries, on a real
 // company database.
 #include "bankstatement/revisao_extrato_test_support.h"
+#include "bankstatement/uConcilacaoOFC.h"
 #include "framework/accounting/contabilizacao_mgr.h"
+#include "framework/ui/edit_codigo.h"
 
 namespace integracao {
 namespace {
@@ -10,6 +12,33 @@ using namespace vyn;
 using seed::kContaBanco;
 
 class SelecaoLinhasTest : public RevisaoLinhasTest {};
+
+inline constexpr char kCompPagto[] = "TfrImportacaoCompPagto";
+using TCompPagtoStub = TTelaGravadora<kCompPagto>;
+
+TEST_F(SelecaoLinhasTest, ToolbarOpensReconciliationAndReceiptImportWithTheReviewsContext) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}});
+  t->spConciliacaoAut->Click();
+  auto* c = Filho<TfrConciliacaoOFC>(*t);
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->edCODEMP->Codigo(), 15);
+  EXPECT_FALSE(c->edCODEMP->Enabled());
+  EXPECT_EQ(c->edCODCTA->Codigo(), kContaBanco);
+  EXPECT_EQ(c->FLancamentoDAO, t->DAOLinhas());
+
+  DesregistraModulo(ClassRegistry(), {Registro<TCompPagtoStub>(kCompPagto, TClassKind::Screen)});
+  RegistraModulo(ClassRegistry(), {Registro<TCompPagtoStub>(kCompPagto, TClassKind::Screen)});
+  // The receipt import runs as a modal screen on the review's data.
+  int tamanho = 0;
+  TComponent* dono = nullptr;
+  dialogs.Modal(kCompPagto, [&](TForm_VYN& f) {
+    tamanho = static_cast<TCompPagtoStub&>(f).Tamanho;
+    dono = f.Owner();
+  });
+  t->spImportarModelo->Click();
+  EXPECT_EQ(tamanho, 7);
+  EXPECT_EQ(dono, t);
+}
 
 TEST_F(SelecaoLinhasTest, MenuTicksItsRangeOfLinesAndLeavesLinesWithoutBankSide) {
   auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}, {2, kContaBanco, 30, 10, 1, ""}, {3, 40, 30, 10, 1, ""},
@@ -47,8 +76,12 @@ TEST_F(SelecaoLinhasTest, Y570MessageLeadsToItsLine) {
                                     "do registro Y570 da ECF não foram informados. Clique aqui para preenchê-los.");
   EXPECT_EQ(cliques, 0) << "line 124's credit is no financial application";
   EXPECT_EQ(t->DAOLinhas()->RecNo(), 1);
-  t->Inconsistencias_VYNExecuteItem("Lançamento 123: A conta informada a crédito é de aplicação financeira e os dados "
-                                    "do registro Y570 da ECF não foram informados. Clique aqui para preenchê-los.");
+  // As the user activates the message in the review's inconsistency list.
+  ASSERT_TRUE(inc_.OnExecuteItem);
+  TInconsistenciaItem item;
+  item.Caption = "Lançamento 123: A conta informada a crédito é de aplicação financeira e os dados "
+                 "do registro Y570 da ECF não foram informados. Clique aqui para preenchê-los.";
+  inc_.OnExecuteItem(item);
   EXPECT_EQ(cliques, 1);
   EXPECT_EQ(Campo(*t, 123, "BDCHAVE").AsInteger(), t->DAOLinhas()->FieldByName("BDCHAVE").AsInteger());
   t->Inconsistencias_VYNExecuteItem("Lançamento 123: outra mensagem");
@@ -64,16 +97,20 @@ TEST_F(SelecaoLinhasTest, ReconciledEntriesConsultationShowsOnlyTheLinesEntries)
   l->setItensConciliadosItem(15, 1, "", TDateTime(), Currency::FromInt(1), 500, 2);
   l->setItensConciliadosItem(15, 1, "", TDateTime(), Currency::FromInt(1), 502, 2);
   Vai(*t, 1);
-  t->spOnlineClick(nullptr);
+  t->grGrid->MouseClick("BDCHAVE");   // the user stands on the line: the toolbar follows
+  ASSERT_TRUE(t->spOnline->Enabled());
+  t->spOnline->Click();
   auto* c = dynamic_cast<TfrConsultaContabilizacao*>(t->Components().back());
   ASSERT_NE(c, nullptr);
   ASSERT_EQ(c->DAO()->RecordCount(), 2);
   EXPECT_NE(c->DAO()->FindField("Histórico"), nullptr);
   Vai(*t, 2);
-  t->spOnlineClick(nullptr);
-  c = dynamic_cast<TfrConsultaContabilizacao*>(t->Components().back());
-  ASSERT_NE(c, nullptr);
-  EXPECT_EQ(c->DAO()->RecordCount(), 0) << "no reconciled entry: key list 0";
+  t->grGrid->MouseClick("BDCHAVE");
+  EXPECT_FALSE(t->spOnline->Enabled()) << "no reconciled entry";
+  std::vector<Variant> params;
+  t->SQLLancamentosConciliados(params);
+  ASSERT_EQ(params.size(), 2u);
+  EXPECT_EQ(params[1].AsInteger(), 0) << "no reconciled entry: key list 0";
 }
 
 }  // namespace

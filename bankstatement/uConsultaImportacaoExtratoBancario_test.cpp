@@ -7,6 +7,7 @@
 #include "bankstatement/dyq_test_support.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/host/publicas.h"
@@ -481,9 +482,30 @@ TEST_F(RevisaoBaixasTest, SplitExpansionRepointsBothLinkSetsAndItsUndoRestoresTh
   Vincula(t, vinc, 1, 1, 1, 60);
   Vincula(t, comp, 1, 2, 2, 40);
   Vincula(t, vinc, 5, 1, 3, 100);
+  // A cost-centre row of split row 2 of line 1, and the entries' cost-centre rows (one already there).
+  TDAOFactory* cc = t->Aggregates(l).empty() ? t->AddAggregateDAO(l, t->Create<TLancamentoCentroCustoMGR>(), 0)
+                                             : t->Aggregates(l).front();
+  cc->AppendRecord({});
+  campos::Grava(*cc, "BDCODEMP", Variant(1));
+  campos::Grava(*cc, "BDCHAVE", Variant(5));
+  TClientDataSet ccMulti;
+  for (const char* c : {"BDCODEMP", "BDCHAVE", "BDCHAVELANC", "BDORDEM", "BDCODCENTRO"})
+    ccMulti.AddFieldDef(c, TFieldType::ftInteger);
+  ccMulti.CreateDataSet();
+  ccMulti.AppendRecord({Variant(1), Variant(1), Variant(2), Variant(4), Variant(8)});
+  t->CentrosCustoMulti = {&ccMulti};
 
   t->SetMultiplosLancamentos();
   ASSERT_EQ(l->RecordCount(), 5);
+  {
+    TClientDataSet c;
+    c.CloneCursor(*cc);
+    c.SetMasterSource(nullptr);
+    ASSERT_EQ(c.RecordCount(), 2);
+    ASSERT_TRUE(c.Locate("BDCODCENTRO", {Variant(8)}));
+    EXPECT_EQ(I(c, "BDCHAVE"), 7) << "the entry made of split row 2";
+    EXPECT_EQ(I(c, "BDSEQ"), 4);
+  }
   EXPECT_TRUE(t->TeveMultLanc());
   ASSERT_TRUE(Vai(*l, 1));
   EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), Currency());
@@ -505,6 +527,14 @@ TEST_F(RevisaoBaixasTest, SplitExpansionRepointsBothLinkSetsAndItsUndoRestoresTh
   t->DeleteMultiplosLancamentos();
   t->DeleteMultiplosLancamentos();   // nothing more to undo
   ASSERT_EQ(l->RecordCount(), 2);
+  {
+    TClientDataSet c;
+    c.CloneCursor(*cc);
+    c.SetMasterSource(nullptr);
+    ASSERT_EQ(c.RecordCount(), 1) << "the copied cost-centre row goes with the undone entry";
+    c.First();
+    EXPECT_EQ(I(c, "BDCHAVE"), 5);
+  }
   ASSERT_TRUE(Vai(*l, 1));
   EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(100));
   EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 0);

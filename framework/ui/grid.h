@@ -61,6 +61,35 @@ class TDBGrid_Padrao_VYN : public TControl {
     if (Enabled() && OnKeyDown) OnKeyDown(this, key, shift);
   }
 
+  // The user's clicks and keys on the grid; a click on a cell moves the selected column to it.
+  using TCellClickEvent = std::function<void(TComponent* sender, const std::string& field)>;
+  using TKeyPressEvent = std::function<void(TComponent* sender, char& key)>;
+  using TMouseEvent = std::function<void(TComponent* sender, bool rightButton)>;
+  TCellClickEvent OnCellClick;
+  TKeyPressEvent OnKeyPress;
+  TKeyEvent OnKeyUp;
+  TMouseEvent OnMouseDown;
+  TMouseEvent OnMouseUp;
+  void CellClick(const std::string& field) {
+    if (!Enabled()) return;
+    SelectedField = field;
+    if (OnCellClick) OnCellClick(this, field);
+  }
+  void KeyPress(char& key) {
+    if (Enabled() && OnKeyPress) OnKeyPress(this, key);
+  }
+  void KeyUp(int& key, unsigned shift) {
+    if (Enabled() && OnKeyUp) OnKeyUp(this, key, shift);
+  }
+  // A mouse click on a cell of field: press, then release.
+  void MouseClick(const std::string& field, bool rightButton = false) {
+    if (!Enabled()) return;
+    SelectedField = field;
+    if (OnMouseDown) OnMouseDown(this, rightButton);
+    if (!rightButton && OnCellClick) OnCellClick(this, field);
+    if (OnMouseUp) OnMouseUp(this, rightButton);
+  }
+
  private:
   TDataSource* source_ = nullptr;
   std::vector<std::string> images_;
