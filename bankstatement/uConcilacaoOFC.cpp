@@ -1,5 +1,6 @@
 #include "bankstatement/uConcilacaoOFC.h"
 
+#include "bankstatement/uCriteriosConciliacao.h"
 #include "framework/accounting/extrato_ban_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
@@ -76,19 +77,7 @@ void TfrConciliacaoOFC::FormClose(TCloseAction& action) {
 }
 
 void TfrConciliacaoOFC::TrataComponentesConciliacao() {
-  for (TControl* c : std::initializer_list<TControl*>{ckDocumento, ckValor, ckData, ckConsiderarZeroAEsquerda,
-                                                      gbConciliacoes})
-    c->SetEnabled(true);
-  const bool doc = ckDocumento->Checked();
-  ckValor->SetEnabled(doc);
-  ckData->SetEnabled(doc);
-  ckConsiderarZeroAEsquerda->SetEnabled(doc);
-  if (!doc) {
-    // Without the document the match is always by value and date, with zeros ignored.
-    ckValor->SetChecked(true);
-    ckData->SetChecked(true);
-    ckConsiderarZeroAEsquerda->SetChecked(false);
-  }
+  AplicaCriteriosConciliacao(true, *ckDocumento, *ckValor, *ckData, *ckConsiderarZeroAEsquerda, *gbConciliacoes);
 }
 
 void TfrConciliacaoOFC::Processo() {

@@ -290,6 +290,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::string MarcaLadoBanco(const vyn::TClientDataSet& ds) const;
   // The installments of the links of a line (chaveLanc < 0) or of one of its split rows.
   void CarregaParcelas(int64_t chave, int64_t chaveLanc);
+  // The installments data set (made here when the screen was created without a database).
+  vyn::TConsultaGrupoDAO& Parcelas();
+  void EsvaziaParcelas();
   vyn::TConsultaGrupoDAO* FConsultaParcelamentoDAO = nullptr;
 
   // ---- Selection and remaining actions (uConsultaImportacaoExtratoBancario_Selecao.cpp) ----

@@ -183,14 +183,21 @@ int TfrConsultaImportacaoExtratoBancario::fRetornaTipoLancamento(int tipo, bool 
   }
 }
 
-void TfrConsultaImportacaoExtratoBancario::AtualizaParcelas() {
+TConsultaGrupoDAO& TfrConsultaImportacaoExtratoBancario::Parcelas() {
+  // Without a database at the screen's creation the installments are an in-memory set of their own.
   if (!FConsultaParcelamentoDAO) {
     FConsultaParcelamentoDAO = Create<TConsultaGrupoDAO>();
     FConsultaParcelamentoDAO->SetControlMemory(true);
   }
-  auto esvazia = [this] {
-    if (FConsultaParcelamentoDAO->Active()) FConsultaParcelamentoDAO->EmptyDataSetDao();
-  };
+  return *FConsultaParcelamentoDAO;
+}
+
+void TfrConsultaImportacaoExtratoBancario::EsvaziaParcelas() {
+  if (Parcelas().Active()) FConsultaParcelamentoDAO->EmptyDataSetDao();
+}
+
+void TfrConsultaImportacaoExtratoBancario::AtualizaParcelas() {
+  auto esvazia = [this] { EsvaziaParcelas(); };
   TDAOFactory* l = DAOLinhas();
   TClientDataSet* m = grLancamentoManual ? grLancamentoManual->DataSet() : nullptr;
   if (!l || l->IsEmpty() || (m && m->Active() && m->RecordCount() > 1)) {
@@ -201,13 +208,8 @@ void TfrConsultaImportacaoExtratoBancario::AtualizaParcelas() {
 }
 
 void TfrConsultaImportacaoExtratoBancario::CarregaParcelas(int64_t chave, int64_t chaveLanc) {
-  if (!FConsultaParcelamentoDAO) {
-    FConsultaParcelamentoDAO = Create<TConsultaGrupoDAO>();
-    FConsultaParcelamentoDAO->SetControlMemory(true);
-  }
-  auto esvazia = [this] {
-    if (FConsultaParcelamentoDAO->Active()) FConsultaParcelamentoDAO->EmptyDataSetDao();
-  };
+  Parcelas();
+  auto esvazia = [this] { EsvaziaParcelas(); };
   TDAOFactory* l = DAOLinhas();
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : static_cast<int>(Int(*l, "BDCODEMP"));
   auto doVinculo = [&](const TClientDataSet& v) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "bankstatement/uCriteriosConciliacao.h"
 #include "bankstatement/uExtratosLiberadosDYQ.h"
 #include "framework/accounting/importacao_dyq_mgr.h"
 #include "framework/component/boxed_values.h"
@@ -182,26 +183,8 @@ void TfrFiltroImportacaoExtratoBancarioDYQ::edCODEMPExit() {
 }
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::TrataComponentesConciliacao() {
-  const bool ativo = spConciliacaoAut->Down;
-  for (TControl* c : std::initializer_list<TControl*>{ckDocumento, ckValor, ckData, ckConsiderarZeroAEsquerda,
-                                                      gbConciliacoes})
-    c->SetEnabled(ativo);
-  if (ativo) {
-    const bool doc = ckDocumento->Checked();
-    ckValor->SetEnabled(doc);
-    ckData->SetEnabled(doc);
-    ckConsiderarZeroAEsquerda->SetEnabled(doc);
-    if (!doc) {
-      ckValor->SetChecked(true);
-      ckData->SetChecked(true);
-      ckConsiderarZeroAEsquerda->SetChecked(false);
-    }
-  } else {
-    ckDocumento->SetChecked(false);
-    ckValor->SetChecked(false);
-    ckData->SetChecked(false);
-    ckConsiderarZeroAEsquerda->SetChecked(false);
-  }
+  AplicaCriteriosConciliacao(spConciliacaoAut->Down, *ckDocumento, *ckValor, *ckData, *ckConsiderarZeroAEsquerda,
+                             *gbConciliacoes);
 }
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::Alterna(TSpeedButton& bt) {
