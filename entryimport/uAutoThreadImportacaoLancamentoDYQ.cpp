@@ -26,6 +26,7 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
 
   TFormPtr<TfrImportacaoLancamentoDYQ> tela(CreateForm<TfrImportacaoLancamentoDYQ>(*this));
   InsereConferenciaImportacoes(kTipoConferencia, tscSucesso, "");
+  marcaLancamentos_ = MarcaConferenciaLancamentos();
   tela->SetIsTARVO(true);
   tela->CompararLancamentos = ParametroBooleano(GetParametro("ckCompararLancJaLancado"), false);
 
@@ -68,7 +69,7 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
 }
 
 void TAutoThreadImportacaoLancamentoDYQ::TrataInconsistencias() {
-  TrataInconsistenciasLancamentos(*this, kTipoConferencia);
+  TrataInconsistenciasLancamentos(*this, kTipoConferencia, marcaLancamentos_);
 }
 
 }  // namespace integracao

@@ -25,6 +25,7 @@ class TAutoThreadImportacaoLancamentoDYQ : public vyn::TAutoThreadPushPadrao {
 
  private:
   void TrataInconsistencias();
+  long long marcaLancamentos_ = 0;  // where this run's entry rows begin
 };
 
 }  // namespace integracao

@@ -52,14 +52,15 @@ class DyqTaskTest : public CompanyDatabaseTest {
     TAutoThreadImportacaoLancamentoDYQ task;
     task.SetParametro("cod_empresa", "1");
     task.SetParametro("referencia", "202401");
+    std::string erro;
     try {
       task.ExecuteTask();
     } catch (const TErroException& e) {
-      log_ = task.LogTarvo();
-      return e.what();
+      erro = e.what();
     }
     log_ = task.LogTarvo();
-    return "";
+    status_ = task.StatusExecucao();
+    return erro;
   }
   TQueryResult Conferencia() {
     return Db().QueryAll("select BDCODSTATUS, BDINCONSISTENCIA from VSH_EMP_TCONF_IMPORTACOES where "
@@ -69,6 +70,7 @@ class DyqTaskTest : public CompanyDatabaseTest {
   TPastaProgramaFeeders programa_;
   TFakeHttpServer server_;
   std::vector<std::string> log_;
+  TTipoStatusConferencia status_ = tscSucesso;
 };
 
 TEST_F(DyqTaskTest, NoWaitingFileEndsWithTheMessageButARefusedListFails) {
@@ -76,6 +78,7 @@ TEST_F(DyqTaskTest, NoWaitingFileEndsWithTheMessageButARefusedListFails) {
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Não foram encontrados arquivos a serem importados");
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(status_, tscSucesso);
   EXPECT_EQ(log_, (std::vector<std::string>{"Iniciando o processo..."}));
 
   // A list the service refused is no empty list: the run fails with the service's answer, never
@@ -87,6 +90,7 @@ TEST_F(DyqTaskTest, NoWaitingFileEndsWithTheMessageButARefusedListFails) {
   EXPECT_EQ(erro.find(kTokenDyqTeste), std::string::npos);
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 5);
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), erro);
+  EXPECT_EQ(status_, tscErro);
 
   // A company without Dyq still reads as nothing to import.
   Db().Execute("update TEMPRESAS set BDDYQ = 'FALSE' where BDCODEMP = 1");
@@ -107,6 +111,8 @@ TEST_F(DyqTaskTest, ImportsEveryFileFromTheLastRowAndMarksEachOnce) {
   EXPECT_EQ(marcados, (std::vector<std::string>{R"({"lancamento_id":3})", R"({"lancamento_id":2})", R"({"lancamento_id":1})"}));
   EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN").AsCurrency(), Currency::FromInt(60));
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  // The import's end message ("Importação finalizada: ...") is no inconsistency.
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
   EXPECT_EQ(log_.back(), "Processo finalizado");
   EXPECT_EQ(programa_.ArquivosTemp(), 0);
 }
@@ -118,19 +124,26 @@ TEST_F(DyqTaskTest, TheRunIsJudgedFromTheEntryRowsItWrote) {
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 5);
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(),
             "Nenhum lançamento importado, foram encontradas inconsistencias");
+  EXPECT_EQ(status_, tscErro);
   EXPECT_NE(log_.back(), "Processo finalizado");
 
-  Db().Execute("delete from VSH_EMP_TCONF_TLAN");
+  // The same schedule key again: the refused row of the run before is not this run's.
+  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,7\n"; });
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(status_, tscSucesso);
+
   Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,7\nL,1,05/01/2024,999,11,7\n"; });
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 2);
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), "Lançamentos importados, foram encontradas inconsistencias");
+  EXPECT_EQ(status_, tscInconsistente);
 
-  // An empty file writes no entry row at all.
-  Db().Execute("delete from VSH_EMP_TCONF_TLAN");
+  // An empty file writes no entry row at all, whatever the runs before wrote.
   Arquivos(1, [](int) { return std::string("\n"); });
   EXPECT_EQ(Executa(), "Nenhuma lançamento encontrado");
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), "Nenhuma lançamento encontrado");
+  EXPECT_EQ(status_, tscErro);
 }
 
 }  // namespace

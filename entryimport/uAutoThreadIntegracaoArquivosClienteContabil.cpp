@@ -60,8 +60,13 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
   const std::string caminho = GetParametro("caminho");
   std::string pasta = caminho;
   if (!pasta.empty() && pasta.back() != '/') pasta += '/';
-  std::vector<std::string> arquivos = ListaArquivos(pasta, "CL*.txt", false);
   std::error_code ec;
+  // A folder that is not there is a failed run, not one that found nothing to do.
+  if (!fs::is_directory(pasta, ec) && !fs::is_regular_file(caminho, ec)) {
+    RegistraFalhaExecucao("Pasta de arquivos do cliente não encontrada: " + caminho);
+    return;
+  }
+  std::vector<std::string> arquivos = ListaArquivos(pasta, "CL*.txt", false);
   if (arquivos.empty() && !caminho.empty() && fs::is_regular_file(caminho, ec)) arquivos.push_back(caminho);
   AddRetornoServidor("ArquivosEncontradosParaOProcesso", static_cast<long long>(arquivos.size()));
 
@@ -169,10 +174,12 @@ void TAutoThreadIntegracaoArquivosClienteContabil::ImportaArquivo(int refInicial
     logProcesso(fmt::format("{}: importação concluída com sucesso!", processo));
   } else {
     gravaInconsistenciasArquivo(*lista);
-    logProcesso(fmt::format(
+    const std::string texto = fmt::format(
         "{}: houveram inconsistências na importação! Verifique-as na tabela \"TINTEGRACAO_ARQ_CLIENTE_INCONS\" para o "
         "registro de ordem {} da empresa {} na tabela \"TINTEGRACAO_ARQ_CLIENTE\".",
-        processo, Ordem, CodEmp));
+        processo, Ordem, CodEmp);
+    logProcesso(texto);
+    RegistraInconsistenciaExecucao(texto);
   }
 }
 

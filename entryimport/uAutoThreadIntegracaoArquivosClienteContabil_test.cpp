@@ -39,10 +39,12 @@ class ClientFolderTaskTest : public RevisaoLancamentosTest {
     task.SetParametro("ref_inicial", "20240101");
     task.SetParametro("ref_final", refFinal);
     task.ExecuteTask();
+    status_ = task.StatusExecucao();
     return task.LogTarvo();
   }
 
   TPastaProgramaFeeders programa_;
+  TTipoStatusConferencia status_ = tscSucesso;
   fs::path pasta_;
 };
 
@@ -65,6 +67,7 @@ TEST_F(ClientFolderTaskTest, ImportsTheCompanyFilesOnceAndSkipsForeignAndMalform
   EXPECT_TRUE(Contem(log, "CL1122233.txt\": CNPJ do arquivo não é válido, portanto o arquivo será ignorado."));
   EXPECT_TRUE(Contem(log, "CL11222333000262.txt\": CNPJ do arquivo não corresponde ao CNPJ da empresa 1, portanto"));
   EXPECT_TRUE(Contem(log, "Importação de lançamentos contábeis layout VYN: importação concluída com sucesso!"));
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
   EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 150);
   auto r = Db().QueryAll("select BDORDEM, BDCAMINHO, BDFINALIZADO from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = 1 "
                          "and BDORDEM > 4 order by BDORDEM");
@@ -76,6 +79,7 @@ TEST_F(ClientFolderTaskTest, ImportsTheCompanyFilesOnceAndSkipsForeignAndMalform
   // A second run finds both files imported; a corrected file is imported again under a new number.
   const auto log2 = Executa(pasta_.string());
   EXPECT_TRUE(Contem(log2, "já importado anteriormente"));
+  EXPECT_EQ(status_, tscSucesso);
   EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 150);
   Escreve("CL11222333000181_a.txt", "L,1,05/01/2024,40,11,100\nL,1,07/01/2024,40,11,1\n");
   Executa(pasta_.string());
@@ -103,6 +107,7 @@ TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
   EXPECT_TRUE(Contem(log, "houveram inconsistências na importação! Verifique-as na tabela "
                           "\"TINTEGRACAO_ARQ_CLIENTE_INCONS\" para o registro de ordem 1 da empresa 1 na tabela "
                           "\"TINTEGRACAO_ARQ_CLIENTE\"."));
+  EXPECT_EQ(status_, tscInconsistente);
   // Both the line the importer could not read and the line the import refused, each once, numbered.
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 2);
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1 and "
@@ -113,6 +118,12 @@ TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
   fs::create_directories(pasta_ / "vazia");
   Executa((pasta_ / "vazia").string());
   EXPECT_EQ(ProcessContext().FRetornoServidor, R"({"ArquivosEncontradosParaOProcesso":0})");
+  EXPECT_EQ(status_, tscSucesso) << "the earlier run's refused line is not this run's";
+
+  // A folder that is not there fails the run with its name.
+  const auto log3 = Executa((pasta_ / "sumiu").string());
+  EXPECT_EQ(status_, tscErro);
+  EXPECT_TRUE(Contem(log3, "Pasta de arquivos do cliente não encontrada: " + (pasta_ / "sumiu").string()));
 }
 
 }  // namespace

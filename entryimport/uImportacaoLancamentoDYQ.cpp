@@ -115,7 +115,7 @@ void TfrImportacaoLancamentoDYQ::FormDestroy() {
 void TfrImportacaoLancamentoDYQ::Aviso(const std::string& texto) {
   ultimoAviso_ = RemoveCaret(texto);
   if (IsTARVO() || IsUnattended())
-    ProcessContext().FMensagemInconsistencia = RemoveCaret(texto);
+    RegistraInconsistenciaExecucao(RemoveCaret(texto));
   else
     DlgWarOk(texto);
 }

@@ -200,7 +200,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
     const std::string msg = "Arquivo de lançamentos não encontrado: " + caminho;
     if (lista) lista->Add_Erro(codEmp ? static_cast<int>(codEmp->Codigo()) : 0, msg);
     if (IsTARVO || IsUnattended())
-      ProcessContext().FMensagemInconsistencia = msg;
+      RegistraFalhaExecucao(msg);
     else
       DlgWarOk(msg);
     return;

@@ -73,7 +73,7 @@ bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* da
       "Os débitos ({}) e os créditos ({}) dos lançamentos a importar não fecham: diferença de {}. Nada foi importado.",
       debitos.ToBR(), creditos.ToBR(), (debitos - creditos).Abs().ToBR());
   if (IsUnattended())
-    ProcessContext().FMensagemInconsistencia = msg;
+    RegistraInconsistenciaExecucao(msg);
   else
     DlgWarOk(msg);
   return true;

@@ -7,4 +7,16 @@ TProcessContext& ProcessContext() {
   return context;
 }
 
+void RegistraInconsistenciaExecucao(const std::string& mensagem) {
+  TProcessContext& ctx = ProcessContext();
+  ctx.FInconsistenciasExecucao.push_back(mensagem);
+  ctx.FMensagemInconsistencia = mensagem;
+}
+
+void RegistraFalhaExecucao(const std::string& mensagem) {
+  TProcessContext& ctx = ProcessContext();
+  if (ctx.FFalhaExecucao.empty()) ctx.FFalhaExecucao = mensagem.empty() ? std::string("Falha sem mensagem") : mensagem;
+  ctx.FMensagemInconsistencia = mensagem;
+}
+
 }  // namespace vyn

@@ -4,6 +4,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vyn {
 
@@ -35,8 +36,13 @@ struct TProcessContext {
   int WP_ORDEM_AGENDAMENTO = 0;
   bool WP_RETAINSERVERORDER = false;
 
-  // The result message of an unattended run (the last message wins).
+  // The result message of an unattended run (the last message wins). On its own it says nothing
+  // of the run's outcome: an end message such as "Importação finalizada: ..." is a successful run.
   std::string FMensagemInconsistencia;
+  // What the unattended run recorded for the task base's status (cleared when a task starts): the
+  // inconsistencies it found (status 2) and a failure it reported without raising (status 5).
+  std::vector<std::string> FInconsistenciasExecucao;
+  std::string FFalhaExecucao;
   // The run's answer object to the automation server, as JSON object text (empty: no pairs yet).
   std::string FRetornoServidor;
 
@@ -78,5 +84,11 @@ struct TProcessContext {
 using TProcessoVarku = TProcessContext;
 
 TProcessContext& ProcessContext();
+
+// An inconsistency of the unattended run; it also becomes the run's result message.
+void RegistraInconsistenciaExecucao(const std::string& mensagem);
+// A failure the unattended run reports without raising (the first one stands); it also becomes the
+// run's result message.
+void RegistraFalhaExecucao(const std::string& mensagem);
 
 }  // namespace vyn

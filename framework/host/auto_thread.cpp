@@ -84,7 +84,14 @@ void TAutoThreadPadrao::GravarLogTarvo(const std::string& texto) {
 void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status,
                                                      const std::string& mensagem) {
   conferencias_.insert(tipo);
-  if (status == tscErro) conferenciasErro_.insert(tipo);
+  // The row's status is what the task found: the run's own status follows it.
+  TProcessContext& ctx = ProcessContext();
+  if (status == tscErro) {
+    conferenciasErro_.insert(tipo);
+    if (ctx.FFalhaExecucao.empty()) ctx.FFalhaExecucao = RemoveCaret(mensagem);
+  } else if (status == tscInconsistente) {
+    ctx.FInconsistenciasExecucao.push_back(RemoveCaret(mensagem));
+  }
   TDatabase* db = BancoAberto();
   if (!db) return;
   std::vector<std::string> campos = CamposChave();
@@ -120,6 +127,8 @@ void TAutoThreadPadrao::pLogAtualizaConf(TTipoStatusConferencia status, const st
 void TAutoThreadPadrao::ExecuteTask() {
   TProcessContext& ctx = ProcessContext();
   ctx.FMensagemInconsistencia.clear();
+  ctx.FInconsistenciasExecucao.clear();
+  ctx.FFalhaExecucao.clear();
   ctx.WP_EMPRESA_PROCESSO = EmpresaExecucao();
   log_.clear();
   conferencias_.clear();
@@ -127,6 +136,8 @@ void TAutoThreadPadrao::ExecuteTask() {
   status_ = tscSucesso;
   mensagem_.clear();
   try {
+    // The row says the run started; an earlier run's status and text under the same key are gone.
+    pLogAtualizaConf(tscSucesso, "");
     TUnattendedScope unattended;
     if (DeveSincronizarThread())
       Sincronizar([this] { Execute(); });
@@ -142,9 +153,19 @@ void TAutoThreadPadrao::ExecuteTask() {
     Falhou("Erro desconhecido");
     throw;
   }
-  mensagem_ = RemoveCaret(ctx.FMensagemInconsistencia);
-  status_ = mensagem_.empty() ? tscSucesso : tscInconsistente;
-  pLogAtualizaConf(status_, mensagem_);
+  JulgaExecucao();
+}
+
+// Only what this run recorded counts: a failure it reported, then its inconsistencies. The result
+// message alone (an end message such as "Importação finalizada: ...") is a run that did its work.
+void TAutoThreadPadrao::JulgaExecucao() {
+  const TProcessContext& ctx = ProcessContext();
+  if (!ctx.FFalhaExecucao.empty())
+    Falhou(ctx.FFalhaExecucao);
+  else if (!ctx.FInconsistenciasExecucao.empty())
+    pLogAtualizaConf(tscInconsistente, ctx.FInconsistenciasExecucao.back());
+  else
+    pLogAtualizaConf(tscSucesso, ctx.FMensagemInconsistencia);
 }
 
 // The work left open is undone first, then the failure reaches the log and the status rows; a row

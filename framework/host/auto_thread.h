@@ -50,11 +50,14 @@ class TAutoThreadPadrao : public TComponent {
   // Runs the work on the host's main thread (the host has one thread: it runs it now).
   virtual void Sincronizar(const std::function<void()>& work) { work(); }
 
-  // Runs the task: Execute inside an unattended stretch, then the run's status row: 1 when the run
-  // left no result message, 2 with the message otherwise. An exception leaving Execute rolls back
-  // an open transaction, leaves status 5 with its text on the run's row and on every conference
-  // row the run wrote, and is raised again; so does a transaction Execute leaves open. Status rows
-  // and log lines are committed on their own, apart from the task's work.
+  // Runs the task: a start row (status 1, no text), Execute inside an unattended stretch, then the
+  // run's status row judged from what this run recorded (ProcessContext's FFalhaExecucao and
+  // FInconsistenciasExecucao, and the conference rows it wrote with status 5 or 2): 5 with the
+  // failure's text, else 2 with the last inconsistency, else 1 with the result message. An
+  // exception leaving Execute rolls back an open transaction, leaves status 5 with its text on the
+  // run's row and on every conference row the run wrote, and is raised again; so does a
+  // transaction Execute leaves open. Status rows and log lines are committed on their own, apart
+  // from the task's work.
   virtual void ExecuteTask();
 
   // Named string parameters; an absent name gives "" (names without regard to case).
@@ -73,7 +76,7 @@ class TAutoThreadPadrao : public TComponent {
   static void GravarLogTarvo(TAutoThreadPadrao* task, const std::string& texto) { task->GravarLogTarvo(texto); }
 
   // The run's conference row of one kind (5 Nibo entries, 6 Dyq entries, ...), message cut to
-  // the column's width.
+  // the column's width. Status 5 is a failure of the run, 2 an inconsistency of it.
   void InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status, const std::string& mensagem);
   static void InsereConferenciaImportacoes(TAutoThreadPadrao* task, int tipo, TTipoStatusConferencia status,
                                            const std::string& mensagem) {
@@ -94,6 +97,7 @@ class TAutoThreadPadrao : public TComponent {
   virtual void pLogAtualizaConf(TTipoStatusConferencia status, const std::string& mensagem);
 
  private:
+  void JulgaExecucao();
   void Falhou(const std::string& mensagem);
   std::map<std::string, std::string> params_;  // by upper-cased name
   std::vector<std::string> log_;

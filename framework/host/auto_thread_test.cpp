@@ -12,20 +12,31 @@
 namespace vyn {
 namespace {
 
-// Writes its conference row as the import tasks do, then fails or leaves a result message.
+// Writes its conference row as the import tasks do, then fails, records what it found or leaves a
+// result message; it reads its run's row as it starts.
 class TAutoThreadTeste : public TAutoThreadPushPadrao {
  public:
   using TAutoThreadPushPadrao::TAutoThreadPushPadrao;
   std::string ClassName() const override { return "TAutoThreadTeste"; }
-  std::string Falha;
+  std::string Falha;          // raised
+  std::string FalhaRelatada;  // reported without raising
+  std::string Inconsistencia;
+  TTipoStatusConferencia Conferencia = tscSucesso;
   std::string Resultado;
+  std::vector<Variant> RowNoInicio;
 
  protected:
   void Execute() override {
     TAutoThreadPushPadrao::Execute();
+    const TQueryResult r = ProcessoInfo().Database->QueryAll(
+        "SELECT BDCODSTATUS, BDINCONSISTENCIA FROM VSH_EMP_TCONF_EXECUCAO WHERE BDCODEMP = 12");
+    if (!r.Rows.empty()) RowNoInicio = r.Rows[0];
     GravarLogTarvo(this, "Iniciando o processo...");
     InsereConferenciaImportacoes(this, 6, tscSucesso, "");
     if (!Falha.empty()) throw std::runtime_error(Falha);
+    if (Conferencia != tscSucesso) InsereConferenciaImportacoes(this, 6, Conferencia, "Conferência da importação");
+    if (!Inconsistencia.empty()) RegistraInconsistenciaExecucao(Inconsistencia);
+    if (!FalhaRelatada.empty()) RegistraFalhaExecucao(FalhaRelatada);
     if (!Resultado.empty()) ProcessoInfo().FMensagemInconsistencia = Resultado;
     GravarLogTarvo(this, "Processo finalizado");
   }
@@ -122,25 +133,69 @@ TEST_F(AutoThreadTest, StatusAndLogOutliveTheTasksUnfinishedTransaction) {
   EXPECT_EQ(r.Rows[1][0].AsString(), "Falha no meio");
 }
 
-TEST_F(AutoThreadTest, ResultMessageGivesStatusTwoCutToTheColumnWidth) {
+TEST_F(AutoThreadTest, StatusFollowsOnlyWhatThisRunRecorded) {
   TAutoThreadTeste task;
   task.SetParametro("COD_EMPRESA", "12");
-  task.Resultado = std::string(250, 'a') + "ç";
+  const std::string fim = "Importação finalizada: 3 lançamento(s) importado(s), 0 não importado(s).";
+  // An end message is a run that did its work.
+  task.Resultado = fim;
+  task.ExecuteTask();
+  EXPECT_EQ(task.StatusExecucao(), tscSucesso);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 1);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), fim);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TLOG_TARVO WHERE BDCODEMP = 12").AsInteger(), 2);
+
+  // A recorded inconsistency is status 2 with its own text (cut to the column), whatever ends the run.
+  task.Inconsistencia = std::string(250, 'a') + "ç";
   task.ExecuteTask();
   EXPECT_EQ(task.StatusExecucao(), tscInconsistente);
   EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 2);
   EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), std::string(200, 'a'));
-  EXPECT_EQ(Status("VSH_EMP_TCONF_IMPORTACOES").AsInteger(), 1);
-  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TLOG_TARVO WHERE BDCODEMP = 12").AsInteger(), 2);
-
-  // A later clean run of the same key replaces the row; text WIN1252 cannot hold still arrives.
-  task.Resultado = "falhou \xF0\x9F\x98\x80 ok";
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, fim);
+  // So is a conference row of status 2 (the last text recorded wins); text WIN1252 cannot hold still
+  // arrives.
+  task.Inconsistencia = "falhou \xF0\x9F\x98\x80 ok";
+  task.Conferencia = tscInconsistente;
   task.ExecuteTask();
+  EXPECT_EQ(task.StatusExecucao(), tscInconsistente);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_IMPORTACOES").AsInteger(), 2);
   EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), "falhou ? ok");
-  task.Resultado.clear();
+
+  // The next run of the same key starts from a clean row and is judged on its own record.
+  task.Inconsistencia.clear();
+  task.Conferencia = tscSucesso;
+  task.Resultado = fim;
   task.ExecuteTask();
+  ASSERT_EQ(task.RowNoInicio.size(), 2u);
+  EXPECT_EQ(task.RowNoInicio[0].AsInteger(), 1);
+  EXPECT_EQ(task.RowNoInicio[1].AsString(), "") << "the start row kept the earlier run's text";
+  EXPECT_EQ(task.StatusExecucao(), tscSucesso);
   EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 1);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_IMPORTACOES").AsInteger(), 1);
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TCONF_EXECUCAO").AsInteger(), 1);
+}
+
+TEST_F(AutoThreadTest, AReportedFailureIsStatusFiveEvenAfterAnEndMessage) {
+  TAutoThreadTeste task;
+  task.SetParametro("cod_empresa", "12");
+  task.Inconsistencia = "Conta 999 não encontrada";
+  task.FalhaRelatada = "A importação foi cancelada e nada foi gravado: disco cheio";
+  task.Resultado = "Importação finalizada: 0 lançamento(s) importado(s), 0 não importado(s).";
+  EXPECT_NO_THROW(task.ExecuteTask());
+  EXPECT_EQ(task.StatusExecucao(), tscErro);
+  EXPECT_EQ(task.MensagemExecucao(), task.FalhaRelatada);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 5);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), task.FalhaRelatada);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_IMPORTACOES").AsInteger(), 5) << "no success row behind a failure";
+  EXPECT_EQ(task.LogTarvo().back(), task.FalhaRelatada);
+
+  // A conference row the task marked failed fails the run with the task's own wording.
+  task.Inconsistencia.clear();
+  task.FalhaRelatada.clear();
+  task.Conferencia = tscErro;
+  task.ExecuteTask();
+  EXPECT_EQ(task.StatusExecucao(), tscErro);
+  EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), "Conferência da importação");
 }
 
 TEST_F(AutoThreadTest, ParametersAndRunCompany) {

@@ -1,12 +1,16 @@
 #pragma once
-// The judgement of a scheduled entry import (Dyq and Nibo entry tasks): what the import wrote into
-// VSH_EMP_TCONF_TLAN under the run's key decides the run's conference row.
+// The judgement of a scheduled entry import (Dyq and Nibo entry tasks): what this run's import wrote
+// into VSH_EMP_TCONF_TLAN under the run's key decides the run's conference row; rows an earlier run
+// of the same key left are not judged again.
 namespace vyn {
 
 class TAutoThreadPadrao;
 
-// Nothing imported raises TErroException after a status-5 conference row of the kind; imported
-// lines with inconsistent ones leave status 2; all imported leaves the row as it stands.
-void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipoConferencia);
+// Where the entry rows of a run begin: taken when the run starts, handed to the judgement below.
+long long MarcaConferenciaLancamentos();
+
+// Nothing imported since marca raises TErroException after a status-5 conference row of the kind;
+// imported lines with inconsistent ones leave status 2; all imported leaves the row as it stands.
+void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipoConferencia, long long marca);
 
 }  // namespace vyn

@@ -567,7 +567,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       const std::string msg = std::string("A importação foi cancelada e nada foi gravado: ") + e.what();
       if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
       if ((tela && tela->IsTARVO) || IsUnattended())
-        ProcessContext().FMensagemInconsistencia = msg;
+        RegistraFalhaExecucao(msg);
       else
         DlgErroOk(msg);
       return false;

@@ -97,7 +97,7 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
     tela->ckAviso->SetChecked(GetParametro("ckAviso") == "True");
     tela->spOK->Click();
     if (auto* l = tela->Inconsistencias_VYN(); l && !l->IsEmpty())
-      ProcessoInfo().FMensagemInconsistencia = l->Itens().front().Caption;
+      vyn::RegistraInconsistenciaExecucao(l->Itens().front().Caption);
     tela->Free();
     GravarLogTarvo(this, "Processo finalizado");
   }

@@ -24,6 +24,7 @@ void TAutoThreadLancamentoContabilNibo::Execute() {
 
   TFormPtr<TfrImportacaoNibo> tela(CreateForm<TfrImportacaoNibo>(*this));
   InsereConferenciaImportacoes(kTipoConferencia, tscSucesso, "");
+  marcaLancamentos_ = MarcaConferenciaLancamentos();
   tela->PreparaExecucaoAgendada(CodEmpresa, Referencia, Sleeper);
   tela->edCODPLATROCAINT->SetEnabled(true);
   tela->edCODPLATROCAINT->SetFocus();
@@ -38,7 +39,7 @@ void TAutoThreadLancamentoContabilNibo::Execute() {
 }
 
 void TAutoThreadLancamentoContabilNibo::TrataInconsistencias() {
-  TrataInconsistenciasLancamentos(*this, kTipoConferencia);
+  TrataInconsistenciasLancamentos(*this, kTipoConferencia, marcaLancamentos_);
 }
 
 }  // namespace integracao

@@ -29,6 +29,7 @@ class TAutoThreadLancamentoContabilNibo : public vyn::TAutoThreadPushPadrao {
 
  private:
   void TrataInconsistencias();
+  long long marcaLancamentos_ = 0;  // where this run's entry rows begin
 };
 
 }  // namespace integracao

@@ -55,9 +55,10 @@ TEST_F(NiboTasksTest, EntriesTaskImportsUnattendedAndJudgesTheRun) {
   EXPECT_EQ(Executa(task), "");
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(task.StatusExecucao(), tscSucesso) << task.MensagemExecucao();
   EXPECT_EQ(task.LogTarvo().back(), "Processo finalizado");
 
-  Db().Execute("delete from VSH_EMP_TCONF_TLAN");
+  // The same schedule key again: the imported row of the run before is not this run's.
   Entradas("L,1,05/01/2024,999,11,3\n");
   TAutoThreadLancamentoContabilNibo inconsistente;
   EXPECT_EQ(Executa(inconsistente), "Nenhuma lançamento importado, foram encontradas inconsistencias");
@@ -66,10 +67,10 @@ TEST_F(NiboTasksTest, EntriesTaskImportsUnattendedAndJudgesTheRun) {
             "Nenhum lançamento importado, foram encontradas inconsistencias");
 
   // Nibo unreachable after every attempt: nothing found.
-  Db().Execute("delete from VSH_EMP_TCONF_TLAN");
   server_.On("POST", "/oauth/token", TFakeResponse(502, "{}"));
   TAutoThreadLancamentoContabilNibo falha;
   EXPECT_EQ(Executa(falha), "Nenhuma lançamento encontrado");
+  EXPECT_EQ(falha.StatusExecucao(), tscErro);
 }
 
 TEST_F(NiboTasksTest, EntriesTaskWithoutPlanParameterFailsAfterItsStartRow) {

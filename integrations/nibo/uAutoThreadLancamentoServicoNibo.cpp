@@ -32,17 +32,8 @@ void TAutoThreadLancamentoServicoNibo::Execute() {
   wPossuiImportacao = tela->PossuiImportacao();
   tela.reset();
   GravarLogTarvo("Processo finalizado - Enviado a list");
-}
-
-void TAutoThreadLancamentoServicoNibo::ExecuteTask() {
-  TAutoThreadPushPadrao::ExecuteTask();
-  try {
-    TrataInconsistencia();
-  } catch (const std::exception& e) {
-    // The run's row must not keep saying success behind the failure.
-    pLogAtualizaConf(tscErro, e.what());
-    throw;
-  }
+  // Judged inside the run, so the task base's row follows what it finds.
+  TrataInconsistencia();
 }
 
 void TAutoThreadLancamentoServicoNibo::TrataInconsistencia() {

@@ -22,8 +22,6 @@ class TAutoThreadLancamentoServicoNibo : public vyn::TAutoThreadPushPadrao {
 
   vyn::TSleeper Sleeper;
 
-  void ExecuteTask() override;
-
  protected:
   void Execute() override;
 

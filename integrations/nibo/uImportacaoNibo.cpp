@@ -152,7 +152,7 @@ void TfrImportacaoNibo::Processo() {
         std::error_code ec;
         if (!Trim(cliente->FMensagem).empty() && !fs::exists(Trim(arquivo), ec)) {
           if (IsTARVO() || IsUnattended())
-            ProcessContext().FMensagemInconsistencia = RemoveCaret(cliente->FMensagem);
+            RegistraFalhaExecucao(RemoveCaret(cliente->FMensagem));
           else
             DlgWarOk(cliente->FMensagem);
           return;

@@ -61,8 +61,9 @@ void TAutoThreadContasPagarOmie::Execute() {
 
     TProcessContext& ctx = ProcessContext();
     const TComandoSQL inicio = engine->getUpdateTARVO(
-        "VSH_EMP_TCONF_OMIE_EXPORT", {"BDCODUSUARIO", "BDDATAEXECUTADO", "BDREFERENCIA", "BDCODSTATUS"},
-        {ctx.UserCode, TSQLValor::Expressao("CURRENT_TIMESTAMP"), referencia, 1}, {});
+        "VSH_EMP_TCONF_OMIE_EXPORT",
+        {"BDCODUSUARIO", "BDDATAEXECUTADO", "BDREFERENCIA", "BDCODSTATUS", "BDINCONSISTENCIA"},
+        {ctx.UserCode, TSQLValor::Expressao("CURRENT_TIMESTAMP"), referencia, 1, std::string()}, {});
     impostos->CommandText(inicio.SQL, ctExecute, inicio.Params);
     const auto fim = [&](int status, const std::string& mensagem) {
       const std::string texto = TextoParaColuna(impostos->Database(), "VSH_EMP_TCONF_OMIE_EXPORT", "BDINCONSISTENCIA",
@@ -104,8 +105,8 @@ void TAutoThreadContasPagarOmie::Execute() {
       throw;
     }
 
-    const std::string mensagem = ctx.FMensagemInconsistencia;
-    if (!mensagem.empty()) {
+    if (!ctx.FInconsistenciasExecucao.empty()) {
+      const std::string mensagem = ctx.FInconsistenciasExecucao.back();
       fim(2, mensagem);
       throw EIntegracaoOmie(mensagem);
     }

@@ -82,9 +82,15 @@ TEST_F(ContasPagarOmieTaskTest, ProblemsAndIdleRunsEndInconsistentAndFailuresInE
   EXPECT_NE(std::find(log_.begin(), log_.end(), "Processo em encerramento"), log_.end());
   EXPECT_EQ(std::find(log_.begin(), log_.end(), "Processo finalizado"), log_.end());
 
-  Db().Execute("delete from VSH_EMP_TCONF_OMIE_EXPORT");
+  // A clean run of the same key: its start row does not keep the failure's text.
+  url_.clear();
+  server_.On("POST", "/api/v1/financas/contapagar/", TFakeResponse(200, "{}"));
+  Run("1", "202403", "0", false);
+  EXPECT_EQ(Linha().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(Linha().Value(0, "BDINCONSISTENCIA").AsString(), "");
+
   Run("1 or 1=1", "202403", "0", true);   // never reaches the database
-  EXPECT_TRUE(Linha().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select count(*) from VSH_EMP_TCONF_OMIE_EXPORT").AsInteger(), 1);
 }
 
 }  // namespace

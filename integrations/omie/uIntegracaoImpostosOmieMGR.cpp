@@ -82,7 +82,7 @@ TComandoSQL TIntegracaoImpostosOmieMGR::getUpdateTARVO(const std::string& prTabe
 
 void TIntegracaoImpostosOmieMGR::AddInconsistencia(const std::string& prInconsistencia) {
   if (IsTARVO) {
-    ProcessContext().FMensagemInconsistencia = prInconsistencia;
+    RegistraInconsistenciaExecucao(prInconsistencia);
     return;
   }
   if (BloqueioLancamento_VYN && BloqueioLancamento_VYN->Inconsistencias())

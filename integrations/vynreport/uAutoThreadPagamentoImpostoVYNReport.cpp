@@ -104,8 +104,9 @@ void TAutoThreadPagamentoImpostoVYNReport::Execute() {
       throw std::invalid_argument("Referência inválida: '" + GetParametro("referencia") + "'");
     ExecutaImportacao(importa);
     ExecutaExportacao(exporta);
-    if (!ProcessoInfo().FMensagemInconsistencia.empty())
-      SetaInconsistencia(tscInconsistente, ProcessoInfo().FMensagemInconsistencia);
+    // Only what this run found inconsistent; an end message alone leaves the start row standing.
+    if (!ProcessoInfo().FInconsistenciasExecucao.empty())
+      SetaInconsistencia(tscInconsistente, ProcessoInfo().FInconsistenciasExecucao.back());
   } catch (const std::exception& e) {
     // The work left open is undone before the row is written, so the row is never rolled back.
     // A row that cannot be written is noted in the log; the run's own error is the one raised.
@@ -127,7 +128,7 @@ void TAutoThreadPagamentoImpostoVYNReport::Execute() {
 void TAutoThreadPagamentoImpostoVYNReport::EmpresaNaoConfigurada() {
   // Nobody can answer a warning here: the run says it in its result instead.
   GravarLogTarvo(kEmpresaNaoConfigurada);
-  ProcessoInfo().FMensagemInconsistencia = kEmpresaNaoConfigurada;
+  RegistraInconsistenciaExecucao(kEmpresaNaoConfigurada);
 }
 
 void TAutoThreadPagamentoImpostoVYNReport::ExecutaImportacao(bool executar) {

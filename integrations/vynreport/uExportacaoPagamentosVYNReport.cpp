@@ -179,9 +179,10 @@ bool TfrExportacaoPagamentosVYNReport::PodeIniciarProcesso() {
   if (lvImpostos->CheckedCount() == 0) {
     // The scheduled run must not ask; its result message says why nothing went: with no tax paid
     // in the period there is simply nothing to send.
-    if (IsTARVO())
-      ProcessContext().FMensagemInconsistencia =
-          lvImpostos->Count() == 0 ? "Nenhum registro para ser exportado." : "Nenhum imposto selecionado!";
+    if (IsTARVO() && lvImpostos->Count() == 0)
+      ProcessContext().FMensagemInconsistencia = "Nenhum registro para ser exportado.";
+    else if (IsTARVO())
+      RegistraInconsistenciaExecucao("Nenhum imposto selecionado!");
     else
       DlgWarOk("Nenhum imposto selecionado!");
     return false;
@@ -298,9 +299,10 @@ void TfrExportacaoPagamentosVYNReport::Processo() {
     FreeComponent(exp);
   }
   if (FExportacaoPagamento->Registros().empty()) {
-    if (IsTARVO())
-      ProcessContext().FMensagemInconsistencia =
-          recusadas ? lista->getItemObjeto(0).Caption : "Nenhum registro para ser exportado.";
+    if (IsTARVO() && recusadas)
+      RegistraInconsistenciaExecucao(lista->getItemObjeto(0).Caption);
+    else if (IsTARVO())
+      ProcessContext().FMensagemInconsistencia = "Nenhum registro para ser exportado.";
     else
       lista->Execute(true, true, true, true, "");
     status->Finalize();
@@ -317,9 +319,9 @@ void TfrExportacaoPagamentosVYNReport::Processo() {
     return;
   }
   if (!IsTARVO()) DlgInfOk("Pagamentos integrados com sucesso!");
-  if (res.TotalBaixados == 0 && IsTARVO()) ProcessContext().FMensagemInconsistencia = "Nenhum pagamento integrado na WEB.";
+  if (res.TotalBaixados == 0 && IsTARVO()) RegistraInconsistenciaExecucao("Nenhum pagamento integrado na WEB.");
   // A guide left out is not a clean run, even when the others went.
-  if (recusadas && IsTARVO()) ProcessContext().FMensagemInconsistencia = lista->getItemObjeto(0).Caption;
+  if (recusadas && IsTARVO()) RegistraInconsistenciaExecucao(lista->getItemObjeto(0).Caption);
   const std::string enviados = "Total de pagamentos enviados: " + std::to_string(res.TotalRecebidos);
   const std::string baixados = "Total de pagamentos baixados: " + std::to_string(res.TotalBaixados);
   lista->Add_Informativo(enviados, true, nullptr);

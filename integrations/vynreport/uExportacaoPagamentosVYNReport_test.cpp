@@ -25,6 +25,7 @@ class ExportacaoPagamentosTest : public CompanyDatabaseTest {
     PreparaEmpresa(Db(), portal_);
     ProcessContext().CustomerCode = "123";
     ProcessContext().FMensagemInconsistencia.clear();
+    ProcessContext().FInconsistenciasExecucao.clear();
   }
   void Paga(int chave, int dia, int seq = 1, int mes = 4) {
     Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
@@ -91,6 +92,7 @@ TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReport
   EXPECT_EQ(t->lvImpostos->Count(), 0);
   t->spOK->Click();
   EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Nenhum registro para ser exportado.");
+  EXPECT_TRUE(ProcessContext().FInconsistenciasExecucao.empty()) << "nothing to send is no inconsistency";
 
   Guia(Db(), 55, 202403, "95.00", "100.00");
   Paga(55, 20);
@@ -99,6 +101,7 @@ TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReport
   u->spOK->Click();
   EXPECT_EQ(portal_.RequestCount(), 0u);
   EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Guia 55 do imposto 10 não exportada"), std::string::npos);
+  EXPECT_EQ(ProcessContext().FInconsistenciasExecucao.size(), 1u);
 }
 
 TEST_F(ExportacaoPagamentosTest, AGuidePaidInPartsGoesOnceAndALeftOutGuideIsNoCleanRun) {

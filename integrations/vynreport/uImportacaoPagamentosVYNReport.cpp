@@ -258,7 +258,7 @@ void TfrImportacaoPagamentosVYNReport::AddInconsistencia(int codImp, const TPaga
       codImp = static_cast<int>(sql->FieldByName("BDCODIMP").AsInteger());
   }
   const std::string texto = "Importação: " + mensagem;
-  ProcessContext().FMensagemInconsistencia = texto;
+  RegistraInconsistenciaExecucao(texto);
   AddConferencia(codImp, pagamento, "BDINCONSISTENCIA", TSQLValor(Utf8Left(texto, 200)));
 }
 

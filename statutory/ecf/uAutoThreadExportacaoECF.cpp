@@ -104,10 +104,10 @@ void TAutoThreadExportacaoECF::Execute() {
     const std::string nome = JuntaPastaArquivo(
         tela.edArquivo->Text(), NomeArquivoECF(tela.edCODEMP->Codigo(), trib, ano, MonthOf(tela.edDataIni->GetData())));
     if (std::filesystem::is_regular_file(nome)) {
-      ProcessoInfo().FMensagemInconsistencia =
+      RegistraInconsistenciaExecucao(
           "Já existe exportação neste período com o mesmo nome de arquivo na pasta selecionada, a exportação não foi "
           "refeita pois no plano de configuração não está marcada a opção ‘Sobrepor arquivo automaticamente na pasta "
-          "destino`";
+          "destino`");
       return;
     }
   }

@@ -183,7 +183,7 @@ void TfrExportacaoECF::ConfirmarInterno() {
       // Without a user the failure must end the run as one: a box would hang the server and a normal
       // return would read as a successful export.
       if (IsTARVO()) {
-        ProcessContext().FMensagemInconsistencia = RemoveCaret(texto);
+        RegistraFalhaExecucao(RemoveCaret(texto));
         throw EExceptionTratadaInformativa_VYN(texto);
       }
       if (!semDialogos_) {
@@ -200,7 +200,7 @@ void TfrExportacaoECF::ConfirmarInterno() {
   if (IsTARVO())
     for (const auto& it : Inconsistencias_VYN->Itens())
       if (it.Nivel != niInformativo) {
-        ProcessContext().FMensagemInconsistencia = it.Caption;
+        RegistraInconsistenciaExecucao(it.Caption);
         break;
       }
   SalvaConfiguracaoEHistorico();

@@ -100,7 +100,7 @@ bool TfrRelSequenciaRelatorios::ValidaESetaAgrupamento(TPrintType tipo) {
   FEnviarEmailVYNReport = false;
   if (tipo == ptVynReport) {
     auto recusa = [&](const std::string& msg) {
-      if (IsTARVO) ProcessContext().FMensagemInconsistencia = msg;
+      if (IsTARVO) RegistraInconsistenciaExecucao(msg);
       else DlgWarOk(msg);
       if (edCHAVEVYNREPORT->Enabled() && !IsTARVO) edCHAVEVYNREPORT->SetFocus();
       return false;

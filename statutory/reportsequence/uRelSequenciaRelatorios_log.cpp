@@ -41,7 +41,8 @@ void TfrRelSequenciaRelatorios::AddConferencia(const std::string& msg) {
 void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tipo, const std::string& msg) {
   if (!IsTARVO || (tipo != tisAtencao && tipo != tisErro)) return;
   auto& ctx = ProcessContext();
-  if (!msg.empty()) ctx.FMensagemInconsistencia = msg;
+  // Called with no text for an item that ran clean: only a text is an inconsistency of the run.
+  if (!msg.empty()) RegistraInconsistenciaExecucao(msg);
   AddConferencia(ctx.FMensagemInconsistencia);
   FOcorreuInconsistenciaTARVO = true;
   auto& estado = WP_SEQUENCIARELATORIO();

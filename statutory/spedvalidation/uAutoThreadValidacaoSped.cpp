@@ -144,7 +144,7 @@ void TAutoThreadValidacaoSped::Execute() {
     FDAOExec->CommandText("UPDATE TVALIDACAOSPED_MICRO set BDPRECISAABRIRTELA = TRUE where BDCODMICRO = " +
                               SQLInteger(micro),
                           ctExecute);
-    ProcessoInfo().FMensagemInconsistencia = r.Erro;
+    RegistraFalhaExecucao(r.Erro);
     return;
   }
 
