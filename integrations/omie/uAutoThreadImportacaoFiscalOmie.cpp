@@ -78,6 +78,13 @@ void TAutoThreadImportacaoFiscalOmie::Execute() {
   }
   busca->GravaLogSeExistir(ArquivoLogOmie());
   GravarLogTarvo(RemoveCaret(mensagem));
+  // What stopped the fetch fails the run; a kind refused beside documents fetched is an inconsistency.
+  const std::string falha = RemoveCaret(busca->Falha());
+  if (falha.empty()) return;
+  if (busca->RealizouProcesso())
+    RegistraInconsistenciaExecucao(falha);
+  else
+    RegistraFalhaExecucao(falha);
 }
 
 }  // namespace integracao

@@ -44,8 +44,10 @@ class FiscalOmieTaskTest : public CompanyDatabaseTest {
     task.SetParametro("cod_empresa", "1");
     task.SetParametro("referencia", ref);
     task.ExecuteTask();
+    status_ = task.StatusExecucao();
     return task.LogTarvo().back();
   }
+  TTipoStatusConferencia status_ = tscSucesso;
   TPastaProgramaTeste pasta_;
   std::mutex m_;
   std::vector<std::string> consultas_;
@@ -54,6 +56,7 @@ class FiscalOmieTaskTest : public CompanyDatabaseTest {
 
 TEST_F(FiscalOmieTaskTest, ParametersChooseKindsAndDirections) {
   EXPECT_NE(Roda("True", "1", "0", "202403").find("* NF-e de entrada: 1\r\n* CT-e de entrada: 1"), std::string::npos);
+  EXPECT_EQ(status_, tscSucesso);
   EXPECT_EQ(consultas_, (std::vector<std::string>{"55|0", "57|0"}));
   EXPECT_EQ(ProcessContext().WP_REF_TARVO, 202403);
   consultas_.clear();
@@ -69,6 +72,7 @@ TEST_F(FiscalOmieTaskTest, ParametersChooseKindsAndDirections) {
 TEST_F(FiscalOmieTaskTest, NothingChosenAndTheLogFileOnlyWhenItExists) {
   const auto log = pasta_.Pasta() / "LogOmie.txt";
   EXPECT_EQ(Roda("False", "False", "2", "202403"), "Não foram encontrados arquivos nesta referência!");
+  EXPECT_EQ(status_, tscSucesso) << "an empty month is no failure";
   EXPECT_FALSE(std::filesystem::exists(log));   // never created by the task
   EXPECT_TRUE(consultas_.empty());
 
@@ -88,6 +92,24 @@ TEST_F(FiscalOmieTaskTest, MalformedParametersEndTheRunAndAnEmptyReferenceIsZero
   Roda("True", "False", "0", "");
   EXPECT_EQ(ProcessContext().WP_REF_TARVO, 0);
   EXPECT_TRUE(consultas_.empty());
+  EXPECT_EQ(status_, tscErro) << "a reference that is no month fetched nothing";
+}
+
+TEST_F(FiscalOmieTaskTest, RefusalsAndMissingCredentialsAreNoCleanRun) {
+  // Omie refuses the outgoing documents after the incoming ones came: inconsistent.
+  server_.On("POST", "/api/v1/contador/xml/", [](const TFakeRequest& r) {
+    if (TJsonOmie::parse(r.Body)["param"][0]["cOperacao"] == "1") return TFakeResponse(500, R"({"faultstring":"x"})");
+    return TFakeResponse(200, R"({"nTotPaginas":1,"documentosEncontrados":[{"nChave":"1","nNumero":"2","cXml":"<x/>"}]})");
+  });
+  Roda("True", "False", "2", "202403");
+  EXPECT_EQ(status_, tscInconsistente);
+  // Every kind refused, or no key to ask with: the run failed.
+  server_.On("POST", "/api/v1/contador/xml/", TFakeResponse(500, R"({"faultstring":"x"})"));
+  Roda("True", "False", "0", "202403");
+  EXPECT_EQ(status_, tscErro);
+  Db().Execute("update TEMPRESAS set BDCHAVEACESSOOMIE = '' where BDCODEMP = 1");
+  EXPECT_EQ(Roda("True", "False", "0", "202403"), "Chave de acesso não informada na Configuração de Serviços Web");
+  EXPECT_EQ(status_, tscErro);
 }
 
 }  // namespace

@@ -112,9 +112,11 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
   FCodEmp = prCodEmp;
   FReferencia = prReferencia;
   FContador = 0;
-  std::string resultado = BuscaAutenticacao();
-  if (!resultado.empty()) return resultado;
-  if (!IsValidAnoMes(prReferencia)) return "Referência " + std::to_string(prReferencia) + " inválida!";
+  FFalha = BuscaAutenticacao();
+  if (FFalha.empty() && !IsValidAnoMes(prReferencia))
+    FFalha = "Referência " + std::to_string(prReferencia) + " inválida!";
+  if (!FFalha.empty()) return FFalha;
+  std::string resultado;
 
   const TDateTime dataIni = FirstDayOfAnoMes(prReferencia);
   const TDateTime dataFim = LastDayOfAnoMes(prReferencia);
@@ -180,6 +182,7 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
     falhasTexto = "Falha na consulta de documentos da Omie:";
     for (const std::string& f : falhas) falhasTexto += "\r\n" + f;
   }
+  FFalha = falhasTexto;
   if (FPossuiNotas) {
     FRealizouProcesso = true;
     resultado = resumo + "\r\n\r\n";

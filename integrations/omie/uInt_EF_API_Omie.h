@@ -33,6 +33,9 @@ class TInt_EF_API_Omie : public vyn::TInt_EF_API_Parceiros {
   static void ApagarDiretorio(const std::string& prCaminho);
 
   bool RealizouProcesso() const { return FRealizouProcesso; }
+  // What kept the last GetArquivos from fetching (missing credentials, a bad reference, Omie's
+  // refusals); empty when nothing did. Nothing waiting in the month is no failure.
+  const std::string& Falha() const { return FFalha; }
   const std::string& Diretorio() const { return FDiretorio; }
 
   // Applied to the Omie client of the run (address and waits of a test or a host configuration).
@@ -44,6 +47,7 @@ class TInt_EF_API_Omie : public vyn::TInt_EF_API_Parceiros {
 
   bool FPossuiNotas = false;
   bool FRealizouProcesso = false;
+  std::string FFalha;
   std::string FAppKey;
   std::string FAppSecret;
 };
