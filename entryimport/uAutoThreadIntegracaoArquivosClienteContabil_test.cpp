@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <fstream>
+#include <sstream>
 
 #include "entryimport/entryimport_test_support.h"
 #include "entryimport/review/revisao_test_support.h"
@@ -125,6 +130,51 @@ TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
   EXPECT_EQ(status_, tscErro);
   EXPECT_TRUE(Contem(log3, "Pasta de arquivos do cliente não encontrada: " + (pasta_ / "sumiu").string()));
 }
+
+#ifdef INTEGRACAO_HOST_EXE
+// The built host runs the task with the shipped module: its exit status is 0 only for status 1.
+TEST(ClientFolderTaskHost, ExitStatusFollowsEachRunsOwnOutcome) {
+  const fs::path dir = fs::temp_directory_path() / ("integracao_cliente_host_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir / "cli");
+  const auto host = [&](const std::string& args) {
+    const std::string cmd = "'" INTEGRACAO_HOST_EXE "' --db '" + (dir / "db.fdb").string() + "' " + args + " >'" +
+                            (dir / "out.txt").string() + "' 2>&1 </dev/null";
+    const int rc = std::system(cmd.c_str());
+    std::stringstream out;
+    out << std::ifstream(dir / "out.txt").rdbuf();
+    return std::make_pair(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out.str());
+  };
+  const auto tarefa = [&](const std::string& pasta) {
+    return host("task TAutoThreadIntegracaoArquivosClienteContabil cod_emp=1 tipo_arquivo=21 caminho='" +
+                (dir / pasta).string() + "' ref_inicial=20240101 ref_final=20240131 --agendamento 3");
+  };
+  ASSERT_EQ(host("init '" + (dir / "db.fdb").string() + "' --demo --referencia 202401").first, 0);
+
+  std::ofstream(dir / "cli" / "CL11222333000181_a.txt") << "L,1,05/01/2024,40,11,100\n";
+  auto r = tarefa("cli");
+  EXPECT_EQ(r.first, 0) << r.second;
+  EXPECT_NE(r.second.find("Status: 1 (sucesso) Importação finalizada: 1 lançamento(s) importado(s)"), std::string::npos)
+      << r.second;
+
+  std::ofstream(dir / "cli" / "CL11222333000181_b.txt") << "L,1,06/01/2024,40,11,5\nL,1,06/01/2024,999,11,3\n";
+  r = tarefa("cli");
+  EXPECT_EQ(r.first, 1);
+  EXPECT_NE(r.second.find("Status: 2 (inconsistente)"), std::string::npos) << r.second;
+
+  // The same schedule key once more: the refused line of the run before is not this run's.
+  std::ofstream(dir / "cli" / "CL11222333000181_c.txt") << "L,1,07/01/2024,40,11,7\n";
+  r = tarefa("cli");
+  EXPECT_EQ(r.first, 0) << r.second;
+  EXPECT_NE(r.second.find("Status: 1 (sucesso)"), std::string::npos) << r.second;
+
+  r = tarefa("sumiu");
+  EXPECT_EQ(r.first, 1);
+  EXPECT_NE(r.second.find("Status: 5 (erro) Pasta de arquivos do cliente não encontrada: "), std::string::npos)
+      << r.second;
+  fs::remove_all(dir);
+}
+#endif
 
 }  // namespace
 }  // namespace integracao
