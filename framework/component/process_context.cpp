@@ -15,7 +15,7 @@ void RegistraInconsistenciaExecucao(const std::string& mensagem) {
 
 void RegistraFalhaExecucao(const std::string& mensagem) {
   TProcessContext& ctx = ProcessContext();
-  if (ctx.FFalhaExecucao.empty()) ctx.FFalhaExecucao = mensagem.empty() ? std::string("Falha sem mensagem") : mensagem;
+  if (ctx.FFalhaExecucao.empty()) ctx.FFalhaExecucao = mensagem.empty() ? std::string("Erro desconhecido") : mensagem;
   ctx.FMensagemInconsistencia = mensagem;
 }
 

@@ -88,7 +88,8 @@ void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConfer
   TProcessContext& ctx = ProcessContext();
   if (status == tscErro) {
     conferenciasErro_.insert(tipo);
-    if (ctx.FFalhaExecucao.empty()) ctx.FFalhaExecucao = RemoveCaret(mensagem);
+    if (ctx.FFalhaExecucao.empty())
+      ctx.FFalhaExecucao = mensagem.empty() ? "Erro desconhecido" : RemoveCaret(mensagem);
   } else if (status == tscInconsistente) {
     ctx.FInconsistenciasExecucao.push_back(RemoveCaret(mensagem));
   }

@@ -215,6 +215,8 @@ TEST_F(ValidacaoSpedTest, FailedExportsEndTheJobWithStatusFiveAndFlagTheWorkstat
   Agenda(40, 3);
   Roda(40);
   EXPECT_EQ(Job(40)[0].AsInteger(), 5);
+  // The job's failure is the run's: no clean or merely inconsistent row for it.
+  EXPECT_EQ(Db().QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_EXECUCAO").AsInteger(), 5);
   EXPECT_TRUE(StartsWithText(Job(40)[1].AsString(), "Não foi possível realizar a exportação. "));
   EXPECT_GT(Job(40)[1].AsString().size(), std::string("Não foi possível realizar a exportação. ").size());
 }
