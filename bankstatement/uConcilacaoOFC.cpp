@@ -38,6 +38,15 @@ TfrConciliacaoOFC::TfrConciliacaoOFC(TComponent* owner)
       ckData(Create<TCheckBox>()),
       ckValor(Create<TCheckBox>()),
       ckConsiderarZeroAEsquerda(Create<TCheckBox>()) {
+  edCODCTA->SetName("edCODCTA");
+  pnNOMCTA->SetName("pnNOMCTA");
+  edDATINI->SetName("edDATINI");
+  edDATFIN->SetName("edDATFIN");
+  gbConciliacoes->SetName("gbConciliacoes");
+  ckDocumento->SetName("ckDocumento");
+  ckValor->SetName("ckValor");
+  ckData->SetName("ckData");
+  ckConsiderarZeroAEsquerda->SetName("ckConsiderarZeroAEsquerda");
   SetCaption("Conciliação do extrato bancário");
   edCODCTA->EditsMaster.push_back(edCODEMP);
   edCODCTA->PanelNome = pnNOMCTA;
