@@ -115,6 +115,7 @@ TEST_F(AberturaDasTelas, EveryControlOfEveryScreenCarriesItsName) {
       {"TfrProcessoConciliacaoBancaria",
        {"gbExtrato", "gbContabil", "lbTotalSelExtrato", "lbTotalSelContabil", "pnAmarelo", "pnAzul", "pnVerde"}},
       {"TfrRelSequenciaRelatoriosColaborador", {"spExportaPDFCol"}},
+      {"TfrGeradorImportacaoSocios", {"edCODGERADOR", "edMODELO", "spSalvar"}},
       // The ECF task restores the saved screen values by the controls' names.
       {"TfrExportacaoECF",
        {"cbInicioPeriodo", "cbSituacaoEspecial", "cbTipoECF", "cbAlteracaoCapital", "cbEscrituracaoAtivo",
