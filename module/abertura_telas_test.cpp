@@ -78,7 +78,8 @@ const std::set<std::string> kAbertasPorOutraTela = {
     "TfrImportacaoCompPagto",         "TfrProcessoConciliacaoBancaria",
     "TfrConsultaImportacaoExtratoBancario", "TfrConsultaImportacaoLancCCTxt",
     "TfrConsultaImportacaoLancCCTxtHuge",   "TfrConsultaImportacaoSociosTreeView",
-    "TfrConsultaProcessosTrocasBalancetesTreeView",
+    "TfrConsultaProcessosTrocasBalancetesTreeView", "TfrSelecaoRecontabilizacao",
+    "TfrPreparacaoDadosComplementaresECFP500",
 };
 
 TEST_F(AberturaDasTelas, EveryRegisteredScreenOpensFromTheMenuOrRefusesWithAClearMessage) {
