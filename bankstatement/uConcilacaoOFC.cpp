@@ -75,6 +75,11 @@ void TfrConciliacaoOFC::FormCreate() {
   if (auto* dono = dynamic_cast<TForm_VYN*>(Owner())) dono->SetEnabled(false);
 }
 
+void TfrConciliacaoOFC::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 1, "Esta tela é aberta pela revisão do extrato bancário e pela conciliação bancária.");
+  TfrProcesso_Empresa_Padrao_VYN::SetListaObj(lista);
+}
+
 void TfrConciliacaoOFC::FormShow() {
   TfrProcesso_Empresa_Padrao_VYN::FormShow();
   TrataComponentesConciliacao();

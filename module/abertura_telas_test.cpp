@@ -55,6 +55,21 @@ std::vector<std::string> TelasRegistradas() {
   return telas;
 }
 
+// The controls of a screen (at any depth) that a script could not reach by name.
+std::string ControlesSemNome(const TForm_VYN& tela) {
+  std::string semNome;
+  std::vector<const vyn::TComponent*> pendentes(tela.Components().begin(), tela.Components().end());
+  while (!pendentes.empty()) {
+    const vyn::TComponent* c = pendentes.back();
+    pendentes.pop_back();
+    auto* controle = dynamic_cast<const vyn::TControl*>(c);
+    if (controle && !dynamic_cast<const TForm_VYN*>(c) && c->Name().empty())
+      semNome += " " + c->ClassName() + " '" + controle->Caption() + controle->Hint() + "'";
+    pendentes.insert(pendentes.end(), c->Components().begin(), c->Components().end());
+  }
+  return semNome;
+}
+
 class AberturaDasTelas : public vyn::CompanyDatabaseTest {
  protected:
   void SetUp() override {
@@ -75,10 +90,15 @@ class AberturaDasTelas : public vyn::CompanyDatabaseTest {
 // Screens only another screen opens, with the data it hands over: a bare open is refused with a
 // sentence naming who opens them.
 const std::set<std::string> kAbertasPorOutraTela = {
-    "TfrImportacaoCompPagto",         "TfrProcessoConciliacaoBancaria",
-    "TfrConsultaImportacaoExtratoBancario", "TfrConsultaImportacaoLancCCTxt",
-    "TfrConsultaImportacaoLancCCTxtHuge",   "TfrConsultaImportacaoSociosTreeView",
-    "TfrConsultaProcessosTrocasBalancetesTreeView", "TfrSelecaoRecontabilizacao",
+    "TfrImportacaoCompPagto",
+    "TfrProcessoConciliacaoBancaria",
+    "TfrConciliacaoOFC",
+    "TfrConsultaImportacaoExtratoBancario",
+    "TfrConsultaImportacaoLancCCTxt",
+    "TfrConsultaImportacaoLancCCTxtHuge",
+    "TfrConsultaImportacaoSociosTreeView",
+    "TfrConsultaProcessosTrocasBalancetesTreeView",
+    "TfrSelecaoRecontabilizacao",
     "TfrPreparacaoDadosComplementaresECFP500",
 };
 
@@ -91,6 +111,8 @@ TEST_F(AberturaDasTelas, EveryRegisteredScreenOpensFromTheMenuOrRefusesWithAClea
       TForm_VYN* tela = vyn::TPackagesUtil::CarregaFormERetorna(nome, &aplicacao);
       tela->Show();
       EXPECT_FALSE(kAbertasPorOutraTela.count(nome)) << "opened without the data its opener hands over";
+      // What the screen builds while it opens is reachable too.
+      EXPECT_EQ(ControlesSemNome(*tela), "");
       if (!tela->Closed()) tela->Close();
     } catch (const vyn::EExceptionTratadaInformativa_VYN& e) {
       EXPECT_TRUE(kAbertasPorOutraTela.count(nome)) << e.what();
@@ -139,17 +161,7 @@ TEST_F(AberturaDasTelas, EveryControlOfEveryScreenCarriesItsName) {
     auto* tela = dynamic_cast<TForm_VYN*>(vyn::ClassRegistry().CreateComponent(nome, aplicacao));
     ASSERT_TRUE(tela);
     tela->AfterConstruction();
-    std::string semNome;
-    std::vector<const vyn::TComponent*> pendentes(tela->Components().begin(), tela->Components().end());
-    while (!pendentes.empty()) {
-      const vyn::TComponent* c = pendentes.back();
-      pendentes.pop_back();
-      auto* controle = dynamic_cast<const vyn::TControl*>(c);
-      if (controle && !dynamic_cast<const TForm_VYN*>(c) && c->Name().empty())
-        semNome += " " + c->ClassName() + " '" + controle->Caption() + controle->Hint() + "'";
-      pendentes.insert(pendentes.end(), c->Components().begin(), c->Components().end());
-    }
-    EXPECT_EQ(semNome, "") << "controls without a name";
+    EXPECT_EQ(ControlesSemNome(*tela), "");
     if (auto it = nomeados.find(nome); it != nomeados.end()) {
       for (const std::string& controle : it->second) EXPECT_TRUE(tela->FindComponent(controle)) << controle;
     }
