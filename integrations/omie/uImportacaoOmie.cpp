@@ -88,28 +88,16 @@ TfrImportacaoOmie::TfrImportacaoOmie(TComponent* owner)
       spGerarTransacao(Create<TSpeedButton>()),
       Inconsistencias(Create<TInconsistencias_VYN>()) {
   SetCaption("Importação ^Omie");
-  lbDatas->SetName("lbDatas");
-  gbContabil->SetName("gbContabil");
-  lbCODPLATROCAINT->SetName("lbCODPLATROCAINT");
-  spPlanoTroca->SetName("spPlanoTroca");
-  pnCODPLATROCAINT->SetName("pnCODPLATROCAINT");
-  lbPeriodo->SetName("lbPeriodo");
-  cbPeriodo->SetName("cbPeriodo");
-  lbQuinzenaMes->SetName("lbQuinzenaMes");
-  cbQuinzenaMes->SetName("cbQuinzenaMes");
-  lbSemanaMes->SetName("lbSemanaMes");
-  cbSemanaMes->SetName("cbSemanaMes");
-  ckAltCompHist->SetName("ckAltCompHist");
-  ckBaixas->SetName("ckBaixas");
-  iiBaixas->SetName("iiBaixas");
-  gbFiscal->SetName("gbFiscal");
-  gbDadosImportar->SetName("gbDadosImportar");
-  ckNFe->SetName("ckNFe");
-  ckNFCe->SetName("ckNFCe");
-  ckCTe->SetName("ckCTe");
-  ckCTeos->SetName("ckCTeos");
-  rgTipoMov->SetName("rgTipoMov");
-  spGerarTransacao->SetName("spGerarTransacao");
+  using TNome = std::pair<TComponent*, const char*>;
+  for (auto [controle, nome] : std::initializer_list<TNome>{
+        {lbDatas, "lbDatas"}, {gbContabil, "gbContabil"}, {lbCODPLATROCAINT, "lbCODPLATROCAINT"},
+        {spPlanoTroca, "spPlanoTroca"}, {pnCODPLATROCAINT, "pnCODPLATROCAINT"}, {lbPeriodo, "lbPeriodo"},
+        {cbPeriodo, "cbPeriodo"}, {lbQuinzenaMes, "lbQuinzenaMes"}, {cbQuinzenaMes, "cbQuinzenaMes"},
+        {lbSemanaMes, "lbSemanaMes"}, {cbSemanaMes, "cbSemanaMes"}, {ckAltCompHist, "ckAltCompHist"},
+        {ckBaixas, "ckBaixas"}, {iiBaixas, "iiBaixas"}, {gbFiscal, "gbFiscal"}, {gbDadosImportar, "gbDadosImportar"},
+        {ckNFe, "ckNFe"}, {ckNFCe, "ckNFCe"}, {ckCTe, "ckCTe"}, {ckCTeos, "ckCTeos"}, {rgTipoMov, "rgTipoMov"},
+        {spGerarTransacao, "spGerarTransacao"}})
+    controle->SetName(nome);
   edCODEMP->SetMaxLength(9);
   edCODEMP->SetAceitaMultiSelecao(false);
   lbDatas->SetCaption("Referência:");
