@@ -38,6 +38,15 @@ TfrConciliacaoOFC::TfrConciliacaoOFC(TComponent* owner)
       ckData(Create<TCheckBox>()),
       ckValor(Create<TCheckBox>()),
       ckConsiderarZeroAEsquerda(Create<TCheckBox>()) {
+  edCODCTA->SetName("edCODCTA");
+  pnNOMCTA->SetName("pnNOMCTA");
+  edDATINI->SetName("edDATINI");
+  edDATFIN->SetName("edDATFIN");
+  gbConciliacoes->SetName("gbConciliacoes");
+  ckDocumento->SetName("ckDocumento");
+  ckValor->SetName("ckValor");
+  ckData->SetName("ckData");
+  ckConsiderarZeroAEsquerda->SetName("ckConsiderarZeroAEsquerda");
   SetCaption("Conciliação do extrato bancário");
   edCODCTA->EditsMaster.push_back(edCODEMP);
   edCODCTA->PanelNome = pnNOMCTA;
@@ -64,6 +73,11 @@ void TfrConciliacaoOFC::FormCreate() {
   TfrProcesso_Empresa_Padrao_VYN::FormCreate();
   FLancamentoDAO = nullptr;
   if (auto* dono = dynamic_cast<TForm_VYN*>(Owner())) dono->SetEnabled(false);
+}
+
+void TfrConciliacaoOFC::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 1, "Esta tela é aberta pela revisão do extrato bancário e pela conciliação bancária.");
+  TfrProcesso_Empresa_Padrao_VYN::SetListaObj(lista);
 }
 
 void TfrConciliacaoOFC::FormShow() {

@@ -23,6 +23,9 @@ class TfrConciliacaoOFC : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   explicit TfrConciliacaoOFC(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrConciliacaoOFC"; }
   bool InheritsFrom(const std::string& class_name) const override;
+  // Its openers create it and fill it themselves; opened by the loader (the menu), it has nothing to
+  // reconcile and refuses.
+  void SetListaObj(const vyn::TListaObj& lista) override;
 
   vyn::TEdit_Codigo_Search_VYN* edCODCTA;
   vyn::TPanel* pnNOMCTA;

@@ -270,6 +270,7 @@ void TfrConsultaImportacaoExtratoBancario::AdicionaNodoSeFaltar(const std::strin
 }
 
 void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 1, "Esta tela é aberta pela importação do extrato bancário ou do movimento de caixa.");
   if (auto* e = lista.Count() > 0 ? dynamic_cast<TCustomEdit*>(lista.GetComponent(0)) : nullptr) FArquivo = e->Text();
   auto* inc = lista.Count() > 1 ? lista.Get<TInconsistencias_VYN>(1) : nullptr;
   if (auto* u = Util()) {

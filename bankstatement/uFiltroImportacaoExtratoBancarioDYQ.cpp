@@ -277,6 +277,8 @@ void TfrFiltroImportacaoExtratoBancarioDYQ::spConfirmarClick(TComponent* sender)
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::SetListaObj(const TListaObj& lista) {
   TfrIntegracao_Empresa_Padrao_VYN::SetListaObj(lista);
+  // From the menu nothing is handed over: the user chooses the company.
+  if (lista.Count() == 0) return;
   if (auto* dono = dynamic_cast<TControl*>(Owner())) dono->SetEnabled(false);
   const std::string texto = lista.GetText(0);
   edCODEMP->SetText(texto.substr(0, texto.find(' ')));

@@ -29,6 +29,7 @@ TfrFiltroImportacaoMovimentoCaixaDYQ::TfrFiltroImportacaoMovimentoCaixaDYQ(TComp
       spGerarTransacao(Create<TSpeedButton>()),
       spRecusaExtrato(Create<TSpeedButton>()),
       FRetornaDYQ(std::make_unique<TRetornaMetodoDYQ>()) {
+  ltTitTotalRegistro->SetName("ltTitTotalRegistro");
   SetCaption("Importação Movimento Caixa (^DYQ)");
   edCODEMP->SetMaxLength(9);
   gbDatas->SetName("gbDatas");
@@ -108,6 +109,8 @@ void TfrFiltroImportacaoMovimentoCaixaDYQ::spConfirmarClick(TComponent* sender) 
 
 void TfrFiltroImportacaoMovimentoCaixaDYQ::SetListaObj(const TListaObj& lista) {
   TfrIntegracao_Empresa_Padrao_VYN::SetListaObj(lista);
+  // From the menu nothing is handed over: the user chooses the company.
+  if (lista.Count() == 0) return;
   // This dialog never enables its opener again: the notification list waits for the statement
   // dialog opened beside it.
   if (auto* dono = dynamic_cast<TControl*>(Owner())) {

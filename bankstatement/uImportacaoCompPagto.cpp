@@ -144,6 +144,7 @@ void TfrImportacaoCompPagto::FormClose(TCloseAction& action) {
 }
 
 void TfrImportacaoCompPagto::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 6, "Esta tela é aberta pela revisão do extrato bancário.");
   TfrProcesso_Empresa_Padrao_VYN::SetListaObj(lista);
   if (auto* empresa = lista.Get<TEdit_Codigo_Search_VYN>(0)) {
     edCODEMP->Vale(empresa->Codigo());

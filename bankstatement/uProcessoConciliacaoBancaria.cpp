@@ -89,6 +89,13 @@ TfrProcessoConciliacaoBancaria::TfrProcessoConciliacaoBancaria(TComponent* owner
       mmNaoconciliados(Create<TMenuItem>()),
       dsExtrato(Create<TDataSource>()),
       dsContabil(Create<TDataSource>()) {
+  gbExtrato->SetName("gbExtrato");
+  gbContabil->SetName("gbContabil");
+  lbTotalSelExtrato->SetName("lbTotalSelExtrato");
+  lbTotalSelContabil->SetName("lbTotalSelContabil");
+  pnAmarelo->SetName("pnAmarelo");
+  pnAzul->SetName("pnAzul");
+  pnVerde->SetName("pnVerde");
   SetCaption("Conciliação bancária");
   gbExtrato->SetCaption("Lançamentos do extrato");
   gbContabil->SetCaption("Lançamentos contábeis");
@@ -214,6 +221,7 @@ std::string TfrProcessoConciliacaoBancaria::SQLLancamentos() const {
 }
 
 void TfrProcessoConciliacaoBancaria::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 10, "Esta tela é aberta pela importação do extrato bancário.");
   TfrProcesso_Padrao_VYN::SetListaObj(lista);
   FEmpresa = lista.Get<TEdit_Codigo_Search_VYN>(0);
   if (auto* f = lista.Get<TString_VYN>(1)) FFiliais = f->Value();

@@ -64,6 +64,15 @@ TfrImportacaoLancamentoDYQ::TfrImportacaoLancamentoDYQ(TComponent* owner)
       edDATINI(Create<TEdit_Date_Padrao_VYN>()),
       edDATFIN(Create<TEdit_Date_Padrao_VYN>()),
       edARQUIVO(Create<TEdit_Diretorio_Padrao_VYN>()) {
+  GroupBox1->SetName("GroupBox1");
+  edARQUIVO->SetName("edARQUIVO");
+  edDATINI->SetName("edDATINI");
+  edDATFIN->SetName("edDATFIN");
+  gpExtratos->SetName("gpExtratos");
+  lbTotal->SetName("lbTotal");
+  lbCODPLATROCAINT->SetName("lbCODPLATROCAINT");
+  pnCODPLATROCAINT->SetName("pnCODPLATROCAINT");
+  spPlanoTroca->SetName("spPlanoTroca");
   SetCaption("Importação de lançamentos via ^DYQ");
   spGerarTransacao->SetName("spGerarTransacao");
   spGerarTransacao->SetTag(1);

@@ -168,6 +168,7 @@ bool TfrConsultaImportacaoSociosTreeView::InheritsFrom(const std::string& class_
 }
 
 void TfrConsultaImportacaoSociosTreeView::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 6, "Esta tela é aberta pela importação de sócios.");
   inconsistencias_ = lista.Get<TInconsistencias_VYN>(4);
   util_->FInconsistencias = inconsistencias_;
   socios_ = lista.Get<TSociosMGR>(1);

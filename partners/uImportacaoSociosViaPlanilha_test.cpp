@@ -85,7 +85,7 @@ TEST_F(ImportacaoSociosTelaTest, GeradorNovoRecebeCodigoDoServidorEModeloEObriga
   auto editor = MakeForm<TfrGeradorImportacaoSocios>();
   editor->edMODELO->SetText("Sócios 2024");
   editor->Colunas = {{"a", "Cadastrais|Nome"}, {"B", "Cotas|Valor das cotas\t"}};
-  editor->Salvar();
+  editor->spSalvar->Click();
   const int64_t codigo = editor->edCODGERADOR->Codigo();
   EXPECT_GT(codigo, 0);
   EXPECT_EQ(Db().QueryValue("SELECT BDCAMPO FROM TGERADOR_COLUNAS_SOCIOS WHERE BDCOLUNA = 'B'").AsString(),
@@ -96,6 +96,8 @@ TEST_F(ImportacaoSociosTelaTest, GeradorNovoRecebeCodigoDoServidorEModeloEObriga
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TGERADOR_IMPORTACAO_SOCIOS").AsInteger(), 1);
   editor->edMODELO->SetText("  ");
   EXPECT_THROW(editor->Salvar(), EValidacaoCadastro);
+  dialogs_.Ok("Informe o modelo.");
+  editor->spSalvar->Click();
 }
 
 TEST_F(ImportacaoSociosTelaTest, EditorCarregaOGeradorPeloCodigoOuPelaConsulta) {

@@ -40,6 +40,10 @@ TfrConfiguraIdiomas::TfrConfiguraIdiomas(TComponent* owner)
       edCodCentro(EditPlano(*this, "edCodCentro", tcPlanoCentroCustos)),
       lbCodPFor(Rotulo(*this, "Plano de fórmulas:")),
       edCodPFor(EditPlano(*this, "edCodPFor", tcPlanoFormula)) {
+  lbCodIdioma->SetName("lbCodIdioma");
+  lbCodPlaPadrao->SetName("lbCodPlaPadrao");
+  lbCodCentro->SetName("lbCodCentro");
+  lbCodPFor->SetName("lbCodPFor");
   SetCaption("Configuração de idiomas");
   edCodIdioma->SetName("edCodIdioma");
   edCodIdioma->SetMaxLength(kDigitosCodigo);

@@ -71,6 +71,7 @@ void TfrConsultaProcessosTrocasBalancetesTreeView::setDaoFactory() {
 }
 
 void TfrConsultaProcessosTrocasBalancetesTreeView::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 2, "Esta tela é aberta pela consulta dos processos de troca de plano.");
   FCodEmp = lista.GetIntegerValue(0);
   FOrdem = lista.GetIntegerValue(1);
   TfrConsulta_Padrao_TreeView_VYN::SetListaObj(lista);

@@ -13,6 +13,10 @@ TfrMensagemAlertaAtualizacao::TfrMensagemAlertaAtualizacao(TComponent* owner)
       lbOQueSeraFeito(Create<TLabel>()),
       lbDescricao(Create<TLabel>()),
       lbObservacoes(Create<TLabel>()) {
+  lbAtencao->SetName("lbAtencao");
+  lbOQueSeraFeito->SetName("lbOQueSeraFeito");
+  lbDescricao->SetName("lbDescricao");
+  lbObservacoes->SetName("lbObservacoes");
   SetCaption("Atualização do sistema");
   lbAtencao->SetCaption("Atenção");
   lbOQueSeraFeito->SetCaption("O que será feito neste processo:");
@@ -23,6 +27,7 @@ TfrMensagemAlertaAtualizacao::TfrMensagemAlertaAtualizacao(TComponent* owner)
                             "Este processo pode ser demorado dependendo da quantidade de informações.",
                             "Todos os usuários devem estar fora do sistema para que a atualização seja feita."}) {
     TLabel* l = Create<TLabel>();
+    l->SetName("lbItensObservacao" + std::to_string(lbItensObservacao.size() + 1));
     l->SetCaption(texto);
     lbItensObservacao.push_back(l);
   }

@@ -10,8 +10,8 @@ using namespace vyn;
 TfrMensagemAlertaInicioContabilizacao::TfrMensagemAlertaInicioContabilizacao(TComponent* owner)
     : TfrMensagemAlertaProcesso(owner, "TfrProcessoDefineInicioContabilizacao") {
   SetCaption("Definição do início da contabilização on-line (Atenção)");
-  lbAtencao = Texto("Atenção");
-  lbOQueSeraFeito = Texto("O que será feito neste processo:");
+  lbAtencao = Texto("Atenção", "lbAtencao");
+  lbOQueSeraFeito = Texto("O que será feito neste processo:", "lbOQueSeraFeito");
   struct {
     const char* campo;
     const char* linha1;
@@ -27,7 +27,7 @@ TfrMensagemAlertaInicioContabilizacao::TfrMensagemAlertaInicioContabilizacao(TCo
        "efetuados após a data informada, não serão contabilizados."},
   };
   for (const auto& c : campos) Itens.push_back({Texto(c.campo), Texto("->"), Texto(c.linha1), Texto(c.linha2)});
-  lbSaibaMais = Texto("Para saber mais sobre o início de contabilização ");
+  lbSaibaMais = Texto("Para saber mais sobre o início de contabilização ", "lbSaibaMais");
   lbLink = LinkAjuda("AJUDA_INICIO_CONTABILIZACAO");
 }
 

@@ -28,8 +28,9 @@ void TfrMensagemAlertaProcesso::ProcessoConfirma() {
   Close();
 }
 
-TLabel* TfrMensagemAlertaProcesso::Texto(const std::string& caption) {
+TLabel* TfrMensagemAlertaProcesso::Texto(const std::string& caption, const std::string& nome) {
   TLabel* l = Create<TLabel>();
+  l->SetName(nome.empty() ? "lbTexto" + std::to_string(Components().size()) : nome);
   l->SetCaption(caption);
   return l;
 }

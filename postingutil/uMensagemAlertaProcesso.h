@@ -28,8 +28,9 @@ class TfrMensagemAlertaProcesso : public vyn::TfrDadosComplementaresPadrao {
   bool CloseAfterExecute() override { return false; }
   bool GetAlterarStyleFonteLabel() override { return false; }
 
-  // A static text of the warning.
-  vyn::TLabel* Texto(const std::string& caption);
+  // A static text of the warning, named `nome` (a member's text) or, for the texts of a list, after
+  // its place among the warning's texts.
+  vyn::TLabel* Texto(const std::string& caption, const std::string& nome = "");
   // The "clique aqui" link to the maker's help page; its address is the text parameter
   // (TPARAMETRO) of that name, and nothing opens while none is configured.
   vyn::TButtonControl* LinkAjuda(const std::string& parametro);

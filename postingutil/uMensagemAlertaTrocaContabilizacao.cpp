@@ -44,6 +44,12 @@ TfrMensagemAlertaTrocaContabilizacao::TfrMensagemAlertaTrocaContabilizacao(TComp
       lbSaibaMais(Create<TLabel>()),
       lbCliqueAqui(Create<TLabel>()),
       LinkAjuda("https://ajuda.vyn.com.br/troca-do-plano-de-contas") {
+  lbAtencao->SetName("lbAtencao");
+  lbOQueSeraFeito->SetName("lbOQueSeraFeito");
+  lbTrocaPlano->SetName("lbTrocaPlano");
+  lbSeta->SetName("lbSeta");
+  lbSaibaMais->SetName("lbSaibaMais");
+  lbCliqueAqui->SetName("lbCliqueAqui");
   SetName("frMensagemAlertaTrocaContabilizacao");
   SetCaption("Processo de troca de contabilização (Atenção)");
   lbAtencao->SetCaption("Atenção");
@@ -54,11 +60,13 @@ TfrMensagemAlertaTrocaContabilizacao::TfrMensagemAlertaTrocaContabilizacao(TComp
   for (const char* texto : {kParagrafo1, kParagrafo2}) {
     // The labels belong to the panel: their order there is the order they are read in.
     auto* l = pnParagrafos->Create<TLabel>();
+    l->SetName("lbParagrafos" + std::to_string(lbParagrafos.size() + 1));
     l->SetCaption(texto);
     lbParagrafos.push_back(l);
   }
   for (const char* texto : kItens) {
     auto* l = Create<TLabel>();
+    l->SetName("lbItens" + std::to_string(lbItens.size() + 1));
     l->SetCaption(texto);
     lbItens.push_back(l);
   }

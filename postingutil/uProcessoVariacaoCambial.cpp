@@ -42,6 +42,10 @@ TfrProcessoVariacaoCambial::TfrProcessoVariacaoCambial(TComponent* owner)
       cbCONTABILIZACAO(Create<TComboBox_Padrao_VYN>()),
       spPreparacao(Create<TSpeedButton>()),
       spMoedas(Create<TSpeedButton>()) {
+  lbCODMOE->SetName("lbCODMOE");
+  lbRefInicial->SetName("lbRefInicial");
+  lbRefFinal->SetName("lbRefFinal");
+  lbCONTABILIZACAO->SetName("lbCONTABILIZACAO");
   SetName("frProcessoVariacaoCambial");
   SetCaption("Variação cambial");
   spFiliais->SetVisible(true);

@@ -57,6 +57,11 @@ TfrSelecaoRecontabilizacao::TfrSelecaoRecontabilizacao(TComponent* owner)
   iiSelecao->SetHint("Ao marcar essa opção, serão selecionadas todas as opções de cada aba de todos os módulos.");
 }
 
+void TfrSelecaoRecontabilizacao::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 1, "Esta tela é aberta pelo processo de recontabilização.");
+  TfrDadosComplementaresPadraoModal::SetListaObj(lista);
+}
+
 bool TfrSelecaoRecontabilizacao::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TfrSelecaoRecontabilizacao") ||
          TfrDadosComplementaresPadraoModal::InheritsFrom(class_name);

@@ -20,6 +20,8 @@ class TfrSelecaoRecontabilizacao : public vyn::TfrDadosComplementaresPadraoModal
   explicit TfrSelecaoRecontabilizacao(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrSelecaoRecontabilizacao"; }
   bool InheritsFrom(const std::string& class_name) const override;
+  // The re-posting screen opens it with a list of one nil object; the menu's bare open is refused.
+  void SetListaObj(const vyn::TListaObj& lista) override;
 
   vyn::TPageControl* pgRecontabilizacao;
   vyn::TTabSheet* tbGeral;

@@ -157,6 +157,7 @@ void TfrConsultaImportacaoLancCCTxt::CreateUtilImportacao() {
 }
 
 void TfrConsultaImportacaoLancCCTxt::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 8, "Esta tela é aberta pela importação de lançamentos.");
   if (auto* u = Util()) u->SetInconsistencias_VYN(lista.Get<TInconsistencias_VYN>(1));
   FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(2);
   FDAOEmp = lista.Get<TEmpresasMGR>(3);

@@ -129,6 +129,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::CreateUtilImportacao() {
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::SetListaObj(const TListaObj& lista) {
+  ExigeListaDoAbridor(lista, 7, "Esta tela é aberta pela importação de lançamentos.");
   FInconsistenciaIni = lista.Get<TInconsistencias_VYN>(1);
   // What the opener had reported before the review opened (lines the importer refused) stays in its
   // list across the presses of the import button.

@@ -19,7 +19,8 @@ TfrCadastro_Padrao_Planilha_VYN::TfrCadastro_Padrao_Planilha_VYN(TComponent* own
       edDESCARTAR_LINHAS(Create<TEdit_String_Padrao>()),
       edARQUIVO(Create<TEdit_Diretorio_Padrao_VYN>()),
       lbModelo(Create<TLabel>()),
-      sbCODGERADOR(Create<TSpeedButton>()) {
+      sbCODGERADOR(Create<TSpeedButton>()),
+      spSalvar(Create<TSpeedButton>()) {
   edCODGERADOR->SetName("edCODGERADOR");
   edMODELO->SetName("edMODELO");
   edLINHA_INICIAL->SetName("edLINHA_INICIAL");
@@ -28,6 +29,15 @@ TfrCadastro_Padrao_Planilha_VYN::TfrCadastro_Padrao_Planilha_VYN(TComponent* own
   edARQUIVO->Pasta = false;
   lbModelo->SetName("lbModelo");
   sbCODGERADOR->SetName("sbCODGERADOR");
+  spSalvar->SetName("spSalvar");
+  spSalvar->SetHint("Salvar");
+  spSalvar->OnClick = [this](TComponent*) {
+    try {
+      Salvar();
+    } catch (const EValidacaoCadastro& e) {
+      DlgInfOk(e.what());
+    }
+  };
   edCODGERADOR->AceitaZero = true;
   // The edit's own look-up would refuse a new layout's code: the editor looks its layouts up itself.
   edCODGERADOR->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro&) { return true; };

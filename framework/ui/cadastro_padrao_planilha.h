@@ -33,6 +33,7 @@ class TfrCadastro_Padrao_Planilha_VYN : public TForm_VYN {
   TEdit_Diretorio_Padrao_VYN* edARQUIVO;
   TLabel* lbModelo;
   TSpeedButton* sbCODGERADOR;   // the code's lookup button
+  TSpeedButton* spSalvar;       // saves the layout; a refusal is shown to the user
 
   // Leaving the code edit: a registered layout is loaded into the editor (header and column map);
   // a code not registered yet is a new layout and keeps what was typed.

@@ -2,6 +2,7 @@
 
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/ui/excecao_informativa.h"
 
 namespace vyn {
 
@@ -121,6 +122,10 @@ void TForm_VYN::SetListaObj(const TListaObj& lista) {
 const TListaObj& TForm_VYN::AdoptListaObj(TListaObj&& lista) {
   lista_ = std::make_unique<TListaObj>(std::move(lista));
   return *lista_;
+}
+
+void ExigeListaDoAbridor(const TListaObj& lista, int minimo, const std::string& texto) {
+  if (lista.Count() < minimo) throw EExceptionTratadaInformativa_VYN(texto);
 }
 
 }  // namespace vyn

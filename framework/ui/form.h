@@ -96,6 +96,10 @@ class TForm_VYN : public TControl {
   const TListaObj* lista_ref_ = nullptr;
 };
 
+// A screen that works only on what its opener hands over: an open without it (the host's menu hands
+// over nothing) is refused with `texto`, an informative exception the opener reports.
+void ExigeListaDoAbridor(const TListaObj& lista, int minimo, const std::string& texto);
+
 // Creates a form owned by owner (which frees it) and runs its FormCreate.
 template <class T, class... Args>
 T* CreateForm(TComponent& owner, Args&&... args) {

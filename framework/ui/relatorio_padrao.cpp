@@ -63,7 +63,7 @@ TfrRelatorio_Padrao_VYN::TfrRelatorio_Padrao_VYN(TComponent* owner) : TForm_VYN(
   pmVynReport = Create<TMenuItem>();
   pmVynReport->SetName("pmVynReport");
   for (const char* c : {"&Empresa", "&Individual"}) {
-    auto* i = pmVynReport->Add("", c);
+    auto* i = pmVynReport->Add(std::string("pmVynReport") + (c + 1), c);
     i->RadioItem = true;
     i->AutoCheck = true;
   }
@@ -71,7 +71,7 @@ TfrRelatorio_Padrao_VYN::TfrRelatorio_Padrao_VYN(TComponent* owner) : TForm_VYN(
   pmEmail = Create<TMenuItem>();
   pmEmail->SetName("pmEmail");
   for (const char* c : {"&Empresa", "&Individual"}) {
-    auto* i = pmEmail->Add("", c);
+    auto* i = pmEmail->Add(std::string("pmEmail") + (c + 1), c);
     i->RadioItem = true;
     i->AutoCheck = true;
   }

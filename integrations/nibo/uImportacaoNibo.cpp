@@ -34,6 +34,10 @@ TfrImportacaoNibo::TfrImportacaoNibo(TComponent* owner)
       pnCODPLATROCAINT(Create<TPanel>()),
       spGerarTransacao(Create<TSpeedButton>()),
       Inconsistencias_VYN(Create<TInconsistencias_VYN>()) {
+  lbDatas->SetName("lbDatas");
+  lbCODPLATROCAINT->SetName("lbCODPLATROCAINT");
+  pnCODPLATROCAINT->SetName("pnCODPLATROCAINT");
+  spPlanoTroca->SetName("spPlanoTroca");
   SetCaption("Importação ^Nibo");
   lbDatas->SetCaption("Referência:");
   edReferencia->SetName("edReferencia");

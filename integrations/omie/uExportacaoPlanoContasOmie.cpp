@@ -44,6 +44,13 @@ TfrExportacaoPlanoContasOmie::TfrExportacaoPlanoContasOmie(TComponent* owner)
       ckREPLACE(Create<TCheckBox>()),
       ckExpSoCtaPrep(Create<TCheckBox>()),
       Inconsistencias_VYN(Create<TInconsistencias_VYN>()) {
+  lbCODEMP->SetName("lbCODEMP");
+  pnNomEmp->SetName("pnNomEmp");
+  spConsulta_Empresa->SetName("spConsulta_Empresa");
+  gbTrocaPlanoContas->SetName("gbTrocaPlanoContas");
+  ckREPLACE->SetName("ckREPLACE");
+  ckFORCE_REPLACE->SetName("ckFORCE_REPLACE");
+  ckExpSoCtaPrep->SetName("ckExpSoCtaPrep");
   SetCaption("Exportação do plano de contas para ^Omie");
   lbCODEMP->SetCaption("Empresas:");
   edCODEMP->SetName("edCODEMP");

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <memory>
 #include <sstream>
+#include <utility>
 
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -87,6 +88,16 @@ TfrImportacaoOmie::TfrImportacaoOmie(TComponent* owner)
       spGerarTransacao(Create<TSpeedButton>()),
       Inconsistencias(Create<TInconsistencias_VYN>()) {
   SetCaption("Importação ^Omie");
+  using TNome = std::pair<TComponent*, const char*>;
+  for (auto [controle, nome] : std::initializer_list<TNome>{
+        {lbDatas, "lbDatas"}, {gbContabil, "gbContabil"}, {lbCODPLATROCAINT, "lbCODPLATROCAINT"},
+        {spPlanoTroca, "spPlanoTroca"}, {pnCODPLATROCAINT, "pnCODPLATROCAINT"}, {lbPeriodo, "lbPeriodo"},
+        {cbPeriodo, "cbPeriodo"}, {lbQuinzenaMes, "lbQuinzenaMes"}, {cbQuinzenaMes, "cbQuinzenaMes"},
+        {lbSemanaMes, "lbSemanaMes"}, {cbSemanaMes, "cbSemanaMes"}, {ckAltCompHist, "ckAltCompHist"},
+        {ckBaixas, "ckBaixas"}, {iiBaixas, "iiBaixas"}, {gbFiscal, "gbFiscal"}, {gbDadosImportar, "gbDadosImportar"},
+        {ckNFe, "ckNFe"}, {ckNFCe, "ckNFCe"}, {ckCTe, "ckCTe"}, {ckCTeos, "ckCTeos"}, {rgTipoMov, "rgTipoMov"},
+        {spGerarTransacao, "spGerarTransacao"}})
+    controle->SetName(nome);
   edCODEMP->SetMaxLength(9);
   edCODEMP->SetAceitaMultiSelecao(false);
   lbDatas->SetCaption("Referência:");
@@ -344,8 +355,12 @@ void TfrImportacaoOmie::ThreadOmieFinalizou(TThreadOmie& thread) {
 
 void TfrImportacaoOmie::SetListaObj(const TListaObj& lista) {
   TfrProcesso_Empresa_Padrao_VYN::SetListaObj(lista);
-  const TEstadoOmie& estado = EstadoOmie();
-  FResposta = estado.WP_RETORNO_OMIE;
+  // Only the notification of a finished background run opens the screen with a list; the menu's
+  // ordinary open, or a result already taken, leaves the screen as it is.
+  TEstadoOmie& estado = EstadoOmie();
+  if (lista.Count() == 0 || estado.WP_RETORNO_OMIE.empty()) return;
+  // Taken once: the same answer imported twice would post its entries twice.
+  FResposta = std::exchange(estado.WP_RETORNO_OMIE, std::string());
   FStatus = StatusRespostaOmie(FResposta);
   FResposta = TextoRespostaOmie(FResposta);
   const TDadosTelaThreadOmie& dados = estado.wpDadosTelaThreadOmie;

@@ -146,11 +146,23 @@ TEST_F(ImportacaoOmieTest, BackgroundRunIsOneAtATimeAndItsAnswerKeepsItsCompany)
   // Reopened from the notification: the run's values and its answer as one warning.
   auto reaberta = MakeForm<TfrImportacaoOmie>();
   dialogs_.List();
-  reaberta->SetListaObj(TListaObj());
+  TListaObj daNotificacao;
+  daNotificacao.AddNil();
+  reaberta->SetListaObj(daNotificacao);
   EXPECT_EQ(reaberta->edCODEMP->Codigo(), 1);
   EXPECT_EQ(reaberta->edDataInicio->Text(), "01/2024");
   ASSERT_EQ(reaberta->Inconsistencias->Count(), 1);
   EXPECT_EQ(reaberta->Inconsistencias->Itens()[0].Caption, "Omie: Omie recusou");
+
+  // The answer is taken once; the menu's ordinary open starts empty.
+  for (bool comLista : {true, false}) {
+    auto outra = MakeForm<TfrImportacaoOmie>();
+    TListaObj lista;
+    if (comLista) lista.AddNil();
+    outra->SetListaObj(lista);
+    EXPECT_EQ(outra->edCODEMP->Text(), "");
+    EXPECT_EQ(outra->Inconsistencias->Count(), 0);
+  }
 }
 
 TEST_F(ImportacaoOmieTest, OptionsKeepOneSideAndTheFiscalRunChecksItsInput) {

@@ -82,6 +82,10 @@ TfrIntegracaoImpostosOmie::TfrIntegracaoImpostosOmie(TComponent* owner)
       pnDESCIMP(Create<TPanel>()),
       rgIntegracao(Create<TRadioGroup>()),
       iImpPag(Create<TLabel>()) {
+  lbCODIMP->SetName("lbCODIMP");
+  pnDESCIMP->SetName("pnDESCIMP");
+  lbRefIni->SetName("lbRefIni");
+  lbRefFim->SetName("lbRefFim");
   SetCaption("Integração ^Omie");
   edCODEMP->SetMaxLength(9);
   lbRefIni->SetCaption("Referência inicial:");

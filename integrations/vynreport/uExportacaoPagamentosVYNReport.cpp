@@ -49,6 +49,12 @@ TfrExportacaoPagamentosVYNReport::TfrExportacaoPagamentosVYNReport(TComponent* o
       edDataInicialEmissao(Create<TEdit_Date_Padrao_VYN>(tdData)),
       edDataFinalEmissao(Create<TEdit_Date_Padrao_VYN>(tdData)),
       frxReportPreview(Create<TfrxReportVYN>()) {
+  lbImpostos->SetName("lbImpostos");
+  edCODEMP->SetName("edCODEMP");
+  lbDatIni->SetName("lbDatIni");
+  edDataInicialEmissao->SetName("edDataInicialEmissao");
+  lbDatFin->SetName("lbDatFin");
+  edDataFinalEmissao->SetName("edDataFinalEmissao");
   SetName("frExportacaoPagamentosVYNReport");
   SetCaption("Exportação dos pagamentos ^VYN ^Report");
   lbDatIni->SetCaption("Pagos em:");

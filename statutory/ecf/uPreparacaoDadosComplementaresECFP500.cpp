@@ -30,9 +30,11 @@ bool TfrPreparacaoDadosComplementaresECFP500::InheritsFrom(const std::string& cl
 }
 
 void TfrPreparacaoDadosComplementaresECFP500::SetListaObj(const TListaObj& lista) {
+  // The values typed here live in the ECF screen's objects: without them nothing would be kept.
+  ExigeListaDoAbridor(lista, 2, "Esta tela é aberta pela exportação da ECF.");
   TfrDadosComplementaresPadrao::SetListaObj(lista);
-  FDados51 = lista.Count() > 0 ? lista.Get<TParametrosBlocoP500>(0) : nullptr;
-  FDados52 = lista.Count() > 1 ? lista.Get<TParametrosBlocoP500>(1) : nullptr;
+  FDados51 = lista.Get<TParametrosBlocoP500>(0);
+  FDados52 = lista.Get<TParametrosBlocoP500>(1);
   Mostra();
 }
 
