@@ -38,7 +38,7 @@ class PostingRunTest : public CompanyDatabaseTest {
     seed::AddStandardCompany(Db(), 202401);
     TPublicas::SetReferencia(202401);
     entradas_ = EntradasEmMemoria(tela_);
-    empresa_ = EditEmpresa1(tela_, &validacoes_);
+    empresa_ = EditEmpresa1(tela_);
     ASSERT_TRUE(empresa_->Validate());
     list_ = tela_.Create<TInconsistencias_VYN>();
     pb_ = std::make_unique<TProcessoBaixas>(&tela_, entradas_);
@@ -96,7 +96,6 @@ class PostingRunTest : public CompanyDatabaseTest {
   TEdit_Codigo_Search_VYN* empresa_ = nullptr;
   TInconsistencias_VYN* list_ = nullptr;
   std::unique_ptr<TProcessoBaixas> pb_;
-  int validacoes_ = 0;
 };
 
 TEST_F(PostingRunTest, MixedKindsSortedByEntrySettleWithTheirOwnEntryAndWhatPostsNothingIsWarned) {
@@ -175,7 +174,6 @@ TEST_F(PostingRunTest, TheEntrysMonthChoosesTheConfigurationAndAMissingOneSkipsO
   Entrada(2, seed::kContaFornecedores, seed::kContaBanco, R(100));
   // The first link handled lacks a configuration; the others share its document.
   Links({{3, tbvParcela, 0, 10, 3, 100}, {1, tbvParcela, 0, 10, 1, 100}, {2, tbvParcela, 0, 10, 2, 100}});
-  validacoes_ = 0;
   pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
 
   auto l = Lancamentos();
@@ -187,7 +185,9 @@ TEST_F(PostingRunTest, TheEntrysMonthChoosesTheConfigurationAndAMissingOneSkipsO
             "Conta 10 à crédito não configurada no plano 1 para o lançamento 3 de data 12/03/2024");
   EXPECT_EQ(Flag(3), 4);
   EXPECT_EQ(TPublicas::GetReferencia(), 202401);
-  EXPECT_GE(validacoes_, 3);   // the company followed each month and the restored one
+  // The company edit followed the months and holds the company's data of the restored one.
+  ASSERT_NE(empresa_->GetDaoFactory(), nullptr);
+  EXPECT_EQ(empresa_->GetDaoFactory()->Campo("BDREFEMP").AsInteger(), 202401);
 }
 
 TEST_F(PostingRunTest, AManagerThatRaisesLeavesTheMonthAndTheBindingsAsTheyWere) {

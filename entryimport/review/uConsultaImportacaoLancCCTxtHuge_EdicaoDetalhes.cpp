@@ -111,7 +111,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosIncBeforeEditField(const s
     accept = empreendimento > 0;
     if (!accept) return;
     if (!FEdCodEmpree) {
-      FEdCodEmpree = Create<TEdit_Codigo_Search_VYN>(349);
+      FEdCodEmpree = Create<TEdit_Codigo_Search_VYN>(tcEmpreendimentosEmpresa);
       FEdCodEmpree->SetName("edCODEMPREE");
       FEdCodEmpree->SetVisible(false);
       if (FCodEmp) FEdCodEmpree->EditsMaster.push_back(FCodEmp);

@@ -289,7 +289,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::str
     if (Inteiro(*atual, debito ? "bdTIPOTERD" : "bdTIPOTERC") > 0) {
       if (editor) {
         editor->CampoRetorno = "bdCODTER";
-        editor->SetTypeCodeVYN(debito ? 42 : 41);
+        editor->SetTypeCodeVYN(debito ? tcParticipanteDebito : tcParticipanteCredito);
       }
     } else {
       accept = false;
