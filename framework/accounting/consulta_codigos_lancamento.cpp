@@ -129,6 +129,8 @@ bool PlanoOuLayout(int tipo, int64_t code, const TEdit_Codigo_Search_VYN& edit, 
     case tcGeradorImportacaoSocios:
       return Consulta("SELECT G.BDMODELO AS NOME, G.* FROM TGERADOR_IMPORTACAO_SOCIOS G WHERE G.BDCODGERADOR = ?",
                       {c}, out);
+    case tcIdiomas:
+      return Consulta("SELECT I.BDDESCRICAO AS NOME, I.* FROM TIDIOMAS I WHERE I.BDCODIDIOMA = ?", {c}, out);
     case tcYRKRelatorios:
       return Consulta("SELECT R.BDDESCRICAO AS NOME, R.* FROM TYRK_TRELATORIOS R WHERE R.BDCHAVE = ?", {c}, out);
     case tcBancosPDF:
@@ -170,8 +172,8 @@ bool TConsultaCodigosBanco::ConsultaTipo(int tipo) {
     case tcConfOnline: case tcPlanoTrocaContabilizacao: case tcPlanosTrocaContabilOnLine:
     case tcPreparacaoContabiliadeLalur: case tcPlanoContas: case tcPlanoHistorico: case tcPlanoMoedas:
     case tcParticipante: case tcParticipanteCredito: case tcParticipanteDebito: case tcGeradorImportacaoSocios:
-    case tcYRKRelatorios: case tcContasPlanoContas: case tcContasAjusteECF: case tcContasPlanoContasAnalitica:
-    case tcHistoricos: case tcTodosFuncionarios: case tcImpostoEmpresaSistemaOmie:
+    case tcIdiomas: case tcYRKRelatorios: case tcContasPlanoContas: case tcContasAjusteECF:
+    case tcContasPlanoContasAnalitica: case tcHistoricos: case tcTodosFuncionarios: case tcImpostoEmpresaSistemaOmie:
       return true;
     default: return false;
   }

@@ -13,7 +13,7 @@ namespace vyn {
 
 // The look-up the host installs as ProcessContext().CodeLookup. Every query runs on the process
 // context's database with bound values. Kinds whose table belongs to another package of the suite
-// (languages, formula and cost-centre plans, accountants, developments, ...) are taken as typed.
+// (formula and cost-centre plans, accountants, developments, ...) are taken as typed.
 class TConsultaCodigosBanco : public ICodeLookup {
  public:
   bool Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t code, TCodigoRegistro& out) override;

@@ -127,20 +127,21 @@ TEST_F(ConsultaCodigosTest, RegistersAreLookedUpInTheirTablesAndKindsKeptElsewhe
   Db().Execute("INSERT INTO TGERADOR_IMPORTACAO_SOCIOS (BDCODGERADOR, BDMODELO) VALUES (4, 'Planilha de sócios')");
   Db().Execute("INSERT INTO TYRK_TRELATORIOS (BDCHAVE, BDDESCRICAO) VALUES (8, 'Guias')");
   Db().Execute("INSERT INTO TCONFIG_IMP_PDF (BDCODCONFIG, BDCODBAN) VALUES (1, 341)");
+  Db().Execute("INSERT INTO TIDIOMAS (BDCODIDIOMA, BDDESCRICAO) VALUES (12, 'Inglês')");
   const struct {
     int tipo;
     int64_t code;
     const char* nome;
   } achados[] = {{tcConfOnline, 1, "Plano padrão"}, {tcPlanoMoedas, 220, "Dólar"},
                  {tcParticipanteDebito, 5, "Fornecedor A"}, {tcGeradorImportacaoSocios, 4, "Planilha de sócios"},
-                 {tcYRKRelatorios, 8, "Guias"}, {tcBancosPDF, 341, ""}, {tcPlanoContas, 1, ""}};
+                 {tcYRKRelatorios, 8, "Guias"}, {tcBancosPDF, 341, ""}, {tcPlanoContas, 1, ""}, {tcIdiomas, 12, "Inglês"}};
   for (const auto& a : achados) {
     EXPECT_EQ(Codigo(a.tipo, a.code), "") << a.tipo;
     ASSERT_NE(f_->edCodigo->GetDaoFactory(), nullptr) << a.tipo;
     EXPECT_EQ(f_->edCodigo->GetDaoFactory()->Nome, a.nome) << a.tipo;
     EXPECT_EQ(Codigo(a.tipo, 9999), "Código 9999 não encontrado!") << a.tipo;
   }
-  EXPECT_EQ(Codigo(tcIdiomas, 9999), "");
+  EXPECT_EQ(Codigo(tcPlanoFormula, 9999), "");
   // A register's new code is taken without a record.
   f_->edCodigo->AceitaNaoCadastrado = true;
   EXPECT_EQ(Codigo(tcGeradorImportacaoSocios, 9999), "");
