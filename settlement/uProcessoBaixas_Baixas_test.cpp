@@ -190,6 +190,26 @@ TEST_F(PostingRunTest, TheEntrysMonthChoosesTheConfigurationAndAMissingOneSkipsO
   EXPECT_EQ(empresa_->GetDaoFactory()->Campo("BDREFEMP").AsInteger(), 202401);
 }
 
+TEST_F(PostingRunTest, ThePostingPlanIsTheOneTheCompanyHasInTheEntrysMonth) {
+  // From March company 1 posts with plan 2, whose payments' principal goes to expenses.
+  Db().Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP, BDCODPLAPADRAO, BDCODHIST, BDCODPLANOONLINE) "
+               "VALUES (1, 202403, 'Empresa Modelo Ltda', 1, 1, 2)");
+  Db().Execute("insert into TCONF_CONTAS_ONLINE (BDCODPLANOONLINE, BDCHAVE, BDCODPLAPADRAO, BDCLASSIFICACAO) values "
+               "(2, 1, 1, '01.001.000000001.000000001')");
+  Db().Execute("insert into TCONF_CONTAS_ONLINE_REF values (2, 1, 202401, ?, ?)", {seed::kContaDespesas, seed::kContaBanco});
+  Documento(0, 10, {100, 100});
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(100), EncodeDate(2024, 2, 10));
+  Entrada(2, seed::kContaFornecedores, seed::kContaBanco, R(100));
+  Links({{1, tbvParcela, 0, 10, 1, 100}, {2, tbvParcela, 0, 10, 2, 100}});
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(l.Value(0, "BDDEBITO").AsInteger(), seed::kContaFornecedores);   // February: plan 1
+  EXPECT_EQ(l.Value(1, "BDDEBITO").AsInteger(), seed::kContaDespesas);       // March: plan 2
+  EXPECT_EQ(empresa_->GetDaoFactory()->Campo("BDCODPLANOONLINE").AsInteger(), 1);   // back at January
+}
+
 TEST_F(PostingRunTest, AManagerThatRaisesLeavesTheMonthAndTheBindingsAsTheyWere) {
   Documento(0, 10, {100});
   seed::AddLancamentoTemp(Db(), 9, 1, 1, Marco(), seed::kContaFornecedores, seed::kContaBanco, R(100), "1", true);
