@@ -155,7 +155,7 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField
   } else if (c == "BDDEBITO" || c == "BDCREDITO") {
     daEmpresa(codigo);
     if (codigo) {
-      codigo->SetTypeCodeVYN(20);
+      codigo->SetTypeCodeVYN(tcContasPlanoContas);
       if (!codigo->Lookup) codigo->Lookup = LookupContaAnalitica([this] { return PlanoEmpresa(); });
     }
     FContaBefore = static_cast<int>(Int(*l, c));

@@ -77,15 +77,6 @@ TfrImportacaoCompPagto::TfrImportacaoCompPagto(TComponent* owner)
   edCODBANSIS->AceitaVazio = false;
   edCODBANSIS->CampoRetorno = "bdcodban";
   edCODBANSIS->PanelNome = pnCODBANSIS;
-  // Only banks with receipt layouts are offered.
-  edCODBANSIS->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t codigo, TCodigoRegistro& r) {
-    TSQLMGR q(nullptr);
-    q.CommandText("select first 1 BDCODBAN from VZEL_TCONFIG_IMP_PDF where BDCODBAN = ?", ctOpen,
-                  {Variant(static_cast<long long>(codigo))});
-    if (q.IsEmpty()) return false;
-    r.Campos = {{"bdcodban", q.FieldByName("BDCODBAN").Value()}};
-    return true;
-  };
   spCODBANSIS->SetName("spCODBANSIS");
   spCODBANSIS->OnClick = [this](TComponent*) { edCODBANSIS->Search(); };
   pnCODBANSIS->SetName("pnCODBANSIS");

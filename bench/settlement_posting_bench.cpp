@@ -60,12 +60,11 @@ void BM_PostingRun(benchmark::State& state) {
     entradas->AddFieldDef("BDCONCC", TFieldType::ftBoolean);
     entradas->CreateDataSet();
     auto* empresa = tela.Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
-    empresa->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
-      r.Campos = {{"BDCODPLANOONLINE", Variant(1)}};
-      return true;
-    };
     empresa->SetText("1");
-    empresa->Validate();
+    if (!empresa->Validate()) {
+      state.SkipWithError(empresa->Mensagem().c_str());
+      break;
+    }
     auto* lista = tela.Create<TInconsistencias_VYN>();
     integracao::TProcessoBaixas pb(&tela, entradas);
     TClientDataSet* links = pb.cdsVINC_EXT_BAN_BAIXA;

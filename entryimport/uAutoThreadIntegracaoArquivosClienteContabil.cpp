@@ -141,7 +141,7 @@ void TAutoThreadIntegracaoArquivosClienteContabil::ImportaArquivo(int refInicial
   edArquivo->Pasta = false;
   edArquivo->SetText(Arquivo);
   mgr->SetArquivo(edArquivo);
-  auto* edPlano = mgr->Create<TEdit_Codigo_Search_VYN>(193);
+  auto* edPlano = mgr->Create<TEdit_Codigo_Search_VYN>(tcPlanosTrocaContabilOnLine);
   edPlano->AceitaZero = true;
   edPlano->Vale(0);
   edPlano->Validate();
@@ -154,7 +154,7 @@ void TAutoThreadIntegracaoArquivosClienteContabil::ImportaArquivo(int refInicial
   mgr->SetDataIni(EncodeDate(refInicial / 10000, refInicial / 100 % 100, refInicial % 100));
   mgr->SetDataFim(EncodeDate(refFinal / 10000, refFinal / 100 % 100, refFinal % 100));
   mgr->setTipoImportacaoAutomatica(3);
-  auto* edGerador = mgr->Create<TEdit_Codigo_Search_VYN>(207);
+  auto* edGerador = mgr->Create<TEdit_Codigo_Search_VYN>(tcGeradorImportacaoLancamentos);
   edGerador->AceitaZero = true;
   edGerador->Vale(0);
   edGerador->Validate();

@@ -16,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/component/class_registry.h"
 #include "framework/component/process_context.h"
 #include "framework/core/datetime.h"
@@ -145,6 +146,7 @@ class TSessao {
     ctx.Dialogs = &dialogs_;
     ctx.PostingLocks = &bloqueios_;
     ctx.ActionLog = log_.get();
+    ctx.CodeLookup = &consultaCodigos_;
     ctx.ProgramFolder = PastaDoExecutavel();
     if (const char* u = std::getenv("USER")) ctx.UserName = u;
     char host[256] = {};
@@ -168,6 +170,7 @@ class TSessao {
   std::unique_ptr<vyn::TDatabaseLogWriter> log_;
   vyn::TTerminalDialogs dialogs_;
   vyn::TVerificaBloqueioLancamento bloqueios_;
+  vyn::TConsultaCodigosBanco consultaCodigos_;
   TTerminalProgress progresso_;
 };
 

@@ -10,6 +10,7 @@
 #include "framework/ui/packages_util.h"
 #include "framework/ui/scripted_dialogs.h"
 #include "module/registro.h"
+#include "testing/company_db.h"
 
 namespace integracao {
 namespace {
@@ -33,24 +34,23 @@ class TfrConfiguracaoIdiomasGravador : public TForm_VYN {
   std::vector<int64_t> Planos;
 };
 
-class ConfiguraIdiomasTest : public ::testing::Test {
+class ConfiguraIdiomasTest : public CompanyDatabaseTest {
  protected:
   void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    Db().Execute("INSERT INTO TIDIOMAS (BDCODIDIOMA, BDDESCRICAO) VALUES (12, 'Inglês')");
     for (auto& r : RegistrosUtilitariosContabilizacao())
       if (SameText(r.Nome, "TfrConfiguraIdiomas")) lista_.push_back(r);
     lista_.push_back(Registro<TfrConfiguracaoIdiomasGravador>("TfrConfiguracaoIdiomas", TClassKind::Screen));
     RegistraModulo(ClassRegistry(), lista_);
     principal_ = MakeForm<TForm_VYN>();
     tela_ = static_cast<TfrConfiguraIdiomas*>(TPackagesUtil::CarregaForm(principal_.get(), "TfrConfiguraIdiomas"));
-    tela_->edCodIdioma->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
-      out.Nome = "Inglês";
-      return code == 12;
-    };
   }
   void TearDown() override {
     EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
     principal_.reset();
     DesregistraModulo(ClassRegistry(), lista_);
+    CompanyDatabaseTest::TearDown();
   }
   TfrConfiguracaoIdiomasGravador* Aberta() const {
     for (TComponent* c : tela_->Components())

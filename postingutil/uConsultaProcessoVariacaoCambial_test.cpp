@@ -40,10 +40,6 @@ class ConsultaVariacaoCambialTest : public CompanyDatabaseTest {
     Lanc(1, 102, "Outro lançamento", 0);
     Lanc(2, 100, "Variação da filial", 10);
     tela_ = MakeForm<TfrProcessoVariacaoCambial>();
-    tela_->edCODEMP->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
-      r.Nome = "ok";
-      return true;
-    };
     tela_->edCODEMP->Vale(1);
   }
   void TearDown() override {

@@ -33,10 +33,6 @@ class InicioContabilizacaoTest : public CompanyDatabaseTest {
     ProcessContext().WP_RESPONSAVEL = "Bia";
     seed::AddHeadOfficeAndBranch(Db());
     tela = MakeForm<TfrProcessoDefineInicioContabilizacao>();
-    tela->edCODEMP->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
-      r.Nome = "ok";
-      return true;
-    };
   }
   void TearDown() override {
     tela.reset();

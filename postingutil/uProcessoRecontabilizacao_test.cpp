@@ -252,5 +252,25 @@ TEST_F(RecontabilizacaoTest, DroppedCompaniesAreListedAndAllDroppedShowsOnlyTheL
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMP_TRECONTABILIZACAO").AsInteger(), 0);
 }
 
+TEST_F(RecontabilizacaoTest, UnknownCompaniesBranchesAndConsultationOnlyCopiesAreRefusedAndNothingRuns) {
+  TScriptedDialogs d;
+  tela->edCODEMP->SetFocus();
+  tela->edCODEMP->SetText("777");
+  EXPECT_THROW(tela->edDataInicial->SetFocus(), EValidationError);
+  EXPECT_EQ(tela->edCODEMP->Mensagem(), "Código 777 não encontrado!");
+  tela->spOK->Click();   // the edit has told the user: no message, no question, no run
+  tela->edCODEMP->SetText("2");   // the branch of company 1
+  EXPECT_THROW(tela->edDataInicial->SetFocus(), EValidationError);
+  tela->edCODEMP->SetText("1");
+  tela->edDataInicial->SetFocus();
+  EXPECT_EQ(tela->pnNOMEMP->Caption(), "Empresa Modelo Ltda");
+
+  Db().Execute("UPDATE TEMPRESAS SET BDSTATUSEMP = 1 WHERE BDCODEMP = 1");
+  d.Ok("Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!");
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done());
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMP_TRECONTABILIZACAO").AsInteger(), 0);
+}
+
 }  // namespace
 }  // namespace integracao

@@ -90,10 +90,6 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
   SetName("frProcessoTrocaPlanoContabilizacao");
   SetCaption("Processo de troca de contabilização");
   PreparaEditMatriz(*edCODEMP, *pnNOMEMP);
-  edCODEMP->Lookup = LookupSQL(
-      "SELECT E.BDCODEMP, R.BDNOMEMP AS NOME, COALESCE(E.BDSTATUSEMP, 0) AS BDSTATUSEMP FROM TEMPRESAS E"
-      " JOIN VW_TEMPRESAS_REF R ON (R.BDCODEMP = E.BDCODEMP)"
-      " WHERE E.BDCODEMP = ? AND COALESCE(E.BDCODMATRIZ, 0) IN (0, E.BDCODEMP)");
   edCODEMP->OnChange = [this](TComponent*) { AtualizaCamposDependentes(); };
   edCODEMP->OnExit = [this](TComponent*) { edCODEMPExit(); };
 
@@ -101,8 +97,6 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
   edCodPlanoTroca->SetMaxLength(6);
   edCodPlanoTroca->CampoRetorno = "bdcodint";
   edCodPlanoTroca->PanelNome = pnCODPLANOONLINEANT;
-  edCodPlanoTroca->Lookup =
-      LookupSQL("SELECT T.*, T.BDDESCRICAO AS NOME FROM VINT_BASE_TINTONLINE T WHERE T.BDCODINT = ?");
   pnCODPLANOONLINEANT->SetName("pnCODPLANOONLINEANT");
 
   edDataInicial->SetName("edDataInicial");
@@ -112,8 +106,6 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
   edCODCONTABLALUR->SetName("edCODCONTABLALUR");
   edCODCONTABLALUR->SetMaxLength(6);
   edCODCONTABLALUR->CampoRetorno = "BDCODCONTABLALUR";
-  edCODCONTABLALUR->Lookup = LookupSQL(
-      "SELECT L.*, L.BDDESCRICAO AS NOME FROM TPLANO_CONTAB_LALUR L WHERE L.BDCODCONTABLALUR = ?");
   lbCODCONTABLALUR->SetName("lbCODCONTABLALUR");
   lbCODCONTABLALUR->SetCaption("Plano de integração lalur:");
   spCODCONTABLALUR->SetName("spCODCONTABLALUR");
@@ -123,7 +115,6 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
     ed->AceitaZero = true;
     ed->AceitaVazio = true;
     ed->CampoRetorno = "BDCODPLANOONLINE";
-    ed->Lookup = LookupPlanoConfOnline();
   }
   edCodConfOnlineDe->SetName("edCodConfOnlineDe");
   edCODPLANOONLINE->SetName("edCODPLANOONLINE");
@@ -146,7 +137,6 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
   edCODTERCEIRO->SetMaxLength(9);
   edCODTERCEIRO->AceitaZero = true;
   edCODTERCEIRO->CampoRetorno = "BDCODTER";
-  edCODTERCEIRO->Lookup = LookupSQL("SELECT T.BDCODTER, T.BDNOMETER AS NOME FROM TTERCEIRO T WHERE T.BDCODTER = ?");
   edCODTERCEIRO->OnExit = [this](TComponent*) { edCODTERCEIROExit(); };
   lbCODTERCEIRO->SetName("lbCODTERCEIRO");
   lbCODTERCEIRO->SetCaption("Participante genérico:");

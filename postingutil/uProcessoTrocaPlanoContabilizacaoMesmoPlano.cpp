@@ -65,14 +65,7 @@ TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::TfrProcessoTrocaPlanoContabilizac
   gbDe->SetCaption(" De ");
   gbPara->SetName("gbPara");
   gbPara->SetCaption(" Para ");
-  edCODEMP->Lookup = LookupSQL(
-      "SELECT E.BDCODEMP, R.BDNOMEMP AS NOME, COALESCE(E.BDSTATUSEMP, 0) AS BDSTATUSEMP FROM TEMPRESAS E"
-      " JOIN VW_TEMPRESAS_REF R ON (R.BDCODEMP = E.BDCODEMP)"
-      " WHERE E.BDCODEMP = ? AND COALESCE(E.BDCODMATRIZ, 0) IN (0, E.BDCODEMP)");
-  for (auto* e : {edCodConfOnlineDe, edCODPLANOONLINE}) {
-    e->CampoRetorno = "BDCODPLANOONLINE";
-    e->Lookup = LookupPlanoConfOnline();
-  }
+  for (auto* e : {edCodConfOnlineDe, edCODPLANOONLINE}) e->CampoRetorno = "BDCODPLANOONLINE";
   edCODPLANOONLINE->AceitaZero = true;
   edCodConfOnlineDe->AfterSearch = [this](TComponent*, bool&) {
     CarregaPlanoConfOnline(*edCodConfOnlineDe, *edCODPLAPADRAODe, *edCODHISTDe);

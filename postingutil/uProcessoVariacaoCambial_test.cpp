@@ -70,12 +70,6 @@ class VariacaoCambialTest : public CompanyDatabaseTest {
                  " BDDATABAIXA, BDVALORMOEDA, BDCONTA) VALUES (1, 2, 220, 'IMP-9', 1, '2023-11-20', '2024-01-15', 500, 20)");
 
     f = MakeForm<TfrProcessoVariacaoCambial>();
-    auto aceita = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
-      r.Nome = "ok";
-      return true;
-    };
-    f->edCODEMP->Lookup = aceita;
-    f->edCODMOE->Lookup = aceita;
     f->edCODEMP->Vale(1);
     {
       // The user ticks the branch beside the head office.

@@ -116,22 +116,6 @@ bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial
   return false;
 }
 
-TEdit_Codigo_Search_VYN::TLookupFn LookupSQL(std::string sql) {
-  return [sql = std::move(sql)](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
-    TDatabase* db = ProcessContext().Database;
-    if (!db) return true;   // no data layer: taken as typed
-    TQueryResult r = db->QueryAll(sql, {code});
-    if (r.Rows.empty()) return false;
-    for (size_t c = 0; c < r.Columns.size(); ++c) out.Campos.emplace_back(r.Columns[c].Name, r.Rows[0][c]);
-    out.Nome = out.Campo("NOME").IsNull() ? "" : out.Campo("NOME").AsString();
-    return true;
-  };
-}
-
-TEdit_Codigo_Search_VYN::TLookupFn LookupPlanoConfOnline() {
-  return LookupSQL("SELECT P.*, P.BDDESCRICAO AS NOME FROM TPLANO_CONF_ONLINE P WHERE P.BDCODPLANOONLINE = ?");
-}
-
 void CarregaPlanoConfOnline(TEdit_Codigo_Search_VYN& plano, TEdit_Codigo_Search_VYN& planoContas,
                             TEdit_Codigo_Search_VYN& planoHistorico) {
   TSQLMGR sql;

@@ -78,11 +78,6 @@ int PrimeiroMesAtividade(const std::string& condicao);
 // (read at refInicial) lies after refInicial.
 bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial);
 
-// Looks a code up with a query of one parameter; the record keeps every column, the name is NOME.
-vyn::TEdit_Codigo_Search_VYN::TLookupFn LookupSQL(std::string sql);
-// The look-up of a posting plan (tplano_conf_online) by BDCODPLANOONLINE.
-vyn::TEdit_Codigo_Search_VYN::TLookupFn LookupPlanoConfOnline();
-
 // Chart and history plan of the posting plan in the plan edit; both emptied when it has no row, so
 // that nothing stays from an earlier plan.
 void CarregaPlanoConfOnline(vyn::TEdit_Codigo_Search_VYN& plano, vyn::TEdit_Codigo_Search_VYN& planoContas,

@@ -27,15 +27,10 @@ inline vyn::TLancamentoMGR* EntradasEmMemoria(vyn::TComponent& owner) {
   return e;
 }
 
-// Company 1 typed into a company edit owned by owner; its look-up answers online plan 1 and counts
-// itself in *consultas when given.
-inline vyn::TEdit_Codigo_Search_VYN* EditEmpresa1(vyn::TComponent& owner, int* consultas = nullptr) {
+// Company 1 of the standard seed typed into a company edit owned by owner; validating it looks the
+// company up with the process context's look-up, as in the product.
+inline vyn::TEdit_Codigo_Search_VYN* EditEmpresa1(vyn::TComponent& owner) {
   auto* e = owner.Create<vyn::TEdit_Codigo_Search_VYN>(static_cast<int>(vyn::tcEmpresas));
-  e->Lookup = [consultas](const vyn::TEdit_Codigo_Search_VYN&, int64_t, vyn::TCodigoRegistro& r) {
-    if (consultas) ++*consultas;
-    r.Campos = {{"BDCODPLANOONLINE", vyn::Variant(1)}};
-    return true;
-  };
   e->SetText("1");
   return e;
 }

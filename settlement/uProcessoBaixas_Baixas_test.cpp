@@ -38,7 +38,7 @@ class PostingRunTest : public CompanyDatabaseTest {
     seed::AddStandardCompany(Db(), 202401);
     TPublicas::SetReferencia(202401);
     entradas_ = EntradasEmMemoria(tela_);
-    empresa_ = EditEmpresa1(tela_, &validacoes_);
+    empresa_ = EditEmpresa1(tela_);
     ASSERT_TRUE(empresa_->Validate());
     list_ = tela_.Create<TInconsistencias_VYN>();
     pb_ = std::make_unique<TProcessoBaixas>(&tela_, entradas_);
@@ -96,7 +96,6 @@ class PostingRunTest : public CompanyDatabaseTest {
   TEdit_Codigo_Search_VYN* empresa_ = nullptr;
   TInconsistencias_VYN* list_ = nullptr;
   std::unique_ptr<TProcessoBaixas> pb_;
-  int validacoes_ = 0;
 };
 
 TEST_F(PostingRunTest, MixedKindsSortedByEntrySettleWithTheirOwnEntryAndWhatPostsNothingIsWarned) {
@@ -175,7 +174,6 @@ TEST_F(PostingRunTest, TheEntrysMonthChoosesTheConfigurationAndAMissingOneSkipsO
   Entrada(2, seed::kContaFornecedores, seed::kContaBanco, R(100));
   // The first link handled lacks a configuration; the others share its document.
   Links({{3, tbvParcela, 0, 10, 3, 100}, {1, tbvParcela, 0, 10, 1, 100}, {2, tbvParcela, 0, 10, 2, 100}});
-  validacoes_ = 0;
   pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
 
   auto l = Lancamentos();
@@ -187,7 +185,29 @@ TEST_F(PostingRunTest, TheEntrysMonthChoosesTheConfigurationAndAMissingOneSkipsO
             "Conta 10 à crédito não configurada no plano 1 para o lançamento 3 de data 12/03/2024");
   EXPECT_EQ(Flag(3), 4);
   EXPECT_EQ(TPublicas::GetReferencia(), 202401);
-  EXPECT_GE(validacoes_, 3);   // the company followed each month and the restored one
+  // The company edit followed the months and holds the company's data of the restored one.
+  ASSERT_NE(empresa_->GetDaoFactory(), nullptr);
+  EXPECT_EQ(empresa_->GetDaoFactory()->Campo("BDREFEMP").AsInteger(), 202401);
+}
+
+TEST_F(PostingRunTest, ThePostingPlanIsTheOneTheCompanyHasInTheEntrysMonth) {
+  // From March company 1 posts with plan 2, whose payments' principal goes to expenses.
+  Db().Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP, BDCODPLAPADRAO, BDCODHIST, BDCODPLANOONLINE) "
+               "VALUES (1, 202403, 'Empresa Modelo Ltda', 1, 1, 2)");
+  Db().Execute("insert into TCONF_CONTAS_ONLINE (BDCODPLANOONLINE, BDCHAVE, BDCODPLAPADRAO, BDCLASSIFICACAO) values "
+               "(2, 1, 1, '01.001.000000001.000000001')");
+  Db().Execute("insert into TCONF_CONTAS_ONLINE_REF values (2, 1, 202401, ?, ?)", {seed::kContaDespesas, seed::kContaBanco});
+  Documento(0, 10, {100, 100});
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(100), EncodeDate(2024, 2, 10));
+  Entrada(2, seed::kContaFornecedores, seed::kContaBanco, R(100));
+  Links({{1, tbvParcela, 0, 10, 1, 100}, {2, tbvParcela, 0, 10, 2, 100}});
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(l.Value(0, "BDDEBITO").AsInteger(), seed::kContaFornecedores);   // February: plan 1
+  EXPECT_EQ(l.Value(1, "BDDEBITO").AsInteger(), seed::kContaDespesas);       // March: plan 2
+  EXPECT_EQ(empresa_->GetDaoFactory()->Campo("BDCODPLANOONLINE").AsInteger(), 1);   // back at January
 }
 
 TEST_F(PostingRunTest, AManagerThatRaisesLeavesTheMonthAndTheBindingsAsTheyWere) {

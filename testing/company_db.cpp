@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/component/process_context.h"
 #include "framework/schema/schema.h"
 
@@ -85,15 +86,19 @@ TTestCompanyDatabase::TTestCompanyDatabase() {
   db_ = std::make_unique<TDatabase>();
   db_->Open(path_);
   pool_ = std::make_unique<TSQLMGRPool>(db_.get());
+  lookup_ = std::make_unique<TConsultaCodigosBanco>();
   savedDb_ = ProcessContext().Database;
   savedPool_ = ProcessContext().SQLPool;
+  savedLookup_ = ProcessContext().CodeLookup;
   ProcessContext().Database = db_.get();
   ProcessContext().SQLPool = pool_.get();
+  ProcessContext().CodeLookup = lookup_.get();
 }
 
 TTestCompanyDatabase::~TTestCompanyDatabase() {
   ProcessContext().Database = savedDb_;
   ProcessContext().SQLPool = savedPool_;
+  ProcessContext().CodeLookup = savedLookup_;
   pool_.reset();
   db_.reset();
   std::error_code ec;

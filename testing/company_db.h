@@ -9,6 +9,7 @@
 
 #include "framework/data/fb_database.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/ui/edit_codigo.h"
 
 namespace vyn {
 
@@ -16,8 +17,9 @@ namespace vyn {
 // vyn_test_templates under the system's temporary folder.
 std::string CompanyTemplatePath();
 
-// A fresh company database, open and set as the process context's database (with a SQL pool);
-// the context is restored and the file deleted when the object goes.
+// A fresh company database, open and set as the process context's database (with a SQL pool and
+// the product's code look-up, as the host installs them); the context is restored and the file
+// deleted when the object goes.
 class TTestCompanyDatabase {
  public:
   TTestCompanyDatabase();
@@ -35,8 +37,10 @@ class TTestCompanyDatabase {
   std::string path_;
   std::unique_ptr<TDatabase> db_;
   std::unique_ptr<TSQLMGRPool> pool_;
+  std::unique_ptr<ICodeLookup> lookup_;
   TDatabase* savedDb_ = nullptr;
   TSQLMGRPool* savedPool_ = nullptr;
+  ICodeLookup* savedLookup_ = nullptr;
 };
 
 // Fixture: a fresh company database per test.

@@ -60,6 +60,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosPRBeforeEditField(const st
     opcoes({"Entrada", "Saída"});
     if (f == "BDTRANSTIPOPE") accept = Transferencia(*pr);
   }
+  if (editor && f == "BDCODIMOVRUR") editor->SetTypeCodeVYN(tcImoveisRurais);
+  if (editor && (f == "BDCTACOR" || f == "BDTRANSCTACOR")) editor->SetTypeCodeVYN(tcContaBancaria);
+  if (editor && f == "BDCODTER") editor->SetTypeCodeVYN(tcParticipanteDebito);
   if (editor && FCodEmp && (f == "BDCODIMOVRUR" || f == "BDCTACOR" || f == "BDTRANSCTACOR") &&
       std::find(editor->EditsMaster.begin(), editor->EditsMaster.end(), FCodEmp) == editor->EditsMaster.end())
     editor->EditsMaster.push_back(FCodEmp);
@@ -104,6 +107,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosIncBeforeEditField(const s
     accept = true;
     if (editor) {
       if (FCodEmp) editor->EditsMaster = {FCodEmp};
+      editor->SetTypeCodeVYN(tcEmpreendimentos);
       editor->CampoRetorno = "BDCODEMPREENDIMENTO";
     }
   } else if (f == "BDCODIGOUNIIMOB") {
@@ -111,7 +115,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosIncBeforeEditField(const s
     accept = empreendimento > 0;
     if (!accept) return;
     if (!FEdCodEmpree) {
-      FEdCodEmpree = Create<TEdit_Codigo_Search_VYN>(349);
+      FEdCodEmpree = Create<TEdit_Codigo_Search_VYN>(tcEmpreendimentosEmpresa);
       FEdCodEmpree->SetName("edCODEMPREE");
       FEdCodEmpree->SetVisible(false);
       if (FCodEmp) FEdCodEmpree->EditsMaster.push_back(FCodEmp);
@@ -120,6 +124,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosIncBeforeEditField(const s
     FEdCodEmpree->Search();
     if (editor) {
       editor->EditsMaster = {FEdCodEmpree};
+      editor->SetTypeCodeVYN(tcUnidadesImobiliarias);
       editor->CampoRetorno = "BDCODIGOUNIIMOB";
     }
   }

@@ -284,12 +284,13 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::str
   };
   if (f == "BDDEBITO" || f == "BDCREDITO" || f == "BDCODTPHI") {
     daEmpresa(editor);
+    if (editor) editor->SetTypeCodeVYN(f == "BDCODTPHI" ? tcHistoricos : tcContasPlanoContas);
   } else if (f == "BDCODTERCEIROD" || f == "BDCODTERCEIROC") {
     const bool debito = f == "BDCODTERCEIROD";
     if (Inteiro(*atual, debito ? "bdTIPOTERD" : "bdTIPOTERC") > 0) {
       if (editor) {
         editor->CampoRetorno = "bdCODTER";
-        editor->SetTypeCodeVYN(debito ? 42 : 41);
+        editor->SetTypeCodeVYN(debito ? tcParticipanteDebito : tcParticipanteCredito);
       }
     } else {
       accept = false;
@@ -361,6 +362,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosAfterEditField(const std::stri
 void TfrConsultaImportacaoLancCCTxt::fcLancamentosCCBeforeEditField(const std::string& campo,
                                                                     TEdit_Codigo_Search_VYN* editor, bool& accept) {
   accept = true;
+  if (editor && UpperCase(campo) == "BDCODTPCC") editor->SetTypeCodeVYN(tcContasCentroCustos);
   if (editor && FCodEmp && UpperCase(campo) == "BDCODTPCC" &&
       std::find(editor->EditsMaster.begin(), editor->EditsMaster.end(), FCodEmp) == editor->EditsMaster.end())
     editor->EditsMaster.push_back(FCodEmp);

@@ -1,5 +1,8 @@
 #include "framework/accounting/consulta_codigos_lancamento.h"
 
+#include <string>
+#include <vector>
+
 #include "framework/component/process_context.h"
 #include "framework/data/fb_database.h"
 
@@ -13,50 +16,221 @@ TDatabase& Banco() {
   return *db;
 }
 
+// The first row of the result as the record (every column, the name from its column); False when
+// there is no row.
 bool Preenche(const TQueryResult& r, const char* nome, TCodigoRegistro& out) {
   if (r.Rows.empty()) return false;
-  out.Nome = r.Value(0, nome).IsNull() ? std::string() : r.Value(0, nome).AsString();
+  out.Nome = !nome || r.IndexOf(nome) < 0 || r.Value(0, nome).IsNull() ? std::string() : r.Value(0, nome).AsString();
   for (size_t i = 0; i < r.Columns.size(); ++i) out.Campos.emplace_back(r.Columns[i].Name, r.Rows[0][i]);
   return true;
 }
 
-int ColunaEmpresa(int64_t empresa, const char* coluna) {
-  const Variant v = Banco().QueryValue(std::string("select first 1 ") + coluna +
-                                           " from TEMPRESAS_REF where BDCODEMP = ? order by BDREFEMP desc",
-                                       {Variant(static_cast<long long>(empresa))});
-  return v.IsNull() ? 0 : static_cast<int>(v.AsInteger());
+bool Consulta(const std::string& sql, const TParams& params, TCodigoRegistro& out, const char* nome = "NOME") {
+  return Preenche(Banco().QueryAll(sql, params), nome, out);
+}
+
+// The month whose company data is in force: the host's reference month, else the latest data.
+int ReferenciaConsulta(int referencia) {
+  if (referencia == 0) referencia = ProcessContext().Referencia;
+  return referencia != 0 ? referencia : 999912;
+}
+
+int64_t Inteiro(const Variant& v) { return v.IsNull() ? 0 : v.AsInteger(); }
+
+bool EhEmpresa(int tipo) {
+  return tipo == tcEmpresas || tipo == tcEmpresasMatriz || tipo == tcEmpresasOmie || tipo == tcEmpresasVincSCP;
+}
+
+// The company an edit's master edits give (a company edit first, else the first master holding a
+// code); else the host's current company; 0 when none.
+const TEdit_Codigo_Search_VYN* EditEmpresa(const TEdit_Codigo_Search_VYN& edit) {
+  for (const auto* m : edit.EditsMaster)
+    if (m && EhEmpresa(m->TipoCodigo) && m->Codigo() != 0) return m;
+  for (const auto* m : edit.EditsMaster)
+    if (m && m->Codigo() != 0) return m;
+  return nullptr;
+}
+
+int64_t EmpresaDe(const TEdit_Codigo_Search_VYN& edit) {
+  if (const auto* m = EditEmpresa(edit)) return m->Codigo();
+  return ProcessContext().CurrentCompany;
+}
+
+// A plan of the edit's company: from the company edit's record when it was found, else from the
+// company's data at the reference month.
+int64_t PlanoDaEmpresa(const TEdit_Codigo_Search_VYN& edit, const char* coluna, int kind, ICodeLookup& lookup) {
+  const TEdit_Codigo_Search_VYN* m = EditEmpresa(edit);
+  if (m && m->GetDaoFactory()) {
+    const Variant v = m->GetDaoFactory()->Campo(coluna);
+    if (!v.IsNull()) return v.AsInteger();
+  }
+  const int64_t empresa = m ? m->Codigo() : ProcessContext().CurrentCompany;
+  return empresa != 0 ? lookup.CodPlanoEmpresa(empresa, kind) : 0;
+}
+
+bool EmpresaDoTipo(int tipo, int64_t code, TCodigoRegistro& out) {
+  TCodigoRegistro reg;
+  if (!TConsultaCodigosBanco::Empresa(code, 0, reg)) return false;
+  if (tipo == tcEmpresasMatriz) {
+    const int64_t matriz = Inteiro(reg.Campo("BDCODMATRIZ"));
+    if (matriz != 0 && matriz != code) return false;   // a branch
+  } else if (tipo == tcEmpresasOmie) {
+    const Variant omie = reg.Campo("BDOMIE");
+    if (omie.IsNull() || omie.AsString() != "TRUE") return false;
+  }
+  out = std::move(reg);
+  return true;
+}
+
+bool Conta(int64_t plano, int64_t code, bool analitica, TCodigoRegistro& out) {
+  return Consulta(std::string("SELECT A.BDNOMCTA AS NOME, A.* FROM PLANOS_TPLA A WHERE A.BDCODPLAPADRAO = ? AND "
+                              "A.BDCODTPLA = ?") +
+                      (analitica ? " AND COALESCE(A.BDTIPCTA, 'A') = 'A'" : ""),
+                  {Variant(plano), Variant(code)}, out);
+}
+
+bool Participante(int64_t code, TCodigoRegistro& out) {
+  return Consulta("SELECT T.BDNOMETER AS NOME, T.* FROM TTERCEIRO T WHERE T.BDCODTER = ?", {Variant(code)}, out);
+}
+
+bool Historico(int64_t plano, int64_t code, TCodigoRegistro& out) {
+  return Consulta("SELECT H.BDNOME AS NOME, H.* FROM HIST_TPHI H WHERE H.BDCODHIST = ? AND H.BDCODTPHI = ?",
+                  {Variant(plano), Variant(code)}, out);
+}
+
+// A chart or history plan is known by its rows, a posting plan or a company that uses it.
+bool PlanoConhecido(const char* coluna, const char* tabelaItens, int64_t code, TCodigoRegistro& out) {
+  const std::string c = coluna;
+  const std::string sql = "SELECT CAST(? AS INTEGER) AS " + c + " FROM RDB$DATABASE WHERE EXISTS (SELECT 1 FROM " +
+                          tabelaItens + " WHERE " + c + " = ?) OR EXISTS (SELECT 1 FROM TPLANO_CONF_ONLINE WHERE " + c +
+                          " = ?) OR EXISTS (SELECT 1 FROM TEMPRESAS_REF WHERE " + c + " = ?)";
+  return Consulta(sql, {Variant(code), Variant(code), Variant(code), Variant(code)}, out, nullptr);
+}
+
+bool PlanoOuLayout(int tipo, int64_t code, const TEdit_Codigo_Search_VYN& edit, TCodigoRegistro& out) {
+  const Variant c(code);
+  switch (tipo) {
+    case tcConfOnline:
+      return Consulta("SELECT P.BDDESCRICAO AS NOME, P.* FROM TPLANO_CONF_ONLINE P WHERE P.BDCODPLANOONLINE = ?", {c},
+                      out);
+    case tcPlanoTrocaContabilizacao:
+    case tcPlanosTrocaContabilOnLine:
+      return Consulta("SELECT T.BDDESCRICAO AS NOME, T.* FROM VINT_BASE_TINTONLINE T WHERE T.BDCODINT = ?", {c}, out);
+    case tcPreparacaoContabiliadeLalur: {
+      const int64_t empresa = EditEmpresa(edit) ? EditEmpresa(edit)->Codigo() : 0;
+      return Consulta("SELECT L.BDDESCRICAO AS NOME, L.* FROM TPLANO_CONTAB_LALUR L WHERE L.BDCODCONTABLALUR = ? "
+                      "AND (CAST(? AS INTEGER) = 0 OR L.BDCODEMP = ?)",
+                      {c, Variant(empresa), Variant(empresa)}, out);
+    }
+    case tcPlanoContas: return PlanoConhecido("BDCODPLAPADRAO", "PLANOS_TPLA", code, out);
+    case tcPlanoHistorico: return PlanoConhecido("BDCODHIST", "HIST_TPHI", code, out);
+    case tcPlanoMoedas:
+      return Consulta("SELECT M.BDNOMMOE AS NOME, M.* FROM MOEDAS_TPLANO M WHERE M.BDCODMOEDAS = ?", {c}, out);
+    case tcGeradorImportacaoSocios:
+      return Consulta("SELECT G.BDMODELO AS NOME, G.* FROM TGERADOR_IMPORTACAO_SOCIOS G WHERE G.BDCODGERADOR = ?",
+                      {c}, out);
+    case tcIdiomas:
+      return Consulta("SELECT I.BDDESCRICAO AS NOME, I.* FROM TIDIOMAS I WHERE I.BDCODIDIOMA = ?", {c}, out);
+    case tcYRKRelatorios:
+      return Consulta("SELECT R.BDDESCRICAO AS NOME, R.* FROM TYRK_TRELATORIOS R WHERE R.BDCHAVE = ?", {c}, out);
+    case tcBancosPDF:
+      // Banks that have receipt layouts.
+      return Consulta("SELECT FIRST 1 C.BDCODBAN FROM TCONFIG_IMP_PDF C WHERE C.BDCODBAN = ?", {c}, out, nullptr);
+    default: return false;
+  }
+}
+
+bool DaEmpresa(int tipo, int64_t code, const TEdit_Codigo_Search_VYN& edit, ICodeLookup& lookup,
+               TCodigoRegistro& out) {
+  const int64_t empresa = EmpresaDe(edit);
+  switch (tipo) {
+    case tcContasPlanoContas:
+    case tcContasAjusteECF:
+    case tcContasPlanoContasAnalitica:
+      return Conta(PlanoDaEmpresa(edit, "BDCODPLAPADRAO", tpePlanoContas, lookup), code,
+                   tipo == tcContasPlanoContasAnalitica, out);
+    case tcHistoricos: return Historico(PlanoDaEmpresa(edit, "BDCODHIST", tpeHistorico, lookup), code, out);
+    case tcTodosFuncionarios:
+      return Consulta("SELECT FIRST 1 C.BDNOMCOL AS NOME, C.* FROM TRH_COLCON C WHERE C.BDCODCOL = ? AND "
+                      "(CAST(? AS INTEGER) = 0 OR C.BDCODEMP = ?) ORDER BY C.BDCODEMP, C.BDTIPOCOL",
+                      {Variant(code), Variant(empresa), Variant(empresa)}, out);
+    case tcImpostoEmpresaSistemaOmie:
+      // Taxes of the systems the Omie exchange posts (LALUR 7, taxes 3) that apply to the company.
+      return Consulta("SELECT I.BDDESCIMP AS NOME, I.* FROM TIMPOSTO I WHERE I.BDCODIMP = ? AND I.BDCODSIS IN (7, 3) "
+                      "AND (CAST(? AS INTEGER) = 0 OR EXISTS (SELECT 1 FROM TEMPRESAIMPOSTO EI WHERE EI.BDCODIMP = "
+                      "I.BDCODIMP AND EI.BDCODEMP = ?))",
+                      {Variant(code), Variant(empresa), Variant(empresa)}, out);
+    default: return false;
+  }
 }
 
 }  // namespace
 
+bool TConsultaCodigosBanco::ConsultaTipo(int tipo) {
+  switch (tipo) {
+    case tcEmpresas: case tcEmpresasMatriz: case tcEmpresasOmie: case tcEmpresasVincSCP: case tcBancosPDF:
+    case tcConfOnline: case tcPlanoTrocaContabilizacao: case tcPlanosTrocaContabilOnLine:
+    case tcPreparacaoContabiliadeLalur: case tcPlanoContas: case tcPlanoHistorico: case tcPlanoMoedas:
+    case tcParticipante: case tcParticipanteCredito: case tcParticipanteDebito: case tcGeradorImportacaoSocios:
+    case tcIdiomas: case tcYRKRelatorios: case tcContasPlanoContas: case tcContasAjusteECF:
+    case tcContasPlanoContasAnalitica: case tcHistoricos: case tcTodosFuncionarios: case tcImpostoEmpresaSistemaOmie:
+      return true;
+    default: return false;
+  }
+}
+
+bool TConsultaCodigosBanco::Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t code, TCodigoRegistro& out) {
+  const int tipo = edit.TipoCodigo;
+  if (!ConsultaTipo(tipo)) return true;
+  if (EhEmpresa(tipo)) return EmpresaDoTipo(tipo, code, out);
+  if (tipo == tcParticipante || tipo == tcParticipanteCredito || tipo == tcParticipanteDebito)
+    return Participante(code, out);
+  if (PlanoOuLayout(tipo, code, edit, out)) return true;
+  return DaEmpresa(tipo, code, edit, *this, out);
+}
+
+bool TConsultaCodigosBanco::Empresa(int64_t codEmp, int referencia, TCodigoRegistro& out) {
+  return Consulta(
+      "SELECT R.BDNOMEMP AS NOME, E.*, R.* FROM TEMPRESAS E LEFT JOIN TEMPRESAS_REF R ON R.BDCODEMP = E.BDCODEMP "
+      "AND R.BDREFEMP = (SELECT P.BDREFEMP FROM SP_GETREFERENCIA(E.BDCODEMP, ?) P) WHERE E.BDCODEMP = ?",
+      {Variant(ReferenciaConsulta(referencia)), Variant(codEmp)}, out);
+}
+
+int64_t TConsultaCodigosBanco::CodPlanoEmpresa(int64_t codEmp, int kind) {
+  if (kind == tpePlanoLalur)
+    return Inteiro(Banco().QueryValue(
+        "SELECT FIRST 1 L.BDCODCONTABLALUR FROM TPLANO_CONTAB_LALUR L WHERE L.BDCODEMP = ? ORDER BY L.BDCODCONTABLALUR",
+        {Variant(codEmp)}));
+  const char* coluna = kind == tpePlanoContas   ? "BDCODPLAPADRAO"
+                       : kind == tpePlanoOnline ? "BDCODPLANOONLINE"
+                       : kind == tpeHistorico   ? "BDCODHIST"
+                                                : nullptr;
+  TCodigoRegistro reg;
+  if (!coluna || !Empresa(codEmp, 0, reg)) return 0;
+  return Inteiro(reg.Campo(coluna));
+}
+
 TEdit_Codigo_Search_VYN::TLookupFn LookupContaAnalitica(std::function<int()> plano) {
   return [plano = std::move(plano)](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
-    const TQueryResult r = Banco().QueryAll(
-        "select BDCODTPLA, BDNOMCTA, BDPARTICIPANTE from PLANOS_TPLA where BDCODPLAPADRAO = ? and BDCODTPLA = ? "
-        "and coalesce(BDTIPCTA, 'A') = 'A'",
-        {Variant(plano ? plano() : 0), Variant(static_cast<long long>(code))});
-    return Preenche(r, "BDNOMCTA", out);
+    return Conta(plano ? plano() : 0, code, true, out);
   };
 }
 
 TEdit_Codigo_Search_VYN::TLookupFn LookupParticipante() {
-  return [](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
-    const TQueryResult r = Banco().QueryAll("select BDCODTER, BDNOMETER, BDCGCTER from TTERCEIRO where BDCODTER = ?",
-                                            {Variant(static_cast<long long>(code))});
-    return Preenche(r, "BDNOMETER", out);
-  };
+  return [](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) { return Participante(code, out); };
 }
 
 TEdit_Codigo_Search_VYN::TLookupFn LookupHistorico(std::function<int()> planoHistorico) {
   return [plano = std::move(planoHistorico)](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
-    const TQueryResult r = Banco().QueryAll(
-        "select BDCODTPHI, BDNOME from HIST_TPHI where BDCODHIST = ? and BDCODTPHI = ?",
-        {Variant(plano ? plano() : 0), Variant(static_cast<long long>(code))});
-    return Preenche(r, "BDNOME", out);
+    return Historico(plano ? plano() : 0, code, out);
   };
 }
 
-int PlanoContasEmpresa(int64_t empresa) { return ColunaEmpresa(empresa, "BDCODPLAPADRAO"); }
-int PlanoHistoricoEmpresa(int64_t empresa) { return ColunaEmpresa(empresa, "BDCODHIST"); }
+int PlanoContasEmpresa(int64_t empresa) {
+  return static_cast<int>(TConsultaCodigosBanco().CodPlanoEmpresa(empresa, tpePlanoContas));
+}
+int PlanoHistoricoEmpresa(int64_t empresa) {
+  return static_cast<int>(TConsultaCodigosBanco().CodPlanoEmpresa(empresa, tpeHistorico));
+}
 
 }  // namespace vyn

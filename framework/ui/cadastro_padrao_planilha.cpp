@@ -39,8 +39,8 @@ TfrCadastro_Padrao_Planilha_VYN::TfrCadastro_Padrao_Planilha_VYN(TComponent* own
     }
   };
   edCODGERADOR->AceitaZero = true;
-  // The edit's own look-up would refuse a new layout's code: the editor looks its layouts up itself.
-  edCODGERADOR->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro&) { return true; };
+  // A code without a layout is a new layout.
+  edCODGERADOR->AceitaNaoCadastrado = true;
   edCODGERADOR->OnExit = [this](TComponent*) { edCODGERADORExit(); };
   sbCODGERADOR->OnClick = [this](TComponent*) { Pesquisar(); };
 }

@@ -16,6 +16,13 @@ Variant TCodigoRegistro::Campo(std::string_view name) const {
 TEdit_Codigo_Search_VYN::TEdit_Codigo_Search_VYN(TComponent* owner, int tipoCodigo)
     : TEdit_String_Padrao(owner), TipoCodigo(tipoCodigo) {}
 
+void TEdit_Codigo_Search_VYN::SetTypeCodeVYN(int tipo) {
+  if (tipo == TipoCodigo) return;
+  TipoCodigo = tipo;
+  found_ = false;
+  validated_ = false;
+}
+
 void TEdit_Codigo_Search_VYN::SetText(std::string t) {
   std::string digits = OnlyDigits(t);
   if (digits != Text()) {
@@ -62,9 +69,9 @@ bool TEdit_Codigo_Search_VYN::Search() {
     ok = l->Lookup(*this, code, reg);
   }
   // Without any look-up (no data layer) the code is taken as typed.
-  if (!ok) return Reject("Código " + getCodigoStr() + " não encontrado!");
+  if (!ok && !AceitaNaoCadastrado) return Reject("Código " + getCodigoStr() + " não encontrado!");
   registro_ = std::move(reg);
-  found_ = true;
+  found_ = ok;
   if (PanelNome) PanelNome->SetCaption(registro_.Nome);
   bool recusar = false;
   if (AfterSearch) AfterSearch(this, recusar);

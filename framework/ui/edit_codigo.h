@@ -14,12 +14,32 @@
 namespace vyn {
 
 
+// The kinds of code an edit looks up. The numbered ones are the ordinals the module's screens give
+// by number (account cells 20, history cells 9, participant cells 41/42, ...); the others only need
+// to differ from them.
 enum TTipoCodigo : int {
-  tcNenhum = 0, tcEmpresas = 1, tcEmpresasMatriz, tcEmpresasOmie, tcEmpresasVincSCP, tcBancosPDF,
-  tcConfOnline, tcPlanoTrocaContabilizacao, tcPlanosTrocaContabilOnLine, tcPreparacaoContabiliadeLalur,
-  tcPlanoContas, tcPlanoHistorico, tcPlanoCentroCustos, tcPlanoFormula, tcPlanoMoedas, tcParticipante,
-  tcIdiomas, tcImpostoEmpresaSistemaOmie, tcGeradorImportacaoSocios, tcTodosFuncionarios, tcYRKRelatorios,
-  tcQualificacaoRFB, tcContasPlanoContasAnalitica, tcContasAjusteECF, tcContador, tcClienteFinanceiro
+  tcNenhum = 0, tcEmpresas = 1, tcEmpresasMatriz = 2, tcEmpresasOmie = 3, tcEmpresasVincSCP = 4, tcBancosPDF = 5,
+  tcConfOnline = 6, tcPlanoTrocaContabilizacao = 7, tcPreparacaoContabiliadeLalur = 8,
+  tcHistoricos = 9,                    // a history of the company's history plan
+  tcPlanoContas = 10, tcPlanoHistorico = 11,
+  tcContasCentroCustos = 12,           // an account of a cost-centre plan
+  tcContador = 13,                     // an accountant
+  tcPlanoCentroCustos = 14, tcPlanoFormula = 15, tcPlanoMoedas = 16, tcParticipante = 17,
+  tcEscritorioContabil = 18,           // an accounting office
+  tcIdiomas = 19,
+  tcContasPlanoContas = 20,            // an account of the company's chart
+  tcImpostoEmpresaSistemaOmie = 21, tcGeradorImportacaoSocios = 22, tcTodosFuncionarios = 23, tcYRKRelatorios = 24,
+  tcQualificacaoRFB = 25, tcContasPlanoContasAnalitica = 26, tcContasAjusteECF = 27, tcClienteFinanceiro = 28,
+  tcParticipanteCredito = 41, tcParticipanteDebito = 42,
+  tcContaBancaria = 159,               // a bank account of the company
+  tcPlanosTrocaContabilOnLine = 193,   // a mapping plan between two posting plans
+  tcGeradorImportacaoLancamentos = 207,
+  tcEmpreendimentos = 273, tcUnidadesImobiliarias = 274, tcImoveisRurais = 334, tcEmpreendimentosEmpresa = 349
+};
+
+// The kinds of a company's plan GetCodPlanoEmpresa answers.
+enum TTipoPlanoEmpresa : int {
+  tpeHistorico = 9, tpePlanoContas = 3, tpePlanoLalur = 55, tpePlanoOnline = 103
 };
 
 // The record a code was found with.
@@ -36,7 +56,7 @@ class ICodeLookup {
   virtual ~ICodeLookup() = default;
   // Finds the code of the edit's kind (its master edits narrow it); False when there is none.
   virtual bool Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t code, TCodigoRegistro& out) = 0;
-  // A company's plan of the given kind (chart 3, online plan 103, LALUR 55, ...); 0 when none.
+  // A company's plan of the given kind (TTipoPlanoEmpresa) at the reference month; 0 when none.
   virtual int64_t CodPlanoEmpresa(int64_t codEmp, int kind) { return 0; }
 };
 
@@ -49,9 +69,11 @@ class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
   std::string ClassName() const override { return "TEdit_Codigo_Search_VYN"; }
 
   int TipoCodigo = tcNenhum;
-  void SetTypeCodeVYN(int tipo) { TipoCodigo = tipo; }
+  // Another kind makes the code one to look up again.
+  void SetTypeCodeVYN(int tipo);
   bool AceitaZero = false;
   bool AceitaVazio = true;
+  bool AceitaNaoCadastrado = false;    // a code not registered yet is taken (a register's new code)
   std::string CampoRetorno;            // the column the code is read from
   TPanel* PanelNome = nullptr;         // shows the found record's name
   std::vector<TEdit_Codigo_Search_VYN*> EditsMaster;

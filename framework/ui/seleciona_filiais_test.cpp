@@ -113,10 +113,6 @@ TEST_F(SelecionaFiliaisTest, TheCompanyScreenRunsOverTheTickedCompaniesWhenItSho
     void Processo() override { seen.push_back(FDAO->FieldByName("BDCODEMP").AsInteger()); }
   };
   auto f = MakeForm<T>();
-  f->edCODEMP->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro& r) {
-    r.Nome = "Matriz";
-    return true;
-  };
   f->edCODEMP->Vale(1);
   EXPECT_FALSE(f->spFiliais->Visible());
   f->spOK->Click();

@@ -7,6 +7,7 @@
 #include "framework/component/process_context.h"
 #include "framework/data/client_dataset.h"
 #include "framework/schema/pedidos_bi_tabelas.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -30,7 +31,6 @@ class TfrRelatorioTesteBI : public TfrRelatorio_Padrao_VYN {
     SetCaption("Relatório: teste");
     edCODEMP = Create<TEdit_Codigo_Search_VYN>(tcEmpresas);
     edCODEMP->SetName("edCODEMP");
-    edCODEMP->Lookup = [](const TEdit_Codigo_Search_VYN&, int64_t, TCodigoRegistro&) { return true; };
     edData = Create<TEdit_Date_Padrao_VYN>();
     edData->SetName("edData");
     clItens = Create<TCheckListBox>();
@@ -75,6 +75,7 @@ class PedidosBIRelatoriosTest : public CompanyDatabaseTest {
  protected:
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
+    seed::AddHeadOfficeAndBranch(Db());   // the requests' company 1
     ClassRegistry().RegisterClass<TfrRelatorioTesteBI>("TfrRelatorioTesteBI", TClassKind::Screen);
     pasta_ = fs::temp_directory_path() / ("bi_rel_" + std::to_string(::getpid()));
     fs::create_directories(pasta_);

@@ -186,6 +186,7 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
   cbDiferencaSocFCont = Combo("cbDiferencaSocFCont", {"N - Não", "S - Sim"}, tsTributacao);
   edContaAjusteECF = Create<TEdit_Codigo_Search_VYN>(tcContasAjusteECF);
   edContaAjusteECF->SetName("edContaAjusteECF");
+  edContaAjusteECF->EditsMaster = {edCODEMP};   // an account of the company's chart
   DefineAba(edContaAjusteECF, tsTributacao);
 
   edCebas = Create<TEdit_String_Padrao>();

@@ -328,10 +328,10 @@ void TfrExportacaoECF::rgResponsavelClick(TComponent*) {
 void TfrExportacaoECF::rgTipoProcuradorClick(TComponent*) {
   edProcurador->Clear();
   if (rgTipoProcurador->ItemIndex() == 1) {
-    edProcurador->SetTypeCodeVYN(18);
+    edProcurador->SetTypeCodeVYN(tcEscritorioContabil);
     edProcurador->CampoRetorno = "BDCODESC";
   } else {
-    edProcurador->SetTypeCodeVYN(13);
+    edProcurador->SetTypeCodeVYN(tcContador);
     edProcurador->CampoRetorno = "BDCODCONT";
   }
 }

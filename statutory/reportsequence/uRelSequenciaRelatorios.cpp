@@ -42,8 +42,10 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   edNomeModelo = edit("edNomeModelo");
   edNomeModelo->SetHint("Nome do relatório");
   edNomeModelo->SetMaxLength(200);
-  edCHAVEVYNREPORT = edit("edCHAVEVYNREPORT");
+  edCHAVEVYNREPORT = Create<TEdit_Codigo_Search_VYN>(tcYRKRelatorios);
+  edCHAVEVYNREPORT->SetName("edCHAVEVYNREPORT");
   edCHAVEVYNREPORT->SetMaxLength(4);
+  edCHAVEVYNREPORT->CampoRetorno = "BDCHAVE";
   gbDadosEmissao = Create<TGroupBox>();
   gbDadosEmissao->SetName("gbDadosEmissao");
   gbDadosEmissao->SetCaption("Dados para emissão");

@@ -53,7 +53,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   // Controls.
   vyn::TEdit_String_Padrao* edCODMODELO;
   vyn::TEdit_String_Padrao* edNomeModelo;
-  vyn::TEdit_String_Padrao* edCHAVEVYNREPORT;
+  vyn::TEdit_Codigo_Search_VYN* edCHAVEVYNREPORT;
   vyn::TGroupBox* gbDadosEmissao;
   vyn::TLabel* lbCODEMP;
   vyn::TEdit_Codigo_Search_VYN* edCODEMP;
