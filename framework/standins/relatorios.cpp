@@ -1,0 +1,96 @@
+#include "framework/standins/relatorios.h"
+
+#include <fmt/format.h>
+
+#include "framework/component/lista_obj.h"
+#include "framework/component/string_list.h"
+#include "framework/core/text.h"
+#include "framework/data/dao_factory.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_date.h"
+
+namespace vyn {
+
+TfrRelatorioSubstituto::TfrRelatorioSubstituto(TComponent* owner, std::string classe, std::string titulo)
+    : TfrRelatorio_Padrao_VYN(owner),
+      edCODEMP(Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas))),
+      edDataIni(Create<TEdit_Date_Padrao_VYN>()),
+      edDataFim(Create<TEdit_Date_Padrao_VYN>()),
+      FDados(Create<TDAOFactory>()),
+      classe_(std::move(classe)) {
+  SetCaption(std::move(titulo));
+  edCODEMP->SetName("edCODEMP");
+  edDataIni->SetName("edDataIni");
+  edDataFim->SetName("edDataFim");
+  frxDBDados = FDados;
+}
+
+bool TfrRelatorioSubstituto::InheritsFrom(const std::string& class_name) const {
+  return SameText(class_name, classe_) || TfrRelatorio_Padrao_VYN::InheritsFrom(class_name);
+}
+
+void TfrRelatorioSubstituto::CustomPrepareReport(TComponent*, TRelatorioFR& report) {
+  const TDateTime ini = edDataIni->IsEmpty() ? TDateTime() : edDataIni->GetData();
+  const TDateTime fim = edDataFim->IsEmpty() ? EncodeDate(9999, 12, 31) : edDataFim->GetData();
+  FDados->CommandText(Consulta(), ctOpen,
+                      {Variant(static_cast<long long>(edCODEMP->Codigo())), Variant(ini), Variant(fim)});
+  std::string pagina = Caption() + "\n";
+  for (FDados->First(); !FDados->Eof(); FDados->Next()) {
+    std::string linha;
+    for (int i = 0; i < FDados->FieldCount(); ++i) linha += (i ? " | " : "") + FDados->Fields(i).AsString();
+    pagina += linha + "\n";
+  }
+  report.Paginas = {pagina};
+}
+
+TfrRelatorioTotaisLancamentos::TfrRelatorioTotaisLancamentos(TComponent* owner)
+    : TfrRelatorioSubstituto(owner, "TfrRelatorioTotaisLancamentos", "Totais de lançamentos"),
+      cbPeriodo(Create<TComboBox_Padrao_VYN>()) {
+  cbPeriodo->SetName("cbPeriodo");
+  cbPeriodo->Items = {"Mensal", "Período"};
+  cbPeriodo->SetItemIndex(0);
+}
+
+std::string TfrRelatorioTotaisLancamentos::Consulta() const {
+  const std::string grupo = cbPeriodo->ItemIndex() == 0
+                                ? "extract(year from BDDATA) * 100 + extract(month from BDDATA)"
+                                : "0";
+  return fmt::format(
+      "select {0} as BDMES, count(*) as BDQUANTIDADE, cast(sum(BDVALOR) as numeric(18,4)) as BDTOTAL "
+      "from VZEL_EMPRESAS_TLAN where BDCODEMP = ? and BDDATA between ? and ? group by 1 order by 1",
+      grupo);
+}
+
+TfrRelatorioReciboFolha::TfrRelatorioReciboFolha(TComponent* owner)
+    : TfrRelatorioSubstituto(owner, "TfrRelatorioReciboFolha", "Recibo de pagamento"),
+      cbTipoFolha(Create<TComboBox_Padrao_VYN>()) {
+  cbTipoFolha->SetName("cbTipoFolha");
+  cbTipoFolha->Items = {"Todas", "Mensal", "Férias", "Décimo terceiro"};
+  cbTipoFolha->SetItemIndex(0);
+}
+
+std::string TfrRelatorioReciboFolha::Consulta() const {
+  const int tipo = cbTipoFolha->ItemIndex();
+  return "select BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDREFERENCIA, BDDESCRICAO, BDLIQUIDO from TDADOSPGTOCALC "
+         "where BDCODEMP = ? and cast(? as date) is not null and cast(? as date) is not null" +
+         (tipo > 0 ? " and BDTIPOCALC = " + std::to_string(tipo) : std::string()) +
+         " order by BDREFERENCIA, BDTIPOCALC, BDCHAVE, BDORDEMCALC";
+}
+
+TfrRelGeradorRelatorioRH::TfrRelGeradorRelatorioRH(TComponent* owner)
+    : TfrRelatorioSubstituto(owner, "TfrRelGeradorRelatorioRH", "Gerador de relatórios") {}
+
+void TfrRelGeradorRelatorioRH::SetListaObj(const TListaObj& lista) {
+  TfrRelatorioSubstituto::SetListaObj(lista);
+  auto* modelo = lista.Count() > 0 ? lista.Get<TStringList>(0) : nullptr;
+  if (modelo && modelo->Count() > 0 && !Trim(modelo->Strings(0)).empty()) SetCaption(modelo->Strings(0));
+}
+
+std::string TfrRelGeradorRelatorioRH::Consulta() const {
+  return "select BDREFERENCIA, BDDESCRICAO, BDLIQUIDO from TDADOSPGTOCALC "
+         "where BDCODEMP = ? and cast(? as date) is not null and cast(? as date) is not null "
+         "order by BDREFERENCIA, BDCHAVE";
+}
+
+}  // namespace vyn
