@@ -1,5 +1,7 @@
 #include "framework/standins/relatorios.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "framework/component/lista_obj.h"
@@ -11,6 +13,7 @@
 #include "framework/ui/edit_date.h"
 
 namespace vyn {
+
 
 TfrRelatorioSubstituto::TfrRelatorioSubstituto(TComponent* owner, std::string classe, std::string titulo)
     : TfrRelatorio_Padrao_VYN(owner),
@@ -30,11 +33,24 @@ bool TfrRelatorioSubstituto::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, classe_) || TfrRelatorio_Padrao_VYN::InheritsFrom(class_name);
 }
 
+TDateTime TfrRelatorioSubstituto::Inicio() const {
+  return edDataIni->IsEmpty() ? EncodeDate(1900, 1, 1) : edDataIni->GetData();
+}
+
+TDateTime TfrRelatorioSubstituto::Fim() const {
+  return edDataFim->IsEmpty() ? EncodeDate(9999, 12, 31) : edDataFim->GetData();
+}
+
+TParams TfrRelatorioSubstituto::Parametros() const {
+  return {Variant(static_cast<long long>(edCODEMP->Codigo())), Variant(Inicio()), Variant(Fim())};
+}
+
+TParams TfrRelatorioSubstituto::ParametrosPorMes() const {
+  return {Variant(static_cast<long long>(edCODEMP->Codigo())), Variant(AnoMes(Inicio())), Variant(AnoMes(Fim()))};
+}
+
 void TfrRelatorioSubstituto::CustomPrepareReport(TComponent*, TRelatorioFR& report) {
-  const TDateTime ini = edDataIni->IsEmpty() ? TDateTime() : edDataIni->GetData();
-  const TDateTime fim = edDataFim->IsEmpty() ? EncodeDate(9999, 12, 31) : edDataFim->GetData();
-  FDados->CommandText(Consulta(), ctOpen,
-                      {Variant(static_cast<long long>(edCODEMP->Codigo())), Variant(ini), Variant(fim)});
+  FDados->CommandText(Consulta(), ctOpen, Parametros());
   std::string pagina = Caption() + "\n";
   for (FDados->First(); !FDados->Eof(); FDados->Next()) {
     std::string linha;
@@ -71,11 +87,18 @@ TfrRelatorioReciboFolha::TfrRelatorioReciboFolha(TComponent* owner)
 }
 
 std::string TfrRelatorioReciboFolha::Consulta() const {
-  const int tipo = cbTipoFolha->ItemIndex();
+  // The kind 0 ("Todas") takes every calculation.
   return "select BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDREFERENCIA, BDDESCRICAO, BDLIQUIDO from TDADOSPGTOCALC "
-         "where BDCODEMP = ? and cast(? as date) is not null and cast(? as date) is not null" +
-         (tipo > 0 ? " and BDTIPOCALC = " + std::to_string(tipo) : std::string()) +
-         " order by BDREFERENCIA, BDTIPOCALC, BDCHAVE, BDORDEMCALC";
+         "where BDCODEMP = ? and BDREFERENCIA between ? and ? and (cast(? as integer) = 0 or BDTIPOCALC = ?) "
+         "order by BDREFERENCIA, BDTIPOCALC, BDCHAVE, BDORDEMCALC";
+}
+
+TParams TfrRelatorioReciboFolha::Parametros() const {
+  TParams p = ParametrosPorMes();
+  const Variant tipo(static_cast<long long>(std::max(cbTipoFolha->ItemIndex(), 0)));
+  p.push_back(tipo);
+  p.push_back(tipo);
+  return p;
 }
 
 TfrRelGeradorRelatorioRH::TfrRelGeradorRelatorioRH(TComponent* owner)
@@ -89,8 +112,9 @@ void TfrRelGeradorRelatorioRH::SetListaObj(const TListaObj& lista) {
 
 std::string TfrRelGeradorRelatorioRH::Consulta() const {
   return "select BDREFERENCIA, BDDESCRICAO, BDLIQUIDO from TDADOSPGTOCALC "
-         "where BDCODEMP = ? and cast(? as date) is not null and cast(? as date) is not null "
-         "order by BDREFERENCIA, BDCHAVE";
+         "where BDCODEMP = ? and BDREFERENCIA between ? and ? order by BDREFERENCIA, BDCHAVE";
 }
+
+TParams TfrRelGeradorRelatorioRH::Parametros() const { return ParametrosPorMes(); }
 
 }  // namespace vyn

@@ -3,6 +3,7 @@
 // Each prepares text pages from its data (frxDBDados) for the company and period of its controls.
 #include <string>
 
+#include "framework/data/fb_database.h"
 #include "framework/ui/relatorio_padrao.h"
 
 namespace vyn {
@@ -23,8 +24,14 @@ class TfrRelatorioSubstituto : public TfrRelatorio_Padrao_VYN {
 
  protected:
   void CustomPrepareReport(TComponent* sender, TRelatorioFR& report) override;
-  // The report's query (its values bound in the order of Parametros).
+  // The report's query and its values: by default the company and the first and last day of the
+  // period (an empty date leaves that side open).
   virtual std::string Consulta() const = 0;
+  virtual TParams Parametros() const;
+  // The company and the period's first and last month (YYYYMM), for data kept by month.
+  TParams ParametrosPorMes() const;
+  TDateTime Inicio() const;
+  TDateTime Fim() const;
   TDAOFactory* FDados;
 
  private:
@@ -50,6 +57,7 @@ class TfrRelatorioReciboFolha : public TfrRelatorioSubstituto {
 
  protected:
   std::string Consulta() const override;
+  TParams Parametros() const override;
 };
 
 // The payroll report generator: opened with [description and code of the model], it prints the
@@ -61,6 +69,7 @@ class TfrRelGeradorRelatorioRH : public TfrRelatorioSubstituto {
  protected:
   void SetListaObj(const TListaObj& lista) override;
   std::string Consulta() const override;
+  TParams Parametros() const override;
 };
 
 }  // namespace vyn

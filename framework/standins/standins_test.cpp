@@ -8,12 +8,14 @@
 #include "framework/accounting/dados_lancamento.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/lancamento_y570_mgr.h"
+#include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/schema/seed.h"
 #include "framework/standins/lancamentos.h"
 #include "framework/standins/observacao.h"
 #include "framework/standins/outras_telas.h"
+#include "framework/standins/relatorios.h"
 #include "framework/standins/telas_plataforma.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/choice_controls.h"
@@ -309,6 +311,61 @@ TEST_F(StandInTest, SpedExportsWriteTheCompanysFileForTheValidatorAndRefuseAnUnk
   EXPECT_EQ(sped->ExportaToValidador(999, EncodeDate(2024, 1, 1), EncodeDate(2024, 1, 31), pasta.string()), "");
   EXPECT_EQ(sped->Inconsistencias_VYN->CountErros(), 1);
   std::filesystem::remove_all(pasta);
+}
+
+TEST_F(StandInTest, TheEcfPreviousChartScreenFillsTheValuesTheEcfScreenKeeps) {
+  auto* codigo = opener_->Create<TInteger_VYN>();
+  auto* nome = opener_->Create<TString_VYN>();
+  auto* arquivo = opener_->Create<TString_VYN>();
+  auto* i157 = opener_->Create<TInteger_VYN>();
+  codigo->SetValue(5);
+  TListaObj p;
+  p.AddInteger(1);
+  p.AddInteger(2023);
+  p.Add(codigo);
+  p.Add(nome);
+  p.Add(arquivo);
+  p.Add(i157);
+  auto* t = Abre<TfrPreparacaoECFMultiContador>("TfrPreparacaoECFMultiContador", std::move(p));
+  EXPECT_EQ(t->edCodigoBens->ValorInteger(), 5);
+  t->edCodigoBens->SetText("77");
+  t->edNomeBens->SetText("Bens d'antes");
+  t->edCodigoI157->SetText("9");
+  t->spConfirmar->Click();
+  EXPECT_EQ(codigo->Value(), 77);
+  EXPECT_EQ(nome->Value(), "Bens d'antes");
+  EXPECT_EQ(i157->Value(), 9);
+}
+
+TEST_F(StandInTest, TheEntryTotalsReportPrintsTheCompanysMonthsOfThePeriod) {
+  for (auto [chave, data, valor] : {std::tuple{1, "2024-01-10", 100}, {2, "2024-01-20", 50}, {3, "2024-02-05", 7}})
+    Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, ?, ?, ?)",
+                 {chave, data, R(valor)});
+  auto* r = dynamic_cast<TfrRelatorioTotaisLancamentos*>(
+      TPackagesUtil::CarregaFormERetorna("TfrRelatorioTotaisLancamentos", opener_.get()));
+  ASSERT_NE(r, nullptr);
+  r->edCODEMP->SetText("1");
+  r->edDataIni->SetData(EncodeDate(2024, 1, 1));
+  r->edDataFim->SetData(EncodeDate(2024, 1, 31));
+  r->spPreviaImpressaoClick(r->spPrevia);
+  ASSERT_EQ(r->Report().Paginas.size(), 1u);
+  EXPECT_NE(r->Report().Paginas[0].find("202401 | 2 | 150"), std::string::npos) << r->Report().Paginas[0];
+  EXPECT_EQ(r->frxDBDados->RecordCount(), 1);
+  r->Free();
+
+  // The pay receipts of a kind of payroll, by the calculations' months.
+  for (auto [tipo, chave, mes] : {std::tuple{1, 9, 202401}, {2, 9, 202401}, {1, 10, 202402}})
+    Db().Execute("insert into TDADOSPGTOCALC (BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDREFERENCIA, BDLIQUIDO) "
+                 "values (1, ?, ?, 1, ?, 800)",
+                 {tipo, chave, mes});
+  auto* recibos = dynamic_cast<TfrRelatorioReciboFolha*>(
+      TPackagesUtil::CarregaFormERetorna("TfrRelatorioReciboFolha", opener_.get()));
+  recibos->edCODEMP->SetText("1");
+  recibos->edDataFim->SetData(EncodeDate(2024, 1, 31));
+  recibos->cbTipoFolha->SetItemIndex(1);
+  recibos->spPreviaImpressaoClick(recibos->spPrevia);
+  EXPECT_EQ(recibos->frxDBDados->RecordCount(), 1);
+  recibos->Free();
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
 #include "framework/standins/vinculos_baixa.h"
 
-#include <fmt/format.h>
-
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/mov_par_mgr.h"
 #include "framework/component/lista_obj.h"
@@ -56,7 +54,8 @@ void TfrVinculoBaixaSubstituto::SetListaObj(const TListaObj& lista) {
   if (!FOrigem || FOrigem->IsEmpty()) return;
   // The engine's nature of an entry: without a debit account the company pays.
   const int natureza = Inteiro(*FOrigem, "BDDEBITO") == 0 ? 1 : 0;
-  FObrigacoes->CommandText(ConsultaObrigacoes(Inteiro(*FOrigem, "BDCODEMP"), natureza));
+  const TConsulta c = ConsultaObrigacoes(Inteiro(*FOrigem, "BDCODEMP"), natureza);
+  FObrigacoes->CommandText(c.Sql, ctOpen, c.Parametros);
   FObrigacoes->First();
 }
 
@@ -121,37 +120,38 @@ void TfrVinculoBaixaSubstituto::MarcaOrigem() {
 TfrFiltroImpostosEmitidos::TfrFiltroImpostosEmitidos(TComponent* owner)
     : TfrVinculoBaixaSubstituto(owner, "TfrFiltroImpostosEmitidos", "Impostos emitidos", kGuia) {}
 
-std::string TfrFiltroImpostosEmitidos::ConsultaObrigacoes(int64_t codEmp, int) const {
-  return fmt::format(
-      "select BDCHAVEDARF as BDID, 0 as BDORDEM, 0 as BDSUBTIPO, 0 as BDTIPOSERVICO, BDSALDOAPAGAR as BDSALDO, "
-      "cast(BDCHAVEDARF as varchar(30)) as BDNUMDOC, cast(BDCODRECEITA as varchar(100)) as BDDESCRICAO "
-      "from TDARFGERPGTO where BDCODEMP = {} and BDSALDOAPAGAR > 0 order by BDDATAVENCTO, BDCHAVEDARF",
-      codEmp);
+TfrVinculoBaixaSubstituto::TConsulta TfrFiltroImpostosEmitidos::ConsultaObrigacoes(int64_t codEmp, int) const {
+  return {"select BDCHAVEDARF as BDID, 0 as BDORDEM, 0 as BDSUBTIPO, 0 as BDTIPOSERVICO, BDSALDOAPAGAR as BDSALDO, "
+          "cast(BDCHAVEDARF as varchar(30)) as BDNUMDOC, cast(BDCODRECEITA as varchar(100)) as BDDESCRICAO "
+          "from TDARFGERPGTO where BDCODEMP = ? and BDSALDOAPAGAR > 0 order by BDDATAVENCTO, BDCHAVEDARF",
+          {Variant(static_cast<long long>(codEmp))}};
 }
 
 TfrProcessoFiltroCalculosBaixa::TfrProcessoFiltroCalculosBaixa(TComponent* owner)
     : TfrVinculoBaixaSubstituto(owner, "TfrProcessoFiltroCalculosBaixa", "Cálculos", kCalculo) {}
 
-std::string TfrProcessoFiltroCalculosBaixa::ConsultaObrigacoes(int64_t codEmp, int) const {
-  return fmt::format(
-      "select BDCHAVE as BDID, BDORDEMCALC as BDORDEM, BDTIPOCALC as BDSUBTIPO, 0 as BDTIPOSERVICO, "
-      "cast(BDLIQUIDO - coalesce(BDVLRPGTO, 0) as numeric(18,4)) as BDSALDO, "
-      "cast(BDCHAVE as varchar(30)) as BDNUMDOC, BDDESCRICAO "
-      "from TDADOSPGTOCALC where BDCODEMP = {} and BDLIQUIDO - coalesce(BDVLRPGTO, 0) > 0 "
-      "order by BDREFERENCIA, BDTIPOCALC, BDCHAVE, BDORDEMCALC",
-      codEmp);
+TfrVinculoBaixaSubstituto::TConsulta TfrProcessoFiltroCalculosBaixa::ConsultaObrigacoes(int64_t codEmp, int) const {
+  return {"select BDCHAVE as BDID, BDORDEMCALC as BDORDEM, BDTIPOCALC as BDSUBTIPO, 0 as BDTIPOSERVICO, "
+          "cast(BDLIQUIDO - coalesce(BDVLRPGTO, 0) as numeric(18,4)) as BDSALDO, "
+          "cast(BDCHAVE as varchar(30)) as BDNUMDOC, BDDESCRICAO "
+          "from TDADOSPGTOCALC where BDCODEMP = ? and BDLIQUIDO - coalesce(BDVLRPGTO, 0) > 0 "
+          "order by BDREFERENCIA, BDTIPOCALC, BDCHAVE, BDORDEMCALC",
+          {Variant(static_cast<long long>(codEmp))}};
 }
 
 TfrFiltroBaixaParcelamento::TfrFiltroBaixaParcelamento(TComponent* owner)
     : TfrVinculoBaixaSubstituto(owner, "TfrFiltroBaixaParcelamento", "Parcelamentos", kParcela) {}
 
-std::string TfrFiltroBaixaParcelamento::ConsultaObrigacoes(int64_t codEmp, int natureza) const {
+TfrVinculoBaixaSubstituto::TConsulta TfrFiltroBaixaParcelamento::ConsultaObrigacoes(int64_t codEmp,
+                                                                                    int natureza) const {
   const std::string parcelas = TMovParMGR::GetConsultaParcelamentoGroup(
       nullptr, "", static_cast<int>(codEmp), natureza == 1 ? gpPagar : gpReceber);
-  return "select P.BDCHAVE as BDID, P.BDORDEMPAR as BDORDEM, P.BDTIPOLANCEF as BDSUBTIPO, P.BDTIPOSERVICO, "
+  // The installment manager's own query (it writes the company as a number).
+  return {"select P.BDCHAVE as BDID, P.BDORDEMPAR as BDORDEM, P.BDTIPOLANCEF as BDSUBTIPO, P.BDTIPOSERVICO, "
          "cast(P.BDVALORPAR - P.BDVALORPGTOPAR as numeric(18,4)) as BDSALDO, "
          "cast(P.BDNUMDOCINI as varchar(30)) as BDNUMDOC, P.BDDESCTIPOLANC as BDDESCRICAO from (" +
-         parcelas + ") P order by P.BDDATAVENCTOPAR, P.BDCHAVE, P.BDORDEMPAR";
+         parcelas + ") P order by P.BDDATAVENCTOPAR, P.BDCHAVE, P.BDORDEMPAR",
+          {}};
 }
 
 }  // namespace vyn

@@ -6,6 +6,7 @@
 // edChave/edOrdem) adds its link row (BDAUTOMATICO False, the origin's BDCHAVE and, for a split
 // row, its BDCHAVELANC) and marks the origin BDVINC_BAIXA True, as the reviews and the settlement
 // engine read them.
+#include "framework/data/fb_database.h"
 #include "framework/standins/tela_substituta.h"
 
 namespace vyn {
@@ -31,7 +32,11 @@ class TfrVinculoBaixaSubstituto : public TfrTelaSubstituta {
   bool ExecutarProcesso() override;
   void ProcessoConfirma() override;
   // The query of the company's open obligations, with the columns above; nature 1 the company pays.
-  virtual std::string ConsultaObrigacoes(int64_t codEmp, int natureza) const = 0;
+  struct TConsulta {
+    std::string Sql;
+    TParams Parametros;
+  };
+  virtual TConsulta ConsultaObrigacoes(int64_t codEmp, int natureza) const = 0;
 
  private:
   bool Posiciona();
@@ -51,7 +56,7 @@ class TfrFiltroImpostosEmitidos : public TfrVinculoBaixaSubstituto {
   explicit TfrFiltroImpostosEmitidos(TComponent* owner);
 
  protected:
-  std::string ConsultaObrigacoes(int64_t codEmp, int natureza) const override;
+  TConsulta ConsultaObrigacoes(int64_t codEmp, int natureza) const override;
 };
 
 // Payroll and tax calculations (TDADOSPGTOCALC not paid in full).
@@ -60,7 +65,7 @@ class TfrProcessoFiltroCalculosBaixa : public TfrVinculoBaixaSubstituto {
   explicit TfrProcessoFiltroCalculosBaixa(TComponent* owner);
 
  protected:
-  std::string ConsultaObrigacoes(int64_t codEmp, int natureza) const override;
+  TConsulta ConsultaObrigacoes(int64_t codEmp, int natureza) const override;
 };
 
 // Fiscal-module installments not paid in full, of the origin's nature.
@@ -69,7 +74,7 @@ class TfrFiltroBaixaParcelamento : public TfrVinculoBaixaSubstituto {
   explicit TfrFiltroBaixaParcelamento(TComponent* owner);
 
  protected:
-  std::string ConsultaObrigacoes(int64_t codEmp, int natureza) const override;
+  TConsulta ConsultaObrigacoes(int64_t codEmp, int natureza) const override;
 };
 
 }  // namespace vyn
