@@ -85,6 +85,36 @@ void TfrPreparacaoVariacaoCambial::ProcessoConfirma() {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// Mapping plans
+
+TfrCadPlanosTrocaContabilizacao::TfrCadPlanosTrocaContabilizacao(TComponent* owner)
+    : TfrTelaSubstituta(owner, "TfrCadPlanosTrocaContabilizacao", "Planos de troca de contabilização"),
+      edCODINT(Controle<TEdit_Numerico_Padrao_VYN>("edCODINT", 0)),
+      edPlanoDe(Controle<TEdit_Numerico_Padrao_VYN>("edPlanoDe", 0)),
+      edPlanoPara(Controle<TEdit_Numerico_Padrao_VYN>("edPlanoPara", 0)),
+      edDescricao(Controle<TEdit_String_Padrao>("edDescricao")) {}
+
+bool TfrCadPlanosTrocaContabilizacao::ExecutarProcesso() {
+  if (edPlanoDe->ValorInteger() > 0 && edPlanoPara->ValorInteger() > 0 && !Trim(edDescricao->Text()).empty()) return true;
+  DlgWarOk("Informe a descrição e os planos de contabilização de origem e de destino.");
+  return false;
+}
+
+void TfrCadPlanosTrocaContabilizacao::ProcessoConfirma() {
+  int64_t codigo = edCODINT->ValorInteger();
+  if (codigo <= 0) {
+    const Variant maior = Banco().QueryValue("select max(BDCODINT) from VINT_BASE_TINTONLINE");
+    codigo = maior.IsNull() ? 1 : maior.AsInteger() + 1;
+    edCODINT->SetValue(Currency::FromInt(codigo));
+  }
+  Banco().Execute(
+      "update or insert into VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA) "
+      "values (?, ?, ?, ?) matching (BDCODINT)",
+      {Inteiro(codigo), Variant(Trim(edDescricao->Text())), Inteiro(edPlanoDe->ValorInteger()),
+       Inteiro(edPlanoPara->ValorInteger())});
+}
+
+// ---------------------------------------------------------------------------------------------------
 // Accounts of the previous chart (ECF)
 
 TfrPreparacaoECFMultiContador::TfrPreparacaoECFMultiContador(TComponent* owner)

@@ -39,6 +39,19 @@ class TfrPreparacaoVariacaoCambial : public TfrTelaSubstituta {
   void ProcessoConfirma() override;
 };
 
+// The mapping plans between two posting plans (VINT_BASE_TINTONLINE), which the change of posting
+// plan offers in its mapping-plan edit; an empty code takes the next one.
+class TfrCadPlanosTrocaContabilizacao : public TfrTelaSubstituta {
+ public:
+  explicit TfrCadPlanosTrocaContabilizacao(TComponent* owner);
+  TEdit_Numerico_Padrao_VYN *edCODINT, *edPlanoDe, *edPlanoPara;
+  TEdit_String_Padrao* edDescricao;
+
+ protected:
+  bool ExecutarProcesso() override;
+  void ProcessoConfirma() override;
+};
+
 // [company, year, FCodigoBens, FNomeBens, FArquivoBens, FCodigoI157]: fills the four boxed values
 // the ECF screen keeps from the previous chart's accounts.
 class TfrPreparacaoECFMultiContador : public TfrTelaSubstituta {

@@ -271,6 +271,14 @@ TEST_F(StandInTest, RegistersWriteTheRowsTheirReadersLookFor) {
                 .AsInteger(),
             40);
 
+  auto* troca = Abre<TfrCadPlanosTrocaContabilizacao>("TfrCadPlanosTrocaContabilizacao", {});
+  troca->edDescricao->SetText("Lucro real para presumido");
+  troca->edPlanoDe->SetText("1");
+  troca->edPlanoPara->SetText("2");
+  troca->spConfirmar->Click();
+  EXPECT_EQ(troca->edCODINT->ValorInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("select BDCODPLANOONLINEPARA from VINT_BASE_TINTONLINE where BDCODINT = 1").AsInteger(), 2);
+
   ProcessContext().UserCode = 9;
   auto* pasta = Abre<TfrCadastroDYQUsuarioDiretorio>("TfrCadastroDYQUsuarioDiretorio", {});
   pasta->edDiretorio->SetText("/srv/pdf");

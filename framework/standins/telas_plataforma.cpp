@@ -50,7 +50,7 @@ std::vector<TTelaDaPlataforma> TelasDaPlataforma() {
       Tela<TfrCadMoedasPlanoMoedas>("TfrCadMoedasPlanoMoedas"),
       Tela<TfrPreparacaoVariacaoCambial>("TfrPreparacaoVariacaoCambial"),
       Simples("TfrConfiguracaoIdiomas", "Configuração de idiomas"),
-      Simples("TfrCadPlanosTrocaContabilizacao", "Planos de troca de contabilização"),
+      Tela<TfrCadPlanosTrocaContabilizacao>("TfrCadPlanosTrocaContabilizacao"),
       Simples("TfrEncExercicio", "Encerramento do exercício"),
       // ECF and SPED
       Simples("TfrAvisoChecklistECF", "Checklist da ECF"),
