@@ -5,6 +5,7 @@
 #include "framework/accounting/dados_lancamento.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/lancamento_y570_mgr.h"
+#include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
@@ -75,21 +76,21 @@ void TfrImportacaoOFCMultiLancamento::Inclui() {
                           : FLinhas->IsEmpty()          ? 0
                                                         : FLinhas->FieldByName("BDCODEMP").AsInteger();
   const int64_t chaveLanc = ProximaChaveLanc(multi);
-  multi.Append();
-  multi.FieldByName("BDCODEMP").SetValue(Inteiro(empresa));
-  multi.FieldByName("BDCHAVE").SetValue(Inteiro(FDados->Chave));
-  multi.FieldByName("BDCHAVELANC").SetValue(Inteiro(chaveLanc));
-  if (FDados->Data.Value != 0) multi.FieldByName("BDDATA").SetAsDateTime(FDados->Data);
-  multi.FieldByName("BDDEBITO").SetValue(CodigoOuNulo(*edDebito));
-  multi.FieldByName("BDCREDITO").SetValue(CodigoOuNulo(*edCredito));
-  multi.FieldByName("BDVALOR").SetAsCurrency(edValor->Value());
-  multi.FieldByName("BDCODTPHI").SetValue(CodigoOuNulo(*edCODTPHI));
-  multi.FieldByName("BDCOMPL").SetAsString(edComplemento->Text());
-  multi.FieldByName("BDDCTO").SetAsString(FDados->Documento);
-  if (const std::string lote = OnlyDigits(FDados->Lote); !lote.empty() && lote.size() < 10)
-    multi.FieldByName("BDLOTE").SetAsInteger(std::stoll(lote));
-  multi.FieldByName("BDVINC_BAIXA").SetAsBoolean(false);
-  multi.Post();
+  AcrescentaLinha(multi, [&] {
+    multi.FieldByName("BDCODEMP").SetValue(Inteiro(empresa));
+    multi.FieldByName("BDCHAVE").SetValue(Inteiro(FDados->Chave));
+    multi.FieldByName("BDCHAVELANC").SetValue(Inteiro(chaveLanc));
+    if (FDados->Data.Value != 0) multi.FieldByName("BDDATA").SetAsDateTime(FDados->Data);
+    multi.FieldByName("BDDEBITO").SetValue(CodigoOuNulo(*edDebito));
+    multi.FieldByName("BDCREDITO").SetValue(CodigoOuNulo(*edCredito));
+    multi.FieldByName("BDVALOR").SetAsCurrency(edValor->Value());
+    multi.FieldByName("BDCODTPHI").SetValue(CodigoOuNulo(*edCODTPHI));
+    multi.FieldByName("BDCOMPL").SetAsString(edComplemento->Text());
+    multi.FieldByName("BDDCTO").SetAsString(FDados->Documento);
+    if (const std::string lote = OnlyDigits(FDados->Lote); !lote.empty() && lote.size() < 10)
+      multi.FieldByName("BDLOTE").SetAsInteger(std::stoll(lote));
+    multi.FieldByName("BDVINC_BAIXA").SetAsBoolean(false);
+  });
   edDebito->Clear();
   edCredito->Clear();
   edValor->Clear();
@@ -165,9 +166,9 @@ void TfrLancamentoY570Integracao::ProcessoConfirma() {
   }
   // Through the manager: the row is written to its table and the review's copy of it sees it.
   const char* colunas[] = {"BDCODEMP", "BDCHAVE", "BDSEQ", "BDCNPJFONTE", "BDCODRECEITA", "BDVALORBRUTO", "BDIRRF", "BDCSLL"};
-  FY570->Append();
-  for (size_t i = 0; i < valores.size(); ++i) FY570->FieldByName(colunas[i]).SetValue(valores[i]);
-  FY570->Post();
+  AcrescentaLinha(*FY570, [&] {
+    for (size_t i = 0; i < valores.size(); ++i) FY570->FieldByName(colunas[i]).SetValue(valores[i]);
+  });
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -232,8 +233,8 @@ void TfrPreparacaoExtratoBancario::ProcessoConfirma() {
       "insert into VZEL_EMP_TPRE_EXT_BANCARIO (BDCODEMP, BDCHAVE, BDCODTPLA, BDCOMPL, BDCOINCIDE, BDALTCOMPL, "
       "BDCOMPLPARA, BDCONTRAPARTIDA, BDCODTER, BDCODTPHI, BDTIPOCONTA) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {Inteiro(FCodEmp), chave, CodigoOuNulo(*edCODTPLA), Variant(Trim(edCOMPL->Text())),
-       Variant(std::string(ckCoincide->Checked() ? "TRUE" : "FALSE")),
-       Variant(std::string(Trim(edCOMPLPARA->Text()).empty() ? "FALSE" : "TRUE")), Variant(Trim(edCOMPLPARA->Text())),
+       Variant(TBoolean_VYN::BoolToStrBD(ckCoincide->Checked())),
+       Variant(TBoolean_VYN::BoolToStrBD(!Trim(edCOMPLPARA->Text()).empty())), Variant(Trim(edCOMPLPARA->Text())),
        CodigoOuNulo(*edContraPartida), CodigoOuNulo(*edCODTER), CodigoOuNulo(*edCODTPHI), Inteiro(FTipoConta)});
 }
 

@@ -302,6 +302,20 @@ TEST_F(StandInTest, RegistersWriteTheRowsTheirReadersLookFor) {
   });
   TPackagesUtil::CarregaFormParamsObj("TfrEmpresasPreparacaoExtratoBancario", opener_.get(), std::move(pe), nullptr, true);
   EXPECT_EQ(empresas, (std::vector<std::string>{"1", "2"}));
+
+  TListaObj pr;
+  pr.Add(edEmp);
+  auto* regra = Abre<TfrPreparacaoMovimentoCaixa>("TfrPreparacaoMovimentoCaixa", std::move(pr));
+  regra->edCOMPL->SetText("TARIFA");
+  regra->edContraPartida->SetText("40");
+  regra->ckCoincide->SetChecked(true);
+  regra->spConfirmar->Click();
+  auto r = Db().QueryAll("select BDCOMPL, BDCOINCIDE, BDCONTRAPARTIDA, BDTIPOCONTA from VZEL_EMP_TPRE_EXT_BANCARIO "
+                         "where BDCODEMP = 1");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Rows[0][1].AsString(), "TRUE");
+  EXPECT_EQ(r.Rows[0][2].AsInteger(), 40);
+  EXPECT_EQ(r.Rows[0][3].AsInteger(), 2);
 }
 
 TEST_F(StandInTest, SpedExportsWriteTheCompanysFileForTheValidatorAndRefuseAnUnknownCompany) {

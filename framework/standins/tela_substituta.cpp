@@ -3,6 +3,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/client_dataset.h"
 #include "framework/data/fb_database.h"
 #include "framework/ui/edit.h"
 
@@ -21,6 +22,17 @@ TDatabase& BancoDaSessao() {
   TDatabase* db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   return *db;
+}
+
+void AcrescentaLinha(TClientDataSet& ds, const std::function<void()>& preenche) {
+  ds.Append();
+  try {
+    preenche();
+    ds.Post();
+  } catch (...) {
+    ds.Cancel();
+    throw;
+  }
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // The base of the platform's stand-ins for screens of the suite's other packages that the module
 // opens by class name. Each stand-in does only what its openers rely on; it is driven like any
 // screen: its controls carry names, spConfirmar does its work and closes, spCancelar closes.
+#include <functional>
 #include <string>
 
 #include "framework/ui/dados_complementares.h"
@@ -9,6 +10,7 @@
 namespace vyn {
 
 class TDatabase;
+class TClientDataSet;
 
 // The database of the session (the process context's); throws when there is none.
 TDatabase& BancoDaSessao();
@@ -32,6 +34,9 @@ class TfrTelaSubstituta : public TfrDadosComplementaresPadrao {
  private:
   std::string classe_;
 };
+
+// Appends a row to ds, lets preenche set its values and posts it; a failure leaves ds as it was.
+void AcrescentaLinha(TClientDataSet& ds, const std::function<void()>& preenche);
 
 // A screen whose openers rely on nothing but its opening (a register or a preparation of another
 // package): it shows the parameters it was handed and closes on either button.

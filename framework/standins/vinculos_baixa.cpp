@@ -2,6 +2,7 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/mov_par_mgr.h"
+#include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
@@ -85,23 +86,23 @@ bool TfrVinculoBaixaSubstituto::ExecutarProcesso() {
 void TfrVinculoBaixaSubstituto::ProcessoConfirma() {
   const TClientDataSet& o = *FObrigacoes;
   if (!FVinculos->Active()) FVinculos->Open();
-  FVinculos->Append();
-  auto set = [this](const char* campo, const Variant& v) {
-    if (TField* f = FVinculos->FindField(campo)) f->SetValue(v);
-  };
-  auto inteiro = [](int64_t v) { return Variant(static_cast<long long>(v)); };
-  set("BDCODEMP", inteiro(Inteiro(*FOrigem, "BDCODEMP")));
-  set("BDCHAVE", inteiro(Inteiro(*FOrigem, "BDCHAVE")));
-  set("BDCHAVELANC", inteiro(FMultiLanc ? Inteiro(*FOrigem, "BDCHAVELANC") : 0));
-  set("BDAUTOMATICO", Variant(false));
-  set("BDTIPO_BAIXA", inteiro(FTipoBaixa));
-  set("BDBAIXA_ID", inteiro(Inteiro(o, "BDID")));
-  set("BDORDEM", inteiro(Inteiro(o, "BDORDEM")));
-  set("BDSUBTIPO_BAIXA", inteiro(Inteiro(o, "BDSUBTIPO")));
-  set("BDTIPOSERVICO", inteiro(Inteiro(o, "BDTIPOSERVICO")));
-  set("BDVALOR", Variant(o.FieldByName("BDSALDO").AsCurrency()));
-  set("BDNUMDOCINI", Variant(o.FieldByName("BDNUMDOC").AsString()));
-  FVinculos->Post();
+  AcrescentaLinha(*FVinculos, [&] {
+    auto set = [this](const char* campo, const Variant& v) {
+      if (TField* f = FVinculos->FindField(campo)) f->SetValue(v);
+    };
+    auto inteiro = [](int64_t v) { return Variant(static_cast<long long>(v)); };
+    set("BDCODEMP", inteiro(Inteiro(*FOrigem, "BDCODEMP")));
+    set("BDCHAVE", inteiro(Inteiro(*FOrigem, "BDCHAVE")));
+    set("BDCHAVELANC", inteiro(FMultiLanc ? Inteiro(*FOrigem, "BDCHAVELANC") : 0));
+    set("BDAUTOMATICO", Variant(false));
+    set("BDTIPO_BAIXA", inteiro(FTipoBaixa));
+    set("BDBAIXA_ID", inteiro(Inteiro(o, "BDID")));
+    set("BDORDEM", inteiro(Inteiro(o, "BDORDEM")));
+    set("BDSUBTIPO_BAIXA", inteiro(Inteiro(o, "BDSUBTIPO")));
+    set("BDTIPOSERVICO", inteiro(Inteiro(o, "BDTIPOSERVICO")));
+    set("BDVALOR", Variant(o.FieldByName("BDSALDO").AsCurrency()));
+    set("BDNUMDOCINI", Variant(o.FieldByName("BDNUMDOC").AsString()));
+  });
   MarcaOrigem();
 }
 
@@ -112,8 +113,13 @@ void TfrVinculoBaixaSubstituto::MarcaOrigem() {
     lanc->SetUpdateRegHugeFileForTpIntegracao("BDVINC_BAIXA", "TRUE", 8);
     return;
   }
+  // The reviews keep the flag as a Boolean or as the suite's flag text.
+  TField& marca = FOrigem->FieldByName("BDVINC_BAIXA");
   FOrigem->Edit();
-  FOrigem->FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
+  if (marca.DataType() == TFieldType::ftBoolean)
+    marca.SetAsBoolean(true);
+  else
+    marca.SetAsString(TBoolean_VYN::BoolToStrBD(true));
   FOrigem->Post();
 }
 
