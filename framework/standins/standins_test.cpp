@@ -19,6 +19,7 @@
 #include "framework/standins/telas_plataforma.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/control.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -333,6 +334,21 @@ TEST_F(StandInTest, SpedExportsWriteTheCompanysFileForTheValidatorAndRefuseAnUnk
   EXPECT_EQ(sped->ExportaToValidador(999, EncodeDate(2024, 1, 1), EncodeDate(2024, 1, 31), pasta.string()), "");
   EXPECT_EQ(sped->Inconsistencias_VYN->CountErros(), 1);
   std::filesystem::remove_all(pasta);
+}
+
+TEST_F(StandInTest, ScreensWithoutAContractShowWhatTheyWereHandedAndCloseOnEitherButton) {
+  TListaObj p;
+  p.AddInteger(2);
+  p.AddText("Inglês");
+  p.AddInteger(1);
+  auto* idiomas = Abre<TfrTelaSubstitutaSimples>("TfrConfiguracaoIdiomas", std::move(p));
+  ASSERT_NE(idiomas, nullptr);
+  EXPECT_EQ(idiomas->lbParametros->Caption(), "2\nInglês\n1");
+  idiomas->spCancelar->Click();
+  EXPECT_TRUE(idiomas->Closed());
+  // The ECF checklist notice is acknowledged with its confirm button.
+  dialogs.Modal("TfrAvisoChecklistECF", [](TForm_VYN& f) { static_cast<TfrTelaSubstituta&>(f).spConfirmar->Click(); });
+  EXPECT_EQ(TPackagesUtil::CarregaFormModal("TfrAvisoChecklistECF", opener_.get()), mrOk);
 }
 
 TEST_F(StandInTest, TheEcfPreviousChartScreenFillsTheValuesTheEcfScreenKeeps) {

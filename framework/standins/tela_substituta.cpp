@@ -1,10 +1,12 @@
 #include "framework/standins/tela_substituta.h"
 
+#include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/client_dataset.h"
 #include "framework/data/fb_database.h"
+#include "framework/ui/control.h"
 #include "framework/ui/edit.h"
 
 namespace vyn {
@@ -47,15 +49,21 @@ std::string TextoDoSlot(const TListaObj& lista, int i) {
   }
   TComponent* c = lista.GetComponent(i);
   if (auto* e = dynamic_cast<TCustomEdit*>(c)) return e->Text();
+  if (auto* i = dynamic_cast<TInteger_VYN*>(c)) return std::to_string(i->Value());
+  if (auto* t = dynamic_cast<TString_VYN*>(c)) return t->Value();
   return c->ClassName();
 }
 
 }  // namespace
 
+TfrTelaSubstitutaSimples::TfrTelaSubstitutaSimples(TComponent* owner, std::string classe, std::string titulo)
+    : TfrTelaSubstituta(owner, std::move(classe), std::move(titulo)), lbParametros(Controle<TLabel>("lbParametros")) {}
+
 void TfrTelaSubstitutaSimples::SetListaObj(const TListaObj& lista) {
   TfrTelaSubstituta::SetListaObj(lista);
-  parametros_.clear();
-  for (int i = 0; i < lista.Count(); ++i) parametros_ += TextoDoSlot(lista, i) + "\n";
+  std::string texto;
+  for (int i = 0; i < lista.Count(); ++i) texto += (i ? "\n" : "") + TextoDoSlot(lista, i);
+  lbParametros->SetCaption(texto);
 }
 
 }  // namespace vyn

@@ -11,6 +11,7 @@ namespace vyn {
 
 class TDatabase;
 class TClientDataSet;
+class TLabel;
 
 // The database of the session (the process context's); throws when there is none.
 TDatabase& BancoDaSessao();
@@ -42,15 +43,12 @@ void AcrescentaLinha(TClientDataSet& ds, const std::function<void()>& preenche);
 // package): it shows the parameters it was handed and closes on either button.
 class TfrTelaSubstitutaSimples : public TfrTelaSubstituta {
  public:
-  using TfrTelaSubstituta::TfrTelaSubstituta;
+  TfrTelaSubstitutaSimples(TComponent* owner, std::string classe, std::string titulo);
   // What the opener handed over, one line per slot, as text (for the one who drives it).
-  const std::string& Parametros() const { return parametros_; }
+  TLabel* lbParametros;
 
  protected:
   void SetListaObj(const TListaObj& lista) override;
-
- private:
-  std::string parametros_;
 };
 
 }  // namespace vyn
