@@ -10,6 +10,9 @@
 #include "framework/component/class_registry.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
+#include "framework/standins/observacao.h"
+#include "framework/standins/telas_plataforma.h"
+#include "framework/ui/edit.h"
 #include "framework/ui/form.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/scripted_dialogs.h"
@@ -19,17 +22,12 @@
 
 namespace integracao {
 
-// The observation dialog: the test's modal driver types the text (or leaves without one).
-class TfrDadosObservacaoDYQStub : public vyn::TForm_VYN {
- public:
-  using TForm_VYN::TForm_VYN;
-  std::string ClassName() const override { return "TfrDadosObservacaoDYQ"; }
-  void SetListaObj(const vyn::TListaObj& lista) override {
-    TForm_VYN::SetListaObj(lista);
-    Array = lista.GetObject<nlohmann::json>(0);
-  }
-  nlohmann::json* Array = nullptr;
-};
+// The user types the note into the platform's observation dialog and confirms it.
+inline void DigitaObservacao(vyn::TForm_VYN& f, const std::string& nota) {
+  auto& d = dynamic_cast<vyn::TfrDadosObservacaoDYQ&>(f);
+  d.mmObservacao->SetText(nota);
+  d.spConfirmar->Click();
+}
 
 // A screen opened by class name that keeps its parameter array's size (the statement review, the
 // reconciliation screen).
@@ -59,10 +57,10 @@ class DyqDialogTest : public vyn::CompanyDatabaseTest {
     std::erase_if(lista_, [](const TRegistroClasse& r) { return r.Nome == kConciliacao; });
     // The dialogs' tests stand the review in by a recorder of its parameter array.
     std::erase_if(lista_, [](const TRegistroClasse& r) { return r.Nome == kRevisao; });
-    lista_.push_back(Registro<TfrDadosObservacaoDYQStub>("TfrDadosObservacaoDYQ", vyn::TClassKind::Screen));
     lista_.push_back(Registro<TRevisaoStub>(kRevisao, vyn::TClassKind::Screen));
     lista_.push_back(Registro<TConciliacaoStub>(kConciliacao, vyn::TClassKind::Screen));
     RegistraModulo(vyn::ClassRegistry(), lista_);
+    telas_ = std::make_unique<vyn::TTelasDaPlataformaRegistradas>();
     auto& ctx = vyn::ProcessContext();
     salvo_ = {ctx.UserCode, ctx.UserName, ctx.CustomerCode, ctx.Referencia};
     ctx.UserCode = 7;
@@ -77,6 +75,7 @@ class DyqDialogTest : public vyn::CompanyDatabaseTest {
   void TearDown() override {
     EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
     principal_.reset();
+    telas_.reset();
     DesregistraModulo(vyn::ClassRegistry(), lista_);
     auto& ctx = vyn::ProcessContext();
     ctx.UserCode = salvo_.codigo;
@@ -114,6 +113,7 @@ class DyqDialogTest : public vyn::CompanyDatabaseTest {
   vyn::TScriptedDialogs dialogs;
   vyn::TFormPtr<vyn::TForm_VYN> principal_;
   TListaRegistro lista_;
+  std::unique_ptr<vyn::TTelasDaPlataformaRegistradas> telas_;   // the screens of other packages
 
  private:
   struct {

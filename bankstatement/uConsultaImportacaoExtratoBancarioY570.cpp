@@ -105,8 +105,9 @@ void TY570ConsultaExtratoBancario::spY570Click() {
   lista.Add(y570_);
   lista.Add(Linhas);
   FRecnoY570 = l.RecNo();
+  // Modal: the loader calls back once the screen has stored the data, not as soon as it is shown.
   TPackagesUtil::CarregaFormParamsObj("tfrLancamentoY570Integracao", Revisao ? static_cast<TComponent*>(Revisao) : this,
-                                      std::move(lista), [this](TForm_VYN& f) { ChamaInconsistenciasY570(f); });
+                                      std::move(lista), [this](TForm_VYN& f) { ChamaInconsistenciasY570(f); }, true);
 }
 
 void TY570ConsultaExtratoBancario::ChamaInconsistenciasY570(TForm_VYN&) {

@@ -131,8 +131,7 @@ TEST_F(RevisaoExtratoTest, ImportWritesLinesWithReservedKeysAndReportsEachLineOn
        std::initializer_list<TMarca>{{3, mrNo, "Lançamento duplicado"}, {4, mrYes, "Qual a origem?"}}) {
     ASSERT_TRUE(Vai(*l, chave));
     dialogs.Answer("retornar os extratos", resposta).Modal("TfrDadosObservacaoDYQ", [nota](TForm_VYN& f) {
-      static_cast<TfrDadosObservacaoDYQStub&>(f).Array->push_back(nota);
-      f.SetModalResult(mrOk);
+      DigitaObservacao(f, nota);
     });
     t->Delete();
   }
@@ -192,8 +191,7 @@ TEST_F(RevisaoExtratoTest, RefusingTheStatementNeedsANoteAndSendsOnlyTheRefusal)
   EXPECT_TRUE(Retornos().empty());
 
   dialogs.Yes("recusar o extrato").Rights(true).Modal("TfrDadosObservacaoDYQ", [](TForm_VYN& f) {
-    static_cast<TfrDadosObservacaoDYQStub&>(f).Array->push_back("Extrato de outra conta");
-    f.SetModalResult(mrOk);
+    DigitaObservacao(f, "Extrato de outra conta");
   });
   dialogs.Ok("O Extrato foi enviado para o DYQ como recusado!");
   t->spRecusaExtrato->Click();

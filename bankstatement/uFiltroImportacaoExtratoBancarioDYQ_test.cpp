@@ -158,8 +158,7 @@ TEST_F(ExtratoDYQTest, RefusalSendsTheDocumentAfterQuestionRightsAndObservation)
   EXPECT_EQ(server.RequestCount(), 1u);
 
   dialogs.Yes("recusar").Rights(true).Modal("TfrDadosObservacaoDYQ", [](TForm_VYN& f) {
-    static_cast<TfrDadosObservacaoDYQStub&>(f).Array->push_back("Conta%20errada");
-    f.SetModalResult(mrOk);
+    DigitaObservacao(f, "Conta%20errada");
   });
   dialogs.Ok("O Extrato foi enviado para o DYQ como recusado!");
   t->spRecusaExtrato->Click();
@@ -185,8 +184,7 @@ TEST_F(ExtratoDYQTest, RefusalFromTheTestEnvironmentGoesToTheTestEnvironment) {
   EXPECT_TRUE(t->ckAmbienteTeste->Checked());
   t->PreencheListaExtratos(true);
   dialogs.Yes("recusar").Rights(true).Modal("TfrDadosObservacaoDYQ", [](TForm_VYN& f) {
-    static_cast<TfrDadosObservacaoDYQStub&>(f).Array->push_back("x");
-    f.SetModalResult(mrOk);
+    DigitaObservacao(f, "x");
   });
   dialogs.Ok("como recusado");
   t->spRecusaExtrato->Click();

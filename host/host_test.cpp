@@ -74,7 +74,10 @@ TEST_F(HostTest, InitAndListTheModulesClassesByKind) {
 
   r = ComModulo("list");
   ASSERT_EQ(r.Status, 0) << r.Err;
-  EXPECT_NE(r.Out.find("Telas:\n  TfrTesteHost\n  TfrTesteModal\nTarefas:\n  TAutoThreadTesteHost\n"), std::string::npos) << r.Out;
+  // The module's screens beside the platform's stand-ins of other packages' screens.
+  EXPECT_NE(r.Out.find("\n  TfrTesteHost\n  TfrTesteModal\nTarefas:\n  TAutoThreadTesteHost\n"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("Telas:\n  TfrAvisoChecklistECF\n"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("\n  TfrDadosObservacaoDYQ\n"), std::string::npos) << r.Out;
 
   // The module beside the executable.
   r = Host("list");

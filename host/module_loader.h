@@ -1,8 +1,11 @@
 #pragma once
 // Loads a module (libintegracao.so) and runs its load entry; unloading runs its unload entry and
-// closes it. Everything the module's classes created must be freed before that.
+// closes it. Everything the module's classes created must be freed before that. The platform's
+// stand-ins of other packages' screens are registered before the module and go after it.
 #include <stdexcept>
 #include <string>
+
+#include "framework/standins/telas_plataforma.h"
 
 namespace integracao_host {
 
@@ -23,6 +26,7 @@ class TModuloCarregado {
 
  private:
   std::string path_;
+  vyn::TTelasDaPlataformaRegistradas plataforma_;
   void* handle_ = nullptr;
   void (*unload_)() = nullptr;
 };

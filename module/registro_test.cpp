@@ -2,6 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/core/text.h"
+#include "framework/host/publicas.h"
+#include "framework/schema/seed.h"
+#include "framework/standins/telas_plataforma.h"
+#include "framework/standins/vinculos_baixa.h"
+#include "framework/ui/form.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/packages_util.h"
+#include "framework/ui/scripted_dialogs.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
+#include "framework/accounting/lancamento_y570_mgr.h"
+#include "framework/standins/lancamentos.h"
+#include "framework/ui/edit.h"
+#include "settlement/settlement_test_support.h"
+#include "settlement/uProcessoBaixas.h"
+#include "testing/company_db.h"
+#include "testing/settlement_seed.h"
+
 namespace integracao {
 namespace {
 
@@ -44,6 +68,132 @@ TEST(RegistroModulo, TheModulesOwnListRegistersEachNameOnceAndUnloadsClean) {
   EXPECT_EQ(registry.RegisteredClassNames().size(), todos.size());
   DesregistraModulo(registry);
   EXPECT_TRUE(registry.RegisteredClassNames().empty());
+}
+
+// Every screen class name written in the module's code (test code aside), but for those it only
+// compares or asks rights for.
+std::set<std::string> NomesDeTelasNoCodigo() {
+  namespace fs = std::filesystem;
+  const std::set<std::string> naoAbertas = {
+      "TfrImportacaoOFC", "TfrImportacaoOFCConciliacao",   // the statement review's openers, compared
+      "TfrPreparacaoContasReferencialECF",                  // a screen right asked for
+      "TfrProcessoAuditoriaContabil",                       // looked for up the owner chain
+  };
+  const std::regex literal(R"re("([Tt][Ff]r[A-Za-z0-9_]+)")re");
+  std::set<std::string> nomes;
+  for (const char* pasta : {"module", "settlement", "bankstatement", "entryimport", "integrations", "postingutil",
+                            "statutory", "partners"}) {
+    for (const auto& e : fs::recursive_directory_iterator(fs::path(INTEGRACAO_SOURCE_DIR) / pasta)) {
+      const std::string nome = e.path().filename().string();
+      const std::string ext = e.path().extension().string();
+      if ((ext != ".cpp" && ext != ".h") || nome.find("_test") != std::string::npos ||
+          nome.find("test_support") != std::string::npos)
+        continue;
+      std::ifstream f(e.path());
+      for (std::string linha; std::getline(f, linha);) {
+        // A class's own name (ClassName, InheritsFrom) is not an opening.
+        if (linha.find("ClassName()") != std::string::npos || linha.find("class_name") != std::string::npos) continue;
+        for (std::sregex_iterator m(linha.begin(), linha.end(), literal), fim; m != fim; ++m)
+          if (!naoAbertas.count((*m)[1])) nomes.insert((*m)[1]);
+      }
+    }
+  }
+  // Names that reach the loader from data: report requests name the suite's report screens.
+  nomes.insert("TfrRelGeradorRelatorioRH");
+  return nomes;
+}
+
+TEST(RegistroModulo, EveryScreenTheModuleOpensByNameResolvesInTheShippedRegistry) {
+  vyn::TClassRegistry registry;
+  vyn::RegistraTelasDaPlataforma(registry);
+  RegistraModulo(registry);
+  const std::set<std::string> nomes = NomesDeTelasNoCodigo();
+  ASSERT_GT(nomes.size(), 60u);
+  for (const std::string& nome : nomes) {
+    auto c = registry.FindClass(nome);
+    ASSERT_TRUE(c) << "Classe \"" << nome << "\" não registrada";
+    EXPECT_EQ(c->Kind, vyn::TClassKind::Screen) << nome;
+    auto tela = registry.CreateComponent(nome);
+    EXPECT_NE(dynamic_cast<vyn::TForm_VYN*>(tela.get()), nullptr) << nome;
+    EXPECT_TRUE(vyn::SameText(tela->ClassName(), nome)) << nome << " answers " << tela->ClassName();
+  }
+  DesregistraModulo(registry);
+  vyn::DesregistraTelasDaPlataforma(registry);
+  EXPECT_TRUE(registry.RegisteredClassNames().empty());
+}
+
+class TelasDaPlataformaTest : public vyn::CompanyDatabaseTest {};
+
+TEST_F(TelasDaPlataformaTest, ALinkMadeOnTheTaxGuideScreenIsPostedByTheSettlementEngine) {
+  using namespace vyn;
+  TTelasDaPlataformaRegistradas telas;
+  TScriptedDialogs dialogs;
+  seed::AddStandardCompany(Db(), 202401);
+  TPublicas::SetReferencia(202401);
+  seed::AddGuia(Db(), 1, 56, R(70));
+  auto revisao = MakeForm<TForm_VYN>();
+  TLancamentoMGR* entradas = EntradasEmMemoria(*revisao);
+  TEdit_Codigo_Search_VYN* empresa = EditEmpresa1(*revisao);
+  ASSERT_TRUE(empresa->Validate());
+  entradas->AppendRecord({1, 3, seed::kContaFornecedores, seed::kContaBanco, Variant(), EncodeDate(2024, 3, 12), R(70),
+                          "E3", Variant(), Variant(), false});
+  TProcessoBaixas pb(revisao.get(), entradas);
+
+  TListaObj p;
+  p.Add(entradas);
+  p.Add(pb.cdsVINC_EXT_BAN_BAIXA);
+  p.Add(entradas->getMultiLancamentosDAO());
+  auto* guias = dynamic_cast<TfrVinculoBaixaSubstituto*>(
+      TPackagesUtil::CarregaFormParamsObj("TfrFiltroImpostosEmitidos", revisao.get(), std::move(p)));
+  ASSERT_NE(guias, nullptr);
+  guias->spConfirmar->Click();
+  ASSERT_EQ(pb.cdsVINC_EXT_BAN_BAIXA->RecordCount(), 1);
+
+  auto* lista = revisao->Create<TInconsistencias_VYN>();
+  pb.GetVinculoBaixa(revisao.get(), empresa, lista, entradas);
+  std::string mensagens;
+  for (const auto& i : lista->Itens()) mensagens += i.Caption + "\n";
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA where BDCODEMP = 1 and BDCHAVEDARF = 56").AsInteger(), 1)
+      << mensagens;
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDVALOR = 70").AsInteger(), 1) << mensagens;
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
+}
+
+TEST_F(TelasDaPlataformaTest, TheY570ReminderOfALineGoesOnceItsDataAreGivenOnTheY570Screen) {
+  using namespace vyn;
+  TTelasDaPlataformaRegistradas telas;
+  TScriptedDialogs dialogs;
+  seed::AddStandardCompany(Db(), 202401);
+  auto revisao = MakeForm<TForm_VYN>();
+  TLancamentoMGR* linhas = EntradasEmMemoria(*revisao);
+  linhas->AppendRecord({1, 3, seed::kContaBanco, seed::kContaAplicacao, Variant(), EncodeDate(2024, 3, 12), R(1000),
+                        "E3", Variant(), Variant(), false});
+  auto* y570 = TVZEL_EMPRESAS_TLAN_Y570MGR::CreateMgr(revisao.get());
+  y570->SelectEmpresa(1);
+  auto* y = revisao->Create<TY570ConsultaExtratoBancario>();
+  y->Linhas = linhas;
+  y->Inconsistencias = revisao->Create<TInconsistencias_VYN>();
+  y->Revisao = revisao.get();
+  y->CarregaAplicacoesFinanceiras(1);
+  y->AtualizaY570(y570);
+  auto lembretes = [&] {
+    int n = 0;
+    for (const auto& i : y->Inconsistencias->Itens()) n += i.Caption.find(kTextoY570) != std::string::npos;
+    return n;
+  };
+  y->geraInconsistenciaY570();
+  ASSERT_EQ(lembretes(), 1);
+
+  dialogs.Modal("tfrLancamentoY570Integracao", [](TForm_VYN& f) {
+    auto& t = static_cast<TfrLancamentoY570Integracao&>(f);
+    t.edCNPJFonte->SetText("12345678000190");
+    t.spConfirmar->Click();
+  });
+  linhas->First();
+  y->spY570Click();
+  EXPECT_EQ(lembretes(), 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_Y570 where BDCODEMP = 1 and BDCHAVE = 3").AsInteger(), 1);
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
 }
 
 }  // namespace

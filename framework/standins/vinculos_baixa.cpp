@@ -1,0 +1,163 @@
+#include "framework/standins/vinculos_baixa.h"
+
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/mov_par_mgr.h"
+#include "framework/component/boxed_values.h"
+#include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
+#include "framework/data/dao_factory.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/grid.h"
+
+namespace vyn {
+
+namespace {
+
+// Kinds of obligation of a link row (BDTIPO_BAIXA), as the settlement engine reads them.
+constexpr int kGuia = 0;
+constexpr int kCalculo = 1;
+constexpr int kParcela = 2;
+
+// Slots of the parameter array.
+constexpr int kSlotOrigem = 0;
+constexpr int kSlotVinculos = 1;
+constexpr int kSlotMultiLanc = 2;
+constexpr int kSlotLinhasDoMultiLanc = 3;
+
+int64_t Inteiro(const TClientDataSet& ds, const char* campo) {
+  const TField* f = ds.FindField(campo);
+  return f && !f->IsNull() ? f->AsInteger() : 0;
+}
+
+}  // namespace
+
+TfrVinculoBaixaSubstituto::TfrVinculoBaixaSubstituto(TComponent* owner, std::string classe, std::string titulo,
+                                                     int tipoBaixa)
+    : TfrTelaSubstituta(owner, std::move(classe), std::move(titulo)),
+      grObrigacoes(Controle<TDBGrid_Padrao_VYN>("grObrigacoes")),
+      edChave(Controle<TEdit_String_Padrao>("edChave")),
+      edOrdem(Controle<TEdit_String_Padrao>("edOrdem")),
+      FTipoBaixa(tipoBaixa),
+      FObrigacoes(Create<TDAOFactory>()),
+      FFonte(Create<TDataSource>()) {
+  FFonte->SetDataSet(FObrigacoes);
+  grObrigacoes->SetDataSource(FFonte);
+  for (const char* c : {"BDID", "BDORDEM", "BDDESCRICAO", "BDNUMDOC", "BDSALDO"}) grObrigacoes->AddColumn(c);
+}
+
+void TfrVinculoBaixaSubstituto::SetListaObj(const TListaObj& lista) {
+  TfrTelaSubstituta::SetListaObj(lista);
+  FOrigem = lista.Get<TClientDataSet>(kSlotOrigem);
+  FVinculos = lista.Get<TClientDataSet>(kSlotVinculos);
+  FMultiLanc = lista.Count() > kSlotLinhasDoMultiLanc && lista.IsNil(kSlotMultiLanc) &&
+               !lista.IsNil(kSlotLinhasDoMultiLanc);
+  if (!FOrigem || FOrigem->IsEmpty()) return;
+  // The engine's nature of an entry: without a debit account the company pays.
+  const int natureza = Inteiro(*FOrigem, "BDDEBITO") == 0 ? 1 : 0;
+  const TConsulta c = ConsultaObrigacoes(Inteiro(*FOrigem, "BDCODEMP"), natureza);
+  FObrigacoes->CommandText(c.Sql, ctOpen, c.Parametros);
+  FObrigacoes->First();
+}
+
+bool TfrVinculoBaixaSubstituto::Posiciona() {
+  const std::string chave = Trim(edChave->Text());
+  if (chave.empty()) return !FObrigacoes->IsEmpty();
+  const std::string ordem = Trim(edOrdem->Text());
+  for (FObrigacoes->First(); !FObrigacoes->Eof(); FObrigacoes->Next())
+    if (std::to_string(Inteiro(*FObrigacoes, "BDID")) == chave &&
+        (ordem.empty() || std::to_string(Inteiro(*FObrigacoes, "BDORDEM")) == ordem))
+      return true;
+  return false;
+}
+
+bool TfrVinculoBaixaSubstituto::ExecutarProcesso() {
+  if (!FOrigem || FOrigem->IsEmpty() || !FVinculos) {
+    DlgWarOk("Nenhum lançamento para vincular.");
+    return false;
+  }
+  if (!Posiciona()) {
+    DlgWarOk("Selecione uma obrigação em aberto para vincular.");
+    return false;
+  }
+  return true;
+}
+
+void TfrVinculoBaixaSubstituto::ProcessoConfirma() {
+  const TClientDataSet& o = *FObrigacoes;
+  if (!FVinculos->Active()) FVinculos->Open();
+  AcrescentaLinha(*FVinculos, [&] {
+    auto set = [this](const char* campo, const Variant& v) {
+      if (TField* f = FVinculos->FindField(campo)) f->SetValue(v);
+    };
+    auto inteiro = [](int64_t v) { return Variant(static_cast<long long>(v)); };
+    set("BDCODEMP", inteiro(Inteiro(*FOrigem, "BDCODEMP")));
+    set("BDCHAVE", inteiro(Inteiro(*FOrigem, "BDCHAVE")));
+    set("BDCHAVELANC", inteiro(FMultiLanc ? Inteiro(*FOrigem, "BDCHAVELANC") : 0));
+    set("BDAUTOMATICO", Variant(false));
+    set("BDTIPO_BAIXA", inteiro(FTipoBaixa));
+    set("BDBAIXA_ID", inteiro(Inteiro(o, "BDID")));
+    set("BDORDEM", inteiro(Inteiro(o, "BDORDEM")));
+    set("BDSUBTIPO_BAIXA", inteiro(Inteiro(o, "BDSUBTIPO")));
+    set("BDTIPOSERVICO", inteiro(Inteiro(o, "BDTIPOSERVICO")));
+    set("BDVALOR", Variant(o.FieldByName("BDSALDO").AsCurrency()));
+    set("BDNUMDOCINI", Variant(o.FieldByName("BDNUMDOC").AsString()));
+  });
+  MarcaOrigem();
+}
+
+void TfrVinculoBaixaSubstituto::MarcaOrigem() {
+  // A large-file review keeps its rows in a work table: the mark is written there too.
+  auto* lanc = dynamic_cast<TLancamentoMGR*>(FOrigem);
+  if (lanc && ModoArquivoGrande(lanc)) {
+    lanc->SetUpdateRegHugeFileForTpIntegracao("BDVINC_BAIXA", "TRUE", 8);
+    return;
+  }
+  // The reviews keep the flag as a Boolean or as the suite's flag text.
+  TField& marca = FOrigem->FieldByName("BDVINC_BAIXA");
+  FOrigem->Edit();
+  if (marca.DataType() == TFieldType::ftBoolean)
+    marca.SetAsBoolean(true);
+  else
+    marca.SetAsString(TBoolean_VYN::BoolToStrBD(true));
+  FOrigem->Post();
+}
+
+TfrFiltroImpostosEmitidos::TfrFiltroImpostosEmitidos(TComponent* owner)
+    : TfrVinculoBaixaSubstituto(owner, "TfrFiltroImpostosEmitidos", "Impostos emitidos", kGuia) {}
+
+TfrVinculoBaixaSubstituto::TConsulta TfrFiltroImpostosEmitidos::ConsultaObrigacoes(int64_t codEmp, int) const {
+  return {"select BDCHAVEDARF as BDID, 0 as BDORDEM, 0 as BDSUBTIPO, 0 as BDTIPOSERVICO, BDSALDOAPAGAR as BDSALDO, "
+          "cast(BDCHAVEDARF as varchar(30)) as BDNUMDOC, cast(BDCODRECEITA as varchar(100)) as BDDESCRICAO "
+          "from TDARFGERPGTO where BDCODEMP = ? and BDSALDOAPAGAR > 0 order by BDDATAVENCTO, BDCHAVEDARF",
+          {Variant(static_cast<long long>(codEmp))}};
+}
+
+TfrProcessoFiltroCalculosBaixa::TfrProcessoFiltroCalculosBaixa(TComponent* owner)
+    : TfrVinculoBaixaSubstituto(owner, "TfrProcessoFiltroCalculosBaixa", "Cálculos", kCalculo) {}
+
+TfrVinculoBaixaSubstituto::TConsulta TfrProcessoFiltroCalculosBaixa::ConsultaObrigacoes(int64_t codEmp, int) const {
+  return {"select BDCHAVE as BDID, BDORDEMCALC as BDORDEM, BDTIPOCALC as BDSUBTIPO, 0 as BDTIPOSERVICO, "
+          "cast(BDLIQUIDO - coalesce(BDVLRPGTO, 0) as numeric(18,4)) as BDSALDO, "
+          "cast(BDCHAVE as varchar(30)) as BDNUMDOC, BDDESCRICAO "
+          "from TDADOSPGTOCALC where BDCODEMP = ? and BDLIQUIDO - coalesce(BDVLRPGTO, 0) > 0 "
+          "order by BDREFERENCIA, BDTIPOCALC, BDCHAVE, BDORDEMCALC",
+          {Variant(static_cast<long long>(codEmp))}};
+}
+
+TfrFiltroBaixaParcelamento::TfrFiltroBaixaParcelamento(TComponent* owner)
+    : TfrVinculoBaixaSubstituto(owner, "TfrFiltroBaixaParcelamento", "Parcelamentos", kParcela) {}
+
+TfrVinculoBaixaSubstituto::TConsulta TfrFiltroBaixaParcelamento::ConsultaObrigacoes(int64_t codEmp,
+                                                                                    int natureza) const {
+  const std::string parcelas = TMovParMGR::GetConsultaParcelamentoGroup(
+      nullptr, "", static_cast<int>(codEmp), natureza == 1 ? gpPagar : gpReceber);
+  // The installment manager's own query (it writes the company as a number).
+  return {"select P.BDCHAVE as BDID, P.BDORDEMPAR as BDORDEM, P.BDTIPOLANCEF as BDSUBTIPO, P.BDTIPOSERVICO, "
+         "cast(P.BDVALORPAR - P.BDVALORPGTOPAR as numeric(18,4)) as BDSALDO, "
+         "cast(P.BDNUMDOCINI as varchar(30)) as BDNUMDOC, P.BDDESCTIPOLANC as BDDESCRICAO from (" +
+         parcelas + ") P order by P.BDDATAVENCTOPAR, P.BDCHAVE, P.BDORDEMPAR",
+          {}};
+}
+
+}  // namespace vyn
