@@ -93,6 +93,9 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   ScreenUserConfig = Create<TScreenUserConfig>(std::string("TfrRelSequenciaRelatorios"));
   ScreenUserConfig->Excluir("edCODMODELO");
   ScreenUserConfig->Excluir("clSequencia");
+  TimerConfirmacao = Create<TTimer>();
+  TimerConfirmacao->SetName("TimerConfirmacao");
+  TimerConfirmacao->OnTimer = [this](TComponent*) { TimerConfirmacaoTimer(); };
 }
 
 TfrRelSequenciaRelatorios::~TfrRelSequenciaRelatorios() = default;
@@ -131,7 +134,7 @@ void TfrRelSequenciaRelatorios::FormShow() {
   TfrRelatorio_Padrao_VYN::FormShow();
   if (!ProcessContext().IsServiceVarku && !IsTARVO &&
       TScreenUserConfig::CarregarDoUsuario("leuManual", "frConfirmacaoSequenciaProcessos") != "TRUE")
-    TimerConfirmacao = true;
+    TimerConfirmacao->Enabled = true;
   spLimpaCampos->SetEnabled(true);
   spLimpaCampos->Down = UpperCase(ScreenUserConfig->CarregarDoUsuario("spLimpaCampos")) == "TRUE";
 }
@@ -197,7 +200,10 @@ std::string TfrRelSequenciaRelatorios::getNomeModelo() const {
   return Trim(nome);
 }
 
-std::string TfrRelSequenciaRelatorios::getNomeUsuarioAtual() const { return ProcessContext().UserName; }
+std::string TfrRelSequenciaRelatorios::getNomeUsuarioAtual() const {
+  const TProcessContext& ctx = ProcessContext();
+  return ctx.UserIntranetName.empty() ? ctx.UserName : ctx.UserIntranetName;
+}
 
 void TfrRelSequenciaRelatorios::setMexeuAlgo(bool v) {
   if (v == FMexeuAlgo) return;
