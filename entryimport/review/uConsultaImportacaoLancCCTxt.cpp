@@ -136,6 +136,7 @@ bool TfrConsultaImportacaoLancCCTxt::InheritsFrom(const std::string& class_name)
 void TfrConsultaImportacaoLancCCTxt::FormCreate() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, DAOAtual());
+  grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) { return EditaCelula(campo, texto); };
 }
 
 void TfrConsultaImportacaoLancCCTxt::FormDestroy() {
