@@ -242,10 +242,10 @@ void DefineValor(TControl& c, const json& passo) {
 }
 
 void Seleciona(TControl& c, const json& passo) {
-  if (!c.Enabled() || !c.Visible()) Recusa(c, "está inacessível");
+  // A click on a row focuses its control first, as any click does.
+  Foca(c);
   if (auto* g = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(&c)) {
     if (!passo.contains("row")) Recusa(c, "espera \"row\"");
-    Foca(c);
     LinhaDaGrade(*g, passo);
     if (passo.contains("field")) g->CellClick(passo.at("field").get<std::string>());
   } else if (auto* lv = dynamic_cast<vyn::TListView*>(&c)) {
