@@ -9,7 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "framework/component/process_context.h"
 #include "framework/data/fb_database.h"
+#include "framework/ui/status_processo.h"
+#include "host/terminal_progress.h"
 
 namespace {
 
@@ -256,6 +259,32 @@ TEST_F(HostTest, ProfileFromOptionsOrConfigurationAndHelp) {
   EXPECT_NE(r.Out.find("perfil bia|4321|0|1"), std::string::npos) << r.Out;
   std::ofstream(config) << R"({"usuario": "ana"})";
   EXPECT_EQ(ComModulo("--config '" + config.string() + "' task TAutoThreadTesteHost").Status, 2);
+}
+
+TEST(TerminalProgressTest, TheBarAdvancesWithTheRunsStepsAndIsRedrawnOnlyWhenItChanges) {
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  integracao_host::TTerminalProgress terminal(f, 4);
+  vyn::ProcessContext().Progress = &terminal;
+  {
+    vyn::TComponent dono;
+    auto* janela = vyn::TfrStatusProcesso::createStatusProcess(&dono, 1);
+    janela->setPrimaryStatusLabel("Gravando");
+    janela->setPrimaryMaxProgress(4);
+    for (int i = 0; i < 4; ++i) {
+      janela->Step(0);
+      janela->setPrimaryStatusLabel("Gravando");   // unchanged: not drawn again
+    }
+    janela->Finalize();
+  }
+  vyn::ProcessContext().Progress = nullptr;
+  std::rewind(f);
+  std::string texto;
+  for (int c; (c = std::fgetc(f)) != EOF;) texto += static_cast<char>(c);
+  std::fclose(f);
+  const std::string apaga = "\r\033[K";
+  EXPECT_EQ(texto, apaga + "[....] 0%" + apaga + "[....] 0% Gravando" + apaga + "[#...] 25% Gravando" + apaga +
+                       "[##..] 50% Gravando" + apaga + "[###.] 75% Gravando" + apaga + "[####] 100% Gravando" + apaga);
 }
 
 }  // namespace
