@@ -233,13 +233,13 @@ void AplicaPerfil(const TOpcoes& o) {
 }
 
 // The host's menus list every screen the platform and the module registered, so that a report
-// sequence can offer them (a company sequence's list).
+// sequence of any kind (companies, employees, clients) can offer them.
 void RegistraMenus() {
-  constexpr int kSequenciaEmpresa = 1;
+  constexpr int kTiposSequencia[] = {1, 2, 3};
   vyn::TMenuSistema& menu = vyn::MenuSistema();
   for (const std::string& classe : vyn::ClassRegistry().RegisteredClassNames(vyn::TClassKind::Screen)) {
     if (menu.Find("mn" + classe)) continue;
-    menu.Entradas.push_back({kSequenciaEmpresa, "mn" + classe, classe, classe, 0});
+    for (int tipo : kTiposSequencia) menu.Entradas.push_back({tipo, "mn" + classe, classe, classe, 0});
   }
 }
 

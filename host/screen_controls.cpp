@@ -1,5 +1,7 @@
 #include "host/screen_controls.h"
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -188,7 +190,8 @@ int CodigoDaTecla(const std::string& tecla, unsigned& shift, char& caractere) {
       caractere = static_cast<char>(it->second);
     return it->second;
   }
-  if (resto.size() >= 2 && resto[0] == 'F') {
+  if (resto.size() >= 2 && resto.size() <= 3 && resto[0] == 'F' &&
+      std::all_of(resto.begin() + 1, resto.end(), [](unsigned char c) { return std::isdigit(c); })) {
     const int n = std::stoi(resto.substr(1));
     if (n >= 1 && n <= 12) return 111 + n;
   }

@@ -71,6 +71,32 @@ TExecucaoScript::TExecucaoScript(const json& script, std::istream& in, std::ostr
     secoes_.push_back({m.at("form").get<std::string>(), m.value("steps", json::array())});
   }
   PresetAnswers(RespostasDoScript(script));
+  if (script.is_object() && script.contains("choices")) {
+    if (!script.at("choices").is_array()) throw std::invalid_argument("\"choices\" não é uma lista");
+    for (const json& e : script.at("choices")) escolhas_.push_back(e);
+  }
+}
+
+bool TExecucaoScript::ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                                  std::vector<bool>& checked) {
+  if (escolhas_.empty()) return vyn::TTerminalDialogs::ChooseItems(title, items, checked);
+  const json escolha = escolhas_.front();
+  escolhas_.pop_front();
+  out_ << "[Seleção] " << title << "\n";
+  if (!escolha.is_array()) {
+    out_ << "  -> Cancelar\n";
+    return false;
+  }
+  std::vector<bool> marcados(items.size(), false);
+  for (const json& e : escolha) {
+    const std::string t = Texto(e);
+    auto it = std::find_if(items.begin(), items.end(), [&](const std::string& i) { return vyn::SameText(i, t); });
+    if (it == items.end()) throw std::invalid_argument("a seleção \"" + title + "\" não tem o item " + t);
+    marcados[static_cast<size_t>(it - items.begin())] = true;
+    out_ << "  [x] " << *it << "\n";
+  }
+  checked = std::move(marcados);
+  return true;
 }
 
 bool TExecucaoScript::Aberta(const vyn::TForm_VYN* form) const {

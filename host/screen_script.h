@@ -53,6 +53,10 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   void FormShown(vyn::TForm_VYN& form) override;
   void FormGone(vyn::TForm_VYN& form) override;
   void ShowInconsistencias(const vyn::TInconsistencias_VYN& list, const std::string& title) override;
+  // The script's "choices", in order: the texts to tick in each list of choices ("cancel" gives
+  // up); past them, the terminal is asked.
+  bool ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                   std::vector<bool>& checked) override;
 
  private:
   struct TSecao {
@@ -72,6 +76,7 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   nlohmann::json script_;
   std::vector<TSecao> secoes_;
   size_t proxima_ = 0;
+  std::deque<nlohmann::json> escolhas_;
   std::vector<vyn::TForm_VYN*> abertas_;                              // oldest first
   std::deque<std::pair<vyn::TForm_VYN*, size_t>> pendentes_;          // shown, with their section
   bool ok_ = true;
