@@ -200,10 +200,13 @@ void TJornada::TestBody() {
   if (j.contains("referencia")) init.insert(init.end(), {"--referencia", std::to_string(j.at("referencia").get<int>())});
   const TSaida criado = Executa(init, {}, dir);
   ASSERT_EQ(criado.Status, 0) << criado.Err;
+  std::map<std::string, std::string> ambiente;
+  const auto fakes = SobeFakes(j, ambiente);
+  for (const auto& [servico, fake] : fakes) valores["fake:" + servico] = fake->BaseURL();
   {
     vyn::TDatabase banco;
     banco.Open(db);
-    for (const json& s : j.value("setup", json::array())) banco.Execute(s.get<std::string>());
+    for (const json& s : j.value("setup", json::array())) banco.Execute(Substitui(s.get<std::string>(), valores));
   }
   const json arquivos = j.value("files", json::object());
   for (const auto& [nome, conteudo] : arquivos.items()) {
@@ -211,9 +214,6 @@ void TJornada::TestBody() {
     fs::create_directories(p.parent_path());
     std::ofstream(p) << Substitui(conteudo.get<std::string>(), valores);
   }
-  std::map<std::string, std::string> ambiente;
-  const auto fakes = SobeFakes(j, ambiente);
-  for (const auto& [servico, fake] : fakes) valores["fake:" + servico] = fake->BaseURL();
   const json variaveis = j.value("env", json::object());
   for (const auto& [k, v] : variaveis.items()) ambiente[k] = Substitui(v.get<std::string>(), valores);
   // One run, or several in order ("runs"), each with its own command line, script and outcome.
