@@ -230,6 +230,7 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
     FConsultaParcelamentoDAO->SelectVazio();
   }
   AtualizaBotoesMulti();
+  LigaEdicaoDaGrade();
 }
 
 void TfrConsultaImportacaoExtratoBancario::CreateUtilImportacao() {

@@ -222,6 +222,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void fieldsContainerExtratoBeforeEditField(const std::string& campo, vyn::TControl* editor, bool& accept);
   void fieldsContainerExtratoAfterEditField(const std::string& campo, vyn::TControl* editor);
   bool EditaCelula(const std::string& campo, vyn::TControl* editor, const std::string& texto);
+  // The lines grid's fields container: a user's cell edit opens the column's editor and runs
+  // EditaCelula with it.
+  void LigaEdicaoDaGrade();
   // Propagations to the other lines (and rules) that held the old value; each asks first and
   // changes every such line or, on a failure, none.
   void GravaContas(const std::string& campo, const std::string& campoParticipante, int antigo,

@@ -325,6 +325,32 @@ bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo,
   return true;
 }
 
+namespace {
+// The editor the fields container opens on a column of the lines: codes, the date, the amount, the
+// office's return status; text otherwise.
+TControl* EditorDaColuna(TComponent& dono, const std::string& campo) {
+  const std::string c = UpperCase(campo);
+  if (c == "BDSTATUSWEB") return dono.Create<TComboBox_Padrao_VYN>();
+  if (c == "BDDEBITO" || c == "BDCREDITO" || c == "BDCODTPHI" || c == "BDCODTERCEIROD" || c == "BDCODTERCEIROC")
+    return dono.Create<TEdit_Codigo_Search_VYN>();
+  if (c == "BDDATA") return dono.Create<TEdit_Date_Padrao_VYN>();
+  if (c == "BDVALOR") return dono.Create<TEdit_Numerico_Padrao_VYN>();
+  return dono.Create<TEdit_String_Padrao>();
+}
+}  // namespace
+
+void TfrConsultaImportacaoExtratoBancario::LigaEdicaoDaGrade() {
+  grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) {
+    TControl* editor = EditorDaColuna(*this, campo);
+    struct Fecha {
+      TComponent& dono;
+      TControl* editor;
+      ~Fecha() { dono.FreeComponent(editor); }
+    } fecha{*this, editor};
+    return EditaCelula(campo, editor, texto);
+  };
+}
+
 bool TfrConsultaImportacaoExtratoBancario::ExisteMesmaContas(const std::string& campo, int valor) {
   TDAOFactory* l = DAOLinhas();
   if (!l || !l->FindField(campo)) return false;

@@ -136,6 +136,11 @@ bool TfrConsultaImportacaoLancCCTxt::InheritsFrom(const std::string& class_name)
 void TfrConsultaImportacaoLancCCTxt::FormCreate() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, DAOAtual());
+  grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) { return EditaCelula(campo, texto); };
+  grGrid->OnKeyPress = [this](TComponent*, char& key) { grGridKeyPress(key); };
+  grGrid->OnKeyUp = [this](TComponent*, int& key, unsigned) { grGridKeyUp(key); };
+  grGrid->OnMouseUp = [this](TComponent*, bool) { grGridMouseUp(); };
+  grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClick(campo); };
 }
 
 void TfrConsultaImportacaoLancCCTxt::FormDestroy() {

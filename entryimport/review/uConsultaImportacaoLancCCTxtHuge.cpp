@@ -79,6 +79,7 @@ bool TfrConsultaImportacaoLancCCTxtHuge::InheritsFrom(const std::string& class_n
 void TfrConsultaImportacaoLancCCTxtHuge::FormCreate() {
   SetTipoGrid(1);
   TfrConsultaImportacaoLancCCTxt::FormCreate();
+  grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClickHuge(campo); };
   SetRetirarFiltroExitGrid(false);
   SetConsultaSoletrada(true);
   SetUsarOrderByHugeFile(true);

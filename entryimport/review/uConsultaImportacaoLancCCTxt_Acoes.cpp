@@ -271,6 +271,82 @@ void TfrConsultaImportacaoLancCCTxt::grGridCellClick(const std::string& campo) {
 // ---------------------------------------------------------------------------------------------------
 // Editing rules
 
+namespace {
+// The value a cell's editor gives for the typed text, by the field's type; empty text clears it.
+bool ValorDigitado(const TField& f, const std::string& texto, Variant& valor) {
+  const std::string t = Trim(texto);
+  if (t.empty()) {
+    valor = Variant();
+    return true;
+  }
+  switch (f.DataType()) {
+    case TFieldType::ftDate:
+    case TFieldType::ftDateTime: {
+      TDateTime d;
+      if (!TryStrToDate(t, d)) return false;
+      valor = Variant(d);
+      return true;
+    }
+    case TFieldType::ftCurrency: {
+      Currency c;
+      if (!Currency::TryParse(t, c)) return false;
+      valor = Variant(c);
+      return true;
+    }
+    case TFieldType::ftInteger:
+    case TFieldType::ftSmallint:
+    case TFieldType::ftLargeint:
+      try {
+        valor = Variant(std::stoll(t));
+        return true;
+      } catch (const std::exception&) {
+        return false;
+      }
+    default: valor = Variant(texto); return true;
+  }
+}
+
+bool ColunaDeCodigo(const std::string& f) {
+  return f == "BDDEBITO" || f == "BDCREDITO" || f == "BDCODTPHI" || f == "BDCODTERCEIROD" || f == "BDCODTERCEIROC";
+}
+}  // namespace
+
+bool TfrConsultaImportacaoLancCCTxt::EditaCelula(const std::string& campo, const std::string& texto) {
+  TDAOFactory* l = DAOAtual();
+  if (!l || l->IsEmpty() || !l->FindField(campo)) return false;
+  const std::string f = UpperCase(campo);
+  TEdit_Codigo_Search_VYN* editor = ColunaDeCodigo(f) ? Create<TEdit_Codigo_Search_VYN>() : nullptr;
+  struct Fecha {
+    TComponent& dono;
+    TComponent* editor;
+    ~Fecha() {
+      if (editor) dono.FreeComponent(editor);
+    }
+  } fecha{*this, editor};
+  std::string atual;
+  std::vector<std::string> opcoes;
+  bool accept = false;
+  fcLancamentosBeforeEditField(campo, editor, &atual, &opcoes, accept);
+  if (!accept) return false;
+  Variant valor;
+  if (editor) {
+    editor->SetText(texto);
+    if (!editor->Validate()) {
+      DlgWarOk(editor->Mensagem());
+      return false;
+    }
+    if (!editor->Text().empty()) valor = Variant(static_cast<long long>(editor->Codigo()));
+  } else if (!ValorDigitado(l->FieldByName(campo), texto, valor)) {
+    DlgWarOk("Valor inválido: " + texto);
+    return false;
+  }
+  l->Edit();
+  l->FieldByName(campo).SetValue(valor);
+  l->Post();
+  fcLancamentosAfterEditField(campo, texto);
+  return true;
+}
+
 void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::string& campo,
                                                                   TEdit_Codigo_Search_VYN* editor, std::string* texto,
                                                                   std::vector<std::string>* combo, bool& accept) {

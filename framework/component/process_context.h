@@ -20,6 +20,7 @@ struct TProcessContext {
 
   int UserCode = 0;
   std::string UserName;
+  std::string UserIntranetName;     // WP_NOMEUSUARIOINTRANET: the user's name on the intranet
   std::string Workstation;
   int CurrentCompany = 0;           // BDCODEMP
   int Referencia = 0;               // reference month YYYYMM

@@ -11,6 +11,7 @@
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/status_processo.h"
 
 namespace vyn {
 
@@ -348,6 +349,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
   const bool grande = NodoArquivoGrande(&ds);
   if (grande) db.Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {ds.Sessao()});
   for (ds.First(); !ds.Eof(); ds.Next()) {
+    AvancaProgresso();
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     if (inc == 1 || inc == 4) continue;   // settled, or refused by the settlement: not an ordinary entry
     std::vector<std::string> erros;
@@ -423,6 +425,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
 
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
+    AvancaProgresso();
     if (!DeveImportarRegistroAtual(ds)) continue;
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     const std::pair<int, int> chave{Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")};
@@ -493,6 +496,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
 
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
+    AvancaProgresso();
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     const int empresa = Inteiro(ds, "BDCODEMP");
     const int chave = Inteiro(ds, "BDCHAVE");
@@ -522,6 +526,39 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   return n;
 }
 
+namespace {
+// The import run's progress window, open while the run lasts.
+class TProgressoImportacao {
+ public:
+  TProgressoImportacao(TComponent& dono, TfrStatusProcesso*& janela, int linhas)
+      : dono_(dono), janela_(janela), linhas_(linhas) {
+    janela_ = TfrStatusProcesso::createStatusProcess(&dono_, 1);
+    Etapa("Validando lançamentos...");
+  }
+  ~TProgressoImportacao() {
+    janela_->Finalize();
+    dono_.FreeComponent(janela_);
+    janela_ = nullptr;
+  }
+  TProgressoImportacao(const TProgressoImportacao&) = delete;
+  TProgressoImportacao& operator=(const TProgressoImportacao&) = delete;
+  void Etapa(const std::string& texto) {
+    janela_->setPrimaryStatusLabel(texto);
+    janela_->setPrimaryMaxProgress(linhas_);
+    janela_->setPrimaryStatusProgress(0);
+  }
+
+ private:
+  TComponent& dono_;
+  TfrStatusProcesso*& janela_;
+  int linhas_;
+};
+}  // namespace
+
+void TUtilImportacao_Padrao_Treeview::AvancaProgresso() {
+  if (progresso_) progresso_->Step(0);
+}
+
 bool TUtilImportacao_Padrao_Treeview::Importa() {
   resumo_.clear();
   importadas_.clear();
@@ -534,8 +571,13 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     n->ChavesNovas.clear();
     if (n->DAO && EhLancamentos(n->Caption)) lancamentos.push_back(n);
   }
+  // The run's progress: one step per line checked, then per line written.
+  int linhas = 0;
+  for (TNodoImportacao* n : lancamentos) linhas += n->DAO->RecordCount();
+  TProgressoImportacao progresso(*this, progresso_, linhas);
   for (TNodoImportacao* n : lancamentos) Valida(*n);
   GetAposInconsistencia();
+  progresso.Etapa("Gravando lançamentos...");
   // The after-check removes settled lines from the work tables: the staged rows are read again.
   for (TNodoImportacao* n : lancamentos)
     if (NodoArquivoGrande(n->DAO)) Recarrega(n->DAO);

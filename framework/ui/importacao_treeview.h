@@ -18,6 +18,7 @@ namespace vyn {
 class TEdit_Codigo_Search_VYN;
 class TInconsistencias_VYN;
 class TUtilImportacao_Padrao_Treeview;
+class TfrStatusProcesso;
 
 // A node of the review tree. Aggregates are the node's detail data sets (cost centres first).
 // ChavesNovas maps each provisional key (as text; "company|key" for a staged node) to the key the
@@ -208,11 +209,13 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
 
  private:
   void Valida(TNodoImportacao& nodo);
+  void AvancaProgresso();
   int Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas, std::vector<TBookmark>& liquidadas);
   int GravaArquivoGrande(TNodoImportacao& nodo);
 
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
   TInconsistencias_VYN* FInconsistencias = nullptr;
+  TfrStatusProcesso* progresso_ = nullptr;   // the run's progress window while it runs
   std::vector<TResumoImportacao> resumo_;
   std::vector<std::pair<int, int>> importadas_;   // (company, key) written by the last run
   std::vector<std::pair<int, int>> recusadas_;    // (company, key) left inconsistent by the last run

@@ -66,7 +66,7 @@ void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tip
 }
 
 void TfrRelSequenciaRelatorios::TimerConfirmacaoTimer() {
-  TimerConfirmacao = false;
+  TimerConfirmacao->Enabled = false;
   FUltimoBalao.clear();
   auto* dlg = CreateForm<TfrConfirmacaoSequenciaProcessos>(*this);
   const int r = dlg->Executa();
