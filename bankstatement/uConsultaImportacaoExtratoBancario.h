@@ -17,6 +17,7 @@
 
 namespace vyn {
 class TConsultaGrupoDAO;
+class TContasPlanosMGR;
 class TEdit_Codigo_Search_VYN;
 class TVZEL_EMPRESAS_TLAN_Y570MGR;
 class TLancamentoMGR;
@@ -249,8 +250,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::string FComplementoBefore, FComplementoBanBefore, FDocumentoBefore, FValorAnterior;
   vyn::Variant FDataBefore, FValorBefore;
   int FCodPlano = 0;
-  int FPlanoContasCarregado = 0;
-  vyn::TClientDataSet* FDAOContasPlanos = nullptr;
+  vyn::TContasPlanosMGR* FDAOContasPlanos = nullptr;   // owned by the screen
   bool FModalSubstituiAsterisco = true;
   std::shared_ptr<vyn::TDadosLancamento> FDadosLancamentoEditor;
 

@@ -7,6 +7,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Desfaz.h"
 #include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/dados_lancamento.h"
 #include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -107,24 +108,10 @@ int TfrConsultaImportacaoExtratoBancario::PlanoHistorico() {
 
 Variant TfrConsultaImportacaoExtratoBancario::GetCampoContaPlano(const Variant& plano, const Variant& conta,
                                                                  const std::string& campo) {
-  const int codPlano = plano.IsNull() ? 0 : static_cast<int>(plano.AsInteger());
   // The chart is read once and searched in memory; another chart reloads it.
-  if (!FDAOContasPlanos || FPlanoContasCarregado != codPlano) {
-    if (!FDAOContasPlanos) FDAOContasPlanos = TSQLMGR::CreateMgr(this);
-    static_cast<TSQLMGR*>(FDAOContasPlanos)
-        ->CommandText("Select * from PLANOS_TPLA where BDCODPLAPADRAO = ?", ctOpen, {Variant(codPlano)});
-    FPlanoContasCarregado = codPlano;
-  }
-  const TField* f = FDAOContasPlanos->FindField(campo);
-  if (!f) return Variant();
-  if (!conta.IsNull() && FDAOContasPlanos->Locate("BDCODTPLA", {Variant(conta.AsInteger())}) && !f->IsNull())
-    return f->Value();
-  switch (f->DataType()) {
-    case TFieldType::ftString:
-    case TFieldType::ftMemo: return Variant(std::string());
-    case TFieldType::ftBoolean: return Variant(false);
-    default: return Variant(0);
-  }
+  if (!FDAOContasPlanos) FDAOContasPlanos = TContasPlanosMGR::CreateMgr(this);
+  FDAOContasPlanos->AbrePlano(plano.IsNull() ? 0 : static_cast<int>(plano.AsInteger()));
+  return FDAOContasPlanos->GetCampoContaPlano(conta, campo);
 }
 
 void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField(const std::string& campo,

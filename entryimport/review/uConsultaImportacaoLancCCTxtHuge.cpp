@@ -209,7 +209,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetFieldsContainerGrid(TComponent*) {
 std::vector<TClientDataSet*> TfrConsultaImportacaoLancCCTxtHuge::GetArrayOfCDS() {
   std::vector<TClientDataSet*> r;
   auto adiciona = [&r](TDAOFactory* d) {
-    if (NodoArquivoGrande(d) || (d->HugeFile() && d->Sessao() > 0 && !d->GetCommandText().empty())) d->Refresh();
+    if (ModoArquivoGrande(d) || (d->HugeFile() && d->Sessao() > 0 && !d->GetCommandText().empty())) d->Refresh();
     r.push_back(d);
   };
   for (const auto& n : Nodos()) {

@@ -5,6 +5,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/importacao_treeview.h"
 
 namespace integracao {
@@ -17,8 +18,6 @@ Variant CodigoOuNulo(const TClientDataSet& ds, std::string_view campo) {
   const int v = Inteiro(ds, campo);
   return v == 0 ? Variant() : Variant(static_cast<long long>(v));
 }
-
-constexpr const char* kTabelaProdutorRural = "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP";
 
 }  // namespace
 

@@ -49,10 +49,6 @@ void CamposBaixas(TClientDataSet& ds) {
 
 }  // namespace
 
-bool ModoArquivoGrande(const TDAOFactory* dao) {
-  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
-}
-
 const std::string& TabelaTrabalho(const TDAOFactory& dao) {
   const std::string& t = dao.WorkTable();
   if (!IdentificadorValido(t)) throw EDataSetError("Tabela de trabalho inválida: " + t);

@@ -7,6 +7,7 @@
 
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/insere_linha.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -49,42 +50,6 @@ class TSoltaDetalhe {
   std::string index_;
 };
 
-// The columns of a table, upper case.
-std::set<std::string> ColunasTabela(TDatabase& db, const std::string& tabela) {
-  std::set<std::string> cols;
-  auto r = db.QueryAll("select trim(rdb$field_name) as NOME from rdb$relation_fields where rdb$relation_name = ?",
-                       {UpperCase(tabela)});
-  for (size_t i = 0; i < r.Rows.size(); ++i) cols.insert(UpperCase(r.Value(i, "NOME").AsString()));
-  return cols;
-}
-
-Variant ValorColuna(const TField& f) {
-  if (f.IsNull()) return Variant();
-  if (f.DataType() == TFieldType::ftBoolean) return Variant(std::string(f.AsBoolean() ? "TRUE" : "FALSE"));
-  return f.Value();
-}
-
-// Inserts the current row of ds into tabela: every column the table has, with the values given in
-// fixos taking precedence.
-void InsereLinha(TDatabase& db, const std::string& tabela, const std::set<std::string>& colunas,
-                 const TClientDataSet& ds, const std::map<std::string, Variant>& fixos) {
-  std::vector<std::string> nomes;
-  TParams valores;
-  for (const auto& [nome, valor] : fixos) {
-    nomes.push_back(nome);
-    valores.push_back(valor);
-  }
-  for (int i = 0; i < ds.FieldCount(); ++i) {
-    const TField& f = ds.Fields(i);
-    const std::string nome = UpperCase(f.FieldName());
-    if (!colunas.count(nome) || fixos.count(nome)) continue;
-    nomes.push_back(nome);
-    valores.push_back(ValorColuna(f));
-  }
-  std::vector<std::string> marcas(nomes.size(), "?");
-  db.Execute("insert into " + tabela + " (" + Join(nomes, ", ") + ") values (" + Join(marcas, ", ") + ")", valores);
-}
-
 // A staged line's provisional key in the node's key map: the work table keys lines by company too.
 std::string ChaveSessao(int empresa, int chave) { return std::to_string(empresa) + "|" + std::to_string(chave); }
 
@@ -93,10 +58,6 @@ void Recarrega(TDAOFactory* dao) {
 }
 
 }  // namespace
-
-bool NodoArquivoGrande(const TDAOFactory* dao) {
-  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
-}
 
 // ---------------------------------------------------------------------------------------------------
 // Screen
@@ -133,7 +94,7 @@ void TfrImportacao_Padrao_Itens_TreeView_VYN::spArquivoGrandeClick(TComponent*) 
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDadosHugeFile() {
   for (const auto& n : nodos_) {
-    if (!NodoArquivoGrande(n->DAO)) continue;
+    if (!ModoArquivoGrande(n->DAO)) continue;
     Recarrega(n->DAO);
     for (TDAOFactory* a : n->Aggregates)
       if (a->Sessao() > 0) Recarrega(a);
@@ -346,7 +307,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
   };
   const bool temPlano = ds.FindField("BDCODPLAPADRAO") != nullptr;
   // A staged node keeps its problems per line in VZEL_INCON_TLAN, where the settlement engine looks.
-  const bool grande = NodoArquivoGrande(&ds);
+  const bool grande = ModoArquivoGrande(&ds);
   if (grande) db.Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {ds.Sessao()});
   for (ds.First(); !ds.Eof(); ds.Next()) {
     AvancaProgresso();
@@ -385,7 +346,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
 
 void TUtilImportacao_Padrao_Treeview::GetChaveServidor() {
   for (TNodoImportacao* n : Nodos()) {
-    if (!EhLancamentos(n->Caption) || !NodoArquivoGrande(n->DAO)) continue;
+    if (!EhLancamentos(n->Caption) || !ModoArquivoGrande(n->DAO)) continue;
     TDAOFactory& ds = *n->DAO;
     // Consistent lines per company, in the order of the node; only they are written.
     std::map<int, std::vector<std::string>> porEmpresa;
@@ -403,7 +364,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
                                            std::vector<TBookmark>& liquidadas) {
   TDAOFactory& ds = *nodo.DAO;
   TDatabase& db = ds.Database();
-  const auto colLanc = ColunasTabela(db, "VZEL_EMPRESAS_TLAN");
+  TInsereLinha insereLancamento(db, "VZEL_EMPRESAS_TLAN");
   std::set<std::pair<int, int>> escritas;
   std::set<std::pair<int, int>> comComplemento;
 
@@ -445,7 +406,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
       if (!comComplemento.count(chave)) complementos.push_back({chave, compl_->AsString()});
       fixos["BDCOMPL"] = Variant();
     }
-    InsereLinha(db, "VZEL_EMPRESAS_TLAN", colLanc, ds, fixos);
+    insereLancamento.Insere(ds, fixos);
     escritas.insert(chave);
     importadas_.push_back(chave);
     gravadas.push_back(ds.GetBookmark());
@@ -458,11 +419,10 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   }
   if (!nodo.Aggregates.empty() && nodo.Aggregates.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
     TDAOFactory& cc = *nodo.Aggregates.front();
-    const auto colCC = ColunasTabela(db, cc.TableName());
+    TInsereLinha insereCentro(db, cc.TableName());
     TSoltaDetalhe solto(cc);
     for (cc.First(); !cc.Eof(); cc.Next())
-      if (escritas.count({Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")}))
-        InsereLinha(db, cc.TableName(), colCC, cc, {});
+      if (escritas.count({Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")})) insereCentro.Insere(cc);
   }
   return n;
 }
@@ -474,10 +434,10 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   for (unsigned char c : tabela)
     if (!std::isalnum(c) && c != '_') throw EDatabaseError("Tabela de trabalho inválida: " + tabela);
   // The entry's columns as the work table holds them; the reserved key replaces the provisional one.
-  const auto colLanc = ColunasTabela(db, "VZEL_EMPRESAS_TLAN");
-  const auto colTemp = ColunasTabela(db, tabela);
+  const std::vector<std::string> colunasTemp = db.TableColumns(tabela);
+  const std::set<std::string> colTemp(colunasTemp.begin(), colunasTemp.end());
   std::vector<std::string> colunas;
-  for (const std::string& c : colLanc)
+  for (const std::string& c : db.TableColumns("VZEL_EMPRESAS_TLAN"))
     if (c != "BDCHAVE" && c != "BDCODEMP" && colTemp.count(c)) colunas.push_back(c);
   const std::string lista = Join(colunas, ", ");
   const std::string onde = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?";
@@ -580,7 +540,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   progresso.Etapa("Gravando lançamentos...");
   // The after-check removes settled lines from the work tables: the staged rows are read again.
   for (TNodoImportacao* n : lancamentos)
-    if (NodoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+    if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
 
   std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>> removidas;
   int total = 0;
@@ -594,7 +554,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       for (TNodoImportacao* n : lancamentos) {
         resumo_.push_back({n->Caption, n->DAO->RecordCount(), n->DAO->RecordCount()});
         auto& r = removidas[n];
-        total += NodoArquivoGrande(n->DAO) ? GravaArquivoGrande(*n) : Grava(*n, r.first, r.second);
+        total += ModoArquivoGrande(n->DAO) ? GravaArquivoGrande(*n) : Grava(*n, r.first, r.second);
       }
       for (TNodoImportacao* n : Nodos())
         if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
@@ -605,7 +565,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       importadas_.clear();
       liquidadas_.clear();
       for (TNodoImportacao* n : lancamentos)
-        if (NodoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+        if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
       const std::string msg = std::string("A importação foi cancelada e nada foi gravado: ") + e.what();
       if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
       if ((tela && tela->IsTARVO) || IsUnattended())
@@ -617,7 +577,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   }
   ProcessosClassesFilhasAposImportacao();
   for (TNodoImportacao* n : lancamentos) {
-    if (NodoArquivoGrande(n->DAO)) {
+    if (ModoArquivoGrande(n->DAO)) {
       Recarrega(n->DAO);
       for (auto& s : resumo_)
         if (s.Caption == n->Caption) s.NaoImportados = n->DAO->RecordCount();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/data/dao_factory.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/arquivo_cliente_importacao.h"
 #include "framework/ui/form.h"
 #include "framework/ui/grid.h"
@@ -236,16 +237,6 @@ class IMarcaImportado {
   virtual ~IMarcaImportado() = default;
   virtual void MarcarComoImportado() = 0;
 };
-
-// Work tables of a staged review: the entry lines and, keyed like them, their companions (long
-// complements, cost centres, observations, developer, rural producer, note, multiple entries).
-inline constexpr const char* kTabelaLancamentosTemp = "TMP_VZEL_EMPRESAS_TLAN_TEMP";
-inline constexpr const char* kTabelasCompanheirasTemp[] = {
-    "TMP_VZEL_EMP_TLAN_COMPL_TEMP", "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP",
-    "TMP_VZEL_EMPRESAS_TLAN_INC_TEMP",   "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP", "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP",
-    "TMP_VZEL_EMPRESAS_TLAN_ML_TEMP"};
-// Whether a node data set reads its rows from a session of a work table.
-bool NodoArquivoGrande(const TDAOFactory* dao);
 
 // Node captions of the entry reviews.
 inline constexpr const char* kNodoLancamentos = "Lançamentos";
