@@ -109,6 +109,15 @@ class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   void LocalizaComprovantes();
   void pGeraMultiplosLancamentos();
   void DesdobraLinha(vyn::TClientDataSet& multi, int codPlano, int codHist);
+  // DesdobraLinha's steps.
+  struct TDesdobra;
+  bool JaDesdobrada(vyn::TClientDataSet& multi, int64_t codEmp, int64_t chave);
+  bool LinhaVinculada(int64_t chave);
+  void NovaLinhaDesdobrada(TDesdobra& d, vyn::Currency valor);
+  void PostaLinhaDesdobrada(TDesdobra& d, int parte);
+  void DesdobraPrincipal(TDesdobra& d);
+  void LimpaContrapartida(const TDesdobra& d);
+  void DesdobraEncargos(TDesdobra& d);
   int ContaConfigurada(const std::string& classificacao, const char* colunaBusca, int64_t contaLinha,
                        const char* colunaConta, int referencia);
   int ParcelaUnica(bool pagamento, vyn::Currency valor, const std::string& cnpj);
