@@ -12,6 +12,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/parametros_revisao.h"
 #include "settlement/uProcessoBaixas.h"
 
 namespace integracao {
@@ -52,12 +53,12 @@ TfrConsultaImportacaoExtratoBancario* TUtilImportacao_ExtratoBancario_Treeview::
 }
 
 bool TUtilImportacao_ExtratoBancario_Treeview::getAmbienteTeste() const {
-  if (!FLista || FLista->Count() < 18) return false;
-  switch (FLista->Kind(17)) {
-    case TListaObj::SlotKind::Integer: return FLista->GetInteger(17) != 0;
+  if (!FLista || FLista->Count() <= preAmbienteTeste) return false;
+  switch (FLista->Kind(preAmbienteTeste)) {
+    case TListaObj::SlotKind::Integer: return FLista->GetInteger(preAmbienteTeste) != 0;
     case TListaObj::SlotKind::Component:
-      if (auto* b = dynamic_cast<TBoolean_VYN*>(FLista->GetComponent(17))) return b->Value();
-      if (auto* i = dynamic_cast<TInteger_VYN*>(FLista->GetComponent(17))) return i->Value() != 0;
+      if (auto* b = dynamic_cast<TBoolean_VYN*>(FLista->GetComponent(preAmbienteTeste))) return b->Value();
+      if (auto* i = dynamic_cast<TInteger_VYN*>(FLista->GetComponent(preAmbienteTeste))) return i->Value() != 0;
       return false;
     default: return false;
   }

@@ -18,6 +18,7 @@
 #include "framework/ui/form.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
+#include "framework/ui/parametros_revisao.h"
 #include "framework/ui/posting_lock.h"
 
 namespace vyn {
@@ -177,24 +178,24 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
   TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
   if (!lista) lista = form->Create<TInconsistencias_VYN>();
   TListaObj l;
-  l.Add(arquivo);
-  l.Add(lista);
-  l.Add(empresa);
-  l.Add(lanc);
-  l.AddNil();
-  l.AddObject(json);
-  l.Add(conta);
-  l.Add(transacao);
-  l.Add(dataIni);
-  l.Add(dataFim);
-  l.AddInteger(chave);
-  l.AddNil();
-  l.AddInteger(0);
-  l.AddInteger(0);
-  l.AddInteger(json ? 1 : 0);
-  l.AddInteger(0);
-  l.AddInteger(naoCoincidirTransPrep ? 1 : 0);
-  l.AddInteger(0);
+  l.Posicao(preArquivo).Add(arquivo);
+  l.Posicao(preInconsistencias).Add(lista);
+  l.Posicao(preEmpresa).Add(empresa);
+  l.Posicao(preLinhas).Add(lanc);
+  l.Posicao(prePreparacoes).AddNil();
+  l.Posicao(preDocumento).AddObject(json);
+  l.Posicao(preConta).Add(conta);
+  l.Posicao(preTransacao).Add(transacao);
+  l.Posicao(preDataIni).Add(dataIni);
+  l.Posicao(preDataFim).Add(dataFim);
+  l.Posicao(preUltimaChave).AddInteger(chave);
+  l.Posicao(preVinculosSalvos).AddNil();
+  l.Posicao(preSubPrepWeb).AddInteger(0);
+  l.Posicao(preFavorecidoAposCompl).AddInteger(0);
+  l.Posicao(preDYQ).AddInteger(json ? 1 : 0);
+  l.Posicao(preSoPreparacoes).AddInteger(0);
+  l.Posicao(preNaoCoincidirSequencia).AddInteger(naoCoincidirTransPrep ? 1 : 0);
+  l.Posicao(preAmbienteTeste).AddInteger(0);
   TPackagesUtil::CarregaFormParamsObj(kRevisao, form, std::move(l));
   return true;
 }
