@@ -67,6 +67,17 @@ std::string TextoValorComprovante(vyn::Currency valor);
 // The attention message of a receipt whose original value comes out negative (a misread receipt).
 std::string AvisoOriginalNegativo(const std::string& data, const std::string& valorPago, vyn::Currency original);
 
+// The parameter array the statement review hands the receipt import.
+enum TParamImportacaoCompPagto : int {
+  picEmpresa = 0,         // the company edit
+  picLinhas,              // the statement lines (TLancamentoMGR)
+  picMultiplos,           // the split rows
+  picProcessoBaixas,      // the review's settlement engine
+  picRevisao,             // the review screen
+  picConta,               // the bank account edit
+  picReservado,           // nil
+};
+
 class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
  public:
   explicit TfrImportacaoCompPagto(vyn::TComponent* owner = nullptr);

@@ -17,6 +17,7 @@
 #include "framework/ui/packages_util.h"
 #include "statutory/ecf/ecf_listas.h"
 #include "statutory/ecf/uExportacaoECF.h"
+#include "statutory/ecf/uPreparacaoDadosComplementaresECFP500.h"
 
 namespace integracao {
 
@@ -517,8 +518,8 @@ void TfrExportacaoECF::spP500Click(TComponent*) {
   if (!FDadosP500_51) FDadosP500_51 = Create<TParametrosBlocoP500>();
   if (!FDadosP500_52) FDadosP500_52 = Create<TParametrosBlocoP500>();
   TListaObj lista;
-  lista.Add(FDadosP500_51);
-  lista.Add(FDadosP500_52);
+  lista.Posicao(pp5Dados51).Add(FDadosP500_51);
+  lista.Posicao(pp5Dados52).Add(FDadosP500_52);
   // Modal: the dialog writes into objects this screen owns, which a change of company or rate frees.
   TPackagesUtil::CarregaFormParamsObj("TfrPreparacaoDadosComplementaresECFP500", this, std::move(lista), nullptr, true);
 }
