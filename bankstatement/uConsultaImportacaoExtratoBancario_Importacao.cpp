@@ -12,6 +12,7 @@
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/process_context.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/standins/lancamentos.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/inconsistencias.h"
@@ -229,8 +230,8 @@ void TfrConsultaImportacaoExtratoBancario::CriaPreparacoes(TDAOFactory* linhas, 
                                          "Transformar e replicar para outras empresas"});
       if (r == mrYesToAll) {
         TListaObj p;
-        p.Add(FCodEmp);
-        p.AddObject(&FEmpresasPrep);
+        p.Posicao(pepEmpresa).Add(FCodEmp);
+        p.Posicao(pepEmpresas).AddObject(&FEmpresasPrep);
         TPackagesUtil::CarregaFormParamsObj("TfrEmpresasPreparacaoExtratoBancario", this, std::move(p), nullptr, true);
         resposta2 = "Transformar e replicar para outras empresas";
       } else if (r == mrNo) {

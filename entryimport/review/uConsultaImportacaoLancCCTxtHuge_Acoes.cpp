@@ -11,6 +11,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -317,8 +318,8 @@ bool TfrConsultaImportacaoLancCCTxtHuge::PodeVincular(TComponent* sender) {
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::CompletaParametrosBaixa(TListaObj& lista) {
-  lista.AddNil();
-  lista.AddBoxedInteger(FCountSel);
+  lista.Posicao(pvbLinhasDoMultiLanc).AddNil();
+  lista.Posicao(pvbQuantidadeSelecionada).AddBoxedInteger(FCountSel);
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::MarcaDesvinculada(TDAOFactory& linha) {
