@@ -220,6 +220,26 @@ std::string ExportaArquivo(TfrRelatorio_Padrao_VYN& tela, const char* extensao) 
   return arquivo;
 }
 
+// One report request as its row says.
+struct TPedidoRelatorio {
+  std::string NomeRel;
+  int CodEmp = 0;
+  std::string Parametros;
+  int TipoSaida = 0;
+};
+
+TPedidoRelatorio LePedidoRelatorio(TSQLMGR& sql, int id) {
+  sql.CommandText("select * from TPEDIDOS_BI_RELATORIOS where (BDID = ?)", ctOpen, {Variant(id)});
+  if (sql.IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(id) + " não foi encontrado.");
+  TPedidoRelatorio p;
+  p.NomeRel = Trim(sql.FieldByName("BDNOMEREL").AsString());
+  p.CodEmp = static_cast<int>(sql.FieldByName("BDCODEMP").AsInteger());
+  p.Parametros = sql.FieldByName("BDPARAMETROS").AsString();
+  p.TipoSaida = static_cast<int>(sql.FieldByName("BDTIPOSAIDA").AsInteger());
+  sql.Close();
+  return p;
+}
+
 }  // namespace
 
 void TAutoThreadPedidosBI::InsereResultado(int linha, const std::string& texto) {
@@ -300,14 +320,10 @@ void TAutoThreadPedidosBI::EmiteRelatorio(TfrRelatorio_Padrao_VYN& tela, int tip
 }
 
 void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
-  FSQL->CommandText("select * from TPEDIDOS_BI_RELATORIOS where (BDID = ?)", ctOpen, {Variant(FIDAtual)});
-  if (FSQL->IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(FIDAtual) + " não foi encontrado.");
-  const std::string nomeRel = Trim(FSQL->FieldByName("BDNOMEREL").AsString());
-  const int codEmp = static_cast<int>(FSQL->FieldByName("BDCODEMP").AsInteger());
-  const std::string textoParametros = FSQL->FieldByName("BDPARAMETROS").AsString();
-  int tipoSaida = static_cast<int>(FSQL->FieldByName("BDTIPOSAIDA").AsInteger());
-  FSQL->Close();
-
+  const TPedidoRelatorio pedido = LePedidoRelatorio(*FSQL, FIDAtual);
+  const std::string& nomeRel = pedido.NomeRel;
+  const int codEmp = pedido.CodEmp;
+  int tipoSaida = pedido.TipoSaida;
   // The sequence state is the host's: it is lent to this request and given back as it was, with
   // the module, so that later screens do not see a run that ended.
   auto& estado = WP_SEQUENCIARELATORIO();
@@ -335,7 +351,7 @@ void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
     if (tipo == tisErro) InsereResultado(0, msg);
   };
 
-  const std::vector<TParametro> partes = SeparaParametros(textoParametros);
+  const std::vector<TParametro> partes = SeparaParametros(pedido.Parametros);
   if (!partes.empty()) TItemDeMenu::CallChangeSistema(SistemaPorNome(partes.front().Valor));
 
   std::string erroAntes;
