@@ -83,6 +83,12 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   bool ExistePreparacaoDYQ();
   void AtualizaTreeView();
   void CriaPreparacoes(vyn::TDAOFactory* linhas, bool& parar);
+  // CriaPreparacoes's steps.
+  void AdicionaPreparacao(vyn::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR& regras, vyn::TClientDataSet& marcadas, int c,
+                          int chave, int banco, vyn::TSQLMGR& hist);
+  void GravaPreparacoes(vyn::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR& regras, vyn::TClientDataSet& marcadas, int chave);
+  void RegistraLogPreparacoes(const std::string& pergunta1, const std::string& resposta1, const std::string& pergunta2,
+                              const std::string& resposta2);
   void RemovePreparacoes(int tipo, int chaveLinha);
   void spRateioCreditoClick(vyn::TComponent* sender);
   void SetMultiplosLancamentos();

@@ -7,6 +7,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
 #include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -56,7 +57,7 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
       if (FReportados.count(id)) continue;
       const int64_t status = Int(*l, "BDSTATUSWEB");
       const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
-      if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != 1) {
+      if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != miForaDaImportacao) {
         nlohmann::ordered_json doc;
         doc["extratoItemId"] = id;
         doc["observacao"] = Txt(*l, "BDOBSWEB");

@@ -15,6 +15,7 @@
 #include "framework/accounting/substitui_asterisco.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/standins/lancamentos.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -492,9 +493,9 @@ void TfrConsultaImportacaoExtratoBancario::spEditarClick(TComponent*) {
   // The editor stays open on its own: the record lives with the review.
   FDadosLancamentoEditor = d;
   TListaObj p;
-  p.AddObject(d.get());
-  p.Add(FCodEmp);
-  p.Add(l);
+  p.Posicao(pmlDados).AddObject(d.get());
+  p.Posicao(pmlEmpresa).Add(FCodEmp);
+  p.Posicao(pmlLinhas).Add(l);
   TPackagesUtil::CarregaFormParamsObj("TfrImportacaoOFCMultiLancamento", this, std::move(p));
 }
 

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/settlement_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
@@ -168,24 +169,26 @@ void TProcessoBaixas::SetaNaoImporta(TInconsistencias_VYN* prInconsistencias) {
       const std::string onde = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?";
       const TParams chave{FDAO->Sessao(), Variant(static_cast<long long>(FDAO->FieldByName("BDCODEMP").AsInteger())),
                           Variant(static_cast<long long>(FDAO->FieldByName("BDCHAVE").AsInteger()))};
+      const std::string aviso = std::to_string(miAvisoBaixa);
       if (novaMensagem) {
-        db.Execute("update " + tabela + " set BDINCONSISTENTE = 4" + onde, chave);
+        db.Execute("update " + tabela + " set BDINCONSISTENTE = " + aviso + onde, chave);
       } else {
         TParams p{Variant(FlagBD(FContaDebCre)), Variant(FlagBD(!FContaDebCre))};
         p.insert(p.end(), chave.begin(), chave.end());
-        db.Execute("update " + tabela + " set BDINCONSISTENTE = 1, BDCONCD = ?, BDCONCC = ?" + onde +
-                       " and (BDINCONSISTENTE is null or BDINCONSISTENTE <> 4)",
+        db.Execute("update " + tabela + " set BDINCONSISTENTE = " + std::to_string(miForaDaImportacao) +
+                       ", BDCONCD = ?, BDCONCC = ?" + onde + " and (BDINCONSISTENTE is null or BDINCONSISTENTE <> " +
+                       aviso + ")",
                    p);
       }
     } else {
       TField& inc = FDAO->FieldByName("BDINCONSISTENTE");
       if (novaMensagem) {
         FDAO->Edit();
-        inc.SetAsInteger(4);
+        inc.SetAsInteger(miAvisoBaixa);
         FDAO->Post();
-      } else if (inc.IsNull() || inc.AsInteger() != 4) {
+      } else if (inc.IsNull() || inc.AsInteger() != miAvisoBaixa) {
         FDAO->Edit();
-        inc.SetAsInteger(1);
+        inc.SetAsInteger(miForaDaImportacao);
         FDAO->FieldByName("BDCONCD").SetAsBoolean(FContaDebCre);
         FDAO->FieldByName("BDCONCC").SetAsBoolean(!FContaDebCre);
         FDAO->Post();

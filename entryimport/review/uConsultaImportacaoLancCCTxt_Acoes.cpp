@@ -8,6 +8,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -128,10 +129,10 @@ void TfrConsultaImportacaoLancCCTxt::miDuplicatasClick(TComponent* sender) {
     return;
   if (!PodeVincular(sender)) return;
   TListaObj lista;
-  lista.Add(DAOAtual());
-  lista.Add(Vinculos());
+  lista.Posicao(pvbOrigem).Add(DAOAtual());
+  lista.Posicao(pvbVinculos).Add(Vinculos());
   auto* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
-  lista.Add(lanc ? lanc->getMultiLancamentosDAO() : nullptr);
+  lista.Posicao(pvbMultiLanc).Add(lanc ? lanc->getMultiLancamentosDAO() : nullptr);
   CompletaParametrosBaixa(lista);
   TPackagesUtil::CarregaFormParamsObj(classe, this, std::move(lista), nullptr, true);
   OnAlterSelectedItem();

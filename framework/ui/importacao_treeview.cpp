@@ -5,6 +5,7 @@
 #include <cctype>
 #include <set>
 
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/insere_linha.h"
@@ -312,7 +313,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
   for (ds.First(); !ds.Eof(); ds.Next()) {
     AvancaProgresso();
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
-    if (inc == 1 || inc == 4) continue;   // settled, or refused by the settlement: not an ordinary entry
+    if (inc == miForaDaImportacao || inc == miAvisoBaixa) continue;   // not an ordinary entry
     std::vector<std::string> erros;
     const int chave = Inteiro(ds, "BDCHAVE");
     if (ds.FieldByName("BDDATA").IsNull()) erros.push_back("data não informada");
@@ -328,7 +329,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
       if (cre > 0 && !existe(plano, cre))
         erros.push_back(fmt::format("conta {} à crédito não existe (ou não é analítica) no plano {}", cre, plano));
     }
-    const int novo = erros.empty() ? 0 : 2;
+    const int novo = erros.empty() ? miConsistente : miComErro;
     if (inc != novo) {
       ds.Edit();
       ds.FieldByName("BDINCONSISTENTE").SetAsInteger(novo);
@@ -351,7 +352,7 @@ void TUtilImportacao_Padrao_Treeview::GetChaveServidor() {
     // Consistent lines per company, in the order of the node; only they are written.
     std::map<int, std::vector<std::string>> porEmpresa;
     for (ds.First(); !ds.Eof(); ds.Next())
-      if (Inteiro(ds, "BDINCONSISTENTE") == 0)
+      if (Inteiro(ds, "BDINCONSISTENTE") == miConsistente)
         porEmpresa[Inteiro(ds, "BDCODEMP")].push_back(ChaveSessao(Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")));
     for (const auto& [empresa, chaves] : porEmpresa) {
       int proxima = ReserveEntryKeys(ds.Database(), empresa, static_cast<int>(chaves.size()));
@@ -390,12 +391,12 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
     if (!DeveImportarRegistroAtual(ds)) continue;
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     const std::pair<int, int> chave{Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")};
-    if (inc == 1 && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
+    if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       liquidadas.push_back(ds.GetBookmark());
       liquidadas_.push_back(chave);
       continue;
     }
-    if (inc != 0) {
+    if (inc != miConsistente) {
       recusadas_.push_back(chave);
       continue;
     }
@@ -464,11 +465,11 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     auto remove = [&] {
       for (TStatement* st : apaga) st->Execute(linha);
     };
-    if (inc == 1 && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
+    if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       remove();   // settled by the settlement engine: nothing more to write
       continue;
     }
-    if (inc != 0) {
+    if (inc != miConsistente) {
       recusadas_.push_back({empresa, chave});
       continue;
     }
