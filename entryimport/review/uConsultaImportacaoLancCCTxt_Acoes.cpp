@@ -4,6 +4,7 @@
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/lista_obj.h"
@@ -73,7 +74,7 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
 
 void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias_VYN* lista, int empresa) {
   if (!lista || !(IsTARVO || IsUnattended())) return;
-  const std::string& msg = ProcessContext().FMensagemInconsistencia;
+  const std::string msg = MensagemExecucao();
   lista->Add_Erro(empresa, msg.empty() ? "Os débitos e os créditos dos lançamentos a importar não fecham. Nada foi "
                                          "importado."
                                        : msg);

@@ -1,3 +1,4 @@
+#include "framework/component/resultado_execucao.h"
 #include "framework/ui/importacao_treeview.h"
 
 #include <fmt/format.h>
@@ -622,7 +623,7 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
   auto* tela = Tela();
   if ((tela && tela->IsTARVO) || IsUnattended())
-    ProcessContext().FMensagemInconsistencia = texto;
+    RegistraMensagemExecucao(texto);
   else
     DlgInfOk(texto);
 }
