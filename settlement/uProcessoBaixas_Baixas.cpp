@@ -12,6 +12,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
 #include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/publicas.h"
@@ -62,18 +63,6 @@ int TipoBaixaDoRecibo(int codTipoBaixa) {
 }
 
 Variant V(int64_t v) { return Variant(static_cast<long long>(v)); }
-
-// Sets a host flag for one query.
-class TRetemOrdem {
- public:
-  TRetemOrdem() : antes_(ProcessContext().WP_RETAINSERVERORDER) { ProcessContext().WP_RETAINSERVERORDER = true; }
-  ~TRetemOrdem() { ProcessContext().WP_RETAINSERVERORDER = antes_; }
-  TRetemOrdem(const TRetemOrdem&) = delete;
-  TRetemOrdem& operator=(const TRetemOrdem&) = delete;
-
- private:
-  bool antes_;
-};
 
 }  // namespace
 
@@ -161,7 +150,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::string sqlAnterior_;
   TParams parametrosAnteriores_;
   bool ligada_ = false;
-  int referenciaSalva_ = 0;
+  std::optional<TReferenciaTemporaria> mes_;   // the month the run found, given back by Encerra
   int referenciaAtual_ = -1;
 
   TDARFGERPGTOMGR* guias_ = nullptr;
@@ -214,7 +203,7 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   dao_->SetMasterFields("BDCHAVE");
   dao_->SetMasterSource(pb_.FDataSource.get());
 
-  referenciaSalva_ = TPublicas::GetReferencia();
+  mes_.emplace();
   CriaManagers();
 }
 
@@ -274,9 +263,9 @@ void TProcessoBaixas::TExecucaoBaixas::Encerra() {
   };
   passo([&] {
     if (referenciaAtual_ == -1) return;
-    TPublicas::SetReferencia(referenciaSalva_);
+    mes_->Restaura();
     // The screen's company edit follows the month it shows again.
-    if (codEmp_ && referenciaAtual_ != referenciaSalva_) codEmp_->Validate();
+    if (codEmp_ && referenciaAtual_ != mes_->Anterior()) codEmp_->Validate();
   });
   for (TMovParPgtoMGR*& m : parcelas_) passo([&] { if (m) { TComponent* c = m; m = nullptr; sender_->FreeComponent(c); } });
   passo([&] { if (guias_) { TComponent* c = guias_; guias_ = nullptr; sender_->FreeComponent(c); } });
@@ -373,7 +362,7 @@ bool TProcessoBaixas::TExecucaoBaixas::GetDebCre() const {
 void TProcessoBaixas::TExecucaoBaixas::TrocaMes() {
   const int mes = AnoMes(DataEntrada());
   if (mes == referenciaAtual_) return;
-  TPublicas::SetReferencia(mes);
+  mes_->Troca(mes);
   referenciaAtual_ = mes;
   // The company's data, its online plan included, follow the month.
   if (codEmp_) codEmp_->Validate();
@@ -393,7 +382,7 @@ int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const std::string& co
   p.emplace_back(referenciaAtual_);
   p.emplace_back(std::string(c.Pagamento));
   p.emplace_back(std::string(c.Recebimento));
-  TRetemOrdem retem;
+  const TValorTemporario<bool> retem(ProcessContext().WP_RETAINSERVERORDER, true);
   consulta_->CommandText(
       "select ref.BDCHAVE from TCONF_CONTAS_ONLINE_REF ref left outer join TCONF_CONTAS_ONLINE con on "
       "((con.bdcodplanoonline = ref.bdcodplanoonline) and (con.bdchave = ref.bdchave)) where ref.BDCODPLANOONLINE = ?" +

@@ -257,5 +257,18 @@ TEST(StatusDoResultado, AFailureOutweighsInconsistenciesAndAnEndMessageAloneIsSu
   EXPECT_EQ(StatusDoResultado(r).Mensagem, "Erro desconhecido");
 }
 
+TEST(ReferenciaTemporaria, TheMonthARunFoundComesBackWhenItRaises) {
+  TPublicas::SetReferencia(202401);
+  try {
+    TReferenciaTemporaria mes;
+    mes.Troca(202405);
+    EXPECT_EQ(TPublicas::GetReferencia(), 202405);
+    throw std::runtime_error("falha");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(TPublicas::GetReferencia(), 202401);
+  TPublicas::SetReferencia(0);
+}
+
 }  // namespace
 }  // namespace vyn
