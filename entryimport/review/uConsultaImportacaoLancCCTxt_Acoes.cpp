@@ -59,7 +59,7 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
                                      dynamic_cast<TLancamentoMGR*>(lanc));
   if (TDAOFactory* atual = DAOAtual()) {
     for (TDAOFactory* a : Aggregates(atual)) {
-      if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+      if (!IsComplementoLongo(a)) continue;
       for (a->First(); !a->Eof(); a->Next())
         if (atual->Locate("BDCHAVE", {Variant(static_cast<long long>(a->FieldByName("BDCHAVE").AsInteger()))})) {
           atual->Edit();
@@ -302,7 +302,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::str
     if (texto) {
       *texto = atual->FieldByName("BDCOMPL").AsString();
       for (TDAOFactory* a : Aggregates(atual))
-        if (a->ClassName() == "TVZEL_EMPRESAS_TLAN_COMPLMGR" &&
+        if (IsComplementoLongo(a) &&
             a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
                                           Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))}) &&
             !Trim(a->FieldByName("bdcompl").AsString()).empty())
@@ -348,7 +348,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosAfterEditField(const std::stri
     atual->Post();
   } else if (f == "BDCOMPL") {
     for (TDAOFactory* a : Aggregates(atual)) {
-      if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+      if (!IsComplementoLongo(a)) continue;
       const bool temLinha = a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
                                                           Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))});
       if (temLinha && Utf8Length(Trim(a->FieldByName("bdcompl").AsString())) > 200) {

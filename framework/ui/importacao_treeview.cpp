@@ -193,6 +193,10 @@ const std::vector<TDAOFactory*>& TfrImportacao_Padrao_Itens_TreeView_VYN::Aggreg
   return n ? n->Aggregates : kSemAggregates;
 }
 
+bool IsComplementoLongo(const TComponent* aggregate) {
+  return aggregate && aggregate->ClassName() == "TVZEL_EMPRESAS_TLAN_COMPLMGR";
+}
+
 TDAOFactory* TfrImportacao_Padrao_Itens_TreeView_VYN::AddAggregateDAO(TDAOFactory* dao, TDAOFactory* aggregate,
                                                                       int index) {
   TNodoImportacao* n = NodoDe(dao);
@@ -409,7 +413,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   // Long complements first: the map takes them from provisional keys to the reserved ones.
   std::vector<std::pair<std::pair<int, int>, std::string>> complementos;
   for (TDAOFactory* a : nodo.Aggregates) {
-    if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+    if (!IsComplementoLongo(a)) continue;
     TSoltaDetalhe solto(*a);
     for (a->First(); !a->Eof(); a->Next()) {
       const std::string antiga = a->FieldByName("BDCHAVE").AsString();
