@@ -19,6 +19,10 @@ namespace integracao {
 
 using namespace vyn;
 
+bool AbertoPelasNotificacoes(const TComponent* owner) {
+  return owner && SameText(owner->ClassName(), "TfrFiltroImportacaoExtratoBancarioDYQNotificacoes");
+}
+
 bool PeriodoListado(TDateTime I, TDateTime F, TDateTime S, TDateTime E) {
   const bool temI = I.Days() != 0, temF = F.Days() != 0;
   if (!temI && !temF) return true;

@@ -11,6 +11,7 @@
 
 namespace vyn {
 class TCheckBox;
+class TComponent;
 class TEdit_Codigo_Search_VYN;
 class TImportacaoDYQMGR;
 class TForm_VYN;
@@ -21,6 +22,10 @@ class TfrStatusProcesso;
 }  // namespace vyn
 
 namespace integracao {
+
+// Whether a Dyq dialog was opened from the released-statements notification list: the dialogs
+// recognise that owner by its class name, "TfrFiltroImportacaoExtratoBancarioDYQNotificacoes".
+bool AbertoPelasNotificacoes(const vyn::TComponent* owner);
 
 // Whether a statement [S, E] is listed for the typed period [I, F]; a zero date is an empty field.
 bool PeriodoListado(vyn::TDateTime I, vyn::TDateTime F, vyn::TDateTime S, vyn::TDateTime E);

@@ -124,9 +124,7 @@ void TfrFiltroImportacaoMovimentoCaixaDYQ::SetListaObj(const TListaObj& lista) {
   edDataInicial->Clear();
   edDataFinal->Clear();
   carregaMovimentos(false);
-  if (lvMovimentoCaixa->Count() == 0 && Owner() &&
-      SameText(Owner()->ClassName(), "TfrFiltroImportacaoExtratoBancarioDYQNotificacoes"))
-    Close();
+  if (lvMovimentoCaixa->Count() == 0 && AbertoPelasNotificacoes(Owner())) Close();
 }
 
 }  // namespace integracao

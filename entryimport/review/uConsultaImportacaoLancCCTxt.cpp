@@ -242,7 +242,7 @@ void TfrConsultaImportacaoLancCCTxt::SetFieldsContainerGrid(TComponent* owner) {
     HabilitarGridItens(true);
     // The cost-centre rows follow the entry under the cursor.
     const auto& ag = Aggregates(DAOAtual());
-    if (!ag.empty() && ag.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
+    if (!ag.empty() && dynamic_cast<TLancamentoCentroCustoMGR*>(ag.front())) {
       ag.front()->SetIndexFieldNames("BDCODEMP;BDCHAVE");
       dsGrid->SetDataSet(DAOAtual());
       ag.front()->SetMasterFields("BDCODEMP;BDCHAVE");

@@ -4,6 +4,7 @@
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/lista_obj.h"
@@ -59,7 +60,7 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
                                      dynamic_cast<TLancamentoMGR*>(lanc));
   if (TDAOFactory* atual = DAOAtual()) {
     for (TDAOFactory* a : Aggregates(atual)) {
-      if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+      if (!IsComplementoLongo(a)) continue;
       for (a->First(); !a->Eof(); a->Next())
         if (atual->Locate("BDCHAVE", {Variant(static_cast<long long>(a->FieldByName("BDCHAVE").AsInteger()))})) {
           atual->Edit();
@@ -74,7 +75,7 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
 
 void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias_VYN* lista, int empresa) {
   if (!lista || !(IsTARVO || IsUnattended())) return;
-  const std::string& msg = ProcessContext().FMensagemInconsistencia;
+  const std::string msg = MensagemExecucao();
   lista->Add_Erro(empresa, msg.empty() ? "Os débitos e os créditos dos lançamentos a importar não fecham. Nada foi "
                                          "importado."
                                        : msg);
@@ -378,7 +379,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::str
     if (texto) {
       *texto = atual->FieldByName("BDCOMPL").AsString();
       for (TDAOFactory* a : Aggregates(atual))
-        if (a->ClassName() == "TVZEL_EMPRESAS_TLAN_COMPLMGR" &&
+        if (IsComplementoLongo(a) &&
             a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
                                           Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))}) &&
             !Trim(a->FieldByName("bdcompl").AsString()).empty())
@@ -424,7 +425,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosAfterEditField(const std::stri
     atual->Post();
   } else if (f == "BDCOMPL") {
     for (TDAOFactory* a : Aggregates(atual)) {
-      if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+      if (!IsComplementoLongo(a)) continue;
       const bool temLinha = a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
                                                           Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))});
       if (temLinha && Utf8Length(Trim(a->FieldByName("bdcompl").AsString())) > 200) {

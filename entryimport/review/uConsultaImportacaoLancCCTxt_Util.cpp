@@ -93,7 +93,7 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
   for (TNodoImportacao* n : Nodos()) {
     if (!EhLancamentos(n->Caption) || n->Aggregates.empty()) continue;
     TDAOFactory* cc = n->Aggregates.front();
-    if (!cc->InheritsFrom("TLancamentoCentroCustoMGR")) continue;
+    if (!dynamic_cast<TLancamentoCentroCustoMGR*>(cc)) continue;
     TDataSource* src = cc->MasterSource();
     const std::string mestre = cc->MasterFields();
     const std::string indice = cc->IndexFieldNames();

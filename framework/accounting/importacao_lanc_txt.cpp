@@ -1,3 +1,4 @@
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/importacao_lanc_txt.h"
 
 #include <fmt/format.h>

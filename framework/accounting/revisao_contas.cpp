@@ -1,6 +1,7 @@
 // Chart, key and conciliation questions the entry reviews ask.
 #include <fmt/format.h>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/contabilizacao_mgr.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"

@@ -1,3 +1,4 @@
+#include "framework/component/resultado_execucao.h"
 #include "framework/ui/importacao_treeview.h"
 
 #include <fmt/format.h>
@@ -153,6 +154,10 @@ TDAOFactory* TfrImportacao_Padrao_Itens_TreeView_VYN::PesquisaDAONodo(const std:
 const std::vector<TDAOFactory*>& TfrImportacao_Padrao_Itens_TreeView_VYN::Aggregates(const TDAOFactory* dao) const {
   TNodoImportacao* n = NodoDe(dao);
   return n ? n->Aggregates : kSemAggregates;
+}
+
+bool IsComplementoLongo(const TComponent* aggregate) {
+  return aggregate && aggregate->ClassName() == "TVZEL_EMPRESAS_TLAN_COMPLMGR";
 }
 
 TDAOFactory* TfrImportacao_Padrao_Itens_TreeView_VYN::AddAggregateDAO(TDAOFactory* dao, TDAOFactory* aggregate,
@@ -372,7 +377,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   // Long complements first: the map takes them from provisional keys to the reserved ones.
   std::vector<std::pair<std::pair<int, int>, std::string>> complementos;
   for (TDAOFactory* a : nodo.Aggregates) {
-    if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+    if (!IsComplementoLongo(a)) continue;
     TSoltaDetalhe solto(*a);
     for (a->First(); !a->Eof(); a->Next()) {
       const std::string antiga = a->FieldByName("BDCHAVE").AsString();
@@ -625,7 +630,7 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
   auto* tela = Tela();
   if ((tela && tela->IsTARVO) || IsUnattended())
-    ProcessContext().FMensagemInconsistencia = texto;
+    RegistraMensagemExecucao(texto);
   else
     DlgInfOk(texto);
 }

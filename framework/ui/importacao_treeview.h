@@ -230,6 +230,10 @@ class TUtilImportacao_Integracao_Treeview : public TUtilImportacao_Padrao_Treevi
   bool InheritsFrom(const std::string& class_name) const override;
 };
 
+// The long-complement manager among a node's aggregates: the review recognises it by its class name,
+// "TVZEL_EMPRESAS_TLAN_COMPLMGR" (its class lives above this layer).
+bool IsComplementoLongo(const TComponent* aggregate);
+
 // A feeder screen that reports its file as integrated once the review it opened imported it (the Dyq
 // entry-import screen); the review's engine finds it up its owner chain.
 class IMarcaImportado {

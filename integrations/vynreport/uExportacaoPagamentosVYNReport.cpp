@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/config_imposto_vyn.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/component/process_context.h"
@@ -186,7 +187,7 @@ bool TfrExportacaoPagamentosVYNReport::PodeIniciarProcesso() {
     // The scheduled run must not ask; its result message says why nothing went: with no tax paid
     // in the period there is simply nothing to send.
     if (IsTARVO() && lvImpostos->Count() == 0)
-      ProcessContext().FMensagemInconsistencia = "Nenhum registro para ser exportado.";
+      RegistraMensagemExecucao("Nenhum registro para ser exportado.");
     else if (IsTARVO())
       RegistraInconsistenciaExecucao("Nenhum imposto selecionado!");
     else
@@ -323,7 +324,7 @@ void TfrExportacaoPagamentosVYNReport::EncerraExportacao(TfrStatusProcesso* stat
     if (IsTARVO() && recusadas)
       RegistraInconsistenciaExecucao(lista->getItemObjeto(0).Caption);
     else if (IsTARVO())
-      ProcessContext().FMensagemInconsistencia = "Nenhum registro para ser exportado.";
+      RegistraMensagemExecucao("Nenhum registro para ser exportado.");
     else
       lista->Execute(true, true, true, true, "");
     status->Finalize();

@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/arquivamento_contabil.h"
 #include "framework/component/process_context.h"
 #include "framework/core/registry_number.h"
