@@ -12,6 +12,7 @@
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event.h"
 #include "framework/ui/packages_util.h"
 #include "framework/web/dyq_client.h"
 
@@ -138,10 +139,14 @@ void TfrConsultaImportacaoExtratoBancario::Delete() {
 
 void TfrConsultaImportacaoExtratoBancario::spRecusaExtratoClick(TComponent*) {
   const bool extrato = FTipoExtrato == 1;
-  if (MessageDlgVYN(extrato ? "Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!"
+  // The question and its answer are kept whatever follows: a refusal cannot be taken back.
+  TLogEvent log(nullptr, logProcesso, FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0, ClassName());
+  const int resposta =
+      MessageDlgVYN(extrato ? "Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!"
                             : "Tem certeza que deseja recusar o movimento de caixa? O processo não pode ser revertido!",
-                    mtInformation, mbYes | mbNo) != mrYes)
-    return;
+                    mtInformation, mbYes | mbNo, 0, &log);
+  log.GravarLog(false);
+  if (resposta != mrYes) return;
   if (!ShowSegurancaProcesso(this)) {
     DlgInfOk("Processo não realizado!");
     return;

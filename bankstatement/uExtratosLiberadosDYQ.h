@@ -17,6 +17,7 @@ class TImportacaoDYQMGR;
 class TForm_VYN;
 class TLabel;
 class TListView;
+class TLogEvent;
 class TRetornaMetodoDYQ;
 class TfrStatusProcesso;
 }  // namespace vyn
@@ -70,8 +71,10 @@ std::string PrimeiraPalavra(const std::string& texto);
 int64_t CodigoConta(const std::string& palavra);
 
 // The refusal of the first selected statement: question, rights, observation, report, refresh.
-// The report goes to the environment the list was read from.
+// The report goes to the environment the list was read from; the question and its answer go to
+// the dialog's action log for the company.
 void RecusaExtratoDYQ(vyn::TForm_VYN& dialogo, vyn::TListView& lista, const vyn::TRetornaMetodoDYQ& cliente,
-                      bool ambienteTeste, const std::function<void()>& atualizaSilencioso);
+                      bool ambienteTeste, const std::function<void()>& atualizaSilencioso, vyn::TLogEvent& log,
+                      int64_t empresa);
 
 }  // namespace integracao

@@ -209,7 +209,7 @@ void TfrFiltroImportacaoExtratoBancarioDYQ::PreencheListaExtratos(bool Silent) {
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::spRecusaExtratoClick(TComponent*) {
   RecusaExtratoDYQ(*this, *lvExtratos, *FRetornaDYQ, ckAmbienteTeste->Checked(),
-                   [this] { PreencheListaExtratos(true); });
+                   [this] { PreencheListaExtratos(true); }, *FLogEvent, EmpresaDYQ(*edCODEMP));
 }
 
 std::string TfrFiltroImportacaoExtratoBancarioDYQ::ArquivoPDF(const std::string& diretorio, int subpastas) {

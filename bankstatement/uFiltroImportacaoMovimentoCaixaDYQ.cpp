@@ -62,7 +62,8 @@ TfrFiltroImportacaoMovimentoCaixaDYQ::TfrFiltroImportacaoMovimentoCaixaDYQ(TComp
     setHintTransacao();
   };
   spRecusaExtrato->OnClick = [this](TComponent*) {
-    RecusaExtratoDYQ(*this, *lvMovimentoCaixa, *FRetornaDYQ, false, [this] { carregaMovimentos(true); });
+    RecusaExtratoDYQ(*this, *lvMovimentoCaixa, *FRetornaDYQ, false, [this] { carregaMovimentos(true); }, *FLogEvent,
+                     EmpresaDYQ(*edCODEMP));
   };
 }
 
