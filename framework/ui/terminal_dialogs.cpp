@@ -28,8 +28,8 @@ const char* TypeName(TMsgDlgType t) {
   }
 }
 
-// A box breaks its lines at a carriage return alone too; a terminal would write the next line over
-// the first one.
+// A box or a list breaks its lines at a carriage return alone too; a terminal would write the next
+// line over the first one.
 std::string Linhas(const std::string& texto) { return ReplaceAll(ReplaceAll(texto, "\r\n", "\n"), "\r", "\n"); }
 }  // namespace
 
@@ -120,7 +120,7 @@ void TTerminalDialogs::ShowInconsistencias(const TInconsistencias_VYN& list, con
     if (emp != 0) out_ << "Empresa " << emp << ":\n";
     for (auto& it : list.ItensDoGrupo(emp))
       out_ << "  " << (it.Nivel == niErro ? "Erro" : it.Nivel == niAtencao ? "Atenção" : "Informação") << ": "
-           << it.Caption << "\n";
+           << Linhas(it.Caption) << "\n";
   }
   out_ << list.CountErros() << " erro(s), " << list.CountAtencao() << " atenção, " << list.CountInformativo()
        << " informação\n";
