@@ -36,17 +36,29 @@ void TInt_EF_API_Parceiros::ProgressoBarra(int prPosicao, const std::string& prT
 }
 
 void TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<std::string>& prArquivos, TTypeLancamentos prTipo) {
-  if (prArquivos.empty()) return;
+  std::vector<TDocumentoParceiro> documentos;
+  for (const std::string& a : prArquivos) documentos.push_back({a, {}});
+  IntegrarNotas(documentos, prTipo);
+}
+
+void TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<TDocumentoParceiro>& prDocumentos, TTypeLancamentos prTipo) {
+  if (prDocumentos.empty()) return;
   const int tipoDocumento = TipoDocumentoEF(prTipo);
   TDatabase& db = *Database();
   // All of a kind or none: a file that vanished must not leave half a kind queued.
   std::optional<TTransaction> tr;
   if (!db.InTransaction()) tr.emplace(db);
-  for (const std::string& caminho : prArquivos) EnfileiraDocumentoEF(db, FCodEmp, tipoDocumento, GetOrigem(), caminho);
+  int enfileirados = 0;
+  for (const TDocumentoParceiro& d : prDocumentos)
+    if (EnfileiraDocumentoEF(db, FCodEmp, tipoDocumento, GetOrigem(), d.Arquivo, d.Identificador)) ++enfileirados;
   if (tr) tr->Commit();
-  FContador += static_cast<int>(prArquivos.size());
-  FLog.push_back(std::to_string(prArquivos.size()) + " documento(s) do tipo " + std::to_string(prTipo) +
+  FContador += enfileirados;
+  FLog.push_back(std::to_string(enfileirados) + " documento(s) do tipo " + std::to_string(prTipo) +
                  " enviado(s) para a fila de importação.");
+  const size_t naFila = prDocumentos.size() - static_cast<size_t>(enfileirados);
+  if (naFila > 0)
+    FLog.push_back(std::to_string(naFila) + " documento(s) do tipo " + std::to_string(prTipo) +
+                   " já estava(m) na fila de importação.");
 }
 
 bool TInt_EF_API_Parceiros::GravaLogSeExistir(const std::string& prArquivo) const {

@@ -41,9 +41,18 @@ class TInt_EF_API_Parceiros : public TComponent {
   std::function<void(int, const std::string&)> OnProgresso;
   void ProgressoBarra(int prPosicao, const std::string& prTexto);
 
+  // A fetched document's file and its identity at the partner (access key, else the partner's id of
+  // it; empty when it has neither).
+  struct TDocumentoParceiro {
+    std::string Arquivo;
+    std::string Identificador;
+  };
+
   // Queues every file of the list for the kind, all or none in one transaction (the caller's, when
   // one is open). The files are read here: the caller may delete them once this returns. A file that
-  // cannot be read raises, and nothing of the list is queued.
+  // cannot be read raises, and nothing of the list is queued. A document the queue already holds by
+  // its identity is left out, so that a repeated or retried run queues nothing twice.
+  void IntegrarNotas(const std::vector<TDocumentoParceiro>& prDocumentos, TTypeLancamentos prTipo);
   void IntegrarNotas(const std::vector<std::string>& prArquivos, TTypeLancamentos prTipo);
 
   void AddLog(std::string linha) { FLog.push_back(std::move(linha)); }

@@ -24,7 +24,8 @@ void AddSuiteNiboSchema(TSchema& s) {
   BDEXPIRAEM TIMESTAMP,
   CONSTRAINT PK_TOAUTH2 PRIMARY KEY (BDCODOAUTH2)))");
 
-  // Fiscal documents waiting for the fiscal module's import: one row per document file.
+  // Fiscal documents waiting for the fiscal module's import: one row per document file. BDIDENTIFICADOR
+  // is the document's identity at its partner (access key, else the partner's id), when the feeder knows it.
   s.AddGenerator("GEN_VEF_TFILA_IMPORTACAO_EF");
   s.AddTable("VEF_TFILA_IMPORTACAO_EF", R"(CREATE TABLE VEF_TFILA_IMPORTACAO_EF (
   BDID INTEGER NOT NULL,
@@ -34,6 +35,7 @@ void AddSuiteNiboSchema(TSchema& s) {
   BDARQUIVO VARCHAR(1000) NOT NULL,
   BDCONTEUDO BLOB SUB_TYPE TEXT,
   BDDATAINCLUSAO TIMESTAMP DEFAULT CURRENT_TIMESTAMP,
+  BDIDENTIFICADOR VARCHAR(100),
   CONSTRAINT PK_VEF_TFILA_IMPORTACAO_EF PRIMARY KEY (BDID)))");
 
   // The scheduler's processes of a run: status and description per run key.

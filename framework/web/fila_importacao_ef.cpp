@@ -46,14 +46,23 @@ std::string TextoDocumento(const std::string& bytes, const std::string& arquivo)
 
 }  // namespace
 
-void EnfileiraDocumentoEF(TDatabase& db, int codEmp, int tipoDocumento, int tipoParceiro, const std::string& arquivo) {
+bool EnfileiraDocumentoEF(TDatabase& db, int codEmp, int tipoDocumento, int tipoParceiro, const std::string& arquivo,
+                          const std::string& identificador) {
   std::ifstream in(arquivo, std::ios::binary);
   if (!in) throw std::runtime_error("Arquivo não encontrado: " + arquivo);
+  if (!identificador.empty() &&
+      db.QueryValue("SELECT COUNT(*) FROM VEF_TFILA_IMPORTACAO_EF WHERE BDCODEMP = ? AND BDTIPOPARCEIRO = ? AND "
+                    "BDIDENTIFICADOR = ?",
+                    {codEmp, tipoParceiro, identificador})
+              .AsInteger() > 0)
+    return false;
   std::ostringstream conteudo;
   conteudo << in.rdbuf();
   db.Execute("INSERT INTO VEF_TFILA_IMPORTACAO_EF (BDID, BDCODEMP, BDTIPODOCUMENTO, BDTIPOPARCEIRO, BDARQUIVO, "
-             "BDCONTEUDO) VALUES (NEXT VALUE FOR GEN_VEF_TFILA_IMPORTACAO_EF, ?, ?, ?, ?, ?)",
-             {codEmp, tipoDocumento, tipoParceiro, arquivo, TextoDocumento(conteudo.str(), arquivo)});
+             "BDCONTEUDO, BDIDENTIFICADOR) VALUES (NEXT VALUE FOR GEN_VEF_TFILA_IMPORTACAO_EF, ?, ?, ?, ?, ?, ?)",
+             {codEmp, tipoDocumento, tipoParceiro, arquivo, TextoDocumento(conteudo.str(), arquivo),
+              identificador.empty() ? Variant() : Variant(identificador)});
+  return true;
 }
 
 }  // namespace vyn

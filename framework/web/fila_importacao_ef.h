@@ -13,7 +13,11 @@ class TDatabase;
 enum TTipoDocumentoEF : int { tdNFe = 1, tdNFCe = 2, tdCTe = 3, tdNFSe = 4, tdCTeOS = 5 };
 enum TTipoParceiroEF : int { TipNibo = 1, TipOmie = 5 };
 
-// Queues the file's content for the company; raises when the file cannot be read.
-void EnfileiraDocumentoEF(TDatabase& db, int codEmp, int tipoDocumento, int tipoParceiro, const std::string& arquivo);
+// Queues the file's content for the company; raises when the file cannot be read. A document with an
+// identity (its access key, else the partner's id of it) that the company's queue already holds from
+// the same partner is not queued again, so a repeated or retried fetch queues nothing twice. Answers
+// whether the document was queued.
+bool EnfileiraDocumentoEF(TDatabase& db, int codEmp, int tipoDocumento, int tipoParceiro, const std::string& arquivo,
+                          const std::string& identificador = {});
 
 }  // namespace vyn

@@ -298,7 +298,13 @@ std::string THTTPVYN::FullURL(const std::string& url) const {
 
 std::string THTTPVYN::Execute(const std::string& method, const std::string& url, const std::string* body) {
   const std::string target = FullURL(url);
-  const std::vector<std::string> secrets = KnownSecrets(Request.CustomHeaders);
+  // What the request carries secretly, wherever it goes, is masked wherever the answer echoes it.
+  std::vector<std::string> secrets = KnownSecrets(Request.CustomHeaders);
+  std::vector<std::string> enviados = body ? SecretValuesOf(*body) : std::vector<std::string>{};
+  if (const size_t q = target.find('?'); q != std::string::npos) {
+    for (std::string& v : SecretValuesOf(std::string_view(target).substr(q + 1))) enviados.push_back(std::move(v));
+  }
+  secrets.insert(secrets.end(), enviados.begin(), enviados.end());
   CURL* h = impl_->easy;
   curl_easy_reset(h);
   responseCode_ = 0;

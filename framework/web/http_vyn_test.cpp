@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include <nlohmann/json.hpp>
+
 #include "framework/web/http_retry.h"
 #include "framework/web/secret_mask.h"
 #include "testing/fake_http_server.h"
@@ -184,8 +186,10 @@ TEST(HTTPRetry, RetryAfterAcceptsSecondsAndHttpDates) {
 }
 
 TEST_F(HTTPVYNTest, SecretsNeverReachTheLog) {
+  // A peer that echoes everything it was sent: the bearer token, the body's secrets, the query's token.
   server.On("POST", "/geral/", [](const TFakeRequest& r) {
-    return TFakeResponse::Json(200, R"({"access_token":"resp-tok-999","eco":")" + r.Header("Authorization") + "\"}");
+    return TFakeResponse::Json(200, R"({"access_token":"resp-tok-999","eco":")" + r.Header("Authorization") +
+                                        "\",\"corpo\":" + nlohmann::json(r.Body).dump() + ",\"alvo\":\"" + r.Query + "\"}");
   });
   std::vector<THTTPLogEntry> log;
   http->OnLog = [&](const THTTPLogEntry& e) { log.push_back(e); };
@@ -226,6 +230,15 @@ TEST(SecretMask, MasksOnlySecretValuesAndKeepsTheTextOtherwise) {
   EXPECT_EQ(MaskSecrets("client_id=7&client_secret=xyz&grant_type=password"),
             "client_id=7&client_secret=***&grant_type=password");
   EXPECT_EQ(MaskSecrets("falhou com chave abcd1234 no meio", {"abcd1234"}), "falhou com chave *** no meio");
+  // Echoed secrets, in whatever form the peer wrote them back.
+  const std::string token = "eyJ/a+b=c";
+  EXPECT_EQ(MaskSecrets(R"({"erro":"token eyJ\/a+b=c expirado"})", {token}), R"({"erro":"token *** expirado"})");
+  EXPECT_EQ(MaskSecrets("<p>GET /x?t=eyJ%2Fa%2Bb%3Dc</p>", {token}), "<p>GET /x?t=***</p>");
+  EXPECT_EQ(MaskSecrets("<pre>Authorization: Bearer unknown.tok-99</pre> Bearer ***, bearer ab"),
+            "<pre>Authorization: Bearer ***</pre> Bearer ***, bearer ab");
+  EXPECT_EQ(SecretValuesOf(R"({"call":"X","app_key":"K1","param":[{"senha":7,"n":"a"}]})"),
+            (std::vector<std::string>{"K1", "7"}));
+  EXPECT_EQ(SecretValuesOf("grant_type=x&client_secret=abc"), std::vector<std::string>{"abc"});
   EXPECT_EQ(SafeURL("https://user:pw@host:8443/a/b?token=1#frag"), "https://host:8443/a/b?...");
   EXPECT_EQ(MaskHeaderValue("X-Api-Key", "k"), "***");
   EXPECT_EQ(MaskHeaderValue("Content-Type", "application/json"), "application/json");

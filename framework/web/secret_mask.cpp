@@ -2,6 +2,11 @@
 
 #include <algorithm>
 #include <cctype>
+#include <functional>
+
+#include <nlohmann/json.hpp>
+
+#include "framework/web/url_encode.h"
 
 namespace vyn {
 
@@ -143,6 +148,56 @@ URLParts SplitURL(std::string_view url) {
   return p;
 }
 
+// A JSON string's body for the text, as an encoder that also escapes '/' writes it.
+std::string JSONEscaped(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '"' || c == '\\' || c == '/') out += '\\';
+    out += c;
+  }
+  return out;
+}
+
+bool IsTokenChar(char c) {
+  return std::isalnum(static_cast<unsigned char>(c)) || std::string_view("-._~+/=").find(c) != std::string_view::npos;
+}
+
+// Length of the scheme "Bearer " (any case) starting a word at text[i]; 0 if none.
+size_t SchemeAt(std::string_view text, size_t i) {
+  static constexpr std::string_view kScheme = "bearer ";
+  if (i > 0 && std::isalnum(static_cast<unsigned char>(text[i - 1]))) return 0;
+  if (text.size() - i < kScheme.size()) return 0;
+  for (size_t k = 0; k < kScheme.size(); ++k)
+    if (std::tolower(static_cast<unsigned char>(text[i + k])) != kScheme[k]) return 0;
+  return kScheme.size();
+}
+
+// Credentials after an authorisation scheme in free text ("Authorization: Bearer abc.def", an
+// echoed header in an error page) are masked even when the caller did not know them.
+std::string MaskBearerCredentials(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  size_t i = 0;
+  while (i < text.size()) {
+    const size_t scheme = SchemeAt(text, i);
+    if (scheme == 0) {
+      out += text[i++];
+      continue;
+    }
+    out.append(text.substr(i, scheme));
+    i += scheme;
+    size_t end = i;
+    while (end < text.size() && IsTokenChar(text[end])) ++end;
+    if (end - i >= 4) {
+      out += kSecretMask;
+    } else {
+      out.append(text.substr(i, end - i));
+    }
+    i = end;
+  }
+  return out;
+}
+
 }  // namespace
 
 bool IsSecretName(std::string_view name) {
@@ -182,13 +237,44 @@ std::string MaskURL(std::string_view url) {
   return out;
 }
 
+std::vector<std::string> SecretValuesOf(std::string_view text) {
+  std::vector<std::string> out;
+  const std::function<void(const nlohmann::json&, bool)> collect = [&](const nlohmann::json& j, bool secret) {
+    if (j.is_string() && secret) out.push_back(j.get<std::string>());
+    if (j.is_number() && secret) out.push_back(j.dump());
+    if (j.is_array())
+      for (const auto& e : j) collect(e, secret);
+    if (j.is_object())
+      for (const auto& [k, v] : j.items()) collect(v, secret || IsSecretName(k));
+  };
+  const nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
+  if (!j.is_discarded()) {
+    collect(j, false);
+  } else if (LooksLikeForm(text)) {
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t amp = text.find('&', start);
+      if (amp == std::string_view::npos) amp = text.size();
+      const std::string_view pair = text.substr(start, amp - start);
+      const size_t eq = pair.find('=');
+      if (eq != std::string_view::npos && IsSecretName(pair.substr(0, eq))) out.emplace_back(pair.substr(eq + 1));
+      start = amp + 1;
+    }
+  }
+  return out;
+}
+
 std::string MaskSecrets(std::string_view text, const std::vector<std::string>& knownSecrets) {
-  std::string out = MaskJSONMembers(text);
+  std::string out = MaskBearerCredentials(MaskJSONMembers(text));
   if (LooksLikeForm(out)) out = MaskFormPairs(out);
-  // Longest first, so that a token inside a longer known value does not leave the rest readable.
+  // A peer echoes a secret as it received it, or escaped into its JSON or its URL: every written
+  // form goes. Longest first, so that a token inside a longer known value leaves nothing readable.
   std::vector<std::string> known;
   for (const auto& s : knownSecrets) {
-    if (s.size() >= 4) known.push_back(s);
+    if (s.size() < 4) continue;
+    for (std::string form : {s, JSONEscaped(s), CodificaURL(s)}) {
+      if (std::find(known.begin(), known.end(), form) == known.end()) known.push_back(std::move(form));
+    }
   }
   std::sort(known.begin(), known.end(), [](const auto& a, const auto& b) { return a.size() > b.size(); });
   for (const auto& s : known) {

@@ -22,9 +22,14 @@ std::string SafeURL(std::string_view url);
 // A URL as it may be logged: user information dropped, secret query parameters masked.
 std::string MaskURL(std::string_view url);
 
+// The secret values a request carries in its JSON or form text (the values of secret members or
+// pairs), so that an answer echoing them can be masked too.
+std::vector<std::string> SecretValuesOf(std::string_view text);
+
 // Text with secrets masked, byte for byte otherwise: values of secret members in JSON text, values of
-// secret name=value pairs in query or form text, and every occurrence of the given known secret
-// values (tokens, keys) wherever they appear.
+// secret name=value pairs in query or form text, the credentials after "Bearer " anywhere, and every
+// occurrence of the given known secret values (tokens, keys) wherever they appear, as given, escaped
+// for JSON or percent-encoded.
 std::string MaskSecrets(std::string_view text, const std::vector<std::string>& knownSecrets = {});
 
 }  // namespace vyn

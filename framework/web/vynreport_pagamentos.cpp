@@ -82,7 +82,8 @@ std::optional<TClientePortalVYNReport::TResposta> TClientePortalVYNReport::Envia
   try {
     TRetryPolicy politica;
     TRetryOutcome r = RetryThrottled(http, [&] { return http.Post(caminho, corpo); }, politica, Sleeper);
-    return TResposta{r.Status, r.Body};
+    // The answer's text reaches error lists, status rows and screens: a token it echoes goes first.
+    return TResposta{r.Status, MaskSecrets(r.Body, {token})};
   } catch (const EHTTPError& e) {
     erro = kPrefixoErro + MaskSecrets(e.what(), {token});
     return std::nullopt;

@@ -33,7 +33,8 @@ class FiscalOmieTaskTest : public CompanyDatabaseTest {
     CompanyDatabaseTest::TearDown();
   }
   // Runs the task; answers its last log line.
-  std::string Roda(const std::string& nfe, const std::string& cte, const std::string& mov, const std::string& ref) {
+  std::string Roda(const std::string& nfe, const std::string& cte, const std::string& mov, const std::string& ref,
+                   const std::string& empresa = "1") {
     TAutoThreadImportacaoFiscalOmie task;
     task.OnPreparaClienteOmie = [this](TIntegracaoOmieBase& c) { c.SetURLBase(server_.BaseURL()); };
     task.SetParametro("ckNFe", nfe);
@@ -41,7 +42,7 @@ class FiscalOmieTaskTest : public CompanyDatabaseTest {
     task.SetParametro("ckCTe", cte);
     task.SetParametro("ckCTeos", "0");
     task.SetParametro("rgTipoMov", mov);
-    task.SetParametro("cod_empresa", "1");
+    task.SetParametro("cod_empresa", empresa);
     task.SetParametro("referencia", ref);
     task.ExecuteTask();
     status_ = task.StatusExecucao();
@@ -110,6 +111,22 @@ TEST_F(FiscalOmieTaskTest, RefusalsAndMissingCredentialsAreNoCleanRun) {
   Db().Execute("update TEMPRESAS set BDCHAVEACESSOOMIE = '' where BDCODEMP = 1");
   EXPECT_EQ(Roda("True", "False", "0", "202403"), "Chave de acesso não informada na Configuração de Serviços Web");
   EXPECT_EQ(status_, tscErro);
+}
+
+TEST_F(FiscalOmieTaskTest, AFetchThatFailedNeverEndsAsASuccess) {
+  // A company the system does not know has no key to ask with.
+  EXPECT_EQ(Roda("True", "False", "0", "202403", "99"), "Chave de acesso não informada na Configuração de Serviços Web");
+  EXPECT_EQ(status_, tscErro);
+  // A maintenance page answered with 200, and a second page that failed after a good first one.
+  server_.On("POST", "/api/v1/contador/xml/", TFakeResponse(200, "<html>Em manutenção</html>", "text/html"));
+  EXPECT_NE(Roda("True", "False", "0", "202403").find("Resposta inválida da Omie"), std::string::npos);
+  EXPECT_EQ(status_, tscErro);
+  server_.On("POST", "/api/v1/contador/xml/", [](const TFakeRequest& r) {
+    if (TJsonOmie::parse(r.Body)["param"][0]["nPagina"] == 2) return TFakeResponse(500, R"({"faultstring":"x"})");
+    return TFakeResponse(200, R"({"nTotPaginas":2,"documentosEncontrados":[{"nChave":"1","nNumero":"2","cXml":"<x/>"}]})");
+  });
+  Roda("True", "False", "0", "202403");
+  EXPECT_NE(status_, tscSucesso);
 }
 
 }  // namespace

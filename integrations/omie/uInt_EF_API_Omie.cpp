@@ -66,6 +66,13 @@ void GravaLinhasUTF8(const fs::path& arquivo, const std::string& texto) {
   if (!out) throw std::runtime_error("Não foi possível gravar o arquivo " + arquivo.string());
 }
 
+// The document's identity in the queue: its access key, else Omie's id of it; empty without either.
+std::string IdentificadorDocumento(const TMovimentosFiscais& doc) {
+  std::string id = Trim(doc.FChaveNFe);
+  if (id.empty() && !Trim(doc.FIdNF).empty()) id = "nIdNF:" + Trim(doc.FIdNF);
+  return id.substr(0, 100);
+}
+
 }  // namespace
 
 std::string ChaveOmieEmpresa(const TComponent* owner, int prCodEmp) {
@@ -93,16 +100,19 @@ void TInt_EF_API_Omie::ApagarDiretorio(const std::string& prCaminho) {
 }
 
 void TInt_EF_API_Omie::AddArquivos(const std::string& prPasta, const TRetornoOmieLista<TMovimentosFiscais>& prRetorno,
-                                   std::vector<std::string>& prLista) {
+                                   std::vector<TDocumentoParceiro>& prLista) {
   for (const TMovimentosFiscais* doc : prRetorno.ObjetoRetorno) {
     if (doc->FXML.empty()) continue;
-    // A document without a usable access key keeps its Omie id, so two of them never share a file.
+    // A document without a usable access key keeps its Omie id; one without either gets a number of
+    // the run, so that two of them never share a file.
     std::string chave = ParteNomeArquivo(doc->FChaveNFe);
-    if (chave.empty()) chave = "SEMCHAVE-" + ParteNomeArquivo(doc->FIdNF);
+    if (chave.empty() && !Trim(doc->FIdNF).empty()) chave = "SEMCHAVE-" + ParteNomeArquivo(doc->FIdNF);
+    if (chave.empty()) chave = "SEMID-" + std::to_string(++FSemIdentificacao);
     const std::string nome = chave + "_" + ParteNomeArquivo(doc->FNumero) + ".xml";
     const std::string caminho = (fs::path(prPasta) / nome).string();
     GravaLinhasUTF8(caminho, doc->FXML);
-    if (std::find(prLista.begin(), prLista.end(), caminho) == prLista.end()) prLista.push_back(caminho);
+    if (std::none_of(prLista.begin(), prLista.end(), [&](const auto& d) { return d.Arquivo == caminho; }))
+      prLista.push_back({caminho, IdentificadorDocumento(*doc)});
   }
   FPossuiNotas = FPossuiNotas || !prLista.empty();
 }
@@ -128,6 +138,7 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
       if (t == kTipos[i].Entrada) marcado[i] = true;   // exact: "nfe" is not a kind
 
   FPossuiNotas = false;
+  FSemIdentificacao = 0;
   FDiretorio = (fs::path(PastaTempOmie()) / (std::to_string(prCodEmp) + "_" + FormatDate("yyyy_mm_dd_hhnnss", Now())))
                    .string();
   fs::create_directories(FDiretorio);
@@ -137,7 +148,7 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
   auto cliente = std::make_unique<TIntegracaoOmieMovimentosFiscais_VYN>(nullptr, FAppKey, FAppSecret);
   cliente->SetCaminhoSalvarRequisicao((fs::path(FDiretorio) / "Envio").string());
   if (OnPreparaClienteOmie) OnPreparaClienteOmie(*cliente);
-  std::vector<std::string> arquivos;
+  std::vector<TDocumentoParceiro> arquivos;
   std::vector<std::string> falhas;
   std::string resumo =
       "Consulta de documentos realizado com sucesso! \r\n\r\nOs seguintes documentos foram encontrados e foram "

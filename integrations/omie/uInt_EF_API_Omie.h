@@ -43,10 +43,11 @@ class TInt_EF_API_Omie : public vyn::TInt_EF_API_Parceiros {
 
  private:
   void AddArquivos(const std::string& prPasta, const TRetornoOmieLista<TMovimentosFiscais>& prRetorno,
-                   std::vector<std::string>& prLista);
+                   std::vector<TDocumentoParceiro>& prLista);
 
   bool FPossuiNotas = false;
   bool FRealizouProcesso = false;
+  int FSemIdentificacao = 0;   // documents of the run without key or id
   std::string FFalha;
   std::string FAppKey;
   std::string FAppSecret;

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <mutex>
+#include <set>
 #include <sstream>
 
 #include "framework/component/process_context.h"
@@ -21,11 +22,12 @@ namespace {
 using namespace vyn;
 namespace fs = std::filesystem;
 
-std::string Doc(const std::string& chave, const std::string& numero, const std::string& xml) {
+std::string Doc(const std::string& chave, const std::string& numero, const std::string& xml,
+                const std::string& id = "77") {
   TJsonOmie d = TJsonOmie::object();
   d["nChave"] = chave;
   d["nNumero"] = numero;
-  d["nIdNF"] = "77";
+  d["nIdNF"] = id;
   d["cXml"] = xml;
   return d.dump();
 }
@@ -42,7 +44,8 @@ class FiscalOmieTest : public CompanyDatabaseTest {
       const std::string chave = p["cModelo"].get<std::string>() + "|" + p["cOperacao"].get<std::string>();
       std::lock_guard<std::mutex> g(m_);
       consultas_.push_back(chave);
-      if (falha_) return TFakeResponse(500, R"({"faultstring":"ERROR: Chave de acesso inválida"})");
+      if (falha_ || recusadas_.count(chave)) return TFakeResponse(500, R"({"faultstring":"ERROR: Chave de acesso inválida"})");
+      if (!corpo_.empty()) return TFakeResponse(200, corpo_);
       auto it = docs_.find(chave);
       const std::string lista = it == docs_.end() ? "" : it->second;
       return TFakeResponse(200, R"({"nPagina":1,"nTotPaginas":1,"documentosEncontrados":[)" + lista + "]}");
@@ -62,6 +65,8 @@ class FiscalOmieTest : public CompanyDatabaseTest {
   std::vector<std::string> consultas_;
   std::map<std::string, std::string> docs_;
   bool falha_ = false;
+  std::set<std::string> recusadas_;   // "cModelo|cOperacao" refused
+  std::string corpo_;                 // the 200 answer to every query, when set
   std::unique_ptr<TInt_EF_API_Omie> busca_;
   TFakeHttpServer server_;   // stops first: its handler reads the members above
 };
@@ -163,6 +168,52 @@ TEST_F(FiscalOmieTest, MissingCredentialsFetchNothing) {
   Db().Execute("update TEMPRESAS set BDCHAVEACESSOOMIE = 'k' where BDCODEMP = 1");
   EXPECT_EQ(Busca({"NFe"}, tmAmbos), "Senha de acesso não informada na Configuração de Serviços Web");
   EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
+TEST_F(FiscalOmieTest, ADocumentIsQueuedOnceAlsoWhenARunIsRepeatedOrRetried) {
+  docs_["55|0"] = Doc("3524", "10", "<a/>") + "," + Doc("", "11", "<b/>", "88");
+  Busca({"NFe"}, tmEntrada);
+  Busca({"NFe"}, tmEntrada);
+  ASSERT_EQ(Fila().Rows.size(), 2u);
+  // Half-way: the received ones are already queued, a new received one joins, the issued ones fail.
+  docs_["55|0"] += "," + Doc("3526", "12", "<c/>");
+  docs_["55|1"] = Doc("3527", "13", "<d/>") + "," + Doc("", "14", "<e/>", "89");
+  recusadas_ = {"55|1"};
+  EXPECT_NE(Busca({"NFe"}, tmAmbos).find("Falha na consulta de documentos da Omie:"), std::string::npos);
+  ASSERT_EQ(Fila().Rows.size(), 3u);
+  recusadas_.clear();
+  Busca({"NFe"}, tmAmbos);
+  const auto fila = Fila();
+  ASSERT_EQ(fila.Rows.size(), 5u);
+  std::vector<std::string> conteudos;
+  for (size_t i = 0; i < fila.Rows.size(); ++i) conteudos.push_back(fila.Value(i, "BDCONTEUDO").AsString());
+  EXPECT_EQ(conteudos, (std::vector<std::string>{"<a/>\r\n", "<b/>\r\n", "<c/>\r\n", "<d/>\r\n", "<e/>\r\n"}));
+  EXPECT_EQ(busca_->FContador, 2);   // the issued ones of the retry; the received ones were there
+}
+
+TEST_F(FiscalOmieTest, KeylessDocumentsWithoutIdNeverShareAFile) {
+  docs_["57|0"] = Doc("", "5", "<x/>", "") + "," + Doc("", "5", "<y/>", "") + "," + Doc("", "5", "<z/>", "9");
+  Busca({"CTe"}, tmEntrada);
+  const auto fila = Fila();
+  ASSERT_EQ(fila.Rows.size(), 3u);
+  std::set<std::string> nomes, conteudos;
+  for (size_t i = 0; i < 3; ++i) {
+    nomes.insert(fs::path(fila.Value(i, "BDARQUIVO").AsString()).filename().string());
+    conteudos.insert(fila.Value(i, "BDCONTEUDO").AsString());
+  }
+  EXPECT_EQ(nomes.size(), 3u);
+  EXPECT_EQ(conteudos, (std::set<std::string>{"<x/>\r\n", "<y/>\r\n", "<z/>\r\n"}));
+}
+
+TEST_F(FiscalOmieTest, AnAnswerThatIsNoListIsAFailureNamingOmieNeverAnEmptyMonth) {
+  for (const std::string& corpo : {std::string("<html>Em manutenção</html>"), std::string(R"({"nPagina":1,"nTotPaginas":1})")}) {
+    corpo_ = corpo;
+    const std::string r = Busca({"NFe"}, tmEntrada);
+    EXPECT_EQ(r.rfind("Falha na consulta de documentos da Omie:\r\n* NF-e de entrada: [OMIE] 502 - Resposta inválida da Omie: ", 0), 0u) << r;
+    EXPECT_EQ(busca_->Falha(), r);
+    EXPECT_FALSE(busca_->RealizouProcesso());
+  }
+  EXPECT_TRUE(Fila().Rows.empty());
 }
 
 }  // namespace

@@ -30,6 +30,13 @@ std::string TrimControle(const std::string& s) {
   return s.substr(b, e - b);
 }
 
+// Whether a 2xx answer is the JSON object every call of the API answers with.
+bool RespostaJSON(const std::string& texto) {
+  const std::string t = TrimControle(texto);
+  if (t.empty() || t.front() != '{') return false;
+  return TJsonOmie::accept(t);
+}
+
 std::string Dump(const TJsonOmie& j) { return j.dump(-1, ' ', false, TJsonOmie::error_handler_t::replace); }
 
 }  // namespace
@@ -56,6 +63,13 @@ int LeInteiroOmie(const TJsonOmie& obj, const std::string& membro, int fallback)
 }
 
 std::string FaultStringOmie(const TJsonOmie& resposta) { return LeTextoOmie(resposta, "faultstring"); }
+
+TRetornoOmieRegistro RespostaInvalidaOmie(const std::string& prMotivo) {
+  TRetornoOmieRegistro r;
+  r.StatusCode = C_OMIE_RESPOSTA_INVALIDA;
+  r.Response["faultstring"] = "Resposta inválida da Omie: " + prMotivo + ".";
+  return r;
+}
 
 TIntegracaoOmieBase::TIntegracaoOmieBase(TComponent* AOwner, std::string AppKey, std::string AppSecret)
     : TComponent(AOwner), FAppKey(std::move(AppKey)), FAppSecret(std::move(AppSecret)) {}
@@ -133,7 +147,10 @@ TRetornoOmieRegistro TIntegracaoOmieBase::RealizaPostGenerico(const std::string&
   }
   if (OnAfterPost) OnAfterPost(this);
   // A refusal's text is shown, logged and written to status rows: it must not echo the credentials.
-  ret.Response = converteRespostaJSON(ret.StatusCode == 200 ? resposta : MaskSecrets(resposta, {FAppKey, FAppSecret}));
+  const std::string seguro = MaskSecrets(resposta, {FAppKey, FAppSecret});
+  if (ret.StatusCode == 200 && !RespostaJSON(resposta))
+    return RespostaInvalidaOmie("o conteúdo não é JSON (" + Utf8Left(TrimControle(seguro), 200) + ")");
+  ret.Response = converteRespostaJSON(ret.StatusCode == 200 ? resposta : seguro);
   return ret;
 }
 

@@ -26,6 +26,12 @@ inline constexpr int C_LOTE = 1000;
 inline constexpr const char* C_OMIE_TENTE_NOVAMENTE = "PODE TENTAR NOVAMENTE EM ALGUNS INSTANTES";
 inline constexpr int C_OMIE_TENTATIVAS = 3;
 inline constexpr int C_OMIE_ESPERA_MS = 30500;
+// The most pages a paged query reads (100 records each): a peer that answers a larger total, or a
+// total that never ends, must not keep the client paging for ever.
+inline constexpr int C_OMIE_MAX_PAGINAS = 1000;
+// The status given to a 2xx answer that is not what the call expects (not a JSON object, a page
+// without its list, a total of pages beyond the bound): the peer failed, as a gateway's 502 says.
+inline constexpr int C_OMIE_RESPOSTA_INVALIDA = 502;
 
 // The raw outcome of one exchange: 200 on success (whatever 2xx the server sent), else the HTTP status;
 // Response is never null after a completed exchange.
@@ -48,6 +54,8 @@ std::string LeTextoOmie(const TJsonOmie& obj, const std::string& membro);
 int LeInteiroOmie(const TJsonOmie& obj, const std::string& membro, int fallback);
 // "faultstring" of an answer as text (empty when absent).
 std::string FaultStringOmie(const TJsonOmie& resposta);
+// A failed exchange for a 2xx answer Omie should not have given; the text says what was wrong.
+TRetornoOmieRegistro RespostaInvalidaOmie(const std::string& prMotivo);
 
 // Result of an entity-level call: the (last) exchange and the entity read from it, or nullptr.
 template <class T>
@@ -146,25 +154,34 @@ class TIntegracaoOmie_VYN : public TIntegracaoOmieBase {
     return r;
   }
 
-  // 100 records a page until the answered total of pages. A page that fails adds nothing, but the
+  // 100 records a page until the answered total of pages (at most C_OMIE_MAX_PAGINAS), or until a
+  // page comes back empty. A page that fails, or answers without its list, adds nothing, but the
   // result keeps its status and answer, so an incomplete list is never taken for a complete one.
   TRetornoOmieLista<T>* RealizaConsultaPaginada(const std::string& prCall, const std::string& prLista,
                                                 TJsonOmie& prParam, const std::string& prPagina,
                                                 const std::string& prPorPagina, const std::string& prTotalPaginas) {
     auto* r = Create<TRetornoOmieLista<T>>();
     prParam[prPorPagina] = 100;
-    bool falhou = false;
     int total = 1;
     for (int pagina = 1; pagina <= total; ++pagina) {
       prParam[prPagina] = pagina;
       TRetornoOmieRegistro ret = RealizaPostGenerico(prCall, prParam);
+      bool vazia = false;
       if (ret.StatusCode == 200) {
         auto lista = ret.Response.find(prLista);
-        if (lista != ret.Response.end()) AddRegistrosNaLista(r->ObjetoRetorno, *lista);
         total = LeInteiroOmie(ret.Response, prTotalPaginas, total);
+        if (lista == ret.Response.end() || !lista->is_array()) {
+          ret = RespostaInvalidaOmie("a página " + std::to_string(pagina) + " veio sem a lista \"" + prLista + "\"");
+        } else if (total > C_OMIE_MAX_PAGINAS) {
+          ret = RespostaInvalidaOmie("foram informadas " + std::to_string(total) + " páginas, além do limite de " +
+                                     std::to_string(C_OMIE_MAX_PAGINAS));
+        } else {
+          AddRegistrosNaLista(r->ObjetoRetorno, *lista);
+          vazia = lista->empty();
+        }
       }
-      if (!falhou) r->RetornoOmie = std::move(ret);
-      falhou = falhou || r->RetornoOmie.StatusCode != 200;
+      r->RetornoOmie = std::move(ret);
+      if (r->RetornoOmie.StatusCode != 200 || vazia) break;
     }
     return r;
   }

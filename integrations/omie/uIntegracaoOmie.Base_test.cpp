@@ -68,13 +68,18 @@ TEST_F(OmieClientTest, ErrorAnswersAreReturnedWithTheirBodyAsFaultString) {
   server_.On("POST", kPath, TFakeResponse(500, R"({"faultstring":"Chave key-12345 ou s3cr3t-value inválida"})"));
   EXPECT_EQ(FaultStringOmie(c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object()).Response),
             "Chave *** ou *** inválida");
+  // A 2xx answer that is not JSON (a maintenance page, a cut answer, nothing) is Omie failing.
   server_.On("POST", kPath, TFakeResponse(200, R"({"truncated": )"));
   r = c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object());
-  EXPECT_EQ(r.StatusCode, 200);
-  EXPECT_EQ(FaultStringOmie(r.Response), R"({"truncated":)");
+  EXPECT_EQ(r.StatusCode, C_OMIE_RESPOSTA_INVALIDA);
+  EXPECT_EQ(FaultStringOmie(r.Response), R"(Resposta inválida da Omie: o conteúdo não é JSON ({"truncated":).)");
   server_.On("POST", kPath, TFakeResponse(200, ""));
-  EXPECT_EQ(FaultStringOmie(c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object()).Response), "");
-  EXPECT_EQ(server_.RequestCount(), 4u);
+  EXPECT_EQ(c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object()).StatusCode, C_OMIE_RESPOSTA_INVALIDA);
+  server_.On("POST", kPath, TFakeResponse(200, "<html>Manutenção: key-12345</html>", "text/html"));
+  r = c->RealizaPostGenerico("UpsertCliente", TJsonOmie::object());
+  EXPECT_EQ(r.StatusCode, C_OMIE_RESPOSTA_INVALIDA);
+  EXPECT_EQ(FaultStringOmie(r.Response), "Resposta inválida da Omie: o conteúdo não é JSON (<html>Manutenção: ***</html>).");
+  EXPECT_EQ(server_.RequestCount(), 5u);
   EXPECT_TRUE(waits_.empty());
 }
 
@@ -156,10 +161,40 @@ TEST_F(OmieClientTest, PagedQueriesWalkEveryPageAndSurfaceAFailedOne) {
   broken.OnSequence("POST", "/api/v1/financas/contapagar/", pages);
   c->SetURLBase(broken.BaseURL());
   r = c->GetPagosDaReferencia(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), 42, true);
-  EXPECT_EQ(r->ObjetoRetorno.size(), 2u);
+  EXPECT_EQ(r->ObjetoRetorno.size(), 1u);
   EXPECT_EQ(r->RetornoOmie.StatusCode, 500);   // the list is incomplete: never reported as a success
   EXPECT_EQ(FaultStringOmie(r->RetornoOmie.Response), "<html>falha</html>");
+  EXPECT_EQ(broken.RequestCount(), 2u);        // nothing after the failed page is asked
   EXPECT_EQ(TJsonOmie::parse(broken.LastRequest().Body).at("param").at(0).at("apenas_importado_api"), "S");
+}
+
+TEST_F(OmieClientTest, PagedQueriesTrustTheTotalOnlyWithinBoundsAndNeedTheirList) {
+  const std::string caminho = "/api/v1/financas/contapagar/";
+  auto* c = owner_.Create<TIntegracaoOmieContasAPagar_VYN>("k", "s");
+  const auto consulta = [&](const std::vector<TFakeResponse>& pages, size_t pedidos) {
+    TFakeHttpServer peer;
+    peer.OnSequence("POST", caminho, pages);
+    c->SetURLBase(peer.BaseURL());
+    auto* r = c->GetPagosDaReferencia(EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), 42, false);
+    EXPECT_EQ(peer.RequestCount(), pedidos);
+    return r;
+  };
+  const std::string um = R"({"codigo_lancamento_integracao":"P1","valor_documento":"1.00"})";
+  // A page that comes back empty ends the walk, whatever total was answered.
+  auto* r = consulta({TFakeResponse(200, R"({"total_de_paginas":50,"conta_pagar_cadastro":[)" + um + "]}"),
+                      TFakeResponse(200, R"({"total_de_paginas":50,"conta_pagar_cadastro":[]})")},
+                     2);
+  EXPECT_EQ(r->RetornoOmie.StatusCode, 200);
+  EXPECT_EQ(r->ObjetoRetorno.size(), 1u);
+  // A total beyond the bound is no answer to trust.
+  r = consulta({TFakeResponse(200, R"({"total_de_paginas":2000000,"conta_pagar_cadastro":[)" + um + "]}")}, 1);
+  EXPECT_EQ(r->RetornoOmie.StatusCode, C_OMIE_RESPOSTA_INVALIDA);
+  EXPECT_TRUE(r->ObjetoRetorno.empty());
+  // A page without its list is not an empty page.
+  r = consulta({TFakeResponse(200, R"({"total_de_paginas":1,"status":"manutencao"})")}, 1);
+  EXPECT_EQ(r->RetornoOmie.StatusCode, C_OMIE_RESPOSTA_INVALIDA);
+  EXPECT_EQ(FaultStringOmie(r->RetornoOmie.Response),
+            "Resposta inválida da Omie: a página 1 veio sem a lista \"conta_pagar_cadastro\".");
 }
 
 TEST_F(OmieClientTest, BatchesSendOneRecordPerRequestAndStopAtTheFirstRefusal) {

@@ -154,9 +154,14 @@ std::optional<Variant> FuncaoReferenciaHora(const std::string& n, const std::vec
   if (n == "GETDATAULTIMODIA") return Variant(LastDayOfAnoMes(static_cast<int>(Inteiro(p, 0))));
   if (n == "GETTRIMESTREREF") return Variant(static_cast<long long>(TDateTime_VYN::GetTrimestreRef(static_cast<int>(Inteiro(p, 0)))));
   if (n == "HORAPARADECIMAL") {
-    const std::vector<std::string> hm = Split(Trim(Texto(p, 0)), ':');
+    // The sign belongs to the whole time: "-1:30" is minus one hour and a half, not -1 + 0.5.
+    std::string t = Trim(Texto(p, 0));
+    const bool negativo = !t.empty() && t[0] == '-';
+    if (negativo) t = t.substr(1);
+    const std::vector<std::string> hm = Split(t, ':');
     auto parte = [&](size_t i) { return i < hm.size() && !Trim(hm[i]).empty() ? Variant(Trim(hm[i])).AsInteger() : 0; };
-    return Variant(Currency::FromInt(parte(0)) + Currency::FromInt(parte(1)) / 60);
+    const Currency horas = Currency::FromInt(parte(0)) + Currency::FromInt(parte(1)) / 60;
+    return Variant(negativo ? -horas : horas);
   }
   if (n == "DECIMALPARAHORA") {
     // The minutes are rounded first, so 1.9999 hours is 02:00 and never 01:60.

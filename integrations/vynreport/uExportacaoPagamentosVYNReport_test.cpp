@@ -163,6 +163,8 @@ TEST_F(ExportacaoPagamentosTest, ReportFunctionsAnswerWithoutRegardToCase) {
   EXPECT_EQ(r.Evaluate("STRTODATA('20240315')").AsString(), "15/03/2024");
   EXPECT_EQ(r.Evaluate("YYYYMMTOMM_YYYY('202403')").AsString(), "03/2024");
   EXPECT_EQ(r.Evaluate("HoraParaDecimal('1:30')").AsCurrency(), C("1.5"));
+  EXPECT_EQ(r.Evaluate("HoraParaDecimal('-1:30')").AsCurrency(), C("-1.5"));
+  EXPECT_EQ(r.Evaluate("HoraParaDecimal('-0:30')").AsCurrency(), C("-0.5"));
   EXPECT_EQ(r.Evaluate("DecimalParaHora(1.5)").AsString(), "01:30");
   EXPECT_EQ(r.Evaluate("DecimalParaHora(1.9999)").AsString(), "02:00");
   EXPECT_EQ(r.Evaluate("ValorDefault(0, 5)").AsInteger(), 5);

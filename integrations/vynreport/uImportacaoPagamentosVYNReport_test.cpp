@@ -148,10 +148,29 @@ TEST_F(ImportacaoPagamentosTest, ALaterRefusalUnderTheSameScheduleKeepsTheSettle
 
 TEST_F(ImportacaoPagamentosTest, PortalFailureIsListedInteractivelyAndRaisedWhenScheduled) {
   Guia(Db(), 55, 202403, "100.00", "100.00");
-  portal_.On("POST", "/pagamentos/consulta", TFakeResponse::Json(400, R"({"erros":["Empresa inexistente","Token"]})"));
+  std::string autorizacao;
+  portal_.On("POST", "/pagamentos/consulta", [&](const TFakeRequest& r) {
+    autorizacao = r.Header("Authorization");
+    return TFakeResponse::Json(400, R"({"erros":["Empresa inexistente","Token"]})");
+  });
   Executa();
   ASSERT_EQ(mensagens_.size(), 2u);
   EXPECT_EQ(mensagens_[0], "Retorno VYN Report: Empresa inexistente");
+  ASSERT_EQ(autorizacao.rfind("Bearer ", 0), 0u);
+  const std::string token = autorizacao.substr(7);
+  // A refusal that echoes the bearer token it was sent, in its list or in an error page, never shows it.
+  portal_.On("POST", "/pagamentos/consulta", [&](const TFakeRequest&) {
+    return TFakeResponse::Json(400, R"({"erros":["Empresa inexistente","Token )" + token + R"( expirado"]})");
+  });
+  Executa();
+  ASSERT_EQ(mensagens_.size(), 2u);
+  EXPECT_EQ(mensagens_[1], "Retorno VYN Report: Token *** expirado");
+  portal_.On("POST", "/pagamentos/consulta", [&](const TFakeRequest&) {
+    return TFakeResponse(500, "<h1>Erro</h1><p>Authorization: Bearer " + token + "</p>", "text/html");
+  });
+  Executa();
+  EXPECT_EQ(Todas().find(token), std::string::npos) << Todas();
+  portal_.On("POST", "/pagamentos/consulta", TFakeResponse::Json(400, R"({"erros":["Empresa inexistente","Token"]})"));
 
   try {
     Executa(true);
