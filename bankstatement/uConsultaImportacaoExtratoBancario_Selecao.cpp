@@ -9,6 +9,7 @@
 #include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/packages_util.h"
@@ -52,7 +53,7 @@ void TfrConsultaImportacaoExtratoBancario::setCheckItem(TComponent* sender) {
   const bool inverte = nome == "miInverterSelecao";
   const bool valor = nome == "miSelecinarTodos" || nome == "miSelecionarTodosAcima" || nome == "miSelecionarTodosAbaixo";
   const bool prep = UpperCase(grGrid->SelectedField) == "BDTRANSPREP";
-  l->DisableControls();
+  TDisabledControls controles(l);
   const int recno = l->RecNo();
   TDesfazLinhas desfaz(*l);
   auto marca = [&] {
@@ -87,11 +88,9 @@ void TfrConsultaImportacaoExtratoBancario::setCheckItem(TComponent* sender) {
   } catch (...) {
     desfaz.Desfaz();
     if (recno > 0 && recno <= l->RecordCount()) l->SetRecNo(recno);
-    l->EnableControls();
     throw;
   }
   if (recno > 0 && recno <= l->RecordCount()) l->SetRecNo(recno);
-  l->EnableControls();
 }
 
 void TfrConsultaImportacaoExtratoBancario::Inconsistencias_VYNExecuteItem(const std::string& texto) {

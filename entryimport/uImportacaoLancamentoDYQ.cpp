@@ -123,7 +123,7 @@ void TfrImportacaoLancamentoDYQ::FormDestroy() {
 
 void TfrImportacaoLancamentoDYQ::Aviso(const std::string& texto) {
   ultimoAviso_ = RemoveCaret(texto);
-  if (IsTARVO() || IsUnattended())
+  if (IsUnattended())
     RegistraInconsistenciaExecucao(RemoveCaret(texto));
   else
     DlgWarOk(texto);
@@ -190,7 +190,7 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
   const Variant dyq = db->QueryValue("select bddyq from tempresas where bdcodemp = ?", {empresa});
   if (dyq.IsNull() || UpperCase(Trim(dyq.AsString())) != "TRUE") {
     recusar = true;
-    if (IsTARVO() || IsUnattended())
+    if (IsUnattended())
       ProcessContext().FMensagemInconsistencia = "Empresa não possui o DYQ!";
     else
       DlgInfOk("Empresa não possui o ^DYQ!");
@@ -312,7 +312,7 @@ void TfrImportacaoLancamentoDYQ::Processo() {
     std::filesystem::remove(caminho, ec);
   };
   try {
-    mgr->IsTARVO = IsTARVO();
+    mgr->IsTARVO = IsUnattended();
     mgr->NaoRetirarZerosContas = true;
     mgr->CompararLancamentos = CompararLancamentos;
     mgr->NomeArquivo = nome;

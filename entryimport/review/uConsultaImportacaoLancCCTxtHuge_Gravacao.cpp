@@ -6,8 +6,10 @@
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/data/sql_value.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/status_processo.h"
@@ -17,12 +19,6 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-
-void ExigeIdentificador(const std::string& s) {
-  bool ok = !s.empty();
-  for (unsigned char c : s) ok = ok && (std::isalnum(c) || c == '_');
-  if (!ok) throw EDataSetError("Nome inválido em um comando: " + s);
-}
 
 // The key of the current row in its work table.
 TParams ChaveLinha(const TDAOFactory& dao) {
@@ -49,9 +45,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaCampo(TDAOFactory& dao, const std:
                                                     int) {
   if (TField* f = dao.FindField(campo)) f->SetValue(valor);
   if (!NodoArquivoGrande(&dao)) return;
-  ExigeIdentificador(campo);
-  const std::string& tabela = dao.WorkTable();
-  ExigeIdentificador(tabela);
+  CheckSQLIdentifier<EDataSetError>(campo, "Nome inválido em um comando: ");
+  const std::string& tabela = CheckSQLIdentifier<EDataSetError>(dao.WorkTable(), "Nome inválido em um comando: ");
   TSQLMGRHandle sql = getSQLMgr_do_Pool();
   TParams p = ChaveLinha(dao);
   std::string valorSql = " = null ";
@@ -101,14 +96,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::DAOSetValue(TDAOFactory& dao, const std
 std::string TfrConsultaImportacaoLancCCTxtHuge::DAORealizarCommit(const std::vector<std::string>& script) {
   std::string erro;
   try {
-    TDAOFactory::ExecutaScriptTrans_StartTransaction();
-    erro = TDAOFactory::Executa_Script(script, true, true, "", 0, false);
-    if (erro.empty())
-      TDAOFactory::ExecutaScriptTrans_Commit();
-    else
-      TDAOFactory::ExecutaScriptTrans_RollBack();
+    TDatabase* db = ProcessContext().Database;
+    if (!db) throw EDatabaseError("Nenhum banco de dados conectado.");
+    TTransaction tr(*db);
+    erro = TDAOFactory::Executa_Script(script, true, true, "", 0, false, db);
+    if (erro.empty()) tr.Commit();
   } catch (const std::exception& e) {
-    TDAOFactory::ExecutaScriptTrans_RollBack();
     erro = e.what();
   }
   return erro;

@@ -8,6 +8,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -20,22 +21,6 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-
-// The grid's data set keeps its controls off while a handler walks it.
-class TSemControles {
- public:
-  explicit TSemControles(TClientDataSet* ds) : ds_(ds) {
-    if (ds_) ds_->DisableControls();
-  }
-  ~TSemControles() {
-    if (ds_) ds_->EnableControls();
-  }
-  TSemControles(const TSemControles&) = delete;
-  TSemControles& operator=(const TSemControles&) = delete;
-
- private:
-  TClientDataSet* ds_;
-};
 
 }  // namespace
 
@@ -72,7 +57,7 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
 }
 
 void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias_VYN* lista, int empresa) {
-  if (!lista || !(IsTARVO || IsUnattended())) return;
+  if (!lista || !IsUnattended()) return;
   const std::string& msg = ProcessContext().FMensagemInconsistencia;
   lista->Add_Erro(empresa, msg.empty() ? "Os débitos e os créditos dos lançamentos a importar não fecham. Nada foi "
                                          "importado."
@@ -160,7 +145,7 @@ void TfrConsultaImportacaoLancCCTxt::MarcaDesvinculada(TDAOFactory& linha) {
 
 void TfrConsultaImportacaoLancCCTxt::spAutoLinkClick(TComponent*) {
   if (!FProcessoBaixas || !DAOAtual()) return;
-  TSemControles semControles(DAOAtual());
+  TDisabledControls semControles(DAOAtual());
   FProcessoBaixas->GetVinculosAutomaticos(this, DAOAtual(), FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0,
                                           miDocumento->Checked, miConsiderarzero->Checked, false, false, nullptr);
 }
@@ -174,7 +159,7 @@ void TfrConsultaImportacaoLancCCTxt::spRemoveAutoLinkClick(TComponent*) {
   TDAOFactory* atual = DAOAtual();
   TClientDataSet* v = Vinculos();
   if (!atual || !v) return;
-  TSemControles semControles(atual);
+  TDisabledControls semControles(atual);
   const int64_t empresa = FCodEmp ? FCodEmp->Codigo() : 0;
   for (v->First(); !v->Eof();) {
     if (!v->FieldByName("BDAUTOMATICO").AsBoolean()) {

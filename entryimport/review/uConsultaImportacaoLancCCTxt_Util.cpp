@@ -4,6 +4,7 @@
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/ui/edit_codigo.h"
 
 namespace integracao {
@@ -49,18 +50,8 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetChaveServidor() {
   for (TNodoImportacao* n : Nodos()) {
     if (!EhLancamentos(n->Caption) || !n->DAO) continue;
     TDAOFactory& ds = *n->DAO;
-    const std::string filtro = ds.Filter();
-    const bool filtrado = ds.Filtered();
-    struct TRestaura {
-      TDAOFactory& ds;
-      const std::string& filtro;
-      bool filtrado;
-      ~TRestaura() {
-        ds.SetFiltered(false);
-        ds.SetFilter(filtro);
-        ds.SetFiltered(filtrado);
-      }
-    } restaura{ds, filtro, filtrado};
+    const TFilterGuard restaura(ds);
+    const std::string& filtro = restaura.Filter();
     if (FDAOEmp && FDAOEmp->RecordCount() >= 2) {
       for (FDAOEmp->First(); !FDAOEmp->Eof(); FDAOEmp->Next()) {
         const std::string empresa = FDAOEmp->FieldByName("BDCODEMP").AsString();

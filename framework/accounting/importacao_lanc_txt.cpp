@@ -199,7 +199,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
     TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
     const std::string msg = "Arquivo de lançamentos não encontrado: " + caminho;
     if (lista) lista->Add_Erro(codEmp ? static_cast<int>(codEmp->Codigo()) : 0, msg);
-    if (IsTARVO || IsUnattended())
+    if (IsUnattended())
       RegistraFalhaExecucao(msg);
     else
       DlgWarOk(msg);
@@ -362,13 +362,11 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     l.AddBoxedInteger(1);   // the multiple-entry panel
     l.Add(adicionais);
   }
-  tela->IsTARVO = IsTARVO;
   const TListaObj& guardada = tela->AdoptListaObj(std::move(l));
   tela->SetListaObj(guardada);
   tela->SetListaDAO();
   tela->AfterListaObj();
-  if (IsTARVO) {
-    TUnattendedScope semDialogos;
+  if (IsUnattended()) {
     tela->spImportacaoClick(tela->spImportacao);
   } else {
     tela->ShowModal();

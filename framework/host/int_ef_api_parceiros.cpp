@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <stdexcept>
 
 #include "framework/component/process_context.h"
@@ -40,10 +39,9 @@ void TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<std::string>& prArqu
   const int tipoDocumento = TipoDocumentoEF(prTipo);
   TDatabase& db = *Database();
   // All of a kind or none: a file that vanished must not leave half a kind queued.
-  std::optional<TTransaction> tr;
-  if (!db.InTransaction()) tr.emplace(db);
+  TTransaction tr(db, TTransaction::kJuntaAberta);
   for (const std::string& caminho : prArquivos) EnfileiraDocumentoEF(db, FCodEmp, tipoDocumento, GetOrigem(), caminho);
-  if (tr) tr->Commit();
+  tr.Commit();
   FContador += static_cast<int>(prArquivos.size());
   FLog.push_back(std::to_string(prArquivos.size()) + " documento(s) do tipo " + std::to_string(prTipo) +
                  " enviado(s) para a fila de importação.");

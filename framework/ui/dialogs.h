@@ -102,6 +102,8 @@ class TUnattendedFlag {
   ~TUnattendedFlag();
   TUnattendedFlag(const TUnattendedFlag&) = delete;
   TUnattendedFlag& operator=(bool on);
+  // Takes the other's state, counting it here: a flag copied bit by bit would leave the count wrong.
+  TUnattendedFlag& operator=(const TUnattendedFlag& other) { return *this = other.on_; }
   operator bool() const { return on_; }
 
  private:

@@ -52,7 +52,7 @@ class TfrTesteHost : public vyn::TfrProcesso_Padrao_VYN {
   vyn::TSpeedButton* spModal = Create<vyn::TSpeedButton>();
 
  protected:
-  std::string GetMsgConfirmacaoProcesso() override { return IsTARVO() ? "" : "Confirma o processo?"; }
+  std::string GetMsgConfirmacaoProcesso() override { return vyn::IsUnattended() ? "" : "Confirma o processo?"; }
   void Processo() override {
     const int emp = std::stoi(edCODEMP->Text());
     const int ref = vyn::TPublicas::GetReferencia();
@@ -80,15 +80,15 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
  protected:
   void Execute() override {
     TAutoThreadPushPadrao::Execute();
-    GravarLogTarvo(this, "Iniciando o processo...");
-    InsereConferenciaImportacoes(this, 6, vyn::tscSucesso, "");
-    if (Parametros.contains("id")) GravarLogTarvo(this, "id " + Parametros["id"].dump());
+    GravarLogTarvo("Iniciando o processo...");
+    InsereConferenciaImportacoes(6, vyn::tscSucesso, "");
+    if (Parametros.contains("id")) GravarLogTarvo("id " + Parametros["id"].dump());
     if (GetParametro("modo") == "erro") throw std::runtime_error("Falha ^simulada");
     if (GetParametro("modo") == "aberta") {  // work begun and never committed
       vyn::ProcessContext().Database->StartTransaction();
       vyn::ProcessContext().Database->Execute(
           "INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (1, 1, 'x', '2024-01-01', '2024-01-31', NULL)");
-      GravarLogTarvo(this, "Transação aberta");
+      GravarLogTarvo("Transação aberta");
       return;
     }
     auto* tela = dynamic_cast<TfrTesteHost*>(vyn::TPackagesUtil::CarregaFormERetorna("TfrTesteHost", this));
@@ -99,7 +99,7 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
     if (auto* l = tela->Inconsistencias_VYN(); l && !l->IsEmpty())
       vyn::RegistraInconsistenciaExecucao(l->Itens().front().Caption);
     tela->Free();
-    GravarLogTarvo(this, "Processo finalizado");
+    GravarLogTarvo("Processo finalizado");
   }
 };
 
