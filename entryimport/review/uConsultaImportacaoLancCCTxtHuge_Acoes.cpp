@@ -9,6 +9,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -295,15 +296,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::spRemoveAutoLinkClick(TComponent* sende
   spArquivoGrandeClick(sender);
   TDAOFactory* atual = DAOAtual();
   if (!atual) return;
-  atual->DisableControls();
-  try {
-    if (auto* lanc = dynamic_cast<TLancamentoMGR*>(atual); lanc && FProcessoBaixas)
-      FProcessoBaixas->DeletarVinculosAutomaticos(this, FCodEmp, lanc);
-  } catch (...) {
-    atual->EnableControls();
-    throw;
-  }
-  atual->EnableControls();
+  TDisabledControls controles(atual);
+  if (auto* lanc = dynamic_cast<TLancamentoMGR*>(atual); lanc && FProcessoBaixas)
+    FProcessoBaixas->DeletarVinculosAutomaticos(this, FCodEmp, lanc);
 }
 
 bool TfrConsultaImportacaoLancCCTxtHuge::PodeVincular(TComponent* sender) {

@@ -85,29 +85,15 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
     if (!EhLancamentos(n->Caption) || n->Aggregates.empty()) continue;
     TDAOFactory* cc = n->Aggregates.front();
     if (!cc->InheritsFrom("TLancamentoCentroCustoMGR")) continue;
-    TDataSource* src = cc->MasterSource();
-    const std::string mestre = cc->MasterFields();
-    const std::string indice = cc->IndexFieldNames();
-    cc->SetMasterSource(nullptr);
-    cc->SetMasterFields("");
+    TDetachedDetail solto(*cc, true);
     cc->SetIndexFieldNames("");
-    try {
-      for (cc->First(); !cc->Eof(); cc->Next()) {
-        auto it = n->ChavesNovas.find(cc->FieldByName("bdCHAVE").AsString());
-        if (it == n->ChavesNovas.end() || it->second <= 0) continue;
-        cc->Edit();
-        cc->FieldByName("bdCHAVE").SetAsInteger(it->second);
-        cc->Post();
-      }
-    } catch (...) {
-      cc->SetIndexFieldNames(indice);
-      cc->SetMasterFields(mestre);
-      cc->SetMasterSource(src);
-      throw;
+    for (cc->First(); !cc->Eof(); cc->Next()) {
+      auto it = n->ChavesNovas.find(cc->FieldByName("bdCHAVE").AsString());
+      if (it == n->ChavesNovas.end() || it->second <= 0) continue;
+      cc->Edit();
+      cc->FieldByName("bdCHAVE").SetAsInteger(it->second);
+      cc->Post();
     }
-    cc->SetIndexFieldNames(indice);
-    cc->SetMasterFields(mestre);
-    cc->SetMasterSource(src);
   }
 }
 
