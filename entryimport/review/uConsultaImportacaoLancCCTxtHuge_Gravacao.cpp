@@ -8,6 +8,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
 #include "framework/ui/dialogs.h"
@@ -188,12 +189,11 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
 
   TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(this, 1);
   status->setPrimaryStatusLabel("Atualizando dados, aguarde...");
-  lanc->DisableControls();
+  TDisabledControls controles(lanc);
   const int recno = lanc->RecNo();
   auto fim = [&] {
     status->Finalize();
     if (recno > 0 && recno <= lanc->RecordCount()) lanc->SetRecNo(recno);
-    lanc->EnableControls();
   };
   try {
     auto* sql = TSQLMGR::CreateMgr(this);

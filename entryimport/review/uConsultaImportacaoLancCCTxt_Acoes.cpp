@@ -1,6 +1,7 @@
 // The in-memory review's actions: the import button and its after-check, the settlement links, the
 // conciliation marks and the editing rules of the entry cells.
 #include <fmt/format.h>
+#include <optional>
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
@@ -66,36 +67,24 @@ void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias
 
 void TfrConsultaImportacaoLancCCTxt::GetAposInconsistencia() {
   TDAOFactory* atual = DAOAtual();
-  const std::string filtro = atual ? atual->Filter() : std::string();
-  const bool filtrado = atual && atual->Filtered();
+  std::optional<TFilterGuard> filtro;
   if (atual) {
-    atual->SetFiltered(false);
+    filtro.emplace(*atual, TFilterGuard::kAllRows);
     atual->SetFilter("");
   }
-  auto restaura = [&] {
-    if (!atual) return;
-    atual->SetFilter(filtro);
-    atual->SetFiltered(filtrado);
-  };
-  try {
-    TClientDataSet* v = Vinculos();
-    for (const auto& n : Nodos()) {
-      if (UpperCase(n->Caption) != UpperCase(kNodoLancamentos) || !v) continue;
-      TDAOFactory& ds = *n->DAO;
-      for (ds.First(); !ds.Eof();) {
-        const bool vinculada = v->Locate("BDCHAVE", {Variant(static_cast<long long>(Inteiro(ds, "BDCHAVE")))});
-        const bool conciliada = ds.FieldByName("BDCONCC").AsBoolean() || ds.FieldByName("BDCONCD").AsBoolean();
-        if (vinculada && conciliada && Inteiro(ds, "bdINCONSISTENTE") != 1)
-          ds.Delete();
-        else
-          ds.Next();
-      }
+  TClientDataSet* v = Vinculos();
+  for (const auto& n : Nodos()) {
+    if (UpperCase(n->Caption) != UpperCase(kNodoLancamentos) || !v) continue;
+    TDAOFactory& ds = *n->DAO;
+    for (ds.First(); !ds.Eof();) {
+      const bool vinculada = v->Locate("BDCHAVE", {Variant(static_cast<long long>(Inteiro(ds, "BDCHAVE")))});
+      const bool conciliada = ds.FieldByName("BDCONCC").AsBoolean() || ds.FieldByName("BDCONCD").AsBoolean();
+      if (vinculada && conciliada && Inteiro(ds, "bdINCONSISTENTE") != 1)
+        ds.Delete();
+      else
+        ds.Next();
     }
-  } catch (...) {
-    restaura();
-    throw;
   }
-  restaura();
 }
 
 // ---------------------------------------------------------------------------------------------------
