@@ -384,8 +384,9 @@ void TImportacaoLancamentoContabilTxtMgr::Execute() {
     inconsistencias_->Add_Erro(std::string_view("Importação de lançamentos sem empresa ou sem arquivo."));
     return;
   }
+  // The import runs without a user for as long as it runs, not for as long as its manager lives.
+  TUnattendedScope semUsuario;
   TLancamentoMGR* m = TLancamentoMGR::CreateMgr(this);
-  m->IsTARVO = true;
   m->NaoRetirarZerosContas = true;
   m->ClasseRevisao = ClasseRevisao;
   auto* bloqueio = Create<TBloqueioLancamento_VYN>();

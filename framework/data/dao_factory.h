@@ -68,9 +68,10 @@ class TDAOFactory : public TClientDataSet {
   void SetReferencia(int yyyymm) { referencia_ = yyyymm; }
   int GetReferencia() const { return referencia_; }
 
-  // Scripts. A script runs all or nothing (inside an open
-  // transaction it undoes only itself) and answers the error text, empty on success. The flags of
-  // the suite's signature are accepted for its callers and do not change that.
+  // A script runs all or nothing (inside an open transaction it undoes only itself) and answers the
+  // error text, empty on success. The flags of the suite's signature are accepted for its callers and
+  // do not change that. A caller that wants more than the script in one transaction holds a
+  // TTransaction around it.
   static std::string Executa_Script(const std::vector<std::string>& script, bool = false, bool = false,
                                     const std::string& = {}, int = 0, bool = false, TDatabase* db = nullptr);
 

@@ -93,6 +93,8 @@ class TUnattendedScope {
   TUnattendedScope(const TUnattendedScope&) = delete;
   TUnattendedScope& operator=(const TUnattendedScope&) = delete;
 };
+// The one question whether a user is there: true while a task runs, a scheduled screen's flag
+// (TUnattendedFlag) is set or a TUnattendedScope is open. Code asks this, never a flag of its own.
 bool IsUnattended();
 
 // The unattended flag of a screen (`FIsTARVO`): while set, the process counts an unattended run.
