@@ -103,19 +103,22 @@ void TfrConsultaImportacaoExtratoBancario::Inconsistencias_VYNExecuteItem(const 
   TDAOFactory* l = DAOLinhas();
   if (!l || l->IsEmpty() || chave.empty()) return;
   const int recno = l->RecNo();
-  l->DisableControls();
-  for (l->First(); !l->Eof(); l->Next()) {
-    if (Txt(*l, "bdchave") != chave) continue;
-    AtualizarStatusBotoes();
-    if (spY570->Enabled()) {
-      LinhasSelecionadas.clear();
-      l->EnableControls();
-      spY570->Click();
-      return;
+  bool achou = false;
+  {
+    TDisabledControls controles(l);
+    for (l->First(); !l->Eof(); l->Next()) {
+      if (Txt(*l, "bdchave") != chave) continue;
+      AtualizarStatusBotoes();
+      achou = spY570->Enabled();
+      if (achou) break;
     }
+    if (!achou && recno > 0 && recno <= l->RecordCount()) l->SetRecNo(recno);
   }
-  if (recno > 0 && recno <= l->RecordCount()) l->SetRecNo(recno);
-  l->EnableControls();
+  if (achou) {
+    LinhasSelecionadas.clear();
+    spY570->Click();
+    return;
+  }
   AtualizarStatusBotoes();
 }
 

@@ -362,7 +362,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
                      ctExecute, {empresa, Sessao()});
   }
   if (atual) {
-    atual->DisableControls();
+    TDisabledControls controles(atual);
     const int recno = atual->RecNo();
     // The rows in memory follow; the work table was cleared by the statement above.
     const bool memoria = atual->ControlMemory();
@@ -376,12 +376,10 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
         }
     } catch (...) {
       atual->SetControlMemory(memoria);
-      atual->EnableControls();
       throw;
     }
     atual->SetControlMemory(memoria);
     if (recno > 0 && recno <= atual->RecordCount()) atual->SetRecNo(recno);
-    atual->EnableControls();
   }
   // The selection is derived from the data: none is left, so no side is chosen.
   FCountSel = 0;
