@@ -17,6 +17,7 @@
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/parametros_revisao.h"
 #include "framework/web/dyq_client.h"
 #include "settlement/uProcessoBaixas.h"
 
@@ -231,6 +232,7 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
     FConsultaParcelamentoDAO->SelectVazio();
   }
   AtualizaBotoesMulti();
+  LigaEdicaoDaGrade();
 }
 
 void TfrConsultaImportacaoExtratoBancario::CreateUtilImportacao() {
@@ -271,36 +273,41 @@ void TfrConsultaImportacaoExtratoBancario::AdicionaNodoSeFaltar(const std::strin
 }
 
 void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
-  ExigeListaDoAbridor(lista, 1, "Esta tela é aberta pela importação do extrato bancário ou do movimento de caixa.");
-  if (auto* e = lista.Count() > 0 ? dynamic_cast<TCustomEdit*>(lista.GetComponent(0)) : nullptr) FArquivo = e->Text();
-  auto* inc = lista.Count() > 1 ? lista.Get<TInconsistencias_VYN>(1) : nullptr;
+  ExigeListaDoAbridor(lista, preArquivo + 1,
+                      "Esta tela é aberta pela importação do extrato bancário ou do movimento de caixa.");
+  if (auto* e = lista.Count() > preArquivo ? dynamic_cast<TCustomEdit*>(lista.GetComponent(preArquivo)) : nullptr)
+    FArquivo = e->Text();
+  auto* inc = lista.Count() > preInconsistencias ? lista.Get<TInconsistencias_VYN>(preInconsistencias) : nullptr;
   if (auto* u = Util()) {
     u->SetInconsistencias_VYN(inc);
     u->SetListaObj(&lista);
   }
-  FCodEmp = lista.Count() > 2 ? lista.Get<TEdit_Codigo_Search_VYN>(2) : nullptr;
-  FEditConta = lista.Count() > 6 ? dynamic_cast<TEdit_Codigo_Search_VYN*>(lista.GetComponent(6)) : nullptr;
-  FTransacaoAut = lista.Count() > 7 ? dynamic_cast<TSpeedButton*>(lista.GetComponent(7)) : nullptr;
-  FDtIni = lista.Count() > 8 ? lista.GetComponent(8) : nullptr;
-  FDtFim = lista.Count() > 9 ? lista.GetComponent(9) : nullptr;
-  FUltimaChave = LeInteiro(lista, 10);
-  FVinculosSalvos = lista.Count() > 11 ? dynamic_cast<TClientDataSet*>(lista.GetComponent(11)) : nullptr;
+  FCodEmp = lista.Count() > preEmpresa ? lista.Get<TEdit_Codigo_Search_VYN>(preEmpresa) : nullptr;
+  FEditConta =
+      lista.Count() > preConta ? dynamic_cast<TEdit_Codigo_Search_VYN*>(lista.GetComponent(preConta)) : nullptr;
+  FTransacaoAut = lista.Count() > preTransacao ? dynamic_cast<TSpeedButton*>(lista.GetComponent(preTransacao)) : nullptr;
+  FDtIni = lista.Count() > preDataIni ? lista.GetComponent(preDataIni) : nullptr;
+  FDtFim = lista.Count() > preDataFim ? lista.GetComponent(preDataFim) : nullptr;
+  FUltimaChave = LeInteiro(lista, preUltimaChave);
+  FVinculosSalvos = lista.Count() > preVinculosSalvos
+                        ? dynamic_cast<TClientDataSet*>(lista.GetComponent(preVinculosSalvos))
+                        : nullptr;
   FFavorecidoAposCompl = false;
   FSoLanPrep = false;
   FAmbienteTeste = false;
-  if (lista.Count() >= 13) FSubPrepWeb = LeBooleano(lista, 12);
-  if (lista.Count() >= 14) FFavorecidoAposCompl = LeBooleano(lista, 13);
-  const bool dyqLista = lista.Count() >= 15 && LeBooleano(lista, 14);
-  if (lista.Count() >= 17) FSoLanPrep = LeBooleano(lista, 15);
-  if (lista.Count() >= 18) FAmbienteTeste = LeBooleano(lista, 17);
+  if (lista.Count() > preSubPrepWeb) FSubPrepWeb = LeBooleano(lista, preSubPrepWeb);
+  if (lista.Count() > preFavorecidoAposCompl) FFavorecidoAposCompl = LeBooleano(lista, preFavorecidoAposCompl);
+  const bool dyqLista = lista.Count() > preDYQ && LeBooleano(lista, preDYQ);
+  if (lista.Count() > preNaoCoincidirSequencia) FSoLanPrep = LeBooleano(lista, preSoPreparacoes);
+  if (lista.Count() > preAmbienteTeste) FAmbienteTeste = LeBooleano(lista, preAmbienteTeste);
   spImportarModelo->SetVisible(FArquivo.find(".varku") == std::string::npos);
   const std::string chamador = ClasseChamadora();
   FDYQ = chamador == kDialogoExtrato || dyqLista;
   FNaoCoincidirTransPrep = false;
   if (OwnerNaCadeia(kOFCConciliacao))
-    FNaoCoincidirTransPrep = LeBooleano(lista, 15);
+    FNaoCoincidirTransPrep = LeBooleano(lista, preSoPreparacoes);
   else if (OwnerNaCadeia(kOFC) || OwnerNaCadeia(kDialogoExtrato))
-    FNaoCoincidirTransPrep = LeBooleano(lista, 16);
+    FNaoCoincidirTransPrep = LeBooleano(lista, preNaoCoincidirSequencia);
   FTipoExtrato = chamador == kDialogoCaixa ? 2 : 1;
   SetCaption(FTipoExtrato == 2 ? "Consulta importação movimento de caixa" : "Consulta importação extrato bancário");
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
@@ -312,12 +319,13 @@ void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
   FImpPreparacao = FDYQ || chamador == kOFC || chamador == kConciliacaoBancaria;
   FEmpresasPrep.clear();
   FLogAdicionalPrep.clear();
-  // The node data sets: the lines (position 3, completed with the review's columns) and the rules
-  // that came with the statement (position 4, else none yet).
-  MontaLinhas(lista.Count() > 3 ? dynamic_cast<TLancamentoMGR*>(lista.GetComponent(3)) : nullptr);
+  // The node data sets: the lines (completed with the review's columns) and the rules that came with
+  // the statement (else none yet).
+  MontaLinhas(lista.Count() > preLinhas ? dynamic_cast<TLancamentoMGR*>(lista.GetComponent(preLinhas)) : nullptr);
   AdicionaNodoSeFaltar(kNodoLancamentos, FLinhas);
-  FPreparacoesNodo = lista.Count() > 4 ? dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(lista.GetComponent(4))
-                                       : nullptr;
+  FPreparacoesNodo = lista.Count() > prePreparacoes
+                         ? dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(lista.GetComponent(prePreparacoes))
+                         : nullptr;
   if (!FPreparacoesNodo) FPreparacoesNodo = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
   AdicionaNodoSeFaltar(kNodoPreparacoes, FPreparacoesNodo);
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);

@@ -17,6 +17,7 @@
 
 namespace vyn {
 class TConsultaGrupoDAO;
+class TContasPlanosMGR;
 class TEdit_Codigo_Search_VYN;
 class TVZEL_EMPRESAS_TLAN_Y570MGR;
 class TLancamentoMGR;
@@ -82,6 +83,12 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   bool ExistePreparacaoDYQ();
   void AtualizaTreeView();
   void CriaPreparacoes(vyn::TDAOFactory* linhas, bool& parar);
+  // CriaPreparacoes's steps.
+  void AdicionaPreparacao(vyn::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR& regras, vyn::TClientDataSet& marcadas, int c,
+                          int chave, int banco, vyn::TSQLMGR& hist);
+  void GravaPreparacoes(vyn::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR& regras, vyn::TClientDataSet& marcadas, int chave);
+  void RegistraLogPreparacoes(const std::string& pergunta1, const std::string& resposta1, const std::string& pergunta2,
+                              const std::string& resposta2);
   void RemovePreparacoes(int tipo, int chaveLinha);
   void spRateioCreditoClick(vyn::TComponent* sender);
   void SetMultiplosLancamentos();
@@ -222,6 +229,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void fieldsContainerExtratoBeforeEditField(const std::string& campo, vyn::TControl* editor, bool& accept);
   void fieldsContainerExtratoAfterEditField(const std::string& campo, vyn::TControl* editor);
   bool EditaCelula(const std::string& campo, vyn::TControl* editor, const std::string& texto);
+  // The lines grid's fields container: a user's cell edit opens the column's editor and runs
+  // EditaCelula with it.
+  void LigaEdicaoDaGrade();
   // Propagations to the other lines (and rules) that held the old value; each asks first and
   // changes every such line or, on a failure, none.
   void GravaContas(const std::string& campo, const std::string& campoParticipante, int antigo,
@@ -246,8 +256,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::string FComplementoBefore, FComplementoBanBefore, FDocumentoBefore, FValorAnterior;
   vyn::Variant FDataBefore, FValorBefore;
   int FCodPlano = 0;
-  int FPlanoContasCarregado = 0;
-  vyn::TClientDataSet* FDAOContasPlanos = nullptr;
+  vyn::TContasPlanosMGR* FDAOContasPlanos = nullptr;   // owned by the screen
   bool FModalSubstituiAsterisco = true;
   std::shared_ptr<vyn::TDadosLancamento> FDadosLancamentoEditor;
 

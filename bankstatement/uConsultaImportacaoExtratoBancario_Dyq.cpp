@@ -7,11 +7,13 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
 #include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event.h"
 #include "framework/ui/packages_util.h"
 #include "framework/web/dyq_client.h"
 
@@ -57,7 +59,7 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
       if (FReportados.count(id)) continue;
       const int64_t status = Int(*l, "BDSTATUSWEB");
       const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
-      if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != 1) {
+      if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != miForaDaImportacao) {
         nlohmann::ordered_json doc;
         doc["extratoItemId"] = id;
         doc["observacao"] = Txt(*l, "BDOBSWEB");
@@ -138,10 +140,14 @@ void TfrConsultaImportacaoExtratoBancario::Delete() {
 
 void TfrConsultaImportacaoExtratoBancario::spRecusaExtratoClick(TComponent*) {
   const bool extrato = FTipoExtrato == 1;
-  if (MessageDlgVYN(extrato ? "Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!"
+  // The question and its answer are kept whatever follows: a refusal cannot be taken back.
+  TLogEvent log(nullptr, logProcesso, FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0, ClassName());
+  const int resposta =
+      MessageDlgVYN(extrato ? "Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!"
                             : "Tem certeza que deseja recusar o movimento de caixa? O processo não pode ser revertido!",
-                    mtInformation, mbYes | mbNo) != mrYes)
-    return;
+                    mtInformation, mbYes | mbNo, 0, &log);
+  log.GravarLog(false);
+  if (resposta != mrYes) return;
   if (!ShowSegurancaProcesso(this)) {
     DlgInfOk("Processo não realizado!");
     return;

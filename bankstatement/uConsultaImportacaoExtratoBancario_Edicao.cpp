@@ -7,6 +7,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Desfaz.h"
 #include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/dados_lancamento.h"
 #include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -15,6 +16,7 @@
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/standins/lancamentos.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -107,24 +109,10 @@ int TfrConsultaImportacaoExtratoBancario::PlanoHistorico() {
 
 Variant TfrConsultaImportacaoExtratoBancario::GetCampoContaPlano(const Variant& plano, const Variant& conta,
                                                                  const std::string& campo) {
-  const int codPlano = plano.IsNull() ? 0 : static_cast<int>(plano.AsInteger());
   // The chart is read once and searched in memory; another chart reloads it.
-  if (!FDAOContasPlanos || FPlanoContasCarregado != codPlano) {
-    if (!FDAOContasPlanos) FDAOContasPlanos = TSQLMGR::CreateMgr(this);
-    static_cast<TSQLMGR*>(FDAOContasPlanos)
-        ->CommandText("Select * from PLANOS_TPLA where BDCODPLAPADRAO = ?", ctOpen, {Variant(codPlano)});
-    FPlanoContasCarregado = codPlano;
-  }
-  const TField* f = FDAOContasPlanos->FindField(campo);
-  if (!f) return Variant();
-  if (!conta.IsNull() && FDAOContasPlanos->Locate("BDCODTPLA", {Variant(conta.AsInteger())}) && !f->IsNull())
-    return f->Value();
-  switch (f->DataType()) {
-    case TFieldType::ftString:
-    case TFieldType::ftMemo: return Variant(std::string());
-    case TFieldType::ftBoolean: return Variant(false);
-    default: return Variant(0);
-  }
+  if (!FDAOContasPlanos) FDAOContasPlanos = TContasPlanosMGR::CreateMgr(this);
+  FDAOContasPlanos->AbrePlano(plano.IsNull() ? 0 : static_cast<int>(plano.AsInteger()));
+  return FDAOContasPlanos->GetCampoContaPlano(conta, campo);
 }
 
 void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField(const std::string& campo,
@@ -325,6 +313,32 @@ bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo,
   return true;
 }
 
+namespace {
+// The editor the fields container opens on a column of the lines: codes, the date, the amount, the
+// office's return status; text otherwise.
+TControl* EditorDaColuna(TComponent& dono, const std::string& campo) {
+  const std::string c = UpperCase(campo);
+  if (c == "BDSTATUSWEB") return dono.Create<TComboBox_Padrao_VYN>();
+  if (c == "BDDEBITO" || c == "BDCREDITO" || c == "BDCODTPHI" || c == "BDCODTERCEIROD" || c == "BDCODTERCEIROC")
+    return dono.Create<TEdit_Codigo_Search_VYN>();
+  if (c == "BDDATA") return dono.Create<TEdit_Date_Padrao_VYN>();
+  if (c == "BDVALOR") return dono.Create<TEdit_Numerico_Padrao_VYN>();
+  return dono.Create<TEdit_String_Padrao>();
+}
+}  // namespace
+
+void TfrConsultaImportacaoExtratoBancario::LigaEdicaoDaGrade() {
+  grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) {
+    TControl* editor = EditorDaColuna(*this, campo);
+    struct Fecha {
+      TComponent& dono;
+      TControl* editor;
+      ~Fecha() { dono.FreeComponent(editor); }
+    } fecha{*this, editor};
+    return EditaCelula(campo, editor, texto);
+  };
+}
+
 bool TfrConsultaImportacaoExtratoBancario::ExisteMesmaContas(const std::string& campo, int valor) {
   TDAOFactory* l = DAOLinhas();
   if (!l || !l->FindField(campo)) return false;
@@ -479,9 +493,9 @@ void TfrConsultaImportacaoExtratoBancario::spEditarClick(TComponent*) {
   // The editor stays open on its own: the record lives with the review.
   FDadosLancamentoEditor = d;
   TListaObj p;
-  p.AddObject(d.get());
-  p.Add(FCodEmp);
-  p.Add(l);
+  p.Posicao(pmlDados).AddObject(d.get());
+  p.Posicao(pmlEmpresa).Add(FCodEmp);
+  p.Posicao(pmlLinhas).Add(l);
   TPackagesUtil::CarregaFormParamsObj("TfrImportacaoOFCMultiLancamento", this, std::move(p));
 }
 

@@ -8,10 +8,12 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/process_context.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/standins/lancamentos.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/inconsistencias.h"
@@ -93,6 +95,88 @@ void TfrConsultaImportacaoExtratoBancario::RemovePreparacoes(int tipo, int chave
   if (r->IsEmpty()) AtualizaTreeView();
 }
 
+// One rule of the company c from the marked line (the rule's key is chave).
+void TfrConsultaImportacaoExtratoBancario::AdicionaPreparacao(TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR& regras,
+                                                              TClientDataSet& marcadas, int c, int chave, int banco,
+                                                              TSQLMGR& hist) {
+  std::string nomeHist;
+  if (Int(marcadas, "BDCODTPHI") > 0) {
+    hist.CommandText("select BDNOME from HIST_TPHI where BDCODHIST = ? and BDCODTPHI = ?", ctOpen,
+                     {Variant(Int(marcadas, "BDCODHIST")), Variant(Int(marcadas, "BDCODTPHI"))});
+    if (!hist.IsEmpty()) nomeHist = Txt(hist, "BDNOME");
+  }
+  // The counter account is the side that is not the bank's; a line no rule filled carries no
+  // side of its own, and taking its credit would store the bank account as its counter account.
+  const bool lado1 = Vazio(marcadas, "BDCONTRAPARTDEBCRED") ? Int(marcadas, "BDCREDITO") == banco
+                                                            : Int(marcadas, "BDCONTRAPARTDEBCRED") == 1;
+  regras.Append();
+  Set(regras, "BDCODEMP", Variant(c));
+  Set(regras, "BDCHAVE", Variant(chave));
+  if (Int(marcadas, "BDCREDITO") == banco) Set(regras, "BDAMBOSENTSAI", Variant(2));
+  else if (Int(marcadas, "BDDEBITO") == banco) Set(regras, "BDAMBOSENTSAI", Variant(1));
+  Set(regras, "BDCODTPLA", Variant(banco));
+  Set(regras, "BDCOMPL", Variant(Txt(marcadas, "BDCOMPLBANCARIO")));
+  Set(regras, "BDCOINCIDE", Variant(std::string(FNaoCoincidirTransPrep ? "FALSE" : "TRUE")));
+  const int64_t contra = Int(marcadas, lado1 ? "BDDEBITO" : "BDCREDITO");
+  if (contra > 0) Set(regras, "BDCONTRAPARTIDA", Variant(contra));
+  Set(regras, "BDCONTRAPARTDEBCRED", Variant(lado1 ? 1 : 0));
+  const int64_t ter = Int(marcadas, lado1 ? "BDCODTERCEIROD" : "BDCODTERCEIROC");
+  if (ter > 0) Set(regras, "BDCODTER", Variant(ter));
+  if (Int(marcadas, "BDCODTPHI") > 0) Set(regras, "BDCODTPHI", Variant(Int(marcadas, "BDCODTPHI")));
+  if (nomeHist.find('*') == std::string::npos) {
+    const bool alt = !Trim(Txt(marcadas, "BDCOMPL")).empty();
+    Set(regras, "BDALTCOMPL", Variant(std::string(alt ? "TRUE" : "FALSE")));
+    if (alt) Set(regras, "BDCOMPLPARA", Variant(Txt(marcadas, "BDCOMPL")));
+  }
+  if (!Vazio(marcadas, "BDCODHIST")) Set(regras, "BDCODHIST", Variant(Int(marcadas, "BDCODHIST")));
+  if (!Vazio(marcadas, "BDCODPLAPADRAO")) Set(regras, "BDCODPLAPADRAO", Variant(Int(marcadas, "BDCODPLAPADRAO")));
+  // Rules are kept per kind of account, so a cash movement's rules serve cash movements.
+  Set(regras, "BDTIPOCONTA", Variant(FTipoExtrato));
+  Set(regras, "BDCHAVELANC", Variant(Int(marcadas, "BDCHAVE")));
+  Set(regras, "BDEDITCHAVE", Variant(0));
+  regras.Post();
+}
+
+// Every marked line becomes a rule of every chosen company that does not have it yet.
+void TfrConsultaImportacaoExtratoBancario::GravaPreparacoes(TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR& regras,
+                                                            TClientDataSet& marcadas, int chave) {
+  if (FDYQ && !regras.TemDAODYQAux()) regras.CriaDAODYQAux();
+  const int banco = ContaBanco();
+  TSQLMGR hist;
+  for (marcadas.First(); !marcadas.Eof(); marcadas.Next()) {
+    ++chave;
+    for (const std::string& emp : FEmpresasPrep) {
+      const int c = std::stoi(emp);
+      if (regras.Locate("BDCODEMP;BDCHAVELANC", {Variant(c), Variant(Int(marcadas, "BDCHAVE"))})) continue;
+      AdicionaPreparacao(regras, marcadas, c, chave, banco, hist);
+    }
+  }
+}
+
+// The answers given and the companies chosen go to the run's information once.
+void TfrConsultaImportacaoExtratoBancario::RegistraLogPreparacoes(const std::string& pergunta1,
+                                                                  const std::string& resposta1,
+                                                                  const std::string& pergunta2,
+                                                                  const std::string& resposta2) {
+  if (FLogAdicionalPrep.empty()) {
+    FLogAdicionalPrep.push_back("[Preparação de importação de extrato]");
+    if (!resposta1.empty()) FLogAdicionalPrep.push_back("  " + pergunta1 + " " + resposta1);
+    if (!resposta2.empty()) FLogAdicionalPrep.push_back("  " + pergunta2 + " " + resposta2);
+    if (!FEmpresasPrep.empty()) {
+      FLogAdicionalPrep.push_back("Empresa(s):");
+      for (const auto& e : FEmpresasPrep) FLogAdicionalPrep.push_back("  " + e);
+    }
+    FLogAdicionalPrep.push_back("[Fim]");
+  }
+  if (auto* u = Util(); u && u->Inconsistencias())
+    for (const auto& l : FLogAdicionalPrep) u->Inconsistencias()->Add_Informacao(l);
+  if (OwnerNaCadeia("TfrImportacaoOFCConciliacao")) {
+    FLogAdicional = std::string("[Opções]\r\n  Não marcar coincidir sequência inteira ao transformar em preparação: ") +
+                    (FNaoCoincidirTransPrep ? "Sim" : "Não") + "\r\n[Fim]";
+    if (auto* u = Util(); u && u->Inconsistencias()) u->Inconsistencias()->Add_Informacao(FLogAdicional);
+  }
+}
+
 void TfrConsultaImportacaoExtratoBancario::CriaPreparacoes(TDAOFactory* linhas, bool& parar) {
   parar = false;
   auto* regras = DAOPreparacoes();
@@ -127,8 +211,8 @@ void TfrConsultaImportacaoExtratoBancario::CriaPreparacoes(TDAOFactory* linhas, 
                                          "Transformar e replicar para outras empresas"});
       if (r == mrYesToAll) {
         TListaObj p;
-        p.Add(FCodEmp);
-        p.AddObject(&FEmpresasPrep);
+        p.Posicao(pepEmpresa).Add(FCodEmp);
+        p.Posicao(pepEmpresas).AddObject(&FEmpresasPrep);
         TPackagesUtil::CarregaFormParamsObj("TfrEmpresasPreparacaoExtratoBancario", this, std::move(p), nullptr, true);
         resposta2 = "Transformar e replicar para outras empresas";
       } else if (r == mrNo) {
@@ -139,72 +223,11 @@ void TfrConsultaImportacaoExtratoBancario::CriaPreparacoes(TDAOFactory* linhas, 
       }
       regras->setEmpresas(FEmpresasPrep);
     }
-    if (FDYQ && !regras->TemDAODYQAux()) regras->CriaDAODYQAux();
-    const int banco = ContaBanco();
-    TSQLMGR hist;
-    for (marcadas.First(); !marcadas.Eof(); marcadas.Next()) {
-      ++chave;
-      for (const std::string& emp : FEmpresasPrep) {
-        const int c = std::stoi(emp);
-        if (regras->Locate("BDCODEMP;BDCHAVELANC", {Variant(c), Variant(Int(marcadas, "BDCHAVE"))})) continue;
-        std::string nomeHist;
-        if (Int(marcadas, "BDCODTPHI") > 0) {
-          hist.CommandText("select BDNOME from HIST_TPHI where BDCODHIST = ? and BDCODTPHI = ?", ctOpen,
-                           {Variant(Int(marcadas, "BDCODHIST")), Variant(Int(marcadas, "BDCODTPHI"))});
-          if (!hist.IsEmpty()) nomeHist = Txt(hist, "BDNOME");
-        }
-        // The counter account is the side that is not the bank's; a line no rule filled carries no
-        // side of its own, and taking its credit would store the bank account as its counter account.
-        const bool lado1 = Vazio(marcadas, "BDCONTRAPARTDEBCRED") ? Int(marcadas, "BDCREDITO") == banco
-                                                                  : Int(marcadas, "BDCONTRAPARTDEBCRED") == 1;
-        regras->Append();
-        Set(*regras, "BDCODEMP", Variant(c));
-        Set(*regras, "BDCHAVE", Variant(chave));
-        if (Int(marcadas, "BDCREDITO") == banco) Set(*regras, "BDAMBOSENTSAI", Variant(2));
-        else if (Int(marcadas, "BDDEBITO") == banco) Set(*regras, "BDAMBOSENTSAI", Variant(1));
-        Set(*regras, "BDCODTPLA", Variant(banco));
-        Set(*regras, "BDCOMPL", Variant(Txt(marcadas, "BDCOMPLBANCARIO")));
-        Set(*regras, "BDCOINCIDE", Variant(std::string(FNaoCoincidirTransPrep ? "FALSE" : "TRUE")));
-        const int64_t contra = Int(marcadas, lado1 ? "BDDEBITO" : "BDCREDITO");
-        if (contra > 0) Set(*regras, "BDCONTRAPARTIDA", Variant(contra));
-        Set(*regras, "BDCONTRAPARTDEBCRED", Variant(lado1 ? 1 : 0));
-        const int64_t ter = Int(marcadas, lado1 ? "BDCODTERCEIROD" : "BDCODTERCEIROC");
-        if (ter > 0) Set(*regras, "BDCODTER", Variant(ter));
-        if (Int(marcadas, "BDCODTPHI") > 0) Set(*regras, "BDCODTPHI", Variant(Int(marcadas, "BDCODTPHI")));
-        if (nomeHist.find('*') == std::string::npos) {
-          const bool alt = !Trim(Txt(marcadas, "BDCOMPL")).empty();
-          Set(*regras, "BDALTCOMPL", Variant(std::string(alt ? "TRUE" : "FALSE")));
-          if (alt) Set(*regras, "BDCOMPLPARA", Variant(Txt(marcadas, "BDCOMPL")));
-        }
-        if (!Vazio(marcadas, "BDCODHIST")) Set(*regras, "BDCODHIST", Variant(Int(marcadas, "BDCODHIST")));
-        if (!Vazio(marcadas, "BDCODPLAPADRAO")) Set(*regras, "BDCODPLAPADRAO", Variant(Int(marcadas, "BDCODPLAPADRAO")));
-        // Rules are kept per kind of account, so a cash movement's rules serve cash movements.
-        Set(*regras, "BDTIPOCONTA", Variant(FTipoExtrato));
-        Set(*regras, "BDCHAVELANC", Variant(Int(marcadas, "BDCHAVE")));
-        Set(*regras, "BDEDITCHAVE", Variant(0));
-        regras->Post();
-      }
-    }
+    GravaPreparacoes(*regras, marcadas, chave);
     FImpPrepaConfigurada = true;
   }();
   if (parar) return;
-  if (FLogAdicionalPrep.empty()) {
-    FLogAdicionalPrep.push_back("[Preparação de importação de extrato]");
-    if (!resposta1.empty()) FLogAdicionalPrep.push_back("  " + pergunta1 + " " + resposta1);
-    if (!resposta2.empty()) FLogAdicionalPrep.push_back("  " + pergunta2 + " " + resposta2);
-    if (!FEmpresasPrep.empty()) {
-      FLogAdicionalPrep.push_back("Empresa(s):");
-      for (const auto& e : FEmpresasPrep) FLogAdicionalPrep.push_back("  " + e);
-    }
-    FLogAdicionalPrep.push_back("[Fim]");
-  }
-  if (auto* u = Util(); u && u->Inconsistencias())
-    for (const auto& l : FLogAdicionalPrep) u->Inconsistencias()->Add_Informacao(l);
-  if (OwnerNaCadeia("TfrImportacaoOFCConciliacao")) {
-    FLogAdicional = std::string("[Opções]\r\n  Não marcar coincidir sequência inteira ao transformar em preparação: ") +
-                    (FNaoCoincidirTransPrep ? "Sim" : "Não") + "\r\n[Fim]";
-    if (auto* u = Util(); u && u->Inconsistencias()) u->Inconsistencias()->Add_Informacao(FLogAdicional);
-  }
+  RegistraLogPreparacoes(pergunta1, resposta1, pergunta2, resposta2);
 }
 
 void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
@@ -250,7 +273,7 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
       Set(*l, "BDVALOR", Variant(valor - total));
     }
     if (Valor(*l, "BDVALOR") == Currency()) {
-      Set(*l, "BDINCONSISTENTE", Variant(1));
+      Set(*l, "BDINCONSISTENTE", Variant(miForaDaImportacao));
       pai.Zerado = true;
     }
     l->Post();
@@ -262,7 +285,7 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
         if (TField* f = l->FindField(m->Fields(i).FieldName())) f->SetValue(m->Fields(i).Value());
       Set(*l, "BDCHAVE", Variant(++FUltimaChave));
       Set(*l, "BDMULTLANC", Variant(1));
-      Set(*l, "BDINCONSISTENTE", Variant(0));
+      Set(*l, "BDINCONSISTENTE", Variant(miConsistente));
       Set(*l, "BDCHAVELANC", Variant(Int(*m, "BDCHAVELANC")));
       l->Post();
       mapa[std::to_string(Int(*m, "BDCODEMP")) + ";" + std::to_string(Int(*m, "BDCHAVE")) + ";" +
@@ -382,7 +405,7 @@ void TfrConsultaImportacaoExtratoBancario::PostaBaixas() {
     TFilterGuard guarda(*l, TFilterGuard::kAllRows);
     for (l->First(); !l->Eof(); l->Next()) {
       const int64_t st = Int(*l, "BDSTATUSWEB");
-      if (st == 1 || st == 2 || (Int(*l, "BDINCONSISTENTE") == 1 && Flag(*l, "BDVINC_BAIXA")))
+      if (st == 1 || st == 2 || (Int(*l, "BDINCONSISTENTE") == miForaDaImportacao && Flag(*l, "BDVINC_BAIXA")))
         fora.insert(Int(*l, "BDCHAVE"));
     }
   }

@@ -5,6 +5,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Desfaz.h"
+#include "bankstatement/uImportacaoCompPagto.h"
 #include "framework/accounting/contabilizacao_mgr.h"
 #include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -142,13 +143,13 @@ void TfrConsultaImportacaoExtratoBancario::spConciliacaoAutClick(TComponent*) {
 
 void TfrConsultaImportacaoExtratoBancario::spImportarModeloClick(TComponent*) {
   TListaObj p;
-  p.Add(FCodEmp);
-  p.Add(DAOAtual());
-  p.Add(DAOMulti());
-  p.AddObject(FProcessoBaixas.get());
-  p.Add(this);
-  p.Add(FEditConta);
-  p.AddNil();
+  p.Posicao(picEmpresa).Add(FCodEmp);
+  p.Posicao(picLinhas).Add(DAOAtual());
+  p.Posicao(picMultiplos).Add(DAOMulti());
+  p.Posicao(picProcessoBaixas).AddObject(FProcessoBaixas.get());
+  p.Posicao(picRevisao).Add(this);
+  p.Posicao(picConta).Add(FEditConta);
+  p.Posicao(picReservado).AddNil();
   // The receipt import runs to its end before the review goes on.
   TPackagesUtil::CarregaFormParamsObj("TfrImportacaoCompPagto", this, std::move(p), nullptr, true);
 }

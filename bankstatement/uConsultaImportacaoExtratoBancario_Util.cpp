@@ -7,11 +7,13 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "framework/accounting/contabilizacao_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/parametros_revisao.h"
 #include "settlement/uProcessoBaixas.h"
 
 namespace integracao {
@@ -52,12 +54,12 @@ TfrConsultaImportacaoExtratoBancario* TUtilImportacao_ExtratoBancario_Treeview::
 }
 
 bool TUtilImportacao_ExtratoBancario_Treeview::getAmbienteTeste() const {
-  if (!FLista || FLista->Count() < 18) return false;
-  switch (FLista->Kind(17)) {
-    case TListaObj::SlotKind::Integer: return FLista->GetInteger(17) != 0;
+  if (!FLista || FLista->Count() <= preAmbienteTeste) return false;
+  switch (FLista->Kind(preAmbienteTeste)) {
+    case TListaObj::SlotKind::Integer: return FLista->GetInteger(preAmbienteTeste) != 0;
     case TListaObj::SlotKind::Component:
-      if (auto* b = dynamic_cast<TBoolean_VYN*>(FLista->GetComponent(17))) return b->Value();
-      if (auto* i = dynamic_cast<TInteger_VYN*>(FLista->GetComponent(17))) return i->Value() != 0;
+      if (auto* b = dynamic_cast<TBoolean_VYN*>(FLista->GetComponent(preAmbienteTeste))) return b->Value();
+      if (auto* i = dynamic_cast<TInteger_VYN*>(FLista->GetComponent(preAmbienteTeste))) return i->Value() != 0;
       return false;
     default: return false;
   }
@@ -85,17 +87,17 @@ void TUtilImportacao_ExtratoBancario_Treeview::SetInconsistenciaMulti(TClientDat
     for (ds.First(); !ds.Eof(); ds.Next()) {
       if (Int(ds, "BDCHAVE") == chave && Int(ds, "BDMULTLANC") == 1) divisoes.push_back(ds.GetBookmark());
     }
-    if (m == 0)
+    if (m == miConsistente)
       for (TBookmark b : divisoes) {
         ds.GotoBookmark(b);
-        if (Int(ds, "BDINCONSISTENTE") > 0) {
+        if (Int(ds, "BDINCONSISTENTE") > miConsistente) {
           m = Int(ds, "BDINCONSISTENTE");
           ds.GotoBookmark(linha);
           campos::Grava(ds, "BDINCONSISTENTE", Variant(m));
           break;
         }
       }
-    if (m != 0)
+    if (m != miConsistente)
       for (TBookmark b : divisoes) {
         ds.GotoBookmark(b);
         if (Int(ds, "BDINCONSISTENTE") != m) campos::Grava(ds, "BDINCONSISTENTE", Variant(m));
@@ -149,9 +151,9 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
   const int64_t status = Int(ds, "BDSTATUSWEB");
   if (status == 1 || status == 2) return false;
   bool result = true;
-  if (ConciliadoLadoBanco(ds)) result = Int(ds, "BDINCONSISTENTE") == 1;
+  if (ConciliadoLadoBanco(ds)) result = Int(ds, "BDINCONSISTENTE") == miForaDaImportacao;
   // A linked split line is settled, not written; once settled (mark 1) the run counts it as such.
-  if (result && Flag(ds, "BDVINC_BAIXA") && Int(ds, "BDMULTLANC") == 1 && Int(ds, "BDINCONSISTENTE") != 1)
+  if (result && Flag(ds, "BDVINC_BAIXA") && Int(ds, "BDMULTLANC") == 1 && Int(ds, "BDINCONSISTENTE") != miForaDaImportacao)
     result = false;
   auto* tela = Revisao();
   TClientDataSet* multi = tela ? tela->DAOMulti() : nullptr;
@@ -185,7 +187,7 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
     result = deb > 0 && cre > 0;
     if (!result) {
       FTodosImportados = false;
-      campos::Grava(ds, "BDINCONSISTENTE", Variant(1));
+      campos::Grava(ds, "BDINCONSISTENTE", Variant(miForaDaImportacao));
     }
   }
   return result;

@@ -4,6 +4,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/packages_util.h"
@@ -57,14 +58,14 @@ void TfrConsultaImportacaoExtratoBancario::miDuplicatasClick(TComponent* sender)
   }
   TListaObj p;
   if (!multi) {
-    p.Add(l);
-    p.Add(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA);
-    p.Add(m);
+    p.Posicao(pvbOrigem).Add(l);
+    p.Posicao(pvbVinculos).Add(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA);
+    p.Posicao(pvbMultiLanc).Add(m);
   } else {
-    p.Add(m);
-    p.Add(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA);
-    p.AddNil();
-    p.Add(l);
+    p.Posicao(pvbOrigem).Add(m);
+    p.Posicao(pvbVinculos).Add(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA);
+    p.Posicao(pvbMultiLanc).AddNil();
+    p.Posicao(pvbLinhasDoMultiLanc).Add(l);
   }
   const char* classe = ComecaCom(nome, "miImpostos")       ? "TfrFiltroImpostosEmitidos"
                        : ComecaCom(nome, "miParcelamento") ? "TfrFiltroBaixaParcelamento"

@@ -202,6 +202,12 @@ TEST_F(RevisaoExtratoTest, RefusingTheStatementNeedsANoteAndSendsOnlyTheRefusal)
   EXPECT_EQ(r[0]["documento"], nlohmann::json::parse(
                                    R"({"extratoId":77,"observacao":"Extrato de outra conta","retornadoPor":"ana.souza"})"));
   EXPECT_TRUE(Db().QueryAll("select BDCHAVE from VZEL_EMPRESAS_TLAN").Rows.empty());
+  // Each of the three answers to the question is in the action log of the review, for the company.
+  auto log = Db().QueryAll("select BDCODEMP, BDTELA, BDTEXTO from VYN_LOG_EVENTO order by BDCODLOG");
+  ASSERT_EQ(log.Rows.size(), 3u);
+  EXPECT_EQ(log.Value(2, "BDCODEMP").AsInteger(), 15);
+  EXPECT_EQ(log.Value(2, "BDTELA").AsString(), "TfrConsultaImportacaoExtratoBancario");
+  EXPECT_NE(log.Value(2, "BDTEXTO").AsString().find("não pode ser revertido!\". Resposta: \"Sim\""), std::string::npos);
 }
 
 TEST_F(RevisaoExtratoTest, StoredRulesFillTheLinesOnOpenAndTickedLinesBecomeRulesAtImport) {

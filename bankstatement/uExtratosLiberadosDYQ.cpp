@@ -11,6 +11,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/form.h"
 #include "framework/ui/list_view.h"
+#include "framework/ui/log_event.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/status_processo.h"
 #include "framework/web/dyq_client.h"
@@ -18,6 +19,10 @@
 namespace integracao {
 
 using namespace vyn;
+
+bool AbertoPelasNotificacoes(const TComponent* owner) {
+  return owner && SameText(owner->ClassName(), "TfrFiltroImportacaoExtratoBancarioDYQNotificacoes");
+}
 
 bool PeriodoListado(TDateTime I, TDateTime F, TDateTime S, TDateTime E) {
   const bool temI = I.Days() != 0, temF = F.Days() != 0;
@@ -143,15 +148,18 @@ int64_t CodigoConta(const std::string& palavra) {
 }
 
 void RecusaExtratoDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodoDYQ& cliente, bool ambienteTeste,
-                      const std::function<void()>& atualizaSilencioso) {
+                      const std::function<void()>& atualizaSilencioso, TLogEvent& log, int64_t empresa) {
   const int sel = PrimeiroSelecionado(lista);
   if (lista.Count() == 0 || sel < 0) {
     DlgInfOk("Nenhum extrato selecionado!");
     return;
   }
-  if (MessageDlgVYN("Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!", mtInformation,
-                    mbYes | mbNo) != mrYes)
-    return;
+  log.SetEmpresaAtual(static_cast<int>(empresa));
+  const int resposta = MessageDlgVYN("Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!",
+                                     mtInformation, mbYes | mbNo, 0, &log);
+  // Kept whatever comes next: a refusal cannot be taken back.
+  log.GravarLog(false);
+  if (resposta != mrYes) return;
   if (!ShowSegurancaProcesso(&dialogo)) {
     DlgInfOk("Processo não realizado!");
     return;

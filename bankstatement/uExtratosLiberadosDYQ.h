@@ -11,16 +11,22 @@
 
 namespace vyn {
 class TCheckBox;
+class TComponent;
 class TEdit_Codigo_Search_VYN;
 class TImportacaoDYQMGR;
 class TForm_VYN;
 class TLabel;
 class TListView;
+class TLogEvent;
 class TRetornaMetodoDYQ;
 class TfrStatusProcesso;
 }  // namespace vyn
 
 namespace integracao {
+
+// Whether a Dyq dialog was opened from the released-statements notification list: the dialogs
+// recognise that owner by its class name, "TfrFiltroImportacaoExtratoBancarioDYQNotificacoes".
+bool AbertoPelasNotificacoes(const vyn::TComponent* owner);
 
 // Whether a statement [S, E] is listed for the typed period [I, F]; a zero date is an empty field.
 bool PeriodoListado(vyn::TDateTime I, vyn::TDateTime F, vyn::TDateTime S, vyn::TDateTime E);
@@ -65,8 +71,10 @@ std::string PrimeiraPalavra(const std::string& texto);
 int64_t CodigoConta(const std::string& palavra);
 
 // The refusal of the first selected statement: question, rights, observation, report, refresh.
-// The report goes to the environment the list was read from.
+// The report goes to the environment the list was read from; the question and its answer go to
+// the dialog's action log for the company.
 void RecusaExtratoDYQ(vyn::TForm_VYN& dialogo, vyn::TListView& lista, const vyn::TRetornaMetodoDYQ& cliente,
-                      bool ambienteTeste, const std::function<void()>& atualizaSilencioso);
+                      bool ambienteTeste, const std::function<void()>& atualizaSilencioso, vyn::TLogEvent& log,
+                      int64_t empresa);
 
 }  // namespace integracao

@@ -24,7 +24,6 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-constexpr const char* kNotificacoes = "TfrFiltroImportacaoExtratoBancarioDYQNotificacoes";
 
 TCheckBox* Caixa(TComponent& tela, const char* nome, const char* caption, bool enabled = true) {
   auto* c = tela.Create<TCheckBox>();
@@ -168,7 +167,7 @@ void TfrFiltroImportacaoExtratoBancarioDYQ::FormShow() {
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::FormClose(TCloseAction& action) {
   TfrIntegracao_Empresa_Padrao_VYN::FormClose(action);
-  if (auto* dono = dynamic_cast<TControl*>(Owner()); dono && SameText(dono->ClassName(), kNotificacoes))
+  if (auto* dono = dynamic_cast<TControl*>(Owner()); dono && AbertoPelasNotificacoes(dono))
     dono->SetEnabled(true);
 }
 
@@ -210,7 +209,7 @@ void TfrFiltroImportacaoExtratoBancarioDYQ::PreencheListaExtratos(bool Silent) {
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::spRecusaExtratoClick(TComponent*) {
   RecusaExtratoDYQ(*this, *lvExtratos, *FRetornaDYQ, ckAmbienteTeste->Checked(),
-                   [this] { PreencheListaExtratos(true); });
+                   [this] { PreencheListaExtratos(true); }, *FLogEvent, EmpresaDYQ(*edCODEMP));
 }
 
 std::string TfrFiltroImportacaoExtratoBancarioDYQ::ArquivoPDF(const std::string& diretorio, int subpastas) {
@@ -287,7 +286,7 @@ void TfrFiltroImportacaoExtratoBancarioDYQ::SetListaObj(const TListaObj& lista) 
   edDataIni->Clear();
   edDataFim->Clear();
   PreencheListaExtratos(false);
-  if (lvExtratos->Count() == 0 && Owner() && SameText(Owner()->ClassName(), kNotificacoes)) Close();
+  if (lvExtratos->Count() == 0 && AbertoPelasNotificacoes(Owner())) Close();
 }
 
 }  // namespace integracao

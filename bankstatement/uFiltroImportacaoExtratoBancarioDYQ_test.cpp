@@ -169,6 +169,14 @@ TEST_F(ExtratoDYQTest, RefusalSendsTheDocumentAfterQuestionRightsAndObservation)
             nlohmann::json::parse(R"({"tipoRetorno":3,"caixa":false,"documento":
               {"extratoId":103,"observacao":"Conta errada","retornadoPor":"ana.souza"}})"));
   EXPECT_EQ(reqs[2].Path, "/extratos-liberados");   // the silent refresh
+  // Each answer to the question is kept for the company, also when the refusal went no further.
+  auto log = Db().QueryAll("select BDCODEMP, BDTELA, BDTEXTO from VYN_LOG_EVENTO order by BDCODLOG");
+  ASSERT_EQ(log.Rows.size(), 3u);
+  EXPECT_EQ(log.Value(0, "BDCODEMP").AsInteger(), 15);
+  EXPECT_EQ(log.Value(0, "BDTELA").AsString(), "TfrFiltroImportacaoExtratoBancarioDYQ");
+  EXPECT_EQ(log.Value(2, "BDTEXTO").AsString(),
+            "Mensagem: \"Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!\". "
+            "Resposta: \"Sim\"");
 }
 
 TEST_F(ExtratoDYQTest, RefusalFromTheTestEnvironmentGoesToTheTestEnvironment) {

@@ -62,7 +62,8 @@ TfrFiltroImportacaoMovimentoCaixaDYQ::TfrFiltroImportacaoMovimentoCaixaDYQ(TComp
     setHintTransacao();
   };
   spRecusaExtrato->OnClick = [this](TComponent*) {
-    RecusaExtratoDYQ(*this, *lvMovimentoCaixa, *FRetornaDYQ, false, [this] { carregaMovimentos(true); });
+    RecusaExtratoDYQ(*this, *lvMovimentoCaixa, *FRetornaDYQ, false, [this] { carregaMovimentos(true); }, *FLogEvent,
+                     EmpresaDYQ(*edCODEMP));
   };
 }
 
@@ -124,9 +125,7 @@ void TfrFiltroImportacaoMovimentoCaixaDYQ::SetListaObj(const TListaObj& lista) {
   edDataInicial->Clear();
   edDataFinal->Clear();
   carregaMovimentos(false);
-  if (lvMovimentoCaixa->Count() == 0 && Owner() &&
-      SameText(Owner()->ClassName(), "TfrFiltroImportacaoExtratoBancarioDYQNotificacoes"))
-    Close();
+  if (lvMovimentoCaixa->Count() == 0 && AbertoPelasNotificacoes(Owner())) Close();
 }
 
 }  // namespace integracao

@@ -135,18 +135,18 @@ void TfrImportacaoCompPagto::FormClose(TCloseAction& action) {
 }
 
 void TfrImportacaoCompPagto::SetListaObj(const TListaObj& lista) {
-  ExigeListaDoAbridor(lista, 6, "Esta tela é aberta pela revisão do extrato bancário.");
+  ExigeListaDoAbridor(lista, picConta + 1, "Esta tela é aberta pela revisão do extrato bancário.");
   TfrProcesso_Empresa_Padrao_VYN::SetListaObj(lista);
-  if (auto* empresa = lista.Get<TEdit_Codigo_Search_VYN>(0)) {
+  if (auto* empresa = lista.Get<TEdit_Codigo_Search_VYN>(picEmpresa)) {
     edCODEMP->Vale(empresa->Codigo());
     // The name panel and the found record follow the new code; a refused code is the review's.
     edCODEMP->Validate();
   }
-  FLancamentos = lista.Get<TLancamentoMGR>(1);
-  FProcessoBaixas = lista.GetObject<TProcessoBaixas>(3);
+  FLancamentos = lista.Get<TLancamentoMGR>(picLinhas);
+  FProcessoBaixas = lista.GetObject<TProcessoBaixas>(picProcessoBaixas);
   if (FProcessoBaixas) FProcessoBaixas->SetDAOImport(FLancamentos);
-  FOwner = lista.GetComponent(4);
-  if (auto* conta = lista.Get<TEdit_Codigo_Search_VYN>(5)) FCodCta = static_cast<int>(conta->Codigo());
+  FOwner = lista.GetComponent(picRevisao);
+  if (auto* conta = lista.Get<TEdit_Codigo_Search_VYN>(picConta)) FCodCta = static_cast<int>(conta->Codigo());
   if (FLancamentos) {
     for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDATA", "BDDEBITO", "BDCREDITO", "BDVALOR", "BDTEMCOMPROVANTE",
                           "BDCNPJ", "BDVALORPAGO", "BDVALORORIGINAL", "BDJUROS", "BDMULTAS", "BDDESCONTOS"})

@@ -67,6 +67,17 @@ std::string TextoValorComprovante(vyn::Currency valor);
 // The attention message of a receipt whose original value comes out negative (a misread receipt).
 std::string AvisoOriginalNegativo(const std::string& data, const std::string& valorPago, vyn::Currency original);
 
+// The parameter array the statement review hands the receipt import.
+enum TParamImportacaoCompPagto : int {
+  picEmpresa = 0,         // the company edit
+  picLinhas,              // the statement lines (TLancamentoMGR)
+  picMultiplos,           // the split rows
+  picProcessoBaixas,      // the review's settlement engine
+  picRevisao,             // the review screen
+  picConta,               // the bank account edit
+  picReservado,           // nil
+};
+
 class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
  public:
   explicit TfrImportacaoCompPagto(vyn::TComponent* owner = nullptr);
@@ -109,6 +120,15 @@ class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   void LocalizaComprovantes();
   void pGeraMultiplosLancamentos();
   void DesdobraLinha(vyn::TClientDataSet& multi, int codPlano, int codHist);
+  // DesdobraLinha's steps.
+  struct TDesdobra;
+  bool JaDesdobrada(vyn::TClientDataSet& multi, int64_t codEmp, int64_t chave);
+  bool LinhaVinculada(int64_t chave);
+  void NovaLinhaDesdobrada(TDesdobra& d, vyn::Currency valor);
+  void PostaLinhaDesdobrada(TDesdobra& d, int parte);
+  void DesdobraPrincipal(TDesdobra& d);
+  void LimpaContrapartida(const TDesdobra& d);
+  void DesdobraEncargos(TDesdobra& d);
   int ContaConfigurada(const std::string& classificacao, const char* colunaBusca, int64_t contaLinha,
                        const char* colunaConta, int referencia);
   int ParcelaUnica(bool pagamento, vyn::Currency valor, const std::string& cnpj);

@@ -264,6 +264,153 @@ void TfrImportacaoCompPagto::pGeraMultiplosLancamentos() {
   FMultiLancDAO->First();
 }
 
+// One statement line being split: its values and sides, and the numbering of its split rows.
+struct TfrImportacaoCompPagto::TDesdobra {
+  TClientDataSet& multi;
+  int codPlano;
+  int codHist;
+  int64_t codEmp;
+  int64_t chave;
+  Currency juros, multas, descontos;
+  bool algumPositivo;
+  int64_t debito, credito;
+  bool pagamento;
+  const char* contrapartida;
+  const char* participante;
+  int64_t contaContrapartida;
+  int referencia;
+  int numero = 0;
+};
+
+// A line already split (by an earlier run or by hand) is not split again.
+bool TfrImportacaoCompPagto::JaDesdobrada(TClientDataSet& multi, int64_t codEmp, int64_t chave) {
+  multi.CancelRange();
+  multi.SetRange({Variant(static_cast<long long>(codEmp)), Variant(static_cast<long long>(chave))},
+                 {Variant(static_cast<long long>(codEmp)), Variant(static_cast<long long>(chave))});
+  const bool jaDesdobrada = !multi.IsEmpty();
+  multi.CancelRange();
+  return jaDesdobrada;
+}
+
+// The engine may have linked the whole line to an installment already: its split rows are not
+// linked again, or the installment would be settled twice.
+bool TfrImportacaoCompPagto::LinhaVinculada(int64_t chave) {
+  bool linhaVinculada = false;
+  if (FProcessoBaixas && FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA) {
+    TClientDataSet& v = *FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA;
+    for (v.First(); !v.Eof() && !linhaVinculada; v.Next())
+      linhaVinculada = v.FieldByName("BDCHAVE").AsInteger() == chave &&
+                       (v.FieldByName("BDCHAVELANC").IsNull() || v.FieldByName("BDCHAVELANC").AsInteger() <= 0);
+  }
+  return linhaVinculada;
+}
+
+// A new split row of the line with the line's common fields.
+void TfrImportacaoCompPagto::NovaLinhaDesdobrada(TDesdobra& d, Currency valor) {
+  TLancamentoMGR& linhas = *FLancamentos;
+  TClientDataSet& multi = d.multi;
+  multi.Append();
+  multi.FieldByName("BDCHAVELANC").SetAsInteger(++d.numero);
+  multi.FieldByName("BDCODPLAPADRAO").SetAsInteger(d.codPlano);
+  multi.FieldByName("BDCODHIST").SetAsInteger(d.codHist);
+  multi.FieldByName("BDCODUSU").SetAsInteger(ProcessContext().UserCode);
+  multi.FieldByName("BDCONTABILIZACAO").SetAsInteger(0);
+  multi.FieldByName("BDTIPOLANCFILIAL").SetAsInteger(0);
+  multi.FieldByName("BDTIPOLAN").SetAsInteger(TTiposLancamentos::getCodigoTipoLancamento(kTipoLancamentoMultiplo));
+  multi.FieldByName("BDCODEMP").SetAsInteger(d.codEmp);
+  multi.FieldByName("BDCHAVE").SetAsInteger(d.chave);
+  if (TField* lote = linhas.FindField("BDLOTE"); lote && !Trim(lote->AsString()).empty())
+    multi.FieldByName("BDLOTE").SetValue(Variant(Trim(lote->AsString())));
+  multi.FieldByName("BDDATA").SetValue(linhas.FieldByName("BDDATA").Value());
+  multi.FieldByName("BDVALOR").SetAsCurrency(valor);
+  for (const char* c : {"BDDCTO", "BDCOMPL"})
+    if (TField* f = linhas.FindField(c)) multi.FieldByName(c).SetValue(f->Value());
+  if (TField* hist = linhas.FindField("BDCODTPHI"); hist && !hist->IsNull() && hist->AsInteger() > 0)
+    multi.FieldByName("BDCODTPHI").SetAsInteger(hist->AsInteger());
+}
+
+void TfrImportacaoCompPagto::PostaLinhaDesdobrada(TDesdobra& d, int parte) {
+  try {
+    d.multi.Post();
+  } catch (...) {
+    if (d.multi.State() != TDataSetState::dsBrowse) d.multi.Cancel();
+    throw;
+  }
+  if (FParcelaLinha >= 0 && FProcessoBaixas) pVinculoManualAut(d.multi, parte);
+}
+
+// Principal: the original value on the counterpart side.
+void TfrImportacaoCompPagto::DesdobraPrincipal(TDesdobra& d) {
+  TLancamentoMGR& linhas = *FLancamentos;
+  const Variant terceiro =
+      linhas.FindField(d.participante) ? linhas.FieldByName(d.participante).Value() : Variant();
+  const bool linhaVinculada = LinhaVinculada(d.chave);
+  const Currency original = Dinheiro(linhas, "BDVALORORIGINAL");
+  NovaLinhaDesdobrada(d, original);
+  d.multi.FieldByName(d.contrapartida).SetAsInteger(d.contaContrapartida);
+  const bool temParticipante = !terceiro.IsNull() && terceiro.AsInteger() > 0;
+  if (temParticipante) d.multi.FieldByName(d.participante).SetValue(terceiro);
+  // The open installment of the receipt's participant and value, when there is exactly one.
+  FParcelaLinha = -1;
+  if (!linhaVinculada) ParcelaUnica(d.pagamento, original, linhas.FieldByName("BDCNPJ").AsString());
+  PostaLinhaDesdobrada(d, pcPrincipal);
+  const auto exigeParticipante = [&] {
+    const Variant v =
+        TContasPlanosMGR::GetCampoConta(this, d.codPlano, static_cast<int>(d.contaContrapartida), "bdparticipante");
+    return !v.IsNull() && v.AsInteger() > 0;
+  };
+  // The message names the statement line's key: the principal row's own number is always 1 and
+  // would not tell the user which line lacks the participant.
+  if (!temParticipante && d.codPlano > 0 && exigeParticipante())
+    Inconsistencias_VYN()->Add_Atencao(static_cast<int>(d.codEmp),
+                                       "O lançamento: " + std::to_string(d.chave) + " não possui participante!");
+}
+
+// The line keeps its own side only: the counterpart goes to the split rows.
+void TfrImportacaoCompPagto::LimpaContrapartida(const TDesdobra& d) {
+  TLancamentoMGR& linhas = *FLancamentos;
+  linhas.Edit();
+  try {
+    linhas.FieldByName(d.contrapartida).Clear();
+    if (TField* f = linhas.FindField(d.participante)) f->Clear();
+    linhas.Post();
+  } catch (...) {
+    if (linhas.State() != TDataSetState::dsBrowse) linhas.Cancel();
+    throw;
+  }
+}
+
+// Interest, fines and discount, each on the account the online account configuration names.
+void TfrImportacaoCompPagto::DesdobraEncargos(TDesdobra& d) {
+  struct TParte {
+    Currency valor;
+    int parte;
+    const TContaParte& conta;
+  };
+  const bool pagamento = d.pagamento;
+  const TParte partes[] = {{d.juros, pcJuros, kJuros},
+                           {d.multas, pcMultas, kMultas},
+                           {d.descontos, pcDesconto, pagamento ? kDescontoPagamento : kDescontoRecebimento}};
+  for (const TParte& p : partes) {
+    if (!(p.valor > Currency())) continue;
+    const std::string classificacao = pagamento ? p.conta.pagamento : p.conta.recebimento;
+    const int conta = ContaConfigurada(classificacao, p.conta.busca, p.conta.buscaDebito ? d.debito : d.credito,
+                                       p.conta.conta, d.referencia);
+    // Interest and fines go to the side the principal left; a discount to the other one.
+    const bool noDebito = (p.parte == pcDesconto) ? !pagamento : pagamento;
+    NovaLinhaDesdobrada(d, p.valor);
+    if (conta > 0) {
+      d.multi.FieldByName(noDebito ? "BDDEBITO" : "BDCREDITO").SetAsInteger(conta);
+    } else {
+      Inconsistencias_VYN()->Add_Atencao(static_cast<int>(d.codEmp),
+                                         "O lançamento: " + std::to_string(d.chave) +
+                                             " não possui conta configurada para " + NomeParte(p.parte) +
+                                             " na configuração de contas on-line!");
+    }
+    PostaLinhaDesdobrada(d, p.parte);
+  }
+}
+
 void TfrImportacaoCompPagto::DesdobraLinha(TClientDataSet& multi, int codPlano, int codHist) {
   TLancamentoMGR& linhas = *FLancamentos;
   const Currency juros = Dinheiro(linhas, "BDJUROS");
@@ -277,121 +424,30 @@ void TfrImportacaoCompPagto::DesdobraLinha(TClientDataSet& multi, int codPlano, 
   if (algumPositivo && (debito == 0 || credito == 0)) return;
   const int64_t codEmp = CodEmp();
   const int64_t chave = linhas.FieldByName("BDCHAVE").AsInteger();
-  // A line already split (by an earlier run or by hand) is not split again.
-  multi.CancelRange();
-  multi.SetRange({Variant(static_cast<long long>(codEmp)), Variant(static_cast<long long>(chave))},
-                 {Variant(static_cast<long long>(codEmp)), Variant(static_cast<long long>(chave))});
-  const bool jaDesdobrada = !multi.IsEmpty();
-  multi.CancelRange();
-  if (jaDesdobrada) return;
+  if (JaDesdobrada(multi, codEmp, chave)) return;
 
   const bool pagamento = debito != 0 && debito != FCodCta;
   FCtaDebCre = pagamento ? 1 : 0;
-  const char* contrapartida = pagamento ? "BDDEBITO" : "BDCREDITO";
-  const char* participante = pagamento ? "BDCODTERCEIROD" : "BDCODTERCEIROC";
-  const int64_t contaContrapartida = pagamento ? debito : credito;
-  const Variant terceiro =
-      linhas.FindField(participante) ? linhas.FieldByName(participante).Value() : Variant();
-  const int referencia = AnoMes(linhas.FieldByName("BDDATA").AsDateTime());
-  TInconsistencias_VYN& lista = *Inconsistencias_VYN();
-
-  // The engine may have linked the whole line to an installment already: its split rows are not
-  // linked again, or the installment would be settled twice.
-  bool linhaVinculada = false;
-  if (FProcessoBaixas && FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA) {
-    TClientDataSet& v = *FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA;
-    for (v.First(); !v.Eof() && !linhaVinculada; v.Next())
-      linhaVinculada = v.FieldByName("BDCHAVE").AsInteger() == chave &&
-                       (v.FieldByName("BDCHAVELANC").IsNull() || v.FieldByName("BDCHAVELANC").AsInteger() <= 0);
-  }
-
-  int numero = 0;
-  auto novaLinha = [&](Currency valor) {
-    multi.Append();
-    multi.FieldByName("BDCHAVELANC").SetAsInteger(++numero);
-    multi.FieldByName("BDCODPLAPADRAO").SetAsInteger(codPlano);
-    multi.FieldByName("BDCODHIST").SetAsInteger(codHist);
-    multi.FieldByName("BDCODUSU").SetAsInteger(ProcessContext().UserCode);
-    multi.FieldByName("BDCONTABILIZACAO").SetAsInteger(0);
-    multi.FieldByName("BDTIPOLANCFILIAL").SetAsInteger(0);
-    multi.FieldByName("BDTIPOLAN").SetAsInteger(TTiposLancamentos::getCodigoTipoLancamento(kTipoLancamentoMultiplo));
-    multi.FieldByName("BDCODEMP").SetAsInteger(codEmp);
-    multi.FieldByName("BDCHAVE").SetAsInteger(chave);
-    if (TField* lote = linhas.FindField("BDLOTE"); lote && !Trim(lote->AsString()).empty())
-      multi.FieldByName("BDLOTE").SetValue(Variant(Trim(lote->AsString())));
-    multi.FieldByName("BDDATA").SetValue(linhas.FieldByName("BDDATA").Value());
-    multi.FieldByName("BDVALOR").SetAsCurrency(valor);
-    for (const char* c : {"BDDCTO", "BDCOMPL"})
-      if (TField* f = linhas.FindField(c)) multi.FieldByName(c).SetValue(f->Value());
-    if (TField* hist = linhas.FindField("BDCODTPHI"); hist && !hist->IsNull() && hist->AsInteger() > 0)
-      multi.FieldByName("BDCODTPHI").SetAsInteger(hist->AsInteger());
-  };
-  auto posta = [&](int parte) {
-    try {
-      multi.Post();
-    } catch (...) {
-      if (multi.State() != TDataSetState::dsBrowse) multi.Cancel();
-      throw;
-    }
-    if (FParcelaLinha >= 0 && FProcessoBaixas) pVinculoManualAut(multi, parte);
-  };
-
-  // Principal: the original value on the counterpart side.
-  const Currency original = Dinheiro(linhas, "BDVALORORIGINAL");
-  novaLinha(original);
-  multi.FieldByName(contrapartida).SetAsInteger(contaContrapartida);
-  const bool temParticipante = !terceiro.IsNull() && terceiro.AsInteger() > 0;
-  if (temParticipante) multi.FieldByName(participante).SetValue(terceiro);
-  // The open installment of the receipt's participant and value, when there is exactly one.
-  FParcelaLinha = -1;
-  if (!linhaVinculada) ParcelaUnica(pagamento, original, linhas.FieldByName("BDCNPJ").AsString());
-  posta(pcPrincipal);
-  const auto exigeParticipante = [&] {
-    const Variant v =
-        TContasPlanosMGR::GetCampoConta(this, codPlano, static_cast<int>(contaContrapartida), "bdparticipante");
-    return !v.IsNull() && v.AsInteger() > 0;
-  };
-  // The message names the statement line's key: the principal row's own number is always 1 and
-  // would not tell the user which line lacks the participant.
-  if (!temParticipante && codPlano > 0 && exigeParticipante())
-    lista.Add_Atencao(static_cast<int>(codEmp), "O lançamento: " + std::to_string(chave) + " não possui participante!");
-
+  TDesdobra d{multi,
+              codPlano,
+              codHist,
+              codEmp,
+              chave,
+              juros,
+              multas,
+              descontos,
+              algumPositivo,
+              debito,
+              credito,
+              pagamento,
+              pagamento ? "BDDEBITO" : "BDCREDITO",
+              pagamento ? "BDCODTERCEIROD" : "BDCODTERCEIROC",
+              pagamento ? debito : credito,
+              AnoMes(linhas.FieldByName("BDDATA").AsDateTime())};
+  DesdobraPrincipal(d);
   if (!algumPositivo) return;
-  linhas.Edit();
-  try {
-    linhas.FieldByName(contrapartida).Clear();
-    if (TField* f = linhas.FindField(participante)) f->Clear();
-    linhas.Post();
-  } catch (...) {
-    if (linhas.State() != TDataSetState::dsBrowse) linhas.Cancel();
-    throw;
-  }
-
-  struct TParte {
-    Currency valor;
-    int parte;
-    const TContaParte& conta;
-  };
-  const TParte partes[] = {{juros, pcJuros, kJuros},
-                           {multas, pcMultas, kMultas},
-                           {descontos, pcDesconto, pagamento ? kDescontoPagamento : kDescontoRecebimento}};
-  for (const TParte& p : partes) {
-    if (!(p.valor > zero)) continue;
-    const std::string classificacao = pagamento ? p.conta.pagamento : p.conta.recebimento;
-    const int conta = ContaConfigurada(classificacao, p.conta.busca, p.conta.buscaDebito ? debito : credito,
-                                       p.conta.conta, referencia);
-    // Interest and fines go to the side the principal left; a discount to the other one.
-    const bool noDebito = (p.parte == pcDesconto) ? !pagamento : pagamento;
-    novaLinha(p.valor);
-    if (conta > 0) {
-      multi.FieldByName(noDebito ? "BDDEBITO" : "BDCREDITO").SetAsInteger(conta);
-    } else {
-      lista.Add_Atencao(static_cast<int>(codEmp), "O lançamento: " + std::to_string(chave) +
-                                                      " não possui conta configurada para " + NomeParte(p.parte) +
-                                                      " na configuração de contas on-line!");
-    }
-    posta(p.parte);
-  }
+  LimpaContrapartida(d);
+  DesdobraEncargos(d);
 }
 
 void TfrImportacaoCompPagto::pVinculoManualAut(TClientDataSet& multi, int tipoBaixa) {

@@ -17,6 +17,7 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/log_event.h"
 #include "framework/ui/packages_util.h"
+#include "framework/ui/parametros_revisao.h"
 
 namespace integracao {
 
@@ -222,20 +223,21 @@ std::string TfrProcessoConciliacaoBancaria::SQLLancamentos() const {
 }
 
 void TfrProcessoConciliacaoBancaria::SetListaObj(const TListaObj& lista) {
-  ExigeListaDoAbridor(lista, 10, "Esta tela é aberta pela importação do extrato bancário.");
+  ExigeListaDoAbridor(lista, pcbIDExtrato + 1, "Esta tela é aberta pela importação do extrato bancário.");
   TfrProcesso_Padrao_VYN::SetListaObj(lista);
-  FEmpresa = lista.Get<TEdit_Codigo_Search_VYN>(0);
-  if (auto* f = lista.Get<TString_VYN>(1)) FFiliais = f->Value();
-  FDataIni = lista.Get<TEdit_Date_Padrao_VYN>(2);
-  FDataFin = lista.Get<TEdit_Date_Padrao_VYN>(3);
-  FChaveCta = lista.Get<TEdit_Codigo_Search_VYN>(4);
-  FArquivo = lista.GetComponent(5);
-  FTransacao = lista.Get<TSpeedButton>(6);
-  FJSON = lista.IsNil(7) ? nullptr : lista.GetObject<nlohmann::json>(7);
+  FEmpresa = lista.Get<TEdit_Codigo_Search_VYN>(pcbEmpresa);
+  if (auto* f = lista.Get<TString_VYN>(pcbFiliais)) FFiliais = f->Value();
+  FDataIni = lista.Get<TEdit_Date_Padrao_VYN>(pcbDataIni);
+  FDataFin = lista.Get<TEdit_Date_Padrao_VYN>(pcbDataFim);
+  FChaveCta = lista.Get<TEdit_Codigo_Search_VYN>(pcbConta);
+  FArquivo = lista.GetComponent(pcbArquivo);
+  FTransacao = lista.Get<TSpeedButton>(pcbTransacao);
+  FJSON = lista.IsNil(pcbDocumento) ? nullptr : lista.GetObject<nlohmann::json>(pcbDocumento);
   FDYQ = FJSON != nullptr;
-  FFiltroConciliacao = lista.Get<TFiltroConciliacao>(8);
-  FIDExtrato = lista.GetInteger(9);
-  if (lista.Count() > 10) FNaoCoincidirTransPrep = lista.GetInteger(10) != 0;
+  FFiltroConciliacao = lista.Get<TFiltroConciliacao>(pcbFiltro);
+  FIDExtrato = lista.GetInteger(pcbIDExtrato);
+  if (lista.Count() > pcbNaoCoincidirSequencia)
+    FNaoCoincidirTransPrep = lista.GetInteger(pcbNaoCoincidirSequencia) != 0;
   FDaoExt->CommandText(SQLExtrato());
   FDaoCont->CommandText(SQLLancamentos());
   if (auto* dono = dynamic_cast<TControl*>(Owner())) dono->SetEnabled(false);

@@ -2,6 +2,7 @@
 
 #include "entryimport/task_parametros.h"
 #include "entryimport/uImportacaoLancamentoDYQ.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/core/text.h"
 #include "framework/host/conferencia_lancamentos.h"
 #include "framework/host/erro_exception.h"
@@ -40,7 +41,7 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
       InsereConferenciaImportacoes(kTipoConferencia, tscErro, tela->FalhaListagem);
       throw TErroException(tela->FalhaListagem);
     }
-    ProcessoInfo().FMensagemInconsistencia = "Não foram encontrados arquivos a serem importados";
+    RegistraMensagemExecucao("Não foram encontrados arquivos a serem importados");
     return;
   }
 
@@ -55,7 +56,7 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
 
   tela->lvExtratos->SetFocus();
   if (tela->lvExtratos->Count() == 0) {
-    ProcessoInfo().FMensagemInconsistencia = "Não foram encontrados arquivos a serem importados";
+    RegistraMensagemExecucao("Não foram encontrados arquivos a serem importados");
     return;
   }
   for (int i = tela->lvExtratos->Count() - 1; i >= 0; --i) {

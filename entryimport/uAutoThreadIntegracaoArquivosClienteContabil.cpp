@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "entryimport/task_parametros.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/importacao_lanc_txt.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/class_registry.h"
@@ -191,7 +192,7 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
   if (dyq.IsNull() || UpperCase(Trim(dyq.AsString())) != "TRUE") {
     recusar = true;
     if (IsUnattended())
-      ProcessContext().FMensagemInconsistencia = "Empresa não possui o DYQ!";
+      RegistraMensagemExecucao("Empresa não possui o DYQ!");
     else
       DlgInfOk("Empresa não possui o ^DYQ!");
     return;

@@ -29,6 +29,7 @@
 #include "framework/schema/schema.h"
 #include "framework/ui/form.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/item_de_menu.h"
 #include "framework/ui/log_event_db.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/processo_padrao.h"
@@ -53,11 +54,14 @@ class EUso : public std::runtime_error {
 };
 
 const char* kUso =
-    "uso: integracao-host [--db PATH] [--module PATH] COMANDO\n"
+    "uso: integracao-host [--db PATH] [--module PATH] [opções do usuário] COMANDO\n"
     "  init DB [--demo]\n"
     "  list\n"
     "  task CLASSE [nome=valor ...] [--params JSON] [--referencia AAAAMM] [--agendamento N --plano N --ordem N]\n"
-    "  screen CLASSE --script ARQUIVO.json\n";
+    "  screen CLASSE --script ARQUIVO.json [--referencia AAAAMM]\n"
+    "opções do usuário (também num arquivo --config ARQUIVO.json com as mesmas chaves sem \"--\"):\n"
+    "  --user NOME  --intranet-user NOME  --services-team  --master-group  --customer CODIGO\n"
+    "  --help       mostra este texto\n";
 
 struct TOpcoes {
   std::string Comando;
@@ -67,6 +71,14 @@ struct TOpcoes {
   std::string Script;
   std::optional<std::string> Params;
   bool Demo = false;
+  bool Ajuda = false;
+  std::string Config;
+  // The user's profile; unset values come from the configuration file, then from the system.
+  std::optional<std::string> Usuario;
+  std::optional<std::string> UsuarioIntranet;
+  std::optional<std::string> Cliente;
+  std::optional<bool> EquipeServicos;
+  std::optional<bool> GrupoMaster;
   int Referencia = 0;
   int Agendamento = 0;
   int Plano = 0;
@@ -94,6 +106,13 @@ TOpcoes LeOpcoes(int argc, char** argv) {
     else if (a == "--script") o.Script = valor();
     else if (a == "--params") o.Params = valor();
     else if (a == "--demo") o.Demo = true;
+    else if (a == "--help" || a == "-h") o.Ajuda = true;
+    else if (a == "--config") o.Config = valor();
+    else if (a == "--user") o.Usuario = valor();
+    else if (a == "--intranet-user") o.UsuarioIntranet = valor();
+    else if (a == "--customer") o.Cliente = valor();
+    else if (a == "--services-team") o.EquipeServicos = true;
+    else if (a == "--master-group") o.GrupoMaster = true;
     else if (a == "--referencia") o.Referencia = Inteiro(a, valor());
     else if (a == "--agendamento") o.Agendamento = Inteiro(a, valor());
     else if (a == "--plano") o.Plano = Inteiro(a, valor());
@@ -102,6 +121,7 @@ TOpcoes LeOpcoes(int argc, char** argv) {
     else if (o.Comando.empty()) o.Comando = a;
     else o.Argumentos.push_back(a);
   }
+  if (o.Ajuda) return o;
   if (o.Comando.empty()) throw EUso("nenhum comando");
   if (o.Banco.empty())
     if (const char* env = std::getenv("INTEGRACAO_DB")) o.Banco = env;
@@ -174,6 +194,71 @@ class TSessao {
   TTerminalProgress progresso_;
 };
 
+nlohmann::json LeConfiguracao(const std::string& caminho) {
+  if (caminho.empty()) return nlohmann::json::object();
+  std::ifstream f(caminho);
+  if (!f) throw EUso("configuração não encontrada: " + caminho);
+  nlohmann::json c;
+  try {
+    c = nlohmann::json::parse(f);
+  } catch (const nlohmann::json::exception& e) {
+    throw EUso("configuração inválida: " + caminho + ": " + e.what());
+  }
+  if (!c.is_object()) throw EUso("configuração inválida: " + caminho + ": não é um objeto");
+  for (const auto& [chave, valor] : c.items()) {
+    const bool texto = chave == "user" || chave == "intranet-user" || chave == "customer";
+    const bool logico = chave == "services-team" || chave == "master-group";
+    if (!texto && !logico) throw EUso("configuração: chave desconhecida: " + chave);
+    if ((texto && !valor.is_string()) || (logico && !valor.is_boolean()))
+      throw EUso("configuração: valor inválido em " + chave + ": " + valor.dump());
+  }
+  return c;
+}
+
+// The user's profile and the installation's customer code, as the suite's login gives them: the
+// options first, then the configuration file; the user's name defaults to the system's.
+void AplicaPerfil(const TOpcoes& o) {
+  const nlohmann::json c = LeConfiguracao(o.Config);
+  vyn::TProcessContext& ctx = vyn::ProcessContext();
+  auto texto = [&](const std::optional<std::string>& opcao, const char* chave, std::string& destino) {
+    if (opcao) destino = *opcao;
+    else if (c.contains(chave)) destino = c.at(chave).get<std::string>();
+  };
+  auto logico = [&](const std::optional<bool>& opcao, const char* chave, bool& destino) {
+    if (opcao) destino = *opcao;
+    else if (c.contains(chave)) destino = c.at(chave).get<bool>();
+  };
+  texto(o.Usuario, "user", ctx.UserName);
+  texto(o.UsuarioIntranet, "intranet-user", ctx.UserIntranetName);
+  texto(o.Cliente, "customer", ctx.CustomerCode);
+  logico(o.EquipeServicos, "services-team", ctx.WP_USUARIO_INTEGRA_EQUIPE);
+  logico(o.GrupoMaster, "master-group", ctx.WP_GRUPOMASTER);
+}
+
+// The host's menus list every screen the platform and the module registered, so that a report
+// sequence of any kind (companies, employees, clients) can offer them.
+void RegistraMenus() {
+  constexpr int kTiposSequencia[] = {1, 2, 3};
+  vyn::TMenuSistema& menu = vyn::MenuSistema();
+  for (const std::string& classe : vyn::ClassRegistry().RegisteredClassNames(vyn::TClassKind::Screen)) {
+    if (menu.Find("mn" + classe)) continue;
+    for (int tipo : kTiposSequencia) menu.Entradas.push_back({tipo, "mn" + classe, classe, classe, 0});
+  }
+}
+
+// The application's main window: the owner of the screens opened from the menus.
+struct TJanelaPrincipal {
+  TJanelaPrincipal() : form(vyn::MakeForm<vyn::TForm_VYN>()) {
+    form->SetName("frPrincipal");
+    vyn::ProcessContext().MainForm = form.get();
+    form->Show();
+  }
+  ~TJanelaPrincipal() { vyn::ProcessContext().MainForm = nullptr; }
+  TJanelaPrincipal(const TJanelaPrincipal&) = delete;
+  TJanelaPrincipal& operator=(const TJanelaPrincipal&) = delete;
+  vyn::TFormPtr<vyn::TForm_VYN> form;
+};
+
 vyn::TRegisteredClass ClasseDoTipo(const std::string& nome, vyn::TClassKind tipo, const char* descricao) {
   auto c = vyn::ClassRegistry().FindClass(nome);
   if (!c) throw EUso("classe desconhecida: " + nome);
@@ -236,7 +321,10 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
     }
   }
   TSessao sessao(o, out);
+  AplicaPerfil(o);
+  RegistraMenus();
   vyn::ProcessContext().IsServiceVarku = true;
+  TJanelaPrincipal principal;
   vyn::TComponent aplicacao;  // the task's owner; freed before the module goes
   auto* task = dynamic_cast<vyn::TAutoThreadPadrao*>(vyn::ClassRegistry().CreateComponent(classe.Name, aplicacao));
   if (!task) throw EUso(classe.Name + " não deriva de TAutoThreadPadrao");
@@ -274,44 +362,50 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   return task->StatusExecucao() == vyn::tscSucesso ? kSucesso : kComErros;
 }
 
+nlohmann::json LeScript(const std::string& caminho) {
+  std::ifstream arquivo(caminho);
+  if (!arquivo) throw EUso("script não encontrado: " + caminho);
+  try {
+    return nlohmann::json::parse(arquivo);
+  } catch (const std::exception& e) {
+    throw EUso("script inválido: " + caminho + ": " + e.what());
+  }
+}
+
 int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   if (o.Argumentos.size() != 1) throw EUso("screen espera o nome da classe");
   if (o.Script.empty()) throw EUso("screen espera --script ARQUIVO.json");
-  std::ifstream arquivo(o.Script);
-  if (!arquivo) throw EUso("script não encontrado: " + o.Script);
-  nlohmann::json script;
-  std::vector<int> respostas;
-  std::optional<TModaisDoScript> modais;
+  const nlohmann::json script = LeScript(o.Script);
+  std::optional<TExecucaoScript> execucao;
   try {
-    script = nlohmann::json::parse(arquivo);
-    respostas = RespostasDoScript(script);
-    modais.emplace(script, out, err);
+    execucao.emplace(script, std::cin, out, err);
   } catch (const std::exception& e) {
     throw EUso("script inválido: " + o.Script + ": " + e.what());
   }
   auto modulo = CarregaModulo(o);
   const vyn::TRegisteredClass classe = ClasseDoTipo(o.Argumentos[0], vyn::TClassKind::Screen, "uma tela");
   TSessao sessao(o, out);
-  sessao.Dialogs().PresetAnswers(respostas);
-  sessao.Dialogs().ModalDriver = [&modais](vyn::TForm_VYN& f) { (*modais)(f); };
-  vyn::TComponent aplicacao;  // the screen's owner; freed before the module goes
+  AplicaPerfil(o);
+  RegistraMenus();
+  // The script follows the screens as they open and answers the dialogs.
+  vyn::ProcessContext().Dialogs = &*execucao;
+  TJanelaPrincipal principal;
   bool ok = false;
   const vyn::TInconsistencias_VYN* lista = nullptr;
   try {
-    vyn::TForm_VYN* form = vyn::TPackagesUtil::CarregaFormERetorna(classe.Name, &aplicacao);
+    vyn::TForm_VYN* form = vyn::TPackagesUtil::CarregaFormERetorna(classe.Name, principal.form.get());
     form->Show();
-    ok = ExecutaScriptTela(*form, script, out, err);
-    ok = modais->Terminou() && ok;
+    ok = execucao->Executa(*form);
     // A screen that closed itself with caFree is gone from its owner.
-    const auto& vivos = aplicacao.Components();
+    const auto& vivos = principal.form->Components();
     if (std::find(vivos.begin(), vivos.end(), form) != vivos.end())
       if (auto* processo = dynamic_cast<vyn::TfrProcesso_Padrao_VYN*>(form)) lista = processo->Inconsistencias_VYN();
   } catch (const std::exception& e) {
     err << "erro: " << vyn::RemoveCaret(e.what()) << "\n";
   }
-  if (lista && !lista->IsEmpty()) sessao.Dialogs().ShowInconsistencias(*lista, "Inconsistências");
+  if (lista && !lista->IsEmpty()) execucao->ShowInconsistencias(*lista, "Inconsistências");
   const bool problemas = lista && (lista->CountErros() > 0 || lista->CountAtencao() > 0);
-  return ok && !problemas ? kSucesso : kComErros;
+  return ok && !problemas && !execucao->MostrouErros() ? kSucesso : kComErros;
 }
 
 }  // namespace
@@ -319,6 +413,10 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
 int ExecutaHost(int argc, char** argv, std::ostream& out, std::ostream& err) {
   try {
     const TOpcoes o = LeOpcoes(argc, argv);
+    if (o.Ajuda) {
+      out << kUso;
+      return kSucesso;
+    }
     if (o.Comando == "init") return ComandoInit(o, out);
     if (o.Comando == "list") return ComandoList(o, out);
     if (o.Comando == "task") return ComandoTask(o, out, err);

@@ -9,7 +9,10 @@
 #include <sstream>
 #include <string>
 
+#include "framework/component/process_context.h"
 #include "framework/data/fb_database.h"
+#include "framework/ui/status_processo.h"
+#include "host/terminal_progress.h"
 
 namespace {
 
@@ -75,7 +78,7 @@ TEST_F(HostTest, InitAndListTheModulesClassesByKind) {
   r = ComModulo("list");
   ASSERT_EQ(r.Status, 0) << r.Err;
   // The module's screens beside the platform's stand-ins of other packages' screens.
-  EXPECT_NE(r.Out.find("\n  TfrTesteHost\n  TfrTesteModal\nTarefas:\n  TAutoThreadTesteHost\n"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("\n  TfrTesteHost\n  TfrTesteMaos\n  TfrTesteModal\nTarefas:\n  TAutoThreadTesteHost\n"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("Telas:\n  TfrAvisoChecklistECF\n"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("\n  TfrDadosObservacaoDYQ\n"), std::string::npos) << r.Out;
 
@@ -194,14 +197,97 @@ TEST_F(HostTest, ScreenDrivesTheModalFormsItOpens) {
   r = tela(R"([{"form": "TfrOutra"}])", "Modal 2");
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(r.Err, "tela modal inesperada: TfrTesteModal (esperada TfrOutra)\n"
-                   "tela modal esperada não abriu: TfrOutra\n");
+                   "tela esperada não abriu: TfrOutra\n");
   r = tela(R"([{"form": "TfrTesteModal", "steps": [{"read": "edNome", "expect": "y"}]},
       {"form": "TfrTesteModal"}])", "Modal 2");
   EXPECT_EQ(r.Status, 1);
   EXPECT_EQ(r.Err, "TfrTesteModal: passo 1: edNome é \"\", esperado \"y\"\n"
-                   "tela modal esperada não abriu: TfrTesteModal\n");
+                   "tela esperada não abriu: TfrTesteModal\n");
 
   EXPECT_EQ(tela(R"({"form": "TfrTesteModal"})", "").Status, 2);
+}
+
+TEST_F(HostTest, ScriptDoesWhatAUsersHandsDo) {
+  CriaBanco();
+  const std::string script = Script(R"({"answers": ["ok"], "steps": [
+      {"set": "edCodigo", "value": "777"}, {"set": "edNome", "value": "x"}]})");
+  // Leaving the code edit with 777 sends the focus back: the name is never typed, and the timer armed
+  // when the screen opened has fired before the first step.
+  TSaida r = ComModulo("screen TfrTesteMaos --script '" + script + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("o controle edNome não recebeu o foco: ficou em edCodigo"), std::string::npos) << r.Err;
+
+  const std::string maos = Script(R"({"answers": ["ok"], "steps": [
+      {"set": "edCodigo", "value": "1"}, {"set": "edNome", "value": "x"},
+      {"set": "dtData", "value": "15/03/2024"}, {"read": "dtData", "expect": "15/03/2024"},
+      {"set": "clLista", "item": "Dois", "value": true}, {"read": "clLista", "expect": "Dois"},
+      {"select": "lvItens", "item": 1}, {"set": "lvItens", "item": "Alfa", "value": true},
+      {"read": "lvItens", "item": 0, "expect": "True"},
+      {"tab": "pcPaginas", "value": "Dois"}, {"read": "pcPaginas", "expect": "Dois"},
+      {"set": "grGrid", "row": 2, "field": "BDNOME", "value": "novo"},
+      {"read": "grGrid", "row": 2, "field": "BDNOME", "expect": "novo"},
+      {"read": "grGrid", "expect": "2"},
+      {"key": "F6"}, {"key": "Ctrl+F6", "to": "edNome"},
+      {"read": "lbLog", "expect": "timer, saiu 1, entrou edNome, linha Beta, aba Dois, editou novo, f6, entrou edNome, ctrl+f6"},
+      {"click": "spAbrir"}, {"read": "lbLog", "expect": "timer"},
+      {"read": "lbLog", "form": "TfrTesteMaos", "expect": "timer"},
+      {"read": "pcPaginas", "expect": "Um"}],
+    "modals": [{"form": "TfrTesteMaos", "steps": [{"set": "edCodigo", "value": "2"},
+      {"read": "lbLog", "expect": "timer"}]}]})");
+  r = ComModulo("screen TfrTesteMaos --script '" + maos + "'");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  // Once the second screen is open, steps reach its controls first.
+  EXPECT_NE(r.Out.find("lbLog = timer\nlbLog = timer\npcPaginas = Um\n"), std::string::npos) << r.Out;
+
+  r = ComModulo("screen TfrTesteMaos --script '" + Script(R"({"steps": [
+      {"set": "grGrid", "row": 1, "field": "BDNOME", "value": ""}]})") + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("a edição de BDNOME em grGrid foi recusada"), std::string::npos) << r.Err;
+
+  // An error in any list the run showed fails it.
+  r = ComModulo("screen TfrTesteMaos --script '" + Script(R"({"steps": [{"click": "spErro"}]})") + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Falha de teste"), std::string::npos) << r.Out;
+}
+
+TEST_F(HostTest, ProfileFromOptionsOrConfigurationAndHelp) {
+  TSaida r = Host("--help");
+  EXPECT_EQ(r.Status, 0);
+  EXPECT_NE(r.Out.find("--customer"), std::string::npos);
+  const fs::path config = dir_ / "config.json";
+  std::ofstream(config) << R"({"user": "ana", "customer": "4321", "master-group": true})";
+  CriaBanco();
+  r = ComModulo("--config '" + config.string() + "' --user bia task TAutoThreadTesteHost cod_empresa=1 modo=perfil");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("perfil bia|4321|0|1"), std::string::npos) << r.Out;
+  std::ofstream(config) << R"({"usuario": "ana"})";
+  EXPECT_EQ(ComModulo("--config '" + config.string() + "' task TAutoThreadTesteHost").Status, 2);
+}
+
+TEST(TerminalProgressTest, TheBarAdvancesWithTheRunsStepsAndIsRedrawnOnlyWhenItChanges) {
+  std::FILE* f = std::tmpfile();
+  ASSERT_NE(f, nullptr);
+  integracao_host::TTerminalProgress terminal(f, 4);
+  vyn::ProcessContext().Progress = &terminal;
+  {
+    vyn::TComponent dono;
+    auto* janela = vyn::TfrStatusProcesso::createStatusProcess(&dono, 1);
+    janela->setPrimaryStatusLabel("Gravando");
+    janela->setPrimaryMaxProgress(4);
+    for (int i = 0; i < 4; ++i) {
+      janela->Step(0);
+      janela->setPrimaryStatusLabel("Gravando");   // unchanged: not drawn again
+    }
+    janela->Finalize();
+  }
+  vyn::ProcessContext().Progress = nullptr;
+  std::rewind(f);
+  std::string texto;
+  for (int c; (c = std::fgetc(f)) != EOF;) texto += static_cast<char>(c);
+  std::fclose(f);
+  const std::string apaga = "\r\033[K";
+  EXPECT_EQ(texto, apaga + "[....] 0%" + apaga + "[....] 0% Gravando" + apaga + "[#...] 25% Gravando" + apaga +
+                       "[##..] 50% Gravando" + apaga + "[###.] 75% Gravando" + apaga + "[####] 100% Gravando" + apaga);
 }
 
 }  // namespace

@@ -1,14 +1,15 @@
 #include "host/screen_script.h"
 
+#include <algorithm>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 
 #include "framework/component/fila_mensagens.h"
 #include "framework/core/text.h"
-#include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
-#include "framework/ui/edit.h"
+#include "framework/ui/inconsistencias.h"
+#include "host/screen_controls.h"
 
 namespace integracao_host {
 
@@ -20,68 +21,18 @@ using vyn::TControl;
 vyn::TComponent* Procura(vyn::TComponent& raiz, const std::string& nome) {
   for (vyn::TComponent* c : raiz.Components()) {
     if (vyn::SameText(c->Name(), nome)) return c;
+    // A screen it owns is a screen of its own, reached by its own name.
+    if (dynamic_cast<vyn::TForm_VYN*>(c)) continue;
     if (vyn::TComponent* achado = Procura(*c, nome)) return achado;
   }
   return nullptr;
 }
 
-TControl& Controle(vyn::TForm_VYN& form, const std::string& nome) {
-  auto* c = dynamic_cast<TControl*>(Procura(form, nome));
-  if (!c) throw std::invalid_argument("controle não encontrado: " + nome);
-  return *c;
-}
-
-std::string Texto(const json& v) {
-  if (v.is_string()) return v.get<std::string>();
-  if (v.is_boolean()) return v.get<bool>() ? "True" : "False";
-  if (v.is_number()) return v.dump();
-  throw std::invalid_argument("valor inválido: " + v.dump());
-}
-
-bool Booleano(const json& v) {
-  if (v.is_boolean()) return v.get<bool>();
-  const std::string t = vyn::LowerCase(Texto(v));
-  if (t == "true" || t == "1" || t == "sim") return true;
-  if (t == "false" || t == "0" || t == "não" || t == "nao") return false;
-  throw std::invalid_argument("valor lógico inválido: " + v.dump());
-}
-
-int Indice(const json& v) {
-  if (v.is_number_integer()) return v.get<int>();
-  return std::stoi(Texto(v));
-}
-
-// As the user would: typing fires OnChange, a tick or a pick fires OnClick/OnChange.
-void Define(TControl& c, const json& valor) {
-  if (!c.Enabled() || !c.Visible()) throw std::invalid_argument("controle inacessível: " + c.Name());
-  if (auto* ck = dynamic_cast<vyn::TCheckBox*>(&c)) {
-    if (ck->Checked() != Booleano(valor)) ck->Click();
-  } else if (auto* rg = dynamic_cast<vyn::TRadioGroup*>(&c)) {
-    rg->Select(Indice(valor));
-  } else if (auto* cb = dynamic_cast<vyn::TComboBox_Padrao_VYN*>(&c)) {
-    if (valor.is_number_integer()) {
-      cb->Select(valor.get<int>());
-    } else {
-      const std::string t = Texto(valor);
-      int i = 0;
-      while (i < static_cast<int>(cb->Items.size()) && !vyn::SameText(cb->Items[static_cast<size_t>(i)], t)) ++i;
-      if (i == static_cast<int>(cb->Items.size())) throw std::invalid_argument(c.Name() + " não tem o item " + t);
-      cb->Select(i);
-    }
-  } else if (auto* ed = dynamic_cast<vyn::TCustomEdit*>(&c)) {
-    if (ed->ReadOnly()) throw std::invalid_argument("controle somente leitura: " + c.Name());
-    ed->SetText(Texto(valor));
-  } else {
-    throw std::invalid_argument("o controle " + c.Name() + " não recebe valores");
+void DisparaTimers(vyn::TComponent& raiz) {
+  for (vyn::TComponent* c : std::vector<vyn::TComponent*>(raiz.Components())) {
+    if (auto* t = dynamic_cast<vyn::TTimer*>(c)) t->Fire();
+    else if (!dynamic_cast<vyn::TForm_VYN*>(c)) DisparaTimers(*c);
   }
-}
-
-std::string Le(const TControl& c) {
-  if (auto* ck = dynamic_cast<const vyn::TCheckBox*>(&c)) return ck->Checked() ? "True" : "False";
-  if (auto* rg = dynamic_cast<const vyn::TRadioGroup*>(&c)) return std::to_string(rg->ItemIndex());
-  if (auto* cb = dynamic_cast<const vyn::TComboBox_Padrao_VYN*>(&c)) return cb->Text();
-  if (auto* ed = dynamic_cast<const vyn::TCustomEdit*>(&c)) return ed->Text();
-  return c.Caption();
 }
 
 int Resposta(const json& v) {
@@ -94,47 +45,11 @@ int Resposta(const json& v) {
   throw std::invalid_argument("resposta desconhecida: " + v.dump());
 }
 
-// onde names the modal form in errors from its steps.
-bool Executa(vyn::TForm_VYN& form, const json& script, const std::string& onde, std::ostream& out,
-             std::ostream& err) {
-  const json passos = script.is_array() ? script : script.value("steps", json::array());
-  bool ok = true;
-  int n = 0;
-  for (const auto& p : passos) {
-    ++n;
-    try {
-      if (p.contains("set")) {
-        Define(Controle(form, p.at("set").get<std::string>()), p.at("value"));
-      } else if (p.contains("focus")) {
-        Controle(form, p.at("focus").get<std::string>()).SetFocus();
-      } else if (p.contains("click")) {
-        TControl& c = Controle(form, p.at("click").get<std::string>());
-        if (auto* b = dynamic_cast<vyn::TButtonControl*>(&c))
-          b->Click();
-        else if (auto* ck = dynamic_cast<vyn::TCheckBox*>(&c))
-          ck->Click();
-        else
-          throw std::invalid_argument("o controle " + c.Name() + " não é clicável");
-      } else if (p.contains("read")) {
-        const std::string nome = p.at("read").get<std::string>();
-        const std::string valor = Le(Controle(form, nome));
-        out << nome << " = " << valor << "\n";
-        if (p.contains("expect") && Texto(p.at("expect")) != valor) {
-          err << onde << "passo " << n << ": " << nome << " é \"" << valor << "\", esperado \"" << Texto(p.at("expect"))
-              << "\"\n";
-          ok = false;
-        }
-      } else {
-        throw std::invalid_argument("passo sem ação conhecida: " + p.dump());
-      }
-      // Between a user's actions the window loop runs what other threads handed to the main thread.
-      vyn::ProcessMessages();
-    } catch (const std::exception& e) {
-      err << onde << "passo " << n << " (" << p.dump() << "): " << vyn::RemoveCaret(e.what()) << "\n";
-      return false;
-    }
-  }
-  return ok;
+const json& Secoes(const json& script) {
+  static const json vazia = json::array();
+  if (!script.is_object()) return vazia;
+  if (script.contains("modals")) return script.at("modals");
+  return script.contains("screens") ? script.at("screens") : vazia;
 }
 
 }  // namespace
@@ -146,40 +61,177 @@ std::vector<int> RespostasDoScript(const json& script) {
   return r;
 }
 
-bool ExecutaScriptTela(vyn::TForm_VYN& form, const json& script, std::ostream& out, std::ostream& err) {
-  return Executa(form, script, "", out, err);
-}
-
-TModaisDoScript::TModaisDoScript(const json& script, std::ostream& out, std::ostream& err) : out_(out), err_(err) {
-  if (!script.is_object() || !script.contains("modals")) return;
-  const json& modais = script.at("modals");
-  if (!modais.is_array()) throw std::invalid_argument("\"modals\" não é uma lista");
-  for (const json& m : modais) {
+TExecucaoScript::TExecucaoScript(const json& script, std::istream& in, std::ostream& out, std::ostream& err)
+    : vyn::TTerminalDialogs(in, out), script_(script), out_(out), err_(err) {
+  const json& secoes = Secoes(script);
+  if (!secoes.is_array()) throw std::invalid_argument("\"modals\" não é uma lista");
+  for (const json& m : secoes) {
     if (!m.is_object() || !m.contains("form") || !m.at("form").is_string())
-      throw std::invalid_argument("tela modal sem \"form\": " + m.dump());
-    modais_.emplace_back(m.at("form").get<std::string>(), m.value("steps", json::array()));
+      throw std::invalid_argument("tela sem \"form\": " + m.dump());
+    secoes_.push_back({m.at("form").get<std::string>(), m.value("steps", json::array())});
+  }
+  PresetAnswers(RespostasDoScript(script));
+  if (script.is_object() && script.contains("choices")) {
+    if (!script.at("choices").is_array()) throw std::invalid_argument("\"choices\" não é uma lista");
+    for (const json& e : script.at("choices")) escolhas_.push_back(e);
   }
 }
 
-void TModaisDoScript::operator()(vyn::TForm_VYN& form) {
-  if (proximo_ == modais_.size() || !vyn::SameText(modais_[proximo_].first, form.ClassName())) {
+bool TExecucaoScript::ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                                  std::vector<bool>& checked) {
+  if (escolhas_.empty()) return vyn::TTerminalDialogs::ChooseItems(title, items, checked);
+  const json escolha = escolhas_.front();
+  escolhas_.pop_front();
+  out_ << "[Seleção] " << title << "\n";
+  if (!escolha.is_array()) {
+    out_ << "  -> Cancelar\n";
+    return false;
+  }
+  std::vector<bool> marcados(items.size(), false);
+  for (const json& e : escolha) {
+    const std::string t = Texto(e);
+    auto it = std::find_if(items.begin(), items.end(), [&](const std::string& i) { return vyn::SameText(i, t); });
+    if (it == items.end()) throw std::invalid_argument("a seleção \"" + title + "\" não tem o item " + t);
+    marcados[static_cast<size_t>(it - items.begin())] = true;
+    out_ << "  [x] " << *it << "\n";
+  }
+  checked = std::move(marcados);
+  return true;
+}
+
+bool TExecucaoScript::Aberta(const vyn::TForm_VYN* form) const {
+  return std::find(abertas_.begin(), abertas_.end(), form) != abertas_.end();
+}
+
+bool TExecucaoScript::ProximaSecaoE(const vyn::TForm_VYN& form) const {
+  return proxima_ < secoes_.size() && vyn::SameText(secoes_[proxima_].Form, form.ClassName());
+}
+
+bool TExecucaoScript::Executa(vyn::TForm_VYN& base) {
+  if (!Aberta(&base)) abertas_.push_back(&base);
+  const json passos = script_.is_array() ? script_ : script_.value("steps", json::array());
+  bool ok = ExecutaPassos(passos, "");
+  for (; proxima_ < secoes_.size(); ++proxima_) {
+    err_ << "tela esperada não abriu: " << secoes_[proxima_].Form << "\n";
+    ok_ = false;
+  }
+  return ok && ok_;
+}
+
+void TExecucaoScript::Ocioso() {
+  // Work other threads handed to the main thread, then time passing, then the screens that
+  // opened meanwhile, in the order they opened.
+  vyn::ProcessMessages();
+  for (vyn::TForm_VYN* f : std::vector<vyn::TForm_VYN*>(abertas_))
+    if (Aberta(f) && f->Showing()) DisparaTimers(*f);
+  while (!pendentes_.empty()) {
+    const auto [form, secao] = pendentes_.front();
+    pendentes_.pop_front();
+    if (!Aberta(form) || !form->Showing()) continue;
+    if (!ExecutaPassos(secoes_[secao].Steps, secoes_[secao].Form + ": ")) ok_ = false;
+  }
+}
+
+bool TExecucaoScript::ExecutaPassos(const json& passos, const std::string& onde) {
+  bool ok = true;
+  int n = 0;
+  Ocioso();
+  for (const auto& p : passos) {
+    ++n;
+    try {
+      if (p.contains("read")) {
+        const std::string nome = p.at("read").get<std::string>();
+        const std::string valor = LeValor(*Controle(p, nome), p);
+        out_ << nome << (p.contains("field") ? "." + p.at("field").get<std::string>() : "") << " = " << valor << "\n";
+        if (p.contains("expect") && Texto(p.at("expect")) != valor) {
+          err_ << onde << "passo " << n << ": " << nome << " é \"" << valor << "\", esperado \""
+               << Texto(p.at("expect")) << "\"\n";
+          ok = false;
+        }
+      } else {
+        ExecutaPasso(p);
+      }
+      Ocioso();
+    } catch (const std::exception& e) {
+      err_ << onde << "passo " << n << " (" << p.dump() << "): " << vyn::RemoveCaret(e.what()) << "\n";
+      return false;
+    }
+  }
+  return ok;
+}
+
+TControl* TExecucaoScript::Controle(const json& passo, const std::string& nome) {
+  const std::string tela = passo.value("form", std::string());
+  for (auto it = abertas_.rbegin(); it != abertas_.rend(); ++it) {
+    vyn::TForm_VYN* f = *it;
+    if (!f->Showing() || (!tela.empty() && !vyn::SameText(f->ClassName(), tela))) continue;
+    if (auto* c = dynamic_cast<TControl*>(Procura(*f, nome))) return c;
+  }
+  throw std::invalid_argument("controle não encontrado: " + nome + (tela.empty() ? "" : " em " + tela));
+}
+
+vyn::TForm_VYN& TExecucaoScript::Tela(const json& passo) {
+  const std::string tela = passo.value("form", std::string());
+  for (auto it = abertas_.rbegin(); it != abertas_.rend(); ++it)
+    if ((*it)->Showing() && (tela.empty() || vyn::SameText((*it)->ClassName(), tela))) return **it;
+  throw std::invalid_argument("nenhuma tela aberta" + (tela.empty() ? std::string() : ": " + tela));
+}
+
+void TExecucaoScript::ExecutaPasso(const json& p) {
+  if (p.contains("set")) {
+    DefineValor(*Controle(p, p.at("set").get<std::string>()), p);
+  } else if (p.contains("focus")) {
+    Foca(*Controle(p, p.at("focus").get<std::string>()));
+  } else if (p.contains("click")) {
+    Clica(*Controle(p, p.at("click").get<std::string>()));
+  } else if (p.contains("select")) {
+    Seleciona(*Controle(p, p.at("select").get<std::string>()), p);
+  } else if (p.contains("tab")) {
+    json comoValor = p;
+    if (!comoValor.contains("value")) comoValor["value"] = p.value("item", json());
+    DefineValor(*Controle(p, p.at("tab").get<std::string>()), comoValor);
+  } else if (p.contains("key")) {
+    TControl* alvo = p.contains("to") ? Controle(p, p.at("to").get<std::string>()) : nullptr;
+    vyn::TForm_VYN& tela = alvo && alvo->Form() ? *alvo->Form() : Tela(p);
+    if (!alvo) alvo = tela.ActiveControl();
+    PressionaTecla(tela, alvo, p.at("key").get<std::string>());
+  } else {
+    throw std::invalid_argument("passo sem ação conhecida");
+  }
+}
+
+void TExecucaoScript::RunModal(vyn::TForm_VYN& form) {
+  if (!ProximaSecaoE(form)) {
     err_ << "tela modal inesperada: " << form.ClassName()
-         << (proximo_ == modais_.size() ? " (nenhuma esperada)" : " (esperada " + modais_[proximo_].first + ")")
+         << (proxima_ == secoes_.size() ? " (nenhuma esperada)" : " (esperada " + secoes_[proxima_].Form + ")")
          << "\n";
     ok_ = false;
     return;
   }
   // Taken before its steps run: they may open the next one.
-  const json& passos = modais_[proximo_++].second;
-  if (!Executa(form, passos, form.ClassName() + ": ", out_, err_)) ok_ = false;
+  const size_t secao = proxima_++;
+  abertas_.erase(std::remove(abertas_.begin(), abertas_.end(), &form), abertas_.end());
+  abertas_.push_back(&form);
+  if (!ExecutaPassos(secoes_[secao].Steps, form.ClassName() + ": ")) ok_ = false;
 }
 
-bool TModaisDoScript::Terminou() {
-  for (; proximo_ < modais_.size(); ++proximo_) {
-    err_ << "tela modal esperada não abriu: " << modais_[proximo_].first << "\n";
-    ok_ = false;
-  }
-  return ok_;
+void TExecucaoScript::FormShown(vyn::TForm_VYN& form) {
+  abertas_.erase(std::remove(abertas_.begin(), abertas_.end(), &form), abertas_.end());
+  abertas_.push_back(&form);
+  // Driven once the action that opened it is over, as a user turns to it; a screen the script does
+  // not expect stays open for the steps to reach.
+  if (ProximaSecaoE(form)) pendentes_.emplace_back(&form, proxima_++);
+}
+
+void TExecucaoScript::FormGone(vyn::TForm_VYN& form) {
+  abertas_.erase(std::remove(abertas_.begin(), abertas_.end(), &form), abertas_.end());
+  pendentes_.erase(std::remove_if(pendentes_.begin(), pendentes_.end(), [&](const auto& p) { return p.first == &form; }),
+                   pendentes_.end());
+}
+
+void TExecucaoScript::ShowInconsistencias(const vyn::TInconsistencias_VYN& list, const std::string& title) {
+  if (list.CountErros() > 0) mostrou_erros_ = true;
+  vyn::TTerminalDialogs::ShowInconsistencias(list, title);
 }
 
 }  // namespace integracao_host

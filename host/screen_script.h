@@ -1,19 +1,34 @@
 #pragma once
-// Drives a screen without a window from a JSON script:
-//   {"answers": ["yes", "ok", 7],            answers to the dialogs, in the order they come
-//    "steps": [{"set": "edCODEMP", "value": "1"},   as the user types, ticks or picks
-//              {"focus": "edDataIni"},              moves the focus (the leaving control's exit runs)
-//              {"click": "spOK"},
+// Drives screens without a window from a JSON script, as a user's hands would:
+//   {"answers": ["yes", "ok", 7],                  answers to the dialogs, in the order they come
+//    "steps": [{"set": "edCODEMP", "value": "1"},  focuses the control (the previous one's exit and
+//                                                  this one's enter run), then types, ticks or picks
+//              {"focus": "edDataIni"},             moves the focus
+//              {"click": "spOK"},                  a button (a focusable one takes the focus first)
+//              {"key": "F6", "to": "grGrid"},      a key on the screen (and the control): Enter, Esc,
+//                                                  PgDn, F1..F12, "Ctrl+Delete", a letter
+//              {"select": "lvEmpresas", "item": 2},  a list, tree, combo or radio row; a grid's
+//                                                  {"select": "grGrid", "row": 3}
+//              {"tab": "pcPaginas", "value": "Filtros"},
+//              {"set": "grGrid", "row": 1, "field": "BDDEBITO", "value": "30"},  a cell, through the
+//                                                  grid's fields container
 //              {"read": "edNome", "expect": "Empresa Modelo Ltda"}],
-//    "modals": [{"form": "TfrSelecaoRecontabilizacao",   the modal forms, in the order they open:
-//                "steps": [{"click": "spConfirmar"}]}]}  their steps close them (else Cancel)
+//    "modals": [{"form": "TfrSelecaoRecontabilizacao",   the screens the run opens, modal or not,
+//                "steps": [{"click": "spConfirmar"}]}]}  in the order they open
+// A step reaches the control on the newest open screen that has it; "form": CLASS picks the screen.
+// "item" is a row's index or caption (check lists, list views, trees: "Pai/Filho").
+// Between steps the window loop runs: work posted to the main thread, the enabled timers of the
+// open screens, then the sections of screens opened without a modal run.
+#include <deque>
 #include <iosfwd>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "framework/ui/form.h"
+#include "framework/ui/terminal_dialogs.h"
 
 namespace integracao_host {
 
@@ -21,25 +36,51 @@ namespace integracao_host {
 // A word it does not know throws std::invalid_argument.
 std::vector<int> RespostasDoScript(const nlohmann::json& script);
 
-// Runs the steps in order, printing what it reads to out. A step that raises stops the script; its
-// error goes to err. Answers False when a step failed or a read differed from its expectation.
-bool ExecutaScriptTela(vyn::TForm_VYN& form, const nlohmann::json& script, std::ostream& out, std::ostream& err);
-
-// The script's modal forms, driven as they open (the dialog service's ModalDriver). A form that is not
-// the next one expected is reported and left to be closed with Cancel.
-class TModaisDoScript {
+// One script run over the screens a user sees. Install it as the dialog service (it is the
+// terminal's, following the screens as they open and go); then Executa the base screen.
+class TExecucaoScript : public vyn::TTerminalDialogs {
  public:
   // Throws std::invalid_argument when "modals" is not a list of {"form": CLASS, "steps": [...]}.
-  TModaisDoScript(const nlohmann::json& script, std::ostream& out, std::ostream& err);
-  void operator()(vyn::TForm_VYN& form);
-  // False when a modal form was unexpected or failed a step, or an expected one never opened
-  // (reported here).
-  bool Terminou();
+  TExecucaoScript(const nlohmann::json& script, std::istream& in, std::ostream& out, std::ostream& err);
+
+  // Runs the base steps on the screen (already shown). False when a step failed, a read differed
+  // from its expectation, a modal screen was unexpected or an expected screen never opened.
+  bool Executa(vyn::TForm_VYN& base);
+  // Whether an inconsistency list shown during the run held an error.
+  bool MostrouErros() const { return mostrou_erros_; }
+
+  void RunModal(vyn::TForm_VYN& form) override;
+  void FormShown(vyn::TForm_VYN& form) override;
+  void FormGone(vyn::TForm_VYN& form) override;
+  void ShowInconsistencias(const vyn::TInconsistencias_VYN& list, const std::string& title) override;
+  // The script's "choices", in order: the texts to tick in each list of choices ("cancel" gives
+  // up); past them, the terminal is asked.
+  bool ChooseItems(const std::string& title, const std::vector<std::string>& items,
+                   std::vector<bool>& checked) override;
 
  private:
-  std::vector<std::pair<std::string, nlohmann::json>> modais_;
-  size_t proximo_ = 0;
+  struct TSecao {
+    std::string Form;
+    nlohmann::json Steps;
+  };
+  bool ExecutaPassos(const nlohmann::json& passos, const std::string& onde);
+  void ExecutaPasso(const nlohmann::json& passo);
+  // The window loop between a user's actions.
+  void Ocioso();
+  bool ProximaSecaoE(const vyn::TForm_VYN& form) const;
+  bool Aberta(const vyn::TForm_VYN* form) const;
+  // The control on the newest open screen that has it (the step's "form" picks the screen).
+  vyn::TControl* Controle(const nlohmann::json& passo, const std::string& nome);
+  vyn::TForm_VYN& Tela(const nlohmann::json& passo);
+
+  nlohmann::json script_;
+  std::vector<TSecao> secoes_;
+  size_t proxima_ = 0;
+  std::deque<nlohmann::json> escolhas_;
+  std::vector<vyn::TForm_VYN*> abertas_;                              // oldest first
+  std::deque<std::pair<vyn::TForm_VYN*, size_t>> pendentes_;          // shown, with their section
   bool ok_ = true;
+  bool mostrou_erros_ = false;
   std::ostream& out_;
   std::ostream& err_;
 };

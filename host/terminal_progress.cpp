@@ -18,6 +18,9 @@ void TTerminalProgress::Update(const vyn::TfrStatusProcesso& window) {
             "] " + std::to_string(pos * 100 / max) + "%";
     if (!b.Label.empty()) line += " " + b.Label;
   }
+  // A run steps its bar once per row: the terminal is written only when what it shows changes.
+  if (drawn_ && line == last_) return;
+  last_ = line;
   std::fprintf(out_, "\r\033[K%s", line.c_str());
   std::fflush(out_);
   drawn_ = true;
@@ -28,6 +31,7 @@ void TTerminalProgress::Close(const vyn::TfrStatusProcesso& window) {
   std::fprintf(out_, "\r\033[K");
   std::fflush(out_);
   drawn_ = false;
+  last_.clear();
 }
 
 }  // namespace integracao_host

@@ -1,6 +1,7 @@
 #pragma once
 // The progress window drawn as a bar on a terminal's stderr: one line, rewritten in place.
 #include <cstdio>
+#include <string>
 
 #include "framework/ui/status_processo.h"
 
@@ -17,6 +18,7 @@ class TTerminalProgress : public vyn::IProgressRenderer {
   std::FILE* out_;
   int width_;
   bool drawn_ = false;
+  std::string last_;   // the line on the terminal
 };
 
 }  // namespace integracao_host

@@ -168,21 +168,21 @@ bool TfrConsultaImportacaoSociosTreeView::InheritsFrom(const std::string& class_
 }
 
 void TfrConsultaImportacaoSociosTreeView::SetListaObj(const TListaObj& lista) {
-  ExigeListaDoAbridor(lista, 6, "Esta tela é aberta pela importação de sócios.");
-  inconsistencias_ = lista.Get<TInconsistencias_VYN>(4);
+  ExigeListaDoAbridor(lista, prsCopiaMatrizFilial + 1, "Esta tela é aberta pela importação de sócios.");
+  inconsistencias_ = lista.Get<TInconsistencias_VYN>(prsInconsistencias);
   util_->FInconsistencias = inconsistencias_;
-  socios_ = lista.Get<TSociosMGR>(1);
-  refs_ = lista.Get<TEMPRESAS_TSOC_REFMGR>(2);
-  cotas_ = lista.Get<TEmpresas_TSoc_CotasMGR>(3);
+  socios_ = lista.Get<TSociosMGR>(prsSocios);
+  refs_ = lista.Get<TEMPRESAS_TSOC_REFMGR>(prsReferencias);
+  cotas_ = lista.Get<TEmpresas_TSoc_CotasMGR>(prsCotas);
   if (socios_ && !socios_->IsEmpty()) {
     socios_->First();
     FEmpresa = static_cast<int>(socios_->FieldByName("BDCODEMP").AsInteger());
-  } else if (auto* emp = lista.Get<TEdit_Codigo_Search_VYN>(0)) {
+  } else if (auto* emp = lista.Get<TEdit_Codigo_Search_VYN>(prsEmpresa)) {
     FEmpresa = static_cast<int>(emp->Codigo());
   }
   TForm_VYN::SetListaObj(lista);
   util_->SetCodEmp(FEmpresa);
-  util_->FListaDadosParaCopia = lista.GetObject<std::vector<TDadosCopiaSociosMatrizFilial>>(5);
+  util_->FListaDadosParaCopia = lista.GetObject<std::vector<TDadosCopiaSociosMatrizFilial>>(prsCopiaMatrizFilial);
 }
 
 void TfrConsultaImportacaoSociosTreeView::AfterListaObj() {

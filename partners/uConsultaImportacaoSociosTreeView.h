@@ -46,6 +46,16 @@ class TUtilImportacao_Socios_Treeview : public vyn::TComponent {
   int FCodEmp = 0;
 };
 
+// The parameter array the partners' import hands its review.
+enum TParamRevisaoSocios : int {
+  prsEmpresa = 0,         // the company edit
+  prsSocios,              // TSociosMGR
+  prsReferencias,         // TEMPRESAS_TSOC_REFMGR
+  prsCotas,               // TEmpresas_TSoc_CotasMGR
+  prsInconsistencias,
+  prsCopiaMatrizFilial,   // the data copied from the head office to branches
+};
+
 class TfrConsultaImportacaoSociosTreeView : public vyn::TForm_VYN {
  public:
   explicit TfrConsultaImportacaoSociosTreeView(vyn::TComponent* owner = nullptr);

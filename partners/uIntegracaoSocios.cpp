@@ -10,6 +10,7 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/status_processo.h"
+#include "partners/uConsultaImportacaoSociosTreeView.h"
 
 namespace integracao {
 
@@ -153,12 +154,12 @@ std::vector<std::string> TIntegracaoSocios::getConteudo(const TDicionarioCampos&
 
 void TIntegracaoSocios::ShowConsultaDados() {
   TListaObj lista;
-  lista.Add(FEmpresa);
-  lista.Add(FDAOSocio.get());
-  lista.Add(FDAOSocioRef.get());
-  lista.Add(FDAOCotas.get());
-  lista.Add(FInconsistencia);
-  lista.AddObject(&FListaDadosCopiaSocios);
+  lista.Posicao(prsEmpresa).Add(FEmpresa);
+  lista.Posicao(prsSocios).Add(FDAOSocio.get());
+  lista.Posicao(prsReferencias).Add(FDAOSocioRef.get());
+  lista.Posicao(prsCotas).Add(FDAOCotas.get());
+  lista.Posicao(prsInconsistencias).Add(FInconsistencia);
+  lista.Posicao(prsCopiaMatrizFilial).AddObject(&FListaDadosCopiaSocios);
   TPackagesUtil::CarregaFormParamsObj("TfrConsultaImportacaoSociosTreeView", FOwner ? FOwner : this, std::move(lista),
                                       nullptr, true);
 }

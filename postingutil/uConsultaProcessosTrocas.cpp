@@ -8,6 +8,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/grid.h"
 #include "framework/ui/packages_util.h"
+#include "postingutil/uConsultaProcessosTrocasBalancetesTreeView.h"
 
 namespace integracao {
 
@@ -94,8 +95,8 @@ void TfrConsultaProcessosTrocas::AbreBalancetes() {
   // An empty grid has no change to show.
   if (!FProcessoTroca || !FProcessoTroca->Active() || FProcessoTroca->IsEmpty()) return;
   TListaObj lista;
-  lista.AddBoxedInteger(FProcessoTroca->GetCODEMP());
-  lista.AddBoxedInteger(FProcessoTroca->GetORDEM());
+  lista.Posicao(ptbEmpresa).AddBoxedInteger(FProcessoTroca->GetCODEMP());
+  lista.Posicao(ptbOrdem).AddBoxedInteger(FProcessoTroca->GetORDEM());
   TPackagesUtil::CarregaFormParamsObj("TfrConsultaProcessosTrocasBalancetesTreeView", this, std::move(lista));
 }
 

@@ -71,9 +71,9 @@ void TfrConsultaProcessosTrocasBalancetesTreeView::setDaoFactory() {
 }
 
 void TfrConsultaProcessosTrocasBalancetesTreeView::SetListaObj(const TListaObj& lista) {
-  ExigeListaDoAbridor(lista, 2, "Esta tela é aberta pela consulta dos processos de troca de plano.");
-  FCodEmp = lista.GetIntegerValue(0);
-  FOrdem = lista.GetIntegerValue(1);
+  ExigeListaDoAbridor(lista, ptbOrdem + 1, "Esta tela é aberta pela consulta dos processos de troca de plano.");
+  FCodEmp = lista.GetIntegerValue(ptbEmpresa);
+  FOrdem = lista.GetIntegerValue(ptbOrdem);
   TfrConsulta_Padrao_TreeView_VYN::SetListaObj(lista);
   setGroups();
   MontaArvore();

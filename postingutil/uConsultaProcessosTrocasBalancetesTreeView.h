@@ -13,6 +13,12 @@ namespace integracao {
 
 inline constexpr const char* kNoSemDados = "Esses dados não foram salvos";
 
+// The parameter array the plan change query hands its balance tree (boxed integers).
+enum TParamTrocasBalancetes : int {
+  ptbEmpresa = 0,
+  ptbOrdem,   // the change's order
+};
+
 class TfrConsultaProcessosTrocasBalancetesTreeView : public vyn::TfrConsulta_Padrao_TreeView_VYN {
  public:
   explicit TfrConsultaProcessosTrocasBalancetesTreeView(vyn::TComponent* owner = nullptr);

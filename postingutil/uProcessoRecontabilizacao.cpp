@@ -76,11 +76,11 @@ void TfrProcessoRecontabilizacao::FormCreate() {
 
 void TfrProcessoRecontabilizacao::SetListaObj(const TListaObj& lista) {
   TfrProcessoComMotor::SetListaObj(lista);
-  if (lista.Count() != 4) return;
-  auto* codigos = lista.Get<TStringList>(0);
-  auto* inicio = lista.Get<TDateTime_VYN>(1);
-  auto* fim = lista.Get<TDateTime_VYN>(2);
-  auto* rotinas = lista.Get<TStringList>(3);
+  if (lista.Count() != prcQuantidade) return;
+  auto* codigos = lista.Get<TStringList>(prcEmpresas);
+  auto* inicio = lista.Get<TDateTime_VYN>(prcInicio);
+  auto* fim = lista.Get<TDateTime_VYN>(prcFim);
+  auto* rotinas = lista.Get<TStringList>(prcRotinas);
   if (inicio) edDataInicial->SetText(TDateTime_VYN::GetParseToStr(inicio->Value(), 3));
   if (fim) edDataFim->SetText(TDateTime_VYN::GetParseToStr(fim->Value(), 3));
   edCODEMP->Clear();

@@ -21,6 +21,15 @@ inline constexpr const char* kPrefixoGeral = "GE";
 inline constexpr const char* kPrefixoFiscal = "FI";
 inline constexpr const char* kPrefixoFolha = "FO";
 
+// The parameter array the suite hands the reposting process to start it on given companies.
+enum TParamRecontabilizacao : int {
+  prcEmpresas = 0,   // TStringList of company codes
+  prcInicio,         // boxed dates
+  prcFim,
+  prcRotinas,        // TStringList of routines, each with its ordinal as a boxed integer
+  prcQuantidade,
+};
+
 class TfrProcessoRecontabilizacao : public TfrProcessoComMotor {
  public:
   explicit TfrProcessoRecontabilizacao(vyn::TComponent* owner = nullptr);

@@ -304,8 +304,8 @@ bool TfrProcessoTrocaPlanoContabilizacao::PodeIniciarProcesso() {
   return false;
 }
 
-bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
-  const std::string& usuario = ProcessContext().UserName;
+// Steps 1 to 4: the look-ups, the company, the new plan and the participant.
+bool TfrProcessoTrocaPlanoContabilizacao::ConfereEmpresa() {
   // 1. look-ups
   bool planoOk = edCODPLANOONLINE->Validate();
   if (edCODEMP->ValorInformado() && !AceitaCodigo(*edCODEMP, edCODEMP->Validate())) return false;
@@ -329,6 +329,12 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
     edCODEMP->SetFocus();
     return false;
   }
+  return true;
+}
+
+// Steps 5 to 8: the change itself, the LALUR plan and the mapping plan.
+bool TfrProcessoTrocaPlanoContabilizacao::ConferePlanos() {
+  const std::string& usuario = ProcessContext().UserName;
   // 5. / 6. the plan must really change chart or history plan
   if (edCodConfOnlineDe->Codigo() == edCODPLANOONLINE->Codigo()) {
     DlgInfOk(usuario + kMsgRecontabilizacao);
@@ -361,19 +367,29 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
     edCodPlanoTroca->SetFocus();
     return false;
   }
+  return true;
+}
+
+// Steps 9 and 10: the start period, where the company register must exist.
+bool TfrProcessoTrocaPlanoContabilizacao::ConferePeriodo(int& refInicial) {
+  const std::string& usuario = ProcessContext().UserName;
   // 9. start period
   if (edDataInicial->IsEmpty()) {
     DlgWarOk("Não há data de inicio de atividade no cadastro de empresa.");
     return false;
   }
-  int refInicial = edDataInicial->GetData_AnoMes();
+  refInicial = edDataInicial->GetData_AnoMes();
   // 10. the company register must exist at the start period
   if (PrimeiroMesAtividade(edCODEMP->GetSQLMultiSelectString("r.BDCODEMP")) > refInicial) {
     DlgWarOk(usuario + kMsgCadastroEmpresa);
     return false;
   }
-  // 11. a verification stops here
-  if (!FExecutaProcesso) return true;
+  return true;
+}
+
+// Steps 12 to 17: the base checks, the rights and the questions of a real run.
+bool TfrProcessoTrocaPlanoContabilizacao::ConfereExecucao(int refInicial) {
+  const std::string& usuario = ProcessContext().UserName;
   // 12. / 13. base checks and rights
   if (!TfrProcessoComMotor::PodeIniciarProcesso()) return false;
   bool permitido = VerificaSeguranca();
@@ -405,6 +421,12 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
   }
   // 17. final question
   if (!Confirma(usuario + kMsgFinal)) return false;
+  return true;
+}
+
+// Step 18: the action log of the change.
+void TfrProcessoTrocaPlanoContabilizacao::RegistraTroca() {
+  const TCodigoRegistro* novo = edCODPLANOONLINE->GetDaoFactory();
   // 18. action log
   FLogEvent->SetTipoAcao(logProcesso);
   FLogEvent->SetDadosPrincipais("BDCODEMP", edCODEMP->getCodigoStr());
@@ -416,6 +438,15 @@ bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
       ")" + " para o plano " + edCODPLANOONLINE->Text() + " (" +
       TPreencheCombosVYN::GetDescRegimeEmpresa(CampoInt(novo, "BDREGCONTRETPCC")) + ").");
   FLogEvent->Logger();
+}
+
+bool TfrProcessoTrocaPlanoContabilizacao::CadeiaInicio() {
+  int refInicial = 0;
+  if (!ConfereEmpresa() || !ConferePlanos() || !ConferePeriodo(refInicial)) return false;
+  // 11. a verification stops here
+  if (!FExecutaProcesso) return true;
+  if (!ConfereExecucao(refInicial)) return false;
+  RegistraTroca();
   // 19. every routine
   FTiposProcRecontabiliza = TodosTiposProc();
   return true;

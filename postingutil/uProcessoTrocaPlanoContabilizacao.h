@@ -63,6 +63,12 @@ class TfrProcessoTrocaPlanoContabilizacao : public TfrProcessoComMotor {
 
  private:
   bool CadeiaInicio();
+  // CadeiaInicio's steps; each false return has told the user why.
+  bool ConfereEmpresa();
+  bool ConferePlanos();
+  bool ConferePeriodo(int& refInicial);
+  bool ConfereExecucao(int refInicial);
+  void RegistraTroca();
   bool Confirma(const std::string& texto);
   void AtualizaCamposDependentes();
   void CarregaConfig(vyn::TEdit_Codigo_Search_VYN& plano, vyn::TEdit_Codigo_Search_VYN& contas,

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/settlement_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
@@ -74,30 +75,30 @@ TProcessoBaixas::~TProcessoBaixas() {
   FVincCompBaixa.reset();
 }
 
-int TProcessoBaixas::PlanoOnlineEmpresa() const {
-  if (!FCodEmp) return 0;
-  if (const TCodigoRegistro* reg = FCodEmp->GetDaoFactory()) {
+int TProcessoBaixas::PlanoOnlineEmpresa(const TEdit_Codigo_Search_VYN* codEmp) const {
+  if (!codEmp) return 0;
+  if (const TCodigoRegistro* reg = codEmp->GetDaoFactory()) {
     Variant p = reg->Campo("BDCODPLANOONLINE");
     if (!Vazio(p)) return static_cast<int>(p.AsInteger());
   }
-  return static_cast<int>(FCodEmp->GetCodPlanoEmpresa(kPlanoOnline));
+  return static_cast<int>(codEmp->GetCodPlanoEmpresa(kPlanoOnline));
 }
 
-const TClientDataSet* TProcessoBaixas::LinkAtual() const {
-  if (FLinkRun) return FLinkRun;
+const TClientDataSet* TProcessoBaixas::LinkAtual(const TFonte& f) const {
+  if (f.Link) return f.Link;
   if (cdsVINC_EXT_BAN_BAIXA && !cdsVINC_EXT_BAN_BAIXA->IsEmpty()) return cdsVINC_EXT_BAN_BAIXA;
   if (cdsVINC_EXT_BAN_COMP_BAIXA && !cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty()) return cdsVINC_EXT_BAN_COMP_BAIXA;
   return nullptr;
 }
 
-TDateTime TProcessoBaixas::GetDataPagamento(TComponent*) const {
+TDateTime TProcessoBaixas::DataPagamento(const TFonte& f) const {
   if (RegistroEmUso()) return FDadosBaixaImposto.DataPagamento;
-  return FDAO ? FDAO->FieldByName("BDDATA").AsDateTime() : TDateTime();
+  return f.DAO ? f.DAO->FieldByName("BDDATA").AsDateTime() : TDateTime();
 }
 
-int TProcessoBaixas::GetPlanoOnline(TComponent*) const {
+int TProcessoBaixas::PlanoOnline(const TFonte& f) const {
   if (RegistroEmUso()) return FDadosBaixaImposto.PlanoOnline;
-  return PlanoOnlineEmpresa();
+  return PlanoOnlineEmpresa(f.CodEmp);
 }
 
 int TProcessoBaixas::GetChaveLancamento(TComponent*) const {
@@ -105,33 +106,33 @@ int TProcessoBaixas::GetChaveLancamento(TComponent*) const {
   return FChaveConfOnline;
 }
 
-int TProcessoBaixas::GetContaCredito(TComponent*) const {
+int TProcessoBaixas::ContaCredito(const TFonte& f) const {
   if (RegistroEmUso()) return FDadosBaixaImposto.ContaContabilCredito;
-  return FDAO ? GetContaInteger(*FDAO, "BDCREDITO") : 0;
+  return f.DAO ? GetContaInteger(*f.DAO, "BDCREDITO") : 0;
 }
 
-std::string TProcessoBaixas::GetNumeroDcto(TComponent*) const {
+std::string TProcessoBaixas::NumeroDcto(const TFonte& f) const {
   if (RegistroEmUso()) return FDadosBaixaImposto.NumeroDocumento;
-  return FDAO ? FDAO->FieldByName("BDDCTO").AsString() : std::string();
+  return f.DAO ? f.DAO->FieldByName("BDDCTO").AsString() : std::string();
 }
 
-Currency TProcessoBaixas::GetValorPgto(TComponent*) const {
-  if (!FDAO) return Currency();
-  const Currency entrada = FDAO->FieldByName("BDVALOR").AsCurrency();
-  const TClientDataSet* link = LinkAtual();
+Currency TProcessoBaixas::ValorPgto(const TFonte& f) const {
+  if (!f.DAO) return Currency();
+  const Currency entrada = f.DAO->FieldByName("BDVALOR").AsCurrency();
+  const TClientDataSet* link = LinkAtual(f);
   if (!link || link->IsEmpty()) return entrada;
   const Currency vinculo = link->FieldByName("BDVALOR").AsCurrency();
   return std::min(entrada, vinculo);
 }
 
-Currency TProcessoBaixas::GetValorPgtoParcial(TComponent*) const {
-  if (!FDAO) return FValorParcial;
-  return std::min(FDAO->FieldByName("BDVALOR").AsCurrency(), FValorParcial);
+Currency TProcessoBaixas::ValorPgtoParcial(const TFonte& f) const {
+  if (!f.DAO) return FValorParcial;
+  return std::min(f.DAO->FieldByName("BDVALOR").AsCurrency(), FValorParcial);
 }
 
-int64_t TProcessoBaixas::GetChaveOrigem(TComponent*) const {
-  if (RegistroEmUso() || !FDAO || FDAO->IsEmpty()) return 0;
-  return FDAO->FieldByName("BDCHAVE").AsInteger();
+int64_t TProcessoBaixas::ChaveOrigem(const TFonte& f) const {
+  if (RegistroEmUso() || !f.DAO || f.DAO->IsEmpty()) return 0;
+  return f.DAO->FieldByName("BDCHAVE").AsInteger();
 }
 
 int TProcessoBaixas::GetContaInteger(const TClientDataSet& prDAO, const std::string& prColuna) const {
@@ -148,47 +149,49 @@ int TProcessoBaixas::GetContaInteger(const TClientDataSet& prDAO, const std::str
   return 0;
 }
 
-std::string TProcessoBaixas::GetStringDarf(const std::string& prCodigo) const {
-  return ChaveGuia(FCodEmp ? FCodEmp->Codigo() : 0, prCodigo);
+std::string TProcessoBaixas::StringDarf(const TFonte& f, const std::string& prCodigo) const {
+  return ChaveGuia(f.CodEmp ? f.CodEmp->Codigo() : 0, prCodigo);
 }
 
 void TProcessoBaixas::IniciaContagemErros(const TInconsistencias_VYN* prInconsistencias) {
   FCountErros = prInconsistencias ? prInconsistencias->Count() : 0;
 }
 
-void TProcessoBaixas::SetaNaoImporta(TInconsistencias_VYN* prInconsistencias) {
+void TProcessoBaixas::SetaNaoImporta(TDAOFactory* dao, TInconsistencias_VYN* prInconsistencias) {
   const int count = prInconsistencias ? prInconsistencias->Count() : 0;
   const bool novaMensagem = count != FCountErros;
   // The check of saved links posts nothing, so it leaves the entries as they are.
-  if (FDAO && !FDAO->IsEmpty() && !FPrimeiroTeste) {
-    if (ModoArquivoGrande(FDAO)) {
+  if (dao && !dao->IsEmpty() && !FPrimeiroTeste) {
+    if (ModoArquivoGrande(dao)) {
       // The staged row is flagged in its work table, where the import and the clean-up read it.
-      TDatabase& db = FDAO->Database();
-      const std::string& tabela = TabelaTrabalho(*FDAO);
+      TDatabase& db = dao->Database();
+      const std::string& tabela = TabelaTrabalho(*dao);
       const std::string onde = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?";
-      const TParams chave{FDAO->Sessao(), Variant(static_cast<long long>(FDAO->FieldByName("BDCODEMP").AsInteger())),
-                          Variant(static_cast<long long>(FDAO->FieldByName("BDCHAVE").AsInteger()))};
+      const TParams chave{dao->Sessao(), Variant(static_cast<long long>(dao->FieldByName("BDCODEMP").AsInteger())),
+                          Variant(static_cast<long long>(dao->FieldByName("BDCHAVE").AsInteger()))};
+      const std::string aviso = std::to_string(miAvisoBaixa);
       if (novaMensagem) {
-        db.Execute("update " + tabela + " set BDINCONSISTENTE = 4" + onde, chave);
+        db.Execute("update " + tabela + " set BDINCONSISTENTE = " + aviso + onde, chave);
       } else {
         TParams p{Variant(FlagBD(FContaDebCre)), Variant(FlagBD(!FContaDebCre))};
         p.insert(p.end(), chave.begin(), chave.end());
-        db.Execute("update " + tabela + " set BDINCONSISTENTE = 1, BDCONCD = ?, BDCONCC = ?" + onde +
-                       " and (BDINCONSISTENTE is null or BDINCONSISTENTE <> 4)",
+        db.Execute("update " + tabela + " set BDINCONSISTENTE = " + std::to_string(miForaDaImportacao) +
+                       ", BDCONCD = ?, BDCONCC = ?" + onde + " and (BDINCONSISTENTE is null or BDINCONSISTENTE <> " +
+                       aviso + ")",
                    p);
       }
     } else {
-      TField& inc = FDAO->FieldByName("BDINCONSISTENTE");
+      TField& inc = dao->FieldByName("BDINCONSISTENTE");
       if (novaMensagem) {
-        FDAO->Edit();
-        inc.SetAsInteger(4);
-        FDAO->Post();
-      } else if (inc.IsNull() || inc.AsInteger() != 4) {
-        FDAO->Edit();
-        inc.SetAsInteger(1);
-        FDAO->FieldByName("BDCONCD").SetAsBoolean(FContaDebCre);
-        FDAO->FieldByName("BDCONCC").SetAsBoolean(!FContaDebCre);
-        FDAO->Post();
+        dao->Edit();
+        inc.SetAsInteger(miAvisoBaixa);
+        dao->Post();
+      } else if (inc.IsNull() || inc.AsInteger() != miAvisoBaixa) {
+        dao->Edit();
+        inc.SetAsInteger(miForaDaImportacao);
+        dao->FieldByName("BDCONCD").SetAsBoolean(FContaDebCre);
+        dao->FieldByName("BDCONCC").SetAsBoolean(!FContaDebCre);
+        dao->Post();
       }
     }
   }

@@ -105,26 +105,27 @@ class TProcessoBaixas {
   vyn::TClientDataSet* cdsVINC_EXT_BAN_COMP_BAIXA = nullptr;
 
   // Value callbacks handed to the settlement managers; each answers from the tax-guide record while
-  // it is in use, else from the current imported entry and link.
-  vyn::TDateTime GetDataPagamento(vyn::TComponent* sender) const;
-  int GetPlanoOnline(vyn::TComponent* sender) const;
+  // it is in use, else from the current imported entry and link (the engine's own; a posting run
+  // binds its managers to the entry, link and company it was handed).
+  vyn::TDateTime GetDataPagamento(vyn::TComponent*) const { return DataPagamento(FonteEngine()); }
+  int GetPlanoOnline(vyn::TComponent*) const { return PlanoOnline(FonteEngine()); }
   int GetChaveLancamento(vyn::TComponent* sender) const;
-  int GetContaCredito(vyn::TComponent* sender) const;
-  std::string GetNumeroDcto(vyn::TComponent* sender) const;
-  vyn::Currency GetValorPgto(vyn::TComponent* sender) const;
-  vyn::Currency GetValorPgtoParcial(vyn::TComponent* sender) const;
+  int GetContaCredito(vyn::TComponent*) const { return ContaCredito(FonteEngine()); }
+  std::string GetNumeroDcto(vyn::TComponent*) const { return NumeroDcto(FonteEngine()); }
+  vyn::Currency GetValorPgto(vyn::TComponent*) const { return ValorPgto(FonteEngine()); }
+  vyn::Currency GetValorPgtoParcial(vyn::TComponent*) const { return ValorPgtoParcial(FonteEngine()); }
   // Key of the imported entry being settled (0 in record mode): lets a manager refuse to settle one
   // obligation twice for the same entry.
-  int64_t GetChaveOrigem(vyn::TComponent* sender) const;
+  int64_t GetChaveOrigem(vyn::TComponent*) const { return ChaveOrigem(FonteEngine()); }
 
   // The account code of a column of the DAO's current row; a null column of a split line's link
   // answers the bank-account edit.
   int GetContaInteger(const vyn::TClientDataSet& prDAO, const std::string& prColuna) const;
   // The tax-guide key of a guide code for the current company.
-  std::string GetStringDarf(const std::string& prCodigo) const;
+  std::string GetStringDarf(const std::string& prCodigo) const { return StringDarf(FonteEngine(), prCodigo); }
   // Flags the current imported entry after its settlements were handled: 1 kept out of the ordinary
   // import, 4 when something was reported about it since the last flag.
-  void SetaNaoImporta(vyn::TInconsistencias_VYN* prInconsistencias);
+  void SetaNaoImporta(vyn::TInconsistencias_VYN* prInconsistencias) { SetaNaoImporta(FDAO, prInconsistencias); }
   // Every posting run starts here: messages already in the list are not about this run's entries.
   void IniciaContagemErros(const vyn::TInconsistencias_VYN* prInconsistencias);
 
@@ -141,7 +142,7 @@ class TProcessoBaixas {
   void SetValorParcial(vyn::Currency v) { FValorParcial = v; }
   const std::vector<std::string>& StringList() const { return FStringList; }
   // The company's online posting plan as the company edit holds it for the current month.
-  int PlanoOnlineEmpresa() const;
+  int PlanoOnlineEmpresa() const { return PlanoOnlineEmpresa(FCodEmp); }
   // The link data set a run walks (its current row is the link the value callbacks read); nullptr
   // returns to the plain links, or the receipt links when only they hold rows.
   void SetLinkRun(vyn::TClientDataSet* link) { FLinkRun = link; }
@@ -149,8 +150,29 @@ class TProcessoBaixas {
   void SetCarregandoVinculos(bool on) { FCarregandoVinculos = on; }
 
  private:
-  // The link row the current entry is settled by: the plain link, or failing that the receipt link.
-  const vyn::TClientDataSet* LinkAtual() const;
+  // What the value callbacks read: the imported entries, the link data set walked (nullptr: the
+  // plain links, or the receipt links when only they hold rows) and the company edit. The engine's
+  // own come from its setters; a posting run keeps its own for its length and leaves these alone.
+  struct TFonte {
+    vyn::TDAOFactory* DAO = nullptr;
+    const vyn::TClientDataSet* Link = nullptr;
+    vyn::TEdit_Codigo_Search_VYN* CodEmp = nullptr;
+  };
+  TFonte FonteEngine() const { return {FDAO, FLinkRun, FCodEmp}; }
+  vyn::TDateTime DataPagamento(const TFonte& f) const;
+  int PlanoOnline(const TFonte& f) const;
+  int ContaCredito(const TFonte& f) const;
+  std::string NumeroDcto(const TFonte& f) const;
+  vyn::Currency ValorPgto(const TFonte& f) const;
+  vyn::Currency ValorPgtoParcial(const TFonte& f) const;
+  int64_t ChaveOrigem(const TFonte& f) const;
+  std::string StringDarf(const TFonte& f, const std::string& prCodigo) const;
+  int PlanoOnlineEmpresa(const vyn::TEdit_Codigo_Search_VYN* codEmp) const;
+  void SetaNaoImporta(vyn::TDAOFactory* dao, vyn::TInconsistencias_VYN* prInconsistencias);
+
+  // The link row the current entry is settled by: the run's link, else the plain link, or failing
+  // that the receipt link.
+  const vyn::TClientDataSet* LinkAtual(const TFonte& f) const;
   bool RegistroEmUso() const { return FDadosBaixaImposto.Utilizado; }
   void OnNewRecord(vyn::TClientDataSet& ds);
 

@@ -12,6 +12,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
 #include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/publicas.h"
@@ -63,18 +64,6 @@ int TipoBaixaDoRecibo(int codTipoBaixa) {
 
 Variant V(int64_t v) { return Variant(static_cast<long long>(v)); }
 
-// Sets a host flag for one query.
-class TRetemOrdem {
- public:
-  TRetemOrdem() : antes_(ProcessContext().WP_RETAINSERVERORDER) { ProcessContext().WP_RETAINSERVERORDER = true; }
-  ~TRetemOrdem() { ProcessContext().WP_RETAINSERVERORDER = antes_; }
-  TRetemOrdem(const TRetemOrdem&) = delete;
-  TRetemOrdem& operator=(const TRetemOrdem&) = delete;
-
- private:
-  bool antes_;
-};
-
 }  // namespace
 
 // One posting run over a link data set: binds the entries to the links, makes the managers, walks the
@@ -84,7 +73,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   TExecucaoBaixas(TProcessoBaixas& pb, TComponent* sender, TEdit_Codigo_Search_VYN* codEmp, TInconsistencias_VYN* inc,
                   TLancamentoMGR* dao, TClientDataSet* links, bool recibo)
       : pb_(pb), sender_(sender), codEmp_(codEmp), inc_(inc), dao_(dao), links_(links), recibo_(recibo),
-        revisao_(IsTelaRevisaoImportacao(sender)) {}
+        revisao_(IsTelaRevisaoImportacao(sender)), fonte_{dao, links, codEmp} {}
   ~TExecucaoBaixas() {
     if (encerrada_) return;
     try {
@@ -108,7 +97,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   Currency LinkValor(const char* campo) const { return links_->FieldByName(campo).AsCurrency(); }
   int64_t Entrada() const { return dao_->FieldByName("BDCHAVE").AsInteger(); }
   TDateTime DataEntrada() const { return dao_->FieldByName("BDDATA").AsDateTime(); }
-  int Plano() const { return pb_.PlanoOnlineEmpresa(); }
+  int Plano() const { return pb_.PlanoOnlineEmpresa(codEmp_); }
   void Atencao(const std::string& texto) {
     if (inc_) inc_->Add_Atencao(codigoEmpresa_, texto);
   }
@@ -150,18 +139,19 @@ class TProcessoBaixas::TExecucaoBaixas {
   TClientDataSet* links_;
   const bool recibo_;
   const bool revisao_;
+  // What the managers' value callbacks read: this run's entries, links and company, not the engine's.
+  const TFonte fonte_;
   int codigoEmpresa_ = 0;
 
   // What Encerra gives back.
   bool encerrada_ = false;
   bool preparada_ = false;
-  TDAOFactory* daoAnterior_ = nullptr;
   bool recarregada_ = false;
   bool controlesParados_ = false;
   std::string sqlAnterior_;
   TParams parametrosAnteriores_;
   bool ligada_ = false;
-  int referenciaSalva_ = 0;
+  std::optional<TReferenciaTemporaria> mes_;   // the month the run found, given back by Encerra
   int referenciaAtual_ = -1;
 
   TDARFGERPGTOMGR* guias_ = nullptr;
@@ -189,12 +179,7 @@ class TProcessoBaixas::TExecucaoBaixas {
 void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   preparada_ = true;
   pb_.FDadosBaixaImposto.Utilizado = false;
-  pb_.FCodEmp = codEmp_;
   codigoEmpresa_ = codEmp_ ? static_cast<int>(codEmp_->Codigo()) : 0;
-  // The callbacks read the entry from DAOImport while the run moves dao_: they must be one.
-  daoAnterior_ = pb_.FDAO;
-  pb_.FDAO = dao_;
-  pb_.FLinkRun = links_;
   pb_.IniciaContagemErros(inc_);
 
   if (ModoArquivoGrande(dao_)) {
@@ -214,18 +199,19 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   dao_->SetMasterFields("BDCHAVE");
   dao_->SetMasterSource(pb_.FDataSource.get());
 
-  referenciaSalva_ = TPublicas::GetReferencia();
+  mes_.emplace();
   CriaManagers();
 }
 
 template <class M>
 void TProcessoBaixas::TExecucaoBaixas::LigaCallbacks(M& m) {
-  TProcessoBaixas* pb = &pb_;
-  m.OnGetDataPagamento = [pb](TComponent* s) { return pb->GetDataPagamento(s); };
-  m.OnGetPlanoOnline = [pb](TComponent* s) { return pb->GetPlanoOnline(s); };
+  const TProcessoBaixas* pb = &pb_;
+  const TFonte f = fonte_;
+  m.OnGetDataPagamento = [pb, f](TComponent*) { return pb->DataPagamento(f); };
+  m.OnGetPlanoOnline = [pb, f](TComponent*) { return pb->PlanoOnline(f); };
   m.OnGetChaveLancamento = [pb](TComponent* s) { return pb->GetChaveLancamento(s); };
-  m.OnGetNumeroDcto = [pb](TComponent* s) { return pb->GetNumeroDcto(s); };
-  m.OnGetChaveOrigem = [pb](TComponent* s) { return pb->GetChaveOrigem(s); };
+  m.OnGetNumeroDcto = [pb, f](TComponent*) { return pb->NumeroDcto(f); };
+  m.OnGetChaveOrigem = [pb, f](TComponent*) { return pb->ChaveOrigem(f); };
 }
 
 // One manager set-up for both runs; the receipt run makes no guide or calculation manager.
@@ -239,17 +225,17 @@ void TProcessoBaixas::TExecucaoBaixas::CriaManagers() {
     guias_->SetCODEMP(codEmp_);
     guias_->SetInconsistencia(inc_);
     LigaCallbacks(*guias_);
-    guias_->OnGetContaCredito = [pb](TComponent* s) { return pb->GetContaCredito(s); };
+    guias_->OnGetContaCredito = [pb, f = fonte_](TComponent*) { return pb->ContaCredito(f); };
     // A guide or calculation settles what its link pays, not its whole open balance; more than is
     // open is refused with a warning.
-    guias_->OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgto(s); };
+    guias_->OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
     calculos_ = TDADOSPGTOCALCMGR::CreateMgr(sender_, true, false);
     calculos_->Inicializa();
     calculos_->SetEDCODEMP(codEmp_);
     calculos_->SetInconsistencia(inc_);
     LigaCallbacks(*calculos_);
-    calculos_->OnGetContaCredito = [pb](TComponent* s) { return pb->GetContaCredito(s); };
-    calculos_->OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgto(s); };
+    calculos_->OnGetContaCredito = [pb, f = fonte_](TComponent*) { return pb->ContaCredito(f); };
+    calculos_->OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
   }
   for (int livro = 0; livro < 4; ++livro) {
     TMovParPgtoMGR* m = CreateMovParPgtoMGR(sender_, livro);
@@ -274,9 +260,9 @@ void TProcessoBaixas::TExecucaoBaixas::Encerra() {
   };
   passo([&] {
     if (referenciaAtual_ == -1) return;
-    TPublicas::SetReferencia(referenciaSalva_);
+    mes_->Restaura();
     // The screen's company edit follows the month it shows again.
-    if (codEmp_ && referenciaAtual_ != referenciaSalva_) codEmp_->Validate();
+    if (codEmp_ && referenciaAtual_ != mes_->Anterior()) codEmp_->Validate();
   });
   for (TMovParPgtoMGR*& m : parcelas_) passo([&] { if (m) { TComponent* c = m; m = nullptr; sender_->FreeComponent(c); } });
   passo([&] { if (guias_) { TComponent* c = guias_; guias_ = nullptr; sender_->FreeComponent(c); } });
@@ -292,8 +278,6 @@ void TProcessoBaixas::TExecucaoBaixas::Encerra() {
     if (recarregada_) dao_->CommandText(sqlAnterior_, ctOpen, parametrosAnteriores_);
   });
   if (controlesParados_) dao_->EnableControls();
-  pb_.FLinkRun = nullptr;
-  pb_.FDAO = daoAnterior_;
   if (erro) std::rethrow_exception(erro);
 }
 
@@ -303,7 +287,7 @@ void TProcessoBaixas::TExecucaoBaixas::PassaChaves() {
     const int tipo = static_cast<int>(Link("BDTIPO_BAIXA"));
     const int64_t id = Link("BDBAIXA_ID");
     if (!recibo_ && tipo == tbvGuia) {
-      chavesGuias_.push_back(pb_.GetStringDarf(std::to_string(id)));
+      chavesGuias_.push_back(pb_.StringDarf(fonte_, std::to_string(id)));
     } else if (!recibo_ && tipo == tbvCalculo) {
       chavesCalculos_.push_back(ChaveCalculo(plano, codigoEmpresa_, id));
     } else if (tipo == tbvParcela) {
@@ -354,7 +338,7 @@ void TProcessoBaixas::TExecucaoBaixas::FechaGrupos() {
   for (TMovParPgtoMGR* m : parcelas_) {
     if (!m || !m->GrupoAberto()) continue;
     m->pLimpaParcela();
-    pb_.SetaNaoImporta(inc_);
+    pb_.SetaNaoImporta(dao_, inc_);
   }
 }
 
@@ -373,7 +357,7 @@ bool TProcessoBaixas::TExecucaoBaixas::GetDebCre() const {
 void TProcessoBaixas::TExecucaoBaixas::TrocaMes() {
   const int mes = AnoMes(DataEntrada());
   if (mes == referenciaAtual_) return;
-  TPublicas::SetReferencia(mes);
+  mes_->Troca(mes);
   referenciaAtual_ = mes;
   // The company's data, its online plan included, follow the month.
   if (codEmp_) codEmp_->Validate();
@@ -393,7 +377,7 @@ int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const std::string& co
   p.emplace_back(referenciaAtual_);
   p.emplace_back(std::string(c.Pagamento));
   p.emplace_back(std::string(c.Recebimento));
-  TRetemOrdem retem;
+  const TValorTemporario<bool> retem(ProcessContext().WP_RETAINSERVERORDER, true);
   consulta_->CommandText(
       "select ref.BDCHAVE from TCONF_CONTAS_ONLINE_REF ref left outer join TCONF_CONTAS_ONLINE con on "
       "((con.bdcodplanoonline = ref.bdcodplanoonline) and (con.bdchave = ref.bdchave)) where ref.BDCODPLANOONLINE = ?" +
@@ -428,7 +412,7 @@ void TProcessoBaixas::TExecucaoBaixas::pTrocaReferencia() {
   if (chave == 0) {
     Atencao(fmt::format("Conta {} à {} não configurada no plano {} para o lançamento {} de data {}", conta,
                         debito ? "débito" : "crédito", Plano(), Entrada(), DateToStr(DataEntrada())));
-    pb_.SetaNaoImporta(inc_);
+    pb_.SetaNaoImporta(dao_, inc_);
   }
   pb_.FChaveConfOnline = chave;
 }
@@ -466,7 +450,7 @@ void TProcessoBaixas::TExecucaoBaixas::pTrocaReferenciaAdicionais(const TBaixaAd
       Atencao(fmt::format("Lançamento {}: As contas {} (crédito) e {} (débito) não estão configuradas no plano {}, "
                           "com data de {}",
                           lanc, parte.ContaCredito, debito, Plano(), data));
-    pb_.SetaNaoImporta(inc_);
+    pb_.SetaNaoImporta(dao_, inc_);
   }
   pb_.FChaveConfOnline = chave;
 }
@@ -531,7 +515,7 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaGuia() {
     Atencao(fmt::format("Lançamento {}: a guia de imposto {} vinculada não foi encontrada.", Entrada(), id));
   else if (lancadas_.insert(fmt::format("G|{}|{}", id, Link("BDCHAVE"))).second)
     guias_->LancaBaixaImpostoAtual("", nullptr, nullptr);
-  pb_.SetaNaoImporta(inc_);
+  pb_.SetaNaoImporta(dao_, inc_);
 }
 
 void TProcessoBaixas::TExecucaoBaixas::BaixaCalculo() {
@@ -556,7 +540,7 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaCalculo() {
     calculos_->LancaBaixaCalculoAtual();
     calculos_->CommitLancamentoDaoGravacaoGeral(nullptr);
   }
-  pb_.SetaNaoImporta(inc_);
+  pb_.SetaNaoImporta(dao_, inc_);
 }
 
 // The book's manager, with the entry's configuration, the book's modes and its installments selected.
@@ -661,7 +645,7 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaParcela(int64_t proxima) {
   } else {
     AvisaParcela(p, m);
   }
-  pb_.SetaNaoImporta(inc_);
+  pb_.SetaNaoImporta(dao_, inc_);
 }
 
 // Posts the matched installment, grouped or single; parte is the receipt's part code (-1 plain).
@@ -671,7 +655,7 @@ bool TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t p
   m.Parcial = m.FieldByName("BDVALORPAR").AsCurrency() > LinkValor("BDVALOR");
   // Also a full link pays its own value: on a partly paid installment it is more than is left, and
   // the manager refuses it with a warning instead of settling what is left.
-  m.OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgto(s); };
+  m.OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
   const int64_t entrada = Link("BDCHAVE");
   const int tipoLanc = tipoLancamento_[static_cast<size_t>(m.Livro())];
   auto lanca = [&](bool agrupado, bool ultimo) {
@@ -711,7 +695,7 @@ void TProcessoBaixas::TExecucaoBaixas::PostaAdicionais(TMovParPgtoMGR& m) {
     if (pb_.FChaveConfOnline == 0) continue;
     m.Parcial = true;
     pb_.FValorParcial = parte.Valor;
-    m.OnGetValorPgto = [pb](TComponent* s) { return pb->GetValorPgtoParcial(s); };
+    m.OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgtoParcial(f); };
     CarregaContas(m, pb_.FChaveConfOnline);
     m.EditConfiguracao->Vale(pb_.FChaveConfOnline);
     m.LancaBaixaParcelaAtual(tipoLanc, nullptr, nullptr, false, nullptr, false, false, parte.Tipo);
@@ -748,7 +732,7 @@ void TProcessoBaixas::TExecucaoBaixas::TrataRecibo(int64_t proxima) {
   } else {
     AvisaParcela(p, m);
   }
-  pb_.SetaNaoImporta(inc_);
+  pb_.SetaNaoImporta(dao_, inc_);
 }
 
 // ---------------------------------------------------------------------------------------------------

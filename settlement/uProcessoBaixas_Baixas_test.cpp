@@ -229,6 +229,9 @@ TEST_F(PostingRunTest, AManagerThatRaisesLeavesTheMonthAndTheBindingsAsTheyWere)
   EXPECT_THROW(pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, huge), EDatabaseError);
   EXPECT_EQ(TPublicas::GetReferencia(), 202401);
   EXPECT_EQ(huge->MasterSource(), nullptr);
+  // The run kept its company edit to itself: the engine has none but what a screen gave it.
+  EXPECT_EQ(pb_->CodEmp(), nullptr);
+  EXPECT_EQ(pb_->DAOImport(), huge);
   EXPECT_EQ(huge->GetCommandText(), sql);
   EXPECT_EQ(huge->RecordCount(), 2);
   EXPECT_FALSE(huge->ControlsDisabled());

@@ -10,6 +10,7 @@
 #include "framework/core/text.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/parametros_revisao.h"
 #include "framework/ui/seleciona_filiais.h"
 #include "settlement/uProcessoBaixas.h"
 
@@ -136,6 +137,11 @@ bool TfrConsultaImportacaoLancCCTxt::InheritsFrom(const std::string& class_name)
 void TfrConsultaImportacaoLancCCTxt::FormCreate() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, DAOAtual());
+  grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) { return EditaCelula(campo, texto); };
+  grGrid->OnKeyPress = [this](TComponent*, char& key) { grGridKeyPress(key); };
+  grGrid->OnKeyUp = [this](TComponent*, int& key, unsigned) { grGridKeyUp(key); };
+  grGrid->OnMouseUp = [this](TComponent*, bool) { grGridMouseUp(); };
+  grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClick(campo); };
 }
 
 void TfrConsultaImportacaoLancCCTxt::FormDestroy() {
@@ -157,14 +163,14 @@ void TfrConsultaImportacaoLancCCTxt::CreateUtilImportacao() {
 }
 
 void TfrConsultaImportacaoLancCCTxt::SetListaObj(const TListaObj& lista) {
-  ExigeListaDoAbridor(lista, 8, "Esta tela é aberta pela importação de lançamentos.");
-  if (auto* u = Util()) u->SetInconsistencias_VYN(lista.Get<TInconsistencias_VYN>(1));
-  FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(2);
-  FDAOEmp = lista.Get<TEmpresasMGR>(3);
-  FTransacaoAut = lista.Get<TBoolean_VYN>(4) ? lista.GetBooleanValue(4) : false;
-  FDtIni = lista.Get<TDateTime_VYN>(5);
-  FDtFim = lista.Get<TDateTime_VYN>(6);
-  FSelecionaFilial = lista.Get<TSelecionaFiliais_VYN>(7);
+  ExigeListaDoAbridor(lista, prlFiliais + 1, "Esta tela é aberta pela importação de lançamentos.");
+  if (auto* u = Util()) u->SetInconsistencias_VYN(lista.Get<TInconsistencias_VYN>(prlInconsistencias));
+  FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(prlEmpresa);
+  FDAOEmp = lista.Get<TEmpresasMGR>(prlEmpresas);
+  FTransacaoAut = lista.Get<TBoolean_VYN>(prlTransacao) ? lista.GetBooleanValue(prlTransacao) : false;
+  FDtIni = lista.Get<TDateTime_VYN>(prlDataIni);
+  FDtFim = lista.Get<TDateTime_VYN>(prlDataFim);
+  FSelecionaFilial = lista.Get<TSelecionaFiliais_VYN>(prlFiliais);
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
 }
 
@@ -236,7 +242,7 @@ void TfrConsultaImportacaoLancCCTxt::SetFieldsContainerGrid(TComponent* owner) {
     HabilitarGridItens(true);
     // The cost-centre rows follow the entry under the cursor.
     const auto& ag = Aggregates(DAOAtual());
-    if (!ag.empty() && ag.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
+    if (!ag.empty() && dynamic_cast<TLancamentoCentroCustoMGR*>(ag.front())) {
       ag.front()->SetIndexFieldNames("BDCODEMP;BDCHAVE");
       dsGrid->SetDataSet(DAOAtual());
       ag.front()->SetMasterFields("BDCODEMP;BDCHAVE");

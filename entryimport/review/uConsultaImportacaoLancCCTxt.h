@@ -88,6 +88,9 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
                                             std::string* texto, std::vector<std::string>* combo, bool& accept);
   virtual void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor);
+  // The lines grid's fields container: a user's cell edit, between the before- and after-edit
+  // calls; False when refused (the line keeps its value).
+  bool EditaCelula(const std::string& campo, const std::string& texto);
   void fcLancamentosCCBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
   void ValidarDescricao(const std::string& texto, bool& rejeita);
   // Conciliation marks (uConsultaImportacaoLancCCTxt_Acoes.cpp); the staged review writes them through.

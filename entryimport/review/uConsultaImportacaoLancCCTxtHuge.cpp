@@ -11,6 +11,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
+#include "framework/ui/parametros_revisao.h"
 #include "framework/ui/seleciona_filiais.h"
 #include "settlement/uProcessoBaixas.h"
 
@@ -79,6 +80,7 @@ bool TfrConsultaImportacaoLancCCTxtHuge::InheritsFrom(const std::string& class_n
 void TfrConsultaImportacaoLancCCTxtHuge::FormCreate() {
   SetTipoGrid(1);
   TfrConsultaImportacaoLancCCTxt::FormCreate();
+  grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClickHuge(campo); };
   SetRetirarFiltroExitGrid(false);
   SetConsultaSoletrada(true);
   SetUsarOrderByHugeFile(true);
@@ -129,30 +131,31 @@ void TfrConsultaImportacaoLancCCTxtHuge::CreateUtilImportacao() {
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::SetListaObj(const TListaObj& lista) {
-  ExigeListaDoAbridor(lista, 7, "Esta tela é aberta pela importação de lançamentos.");
-  FInconsistenciaIni = lista.Get<TInconsistencias_VYN>(1);
+  ExigeListaDoAbridor(lista, prlDataFim + 1, "Esta tela é aberta pela importação de lançamentos.");
+  FInconsistenciaIni = lista.Get<TInconsistencias_VYN>(prlInconsistencias);
   // What the opener had reported before the review opened (lines the importer refused) stays in its
   // list across the presses of the import button.
   FInconsistenciasAbertura = FInconsistenciaIni ? FInconsistenciaIni->Itens() : std::vector<TInconsistenciaItem>{};
   // The import's own messages collect in the screen's list; the opener's receives the settlements'.
   FInconsistencias = Create<TInconsistencias_VYN>();
   if (auto* u = UtilHuge()) u->SetInconsistencias_VYN(FInconsistencias);
-  FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(2);
-  FDAOEmp = lista.Get<TEmpresasMGR>(3);
-  FTransacaoAut = lista.Get<TBoolean_VYN>(4) ? lista.GetBooleanValue(4) : false;
-  FDtIni = lista.Get<TDateTime_VYN>(5);
-  FDtFim = lista.Get<TDateTime_VYN>(6);
+  FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(prlEmpresa);
+  FDAOEmp = lista.Get<TEmpresasMGR>(prlEmpresas);
+  FTransacaoAut = lista.Get<TBoolean_VYN>(prlTransacao) ? lista.GetBooleanValue(prlTransacao) : false;
+  FDtIni = lista.Get<TDateTime_VYN>(prlDataIni);
+  FDtFim = lista.Get<TDateTime_VYN>(prlDataFim);
   pnGridManual->SetVisible(false);
-  if (lista.Count() > 8) {
-    const int multi = lista.Kind(8) == TListaObj::SlotKind::Integer ? static_cast<int>(lista.GetInteger(8))
-                      : lista.IsNil(8)                              ? 0
-                                                                    : lista.GetIntegerValue(8);
+  if (lista.Count() > prlMultiplos) {
+    const int multi = lista.Kind(prlMultiplos) == TListaObj::SlotKind::Integer
+                          ? static_cast<int>(lista.GetInteger(prlMultiplos))
+                      : lista.IsNil(prlMultiplos) ? 0
+                                                  : lista.GetIntegerValue(prlMultiplos);
     pnGridManual->SetVisible(multi > 0);
     if (pnGridManual->Visible()) FBaixasAdicionaisDoVinculo = std::make_unique<TBaixasAdicionaisDoVinculo>();
   }
-  if (lista.Count() > 7) FSelecionaFilial = lista.Get<TSelecionaFiliais_VYN>(7);
+  if (lista.Count() > prlFiliais) FSelecionaFilial = lista.Get<TSelecionaFiliais_VYN>(prlFiliais);
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
-  if (lista.Count() > 9) FDadosAdicionais = lista.Get<TDadosAdicionaisImportacaoTXT>(9);
+  if (lista.Count() > prlDadosAdicionais) FDadosAdicionais = lista.Get<TDadosAdicionaisImportacaoTXT>(prlDadosAdicionais);
   if (!FDadosAdicionais) FDadosAdicionais = Create<TDadosAdicionaisImportacaoTXT>();
 }
 
@@ -208,7 +211,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetFieldsContainerGrid(TComponent*) {
 std::vector<TClientDataSet*> TfrConsultaImportacaoLancCCTxtHuge::GetArrayOfCDS() {
   std::vector<TClientDataSet*> r;
   auto adiciona = [&r](TDAOFactory* d) {
-    if (NodoArquivoGrande(d) || (d->HugeFile() && d->Sessao() > 0 && !d->GetCommandText().empty())) d->Refresh();
+    if (ModoArquivoGrande(d) || (d->HugeFile() && d->Sessao() > 0 && !d->GetCommandText().empty())) d->Refresh();
     r.push_back(d);
   };
   for (const auto& n : Nodos()) {

@@ -67,6 +67,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   bool fcLancamentosHugeSaveAlterSearch(const std::string& campo, const std::string& textoEditor, int tipo);
   void SetComplementoAntes(std::string texto) { FComplemento = std::move(texto); }
   void GravaContas(const std::string& campo, int antigo, const vyn::Variant& novo);
+  // One column of an account of the chart, read again at every call (typed empty value when there is
+  // no such account).
   vyn::Variant GetCampoContaPlano(const vyn::Variant& plano, const vyn::Variant& conta, const std::string& coluna);
 
   // Editing rules (uConsultaImportacaoLancCCTxtHuge_Edicao.cpp).

@@ -7,10 +7,12 @@
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -185,7 +187,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
           d->FieldByName("BDSEQDAO").SetValue(m->FieldByName("BDCHAVELANC").Value());
           d->FieldByName("BDCHAVE").SetValue(V(++k));
           d->FieldByName("BDMULTLANC").SetValue(V(1));
-          d->FieldByName("BDINCONSISTENTE").SetValue(V(0));
+          d->FieldByName("BDINCONSISTENTE").SetValue(V(miConsistente));
           d->Post();
           MontaBaixasAdicionaisDoVinculo(*c, *d, k, origem);
         }
@@ -311,8 +313,8 @@ bool TfrConsultaImportacaoLancCCTxtHuge::PodeVincular(TComponent* sender) {
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::CompletaParametrosBaixa(TListaObj& lista) {
-  lista.AddNil();
-  lista.AddBoxedInteger(FCountSel);
+  lista.Posicao(pvbLinhasDoMultiLanc).AddNil();
+  lista.Posicao(pvbQuantidadeSelecionada).AddBoxedInteger(FCountSel);
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::MarcaDesvinculada(TDAOFactory& linha) {

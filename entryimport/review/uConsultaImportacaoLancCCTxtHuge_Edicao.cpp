@@ -6,6 +6,7 @@
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/importacao_treeview.h"
 
 namespace integracao {
@@ -18,8 +19,6 @@ Variant CodigoOuNulo(const TClientDataSet& ds, std::string_view campo) {
   const int v = Inteiro(ds, campo);
   return v == 0 ? Variant() : Variant(static_cast<long long>(v));
 }
-
-constexpr const char* kTabelaProdutorRural = "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP";
 
 }  // namespace
 

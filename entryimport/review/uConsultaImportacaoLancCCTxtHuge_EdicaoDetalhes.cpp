@@ -3,6 +3,7 @@
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/core/text.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/edit_codigo.h"
 
 namespace integracao {
@@ -10,9 +11,6 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-
-constexpr const char* kTabelaProdutorRural = "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP";
-constexpr const char* kTabelaIncorporacao = "TMP_VZEL_EMPRESAS_TLAN_INC_TEMP";
 
 bool Nulo(const TClientDataSet& ds, const char* campo) {
   const TField* f = ds.FindField(campo);

@@ -45,7 +45,7 @@ const char* MarcaOposta(const std::string& campo) {
 void TfrConsultaImportacaoLancCCTxtHuge::GravaCampo(TDAOFactory& dao, const std::string& campo, const Variant& valor,
                                                     int) {
   if (TField* f = dao.FindField(campo)) f->SetValue(valor);
-  if (!NodoArquivoGrande(&dao)) return;
+  if (!ModoArquivoGrande(&dao)) return;
   CheckSQLIdentifier<EDataSetError>(campo, "Nome inválido em um comando: ");
   const std::string& tabela = CheckSQLIdentifier<EDataSetError>(dao.WorkTable(), "Nome inválido em um comando: ");
   TSQLMGRHandle sql = getSQLMgr_do_Pool();
@@ -137,32 +137,21 @@ bool TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosHugeSaveAlterSearch(const 
 
 Variant TfrConsultaImportacaoLancCCTxtHuge::GetCampoContaPlano(const Variant& plano, const Variant& conta,
                                                                const std::string& coluna) {
-  Variant r;
+  // Every call reads the chart again: the manager goes before returning.
   FDAOContasPlanos = TContasPlanosMGR::CreateMgr(this);
-  try {
-    FDAOContasPlanos->CommandText("Select * from PLANOS_TPLA where BDCODPLAPADRAO = ?", ctOpen, {plano});
-    if (!conta.IsNull() && FDAOContasPlanos->Locate("BDCODTPLA", {Variant(conta.AsInteger())})) {
-      if (const TField* f = FDAOContasPlanos->FindField(coluna)) {
-        r = f->Value();
-        if (r.IsNull()) {
-          switch (f->DataType()) {
-            case TFieldType::ftString:
-            case TFieldType::ftMemo: r = Variant(std::string()); break;
-            case TFieldType::ftBoolean: r = Variant(false); break;
-            default: r = Variant(0); break;
-          }
-        }
-      }
-    }
-  } catch (...) {
+  auto libera = [this] {
     FreeComponent(FDAOContasPlanos);
     FDAOContasPlanos = nullptr;
+  };
+  try {
+    FDAOContasPlanos->AbrePlano(plano.IsNull() ? 0 : static_cast<int>(plano.AsInteger()));
+    const Variant r = FDAOContasPlanos->GetCampoContaPlano(conta, coluna);
+    libera();
+    return r;
+  } catch (...) {
+    libera();
     throw;
   }
-  // Every call reads the chart again.
-  FreeComponent(FDAOContasPlanos);
-  FDAOContasPlanos = nullptr;
-  return r;
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDado, int antigo, const Variant& novo) {

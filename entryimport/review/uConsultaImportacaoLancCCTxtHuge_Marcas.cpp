@@ -8,14 +8,13 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/schema/revisao_tabelas.h"
 
 namespace integracao {
 
 using namespace vyn;
 
 namespace {
-
-constexpr const char* kTabelaObservacoes = "TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP";
 
 bool Marcado(const TDAOFactory& dao, const std::string& campo) {
   const TField* f = dao.FindField(campo);

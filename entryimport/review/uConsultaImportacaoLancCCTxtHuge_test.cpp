@@ -8,6 +8,7 @@
 
 #include "entryimport/review/revisao_test_support.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/class_registry.h"
@@ -173,12 +174,14 @@ TEST_F(StagedReviewTest, SettlementIsPostedOnlyAfterTheBalanceCheckAndOnlyOnce) 
 }
 
 TEST_F(StagedReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRowsUnderTheReservedKeys) {
+  TResultadoExecucao resultado;
+  TEscopoResultadoExecucao aberto(resultado);
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,998,,5\nL,1,05/01/2024,,11,5\n", {}, true);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN T where BDSTATUS = 2 and exists (select 1 from "
                   "VZEL_EMPRESAS_TLAN L where L.BDCODEMP = T.BDCODEMP and L.BDCHAVE = T.BDCHAVE)"), 2);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 1);
   EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 1);
-  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("2 lançamento(s) importado(s)"), std::string::npos);
+  EXPECT_NE(resultado.Mensagem.find("2 lançamento(s) importado(s)"), std::string::npos);
 }
 
 TEST_F(StagedReviewTest, WriteThroughOfMarksNullsAndComplements) {

@@ -5,11 +5,13 @@
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -44,7 +46,7 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
                                      dynamic_cast<TLancamentoMGR*>(lanc));
   if (TDAOFactory* atual = DAOAtual()) {
     for (TDAOFactory* a : Aggregates(atual)) {
-      if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+      if (!IsComplementoLongo(a)) continue;
       for (a->First(); !a->Eof(); a->Next())
         if (atual->Locate("BDCHAVE", {Variant(static_cast<long long>(a->FieldByName("BDCHAVE").AsInteger()))})) {
           atual->Edit();
@@ -59,7 +61,7 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
 
 void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias_VYN* lista, int empresa) {
   if (!lista || !IsUnattended()) return;
-  const std::string& msg = ProcessContext().FMensagemInconsistencia;
+  const std::string msg = MensagemExecucao();
   lista->Add_Erro(empresa, msg.empty() ? "Os débitos e os créditos dos lançamentos a importar não fecham. Nada foi "
                                          "importado."
                                        : msg);
@@ -102,10 +104,10 @@ void TfrConsultaImportacaoLancCCTxt::miDuplicatasClick(TComponent* sender) {
     return;
   if (!PodeVincular(sender)) return;
   TListaObj lista;
-  lista.Add(DAOAtual());
-  lista.Add(Vinculos());
+  lista.Posicao(pvbOrigem).Add(DAOAtual());
+  lista.Posicao(pvbVinculos).Add(Vinculos());
   auto* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
-  lista.Add(lanc ? lanc->getMultiLancamentosDAO() : nullptr);
+  lista.Posicao(pvbMultiLanc).Add(lanc ? lanc->getMultiLancamentosDAO() : nullptr);
   CompletaParametrosBaixa(lista);
   TPackagesUtil::CarregaFormParamsObj(classe, this, std::move(lista), nullptr, true);
   OnAlterSelectedItem();
@@ -245,6 +247,82 @@ void TfrConsultaImportacaoLancCCTxt::grGridCellClick(const std::string& campo) {
 // ---------------------------------------------------------------------------------------------------
 // Editing rules
 
+namespace {
+// The value a cell's editor gives for the typed text, by the field's type; empty text clears it.
+bool ValorDigitado(const TField& f, const std::string& texto, Variant& valor) {
+  const std::string t = Trim(texto);
+  if (t.empty()) {
+    valor = Variant();
+    return true;
+  }
+  switch (f.DataType()) {
+    case TFieldType::ftDate:
+    case TFieldType::ftDateTime: {
+      TDateTime d;
+      if (!TryStrToDate(t, d)) return false;
+      valor = Variant(d);
+      return true;
+    }
+    case TFieldType::ftCurrency: {
+      Currency c;
+      if (!Currency::TryParse(t, c)) return false;
+      valor = Variant(c);
+      return true;
+    }
+    case TFieldType::ftInteger:
+    case TFieldType::ftSmallint:
+    case TFieldType::ftLargeint:
+      try {
+        valor = Variant(std::stoll(t));
+        return true;
+      } catch (const std::exception&) {
+        return false;
+      }
+    default: valor = Variant(texto); return true;
+  }
+}
+
+bool ColunaDeCodigo(const std::string& f) {
+  return f == "BDDEBITO" || f == "BDCREDITO" || f == "BDCODTPHI" || f == "BDCODTERCEIROD" || f == "BDCODTERCEIROC";
+}
+}  // namespace
+
+bool TfrConsultaImportacaoLancCCTxt::EditaCelula(const std::string& campo, const std::string& texto) {
+  TDAOFactory* l = DAOAtual();
+  if (!l || l->IsEmpty() || !l->FindField(campo)) return false;
+  const std::string f = UpperCase(campo);
+  TEdit_Codigo_Search_VYN* editor = ColunaDeCodigo(f) ? Create<TEdit_Codigo_Search_VYN>() : nullptr;
+  struct Fecha {
+    TComponent& dono;
+    TComponent* editor;
+    ~Fecha() {
+      if (editor) dono.FreeComponent(editor);
+    }
+  } fecha{*this, editor};
+  std::string atual;
+  std::vector<std::string> opcoes;
+  bool accept = false;
+  fcLancamentosBeforeEditField(campo, editor, &atual, &opcoes, accept);
+  if (!accept) return false;
+  Variant valor;
+  if (editor) {
+    editor->SetText(texto);
+    if (!editor->Validate()) {
+      DlgWarOk(editor->Mensagem());
+      return false;
+    }
+    if (!editor->Text().empty()) valor = Variant(static_cast<long long>(editor->Codigo()));
+  } else if (!ValorDigitado(l->FieldByName(campo), texto, valor)) {
+    DlgWarOk("Valor inválido: " + texto);
+    return false;
+  }
+  l->Edit();
+  l->FieldByName(campo).SetValue(valor);
+  l->Post();
+  fcLancamentosAfterEditField(campo, texto);
+  return true;
+}
+
 void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::string& campo,
                                                                   TEdit_Codigo_Search_VYN* editor, std::string* texto,
                                                                   std::vector<std::string>* combo, bool& accept) {
@@ -275,7 +353,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::str
     if (texto) {
       *texto = atual->FieldByName("BDCOMPL").AsString();
       for (TDAOFactory* a : Aggregates(atual))
-        if (a->ClassName() == "TVZEL_EMPRESAS_TLAN_COMPLMGR" &&
+        if (IsComplementoLongo(a) &&
             a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
                                           Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))}) &&
             !Trim(a->FieldByName("bdcompl").AsString()).empty())
@@ -321,7 +399,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosAfterEditField(const std::stri
     atual->Post();
   } else if (f == "BDCOMPL") {
     for (TDAOFactory* a : Aggregates(atual)) {
-      if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+      if (!IsComplementoLongo(a)) continue;
       const bool temLinha = a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
                                                           Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))});
       if (temLinha && Utf8Length(Trim(a->FieldByName("bdcompl").AsString())) > 200) {

@@ -84,7 +84,7 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
   for (TNodoImportacao* n : Nodos()) {
     if (!EhLancamentos(n->Caption) || n->Aggregates.empty()) continue;
     TDAOFactory* cc = n->Aggregates.front();
-    if (!cc->InheritsFrom("TLancamentoCentroCustoMGR")) continue;
+    if (!dynamic_cast<TLancamentoCentroCustoMGR*>(cc)) continue;
     TDetachedDetail solto(*cc, true);
     cc->SetIndexFieldNames("");
     for (cc->First(); !cc->Eof(); cc->Next()) {

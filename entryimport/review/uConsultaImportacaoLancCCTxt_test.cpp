@@ -6,6 +6,7 @@
 
 #include "entryimport/review/revisao_test_support.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/importacao_lanc_txt.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/class_registry.h"
@@ -113,6 +114,8 @@ TEST_F(EntryReviewTest, FailedWriteLeavesNothingHalfWrittenAndInvalidLinesStay) 
 }
 
 TEST_F(EntryReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRows) {
+  TResultadoExecucao resultado;
+  TEscopoResultadoExecucao aberto(resultado);
   std::istringstream in("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,998,,5\nL,1,05/01/2024,,11,5\n");
   TLancamentoMGR* m = TLancamentoMGR::CreateMgr(opener_.get());
   m->IsTARVO = true;
@@ -120,7 +123,7 @@ TEST_F(EntryReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRows) {
                           "31/01/2024", nullptr, 0, false, nullptr);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 2"), 2);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 1);
-  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("2 lançamento(s) importado(s)"), std::string::npos);
+  EXPECT_NE(resultado.Mensagem.find("2 lançamento(s) importado(s)"), std::string::npos);
 }
 
 TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {

@@ -11,6 +11,25 @@ bool TContasPlanosMGR::PlanoTemContaParticipante(int codPlaPadrao) const {
               .IsNull();
 }
 
+void TContasPlanosMGR::AbrePlano(int codPlaPadrao) {
+  if (planoAberto_ == codPlaPadrao) return;
+  planoAberto_.reset();
+  CommandText("Select * from PLANOS_TPLA where BDCODPLAPADRAO = ?", ctOpen, {codPlaPadrao});
+  planoAberto_ = codPlaPadrao;
+}
+
+Variant TContasPlanosMGR::GetCampoContaPlano(const Variant& conta, const std::string& campo) {
+  const TField* f = FindField(campo);
+  if (!f) return Variant();
+  if (!conta.IsNull() && Locate("BDCODTPLA", {Variant(conta.AsInteger())}) && !f->IsNull()) return f->Value();
+  switch (f->DataType()) {
+    case TFieldType::ftString:
+    case TFieldType::ftMemo: return Variant(std::string());
+    case TFieldType::ftBoolean: return Variant(false);
+    default: return Variant(0);
+  }
+}
+
 std::string TPreencheCombosVYN::GetDescRegimeEmpresa(int regime) { return regime == 1 ? "Caixa" : "Competência"; }
 
 }  // namespace vyn

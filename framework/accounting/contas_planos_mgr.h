@@ -1,5 +1,6 @@
 #pragma once
 // The chart-of-accounts manager: questions about the accounts of a chart.
+#include <optional>
 #include <string>
 
 #include "framework/data/dao_factory.h"
@@ -15,6 +16,13 @@ class TContasPlanosMGR : public TMgr<TContasPlanosMGR> {
   // Whether the chart has an account that takes a participant (BDPARTICIPANTE 1).
   bool PlanoTemContaParticipante(int codPlaPadrao) const;
 
+  // Loads every account of chart codPlaPadrao, unless this manager holds that chart already.
+  void AbrePlano(int codPlaPadrao);
+  // One column of an account of the loaded chart. An account not in the chart, or a null value, answers
+  // the column's typed empty value (0 for numbers, '' for text, False for a flag): the reviews ask
+  // whether an account takes a participant with one comparison. A column the chart lacks answers null.
+  Variant GetCampoContaPlano(const Variant& conta, const std::string& campo);
+
   // The account of a chart, as a data set owned by owner positioned on it (BDCODTPLA, BDCTALON,
   // BDAPECTA, BDNOMCTA, bdparticipante); empty when the chart has no such account.
   static TDAOFactory* GetContaDAO(TComponent* owner, int codPlaPadrao, int conta);
@@ -24,6 +32,9 @@ class TContasPlanosMGR : public TMgr<TContasPlanosMGR> {
   // lines kept out of the ordinary import, do not count); tells the user the difference itself.
   static bool getDiferencaDebitoCredito(TComponent* owner, TClientDataSet* dao, TClientDataSet* daoMulti,
                                         const std::string& campo, bool, bool, bool);
+
+ private:
+  std::optional<int> planoAberto_;
 };
 
 // The texts of the suite's option lists.

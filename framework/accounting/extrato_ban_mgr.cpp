@@ -70,6 +70,104 @@ Currency Soma(const std::vector<TLinha>& v) {
   return s;
 }
 
+// The pairs of statement lines and entries, and the rest reconciled as a group.
+struct TPares {
+  std::vector<int> par;        // by line: its entry's position, -1 when in the rest
+  std::vector<bool> usado;     // by entry
+  std::vector<size_t> restoLinhas, restoLancs;
+};
+
+// Pairs: the matcher's proposal first, then value and document, then value; what is left is
+// reconciled as a group (every line of the rest with every entry of the rest).
+TPares CasaPares(const std::vector<TLinha>& linhas, const std::vector<TLinha>& lancs) {
+  TPares p;
+  p.par.assign(linhas.size(), -1);
+  p.usado.assign(lancs.size(), false);
+  auto casa = [&](auto&& aceita) {
+    for (size_t i = 0; i < linhas.size(); ++i) {
+      if (p.par[i] >= 0) continue;
+      for (size_t j = 0; j < lancs.size(); ++j)
+        if (!p.usado[j] && lancs[j].Valor == linhas[i].Valor && aceita(linhas[i], lancs[j])) {
+          p.par[i] = static_cast<int>(j);
+          p.usado[j] = true;
+          break;
+        }
+    }
+  };
+  casa([](const TLinha& l, const TLinha& e) { return l.EmpPar == e.Emp && l.ChavePar == e.Chave; });
+  casa([](const TLinha& l, const TLinha& e) { return MesmoDocumento(l.Dcto, e.Dcto, true); });
+  casa([](const TLinha&, const TLinha&) { return true; });
+  for (size_t i = 0; i < linhas.size(); ++i)
+    if (p.par[i] < 0) p.restoLinhas.push_back(i);
+  for (size_t j = 0; j < lancs.size(); ++j)
+    if (!p.usado[j]) p.restoLancs.push_back(j);
+  return p;
+}
+
+// The statement line points at the entry, and the pair is an item of the reconciliation.
+void LigaPar(TDatabase& db, const TLinha& l, const TLinha& e) {
+  const int64_t n = db.Execute(
+      "update VZEL_EMPRESAS_TEXTRATOBAN x set BDCODEMPLANC = ?, BDCHAVELANC = ? "
+      "where x.BDCODEMP = ? and x.BDCHAVE = ? and (x.BDCHAVELANC is null or not exists (select 1 from "
+      "VZEL_EMPRESAS_TLAN t where t.BDCODEMP = coalesce(x.BDCODEMPLANC, x.BDCODEMP) and t.BDCHAVE = x.BDCHAVELANC))",
+      {Variant(static_cast<long long>(e.Emp)), Variant(static_cast<long long>(e.Chave)),
+       Variant(static_cast<long long>(l.Emp)), Variant(static_cast<long long>(l.Chave))});
+  if (n != 1)
+    throw EDataSetError("O lançamento " + std::to_string(l.Chave) +
+                        " do extrato já está conciliado ou não existe mais.");
+  db.Execute(
+      "update or insert into VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, "
+      "BDCHAVECONC, BDDCTO, BDDATA, BDVALOR, BDTIPOCONC) values (?, ?, 1, ?, ?, ?, ?, ?, ?) "
+      "matching (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC)",
+      {Variant(static_cast<long long>(e.Emp)), Variant(static_cast<long long>(e.Chave)),
+       Variant(static_cast<long long>(l.Emp)), Variant(static_cast<long long>(l.Chave)),
+       Variant(Utf8Left(l.Dcto, 30)), Variant(l.Data), Variant(l.Valor.Abs()),
+       Variant(l.Status)});
+}
+
+void GravaPares(TDatabase& db, const std::vector<TLinha>& linhas, const std::vector<TLinha>& lancs, const TPares& p) {
+  for (size_t i = 0; i < linhas.size(); ++i)
+    if (p.par[i] >= 0) LigaPar(db, linhas[i], lancs[static_cast<size_t>(p.par[i])]);
+  for (size_t i : p.restoLinhas)
+    for (size_t j : p.restoLancs) {
+      // A line of the group points at the group's first entry; the items name every pair.
+      if (j == p.restoLancs.front()) {
+        LigaPar(db, linhas[i], lancs[j]);
+      } else {
+        db.Execute(
+            "insert into VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC, "
+            "BDDCTO, BDDATA, BDVALOR, BDTIPOCONC) values (?, ?, 1, ?, ?, ?, ?, ?, ?)",
+            {Variant(static_cast<long long>(lancs[j].Emp)), Variant(static_cast<long long>(lancs[j].Chave)),
+             Variant(static_cast<long long>(linhas[i].Emp)), Variant(static_cast<long long>(linhas[i].Chave)),
+             Variant(Utf8Left(linhas[i].Dcto, 30)), Variant(linhas[i].Data), Variant(linhas[i].Valor.Abs()),
+             Variant(linhas[i].Status)});
+      }
+    }
+}
+
+void MarcaLancamentos(TDatabase& db, const std::vector<TLinha>& lancs, const std::vector<TDateTime>& datas,
+                      int64_t conta, bool atualizaData) {
+  const Variant vConta(static_cast<long long>(conta));
+  for (size_t j = 0; j < lancs.size(); ++j) {
+    const TLinha& e = lancs[j];
+    const TParams chave{Variant(static_cast<long long>(e.Emp)), Variant(static_cast<long long>(e.Chave))};
+    // The mark goes on the side where the account is; an entry already marked there is refused.
+    const int64_t n = db.Execute(
+        "update VZEL_EMPRESAS_TLAN set "
+        "BDCONCD = case when BDDEBITO = ? then 'TRUE' else BDCONCD end, "
+        "BDCONCC = case when BDCREDITO = ? then 'TRUE' else BDCONCC end "
+        "where BDCODEMP = ? and BDCHAVE = ? and ((BDDEBITO = ? and coalesce(BDCONCD, 'FALSE') <> 'TRUE') or "
+        "(BDCREDITO = ? and coalesce(BDCONCC, 'FALSE') <> 'TRUE'))",
+        {vConta, vConta, chave[0], chave[1], vConta, vConta});
+    if (n != 1)
+      throw EDataSetError("O lançamento contábil " + std::to_string(e.Chave) + " da empresa " +
+                          std::to_string(e.Emp) + " já está conciliado ou não existe mais.");
+    if (atualizaData)
+      db.Execute("update VZEL_EMPRESAS_TLAN set BDDATA = ? where BDCODEMP = ? and BDCHAVE = ?",
+                 {Variant(datas[j].DateOnly()), chave[0], chave[1]});
+  }
+}
+
 }  // namespace
 
 Currency ValorSinalizadoConciliacao(const TClientDataSet& ds) {
@@ -227,91 +325,18 @@ bool TVZEL_EMPRESAS_TEXTRATOBANMGR::ConciliarExtratoLancamento(TLancamentoMGR* l
     return erro("Não há lançamentos " + std::string(linhas.empty() ? "do extrato" : "contábeis") +
                 " para a conciliação. Nada foi gravado.");
 
-  // Pairs: the matcher's proposal first, then value and document, then value; what is left is
-  // reconciled as a group (every line of the rest with every entry of the rest).
-  std::vector<int> par(linhas.size(), -1);
-  std::vector<bool> usado(lancs.size(), false);
-  auto casa = [&](auto&& aceita) {
-    for (size_t i = 0; i < linhas.size(); ++i) {
-      if (par[i] >= 0) continue;
-      for (size_t j = 0; j < lancs.size(); ++j)
-        if (!usado[j] && lancs[j].Valor == linhas[i].Valor && aceita(linhas[i], lancs[j])) {
-          par[i] = static_cast<int>(j);
-          usado[j] = true;
-          break;
-        }
-    }
-  };
-  casa([](const TLinha& l, const TLinha& e) { return l.EmpPar == e.Emp && l.ChavePar == e.Chave; });
-  casa([](const TLinha& l, const TLinha& e) { return MesmoDocumento(l.Dcto, e.Dcto, true); });
-  casa([](const TLinha&, const TLinha&) { return true; });
-  std::vector<size_t> restoLinhas, restoLancs;
-  for (size_t i = 0; i < linhas.size(); ++i)
-    if (par[i] < 0) restoLinhas.push_back(i);
-  for (size_t j = 0; j < lancs.size(); ++j)
-    if (!usado[j]) restoLancs.push_back(j);
+  const TPares pares = CasaPares(linhas, lancs);
+  const std::vector<size_t>& restoLinhas = pares.restoLinhas;
+  const std::vector<size_t>& restoLancs = pares.restoLancs;
   if (restoLinhas.empty() != restoLancs.empty())
     return erro("Há lançamentos " + std::string(restoLancs.empty() ? "do extrato" : "contábeis") +
                 " conciliados sem contrapartida. Nada foi gravado.");
 
   TDatabase& db = Database();
-  const Variant vConta(static_cast<long long>(conta));
   try {
     TTransaction tr(db);
-    auto liga = [&](const TLinha& l, const TLinha& e) {
-      const int64_t n = db.Execute(
-          "update VZEL_EMPRESAS_TEXTRATOBAN x set BDCODEMPLANC = ?, BDCHAVELANC = ? "
-          "where x.BDCODEMP = ? and x.BDCHAVE = ? and (x.BDCHAVELANC is null or not exists (select 1 from "
-          "VZEL_EMPRESAS_TLAN t where t.BDCODEMP = coalesce(x.BDCODEMPLANC, x.BDCODEMP) and t.BDCHAVE = x.BDCHAVELANC))",
-          {Variant(static_cast<long long>(e.Emp)), Variant(static_cast<long long>(e.Chave)),
-           Variant(static_cast<long long>(l.Emp)), Variant(static_cast<long long>(l.Chave))});
-      if (n != 1)
-        throw EDataSetError("O lançamento " + std::to_string(l.Chave) +
-                            " do extrato já está conciliado ou não existe mais.");
-      db.Execute(
-          "update or insert into VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, "
-          "BDCHAVECONC, BDDCTO, BDDATA, BDVALOR, BDTIPOCONC) values (?, ?, 1, ?, ?, ?, ?, ?, ?) "
-          "matching (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC)",
-          {Variant(static_cast<long long>(e.Emp)), Variant(static_cast<long long>(e.Chave)),
-           Variant(static_cast<long long>(l.Emp)), Variant(static_cast<long long>(l.Chave)),
-           Variant(Utf8Left(l.Dcto, 30)), Variant(l.Data), Variant(l.Valor.Abs()),
-           Variant(l.Status)});
-    };
-    for (size_t i = 0; i < linhas.size(); ++i)
-      if (par[i] >= 0) liga(linhas[i], lancs[static_cast<size_t>(par[i])]);
-    for (size_t i : restoLinhas)
-      for (size_t j : restoLancs) {
-        // A line of the group points at the group's first entry; the items name every pair.
-        if (j == restoLancs.front()) {
-          liga(linhas[i], lancs[j]);
-        } else {
-          db.Execute(
-              "insert into VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC, "
-              "BDDCTO, BDDATA, BDVALOR, BDTIPOCONC) values (?, ?, 1, ?, ?, ?, ?, ?, ?)",
-              {Variant(static_cast<long long>(lancs[j].Emp)), Variant(static_cast<long long>(lancs[j].Chave)),
-               Variant(static_cast<long long>(linhas[i].Emp)), Variant(static_cast<long long>(linhas[i].Chave)),
-               Variant(Utf8Left(linhas[i].Dcto, 30)), Variant(linhas[i].Data), Variant(linhas[i].Valor.Abs()),
-               Variant(linhas[i].Status)});
-        }
-      }
-    for (size_t j = 0; j < lancs.size(); ++j) {
-      const TLinha& e = lancs[j];
-      const TParams chave{Variant(static_cast<long long>(e.Emp)), Variant(static_cast<long long>(e.Chave))};
-      // The mark goes on the side where the account is; an entry already marked there is refused.
-      const int64_t n = db.Execute(
-          "update VZEL_EMPRESAS_TLAN set "
-          "BDCONCD = case when BDDEBITO = ? then 'TRUE' else BDCONCD end, "
-          "BDCONCC = case when BDCREDITO = ? then 'TRUE' else BDCONCC end "
-          "where BDCODEMP = ? and BDCHAVE = ? and ((BDDEBITO = ? and coalesce(BDCONCD, 'FALSE') <> 'TRUE') or "
-          "(BDCREDITO = ? and coalesce(BDCONCC, 'FALSE') <> 'TRUE'))",
-          {vConta, vConta, chave[0], chave[1], vConta, vConta});
-      if (n != 1)
-        throw EDataSetError("O lançamento contábil " + std::to_string(e.Chave) + " da empresa " +
-                            std::to_string(e.Emp) + " já está conciliado ou não existe mais.");
-      if (atualizaData)
-        db.Execute("update VZEL_EMPRESAS_TLAN set BDDATA = ? where BDCODEMP = ? and BDCHAVE = ?",
-                   {Variant(datas[j].DateOnly()), chave[0], chave[1]});
-    }
+    GravaPares(db, linhas, lancs, pares);
+    MarcaLancamentos(db, lancs, datas, conta, atualizaData);
     tr.Commit();
   } catch (const std::exception& ex) {
     return erro(std::string("A conciliação não foi gravada: ") + ex.what());

@@ -14,6 +14,7 @@
 #include "framework/ui/edit_date.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
+#include "framework/ui/parametros_revisao.h"
 
 namespace vyn {
 
@@ -174,25 +175,22 @@ void TImportacaoDYQMGR::AbreRevisao(const nlohmann::json& linhas, TInconsistenci
     lanc->Post();
   }
   lanc->First();
-  TListaObj lista;
-  lista.Add(edArquivo);
-  lista.Add(&inconsistencias);
-  lista.Add(edEmpresa);
-  lista.Add(lanc);
-  lista.AddNil();
-  lista.AddObject(&documento_);
-  lista.Add(edConta);
-  lista.Add(spTransacao);
-  lista.Add(edIni);
-  lista.Add(edFim);
-  lista.AddInteger(chave);
-  lista.AddNil();
-  lista.AddInteger(FSubPrepWeb ? 1 : 0);
-  lista.AddInteger(0);
-  lista.AddInteger(1);
-  lista.AddInteger(0);
-  lista.AddInteger(NaoCoincidirSequencia ? 1 : 0);
-  lista.AddInteger(AmbienteTesteDYQ ? 1 : 0);
+  TAberturaRevisaoExtrato a;
+  a.Arquivo = edArquivo;
+  a.Inconsistencias = &inconsistencias;
+  a.Empresa = edEmpresa;
+  a.Linhas = lanc;
+  a.Documento = &documento_;
+  a.Conta = edConta;
+  a.Transacao = spTransacao;
+  a.DataIni = edIni;
+  a.DataFim = edFim;
+  a.UltimaChave = chave;
+  a.SubPrepWeb = FSubPrepWeb;
+  a.DYQ = true;
+  a.NaoCoincidirSequencia = NaoCoincidirSequencia;
+  a.AmbienteTeste = AmbienteTesteDYQ;
+  TListaObj lista = ParametrosRevisaoExtrato(a);
   TComponent* dono = Owner() ? Owner() : this;
   TPackagesUtil::CarregaFormParamsObj("TfrConsultaImportacaoExtratoBancario", dono, std::move(lista));
 }
@@ -235,17 +233,17 @@ void TImportacaoDYQMGR::AbreConciliacao(const nlohmann::json& linhas) {
     tr.Commit();
   }
   TListaObj lista;
-  lista.Add(edEmpresa);
-  lista.AddOwned(std::make_unique<TString_VYN>(nullptr, std::to_string(FCodigoEmpresa)));
-  lista.Add(edIni);
-  lista.Add(edFim);
-  lista.Add(edConta);
-  lista.Add(edArquivo);
-  lista.Add(spTransacao);
-  lista.AddObject(&documento_);
-  lista.Add(filtro);
-  lista.AddInteger(FIDExtrato);
-  lista.AddInteger(NaoCoincidirSequencia ? 1 : 0);
+  lista.Posicao(pcbEmpresa).Add(edEmpresa);
+  lista.Posicao(pcbFiliais).AddOwned(std::make_unique<TString_VYN>(nullptr, std::to_string(FCodigoEmpresa)));
+  lista.Posicao(pcbDataIni).Add(edIni);
+  lista.Posicao(pcbDataFim).Add(edFim);
+  lista.Posicao(pcbConta).Add(edConta);
+  lista.Posicao(pcbArquivo).Add(edArquivo);
+  lista.Posicao(pcbTransacao).Add(spTransacao);
+  lista.Posicao(pcbDocumento).AddObject(&documento_);
+  lista.Posicao(pcbFiltro).Add(filtro);
+  lista.Posicao(pcbIDExtrato).AddInteger(FIDExtrato);
+  lista.Posicao(pcbNaoCoincidirSequencia).AddInteger(NaoCoincidirSequencia ? 1 : 0);
   TComponent* dono = Owner() ? Owner() : this;
   TPackagesUtil::CarregaFormParamsObj("TfrProcessoConciliacaoBancaria", dono, std::move(lista));
 }

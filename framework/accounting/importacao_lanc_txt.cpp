@@ -1,3 +1,4 @@
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/importacao_lanc_txt.h"
 
 #include <fmt/format.h>
@@ -22,6 +23,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/importacao_treeview.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/parametros_revisao.h"
 #include "framework/ui/posting_lock.h"
 #include "framework/ui/seleciona_filiais.h"
 
@@ -350,17 +352,17 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
                    ctOpen, params);
 
   TListaObj l;
-  l.AddNil();
-  l.Add(lista);
-  l.Add(codEmp);
-  l.Add(emp);
-  l.AddBoxedBoolean(transacaoAut && transacaoAut->Down);
-  l.AddBoxedDateTime(ini);
-  l.AddBoxedDateTime(fim);
-  l.Add(filiais);
+  l.Posicao(prlArquivo).AddNil();
+  l.Posicao(prlInconsistencias).Add(lista);
+  l.Posicao(prlEmpresa).Add(codEmp);
+  l.Posicao(prlEmpresas).Add(emp);
+  l.Posicao(prlTransacao).AddBoxedBoolean(transacaoAut && transacaoAut->Down);
+  l.Posicao(prlDataIni).AddBoxedDateTime(ini);
+  l.Posicao(prlDataFim).AddBoxedDateTime(fim);
+  l.Posicao(prlFiliais).Add(filiais);
   if (grande) {
-    l.AddBoxedInteger(1);   // the multiple-entry panel
-    l.Add(adicionais);
+    l.Posicao(prlMultiplos).AddBoxedInteger(1);   // the multiple-entry panel
+    l.Posicao(prlDadosAdicionais).Add(adicionais);
   }
   const TListaObj& guardada = tela->AdoptListaObj(std::move(l));
   tela->SetListaObj(guardada);

@@ -2,55 +2,29 @@
 
 #include <fmt/format.h>
 
-#include <set>
+#include <map>
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
 #include "framework/data/dataset_guards.h"
-#include "framework/ui/importacao_treeview.h"
+#include "framework/data/insere_linha.h"
+#include "framework/schema/revisao_tabelas.h"
 
 namespace vyn {
 
 namespace {
 
-const char* const kDetalhes[] = {"TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP",
-                                 "TMP_VZEL_EMPRESAS_TLAN_INC_TEMP", "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP",
-                                 "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP"};
-
-Variant Valor(const TField& f) {
-  if (f.IsNull()) return Variant();
-  if (f.DataType() == TFieldType::ftBoolean) return Variant(std::string(f.AsBoolean() ? "TRUE" : "FALSE"));
-  return f.Value();
-}
-
-// Inserts every row of ds into tabela (the columns both have), with the session first.
-void Copia(TDatabase& db, TClientDataSet& ds, const std::string& tabela, int sessao, bool longos = false,
-           const std::set<std::string>& fora = {}) {
-  std::set<std::string> colunas;
-  for (const std::string& c : db.TableColumns(tabela)) colunas.insert(c);
-  std::vector<std::string> nomes{"BDSESSAO"};
-  std::vector<int> campos;
-  for (int i = 0; i < ds.FieldCount(); ++i) {
-    const std::string n = UpperCase(ds.Fields(i).FieldName());
-    if (n == "BDSESSAO" || !colunas.count(n) || fora.count(n)) continue;
-    nomes.push_back(n);
-    campos.push_back(i);
-  }
-  const TField* campoCompl = ds.FindField("BDCOMPL");
-  const int compl_ = campoCompl ? campoCompl->Index() : -1;
-  std::vector<std::string> marcas(nomes.size(), "?");
-  TStatement& st =
-      db.Prepared("insert into " + tabela + " (" + Join(nomes, ", ") + ") values (" + Join(marcas, ", ") + ")");
+// Inserts every row of ds into tabela (the columns both have) under the session.
+void Copia(TDatabase& db, TClientDataSet& ds, const std::string& tabela, int sessao, bool longos = false) {
+  TInsereLinha insere(db, tabela);
+  const TField* compl_ = longos ? ds.FindField("BDCOMPL") : nullptr;
   for (ds.First(); !ds.Eof(); ds.Next()) {
-    TParams p{sessao};
-    for (int i : campos) {
-      const TField& f = ds.Fields(i);
-      // A complement longer than the entry's column lives in the complement table only.
-      const bool longo = longos && i == compl_ && !f.IsNull() && Utf8Length(f.AsString()) > 200;
-      p.push_back(longo ? Variant() : Valor(f));
-    }
-    st.Execute(p);
+    std::map<std::string, Variant> valores{{"BDSESSAO", Variant(sessao)}};
+    // A complement longer than the entry's column lives in the complement table only.
+    if (compl_)
+      valores["BDCOMPL"] = !compl_->IsNull() && Utf8Length(compl_->AsString()) > 200 ? Variant() : compl_->Value();
+    insere.Insere(ds, valores);
   }
 }
 
@@ -76,8 +50,8 @@ int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClient
         nota.Execute({sessao, lancamentos.FieldByName("BDCODEMP").Value(), lancamentos.FieldByName("BDCHAVE").Value(),
                       lancamentos.FieldByName("BDDESCRICAO").Value()});
   }
-  Copia(db, centros, "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", sessao);
-  Copia(db, complementos, "TMP_VZEL_EMP_TLAN_COMPL_TEMP", sessao);
+  Copia(db, centros, kTabelaCentrosCusto, sessao);
+  Copia(db, complementos, kTabelaComplementosLongos, sessao);
   // A line whose complement went to the complement table keeps none of its own.
   db.Execute(
       "update TMP_VZEL_EMPRESAS_TLAN_TEMP T set T.BDCOMPL = null where T.BDSESSAO = ? and exists (select 1 from "
@@ -100,7 +74,8 @@ TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao
   l.SetWorkTable(kTabelaLancamentosTemp);
   // The session number is an integer of ours, so the query text can be reopened as it is.
   l.CommandText(fmt::format("select * from {} where BDSESSAO = {} order by BDCHAVE", kTabelaLancamentosTemp, sessao));
-  for (const char* t : kDetalhes) {
+  for (size_t i = 0; i < kDetalhesTemp; ++i) {
+    const char* t = kTabelasCompanheirasTemp[i];
     auto* d = owner.Create<TDAOFactory>(t, &db);
     d->SetHugeFile(true);
     d->SetSessao(sessao);

@@ -18,6 +18,7 @@
 #include "framework/ui/form.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
+#include "framework/ui/parametros_revisao.h"
 #include "framework/ui/posting_lock.h"
 
 namespace vyn {
@@ -176,25 +177,20 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
   lanc->First();
   TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
   if (!lista) lista = form->Create<TInconsistencias_VYN>();
-  TListaObj l;
-  l.Add(arquivo);
-  l.Add(lista);
-  l.Add(empresa);
-  l.Add(lanc);
-  l.AddNil();
-  l.AddObject(json);
-  l.Add(conta);
-  l.Add(transacao);
-  l.Add(dataIni);
-  l.Add(dataFim);
-  l.AddInteger(chave);
-  l.AddNil();
-  l.AddInteger(0);
-  l.AddInteger(0);
-  l.AddInteger(json ? 1 : 0);
-  l.AddInteger(0);
-  l.AddInteger(naoCoincidirTransPrep ? 1 : 0);
-  l.AddInteger(0);
+  TAberturaRevisaoExtrato a;
+  a.Arquivo = arquivo;
+  a.Inconsistencias = lista;
+  a.Empresa = empresa;
+  a.Linhas = lanc;
+  a.Documento = json;
+  a.Conta = conta;
+  a.Transacao = transacao;
+  a.DataIni = dataIni;
+  a.DataFim = dataFim;
+  a.UltimaChave = chave;
+  a.DYQ = json != nullptr;
+  a.NaoCoincidirSequencia = naoCoincidirTransPrep;
+  TListaObj l = ParametrosRevisaoExtrato(a);
   TPackagesUtil::CarregaFormParamsObj(kRevisao, form, std::move(l));
   return true;
 }

@@ -43,10 +43,6 @@ void CamposBaixas(TClientDataSet& ds) {
 
 }  // namespace
 
-bool ModoArquivoGrande(const TDAOFactory* dao) {
-  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
-}
-
 const std::string& TabelaTrabalho(const TDAOFactory& dao) {
   return CheckSQLIdentifier<EDataSetError>(dao.WorkTable(), "Tabela de trabalho inválida: ");
 }

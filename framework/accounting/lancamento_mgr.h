@@ -9,6 +9,7 @@
 #include <nlohmann/json_fwd.hpp>
 
 #include "framework/data/dao_factory.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/dialogs.h"
 
 namespace vyn {
@@ -25,15 +26,13 @@ class TVZEL_EMPRESAS_TEXTRATOBANMGR;
 // Column kinds of a value written through to a session work table.
 enum TLinkType : int { ltInteger = 0, ltString = 1, ltCurrency = 2, ltDate = 3, ltFloat = 4, ltFlag = 8 };
 
-// Whether dao's rows live in a session work table (large-file mode with a session and a table).
-bool ModoArquivoGrande(const TDAOFactory* dao);
 // dao's work table, for statement text: anything but a plain identifier raises EDataSetError.
 const std::string& TabelaTrabalho(const TDAOFactory& dao);
 
 class TLancamentoMGR : public TMgr<TLancamentoMGR> {
  public:
   static constexpr const char* kTabela = "VZEL_EMPRESAS_TLAN";
-  static constexpr const char* kTabelaTemp = "TMP_VZEL_EMPRESAS_TLAN_TEMP";
+  static constexpr const char* kTabelaTemp = kTabelaLancamentosTemp;
 
   explicit TLancamentoMGR(TComponent* owner = nullptr, std::string table = kTabela, TDatabase* db = nullptr);
   ~TLancamentoMGR() override;

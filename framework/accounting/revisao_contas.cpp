@@ -1,9 +1,11 @@
 // Chart, key and conciliation questions the entry reviews ask.
 #include <fmt/format.h>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/contabilizacao_mgr.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
@@ -45,7 +47,7 @@ bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* da
       if (marca && !marca->IsNull() && marca->AsBoolean()) continue;
       if (const TField* inc = dao->FindField("BDINCONSISTENTE"); inc && !inc->IsNull()) {
         const int64_t v = inc->AsInteger();
-        if (v == 1 || v == 4) continue;
+        if (v == miForaDaImportacao || v == miAvisoBaixa) continue;
       }
       const Currency valor = dao->FieldByName("BDVALOR").IsNull() ? Currency() : dao->FieldByName("BDVALOR").AsCurrency();
       const TField& d = dao->FieldByName("BDDEBITO");

@@ -31,7 +31,15 @@ class TComponent {
   int ComponentCount() const { return static_cast<int>(components_.size()); }
   TComponent* FindComponent(const std::string& name) const;  // by Name, without regard to case
   // The nearest owner (this one first) whose class is or derives from class_name; nullptr if none.
+  // Only where the rule itself is a class name; a collaborator is found by its type with FindOwner.
   TComponent* FindOwnerOfClass(const std::string& class_name);
+  // The nearest owner (this one first) that is a T (a class or an interface); nullptr if none.
+  template <class T>
+  T* FindOwner() {
+    for (TComponent* p = this; p; p = p->Owner())
+      if (auto* t = dynamic_cast<T*>(p)) return t;
+    return nullptr;
+  }
 
   // Makes a component owned by this one (the usual way to create one with an owner).
   template <class T, class... Args>

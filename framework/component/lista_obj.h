@@ -50,6 +50,16 @@ class TListaObj {
   TNumeric_VYN* AddBoxedNumeric(Currency v);
   TBoolean_VYN* AddBoxedBoolean(bool v);
 
+  // An opener's check that the next slot it adds is the one the screen reads there (the screen's
+  // slot enumeration); a list built in another order is a programming error.
+  template <class E>
+  TListaObj& Posicao(E slot) {
+    if (Count() != static_cast<int>(slot))
+      throw std::logic_error("Parâmetro fora de posição: " + std::to_string(static_cast<int>(slot)) + " esperado, " +
+                             std::to_string(Count()) + " preenchido(s).");
+    return *this;
+  }
+
   // Typed reads: an index out of range or a slot of another kind throws EListaObjError.
   SlotKind Kind(int index) const;
   bool IsNil(int index) const { return Kind(index) == SlotKind::Nil; }

@@ -169,6 +169,10 @@ void TDAOFactory::EmptyDataSetDao() {
   EmptyDataSet();
 }
 
+bool ModoArquivoGrande(const TDAOFactory* dao) {
+  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
+}
+
 bool TDAOFactory::WritesBack() const { return loading_ == 0 && !controlMemory_ && !table_.empty(); }
 
 std::string TDAOFactory::KeyCondition() const {

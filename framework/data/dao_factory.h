@@ -56,7 +56,7 @@ class TDAOFactory : public TClientDataSet {
   void SetControlMemory(bool on) { controlMemory_ = on; }
   bool ControlMemory() const { return controlMemory_; }
 
-  // Large-file mode: the rows live in a session work table.
+  // Large-file mode: the rows live in a session work table (see ModoArquivoGrande).
   void SetHugeFile(bool on) { hugeFile_ = on; }
   bool HugeFile() const { return hugeFile_; }
   void SetSessao(int session) { sessao_ = session; }
@@ -113,6 +113,10 @@ class TDAOFactory : public TClientDataSet {
   int referencia_ = 0;
   int loading_ = 0;
 };
+
+// Staged or in memory: whether dao's rows live in a session work table (large-file mode with a session
+// and a table); anything else, null included, holds its rows in memory only.
+bool ModoArquivoGrande(const TDAOFactory* dao);
 
 // Base of per-table managers: `class TTERCEIROMGR : public TMgr<TTERCEIROMGR>`, constructed with
 // (owner, table name) and made with TTERCEIROMGR::CreateMgr(owner, ...).

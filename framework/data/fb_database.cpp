@@ -370,58 +370,51 @@ struct TStatement::Impl {
     return v.AsString();
   }
 
-  // Chooses the message type of each parameter from its value and the server's type.
-  void Bind(TDatabase::Impl& db, fb::ITransaction* tra, const TParams& params, const std::string& sql) {
-    auto& st = db.st;
-    if (params.size() != inCount)
-      throw EDatabaseError(fmt::format("O comando espera {} parâmetro(s); recebeu {}.", inCount, params.size()), sql);
-    if (inCount == 0) return;
-
-    texts.resize(inCount);
-    text.resize(inCount);
-    sig.resize(inCount);
-    for (unsigned i = 0; i < inCount; ++i) {
-      const Variant& v = params[i];
-      texts[i].clear();
-      text[i] = &texts[i];
-      unsigned server = serverType[i];
-      InCol c{server, 0};
-      if (v.IsNull()) {
-        c = {server, serverLength[i]};
-      } else if (server == SQL_BLOB) {
-        c = {SQL_BLOB, sizeof(ISC_QUAD)};
-        texts[i] = ValueText(v);
-      } else {
-        switch (v.Type()) {
-          case VarType::Bool:
-            if (server == SQL_BOOLEAN) c = {SQL_BOOLEAN, 1};
-            else if (IsTextType(server)) { texts[i] = v.AsBoolean() ? "TRUE" : "FALSE"; c = {SQL_VARYING, 5}; }
-            else c = {SQL_INT64, 8};
-            break;
-          case VarType::Int: c = {SQL_INT64, 8}; break;
-          case VarType::Currency: c = {SQL_INT64, 8}; break;
-          case VarType::Double: c = {SQL_DOUBLE, 8}; break;
-          case VarType::DateTime:
-            if (server == SQL_TYPE_DATE) c = {SQL_TYPE_DATE, 4};
-            else if (server == SQL_TYPE_TIME) c = {SQL_TYPE_TIME, 4};
-            else c = {SQL_TIMESTAMP, 8};
-            break;
-          default:
-            if (const auto* raw = std::get_if<std::string>(&v.Raw())) text[i] = raw;   // no copy
-            else texts[i] = v.AsString();
-            c = {SQL_VARYING, static_cast<unsigned>(std::max<size_t>(text[i]->size(), 1))};
-            break;
-        }
+  // The message type of parameter i from its value and the server's type; its text, when it goes
+  // as one, in text[i].
+  InCol Signature(unsigned i, const Variant& v, const std::string& sql) {
+    texts[i].clear();
+    text[i] = &texts[i];
+    unsigned server = serverType[i];
+    InCol c{server, 0};
+    if (v.IsNull()) {
+      c = {server, serverLength[i]};
+    } else if (server == SQL_BLOB) {
+      c = {SQL_BLOB, sizeof(ISC_QUAD)};
+      texts[i] = ValueText(v);
+    } else {
+      switch (v.Type()) {
+        case VarType::Bool:
+          if (server == SQL_BOOLEAN) c = {SQL_BOOLEAN, 1};
+          else if (IsTextType(server)) { texts[i] = v.AsBoolean() ? "TRUE" : "FALSE"; c = {SQL_VARYING, 5}; }
+          else c = {SQL_INT64, 8};
+          break;
+        case VarType::Int: c = {SQL_INT64, 8}; break;
+        case VarType::Currency: c = {SQL_INT64, 8}; break;
+        case VarType::Double: c = {SQL_DOUBLE, 8}; break;
+        case VarType::DateTime:
+          if (server == SQL_TYPE_DATE) c = {SQL_TYPE_DATE, 4};
+          else if (server == SQL_TYPE_TIME) c = {SQL_TYPE_TIME, 4};
+          else c = {SQL_TIMESTAMP, 8};
+          break;
+        default:
+          if (const auto* raw = std::get_if<std::string>(&v.Raw())) text[i] = raw;   // no copy
+          else texts[i] = v.AsString();
+          c = {SQL_VARYING, static_cast<unsigned>(std::max<size_t>(text[i]->size(), 1))};
+          break;
       }
-      const std::string& t = *text[i];
-      if (!t.empty() && !FitsWin1252(t)) throw EDatabaseError(NotWin1252Message(t), sql);
-      if (c.type == SQL_VARYING && t.size() > 32765)
-        throw EDatabaseError(fmt::format("Texto longo demais para o parâmetro {} ({} bytes).", i + 1, t.size()), sql);
-      // Currency travels as NUMERIC(18,4)
-      if (v.Type() == VarType::Currency && c.type == SQL_INT64) c.scale = -4;
-      sig[i] = c;
     }
+    const std::string& t = *text[i];
+    if (!t.empty() && !FitsWin1252(t)) throw EDatabaseError(NotWin1252Message(t), sql);
+    if (c.type == SQL_VARYING && t.size() > 32765)
+      throw EDatabaseError(fmt::format("Texto longo demais para o parâmetro {} ({} bytes).", i + 1, t.size()), sql);
+    // Currency travels as NUMERIC(18,4)
+    if (v.Type() == VarType::Currency && c.type == SQL_INT64) c.scale = -4;
+    return c;
+  }
 
+  // The input message is built again only when a parameter's type changed since the last run.
+  void MatchInputMetadata(Status& st) {
     bool same = inMeta && sig.size() == inSig.size();
     for (unsigned i = 0; same && i < inCount; ++i)
       same = sig[i].type == inSig[i].type && sig[i].length == inSig[i].length && sig[i].scale == inSig[i].scale;
@@ -446,73 +439,88 @@ struct TStatement::Impl {
       }
       inBuf.assign(inMeta->getMessageLength(&st), 0);
     }
+  }
 
-    unsigned char* buf = inBuf.data();
-    for (unsigned i = 0; i < inCount; ++i) {
-      const Variant& v = params[i];
-      auto* nullInd = reinterpret_cast<ISC_SHORT*>(buf + inNullOffset[i]);
-      unsigned char* p = buf + inOffset[i];
-      if (v.IsNull()) { *nullInd = -1; continue; }
-      *nullInd = 0;
-      switch (inSig[i].type) {
-        case SQL_BLOB: {
-          ISC_QUAD id{};
-          fb::IBlob* blob = db.att->createBlob(&st, tra, &id, 0, nullptr);
-          const std::string& t = *text[i];
-          try {
-            for (size_t pos = 0; pos < t.size(); pos += 32000) {
-              unsigned len = static_cast<unsigned>(std::min<size_t>(32000, t.size() - pos));
-              blob->putSegment(&st, len, t.data() + pos);
-            }
-            blob->close(&st);
-          } catch (...) {
-            blob->release();
-            throw;
-          }
-          std::memcpy(p, &id, sizeof id);
-          break;
-        }
-        case SQL_BOOLEAN: *p = v.AsBoolean() ? 1 : 0; break;
-        case SQL_INT64: {
-          ISC_INT64 n = 0;
-          if (v.Type() == VarType::Currency) n = v.AsCurrency().Raw();
-          else if (v.Type() == VarType::Bool) n = v.AsBoolean() ? 1 : 0;
-          else n = v.AsInteger();
-          std::memcpy(p, &n, sizeof n);
-          break;
-        }
-        case SQL_DOUBLE: { double d = v.AsFloat(); std::memcpy(p, &d, sizeof d); break; }
-        case SQL_TYPE_DATE: {
-          ISC_DATE d; ISC_TIME t;
-          SplitDateTime(v.AsDateTime(), d, t);
-          std::memcpy(p, &d, sizeof d);
-          break;
-        }
-        case SQL_TYPE_TIME: {
-          double val = v.AsDateTime().Value;
-          ISC_TIME t = EncodeTime(val - std::floor(val));
-          std::memcpy(p, &t, sizeof t);
-          break;
-        }
-        case SQL_TIMESTAMP: {
-          ISC_TIMESTAMP ts;
-          SplitDateTime(v.AsDateTime(), ts.timestamp_date, ts.timestamp_time);
-          std::memcpy(p, &ts, sizeof ts);
-          break;
-        }
-        case SQL_VARYING: {
-          const std::string& t = *text[i];
-          auto len = static_cast<ISC_USHORT>(t.size());
-          std::memcpy(p, &len, sizeof len);
-          std::memcpy(p + sizeof len, t.data(), t.size());
-          break;
-        }
-        default:
-          // a null-typed parameter of a value we could not place: send null
-          *nullInd = -1;
-          break;
+  void WriteBlob(TDatabase::Impl& db, fb::ITransaction* tra, unsigned i, unsigned char* p) {
+    auto& st = db.st;
+    ISC_QUAD id{};
+    fb::IBlob* blob = db.att->createBlob(&st, tra, &id, 0, nullptr);
+    const std::string& t = *text[i];
+    try {
+      for (size_t pos = 0; pos < t.size(); pos += 32000) {
+        unsigned len = static_cast<unsigned>(std::min<size_t>(32000, t.size() - pos));
+        blob->putSegment(&st, len, t.data() + pos);
       }
+      blob->close(&st);
+    } catch (...) {
+      blob->release();
+      throw;
     }
+    std::memcpy(p, &id, sizeof id);
+  }
+
+  void WriteParam(TDatabase::Impl& db, fb::ITransaction* tra, unsigned i, const Variant& v, unsigned char* buf) {
+    auto* nullInd = reinterpret_cast<ISC_SHORT*>(buf + inNullOffset[i]);
+    unsigned char* p = buf + inOffset[i];
+    if (v.IsNull()) { *nullInd = -1; return; }
+    *nullInd = 0;
+    switch (inSig[i].type) {
+      case SQL_BLOB: WriteBlob(db, tra, i, p); break;
+      case SQL_BOOLEAN: *p = v.AsBoolean() ? 1 : 0; break;
+      case SQL_INT64: {
+        ISC_INT64 n = 0;
+        if (v.Type() == VarType::Currency) n = v.AsCurrency().Raw();
+        else if (v.Type() == VarType::Bool) n = v.AsBoolean() ? 1 : 0;
+        else n = v.AsInteger();
+        std::memcpy(p, &n, sizeof n);
+        break;
+      }
+      case SQL_DOUBLE: { double d = v.AsFloat(); std::memcpy(p, &d, sizeof d); break; }
+      case SQL_TYPE_DATE: {
+        ISC_DATE d; ISC_TIME t;
+        SplitDateTime(v.AsDateTime(), d, t);
+        std::memcpy(p, &d, sizeof d);
+        break;
+      }
+      case SQL_TYPE_TIME: {
+        double val = v.AsDateTime().Value;
+        ISC_TIME t = EncodeTime(val - std::floor(val));
+        std::memcpy(p, &t, sizeof t);
+        break;
+      }
+      case SQL_TIMESTAMP: {
+        ISC_TIMESTAMP ts;
+        SplitDateTime(v.AsDateTime(), ts.timestamp_date, ts.timestamp_time);
+        std::memcpy(p, &ts, sizeof ts);
+        break;
+      }
+      case SQL_VARYING: {
+        const std::string& t = *text[i];
+        auto len = static_cast<ISC_USHORT>(t.size());
+        std::memcpy(p, &len, sizeof len);
+        std::memcpy(p + sizeof len, t.data(), t.size());
+        break;
+      }
+      default:
+        // a null-typed parameter of a value we could not place: send null
+        *nullInd = -1;
+        break;
+    }
+  }
+
+  // Chooses the message type of each parameter from its value and the server's type.
+  void Bind(TDatabase::Impl& db, fb::ITransaction* tra, const TParams& params, const std::string& sql) {
+    if (params.size() != inCount)
+      throw EDatabaseError(fmt::format("O comando espera {} parâmetro(s); recebeu {}.", inCount, params.size()), sql);
+    if (inCount == 0) return;
+
+    texts.resize(inCount);
+    text.resize(inCount);
+    sig.resize(inCount);
+    for (unsigned i = 0; i < inCount; ++i) sig[i] = Signature(i, params[i], sql);
+    MatchInputMetadata(db.st);
+    unsigned char* buf = inBuf.data();
+    for (unsigned i = 0; i < inCount; ++i) WriteParam(db, tra, i, params[i], buf);
   }
 
   Variant ReadBlob(TDatabase::Impl& db, fb::ITransaction* tra, ISC_QUAD id) {

@@ -1,3 +1,4 @@
+#include "framework/component/resultado_execucao.h"
 #include "framework/host/auto_thread.h"
 
 #include <charconv>
@@ -84,14 +85,13 @@ void TAutoThreadPadrao::GravarLogTarvo(const std::string& texto) {
 void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status,
                                                      const std::string& mensagem) {
   conferencias_.insert(tipo);
-  // The row's status is what the task found: the run's own status follows it.
-  TProcessContext& ctx = ProcessContext();
+  // The row's status is what the task found: the run's own status follows it (the result message
+  // does not).
   if (status == tscErro) {
     conferenciasErro_.insert(tipo);
-    if (ctx.FFalhaExecucao.empty())
-      ctx.FFalhaExecucao = mensagem.empty() ? "Erro desconhecido" : RemoveCaret(mensagem);
+    if (resultado_.Falha.empty()) resultado_.Falha = mensagem.empty() ? "Erro desconhecido" : RemoveCaret(mensagem);
   } else if (status == tscInconsistente) {
-    ctx.FInconsistenciasExecucao.push_back(RemoveCaret(mensagem));
+    resultado_.Inconsistencias.push_back(RemoveCaret(mensagem));
   }
   TDatabase* db = BancoAberto();
   if (!db) return;
@@ -128,9 +128,9 @@ void TAutoThreadPadrao::pLogAtualizaConf(TTipoStatusConferencia status, const st
 void TAutoThreadPadrao::ExecuteTask() {
   TProcessContext& ctx = ProcessContext();
   ctx.FMensagemInconsistencia.clear();
-  ctx.FInconsistenciasExecucao.clear();
-  ctx.FFalhaExecucao.clear();
   ctx.WP_EMPRESA_PROCESSO = EmpresaExecucao();
+  resultado_ = TResultadoExecucao();
+  TEscopoResultadoExecucao aberto(resultado_);
   log_.clear();
   conferencias_.clear();
   conferenciasErro_.clear();
@@ -149,25 +149,35 @@ void TAutoThreadPadrao::ExecuteTask() {
       throw EDatabaseError("A tarefa terminou com uma transação aberta; nada foi gravado.");
   } catch (const std::exception& e) {
     Falhou(e.what());
+    EncerraResultado();
     throw;
   } catch (...) {
     Falhou("Erro desconhecido");
+    EncerraResultado();
     throw;
   }
   JulgaExecucao();
+  EncerraResultado();
 }
 
 // Only what this run recorded counts: a failure it reported, then its inconsistencies. The result
 // message alone (an end message such as "Importação finalizada: ...") is a run that did its work.
-void TAutoThreadPadrao::JulgaExecucao() {
-  const TProcessContext& ctx = ProcessContext();
-  if (!ctx.FFalhaExecucao.empty())
-    Falhou(ctx.FFalhaExecucao);
-  else if (!ctx.FInconsistenciasExecucao.empty())
-    pLogAtualizaConf(tscInconsistente, ctx.FInconsistenciasExecucao.back());
-  else
-    pLogAtualizaConf(tscSucesso, ctx.FMensagemInconsistencia);
+TStatusResultado StatusDoResultado(const TResultadoExecucao& resultado) {
+  if (!resultado.Falha.empty()) return {tscErro, resultado.Falha};
+  if (!resultado.Inconsistencias.empty()) return {tscInconsistente, resultado.Inconsistencias.back()};
+  return {tscSucesso, resultado.Mensagem};
 }
+
+void TAutoThreadPadrao::JulgaExecucao() {
+  const TStatusResultado s = StatusDoResultado(resultado_);
+  if (s.Status == tscErro)
+    Falhou(s.Mensagem);
+  else
+    pLogAtualizaConf(s.Status, s.Mensagem);
+}
+
+// The automation service prints the run's result message after the run.
+void TAutoThreadPadrao::EncerraResultado() { ProcessContext().FMensagemInconsistencia = resultado_.Mensagem; }
 
 // The work left open is undone first, then the failure reaches the log and the status rows; a row
 // that cannot be written is noted in the log, and the task's own exception is the one raised.

@@ -12,6 +12,7 @@
 #include "framework/component/class_registry.h"
 #include "framework/component/component.h"
 #include "framework/component/process_context.h"
+#include "framework/component/resultado_execucao.h"
 
 namespace vyn {
 
@@ -22,6 +23,14 @@ enum TTipoStatusConferencia {
   tscExcluido = 4,
   tscErro = 5
 };
+
+// The status row an outcome leaves: 5 with the failure's text, else 2 with the last inconsistency,
+// else 1 with the result message.
+struct TStatusResultado {
+  TTipoStatusConferencia Status = tscSucesso;
+  std::string Mensagem;
+};
+TStatusResultado StatusDoResultado(const TResultadoExecucao& resultado);
 
 // The scheduler's run key of every status row.
 struct TChaveAgendamento {
@@ -50,10 +59,10 @@ class TAutoThreadPadrao : public TComponent {
   // Runs the work on the host's main thread (the host has one thread: it runs it now).
   virtual void Sincronizar(const std::function<void()>& work) { work(); }
 
-  // Runs the task: a start row (status 1, no text), Execute inside an unattended stretch, then the
-  // run's status row judged from what this run recorded (ProcessContext's FFalhaExecucao and
-  // FInconsistenciasExecucao, and the conference rows it wrote with status 5 or 2): 5 with the
-  // failure's text, else 2 with the last inconsistency, else 1 with the result message. An
+  // Runs the task: a start row (status 1, no text), Execute inside an unattended stretch with the
+  // run's outcome open (Resultado: what the task, the screens it opens and the conference rows it
+  // wrote with status 5 or 2 reported), then the run's status row judged once from that outcome
+  // (StatusDoResultado); its result message is handed on in FMensagemInconsistencia. An
   // exception leaving Execute rolls back an open transaction, leaves status 5 with its text on the
   // run's row and on every conference row the run wrote, and is raised again; so does a
   // transaction Execute leaves open. Status rows and log lines are committed on their own, apart
@@ -67,8 +76,10 @@ class TAutoThreadPadrao : public TComponent {
   // The JSON parameter object of tasks with structured input.
   nlohmann::json Parametros = nlohmann::json::object();
 
-  // The process context of the run (its result message FMensagemInconsistencia).
+  // The process context of the run.
   TProcessContext& ProcessoInfo() const { return ProcessContext(); }
+  // What the current (or last) run reported.
+  const TResultadoExecucao& Resultado() const { return resultado_; }
 
   // The run's log: kept here and written to the run-log table when a database is open.
   void GravarLogTarvo(const std::string& texto);
@@ -94,12 +105,14 @@ class TAutoThreadPadrao : public TComponent {
  private:
   void JulgaExecucao();
   void Falhou(const std::string& mensagem);
+  void EncerraResultado();
   std::map<std::string, std::string> params_;  // by upper-cased name
   std::vector<std::string> log_;
   std::set<int> conferencias_;                 // kinds written in this run
   std::set<int> conferenciasErro_;             // kinds the task itself marked failed, with its own text
   TTipoStatusConferencia status_ = tscSucesso;
   std::string mensagem_;
+  TResultadoExecucao resultado_;
 };
 
 // The push-task base: tasks the automation server pushes to the workstation.

@@ -68,9 +68,7 @@ bool TAutoThreadIntegracaoArquivosClienteBase::InheritsFrom(const std::string& c
 }
 
 TAutoThreadIntegracaoArquivosClienteBase* TAutoThreadIntegracaoArquivosClienteBase::Corrente(TComponent* comp) {
-  return comp ? dynamic_cast<TAutoThreadIntegracaoArquivosClienteBase*>(
-                    comp->FindOwnerOfClass("TAutoThreadIntegracaoArquivosClienteBase"))
-              : nullptr;
+  return comp ? comp->FindOwner<TAutoThreadIntegracaoArquivosClienteBase>() : nullptr;
 }
 
 bool TAutoThreadIntegracaoArquivosClienteBase::arquivoJaImportadoNaBase(int codEmp, const std::string& arquivo,

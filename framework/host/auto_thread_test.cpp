@@ -22,7 +22,7 @@ class TAutoThreadTeste : public TAutoThreadPushPadrao {
   std::string FalhaRelatada;  // reported without raising
   std::string Inconsistencia;
   TTipoStatusConferencia Conferencia = tscSucesso;
-  std::string Resultado;
+  std::string MensagemFinal;
   std::vector<Variant> RowNoInicio;
 
  protected:
@@ -37,7 +37,7 @@ class TAutoThreadTeste : public TAutoThreadPushPadrao {
     if (Conferencia != tscSucesso) InsereConferenciaImportacoes(6, Conferencia, "Conferência da importação");
     if (!Inconsistencia.empty()) RegistraInconsistenciaExecucao(Inconsistencia);
     if (!FalhaRelatada.empty()) RegistraFalhaExecucao(FalhaRelatada);
-    if (!Resultado.empty()) ProcessoInfo().FMensagemInconsistencia = Resultado;
+    if (!MensagemFinal.empty()) RegistraMensagemExecucao(MensagemFinal);
     GravarLogTarvo("Processo finalizado");
   }
 };
@@ -138,7 +138,7 @@ TEST_F(AutoThreadTest, StatusFollowsOnlyWhatThisRunRecorded) {
   task.SetParametro("COD_EMPRESA", "12");
   const std::string fim = "Importação finalizada: 3 lançamento(s) importado(s), 0 não importado(s).";
   // An end message is a run that did its work.
-  task.Resultado = fim;
+  task.MensagemFinal = fim;
   task.ExecuteTask();
   EXPECT_EQ(task.StatusExecucao(), tscSucesso);
   EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 1);
@@ -164,7 +164,7 @@ TEST_F(AutoThreadTest, StatusFollowsOnlyWhatThisRunRecorded) {
   // The next run of the same key starts from a clean row and is judged on its own record.
   task.Inconsistencia.clear();
   task.Conferencia = tscSucesso;
-  task.Resultado = fim;
+  task.MensagemFinal = fim;
   task.ExecuteTask();
   ASSERT_EQ(task.RowNoInicio.size(), 2u);
   EXPECT_EQ(task.RowNoInicio[0].AsInteger(), 1);
@@ -180,7 +180,7 @@ TEST_F(AutoThreadTest, AReportedFailureIsStatusFiveEvenAfterAnEndMessage) {
   task.SetParametro("cod_empresa", "12");
   task.Inconsistencia = "Conta 999 não encontrada";
   task.FalhaRelatada = "A importação foi cancelada e nada foi gravado: disco cheio";
-  task.Resultado = "Importação finalizada: 0 lançamento(s) importado(s), 0 não importado(s).";
+  task.MensagemFinal = "Importação finalizada: 0 lançamento(s) importado(s), 0 não importado(s).";
   EXPECT_NO_THROW(task.ExecuteTask());
   EXPECT_EQ(task.StatusExecucao(), tscErro);
   EXPECT_EQ(task.MensagemExecucao(), task.FalhaRelatada);
@@ -240,6 +240,34 @@ TEST_F(AutoThreadTest, ReferenciaFollowsIntoTheDatabaseSession) {
   EXPECT_EQ(Db().SessionReferencia(), 202403);
   EXPECT_THROW(TPublicas::SetReferencia(202413), std::invalid_argument);
   EXPECT_EQ(TPublicas::GetReferencia(), 202403);
+}
+
+TEST(StatusDoResultado, AFailureOutweighsInconsistenciesAndAnEndMessageAloneIsSuccess) {
+  TResultadoExecucao r;
+  r.RegistraMensagem("Importação finalizada: 3 lançamento(s) importado(s)");
+  EXPECT_EQ(StatusDoResultado(r).Status, tscSucesso);
+  EXPECT_EQ(StatusDoResultado(r).Mensagem, r.Mensagem);
+  r.RegistraInconsistencia("primeira");
+  r.RegistraInconsistencia("última");
+  r.RegistraMensagem("Importação finalizada");
+  EXPECT_EQ(StatusDoResultado(r).Status, tscInconsistente);
+  EXPECT_EQ(StatusDoResultado(r).Mensagem, "última");
+  r.RegistraFalha("");
+  EXPECT_EQ(StatusDoResultado(r).Status, tscErro);
+  EXPECT_EQ(StatusDoResultado(r).Mensagem, "Erro desconhecido");
+}
+
+TEST(ReferenciaTemporaria, TheMonthARunFoundComesBackWhenItRaises) {
+  TPublicas::SetReferencia(202401);
+  try {
+    TReferenciaTemporaria mes;
+    mes.Troca(202405);
+    EXPECT_EQ(TPublicas::GetReferencia(), 202405);
+    throw std::runtime_error("falha");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_EQ(TPublicas::GetReferencia(), 202401);
+  TPublicas::SetReferencia(0);
 }
 
 }  // namespace

@@ -19,4 +19,24 @@ void TPublicas::SetReferencia(int yyyymm) {
   if (ctx.Database && ctx.Database->Connected()) ctx.Database->SetSessionReferencia(yyyymm);
 }
 
+void TReferenciaTemporaria::Troca(int yyyymm) {
+  TPublicas::SetReferencia(yyyymm);
+  trocada_ = true;
+}
+
+void TReferenciaTemporaria::Restaura() {
+  if (!trocada_) return;
+  trocada_ = false;
+  TPublicas::SetReferencia(anterior_);
+}
+
+TReferenciaTemporaria::~TReferenciaTemporaria() {
+  try {
+    Restaura();
+  } catch (...) {
+    // The month was valid when it was found; only a lost session can refuse it, and the run's own
+    // error is the one on its way.
+  }
+}
+
 }  // namespace vyn

@@ -49,9 +49,9 @@ TfrImportacaoOFCMultiLancamento::TfrImportacaoOFCMultiLancamento(TComponent* own
 
 void TfrImportacaoOFCMultiLancamento::SetListaObj(const TListaObj& lista) {
   TfrTelaSubstituta::SetListaObj(lista);
-  FDados = lista.GetObject<TDadosLancamento>(0);
-  FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(1);
-  FLinhas = lista.Get<TLancamentoMGR>(2);
+  FDados = lista.GetObject<TDadosLancamento>(pmlDados);
+  FCodEmp = lista.Get<TEdit_Codigo_Search_VYN>(pmlEmpresa);
+  FLinhas = lista.Get<TLancamentoMGR>(pmlLinhas);
   if (!FDados) return;
   edCODTPHI->SetValue(Currency::FromInt(FDados->Historico));
   edComplemento->SetText(FDados->Complemento);
@@ -180,8 +180,8 @@ TfrEmpresasPreparacaoExtratoBancario::TfrEmpresasPreparacaoExtratoBancario(TComp
 
 void TfrEmpresasPreparacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
   TfrTelaSubstituta::SetListaObj(lista);
-  auto* edit = lista.Count() > 0 ? lista.Get<TEdit_Codigo_Search_VYN>(0) : nullptr;
-  FEmpresas = lista.Count() > 1 ? lista.GetObject<std::vector<std::string>>(1) : nullptr;
+  auto* edit = lista.Count() > pepEmpresa ? lista.Get<TEdit_Codigo_Search_VYN>(pepEmpresa) : nullptr;
+  FEmpresas = lista.Count() > pepEmpresas ? lista.GetObject<std::vector<std::string>>(pepEmpresas) : nullptr;
   const std::string propria = edit && edit->Codigo() ? std::to_string(edit->Codigo()) : std::string();
   const TQueryResult r = Banco().QueryAll("select BDCODEMP from TEMPRESAS order by BDCODEMP");
   for (const auto& linha : r.Rows) {

@@ -21,6 +21,8 @@ struct TDadosLancamento;
 // [entry record, company edit, lines manager]: spIncluir adds one split row of the line (the next
 // BDCHAVELANC) with the typed accounts, value and complement to the lines' multiple-entry data set;
 // the screen stays open for more until confirmed or cancelled.
+enum TParamMultiLancamento : int { pmlDados = 0, pmlEmpresa, pmlLinhas };
+
 class TfrImportacaoOFCMultiLancamento : public TfrTelaSubstituta {
  public:
   explicit TfrImportacaoOFCMultiLancamento(TComponent* owner);
@@ -68,6 +70,8 @@ class TfrLancamentoY570Integracao : public TfrTelaSubstituta {
 
 // [company edit, list of company codes]: the companies of the database with those of the list (and
 // the edit's) checked; confirming leaves the checked codes in the list.
+enum TParamEmpresasPreparacao : int { pepEmpresa = 0, pepEmpresas };
+
 class TfrEmpresasPreparacaoExtratoBancario : public TfrTelaSubstituta {
  public:
   explicit TfrEmpresasPreparacaoExtratoBancario(TComponent* owner);

@@ -126,11 +126,11 @@ TfrPreparacaoECFMultiContador::TfrPreparacaoECFMultiContador(TComponent* owner)
 
 void TfrPreparacaoECFMultiContador::SetListaObj(const TListaObj& lista) {
   TfrTelaSubstituta::SetListaObj(lista);
-  if (lista.Count() < 6) return;
-  FCodigoBens = lista.Get<TInteger_VYN>(2);
-  FNomeBens = lista.Get<TString_VYN>(3);
-  FArquivoBens = lista.Get<TString_VYN>(4);
-  FCodigoI157 = lista.Get<TInteger_VYN>(5);
+  if (lista.Count() <= pmcCodigoI157) return;
+  FCodigoBens = lista.Get<TInteger_VYN>(pmcCodigoBens);
+  FNomeBens = lista.Get<TString_VYN>(pmcNomeBens);
+  FArquivoBens = lista.Get<TString_VYN>(pmcArquivoBens);
+  FCodigoI157 = lista.Get<TInteger_VYN>(pmcCodigoI157);
   if (FCodigoBens) edCodigoBens->SetValue(Currency::FromInt(FCodigoBens->Value()));
   if (FNomeBens) edNomeBens->SetText(FNomeBens->Value());
   if (FArquivoBens) edArquivoBens->SetText(FArquivoBens->Value());

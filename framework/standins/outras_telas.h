@@ -54,6 +54,15 @@ class TfrCadPlanosTrocaContabilizacao : public TfrTelaSubstituta {
 
 // [company, year, FCodigoBens, FNomeBens, FArquivoBens, FCodigoI157]: fills the four boxed values
 // the ECF screen keeps from the previous chart's accounts.
+enum TParamECFMultiContador : int {
+  pmcEmpresa = 0,   // integer
+  pmcAno,           // integer
+  pmcCodigoBens,    // the boxed values the screen fills
+  pmcNomeBens,
+  pmcArquivoBens,
+  pmcCodigoI157,
+};
+
 class TfrPreparacaoECFMultiContador : public TfrTelaSubstituta {
  public:
   explicit TfrPreparacaoECFMultiContador(TComponent* owner);

@@ -19,12 +19,6 @@ constexpr int kGuia = 0;
 constexpr int kCalculo = 1;
 constexpr int kParcela = 2;
 
-// Slots of the parameter array.
-constexpr int kSlotOrigem = 0;
-constexpr int kSlotVinculos = 1;
-constexpr int kSlotMultiLanc = 2;
-constexpr int kSlotLinhasDoMultiLanc = 3;
-
 int64_t Inteiro(const TClientDataSet& ds, const char* campo) {
   const TField* f = ds.FindField(campo);
   return f && !f->IsNull() ? f->AsInteger() : 0;
@@ -48,10 +42,10 @@ TfrVinculoBaixaSubstituto::TfrVinculoBaixaSubstituto(TComponent* owner, std::str
 
 void TfrVinculoBaixaSubstituto::SetListaObj(const TListaObj& lista) {
   TfrTelaSubstituta::SetListaObj(lista);
-  FOrigem = lista.Get<TClientDataSet>(kSlotOrigem);
-  FVinculos = lista.Get<TClientDataSet>(kSlotVinculos);
-  FMultiLanc = lista.Count() > kSlotLinhasDoMultiLanc && lista.IsNil(kSlotMultiLanc) &&
-               !lista.IsNil(kSlotLinhasDoMultiLanc);
+  FOrigem = lista.Get<TClientDataSet>(pvbOrigem);
+  FVinculos = lista.Get<TClientDataSet>(pvbVinculos);
+  FMultiLanc = lista.Count() > pvbLinhasDoMultiLanc && lista.IsNil(pvbMultiLanc) &&
+               !lista.IsNil(pvbLinhasDoMultiLanc);
   if (!FOrigem || FOrigem->IsEmpty()) return;
   // The engine's nature of an entry: without a debit account the company pays.
   const int natureza = Inteiro(*FOrigem, "BDDEBITO") == 0 ? 1 : 0;

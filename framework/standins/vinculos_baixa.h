@@ -17,6 +17,15 @@ class TDBGrid_Padrao_VYN;
 class TDataSource;
 class TEdit_String_Padrao;
 
+// The parameter array of the linking screens.
+enum TParamVinculoBaixa : int {
+  pvbOrigem = 0,              // the line, or the split rows
+  pvbVinculos,                // the link data set
+  pvbMultiLanc,               // the line's split rows; nil when the origin is a split row
+  pvbLinhasDoMultiLanc,       // the lines of a split row's origin
+  pvbQuantidadeSelecionada,   // the staged review: the lines selected (boxed integer)
+};
+
 class TfrVinculoBaixaSubstituto : public TfrTelaSubstituta {
  public:
   TfrVinculoBaixaSubstituto(TComponent* owner, std::string classe, std::string titulo, int tipoBaixa);

@@ -11,6 +11,9 @@ namespace vyn {
 
 using TNotifyEvent = std::function<void(TComponent* sender)>;
 
+// The modifier keys held with a key (the shift argument of the key events).
+enum TShiftKey : unsigned { ssShift = 1u << 0, ssAlt = 1u << 1, ssCtrl = 1u << 2 };
+
 class TForm_VYN;
 
 // An operation the control refuses in its state (focusing a disabled control, ...).
@@ -119,6 +122,21 @@ class TSpeedButton : public TButtonControl {
   bool AllowAllUp = false;
   bool Marked = false;
   void SetMarked(bool m) { Marked = m; }
+};
+
+// A timer of a screen: nothing ticks by itself here; the host's window loop fires the enabled
+// timers of the open screens between a user's actions (Fire), as time passing would.
+class TTimer : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TTimer"; }
+  bool Enabled = false;
+  int Interval = 1000;   // milliseconds
+  TNotifyEvent OnTimer;
+  // Runs OnTimer once when enabled.
+  void Fire() {
+    if (Enabled && OnTimer) OnTimer(this);
+  }
 };
 
 class TMenuItem : public TButtonControl {

@@ -47,6 +47,26 @@ TEST(Focus, MovingTheFocusRunsTheLosingControlsExitOnANeverShownForm) {
   EXPECT_THROW(f->edA->SetFocus(), EInvalidOperation);
 }
 
+TEST(Focus, AFocusMoveAskedInsideAnExitIsTheOneMade) {
+  auto f = MakeForm<TfrCampos>();
+  std::vector<std::string> events;
+  f->edA->OnExit = [&](TComponent*) {
+    events.push_back("exitA");
+    if (f->edA->Text() == "volta") f->edA->SetFocus();
+    if (f->edA->Text() == "pula") f->ck->SetFocus();
+  };
+  f->edValor->OnEnter = [&](TComponent*) { events.push_back("enterValor"); };
+  f->ck->OnEnter = [&](TComponent*) { events.push_back("enterCk"); };
+  f->edA->SetFocus();
+  f->edA->SetText("volta");
+  f->edValor->SetFocus();   // sent back: the edit keeps the focus and is not entered again
+  EXPECT_TRUE(f->edA->Focused());
+  f->edA->SetText("pula");
+  f->edValor->SetFocus();   // sent on to the box instead
+  EXPECT_TRUE(f->ck->Focused());
+  EXPECT_EQ(events, (std::vector<std::string>{"exitA", "exitA", "enterCk"}));
+}
+
 TEST(Edits, DateAndCodeEditsCheckWhatWasTyped) {
   auto f = MakeForm<TfrCampos>();
   f->edData->SetFocus();

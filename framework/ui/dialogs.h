@@ -71,6 +71,10 @@ class IDialogService {
   // the ticks left; giving up answers False and leaves it as it was.
   virtual bool ChooseItems(const std::string& title, const std::vector<std::string>& items,
                            std::vector<bool>& checked) = 0;
+  // A window shown without a modal run, and any window going away: the host follows the screens
+  // a user sees (the last one opened is the one in front).
+  virtual void FormShown(TForm_VYN& form) {}
+  virtual void FormGone(TForm_VYN& form) {}
 };
 
 // A dialog asked inside an unattended run; carries the dialog's text.

@@ -1,6 +1,7 @@
 #include "framework/ui/form.h"
 
 #include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/ui/excecao_informativa.h"
 
@@ -12,6 +13,7 @@ TForm_VYN::~TForm_VYN() {
   // Freed while open: the owner it disabled comes back (an owner being destroyed has already
   // been forgotten through Notification).
   if (showing_ && disabled_owner_) disabled_owner_->SetEnabled(true);
+  if (IDialogService* d = ProcessContext().Dialogs) d->FormGone(*this);
 }
 
 bool TForm_VYN::InheritsFrom(const std::string& class_name) const {
@@ -34,6 +36,7 @@ void TForm_VYN::Notification(TComponent* c) {
   TControl::Notification(c);
   if (c == Owner()) RunFormDestroy();            // the owner is going: this form goes with it
   if (c == active_) active_ = nullptr;
+  if (c == redirect_) redirect_ = nullptr;
   if (c == disabled_owner_) disabled_owner_ = nullptr;
 }
 
@@ -52,6 +55,8 @@ void TForm_VYN::Show() {
   closed_ = false;
   SetVisible(true);
   if (disabled_owner_) disabled_owner_->SetEnabled(false);
+  if (!modal_)
+    if (IDialogService* d = ProcessContext().Dialogs) d->FormShown(*this);
   FormShow();
   if (showing_) FormActivate();
 }
@@ -106,8 +111,30 @@ void TForm_VYN::Close() {
 }
 
 void TForm_VYN::FocusControl(TControl* c) {
+  // Asked from inside an exit handler (a check that sends the user back, or on to another field):
+  // that request wins over the move being made.
+  if (exiting_) {
+    redirect_ = c;
+    redirected_ = true;
+    return;
+  }
   if (c == active_) return;
-  if (active_) active_->DoExit();   // throws: the focus stays where it was
+  if (TControl* leaving = active_) {
+    exiting_ = true;
+    redirected_ = false;
+    try {
+      leaving->DoExit();   // throws: the focus stays where it was
+    } catch (...) {
+      exiting_ = false;
+      throw;
+    }
+    exiting_ = false;
+    if (redirected_) {
+      redirected_ = false;
+      c = redirect_;
+      if (c == leaving) return;   // sent back: it keeps the focus without entering again
+    }
+  }
   active_ = c;
   if (c) c->DoEnter();
 }

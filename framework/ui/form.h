@@ -47,7 +47,8 @@ class TForm_VYN : public TControl {
 
   // Focus.
   TControl* ActiveControl() const { return active_; }
-  // Moves the focus: the losing control's exit runs first; if it throws, the focus stays.
+  // Moves the focus: the losing control's exit runs first; if it throws, the focus stays. A focus
+  // move asked inside that exit is the one made (the control it names gets the focus instead).
   void FocusControl(TControl* c);
   // Leaves the focused control (its exit runs) without focusing another.
   void DefocusControl();
@@ -91,6 +92,9 @@ class TForm_VYN : public TControl {
   int modal_result_ = mrNone;
   TCloseAction last_close_action_ = caHide;
   TControl* active_ = nullptr;
+  bool exiting_ = false;        // a control's exit is running
+  bool redirected_ = false;     // that exit asked for the focus elsewhere: redirect_
+  TControl* redirect_ = nullptr;
   TControl* disabled_owner_ = nullptr;
   std::unique_ptr<TListaObj> lista_;
   const TListaObj* lista_ref_ = nullptr;

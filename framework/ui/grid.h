@@ -50,6 +50,13 @@ class TDBGrid_Padrao_VYN : public TControl {
   std::string CellText(const std::string& field) const;
   int CellImage(const std::string& field) const;
 
+  // The grid's fields container: edits field of the current record as the user types text into
+  // its cell editor, running the container's before-edit call (which may refuse) and, once the
+  // value is stored, its after-edit call. Answers False when the edit was refused. Unset: the
+  // grid takes no edits.
+  using TEditaCelulaEvent = std::function<bool(const std::string& field, const std::string& text)>;
+  TEditaCelulaEvent EditaCelula;
+
   TMostraDadoEvent MostraDado;
   TMostraImagemEvent MostraDadoImagem;
   TNotifyEvent OnDblClick;

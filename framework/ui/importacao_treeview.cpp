@@ -1,3 +1,4 @@
+#include "framework/component/resultado_execucao.h"
 #include "framework/ui/importacao_treeview.h"
 
 #include <fmt/format.h>
@@ -5,14 +6,17 @@
 #include <cctype>
 #include <set>
 
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/data/insere_linha.h"
 #include "framework/data/sql_value.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/status_processo.h"
 
 namespace vyn {
 
@@ -27,42 +31,6 @@ int Inteiro(const TClientDataSet& ds, const char* campo) {
   return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
 }
 
-// The columns of a table, upper case.
-std::set<std::string> ColunasTabela(TDatabase& db, const std::string& tabela) {
-  std::set<std::string> cols;
-  auto r = db.QueryAll("select trim(rdb$field_name) as NOME from rdb$relation_fields where rdb$relation_name = ?",
-                       {UpperCase(tabela)});
-  for (size_t i = 0; i < r.Rows.size(); ++i) cols.insert(UpperCase(r.Value(i, "NOME").AsString()));
-  return cols;
-}
-
-Variant ValorColuna(const TField& f) {
-  if (f.IsNull()) return Variant();
-  if (f.DataType() == TFieldType::ftBoolean) return Variant(std::string(f.AsBoolean() ? "TRUE" : "FALSE"));
-  return f.Value();
-}
-
-// Inserts the current row of ds into tabela: every column the table has, with the values given in
-// fixos taking precedence.
-void InsereLinha(TDatabase& db, const std::string& tabela, const std::set<std::string>& colunas,
-                 const TClientDataSet& ds, const std::map<std::string, Variant>& fixos) {
-  std::vector<std::string> nomes;
-  TParams valores;
-  for (const auto& [nome, valor] : fixos) {
-    nomes.push_back(nome);
-    valores.push_back(valor);
-  }
-  for (int i = 0; i < ds.FieldCount(); ++i) {
-    const TField& f = ds.Fields(i);
-    const std::string nome = UpperCase(f.FieldName());
-    if (!colunas.count(nome) || fixos.count(nome)) continue;
-    nomes.push_back(nome);
-    valores.push_back(ValorColuna(f));
-  }
-  std::vector<std::string> marcas(nomes.size(), "?");
-  db.Execute("insert into " + tabela + " (" + Join(nomes, ", ") + ") values (" + Join(marcas, ", ") + ")", valores);
-}
-
 // A staged line's provisional key in the node's key map: the work table keys lines by company too.
 std::string ChaveSessao(int empresa, int chave) { return std::to_string(empresa) + "|" + std::to_string(chave); }
 
@@ -71,10 +39,6 @@ void Recarrega(TDAOFactory* dao) {
 }
 
 }  // namespace
-
-bool NodoArquivoGrande(const TDAOFactory* dao) {
-  return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
-}
 
 // ---------------------------------------------------------------------------------------------------
 // Screen
@@ -111,7 +75,7 @@ void TfrImportacao_Padrao_Itens_TreeView_VYN::spArquivoGrandeClick(TComponent*) 
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDadosHugeFile() {
   for (const auto& n : nodos_) {
-    if (!NodoArquivoGrande(n->DAO)) continue;
+    if (!ModoArquivoGrande(n->DAO)) continue;
     Recarrega(n->DAO);
     for (TDAOFactory* a : n->Aggregates)
       if (a->Sessao() > 0) Recarrega(a);
@@ -169,6 +133,10 @@ TDAOFactory* TfrImportacao_Padrao_Itens_TreeView_VYN::PesquisaDAONodo(const std:
 const std::vector<TDAOFactory*>& TfrImportacao_Padrao_Itens_TreeView_VYN::Aggregates(const TDAOFactory* dao) const {
   TNodoImportacao* n = NodoDe(dao);
   return n ? n->Aggregates : kSemAggregates;
+}
+
+bool IsComplementoLongo(const TComponent* aggregate) {
+  return aggregate && aggregate->ClassName() == "TVZEL_EMPRESAS_TLAN_COMPLMGR";
 }
 
 TDAOFactory* TfrImportacao_Padrao_Itens_TreeView_VYN::AddAggregateDAO(TDAOFactory* dao, TDAOFactory* aggregate,
@@ -321,11 +289,12 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
   };
   const bool temPlano = ds.FindField("BDCODPLAPADRAO") != nullptr;
   // A staged node keeps its problems per line in VZEL_INCON_TLAN, where the settlement engine looks.
-  const bool grande = NodoArquivoGrande(&ds);
+  const bool grande = ModoArquivoGrande(&ds);
   if (grande) db.Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {ds.Sessao()});
   for (ds.First(); !ds.Eof(); ds.Next()) {
+    AvancaProgresso();
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
-    if (inc == 1 || inc == 4) continue;   // settled, or refused by the settlement: not an ordinary entry
+    if (inc == miForaDaImportacao || inc == miAvisoBaixa) continue;   // not an ordinary entry
     std::vector<std::string> erros;
     const int chave = Inteiro(ds, "BDCHAVE");
     if (ds.FieldByName("BDDATA").IsNull()) erros.push_back("data não informada");
@@ -341,7 +310,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
       if (cre > 0 && !existe(plano, cre))
         erros.push_back(fmt::format("conta {} à crédito não existe (ou não é analítica) no plano {}", cre, plano));
     }
-    const int novo = erros.empty() ? 0 : 2;
+    const int novo = erros.empty() ? miConsistente : miComErro;
     if (inc != novo) {
       ds.Edit();
       ds.FieldByName("BDINCONSISTENTE").SetAsInteger(novo);
@@ -359,12 +328,12 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
 
 void TUtilImportacao_Padrao_Treeview::GetChaveServidor() {
   for (TNodoImportacao* n : Nodos()) {
-    if (!EhLancamentos(n->Caption) || !NodoArquivoGrande(n->DAO)) continue;
+    if (!EhLancamentos(n->Caption) || !ModoArquivoGrande(n->DAO)) continue;
     TDAOFactory& ds = *n->DAO;
     // Consistent lines per company, in the order of the node; only they are written.
     std::map<int, std::vector<std::string>> porEmpresa;
     for (ds.First(); !ds.Eof(); ds.Next())
-      if (Inteiro(ds, "BDINCONSISTENTE") == 0)
+      if (Inteiro(ds, "BDINCONSISTENTE") == miConsistente)
         porEmpresa[Inteiro(ds, "BDCODEMP")].push_back(ChaveSessao(Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")));
     for (const auto& [empresa, chaves] : porEmpresa) {
       int proxima = ReserveEntryKeys(ds.Database(), empresa, static_cast<int>(chaves.size()));
@@ -377,14 +346,14 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
                                            std::vector<TBookmark>& liquidadas) {
   TDAOFactory& ds = *nodo.DAO;
   TDatabase& db = ds.Database();
-  const auto colLanc = ColunasTabela(db, "VZEL_EMPRESAS_TLAN");
+  TInsereLinha insereLancamento(db, "VZEL_EMPRESAS_TLAN");
   std::set<std::pair<int, int>> escritas;
   std::set<std::pair<int, int>> comComplemento;
 
   // Long complements first: the map takes them from provisional keys to the reserved ones.
   std::vector<std::pair<std::pair<int, int>, std::string>> complementos;
   for (TDAOFactory* a : nodo.Aggregates) {
-    if (a->ClassName() != "TVZEL_EMPRESAS_TLAN_COMPLMGR") continue;
+    if (!IsComplementoLongo(a)) continue;
     TDetachedDetail solto(*a, true);
     for (a->First(); !a->Eof(); a->Next()) {
       const std::string antiga = a->FieldByName("BDCHAVE").AsString();
@@ -399,15 +368,16 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
 
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
+    AvancaProgresso();
     if (!DeveImportarRegistroAtual(ds)) continue;
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     const std::pair<int, int> chave{Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")};
-    if (inc == 1 && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
+    if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       liquidadas.push_back(ds.GetBookmark());
       liquidadas_.push_back(chave);
       continue;
     }
-    if (inc != 0) {
+    if (inc != miConsistente) {
       recusadas_.push_back(chave);
       continue;
     }
@@ -418,7 +388,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
       if (!comComplemento.count(chave)) complementos.push_back({chave, compl_->AsString()});
       fixos["BDCOMPL"] = Variant();
     }
-    InsereLinha(db, "VZEL_EMPRESAS_TLAN", colLanc, ds, fixos);
+    insereLancamento.Insere(ds, fixos);
     escritas.insert(chave);
     importadas_.push_back(chave);
     gravadas.push_back(ds.GetBookmark());
@@ -431,11 +401,10 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   }
   if (!nodo.Aggregates.empty() && nodo.Aggregates.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
     TDAOFactory& cc = *nodo.Aggregates.front();
-    const auto colCC = ColunasTabela(db, cc.TableName());
+    TInsereLinha insereCentro(db, cc.TableName());
     TDetachedDetail solto(cc, true);
     for (cc.First(); !cc.Eof(); cc.Next())
-      if (escritas.count({Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")}))
-        InsereLinha(db, cc.TableName(), colCC, cc, {});
+      if (escritas.count({Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")})) insereCentro.Insere(cc);
   }
   return n;
 }
@@ -445,10 +414,10 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   TDatabase& db = ds.Database();
   const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(ds.WorkTable(), "Tabela de trabalho inválida: ");
   // The entry's columns as the work table holds them; the reserved key replaces the provisional one.
-  const auto colLanc = ColunasTabela(db, "VZEL_EMPRESAS_TLAN");
-  const auto colTemp = ColunasTabela(db, tabela);
+  const std::vector<std::string> colunasTemp = db.TableColumns(tabela);
+  const std::set<std::string> colTemp(colunasTemp.begin(), colunasTemp.end());
   std::vector<std::string> colunas;
-  for (const std::string& c : colLanc)
+  for (const std::string& c : db.TableColumns("VZEL_EMPRESAS_TLAN"))
     if (c != "BDCHAVE" && c != "BDCODEMP" && colTemp.count(c)) colunas.push_back(c);
   const std::string lista = Join(colunas, ", ");
   const std::string onde = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?";
@@ -467,6 +436,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
 
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
+    AvancaProgresso();
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     const int empresa = Inteiro(ds, "BDCODEMP");
     const int chave = Inteiro(ds, "BDCHAVE");
@@ -474,11 +444,11 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     auto remove = [&] {
       for (TStatement* st : apaga) st->Execute(linha);
     };
-    if (inc == 1 && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
+    if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       remove();   // settled by the settlement engine: nothing more to write
       continue;
     }
-    if (inc != 0) {
+    if (inc != miConsistente) {
       recusadas_.push_back({empresa, chave});
       continue;
     }
@@ -496,6 +466,39 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   return n;
 }
 
+namespace {
+// The import run's progress window, open while the run lasts.
+class TProgressoImportacao {
+ public:
+  TProgressoImportacao(TComponent& dono, TfrStatusProcesso*& janela, int linhas)
+      : dono_(dono), janela_(janela), linhas_(linhas) {
+    janela_ = TfrStatusProcesso::createStatusProcess(&dono_, 1);
+    Etapa("Validando lançamentos...");
+  }
+  ~TProgressoImportacao() {
+    janela_->Finalize();
+    dono_.FreeComponent(janela_);
+    janela_ = nullptr;
+  }
+  TProgressoImportacao(const TProgressoImportacao&) = delete;
+  TProgressoImportacao& operator=(const TProgressoImportacao&) = delete;
+  void Etapa(const std::string& texto) {
+    janela_->setPrimaryStatusLabel(texto);
+    janela_->setPrimaryMaxProgress(linhas_);
+    janela_->setPrimaryStatusProgress(0);
+  }
+
+ private:
+  TComponent& dono_;
+  TfrStatusProcesso*& janela_;
+  int linhas_;
+};
+}  // namespace
+
+void TUtilImportacao_Padrao_Treeview::AvancaProgresso() {
+  if (progresso_) progresso_->Step(0);
+}
+
 bool TUtilImportacao_Padrao_Treeview::Importa() {
   resumo_.clear();
   importadas_.clear();
@@ -508,11 +511,16 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     n->ChavesNovas.clear();
     if (n->DAO && EhLancamentos(n->Caption)) lancamentos.push_back(n);
   }
+  // The run's progress: one step per line checked, then per line written.
+  int linhas = 0;
+  for (TNodoImportacao* n : lancamentos) linhas += n->DAO->RecordCount();
+  TProgressoImportacao progresso(*this, progresso_, linhas);
   for (TNodoImportacao* n : lancamentos) Valida(*n);
   GetAposInconsistencia();
+  progresso.Etapa("Gravando lançamentos...");
   // The after-check removes settled lines from the work tables: the staged rows are read again.
   for (TNodoImportacao* n : lancamentos)
-    if (NodoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+    if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
 
   std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>> removidas;
   int total = 0;
@@ -526,7 +534,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       for (TNodoImportacao* n : lancamentos) {
         resumo_.push_back({n->Caption, n->DAO->RecordCount(), n->DAO->RecordCount()});
         auto& r = removidas[n];
-        total += NodoArquivoGrande(n->DAO) ? GravaArquivoGrande(*n) : Grava(*n, r.first, r.second);
+        total += ModoArquivoGrande(n->DAO) ? GravaArquivoGrande(*n) : Grava(*n, r.first, r.second);
       }
       for (TNodoImportacao* n : Nodos())
         if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
@@ -537,7 +545,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       importadas_.clear();
       liquidadas_.clear();
       for (TNodoImportacao* n : lancamentos)
-        if (NodoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+        if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
       const std::string msg = std::string("A importação foi cancelada e nada foi gravado: ") + e.what();
       if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
       if (IsUnattended())
@@ -549,7 +557,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   }
   ProcessosClassesFilhasAposImportacao();
   for (TNodoImportacao* n : lancamentos) {
-    if (NodoArquivoGrande(n->DAO)) {
+    if (ModoArquivoGrande(n->DAO)) {
       Recarrega(n->DAO);
       for (auto& s : resumo_)
         if (s.Caption == n->Caption) s.NaoImportados = n->DAO->RecordCount();
@@ -595,7 +603,7 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
   if (IsUnattended())
-    ProcessContext().FMensagemInconsistencia = texto;
+    RegistraMensagemExecucao(texto);
   else
     DlgInfOk(texto);
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/data/dao_factory.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/arquivo_cliente_importacao.h"
 #include "framework/ui/form.h"
 #include "framework/ui/grid.h"
@@ -18,6 +19,7 @@ namespace vyn {
 class TEdit_Codigo_Search_VYN;
 class TInconsistencias_VYN;
 class TUtilImportacao_Padrao_Treeview;
+class TfrStatusProcesso;
 
 // A node of the review tree. Aggregates are the node's detail data sets (cost centres first).
 // ChavesNovas maps each provisional key (as text; "company|key" for a staged node) to the key the
@@ -207,11 +209,13 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
 
  private:
   void Valida(TNodoImportacao& nodo);
+  void AvancaProgresso();
   int Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas, std::vector<TBookmark>& liquidadas);
   int GravaArquivoGrande(TNodoImportacao& nodo);
 
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
   TInconsistencias_VYN* FInconsistencias = nullptr;
+  TfrStatusProcesso* progresso_ = nullptr;   // the run's progress window while it runs
   std::vector<TResumoImportacao> resumo_;
   std::vector<std::pair<int, int>> importadas_;   // (company, key) written by the last run
   std::vector<std::pair<int, int>> recusadas_;    // (company, key) left inconsistent by the last run
@@ -225,6 +229,10 @@ class TUtilImportacao_Integracao_Treeview : public TUtilImportacao_Padrao_Treevi
   bool InheritsFrom(const std::string& class_name) const override;
 };
 
+// The long-complement manager among a node's aggregates: the review recognises it by its class name,
+// "TVZEL_EMPRESAS_TLAN_COMPLMGR" (its class lives above this layer).
+bool IsComplementoLongo(const TComponent* aggregate);
+
 // A feeder screen that reports its file as integrated once the review it opened imported it (the Dyq
 // entry-import screen); the review's engine finds it up its owner chain.
 class IMarcaImportado {
@@ -232,16 +240,6 @@ class IMarcaImportado {
   virtual ~IMarcaImportado() = default;
   virtual void MarcarComoImportado() = 0;
 };
-
-// Work tables of a staged review: the entry lines and, keyed like them, their companions (long
-// complements, cost centres, observations, developer, rural producer, note, multiple entries).
-inline constexpr const char* kTabelaLancamentosTemp = "TMP_VZEL_EMPRESAS_TLAN_TEMP";
-inline constexpr const char* kTabelasCompanheirasTemp[] = {
-    "TMP_VZEL_EMP_TLAN_COMPL_TEMP", "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP",
-    "TMP_VZEL_EMPRESAS_TLAN_INC_TEMP",   "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP", "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP",
-    "TMP_VZEL_EMPRESAS_TLAN_ML_TEMP"};
-// Whether a node data set reads its rows from a session of a work table.
-bool NodoArquivoGrande(const TDAOFactory* dao);
 
 // Node captions of the entry reviews.
 inline constexpr const char* kNodoLancamentos = "Lançamentos";

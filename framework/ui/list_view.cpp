@@ -44,4 +44,13 @@ std::vector<const TListItem*> TListView::CheckedItems() const {
   return out;
 }
 
+void TListView::Select(int i) {
+  TListItem& escolhido = Item(i);
+  if (!Enabled()) return;
+  for (auto& it : items_) it->Selected = false;
+  escolhido.Selected = true;
+  ItemIndex = i;
+  if (OnSelectItem) OnSelectItem(this, escolhido);
+}
+
 }  // namespace vyn

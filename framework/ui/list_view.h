@@ -38,6 +38,9 @@ class TListView : public TControl {
   std::vector<const TListItem*> CheckedItems() const;
   int ItemIndex = -1;
   TItemEvent OnItemChecked;
+  // The user clicks a row: it becomes the only selected one and OnSelectItem fires.
+  void Select(int i);
+  TItemEvent OnSelectItem;
 
  private:
   std::vector<std::unique_ptr<TListItem>> items_;   // stable addresses

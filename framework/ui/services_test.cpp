@@ -24,11 +24,13 @@ TEST(TerminalDialogs, AnswersFromPresetsThenInputAndEndOfInputIsCancel) {
   EXPECT_EQ(DlgConfSimNao("Terceira?"), mrCancel); // the input ended: the box was closed
   DlgInfOk("Aviso ^sem resposta");                 // a notice waits for nobody
   EXPECT_NE(out.str().find("[Informação] Aviso sem resposta"), std::string::npos);
+  DlgWarOk("Faltou preparar 4 conta(s).\rTecle F6 para preparar");   // both lines readable
+  EXPECT_NE(out.str().find("[Aviso] Faltou preparar 4 conta(s).\nTecle F6 para preparar\n"), std::string::npos);
   EXPECT_NE(out.str().find("7) Não"), std::string::npos);
   TInconsistencias_VYN l;
-  l.Add_Erro(12, "Falta a conta");
+  l.Add_Erro(12, "Falta a conta\rna filial");
   l.Show("Resultado");
-  EXPECT_NE(out.str().find("Empresa 12:\n  Erro: Falta a conta"), std::string::npos);
+  EXPECT_NE(out.str().find("Empresa 12:\n  Erro: Falta a conta\nna filial\n"), std::string::npos);
   ProcessContext().Dialogs = saved;
 }
 

@@ -27,6 +27,10 @@ const char* TypeName(TMsgDlgType t) {
     default: return "Mensagem";
   }
 }
+
+// A box or a list breaks its lines at a carriage return alone too; a terminal would write the next
+// line over the first one.
+std::string Linhas(const std::string& texto) { return ReplaceAll(ReplaceAll(texto, "\r\n", "\n"), "\r", "\n"); }
 }  // namespace
 
 TTerminalDialogs::TTerminalDialogs(std::istream& in, std::ostream& out) : in_(in), out_(out) {}
@@ -40,7 +44,7 @@ bool TTerminalDialogs::ReadLine(std::string& line) {
 }
 
 int TTerminalDialogs::Message(const TDialogRequest& r) {
-  out_ << "[" << TypeName(r.Type) << "] " << r.Text << "\n";
+  out_ << "[" << TypeName(r.Type) << "] " << Linhas(r.Text) << "\n";
   // The buttons offered, numbered by their modal result.
   std::vector<int> offered;
   size_t captionIndex = 0;
@@ -116,7 +120,7 @@ void TTerminalDialogs::ShowInconsistencias(const TInconsistencias_VYN& list, con
     if (emp != 0) out_ << "Empresa " << emp << ":\n";
     for (auto& it : list.ItensDoGrupo(emp))
       out_ << "  " << (it.Nivel == niErro ? "Erro" : it.Nivel == niAtencao ? "Atenção" : "Informação") << ": "
-           << it.Caption << "\n";
+           << Linhas(it.Caption) << "\n";
   }
   out_ << list.CountErros() << " erro(s), " << list.CountAtencao() << " atenção, " << list.CountInformativo()
        << " informação\n";

@@ -93,6 +93,148 @@ struct SList {
   }
 };
 
+using THeaderList = std::vector<std::pair<std::string, std::string>>;
+
+// Headers: the custom ones as given; the content type unless a custom one names it; no
+// "Expect: 100-continue" round trip, and no form content type made up for a body.
+void MontaCabecalhos(const THTTPRequestVYN& req, bool temCorpo, SList& headers, THeaderList& sent) {
+  if (!req.CustomHeaders.Has("Content-Type")) {
+    if (!req.ContentType.empty()) {
+      headers.Add("Content-Type: " + req.ContentType);
+      sent.emplace_back("Content-Type", req.ContentType);
+    } else if (temCorpo) {
+      headers.Add("Content-Type:");
+    }
+  }
+  if (!req.Accept.empty() && !req.CustomHeaders.Has("Accept")) {
+    headers.Add("Accept: " + req.Accept);
+    sent.emplace_back("Accept", req.Accept);
+  }
+  for (const auto& [name, value] : req.CustomHeaders.Items()) {
+    headers.Add(value.empty() ? name + ";" : name + ": " + value);
+    sent.emplace_back(name, value);
+  }
+  headers.Add("Expect:");
+}
+
+// What one exchange hands the transfer library.
+struct TPedido {
+  const std::string& Method;
+  const std::string& Target;
+  const std::string* Body;
+  char* ErrorBuffer;
+  int ConnectTimeout;
+  bool KeepAlive;
+  const std::string& CAFile;
+  curl_slist* Headers;
+  std::string* Received;
+  THeaderList* ResponseHeaders;
+};
+
+void ConfiguraPedido(CURL* h, const TPedido& p) {
+  curl_easy_setopt(h, CURLOPT_URL, p.Target.c_str());
+  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+  // Loopback never goes through a proxy the environment may name.
+  curl_easy_setopt(h, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
+  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, p.ErrorBuffer);
+  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");   // every encoding libcurl can decode (gzip, ...)
+  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(p.ConnectTimeout > 0 ? p.ConnectTimeout : 0));
+  curl_easy_setopt(h, CURLOPT_FORBID_REUSE, p.KeepAlive ? 0L : 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
+  if (!p.CAFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, p.CAFile.c_str());
+  curl_easy_setopt(h, CURLOPT_HTTPHEADER, p.Headers);
+  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
+  curl_easy_setopt(h, CURLOPT_WRITEDATA, p.Received);
+  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
+  curl_easy_setopt(h, CURLOPT_HEADERDATA, p.ResponseHeaders);
+  if (p.Method == "GET") {
+    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+  } else {
+    if (p.Method != "POST") curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, p.Method.c_str());
+    if (p.Body || p.Method == "POST") {
+      static const std::string kEmpty;
+      const std::string& b = p.Body ? *p.Body : kEmpty;
+      curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(b.size()));
+      curl_easy_setopt(h, CURLOPT_POSTFIELDS, b.c_str());
+    }
+  }
+}
+
+// How a transfer ended.
+struct TTransferencia {
+  CURLMcode Mc = CURLM_OK;
+  CURLcode Rc = CURLE_OK;
+  bool ReadTimedOut = false;
+};
+
+TTransferencia Transfere(CURLM* multi, CURL* h, int readTimeout, Clock::time_point start) {
+  TTransferencia t;
+  curl_multi_add_handle(multi, h);
+  bool connected = false;
+  auto lastActivity = start;
+  curl_off_t lastDown = -1, lastUp = -1;
+  long lastHeader = -1;
+  int running = 1;
+  for (;;) {
+    t.Mc = curl_multi_perform(multi, &running);
+    if (t.Mc != CURLM_OK || running == 0) break;
+    curl_off_t connectTime = 0, pretransfer = 0, down = 0, up = 0;
+    long headerSize = 0;
+    curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
+    curl_easy_getinfo(h, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
+    curl_easy_getinfo(h, CURLINFO_SIZE_DOWNLOAD_T, &down);
+    curl_easy_getinfo(h, CURLINFO_SIZE_UPLOAD_T, &up);
+    curl_easy_getinfo(h, CURLINFO_HEADER_SIZE, &headerSize);
+    const auto now = Clock::now();
+    if (!connected && (connectTime > 0 || pretransfer > 0)) {
+      connected = true;
+      lastActivity = now;
+    }
+    if (down != lastDown || up != lastUp || headerSize != lastHeader) {
+      lastDown = down;
+      lastUp = up;
+      lastHeader = headerSize;
+      lastActivity = now;
+    }
+    if (connected && readTimeout > 0 && now - lastActivity > std::chrono::milliseconds(readTimeout)) {
+      t.ReadTimedOut = true;
+      break;
+    }
+    t.Mc = curl_multi_poll(multi, nullptr, 0, 20, nullptr);
+    if (t.Mc != CURLM_OK) break;
+  }
+  int pending = 0;
+  while (CURLMsg* msg = curl_multi_info_read(multi, &pending)) {
+    if (msg->msg == CURLMSG_DONE && msg->easy_handle == h) t.Rc = msg->data.result;
+  }
+  curl_multi_remove_handle(multi, h);
+  curl_easy_setopt(h, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+  return t;
+}
+
+// The transport failure of a transfer as its kind and cause; an empty cause when there was none.
+std::pair<THTTPFailure, std::string> Falha(const TTransferencia& t, int readTimeout, const char* errorBuffer) {
+  std::string failure;
+  THTTPFailure kind = THTTPFailure::Other;
+  if (t.ReadTimedOut) {
+    kind = THTTPFailure::ReadTimeout;
+    failure = fmt::format("o tempo de leitura se esgotou ({} ms sem resposta)", readTimeout);
+  } else if (t.Mc != CURLM_OK) {
+    failure = curl_multi_strerror(t.Mc);
+  } else if (t.Rc != CURLE_OK) {
+    auto [k, cause] = Classify(t.Rc);
+    kind = k;
+    failure = cause;
+    if (errorBuffer[0] != '\0') failure += fmt::format(" ({})", errorBuffer);
+  }
+  return {kind, failure};
+}
+
 }  // namespace
 
 std::string THTTPHeaders::Values(const std::string& name) const {
@@ -164,106 +306,16 @@ std::string THTTPVYN::Execute(const std::string& method, const std::string& url,
   responseHeaders_.clear();
   impl_->errorBuffer[0] = '\0';
 
-  // Headers: the custom ones as given; the content type unless a custom one names it; no
-  // "Expect: 100-continue" round trip, and no form content type made up for a body.
   SList headers;
-  std::vector<std::pair<std::string, std::string>> sent;
-  if (!Request.CustomHeaders.Has("Content-Type")) {
-    if (!Request.ContentType.empty()) {
-      headers.Add("Content-Type: " + Request.ContentType);
-      sent.emplace_back("Content-Type", Request.ContentType);
-    } else if (body) {
-      headers.Add("Content-Type:");
-    }
-  }
-  if (!Request.Accept.empty() && !Request.CustomHeaders.Has("Accept")) {
-    headers.Add("Accept: " + Request.Accept);
-    sent.emplace_back("Accept", Request.Accept);
-  }
-  for (const auto& [name, value] : Request.CustomHeaders.Items()) {
-    headers.Add(value.empty() ? name + ";" : name + ": " + value);
-    sent.emplace_back(name, value);
-  }
-  headers.Add("Expect:");
-
-  curl_easy_setopt(h, CURLOPT_URL, target.c_str());
-  curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
-  // Loopback never goes through a proxy the environment may name.
-  curl_easy_setopt(h, CURLOPT_NOPROXY, "127.0.0.1,localhost,::1");
-  curl_easy_setopt(h, CURLOPT_ERRORBUFFER, impl_->errorBuffer);
-  curl_easy_setopt(h, CURLOPT_ACCEPT_ENCODING, "");   // every encoding libcurl can decode (gzip, ...)
-  curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(ConnectTimeout > 0 ? ConnectTimeout : 0));
-  curl_easy_setopt(h, CURLOPT_FORBID_REUSE, keepAlive_ ? 0L : 1L);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
-  if (!CAFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, CAFile.c_str());
-  curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.list);
+  THeaderList sent;
+  MontaCabecalhos(Request, body != nullptr, headers, sent);
   std::string received;
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, &received);
-  curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
-  curl_easy_setopt(h, CURLOPT_HEADERDATA, &responseHeaders_);
-  if (method == "GET") {
-    curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
-    curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-    curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
-  } else {
-    if (method != "POST") curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, method.c_str());
-    if (body || method == "POST") {
-      static const std::string kEmpty;
-      const std::string& b = body ? *body : kEmpty;
-      curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(b.size()));
-      curl_easy_setopt(h, CURLOPT_POSTFIELDS, b.c_str());
-    }
-  }
+  ConfiguraPedido(h, {method, target, body, impl_->errorBuffer, ConnectTimeout, keepAlive_, CAFile, headers.list,
+                      &received, &responseHeaders_});
 
   // Driven by hand so that the read time-out measures silence on the wire, to the millisecond.
   const auto start = Clock::now();
-  curl_multi_add_handle(impl_->multi, h);
-  bool connected = false;
-  bool readTimedOut = false;
-  auto lastActivity = start;
-  curl_off_t lastDown = -1, lastUp = -1;
-  long lastHeader = -1;
-  int running = 1;
-  CURLMcode mc = CURLM_OK;
-  for (;;) {
-    mc = curl_multi_perform(impl_->multi, &running);
-    if (mc != CURLM_OK || running == 0) break;
-    curl_off_t connectTime = 0, pretransfer = 0, down = 0, up = 0;
-    long headerSize = 0;
-    curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connectTime);
-    curl_easy_getinfo(h, CURLINFO_PRETRANSFER_TIME_T, &pretransfer);
-    curl_easy_getinfo(h, CURLINFO_SIZE_DOWNLOAD_T, &down);
-    curl_easy_getinfo(h, CURLINFO_SIZE_UPLOAD_T, &up);
-    curl_easy_getinfo(h, CURLINFO_HEADER_SIZE, &headerSize);
-    const auto now = Clock::now();
-    if (!connected && (connectTime > 0 || pretransfer > 0)) {
-      connected = true;
-      lastActivity = now;
-    }
-    if (down != lastDown || up != lastUp || headerSize != lastHeader) {
-      lastDown = down;
-      lastUp = up;
-      lastHeader = headerSize;
-      lastActivity = now;
-    }
-    if (connected && ReadTimeout > 0 && now - lastActivity > std::chrono::milliseconds(ReadTimeout)) {
-      readTimedOut = true;
-      break;
-    }
-    mc = curl_multi_poll(impl_->multi, nullptr, 0, 20, nullptr);
-    if (mc != CURLM_OK) break;
-  }
-  CURLcode rc = CURLE_OK;
-  int pending = 0;
-  while (CURLMsg* msg = curl_multi_info_read(impl_->multi, &pending)) {
-    if (msg->msg == CURLMSG_DONE && msg->easy_handle == h) rc = msg->data.result;
-  }
-  curl_multi_remove_handle(impl_->multi, h);
-  curl_easy_setopt(h, CURLOPT_HTTPHEADER, static_cast<curl_slist*>(nullptr));
+  const TTransferencia transferencia = Transfere(impl_->multi, h, ReadTimeout, start);
 
   THTTPLogEntry log;
   if (OnLog) {
@@ -274,19 +326,7 @@ std::string THTTPVYN::Execute(const std::string& method, const std::string& url,
     log.Elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   }
 
-  std::string failure;
-  THTTPFailure kind = THTTPFailure::Other;
-  if (readTimedOut) {
-    kind = THTTPFailure::ReadTimeout;
-    failure = fmt::format("o tempo de leitura se esgotou ({} ms sem resposta)", ReadTimeout);
-  } else if (mc != CURLM_OK) {
-    failure = curl_multi_strerror(mc);
-  } else if (rc != CURLE_OK) {
-    auto [k, cause] = Classify(rc);
-    kind = k;
-    failure = cause;
-    if (impl_->errorBuffer[0] != '\0') failure += fmt::format(" ({})", impl_->errorBuffer);
-  }
+  const auto [kind, failure] = Falha(transferencia, ReadTimeout, impl_->errorBuffer);
   if (!failure.empty()) {
     responseHeaders_.clear();
     const std::string message =

@@ -72,6 +72,137 @@ void THTTP_Nibo::Falha(const std::string& texto, bool tentarDeNovo) {
   FMensagem = texto;
 }
 
+// The client, the token and the secrets of one run; every failed request or unreadable answer is
+// recorded on the client component (Falha) and answered as false.
+struct THTTP_Nibo::TSessao {
+  THTTP_Nibo& dono;
+  std::vector<std::string> segredos;
+  THTTPVYN http{nullptr, true};
+  std::string token;
+  std::string resposta;
+  nlohmann::json j;
+
+  explicit TSessao(THTTP_Nibo& d) : dono(d), segredos{d.DadosOAuth2.ClientSecret} {
+    http.ReadTimeout = d.ReadTimeout;
+    http.SetBaseURL(TServiceConfig("NIBO", ProcessContext().Database).BaseURL());
+  }
+
+  bool Pede(const std::string& metodo, const std::string& caminho, const std::string& corpo) {
+    try {
+      http.Request.CustomHeaders.Clear();
+      http.Request.ContentType = "application/json";
+      if (!token.empty()) http.Request.CustomHeaders.AddValue("Authorization", "Bearer " + token);
+      resposta = metodo == "POST" ? http.Post(caminho, corpo) : http.Get(caminho);
+    } catch (const EHTTPError& e) {
+      dono.Falha(MaskSecrets(std::string("Falha de comunicação com o Nibo: ") + e.what(), segredos), true);
+      return false;
+    }
+    const int status = http.ResponseCode();
+    if (status == 200) return true;
+    const std::string texto = MaskSecrets(MensagemDe(resposta), segredos);
+    if (status == 429 || status >= 500)
+      dono.Falha("Falha de comunicação com o Nibo: " + std::to_string(status) + " - " + texto, true);
+    else
+      dono.Falha("O Nibo recusou o acesso: " + std::to_string(status) + " - " + texto, false);
+    return false;
+  }
+
+  bool Le() {
+    try {
+      j = nlohmann::json::parse(resposta);
+      if (j.is_object()) return true;
+    } catch (const nlohmann::json::exception&) {
+    }
+    dono.Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
+    return false;
+  }
+
+  // The request and its answer read into j.
+  bool PedeJson(const std::string& metodo, const std::string& caminho, const std::string& corpo) {
+    return Pede(metodo, caminho, corpo) && Le();
+  }
+};
+
+bool THTTP_Nibo::Autentica(TSessao& s) {
+  const nlohmann::json pedido = {{"grant_type", "client_credentials"},
+                                 {"client_id", DadosOAuth2.ClientId},
+                                 {"client_secret", DadosOAuth2.ClientSecret}};
+  if (!s.PedeJson("POST", "/oauth/token", pedido.dump())) return false;
+  const nlohmann::json& j = s.j;
+  if (!j.contains("access_token") || !j["access_token"].is_string() || j["access_token"].get<std::string>().empty()) {
+    Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
+    return false;
+  }
+  s.token = j["access_token"].get<std::string>();
+  s.segredos.push_back(s.token);
+  return true;
+}
+
+bool THTTP_Nibo::ImportaLancamentos(TSessao& s, const std::string& empresa, const fs::path& pasta) {
+  if (!s.PedeJson("GET", empresa + "/lancamentos-contabeis?referencia=" + CodificaURL(FReferencia) + "&documento=" +
+                             CodificaURL(FDocumento), ""))
+    return false;
+  const nlohmann::json& j = s.j;
+  if (!j.contains("arquivo") || !j["arquivo"].is_string()) {
+    Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
+    return false;
+  }
+  const std::string texto = j["arquivo"].get<std::string>();
+  if (!Trim(texto).empty()) {
+    fs::create_directories(pasta);
+    const fs::path p = pasta / ("NIBO_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"));
+    Grava(p, texto);
+    ArquivoTempExtraido = p.string();
+    FPossuiImportacao = true;
+  }
+  return true;
+}
+
+std::vector<std::string> THTTP_Nibo::GravaNotas(const nlohmann::json& notas, const fs::path& dir) {
+  std::vector<std::string> arquivos;
+  try {
+    fs::create_directories(dir);
+    int ordem = 0;
+    for (const auto& n : notas) {
+      ++ordem;
+      const std::string numero = n.contains("numero") && n["numero"].is_string() ? n["numero"].get<std::string>() : "";
+      const std::string xml = n.contains("xml") && n["xml"].is_string() ? n["xml"].get<std::string>() : "";
+      fs::path p = dir / (NomeSeguro(numero, ordem) + ".xml");
+      if (fs::exists(p)) p = dir / (NomeSeguro(numero, ordem) + "_" + std::to_string(ordem) + ".xml");
+      Grava(p, xml);
+      arquivos.push_back(p.string());
+    }
+    if (tarvo_) {
+      TDatabase& db = Banco(nullptr);
+      for (const auto& a : arquivos) EnfileiraDocumentoEF(db, FCodigoEmpresa, tdNFSe, TipNibo, a);
+    }
+  } catch (...) {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+    throw;
+  }
+  // The queue holds the documents' content now: in a scheduled run the files were only the way
+  // there, and nobody else will ever read them.
+  if (tarvo_) {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  return arquivos;
+}
+
+void THTTP_Nibo::ImportaNotasServico(TSessao& s, const std::string& empresa, const fs::path& pasta) {
+  if (!s.PedeJson("GET", empresa + "/notas-servico?referencia=" + CodificaURL(FReferencia), "")) return;
+  const nlohmann::json& j = s.j;
+  if (!j.contains("notas") || !j["notas"].is_array())
+    return Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
+  std::vector<std::string> arquivos;
+  if (!j["notas"].empty()) {
+    arquivos = GravaNotas(j["notas"], pasta / ("NIBO_NFSE_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo("")));
+    FPossuiImportacao = true;
+  }
+  ListaNotasNFS = std::move(arquivos);
+}
+
 void THTTP_Nibo::Execute() {
   erro_ = false;
   FMensagem.clear();
@@ -81,112 +212,13 @@ void THTTP_Nibo::Execute() {
   if (Trim(FIdEmpresaNibo).empty()) return Falha("Empresa " + std::to_string(FCodigoEmpresa) + " sem identificação no Nibo.", false);
   if (DadosOAuth2.Codigo == 0) return Falha("Escritório sem credenciais de acesso ao Nibo (OAuth2).", false);
 
-  std::vector<std::string> segredos = {DadosOAuth2.ClientSecret};
-  THTTPVYN http(nullptr, true);
-  http.ReadTimeout = ReadTimeout;
-  std::string token;
-  // Answers one request's body; false when the attempt ended (FMensagem says why).
-  auto pede = [&](const std::string& metodo, const std::string& caminho, const std::string& corpo,
-                  std::string& resposta) -> bool {
-    try {
-      http.Request.CustomHeaders.Clear();
-      http.Request.ContentType = "application/json";
-      if (!token.empty()) http.Request.CustomHeaders.AddValue("Authorization", "Bearer " + token);
-      resposta = metodo == "POST" ? http.Post(caminho, corpo) : http.Get(caminho);
-    } catch (const EHTTPError& e) {
-      Falha(MaskSecrets(std::string("Falha de comunicação com o Nibo: ") + e.what(), segredos), true);
-      return false;
-    }
-    const int status = http.ResponseCode();
-    if (status == 200) return true;
-    const std::string texto = MaskSecrets(MensagemDe(resposta), segredos);
-    if (status == 429 || status >= 500)
-      Falha("Falha de comunicação com o Nibo: " + std::to_string(status) + " - " + texto, true);
-    else
-      Falha("O Nibo recusou o acesso: " + std::to_string(status) + " - " + texto, false);
-    return false;
-  };
-  auto le = [&](const std::string& resposta, nlohmann::json& j) -> bool {
-    try {
-      j = nlohmann::json::parse(resposta);
-      if (j.is_object()) return true;
-    } catch (const nlohmann::json::exception&) {
-    }
-    Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
-    return false;
-  };
-
-  http.SetBaseURL(TServiceConfig("NIBO", ProcessContext().Database).BaseURL());
-  std::string resposta;
-  nlohmann::json j;
-  const nlohmann::json pedido = {{"grant_type", "client_credentials"},
-                                 {"client_id", DadosOAuth2.ClientId},
-                                 {"client_secret", DadosOAuth2.ClientSecret}};
-  if (!pede("POST", "/oauth/token", pedido.dump(), resposta) || !le(resposta, j)) return;
-  if (!j.contains("access_token") || !j["access_token"].is_string() || j["access_token"].get<std::string>().empty())
-    return Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
-  token = j["access_token"].get<std::string>();
-  segredos.push_back(token);
-
+  TSessao sessao(*this);
+  if (!Autentica(sessao)) return;
   const std::string empresa = "/empresas/" + CodificaURL(FIdEmpresaNibo);
   const fs::path pasta = DirArquivoTempExtrair.empty() ? fs::path(ProcessContext().ProgramFolder) / "temp"
                                                        : fs::path(DirArquivoTempExtrair);
-  if (impContab_) {
-    if (!pede("GET", empresa + "/lancamentos-contabeis?referencia=" + CodificaURL(FReferencia) + "&documento=" +
-                         CodificaURL(FDocumento), "", resposta) ||
-        !le(resposta, j))
-      return;
-    if (!j.contains("arquivo") || !j["arquivo"].is_string())
-      return Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
-    const std::string texto = j["arquivo"].get<std::string>();
-    if (!Trim(texto).empty()) {
-      fs::create_directories(pasta);
-      const fs::path p = pasta / ("NIBO_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"));
-      Grava(p, texto);
-      ArquivoTempExtraido = p.string();
-      FPossuiImportacao = true;
-    }
-  }
-  if (impServ_) {
-    if (!pede("GET", empresa + "/notas-servico?referencia=" + CodificaURL(FReferencia), "", resposta) || !le(resposta, j))
-      return;
-    if (!j.contains("notas") || !j["notas"].is_array())
-      return Falha("Falha de comunicação com o Nibo: resposta inválida do serviço.", true);
-    std::vector<std::string> arquivos;
-    if (!j["notas"].empty()) {
-      const fs::path dir = pasta / ("NIBO_NFSE_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(""));
-      try {
-        fs::create_directories(dir);
-        int ordem = 0;
-        for (const auto& n : j["notas"]) {
-          ++ordem;
-          const std::string numero =
-              n.contains("numero") && n["numero"].is_string() ? n["numero"].get<std::string>() : "";
-          const std::string xml = n.contains("xml") && n["xml"].is_string() ? n["xml"].get<std::string>() : "";
-          fs::path p = dir / (NomeSeguro(numero, ordem) + ".xml");
-          if (fs::exists(p)) p = dir / (NomeSeguro(numero, ordem) + "_" + std::to_string(ordem) + ".xml");
-          Grava(p, xml);
-          arquivos.push_back(p.string());
-        }
-        if (tarvo_) {
-          TDatabase& db = Banco(nullptr);
-          for (const auto& a : arquivos) EnfileiraDocumentoEF(db, FCodigoEmpresa, tdNFSe, TipNibo, a);
-        }
-      } catch (...) {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-        throw;
-      }
-      // The queue holds the documents' content now: in a scheduled run the files were only the way
-      // there, and nobody else will ever read them.
-      if (tarvo_) {
-        std::error_code ec;
-        fs::remove_all(dir, ec);
-      }
-      FPossuiImportacao = true;
-    }
-    ListaNotasNFS = std::move(arquivos);
-  }
+  if (impContab_ && !ImportaLancamentos(sessao, empresa, pasta)) return;
+  if (impServ_) ImportaNotasServico(sessao, empresa, pasta);
 }
 
 }  // namespace vyn

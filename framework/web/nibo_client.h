@@ -13,9 +13,12 @@
 // An attempt fails (getErro) on what may pass: transport failures, 429, 5xx and unreadable answers;
 // a refusal (other 4xx) or a company without its Nibo id ends it with FMensagem alone. Secrets
 // (client secret, token) never reach FMensagem.
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json_fwd.hpp>
 
 #include "framework/component/component.h"
 #include "framework/core/datetime.h"
@@ -70,7 +73,14 @@ class THTTP_Nibo : public TComponent {
   std::string FMensagem;
 
  private:
+  struct TSessao;
   void Falha(const std::string& texto, bool tentarDeNovo);
+  // The run's steps; each false return means the run ended (FMensagem says why).
+  bool Autentica(TSessao& s);
+  bool ImportaLancamentos(TSessao& s, const std::string& empresa, const std::filesystem::path& pasta);
+  void ImportaNotasServico(TSessao& s, const std::string& empresa, const std::filesystem::path& pasta);
+  // Writes the service documents into dir (removed again on failure, and in a scheduled run once queued).
+  std::vector<std::string> GravaNotas(const nlohmann::json& notas, const std::filesystem::path& dir);
   int tipoProcesso_ = tinLancContabeis;
   bool impServ_ = false;
   bool impContab_ = false;

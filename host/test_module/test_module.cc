@@ -12,6 +12,11 @@
 #include "framework/host/publicas.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/control.h"
+#include "framework/data/client_dataset.h"
+#include "framework/ui/date_time_picker.h"
+#include "framework/ui/dialogs.h"
+#include "framework/ui/grid.h"
+#include "framework/ui/list_view.h"
 #include "framework/ui/dados_complementares.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/inconsistencias.h"
@@ -72,6 +77,96 @@ class TfrTesteHost : public vyn::TfrProcesso_Padrao_VYN {
   }
 };
 
+// What a user's hands do: every control kind, an exit check that sends the focus back, a timer, keys,
+// a grid edited through its fields container, and a screen opened without a modal run.
+class TfrTesteMaos : public vyn::TForm_VYN {
+ public:
+  explicit TfrTesteMaos(vyn::TComponent* owner) : TForm_VYN(owner) {
+    Nomeia();
+    edCodigo->OnExit = [this](vyn::TComponent*) {
+      Anota("saiu " + edCodigo->Text());
+      if (edCodigo->Text() == "777") edCodigo->SetFocus();   // refused: the user stays on it
+    };
+    edNome->OnEnter = [this](vyn::TComponent*) { Anota("entrou edNome"); };
+    clLista->Add("Um");
+    clLista->Add("Dois");
+    lvItens->Add("Alfa", 1);
+    lvItens->Add("Beta", 2);
+    lvItens->OnSelectItem = [this](vyn::TComponent*, vyn::TListItem& i) { Anota("linha " + i.Caption); };
+    pcPaginas->AddPage("tsUm", "Um");
+    pcPaginas->AddPage("tsDois", "Dois");
+    pcPaginas->SetActivePageIndex(0);
+    pcPaginas->OnChange = [this](vyn::TComponent*) { Anota("aba " + pcPaginas->ActivePage()->Caption()); };
+    tmAviso->OnTimer = [this](vyn::TComponent*) {
+      tmAviso->Enabled = false;
+      Anota("timer");
+    };
+    MontaGrade();
+    spAbrir->OnClick = [this](vyn::TComponent*) {
+      vyn::TPackagesUtil::CarregaForm(this, "TfrTesteMaos");
+      Anota("abriu");
+    };
+    spErro->OnClick = [this](vyn::TComponent*) {
+      vyn::TInconsistencias_VYN lista(nullptr);
+      lista.Add_Erro(1, "Falha de teste");
+      vyn::Dialogs().ShowInconsistencias(lista, "Erros");
+    };
+  }
+  std::string ClassName() const override { return "TfrTesteMaos"; }
+  void KeyDown(int& key, unsigned shift) override {
+    if (key == 117) Anota(shift & vyn::ssCtrl ? "ctrl+f6" : "f6");
+  }
+
+ protected:
+  void FormShow() override { tmAviso->Enabled = true; }
+
+ private:
+  void Anota(const std::string& t) { lbLog->SetCaption(lbLog->Caption() + (lbLog->Caption().empty() ? "" : ", ") + t); }
+  void Nomeia() {
+    edCodigo->SetName("edCodigo");
+    edNome->SetName("edNome");
+    dtData->SetName("dtData");
+    clLista->SetName("clLista");
+    lvItens->SetName("lvItens");
+    pcPaginas->SetName("pcPaginas");
+    grGrid->SetName("grGrid");
+    lbLog->SetName("lbLog");
+    spAbrir->SetName("spAbrir");
+    spErro->SetName("spErro");
+  }
+  void MontaGrade() {
+    dados->AddFieldDef("BDNOME", vyn::TFieldType::ftString, 20);
+    dados->CreateDataSet();
+    dados->AppendRecord({vyn::Variant("a")});
+    dados->AppendRecord({vyn::Variant("b")});
+    fonte->SetDataSet(dados);
+    grGrid->SetDataSource(fonte);
+    grGrid->AddColumn("BDNOME", "Nome");
+    grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) {
+      if (texto.empty()) return false;   // the before-edit call refuses
+      dados->Edit();
+      dados->FieldByName(campo).SetAsString(texto);
+      dados->Post();
+      Anota("editou " + texto);
+      return true;
+    };
+  }
+
+  vyn::TEdit_String_Padrao* edCodigo = Create<vyn::TEdit_String_Padrao>();
+  vyn::TEdit_String_Padrao* edNome = Create<vyn::TEdit_String_Padrao>();
+  vyn::TDateTimePicker* dtData = Create<vyn::TDateTimePicker>();
+  vyn::TCheckListBox* clLista = Create<vyn::TCheckListBox>();
+  vyn::TListView* lvItens = Create<vyn::TListView>();
+  vyn::TPageControl* pcPaginas = Create<vyn::TPageControl>();
+  vyn::TClientDataSet* dados = Create<vyn::TClientDataSet>();
+  vyn::TDataSource* fonte = Create<vyn::TDataSource>();
+  vyn::TDBGrid_Padrao_VYN* grGrid = Create<vyn::TDBGrid_Padrao_VYN>();
+  vyn::TTimer* tmAviso = Create<vyn::TTimer>();
+  vyn::TLabel* lbLog = Create<vyn::TLabel>();
+  vyn::TSpeedButton* spAbrir = Create<vyn::TSpeedButton>();
+  vyn::TSpeedButton* spErro = Create<vyn::TSpeedButton>();
+};
+
 class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
  public:
   using TAutoThreadPushPadrao::TAutoThreadPushPadrao;
@@ -83,6 +178,12 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
     GravarLogTarvo("Iniciando o processo...");
     InsereConferenciaImportacoes(6, vyn::tscSucesso, "");
     if (Parametros.contains("id")) GravarLogTarvo("id " + Parametros["id"].dump());
+    if (GetParametro("modo") == "perfil") {
+      const vyn::TProcessContext& c = vyn::ProcessContext();
+      GravarLogTarvo("perfil " + c.UserName + "|" + c.CustomerCode + "|" +
+                     std::to_string(c.WP_USUARIO_INTEGRA_EQUIPE) + "|" + std::to_string(c.WP_GRUPOMASTER));
+      return;
+    }
     if (GetParametro("modo") == "erro") throw std::runtime_error("Falha ^simulada");
     if (GetParametro("modo") == "aberta") {  // work begun and never committed
       vyn::ProcessContext().Database->StartTransaction();
@@ -109,6 +210,7 @@ extern "C" __attribute__((visibility("default"))) int integracao_load(char* erro
   try {
     vyn::ClassRegistry().RegisterClass<TfrTesteHost>("TfrTesteHost", vyn::TClassKind::Screen);
     vyn::ClassRegistry().RegisterClass<TfrTesteModal>("TfrTesteModal", vyn::TClassKind::Screen);
+    vyn::ClassRegistry().RegisterClass<TfrTesteMaos>("TfrTesteMaos", vyn::TClassKind::Screen);
     vyn::ClassRegistry().RegisterClass<TAutoThreadTesteHost>("TAutoThreadTesteHost", vyn::TClassKind::Task);
     return 0;
   } catch (const std::exception& e) {
@@ -120,5 +222,6 @@ extern "C" __attribute__((visibility("default"))) int integracao_load(char* erro
 extern "C" __attribute__((visibility("default"))) void integracao_unload(void) {
   vyn::ClassRegistry().UnRegisterClass("TfrTesteHost");
   vyn::ClassRegistry().UnRegisterClass("TfrTesteModal");
+  vyn::ClassRegistry().UnRegisterClass("TfrTesteMaos");
   vyn::ClassRegistry().UnRegisterClass("TAutoThreadTesteHost");
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/importacao_padrao_ef.h"
 #include "framework/accounting/lancamento_mgr.h"

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/imposto_mgr.h"
 #include "framework/core/datetime.h"
 #include "framework/core/text.h"
@@ -105,8 +106,8 @@ void TAutoThreadContasPagarOmie::Execute() {
       throw;
     }
 
-    if (!ctx.FInconsistenciasExecucao.empty()) {
-      const std::string mensagem = ctx.FInconsistenciasExecucao.back();
+    if (!Resultado().Inconsistencias.empty()) {
+      const std::string mensagem = Resultado().Inconsistencias.back();
       fim(2, mensagem);
       throw EIntegracaoOmie(mensagem);
     }

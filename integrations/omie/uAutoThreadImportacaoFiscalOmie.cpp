@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/core/text.h"
 #include "integrations/omie/uInt_EF_API_Omie.h"
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/imposto_mgr.h"
 #include "framework/component/process_context.h"

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/schema/seed.h"
@@ -46,7 +47,6 @@ class ImpostosOmieTest : public CompanyDatabaseTest {
   void TearDown() override {
     ProcessContext().DecifraSenha = nullptr;
     ProcessContext().PostingLocks = nullptr;
-    ProcessContext().FMensagemInconsistencia.clear();
     CompanyDatabaseTest::TearDown();
   }
   void Guia(int chave, int ref, TDateTime vcto, Currency valor, bool emitida = true) {
@@ -178,6 +178,8 @@ TEST_F(ImpostosOmieTest, AnOwnPayableWhoseDueDateWasMovedInOmieStillSettlesItsGu
 }
 
 TEST_F(ImpostosOmieTest, ScheduledRunsMarkOnlySettledGuidesAndKeepTheSettlementsFailure) {
+  TResultadoExecucao resultado;
+  TEscopoResultadoExecucao aberto(resultado);
   Guia(103, 202404, EncodeDate(2024, 5, 31), R(70), false);   // not in the payment module: cannot settle
   Movimentos({Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "30/04/2024"),
               Mov("VARKU_IMPOSTO_1_12_103", "05/06/2024", "31/05/2024")});
@@ -189,7 +191,7 @@ TEST_F(ImpostosOmieTest, ScheduledRunsMarkOnlySettledGuidesAndKeepTheSettlements
   auto rows = Db().QueryAll("select BDCHAVEDARF, BDIMPORTACAO from VSH_EMP_TCONF_OMIE_DARF where BDCODAGENDAMENTO = 9");
   ASSERT_EQ(rows.Rows.size(), 1u);
   EXPECT_EQ(rows.Value(0, "BDCHAVEDARF").AsInteger(), 101);
-  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("103"), std::string::npos);
+  EXPECT_NE(resultado.Mensagem.find("103"), std::string::npos);
   ProcessContext().WP_AGENDAMENTO = 0;
 }
 

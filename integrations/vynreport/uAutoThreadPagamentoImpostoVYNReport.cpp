@@ -3,6 +3,7 @@
 #include <charconv>
 #include <stdexcept>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/component/boxed_values.h"
 #include "framework/core/datetime.h"
 #include "framework/core/text.h"
@@ -105,8 +106,8 @@ void TAutoThreadPagamentoImpostoVYNReport::Execute() {
     ExecutaImportacao(importa);
     ExecutaExportacao(exporta);
     // Only what this run found inconsistent; an end message alone leaves the start row standing.
-    if (!ProcessoInfo().FInconsistenciasExecucao.empty())
-      SetaInconsistencia(tscInconsistente, ProcessoInfo().FInconsistenciasExecucao.back());
+    if (!Resultado().Inconsistencias.empty())
+      SetaInconsistencia(tscInconsistente, Resultado().Inconsistencias.back());
   } catch (const std::exception& e) {
     // The work left open is undone before the row is written, so the row is never rolled back.
     // A row that cannot be written is noted in the log; the run's own error is the one raised.

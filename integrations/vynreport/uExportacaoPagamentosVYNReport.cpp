@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/config_imposto_vyn.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/component/process_context.h"
@@ -186,7 +187,7 @@ bool TfrExportacaoPagamentosVYNReport::PodeIniciarProcesso() {
     // The scheduled run must not ask; its result message says why nothing went: with no tax paid
     // in the period there is simply nothing to send.
     if (IsUnattended() && lvImpostos->Count() == 0)
-      ProcessContext().FMensagemInconsistencia = "Nenhum registro para ser exportado.";
+      RegistraMensagemExecucao("Nenhum registro para ser exportado.");
     else if (IsUnattended())
       RegistraInconsistenciaExecucao("Nenhum imposto selecionado!");
     else
@@ -196,7 +197,8 @@ bool TfrExportacaoPagamentosVYNReport::PodeIniciarProcesso() {
   return true;
 }
 
-void TfrExportacaoPagamentosVYNReport::Processo() {
+// The run's query: the guides of the selected companies and taxes paid in the period.
+void TfrExportacaoPagamentosVYNReport::PreparaExportacao() {
   FLogEvent->InicializaVariaveis(true);
   setReportFunctions(frxReportPreview);
   FExportacaoPagamento->SistemaId = 50;
@@ -222,93 +224,107 @@ void TfrExportacaoPagamentosVYNReport::Processo() {
           " WHERE PGTO.BDDATAPGTO BETWEEN ? AND ? AND D.BDCODIMP IN (" + SQLInList(Codigos(*lvImpostos)) +
           ") and bdtagweb is not null ORDER BY 1, D.BDCHAVEDARF, pgto.bddatapgto",
       ctOpen, {edDatIni->GetData(), edDatFin->GetData(), edDatIni->GetData(), edDatFin->GetData()});
-  TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(this, 2);
-  status->setPrimaryStatusLabel("Exportando pagamentos...");
-  status->setPrimaryMaxProgress(FDAOUpdates->RecordCount());
-  TSQLMGR* dadosGuia = TSQLMGR::CreateMgr(this);
-  TInconsistencias_VYN* lista = Inconsistencias_VYN();
-  lista->Clear();
-  int posicao = 0, recusadas = 0;
-  for (FDAOUpdates->First(); !FDAOUpdates->Eof(); FDAOUpdates->Next()) {
-    status->setPrimaryStatusProgress(++posicao);
-    Empresa = static_cast<int>(FDAOUpdates->FieldByName("BDCODEMP").AsInteger());
-    const int codImp = static_cast<int>(FDAOUpdates->FieldByName("BDCODIMP").AsInteger());
-    const int referencia = static_cast<int>(FDAOUpdates->FieldByName("BDREFERENCIA").AsInteger());
-    const Variant chaveDarf = FDAOUpdates->FieldByName("BDCHAVEDARF").Value();
-    if (FObjImpNodeAtu) FreeComponent(FObjImpNodeAtu);
-    FObjImpNodeAtu = Create<TConfigImpostoVYN>();
-    FObjImpNodeAtu->SetEditEmpresa(edCODEMP);
-    FObjImpNodeAtu->SetEditsPeriodo(edDataInicialEmissao, edDataFinalEmissao);
-    FFuncionVynReport = FObjImpNodeAtu->FFunctionsVYNReport;
-    edCODEMP->Vale(Empresa);
-    edDataInicialEmissao->SetData(FirstDayOfAnoMes(referencia));
-    edDataFinalEmissao->SetData(LastDayOfAnoMes(referencia));
-    FObjImpNodeAtu->FCodImp = codImp;
-    FObjImpNodeAtu->CarregaDados(true);
-    FObjImpNodeAtu->AddEmp(Empresa, nullptr, FDAOUpdates->FieldByName("BDDESCTIPOCALC").Value(), chaveDarf);
-    // The print data is always this guide's: the report functions read it.
-    FDadosGuia = FObjImpNodeAtu->CarregaDataSetImpostoAux(Empresa, codImp, std::to_string(referencia), nullptr, chaveDarf);
-    if (!FDadosGuia) {
-      const std::string sql = FObjImpNodeAtu->GetSqlImpressaoPreview(FDAOUpdates->FieldByName("BDDATAVCTO").Value(),
-                                                                     Empresa, codImp, 0, std::to_string(referencia),
-                                                                     std::to_string(referencia), nullptr, chaveDarf);
-      if (!sql.empty())
-        dadosGuia->CommandText(sql, ctOpen);
-      else
-        dadosGuia->CommandText(
-            "select IMP.*, FASEMP.BDOPCAOESOCIAL, FASEMP.BDREFINIDCTFWEB from TDARFPADRAO IMP left outer join "
-            "VRH_ESOCIAL_TFASEAMENTO FASEMP on (FASEMP.BDCODEMP = IMP.BDCODEMP)  where IMP.bdcodemp = ? and "
-            "IMP.BDCHAVEDARF = ?",
-            ctOpen, {Empresa, chaveDarf});
-      FDadosGuia = dadosGuia;
-    }
-    frxReportPreview->ClearDataSets();
-    frxReportPreview->AddDataSet("Dados", FDadosGuia);
-    frxReportPreview->AddUserDataSet("Parâmetros");
-    FYRKValor.clear();
-    TExpVYNReport* exp = Create<TExpVYNReport>();
-    try {
-      frxReportPreview->PrepareReport(true);
-      exp->SetFileName("U" + ZeroPad(ProcessContext().CustomerCode, 6) + FYRKValor);
-      const nlohmann::json json = nlohmann::json::parse(exp->getJSon(""));
-      const auto lista_guia = json.find(std::to_string(exp->EmpresaYRK));
-      if (lista_guia == json.end() || !lista_guia->is_array() || lista_guia->empty())
-        throw EIdentificadorVYNReport("Guia sem dados da empresa " + std::to_string(exp->EmpresaYRK) + " no VYN Report");
-      const nlohmann::json& guia = lista_guia->front();
-      TRegistroExportacaoPagamento& r = FExportacaoPagamento->AddRegistro();
-      r.EmpresaId = exp->EmpresaYRK;
-      r.RelatorioId = exp->Relatorio;
-      r.AnoRef = referencia / 100;
-      r.MesRef = referencia % 100;
-      r.DataRef = FirstDayOfAnoMes(referencia);
-      r.DataFinal = r.DataRef;
-      const Currency juros = FDAOUpdates->FieldByName("BDJUROS").AsCurrency();
-      const Currency multa = FDAOUpdates->FieldByName("BDMULTA").AsCurrency();
-      r.Valor = exp->Valor - juros - multa;
-      r.FuncionarioId = exp->CodFunc;
-      if (guia.contains("serie") && guia["serie"].is_string()) r.Serie = guia["serie"].get<std::string>();
-      r.TipoGuia = static_cast<int>(exp->TipoGuia);
-      r.TipoFolha = static_cast<int>(exp->TipoFolhaPag);
-      if (guia.contains("tipoFuncionario") && guia["tipoFuncionario"].is_string())
-        r.TipoFuncionario = guia["tipoFuncionario"].get<std::string>().substr(0, 1);
-      r.DataPagamento = FDAOUpdates->FieldByName("BDDATAPGTO").AsDateTime();
-      r.DataVencimento = FDAOUpdates->FieldByName("BDDATAVCTO").AsDateTime();
-      r.Individual = exp->Individual;
-      r.ValorPagoMulta = multa;
-      r.ValorPagoJuros = juros;
-      AddImposto(codImp, referencia, r.Valor);
-    } catch (const std::exception& e) {
-      // A guide whose identifier cannot be read is left out; the others still go.
-      ++recusadas;
-      lista->Add_Erro(Empresa, fmt::format("Guia {} do imposto {} não exportada: {}", chaveDarf.AsString(), codImp, e.what()));
-    }
-    FreeComponent(exp);
+}
+
+// The guide's tax configuration and print data (FDadosGuia), read by the report functions.
+void TfrExportacaoPagamentosVYNReport::CarregaGuia(int codImp, int referencia, const Variant& chaveDarf,
+                                                  TSQLMGR& dadosGuia) {
+  if (FObjImpNodeAtu) FreeComponent(FObjImpNodeAtu);
+  FObjImpNodeAtu = Create<TConfigImpostoVYN>();
+  FObjImpNodeAtu->SetEditEmpresa(edCODEMP);
+  FObjImpNodeAtu->SetEditsPeriodo(edDataInicialEmissao, edDataFinalEmissao);
+  FFuncionVynReport = FObjImpNodeAtu->FFunctionsVYNReport;
+  edCODEMP->Vale(Empresa);
+  edDataInicialEmissao->SetData(FirstDayOfAnoMes(referencia));
+  edDataFinalEmissao->SetData(LastDayOfAnoMes(referencia));
+  FObjImpNodeAtu->FCodImp = codImp;
+  FObjImpNodeAtu->CarregaDados(true);
+  FObjImpNodeAtu->AddEmp(Empresa, nullptr, FDAOUpdates->FieldByName("BDDESCTIPOCALC").Value(), chaveDarf);
+  // The print data is always this guide's: the report functions read it.
+  FDadosGuia = FObjImpNodeAtu->CarregaDataSetImpostoAux(Empresa, codImp, std::to_string(referencia), nullptr, chaveDarf);
+  if (!FDadosGuia) {
+    const std::string sql = FObjImpNodeAtu->GetSqlImpressaoPreview(FDAOUpdates->FieldByName("BDDATAVCTO").Value(),
+                                                                   Empresa, codImp, 0, std::to_string(referencia),
+                                                                   std::to_string(referencia), nullptr, chaveDarf);
+    if (!sql.empty())
+      dadosGuia.CommandText(sql, ctOpen);
+    else
+      dadosGuia.CommandText(
+          "select IMP.*, FASEMP.BDOPCAOESOCIAL, FASEMP.BDREFINIDCTFWEB from TDARFPADRAO IMP left outer join "
+          "VRH_ESOCIAL_TFASEAMENTO FASEMP on (FASEMP.BDCODEMP = IMP.BDCODEMP)  where IMP.bdcodemp = ? and "
+          "IMP.BDCHAVEDARF = ?",
+          ctOpen, {Empresa, chaveDarf});
+    FDadosGuia = &dadosGuia;
   }
+}
+
+// The portal's record of the guide the identifier report has just read.
+void TfrExportacaoPagamentosVYNReport::AdicionaRegistro(const TExpVYNReport& exp, const nlohmann::json& guia, int codImp,
+                                                        int referencia) {
+  TRegistroExportacaoPagamento& r = FExportacaoPagamento->AddRegistro();
+  r.EmpresaId = exp.EmpresaYRK;
+  r.RelatorioId = exp.Relatorio;
+  r.AnoRef = referencia / 100;
+  r.MesRef = referencia % 100;
+  r.DataRef = FirstDayOfAnoMes(referencia);
+  r.DataFinal = r.DataRef;
+  const Currency juros = FDAOUpdates->FieldByName("BDJUROS").AsCurrency();
+  const Currency multa = FDAOUpdates->FieldByName("BDMULTA").AsCurrency();
+  r.Valor = exp.Valor - juros - multa;
+  r.FuncionarioId = exp.CodFunc;
+  if (guia.contains("serie") && guia["serie"].is_string()) r.Serie = guia["serie"].get<std::string>();
+  r.TipoGuia = static_cast<int>(exp.TipoGuia);
+  r.TipoFolha = static_cast<int>(exp.TipoFolhaPag);
+  if (guia.contains("tipoFuncionario") && guia["tipoFuncionario"].is_string())
+    r.TipoFuncionario = guia["tipoFuncionario"].get<std::string>().substr(0, 1);
+  r.DataPagamento = FDAOUpdates->FieldByName("BDDATAPGTO").AsDateTime();
+  r.DataVencimento = FDAOUpdates->FieldByName("BDDATAVCTO").AsDateTime();
+  r.Individual = exp.Individual;
+  r.ValorPagoMulta = multa;
+  r.ValorPagoJuros = juros;
+  AddImposto(codImp, referencia, r.Valor);
+}
+
+// One guide of the query's current row into the portal's records; false when it was left out
+// (the reason is in the list).
+bool TfrExportacaoPagamentosVYNReport::ExportaGuia(TSQLMGR& dadosGuia, TInconsistencias_VYN& lista) {
+  Empresa = static_cast<int>(FDAOUpdates->FieldByName("BDCODEMP").AsInteger());
+  const int codImp = static_cast<int>(FDAOUpdates->FieldByName("BDCODIMP").AsInteger());
+  const int referencia = static_cast<int>(FDAOUpdates->FieldByName("BDREFERENCIA").AsInteger());
+  const Variant chaveDarf = FDAOUpdates->FieldByName("BDCHAVEDARF").Value();
+  CarregaGuia(codImp, referencia, chaveDarf, dadosGuia);
+  bool exportada = true;
+  frxReportPreview->ClearDataSets();
+  frxReportPreview->AddDataSet("Dados", FDadosGuia);
+  frxReportPreview->AddUserDataSet("Parâmetros");
+  FYRKValor.clear();
+  TExpVYNReport* exp = Create<TExpVYNReport>();
+  try {
+    frxReportPreview->PrepareReport(true);
+    exp->SetFileName("U" + ZeroPad(ProcessContext().CustomerCode, 6) + FYRKValor);
+    const nlohmann::json json = nlohmann::json::parse(exp->getJSon(""));
+    const auto lista_guia = json.find(std::to_string(exp->EmpresaYRK));
+    if (lista_guia == json.end() || !lista_guia->is_array() || lista_guia->empty())
+      throw EIdentificadorVYNReport("Guia sem dados da empresa " + std::to_string(exp->EmpresaYRK) + " no VYN Report");
+    const nlohmann::json& guia = lista_guia->front();
+    AdicionaRegistro(*exp, guia, codImp, referencia);
+  } catch (const std::exception& e) {
+    // A guide whose identifier cannot be read is left out; the others still go.
+    exportada = false;
+    lista.Add_Erro(Empresa, fmt::format("Guia {} do imposto {} não exportada: {}", chaveDarf.AsString(), codImp, e.what()));
+  }
+  FreeComponent(exp);
+  return exportada;
+}
+
+// The run's end: the portal takes the records, the outcome is shown and the taken guides are marked.
+void TfrExportacaoPagamentosVYNReport::EncerraExportacao(TfrStatusProcesso* status, TInconsistencias_VYN* lista,
+                                                         int recusadas) {
   if (FExportacaoPagamento->Registros().empty()) {
     if (IsUnattended() && recusadas)
       RegistraInconsistenciaExecucao(lista->getItemObjeto(0).Caption);
     else if (IsUnattended())
-      ProcessContext().FMensagemInconsistencia = "Nenhum registro para ser exportado.";
+      RegistraMensagemExecucao("Nenhum registro para ser exportado.");
     else
       lista->Execute(true, true, true, true, "");
     status->Finalize();
@@ -336,6 +352,11 @@ void TfrExportacaoPagamentosVYNReport::Processo() {
   FLogEvent->AddAcao(enviados, "", false);
   FLogEvent->AddAcao(baixados, "", false);
   FLogEvent->LogProcesso("", logProcesso);
+  GravaConferencia(status);
+}
+
+// Marks this run's guides as taken by the portal.
+void TfrExportacaoPagamentosVYNReport::GravaConferencia(TfrStatusProcesso* status) {
   TDatabase& db = *ProcessContext().Database;
   try {
     TTransaction tr(db);
@@ -349,6 +370,22 @@ void TfrExportacaoPagamentosVYNReport::Processo() {
   }
   FSQLs.clear();
   status->Finalize();
+}
+
+void TfrExportacaoPagamentosVYNReport::Processo() {
+  PreparaExportacao();
+  TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(this, 2);
+  status->setPrimaryStatusLabel("Exportando pagamentos...");
+  status->setPrimaryMaxProgress(FDAOUpdates->RecordCount());
+  TSQLMGR* dadosGuia = TSQLMGR::CreateMgr(this);
+  TInconsistencias_VYN* lista = Inconsistencias_VYN();
+  lista->Clear();
+  int posicao = 0, recusadas = 0;
+  for (FDAOUpdates->First(); !FDAOUpdates->Eof(); FDAOUpdates->Next()) {
+    status->setPrimaryStatusProgress(++posicao);
+    if (!ExportaGuia(*dadosGuia, *lista)) ++recusadas;
+  }
+  EncerraExportacao(status, lista, recusadas);
 }
 
 void TfrExportacaoPagamentosVYNReport::AddImposto(int codImp, int referencia, Currency valor) {

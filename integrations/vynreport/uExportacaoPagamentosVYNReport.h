@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "framework/core/variant.h"
 #include "framework/host/update_or_insert.h"
 #include "framework/ui/processo_padrao.h"
@@ -19,7 +21,9 @@ class TConfigImpostoVYN;
 class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
 class TEmpresasMGR;
+class TExpVYNReport;
 class TFuncionsVYNReport;
+class TInconsistencias_VYN;
 class TLabel;
 class TListViewDB_VYN;
 class TSQLMGR;
@@ -82,8 +86,18 @@ class TfrExportacaoPagamentosVYNReport : public vyn::TfrProcesso_Padrao_VYN {
   void Processo() override;
 
  private:
+  // The run's steps.
+  void PreparaExportacao();
+  bool ExportaGuia(vyn::TSQLMGR& dadosGuia, vyn::TInconsistencias_VYN& lista);
+  void CarregaGuia(int codImp, int referencia, const vyn::Variant& chaveDarf, vyn::TSQLMGR& dadosGuia);
+  void AdicionaRegistro(const vyn::TExpVYNReport& exp, const nlohmann::json& guia, int codImp, int referencia);
+  void EncerraExportacao(vyn::TfrStatusProcesso* status, vyn::TInconsistencias_VYN* lista, int recusadas);
+  void GravaConferencia(vyn::TfrStatusProcesso* status);
   void AddImposto(int codImp, int referencia, vyn::Currency valor);
   std::optional<vyn::Variant> FuncaoDaTela(const std::string& nome, std::vector<vyn::Variant>& p);
+  // FuncaoDaTela's groups that read the screen: none when the name is not theirs.
+  std::optional<vyn::Variant> FuncaoPortal(const std::string& n, const std::vector<vyn::Variant>& p);
+  std::optional<vyn::Variant> FuncaoMotorRelatorio(const std::string& n, const std::vector<vyn::Variant>& p);
   void AtualizaImpostos(bool marcar);
 
   vyn::TEmpresasMGR* FDAOEmpresas = nullptr;

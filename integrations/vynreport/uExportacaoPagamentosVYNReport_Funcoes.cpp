@@ -55,6 +55,117 @@ std::string Preenche(const std::string& t, size_t largura, const std::string& fi
   return out;
 }
 
+std::string Texto(const std::vector<Variant>& p, size_t i) { return P(p, i).IsNull() ? std::string() : P(p, i).AsString(); }
+Currency Valor(const std::vector<Variant>& p, size_t i) { return P(p, i).AsCurrency(); }
+long long Inteiro(const std::vector<Variant>& p, size_t i) {
+  return static_cast<long long>(Valor(p, i).RoundTo(0).Raw() / Currency::kScale);
+}
+std::optional<TDateTime> Data(const std::vector<Variant>& p, size_t i) { return DataDe(P(p, i)); }
+
+// Values and texts.
+std::optional<Variant> FuncaoValorTexto(const std::string& n, const std::vector<Variant>& p) {
+  if (n == "VALORDEFAULT") return Zero(P(p, 0)) ? P(p, 1) : P(p, 0);
+  if (n == "IFTHEN") return P(p, 0).AsBoolean() ? P(p, 1) : P(p, 2);
+  if (n == "STRZERO") {
+    Currency c;
+    if (Currency::TryParse(Trim(Texto(p, 0)), c))
+      return Variant(TString_VYN::GetStrZero(c, static_cast<int>(Inteiro(p, 1)), static_cast<int>(Inteiro(p, 2))));
+    return Variant(ZeroPad(Texto(p, 0), static_cast<size_t>(std::max(0LL, Inteiro(p, 1)))));
+  }
+  if (n == "PREENCHEESQUERDA" || n == "PREENCHEDIREITA")
+    return Variant(Preenche(Texto(p, 0), static_cast<size_t>(std::max(0LL, Inteiro(p, 1))), Texto(p, 2), n == "PREENCHEESQUERDA"));
+  if (n == "STRTRAN") return Variant(Texto(p, 1).empty() ? Texto(p, 0) : ReplaceAll(Texto(p, 0), Texto(p, 1), Texto(p, 2)));
+  if (n == "RETORNASONUMEROS") return Variant(OnlyDigits(Texto(p, 0)));
+  if (n == "RETIRAMASCARA") return Variant(GetTiraSinaisPicture(Texto(p, 0)));
+  if (n == "QUOTEDSTR") return Variant("'" + ReplaceAll(Texto(p, 0), "'", "''") + "'");
+  if (n == "REPLACESPACE") return Variant(std::string(static_cast<size_t>(std::max(0LL, Inteiro(p, 0))), ' '));
+  if (n == "IDENTCLASS") return Variant(SetReplicate(Texto(p, 1), GetNVezes(Texto(p, 0), Texto(p, 2)) - 1));
+  if (n == "FORMATVALOR")
+    return Variant(getFormataValorRelatorio(Valor(p, 0), true, P(p, 1).AsBoolean(), static_cast<int>(Inteiro(p, 2))));
+  if (n == "VALORTOSTRING") return Variant(Trim(GetStrToMascara(Valor(p, 0).ToSQL(), Texto(p, 1), Texto(p, 2))));
+  if (n == "ARREDONDA") return Variant(ArredondaVYN(Valor(p, 0), static_cast<int>(Inteiro(p, 1))));
+  if (n == "CORTA") return Variant(CortaVYN(Valor(p, 0), static_cast<int>(Inteiro(p, 1))));
+  if (n == "NUMEROEXTENSO" || n == "EXTENSO")
+    return Variant(Zero(P(p, 0)) ? std::string() : GetExtenso(Valor(p, 0), n == "EXTENSO"));
+  if (n == "GETTEXTOCOMPONENTE")
+    return Variant(getTextToWidth(Texto(p, 0), static_cast<int>(Inteiro(p, 1)), Texto(p, 2), static_cast<int>(Inteiro(p, 3))));
+  return std::nullopt;
+}
+
+// Dates and months.
+std::optional<Variant> FuncaoData(const std::string& n, const std::vector<Variant>& p) {
+  if (n == "DATASISTEMA") {
+    const std::string hoje = Trim(ProcessContext().WP_DATA_ATUAL);
+    return Variant(hoje.empty() ? Now() : StrToDate(hoje));
+  }
+  if (n == "CALCULAIDADE") {
+    const auto d = Data(p, 0);
+    return Variant(static_cast<long long>(d ? YearsBetween_VYN(*d, Now()) : 0));
+  }
+  if (n == "DATAVAZIA") return Variant(!Data(p, 0).has_value());
+  if (n == "SOMADATA") {
+    const auto d = Data(p, 0);
+    return Variant(d ? DateToStr(IncDay(*d, static_cast<int>(Inteiro(p, 1)))) : std::string());
+  }
+  if (n == "DATAEXTENSO") {
+    const auto d = Data(p, 0);
+    if (!d) return Variant(std::string());
+    return Variant(fmt::format("{} de {} de {}", DayOf(*d), TDateTime_VYN::GetMesExtenso(MonthOf(*d), false), YearOf(*d)));
+  }
+  if (n == "MESEXTENSO") {
+    const auto d = Data(p, 0);
+    return Variant(d ? TDateTime_VYN::GetMesExtenso(MonthOf(*d), false) : std::string());
+  }
+  if (n == "MESEXTENSO2") {
+    if (Zero(P(p, 0))) return Variant(std::string());
+    return Variant(TDateTime_VYN::GetMesExtenso(MonthOf(StrToDate("01/" + Texto(p, 0) + "/2000")), false));
+  }
+  if (n == "DIAEXTENSO") {
+    const auto d = Data(p, 0);
+    return Variant(d ? GetExtenso(Currency::FromInt(DayOf(*d)), false) : std::string());
+  }
+  if (n == "GETSABADODOMINGOFERIADO") {
+    const auto d = Data(p, 0);
+    return Variant(d && GetSabadoDomingoFeriado(*d, static_cast<int>(Inteiro(p, 1)), static_cast<int>(Inteiro(p, 2))));
+  }
+  return std::nullopt;
+}
+
+// References and hours.
+std::optional<Variant> FuncaoReferenciaHora(const std::string& n, const std::vector<Variant>& p) {
+  if (n == "FORMATREFERENCIA") {
+    try {
+      const long long ref = Inteiro(p, 0);
+      if (ref <= 0) return Variant(std::string());
+      const std::string t = ZeroPad(ref, 6);
+      return Variant(t.substr(4, 2) + "/" + t.substr(0, 4));
+    } catch (const std::exception&) {
+      return Variant(std::string());
+    }
+  }
+  if (n == "STRTODATA") {
+    const std::string t = Texto(p, 0);
+    return Variant(t.size() >= 8 ? t.substr(6, 2) + "/" + t.substr(4, 2) + "/" + t.substr(0, 4) : std::string());
+  }
+  if (n == "YYYYMMTOMM_YYYY") {
+    const std::string t = Texto(p, 0);
+    return Variant(t.size() >= 6 ? t.substr(4, 2) + "/" + t.substr(0, 4) : std::string());
+  }
+  if (n == "GETDATAULTIMODIA") return Variant(LastDayOfAnoMes(static_cast<int>(Inteiro(p, 0))));
+  if (n == "GETTRIMESTREREF") return Variant(static_cast<long long>(TDateTime_VYN::GetTrimestreRef(static_cast<int>(Inteiro(p, 0)))));
+  if (n == "HORAPARADECIMAL") {
+    const std::vector<std::string> hm = Split(Trim(Texto(p, 0)), ':');
+    auto parte = [&](size_t i) { return i < hm.size() && !Trim(hm[i]).empty() ? Variant(Trim(hm[i])).AsInteger() : 0; };
+    return Variant(Currency::FromInt(parte(0)) + Currency::FromInt(parte(1)) / 60);
+  }
+  if (n == "DECIMALPARAHORA") {
+    // The minutes are rounded first, so 1.9999 hours is 02:00 and never 01:60.
+    const long long minutos = (Valor(p, 0) * Currency::FromInt(60)).RoundTo(0).Raw() / Currency::kScale;
+    return Variant(ZeroPad(minutos / 60, 2) + ":" + ZeroPad(minutos % 60, 2));
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 void TfrExportacaoPagamentosVYNReport::setReportFunctions(TfrxReportVYN* report) {
@@ -81,32 +192,24 @@ std::optional<Variant> TfrExportacaoPagamentosVYNReport::UserFunction(const std:
   return FuncaoDaTela(nome, params);
 }
 
-std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoDaTela(const std::string& nomeOriginal,
-                                                                      std::vector<Variant>& p) {
-  const std::string n = UpperCase(nomeOriginal);
-  auto texto = [&](size_t i) { return P(p, i).IsNull() ? std::string() : P(p, i).AsString(); };
-  auto valor = [&](size_t i) { return P(p, i).AsCurrency(); };
-  auto inteiro = [&](size_t i) { return static_cast<long long>(valor(i).RoundTo(0).Raw() / Currency::kScale); };
-  auto data = [&](size_t i) { return DataDe(P(p, i)); };
-  const Variant nada;
-
-  // The portal's own functions.
+// The portal's own functions.
+std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoPortal(const std::string& n, const std::vector<Variant>& p) {
   if (n == "SETYRKVALOR") {
-    FYRKValor = texto(0);
-    return nada;
+    FYRKValor = Texto(p, 0);
+    return Variant();
   }
   if (n == "GETQUEBRA")
     return Variant(FFuncionVynReport && !FFuncionVynReport->FListaQuebras.empty() ? FFuncionVynReport->FListaQuebras.front()
                                                                                   : std::string("''"));
-  if (n == "CODEMPYRK") return Variant(GetCodEmpVynReport(static_cast<int>(inteiro(0))));
+  if (n == "CODEMPYRK") return Variant(GetCodEmpVynReport(static_cast<int>(Inteiro(p, 0))));
   if (n == "TAGYRK") return Variant(GetTagVYNReport());
   if (n == "TIPOCOLYRK") return Variant(getTipoColWeb());
   if (n == "TIPONOTAYRK") return Variant(GetTipoNotaYRK());
   if (n == "NUMERONOTAYRK") return Variant(GetNumeroNotaYRK());
   if (n == "TIPOCALCULOYRK") return Variant(GetTipoCalculoYRK());
-  if (n == "TIPOFOLHAYRK") return Variant(getTipoFolhaWeb(static_cast<int>(inteiro(0))));
+  if (n == "TIPOFOLHAYRK") return Variant(getTipoFolhaWeb(static_cast<int>(Inteiro(p, 0))));
   if (n == "CODRECIMPOSTO") return Variant(getCodRecImposto());
-  if (n == "INTSERIEYRK") return Variant(Preenche(Zero(P(p, 0)) ? "" : std::to_string(inteiro(0)), 10, "_", true));
+  if (n == "INTSERIEYRK") return Variant(Preenche(Zero(P(p, 0)) ? "" : std::to_string(Inteiro(p, 0)), 10, "_", true));
   if (n == "DATEREFYRK") return Variant(FormatDate("yymm", P(p, 0).AsDateTime()));
   if (n == "DATEYRK") return Variant(FormatDate("yymmdd", P(p, 0).AsDateTime()));
   if (n == "ULTDIAREFYRK") {
@@ -114,105 +217,16 @@ std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoDaTela(const std:
     return Variant(IsValidAnoMes(ref) ? FormatDate("yymmdd", LastDayOfAnoMes(ref)) : std::string());
   }
   if (n == "REFYRK") {
-    const std::string t = texto(0);
+    const std::string t = Texto(p, 0);
     if (t.find('/') != std::string::npos) return Variant(t.size() >= 7 ? t.substr(5, 2) + t.substr(0, 2) : std::string());
     return Variant(t.size() >= 6 ? t.substr(2, 4) : std::string());
   }
+  return std::nullopt;
+}
 
-  // Values and texts.
-  if (n == "VALORDEFAULT") return Zero(P(p, 0)) ? P(p, 1) : P(p, 0);
-  if (n == "IFTHEN") return P(p, 0).AsBoolean() ? P(p, 1) : P(p, 2);
-  if (n == "STRZERO") {
-    Currency c;
-    if (Currency::TryParse(Trim(texto(0)), c))
-      return Variant(TString_VYN::GetStrZero(c, static_cast<int>(inteiro(1)), static_cast<int>(inteiro(2))));
-    return Variant(ZeroPad(texto(0), static_cast<size_t>(std::max(0LL, inteiro(1)))));
-  }
-  if (n == "PREENCHEESQUERDA" || n == "PREENCHEDIREITA")
-    return Variant(Preenche(texto(0), static_cast<size_t>(std::max(0LL, inteiro(1))), texto(2), n == "PREENCHEESQUERDA"));
-  if (n == "STRTRAN") return Variant(texto(1).empty() ? texto(0) : ReplaceAll(texto(0), texto(1), texto(2)));
-  if (n == "RETORNASONUMEROS") return Variant(OnlyDigits(texto(0)));
-  if (n == "RETIRAMASCARA") return Variant(GetTiraSinaisPicture(texto(0)));
-  if (n == "QUOTEDSTR") return Variant("'" + ReplaceAll(texto(0), "'", "''") + "'");
-  if (n == "REPLACESPACE") return Variant(std::string(static_cast<size_t>(std::max(0LL, inteiro(0))), ' '));
-  if (n == "IDENTCLASS") return Variant(SetReplicate(texto(1), GetNVezes(texto(0), texto(2)) - 1));
-  if (n == "FORMATVALOR")
-    return Variant(getFormataValorRelatorio(valor(0), true, P(p, 1).AsBoolean(), static_cast<int>(inteiro(2))));
-  if (n == "VALORTOSTRING") return Variant(Trim(GetStrToMascara(valor(0).ToSQL(), texto(1), texto(2))));
-  if (n == "ARREDONDA") return Variant(ArredondaVYN(valor(0), static_cast<int>(inteiro(1))));
-  if (n == "CORTA") return Variant(CortaVYN(valor(0), static_cast<int>(inteiro(1))));
-  if (n == "NUMEROEXTENSO" || n == "EXTENSO")
-    return Variant(Zero(P(p, 0)) ? std::string() : GetExtenso(valor(0), n == "EXTENSO"));
-  if (n == "GETTEXTOCOMPONENTE")
-    return Variant(getTextToWidth(texto(0), static_cast<int>(inteiro(1)), texto(2), static_cast<int>(inteiro(3))));
-
-  // Dates, references and hours.
-  if (n == "DATASISTEMA") {
-    const std::string hoje = Trim(ProcessContext().WP_DATA_ATUAL);
-    return Variant(hoje.empty() ? Now() : StrToDate(hoje));
-  }
-  if (n == "CALCULAIDADE") {
-    const auto d = data(0);
-    return Variant(static_cast<long long>(d ? YearsBetween_VYN(*d, Now()) : 0));
-  }
-  if (n == "DATAVAZIA") return Variant(!data(0).has_value());
-  if (n == "SOMADATA") {
-    const auto d = data(0);
-    return Variant(d ? DateToStr(IncDay(*d, static_cast<int>(inteiro(1)))) : std::string());
-  }
-  if (n == "DATAEXTENSO") {
-    const auto d = data(0);
-    if (!d) return Variant(std::string());
-    return Variant(fmt::format("{} de {} de {}", DayOf(*d), TDateTime_VYN::GetMesExtenso(MonthOf(*d), false), YearOf(*d)));
-  }
-  if (n == "MESEXTENSO") {
-    const auto d = data(0);
-    return Variant(d ? TDateTime_VYN::GetMesExtenso(MonthOf(*d), false) : std::string());
-  }
-  if (n == "MESEXTENSO2") {
-    if (Zero(P(p, 0))) return Variant(std::string());
-    return Variant(TDateTime_VYN::GetMesExtenso(MonthOf(StrToDate("01/" + texto(0) + "/2000")), false));
-  }
-  if (n == "DIAEXTENSO") {
-    const auto d = data(0);
-    return Variant(d ? GetExtenso(Currency::FromInt(DayOf(*d)), false) : std::string());
-  }
-  if (n == "GETSABADODOMINGOFERIADO") {
-    const auto d = data(0);
-    return Variant(d && GetSabadoDomingoFeriado(*d, static_cast<int>(inteiro(1)), static_cast<int>(inteiro(2))));
-  }
-  if (n == "FORMATREFERENCIA") {
-    try {
-      const long long ref = inteiro(0);
-      if (ref <= 0) return Variant(std::string());
-      const std::string t = ZeroPad(ref, 6);
-      return Variant(t.substr(4, 2) + "/" + t.substr(0, 4));
-    } catch (const std::exception&) {
-      return Variant(std::string());
-    }
-  }
-  if (n == "STRTODATA") {
-    const std::string t = texto(0);
-    return Variant(t.size() >= 8 ? t.substr(6, 2) + "/" + t.substr(4, 2) + "/" + t.substr(0, 4) : std::string());
-  }
-  if (n == "YYYYMMTOMM_YYYY") {
-    const std::string t = texto(0);
-    return Variant(t.size() >= 6 ? t.substr(4, 2) + "/" + t.substr(0, 4) : std::string());
-  }
-  if (n == "GETDATAULTIMODIA") return Variant(LastDayOfAnoMes(static_cast<int>(inteiro(0))));
-  if (n == "GETTRIMESTREREF") return Variant(static_cast<long long>(TDateTime_VYN::GetTrimestreRef(static_cast<int>(inteiro(0)))));
-  if (n == "HORAPARADECIMAL") {
-    const std::vector<std::string> hm = Split(Trim(texto(0)), ':');
-    auto parte = [&](size_t i) { return i < hm.size() && !Trim(hm[i]).empty() ? Variant(Trim(hm[i])).AsInteger() : 0; };
-    return Variant(Currency::FromInt(parte(0)) + Currency::FromInt(parte(1)) / 60);
-  }
-  if (n == "DECIMALPARAHORA") {
-    // The minutes are rounded first, so 1.9999 hours is 02:00 and never 01:60.
-    const long long minutos = (valor(0) * Currency::FromInt(60)).RoundTo(0).Raw() / Currency::kScale;
-    return Variant(ZeroPad(minutos / 60, 2) + ":" + ZeroPad(minutos % 60, 2));
-  }
-
-  // The report engine.
+// The report engine.
+std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoMotorRelatorio(const std::string& n,
+                                                                              const std::vector<Variant>& p) {
   if (n == "ADDTOTALPAGES") {
     try {
       frxReportPreview->Variables["copyname0"] = P(p, 0);
@@ -220,19 +234,29 @@ std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoDaTela(const std:
     } catch (const std::exception&) {
       // a page count that cannot be kept does not stop the report
     }
-    return nada;
+    return Variant();
   }
   if (n == "NEWCOLUMN") {
     frxReportPreview->NewColumn();
-    return nada;
+    return Variant();
   }
   if (n == "NEWPAGE") {
     frxReportPreview->NewPage();
-    return nada;
+    return Variant();
   }
   if (n == "CURCOLUMN") return Variant(static_cast<long long>(frxReportPreview->CurColumn));
   if (n == "CURLINE") return Variant(static_cast<long long>(frxReportPreview->CurLine));
   return std::nullopt;
+}
+
+std::optional<Variant> TfrExportacaoPagamentosVYNReport::FuncaoDaTela(const std::string& nomeOriginal,
+                                                                      std::vector<Variant>& p) {
+  const std::string n = UpperCase(nomeOriginal);
+  if (auto r = FuncaoPortal(n, p)) return r;
+  if (auto r = FuncaoValorTexto(n, p)) return r;
+  if (auto r = FuncaoData(n, p)) return r;
+  if (auto r = FuncaoReferenciaHora(n, p)) return r;
+  return FuncaoMotorRelatorio(n, p);
 }
 
 }  // namespace integracao

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/inconsistencias.h"
@@ -24,8 +25,6 @@ class ExportacaoPagamentosTest : public CompanyDatabaseTest {
     CompanyDatabaseTest::SetUp();
     PreparaEmpresa(Db(), portal_);
     ProcessContext().CustomerCode = "123";
-    ProcessContext().FMensagemInconsistencia.clear();
-    ProcessContext().FInconsistenciasExecucao.clear();
   }
   void Paga(int chave, int dia, int seq = 1, int mes = 4) {
     Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
@@ -41,6 +40,9 @@ class ExportacaoPagamentosTest : public CompanyDatabaseTest {
   }
   TFakeHttpServer portal_;
   TScriptedDialogs dialogs_;
+  // The screens report into the run these tests stand for.
+  TResultadoExecucao resultado_;
+  TEscopoResultadoExecucao aberto_{resultado_};
 };
 
 TEST_F(ExportacaoPagamentosTest, APaidGuideGoesAsItsPrincipalAndIsMarkedOnlyWhenThePortalTakesIt) {
@@ -91,8 +93,8 @@ TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReport
   auto t = Tela(true);
   EXPECT_EQ(t->lvImpostos->Count(), 0);
   t->spOK->Click();
-  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Nenhum registro para ser exportado.");
-  EXPECT_TRUE(ProcessContext().FInconsistenciasExecucao.empty()) << "nothing to send is no inconsistency";
+  EXPECT_EQ(resultado_.Mensagem, "Nenhum registro para ser exportado.");
+  EXPECT_TRUE(resultado_.Inconsistencias.empty()) << "nothing to send is no inconsistency";
 
   Guia(Db(), 55, 202403, "95.00", "100.00");
   Paga(55, 20);
@@ -100,8 +102,8 @@ TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReport
   auto u = Tela(true);
   u->spOK->Click();
   EXPECT_EQ(portal_.RequestCount(), 0u);
-  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Guia 55 do imposto 10 não exportada"), std::string::npos);
-  EXPECT_EQ(ProcessContext().FInconsistenciasExecucao.size(), 1u);
+  EXPECT_NE(resultado_.Mensagem.find("Guia 55 do imposto 10 não exportada"), std::string::npos);
+  EXPECT_EQ(resultado_.Inconsistencias.size(), 1u);
 }
 
 TEST_F(ExportacaoPagamentosTest, AGuidePaidInPartsGoesOnceAndALeftOutGuideIsNoCleanRun) {
@@ -124,8 +126,8 @@ TEST_F(ExportacaoPagamentosTest, AGuidePaidInPartsGoesOnceAndALeftOutGuideIsNoCl
   EXPECT_EQ(j["registros"][0]["dataPagamento"], "2024-04-20");
   EXPECT_EQ(j["registros"][0]["valor"], "100.00");
   EXPECT_EQ(Db().QueryValue("select count(*) from VSH_EMP_TCONF_IMPPAG_IMP").AsInteger(), 1);
-  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Guia 56 do imposto 12 não exportada"), std::string::npos)
-      << ProcessContext().FMensagemInconsistencia;
+  EXPECT_NE(resultado_.Mensagem.find("Guia 56 do imposto 12 não exportada"), std::string::npos)
+      << resultado_.Mensagem;
 }
 
 TEST_F(ExportacaoPagamentosTest, TheTaxRegistryGivesThePortalCodeACompanyLacksAndTheReportReadsItsParameters) {
@@ -138,7 +140,7 @@ TEST_F(ExportacaoPagamentosTest, TheTaxRegistryGivesThePortalCodeACompanyLacksAn
   // Company 2 has no portal code of its own and the registry none for the tax: "XXXXXX" stands.
   Tela(true)->spOK->Click();
   EXPECT_EQ(portal_.RequestCount(), 0u);
-  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Guia 55"), std::string::npos);
+  EXPECT_NE(resultado_.Mensagem.find("Guia 55"), std::string::npos);
 
   Db().Execute("insert into TYRK_TRELATORIOS_EMP (BDCHAVE, BDCODEMP, BDCODWEB) values (1, 2, 77)");
   Tela(true)->spOK->Click();

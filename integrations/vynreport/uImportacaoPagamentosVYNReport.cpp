@@ -4,6 +4,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/conf_contas_online_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/component/process_context.h"

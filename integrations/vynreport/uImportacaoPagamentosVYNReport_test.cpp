@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/ui/edit_date.h"
@@ -23,7 +24,6 @@ class ImportacaoPagamentosTest : public CompanyDatabaseTest {
     CompanyDatabaseTest::SetUp();
     PreparaEmpresa(Db(), portal_);
     ProcessContext().CustomerCode = "123";
-    ProcessContext().FMensagemInconsistencia.clear();
   }
   void Responde(const std::string& pagamentos) {
     portal_.On("POST", "/pagamentos/consulta", TFakeResponse::Json(200, R"({"pagamentos":[)" + pagamentos + "]}"));
@@ -107,6 +107,8 @@ TEST_F(ImportacaoPagamentosTest, RefusalsAndTheChoiceAmongGuidesOfTheSamePrincip
 }
 
 TEST_F(ImportacaoPagamentosTest, ScheduledRefusalsAreRecordedAndAFailedSettlementIsNotMarked) {
+  TResultadoExecucao resultado;
+  TEscopoResultadoExecucao aberto(resultado);
   ProcessContext().WP_AGENDAMENTO = 7;
   Guia(Db(), 70, 202403, "50.00", "50.00");
   Db().Execute("delete from TDARFGERPGTO where BDCHAVEDARF = 70");   // nothing the engine can settle
@@ -124,7 +126,7 @@ TEST_F(ImportacaoPagamentosTest, ScheduledRefusalsAreRecordedAndAFailedSettlemen
   EXPECT_TRUE(c.Value(1, "BDIMPORTADO").IsNull());
   EXPECT_TRUE(StartsWithText(c.Value(1, "BDINCONSISTENCIA").AsString(), "Importação: Baixa não realizada: "));
   EXPECT_LE(Utf8Length(c.Value(1, "BDINCONSISTENCIA").AsString()), 200u);
-  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Importação: Não foi encontrado nenhum imposto emitido");
+  EXPECT_EQ(resultado.Mensagem, "Importação: Não foi encontrado nenhum imposto emitido");
   EXPECT_TRUE(dialogs_.Calls().empty());
   ProcessContext().WP_AGENDAMENTO = 0;
 }

@@ -8,6 +8,8 @@
 
 namespace vyn {
 class TCheckBox;
+class TForm_VYN;
+class TfrRelatorio_Padrao_VYN;
 class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
 class TSQLMGR;
@@ -33,6 +35,10 @@ class TAutoThreadPedidosBI : public vyn::TAutoThreadPadrao {
   void pRodaProcessoBIFolhaConfiguravel();
   // Report requests: runs the named report screen without a user and answers in text lines.
   void pRodaProcessoBIRelatorios();
+  vyn::TForm_VYN* CarregaTelaRelatorio(const std::string& nomeRel, const std::string& codigoGerador, int& tipoSaida,
+                                       std::string& erroAntes);
+  void EmiteRelatorio(vyn::TfrRelatorio_Padrao_VYN& tela, int tipoSaida);
+  void EnviaDados(vyn::TfrRelatorio_Padrao_VYN& tela);
   void InsereResultado(int linha, const std::string& texto);
   std::string GetDescRelatorioGerador(const std::string& codigo);
 

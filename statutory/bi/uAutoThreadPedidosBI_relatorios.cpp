@@ -180,6 +180,66 @@ void AplicaParametro(TComponent& tela, const TParametro& p) {
   }
 }
 
+// The request's company (with no office) and parameters into the screen, the ones the screen
+// needs first before the others.
+void PreencheTela(TfrRelatorio_Padrao_VYN& tela, int codEmp, const std::vector<TParametro>& partes) {
+  pLimpaCamposForm(tela);
+  if (codEmp != 0) {
+    if (auto* ed = tela.EditCodEmp()) {
+      Foca(*ed);
+      ed->Vale(codEmp);
+      ValidaComoDigitado(*ed);
+    }
+    if (auto* esc = dynamic_cast<TEdit_Codigo_Search_VYN*>(Procura(tela, "edCODESC"))) {
+      Foca(*esc);
+      esc->Vale(0);
+      ValidaComoDigitado(*esc);
+    }
+  }
+  const auto prioridade = verificaCamposPrioridade(tela.ClassName());
+  auto ehPrioridade = [&](const TParametro& p) {
+    return std::find(prioridade.begin(), prioridade.end(), Trim(p.Nome)) != prioridade.end();
+  };
+  for (const auto& p : partes)
+    if (ehPrioridade(p)) AplicaParametro(tela, p);
+  for (const auto& p : partes)
+    if (!ehPrioridade(p)) AplicaParametro(tela, p);
+}
+
+// The screen's export into a file named by its caption and the moment, in the program's temp folder.
+std::string ExportaArquivo(TfrRelatorio_Padrao_VYN& tela, const char* extensao) {
+  std::string nome;
+  for (char c : tela.Caption())
+    if (std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos) nome += c;
+  std::string agora = fmt::format("{}", Now().Value);
+  agora = ReplaceAll(ReplaceAll(agora, ",", ""), ".", "");
+  const fs::path pasta = fs::path(ProcessContext().ProgramFolder) / "temp";
+  fs::create_directories(pasta);
+  const std::string arquivo = (pasta / (nome + "-" + agora + extensao)).string();
+  tela.ExecutaExportar(arquivo);
+  return arquivo;
+}
+
+// One report request as its row says.
+struct TPedidoRelatorio {
+  std::string NomeRel;
+  int CodEmp = 0;
+  std::string Parametros;
+  int TipoSaida = 0;
+};
+
+TPedidoRelatorio LePedidoRelatorio(TSQLMGR& sql, int id) {
+  sql.CommandText("select * from TPEDIDOS_BI_RELATORIOS where (BDID = ?)", ctOpen, {Variant(id)});
+  if (sql.IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(id) + " não foi encontrado.");
+  TPedidoRelatorio p;
+  p.NomeRel = Trim(sql.FieldByName("BDNOMEREL").AsString());
+  p.CodEmp = static_cast<int>(sql.FieldByName("BDCODEMP").AsInteger());
+  p.Parametros = sql.FieldByName("BDPARAMETROS").AsString();
+  p.TipoSaida = static_cast<int>(sql.FieldByName("BDTIPOSAIDA").AsInteger());
+  sql.Close();
+  return p;
+}
+
 }  // namespace
 
 void TAutoThreadPedidosBI::InsereResultado(int linha, const std::string& texto) {
@@ -197,15 +257,73 @@ std::string TAutoThreadPedidosBI::GetDescRelatorioGerador(const std::string& cod
   return desc;
 }
 
-void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
-  FSQL->CommandText("select * from TPEDIDOS_BI_RELATORIOS where (BDID = ?)", ctOpen, {Variant(FIDAtual)});
-  if (FSQL->IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(FIDAtual) + " não foi encontrado.");
-  const std::string nomeRel = Trim(FSQL->FieldByName("BDNOMEREL").AsString());
-  const int codEmp = static_cast<int>(FSQL->FieldByName("BDCODEMP").AsInteger());
-  const std::string textoParametros = FSQL->FieldByName("BDPARAMETROS").AsString();
-  int tipoSaida = static_cast<int>(FSQL->FieldByName("BDTIPOSAIDA").AsInteger());
-  FSQL->Close();
+// The report screen by name (a generator report gets its description and code); none when there is
+// no such screen, and erroAntes says when the request itself could not be read.
+TForm_VYN* TAutoThreadPedidosBI::CarregaTelaRelatorio(const std::string& nomeRel, const std::string& codigoGerador,
+                                                      int& tipoSaida, std::string& erroAntes) {
+  TForm_VYN* form = nullptr;
+  try {
+    if (EhRelatorioGerador(nomeRel)) {
+      if (tipoSaida == 3) tipoSaida = 5;
+      auto linhas = std::make_unique<TStringList>();
+      linhas->Add(GetDescRelatorioGerador(codigoGerador));
+      linhas->Add(codigoGerador);
+      TListaObj lista;
+      lista.AddOwned(std::move(linhas));
+      TComponent* dono = ProcessContext().MainForm ? static_cast<TComponent*>(ProcessContext().MainForm) : this;
+      form = TPackagesUtil::CarregaFormParamsObj(nomeRel, dono, std::move(lista));
+    } else {
+      form = TPackagesUtil::CarregaFormERetorna(nomeRel, this);
+    }
+  } catch (const EFormLoaderError&) {
+    form = nullptr;   // no such screen: answered below
+  } catch (const EClassNotFound&) {
+    form = nullptr;
+  } catch (const EConvertError& e) {
+    erroAntes = e.what();   // a generator code that is not a number
+  }
+  return form;
+}
 
+// The data set's header and rows as text lines of the answer.
+void TAutoThreadPedidosBI::EnviaDados(TfrRelatorio_Padrao_VYN& tela) {
+  TClientDataSet* dados = tela.frxDBDados;
+  if (dados) {
+    dados->First();
+    std::string cabecalho;
+    for (int i = 0; i < dados->FieldCount(); ++i) cabecalho += dados->Fields(i).FieldName() + ";";
+    if (dados->FieldCount() > 0) InsereResultado(0, cabecalho);
+    for (; !dados->Eof(); dados->Next()) {
+      std::string linha;
+      for (int i = 0; i < dados->FieldCount(); ++i) linha += dados->Fields(i).AsString() + ";";
+      InsereResultado(dados->RecNo(), linha);
+    }
+  }
+}
+
+// The report in the asked output: the data as text lines, or a file whose name is the answer.
+void TAutoThreadPedidosBI::EmiteRelatorio(TfrRelatorio_Padrao_VYN& tela, int tipoSaida) {
+  TSpeedButton* botoes[] = {nullptr, tela.spExportaPDF, tela.spExportaTXT, tela.spExportaPDF,
+                            tela.spExportaExcelXLSX, tela.spExportaCSV};
+  const char* extensoes[] = {"", ".pdf", ".txt", "", ".xlsx", ".csv"};
+  if (tipoSaida < 1 || tipoSaida > 5) {
+    InsereResultado(0, kTipoInvalido);
+  } else {
+    tela.spPreviaImpressaoClick(botoes[tipoSaida]);
+    if (tipoSaida == 3) {
+      EnviaDados(tela);
+    } else {
+      const std::string arquivo = ExportaArquivo(tela, extensoes[tipoSaida]);
+      InsereResultado(0, arquivo);
+    }
+  }
+}
+
+void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
+  const TPedidoRelatorio pedido = LePedidoRelatorio(*FSQL, FIDAtual);
+  const std::string& nomeRel = pedido.NomeRel;
+  const int codEmp = pedido.CodEmp;
+  int tipoSaida = pedido.TipoSaida;
   // The sequence state is the host's: it is lent to this request and given back as it was, with
   // the module, so that later screens do not see a run that ended.
   auto& estado = WP_SEQUENCIARELATORIO();
@@ -233,32 +351,11 @@ void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
     if (tipo == tisErro) InsereResultado(0, msg);
   };
 
-  const std::vector<TParametro> partes = SeparaParametros(textoParametros);
+  const std::vector<TParametro> partes = SeparaParametros(pedido.Parametros);
   if (!partes.empty()) TItemDeMenu::CallChangeSistema(SistemaPorNome(partes.front().Valor));
 
-  TForm_VYN* form = nullptr;
   std::string erroAntes;
-  try {
-    if (EhRelatorioGerador(nomeRel)) {
-      if (tipoSaida == 3) tipoSaida = 5;
-      const std::string codigo = partes.size() > 1 ? Trim(partes[1].Valor) : "";
-      auto linhas = std::make_unique<TStringList>();
-      linhas->Add(GetDescRelatorioGerador(codigo));
-      linhas->Add(codigo);
-      TListaObj lista;
-      lista.AddOwned(std::move(linhas));
-      TComponent* dono = ProcessContext().MainForm ? static_cast<TComponent*>(ProcessContext().MainForm) : this;
-      form = TPackagesUtil::CarregaFormParamsObj(nomeRel, dono, std::move(lista));
-    } else {
-      form = TPackagesUtil::CarregaFormERetorna(nomeRel, this);
-    }
-  } catch (const EFormLoaderError&) {
-    form = nullptr;   // no such screen: answered below
-  } catch (const EClassNotFound&) {
-    form = nullptr;
-  } catch (const EConvertError& e) {
-    erroAntes = e.what();   // a generator code that is not a number
-  }
+  TForm_VYN* form = CarregaTelaRelatorio(nomeRel, partes.size() > 1 ? Trim(partes[1].Valor) : "", tipoSaida, erroAntes);
   struct TLiberaTela {
     TForm_VYN* f;
     ~TLiberaTela() {
@@ -273,61 +370,8 @@ void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
     } else if (!tela) {
       InsereResultado(0, kNaoEncontrado);
     } else {
-      pLimpaCamposForm(*tela);
-      if (codEmp != 0) {
-        if (auto* ed = tela->EditCodEmp()) {
-          Foca(*ed);
-          ed->Vale(codEmp);
-          ValidaComoDigitado(*ed);
-        }
-        if (auto* esc = dynamic_cast<TEdit_Codigo_Search_VYN*>(Procura(*tela, "edCODESC"))) {
-          Foca(*esc);
-          esc->Vale(0);
-          ValidaComoDigitado(*esc);
-        }
-      }
-      const auto prioridade = verificaCamposPrioridade(tela->ClassName());
-      auto ehPrioridade = [&](const TParametro& p) {
-        return std::find(prioridade.begin(), prioridade.end(), Trim(p.Nome)) != prioridade.end();
-      };
-      for (const auto& p : partes)
-        if (ehPrioridade(p)) AplicaParametro(*tela, p);
-      for (const auto& p : partes)
-        if (!ehPrioridade(p)) AplicaParametro(*tela, p);
-
-      TSpeedButton* botoes[] = {nullptr, tela->spExportaPDF, tela->spExportaTXT, tela->spExportaPDF,
-                                tela->spExportaExcelXLSX, tela->spExportaCSV};
-      const char* extensoes[] = {"", ".pdf", ".txt", "", ".xlsx", ".csv"};
-      if (tipoSaida < 1 || tipoSaida > 5) {
-        InsereResultado(0, kTipoInvalido);
-      } else {
-        tela->spPreviaImpressaoClick(botoes[tipoSaida]);
-        if (tipoSaida == 3) {
-          TClientDataSet* dados = tela->frxDBDados;
-          if (dados) {
-            dados->First();
-            std::string cabecalho;
-            for (int i = 0; i < dados->FieldCount(); ++i) cabecalho += dados->Fields(i).FieldName() + ";";
-            if (dados->FieldCount() > 0) InsereResultado(0, cabecalho);
-            for (; !dados->Eof(); dados->Next()) {
-              std::string linha;
-              for (int i = 0; i < dados->FieldCount(); ++i) linha += dados->Fields(i).AsString() + ";";
-              InsereResultado(dados->RecNo(), linha);
-            }
-          }
-        } else {
-          std::string nome;
-          for (char c : tela->Caption())
-            if (std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos) nome += c;
-          std::string agora = fmt::format("{}", Now().Value);
-          agora = ReplaceAll(ReplaceAll(agora, ",", ""), ".", "");
-          const fs::path pasta = fs::path(ProcessContext().ProgramFolder) / "temp";
-          fs::create_directories(pasta);
-          const std::string arquivo = (pasta / (nome + "-" + agora + extensoes[tipoSaida])).string();
-          tela->ExecutaExportar(arquivo);
-          InsereResultado(0, arquivo);
-        }
-      }
+      PreencheTela(*tela, codEmp, partes);
+      EmiteRelatorio(*tela, tipoSaida);
     }
   } catch (const std::exception& e) {
     InsereResultado(0, "Erro ao rodar pedido: " + std::string(e.what()));

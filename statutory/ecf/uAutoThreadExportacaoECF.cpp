@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"

@@ -84,6 +84,18 @@ TCheckBox* TfrExportacaoECF::Ck(const std::string& name) const {
 TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Padrao_VYN(owner) {
   SetName("frExportacaoECF");
   SetCaption("Exportação de dados para o Sped ECF");
+  CriaAbas();
+  CriaAbertura();
+  CriaTributacao();
+  CriaComplementar();
+  CriaOutras();
+  CriaAssinatura();
+  CriaBotoesEFiliais();
+  LigaConsultas();
+  LigaEventos();
+}
+
+void TfrExportacaoECF::CriaAbas() {
   auto aba = [this](const char* name, const char* caption) {
     auto* p = Create<TPanel>();
     p->SetName(name);
@@ -98,7 +110,9 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
   tsOutras = aba("tsOutras", "Outras informações");
   tsAssinatura = aba("tsAssinatura", "Assinatura");
   PaginaAtiva = tsAbertura;
+}
 
+void TfrExportacaoECF::CriaAbertura() {
   edInformacoesFiscais = Create<TEdit_Diretorio_Padrao_VYN>();
   edInformacoesFiscais->SetName("edInformacoesFiscais");
   edInformacoesFiscais->SetMaxLength(1000);
@@ -153,7 +167,9 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
                                                   rgContabilizacao, edNumeroRecibo, edDataPlanoContas, edCodEmpSCP,
                                                   edCNPJSCP})
     DefineAba(c, tsAbertura);
+}
 
+void TfrExportacaoECF::CriaTributacao() {
   cbOptanteRefis = Combo("cbOptanteRefis", {"N - Não", "S - Sim"}, tsTributacao);
   cbOptantePaes = Combo("cbOptantePaes", {"N - Não", "S - Sim"}, tsTributacao);
   cbTributacao = Combo("cbTributacao",
@@ -188,7 +204,9 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
   edContaAjusteECF->SetName("edContaAjusteECF");
   edContaAjusteECF->EditsMaster = {edCODEMP};   // an account of the company's chart
   DefineAba(edContaAjusteECF, tsTributacao);
+}
 
+void TfrExportacaoECF::CriaComplementar() {
   edCebas = Create<TEdit_String_Padrao>();
   edCebas->SetName("edCebas");
   edCebas->SetMaxLength(255);
@@ -204,7 +222,9 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
   for (const auto& c : kChecks)
     NovoCk(c.Nome, c.Caption, c.Aba == 'A' ? tsAbertura : c.Aba == 'C' ? tsComplementar : tsInformacoesEconomicas);
   Ck("ckExportaPlanoAnterior")->SetEnabled(false);
+}
 
+void TfrExportacaoECF::CriaOutras() {
   cbAvaliacaoEstoques = Combo("cbAvaliacaoEstoques",
                               {"1 - Custo Médio Ponderado", "2 - PEPS (Primeiro que entra, primeiro que sai)",
                                "3 - Arbitramento - art. 296, Inc. I e II, do RIR/99"},
@@ -239,7 +259,9 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
                           tsOutras);
   for (auto* c : std::initializer_list<TControl*>{edContaLivroCaixa, edAliquotaReduzida, edRtf, clbListaArquivos})
     DefineAba(c, tsOutras);
+}
 
+void TfrExportacaoECF::CriaAssinatura() {
   rgResponsavel = Create<TRadioGroup>();
   rgResponsavel->SetName("rgResponsavel");
   rgResponsavel->Items = {"Empresa declarante", "Sócio responsável pela empresa declarante",
@@ -261,7 +283,9 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
   edQualificacao->SetName("edQualificacao");
   for (auto* c : std::initializer_list<TControl*>{rgResponsavel, rgTipoProcurador, edProcurador, edQualificacao})
     DefineAba(c, tsAssinatura);
+}
 
+void TfrExportacaoECF::CriaBotoesEFiliais() {
   lbCidadeEmpresa = Create<TLabel>();
   lbCidadeEmpresa->SetName("lbCidadeEmpresa");
   lbTributacao = Create<TLabel>();
@@ -289,7 +313,9 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
   SelecionaFiliais->CheckAll = true;
   SelecionaFiliais->SempreCarrega = false;
   SelecionaFiliais->IncluiMatrizNaLista = true;
+}
 
+void TfrExportacaoECF::LigaConsultas() {
   edCODEMP->Lookup = [this](const TEdit_Codigo_Search_VYN&, int64_t code, TCodigoRegistro& out) {
     TDatabase* db = ProcessContext().Database;
     if (!db) return true;
@@ -317,7 +343,6 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
     out.Nome = out.Campo("NOME").IsNull() ? "" : out.Campo("NOME").AsString();
     return true;
   };
-  LigaEventos();
 }
 
 bool TfrExportacaoECF::InheritsFrom(const std::string& class_name) const {

@@ -228,12 +228,26 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   };
   vyn::TComboBox_Padrao_VYN* Combo(const std::string& name, std::vector<std::string> itens, vyn::TPanel* tab);
   vyn::TCheckBox* NovoCk(const std::string& name, const std::string& caption, vyn::TPanel* tab);
+  // The constructor's steps: the tabs, each tab's controls, the toolbar, the lookups, then the events.
+  void CriaAbas();
+  void CriaAbertura();
+  void CriaTributacao();
+  void CriaComplementar();
+  void CriaOutras();
+  void CriaAssinatura();
+  void CriaBotoesEFiliais();
+  void LigaConsultas();
   void LigaEventos();
   void DefineAba(vyn::TControl* c, vyn::TPanel* tab) { aba_[c] = tab; }
   int Ano() const;
   int SituacaoEspecial() const { return GetIndexCombo(*cbSituacaoEspecial); }
   int Tributacao() const { return GetIndexCombo(*cbTributacao); }
   void ConfirmarInterno();
+  // The confirmation's steps.
+  void ConfereCampos(bool livroCaixa, int t, int ano);
+  void ConferePreparacaoPlano(bool livroCaixa, int t, int ano, int64_t plano, int64_t planoRef);
+  void ConfereAvisos(bool livroCaixa, int ano, int64_t plano, int64_t planoRef);
+  bool ExportaOuMostraErros();
   void SalvaConfiguracaoEHistorico();
   void ListaFiliaisDivergentes();
   void Mensagem(const std::string& texto, bool aviso);

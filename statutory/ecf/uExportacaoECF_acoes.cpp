@@ -7,6 +7,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/standins/outras_telas.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
 #include "framework/ui/item_de_menu.h"
@@ -75,12 +76,12 @@ void TfrExportacaoECF::AbrePreparacao(const std::string& classe) { TPackagesUtil
 
 void TfrExportacaoECF::spDepreBensClick(TComponent*) {
   TListaObj lista;
-  lista.AddInteger(edCODEMP->Codigo());
-  lista.AddInteger(YearOf(DataOuZero(edDataFim)));
-  lista.Add(FCodigoBens);
-  lista.Add(FNomeBens);
-  lista.Add(FArquivoBens);
-  lista.Add(FCodigoI157);
+  lista.Posicao(pmcEmpresa).AddInteger(edCODEMP->Codigo());
+  lista.Posicao(pmcAno).AddInteger(YearOf(DataOuZero(edDataFim)));
+  lista.Posicao(pmcCodigoBens).Add(FCodigoBens);
+  lista.Posicao(pmcNomeBens).Add(FNomeBens);
+  lista.Posicao(pmcArquivoBens).Add(FArquivoBens);
+  lista.Posicao(pmcCodigoI157).Add(FCodigoI157);
   TPackagesUtil::CarregaFormParamsObj("TfrPreparacaoECFMultiContador", this, std::move(lista));
 }
 

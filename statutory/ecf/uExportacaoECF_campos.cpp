@@ -1,10 +1,12 @@
 // The ECF screen's field checks. Every check reports through ControleErro, which picks the dialog, the
 // confirm pass's list or the unattended exception, so one handler serves all three runs.
 #include <filesystem>
+#include <optional>
 
 #include "framework/accounting/validacao_sped.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/core/registry_number.h"
 #include "framework/core/text.h"
 #include "framework/ui/dialogs.h"
@@ -52,26 +54,26 @@ void TfrExportacaoECF::SetaFoco(TControl* c) {
 
 bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
   bool result = true;
-  const int refAnterior = ProcessContext().Referencia;
   const int compAnterior = competencia_;
   const bool troca = Ano() == 2014;
-  // The reference is switched only for the record's read: put back also when a check raises.
+  // The reference is switched only for the record's read: put back also when a check raises. The
+  // month goes back first (its guard is made last), then the record is read again for it.
   struct TVolta {
     TfrExportacaoECF* t;
     bool ativo;
-    int ref, comp;
+    int comp;
     ~TVolta() {
       if (!ativo) return;
-      ProcessContext().Referencia = ref;
       t->SetCompentencia(comp);
       try {
         t->RecarregaEmpresa();
       } catch (...) {   // the record is read again at the next use
       }
     }
-  } volta{this, troca, refAnterior, compAnterior};
+  } volta{this, troca, compAnterior};
+  std::optional<TValorTemporario<int>> mes;
   if (troca) {
-    ProcessContext().Referencia = AnoMes(edDataIni->GetData());
+    mes.emplace(ProcessContext().Referencia, AnoMes(edDataIni->GetData()));
     SetCompentencia(ProcessContext().Referencia);
     RecarregaEmpresa();
   }
@@ -182,11 +184,9 @@ void TfrExportacaoECF::edDataIniExit(TComponent*) {
   }
   pControlaDerex();
   if (d.Value != 0) {
-    const int ref = ProcessContext().Referencia;
-    ProcessContext().Referencia = AnoMes(d);
+    const TValorTemporario<int> mes(ProcessContext().Referencia, AnoMes(d));
     SetCompentencia(AnoMes(d));
     RecarregaEmpresa();
-    ProcessContext().Referencia = ref;
   }
   auto f = flags_.find(edDataIni);
   if (f == flags_.end() || !(f->second.ShiftTab || f->second.Outro)) FormaTributacaoOK(true);

@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/accounting/arquivamento_contabil.h"
 #include "framework/component/process_context.h"
 #include "framework/core/registry_number.h"
@@ -17,6 +18,7 @@
 #include "framework/ui/packages_util.h"
 #include "statutory/ecf/ecf_listas.h"
 #include "statutory/ecf/uExportacaoECF.h"
+#include "statutory/ecf/uPreparacaoDadosComplementaresECFP500.h"
 
 namespace integracao {
 
@@ -74,47 +76,45 @@ void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   ConfirmarInterno();
 }
 
-void TfrExportacaoECF::ConfirmarInterno() {
+// The field checks of the confirmation, run as the import validation (the exits report, never stop).
+void TfrExportacaoECF::ConfereCampos(bool livroCaixa, int t, int ano) {
   struct TPasse {
     bool& f;
     explicit TPasse(bool& x) : f(x) { f = true; }
     ~TPasse() { f = false; }
   };
-  const bool livroCaixa = GetCaractereCombo(*cbTipoEscrituracao) == "L";
-  const int t = Tributacao();
-  const int ano = Ano();
-  {
-    TPasse passe(FValidacaoImportacao);
-    if (!edCODEMP->GetDaoFactory()) edCODEMP->Search();
-    if (!FormaTributacaoOK(false)) FErroEncontrado = true;
-    edRemanescenteExit(nullptr);
-    edDataSituacaoEspecialExit(nullptr);
-    edDataIniExit(nullptr);
-    edDataFimExit(nullptr);
-    edNumeroReciboExit(nullptr);
-    edQuantidadeSCPExit(nullptr);
-    if (livroCaixa && Trim(edContaLivroCaixa->Text()).empty() && edContaLivroCaixa->QtdeSelecionados() == 0 &&
-        pnContaLivroCaixa->Caption() != "Contas analíticas selecionadas")
+  TPasse passe(FValidacaoImportacao);
+  if (!edCODEMP->GetDaoFactory()) edCODEMP->Search();
+  if (!FormaTributacaoOK(false)) FErroEncontrado = true;
+  edRemanescenteExit(nullptr);
+  edDataSituacaoEspecialExit(nullptr);
+  edDataIniExit(nullptr);
+  edDataFimExit(nullptr);
+  edNumeroReciboExit(nullptr);
+  edQuantidadeSCPExit(nullptr);
+  if (livroCaixa && Trim(edContaLivroCaixa->Text()).empty() && edContaLivroCaixa->QtdeSelecionados() == 0 &&
+      pnContaLivroCaixa->Caption() != "Contas analíticas selecionadas")
+    Inconsistencias_VYN->Add_Atencao(
+        "Selecionado o tipo da escrituração \"L - Livro Caixa\", mas não foi informada a \"Conta livro-caixa\" na "
+        "aba \"Outras informações\".");
+  if (cbTipoECF->ItemIndex() == 2 &&
+      (edCNPJSCP->GetTextSemMascara().empty() || FormatCNPJText(edCNPJSCP->GetTextSemMascara()) == GetCNPJ()))
+    edCNPJSCPExit(nullptr);
+  if (t == 5 && livroCaixa) {
+    TSQLMGR sql(this);
+    sql.CommandText("select first 1 * from PLANOS_TFOR_ECF where BDCODPLAFORPADRAOREF = 3 and BDCODPLAPADRAO = ? "
+                    "and BDANO <= ?",
+                    ctOpen, {CampoInteiro("BDCODPLAPADRAO"), ano});
+    if (sql.IsEmpty()) {
       Inconsistencias_VYN->Add_Atencao(
-          "Selecionado o tipo da escrituração \"L - Livro Caixa\", mas não foi informada a \"Conta livro-caixa\" na "
-          "aba \"Outras informações\".");
-    if (cbTipoECF->ItemIndex() == 2 &&
-        (edCNPJSCP->GetTextSemMascara().empty() || FormatCNPJText(edCNPJSCP->GetTextSemMascara()) == GetCNPJ()))
-      edCNPJSCPExit(nullptr);
-    if (t == 5 && livroCaixa) {
-      TSQLMGR sql(this);
-      sql.CommandText("select first 1 * from PLANOS_TFOR_ECF where BDCODPLAFORPADRAOREF = 3 and BDCODPLAPADRAO = ? "
-                      "and BDANO <= ?",
-                      ctOpen, {CampoInteiro("BDCODPLAPADRAO"), ano});
-      if (sql.IsEmpty()) {
-        Inconsistencias_VYN->Add_Atencao(
-            "Não há preparação no registro Y672 para o plano de contas da empresa e período selecionados.");
-        FErroEncontrado = true;
-      }
+          "Não há preparação no registro Y672 para o plano de contas da empresa e período selecionados.");
+      FErroEncontrado = true;
     }
   }
-  const int64_t plano = CampoInteiro("BDCODPLAPADRAO");
-  const int64_t planoRef = CampoInteiro("BDCODPLAPADRAOREF");
+}
+
+// The chart preparation of the year and the taxation form against the referential chart.
+void TfrExportacaoECF::ConferePreparacaoPlano(bool livroCaixa, int t, int ano, int64_t plano, int64_t planoRef) {
   // Without a start year the date check has already failed; the preparation of no year can be asked.
   if (ano > 0 && (!livroCaixa || (GetIndexCombo(*cbRegimeApuracao) == 2 && ano >= 2017))) {
     const int n = FPLANOS_TPLA_ECFMGR->GetConsultaPlanoEmpresa(plano, ano, planoRef, FPLANOS_TPLA_ECFMGR->GetFiltroPadrao(),
@@ -133,6 +133,9 @@ void TfrExportacaoECF::ConfirmarInterno() {
                                      "da empresa.");
     FErroEncontrado = true;
   }
+}
+
+void TfrExportacaoECF::ConfereAvisos(bool livroCaixa, int ano, int64_t plano, int64_t planoRef) {
   // Only non-zero P500 values reach the generator.
   for (auto** p : {&FDadosP500_51, &FDadosP500_52})
     if (*p && (*p)->Valor.IsZero()) {
@@ -166,6 +169,10 @@ void TfrExportacaoECF::ConfirmarInterno() {
     if (tipo.IsNull() || tipo.AsInteger() != 2)
       ValidaPrepacaoProdutorRural(edCODEMP->Codigo(), ano, plano, planoRef, *Inconsistencias_VYN);
   }
+}
+
+// Shows the errors found, or generates the file; False when the generation failed (nothing more is saved).
+bool TfrExportacaoECF::ExportaOuMostraErros() {
   if (FErroEncontrado) {
     if (!semDialogos_) Inconsistencias_VYN->Execute(false, true, true, true, "");
     FErroEncontrado = false;
@@ -190,13 +197,26 @@ void TfrExportacaoECF::ConfirmarInterno() {
         DlgErroOk(texto, FLogEvent);
         Inconsistencias_VYN->Execute(false, true, true, true, "");
       }
-      return;
+      return false;
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio);
     FLogEvent->AddAcao("Tempo de exportação ECF: ", fmt::format("{:.3f} s", static_cast<double>(ms.count()) / 1000.0));
     if (std::filesystem::is_regular_file(gerador_->GetNomeArquivo()) && !FalhaNaTarefa() && !semDialogos_)
       DlgInfOk("Exportação realizada com sucesso!", FLogEvent);
   }
+  return true;
+}
+
+void TfrExportacaoECF::ConfirmarInterno() {
+  const bool livroCaixa = GetCaractereCombo(*cbTipoEscrituracao) == "L";
+  const int t = Tributacao();
+  const int ano = Ano();
+  ConfereCampos(livroCaixa, t, ano);
+  const int64_t plano = CampoInteiro("BDCODPLAPADRAO");
+  const int64_t planoRef = CampoInteiro("BDCODPLAPADRAOREF");
+  ConferePreparacaoPlano(livroCaixa, t, ano, plano, planoRef);
+  ConfereAvisos(livroCaixa, ano, plano, planoRef);
+  if (!ExportaOuMostraErros()) return;
   if (FalhaNaTarefa())
     for (const auto& it : Inconsistencias_VYN->Itens())
       if (it.Nivel != niInformativo) {
@@ -499,8 +519,8 @@ void TfrExportacaoECF::spP500Click(TComponent*) {
   if (!FDadosP500_51) FDadosP500_51 = Create<TParametrosBlocoP500>();
   if (!FDadosP500_52) FDadosP500_52 = Create<TParametrosBlocoP500>();
   TListaObj lista;
-  lista.Add(FDadosP500_51);
-  lista.Add(FDadosP500_52);
+  lista.Posicao(pp5Dados51).Add(FDadosP500_51);
+  lista.Posicao(pp5Dados52).Add(FDadosP500_52);
   // Modal: the dialog writes into objects this screen owns, which a change of company or rate frees.
   TPackagesUtil::CarregaFormParamsObj("TfrPreparacaoDadosComplementaresECFP500", this, std::move(lista), nullptr, true);
 }

@@ -2,6 +2,7 @@
 
 #include <fstream>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
 #include "framework/ui/inconsistencias.h"
@@ -126,9 +127,10 @@ TEST_F(ConfirmacaoECF, DuplicatedLalurAndTaxationAgainstReferentialPlanBlock) {
 TEST_F(ConfirmacaoECF, UnattendedGeneratorFailureEndsTheRunAsAFailure) {
   Preenche(2023, (pasta.Caminho / "nao_existe").string());
   tela->SetIsTARVO(true);
-  ProcessContext().FMensagemInconsistencia.clear();
+  TResultadoExecucao resultado;
+  TEscopoResultadoExecucao aberto(resultado);
   EXPECT_THROW(tela->spConfirmar->Click(), EExceptionTratadaInformativa_VYN);
-  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Existe divergência no plano de contas"), std::string::npos);
+  EXPECT_NE(resultado.Mensagem.find("Existe divergência no plano de contas"), std::string::npos);
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 

@@ -31,10 +31,10 @@ bool TfrPreparacaoDadosComplementaresECFP500::InheritsFrom(const std::string& cl
 
 void TfrPreparacaoDadosComplementaresECFP500::SetListaObj(const TListaObj& lista) {
   // The values typed here live in the ECF screen's objects: without them nothing would be kept.
-  ExigeListaDoAbridor(lista, 2, "Esta tela é aberta pela exportação da ECF.");
+  ExigeListaDoAbridor(lista, pp5Dados52 + 1, "Esta tela é aberta pela exportação da ECF.");
   TfrDadosComplementaresPadrao::SetListaObj(lista);
-  FDados51 = lista.Get<TParametrosBlocoP500>(0);
-  FDados52 = lista.Get<TParametrosBlocoP500>(1);
+  FDados51 = lista.Get<TParametrosBlocoP500>(pp5Dados51);
+  FDados52 = lista.Get<TParametrosBlocoP500>(pp5Dados52);
   Mostra();
 }
 

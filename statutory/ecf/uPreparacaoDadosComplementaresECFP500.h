@@ -9,6 +9,12 @@
 
 namespace integracao {
 
+// The parameter array the ECF screen hands the P500 dialog: the objects the typed values go into.
+enum TParamECFP500 : int {
+  pp5Dados51 = 0,
+  pp5Dados52,
+};
+
 class TfrPreparacaoDadosComplementaresECFP500 : public vyn::TfrDadosComplementaresPadrao {
  public:
   explicit TfrPreparacaoDadosComplementaresECFP500(vyn::TComponent* owner = nullptr);

@@ -95,6 +95,9 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   ScreenUserConfig = Create<TScreenUserConfig>(std::string("TfrRelSequenciaRelatorios"));
   ScreenUserConfig->Excluir("edCODMODELO");
   ScreenUserConfig->Excluir("clSequencia");
+  TimerConfirmacao = Create<TTimer>();
+  TimerConfirmacao->SetName("TimerConfirmacao");
+  TimerConfirmacao->OnTimer = [this](TComponent*) { TimerConfirmacaoTimer(); };
 }
 
 TfrRelSequenciaRelatorios::~TfrRelSequenciaRelatorios() = default;
@@ -133,7 +136,7 @@ void TfrRelSequenciaRelatorios::FormShow() {
   TfrRelatorio_Padrao_VYN::FormShow();
   if (!IsUnattended() &&
       TScreenUserConfig::CarregarDoUsuario("leuManual", "frConfirmacaoSequenciaProcessos") != "TRUE")
-    TimerConfirmacao = true;
+    TimerConfirmacao->Enabled = true;
   spLimpaCampos->SetEnabled(true);
   spLimpaCampos->Down = UpperCase(ScreenUserConfig->CarregarDoUsuario("spLimpaCampos")) == "TRUE";
 }
@@ -199,7 +202,10 @@ std::string TfrRelSequenciaRelatorios::getNomeModelo() const {
   return Trim(nome);
 }
 
-std::string TfrRelSequenciaRelatorios::getNomeUsuarioAtual() const { return ProcessContext().UserName; }
+std::string TfrRelSequenciaRelatorios::getNomeUsuarioAtual() const {
+  const TProcessContext& ctx = ProcessContext();
+  return ctx.UserIntranetName.empty() ? ctx.UserName : ctx.UserIntranetName;
+}
 
 void TfrRelSequenciaRelatorios::setMexeuAlgo(bool v) {
   if (v == FMexeuAlgo) return;

@@ -67,7 +67,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   vyn::TSpeedButton *spLimpaCampos, *spOk, *spExcluir, *spProcesso, *spCalendario, *spManual;
   vyn::TInconsistencias_VYN* Inconsistencias_VYN;
   vyn::TScreenUserConfig* ScreenUserConfig;
-  bool TimerConfirmacao = false;   // the acknowledgement is armed
+  vyn::TTimer* TimerConfirmacao;   // enabled: the acknowledgement is armed
   std::string LookupModelo;        // the model edit's lookup screen
 
   // Set by the scheduled tasks.

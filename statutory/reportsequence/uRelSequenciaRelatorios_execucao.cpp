@@ -3,6 +3,7 @@
 // hooks; the outputs are collected and exported.
 #include <filesystem>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"

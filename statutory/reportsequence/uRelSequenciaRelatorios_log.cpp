@@ -1,4 +1,5 @@
 // The run log of scheduled sequence runs and the one-time acknowledgement of the sequence FAQ.
+#include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
@@ -43,7 +44,7 @@ void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tip
   auto& ctx = ProcessContext();
   // Called with no text for an item that ran clean: only a text is an inconsistency of the run.
   if (!msg.empty()) RegistraInconsistenciaExecucao(msg);
-  AddConferencia(ctx.FMensagemInconsistencia);
+  AddConferencia(MensagemExecucao());
   FOcorreuInconsistenciaTARVO = true;
   auto& estado = WP_SEQUENCIARELATORIO();
   const std::string tipoTexto = Primeiros200(estado.DadosGlobal.NomeItem + estado.DadosGlobal.DistincaoDeTipo);
@@ -66,7 +67,7 @@ void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tip
 }
 
 void TfrRelSequenciaRelatorios::TimerConfirmacaoTimer() {
-  TimerConfirmacao = false;
+  TimerConfirmacao->Enabled = false;
   FUltimoBalao.clear();
   auto* dlg = CreateForm<TfrConfirmacaoSequenciaProcessos>(*this);
   const int r = dlg->Executa();

@@ -7,6 +7,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/component/class_registry.h"
 #include "framework/component/process_context.h"
 #include "framework/core/lite_pdf.h"
@@ -192,7 +193,8 @@ TEST_F(SequenciaRelatoriosTest, ScheduledRunLeavesOneRowPerCleanScreenAndAStatus
   ctx.WP_PLANO_TARVO = 6;
   ctx.WP_ORDEM_AGENDAMENTO = 7;
   ctx.WP_EMPRESA_PROCESSO = 1;
-  ctx.FMensagemInconsistencia.clear();
+  TResultadoExecucao resultado;
+  TEscopoResultadoExecucao aberto(resultado);
   tela_->IsTARVO = true;
   tela_->CaminhoTARVO = (pasta_ / "plano").string();
   tela_->edCODEMP->Vale(1);

@@ -1,0 +1,245 @@
+// The journey suite: each JSON file of this folder is a user's road through the shipped host, run on
+// a fresh demonstration database with loopback fakes for the web peers, then checked in the
+// database. One test per file, Journey.<file name>; the format is in README.md beside this file.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "framework/data/fb_database.h"
+#include "testing/fake_http_server.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+struct TSaida {
+  int Status = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string Le(const fs::path& p) {
+  std::ifstream f(p);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// Replaces every "{key}" of the journey's text with its value.
+std::string Substitui(std::string t, const std::map<std::string, std::string>& valores) {
+  for (const auto& [chave, valor] : valores) {
+    const std::string marca = "{" + chave + "}";
+    for (size_t p = t.find(marca); p != std::string::npos; p = t.find(marca, p + valor.size()))
+      t.replace(p, marca.size(), valor);
+  }
+  return t;
+}
+
+// Runs the host with args and extra environment, its output in files of dir. Everything the child
+// needs is built before the fork: the fakes' threads keep running in this process.
+TSaida Executa(const std::vector<std::string>& args, const std::map<std::string, std::string>& ambiente,
+               const fs::path& dir) {
+  const fs::path out = dir / "host.out", err = dir / "host.err";
+  std::string exe = INTEGRACAO_HOST_EXE;
+  std::vector<std::string> textos(args);
+  std::vector<char*> argv{exe.data()};
+  for (std::string& a : textos) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string v = *e;
+    if (!ambiente.count(v.substr(0, v.find('=')))) env.push_back(v);
+  }
+  for (const auto& [k, v] : ambiente) env.push_back(k + "=" + v);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr) ||
+        !std::freopen("/dev/null", "r", stdin))
+      ::_exit(127);
+    ::execve(exe.c_str(), argv.data(), envp.data());
+    ::_exit(127);
+  }
+  int rc = 0;
+  ::waitpid(pid, &rc, 0);
+  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Le(out), Le(err)};
+}
+
+vyn::TFakeResponse Resposta(const json& r) {
+  const json corpo = r.value("body", json(""));
+  vyn::TFakeResponse resposta(r.value("status", 200), corpo.is_string() ? corpo.get<std::string>() : corpo.dump(),
+                              r.value("content_type", std::string("application/json")));
+  const json cabecalhos = r.value("headers", json::object());
+  for (const auto& [k, v] : cabecalhos.items()) resposta.Headers.emplace_back(k, v.get<std::string>());
+  return resposta;
+}
+
+// One fake per web service named in "fakes"; its URL goes to the host as INTEGRACAO_<SERVICE>_URL.
+std::map<std::string, std::unique_ptr<vyn::TFakeHttpServer>> SobeFakes(const json& jornada,
+                                                                       std::map<std::string, std::string>& ambiente) {
+  std::map<std::string, std::unique_ptr<vyn::TFakeHttpServer>> fakes;
+  for (const json& f : jornada.value("fakes", json::array())) {
+    const std::string servico = f.at("service").get<std::string>();
+    auto fake = std::make_unique<vyn::TFakeHttpServer>(std::chrono::seconds(600));
+    for (const json& rota : f.value("routes", json::array())) {
+      const std::string metodo = rota.value("method", std::string("GET")), caminho = rota.at("path");
+      if (rota.contains("answers")) {
+        std::vector<vyn::TFakeResponse> respostas;
+        for (const json& r : rota.at("answers")) respostas.push_back(Resposta(r));
+        fake->OnSequence(metodo, caminho, std::move(respostas));
+      } else {
+        fake->On(metodo, caminho, Resposta(rota));
+      }
+    }
+    ambiente["INTEGRACAO_" + servico + "_URL"] = fake->BaseURL();
+    fakes[servico] = std::move(fake);
+  }
+  return fakes;
+}
+
+// A value of the database against the journey's expectation: null, a number (compared as a
+// number, so "1500.00" is 1500) or a text.
+bool Igual(const vyn::Variant& real, const json& esperado) {
+  if (esperado.is_null()) return real.IsNull();
+  if (real.IsNull()) return false;
+  const std::string texto = real.AsString();
+  if (esperado.is_number()) {
+    try {
+      return std::fabs(std::stod(texto) - esperado.get<double>()) < 1e-9;
+    } catch (const std::exception&) {
+      return false;
+    }
+  }
+  if (esperado.is_boolean()) return texto == (esperado.get<bool>() ? "1" : "0");
+  return texto == esperado.get<std::string>();
+}
+
+std::string Mostra(const vyn::TQueryResult& r) {
+  std::string t;
+  for (const auto& linha : r.Rows) {
+    t += "  [";
+    for (size_t i = 0; i < linha.size(); ++i) t += (i ? ", " : "") + (linha[i].IsNull() ? "null" : linha[i].AsString());
+    t += "]\n";
+  }
+  return t.empty() ? "  (nenhuma linha)\n" : t;
+}
+
+void Verifica(vyn::TDatabase& db, const json& assercao) {
+  const std::string sql = assercao.at("sql");
+  const vyn::TQueryResult r = db.QueryAll(sql);
+  const json& linhas = assercao.at("rows");
+  bool ok = r.Rows.size() == linhas.size();
+  for (size_t i = 0; ok && i < linhas.size(); ++i) {
+    ok = linhas[i].size() == r.Rows[i].size();
+    for (size_t j = 0; ok && j < linhas[i].size(); ++j) ok = Igual(r.Rows[i][j], linhas[i][j]);
+  }
+  EXPECT_TRUE(ok) << sql << "\nesperado: " << linhas.dump() << "\nobtido:\n" << Mostra(r);
+}
+
+void VerificaPedidos(const std::map<std::string, std::unique_ptr<vyn::TFakeHttpServer>>& fakes, const json& p) {
+  const std::string servico = p.at("service");
+  ASSERT_TRUE(fakes.count(servico)) << "serviço sem fake: " << servico;
+  int n = 0;
+  std::string recebidos;
+  for (const vyn::TFakeRequest& r : fakes.at(servico)->Requests()) {
+    recebidos += "  " + r.Method + " " + r.Path + "\n";
+    if (r.Method == p.value("method", r.Method) && r.Path == p.at("path").get<std::string>() &&
+        r.Body.find(p.value("body_contains", std::string())) != std::string::npos)
+      ++n;
+  }
+  EXPECT_EQ(n, p.value("count", 1)) << servico << " " << p.dump() << "\nrecebidos:\n" << recebidos;
+}
+
+void Corre(const json& run, size_t n, const std::string& db, std::map<std::string, std::string> valores,
+           const std::map<std::string, std::string>& ambiente, const fs::path& dir) {
+  if (run.contains("script")) std::ofstream(valores["script"]) << Substitui(run.at("script").dump(2), valores);
+  std::vector<std::string> args = {"--db", db};
+  for (const json& a : run.at("host")) args.push_back(Substitui(a.get<std::string>(), valores));
+  const TSaida r = Executa(args, ambiente, dir);
+  const std::string saida = "execução " + std::to_string(n) + "\nsaída:\n" + r.Out + "\nerros:\n" + r.Err;
+  EXPECT_EQ(r.Status, run.value("exit", 0)) << saida;
+  for (const json& t : run.value("out_contains", json::array()))
+    EXPECT_NE(r.Out.find(t.get<std::string>()), std::string::npos) << t << "\n" << saida;
+  for (const json& t : run.value("err_contains", json::array()))
+    EXPECT_NE(r.Err.find(t.get<std::string>()), std::string::npos) << t << "\n" << saida;
+}
+
+class TJornada : public ::testing::Test {
+ public:
+  explicit TJornada(fs::path arquivo) : arquivo_(std::move(arquivo)) {}
+  void TestBody() override;
+
+ private:
+  fs::path arquivo_;
+};
+
+void TJornada::TestBody() {
+  const json j = json::parse(std::ifstream(arquivo_));
+  const fs::path dir = fs::temp_directory_path() / ("journey_" + std::to_string(::getpid()) + "_" + arquivo_.stem().string());
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  const std::string db = (dir / "empresa.fdb").string();
+  std::map<std::string, std::string> valores = {{"db", db}, {"dir", dir.string()}, {"script", (dir / "script.json").string()}};
+  std::vector<std::string> init = {"init", db, "--demo"};
+  if (j.contains("referencia")) init.insert(init.end(), {"--referencia", std::to_string(j.at("referencia").get<int>())});
+  const TSaida criado = Executa(init, {}, dir);
+  ASSERT_EQ(criado.Status, 0) << criado.Err;
+  std::map<std::string, std::string> ambiente;
+  const auto fakes = SobeFakes(j, ambiente);
+  for (const auto& [servico, fake] : fakes) valores["fake:" + servico] = fake->BaseURL();
+  {
+    vyn::TDatabase banco;
+    banco.Open(db);
+    for (const json& s : j.value("setup", json::array())) banco.Execute(Substitui(s.get<std::string>(), valores));
+  }
+  const json arquivos = j.value("files", json::object());
+  for (const auto& [nome, conteudo] : arquivos.items()) {
+    const fs::path p = dir / nome;
+    fs::create_directories(p.parent_path());
+    std::ofstream(p) << Substitui(conteudo.get<std::string>(), valores);
+  }
+  const json variaveis = j.value("env", json::object());
+  for (const auto& [k, v] : variaveis.items()) ambiente[k] = Substitui(v.get<std::string>(), valores);
+  // One run, or several in order ("runs"), each with its own command line, script and outcome.
+  const json corridas = j.contains("runs") ? j.at("runs") : json::array({j});
+  for (size_t i = 0; i < corridas.size(); ++i) Corre(corridas[i], i + 1, db, valores, ambiente, dir);
+  for (const json& p : j.value("requests", json::array())) VerificaPedidos(fakes, p);
+  {
+    vyn::TDatabase banco;
+    banco.Open(db);
+    for (const json& a : j.value("assert", json::array())) Verifica(banco, a);
+  }
+  if (!HasFailure()) fs::remove_all(dir);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  ::testing::InitGoogleTest(&argc, argv);
+  std::vector<fs::path> arquivos;
+  for (const auto& e : fs::directory_iterator(INTEGRACAO_JOURNEYS_DIR))
+    if (e.path().extension() == ".json") arquivos.push_back(e.path());
+  std::sort(arquivos.begin(), arquivos.end());
+  for (const fs::path& a : arquivos) {
+    const std::string nome = a.stem().string();
+    ::testing::RegisterTest("Journey", nome.c_str(), nullptr, nullptr, a.c_str(), 0,
+                            [a]() -> ::testing::Test* { return new TJornada(a); });
+  }
+  return RUN_ALL_TESTS();
+}
