@@ -4,6 +4,7 @@
 #include "framework/accounting/extrato_ban_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -113,7 +114,7 @@ void TfrConciliacaoOFC::ConciliaLancamentos() {
   auto* trab = TLancamentoMGR::CreateMgr(this, false, false, 1, false, true);
   const int64_t conta = edCODCTA->Codigo();
   const std::string empresa = std::to_string(edCODEMP->Codigo());
-  lan.DisableControls();
+  TDisabledControls controles(lan);
   auto* status = TfrStatusProcesso::createStatusProcess(this, 2, 1);
   status->setPrimaryStatusLabel("Conciliando lançamentos...");
   status->setPrimaryMaxProgress(lan.RecordCount());
@@ -121,7 +122,6 @@ void TfrConciliacaoOFC::ConciliaLancamentos() {
   auto fim = [&] {
     status->Finalize();
     if (rec > 0 && rec <= lan.RecordCount()) lan.SetRecNo(rec);
-    lan.EnableControls();
     FreeComponent(trab);
   };
   try {

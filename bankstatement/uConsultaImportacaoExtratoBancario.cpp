@@ -12,6 +12,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -253,7 +254,7 @@ void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
     if (!nomes.count(c.Nome)) FLinhas->AddFieldDef(c.Nome, c.Tipo, c.Tamanho);
   FLinhas->CreateDataSet();
   if (origem) {
-    TGuardaFiltro filtro(*origem);
+    TFilterGuard filtro(*origem, TFilterGuard::kAllRows);
     for (origem->First(); !origem->Eof(); origem->Next()) {
       FLinhas->Append();
       FLinhas->CopyFieldsByName(*origem);
@@ -336,22 +337,23 @@ void TfrConsultaImportacaoExtratoBancario::RemoveNaoPreparados() {
   // Saved links follow their lines to the new numbers; links of removed lines go with them.
   std::map<int64_t, int64_t> novas;
   std::set<int64_t> removidas;
-  l->DisableControls();
   int n = 0;
-  for (l->First(); !l->Eof();) {
-    if (Int(*l, "BDCREDITO") == 0 || Int(*l, "BDDEBITO") == 0) {
-      removidas.insert(Int(*l, "BDCHAVE"));
-      l->Delete();
-      continue;
+  {
+    TDisabledControls controles(l);
+    for (l->First(); !l->Eof();) {
+      if (Int(*l, "BDCREDITO") == 0 || Int(*l, "BDDEBITO") == 0) {
+        removidas.insert(Int(*l, "BDCHAVE"));
+        l->Delete();
+        continue;
+      }
+      novas[Int(*l, "BDCHAVE")] = ++n;
+      Grava(*l, "BDCHAVE", Variant(n));
+      l->Next();
     }
-    novas[Int(*l, "BDCHAVE")] = ++n;
-    Grava(*l, "BDCHAVE", Variant(n));
-    l->Next();
   }
-  l->EnableControls();
   l->First();
   if (!FVinculosSalvos || !FVinculosSalvos->Active()) return;
-  TGuardaFiltro filtro(*FVinculosSalvos);
+  TFilterGuard filtro(*FVinculosSalvos, TFilterGuard::kAllRows);
   std::vector<TBookmark> linhas;
   for (FVinculosSalvos->First(); !FVinculosSalvos->Eof(); FVinculosSalvos->Next())
     linhas.push_back(FVinculosSalvos->GetBookmark());

@@ -5,6 +5,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/lancamento_y570_mgr.h"
 #include "framework/component/lista_obj.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/form.h"
 #include "framework/ui/inconsistencias.h"
@@ -37,32 +38,13 @@ void TY570ConsultaExtratoBancario::AtualizaY570(TVZEL_EMPRESAS_TLAN_Y570MGR* y57
 }
 
 bool TY570ConsultaExtratoBancario::fTemY570(int64_t empresa, int64_t chave) {
-  TDataSource* fonte = FY570Aux->MasterSource();
-  const std::string mestres = FY570Aux->MasterFields();
-  const std::string filtro = FY570Aux->Filter();
-  const bool filtrado = FY570Aux->Filtered();
-  FY570Aux->SetMasterSource(nullptr);
-  FY570Aux->SetMasterFields("");
+  // The link goes back after the filter: the guards leave in the reverse order they came.
+  TDetachedDetail mestre(*FY570Aux);
+  TFilterGuard filtro(*FY570Aux);
   FY570Aux->SetFiltered(false);
-  bool tem = false;
-  try {
-    FY570Aux->SetFilter("bdcodemp = " + std::to_string(empresa) + " and  bdchave = " + std::to_string(chave));
-    FY570Aux->SetFiltered(true);
-    tem = FY570Aux->RecordCount() > 0;
-  } catch (...) {
-    FY570Aux->SetFiltered(false);
-    FY570Aux->SetFilter(filtro);
-    FY570Aux->SetFiltered(filtrado);
-    FY570Aux->SetMasterFields(mestres);
-    FY570Aux->SetMasterSource(fonte);
-    throw;
-  }
-  FY570Aux->SetFiltered(false);
-  FY570Aux->SetFilter(filtro);
-  FY570Aux->SetFiltered(filtrado);
-  FY570Aux->SetMasterFields(mestres);
-  FY570Aux->SetMasterSource(fonte);
-  return tem;
+  FY570Aux->SetFilter("bdcodemp = " + std::to_string(empresa) + " and  bdchave = " + std::to_string(chave));
+  FY570Aux->SetFiltered(true);
+  return FY570Aux->RecordCount() > 0;
 }
 
 void TY570ConsultaExtratoBancario::geraInconsistenciaY570() {
@@ -75,8 +57,8 @@ void TY570ConsultaExtratoBancario::geraInconsistenciaY570() {
     if (i.Caption.find(kTextoY570) != std::string::npos) velhas.push_back(i.Caption);
   for (const auto& t : velhas) Inconsistencias->RemoveTexto(t);
   TClientDataSet& l = *Linhas;
-  l.DisableControls();
-  try {
+  {
+    TDisabledControls controles(l);
     for (l.First(); !l.Eof(); l.Next()) {
       const int64_t credito = l.FieldByName("BDcredito").AsInteger();
       if (credito <= 0 || !FSqlApliFinAux->SearchKey("bdcodtpla", {Variant(std::to_string(credito))})) continue;
@@ -87,11 +69,7 @@ void TY570ConsultaExtratoBancario::geraInconsistenciaY570() {
                                          "registro Y570 da ECF não foram informados. Clique aqui para preenchê-los.",
                                      true, nullptr, ciNenhum, nullptr, "");
     }
-  } catch (...) {
-    l.EnableControls();
-    throw;
   }
-  l.EnableControls();
   if (Inconsistencias->CountAtencao() > 0 && Inconsistencias->Count() != antes)
     Inconsistencias->Execute(true, true, true, true, "");
 }

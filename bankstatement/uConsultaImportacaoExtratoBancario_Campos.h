@@ -51,24 +51,4 @@ inline void Grava(vyn::TClientDataSet& ds, std::string_view campo, const vyn::Va
   ds.Post();
 }
 
-// Saves a data set's filter and switches filtering off; gives them back when it goes.
-class TGuardaFiltro {
- public:
-  explicit TGuardaFiltro(vyn::TClientDataSet& ds) : ds_(ds), filtro_(ds.Filter()), ligado_(ds.Filtered()) {
-    ds_.SetFiltered(false);
-  }
-  ~TGuardaFiltro() {
-    ds_.SetFiltered(false);
-    ds_.SetFilter(filtro_);
-    ds_.SetFiltered(ligado_);
-  }
-  TGuardaFiltro(const TGuardaFiltro&) = delete;
-  TGuardaFiltro& operator=(const TGuardaFiltro&) = delete;
-
- private:
-  vyn::TClientDataSet& ds_;
-  std::string filtro_;
-  bool ligado_;
-};
-
 }  // namespace integracao::campos

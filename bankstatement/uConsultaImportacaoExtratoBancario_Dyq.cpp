@@ -9,6 +9,7 @@
 #include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -51,7 +52,7 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
   nlohmann::ordered_json integrados = nlohmann::ordered_json::array();
   std::vector<int64_t> idsIntegrados;
   {
-    TGuardaFiltro guarda(*l);
+    TFilterGuard guarda(*l, TFilterGuard::kAllRows);
     for (l->First(); !l->Eof(); l->Next()) {
       if (Vazio(*l, "BDIDWEB")) continue;
       const int64_t id = Int(*l, "BDIDWEB");

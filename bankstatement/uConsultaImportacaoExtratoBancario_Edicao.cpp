@@ -14,6 +14,7 @@
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/accounting/substitui_asterisco.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/standins/lancamentos.h"
 #include "framework/ui/choice_controls.h"
@@ -63,12 +64,11 @@ bool PropagaLinhas(TComponent* owner, TClientDataSet& ds, F&& porLinha) {
   TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(owner, 1);
   status->setPrimaryStatusLabel(kAguarde);
   const int recno = ds.RecNo();
-  ds.DisableControls();
+  TDisabledControls controles(ds);
   TDesfazLinhas desfaz(ds);
   auto fim = [&] {
     status->Finalize();
     if (recno > 0 && recno <= ds.RecordCount()) ds.SetRecNo(recno);
-    ds.EnableControls();
   };
   try {
     for (ds.First(); !ds.Eof(); ds.Next()) {

@@ -11,6 +11,7 @@
 #include "framework/accounting/mov_par_mgr.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit_codigo.h"
 #include "settlement/uProcessoBaixas.h"
@@ -221,7 +222,7 @@ void TfrConsultaImportacaoExtratoBancario::CarregaParcelas(int64_t chave, int64_
   int64_t subtipo = 0;
   auto passo = [&](TClientDataSet* v, bool comprovante) {
     if (!TemLinhas(v)) return;
-    TGuardaFiltro guarda(*v);
+    TFilterGuard guarda(*v, TFilterGuard::kAllRows);
     for (v->First(); !v->Eof(); v->Next()) {
       if (Int(*v, "BDTIPO_BAIXA") != 2 || !doVinculo(*v)) continue;
       ids = Junta(ids, Int(*v, "BDBAIXA_ID"));

@@ -11,6 +11,7 @@
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/process_context.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/standins/lancamentos.h"
 #include "framework/ui/edit_codigo.h"
@@ -25,26 +26,6 @@ using namespace campos;
 
 namespace {
 
-// Detaches the split rows from their master for a walk over all of them.
-class TSoltaMulti {
- public:
-  explicit TSoltaMulti(TClientDataSet& m) : m_(m), src_(m.MasterSource()), campos_(m.MasterFields()) {
-    m_.SetMasterSource(nullptr);
-    m_.SetMasterFields("");
-  }
-  ~TSoltaMulti() {
-    m_.SetMasterFields(campos_);
-    m_.SetMasterSource(src_);
-  }
-  TSoltaMulti(const TSoltaMulti&) = delete;
-  TSoltaMulti& operator=(const TSoltaMulti&) = delete;
-
- private:
-  TClientDataSet& m_;
-  TDataSource* src_;
-  std::string campos_;
-};
-
 // The lines the balance weighs: a line returned or refused to the client is never booked, so it
 // cannot unbalance the run (an unidentified line is the very line an office returns).
 std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
@@ -55,7 +36,7 @@ std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
   b->CreateDataSet();
   const TBookmark onde = linhas.IsEmpty() ? 0 : linhas.GetBookmark();
   {
-    TGuardaFiltro guarda(linhas);
+    TFilterGuard guarda(linhas, TFilterGuard::kAllRows);
     for (linhas.First(); !linhas.Eof(); linhas.Next()) {
       const int64_t status = Int(linhas, "BDSTATUSWEB");
       if (status == 1 || status == 2) continue;
@@ -73,7 +54,7 @@ std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
 bool TfrConsultaImportacaoExtratoBancario::ExistePreparacaoDYQ() {
   TDAOFactory* r = DAOPreparacoes();
   if (!r) return false;
-  TGuardaFiltro guarda(*r);
+  TFilterGuard guarda(*r, TFilterGuard::kAllRows);
   r->SetFilter("BDCHAVELANC IS NULL");
   r->SetFiltered(true);
   return !r->IsEmpty();
@@ -106,7 +87,7 @@ void TfrConsultaImportacaoExtratoBancario::RemovePreparacoes(int tipo, int chave
   TDAOFactory* r = DAOPreparacoes();
   if (!r) return;
   {
-    TGuardaFiltro guarda(*r);
+    TFilterGuard guarda(*r, TFilterGuard::kAllRows);
     r->SetFilter(tipo == tpExtrato ? "BDCHAVELANC = " + std::to_string(chaveLinha) : "BDCHAVELANC IS NULL");
     r->SetFiltered(true);
     for (r->First(); !r->IsEmpty();) r->Delete();
@@ -254,8 +235,8 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   TClientDataSet* m = DAOMulti();
   // An expansion not undone stays: expanding again would book its split rows twice.
   if (!l || !m || FExpansao.Ativa) return;
-  TGuardaFiltro guardaL(*l);
-  TSoltaMulti solto(*m);
+  TFilterGuard guardaL(*l, TFilterGuard::kAllRows);
+  TDetachedDetail solto(*m);
   TExpansao e;
   int64_t maior = 0;
   for (l->First(); !l->Eof(); l->Next()) maior = std::max(maior, Int(*l, "BDCHAVE"));
@@ -314,7 +295,7 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
       // Both link sets: a split row may have links made by hand and links made through receipts.
       for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
         if (!v || !v->Active()) continue;
-        TGuardaFiltro gv(*v);
+        TFilterGuard gv(*v, TFilterGuard::kAllRows);
         std::vector<TBookmark> achados;
         for (v->First(); !v->Eof(); v->Next())
           if (Int(*v, "BDCHAVE") == chave.second && Int(*v, "BDCHAVELANC") == Int(*m, "BDCHAVELANC") &&
@@ -344,7 +325,7 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
 void TfrConsultaImportacaoExtratoBancario::DeleteMultiplosLancamentos() {
   TDAOFactory* l = DAOLinhas();
   if (!l || !FExpansao.Ativa) return;
-  TGuardaFiltro guarda(*l);
+  TFilterGuard guarda(*l, TFilterGuard::kAllRows);
   for (const TVinculoRepontado& v : FExpansao.Vinculos) {
     if (!v.Conjunto->BookmarkValid(v.Linha) || !l->BookmarkValid(v.Pai)) continue;
     l->GotoBookmark(v.Pai);
@@ -358,7 +339,7 @@ void TfrConsultaImportacaoExtratoBancario::DeleteMultiplosLancamentos() {
   // The cost-centre rows copied for the new entries go with them.
   if (const auto& agregados = Aggregates(l); !agregados.empty() && !FExpansao.CentrosCusto.empty()) {
     TDAOFactory& cc = *agregados.front();
-    TGuardaFiltro guardaCC(cc);
+    TFilterGuard guardaCC(cc, TFilterGuard::kAllRows);
     for (TBookmark b : FExpansao.CentrosCusto)
       if (cc.BookmarkValid(b)) {
         cc.GotoBookmark(b);
@@ -389,7 +370,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
   TDAOFactory* l = DAOLinhas();
   TClientDataSet* m = DAOMulti();
   if (!l || !m || !FExpansao.Ativa) return;
-  TGuardaFiltro guarda(*l);
+  TFilterGuard guarda(*l, TFilterGuard::kAllRows);
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
     bool todas = true;
@@ -401,7 +382,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
     l->GotoBookmark(pai);
     const auto chavePai = std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
     // The split rows are entries now: they leave the line.
-    TSoltaMulti solto(*m);
+    TDetachedDetail solto(*m);
     for (m->First(); !m->Eof();)
       if (Int(*m, "BDCODEMP") == chavePai.first && Int(*m, "BDCHAVE") == chavePai.second)
         m->Delete();
@@ -421,7 +402,7 @@ void TfrConsultaImportacaoExtratoBancario::PostaBaixas() {
   // run, are put aside while the engine posts.
   std::set<int64_t> fora;
   {
-    TGuardaFiltro guarda(*l);
+    TFilterGuard guarda(*l, TFilterGuard::kAllRows);
     for (l->First(); !l->Eof(); l->Next()) {
       const int64_t st = Int(*l, "BDSTATUSWEB");
       if (st == 1 || st == 2 || (Int(*l, "BDINCONSISTENTE") == miForaDaImportacao && Flag(*l, "BDVINC_BAIXA")))
@@ -436,7 +417,7 @@ void TfrConsultaImportacaoExtratoBancario::PostaBaixas() {
   for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
     if (!v || !v->Active() || fora.empty()) continue;
     TReserva r{v, {}};
-    TGuardaFiltro gv(*v);
+    TFilterGuard gv(*v, TFilterGuard::kAllRows);
     for (v->First(); !v->Eof();) {
       if (fora.count(Int(*v, "BDCHAVE"))) {
         std::vector<Variant> vals;

@@ -5,6 +5,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/mov_par_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 
 namespace integracao {
 
@@ -96,7 +97,7 @@ int TfrConsultaImportacaoExtratoBancario::CopiaCentrosCustoMulti(const std::map<
   int n = 0;
   for (TClientDataSet* d : origens) {
     if (!d || !d->Active()) continue;
-    TGuardaFiltro guarda(*d);
+    TFilterGuard guarda(*d, TFilterGuard::kAllRows);
     TClientDataSet c;
     c.CloneCursor(*d);
     c.SetMasterSource(nullptr);

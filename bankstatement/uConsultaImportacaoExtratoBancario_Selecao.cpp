@@ -10,6 +10,7 @@
 #include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/packages_util.h"
@@ -53,7 +54,7 @@ void TfrConsultaImportacaoExtratoBancario::setCheckItem(TComponent* sender) {
   const bool inverte = nome == "miInverterSelecao";
   const bool valor = nome == "miSelecinarTodos" || nome == "miSelecionarTodosAcima" || nome == "miSelecionarTodosAbaixo";
   const bool prep = UpperCase(grGrid->SelectedField) == "BDTRANSPREP";
-  l->DisableControls();
+  TDisabledControls controles(l);
   const int recno = l->RecNo();
   TDesfazLinhas desfaz(*l);
   auto marca = [&] {
@@ -88,11 +89,9 @@ void TfrConsultaImportacaoExtratoBancario::setCheckItem(TComponent* sender) {
   } catch (...) {
     desfaz.Desfaz();
     if (recno > 0 && recno <= l->RecordCount()) l->SetRecNo(recno);
-    l->EnableControls();
     throw;
   }
   if (recno > 0 && recno <= l->RecordCount()) l->SetRecNo(recno);
-  l->EnableControls();
 }
 
 void TfrConsultaImportacaoExtratoBancario::Inconsistencias_VYNExecuteItem(const std::string& texto) {
@@ -105,19 +104,22 @@ void TfrConsultaImportacaoExtratoBancario::Inconsistencias_VYNExecuteItem(const 
   TDAOFactory* l = DAOLinhas();
   if (!l || l->IsEmpty() || chave.empty()) return;
   const int recno = l->RecNo();
-  l->DisableControls();
-  for (l->First(); !l->Eof(); l->Next()) {
-    if (Txt(*l, "bdchave") != chave) continue;
-    AtualizarStatusBotoes();
-    if (spY570->Enabled()) {
-      LinhasSelecionadas.clear();
-      l->EnableControls();
-      spY570->Click();
-      return;
+  bool achou = false;
+  {
+    TDisabledControls controles(l);
+    for (l->First(); !l->Eof(); l->Next()) {
+      if (Txt(*l, "bdchave") != chave) continue;
+      AtualizarStatusBotoes();
+      achou = spY570->Enabled();
+      if (achou) break;
     }
+    if (!achou && recno > 0 && recno <= l->RecordCount()) l->SetRecNo(recno);
   }
-  if (recno > 0 && recno <= l->RecordCount()) l->SetRecNo(recno);
-  l->EnableControls();
+  if (achou) {
+    LinhasSelecionadas.clear();
+    spY570->Click();
+    return;
+  }
   AtualizarStatusBotoes();
 }
 

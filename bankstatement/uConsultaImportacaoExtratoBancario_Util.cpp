@@ -11,6 +11,7 @@
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/parametros_revisao.h"
 #include "settlement/uProcessoBaixas.h"
@@ -27,7 +28,7 @@ bool EhNodo(const TNodoImportacao& n, const char* caption) { return UpperCase(n.
 // Carries the new keys of the lines into a column of a dependent data set (links, split rows).
 void RemapeiaChaves(TClientDataSet* ds, const char* campo, const std::map<std::string, int>& novas) {
   if (!ds || !ds->Active() || !ds->FindField(campo)) return;
-  TGuardaFiltro filtro(*ds);
+  TFilterGuard filtro(*ds, TFilterGuard::kAllRows);
   std::vector<TBookmark> linhas;
   for (ds->First(); !ds->Eof(); ds->Next()) linhas.push_back(ds->GetBookmark());
   for (TBookmark b : linhas) {
@@ -76,7 +77,7 @@ bool TUtilImportacao_ExtratoBancario_Treeview::ConciliadoLadoBanco(const TClient
 }
 
 void TUtilImportacao_ExtratoBancario_Treeview::SetInconsistenciaMulti(TClientDataSet& ds) {
-  TGuardaFiltro filtro(ds);
+  TFilterGuard filtro(ds, TFilterGuard::kAllRows);
   for (ds.First(); !ds.Eof(); ds.Next()) {
     if (Int(ds, "BDMULTLANC") != 0) continue;
     const TBookmark linha = ds.GetBookmark();
@@ -131,13 +132,8 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetChaveServidor() {
       }
       if (tela && tela->DAOMulti()) {
         TClientDataSet& m = *tela->DAOMulti();
-        TDataSource* mestre = m.MasterSource();
-        const std::string campos = m.MasterFields();
-        m.SetMasterSource(nullptr);
-        m.SetMasterFields("");
+        TDetachedDetail solto(m);
         RemapeiaChaves(&m, "BDCHAVE", n->ChavesNovas);
-        m.SetMasterFields(campos);
-        m.SetMasterSource(mestre);
       }
       // Rules made from lines keep naming their line: a run that does not complete must not make
       // the next one take its ticked lines for new ones.
@@ -163,19 +159,16 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
   TClientDataSet* multi = tela ? tela->DAOMulti() : nullptr;
   auto divisoes = [&](auto&& cada) {
     if (!multi || Int(ds, "BDMULTLANC") == 1) return 0;
-    TDataSource* mestre = multi->MasterSource();
-    const std::string campos = multi->MasterFields();
-    multi->SetMasterSource(nullptr);
-    multi->SetMasterFields("");
+    // The link goes back before the filter: the guards leave in the reverse order they came.
+    TFilterGuard filtro(*multi);
+    TDetachedDetail solto(*multi);
+    multi->SetFiltered(false);
     int n = 0;
-    TGuardaFiltro filtro(*multi);
     for (multi->First(); !multi->Eof(); multi->Next())
       if (Int(*multi, "BDCODEMP") == Int(ds, "BDCODEMP") && Int(*multi, "BDCHAVE") == Int(ds, "BDCHAVE")) {
         ++n;
         cada(*multi);
       }
-    multi->SetMasterFields(campos);
-    multi->SetMasterSource(mestre);
     return n;
   };
   if (result) result = Valor(ds, "BDVALOR") > Currency() || divisoes([](TClientDataSet&) {}) == 0;
@@ -222,7 +215,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
   if (auto* regras = tela->DAOPreparacoes()) {
     regras->EmptyDataSet();
     if (TDAOFactory* linhas = tela->DAOLinhas()) {
-      TGuardaFiltro filtro(*linhas);
+      TFilterGuard filtro(*linhas, TFilterGuard::kAllRows);
       for (linhas->First(); !linhas->Eof(); linhas->Next())
         if (Flag(*linhas, "BDTRANSPREP")) {
           linhas->Edit();

@@ -3,6 +3,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -27,7 +28,7 @@ bool ComecaCom(const std::string& s, const std::string& ini) {
 template <class F>
 void ApagaSe(TClientDataSet* ds, F&& casa) {
   if (!ds || !ds->Active()) return;
-  TGuardaFiltro guarda(*ds);
+  TFilterGuard guarda(*ds, TFilterGuard::kAllRows);
   for (ds->First(); !ds->Eof();)
     if (casa(*ds))
       ds->Delete();
@@ -44,7 +45,7 @@ void TfrConsultaImportacaoExtratoBancario::miDuplicatasClick(TComponent* sender)
   const std::string nome = sender->Name();
   const bool multi = TerminaCom(nome, "Multi");
   if (!multi) {
-    TGuardaFiltro guarda(*m);
+    TFilterGuard guarda(*m, TFilterGuard::kAllRows);
     for (m->First(); !m->Eof(); m->Next())
       if (Int(*m, "BDCODEMP") == Int(*l, "BDCODEMP") && Int(*m, "BDCHAVE") == Int(*l, "BDCHAVE") &&
           Flag(*m, "BDVINC_BAIXA")) {
@@ -84,10 +85,9 @@ void TfrConsultaImportacaoExtratoBancario::pmTipoBaixaPopup(TComponent* sender) 
 
 void TfrConsultaImportacaoExtratoBancario::spAutoLinkClick(TComponent*) {
   if (!DAOAtual() || !FCodEmp) return;
-  DAOAtual()->DisableControls();
+  TDisabledControls controles(DAOAtual());
   FProcessoBaixas->GetVinculosAutomaticos(this, DAOAtual(), static_cast<int>(FCodEmp->Codigo()), miDocumento->Checked,
                                           miConsiderarZeros->Checked, miDistinguirValores->Checked, false, nullptr);
-  DAOAtual()->EnableControls();
 }
 
 void TfrConsultaImportacaoExtratoBancario::spDelLinkClick(TComponent*) {
@@ -117,18 +117,18 @@ void TfrConsultaImportacaoExtratoBancario::spDelLinkMultiClick(TComponent*) {
 void TfrConsultaImportacaoExtratoBancario::spRemoveAutoLinkClick(TComponent*) {
   TDAOFactory* l = DAOLinhas();
   if (!l) return;
-  l->DisableControls();
+  TDisabledControls controles(l);
   for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA})
     ApagaSe(v, [](TClientDataSet& d) { return Flag(d, "BDAUTOMATICO"); });
   // A line keeps its mark while it still has links of any kind (made by hand or through receipts).
-  TGuardaFiltro guarda(*l);
+  TFilterGuard guarda(*l, TFilterGuard::kAllRows);
   for (l->First(); !l->Eof(); l->Next()) {
     if (!Flag(*l, "BDVINC_BAIXA")) continue;
     const int64_t chave = Int(*l, "BDCHAVE");
     bool resta = false;
     for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
       if (!v || !v->Active()) continue;
-      TGuardaFiltro gv(*v);
+      TFilterGuard gv(*v, TFilterGuard::kAllRows);
       for (v->First(); !v->Eof() && !resta; v->Next())
         resta = Int(*v, "BDCHAVE") == chave && Int(*v, "BDCHAVELANC") == 0;
     }
@@ -138,7 +138,6 @@ void TfrConsultaImportacaoExtratoBancario::spRemoveAutoLinkClick(TComponent*) {
       l->Post();
     }
   }
-  l->EnableControls();
 }
 
 bool TfrConsultaImportacaoExtratoBancario::CanEnableLinkButton(bool link) {

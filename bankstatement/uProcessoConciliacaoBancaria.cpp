@@ -9,6 +9,7 @@
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -326,42 +327,40 @@ void TfrProcessoConciliacaoBancaria::spConciliacaoClick() {
   MostraTotais();
   TClientDataSet& ext = *FDaoExt;
   TClientDataSet& lan = *FDaoCont;
-  ext.DisableControls();
-  for (ext.First(); !ext.Eof(); ext.Next()) {
-    const int s = Status(ext);
-    if (s == 1 || s == 2 || s == 7) Posta(ext, s == 2 ? 3 : 6);
-  }
-  lan.DisableControls();
-  try {
-    for (lan.First(); !lan.Eof(); lan.Next()) {
-      const int s = Status(lan);
-      if (s != 1 && s != 2 && s != 7) continue;
-      const Variant valor = lan.FieldByName("BDVALOR").Value();
-      const Variant dcto = lan.FieldByName("BDDCTO").Value();
-      const TDateTime data = lan.FieldByName("BDDATA").AsDateTime();
-      bool achou = ext.Locate("BDVALOR;BDDATAMOV;BDDCTO;BDSTATUS", {valor, Variant(data), dcto, Variant(3)});
-      if (!achou) achou = ext.Locate("BDVALOR;BDDCTO;BDSTATUS", {valor, dcto, Variant(6)});
-      lan.Edit();
-      if (achou && ext.FieldByName("BDDATAMOV").AsDateTime().DateOnly() != data.DateOnly()) {
-        if (!perguntou) {
-          perguntou = true;
-          FAtualizaData = MessageDlgVYNGlobal("Deseja atualizar os lançamentos contábeis com os dados do extrato bancário?",
-                                              mtInformation, mbYes | mbNo, {"Sim", "Não"}) == mrYes;
-        }
-        if (FAtualizaData) lan.FieldByName("BDDATA").SetAsDateTime(ext.FieldByName("BDDATAMOV").AsDateTime());
-      }
-      lan.FieldByName("BDSTATUS").SetAsInteger(s == 2 ? 3 : 6);
-      lan.Post();
-      ext.SetIndexFieldNames("");
+  {
+    TDisabledControls controlesExt(ext);
+    for (ext.First(); !ext.Eof(); ext.Next()) {
+      const int s = Status(ext);
+      if (s == 1 || s == 2 || s == 7) Posta(ext, s == 2 ? 3 : 6);
     }
-  } catch (...) {
-    if (lan.State() != TDataSetState::dsBrowse) lan.Cancel();
-    ext.EnableControls();
-    lan.EnableControls();
-    throw;
+    TDisabledControls controlesLan(lan);
+    try {
+      for (lan.First(); !lan.Eof(); lan.Next()) {
+        const int s = Status(lan);
+        if (s != 1 && s != 2 && s != 7) continue;
+        const Variant valor = lan.FieldByName("BDVALOR").Value();
+        const Variant dcto = lan.FieldByName("BDDCTO").Value();
+        const TDateTime data = lan.FieldByName("BDDATA").AsDateTime();
+        bool achou = ext.Locate("BDVALOR;BDDATAMOV;BDDCTO;BDSTATUS", {valor, Variant(data), dcto, Variant(3)});
+        if (!achou) achou = ext.Locate("BDVALOR;BDDCTO;BDSTATUS", {valor, dcto, Variant(6)});
+        lan.Edit();
+        if (achou && ext.FieldByName("BDDATAMOV").AsDateTime().DateOnly() != data.DateOnly()) {
+          if (!perguntou) {
+            perguntou = true;
+            FAtualizaData = MessageDlgVYNGlobal("Deseja atualizar os lançamentos contábeis com os dados do extrato bancário?",
+                                                mtInformation, mbYes | mbNo, {"Sim", "Não"}) == mrYes;
+          }
+          if (FAtualizaData) lan.FieldByName("BDDATA").SetAsDateTime(ext.FieldByName("BDDATAMOV").AsDateTime());
+        }
+        lan.FieldByName("BDSTATUS").SetAsInteger(s == 2 ? 3 : 6);
+        lan.Post();
+        ext.SetIndexFieldNames("");
+      }
+    } catch (...) {
+      if (lan.State() != TDataSetState::dsBrowse) lan.Cancel();
+      throw;
+    }
   }
-  ext.EnableControls();
-  lan.EnableControls();
   btIniciar->SetEnabled(true);
   RestauraLinhas(FRecExt, FRecCont);
 }
@@ -370,8 +369,8 @@ bool TfrProcessoConciliacaoBancaria::PodeIniciarProcesso() {
   recCheckExt_ = FDaoExt->RecNo();
   recCheckCont_ = FDaoCont->RecNo();
   bool pode = TfrProcesso_Padrao_VYN::PodeIniciarProcesso();
-  FDaoExt->DisableControls();
-  FDaoCont->DisableControls();
+  TDisabledControls controlesExt(FDaoExt);
+  TDisabledControls controlesCont(FDaoCont);
   const Currency somaExt = SomaParaProcesso(*FDaoExt);
   const Currency somaCont = SomaParaProcesso(*FDaoCont);
   if (somaExt != somaCont) {
@@ -379,8 +378,6 @@ bool TfrProcessoConciliacaoBancaria::PodeIniciarProcesso() {
     pode = false;
   }
   if (!pode) RestauraLinhas(recCheckExt_, recCheckCont_);
-  FDaoExt->EnableControls();
-  FDaoCont->EnableControls();
   return pode;
 }
 

@@ -124,7 +124,7 @@ void TfrImportacaoLancamentoDYQ::FormDestroy() {
 
 void TfrImportacaoLancamentoDYQ::Aviso(const std::string& texto) {
   ultimoAviso_ = RemoveCaret(texto);
-  if (IsTARVO() || IsUnattended())
+  if (IsUnattended())
     RegistraInconsistenciaExecucao(RemoveCaret(texto));
   else
     DlgWarOk(texto);
@@ -191,7 +191,7 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
   const Variant dyq = db->QueryValue("select bddyq from tempresas where bdcodemp = ?", {empresa});
   if (dyq.IsNull() || UpperCase(Trim(dyq.AsString())) != "TRUE") {
     recusar = true;
-    if (IsTARVO() || IsUnattended())
+    if (IsUnattended())
       RegistraMensagemExecucao("Empresa não possui o DYQ!");
     else
       DlgInfOk("Empresa não possui o ^DYQ!");
@@ -313,7 +313,7 @@ void TfrImportacaoLancamentoDYQ::Processo() {
     std::filesystem::remove(caminho, ec);
   };
   try {
-    mgr->IsTARVO = IsTARVO();
+    mgr->IsTARVO = IsUnattended();
     mgr->NaoRetirarZerosContas = true;
     mgr->CompararLancamentos = CompararLancamentos;
     mgr->NomeArquivo = nome;

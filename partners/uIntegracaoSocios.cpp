@@ -1,5 +1,6 @@
 #include "partners/uIntegracaoSocios.h"
 
+#include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/importacao_socios.h"
 #include "framework/core/text.h"
 #include "framework/data/arquivo_importacao.h"
@@ -63,7 +64,7 @@ void TIntegracaoSocios::criaDAOs() {
   FParserGerador = std::make_unique<TParserGeradorPlanilha>();
   FParserGerador->setDAOGerador(FDAOGeradorPlanilha);
 
-  Variant forma = GetRetornaCampoEmpresa(this, CodEmp(), "BDFORMATRIBUTACAOEMP");
+  Variant forma = TEmpresasMGR::GetRetornaCampoEmpresa(this, CodEmp(), "BDFORMATRIBUTACAOEMP");
   FValidaQualificacao = !forma.IsNull() && forma.AsInteger() > 0;
 
   if (!FArquivoImportacao) FArquivoImportacao = std::make_unique<TArquivoImportacao>();

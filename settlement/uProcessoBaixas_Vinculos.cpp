@@ -14,6 +14,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
 #include "framework/ui/edit_codigo.h"
@@ -469,29 +470,18 @@ void TProcessoBaixas::GetAposInconsistenciaMemory(TDAOFactory* prDAO) {
   TClientDataSet& links = *cdsVINC_EXT_BAN_BAIXA;
   for (links.First(); !links.Eof(); links.Next()) vinculadas.insert(links.FieldByName("BDCHAVE").AsInteger());
 
-  const std::string filtro = prDAO->Filter();
-  const bool filtrado = prDAO->Filtered();
+  TFilterGuard filtro(*prDAO);
   prDAO->SetFiltered(false);
   prDAO->SetFilter("");
-  auto restaura = [&] {
-    prDAO->SetFilter(filtro);
-    prDAO->SetFiltered(filtrado);
-  };
-  try {
-    for (prDAO->First(); !prDAO->Eof();) {
-      const TField& inc = prDAO->FieldByName("bdINCONSISTENTE");
-      const bool liquidada = prDAO->FieldByName("BDCONCC").AsBoolean() || prDAO->FieldByName("BDCONCD").AsBoolean();
-      if (vinculadas.count(prDAO->FieldByName("BDCHAVE").AsInteger()) && liquidada &&
-          (inc.IsNull() || inc.AsInteger() != 1))
-        prDAO->Delete();
-      else
-        prDAO->Next();
-    }
-  } catch (...) {
-    restaura();
-    throw;
+  for (prDAO->First(); !prDAO->Eof();) {
+    const TField& inc = prDAO->FieldByName("bdINCONSISTENTE");
+    const bool liquidada = prDAO->FieldByName("BDCONCC").AsBoolean() || prDAO->FieldByName("BDCONCD").AsBoolean();
+    if (vinculadas.count(prDAO->FieldByName("BDCHAVE").AsInteger()) && liquidada &&
+        (inc.IsNull() || inc.AsInteger() != 1))
+      prDAO->Delete();
+    else
+      prDAO->Next();
   }
-  restaura();
 }
 
 void TProcessoBaixas::GetAposInconsistenciaHugeFile(TDAOFactory* prDAO) {

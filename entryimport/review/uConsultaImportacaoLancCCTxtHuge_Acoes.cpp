@@ -10,6 +10,7 @@
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
@@ -297,15 +298,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::spRemoveAutoLinkClick(TComponent* sende
   spArquivoGrandeClick(sender);
   TDAOFactory* atual = DAOAtual();
   if (!atual) return;
-  atual->DisableControls();
-  try {
-    if (auto* lanc = dynamic_cast<TLancamentoMGR*>(atual); lanc && FProcessoBaixas)
-      FProcessoBaixas->DeletarVinculosAutomaticos(this, FCodEmp, lanc);
-  } catch (...) {
-    atual->EnableControls();
-    throw;
-  }
-  atual->EnableControls();
+  TDisabledControls controles(atual);
+  if (auto* lanc = dynamic_cast<TLancamentoMGR*>(atual); lanc && FProcessoBaixas)
+    FProcessoBaixas->DeletarVinculosAutomaticos(this, FCodEmp, lanc);
 }
 
 bool TfrConsultaImportacaoLancCCTxtHuge::PodeVincular(TComponent* sender) {
@@ -369,7 +364,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
                      ctExecute, {empresa, Sessao()});
   }
   if (atual) {
-    atual->DisableControls();
+    TDisabledControls controles(atual);
     const int recno = atual->RecNo();
     // The rows in memory follow; the work table was cleared by the statement above.
     const bool memoria = atual->ControlMemory();
@@ -383,12 +378,10 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
         }
     } catch (...) {
       atual->SetControlMemory(memoria);
-      atual->EnableControls();
       throw;
     }
     atual->SetControlMemory(memoria);
     if (recno > 0 && recno <= atual->RecordCount()) atual->SetRecNo(recno);
-    atual->EnableControls();
   }
   // The selection is derived from the data: none is left, so no side is chosen.
   FCountSel = 0;

@@ -4,6 +4,7 @@
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/importacao_treeview.h"
@@ -67,59 +68,53 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosAfterEditField(const std::
   TDAOFactory* atual = DAOAtual();
   if (!atual || atual->IsEmpty()) return;
   const std::string f = UpperCase(campo);
-  atual->DisableControls();
-  try {
-    const TField* editado = atual->FindField(f);
-    // An emptied cell is written by the screen's own statement (the framework's save writes values).
-    if (editado && editado->IsNull()) DAOSetValue(*atual, f, Variant(), 0);
-    if (f == "BDDEBITO" || f == "BDCREDITO") {
-      const bool debito = f == "BDDEBITO";
-      const Variant novo = CodigoOuNulo(*atual, f);
-      setDadosCampoConta(debito ? 0 : 1, debito ? FDebBefore : FCreBefore);
-      GravaContas(f, FPartBefore, novo);
-    }
-    if ((f == "BDCODTERCEIROD" || f == "BDCODTERCEIROC") && FPartBefore == 0) {
-      const Variant novo = CodigoOuNulo(*atual, f);
-      if (novo.IsNull() || ExisteMesmoPart(f, static_cast<int>(novo.AsInteger()))) GravaContas(f, 0, novo);
-    }
-    if (f == "BDCODTERCEIROC")
-      DAOSetValue(*atual, "bdALTCODTERCEIROC", Variant(Inteiro(*atual, "BDCODTERCEIROC")), 1);
-    else if (f == "BDCODTERCEIROD")
-      DAOSetValue(*atual, "bdALTCODTERCEIROD", Variant(Inteiro(*atual, "BDCODTERCEIROD")), 1);
-    if (f == "BDDATAEXTEMPORANEO") {
-      const TField& d = atual->FieldByName("BDDATAEXTEMPORANEO");
-      if (!d.IsNull() && d.AsDateTime().Value <= 0) DAOSetValue(*atual, "BDDATAEXTEMPORANEO", Variant(), 9);
-      DAOSetValue(*atual, "BDLANCAEXTEMPORANEO",
-                  Variant(std::string(atual->FieldByName("BDDATAEXTEMPORANEO").IsNull() ? "FALSE" : "TRUE")), 2);
-    }
-    // The transfer flag of the rural-producer detail follows both accounts after every edit.
-    for (TDAOFactory* pr : Aggregates(atual)) {
-      if (!SameText(pr->WorkTable(), kTabelaProdutorRural)) continue;
-      const bool transferencia =
-          DebitoCreditoPR(Inteiro(*atual, "BDDEBITO")) && DebitoCreditoPR(Inteiro(*atual, "BDCREDITO"));
-      const std::string x = transferencia ? "TRUE" : "FALSE";
-      TSQLMGRHandle sql = getSQLMgr_do_Pool();
-      sql->CommandText(std::string("UPDATE ") + kTabelaProdutorRural +
-                           " T SET BDTRANSFERENCIA = ? WHERE T.BDSESSAO = ? AND T.BDCODEMP = ? AND T.BDCHAVE = ?",
-                       ctExecute,
-                       {Variant(x), Sessao(), atual->FieldByName("BDCODEMP").Value(), atual->FieldByName("BDCHAVE").Value()});
-      TClientDataSet* detalhe = dsGridItens->DataSet();
-      if (spLancamentosPR->Down && detalhe == pr && !pr->IsEmpty() && pr->FindField("BDTRANSFERENCIA")) {
-        // The work table has it already; the detail row follows in memory.
-        const bool memoria = pr->ControlMemory();
-        pr->SetControlMemory(true);
-        pr->Edit();
-        pr->FieldByName("BDTRANSFERENCIA").SetValue(Variant(x));
-        pr->Post();
-        pr->SetControlMemory(memoria);
-      }
-      break;
-    }
-  } catch (...) {
-    atual->EnableControls();
-    throw;
+  TDisabledControls controles(atual);
+  const TField* editado = atual->FindField(f);
+  // An emptied cell is written by the screen's own statement (the framework's save writes values).
+  if (editado && editado->IsNull()) DAOSetValue(*atual, f, Variant(), 0);
+  if (f == "BDDEBITO" || f == "BDCREDITO") {
+    const bool debito = f == "BDDEBITO";
+    const Variant novo = CodigoOuNulo(*atual, f);
+    setDadosCampoConta(debito ? 0 : 1, debito ? FDebBefore : FCreBefore);
+    GravaContas(f, FPartBefore, novo);
   }
-  atual->EnableControls();
+  if ((f == "BDCODTERCEIROD" || f == "BDCODTERCEIROC") && FPartBefore == 0) {
+    const Variant novo = CodigoOuNulo(*atual, f);
+    if (novo.IsNull() || ExisteMesmoPart(f, static_cast<int>(novo.AsInteger()))) GravaContas(f, 0, novo);
+  }
+  if (f == "BDCODTERCEIROC")
+    DAOSetValue(*atual, "bdALTCODTERCEIROC", Variant(Inteiro(*atual, "BDCODTERCEIROC")), 1);
+  else if (f == "BDCODTERCEIROD")
+    DAOSetValue(*atual, "bdALTCODTERCEIROD", Variant(Inteiro(*atual, "BDCODTERCEIROD")), 1);
+  if (f == "BDDATAEXTEMPORANEO") {
+    const TField& d = atual->FieldByName("BDDATAEXTEMPORANEO");
+    if (!d.IsNull() && d.AsDateTime().Value <= 0) DAOSetValue(*atual, "BDDATAEXTEMPORANEO", Variant(), 9);
+    DAOSetValue(*atual, "BDLANCAEXTEMPORANEO",
+                Variant(std::string(atual->FieldByName("BDDATAEXTEMPORANEO").IsNull() ? "FALSE" : "TRUE")), 2);
+  }
+  // The transfer flag of the rural-producer detail follows both accounts after every edit.
+  for (TDAOFactory* pr : Aggregates(atual)) {
+    if (!SameText(pr->WorkTable(), kTabelaProdutorRural)) continue;
+    const bool transferencia =
+        DebitoCreditoPR(Inteiro(*atual, "BDDEBITO")) && DebitoCreditoPR(Inteiro(*atual, "BDCREDITO"));
+    const std::string x = transferencia ? "TRUE" : "FALSE";
+    TSQLMGRHandle sql = getSQLMgr_do_Pool();
+    sql->CommandText(std::string("UPDATE ") + kTabelaProdutorRural +
+                         " T SET BDTRANSFERENCIA = ? WHERE T.BDSESSAO = ? AND T.BDCODEMP = ? AND T.BDCHAVE = ?",
+                     ctExecute,
+                     {Variant(x), Sessao(), atual->FieldByName("BDCODEMP").Value(), atual->FieldByName("BDCHAVE").Value()});
+    TClientDataSet* detalhe = dsGridItens->DataSet();
+    if (spLancamentosPR->Down && detalhe == pr && !pr->IsEmpty() && pr->FindField("BDTRANSFERENCIA")) {
+      // The work table has it already; the detail row follows in memory.
+      const bool memoria = pr->ControlMemory();
+      pr->SetControlMemory(true);
+      pr->Edit();
+      pr->FieldByName("BDTRANSFERENCIA").SetValue(Variant(x));
+      pr->Post();
+      pr->SetControlMemory(memoria);
+    }
+    break;
+  }
 }
 
 bool TfrConsultaImportacaoLancCCTxtHuge::DebitoCreditoPR(int conta) {

@@ -6,8 +6,11 @@
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/data/sql_value.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/status_processo.h"
@@ -17,12 +20,6 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-
-void ExigeIdentificador(const std::string& s) {
-  bool ok = !s.empty();
-  for (unsigned char c : s) ok = ok && (std::isalnum(c) || c == '_');
-  if (!ok) throw EDataSetError("Nome inválido em um comando: " + s);
-}
 
 // The key of the current row in its work table.
 TParams ChaveLinha(const TDAOFactory& dao) {
@@ -49,9 +46,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaCampo(TDAOFactory& dao, const std:
                                                     int) {
   if (TField* f = dao.FindField(campo)) f->SetValue(valor);
   if (!ModoArquivoGrande(&dao)) return;
-  ExigeIdentificador(campo);
-  const std::string& tabela = dao.WorkTable();
-  ExigeIdentificador(tabela);
+  CheckSQLIdentifier<EDataSetError>(campo, "Nome inválido em um comando: ");
+  const std::string& tabela = CheckSQLIdentifier<EDataSetError>(dao.WorkTable(), "Nome inválido em um comando: ");
   TSQLMGRHandle sql = getSQLMgr_do_Pool();
   TParams p = ChaveLinha(dao);
   std::string valorSql = " = null ";
@@ -101,14 +97,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::DAOSetValue(TDAOFactory& dao, const std
 std::string TfrConsultaImportacaoLancCCTxtHuge::DAORealizarCommit(const std::vector<std::string>& script) {
   std::string erro;
   try {
-    TDAOFactory::ExecutaScriptTrans_StartTransaction();
-    erro = TDAOFactory::Executa_Script(script, true, true, "", 0, false);
-    if (erro.empty())
-      TDAOFactory::ExecutaScriptTrans_Commit();
-    else
-      TDAOFactory::ExecutaScriptTrans_RollBack();
+    TDatabase* db = ProcessContext().Database;
+    if (!db) throw EDatabaseError("Nenhum banco de dados conectado.");
+    TTransaction tr(*db);
+    erro = TDAOFactory::Executa_Script(script, true, true, "", 0, false, db);
+    if (erro.empty()) tr.Commit();
   } catch (const std::exception& e) {
-    TDAOFactory::ExecutaScriptTrans_RollBack();
     erro = e.what();
   }
   return erro;
@@ -184,12 +178,11 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
 
   TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(this, 1);
   status->setPrimaryStatusLabel("Atualizando dados, aguarde...");
-  lanc->DisableControls();
+  TDisabledControls controles(lanc);
   const int recno = lanc->RecNo();
   auto fim = [&] {
     status->Finalize();
     if (recno > 0 && recno <= lanc->RecordCount()) lanc->SetRecNo(recno);
-    lanc->EnableControls();
   };
   try {
     auto* sql = TSQLMGR::CreateMgr(this);

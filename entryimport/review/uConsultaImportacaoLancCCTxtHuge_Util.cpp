@@ -90,9 +90,7 @@ void TUtilImportacao_LancCC_Treeview::ClearListaDAO() {
 }
 
 void TUtilImportacao_LancCC_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
-  auto* tela = Tela();
-  const bool semDialogo = (tela && tela->IsTARVO) || IsUnattended();
-  if (semDialogo || !FDadosAdicionais || !FDadosAdicionais->IsPlanilha || FArquivoPlanilha.empty()) {
+  if (IsUnattended() || !FDadosAdicionais || !FDadosAdicionais->IsPlanilha || FArquivoPlanilha.empty()) {
     TUtilImportacao_LancCC_Comum::MostraMensagemFimImportacao(texto);
     return;
   }

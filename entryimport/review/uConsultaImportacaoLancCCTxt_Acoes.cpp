@@ -1,6 +1,7 @@
 // The in-memory review's actions: the import button and its after-check, the settlement links, the
 // conciliation marks and the editing rules of the entry cells.
 #include <fmt/format.h>
+#include <optional>
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
@@ -9,6 +10,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -22,22 +24,6 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-
-// The grid's data set keeps its controls off while a handler walks it.
-class TSemControles {
- public:
-  explicit TSemControles(TClientDataSet* ds) : ds_(ds) {
-    if (ds_) ds_->DisableControls();
-  }
-  ~TSemControles() {
-    if (ds_) ds_->EnableControls();
-  }
-  TSemControles(const TSemControles&) = delete;
-  TSemControles& operator=(const TSemControles&) = delete;
-
- private:
-  TClientDataSet* ds_;
-};
 
 }  // namespace
 
@@ -74,7 +60,7 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
 }
 
 void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias_VYN* lista, int empresa) {
-  if (!lista || !(IsTARVO || IsUnattended())) return;
+  if (!lista || !IsUnattended()) return;
   const std::string msg = MensagemExecucao();
   lista->Add_Erro(empresa, msg.empty() ? "Os débitos e os créditos dos lançamentos a importar não fecham. Nada foi "
                                          "importado."
@@ -83,36 +69,24 @@ void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias
 
 void TfrConsultaImportacaoLancCCTxt::GetAposInconsistencia() {
   TDAOFactory* atual = DAOAtual();
-  const std::string filtro = atual ? atual->Filter() : std::string();
-  const bool filtrado = atual && atual->Filtered();
+  std::optional<TFilterGuard> filtro;
   if (atual) {
-    atual->SetFiltered(false);
+    filtro.emplace(*atual, TFilterGuard::kAllRows);
     atual->SetFilter("");
   }
-  auto restaura = [&] {
-    if (!atual) return;
-    atual->SetFilter(filtro);
-    atual->SetFiltered(filtrado);
-  };
-  try {
-    TClientDataSet* v = Vinculos();
-    for (const auto& n : Nodos()) {
-      if (UpperCase(n->Caption) != UpperCase(kNodoLancamentos) || !v) continue;
-      TDAOFactory& ds = *n->DAO;
-      for (ds.First(); !ds.Eof();) {
-        const bool vinculada = v->Locate("BDCHAVE", {Variant(static_cast<long long>(Inteiro(ds, "BDCHAVE")))});
-        const bool conciliada = ds.FieldByName("BDCONCC").AsBoolean() || ds.FieldByName("BDCONCD").AsBoolean();
-        if (vinculada && conciliada && Inteiro(ds, "bdINCONSISTENTE") != 1)
-          ds.Delete();
-        else
-          ds.Next();
-      }
+  TClientDataSet* v = Vinculos();
+  for (const auto& n : Nodos()) {
+    if (UpperCase(n->Caption) != UpperCase(kNodoLancamentos) || !v) continue;
+    TDAOFactory& ds = *n->DAO;
+    for (ds.First(); !ds.Eof();) {
+      const bool vinculada = v->Locate("BDCHAVE", {Variant(static_cast<long long>(Inteiro(ds, "BDCHAVE")))});
+      const bool conciliada = ds.FieldByName("BDCONCC").AsBoolean() || ds.FieldByName("BDCONCD").AsBoolean();
+      if (vinculada && conciliada && Inteiro(ds, "bdINCONSISTENTE") != 1)
+        ds.Delete();
+      else
+        ds.Next();
     }
-  } catch (...) {
-    restaura();
-    throw;
   }
-  restaura();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -162,7 +136,7 @@ void TfrConsultaImportacaoLancCCTxt::MarcaDesvinculada(TDAOFactory& linha) {
 
 void TfrConsultaImportacaoLancCCTxt::spAutoLinkClick(TComponent*) {
   if (!FProcessoBaixas || !DAOAtual()) return;
-  TSemControles semControles(DAOAtual());
+  TDisabledControls semControles(DAOAtual());
   FProcessoBaixas->GetVinculosAutomaticos(this, DAOAtual(), FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0,
                                           miDocumento->Checked, miConsiderarzero->Checked, false, false, nullptr);
 }
@@ -176,7 +150,7 @@ void TfrConsultaImportacaoLancCCTxt::spRemoveAutoLinkClick(TComponent*) {
   TDAOFactory* atual = DAOAtual();
   TClientDataSet* v = Vinculos();
   if (!atual || !v) return;
-  TSemControles semControles(atual);
+  TDisabledControls semControles(atual);
   const int64_t empresa = FCodEmp ? FCodEmp->Codigo() : 0;
   for (v->First(); !v->Eof();) {
     if (!v->FieldByName("BDAUTOMATICO").AsBoolean()) {

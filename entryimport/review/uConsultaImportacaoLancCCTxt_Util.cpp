@@ -4,6 +4,7 @@
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/ui/edit_codigo.h"
 
 namespace integracao {
@@ -49,18 +50,8 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetChaveServidor() {
   for (TNodoImportacao* n : Nodos()) {
     if (!EhLancamentos(n->Caption) || !n->DAO) continue;
     TDAOFactory& ds = *n->DAO;
-    const std::string filtro = ds.Filter();
-    const bool filtrado = ds.Filtered();
-    struct TRestaura {
-      TDAOFactory& ds;
-      const std::string& filtro;
-      bool filtrado;
-      ~TRestaura() {
-        ds.SetFiltered(false);
-        ds.SetFilter(filtro);
-        ds.SetFiltered(filtrado);
-      }
-    } restaura{ds, filtro, filtrado};
+    const TFilterGuard restaura(ds);
+    const std::string& filtro = restaura.Filter();
     if (FDAOEmp && FDAOEmp->RecordCount() >= 2) {
       for (FDAOEmp->First(); !FDAOEmp->Eof(); FDAOEmp->Next()) {
         const std::string empresa = FDAOEmp->FieldByName("BDCODEMP").AsString();
@@ -94,29 +85,15 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
     if (!EhLancamentos(n->Caption) || n->Aggregates.empty()) continue;
     TDAOFactory* cc = n->Aggregates.front();
     if (!dynamic_cast<TLancamentoCentroCustoMGR*>(cc)) continue;
-    TDataSource* src = cc->MasterSource();
-    const std::string mestre = cc->MasterFields();
-    const std::string indice = cc->IndexFieldNames();
-    cc->SetMasterSource(nullptr);
-    cc->SetMasterFields("");
+    TDetachedDetail solto(*cc, true);
     cc->SetIndexFieldNames("");
-    try {
-      for (cc->First(); !cc->Eof(); cc->Next()) {
-        auto it = n->ChavesNovas.find(cc->FieldByName("bdCHAVE").AsString());
-        if (it == n->ChavesNovas.end() || it->second <= 0) continue;
-        cc->Edit();
-        cc->FieldByName("bdCHAVE").SetAsInteger(it->second);
-        cc->Post();
-      }
-    } catch (...) {
-      cc->SetIndexFieldNames(indice);
-      cc->SetMasterFields(mestre);
-      cc->SetMasterSource(src);
-      throw;
+    for (cc->First(); !cc->Eof(); cc->Next()) {
+      auto it = n->ChavesNovas.find(cc->FieldByName("bdCHAVE").AsString());
+      if (it == n->ChavesNovas.end() || it->second <= 0) continue;
+      cc->Edit();
+      cc->FieldByName("bdCHAVE").SetAsInteger(it->second);
+      cc->Post();
     }
-    cc->SetIndexFieldNames(indice);
-    cc->SetMasterFields(mestre);
-    cc->SetMasterSource(src);
   }
 }
 

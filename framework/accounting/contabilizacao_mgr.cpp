@@ -4,18 +4,10 @@
 #include <stdexcept>
 
 #include "framework/core/text.h"
+#include "framework/data/sql_value.h"
 #include "framework/ui/grid.h"
 
 namespace vyn {
-
-namespace {
-bool NomeSimples(const std::string& s) {
-  if (s.empty() || s.size() > 63 || !(std::isalpha(static_cast<unsigned char>(s[0])))) return false;
-  for (char c : s)
-    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_') return false;
-  return true;
-}
-}  // namespace
 
 TfrConsultaContabilizacao::TfrConsultaContabilizacao(TComponent* owner) : TfrConsulta_Padrao_VYN(owner) {
   SetName("frConsultaContabilizacao");
@@ -37,7 +29,7 @@ bool TfrConsultaContabilizacao::InheritsFrom(const std::string& class_name) cons
 
 std::string TContabilizacaoMGR::SQLConsultaContabilizacao(const std::string& tabela, const std::string& alias,
                                                           const std::string& condicao, int codEmp) {
-  if (!NomeSimples(tabela) || !NomeSimples(alias))
+  if (!IsSQLIdentifier(tabela) || !IsSQLIdentifier(alias))
     throw std::invalid_argument("Tabela ou apelido inválido: " + tabela + " " + alias);
   std::string sql = "SELECT LAN.BDCODEMP, LAN.BDCHAVE, LAN.BDDATA, LAN.BDDEBITO, LAN.BDCREDITO, LAN.BDVALOR,"
                     " LAN.BDCODHIST, LAN.BDCODTPHI, LAN.BDCOMPL, LAN.BDDCTO FROM VZEL_EMPRESAS_TLAN LAN"

@@ -4,15 +4,13 @@
 #include <cctype>
 
 #include "framework/component/process_context.h"
+#include "framework/data/sql_value.h"
 
 namespace vyn {
 
 Variant TEmpresasMGR::GetRetornaCampoEmpresaRef(const TComponent*, int codEmp, const std::string& coluna,
                                                 int referencia, TDatabase* db) {
-  bool nomeValido = !coluna.empty() && std::all_of(coluna.begin(), coluna.end(), [](unsigned char c) {
-    return std::isalnum(c) || c == '_';
-  });
-  if (!nomeValido) throw EDatabaseError("Coluna inválida: " + coluna);
+  CheckSQLIdentifier<EDatabaseError>(coluna, "Coluna inválida: ");
   if (!db) db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   return db->QueryValue("SELECT R." + coluna +
@@ -23,10 +21,7 @@ Variant TEmpresasMGR::GetRetornaCampoEmpresaRef(const TComponent*, int codEmp, c
 
 Variant TEmpresasMGR::GetRetornaCampoEmpresa(const TComponent*, int codEmp, const std::string& coluna,
                                              TDatabase* db) {
-  bool nomeValido = !coluna.empty() && std::all_of(coluna.begin(), coluna.end(), [](unsigned char c) {
-    return std::isalnum(c) || c == '_';
-  });
-  if (!nomeValido) throw EDatabaseError("Coluna inválida: " + coluna);
+  CheckSQLIdentifier<EDatabaseError>(coluna, "Coluna inválida: ");
   if (!db) db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   return db->QueryValue("SELECT E." + coluna + " FROM TEMPRESAS E WHERE E.BDCODEMP = ?", {codEmp});

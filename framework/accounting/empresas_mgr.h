@@ -18,10 +18,11 @@ class TEmpresasMGR : public TMgr<TEmpresasMGR> {
   // column name (EDatabaseError otherwise).
   static Variant GetRetornaCampoEmpresaRef(const TComponent* owner, int codEmp, const std::string& coluna,
                                            int referencia, TDatabase* db = nullptr);
-  // Whether the company works with Omie (TEMPRESAS.BDOMIE 'TRUE').
-  // A column of the company's own row (TEMPRESAS); null when the company does not exist.
+  // A column of the company's own row (TEMPRESAS); null when the company does not exist. The column
+  // must be a plain column name (EDatabaseError otherwise).
   static Variant GetRetornaCampoEmpresa(const TComponent* owner, int codEmp, const std::string& coluna,
                                         TDatabase* db = nullptr);
+  // Whether the company works with Omie (TEMPRESAS.BDOMIE 'TRUE').
   static bool getEmpresaPossuiOmie(const TComponent* owner, int codEmp, TDatabase* db = nullptr);
 
   // Codes of the company on the outside services (framework/accounting/empresas_mgr_web.cpp).

@@ -7,6 +7,7 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_value.h"
 #include "framework/ui/inconsistencias.h"
 
@@ -243,70 +244,62 @@ bool TVZEL_EMPRESAS_TEXTRATOBANMGR::ConciliaDaoExtrato(bool porData, bool porDoc
   TClientDataSet& ext = *this;
   TClientDataSet& lan = *lancamentos;
   const int recExt = ext.RecNo(), recLan = lan.RecNo();
-  ext.DisableControls();
-  lan.DisableControls();
-  try {
-    if (porData || porDocumento || porValor) {
-      // The free entries, read once; an entry leaves the pool when it is paired.
-      struct TLivre {
-        int RecNo;
-        Currency Valor;
-        TDateTime Data;
-        std::string Dcto;
-        int64_t Emp, Chave;
-      };
-      std::vector<TLivre> livres;
-      for (lan.First(); !lan.Eof(); lan.Next())
-        if (Status(lan) == scLivre)
-          livres.push_back({lan.RecNo(), ValorSinalizadoConciliacao(lan), lan.FieldByName("BDDATA").AsDateTime().DateOnly(),
-                            lan.FieldByName("BDDCTO").AsString(), lan.FieldByName("BDCODEMP").AsInteger(),
-                            lan.FieldByName("BDCHAVE").AsInteger()});
-      std::vector<bool> usado(livres.size(), false);
-      for (ext.First(); !ext.Eof(); ext.Next()) {
-        if (Status(ext) != scLivre) continue;
-        const Currency v = ValorSinalizadoConciliacao(ext);
-        const TDateTime d = ext.FieldByName("BDDATAMOV").AsDateTime().DateOnly();
-        const std::string doc = ext.FieldByName("BDDCTO").AsString();
-        for (size_t i = 0; i < livres.size(); ++i) {
-          const TLivre& e = livres[i];
-          // The sides must agree whatever is compared: a payment never pairs with a receipt.
-          if (usado[i] || (e.Valor.Raw() < 0) != (v.Raw() < 0)) continue;
-          if (porValor && e.Valor != v) continue;
-          if (porData && e.Data != d) continue;
-          if (porDocumento && !MesmoDocumento(e.Dcto, doc, considerarZeros)) continue;
-          usado[i] = true;
-          ext.Edit();
-          ext.FieldByName("BDSTATUS").SetAsInteger(scProposto);
-          ext.FieldByName("BDCODEMPLANC").SetAsInteger(e.Emp);
-          ext.FieldByName("BDCHAVELANC").SetAsInteger(e.Chave);
-          ext.Post();
-          const int aqui = ext.RecNo();
-          lan.SetRecNo(e.RecNo);
-          SetStatus(lan, scProposto);
-          ext.SetRecNo(aqui);
-          break;
-        }
+  TDisabledControls controlesExt(ext);
+  TDisabledControls controlesLan(lan);
+  if (porData || porDocumento || porValor) {
+    // The free entries, read once; an entry leaves the pool when it is paired.
+    struct TLivre {
+      int RecNo;
+      Currency Valor;
+      TDateTime Data;
+      std::string Dcto;
+      int64_t Emp, Chave;
+    };
+    std::vector<TLivre> livres;
+    for (lan.First(); !lan.Eof(); lan.Next())
+      if (Status(lan) == scLivre)
+        livres.push_back({lan.RecNo(), ValorSinalizadoConciliacao(lan), lan.FieldByName("BDDATA").AsDateTime().DateOnly(),
+                          lan.FieldByName("BDDCTO").AsString(), lan.FieldByName("BDCODEMP").AsInteger(),
+                          lan.FieldByName("BDCHAVE").AsInteger()});
+    std::vector<bool> usado(livres.size(), false);
+    for (ext.First(); !ext.Eof(); ext.Next()) {
+      if (Status(ext) != scLivre) continue;
+      const Currency v = ValorSinalizadoConciliacao(ext);
+      const TDateTime d = ext.FieldByName("BDDATAMOV").AsDateTime().DateOnly();
+      const std::string doc = ext.FieldByName("BDDCTO").AsString();
+      for (size_t i = 0; i < livres.size(); ++i) {
+        const TLivre& e = livres[i];
+        // The sides must agree whatever is compared: a payment never pairs with a receipt.
+        if (usado[i] || (e.Valor.Raw() < 0) != (v.Raw() < 0)) continue;
+        if (porValor && e.Valor != v) continue;
+        if (porData && e.Data != d) continue;
+        if (porDocumento && !MesmoDocumento(e.Dcto, doc, considerarZeros)) continue;
+        usado[i] = true;
+        ext.Edit();
+        ext.FieldByName("BDSTATUS").SetAsInteger(scProposto);
+        ext.FieldByName("BDCODEMPLANC").SetAsInteger(e.Emp);
+        ext.FieldByName("BDCHAVELANC").SetAsInteger(e.Chave);
+        ext.Post();
+        const int aqui = ext.RecNo();
+        lan.SetRecNo(e.RecNo);
+        SetStatus(lan, scProposto);
+        ext.SetRecNo(aqui);
+        break;
       }
     }
-    bool tudo = true;
-    Currency total;
-    for (ext.First(); !ext.Eof(); ext.Next()) {
-      const int s = Status(ext);
-      tudo = tudo && Casado(s);
-      if (s == scSelecionado || s == scProposto || s == scInconsistenteSelecionado) total += ValorSinalizadoConciliacao(ext);
-    }
-    for (lan.First(); !lan.Eof(); lan.Next()) tudo = tudo && Casado(Status(lan));
-    ValorTotal = total;
-    if (recExt > 0 && recExt <= ext.RecordCount()) ext.SetRecNo(recExt);
-    if (recLan > 0 && recLan <= lan.RecordCount()) lan.SetRecNo(recLan);
-    ext.EnableControls();
-    lan.EnableControls();
-    return tudo;
-  } catch (...) {
-    ext.EnableControls();
-    lan.EnableControls();
-    throw;
   }
+  bool tudo = true;
+  Currency total;
+  for (ext.First(); !ext.Eof(); ext.Next()) {
+    const int s = Status(ext);
+    tudo = tudo && Casado(s);
+    if (s == scSelecionado || s == scProposto || s == scInconsistenteSelecionado) total += ValorSinalizadoConciliacao(ext);
+  }
+  for (lan.First(); !lan.Eof(); lan.Next()) tudo = tudo && Casado(Status(lan));
+  ValorTotal = total;
+  if (recExt > 0 && recExt <= ext.RecordCount()) ext.SetRecNo(recExt);
+  if (recLan > 0 && recLan <= lan.RecordCount()) lan.SetRecNo(recLan);
+  return tudo;
 }
 
 bool TVZEL_EMPRESAS_TEXTRATOBANMGR::ConciliarExtratoLancamento(TLancamentoMGR* lancamentos, int64_t conta,

@@ -200,8 +200,8 @@ void TImportacaoDYQMGR::AbreConciliacao(const nlohmann::json& linhas) {
   TDAOFactory ext(nullptr, "VZEL_EMPRESAS_TEXTRATOBAN", db);
   auto& base = ext.Database();
   const TParams extrato{Variant(static_cast<long long>(FCodigoEmpresa)), Variant(static_cast<long long>(FIDExtrato))};
-  base.StartTransaction();
-  try {
+  TTransaction tr(base);
+  {
     // A line already reconciled keeps its entry: only the free lines are replaced, and a line of the
     // new copy that a kept line already stands for is not stored twice.
     std::multiset<std::tuple<int, int, int64_t, std::string>> conciliadas;
@@ -230,10 +230,7 @@ void TImportacaoDYQMGR::AbreConciliacao(const nlohmann::json& linhas) {
            Variant(static_cast<long long>(FIDExtrato)), Variant(DataLinha(l)), Variant(Texto(l, "descricao")),
            Variant(Texto(l, "documento")), Variant(SaidaBanco(l) ? 0 : 1), Variant(ValorLinhaDYQ(l))});
     }
-    base.Commit();
-  } catch (...) {
-    base.Rollback();
-    throw;
+    tr.Commit();
   }
   TListaObj lista;
   lista.Posicao(pcbEmpresa).Add(edEmpresa);

@@ -201,7 +201,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
     TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
     const std::string msg = "Arquivo de lançamentos não encontrado: " + caminho;
     if (lista) lista->Add_Erro(codEmp ? static_cast<int>(codEmp->Codigo()) : 0, msg);
-    if (IsTARVO || IsUnattended())
+    if (IsUnattended())
       RegistraFalhaExecucao(msg);
     else
       DlgWarOk(msg);
@@ -364,13 +364,11 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     l.Posicao(prlMultiplos).AddBoxedInteger(1);   // the multiple-entry panel
     l.Posicao(prlDadosAdicionais).Add(adicionais);
   }
-  tela->IsTARVO = IsTARVO;
   const TListaObj& guardada = tela->AdoptListaObj(std::move(l));
   tela->SetListaObj(guardada);
   tela->SetListaDAO();
   tela->AfterListaObj();
-  if (IsTARVO) {
-    TUnattendedScope semDialogos;
+  if (IsUnattended()) {
     tela->spImportacaoClick(tela->spImportacao);
   } else {
     tela->ShowModal();
@@ -388,8 +386,9 @@ void TImportacaoLancamentoContabilTxtMgr::Execute() {
     inconsistencias_->Add_Erro(std::string_view("Importação de lançamentos sem empresa ou sem arquivo."));
     return;
   }
+  // The import runs without a user for as long as it runs, not for as long as its manager lives.
+  TUnattendedScope semUsuario;
   TLancamentoMGR* m = TLancamentoMGR::CreateMgr(this);
-  m->IsTARVO = true;
   m->NaoRetirarZerosContas = true;
   m->ClasseRevisao = ClasseRevisao;
   auto* bloqueio = Create<TBloqueioLancamento_VYN>();

@@ -7,6 +7,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/insere_linha.h"
 #include "framework/schema/revisao_tabelas.h"
 
@@ -88,16 +89,11 @@ TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao
 
 void CarregaMultiLancamentosSessao(TLancamentoMGR& lancamentos) {
   TClientDataSet* m = lancamentos.getMultiLancamentosDAO();
-  TDataSource* mestre = m->MasterSource();
-  const std::string campos = m->MasterFields();
-  m->SetMasterSource(nullptr);
-  m->SetMasterFields("");
+  TDetachedDetail solto(*m);
   lancamentos.Database().QueryInto(
       *m, "select * from TMP_VZEL_EMPRESAS_TLAN_ML_TEMP where BDSESSAO = ? order by BDCODEMP, BDCHAVE, BDCHAVELANC",
       {lancamentos.Sessao()});
   m->SetIndexFieldNames("BDCODEMP;BDCHAVE");
-  m->SetMasterFields(campos);
-  m->SetMasterSource(mestre);
 }
 
 }  // namespace vyn

@@ -1,6 +1,7 @@
 #include "framework/accounting/itens_conciliados.h"
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/data/dataset_guards.h"
 
 namespace vyn {
 
@@ -10,8 +11,7 @@ namespace {
 template <class F>
 void PorItem(TLancamentoMGR& linhas, int64_t empresa, int64_t chave, F&& f) {
   TClientDataSet& ds = *linhas.getItensConciliadosDAO();
-  const std::string filtro = ds.Filter();
-  const bool filtrado = ds.Filtered();
+  TFilterGuard filtro(ds);
   ds.SetFiltered(false);
   for (ds.First(); !ds.Eof();) {
     const bool daLinha = !ds.FieldByName("BDCODEMP").IsNull() && ds.FieldByName("BDCODEMP").AsInteger() == empresa &&
@@ -22,8 +22,6 @@ void PorItem(TLancamentoMGR& linhas, int64_t empresa, int64_t chave, F&& f) {
     }
     if (!f(ds)) break;
   }
-  ds.SetFilter(filtro);
-  ds.SetFiltered(filtrado);
 }
 
 }  // namespace

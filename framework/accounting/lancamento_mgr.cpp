@@ -4,17 +4,11 @@
 #include <initializer_list>
 
 #include "framework/core/text.h"
+#include "framework/data/sql_value.h"
 
 namespace vyn {
 
 namespace {
-
-bool IdentificadorValido(const std::string& s) {
-  if (s.empty()) return false;
-  for (unsigned char c : s)
-    if (!std::isalnum(c) && c != '_') return false;
-  return true;
-}
 
 struct TCampo {
   const char* Nome;
@@ -50,9 +44,7 @@ void CamposBaixas(TClientDataSet& ds) {
 }  // namespace
 
 const std::string& TabelaTrabalho(const TDAOFactory& dao) {
-  const std::string& t = dao.WorkTable();
-  if (!IdentificadorValido(t)) throw EDataSetError("Tabela de trabalho inválida: " + t);
-  return t;
+  return CheckSQLIdentifier<EDataSetError>(dao.WorkTable(), "Tabela de trabalho inválida: ");
 }
 
 TLancamentoMGR::TLancamentoMGR(TComponent* owner, std::string table, TDatabase* db)
@@ -117,7 +109,7 @@ TClientDataSet* TLancamentoMGR::getMultiLancamentosDAO() {
 }
 
 void TLancamentoMGR::SetUpdateRegHugeFileForTpIntegracao(const std::string& field, const std::string& value, int kind) {
-  if (!IdentificadorValido(field)) throw EDataSetError("Nome de coluna inválido: " + field);
+  CheckSQLIdentifier<EDataSetError>(field, "Nome de coluna inválido: ");
   if (IsEmpty()) return;
   Variant v;
   switch (kind) {

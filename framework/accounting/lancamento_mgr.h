@@ -10,6 +10,7 @@
 
 #include "framework/data/dao_factory.h"
 #include "framework/schema/revisao_tabelas.h"
+#include "framework/ui/dialogs.h"
 
 namespace vyn {
 
@@ -58,7 +59,8 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
   // into the row in memory; kind tells how the text value is stored.
   void SetUpdateRegHugeFileForTpIntegracao(const std::string& field, const std::string& value, int kind);
 
-  bool IsTARVO = false;
+  // Set, the import runs unattended (IsUnattended()): the review imports at once instead of opening.
+  TUnattendedFlag IsTARVO;
 
   // The entry-text import (framework/accounting/importacao_lanc_txt.cpp): reads an entry file in the
   // suite's text layout, stages its lines and opens the review screen by class name; returns when the

@@ -8,20 +8,13 @@
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/data/sql_value.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/dialogs.h"
 
 namespace vyn {
-
-namespace {
-bool ColunaValida(const std::string& s) {
-  if (s.empty()) return false;
-  for (unsigned char c : s)
-    if (!std::isalnum(c) && c != '_') return false;
-  return true;
-}
-}  // namespace
 
 TDAOFactory* TContasPlanosMGR::GetContaDAO(TComponent* owner, int codPlaPadrao, int conta) {
   TSQLMGR* q = TSQLMGR::CreateMgr(owner);
@@ -34,7 +27,7 @@ TDAOFactory* TContasPlanosMGR::GetContaDAO(TComponent* owner, int codPlaPadrao, 
 }
 
 Variant TContasPlanosMGR::GetCampoConta(TComponent*, int codPlaPadrao, int conta, const std::string& coluna) {
-  if (!ColunaValida(coluna)) throw EDatabaseError("Nome de coluna inválido: " + coluna);
+  CheckSQLIdentifier<EDatabaseError>(coluna, "Nome de coluna inválido: ");
   TDatabase* db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Não há banco de dados aberto.");
   return db->QueryValue("select " + coluna + " from PLANOS_TPLA where BDCODPLAPADRAO = ? and BDCODTPLA = ?",
@@ -45,30 +38,29 @@ bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* da
                                                  const std::string& campo, bool apenasPreparados, bool, bool) {
   if (!dao) return false;
   Currency debitos, creditos;
-  const std::string filtro = dao->Filter();
-  const bool filtrado = dao->Filtered();
   const TBookmark onde = dao->IsEmpty() ? 0 : dao->GetBookmark();
-  dao->SetFiltered(false);
-  for (dao->First(); !dao->Eof(); dao->Next()) {
-    const TField* marca = campo.empty() ? nullptr : dao->FindField(campo);
-    if (marca && !marca->IsNull() && marca->AsBoolean()) continue;
-    if (const TField* inc = dao->FindField("BDINCONSISTENTE"); inc && !inc->IsNull()) {
-      const int64_t v = inc->AsInteger();
-      if (v == miForaDaImportacao || v == miAvisoBaixa) continue;
+  {
+    TFilterGuard filtro(*dao);
+    dao->SetFiltered(false);
+    for (dao->First(); !dao->Eof(); dao->Next()) {
+      const TField* marca = campo.empty() ? nullptr : dao->FindField(campo);
+      if (marca && !marca->IsNull() && marca->AsBoolean()) continue;
+      if (const TField* inc = dao->FindField("BDINCONSISTENTE"); inc && !inc->IsNull()) {
+        const int64_t v = inc->AsInteger();
+        if (v == miForaDaImportacao || v == miAvisoBaixa) continue;
+      }
+      const Currency valor = dao->FieldByName("BDVALOR").IsNull() ? Currency() : dao->FieldByName("BDVALOR").AsCurrency();
+      const TField& d = dao->FieldByName("BDDEBITO");
+      const TField& c = dao->FieldByName("BDCREDITO");
+      const bool temDebito = !d.IsNull() && d.AsInteger() > 0;
+      const bool temCredito = !c.IsNull() && c.AsInteger() > 0;
+      // A run of the prepared lines only leaves out every line without both accounts (split rows
+      // complete a line with the same value on both sides): what it leaves out cannot unbalance it.
+      if (apenasPreparados && (!temDebito || !temCredito)) continue;
+      if (temDebito) debitos += valor;
+      if (temCredito) creditos += valor;
     }
-    const Currency valor = dao->FieldByName("BDVALOR").IsNull() ? Currency() : dao->FieldByName("BDVALOR").AsCurrency();
-    const TField& d = dao->FieldByName("BDDEBITO");
-    const TField& c = dao->FieldByName("BDCREDITO");
-    const bool temDebito = !d.IsNull() && d.AsInteger() > 0;
-    const bool temCredito = !c.IsNull() && c.AsInteger() > 0;
-    // A run of the prepared lines only leaves out every line without both accounts (split rows
-    // complete a line with the same value on both sides): what it leaves out cannot unbalance it.
-    if (apenasPreparados && (!temDebito || !temCredito)) continue;
-    if (temDebito) debitos += valor;
-    if (temCredito) creditos += valor;
   }
-  dao->SetFilter(filtro);
-  dao->SetFiltered(filtrado);
   if (onde && dao->BookmarkValid(onde)) dao->GotoBookmark(onde);
   if (debitos == creditos) return false;
   const std::string msg = fmt::format(

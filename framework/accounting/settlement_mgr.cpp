@@ -1,7 +1,6 @@
 #include "framework/accounting/settlement_mgr.h"
 
 #include <map>
-#include <optional>
 
 #include <fmt/format.h>
 
@@ -126,9 +125,7 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
 
 int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos) {
   TDatabase& db = Database();
-  const bool transacaoPropria = !db.InTransaction();
-  std::optional<TTransaction> tr;
-  if (transacaoPropria) tr.emplace(db);
+  TTransaction tr(db, TTransaction::kJuntaAberta);
   const int chave = ReserveEntryKeys(db, l.CodEmp, 1);
   for (const TPagamentoBaixa& p : pagamentos) {
     // The balance is read inside the transaction, after the group's earlier payments: what was
@@ -140,7 +137,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
                                             Dinheiro(p.ValorGuarda),
                                             Dinheiro(saldo.IsNull() ? Currency() : saldo.AsCurrency()), p.Descricao);
         // Inside the caller's transaction nothing can be undone here: the caller's run fails.
-        if (!transacaoPropria) throw EDatabaseError(msg);
+        if (tr.Joined()) throw EDatabaseError(msg);
         Atencao(msg);
         return 0;
       }
@@ -176,7 +173,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
       "BDCOMPL, BDDCTO) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
       {l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
        Utf8Left(l.Dcto, 30)});
-  if (tr) tr->Commit();
+  tr.Commit();
   gerados_.push_back(chave);
   return chave;
 }

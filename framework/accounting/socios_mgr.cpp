@@ -116,14 +116,6 @@ bool TEmpresas_TSoc_CotasMGR::CotaVeioDoBanco() const {
   return std::find(doBanco_.begin(), doBanco_.end(), GetBookmark()) != doBanco_.end();
 }
 
-Variant GetRetornaCampoEmpresa(const TComponent*, int codEmp, const std::string& coluna, TDatabase* db) {
-  bool nomeValido = !coluna.empty() && std::all_of(coluna.begin(), coluna.end(), [](unsigned char c) {
-    return std::isalnum(c) || c == '_';
-  });
-  if (!nomeValido) throw EDatabaseError("Coluna inválida: " + coluna);
-  return Db(db).QueryValue("SELECT " + coluna + " FROM TEMPRESAS WHERE BDCODEMP = ?", {codEmp});
-}
-
 bool getExisteFiliaisEmpresa(const std::string& codEmp, TDatabase* db) {
   std::string t = Trim(codEmp);
   if (t.empty() || OnlyDigits(t) != t || t.size() > 9) return false;

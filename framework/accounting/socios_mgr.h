@@ -81,8 +81,6 @@ class TEmpresas_TSoc_CotasMGR : public TMgr<TEmpresas_TSoc_CotasMGR> {
   std::vector<TBookmark> doBanco_;
 };
 
-// A column of TEMPRESAS for the company (a plain column name); null when the company is unknown.
-Variant GetRetornaCampoEmpresa(const TComponent* owner, int codEmp, const std::string& coluna, TDatabase* db = nullptr);
 // Whether the company (its code as text) has branches.
 bool getExisteFiliaisEmpresa(const std::string& codEmp, TDatabase* db = nullptr);
 // The company's chart of accounts at the process context's reference month (0 when none).

@@ -260,23 +260,6 @@ void TDAOFactory::DoBeforeDeleteRow() {
   }
 }
 
-void TDAOFactory::ExecutaScriptTrans_StartTransaction(TDatabase* db) {
-  TDatabase* d = db ? db : ProcessContext().Database;
-  if (!d) throw EDatabaseError("Nenhum banco de dados conectado.");
-  d->StartTransaction();
-}
-
-void TDAOFactory::ExecutaScriptTrans_Commit(TDatabase* db) {
-  TDatabase* d = db ? db : ProcessContext().Database;
-  if (!d) throw EDatabaseError("Nenhum banco de dados conectado.");
-  d->Commit();
-}
-
-void TDAOFactory::ExecutaScriptTrans_RollBack(TDatabase* db) {
-  TDatabase* d = db ? db : ProcessContext().Database;
-  if (d) d->Rollback();
-}
-
 std::string TDAOFactory::Executa_Script(const std::vector<std::string>& script, bool, bool, const std::string&, int,
                                         bool, TDatabase* db) {
   TDatabase* d = db ? db : ProcessContext().Database;

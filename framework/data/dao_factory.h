@@ -68,12 +68,10 @@ class TDAOFactory : public TClientDataSet {
   void SetReferencia(int yyyymm) { referencia_ = yyyymm; }
   int GetReferencia() const { return referencia_; }
 
-  // The database-wide script transaction and scripts. A script runs all or nothing (inside an open
-  // transaction it undoes only itself) and answers the error text, empty on success. The flags of
-  // the suite's signature are accepted for its callers and do not change that.
-  static void ExecutaScriptTrans_StartTransaction(TDatabase* db = nullptr);
-  static void ExecutaScriptTrans_Commit(TDatabase* db = nullptr);
-  static void ExecutaScriptTrans_RollBack(TDatabase* db = nullptr);
+  // A script runs all or nothing (inside an open transaction it undoes only itself) and answers the
+  // error text, empty on success. The flags of the suite's signature are accepted for its callers and
+  // do not change that. A caller that wants more than the script in one transaction holds a
+  // TTransaction around it.
   static std::string Executa_Script(const std::vector<std::string>& script, bool = false, bool = false,
                                     const std::string& = {}, int = 0, bool = false, TDatabase* db = nullptr);
 

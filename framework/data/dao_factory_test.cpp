@@ -137,12 +137,12 @@ TEST_F(DAOFactoryTest, CommandTextSearchKeyAndReferenceMonth) {
 }
 
 TEST_F(DAOFactoryTest, ScriptTransactionAndPool) {
-  TDAOFactory::ExecutaScriptTrans_StartTransaction();
+  TTransaction tr(Db());
   EXPECT_TRUE(TDAOFactory::Executa_Script({"INSERT INTO TPARAMETRO (BDPARAM) VALUES ('A');"}).empty());
   std::string err = TDAOFactory::Executa_Script({"INSERT INTO TPARAMETRO (BDPARAM) VALUES ('B')",
                                                  "INSERT INTO TPARAMETRO (BDPARAM) VALUES ('A')"});
   EXPECT_NE(err.find("VALUES ('A')"), std::string::npos) << err;
-  TDAOFactory::ExecutaScriptTrans_Commit();
+  tr.Commit();
   EXPECT_EQ(Db().QueryValue("SELECT LIST(BDPARAM) FROM TPARAMETRO").AsString(), "A");
 
   TSQLMGR* first = nullptr;
@@ -174,6 +174,22 @@ TEST(SQLValueTest, QuotesAndChunks) {
   ASSERT_EQ(chunks.size(), 3u);
   EXPECT_EQ(chunks[2].size(), 201u);
   EXPECT_EQ(SQLInList(std::vector<int64_t>{1, 2}), "1, 2");
+}
+
+TEST(SQLValueTest, OnlyAPlainIdentifierPassesAsATableOrColumnName) {
+  for (const char* ok : {"TMP_VZEL_EMPRESAS_TLAN_TEMP", "BDCODEMP", "RDB$DATABASE", "a1"})
+    EXPECT_TRUE(IsSQLIdentifier(ok)) << ok;
+  for (const char* bad : {"", "1TABELA", "_X", "T; DROP TABLE X", "T--", "T/*", "\"T\"", "T'", "A B", "T\nX",
+                          "TABELA_COM_NOME_LONGO_DEMAIS_PARA_UM_IDENTIFICADOR_DO_FIREBIRD_XYZ"})
+    EXPECT_FALSE(IsSQLIdentifier(bad)) << bad;
+  const std::string nome = "BDVALOR";
+  EXPECT_EQ(&CheckSQLIdentifier<EDatabaseError>(nome, "Coluna inválida: "), &nome);
+  try {
+    CheckSQLIdentifier<EDataSetError>("X set Y = 1 --", "Nome inválido: ");
+    ADD_FAILURE() << "an injected name passed";
+  } catch (const EDataSetError& e) {
+    EXPECT_STREQ(e.what(), "Nome inválido: X set Y = 1 --");
+  }
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
+#include "framework/data/dataset_guards.h"
 
 namespace vyn {
 
@@ -618,6 +619,15 @@ TTransaction::TTransaction(TDatabase& db) : db_(db) {
   active_ = true;
 }
 
+TTransaction::TTransaction(TDatabase& db, TJuntaAberta) : db_(db) {
+  if (db_.InTransaction()) {
+    joined_ = true;
+    return;
+  }
+  db_.StartTransaction();
+  active_ = true;
+}
+
 TTransaction::~TTransaction() {
   if (!active_) return;
   try {
@@ -628,6 +638,7 @@ TTransaction::~TTransaction() {
 }
 
 void TTransaction::Commit() {
+  if (joined_) return;
   if (!active_) throw EDatabaseError("A transação não está aberta.");
   db_.Commit();
   active_ = false;
@@ -857,14 +868,10 @@ void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TPar
   ds.ClearFieldDefs();
   for (const TColumnInfo& c : s->Columns()) ds.AddFieldDef(c.Name, c.DataType, c.Size);
   ds.CreateDataSet();
-  ds.DisableControls();
-  try {
+  {
+    TDisabledControls controles(ds);
     s->Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { ds.AppendRecord(row); });
-  } catch (...) {
-    ds.EnableControls();
-    throw;
   }
-  ds.EnableControls();
   // What was read is the database's state, not rows to insert.
   ds.MergeChangeLog();
   ds.First();

@@ -49,19 +49,29 @@ class TStatement;
 
 // An explicit transaction. While it is open, every statement of its database runs in it; it rolls back
 // when it goes out of scope uncommitted.
+//
+// A unit of work that a caller may already have put inside its own transaction joins it instead
+// (TTransaction tr(db, TTransaction::kJuntaAberta)): it then neither commits nor rolls back, since
+// what the caller's transaction holds is the caller's to decide, and an error reaches the caller.
 class TTransaction {
  public:
+  struct TJuntaAberta {};
+  static constexpr TJuntaAberta kJuntaAberta{};
   explicit TTransaction(TDatabase& db);
+  TTransaction(TDatabase& db, TJuntaAberta);
   ~TTransaction();
   TTransaction(const TTransaction&) = delete;
   TTransaction& operator=(const TTransaction&) = delete;
   void Commit();
   void Rollback();
   bool Active() const { return active_; }
+  // Whether this one joined a transaction its caller had open.
+  bool Joined() const { return joined_; }
 
  private:
   TDatabase& db_;
   bool active_ = false;
+  bool joined_ = false;
 };
 
 using TRowCallback = std::function<void(const std::vector<TColumnInfo>& columns, const std::vector<Variant>& row)>;

@@ -173,6 +173,29 @@ TEST_F(FbDatabaseTest, TransactionRollsBackUnlessCommitted) {
   EXPECT_EQ(Count(), 51);
 }
 
+TEST_F(FbDatabaseTest, AJoiningTransactionLeavesTheOpenOneToItsOwner) {
+  {
+    TTransaction own(*db_, TTransaction::kJuntaAberta);   // none open: it is its own
+    EXPECT_FALSE(own.Joined());
+    db_->Execute("INSERT INTO T (ID) VALUES (1)");
+  }
+  EXPECT_EQ(Count(), 0);
+  TTransaction outer(*db_);
+  {
+    TTransaction inner(*db_, TTransaction::kJuntaAberta);
+    EXPECT_TRUE(inner.Joined());
+    db_->Execute("INSERT INTO T (ID) VALUES (2)");
+    inner.Commit();
+    EXPECT_TRUE(db_->InTransaction());
+  }
+  {
+    TTransaction inner(*db_, TTransaction::kJuntaAberta);   // leaves uncommitted: the owner's work stays
+  }
+  EXPECT_TRUE(db_->InTransaction());
+  outer.Rollback();
+  EXPECT_EQ(Count(), 0);
+}
+
 TEST_F(FbDatabaseTest, MetadataContextAndErrors) {
   EXPECT_EQ(db_->PrimaryKey("t"), std::vector<std::string>{"ID"});
   EXPECT_EQ(db_->TableColumns("T").size(), 12u);

@@ -1,5 +1,6 @@
 #include "framework/data/sql_value.h"
 
+#include <cctype>
 #include <cmath>
 
 #include "framework/core/text.h"
@@ -23,6 +24,14 @@ std::string SQLDateTime(TDateTime d) { return "'" + DateTimeToSQL(d) + "'"; }
 std::string SQLCurrency(Currency c) { return c.ToSQL(); }
 std::string SQLFlag(bool b) { return b ? "'TRUE'" : "'FALSE'"; }
 std::string SQLInteger(int64_t n) { return std::to_string(n); }
+
+bool IsSQLIdentifier(std::string_view name) {
+  if (name.empty() || name.size() > 63) return false;
+  if (!std::isalpha(static_cast<unsigned char>(name.front()))) return false;
+  for (char c : name)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '$') return false;
+  return true;
+}
 
 std::string SQLValue(const Variant& v) {
   switch (v.Type()) {

@@ -35,6 +35,18 @@ std::vector<std::vector<T>> SplitKeyList(const std::vector<T>& keys, size_t chun
   return out;
 }
 
+// Table, column and alias names that reach statement text (a work table, a column a caller names):
+// Firebird's plain identifier, a letter followed by letters, digits, '_' or '$', at most 63 bytes. A
+// quote, a space, ';' or a comment mark is refused, so a name never carries a statement of its own.
+bool IsSQLIdentifier(std::string_view name);
+// `name` when it is an identifier; otherwise throws E(what + name), E being the error type the
+// caller's own contract promises.
+template <class E>
+const std::string& CheckSQLIdentifier(const std::string& name, std::string_view what) {
+  if (!IsSQLIdentifier(name)) throw E(std::string(what) + name);
+  return name;
+}
+
 // "(column IN (1, 2) OR column IN (3, 4))" over chunks; "(1 = 0)" for an empty list.
 std::string SQLInCondition(const std::string& column, const std::vector<int64_t>& keys, size_t chunk = 500);
 

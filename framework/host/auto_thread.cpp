@@ -199,11 +199,4 @@ void TAutoThreadPadrao::Falhou(const std::string& mensagem) {
   }
 }
 
-void GravarLogTarvo(TAutoThreadPadrao* task, const std::string& texto) { task->GravarLogTarvo(texto); }
-
-void InsereConferenciaImportacoes(TAutoThreadPadrao* task, int tipo, TTipoStatusConferencia status,
-                                  const std::string& mensagem) {
-  task->InsereConferenciaImportacoes(tipo, status, mensagem);
-}
-
 }  // namespace vyn

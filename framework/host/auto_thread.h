@@ -84,15 +84,10 @@ class TAutoThreadPadrao : public TComponent {
   // The run's log: kept here and written to the run-log table when a database is open.
   void GravarLogTarvo(const std::string& texto);
   const std::vector<std::string>& LogTarvo() const { return log_; }
-  static void GravarLogTarvo(TAutoThreadPadrao* task, const std::string& texto) { task->GravarLogTarvo(texto); }
 
   // The run's conference row of one kind (5 Nibo entries, 6 Dyq entries, ...), message cut to
   // the column's width. Status 5 is a failure of the run, 2 an inconsistency of it.
   void InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status, const std::string& mensagem);
-  static void InsereConferenciaImportacoes(TAutoThreadPadrao* task, int tipo, TTipoStatusConferencia status,
-                                           const std::string& mensagem) {
-    task->InsereConferenciaImportacoes(tipo, status, mensagem);
-  }
 
   // The run's company: "cod_empresa" when it is a number, else the host's current company.
   int EmpresaExecucao() const;
@@ -129,16 +124,5 @@ class TAutoThreadPushPadrao : public TAutoThreadPadrao {
 
   bool FIsTARVOECF = false;  // this run is an ECF export
 };
-
-// The calling forms the tasks use.
-void GravarLogTarvo(TAutoThreadPadrao* task, const std::string& texto);
-void InsereConferenciaImportacoes(TAutoThreadPadrao* task, int tipo, TTipoStatusConferencia status,
-                                  const std::string& mensagem);
-
-// Registers a task class by name (a unit's initialisation).
-template <class T>
-void RegisterTask(const std::string& name) {
-  ClassRegistry().RegisterClass<T>(name, TClassKind::Task);
-}
 
 }  // namespace vyn

@@ -31,14 +31,14 @@ class TAutoThreadTeste : public TAutoThreadPushPadrao {
     const TQueryResult r = ProcessoInfo().Database->QueryAll(
         "SELECT BDCODSTATUS, BDINCONSISTENCIA FROM VSH_EMP_TCONF_EXECUCAO WHERE BDCODEMP = 12");
     if (!r.Rows.empty()) RowNoInicio = r.Rows[0];
-    GravarLogTarvo(this, "Iniciando o processo...");
-    InsereConferenciaImportacoes(this, 6, tscSucesso, "");
+    GravarLogTarvo("Iniciando o processo...");
+    InsereConferenciaImportacoes(6, tscSucesso, "");
     if (!Falha.empty()) throw std::runtime_error(Falha);
-    if (Conferencia != tscSucesso) InsereConferenciaImportacoes(this, 6, Conferencia, "Conferência da importação");
+    if (Conferencia != tscSucesso) InsereConferenciaImportacoes(6, Conferencia, "Conferência da importação");
     if (!Inconsistencia.empty()) RegistraInconsistenciaExecucao(Inconsistencia);
     if (!FalhaRelatada.empty()) RegistraFalhaExecucao(FalhaRelatada);
     if (!MensagemFinal.empty()) RegistraMensagemExecucao(MensagemFinal);
-    GravarLogTarvo(this, "Processo finalizado");
+    GravarLogTarvo("Processo finalizado");
   }
 };
 
@@ -91,8 +91,8 @@ class TAutoThreadTransacao : public TAutoThreadPadrao {
  protected:
   void Execute() override {
     ProcessoInfo().Database->StartTransaction();
-    GravarLogTarvo(this, "Gravando o bloqueio");
-    InsereConferenciaImportacoes(this, 5, tscSucesso, "");
+    GravarLogTarvo("Gravando o bloqueio");
+    InsereConferenciaImportacoes(5, tscSucesso, "");
     ProcessoInfo().Database->Execute(
         "INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (1, 12, 'x', '2024-01-01', '2024-01-31', NULL)");
     if (Falha) throw std::runtime_error("Falha no meio");

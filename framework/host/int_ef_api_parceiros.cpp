@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <stdexcept>
 
 #include "framework/component/process_context.h"
@@ -46,12 +45,11 @@ void TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<TDocumentoParceiro>&
   const int tipoDocumento = TipoDocumentoEF(prTipo);
   TDatabase& db = *Database();
   // All of a kind or none: a file that vanished must not leave half a kind queued.
-  std::optional<TTransaction> tr;
-  if (!db.InTransaction()) tr.emplace(db);
+  TTransaction tr(db, TTransaction::kJuntaAberta);
   int enfileirados = 0;
   for (const TDocumentoParceiro& d : prDocumentos)
     if (EnfileiraDocumentoEF(db, FCodEmp, tipoDocumento, GetOrigem(), d.Arquivo, d.Identificador)) ++enfileirados;
-  if (tr) tr->Commit();
+  tr.Commit();
   FContador += enfileirados;
   FLog.push_back(std::to_string(enfileirados) + " documento(s) do tipo " + std::to_string(prTipo) +
                  " enviado(s) para a fila de importação.");

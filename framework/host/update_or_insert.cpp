@@ -5,22 +5,13 @@
 #include <stdexcept>
 
 #include "framework/core/text.h"
+#include "framework/data/sql_value.h"
 
 namespace vyn {
 
 namespace {
 
-bool IsIdentifier(const std::string& s) {
-  if (s.empty() || s.size() > 63) return false;
-  if (!std::isalpha(static_cast<unsigned char>(s[0]))) return false;
-  return std::all_of(s.begin(), s.end(), [](char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '$';
-  });
-}
-
-void CheckIdentifier(const std::string& s) {
-  if (!IsIdentifier(s)) throw std::invalid_argument("Identificador SQL inválido: \"" + s + "\"");
-}
+constexpr std::string_view kIdentificadorInvalido = "Identificador SQL inválido: ";
 
 // The UTF-8 sequence starting at i (its length; 1 for a broken byte).
 size_t SeqLen(unsigned char c) {
@@ -48,13 +39,13 @@ TSQLValor TSQLValor::Expressao(const std::string& expressao) {
 TComandoSQL getUpdateOrInsert_VYN(const std::string& tabela, const std::vector<std::string>& campos,
                                   const std::vector<TSQLValor>& valores,
                                   const std::vector<std::string>& matching) {
-  CheckIdentifier(tabela);
+  CheckSQLIdentifier<std::invalid_argument>(tabela, kIdentificadorInvalido);
   if (campos.empty() || campos.size() != valores.size())
     throw std::invalid_argument("UPDATE OR INSERT em " + tabela + ": " + std::to_string(campos.size()) +
                                 " colunas e " + std::to_string(valores.size()) + " valores");
-  for (const auto& c : campos) CheckIdentifier(c);
+  for (const auto& c : campos) CheckSQLIdentifier<std::invalid_argument>(c, kIdentificadorInvalido);
   for (const auto& m : matching) {
-    CheckIdentifier(m);
+    CheckSQLIdentifier<std::invalid_argument>(m, kIdentificadorInvalido);
     if (std::none_of(campos.begin(), campos.end(), [&](const std::string& c) { return SameText(c, m); }))
       throw std::invalid_argument("UPDATE OR INSERT em " + tabela + ": chave " + m + " fora das colunas");
   }

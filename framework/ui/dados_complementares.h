@@ -18,8 +18,8 @@ class TfrDadosComplementaresPadrao : public TForm_VYN {
   TSpeedButton* spConfirmar;
   TSpeedButton* spCancelar;
   TLogEvent* FLogEvent;
+  // A scheduled task drives the screen; code asks IsUnattended(), the one unattended predicate.
   TUnattendedFlag FIsTARVO;
-  bool IsTARVO() const { return FIsTARVO; }
   void SetIsTARVO(bool on) { FIsTARVO = on; }
 
   // ExecutarProcesso (False stops), ProcessoConfirma, then the close when CloseAfterExecute.

@@ -97,6 +97,8 @@ class TUnattendedScope {
   TUnattendedScope(const TUnattendedScope&) = delete;
   TUnattendedScope& operator=(const TUnattendedScope&) = delete;
 };
+// The one question whether a user is there: true while a task runs, a scheduled screen's flag
+// (TUnattendedFlag) is set or a TUnattendedScope is open. Code asks this, never a flag of its own.
 bool IsUnattended();
 
 // The unattended flag of a screen (`FIsTARVO`): while set, the process counts an unattended run.
@@ -106,6 +108,8 @@ class TUnattendedFlag {
   ~TUnattendedFlag();
   TUnattendedFlag(const TUnattendedFlag&) = delete;
   TUnattendedFlag& operator=(bool on);
+  // Takes the other's state, counting it here: a flag copied bit by bit would leave the count wrong.
+  TUnattendedFlag& operator=(const TUnattendedFlag& other) { return *this = other.on_; }
   operator bool() const { return on_; }
 
  private:

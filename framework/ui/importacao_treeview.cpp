@@ -9,7 +9,9 @@
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/insere_linha.h"
+#include "framework/data/sql_value.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -28,29 +30,6 @@ int Inteiro(const TClientDataSet& ds, const char* campo) {
   const TField* f = ds.FindField(campo);
   return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
 }
-
-// Detaches a detail from its master for a walk over all its rows; gives it back when it goes.
-class TSoltaDetalhe {
- public:
-  explicit TSoltaDetalhe(TClientDataSet& ds)
-      : ds_(ds), src_(ds.MasterSource()), fields_(ds.MasterFields()), index_(ds.IndexFieldNames()) {
-    ds_.SetMasterSource(nullptr);
-    ds_.SetMasterFields("");
-  }
-  ~TSoltaDetalhe() {
-    ds_.SetIndexFieldNames(index_);
-    ds_.SetMasterFields(fields_);
-    ds_.SetMasterSource(src_);
-  }
-  TSoltaDetalhe(const TSoltaDetalhe&) = delete;
-  TSoltaDetalhe& operator=(const TSoltaDetalhe&) = delete;
-
- private:
-  TClientDataSet& ds_;
-  TDataSource* src_;
-  std::string fields_;
-  std::string index_;
-};
 
 // A staged line's provisional key in the node's key map: the work table keys lines by company too.
 std::string ChaveSessao(int empresa, int chave) { return std::to_string(empresa) + "|" + std::to_string(chave); }
@@ -235,7 +214,7 @@ void TfrImportacao_Padrao_Itens_TreeView_VYN::ExcluiLinhas(TDAOFactory* dao, con
     dao->Delete();
   }
   for (TDAOFactory* a : Aggregates(dao)) {
-    TSoltaDetalhe solto(*a);
+    TDetachedDetail solto(*a, true);
     for (a->First(); !a->Eof();) {
       if (chaves.count({Inteiro(*a, "BDCODEMP"), Inteiro(*a, "BDCHAVE")}))
         a->Delete();
@@ -275,8 +254,7 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
                                                        bool registra, int, int, void*, const std::string& filtro) {
   if (!ds) return;
   TNodoImportacao* nodo = Tela() ? Tela()->NodoDe(ds) : nullptr;
-  const std::string filtroAntes = ds->Filter();
-  const bool filtradoAntes = ds->Filtered();
+  TFilterGuard filtroAntes(*ds);
   std::vector<TBookmark> linhas;
   ds->SetFiltered(false);
   ds->SetFilter(filtro);
@@ -292,8 +270,6 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
     f.SetAsInteger(chave++);
     ds->Post();
   }
-  ds->SetFilter(filtroAntes);
-  ds->SetFiltered(filtradoAntes);
 }
 
 void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
@@ -378,7 +354,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   std::vector<std::pair<std::pair<int, int>, std::string>> complementos;
   for (TDAOFactory* a : nodo.Aggregates) {
     if (!IsComplementoLongo(a)) continue;
-    TSoltaDetalhe solto(*a);
+    TDetachedDetail solto(*a, true);
     for (a->First(); !a->Eof(); a->Next()) {
       const std::string antiga = a->FieldByName("BDCHAVE").AsString();
       auto it = nodo.ChavesNovas.find(antiga);
@@ -426,7 +402,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   if (!nodo.Aggregates.empty() && nodo.Aggregates.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
     TDAOFactory& cc = *nodo.Aggregates.front();
     TInsereLinha insereCentro(db, cc.TableName());
-    TSoltaDetalhe solto(cc);
+    TDetachedDetail solto(cc, true);
     for (cc.First(); !cc.Eof(); cc.Next())
       if (escritas.count({Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")})) insereCentro.Insere(cc);
   }
@@ -436,9 +412,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
 int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   TDAOFactory& ds = *nodo.DAO;
   TDatabase& db = ds.Database();
-  const std::string& tabela = ds.WorkTable();
-  for (unsigned char c : tabela)
-    if (!std::isalnum(c) && c != '_') throw EDatabaseError("Tabela de trabalho inválida: " + tabela);
+  const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(ds.WorkTable(), "Tabela de trabalho inválida: ");
   // The entry's columns as the work table holds them; the reserved key replaces the provisional one.
   const std::vector<std::string> colunasTemp = db.TableColumns(tabela);
   const std::set<std::string> colTemp(colunasTemp.begin(), colunasTemp.end());
@@ -574,7 +548,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
         if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
       const std::string msg = std::string("A importação foi cancelada e nada foi gravado: ") + e.what();
       if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
-      if ((tela && tela->IsTARVO) || IsUnattended())
+      if (IsUnattended())
         RegistraFalhaExecucao(msg);
       else
         DlgErroOk(msg);
@@ -613,7 +587,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
 
 void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   auto* tela = Tela();
-  if (!tela || !tela->IsTARVO) return;
+  if (!tela || !IsUnattended()) return;
   const TProcessContext& ctx = ProcessContext();
   TDatabase* db = ctx.Database;
   if (!db) return;
@@ -628,8 +602,7 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
 }
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
-  auto* tela = Tela();
-  if ((tela && tela->IsTARVO) || IsUnattended())
+  if (IsUnattended())
     RegistraMensagemExecucao(texto);
   else
     DlgInfOk(texto);

@@ -52,7 +52,6 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   TDataSource* dsGridItens = nullptr;
   TSpeedButton* spImportacao = nullptr;
   TControl* pnDataSetUnico = nullptr;   // shown by the screens when the file gave one data set only
-  bool IsTARVO = false;                 // scheduled run: no dialogs, status rows written
 
   // The importer hands the node data sets over before SetListaDAO; they belong to the screen.
   TNodoImportacao& AdicionaNodo(const std::string& caption, TDAOFactory* dao);

@@ -24,9 +24,9 @@ class TfrProcesso_Padrao_VYN : public TForm_VYN {
   TSpeedButton* spConsulta;
   TLogEvent* FLogEvent;                               // the screen's action log
   TBloqueioLancamento_VYN* BloqueioLancamento_Padrao_VYN;
-  TUnattendedFlag FIsTARVO;                           // a scheduled task drives the screen
+  // A scheduled task drives the screen; code asks IsUnattended(), the one unattended predicate.
+  TUnattendedFlag FIsTARVO;
 
-  bool IsTARVO() const { return FIsTARVO; }
   void SetIsTARVO(bool on) { FIsTARVO = on; }
   // The run's inconsistency list: the one the lock component carries.
   TInconsistencias_VYN* Inconsistencias_VYN() const;

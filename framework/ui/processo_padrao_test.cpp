@@ -200,6 +200,15 @@ TEST(ProcessoPadrao, UnattendedRunWithADialogFailsWithItsText) {
   EXPECT_TRUE(dialogs.Calls().empty());
   f.reset();
   EXPECT_FALSE(IsUnattended());   // the flag leaves with its screen
+
+  // A flag handed on from another counts as its own: the run stays unattended until both are down.
+  TUnattendedFlag tarefa, tela;
+  tarefa = true;
+  tela = tarefa;
+  tarefa = false;
+  EXPECT_TRUE(IsUnattended());
+  tela = false;
+  EXPECT_FALSE(IsUnattended());
 }
 
 }  // namespace

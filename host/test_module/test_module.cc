@@ -57,7 +57,7 @@ class TfrTesteHost : public vyn::TfrProcesso_Padrao_VYN {
   vyn::TSpeedButton* spModal = Create<vyn::TSpeedButton>();
 
  protected:
-  std::string GetMsgConfirmacaoProcesso() override { return IsTARVO() ? "" : "Confirma o processo?"; }
+  std::string GetMsgConfirmacaoProcesso() override { return vyn::IsUnattended() ? "" : "Confirma o processo?"; }
   void Processo() override {
     const int emp = std::stoi(edCODEMP->Text());
     const int ref = vyn::TPublicas::GetReferencia();
@@ -175,13 +175,13 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
  protected:
   void Execute() override {
     TAutoThreadPushPadrao::Execute();
-    GravarLogTarvo(this, "Iniciando o processo...");
-    InsereConferenciaImportacoes(this, 6, vyn::tscSucesso, "");
-    if (Parametros.contains("id")) GravarLogTarvo(this, "id " + Parametros["id"].dump());
+    GravarLogTarvo("Iniciando o processo...");
+    InsereConferenciaImportacoes(6, vyn::tscSucesso, "");
+    if (Parametros.contains("id")) GravarLogTarvo("id " + Parametros["id"].dump());
     if (GetParametro("modo") == "perfil") {
       const vyn::TProcessContext& c = vyn::ProcessContext();
-      GravarLogTarvo(this, "perfil " + c.UserName + "|" + c.CustomerCode + "|" +
-                               std::to_string(c.WP_USUARIO_INTEGRA_EQUIPE) + "|" + std::to_string(c.WP_GRUPOMASTER));
+      GravarLogTarvo("perfil " + c.UserName + "|" + c.CustomerCode + "|" +
+                     std::to_string(c.WP_USUARIO_INTEGRA_EQUIPE) + "|" + std::to_string(c.WP_GRUPOMASTER));
       return;
     }
     if (GetParametro("modo") == "erro") throw std::runtime_error("Falha ^simulada");
@@ -189,7 +189,7 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
       vyn::ProcessContext().Database->StartTransaction();
       vyn::ProcessContext().Database->Execute(
           "INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (1, 1, 'x', '2024-01-01', '2024-01-31', NULL)");
-      GravarLogTarvo(this, "Transação aberta");
+      GravarLogTarvo("Transação aberta");
       return;
     }
     auto* tela = dynamic_cast<TfrTesteHost*>(vyn::TPackagesUtil::CarregaFormERetorna("TfrTesteHost", this));
@@ -200,7 +200,7 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
     if (auto* l = tela->Inconsistencias_VYN(); l && !l->IsEmpty())
       vyn::RegistraInconsistenciaExecucao(l->Itens().front().Caption);
     tela->Free();
-    GravarLogTarvo(this, "Processo finalizado");
+    GravarLogTarvo("Processo finalizado");
   }
 };
 

@@ -142,7 +142,7 @@ void TfrImportacaoNibo::Processo() {
         cliente->SetIsImpServ(ckLancServico->Checked());
         cliente->SetIsImpContab(ckLancaContabil->Checked());
         cliente->SetRef(edReferencia->GetData_AnoMes());
-        cliente->SetIsTarvo(IsTARVO());
+        cliente->SetIsTarvo(IsUnattended());
         FRef = edReferencia->GetData_AnoMes();
         cliente->Execute();
         SetPossuiImportacao(cliente->FPossuiImportacao);
@@ -156,7 +156,7 @@ void TfrImportacaoNibo::Processo() {
         }
         std::error_code ec;
         if (!Trim(cliente->FMensagem).empty() && !fs::exists(Trim(arquivo), ec)) {
-          if (IsTARVO() || IsUnattended())
+          if (IsUnattended())
             RegistraFalhaExecucao(RemoveCaret(cliente->FMensagem));
           else
             DlgWarOk(cliente->FMensagem);
@@ -166,7 +166,7 @@ void TfrImportacaoNibo::Processo() {
       }
     }
     if (!wListaNotasNFS.empty()) {
-      if (!IsTARVO()) ImportaNotas();
+      if (!IsUnattended()) ImportaNotas();
       wListaNotasNFS.clear();
     }
   } catch (...) {
@@ -209,7 +209,7 @@ void TfrImportacaoNibo::ImportaLancamentos(const std::string& arquivo) {
     if (!arquivo.empty()) fs::remove(arquivo, ec);
   };
   try {
-    mgr->IsTARVO = IsTARVO();
+    mgr->IsTARVO = IsUnattended();
     mgr->NaoRetirarZerosContas = true;
     mgr->GetImportacaoLancTxt(4, edCODEMP, edCODPLATROCAINT, edArquivo, this, ",", false, BloqueioLancamento_Padrao_VYN,
                               spGerarTransacao, DateToStr(edReferencia->GetData()),

@@ -82,7 +82,7 @@ TComandoSQL TIntegracaoImpostosOmieMGR::getUpdateTARVO(const std::string& prTabe
 }
 
 void TIntegracaoImpostosOmieMGR::AddInconsistencia(const std::string& prInconsistencia) {
-  if (IsTARVO) {
+  if (IsUnattended()) {
     RegistraInconsistenciaExecucao(prInconsistencia);
     return;
   }
@@ -104,7 +104,7 @@ bool TIntegracaoImpostosOmieMGR::VerificaBloqueio() {
     return false;
   if (auto* v = dynamic_cast<TVerificaBloqueioLancamento*>(check); v && v->UltimoTipo() == tbBloqueioLancamento)
     texto = "Não é possível fazer a baixa do imposto pois existe bloqueio de lançamentos para o período.";
-  if (IsTARVO) {
+  if (IsUnattended()) {
     const std::string gravado = TextoParaColuna(Database(), "VSH_EMP_TCONF_OMIE_EXPORT", "BDINCONSISTENCIA", texto);
     CommandText(getUpdateTARVO("VSH_EMP_TCONF_OMIE_EXPORT", {"BDCODSTATUS", "BDINCONSISTENCIA"}, {2, gravado}, {}).SQL,
                 ctExecute,
@@ -190,11 +190,11 @@ void TIntegracaoImpostosOmieMGR::Exportar() {
   FTotalIntegrado += confirmados;
   if (ret.StatusCode != 200) {
     TrataErroOmie(ret.StatusCode, ret.Response);
-    if (IsTARVO) ExecutaListaSQLs(static_cast<size_t>(confirmados));
+    if (IsUnattended()) ExecutaListaSQLs(static_cast<size_t>(confirmados));
     FListaSQLs.clear();
     return;
   }
-  if (IsTARVO) {
+  if (IsUnattended()) {
     ExecutaListaSQLs(FListaSQLs.size());
   } else if (BloqueioLancamento_VYN && BloqueioLancamento_VYN->Inconsistencias()) {
     BloqueioLancamento_VYN->Inconsistencias()->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao +
@@ -326,7 +326,7 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   FTotalIntegrado += contador;
   TInconsistencias_VYN* lista = BloqueioLancamento_VYN ? BloqueioLancamento_VYN->Inconsistencias() : nullptr;
   if (contador > 0) {
-    if (IsTARVO) {
+    if (IsUnattended()) {
       ExecutaListaSQLs(FListaSQLs.size());
     } else if (lista) {
       lista->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao + ": " +
@@ -336,7 +336,7 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   FListaSQLs.clear();
   // The settlements' own messages, once each and under their own kind.
   for (const TInconsistenciaItem& item : problemas->Itens()) {
-    if (IsTARVO) {
+    if (IsUnattended()) {
       if (item.Nivel != niInformativo) AddInconsistencia(item.Caption);
     } else if (lista) {
       if (item.Nivel == niErro) lista->Add_Erro(item.Caption);

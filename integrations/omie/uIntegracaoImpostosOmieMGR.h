@@ -10,6 +10,7 @@
 
 #include "framework/accounting/integracao_padrao_mgr.h"
 #include "framework/host/update_or_insert.h"
+#include "framework/ui/dialogs.h"
 #include "integrations/omie/uIntegracaoOmie.Base.h"
 
 namespace vyn {
@@ -53,7 +54,7 @@ class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
   std::string DescricaoImposto;
   int TipoIntegracao = 0;   // 1 export, 2 import, 3 both, 0 nothing
   vyn::TBloqueioLancamento_VYN* BloqueioLancamento_VYN = nullptr;
-  bool IsTARVO = false;
+  vyn::TUnattendedFlag IsTARVO;   // a scheduled task runs the engine; code asks IsUnattended()
 
   int TotalIntegrado() const { return FTotalIntegrado; }
 

@@ -186,9 +186,9 @@ bool TfrExportacaoPagamentosVYNReport::PodeIniciarProcesso() {
   if (lvImpostos->CheckedCount() == 0) {
     // The scheduled run must not ask; its result message says why nothing went: with no tax paid
     // in the period there is simply nothing to send.
-    if (IsTARVO() && lvImpostos->Count() == 0)
+    if (IsUnattended() && lvImpostos->Count() == 0)
       RegistraMensagemExecucao("Nenhum registro para ser exportado.");
-    else if (IsTARVO())
+    else if (IsUnattended())
       RegistraInconsistenciaExecucao("Nenhum imposto selecionado!");
     else
       DlgWarOk("Nenhum imposto selecionado!");
@@ -321,9 +321,9 @@ bool TfrExportacaoPagamentosVYNReport::ExportaGuia(TSQLMGR& dadosGuia, TInconsis
 void TfrExportacaoPagamentosVYNReport::EncerraExportacao(TfrStatusProcesso* status, TInconsistencias_VYN* lista,
                                                          int recusadas) {
   if (FExportacaoPagamento->Registros().empty()) {
-    if (IsTARVO() && recusadas)
+    if (IsUnattended() && recusadas)
       RegistraInconsistenciaExecucao(lista->getItemObjeto(0).Caption);
-    else if (IsTARVO())
+    else if (IsUnattended())
       RegistraMensagemExecucao("Nenhum registro para ser exportado.");
     else
       lista->Execute(true, true, true, true, "");
@@ -333,17 +333,17 @@ void TfrExportacaoPagamentosVYNReport::EncerraExportacao(TfrStatusProcesso* stat
   const TResultadoExportacao res = FExportacaoPagamento->Execute();
   if (!res.Ok) {
     status->Finalize();
-    if (IsTARVO()) throw std::runtime_error("Erro ao exportar pagamentos. " + Join(res.ErrorMessages, " "));
+    if (IsUnattended()) throw std::runtime_error("Erro ao exportar pagamentos. " + Join(res.ErrorMessages, " "));
     DlgWarOk("Total de pagamentos baixados: " + std::to_string(res.TotalBaixados) +
              ". Não foi possível integrar todos os registros com a WEB.");
     for (const std::string& e : res.ErrorMessages) lista->Add_Erro(e, true, nullptr);
     lista->Execute(true, true, true, true, "");
     return;
   }
-  if (!IsTARVO()) DlgInfOk("Pagamentos integrados com sucesso!");
-  if (res.TotalBaixados == 0 && IsTARVO()) RegistraInconsistenciaExecucao("Nenhum pagamento integrado na WEB.");
+  if (!IsUnattended()) DlgInfOk("Pagamentos integrados com sucesso!");
+  if (res.TotalBaixados == 0 && IsUnattended()) RegistraInconsistenciaExecucao("Nenhum pagamento integrado na WEB.");
   // A guide left out is not a clean run, even when the others went.
-  if (recusadas && IsTARVO()) RegistraInconsistenciaExecucao(lista->getItemObjeto(0).Caption);
+  if (recusadas && IsUnattended()) RegistraInconsistenciaExecucao(lista->getItemObjeto(0).Caption);
   const std::string enviados = "Total de pagamentos enviados: " + std::to_string(res.TotalRecebidos);
   const std::string baixados = "Total de pagamentos baixados: " + std::to_string(res.TotalBaixados);
   lista->Add_Informativo(enviados, true, nullptr);
@@ -365,7 +365,7 @@ void TfrExportacaoPagamentosVYNReport::GravaConferencia(TfrStatusProcesso* statu
   } catch (const std::exception& e) {
     status->Finalize();
     const std::string msg = std::string("Erro ao gravar a conferência dos pagamentos exportados: ") + e.what();
-    if (IsTARVO()) throw std::runtime_error(msg);
+    if (IsUnattended()) throw std::runtime_error(msg);
     DlgWarOk(msg);
   }
   FSQLs.clear();

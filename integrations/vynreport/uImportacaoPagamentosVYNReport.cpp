@@ -145,7 +145,7 @@ void TfrImportacaoPagamentosVYNReport::Processo() {
     TResultadoImportacao r = cliente.Execute();
     if (r.Ok) {
       RealizaBaixas(codEmp, r.Pagamentos);
-    } else if (IsTARVO()) {
+    } else if (IsUnattended()) {
       throw std::runtime_error("Erro na importação: Retorno VYN Report: " + Join(r.Erros, " "));
     } else {
       for (const std::string& e : r.Erros) Inconsistencias_VYN()->Add_Atencao("Retorno VYN Report: " + e, true, nullptr);
@@ -245,7 +245,7 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
 
 void TfrImportacaoPagamentosVYNReport::AddInconsistencia(int codImp, const TPagamentos& pagamento,
                                                          const std::string& mensagem) {
-  if (!IsTARVO()) {
+  if (!IsUnattended()) {
     Inconsistencias_VYN()->Add_Atencao(pagamento.ToString() + ": " + mensagem, true, nullptr);
     return;
   }
@@ -287,7 +287,7 @@ void TfrImportacaoPagamentosVYNReport::GravaConferencias() {
   } catch (const std::exception& e) {
     // The settlements stand; only their record in the conference table is missing.
     const std::string msg = std::string("Erro ao gravar a conferência dos pagamentos: ") + e.what();
-    if (IsTARVO()) throw std::runtime_error(msg);
+    if (IsUnattended()) throw std::runtime_error(msg);
     Inconsistencias_VYN()->Add_Erro(msg, true, nullptr);
   }
   FSQLs.clear();
@@ -295,7 +295,7 @@ void TfrImportacaoPagamentosVYNReport::GravaConferencias() {
 
 void TfrImportacaoPagamentosVYNReport::FimProcesso() {
   TfrProcesso_Padrao_VYN::FimProcesso();
-  if (!IsTARVO()) {
+  if (!IsUnattended()) {
     TInconsistencias_VYN* lista = Inconsistencias_VYN();
     lista->Execute(true, true, true, true, "");
     if (lista->IsEmpty()) DlgWarOk("Não foi encontrado nenhum registro para ser importado!");

@@ -425,7 +425,7 @@ std::string TfrExportacaoECF::GetCNPJ() const {
 }
 
 void TfrExportacaoECF::Mensagem(const std::string& texto, bool aviso) {
-  if (IsTARVO()) throw EExceptionTratadaInformativa_VYN(texto);
+  if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN(texto);
   if (aviso)
     DlgWarOk(texto, FLogEvent);
   else

@@ -11,6 +11,7 @@
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dados_adicionais.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/edit_numeric.h"
@@ -270,6 +271,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   int competencia_ = 0;
   bool carregando_ = false;
   bool semDialogos_ = false;  // run for the SPED validation: no dialog may be shown
+  // Unattended as the export task's own screen: a problem fails the task. A run for the SPED
+  // validation is unattended too, but lists its problems for the validator instead of raising.
+  bool FalhaNaTarefa() const { return vyn::IsUnattended() && !semDialogos_; }
   bool firstShow_ = true;
 };
 

@@ -33,7 +33,7 @@ bool TfrExportacaoECF::SequenciaRelatorioRodando() {
 }
 
 void TfrExportacaoECF::AvisoAcao(const std::string& texto) {
-  if (IsTARVO()) throw EExceptionTratadaInformativa_VYN(texto + ".");
+  if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN(texto + ".");
   DlgWarOk(texto, FLogEvent);
 }
 

@@ -31,7 +31,7 @@ void TfrExportacaoECF::ControleErro(TComponent* sender, const std::string& msg) 
   if (FValidacaoImportacao) {
     FErroEncontrado = true;
     Inconsistencias_VYN->Add_Erro(RemoveCaret(msg), true, nullptr, 0, nullptr, "");
-  } else if (IsTARVO()) {
+  } else if (FalhaNaTarefa()) {
     throw EExceptionTratadaInformativa_VYN(msg);
   } else if (semDialogos_) {
     // Run for the SPED validation: no one to answer a box; the confirm pass records the check.
@@ -84,7 +84,7 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
     auto reporta = [&](const std::string& texto) {
       spConfirmar->SetEnabled(false);
       // Without a user the notice ends the run with its text; for the SPED validation it is listed.
-      if (mostrar && IsTARVO()) throw EExceptionTratadaInformativa_VYN(texto);
+      if (mostrar && FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN(texto);
       if (mostrar && !semDialogos_)
         MessageDlgVYN(texto, mtInformation, mbOK, 0, FLogEvent);
       else
@@ -113,7 +113,7 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
 
 void TfrExportacaoECF::edCODEMPExit(TComponent*) {
   if (Trim(edCODEMP->Text()).empty()) {
-    if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
+    if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
     MessageDlgVYN("Empresa não cadastrada ou não informada", mtWarning, mbOK, 0, FLogEvent);
     return;
   }
@@ -130,8 +130,7 @@ void TfrExportacaoECF::edCODEMPExit(TComponent*) {
   HabilitaParametrosComplementares();
   // The checklist notice: once from the host's start, never without a user.
   auto& ctx = ProcessContext();
-  if (!ctx.WP_MOSTROU_AVISO_ECF && !IsTARVO() && !semDialogos_ && !SequenciaRelatorioRodando() &&
-      !ctx.IsServiceVarku && !IsUnattended()) {
+  if (!ctx.WP_MOSTROU_AVISO_ECF && !FalhaNaTarefa() && !semDialogos_ && !SequenciaRelatorioRodando()) {
     ctx.WP_MOSTROU_AVISO_ECF = true;
     TPackagesUtil::CarregaFormModal("TfrAvisoChecklistECF", this);
   }
@@ -293,7 +292,7 @@ void TfrExportacaoECF::edCNPJSCPExit(TComponent*) {
 }
 
 void TfrExportacaoECF::ckGrupoMultinacionalClick(TComponent*) {
-  if (cbTipoECF->ItemIndex() == 2 && !Ck("ckGrupoMultinacional")->Checked() && !IsTARVO() && !semDialogos_ &&
+  if (cbTipoECF->ItemIndex() == 2 && !Ck("ckGrupoMultinacional")->Checked() && !FalhaNaTarefa() && !semDialogos_ &&
       !carregando_)
     DlgWarOk("~" + ProcessContext().UserName +
                  ", quando o tipo da ECF for igual a 2-ECF da SCP, a opção de “Entidade de grupo multinacional IN RFB "
@@ -309,7 +308,7 @@ bool TfrExportacaoECF::edContaLivroCaixaValidar() {
     erro = g.IsNull() ? false : g.AsInteger() != 0;
   }
   if (erro) {
-    if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("A conta informada deve ser do grupo ^Ativo!");
+    if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("A conta informada deve ser do grupo ^Ativo!");
     edContaLivroCaixa->Clear();
     MessageDlgVYN("A conta informada deve ser do grupo ^Ativo!", mtInformation, mbOK, 0, FLogEvent);
   }
@@ -341,7 +340,7 @@ void TfrExportacaoECF::edRtfChange(TComponent*) {
   if (arq.empty()) return;
   std::string ext = LowerCase(std::filesystem::path(arq).extension().string());
   if (std::filesystem::is_regular_file(arq) && ext != ".rtf" && ext != ".txt") {
-    if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("Não é um arquivo rtf válido. Favor verificar.");
+    if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Não é um arquivo rtf válido. Favor verificar.");
     MessageDlgVYN("Não é um arquivo rtf válido. Favor verificar.", mtInformation, mbOK, 0, FLogEvent);
     edRtf->Clear();
     return;
@@ -355,7 +354,7 @@ bool TfrExportacaoECF::ProcuraAnexo(const std::string& arquivo) {
     auto p = item.Text.find('-');
     std::string caminho = p == std::string::npos || p + 2 > item.Text.size() ? "" : item.Text.substr(p + 2);
     if (SameText(caminho, arquivo)) {
-      if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("O arquivo selecionado já se encontra anexado!");
+      if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("O arquivo selecionado já se encontra anexado!");
       DlgWarOk("O arquivo selecionado já se encontra anexado!", FLogEvent);
       return true;
     }
@@ -380,7 +379,7 @@ void TfrExportacaoECF::ckExportaPlanoAnteriorClick(TComponent*) {
   auto* ck = Ck("ckExportaPlanoAnterior");
   // Restoring saved values (the task, a saved configuration) asks nothing: the value was answered when
   // it was saved.
-  if (ck->Checked() && !carregando_ && !IsTARVO()) {
+  if (ck->Checked() && !carregando_ && !FalhaNaTarefa()) {
     if (DlgConfSimNao("Esta opção levará ao registro ^J050 as contas do plano de contas anterior que não tiveram "
                       "movimentação na base atual. Juntamente com estas contas, serão exportadas também suas "
                       "respectivas títulos. Ao utilizar esta opção, será necessário que após importar as ^ECDs no "

@@ -45,7 +45,7 @@ std::string TfrExportacaoECF::FiliaisMarcadas() {
 }
 
 void TfrExportacaoECF::Aviso(const std::string& texto, bool bloqueia) {
-  if (IsTARVO()) throw EExceptionTratadaInformativa_VYN(texto);
+  if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN(texto);
   if (semDialogos_) {
     if (bloqueia)
       Inconsistencias_VYN->Add_Erro(RemoveCaret(texto));
@@ -60,7 +60,7 @@ void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   AfterConstruction();
   if (TemArquivamentoContabil()) return;
   if (Trim(edCODEMP->Text()).empty()) {
-    if (IsTARVO()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
+    if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
     Aviso("Empresa não cadastrada ou não informada", true);
     return;
   }
@@ -123,7 +123,7 @@ void TfrExportacaoECF::ConferePreparacaoPlano(bool livroCaixa, int t, int ano, i
     if (n > 0) {
       FErroEncontrado = true;
       const std::string falta = fmt::format("Faltou preparar {} conta(s) para exportação.", n);
-      if (IsTARVO())
+      if (FalhaNaTarefa())
         throw EExceptionTratadaInformativa_VYN(falta + "\r" + (livroCaixa ? "Tecle ^F6 para preparar." : "Tecle F6 para preparar."));
       Aviso(falta + "\rTecle ^F6 para preparar", true);
     }
@@ -142,11 +142,11 @@ void TfrExportacaoECF::ConfereAvisos(bool livroCaixa, int ano, int64_t plano, in
       FreeComponent(*p);
       *p = nullptr;
     }
-  if (!IsTARVO() && !FPLANOS_TPLA_ECFMGR->VerificarValidacaoContas(plano, ano, planoRef))
+  if (!FalhaNaTarefa() && !FPLANOS_TPLA_ECFMGR->VerificarValidacaoContas(plano, ano, planoRef))
     Inconsistencias_VYN->Add_Informativo(
         "Não foi realizada a validação da preparação do plano referencial. Antes de fazer a exportação é importante "
         "fazer a validação do plano referencial através da tela de preparação.");
-  if (!IsTARVO() && !semDialogos_ && livroCaixa && edContaLivroCaixa->Codigo() > 0 && !validaTamanhoHistCompl()) {
+  if (!FalhaNaTarefa() && !semDialogos_ && livroCaixa && edContaLivroCaixa->Codigo() > 0 && !validaTamanhoHistCompl()) {
     const int r = MessageDlgVYNGlobal(
         "De acordo com o leiaute do Sped ECF, o histórico dos lançamentos no registro Q100 deve conter no máximo 255 "
         "caracteres. Foram encontrados históricos superiores a este limite, lembrando que caso o limite seja "
@@ -156,7 +156,7 @@ void TfrExportacaoECF::ConfereAvisos(bool livroCaixa, int ano, int64_t plano, in
   }
   if (PossuiPreparacaoDuplicada()) {
     FErroEncontrado = true;
-    if (IsTARVO())
+    if (FalhaNaTarefa())
       throw EExceptionTratadaInformativa_VYN(
           "Existe apuração duplicada no ^Lalur para este período. Por favor, verifique antes de prosseguir.");
     Aviso("Existe apuração duplicada no Lalur para este período. Por favor, verifique antes de prosseguir.", true);
@@ -189,7 +189,7 @@ bool TfrExportacaoECF::ExportaOuMostraErros() {
       ListaFiliaisDivergentes();
       // Without a user the failure must end the run as one: a box would hang the server and a normal
       // return would read as a successful export.
-      if (IsTARVO()) {
+      if (FalhaNaTarefa()) {
         RegistraFalhaExecucao(RemoveCaret(texto));
         throw EExceptionTratadaInformativa_VYN(texto);
       }
@@ -201,7 +201,7 @@ bool TfrExportacaoECF::ExportaOuMostraErros() {
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio);
     FLogEvent->AddAcao("Tempo de exportação ECF: ", fmt::format("{:.3f} s", static_cast<double>(ms.count()) / 1000.0));
-    if (std::filesystem::is_regular_file(gerador_->GetNomeArquivo()) && !IsTARVO() && !semDialogos_)
+    if (std::filesystem::is_regular_file(gerador_->GetNomeArquivo()) && !FalhaNaTarefa() && !semDialogos_)
       DlgInfOk("Exportação realizada com sucesso!", FLogEvent);
   }
   return true;
@@ -217,7 +217,7 @@ void TfrExportacaoECF::ConfirmarInterno() {
   ConferePreparacaoPlano(livroCaixa, t, ano, plano, planoRef);
   ConfereAvisos(livroCaixa, ano, plano, planoRef);
   if (!ExportaOuMostraErros()) return;
-  if (IsTARVO())
+  if (FalhaNaTarefa())
     for (const auto& it : Inconsistencias_VYN->Itens())
       if (it.Nivel != niInformativo) {
         RegistraInconsistenciaExecucao(it.Caption);
@@ -230,7 +230,7 @@ bool TfrExportacaoECF::TemArquivamentoContabil() {
   const std::string msg = MensagemArquivamentoContabil(Trim(edCODEMP->Text()), DataDe(edDataIni), DataDe(edDataFim));
   if (msg.empty()) return false;
   // Without a user the stop must end the run as a failure, with the archive's reason.
-  if (IsTARVO()) throw EExceptionTratadaInformativa_VYN(msg);
+  if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN(msg);
   if (semDialogos_)
     Inconsistencias_VYN->Add_Erro(msg);
   else
@@ -304,7 +304,7 @@ void TfrExportacaoECF::AlimentaDAOExportacao() {
   g->SetDAOExportacaoEF(FExportacaoEF);
   g->SetInconsistencias_VYN(Inconsistencias_VYN);
   g->SetNomeArquivo(edArquivo->Text());
-  g->SetIsTARVO(IsTARVO());
+  g->SetIsTARVO(FalhaNaTarefa());
   g->setLimitarHistCompl(FLimitarHistCompl);
   g->SetCodigoI157(FCodigoI157->Value());
   auto ck = [this](const char* n) { return Ck(n)->Checked() ? 1 : 0; };

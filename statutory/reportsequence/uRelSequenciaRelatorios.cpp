@@ -134,7 +134,7 @@ void TfrRelSequenciaRelatorios::FormCreate() {
 
 void TfrRelSequenciaRelatorios::FormShow() {
   TfrRelatorio_Padrao_VYN::FormShow();
-  if (!ProcessContext().IsServiceVarku && !IsTARVO &&
+  if (!IsUnattended() &&
       TScreenUserConfig::CarregarDoUsuario("leuManual", "frConfirmacaoSequenciaProcessos") != "TRUE")
     TimerConfirmacao->Enabled = true;
   spLimpaCampos->SetEnabled(true);

@@ -8,6 +8,7 @@
 
 #include "framework/component/boxed_values.h"
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/relatorio_padrao.h"
 #include "framework/ui/sequencia_relatorio.h"
 #include "framework/ui/tipo_sequencia_relatorio.h"
@@ -70,7 +71,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   std::string LookupModelo;        // the model edit's lookup screen
 
   // Set by the scheduled tasks.
-  bool IsTARVO = false;
+  vyn::TUnattendedFlag IsTARVO;   // a scheduled task runs the sequence; code asks IsUnattended()
   std::string CaminhoTARVO;
   bool EnviarEmailTARVO = false;
   bool SempreUsarDiretorio = false;

@@ -54,7 +54,7 @@ void TfrRelSequenciaRelatorios::spPreviaImpressaoClick(TComponent* sender) {
     ~Libera() { t->FreeComponent(t->FSQL); t->FSQL = nullptr; }
   } libera{this};
   FCaminhoExportacao.clear();
-  if (IsTARVO) {
+  if (IsUnattended()) {
     FCaminhoExportacao = ComBarra(CaminhoTARVO);
     fs::create_directories(FCaminhoExportacao);
     FReport.FileName = FCaminhoExportacao + getNomeModelo() + ".pdf";
@@ -64,7 +64,7 @@ void TfrRelSequenciaRelatorios::spPreviaImpressaoClick(TComponent* sender) {
     CustomPrepareReport(sender, FReport);
     setProtocoloSequenciaProcesso(this, true);
   } else if (FAgruparRelatorios == tarIndividual && sender != spEmail) {
-    if (!IsTARVO) {
+    if (!IsUnattended()) {
       TFileRequest req;
       req.Title = "Selecione onde serão salvos os arquivos";
       req.Folder = true;
@@ -81,7 +81,7 @@ void TfrRelSequenciaRelatorios::spPreviaImpressaoClick(TComponent* sender) {
 }
 
 bool TfrRelSequenciaRelatorios::ValidaESetaAgrupamento(TPrintType tipo) {
-  if (IsTARVO) {
+  if (IsUnattended()) {
     FAgruparRelatorios = tarPorTipo;
     // The scheduled run's own parameter; the tasks of this module do not set it.
     if (WP_SEQUENCIARELATORIO().ExportarComo == "1") FAgruparRelatorios = tarIndividual;
@@ -101,9 +101,9 @@ bool TfrRelSequenciaRelatorios::ValidaESetaAgrupamento(TPrintType tipo) {
   FEnviarEmailVYNReport = false;
   if (tipo == ptVynReport) {
     auto recusa = [&](const std::string& msg) {
-      if (IsTARVO) RegistraInconsistenciaExecucao(msg);
+      if (IsUnattended()) RegistraInconsistenciaExecucao(msg);
       else DlgWarOk(msg);
-      if (edCHAVEVYNREPORT->Enabled() && !IsTARVO) edCHAVEVYNREPORT->SetFocus();
+      if (edCHAVEVYNREPORT->Enabled() && !IsUnattended()) edCHAVEVYNREPORT->SetFocus();
       return false;
     };
     int chave = 0;
@@ -117,7 +117,7 @@ bool TfrRelSequenciaRelatorios::ValidaESetaAgrupamento(TPrintType tipo) {
     if (FAgruparRelatorios == tarTotal)
       return recusa("Para a exportação do Vyn Report não é possível exportar em um único arquivo");
     FGestaoWebVarku->ChaveRelatorio = chave;
-    FEnviarEmailVYNReport = IsTARVO ? EnviarEmailTARVO
+    FEnviarEmailVYNReport = IsUnattended() ? EnviarEmailTARVO
                                     : DlgConfSimNao("Deseja enviar um e-mail informando a publicação do relatório?") == mrYes;
   }
   return true;
@@ -126,7 +126,7 @@ bool TfrRelSequenciaRelatorios::ValidaESetaAgrupamento(TPrintType tipo) {
 void TfrRelSequenciaRelatorios::CustomPrepareReport(TComponent* sender, TRelatorioFR& report) {
   TfrRelatorio_Padrao_VYN::CustomPrepareReport(sender, report);
   FDadosFinais = std::make_unique<TDadosFinaisSeqRel>(&report.Paginas);
-  if (IsTARVO) report.FileName = ComBarra(FCaminhoExportacao) + getNomeModelo() + PrintTypeToExtensaoArquivo(FPrintType);
+  if (IsUnattended()) report.FileName = ComBarra(FCaminhoExportacao) + getNomeModelo() + PrintTypeToExtensaoArquivo(FPrintType);
   FFileNameOriginal = report.FileName;
   auto& estado = WP_SEQUENCIARELATORIO();
   estado.ExportarIndividualmente = FAgruparRelatorios == tarIndividual && sender != spEmail;
@@ -161,7 +161,7 @@ void TfrRelSequenciaRelatorios::CustomPrepareReport(TComponent* sender, TRelator
     FreeComponent(FSQL);
     FSQL = nullptr;
   }
-  if (!IsTARVO && !Inconsistencias_VYN->IsEmpty()) Inconsistencias_VYN->Execute();
+  if (!IsUnattended() && !Inconsistencias_VYN->IsEmpty()) Inconsistencias_VYN->Execute();
   FDadosFinais->AjustaPaginasBaseZero();
   if (FPrintType != ptVideo && !estado.ExportarIndividualmente) RealizarExportacao(FPrintType);
 }
@@ -227,7 +227,7 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
     TDadosSequencial* item = getDadosSequencial(i);
     Inconsistencias_VYN->SetEmpresaAtual(FEmpresaAtual);
     const std::string grupo = FTipoSequencia->getDescricaoExportacao() + " - " + item->ItemMenu->getCaption();
-    auto problema = [&](TTipoInconsistenciaSeq k, const std::string& m) { OnInconsistencia(k, IsTARVO ? m : grupo + ": " + m); };
+    auto problema = [&](TTipoInconsistenciaSeq k, const std::string& m) { OnInconsistencia(k, IsUnattended() ? m : grupo + ": " + m); };
     try {
       if (!item->ItemMenu->TemPermissaoUsuario()) {
         problema(tisAtencao, getNomeUsuarioAtual() + ", você não tem permissão para essa tela.");
@@ -337,7 +337,7 @@ std::string TfrRelSequenciaRelatorios::GetValorConfiguradoTela(const std::string
 }
 
 void TfrRelSequenciaRelatorios::OnInconsistencia(TTipoInconsistenciaSeq tipo, const std::string& msg) {
-  if (IsTARVO) {
+  if (IsUnattended()) {
     OnInconsistenciaTARVO(tipo, msg);
     return;
   }

@@ -89,7 +89,7 @@ void TfrRelSequenciaRelatorios::RealizarExportacao(TPrintType tipo) {
       Exportar(nome, g.Dados, g.PDFs.empty() ? nullptr : &g.PDFs, &g.Paginas);
       FFiltroPDF.AbrirAposExportar = abrirDepois;
       if (abrirDepois) AbrirArquivo(nome);
-      if (IsTARVO) AddArquivoBancoSequenciaRelatorio(nome, g.Dados.Chave);
+      if (IsUnattended()) AddArquivoBancoSequenciaRelatorio(nome, g.Dados.Chave);
     }
     exportou = true;
   } else if (FAgruparRelatorios == tarIndividual) {
@@ -139,7 +139,7 @@ void TfrRelSequenciaRelatorios::RealizarExportacao(TPrintType tipo) {
     if (!resposta.empty()) {
       if (ok) Inconsistencias_VYN->Add_Informativo("Retorno do Vyn Report: Retorno ao enviar: " + resposta);
       else Inconsistencias_VYN->Add_Atencao("Retorno do Vyn Report: Retorno ao enviar: " + resposta);
-      if (!IsTARVO) Inconsistencias_VYN->Execute();
+      if (!IsUnattended()) Inconsistencias_VYN->Execute();
     }
   }
   if (tipo == ptEML) TfrRelatorio_Padrao_VYN::Exportar(FReport, "", nullptr);

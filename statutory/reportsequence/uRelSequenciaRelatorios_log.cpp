@@ -40,7 +40,7 @@ void TfrRelSequenciaRelatorios::AddConferencia(const std::string& msg) {
 }
 
 void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tipo, const std::string& msg) {
-  if (!IsTARVO || (tipo != tisAtencao && tipo != tisErro)) return;
+  if (!IsUnattended() || (tipo != tisAtencao && tipo != tisErro)) return;
   auto& ctx = ProcessContext();
   // Called with no text for an item that ran clean: only a text is an inconsistency of the run.
   if (!msg.empty()) RegistraInconsistenciaExecucao(msg);
