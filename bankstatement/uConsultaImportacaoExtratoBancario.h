@@ -96,6 +96,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // After a committed run: the split entries are entries now, there is nothing to undo.
   void ConfirmaMultiplosLancamentos(const std::set<std::pair<int, int>>& gravadas,
                                     const std::map<std::string, int>& chavesNovas);
+  // The lines emptied by their split entries, all of them written or settled by the run, leave the
+  // review (after their report to Dyq).
+  void RemovePaisIntegrados();
 
   // Dyq (uConsultaImportacaoExtratoBancario_Dyq.cpp).
   void spRecusaExtratoClick(vyn::TComponent* sender);
@@ -214,6 +217,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   TExpansao FExpansao;
   std::set<int64_t> FReportados;          // Dyq items already reported
   bool FRecusado = false;                 // the statement was refused: nothing more goes to Dyq
+  std::vector<vyn::TBookmark> FPaisIntegrados;   // zeroed lines wholly booked through their split entries
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
   TY570ConsultaExtratoBancario* FY570 = nullptr;
   vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* FY570DAO = nullptr;

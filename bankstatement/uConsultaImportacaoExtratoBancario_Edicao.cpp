@@ -41,6 +41,12 @@ bool ColunaTipoLan(const std::string& c) {
   return std::any_of(std::begin(kColunas), std::end(kColunas), [&](const char* k) { return c == k; });
 }
 
+// The editors whose changed text moves an entry of type 29 to 30: code-search, date and text edits;
+// a numeric edit (the amount) is not one of them.
+bool EditorTipoLan(TControl* editor) {
+  return dynamic_cast<TEdit_String_Padrao*>(editor) && !dynamic_cast<TEdit_Numerico_Padrao_VYN*>(editor);
+}
+
 std::string TextoEditor(TControl* editor) {
   if (auto* e = dynamic_cast<TEdit_String_Padrao*>(editor)) return e->Text();
   return {};
@@ -177,7 +183,7 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField
   FDataBefore = l->FindField("BDDATA") ? l->FieldByName("BDDATA").Value() : Variant();
   FValorBefore = l->FindField("BDVALOR") ? l->FieldByName("BDVALOR").Value() : Variant();
   FDocumentoBefore = Txt(*l, "BDDCTO");
-  if (ColunaTipoLan(c) && Int(*l, "BDTIPOLAN") == 29 && dynamic_cast<TEdit_String_Padrao*>(editor))
+  if (ColunaTipoLan(c) && Int(*l, "BDTIPOLAN") == 29 && EditorTipoLan(editor))
     FValorAnterior = TextoEditor(editor);
 }
 
@@ -186,8 +192,7 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoAfterEditField(
   TDAOFactory* l = DAOAtual();
   if (!l || l->IsEmpty()) return;
   const std::string c = UpperCase(campo);
-  const bool editorTexto = dynamic_cast<TEdit_String_Padrao*>(editor) != nullptr;
-  if (ColunaTipoLan(c) && Int(*l, "BDTIPOLAN") == 29 && editorTexto && TextoEditor(editor) != FValorAnterior)
+  if (ColunaTipoLan(c) && Int(*l, "BDTIPOLAN") == 29 && EditorTipoLan(editor) && TextoEditor(editor) != FValorAnterior)
     Grava(*l, "BDTIPOLAN", Variant(30));
   auto* codigo = dynamic_cast<TEdit_Codigo_Search_VYN*>(editor);
   if (c == "BDSTATUSWEB") {

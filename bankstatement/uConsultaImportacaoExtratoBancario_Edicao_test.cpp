@@ -5,6 +5,7 @@
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_date.h"
+#include "framework/ui/edit_numeric.h"
 
 namespace integracao {
 namespace {
@@ -130,6 +131,10 @@ TEST_F(EdicaoLinhasTest, EntryTypeStatusAndRuleCounterAccount) {
   EXPECT_EQ(Int(*t, 1, "BDTIPOLAN"), 29) << "the same text typed again";
   EXPECT_TRUE(t->EditaCelula("bddata", data, "02/03/2024"));
   EXPECT_EQ(Int(*t, 1, "BDTIPOLAN"), 30);
+  // A changed amount in the numeric editor is not one of the rule's edits.
+  campos::Grava(*l, "BDTIPOLAN", Variant(29));
+  EXPECT_TRUE(t->EditaCelula("bdvalor", principal_->Create<TEdit_Numerico_Padrao_VYN>(), "12,00"));
+  EXPECT_EQ(Int(*t, 1, "BDTIPOLAN"), 29);
 
   // The return note goes with the empty status; it is editable only with a status.
   campos::Grava(*l, "BDOBSWEB", Variant(std::string("ver depois")));

@@ -389,9 +389,18 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
       else
         m->Next();
     // A line wholly booked through its split entries is integrated as well.
-    if (todas && Valor(*l, "BDVALOR") == Currency()) FIntegradas.insert(chavePai);
+    if (todas && Valor(*l, "BDVALOR") == Currency()) {
+      FIntegradas.insert(chavePai);
+      FPaisIntegrados.push_back(pai);
+    }
   }
   FExpansao = TExpansao();
+}
+
+void TfrConsultaImportacaoExtratoBancario::RemovePaisIntegrados() {
+  std::vector<TBookmark> pais;
+  pais.swap(FPaisIntegrados);
+  ExcluiLinhas(DAOLinhas(), pais);
 }
 
 void TfrConsultaImportacaoExtratoBancario::PostaBaixas() {

@@ -211,6 +211,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
   tela->FIntegradas = gravadas;
   tela->ConfirmaMultiplosLancamentos(gravadas, novas);
   tela->EnviaRetornosDYQ(true);
+  tela->RemovePaisIntegrados();
   // The rules are in the database now; their lines are no longer to be turned into rules.
   if (auto* regras = tela->DAOPreparacoes()) {
     regras->EmptyDataSet();

@@ -469,6 +469,26 @@ TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndASettlementPostsOnceAc
   t->Close();
 }
 
+// The line emptied by its settled split row would stay on screen with nothing left to import.
+TEST_F(RevisaoBaixasTest, OnlyPreparedImportOfAWhollySettledSplitLineTakesTheZeroedLineAlong) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, clientes, 80);
+  Linha(2, banco, 0, 30);   // not prepared: it stays
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  m->AppendRecord({Variant(1), Variant(1), Variant(1), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
+                   Variant(clientes), Variant(V(80))});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 80);
+  dialogs.Ok("Importação finalizada");
+  t->miImportarPreparados->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_EQ(l->RecordCount(), 1);
+  l->First();
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(30));
+  t->Close();
+}
+
 TEST_F(RevisaoBaixasTest, SplitExpansionRepointsBothLinkSetsAndItsUndoRestoresTheLines) {
   const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
   Linha(5, banco, clientes, 95);

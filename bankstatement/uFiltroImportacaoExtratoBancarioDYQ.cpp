@@ -86,6 +86,11 @@ TfrFiltroImportacaoExtratoBancarioDYQ::TfrFiltroImportacaoExtratoBancarioDYQ(TCo
   edCODEMP->SetMaxLength(9);
   edDataIni->SetName("edDataIni");
   edDataFim->SetName("edDataFim");
+  for (const auto& [nome, texto] : {std::pair{"lbDataIni", "Inicial:"}, std::pair{"lbDataFim", "Final:"}}) {
+    auto* rotulo = Create<TLabel>();
+    rotulo->SetName(nome);
+    rotulo->SetCaption(texto);
+  }
   gbConciliacoes->SetEnabled(false);
   ckExtratoPDF->SetHint("Baixar o extrato PDF");
   ckAmbienteTeste->SetVisible(false);

@@ -403,7 +403,8 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   } catch (const std::exception& e) {
     err << "erro: " << vyn::RemoveCaret(e.what()) << "\n";
   }
-  if (lista && !lista->IsEmpty()) execucao->ShowInconsistencias(*lista, "Inconsistências");
+  if (lista && !lista->IsEmpty() && !execucao->JaMostrou(*lista))
+    execucao->ShowInconsistencias(*lista, "Inconsistências");
   const bool problemas = lista && (lista->CountErros() > 0 || lista->CountAtencao() > 0);
   return ok && !problemas && !execucao->MostrouErros() ? kSucesso : kComErros;
 }

@@ -150,6 +150,15 @@ TEST_F(HostTest, ScreenDrivenByScript) {
   EXPECT_NE(r.Out.find("[Confirmação] Confirma o processo?"), std::string::npos);
   EXPECT_NE(r.Out.find("lbResultado = Processado 1\nckAviso = True\n"), std::string::npos) << r.Out;
   EXPECT_NE(r.Out.find("Empresa 1:\n  Atenção: Aviso de teste\n"), std::string::npos) << r.Out;
+  // A screen that shows its list itself has it printed once.
+  r = ComModulo("screen TfrTesteHost --referencia 202403 --script '" +
+                Script(R"({"answers": ["sim"], "steps": [{"set": "edCODEMP", "value": 1},
+                   {"set": "ckAviso", "value": true}, {"set": "ckMostraLista", "value": true}, {"click": "spOK"}]})") +
+                "'");
+  EXPECT_EQ(r.Status, 1) << r.Err;
+  const size_t primeira = r.Out.find("Aviso de teste");
+  ASSERT_NE(primeira, std::string::npos) << r.Out;
+  EXPECT_EQ(r.Out.find("Aviso de teste", primeira + 1), std::string::npos) << r.Out;
 
   const std::string limpo = Script(R"({"answers": ["yes"], "steps": [
       {"set": "edCODEMP", "value": "1"}, {"click": "spOK"}, {"read": "lbResultado", "expect": "Processado 1"}]})");

@@ -312,6 +312,7 @@ void PressionaTecla(vyn::TForm_VYN& form, TControl* alvo, const std::string& tec
   unsigned shift = 0;
   char caractere = 0;
   int codigo = CodigoDaTecla(tecla, shift, caractere);
+  int solta = codigo;   // the key let go, whatever the key-down handlers did with it
   if (alvo && Focavel(*alvo)) Foca(*alvo);
   auto* grade = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(alvo);
   // The screens see their keys first (their key preview), then the control.
@@ -322,6 +323,7 @@ void PressionaTecla(vyn::TForm_VYN& form, TControl* alvo, const std::string& tec
     if (caractere != 0 && grade) grade->KeyPress(caractere);
   }
   if (codigo != 0 && grade) grade->KeyUp(codigo, shift);
+  if (solta != 0) form.KeyUp(solta, shift);
 }
 
 }  // namespace integracao_host

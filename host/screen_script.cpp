@@ -229,9 +229,23 @@ void TExecucaoScript::FormGone(vyn::TForm_VYN& form) {
                    pendentes_.end());
 }
 
+namespace {
+std::vector<std::string> ItensDaLista(const vyn::TInconsistencias_VYN& list) {
+  std::vector<std::string> itens;
+  for (const auto& i : list.Itens())
+    itens.push_back(std::to_string(static_cast<int>(i.Nivel)) + "|" + std::to_string(i.CodEmp) + "|" + i.Caption);
+  return itens;
+}
+}  // namespace
+
 void TExecucaoScript::ShowInconsistencias(const vyn::TInconsistencias_VYN& list, const std::string& title) {
   if (list.CountErros() > 0) mostrou_erros_ = true;
+  ultima_lista_ = ItensDaLista(list);
   vyn::TTerminalDialogs::ShowInconsistencias(list, title);
+}
+
+bool TExecucaoScript::JaMostrou(const vyn::TInconsistencias_VYN& list) const {
+  return !ultima_lista_.empty() && ultima_lista_ == ItensDaLista(list);
 }
 
 }  // namespace integracao_host

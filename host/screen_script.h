@@ -48,6 +48,9 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   bool Executa(vyn::TForm_VYN& base);
   // Whether an inconsistency list shown during the run held an error.
   bool MostrouErros() const { return mostrou_erros_; }
+  // Whether the last list shown during the run held just these items: a screen that shows its own
+  // list at the end of its run must not see it printed a second time.
+  bool JaMostrou(const vyn::TInconsistencias_VYN& list) const;
 
   void RunModal(vyn::TForm_VYN& form) override;
   void FormShown(vyn::TForm_VYN& form) override;
@@ -81,6 +84,7 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   std::deque<std::pair<vyn::TForm_VYN*, size_t>> pendentes_;          // shown, with their section
   bool ok_ = true;
   bool mostrou_erros_ = false;
+  std::vector<std::string> ultima_lista_;   // the last shown list's items, level and text
   std::ostream& out_;
   std::ostream& err_;
 };

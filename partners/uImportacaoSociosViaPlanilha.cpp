@@ -15,6 +15,15 @@ namespace integracao {
 
 using namespace vyn;
 
+namespace {
+bool GeradorCadastrado(int64_t codigo) {
+  TSQLMGRHandle sql = getSQLMgr_do_Pool();
+  sql->CommandText("select BDCODGERADOR from TGERADOR_IMPORTACAO_SOCIOS where BDCODGERADOR = ?", ctOpen,
+                   {static_cast<long long>(codigo)});
+  return !sql->IsEmpty();
+}
+}  // namespace
+
 TfrImportacaoSociosViaPlanilha::TfrImportacaoSociosViaPlanilha(TComponent* owner)
     : TfrProcesso_Empresa_Padrao_VYN(owner),
       edCODGERADOR(Create<TEdit_Codigo_Search_VYN>(tcGeradorImportacaoSocios)),
@@ -80,6 +89,11 @@ void TfrImportacaoSociosViaPlanilha::Processo() {
     edCODGERADOR->Validate();
     DlgWarOk(edCODGERADOR->Mensagem().empty() ? "Informe o gerador de importação." : edCODGERADOR->Mensagem());
     if (edCODGERADOR->CanFocus()) edCODGERADOR->SetFocus();
+    return;
+  }
+  // An unknown layout is refused before the branches question: answering it would be for nothing.
+  if (!GeradorCadastrado(edCODGERADOR->Codigo())) {
+    DlgWarOk("Gerador de importação não encontrado: informe um gerador de importação de sócios cadastrado.");
     return;
   }
   std::error_code ec;

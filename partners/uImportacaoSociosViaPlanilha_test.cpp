@@ -56,6 +56,17 @@ TEST_F(ImportacaoSociosTelaTest, ArquivoInexistenteAvisaENaoImporta) {
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger(), 0);
 }
 
+TEST_F(ImportacaoSociosTelaTest, GeradorInexistenteRecusaAntesDePerguntarPelasFiliais) {
+  Layout({"Cadastrais|Nome"});
+  Sheet({"Ana"});
+  tela_->edARQUIVO->SetText(sheet_.string());
+  tela_->cbTipoImportacao->SetItemIndex(3);
+  tela_->edCODGERADOR->SetText("99");   // typed, never left: the run itself must refuse it
+  dialogs_.Ok("Gerador de importação não encontrado: informe um gerador de importação de sócios cadastrado.");
+  tela_->spOK->Click();
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger(), 0);
+}
+
 TEST_F(ImportacaoSociosTelaTest, ModoCotasNaoPerguntaPelasFiliaisEOModo3PerguntaERegistraNoLog) {
   Socio(1, 7, "Carla", "33366699900");
   Layout({"Cadastrais|CPF/CNPJ/CNO", "Cotas|Referência", "Cotas|Valor das cotas\t"});

@@ -86,7 +86,9 @@ TEST_F(TrocasTest, WarningGateLogsTheExplanationAndOpensTheChangeScreenOwnedByTh
   TScriptedDialogs d;
   d.Rights(true);
   int pageDown = 34;
-  aviso->KeyDown(pageDown, 0);
+  aviso->KeyDown(pageDown, 0);   // confirms only when let go
+  EXPECT_TRUE(aviso->Showing());
+  aviso->KeyUp(pageDown, 0);
   EXPECT_TRUE(d.Done());
   EXPECT_FALSE(aviso->Showing());
   EXPECT_NE(Aberta<TTelaTrocaFalsa>(*principal), nullptr);

@@ -69,7 +69,9 @@ TEST_F(MensagemAlertaTest, PageDownWithRightsOpensTheSchedulingDialogOnTheMainFo
   auto* aviso = TPackagesUtil::CarregaForm(principal_.get(), "TfrMensagemAlertaAtualizacao");
   dialogs_.Rights(true, "TfrMensagemAlertaAtualizacao");
   int pgDn = 34;
-  aviso->KeyDown(pgDn, 0);
+  aviso->KeyDown(pgDn, 0);   // confirms only when let go
+  EXPECT_TRUE(aviso->Showing());
+  aviso->KeyUp(pgDn, 0);
   TForm_VYN* agenda = Agendamento();
   ASSERT_NE(agenda, nullptr);
   EXPECT_TRUE(agenda->Showing());

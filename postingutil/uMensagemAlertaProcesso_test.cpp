@@ -91,7 +91,9 @@ TEST_P(MensagemAlertaProcessoTest, WithoutRightsNothingOpensAndEscClosesTheWarni
 TEST_P(MensagemAlertaProcessoTest, PageDownWithRightsOpensTheProcessOnTheMainFormAndCloses) {
   dialogs_.Rights(true, GetParam().aviso);
   int pgDn = 34;
-  aviso_->KeyDown(pgDn, 0);
+  aviso_->KeyDown(pgDn, 0);   // confirms only when let go
+  EXPECT_TRUE(aviso_->Showing());
+  aviso_->KeyUp(pgDn, 0);
   TForm_VYN* processo = Processo();
   ASSERT_NE(processo, nullptr);
   EXPECT_TRUE(processo->Showing());

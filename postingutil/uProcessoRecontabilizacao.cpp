@@ -7,6 +7,7 @@
 #include "framework/component/string_list.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/ui/control.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -57,6 +58,15 @@ TfrProcessoRecontabilizacao::TfrProcessoRecontabilizacao(TComponent* owner)
   spInformation24->SetEnabled(false);
   spInformation24->OnClick = [this](TComponent* s) { spInformation24Click(s); };
   Inconsistencias->SetName("Inconsistencias");
+  auto rotulo = [this](const char* nome, const char* texto) {
+    auto* l = Create<TLabel>();
+    l->SetName(nome);
+    l->SetCaption(texto);
+    return l;
+  };
+  lbEmpresa = rotulo("lbEmpresa", "Empresa:");
+  lbDataInicial = rotulo("lbDataInicial", "Período inicial:");
+  lbDataFim = rotulo("lbDataFim", "Período final:");
 }
 
 bool TfrProcessoRecontabilizacao::InheritsFrom(const std::string& class_name) const {

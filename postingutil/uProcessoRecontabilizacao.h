@@ -9,6 +9,7 @@
 namespace vyn {
 class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
+class TLabel;
 class TPanel;
 class TSpeedButton;
 }  // namespace vyn
@@ -44,6 +45,9 @@ class TfrProcessoRecontabilizacao : public TfrProcessoComMotor {
   vyn::TSpeedButton* spSelecaoContas;
   vyn::TSpeedButton* spInformation24;
   vyn::TInconsistencias_VYN* Inconsistencias;
+  vyn::TLabel* lbEmpresa = nullptr;
+  vyn::TLabel* lbDataInicial = nullptr;
+  vyn::TLabel* lbDataFim = nullptr;
 
   // The routines to re-post and their captions; the selection dialog rewrites both.
   vyn::TTiposProcRecontabiliza FRotinas;

@@ -73,6 +73,11 @@ TProcessoBaixas::~TProcessoBaixas() {
   cdsVINC_EXT_BAN_COMP_BAIXA = nullptr;
   FVincBaixa.reset();
   FVincCompBaixa.reset();
+  // The company edit and guide manager of the tax settlements are made under the caller's screen,
+  // which outlives this run: a screen running one settlement per company would keep them all.
+  if (FDarfGerPgto && FDarfGerPgto->Owner()) FDarfGerPgto->Owner()->FreeComponent(FDarfGerPgto);
+  if (FCodEmpBaixaImposto && FCodEmpBaixaImposto->Owner())
+    FCodEmpBaixaImposto->Owner()->FreeComponent(FCodEmpBaixaImposto);
 }
 
 int TProcessoBaixas::PlanoOnlineEmpresa(const TEdit_Codigo_Search_VYN* codEmp) const {
@@ -226,7 +231,7 @@ void TProcessoBaixas::RealizaBaixaImposto(TComponent* prSender, const TDadosBaix
   FDadosBaixaImposto = prDados;
   FDadosBaixaImposto.Utilizado = true;
   if (!FCodEmp) {
-    FCodEmp = prSender->Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
+    FCodEmp = FCodEmpBaixaImposto = prSender->Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
     FCodEmp->SetText(std::to_string(prDados.CodigoEmpresa));
   }
   if (FCodEmp->Codigo() != prDados.CodigoEmpresa) {

@@ -200,6 +200,7 @@ class TProcessoBaixas {
   vyn::TEdit_Codigo_Search_VYN* FEditConta = nullptr;
   TDadosBaixaImposto FDadosBaixaImposto;
   vyn::TDARFGERPGTOMGR* FDarfGerPgto = nullptr;
+  vyn::TEdit_Codigo_Search_VYN* FCodEmpBaixaImposto = nullptr;   // made by RealizaBaixaImposto, freed with this
   vyn::Currency FValorParcial;
   vyn::TLancamentoMGR* FDAOMultiLanc = nullptr;
   vyn::TBaixasAdicionaisDoVinculo* FBaixasAdicionaisDoVinculo = nullptr;

@@ -640,7 +640,8 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaParcela(int64_t proxima) {
     else if (p == TParcela::NaoEncontrada || p == TParcela::Menor || (p == TParcela::Encontrada && !ChecaParcela(m)))
       Coleta();
   } else if (p == TParcela::Encontrada) {
-    // Parts of a principal the manager refused would be posted again by the ordinary import.
+    // Parts of a principal the manager refused would be posted again by the ordinary import. A
+    // grouped principal keeps its parts too: nothing else would ever post them.
     if (PostaParcela(m, proxima, -1)) PostaAdicionais(m);
   } else {
     AvisaParcela(p, m);

@@ -66,6 +66,11 @@ TEST(ChavesDeBaixa, ObligationKeysAndTheAdditionalPartsKey) {
   // Links that would read alike run together stay apart.
   EXPECT_NE(ChaveBaixaAdicional(2, 1, 12, 3), ChaveBaixaAdicional(2, 1, 1, 23));
   EXPECT_EQ(ChaveBaixaAdicional(2, 1, 12, 3), ChaveBaixaAdicional(2, 1, 12, 3));
+  // A fresh part has no kind yet: it must not pass for one of the real kinds.
+  const TBaixaAdicional nova;
+  EXPECT_EQ(nova.Tipo, 255);
+  EXPECT_EQ(nova.ContaDebito + nova.ContaCredito, 0);
+  EXPECT_EQ(nova.Valor, Currency());
 
   TComponent outro;
   TfrConsultaImportacaoLancCCTxt revisao;

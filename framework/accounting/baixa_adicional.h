@@ -14,7 +14,7 @@ namespace vyn {
 enum TTipoBaixaAdicional : uint8_t { tbaDesconto = 2, tbaMulta = 3, tbaJuros = 4 };
 
 struct TBaixaAdicional {
-  uint8_t Tipo = 0;
+  uint8_t Tipo = 255;   // not set: no kind of part (2 discount, 3 fine, 4 interest) is assumed
   int ContaDebito = 0;
   int ContaCredito = 0;
   Currency Valor;

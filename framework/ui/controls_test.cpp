@@ -95,6 +95,12 @@ TEST(Edits, DateAndCodeEditsCheckWhatWasTyped) {
   f->edCod->AddMultiSelecao("12 - A", 12);
   f->edCod->AddMultiSelecao("15 - B", 15);
   EXPECT_EQ(f->edCod->GetSQLMultiSelectString("e.BDCODEMP"), "e.BDCODEMP IN (12,15)");
+  // Emptying the code leaves the selection; a reset takes it too.
+  f->edCod->Vale(0);
+  EXPECT_EQ(f->edCod->QtdeSelecionados(), 2);
+  f->edCod->Reset();
+  EXPECT_EQ(f->edCod->GetSQLMultiSelectString("e.BDCODEMP"), "");
+  EXPECT_EQ(f->edCod->GetDaoFactory(), nullptr);
 }
 
 TEST(Choices, ProgramSetsFireClickButNotTheCombosChange) {

@@ -52,7 +52,7 @@ void TfrDadosComplementaresPadrao::KeyPress(char& key) {
   }
 }
 
-void TfrDadosComplementaresPadrao::KeyDown(int& key, unsigned) {
+void TfrDadosComplementaresPadrao::KeyUp(int& key, unsigned) {
   if (key == 34) {
     key = 0;
     spConfirmar->Click();

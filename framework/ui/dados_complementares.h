@@ -25,9 +25,9 @@ class TfrDadosComplementaresPadrao : public TForm_VYN {
   // ExecutarProcesso (False stops), ProcessoConfirma, then the close when CloseAfterExecute.
   virtual void spConfirmarClick(TComponent* sender);
   virtual void spCancelarClick(TComponent* sender);
-  // Esc cancels; Page Down (34) confirms.
+  // Esc cancels; Page Down (34) confirms when the key is let go.
   void KeyPress(char& key) override;
-  void KeyDown(int& key, unsigned shift) override;
+  void KeyUp(int& key, unsigned shift) override;
 
  protected:
   virtual bool ExecutarProcesso() { return true; }

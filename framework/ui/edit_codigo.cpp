@@ -48,6 +48,14 @@ bool TEdit_Codigo_Search_VYN::ValorInformado() const { return !Text().empty(); }
 
 void TEdit_Codigo_Search_VYN::Vale(int64_t code) { SetText(code == 0 ? std::string() : std::to_string(code)); }
 
+void TEdit_Codigo_Search_VYN::Reset() {
+  selecao_.clear();
+  found_ = false;
+  registro_ = TCodigoRegistro();
+  if (PanelNome) PanelNome->SetCaption("");
+  SetText("");
+}
+
 bool TEdit_Codigo_Search_VYN::Reject(std::string message) {
   rejeitado_ = true;
   found_ = false;

@@ -89,6 +89,8 @@ class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
   bool ValorInformado() const;
   // Puts a code in the edit as typed (no look-up yet); 0 empties it.
   void Vale(int64_t code);
+  // Empties the edit altogether: no code, no selection of several codes, no record or name shown.
+  void Reset();
 
   // Looks the code up: the name panel and the record follow; AfterSearch may refuse it. False
   // when the code was refused (Mensagem says why).

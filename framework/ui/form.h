@@ -65,6 +65,7 @@ class TForm_VYN : public TControl {
   // Keys: Esc (27) and the others are screen-specific.
   virtual void KeyPress(char& key) {}
   virtual void KeyDown(int& key, unsigned shift) {}
+  virtual void KeyUp(int& key, unsigned shift) {}
 
   TNotifyEvent OnClose;   // after the form closed
 

@@ -43,6 +43,7 @@ class TfrTesteHost : public vyn::TfrProcesso_Padrao_VYN {
   explicit TfrTesteHost(vyn::TComponent* owner) : TfrProcesso_Padrao_VYN(owner) {
     edCODEMP->SetName("edCODEMP");
     ckAviso->SetName("ckAviso");
+    ckMostraLista->SetName("ckMostraLista");
     lbResultado->SetName("lbResultado");
     spModal->SetName("spModal");
     spModal->OnClick = [this](vyn::TComponent*) {
@@ -53,6 +54,7 @@ class TfrTesteHost : public vyn::TfrProcesso_Padrao_VYN {
 
   vyn::TEdit_String_Padrao* edCODEMP = Create<vyn::TEdit_String_Padrao>();
   vyn::TCheckBox* ckAviso = Create<vyn::TCheckBox>();
+  vyn::TCheckBox* ckMostraLista = Create<vyn::TCheckBox>();   // the screen shows its own list at the end
   vyn::TLabel* lbResultado = Create<vyn::TLabel>();
   vyn::TSpeedButton* spModal = Create<vyn::TSpeedButton>();
 
@@ -74,6 +76,7 @@ class TfrTesteHost : public vyn::TfrProcesso_Padrao_VYN {
     status->setPrimaryStatusProgress(2);
     status->Finalize();
     lbResultado->SetCaption("Processado " + std::to_string(emp));
+    if (ckMostraLista->Checked()) Inconsistencias_VYN()->Execute(true, true, true, true, "Teste");
   }
 };
 

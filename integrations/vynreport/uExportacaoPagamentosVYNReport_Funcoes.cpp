@@ -118,7 +118,12 @@ std::optional<Variant> FuncaoData(const std::string& n, const std::vector<Varian
   }
   if (n == "MESEXTENSO2") {
     if (Zero(P(p, 0))) return Variant(std::string());
-    return Variant(TDateTime_VYN::GetMesExtenso(MonthOf(StrToDate("01/" + Texto(p, 0) + "/2000")), false));
+    // A month out of range is a fault of the report's layout: the guide still prints, the text
+    // says where the layout is wrong.
+    const std::string mes = Texto(p, 0);
+    TDateTime d;
+    if (!TryStrToDate("01/" + mes + "/2000", d)) return Variant("Mês inválido: " + mes);
+    return Variant(TDateTime_VYN::GetMesExtenso(MonthOf(d), false));
   }
   if (n == "DIAEXTENSO") {
     const auto d = Data(p, 0);

@@ -77,6 +77,7 @@ TEST_F(FuncoesRelatorioTest, CalendarFunctions) {
   EXPECT_EQ(T("MESEXTENSO('15/12/2024')"), "Dezembro");
   EXPECT_EQ(T("MESEXTENSO2(3)"), "Março");
   EXPECT_EQ(T("MESEXTENSO2(0)"), "");
+  EXPECT_EQ(T("MESEXTENSO2(13)"), "Mês inválido: 13");
   EXPECT_EQ(T("DIAEXTENSO('21/04/2024')"), "vinte e um");
   EXPECT_EQ(T("SomaData('28/02/2024', 2)"), "01/03/2024");
   EXPECT_EQ(T("SomaData('', 2)"), "");

@@ -80,6 +80,24 @@ TEST_F(ImportacaoPagamentosTest, APaymentSettlesItsGuideOnceWithTheNicknamedAcco
   for (const auto& m : mensagens_) EXPECT_NE(m.find("Imposto emitido já pago"), std::string::npos) << m;
 }
 
+TEST_F(ImportacaoPagamentosTest, EachCompanysSettlementsLeaveNothingOnTheScreen) {
+  Guia(Db(), 55, 202403, "100.00", "100.00");
+  Guia(Db(), 56, 202403, "200.00", "200.00");
+  Responde(Pagamento("100.00", "100.00") + "," + Pagamento("200.00", "200.00"));
+  auto t = Tela();
+  auto conta = [&] {
+    int n = 0;
+    for (TComponent* c : t->Components())
+      n += c->ClassName() == "TDARFGERPGTOMGR" || c->ClassName() == "TEdit_Codigo_Search_VYN";
+    return n;
+  };
+  const int antes = conta();
+  t->spOK->Click();
+  t->spOK->Click();
+  EXPECT_EQ(Lancamentos(), 2);
+  EXPECT_EQ(conta(), antes);
+}
+
 TEST_F(ImportacaoPagamentosTest, RefusalsAndTheChoiceAmongGuidesOfTheSamePrincipal) {
   Guia(Db(), 60, 202403, "200.00", "210.00");
   Guia(Db(), 61, 202403, "200.00", "220.00");   // re-issue of the same principal with more interest

@@ -155,7 +155,10 @@ void AplicaParametro(TComponent& tela, const TParametro& p) {
   if (auto* cod = dynamic_cast<TEdit_Codigo_Search_VYN*>(c)) {
     Foca(*cod);
     const int v = StrToInt(p.Valor);
-    cod->Vale(v > 0 ? v : 0);
+    if (v > 0)
+      cod->Vale(v);
+    else
+      cod->Reset();
     ValidaComoDigitado(*cod);
   } else if (auto* rg = dynamic_cast<TRadioGroup*>(c)) {
     rg->SetItemIndex(StrToInt(p.Valor));

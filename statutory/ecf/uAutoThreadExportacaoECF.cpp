@@ -18,13 +18,15 @@ using namespace vyn;
 namespace {
 const char* const kTela = "frExportacaoECF";
 
-const char* const kCombosLenientes[] = {"cbInicioPeriodo", "cbSituacaoEspecial", "cbTipoECF", "cbAlteracaoCapital",
+// The start-of-period indicator is not among the lenient ones: read as 0 it would declare a regular
+// year for a company that opened, merged or split in it.
+const char* const kCombosLenientes[] = {"cbSituacaoEspecial", "cbTipoECF", "cbAlteracaoCapital",
                                         "cbEscrituracaoAtivo", "cbAvaliacaoEstoqueFinal", "cbAvaliacaoEstoques",
                                         "cbTipoDocumento", "cbRegimeApuracao"};
-const char* const kCombosEstritos[] = {"cbRetificadora", "cbOptanteRefis", "cbOptantePaes", "cbTributacao",
-                                       "cbPeriodoIRPJ", "cbQualificacaoPJ", "cbTipoEscrituracao", "cbTipoEntidade",
-                                       "cbApuracaoIRPJImunesIsentas", "cbApuracaoCSLL", "cbOptantePelaLei",
-                                       "cbDiferencaSocFCont", "cbPercentualAliquotaCSLL"};
+const char* const kCombosEstritos[] = {"cbInicioPeriodo", "cbRetificadora", "cbOptanteRefis", "cbOptantePaes",
+                                       "cbTributacao", "cbPeriodoIRPJ", "cbQualificacaoPJ", "cbTipoEscrituracao",
+                                       "cbTipoEntidade", "cbApuracaoIRPJImunesIsentas", "cbApuracaoCSLL",
+                                       "cbOptantePelaLei", "cbDiferencaSocFCont", "cbPercentualAliquotaCSLL"};
 // The check boxes restored: these, record 0020's indicators, the regimes of every year and the older
 // ones (the 2023 regimes, CEBAS and the 2023 transfer-price option keep what the screen gives them).
 const char* const kChecksAvulsos[] = {"ckExportaZeradas", "ckExportaPlanoAnterior", "ckExportarCC",

@@ -76,6 +76,12 @@ TEST_F(TarefaECF, AStrictComboWithANonNumberEndsTheRunAsAFailure) {
   EXPECT_EQ(tarefa.StatusExecucao(), tscErro);
 }
 
+TEST_F(TarefaECF, AnUnreadableStartOfPeriodIsRefusedNotTakenAsRegular) {
+  Salva(1, "cbInicioPeriodo", "Abertura");
+  EXPECT_ANY_THROW(tarefa.ExecuteTask());
+  EXPECT_EQ(tarefa.StatusExecucao(), tscErro);
+}
+
 TEST_F(TarefaECF, UnattendedFindingsBecomeTheResultWithoutDialogs) {
   // Default first items: a rectifying ECF without the previous receipt.
   tarefa.SetParametro("referencia", "202401");

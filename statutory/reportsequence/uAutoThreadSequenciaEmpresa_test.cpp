@@ -161,6 +161,20 @@ TEST_F(TarefaSequenciaTest, BadParametersFailBeforeAnyRunAndUnknownFileKindsExpo
   auto texto = Tarefa<TAutoThreadSequenciaEmpresa>({{"cbPeriodo", "0"}, {"edCODMODELO", "doze"}, {"cod_empresa", "1"}});
   EXPECT_THROW(texto->ExecuteTask(), std::exception);
   EXPECT_EQ(texto->StatusExecucao(), tscErro);
+  // A model of the employee kind, or none at all, stops the company task with what is wrong: nobody
+  // is there to answer whether to make a new one.
+  for (const auto& [modelo, motivo] : {std::pair{"13", "O modelo 13 é de outro tipo de sequência."},
+                                       std::pair{"99", "Modelo não encontrado."}}) {
+    auto t = Tarefa<TAutoThreadSequenciaEmpresa>({{"cbPeriodo", "0"}, {"edCODMODELO", modelo}, {"cod_empresa", "1"}});
+    try {
+      t->ExecuteTask();
+      ADD_FAILURE() << modelo;
+    } catch (const std::exception& e) {
+      EXPECT_NE(std::string(e.what()).find(motivo), std::string::npos) << e.what();
+    }
+    EXPECT_EQ(t->StatusExecucao(), tscErro);
+  }
+  EXPECT_TRUE(dialogs_.Calls().empty());
 
   auto onze = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202403"}, {"cbPeriodo", "1"}, {"edCODMODELO", "12"},
                                                    {"cod_empresa", "1"}, {"ckSalvarArq", "True"},

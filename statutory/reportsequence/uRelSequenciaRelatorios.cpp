@@ -21,6 +21,13 @@ using namespace vyn;
 namespace {
 constexpr const char* kSemPermissaoGravar = ", você não tem permissão para criar/editar registros.";
 constexpr const char* kFAQ = "/modulo/faq/faq.php?faqId=3927&sistemaId=50";
+
+// The kind of the saved model of that number; 0 when there is none.
+int TipoDoModelo(int codigo) {
+  auto sql = getSQLMgr_do_Pool();
+  sql->CommandText("SELECT COALESCE(BDTIPO, 1) AS BDTIPO FROM TSEQREL WHERE BDSEQUENCIA = ?", ctOpen, {codigo});
+  return sql->IsEmpty() ? 0 : static_cast<int>(sql->FieldByName("BDTIPO").AsInteger());
+}
 }  // namespace
 
 TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRelatorio_Padrao_VYN(owner) {
@@ -308,6 +315,15 @@ void TfrRelSequenciaRelatorios::edCODMODELOExit() {
   const bool achou = codigo > 0 && FSEQRELMGR->CarregarDados(codigo, GetTipoSequencia());
   spExcluir->SetEnabled(achou);
   if (!achou) {
+    // A number taken by another kind of sequence cannot become a new model of this one, and a task
+    // has nobody to answer: both stop with what is wrong.
+    const bool outroTipo = codigo > 0 && TipoDoModelo(codigo) != 0;
+    if (outroTipo || (codigo > 0 && IsTARVO)) {
+      FSEQRELMGR->Cancelar();
+      ChangeStatus();
+      throw EValidationError(outroTipo ? "O modelo " + std::to_string(codigo) + " é de outro tipo de sequência."
+                                       : std::string("Modelo não encontrado."));
+    }
     if (codigo > 0 && DlgConfSimNao("Modelo não encontrado, deseja gerar um registro novo?") != mrYes) {
       FSEQRELMGR->Cancelar();
       ChangeStatus();
