@@ -13,23 +13,14 @@
 #include "framework/data/fb_database.h"
 #include "framework/ui/status_processo.h"
 #include "host/terminal_progress.h"
+#include "testing/processo_host.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct TSaida {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string Le(const fs::path& p) {
-  std::ifstream f(p);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using TSaida = vyn::TSaidaProcesso;
+using vyn::LeArquivoTexto;
 
 class HostTest : public ::testing::Test {
  protected:
@@ -48,7 +39,7 @@ class HostTest : public ::testing::Test {
     const std::string cmd = env + " '" INTEGRACAO_HOST_EXE "' " + args + " >'" + out.string() + "' 2>'" +
                             err.string() + "' </dev/null";
     const int rc = std::system(cmd.c_str());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Le(out), Le(err)};
+    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, LeArquivoTexto(out), LeArquivoTexto(err)};
   }
   TSaida ComModulo(const std::string& args) {
     return Host("--module '" INTEGRACAO_TEST_MODULE "' --db '" + db_ + "' " + args);

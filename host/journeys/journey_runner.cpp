@@ -20,24 +20,14 @@
 
 #include "framework/data/fb_database.h"
 #include "testing/fake_http_server.h"
+#include "testing/processo_host.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-struct TSaida {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string Le(const fs::path& p) {
-  std::ifstream f(p);
-  std::stringstream s;
-  s << f.rdbuf();
-  return s.str();
-}
+using TSaida = vyn::TSaidaProcesso;
 
 // Replaces every "{key}" of the journey's text with its value.
 std::string Substitui(std::string t, const std::map<std::string, std::string>& valores) {
@@ -49,36 +39,10 @@ std::string Substitui(std::string t, const std::map<std::string, std::string>& v
   return t;
 }
 
-// Runs the host with args and extra environment, its output in files of dir. Everything the child
-// needs is built before the fork: the fakes' threads keep running in this process.
+// Runs the host with args and extra environment, its output in host.out and host.err of dir.
 TSaida Executa(const std::vector<std::string>& args, const std::map<std::string, std::string>& ambiente,
                const fs::path& dir) {
-  const fs::path out = dir / "host.out", err = dir / "host.err";
-  std::string exe = INTEGRACAO_HOST_EXE;
-  std::vector<std::string> textos(args);
-  std::vector<char*> argv{exe.data()};
-  for (std::string& a : textos) argv.push_back(a.data());
-  argv.push_back(nullptr);
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) {
-    const std::string v = *e;
-    if (!ambiente.count(v.substr(0, v.find('=')))) env.push_back(v);
-  }
-  for (const auto& [k, v] : ambiente) env.push_back(k + "=" + v);
-  std::vector<char*> envp;
-  for (std::string& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr) ||
-        !std::freopen("/dev/null", "r", stdin))
-      ::_exit(127);
-    ::execve(exe.c_str(), argv.data(), envp.data());
-    ::_exit(127);
-  }
-  int rc = 0;
-  ::waitpid(pid, &rc, 0);
-  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, Le(out), Le(err)};
+  return vyn::ExecutaPrograma(INTEGRACAO_HOST_EXE, args, ambiente, dir, "host");
 }
 
 vyn::TFakeResponse Resposta(const json& r) {

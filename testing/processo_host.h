@@ -1,0 +1,66 @@
+#pragma once
+// Runs a built program for the end-to-end tests (the host, the journeys): its exit status and what
+// it printed, with no terminal and nothing on its standard input.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace vyn {
+
+struct TSaidaProcesso {
+  int Status = -1;        // the exit status; -1 when the program did not exit normally
+  std::string Out;
+  std::string Err;
+};
+
+// The whole text of a file; "" when it cannot be read.
+inline std::string LeArquivoTexto(const std::filesystem::path& p) {
+  std::ifstream f(p, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// Runs exe with args (no shell: nothing is quoted or expanded) and the environment with `ambiente`
+// added or replacing its names; stdout and stderr are kept in `pasta` as <nome>.out and <nome>.err.
+// Everything the child needs is built before the fork: threads of this process (loopback fakes)
+// keep running, and the child touches no lock they may hold.
+inline TSaidaProcesso ExecutaPrograma(const std::string& exe, const std::vector<std::string>& args,
+                                      const std::map<std::string, std::string>& ambiente,
+                                      const std::filesystem::path& pasta, const std::string& nome = "saida") {
+  const std::filesystem::path out = pasta / (nome + ".out"), err = pasta / (nome + ".err");
+  std::string programa = exe;
+  std::vector<std::string> textos(args);
+  std::vector<char*> argv{programa.data()};
+  for (std::string& a : textos) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    const std::string v = *e;
+    if (!ambiente.count(v.substr(0, v.find('=')))) env.push_back(v);
+  }
+  for (const auto& [k, v] : ambiente) env.push_back(k + "=" + v);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr) ||
+        !std::freopen("/dev/null", "r", stdin))
+      ::_exit(127);
+    ::execve(programa.c_str(), argv.data(), envp.data());
+    ::_exit(127);
+  }
+  int rc = 0;
+  if (pid < 0 || ::waitpid(pid, &rc, 0) != pid) return {};
+  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, LeArquivoTexto(out), LeArquivoTexto(err)};
+}
+
+}  // namespace vyn
