@@ -57,6 +57,11 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
   // The period goes into the register and the import: only real dates are taken.
   const int refInicial = DataInteira(DataParametro("ref_inicial", GetParametro("ref_inicial")));
   const int refFinal = DataInteira(DataParametro("ref_final", GetParametro("ref_final")));
+  if (refInicial > refFinal) {
+    RegistraFalhaExecucao(fmt::format("Período inválido: ref_inicial {} é posterior a ref_final {}.", refInicial,
+                                      refFinal));
+    return;
+  }
 
   const std::string caminho = GetParametro("caminho");
   std::string pasta = caminho;
@@ -93,6 +98,10 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
     ImportacaoConcluida = false;
     try {
       ImportaArquivo(refInicial, refFinal);
+    } catch (const std::exception& e) {
+      // One unreadable file is that file's problem: it is recorded under its registration and the
+      // folder goes on with the next file.
+      RegistraErroArquivo(e.what());
     } catch (...) {
       setProcessoFinalizado();
       Arquivo.clear();
@@ -101,6 +110,22 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
     setProcessoFinalizado();
     Arquivo.clear();
   }
+}
+
+void TAutoThreadIntegracaoArquivosClienteContabil::RegistraErroArquivo(const std::string& erro) {
+  ImportacaoConcluida = false;
+  // Whatever the failed import left open is undone before anything is recorded.
+  if (TDatabase* db = ProcessContext().Database; db && db->InTransaction()) db->Rollback();
+  const std::string texto = fmt::format("Arquivo \"{}\" não importado: {}", Arquivo, erro);
+  logProcesso(texto);
+  TInconsistencias_VYN lista;
+  lista.Add_Erro(CodEmp, texto);
+  try {
+    gravaInconsistenciasArquivo(lista);
+  } catch (const std::exception& e) {
+    logProcesso(std::string("Não foi possível registrar a inconsistência do arquivo: ") + e.what());
+  }
+  RegistraInconsistenciaExecucao(texto);
 }
 
 int TAutoThreadIntegracaoArquivosClienteContabil::RegistraArquivo(const std::string& caminho, int refInicial,

@@ -26,6 +26,7 @@ class TAutoThreadIntegracaoArquivosClienteContabil : public vyn::TAutoThreadInte
   // answers its new number.
   int RegistraArquivo(const std::string& caminho, int refInicial, int refFinal);
   void ImportaArquivo(int refInicial, int refFinal);
+  void RegistraErroArquivo(const std::string& erro);
 };
 
 }  // namespace integracao

@@ -131,6 +131,28 @@ TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
   EXPECT_TRUE(Contem(log3, "Pasta de arquivos do cliente não encontrada: " + (pasta_ / "sumiu").string()));
 }
 
+// Client files are read in either encoding; a reversed period is a parameter error that registers nothing.
+TEST_F(ClientFolderTaskTest, ReadsWindowsAndUtf8FilesAndRefusesAReversedPeriod) {
+  Escreve("CL11222333000181_a.txt", "L,1,05/01/2024,40,11,100,,Manuten\xE7\xE3o\n");   // WIN1252
+  Escreve("CL11222333000181_b.txt", "\xEF\xBB\xBFL,1,06/01/2024,40,11,50,,Servi\xC3\xA7o\n");   // UTF-8 with BOM
+  Escreve("CL11222333000181_c.txt", "L,1,07/01/2024,40,11,7,,Ref\xC3\xA9m\nL,1,07/01/2024,40,11,1e5\n");
+  Executa(pasta_.string(), "21", "20231231");
+  EXPECT_EQ(status_, tscErro);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("Período inválido"), std::string::npos)
+      << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE"), 0);
+
+  Executa(pasta_.string());
+  EXPECT_EQ(status_, tscInconsistente);
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 157);
+  for (const char* texto : {"Manutenção", "Serviço", "Refém"})
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCOMPL = ?", {std::string(texto)}), 1) << texto;
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDFINALIZADO = 'TRUE'"), 3);
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA containing "
+                  "'Linha 2 do arquivo não importada: campo valor: valor inválido: 1e5'"),
+            1);
+}
+
 #ifdef INTEGRACAO_HOST_EXE
 // The built host runs the task with the shipped module: its exit status is 0 only for status 1.
 TEST(ClientFolderTaskHost, ExitStatusFollowsEachRunsOwnOutcome) {

@@ -284,8 +284,7 @@ void TfrImportacaoLancamentoDYQ::Processo() {
     caminho = (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"))).string();
     {
       // The work file is UTF-8 without a byte-order mark whatever the link served.
-      std::string texto = arquivo.compare(0, 3, "\xEF\xBB\xBF") == 0 ? arquivo.substr(3) : arquivo;
-      if (!IsValidUtf8(texto)) texto = Win1252ToUtf8(texto);
+      const std::string texto = TextoArquivoUtf8(arquivo);
       std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
       out.write(texto.data(), static_cast<std::streamsize>(texto.size()));
       out.close();

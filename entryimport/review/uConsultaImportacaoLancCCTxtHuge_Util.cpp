@@ -27,6 +27,14 @@ void TUtilImportacao_LancCC_Treeview::GetAntesFinalizarProcesso() {
   GeraTransacoesAutomaticas(FCodEmp);
 }
 
+// Runs inside the transaction that writes the entries: the client file is marked imported with them.
+void TUtilImportacao_LancCC_Treeview::GetAposChaveServidor() {
+  TUtilImportacao_LancCC_Comum::GetAposChaveServidor();
+  IArquivoClienteImportacao* arquivo = nullptr;
+  for (TComponent* c = Owner(); c && !arquivo; c = c->Owner()) arquivo = dynamic_cast<IArquivoClienteImportacao*>(c);
+  if (arquivo) arquivo->MarcaArquivoClienteImportado();
+}
+
 void TUtilImportacao_LancCC_Treeview::confirmaNotasIntegracaoArquivosClientes() {
   TUtilImportacao_LancCC_Comum::confirmaNotasIntegracaoArquivosClientes();
   const IArquivoClienteImportacao* arquivo = nullptr;

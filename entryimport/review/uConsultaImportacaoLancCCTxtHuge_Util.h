@@ -32,6 +32,7 @@ class TUtilImportacao_LancCC_Treeview : public TUtilImportacao_LancCC_Comum {
 
   void GetAntesFinalizarProcesso() override;
   void confirmaNotasIntegracaoArquivosClientes() override;
+  void GetAposChaveServidor() override;
   void MostraMensagemFimImportacao(const std::string& texto) override;
   void ClearListaDAO() override;
 

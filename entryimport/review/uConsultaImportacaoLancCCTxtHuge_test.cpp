@@ -41,6 +41,14 @@ class TArquivoClienteFake : public TForm_VYN, public IArquivoClienteImportacao {
   int CodEmpArquivoCliente() const override { return 1; }
   int OrdemArquivoCliente() const override { return ordem; }
   int ordem = 7;
+  bool marca = false;
+  // Leaves its mark in the run's transaction, so the mark stays only if the entries do.
+  void MarcaArquivoClienteImportado() override {
+    if (!marca) return;
+    ProcessContext().Database->Execute("insert into TINTEGRACAO_ARQ_CLIENTE_INCONS (BDCODEMP, BDORDEM, BDORDEMINCONS, "
+                                       "BDINCONSISTENCIA) values (1, ?, 0, 'importado')",
+                                       {ordem});
+  }
 };
 
 class StagedReviewTest : public RevisaoComAberturaTest<TArquivoClienteFake> {
@@ -117,6 +125,7 @@ TEST_F(StagedReviewTest, LargeFileIsStagedAndImportedUnderReservedKeysWithItsCom
 TEST_F(StagedReviewTest, FailedWriteLeavesNothingHalfWrittenAndInconsistentLinesStayStaged) {
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_CHAVE (BDCODEMP, BDPROXIMACHAVE) values (1, 10)");
   Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
+  opener_->marca = true;
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](Tela& t) {
     const int sessao = t.Sessao();
     dialogs_.Ok("nada foi gravado");
@@ -124,8 +133,11 @@ TEST_F(StagedReviewTest, FailedWriteLeavesNothingHalfWrittenAndInconsistentLines
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
     EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 1);
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao}), 3);
+    const std::string marca = "select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA = 'importado'";
+    EXPECT_EQ(Conta(marca), 0) << "the client file is not marked by a run that wrote nothing";
     dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
     t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(Conta(marca), 1);
     ASSERT_EQ(t.DAOAtual()->RecordCount(), 1);
     EXPECT_EQ(Conta("select count(*) from VZEL_INCON_TLAN where BDSESSAO = ? and BDCHAVE = 3", {sessao}), 1);
     // The import's own messages collect in the screen's list and reach the opener's too: an

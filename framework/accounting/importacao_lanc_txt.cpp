@@ -7,6 +7,8 @@
 #include <istream>
 #include <map>
 #include <set>
+#include <sstream>
+#include <iterator>
 
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
@@ -17,6 +19,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/arquivo_importacao.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
@@ -53,23 +56,75 @@ std::vector<std::string> SeparaCamposTxt(const std::string& linha, char separado
       atual += c;
     }
   }
+  // A quote left open would swallow the rest of the record into one field.
+  if (aspas) throw std::invalid_argument(fmt::format("campo {}: aspas não fechadas", campos.size() + 1));
   campos.push_back(atual);
   return campos;
 }
 
 namespace {
 
-int InteiroTxt(const std::vector<std::string>& f, size_t i) {
+// A code field: digits only, within the range the suite stores; never wrapped nor read past a sign.
+int InteiroTxt(const std::vector<std::string>& f, size_t i, const char* campo) {
   if (i >= f.size()) return 0;
   const std::string t = Trim(f[i]);
   if (t.empty()) return 0;
-  size_t pos = 0;
-  const long long v = std::stoll(t, &pos);
-  if (pos != t.size()) throw std::invalid_argument("número inválido: " + t);
-  return static_cast<int>(v);
+  if (OnlyDigits(t) != t) throw std::invalid_argument(fmt::format("campo {}: \"{}\" não é um número", campo, t));
+  const std::string sem = t.substr(std::min(t.find_first_not_of('0'), t.size()));
+  if (sem.size() > 10 || (sem.size() == 10 && sem > "2147483647"))
+    throw std::invalid_argument(fmt::format("campo {}: o número {} é grande demais", campo, t));
+  return sem.empty() ? 0 : std::stoi(sem);
+}
+
+// An amount: digits with an optional sign and thousands dots, at most two decimals ("1.234,56" or
+// "1234.56"); exponents and anything else are refused rather than guessed.
+Currency ValorTxt(const std::vector<std::string>& f, size_t i, const char* campo) {
+  const std::string t = i < f.size() ? Trim(f[i]) : std::string();
+  const bool br = t.find(',') != std::string::npos;
+  const size_t sep = t.rfind(br ? ',' : '.');
+  const size_t casas = sep == std::string::npos ? 0 : t.size() - sep - 1;
+  const bool forma = !t.empty() && t.find_first_not_of("0123456789.,-") == std::string::npos &&
+                     t.find('-', 1) == std::string::npos;
+  Currency v;
+  if (!forma || casas > 2 || !Currency::TryParse(t, v))
+    throw std::invalid_argument(fmt::format("campo {}: valor inválido: {}", campo, t));
+  return v;
 }
 
 std::string TextoTxt(const std::vector<std::string>& f, size_t i) { return i < f.size() ? f[i] : std::string(); }
+
+TLinhaLancamentoTxt LinhaLancamentoTxt(const std::vector<std::string>& f, int n, int codEmpPadrao) {
+  if (f.size() < 6) throw std::invalid_argument("campos insuficientes");
+  TLinhaLancamentoTxt l;
+  l.Linha = n;
+  l.CodEmp = InteiroTxt(f, 1, "empresa");
+  if (l.CodEmp == 0) l.CodEmp = codEmpPadrao;
+  if (!TryStrToDate(Trim(f[2]), l.Data)) throw std::invalid_argument("campo data: data inválida: " + Trim(f[2]));
+  l.Debito = InteiroTxt(f, 3, "conta débito");
+  l.Credito = InteiroTxt(f, 4, "conta crédito");
+  l.Valor = ValorTxt(f, 5, "valor");
+  l.Historico = InteiroTxt(f, 6, "histórico");
+  l.Complemento = TextoTxt(f, 7);
+  l.Documento = Trim(TextoTxt(f, 8));
+  l.Lote = InteiroTxt(f, 9, "lote");
+  l.ParticipanteD = InteiroTxt(f, 10, "participante débito");
+  l.ParticipanteC = InteiroTxt(f, 11, "participante crédito");
+  l.NotaExplicativa = TextoTxt(f, 12);
+  l.Contabilizacao = InteiroTxt(f, 13, "contabilização");
+  return l;
+}
+
+TLinhaCentroCustoTxt LinhaCentroCustoTxt(const std::vector<std::string>& f) {
+  if (f.size() < 5) throw std::invalid_argument("campos insuficientes");
+  TLinhaCentroCustoTxt c;
+  c.Centro = InteiroTxt(f, 1, "centro de custo");
+  c.Conta = InteiroTxt(f, 2, "conta do centro de custo");
+  const std::string dc = UpperCase(Trim(f[3]));
+  if (dc != "D" && dc != "C") throw std::invalid_argument("lado do centro de custo inválido: " + Trim(f[3]));
+  c.DebCre = dc == "D" ? 0 : 1;
+  c.Valor = ValorTxt(f, 4, "valor do centro de custo");
+  return c;
+}
 
 }  // namespace
 
@@ -83,44 +138,19 @@ TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador,
     if (!linha.empty() && linha.back() == '\r') linha.pop_back();
     if (n == 1 && linha.rfind("\xEF\xBB\xBF", 0) == 0) linha.erase(0, 3);
     if (Trim(linha).empty() || Trim(linha)[0] == '#') continue;
-    const auto f = SeparaCamposTxt(linha, separador);
-    const std::string tipo = UpperCase(Trim(f[0]));
     try {
+      const auto f = SeparaCamposTxt(linha, separador);
+      const std::string tipo = UpperCase(Trim(f[0]));
       if (tipo == "L") {
         ultimaValida = false;
-        if (f.size() < 6) throw std::invalid_argument("campos insuficientes");
-        TLinhaLancamentoTxt l;
-        l.Linha = n;
-        l.CodEmp = InteiroTxt(f, 1);
-        if (l.CodEmp == 0) l.CodEmp = codEmpPadrao;
-        if (!TryStrToDate(Trim(f[2]), l.Data)) throw std::invalid_argument("data inválida: " + Trim(f[2]));
-        l.Debito = InteiroTxt(f, 3);
-        l.Credito = InteiroTxt(f, 4);
-        if (!Currency::TryParse(Trim(f[5]), l.Valor)) throw std::invalid_argument("valor inválido: " + Trim(f[5]));
-        l.Historico = InteiroTxt(f, 6);
-        l.Complemento = TextoTxt(f, 7);
-        l.Documento = Trim(TextoTxt(f, 8));
-        l.Lote = InteiroTxt(f, 9);
-        l.ParticipanteD = InteiroTxt(f, 10);
-        l.ParticipanteC = InteiroTxt(f, 11);
-        l.NotaExplicativa = TextoTxt(f, 12);
-        l.Contabilizacao = InteiroTxt(f, 13);
-        r.Lancamentos.push_back(std::move(l));
+        r.Lancamentos.push_back(LinhaLancamentoTxt(f, n, codEmpPadrao));
         ultimaValida = true;
       } else if (tipo == "C") {
         if (!ultimaValida) throw std::invalid_argument("centro de custo sem lançamento válido antes dele");
-        if (f.size() < 5) throw std::invalid_argument("campos insuficientes");
-        TLinhaCentroCustoTxt c;
-        c.Centro = InteiroTxt(f, 1);
-        c.Conta = InteiroTxt(f, 2);
-        const std::string dc = UpperCase(Trim(f[3]));
-        if (dc != "D" && dc != "C") throw std::invalid_argument("lado do centro de custo inválido: " + Trim(f[3]));
-        c.DebCre = dc == "D" ? 0 : 1;
-        if (!Currency::TryParse(Trim(f[4]), c.Valor)) throw std::invalid_argument("valor inválido: " + Trim(f[4]));
-        r.Lancamentos.back().CentrosCusto.push_back(c);
+        r.Lancamentos.back().CentrosCusto.push_back(LinhaCentroCustoTxt(f));
       } else if (tipo == "P") {
         TParticipanteTxt p;
-        p.Codigo = InteiroTxt(f, 1);
+        p.Codigo = InteiroTxt(f, 1, "código do participante");
         p.Apelido = Trim(TextoTxt(f, 2));
         p.Nome = Trim(TextoTxt(f, 3));
         p.Cnpj = OnlyDigits(TextoTxt(f, 4));
@@ -196,8 +226,8 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
                                           const std::string& dataIni, const std::string& dataFim,
                                           TSelecionaFiliais_VYN* filiais, int flag, bool alterarComplemento) {
   const std::string caminho = arquivo ? arquivo->Text() : std::string();
-  std::ifstream in(caminho, std::ios::binary);
-  if (!in) {
+  std::ifstream arq(caminho, std::ios::binary);
+  if (!arq) {
     TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
     const std::string msg = "Arquivo de lançamentos não encontrado: " + caminho;
     if (lista) lista->Add_Erro(codEmp ? static_cast<int>(codEmp->Codigo()) : 0, msg);
@@ -207,6 +237,8 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
       DlgWarOk(msg);
     return;
   }
+  // Client files come in the Windows encoding as often as in UTF-8; both are read as the Dyq road reads them.
+  std::istringstream in(TextoArquivoUtf8(std::string(std::istreambuf_iterator<char>(arq), {})));
   GetImportacaoLancTxt(tipoSistema, codEmp, codPlaTroca, in, owner, separador, b, bloqueio, transacaoAut, dataIni,
                        dataFim, filiais, flag, alterarComplemento, nullptr);
 }
@@ -268,7 +300,9 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
 
   // Provisional keys are unique in the whole review (all companies), so a key names one line.
   int chave = 0;
+  int recusadas = static_cast<int>(arq.Erros.size());
   for (const TLinhaLancamentoTxt& l : arq.Lancamentos) {
+    if (l.Data < ini || l.Data > fim || !permitidas.count(l.CodEmp)) ++recusadas;
     if (l.Data < ini || l.Data > fim) {
       lista->Add_Erro(l.CodEmp, fmt::format("Linha {} do arquivo não importada: data {} fora do período de {} a {}.",
                                             l.Linha, DateToStr(l.Data), dataIni, dataFim));
@@ -368,6 +402,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
   tela->SetListaObj(guardada);
   tela->SetListaDAO();
   tela->AfterListaObj();
+  if (tela->UtilImportacao()) tela->UtilImportacao()->FRecusadasNaLeitura = recusadas;
   if (IsUnattended()) {
     tela->spImportacaoClick(tela->spImportacao);
   } else {

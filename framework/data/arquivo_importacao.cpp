@@ -51,6 +51,11 @@ bool IsValidUtf8(const std::string& text) {
   return true;
 }
 
+std::string TextoArquivoUtf8(std::string conteudo) {
+  if (conteudo.compare(0, 3, "\xEF\xBB\xBF") == 0) conteudo.erase(0, 3);
+  return IsValidUtf8(conteudo) ? conteudo : Win1252ToUtf8(conteudo);
+}
+
 std::string Win1252ToUtf8(const std::string& text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
@@ -77,8 +82,7 @@ void TArquivoImportacao::LoadArquivo(const std::string& arquivo, int) {
     for (const auto& c : celulas_) linhas_.push_back(Join(c, ";"));
     return;
   }
-  if (conteudo.compare(0, 3, "\xEF\xBB\xBF") == 0) conteudo.erase(0, 3);
-  if (!IsValidUtf8(conteudo)) conteudo = Win1252ToUtf8(conteudo);
+  conteudo = TextoArquivoUtf8(std::move(conteudo));
   std::string linha;
   for (size_t i = 0; i < conteudo.size(); ++i) {
     char c = conteudo[i];

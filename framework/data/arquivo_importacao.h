@@ -40,5 +40,9 @@ class TArquivoImportacao {
 // WIN1252 text to UTF-8.
 std::string Win1252ToUtf8(const std::string& text);
 bool IsValidUtf8(const std::string& text);
+// A whole text file's content as UTF-8: a byte-order mark is dropped, and content that is not valid
+// UTF-8 is read as WIN1252. The choice is made once for the file, so a WIN1252 line that happens to
+// be valid UTF-8 is not read differently from its neighbours.
+std::string TextoArquivoUtf8(std::string conteudo);
 
 }  // namespace vyn

@@ -86,6 +86,15 @@ void TAutoThreadIntegracaoArquivosClienteBase::addLogArquivoJaImportado() {
   logProcesso("Arquivo \"" + Arquivo + "\" já importado anteriormente, portanto o arquivo será ignorado.");
 }
 
+void TAutoThreadIntegracaoArquivosClienteBase::MarcaArquivoClienteImportado() {
+  if (Ordem <= 0) return;
+  const TMarcaArquivo m = Marca(Arquivo);
+  Banco().Execute(
+      "UPDATE TINTEGRACAO_ARQ_CLIENTE SET BDFINALIZADO = 'TRUE', BDTAMANHO = ?, BDMODIFICADO = ? "
+      "WHERE BDCODEMP = ? AND BDORDEM = ?",
+      {m.Tamanho, m.Modificado, CodEmp, Ordem});
+}
+
 void TAutoThreadIntegracaoArquivosClienteBase::setProcessoFinalizado() {
   if (Ordem <= 0) return;
   TDatabase& db = Banco();

@@ -26,6 +26,7 @@ class TAutoThreadIntegracaoArquivosClienteBase : public TAutoThreadPushPadrao, p
   int Ordem = 0;         // its registration number
   int CodEmpArquivoCliente() const override { return CodEmp; }
   int OrdemArquivoCliente() const override { return Ordem; }
+  void MarcaArquivoClienteImportado() override;
   // Set by the task when the file's import ran to its end (inconsistent lines included).
   bool ImportacaoConcluida = false;
 

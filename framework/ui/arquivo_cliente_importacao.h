@@ -10,6 +10,9 @@ class IArquivoClienteImportacao {
   virtual ~IArquivoClienteImportacao() = default;
   virtual int CodEmpArquivoCliente() const = 0;
   virtual int OrdemArquivoCliente() const = 0;
+  // Called by the engine inside the transaction that writes the file's entries: the file counts as
+  // imported exactly when they do, so a run stopped at any point imports each line once.
+  virtual void MarcaArquivoClienteImportado() {}
 };
 
 }  // namespace vyn

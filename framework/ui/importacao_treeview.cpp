@@ -581,7 +581,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(e.what()));
   }
   MostraMensagemFimImportacao(fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).",
-                                          total, recusadas_.size()));
+                                          total, recusadas_.size() + static_cast<size_t>(FRecusadasNaLeitura)));
   return total > 0;
 }
 

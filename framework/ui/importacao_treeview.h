@@ -201,6 +201,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   bool FSemMultiLancamentos = true;
   // Cleared by a per-row filter that kept a line out of the run.
   bool FTodosImportados = true;
+  // Lines the file's reader refused before they reached the review; the end message counts them
+  // among the lines not imported.
+  int FRecusadasNaLeitura = 0;
 
   // The run: validates the lines, reserves keys, writes every consistent line with its cost centres
   // and long complement in one transaction (all or nothing), and removes the written lines from the
