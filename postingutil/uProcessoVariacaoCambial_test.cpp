@@ -6,6 +6,7 @@
 #include "framework/component/class_registry.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/host/posting_lock_check.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/choice_controls.h"
@@ -55,6 +56,7 @@ class VariacaoCambialTest : public CompanyDatabaseTest {
     ProcessContext().PostingLocks = &locks;
     ProcessContext().UserName = "Ana";
     ProcessContext().UserCode = 7;
+    ProcessContext().Referencia = 202406;   // the month the host works in
     seed::AddHeadOfficeAndBranch(Db());
     Db().Execute("INSERT INTO MOEDAS_TPLANO (BDCODMOEDAS, BDNOMMOE) VALUES (220, 'Dólar')");
     for (auto [data, valor] : std::vector<std::pair<const char*, const char*>>{
@@ -203,6 +205,22 @@ TEST_F(VariacaoCambialTest, StartChecksRefuseBeforeAnythingChanges) {
     f->edCODMOE->Vale(220);
     f->edRefInicial->SetText("03/2024");
     d.Ok("A referência inicial não pode ser maior");
+    f->spOK->Click();
+    f->edRefInicial->SetText("11/2023");
+    EXPECT_TRUE(d.Done());
+  }
+  {  // a mistyped year: no end after the month the host works in, no span beyond two years
+    TScriptedDialogs d;
+    const TValorTemporario<int> ref(ProcessContext().Referencia, 202403);
+    f->edRefFinal->SetText("02/2042");
+    d.Ok("A referência final não pode ser maior que a referência de trabalho (03/2024)!");
+    f->spOK->Click();
+    f->edRefInicial->SetText("02/2004");
+    f->edRefFinal->SetText("02/2024");
+    d.Ok("O período não pode ter mais de 24 meses!");
+    f->spOK->Click();
+    f->edRefInicial->SetText("03/2022");
+    d.Yes("conforme a preparação da Matriz").No("Deseja realizar o cálculo da variação cambial?");
     f->spOK->Click();
     f->edRefInicial->SetText("11/2023");
     EXPECT_TRUE(d.Done());
