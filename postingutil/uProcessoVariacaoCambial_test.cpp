@@ -131,6 +131,10 @@ TEST_F(VariacaoCambialTest, PostsEachMonthsVarianceAndWarnsOfMonthsWithoutInvoic
   EXPECT_EQ(Lancamentos(), (Linhas{"30/11/2023 D21 C30 100 EXP-1", "30/11/2023 D40 C20 50 IMP-9",
                                    "31/12/2023 D40 C21 200 EXP-1", "31/12/2023 D20 C30 100 IMP-9",
                                    "31/01/2024 D21 C30 100 EXP-1"}));
+  // Under the chart the company has in force, as the balances read them.
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN L WHERE L.BDTIPOLAN = 0 AND L.BDCODPLAPADRAO = (SELECT FIRST 1"
+                  " R.BDCODPLAPADRAO FROM TEMPRESAS_REF R WHERE R.BDCODEMP = 1 ORDER BY R.BDREFEMP DESC)"),
+            5);
   auto runs = Db().QueryAll("SELECT BDDATAINI, BDDATAFIN, BDCONTABILIZACAO, BDCODUSU, BDVERSAO, BDNOMUSU FROM VZEL_EMP_TVARCAMBIAL"
                             " WHERE BDCODEMP = 1 ORDER BY BDDATAINI");
   ASSERT_EQ(runs.Rows.size(), 4u);
