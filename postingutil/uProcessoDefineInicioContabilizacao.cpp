@@ -146,6 +146,13 @@ bool TfrProcessoDefineInicioContabilizacao::CorteAntesDoInicio(bool temCorte, TE
 
 bool TfrProcessoDefineInicioContabilizacao::PodeIniciarProcesso() {
   Inconsistencias->Clear();
+  // A date typed just before OK has not been checked by leaving its field: check it here.
+  for (TEdit_Date_Padrao_VYN* e : {edData, edDataContBaixa, edDATACONTOPEIMOB, edDATACONTIMPOSTOS}) {
+    if (e->IsEmpty() || e->IsValid()) continue;
+    MessageDlgVYN("\"" + e->Text() + "\" não é uma data válida", mtWarning, mbOK);
+    if (e->CanFocus()) e->SetFocus();
+    return false;
+  }
   FTemDataInicio = !edData->IsEmpty();
   FTemDataBaixaParcelamento = !edDataContBaixa->IsEmpty();
   FTemDataOperacaoImobiliaria = !edDATACONTOPEIMOB->IsEmpty();

@@ -104,6 +104,13 @@ TEST_F(InicioContabilizacaoTest, StartChecksRefuseBeforeAnythingIsStored) {
     d.Ok("Nenhuma data informada!");
     Roda(d);
   }
+  tela->edData->SetText("31/02/2024");   // typed just before OK, never left
+  {
+    TScriptedDialogs d;
+    d.Ok("\"31/02/2024\" não é uma data válida");
+    Roda(d);
+    EXPECT_EQ(tela->ActiveControl(), tela->edData);
+  }
   tela->edData->SetText("10/02/2024");
   {
     TScriptedDialogs d;

@@ -181,6 +181,23 @@ bool TfrProcessoRecontabilizacao::ConfirmaConciliados() {
   return true;
 }
 
+// A period typed just before OK has not been checked by leaving its field: check it here.
+bool TfrProcessoRecontabilizacao::PeriodoValido() {
+  for (TEdit_Date_Padrao_VYN* e : {edDataInicial, edDataFim}) {
+    if (e->IsEmpty() || e->IsValid()) continue;
+    DlgWarOk("\"" + e->Text() + "\" não é uma data válida");
+    e->SetFocus();
+    return false;
+  }
+  if (!edDataInicial->IsEmpty() && !edDataFim->IsEmpty() &&
+      edDataInicial->GetData_AnoMes() > edDataFim->GetData_AnoMes()) {
+    DlgWarOk("O período inicial não pode ser maior que o período final!");
+    edDataInicial->SetFocus();
+    return false;
+  }
+  return true;
+}
+
 bool TfrProcessoRecontabilizacao::PodeIniciarProcesso() {
   const std::string& usuario = ProcessContext().UserName;
   FLogEvent->InicializaVariaveis(true);
@@ -203,6 +220,7 @@ bool TfrProcessoRecontabilizacao::PodeIniciarProcesso() {
       return false;
     }
   }
+  if (!PeriodoValido()) return false;
   if (!UltimoEncerramentoPermite()) return false;
   if (!TfrProcessoComMotor::PodeIniciarProcesso()) return false;
   if (FRotinas.none()) {

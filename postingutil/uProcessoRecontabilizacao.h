@@ -70,6 +70,7 @@ class TfrProcessoRecontabilizacao : public TfrProcessoComMotor {
   void edDataFimExit(vyn::TComponent* sender);
 
  private:
+  bool PeriodoValido();
   bool EmpresaInformada() const;
   std::string CondicaoEmpresas(const std::string& coluna) const;
   bool UltimoEncerramentoPermite();

@@ -98,6 +98,17 @@ TEST_F(RecontabilizacaoTest, StartChecksStopInOrderWithTheirMessages) {
     tela->spOK->Click();
     EXPECT_TRUE(d.Done());
   }
+  {  // an impossible month typed just before OK, and a start after the end: nothing asked, nothing logged
+    Preenche("13/2024", "04/2024", {}, {});
+    TScriptedDialogs d;
+    d.Ok("\"13/2024\" não é uma data válida");
+    tela->spOK->Click();
+    tela->edDataInicial->SetText("05/2024");
+    d.Ok("O período inicial não pode ser maior que o período final!");
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done());
+    EXPECT_EQ(Registros(), 0);
+  }
   {  // a last closing after the start month refuses the single company; inside the month passes
     Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 4, 1)});
     Preenche("03/2024", "04/2024", {}, {});

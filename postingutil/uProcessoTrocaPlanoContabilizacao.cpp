@@ -8,6 +8,7 @@
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
+#include "framework/core/datetime.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/dialogs.h"
@@ -86,8 +87,32 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
       lbCODTERCEIRO(Create<TLabel>()),
       iiParticipanteGenerico(Create<TLabel>()),
       spConfigPlanoTroca(Create<TSpeedButton>()),
-      Inconsistencias(Create<TInconsistencias_VYN>()) {
+      Inconsistencias(Create<TInconsistencias_VYN>()),
+      gbDe(Create<TGroupBox>()),
+      gbPara(Create<TGroupBox>()),
+      BalloonHintData(Create<TLabel>()) {
   SetName("frProcessoTrocaPlanoContabilizacao");
+  auto rotulo = [this](const char* nome, const char* texto) {
+    auto* l = Create<TLabel>();
+    l->SetName(nome);
+    l->SetCaption(texto);
+    return l;
+  };
+  lbCODEMP = rotulo("lbCODEMP", "Empresa:");
+  lbCodPlanoTroca = rotulo("lbCodPlanoTroca", "Plano de troca:");
+  lbDataInicial = rotulo("lbDataInicial", "Período inicial:");
+  lbCODPLAPADRAODe = rotulo("lbCODPLAPADRAODe", "Plano de contas:");
+  lbCODHISTDe = rotulo("lbCODHISTDe", "Plano de históricos:");
+  lbCodConfOnlineDe = rotulo("lbCodConfOnlineDe", "Plano de contabilização:");
+  lbCODPLANOONLINE = rotulo("lbCODPLANOONLINE", "Plano de contabilização:");
+  lbCODPLAPADRAO = rotulo("lbCODPLAPADRAO", "Plano de contas:");
+  lbCODHIST = rotulo("lbCODHIST", "Plano de históricos:");
+  gbDe->SetName("gbDe");
+  gbDe->SetCaption(" De ");
+  gbPara->SetName("gbPara");
+  gbPara->SetCaption(" Para ");
+  BalloonHintData->SetName("BalloonHintData");
+  BalloonHintData->SetVisible(false);
   SetCaption("Processo de troca de contabilização");
   PreparaEditMatriz(*edCODEMP, *pnNOMEMP);
   edCODEMP->OnChange = [this](TComponent*) { AtualizaCamposDependentes(); };
@@ -102,6 +127,7 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
   edDataInicial->SetName("edDataInicial");
   edDataInicial->SetEnabled(false);   // filled by the program only
   edDataInicial->OnEnter = [this](TComponent*) { PreenchePeriodoInicial(); };
+  edDataInicial->OnExit = [this](TComponent*) { BalloonHintData->SetVisible(false); };
 
   edCODCONTABLALUR->SetName("edCODCONTABLALUR");
   edCODCONTABLALUR->SetMaxLength(6);
@@ -163,6 +189,11 @@ bool TfrProcessoTrocaPlanoContabilizacao::InheritsFrom(const std::string& class_
 void TfrProcessoTrocaPlanoContabilizacao::FormCreate() {
   TfrProcessoComMotor::FormCreate();
   FTiposProcRecontabiliza = TodosTiposProc();
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::KeyDown(int& key, unsigned shift) {
+  TfrProcessoComMotor::KeyDown(key, shift);
+  if (key == 27 || key == 38) BalloonHintData->SetVisible(false);   // Esc, Up arrow
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::spOKClick(TComponent* sender) {
@@ -250,8 +281,9 @@ void TfrProcessoTrocaPlanoContabilizacao::PreenchePeriodoInicial() {
   sql.CommandText(FMotor->GetSelectDataInicioProcesso(edCODEMP->GetSQLMultiSelectString("BDCODEMP"),
                                                       edCodConfOnlineDe->Text(), edCODEMP->ValorInformado(), true));
   sql.First();
+  // A closed month keeps its plan: the change takes effect in the month after the last closing.
   if (!sql.Eof() && !sql.FieldByName("BDULTENC").IsNull())
-    edDataInicial->SetData_AnoMes(TDateTime_VYN::GetAnoMes(sql.FieldByName("BDULTENC").AsDateTime()));
+    edDataInicial->SetData_AnoMes(IncAnoMes(TDateTime_VYN::GetAnoMes(sql.FieldByName("BDULTENC").AsDateTime()), 1));
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::edCODEMPExit() {
@@ -315,6 +347,11 @@ bool TfrProcessoTrocaPlanoContabilizacao::ConfereEmpresa() {
     edCODEMP->SetFocus();
     return false;
   }
+  // The chart checks below compare the plans as they are now, never a chart loaded for a plan typed
+  // before (the new plan's edit may not have been left since).
+  CarregaPlanoConfOnline(*edCodConfOnlineDe, *edCODPLAPADRAODe, *edCODHISTDe);
+  CarregaPlanoConfOnline(*edCODPLANOONLINE, *edCODPLAPADRAO, *edCODHIST);
+  AtualizaCamposDependentes();
   // A new plan that does not exist cannot be posted to (the plan checks below take it for a change).
   if (!AceitaNovoPlano(*edCODPLANOONLINE, planoOk)) return false;
   // 3. participant

@@ -9,6 +9,7 @@
 namespace vyn {
 class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
+class TGroupBox;
 class TLabel;
 class TPanel;
 class TSpeedButton;
@@ -41,6 +42,19 @@ class TfrProcessoTrocaPlanoContabilizacao : public TfrProcessoComMotor {
   vyn::TLabel* iiParticipanteGenerico;
   vyn::TSpeedButton* spConfigPlanoTroca;
   vyn::TInconsistencias_VYN* Inconsistencias;
+  vyn::TGroupBox* gbDe;
+  vyn::TGroupBox* gbPara;
+  vyn::TLabel* lbCODEMP;
+  vyn::TLabel* lbCodPlanoTroca;
+  vyn::TLabel* lbDataInicial;
+  vyn::TLabel* lbCODPLAPADRAODe;
+  vyn::TLabel* lbCODHISTDe;
+  vyn::TLabel* lbCodConfOnlineDe;
+  vyn::TLabel* lbCODPLANOONLINE;
+  vyn::TLabel* lbCODPLAPADRAO;
+  vyn::TLabel* lbCODHIST;
+  // The balloon hint of the period field.
+  vyn::TLabel* BalloonHintData;
 
   vyn::TTiposProcRecontabiliza FTiposProcRecontabiliza;
 
@@ -54,6 +68,7 @@ class TfrProcessoTrocaPlanoContabilizacao : public TfrProcessoComMotor {
 
  protected:
   void FormCreate() override;
+  void KeyDown(int& key, unsigned shift) override;
   bool PodeIniciarProcesso() override;
   void InicioProcesso() override;
   void SelectProcesso() override;

@@ -80,7 +80,7 @@ TEST_F(TrocaPlanoTest, LeavingTheFieldsFillsThePlansThePeriodAndTheDependentFiel
   EXPECT_EQ(tela->edCodConfOnlineDe->Codigo(), 1);
   EXPECT_EQ(tela->edCODPLAPADRAODe->Codigo(), 1);
   EXPECT_EQ(tela->edCODHISTDe->Codigo(), 1);
-  EXPECT_EQ(tela->edDataInicial->Text(), "03/2024");
+  EXPECT_EQ(tela->edDataInicial->Text(), "04/2024");   // March is closed: the change takes effect in April
   EXPECT_FALSE(tela->edCODCONTABLALUR->Enabled());
 
   NovoPlano("2");   // a chart with participant accounts
@@ -129,9 +129,24 @@ TEST_F(TrocaPlanoTest, StartChainStopsAtTheFirstFailingCheck) {
   passo("Não foi informado o plano de troca!");
   tela->edCodPlanoTroca->SetText("5");
   Db().Execute("DELETE FROM TEMPRESAS_REF WHERE BDCODEMP = 1 AND BDREFEMP = 202401");
-  Db().Execute("UPDATE TEMPRESAS_REF SET BDREFEMP = 202404 WHERE BDCODEMP = 1");
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDREFEMP = 202405 WHERE BDCODEMP = 1");   // after April, the start
   passo("Ana, para que a troca seja realizada é necessário que o cadastro da empresa seja salvo com a data");
   EXPECT_EQ(Execucoes(), 0);
+  EXPECT_EQ(Log(), "");
+}
+
+// The chart compared is the typed plan's, also when its edit was not left after the last typing.
+TEST_F(TrocaPlanoTest, ASameChartPlanTypedLastIsRefusedWithNothingRecorded) {
+  Preenche();
+  tela->edCODPLANOONLINE->SetText("3");
+  TScriptedDialogs d;
+  d.Ok("Ana, o processo de troca de planos de contabilização que utilizam o mesmo plano de contas deve ser efetuado "
+       "pelo menu utilitários / troca o plano de contabilização.");
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  EXPECT_EQ(tela->edCODPLAPADRAO->Codigo(), 1);
+  EXPECT_EQ(Execucoes(), 0);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_REF WHERE BDCODPLANOONLINE <> 1").AsInteger(), 0);
   EXPECT_EQ(Log(), "");
 }
 
@@ -177,9 +192,9 @@ TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
   EXPECT_NE(Log().find("Alteração do plano de contabilização 1 (Competência) para o plano 2 (Caixa)."), std::string::npos);
-  // The period shows the closing month (31/03), but the closed month keeps its plan: the change, with
-  // the new plan's chart and history plan, starts in April.
-  EXPECT_EQ(tela->edDataInicial->Text(), "03/2024");
+  // The closed month keeps its plan: the change, with the new plan's chart and history plan, starts in
+  // April, the month the period shows.
+  EXPECT_EQ(tela->edDataInicial->Text(), "04/2024");
   auto run = Db().QueryAll("SELECT BDDATAINI, BDNOMRESP FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = 1");
   ASSERT_EQ(run.Rows.size(), 1u);
   EXPECT_EQ(run.Value(0, "BDDATAINI").AsDateTime(), EncodeDate(2024, 4, 1));

@@ -26,6 +26,18 @@ using namespace vyn;
 namespace {
 constexpr int kSistemaContabil = 4;
 constexpr int kVersaoApuracao = 2;
+// Each month is a run row and its entries: a mistyped year must not walk decades of months.
+constexpr int kMaxMesesPorExecucao = 24;
+
+// The month the host works in; without one, the current month.
+int ReferenciaDeTrabalho() {
+  const int ref = ProcessContext().Referencia;
+  return IsValidAnoMes(ref) ? ref : AnoMes(Now());
+}
+
+int MesesDoPeriodo(int ini, int fim) {
+  return (fim / 100 - ini / 100) * 12 + (fim % 100 - ini % 100) + 1;
+}
 }  // namespace
 
 TfrProcessoVariacaoCambial::TfrProcessoVariacaoCambial(TComponent* owner)
@@ -142,6 +154,13 @@ bool TfrProcessoVariacaoCambial::ValidaCampos() {
   if (edRefFinal->IsEmpty() || !edRefFinal->IsValid()) return recusa(edRefFinal, "Informe uma referência final válida!");
   if (edRefInicial->GetData_AnoMes() > edRefFinal->GetData_AnoMes())
     return recusa(edRefInicial, "A referência inicial não pode ser maior que a referência final!");
+  const int trabalho = ReferenciaDeTrabalho();
+  if (edRefFinal->GetData_AnoMes() > trabalho)
+    return recusa(edRefFinal, "A referência final não pode ser maior que a referência de trabalho (" +
+                                  AnoMesToText(trabalho) + ")!");
+  if (MesesDoPeriodo(edRefInicial->GetData_AnoMes(), edRefFinal->GetData_AnoMes()) > kMaxMesesPorExecucao)
+    return recusa(edRefInicial,
+                  "O período não pode ter mais de " + std::to_string(kMaxMesesPorExecucao) + " meses!");
   return true;
 }
 

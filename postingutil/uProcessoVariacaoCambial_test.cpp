@@ -6,6 +6,7 @@
 #include "framework/component/class_registry.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/host/posting_lock_check.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/choice_controls.h"
@@ -55,6 +56,7 @@ class VariacaoCambialTest : public CompanyDatabaseTest {
     ProcessContext().PostingLocks = &locks;
     ProcessContext().UserName = "Ana";
     ProcessContext().UserCode = 7;
+    ProcessContext().Referencia = 202406;   // the month the host works in
     seed::AddHeadOfficeAndBranch(Db());
     Db().Execute("INSERT INTO MOEDAS_TPLANO (BDCODMOEDAS, BDNOMMOE) VALUES (220, 'Dólar')");
     for (auto [data, valor] : std::vector<std::pair<const char*, const char*>>{
@@ -129,6 +131,10 @@ TEST_F(VariacaoCambialTest, PostsEachMonthsVarianceAndWarnsOfMonthsWithoutInvoic
   EXPECT_EQ(Lancamentos(), (Linhas{"30/11/2023 D21 C30 100 EXP-1", "30/11/2023 D40 C20 50 IMP-9",
                                    "31/12/2023 D40 C21 200 EXP-1", "31/12/2023 D20 C30 100 IMP-9",
                                    "31/01/2024 D21 C30 100 EXP-1"}));
+  // Under the chart the company has in force, as the balances read them.
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN L WHERE L.BDTIPOLAN = 0 AND L.BDCODPLAPADRAO = (SELECT FIRST 1"
+                  " R.BDCODPLAPADRAO FROM TEMPRESAS_REF R WHERE R.BDCODEMP = 1 ORDER BY R.BDREFEMP DESC)"),
+            5);
   auto runs = Db().QueryAll("SELECT BDDATAINI, BDDATAFIN, BDCONTABILIZACAO, BDCODUSU, BDVERSAO, BDNOMUSU FROM VZEL_EMP_TVARCAMBIAL"
                             " WHERE BDCODEMP = 1 ORDER BY BDDATAINI");
   ASSERT_EQ(runs.Rows.size(), 4u);
@@ -203,6 +209,22 @@ TEST_F(VariacaoCambialTest, StartChecksRefuseBeforeAnythingChanges) {
     f->edCODMOE->Vale(220);
     f->edRefInicial->SetText("03/2024");
     d.Ok("A referência inicial não pode ser maior");
+    f->spOK->Click();
+    f->edRefInicial->SetText("11/2023");
+    EXPECT_TRUE(d.Done());
+  }
+  {  // a mistyped year: no end after the month the host works in, no span beyond two years
+    TScriptedDialogs d;
+    const TValorTemporario<int> ref(ProcessContext().Referencia, 202403);
+    f->edRefFinal->SetText("02/2042");
+    d.Ok("A referência final não pode ser maior que a referência de trabalho (03/2024)!");
+    f->spOK->Click();
+    f->edRefInicial->SetText("02/2004");
+    f->edRefFinal->SetText("02/2024");
+    d.Ok("O período não pode ter mais de 24 meses!");
+    f->spOK->Click();
+    f->edRefInicial->SetText("03/2022");
+    d.Yes("conforme a preparação da Matriz").No("Deseja realizar o cálculo da variação cambial?");
     f->spOK->Click();
     f->edRefInicial->SetText("11/2023");
     EXPECT_TRUE(d.Done());

@@ -215,8 +215,7 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
     TTransaction tr(db);
     if (inicio.Value != 0) {
       // Only this company's: each branch has a start of its own, and its deletion is asked for it.
-      db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDTIPOLAN = ? AND BDDATA < ?",
-                 {codEmp, tipoLanContab, inicio.DateOnly()});
+      ExcluiLancamentosAnteriores(codEmp, tipoLanContab, inicio);
     }
     // A date not given keeps the recorded one.
     db.Execute(
@@ -235,6 +234,47 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
   } catch (const std::exception& e) {
     return erro(std::string("Não foi possível definir o início da contabilização: ") + e.what());
   }
+}
+
+void TProcessoRecontabilizacaoMGR::ExcluiLancamentosAnteriores(int codEmp, int tipoLanContab, TDateTime inicio) {
+  TDatabase& db = Database();
+  const std::string chaves =
+      "(SELECT L.BDCHAVE FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP = ? AND L.BDTIPOLAN = ? AND L.BDDATA < ?)";
+  const TDateTime data = inicio.DateOnly();
+  // The company, then the selection's values.
+  const TParams pEmpresa{codEmp, codEmp, tipoLanContab, data};
+  // Statement lines reconciled with a deleted entry; a line of a group also names the group's other
+  // entries, whose reconciliation with it goes as well.
+  const std::string linhas =
+      "EXISTS (SELECT 1 FROM VZEL_EMPRESAS_TEXTRATOBAN X WHERE X.BDCODEMP = C.BDCODEMPCONC AND X.BDCHAVE = "
+      "C.BDCHAVECONC AND COALESCE(X.BDCODEMPLANC, X.BDCODEMP) = ? AND X.BDCHAVELANC IN " + chaves + ")";
+  const std::string itensOutroLado =
+      "(C.BDORIGEMCONC = 1 AND " + linhas + ") OR (C.BDORIGEMCONC = 2 AND C.BDCODEMPCONC = ? AND C.BDCHAVECONC IN " +
+      chaves + ")";
+  const TParams pItensOutro{codEmp, codEmp, tipoLanContab, data, codEmp, codEmp, tipoLanContab, data};
+  // The entries that stay and lose an item: unmarked below when none is left.
+  auto outros = db.QueryAll("SELECT DISTINCT C.BDCODEMP, C.BDCHAVE FROM VZEL_EMPRESAS_TLAN_CONC C WHERE " +
+                                itensOutroLado,
+                            pItensOutro);
+  auto nomeadas = db.QueryAll("SELECT DISTINCT C.BDCODEMPCONC AS BDCODEMP, C.BDCHAVECONC AS BDCHAVE FROM"
+                              " VZEL_EMPRESAS_TLAN_CONC C WHERE C.BDORIGEMCONC = 2 AND C.BDCODEMP = ? AND C.BDCHAVE IN " +
+                                  chaves,
+                              pEmpresa);
+  db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN_CONC C WHERE " + itensOutroLado, pItensOutro);
+  db.Execute("UPDATE VZEL_EMPRESAS_TEXTRATOBAN SET BDCODEMPLANC = NULL, BDCHAVELANC = NULL"
+             " WHERE COALESCE(BDCODEMPLANC, BDCODEMP) = ? AND BDCHAVELANC IN " + chaves,
+             pEmpresa);
+  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_CONC", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_COMPL",
+                             "VZEL_EMPRESAS_TLAN_Y570"})
+    db.Execute(std::string("DELETE FROM ") + tabela + " WHERE BDCODEMP = ? AND BDCHAVE IN " + chaves, pEmpresa);
+  db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDTIPOLAN = ? AND BDDATA < ?",
+             {codEmp, tipoLanContab, data});
+  for (const auto* r : {&outros, &nomeadas})
+    for (size_t i = 0; i < r->Rows.size(); ++i)
+      db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDCONCD = 'FALSE', BDCONCC = 'FALSE' WHERE L.BDCODEMP = ? AND"
+                 " L.BDCHAVE = ? AND NOT EXISTS (SELECT 1 FROM VZEL_EMPRESAS_TLAN_CONC C WHERE C.BDCODEMP = L.BDCODEMP"
+                 " AND C.BDCHAVE = L.BDCHAVE)",
+                 {r->Value(i, "BDCODEMP"), r->Value(i, "BDCHAVE")});
 }
 
 // --- change of posting plan: the record of the change and its saved balances ---

@@ -131,6 +131,9 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
 
  private:
   std::vector<int> EmpresaEFiliais(int codEmp);
+  // Deletes the company's entries of the kind dated before the start, with their complements,
+  // cost-centre rows and reconciled items, and undoes their reconciliations on the other side.
+  void ExcluiLancamentosAnteriores(int codEmp, int tipoLanContab, TDateTime inicio);
   bool Cancelado() const { return OnCancelaProcesso && OnCancelaProcesso(); }
 };
 

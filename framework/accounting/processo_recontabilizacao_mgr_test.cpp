@@ -93,6 +93,46 @@ TEST_F(MotorRecontabilizacaoTest, StartOfPostingKeepsRecordedCutOffsAndDeletesOl
   EXPECT_EQ(lista.CountErros(), 1);
 }
 
+// A deleted entry leaves no row behind, and whatever it was reconciled with is free again.
+TEST_F(MotorRecontabilizacaoTest, StartOfPostingDeletesOlderEntriesWithTheirDependantsAndUndoesTheirReconciliation) {
+  Lanca(1, 1, "2024-01-31", 100);   // goes: reconciled with statement line 7 and with entry 3
+  Lanca(1, 2, "2024-01-31", 100);   // goes as well: in the group of line 7
+  Lanca(1, 3, "2024-03-10", 100);   // stays: its reconciliation with entry 1 is undone
+  Lanca(1, 4, "2024-03-11", 100);   // stays: reconciled with line 8, untouched
+  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE'");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, 'longo')");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDVALOR) VALUES (1, 1, 5, 1, 1)");
+  // Line 7 points at its group's first entry, line 8 at entry 4.
+  for (auto [linha, chave] : std::vector<std::pair<int, int>>{{7, 1}, {8, 4}})
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
+                 " VALUES (1, ?, 10, '2024-01-31', 1, ?)",
+                 {linha, chave});
+  auto item = [&](int chave, int origem, int outra) {
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC)"
+                 " VALUES (1, ?, ?, 1, ?)",
+                 {chave, origem, outra});
+  };
+  item(1, 1, 7);
+  item(2, 1, 7);
+  item(4, 1, 8);
+  item(1, 2, 3);
+  item(3, 2, 1);
+  ASSERT_TRUE(motor->ProcessoInicioContabilizacao(&dono, nullptr, 1, 100, EncodeDate(2024, 2, 1), TDateTime(),
+                                                  TDateTime(), TDateTime(), &lista));
+  EXPECT_EQ(Chaves(), (std::vector<int64_t>{103, 104}));
+  for (const char* t : {"VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC"})
+    EXPECT_EQ(Db().QueryValue(std::string("SELECT COUNT(*) FROM ") + t).AsInteger(), 0) << t;
+  auto itens = Db().QueryAll("SELECT BDCHAVE, BDCHAVECONC FROM VZEL_EMPRESAS_TLAN_CONC");
+  ASSERT_EQ(itens.Rows.size(), 1u);
+  EXPECT_EQ(itens.Value(0, "BDCHAVECONC").AsInteger(), 8);
+  auto linhas = Db().QueryAll("SELECT BDCHAVE, BDCHAVELANC FROM VZEL_EMPRESAS_TEXTRATOBAN ORDER BY BDCHAVE");
+  EXPECT_TRUE(linhas.Value(0, "BDCHAVELANC").IsNull());
+  EXPECT_EQ(linhas.Value(1, "BDCHAVELANC").AsInteger(), 4);
+  auto marcas = Db().QueryAll("SELECT BDCONCD FROM VZEL_EMPRESAS_TLAN ORDER BY BDCHAVE");
+  EXPECT_EQ(marcas.Value(0, "BDCONCD").AsString(), "FALSE");
+  EXPECT_EQ(marcas.Value(1, "BDCONCD").AsString(), "TRUE");
+}
+
 TEST_F(MotorRecontabilizacaoTest, PlanChangeCarriesChartAndHistoryFromTheMonthAfterTheClosingAndRefusesUnknownPlans) {
   Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST) VALUES (2, 5, 6)");
   auto trocas = [&] { return Db().QueryValue("SELECT COUNT(*) FROM VINT_EMP_PROCESSOTROCA").AsInteger(); };

@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "framework/component/process_context.h"
+#include "framework/core/datetime.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_value.h"
 #include "framework/schema/entry_keys.h"
@@ -15,6 +16,9 @@
 namespace vyn {
 
 namespace {
+
+// The accounting's own entries (TSISTEMA "Contabilidade"): the variance is no other module's posting.
+constexpr int kTipoLanContabil = 0;
 
 struct TNotaMoeda {
   int Chave = 0;
@@ -213,15 +217,27 @@ void TVZEL_EMP_TVARCAMBIALMGR::Calcula() {
       lancs.push_back({prep->ContaPassiva, n.Conta, valor, &n});
   }
   if (lancs.empty()) return;
+  // The balances read an entry under its chart: the one the company has in force in the month (before
+  // its first register, the first register's).
+  const Variant mes(AnoMes(dataFin));
+  Variant plano = db.QueryValue("SELECT FIRST 1 BDCODPLAPADRAO FROM TEMPRESAS_REF WHERE BDCODEMP = ?"
+                                " ORDER BY CASE WHEN BDREFEMP <= ? THEN 0 ELSE 1 END,"
+                                " CASE WHEN BDREFEMP <= ? THEN -BDREFEMP ELSE BDREFEMP END",
+                                {Variant(codEmp), mes, mes});
+  if (plano.IsNull()) {
+    Falha(codEmp, prefixo + fmt::format("Não há plano de contas da empresa em {}.", AnoMesToText(AnoMes(dataFin))));
+    return;
+  }
 
   int primeira = ReserveEntryKeys(db, codEmp, static_cast<int>(lancs.size()));
   for (size_t i = 0; i < lancs.size(); ++i) {
     const TLanc& l = lancs[i];
     int chaveLan = primeira + static_cast<int>(i);
     script_.push_back(fmt::format(
-        "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST,"
-        " BDCODTPHI, BDCOMPL, BDDCTO) VALUES ({}, {}, {}, {}, {}, {}, {}, {}, {}, {})",
-        codEmp, chaveLan, SQLDate(dataFin), l.Debito, l.Credito, SQLCurrency(l.Valor), SQLValue(prep->CodHist),
+        "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDTIPOLAN, BDDEBITO, BDCREDITO,"
+        " BDVALOR, BDCODHIST, BDCODTPHI, BDCOMPL, BDDCTO) VALUES ({}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {})",
+        codEmp, chaveLan, SQLDate(dataFin), plano.AsInteger(), kTipoLanContabil, l.Debito, l.Credito,
+        SQLCurrency(l.Valor), SQLValue(prep->CodHist),
         SQLValue(prep->CodTphi), QuotedStr("Variação cambial NF " + l.Nota->NumDoc), QuotedStr(l.Nota->NumDoc)));
     script_.push_back(fmt::format("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES ({}, {}, {})",
                                   codEmp, chave, chaveLan));
