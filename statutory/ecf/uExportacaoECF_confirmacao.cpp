@@ -174,7 +174,7 @@ void TfrExportacaoECF::ConfereAvisos(bool livroCaixa, int ano, int64_t plano, in
 // Shows the errors found, or generates the file; False when the generation failed (nothing more is saved).
 bool TfrExportacaoECF::ExportaOuMostraErros() {
   if (FErroEncontrado) {
-    if (!semDialogos_) Inconsistencias_VYN->Execute(false, true, true, true, "");
+    if (!semDialogos_) Inconsistencias_VYN->Show();
     FErroEncontrado = false;
   } else {
     const auto inicio = std::chrono::steady_clock::now();
@@ -195,7 +195,7 @@ bool TfrExportacaoECF::ExportaOuMostraErros() {
       }
       if (!semDialogos_) {
         DlgErroOk(texto, FLogEvent);
-        Inconsistencias_VYN->Execute(false, true, true, true, "");
+        Inconsistencias_VYN->Show();
       }
       return false;
     }
