@@ -10,6 +10,8 @@
 #include "framework/component/process_context.h"
 #include "framework/core/registry_number.h"
 #include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+#include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
@@ -380,6 +382,10 @@ void TfrExportacaoECF::AlimentaDAOExportacao() {
 }
 
 void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
+  // The settings and the history line describe the same export: a failure of either keeps neither,
+  // so the last complete set is still the one restored.
+  TSQLMGR banco(this);
+  TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
   const int64_t emp = edCODEMP->Codigo();
   const int seq = TEXPORTACAO_ITEMSTELA_CONFIGMGR::GetChaveServidor(emp, ClassName());
   saveComponentsValue(seq);
@@ -394,6 +400,7 @@ void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
   if (Ck("ckExportarCC")->Checked()) desc += " - Detalhado por CC";
   FPLANOS_TPLA_SPED->CommandText(
       FPLANOS_TPLA_SPED->GetItemExportacao(emp, seq, Ck("ckExportarCC")->Checked(), kTela, desc), ctExecute);
+  tr.Commit();
 }
 
 std::vector<std::pair<std::string, std::string>> TfrExportacaoECF::ValoresComponentes() const {

@@ -150,6 +150,19 @@ TEST_F(ConfirmacaoECF, FieldErrorsStopTheGeneratorButSettingsAndHistoryAreStillW
   EXPECT_GT(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
 }
 
+TEST_F(ConfirmacaoECF, SettingsAndHistoryAreSavedAllOrNothing) {
+  Db().Execute("CREATE EXCEPTION E_SEM_HISTORICO 'historico recusado'");
+  Db().Execute("CREATE TRIGGER T_SEM_HISTORICO FOR PLANOS_TPLA_SPED BEFORE INSERT AS BEGIN EXCEPTION E_SEM_HISTORICO; END");
+  Preenche(2023, pasta.Caminho.string() + "\\");
+  dialogs.Ok("Exportação realizada com sucesso!");
+  try {
+    tela->spConfirmar->Click();
+  } catch (const std::exception&) {   // the refusal reaches the user; what matters is what was kept
+  }
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
+}
+
 TEST_F(ConfirmacaoECF, UnattendedUnpreparedAccountsRaiseAndSaveNothing) {
   Db().Execute("DELETE FROM TPREPARACAO_CONTAS_ECF");
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
