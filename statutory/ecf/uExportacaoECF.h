@@ -249,6 +249,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void ConfereAvisos(bool livroCaixa, int ano, int64_t plano, int64_t planoRef);
   bool ExportaOuMostraErros();
   void SalvaConfiguracaoEHistorico();
+  // Texts the database cannot store are listed as field errors; False when there is one.
+  bool ConfereTextosGravaveis();
   void ListaFiliaisDivergentes();
   void Mensagem(const std::string& texto, bool aviso);
   // A warning of the confirmation: raised without a user, into the list when dialogs are off, else a box.

@@ -218,6 +218,7 @@ void TfrExportacaoECF::ConfirmarInterno() {
   const int64_t planoRef = CampoInteiro("BDCODPLAPADRAOREF");
   ConferePreparacaoPlano(livroCaixa, t, ano, plano, planoRef);
   ConfereAvisos(livroCaixa, ano, plano, planoRef);
+  const bool gravavel = ConfereTextosGravaveis();
   if (!ExportaOuMostraErros()) return;
   if (FalhaNaTarefa())
     for (const auto& it : Inconsistencias_VYN->Itens())
@@ -225,7 +226,20 @@ void TfrExportacaoECF::ConfirmarInterno() {
         RegistraInconsistenciaExecucao(it.Caption);
         break;
       }
-  SalvaConfiguracaoEHistorico();
+  // A set the database would refuse halfway is not tried: the last complete one stays.
+  if (gravavel) SalvaConfiguracaoEHistorico();
+}
+
+bool TfrExportacaoECF::ConfereTextosGravaveis() {
+  bool ok = true;
+  for (TComponent* c : Components())
+    if (auto* e = dynamic_cast<TEdit_String_Padrao*>(c); e && !FitsWin1252(e->Text())) {
+      ok = false;
+      FErroEncontrado = true;
+      Inconsistencias_VYN->Add_Erro("O campo \"" + e->Name() +
+                                    "\" contém caracteres que não podem ser gravados no banco de dados.");
+    }
+  return ok;
 }
 
 bool TfrExportacaoECF::TemArquivamentoContabil() {

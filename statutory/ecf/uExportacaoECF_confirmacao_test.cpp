@@ -163,6 +163,20 @@ TEST_F(ConfirmacaoECF, SettingsAndHistoryAreSavedAllOrNothing) {
   EXPECT_EQ(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
 }
 
+TEST_F(ConfirmacaoECF, TextTheDatabaseCannotStoreIsAFieldErrorAndNothingIsSaved) {
+  Preenche(2023, pasta.Caminho.string() + "\\\u2713");
+  dialogs.SetListsExpected(true);
+  dialogs.List();
+  tela->spConfirmar->Click();
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  ASSERT_EQ(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption,
+            "O campo \"edArquivo\" contém caracteres que não podem ser gravados no banco de dados.");
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
+}
+
 TEST_F(ConfirmacaoECF, UnattendedUnpreparedAccountsRaiseAndSaveNothing) {
   Db().Execute("DELETE FROM TPREPARACAO_CONTAS_ECF");
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
