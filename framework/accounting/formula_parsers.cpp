@@ -65,7 +65,22 @@ class TAritmetica {
       }
     }
   }
+  // Each parenthesis and unary minus is one level of the descent: a bound keeps a hostile or broken
+  // formula from using up the stack, and deeper than any formula a user writes by hand.
+  static constexpr int kProfundidadeMaxima = 256;
+  struct TNivel {
+    int& n;
+    explicit TNivel(int& x, const std::string& s) : n(x) {
+      if (++n > kProfundidadeMaxima) {
+        --n;
+        throw std::invalid_argument("Fórmula inválida: mais de " + std::to_string(kProfundidadeMaxima) +
+                                    " níveis de parênteses ou sinais em \"" + s.substr(0, 40) + "...\"");
+      }
+    }
+    ~TNivel() { --n; }
+  };
   Currency Factor() {
+    const TNivel nivel(profundidade_, s_);
     if (Le('-')) return -Factor();
     if (Le('(')) {
       Currency v = Expr();
@@ -111,6 +126,7 @@ class TAritmetica {
   const std::string& s_;
   const TParserExpression::TResolveNome& resolve_;
   size_t p_ = 0;
+  int profundidade_ = 0;
   bool desconhecido_ = false;
 };
 

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/core/registry_number.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_value.h"
@@ -411,7 +412,11 @@ bool TfrExportacaoECF::SaiuParaTras(const TControl* c) const {
 int TfrExportacaoECF::Ano() const { return edDataIni->IsValid() && !edDataIni->IsEmpty() ? YearOf(edDataIni->GetData()) : 0; }
 
 void TfrExportacaoECF::RecarregaEmpresa() {
-  if (edCODEMP->Codigo() != 0) edCODEMP->Search();
+  if (edCODEMP->Codigo() == 0) return;
+  // The search's handler is for a new company (fresh P500 values, the taxation check); this read only
+  // refreshes the record at another reference, and the taxation check itself asks for it.
+  const TValorTemporario<bool> relendo(recarregando_, true);
+  edCODEMP->Search();
 }
 
 Variant TfrExportacaoECF::CampoEmpresa(const std::string& campo) const {

@@ -249,6 +249,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void ConfereAvisos(bool livroCaixa, int ano, int64_t plano, int64_t planoRef);
   bool ExportaOuMostraErros();
   void SalvaConfiguracaoEHistorico();
+  // Texts the database cannot store are listed as field errors; False when there is one.
+  bool ConfereTextosGravaveis();
   void ListaFiliaisDivergentes();
   void Mensagem(const std::string& texto, bool aviso);
   // A warning of the confirmation: raised without a user, into the list when dialogs are off, else a box.
@@ -270,6 +272,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   std::map<const vyn::TControl*, TFlags> flags_;
   int competencia_ = 0;
   bool carregando_ = false;
+  bool recarregando_ = false;  // the same company's record read again: no change of company
   bool semDialogos_ = false;  // run for the SPED validation: no dialog may be shown
   // Unattended as the export task's own screen: a problem fails the task. A run for the SPED
   // validation is unattended too, but lists its problems for the validator instead of raising.

@@ -94,6 +94,8 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
     if (enq.IsNull() || enq.AsInteger() != 3) {
       reporta("A empresa informada possui enquadramento diferente de normal.");
     } else if (trib.IsNull() || trib.AsInteger() < 1) {
+      cbTributacao->SetItemIndex(-1);
+      cbTributacao->SetEnabled(false);
       reporta("A empresa está enquadrada como normal, portanto informe a forma de tributação para o ano base da "
               "exportação no cadastro da empresa.");
     } else {
@@ -142,7 +144,7 @@ void TfrExportacaoECF::edCODEMPExit(TComponent*) {
 }
 
 void TfrExportacaoECF::edCODEMPAfterSearch() {
-  if (getPossuiConfigPadrao()) return;
+  if (recarregando_ || getPossuiConfigPadrao()) return;
   Variant cc = CampoEmpresa("BDCODPLACC");
   const bool temCC = !cc.IsNull() && cc.AsInteger() > 0;
   Ck("ckExportarCC")->SetEnabled(temCC);
@@ -188,8 +190,9 @@ void TfrExportacaoECF::edDataIniExit(TComponent*) {
     SetCompentencia(AnoMes(d));
     RecarregaEmpresa();
   }
+  // The confirm pass has run the taxation check already: its notice is listed once, not also boxed.
   auto f = flags_.find(edDataIni);
-  if (f == flags_.end() || !(f->second.ShiftTab || f->second.Outro)) FormaTributacaoOK(true);
+  if (!FValidacaoImportacao && (f == flags_.end() || !(f->second.ShiftTab || f->second.Outro))) FormaTributacaoOK(true);
   HabilitaInformacoesEconomicas();
   ControlaOptanteDiferencaSocECont();
   HabilitaOutrasInfo();

@@ -10,6 +10,8 @@
 #include "framework/component/process_context.h"
 #include "framework/core/registry_number.h"
 #include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+#include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
@@ -174,7 +176,7 @@ void TfrExportacaoECF::ConfereAvisos(bool livroCaixa, int ano, int64_t plano, in
 // Shows the errors found, or generates the file; False when the generation failed (nothing more is saved).
 bool TfrExportacaoECF::ExportaOuMostraErros() {
   if (FErroEncontrado) {
-    if (!semDialogos_) Inconsistencias_VYN->Execute(false, true, true, true, "");
+    if (!semDialogos_) Inconsistencias_VYN->Show();
     FErroEncontrado = false;
   } else {
     const auto inicio = std::chrono::steady_clock::now();
@@ -195,7 +197,7 @@ bool TfrExportacaoECF::ExportaOuMostraErros() {
       }
       if (!semDialogos_) {
         DlgErroOk(texto, FLogEvent);
-        Inconsistencias_VYN->Execute(false, true, true, true, "");
+        Inconsistencias_VYN->Show();
       }
       return false;
     }
@@ -216,6 +218,7 @@ void TfrExportacaoECF::ConfirmarInterno() {
   const int64_t planoRef = CampoInteiro("BDCODPLAPADRAOREF");
   ConferePreparacaoPlano(livroCaixa, t, ano, plano, planoRef);
   ConfereAvisos(livroCaixa, ano, plano, planoRef);
+  const bool gravavel = ConfereTextosGravaveis();
   if (!ExportaOuMostraErros()) return;
   if (FalhaNaTarefa())
     for (const auto& it : Inconsistencias_VYN->Itens())
@@ -223,7 +226,20 @@ void TfrExportacaoECF::ConfirmarInterno() {
         RegistraInconsistenciaExecucao(it.Caption);
         break;
       }
-  SalvaConfiguracaoEHistorico();
+  // A set the database would refuse halfway is not tried: the last complete one stays.
+  if (gravavel) SalvaConfiguracaoEHistorico();
+}
+
+bool TfrExportacaoECF::ConfereTextosGravaveis() {
+  bool ok = true;
+  for (TComponent* c : Components())
+    if (auto* e = dynamic_cast<TEdit_String_Padrao*>(c); e && !FitsWin1252(e->Text())) {
+      ok = false;
+      FErroEncontrado = true;
+      Inconsistencias_VYN->Add_Erro("O campo \"" + e->Name() +
+                                    "\" contém caracteres que não podem ser gravados no banco de dados.");
+    }
+  return ok;
 }
 
 bool TfrExportacaoECF::TemArquivamentoContabil() {
@@ -380,6 +396,10 @@ void TfrExportacaoECF::AlimentaDAOExportacao() {
 }
 
 void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
+  // The settings and the history line describe the same export: a failure of either keeps neither,
+  // so the last complete set is still the one restored.
+  TSQLMGR banco(this);
+  TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
   const int64_t emp = edCODEMP->Codigo();
   const int seq = TEXPORTACAO_ITEMSTELA_CONFIGMGR::GetChaveServidor(emp, ClassName());
   saveComponentsValue(seq);
@@ -394,6 +414,7 @@ void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
   if (Ck("ckExportarCC")->Checked()) desc += " - Detalhado por CC";
   FPLANOS_TPLA_SPED->CommandText(
       FPLANOS_TPLA_SPED->GetItemExportacao(emp, seq, Ck("ckExportarCC")->Checked(), kTela, desc), ctExecute);
+  tr.Commit();
 }
 
 std::vector<std::pair<std::string, std::string>> TfrExportacaoECF::ValoresComponentes() const {

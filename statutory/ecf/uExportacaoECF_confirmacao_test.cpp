@@ -76,6 +76,61 @@ TEST_F(ConfirmacaoECF, CleanRunWritesTheFileSavesTheSettingsAndTheHistory) {
             "1 - Lucro Real de: 01/01/2023 a 31/12/2023");
 }
 
+// 2014 reads the company's record under the start date's reference: the read must not start the
+// taxation check again from the company search (it did, without end).
+TEST_F(ConfirmacaoECF, A2014StartDateExports) {
+  Db().Execute("UPDATE TPREPARACAO_CONTAS_ECF SET BDANO = 2014");
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDREFEMP = 201401");   // the record in force in 2014
+  Preenche(2014, pasta.Caminho.string() + "\\");
+  EXPECT_EQ(GetIndexCombo(*tela->cbTributacao), 1);
+  dialogs.Ok("Exportação realizada com sucesso!");
+  tela->spConfirmar->Click();
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+  EXPECT_EQ(tela->Gerador()->Execucoes, 1);
+}
+
+TEST_F(ConfirmacaoECF, TaxationOfTheRecordSetsTheComboAndAMissingOneIsWarnedOncePerConfirmation) {
+  for (auto [codigo, item] : {std::pair{1, 5}, {3, 8}, {4, 9}}) {
+    Db().Execute("UPDATE TEMPRESAS_REF SET BDFORMATRIBUTACAO = " + std::to_string(codigo));
+    Preenche(2023, pasta.Caminho.string());
+    EXPECT_EQ(GetIndexCombo(*tela->cbTributacao), item) << codigo;
+    EXPECT_FALSE(tela->cbTributacao->Enabled());
+  }
+  const std::string aviso = "A empresa está enquadrada como normal, portanto informe a forma de tributação para o ano "
+                            "base da exportação no cadastro da empresa.";
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDFORMATRIBUTACAO = 0");
+  dialogs.Ok(aviso);
+  Preenche(2023, pasta.Caminho.string());
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+  EXPECT_EQ(tela->cbTributacao->ItemIndex(), -1);
+  EXPECT_FALSE(tela->cbTributacao->Enabled());
+  dialogs.SetListsExpected(true);
+  dialogs.List();
+  tela->spConfirmar->Click();
+  int vezes = 0;
+  for (const auto& i : tela->Inconsistencias_VYN->Itens()) vezes += i.Caption == aviso;
+  EXPECT_EQ(vezes, 1);
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+}
+
+// The confirm pass re-reads the company's record; that is no change of company and must not drop
+// the P500 values the user typed.
+TEST_F(ConfirmacaoECF, P500ValuesTypedBeforeTheConfirmationReachTheFile) {
+  Preenche(2021, pasta.Caminho.string() + "\\");
+  tela->cbPercentualAliquotaCSLL->Select(2);   // "6 - 15%-20%"
+  tela->cbPercentualAliquotaCSLLChange(tela->cbPercentualAliquotaCSLL);
+  ASSERT_NE(tela->FDadosP500_51, nullptr);
+  ASSERT_NE(tela->FDadosP500_52, nullptr);
+  tela->FDadosP500_51->Valor = Currency::Parse("10,50");
+  tela->FDadosP500_52->Valor = Currency::Parse("20");
+  dialogs.Ok("Exportação realizada com sucesso!");
+  tela->spConfirmar->Click();
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+  const std::string txt = Arquivo();
+  EXPECT_NE(txt.find("=10.5000\r\n"), std::string::npos) << txt;
+  EXPECT_NE(txt.find("=20.0000\r\n"), std::string::npos) << txt;
+}
+
 TEST_F(ConfirmacaoECF, FieldErrorsStopTheGeneratorButSettingsAndHistoryAreStillWritten) {
   Preenche(2023, pasta.Caminho.string());
   tela->edDataIni->SetData(TDateTime());
@@ -85,8 +140,41 @@ TEST_F(ConfirmacaoECF, FieldErrorsStopTheGeneratorButSettingsAndHistoryAreStillW
   EXPECT_EQ(tela->Gerador()->Execucoes, 0);
   EXPECT_GE(tela->Inconsistencias_VYN->CountErros(), 1);
   EXPECT_EQ(tela->Inconsistencias_VYN->getItemObjeto(0).Caption, "A data inicial deverá ser superior a 01/01/2014.");
+  // The user is shown the errors themselves, not only the warnings around them.
+  ASSERT_FALSE(dialogs.Calls().empty());
+  const auto& mostrada = dialogs.Calls().back();
+  ASSERT_EQ(mostrada.Kind, TDialogKind::List);
+  ASSERT_FALSE(mostrada.Items.empty());
+  EXPECT_EQ(mostrada.Items[0], "[E] 1: A data inicial deverá ser superior a 01/01/2014.");
   EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 1);
   EXPECT_GT(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
+}
+
+TEST_F(ConfirmacaoECF, SettingsAndHistoryAreSavedAllOrNothing) {
+  Db().Execute("CREATE EXCEPTION E_SEM_HISTORICO 'historico recusado'");
+  Db().Execute("CREATE TRIGGER T_SEM_HISTORICO FOR PLANOS_TPLA_SPED BEFORE INSERT AS BEGIN EXCEPTION E_SEM_HISTORICO; END");
+  Preenche(2023, pasta.Caminho.string() + "\\");
+  dialogs.Ok("Exportação realizada com sucesso!");
+  try {
+    tela->spConfirmar->Click();
+  } catch (const std::exception&) {   // the refusal reaches the user; what matters is what was kept
+  }
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
+}
+
+TEST_F(ConfirmacaoECF, TextTheDatabaseCannotStoreIsAFieldErrorAndNothingIsSaved) {
+  Preenche(2023, pasta.Caminho.string() + "\\\u2713");
+  dialogs.SetListsExpected(true);
+  dialogs.List();
+  tela->spConfirmar->Click();
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  ASSERT_EQ(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption,
+            "O campo \"edArquivo\" contém caracteres que não podem ser gravados no banco de dados.");
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG"), 0);
 }
 
 TEST_F(ConfirmacaoECF, UnattendedUnpreparedAccountsRaiseAndSaveNothing) {
