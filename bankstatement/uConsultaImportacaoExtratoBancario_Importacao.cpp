@@ -30,7 +30,8 @@ namespace {
 // cannot unbalance the run (an unidentified line is the very line an office returns).
 std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
   auto b = std::make_unique<TClientDataSet>();
-  for (const char* c : {"BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"}) b->AddFieldDef(c, TFieldType::ftInteger);
+  for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"})
+    b->AddFieldDef(c, TFieldType::ftInteger);
   b->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
   b->AddFieldDef("BDVINC_BAIXA", TFieldType::ftBoolean);
   b->CreateDataSet();
