@@ -488,6 +488,8 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   setBaixaTarefa(false, 15);
   util->FApenasPrep = false;
   if (FImpPreparacao && !FEstado) AtualizaTreeView();
+  // What the run could not import is only useful to the user who sees it.
+  if (auto* inc = util->Inconsistencias(); inc && inc->Count() > 0) inc->Execute(true, true, true, true, "");
 }
 
 }  // namespace integracao

@@ -174,7 +174,7 @@ TEST_F(RevisaoExtratoTest, LinesWithoutAChartAreCheckedAgainstTheCompanysChart) 
   Linha(2, 1001, 9999, 50);   // no such account in the company's chart
   TfrConsultaImportacaoExtratoBancario* t = Abre();
   EXPECT_EQ(I(*t->DAOLinhas(), "BDCODPLAPADRAO"), 3);
-  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 não importado");
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 não importado").List();
   t->spImportacao->Click();
   auto lanc = Db().QueryAll("select BDVALOR from VZEL_EMPRESAS_TLAN where BDCODEMP = 15");
   ASSERT_EQ(lanc.Rows.size(), 1u);
