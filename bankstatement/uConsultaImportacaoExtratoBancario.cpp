@@ -1,10 +1,12 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 
 #include <filesystem>
+#include <map>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/lancamento_y570_mgr.h"
 #include "framework/accounting/mov_par_mgr.h"
@@ -254,10 +256,25 @@ void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
     if (!nomes.count(c.Nome)) FLinhas->AddFieldDef(c.Nome, c.Tipo, c.Tamanho);
   FLinhas->CreateDataSet();
   if (origem) {
+    // A statement line knows only its bank account: the chart and history plan of its company are what
+    // give its accounts and histories a meaning (descriptions, Y570, the import's account check).
+    std::map<int64_t, std::pair<int, int>> planos;
+    auto planosDa = [&](int64_t empresa) {
+      auto it = planos.find(empresa);
+      if (it == planos.end())
+        it = planos.emplace(empresa, std::make_pair(vyn::PlanoContasEmpresa(empresa), PlanoHistoricoEmpresa(empresa)))
+                 .first;
+      return it->second;
+    };
     TFilterGuard filtro(*origem, TFilterGuard::kAllRows);
     for (origem->First(); !origem->Eof(); origem->Next()) {
       FLinhas->Append();
       FLinhas->CopyFieldsByName(*origem);
+      if (Int(*FLinhas, "BDCODPLAPADRAO") <= 0 || Int(*FLinhas, "BDCODHIST") <= 0) {
+        const auto [contas, historicos] = planosDa(Int(*FLinhas, "BDCODEMP"));
+        if (Int(*FLinhas, "BDCODPLAPADRAO") <= 0) FLinhas->FieldByName("BDCODPLAPADRAO").SetAsInteger(contas);
+        if (Int(*FLinhas, "BDCODHIST") <= 0) FLinhas->FieldByName("BDCODHIST").SetAsInteger(historicos);
+      }
       for (const char* f : {"BDINCONSISTENTE", "BDMULTLANC", "BDSTATUSWEB"})
         if (FLinhas->FieldByName(f).IsNull()) FLinhas->FieldByName(f).SetAsInteger(0);
       for (const char* f : {"BDTRANSPREP", "BDVINC_BAIXA", "BDCONCD", "BDCONCC"})

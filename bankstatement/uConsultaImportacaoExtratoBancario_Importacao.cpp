@@ -30,7 +30,8 @@ namespace {
 // cannot unbalance the run (an unidentified line is the very line an office returns).
 std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
   auto b = std::make_unique<TClientDataSet>();
-  for (const char* c : {"BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"}) b->AddFieldDef(c, TFieldType::ftInteger);
+  for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"})
+    b->AddFieldDef(c, TFieldType::ftInteger);
   b->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
   b->AddFieldDef("BDVINC_BAIXA", TFieldType::ftBoolean);
   b->CreateDataSet();
@@ -487,6 +488,8 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   setBaixaTarefa(false, 15);
   util->FApenasPrep = false;
   if (FImpPreparacao && !FEstado) AtualizaTreeView();
+  // What the run could not import is only useful to the user who sees it.
+  if (auto* inc = util->Inconsistencias(); inc && inc->Count() > 0) inc->Execute(true, true, true, true, "");
 }
 
 }  // namespace integracao

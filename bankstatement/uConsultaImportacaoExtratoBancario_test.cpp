@@ -39,6 +39,8 @@ class RevisaoExtratoTest : public DyqDialogTest {
     DesregistraModulo(ClassRegistry(), {Registro<TRevisaoStub>(kRevisao, TClassKind::Screen)});
     RegistraModulo(ClassRegistry(), {Registro<TfrConsultaImportacaoExtratoBancario>(kRevisao, TClassKind::Screen)});
     server.On("POST", "/retornos", [](const TFakeRequest&) { return TFakeResponse(200, "{}"); });
+    for (int conta : {1001, 3001, 3002, 3003, 4001, 4002, 4005})
+      Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA) values (3, ?)", {conta});
     empresa_ = principal_->Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
     empresa_->SetText("15");
     conta_ = principal_->Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcPlanoContas));
@@ -165,6 +167,25 @@ TEST_F(RevisaoExtratoTest, ImportWritesLinesWithReservedKeysAndReportsEachLineOn
   // Closing sends nothing again: every line was reported once.
   t->Close();
   EXPECT_EQ(Retornos().size(), 3u);
+}
+
+TEST_F(RevisaoExtratoTest, LinesWithoutAChartAreCheckedAgainstTheCompanysChart) {
+  Linha(1, 1001, 3001, 100);
+  Linha(2, 1001, 9999, 50);   // no such account in the company's chart
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  EXPECT_EQ(I(*t->DAOLinhas(), "BDCODPLAPADRAO"), 3);
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 não importado").List();
+  t->spImportacao->Click();
+  auto lanc = Db().QueryAll("select BDVALOR from VZEL_EMPRESAS_TLAN where BDCODEMP = 15");
+  ASSERT_EQ(lanc.Rows.size(), 1u);
+  EXPECT_EQ(lanc.Value(0, "BDVALOR").AsCurrency(), V(100));
+  bool listada = false;
+  for (const auto& i : inc_.Itens()) listada |= i.Caption.find("conta 9999 à crédito não existe") != std::string::npos;
+  EXPECT_TRUE(listada);
+  for (const auto& r : Retornos())
+    for (const auto& d : r["documento"].value("aDado", nlohmann::json::array()))
+      EXPECT_NE(d["extratoItemId"], 12) << "a line not written is never reported integrated";
+  t->Close();
 }
 
 TEST_F(RevisaoExtratoTest, ClosingWithoutImportReportsNoLineAsIntegrated) {
@@ -384,7 +405,7 @@ TEST_F(RevisaoExtratoTest, OnlyPreparedImportWritesCompleteLinesAndKeepsTheOther
 
 TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineEnablesItsButtons) {
   Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 700, 'TRUE')");
-  Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 3002, 'FALSE')");
+  Db().Execute("update PLANOS_TPLA set BDAPLIFIN = 'FALSE' where BDCODPLAPADRAO = 3 and BDCODTPLA = 3002");
   Linha(1, 1001, 700, 10);
   Linha(2, 1001, 3002, 20);
   dialogs.List();
@@ -392,7 +413,8 @@ TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineE
   ASSERT_EQ(inc_.Count(), 1);
   EXPECT_EQ(inc_.Itens()[0].Caption.rfind("Lançamento 1: A conta informada a crédito é de aplicação financeira", 0), 0u);
   TDAOFactory* l = t->DAOLinhas();
-  for (l->First(); !l->Eof(); l->Next()) campos::Grava(*l, "BDCODPLAPADRAO", Variant(3));
+  // The lines came without a chart: the review gave them the company's.
+  for (l->First(); !l->Eof(); l->Next()) EXPECT_EQ(I(*l, "BDCODPLAPADRAO"), 3);
   // Line 2 was reconciled with a posted entry: its reconciled entries can be shown.
   static_cast<TLancamentoMGR*>(l)->setItensConciliadosItem(15, 2, "", EncodeDate(2024, 3, 2), V(20), 900, 1);
   ASSERT_TRUE(Vai(*l, 1));
@@ -466,6 +488,24 @@ TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndASettlementPostsOnceAc
   EXPECT_EQ(lanc.Value(1, "BDVALOR").AsCurrency(), V(80));
   EXPECT_EQ(lanc.Value(2, "BDVALOR").AsCurrency(), V(130));
   EXPECT_TRUE(l->IsEmpty());
+  t->Close();
+}
+
+// The split rows close the line they complete: 100 = 60 + 40, each row settling an installment.
+TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRows) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, 0, 100);
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  for (auto [lanc, valor] : std::initializer_list<std::array<int, 2>>{{1, 60}, {2, 40}})
+    m->AppendRecord({Variant(1), Variant(1), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
+                     Variant(clientes), Variant(V(valor))});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
+  dialogs.Ok("Importação finalizada");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 2);
+  EXPECT_GT(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1").AsInteger(), 0);
   t->Close();
 }
 

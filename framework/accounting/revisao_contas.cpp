@@ -1,4 +1,5 @@
 // Chart, key and conciliation questions the entry reviews ask.
+#include <set>
 #include <fmt/format.h>
 
 #include "framework/component/resultado_execucao.h"
@@ -34,10 +35,28 @@ Variant TContasPlanosMGR::GetCampoConta(TComponent*, int codPlaPadrao, int conta
                         {codPlaPadrao, conta});
 }
 
-bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* dao, TClientDataSet*,
+namespace {
+// The split rows of the weighed lines: a line's split rows carry the sides the line leaves open, and
+// weigh with the line whatever their own link (the line is weighed whole).
+void SomaMultiplos(const std::set<std::pair<int64_t, int64_t>>& linhas, TClientDataSet* multi, Currency& debitos,
+                   Currency& creditos) {
+  if (!multi || linhas.empty()) return;
+  TClientDataSet m;
+  m.CloneCursor(*multi, true);
+  for (m.First(); !m.Eof(); m.Next()) {
+    if (!linhas.count({m.FieldByName("BDCODEMP").AsInteger(), m.FieldByName("BDCHAVE").AsInteger()})) continue;
+    const Currency valor = m.FieldByName("BDVALOR").IsNull() ? Currency() : m.FieldByName("BDVALOR").AsCurrency();
+    if (m.FieldByName("BDDEBITO").AsInteger() > 0) debitos += valor;
+    if (m.FieldByName("BDCREDITO").AsInteger() > 0) creditos += valor;
+  }
+}
+}  // namespace
+
+bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* dao, TClientDataSet* multi,
                                                  const std::string& campo, bool apenasPreparados, bool, bool) {
   if (!dao) return false;
   Currency debitos, creditos;
+  std::set<std::pair<int64_t, int64_t>> pesadas;
   const TBookmark onde = dao->IsEmpty() ? 0 : dao->GetBookmark();
   {
     TFilterGuard filtro(*dao);
@@ -59,7 +78,10 @@ bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* da
       if (apenasPreparados && (!temDebito || !temCredito)) continue;
       if (temDebito) debitos += valor;
       if (temCredito) creditos += valor;
+      if (!apenasPreparados && dao->FindField("BDCODEMP") && dao->FindField("BDCHAVE"))
+        pesadas.insert({dao->FieldByName("BDCODEMP").AsInteger(), dao->FieldByName("BDCHAVE").AsInteger()});
     }
+    SomaMultiplos(pesadas, multi, debitos, creditos);
   }
   if (onde && dao->BookmarkValid(onde)) dao->GotoBookmark(onde);
   if (debitos == creditos) return false;

@@ -4,8 +4,10 @@
 #include <fmt/format.h>
 
 #include <cctype>
+#include <map>
 #include <set>
 
+#include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
@@ -287,6 +289,12 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
     contas.emplace(k, ok);
     return ok;
   };
+  std::map<int, int> planos;
+  auto planoEmpresa = [&](int empresa) {
+    auto it = planos.find(empresa);
+    if (it == planos.end()) it = planos.emplace(empresa, PlanoContasEmpresa(empresa)).first;
+    return it->second;
+  };
   const bool temPlano = ds.FindField("BDCODPLAPADRAO") != nullptr;
   // A staged node keeps its problems per line in VZEL_INCON_TLAN, where the settlement engine looks.
   const bool grande = ModoArquivoGrande(&ds);
@@ -303,7 +311,10 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
     const int deb = Inteiro(ds, "BDDEBITO");
     const int cre = Inteiro(ds, "BDCREDITO");
     if (deb == 0 && cre == 0) erros.push_back("nenhuma conta informada");
-    const int plano = temPlano ? Inteiro(ds, "BDCODPLAPADRAO") : 0;
+    int plano = temPlano ? Inteiro(ds, "BDCODPLAPADRAO") : 0;
+    // A line without its own chart is checked against its company's: an account is never taken unchecked.
+    if (plano <= 0 && (deb > 0 || cre > 0)) plano = planoEmpresa(Inteiro(ds, "BDCODEMP"));
+    if (plano <= 0 && (deb > 0 || cre > 0)) erros.push_back("plano de contas da empresa não encontrado");
     if (plano > 0) {
       if (deb > 0 && !existe(plano, deb))
         erros.push_back(fmt::format("conta {} à débito não existe (ou não é analítica) no plano {}", deb, plano));
