@@ -150,6 +150,19 @@ class TProcessoBaixas {
   void SetCarregandoVinculos(bool on) { FCarregandoVinculos = on; }
 
  private:
+  // The choices of an automatic-link run, as GetVinculosAutomaticos was given them.
+  struct TOpcoesVinculoAutomatico {
+    bool Doc = false;
+    bool ZeroEsq = false;
+    bool DistinguirValores = false;
+    bool VincComprovantes = false;
+    vyn::TDAOFactory* DAOPlaContab = nullptr;
+  };
+  // Links each unlinked entry of fonte (the review's rows, or their in-memory copy) to the open
+  // installment or receipt it matches.
+  void VinculaLinhas(vyn::TComponent* prComponent, vyn::TDAOFactory* prDAOLancamentos, vyn::TDAOFactory& fonte,
+                     const TOpcoesVinculoAutomatico& o);
+
   // What the value callbacks read: the imported entries, the link data set walked (nullptr: the
   // plain links, or the receipt links when only they hold rows) and the company edit. The engine's
   // own come from its setters; a posting run keeps its own for its length and leaves these alone.

@@ -79,6 +79,52 @@ struct CopiaArquivoGrande {
   ~CopiaArquivoGrande() {
     if (mgr && mgr->Owner()) mgr->Owner()->FreeComponent(mgr);
   }
+  // Loads the review's rows (its command and parameters, on its work table) into the copy, owned by
+  // dono when given.
+  TLancamentoMGR* Abre(TComponent* dono, TDAOFactory& revisao) {
+    if (dono) {
+      mgr = TLancamentoMGR::CreateMgr(dono, false, false, 1, true, true);
+    } else {
+      semDono = std::make_unique<TLancamentoMGR>(nullptr);
+      mgr = semDono.get();
+    }
+    mgr->SetDatabase(&revisao.Database());
+    mgr->SetControlMemory(true);
+    mgr->SetHugeFile(true);
+    mgr->SetSessao(revisao.Sessao());
+    mgr->SetWorkTable(revisao.WorkTable());
+    mgr->CommandText(revisao.GetCommandText(), ctOpen, revisao.GetCommandParams());
+    return mgr;
+  }
+};
+
+// How many entries share each value (and document): counted once, as money and on the document the
+// match compares, so "00042" and "42" count as one document when zeros go. A value is "the only
+// one" when no other entry has it (with the same document, when documents are compared).
+class TContagemValores {
+ public:
+  TContagemValores(TClientDataSet& fonte, bool prDoc, bool prZeroEsq) : doc_(prDoc) {
+    TClientDataSet clone;
+    clone.CloneCursor(fonte, true);
+    for (clone.First(); !clone.Eof(); clone.Next()) {
+      const int64_t v = clone.FieldByName("BDVALOR").AsCurrency().Raw();
+      ++porValor_[v];
+      if (prDoc) ++porValorDoc_[{v, DocumentoComparado(clone.FieldByName("BDDCTO").AsString(), prDoc, prZeroEsq)}];
+    }
+  }
+  bool Unico(int64_t valor, const std::string& doc) const {
+    if (doc_ && !doc.empty()) {
+      auto it = porValorDoc_.find({valor, doc});
+      return it != porValorDoc_.end() && it->second == 1;
+    }
+    auto it = porValor_.find(valor);
+    return it != porValor_.end() && it->second == 1;
+  }
+
+ private:
+  bool doc_;
+  std::unordered_map<int64_t, int> porValor_;
+  std::map<std::pair<int64_t, std::string>, int> porValorDoc_;
 };
 
 }  // namespace
@@ -290,11 +336,9 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
                                              bool prVincComprovantes, TDAOFactory* prDAOPlaContab) {
   if (!prDAOLancamentos) return;
   TDAOFactory* const daoImport = FDAO;
-  TComponent* const telaArquivoGrande = prComponent ? prComponent->FindOwnerOfClass(kTelaArquivoGrande) : nullptr;
   const bool arquivoGrande = ModoArquivoGrande(prDAOLancamentos);
   const int recNo = arquivoGrande ? 0 : prDAOLancamentos->RecNo();
   CopiaArquivoGrande copia;
-  TClientDataSet clone;   // goes before the copy it may browse
 
   auto termina = [&] {
     FDAO = daoImport;
@@ -309,75 +353,12 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
   };
   try {
     if (BuscaLancamentosFiscal(prComponent, prEmpresa, true, prDoc)) {
-      TDAOFactory* fonte = prDAOLancamentos;
-      if (arquivoGrande) {
-        // The scan runs over an in-memory copy of the review's rows; links are flagged in the work table.
-        if (prComponent) {
-          copia.mgr = TLancamentoMGR::CreateMgr(prComponent, false, false, 1, true, true);
-        } else {
-          copia.semDono = std::make_unique<TLancamentoMGR>(nullptr);
-          copia.mgr = copia.semDono.get();
-        }
-        copia.mgr->SetDatabase(&prDAOLancamentos->Database());
-        copia.mgr->SetControlMemory(true);
-        copia.mgr->SetHugeFile(true);
-        copia.mgr->SetSessao(prDAOLancamentos->Sessao());
-        copia.mgr->SetWorkTable(prDAOLancamentos->WorkTable());
-        copia.mgr->CommandText(prDAOLancamentos->GetCommandText(), ctOpen, prDAOLancamentos->GetCommandParams());
-        fonte = copia.mgr;
-      }
+      // A large-file review is scanned over an in-memory copy of its rows; links are flagged in the
+      // work table.
+      TDAOFactory* fonte = arquivoGrande ? copia.Abre(prComponent, *prDAOLancamentos) : prDAOLancamentos;
       FDAO = fonte;
-
-      // How many entries share each value (and document): counted once, as money and on the
-      // document the match compares, so "00042" and "42" count as one document when zeros go.
-      clone.CloneCursor(*fonte, true);
-      std::unordered_map<int64_t, int> porValor;
-      std::map<std::pair<int64_t, std::string>, int> porValorDoc;
-      for (clone.First(); !clone.Eof(); clone.Next()) {
-        const int64_t v = clone.FieldByName("BDVALOR").AsCurrency().Raw();
-        ++porValor[v];
-        if (prDoc) ++porValorDoc[{v, DocumentoComparado(clone.FieldByName("BDDCTO").AsString(), prDoc, prZeroEsq)}];
-      }
-
-      auto* lancMgr = dynamic_cast<TLancamentoMGR*>(prDAOLancamentos);
-      // The data set the entry's nature is read from: the first split line of kind 1 of a large-file
-      // review's entry, when it has one.
-      auto GetDAOPesq = [&]() -> TClientDataSet* {
-        if (!telaArquivoGrande || !lancMgr || !lancMgr->TemMultiLancamentosDAO()) return fonte;
-        TClientDataSet* multi = lancMgr->getMultiLancamentosDAO();
-        multi->CancelRange();
-        multi->SetRange({fonte->FieldByName("BDCODEMP").Value(), fonte->FieldByName("BDCHAVE").Value()},
-                        {fonte->FieldByName("BDCODEMP").Value(), fonte->FieldByName("BDCHAVE").Value()});
-        for (multi->First(); !multi->Eof(); multi->Next())
-          if (multi->FieldByName("BDTIPOMULTLANC").AsInteger() == 1) return multi;
-        return fonte;
-      };
-
-      for (fonte->First(); !fonte->Eof(); fonte->Next()) {
-        if (Vinculado(*fonte)) continue;
-        // Read from the column itself: the account reader's fallback follows whatever link row is current.
-        const int natureza = Conta(*GetDAOPesq(), "BDDEBITO") == 0 ? 1 : 0;
-        const std::string doc =
-            DocumentoComparado(prDoc ? fonte->FieldByName("BDDCTO").AsString() : std::string(), prDoc, prZeroEsq);
-        const int64_t valor = fonte->FieldByName("BDVALOR").AsCurrency().Raw();
-        const bool apenasUmValor =
-            (prDoc && !doc.empty() ? porValorDoc[{valor, doc}] : porValor[valor]) == 1;
-        if (prVincComprovantes && fonte->FieldByName("BDTEMCOMPROVANTE").AsInteger() != 1) continue;
-        if (!FEditConta && prVincComprovantes && Conta(*fonte, "BDDEBITO") != 0 && Conta(*fonte, "BDCREDITO") != 0) {
-          // A receipt with both accounts may settle a receivable or a payable.
-          ProcessoVincAutComprovantes(prComponent, 0, doc, prDAOLancamentos, prDistinguirValores, fonte,
-                                      apenasUmValor, prDAOPlaContab);
-          if (!Vinculado(*fonte))
-            ProcessoVincAutComprovantes(prComponent, 1, doc, prDAOLancamentos, prDistinguirValores, fonte,
-                                        apenasUmValor, prDAOPlaContab);
-        } else if (prVincComprovantes) {
-          ProcessoVincAutComprovantes(prComponent, natureza, doc, prDAOLancamentos, prDistinguirValores, fonte,
-                                      apenasUmValor, prDAOPlaContab);
-        } else {
-          ProcessoVincAutomatico(prComponent, natureza, doc, prDAOLancamentos, prDistinguirValores, fonte,
-                                 apenasUmValor);
-        }
-      }
+      const TOpcoesVinculoAutomatico opcoes{prDoc, prZeroEsq, prDistinguirValores, prVincComprovantes, prDAOPlaContab};
+      VinculaLinhas(prComponent, prDAOLancamentos, *fonte, opcoes);
     }
   } catch (...) {
     termina();
@@ -392,6 +373,49 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
   }
   termina();
   if (arquivoGrande) reabre();
+}
+
+void TProcessoBaixas::VinculaLinhas(TComponent* prComponent, TDAOFactory* prDAOLancamentos, TDAOFactory& fonte,
+                                    const TOpcoesVinculoAutomatico& o) {
+  const TContagemValores contagem(fonte, o.Doc, o.ZeroEsq);
+  TComponent* const telaArquivoGrande = prComponent ? prComponent->FindOwnerOfClass(kTelaArquivoGrande) : nullptr;
+  auto* lancMgr = dynamic_cast<TLancamentoMGR*>(prDAOLancamentos);
+  // The data set the entry's nature is read from: the first split line of kind 1 of a large-file
+  // review's entry, when it has one.
+  auto GetDAOPesq = [&]() -> TClientDataSet* {
+    if (!telaArquivoGrande || !lancMgr || !lancMgr->TemMultiLancamentosDAO()) return &fonte;
+    TClientDataSet* multi = lancMgr->getMultiLancamentosDAO();
+    multi->CancelRange();
+    multi->SetRange({fonte.FieldByName("BDCODEMP").Value(), fonte.FieldByName("BDCHAVE").Value()},
+                    {fonte.FieldByName("BDCODEMP").Value(), fonte.FieldByName("BDCHAVE").Value()});
+    for (multi->First(); !multi->Eof(); multi->Next())
+      if (multi->FieldByName("BDTIPOMULTLANC").AsInteger() == 1) return multi;
+    return &fonte;
+  };
+
+  for (fonte.First(); !fonte.Eof(); fonte.Next()) {
+    if (Vinculado(fonte)) continue;
+    // Read from the column itself: the account reader's fallback follows whatever link row is current.
+    const int natureza = Conta(*GetDAOPesq(), "BDDEBITO") == 0 ? 1 : 0;
+    const std::string doc =
+        DocumentoComparado(o.Doc ? fonte.FieldByName("BDDCTO").AsString() : std::string(), o.Doc, o.ZeroEsq);
+    const bool apenasUmValor = contagem.Unico(fonte.FieldByName("BDVALOR").AsCurrency().Raw(), doc);
+    if (o.VincComprovantes && fonte.FieldByName("BDTEMCOMPROVANTE").AsInteger() != 1) continue;
+    if (!FEditConta && o.VincComprovantes && Conta(fonte, "BDDEBITO") != 0 && Conta(fonte, "BDCREDITO") != 0) {
+      // A receipt with both accounts may settle a receivable or a payable.
+      ProcessoVincAutComprovantes(prComponent, 0, doc, prDAOLancamentos, o.DistinguirValores, &fonte, apenasUmValor,
+                                  o.DAOPlaContab);
+      if (!Vinculado(fonte))
+        ProcessoVincAutComprovantes(prComponent, 1, doc, prDAOLancamentos, o.DistinguirValores, &fonte,
+                                    apenasUmValor, o.DAOPlaContab);
+    } else if (o.VincComprovantes) {
+      ProcessoVincAutComprovantes(prComponent, natureza, doc, prDAOLancamentos, o.DistinguirValores, &fonte,
+                                  apenasUmValor, o.DAOPlaContab);
+    } else {
+      ProcessoVincAutomatico(prComponent, natureza, doc, prDAOLancamentos, o.DistinguirValores, &fonte,
+                             apenasUmValor);
+    }
+  }
 }
 
 void TProcessoBaixas::DeletarVinculosAutomaticos(TComponent* prSender, TEdit_Codigo_Search_VYN* prCodEmp,
