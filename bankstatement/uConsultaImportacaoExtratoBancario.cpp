@@ -88,26 +88,20 @@ const TColunaLinha kColunasLinhas[] = {
 TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComponent* owner)
     : TfrImportacao_Padrao_Itens_TreeView_VYN(owner) {
   SetCaption("Consulta importação extrato bancário");
-  auto botao = [this](const char* nome, const char* hint) {
-    auto* b = Create<TSpeedButton>();
-    b->SetName(nome);
-    b->SetHint(hint);
-    return b;
-  };
-  spEditar = botao("spEditar", "");
-  spPreparaExtrato = botao("spPreparaExtrato", "Preparar importação do extrato bancário");
-  spRateioCredito = botao("spRateioCredito", "Importa preparação para extrato bancário");
-  spImportarModelo = botao("spImportarModelo", "Importa comprovantes de pagamentos");
-  spCurrencyLink = botao("spCurrencyLink", "Baixa de duplicatas");
-  spDelLink = botao("spDelLink", "Remover baixa de duplicatas");
-  spAutoLink = botao("spAutoLink", "");
-  spRemoveAutoLink = botao("spRemoveAutoLink", "Remover vínculos automáticos");
-  spConciliacaoAut = botao("spConciliacaoAut", "Conciliação");
-  spY570 = botao("spY570", "Demonstrativo do Imposto de Renda e CSLL Retidos na Fonte");
-  spOnline = botao("spOnline", "Mostrar lançamentos conciliados");
-  spRecusaExtrato = botao("spRecusaExtrato", "Recusar extrato no DYQ");
-  spCurrencyLinkMulti = botao("spCurrencyLinkMulti", "Baixa de duplicatas");
-  spDelLinkMulti = botao("spDelLinkMulti", "Remover baixa de duplicatas");
+  spEditar = CriaBotao(*this, "spEditar", "");
+  spPreparaExtrato = CriaBotao(*this, "spPreparaExtrato", "Preparar importação do extrato bancário");
+  spRateioCredito = CriaBotao(*this, "spRateioCredito", "Importa preparação para extrato bancário");
+  spImportarModelo = CriaBotao(*this, "spImportarModelo", "Importa comprovantes de pagamentos");
+  spCurrencyLink = CriaBotao(*this, "spCurrencyLink", "Baixa de duplicatas");
+  spDelLink = CriaBotao(*this, "spDelLink", "Remover baixa de duplicatas");
+  spAutoLink = CriaBotao(*this, "spAutoLink", "");
+  spRemoveAutoLink = CriaBotao(*this, "spRemoveAutoLink", "Remover vínculos automáticos");
+  spConciliacaoAut = CriaBotao(*this, "spConciliacaoAut", "Conciliação");
+  spY570 = CriaBotao(*this, "spY570", "Demonstrativo do Imposto de Renda e CSLL Retidos na Fonte");
+  spOnline = CriaBotao(*this, "spOnline", "Mostrar lançamentos conciliados");
+  spRecusaExtrato = CriaBotao(*this, "spRecusaExtrato", "Recusar extrato no DYQ");
+  spCurrencyLinkMulti = CriaBotao(*this, "spCurrencyLinkMulti", "Baixa de duplicatas");
+  spDelLinkMulti = CriaBotao(*this, "spDelLinkMulti", "Remover baixa de duplicatas");
   splitdyq = Create<TPanel>();
   splitdyq->SetName("splitdyq");
   pnMultiLanc = Create<TPanel>();

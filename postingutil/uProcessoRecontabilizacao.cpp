@@ -58,15 +58,9 @@ TfrProcessoRecontabilizacao::TfrProcessoRecontabilizacao(TComponent* owner)
   spInformation24->SetEnabled(false);
   spInformation24->OnClick = [this](TComponent* s) { spInformation24Click(s); };
   Inconsistencias->SetName("Inconsistencias");
-  auto rotulo = [this](const char* nome, const char* texto) {
-    auto* l = Create<TLabel>();
-    l->SetName(nome);
-    l->SetCaption(texto);
-    return l;
-  };
-  lbEmpresa = rotulo("lbEmpresa", "Empresa:");
-  lbDataInicial = rotulo("lbDataInicial", "Período inicial:");
-  lbDataFim = rotulo("lbDataFim", "Período final:");
+  lbEmpresa = CriaRotulo(*this, "lbEmpresa", "Empresa:");
+  lbDataInicial = CriaRotulo(*this, "lbDataInicial", "Período inicial:");
+  lbDataFim = CriaRotulo(*this, "lbDataFim", "Período final:");
 }
 
 bool TfrProcessoRecontabilizacao::InheritsFrom(const std::string& class_name) const {

@@ -92,21 +92,15 @@ TfrProcessoTrocaPlanoContabilizacao::TfrProcessoTrocaPlanoContabilizacao(TCompon
       gbPara(Create<TGroupBox>()),
       BalloonHintData(Create<TLabel>()) {
   SetName("frProcessoTrocaPlanoContabilizacao");
-  auto rotulo = [this](const char* nome, const char* texto) {
-    auto* l = Create<TLabel>();
-    l->SetName(nome);
-    l->SetCaption(texto);
-    return l;
-  };
-  lbCODEMP = rotulo("lbCODEMP", "Empresa:");
-  lbCodPlanoTroca = rotulo("lbCodPlanoTroca", "Plano de troca:");
-  lbDataInicial = rotulo("lbDataInicial", "Período inicial:");
-  lbCODPLAPADRAODe = rotulo("lbCODPLAPADRAODe", "Plano de contas:");
-  lbCODHISTDe = rotulo("lbCODHISTDe", "Plano de históricos:");
-  lbCodConfOnlineDe = rotulo("lbCodConfOnlineDe", "Plano de contabilização:");
-  lbCODPLANOONLINE = rotulo("lbCODPLANOONLINE", "Plano de contabilização:");
-  lbCODPLAPADRAO = rotulo("lbCODPLAPADRAO", "Plano de contas:");
-  lbCODHIST = rotulo("lbCODHIST", "Plano de históricos:");
+  lbCODEMP = CriaRotulo(*this, "lbCODEMP", "Empresa:");
+  lbCodPlanoTroca = CriaRotulo(*this, "lbCodPlanoTroca", "Plano de troca:");
+  lbDataInicial = CriaRotulo(*this, "lbDataInicial", "Período inicial:");
+  lbCODPLAPADRAODe = CriaRotulo(*this, "lbCODPLAPADRAODe", "Plano de contas:");
+  lbCODHISTDe = CriaRotulo(*this, "lbCODHISTDe", "Plano de históricos:");
+  lbCodConfOnlineDe = CriaRotulo(*this, "lbCodConfOnlineDe", "Plano de contabilização:");
+  lbCODPLANOONLINE = CriaRotulo(*this, "lbCODPLANOONLINE", "Plano de contabilização:");
+  lbCODPLAPADRAO = CriaRotulo(*this, "lbCODPLAPADRAO", "Plano de contas:");
+  lbCODHIST = CriaRotulo(*this, "lbCODHIST", "Plano de históricos:");
   gbDe->SetName("gbDe");
   gbDe->SetCaption(" De ");
   gbPara->SetName("gbPara");

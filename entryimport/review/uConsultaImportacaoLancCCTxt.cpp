@@ -65,17 +65,10 @@ TLabel* Rotulo(TComponent& dono, const char* nome, const char* texto) {
 TfrConsultaImportacaoLancCCTxt::TfrConsultaImportacaoLancCCTxt(TComponent* owner)
     : TfrImportacao_Padrao_Itens_TreeView_VYN(owner) {
   SetCaption("Consulta importação dos lançamentos");
-  auto botao = [this](const char* nome, const char* hint, bool habilitado) {
-    auto* b = Create<TSpeedButton>();
-    b->SetName(nome);
-    b->SetHint(hint);
-    b->SetEnabled(habilitado);
-    return b;
-  };
-  spCurrencyLink = botao("spCurrencyLink", "Baixa de duplicatas", false);
-  spDelLink = botao("spDelLink", "Remover baixa de duplicatas", false);
-  spAutoLink = botao("spAutoLink", "Vincular duplicatas automaticamente", true);
-  spRemoveAutoLink = botao("spRemoveAutoLink", "Remover vínculos automáticos", true);
+  spCurrencyLink = CriaBotao(*this, "spCurrencyLink", "Baixa de duplicatas", false);
+  spDelLink = CriaBotao(*this, "spDelLink", "Remover baixa de duplicatas", false);
+  spAutoLink = CriaBotao(*this, "spAutoLink", "Vincular duplicatas automaticamente", true);
+  spRemoveAutoLink = CriaBotao(*this, "spRemoveAutoLink", "Remover vínculos automáticos", true);
   auto item = [this](const char* nome, const char* caption) {
     auto* m = Create<TMenuItem>();
     m->SetName(nome);

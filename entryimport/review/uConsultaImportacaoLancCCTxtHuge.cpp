@@ -24,21 +24,15 @@ TfrConsultaImportacaoLancCCTxtHuge::TfrConsultaImportacaoLancCCTxtHuge(TComponen
     : TfrConsultaImportacaoLancCCTxt(owner) {
   FPainelNF = false;
   FArquivoGrande = true;
-  auto botao = [this](const char* nome, const char* hint) {
-    auto* b = Create<TSpeedButton>();
-    b->SetName(nome);
-    b->SetHint(hint);
-    return b;
-  };
-  spLancamentosCC = botao("spLancamentosCC", "Centro de custo");
+  spLancamentosCC = CriaBotao(*this, "spLancamentosCC", "Centro de custo");
   spLancamentosCC->Down = true;
-  spLancamentosObs = botao("spLancamentosObs", "Observações");
-  spLancamentosInc = botao("spLancamentosInc", "Incorporadora");
-  spLancamentosPR = botao("spLancamentosPR", "Produtor rural");
-  spNotaExplicativa = botao("spNotaExplicativa", "Nota Explicativa");
-  spAutoLinkVerde = botao("spAutoLinkVerde", "Documento vinculado");
-  spCurrencyLinkMulti = botao("spCurrencyLinkMulti", "Baixa de duplicatas");
-  spDelLinkMulti = botao("spDelLinkMulti", "Remover baixa de duplicatas");
+  spLancamentosObs = CriaBotao(*this, "spLancamentosObs", "Observações");
+  spLancamentosInc = CriaBotao(*this, "spLancamentosInc", "Incorporadora");
+  spLancamentosPR = CriaBotao(*this, "spLancamentosPR", "Produtor rural");
+  spNotaExplicativa = CriaBotao(*this, "spNotaExplicativa", "Nota Explicativa");
+  spAutoLinkVerde = CriaBotao(*this, "spAutoLinkVerde", "Documento vinculado");
+  spCurrencyLinkMulti = CriaBotao(*this, "spCurrencyLinkMulti", "Baixa de duplicatas");
+  spDelLinkMulti = CriaBotao(*this, "spDelLinkMulti", "Remover baixa de duplicatas");
   pnGridManual = Create<TPanel>();
   pnGridManual->SetName("pnGridManual");
   pnGridManual->SetVisible(false);

@@ -70,4 +70,19 @@ std::vector<TMenuItem*> TMenuItem::Items() const {
   return out;
 }
 
+TLabel* CriaRotulo(TComponent& owner, const std::string& nome, const std::string& caption) {
+  auto* l = owner.Create<TLabel>();
+  l->SetName(nome);
+  l->SetCaption(caption);
+  return l;
+}
+
+TSpeedButton* CriaBotao(TComponent& owner, const std::string& nome, const std::string& hint, bool habilitado) {
+  auto* b = owner.Create<TSpeedButton>();
+  b->SetName(nome);
+  b->SetHint(hint);
+  b->SetEnabled(habilitado);
+  return b;
+}
+
 }  // namespace vyn

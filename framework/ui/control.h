@@ -124,6 +124,11 @@ class TSpeedButton : public TButtonControl {
   void SetMarked(bool m) { Marked = m; }
 };
 
+// The controls screens build by the dozen, owned by owner: a label with its name and caption, and a
+// toolbar button with its name and hint.
+TLabel* CriaRotulo(TComponent& owner, const std::string& nome, const std::string& caption);
+TSpeedButton* CriaBotao(TComponent& owner, const std::string& nome, const std::string& hint, bool habilitado = true);
+
 // A timer of a screen: nothing ticks by itself here; the host's window loop fires the enabled
 // timers of the open screens between a user's actions (Fire), as time passing would.
 class TTimer : public TComponent {

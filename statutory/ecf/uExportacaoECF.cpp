@@ -291,20 +291,13 @@ void TfrExportacaoECF::CriaBotoesEFiliais() {
   lbCidadeEmpresa->SetName("lbCidadeEmpresa");
   lbTributacao = Create<TLabel>();
   lbTributacao->SetName("lbTributacao");
-  auto botao = [this](const char* name, const char* hint, bool enabled) {
-    auto* b = Create<TSpeedButton>();
-    b->SetName(name);
-    b->SetHint(hint);
-    b->SetEnabled(enabled);
-    return b;
-  };
-  spPlanoSped = botao("spPlanoSped", "Preparar contas para exportação (F6)", true);
-  spP500 = botao("spP500", "", false);
-  spY665 = botao("spY665", "Abrir a preparação Y665", true);
-  spY671 = botao("spY671", "Abrir a preparação Y671", true);
-  spY672 = botao("spY672", "Abrir a preparação Y672", true);
-  spDepreBens = botao("spDepreBens", "Contas movimentadas do plano de contas anterior", false);
-  spSpedAutomatico = botao("spSpedAutomatico", "Speds automáticos", false);
+  spPlanoSped = CriaBotao(*this, "spPlanoSped", "Preparar contas para exportação (F6)", true);
+  spP500 = CriaBotao(*this, "spP500", "", false);
+  spY665 = CriaBotao(*this, "spY665", "Abrir a preparação Y665", true);
+  spY671 = CriaBotao(*this, "spY671", "Abrir a preparação Y671", true);
+  spY672 = CriaBotao(*this, "spY672", "Abrir a preparação Y672", true);
+  spDepreBens = CriaBotao(*this, "spDepreBens", "Contas movimentadas do plano de contas anterior", false);
+  spSpedAutomatico = CriaBotao(*this, "spSpedAutomatico", "Speds automáticos", false);
   spConsulta->SetHint("Consulta de exportações realizadas");
   spConsulta->SetEnabled(false);
 
