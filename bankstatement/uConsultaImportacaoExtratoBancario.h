@@ -216,6 +216,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   bool FImpPrepaConfigurada = false;
   TExpansao FExpansao;
   std::set<int64_t> FReportados;          // Dyq items already reported
+  // Items integrated but not yet taken by Dyq (their report failed), and their ids.
+  nlohmann::ordered_json FIntegradosPendentes = nlohmann::ordered_json::array();
+  std::vector<int64_t> FIdsPendentes;
   bool FRecusado = false;                 // the statement was refused: nothing more goes to Dyq
   std::vector<vyn::TBookmark> FPaisIntegrados;   // zeroed lines wholly booked through their split entries
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run

@@ -1,5 +1,6 @@
 // What the office reports back to Dyq: lines integrated, returned to the client or refused, and the
 // refusal of a whole statement.
+#include <algorithm>
 #include <filesystem>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
@@ -40,17 +41,21 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
   const std::string usuario = ProcessContext().UserName;
   TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
+  std::string falha;
   auto envia = [&](int tipo, const nlohmann::ordered_json& doc) {
     try {
-      FRetornaDYQ->AlterarStatusRetornoLancamentosDYQ(this, tipo, doc, FAmbienteTeste, false);
+      FRetornaDYQ->AlterarStatusRetornoLancamentosDYQ(this, tipo, doc, FAmbienteTeste, FTipoExtrato == 2);
       return true;
     } catch (const std::exception& e) {
-      if (inc) inc->Add_Erro(empresa, std::string("Retorno ao DYQ não enviado: ") + e.what());
+      falha = std::string("Retorno ao DYQ não enviado: ") + e.what();
+      if (inc) inc->Add_Erro(empresa, falha);
       return false;
     }
   };
-  nlohmann::ordered_json integrados = nlohmann::ordered_json::array();
-  std::vector<int64_t> idsIntegrados;
+  // Integrated lines leave the review once written: a report Dyq did not take is kept here and
+  // sent again with the next reports (the next run, or the close).
+  nlohmann::ordered_json& integrados = FIntegradosPendentes;
+  std::vector<int64_t>& idsIntegrados = FIdsPendentes;
   {
     TFilterGuard guarda(*l, TFilterGuard::kAllRows);
     for (l->First(); !l->Eof(); l->Next()) {
@@ -65,7 +70,8 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
         doc["observacao"] = Txt(*l, "BDOBSWEB");
         doc["retornadoPor"] = usuario;
         if (envia(status == 1 ? 1 : 4, doc)) FReportados.insert(id);
-      } else if (aposImportacao && status == 0 && FIntegradas.count(chave)) {
+      } else if (aposImportacao && status == 0 && FIntegradas.count(chave) &&
+                 std::find(idsIntegrados.begin(), idsIntegrados.end(), id) == idsIntegrados.end()) {
         nlohmann::ordered_json item;
         item["extratoItemId"] = id;
         item["integradoPor"] = usuario;
@@ -77,9 +83,16 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
   if (!integrados.empty()) {
     nlohmann::ordered_json doc;
     doc["aDado"] = integrados;
-    if (envia(0, doc)) FReportados.insert(idsIntegrados.begin(), idsIntegrados.end());
+    if (envia(0, doc)) {
+      FReportados.insert(idsIntegrados.begin(), idsIntegrados.end());
+      integrados = nlohmann::ordered_json::array();
+      idsIntegrados.clear();
+    }
   }
   AtualizaListaChamador();
+  // Closing is the last chance to send: what still failed is told, not dropped silently.
+  if (!aposImportacao && !falha.empty())
+    DlgErroOk(falha + "\r\nOs lançamentos já gravados não foram informados ao ^DYQ.");
 }
 
 void TfrConsultaImportacaoExtratoBancario::AtualizaListaChamador() {
@@ -165,7 +178,7 @@ void TfrConsultaImportacaoExtratoBancario::spRecusaExtratoClick(TComponent*) {
   doc["observacao"] = nota;
   doc["retornadoPor"] = ProcessContext().UserName;
   try {
-    FRetornaDYQ->AlterarStatusRetornoLancamentosDYQ(this, 3, doc, FAmbienteTeste, false);
+    FRetornaDYQ->AlterarStatusRetornoLancamentosDYQ(this, 3, doc, FAmbienteTeste, FTipoExtrato == 2);
   } catch (const std::exception& e) {
     DlgErroOk(std::string("O ^DYQ não aceitou a recusa: ") + e.what());
     return;

@@ -260,6 +260,27 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoAfterEditField(
   if (c == "BDCOMPL" || c == "BDCOMPLBANCARIO") Grava(*l, c, Variant(FormatStrTypeGlobal(Txt(*l, c))));
 }
 
+namespace {
+// The amount column takes at most 9 integer digits and 2 decimals ("1.234.567,89"): a longer text is
+// refused, never cut or rounded into another amount.
+bool ValorCabeNaCelula(const std::string& texto) {
+  size_t inteiros = 0, decimais = 0;
+  bool virgula = false;
+  std::string t = Trim(texto);
+  if (!t.empty() && t.front() == '-') t.erase(0, 1);   // the sign is refused with its own message
+  for (char ch : t) {
+    if (ch == '.' && !virgula) continue;
+    if (ch == ',' && !virgula) {
+      virgula = true;
+      continue;
+    }
+    if (ch < '0' || ch > '9') return true;   // not a number: the editor says so
+    ++(virgula ? decimais : inteiros);
+  }
+  return inteiros <= 9 && decimais <= 2;
+}
+}  // namespace
+
 bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo, TControl* editor,
                                                        const std::string& texto) {
   TDAOFactory* l = DAOAtual();
@@ -299,11 +320,27 @@ bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo,
       DlgWarOk("Data inválida: " + texto);
       return false;
     }
-    if (!data->IsEmpty()) valor = Variant(data->GetData());
+    // A line without a date cannot be booked in any month.
+    if (data->IsEmpty()) {
+      DlgWarOk("Data não informada.");
+      return false;
+    }
+    valor = Variant(data->GetData());
   } else if (numero) {
+    if (!ValorCabeNaCelula(texto)) {
+      DlgWarOk("Valor inválido: " + texto + " (até 9 dígitos inteiros e 2 decimais).");
+      return false;
+    }
+    // The length was checked above: the editor must not cut what it was given.
+    numero->SetMaxLength(0);
     numero->SetText(texto);
     if (!numero->IsValid()) {
       DlgWarOk("Valor inválido: " + texto);
+      return false;
+    }
+    // The side of the line says where the money goes; a sign would say it twice.
+    if (numero->Value() < Currency()) {
+      DlgWarOk("Valor negativo não é aceito: " + texto);
       return false;
     }
     valor = Variant(numero->Value());
@@ -312,8 +349,15 @@ bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo,
     valor = Variant(texto);
   }
   l->Edit();
-  f.SetValue(valor);
-  l->Post();
+  try {
+    f.SetValue(valor);
+    l->Post();
+  } catch (const std::exception& e) {
+    // Refused by the column (a text longer than it holds): the line keeps its value.
+    l->Cancel();
+    DlgWarOk(e.what());
+    return false;
+  }
   fieldsContainerExtratoAfterEditField(campo, editor);
   return true;
 }

@@ -104,6 +104,33 @@ TEST_F(EdicaoLinhasTest, HistoryAndComplementPropagation) {
   EXPECT_EQ(Campo(*t, 3, "BDCOMPL").AsString(), "PACOTE ");
 }
 
+// What a cell refuses leaves the line as it was and the data set in browse.
+TEST_F(EdicaoLinhasTest, ValueDateAndComplementCellsRefuseWhatTheLineCannotHold) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 0, "PACOTE"}});
+  Vai(*t, 1);
+  auto valor = [&](const std::string& texto) {
+    return t->EditaCelula("BDVALOR", principal_->Create<TEdit_Numerico_Padrao_VYN>(), texto);
+  };
+  EXPECT_TRUE(valor("1234567,89"));
+  EXPECT_EQ(Campo(*t, 1, "BDVALOR").AsCurrency(), Currency::Parse("1234567.89"));
+  EXPECT_TRUE(valor("123.456.789,10"));
+  EXPECT_EQ(Campo(*t, 1, "BDVALOR").AsCurrency(), Currency::Parse("123456789.10"));
+  dialogs.Ok("Valor inválido").Ok("Valor inválido").Ok("Valor negativo");
+  EXPECT_FALSE(valor("1234567890"));
+  EXPECT_FALSE(valor("10,125"));
+  EXPECT_FALSE(valor("-5,00"));
+  EXPECT_EQ(Campo(*t, 1, "BDVALOR").AsCurrency(), Currency::Parse("123456789.10"));
+
+  dialogs.Ok("Data não informada");
+  EXPECT_FALSE(t->EditaCelula("BDDATA", principal_->Create<TEdit_Date_Padrao_VYN>(), ""));
+  EXPECT_FALSE(Campo(*t, 1, "BDDATA").IsNull());
+
+  dialogs.Ok("");
+  EXPECT_FALSE(t->EditaCelula("BDCOMPL", principal_->Create<TEdit_String_Padrao>(), std::string(300, 'x')));
+  EXPECT_EQ(Campo(*t, 1, "BDCOMPL").AsString(), "PACOTE");
+  EXPECT_EQ(t->DAOLinhas()->State(), TDataSetState::dsBrowse);
+}
+
 TEST_F(EdicaoLinhasTest, AFailedPropagationChangesNoLine) {
   auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}, {2, 40, kContaBanco, 10, 1, ""}, {3, 40, kContaBanco, 10, 1, ""}});
   TDAOFactory* l = t->DAOLinhas();

@@ -172,7 +172,9 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
     return n;
   };
   if (result) result = Valor(ds, "BDVALOR") > Currency() || divisoes([](TClientDataSet&) {}) == 0;
-  if (result && FApenasPrep) {
+  // A settled line is booked by its settlement, prepared or not.
+  const bool liquidada = Int(ds, "BDINCONSISTENTE") == miForaDaImportacao && Flag(ds, "BDVINC_BAIXA");
+  if (result && FApenasPrep && !liquidada) {
     int64_t deb = Int(ds, "BDDEBITO");
     int64_t cre = Int(ds, "BDCREDITO");
     divisoes([&](TClientDataSet& m) {
@@ -187,10 +189,27 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
     result = deb > 0 && cre > 0;
     if (!result) {
       FTodosImportados = false;
+      // Left out of this run only: the next run weighs it again.
+      if (Int(ds, "BDINCONSISTENTE") != miForaDaImportacao) FForaPorPreparo.push_back(ds.GetBookmark());
       campos::Grava(ds, "BDINCONSISTENTE", Variant(miForaDaImportacao));
     }
   }
   return result;
+}
+
+void TUtilImportacao_ExtratoBancario_Treeview::DevolveForaPorPreparo(TDAOFactory& linhas) {
+  std::vector<TBookmark> fora;
+  fora.swap(FForaPorPreparo);
+  TFilterGuard filtro(linhas, TFilterGuard::kAllRows);
+  for (TBookmark b : fora) {
+    if (!linhas.BookmarkValid(b)) continue;
+    linhas.GotoBookmark(b);
+    if (Int(linhas, "BDINCONSISTENTE") == miForaDaImportacao) campos::Grava(linhas, "BDINCONSISTENTE", Variant(miConsistente));
+  }
+}
+
+void TUtilImportacao_ExtratoBancario_Treeview::GetAntesValidacao() {
+  if (auto* tela = Revisao()) tela->PostaBaixas();
 }
 
 int TUtilImportacao_ExtratoBancario_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {

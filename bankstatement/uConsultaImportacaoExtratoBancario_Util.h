@@ -2,6 +2,7 @@
 // The per-line engine of the statement review: which lines the import writes, the server keys of
 // lines and rules, the rules' write and the reports after the import.
 #include <string>
+#include <vector>
 
 #include "framework/ui/importacao_treeview.h"
 
@@ -27,11 +28,17 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   // Spreads a line's mark over its split lines (and a split line's mark back to the line).
   static void SetInconsistenciaMulti(vyn::TClientDataSet& ds);
 
+  // The linked lines' settlements, inside the run's transaction.
+  void GetAntesValidacao() override;
   void GetAposInconsistencia() override;
   void GetChaveServidor() override;
   bool DeveImportarRegistroAtual(vyn::TDAOFactory& ds) override;
   int GravaNodoAdicional(vyn::TNodoImportacao& nodo) override;
   void ProcessosClassesFilhasAposImportacao() override;
+
+  // The lines the last "only prepared" run left out go back to the import (their mark was the
+  // run's, not theirs).
+  void DevolveForaPorPreparo(vyn::TDAOFactory& linhas);
 
   // Whether the last run reached its end (committed).
   bool Concluida() const { return FConcluida; }
@@ -41,6 +48,7 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   TfrConsultaImportacaoExtratoBancario* Revisao() const;
   const vyn::TListaObj* FLista = nullptr;
   bool FConcluida = false;
+  std::vector<vyn::TBookmark> FForaPorPreparo;
 };
 
 }  // namespace integracao

@@ -120,23 +120,33 @@ void TfrConsultaImportacaoExtratoBancario::spRemoveAutoLinkClick(TComponent*) {
   TDisabledControls controles(l);
   for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA})
     ApagaSe(v, [](TClientDataSet& d) { return Flag(d, "BDAUTOMATICO"); });
-  // A line keeps its mark while it still has links of any kind (made by hand or through receipts).
-  TFilterGuard guarda(*l, TFilterGuard::kAllRows);
-  for (l->First(); !l->Eof(); l->Next()) {
-    if (!Flag(*l, "BDVINC_BAIXA")) continue;
-    const int64_t chave = Int(*l, "BDCHAVE");
-    bool resta = false;
+  // A line, or a split row, keeps its mark while it still has links of any kind (made by hand or
+  // through receipts).
+  auto resta = [this](int64_t chave, int64_t chaveLanc) {
     for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
       if (!v || !v->Active()) continue;
       TFilterGuard gv(*v, TFilterGuard::kAllRows);
-      for (v->First(); !v->Eof() && !resta; v->Next())
-        resta = Int(*v, "BDCHAVE") == chave && Int(*v, "BDCHAVELANC") == 0;
+      for (v->First(); !v->Eof(); v->Next())
+        if (Int(*v, "BDCHAVE") == chave && Int(*v, "BDCHAVELANC") == chaveLanc) return true;
     }
-    if (!resta) {
-      l->Edit();
-      SetFlag(*l, "BDVINC_BAIXA", false);
-      l->Post();
-    }
+    return false;
+  };
+  auto recalcula = [&](TClientDataSet& ds, bool divisao) {
+    for (ds.First(); !ds.Eof(); ds.Next())
+      if (Flag(ds, "BDVINC_BAIXA") && !resta(Int(ds, "BDCHAVE"), divisao ? Int(ds, "BDCHAVELANC") : 0)) {
+        ds.Edit();
+        SetFlag(ds, "BDVINC_BAIXA", false);
+        ds.Post();
+      }
+  };
+  {
+    TFilterGuard guarda(*l, TFilterGuard::kAllRows);
+    recalcula(*l, false);
+  }
+  if (TClientDataSet* m = DAOMulti(); m && m->Active() && m->FindField("BDVINC_BAIXA")) {
+    TFilterGuard guarda(*m, TFilterGuard::kAllRows);
+    TDetachedDetail solto(*m);
+    recalcula(*m, true);
   }
 }
 

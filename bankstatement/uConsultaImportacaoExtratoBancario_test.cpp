@@ -10,6 +10,7 @@
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/host/publicas.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
@@ -334,6 +335,14 @@ TEST_F(RevisaoExtratoTest, LinkButtonsFollowTheLineAndRemovingAutomaticLinksKeep
   Vincula(t, vinc, 3, 0, 1, 30);           // by hand
   Vincula(t, vinc, 3, 0, 2, 30, true);     // automatic
   Vincula(t, comp, 4, 0, 3, 40, true);     // automatic, through a receipt
+  // Line 2's split rows: one linked automatically, one by hand.
+  TClientDataSet* m = t->DAOMulti();
+  for (int lanc : {1, 2})
+    m->AppendRecord({Variant(15), Variant(2), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 2)), Variant(),
+                     Variant(3002), Variant(V(10))});
+  Vincula(t, vinc, 2, 1, 1, 10, true);
+  Vincula(t, vinc, 2, 2, 2, 10);
+  campos::Grava(*l, "BDVINC_BAIXA", Variant(false));   // the line itself stays linkable
   ASSERT_TRUE(Vai(*l, 1));
   EXPECT_FALSE(t->CanEnableLinkButton(true));
   EXPECT_FALSE(t->CanEnableLinkButton(false));
@@ -348,6 +357,17 @@ TEST_F(RevisaoExtratoTest, LinkButtonsFollowTheLineAndRemovingAutomaticLinksKeep
   t->LinhasSelecionadas.clear();
 
   t->spRemoveAutoLinkClick(nullptr);
+  ASSERT_EQ(vinc->RecordCount(), 2);
+  {
+    TDetachedDetail solto(*m);
+    ASSERT_TRUE(m->Locate("BDCHAVE;BDCHAVELANC", {Variant(2), Variant(1)}));
+    EXPECT_FALSE(campos::Flag(*m, "BDVINC_BAIXA"));
+    ASSERT_TRUE(m->Locate("BDCHAVE;BDCHAVELANC", {Variant(2), Variant(2)}));
+    EXPECT_TRUE(campos::Flag(*m, "BDVINC_BAIXA"));
+  }
+  for (vinc->First(); !vinc->Eof();)
+    if (I(*vinc, "BDCHAVE") == 2) vinc->Delete();
+    else vinc->Next();
   ASSERT_EQ(vinc->RecordCount(), 1);
   EXPECT_FALSE(campos::Flag(*vinc, "BDAUTOMATICO"));
   EXPECT_TRUE(comp->IsEmpty());
@@ -403,6 +423,36 @@ TEST_F(RevisaoExtratoTest, OnlyPreparedImportWritesCompleteLinesAndKeepsTheOther
   t->Close();
 }
 
+// A line the "only prepared" run left out is imported by a later run of the same review, and an
+// integrated report Dyq did not take goes again with the next run's.
+TEST_F(RevisaoExtratoTest, ALineLeftOutByOnlyPreparedIsImportedLaterAndAFailedReportIsSentAgain) {
+  server.OnSequence("POST", "/retornos", {TFakeResponse(500, "{}"), TFakeResponse(200, "{}")});
+  Linha(1, 1001, 3001, 100);
+  Linha(2, 1001, 0, 30);   // not prepared yet
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  TDAOFactory* l = t->DAOLinhas();
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->miImportarPreparados->Click();
+  ASSERT_EQ(l->RecordCount(), 1);
+  bool listada = false;
+  for (const auto& i : inc_.Itens()) listada |= i.Caption.find("Retorno ao DYQ não enviado") != std::string::npos;
+  EXPECT_TRUE(listada);
+
+  ASSERT_TRUE(l->Locate("BDIDWEB", {Variant(12)}));
+  campos::Grava(*l, "BDCREDITO", Variant(3002));
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->miImportarTodos->Click();
+  EXPECT_TRUE(l->IsEmpty());
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 2);
+  auto r = Retornos();
+  ASSERT_EQ(r.size(), 2u);
+  ASSERT_EQ(r[1]["documento"]["aDado"].size(), 2u);
+  EXPECT_EQ(r[1]["documento"]["aDado"][0]["extratoItemId"], 11);
+  EXPECT_EQ(r[1]["documento"]["aDado"][1]["extratoItemId"], 12);
+  t->Close();
+  EXPECT_EQ(Retornos().size(), 2u);
+}
+
 TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineEnablesItsButtons) {
   Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 700, 'TRUE')");
   Db().Execute("update PLANOS_TPLA set BDAPLIFIN = 'FALSE' where BDCODPLAPADRAO = 3 and BDCODTPLA = 3002");
@@ -448,7 +498,7 @@ class RevisaoBaixasTest : public RevisaoExtratoTest {
   int64_t Pagamentos() { return Db().QueryValue("select count(*) from VEF_EMP_TMOVSAIPARPGTO").AsInteger(); }
 };
 
-TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndASettlementPostsOnceAcrossAFailedWrite) {
+TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndAFailedWriteUndoesItsSettlement) {
   const int banco = seed::kContaBanco;
   Linha(1, banco, seed::kContaClientes, 80, "", "E1");
   Linha(2, banco, seed::kContaReceitas, 50, "", "FALHA");
@@ -465,7 +515,7 @@ TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndASettlementPostsOnceAc
   ASSERT_TRUE(Vai(*l, 1));
   EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 0);
 
-  // The write fails after the settlement was posted.
+  // The write fails after the settlement was posted: the payment goes with the run.
   ASSERT_TRUE(Vai(*l, 3));
   campos::Grava(*l, "BDCREDITO", Variant(banco));
   Db().Execute("create exception E_FALHA_REVISAO 'falha na gravação'");
@@ -473,13 +523,19 @@ TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndASettlementPostsOnceAc
                "if (new.BDDCTO = 'FALHA') then exception E_FALHA_REVISAO; end");
   dialogs.Ok("nada foi gravado");
   t->spImportacao->Click();
-  EXPECT_EQ(Pagamentos(), 1);
+  EXPECT_EQ(Pagamentos(), 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 0);
   EXPECT_EQ(l->RecordCount(), 3);
+  // The linked line no longer looks settled: the next run settles it again.
+  ASSERT_TRUE(l->Locate("BDDCTO", {Variant("E1")}));
+  EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 0);
+  EXPECT_FALSE(campos::Flag(*l, "BDCONCD"));
 
   l->First();
   for (; !l->Eof(); l->Next())
     if (campos::Txt(*l, "BDDCTO") == "FALHA") campos::Grava(*l, "BDDCTO", Variant("E2"));
-  dialogs.Ok("Importação finalizada");
+  // The settled line is counted with the written ones.
+  dialogs.Ok("Importação finalizada: 3 lançamento(s) importado(s), 0 não importado(s).");
   t->spImportacao->Click();
   EXPECT_EQ(Pagamentos(), 1);
   auto lanc = Db().QueryAll("select BDVALOR from VZEL_EMPRESAS_TLAN order by BDVALOR");

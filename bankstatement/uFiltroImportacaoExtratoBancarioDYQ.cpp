@@ -240,7 +240,7 @@ std::string TfrFiltroImportacaoExtratoBancarioDYQ::ArquivoPDF(const std::string&
   TSQLMGR c;
   c.CommandText("select bdnomcta from PLANOS_TPLA where BDCODPLAPADRAO = ? and bdcodtpla = ?", ctOpen,
                 {Variant(static_cast<long long>(plano)), Variant(static_cast<long long>(mgr.NrConta()))});
-  fs::create_directories(pasta);
+  // The folders are made when the PDF is saved: a statement Dyq has no PDF of leaves none behind.
   // The name carries the typed initial date's month, "0" when the field is empty, as the copies
   // already saved in users' folders do.
   std::string base = std::to_string(empresa) + "_" + std::to_string(edDataIni->GetData_AnoMes()) + "_" +

@@ -286,6 +286,7 @@ TEST_F(ExtratoDYQTest, PdfTargetFollowsTheUsersFolderAndNeverOverwrites) {
   // The account's name cannot climb out of the folder or make one.
   const std::string alvo = t->ArquivoPDF(raiz.string(), 3);
   EXPECT_EQ(alvo, (raiz / "PadariaCentralLtda" / "202403" / "15_202403_123_BANCOCC.pdf").string());
+  fs::create_directories(fs::path(alvo).parent_path());
   std::ofstream(alvo) << "x";
   EXPECT_EQ(t->ArquivoPDF(raiz.string(), 3),
             (raiz / "PadariaCentralLtda" / "202403" / "15_202403_123_BANCOCC(1).pdf").string());
@@ -316,6 +317,25 @@ TEST_F(ExtratoDYQTest, PdfOptionWithoutFolderRowHandsNenhumAndWithOneSavesTheCop
   std::ifstream f(esperado, std::ios::binary);
   std::string conteudo((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
   EXPECT_EQ(conteudo, "%PDF-1.4 conteúdo");
+  fs::remove_all(raiz);
+}
+
+TEST_F(ExtratoDYQTest, AStatementWhosePdfDyqDoesNotHaveStillOpensItsReviewAndMakesNoFolder) {
+  const fs::path raiz = fs::temp_directory_path() / ("dyq_pdf404_" + std::to_string(::getpid()));
+  fs::remove_all(raiz);
+  Db().Execute("insert into VZEL_USU_DYQ_DIRETORIO (BDCODUSU, BDDIRETORIO, BDSUBPASTAS) values (7, ?, 1)",
+               {(raiz / "extratos").string()});
+  Liberados(15, kDocumento);
+  server.On("GET", "/extratos/101/lancamentos",
+            TFakeResponse::Json(200, R"({"lancamentos":[{"id":5,"data":"05/03/2024","valor":"12.50","tipo":"D"}]})"));
+  server.On("GET", "/extratos/101/pdf", TFakeResponse{404, "", "text/plain"});
+  auto* t = AbreComEmpresa();
+  t->PreencheListaExtratos(true);
+  t->ckExtratoPDF->SetChecked(true);
+  t->spConfirmar->Click();
+  EXPECT_NE(Filho<TRevisaoStub>(*t), nullptr);
+  EXPECT_EQ(t->Inconsistencias_VYN->CountAtencao(), 1);
+  EXPECT_FALSE(fs::exists(raiz / "extratos"));
   fs::remove_all(raiz);
 }
 
@@ -362,7 +382,9 @@ TEST_F(ExtratoDYQTest, ALineWithoutSideOrWithASignedValueStopsTheWholeStatement)
   t->PreencheListaExtratos(true);
   for (const char* ruim : {R"({"data":"06/03/2024","valor":"30.00"})",
                            R"({"data":"06/03/2024","valor":"30.00","tipo":"X"})",
-                           R"({"data":"06/03/2024","valor":"-30.00","tipo":"C"})"}) {
+                           R"({"data":"06/03/2024","valor":"-30.00","tipo":"C"})",
+                           R"({"data":"06/03/2024","valor":"30.005","tipo":"C"})",
+                           R"({"id":"x7","data":"06/03/2024","valor":"30.00","tipo":"C"})"}) {
     server.On("GET", "/extratos/101/lancamentos",
               TFakeResponse::Json(200, std::string(R"({"lancamentos":[
                 {"data":"05/03/2024","descricao":"TARIFA","documento":"9","valor":"12.50","tipo":"D"},)") +

@@ -42,11 +42,25 @@ TDateTime DataLinha(const nlohmann::json& linha) {
 }
 }  // namespace
 
+namespace {
+// The line's id is what its report names to Dyq: a line without a usable one could never be
+// reported, so the statement is refused like any other bad value.
+void IdLinhaDYQ(const nlohmann::json& linha) {
+  if (!linha.contains("id")) return;
+  const auto& id = linha["id"];
+  if (id.is_number_integer() && id.get<int64_t>() > 0) return;
+  throw EDyqError("Identificação inválida no lançamento do extrato: " + id.dump(), 200);
+}
+}  // namespace
+
 Currency ValorLinhaDYQ(const nlohmann::json& linha) {
   Currency v;
   std::string t = Texto(linha, "valor");
-  // The side comes from "tipo" alone: a signed value would be ambiguous.
-  if (!Currency::TryParse(t, v) || v < Currency())
+  // The side comes from "tipo" alone: a signed value would be ambiguous. A bank moves cents: a third
+  // decimal would be rounded away without anyone seeing it.
+  const size_t ponto = t.find_first_of(".,");
+  const bool centavos = ponto == std::string::npos || t.size() - ponto - 1 <= 2;
+  if (!centavos || !Currency::TryParse(t, v) || v < Currency())
     throw EDyqError("Valor inválido no lançamento do extrato: \"" + t + "\"", 200);
   return v;
 }
@@ -132,6 +146,7 @@ void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias)
     DataLinha(l);
     ValorLinhaDYQ(l);
     SaidaBanco(l);
+    IdLinhaDYQ(l);
   }
   documento_ = nlohmann::json::object();
   documento_["extratoId"] = FIDExtrato;
@@ -151,7 +166,16 @@ void TImportacaoDYQMGR::GravaPDF(TInconsistencias_VYN& inconsistencias) {
     inconsistencias.Add_Atencao("Extrato PDF não salvo: o usuário não possui pasta configurada para o extrato PDF.");
     return;
   }
-  std::string pdf = Cliente.GetExtratoPDF(FIDExtrato, AmbienteTesteDYQ);
+  std::string pdf;
+  try {
+    pdf = Cliente.GetExtratoPDF(FIDExtrato, AmbienteTesteDYQ);
+  } catch (const EDyqError& e) {
+    // Dyq keeps no PDF of every statement: its lines are still reviewed, nothing is saved.
+    if (e.Status() != 404) throw;
+    inconsistencias.Add_Atencao("Extrato PDF não salvo: o ^DYQ não tem o PDF do extrato " + std::to_string(FIDExtrato) +
+                                ".");
+    return;
+  }
   std::filesystem::path alvo(ArquivoExtratoPDF);
   std::error_code ec;
   if (alvo.has_parent_path()) std::filesystem::create_directories(alvo.parent_path(), ec);

@@ -210,7 +210,8 @@ bool TBaixaMGR::SemSelecao(const std::string& oque) const {
 
 bool TBaixaMGR::ValorAceito(Currency valor, const Currency* saldo, const std::string& descricao) const {
   if (valor <= Currency()) {
-    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é zero.", descricao));
+    Atencao(fmt::format("Baixa não lançada: o valor pago de {} é {}.", descricao,
+                        valor < Currency() ? "negativo (" + Dinheiro(valor) + ")" : std::string("zero")));
     return false;
   }
   if (saldo && valor > *saldo) {

@@ -457,6 +457,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     };
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       remove();   // settled by the settlement engine: nothing more to write
+      liquidadas_.push_back({empresa, chave});
       continue;
     }
     if (inc != miConsistente) {
@@ -526,20 +527,21 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   int linhas = 0;
   for (TNodoImportacao* n : lancamentos) linhas += n->DAO->RecordCount();
   TProgressoImportacao progresso(*this, progresso_, linhas);
-  for (TNodoImportacao* n : lancamentos) Valida(*n);
-  GetAposInconsistencia();
-  progresso.Etapa("Gravando lançamentos...");
-  // The after-check removes settled lines from the work tables: the staged rows are read again.
-  for (TNodoImportacao* n : lancamentos)
-    if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
-
   std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>> removidas;
   int total = 0;
   {
     TDatabase* db = lancamentos.empty() ? nullptr : &lancamentos.front()->DAO->Database();
     std::unique_ptr<TTransaction> tx;
     try {
+      // From the settlements to the last row, the run is one write: a failure leaves nothing posted.
       if (db) tx = std::make_unique<TTransaction>(*db);
+      GetAntesValidacao();
+      for (TNodoImportacao* n : lancamentos) Valida(*n);
+      GetAposInconsistencia();
+      progresso.Etapa("Gravando lançamentos...");
+      // The after-check removes settled lines from the work tables: the staged rows are read again.
+      for (TNodoImportacao* n : lancamentos)
+        if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
       GetChaveServidor();
       GetAposChaveServidor();
       for (TNodoImportacao* n : lancamentos) {
@@ -591,8 +593,10 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   } catch (const std::exception& e) {
     if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(e.what()));
   }
+  // A settled line is booked too: its settlement wrote its entry.
   MostraMensagemFimImportacao(fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).",
-                                          total, recusadas_.size() + static_cast<size_t>(FRecusadasNaLeitura)));
+                                          total + static_cast<int>(liquidadas_.size()),
+                                          recusadas_.size() + static_cast<size_t>(FRecusadasNaLeitura)));
   return total > 0;
 }
 

@@ -180,6 +180,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   // The hooks, in the order of the run. The default key reservation serves the staged nodes: one
   // block per company of the consistent lines, recorded in the node's key map (the work table keeps
   // its provisional keys; the entries are written under the reserved ones).
+  // First step inside the run's transaction, before the lines are checked: what it writes (the
+  // settlements of linked lines) is undone with the run.
+  virtual void GetAntesValidacao() {}
   virtual void GetAposInconsistencia() {}
   virtual void GetChaveServidor();
   virtual void GetAposChaveServidor() {}

@@ -1,5 +1,7 @@
 #include "framework/web/dyq_client.h"
 
+#include <algorithm>
+
 #include "framework/component/component.h"
 #include "framework/component/process_context.h"
 #include "framework/web/http_vyn.h"
@@ -44,6 +46,9 @@ TRetornaMetodoDYQ::Answer TRetornaMetodoDYQ::Request(const std::string& method, 
   const std::string token = config.Token();
   http->Request.CustomHeaders.AddValue("Authorization", "Bearer " + token);
   http->OnLog = OnLog;
+  // A screen waits on every call: a silent server must not hold it for a minute.
+  http->ReadTimeout = config.Milliseconds("TIMEOUT_MS", kTempoLimiteDyqPadrao);
+  http->ConnectTimeout = std::min(http->ConnectTimeout, http->ReadTimeout);
   TRetryOutcome r = RetryThrottled(
       *http, [&] { return method == "POST" ? http->Post(path, *body) : http->Get(path); }, Politica, Sleeper);
   return {r.Status, std::move(r.Body), token};

@@ -13,7 +13,8 @@
 //   POST <base>/retornos   {"tipoRetorno":<kind>,"caixa":<bool>,"documento":<the report document>}
 //        any 2xx: accepted.
 // Base address and token come from the configuration of service "DYQ" (production) or "DYQ_TESTE"
-// (the test environment): INTEGRACAO_DYQ_URL / INTEGRACAO_DYQ_TOKEN and the like. Answers 429 and
+// (the test environment): INTEGRACAO_DYQ_URL / INTEGRACAO_DYQ_TOKEN and the like; the wait for an
+// answer is INTEGRACAO_DYQ_TIMEOUT_MS (milliseconds, default kTempoLimiteDyqPadrao). Answers 429 and
 // 503 are tried again (Retry-After honoured) through the client's sleeper.
 #include <functional>
 #include <optional>
@@ -32,6 +33,9 @@ class TComponent;
 class TDatabase;
 
 // The service refused a request or answered something that is not the protocol's.
+// How long a Dyq call waits for its answer unless configured.
+inline constexpr int kTempoLimiteDyqPadrao = 15000;
+
 class EDyqError : public std::runtime_error {
  public:
   EDyqError(const std::string& message, int status) : std::runtime_error(message), status_(status) {}
