@@ -104,6 +104,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   void Coleta() { pb_.FStringList.push_back(std::to_string(Entrada())); }
 
   void CriaManagers();
+  void GuardaLiquidadas();
   template <class M>
   void LigaCallbacks(M& m);
   void PassaChaves();
@@ -117,6 +118,7 @@ class TProcessoBaixas::TExecucaoBaixas {
                            bool porChave);
   bool ChaveJaLancada(TMovParPgtoMGR& m);
 
+  bool VinculoConhecido();
   void TrataVinculo(int64_t proxima);
   void TrataRecibo(int64_t proxima);
   void BaixaGuia();
@@ -167,6 +169,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::array<std::tuple<int, int, int>, 4> contasCarregadas_{};
   std::array<int, 4> tipoLancamento_{};
   std::unordered_set<int64_t> variosVinculos_;
+  std::unordered_set<int64_t> liquidadas_;   // entries settled before this run
   std::unordered_set<std::string> lancadas_;
   std::map<std::string, int> configuracoes_;   // looked-up configuration keys of this run
   TResposta resposta_ = TResposta::Nenhuma;
@@ -194,6 +197,7 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
                       ctOpen, {dao_->Sessao()});
   }
   if (!SameText(dao_->IndexFieldNames(), "BDCHAVE")) dao_->SetIndexFieldNames("BDCHAVE");
+  GuardaLiquidadas();
   pb_.FDataSource->SetDataSet(links_);
   ligada_ = true;
   dao_->SetMasterFields("BDCHAVE");
@@ -201,6 +205,18 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
 
   mes_.emplace();
   CriaManagers();
+}
+
+// The entries an earlier run settled (kept out of the import, marked on the bank side): their links
+// are posted already, and a second run must not pay the obligation again.
+void TProcessoBaixas::TExecucaoBaixas::GuardaLiquidadas() {
+  TField* inc = dao_->FindField("BDINCONSISTENTE");
+  TField* concC = dao_->FindField("BDCONCC");
+  TField* concD = dao_->FindField("BDCONCD");
+  if (!inc || (!concC && !concD)) return;
+  for (dao_->First(); !dao_->Eof(); dao_->Next())
+    if (!inc->IsNull() && inc->AsInteger() == 1 && ((concC && concC->AsBoolean()) || (concD && concD->AsBoolean())))
+      liquidadas_.insert(Entrada());
 }
 
 template <class M>
@@ -325,6 +341,7 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
   for (; !links_->Eof(); links_->Next(), ++i) {
     const int64_t proxima = i + 1 < ordem.size() ? ordem[i + 1] : 0;
     if (dao_->IsEmpty()) continue;   // no imported entry carries this key
+    if (liquidadas_.count(ordem[i])) continue;
     if (recibo_)
       TrataRecibo(proxima);
     else
@@ -474,7 +491,22 @@ bool TProcessoBaixas::TExecucaoBaixas::ChaveJaLancada(TMovParPgtoMGR& m) {
 // ---------------------------------------------------------------------------------------------------
 // Plain links
 
+// A link this engine cannot settle (a kind or book it does not know) is told and flags its entry:
+// passed over in silence, the entry would be neither settled nor imported.
+bool TProcessoBaixas::TExecucaoBaixas::VinculoConhecido() {
+  const int64_t tipo = Link("BDTIPO_BAIXA");
+  const int64_t livro = Link("BDSUBTIPO_BAIXA");
+  const bool conhecido = recibo_ ? tipo != tbvParcela || (livro >= 0 && livro <= 3)
+                                 : (tipo == tbvGuia || tipo == tbvCalculo || (tipo == tbvParcela && livro >= 0 && livro <= 3));
+  if (conhecido) return true;
+  Atencao(fmt::format("Lançamento {}: baixa não lançada: vínculo de tipo {} (livro {}) desconhecido.", Entrada(), tipo,
+                      livro));
+  pb_.SetaNaoImporta(dao_, inc_);
+  return false;
+}
+
 void TProcessoBaixas::TExecucaoBaixas::TrataVinculo(int64_t proxima) {
+  if (!VinculoConhecido()) return;
   pb_.FContaDebCre = GetDebCre();
   pTrocaReferencia();
   if (pb_.FChaveConfOnline == 0) return;   // warned and flagged; only this row is skipped
@@ -708,6 +740,7 @@ void TProcessoBaixas::TExecucaoBaixas::PostaAdicionais(TMovParPgtoMGR& m) {
 
 void TProcessoBaixas::TExecucaoBaixas::TrataRecibo(int64_t proxima) {
   // Only fiscal installments are settled through receipts; other rows pass without a lookup.
+  if (!VinculoConhecido()) return;
   const int64_t livro = Link("BDSUBTIPO_BAIXA");
   if (Link("BDTIPO_BAIXA") != tbvParcela || livro < 0 || livro > 3 ||
       chavesParcelas_[static_cast<size_t>(livro)].empty())

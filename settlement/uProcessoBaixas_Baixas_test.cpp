@@ -163,6 +163,32 @@ TEST_F(PostingRunTest, PartialAndFullInstallmentsAndOneInstallmentLinkedTwicePos
   EXPECT_TRUE(entradas_->FieldByName("BDCONCD").AsBoolean());   // receipts are settled on the debit side
 }
 
+// A link the engine cannot settle is told and flags its entry; a second run over links already
+// posted pays nothing again.
+TEST_F(PostingRunTest, UnknownLinksAreWarnedAndASecondRunPostsNothing) {
+  Documento(1, 20, {100, 80});
+  Entrada(1, seed::kContaBanco, seed::kContaClientes, R(50));
+  Entrada(2, seed::kContaBanco, seed::kContaClientes, R(80));
+  Entrada(3, seed::kContaBanco, seed::kContaClientes, R(10));
+  Entrada(4, seed::kContaBanco, seed::kContaClientes, R(10));
+  Links({{1, tbvParcela, 1, 20, 1, 50}, {2, tbvParcela, 1, 20, 2, 80}, {3, 7, 1, 20, 1, 10},
+         {4, tbvParcela, 9, 20, 1, 10}});
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  EXPECT_EQ(Pagamentos("VEF_EMP_TMOVSAIPARPGTO").Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(Flag(3), 4);
+  EXPECT_EQ(Flag(4), 4);
+  const std::string m = Mensagens();
+  EXPECT_NE(m.find("Lançamento 3: baixa não lançada: vínculo de tipo 7 (livro 1) desconhecido."), std::string::npos) << m;
+  EXPECT_NE(m.find("Lançamento 4: baixa não lançada: vínculo de tipo 2 (livro 9) desconhecido."), std::string::npos) << m;
+
+  list_->Clear();
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  EXPECT_EQ(Pagamentos("VEF_EMP_TMOVSAIPARPGTO").Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
+  EXPECT_EQ(Flag(1), 1);
+  EXPECT_EQ(Flag(2), 1);
+}
+
 TEST_F(PostingRunTest, TheEntrysMonthChoosesTheConfigurationAndAMissingOneSkipsOnlyItsRow) {
   // A configuration valid from March posts principals on expenses.
   Db().Execute("insert into TCONF_CONTAS_ONLINE (BDCODPLANOONLINE, BDCHAVE, BDCODPLAPADRAO, BDCLASSIFICACAO) values "
