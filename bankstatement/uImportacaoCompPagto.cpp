@@ -201,11 +201,18 @@ void TfrImportacaoCompPagto::SelectProcesso() {
     }
   } fim{*this};
 
-  FStatus = TfrStatusProcesso::createStatusProcess(this, 4);
-  FStatus->setPrimaryStatusLabel("Lendo o arquivo selecionado...");
   lista.Clear();
   FRealizouProcesso = false;
+  FComprovantesAplicados = 0;
   FDados.clear();
+  // The bank chooses the layouts: without a known one no receipt could be recognised.
+  if (!edCODBANSIS->Validate()) {
+    DlgWarOk(edCODBANSIS->Mensagem());
+    if (edCODBANSIS->CanFocus()) edCODBANSIS->SetFocus();
+    return;
+  }
+  FStatus = TfrStatusProcesso::createStatusProcess(this, 4);
+  FStatus->setPrimaryStatusLabel("Lendo o arquivo selecionado...");
 
   FPreparacoesDAO->SetFiltered(false);
   FPreparacoesDAO->SetFilter("BDCODBAN = " + std::to_string(edCODBANSIS->Codigo()));
@@ -262,6 +269,7 @@ void TfrImportacaoCompPagto::pCarregaArquivoPDF(const std::string& texto) {
     // The title as stored: a layout whose title has lower-case letters never matches the page.
     const std::string titulo = layouts.FieldByName("BDTITULOPDF").AsString();
     if (titulo.empty() || pagina.find(titulo) == std::string::npos) continue;
+    const bool outroNaPagina = pagina.find(titulo, pagina.find(titulo) + titulo.size()) != std::string::npos;
     const int linha = layouts.FieldByName("BDMESMALINHA").AsBoolean() ? 0 : 1;
     TDadosComprovantes d;
     auto busca = [&](const char* coluna, TTypeEdits tipo, std::string& campo) {
@@ -296,6 +304,11 @@ void TfrImportacaoCompPagto::pCarregaArquivoPDF(const std::string& texto) {
       Inconsistencias_VYN()->Add_Atencao(CodEmp(), AvisoOriginalNegativo(d.DataPgto, d.ValorPago, original));
       continue;
     }
+    // Only the page's first receipt of a layout is read: the others must not vanish unseen.
+    if (outroNaPagina)
+      Inconsistencias_VYN()->Add_Atencao(CodEmp(), "A página do comprovante do dia: " + d.DataPgto +
+                                                       " no valor de: R$ " + d.ValorPago +
+                                                       " tem outro comprovante, que não foi importado.");
     if (!Trim(d.DataPgto).empty() || !Trim(d.ValorPago).empty()) FDados.push_back(std::move(d));
   }
 }
@@ -307,6 +320,10 @@ void TfrImportacaoCompPagto::ChamaProcesso() {
 void TfrImportacaoCompPagto::FimProcesso() {
   TfrProcesso_Empresa_Padrao_VYN::FimProcesso();
   if (!FRealizouProcesso) return;
+  if (FComprovantesAplicados == 0) {
+    DlgInfOk("Nenhum comprovante foi localizado no extrato: nada foi alterado.");
+    return;
+  }
   DlgInfOk("Processo realizado com sucesso!");
   if (Inconsistencias_VYN()->IsEmpty()) Close();
 }

@@ -145,6 +145,7 @@ class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   bool FDYQ = false;
   vyn::TSQLMGR* FPreparacoesDAO = nullptr;
   bool FRealizouProcesso = false;
+  int FComprovantesAplicados = 0;   // receipts of the run that found their line
   vyn::TVZEL_TCONFIG_IMP_PDFMGR* FVZEL_TCONFIG_IMP_PDF = nullptr;
   vyn::TCONF_CONTAS_ONLINEMGR* FConfContas = nullptr;
   vyn::TfrStatusProcesso* FStatus = nullptr;

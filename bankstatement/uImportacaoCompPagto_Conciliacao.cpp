@@ -203,6 +203,7 @@ void TfrImportacaoCompPagto::LocalizaComprovantes() {
       linhas.FieldByName("BDMULTAS").SetAsCurrency(multas);
       linhas.FieldByName("BDDESCONTOS").SetAsCurrency(descontos);
       linhas.Post();
+      ++FComprovantesAplicados;
     } catch (...) {
       if (linhas.State() != TDataSetState::dsBrowse) linhas.Cancel();
       throw;

@@ -148,7 +148,8 @@ class ImportacaoCompPagtoTest : public CompanyDatabaseTest {
     return arquivo;
   }
   // Opens the screen from the review and runs it over the files.
-  TfrImportacaoCompPagto* Executa(const std::vector<std::string>& arquivos, TComponent* dono = nullptr) {
+  TfrImportacaoCompPagto* Executa(const std::vector<std::string>& arquivos, TComponent* dono = nullptr,
+                                  const std::string& banco = "341") {
     TListaObj lista;
     lista.Add(empresa_);
     lista.Add(linhas_);
@@ -159,7 +160,7 @@ class ImportacaoCompPagtoTest : public CompanyDatabaseTest {
     lista.AddNil();
     auto* tela = static_cast<TfrImportacaoCompPagto*>(TPackagesUtil::CarregaFormParamsObj(
         "TfrImportacaoCompPagto", dono ? dono : revisao_.get(), std::move(lista)));
-    tela->edCODBANSIS->SetText("341");
+    tela->edCODBANSIS->SetText(banco);
     tela->edArquivo->SetText(Join(arquivos, ";"));
     tela->spOKClick(nullptr);
     return tela;
@@ -367,6 +368,33 @@ TEST_F(ImportacaoCompPagtoTest, FileChoiceAndUnreadableFiles) {
   EXPECT_EQ(Avisos(t2), (std::vector<std::string>{"O arquivo 'falta.pdf' não pôde ser lido como PDF."}));
   dialogs.Ok("Nenhum arquivo selecionado para importar, processo não realizado!");
   Executa({});
+}
+
+// The bank is checked before anything is read, success is said only when a receipt found its line,
+// and a receipt the layout cannot read (a second one on its page) is told.
+TEST_F(ImportacaoCompPagtoTest, BankCheckedFirstAndSuccessOnlyWhenALineChanged) {
+  Linha(1, 5, "250.00");
+  const std::string arq = Pdf("a.pdf", {Boleto("05/03/2024", "250,00", "250,00")});
+  for (const char* banco : {"", "0", "999"}) {
+    dialogs.Answer("", mrOk);
+    Executa({arq}, nullptr, banco);
+    ASSERT_TRUE(NaLinha(1));
+    EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull()) << banco;
+  }
+
+  dialogs.Ok("Nenhum comprovante foi localizado no extrato: nada foi alterado.");
+  Executa({Pdf("b.pdf", {Boleto("06/03/2024", "99,00", "99,00")})});
+  ASSERT_TRUE(NaLinha(1));
+  EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull());
+
+  TPaginaPDF dois = Boleto("05/03/2024", "250,00", "250,00");
+  for (auto& l : Boleto("07/03/2024", "80,00", "80,00")) dois.push_back(l);
+  dialogs.Ok(kSucesso);
+  TfrImportacaoCompPagto* tela = Executa({Pdf("c.pdf", {dois})});
+  ASSERT_TRUE(NaLinha(1));
+  EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
+  EXPECT_EQ(Avisos(tela), (std::vector<std::string>{"A página do comprovante do dia: 05/03/2024 no valor de: R$ 250,00 "
+                                                    "tem outro comprovante, que não foi importado."}));
 }
 
 TEST_F(ImportacaoCompPagtoTest, FromADyqStatementReadsTheStatementsReceiptsFolder) {
