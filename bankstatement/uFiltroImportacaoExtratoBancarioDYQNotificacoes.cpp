@@ -16,6 +16,10 @@ namespace integracao {
 
 using namespace vyn;
 
+namespace {
+constexpr size_t kTamanhoCodigoWeb = 20;   // the varchar the codes are compared as
+}  // namespace
+
 TfrFiltroImportacaoExtratoBancarioDYQNotificacoes::TfrFiltroImportacaoExtratoBancarioDYQNotificacoes(TComponent* owner)
     : TfrIntegracao_Padrao(owner),
       gpExtratos(Create<TGroupBox>()),
@@ -62,11 +66,15 @@ void TfrFiltroImportacaoExtratoBancarioDYQNotificacoes::PreencheListaExtratos() 
       progresso.setPrimaryStatusProgress(indice);
       // A member that is not a statement object (a summary) names no company.
       if (!it.value().is_object() || !it.value().contains("empresaId")) continue;
+      // The company codes compared are at most 20 characters: a longer id matches no company, and
+      // handed to the server it would fail the whole list.
+      const std::string empresaId = TextoDYQ(it.value(), "empresaId");
+      if (empresaId.empty() || empresaId.size() > kTamanhoCodigoWeb) continue;
       q.CommandText(
           "select w.bdcodemp, w.BDNOMEMP from VW_TEMPRESAS_REF w left outer join TEMPRESAS e on "
           "(e.bdcodemp = w.bdcodemp) where coalesce(cast(e.bdcodweb as varchar(20)), cast(e.bdcodemp as "
           "varchar(20))) = ?",
-          ctOpen, {Variant(TextoDYQ(it.value(), "empresaId"))});
+          ctOpen, {Variant(empresaId)});
       if (q.IsEmpty()) continue;
       q.First();
       auto& item = lvExtratos->Add(q.FieldByName("bdcodemp").AsString() + " - " + q.FieldByName("BDNOMEMP").AsString());

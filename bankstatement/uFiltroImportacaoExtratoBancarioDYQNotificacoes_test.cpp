@@ -19,6 +19,7 @@ const char* kEscritorio = R"({
   "3": {"empresaId": "900", "logLiberacaoData": "03/04/2024 09:00"},
   "4": {"empresaId": "555", "logLiberacaoData": "x"},
   "5": {"empresaId": "1' or '1'='1", "logLiberacaoData": "y"},
+  "6": {"empresaId": "123456789012345678901234567890", "logLiberacaoData": "w"},
   "TOTAL": 3
 })";
 
