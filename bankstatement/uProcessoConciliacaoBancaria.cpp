@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include "bankstatement/uConcilacaoOFC.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "framework/accounting/extrato_ban_mgr.h"
 #include "framework/accounting/importacao_dyq_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -443,11 +444,28 @@ void TfrProcessoConciliacaoBancaria::spImportarGridClick() {
   const int emp = FEmpresa ? static_cast<int>(FEmpresa->Codigo()) : 0;
   FLogEvent = Create<TLogEvent>(logProcesso, emp, ClassName(), "Importação de extrato bancário");
   FLogEvent->AddAcao("Importação de extrato bancario.");
+  const size_t antes = Components().size();
   const bool iniciou = TLancamentoMGR::ImportacaoDAOExtratoBancario(
       FEmpresa, FChaveCta, FArquivo, FDataIni, FDataFin, FDaoExt, this, FTransacao, BloqueioLancamento_Padrao_VYN,
       FJSON, FNaoCoincidirTransPrep);
-  if (iniciou) {
-    // The review opened as a child disables this screen until it closes; the loader returns then.
+  // The review stays open while the user works in it: what it imported is read and matched once it
+  // closes, not before.
+  TForm_VYN* revisao = nullptr;
+  for (size_t i = antes; iniciou && i < Components().size(); ++i)
+    if (auto* f = dynamic_cast<TfrConsultaImportacaoExtratoBancario*>(Components()[i])) revisao = f;
+  if (revisao && !revisao->Closed()) {
+    auto anterior = revisao->OnClose;
+    revisao->OnClose = [this, anterior](TComponent* s) {
+      if (anterior) anterior(s);
+      AposRevisao(true);
+    };
+    return;
+  }
+  AposRevisao(iniciou);
+}
+
+void TfrProcessoConciliacaoBancaria::AposRevisao(bool importou) {
+  if (importou) {
     FDaoCont->CommandText(SQLLancamentos());
     FDaoExt->ValorTotal = FTotalExtrato;
     if (!FDaoCont->IsEmpty()) {
@@ -473,8 +491,15 @@ void TfrProcessoConciliacaoBancaria::spEditarClick() {
 bool TfrProcessoConciliacaoBancaria::ExcluiLancamentoAtual() {
   if (FDaoCont->IsEmpty()) return false;
   if (DlgConfSimNao("Confirma a exclusão do lançamento?", FLogEvent) != mrYes) return false;
-  const bool excluiu = ExcluiLancamentoContabil(FDaoCont->Database(), FDaoCont->FieldByName("BDCODEMP").AsInteger(),
-                                                FDaoCont->FieldByName("BDCHAVE").AsInteger());
+  bool excluiu = false;
+  try {
+    excluiu = ExcluiLancamentoContabil(FDaoCont->Database(), FDaoCont->FieldByName("BDCODEMP").AsInteger(),
+                                       FDaoCont->FieldByName("BDCHAVE").AsInteger());
+  } catch (const std::exception& e) {
+    // Refused by the database: the entry is still there, and so is its row.
+    DlgErroOk(std::string("O lançamento não foi excluído: ") + e.what());
+    return false;
+  }
   FDaoCont->Delete();
   return excluiu;
 }

@@ -62,6 +62,8 @@ class TfrProcessoConciliacaoBancaria : public vyn::TfrProcesso_Padrao_VYN {
   void spAtuTabelaClick();
   void FiltroRapido();
   void spImportarGridClick();
+  // After F8's review closed (or when none opened): the entries read again and matched.
+  void AposRevisao(bool importou);
   void spEditarClick();
   void spExcluirClick();
   void spExcluirTodosClick();

@@ -250,6 +250,40 @@ TEST_F(ConciliacaoBancariaTest, DeletingAnEntryTakesEverythingKeptUnderItsKeyOrN
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
 }
 
+// F8 hands the unmatched lines to the review and matches again only once the user closed it.
+TEST_F(ConciliacaoBancariaTest, F8WaitsForTheReviewItOpensAndMatchesAfterItCloses) {
+  Linha(1, 5, "10", 0, "40");
+  Lanc(7, 5, "10", false, "40");
+  auto* t = Abre();
+  const size_t antes = t->Components().size();
+  int key = 119;
+  t->KeyDown(key, 0);
+  TForm_VYN* revisao = nullptr;
+  for (size_t i = antes; i < t->Components().size(); ++i)
+    if (auto* f = dynamic_cast<TForm_VYN*>(t->Components()[i]); f && f->ClassName() == "TfrConsultaImportacaoExtratoBancario")
+      revisao = f;
+  ASSERT_NE(revisao, nullptr);
+  ASSERT_FALSE(revisao->Closed());
+  EXPECT_TRUE(dialogs.Done()) << "nothing is matched while the review is open";
+  dialogs.Ok("Conciliação");
+  revisao->Close();
+  EXPECT_TRUE(dialogs.Done());
+}
+
+// A deletion the database refuses keeps the entry and its row.
+TEST_F(ConciliacaoBancariaTest, ARefusedDeletionKeepsTheRow) {
+  Lanc(1, 5, "10", false, "40");
+  Db().Execute("create exception E_NAO_EXCLUI 'exclusão recusada'");
+  Db().Execute("create trigger T_NAO_EXCLUI for VZEL_EMPRESAS_TLAN before delete as begin exception E_NAO_EXCLUI; end");
+  auto* t = Abre();
+  t->grLanContabil->SetFocus();
+  ASSERT_TRUE(t->FDaoCont->Locate("BDCHAVE", {1}));
+  dialogs.Yes("Confirma a exclusão do lançamento?").Ok("O lançamento não foi excluído");
+  t->spExcluir->Click();
+  EXPECT_EQ(t->FDaoCont->RecordCount(), 1);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
+}
+
 TEST_F(ConciliacaoBancariaTest, DeletingTheStatementIsLoggedOnlyWhenItRan) {
   Linha(1, 5, "10", 0, "40");
   Db().Execute("insert into VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDIDEXTRATODYQ, BDDATAMOV, BDTIPO, "
