@@ -9,6 +9,10 @@
 //   C, cost centre, cost-centre account, D or C, value        (a cost-centre row of the previous L)
 //   P, participant code, short name, name, CNPJ/CPF           (a participant record)
 // An empty company is the company of the import.
+//
+// With "rewrite complements from histories with variables" on, a line whose history (in its company's
+// history plan) has a text with variables takes that text as its complement, the variables replaced:
+// #COMPL the complement the file gave, #DOC the document, #DATA the date (DD/MM/YYYY).
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -95,6 +99,8 @@ class TImportacaoLancamentoContabilTxtMgr : public TComponent {
   void SetInconsistencias_VYN(TInconsistencias_VYN* l) { inconsistencias_ = l; }
   // The review class the import runs through (unattended).
   std::string ClasseRevisao = "TfrConsultaImportacaoLancCCTxt";
+  // Lines equal to entries already posted are not imported again (TLancamentoMGR::CompararLancamentos).
+  bool CompararLancamentos = false;
 
   void Execute();
 
