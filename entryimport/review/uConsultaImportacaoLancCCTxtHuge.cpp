@@ -185,7 +185,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::AtualizaDados(bool hugeFile) {
   if (UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) MontaColunasLancamentos();
   AfterSetFieldsContainerItem();
   OnAlterSelectedItem();
-  (void)hugeFile;
+  // A reload shows the work table's selection: count and side follow it.
+  if (hugeFile) DerivaSelecaoBaixa();
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::SetFieldsContainerGrid(TComponent*) {

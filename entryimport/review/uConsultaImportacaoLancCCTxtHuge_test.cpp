@@ -273,6 +273,25 @@ TEST_F(StagedReviewTest, AComplementThatFitsWithoutItsTrailingBlanksStaysOnTheLi
   });
 }
 
+// The step that clears the line's own complement where the complement table holds it fails: the
+// import stops with the database's error and writes nothing.
+TEST_F(StagedReviewTest, AFailingComplementScriptStopsTheImportWithItsError) {
+  Db().Execute("create exception E_COMPL_TESTE 'complemento travado'");
+  Db().Execute("create trigger T_COMPL_TESTE for TMP_VZEL_EMPRESAS_TLAN_TEMP before update as begin if (new.BDCOMPL is "
+               "null and old.BDCOMPL is not null) then exception E_COMPL_TESTE; end");
+  Revisa("L,1,05/01/2024,40,11,10,,\"" + kLongo + "\"\n" + Linhas(1), [&](Tela& t) {
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDCOMPL = 'curto' where BDSESSAO = ? and BDCHAVE = 1",
+                 {t.Sessao()});
+    t.spImportacaoClick(t.spImportacao);
+    ASSERT_FALSE(dialogs_.Calls().empty());
+    const TDialogCall& lista = dialogs_.Calls().back();
+    ASSERT_EQ(lista.Kind, TDialogKind::List);
+    ASSERT_EQ(lista.Items.size(), 1u);
+    EXPECT_NE(lista.Items.front().find("complemento travado"), std::string::npos) << lista.Items.front();
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+}
+
 // A review's work rows end when it closes, imported or not; a session whose attachment is gone is
 // removed at the next start, a live one of another review is not.
 TEST_F(StagedReviewTest, WorkRowsEndWithTheReviewAndAbandonedSessionsAtTheNextStart) {
@@ -420,6 +439,12 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_FALSE(aceita("BDTRANSTIPOPE"));   // not a transfer
     EXPECT_FALSE(aceita("BDTRANSCTACOR"));   // no transfer kind of account
     EXPECT_TRUE(aceita("BDTIPOPE"));
+    // Only a line known not to be a transfer refuses the transfer columns.
+    pr.Edit();
+    pr.FieldByName("BDTRANSFERENCIA").Clear();
+    EXPECT_TRUE(aceita("BDTRANSTIPOPE"));
+    EXPECT_TRUE(aceita("BDTRANSTIPMOV"));
+    pr.Cancel();
 
     // "CPF produtor rural" clears the participant and the typed CPF.
     pr.Edit();
@@ -590,14 +615,23 @@ TEST_F(StagedReviewTest, GroupedSelectionKeepsOneSideAndOnlyInstallments) {
     d.SetRecNo(2);
     t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
     EXPECT_EQ(t.UltimoSel(), "C");
+    // A reload reads the selection back from the work table.
+    t.AtualizaDadosHugeFile();
+    EXPECT_EQ(t.CountSel(), 1);
+    EXPECT_EQ(t.UltimoSel(), "C");
+    d.SetRecNo(2);
     t.miTirarSelecaoBaixaClick(t.miTirarSelecaoBaixa);
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
                     {sessao}), 0);
     EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA_MULT").AsBoolean());
     EXPECT_EQ(t.CountSel(), 0);
     EXPECT_EQ(d.RecNo(), 2);
+    // The imported lines take their selection with them.
+    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    EXPECT_EQ(t.CountSel(), 1);
     dialogs_.Ok("importado");
     t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(t.CountSel(), 0);
   });
 }
 
