@@ -189,5 +189,20 @@ TEST_F(DyqTaskTest, HistoriesWithVariablesRewriteTheComplementWhenAsked) {
             "fornecedor");
 }
 
+// A plan-change code takes the file's accounts through the mapping plan's pairs; the accounts the
+// file gave stay beside them.
+TEST_F(DyqTaskTest, ThePlanChangeTranslatesTheFileAccounts) {
+  Db().Execute("insert into VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO) values (5, 'Plano antigo do cliente')");
+  Db().Execute("insert into VINT_BASE_TINTONLINE_CONTA (BDCODINT, BDCODTPLADE, BDCODTPLAPARA) values (5, 9040, 40)");
+  Arquivos(1, [](int) { return "L,1,05/01/2024,9040,11,7\n"; });
+  EXPECT_EQ(Executa({{"edCODPLATROCAINT", "5"}}), "");
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Db().QueryValue("select BDDEBITO from VZEL_EMPRESAS_TLAN").AsInteger(), 40);
+
+  // Without it the same file names an account the chart lacks.
+  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  EXPECT_EQ(Executa(), "Nenhuma lançamento importado, foram encontradas inconsistencias");
+}
+
 }  // namespace
 }  // namespace integracao

@@ -274,6 +274,31 @@ std::optional<std::string> ComplementoPeloHistorico(const std::string& historico
   return r;
 }
 
+// A file written in another chart: its accounts become the company's through the account pairs of
+// the mapping plan. An account without a pair is kept (the review's chart check judges it); the
+// accounts the file gave stay in BDDEBITOARQ and BDCREDITOARQ.
+void TraduzContas(TArquivoLancamentosTxt& arq, int planoTroca) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) return;
+  std::map<int, int> pares;
+  const TQueryResult r =
+      db->QueryAll("select BDCODTPLADE, BDCODTPLAPARA from VINT_BASE_TINTONLINE_CONTA where BDCODINT = ?", {planoTroca});
+  for (size_t i = 0; i < r.Rows.size(); ++i)
+    pares[static_cast<int>(r.Rows[i][0].AsInteger())] = static_cast<int>(r.Rows[i][1].AsInteger());
+  if (pares.empty()) return;
+  auto traduz = [&](int conta) {
+    auto it = pares.find(conta);
+    return it == pares.end() ? conta : it->second;
+  };
+  for (TLinhaLancamentoTxt& l : arq.Lancamentos) {
+    l.DebitoArquivo = l.Debito;
+    l.CreditoArquivo = l.Credito;
+    l.Debito = traduz(l.Debito);
+    l.Credito = traduz(l.Credito);
+    for (TLinhaCentroCustoTxt& c : l.CentrosCusto) c.Conta = traduz(c.Conta);
+  }
+}
+
 // Company data of a month, read once per company and month.
 struct TDadosEmpresa {
   std::string Nome;
@@ -307,7 +332,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
                        dataFim, filiais, flag, alterarComplemento, nullptr);
 }
 
-void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN*,
+void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN* codPlaTroca,
                                           std::istream& fonte, TComponent* owner, const std::string& separador, bool,
                                           TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
                                           const std::string& dataIni, const std::string& dataFim,
@@ -324,6 +349,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
 
   TArquivoLancamentosTxt arq = LeArquivoLancamentosTxt(fonte, separador.empty() ? ',' : separador[0], empresa);
   for (const std::string& e : arq.Erros) lista->Add_Erro(empresa, e);
+  if (codPlaTroca && codPlaTroca->Codigo() > 0) TraduzContas(arq, static_cast<int>(codPlaTroca->Codigo()));
 
   TComponent* criado = ClassRegistry().CreateComponent(ClasseRevisao, *owner);
   auto* tela = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN*>(criado);
@@ -413,8 +439,8 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     set("BDDATA", l.Data);
     setInt("BDDEBITO", l.Debito);
     setInt("BDCREDITO", l.Credito);
-    set("BDDEBITOARQ", l.Debito);
-    set("BDCREDITOARQ", l.Credito);
+    set("BDDEBITOARQ", l.DebitoArquivo >= 0 ? l.DebitoArquivo : l.Debito);
+    set("BDCREDITOARQ", l.CreditoArquivo >= 0 ? l.CreditoArquivo : l.Credito);
     set("BDVALOR", l.Valor);
     setInt("BDCODTPHI", l.Historico);
     set("BDCODHIST", d.Historico);

@@ -10,6 +10,9 @@
 //   P, participant code, short name, name, CNPJ/CPF           (a participant record)
 // An empty company is the company of the import.
 //
+// With a plan-change code (a mapping plan), the file is taken as written in the mapping plan's "from"
+// chart: its accounts are translated through the plan's account pairs (VINT_BASE_TINTONLINE_CONTA).
+//
 // With "rewrite complements from histories with variables" on, a line whose history (in its company's
 // history plan) has a text with variables takes that text as its complement, the variables replaced:
 // #COMPL the complement the file gave, #DOC the document, #DATA the date (DD/MM/YYYY).
@@ -53,6 +56,9 @@ struct TLinhaLancamentoTxt {
   std::string NotaExplicativa;
   int Contabilizacao = 0;
   std::vector<TLinhaCentroCustoTxt> CentrosCusto;
+  // The accounts as the file gave them when a mapping plan translated them; -1 when not translated.
+  int DebitoArquivo = -1;
+  int CreditoArquivo = -1;
 };
 
 struct TParticipanteTxt {
