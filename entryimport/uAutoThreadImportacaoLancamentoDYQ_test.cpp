@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "entryimport/entryimport_test_support.h"
 #include "framework/component/class_registry.h"
 #include "framework/host/erro_exception.h"
@@ -48,10 +50,11 @@ class DyqTaskTest : public CompanyDatabaseTest {
     for (int i = 1; i <= n; ++i) server_.On("GET", "/f/" + std::to_string(i), TFakeResponse(200, conteudo(i), "text/plain"));
   }
   // Runs the task; answers the raised error's text ("" when none).
-  std::string Executa() {
+  std::string Executa(const std::map<std::string, std::string>& parametros = {}) {
     TAutoThreadImportacaoLancamentoDYQ task;
     task.SetParametro("cod_empresa", "1");
     task.SetParametro("referencia", "202401");
+    for (const auto& [nome, valor] : parametros) task.SetParametro(nome, valor);
     std::string erro;
     try {
       task.ExecuteTask();
@@ -144,6 +147,61 @@ TEST_F(DyqTaskTest, TheRunIsJudgedFromTheEntryRowsItWrote) {
   EXPECT_EQ(Executa(), "Nenhuma lançamento encontrado");
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), "Nenhuma lançamento encontrado");
   EXPECT_EQ(status_, tscErro);
+}
+
+// A file the service did not mark stays on its list; with the comparison on, the next run posts
+// none of its lines again, confirms them and marks the file.
+TEST_F(DyqTaskTest, AFileWhoseMarkingFailedIsNotPostedAgainWhenComparing) {
+  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,7\nL,1,05/01/2024,40,11,7\n"; });
+  server_.On("PUT", kLista + "integracao", TFakeResponse(500, R"({"message":"fora do ar","error":""})"));
+  Executa();
+  EXPECT_EQ(status_, tscInconsistente);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+
+  server_.On("PUT", kLista + "integracao", TFakeResponse(200, "{}"));
+  EXPECT_EQ(Executa({{"ckCompararLancJaLancado", "true"}}), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("2 já lançado(s) anteriormente"), std::string::npos)
+      << ProcessContext().FMensagemInconsistencia;
+
+  // Without the comparison the file is the service's word: its lines are posted again.
+  Executa({{"ckCompararLancJaLancado", "false"}});
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 4);
+}
+
+// With "ckAlterarComplemento" a history whose text has variables writes the line's complement; a
+// history without variables leaves the file's complement alone.
+TEST_F(DyqTaskTest, HistoriesWithVariablesRewriteTheComplementWhenAsked) {
+  Db().Execute("insert into HIST_TPHI (BDCODHIST, BDCODTPHI, BDAPELIDO, BDNOME) select first 1 BDCODHIST, 90, 'NF', "
+               "'Pagamento NF #DOC - #COMPL' from HIST_TPHI");
+  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,7,90,fornecedor,123\nL,1,06/01/2024,40,11,8,1,livre,124\n"; });
+  EXPECT_EQ(Executa({{"ckAlterarComplemento", "true"}}), "");
+  auto r = Db().QueryAll("select BDCOMPL from VZEL_EMPRESAS_TLAN order by BDDATA");
+  ASSERT_EQ(r.Rows.size(), 2u);
+  EXPECT_EQ(r.Value(0, "BDCOMPL").AsString(), "Pagamento NF 123 - fornecedor");
+  EXPECT_EQ(r.Value(1, "BDCOMPL").AsString(), "livre");
+
+  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Db().QueryValue("select BDCOMPL from VZEL_EMPRESAS_TLAN where BDDATA = '2024-01-05'").AsString(),
+            "fornecedor");
+}
+
+// A plan-change code takes the file's accounts through the mapping plan's pairs; the accounts the
+// file gave stay beside them.
+TEST_F(DyqTaskTest, ThePlanChangeTranslatesTheFileAccounts) {
+  Db().Execute("insert into VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO) values (5, 'Plano antigo do cliente')");
+  Db().Execute("insert into VINT_BASE_TINTONLINE_CONTA (BDCODINT, BDCODTPLADE, BDCODTPLAPARA) values (5, 9040, 40)");
+  Arquivos(1, [](int) { return "L,1,05/01/2024,9040,11,7\n"; });
+  EXPECT_EQ(Executa({{"edCODPLATROCAINT", "5"}}), "");
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Db().QueryValue("select BDDEBITO from VZEL_EMPRESAS_TLAN").AsInteger(), 40);
+
+  // Without it the same file names an account the chart lacks.
+  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  EXPECT_EQ(Executa(), "Nenhuma lançamento importado, foram encontradas inconsistencias");
 }
 
 }  // namespace

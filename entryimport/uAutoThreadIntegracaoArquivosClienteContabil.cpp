@@ -94,10 +94,13 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
       addLogArquivoJaImportado();
       continue;
     }
+    // A file seen before may have been imported in part (a run stopped, lines refused, one more line
+    // added): its lines are compared with the entries already posted, so that each is posted once.
+    const bool registradoAntes = ArquivoRegistradoAntes(arquivo);
     Ordem = RegistraArquivo(arquivo, refInicial, refFinal);
     ImportacaoConcluida = false;
     try {
-      ImportaArquivo(refInicial, refFinal);
+      ImportaArquivo(refInicial, refFinal, registradoAntes);
     } catch (const std::exception& e) {
       // One unreadable file is that file's problem: it is recorded under its registration and the
       // folder goes on with the next file.
@@ -146,7 +149,17 @@ int TAutoThreadIntegracaoArquivosClienteContabil::RegistraArquivo(const std::str
   return static_cast<int>(r.at(0).AsInteger());
 }
 
-void TAutoThreadIntegracaoArquivosClienteContabil::ImportaArquivo(int refInicial, int refFinal) {
+bool TAutoThreadIntegracaoArquivosClienteContabil::ArquivoRegistradoAntes(const std::string& caminho) const {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
+  return db->QueryValue("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = ? and BDCAMINHO = ? and "
+                        "BDTIPOARQUIVO = ?",
+                        {CodEmp, caminho, kTipoArquivoLancamentosTxt})
+             .AsInteger() > 0;
+}
+
+void TAutoThreadIntegracaoArquivosClienteContabil::ImportaArquivo(int refInicial, int refFinal,
+                                                                  bool compararLancamentos) {
   logProcesso("Lançamento contábeis layout VYN padrão TXT");
   const std::string processo = "Importação de lançamentos contábeis layout VYN";
 
@@ -193,8 +206,10 @@ void TAutoThreadIntegracaoArquivosClienteContabil::ImportaArquivo(int refInicial
   // A client file goes through the staged review, whose engine registers the file's problems under
   // its registration (TINTEGRACAO_ARQ_CLIENTE_INCONS); the lines never have to fit in memory.
   mgr->ClasseRevisao = kClasseRevisaoArquivoGrande;
+  mgr->CompararLancamentos = compararLancamentos;
+  // The file is marked imported by the transaction that writes its entries and by nothing else: a
+  // run whose write failed leaves the file to be imported again.
   mgr->Execute();
-  ImportacaoConcluida = true;
 
   if (lista->Count() == 0) {
     logProcesso(fmt::format("{}: importação concluída com sucesso!", processo));

@@ -25,7 +25,9 @@ class TAutoThreadIntegracaoArquivosClienteContabil : public vyn::TAutoThreadInte
   // Registers the file (a former registration of the same file and period is replaced) and
   // answers its new number.
   int RegistraArquivo(const std::string& caminho, int refInicial, int refFinal);
-  void ImportaArquivo(int refInicial, int refFinal);
+  // Whether the company registered this path before (any period, finished or not).
+  bool ArquivoRegistradoAntes(const std::string& caminho) const;
+  void ImportaArquivo(int refInicial, int refFinal, bool compararLancamentos);
   void RegistraErroArquivo(const std::string& erro);
 };
 

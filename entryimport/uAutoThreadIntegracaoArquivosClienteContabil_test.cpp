@@ -81,14 +81,16 @@ TEST_F(ClientFolderTaskTest, ImportsTheCompanyFilesOnceAndSkipsForeignAndMalform
   EXPECT_EQ(r.Value(1, "BDORDEM").AsInteger(), 6);
   EXPECT_EQ(r.Value(1, "BDFINALIZADO").AsString(), "TRUE");
 
-  // A second run finds both files imported; a corrected file is imported again under a new number.
+  // A second run finds both files imported; a file dropped again with one more line is registered
+  // again under a new number and only its new line is posted.
   const auto log2 = Executa(pasta_.string());
   EXPECT_TRUE(Contem(log2, "já importado anteriormente"));
   EXPECT_EQ(status_, tscSucesso);
   EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 150);
   Escreve("CL11222333000181_a.txt", "L,1,05/01/2024,40,11,100\nL,1,07/01/2024,40,11,1\n");
   Executa(pasta_.string());
-  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 251);
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 151);
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = 1 and BDORDEM = 7"), 1);
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = 1 and BDORDEM = 5"), 0);
 }
@@ -151,6 +153,26 @@ TEST_F(ClientFolderTaskTest, ReadsWindowsAndUtf8FilesAndRefusesAReversedPeriod) 
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA containing "
                   "'Linha 2 do arquivo não importada: campo valor: valor inválido: 1e5'"),
             1);
+}
+
+// A write the database refuses cancels the file's import: the file is not marked imported, and the
+// next run posts each of its lines once.
+TEST_F(ClientFolderTaskTest, AFailedWriteLeavesTheFileToBeImportedAgain) {
+  Escreve("CL11222333000181.txt", "L,1,05/01/2024,40,11,100\nL,1,06/01/2024,40,11,13\n");
+  Db().Execute("create exception E_RECUSA_TESTE 'gravação recusada'");
+  Db().Execute("create trigger T_RECUSA_TESTE for VZEL_EMPRESAS_TLAN before insert as begin if (new.BDVALOR = 13) "
+               "then exception E_RECUSA_TESTE; end");
+  Executa(pasta_.string());
+  EXPECT_EQ(status_, tscErro);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDFINALIZADO = 'TRUE'"), 0);
+
+  Db().Execute("drop trigger T_RECUSA_TESTE");
+  Executa(pasta_.string());
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 113);
+  Executa(pasta_.string());
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 113);
 }
 
 #ifdef INTEGRACAO_HOST_EXE

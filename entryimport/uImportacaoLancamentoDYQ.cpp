@@ -94,6 +94,7 @@ TfrImportacaoLancamentoDYQ::TfrImportacaoLancamentoDYQ(TComponent* owner)
   lbTotal->SetCaption("Total de registros: 0");
   lvExtratos->SetName("lvExtratos");
   lvExtratos->Checkboxes = false;
+  lvExtratos->Columns = {{"Código", 100}, {"Nome", 300}, {"Inicio", 100}, {"Fim", 100}};
   for (TControl* c : std::initializer_list<TControl*>{edDATINI, edDATFIN, edARQUIVO}) c->SetVisible(false);
   edARQUIVO->Pasta = false;
   edARQUIVO->SetMaxLength(1500);
@@ -215,10 +216,17 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
     return;
   }
   for (const auto& e : *lista) {
+    // An element the service sent with a date that is none is left out on its own; the list goes on.
+    TDateTime inicio, fim;
+    if (!TryISO8601ToDateUTC(TextoJson(e, "data_inicial"), inicio) ||
+        !TryISO8601ToDateUTC(TextoJson(e, "data_final"), fim)) {
+      Aviso("Arquivo " + TextoJson(e, "id") + " do ^DYQ ignorado: data inicial ou final inválida.");
+      continue;
+    }
     TListItem& it = lvExtratos->Add(TextoJson(e, "id"));
-    it.SubItems = {TextoJson(e, "nome"), DateToStr(DataJson(e, "data_inicial")), DateToStr(DataJson(e, "data_final"))};
+    it.SubItems = {TextoJson(e, "nome"), DateToStr(inicio.DateOnly()), DateToStr(fim.DateOnly())};
   }
-  lbTotal->SetCaption("Total de registros: " + std::to_string(lista->size()));
+  lbTotal->SetCaption("Total de registros: " + std::to_string(lvExtratos->Count()));
 }
 
 void TfrImportacaoLancamentoDYQ::edCODEMPExit(TComponent*) { setHintTransacao(); }

@@ -88,6 +88,19 @@ TEST_F(DyqScreenTest, ListsTheCompanyFilesWithTheBearerTokenAndRefusesCompaniesW
   ASSERT_TRUE(Empresa(1));
   EXPECT_EQ(tela_->lvExtratos->Count(), 0);
   EXPECT_EQ(tela_->lbTotal->Caption(), "Total de registros: 0");
+
+  // One element with a date that is none is left out with a warning; the others are listed.
+  server_.On("GET", kLista, TFakeResponse(200, R"({"lancamentos_contabeis":[
+      {"id":"21","nome":"A","data_inicial":"2024-01-01","data_final":"2024-01-31"},
+      {"id":"22","nome":"B","data_inicial":"31/01/2024","data_final":"2024-01-31"},
+      {"id":"23","nome":"C","data_inicial":"2024-02-01","data_final":"2024-02-29"}]})"));
+  dialogs_.Ok("Arquivo 22 do DYQ ignorado: data inicial ou final inválida.");
+  ASSERT_TRUE(Empresa(1));
+  ASSERT_EQ(tela_->lvExtratos->Count(), 2);
+  EXPECT_EQ(tela_->lvExtratos->Item(1).Caption, "23");
+  EXPECT_EQ(tela_->lbTotal->Caption(), "Total de registros: 2");
+  ASSERT_EQ(tela_->lvExtratos->Columns.size(), 4u);
+  EXPECT_EQ(tela_->lvExtratos->Columns[3].Caption, "Fim");
 }
 
 TEST_F(DyqScreenTest, ServiceErrorsWarnWithTheServiceTextAndTransportFailuresLeaveTheSearch) {

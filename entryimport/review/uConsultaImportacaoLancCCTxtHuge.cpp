@@ -7,7 +7,9 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/fb_database.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
@@ -102,6 +104,16 @@ void TfrConsultaImportacaoLancCCTxtHuge::FormShow() {
 
 void TfrConsultaImportacaoLancCCTxtHuge::FormDestroy() {
   FDAOContasPlanos = nullptr;   // owned by the screen
+  // The session's work rows end with the review, imported or not. A failure here leaves them to the
+  // next start's removal of abandoned sessions once this attachment is gone.
+  const int sessao = Sessao();
+  TDatabase* db = ProcessContext().Database;
+  if (sessao > 0 && db) {
+    try {
+      ApagaSessaoArquivoGrande(*db, sessao);
+    } catch (const std::exception&) {
+    }
+  }
   TfrConsultaImportacaoLancCCTxt::FormDestroy();
 }
 
@@ -173,7 +185,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::AtualizaDados(bool hugeFile) {
   if (UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) MontaColunasLancamentos();
   AfterSetFieldsContainerItem();
   OnAlterSelectedItem();
-  (void)hugeFile;
+  // A reload shows the work table's selection: count and side follow it.
+  if (hugeFile) DerivaSelecaoBaixa();
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::SetFieldsContainerGrid(TComponent*) {

@@ -98,6 +98,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // Grouped installment settlement.
   void SetLancamentoSelBaixa();
   void miTirarSelecaoBaixaClick(vyn::TComponent* sender);
+  // Count and side of the grouped selection, read again from the session's selected lines.
+  void DerivaSelecaoBaixa();
   void grGridCellClickHuge(const std::string& campo);
   // Keys of the screen: on the entry grid, space switches a mark or the grouped selection, P marks a
   // side pending.

@@ -9,8 +9,11 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/data/fb_database.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
@@ -68,9 +71,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
     if (!script.empty()) {
       const std::string erro = TDAOFactory::Executa_Script(script, false, false, "", 0, false);
       if (!erro.empty()) {
-        // Importing with the complements doubled would write them twice: nothing goes on.
+        // Importing with the complements doubled would write them twice: nothing goes on, and an
+        // unattended run that imported nothing for it has failed.
+        const std::string msg = "Não foi possível preparar os complementos dos lançamentos: " + erro;
+        if (IsUnattended()) RegistraFalhaExecucao(msg);
         if (FInconsistenciaIni) {
-          FInconsistenciaIni->Add_Erro(empresa, "Não foi possível preparar os complementos dos lançamentos: " + erro);
+          FInconsistenciaIni->Add_Erro(empresa, msg);
           FInconsistenciaIni->Execute(true, true, true, true, "");
         }
         return;
@@ -102,8 +108,23 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
     throw;
   }
   DeleteMultiplosLancamentos();
+  // The imported lines took their selection with them.
+  DerivaSelecaoBaixa();
   // Errors are shown too: a settlement that failed or a refused line must reach the user.
   if (FInconsistenciaIni && FInconsistenciaIni->Count() > 0) FInconsistenciaIni->Execute(true, true, true, true, "");
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::DerivaSelecaoBaixa() {
+  FCountSel = 0;
+  FUltimoSel.clear();
+  TDatabase* db = ProcessContext().Database;
+  if (!db || Sessao() <= 0) return;
+  const TQueryResult r = db->QueryAll(
+      "select count(*) as N, max(case when coalesce(BDDEBITO, 0) > 0 then 1 else 0 end) as D from "
+      "TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
+      {Sessao()});
+  FCountSel = static_cast<int>(r.Value(0, "N").AsInteger());
+  if (FCountSel > 0) FUltimoSel.assign(1, r.Value(0, "D").AsInteger() == 1 ? 'D' : 'C');
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::GetAposInconsistencia() {

@@ -39,7 +39,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosBeforeEditField(const std:
     sql->CommandText("select BDCOMPL from TMP_VZEL_EMP_TLAN_COMPL_TEMP where BDSESSAO = ? and BDCODEMP = ? and "
                      "BDCHAVE = ?",
                      ctOpen, {Sessao(), atual->FieldByName("BDCODEMP").Value(), atual->FieldByName("BDCHAVE").Value()});
-    if (!sql->IsEmpty() && Utf8Length(Trim(sql->FieldByName("BDCOMPL").AsString())) > 200)
+    if (!sql->IsEmpty() && ComplementoLongo(sql->FieldByName("BDCOMPL").AsString()))
       inicial = sql->FieldByName("BDCOMPL").AsString();
     if (texto) *texto = inicial;
     // What the editor started with: saving it unchanged writes nothing.

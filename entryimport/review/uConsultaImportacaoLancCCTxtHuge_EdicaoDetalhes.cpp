@@ -22,6 +22,13 @@ bool Transferencia(const TClientDataSet& ds) {
   return f && UpperCase(Trim(f->AsString())) == "TRUE";
 }
 
+// The transfer columns are refused only on a line known not to be a transfer ("FALSE"); a flag not
+// yet derived leaves them open.
+bool TransferenciaRecusada(const TClientDataSet& ds) {
+  const TField* f = ds.FindField("BDTRANSFERENCIA");
+  return f && UpperCase(Trim(f->AsString())) == "FALSE";
+}
+
 }  // namespace
 
 TDAOFactory* TfrConsultaImportacaoLancCCTxtHuge::Detalhe(const char* tabela) const {
@@ -51,12 +58,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosPRBeforeEditField(const st
     accept = Inteiro(*pr, "BDTIPMOV") == 1;
   } else if (f == "BDTRANSTIPMOV") {
     opcoes({"Em espécie", "Conta bancária"});
-    accept = Transferencia(*pr);
+    accept = !TransferenciaRecusada(*pr);
   } else if (f == "BDTRANSCTACOR") {
     accept = !Nulo(*pr, "BDTRANSTIPMOV") && Inteiro(*pr, "BDTRANSTIPMOV") == 1;
   } else if (f == "BDTIPOPE" || f == "BDTRANSTIPOPE") {
     opcoes({"Entrada", "Saída"});
-    if (f == "BDTRANSTIPOPE") accept = Transferencia(*pr);
+    if (f == "BDTRANSTIPOPE") accept = !TransferenciaRecusada(*pr);
   }
   if (editor && f == "BDCODIMOVRUR") editor->SetTypeCodeVYN(tcImoveisRurais);
   if (editor && (f == "BDCTACOR" || f == "BDTRANSCTACOR")) editor->SetTypeCodeVYN(tcContaBancaria);

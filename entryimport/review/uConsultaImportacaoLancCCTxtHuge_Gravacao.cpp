@@ -14,6 +14,7 @@
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/status_processo.h"
+#include "framework/schema/revisao_tabelas.h"
 
 namespace integracao {
 
@@ -119,8 +120,8 @@ bool TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosHugeSaveAlterSearch(const 
   auto sonda = std::make_unique<TSQLMGR>();
   sonda->CommandText("Select BDSESSAO from TMP_VZEL_EMP_TLAN_COMPL_TEMP " + c, ctOpen, chave);
   auto sql = std::make_unique<TSQLMGR>();
-  // One measure of length for saving and showing: the text as typed, in characters.
-  if (Utf8Length(textoEditor) > 200) {
+  // One measure of length for saving and showing (ComplementoLongo).
+  if (ComplementoLongo(textoEditor)) {
     sql->CommandText(
         "UPDATE OR INSERT INTO TMP_VZEL_EMP_TLAN_COMPL_TEMP (BDCODEMP, BDSESSAO, BDCHAVE, BDCOMPL) VALUES(?, ?, ?, ?) "
         "matching (BDCODEMP, BDSESSAO, BDCHAVE)",
@@ -128,7 +129,7 @@ bool TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosHugeSaveAlterSearch(const 
     sql->CommandText("UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP  SET BDCOMPL = null " + c, ctExecute, chave);
   } else {
     TParams p = chave;
-    p.insert(p.begin(), textoEditor.empty() ? Variant() : Variant(textoEditor));
+    p.insert(p.begin(), textoEditor.empty() ? Variant() : Variant(ComplementoDaLinha(textoEditor)));
     sql->CommandText("UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP  SET BDCOMPL = ? " + c, ctExecute, p);
     if (!sonda->IsEmpty()) sql->CommandText("DELETE FROM TMP_VZEL_EMP_TLAN_COMPL_TEMP " + c, ctExecute, chave);
   }

@@ -6,7 +6,10 @@
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/core/text.h"
 #include "framework/data/planilha_servico.h"
+#include "framework/component/process_context.h"
+#include "framework/data/fb_database.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/host/update_or_insert.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/inconsistencias.h"
 
@@ -42,15 +45,19 @@ void TUtilImportacao_LancCC_Treeview::confirmaNotasIntegracaoArquivosClientes() 
   if (!arquivo || !Inconsistencias()) return;
   const int empresa = arquivo->CodEmpArquivoCliente();
   const int ordem = arquivo->OrdemArquivoCliente();
-  for (const TInconsistenciaItem& item : Inconsistencias()->Itens()) {
-    // Numbered 1, 2, 3 ... per file; the manager goes back to the pool after each statement.
-    TSQLMGRHandle sql = getSQLMgr_do_Pool();
-    sql->CommandText(
-        "INSERT INTO TINTEGRACAO_ARQ_CLIENTE_INCONS (BDCODEMP,BDORDEM, BDORDEMINCONS, BDINCONSISTENCIA,  "
-        "BDCATEGORIAINCONSISTENCIA) VALUES (?, ?, (SELECT COALESCE(MAX(BDORDEMINCONS),0) +1 FROM "
-        "TINTEGRACAO_ARQ_CLIENTE_INCONS WHERE BDCODEMP = ? AND BDORDEM = ?), ?, ?)",
-        ctExecute, {empresa, ordem, empresa, ordem, item.Caption, static_cast<int>(item.Nivel)});
-  }
+  TDatabase* db = ProcessContext().Database;
+  if (!db || Inconsistencias()->Count() == 0) return;
+  // Numbered 1, 2, 3 ... per file, all of the file's rows in one commit.
+  TTransaction tx(*db, TTransaction::kJuntaAberta);
+  TStatement& insere = db->Prepared(
+      "INSERT INTO TINTEGRACAO_ARQ_CLIENTE_INCONS (BDCODEMP,BDORDEM, BDORDEMINCONS, BDINCONSISTENCIA,  "
+      "BDCATEGORIAINCONSISTENCIA) VALUES (?, ?, (SELECT COALESCE(MAX(BDORDEMINCONS),0) +1 FROM "
+      "TINTEGRACAO_ARQ_CLIENTE_INCONS WHERE BDCODEMP = ? AND BDORDEM = ?), ?, ?)");
+  for (const TInconsistenciaItem& item : Inconsistencias()->Itens())
+    insere.Execute({empresa, ordem, empresa, ordem,
+                    TextoParaColuna(*db, "TINTEGRACAO_ARQ_CLIENTE_INCONS", "BDINCONSISTENCIA", RemoveCaret(item.Caption)),
+                    static_cast<int>(item.Nivel)});
+  tx.Commit();
 }
 
 std::vector<int> LinhasPlanilhaExcluir(const std::vector<int>& linhasDesc, int ultimaLinha, int linhasFinais,

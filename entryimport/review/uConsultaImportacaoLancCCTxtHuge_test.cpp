@@ -192,7 +192,7 @@ TEST_F(StagedReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRowsUnd
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN T where BDSTATUS = 2 and exists (select 1 from "
                   "VZEL_EMPRESAS_TLAN L where L.BDCODEMP = T.BDCODEMP and L.BDCHAVE = T.BDCHAVE)"), 2);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 1);
-  EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 1);
+  EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0) << "the closed review leaves no work rows";
   EXPECT_NE(resultado.Mensagem.find("2 lançamento(s) importado(s)"), std::string::npos);
 }
 
@@ -247,6 +247,75 @@ TEST_F(StagedReviewTest, WriteThroughOfMarksNullsAndComplements) {
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDLOTE = 9"), 2);
     dialogs_.Ok("importado");
     t.spImportacaoClick(t.spImportacao);
+  });
+}
+
+// One measure of a complement's length: 199 characters and trailing blanks stay on the line when
+// staged, and the editor opens with them.
+TEST_F(StagedReviewTest, AComplementThatFitsWithoutItsTrailingBlanksStaysOnTheLine) {
+  const std::string t199(199, 'c');
+  Revisa("L,1,05/01/2024,40,11,1,,\"" + t199 + "   \"\n", [&](Tela& t) {
+    const int sessao = t.Sessao();
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMP_TLAN_COMPL_TEMP where BDSESSAO = ?", {sessao}), 0);
+    EXPECT_EQ(TrimRight(Db().QueryValue("select BDCOMPL from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao})
+                            .AsString()),
+              t199);
+    t.DAOAtual()->First();
+    std::string texto;
+    bool aceita = true;
+    t.fcLancamentosBeforeEditField("BDCOMPL", nullptr, &texto, nullptr, aceita);
+    EXPECT_EQ(TrimRight(texto), t199);
+    // Saved with blanks that take it past the column, it is still the line's.
+    t.fcLancamentosHugeSaveAlterSearch("BDCOMPL", t199 + "  ", 0);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMP_TLAN_COMPL_TEMP where BDSESSAO = ?", {sessao}), 0);
+    t.fcLancamentosBeforeEditField("BDCOMPL", nullptr, &texto, nullptr, aceita);
+    EXPECT_EQ(TrimRight(texto), t199);
+  });
+}
+
+// The step that clears the line's own complement where the complement table holds it fails: the
+// import stops with the database's error and writes nothing.
+TEST_F(StagedReviewTest, AFailingComplementScriptStopsTheImportWithItsError) {
+  Db().Execute("create exception E_COMPL_TESTE 'complemento travado'");
+  Db().Execute("create trigger T_COMPL_TESTE for TMP_VZEL_EMPRESAS_TLAN_TEMP before update as begin if (new.BDCOMPL is "
+               "null and old.BDCOMPL is not null) then exception E_COMPL_TESTE; end");
+  Revisa("L,1,05/01/2024,40,11,10,,\"" + kLongo + "\"\n" + Linhas(1), [&](Tela& t) {
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDCOMPL = 'curto' where BDSESSAO = ? and BDCHAVE = 1",
+                 {t.Sessao()});
+    t.spImportacaoClick(t.spImportacao);
+    ASSERT_FALSE(dialogs_.Calls().empty());
+    const TDialogCall& lista = dialogs_.Calls().back();
+    ASSERT_EQ(lista.Kind, TDialogKind::List);
+    ASSERT_EQ(lista.Items.size(), 1u);
+    EXPECT_NE(lista.Items.front().find("complemento travado"), std::string::npos) << lista.Items.front();
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+}
+
+// A review's work rows end when it closes, imported or not; a session whose attachment is gone is
+// removed at the next start, a live one of another review is not.
+TEST_F(StagedReviewTest, WorkRowsEndWithTheReviewAndAbandonedSessionsAtTheNextStart) {
+  int sessao = 0;
+  Revisa(Linhas(2) + "L,1,05/01/2024,999,11,7\nC,1,900,D,7\n", [&](Tela& t) {
+    sessao = t.Sessao();
+    dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
+    t.spImportacaoClick(t.spImportacao);
+  });
+  for (const char* tabela : {"TMP_VZEL_EMPRESAS_TLAN_TEMP", "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "VZEL_INCON_TLAN",
+                             "TMP_VZEL_SESSAO"})
+    EXPECT_EQ(Conta(std::string("select count(*) from ") + tabela + " where BDSESSAO = ?", {sessao}), 0) << tabela;
+
+  // A killed process left session 9001 behind; session 9002 belongs to a review still open here.
+  Db().Execute("insert into TMP_VZEL_SESSAO (BDSESSAO, BDATTACHMENT, BDUSUARIO) values (9001, 2000000000, CURRENT_USER)");
+  Db().Execute("insert into TMP_VZEL_SESSAO (BDSESSAO, BDATTACHMENT, BDUSUARIO) values (9002, CURRENT_CONNECTION, "
+               "CURRENT_USER)");
+  for (int s : {9001, 9002})
+    Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (?, 1, "
+                 "1, '2024-01-05', 1)",
+                 {s});
+  Revisa(Linhas(1), [&](Tela&) {
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = 9001"), 0);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = 9002"), 1);
   });
 }
 
@@ -370,6 +439,12 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_FALSE(aceita("BDTRANSTIPOPE"));   // not a transfer
     EXPECT_FALSE(aceita("BDTRANSCTACOR"));   // no transfer kind of account
     EXPECT_TRUE(aceita("BDTIPOPE"));
+    // Only a line known not to be a transfer refuses the transfer columns.
+    pr.Edit();
+    pr.FieldByName("BDTRANSFERENCIA").Clear();
+    EXPECT_TRUE(aceita("BDTRANSTIPOPE"));
+    EXPECT_TRUE(aceita("BDTRANSTIPMOV"));
+    pr.Cancel();
 
     // "CPF produtor rural" clears the participant and the typed CPF.
     pr.Edit();
@@ -540,14 +615,23 @@ TEST_F(StagedReviewTest, GroupedSelectionKeepsOneSideAndOnlyInstallments) {
     d.SetRecNo(2);
     t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
     EXPECT_EQ(t.UltimoSel(), "C");
+    // A reload reads the selection back from the work table.
+    t.AtualizaDadosHugeFile();
+    EXPECT_EQ(t.CountSel(), 1);
+    EXPECT_EQ(t.UltimoSel(), "C");
+    d.SetRecNo(2);
     t.miTirarSelecaoBaixaClick(t.miTirarSelecaoBaixa);
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
                     {sessao}), 0);
     EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA_MULT").AsBoolean());
     EXPECT_EQ(t.CountSel(), 0);
     EXPECT_EQ(d.RecNo(), 2);
+    // The imported lines take their selection with them.
+    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    EXPECT_EQ(t.CountSel(), 1);
     dialogs_.Ok("importado");
     t.spImportacaoClick(t.spImportacao);
+    EXPECT_EQ(t.CountSel(), 0);
   });
 }
 

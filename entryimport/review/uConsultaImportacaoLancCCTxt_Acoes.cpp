@@ -17,6 +17,7 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/component/process_context.h"
 #include "framework/ui/packages_util.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "settlement/uProcessoBaixas.h"
 
 namespace integracao {
@@ -402,7 +403,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosAfterEditField(const std::stri
       if (!IsComplementoLongo(a)) continue;
       const bool temLinha = a->Locate("BDCODEMP;BDCHAVE", {Variant(static_cast<long long>(Inteiro(*atual, "BDCODEMP"))),
                                                           Variant(static_cast<long long>(Inteiro(*atual, "BDCHAVE")))});
-      if (temLinha && Utf8Length(Trim(a->FieldByName("bdcompl").AsString())) > 200) {
+      if (temLinha && ComplementoLongo(a->FieldByName("bdcompl").AsString())) {
         a->Edit();
         a->FieldByName("bdcompl").SetAsString(textoEditor);
         a->Post();

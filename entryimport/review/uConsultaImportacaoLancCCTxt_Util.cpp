@@ -101,12 +101,15 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAntesFinalizarProcesso() {
   TUtilImportacao_LancCC_Comum::GetAntesFinalizarProcesso();
   GeraTransacoesAutomaticas(CodEmp());
   // A run that wrote nothing (every line refused, an empty file) leaves the file offered by the service
-  // for another try; once a line is written the file must not come again, or it would be doubled.
-  if (Importadas().empty() && Liquidadas().empty()) return;
-  if (TComponent* dyq = FindOwnerOfClass("TfrImportacaoLancamentoDYQ")) {
-    // The Dyq screen reports its selected file as integrated.
-    if (auto* m = dynamic_cast<IMarcaImportado*>(dyq)) m->MarcarComoImportado();
-  }
+  // for another try; once a line is in the ledger (written now, or found posted before) the file must
+  // not come again, or it would be doubled.
+  if (Importadas().empty() && Liquidadas().empty() && FJaLancados.empty()) return;
+  // The feeder screen (the Dyq screen) reports its selected file as integrated.
+  for (TComponent* c = Owner(); c; c = c->Owner())
+    if (auto* m = dynamic_cast<IMarcaImportado*>(c)) {
+      m->MarcarComoImportado();
+      break;
+    }
 }
 
 void TUtilImportacao_LancCC_TreeviewNormal::ConfirmarNotasTarvo() {

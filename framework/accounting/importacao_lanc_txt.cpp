@@ -6,6 +6,9 @@
 #include <fstream>
 #include <istream>
 #include <map>
+#include <memory>
+#include <optional>
+#include <tuple>
 #include <set>
 #include <sstream>
 #include <iterator>
@@ -29,6 +32,7 @@
 #include "framework/ui/parametros_revisao.h"
 #include "framework/ui/posting_lock.h"
 #include "framework/ui/seleciona_filiais.h"
+#include "framework/schema/revisao_tabelas.h"
 
 namespace vyn {
 
@@ -210,6 +214,91 @@ TDAOFactory* CriaDAOParticipantes(TComponent* owner) {
   return d;
 }
 
+// The entries already posted in the period, counted by what a line of the file says, so that a line
+// posted before (a file imported again after a partial import or with lines added) is not posted
+// twice. Two equal lines of one file are two entries: each posted entry answers for one line only.
+class TLancamentosPostados {
+ public:
+  TLancamentosPostados(TDatabase& db, const std::vector<int>& empresas, TDateTime ini, TDateTime fim) {
+    for (int empresa : empresas) {
+      const TQueryResult r = db.QueryAll(
+          "select L.BDCHAVE, L.BDDATA, L.BDDEBITO, L.BDCREDITO, L.BDVALOR, L.BDCODTPHI, L.BDDCTO, L.BDCOMPL, "
+          "C.BDCOMPL as BDCOMPLLONGO from VZEL_EMPRESAS_TLAN L left join VZEL_EMPRESAS_TLAN_COMPL C on C.BDCODEMP = "
+          "L.BDCODEMP and C.BDCHAVE = L.BDCHAVE where L.BDCODEMP = ? and L.BDDATA between ? and ? order by L.BDCHAVE",
+          {empresa, ini, fim});
+      for (size_t i = 0; i < r.Rows.size(); ++i) {
+        const Variant& curto = r.Value(i, "BDCOMPL");
+        auto inteiro = [&](const char* c) { return r.Value(i, c).IsNull() ? 0 : static_cast<int>(r.Value(i, c).AsInteger()); };
+        TChave k{empresa,
+                 r.Value(i, "BDDATA").AsDateTime().Days(),
+                 inteiro("BDDEBITO"),
+                 inteiro("BDCREDITO"),
+                 r.Value(i, "BDVALOR").AsCurrency().Raw(),
+                 inteiro("BDCODTPHI"),
+                 Trim(r.Value(i, "BDDCTO").AsString()),
+                 Trim(curto.IsNull() ? r.Value(i, "BDCOMPLLONGO").AsString() : curto.AsString())};
+        postados_[k].push_back(inteiro("BDCHAVE"));
+      }
+    }
+  }
+  // The key of a posted entry equal to the line, taken so that it answers no other line; 0 when none.
+  int Toma(const TLinhaLancamentoTxt& l, const std::string& complemento) {
+    auto it = postados_.find(TChave{l.CodEmp, l.Data.Days(), l.Debito, l.Credito, l.Valor.Raw(), l.Historico,
+                                    Trim(l.Documento), Trim(complemento)});
+    if (it == postados_.end() || it->second.empty()) return 0;
+    const int chave = it->second.front();
+    it->second.erase(it->second.begin());
+    return chave;
+  }
+
+ private:
+  using TChave = std::tuple<int, int, int, int, int64_t, int, std::string, std::string>;
+  std::map<TChave, std::vector<int>> postados_;
+};
+
+// The complement a history with variables gives a line: the history's text with #COMPL (the file's
+// complement), #DOC (the document) and #DATA (the date) replaced; nullopt when the text has none.
+std::optional<std::string> ComplementoPeloHistorico(const std::string& historico, const TLinhaLancamentoTxt& l) {
+  const std::pair<const char*, std::string> variaveis[] = {
+      {"#COMPL", l.Complemento}, {"#DOC", l.Documento}, {"#DATA", DateToStr(l.Data)}};
+  std::string r = historico;
+  bool achou = false;
+  for (const auto& [nome, valor] : variaveis) {
+    const std::string n = nome;
+    for (size_t p = r.find(n); p != std::string::npos; p = r.find(n, p + valor.size())) {
+      r.replace(p, n.size(), valor);
+      achou = true;
+    }
+  }
+  if (!achou) return std::nullopt;
+  return r;
+}
+
+// A file written in another chart: its accounts become the company's through the account pairs of
+// the mapping plan. An account without a pair is kept (the review's chart check judges it); the
+// accounts the file gave stay in BDDEBITOARQ and BDCREDITOARQ.
+void TraduzContas(TArquivoLancamentosTxt& arq, int planoTroca) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) return;
+  std::map<int, int> pares;
+  const TQueryResult r =
+      db->QueryAll("select BDCODTPLADE, BDCODTPLAPARA from VINT_BASE_TINTONLINE_CONTA where BDCODINT = ?", {planoTroca});
+  for (size_t i = 0; i < r.Rows.size(); ++i)
+    pares[static_cast<int>(r.Rows[i][0].AsInteger())] = static_cast<int>(r.Rows[i][1].AsInteger());
+  if (pares.empty()) return;
+  auto traduz = [&](int conta) {
+    auto it = pares.find(conta);
+    return it == pares.end() ? conta : it->second;
+  };
+  for (TLinhaLancamentoTxt& l : arq.Lancamentos) {
+    l.DebitoArquivo = l.Debito;
+    l.CreditoArquivo = l.Credito;
+    l.Debito = traduz(l.Debito);
+    l.Credito = traduz(l.Credito);
+    for (TLinhaCentroCustoTxt& c : l.CentrosCusto) c.Conta = traduz(c.Conta);
+  }
+}
+
 // Company data of a month, read once per company and month.
 struct TDadosEmpresa {
   std::string Nome;
@@ -243,11 +332,11 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
                        dataFim, filiais, flag, alterarComplemento, nullptr);
 }
 
-void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN*,
+void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN* codPlaTroca,
                                           std::istream& fonte, TComponent* owner, const std::string& separador, bool,
                                           TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
                                           const std::string& dataIni, const std::string& dataFim,
-                                          TSelecionaFiliais_VYN* filiais, int, bool, TCheckBox*) {
+                                          TSelecionaFiliais_VYN* filiais, int, bool alterarComplemento, TCheckBox*) {
   if (!owner) throw EDataSetError("A importação de lançamentos precisa da tela que a chama (owner).");
   TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
   if (!lista) lista = Create<TInconsistencias_VYN>();
@@ -260,6 +349,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
 
   TArquivoLancamentosTxt arq = LeArquivoLancamentosTxt(fonte, separador.empty() ? ',' : separador[0], empresa);
   for (const std::string& e : arq.Erros) lista->Add_Erro(empresa, e);
+  if (codPlaTroca && codPlaTroca->Codigo() > 0) TraduzContas(arq, static_cast<int>(codPlaTroca->Codigo()));
 
   TComponent* criado = ClassRegistry().CreateComponent(ClasseRevisao, *owner);
   auto* tela = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN*>(criado);
@@ -298,6 +388,25 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     return tipos[k] = v.IsNull() ? 0 : static_cast<int>(v.AsInteger());
   };
 
+  // The history texts of the lines (history plan, history), read once each, for the complement rule.
+  std::map<std::pair<int, int>, std::string> historicos;
+  auto complementoFinal = [&](const TLinhaLancamentoTxt& l, int planoHistorico) {
+    if (!alterarComplemento || l.Historico <= 0) return l.Complemento;
+    auto k = std::make_pair(planoHistorico, l.Historico);
+    auto it = historicos.find(k);
+    if (it == historicos.end())
+      it = historicos
+               .emplace(k, Database()
+                               .QueryValue("select BDNOME from HIST_TPHI where BDCODHIST = ? and BDCODTPHI = ?",
+                                           {planoHistorico, l.Historico})
+                               .AsString())
+               .first;
+    return ComplementoPeloHistorico(it->second, l).value_or(l.Complemento);
+  };
+  std::unique_ptr<TLancamentosPostados> postados;
+  if (CompararLancamentos) postados = std::make_unique<TLancamentosPostados>(Database(), empresas, ini, fim);
+  std::vector<std::pair<int, int>> jaLancados;
+
   // Provisional keys are unique in the whole review (all companies), so a key names one line.
   int chave = 0;
   int recusadas = static_cast<int>(arq.Erros.size());
@@ -314,6 +423,12 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
       continue;
     }
     const TDadosEmpresa& d = dadosEmpresa(l.CodEmp, l.Data);
+    const std::string complemento = complementoFinal(l, d.Historico);
+    if (postados)
+      if (const int postada = postados->Toma(l, complemento)) {
+        jaLancados.push_back({l.CodEmp, postada});
+        continue;
+      }
     ++chave;
     lanc->Append();
     auto set = [&](const char* campo, const Variant& v) { lanc->FieldByName(campo).SetValue(v); };
@@ -324,15 +439,15 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     set("BDDATA", l.Data);
     setInt("BDDEBITO", l.Debito);
     setInt("BDCREDITO", l.Credito);
-    set("BDDEBITOARQ", l.Debito);
-    set("BDCREDITOARQ", l.Credito);
+    set("BDDEBITOARQ", l.DebitoArquivo >= 0 ? l.DebitoArquivo : l.Debito);
+    set("BDCREDITOARQ", l.CreditoArquivo >= 0 ? l.CreditoArquivo : l.Credito);
     set("BDVALOR", l.Valor);
     setInt("BDCODTPHI", l.Historico);
     set("BDCODHIST", d.Historico);
     set("BDCODPLAPADRAO", d.Plano);
     set("BDNOMEMP", d.Nome);
-    const bool longo = Utf8Length(Trim(l.Complemento)) > 200;
-    set("BDCOMPL", l.Complemento.empty() ? Variant() : Variant(l.Complemento));
+    const bool longo = ComplementoLongo(complemento);
+    set("BDCOMPL", complemento.empty() ? Variant() : Variant(complemento));
     setInt("BDLOTE", l.Lote);
     set("BDDCTO", l.Documento.empty() ? Variant() : Variant(l.Documento));
     setInt("BDCODTERCEIROD", l.ParticipanteD);
@@ -348,7 +463,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
                           "BDCODEMPREEACAOC", "BDCODUNIIMOBACAOD", "BDCODUNIIMOBACAOC"})
       set(c, 0);
     lanc->Post();
-    if (longo) compl_->AppendRecord({l.CodEmp, chave, l.Complemento});
+    if (longo) compl_->AppendRecord({l.CodEmp, chave, complemento});
     int seq = 0;
     for (const TLinhaCentroCustoTxt& c : l.CentrosCusto)
       cc->AppendRecord({l.CodEmp, chave, c.Centro, ++seq, c.Conta, c.DebCre, c.Valor});
@@ -402,7 +517,10 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
   tela->SetListaObj(guardada);
   tela->SetListaDAO();
   tela->AfterListaObj();
-  if (tela->UtilImportacao()) tela->UtilImportacao()->FRecusadasNaLeitura = recusadas;
+  if (tela->UtilImportacao()) {
+    tela->UtilImportacao()->FRecusadasNaLeitura = recusadas;
+    tela->UtilImportacao()->FJaLancados = jaLancados;
+  }
   if (IsUnattended()) {
     tela->spImportacaoClick(tela->spImportacao);
   } else {
@@ -426,6 +544,7 @@ void TImportacaoLancamentoContabilTxtMgr::Execute() {
   TLancamentoMGR* m = TLancamentoMGR::CreateMgr(this);
   m->NaoRetirarZerosContas = true;
   m->ClasseRevisao = ClasseRevisao;
+  m->CompararLancamentos = CompararLancamentos;
   auto* bloqueio = Create<TBloqueioLancamento_VYN>();
   bloqueio->SetInconsistencias(inconsistencias_);
   m->GetImportacaoLancTxt(tipoSistema_, codEmp_, codPlaTroca_, arquivo_, owner_ ? owner_ : this, ",", false, bloqueio,

@@ -9,6 +9,13 @@
 //   C, cost centre, cost-centre account, D or C, value        (a cost-centre row of the previous L)
 //   P, participant code, short name, name, CNPJ/CPF           (a participant record)
 // An empty company is the company of the import.
+//
+// With a plan-change code (a mapping plan), the file is taken as written in the mapping plan's "from"
+// chart: its accounts are translated through the plan's account pairs (VINT_BASE_TINTONLINE_CONTA).
+//
+// With "rewrite complements from histories with variables" on, a line whose history (in its company's
+// history plan) has a text with variables takes that text as its complement, the variables replaced:
+// #COMPL the complement the file gave, #DOC the document, #DATA the date (DD/MM/YYYY).
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -49,6 +56,9 @@ struct TLinhaLancamentoTxt {
   std::string NotaExplicativa;
   int Contabilizacao = 0;
   std::vector<TLinhaCentroCustoTxt> CentrosCusto;
+  // The accounts as the file gave them when a mapping plan translated them; -1 when not translated.
+  int DebitoArquivo = -1;
+  int CreditoArquivo = -1;
 };
 
 struct TParticipanteTxt {
@@ -95,6 +105,8 @@ class TImportacaoLancamentoContabilTxtMgr : public TComponent {
   void SetInconsistencias_VYN(TInconsistencias_VYN* l) { inconsistencias_ = l; }
   // The review class the import runs through (unattended).
   std::string ClasseRevisao = "TfrConsultaImportacaoLancCCTxt";
+  // Lines equal to entries already posted are not imported again (TLancamentoMGR::CompararLancamentos).
+  bool CompararLancamentos = false;
 
   void Execute();
 

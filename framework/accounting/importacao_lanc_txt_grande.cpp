@@ -23,7 +23,9 @@ void Copia(TDatabase& db, TClientDataSet& ds, const std::string& tabela, int ses
     std::map<std::string, Variant> valores{{"BDSESSAO", Variant(sessao)}};
     // A complement longer than the entry's column lives in the complement table only.
     if (compl_)
-      valores["BDCOMPL"] = !compl_->IsNull() && Utf8Length(compl_->AsString()) > 200 ? Variant() : compl_->Value();
+      valores["BDCOMPL"] = compl_->IsNull()                     ? Variant()
+                           : ComplementoLongo(compl_->AsString()) ? Variant()
+                                                                  : Variant(ComplementoDaLinha(compl_->AsString()));
     insere.Insere(ds, valores);
   }
 }
@@ -36,10 +38,33 @@ int NovaSessaoRevisao(TDatabase& db) {
   return static_cast<int>(db.QueryValue("select next value for GEN_TMP_VZEL_SESSAO from RDB$DATABASE").AsInteger());
 }
 
+void ApagaSessaoArquivoGrande(TDatabase& db, int sessao) {
+  if (sessao <= 0) return;
+  TTransaction tx(db, TTransaction::kJuntaAberta);
+  for (const char* t : kTabelasCompanheirasTemp) db.Execute(std::string("delete from ") + t + " where BDSESSAO = ?", {sessao});
+  for (const char* t : {kTabelaLancamentosTemp, "VZEL_INCON_TLAN", "TMP_VZEL_SESSAO"})
+    db.Execute(std::string("delete from ") + t + " where BDSESSAO = ?", {sessao});
+  tx.Commit();
+}
+
+int ApagaSessoesAbandonadas(TDatabase& db) {
+  // An attachment sees its own user's attachments; SYSDBA sees them all.
+  const TQueryResult r = db.QueryAll(
+      "select S.BDSESSAO from TMP_VZEL_SESSAO S where S.BDATTACHMENT <> CURRENT_CONNECTION and (S.BDUSUARIO = "
+      "CURRENT_USER or CURRENT_USER = 'SYSDBA') and not exists (select 1 from MON$ATTACHMENTS A where "
+      "A.MON$ATTACHMENT_ID = S.BDATTACHMENT)");
+  for (size_t i = 0; i < r.Rows.size(); ++i) ApagaSessaoArquivoGrande(db, static_cast<int>(r.Rows[i][0].AsInteger()));
+  return static_cast<int>(r.Rows.size());
+}
+
 int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClientDataSet& centros,
                              TClientDataSet& complementos) {
+  ApagaSessoesAbandonadas(db);
   const int sessao = NovaSessaoRevisao(db);
   TTransaction tx(db);
+  db.Execute("insert into TMP_VZEL_SESSAO (BDSESSAO, BDATTACHMENT, BDUSUARIO) values (?, CURRENT_CONNECTION, "
+             "CURRENT_USER)",
+             {sessao});
   Copia(db, lancamentos, kTabelaLancamentosTemp, sessao, true);
   // The explanatory note of a line is a detail of its own in the staged review.
   if (lancamentos.FindField("BDDESCRICAO")) {

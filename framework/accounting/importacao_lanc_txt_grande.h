@@ -37,8 +37,17 @@ bool RevisaoEmArquivoGrande(const std::string& classe);
 // A new session number (generator GEN_TMP_VZEL_SESSAO).
 int NovaSessaoRevisao(TDatabase& db);
 
+// Removes a session's rows from every work table (and its line problems) in one transaction; the
+// staged review calls it when it closes, imported or not.
+void ApagaSessaoArquivoGrande(TDatabase& db, int sessao);
+// Removes the sessions whose attachment is gone (reviews that never closed: a killed process); only
+// the sessions the database lets this attachment judge (its own user's, or all for SYSDBA).
+// Answers how many were removed.
+int ApagaSessoesAbandonadas(TDatabase& db);
+
 // Writes the lines the importer filled (entry rows with BDLINHA, cost centres, long complements) into
-// a new session of the work tables in one transaction; answers the session.
+// a new session of the work tables in one transaction, after removing the abandoned sessions;
+// answers the session.
 int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClientDataSet& centros,
                              TClientDataSet& complementos);
 

@@ -66,6 +66,8 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
   // suite's text layout, stages its lines and opens the review screen by class name; returns when the
   // review is closed (at once, after importing, under IsTARVO).
   bool NaoRetirarZerosContas = false;
+  // Set, a line equal to an entry already posted in the period (company, date, accounts, value,
+  // history, document, complement) is not imported again; each posted entry answers for one line.
   bool CompararLancamentos = false;
   std::string NomeArquivo;
   // The review class opened (the in-memory review unless a caller chooses another).

@@ -4,6 +4,9 @@
 // one of them.
 #include <array>
 #include <cstddef>
+#include <string_view>
+
+#include "framework/core/text.h"
 
 namespace vyn {
 
@@ -24,5 +27,14 @@ inline constexpr std::array<const char*, 7> kTabelasCompanheirasTemp = {
     kTabelaCentrosCusto,    kTabelaObservacoes,        kTabelaIncorporacao,    kTabelaProdutorRural,
     kTabelaNotaExplicativa, kTabelaComplementosLongos, kTabelaMultiLancamentos};
 inline constexpr std::size_t kDetalhesTemp = 5;
+
+// A complement is long, and lives in the complement tables instead of the line's own column of 200
+// characters, when its text without trailing blanks does not fit the column. Staging, the editor's
+// save and load and the import all measure it so; a short one keeps at most its column's width.
+inline constexpr std::size_t kTamanhoComplementoLinha = 200;
+inline bool ComplementoLongo(std::string_view texto) { return Utf8Length(TrimRight(texto)) > kTamanhoComplementoLinha; }
+inline std::string ComplementoDaLinha(std::string_view texto) {
+  return Utf8Length(texto) > kTamanhoComplementoLinha ? TrimRight(texto) : std::string(texto);
+}
 
 }  // namespace vyn

@@ -151,6 +151,15 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   BDVINC_BAIXA VARCHAR(5) DEFAULT 'FALSE',
   BDVINC_BAIDESC VARCHAR(5) DEFAULT 'FALSE',
   CONSTRAINT PK_TMP_VZEL_TLAN_MULT_TEMP PRIMARY KEY (BDSESSAO, BDCODEMP, BDCHAVE, BDCHAVELANC)))");
+
+  // The open review sessions: the attachment and user that staged each, so that the rows of a
+  // session whose attachment is gone (a review that never closed) can be told from a live one.
+  s.AddTable("TMP_VZEL_SESSAO", R"(CREATE TABLE TMP_VZEL_SESSAO (
+  BDSESSAO INTEGER NOT NULL,
+  BDATTACHMENT BIGINT NOT NULL,
+  BDUSUARIO VARCHAR(63),
+  BDINICIO TIMESTAMP DEFAULT CURRENT_TIMESTAMP,
+  CONSTRAINT PK_TMP_VZEL_SESSAO PRIMARY KEY (BDSESSAO)))");
 }
 
 }  // namespace vyn

@@ -27,6 +27,14 @@ void AddSuiteTrocaPlanoSchema(TSchema& s) {
   BDAUTOMATICO VARCHAR(5) DEFAULT 'FALSE',
   CONSTRAINT PK_VINT_BASE_TINTONLINE PRIMARY KEY (BDCODINT)))");
 
+  // The account pairs of a mapping plan: an account of the "from" plan's chart and the account of the
+  // "to" plan's chart it becomes. An automatic mapping plan (same chart) has none.
+  s.AddTable("VINT_BASE_TINTONLINE_CONTA", R"(CREATE TABLE VINT_BASE_TINTONLINE_CONTA (
+  BDCODINT INTEGER NOT NULL,
+  BDCODTPLADE INTEGER NOT NULL,
+  BDCODTPLAPARA INTEGER NOT NULL,
+  CONSTRAINT PK_VINT_BASE_TINTONLINE_CONTA PRIMARY KEY (BDCODINT, BDCODTPLADE)))");
+
   // One row per change of posting plan of a head office (BDORDEM counts its changes). BDSTATUS:
   // 0 done, 1 done the other way round, 2 reverted. BDCODINT is null when no mapping plan was used.
   s.AddTable("VINT_EMP_PROCESSOTROCA", R"(CREATE TABLE VINT_EMP_PROCESSOTROCA (

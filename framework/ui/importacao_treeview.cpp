@@ -394,7 +394,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
     }
     std::map<std::string, Variant> fixos;
     const TField* compl_ = ds.FindField("BDCOMPL");
-    if (compl_ && Utf8Length(Trim(compl_->AsString())) > 200) {
+    if (compl_ && ComplementoLongo(compl_->AsString())) {
       // A long complement typed on the line lives in the complement table; the line keeps none.
       if (!comComplemento.count(chave)) complementos.push_back({chave, compl_->AsString()});
       fixos["BDCOMPL"] = Variant();
@@ -594,9 +594,15 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(e.what()));
   }
   // A settled line is booked too: its settlement wrote its entry.
-  MostraMensagemFimImportacao(fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).",
-                                          total + static_cast<int>(liquidadas_.size()),
-                                          recusadas_.size() + static_cast<size_t>(FRecusadasNaLeitura)));
+  const int importados = total + static_cast<int>(liquidadas_.size());
+  const size_t naoImportados = recusadas_.size() + static_cast<size_t>(FRecusadasNaLeitura);
+  MostraMensagemFimImportacao(
+      FJaLancados.empty()
+          ? fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).", importados,
+                        naoImportados)
+          : fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s), {} já lançado(s) "
+                        "anteriormente.",
+                        importados, naoImportados, FJaLancados.size()));
   return total > 0;
 }
 
@@ -606,14 +612,18 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   const TProcessContext& ctx = ProcessContext();
   TDatabase* db = ctx.Database;
   if (!db) return;
+  // The file's status rows go in together: one commit per file, not one per line.
+  TTransaction tx(*db, TTransaction::kJuntaAberta);
+  TStatement& insere = db->Prepared(
+      "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
+      "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)");
   auto grava = [&](const std::pair<int, int>& k, int status) {
-    db->Execute(
-        "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
-        "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)",
-        {ctx.WP_AGENDAMENTO, k.first, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, k.second, status});
+    insere.Execute({ctx.WP_AGENDAMENTO, k.first, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, k.second, status});
   };
   for (const auto& k : importadas_) grava(k, 2);
+  for (const auto& k : FJaLancados) grava(k, 2);
   for (const auto& k : recusadas_) grava(k, 1);
+  tx.Commit();
 }
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {

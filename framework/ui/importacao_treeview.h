@@ -207,6 +207,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   // Lines the file's reader refused before they reached the review; the end message counts them
   // among the lines not imported.
   int FRecusadasNaLeitura = 0;
+  // Lines of the file equal to entries posted before (company, key of the posted entry): not written
+  // again, and confirmed as imported, since their entries are in the ledger.
+  std::vector<std::pair<int, int>> FJaLancados;
 
   // The run: validates the lines, reserves keys, writes every consistent line with its cost centres
   // and long complement in one transaction (all or nothing), and removes the written lines from the

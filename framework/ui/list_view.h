@@ -18,6 +18,12 @@ struct TListItem {
   int ImageIndex = -1;
 };
 
+// A column of a report-style list view: its caption and width.
+struct TListColumn {
+  std::string Caption;
+  int Width = 0;
+};
+
 class TListView : public TControl {
  public:
   using TItemEvent = std::function<void(TComponent* sender, TListItem& item)>;
@@ -25,6 +31,7 @@ class TListView : public TControl {
   std::string ClassName() const override { return "TListView"; }
 
   bool Checkboxes = true;
+  std::vector<TListColumn> Columns;   // report style: the caption column first, then the sub-items'
   TListItem& Add(std::string caption, long long data = 0);
   void Clear();
   int Count() const { return static_cast<int>(items_.size()); }

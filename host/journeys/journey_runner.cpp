@@ -39,6 +39,24 @@ std::string Substitui(std::string t, const std::map<std::string, std::string>& v
   return t;
 }
 
+// UTF-8 text as WIN1252 bytes; the journeys' accented letters are all in the Latin-1 range, where
+// both agree. Anything else fails the journey.
+std::string EmWin1252(const std::string& utf8) {
+  std::string r;
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const auto c = static_cast<unsigned char>(utf8[i]);
+    if (c < 0x80) {
+      r += static_cast<char>(c);
+    } else if ((c == 0xC2 || c == 0xC3) && i + 1 < utf8.size()) {
+      r += static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3F));
+    } else {
+      ADD_FAILURE() << "a WIN1252 journey file holds a character outside Latin-1";
+      return r;
+    }
+  }
+  return r;
+}
+
 // Runs the host with args and extra environment, its output in host.out and host.err of dir.
 TSaida Executa(const std::vector<std::string>& args, const std::map<std::string, std::string>& ambiente,
                const fs::path& dir) {
@@ -130,8 +148,23 @@ void VerificaPedidos(const std::map<std::string, std::unique_ptr<vyn::TFakeHttpS
   EXPECT_EQ(n, p.value("count", 1)) << servico << " " << p.dump() << "\nrecebidos:\n" << recebidos;
 }
 
+// Writes the "files" of a journey or of one of its runs under the journey's folder. A file is its
+// text, or {"text": ..., "encoding": "WIN1252"} for one saved in the Windows encoding.
+void EscreveArquivos(const json& j, const fs::path& dir, const std::map<std::string, std::string>& valores) {
+  const json arquivos = j.value("files", json::object());
+  for (const auto& [nome, conteudo] : arquivos.items()) {
+    const fs::path p = dir / nome;
+    fs::create_directories(p.parent_path());
+    const bool win1252 = conteudo.is_object() && conteudo.value("encoding", "") == "WIN1252";
+    const std::string texto = Substitui(conteudo.is_object() ? conteudo.at("text").get<std::string>()
+                                                            : conteudo.get<std::string>(), valores);
+    std::ofstream(p, std::ios::binary | std::ios::trunc) << (win1252 ? EmWin1252(texto) : texto);
+  }
+}
+
 void Corre(const json& run, size_t n, const std::string& db, std::map<std::string, std::string> valores,
            const std::map<std::string, std::string>& ambiente, const fs::path& dir) {
+  if (n > 1) EscreveArquivos(run, dir, valores);   // the journey's own files came before the first run
   if (run.contains("script")) std::ofstream(valores["script"]) << Substitui(run.at("script").dump(2), valores);
   std::vector<std::string> args = {"--db", db};
   for (const json& a : run.at("host")) args.push_back(Substitui(a.get<std::string>(), valores));
@@ -172,12 +205,7 @@ void TJornada::TestBody() {
     banco.Open(db);
     for (const json& s : j.value("setup", json::array())) banco.Execute(Substitui(s.get<std::string>(), valores));
   }
-  const json arquivos = j.value("files", json::object());
-  for (const auto& [nome, conteudo] : arquivos.items()) {
-    const fs::path p = dir / nome;
-    fs::create_directories(p.parent_path());
-    std::ofstream(p) << Substitui(conteudo.get<std::string>(), valores);
-  }
+  EscreveArquivos(j, dir, valores);
   const json variaveis = j.value("env", json::object());
   for (const auto& [k, v] : variaveis.items()) ambiente[k] = Substitui(v.get<std::string>(), valores);
   // One run, or several in order ("runs"), each with its own command line, script and outcome.
