@@ -200,12 +200,22 @@ void TIntegracaoImpostosOmieMGR::Exportar() {
   FTotalIntegrado += jaExportadas;
   if (!algumValor || lote.empty()) {
     FListaSQLs.clear();
+    InformaExportacao(descricao, 0, jaExportadas);
     return;
   }
-  EnviaLote(lote, descricao);
+  EnviaLote(lote, descricao, jaExportadas);
 }
 
-void TIntegracaoImpostosOmieMGR::EnviaLote(const std::vector<TContasAPagar*>& lote, const std::string& descricao) {
+void TIntegracaoImpostosOmieMGR::InformaExportacao(const std::string& descricao, int incluidas, int jaNaOmie) {
+  if (IsUnattended() || !BloqueioLancamento_VYN || !BloqueioLancamento_VYN->Inconsistencias()) return;
+  TInconsistencias_VYN* lista = BloqueioLancamento_VYN->Inconsistencias();
+  const std::string prefixo = "Imposto " + std::to_string(Imposto) + " - " + descricao + ": ";
+  if (incluidas > 0) lista->Add_Informativo(prefixo + std::to_string(incluidas) + " impostos exportados.");
+  if (jaNaOmie > 0) lista->Add_Informativo(prefixo + std::to_string(jaNaOmie) + " impostos já estavam na Omie.");
+}
+
+void TIntegracaoImpostosOmieMGR::EnviaLote(const std::vector<TContasAPagar*>& lote, const std::string& descricao,
+                                           int jaExportadas) {
   auto* cli = NovoCliente<TIntegracaoOmieContasAPagar_VYN>();
   TLiberaAoSair libera{this, cli};
   std::vector<TSituacaoLoteOmie> situacao;
@@ -221,15 +231,8 @@ void TIntegracaoImpostosOmieMGR::EnviaLote(const std::vector<TContasAPagar*>& lo
   FListaSQLs = std::move(marcadas);
   FTotalIntegrado += incluidas + jaCadastradas;
   if (ret.StatusCode != 200) TrataErroOmie(ret.StatusCode, ret.Response);
-  if (IsUnattended()) {
-    ExecutaListaSQLs(FListaSQLs.size());
-  } else if (BloqueioLancamento_VYN && BloqueioLancamento_VYN->Inconsistencias()) {
-    TInconsistencias_VYN* lista = BloqueioLancamento_VYN->Inconsistencias();
-    const std::string prefixo = "Imposto " + std::to_string(Imposto) + " - " + descricao + ": ";
-    if (incluidas > 0) lista->Add_Informativo(prefixo + std::to_string(incluidas) + " impostos exportados.");
-    if (jaCadastradas > 0)
-      lista->Add_Informativo(prefixo + std::to_string(jaCadastradas) + " impostos já estavam na Omie.");
-  }
+  if (IsUnattended()) ExecutaListaSQLs(FListaSQLs.size());
+  InformaExportacao(descricao, incluidas, jaExportadas + jaCadastradas);
   FListaSQLs.clear();
 }
 
