@@ -90,11 +90,6 @@ TEST_F(ExportacaoPlanoOmieTest, TheCompanyLookUpOffersTheOmieCompaniesAndFillsTh
   EXPECT_EQ(dialogs_.Calls()[1].Checked, (std::vector<bool>{true, true}));
   EXPECT_EQ(tela_->edCODEMP->QtdeSelecionados(), 1);
   EXPECT_EQ(tela_->edCODEMP->Codigo(), 2);
-
-  // Giving up keeps the choice.
-  dialogs_.Ticks({}, false);
-  tela_->spConsulta_Empresa->Click();
-  EXPECT_EQ(tela_->edCODEMP->Codigo(), 2);
 }
 
 TEST_F(ExportacaoPlanoOmieTest, ReplaceSendsTheDeletionThenEveryAnalyticAccount) {
