@@ -59,6 +59,13 @@ inline void AddHostSchema(TSchema& s) {
              " BDMOTIVO VARCHAR(200))");
   s.AddIndex("IX_TBLOQUEIO_LANCAMENTO_EMP",
              "CREATE INDEX IX_TBLOQUEIO_LANCAMENTO_EMP ON TBLOQUEIO_LANCAMENTO (BDCODEMP, BDDATAINI)");
+  // A zeroing of a company's result accounts running over a period: it locks every screen.
+  s.AddTable("TPROCESSO_ZERAMENTO",
+             "CREATE TABLE TPROCESSO_ZERAMENTO ("
+             " BDCODEMP INTEGER NOT NULL,"
+             " BDDATAINI DATE NOT NULL,"
+             " BDDATAFIM DATE NOT NULL,"
+             " CONSTRAINT PK_TPROCESSO_ZERAMENTO PRIMARY KEY (BDCODEMP, BDDATAINI))");
 }
 
 }  // namespace vyn

@@ -22,6 +22,19 @@ bool TVerificaBloqueioLancamento::Locked(int codEmp, TDateTime inicio, TDateTime
   fim = fim.DateOnly();
   if (fim < inicio) std::swap(inicio, fim);
 
+  // While the result accounts are zeroed, nothing may post into the period, whatever the screen.
+  TQueryResult z = db->QueryAll(
+      "SELECT FIRST 1 BDDATAINI, BDDATAFIM FROM TPROCESSO_ZERAMENTO "
+      "WHERE BDCODEMP = ? AND BDDATAINI <= ? AND BDDATAFIM >= ? ORDER BY BDDATAINI",
+      {codEmp, fim, inicio});
+  if (!z.Rows.empty()) {
+    tipo_ = tbZeramento;
+    message = fmt::format("Existe processo de zeramento da empresa {} no período de {} a {}.", codEmp,
+                          DateToStr(z.Value(0, "BDDATAINI").AsDateTime()),
+                          DateToStr(z.Value(0, "BDDATAFIM").AsDateTime()));
+    return true;
+  }
+
   TQueryResult r = db->QueryAll(
       "SELECT FIRST 1 BDDATAINI, BDDATAFIM, BDMOTIVO FROM TBLOQUEIO_LANCAMENTO "
       "WHERE BDCODEMP = ? AND UPPER(BDTELA) = UPPER(?) AND BDDATAINI <= ? AND BDDATAFIM >= ? "

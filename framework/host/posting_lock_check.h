@@ -1,6 +1,7 @@
 #pragma once
-// The posting-lock check behind TBloqueioLancamento_VYN: lock rows per company, screen and period
-// (TBLOQUEIO_LANCAMENTO) and the company's last closing (TEMPRESAS_REF.BDULTENC).
+// The posting-lock check behind TBloqueioLancamento_VYN: zeroing processes per company and period
+// (TPROCESSO_ZERAMENTO), lock rows per company, screen and period (TBLOQUEIO_LANCAMENTO) and the
+// company's last closing (TEMPRESAS_REF.BDULTENC), in this order.
 #include <string>
 
 #include "framework/ui/posting_lock.h"
@@ -9,7 +10,9 @@ namespace vyn {
 
 class TDatabase;
 
-enum TTipoBloqueio { tbNenhum = 0, tbBloqueioLancamento = 1, tbEncerramento = 2 };
+// The suite's kinds: 1 a lock row of one screen, 4 a zeroing of the result accounts running over the
+// period (TPROCESSO_ZERAMENTO, for every screen); 2 is this stand-in's own closing check.
+enum TTipoBloqueio { tbNenhum = 0, tbBloqueioLancamento = 1, tbEncerramento = 2, tbZeramento = 4 };
 
 class TVerificaBloqueioLancamento : public IPostingLockCheck {
  public:

@@ -44,6 +44,17 @@ TEST_F(PostingLockTest, LockRowsApplyToTheirCompanyScreenAndPeriod) {
   EXPECT_EQ(bloqueio.Inconsistencias()->CountErros(), 2);
 }
 
+TEST_F(PostingLockTest, AZeroingOfTheResultAccountsLocksEveryScreenAndSaysSo) {
+  Db().Execute("INSERT INTO TPROCESSO_ZERAMENTO VALUES (12, '2024-03-15', '2024-05-31')");
+  std::string msg;
+  EXPECT_TRUE(check_.Locked(12, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), "frLancamento", 0, 4, msg));
+  EXPECT_EQ(check_.UltimoTipo(), tbZeramento);
+  EXPECT_EQ(msg, "Existe processo de zeramento da empresa 12 no período de 15/03/2024 a 31/05/2024.");
+  EXPECT_TRUE(check_.Locked(12, EncodeDate(2024, 5, 1), EncodeDate(2024, 5, 31), "frOutraTela", 0, 4, msg));
+  EXPECT_EQ(check_.UltimoTipo(), tbZeramento);
+  EXPECT_FALSE(check_.Locked(12, EncodeDate(2024, 6, 1), EncodeDate(2024, 6, 30), "frOutraTela", 0, 4, msg));
+}
+
 TEST_F(PostingLockTest, PeriodsUpToTheLastClosingAreLocked) {
   std::string msg;
   EXPECT_TRUE(check_.Locked(12, EncodeDate(2023, 12, 31), EncodeDate(2024, 1, 31), "frOutraTela", 0, 4, msg));

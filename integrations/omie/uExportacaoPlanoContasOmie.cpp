@@ -1,15 +1,19 @@
 #include "integrations/omie/uExportacaoPlanoContasOmie.h"
 
+#include <algorithm>
 #include <map>
 #include <memory>
 
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/exportacao_omie_db_mgr.h"
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/fb_database.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/publicas.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/control.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/log_event.h"
@@ -60,6 +64,7 @@ TfrExportacaoPlanoContasOmie::TfrExportacaoPlanoContasOmie(TComponent* owner)
   edCODEMP->SetHint("|F11 - Selecionar, Ctrl + F11 - Tira seleção");
   edCODEMP->PanelNome = pnNomEmp;
   spConsulta_Empresa->SetHint("Consultar");
+  spConsulta_Empresa->OnClick = [this](TComponent*) { ConsultaEmpresas(); };
   gbTrocaPlanoContas->SetCaption(" Troca de plano de contas ");
   ckFORCE_REPLACE->SetCaption("Substituir o plano de contas na Omie");
   ckFORCE_REPLACE->OnClick = [this](TComponent* s) { ckFORCE_REPLACEClick(s); };
@@ -85,6 +90,38 @@ void TfrExportacaoPlanoContasOmie::FimProcesso() {
 void TfrExportacaoPlanoContasOmie::PosicionaFocus() {
   TfrProcesso_Padrao_VYN::PosicionaFocus();
   if (edCODEMP->CanFocus()) edCODEMP->SetFocus();
+}
+
+void TfrExportacaoPlanoContasOmie::spConsultaClick(TComponent* sender) {
+  TfrProcesso_Padrao_VYN::spConsultaClick(sender);
+  ConsultaEmpresas();
+}
+
+void TfrExportacaoPlanoContasOmie::ConsultaEmpresas() {
+  const TQueryResult r = ProcessContext().Database->QueryAll(
+      "SELECT E.BDCODEMP, R.BDNOMEMP FROM TEMPRESAS E LEFT OUTER JOIN VW_TEMPRESAS_REF_MAX_MIN MM ON "
+      "(MM.BDCODEMP = E.BDCODEMP) LEFT OUTER JOIN TEMPRESAS_REF R ON (R.BDCODEMP = MM.BDCODEMP AND R.BDREFEMP = "
+      "MM.BDREFEMP) WHERE E.BDOMIE = 'TRUE' ORDER BY E.BDCODEMP");
+  const std::vector<int64_t> atuais = edCODEMP->CodigosSelecionados();
+  std::vector<std::string> itens;
+  std::vector<bool> marcados;
+  for (size_t i = 0; i < r.Rows.size(); ++i) {
+    const int64_t cod = r.Value(i, "BDCODEMP").AsInteger();
+    itens.push_back(std::to_string(cod) + " - " + r.Value(i, "BDNOMEMP").AsString());
+    marcados.push_back(std::find(atuais.begin(), atuais.end(), cod) != atuais.end());
+  }
+  if (!ChooseItems("Empresas", itens, marcados)) return;
+  std::vector<size_t> escolhidos;
+  for (size_t i = 0; i < marcados.size(); ++i)
+    if (marcados[i]) escolhidos.push_back(i);
+  edCODEMP->SetMultiSelect(false);
+  if (escolhidos.size() == 1) {
+    edCODEMP->SetText(std::to_string(r.Value(escolhidos[0], "BDCODEMP").AsInteger()));
+    edCODEMP->Search();
+    return;
+  }
+  edCODEMP->SetText("");
+  for (size_t i : escolhidos) edCODEMP->AddMultiSelecao(itens[i], r.Value(i, "BDCODEMP").AsInteger());
 }
 
 std::string TfrExportacaoPlanoContasOmie::GetMetodoExportacao() const {

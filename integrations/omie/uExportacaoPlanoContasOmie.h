@@ -40,6 +40,10 @@ class TfrExportacaoPlanoContasOmie : public vyn::TfrProcesso_Padrao_VYN {
   void ckFORCE_REPLACEClick(vyn::TComponent* sender);
   void ckREPLACEClick(vyn::TComponent* sender);
   void ckExpSoCtaPrepClick(vyn::TComponent* sender);
+  void spConsultaClick(vyn::TComponent* sender) override;
+  // The company look-up (the search button and the toolbar's consult): the companies on Omie to
+  // tick; one ticked becomes the typed code, several the edit's selection, none clears it.
+  void ConsultaEmpresas();
   std::string GetMetodoExportacao() const;
   vyn::TExportacaoOmieDBMGR* Exportacao() const { return FExportacao; }
 

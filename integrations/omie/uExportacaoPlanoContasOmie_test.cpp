@@ -76,6 +76,22 @@ TEST_F(ExportacaoPlanoOmieTest, CompaniesThatCannotGoStopTheWholeExport) {
   EXPECT_EQ(server_.RequestCount(), 0u);
 }
 
+TEST_F(ExportacaoPlanoOmieTest, TheCompanyLookUpOffersTheOmieCompaniesAndFillsTheEdit) {
+  Db().Execute("update TEMPRESAS set BDOMIE = 'TRUE' where BDCODEMP = 2");
+  dialogs_.Ticks({0, 1}, true, "Empresas");
+  tela_->spConsulta_Empresa->Click();
+  EXPECT_EQ(tela_->edCODEMP->CodigosSelecionados(), (std::vector<int64_t>{1, 2}));
+  ASSERT_EQ(dialogs_.Calls().size(), 1u);
+  EXPECT_EQ(dialogs_.Calls()[0].Checked, (std::vector<bool>{false, false}));
+
+  // The toolbar's consult opens the same look-up, showing what is chosen; one company is typed in.
+  dialogs_.Ticks({1});
+  tela_->spConsulta->Click();
+  EXPECT_EQ(dialogs_.Calls()[1].Checked, (std::vector<bool>{true, true}));
+  EXPECT_EQ(tela_->edCODEMP->QtdeSelecionados(), 1);
+  EXPECT_EQ(tela_->edCODEMP->Codigo(), 2);
+}
+
 TEST_F(ExportacaoPlanoOmieTest, ReplaceSendsTheDeletionThenEveryAnalyticAccount) {
   PreparaReferencial();
   const int analiticas = static_cast<int>(

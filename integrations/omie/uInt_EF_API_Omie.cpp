@@ -154,7 +154,8 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
       "Consulta de documentos realizado com sucesso! \r\n\r\nOs seguintes documentos foram encontrados e foram "
       "enviados para a fila de importação: ";
 
-  // A run that fails midway leaves no fetched document behind; its request copies stay for support.
+  // A run that fails midway leaves nothing behind: the documents already queued are in the queue, and
+  // a folder nobody is told about would only pile up.
   try {
     for (size_t i = 0; i < std::size(kTipos); ++i) {
       const TTipoDocumento& tipo = kTipos[i];
@@ -184,7 +185,7 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
       ApagarDiretorio((fs::path(FDiretorio) / "Retorno" / tipo.Pasta).string());
     }
   } catch (...) {
-    ApagarDiretorio((fs::path(FDiretorio) / "Retorno").string());
+    ApagarDiretorio(FDiretorio);
     throw;
   }
 

@@ -152,13 +152,13 @@ TEST_F(FiscalOmieTest, AKindIsQueuedWhollyOrNotAtAll) {
   EXPECT_EQ(Fila().Rows.size(), 2u);
 }
 
-TEST_F(FiscalOmieTest, ATransportFailureLeavesNoDocumentBehind) {
+TEST_F(FiscalOmieTest, ATransportFailureLeavesNoRunFolderBehind) {
   busca_ = std::make_unique<TInt_EF_API_Omie>(nullptr);
   busca_->OnPreparaClienteOmie = [](TIntegracaoOmieBase& c) {
     c.SetURLBase("http://127.0.0.1:" + std::to_string(TFakeHttpServer::ClosedPort()));
   };
   EXPECT_THROW(busca_->GetArquivos(1, 202403, {"NFe"}, tmAmbos), EHTTPError);
-  EXPECT_FALSE(fs::exists(fs::path(busca_->Diretorio()) / "Retorno"));
+  EXPECT_FALSE(fs::exists(busca_->Diretorio()));
   EXPECT_TRUE(Fila().Rows.empty());
 }
 

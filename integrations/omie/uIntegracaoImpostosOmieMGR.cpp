@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "framework/component/resultado_execucao.h"
+#include "framework/accounting/conf_contas_online_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/imposto_mgr.h"
 #include "framework/component/process_context.h"
@@ -102,14 +103,17 @@ bool TIntegracaoImpostosOmieMGR::VerificaBloqueio() {
   if (!check->Locked(Empresa, FirstDayOfAnoMes(ReferenciaInicial), LastDayOfAnoMes(ReferenciaFinal), "frLancamento",
                      ctx.UserCode, 4, texto))
     return false;
-  if (auto* v = dynamic_cast<TVerificaBloqueioLancamento*>(check); v && v->UltimoTipo() == tbBloqueioLancamento)
-    texto = "Não é possível fazer a baixa do imposto pois existe bloqueio de lançamentos para o período.";
+  if (auto* v = dynamic_cast<TVerificaBloqueioLancamento*>(check)) {
+    if (v->UltimoTipo() == tbBloqueioLancamento)
+      texto = "Não é possível fazer a baixa do imposto pois existe bloqueio de lançamentos para o período.";
+    else if (v->UltimoTipo() == tbZeramento)
+      texto = "Não é possível fazer a baixa do imposto pois existe processo de zeramento para o período.";
+  }
   if (IsUnattended()) {
     const std::string gravado = TextoParaColuna(Database(), "VSH_EMP_TCONF_OMIE_EXPORT", "BDINCONSISTENCIA", texto);
-    CommandText(getUpdateTARVO("VSH_EMP_TCONF_OMIE_EXPORT", {"BDCODSTATUS", "BDINCONSISTENCIA"}, {2, gravado}, {}).SQL,
-                ctExecute,
-                getUpdateTARVO("VSH_EMP_TCONF_OMIE_EXPORT", {"BDCODSTATUS", "BDINCONSISTENCIA"}, {2, gravado}, {})
-                    .Params);
+    const TComandoSQL status =
+        getUpdateTARVO("VSH_EMP_TCONF_OMIE_EXPORT", {"BDCODSTATUS", "BDINCONSISTENCIA"}, {2, gravado}, {});
+    CommandText(status.SQL, ctExecute, status.Params);
     throw EIntegracaoOmie(texto);
   }
   AddInconsistencia(texto);
@@ -153,6 +157,14 @@ std::string TIntegracaoImpostosOmieMGR::UpsertFornecedor() {
   return r->ObjetoRetorno->CodigoClienteOmie;
 }
 
+bool TIntegracaoImpostosOmieMGR::GuiaJaExportada(int chaveDarf) {
+  return !Database()
+              .QueryValue("SELECT FIRST 1 1 FROM VSH_EMP_TCONF_OMIE_DARF WHERE BDCODEMP = ? AND BDCHAVEDARF = ? AND "
+                          "BDEXPORTACAO = 1",
+                          {Empresa, chaveDarf})
+              .IsNull();
+}
+
 void TIntegracaoImpostosOmieMGR::Exportar() {
   auto guias = TDarfEmitidosPadraoMGR::CreateMgrOwned();
   guias->SetControlMemory(true);
@@ -164,7 +176,14 @@ void TIntegracaoImpostosOmieMGR::Exportar() {
   std::vector<TContasAPagar*> lote;
   std::string descricao;
   bool algumValor = false;
+  int jaExportadas = 0;
   for (guias->First(); !guias->Eof(); guias->Next()) {
+    descricao = guias->FieldByName("BDDESCIMP").AsString();
+    // A guide a scheduled run already put in Omie is not sent again: Omie would refuse it.
+    if (GuiaJaExportada(guias->getChaveDarf())) {
+      ++jaExportadas;
+      continue;
+    }
     const std::string fornecedor = UpsertFornecedor();
     auto* conta = contas.Create<TContasAPagar>();
     conta->CodigoIntegracao = CodigoContaPagarImposto(guias->GetCODEMP(), Imposto, guias->getChaveDarf());
@@ -176,31 +195,44 @@ void TIntegracaoImpostosOmieMGR::Exportar() {
     FListaSQLs.push_back(getUpdateTARVO("VSH_EMP_TCONF_OMIE_DARF", {"BDCHAVEDARF", "BDEXPORTACAO"},
                                         {guias->getChaveDarf(), 1}, {"BDCHAVEDARF"}));
     lote.push_back(conta);
-    descricao = guias->FieldByName("BDDESCIMP").AsString();
   }
+  // Guides already in Omie are done: a repeated run has nothing left to send for them.
+  FTotalIntegrado += jaExportadas;
   if (!algumValor || lote.empty()) {
     FListaSQLs.clear();
+    InformaExportacao(descricao, 0, jaExportadas);
     return;
   }
+  EnviaLote(lote, descricao, jaExportadas);
+}
+
+void TIntegracaoImpostosOmieMGR::InformaExportacao(const std::string& descricao, int incluidas, int jaNaOmie) {
+  if (IsUnattended() || !BloqueioLancamento_VYN || !BloqueioLancamento_VYN->Inconsistencias()) return;
+  TInconsistencias_VYN* lista = BloqueioLancamento_VYN->Inconsistencias();
+  const std::string prefixo = "Imposto " + std::to_string(Imposto) + " - " + descricao + ": ";
+  if (incluidas > 0) lista->Add_Informativo(prefixo + std::to_string(incluidas) + " impostos exportados.");
+  if (jaNaOmie > 0) lista->Add_Informativo(prefixo + std::to_string(jaNaOmie) + " impostos já estavam na Omie.");
+}
+
+void TIntegracaoImpostosOmieMGR::EnviaLote(const std::vector<TContasAPagar*>& lote, const std::string& descricao,
+                                           int jaExportadas) {
   auto* cli = NovoCliente<TIntegracaoOmieContasAPagar_VYN>();
   TLiberaAoSair libera{this, cli};
-  int confirmados = 0;
-  const TRetornoOmieRegistro ret = cli->IncluirPorLote(lote, &confirmados);
-  // Only what Omie confirmed counts as exported.
-  FTotalIntegrado += confirmados;
-  if (ret.StatusCode != 200) {
-    TrataErroOmie(ret.StatusCode, ret.Response);
-    if (IsUnattended()) ExecutaListaSQLs(static_cast<size_t>(confirmados));
-    FListaSQLs.clear();
-    return;
+  std::vector<TSituacaoLoteOmie> situacao;
+  const TRetornoOmieRegistro ret = cli->IncluirPorLote(lote, &situacao);
+  // Only what Omie confirmed, or said it already had, counts as exported and is marked so.
+  std::vector<TComandoSQL> marcadas;
+  int incluidas = 0, jaCadastradas = 0;
+  for (size_t i = 0; i < situacao.size() && i < FListaSQLs.size(); ++i) {
+    if (situacao[i] == slRecusado) continue;
+    (situacao[i] == slIncluido ? incluidas : jaCadastradas)++;
+    marcadas.push_back(FListaSQLs[i]);
   }
-  if (IsUnattended()) {
-    ExecutaListaSQLs(FListaSQLs.size());
-  } else if (BloqueioLancamento_VYN && BloqueioLancamento_VYN->Inconsistencias()) {
-    BloqueioLancamento_VYN->Inconsistencias()->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao +
-                                                               ": " + std::to_string(lote.size()) +
-                                                               " impostos exportados.");
-  }
+  FListaSQLs = std::move(marcadas);
+  FTotalIntegrado += incluidas + jaCadastradas;
+  if (ret.StatusCode != 200) TrataErroOmie(ret.StatusCode, ret.Response);
+  if (IsUnattended()) ExecutaListaSQLs(FListaSQLs.size());
+  InformaExportacao(descricao, incluidas, jaExportadas + jaCadastradas);
   FListaSQLs.clear();
 }
 
@@ -280,14 +312,15 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   }
 
   const int plano = FEmpresaMGR->IsEmpty() ? 0 : static_cast<int>(FEmpresaMGR->FieldByName("BDCODPLANOONLINE").AsInteger());
-  const TQueryResult conf = Database().QueryAll(
-      "SELECT C.BDCHAVE, R.BDCONTACREDPGTO FROM TCONF_CONTAS_ONLINE C JOIN TCONF_CONTAS_ONLINE_REF R ON "
-      "(R.BDCODPLANOONLINE = C.BDCODPLANOONLINE AND R.BDCHAVE = C.BDCHAVE) WHERE C.BDCODPLANOONLINE = ? AND "
-      "C.BDCLASSIFICACAO = ? AND R.BDREFCTA = (SELECT MAX(R2.BDREFCTA) FROM TCONF_CONTAS_ONLINE_REF R2 WHERE "
-      "R2.BDCODPLANOONLINE = C.BDCODPLANOONLINE AND R2.BDCHAVE = C.BDCHAVE AND R2.BDREFCTA <= ?)",
-      {plano, kClassificacaoPagamento, ReferenciaInicial});
-  const int chaveConf = conf.Rows.empty() ? 0 : static_cast<int>(conf.Value(0, "BDCHAVE").AsInteger());
-  const int contaCredito = conf.Rows.empty() ? 0 : static_cast<int>(conf.Value(0, "BDCONTACREDPGTO").AsInteger());
+  // The run's paying account: the classification's main configuration (the one no other is linked
+  // under), else its lowest key, so that the choice never depends on the order rows come in.
+  auto* conf = TCONF_CONTAS_ONLINEMGR::CreateMgr(this);
+  TLiberaAoSair liberaConf{this, conf};
+  conf->getConsultaVariasContas(plano, 0, ReferenciaInicial, kClassificacaoPagamento, true, true, false, -1);
+  for (conf->First(); !conf->Eof() && !conf->FieldByName("BDCHAVEVINC").IsNull();) conf->Next();
+  if (conf->Eof()) conf->First();
+  const int chaveConf = conf->GetCHAVE();
+  const int contaCredito = conf->GetCONTACREDPGTO();
 
   TDateTime menor, maior;
   for (const TMovimentosFinanceiros* m : r->ObjetoRetorno) {

@@ -22,6 +22,7 @@ class TBloqueioLancamento_VYN;
 namespace integracao {
 
 class TMovimentosFinanceiros;
+class TContasAPagar;
 
 // The failure of a scheduled run, carrying the message written to its status row.
 class EIntegracaoOmie : public std::runtime_error {
@@ -73,6 +74,13 @@ class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
   TCliente* NovoCliente();
   bool VerificaBloqueio();
   void Exportar();
+  // Whether an earlier scheduled run marked the guide exported (any schedule).
+  bool GuiaJaExportada(int chaveDarf);
+  // Sends the payables, one a request; FListaSQLs holds their status statements in the same order.
+  // jaExportadas: the guides skipped because a schedule marked them exported.
+  void EnviaLote(const std::vector<TContasAPagar*>& lote, const std::string& descricao, int jaExportadas);
+  // The interactive run's lines of the export: payables included, and guides Omie already had.
+  void InformaExportacao(const std::string& descricao, int incluidas, int jaNaOmie);
   std::string UpsertFornecedor();
   void Importar();
   // The guide a payment settles: by our payable code, else (a payable made elsewhere) by due date.

@@ -7,6 +7,7 @@
 #include "framework/core/text.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/host/posting_lock_check.h"
 #include "framework/ui/posting_lock.h"
 #include "integrations/omie/omie_test_support.h"
 #include "testing/company_db.h"
@@ -47,6 +48,7 @@ class ImpostosOmieTest : public CompanyDatabaseTest {
   void TearDown() override {
     ProcessContext().DecifraSenha = nullptr;
     ProcessContext().PostingLocks = nullptr;
+    ProcessContext().WP_AGENDAMENTO = 0;
     CompanyDatabaseTest::TearDown();
   }
   void Guia(int chave, int ref, TDateTime vcto, Currency valor, bool emitida = true) {
@@ -86,6 +88,7 @@ class ImpostosOmieTest : public CompanyDatabaseTest {
   TBloqueioLancamento_VYN bloqueio_;
   TInconsistencias_VYN* lista_ = nullptr;
   TFakeHttpServer server_;
+  TVerificaBloqueioLancamento verifica_;
 };
 
 TEST_F(ImpostosOmieTest, GuidesAreExportedAsPayablesOfTheTaxSupplier) {
@@ -126,6 +129,48 @@ TEST_F(ImpostosOmieTest, GuidesAreExportedAsPayablesOfTheTaxSupplier) {
   EXPECT_TRUE(lista_->IsEmpty());
 }
 
+TEST_F(ImpostosOmieTest, ARepeatedExportSendsNoMarkedGuideAndGoesOnPastPayablesOmieAlreadyHas) {
+  TResultadoExecucao resultado;
+  TEscopoResultadoExecucao aberto(resultado);
+  Guia(103, 202404, EncodeDate(2024, 5, 31), R(70));
+  ProcessContext().WP_AGENDAMENTO = 5;
+  // An earlier schedule put guide 101 in Omie; Omie already has 102 from an unrecorded run.
+  Db().Execute("insert into VSH_EMP_TCONF_OMIE_DARF (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, "
+               "BDORDEMAGENDAMENTO, BDCHAVEDARF, BDEXPORTACAO) values (4, 1, 0, 0, 101, 1)");
+  server_.OnSequence("POST", "/api/v1/financas/contapagar/",
+                     {TFakeResponse(500, R"({"faultstring":"ERROR: Lançamento já cadastrado para o Código de )"
+                                         R"(Integração [VARKU_IMPOSTO_1_12_102] !"})"),
+                      TFakeResponse(200, "{}")});
+  auto* e = Engine(1, true, false);
+  e->IsTARVO = true;
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 3);
+  EXPECT_EQ(resultado.Mensagem, "");
+  std::vector<std::string> enviadas;
+  for (const TFakeRequest& r : server_.Requests()) {
+    const TJsonOmie b = TJsonOmie::parse(r.Body);
+    if (b.at("call") == "IncluirContaPagarPorLote")
+      enviadas.push_back(b.at("param").at(0).at("conta_pagar_cadastro").at(0).at("codigo_lancamento_integracao"));
+  }
+  EXPECT_EQ(enviadas, (std::vector<std::string>{"VARKU_IMPOSTO_1_12_102", "VARKU_IMPOSTO_1_12_103"}));
+  auto rows = Db().QueryAll("select BDCHAVEDARF from VSH_EMP_TCONF_OMIE_DARF where BDCODAGENDAMENTO = 5 and "
+                            "BDEXPORTACAO = 1 order by BDCHAVEDARF");
+  ASSERT_EQ(rows.Rows.size(), 2u);
+  EXPECT_EQ(rows.Value(0, "BDCHAVEDARF").AsInteger(), 102);
+  EXPECT_EQ(rows.Value(1, "BDCHAVEDARF").AsInteger(), 103);
+}
+
+TEST_F(ImpostosOmieTest, AFailingStatusScriptIsReportedNotIgnored) {
+  TResultadoExecucao resultado;
+  TEscopoResultadoExecucao aberto(resultado);
+  Db().Execute("alter table VSH_EMP_TCONF_OMIE_DARF add constraint CK_TESTE_DARF check (BDCHAVEDARF < 0)");
+  auto* e = Engine(1, true, false);
+  e->IsTARVO = true;
+  e->Execute();
+  EXPECT_EQ(resultado.Mensagem.rfind("Não foi possível gravar a conferência da integração Omie: ", 0), 0u)
+      << resultado.Mensagem;
+}
+
 TEST_F(ImpostosOmieTest, MissingCredentialsAreReportedKeyFirstAndNothingIsSent) {
   Db().Execute("update TEMPRESAS set BDCHAVEACESSOOMIE = ' ', BDSENHAOMIE = null where BDCODEMP = 1");
   auto* e = Engine(3, true, true);
@@ -163,6 +208,20 @@ TEST_F(ImpostosOmieTest, PaymentsSettleTheirOwnGuideOnceThroughTheSettlementEngi
   e->Execute();
   EXPECT_EQ(e->TotalIntegrado(), 2);
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+}
+
+TEST_F(ImpostosOmieTest, SettlementWarningsOfAnInteractiveRunArriveOnceEachUnderTheirOwnKind) {
+  Guia(103, 202404, EncodeDate(2024, 5, 31), R(70), false);   // not in the payment module: cannot settle
+  Movimentos({Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "30/04/2024"),
+              Mov("VARKU_IMPOSTO_1_12_103", "05/06/2024", "31/05/2024")});
+  auto* e = Engine(2, false, true);
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 1);
+  EXPECT_EQ(lista_->CountErros(), 0);
+  ASSERT_EQ(lista_->CountAtencao(), 1);
+  ASSERT_EQ(lista_->Count(), 2);
+  EXPECT_EQ(lista_->Itens()[0].Caption, "Imposto 12 - IRPJ: 1 impostos importados.");
+  EXPECT_NE(lista_->Itens()[1].Caption.find("103"), std::string::npos) << lista_->Itens()[1].Caption;
 }
 
 TEST_F(ImpostosOmieTest, AnOwnPayableWhoseDueDateWasMovedInOmieStillSettlesItsGuide) {
@@ -207,6 +266,15 @@ TEST_F(ImpostosOmieTest, PostingLocksStopTheImportAndFailAScheduledRun) {
   e->IsTARVO = true;
   EXPECT_THROW(e->Execute(), EIntegracaoOmie);
   EXPECT_EQ(Db().QueryValue("select BDCODSTATUS from VSH_EMP_TCONF_OMIE_EXPORT where BDCODEMP = 1").AsInteger(), 2);
+  // A zeroing of the result accounts over the period has its own text.
+  ProcessContext().PostingLocks = &verifica_;
+  Db().Execute("insert into TPROCESSO_ZERAMENTO (BDCODEMP, BDDATAINI, BDDATAFIM) values (1, '2024-05-01', '2024-05-31')");
+  try {
+    e->Execute();
+    ADD_FAILURE() << "a zeroing over the period must stop a scheduled import";
+  } catch (const EIntegracaoOmie& x) {
+    EXPECT_STREQ(x.what(), "Não é possível fazer a baixa do imposto pois existe processo de zeramento para o período.");
+  }
   // The export alone posts nothing: no lock check.
   e->IsTARVO = false;
   e->ImportarPagamentos = false;

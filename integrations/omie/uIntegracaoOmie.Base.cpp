@@ -64,6 +64,11 @@ int LeInteiroOmie(const TJsonOmie& obj, const std::string& membro, int fallback)
 
 std::string FaultStringOmie(const TJsonOmie& resposta) { return LeTextoOmie(resposta, "faultstring"); }
 
+bool JaCadastradoOmie(const TRetornoOmieRegistro& r) {
+  if (r.StatusCode == 200) return false;
+  return UpperCase(FaultStringOmie(r.Response)).find(C_OMIE_JA_CADASTRADO) != std::string::npos;
+}
+
 TRetornoOmieRegistro RespostaInvalidaOmie(const std::string& prMotivo) {
   TRetornoOmieRegistro r;
   r.StatusCode = C_OMIE_RESPOSTA_INVALIDA;

@@ -25,6 +25,8 @@ inline constexpr int C_LOTE = 1000;
 // Throttling answer of the API, compared in upper case.
 inline constexpr const char* C_OMIE_TENTE_NOVAMENTE = "PODE TENTAR NOVAMENTE EM ALGUNS INSTANTES";
 inline constexpr int C_OMIE_TENTATIVAS = 3;
+// A refusal of a record already there, compared in upper case.
+inline constexpr const char* C_OMIE_JA_CADASTRADO = "JÁ CADASTRAD";
 inline constexpr int C_OMIE_ESPERA_MS = 30500;
 // The most pages a paged query reads (100 records each): a peer that answers a larger total, or a
 // total that never ends, must not keep the client paging for ever.
@@ -54,6 +56,11 @@ std::string LeTextoOmie(const TJsonOmie& obj, const std::string& membro);
 int LeInteiroOmie(const TJsonOmie& obj, const std::string& membro, int fallback);
 // "faultstring" of an answer as text (empty when absent).
 std::string FaultStringOmie(const TJsonOmie& resposta);
+// Whether a refusal says the record is already there: Omie refuses a second inclusion of an
+// integration code with a fault text holding "já cadastrado" (any case).
+bool JaCadastradoOmie(const TRetornoOmieRegistro& r);
+// What became of one record of a batch.
+enum TSituacaoLoteOmie { slIncluido, slJaCadastrado, slRecusado };
 // A failed exchange for a 2xx answer Omie should not have given; the text says what was wrong.
 TRetornoOmieRegistro RespostaInvalidaOmie(const std::string& prMotivo);
 
@@ -186,22 +193,28 @@ class TIntegracaoOmie_VYN : public TIntegracaoOmieBase {
     return r;
   }
 
-  // One record per request ({"lote": "1000", list: [record]}); stops at the first refusal. Answers
-  // the last exchange; prConfirmados (when given) counts the records Omie accepted.
+  // One record per request ({"lote": "1000", list: [record]}); stops at the first refusal, except
+  // one saying the record is already in Omie (a repeated run), which goes on with the next record.
+  // Answers the refusal that stopped the batch, else the last acceptance; prSituacao (when given)
+  // gets the outcome of every record sent, in order.
   TRetornoOmieRegistro RealizaPostGenericoEmLote(const std::string& prCall, const std::string& prLista,
-                                                 const std::vector<T*>& prItens, int* prConfirmados = nullptr) {
-    TRetornoOmieRegistro ret;
-    if (prConfirmados) *prConfirmados = 0;
+                                                 const std::vector<T*>& prItens,
+                                                 std::vector<TSituacaoLoteOmie>* prSituacao = nullptr) {
+    TRetornoOmieRegistro decisivo;
+    decisivo.StatusCode = 200;
+    if (prSituacao) prSituacao->clear();
     TJsonOmie param = TJsonOmie::object();
     param["lote"] = std::to_string(C_LOTE);
     for (const T* item : prItens) {
       param[prLista] = TJsonOmie::array({item->ToJSON()});
-      ret = RealizaPostGenerico(prCall, param);
-      param[prLista] = TJsonOmie::array();
-      if (ret.StatusCode != 200) break;
-      if (prConfirmados) ++*prConfirmados;
+      TRetornoOmieRegistro ret = RealizaPostGenerico(prCall, param);
+      const TSituacaoLoteOmie situacao =
+          ret.StatusCode == 200 ? slIncluido : (JaCadastradoOmie(ret) ? slJaCadastrado : slRecusado);
+      if (prSituacao) prSituacao->push_back(situacao);
+      if (situacao != slJaCadastrado) decisivo = std::move(ret);
+      if (situacao == slRecusado) break;
     }
-    return ret;
+    return decisivo;
   }
 };
 

@@ -197,10 +197,12 @@ TEST_F(OmieClientTest, PagedQueriesTrustTheTotalOnlyWithinBoundsAndNeedTheirList
             "Resposta inválida da Omie: a página 1 veio sem a lista \"conta_pagar_cadastro\".");
 }
 
-TEST_F(OmieClientTest, BatchesSendOneRecordPerRequestAndStopAtTheFirstRefusal) {
+TEST_F(OmieClientTest, BatchesSendOneRecordPerRequestPassRecordsAlreadyThereAndStopAtAnyOtherRefusal) {
   server_.OnSequence("POST", "/api/v1/financas/contapagar/",
-                     {TFakeResponse(200, "{}"), TFakeResponse(200, "{}"),
-                      TFakeResponse(400, R"({"faultstring":"Fornecedor inexistente"})"), TFakeResponse(200, "{}")});
+                     {TFakeResponse(200, "{}"),
+                      TFakeResponse(500, R"({"faultstring":"ERROR: Lançamento JÁ CADASTRADO para o Código de Integração [C2] !"})"),
+                      TFakeResponse(200, "{}"), TFakeResponse(400, R"({"faultstring":"Fornecedor inexistente"})"),
+                      TFakeResponse(200, "{}")});
   auto* c = owner_.Create<TIntegracaoOmieContasAPagar_VYN>("k", "s");
   c->SetURLBase(server_.BaseURL());
   std::vector<TContasAPagar*> itens;
@@ -209,12 +211,13 @@ TEST_F(OmieClientTest, BatchesSendOneRecordPerRequestAndStopAtTheFirstRefusal) {
     p->CodigoIntegracao = "C" + std::to_string(i);
     itens.push_back(p);
   }
-  int confirmados = -1;
-  TRetornoOmieRegistro r = c->IncluirPorLote(itens, &confirmados);
+  std::vector<TSituacaoLoteOmie> situacao;
+  TRetornoOmieRegistro r = c->IncluirPorLote(itens, &situacao);
   EXPECT_EQ(r.StatusCode, 400);
-  EXPECT_EQ(confirmados, 2);
-  ASSERT_EQ(server_.RequestCount(), 3u);
-  for (size_t i = 0; i < 3; ++i) {
+  EXPECT_EQ(FaultStringOmie(r.Response), "Fornecedor inexistente");
+  EXPECT_EQ(situacao, (std::vector<TSituacaoLoteOmie>{slIncluido, slJaCadastrado, slIncluido, slRecusado}));
+  ASSERT_EQ(server_.RequestCount(), 4u);
+  for (size_t i = 0; i < 4; ++i) {
     const TJsonOmie p = Body(i).at("param").at(0);
     EXPECT_EQ(p.at("lote"), "1000");
     ASSERT_EQ(p.at("conta_pagar_cadastro").size(), 1u);

@@ -46,9 +46,9 @@ TRetornoOmieLista<TContasAPagar>* TIntegracaoOmieContasAPagar_VYN::GetPagosDaRef
 }
 
 TRetornoOmieRegistro TIntegracaoOmieContasAPagar_VYN::IncluirPorLote(const std::vector<TContasAPagar*>& prInclusoes,
-                                                                     int* prConfirmados) {
+                                                                     std::vector<TSituacaoLoteOmie>* prSituacao) {
   TRetornoOmieRegistro ret =
-      RealizaPostGenericoEmLote("IncluirContaPagarPorLote", "conta_pagar_cadastro", prInclusoes, prConfirmados);
+      RealizaPostGenericoEmLote("IncluirContaPagarPorLote", "conta_pagar_cadastro", prInclusoes, prSituacao);
   if (!prInclusoes.empty()) {
     std::vector<std::string> envio;
     for (const TContasAPagar* c : prInclusoes) envio.push_back(c->ToJSON().dump());

@@ -36,8 +36,9 @@ class TIntegracaoOmieContasAPagar_VYN : public TIntegracaoOmie_VYN<TContasAPagar
 
   TRetornoOmieLista<TContasAPagar>* GetPagosDaReferencia(vyn::TDateTime prDataInicial, vyn::TDateTime prDataFinal,
                                                          int prClienteOmie, bool prSomenteAPI);
-  // prConfirmados: how many payables Omie accepted.
-  TRetornoOmieRegistro IncluirPorLote(const std::vector<TContasAPagar*>& prInclusoes, int* prConfirmados = nullptr);
+  // prSituacao: what became of each payable sent (see RealizaPostGenericoEmLote).
+  TRetornoOmieRegistro IncluirPorLote(const std::vector<TContasAPagar*>& prInclusoes,
+                                      std::vector<TSituacaoLoteOmie>* prSituacao = nullptr);
 };
 
 }  // namespace integracao

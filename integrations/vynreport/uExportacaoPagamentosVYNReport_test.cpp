@@ -1,5 +1,7 @@
 #include "integrations/vynreport/uExportacaoPagamentosVYNReport.h"
 
+#include <map>
+
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
@@ -87,6 +89,28 @@ TEST_F(ExportacaoPagamentosTest, APaidGuideGoesAsItsPrincipalAndIsMarkedOnlyWhen
     EXPECT_EQ(std::string(e.what()), "Erro ao exportar pagamentos. Guia recusada");
   }
   EXPECT_EQ(Db().QueryValue("select count(*) from VSH_EMP_TCONF_IMPPAG_IMP").AsInteger(), 0);
+}
+
+TEST_F(ExportacaoPagamentosTest, EachGuideIsPrintedWithItsOwnRevenueCode) {
+  Db().Execute("update TYRK_TRELATORIOS set BDQUEBRA = ? where BDCHAVE = 1",
+               {std::string("CodEmpYRK(<Dados.\"BDCODEMP\">) + '|' + TagYRK + '|' + <Dados.\"BDTOTAL\"> + "
+                            "'|0|0|0|0|' + CodRecImposto")});
+  Guia(Db(), 55, 202403, "95.00", "95.00");
+  Guia(Db(), 57, 202403, "40.00", "40.00");
+  Db().Execute("update TDARFPADRAO set BDCODRECOF = '2172-01' where BDCHAVEDARF = 57");
+  Paga(55, 20);
+  Paga(57, 22);
+  portal_.On("POST", "/pagamentos", TFakeResponse::Json(200, R"({"totalRecebidos":2,"totalBaixados":2,"totalErros":0})"));
+  dialogs_.Ok("Pagamentos integrados com sucesso!");
+  auto t = Tela();
+  t->spOK->Click();
+
+  const auto j = nlohmann::json::parse(portal_.LastRequest().Body);
+  ASSERT_EQ(j["registros"].size(), 2u) << portal_.LastRequest().Body;
+  std::map<std::string, std::string> seriePorValor;
+  for (const auto& r : j["registros"]) seriePorValor[r["valor"].get<std::string>()] = r["serie"].get<std::string>();
+  EXPECT_EQ(seriePorValor["95.00"], "810902");
+  EXPECT_EQ(seriePorValor["40.00"], "217201");
 }
 
 TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReportedNotSent) {

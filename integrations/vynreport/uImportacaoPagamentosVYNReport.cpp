@@ -154,6 +154,57 @@ void TfrImportacaoPagamentosVYNReport::Processo() {
   GravaConferencias();
 }
 
+namespace {
+
+// An old guide and its re-issue may share the principal: the open one with the paid total decides,
+// then any open one, then the first. Leaves the data set on the chosen row.
+void PosicionaGuia(TSQLMGR& guias, Currency pagoTotal) {
+  int escolhida = -1, aberta = -1, linha = 0;
+  for (guias.First(); !guias.Eof(); guias.Next(), ++linha) {
+    if (!guias.FieldByName("BDCODPGTO").IsNull()) continue;
+    if (aberta < 0) aberta = linha;
+    if (guias.FieldByName("BDTOTAL").AsCurrency() == pagoTotal) {
+      escolhida = linha;
+      break;
+    }
+  }
+  if (escolhida < 0) escolhida = aberta < 0 ? 0 : aberta;
+  guias.First();
+  for (int k = 0; k < escolhida; ++k) guias.Next();
+}
+
+// The paying account: the configuration of the payment's nickname, else the main one.
+void ContaDoPagamento(TCONF_CONTAS_ONLINEMGR& conf, const std::string& apelido, TDadosBaixaImposto& dados) {
+  for (int passo = 0; passo < 2; ++passo) {
+    for (conf.First(); !conf.Eof(); conf.Next()) {
+      const bool ok = passo == 0 ? !apelido.empty() && SameText(conf.FieldByName("BDAPECTACO").AsString(), apelido)
+                                 : conf.FieldByName("BDCHAVEVINC").IsNull();
+      if (!ok) continue;
+      dados.ChaveConfOnline = conf.GetCHAVE();
+      dados.ContaContabilCredito = conf.GetCONTACREDPGTO();
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+std::string TfrImportacaoPagamentosVYNReport::MotivoRecusa(TSQLMGR& guias, const TPagamentos& pg) const {
+  if (!guias.FieldByName("BDCODPGTO").IsNull()) return "Imposto emitido já pago";
+  if (guias.FieldByName("BDTOTAL").AsCurrency() != pg.ValorPagoTotal)
+    return "O valor total informado no VYN Report (" + pg.ValorPagoTotal.ToBR(2) +
+           ") não corresponde ao valor total do imposto emitido";
+  // The settlement posts the guide's open balance: settling a balance other than what the portal
+  // paid would record an amount nobody paid.
+  const Variant saldo =
+      ProcessContext().Database->QueryValue("SELECT BDSALDOAPAGAR FROM TDARFGERPGTO WHERE BDCODEMP = ? AND BDCHAVEDARF = ?",
+                                            {Empresa, guias.FieldByName("BDCHAVEDARF").AsInteger()});
+  if (!saldo.IsNull() && saldo.AsCurrency() != pg.ValorPagoTotal)
+    return "O valor total informado no VYN Report (" + pg.ValorPagoTotal.ToBR(2) +
+           ") não corresponde ao saldo a pagar do imposto emitido (" + saldo.AsCurrency().ToBR(2) + ")";
+  return {};
+}
+
 void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vector<TPagamentos>& pagamentos) {
   Empresa = codEmp;
   TComponent dono;   // the company's managers go with it
@@ -173,65 +224,26 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
       AddInconsistencia(0, pg, "Não foi encontrado nenhum imposto emitido");
       continue;
     }
-    // An old guide and its re-issue may share the principal: the open one with the paid total
-    // decides, then any open one, then the first.
-    int escolhida = -1, aberta = -1, linha = 0;
-    for (guias->First(); !guias->Eof(); guias->Next(), ++linha) {
-      if (!guias->FieldByName("BDCODPGTO").IsNull()) continue;
-      if (aberta < 0) aberta = linha;
-      if (guias->FieldByName("BDTOTAL").AsCurrency() == pg.ValorPagoTotal) {
-        escolhida = linha;
-        break;
-      }
-    }
-    if (escolhida < 0) escolhida = aberta < 0 ? 0 : aberta;
-    guias->First();
-    for (int k = 0; k < escolhida; ++k) guias->Next();
-
+    PosicionaGuia(*guias, pg.ValorPagoTotal);
     const int codImp = static_cast<int>(guias->FieldByName("BDCODIMP").AsInteger());
-    if (!guias->FieldByName("BDCODPGTO").IsNull()) {
-      AddInconsistencia(codImp, pg, "Imposto emitido já pago");
+    if (const std::string motivo = MotivoRecusa(*guias, pg); !motivo.empty()) {
+      AddInconsistencia(codImp, pg, motivo);
       continue;
     }
-    if (guias->FieldByName("BDTOTAL").AsCurrency() != pg.ValorPagoTotal) {
-      AddInconsistencia(codImp, pg,
-                        "O valor total informado no VYN Report (" + pg.ValorPagoTotal.ToBR(2) +
-                            ") não corresponde ao valor total do imposto emitido");
-      continue;
-    }
-
-    // The paying account: the configuration of the payment's nickname, else the main one.
-    int chaveConf = 0, contaCredito = 0;
-    bool achou = false;
-    for (int passo = 0; passo < 2 && !achou; ++passo) {
-      for (conf->First(); !conf->Eof(); conf->Next()) {
-        const bool ok = passo == 0 ? !pg.FormaPagamentoApelido.empty() &&
-                                         SameText(conf->FieldByName("BDAPECTACO").AsString(), pg.FormaPagamentoApelido)
-                                   : conf->FieldByName("BDCHAVEVINC").IsNull();
-        if (!ok) continue;
-        chaveConf = conf->GetCHAVE();
-        contaCredito = conf->GetCONTACREDPGTO();
-        achou = true;
-        break;
-      }
-    }
-
     const std::string chaveDarf = guias->FieldByName("BDCHAVEDARF").AsString();
     TDadosBaixaImposto dados;
     dados.Utilizado = false;
     dados.CodigoEmpresa = codEmp;
     dados.DataPagamento = pg.DataPagamento;
     dados.PlanoOnline = planoOnline;
-    dados.ChaveConfOnline = chaveConf;
-    dados.ContaContabilCredito = contaCredito;
+    ContaDoPagamento(*conf, pg.FormaPagamentoApelido, dados);
     dados.CodigoDarf = chaveDarf;
     FLogEvent->InicializaVariaveis(true);
     const int antes = lista->Count();
     baixas.RealizaBaixaImposto(this, dados, BloqueioLancamento_Padrao_VYN);
     // The engine reports instead of raising: a new message means the guide was not settled.
     if (lista->Count() != antes) {
-      const std::string motivo = Mensagens(*lista, antes);
-      AddInconsistencia(codImp, pg, "Baixa não realizada: " + motivo);
+      AddInconsistencia(codImp, pg, "Baixa não realizada: " + Mensagens(*lista, antes));
       continue;
     }
     FLogEvent->SetEmpresaAtual(codEmp);

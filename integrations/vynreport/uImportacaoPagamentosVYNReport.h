@@ -11,6 +11,7 @@
 
 namespace vyn {
 class TEmpresasMGR;
+class TSQLMGR;
 class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
 class TLabel;
@@ -59,6 +60,8 @@ class TfrImportacaoPagamentosVYNReport : public vyn::TfrProcesso_Padrao_VYN {
   void AddConferencia(int codImp, const vyn::TPagamentos& pagamento, const std::string& coluna,
                       const vyn::TSQLValor& valor);
   void GravaConferencias();
+  // Why the guide under the cursor cannot settle the payment; empty when it can.
+  std::string MotivoRecusa(vyn::TSQLMGR& guias, const vyn::TPagamentos& pg) const;
 
   vyn::TEmpresasMGR* FDAOEmpresas = nullptr;
   vyn::TfrStatusProcesso* FStatusProcesso = nullptr;

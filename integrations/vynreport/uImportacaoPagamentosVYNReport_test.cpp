@@ -124,6 +124,21 @@ TEST_F(ImportacaoPagamentosTest, RefusalsAndTheChoiceAmongGuidesOfTheSamePrincip
   EXPECT_EQ(Db().QueryValue("select count(*) from VSH_EMP_TCONF_IMPPAG_IMP").AsInteger(), 1);
 }
 
+TEST_F(ImportacaoPagamentosTest, AGuideWhoseOpenBalanceIsNotWhatThePortalPaidIsRefusedNotSettledForItsBalance) {
+  Guia(Db(), 70, 202403, "100.00", "105.53");
+  Db().Execute("update TDARFGERPGTO set BDSALDOAPAGAR = 100 where BDCHAVEDARF = 70");
+  Responde(Pagamento("100.00", "105.53"));
+  Executa();
+
+  EXPECT_EQ(Lancamentos(), 0);
+  ASSERT_EQ(mensagens_.size(), 1u) << Todas();
+  EXPECT_NE(mensagens_[0].find("O valor total informado no VYN Report (105,53) não corresponde ao saldo a pagar do "
+                               "imposto emitido (100,00)"),
+            std::string::npos)
+      << mensagens_[0];
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 70").AsCurrency(), C("100"));
+}
+
 TEST_F(ImportacaoPagamentosTest, ScheduledRefusalsAreRecordedAndAFailedSettlementIsNotMarked) {
   TResultadoExecucao resultado;
   TEscopoResultadoExecucao aberto(resultado);
