@@ -221,6 +221,15 @@ void Foca(TControl& c) {
   }
 }
 
+void FocaAte(TControl& c, const std::string& destino) {
+  if (!c.Enabled() || !c.Visible()) Recusa(c, "está inacessível");
+  c.SetFocus();
+  vyn::TForm_VYN* f = c.Form();
+  TControl* foco = f ? f->ActiveControl() : nullptr;
+  if (!foco || !vyn::SameText(foco->Name(), destino))
+    Recusa(c, "levou o foco a " + (foco ? foco->Name() : std::string("nenhum controle")) + ", esperado " + destino);
+}
+
 void DefineValor(TControl& c, const json& passo) {
   if (!passo.contains("value")) Recusa(c, "espera \"value\"");
   const json& valor = passo.at("value");

@@ -20,6 +20,9 @@ void Clica(vyn::TControl& c);
 void PressionaTecla(vyn::TForm_VYN& form, vyn::TControl* alvo, const std::string& tecla);
 // Focuses c as a user's click or tab would. Throws when an exit handler kept the focus elsewhere.
 void Foca(vyn::TControl& c);
+// Moves the focus to the control, whose exit handlers may send it on: it must land on the control
+// named `destino` (the screen's own move, as a user sees it).
+void FocaAte(vyn::TControl& c, const std::string& destino);
 
 // A JSON value as the text a user types ("True"/"False" for booleans).
 std::string Texto(const nlohmann::json& v);

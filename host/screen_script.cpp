@@ -181,7 +181,9 @@ void TExecucaoScript::ExecutaPasso(const json& p) {
   if (p.contains("set")) {
     DefineValor(*Controle(p, p.at("set").get<std::string>()), p);
   } else if (p.contains("focus")) {
-    Foca(*Controle(p, p.at("focus").get<std::string>()));
+    TControl& c = *Controle(p, p.at("focus").get<std::string>());
+    if (p.contains("lands")) FocaAte(c, p.at("lands").get<std::string>());
+    else Foca(c);
   } else if (p.contains("click")) {
     Clica(*Controle(p, p.at("click").get<std::string>()));
   } else if (p.contains("select")) {

@@ -4,6 +4,8 @@
 //    "steps": [{"set": "edCODEMP", "value": "1"},  focuses the control (the previous one's exit and
 //                                                  this one's enter run), then types, ticks or picks
 //              {"focus": "edDataIni"},             moves the focus
+//              {"focus": "edX", "lands": "edY"},   moves it where the screen sends it on (an exit
+//                                                  handler's own move)
 //              {"click": "spOK"},                  a button (a focusable one takes the focus first)
 //              {"key": "F6", "to": "grGrid"},      a key on the screen (and the control): Enter, Esc,
 //                                                  PgDn, F1..F12, "Ctrl+Delete", a letter

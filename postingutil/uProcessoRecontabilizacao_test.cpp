@@ -175,17 +175,18 @@ TEST_F(RecontabilizacaoTest, ReconciledPostingsOfTheChosenKindsAreAskedAbout) {
   Lanca(2, 1, "2024-03-01", 100, true);   // the branch's, on the first day of the range
   Lanca(1, 2, "2024-05-01", 200, true);   // a day after the range
   Preenche("03/2024", "04/2024", {tprBaixaImpostos}, {"GE.Baixa impostos"});
-  {  // general routines only: no probe
+  {  // general routines only: no probe, and nothing to post again is no success
     TScriptedDialogs d;
-    d.Rights(true).Yes(kConfirma).Ok(kMsgProcessoSucesso);
+    d.Rights(true).Yes(kConfirma);
     tela->spOK->Click();
     EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+    EXPECT_EQ(d.Calls().back().Kind, TDialogKind::List);
   }
   tela->FRotinas.set(tprFolhaNormal);
   tela->FListaRotinas.push_back("FO.Folha normal");
   {  // payroll only: the reconciled posting lies outside the range
     TScriptedDialogs d;
-    d.Rights(true).Yes(kConfirma).Ok(kMsgProcessoSucesso);
+    d.Rights(true).Yes(kConfirma);
     tela->spOK->Click();
     EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
   }
@@ -201,12 +202,13 @@ TEST_F(RecontabilizacaoTest, ReconciledPostingsOfTheChosenKindsAreAskedAbout) {
     EXPECT_NE(log.Rows.back()[0].AsString().find("Deseja continuar?  Não"), std::string::npos);
     EXPECT_EQ(Lancamentos(2), 1);
   }
-  {  // Yes goes on; the postings stay until their modules post them again
+  {  // Yes goes on: the branch's fiscal posting is made again, no longer reconciled
     TScriptedDialogs d;
-    d.Rights(true).Yes(kConfirma).Yes("Existem lançamentos conciliados").Ok(kMsgProcessoSucesso);
+    d.Rights(true).Yes(kConfirma).Yes("Existem lançamentos conciliados");
     tela->spOK->Click();
     EXPECT_TRUE(d.Done());
-    EXPECT_EQ(Lancamentos(2), 1);
+    EXPECT_EQ(Db().QueryValue("SELECT BDCHAVE || BDCONCC FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 2").AsString(),
+              "2FALSE");
     EXPECT_EQ(Lancamentos(1), 1);
   }
 }
@@ -220,10 +222,15 @@ TEST_F(RecontabilizacaoTest, RunCallsTheEngineWithTheMonthBoundsAndSwapsIt) {
   Preenche("03/2024", "04/2024", {tprFiscalEntrada}, {"FI.Lançamento de entrada"});
   ProcessContext().WP_RESPONSAVEL = "Chefe";
   TScriptedDialogs d;
-  d.Rights(true).Yes(kConfirma).Ok(kMsgProcessoSucesso);
+  d.Rights(true).Yes(kConfirma);
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
   EXPECT_EQ(Lancamentos(1), 4);   // nothing is deleted that cannot be posted again
+  // The posting of March 1 lies before the closing of March 10: kept, and listed for attention.
+  EXPECT_EQ(tela->Inconsistencias->CountAtencao(), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDCHAVE) FROM (SELECT BDCHAVE FROM VZEL_EMPRESAS_TLAN ORDER BY BDCHAVE)")
+                .AsString(),
+            "1,2,4,5");
   auto run = Db().QueryAll("SELECT BDDATAINI, BDDATAFIN, BDNOMRESP FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = 1");
   ASSERT_EQ(run.Rows.size(), 1u);
   EXPECT_EQ(run.Value(0, "BDDATAINI").AsDateTime(), EncodeDate(2024, 3, 1));
@@ -231,7 +238,8 @@ TEST_F(RecontabilizacaoTest, RunCallsTheEngineWithTheMonthBoundsAndSwapsIt) {
   EXPECT_EQ(run.Value(0, "BDNOMRESP").AsString(), "Chefe");
   EXPECT_FALSE(tela->Motor()->Active());   // a fresh engine for the next run
   EXPECT_EQ(tela->Motor()->Responsavel, "Chefe");
-  EXPECT_TRUE(tela->spInformation24->Enabled());   // the engine's informative line
+  EXPECT_EQ(d.Calls().back().Kind, TDialogKind::List);   // shown at once: no button to reach it later
+  EXPECT_FALSE(tela->spInformation24->Enabled());
 }
 
 TEST_F(RecontabilizacaoTest, DroppedCompaniesAreListedAndAllDroppedShowsOnlyTheList) {

@@ -446,7 +446,8 @@ bool TfrProcessoTrocaPlanoContabilizacao::ConfereExecucao(int refInicial) {
                                                     static_cast<int>(edCodPlanoTroca->ValorInteger()),
                                                     TDateTime_VYN::GetDataPrimeiroDia(refAnterior),
                                                     TDateTime_VYN::GetDataUltimoDia(refAnterior), Inconsistencias)) {
-      Inconsistencias->Execute(false, true, true, true, "");
+      // The accounts found are errors: the list shows them, or the user would see no reason.
+      Inconsistencias->Execute(true, true, true, true, "");
       return false;
     }
   }

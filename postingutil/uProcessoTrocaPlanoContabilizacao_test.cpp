@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/component/class_registry.h"
 #include "framework/component/process_context.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
@@ -18,6 +19,9 @@ using namespace vyn;
 constexpr const char* kRetencoes =
     "Você está alterando o plano de contabilização para um plano com contabilização das retenções por regime de "
     "caixa, \ré importante";
+constexpr const char* kBackup =
+    "Você está alterando para um plano de contabilização que possui plano de contas diferente do atual.\r";
+constexpr const char* kSaldosAbertura = "Para finalizar o processo deverá ser feito o encerramento dos saldos de abertura.";
 constexpr const char* kFinal = "Ana, durante o processo não será possível utilizar a empresa em nenhuma rotina";
 
 class TrocaPlanoTest : public CompanyDatabaseTest {
@@ -40,12 +44,20 @@ class TrocaPlanoTest : public CompanyDatabaseTest {
                  " VALUES (3, 'Mesmo plano', 1, 1)");
     Db().Execute("UPDATE PLANOS_TPLA SET BDPARTICIPANTE = 0 WHERE BDCODPLAPADRAO = 1");
     Db().Execute("INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDNOMCTA, BDPARTICIPANTE) VALUES (2, 1, 'Forn', 1)");
-    Db().Execute("INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO) VALUES (5, 'De 1 para 2')");
+    Db().Execute("INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDNOMCTA, BDPARTICIPANTE) VALUES (2, 2, 'Desp', 0)");
+    Db().Execute("INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA)"
+                 " VALUES (5, 'De 1 para 2', 1, 2)");
+    Db().Execute("INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (5, ?, 2)", {seed::kContaDespesas});
+    Db().Execute("INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (5, ?, 1)", {seed::kContaFornecedores});
+    // The closing screen of the suite the follow-up opens.
+    ClassRegistry().RegisterClass(
+        "TfrEncExercicio", [](TComponent* o) { return std::make_unique<TForm_VYN>(o); }, TClassKind::Screen);
     Db().Execute("INSERT INTO TTERCEIRO (BDCODTER, BDNOMETER) VALUES (7, 'Genérico')");
     tela = MakeForm<TfrProcessoTrocaPlanoContabilizacao>();
   }
   void TearDown() override {
     tela.reset();
+    ClassRegistry().UnRegisterClass("TfrEncExercicio");
     CompanyDatabaseTest::TearDown();
   }
   void Empresa(const char* cod) {
@@ -172,9 +184,14 @@ TEST_F(TrocaPlanoTest, RefusedCodesAreShownAndNothingRuns) {
 
 TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
   Preenche();
+  // Before the start and after it: the closed month keeps its chart, April moves to the new one.
+  for (auto [chave, data] : std::vector<std::pair<int, const char*>>{{1, "2024-03-20"}, {2, "2024-04-02"}})
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
+                 " BDVALOR) VALUES (1, ?, ?, 1, ?, ?, 10)",
+                 {chave, SQLToDate(data), seed::kContaDespesas, seed::kContaFornecedores});
   {  // No to the cash-basis question: only the answer is logged
     TScriptedDialogs d;
-    d.Rights(true).No(kRetencoes);
+    d.Rights(true).Yes(kBackup).No(kRetencoes);
     tela->spOK->Click();
     EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
     std::string log = Log();
@@ -188,9 +205,17 @@ TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
   }
   ProcessContext().WP_RESPONSAVEL = "Chefe";
   TScriptedDialogs d;
-  d.Rights(true).Yes(kRetencoes).Yes(kFinal).Ok(kMsgProcessoSucesso);
+  // The company has closed a period: the backup question, and the opening balances to close after.
+  d.Rights(true).Yes(kBackup).Yes(kRetencoes).Yes(kFinal).Ok(kSaldosAbertura).Ok(kMsgProcessoSucesso);
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  auto lanc = Db().QueryAll("SELECT BDCODPLAPADRAO, BDDEBITO, BDCREDITO, BDCODTERCEIROC FROM VZEL_EMPRESAS_TLAN"
+                            " ORDER BY BDCHAVE");
+  EXPECT_EQ(lanc.Value(0, "BDCODPLAPADRAO").AsInteger(), 1);
+  EXPECT_EQ(lanc.Value(1, "BDCODPLAPADRAO").AsInteger(), 2);
+  EXPECT_EQ(lanc.Value(1, "BDDEBITO").AsInteger(), 2);
+  EXPECT_EQ(lanc.Value(1, "BDCREDITO").AsInteger(), 1);
+  EXPECT_EQ(lanc.Value(1, "BDCODTERCEIROC").AsInteger(), 7);   // the generic participant
   EXPECT_NE(Log().find("Alteração do plano de contabilização 1 (Competência) para o plano 2 (Caixa)."), std::string::npos);
   // The closed month keeps its plan: the change, with the new plan's chart and history plan, starts in
   // April, the month the period shows.
@@ -222,7 +247,7 @@ TEST_F(TrocaPlanoTest, DroppedCompanyIsListedWithoutAnEngineCall) {
   Preenche();
   Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 5, 31)});
   TScriptedDialogs d;
-  d.Rights(true).Yes(kRetencoes).Yes(kFinal);
+  d.Rights(true).Yes(kBackup).Yes(kRetencoes).Yes(kFinal);
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
   ASSERT_EQ(tela->Inconsistencias->CountErros(), 1);
@@ -240,7 +265,7 @@ TEST_F(TrocaPlanoTest, OmieCompanyGetsTheChartExportOnlyOnACleanRealRun) {
   EXPECT_TRUE(v.Done()) << testing::PrintToString(v.Messages());
 
   TScriptedDialogs d;
-  d.Rights(true).Yes(kRetencoes).Yes(kFinal);
+  d.Rights(true).Yes(kBackup).Yes(kRetencoes).Yes(kFinal).Ok(kSaldosAbertura);
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
   EXPECT_EQ(tela->Inconsistencias->CountAtencao(), 1);   // the export is reported, not passed over

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/data/client_dataset.h"
+#include "framework/ui/inconsistencias.h"
 
 namespace integracao {
 namespace {
@@ -58,6 +59,22 @@ TEST_F(FiltraEmpresasTest, WithoutTheRefusalOrAStartTheRowsStayAsTheyAre) {
   FiltraEmpresasProcesso(rows, TFiltroEmpresas{}, nullptr, recusadas);
   EXPECT_EQ(Codigos(), (std::vector<int>{1, 2, 3}));
   EXPECT_TRUE(recusadas.empty());
+}
+
+// An attention line is something to look at in both kinds of run; an informative one only in a
+// verification; the dropped companies alone make a run incomplete.
+TEST(ApuraResultadoTest, AttentionLinesAreNeverReportedAsACleanRun) {
+  using R = TResultadoProcesso;
+  TInconsistencias_VYN lista;
+  lista.Add_Informacao(1, "Recontabilização registrada.");
+  EXPECT_EQ(ApuraResultado(false, 1, true, 0, lista, false), R::Sucesso);
+  EXPECT_EQ(ApuraResultado(false, 1, true, 0, lista, true), R::Lista);
+  lista.Clear();
+  lista.Add_Atencao(1, "O lançamento 5 da empresa 1 não pode ser refeito.");
+  for (bool verificacao : {false, true}) EXPECT_EQ(ApuraResultado(false, 1, true, 0, lista, verificacao), R::Lista);
+  lista.Add_Erro(2, "Não foi possível executar o processo.");
+  EXPECT_EQ(ApuraResultado(false, 1, true, 1, lista, false), R::Incompleto);
+  EXPECT_EQ(ApuraResultado(true, 1, true, 1, lista, false), R::Cancelado);
 }
 
 }  // namespace

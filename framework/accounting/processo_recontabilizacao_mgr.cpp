@@ -3,9 +3,11 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <stdexcept>
 
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/schema/entry_keys.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/status_processo.h"
 
@@ -47,6 +49,42 @@ std::string Lista(const std::vector<int>& v) {
 }
 
 Variant DataOuNulo(TDateTime d) { return d.Value == 0 ? Variant() : Variant(d.DateOnly()); }
+
+// The postings of the companies in the old chart from a date on (a posting without a chart was made
+// under the plan in force); values: old chart twice, the date.
+std::string PeriodoTraduzido(const std::vector<int>& empresas) {
+  return "L.BDCODEMP IN (" + Lista(empresas) + ") AND COALESCE(L.BDCODPLAPADRAO, CAST(? AS INTEGER)) = ? AND L.BDDATA >= ?";
+}
+
+// The new chart's account the mapping plan gives the posting's debit or credit account; values: the
+// mapping plan, the new chart.
+std::string ContaTraduzida(const char* conta) {
+  return std::string("SELECT T.BDCODTPLAPARA FROM VINT_BASE_TINTONLINE_CONTA T JOIN PLANOS_TPLA P ON"
+                     " (P.BDCODPLAPADRAO = ? AND P.BDCODTPLA = T.BDCODTPLAPARA) WHERE T.BDCODINT = ? AND"
+                     " T.BDCODTPLADE = L.") + conta;
+}
+
+// The side ("D" or "C") has no participant and its account moves to a participant account; values:
+// the mapping plan, the new chart.
+std::string SemParticipante(const char* lado) {
+  const std::string conta = *lado == 'D' ? "BDDEBITO" : "BDCREDITO";
+  return std::string("L.BDCODTERCEIRO") + lado + " IS NULL AND EXISTS (SELECT 1 FROM VINT_BASE_TINTONLINE_CONTA T"
+         " JOIN PLANOS_TPLA P ON (P.BDCODTPLA = T.BDCODTPLAPARA) WHERE T.BDCODINT = ? AND P.BDCODPLAPADRAO = ? AND"
+         " T.BDCODTPLADE = L." + conta + " AND P.BDPARTICIPANTE = 1)";
+}
+
+// The columns of the table but the ones named, as a list for INSERT ... SELECT.
+std::string Colunas(TDatabase& db, const char* tabela, std::initializer_list<std::string_view> fora) {
+  auto r = db.QueryAll("SELECT TRIM(RDB$FIELD_NAME) AS NOME FROM RDB$RELATION_FIELDS WHERE RDB$RELATION_NAME = ?"
+                       " ORDER BY RDB$FIELD_POSITION",
+                       {std::string(tabela)});
+  std::vector<std::string> nomes;
+  for (size_t i = 0; i < r.Rows.size(); ++i) {
+    std::string nome = r.Value(i, "NOME").AsString();
+    if (std::find(fora.begin(), fora.end(), nome) == fora.end()) nomes.push_back(nome);
+  }
+  return Join(nomes, ", ");
+}
 
 }  // namespace
 
@@ -99,17 +137,26 @@ std::string TProcessoRecontabilizacaoMGR::GetSelectDataInicioProcesso(const std:
   return sql + " ORDER BY X.BDCODEMP";
 }
 
-bool TProcessoRecontabilizacaoMGR::getPossuiZeramento(int) const { return false; }
-
-bool TProcessoRecontabilizacaoMGR::getInconsistenciaContaSemPreparacao(int, int, int, int, int, TDateTime, TDateTime,
-                                                                       TInconsistencias_VYN*) const {
-  return false;
+bool TProcessoRecontabilizacaoMGR::getPossuiZeramento(int codEmp) const {
+  return Database()
+             .QueryValue("SELECT COUNT(*) FROM TEMPRESAS_REF WHERE BDCODEMP IN (" + Lista(EmpresaEFiliais(codEmp)) +
+                         ") AND BDULTENC IS NOT NULL")
+             .AsInteger() > 0;
 }
 
-std::vector<int> TProcessoRecontabilizacaoMGR::EmpresaEFiliais(int codEmp) {
+bool TProcessoRecontabilizacaoMGR::getInconsistenciaContaSemPreparacao(int planoAtual, int planoNovo, int codEmp, int,
+                                                                       int planoTroca, TDateTime dataIni, TDateTime,
+                                                                       TInconsistencias_VYN* lista) const {
+  auto erros = ErrosTraducao(EmpresaEFiliais(codEmp), planoAtual, planoNovo, planoTroca, dataIni);
+  if (lista)
+    for (const auto& e : erros) lista->Add_Erro(codEmp, e);
+  return !erros.empty();
+}
+
+std::vector<int> TProcessoRecontabilizacaoMGR::EmpresaEFiliais(int codEmp) const {
   std::vector<int> out{codEmp};
-  auto r = Database().QueryAll("SELECT BDCODEMP FROM TEMPRESAS WHERE BDCODMATRIZ = ? AND BDCODEMP <> ? ORDER BY BDCODEMP",
-                               {codEmp, codEmp});
+  auto r = Database().QueryAll(
+      "SELECT BDCODEMP FROM TEMPRESAS WHERE BDCODMATRIZ = ? AND BDCODEMP <> ? ORDER BY BDCODEMP", {codEmp, codEmp});
   for (size_t i = 0; i < r.Rows.size(); ++i) out.push_back(static_cast<int>(r.Value(i, "BDCODEMP").AsInteger()));
   return out;
 }
@@ -117,7 +164,8 @@ std::vector<int> TProcessoRecontabilizacaoMGR::EmpresaEFiliais(int codEmp) {
 void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int planoNovo, int planoTroca, int codEmp,
                                                         TDateTime dataIni, TDateTime dataFim,
                                                         TInconsistencias_VYN* lista, bool executa,
-                                                        const TTiposProcRecontabiliza& rotinas, int, int, bool) {
+                                                        const TTiposProcRecontabiliza& rotinas, int, int participante,
+                                                        bool) {
   auto erro = [&](const std::string& t) {
     if (lista) lista->Add_Erro(codEmp, t);
   };
@@ -125,27 +173,13 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
   if (dataIni.Value == 0 || dataFim.Value == 0 || dataFim.DateOnly() < dataIni.DateOnly())
     return erro(fmt::format("Período inválido para a recontabilização: {} a {}.", DateToStr(dataIni),
                             DateToStr(dataFim)));
-  TDatabase& db = Database();
   bool trocaPlano = planoNovo != planoAtual;
   std::vector<int> empresas;
   try {
     empresas = EmpresaEFiliais(codEmp);
-    if (trocaPlano) {
-      if (db.QueryValue("SELECT COUNT(*) FROM TPLANO_CONF_ONLINE WHERE BDCODPLANOONLINE = ?", {planoNovo})
-              .AsInteger() == 0)
-        return erro(fmt::format("Plano de contabilização {} não encontrado: a troca não foi realizada.", planoNovo));
-      // A closed period keeps its plan: the change starts with the first month after the last closing.
-      Variant encerramento = db.QueryValue(
-          "SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP IN (" + Lista(empresas) + ")");
-      if (!encerramento.IsNull()) {
-        TDateTime livre = FirstDayOfAnoMes(IncAnoMes(AnoMes(encerramento.AsDateTime()), 1));
-        if (dataIni.DateOnly() < livre.DateOnly()) dataIni = livre;
-        if (dataFim.DateOnly() < dataIni.DateOnly())
-          return erro(fmt::format("Não há período posterior ao último encerramento contábil ({}) até {} para a "
-                                  "troca do plano de contabilização.",
-                                  DateToStr(encerramento.AsDateTime()), DateToStr(dataFim)));
-      }
-    }
+    if (trocaPlano &&
+        !ConfereTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante, lista))
+      return;
   } catch (const std::exception& e) {
     return erro(std::string("Não foi possível recontabilizar a empresa: ") + e.what());
   }
@@ -155,45 +189,63 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
   for (int i = 0; i < 64; ++i)
     if (rotinas.test(static_cast<size_t>(i))) ordinais.push_back(i);
   try {
-    TTransaction tr(db);
-    if (trocaPlano) {
-      int ordemTroca = RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim);
-      AbreReferenciaInicio(empresas, AnoMes(dataIni));
-      // The plan bundles its chart and history plan: they move with it.
-      db.Execute("UPDATE TEMPRESAS_REF SET BDCODPLANOONLINE = ?,"
-                     " BDCODPLAPADRAO = COALESCE((SELECT P.BDCODPLAPADRAO FROM TPLANO_CONF_ONLINE P"
-                     " WHERE P.BDCODPLANOONLINE = ?), BDCODPLAPADRAO),"
-                     " BDCODHIST = COALESCE((SELECT P.BDCODHIST FROM TPLANO_CONF_ONLINE P"
-                     " WHERE P.BDCODPLANOONLINE = ?), BDCODHIST)"
-                     " WHERE BDCODEMP IN (" + Lista(empresas) + ") AND BDREFEMP >= ?",
-                 {planoNovo, planoNovo, planoNovo, AnoMes(dataIni)});
-      SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim);
-    }
-    int ordem = static_cast<int>(
-        db.QueryValue("SELECT COALESCE(MAX(BDORDEM), 0) + 1 FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = ?",
-                      {codEmp})
-            .AsInteger());
-    TDateTime agora = Now();
-    const auto& ctx = ProcessContext();
-    db.Execute(
-        "INSERT INTO VZEL_EMP_TRECONTABILIZACAO (BDCODEMP, BDORDEM, BDDATAINI, BDDATAFIN, BDATAPROC, BDHORAPROC,"
-        " BDCODUSU, BDNOMUSU, BDNOMRESP) VALUES (?, ?, ?, ?, ?, CAST(? AS TIME), ?, ?, ?)",
-        {codEmp, ordem, dataIni.DateOnly(), dataFim.DateOnly(), agora.DateOnly(), FormatDate("hh:nn:ss", agora),
-         ctx.UserCode, ctx.UserName, Responsavel});
-    int seq = 0;
-    for (int o : ordinais) {
-      db.Execute("INSERT INTO VZEL_EMP_TRECONTABILIZACAO_PROC (BDCODEMP, BDORDEM, BDSEQ, BDCODSIS, BDNOME)"
-                 " VALUES (?, ?, ?, ?, ?)",
-                 {codEmp, ordem, ++seq, SistemaTipoProc(o), NomeTipoProc(o)});
-    }
+    TTransaction tr(Database());
+    std::vector<std::string> avisos;   // shown only when the run's changes are kept
+    int refeitos = 0;
+    if (trocaPlano)
+      TrocaPlano(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante);
+    else
+      refeitos = RefazLancamentos(empresas, ordinais, dataIni, dataFim, avisos);
+    RegistraRecontabilizacao(codEmp, dataIni, dataFim, ordinais);
     tr.Commit();
-    if (lista)
-      lista->Add_Informacao(codEmp, fmt::format("Recontabilização de {} a {} registrada; os lançamentos on-line das "
-                                                "rotinas são refeitos pelos módulos que os produzem.",
-                                                DateToStr(dataIni), DateToStr(dataFim)));
+    if (!lista) return;
+    for (const auto& a : avisos) lista->Add_Atencao(codEmp, a);
+    if (trocaPlano)
+      lista->Add_Informacao(codEmp, fmt::format("Troca do plano de contabilização {} para {} a partir de {} realizada.",
+                                                planoAtual, planoNovo, DateToStr(dataIni)));
+    else if (refeitos == 0)
+      lista->Add_Atencao(codEmp, fmt::format("Nenhum lançamento on-line das rotinas escolhidas foi refeito de {} a {}.",
+                                             DateToStr(dataIni), DateToStr(dataFim)));
+    else
+      lista->Add_Informacao(codEmp, fmt::format("Recontabilização de {} a {}: {} lançamento(s) on-line refeito(s).",
+                                                DateToStr(dataIni), DateToStr(dataFim), refeitos));
   } catch (const std::exception& e) {
     erro(std::string("Não foi possível recontabilizar a empresa: ") + e.what());
   }
+}
+
+bool TProcessoRecontabilizacaoMGR::ConfereTroca(int codEmp, const std::vector<int>& empresas, int planoAtual,
+                                                int planoNovo, int planoTroca, TDateTime& dataIni, TDateTime dataFim,
+                                                int participante, TInconsistencias_VYN* lista) {
+  auto erro = [&](const std::string& t) {
+    if (lista) lista->Add_Erro(codEmp, t);
+    return false;
+  };
+  TDatabase& db = Database();
+  if (db.QueryValue("SELECT COUNT(*) FROM TPLANO_CONF_ONLINE WHERE BDCODPLANOONLINE = ?", {planoNovo}).AsInteger() == 0)
+    return erro(fmt::format("Plano de contabilização {} não encontrado: a troca não foi realizada.", planoNovo));
+  // A closed period keeps its plan: the change starts with the first month after the last closing.
+  Variant encerramento =
+      db.QueryValue("SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP IN (" + Lista(empresas) + ")");
+  if (!encerramento.IsNull()) {
+    TDateTime livre = FirstDayOfAnoMes(IncAnoMes(AnoMes(encerramento.AsDateTime()), 1));
+    if (dataIni.DateOnly() < livre.DateOnly()) dataIni = livre;
+    if (dataFim.DateOnly() < dataIni.DateOnly())
+      return erro(fmt::format("Não há período posterior ao último encerramento contábil ({}) até {} para a "
+                              "troca do plano de contabilização.",
+                              DateToStr(encerramento.AsDateTime()), DateToStr(dataFim)));
+  }
+  auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni);
+  for (const auto& e : erros) erro(e);
+  if (!erros.empty()) return false;
+  TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
+  if (de.Contas != para.Contas && participante <= 0 &&
+      db.QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN L WHERE " + PeriodoTraduzido(empresas) + " AND ((" +
+                        SemParticipante("D") + ") OR (" + SemParticipante("C") + "))",
+                    {de.Contas, de.Contas, dataIni.DateOnly(), planoTroca, para.Contas, planoTroca, para.Contas})
+              .AsInteger() > 0)
+    return erro("O participante genérico deve ser informado para planos de contas que possuam contas participante!");
+  return true;
 }
 
 bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLogEvent*, int codEmp,
@@ -215,7 +267,8 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
     TTransaction tr(db);
     if (inicio.Value != 0) {
       // Only this company's: each branch has a start of its own, and its deletion is asked for it.
-      ExcluiLancamentosAnteriores(codEmp, tipoLanContab, inicio);
+      ExcluiLancamentos(codEmp, "L.BDCODEMP = ? AND L.BDTIPOLAN = ? AND L.BDDATA < ?",
+                        {codEmp, tipoLanContab, inicio.DateOnly()});
     }
     // A date not given keeps the recorded one.
     db.Execute(
@@ -236,13 +289,17 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
   }
 }
 
-void TProcessoRecontabilizacaoMGR::ExcluiLancamentosAnteriores(int codEmp, int tipoLanContab, TDateTime inicio) {
+void TProcessoRecontabilizacaoMGR::ExcluiLancamentos(int codEmp, const std::string& onde, const TParams& valores) {
   TDatabase& db = Database();
-  const std::string chaves =
-      "(SELECT L.BDCHAVE FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP = ? AND L.BDTIPOLAN = ? AND L.BDDATA < ?)";
-  const TDateTime data = inicio.DateOnly();
+  const std::string chaves = "(SELECT L.BDCHAVE FROM VZEL_EMPRESAS_TLAN L WHERE " + onde + ")";
+  auto junta = [](std::initializer_list<const TParams*> partes) {
+    TParams out;
+    for (const TParams* p : partes) out.insert(out.end(), p->begin(), p->end());
+    return out;
+  };
+  const TParams empresa{codEmp};
   // The company, then the selection's values.
-  const TParams pEmpresa{codEmp, codEmp, tipoLanContab, data};
+  const TParams pEmpresa = junta({&empresa, &valores});
   // Statement lines reconciled with a deleted entry; a line of a group also names the group's other
   // entries, whose reconciliation with it goes as well.
   const std::string linhas =
@@ -251,7 +308,7 @@ void TProcessoRecontabilizacaoMGR::ExcluiLancamentosAnteriores(int codEmp, int t
   const std::string itensOutroLado =
       "(C.BDORIGEMCONC = 1 AND " + linhas + ") OR (C.BDORIGEMCONC = 2 AND C.BDCODEMPCONC = ? AND C.BDCHAVECONC IN " +
       chaves + ")";
-  const TParams pItensOutro{codEmp, codEmp, tipoLanContab, data, codEmp, codEmp, tipoLanContab, data};
+  const TParams pItensOutro = junta({&pEmpresa, &pEmpresa});
   // The entries that stay and lose an item: unmarked below when none is left.
   auto outros = db.QueryAll("SELECT DISTINCT C.BDCODEMP, C.BDCHAVE FROM VZEL_EMPRESAS_TLAN_CONC C WHERE " +
                                 itensOutroLado,
@@ -267,8 +324,7 @@ void TProcessoRecontabilizacaoMGR::ExcluiLancamentosAnteriores(int codEmp, int t
   for (const char* tabela : {"VZEL_EMPRESAS_TLAN_CONC", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_COMPL",
                              "VZEL_EMPRESAS_TLAN_Y570"})
     db.Execute(std::string("DELETE FROM ") + tabela + " WHERE BDCODEMP = ? AND BDCHAVE IN " + chaves, pEmpresa);
-  db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDTIPOLAN = ? AND BDDATA < ?",
-             {codEmp, tipoLanContab, data});
+  db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN L WHERE " + onde, valores);
   for (const auto* r : {&outros, &nomeadas})
     for (size_t i = 0; i < r->Rows.size(); ++i)
       db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDCONCD = 'FALSE', BDCONCC = 'FALSE' WHERE L.BDCODEMP = ? AND"
@@ -296,12 +352,7 @@ int TProcessoRecontabilizacaoMGR::RegistraProcessoTroca(int codEmp, const std::v
 
 void TProcessoRecontabilizacaoMGR::AbreReferenciaInicio(const std::vector<int>& empresas, int referencia) {
   TDatabase& db = Database();
-  auto colunas = db.QueryAll("SELECT TRIM(RDB$FIELD_NAME) AS NOME FROM RDB$RELATION_FIELDS"
-                             " WHERE RDB$RELATION_NAME = 'TEMPRESAS_REF' AND TRIM(RDB$FIELD_NAME) <> 'BDREFEMP'"
-                             " ORDER BY RDB$FIELD_POSITION");
-  std::vector<std::string> nomes;
-  for (size_t i = 0; i < colunas.Rows.size(); ++i) nomes.push_back(colunas.Value(i, "NOME").AsString());
-  std::string lista = Join(nomes, ", ");
+  const std::string lista = Colunas(db, "TEMPRESAS_REF", {"BDREFEMP"});
   for (int emp : empresas) {
     db.Execute("INSERT INTO TEMPRESAS_REF (BDREFEMP, " + lista + ") SELECT FIRST 1 CAST(? AS INTEGER), " + lista +
                    " FROM TEMPRESAS_REF R WHERE R.BDCODEMP = ? AND R.BDREFEMP < ?"
@@ -333,6 +384,204 @@ void TProcessoRecontabilizacaoMGR::SalvaBalancetes(int codEmp, int ordem, int de
         " FROM (" + movimento + ") M GROUP BY M.PLANO, M.CONTA",
         {codEmp, ordem, dePara, ano, inicioAno, inicioAno, inicioAno, fimAno, fimAno});
   }
+}
+
+}  // namespace vyn
+
+namespace vyn {
+
+TProcessoRecontabilizacaoMGR::TPlanoConf TProcessoRecontabilizacaoMGR::LePlano(int plano) const {
+  auto r = Database().QueryAll(
+      "SELECT COALESCE(BDCODPLAPADRAO, 0) AS C, COALESCE(BDCODHIST, 0) AS H FROM TPLANO_CONF_ONLINE"
+      " WHERE BDCODPLANOONLINE = ?",
+      {plano});
+  if (r.Rows.empty()) return {};
+  return {static_cast<int>(r.Value(0, "C").AsInteger()), static_cast<int>(r.Value(0, "H").AsInteger())};
+}
+
+TProcessoRecontabilizacaoMGR::TPlanoConf TProcessoRecontabilizacaoMGR::PlanoEmVigor(int codEmp, int plano,
+                                                                                  TDateTime data) const {
+  // The postings were made under the company's chart and history plan of the month.
+  auto r = Database().QueryAll(
+      "SELECT FIRST 1 BDCODPLAPADRAO AS C, BDCODHIST AS H FROM TEMPRESAS_REF WHERE BDCODEMP = ? AND BDREFEMP <= ?"
+      " ORDER BY BDREFEMP DESC",
+      {codEmp, AnoMes(data)});
+  if (r.Rows.empty() || r.Value(0, "C").IsNull()) return LePlano(plano);
+  return {static_cast<int>(r.Value(0, "C").AsInteger()),
+          r.Value(0, "H").IsNull() ? 0 : static_cast<int>(r.Value(0, "H").AsInteger())};
+}
+
+std::vector<std::string> TProcessoRecontabilizacaoMGR::ErrosTraducao(const std::vector<int>& empresas,
+                                                                    int planoAtual, int planoNovo, int planoTroca,
+                                                                    TDateTime inicio) const {
+  std::vector<std::string> out;
+  TDatabase& db = Database();
+  TPlanoConf de = PlanoEmVigor(empresas.front(), planoAtual, inicio), para = LePlano(planoNovo);
+  bool outroPlanoContas = de.Contas != para.Contas;
+  if (planoTroca <= 0 && !outroPlanoContas) return out;
+  auto troca = db.QueryAll("SELECT COALESCE(BDCODPLANOONLINEDE, 0) AS DE, COALESCE(BDCODPLANOONLINEPARA, 0) AS PARA"
+                           " FROM VINT_BASE_TINTONLINE WHERE BDCODINT = ?",
+                           {planoTroca});
+  if (troca.Rows.empty()) {
+    out.push_back(fmt::format("Plano de troca {} não encontrado: a troca para o plano de contas {} precisa dele.",
+                              planoTroca, para.Contas));
+    return out;
+  }
+  if (troca.Value(0, "DE").AsInteger() != planoAtual || troca.Value(0, "PARA").AsInteger() != planoNovo) {
+    out.push_back(fmt::format("O plano de troca {} não pertence à troca do plano de contabilização {} para o {}.",
+                              planoTroca, planoAtual, planoNovo));
+    return out;
+  }
+  if (!outroPlanoContas) return out;
+  auto contas = db.QueryAll(
+      "SELECT DISTINCT M.CONTA FROM (SELECT L.BDDEBITO AS CONTA FROM VZEL_EMPRESAS_TLAN L WHERE " +
+          PeriodoTraduzido(empresas) + " AND L.BDDEBITO IS NOT NULL UNION SELECT L.BDCREDITO FROM VZEL_EMPRESAS_TLAN L"
+          " WHERE " + PeriodoTraduzido(empresas) + " AND L.BDCREDITO IS NOT NULL) M"
+          " WHERE NOT EXISTS (SELECT 1 FROM VINT_BASE_TINTONLINE_CONTA T JOIN PLANOS_TPLA P ON"
+          " (P.BDCODPLAPADRAO = ? AND P.BDCODTPLA = T.BDCODTPLAPARA) WHERE T.BDCODINT = ? AND T.BDCODTPLADE = M.CONTA)"
+          " ORDER BY 1",
+      {de.Contas, de.Contas, inicio.DateOnly(), de.Contas, de.Contas, inicio.DateOnly(), para.Contas, planoTroca});
+  for (size_t i = 0; i < contas.Rows.size(); ++i)
+    out.push_back(fmt::format("A conta {} do plano de contas {} não tem conta do plano de contas {} no plano de "
+                              "troca {}: seus lançamentos desde {} não podem ser transferidos.",
+                              contas.Value(i, "CONTA").AsInteger(), de.Contas, para.Contas, planoTroca,
+                              DateToStr(inicio)));
+  return out;
+}
+
+void TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, const std::vector<int>& empresas, int planoAtual,
+                                              int planoNovo, int planoTroca, TDateTime dataIni, TDateTime dataFim,
+                                              int participante) {
+  TDatabase& db = Database();
+  const TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni);
+  int ordemTroca = RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim);
+  AbreReferenciaInicio(empresas, AnoMes(dataIni));
+  // The plan bundles its chart and history plan: they move with it.
+  db.Execute("UPDATE TEMPRESAS_REF SET BDCODPLANOONLINE = ?,"
+             " BDCODPLAPADRAO = COALESCE((SELECT P.BDCODPLAPADRAO FROM TPLANO_CONF_ONLINE P"
+             " WHERE P.BDCODPLANOONLINE = ?), BDCODPLAPADRAO),"
+             " BDCODHIST = COALESCE((SELECT P.BDCODHIST FROM TPLANO_CONF_ONLINE P"
+             " WHERE P.BDCODPLANOONLINE = ?), BDCODHIST)"
+             " WHERE BDCODEMP IN (" + Lista(empresas) + ") AND BDREFEMP >= ?",
+             {planoNovo, planoNovo, planoNovo, AnoMes(dataIni)});
+  TraduzLancamentos(empresas, de, LePlano(planoNovo), planoTroca, dataIni, participante);
+  SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim);
+}
+
+void TProcessoRecontabilizacaoMGR::TraduzLancamentos(const std::vector<int>& empresas, const TPlanoConf& de,
+                                                     const TPlanoConf& para, int planoTroca, TDateTime inicio,
+                                                     int participante) {
+  TDatabase& db = Database();
+  const std::string periodo = PeriodoTraduzido(empresas);
+  const TParams pPeriodo{de.Contas, de.Contas, inicio.DateOnly()};
+  if (de.Contas != para.Contas) {
+    // The generic participant goes where a mapped account asks for one the posting does not have.
+    if (participante > 0)
+      for (const char* lado : {"D", "C"})
+        db.Execute(std::string("UPDATE VZEL_EMPRESAS_TLAN L SET BDCODTERCEIRO") + lado + " = ? WHERE " + periodo +
+                       " AND " + SemParticipante(lado),
+                   {participante, de.Contas, de.Contas, inicio.DateOnly(), planoTroca, para.Contas});
+    db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDDEBITO = (" + ContaTraduzida("BDDEBITO") + "), BDCREDITO = (" +
+                   ContaTraduzida("BDCREDITO") + "), BDCODPLAPADRAO = ?,"
+                   " BDCODHIST = IIF(L.BDCODHIST = CAST(? AS INTEGER), CAST(? AS INTEGER), L.BDCODHIST) WHERE " + periodo,
+               {para.Contas, planoTroca, para.Contas, planoTroca, para.Contas, de.Historicos, para.Historicos,
+                de.Contas, de.Contas, inicio.DateOnly()});
+  } else if (de.Historicos != para.Historicos) {
+    TParams p{para.Historicos, de.Historicos};
+    p.insert(p.end(), pPeriodo.begin(), pPeriodo.end());
+    db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDCODHIST = ? WHERE L.BDCODHIST = ? AND " + periodo, p);
+  }
+}
+
+void TProcessoRecontabilizacaoMGR::RegistraRecontabilizacao(int codEmp, TDateTime dataIni, TDateTime dataFim,
+                                                            const std::vector<int>& ordinais) {
+  TDatabase& db = Database();
+  int ordem = static_cast<int>(
+      db.QueryValue("SELECT COALESCE(MAX(BDORDEM), 0) + 1 FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = ?",
+                    {codEmp})
+          .AsInteger());
+  TDateTime agora = Now();
+  const auto& ctx = ProcessContext();
+  db.Execute(
+      "INSERT INTO VZEL_EMP_TRECONTABILIZACAO (BDCODEMP, BDORDEM, BDDATAINI, BDDATAFIN, BDATAPROC, BDHORAPROC,"
+      " BDCODUSU, BDNOMUSU, BDNOMRESP) VALUES (?, ?, ?, ?, ?, CAST(? AS TIME), ?, ?, ?)",
+      {codEmp, ordem, dataIni.DateOnly(), dataFim.DateOnly(), agora.DateOnly(), FormatDate("hh:nn:ss", agora),
+       ctx.UserCode, ctx.UserName, Responsavel});
+  int seq = 0;
+  for (int o : ordinais)
+    db.Execute("INSERT INTO VZEL_EMP_TRECONTABILIZACAO_PROC (BDCODEMP, BDORDEM, BDSEQ, BDCODSIS, BDNOME)"
+               " VALUES (?, ?, ?, ?, ?)",
+               {codEmp, ordem, ++seq, SistemaTipoProc(o), NomeTipoProc(o)});
+}
+
+int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empresas, const std::vector<int>& ordinais,
+                                                   TDateTime dataIni, TDateTime dataFim,
+                                                   std::vector<std::string>& avisos) {
+  std::vector<std::string> tipos;
+  for (int o : ordinais) {
+    int tipo = TipoLancamentoTipoProc(o);
+    if (tipo == 0)
+      avisos.push_back(fmt::format("A rotina \"{}\" não tem lançamentos on-line que a recontabilização possa "
+                                   "refazer: ela deve ser refeita no sistema que a produz.",
+                                   NomeTipoProc(o)));
+    else if (std::find(tipos.begin(), tipos.end(), std::to_string(tipo)) == tipos.end())
+      tipos.push_back(std::to_string(tipo));
+  }
+  if (tipos.empty()) return 0;
+  TDatabase& db = Database();
+  // Each posting with the chart and history plan in force in its month, and whether its accounts are
+  // in that chart.
+  const std::string naConta = "EXISTS (SELECT 1 FROM PLANOS_TPLA P WHERE P.BDCODPLAPADRAO = R.BDCODPLAPADRAO AND"
+                              " P.BDCODTPLA = L.";
+  auto r = db.QueryAll(
+      "SELECT L.BDCODEMP, L.BDCHAVE, L.BDDATA, R.BDCODPLAPADRAO, R.BDCODHIST, R.BDULTENC,"
+      " IIF((L.BDDEBITO IS NULL OR " + naConta + "BDDEBITO)) AND (L.BDCREDITO IS NULL OR " + naConta +
+          "BDCREDITO)), 1, 0) AS CONTASOK"
+          " FROM VZEL_EMPRESAS_TLAN L LEFT JOIN TEMPRESAS_REF R ON (R.BDCODEMP = L.BDCODEMP AND R.BDREFEMP ="
+          " (SELECT MAX(X.BDREFEMP) FROM TEMPRESAS_REF X WHERE X.BDCODEMP = L.BDCODEMP AND"
+          " X.BDREFEMP <= EXTRACT(YEAR FROM L.BDDATA) * 100 + EXTRACT(MONTH FROM L.BDDATA)))"
+          " WHERE L.BDCODEMP IN (" + Lista(empresas) + ") AND L.BDTIPOLAN IN (" + Join(tipos, ",") +
+          ") AND L.BDDATA BETWEEN ? AND ? ORDER BY L.BDCODEMP, L.BDCHAVE",
+      {dataIni.DateOnly(), dataFim.DateOnly()});
+  const std::string colunas =
+      Colunas(db, "VZEL_EMPRESAS_TLAN", {"BDCODEMP", "BDCHAVE", "BDCODPLAPADRAO", "BDCODHIST", "BDCONCD", "BDCONCC"});
+  int refeitos = 0;
+  for (size_t i = 0; i < r.Rows.size(); ++i) {
+    if (Cancelado()) throw std::runtime_error("Processo cancelado pelo usuário!");
+    int emp = static_cast<int>(r.Value(i, "BDCODEMP").AsInteger());
+    int chave = static_cast<int>(r.Value(i, "BDCHAVE").AsInteger());
+    const Variant& enc = r.Value(i, "BDULTENC");
+    std::string motivo;
+    if (r.Value(i, "BDCODPLAPADRAO").IsNull())
+      motivo = "a empresa não tem plano de contas no mês";
+    else if (!enc.IsNull() && r.Value(i, "BDDATA").AsDateTime().DateOnly() <= enc.AsDateTime().DateOnly())
+      motivo = "o mês está encerrado";
+    else if (r.Value(i, "CONTASOK").AsInteger() == 0)
+      motivo = fmt::format("sua conta não está no plano de contas {}", r.Value(i, "BDCODPLAPADRAO").AsInteger());
+    if (!motivo.empty()) {
+      avisos.push_back(fmt::format("O lançamento {} da empresa {} de {} não pode ser refeito: {}.", chave, emp,
+                                   DateToStr(r.Value(i, "BDDATA").AsDateTime()), motivo));
+      continue;
+    }
+    RefazLancamento(emp, chave, r.Value(i, "BDCODPLAPADRAO"), r.Value(i, "BDCODHIST"), colunas);
+    ++refeitos;
+  }
+  return refeitos;
+}
+
+void TProcessoRecontabilizacaoMGR::RefazLancamento(int codEmp, int chave, const Variant& contas,
+                                                   const Variant& historicos, const std::string& colunas) {
+  TDatabase& db = Database();
+  int nova = ReserveEntryKeys(db, codEmp);
+  // A posting made again is not reconciled; its history plan is the plan's where it names a history.
+  db.Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDCODPLAPADRAO, BDCODHIST, BDCONCD, BDCONCC, " +
+                 colunas + ") SELECT BDCODEMP, ?, ?, IIF(BDCODTPHI IS NULL, BDCODHIST, CAST(? AS INTEGER)), 'FALSE',"
+                 " 'FALSE', " + colunas + " FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDCHAVE = ?",
+             {nova, contas, historicos, codEmp, chave});
+  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570"})
+    db.Execute(std::string("UPDATE ") + tabela + " SET BDCHAVE = ? WHERE BDCODEMP = ? AND BDCHAVE = ?",
+               {nova, codEmp, chave});
+  ExcluiLancamentos(codEmp, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {codEmp, chave});
 }
 
 }  // namespace vyn

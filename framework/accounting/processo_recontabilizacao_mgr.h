@@ -3,10 +3,12 @@
 // change of posting plan and the start of online posting. It is at the same time the data set of
 // company rows its callers walk.
 //
-// This stand-in cannot re-create postings: the producing modules (fiscal bookkeeping, payroll) are
-// not part of this system. Deleting a routine's postings without posting them again would lose them,
-// so a re-posting run keeps the online postings as they are, changes the plan where asked and records
-// the run and its routines. It keeps no balance zeroing, no backup company and no account mapping.
+// The producing modules (fiscal bookkeeping, payroll) are not part of this system, so this stand-in
+// re-posts an online posting from its own row: it re-creates it under the chart and history plan in
+// force in its month, without its reconciliation. A posting it cannot reproduce that way (a closed
+// month, an account the chart in force lacks) and a routine without online postings of its own stay
+// as they are and are listed for attention. A change to another chart translates the postings of the
+// moved period through the mapping plan's accounts. It keeps no backup company.
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -96,18 +98,22 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   // plan text and the last flag are accepted for the callers and do not narrow the rows.
   std::string GetSelectDataInicioProcesso(const std::string& condicao, const std::string& plano, bool informado,
                                           bool flag) const;
-  // Always False: this engine keeps no zeroing of balances.
+  // The company or one of its branches has closed a period (a closing zeroes the result accounts).
   bool getPossuiZeramento(int codEmp) const;
-  // Always False: this engine keeps no account mapping to check.
+  // True, with the errors in the list, when the mapping plan does not lead from the plan in force to
+  // the new one, or an account of the current chart that the company's postings from the first date
+  // on use has no account of the new chart in the mapping plan.
   bool getInconsistenciaContaSemPreparacao(int planoAtual, int planoNovo, int codEmp, int planoContasAtual,
                                            int planoTroca, TDateTime dataIni, TDateTime dataFim,
                                            TInconsistencias_VYN* lista) const;
-  // Re-posts the chosen routines of the company (and its branches) between the two dates: keeps
-  // their online postings as they are and records the run; when the plans differ, the company's
-  // references move to the new plan (with its chart and history plan) from the start month, but
-  // never before the first month after the last closing, and a new plan without its plan row is
-  // refused. All in one transaction. A verification (executa False) only checks the arguments.
-  // Problems go into the list under the company.
+  // Re-posts the chosen routines' online postings of the company (and its branches) between the two
+  // dates and records the run. When the plans differ, the company's references move instead to the
+  // new plan (with its chart and history plan) from the start month, but never before the first month
+  // after the last closing, and the postings from then on follow it: their accounts through the
+  // mapping plan, which must lead from the plan in force to the new one, and the generic participant
+  // where a mapped account asks for one. A new plan without its plan row is refused. All in one
+  // transaction. A verification (executa False) only checks. Problems go into the list under the
+  // company; a run that changed nothing says so as an attention line.
   void ExecutaRecontabiliza(int planoAtual, int planoNovo, int planoTroca, int codEmp, TDateTime dataIni,
                             TDateTime dataFim, TInconsistencias_VYN* lista, bool executa,
                             const TTiposProcRecontabiliza& rotinas, int planoLalur, int participante, bool flag);
@@ -130,10 +136,40 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   void AbreReferenciaInicio(const std::vector<int>& empresas, int referencia);
 
  private:
-  std::vector<int> EmpresaEFiliais(int codEmp);
-  // Deletes the company's entries of the kind dated before the start, with their complements,
-  // cost-centre rows and reconciled items, and undoes their reconciliations on the other side.
-  void ExcluiLancamentosAnteriores(int codEmp, int tipoLanContab, TDateTime inicio);
+  struct TPlanoConf {
+    int Contas = 0;       // chart of accounts
+    int Historicos = 0;   // history plan
+  };
+  std::vector<int> EmpresaEFiliais(int codEmp) const;
+  // The checks of a change of plan; the start moves to the month after the last closing. False when
+  // it cannot be done, with the errors in the list.
+  bool ConfereTroca(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo, int planoTroca,
+                    TDateTime& dataIni, TDateTime dataFim, int participante, TInconsistencias_VYN* lista);
+  // Inside the run's transaction: the change recorded, the references moved, the postings following.
+  void TrocaPlano(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo, int planoTroca,
+                  TDateTime dataIni, TDateTime dataFim, int participante);
+  void RegistraRecontabilizacao(int codEmp, TDateTime dataIni, TDateTime dataFim, const std::vector<int>& ordinais);
+  TPlanoConf LePlano(int plano) const;
+  // The chart and history plan the company's postings of the date's month were made under; the
+  // plan's when the company has no reference then.
+  TPlanoConf PlanoEmVigor(int codEmp, int plano, TDateTime data) const;
+  // The error texts of a change between the two plans that the mapping plan cannot carry, for the
+  // postings of the companies from the date on.
+  std::vector<std::string> ErrosTraducao(const std::vector<int>& empresas, int planoAtual, int planoNovo,
+                                         int planoTroca, TDateTime inicio) const;
+  // The change's postings from the date on take the new chart's accounts and history plan.
+  void TraduzLancamentos(const std::vector<int>& empresas, const TPlanoConf& de, const TPlanoConf& para,
+                         int planoTroca, TDateTime inicio, int participante);
+  // Re-creates the routines' online postings it can reproduce; answers how many it re-created.
+  // What it cannot re-create goes into avisos.
+  int RefazLancamentos(const std::vector<int>& empresas, const std::vector<int>& ordinais, TDateTime dataIni,
+                       TDateTime dataFim, std::vector<std::string>& avisos);
+  void RefazLancamento(int codEmp, int chave, const Variant& contas, const Variant& historicos,
+                       const std::string& colunas);
+  // Deletes the company's entries the condition on L (with its values) names, with their
+  // complements, cost-centre rows and reconciled items, and undoes their reconciliations on the
+  // other side.
+  void ExcluiLancamentos(int codEmp, const std::string& onde, const TParams& valores);
   bool Cancelado() const { return OnCancelaProcesso && OnCancelaProcesso(); }
 };
 

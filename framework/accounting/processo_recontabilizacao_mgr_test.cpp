@@ -32,34 +32,53 @@ class MotorRecontabilizacaoTest : public CompanyDatabaseTest {
   TInconsistencias_VYN lista;
 };
 
-TEST_F(MotorRecontabilizacaoTest, RecordsTheRunAndKeepsThePostingsItCannotPostAgain) {
-  Lanca(1, 1, "2024-03-01", 100);
-  Lanca(2, 2, "2024-03-31", 100);
+TEST_F(MotorRecontabilizacaoTest, RepostingRecreatesWhatItCanAndListsTheRestForAttention) {
+  Lanca(1, 1, "2024-03-01", 100);   // re-created: loses its reconciliation, keeps its complement
+  Lanca(2, 2, "2024-03-31", 100);   // the branch's, re-created
   Lanca(1, 3, "2024-04-01", 100);   // after the period
   Lanca(1, 4, "2024-03-15", 200);   // payroll, not chosen
+  Lanca(1, 5, "2024-03-20", 100);   // an account the chart lacks: kept, for attention
+  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE', BDCODPLAPADRAO = 9 WHERE BDCHAVE = 1");
+  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDDEBITO = 999 WHERE BDCHAVE = 5");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, 'longo')");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
+               " VALUES (1, 7, 10, '2024-03-01', 1, 1)");
   TTiposProcRecontabiliza rotinas;
   rotinas.set(tprFiscalEntrada).set(tprBaixaImpostos);
   motor->Responsavel = "Chefe";
+  auto roda = [&](bool executa, const TTiposProcRecontabiliza& r) {
+    lista.Clear();
+    motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, executa, r, 0,
+                                0, false);
+  };
 
-  motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, false, rotinas, 0, 0,
-                              false);
-  EXPECT_EQ(Chaves().size(), 4u);   // a verification changes nothing
+  roda(false, rotinas);
+  EXPECT_EQ(Chaves(), (std::vector<int64_t>{101, 103, 104, 105, 202}));   // a verification changes nothing
   EXPECT_TRUE(lista.IsEmpty());
 
-  motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, true, rotinas, 0, 0,
-                              false);
-  EXPECT_EQ(Chaves(), (std::vector<int64_t>{101, 103, 104, 202}));
-  EXPECT_EQ(lista.CountErros() + lista.CountAtencao(), 0);
+  roda(true, rotinas);
+  EXPECT_EQ(Chaves(), (std::vector<int64_t>{103, 104, 105, 106, 203}));
+  EXPECT_EQ(lista.CountErros(), 0);
+  EXPECT_EQ(lista.CountAtencao(), 2);   // the general routine and posting 5
+  EXPECT_EQ(lista.CountInformativo(), 1);
+  auto novo = Db().QueryAll("SELECT L.BDCODPLAPADRAO, L.BDCONCD, C.BDCOMPL FROM VZEL_EMPRESAS_TLAN L"
+                            " JOIN VZEL_EMPRESAS_TLAN_COMPL C ON (C.BDCODEMP = L.BDCODEMP AND C.BDCHAVE = L.BDCHAVE)");
+  ASSERT_EQ(novo.Rows.size(), 1u);
+  EXPECT_EQ(novo.Value(0, "BDCODPLAPADRAO").AsInteger(), 1);   // the chart in force
+  EXPECT_EQ(novo.Value(0, "BDCONCD").AsString(), "FALSE");
+  EXPECT_TRUE(Db().QueryValue("SELECT BDCHAVELANC FROM VZEL_EMPRESAS_TEXTRATOBAN").IsNull());
   auto proc = Db().QueryAll("SELECT BDORDEM, BDCODSIS, BDNOME FROM VZEL_EMP_TRECONTABILIZACAO_PROC ORDER BY BDSEQ");
   ASSERT_EQ(proc.Rows.size(), 2u);
   EXPECT_EQ(proc.Value(0, "BDCODSIS").AsInteger(), kSistemaGeral);
   EXPECT_EQ(proc.Value(1, "BDNOME").AsString(), "Lançamento de entrada");
 
-  motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, true, rotinas, 0, 0,
-                              false);
-  EXPECT_EQ(Db().QueryValue("SELECT MAX(BDORDEM) FROM VZEL_EMP_TRECONTABILIZACAO WHERE BDCODEMP = 1").AsInteger(), 2);
+  TTiposProcRecontabiliza geral;
+  geral.set(tprBaixaImpostos);
+  roda(true, geral);   // nothing it can re-post: never a clean run
+  EXPECT_EQ(lista.CountAtencao(), 2);
+  EXPECT_EQ(Chaves().size(), 5u);
 
-  motor->ExecutaRecontabiliza(1, 1, 0, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), &lista, true, {}, 0, 0, false);
+  roda(true, {});
   EXPECT_EQ(lista.CountErros(), 1);
 }
 
@@ -135,10 +154,11 @@ TEST_F(MotorRecontabilizacaoTest, StartOfPostingDeletesOlderEntriesWithTheirDepe
 
 TEST_F(MotorRecontabilizacaoTest, PlanChangeCarriesChartAndHistoryFromTheMonthAfterTheClosingAndRefusesUnknownPlans) {
   Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST) VALUES (2, 5, 6)");
+  Db().Execute("INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA) VALUES (3, 1, 2)");
   auto trocas = [&] { return Db().QueryValue("SELECT COUNT(*) FROM VINT_EMP_PROCESSOTROCA").AsInteger(); };
   auto troca = [&](int novo, TDateTime fim) {
     lista.Clear();
-    motor->ExecutaRecontabiliza(1, novo, 0, 1, EncodeDate(2024, 3, 1), fim, &lista, true, TodosTiposProc(), 0, 0,
+    motor->ExecutaRecontabiliza(1, novo, 3, 1, EncodeDate(2024, 3, 1), fim, &lista, true, TodosTiposProc(), 0, 0,
                                 false);
   };
   for (int semLinha : {0, 9}) {   // no plan row: nothing moves
@@ -149,6 +169,7 @@ TEST_F(MotorRecontabilizacaoTest, PlanChangeCarriesChartAndHistoryFromTheMonthAf
   }
   // Closed up to March: the closed month keeps plan 1, the change starts in April.
   Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 3, 31)});
+  EXPECT_TRUE(motor->getPossuiZeramento(1));
   troca(2, EncodeDate(2024, 3, 31));   // nothing after the closing within the period
   EXPECT_EQ(lista.CountErros(), 1);
   EXPECT_EQ(trocas(), 0);
@@ -166,6 +187,53 @@ TEST_F(MotorRecontabilizacaoTest, PlanChangeCarriesChartAndHistoryFromTheMonthAf
     EXPECT_EQ(refs.Value(i + 1, "BDCODHIST").AsInteger(), 6);
   }
   EXPECT_EQ(Db().QueryValue("SELECT BDDATAINICIAL FROM VINT_EMP_PROCESSOTROCA").AsDateTime(), EncodeDate(2024, 4, 1));
+}
+
+TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThroughItsOwnMappingPlan) {
+  Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST) VALUES (2, 5, 1)");
+  Db().Execute("INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDPARTICIPANTE) VALUES (5, 100, 0)");
+  Db().Execute("INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDPARTICIPANTE) VALUES (5, 200, 1)");
+  for (const char* sql : {"INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA)"
+                          " VALUES (3, 1, 2)",
+                          "INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA)"
+                          " VALUES (4, 2, 1)",
+                          "INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (3, 10, 100)"})
+    Db().Execute(sql);
+  Lanca(1, 1, "2024-02-10", 0);   // before the start: stays in chart 1
+  Lanca(1, 2, "2024-03-10", 0);
+  Lanca(2, 3, "2024-04-10", 100);
+  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCODPLAPADRAO = 1, BDDEBITO = 10, BDCREDITO = 40");
+  auto troca = [&](int mapa, bool executa, int participante) {
+    lista.Clear();
+    motor->ExecutaRecontabiliza(1, 2, mapa, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 12, 31), &lista, executa,
+                                TodosTiposProc(), 0, participante, false);
+  };
+  auto contas = [&] {
+    return Db().QueryValue("SELECT LIST(BDCODPLAPADRAO || ':' || BDDEBITO || ':' || BDCREDITO || ':' ||"
+                           " COALESCE(BDCODTERCEIROC, 0), ' ') FROM (SELECT * FROM VZEL_EMPRESAS_TLAN ORDER BY BDCHAVE)")
+        .AsString();
+  };
+  // Account 40 has no account of chart 5: the accounts check and the run say so and nothing moves.
+  EXPECT_TRUE(motor->getInconsistenciaContaSemPreparacao(1, 2, 1, 1, 3, EncodeDate(2024, 2, 1),
+                                                         EncodeDate(2024, 2, 29), &lista));
+  EXPECT_FALSE(motor->getInconsistenciaContaSemPreparacao(1, 2, 1, 1, 3, EncodeDate(2024, 5, 1),
+                                                          EncodeDate(2024, 5, 31), &lista));
+  troca(3, true, 0);
+  EXPECT_EQ(lista.CountErros(), 1);
+  troca(4, false, 0);   // the mapping plan of the way back
+  EXPECT_EQ(lista.CountErros(), 1);
+  EXPECT_EQ(contas(), "1:10:40:0 1:10:40:0 1:10:40:0");
+  // With 40 mapped to a participant account the generic participant is needed, then goes there.
+  Db().Execute("INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (3, 40, 200)");
+  troca(3, false, 0);
+  EXPECT_EQ(lista.CountErros(), 1);
+  troca(3, true, 7);
+  EXPECT_EQ(lista.CountErros() + lista.CountAtencao(), 0);
+  EXPECT_EQ(contas(), "1:10:40:0 5:100:200:7 5:100:200:7");
+  EXPECT_EQ(Db().QueryValue("SELECT SUM(BDSALATU) FROM VINT_EMP_PROCESSOTROCA_BAL WHERE BDDEPARA = 1 AND"
+                            " BDCODPLAPADRAO = 5 AND BDCODTPLA = 100")
+                .AsInteger(),
+            2);
 }
 
 }  // namespace

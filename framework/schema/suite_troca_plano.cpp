@@ -27,13 +27,15 @@ void AddSuiteTrocaPlanoSchema(TSchema& s) {
   BDAUTOMATICO VARCHAR(5) DEFAULT 'FALSE',
   CONSTRAINT PK_VINT_BASE_TINTONLINE PRIMARY KEY (BDCODINT)))");
 
-  // The account pairs of a mapping plan: an account of the "from" plan's chart and the account of the
-  // "to" plan's chart it becomes. An automatic mapping plan (same chart) has none.
+  // The accounts of a mapping plan: an account of the source plan's chart (BDCODTPLADE) and the
+  // account of the target plan's chart its postings move to.
   s.AddTable("VINT_BASE_TINTONLINE_CONTA", R"(CREATE TABLE VINT_BASE_TINTONLINE_CONTA (
   BDCODINT INTEGER NOT NULL,
   BDCODTPLADE INTEGER NOT NULL,
   BDCODTPLAPARA INTEGER NOT NULL,
-  CONSTRAINT PK_VINT_BASE_TINTONLINE_CONTA PRIMARY KEY (BDCODINT, BDCODTPLADE)))");
+  CONSTRAINT PK_VINT_BASE_TINTONLINE_CONTA PRIMARY KEY (BDCODINT, BDCODTPLADE),
+  CONSTRAINT FK_VINT_BASE_TINTONLINE_CONTA FOREIGN KEY (BDCODINT)
+    REFERENCES VINT_BASE_TINTONLINE (BDCODINT) ON DELETE CASCADE))");
 
   // One row per change of posting plan of a head office (BDORDEM counts its changes). BDSTATUS:
   // 0 done, 1 done the other way round, 2 reverted. BDCODINT is null when no mapping plan was used.
