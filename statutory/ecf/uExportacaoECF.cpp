@@ -214,8 +214,11 @@ void TfrExportacaoECF::CriaComplementar() {
   lbCebas = Create<TLabel>();
   lbCebas->SetName("lbCebas");
   lbCebas->SetCaption("Número do certificado (CEBAS)");
-  edQuantidadeSCP = Create<TEdit_Numerico_Padrao_VYN>(3);
+  // A count of three digits: no decimals, no sign.
+  edQuantidadeSCP = Create<TEdit_Numerico_Padrao_VYN>(0);
   edQuantidadeSCP->SetName("edQuantidadeSCP");
+  edQuantidadeSCP->SetTamanho(3);
+  edQuantidadeSCP->AceitaNegativo = false;
   DefineAba(edCebas, tsComplementar);
   DefineAba(edQuantidadeSCP, tsComplementar);
   cbPercentualAliquotaCSLL = Combo("cbPercentualAliquotaCSLL", {}, tsComplementar);

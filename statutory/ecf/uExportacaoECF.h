@@ -32,6 +32,9 @@ void SetCaractereCombo(const std::string& codigo, vyn::TComboBox_Padrao_VYN& cb)
 // Selects by the number written without leading zeros (1 does not select "01 - ...").
 void SetIndexCombo(int codigo, vyn::TComboBox_Padrao_VYN& cb);
 
+// The cash-book account refused by its edit: it must belong to the asset group.
+inline constexpr const char* kMsgContaNaoAtivo = "A conta informada deve ser do grupo ^Ativo!";
+
 class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vyn::ISequenciaTela {
  public:
   explicit TfrExportacaoECF(vyn::TComponent* owner = nullptr);
@@ -184,6 +187,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   int Competencia() const { return competencia_; }
   // The company record: re-read at the current reference.
   void RecarregaEmpresa();
+  // The company edit names a registered company (its record is read when not yet).
+  bool EmpresaCadastrada();
   vyn::Variant CampoEmpresa(const std::string& campo) const;
   std::string GetCNPJ() const;
 

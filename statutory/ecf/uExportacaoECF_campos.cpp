@@ -239,7 +239,16 @@ void TfrExportacaoECF::edRemanescenteExit(TComponent*) {
 }
 
 void TfrExportacaoECF::edQuantidadeSCPExit(TComponent*) {
-  if (edQuantidadeSCP->IsValid() && edQuantidadeSCP->Value().IsZero()) {
+  // A count the edit cannot hold (more digits, a sign) is refused here too: the confirm pass and the
+  // task never leave the field, and the generator would be handed no count at all.
+  try {
+    edQuantidadeSCP->Value();
+  } catch (const EValidationError& e) {
+    ControleErro(edQuantidadeSCP, e.what());
+    SetaFoco(edQuantidadeSCP);
+    return;
+  }
+  if (edQuantidadeSCP->Value().IsZero()) {
     ControleErro(edQuantidadeSCP, "Para o tipo da ECF informado, é obrigatório informar a quantidade da ^SCP^ da ^PJ^.");
     SetaFoco(edQuantidadeSCP);
   }
@@ -311,9 +320,11 @@ bool TfrExportacaoECF::edContaLivroCaixaValidar() {
     erro = g.IsNull() ? false : g.AsInteger() != 0;
   }
   if (erro) {
-    if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("A conta informada deve ser do grupo ^Ativo!");
+    if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN(kMsgContaNaoAtivo);
+    // The field's own inconsistency, listed against the edit (never a box: the validation job has no
+    // one to answer it); the edit is emptied for another account.
+    Inconsistencias_VYN->Add_Erro(RemoveCaret(kMsgContaNaoAtivo), true, edContaLivroCaixa);
     edContaLivroCaixa->Clear();
-    MessageDlgVYN("A conta informada deve ser do grupo ^Ativo!", mtInformation, mbOK, 0, FLogEvent);
   }
   return erro;
 }

@@ -61,7 +61,7 @@ void TfrExportacaoECF::Aviso(const std::string& texto, bool bloqueia) {
 void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   AfterConstruction();
   if (TemArquivamentoContabil()) return;
-  if (Trim(edCODEMP->Text()).empty()) {
+  if (!EmpresaCadastrada()) {
     if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
     Aviso("Empresa não cadastrada ou não informada", true);
     return;
@@ -76,6 +76,14 @@ void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   Inconsistencias_VYN->SetEmpresaAtual(static_cast<int>(edCODEMP->Codigo()));
   FErroEncontrado = false;
   ConfirmarInterno();
+}
+
+// A code put in by program (the task, the validation job) has met no look-up: a company that is not
+// registered would otherwise be exported under its bare number.
+bool TfrExportacaoECF::EmpresaCadastrada() {
+  if (Trim(edCODEMP->Text()).empty()) return false;
+  if (!edCODEMP->GetDaoFactory()) RecarregaEmpresa();
+  return edCODEMP->GetDaoFactory() != nullptr;
 }
 
 // The field checks of the confirmation, run as the import validation (the exits report, never stop).

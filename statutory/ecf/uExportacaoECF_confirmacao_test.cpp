@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "framework/component/resultado_execucao.h"
+#include "framework/ui/control.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
 #include "framework/ui/inconsistencias.h"
@@ -242,6 +243,51 @@ TEST_F(ConfirmacaoECF, ValidatorRunExportsFromTheLastSetAndAnswersNoNameWhenNoth
   for (const auto& i : outra->Inconsistencias_VYN->Itens())
     motivo |= i.Caption.find("Existe divergência no plano de contas") != std::string::npos;
   EXPECT_TRUE(motivo);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+TEST_F(ConfirmacaoECF, FieldValuesTheEditCannotHoldAreRefusedInTheFieldAndListed) {
+  Preenche(2023, pasta.Caminho.string());
+  // A count of SCPs beyond its three digits: listed by the confirm pass, never handed over as 0.
+  tela->cbTipoECF->Select(1);
+  tela->edQuantidadeSCP->SetText("1234");
+  dialogs.SetListsExpected(true);
+  dialogs.List();
+  tela->spConfirmar->Click();
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  ASSERT_GE(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_NE(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption.find("no máximo 3 dígitos"),
+            std::string::npos);
+
+  // A cash-book account outside the asset group: the field refuses it, lists it and is emptied.
+  Db().Execute("UPDATE PLANOS_TPLA SET BDGRUPOCTA = 1 WHERE BDCODTPLA = 30");
+  tela->Inconsistencias_VYN->Clear();
+  tela->edContaLivroCaixa->SetEnabled(true);
+  tela->edContaLivroCaixa->SetFocus();
+  tela->edContaLivroCaixa->SetText("30");
+  try {
+    tela->edArquivo->SetFocus();
+    FAIL() << "account 30 taken";
+  } catch (const EValidationError& e) {
+    EXPECT_EQ(std::string(e.what()), "A conta informada deve ser do grupo Ativo!");
+  }
+  EXPECT_EQ(tela->edContaLivroCaixa->Text(), "");
+  ASSERT_EQ(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption, "A conta informada deve ser do grupo Ativo!");
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+}
+
+// The validation job and the task put the code in by program: no look-up has refused it yet.
+TEST_F(ConfirmacaoECF, ACompanyThatIsNotRegisteredIsRefusedAndNoFileIsWritten) {
+  TUnattendedScope semUsuario;
+  const std::string nome =
+      tela->ExportaToValidador(999, EncodeDate(2023, 1, 1), EncodeDate(2023, 12, 31), pasta.Caminho.string());
+  EXPECT_EQ(nome, "");
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  ASSERT_GE(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption, "Empresa não cadastrada ou não informada");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(pasta.Caminho), {}), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 0);
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 

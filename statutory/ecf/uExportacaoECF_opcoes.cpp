@@ -89,7 +89,11 @@ void TfrExportacaoECF::LigaEventos() {
   edAliquotaReduzida->OnExit = [this](TComponent* s) { edRemanescenteExit(s); };
   edQuantidadeSCP->OnExit = [this](TComponent* s) { edQuantidadeSCPExit(s); };
   edNumeroRecibo->OnExit = [this](TComponent* s) { edNumeroReciboExit(s); };
-  edContaLivroCaixa->SetOnValidar([this](TComponent*, std::string&) { return !edContaLivroCaixaValidar(); });
+  edContaLivroCaixa->SetOnValidar([this](TComponent*, std::string& msg) {
+    if (!edContaLivroCaixaValidar()) return true;
+    msg = kMsgContaNaoAtivo;
+    return false;
+  });
   spP500->OnClick = [this](TComponent* s) { spP500Click(s); };
   spPlanoSped->OnClick = [this](TComponent* s) { spPlanoSpedClick(s); };
   spY665->OnClick = [this](TComponent*) { AbrePreparacao("TfrPreparacaoContasECFY665"); };
