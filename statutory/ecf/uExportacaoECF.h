@@ -15,6 +15,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/edit_numeric.h"
+#include "framework/ui/grid.h"
 #include "framework/ui/integracao_padrao.h"
 #include "framework/ui/mask_edit_documentos.h"
 #include "framework/ui/seleciona_filiais.h"
@@ -41,10 +42,13 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   std::string ClassName() const override { return "TfrExportacaoECF"; }
   bool InheritsFrom(const std::string& class_name) const override;
 
-  // Tabs (the page control's sheets) and the active one.
-  vyn::TPanel *tsAbertura, *tsTributacao, *tsComplementar, *tsInformacoesEconomicas, *tsOutras, *tsAssinatura;
-  vyn::TPanel* PaginaAtiva = nullptr;
-  void SetPaginaAtiva(vyn::TPanel* ts);
+  // The page control and its tabs. A tab the user picks runs PageControl_VYNChange; one shown by
+  // program (SetaFoco) does not.
+  vyn::TPageControl* PageControl_VYN;
+  vyn::TTabSheet *tsAbertura, *tsTributacao, *tsComplementar, *tsInformacoesEconomicas, *tsOutras, *tsAssinatura;
+  vyn::TTabSheet* PaginaAtiva() const { return PageControl_VYN->ActivePage(); }
+  // Shows the tab and runs its rules, as the user's pick does.
+  void SetPaginaAtiva(vyn::TTabSheet* ts);
 
   vyn::TEdit_Diretorio_Padrao_VYN* edInformacoesFiscais;
   vyn::TComboBox_Padrao_VYN *cbInicioPeriodo, *cbSituacaoEspecial, *cbRetificadora, *cbTipoECF, *cbOptanteRefis,
@@ -155,7 +159,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // Switches the saved default configuration shown / editable, then the year's visibility rules.
   void spConfigPadraoRelClick(vyn::TComponent* sender);
   void verificaK155();
-  void PageControl_VYNChange(vyn::TPanel* novaAba);
+  void PageControl_VYNChange(vyn::TTabSheet* novaAba);
 
   // Saved settings.
   bool getPossuiConfigPadrao() const;
@@ -180,7 +184,11 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
 
   // Runs without a user for the SPED validation; answers the written file's name.
   std::string ExportaToValidador(int codEmp, vyn::TDateTime d1, vyn::TDateTime d2, const std::string& pasta) override;
-  void AntesSalvarLog();
+  void AntesSalvarLog() override;
+  // The saved default configuration of the company (sequence 0 and its mark): the popup menu saves
+  // the screen's values as it, or clears it.
+  void mmSalvarConfigClick(vyn::TComponent* sender);
+  void mmLimparconfigClick(vyn::TComponent* sender);
 
   // The company data object's reference month (the record edCODEMP reads).
   void SetCompentencia(int yyyymm) { competencia_ = yyyymm; }
@@ -231,8 +239,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   struct TFlags {
     bool ShiftTab = false, SetaParaCima = false, Outro = false;
   };
-  vyn::TComboBox_Padrao_VYN* Combo(const std::string& name, std::vector<std::string> itens, vyn::TPanel* tab);
-  vyn::TCheckBox* NovoCk(const std::string& name, const std::string& caption, vyn::TPanel* tab);
+  vyn::TComboBox_Padrao_VYN* Combo(const std::string& name, std::vector<std::string> itens, vyn::TTabSheet* tab);
+  vyn::TCheckBox* NovoCk(const std::string& name, const std::string& caption, vyn::TTabSheet* tab);
   // The constructor's steps: the tabs, each tab's controls, the toolbar, the lookups, then the events.
   void CriaAbas();
   void CriaAbertura();
@@ -243,13 +251,16 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void CriaBotoesEFiliais();
   void LigaConsultas();
   void LigaEventos();
-  void DefineAba(vyn::TControl* c, vyn::TPanel* tab) { aba_[c] = tab; }
+  void DefineAba(vyn::TControl* c, vyn::TTabSheet* tab) { aba_[c] = tab; }
+  // Shows the tab by program: its rules do not run.
+  void MostraAba(vyn::TTabSheet* ts);
   int Ano() const;
   int SituacaoEspecial() const { return GetIndexCombo(*cbSituacaoEspecial); }
   int Tributacao() const { return GetIndexCombo(*cbTributacao); }
   void ConfirmarInterno();
   // The confirmation's steps.
   void ConfereCampos(bool livroCaixa, int t, int ano);
+  void ConfereCamposDoPasse(bool livroCaixa, int t, int ano);
   void ConferePreparacaoPlano(bool livroCaixa, int t, int ano, int64_t plano, int64_t planoRef);
   void ConfereAvisos(bool livroCaixa, int ano, int64_t plano, int64_t planoRef);
   bool ExportaOuMostraErros();
@@ -273,7 +284,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   vyn::TPLANOS_TPLA_SPEDMGR* FPLANOS_TPLA_SPED = nullptr;
   std::map<std::string, vyn::TCheckBox*> checks_;
   std::vector<vyn::TControl*> infoEconomicas_;
-  std::map<const vyn::TControl*, vyn::TPanel*> aba_;
+  std::map<const vyn::TControl*, vyn::TTabSheet*> aba_;
   std::map<const vyn::TControl*, TFlags> flags_;
   int competencia_ = 0;
   bool carregando_ = false;

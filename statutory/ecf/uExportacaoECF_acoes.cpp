@@ -164,10 +164,7 @@ void TfrExportacaoECF::FormClose(TCloseAction& action) {
 void TfrExportacaoECF::DevolveAuditoria() {
   AlimentaDAOExportacao();
   // Where the screen stood, for the audit screen to show it there again.
-  const std::vector<TPanel*> abas{tsAbertura, tsTributacao, tsComplementar, tsInformacoesEconomicas, tsOutras,
-                                  tsAssinatura};
-  for (size_t i = 0; i < abas.size(); ++i)
-    if (abas[i] == PaginaAtiva) DadosTelaAuxiliarAuditoria->PaginaAtiva = static_cast<int>(i);
+  DadosTelaAuxiliarAuditoria->PaginaAtiva = PageControl_VYN->ActivePageIndex();
   DadosTelaAuxiliarAuditoria->ControleAtivo = ActiveControl() ? ActiveControl()->Name() : "";
   IsClosingAuditoria = false;
   if (auto* dono = dynamic_cast<TControl*>(Owner())) dono->SetEnabled(true);

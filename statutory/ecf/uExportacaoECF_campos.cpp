@@ -45,11 +45,16 @@ void TfrExportacaoECF::SetaFoco(TControl* c) {
   if (!c || !c->Enabled()) return;
   if (!dynamic_cast<TEdit_String_Padrao*>(c) && !dynamic_cast<TComboBox_Padrao_VYN*>(c)) return;
   if (!FValidacaoImportacao && SaiuParaTras(c)) return;
-  // The tab shows the field; the focus itself stays with the user's move (a focus change here would run
-  // the exit checks again from inside one of them).
+  if (FValidacaoImportacao && FocoPendente) return;   // the pass shows the first field it found wrong
   auto it = aba_.find(c);
-  if (it != aba_.end()) PaginaAtiva = it->second;
+  if (it != aba_.end()) MostraAba(it->second);
   FocoPendente = c;
+  // The confirm pass runs the exits itself, one after the other: a focus move there would run the
+  // focused field's exit once more in the middle of them. The first field it found wrong gets the
+  // focus once the pass is over (ConfereCampos). Without a user no focus is anyone's.
+  if (FValidacaoImportacao || FalhaNaTarefa() || semDialogos_ || !c->CanFocus()) return;
+  // Asked from the field's own exit, the move sends the user back to it.
+  c->SetFocus();
 }
 
 bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {

@@ -103,6 +103,8 @@ void TfrExportacaoECF::LigaEventos() {
   spConsulta->OnClick = [this](TComponent* s) { spConsultaClick(s); };
   spSpedAutomatico->OnClick = [this](TComponent* s) { spSpedAutomaticoClick(s); };
   spConfigPadraoRel->OnClick = [this](TComponent* s) { spConfigPadraoRelClick(s); };
+  mmSalvarConfig->OnClick = [this](TComponent* s) { mmSalvarConfigClick(s); };
+  mmLimparconfig->OnClick = [this](TComponent* s) { mmLimparconfigClick(s); };
 }
 
 bool TfrExportacaoECF::getVersao(int y0) const {
@@ -427,7 +429,7 @@ void TfrExportacaoECF::VisibilidadeCebasPrecoTransf() {
   ckCebasClick(cebas);
 }
 
-void TfrExportacaoECF::PageControl_VYNChange(TPanel* novaAba) {
+void TfrExportacaoECF::PageControl_VYNChange(TTabSheet* novaAba) {
   if (novaAba == tsTributacao) verificaK155();
   if (getPossuiConfigPadrao()) return;
   if (novaAba == tsTributacao) {
