@@ -47,6 +47,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   vyn::TPageControl* PageControl_VYN;
   vyn::TTabSheet *tsAbertura, *tsTributacao, *tsComplementar, *tsInformacoesEconomicas, *tsOutras, *tsAssinatura;
   vyn::TTabSheet* PaginaAtiva() const { return PageControl_VYN->ActivePage(); }
+  // The fields of a tab that can take the focus, in the screen's order.
+  std::vector<vyn::TControl*> ControlesDaAba(const vyn::TTabSheet* aba) const;
   // Shows the tab and runs its rules, as the user's pick does.
   void SetPaginaAtiva(vyn::TTabSheet* ts);
 
@@ -210,6 +212,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void spConsultaClick(vyn::TComponent* sender);
   void spSpedAutomaticoClick(vyn::TComponent* sender);
   void spCancelarClick(vyn::TComponent* sender) override;
+  // The form sees keys first: F6 prepares the accounts; Tab, Enter and Down go to the next field of the
+  // tab and on to the next tab at its end (past the last, to edInformacoesFiscais); Shift+Tab and Up go
+  // back the same way, and a field left so reports none of its checks.
   void KeyDown(int& key, unsigned shift) override;
   vyn::TDadosAdicionais* CreateDadosAdicionais();
   // The step of a report sequence: the step's period goes into the dates (their exits run).
@@ -252,6 +257,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void LigaConsultas();
   void LigaEventos();
   void DefineAba(vyn::TControl* c, vyn::TTabSheet* tab) { aba_[c] = tab; }
+  // Moves the focus one field on or back across the tabs; False when the focus is on no tab's field.
+  bool NavegaEntreAbas(bool paraTras, bool seta);
   // Shows the tab by program: its rules do not run.
   void MostraAba(vyn::TTabSheet* ts);
   int Ano() const;
