@@ -167,7 +167,10 @@ class TSessao {
     ctx.PostingLocks = &bloqueios_;
     ctx.ActionLog = log_.get();
     ctx.CodeLookup = &consultaCodigos_;
-    ctx.ProgramFolder = PastaDoExecutavel();
+    // The installation's folder (plan folders, SPED validation work): the host's own, unless the
+    // installation puts it elsewhere.
+    const char* pasta = std::getenv("INTEGRACAO_PASTA_PROGRAMA");
+    ctx.ProgramFolder = pasta && *pasta ? pasta : PastaDoExecutavel();
     if (const char* u = std::getenv("USER")) ctx.UserName = u;
     char host[256] = {};
     if (::gethostname(host, sizeof host - 1) == 0) ctx.Workstation = host;

@@ -142,6 +142,15 @@ void Calcula(TParserExpression& parser, const std::string& texto, const TParserE
   }
 }
 
+// An account argument is a whole account code: "10.5" is not account 10, and text, an empty
+// argument or a code beyond the chart's integers is a formula to correct, named as such.
+int ContaDoArgumento(const std::string& arg, const std::string& formula) {
+  const std::string t = Trim(arg);
+  if (t.empty() || t.size() > 9 || OnlyDigits(t) != t)
+    throw std::invalid_argument("Fórmula inválida: \"" + t + "\" não é um código de conta em \"" + formula + "\"");
+  return std::stoi(t);
+}
+
 constexpr const char* kCtxEmp = "VYN_SALDO_CODEMP";
 constexpr const char* kCtxIni = "VYN_SALDO_DATAINI";
 constexpr const char* kCtxFim = "VYN_SALDO_DATAFIM";
@@ -199,7 +208,7 @@ void TParserPelmorin::Run(int, const std::string&, const std::string&, const std
   // Balances of the prepared context: debits less credits of the account in the period.
   auto saldo = [&](const std::string& nome, const std::vector<std::string>& args) -> std::optional<Currency> {
     if (nome != "SALDO" || args.size() != 1) return std::nullopt;
-    int conta = std::stoi(args[0]);
+    const int conta = ContaDoArgumento(args[0], Source());
     Variant v = db->QueryValue(
         "SELECT COALESCE(SUM(CASE WHEN BDDEBITO = ? THEN BDVALOR ELSE 0 END), 0) - "
         "COALESCE(SUM(CASE WHEN BDCREDITO = ? THEN BDVALOR ELSE 0 END), 0) FROM VZEL_EMPRESAS_TLAN "

@@ -1,6 +1,7 @@
 #include "framework/accounting/formula_parsers.h"
 
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <stdexcept>
 #include <string>
@@ -24,6 +25,30 @@ TEST(FormulaParsers, DeepNestingIsRefusedAsInvalidWithoutExhaustingTheStack) {
   const auto v = TParserExpression::AvaliaAritmetica(std::string(100, '(') + "2*3" + std::string(100, ')') + "+--1");
   ASSERT_TRUE(v.has_value());
   EXPECT_EQ(*v, Currency::FromInt(7));
+}
+
+// The generator may evaluate on a thread of its own with a small stack: the bound must hold there.
+TEST(FormulaParsers, DeepNestingIsRefusedOnAOneMegabyteStack) {
+  struct TEnsaio {
+    std::string erro;
+    static void* Roda(void* p) {
+      auto* e = static_cast<TEnsaio*>(p);
+      try {
+        TParserExpression::AvaliaAritmetica(std::string(20000, '(') + "1" + std::string(20000, ')'));
+      } catch (const std::invalid_argument& x) {
+        e->erro = x.what();
+      }
+      return nullptr;
+    }
+  } ensaio;
+  pthread_attr_t attr;
+  pthread_attr_init(&attr);
+  pthread_attr_setstacksize(&attr, 1024 * 1024);
+  pthread_t t;
+  ASSERT_EQ(pthread_create(&t, &attr, &TEnsaio::Roda, &ensaio), 0);
+  pthread_join(t, nullptr);
+  pthread_attr_destroy(&attr);
+  EXPECT_EQ(ensaio.erro.rfind("Fórmula inválida", 0), 0u) << ensaio.erro;
 }
 
 }  // namespace

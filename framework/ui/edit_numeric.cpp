@@ -1,5 +1,8 @@
 #include "framework/ui/edit_numeric.h"
 
+#include <cstdlib>
+#include <string>
+
 #include "framework/core/text.h"
 
 namespace vyn {
@@ -35,7 +38,13 @@ Currency TEdit_Numerico_Padrao_VYN::Value() const {
   } catch (const std::exception&) {
     throw EValidationError("\"" + Text() + "\" não é um número válido");
   }
-  return c.RoundTo(casas_);
+  c = c.RoundTo(casas_);
+  if (!AceitaNegativo && c < Currency())
+    throw EValidationError("\"" + Text() + "\" não é aceito: o campo não aceita valores negativos");
+  if (digitos_ > 0 && std::to_string(std::llabs(c.Raw() / Currency::kScale)).size() > static_cast<size_t>(digitos_))
+    throw EValidationError("\"" + Text() + "\" não é aceito: o campo aceita no máximo " + std::to_string(digitos_) +
+                           " dígitos antes da vírgula");
+  return c;
 }
 
 void TEdit_Numerico_Padrao_VYN::SetValue(Currency v) { SetText(v.ToBR(casas_)); }

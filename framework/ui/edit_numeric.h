@@ -14,9 +14,15 @@ class TEdit_Numerico_Padrao_VYN : public TEdit_String_Padrao {
 
   int Casas() const { return casas_; }
   void SetDecimais(int casas);            // 0..4; the text is reformatted
-  void SetTamanho(int digits) { SetMaxLength(digits); }
+  // The most digits before the decimal comma (0: any). Not a cut of the text: the text carries
+  // thousands dots and decimals, and a value cut short would be another value.
+  void SetTamanho(int digits) { digitos_ = digits < 0 ? 0 : digits; }
+  int Tamanho() const { return digitos_; }
+  // False: a value below zero is refused.
+  bool AceitaNegativo = true;
 
-  // The value of the text; empty is zero; text that is not a number throws EValidationError.
+  // The value of the text; empty is zero; text that is not a number, a value with more digits than
+  // the edit holds or a refused negative throws EValidationError with the reason.
   Currency Value() const;
   bool IsValid() const;
   // Shows the value rounded to the decimals ("1.234,56").
@@ -29,6 +35,7 @@ class TEdit_Numerico_Padrao_VYN : public TEdit_String_Padrao {
 
  private:
   int casas_;
+  int digitos_ = 0;
 };
 
 }  // namespace vyn

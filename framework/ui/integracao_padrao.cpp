@@ -36,6 +36,7 @@ void TfrIntegracao_Padrao::FormCreate() {
 void TfrIntegracao_Padrao::ProcessoConfirma() {
   TfrDadosComplementaresPadrao::ProcessoConfirma();
   if (auto* m = dynamic_cast<IIntegracaoMGR*>(FDAOIntegracao)) m->ExecutaIntegracao(*Inconsistencias_VYN);
+  AntesSalvarLog();
   FLogEvent->GravarLog(false);
 }
 

@@ -43,8 +43,10 @@ class TfrIntegracao_Padrao : public TfrDadosComplementaresPadrao {
   void FormCreate() override;
   // Makes the screen's managers; the one to run goes into FDAOIntegracao.
   virtual void SetCriaDao() {}
-  // Runs the manager.
+  // Runs the manager, then writes the action log.
   void ProcessoConfirma() override;
+  // Just before the run's action log is written: a screen adds what the log must say of the run.
+  virtual void AntesSalvarLog() {}
   bool CloseAfterExecute() override { return false; }
 
   TComponent* FDAOIntegracao = nullptr;

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <sstream>
@@ -162,6 +163,15 @@ void EscreveArquivos(const json& j, const fs::path& dir, const std::map<std::str
   }
 }
 
+// A file the run wrote (an export) and the texts it must hold.
+void VerificaArquivo(const fs::path& arquivo, const json& textos) {
+  std::ifstream in(arquivo, std::ios::binary);
+  ASSERT_TRUE(in) << "arquivo não escrito: " << arquivo;
+  const std::string conteudo(std::istreambuf_iterator<char>(in), {});
+  for (const json& t : textos)
+    EXPECT_NE(conteudo.find(t.get<std::string>()), std::string::npos) << arquivo << ": " << t << "\n" << conteudo;
+}
+
 void Corre(const json& run, size_t n, const std::string& db, std::map<std::string, std::string> valores,
            const std::map<std::string, std::string>& ambiente, const fs::path& dir) {
   if (n > 1) EscreveArquivos(run, dir, valores);   // the journey's own files came before the first run
@@ -212,6 +222,8 @@ void TJornada::TestBody() {
   const json corridas = j.contains("runs") ? j.at("runs") : json::array({j});
   for (size_t i = 0; i < corridas.size(); ++i) Corre(corridas[i], i + 1, db, valores, ambiente, dir);
   for (const json& p : j.value("requests", json::array())) VerificaPedidos(fakes, p);
+  const json conteudos = j.value("files_contain", json::object());
+  for (const auto& [nome, textos] : conteudos.items()) VerificaArquivo(dir / Substitui(nome, valores), textos);
   {
     vyn::TDatabase banco;
     banco.Open(db);

@@ -1,10 +1,12 @@
 #include "statutory/bi/uGeradorRelatorioBuscaPorParseFormulas.h"
+#include "statutory/bi/uGeradorRelatorioBuscaPorParseFormulas_c.h"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
 #include "framework/component/class_registry.h"
+#include "framework/core/text.h"
 #include "framework/ui/inconsistencias.h"
 #include "module/registro.h"
 #include "testing/company_db.h"
@@ -197,6 +199,31 @@ TEST_F(BuscaFormulasBaseTest, GeneratorEvaluatesThroughTheRegisteredClassWithThe
   EXPECT_EQ(a.Execute("1,5 * 3", "", 2, 5, "202401", "", "", 0, false, "", ""), Variant(Currency::ParseSQL("4.5")));
   EXPECT_EQ(a.Execute("10 / 4", "", 3, 5, "202401", "", "", 0, false, "", ""), Variant(Currency::ParseSQL("2.5")));
   EXPECT_TRUE(a.Execute("ICMS", "", 3, 5, "202401", "", "", 0, false, "", "").IsNull());
+
+  // An account argument is a whole code, named when it is not one.
+  for (const std::string arg : {"10.5", "abc", " ", "99999999999"}) {
+    try {
+      a.Execute("SALDO(" + arg + ")", "", 4, 5, "202401", "01/01/2024", "31/01/2024", 1, false, "", "");
+      ADD_FAILURE() << arg << " taken";
+    } catch (const std::invalid_argument& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("Fórmula inválida: \"" + Trim(arg) + "\" não é um código de conta", 0), 0u)
+          << e.what();
+    }
+  }
+
+  // The generator outside the library reaches the same evaluator through the C entry.
+  char texto[64] = {};
+  void* c = integracao_busca_formulas_cria(texto, sizeof texto);
+  ASSERT_NE(c, nullptr) << texto;
+  EXPECT_EQ(integracao_busca_formulas_executa(c, "SALDO(10)", "", 4, 5, "202401", "01/01/2024", "31/01/2024", 1, 0, "",
+                                              "", texto, sizeof texto),
+            0);
+  EXPECT_STREQ(texto, "800.1233");
+  EXPECT_EQ(integracao_busca_formulas_executa(c, "SALDO(abc)", "", 4, 5, "202401", "01/01/2024", "31/01/2024", 1, 0, "",
+                                              "", texto, sizeof texto),
+            1);
+  EXPECT_EQ(std::string(texto).rfind("Fórmula inválida", 0), 0u) << texto;
+  integracao_busca_formulas_libera(c);
 }
 
 }  // namespace

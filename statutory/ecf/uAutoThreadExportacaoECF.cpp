@@ -8,6 +8,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/ui/excecao_informativa.h"
 #include "framework/ui/form.h"
 #include "statutory/ecf/ecf_listas.h"
 
@@ -82,7 +83,12 @@ void TAutoThreadExportacaoECF::Execute() {
   GravarLogTarvo("Iniciando o processo...");
   FIsTARVOECF = true;
   const int atual = ProcessContext().Referencia;
-  const int pedido = InteiroOuZero(GetParametro("referencia"));
+  // Only the current month or the one before is ever exported, but a text that is no month at all is a
+  // mistake in the schedule: taken as "not the current month" it would export a year nobody asked for.
+  const std::string referencia = Trim(GetParametro("referencia"));
+  int pedido = 0;
+  if (!referencia.empty() && !Inteiro(referencia, pedido))
+    throw EExceptionTratadaInformativa_VYN("O parâmetro \"referencia\" não é um mês de referência: " + referencia);
   const int r = pedido == atual ? atual : TDateTime_VYN::GetDecRef(atual, 1);
   const int ano = std::stoi(std::to_string(r).substr(0, 4));
   const TDateTime ini = StrToDate("01/01/" + std::to_string(ano));
@@ -93,7 +99,9 @@ void TAutoThreadExportacaoECF::Execute() {
   codEmp_ = InteiroEstrito(GetParametro("cod_empresa"));
   auto& tela = *ExportacaoECF;
   tela.edCODEMP->Vale(codEmp_);
-  if (!tela.edCODEMP->Validate()) throw std::runtime_error(tela.edCODEMP->Mensagem());
+  // The screen's own refusal: nothing of a company that is not registered is exported.
+  if (!tela.edCODEMP->Validate() || !tela.EmpresaCadastrada())
+    throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
   tela.edCODEMPExit(tela.edCODEMP);
   tela.edDataIni->SetData(ini);
   tela.edDataFim->SetData(fim);

@@ -92,6 +92,23 @@ TEST_F(TarefaECF, UnattendedFindingsBecomeTheResultWithoutDialogs) {
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 
+TEST_F(TarefaECF, AReferenceThatIsNoMonthOrACompanyNotRegisteredFailsTheRunAndExportsNothing) {
+  tarefa.SetParametro("referencia", "abc");
+  EXPECT_ANY_THROW(tarefa.ExecuteTask());
+  EXPECT_EQ(tarefa.StatusExecucao(), tscErro);
+  EXPECT_NE(tarefa.MensagemExecucao().find("abc"), std::string::npos) << tarefa.MensagemExecucao();
+
+  TAutoThreadExportacaoECF outra;
+  outra.DiretorioPlano = [this](int) { return pasta.Caminho.string(); };
+  outra.SetParametro("referencia", "202401");
+  outra.SetParametro("cod_empresa", "999");
+  EXPECT_ANY_THROW(outra.ExecuteTask());
+  EXPECT_EQ(outra.StatusExecucao(), tscErro);
+  EXPECT_EQ(outra.MensagemExecucao(), "Empresa não cadastrada ou não informada.");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(pasta.Caminho), {}), 0);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
 TEST(P500ECF, ConfirmWritesBothValuesAndCancelWritesNothing) {
   TComponent dono;
   auto* d51 = dono.Create<TParametrosBlocoP500>();
@@ -114,16 +131,26 @@ TEST(P500ECF, ConfirmWritesBothValuesAndCancelWritesNothing) {
   EXPECT_TRUE(d52->Valor.IsZero());
   {
     auto [f, l] = abre();
-    f->edValorP500_52->SetValue(Currency::Parse("-5"));   // the field takes no sign: never written back
-    f->spConfirmar->Click();
+    f->edValorP500_52->SetFocus();
+    f->edValorP500_52->SetText("-5");   // the field takes no sign: leaving it is refused, nothing written
+    int tab = 9;
+    EXPECT_THROW(f->KeyDown(tab, 0), EValidationError);
+    EXPECT_TRUE(f->edValorP500_52->Focused());
   }
   EXPECT_TRUE(d52->Valor.IsZero());
   {
     auto [f, l] = abre();
-    f->edValorP500_52->SetValue(Currency::Parse("1.234,56"));
-    f->edValorP500_52Exit(true);   // backwards: nothing
+    f->edValorP500_52->SetFocus();
+    f->edValorP500_52->SetText("1.234,56");
+    auto tecla = [&](int key, unsigned shift) {   // a handled key is consumed: each press is a new one
+      f->edValorP500_52->SetFocus();
+      f->KeyDown(key, shift);
+    };
+    tecla(9, ssShift);   // Shift+Tab: backwards, nothing
+    EXPECT_TRUE(f->edValorP500_51->Focused());
+    tecla(38, 0);        // the Up arrow: backwards too
     EXPECT_TRUE(d52->Valor.IsZero());
-    f->edValorP500_52Exit(false);
+    tecla(9, 0);         // tabbing out of the second value confirms
   }
   EXPECT_EQ(d52->Codigo, "0.52");
   EXPECT_EQ(d52->Valor, Currency::Parse("1.234,56"));

@@ -57,7 +57,7 @@ void SetCaractereCombo(const std::string& codigo, TComboBox_Padrao_VYN& cb) {
 
 void SetIndexCombo(int codigo, TComboBox_Padrao_VYN& cb) { SetCaractereCombo(std::to_string(codigo), cb); }
 
-TComboBox_Padrao_VYN* TfrExportacaoECF::Combo(const std::string& name, std::vector<std::string> itens, TPanel* tab) {
+TComboBox_Padrao_VYN* TfrExportacaoECF::Combo(const std::string& name, std::vector<std::string> itens, TTabSheet* tab) {
   auto* cb = Create<TComboBox_Padrao_VYN>();
   cb->SetName(name);
   cb->Items = std::move(itens);
@@ -66,7 +66,7 @@ TComboBox_Padrao_VYN* TfrExportacaoECF::Combo(const std::string& name, std::vect
   return cb;
 }
 
-TCheckBox* TfrExportacaoECF::NovoCk(const std::string& name, const std::string& caption, TPanel* tab) {
+TCheckBox* TfrExportacaoECF::NovoCk(const std::string& name, const std::string& caption, TTabSheet* tab) {
   auto* ck = Create<TCheckBox>();
   ck->SetName(name);
   ck->SetCaption(caption);
@@ -97,12 +97,9 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
 }
 
 void TfrExportacaoECF::CriaAbas() {
-  auto aba = [this](const char* name, const char* caption) {
-    auto* p = Create<TPanel>();
-    p->SetName(name);
-    p->SetCaption(caption);
-    return p;
-  };
+  PageControl_VYN = Create<TPageControl>();
+  PageControl_VYN->SetName("PageControl_VYN");
+  auto aba = [this](const char* name, const char* caption) { return PageControl_VYN->AddPage(name, caption); };
   tsAbertura = aba("tsAbertura", "Abertura");
   tsTributacao = aba("tsTributacao", "Parâmetros de tributação");
   tsComplementar = aba("tsComplementar", "Parâmetros complementares");
@@ -110,7 +107,8 @@ void TfrExportacaoECF::CriaAbas() {
   tsInformacoesEconomicas->SetEnabled(false);
   tsOutras = aba("tsOutras", "Outras informações");
   tsAssinatura = aba("tsAssinatura", "Assinatura");
-  PaginaAtiva = tsAbertura;
+  PageControl_VYN->SetActivePageIndex(0);
+  PageControl_VYN->OnChange = [this](TComponent*) { PageControl_VYNChange(PageControl_VYN->ActivePage()); };
 }
 
 void TfrExportacaoECF::CriaAbertura() {
@@ -214,8 +212,11 @@ void TfrExportacaoECF::CriaComplementar() {
   lbCebas = Create<TLabel>();
   lbCebas->SetName("lbCebas");
   lbCebas->SetCaption("Número do certificado (CEBAS)");
-  edQuantidadeSCP = Create<TEdit_Numerico_Padrao_VYN>(3);
+  // A count of three digits: no decimals, no sign.
+  edQuantidadeSCP = Create<TEdit_Numerico_Padrao_VYN>(0);
   edQuantidadeSCP->SetName("edQuantidadeSCP");
+  edQuantidadeSCP->SetTamanho(3);
+  edQuantidadeSCP->AceitaNegativo = false;
   DefineAba(edCebas, tsComplementar);
   DefineAba(edQuantidadeSCP, tsComplementar);
   cbPercentualAliquotaCSLL = Combo("cbPercentualAliquotaCSLL", {}, tsComplementar);
@@ -343,10 +344,15 @@ bool TfrExportacaoECF::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TfrExportacaoECF") || TfrIntegracao_Empresa_Padrao_VYN::InheritsFrom(class_name);
 }
 
-void TfrExportacaoECF::SetPaginaAtiva(TPanel* ts) {
-  if (ts == PaginaAtiva) return;
-  PaginaAtiva = ts;
+void TfrExportacaoECF::SetPaginaAtiva(TTabSheet* ts) {
+  if (ts == PaginaAtiva()) return;
+  MostraAba(ts);
   PageControl_VYNChange(ts);
+}
+
+void TfrExportacaoECF::MostraAba(TTabSheet* ts) {
+  for (int i = 0; i < PageControl_VYN->PageCount(); ++i)
+    if (PageControl_VYN->Page(i) == ts) PageControl_VYN->SetActivePageIndex(i);
 }
 
 void TfrExportacaoECF::SetCriaDao() {
@@ -367,7 +373,7 @@ void TfrExportacaoECF::FormCreate() {
   FCSLLCarregado = 0;
   firstShow_ = true;
   pCarregaItemsAliquotaCSLL();
-  PaginaAtiva = tsAbertura;
+  PageControl_VYN->SetActivePageIndex(0);
   // The dependent fields start as the first items of their combos require.
   cbRetificadoraChange(cbRetificadora);
   cbTipoECFChange(cbTipoECF);

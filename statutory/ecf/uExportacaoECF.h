@@ -15,6 +15,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/edit_numeric.h"
+#include "framework/ui/grid.h"
 #include "framework/ui/integracao_padrao.h"
 #include "framework/ui/mask_edit_documentos.h"
 #include "framework/ui/seleciona_filiais.h"
@@ -32,16 +33,24 @@ void SetCaractereCombo(const std::string& codigo, vyn::TComboBox_Padrao_VYN& cb)
 // Selects by the number written without leading zeros (1 does not select "01 - ...").
 void SetIndexCombo(int codigo, vyn::TComboBox_Padrao_VYN& cb);
 
+// The cash-book account refused by its edit: it must belong to the asset group.
+inline constexpr const char* kMsgContaNaoAtivo = "A conta informada deve ser do grupo ^Ativo!";
+
 class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vyn::ISequenciaTela {
  public:
   explicit TfrExportacaoECF(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrExportacaoECF"; }
   bool InheritsFrom(const std::string& class_name) const override;
 
-  // Tabs (the page control's sheets) and the active one.
-  vyn::TPanel *tsAbertura, *tsTributacao, *tsComplementar, *tsInformacoesEconomicas, *tsOutras, *tsAssinatura;
-  vyn::TPanel* PaginaAtiva = nullptr;
-  void SetPaginaAtiva(vyn::TPanel* ts);
+  // The page control and its tabs. A tab the user picks runs PageControl_VYNChange; one shown by
+  // program (SetaFoco) does not.
+  vyn::TPageControl* PageControl_VYN;
+  vyn::TTabSheet *tsAbertura, *tsTributacao, *tsComplementar, *tsInformacoesEconomicas, *tsOutras, *tsAssinatura;
+  vyn::TTabSheet* PaginaAtiva() const { return PageControl_VYN->ActivePage(); }
+  // The fields of a tab that can take the focus, in the screen's order.
+  std::vector<vyn::TControl*> ControlesDaAba(const vyn::TTabSheet* aba) const;
+  // Shows the tab and runs its rules, as the user's pick does.
+  void SetPaginaAtiva(vyn::TTabSheet* ts);
 
   vyn::TEdit_Diretorio_Padrao_VYN* edInformacoesFiscais;
   vyn::TComboBox_Padrao_VYN *cbInicioPeriodo, *cbSituacaoEspecial, *cbRetificadora, *cbTipoECF, *cbOptanteRefis,
@@ -152,7 +161,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // Switches the saved default configuration shown / editable, then the year's visibility rules.
   void spConfigPadraoRelClick(vyn::TComponent* sender);
   void verificaK155();
-  void PageControl_VYNChange(vyn::TPanel* novaAba);
+  void PageControl_VYNChange(vyn::TTabSheet* novaAba);
 
   // Saved settings.
   bool getPossuiConfigPadrao() const;
@@ -177,13 +186,19 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
 
   // Runs without a user for the SPED validation; answers the written file's name.
   std::string ExportaToValidador(int codEmp, vyn::TDateTime d1, vyn::TDateTime d2, const std::string& pasta) override;
-  void AntesSalvarLog();
+  void AntesSalvarLog() override;
+  // The saved default configuration of the company (sequence 0 and its mark): the popup menu saves
+  // the screen's values as it, or clears it.
+  void mmSalvarConfigClick(vyn::TComponent* sender);
+  void mmLimparconfigClick(vyn::TComponent* sender);
 
   // The company data object's reference month (the record edCODEMP reads).
   void SetCompentencia(int yyyymm) { competencia_ = yyyymm; }
   int Competencia() const { return competencia_; }
   // The company record: re-read at the current reference.
   void RecarregaEmpresa();
+  // The company edit names a registered company (its record is read when not yet).
+  bool EmpresaCadastrada();
   vyn::Variant CampoEmpresa(const std::string& campo) const;
   std::string GetCNPJ() const;
 
@@ -197,6 +212,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void spConsultaClick(vyn::TComponent* sender);
   void spSpedAutomaticoClick(vyn::TComponent* sender);
   void spCancelarClick(vyn::TComponent* sender) override;
+  // The form sees keys first: F6 prepares the accounts; Tab, Enter and Down go to the next field of the
+  // tab and on to the next tab at its end (past the last, to edInformacoesFiscais); Shift+Tab and Up go
+  // back the same way, and a field left so reports none of its checks.
   void KeyDown(int& key, unsigned shift) override;
   vyn::TDadosAdicionais* CreateDadosAdicionais();
   // The step of a report sequence: the step's period goes into the dates (their exits run).
@@ -226,8 +244,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   struct TFlags {
     bool ShiftTab = false, SetaParaCima = false, Outro = false;
   };
-  vyn::TComboBox_Padrao_VYN* Combo(const std::string& name, std::vector<std::string> itens, vyn::TPanel* tab);
-  vyn::TCheckBox* NovoCk(const std::string& name, const std::string& caption, vyn::TPanel* tab);
+  vyn::TComboBox_Padrao_VYN* Combo(const std::string& name, std::vector<std::string> itens, vyn::TTabSheet* tab);
+  vyn::TCheckBox* NovoCk(const std::string& name, const std::string& caption, vyn::TTabSheet* tab);
   // The constructor's steps: the tabs, each tab's controls, the toolbar, the lookups, then the events.
   void CriaAbas();
   void CriaAbertura();
@@ -238,13 +256,18 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void CriaBotoesEFiliais();
   void LigaConsultas();
   void LigaEventos();
-  void DefineAba(vyn::TControl* c, vyn::TPanel* tab) { aba_[c] = tab; }
+  void DefineAba(vyn::TControl* c, vyn::TTabSheet* tab) { aba_[c] = tab; }
+  // Moves the focus one field on or back across the tabs; False when the focus is on no tab's field.
+  bool NavegaEntreAbas(bool paraTras, bool seta);
+  // Shows the tab by program: its rules do not run.
+  void MostraAba(vyn::TTabSheet* ts);
   int Ano() const;
   int SituacaoEspecial() const { return GetIndexCombo(*cbSituacaoEspecial); }
   int Tributacao() const { return GetIndexCombo(*cbTributacao); }
   void ConfirmarInterno();
   // The confirmation's steps.
   void ConfereCampos(bool livroCaixa, int t, int ano);
+  void ConfereCamposDoPasse(bool livroCaixa, int t, int ano);
   void ConferePreparacaoPlano(bool livroCaixa, int t, int ano, int64_t plano, int64_t planoRef);
   void ConfereAvisos(bool livroCaixa, int ano, int64_t plano, int64_t planoRef);
   bool ExportaOuMostraErros();
@@ -268,7 +291,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   vyn::TPLANOS_TPLA_SPEDMGR* FPLANOS_TPLA_SPED = nullptr;
   std::map<std::string, vyn::TCheckBox*> checks_;
   std::vector<vyn::TControl*> infoEconomicas_;
-  std::map<const vyn::TControl*, vyn::TPanel*> aba_;
+  std::map<const vyn::TControl*, vyn::TTabSheet*> aba_;
   std::map<const vyn::TControl*, TFlags> flags_;
   int competencia_ = 0;
   bool carregando_ = false;

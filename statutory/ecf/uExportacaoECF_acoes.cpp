@@ -1,5 +1,6 @@
 // The ECF screen's toolbar actions (the preparation screens of other packages, opened by class name;
 // the scheduling of automatic SPED validations) and its accounting-audit mode.
+#include <algorithm>
 #include <map>
 #include <memory>
 
@@ -21,6 +22,10 @@ using namespace vyn;
 
 namespace {
 constexpr int kVK_F6 = 117;
+constexpr int kVK_TAB = 9;
+constexpr int kVK_RETURN = 13;
+constexpr int kVK_UP = 38;
+constexpr int kVK_DOWN = 40;
 
 TDateTime DataOuZero(const TEdit_Date_Padrao_VYN* e) {
   return e->IsValid() && !e->IsEmpty() ? e->GetData() : TDateTime();
@@ -39,7 +44,64 @@ void TfrExportacaoECF::AvisoAcao(const std::string& texto) {
 
 void TfrExportacaoECF::KeyDown(int& key, unsigned shift) {
   if (key == kVK_F6) spPlanoSped->Click();
+  const bool tab = key == kVK_TAB;
+  if (tab || key == kVK_RETURN || key == kVK_UP || key == kVK_DOWN) {
+    const bool paraTras = key == kVK_UP || (tab && (shift & ssShift));
+    if (NavegaEntreAbas(paraTras, key == kVK_UP)) {
+      key = 0;
+      return;
+    }
+  }
   TfrIntegracao_Empresa_Padrao_VYN::KeyDown(key, shift);
+}
+
+std::vector<TControl*> TfrExportacaoECF::ControlesDaAba(const TTabSheet* aba) const {
+  std::vector<TControl*> out;
+  for (TComponent* c : Components()) {
+    auto* controle = dynamic_cast<TControl*>(c);
+    auto it = controle ? aba_.find(controle) : aba_.end();
+    if (it != aba_.end() && it->second == aba && controle->CanFocus() && controle->TabStop()) out.push_back(controle);
+  }
+  return out;
+}
+
+bool TfrExportacaoECF::NavegaEntreAbas(bool paraTras, bool seta) {
+  TControl* atual = ActiveControl();
+  auto it = atual ? aba_.find(atual) : aba_.end();
+  if (it == aba_.end()) return false;
+  const std::vector<TControl*> campos = ControlesDaAba(it->second);
+  const auto pos = std::find(campos.begin(), campos.end(), atual);
+  if (pos == campos.end()) return false;
+  TControl* destino = nullptr;
+  if (paraTras && pos != campos.begin()) {
+    destino = *(pos - 1);
+  } else if (!paraTras && pos + 1 != campos.end()) {
+    destino = *(pos + 1);
+  } else {
+    // The tab's end: on to the next tab that has a field (the user's move, so its rules run), or,
+    // past the last one, out of the page control to the form's next field.
+    int i = PageControl_VYN->ActivePageIndex();
+    for (i += paraTras ? -1 : 1; i >= 0 && i < PageControl_VYN->PageCount(); i += paraTras ? -1 : 1) {
+      TTabSheet* aba = PageControl_VYN->Page(i);
+      const std::vector<TControl*> outros = aba->Enabled() ? ControlesDaAba(aba) : std::vector<TControl*>();
+      if (outros.empty()) continue;
+      PageControl_VYN->Select(i);
+      destino = paraTras ? outros.back() : outros.front();
+      break;
+    }
+    if (!destino && !paraTras && edInformacoesFiscais->CanFocus()) destino = edInformacoesFiscais;
+    if (!destino) return false;
+  }
+  // Left backwards, the field's checks stay silent (ControleErro, SetaFoco); the mark lasts the move.
+  struct TMarca {
+    TfrExportacaoECF& t;
+    TControl* c;
+    bool seta;
+    ~TMarca() { seta ? t.SetTeclouSetaParaCima(c, false) : t.SetTeclouShiftTab(c, false); }
+  } marca{*this, atual, seta};
+  if (paraTras) seta ? SetTeclouSetaParaCima(atual, true) : SetTeclouShiftTab(atual, true);
+  destino->SetFocus();
+  return true;
 }
 
 void TfrExportacaoECF::spPlanoSpedClick(TComponent*) {
@@ -164,10 +226,7 @@ void TfrExportacaoECF::FormClose(TCloseAction& action) {
 void TfrExportacaoECF::DevolveAuditoria() {
   AlimentaDAOExportacao();
   // Where the screen stood, for the audit screen to show it there again.
-  const std::vector<TPanel*> abas{tsAbertura, tsTributacao, tsComplementar, tsInformacoesEconomicas, tsOutras,
-                                  tsAssinatura};
-  for (size_t i = 0; i < abas.size(); ++i)
-    if (abas[i] == PaginaAtiva) DadosTelaAuxiliarAuditoria->PaginaAtiva = static_cast<int>(i);
+  DadosTelaAuxiliarAuditoria->PaginaAtiva = PageControl_VYN->ActivePageIndex();
   DadosTelaAuxiliarAuditoria->ControleAtivo = ActiveControl() ? ActiveControl()->Name() : "";
   IsClosingAuditoria = false;
   if (auto* dono = dynamic_cast<TControl*>(Owner())) dono->SetEnabled(true);

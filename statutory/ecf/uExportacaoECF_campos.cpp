@@ -45,11 +45,16 @@ void TfrExportacaoECF::SetaFoco(TControl* c) {
   if (!c || !c->Enabled()) return;
   if (!dynamic_cast<TEdit_String_Padrao*>(c) && !dynamic_cast<TComboBox_Padrao_VYN*>(c)) return;
   if (!FValidacaoImportacao && SaiuParaTras(c)) return;
-  // The tab shows the field; the focus itself stays with the user's move (a focus change here would run
-  // the exit checks again from inside one of them).
+  if (FValidacaoImportacao && FocoPendente) return;   // the pass shows the first field it found wrong
   auto it = aba_.find(c);
-  if (it != aba_.end()) PaginaAtiva = it->second;
+  if (it != aba_.end()) MostraAba(it->second);
   FocoPendente = c;
+  // The confirm pass runs the exits itself, one after the other: a focus move there would run the
+  // focused field's exit once more in the middle of them. The first field it found wrong gets the
+  // focus once the pass is over (ConfereCampos). Without a user no focus is anyone's.
+  if (FValidacaoImportacao || FalhaNaTarefa() || semDialogos_ || !c->CanFocus()) return;
+  // Asked from the field's own exit, the move sends the user back to it.
+  c->SetFocus();
 }
 
 bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
@@ -239,7 +244,16 @@ void TfrExportacaoECF::edRemanescenteExit(TComponent*) {
 }
 
 void TfrExportacaoECF::edQuantidadeSCPExit(TComponent*) {
-  if (edQuantidadeSCP->IsValid() && edQuantidadeSCP->Value().IsZero()) {
+  // A count the edit cannot hold (more digits, a sign) is refused here too: the confirm pass and the
+  // task never leave the field, and the generator would be handed no count at all.
+  try {
+    edQuantidadeSCP->Value();
+  } catch (const EValidationError& e) {
+    ControleErro(edQuantidadeSCP, e.what());
+    SetaFoco(edQuantidadeSCP);
+    return;
+  }
+  if (edQuantidadeSCP->Value().IsZero()) {
     ControleErro(edQuantidadeSCP, "Para o tipo da ECF informado, é obrigatório informar a quantidade da ^SCP^ da ^PJ^.");
     SetaFoco(edQuantidadeSCP);
   }
@@ -311,9 +325,11 @@ bool TfrExportacaoECF::edContaLivroCaixaValidar() {
     erro = g.IsNull() ? false : g.AsInteger() != 0;
   }
   if (erro) {
-    if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("A conta informada deve ser do grupo ^Ativo!");
+    if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN(kMsgContaNaoAtivo);
+    // The field's own inconsistency, listed against the edit (never a box: the validation job has no
+    // one to answer it); the edit is emptied for another account.
+    Inconsistencias_VYN->Add_Erro(RemoveCaret(kMsgContaNaoAtivo), true, edContaLivroCaixa);
     edContaLivroCaixa->Clear();
-    MessageDlgVYN("A conta informada deve ser do grupo ^Ativo!", mtInformation, mbOK, 0, FLogEvent);
   }
   return erro;
 }

@@ -61,7 +61,7 @@ void TfrExportacaoECF::Aviso(const std::string& texto, bool bloqueia) {
 void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   AfterConstruction();
   if (TemArquivamentoContabil()) return;
-  if (Trim(edCODEMP->Text()).empty()) {
+  if (!EmpresaCadastrada()) {
     if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
     Aviso("Empresa não cadastrada ou não informada", true);
     return;
@@ -78,6 +78,14 @@ void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   ConfirmarInterno();
 }
 
+// A code put in by program (the task, the validation job) has met no look-up: a company that is not
+// registered would otherwise be exported under its bare number.
+bool TfrExportacaoECF::EmpresaCadastrada() {
+  if (Trim(edCODEMP->Text()).empty()) return false;
+  if (!edCODEMP->GetDaoFactory()) RecarregaEmpresa();
+  return edCODEMP->GetDaoFactory() != nullptr;
+}
+
 // The field checks of the confirmation, run as the import validation (the exits report, never stop).
 void TfrExportacaoECF::ConfereCampos(bool livroCaixa, int t, int ano) {
   struct TPasse {
@@ -85,7 +93,20 @@ void TfrExportacaoECF::ConfereCampos(bool livroCaixa, int t, int ano) {
     explicit TPasse(bool& x) : f(x) { f = true; }
     ~TPasse() { f = false; }
   };
-  TPasse passe(FValidacaoImportacao);
+  FocoPendente = nullptr;
+  {
+    TPasse passe(FValidacaoImportacao);
+    ConfereCamposDoPasse(livroCaixa, t, ano);
+  }
+  if (auto* c = FocoPendente; c && c->CanFocus() && !FalhaNaTarefa() && !semDialogos_) {
+    try {
+      c->SetFocus();
+    } catch (const std::exception&) {   // the field focused now refuses to be left: the user stays there
+    }
+  }
+}
+
+void TfrExportacaoECF::ConfereCamposDoPasse(bool livroCaixa, int t, int ano) {
   if (!edCODEMP->GetDaoFactory()) edCODEMP->Search();
   if (!FormaTributacaoOK(false)) FErroEncontrado = true;
   edRemanescenteExit(nullptr);
@@ -478,6 +499,43 @@ void TfrExportacaoECF::AddValorBens(const std::string& nome, const std::string& 
                       SQLInteger(edCODEMP->Codigo()) + "," + QuotedStr(kTela) + "," + SQLInteger(sequencia) + "," +
                       QuotedStr(nome) + "," + QuotedStr(valor) + ",0)",
                   ctExecute);
+}
+
+namespace {
+constexpr int kSequenciaPadrao = 0;   // the saved default configuration's set
+}  // namespace
+
+void TfrExportacaoECF::mmSalvarConfigClick(TComponent*) {
+  if (!EmpresaCadastrada()) {
+    Aviso("Empresa não cadastrada ou não informada", true);
+    return;
+  }
+  // The whole set replaces the previous default, or nothing does.
+  TSQLMGR banco(this);
+  TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
+  const int64_t emp = edCODEMP->Codigo();
+  banco.CommandText("delete from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ? and BDSEQUENCIA = ?",
+                    ctExecute, {emp, kTela, kSequenciaPadrao});
+  saveComponentsValue(kSequenciaPadrao);
+  AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), kSequenciaPadrao);
+  AddValorBens("edNomeBens", FNomeBens->Value(), kSequenciaPadrao);
+  AddValorBens("edArquivoBens", FArquivoBens->Value(), kSequenciaPadrao);
+  banco.CommandText("update or insert into TEMPRESA_ITENSEXP_CONFIG (BDCODEMP, BDTELA) values (?, ?)", ctExecute,
+                    {emp, kTela});
+  tr.Commit();
+  spConfigPadraoRel->SetMarked(true);
+}
+
+void TfrExportacaoECF::mmLimparconfigClick(TComponent*) {
+  if (edCODEMP->Codigo() == 0) return;
+  TSQLMGR banco(this);
+  TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
+  const int64_t emp = edCODEMP->Codigo();
+  banco.CommandText("delete from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ? and BDSEQUENCIA = ?",
+                    ctExecute, {emp, kTela, kSequenciaPadrao});
+  banco.CommandText("delete from TEMPRESA_ITENSEXP_CONFIG where BDCODEMP = ? and BDTELA = ?", ctExecute, {emp, kTela});
+  tr.Commit();
+  spConfigPadraoRel->SetMarked(false);
 }
 
 bool TfrExportacaoECF::getPossuiConfigPadrao() const {

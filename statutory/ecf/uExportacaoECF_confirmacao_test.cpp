@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
 
 #include "framework/component/resultado_execucao.h"
+#include "framework/ui/control.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
 #include "framework/ui/inconsistencias.h"
@@ -242,6 +246,104 @@ TEST_F(ConfirmacaoECF, ValidatorRunExportsFromTheLastSetAndAnswersNoNameWhenNoth
   for (const auto& i : outra->Inconsistencias_VYN->Itens())
     motivo |= i.Caption.find("Existe divergência no plano de contas") != std::string::npos;
   EXPECT_TRUE(motivo);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+TEST_F(ConfirmacaoECF, FieldValuesTheEditCannotHoldAreRefusedInTheFieldAndListed) {
+  Preenche(2023, pasta.Caminho.string());
+  // A count of SCPs beyond its three digits: listed by the confirm pass, never handed over as 0.
+  tela->cbTipoECF->Select(1);
+  tela->edQuantidadeSCP->SetText("1234");
+  dialogs.SetListsExpected(true);
+  dialogs.List();
+  tela->spConfirmar->Click();
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  ASSERT_GE(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_NE(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption.find("no máximo 3 dígitos"),
+            std::string::npos);
+  // The field the pass found wrong is shown and focused, and keeps the user until it holds a count.
+  EXPECT_EQ(tela->PaginaAtiva(), tela->tsComplementar);
+  EXPECT_TRUE(tela->edQuantidadeSCP->Focused());
+  EXPECT_THROW(tela->edArquivo->SetFocus(), EValidationError);
+  tela->edQuantidadeSCP->SetText("2");
+
+  // A cash-book account outside the asset group: the field refuses it, lists it and is emptied.
+  Db().Execute("UPDATE PLANOS_TPLA SET BDGRUPOCTA = 1 WHERE BDCODTPLA = 30");
+  tela->Inconsistencias_VYN->Clear();
+  tela->edContaLivroCaixa->SetEnabled(true);
+  tela->edContaLivroCaixa->SetFocus();
+  tela->edContaLivroCaixa->SetText("30");
+  try {
+    tela->edArquivo->SetFocus();
+    FAIL() << "account 30 taken";
+  } catch (const EValidationError& e) {
+    EXPECT_EQ(std::string(e.what()), "A conta informada deve ser do grupo Ativo!");
+  }
+  EXPECT_EQ(tela->edContaLivroCaixa->Text(), "");
+  ASSERT_EQ(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption, "A conta informada deve ser do grupo Ativo!");
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+}
+
+// Each date check at its boundary: the day that passes beside the day that fails.
+TEST_F(ConfirmacaoECF, DateExitsHoldAtTheirBoundaries) {
+  Preenche(2023, pasta.Caminho.string());
+  tela->FValidacaoImportacao = true;   // the checks list their findings instead of boxing them
+  auto erros = [&](const std::function<void()>& passo) {
+    tela->Inconsistencias_VYN->Clear();
+    passo();
+    std::vector<std::string> v;
+    for (const auto& i : tela->Inconsistencias_VYN->Filtra(true, false, false)) v.push_back(i.Caption);
+    return v;
+  };
+  using V = std::vector<std::string>;
+  auto inicio = [&](int a, int m, int d, int indicador) {
+    return erros([&] {
+      tela->cbInicioPeriodo->SetItemIndex(indicador);
+      tela->edDataIni->SetData(EncodeDate(a, m, d));
+      tela->edDataIniExit(nullptr);
+    });
+  };
+  EXPECT_EQ(inicio(2014, 1, 1, 0), V{});
+  EXPECT_EQ(inicio(2013, 12, 31, 0), V{"A data inicial deverá ser superior a 01/01/2014."});
+  EXPECT_EQ(inicio(2023, 1, 2, 0),
+            V{"Para o indicador do início do período informado, a data deverá ter início em 01/01/XXXX."});
+  EXPECT_EQ(inicio(2023, 1, 2, 1), V{});
+  EXPECT_EQ(inicio(2023, 12, 1, 5),
+            V{"Para o indicador do início do período informado, o ano  deverá ser a partir de 2024."});
+  EXPECT_EQ(inicio(2024, 1, 1, 6), V{});
+  auto fim = [&](TDateTime ini, TDateTime f, int situacao, TDateTime evento) {
+    return erros([&] {
+      tela->cbInicioPeriodo->SetItemIndex(1);
+      tela->edDataIni->SetData(ini);
+      tela->cbSituacaoEspecial->SetItemIndex(situacao);
+      tela->edDataSituacaoEspecial->SetData(evento);
+      tela->edDataFim->SetData(f);
+      tela->edDataFimExit(nullptr);
+    });
+  };
+  const TDateTime dez31 = EncodeDate(2023, 12, 31), evento = EncodeDate(2023, 6, 30);
+  EXPECT_EQ(fim(dez31, dez31, 0, TDateTime()), V{});   // the end may equal the start
+  EXPECT_EQ(fim(EncodeDate(2023, 1, 1), EncodeDate(2024, 12, 31), 0, TDateTime()),
+            V{"A data final deverá ser do mesmo ano da data inicial."});
+  const V diaAnterior{"Para a situação especial informada, a data final deverá ser igual a data da situação especial, ou "
+                      "a data final da escrituração deve ser o dia imediatamente anterior à data do evento."};
+  EXPECT_EQ(fim(EncodeDate(2023, 1, 1), IncDay(evento, -1), 3, evento), diaAnterior);
+  EXPECT_EQ(fim(EncodeDate(2023, 1, 1), IncDay(evento, -1), 8, evento), V{});
+  EXPECT_EQ(fim(EncodeDate(2023, 1, 1), evento, 3, evento), V{});
+}
+
+// The validation job and the task put the code in by program: no look-up has refused it yet.
+TEST_F(ConfirmacaoECF, ACompanyThatIsNotRegisteredIsRefusedAndNoFileIsWritten) {
+  TUnattendedScope semUsuario;
+  const std::string nome =
+      tela->ExportaToValidador(999, EncodeDate(2023, 1, 1), EncodeDate(2023, 12, 31), pasta.Caminho.string());
+  EXPECT_EQ(nome, "");
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  ASSERT_GE(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption, "Empresa não cadastrada ou não informada");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(pasta.Caminho), {}), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM PLANOS_TPLA_SPED"), 0);
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 

@@ -89,7 +89,11 @@ void TfrExportacaoECF::LigaEventos() {
   edAliquotaReduzida->OnExit = [this](TComponent* s) { edRemanescenteExit(s); };
   edQuantidadeSCP->OnExit = [this](TComponent* s) { edQuantidadeSCPExit(s); };
   edNumeroRecibo->OnExit = [this](TComponent* s) { edNumeroReciboExit(s); };
-  edContaLivroCaixa->SetOnValidar([this](TComponent*, std::string&) { return !edContaLivroCaixaValidar(); });
+  edContaLivroCaixa->SetOnValidar([this](TComponent*, std::string& msg) {
+    if (!edContaLivroCaixaValidar()) return true;
+    msg = kMsgContaNaoAtivo;
+    return false;
+  });
   spP500->OnClick = [this](TComponent* s) { spP500Click(s); };
   spPlanoSped->OnClick = [this](TComponent* s) { spPlanoSpedClick(s); };
   spY665->OnClick = [this](TComponent*) { AbrePreparacao("TfrPreparacaoContasECFY665"); };
@@ -99,6 +103,8 @@ void TfrExportacaoECF::LigaEventos() {
   spConsulta->OnClick = [this](TComponent* s) { spConsultaClick(s); };
   spSpedAutomatico->OnClick = [this](TComponent* s) { spSpedAutomaticoClick(s); };
   spConfigPadraoRel->OnClick = [this](TComponent* s) { spConfigPadraoRelClick(s); };
+  mmSalvarConfig->OnClick = [this](TComponent* s) { mmSalvarConfigClick(s); };
+  mmLimparconfig->OnClick = [this](TComponent* s) { mmLimparconfigClick(s); };
 }
 
 bool TfrExportacaoECF::getVersao(int y0) const {
@@ -423,7 +429,7 @@ void TfrExportacaoECF::VisibilidadeCebasPrecoTransf() {
   ckCebasClick(cebas);
 }
 
-void TfrExportacaoECF::PageControl_VYNChange(TPanel* novaAba) {
+void TfrExportacaoECF::PageControl_VYNChange(TTabSheet* novaAba) {
   if (novaAba == tsTributacao) verificaK155();
   if (getPossuiConfigPadrao()) return;
   if (novaAba == tsTributacao) {

@@ -194,6 +194,47 @@ TEST(CamposECF, ControleErroPicksListExceptionOrDialogAndIsSilentWhenItShouldBe)
   EXPECT_TRUE(dialogs.Done());
 }
 
+TEST(CamposECF, KeysWalkTheFieldsAcrossTabsAndAFieldLeftBackwardsIsSilent) {
+  TScriptedDialogs dialogs;
+  auto tela = MakeForm<TfrExportacaoECF>();
+  auto tecla = [&](int key, unsigned shift) { tela->KeyDown(key, shift); };
+  // A short receipt: leaving it backwards says nothing; leaving it forwards reports it and sends the
+  // user back to it.
+  tela->edNumeroRecibo->SetFocus();
+  tela->edNumeroRecibo->SetText("123");
+  tecla(38, 0);
+  EXPECT_FALSE(tela->edNumeroRecibo->Focused());
+  EXPECT_TRUE(dialogs.Calls().empty());
+  tela->edNumeroRecibo->SetFocus();
+  dialogs.Ok("41 dígitos");
+  tecla(9, 0);
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+  EXPECT_TRUE(tela->edNumeroRecibo->Focused());
+  tecla(9, ssShift);                  // backwards, silently
+  EXPECT_TRUE(dialogs.Calls().size() == 1);
+  tela->cbRetificadora->SetFocus();
+  tela->cbRetificadora->Select(1);    // an original ECF: no receipt to check
+  // The last field of a tab goes on to the first of the next tab, which the user thus picks; back the
+  // same way; past the last tab, the form's next field.
+  const auto abertura = tela->ControlesDaAba(tela->tsAbertura);
+  const auto tributacao = tela->ControlesDaAba(tela->tsTributacao);
+  ASSERT_FALSE(abertura.empty());
+  ASSERT_FALSE(tributacao.empty());
+  abertura.back()->SetFocus();
+  tecla(13, 0);
+  EXPECT_EQ(tela->PaginaAtiva(), tela->tsTributacao);
+  EXPECT_TRUE(tributacao.front()->Focused());
+  tecla(9, ssShift);
+  EXPECT_EQ(tela->PaginaAtiva(), tela->tsAbertura);
+  EXPECT_TRUE(abertura.back()->Focused());
+  const auto assinatura = tela->ControlesDaAba(tela->tsAssinatura);
+  ASSERT_FALSE(assinatura.empty());
+  tela->PageControl_VYN->SetActivePageIndex(5);
+  assinatura.back()->SetFocus();
+  tecla(40, 0);
+  EXPECT_TRUE(tela->edInformacoesFiscais->Focused());
+}
+
 TEST(CamposECF, ReceiptNeedsFortyOneDigitsWhateverThePunctuation) {
   auto tela = MakeForm<TfrExportacaoECF>();
   tela->FValidacaoImportacao = true;

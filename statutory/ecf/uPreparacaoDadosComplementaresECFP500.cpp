@@ -1,11 +1,17 @@
 #include "statutory/ecf/uPreparacaoDadosComplementaresECFP500.h"
 
 #include "framework/component/lista_obj.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/core/text.h"
 
 namespace integracao {
 
 using namespace vyn;
+
+namespace {
+constexpr int kTeclaTab = 9;
+constexpr int kTeclaAcima = 38;
+}  // namespace
 
 TfrPreparacaoDadosComplementaresECFP500::TfrPreparacaoDadosComplementaresECFP500(TComponent* owner)
     : TfrDadosComplementaresPadrao(owner),
@@ -19,9 +25,22 @@ TfrPreparacaoDadosComplementaresECFP500::TfrPreparacaoDadosComplementaresECFP500
   edValorP500_52->SetName("edValorP500_52");
   for (auto* e : {edValorP500_51, edValorP500_52}) {
     e->SetTamanho(9);
+    e->AceitaNegativo = false;
     e->SetHint(dica);
     e->SetValue(Currency());
   }
+  edValorP500_52->OnExit = [this](TComponent*) { edValorP500_52Exit(paraTras_); };
+}
+
+void TfrPreparacaoDadosComplementaresECFP500::KeyDown(int& key, unsigned shift) {
+  TfrDadosComplementaresPadrao::KeyDown(key, shift);
+  // The two values are the dialog's only fields: Tab from the second goes round to the first, and
+  // leaving it so confirms; Shift+Tab and the Up arrow leave it backwards, which confirms nothing.
+  const bool tab = key == kTeclaTab, acima = key == kTeclaAcima;
+  if (!(tab || acima) || ActiveControl() != edValorP500_52) return;
+  const TValorTemporario<bool> direcao(paraTras_, acima || (shift & ssShift) != 0);
+  key = 0;
+  edValorP500_51->SetFocus();
 }
 
 bool TfrPreparacaoDadosComplementaresECFP500::InheritsFrom(const std::string& class_name) const {

@@ -29,6 +29,7 @@ class TfrPreparacaoDadosComplementaresECFP500 : public vyn::TfrDadosComplementar
   void SetDados52(vyn::TParametrosBlocoP500* d) { FDados52 = d; }
   // Leaving the second value forwards confirms; the caller says whether it was left backwards.
   void edValorP500_52Exit(bool paraTras);
+  void KeyDown(int& key, unsigned shift) override;
 
  protected:
   // The revenue fields take no negative value (their edits refuse the sign): such a value is never
@@ -40,6 +41,7 @@ class TfrPreparacaoDadosComplementaresECFP500 : public vyn::TfrDadosComplementar
   void Mostra();
   vyn::TParametrosBlocoP500* FDados51 = nullptr;
   vyn::TParametrosBlocoP500* FDados52 = nullptr;
+  bool paraTras_ = false;   // the second value is being left with Shift+Tab or the Up arrow
 };
 
 }  // namespace integracao

@@ -1,6 +1,8 @@
 #include "statutory/spedvalidation/uAutoThreadValidacaoSped.h"
 
+#include <cstdint>
 #include <filesystem>
+#include <limits>
 #include <stdexcept>
 
 #include "framework/component/resultado_execucao.h"
@@ -74,13 +76,28 @@ std::string TAutoThreadValidacaoSped::GetPastaPDF() {
   return ComBarra(pasta);
 }
 
+namespace {
+// The job's id. A number the job table cannot hold names no job: narrowed, it would wrap round to
+// another job's id and run that one.
+int IdAgendamento(const nlohmann::json& parametros) {
+  const auto it = parametros.find("id");
+  if (it == parametros.end() || it->is_null())
+    throw std::runtime_error("O parâmetro \"id\" do agendamento de validação não foi informado.");
+  constexpr int64_t kMaior = std::numeric_limits<int32_t>::max();
+  if (it->is_number_unsigned() && it->get<uint64_t>() <= static_cast<uint64_t>(kMaior))
+    return static_cast<int>(it->get<uint64_t>());
+  if (it->is_number_integer() && !it->is_number_unsigned() && it->get<int64_t>() >= -kMaior - 1 &&
+      it->get<int64_t>() <= kMaior)
+    return static_cast<int>(it->get<int64_t>());
+  throw std::runtime_error("O parâmetro \"id\" do agendamento de validação não é um número de agendamento: " +
+                           it->dump());
+}
+}  // namespace
+
 void TAutoThreadValidacaoSped::Execute() {
   TAutoThreadPadrao::Execute();
   // Without a job id there is no job to work on: a failed run, and no statement is sent.
-  const auto it = Parametros.find("id");
-  if (it == Parametros.end() || !it->is_number_integer())
-    throw std::runtime_error("O parâmetro \"id\" do agendamento de validação não foi informado.");
-  const int id = it->get<int>();
+  const int id = IdAgendamento(Parametros);
 
   struct TLiberaManagers {
     TAutoThreadValidacaoSped& t;
@@ -97,7 +114,28 @@ void TAutoThreadValidacaoSped::Execute() {
   FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 2, BDRETORNO = " +
                             QuotedStr("Exportando arquivo...") + ", BDINICIOUEM = localtimestamp" + onde,
                         ctExecute);
+  FMicro = -1;
+  try {
+    ExecutaAgendamento(id, onde);
+  } catch (const std::exception& e) {
+    // Whatever stops the job after it was marked as running says so on its row: the scheduler
+    // must never show "Exportando arquivo..." for a job that is over.
+    FinalizaComFalha(onde, e.what());
+    throw;
+  }
+}
 
+void TAutoThreadValidacaoSped::FinalizaComFalha(const std::string& onde, const std::string& erro) {
+  FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 5, BDFINALIZOUEM = localtimestamp, "
+                        "BDRETORNO = " + QuotedStr(Utf8Left(erro, 255)) + onde,
+                        ctExecute);
+  if (FMicro >= 0)
+    FDAOExec->CommandText("UPDATE TVALIDACAOSPED_MICRO set BDPRECISAABRIRTELA = TRUE where BDCODMICRO = " +
+                              SQLInteger(FMicro),
+                          ctExecute);
+}
+
+void TAutoThreadValidacaoSped::ExecutaAgendamento(int id, const std::string& onde) {
   FDAO->CommandText(
       "select ag.*, emp.BDNOMEMP, emp.BDCNPJEMP, micro.BDPCNAME, micro.BDUSERNAME"
       " from TVALIDACAOSPED_AGENDAMENTOS ag"
@@ -109,8 +147,8 @@ void TAutoThreadValidacaoSped::Execute() {
   if (FDAO->IsEmpty()) throw std::runtime_error("O agendamento de validação " + std::to_string(id) + " não existe.");
   FDAO->First();
 
-  const int micro = static_cast<int>(FDAO->FieldByName("BDCODNOMMICRO").AsInteger());
-  FConfig = GetConfiguracoesValidadores(micro);
+  FMicro = static_cast<int>(FDAO->FieldByName("BDCODNOMMICRO").AsInteger());
+  FConfig = GetConfiguracoesValidadores(FMicro);
   const std::string pastaPDF = GetPastaPDF();
   const int tipo = static_cast<int>(FDAO->FieldByName("BDTIPO").AsInteger());
   const std::string validador = FConfig.GetExePath(tipo);
@@ -139,21 +177,21 @@ void TAutoThreadValidacaoSped::Execute() {
   if (validador.empty()) r.Erro = "O caminho do validador não foi informado";
 
   if (!r.Erro.empty()) {
-    FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 5, BDFINALIZOUEM = localtimestamp, "
-                          "BDRETORNO = " + QuotedStr(Utf8Left(r.Erro, 255)) + onde,
-                          ctExecute);
-    FDAOExec->CommandText("UPDATE TVALIDACAOSPED_MICRO set BDPRECISAABRIRTELA = TRUE where BDCODMICRO = " +
-                              SQLInteger(micro),
-                          ctExecute);
+    FinalizaComFalha(onde, r.Erro);
     RegistraFalhaExecucao(r.Erro);
     return;
   }
-
+  EntregaAoValidador(r, validador, pastaPDF);
+  // Only a job whose file the validator will find is marked as exported and waiting.
   FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set BDEXPORTOU = TRUE, BDRETORNO = " +
                             QuotedStr("Arquivo exportado, aguardando para fazer validação...") + " " + onde,
                         ctExecute);
+}
+
+void TAutoThreadValidacaoSped::EntregaAoValidador(const TResultado& r, const std::string& validador,
+                                                  const std::string& pastaPDF) {
   TDadosValidacao d;
-  d.Id = id;
+  d.Id = static_cast<int>(FDAO->FieldByName("BDID").AsInteger());
   d.ArquivoImportacao =
       fs::path(r.Arquivo).lexically_normal().lexically_relative(fs::path(TUtilValidacaoSped::PastaValidacaoSped()).lexically_normal()).string();
   d.CaminhoPrograma = validador;

@@ -40,6 +40,13 @@ class TAutoThreadValidacaoSped : public vyn::TAutoThreadPadrao {
 
  private:
   void Exporta(const std::string& classeTela, vyn::TTipoSped rotina, TResultado& r);
+  // The job's steps once its row reads "Exportando arquivo...".
+  void ExecutaAgendamento(int id, const std::string& onde);
+  // Hands the exported file to the framework's job writer for the outside validator.
+  void EntregaAoValidador(const TResultado& r, const std::string& validador, const std::string& pastaPDF);
+  // The job's row ends with status 5 and the reason; its workstation, once known, is flagged.
+  void FinalizaComFalha(const std::string& onde, const std::string& erro);
+  int FMicro = -1;
   vyn::TVALIDACAOSPED_AGENDAMENTOSMGR* FDAO = nullptr;
   vyn::TVALIDACAOSPED_AGENDAMENTOSMGR* FDAOExec = nullptr;
 };

@@ -234,6 +234,32 @@ TEST_F(ValidacaoSpedTest, JobWithoutRowOrIdFailsTheRunWithoutTouchingOtherRows) 
             "O parâmetro \"id\" do agendamento de validação não foi informado.");
 }
 
+TEST_F(ValidacaoSpedTest, AnIdBeyondTheTableIsRefusedNotWrappedToAnotherJob) {
+  Agenda(1, 4);
+  TComponent dono;
+  auto* task = dynamic_cast<TAutoThreadValidacaoSped*>(ClassRegistry().CreateComponent("TAutoThreadValidacaoSped", dono));
+  task->Parametros["id"] = 4294967297LL;   // 2^32 + 1
+  EXPECT_ANY_THROW(task->ExecuteTask());
+  EXPECT_EQ(tela.chamadas, 0);
+  EXPECT_EQ(Job(1)[0].AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_EXECUCAO").AsInteger(), 5);
+}
+
+TEST_F(ValidacaoSpedTest, AJobFileThatCannotBeWrittenEndsTheJobWithTheWritersError) {
+  // The validator's job folder is taken by a file: the writer cannot put the job there.
+  fs::create_directories(programa_ / "validacao_sped");
+  std::ofstream(programa_ / "validacao_sped" / "agendamentos") << "ocupado";
+  Agenda(70, 4);
+  Roda(70, true);
+  auto job = Job(70);
+  EXPECT_EQ(job[0].AsInteger(), 5);
+  EXPECT_NE(job[1].AsString().find("agendamentos"), std::string::npos) << job[1].AsString();
+  EXPECT_FALSE(job[2].AsBoolean());
+  EXPECT_FALSE(job[4].IsNull());
+  EXPECT_TRUE(MicroFlag());
+  EXPECT_EQ(Db().QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_EXECUCAO").AsInteger(), 5);
+}
+
 TEST_F(ValidacaoSpedTest, PdfFolderFollowsTheSubfolderChoices) {
   struct TCaso {
     const char* base;
