@@ -12,11 +12,13 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <zip.h>
 
 #include "framework/data/fb_database.h"
 #include "testing/fake_http_server.h"
@@ -28,6 +30,22 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 using TSaida = vyn::TSaidaProcesso;
+
+// A package of parts ({"zip": {"xl/workbook.xml": "<workbook>...", ...}}): a workbook as a
+// spreadsheet program saves it.
+void EscrevePacote(const fs::path& arquivo, const json& partes) {
+  int erro = 0;
+  zip_t* z = zip_open(arquivo.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &erro);
+  ASSERT_NE(z, nullptr) << arquivo;
+  std::vector<std::string> textos;
+  textos.reserve(partes.size());
+  for (const auto& [nome, texto] : partes.items()) {
+    textos.push_back(texto.get<std::string>());
+    zip_source_t* src = zip_source_buffer(z, textos.back().data(), textos.back().size(), 0);
+    ASSERT_GE(zip_file_add(z, nome.c_str(), src, ZIP_FL_OVERWRITE), 0) << nome;
+  }
+  ASSERT_EQ(zip_close(z), 0) << arquivo;
+}
 
 // Replaces every "{key}" of the journey's text with its value.
 std::string Substitui(std::string t, const std::map<std::string, std::string>& valores) {
@@ -176,7 +194,8 @@ void TJornada::TestBody() {
   for (const auto& [nome, conteudo] : arquivos.items()) {
     const fs::path p = dir / nome;
     fs::create_directories(p.parent_path());
-    std::ofstream(p) << Substitui(conteudo.get<std::string>(), valores);
+    if (conteudo.is_object()) EscrevePacote(p, conteudo.at("zip"));
+    else std::ofstream(p) << Substitui(conteudo.get<std::string>(), valores);
   }
   const json variaveis = j.value("env", json::object());
   for (const auto& [k, v] : variaveis.items()) ambiente[k] = Substitui(v.get<std::string>(), valores);
@@ -184,6 +203,13 @@ void TJornada::TestBody() {
   const json corridas = j.contains("runs") ? j.at("runs") : json::array({j});
   for (size_t i = 0; i < corridas.size(); ++i) Corre(corridas[i], i + 1, db, valores, ambiente, dir);
   for (const json& p : j.value("requests", json::array())) VerificaPedidos(fakes, p);
+  for (const auto& [padrao, quantos] : j.value("files_out", json::object()).items()) {
+    const std::regex re(padrao);
+    int achados = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+      if (e.is_regular_file() && std::regex_match(fs::relative(e.path(), dir).string(), re)) ++achados;
+    EXPECT_EQ(achados, quantos.get<int>()) << "arquivos que casam com " << padrao;
+  }
   {
     vyn::TDatabase banco;
     banco.Open(db);
