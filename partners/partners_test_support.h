@@ -8,6 +8,7 @@
 
 #include "framework/component/class_registry.h"
 #include "framework/component/process_context.h"
+#include "framework/core/temp_name.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
@@ -34,8 +35,8 @@ class PartnersTest : public vyn::CompanyDatabaseTest {
     modo_ = owner_.Create<vyn::TComboBox_Padrao_VYN>();
     modo_->Items = {"Não importar", "Atualizar o cadastro", "Atualizar as cotas", "Atualizar o cadastro e as cotas"};
     modo_->SetItemIndex(0);
-    sheet_ = std::filesystem::temp_directory_path() /
-             ("socios_" + std::to_string(reinterpret_cast<uintptr_t>(this)) + ".csv");
+    // Parallel test processes share the temporary folder: an object's address is not unique there.
+    sheet_ = std::filesystem::temp_directory_path() / ("socios_" + vyn::TAcessoExclusivo::fNomeArqTemp_Exclusivo(".csv"));
   }
   void TearDown() override {
     std::filesystem::remove(sheet_);

@@ -68,9 +68,9 @@ TEST_F(ImportacaoSociosTelaTest, GeradorInexistenteRecusaAntesDePerguntarPelasFi
 }
 
 TEST_F(ImportacaoSociosTelaTest, ModoCotasNaoPerguntaPelasFiliaisEOModo3PerguntaERegistraNoLog) {
-  Socio(1, 7, "Carla", "33366699900");
+  Socio(1, 7, "Carla", "33366699957");
   Layout({"Cadastrais|CPF/CNPJ/CNO", "Cotas|Referência", "Cotas|Valor das cotas\t"});
-  Sheet({"33366699900;03/2024;10"});
+  Sheet({"33366699957;03/2024;10"});
   tela_->edARQUIVO->SetText(sheet_.string());
   tela_->cbTipoImportacao->SetItemIndex(2);
   dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [](TForm_VYN& f) {
@@ -95,7 +95,8 @@ TEST_F(ImportacaoSociosTelaTest, ModoCotasNaoPerguntaPelasFiliaisEOModo3Pergunta
 TEST_F(ImportacaoSociosTelaTest, GeradorNovoRecebeCodigoDoServidorEModeloEObrigatorio) {
   auto editor = MakeForm<TfrGeradorImportacaoSocios>();
   editor->edMODELO->SetText("Sócios 2024");
-  editor->Colunas = {{"a", "Cadastrais|Nome"}, {"B", "Cotas|Valor das cotas\t"}};
+  editor->SetColunas({{"a", "Cadastrais|Nome"}, {"B", "Cotas|Valor das cotas\t"}});
+  dialogs_.Ok("Registro salvo com sucesso!");
   editor->spSalvar->Click();
   const int64_t codigo = editor->edCODGERADOR->Codigo();
   EXPECT_GT(codigo, 0);
@@ -120,7 +121,7 @@ TEST_F(ImportacaoSociosTelaTest, EditorCarregaOGeradorPeloCodigoOuPelaConsulta) 
   EXPECT_EQ(editor->edMODELO->Text(), "Modelo");
   EXPECT_EQ(editor->edLINHA_INICIAL->Text(), "2");
   EXPECT_EQ(editor->edARQUIVO->Text(), "/tmp/socios.xlsx");
-  EXPECT_EQ(editor->Colunas, (std::vector<std::pair<std::string, std::string>>{{"A", "Cadastrais|Nome"},
+  EXPECT_EQ(editor->Colunas(), (std::vector<std::pair<std::string, std::string>>{{"A", "Cadastrais|Nome"},
                                                                               {"B", "Cotas|Referência"}}));
   dialogs_.Modal("TfrConsultaGeradorImportacaoSocios", [](TForm_VYN& f) {
     auto& c = dynamic_cast<TfrConsultaGeradorImportacaoSocios&>(f);
@@ -130,7 +131,7 @@ TEST_F(ImportacaoSociosTelaTest, EditorCarregaOGeradorPeloCodigoOuPelaConsulta) 
   editor->sbCODGERADOR->Click();
   EXPECT_EQ(editor->edCODGERADOR->Codigo(), 2);
   EXPECT_EQ(editor->edMODELO->Text(), "Segundo");
-  EXPECT_TRUE(editor->Colunas.empty());
+  EXPECT_TRUE(editor->Colunas().empty());
   // Closing the consultation without picking keeps the layout being edited.
   dialogs_.Modal("TfrConsultaGeradorImportacaoSocios", [](TForm_VYN& f) { f.Close(); });
   editor->sbCODGERADOR->Click();

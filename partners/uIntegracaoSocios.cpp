@@ -109,6 +109,7 @@ void TIntegracaoSocios::carregaImportacao(TEdit_Codigo_Search_VYN* prEmpresa, TE
   } fim{*this, dono, progresso};
 
   FArquivoImportacao->LoadArquivo(prArquivo->Text(), 60);
+  if (!FArquivoImportacao->Aviso().empty()) FInconsistencia->Add_Informativo(FArquivoImportacao->Aviso(), true);
   progresso = TfrStatusProcesso::createStatusProcess(dono, 3);
 
   const int total = FArquivoImportacao->Count();

@@ -3,6 +3,7 @@
 #include "framework/accounting/gerador_importacao_socios_mgr.h"
 #include "framework/accounting/importacao_socios.h"
 #include "framework/accounting/validar.h"
+#include "framework/core/registry_number.h"
 #include "framework/core/text.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/inconsistencias.h"
@@ -63,11 +64,23 @@ void TIntegracaoSocios::LoadSocio(const std::vector<std::string>& linha, int& co
   };
   auto texto = [&](size_t pos, bool check, int limite = 0) { return valida(pos, tvTexto, check, limite).AsString(); };
   auto sn = [&](size_t pos) { return verificaBoolean(Celula(linha, pos)); };
+  // Kept as digits, so that the same partner typed with or without punctuation, or held as a number
+  // by a workbook, is found again instead of registered twice.
+  auto documento = [&](const std::string& celula) {
+    if (celula.empty()) return celula;
+    std::string digitos = RegistryNumberFromCell(celula);
+    if (digitos.empty()) {
+      ok = false;
+      FInconsistencia->Add_Atencao(
+          "Linha " + Linha() + ": o campo " + Curta(chaves[3]) + " não é um CPF, CNPJ ou CNO válido: " + celula, true);
+    }
+    return digitos;
+  };
 
   w.FNome = texto(1, modo, 80);
   w.FExterior = sn(2);
   if (w.FExterior) w.FCodPais = texto(3, modo);
-  w.FDocumento = texto(4, true, 18);
+  w.FDocumento = documento(texto(4, true, 18));
   w.FRG = texto(5, false, 13);
   w.FOrgaoEmissor = texto(6, false, 20);
   w.FCODUFEmissor = valida(7, tvInteiro, false);

@@ -49,13 +49,13 @@ const std::vector<std::string> kLayout = {
 const std::string kComum = ";10/05/1980;3550308 - São Paulo;01/01/2020;socio@empresa.com;49 - Sócio-Administrador;";
 
 TEST_F(IntegracaoSociosTest, ImportaSociosECotasNumerandoSoOsNovosECopiaParaAsFiliais) {
-  Socio(1, 7, "Carla Antiga", "333.666.999-00");
+  Socio(1, 7, "Carla Antiga", "333.666.999-57");
   Layout(kLayout, 2, 1);
   Sheet({"Nome;CPF;Nascimento;Cidade;Entrada;Email;Qualificacao;Ref;Perc;Valor;Isentos",
          "Ana Souza;111.444.777-35" + kComum + "03/2024;60;1.000,50;0",
          "Bruno Lima;222.555.888-46" + kComum + "03/2024;40;500;",
          "Ana Souza;11144477735" + kComum + "04/2024;100;2000;",
-         "Carla Nova;33366699900" + kComum + "03/2024;0;;",
+         "Carla Nova;33366699957" + kComum + "03/2024;0;;",
          "TOTAL;;;;;;;;;3500,50;"});
   modo_->SetItemIndex(3);
   Revisao(true);
@@ -107,7 +107,7 @@ TEST_F(IntegracaoSociosTest, ImportarDuasVezesNaoDuplicaOsSociosDaCopiaParaAsFil
 TEST_F(IntegracaoSociosTest, RevisaoEditaCelulasEDeixaDeForaAsLinhasMarcadas) {
   Layout(kLayout);
   Sheet({"Ana Souza;111.444.777-35" + kComum + "03/2024;60;;", "Bruno Lima;222.555.888-46" + kComum + "03/2024;40;;",
-         "Carla Reis;333.666.999-00" + kComum + "03/2024;10;;"});
+         "Carla Reis;333.666.999-57" + kComum + "03/2024;10;;"});
   modo_->SetItemIndex(3);
   std::vector<int> copia;
   dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [&copia](TForm_VYN& f) {
@@ -142,7 +142,9 @@ TEST_F(IntegracaoSociosTest, RevisaoEditaCelulasEDeixaDeForaAsLinhasMarcadas) {
 }
 
 // The workbook a user saves from the sheet program: strings shared, dates and numbers as serials.
+// The workbook holds the CPF as a number, without its leading zeros: the registered partner is updated.
 TEST_F(IntegracaoSociosTest, ImportaUmaPastaXlsx) {
+  Socio(1, 7, "Ana", "002.345.678-72");
   Layout(kLayout, 2);
   auto texto = [](const std::string& ref, const std::string& t) {
     return "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t>" + t + "</t></is></c>";
@@ -155,7 +157,7 @@ TEST_F(IntegracaoSociosTest, ImportaUmaPastaXlsx) {
       {"xl/styles.xml", "<styleSheet><cellXfs><xf numFmtId=\"0\"/><xf numFmtId=\"14\"/></cellXfs></styleSheet>"},
       {"xl/worksheets/sheet1.xml",
        "<worksheet><sheetData><row r=\"1\"><c r=\"A1\" t=\"s\"><v>0</v></c></row><row r=\"2\">"
-       "<c r=\"A2\" t=\"s\"><v>1</v></c><c r=\"B2\"><v>11144477735</v></c><c r=\"C2\" s=\"1\"><v>29351</v></c>" +
+       "<c r=\"A2\" t=\"s\"><v>1</v></c><c r=\"B2\"><v>234567872</v></c><c r=\"C2\" s=\"1\"><v>29351</v></c>" +
            texto("D2", "3550308 - São Paulo") + "<c r=\"E2\" s=\"1\"><v>43831</v></c>" +
            texto("F2", "socio@empresa.com") + texto("G2", "49 - Sócio-Administrador") +
            "<c r=\"H2\" s=\"1\"><v>45352</v></c><c r=\"I2\"><v>60.5</v></c><c r=\"J2\"><v>1000.125</v></c>"
@@ -173,9 +175,11 @@ TEST_F(IntegracaoSociosTest, ImportaUmaPastaXlsx) {
   Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false);
   std::filesystem::remove(pasta);
   EXPECT_TRUE(Engine().Inconsistencia()->IsEmpty()) << ::testing::PrintToString(Mensagens());
-  auto s = Db().QueryAll("SELECT BDNOMSOC, BDDATANASCSOC FROM TEMPRESAS_TSOC WHERE BDCODEMP = 1");
+  auto s = Db().QueryAll("SELECT BDNOMSOC, BDDATANASCSOC, BDCODSOC, BDCGCCEISOC FROM TEMPRESAS_TSOC WHERE BDCODEMP = 1");
   ASSERT_EQ(s.Rows.size(), 1u);
   EXPECT_EQ(s.Rows[0][0].AsString(), "Ana Souza");
+  EXPECT_EQ(s.Rows[0][2].AsInteger(), 7);
+  EXPECT_EQ(s.Rows[0][3].AsString(), "00234567872");
   EXPECT_EQ(s.Rows[0][1].AsDateTime(), EncodeDate(1980, 5, 10));
   auto c = Db().QueryAll("SELECT BDREFCOTA, BDPERCCOTA, BDVALCOTA FROM TEMPRESAS_TSOC_COTAS WHERE BDCODEMP = 1");
   ASSERT_EQ(c.Rows.size(), 1u);
@@ -315,11 +319,11 @@ TEST_F(IntegracaoSociosTest, ValoresComMilharSemVirgulaNaoViramDecimais) {
 }
 
 TEST_F(IntegracaoSociosTest, ModoNaoImportarMantemACotaJaCadastrada) {
-  Socio(1, 7, "Carla", "33366699900");
+  Socio(1, 7, "Carla", "33366699957");
   Db().Execute("INSERT INTO TEMPRESAS_TSOC_COTAS (BDCODEMP, BDCODSOC, BDREFCOTA, BDVALCOTA) VALUES (1, 7, 202403, 10)");
   Engine().Prepara(empresa_, gerador_, modo_);
   int cod = 0;
-  Engine().LoadSocio(LinhaSocio(SocioValido("333.666.999-00")), cod);
+  Engine().LoadSocio(LinhaSocio(SocioValido("333.666.999-57")), cod);
   EXPECT_EQ(cod, 7);
   EXPECT_TRUE(Engine().DAOSocio()->IsEmpty());   // the registered partner is not changed
   Engine().LoadCotas(LinhaCota({{1, "03/2024"}, {12, "99"}}), cod);
@@ -330,13 +334,13 @@ TEST_F(IntegracaoSociosTest, ModoNaoImportarMantemACotaJaCadastrada) {
 }
 
 TEST_F(IntegracaoSociosTest, ModoCotasSoExigeODocumentoEAvisaSocioNaoCadastrado) {
-  Socio(1, 7, "Carla", "33366699900");
+  Socio(1, 7, "Carla", "33366699957");
   Db().Execute("INSERT INTO TEMPRESAS_TSOC_COTAS (BDCODEMP, BDCODSOC, BDREFCOTA, BDVALCOTA) VALUES (1, 7, 202403, 10)");
   modo_->SetItemIndex(2);
   Engine().Prepara(empresa_, gerador_, modo_);
   int cod = 0;
   Engine().SetCountLinha(4);
-  Engine().LoadSocio(LinhaSocio({{4, "33366699900"}}), cod);   // name, dates, city: not required here
+  Engine().LoadSocio(LinhaSocio({{4, "33366699957"}}), cod);   // name, dates, city: not required here
   EXPECT_EQ(cod, 7);
   Engine().LoadCotas(LinhaCota({{1, "03/2024"}, {12, "25,5"}}), cod);
   ASSERT_EQ(Engine().DAOCotas()->RecordCount(), 1);
@@ -347,6 +351,10 @@ TEST_F(IntegracaoSociosTest, ModoCotasSoExigeODocumentoEAvisaSocioNaoCadastrado)
   auto m = Mensagens();
   ASSERT_EQ(m.size(), 1u);
   EXPECT_EQ(m[0], "Inconsistência no layout. A linha 5 não possui um sócio cadastrado para atualizar as cotas.");
+  // A number in scientific notation is no document: refused, not read as 1000.
+  Engine().LoadSocio(LinhaSocio({{4, "1e3"}}), cod);
+  EXPECT_EQ(cod, 0);
+  EXPECT_EQ(Mensagens().back(), "Linha 5: o campo CPF/CNPJ/CNO não é um CPF, CNPJ ou CNO válido: 1e3");
 }
 
 }  // namespace

@@ -2,9 +2,9 @@
 // The BI result managers: each answers one request of the BI task into its result table, reading
 // its values from the edits it is given, as the suite's report screens hand them over.
 //
-// The figures are the stand-in's: the income statement answers each account's movement (debits less
-// credits) in the period; the revenue answers, month by month, what was credited to the account the
-// request names as its table ("quadro").
+// The figures are the stand-in's: the income statement answers each result account's movement in
+// the period, credits less debits (revenue positive); the revenue answers, month by month, what was
+// credited to the account the request names as its table ("quadro"), less what was debited to it.
 #include <string>
 
 #include "framework/data/dao_factory.h"
@@ -32,13 +32,15 @@ class TTPEDIDOS_BI_DRE_RESULTADOSMGR : public TMgr<TTPEDIDOS_BI_DRE_RESULTADOSMG
   void SetContabilizacao(int v) { contabilizacao_ = v; }
   void SetID_PedidoBI(int v) { id_ = v; }
   void SetDetalharFiliais(TCheckBox* c) { detalhar_ = c; }
-  // Replaces the request's result rows; the company and both dates are required.
+  // Replaces the request's result rows; the company and both dates are required. A formula plan
+  // or an account kind other than 0 is refused by its column's name.
   void Execute();
 
  private:
   TEdit_Codigo_Search_VYN* empresa_ = nullptr;
   TEdit_Date_Padrao_VYN* dataIni_ = nullptr;
   TEdit_Date_Padrao_VYN* dataFin_ = nullptr;
+  void RecusaNaoSuportado() const;
   TCheckBox* detalhar_ = nullptr;
   bool ignoraZeramento_ = false;
   int planoFormula_ = 0;

@@ -211,3 +211,15 @@ TEST(RegistryNumber, CheckDigits) {
   EXPECT_EQ(FormatRegistryNumber("52998224725"), "529.982.247-25");
   EXPECT_TRUE(SameRegistryNumber("529.982.247-25", "52998224725"));
 }
+
+// A sheet's cell: punctuated or not, a number that lost its leading zeros, or not a number at all.
+TEST(RegistryNumber, FromASheetCell) {
+  EXPECT_EQ(RegistryNumberFromCell("012.345.678-90"), "01234567890");
+  EXPECT_EQ(RegistryNumberFromCell("1234567890"), "01234567890");
+  EXPECT_EQ(RegistryNumberFromCell("123456000149"), "00123456000149");   // a CNPJ, not a CNO
+  EXPECT_EQ(RegistryNumberFromCell("11.222.333/0001-81"), "11222333000181");
+  EXPECT_EQ(RegistryNumberFromCell("123456789012"), "123456789012");      // a CNO
+  EXPECT_EQ(RegistryNumberFromCell("529.982.247-26"), "");
+  EXPECT_EQ(RegistryNumberFromCell("1e3"), "");
+  EXPECT_EQ(RegistryNumberFromCell("1,11444777E+10"), "");
+}

@@ -54,4 +54,15 @@ std::string FormatRegistryNumber(std::string_view text) {
 
 bool SameRegistryNumber(std::string_view a, std::string_view b) { return OnlyDigits(a) == OnlyDigits(b); }
 
+std::string RegistryNumberFromCell(std::string_view cell) {
+  for (char c : cell)
+    if (!(c >= '0' && c <= '9') && c != '.' && c != '-' && c != '/' && c != ' ' && c != '\t') return "";
+  const std::string d = OnlyDigits(cell);
+  if (d.empty() || d.size() > 14) return "";
+  auto comZeros = [&d](size_t n) { return d.size() >= n ? d : std::string(n - d.size(), '0') + d; };
+  if (d.size() <= 11 && IsValidCPF(comZeros(11))) return comZeros(11);
+  if (IsValidCNPJ(comZeros(14))) return comZeros(14);
+  return d.size() == 12 ? d : "";
+}
+
 }  // namespace vyn

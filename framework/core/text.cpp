@@ -270,4 +270,12 @@ std::string Utf8Left(std::string_view s, size_t chars) {
   return std::string(s.substr(0, i));
 }
 
+std::string fEliminaCaracteresEspeciais(std::string_view s) {
+  std::string out;
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x20 && std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos)
+      out += c;
+  return out;
+}
+
 }  // namespace vyn

@@ -30,6 +30,9 @@ bool StartsWithText(std::string_view s, std::string_view prefix);  // case-insen
 bool FitsWin1252(std::string_view utf8);
 size_t Utf8Length(std::string_view s);
 std::string Utf8Left(std::string_view s, size_t chars);  // cut to a column's width in characters
+// A name made fit for a file: the characters no file name may hold (\ / : * ? " < > | and control
+// characters) are dropped, so a company called "Comércio S/A" never makes a folder of its own.
+std::string fEliminaCaracteresEspeciais(std::string_view s);
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
 

@@ -71,6 +71,7 @@ std::string Win1252ToUtf8(const std::string& text) {
 void TArquivoImportacao::LoadArquivo(const std::string& arquivo, int) {
   linhas_.clear();
   celulas_.clear();
+  aviso_.clear();
   atual_ = 0;
   std::ifstream in(arquivo, std::ios::binary);
   if (!in) throw EArquivoImportacao("Não foi possível abrir o arquivo " + arquivo + ".");
@@ -78,24 +79,58 @@ void TArquivoImportacao::LoadArquivo(const std::string& arquivo, int) {
   bool zip = conteudo.size() >= 4 && conteudo.compare(0, 4, "PK\x03\x04") == 0;
   bool ole = conteudo.size() >= 8 && conteudo.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") == 0;
   if (zip || ole) {
-    celulas_ = zip ? LerPastaXlsx(arquivo) : LerPastaXls(arquivo);
+    celulas_ = zip ? LerPastaXlsx(arquivo, &aviso_) : LerPastaXls(arquivo, &aviso_);
     for (const auto& c : celulas_) linhas_.push_back(Join(c, ";"));
     return;
   }
-  conteudo = TextoArquivoUtf8(std::move(conteudo));
-  std::string linha;
-  for (size_t i = 0; i < conteudo.size(); ++i) {
-    char c = conteudo[i];
+  LerTextoDelimitado(TextoArquivoUtf8(std::move(conteudo)));
+}
+
+// As spreadsheet programs save a sheet as ";" text: a cell may be quoted, and inside the quotes a
+// doubled quote is one quote, while ";" and line breaks belong to the cell. A quote that does not
+// open the cell is kept as it is.
+void TArquivoImportacao::LerTextoDelimitado(const std::string& conteudo) {
+  std::vector<std::string> celulas;
+  std::string celula, linha;
+  bool aspas = false, temConteudo = false;
+  auto fechaLinha = [&] {
+    celulas.push_back(std::move(celula));
+    linhas_.push_back(std::move(linha));
+    celulas_.push_back(std::move(celulas));
+    celula.clear(), linha.clear(), celulas.clear();
+    temConteudo = false;
+  };
+  const size_t n = conteudo.size();
+  for (size_t i = 0; i < n; ++i) {
+    const char c = conteudo[i];
+    if (aspas) {
+      if (c == '"' && i + 1 < n && conteudo[i + 1] == '"') {
+        celula += '"', linha += "\"\"";
+        ++i;
+      } else if (c == '"') {
+        aspas = false, linha += c;
+      } else {
+        celula += c, linha += c;
+      }
+      continue;
+    }
     if (c == '\r' || c == '\n') {
-      if (c == '\r' && i + 1 < conteudo.size() && conteudo[i + 1] == '\n') ++i;
-      linhas_.push_back(std::move(linha));
-      linha.clear();
+      if (c == '\r' && i + 1 < n && conteudo[i + 1] == '\n') ++i;
+      fechaLinha();
+      continue;
+    }
+    temConteudo = true;
+    linha += c;
+    if (c == ';') {
+      celulas.push_back(std::move(celula));
+      celula.clear();
+    } else if (c == '"' && celula.empty()) {
+      aspas = true;
     } else {
-      linha += c;
+      celula += c;
     }
   }
-  if (!linha.empty()) linhas_.push_back(std::move(linha));
-  for (const auto& l : linhas_) celulas_.push_back(Split(l, ';'));
+  if (temConteudo || aspas) fechaLinha();
 }
 
 const std::vector<std::string>& TArquivoImportacao::Celulas() const {

@@ -1,7 +1,7 @@
 #pragma once
 // The spreadsheet reader of the import screens: one line per sheet row with its cells joined by ";".
 // It reads workbooks (.xlsx, .xls: the first sheet, see pasta_trabalho.h) and sheets saved as text
-// separated by ";". The format is told by the file's content, not by its name. Text in UTF-8 is taken
+// separated by ";", with cells quoted as spreadsheet programs quote them. The format is told by the file's content, not by its name. Text in UTF-8 is taken
 // as it is; any other text is read as WIN1252, the encoding the suite's spreadsheets are saved in.
 #include <stdexcept>
 #include <string>
@@ -30,11 +30,15 @@ class TArquivoImportacao {
   // The current line's cells (none past the end). A workbook cell holding ";" stays one cell here,
   // while splitting its joined line would shift the columns after it.
   const std::vector<std::string>& Celulas() const;
+  // What the user must know of the reading ("" nothing): which sheet of a workbook with several.
+  const std::string& Aviso() const { return aviso_; }
 
  private:
+  void LerTextoDelimitado(const std::string& conteudo);
   std::vector<std::string> linhas_;
   std::vector<std::vector<std::string>> celulas_;
   int atual_ = 0;
+  std::string aviso_;
 };
 
 // WIN1252 text to UTF-8.

@@ -76,6 +76,7 @@ TEST_F(ArquivoImportacaoTest, XlsxLeAPrimeiraPlanilhaComoAsCelulasAparecem) {
          {"xl/worksheets/socios.xml", Folha(linhas)}});
   TArquivoImportacao leitor;
   leitor.LoadArquivo(arquivo_.string());
+  EXPECT_EQ(leitor.Aviso(), "A pasta tem 2 planilhas: foi lida só a primeira, \"Sócios\".");
   // The missing row 3 stays an empty line so that line numbers are the sheet's; the blank row 5 is dropped.
   ASSERT_EQ(leitor.Count(), 4);
   EXPECT_EQ(leitor.Linhas()[0], "Nome;Data");
@@ -135,6 +136,25 @@ TEST_F(ArquivoImportacaoTest, PastasDanificadasSaoRecusadasComMensagem) {
   leitor.LoadArquivo(arquivo_.string());
   ASSERT_EQ(leitor.Count(), 2);
   EXPECT_EQ(leitor.Celulas(), (std::vector<std::string>{"José", "1", "", "x"}));
+}
+
+// As a spreadsheet program saves ";" text: quotes around cells holding ";", a line break or a quote.
+TEST_F(ArquivoImportacaoTest, TextoComCelulasEntreAspasComoAsPlanilhasGravam) {
+  Bytes("\xEF\xBB\xBF" "Nome;Endere\xC3\xA7o;Obs\r\n"
+        "\"Silva; Maria\";\"Rua \"\"A\"\", 10\";\"linha 1\r\nlinha 2\"\r\n"
+        "\"\";2 \"pol\";\r\n"
+        "\"sem fim;x");
+  TArquivoImportacao leitor;
+  leitor.LoadArquivo(arquivo_.string());
+  ASSERT_EQ(leitor.Count(), 4);
+  EXPECT_EQ(leitor.Celulas(), (std::vector<std::string>{"Nome", "Endereço", "Obs"}));
+  leitor.Next();
+  EXPECT_EQ(leitor.Celulas(), (std::vector<std::string>{"Silva; Maria", "Rua \"A\", 10", "linha 1\r\nlinha 2"}));
+  leitor.Next();
+  EXPECT_EQ(leitor.Celulas(), (std::vector<std::string>{"", "2 \"pol\"", ""}));
+  // A quote never closed takes the rest of the file into its cell rather than losing it.
+  leitor.Next();
+  EXPECT_EQ(leitor.Celulas(), (std::vector<std::string>{"sem fim;x"}));
 }
 
 }  // namespace

@@ -18,6 +18,10 @@ namespace vyn {
 
 namespace {
 
+std::string AvisoPrimeiraPlanilha(size_t total, const std::string& nome) {
+  return "A pasta tem " + std::to_string(total) + " planilhas: foi lida só a primeira, \"" + nome + "\".";
+}
+
 // A workbook part larger than this is refused instead of being inflated into memory.
 constexpr zip_uint64_t kMaxParte = 256ull * 1024 * 1024;
 
@@ -228,11 +232,15 @@ std::vector<bool> EstilosDeData(const Pacote& pacote) {
   return out;
 }
 
-// The path inside the package of the workbook's first sheet.
-std::string PrimeiraPlanilha(const Pacote& pacote, const No& livro, const std::string& arquivo) {
+// The path inside the package of the workbook's first sheet; `aviso` tells which sheet that is when
+// the workbook has others.
+std::string PrimeiraPlanilha(const Pacote& pacote, const No& livro, const std::string& arquivo, std::string* aviso) {
   const No* folhas = livro.Filho("sheets");
   const No* primeira = folhas ? folhas->Filho("sheet") : nullptr;
   if (!primeira) Invalida(arquivo, "a pasta não tem planilhas");
+  size_t total = 0;
+  for (const auto& f : folhas->filhos) total += f->nome == "sheet" ? 1 : 0;
+  if (aviso && total > 1) *aviso = AvisoPrimeiraPlanilha(total, primeira->AtributoOu("name"));
   const std::string id = primeira->AtributoOu("id");
   if (pacote.Existe("xl/_rels/workbook.xml.rels")) {
     auto rels = pacote.Xml("xl/_rels/workbook.xml.rels");
@@ -338,13 +346,13 @@ std::string SerialParaData(const std::string& armazenado, bool sistema1904) {
   return Data(a, m, d);
 }
 
-TLinhasPlanilha LerPastaXlsx(const std::string& arquivo) {
+TLinhasPlanilha LerPastaXlsx(const std::string& arquivo, std::string* aviso) {
   Pacote pacote(arquivo);
   auto livro = pacote.Xml("xl/workbook.xml");
   const No* pr = livro->Filho("workbookPr");
   const std::string d1904 = pr ? pr->AtributoOu("date1904") : "";
   const bool sistema1904 = d1904 == "1" || d1904 == "true";
-  const std::string folha = PrimeiraPlanilha(pacote, *livro, arquivo);
+  const std::string folha = PrimeiraPlanilha(pacote, *livro, arquivo, aviso);
 
   std::vector<std::string> compartilhados;
   if (pacote.Existe("xl/sharedStrings.xml")) {
@@ -379,7 +387,7 @@ TLinhasPlanilha LerPastaXlsx(const std::string& arquivo) {
   return linhas;
 }
 
-TLinhasPlanilha LerPastaXls(const std::string& arquivo) {
+TLinhasPlanilha LerPastaXls(const std::string& arquivo, std::string* aviso) {
   const void* h = nullptr;
   if (freexl_open(arquivo.c_str(), &h) != FREEXL_OK) {
     if (h) freexl_close(h);
@@ -393,6 +401,9 @@ TLinhasPlanilha LerPastaXls(const std::string& arquivo) {
   unsigned short nColunas = 0;
   if (freexl_select_active_worksheet(h, 0) != FREEXL_OK || freexl_worksheet_dimensions(h, &nLinhas, &nColunas) != FREEXL_OK)
     Invalida(arquivo, "a primeira planilha não pode ser lida");
+  const char* nome = nullptr;
+  if (aviso && folhas > 1 && freexl_get_worksheet_name(h, 0, &nome) == FREEXL_OK)
+    *aviso = AvisoPrimeiraPlanilha(folhas, nome ? nome : "");
   TLinhasPlanilha linhas(nLinhas);
   for (unsigned int r = 0; r < nLinhas; ++r) {
     auto& celulas = linhas[r];

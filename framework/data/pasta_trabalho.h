@@ -14,8 +14,9 @@ namespace vyn {
 using TLinhasPlanilha = std::vector<std::vector<std::string>>;
 
 // Both throw EArquivoImportacao (framework/data/arquivo_importacao.h) on a file they cannot read.
-TLinhasPlanilha LerPastaXlsx(const std::string& arquivo);
-TLinhasPlanilha LerPastaXls(const std::string& arquivo);
+// When the workbook has more sheets, `aviso` receives a sentence naming the one read.
+TLinhasPlanilha LerPastaXlsx(const std::string& arquivo, std::string* aviso = nullptr);
+TLinhasPlanilha LerPastaXls(const std::string& arquivo, std::string* aviso = nullptr);
 
 // Helpers shared by both formats (exposed for their tests).
 // A number as stored ("1234.5", "1.5E-3", "-12") as plain decimal text with a comma: "1234,5".

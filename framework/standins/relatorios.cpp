@@ -33,6 +33,12 @@ bool TfrRelatorioSubstituto::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, classe_) || TfrRelatorio_Padrao_VYN::InheritsFrom(class_name);
 }
 
+void TfrRelatorioSubstituto::ExecutarSequencia(const TDadosAdicionaisSeqRel& dados, TDadosFinaisSeqRel& finais) {
+  TRelatorioFR relatorio;
+  CustomPrepareReport(nullptr, relatorio);
+  finais.AddRelatorio(relatorio.Paginas, dados.NomeItem, {dados.DistincaoDeTipo, dados.DadosEmail, ""});
+}
+
 TDateTime TfrRelatorioSubstituto::Inicio() const {
   return edDataIni->IsEmpty() ? EncodeDate(1900, 1, 1) : edDataIni->GetData();
 }

@@ -5,6 +5,7 @@
 
 #include "framework/data/fb_database.h"
 #include "framework/ui/relatorio_padrao.h"
+#include "framework/ui/sequencia_relatorio.h"
 
 namespace vyn {
 
@@ -13,11 +14,19 @@ class TDAOFactory;
 class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
 
-class TfrRelatorioSubstituto : public TfrRelatorio_Padrao_VYN {
+// A report sequence runs them as it runs any standard report: the company and period are put in
+// their edits and the prepared pages become one output of the run.
+class TfrRelatorioSubstituto : public TfrRelatorio_Padrao_VYN, public ISequenciaTela {
  public:
   TfrRelatorioSubstituto(TComponent* owner, std::string classe, std::string titulo);
   std::string ClassName() const override { return classe_; }
   bool InheritsFrom(const std::string& class_name) const override;
+
+  ISequenciaTela* SequenciaTela() override { return this; }
+  TDadosAberturaTela getDadosSelecionarSequencia(unsigned) override { return {}; }
+  void ExecutarSequencia(const TDadosAdicionaisSeqRel& dados, TDadosFinaisSeqRel& finais) override;
+  TEdit_Date_Padrao_VYN* EditDataSequencia() override { return edDataIni; }
+  TEdit_Date_Padrao_VYN* EditDataFimSequencia() override { return edDataFim; }
 
   TEdit_Codigo_Search_VYN* edCODEMP;
   TEdit_Date_Padrao_VYN *edDataIni, *edDataFim;

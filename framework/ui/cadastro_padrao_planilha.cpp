@@ -1,8 +1,13 @@
 #include "framework/ui/cadastro_padrao_planilha.h"
 
+#include <algorithm>
+#include <set>
+
 #include "framework/core/text.h"
+#include "framework/data/client_dataset.h"
 #include "framework/data/dao_factory.h"
 #include "framework/ui/edit.h"
+#include "framework/ui/grid.h"
 #include "framework/ui/consulta_padrao.h"
 #include "framework/ui/control.h"
 #include "framework/ui/dialogs.h"
@@ -20,7 +25,11 @@ TfrCadastro_Padrao_Planilha_VYN::TfrCadastro_Padrao_Planilha_VYN(TComponent* own
       edARQUIVO(Create<TEdit_Diretorio_Padrao_VYN>()),
       lbModelo(Create<TLabel>()),
       sbCODGERADOR(Create<TSpeedButton>()),
-      spSalvar(Create<TSpeedButton>()) {
+      spSalvar(Create<TSpeedButton>()),
+      spExcluir(Create<TSpeedButton>()),
+      grColunas(Create<TDBGrid_Padrao_VYN>()),
+      cdsColunas(Create<TClientDataSet>()),
+      dsColunas(Create<TDataSource>()) {
   edCODGERADOR->SetName("edCODGERADOR");
   edMODELO->SetName("edMODELO");
   edLINHA_INICIAL->SetName("edLINHA_INICIAL");
@@ -34,10 +43,35 @@ TfrCadastro_Padrao_Planilha_VYN::TfrCadastro_Padrao_Planilha_VYN(TComponent* own
   spSalvar->OnClick = [this](TComponent*) {
     try {
       Salvar();
+      DlgInfOk("Registro salvo com sucesso!");
     } catch (const EValidacaoCadastro& e) {
       DlgInfOk(e.what());
     }
   };
+  spExcluir->SetName("spExcluir");
+  spExcluir->SetHint("Excluir");
+  spExcluir->OnClick = [this](TComponent*) {
+    if (edCODGERADOR->Codigo() <= 0 || Trim(edMODELO->Text()).empty()) {
+      DlgInfOk("Informe o gerador a excluir.");
+      return;
+    }
+    if (DlgConfSimNao("Confirma a exclusão do gerador " + edCODGERADOR->Text() + " - " + Trim(edMODELO->Text()) +
+                      "?") != mrYes)
+      return;
+    if (Excluir()) DlgInfOk("Registro excluído com sucesso!");
+  };
+  cdsColunas->SetName("cdsColunas");
+  cdsColunas->AddFieldDef("BDCOLUNA", TFieldType::ftString, 3);
+  cdsColunas->AddFieldDef("BDCAMPO", TFieldType::ftString, 200);
+  cdsColunas->CreateDataSet();
+  dsColunas->SetDataSet(cdsColunas);
+  grColunas->SetName("grColunas");
+  grColunas->SetDataSource(dsColunas);
+  grColunas->ReadOnly = false;
+  grColunas->AddColumn("BDCOLUNA", "Coluna", 60);
+  grColunas->AddColumn("BDCAMPO", "Campo", 300);
+  grColunas->EditaCelula = [this](const std::string& campo, const std::string& texto) { return EditaColuna(campo, texto); };
+  grColunas->OnKeyDown = [this](TComponent*, int& key, unsigned shift) { TeclaColunas(key, shift); };
   edCODGERADOR->AceitaZero = true;
   // A code without a layout is a new layout.
   edCODGERADOR->AceitaNaoCadastrado = true;
@@ -59,11 +93,87 @@ void TfrCadastro_Padrao_Planilha_VYN::edCODGERADORExit() {
   edLINHA_INICIAL->SetText(numero(r[1]));
   edDESCARTAR_LINHAS->SetText(numero(r[2]));
   edARQUIVO->SetText(r[3].IsNull() ? "" : r[3].AsString());
-  Colunas.clear();
   TQueryResult c = db.QueryAll("SELECT BDCOLUNA, BDCAMPO FROM " + planilha_->TableName() +
                                    " WHERE BDCODGERADOR = ? ORDER BY CHAR_LENGTH(BDCOLUNA), BDCOLUNA",
                                {codigo});
-  for (const auto& l : c.Rows) Colunas.emplace_back(l[0].AsString(), l[1].AsString());
+  std::vector<std::pair<std::string, std::string>> colunas;
+  for (const auto& l : c.Rows) colunas.emplace_back(l[0].AsString(), l[1].AsString());
+  SetColunas(colunas);
+}
+
+std::vector<std::pair<std::string, std::string>> TfrCadastro_Padrao_Planilha_VYN::Colunas() const {
+  std::vector<std::pair<std::string, std::string>> out;
+  if (cdsColunas->State() == TDataSetState::dsEdit || cdsColunas->State() == TDataSetState::dsInsert)
+    cdsColunas->Post();
+  const bool vazio = cdsColunas->IsEmpty();
+  const TBookmark atual = vazio ? 0 : cdsColunas->GetBookmark();
+  for (cdsColunas->First(); !cdsColunas->Eof(); cdsColunas->Next())
+    out.emplace_back(cdsColunas->FieldByName("BDCOLUNA").AsString(), cdsColunas->FieldByName("BDCAMPO").AsString());
+  if (!vazio) cdsColunas->GotoBookmark(atual);
+  return out;
+}
+
+void TfrCadastro_Padrao_Planilha_VYN::SetColunas(const std::vector<std::pair<std::string, std::string>>& colunas) {
+  cdsColunas->EmptyDataSet();
+  for (const auto& [letra, campo] : colunas) cdsColunas->AppendRecord({Variant(letra), Variant(campo)});
+  cdsColunas->First();
+}
+
+// A column is typed as letters; a field is picked from the menu (the menu's caption is stored, so a
+// caption that ends in a TAB is found also when typed without it).
+bool TfrCadastro_Padrao_Planilha_VYN::EditaColuna(const std::string& campo, const std::string& texto) {
+  std::string valor = Trim(texto);
+  if (SameText(campo, "BDCOLUNA")) {
+    valor = UpperCase(valor);
+    if (valor.empty() || valor.size() > 3 ||
+        !std::all_of(valor.begin(), valor.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+      return false;
+  } else if (SameText(campo, "BDCAMPO")) {
+    auto it = std::find_if(campos_.begin(), campos_.end(),
+                           [&](const std::string& c) { return c == texto || Trim(c) == valor; });
+    if (it == campos_.end()) return false;
+    valor = *it;
+  } else {
+    return false;
+  }
+  if (cdsColunas->IsEmpty()) cdsColunas->Append();
+  else if (cdsColunas->State() == TDataSetState::dsBrowse) cdsColunas->Edit();
+  cdsColunas->FieldByName(campo).SetAsString(valor);
+  cdsColunas->Post();
+  return true;
+}
+
+void TfrCadastro_Padrao_Planilha_VYN::TeclaColunas(int& key, unsigned shift) {
+  constexpr int kInsert = 45, kDelete = 46;
+  if (key == kInsert && shift == 0) {
+    cdsColunas->Append();
+    cdsColunas->Post();
+    key = 0;
+  } else if (key == kDelete && shift == ssCtrl && !cdsColunas->IsEmpty()) {
+    cdsColunas->Delete();
+    key = 0;
+  }
+}
+
+void TfrCadastro_Padrao_Planilha_VYN::LimpaEditor() {
+  edCODGERADOR->Vale(0);
+  for (TCustomEdit* e : std::initializer_list<TCustomEdit*>{edMODELO, edLINHA_INICIAL, edDESCARTAR_LINHAS, edARQUIVO})
+    e->SetText("");
+  SetColunas({});
+}
+
+bool TfrCadastro_Padrao_Planilha_VYN::Excluir() {
+  const int64_t codigo = edCODGERADOR->Codigo();
+  if (codigo <= 0 || !gerador_ || !planilha_) return false;
+  TDatabase& db = gerador_->Database();
+  TTransaction tr(db);
+  db.Execute("DELETE FROM " + planilha_->TableName() + " WHERE BDCODGERADOR = ?", {codigo});
+  const bool havia = db.QueryValue("SELECT COUNT(*) FROM " + gerador_->TableName() + " WHERE BDCODGERADOR = ?",
+                                   {codigo}).AsInteger() > 0;
+  db.Execute("DELETE FROM " + gerador_->TableName() + " WHERE BDCODGERADOR = ?", {codigo});
+  tr.Commit();
+  LimpaEditor();
+  return havia;
 }
 
 void TfrCadastro_Padrao_Planilha_VYN::Pesquisar() {
@@ -92,6 +202,27 @@ void TfrCadastro_Padrao_Planilha_VYN::FormCreate() {
   setDAOS();
 }
 
+// The map as it will be stored: rows left empty are dropped; a column without letters or given
+// twice, or a field outside the menu, refuses the save.
+std::vector<std::pair<std::string, std::string>> TfrCadastro_Padrao_Planilha_VYN::ColunasValidas() {
+  std::vector<std::pair<std::string, std::string>> out;
+  std::set<std::string> vistas;
+  for (auto [letra, campo] : Colunas()) {
+    letra = UpperCase(Trim(letra));
+    if (letra.empty() && campo.empty()) continue;
+    if (letra.empty() || !std::all_of(letra.begin(), letra.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+      throw EValidacaoCadastro("Informe a coluna do campo " + campo + ".");
+    if (!vistas.insert(letra).second) throw EValidacaoCadastro("A coluna " + letra + " foi informada duas vezes.");
+    if (std::find(campos_.begin(), campos_.end(), campo) == campos_.end())
+      throw EValidacaoCadastro("Campo desconhecido na coluna " + letra + ": " + campo);
+    out.emplace_back(letra, campo);
+  }
+  const int maximo = setNumeroColunas();
+  if (maximo > 0 && static_cast<int>(out.size()) > maximo)
+    throw EValidacaoCadastro("O layout tem mais colunas que campos a importar.");
+  return out;
+}
+
 void TfrCadastro_Padrao_Planilha_VYN::Salvar() {
   if (!gerador_ || !planilha_) throw EValidacaoCadastro("O cadastro não tem onde gravar.");
   if (Trim(edMODELO->Text()).empty()) throw EValidacaoCadastro("Informe o modelo.");
@@ -103,14 +234,7 @@ void TfrCadastro_Padrao_Planilha_VYN::Salvar() {
   };
   const int linhaInicial = inteiro(*edLINHA_INICIAL);
   const int descartar = inteiro(*edDESCARTAR_LINHAS);
-  const int maximo = setNumeroColunas();
-  if (maximo > 0 && static_cast<int>(Colunas.size()) > maximo)
-    throw EValidacaoCadastro("O layout tem mais colunas que campos a importar.");
-  for (const auto& [letra, campo] : Colunas) {
-    bool conhecido = false;
-    for (const auto& c : campos_) conhecido = conhecido || c == campo;
-    if (!conhecido) throw EValidacaoCadastro("Campo desconhecido na coluna " + letra + ": " + campo);
-  }
+  const auto colunas = ColunasValidas();
   fcGeradorBeforePost();
   const int codigo = static_cast<int>(edCODGERADOR->Codigo());
   TDatabase& db = gerador_->Database();
@@ -120,9 +244,9 @@ void TfrCadastro_Padrao_Planilha_VYN::Salvar() {
                  " MATCHING (BDCODGERADOR)",
              {codigo, Trim(edMODELO->Text()), linhaInicial, descartar, edARQUIVO->Text()});
   db.Execute("DELETE FROM " + planilha_->TableName() + " WHERE BDCODGERADOR = ?", {codigo});
-  for (const auto& [letra, campo] : Colunas)
+  for (const auto& [letra, campo] : colunas)
     db.Execute("INSERT INTO " + planilha_->TableName() + " (BDCODGERADOR, BDCOLUNA, BDCAMPO) VALUES (?, ?, ?)",
-               {codigo, UpperCase(Trim(letra)), campo});
+               {codigo, letra, campo});
   tr.Commit();
 }
 

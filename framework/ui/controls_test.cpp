@@ -101,6 +101,22 @@ TEST(Edits, DateAndCodeEditsCheckWhatWasTyped) {
   f->edCod->Reset();
   EXPECT_EQ(f->edCod->GetSQLMultiSelectString("e.BDCODEMP"), "");
   EXPECT_EQ(f->edCod->GetDaoFactory(), nullptr);
+  // Two codes typed are never one code of their digits: refused, or taken apart where the edit takes
+  // several, each one looked up.
+  f->edCod->SetAceitaMultiSelecao(false);
+  f->edCod->SetText("1,2");
+  EXPECT_EQ(f->edCod->Codigo(), 0);
+  EXPECT_FALSE(f->edCod->Validate());
+  EXPECT_EQ(f->edCod->Mensagem(), "Informe um único código: 1,2");
+  f->edCod->SetAceitaMultiSelecao(true);
+  f->edCod->SetText("12; 13");
+  EXPECT_FALSE(f->edCod->Validate());
+  EXPECT_EQ(f->edCod->Mensagem(), "Código 13 não encontrado!");
+  f->edCod->SetText("12;12");
+  EXPECT_TRUE(f->edCod->Validate());
+  EXPECT_EQ(f->edCod->CodigosSelecionados(), (std::vector<int64_t>{12}));
+  f->edCod->SetText("12");
+  EXPECT_EQ(f->edCod->QtdeSelecionados(), 1);
 }
 
 TEST(Choices, ProgramSetsFireClickButNotTheCombosChange) {

@@ -23,7 +23,51 @@ void TEdit_Codigo_Search_VYN::SetTypeCodeVYN(int tipo) {
   validated_ = false;
 }
 
+namespace {
+// "1,2", "1; 2", "1 2": digits parted by a separator are several codes, not one code of their
+// digits joined. Letters are dropped as the edit's keyboard filter drops them.
+bool VariosCodigos(const std::string& texto, std::vector<int64_t>& codigos, bool& soPontoEVirgula) {
+  codigos.clear();
+  soPontoEVirgula = true;
+  std::string atual;
+  for (char c : Trim(texto) + ";") {
+    if (c >= '0' && c <= '9') {
+      atual += c;
+    } else if (std::string_view(",;.-/ ").find(c) != std::string_view::npos) {
+      if (atual.empty()) continue;
+      if (c != ';' && c != ' ') soPontoEVirgula = false;
+      if (atual.size() > 18) return false;
+      codigos.push_back(std::stoll(atual));
+      atual.clear();
+    }
+  }
+  return codigos.size() > 1;
+}
+}  // namespace
+
 void TEdit_Codigo_Search_VYN::SetText(std::string t) {
+  if (selecaoDoTexto_) {
+    selecao_.clear();
+    multi_ = false;
+    selecaoDoTexto_ = false;
+  }
+  std::vector<int64_t> codigos;
+  bool soPontoEVirgula = false;
+  if (VariosCodigos(t, codigos, soPontoEVirgula)) {
+    found_ = false;
+    validated_ = false;
+    varios_ = true;
+    // An edit that takes several codes takes them parted by ";", each looked up on exit.
+    if (AceitaMultiSelecao && soPontoEVirgula) {
+      for (int64_t c : codigos)
+        if (std::none_of(selecao_.begin(), selecao_.end(), [c](const auto& s) { return s.second == c; }))
+          selecao_.emplace_back(std::to_string(c), c);
+      multi_ = selecaoDoTexto_ = true;
+    }
+    TEdit_String_Padrao::SetText(Trim(t));
+    return;
+  }
+  varios_ = false;
   std::string digits = OnlyDigits(t);
   if (digits != Text()) {
     found_ = false;
@@ -33,6 +77,7 @@ void TEdit_Codigo_Search_VYN::SetText(std::string t) {
 }
 
 int64_t TEdit_Codigo_Search_VYN::Codigo() const {
+  if (varios_) return 0;
   std::string t = StripLeadingZeros(Text());
   if (t.empty()) return 0;
   // More digits than a code holds is no code at all.
@@ -92,6 +137,10 @@ bool TEdit_Codigo_Search_VYN::Search() {
 bool TEdit_Codigo_Search_VYN::Validate() {
   rejeitado_ = false;
   mensagem_.clear();
+  if (varios_ && !selecaoDoTexto_)
+    return Reject(AceitaMultiSelecao ? "Informe um código, ou vários separados por \";\": " + Text()
+                                     : "Informe um único código: " + Text());
+  if (selecaoDoTexto_) return ValidaSelecao();
   if (multi_ && !selecao_.empty()) return true;
   if (Text().empty()) {
     found_ = false;
@@ -104,6 +153,20 @@ bool TEdit_Codigo_Search_VYN::Validate() {
     return AceitaZero ? true : Reject("Código inválido!");
   }
   return Search();
+}
+
+// Every code typed in a list is looked up, as a single code would be.
+bool TEdit_Codigo_Search_VYN::ValidaSelecao() {
+  ICodeLookup* l = Lookup ? nullptr : ProcessContext().CodeLookup;
+  for (auto& [texto, codigo] : selecao_) {
+    TCodigoRegistro reg;
+    const bool ok = Lookup ? Lookup(*this, codigo, reg) : (!l || l->Lookup(*this, codigo, reg));
+    if (!ok && !AceitaNaoCadastrado) return Reject("Código " + std::to_string(codigo) + " não encontrado!");
+    if (ok && !reg.Nome.empty()) texto = std::to_string(codigo) + " - " + reg.Nome;
+  }
+  validated_ = true;
+  validated_text_ = Text();
+  return true;
 }
 
 void TEdit_Codigo_Search_VYN::DoExit() {

@@ -81,7 +81,8 @@ class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
   TNotifyEvent OnBeforeSearch;
   TAfterSearchEvent AfterSearch;
 
-  // Typing keeps digits only.
+  // Typing keeps digits only; digits parted by separators ("1,2") are several codes, never one:
+  // refused on exit, or, where several codes are taken, a list parted by ";" selects them.
   void SetText(std::string t) override;
   int64_t Codigo() const;              // 0 when empty
   int64_t ValorInteger() const { return Codigo(); }
@@ -122,6 +123,9 @@ class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
 
  private:
   bool Reject(std::string message);
+  bool ValidaSelecao();
+  bool varios_ = false;           // the text holds several codes
+  bool selecaoDoTexto_ = false;   // the selection came from a typed list
   bool found_ = false;
   bool rejeitado_ = false;
   bool validated_ = false;

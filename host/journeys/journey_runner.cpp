@@ -13,11 +13,13 @@
 #include <iterator>
 #include <map>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
+#include <zip.h>
 
 #include "framework/data/fb_database.h"
 #include "testing/fake_http_server.h"
@@ -29,6 +31,22 @@ namespace fs = std::filesystem;
 using nlohmann::json;
 
 using TSaida = vyn::TSaidaProcesso;
+
+// A package of parts ({"zip": {"xl/workbook.xml": "<workbook>...", ...}}): a workbook as a
+// spreadsheet program saves it.
+void EscrevePacote(const fs::path& arquivo, const json& partes) {
+  int erro = 0;
+  zip_t* z = zip_open(arquivo.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &erro);
+  ASSERT_NE(z, nullptr) << arquivo;
+  std::vector<std::string> textos;
+  textos.reserve(partes.size());
+  for (const auto& [nome, texto] : partes.items()) {
+    textos.push_back(texto.get<std::string>());
+    zip_source_t* src = zip_source_buffer(z, textos.back().data(), textos.back().size(), 0);
+    ASSERT_GE(zip_file_add(z, nome.c_str(), src, ZIP_FL_OVERWRITE), 0) << nome;
+  }
+  ASSERT_EQ(zip_close(z), 0) << arquivo;
+}
 
 // Replaces every "{key}" of the journey's text with its value.
 std::string Substitui(std::string t, const std::map<std::string, std::string>& valores) {
@@ -156,6 +174,10 @@ void EscreveArquivos(const json& j, const fs::path& dir, const std::map<std::str
   for (const auto& [nome, conteudo] : arquivos.items()) {
     const fs::path p = dir / nome;
     fs::create_directories(p.parent_path());
+    if (conteudo.is_object() && conteudo.contains("zip")) {
+      EscrevePacote(p, conteudo.at("zip"));
+      continue;
+    }
     const bool win1252 = conteudo.is_object() && conteudo.value("encoding", "") == "WIN1252";
     const std::string texto = Substitui(conteudo.is_object() ? conteudo.at("text").get<std::string>()
                                                             : conteudo.get<std::string>(), valores);
@@ -224,6 +246,13 @@ void TJornada::TestBody() {
   for (const json& p : j.value("requests", json::array())) VerificaPedidos(fakes, p);
   const json conteudos = j.value("files_contain", json::object());
   for (const auto& [nome, textos] : conteudos.items()) VerificaArquivo(dir / Substitui(nome, valores), textos);
+  for (const auto& [padrao, quantos] : j.value("files_out", json::object()).items()) {
+    const std::regex re(padrao);
+    int achados = 0;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+      if (e.is_regular_file() && std::regex_match(fs::relative(e.path(), dir).string(), re)) ++achados;
+    EXPECT_EQ(achados, quantos.get<int>()) << "arquivos que casam com " << padrao;
+  }
   {
     vyn::TDatabase banco;
     banco.Open(db);

@@ -152,7 +152,9 @@ void TAutoThreadPedidosBI::Execute() {
   } libera{*this};
 
   const auto it = Parametros.find("pedidos");
-  if (it == Parametros.end() || !it->is_array()) return;
+  // A run told nothing it can answer is refused, not ended as if every request were answered.
+  if (it == Parametros.end() || !it->is_array())
+    throw std::invalid_argument("O parâmetro \"pedidos\" deve ser uma lista de pedidos, como [{\"id\": \"1\", \"tipo\": \"1\"}].");
   for (const auto& pedido : *it) {
     const int id = Inteiro(pedido, "id");
     const int tipo = Inteiro(pedido, "tipo");

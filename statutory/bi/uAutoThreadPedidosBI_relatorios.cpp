@@ -211,9 +211,7 @@ void PreencheTela(TfrRelatorio_Padrao_VYN& tela, int codEmp, const std::vector<T
 
 // The screen's export into a file named by its caption and the moment, in the program's temp folder.
 std::string ExportaArquivo(TfrRelatorio_Padrao_VYN& tela, const char* extensao) {
-  std::string nome;
-  for (char c : tela.Caption())
-    if (std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos) nome += c;
+  const std::string nome = fEliminaCaracteresEspeciais(tela.Caption());
   std::string agora = fmt::format("{}", Now().Value);
   agora = ReplaceAll(ReplaceAll(agora, ",", ""), ".", "");
   const fs::path pasta = fs::path(ProcessContext().ProgramFolder) / "temp";
@@ -355,7 +353,17 @@ void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
   };
 
   const std::vector<TParametro> partes = SeparaParametros(pedido.Parametros);
-  if (!partes.empty()) TItemDeMenu::CallChangeSistema(SistemaPorNome(partes.front().Valor));
+  // A module no one knows is the request's own fault: left waiting, it would end every later run
+  // before the requests behind it.
+  int sistema = -1;
+  try {
+    if (!partes.empty()) sistema = SistemaPorNome(partes.front().Valor);
+  } catch (const std::invalid_argument& e) {
+    InsereResultado(0, "Erro ao rodar pedido: " + std::string(e.what()));
+    pSetPedidoPronto();
+    return;
+  }
+  if (sistema >= 0) TItemDeMenu::CallChangeSistema(sistema);
 
   std::string erroAntes;
   TForm_VYN* form = CarregaTelaRelatorio(nomeRel, partes.size() > 1 ? Trim(partes[1].Valor) : "", tipoSaida, erroAntes);

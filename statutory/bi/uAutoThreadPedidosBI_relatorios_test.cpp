@@ -158,13 +158,14 @@ TEST_F(PedidosBIRelatoriosTest, DataRowsFollowTheParametersAndEveryOutcomeMarksT
   EXPECT_EQ(MenuSistema().Sistema, 1);
 }
 
-TEST_F(PedidosBIRelatoriosTest, AnUnknownModuleLeavesTheRequestWaitingAndEndsTheRun) {
+TEST_F(PedidosBIRelatoriosTest, AnUnknownModuleIsAnsweredAndTheNextRequestStillRuns) {
   Pedido(1, "TfrRelatorioTesteBI", "sistema=tsNaoExiste", 1);
-  TAutoThreadPedidosBI task;
-  task.Parametros["pedidos"] = {{{"id", "1"}, {"tipo", "3"}}};
-  EXPECT_ANY_THROW(task.ExecuteTask());
-  EXPECT_EQ(Pronto(1), 0);
-  EXPECT_TRUE(Linhas(1).empty());
+  Pedido(2, "TfrNaoExiste", "sistema=tsContabil", 1);
+  Roda({1, 2});
+  EXPECT_EQ(Linhas(1), (std::vector<std::pair<int, std::string>>{
+                           {0, "Erro ao rodar pedido: Sistema desconhecido: tsNaoExiste"}}));
+  EXPECT_EQ(Pronto(1), 1);
+  EXPECT_EQ(Pronto(2), 1);
   EXPECT_FALSE(WP_SEQUENCIARELATORIO().Executando);
 }
 

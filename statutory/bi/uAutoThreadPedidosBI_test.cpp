@@ -20,6 +20,10 @@ class PedidosBITest : public CompanyDatabaseTest {
     Lanca(1, 2, "2024-03-05", 10, 300, "250.5");
     Lanca(2, 1, "2024-01-20", 11, 300, "99.9999");
     Lanca(1, 3, "2024-04-01", 10, 300, "7");  // outside the period
+    Lanca(1, 4, "2024-01-25", 300, 20, "100.1233");  // a return of revenue, paid from cash
+    for (auto [conta, classificacao] : {std::pair{10, "4.1.1.01"}, {11, "4.1.1.02"}, {20, "1.1.1.01"}, {300, "3.1.1.01"}})
+      Db().Execute("INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDCTALON) VALUES (0, ?, ?)",
+                   {Variant(conta), Variant(classificacao)});
   }
   void Lanca(int emp, int chave, const char* data, int debito, int credito, const char* valor) {
     Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
@@ -61,18 +65,20 @@ TEST_F(PedidosBITest, AnswersRequestsInOrderEachUnderItsOwnId) {
   EXPECT_EQ(Pronto(8), 1);
   EXPECT_EQ(Pronto(9), 0);  // unknown kind: untouched
   EXPECT_EQ(Pronto(10), 1);
-  // Without the detail the branch's movement counts under the head office.
+  // Without the detail the branch's movement counts under the head office. Result accounts only,
+  // revenue positive and net of its return, expenses negative; the cash account is not in it.
   EXPECT_EQ(Valor("SELECT BDVALOR FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7 AND BDCODEMP = 1 AND BDCONTA = 300"),
-            Currency::ParseSQL("-1350.6233"));
+            Currency::ParseSQL("1250.5"));
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7 AND BDCONTA = 20"), Currency());
   EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7 AND BDCODEMP = 2"), Currency());
   EXPECT_EQ(Valor("SELECT BDVALOR FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 10 AND BDCODEMP = 2 AND BDCONTA = 11"),
-            Currency::ParseSQL("99.9999"));
+            Currency::ParseSQL("-99.9999"));
   EXPECT_EQ(Valor("SELECT BDVALOR FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 10 AND BDCODEMP = 1 AND BDCONTA = 10"),
-            Currency::ParseSQL("1250.6234"));
+            Currency::ParseSQL("-1250.6234"));
   // Revenue month by month, head office and branch summed, a month without entries as zero.
   auto fat = Db().QueryAll("SELECT BDREF, BDVALOR FROM TPEDIDOS_BI_FAT_RESULTADOS WHERE BDID = 8 ORDER BY BDREF");
   ASSERT_EQ(fat.Rows.size(), 3u);
-  EXPECT_EQ(fat.Rows[0][1].AsCurrency(), Currency::ParseSQL("1100.1233"));
+  EXPECT_EQ(fat.Rows[0][1].AsCurrency(), Currency::ParseSQL("1000"));   // net of the return
   EXPECT_EQ(fat.Rows[1][1].AsCurrency(), Currency());
   EXPECT_EQ(fat.Rows[2][0].AsInteger(), 202403);
   EXPECT_EQ(fat.Rows[2][1].AsCurrency(), Currency::ParseSQL("250.5"));
@@ -81,6 +87,7 @@ TEST_F(PedidosBITest, AnswersRequestsInOrderEachUnderItsOwnId) {
 TEST_F(PedidosBITest, BadInputEndsTheRunAndKeepsWhatWasAnswered) {
   Roda(nlohmann::json::array());
   EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS"), Currency());
+  Roda("1", true);   // not a list of requests
 
   Pedido(1, 1);
   Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN) VALUES (1, 1, '2024-01-01', '2024-01-31')");
@@ -95,6 +102,19 @@ TEST_F(PedidosBITest, BadInputEndsTheRunAndKeepsWhatWasAnswered) {
   Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN) VALUES (2, 0, '2024-01-01', '2024-01-31')");
   Roda({{{"id", "2"}, {"tipo", "1"}}}, true);
   EXPECT_EQ(Pronto(2), 1);
+
+  // A formula plan this installation does not compute is refused, not answered without it.
+  Pedido(3, 1);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN, BDPLANO) VALUES (3, 1, '2024-01-01', '2024-01-31', 4)");
+  try {
+    TAutoThreadPedidosBI task;
+    task.Parametros["pedidos"] = {{{"id", "3"}, {"tipo", "1"}}};
+    task.ExecuteTask();
+    ADD_FAILURE() << "BDPLANO 4 foi respondido";
+  } catch (const std::exception& e) {
+    EXPECT_NE(std::string(e.what()).find("BDPLANO = 4"), std::string::npos) << e.what();
+  }
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 3"), Currency());
 }
 
 

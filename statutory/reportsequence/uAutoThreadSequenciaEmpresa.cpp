@@ -65,6 +65,13 @@ void TAutoThreadSequenciaEmpresa::Executa(bool colaborador) {
   const TPeriodo periodo = GetPeriodo(tipo, agora, anterior);
   auto& estado = WP_SEQUENCIARELATORIO();
   estado.WP_SALVAR_NA_CENTRAL_DA_FOLHA = false;
+  // "1" exports each screen's output on its own; the run's setting, given back when it ends.
+  struct TExportarComo {
+    TEstadoSequenciaRelatorio& e;
+    std::string antes;
+    ~TExportarComo() { e.ExportarComo = antes; }
+  } exportarComo{estado, estado.ExportarComo};
+  estado.ExportarComo = GetParametro("cbExportarComo");
 
   TfrRelSequenciaRelatorios* tela = colaborador
                                         ? static_cast<TfrRelSequenciaRelatorios*>(

@@ -184,6 +184,39 @@ TEST_F(TarefaSequenciaTest, BadParametersFailBeforeAnyRunAndUnknownFileKindsExpo
   EXPECT_TRUE(Arquivos().empty());
 }
 
+// A scheduled run never ends as a success when it produced nothing: an unknown company fails, a
+// screen that cannot open is an inconsistency; "cbExportarComo" "1" writes each output apart.
+TEST_F(TarefaSequenciaTest, RunsThatProduceNothingSaySoAndSeparateExportWritesEachOutput) {
+  auto semEmpresa = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202403"}, {"cbPeriodo", "0"},
+                                                         {"edCODMODELO", "12"}, {"cod_empresa", "99"},
+                                                         {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"}});
+  EXPECT_ANY_THROW(semEmpresa->ExecuteTask());
+  EXPECT_EQ(semEmpresa->StatusExecucao(), tscErro);
+  EXPECT_NE(semEmpresa->MensagemExecucao().find("99"), std::string::npos) << semEmpresa->MensagemExecucao();
+
+  MenuSistema().Entradas.push_back({1, "mnSumiu", "Sumiu", "TfrNaoRegistrada", 2});
+  Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (14, 'Quebrada', 1)");
+  Db().Execute("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS) "
+               "VALUES (14, 1, 1, 'Sumiu', 'mnSumiu', 2)");
+  auto quebrada = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202403"}, {"cbPeriodo", "0"},
+                                                       {"edCODMODELO", "14"}, {"cod_empresa", "1"},
+                                                       {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"}});
+  quebrada->ExecuteTask();
+  EXPECT_EQ(quebrada->StatusExecucao(), tscInconsistente);
+  EXPECT_FALSE(quebrada->MensagemExecucao().empty());
+
+  auto separada = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202403"}, {"cbPeriodo", "0"},
+                                                       {"edCODMODELO", "12"}, {"cod_empresa", "1"},
+                                                       {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"},
+                                                       {"cbExportarComo", "1"}});
+  separada->ExecuteTask();
+  EXPECT_EQ(separada->StatusExecucao(), tscSucesso) << separada->MensagemExecucao();
+  auto arquivos = Arquivos();
+  ASSERT_EQ(arquivos.size(), 1u);
+  EXPECT_NE(arquivos[0].filename().string().find("Sequência 12"), std::string::npos) << arquivos[0];
+  EXPECT_TRUE(WP_SEQUENCIARELATORIO().ExportarComo.empty());
+}
+
 TEST_F(TarefaSequenciaTest, EmployeeTaskRunsOncePerEmployeeOfTheChosenSituation) {
   // One file per employee (the PDF button of the employee screen), active employees only.
   auto t = Tarefa<TAutoThreadSequenciaColaborador>({{"referencia", "202403"}, {"cbPeriodo", "0"},

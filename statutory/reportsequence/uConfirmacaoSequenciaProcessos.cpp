@@ -1,5 +1,6 @@
 #include "statutory/reportsequence/uConfirmacaoSequenciaProcessos.h"
 
+#include "framework/ui/control.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/screen_user_config.h"
 
@@ -9,6 +10,11 @@ using namespace vyn;
 
 TfrConfirmacaoSequenciaProcessos::TfrConfirmacaoSequenciaProcessos(TComponent* owner) : TForm_VYN(owner) {
   SetCaption("Confirmação");
+  lbPrezado = CriaRotulo(*this, "lbPrezado", "Prezado usuário:");
+  lbTexto = CriaRotulo(*this, "lbTexto",
+                       "Antes de iniciar o uso da sequência de processos, por favor leia o FAQ. Ele está acessível "
+                       "através do botão abaixo e  através do botão de FAQ na própria tela da sequência de processos.");
+  lbLiberacao = CriaRotulo(*this, "lbLiberacao", "Após a confirmação de leitura do FAQ, as funcionalidades serão liberadas.");
   LinkLabel_Padrao_VYN1 = Create<TButtonControl>();
   LinkLabel_Padrao_VYN1->SetName("LinkLabel_Padrao_VYN1");
   LinkLabel_Padrao_VYN1->SetCaption("Acesse o FAQ aqui");

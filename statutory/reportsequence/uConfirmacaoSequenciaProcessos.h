@@ -11,6 +11,9 @@ class TfrConfirmacaoSequenciaProcessos : public vyn::TForm_VYN {
   explicit TfrConfirmacaoSequenciaProcessos(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrConfirmacaoSequenciaProcessos"; }
 
+  vyn::TLabel* lbPrezado;
+  vyn::TLabel* lbTexto;
+  vyn::TLabel* lbLiberacao;
   vyn::TButtonControl* LinkLabel_Padrao_VYN1;   // "Acesse o FAQ aqui"
   vyn::TCheckBox* ckConfirmar;
   vyn::TButton* btOk;

@@ -144,10 +144,12 @@ void TfrRelSequenciaRelatorios::FormShow() {
 
 void TfrRelSequenciaRelatorios::FormClose(TCloseAction& action) {
   TfrRelatorio_Padrao_VYN::FormClose(action);
+  RemovePastasEmail();
   ScreenUserConfig->SalvarParaUsuario("spLimpaCampos", spLimpaCampos->Down ? "True" : "False");
 }
 
 void TfrRelSequenciaRelatorios::FormDestroy() {
+  RemovePastasEmail();
   TfrRelatorio_Padrao_VYN::FormDestroy();
   setProtocoloSequenciaProcesso(this, true);
 }
@@ -197,10 +199,7 @@ TDadosSequencial* TfrRelSequenciaRelatorios::getDadosSequencial(int index) const
 TItemDeMenu* TfrRelSequenciaRelatorios::getItemDeMenu(int index) const { return getDadosSequencial(index)->ItemMenu; }
 
 std::string TfrRelSequenciaRelatorios::getNomeModelo() const {
-  std::string nome;
-  for (char c : edNomeModelo->Text())
-    if (std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos) nome += c;
-  return Trim(nome);
+  return Trim(fEliminaCaracteresEspeciais(edNomeModelo->Text()));
 }
 
 std::string TfrRelSequenciaRelatorios::getNomeUsuarioAtual() const {

@@ -144,6 +144,8 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   virtual std::unique_ptr<vyn::TTipoSequenciaRelatorioPadrao> CriarTipoSequencia(int tipo);
 
   // Run.
+  bool ValidaEmpresa();
+  void AvisaSemEntidades();
   bool ValidaESetaAgrupamento(vyn::TPrintType tipo);
   void PercorreTelas(vyn::TComponent* sender);
   void PreencheForm(vyn::TDadosAdicionaisSeqRel& dados, TDadosSequencial& item, vyn::TForm_VYN& form,
@@ -159,6 +161,9 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
                 const std::vector<vyn::TRelatorioPDF>* pdfs, const std::vector<std::string>* paginas);
   void JuntarArquivosPDF(std::vector<vyn::TRelatorioPDF> pdfs, const std::string& principal, bool semPrincipal);
   std::string formatPathSequenciaRel(const std::string& nome, const std::string& extensao) const;
+  // Removes the work folders of the attachments of the e-mails of the run (also when the screen
+  // closes with a run that never sent them).
+  void RemovePastasEmail();
   void AddArquivoBancoSequenciaRelatorio(const std::string& arquivo, const std::string& descricao);
 
   // Model.
@@ -203,6 +208,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   bool FDeveGravarLog = false;
   bool FOcorreuInconsistenciaTARVO = false;
   vyn::TDAOFactory* FSQL = nullptr;   // the run's entities
+  std::vector<std::string> FPastasEmail;
   std::vector<bool> habilitadas_;
   std::vector<TDadosSequencial*> objetos_;
   std::string FUltimoBalao;

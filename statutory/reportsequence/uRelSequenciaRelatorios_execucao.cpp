@@ -2,6 +2,7 @@
 // is opened, filled with the entity, the period and its saved values, and run through its sequence
 // hooks; the outputs are collected and exported.
 #include <filesystem>
+#include <stdexcept>
 
 #include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
@@ -31,15 +32,28 @@ std::string ComBarra(const std::string& pasta) {
 std::string DataTraco(TDateTime d) { return ReplaceAll(FormatDate("dd/mm/yyyy", d), "/", "-"); }
 // A date edit set from a date text in its own format (a reference edit takes MM/YYYY).
 void SetDataStrRespeitandoTipo(TEdit_Date_Padrao_VYN& ed, TDateTime d) { ed.SetData(d); }
-std::string CleanFileName(const std::string& s) {
-  std::string out;
-  for (char c : s)
-    if (std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos) out += c;
-  return out;
-}
 }  // namespace
 
+// A run over nothing says so, rather than ending as if it had produced its outputs.
+void TfrRelSequenciaRelatorios::AvisaSemEntidades() {
+  const std::string msg = "Nenhum registro encontrado para executar a sequência com os filtros informados.";
+  if (IsUnattended()) RegistraInconsistenciaExecucao(msg);
+  else Inconsistencias_VYN->Add_Atencao(msg);
+}
+
+// The company field is checked before anything runs: a code that names no company, or several
+// codes where one is taken, stops the run with its reason.
+bool TfrRelSequenciaRelatorios::ValidaEmpresa() {
+  if (edCODEMP->Validate()) return true;
+  const std::string msg = edCODEMP->Mensagem();
+  if (IsUnattended()) throw std::runtime_error(lbCODEMP->Caption() + " " + msg);
+  DlgWarOk(msg);
+  if (edCODEMP->CanFocus()) edCODEMP->SetFocus();
+  return false;
+}
+
 void TfrRelSequenciaRelatorios::spPreviaImpressaoClick(TComponent* sender) {
+  if (!ValidaEmpresa()) return;
   const std::string temp = ComBarra(ProcessContext().ProgramFolder) + "temp";
   fs::create_directories(temp);
   FDeveGravarLog = true;
@@ -83,7 +97,7 @@ void TfrRelSequenciaRelatorios::spPreviaImpressaoClick(TComponent* sender) {
 bool TfrRelSequenciaRelatorios::ValidaESetaAgrupamento(TPrintType tipo) {
   if (IsUnattended()) {
     FAgruparRelatorios = tarPorTipo;
-    // The scheduled run's own parameter; the tasks of this module do not set it.
+    // The scheduled run's "cbExportarComo", which the sequence tasks hand over.
     if (WP_SEQUENCIARELATORIO().ExportarComo == "1") FAgruparRelatorios = tarIndividual;
   } else if (tipo == ptVideo || tipo == ptImpressora) {
     FAgruparRelatorios = tarTotal;
@@ -149,6 +163,7 @@ void TfrRelSequenciaRelatorios::CustomPrepareReport(TComponent* sender, TRelator
   if (proprioSQL) FSQL = Create<TDAOFactory>();
   FSQL->CommandText(FTipoSequencia->GetSQL());
   const int total = FSQL->RecordCount();
+  if (total == 0) AvisaSemEntidades();
   for (FSQL->First(); !FSQL->Eof() && !FStatusProcesso->getCancel(); FSQL->Next()) {
     FTipoSequencia->PreencheMultiSelecao(*FSQL);
     FStatusProcesso->setPrimaryMaxProgress(total);
@@ -163,7 +178,10 @@ void TfrRelSequenciaRelatorios::CustomPrepareReport(TComponent* sender, TRelator
   }
   if (!IsUnattended() && !Inconsistencias_VYN->IsEmpty()) Inconsistencias_VYN->Execute();
   FDadosFinais->AjustaPaginasBaseZero();
-  if (FPrintType != ptVideo && !estado.ExportarIndividualmente) RealizarExportacao(FPrintType);
+  // A screen that exports its own output apart leaves nothing in the collector; what the others
+  // left is written (or published) apart here, never dropped.
+  const bool coletou = !FDadosFinais->Relatorios.empty() || !FDadosFinais->PDFs.empty();
+  if (FPrintType != ptVideo && (!estado.ExportarIndividualmente || coletou)) RealizarExportacao(FPrintType);
 }
 
 TDadosAdicionaisSeqRel TfrRelSequenciaRelatorios::MontaDadosAdicionais(TDadosSequencial& item, TComponent* sender) {
@@ -218,7 +236,7 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
   TPublicas::SetReferencia(ref);
   ProcessContext().Referencia = ref;
   if (!FCaminhoExportacao.empty())
-    estado.PrefixoArquivo = FCaminhoExportacao + Trim(CleanFileName(FTipoSequencia->getDescricaoExportacao())) + " - ";
+    estado.PrefixoArquivo = FCaminhoExportacao + Trim(fEliminaCaracteresEspeciais(FTipoSequencia->getDescricaoExportacao())) + " - ";
   const int n = static_cast<int>(clSequencia->Items.size());
   for (int i = 0; i < n; ++i) {
     FOcorreuInconsistenciaTARVO = false;
@@ -257,7 +275,10 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
     }
     estado.TemConfiguracao = item->TemConfiguracaoDeTela;
     ISequenciaTela* seq = form ? form->SequenciaTela() : nullptr;
-    if (!seq) continue;
+    if (!seq) {
+      problema(tisErro, "A tela " + item->ItemMenu->getCaption() + " não pôde ser aberta para a sequência.");
+      continue;
+    }
     try {
       dados.NomeRelatorio = form->Caption();
       FCodigoOrdem = item->Chave;

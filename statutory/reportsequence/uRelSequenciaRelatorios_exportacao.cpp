@@ -28,6 +28,12 @@ std::string PastaDeTrabalho() {
   fs::create_directories(p);
   return p.string() + "/";
 }
+// A file in the folder of `base` named by the rest of base's name and `resto`: names of companies,
+// screens and models may hold characters no file name takes ("Comércio S/A").
+std::string NoArquivo(const std::string& base, const std::string& resto) {
+  const fs::path p(base);
+  return (p.parent_path() / fEliminaCaracteresEspeciais(p.filename().string() + resto)).string();
+}
 struct RemovePasta {
   std::string pasta;
   ~RemovePasta() {
@@ -84,7 +90,7 @@ void TfrRelSequenciaRelatorios::RealizarExportacao(TPrintType tipo) {
   bool exportou = false;
   if (FAgruparRelatorios == tarPorTipo) {
     for (const auto& g : AgruparPorTipo()) {
-      const std::string nome = formatPathSequenciaRel(SemExtensao(FFileNameOriginal) + g.Dados.Chave + nomeSaida, ext);
+      const std::string nome = formatPathSequenciaRel(NoArquivo(SemExtensao(FFileNameOriginal), g.Dados.Chave + nomeSaida), ext);
       FFiltroPDF.AbrirAposExportar = false;
       Exportar(nome, g.Dados, g.PDFs.empty() ? nullptr : &g.PDFs, &g.Paginas);
       FFiltroPDF.AbrirAposExportar = abrirDepois;
@@ -95,14 +101,14 @@ void TfrRelSequenciaRelatorios::RealizarExportacao(TPrintType tipo) {
   } else if (FAgruparRelatorios == tarIndividual) {
     const std::string codigo = std::to_string(FSEQRELMGR->GetSEQUENCIA());
     for (const auto& r : FDadosFinais->Relatorios) {
-      const std::string nome = FCaminhoExportacao + r.Dados.Chave + " - " + r.Nome + " Sequência " + codigo + ext;
+      const std::string nome = NoArquivo(FCaminhoExportacao, r.Dados.Chave + " - " + r.Nome + " Sequência " + codigo + ext);
       auto paginas = r.CriaListaPaginas();
       Exportar(nome, r.Dados, nullptr, &paginas);
     }
     // Each PDF output keeps its own name in the run's folder (or its own mail or publication).
     for (const auto& pdf : FDadosFinais->PDFs) {
-      const std::string nome = FCaminhoExportacao + pdf.Dados.Chave + " - " + fs::path(pdf.Arquivo).stem().string() +
-                               " Sequência " + codigo + ".pdf";
+      const std::string nome = NoArquivo(FCaminhoExportacao, pdf.Dados.Chave + " - " + fs::path(pdf.Arquivo).stem().string() +
+                                                                " Sequência " + codigo + ".pdf");
       std::vector<TRelatorioPDF> um{pdf};
       um.front().Posicao = 0;
       const std::vector<std::string> nenhuma;
@@ -117,7 +123,7 @@ void TfrRelSequenciaRelatorios::RealizarExportacao(TPrintType tipo) {
   } else {
     const bool comPDF = !FDadosFinais->PDFs.empty();
     FFiltroPDF.AbrirAposExportar = false;
-    const std::string nome = SemExtensao(FFileNameOriginal) + nomeSaida + ext;
+    const std::string nome = NoArquivo(SemExtensao(FFileNameOriginal), nomeSaida + ext);
     const std::vector<std::string>* todas = nullptr;
     std::vector<std::string> paginas;
     for (size_t i = 0; i < FReport.Paginas.size(); ++i) paginas.push_back(std::to_string(i));
@@ -142,7 +148,14 @@ void TfrRelSequenciaRelatorios::RealizarExportacao(TPrintType tipo) {
       if (!IsUnattended()) Inconsistencias_VYN->Execute();
     }
   }
-  if (tipo == ptEML) TfrRelatorio_Padrao_VYN::Exportar(FReport, "", nullptr);
+  if (tipo == ptEML) {
+    // The attachments' work folders go once the mail is out, also when sending failed.
+    struct TLimpa {
+      TfrRelSequenciaRelatorios& t;
+      ~TLimpa() { t.RemovePastasEmail(); }
+    } limpa{*this};
+    TfrRelatorio_Padrao_VYN::Exportar(FReport, "", nullptr);
+  }
   if (exportou) FPrintType = ptNenhum;
 }
 
@@ -157,16 +170,18 @@ void TfrRelSequenciaRelatorios::Exportar(const std::string& arquivo, const TDado
   };
   if (FPrintType == ptVynReport) {
     RemovePasta pasta{PastaDeTrabalho()};
-    std::string proprio = dados.NomeArquivo.empty() ? fs::path(arquivo).stem().string() : dados.NomeArquivo;
+    std::string proprio = fEliminaCaracteresEspeciais(dados.NomeArquivo.empty() ? fs::path(arquivo).stem().string()
+                                                                                : dados.NomeArquivo);
     if (fs::path(proprio).extension() != ".pdf") proprio += ".pdf";
-    const std::string destino = pasta.pasta + fs::path(proprio).filename().string();
+    const std::string destino = pasta.pasta + proprio;
     exportaPDF(destino);
     FGestaoWebVarku->Arquivo = destino;
     FGestaoWebVarku->Descricao = dados.Chave;
     if (FGestaoWebVarku->EnviaRelatorioNuvem(FEnviarEmailVYNReport)) ++FQuantidadeVYNReport;
     else OnInconsistencia(tisAtencao, "Não foi possível enviar para WEB. " + FGestaoWebVarku->Erro);
   } else if (FPrintType == ptEML) {
-    const std::string destino = PastaDeTrabalho() + fs::path(arquivo).stem().string() + ".pdf";
+    FPastasEmail.push_back(PastaDeTrabalho());
+    const std::string destino = FPastasEmail.back() + fs::path(arquivo).stem().string() + ".pdf";
     exportaPDF(destino);
     FListaArquivosEmail.push_back(dados.DadosEmail.GerarNomeParaLista(destino));
   } else if (FPrintType == ptPDF) {
@@ -185,6 +200,14 @@ void TfrRelSequenciaRelatorios::Exportar(const std::string& arquivo, const TDado
     }
   }
   setProtocoloSequenciaProcesso(this, true);
+}
+
+void TfrRelSequenciaRelatorios::RemovePastasEmail() {
+  for (const auto& pasta : FPastasEmail) {
+    std::error_code ec;
+    fs::remove_all(pasta, ec);
+  }
+  FPastasEmail.clear();
 }
 
 void TfrRelSequenciaRelatorios::JuntarArquivosPDF(std::vector<TRelatorioPDF> pdfs, const std::string& principal,
