@@ -246,7 +246,8 @@ void TJornada::TestBody() {
   for (const json& p : j.value("requests", json::array())) VerificaPedidos(fakes, p);
   const json conteudos = j.value("files_contain", json::object());
   for (const auto& [nome, textos] : conteudos.items()) VerificaArquivo(dir / Substitui(nome, valores), textos);
-  for (const auto& [padrao, quantos] : j.value("files_out", json::object()).items()) {
+  const json produzidos = j.value("files_out", json::object());
+  for (const auto& [padrao, quantos] : produzidos.items()) {
     const std::regex re(padrao);
     int achados = 0;
     for (const auto& e : fs::recursive_directory_iterator(dir))
