@@ -317,6 +317,10 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   auto* conf = TCONF_CONTAS_ONLINEMGR::CreateMgr(this);
   TLiberaAoSair liberaConf{this, conf};
   conf->getConsultaVariasContas(plano, 0, ReferenciaInicial, kClassificacaoPagamento, true, true, false, -1);
+  // A range that starts before the configuration does still has payments it covers: its accounts as
+  // of the range's last month (the settlement checks them at each payment's date).
+  if (conf->IsEmpty() && ReferenciaFinal != ReferenciaInicial)
+    conf->getConsultaVariasContas(plano, 0, ReferenciaFinal, kClassificacaoPagamento, true, true, false, -1);
   for (conf->First(); !conf->Eof() && !conf->FieldByName("BDCHAVEVINC").IsNull();) conf->Next();
   if (conf->Eof()) conf->First();
   const int chaveConf = conf->GetCHAVE();

@@ -224,6 +224,15 @@ TEST_F(ImpostosOmieTest, SettlementWarningsOfAnInteractiveRunArriveOnceEachUnder
   EXPECT_NE(lista_->Itens()[1].Caption.find("103"), std::string::npos) << lista_->Itens()[1].Caption;
 }
 
+TEST_F(ImpostosOmieTest, ARangeStartingBeforeTheAccountConfigurationSettlesWithItsLaterMonth) {
+  Db().Execute("update TCONF_CONTAS_ONLINE_REF set BDREFCTA = 202404 where BDCODPLANOONLINE = 1");
+  Movimentos({Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "30/04/2024")});
+  auto* e = Engine(2, false, true);
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 1) << (lista_->IsEmpty() ? "" : lista_->Itens().back().Caption);
+  EXPECT_EQ(Db().QueryValue("select BDCREDITO from VZEL_EMPRESAS_TLAN").AsInteger(), seed::kContaBanco);
+}
+
 TEST_F(ImpostosOmieTest, AnOwnPayableWhoseDueDateWasMovedInOmieStillSettlesItsGuide) {
   Movimentos({Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "10/05/2024"),
               Mov("VARKU_IMPOSTO_1_12_999", "05/05/2024", "10/05/2024")});   // no such guide
