@@ -101,7 +101,7 @@ void TfrExportacaoECF::ConfereCampos(bool livroCaixa, int t, int ano) {
   if (auto* c = FocoPendente; c && c->CanFocus() && !FalhaNaTarefa() && !semDialogos_) {
     try {
       c->SetFocus();
-    } catch (const std::exception&) {   // the field focused now refuses to be left: the user stays there
+    } catch (const EValidationError&) {   // the field focused now refuses to be left: the user stays there
     }
   }
 }
