@@ -101,7 +101,7 @@ void TfrExportacaoECF::ConfereCampos(bool livroCaixa, int t, int ano) {
   if (auto* c = FocoPendente; c && c->CanFocus() && !FalhaNaTarefa() && !semDialogos_) {
     try {
       c->SetFocus();
-    } catch (const std::exception&) {   // the field focused now refuses to be left: the user stays there
+    } catch (const EValidationError&) {   // the field focused now refuses to be left: the user stays there
     }
   }
 }
@@ -503,6 +503,11 @@ void TfrExportacaoECF::AddValorBens(const std::string& nome, const std::string& 
 
 namespace {
 constexpr int kSequenciaPadrao = 0;   // the saved default configuration's set
+
+void ApagaValoresPadrao(TSQLMGR& banco, int64_t emp) {
+  banco.CommandText("delete from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ? and BDSEQUENCIA = ?",
+                    ctExecute, {emp, kTela, kSequenciaPadrao});
+}
 }  // namespace
 
 void TfrExportacaoECF::mmSalvarConfigClick(TComponent*) {
@@ -514,8 +519,7 @@ void TfrExportacaoECF::mmSalvarConfigClick(TComponent*) {
   TSQLMGR banco(this);
   TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
   const int64_t emp = edCODEMP->Codigo();
-  banco.CommandText("delete from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ? and BDSEQUENCIA = ?",
-                    ctExecute, {emp, kTela, kSequenciaPadrao});
+  ApagaValoresPadrao(banco, emp);
   saveComponentsValue(kSequenciaPadrao);
   AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), kSequenciaPadrao);
   AddValorBens("edNomeBens", FNomeBens->Value(), kSequenciaPadrao);
@@ -531,8 +535,7 @@ void TfrExportacaoECF::mmLimparconfigClick(TComponent*) {
   TSQLMGR banco(this);
   TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
   const int64_t emp = edCODEMP->Codigo();
-  banco.CommandText("delete from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ? and BDSEQUENCIA = ?",
-                    ctExecute, {emp, kTela, kSequenciaPadrao});
+  ApagaValoresPadrao(banco, emp);
   banco.CommandText("delete from TEMPRESA_ITENSEXP_CONFIG where BDCODEMP = ? and BDTELA = ?", ctExecute, {emp, kTela});
   tr.Commit();
   spConfigPadraoRel->SetMarked(false);
