@@ -203,7 +203,8 @@ void TJornada::TestBody() {
   const json corridas = j.contains("runs") ? j.at("runs") : json::array({j});
   for (size_t i = 0; i < corridas.size(); ++i) Corre(corridas[i], i + 1, db, valores, ambiente, dir);
   for (const json& p : j.value("requests", json::array())) VerificaPedidos(fakes, p);
-  for (const auto& [padrao, quantos] : j.value("files_out", json::object()).items()) {
+  const json produzidos = j.value("files_out", json::object());
+  for (const auto& [padrao, quantos] : produzidos.items()) {
     const std::regex re(padrao);
     int achados = 0;
     for (const auto& e : fs::recursive_directory_iterator(dir))
