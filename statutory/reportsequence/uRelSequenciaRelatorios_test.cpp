@@ -205,6 +205,17 @@ TEST_F(SequenciaRelatoriosTest, ConfiguredValuesRunPerCompanyAndAFailingScreenDo
   EXPECT_EQ(tela_->GetValorConfiguradoTela("edNaoExiste"), "");
 }
 
+// A run that finds no company to run for says so instead of ending quietly.
+TEST_F(SequenciaRelatoriosTest, ARunOverNothingSaysSo) {
+  NovoModelo({0});
+  tela_->edDataIni->SetData(EncodeDate(2024, 3, 1));
+  tela_->edDataFim->SetData(EncodeDate(2024, 3, 31));
+  tela_->spPreviaImpressaoClick(tela_->spPrevia);
+  ASSERT_EQ(tela_->Inconsistencias_VYN->Itens().size(), 1u);
+  EXPECT_EQ(tela_->Inconsistencias_VYN->Itens()[0].Caption,
+            "Nenhum registro encontrado para executar a sequência com os filtros informados.");
+}
+
 TEST_F(SequenciaRelatoriosTest, ScheduledRunLeavesOneRowPerCleanScreenAndAStatusRow) {
   NovoModelo({0, 1, 2});
   auto& ctx = ProcessContext();
