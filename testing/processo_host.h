@@ -29,13 +29,15 @@ inline std::string LeArquivoTexto(const std::filesystem::path& p) {
 }
 
 // Runs exe with args (no shell: nothing is quoted or expanded) and the environment with `ambiente`
-// added or replacing its names; stdout and stderr are kept in `pasta` as <nome>.out and <nome>.err.
+// added or replacing its names, in `pasta` as its working folder (where a user's run leaves the files
+// it names without a folder); stdout and stderr are kept there as <nome>.out and <nome>.err.
 // Everything the child needs is built before the fork: threads of this process (loopback fakes)
 // keep running, and the child touches no lock they may hold.
 inline TSaidaProcesso ExecutaPrograma(const std::string& exe, const std::vector<std::string>& args,
                                       const std::map<std::string, std::string>& ambiente,
                                       const std::filesystem::path& pasta, const std::string& nome = "saida") {
   const std::filesystem::path out = pasta / (nome + ".out"), err = pasta / (nome + ".err");
+  const std::string trabalho = pasta.string();
   std::string programa = exe;
   std::vector<std::string> textos(args);
   std::vector<char*> argv{programa.data()};
@@ -53,7 +55,7 @@ inline TSaidaProcesso ExecutaPrograma(const std::string& exe, const std::vector<
   const pid_t pid = ::fork();
   if (pid == 0) {
     if (!std::freopen(out.c_str(), "w", stdout) || !std::freopen(err.c_str(), "w", stderr) ||
-        !std::freopen("/dev/null", "r", stdin))
+        !std::freopen("/dev/null", "r", stdin) || ::chdir(trabalho.c_str()) != 0)
       ::_exit(127);
     ::execve(programa.c_str(), argv.data(), envp.data());
     ::_exit(127);

@@ -4,6 +4,7 @@
 
 #include "framework/accounting/socios_mgr.h"
 #include "framework/component/process_context.h"
+#include "framework/core/registry_number.h"
 #include "framework/core/text.h"
 #include "framework/ui/inconsistencias.h"
 
@@ -20,6 +21,12 @@ long long CodigoInicial(const std::string& texto) {
   return std::stoll(t.substr(0, i));
 }
 std::string Flag(bool b) { return b ? "TRUE" : "FALSE"; }
+// A registered document compared as the sheet's is read: digits, with the leading zeros a number
+// lost put back.
+std::string ChaveDocumento(const std::string& documento) {
+  std::string d = RegistryNumberFromCell(documento);
+  return d.empty() ? OnlyDigits(documento) : d;
+}
 }  // namespace
 
 TImportacaoSocios::TImportacaoSocios(TComponent* owner, int codEmp, int tipoImportacao)
@@ -50,7 +57,8 @@ void TImportacaoSocios::Aviso(const std::string& texto) {
 int TImportacaoSocios::LocalizaNoConjunto(const std::string& doc) {
   TSociosMGR& s = *FDAOSocios;
   for (s.First(); !s.Eof(); s.Next())
-    if (OnlyDigits(s.FieldByName("BDCGCCEISOC").AsString()) == doc) return static_cast<int>(s.FieldByName("BDCODSOC").AsInteger());
+    if (ChaveDocumento(s.FieldByName("BDCGCCEISOC").AsString()) == doc)
+      return static_cast<int>(s.FieldByName("BDCODSOC").AsInteger());
   return 0;
 }
 
@@ -66,12 +74,12 @@ void TImportacaoSocios::CarregaDoBanco(int codSoc) {
 void TImportacaoSocios::SetRegistros() {
   FChaveSocio = 0;
   if (!FDAOSocios) return;
-  const std::string doc = OnlyDigits(FDocumento);
+  const std::string doc = ChaveDocumento(FDocumento);
   if (!existentesCarregados_) {
     TQueryResult r = FDAOSocios->Database().QueryAll("SELECT BDCODSOC, BDCGCCEISOC FROM TEMPRESAS_TSOC WHERE BDCODEMP = ?",
                                                      {codEmp_});
     for (const auto& row : r.Rows)
-      existentes_.emplace(OnlyDigits(row[1].AsString()), static_cast<int>(row[0].AsInteger()));
+      existentes_.emplace(ChaveDocumento(row[1].AsString()), static_cast<int>(row[0].AsInteger()));
     existentesCarregados_ = true;
   }
   // Already read from an earlier line of this sheet.

@@ -16,6 +16,14 @@
 
 namespace vyn {
 
+namespace {
+// A sheet column as the user names it: one to three letters ("A", "AB").
+bool ColunaDePlanilha(const std::string& letras) {
+  return !letras.empty() && letras.size() <= 3 &&
+         std::all_of(letras.begin(), letras.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
+}
+}  // namespace
+
 TfrCadastro_Padrao_Planilha_VYN::TfrCadastro_Padrao_Planilha_VYN(TComponent* owner)
     : TForm_VYN(owner),
       edCODGERADOR(Create<TEdit_Codigo_Search_VYN>()),
@@ -125,9 +133,7 @@ bool TfrCadastro_Padrao_Planilha_VYN::EditaColuna(const std::string& campo, cons
   std::string valor = Trim(texto);
   if (SameText(campo, "BDCOLUNA")) {
     valor = UpperCase(valor);
-    if (valor.empty() || valor.size() > 3 ||
-        !std::all_of(valor.begin(), valor.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
-      return false;
+    if (!ColunaDePlanilha(valor)) return false;
   } else if (SameText(campo, "BDCAMPO")) {
     auto it = std::find_if(campos_.begin(), campos_.end(),
                            [&](const std::string& c) { return c == texto || Trim(c) == valor; });
@@ -210,7 +216,7 @@ std::vector<std::pair<std::string, std::string>> TfrCadastro_Padrao_Planilha_VYN
   for (auto [letra, campo] : Colunas()) {
     letra = UpperCase(Trim(letra));
     if (letra.empty() && campo.empty()) continue;
-    if (letra.empty() || !std::all_of(letra.begin(), letra.end(), [](char c) { return c >= 'A' && c <= 'Z'; }))
+    if (!ColunaDePlanilha(letra))
       throw EValidacaoCadastro("Informe a coluna do campo " + campo + ".");
     if (!vistas.insert(letra).second) throw EValidacaoCadastro("A coluna " + letra + " foi informada duas vezes.");
     if (std::find(campos_.begin(), campos_.end(), campo) == campos_.end())

@@ -40,9 +40,15 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   edCODMODELO = edit("edCODMODELO");
   edCODMODELO->SetMaxLength(6);
   edCODMODELO->OnExit = [this](TComponent*) { edCODMODELOExit(); };
+  edCODMODELO->OnEnter = [this](TComponent*) {
+    if (Trim(edCODMODELO->Text()).empty()) ShowBalao(edCODMODELO, "Para criar um novo modelo vá para o campo ao lado");
+  };
   edNomeModelo = edit("edNomeModelo");
   edNomeModelo->SetHint("Nome do relatório");
   edNomeModelo->SetMaxLength(200);
+  edNomeModelo->OnExit = [this](TComponent*) {
+    if (FSEQRELMGR && FSEQRELMGR->Estado() == 1) ShowBalao(spInserir, "Clique aqui para adicionar processos na sequência");
+  };
   edCHAVEVYNREPORT = Create<TEdit_Codigo_Search_VYN>(tcYRKRelatorios);
   edCHAVEVYNREPORT->SetName("edCHAVEVYNREPORT");
   edCHAVEVYNREPORT->SetMaxLength(4);
@@ -68,6 +74,17 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   edDataEmissao->SetName("edDataEmissao");
   clSequencia = Create<TCheckListBox>();
   clSequencia->SetName("clSequencia");
+  CriaRotulo(*this, "lbCODMODELO", "Código:");
+  CriaRotulo(*this, "lbCHAVEVYNREPORT", "VynReport:");
+  CriaRotulo(*gbDadosEmissao, "lbDataIni", "Data inicial:");
+  CriaRotulo(*gbDadosEmissao, "lbDataFim", "Data final:");
+  CriaRotulo(*gbDadosEmissao, "lbReferencia", "Referência:");
+  CriaRotulo(*gbDadosEmissao, "lbDataEmissao", "Data de emissão:");
+  CriaRotulo(*this, "lbSequencia", "Sequência de processos:");
+  // The legend of the lines' images.
+  CriaRotulo(*this, "lbLegendaConfigurado", "Configurado pela sequência");
+  CriaRotulo(*this, "lbLegendaPadrao", "Configuração padrão");
+  CriaRotulo(*this, "lbLegendaSemPermissao", "Usuário sem permissão para execução");
   spInserir = CriaBotao(*this, "spInserir", "Inserir novos processos (Insert)");
   spRemover = CriaBotao(*this, "spRemover", "Remover processo selecionado (Delete)");
   spEditar = CriaBotao(*this, "spEditar", "Editar processo selecionado");
@@ -214,7 +231,10 @@ void TfrRelSequenciaRelatorios::setMexeuAlgo(bool v) {
 }
 
 void TfrRelSequenciaRelatorios::ShowBalao(TControl*, const std::string& texto) {
-  if (FQuantidadeVezesCadastrado < 5 && (getPermissoes(ClassName()) & tpInsert)) FUltimoBalao = texto;
+  if (FQuantidadeVezesCadastrado < 5 && (getPermissoes(ClassName()) & tpInsert)) {
+    FUltimoBalao = texto;
+    FTituloBalao.clear();
+  }
 }
 
 void TfrRelSequenciaRelatorios::ExecuteBalloonPermissions(unsigned direitos) {
@@ -224,6 +244,7 @@ void TfrRelSequenciaRelatorios::ExecuteBalloonPermissions(unsigned direitos) {
   if (!(direitos & tpUpdate)) t += "\r\n - alterar ";
   if (!(direitos & tpInsert)) t += "\r\n - incluir ";
   FUltimoBalao = t;
+  FTituloBalao = "Permissões do usuário";
 }
 
 void TfrRelSequenciaRelatorios::ChangeStatus() {

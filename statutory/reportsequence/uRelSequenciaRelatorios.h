@@ -120,6 +120,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   bool MexeuAlgo() const { return FMexeuAlgo; }
   int ChaveSequencia() const { return FChaveSequencia; }
   const std::string& UltimoBalao() const { return FUltimoBalao; }
+  const std::string& TituloBalao() const { return FTituloBalao; }
   const std::string& StatusTexto() const { return FStatusTexto; }
   TAgrupamentoDeRelatorios Agrupamento() const { return FAgruparRelatorios; }
   vyn::TDadosFinaisSeqRel* DadosFinais() const { return FDadosFinais.get(); }
@@ -212,6 +213,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   std::vector<bool> habilitadas_;
   std::vector<TDadosSequencial*> objetos_;
   std::string FUltimoBalao;
+  std::string FTituloBalao;
   std::string FStatusTexto;
 };
 

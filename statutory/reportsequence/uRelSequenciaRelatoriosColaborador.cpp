@@ -3,6 +3,7 @@
 #include "framework/core/text.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/control.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 
 namespace integracao {
@@ -23,6 +24,12 @@ TfrRelSequenciaRelatoriosColaborador::TfrRelSequenciaRelatoriosColaborador(TComp
   edCODCOLCON->EditsMaster = {edCODEMP};
   edCODCOLCON->SetHint("F5 para habilitar/desabilitar colaboradores|F11 - Selecionar, Ctrl + F11 - Tira seleção");
   edCODCOLCON->SetEnabled(false);
+  // The employee field's search button: looks the typed employees up, as leaving the field does.
+  spConsultaCol = CriaBotao(*gbDadosEmissao, "spConsultaCol", "Consulta colaborador");
+  spConsultaCol->OnClick = [this](TComponent*) {
+    if (!edCODCOLCON->Enabled()) return;
+    if (!edCODCOLCON->Validate()) DlgWarOk(edCODCOLCON->Mensagem());
+  };
   auto* lbSit = gbDadosEmissao->Create<TLabel>();
   lbSit->SetName("lbSitFunc");
   lbSit->SetCaption("Situação:");

@@ -17,6 +17,7 @@ class TfrRelSequenciaRelatoriosColaborador : public TfrRelSequenciaRelatorios {
 
   vyn::TEdit_Codigo_Search_VYN* edCODCOLCON;
   vyn::TComboBox_Padrao_VYN* cbSitFunc;
+  vyn::TSpeedButton* spConsultaCol;   // "Consulta colaborador"
 
   int GetTipoSequencia() override { return tseqColaborador; }
   int GetProcessoTARVO() override { return 36; }

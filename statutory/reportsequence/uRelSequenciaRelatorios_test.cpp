@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -62,11 +63,27 @@ class TfrTelaTesteSequencia : public TForm_VYN, public ISequenciaTela {
   TScreenUserConfig* config;
 };
 
+// A process screen that writes a PDF of its own (a tax guide of two pages) for every company, and
+// adds report pages only for the head office: the branch's group holds only its PDF.
+class TfrTelaGuiaSequencia : public TfrTelaTesteSequencia {
+ public:
+  using TfrTelaTesteSequencia::TfrTelaTesteSequencia;
+  std::string ClassName() const override { return "TfrTelaGuiaSequencia"; }
+  void ExecutarSequencia(const TDadosAdicionaisSeqRel& dados, TDadosFinaisSeqRel& finais) override {
+    const std::string emp = edCODEMP->Text();
+    if (emp == "1") finais.AddRelatorio({"Empresa 1"}, dados.NomeItem, {dados.DistincaoDeTipo, {}, ""});
+    const std::string guia = (fs::path(ProcessContext().ProgramFolder) / ("guia" + emp + ".pdf")).string();
+    TLitePDF::WritePages(guia, {"Guia " + emp + " a", "Guia " + emp + " b"});
+    finais.AddPDF(guia, {dados.DistincaoDeTipo, {}, ""});
+  }
+};
+
 class SequenciaRelatoriosTest : public CompanyDatabaseTest {
  protected:
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
     ClassRegistry().RegisterClass<TfrTelaTesteSequencia>("TfrTelaTesteSequencia", TClassKind::Screen);
+    ClassRegistry().RegisterClass<TfrTelaGuiaSequencia>("TfrTelaGuiaSequencia", TClassKind::Screen);
     auto& ctx = ProcessContext();
     ctx.UserCode = 7;
     ctx.UserName = "Ana";
@@ -77,7 +94,8 @@ class SequenciaRelatoriosTest : public CompanyDatabaseTest {
     ctx.MenuSistema.reset();
     MenuSistema().Entradas = {{1, "mnBalancete", "Balancete", "TfrTelaTesteSequencia", 1},
                               {1, "mnRazao", "Razão", "TfrTelaTesteSequencia", 1},
-                              {1, "mnDiario", "Diário", "TfrTelaTesteSequencia", 1}};
+                              {1, "mnDiario", "Diário", "TfrTelaTesteSequencia", 1},
+                              {1, "mnGuia", "Guia", "TfrTelaGuiaSequencia", 1}};
     seed::AddHeadOfficeAndBranch(Db());
     // The acknowledgement was given before.
     TScreenUserConfig::SalvarParaUsuario("leuManual", "TRUE", "frConfirmacaoSequenciaProcessos");
@@ -86,6 +104,7 @@ class SequenciaRelatoriosTest : public CompanyDatabaseTest {
   void TearDown() override {
     tela_.reset();
     ClassRegistry().UnRegisterClass("TfrTelaTesteSequencia");
+    ClassRegistry().UnRegisterClass("TfrTelaGuiaSequencia");
     ProcessContext().WP_SEQUENCIARELATORIO.reset();
     ProcessContext().MenuSistema.reset();
     fs::remove_all(pasta_);
@@ -186,6 +205,17 @@ TEST_F(SequenciaRelatoriosTest, ConfiguredValuesRunPerCompanyAndAFailingScreenDo
   EXPECT_EQ(tela_->GetValorConfiguradoTela("edNaoExiste"), "");
 }
 
+// A run that finds no company to run for says so instead of ending quietly.
+TEST_F(SequenciaRelatoriosTest, ARunOverNothingSaysSo) {
+  NovoModelo({0});
+  tela_->edDataIni->SetData(EncodeDate(2024, 3, 1));
+  tela_->edDataFim->SetData(EncodeDate(2024, 3, 31));
+  tela_->spPreviaImpressaoClick(tela_->spPrevia);
+  ASSERT_EQ(tela_->Inconsistencias_VYN->Itens().size(), 1u);
+  EXPECT_EQ(tela_->Inconsistencias_VYN->Itens()[0].Caption,
+            "Nenhum registro encontrado para executar a sequência com os filtros informados.");
+}
+
 TEST_F(SequenciaRelatoriosTest, ScheduledRunLeavesOneRowPerCleanScreenAndAStatusRow) {
   NovoModelo({0, 1, 2});
   auto& ctx = ProcessContext();
@@ -215,28 +245,57 @@ TEST_F(SequenciaRelatoriosTest, ScheduledRunLeavesOneRowPerCleanScreenAndAStatus
   EXPECT_EQ(tela_->PrintType(), ptNenhum);
 }
 
-TEST(JuntarPDF, PdfOutputsGoWhereTheirPagesBelongWithARunningOffset) {
-  const fs::path dir = fs::temp_directory_path() / ("juntapdf_" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  TLitePDF::WritePages((dir / "main.pdf").string(), {"p0", "p1", "p2", "p3", "p4", "p5", "p6"});
-  TLitePDF::WritePages((dir / "a.pdf").string(), {"a0", "a1", "a2"});
-  TLitePDF::WritePages((dir / "b.pdf").string(), {"b0", "b1"});
-  TRelatorioPDF a{4, (dir / "a.pdf").string(), {}}, b{6, (dir / "b.pdf").string(), {}};
-  // As the export does: each position moves by the pages inserted before it.
-  int offset = 0;
-  for (auto* p : {&a, &b}) {
-    p->Posicao += offset;
-    offset += p->JuntarSeAoPrincipal((dir / "main.pdf").string());
-  }
-  TLitePDF main;
-  main.LoadFromFile((dir / "main.pdf").string());
-  ASSERT_EQ(main.PageCount(), 12);
-  EXPECT_EQ(main.Pages()[4], "a0");
-  EXPECT_EQ(main.Pages()[9], "b0");
-  EXPECT_EQ(main.Pages()[11], "p6");
-  fs::remove_all(dir);
-}
+// A screen's own PDF goes where its pages belong in the company's PDF, makes a group of its own
+// when the company has no pages, is written beside the file of any other kind, and is sent apart
+// in a separate e-mail; the e-mail's work folders are gone once it is sent.
+TEST_F(SequenciaRelatoriosTest, PdfOutputsOfAScreenInEveryKindOfExport) {
+  NovoModelo({3});
+  tela_->edCODEMP->SetText("1;2");
+  tela_->edReferencia->SetData_AnoMes(202403);
+  tela_->edDataIni->SetData(EncodeDate(2024, 3, 1));
+  tela_->edDataFim->SetData(EncodeDate(2024, 3, 31));
+  const fs::path antes = fs::current_path();
+  fs::current_path(pasta_);   // an interactive export names its files after the model, where it runs
+  struct TVolta {
+    fs::path p;
+    ~TVolta() { fs::current_path(p); }
+  } volta{antes};
+  auto arquivos = [&](const std::string& ext) {
+    std::vector<std::string> out;
+    for (auto& e : fs::directory_iterator(pasta_))
+      if (e.path().extension() == ext && e.path().filename().string().rfind("Fechamento", 0) == 0)
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+  };
 
+  dialogs_.Yes("Deseja exportar cada relatório separadamente");   // grouped by company
+  tela_->spPreviaImpressaoClick(tela_->spExportaPDF);
+  auto pdfs = arquivos(".pdf");
+  ASSERT_EQ(pdfs.size(), 2u) << ::testing::PrintToString(pdfs);
+  TLitePDF matriz, filial;
+  matriz.LoadFromFile((pasta_ / pdfs[0]).string());
+  filial.LoadFromFile((pasta_ / pdfs[1]).string());
+  EXPECT_EQ(matriz.Pages(), (std::vector<std::string>{"Empresa 1", "Guia 1 a", "Guia 1 b"}));
+  EXPECT_EQ(filial.Pages(), (std::vector<std::string>{"Guia 2 a", "Guia 2 b"}));
+  for (const auto& f : pdfs) fs::remove(pasta_ / f);
+
+  dialogs_.Yes("Deseja exportar cada relatório separadamente");
+  tela_->spPreviaImpressaoClick(tela_->spExportaCSV);
+  EXPECT_EQ(arquivos(".csv").size(), 1u);   // only the head office has pages
+  pdfs = arquivos(".pdf");
+  ASSERT_EQ(pdfs.size(), 2u) << ::testing::PrintToString(pdfs);   // each guide beside its company's file
+  for (const auto& f : pdfs) EXPECT_NE(f.find(" - 1.pdf"), std::string::npos) << f;
+
+  dialogs_.No("Deseja exportar cada relatório separadamente");    // separately, by e-mail
+  tela_->spPreviaImpressaoClick(tela_->spEmail);
+  std::vector<std::string> anexos;
+  for (auto& e : fs::directory_iterator(pasta_ / "email" / "saida")) anexos.push_back(e.path().filename().string());
+  EXPECT_EQ(anexos.size(), 3u) << ::testing::PrintToString(anexos);   // the page and both guides
+  const fs::path trabalho = pasta_ / "TEMP" / "SEQUENCIA";
+  EXPECT_TRUE(!fs::exists(trabalho) || fs::is_empty(trabalho));
+  EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
+}
 
 // A PDF of another writer: nested page tree, size and font inherited from the tree, objects stored
 // out of order. Its pages must be joined as they are.
