@@ -180,6 +180,13 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
     if (trocaPlano &&
         !ConfereTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante, lista))
       return;
+    // A re-posting keeps the plan: the one named must be the company's at the end of the period.
+    Variant emVigor = Database().QueryValue("SELECT FIRST 1 BDCODPLANOONLINE FROM TEMPRESAS_REF WHERE BDCODEMP = ?"
+                                            " AND BDREFEMP <= ? ORDER BY BDREFEMP DESC",
+                                            {codEmp, AnoMes(dataFim)});
+    if (!trocaPlano && !emVigor.IsNull() && emVigor.AsInteger() != planoAtual)
+      return erro(fmt::format("O plano de contabilização {} não é o da empresa em {} ({}).", planoAtual,
+                              FormatDate("mm/yyyy", dataFim), emVigor.AsInteger()));
   } catch (const std::exception& e) {
     return erro(std::string("Não foi possível recontabilizar a empresa: ") + e.what());
   }
