@@ -180,13 +180,8 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
     if (trocaPlano &&
         !ConfereTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante, lista))
       return;
-    // A re-posting keeps the plan: the one named must be the company's at the end of the period.
-    Variant emVigor = Database().QueryValue("SELECT FIRST 1 BDCODPLANOONLINE FROM TEMPRESAS_REF WHERE BDCODEMP = ?"
-                                            " AND BDREFEMP <= ? ORDER BY BDREFEMP DESC",
-                                            {codEmp, AnoMes(dataFim)});
-    if (!trocaPlano && !emVigor.IsNull() && emVigor.AsInteger() != planoAtual)
-      return erro(fmt::format("O plano de contabilização {} não é o da empresa em {} ({}).", planoAtual,
-                              FormatDate("mm/yyyy", dataFim), emVigor.AsInteger()));
+    if (std::string fora = trocaPlano ? "" : PlanoForaDeVigor(codEmp, planoAtual, dataFim); !fora.empty())
+      return erro(fora);
   } catch (const std::exception& e) {
     return erro(std::string("Não foi possível recontabilizar a empresa: ") + e.what());
   }
@@ -221,6 +216,15 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
   } catch (const std::exception& e) {
     erro(std::string("Não foi possível recontabilizar a empresa: ") + e.what());
   }
+}
+
+std::string TProcessoRecontabilizacaoMGR::PlanoForaDeVigor(int codEmp, int plano, TDateTime fim) const {
+  Variant emVigor = Database().QueryValue("SELECT FIRST 1 BDCODPLANOONLINE FROM TEMPRESAS_REF WHERE BDCODEMP = ?"
+                                          " AND BDREFEMP <= ? ORDER BY BDREFEMP DESC",
+                                          {codEmp, AnoMes(fim)});
+  if (emVigor.IsNull() || emVigor.AsInteger() == plano) return "";
+  return fmt::format("O plano de contabilização {} não é o da empresa em {} ({}).", plano, FormatDate("mm/yyyy", fim),
+                     emVigor.AsInteger());
 }
 
 bool TProcessoRecontabilizacaoMGR::ConfereTroca(int codEmp, const std::vector<int>& empresas, int planoAtual,

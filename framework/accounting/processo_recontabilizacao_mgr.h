@@ -142,6 +142,9 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
     int Historicos = 0;   // history plan
   };
   std::vector<int> EmpresaEFiliais(int codEmp) const;
+  // A re-posting keeps the plan: the error text when the one named is not the company's at the end
+  // of the period, "" when it is (or the company has no reference then).
+  std::string PlanoForaDeVigor(int codEmp, int plano, TDateTime fim) const;
   // The checks of a change of plan; the start moves to the month after the last closing. False when
   // it cannot be done, with the errors in the list.
   bool ConfereTroca(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo, int planoTroca,
