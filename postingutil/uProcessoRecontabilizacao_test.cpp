@@ -242,6 +242,23 @@ TEST_F(RecontabilizacaoTest, RunCallsTheEngineWithTheMonthBoundsAndSwapsIt) {
   EXPECT_FALSE(tela->spInformation24->Enabled());
 }
 
+// Without an end period the run goes to the end of the current month, and the plan handed to the
+// engine is the company's there, not the one of a month 0.
+TEST_F(RecontabilizacaoTest, AnEmptyEndPeriodReadsThePlanAtTheRowsEndMonth) {
+  Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST) VALUES (9, 1, 1)");
+  Db().Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP, BDCODPLAPADRAO, BDCODHIST, BDCODPLANOONLINE)"
+               " VALUES (1, 202405, 'Empresa Modelo Ltda', 1, 1, 9)");
+  Lanca(1, 1, "2024-06-10", 100);
+  Preenche("03/2024", "", {tprFiscalEntrada}, {"FI.Lançamento de entrada"});
+  TScriptedDialogs d;
+  d.Rights(true).Yes(kConfirma).Ok(kMsgProcessoSucesso);
+  tela->spOK->Click();
+  EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
+  EXPECT_EQ(tela->Inconsistencias->CountErros(), 0);
+  EXPECT_EQ(Db().QueryValue("SELECT BDDATAFIN FROM VZEL_EMP_TRECONTABILIZACAO").AsDateTime(), EndOfTheMonth(Today()));
+  EXPECT_EQ(Db().QueryValue("SELECT BDCHAVE FROM VZEL_EMPRESAS_TLAN").AsInteger(), 2);   // made again
+}
+
 TEST_F(RecontabilizacaoTest, DroppedCompaniesAreListedAndAllDroppedShowsOnlyTheList) {
   seed::Company c;
   c.CodEmp = 3;

@@ -210,7 +210,7 @@ TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
   auto lanc = Db().QueryAll("SELECT BDCODPLAPADRAO, BDDEBITO, BDCREDITO, BDCODTERCEIROC FROM VZEL_EMPRESAS_TLAN"
-                            " ORDER BY BDCHAVE");
+                            " WHERE BDCODEMP = 1 ORDER BY BDCHAVE");
   EXPECT_EQ(lanc.Value(0, "BDCODPLAPADRAO").AsInteger(), 1);
   EXPECT_EQ(lanc.Value(1, "BDCODPLAPADRAO").AsInteger(), 2);
   EXPECT_EQ(lanc.Value(1, "BDDEBITO").AsInteger(), 2);

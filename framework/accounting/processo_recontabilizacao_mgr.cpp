@@ -180,6 +180,8 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
     if (trocaPlano &&
         !ConfereTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante, lista))
       return;
+    if (std::string fora = trocaPlano ? "" : PlanoForaDeVigor(codEmp, planoAtual, dataFim); !fora.empty())
+      return erro(fora);
   } catch (const std::exception& e) {
     return erro(std::string("Não foi possível recontabilizar a empresa: ") + e.what());
   }
@@ -192,14 +194,16 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
     TTransaction tr(Database());
     std::vector<std::string> avisos;   // shown only when the run's changes are kept
     int refeitos = 0;
+    std::vector<std::string> feitos;
     if (trocaPlano)
-      TrocaPlano(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante);
+      feitos = TrocaPlano(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante);
     else
       refeitos = RefazLancamentos(empresas, ordinais, dataIni, dataFim, avisos);
     RegistraRecontabilizacao(codEmp, dataIni, dataFim, ordinais);
     tr.Commit();
     if (!lista) return;
     for (const auto& a : avisos) lista->Add_Atencao(codEmp, a);
+    for (const auto& f : feitos) lista->Add_Informacao(codEmp, f);
     if (trocaPlano)
       lista->Add_Informacao(codEmp, fmt::format("Troca do plano de contabilização {} para {} a partir de {} realizada.",
                                                 planoAtual, planoNovo, DateToStr(dataIni)));
@@ -212,6 +216,15 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
   } catch (const std::exception& e) {
     erro(std::string("Não foi possível recontabilizar a empresa: ") + e.what());
   }
+}
+
+std::string TProcessoRecontabilizacaoMGR::PlanoForaDeVigor(int codEmp, int plano, TDateTime fim) const {
+  Variant emVigor = Database().QueryValue("SELECT FIRST 1 BDCODPLANOONLINE FROM TEMPRESAS_REF WHERE BDCODEMP = ?"
+                                          " AND BDREFEMP <= ? ORDER BY BDREFEMP DESC",
+                                          {codEmp, AnoMes(fim)});
+  if (emVigor.IsNull() || emVigor.AsInteger() == plano) return "";
+  return fmt::format("O plano de contabilização {} não é o da empresa em {} ({}).", plano, FormatDate("mm/yyyy", fim),
+                     emVigor.AsInteger());
 }
 
 bool TProcessoRecontabilizacaoMGR::ConfereTroca(int codEmp, const std::vector<int>& empresas, int planoAtual,
@@ -449,11 +462,20 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::ErrosTraducao(const std::
   return out;
 }
 
-void TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, const std::vector<int>& empresas, int planoAtual,
-                                              int planoNovo, int planoTroca, TDateTime dataIni, TDateTime dataFim,
-                                              int participante) {
+std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, const std::vector<int>& empresas,
+                                                                  int planoAtual, int planoNovo, int planoTroca,
+                                                                  TDateTime dataIni, TDateTime dataFim,
+                                                                  int participante) {
   TDatabase& db = Database();
-  const TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni);
+  const TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
+  std::vector<std::string> feitos;
+  // The user was told the postings go to a backup company when the company has closed a period.
+  if (PossuiZeramento && de.Contas != para.Contas) {
+    std::vector<int> copias = CriaEmpresasBackup(empresas);
+    for (size_t i = 0; i < copias.size(); ++i)
+      feitos.push_back(fmt::format("Empresa backup {} criada, somente para consulta, com os dados da empresa {}.",
+                                   copias[i], empresas[i]));
+  }
   int ordemTroca = RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim);
   AbreReferenciaInicio(empresas, AnoMes(dataIni));
   // The plan bundles its chart and history plan: they move with it.
@@ -464,8 +486,37 @@ void TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, const std::vector<int>
              " WHERE P.BDCODPLANOONLINE = ?), BDCODHIST)"
              " WHERE BDCODEMP IN (" + Lista(empresas) + ") AND BDREFEMP >= ?",
              {planoNovo, planoNovo, planoNovo, AnoMes(dataIni)});
-  TraduzLancamentos(empresas, de, LePlano(planoNovo), planoTroca, dataIni, participante);
+  TraduzLancamentos(empresas, de, para, planoTroca, dataIni, participante);
   SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim);
+  return feitos;
+}
+
+std::vector<int> TProcessoRecontabilizacaoMGR::CriaEmpresasBackup(const std::vector<int>& empresas) {
+  TDatabase& db = Database();
+  int proximo = static_cast<int>(db.QueryValue("SELECT COALESCE(MAX(BDCODEMP), 0) + 1 FROM TEMPRESAS").AsInteger());
+  const std::string cadastro = Colunas(db, "TEMPRESAS", {"BDCODEMP", "BDCODMATRIZ", "BDSTATUSEMP"});
+  std::vector<int> copias;
+  for (int emp : empresas) {
+    const int copia = proximo++;
+    const int matriz = copias.empty() ? 0 : copias.front();   // 0: the copy is the head office
+    db.Execute("INSERT INTO TEMPRESAS (BDCODEMP, BDCODMATRIZ, BDSTATUSEMP, " + cadastro +
+                   ") SELECT ?, NULLIF(CAST(? AS INTEGER), 0), 1, " +
+                   cadastro + " FROM TEMPRESAS WHERE BDCODEMP = ?",
+               {copia, matriz, emp});
+    // A copy to look at: it takes part in no integration with the outside.
+    db.Execute("UPDATE TEMPRESAS SET BDCODWEB = NULL, BDDYQ = 'FALSE', BDOMIE = 'FALSE', BDCHAVEACESSOOMIE = NULL,"
+               " BDSENHAOMIE = NULL WHERE BDCODEMP = ?",
+               {copia});
+    for (const char* tabela : {"TEMPRESAS_REF", "VZEL_EMPRESAS_TLAN", "VZEL_EMPRESAS_TLAN_COMPL",
+                               "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570"}) {
+      const std::string colunas = Colunas(db, tabela, {"BDCODEMP"});
+      db.Execute(std::string("INSERT INTO ") + tabela + " (BDCODEMP, " + colunas + ") SELECT ?, " + colunas +
+                     " FROM " + tabela + " WHERE BDCODEMP = ?",
+                 {copia, emp});
+    }
+    copias.push_back(copia);
+  }
+  return copias;
 }
 
 void TProcessoRecontabilizacaoMGR::TraduzLancamentos(const std::vector<int>& empresas, const TPlanoConf& de,

@@ -8,7 +8,8 @@
 // force in its month, without its reconciliation. A posting it cannot reproduce that way (a closed
 // month, an account the chart in force lacks) and a routine without online postings of its own stay
 // as they are and are listed for attention. A change to another chart translates the postings of the
-// moved period through the mapping plan's accounts. It keeps no backup company.
+// moved period through the mapping plan's accounts; when the company has closed a period it first
+// keeps a consultation-only backup copy of the companies as they were.
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -141,13 +142,20 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
     int Historicos = 0;   // history plan
   };
   std::vector<int> EmpresaEFiliais(int codEmp) const;
+  // A re-posting keeps the plan: the error text when the one named is not the company's at the end
+  // of the period, "" when it is (or the company has no reference then).
+  std::string PlanoForaDeVigor(int codEmp, int plano, TDateTime fim) const;
   // The checks of a change of plan; the start moves to the month after the last closing. False when
   // it cannot be done, with the errors in the list.
   bool ConfereTroca(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo, int planoTroca,
                     TDateTime& dataIni, TDateTime dataFim, int participante, TInconsistencias_VYN* lista);
   // Inside the run's transaction: the change recorded, the references moved, the postings following.
-  void TrocaPlano(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo, int planoTroca,
-                  TDateTime dataIni, TDateTime dataFim, int participante);
+  // Answers what it did, for the list.
+  std::vector<std::string> TrocaPlano(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo,
+                                      int planoTroca, TDateTime dataIni, TDateTime dataFim, int participante);
+  // A consultation-only copy of each company (the head office first) with its references and
+  // postings as they are before the change; answers the copies' codes in the same order.
+  std::vector<int> CriaEmpresasBackup(const std::vector<int>& empresas);
   void RegistraRecontabilizacao(int codEmp, TDateTime dataIni, TDateTime dataFim, const std::vector<int>& ordinais);
   TPlanoConf LePlano(int plano) const;
   // The chart and history plan the company's postings of the date's month were made under; the

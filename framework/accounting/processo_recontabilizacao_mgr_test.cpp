@@ -210,7 +210,8 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
   };
   auto contas = [&] {
     return Db().QueryValue("SELECT LIST(BDCODPLAPADRAO || ':' || BDDEBITO || ':' || BDCREDITO || ':' ||"
-                           " COALESCE(BDCODTERCEIROC, 0), ' ') FROM (SELECT * FROM VZEL_EMPRESAS_TLAN ORDER BY BDCHAVE)")
+                           " COALESCE(BDCODTERCEIROC, 0), ' ') FROM (SELECT * FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP <= 2"
+                           " ORDER BY BDCHAVE)")
         .AsString();
   };
   // Account 40 has no account of chart 5: the accounts check and the run say so and nothing moves.
@@ -227,9 +228,19 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
   Db().Execute("INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (3, 40, 200)");
   troca(3, false, 0);
   EXPECT_EQ(lista.CountErros(), 1);
+  motor->PossuiZeramento = true;   // a closed company keeps a backup copy of itself as it was
   troca(3, true, 7);
   EXPECT_EQ(lista.CountErros() + lista.CountAtencao(), 0);
   EXPECT_EQ(contas(), "1:10:40:0 5:100:200:7 5:100:200:7");
+  auto copias = Db().QueryAll("SELECT BDCODEMP, COALESCE(BDCODMATRIZ, 0) AS M, BDSTATUSEMP FROM TEMPRESAS"
+                              " WHERE BDCODEMP > 2 ORDER BY BDCODEMP");
+  ASSERT_EQ(copias.Rows.size(), 2u);
+  EXPECT_EQ(copias.Value(1, "M").AsInteger(), copias.Value(0, "BDCODEMP").AsInteger());
+  EXPECT_EQ(copias.Value(0, "BDSTATUSEMP").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT MAX(BDCODPLANOONLINE) FROM TEMPRESAS_REF WHERE BDCODEMP > 2").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(DISTINCT BDCODPLAPADRAO || ':' || BDCREDITO) FROM VZEL_EMPRESAS_TLAN"
+                            " WHERE BDCODEMP > 2").AsString(),
+            "1:40");   // the copies keep the postings as they were
   EXPECT_EQ(Db().QueryValue("SELECT SUM(BDSALATU) FROM VINT_EMP_PROCESSOTROCA_BAL WHERE BDDEPARA = 1 AND"
                             " BDCODPLAPADRAO = 5 AND BDCODTPLA = 100")
                 .AsInteger(),

@@ -92,6 +92,8 @@ TfrCadPlanosTrocaContabilizacao::TfrCadPlanosTrocaContabilizacao(TComponent* own
       edCODINT(Controle<TEdit_Numerico_Padrao_VYN>("edCODINT", 0)),
       edPlanoDe(Controle<TEdit_Numerico_Padrao_VYN>("edPlanoDe", 0)),
       edPlanoPara(Controle<TEdit_Numerico_Padrao_VYN>("edPlanoPara", 0)),
+      edContaDe(Controle<TEdit_Numerico_Padrao_VYN>("edContaDe", 0)),
+      edContaPara(Controle<TEdit_Numerico_Padrao_VYN>("edContaPara", 0)),
       edDescricao(Controle<TEdit_String_Padrao>("edDescricao")) {}
 
 bool TfrCadPlanosTrocaContabilizacao::ExecutarProcesso() {
@@ -112,6 +114,10 @@ void TfrCadPlanosTrocaContabilizacao::ProcessoConfirma() {
       "values (?, ?, ?, ?) matching (BDCODINT)",
       {Inteiro(codigo), Variant(Trim(edDescricao->Text())), Inteiro(edPlanoDe->ValorInteger()),
        Inteiro(edPlanoPara->ValorInteger())});
+  if (edContaDe->ValorInteger() > 0 && edContaPara->ValorInteger() > 0)
+    Banco().Execute("update or insert into VINT_BASE_TINTONLINE_CONTA (BDCODINT, BDCODTPLADE, BDCODTPLAPARA) "
+                    "values (?, ?, ?) matching (BDCODINT, BDCODTPLADE)",
+                    {Inteiro(codigo), Inteiro(edContaDe->ValorInteger()), Inteiro(edContaPara->ValorInteger())});
 }
 
 // ---------------------------------------------------------------------------------------------------

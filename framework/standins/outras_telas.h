@@ -40,11 +40,12 @@ class TfrPreparacaoVariacaoCambial : public TfrTelaSubstituta {
 };
 
 // The mapping plans between two posting plans (VINT_BASE_TINTONLINE), which the change of posting
-// plan offers in its mapping-plan edit; an empty code takes the next one.
+// plan offers in its mapping-plan edit; an empty code takes the next one. An account of the source
+// chart and the target chart's account given beside them are saved as one of the plan's accounts.
 class TfrCadPlanosTrocaContabilizacao : public TfrTelaSubstituta {
  public:
   explicit TfrCadPlanosTrocaContabilizacao(TComponent* owner);
-  TEdit_Numerico_Padrao_VYN *edCODINT, *edPlanoDe, *edPlanoPara;
+  TEdit_Numerico_Padrao_VYN *edCODINT, *edPlanoDe, *edPlanoPara, *edContaDe, *edContaPara;
   TEdit_String_Padrao* edDescricao;
 
  protected:

@@ -276,9 +276,14 @@ TEST_F(StandInTest, RegistersWriteTheRowsTheirReadersLookFor) {
   troca->edDescricao->SetText("Lucro real para presumido");
   troca->edPlanoDe->SetText("1");
   troca->edPlanoPara->SetText("2");
+  troca->edContaDe->SetText("40");
+  troca->edContaPara->SetText("400");
   troca->spConfirmar->Click();
   EXPECT_EQ(troca->edCODINT->ValorInteger(), 1);
   EXPECT_EQ(Db().QueryValue("select BDCODPLANOONLINEPARA from VINT_BASE_TINTONLINE where BDCODINT = 1").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("select BDCODTPLAPARA from VINT_BASE_TINTONLINE_CONTA where BDCODINT = 1 and BDCODTPLADE = 40")
+                .AsInteger(),
+            400);
 
   ProcessContext().UserCode = 9;
   auto* pasta = Abre<TfrCadastroDYQUsuarioDiretorio>("TfrCadastroDYQUsuarioDiretorio", {});
