@@ -423,6 +423,7 @@ void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
   TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
   const int64_t emp = edCODEMP->Codigo();
   const int seq = TEXPORTACAO_ITEMSTELA_CONFIGMGR::GetChaveServidor(emp, ClassName());
+  ScreenUserConfig->setScreenConfig(kModoConfigExportacao);
   saveComponentsValue(seq);
   AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), seq);
   AddValorBens("edNomeBens", FNomeBens->Value(), seq);
@@ -495,10 +496,8 @@ void TfrExportacaoECF::saveComponentsValue(int sequencia) {
 void TfrExportacaoECF::AddValorBens(const std::string& nome, const std::string& valor, int sequencia) {
   TSQLMGR sql(this);
   sql.CommandText("update or insert into TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, "
-                  "BDCOMPVALUE, BDCOMPINDEX) values (" +
-                      SQLInteger(edCODEMP->Codigo()) + "," + QuotedStr(kTela) + "," + SQLInteger(sequencia) + "," +
-                      QuotedStr(nome) + "," + QuotedStr(valor) + ",0)",
-                  ctExecute);
+                  "BDCOMPVALUE, BDCOMPINDEX) values (?, ?, ?, ?, ?, 0)",
+                  ctExecute, {edCODEMP->Codigo(), kTela, sequencia, nome, valor});
 }
 
 namespace {
@@ -515,6 +514,7 @@ void TfrExportacaoECF::mmSalvarConfigClick(TComponent*) {
     Aviso("Empresa não cadastrada ou não informada", true);
     return;
   }
+  ScreenUserConfig->setScreenConfig(kModoConfigPadrao);
   // The whole set replaces the previous default, or nothing does.
   TSQLMGR banco(this);
   TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
