@@ -215,7 +215,8 @@ void Foca(TControl& c) {
   if (!c.Enabled() || !c.Visible()) Recusa(c, "está inacessível");
   c.SetFocus();
   vyn::TForm_VYN* f = c.Form();
-  if (f && f->ActiveControl() != &c) {
+  // A page control entered may hand the focus on to a field of its tab, as the user sees it do.
+  if (f && f->ActiveControl() != &c && !dynamic_cast<vyn::TPageControl*>(&c)) {
     TControl* foco = f->ActiveControl();
     Recusa(c, "não recebeu o foco: ficou em " + (foco ? foco->Name() : std::string("nenhum controle")));
   }

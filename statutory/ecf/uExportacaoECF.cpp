@@ -108,7 +108,8 @@ void TfrExportacaoECF::CriaAbas() {
   tsOutras = aba("tsOutras", "Outras informações");
   tsAssinatura = aba("tsAssinatura", "Assinatura");
   PageControl_VYN->SetActivePageIndex(0);
-  PageControl_VYN->OnChange = [this](TComponent*) { PageControl_VYNChange(PageControl_VYN->ActivePage()); };
+  PageControl_VYN->OnChange = [this](TComponent*) { PageControl_VYNPick(); };
+  PageControl_VYN->OnEnter = [this](TComponent* s) { PageControl_VYNEnter(s); };
 }
 
 void TfrExportacaoECF::CriaAbertura() {
@@ -350,6 +351,23 @@ void TfrExportacaoECF::SetPaginaAtiva(TTabSheet* ts) {
   PageControl_VYNChange(ts);
 }
 
+void TfrExportacaoECF::PageControl_VYNEnter(TComponent*) {
+  const std::vector<TControl*> campos = ControlesDaAba(PaginaAtiva());
+  if (!campos.empty()) campos.front()->SetFocus();
+}
+
+void TfrExportacaoECF::PageControl_VYNPick() {
+  PageControl_VYNChange(PaginaAtiva());
+  // The rules may have shown another tab (a field they refused); the focus belongs to what is shown.
+  TTabSheet* mostrada = PaginaAtiva();
+  TControl* foco = ActiveControl();
+  auto it = foco ? aba_.find(foco) : aba_.end();
+  const bool escondido = foco == PageControl_VYN || (it != aba_.end() && it->second != mostrada);
+  if (!escondido) return;
+  const std::vector<TControl*> campos = ControlesDaAba(mostrada);
+  if (!campos.empty()) campos.front()->SetFocus();
+}
+
 void TfrExportacaoECF::MostraAba(TTabSheet* ts) {
   for (int i = 0; i < PageControl_VYN->PageCount(); ++i)
     if (PageControl_VYN->Page(i) == ts) PageControl_VYN->SetActivePageIndex(i);
@@ -382,6 +400,7 @@ void TfrExportacaoECF::FormCreate() {
   FPLANOS_TPLA_SPED->FormConsulta = "TfrConsultaExportacaoECD";
   DadosTelaAuxiliarAuditoria = Create<TDadosTelaAuxiliarAuditoria>();
   IsClosingAuditoria = false;
+  ScreenUserConfig = Create<TScreenUserConfig>(kTelaConfig);
   FCodigoBens = Create<TInteger_VYN>();
   FCodigoI157 = Create<TInteger_VYN>();
   FNomeBens = Create<TString_VYN>();

@@ -18,6 +18,7 @@
 #include "framework/ui/grid.h"
 #include "framework/ui/integracao_padrao.h"
 #include "framework/ui/mask_edit_documentos.h"
+#include "framework/ui/screen_user_config.h"
 #include "framework/ui/seleciona_filiais.h"
 #include "framework/ui/sequencia_relatorio.h"
 
@@ -36,6 +37,12 @@ void SetIndexCombo(int codigo, vyn::TComboBox_Padrao_VYN& cb);
 // The cash-book account refused by its edit: it must belong to the asset group.
 inline constexpr const char* kMsgContaNaoAtivo = "A conta informada deve ser do grupo ^Ativo!";
 
+// The modes of the screen's settings component over the screen's life.
+inline constexpr int kModoConfigNenhum = 0;
+inline constexpr int kModoConfigExportacao = 2;   // a confirmation's set, or the previous-chart screen's values
+inline constexpr int kModoConfigPadrao = 3;       // the default configuration saved from the popup menu
+inline constexpr const char* kTelaConfig = "frExportacaoECF";
+
 class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vyn::ISequenciaTela {
  public:
   explicit TfrExportacaoECF(vyn::TComponent* owner = nullptr);
@@ -51,6 +58,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   std::vector<vyn::TControl*> ControlesDaAba(const vyn::TTabSheet* aba) const;
   // Shows the tab and runs its rules, as the user's pick does.
   void SetPaginaAtiva(vyn::TTabSheet* ts);
+  // Entering the page control hands the focus to the first field of the shown tab.
+  void PageControl_VYNEnter(vyn::TComponent* sender);
 
   vyn::TEdit_Diretorio_Padrao_VYN* edInformacoesFiscais;
   vyn::TComboBox_Padrao_VYN *cbInicioPeriodo, *cbSituacaoEspecial, *cbRetificadora, *cbTipoECF, *cbOptanteRefis,
@@ -191,6 +200,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // the screen's values as it, or clears it.
   void mmSalvarConfigClick(vyn::TComponent* sender);
   void mmLimparconfigClick(vyn::TComponent* sender);
+  // The screen's settings component: its mode says which saving is under way (3 the default
+  // configuration from the popup menu, 2 a confirmation's set or the previous-chart screen, 0 none).
+  vyn::TScreenUserConfig* ScreenUserConfig = nullptr;
 
   // The company data object's reference month (the record edCODEMP reads).
   void SetCompentencia(int yyyymm) { competencia_ = yyyymm; }
@@ -259,8 +271,12 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void DefineAba(vyn::TControl* c, vyn::TTabSheet* tab) { aba_[c] = tab; }
   // Moves the focus one field on or back across the tabs; False when the focus is on no tab's field.
   bool NavegaEntreAbas(bool paraTras, bool seta);
+  // The Esc key press the screen makes itself (down, press, up), as a user's would arrive.
+  void PressionaEsc();
   // Shows the tab by program: its rules do not run.
   void MostraAba(vyn::TTabSheet* ts);
+  // The user's pick of a tab: its rules, and a focus left on a hidden tab moves to the new tab.
+  void PageControl_VYNPick();
   int Ano() const;
   int SituacaoEspecial() const { return GetIndexCombo(*cbSituacaoEspecial); }
   int Tributacao() const { return GetIndexCombo(*cbTributacao); }

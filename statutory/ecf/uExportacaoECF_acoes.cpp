@@ -26,6 +26,7 @@ constexpr int kVK_TAB = 9;
 constexpr int kVK_RETURN = 13;
 constexpr int kVK_UP = 38;
 constexpr int kVK_DOWN = 40;
+constexpr int kVK_ESCAPE = 27;
 
 TDateTime DataOuZero(const TEdit_Date_Padrao_VYN* e) {
   return e->IsValid() && !e->IsEmpty() ? e->GetData() : TDateTime();
@@ -53,6 +54,14 @@ void TfrExportacaoECF::KeyDown(int& key, unsigned shift) {
     }
   }
   TfrIntegracao_Empresa_Padrao_VYN::KeyDown(key, shift);
+}
+
+void TfrExportacaoECF::PressionaEsc() {
+  int tecla = kVK_ESCAPE;
+  KeyDown(tecla, 0);
+  char caractere = static_cast<char>(kVK_ESCAPE);
+  if (tecla != 0) KeyPress(caractere);
+  if (tecla != 0) KeyUp(tecla, 0);
 }
 
 std::vector<TControl*> TfrExportacaoECF::ControlesDaAba(const TTabSheet* aba) const {
@@ -85,11 +94,16 @@ bool TfrExportacaoECF::NavegaEntreAbas(bool paraTras, bool seta) {
       TTabSheet* aba = PageControl_VYN->Page(i);
       const std::vector<TControl*> outros = aba->Enabled() ? ControlesDaAba(aba) : std::vector<TControl*>();
       if (outros.empty()) continue;
-      PageControl_VYN->Select(i);
+      SetPaginaAtiva(aba);
       destino = paraTras ? outros.back() : outros.front();
       break;
     }
     if (!destino && !paraTras && edInformacoesFiscais->CanFocus()) destino = edInformacoesFiscais;
+    // Backing off the first tab is an Esc: the screen leaves it to whatever Esc does here.
+    if (!destino && paraTras) {
+      PressionaEsc();
+      return true;
+    }
     if (!destino) return false;
   }
   // Left backwards, the field's checks stay silent (ControleErro, SetaFoco); the mark lasts the move.
@@ -144,6 +158,7 @@ void TfrExportacaoECF::spDepreBensClick(TComponent*) {
   lista.Posicao(pmcNomeBens).Add(FNomeBens);
   lista.Posicao(pmcArquivoBens).Add(FArquivoBens);
   lista.Posicao(pmcCodigoI157).Add(FCodigoI157);
+  ScreenUserConfig->setScreenConfig(kModoConfigExportacao);
   TPackagesUtil::CarregaFormParamsObj("TfrPreparacaoECFMultiContador", this, std::move(lista));
 }
 
@@ -220,6 +235,7 @@ void TfrExportacaoECF::FormClose(TCloseAction& action) {
     action = caHide;
     return;
   }
+  ScreenUserConfig->setScreenConfig(kModoConfigNenhum);
   TfrIntegracao_Empresa_Padrao_VYN::FormClose(action);
 }
 

@@ -148,6 +148,24 @@ TEST_F(AcoesECF, PreviousChartScreenFillsTheValuesTheConfirmationSavesAndHandsOv
   EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
 }
 
+TEST_F(AcoesECF, DefaultConfigurationIsSavedAndClearedInItsModeAndClosingEndsTheMode) {
+  Preenche(*tela, 2023);
+  tela->mmSalvarConfig->Click();
+  EXPECT_EQ(tela->ScreenUserConfig->ScreenConfig(), kModoConfigPadrao);
+  EXPECT_TRUE(tela->getPossuiConfigPadrao());
+  EXPECT_TRUE(tela->spConfigPadraoRel->Marked);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = 0 AND "
+                            "BDCOMPNAME = 'edNomeBens'").AsInteger(),
+            1);
+  tela->spDepreBensClick(nullptr);
+  EXPECT_EQ(tela->ScreenUserConfig->ScreenConfig(), kModoConfigExportacao);
+  tela->mmLimparconfig->Click();
+  EXPECT_FALSE(tela->getPossuiConfigPadrao());
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = 0").AsInteger(), 0);
+  tela->Close();
+  EXPECT_EQ(tela->ScreenUserConfig->ScreenConfig(), kModoConfigNenhum);
+}
+
 TEST_F(AcoesECF, AutomaticValidationsNeedAConfiguredValidatorAndScheduleOneJobPerCompany) {
   Preenche(*tela, 2023);
   EXPECT_FALSE(tela->spSpedAutomatico->Enabled());

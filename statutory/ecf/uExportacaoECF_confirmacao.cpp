@@ -423,6 +423,7 @@ void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
   TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);
   const int64_t emp = edCODEMP->Codigo();
   const int seq = TEXPORTACAO_ITEMSTELA_CONFIGMGR::GetChaveServidor(emp, ClassName());
+  ScreenUserConfig->setScreenConfig(kModoConfigExportacao);
   saveComponentsValue(seq);
   AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), seq);
   AddValorBens("edNomeBens", FNomeBens->Value(), seq);
@@ -442,16 +443,15 @@ std::vector<std::pair<std::string, std::string>> TfrExportacaoECF::ValoresCompon
   std::vector<std::pair<std::string, std::string>> out;
   for (TComponent* c : Components()) {
     if (c->Name().empty()) continue;
+    // A date is kept as the date it holds (an empty or impossible one as the empty mask); the other
+    // saved kinds as the settings component writes them.
+    std::string valor;
     if (auto* d = dynamic_cast<TEdit_Date_Padrao_VYN*>(c))
       out.emplace_back(c->Name(), d->IsValid() && !d->IsEmpty() ? DateToStr(d->GetData()) : "  /  /    ");
-    else if (auto* e = dynamic_cast<TEdit_String_Padrao*>(c))
-      out.emplace_back(c->Name(), e->Text());
-    else if (auto* cb = dynamic_cast<TComboBox_Padrao_VYN*>(c))
-      out.emplace_back(c->Name(), std::to_string(cb->ItemIndex()));
-    else if (auto* rg = dynamic_cast<TRadioGroup*>(c))
-      out.emplace_back(c->Name(), std::to_string(rg->ItemIndex()));
-    else if (auto* ck = dynamic_cast<TCheckBox*>(c))
-      out.emplace_back(c->Name(), ck->Checked() ? "True" : "False");
+    else if ((dynamic_cast<TEdit_String_Padrao*>(c) || dynamic_cast<TComboBox_Padrao_VYN*>(c) ||
+              dynamic_cast<TRadioGroup*>(c) || dynamic_cast<TCheckBox*>(c)) &&
+             TScreenUserConfig::ValorDoControle(*c, valor))
+      out.emplace_back(c->Name(), valor);
   }
   return out;
 }
@@ -495,10 +495,8 @@ void TfrExportacaoECF::saveComponentsValue(int sequencia) {
 void TfrExportacaoECF::AddValorBens(const std::string& nome, const std::string& valor, int sequencia) {
   TSQLMGR sql(this);
   sql.CommandText("update or insert into TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, "
-                  "BDCOMPVALUE, BDCOMPINDEX) values (" +
-                      SQLInteger(edCODEMP->Codigo()) + "," + QuotedStr(kTela) + "," + SQLInteger(sequencia) + "," +
-                      QuotedStr(nome) + "," + QuotedStr(valor) + ",0)",
-                  ctExecute);
+                  "BDCOMPVALUE, BDCOMPINDEX) values (?, ?, ?, ?, ?, 0)",
+                  ctExecute, {edCODEMP->Codigo(), kTela, sequencia, nome, valor});
 }
 
 namespace {
@@ -515,6 +513,7 @@ void TfrExportacaoECF::mmSalvarConfigClick(TComponent*) {
     Aviso("Empresa não cadastrada ou não informada", true);
     return;
   }
+  ScreenUserConfig->setScreenConfig(kModoConfigPadrao);
   // The whole set replaces the previous default, or nothing does.
   TSQLMGR banco(this);
   TTransaction tr(banco.Database(), TTransaction::kJuntaAberta);

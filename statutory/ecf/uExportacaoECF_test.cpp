@@ -235,6 +235,36 @@ TEST(CamposECF, KeysWalkTheFieldsAcrossTabsAndAFieldLeftBackwardsIsSilent) {
   EXPECT_TRUE(tela->edInformacoesFiscais->Focused());
 }
 
+// Entering the page control (a tab picked with the mouse) puts the user in the shown tab's first
+// field; backing off the first tab is an Esc key press.
+TEST(CamposECF, ThePageControlHandsTheFocusToItsTabAndBackingOffTheFirstTabIsAnEsc) {
+  struct TTela : TfrExportacaoECF {
+    using TfrExportacaoECF::TfrExportacaoECF;
+    std::vector<int> escs;
+    void KeyPress(char& key) override { escs.push_back(key); }
+  };
+  TScriptedDialogs dialogs;
+  auto tela = MakeForm<TTela>();
+  const auto abertura = tela->ControlesDaAba(tela->tsAbertura);
+  ASSERT_FALSE(abertura.empty());
+  tela->edArquivo->SetFocus();
+  tela->PageControl_VYN->SetFocus();
+  EXPECT_TRUE(abertura.front()->Focused());
+  tela->PageControl_VYN->Select(2);   // the user's pick: the field left on the hidden tab gives way
+  const auto complementar = tela->ControlesDaAba(tela->tsComplementar);   // as its rules left it
+  ASSERT_FALSE(complementar.empty());
+  EXPECT_TRUE(complementar.front()->Focused());
+  tela->edArquivo->SetFocus();
+  tela->PageControl_VYN->Select(0);   // a field outside the tabs keeps the focus
+  EXPECT_TRUE(tela->edArquivo->Focused());
+  abertura.front()->SetFocus();
+  int key = 9;
+  tela->KeyDown(key, ssShift);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(tela->escs, std::vector<int>{27});
+  EXPECT_TRUE(abertura.front()->Focused());
+}
+
 TEST(CamposECF, ReceiptNeedsFortyOneDigitsWhateverThePunctuation) {
   auto tela = MakeForm<TfrExportacaoECF>();
   tela->FValidacaoImportacao = true;
