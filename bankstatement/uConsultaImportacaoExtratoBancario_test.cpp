@@ -453,6 +453,29 @@ TEST_F(RevisaoExtratoTest, ALineLeftOutByOnlyPreparedIsImportedLaterAndAFailedRe
   EXPECT_EQ(Retornos().size(), 2u);
 }
 
+// A line reconciled with an entry already posted is not written again: the posted entry's bank side
+// is marked reconciled, the line leaves the review and Dyq hears it was integrated.
+TEST_F(RevisaoExtratoTest, ALineReconciledWithAPostedEntryMarksItAndLeavesTheReview) {
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+               "values (15, 900, '2024-03-02', 1001, 3002, 20)");
+  Linha(1, 1001, 3001, 10);
+  Linha(2, 1001, 3002, 20);
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  campos::Grava(*l, "BDCONCD", Variant(true));
+  static_cast<TLancamentoMGR*>(l)->setItensConciliadosItem(15, 2, "", EncodeDate(2024, 3, 2), V(20), 900, 1);
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  EXPECT_TRUE(l->IsEmpty());
+  EXPECT_EQ(Db().QueryValue("select BDCONCD from VZEL_EMPRESAS_TLAN where BDCHAVE = 900").AsString(), "TRUE");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 2);
+  auto r = Retornos();
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0]["documento"]["aDado"].size(), 2u);
+  t->Close();
+}
+
 TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineEnablesItsButtons) {
   Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 700, 'TRUE')");
   Db().Execute("update PLANOS_TPLA set BDAPLIFIN = 'FALSE' where BDCODPLAPADRAO = 3 and BDCODTPLA = 3002");
