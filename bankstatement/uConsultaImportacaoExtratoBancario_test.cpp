@@ -2,6 +2,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 
 #include <array>
+#include <filesystem>
 #include <tuple>
 
 #include "bankstatement/dyq_test_support.h"
@@ -474,6 +475,31 @@ TEST_F(RevisaoExtratoTest, ALineReconciledWithAPostedEntryMarksItAndLeavesTheRev
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0]["documento"]["aDado"].size(), 2u);
   t->Close();
+}
+
+// The receipt import opens from the real review (its lines carry the receipt columns), and each
+// review keeps its receipts in a folder of its own.
+TEST_F(RevisaoExtratoTest, TheReceiptImportOpensFromTheReviewAndEachReviewHasItsOwnReceiptsFolder) {
+  namespace fs = std::filesystem;
+  Linha(1, 1001, 3001, 100);
+  TfrConsultaImportacaoExtratoBancario* a = Abre();
+  TfrConsultaImportacaoExtratoBancario* b = Abre();
+  const std::string pastaA = a->PastaComprovantes(), pastaB = b->PastaComprovantes();
+  ASSERT_NE(pastaA, pastaB);
+  fs::create_directories(pastaA);
+  fs::create_directories(pastaB);
+  bool abriu = false;
+  dialogs.Modal("TfrImportacaoCompPagto", [&](TForm_VYN& f) {
+    abriu = true;
+    f.Close();
+  });
+  a->spImportarModelo->Click();
+  EXPECT_TRUE(abriu);
+  a->Close();
+  EXPECT_FALSE(fs::exists(pastaA));
+  EXPECT_TRUE(fs::exists(pastaB));
+  b->Close();
+  EXPECT_FALSE(fs::exists(pastaB));
 }
 
 TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineEnablesItsButtons) {

@@ -53,11 +53,12 @@ struct TDadosComprovantes {
 };
 
 // What the receipt import asks of the statement review that opened it: to apply the company's
-// preparation rules to the lines.
+// preparation rules to the lines, and where that review keeps its Dyq receipts.
 class IRevisaoExtratoComprovantes {
  public:
   virtual ~IRevisaoExtratoComprovantes() = default;
   virtual void spRateioCreditoClick(vyn::TComponent* sender) = 0;
+  virtual std::string PastaComprovantes() const = 0;
 };
 
 // A receipt's amount text ("1.050,00", "-30,00") as money; False when it is empty or no amount.

@@ -40,6 +40,8 @@ class TRevisaoStub : public TForm_VYN, public IRevisaoExtratoComprovantes {
   using TForm_VYN::TForm_VYN;
   std::string ClassName() const override { return "TfrConsultaImportacaoExtratoBancario"; }
   void spRateioCreditoClick(TComponent*) override { ++Regras; }
+  // The folder the Dyq receipts of this review are read from.
+  std::string PastaComprovantes() const override { return TfrImportacaoCompPagto::PastaComprovantesDYQ(); }
   int Regras = 0;
 };
 class TDialogoDYQStub : public TForm_VYN {
