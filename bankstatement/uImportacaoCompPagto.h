@@ -118,6 +118,8 @@ class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
 
   // Matching and splitting (uImportacaoCompPagto_Conciliacao.cpp).
   void pProcessaComprovantes();
+  // pProcessaComprovantes' steps, undone by it as a whole when one fails.
+  void ProcessaComprovantes();
   void LocalizaComprovantes();
   void pGeraMultiplosLancamentos();
   void DesdobraLinha(vyn::TClientDataSet& multi, int codPlano, int codHist);
