@@ -139,6 +139,9 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
     m->OnClick = [this](TComponent* s) { spImportacaoClick(s); };
   for (TMenuItem* m : {miImpostos, miParcelamento, miCalculo, miImpostosMulti, miParcelamentoMulti, miCalculoMulti})
     m->OnClick = [this](TComponent* s) { miDuplicatasClick(s); };
+  // The link buttons drop their kind menus down: the menu's items follow the line as it opens.
+  for (TSpeedButton* b : {spCurrencyLink, spCurrencyLinkMulti})
+    b->OnClick = [this](TComponent* s) { pmTipoBaixaPopup(s); };
   spAutoLink->OnClick = [this](TComponent* s) { spAutoLinkClick(s); };
   spDelLink->OnClick = [this](TComponent* s) { spDelLinkClick(s); };
   spDelLinkMulti->OnClick = [this](TComponent* s) { spDelLinkMultiClick(s); };

@@ -350,6 +350,12 @@ TEST_F(RevisaoExtratoTest, LinkButtonsFollowTheLineAndRemovingAutomaticLinksKeep
   ASSERT_TRUE(Vai(*l, 2));
   EXPECT_TRUE(t->CanEnableLinkButton(true));
   EXPECT_FALSE(t->CanEnableLinkButton(false));
+  // Its kind menu drops down with the items a line without credit can use.
+  t->spCurrencyLink->SetEnabled(true);
+  t->spCurrencyLink->Click();
+  EXPECT_FALSE(t->miImpostos->Enabled());
+  EXPECT_FALSE(t->miCalculo->Enabled());
+  EXPECT_TRUE(t->miParcelamento->Enabled());
   ASSERT_TRUE(Vai(*l, 3));
   EXPECT_FALSE(t->CanEnableLinkButton(true));
   EXPECT_TRUE(t->CanEnableLinkButton(false));
