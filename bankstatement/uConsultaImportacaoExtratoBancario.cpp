@@ -1,7 +1,10 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <map>
+
+#include <fmt/format.h>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
@@ -81,7 +84,11 @@ const TColunaLinha kColunasLinhas[] = {
     {"BDCONTRAPARTDEBCRED", TFieldType::ftInteger, 0}, {"BDTRANSPREP", TFieldType::ftBoolean, 0},
     {"BDVINC_BAIXA", TFieldType::ftBoolean, 0},   {"BDVINC_BAIDESC", TFieldType::ftBoolean, 0},
     {"BDCONCD", TFieldType::ftBoolean, 0},        {"BDCONCC", TFieldType::ftBoolean, 0},
-    {"BDTEMCOMPROVANTE", TFieldType::ftBoolean, 0}};
+    {"BDTEMCOMPROVANTE", TFieldType::ftBoolean, 0},
+    // What a payment receipt read into the line brings (the receipt import's columns).
+    {"BDCNPJ", TFieldType::ftString, 20},         {"BDVALORPAGO", TFieldType::ftCurrency, 0},
+    {"BDVALORORIGINAL", TFieldType::ftCurrency, 0}, {"BDJUROS", TFieldType::ftCurrency, 0},
+    {"BDMULTAS", TFieldType::ftCurrency, 0}};
 
 }  // namespace
 
@@ -132,6 +139,9 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
     m->OnClick = [this](TComponent* s) { spImportacaoClick(s); };
   for (TMenuItem* m : {miImpostos, miParcelamento, miCalculo, miImpostosMulti, miParcelamentoMulti, miCalculoMulti})
     m->OnClick = [this](TComponent* s) { miDuplicatasClick(s); };
+  // The link buttons drop their kind menus down: the menu's items follow the line as it opens.
+  for (TSpeedButton* b : {spCurrencyLink, spCurrencyLinkMulti})
+    b->OnClick = [this](TComponent* s) { pmTipoBaixaPopup(s); };
   spAutoLink->OnClick = [this](TComponent* s) { spAutoLinkClick(s); };
   spDelLink->OnClick = [this](TComponent* s) { spDelLinkClick(s); };
   spDelLinkMulti->OnClick = [this](TComponent* s) { spDelLinkMultiClick(s); };
@@ -209,9 +219,11 @@ bool TfrConsultaImportacaoExtratoBancario::OwnerNaCadeia(const std::string& clas
 bool TfrConsultaImportacaoExtratoBancario::TemDadosDYQ() const { return FDYQ || ClasseChamadora() == kDialogoCaixa; }
 
 std::string TfrConsultaImportacaoExtratoBancario::PastaComprovantes() const {
-  std::string base = ProcessContext().ProgramFolder;
-  if (!base.empty() && base.back() != '/') base += '/';
-  return base + "TEMP/COMPROVANTES/";
+  // Named after this review, which lives as long as the folder (its close deletes it).
+  return (std::filesystem::path(TfrImportacaoCompPagto::PastaComprovantesDYQ()) /
+          fmt::format("{:x}", reinterpret_cast<uintptr_t>(this)))
+             .string() +
+         "/";
 }
 
 void TfrConsultaImportacaoExtratoBancario::FormCreate() {
@@ -535,8 +547,8 @@ int TfrConsultaImportacaoExtratoBancario::GetTipoImportacao() {
 void TfrConsultaImportacaoExtratoBancario::FormClose(TCloseAction& action) {
   // Returned and refused lines not reported yet still go to Dyq; nothing is reported integrated.
   if (!FRecusado) BeforeClearDao();
-  if (OwnerNaCadeia("TFRFILTROIMPORTACAOEXTRATOBANCARIODYQ") && std::filesystem::exists(PastaComprovantes()))
-    DeleteDir(PastaComprovantes());
+  // The folder is this review's alone: no other review's receipts go with it.
+  if (std::filesystem::exists(PastaComprovantes())) DeleteDir(PastaComprovantes());
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormClose(action);
   if (auto* c = dynamic_cast<TControl*>(Owner())) c->SetEnabled(true);
 }

@@ -13,6 +13,7 @@
 
 #include "framework/core/currency.h"
 #include "framework/data/client_dataset.h"
+#include "bankstatement/uImportacaoCompPagto.h"
 #include "framework/ui/importacao_treeview.h"
 
 namespace vyn {
@@ -37,7 +38,8 @@ class TY570ConsultaExtratoBancario;
 
 inline constexpr const char* kNodoPreparacoes = "Preparações";
 
-class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_Itens_TreeView_VYN {
+class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_Itens_TreeView_VYN,
+                                             public IRevisaoExtratoComprovantes {
  public:
   explicit TfrConsultaImportacaoExtratoBancario(vyn::TComponent* owner = nullptr);
   ~TfrConsultaImportacaoExtratoBancario() override;
@@ -90,7 +92,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void RegistraLogPreparacoes(const std::string& pergunta1, const std::string& resposta1, const std::string& pergunta2,
                               const std::string& resposta2);
   void RemovePreparacoes(int tipo, int chaveLinha);
-  void spRateioCreditoClick(vyn::TComponent* sender);
+  void spRateioCreditoClick(vyn::TComponent* sender) override;
   void SetMultiplosLancamentos();
   void DeleteMultiplosLancamentos();
   // After a committed run: the split entries are entries now, there is nothing to undo.
@@ -142,8 +144,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   bool OwnerNaCadeia(const std::string& classe) const;
   // The Dyq client of the reports (tests point it at a fake).
   std::unique_ptr<vyn::TRetornaMetodoDYQ> FRetornaDYQ;
-  // Folder of the payment receipts of Dyq reviews.
-  std::string PastaComprovantes() const;
+  // Folder of this review's Dyq payment receipts (its own: closing it deletes no other's).
+  std::string PastaComprovantes() const override;
 
   // Y570 reminders of financial-application credits, and the fiscal installment linked to the current
   // line (filled by the line grids).

@@ -6,6 +6,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "framework/accounting/contabilizacao_mgr.h"
+#include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
@@ -108,8 +109,29 @@ void TUtilImportacao_ExtratoBancario_Treeview::SetInconsistenciaMulti(TClientDat
 
 void TUtilImportacao_ExtratoBancario_Treeview::GetAposInconsistencia() {
   TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
-  // The review keeps no reconciled items of its own: the statement's reconciliation is posted by
-  // the settlement engine with the lines it settles.
+  FConciliadas.clear();
+  auto* tela = Revisao();
+  auto* linhas = dynamic_cast<TLancamentoMGR*>(tela ? tela->DAOLinhas() : nullptr);
+  const int banco = ContaBanco();
+  if (!linhas || banco <= 0) return;
+  // A line reconciled with entries already posted is booked by them: inside the run's write their
+  // bank side is marked reconciled, and the line leaves the review once the run committed.
+  TDatabase& db = linhas->Database();
+  TFilterGuard filtro(*linhas, TFilterGuard::kAllRows);
+  for (linhas->First(); !linhas->Eof(); linhas->Next()) {
+    const int64_t emp = Int(*linhas, "BDCODEMP"), chave = Int(*linhas, "BDCHAVE");
+    if (Int(*linhas, "BDINCONSISTENTE") == miForaDaImportacao || !getItensConciliados(*linhas, emp, chave)) continue;
+    if (!ConciliadoLadoBanco(*linhas)) {
+      RemoveItensConciliados(*linhas, emp, chave);   // the line's bank side changed since it was matched
+      continue;
+    }
+    for (int64_t conc : ChavesConciliadas(*linhas, emp, chave)) {
+      const TParams k{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(conc)), Variant(banco)};
+      db.Execute("update VZEL_EMPRESAS_TLAN set BDCONCD = 'TRUE' where BDCODEMP = ? and BDCHAVE = ? and BDDEBITO = ?", k);
+      db.Execute("update VZEL_EMPRESAS_TLAN set BDCONCC = 'TRUE' where BDCODEMP = ? and BDCHAVE = ? and BDCREDITO = ?", k);
+    }
+    FConciliadas.push_back(linhas->GetBookmark());
+  }
 }
 
 void TUtilImportacao_ExtratoBancario_Treeview::GetChaveServidor() {
@@ -225,12 +247,23 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
   if (!tela) return;
   std::set<std::pair<int, int>> gravadas(Importadas().begin(), Importadas().end());
   gravadas.insert(Liquidadas().begin(), Liquidadas().end());
+  std::vector<TBookmark> conciliadas;
+  conciliadas.swap(FConciliadas);
+  if (TDAOFactory* l = tela->DAOLinhas()) {
+    TFilterGuard filtro(*l, TFilterGuard::kAllRows);
+    for (TBookmark b : conciliadas)
+      if (l->BookmarkValid(b)) {
+        l->GotoBookmark(b);
+        gravadas.insert({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
+      }
+  }
   std::map<std::string, int> novas;
   if (TNodoImportacao* n = tela->NodoPorCaption(kNodoLancamentos)) novas = n->ChavesNovas;
   tela->FIntegradas = gravadas;
   tela->ConfirmaMultiplosLancamentos(gravadas, novas);
   tela->EnviaRetornosDYQ(true);
   tela->RemovePaisIntegrados();
+  tela->ExcluiLinhas(tela->DAOLinhas(), conciliadas);
   // The rules are in the database now; their lines are no longer to be turned into rules.
   if (auto* regras = tela->DAOPreparacoes()) {
     regras->EmptyDataSet();

@@ -49,6 +49,7 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   const vyn::TListaObj* FLista = nullptr;
   bool FConcluida = false;
   std::vector<vyn::TBookmark> FForaPorPreparo;
+  std::vector<vyn::TBookmark> FConciliadas;   // lines booked by entries already posted, this run
 };
 
 }  // namespace integracao

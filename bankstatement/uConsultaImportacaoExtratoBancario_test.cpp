@@ -2,6 +2,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 
 #include <array>
+#include <filesystem>
 #include <tuple>
 
 #include "bankstatement/dyq_test_support.h"
@@ -349,6 +350,12 @@ TEST_F(RevisaoExtratoTest, LinkButtonsFollowTheLineAndRemovingAutomaticLinksKeep
   ASSERT_TRUE(Vai(*l, 2));
   EXPECT_TRUE(t->CanEnableLinkButton(true));
   EXPECT_FALSE(t->CanEnableLinkButton(false));
+  // Its kind menu drops down with the items a line without credit can use.
+  t->spCurrencyLink->SetEnabled(true);
+  t->spCurrencyLink->Click();
+  EXPECT_FALSE(t->miImpostos->Enabled());
+  EXPECT_FALSE(t->miCalculo->Enabled());
+  EXPECT_TRUE(t->miParcelamento->Enabled());
   ASSERT_TRUE(Vai(*l, 3));
   EXPECT_FALSE(t->CanEnableLinkButton(true));
   EXPECT_TRUE(t->CanEnableLinkButton(false));
@@ -451,6 +458,54 @@ TEST_F(RevisaoExtratoTest, ALineLeftOutByOnlyPreparedIsImportedLaterAndAFailedRe
   EXPECT_EQ(r[1]["documento"]["aDado"][1]["extratoItemId"], 12);
   t->Close();
   EXPECT_EQ(Retornos().size(), 2u);
+}
+
+// A line reconciled with an entry already posted is not written again: the posted entry's bank side
+// is marked reconciled, the line leaves the review and Dyq hears it was integrated.
+TEST_F(RevisaoExtratoTest, ALineReconciledWithAPostedEntryMarksItAndLeavesTheReview) {
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+               "values (15, 900, '2024-03-02', 1001, 3002, 20)");
+  Linha(1, 1001, 3001, 10);
+  Linha(2, 1001, 3002, 20);
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  campos::Grava(*l, "BDCONCD", Variant(true));
+  static_cast<TLancamentoMGR*>(l)->setItensConciliadosItem(15, 2, "", EncodeDate(2024, 3, 2), V(20), 900, 1);
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  EXPECT_TRUE(l->IsEmpty());
+  EXPECT_EQ(Db().QueryValue("select BDCONCD from VZEL_EMPRESAS_TLAN where BDCHAVE = 900").AsString(), "TRUE");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 2);
+  auto r = Retornos();
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0]["documento"]["aDado"].size(), 2u);
+  t->Close();
+}
+
+// The receipt import opens from the real review (its lines carry the receipt columns), and each
+// review keeps its receipts in a folder of its own.
+TEST_F(RevisaoExtratoTest, TheReceiptImportOpensFromTheReviewAndEachReviewHasItsOwnReceiptsFolder) {
+  namespace fs = std::filesystem;
+  Linha(1, 1001, 3001, 100);
+  TfrConsultaImportacaoExtratoBancario* a = Abre();
+  TfrConsultaImportacaoExtratoBancario* b = Abre();
+  const std::string pastaA = a->PastaComprovantes(), pastaB = b->PastaComprovantes();
+  ASSERT_NE(pastaA, pastaB);
+  fs::create_directories(pastaA);
+  fs::create_directories(pastaB);
+  bool abriu = false;
+  dialogs.Modal("TfrImportacaoCompPagto", [&](TForm_VYN& f) {
+    abriu = true;
+    f.Close();
+  });
+  a->spImportarModelo->Click();
+  EXPECT_TRUE(abriu);
+  a->Close();
+  EXPECT_FALSE(fs::exists(pastaA));
+  EXPECT_TRUE(fs::exists(pastaB));
+  b->Close();
+  EXPECT_FALSE(fs::exists(pastaB));
 }
 
 TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineEnablesItsButtons) {

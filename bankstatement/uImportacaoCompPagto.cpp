@@ -172,7 +172,9 @@ std::vector<std::string> TfrImportacaoCompPagto::ArquivosDoProcesso() const {
   std::vector<std::string> out;
   if (!FDYQ) return edArquivo->Arquivos();
   std::error_code ec;
-  const fs::path pasta = PastaComprovantesDYQ();
+  // Each review keeps its own receipts; an opener that is no review has the common folder.
+  const auto* revisao = dynamic_cast<const IRevisaoExtratoComprovantes*>(FOwner);
+  const fs::path pasta = revisao ? revisao->PastaComprovantes() : PastaComprovantesDYQ();
   if (!fs::is_directory(pasta, ec)) return out;
   for (const auto& e : fs::directory_iterator(pasta, ec))
     if (e.is_regular_file(ec)) out.push_back(e.path().string());

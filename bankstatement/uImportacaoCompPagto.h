@@ -53,11 +53,12 @@ struct TDadosComprovantes {
 };
 
 // What the receipt import asks of the statement review that opened it: to apply the company's
-// preparation rules to the lines.
+// preparation rules to the lines, and where that review keeps its Dyq receipts.
 class IRevisaoExtratoComprovantes {
  public:
   virtual ~IRevisaoExtratoComprovantes() = default;
   virtual void spRateioCreditoClick(vyn::TComponent* sender) = 0;
+  virtual std::string PastaComprovantes() const = 0;
 };
 
 // A receipt's amount text ("1.050,00", "-30,00") as money; False when it is empty or no amount.
@@ -117,6 +118,8 @@ class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
 
   // Matching and splitting (uImportacaoCompPagto_Conciliacao.cpp).
   void pProcessaComprovantes();
+  // pProcessaComprovantes' steps, undone by it as a whole when one fails.
+  void ProcessaComprovantes();
   void LocalizaComprovantes();
   void pGeraMultiplosLancamentos();
   void DesdobraLinha(vyn::TClientDataSet& multi, int codPlano, int codHist);

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "bankstatement/uImportacaoCompPagto.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Desfaz.h"
 #include "framework/accounting/conf_contas_online_mgr.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -13,6 +14,7 @@
 #include "framework/accounting/tipos_lancamentos.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -96,8 +98,54 @@ int TfrImportacaoCompPagto::PlanoEmpresa(const char* coluna) const {
   return q.IsEmpty() || q.Fields(0).IsNull() ? 0 : static_cast<int>(q.Fields(0).AsInteger());
 }
 
+namespace {
+// The rows a receipt run adds to a data set (split rows, links), told apart from those already there
+// so that a run that fails half way takes back exactly what it added.
+class TLinhasNovas {
+ public:
+  explicit TLinhasNovas(TClientDataSet* ds) : ds_(ds && ds->Active() ? ds : nullptr) {
+    if (!ds_) return;
+    TFilterGuard filtro(*ds_, TFilterGuard::kAllRows);
+    TDetachedDetail solto(*ds_);
+    for (ds_->First(); !ds_->Eof(); ds_->Next()) antes_.insert(ds_->GetBookmark());
+  }
+  void Apaga() {
+    if (!ds_) return;
+    if (ds_->State() != TDataSetState::dsBrowse) ds_->Cancel();
+    TFilterGuard filtro(*ds_, TFilterGuard::kAllRows);
+    TDetachedDetail solto(*ds_);
+    for (ds_->First(); !ds_->Eof();)
+      if (antes_.count(ds_->GetBookmark())) ds_->Next();
+      else ds_->Delete();
+  }
+
+ private:
+  TClientDataSet* ds_;
+  std::set<TBookmark> antes_;
+};
+}  // namespace
+
 void TfrImportacaoCompPagto::pProcessaComprovantes() {
   if (!FLancamentos) return;
+  // A run that fails half way (a settlement look-up, the rules) leaves the lines as they were: no
+  // receipt values without their split, no split rows or links of a receipt not applied.
+  TDesfazLinhas desfaz(*FLancamentos);
+  for (FLancamentos->First(); !FLancamentos->Eof(); FLancamentos->Next()) desfaz.Guarda();
+  TLinhasNovas multi(FLancamentos->getMultiLancamentosDAO());
+  TLinhasNovas vinculos(FProcessoBaixas ? FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA : nullptr);
+  TLinhasNovas vinculosComp(FProcessoBaixas ? FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA : nullptr);
+  try {
+    ProcessaComprovantes();
+  } catch (...) {
+    multi.Apaga();
+    vinculos.Apaga();
+    vinculosComp.Apaga();
+    desfaz.Desfaz();
+    throw;
+  }
+}
+
+void TfrImportacaoCompPagto::ProcessaComprovantes() {
   auto* status = TfrStatusProcesso::createStatusProcess(this, 2);
   struct TFecha {
     TfrImportacaoCompPagto& tela;

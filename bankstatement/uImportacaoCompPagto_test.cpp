@@ -39,7 +39,13 @@ class TRevisaoStub : public TForm_VYN, public IRevisaoExtratoComprovantes {
  public:
   using TForm_VYN::TForm_VYN;
   std::string ClassName() const override { return "TfrConsultaImportacaoExtratoBancario"; }
-  void spRateioCreditoClick(TComponent*) override { ++Regras; }
+  void spRateioCreditoClick(TComponent*) override {
+    ++Regras;
+    if (Falha) throw std::runtime_error("falha nas regras");
+  }
+  bool Falha = false;
+  // The folder the Dyq receipts of this review are read from.
+  std::string PastaComprovantes() const override { return TfrImportacaoCompPagto::PastaComprovantesDYQ(); }
   int Regras = 0;
 };
 class TDialogoDYQStub : public TForm_VYN {
@@ -395,6 +401,26 @@ TEST_F(ImportacaoCompPagtoTest, BankCheckedFirstAndSuccessOnlyWhenALineChanged) 
   EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
   EXPECT_EQ(Avisos(tela), (std::vector<std::string>{"A página do comprovante do dia: 05/03/2024 no valor de: R$ 250,00 "
                                                     "tem outro comprovante, que não foi importado."}));
+}
+
+// A run that fails after the receipts were written into their lines takes them back whole.
+TEST_F(ImportacaoCompPagtoTest, AFailureHalfWayLeavesTheLinesAsTheyWere) {
+  Linha(1, 5, "1050.00");
+  revisao_->Falha = true;
+  const std::string arq = Pdf("a.pdf", {Boleto("05/03/2024", "1.050,00", "1.000,00", "30,00", "20,00")});
+  bool falhou = false;
+  try {
+    Executa({arq});
+  } catch (const std::exception&) {
+    falhou = true;
+  }
+  EXPECT_TRUE(falhou || !dialogs.Messages().empty());
+  ASSERT_TRUE(NaLinha(1));
+  EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull());
+  EXPECT_TRUE(linhas_->FieldByName("BDVALORPAGO").IsNull());
+  EXPECT_EQ(linhas_->FieldByName("BDDEBITO").AsInteger(), kFornecedor);
+  EXPECT_TRUE(Desdobramento(1).empty());
+  EXPECT_TRUE(baixas_->cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty());
 }
 
 TEST_F(ImportacaoCompPagtoTest, FromADyqStatementReadsTheStatementsReceiptsFolder) {

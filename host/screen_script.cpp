@@ -197,6 +197,11 @@ void TExecucaoScript::ExecutaPasso(const json& p) {
     vyn::TForm_VYN& tela = alvo && alvo->Form() ? *alvo->Form() : Tela(p);
     if (!alvo) alvo = tela.ActiveControl();
     PressionaTecla(tela, alvo, p.at("key").get<std::string>());
+  } else if (p.contains("close")) {
+    // The window's close box: the screen named (or the newest one) closes as a user closes it.
+    json qual = p;
+    if (p.at("close").is_string()) qual["form"] = p.at("close");
+    Tela(qual).Close();
   } else {
     throw std::invalid_argument("passo sem ação conhecida");
   }

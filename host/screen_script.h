@@ -14,7 +14,9 @@
 //              {"tab": "pcPaginas", "value": "Filtros"},
 //              {"set": "grGrid", "row": 1, "field": "BDDEBITO", "value": "30"},  a cell, through the
 //                                                  grid's fields container
-//              {"read": "edNome", "expect": "Empresa Modelo Ltda"}],
+//              {"read": "edNome", "expect": "Empresa Modelo Ltda"},
+//              {"close": "TfrConsultaImportacaoExtratoBancario"}],   the window's close box (the
+//                                                  screen named, or the newest one with true)
 //    "modals": [{"form": "TfrSelecaoRecontabilizacao",   the screens the run opens, modal or not,
 //                "steps": [{"click": "spConfirmar"}]}]}  in the order they open
 // A step reaches the control on the newest open screen that has it; "form": CLASS picks the screen.

@@ -827,6 +827,11 @@ void TProcessoBaixas::AddRegistrosBaixas(TClientDataSet* prDAO, TComponent* prSe
       if (!sql) sql.emplace(getSQLMgr_do_Pool());
       (*sql)->CommandText("delete from " + TabelaTrabalho(*prDAOLancamento) + " where BDSESSAO = ? and BDCHAVE = ?",
                           ctExecute, {prDAOLancamento->Sessao(), V(chave)});
+      // The staged line leaves the import: the user is told which and why.
+      if (prInconsistencias)
+        prInconsistencias->Add_Atencao(codEmp, "Lançamento " + std::to_string(chave) +
+                                                   ": retirado da importação, suas baixas foram excluídas ou já "
+                                                   "foram lançadas.");
     } else if (prDAOLancamento->SearchKey("BDCHAVE", {V(chave)})) {
       if (prInconsistencias)
         prInconsistencias->Add_Atencao(codEmp, "Lançamento " + prDAOLancamento->FieldByName("BDCHAVE").AsString() +

@@ -371,6 +371,7 @@ TEST_F(PostingRunTest, SavedLinksOfALargeFileDropTheirEntryFromTheWorkTable) {
   EXPECT_EQ(pb_->cdsVINC_EXT_BAN_BAIXA->FieldByName("BDCHAVE").AsInteger(), 1);
   EXPECT_TRUE(Lancamentos().Rows.empty());
   EXPECT_EQ(huge->MasterSource(), nullptr);
+  EXPECT_NE(Mensagens().find("Lançamento 2: retirado da importação"), std::string::npos) << Mensagens();
 }
 
 // A manager that refuses a link (more than is open, already paid, no accounting value) posts nothing,
