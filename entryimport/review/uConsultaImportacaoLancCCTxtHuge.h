@@ -118,6 +118,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void AfterSetFieldsContainerItem() override;
   void ClickBotaoItem(vyn::TComponent* sender) override;
   void OnClickButtonGridDetalhe(vyn::TComponent* sender) override;
+  // A detail row is deleted only while the detail grid's delete-item button is enabled.
+  void spExcluirItemClick(vyn::TComponent* sender) override;
   void CarregaBotoes();
   void AjusteBotoesSetFieldsContainer();
   void TrataDownBotoes(vyn::TComponent* sender);

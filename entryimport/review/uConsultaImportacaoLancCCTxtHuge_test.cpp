@@ -666,6 +666,21 @@ TEST_F(StagedReviewTest, DetailButtonsChooseTheAggregateAndTheScreenStartsOnCost
   });
 }
 
+TEST_F(StagedReviewTest, ADetailRowIsDeletedOnlyWhileTheDeleteItemButtonIsEnabled) {
+  Revisa("L,1,05/01/2024,40,11,1\nC,1,900,D,1\n", [&](Tela& t) {
+    const std::string centros = "select count(*) from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP where BDSESSAO = " +
+                                std::to_string(t.Sessao());
+    ASSERT_EQ(t.dsGridItens->DataSet()->RecordCount(), 1);
+    t.spExcluirItem->SetEnabled(false);
+    t.spExcluirItem->Click();
+    EXPECT_EQ(Conta(centros), 1);
+    t.spExcluirItem->SetEnabled(true);
+    t.spExcluirItem->Click();
+    EXPECT_EQ(Conta(centros), 0);
+    EXPECT_EQ(t.dsGridItens->DataSet()->RecordCount(), 0);
+  });
+}
+
 TEST_F(StagedReviewTest, SevenParametersGiveNoMultipleEntryPanelAndAScreenOwnedAdditionalData) {
   TComponent* c = ClassRegistry().CreateComponent("TfrConsultaImportacaoLancCCTxtHuge", *opener_);
   TFormPtr<Tela> tela(dynamic_cast<Tela*>(c));
