@@ -74,7 +74,7 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   // Display (uConsultaImportacaoLancCCTxt_Grid.cpp): the text and the image name of a cell of the
   // current line ("" for none), the detail grid's text, the description panel.
   void grGridMostraDado(const std::string& campo, std::string& texto, int& largura);
-  std::string grGridMostraDadoImagem(const std::string& campo);
+  virtual std::string grGridMostraDadoImagem(const std::string& campo);
   void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura);
   void pMostraDescricao_Conta();
   int getCodPlano();

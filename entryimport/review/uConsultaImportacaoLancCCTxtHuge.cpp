@@ -89,6 +89,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::FormCreate() {
   FBMPMoedaYellow = grGrid->AddBitmap("", "iCurrency_yellow");
   // Both grids hand out the same index for an image.
   for (const std::string& img : grGrid->Images()) grLancamentoManual->AddBitmap("", img);
+  grGrid->CorFonteLinha = [this] { return grGridCorFonteLinha(); };
   SetSelectedDetailIndex(0);
   FDadosAdicionais = nullptr;
   FUltimoSel.clear();
@@ -250,6 +251,39 @@ void TfrConsultaImportacaoLancCCTxtHuge::OpenObservation() {
   lista.Add(obs);
   lista.Add(obs);
   TPackagesUtil::CarregaFormParamsObj("TfrObservacoes", this, std::move(lista), nullptr, true);
+}
+
+namespace {
+
+bool Verdadeiro(const TField& f) { return !f.IsNull() && UpperCase(Trim(f.AsString())) == "TRUE"; }
+
+}  // namespace
+
+std::string TfrConsultaImportacaoLancCCTxtHuge::grGridMostraDadoImagem(const std::string& campo) {
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty()) return {};
+  const std::string f = UpperCase(campo);
+  if (f == "BDCONCD" || f == "BDCONCC") {
+    const TField* pendente = atual->FindField(std::string("BDPENDENTE") + f.back());
+    if (!pendente) return {};
+    if (Verdadeiro(*pendente)) return "iPendente14";
+    return Verdadeiro(atual->FieldByName(f)) ? "iChecked" : "iUnChecked";
+  }
+  if (f == "BDVINC_BAIXA_MULT") {
+    const TField* m = atual->FindField(f);
+    if (!m) return {};
+    return Verdadeiro(*m) ? "iChecked" : "iUnChecked";
+  }
+  if ((f == "BDCODTERCEIROD" && !atual->FindField("bdTIPOTERD")) ||
+      (f == "BDCODTERCEIROC" && !atual->FindField("bdTIPOTERC")))
+    return {};
+  return TfrConsultaImportacaoLancCCTxt::grGridMostraDadoImagem(campo);
+}
+
+int TfrConsultaImportacaoLancCCTxtHuge::grGridCorFonteLinha() const {
+  if (!pnGridManual->Visible() || !dynamic_cast<TLancamentoMGR*>(DAOAtual())) return -1;
+  const TField* tem = DAOAtual()->IsEmpty() ? nullptr : DAOAtual()->FindField("BDTEMLANC");
+  return tem && !tem->IsNull() && tem->AsInteger() == 1 ? 0x0000FF : -1;
 }
 
 }  // namespace integracao

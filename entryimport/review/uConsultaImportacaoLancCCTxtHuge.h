@@ -57,6 +57,12 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // The installments of fiscal documents linked to the current line (the document panel).
   void AtualizaInfoGridNF() { AtualizaPainelNF(); }
   int fRetornaTipoLancamento(int mistura) const override;
+  // The entry grid's images: a side's mark shows pending, checked or unchecked; the grouped selection
+  // checked or unchecked; a participant cell of a side without participants is locked.
+  std::string grGridMostraDadoImagem(const std::string& campo) override;
+  // Blue (0x0000FF) for a line that carries multiple entries (BDTEMLANC 1) while their panel shows;
+  // -1 otherwise.
+  int grGridCorFonteLinha() const;
 
   // Write-through (uConsultaImportacaoLancCCTxtHuge_Gravacao.cpp).
   void DAOSetValue(vyn::TDAOFactory& dao, const std::string& campo, const vyn::Variant& valor, int tipo);

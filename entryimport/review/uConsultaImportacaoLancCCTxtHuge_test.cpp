@@ -375,6 +375,9 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
     EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 3);
     EXPECT_EQ(observacoes(1), 1);
     EXPECT_EQ(aberturas, 3);
+    // The grid shows a pending side as pending, whatever its mark.
+    EXPECT_EQ(t.grGridMostraDadoImagem("bdCONCD"), "iPendente14");
+    EXPECT_EQ(t.grGridMostraDadoImagem("BDVINC_BAIXA_MULT"), "iUnChecked");
 
     // Conciliating a pending side removes its observation and its pending mark only.
     tecla("bdCONCD", ' ');
@@ -385,6 +388,7 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
     EXPECT_EQ(observacoes(1), 1);
     EXPECT_EQ(d.FieldByName("BDCONCILIACAOPENDENTE").AsInteger(), 2);
     EXPECT_EQ(d.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(t.grGridMostraDadoImagem("bdCONCD"), "iChecked");
 
     // Releasing a key or the mouse shows the line's descriptions again.
     t.lbDebito->SetCaption("");
@@ -539,6 +543,13 @@ TEST_F(StagedReviewTest, MultipleEntriesSplitMoveLinksAndAreRemovedAfterwards) {
     const int sessao = t.Sessao();
     ASSERT_TRUE(t.pnGridManual->Visible());
     ASSERT_NE(t.BaixasAdicionais(), nullptr);
+    // A line that carries multiple entries shows in blue while their panel is open.
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDTEMLANC = 1 where BDSESSAO = ? and BDCHAVE = 1", {sessao});
+    t.AtualizaDadosHugeFile();
+    d.First();
+    EXPECT_EQ(t.grGrid->CorFonteLinha(), 0x0000FF);
+    d.Next();
+    EXPECT_EQ(t.grGrid->CorFonteLinha(), -1);
     // Line 2 carries a principal and two additional parts, listed out of order, and two links.
     Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDVINC_BAIXA = 'TRUE' where BDSESSAO = ? and BDCHAVE = 2", {sessao});
     auto parte = [&](int n, int tipo, int deb, int cre, const char* valor) {
