@@ -112,6 +112,10 @@ TfrConsultaImportacaoLancCCTxt::TfrConsultaImportacaoLancCCTxt(TComponent* owner
     int largura = 0;
     grGridMostraDado(f.FieldName(), texto, largura);
   };
+  grGridItens->MostraDado = [this](TField& f, std::string& texto) {
+    int largura = 0;
+    grGridItensMostraDado(f.FieldName(), texto, largura);
+  };
   grGrid->MostraDadoImagem = [this](TField& f) {
     const std::string img = grGridMostraDadoImagem(f.FieldName());
     return img.empty() ? -1 : grGrid->ImageIndexOf(img);

@@ -75,7 +75,7 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   // current line ("" for none), the detail grid's text, the description panel.
   void grGridMostraDado(const std::string& campo, std::string& texto, int& largura);
   virtual std::string grGridMostraDadoImagem(const std::string& campo);
-  void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura);
+  virtual void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura);
   void pMostraDescricao_Conta();
   int getCodPlano();
   void setCodPlano(int plano) { FCodPlano = plano; }

@@ -63,6 +63,10 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // Blue (0x0000FF) for a line that carries multiple entries (BDTEMLANC 1) while their panel shows;
   // -1 otherwise.
   int grGridCorFonteLinha() const;
+  // The detail grid: nothing for an empty detail; the rural-producer detail's codes in words, and a
+  // lock on the cells its choices leave out.
+  void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura) override;
+  std::string grGridItensMostraDadoImagem(const std::string& campo);
 
   // Write-through (uConsultaImportacaoLancCCTxtHuge_Gravacao.cpp).
   void DAOSetValue(vyn::TDAOFactory& dao, const std::string& campo, const vyn::Variant& valor, int tipo);

@@ -437,6 +437,26 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     auto pr_ = [&](const char* c) {
       return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_PR_TEMP where BDSESSAO = ?", {sessao});
     };
+    {
+      // Shown, the detail's codes read as words and the cells its choices leave out are locked.
+      TClientDataSet* antes = t.dsGridItens->DataSet();
+      t.spLancamentosPR->Down = true;
+      t.dsGridItens->SetDataSet(&pr);
+      auto mostra = [&](const char* campo, std::string texto) {
+        int largura = 0;
+        t.grGridItensMostraDado(campo, texto, largura);
+        return texto;
+      };
+      EXPECT_EQ(mostra("BDTIPMOV", "1"), "Conta bancária");
+      EXPECT_EQ(mostra("BDTIPOPARTICIPANTE", "2"), "CPF/CNPJ manual");
+      EXPECT_EQ(mostra("BDTRANSTIPOPE", ""), "");
+      EXPECT_EQ(mostra("BDCPFMANUAL", "12345678909"), "123.456.789-09");
+      EXPECT_EQ(t.grGridItensMostraDadoImagem("BDCPFMANUAL"), "ilock");
+      EXPECT_EQ(t.grGridItensMostraDadoImagem("BDCODTER"), "");
+      EXPECT_EQ(t.grGridItensMostraDadoImagem("BDTRANSCTACOR"), "ilock");
+      t.spLancamentosPR->Down = false;
+      t.dsGridItens->SetDataSet(antes);
+    }
     EXPECT_TRUE(aceita("BDCODTER"));
     EXPECT_FALSE(aceita("BDCPFMANUAL"));
     EXPECT_TRUE(aceita("BDCTACOR"));
