@@ -108,6 +108,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
 
  protected:
   void FormCreate() override;
+  // Shown: the "Considerar zero a esquerda" item of the automatic-link menu starts disabled.
+  void FormShow() override;
   void FormDestroy() override;
   // Where the two reviews differ inside a shared action: whether a picking screen may open for the
   // sender, the parameters after the first three, and how a line is marked unlinked.

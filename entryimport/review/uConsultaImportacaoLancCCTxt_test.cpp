@@ -163,6 +163,20 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,50\n", [&](Tela& t) {
     TDAOFactory& d = *t.DAOAtual();
     d.First();
+    // Shown, the automatic-link menu's zeros item is off; the settlement menu follows the line's credit.
+    EXPECT_FALSE(t.miConsiderarzero->Enabled());
+    t.spCurrencyLink->SetEnabled(true);
+    t.spCurrencyLink->Click();
+    EXPECT_TRUE(t.miImpostos->Enabled());
+    d.Edit();
+    d.FieldByName("BDCREDITO").Clear();
+    d.Post();
+    t.spCurrencyLink->Click();
+    EXPECT_FALSE(t.miImpostos->Enabled());
+    EXPECT_FALSE(t.miCalculo->Enabled());
+    d.Edit();
+    d.FieldByName("BDCREDITO").SetAsInteger(11);
+    d.Post();
     t.grGridCellClick("bdCONCD");
     EXPECT_TRUE(d.FieldByName("BDCONCD").AsBoolean());
     EXPECT_EQ(d.FieldByName("BDTIPOCONC").AsInteger(), 1);
