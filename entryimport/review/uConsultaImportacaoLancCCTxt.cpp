@@ -135,6 +135,7 @@ bool TfrConsultaImportacaoLancCCTxt::InheritsFrom(const std::string& class_name)
 
 void TfrConsultaImportacaoLancCCTxt::FormShow() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormShow();
+  pCalculaTamanhoLegenda();
   miConsiderarzero->SetEnabled(false);
 }
 

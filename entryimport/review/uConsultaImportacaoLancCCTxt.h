@@ -77,6 +77,9 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual std::string grGridMostraDadoImagem(const std::string& campo);
   virtual void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura);
   void pMostraDescricao_Conta();
+  // The description labels share the panel: the account and participant labels half of it each, the
+  // development labels and the debit unit a quarter.
+  void pCalculaTamanhoLegenda();
   int getCodPlano();
   void setCodPlano(int plano) { FCodPlano = plano; }
   // mistura: 0 the line's installment links are of one kind, 1 mixed but all paid by the company, 2

@@ -100,7 +100,10 @@ void TfrConsultaImportacaoLancCCTxt::pMostraDescricao_Conta() {
   for (TLabel* l : {lbUnidImobiliariaDeb, lbUnidImobiliariaCre}) l->SetCaption("Unidade imobiliária: ");
   lbHistorico->SetCaption("Histórico: ");
   TDAOFactory* atual = DAOAtual();
-  if (!atual || atual->IsEmpty()) return;
+  if (!atual || atual->IsEmpty()) {
+    pCalculaTamanhoLegenda();
+    return;
+  }
   TDatabase& db = atual->Database();
   const long long empresa = FCodEmp ? FCodEmp->Codigo() : Inteiro(*atual, "BDCODEMP");
 
@@ -151,6 +154,15 @@ void TfrConsultaImportacaoLancCCTxt::pMostraDescricao_Conta() {
     if (!r.Rows.empty())
       lbHistorico->SetCaption("Histórico: " + r.Value(0, "BDCODTPHI").AsString() + " - " + r.Value(0, "BDNOME").AsString());
   }
+  pCalculaTamanhoLegenda();
+}
+
+void TfrConsultaImportacaoLancCCTxt::pCalculaTamanhoLegenda() {
+  const int w = pnContaContabil->Width;
+  lbDebito->Width = w / 2;
+  for (TLabel* l : {lbCredito, lbParticipanteDebito, lbParticipanteCredito}) l->Width = lbDebito->Width;
+  lbEmpreendimentoDeb->Width = w / 4;
+  for (TLabel* l : {lbEmpreendimentoCre, lbUnidImobiliariaDeb}) l->Width = lbEmpreendimentoDeb->Width;
 }
 
 void TfrConsultaImportacaoLancCCTxt::AtualizaPainelNF() {

@@ -137,7 +137,10 @@ TEST_F(EntryReviewTest, DescriptionsNameTheDevelopmentAndUnitOfAKnownAccount) {
     for (const char* c : {"BDCODEMPREEACAOD", "BDCODEMPREEACAOC"}) d.FieldByName(c).SetAsInteger(3);
     for (const char* c : {"BDCODUNIIMOBACAOD", "BDCODUNIIMOBACAOC"}) d.FieldByName(c).SetAsInteger(12);
     d.Post();
+    t.pnContaContabil->Width = 800;
     t.pMostraDescricao_Conta();
+    EXPECT_EQ(t.lbCredito->Width, 400);
+    EXPECT_EQ(t.lbUnidImobiliariaDeb->Width, 200);
     EXPECT_EQ(t.lbEmpreendimentoDeb->Caption(), "Empreendimento: 3 - Residencial Aurora");
     EXPECT_EQ(t.lbUnidImobiliariaDeb->Caption(), "Unidade imobiliária: 12 - Apartamento 12");
     EXPECT_EQ(t.lbCredito->Caption(), "Crédito: ");
