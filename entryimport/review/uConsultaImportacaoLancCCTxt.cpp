@@ -85,6 +85,8 @@ TfrConsultaImportacaoLancCCTxt::TfrConsultaImportacaoLancCCTxt(TComponent* owner
   for (TMenuItem* m : {miImpostos, miParcelamento, miCalculo})
     m->OnClick = [this](TComponent* s) { miDuplicatasClick(s); };
   miDocumento->OnClick = [this](TComponent* s) { miDocumentoClick(s); };
+  // The settlement button drops its kind menu down: the menu's items follow the current line.
+  spCurrencyLink->OnClick = [this](TComponent* s) { pmTipoBaixaPopup(s); };
   spDelLink->OnClick = [this](TComponent* s) { spDelLinkClick(s); };
   spAutoLink->OnClick = [this](TComponent* s) { spAutoLinkClick(s); };
   spRemoveAutoLink->OnClick = [this](TComponent* s) { spRemoveAutoLinkClick(s); };
@@ -112,6 +114,10 @@ TfrConsultaImportacaoLancCCTxt::TfrConsultaImportacaoLancCCTxt(TComponent* owner
     int largura = 0;
     grGridMostraDado(f.FieldName(), texto, largura);
   };
+  grGridItens->MostraDado = [this](TField& f, std::string& texto) {
+    int largura = 0;
+    grGridItensMostraDado(f.FieldName(), texto, largura);
+  };
   grGrid->MostraDadoImagem = [this](TField& f) {
     const std::string img = grGridMostraDadoImagem(f.FieldName());
     return img.empty() ? -1 : grGrid->ImageIndexOf(img);
@@ -125,6 +131,12 @@ TfrConsultaImportacaoLancCCTxt::~TfrConsultaImportacaoLancCCTxt() = default;
 bool TfrConsultaImportacaoLancCCTxt::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TfrConsultaImportacaoLancCCTxt") ||
          TfrImportacao_Padrao_Itens_TreeView_VYN::InheritsFrom(class_name);
+}
+
+void TfrConsultaImportacaoLancCCTxt::FormShow() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::FormShow();
+  pCalculaTamanhoLegenda();
+  miConsiderarzero->SetEnabled(false);
 }
 
 void TfrConsultaImportacaoLancCCTxt::FormCreate() {

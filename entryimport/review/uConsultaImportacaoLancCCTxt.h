@@ -74,9 +74,12 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   // Display (uConsultaImportacaoLancCCTxt_Grid.cpp): the text and the image name of a cell of the
   // current line ("" for none), the detail grid's text, the description panel.
   void grGridMostraDado(const std::string& campo, std::string& texto, int& largura);
-  std::string grGridMostraDadoImagem(const std::string& campo);
-  void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura);
+  virtual std::string grGridMostraDadoImagem(const std::string& campo);
+  virtual void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura);
   void pMostraDescricao_Conta();
+  // The description labels share the panel: the account and participant labels half of it each, the
+  // development labels and the debit unit a quarter.
+  void pCalculaTamanhoLegenda();
   int getCodPlano();
   void setCodPlano(int plano) { FCodPlano = plano; }
   // mistura: 0 the line's installment links are of one kind, 1 mixed but all paid by the company, 2
@@ -108,6 +111,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
 
  protected:
   void FormCreate() override;
+  // Shown: the "Considerar zero a esquerda" item of the automatic-link menu starts disabled.
+  void FormShow() override;
   void FormDestroy() override;
   // Where the two reviews differ inside a shared action: whether a picking screen may open for the
   // sender, the parameters after the first three, and how a line is marked unlinked.

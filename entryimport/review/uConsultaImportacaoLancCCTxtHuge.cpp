@@ -8,6 +8,7 @@
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
+#include "framework/core/registry_number.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 #include "framework/ui/edit_codigo.h"
@@ -89,6 +90,11 @@ void TfrConsultaImportacaoLancCCTxtHuge::FormCreate() {
   FBMPMoedaYellow = grGrid->AddBitmap("", "iCurrency_yellow");
   // Both grids hand out the same index for an image.
   for (const std::string& img : grGrid->Images()) grLancamentoManual->AddBitmap("", img);
+  grGrid->CorFonteLinha = [this] { return grGridCorFonteLinha(); };
+  grGridItens->MostraDadoImagem = [this](TField& f) {
+    const std::string img = grGridItensMostraDadoImagem(f.FieldName());
+    return img.empty() ? -1 : grGridItens->AddBitmap("", img);
+  };
   SetSelectedDetailIndex(0);
   FDadosAdicionais = nullptr;
   FUltimoSel.clear();
@@ -250,6 +256,83 @@ void TfrConsultaImportacaoLancCCTxtHuge::OpenObservation() {
   lista.Add(obs);
   lista.Add(obs);
   TPackagesUtil::CarregaFormParamsObj("TfrObservacoes", this, std::move(lista), nullptr, true);
+}
+
+namespace {
+
+bool Verdadeiro(const TField& f) { return !f.IsNull() && UpperCase(Trim(f.AsString())) == "TRUE"; }
+
+}  // namespace
+
+std::string TfrConsultaImportacaoLancCCTxtHuge::grGridMostraDadoImagem(const std::string& campo) {
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty()) return {};
+  const std::string f = UpperCase(campo);
+  if (f == "BDCONCD" || f == "BDCONCC") {
+    const TField* pendente = atual->FindField(std::string("BDPENDENTE") + f.back());
+    if (!pendente) return {};
+    if (Verdadeiro(*pendente)) return "iPendente14";
+    return Verdadeiro(atual->FieldByName(f)) ? "iChecked" : "iUnChecked";
+  }
+  if (f == "BDVINC_BAIXA_MULT") {
+    const TField* m = atual->FindField(f);
+    if (!m) return {};
+    return Verdadeiro(*m) ? "iChecked" : "iUnChecked";
+  }
+  if ((f == "BDCODTERCEIROD" && !atual->FindField("bdTIPOTERD")) ||
+      (f == "BDCODTERCEIROC" && !atual->FindField("bdTIPOTERC")))
+    return {};
+  return TfrConsultaImportacaoLancCCTxt::grGridMostraDadoImagem(campo);
+}
+
+int TfrConsultaImportacaoLancCCTxtHuge::grGridCorFonteLinha() const {
+  if (!pnGridManual->Visible() || !dynamic_cast<TLancamentoMGR*>(DAOAtual())) return -1;
+  const TField* tem = DAOAtual()->IsEmpty() ? nullptr : DAOAtual()->FindField("BDTEMLANC");
+  return tem && !tem->IsNull() && tem->AsInteger() == 1 ? 0x0000FF : -1;
+}
+
+namespace {
+
+// The word of a code among the choices; the text as it was for a code outside them, nothing for null.
+void Palavra(std::string& texto, const std::vector<std::string>& palavras) {
+  const std::string t = Trim(texto);
+  if (t.empty() || OnlyDigits(t) != t || t.size() > 2) return;
+  const size_t i = static_cast<size_t>(std::stoi(t));
+  if (i < palavras.size()) texto = palavras[i];
+}
+
+}  // namespace
+
+void TfrConsultaImportacaoLancCCTxtHuge::grGridItensMostraDado(const std::string& campo, std::string& texto,
+                                                               int& largura) {
+  TClientDataSet* ds = dsGridItens->DataSet();
+  if (!ds || ds->IsEmpty()) {
+    texto.clear();
+    return;
+  }
+  TfrConsultaImportacaoLancCCTxt::grGridItensMostraDado(campo, texto, largura);
+  if (!spLancamentosPR->Down) return;
+  const std::string f = UpperCase(campo);
+  if (f == "BDTIPMOV") Palavra(texto, {"Em espécie", "Conta bancária", "Em trânsito"});
+  else if (f == "BDTIPOPARTICIPANTE") Palavra(texto, {"Participante", "CPF produtor rural", "CPF/CNPJ manual"});
+  else if (f == "BDTIPOPE" || f == "BDTRANSTIPOPE") Palavra(texto, {"Entrada", "Saída"});
+  else if (f == "BDTRANSTIPMOV") Palavra(texto, {"Em espécie", "Conta bancária"});
+  else if (f == "BDCPFMANUAL" && !Trim(texto).empty()) texto = FormatRegistryNumber(OnlyDigits(texto));
+}
+
+std::string TfrConsultaImportacaoLancCCTxtHuge::grGridItensMostraDadoImagem(const std::string& campo) {
+  TClientDataSet* ds = dsGridItens->DataSet();
+  if (!spLancamentosPR->Down || !ds || ds->IsEmpty()) return {};
+  const std::string f = UpperCase(campo);
+  auto valeSe = [&](const char* controle, int valor) {
+    const TField* c = ds->FindField(controle);
+    return c && !c->IsNull() && c->AsInteger() == valor ? std::string() : std::string("ilock");
+  };
+  if (f == "BDCODTER") return valeSe("BDTIPOPARTICIPANTE", 0);
+  if (f == "BDCPFMANUAL") return valeSe("BDTIPOPARTICIPANTE", 2);
+  if (f == "BDCTACOR") return valeSe("BDTIPMOV", 1);
+  if (f == "BDTRANSCTACOR") return valeSe("BDTRANSTIPMOV", 1);
+  return {};
 }
 
 }  // namespace integracao

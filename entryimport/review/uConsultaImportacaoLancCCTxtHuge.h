@@ -57,6 +57,16 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // The installments of fiscal documents linked to the current line (the document panel).
   void AtualizaInfoGridNF() { AtualizaPainelNF(); }
   int fRetornaTipoLancamento(int mistura) const override;
+  // The entry grid's images: a side's mark shows pending, checked or unchecked; the grouped selection
+  // checked or unchecked; a participant cell of a side without participants is locked.
+  std::string grGridMostraDadoImagem(const std::string& campo) override;
+  // Blue (0x0000FF) for a line that carries multiple entries (BDTEMLANC 1) while their panel shows;
+  // -1 otherwise.
+  int grGridCorFonteLinha() const;
+  // The detail grid: nothing for an empty detail; the rural-producer detail's codes in words, and a
+  // lock on the cells its choices leave out.
+  void grGridItensMostraDado(const std::string& campo, std::string& texto, int& largura) override;
+  std::string grGridItensMostraDadoImagem(const std::string& campo);
 
   // Write-through (uConsultaImportacaoLancCCTxtHuge_Gravacao.cpp).
   void DAOSetValue(vyn::TDAOFactory& dao, const std::string& campo, const vyn::Variant& valor, int tipo);
@@ -118,6 +128,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void AfterSetFieldsContainerItem() override;
   void ClickBotaoItem(vyn::TComponent* sender) override;
   void OnClickButtonGridDetalhe(vyn::TComponent* sender) override;
+  // A detail row is deleted only while the detail grid's delete-item button is enabled.
+  void spExcluirItemClick(vyn::TComponent* sender) override;
   void CarregaBotoes();
   void AjusteBotoesSetFieldsContainer();
   void TrataDownBotoes(vyn::TComponent* sender);

@@ -112,4 +112,9 @@ int TfrConsultaImportacaoLancCCTxtHuge::grLancamentoManualMostraDadoImagem(const
   return v == "TRUE" || v == "T" ? FBMPMoeda : -1;
 }
 
+void TfrConsultaImportacaoLancCCTxtHuge::spExcluirItemClick(TComponent* sender) {
+  if (!spExcluirItem->Enabled()) return;
+  TfrConsultaImportacaoLancCCTxt::spExcluirItemClick(sender);
+}
+
 }  // namespace integracao

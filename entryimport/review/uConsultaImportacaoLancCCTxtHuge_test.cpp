@@ -375,6 +375,9 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
     EXPECT_EQ(coluna("BDCONCILIACAOPENDENTE").AsInteger(), 3);
     EXPECT_EQ(observacoes(1), 1);
     EXPECT_EQ(aberturas, 3);
+    // The grid shows a pending side as pending, whatever its mark.
+    EXPECT_EQ(t.grGridMostraDadoImagem("bdCONCD"), "iPendente14");
+    EXPECT_EQ(t.grGridMostraDadoImagem("BDVINC_BAIXA_MULT"), "iUnChecked");
 
     // Conciliating a pending side removes its observation and its pending mark only.
     tecla("bdCONCD", ' ');
@@ -385,6 +388,7 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
     EXPECT_EQ(observacoes(1), 1);
     EXPECT_EQ(d.FieldByName("BDCONCILIACAOPENDENTE").AsInteger(), 2);
     EXPECT_EQ(d.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(t.grGridMostraDadoImagem("bdCONCD"), "iChecked");
 
     // Releasing a key or the mouse shows the line's descriptions again.
     t.lbDebito->SetCaption("");
@@ -433,6 +437,26 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     auto pr_ = [&](const char* c) {
       return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_PR_TEMP where BDSESSAO = ?", {sessao});
     };
+    {
+      // Shown, the detail's codes read as words and the cells its choices leave out are locked.
+      TClientDataSet* antes = t.dsGridItens->DataSet();
+      t.spLancamentosPR->Down = true;
+      t.dsGridItens->SetDataSet(&pr);
+      auto mostra = [&](const char* campo, std::string texto) {
+        int largura = 0;
+        t.grGridItensMostraDado(campo, texto, largura);
+        return texto;
+      };
+      EXPECT_EQ(mostra("BDTIPMOV", "1"), "Conta bancária");
+      EXPECT_EQ(mostra("BDTIPOPARTICIPANTE", "2"), "CPF/CNPJ manual");
+      EXPECT_EQ(mostra("BDTRANSTIPOPE", ""), "");
+      EXPECT_EQ(mostra("BDCPFMANUAL", "12345678909"), "123.456.789-09");
+      EXPECT_EQ(t.grGridItensMostraDadoImagem("BDCPFMANUAL"), "ilock");
+      EXPECT_EQ(t.grGridItensMostraDadoImagem("BDCODTER"), "");
+      EXPECT_EQ(t.grGridItensMostraDadoImagem("BDTRANSCTACOR"), "ilock");
+      t.spLancamentosPR->Down = false;
+      t.dsGridItens->SetDataSet(antes);
+    }
     EXPECT_TRUE(aceita("BDCODTER"));
     EXPECT_FALSE(aceita("BDCPFMANUAL"));
     EXPECT_TRUE(aceita("BDCTACOR"));
@@ -539,6 +563,13 @@ TEST_F(StagedReviewTest, MultipleEntriesSplitMoveLinksAndAreRemovedAfterwards) {
     const int sessao = t.Sessao();
     ASSERT_TRUE(t.pnGridManual->Visible());
     ASSERT_NE(t.BaixasAdicionais(), nullptr);
+    // A line that carries multiple entries shows in blue while their panel is open.
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDTEMLANC = 1 where BDSESSAO = ? and BDCHAVE = 1", {sessao});
+    t.AtualizaDadosHugeFile();
+    d.First();
+    EXPECT_EQ(t.grGrid->CorFonteLinha(), 0x0000FF);
+    d.Next();
+    EXPECT_EQ(t.grGrid->CorFonteLinha(), -1);
     // Line 2 carries a principal and two additional parts, listed out of order, and two links.
     Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDVINC_BAIXA = 'TRUE' where BDSESSAO = ? and BDCHAVE = 2", {sessao});
     auto parte = [&](int n, int tipo, int deb, int cre, const char* valor) {
@@ -663,6 +694,21 @@ TEST_F(StagedReviewTest, DetailButtonsChooseTheAggregateAndTheScreenStartsOnCost
     EXPECT_EQ(t.grLancamentoManual->Columns[6].Width, 180);
     dialogs_.Ok("importado");
     t.spImportacaoClick(t.spImportacao);
+  });
+}
+
+TEST_F(StagedReviewTest, ADetailRowIsDeletedOnlyWhileTheDeleteItemButtonIsEnabled) {
+  Revisa("L,1,05/01/2024,40,11,1\nC,1,900,D,1\n", [&](Tela& t) {
+    const std::string centros = "select count(*) from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP where BDSESSAO = " +
+                                std::to_string(t.Sessao());
+    ASSERT_EQ(t.dsGridItens->DataSet()->RecordCount(), 1);
+    t.spExcluirItem->SetEnabled(false);
+    t.spExcluirItem->Click();
+    EXPECT_EQ(Conta(centros), 1);
+    t.spExcluirItem->SetEnabled(true);
+    t.spExcluirItem->Click();
+    EXPECT_EQ(Conta(centros), 0);
+    EXPECT_EQ(t.dsGridItens->DataSet()->RecordCount(), 0);
   });
 }
 

@@ -100,10 +100,32 @@ void TfrConsultaImportacaoLancCCTxt::pMostraDescricao_Conta() {
   for (TLabel* l : {lbUnidImobiliariaDeb, lbUnidImobiliariaCre}) l->SetCaption("Unidade imobiliária: ");
   lbHistorico->SetCaption("Histórico: ");
   TDAOFactory* atual = DAOAtual();
-  if (!atual || atual->IsEmpty()) return;
+  if (!atual || atual->IsEmpty()) {
+    pCalculaTamanhoLegenda();
+    return;
+  }
   TDatabase& db = atual->Database();
   const long long empresa = FCodEmp ? FCodEmp->Codigo() : Inteiro(*atual, "BDCODEMP");
 
+  // A side's development and unit, of the opener's company.
+  auto empreendimento = [&](const char* campoEmpree, const char* campoUnidade, TLabel* lbEmpree, TLabel* lbUnidade) {
+    const int empree = Inteiro(*atual, campoEmpree);
+    if (empree == 0) return;
+    auto e = db.QueryAll("select BDCODEMPREENDIMENTO, BDNOMEEMPRE from VEF_EMP_TCADEMPREENDIMENTO where BDCODEMP = ? "
+                         "and BDCODEMPREENDIMENTO = ?",
+                         {empresa, empree});
+    if (!e.Rows.empty())
+      lbEmpree->SetCaption("Empreendimento: " + e.Value(0, "BDCODEMPREENDIMENTO").AsString() + " - " +
+                           e.Value(0, "BDNOMEEMPRE").AsString());
+    const int unidade = Inteiro(*atual, campoUnidade);
+    if (unidade == 0) return;
+    auto u = db.QueryAll("select BDCODIGOUNIIMOB, BDDESCRICAO from VEF_BASE_TCADUNIDIMOBILIARIA where BDCODEMP = ? and "
+                         "BDCODEMPREENDIMENTO = ? and BDCODIGOUNIIMOB = ?",
+                         {empresa, empree, unidade});
+    if (!u.Rows.empty())
+      lbUnidade->SetCaption("Unidade imobiliária: " + u.Value(0, "BDCODIGOUNIIMOB").AsString() + " - " +
+                            u.Value(0, "BDDESCRICAO").AsString());
+  };
   auto lado = [&](const char* conta, const char* part, TLabel* lbConta, const std::string& rotulo, TLabel* lbPart) {
     std::unique_ptr<TComponent> guarda(TContasPlanosMGR::GetContaDAO(this, getCodPlano(), Inteiro(*atual, conta))
                                            ->ReleaseFromOwner());
@@ -118,10 +140,12 @@ void TfrConsultaImportacaoLancCCTxt::pMostraDescricao_Conta() {
       if (!r.Rows.empty())
         lbPart->SetCaption("Participante: " + r.Value(0, "bdcodter").AsString() + " - " + r.Value(0, "bdnometer").AsString());
     }
+    const bool debito = std::string(conta) == "BDDEBITO";
+    empreendimento(debito ? "BDCODEMPREEACAOD" : "BDCODEMPREEACAOC", debito ? "BDCODUNIIMOBACAOD" : "BDCODUNIIMOBACAOC",
+                   debito ? lbEmpreendimentoDeb : lbEmpreendimentoCre, debito ? lbUnidImobiliariaDeb : lbUnidImobiliariaCre);
   };
   lado("BDDEBITO", "BDCODTERCEIROD", lbDebito, "Débito: ", lbParticipanteDebito);
   lado("BDCREDITO", "BDCODTERCEIROC", lbCredito, "Crédito: ", lbParticipanteCredito);
-  (void)empresa;
   const int historico = Inteiro(*atual, "BDCODTPHI");
   if (historico != 0) {
     // The history of the line's own history plan: the same code exists in every plan.
@@ -130,6 +154,15 @@ void TfrConsultaImportacaoLancCCTxt::pMostraDescricao_Conta() {
     if (!r.Rows.empty())
       lbHistorico->SetCaption("Histórico: " + r.Value(0, "BDCODTPHI").AsString() + " - " + r.Value(0, "BDNOME").AsString());
   }
+  pCalculaTamanhoLegenda();
+}
+
+void TfrConsultaImportacaoLancCCTxt::pCalculaTamanhoLegenda() {
+  const int w = pnContaContabil->Width;
+  lbDebito->Width = w / 2;
+  for (TLabel* l : {lbCredito, lbParticipanteDebito, lbParticipanteCredito}) l->Width = lbDebito->Width;
+  lbEmpreendimentoDeb->Width = w / 4;
+  for (TLabel* l : {lbEmpreendimentoCre, lbUnidImobiliariaDeb}) l->Width = lbEmpreendimentoDeb->Width;
 }
 
 void TfrConsultaImportacaoLancCCTxt::AtualizaPainelNF() {

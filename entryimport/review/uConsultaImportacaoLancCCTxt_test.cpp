@@ -126,6 +126,29 @@ TEST_F(EntryReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRows) {
   EXPECT_NE(resultado.Mensagem.find("2 lançamento(s) importado(s)"), std::string::npos);
 }
 
+// The description panel names a side's development and unit of the opener's company, but only for a
+// side whose account the chart has.
+TEST_F(EntryReviewTest, DescriptionsNameTheDevelopmentAndUnitOfAKnownAccount) {
+  Db().Execute("insert into VEF_EMP_TCADEMPREENDIMENTO values (1, 3, 'Residencial Aurora')");
+  Db().Execute("insert into VEF_BASE_TCADUNIDIMOBILIARIA values (1, 3, 12, 'Apartamento 12')");
+  Revisa("L,1,05/01/2024,40,999,100\n", [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    d.Edit();
+    for (const char* c : {"BDCODEMPREEACAOD", "BDCODEMPREEACAOC"}) d.FieldByName(c).SetAsInteger(3);
+    for (const char* c : {"BDCODUNIIMOBACAOD", "BDCODUNIIMOBACAOC"}) d.FieldByName(c).SetAsInteger(12);
+    d.Post();
+    t.pnContaContabil->Width = 800;
+    t.pMostraDescricao_Conta();
+    EXPECT_EQ(t.lbCredito->Width, 400);
+    EXPECT_EQ(t.lbUnidImobiliariaDeb->Width, 200);
+    EXPECT_EQ(t.lbEmpreendimentoDeb->Caption(), "Empreendimento: 3 - Residencial Aurora");
+    EXPECT_EQ(t.lbUnidImobiliariaDeb->Caption(), "Unidade imobiliária: 12 - Apartamento 12");
+    EXPECT_EQ(t.lbCredito->Caption(), "Crédito: ");
+    EXPECT_EQ(t.lbEmpreendimentoCre->Caption(), "Empreendimento: ");
+    EXPECT_EQ(t.lbUnidImobiliariaCre->Caption(), "Unidade imobiliária: ");
+  });
+}
+
 TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {
   Revisa("L,1,05/01/2024,40,11,100\n", [&](Tela& t) {
     TDAOFactory& d = *t.DAOAtual();
@@ -163,6 +186,20 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,50\n", [&](Tela& t) {
     TDAOFactory& d = *t.DAOAtual();
     d.First();
+    // Shown, the automatic-link menu's zeros item is off; the settlement menu follows the line's credit.
+    EXPECT_FALSE(t.miConsiderarzero->Enabled());
+    t.spCurrencyLink->SetEnabled(true);
+    t.spCurrencyLink->Click();
+    EXPECT_TRUE(t.miImpostos->Enabled());
+    d.Edit();
+    d.FieldByName("BDCREDITO").Clear();
+    d.Post();
+    t.spCurrencyLink->Click();
+    EXPECT_FALSE(t.miImpostos->Enabled());
+    EXPECT_FALSE(t.miCalculo->Enabled());
+    d.Edit();
+    d.FieldByName("BDCREDITO").SetAsInteger(11);
+    d.Post();
     t.grGridCellClick("bdCONCD");
     EXPECT_TRUE(d.FieldByName("BDCONCD").AsBoolean());
     EXPECT_EQ(d.FieldByName("BDTIPOCONC").AsInteger(), 1);

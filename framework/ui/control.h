@@ -42,6 +42,8 @@ class TControl : public TComponent {
   virtual void SetCaption(std::string c) { caption_ = std::move(c); }
   const std::string& Hint() const { return hint_; }
   void SetHint(std::string h) { hint_ = std::move(h); }
+  // Width in pixels, for the screens that lay their controls out by it; nothing is drawn.
+  int Width = 0;
   bool ShowHint() const { return show_hint_; }
   void SetShowHint(bool s) { show_hint_ = s; }
   int TabOrder() const { return tab_order_; }

@@ -59,6 +59,8 @@ class TDBGrid_Padrao_VYN : public TControl {
 
   TMostraDadoEvent MostraDado;
   TMostraImagemEvent MostraDadoImagem;
+  // The font colour of the current row's cells (0xRRGGBB); -1 or unset: the grid's own.
+  std::function<int()> CorFonteLinha;
   TNotifyEvent OnDblClick;
   TKeyEvent OnKeyDown;
   void DblClick() {

@@ -68,6 +68,14 @@ TfrImportacao_Padrao_Itens_TreeView_VYN::TfrImportacao_Padrao_Itens_TreeView_VYN
   spArquivoGrande->OnClick = [this](TComponent* s) { spArquivoGrandeClick(s); };
   spAcaoItem = Create<TSpeedButton>();
   spAcaoItem->SetName("spAcaoItem");
+  spExcluirItem = Create<TSpeedButton>();
+  spExcluirItem->SetName("spExcluirItem");
+  spExcluirItem->OnClick = [this](TComponent* s) { spExcluirItemClick(s); };
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::spExcluirItemClick(TComponent*) {
+  TClientDataSet* ds = dsGridItens ? dsGridItens->DataSet() : nullptr;
+  if (ds && !ds->IsEmpty()) ds->Delete();
 }
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::spArquivoGrandeClick(TComponent*) {

@@ -127,6 +127,9 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
 
   // The detail bar: buttons that choose which aggregate of the node the detail grid shows.
   TSpeedButton* spAcaoItem = nullptr;   // the detail grid's item action
+  // The detail grid's delete-item button: deletes the detail row the grid is on.
+  TSpeedButton* spExcluirItem = nullptr;
+  virtual void spExcluirItemClick(TComponent* sender);
   void AddClickBotao(TSpeedButton* botao);
   const std::vector<TSpeedButton*>& BotoesItens() const { return botoesItens_; }
   int SelectedDetailIndex() const { return detalhe_; }
