@@ -176,8 +176,19 @@ void TAutoThreadPadrao::JulgaExecucao() {
     pLogAtualizaConf(s.Status, s.Mensagem);
 }
 
-// The automation service prints the run's result message after the run.
-void TAutoThreadPadrao::EncerraResultado() { ProcessContext().FMensagemInconsistencia = resultado_.Mensagem; }
+// The automation service prints the run's result message after the run. A run that was not clean
+// names its reason there too: an end message reported after a failure must not hide it.
+void TAutoThreadPadrao::EncerraResultado() {
+  std::string motivo;
+  if (status_ == tscErro)
+    motivo = mensagem_;
+  else if (!resultado_.Inconsistencias.empty())
+    motivo = resultado_.Inconsistencias.back();
+  std::string mensagem = resultado_.Mensagem;
+  if (!motivo.empty() && mensagem.find(motivo) == std::string::npos)
+    mensagem = mensagem.empty() ? motivo : mensagem + " " + motivo;
+  ProcessContext().FMensagemInconsistencia = mensagem;
+}
 
 // The work left open is undone first, then the failure reaches the log and the status rows; a row
 // that cannot be written is noted in the log, and the task's own exception is the one raised.

@@ -151,7 +151,8 @@ TEST_F(AutoThreadTest, StatusFollowsOnlyWhatThisRunRecorded) {
   EXPECT_EQ(task.StatusExecucao(), tscInconsistente);
   EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO").AsInteger(), 2);
   EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), std::string(200, 'a'));
-  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, fim);
+  // The printed result keeps the end message and names what was inconsistent.
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, fim + " " + task.Inconsistencia);
   // So is a conference row of status 2 (the last text recorded wins); text WIN1252 cannot hold still
   // arrives.
   task.Inconsistencia = "falhou \xF0\x9F\x98\x80 ok";
@@ -188,6 +189,8 @@ TEST_F(AutoThreadTest, AReportedFailureIsStatusFiveEvenAfterAnEndMessage) {
   EXPECT_EQ(Status("VSH_EMP_TCONF_EXECUCAO", "BDINCONSISTENCIA").AsString(), task.FalhaRelatada);
   EXPECT_EQ(Status("VSH_EMP_TCONF_IMPORTACOES").AsInteger(), 5) << "no success row behind a failure";
   EXPECT_EQ(task.LogTarvo().back(), task.FalhaRelatada);
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, task.MensagemFinal + " " + task.FalhaRelatada)
+      << "the end message hid the failure";
 
   // A conference row the task marked failed fails the run with the task's own wording.
   task.Inconsistencia.clear();
