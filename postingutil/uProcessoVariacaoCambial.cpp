@@ -88,9 +88,11 @@ TfrProcessoVariacaoCambial::TfrProcessoVariacaoCambial(TComponent* owner)
 
   spPreparacao->SetName("spPreparacao");
   spPreparacao->SetHint("Preparação variação cambial");
+  spPreparacao->Imagem = "SPCONSULTADIFERENCA";
   spPreparacao->OnClick = [this](TComponent* s) { spPreparacaoClick(s); };
   spMoedas->SetName("spMoedas");
   spMoedas->SetHint("Cadastro de valores das moedas");
+  spMoedas->Imagem = "SPCONSULTADETALHADA";
   spMoedas->OnClick = [this](TComponent* s) { spMoedasClick(s); };
 }
 

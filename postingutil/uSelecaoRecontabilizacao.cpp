@@ -30,6 +30,7 @@ std::array<TGrupo, 3> Grupos(TfrSelecaoRecontabilizacao& f) {
 TCheckListBox* NovaLista(TComponent& owner, const char* name, std::span<const uint8_t> rotinas) {
   auto* l = owner.Create<TCheckListBox>();
   l->SetName(name);
+  l->SetFontName("COURIER NEW");
   for (uint8_t r : rotinas) l->Add(NomeTipoProc(r));
   return l;
 }

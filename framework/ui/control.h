@@ -50,6 +50,9 @@ class TControl : public TComponent {
   void SetTabOrder(int t) { tab_order_ = t; }
   bool TabStop() const { return tab_stop_; }
   void SetTabStop(bool t) { tab_stop_ = t; }
+  // The font the control writes its text in, by name; empty: the screen's.
+  const std::string& FontName() const { return font_name_; }
+  void SetFontName(std::string f) { font_name_ = std::move(f); }
 
   // The form this control lives on (the nearest owner that is a form).
   TForm_VYN* Form() const;
@@ -78,6 +81,7 @@ class TControl : public TComponent {
   int tab_order_ = 0;
   std::string caption_;
   std::string hint_;
+  std::string font_name_;
 };
 
 class TLabel : public TControl {
@@ -124,6 +128,8 @@ class TSpeedButton : public TButtonControl {
   bool AllowAllUp = false;
   bool Marked = false;
   void SetMarked(bool m) { Marked = m; }
+  // The image of the maker's image library the button shows, by name; empty: none.
+  std::string Imagem;
 };
 
 // The controls screens build by the dozen, owned by owner: a label with its name and caption, and a

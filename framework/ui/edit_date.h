@@ -7,7 +7,9 @@
 
 namespace vyn {
 
-enum TTipoData { tdData, tdReferencia };
+// tdDataInteiro names the whole date (day, month and year) where a task switches an edit back from a
+// month: it is the same mode as tdData.
+enum TTipoData { tdData, tdReferencia, tdDataInteiro = tdData };
 
 class TEdit_Date_Padrao_VYN : public TEdit_String_Padrao {
  public:

@@ -174,6 +174,37 @@ TEST_F(ExportacaoPagamentosTest, TheTaxRegistryGivesThePortalCodeACompanyLacksAn
   EXPECT_EQ(r["individual"], 0);
 }
 
+// Firebird takes at most 1,500 values in one IN list: the tax list passes that many ticked companies
+// as a list and any more through the temporary table, and either way a tax paid only by the last
+// company is listed.
+TEST_F(ExportacaoPagamentosTest, UpTo1500TickedCompaniesGoAsAListAndTheNextOneThroughTheTemporaryTable) {
+  auto noPortal = [this](int de, int ate) {
+    Db().Execute("execute block (de integer = ?, ate integer = ?) as declare i integer; begin i = de;"
+                 " while (i <= ate) do begin insert into TEMPRESAS (BDCODEMP, BDCODWEB) values (:i, :i);"
+                 " i = i + 1; end end", {de, ate});
+  };
+  auto pagaNa = [this](int empresa, int codImp) {
+    Db().Execute("insert into TDARFPADRAO (BDCODEMP, BDCHAVEDARF, BDCODIMP, BDREFERENCIA, BDVALOR, BDTOTAL) "
+                 "values (?, 1, ?, 202403, 10, 10)", {empresa, codImp});
+    Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
+                 "values (?, 1, 1, ?, 10)", {empresa, EncodeDate(2024, 4, 20)});
+  };
+  auto temporaria = [this] { return Db().QueryValue("select count(*) from TMP_EMPRESAS_SELECT").AsInteger(); };
+  noPortal(1001, 2499);   // with company 1: 1,500
+  pagaNa(2499, kImposto);
+  auto t = Tela();
+  ASSERT_EQ(t->lvEmpresas->CheckedCount(), 1500);
+  EXPECT_EQ(t->lvImpostos->Count(), 1);
+  EXPECT_EQ(temporaria(), 0);
+
+  noPortal(2500, 2500);
+  pagaNa(2500, 11);
+  auto u = Tela();
+  ASSERT_EQ(u->lvEmpresas->CheckedCount(), 1501);
+  EXPECT_EQ(u->lvImpostos->Count(), 2);
+  EXPECT_EQ(temporaria(), 1501);
+}
+
 TEST_F(ExportacaoPagamentosTest, ReportFunctionsAnswerWithoutRegardToCase) {
   auto t = Tela();
   TfrxReportVYN& r = *t->frxReportPreview;

@@ -109,8 +109,8 @@ void TAutoThreadPedidosBI::RodaFaturamento(int id) {
   auto* edQuadro = Create<TEdit_Codigo_Search_VYN>();
   TLibera liberaQuadro{*this, edQuadro};
   edQuadro->Vale(FSQL->FieldByName("BDQUADRO").AsInteger());
-  edDataIni_->SetTipo(tdData);
-  edDataFin_->SetTipo(tdData);
+  edDataIni_->SetTipo(tdDataInteiro);
+  edDataFin_->SetTipo(tdDataInteiro);
   edDataIni_->SetData(FSQL->FieldByName("BDDATAINI").AsDateTime());
   edDataFin_->SetData(FSQL->FieldByName("BDDATAFIN").AsDateTime());
   ckBox_->SetChecked(FSQL->FieldByName("BDSOMAMATRIZFILIAL").AsInteger() == 1);
