@@ -39,11 +39,20 @@ void SemeiaLancamentosFiscais(vyn::TDatabase& db, int referencia) {
                  vyn::Currency::ParseSQL(l.Valor), l.Dcto, vyn::kTipoLanFiscal});
 }
 
+// The posting plan the seeded companies are on, so screens that read a plan's chart and history plan
+// find the one in force.
+void SemeiaPlanoContabilizacao(vyn::TDatabase& db) {
+  db.Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDDESCRICAO, BDCODPLAPADRAO, BDCODHIST)"
+             " VALUES (1, ?, 1, 1)",
+             {"Plano de contabilização padrão"});
+}
+
 }  // namespace
 
 void SemeiaDemonstracao(vyn::TDatabase& db, int referencia) {
   vyn::TTransaction tr(db);
   vyn::seed::AddStandardCompany(db, referencia);
+  SemeiaPlanoContabilizacao(db);
   SemeiaLancamentosFiscais(db, referencia);
   tr.Commit();
 }

@@ -190,6 +190,16 @@ void TfrProcessoTrocaPlanoContabilizacao::KeyDown(int& key, unsigned shift) {
   if (key == 27 || key == 38) BalloonHintData->SetVisible(false);   // Esc, Up arrow
 }
 
+void TfrProcessoTrocaPlanoContabilizacao::FormHide() {
+  TfrProcessoComMotor::FormHide();
+  BalloonHintData->SetVisible(false);
+}
+
+void TfrProcessoTrocaPlanoContabilizacao::FormDeactivate() {
+  TfrProcessoComMotor::FormDeactivate();
+  BalloonHintData->SetVisible(false);
+}
+
 void TfrProcessoTrocaPlanoContabilizacao::spOKClick(TComponent* sender) {
   FExecutaProcesso = true;
   TfrProcessoComMotor::spOKClick(sender);

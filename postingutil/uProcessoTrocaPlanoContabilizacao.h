@@ -68,6 +68,9 @@ class TfrProcessoTrocaPlanoContabilizacao : public TfrProcessoComMotor {
 
  protected:
   void FormCreate() override;
+  // The period field's hint goes whenever the screen hides or another screen takes over.
+  void FormHide() override;
+  void FormDeactivate() override;
   void KeyDown(int& key, unsigned shift) override;
   bool PodeIniciarProcesso() override;
   void InicioProcesso() override;

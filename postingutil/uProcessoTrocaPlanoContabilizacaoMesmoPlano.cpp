@@ -125,6 +125,16 @@ void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::KeyDown(int& key, unsigned s
   if (key == 27 || key == 38) BalloonHintData->SetVisible(false);
 }
 
+void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::FormHide() {
+  TfrProcessoComMotor::FormHide();
+  BalloonHintData->SetVisible(false);
+}
+
+void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::FormDeactivate() {
+  TfrProcessoComMotor::FormDeactivate();
+  BalloonHintData->SetVisible(false);
+}
+
 void TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::spConsultaClick(TComponent* sender) {
   TfrProcessoComMotor::spConsultaClick(sender);
   TPackagesUtil::CarregaFormParamsObj("TfrConsultaProcessosTrocas", this, TListaObj(), nullptr);

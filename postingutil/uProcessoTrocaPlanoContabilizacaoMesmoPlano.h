@@ -48,6 +48,9 @@ class TfrProcessoTrocaPlanoContabilizacaoMesmoPlano : public TfrProcessoComMotor
 
  protected:
   void FormCreate() override;
+  // The period field's hint goes whenever the screen hides or another screen takes over.
+  void FormHide() override;
+  void FormDeactivate() override;
   bool PodeIniciarProcesso() override;
   void InicioProcesso() override;
   void SelectProcesso() override;

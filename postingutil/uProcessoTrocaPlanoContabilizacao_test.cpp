@@ -113,6 +113,27 @@ TEST_F(TrocaPlanoTest, LeavingTheFieldsFillsThePlansThePeriodAndTheDependentFiel
   EXPECT_TRUE(tela->edCODCONTABLALUR->Enabled());
 }
 
+// The period field's hint never outlives the user's attention: Esc or Up, another screen opened over
+// this one, or the screen hiding takes it away.
+TEST_F(TrocaPlanoTest, ThePeriodHintGoesWithEscAnotherScreenOrTheScreenHiding) {
+  ClassRegistry().RegisterClass(
+      "TfrCadPlanosTrocaContabilizacao", [](TComponent* o) { return std::make_unique<TForm_VYN>(o); },
+      TClassKind::Screen);
+  TLabel& hint = *tela->BalloonHintData;
+  tela->Show();
+  hint.SetVisible(true);
+  int key = 38;   // Up arrow
+  static_cast<TForm_VYN&>(*tela).KeyDown(key, 0);
+  EXPECT_FALSE(hint.Visible());
+  hint.SetVisible(true);
+  tela->spConfigPlanoTroca->Click();
+  EXPECT_FALSE(hint.Visible());
+  hint.SetVisible(true);
+  tela->Close();
+  EXPECT_FALSE(hint.Visible());
+  ClassRegistry().UnRegisterClass("TfrCadPlanosTrocaContabilizacao");
+}
+
 TEST_F(TrocaPlanoTest, StartChainStopsAtTheFirstFailingCheck) {
   auto passo = [&](const std::string& esperado) {
     TScriptedDialogs d;

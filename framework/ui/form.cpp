@@ -55,6 +55,9 @@ void TForm_VYN::Show() {
   closed_ = false;
   SetVisible(true);
   if (disabled_owner_) disabled_owner_->SetEnabled(false);
+  // The screen this one was opened from (directly or through one of its controls) loses the
+  // activation to it.
+  if (TForm_VYN* opener = Form(); opener && opener->Showing()) opener->FormDeactivate();
   if (!modal_)
     if (IDialogService* d = ProcessContext().Dialogs) d->FormShown(*this);
   FormShow();
@@ -107,6 +110,7 @@ void TForm_VYN::Close() {
   closed_ = true;
   SetVisible(false);
   if (wasShowing && disabled_owner_) disabled_owner_->SetEnabled(true);
+  if (wasShowing) FormHide();
   if (OnClose) OnClose(this);
 }
 

@@ -78,7 +78,11 @@ class TForm_VYN : public TControl {
   virtual void FormCreate() {}
   virtual void FormShow() {}
   virtual void FormActivate() {}
+  // The screen lost the activation to a screen it opened (that screen is shown over it).
+  virtual void FormDeactivate() {}
   virtual void FormClose(TCloseAction& action) {}
+  // The screen was hidden: it closed after having been shown.
+  virtual void FormHide() {}
   virtual void FormDestroy() {}
   void Notification(TComponent* c) override;
 

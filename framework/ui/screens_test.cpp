@@ -40,6 +40,40 @@ TEST(Form, CloseCanBeRefusedAndAResultClosesAModalForm) {
   f->Free();
 }
 
+// A screen opened from another (through one of its controls) takes the activation from it; only a
+// shown screen that closes is hidden, a refused close hides nothing.
+TEST(Form, OpeningAScreenDeactivatesItsOpenerAndClosingHidesIt) {
+  struct T : TForm_VYN {
+    using TForm_VYN::TForm_VYN;
+    int deactivated = 0;
+    int hidden = 0;
+    bool podeFechar = true;
+    void FormDeactivate() override { ++deactivated; }
+    void FormHide() override { ++hidden; }
+    void FormClose(TCloseAction& a) override {
+      if (!podeFechar) a = caNone;
+    }
+  };
+  auto opener = MakeForm<T>();
+  TControl* edit = opener->Create<TControl>();
+  T* opened = CreateForm<T>(*edit);
+  opened->Show();
+  EXPECT_EQ(opener->deactivated, 0);   // the opener was not showing: nothing to lose
+  opened->Close();
+  EXPECT_EQ(opened->hidden, 1);
+  opener->Show();
+  opened->Show();
+  EXPECT_EQ(opener->deactivated, 1);
+  opened->podeFechar = false;
+  opened->Close();
+  EXPECT_EQ(opened->hidden, 1);
+  opened->podeFechar = true;
+  opened->Close();
+  opened->Close();
+  EXPECT_EQ(opened->hidden, 2);
+  EXPECT_EQ(opener->hidden, 0);
+}
+
 TEST(StatusProcesso, KindsGiveBarsAndCancelAndFinalizeClosesOnce) {
   struct R : IProgressRenderer {
     int updates = 0, closes = 0;
