@@ -4,6 +4,7 @@
 #include <charconv>
 #include <exception>
 
+#include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 #include "framework/host/update_or_insert.h"
@@ -151,11 +152,17 @@ void TAutoThreadPadrao::ExecuteTask() {
     Falhou(e.what());
     EncerraResultado();
     throw;
+  } catch (const EInterrupcao& e) {
+    Falhou(e.Mensagem());
+    EncerraResultado();
+    throw;
   } catch (...) {
     Falhou("Erro desconhecido");
     EncerraResultado();
     throw;
   }
+  // The work is done and committed: a signal now does not undo what the row reports.
+  TSemInterrupcao relato;
   JulgaExecucao();
   EncerraResultado();
 }
@@ -187,6 +194,7 @@ void TAutoThreadPadrao::Falhou(const std::string& mensagem) {
   log_.push_back(mensagem_);
   TDatabase* db = BancoAberto();
   if (!db) return;
+  TSemInterrupcao relato;
   try {
     if (db->InTransaction()) db->Rollback();
     GravaLinhaLog(*db, ClassName(), mensagem_);
