@@ -160,6 +160,8 @@ struct TpbHolder {
 
 bool EDatabaseError::IsOpenByAnotherProcess() const { return code_ == isc_already_opened; }
 
+bool EDatabaseError::IsUniqueViolation() const { return code_ == isc_unique_key_violation; }
+
 bool EDatabaseError::IsLockConflict() const {
   return code_ == isc_lock_conflict || code_ == isc_update_conflict || code_ == isc_deadlock ||
          code_ == isc_lock_timeout;

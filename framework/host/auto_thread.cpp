@@ -28,8 +28,19 @@ std::vector<TSQLValor> ValoresChave(const TChaveAgendamento& k) {
 }
 
 // Status rows and run-log lines commit on their own: they must outlive a rollback of the task's work.
+// Another workstation running the same scheduled run may insert the row between this one's look and
+// its insert (UPDATE OR INSERT is not atomic across attachments): the row is there then, and the
+// next attempt updates it.
 void GravaAutonomo(TDatabase& db, const std::string& sql, const TParams& params) {
-  db.ExecuteReturningAutonomous(sql, params);
+  constexpr int kTentativas = 3;
+  for (int tentativa = 1;; ++tentativa) {
+    try {
+      db.ExecuteReturningAutonomous(sql, params);
+      return;
+    } catch (const EDatabaseError& e) {
+      if (tentativa >= kTentativas || !(e.IsUniqueViolation() || e.IsLockConflict())) throw;
+    }
+  }
 }
 
 void GravaLinhaLog(TDatabase& db, const std::string& classe, const std::string& linha) {
