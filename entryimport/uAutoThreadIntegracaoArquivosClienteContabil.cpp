@@ -75,6 +75,7 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
   std::vector<std::string> arquivos = ListaArquivos(pasta, "CL*.txt", false);
   if (arquivos.empty() && !caminho.empty() && fs::is_regular_file(caminho, ec)) arquivos.push_back(caminho);
   AddRetornoServidor("ArquivosEncontradosParaOProcesso", static_cast<long long>(arquivos.size()));
+  const std::unique_ptr<TDatabase> trava = arquivos.empty() ? nullptr : TravaImportacaoEmpresa(CodEmp);
 
   for (const std::string& arquivo : arquivos) {
     Arquivo = arquivo;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -18,6 +19,7 @@
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/component/class_registry.h"
+#include "framework/component/interrupcao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/datetime.h"
 #include "framework/core/text.h"
@@ -46,6 +48,8 @@ namespace {
 constexpr int kSucesso = 0;
 constexpr int kComErros = 1;
 constexpr int kUsoInvalido = 2;
+// A run ended by SIGINT or SIGTERM exits as the shells report a signal's end: 128 + the signal.
+constexpr int kInterrompido = 128;
 
 // Bad usage: one line, exit status 2.
 class EUso : public std::runtime_error {
@@ -157,7 +161,15 @@ class TSessao {
     if (o.Banco.empty()) throw EUso("banco de dados não informado (--db PATH ou INTEGRACAO_DB)");
     if (!vyn::IsRemoteConnection(o.Banco) && !std::filesystem::exists(o.Banco))
       throw EUso("banco de dados não encontrado: " + o.Banco);
-    db_.Open(o.Banco);
+    vyn::ReservaSinaisInterrupcao();
+    try {
+      db_.Open(o.Banco);
+    } catch (const vyn::EDatabaseError& e) {
+      if (e.IsOpenByAnotherProcess()) throw EUso(e.what());
+      throw;
+    }
+    // After the engine is loaded: the run, not the engine, decides what a signal ends.
+    vyn::InstalaTratadorInterrupcao();
     pool_ = std::make_unique<vyn::TSQLMGRPool>(&db_);
     log_ = std::make_unique<vyn::TDatabaseLogWriter>(db_);
     vyn::TProcessContext& ctx = vyn::ProcessContext();
@@ -180,7 +192,18 @@ class TSessao {
     vyn::TPublicas::SetReferencia(o.Referencia ? o.Referencia : vyn::AnoMes(vyn::Today()));
     if (::isatty(STDERR_FILENO)) ctx.Progress = &progresso_;
   }
-  ~TSessao() { vyn::ProcessContext() = vyn::TProcessContext(); }
+  ~TSessao() {
+    // The engine's detach does not return once a signal has reached the process, and while it waits
+    // it holds the engine's machine-wide start lock: an interrupted run has rolled back and written
+    // its status, so the program ends here, leaving the attachment to the system.
+    if (const int sinal = vyn::SinalInterrupcao()) {
+      std::cout.flush();
+      std::cerr.flush();
+      std::fflush(nullptr);
+      std::_Exit(kInterrompido + sinal);
+    }
+    vyn::ProcessContext() = vyn::TProcessContext();
+  }
   TSessao(const TSessao&) = delete;
   TSessao& operator=(const TSessao&) = delete;
 
@@ -272,9 +295,12 @@ vyn::TRegisteredClass ClasseDoTipo(const std::string& nome, vyn::TClassKind tipo
 int ComandoInit(const TOpcoes& o, std::ostream& out) {
   if (o.Argumentos.size() != 1) throw EUso("init espera o caminho do banco de dados");
   const std::string& path = o.Argumentos[0];
-  if (std::filesystem::exists(path)) throw EUso("o banco de dados já existe: " + path);
-  const auto pasta = std::filesystem::path(path).parent_path();
-  if (!pasta.empty()) std::filesystem::create_directories(pasta);
+  // On a server (host:path) the file is the server's: the server refuses an existing one.
+  if (!vyn::IsRemoteConnection(path)) {
+    if (std::filesystem::exists(path)) throw EUso("o banco de dados já existe: " + path);
+    const auto pasta = std::filesystem::path(path).parent_path();
+    if (!pasta.empty()) std::filesystem::create_directories(pasta);
+  }
   const int referencia = o.Referencia ? o.Referencia : vyn::AnoMes(vyn::Today());
   // Schema and demonstration data together: a failure of either leaves no file behind.
   auto db = vyn::CreateDatabase(path, [&](vyn::TDatabase& novo) {
@@ -335,13 +361,19 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   task->Parametros = json_params;
 
   std::optional<std::string> erro;
+  int sinal = 0;
   try {
     task->ExecuteTask();
   } catch (const std::exception& e) {
     erro = vyn::RemoveCaret(e.what());
+  } catch (const vyn::EInterrupcao& e) {
+    erro = e.Mensagem();
+    sinal = e.Sinal();
   } catch (...) {
     erro = "erro desconhecido";
   }
+  // The run's report is read also when a signal ended it.
+  vyn::TSemInterrupcao relato;
 
   out << "Log:\n";
   for (const auto& linha : task->LogTarvo()) out << "  " << linha << "\n";
@@ -360,7 +392,7 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   out << "Mensagem: " << vyn::RemoveCaret(vyn::ProcessContext().FMensagemInconsistencia) << "\n";
   if (erro) {
     err << "erro: " << *erro << "\n";
-    return kComErros;
+    return sinal ? kInterrompido + sinal : kComErros;
   }
   return task->StatusExecucao() == vyn::tscSucesso ? kSucesso : kComErros;
 }
@@ -405,6 +437,9 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
       if (auto* processo = dynamic_cast<vyn::TfrProcesso_Padrao_VYN*>(form)) lista = processo->Inconsistencias_VYN();
   } catch (const std::exception& e) {
     err << "erro: " << vyn::RemoveCaret(e.what()) << "\n";
+  } catch (const vyn::EInterrupcao& e) {
+    err << "erro: " << e.Mensagem() << "\n";
+    return kInterrompido + e.Sinal();
   }
   if (lista && !lista->IsEmpty() && !execucao->JaMostrou(*lista))
     execucao->ShowInconsistencias(*lista, "Inconsistências");
@@ -430,6 +465,9 @@ int ExecutaHost(int argc, char** argv, std::ostream& out, std::ostream& err) {
     err << "integracao-host: " << e.what() << "\n";
     if (argc <= 1) err << kUso;
     return kUsoInvalido;
+  } catch (const vyn::EInterrupcao& e) {
+    err << "integracao-host: " << e.Mensagem() << "\n";
+    return kInterrompido + e.Sinal();
   } catch (const std::exception& e) {
     err << "integracao-host: " << vyn::RemoveCaret(e.what()) << "\n";
     return kComErros;

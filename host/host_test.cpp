@@ -1,5 +1,6 @@
 // The host end to end: the built integracao-host runs against a small test module.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -129,6 +130,60 @@ TEST_F(HostTest, TaskOutcomesAndExitStatus) {
   r = Host("--module '" INTEGRACAO_TEST_MODULE "' task TAutoThreadTesteHost", "INTEGRACAO_DB='" + db_ + "x'");
   EXPECT_EQ(r.Status, 2);
   EXPECT_EQ(r.Err, "integracao-host: banco de dados não encontrado: " + db_ + "x\n");
+}
+
+// A signal ends a long run cleanly: its transaction rolls back, its work file goes, the status row
+// says it was interrupted and the host exits 128 + the signal. A second process on the embedded
+// database meanwhile is told to use a server.
+TEST_F(HostTest, SignalEndsALongRunCleanly) {
+  CriaBanco();
+  const fs::path pasta = dir_ / "trabalho";
+  fs::create_directories(pasta);
+  for (int sinal : {SIGTERM, SIGINT}) {
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+      if (!std::freopen((dir_ / "longa.out").c_str(), "w", stdout) ||
+          !std::freopen((dir_ / "longa.err").c_str(), "w", stderr))
+        ::_exit(127);
+      ::execl(INTEGRACAO_HOST_EXE, INTEGRACAO_HOST_EXE, "--module", INTEGRACAO_TEST_MODULE, "--db", db_.c_str(), "task",
+              "TAutoThreadTesteHost", "cod_empresa=1", "modo=longa", ("pasta=" + pasta.string()).c_str(),
+              "--agendamento", std::to_string(sinal).c_str(), nullptr);
+      ::_exit(127);
+    }
+    for (int i = 0; i < 600 && !fs::exists(pasta / "trabalho.txt"); ++i) ::usleep(50000);
+    ASSERT_TRUE(fs::exists(pasta / "trabalho.txt")) << LeArquivoTexto(dir_ / "longa.err");
+    if (sinal == SIGTERM) {
+      TSaida segundo = ComModulo("task TAutoThreadTesteHost cod_empresa=1");
+      EXPECT_EQ(segundo.Status, 2);
+      EXPECT_EQ(segundo.Err, "integracao-host: O banco de dados " + db_ +
+                                 " já está aberto por outro programa. Várias estações de trabalho precisam de um "
+                                 "servidor Firebird: abra-o como host:caminho (por exemplo localhost:" + db_ + ").\n");
+    }
+    ::kill(pid, sinal);
+    // A host that does not end holds the database engine's machine-wide locks: it is ended here.
+    int rc = 0;
+    pid_t fim = 0;
+    for (int i = 0; i < 600 && (fim = ::waitpid(pid, &rc, WNOHANG)) == 0; ++i) ::usleep(50000);
+    if (fim == 0) {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, &rc, 0);
+      FAIL() << "the host did not end after the signal";
+    }
+    ASSERT_TRUE(WIFEXITED(rc));
+    EXPECT_EQ(WEXITSTATUS(rc), 128 + sinal);
+    EXPECT_FALSE(fs::exists(pasta / "trabalho.txt"));
+    const std::string nome = sinal == SIGINT ? "SIGINT" : "SIGTERM";
+    const std::string mensagem = "Execução interrompida pelo sinal " + std::to_string(sinal) + " (" + nome + ").";
+    EXPECT_EQ(LeArquivoTexto(dir_ / "longa.err"), "erro: " + mensagem + "\n");
+    vyn::TDatabase db;
+    db.Open(db_);
+    EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TBLOQUEIO_LANCAMENTO").AsInteger(), 0);
+    const vyn::TQueryResult status = db.QueryAll(
+        "SELECT BDCODSTATUS, BDINCONSISTENCIA FROM VSH_EMP_TCONF_EXECUCAO WHERE BDCODAGENDAMENTO = ?", {sinal});
+    ASSERT_EQ(status.Rows.size(), 1u);
+    EXPECT_EQ(status.Value(0, "BDCODSTATUS").AsInteger(), 5);
+    EXPECT_EQ(status.Value(0, "BDINCONSISTENCIA").AsString(), mensagem);
+  }
 }
 
 TEST_F(HostTest, ScreenDrivenByScript) {

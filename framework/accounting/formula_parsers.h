@@ -46,7 +46,8 @@ class TParserExpression : public TComponent {
   using TResolveNome = std::function<std::optional<Currency>(const std::string& nome,
                                                             const std::vector<std::string>& args)>;
   // Evaluates arithmetic; nothing when the text holds a name the resolver does not know. A text that
-  // is not a formula, or a division by zero, throws std::invalid_argument / std::domain_error.
+  // is not a formula, or a division by zero, throws std::invalid_argument / std::domain_error; a
+  // result beyond the money range throws ECurrencyError.
   static std::optional<Currency> AvaliaAritmetica(const std::string& text, const TResolveNome& resolve = nullptr);
 
  private:

@@ -1,5 +1,6 @@
 #include "framework/component/fila_mensagens.h"
 
+#include "framework/component/interrupcao.h"
 #include "framework/component/process_context.h"
 
 namespace vyn {
@@ -10,6 +11,7 @@ void TFilaMensagens::Post(std::function<void()> trabalho) {
 }
 
 int TFilaMensagens::ProcessMessages() {
+  VerificaInterrupcao();
   std::deque<std::function<void()>> agora;
   {
     std::lock_guard<std::mutex> g(m_);

@@ -5,6 +5,7 @@
 // work running now. Engines take what they use as arguments; only a screen or task reads it where
 // it starts, and a run that must change one of its values does so through TValorTemporario
 // (framework/component/valor_temporario.h), which puts it back.
+#include <csignal>
 #include <functional>
 #include <memory>
 #include <string>
@@ -84,6 +85,11 @@ struct TProcessContext {
 
   // The ECF checklist notice was shown since the host started.
   bool WP_MOSTROU_AVISO_ECF = false;
+
+  // framework/component/interrupcao.h: the signal that asked the running work to stop (set by the
+  // signal handler only) and how many clean-ups of an interrupted run are open.
+  volatile std::sig_atomic_t SinalInterrupcao = 0;
+  int InterrupcaoSuspensa = 0;
 };
 // The name the tasks and screens know it by.
 using TProcessoVarku = TProcessContext;

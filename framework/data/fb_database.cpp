@@ -12,6 +12,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
 #include "framework/data/dataset_guards.h"
@@ -157,6 +158,10 @@ struct TpbHolder {
 
 }  // namespace
 
+bool EDatabaseError::IsOpenByAnotherProcess() const { return code_ == isc_already_opened; }
+
+bool EDatabaseError::IsUniqueViolation() const { return code_ == isc_unique_key_violation; }
+
 bool EDatabaseError::IsLockConflict() const {
   return code_ == isc_lock_conflict || code_ == isc_update_conflict || code_ == isc_deadlock ||
          code_ == isc_lock_timeout;
@@ -203,6 +208,7 @@ struct TDatabase::Impl {
   template <class F>
   auto InTx(const std::string& sql, F&& f, bool own = false) -> decltype(f(static_cast<fb::ITransaction*>(nullptr))) {
     CheckOpen();
+    VerificaInterrupcao();
     if (tra && !own) {
       try {
         return f(tra);
@@ -691,6 +697,14 @@ void TDatabase::Open(const std::string& connection, const std::string& user, con
     char buf[2048];
     Util()->formatStatus(buf, sizeof buf, e.getStatus());
     const intptr_t* v = e.getStatus()->getErrors();
+    // An embedded database belongs to the first process that opens it; the engine's own words for
+    // that name no way out.
+    if (!remote && StatusHasCode(v, isc_already_opened))
+      throw EDatabaseError(fmt::format("O banco de dados {} já está aberto por outro programa. Várias estações de "
+                                       "trabalho precisam de um servidor Firebird: abra-o como host:caminho "
+                                       "(por exemplo localhost:{}).",
+                                       connection, std::filesystem::absolute(connection).string()),
+                           {}, isc_already_opened);
     throw EDatabaseError(fmt::format("Não foi possível abrir o banco de dados {}: {}", connection, buf), {},
                          v[0] == isc_arg_gds ? static_cast<long>(v[1]) : 0);
   }
@@ -1039,8 +1053,10 @@ void TStatement::Query(const TParams& params, const TRowCallback& onRow, std::ve
     fb::IResultSet* rs = impl_->stmt->openCursor(&db.st, tra, impl_->inMeta,
                                                  impl_->inCount ? impl_->inBuf.data() : nullptr, impl_->outMeta, 0);
     try {
-      while (rs->fetchNext(&db.st, impl_->outBuf.data()) == fb::IStatus::RESULT_OK)
+      while (rs->fetchNext(&db.st, impl_->outBuf.data()) == fb::IStatus::RESULT_OK) {
+        VerificaInterrupcao();
         onRow(impl_->columns, impl_->DecodeRow(db, tra));
+      }
       rs->close(&db.st);
     } catch (...) {
       rs->release();

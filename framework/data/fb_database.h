@@ -22,6 +22,10 @@ class EDatabaseError : public std::runtime_error {
   const std::string& SQL() const { return sql_; }
   long ErrorCode() const { return code_; }   // the first Firebird error code, 0 when not from the server
   bool IsLockConflict() const;
+  // A primary or unique key another attachment wrote first.
+  bool IsUniqueViolation() const;
+  // An embedded database another process holds open (several workstations need a server).
+  bool IsOpenByAnotherProcess() const;
 
  private:
   std::string sql_;

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <exception>
 
+#include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 #include "framework/host/update_or_insert.h"
@@ -27,8 +28,19 @@ std::vector<TSQLValor> ValoresChave(const TChaveAgendamento& k) {
 }
 
 // Status rows and run-log lines commit on their own: they must outlive a rollback of the task's work.
+// Another workstation running the same scheduled run may insert the row between this one's look and
+// its insert (UPDATE OR INSERT is not atomic across attachments): the row is there then, and the
+// next attempt updates it.
 void GravaAutonomo(TDatabase& db, const std::string& sql, const TParams& params) {
-  db.ExecuteReturningAutonomous(sql, params);
+  constexpr int kTentativas = 3;
+  for (int tentativa = 1;; ++tentativa) {
+    try {
+      db.ExecuteReturningAutonomous(sql, params);
+      return;
+    } catch (const EDatabaseError& e) {
+      if (tentativa >= kTentativas || !(e.IsUniqueViolation() || e.IsLockConflict())) throw;
+    }
+  }
 }
 
 void GravaLinhaLog(TDatabase& db, const std::string& classe, const std::string& linha) {
@@ -151,11 +163,17 @@ void TAutoThreadPadrao::ExecuteTask() {
     Falhou(e.what());
     EncerraResultado();
     throw;
+  } catch (const EInterrupcao& e) {
+    Falhou(e.Mensagem());
+    EncerraResultado();
+    throw;
   } catch (...) {
     Falhou("Erro desconhecido");
     EncerraResultado();
     throw;
   }
+  // The work is done and committed: a signal now does not undo what the row reports.
+  TSemInterrupcao relato;
   JulgaExecucao();
   EncerraResultado();
 }
@@ -198,6 +216,7 @@ void TAutoThreadPadrao::Falhou(const std::string& mensagem) {
   log_.push_back(mensagem_);
   TDatabase* db = BancoAberto();
   if (!db) return;
+  TSemInterrupcao relato;
   try {
     if (db->InTransaction()) db->Rollback();
     GravaLinhaLog(*db, ClassName(), mensagem_);

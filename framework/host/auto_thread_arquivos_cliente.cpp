@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <set>
 
+#include <fmt/format.h>
 #include <nlohmann/json.hpp>
 
 #include "framework/core/text.h"
@@ -80,6 +81,21 @@ bool TAutoThreadIntegracaoArquivosClienteBase::arquivoJaImportadoNaBase(int codE
       "AND BDREFFINAL = ? AND BDTIPOARQUIVO = ? AND BDFINALIZADO = 'TRUE' AND BDTAMANHO = ? AND BDMODIFICADO = ?",
       {codEmp, arquivo, refInicial, refFinal, tipo, m.Tamanho, m.Modificado});
   return n.AsInteger() > 0;
+}
+
+std::unique_ptr<TDatabase> TAutoThreadIntegracaoArquivosClienteBase::TravaImportacaoEmpresa(int codEmp) const {
+  auto trava = std::make_unique<TDatabase>();
+  trava->Open(Banco().ConnectionString());
+  trava->StartTransaction();
+  try {
+    trava->QueryValue("SELECT BDCODEMP FROM TEMPRESAS WHERE BDCODEMP = ? WITH LOCK", {codEmp});
+  } catch (const EDatabaseError& e) {
+    if (!e.IsLockConflict()) throw;
+    throw EDatabaseError(fmt::format("Os arquivos do cliente da empresa {} estão sendo importados por outra estação "
+                                     "de trabalho; execute a tarefa novamente quando ela terminar.",
+                                     codEmp));
+  }
+  return trava;
 }
 
 void TAutoThreadIntegracaoArquivosClienteBase::addLogArquivoJaImportado() {

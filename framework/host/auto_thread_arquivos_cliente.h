@@ -5,9 +5,11 @@
 //
 // The file in work (company, path, registration number) belongs to the task object; the import
 // engines working for the task find it up their owner chain (Corrente), so two tasks never share it.
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "framework/data/fb_database.h"
 #include "framework/host/auto_thread.h"
 #include "framework/ui/arquivo_cliente_importacao.h"
 
@@ -46,6 +48,12 @@ class TAutoThreadIntegracaoArquivosClienteBase : public TAutoThreadPushPadrao, p
   void gravaInconsistenciasArquivo(const TInconsistencias_VYN& lista);
   // Adds a pair to the run's answer object (TProcessoVarku.FRetornoServidor).
   static void AddRetornoServidor(const std::string& nome, long long valor);
+
+  // Several workstations may run the task for the same company at once: one at a time imports the
+  // company's client files, so each file is imported once. Held by an attachment of its own (the
+  // work commits as it goes), released when the object goes; a workstation that waited past the
+  // database's lock time-out is told another one is importing.
+  std::unique_ptr<TDatabase> TravaImportacaoEmpresa(int codEmp) const;
 
   // Files of folder whose name matches mask ('*' and '?', case ignored), full paths sorted by name;
   // subfolders are searched too when recursivo.

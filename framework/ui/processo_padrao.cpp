@@ -1,5 +1,6 @@
 #include "framework/ui/processo_padrao.h"
 
+#include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/data/client_dataset.h"
 #include "framework/ui/inconsistencias.h"
@@ -65,6 +66,7 @@ void TfrProcesso_Padrao_VYN::spOKClick(TComponent*) {
     ChamaProcesso();
     FimProcesso();
   } catch (...) {
+    TSemInterrupcao relato;
     try {
       FLogEvent->GravarLog(false);
     } catch (...) {

@@ -28,6 +28,14 @@ class TReportParser {
  public:
   TReportParser(TfrxReportVYN& r, const std::string& s) : r_(r), s_(s) {}
   Variant Expressao() {
+    // Parentheses and calls nest through here: a template's text must not exhaust the stack.
+    if (profundidade_ >= kProfundidadeMaxima)
+      throw EReportError("Expressão com mais de " + std::to_string(kProfundidadeMaxima) + " níveis: " + s_.substr(0, 80));
+    ++profundidade_;
+    struct TSai {
+      int& n;
+      ~TSai() { --n; }
+    } sai{profundidade_};
     Variant v = Termo();
     for (Espacos(); p_ < s_.size() && s_[p_] == '+'; Espacos()) {
       ++p_;
@@ -47,6 +55,8 @@ class TReportParser {
   }
 
  private:
+  static constexpr int kProfundidadeMaxima = 256;
+  int profundidade_ = 0;
   void Espacos() {
     while (p_ < s_.size() && std::isspace(static_cast<unsigned char>(s_[p_]))) ++p_;
   }

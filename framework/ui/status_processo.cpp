@@ -1,5 +1,6 @@
 #include "framework/ui/status_processo.h"
 
+#include "framework/component/interrupcao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 
@@ -51,6 +52,7 @@ void TfrStatusProcesso::SetMax(int bar, int max) {
 }
 
 void TfrStatusProcesso::SetPosition(int bar, int pos) {
+  VerificaInterrupcao();
   TStatusBar& b = bars_[Clamp(bar)];
   b.Position = pos < 0 ? 0 : (pos > b.Max ? b.Max : pos);
   Changed();

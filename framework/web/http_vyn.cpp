@@ -3,6 +3,7 @@
 #include <curl/curl.h>
 #include <fmt/format.h>
 
+#include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/web/secret_mask.h"
 
@@ -170,6 +171,7 @@ struct TTransferencia {
   CURLMcode Mc = CURLM_OK;
   CURLcode Rc = CURLE_OK;
   bool ReadTimedOut = false;
+  int Interrompida = 0;   // the signal that interrupted the run while it waited
 };
 
 TTransferencia Transfere(CURLM* multi, CURL* h, int readTimeout, Clock::time_point start) {
@@ -201,6 +203,7 @@ TTransferencia Transfere(CURLM* multi, CURL* h, int readTimeout, Clock::time_poi
       lastHeader = headerSize;
       lastActivity = now;
     }
+    if ((t.Interrompida = SinalInterrupcao()) != 0) break;
     if (connected && readTimeout > 0 && now - lastActivity > std::chrono::milliseconds(readTimeout)) {
       t.ReadTimedOut = true;
       break;
@@ -221,7 +224,11 @@ TTransferencia Transfere(CURLM* multi, CURL* h, int readTimeout, Clock::time_poi
 std::pair<THTTPFailure, std::string> Falha(const TTransferencia& t, int readTimeout, const char* errorBuffer) {
   std::string failure;
   THTTPFailure kind = THTTPFailure::Other;
-  if (t.ReadTimedOut) {
+  if (t.Interrompida) {
+    // A worker thread ends its exchange as a failure; the run's own thread stops at its next check.
+    kind = THTTPFailure::Interrupted;
+    failure = "a transferência foi interrompida pelo usuário";
+  } else if (t.ReadTimedOut) {
     kind = THTTPFailure::ReadTimeout;
     failure = fmt::format("o tempo de leitura se esgotou ({} ms sem resposta)", readTimeout);
   } else if (t.Mc != CURLM_OK) {

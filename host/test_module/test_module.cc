@@ -1,6 +1,10 @@
 // A module of its own for the host's end-to-end tests: one task that drives a screen, which opens a
 // modal one.
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <thread>
 #include <stdexcept>
 #include <string>
 
@@ -195,6 +199,7 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
       GravarLogTarvo("Transação aberta");
       return;
     }
+    if (GetParametro("modo") == "longa") return Longa(GetParametro("pasta"));
     auto* tela = dynamic_cast<TfrTesteHost*>(vyn::TPackagesUtil::CarregaFormERetorna("TfrTesteHost", this));
     tela->SetIsTARVO(true);
     tela->edCODEMP->SetText(GetParametro("cod_empresa"));
@@ -204,6 +209,30 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
       vyn::RegistraInconsistenciaExecucao(l->Itens().front().Caption);
     tela->Free();
     GravarLogTarvo("Processo finalizado");
+  }
+
+  // A long run: a work file, work in an open transaction, then steps until a signal ends it (at most
+  // a minute, so that a run nobody signals still ends).
+  void Longa(const std::string& pasta) {
+    vyn::TDatabase& db = *vyn::ProcessContext().Database;
+    const std::filesystem::path arquivo = std::filesystem::path(pasta) / "trabalho.txt";
+    vyn::TTransaction tr(db);
+    db.Execute("INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (1, 1, 'x', '2024-01-01', '2024-01-31', NULL)");
+    try {
+      std::ofstream(arquivo) << "em andamento\n";
+      vyn::TfrStatusProcesso* status = vyn::TfrStatusProcesso::createStatusProcess(this, 1);
+      status->setPrimaryMaxProgress(6000);
+      for (int passo = 1; passo <= 6000; ++passo) {
+        status->setPrimaryStatusProgress(passo);
+        db.QueryValue("SELECT COUNT(*) FROM TBLOQUEIO_LANCAMENTO");
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      }
+    } catch (...) {
+      std::filesystem::remove(arquivo);
+      throw;
+    }
+    std::filesystem::remove(arquivo);
+    tr.Commit();
   }
 };
 
