@@ -870,6 +870,7 @@ void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TPar
   ds.CreateDataSet();
   {
     TDisabledControls controles(ds);
+    TBulkLoad lote(ds);   // the details follow the loaded rows once, not row by row
     s->Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { ds.AppendRecord(row); });
   }
   // What was read is the database's state, not rows to insert.

@@ -602,14 +602,17 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   const TProcessContext& ctx = ProcessContext();
   TDatabase* db = ctx.Database;
   if (!db) return;
+  // One status row per line, the statement prepared once; the rows stand or fall together.
+  TTransaction tx(*db);
+  TStatement& insere = db->Prepared(
+      "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
+      "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)");
   auto grava = [&](const std::pair<int, int>& k, int status) {
-    db->Execute(
-        "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
-        "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)",
-        {ctx.WP_AGENDAMENTO, k.first, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, k.second, status});
+    insere.Execute({ctx.WP_AGENDAMENTO, k.first, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, k.second, status});
   };
   for (const auto& k : importadas_) grava(k, 2);
   for (const auto& k : recusadas_) grava(k, 1);
+  tx.Commit();
 }
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
