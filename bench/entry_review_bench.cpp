@@ -59,7 +59,8 @@ void BM_DyqTaskReview(benchmark::State& state) {
       return TFakeResponse(200, R"({"link":")" + server.BaseURL() +
                                     R"(/f/1","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
     });
-    server.On("GET", "/f/1", TFakeResponse(200, Arquivo(n), "text/plain"));
+    // Served as bytes: the loopback server would compress a text body, and that is not the road's time.
+    server.On("GET", "/f/1", TFakeResponse(200, Arquivo(n), "application/octet-stream"));
 
     const auto t0 = std::chrono::steady_clock::now();
     integracao::TAutoThreadImportacaoLancamentoDYQ task;

@@ -440,10 +440,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   TStatement& centros = db.Prepared(
       "insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR) select "
       "BDCODEMP, ?, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP" + onde);
-  std::vector<TStatement*> apaga;
-  for (const char* t : kTabelasCompanheirasTemp)
-    if (db.TableExists(t)) apaga.push_back(&db.Prepared(std::string("delete from ") + t + onde));
-  apaga.push_back(&db.Prepared("delete from " + tabela + onde));
+  TStatement& apaga = db.Prepared("delete from " + tabela + onde);
 
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
@@ -452,9 +449,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     const int empresa = Inteiro(ds, "BDCODEMP");
     const int chave = Inteiro(ds, "BDCHAVE");
     const TParams linha{ds.Sessao(), empresa, chave};
-    auto remove = [&] {
-      for (TStatement* st : apaga) st->Execute(linha);
-    };
+    auto remove = [&] { apaga.Execute(linha); };
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       remove();   // settled by the settlement engine: nothing more to write
       continue;
@@ -474,6 +469,13 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     importadas_.push_back({empresa, it->second});
     ++n;
   }
+  // The companions of the lines that left the work table go with them, in one statement per table.
+  for (const char* t : kTabelasCompanheirasTemp)
+    if (db.TableExists(t))
+      db.Execute(fmt::format("delete from {} C where C.BDSESSAO = ? and not exists (select 1 from {} T where "
+                             "T.BDSESSAO = C.BDSESSAO and T.BDCODEMP = C.BDCODEMP and T.BDCHAVE = C.BDCHAVE)",
+                             t, tabela),
+                 {ds.Sessao()});
   return n;
 }
 
