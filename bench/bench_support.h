@@ -3,6 +3,7 @@
 // path, not the disk's flushes), the floors a road is held against (a bare prepared INSERT of ledger rows
 // and a small committed transaction, both on a database made the same way), the process's peak memory
 // and the goals, each printed with its ratio; main answers non-zero when one was missed.
+#include <benchmark/benchmark.h>
 #include <firebird/Interface.h>
 
 #include <chrono>
@@ -173,6 +174,15 @@ class TMetas {
  private:
   int falhas_ = 0;
 };
+
+// Runs the registered benchmarks; false when the command line was not understood.
+inline bool Executa(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return false;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return true;
+}
 
 inline TMetas& Metas() {
   static TMetas m;

@@ -95,10 +95,7 @@ BENCHMARK(BM_BareInsert)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benc
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::Executa(argc, argv)) return 1;
   if (Estrada().count(100000) && Crua().count(100000))
     bench::Metas().Confere("in-memory review, 100,000 lines / bare insert", Estrada()[100000] / Crua()[100000], 4.0,
                            "x");

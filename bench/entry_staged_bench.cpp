@@ -105,10 +105,7 @@ int main(int argc, char** argv) {
   for (const auto& [nome, fn] : benches)
     for (int64_t t : tamanhos)
       benchmark::RegisterBenchmark(nome, fn)->Arg(t)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::Executa(argc, argv)) return 1;
   auto& m = Medidas();
   auto& crua = Crua();
   bench::TMetas& metas = bench::Metas();

@@ -121,10 +121,7 @@ BENCHMARK(BM_SmallCommittedTransaction)->Arg(2000)->Iterations(1)->UseManualTime
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
+  if (!bench::Executa(argc, argv)) return 1;
   auto& us = PorVinculo();
   bench::TMetas& metas = bench::Metas();
   if (Piso() > 0)
