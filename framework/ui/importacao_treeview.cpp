@@ -604,8 +604,9 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   const TProcessContext& ctx = ProcessContext();
   TDatabase* db = ctx.Database;
   if (!db) return;
-  // One status row per line, the statement prepared once; the rows stand or fall together.
-  TTransaction tx(*db);
+  // One status row per line, the statement prepared once; the rows stand or fall together (with the
+  // caller's transaction when one is open).
+  TTransaction tx(*db, TTransaction::kJuntaAberta);
   TStatement& insere = db->Prepared(
       "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
       "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)");
