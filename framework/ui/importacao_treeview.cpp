@@ -264,6 +264,7 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
   for (ds->First(); !ds->Eof(); ds->Next()) linhas.push_back(ds->GetBookmark());
   ds->SetFiltered(false);
   int chave = primeira;
+  TBulkLoad lote(*ds);   // the details follow the new keys once, when every row has its own
   for (TBookmark b : linhas) {
     ds->GotoBookmark(b);
     TField& f = ds->FieldByName(campo);
