@@ -185,7 +185,8 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   codigoEmpresa_ = codEmp_ ? static_cast<int>(codEmp_->Codigo()) : 0;
   pb_.IniciaContagemErros(inc_);
 
-  if (ModoArquivoGrande(dao_)) {
+  // A staged review without links posts nothing: its lines are not read twice for it.
+  if (ModoArquivoGrande(dao_) && links_->Active() && !links_->IsEmpty()) {
     dao_->DisableControls();
     controlesParados_ = true;
     sqlAnterior_ = dao_->GetCommandText();

@@ -141,18 +141,25 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
   if (!d) return;
   // Every press builds the additional parts afresh: a second press must not post them twice.
   if (FBaixasAdicionaisDoVinculo) FBaixasAdicionaisDoVinculo->clear();
+  TClientDataSet* m = d->getMultiLancamentosDAO();
+  TDataSource* mestre = m->MasterSource();
+  const std::string camposMestre = m->MasterFields();
+  m->SetMasterSource(nullptr);
+  m->SetMasterFields("");
+  m->CancelRange();
+  // Without multiple entries there is nothing to add: the lines are not read twice for it.
+  if (m->IsEmpty()) {
+    m->SetMasterFields(camposMestre);
+    m->SetMasterSource(mestre);
+    return;
+  }
   auto* q = TSQLMGR::CreateMgr(this);
   q->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
   q->SetIndexFieldNames("BDCODEMP;BDCHAVE");
   const std::string sqlD = d->GetCommandText();
   const TParams paramsD = d->GetCommandParams();
   d->EmptyDataSetDao();
-  TClientDataSet* m = d->getMultiLancamentosDAO();
-  TDataSource* mestre = m->MasterSource();
-  const std::string camposMestre = m->MasterFields();
   TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(this, 2);
-  m->SetMasterSource(nullptr);
-  m->SetMasterFields("");
   d->DisableControls();
   m->DisableControls();
   std::unique_ptr<TClientDataSet> c;

@@ -131,7 +131,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
     // The balance is read inside the transaction, after the group's earlier payments: what was
     // selected may have been paid since.
     if (!p.Guarda.empty()) {
-      Variant saldo = db.QueryValue(p.Guarda, p.ParamsGuarda);
+      Variant saldo = db.Prepared(p.Guarda).QueryValue(p.ParamsGuarda);
       if (saldo.IsNull() || saldo.AsCurrency() < p.ValorGuarda) {
         const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
                                             Dinheiro(p.ValorGuarda),
@@ -148,7 +148,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
       onde += (onde.empty() ? " where " : " and ") + col + " = ?";
       pk.push_back(val);
     }
-    Variant seq = db.QueryValue("select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde, pk);
+    Variant seq = db.Prepared("select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde).QueryValue(pk);
     std::string cols, marks;
     TParams vals;
     auto add = [&](const std::string& c, const Variant& v) {
@@ -160,19 +160,20 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
     add(p.ColunaSeq, seq);
     for (const auto& [c, v] : p.Valores) add(c, v);
     add("BDCHAVELAN", chave);
-    db.Execute("insert into " + p.Tabela + " (" + cols + ") values (" + marks + ")", vals);
-    if (!p.Atualizacao.empty() && db.Execute(p.Atualizacao, p.ParamsAtualizacao) != 1)
+    db.Prepared("insert into " + p.Tabela + " (" + cols + ") values (" + marks + ")").Execute(vals);
+    if (!p.Atualizacao.empty() && db.Prepared(p.Atualizacao).Execute(p.ParamsAtualizacao) != 1)
       throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", p.Atualizacao);
   }
-  Variant plaPadrao = db.QueryValue(
-      "select R.BDCODPLAPADRAO from TEMPRESAS_REF R where R.BDCODEMP = ? and R.BDREFEMP = "
-      "(select BDREFEMP from SP_GETREFERENCIA(?, ?))",
-      {l.CodEmp, l.CodEmp, AnoMes(l.Data)});
-  db.Execute(
-      "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO, BDVALOR, "
-      "BDCOMPL, BDDCTO) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-      {l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
-       Utf8Left(l.Dcto, 30)});
+  // The statements are prepared once for the run (their texts are few): a run posts one settlement
+  // after another.
+  const Variant plaPadrao =
+      db.Prepared("select R.BDCODPLAPADRAO from TEMPRESAS_REF R where R.BDCODEMP = ? and R.BDREFEMP = "
+                  "(select BDREFEMP from SP_GETREFERENCIA(?, ?))")
+          .QueryValue({l.CodEmp, l.CodEmp, AnoMes(l.Data)});
+  db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO, "
+              "BDVALOR, BDCOMPL, BDDCTO) values (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+      .Execute({l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
+                Utf8Left(l.Dcto, 30)});
   tr.Commit();
   gerados_.push_back(chave);
   return chave;

@@ -123,7 +123,8 @@ struct TClientDataSet::Impl : detail::CursorBase {
 
   int64_t filterRow = -1;
   int disable = 0;
-  bool notifying = false, renotify = false;
+  int bulk = 0;
+  bool notifying = false, renotify = false, bulkMoved = false;
 
   // ---- basics ----
   bool Active() const { return state != TDataSetState::dsInactive; }
@@ -477,6 +478,10 @@ struct TClientDataSet::Impl : detail::CursorBase {
   // ---- master-detail notifications ----
   void NotifyDetails() {
     if (sources.empty()) return;
+    if (bulk > 0) {
+      bulkMoved = true;
+      return;
+    }
     if (notifying) {  // moved again while telling the details: tell them once more after
       renotify = true;
       return;
@@ -1499,6 +1504,13 @@ void TClientDataSet::EnableControls() {
   if (impl_->disable > 0) --impl_->disable;
 }
 bool TClientDataSet::ControlsDisabled() const { return impl_->disable > 0; }
+
+void TClientDataSet::BeginBulkLoad() { ++impl_->bulk; }
+void TClientDataSet::EndBulkLoad() {
+  if (impl_->bulk == 0 || --impl_->bulk > 0 || !impl_->bulkMoved) return;
+  impl_->bulkMoved = false;
+  impl_->NotifyDetails();
+}
 
 // ---------------------------------------------------------------------------------------------
 // TDataSource

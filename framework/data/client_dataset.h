@@ -187,6 +187,10 @@ class TClientDataSet : public TComponent {
   void DisableControls();
   void EnableControls();
   bool ControlsDisabled() const;
+  // While rows are loaded in bulk the details are not told of every row: they follow once, when the
+  // last EndBulkLoad comes.
+  void BeginBulkLoad();
+  void EndBulkLoad();
 
  protected:
   // Hooks for data sets bound to a table: run inside Post/Delete before the row is committed in

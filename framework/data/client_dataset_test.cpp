@@ -1,4 +1,5 @@
 #include "framework/data/client_dataset.h"
+#include "framework/data/dataset_guards.h"
 
 #include <gtest/gtest.h>
 
@@ -371,6 +372,31 @@ TEST(ClientDataSetMasterDetail, DetailFollowsTheMaster) {
   EXPECT_EQ(det->RecordCount(), 2);
   master.EmptyDataSet();
   EXPECT_TRUE(det->IsEmpty());
+}
+
+// Rows loaded in bulk tell the details once, at the end; the detail is never left on a stale key.
+TEST(ClientDataSetMasterDetail, BulkLoadTellsTheDetailsOnceAtTheEnd) {
+  TClientDataSet master;
+  master.AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+  master.CreateDataSet();
+  auto det = MakeParcelas();
+  det->AppendRecord({10, 1, "a1"});
+  det->AppendRecord({30, 1, "c1"});
+  TDataSource src(nullptr, &master);
+  det->SetMasterFields("BDCHAVE");
+  det->SetMasterSource(&src);
+  int scrolls = 0;
+  det->AfterScroll = [&](TClientDataSet&) { ++scrolls; };
+  {
+    TBulkLoad lote(master);
+    for (int k : {10, 20, 30}) master.AppendRecord({k});
+    EXPECT_EQ(scrolls, 0);
+    TBulkLoad dentro(master);   // nested loads tell nothing until the outer one ends
+  }
+  EXPECT_EQ(scrolls, 1);
+  EXPECT_EQ(Column(*det, "BDNOME"), S({"c1"}));
+  master.First();
+  EXPECT_EQ(Column(*det, "BDNOME"), S({"a1"}));
 }
 
 TEST(ClientDataSetMasterDetail, SourceDestroyedFirstDetachesTheDetail) {

@@ -62,4 +62,7 @@ TDisabledControls::~TDisabledControls() {
   if (ds_) ds_->EnableControls();
 }
 
+TBulkLoad::TBulkLoad(TClientDataSet& ds) : ds_(ds) { ds_.BeginBulkLoad(); }
+TBulkLoad::~TBulkLoad() { ds_.EndBulkLoad(); }
+
 }  // namespace vyn

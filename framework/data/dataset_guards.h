@@ -67,4 +67,16 @@ class TDisabledControls {
   TClientDataSet* ds_;
 };
 
+// BeginBulkLoad now, EndBulkLoad when it goes: the details follow the loaded rows once.
+class TBulkLoad {
+ public:
+  explicit TBulkLoad(TClientDataSet& ds);
+  ~TBulkLoad();
+  TBulkLoad(const TBulkLoad&) = delete;
+  TBulkLoad& operator=(const TBulkLoad&) = delete;
+
+ private:
+  TClientDataSet& ds_;
+};
+
 }  // namespace vyn

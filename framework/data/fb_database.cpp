@@ -859,15 +859,7 @@ TQueryResult TDatabase::QueryAll(const std::string& sql, const TParams& params) 
   return r;
 }
 
-Variant TDatabase::QueryValue(const std::string& sql, const TParams& params) {
-  Variant v;
-  bool first = true;
-  Query(sql, params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
-    if (first && !row.empty()) v = row[0];
-    first = false;
-  });
-  return v;
-}
+Variant TDatabase::QueryValue(const std::string& sql, const TParams& params) { return Prepare(sql)->QueryValue(params); }
 
 void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TParams& params) {
   // Rows loaded into a table-bound object are the table's own: never written back.
@@ -884,6 +876,7 @@ void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TPar
   ds.CreateDataSet();
   {
     TDisabledControls controles(ds);
+    TBulkLoad lote(ds);   // the details follow the loaded rows once, not row by row
     s->Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { ds.AppendRecord(row); });
   }
   // What was read is the database's state, not rows to insert.
@@ -1038,6 +1031,16 @@ std::vector<Variant> TStatement::ExecuteReturning(const TParams& params) {
     return first;
   }
   return db.InTx(sql_, [&](fb::ITransaction* tra) { return impl_->ExecReturning(db, tra, params, sql_); });
+}
+
+Variant TStatement::QueryValue(const TParams& params) {
+  Variant v;
+  bool first = true;
+  Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+    if (first && !row.empty()) v = row[0];
+    first = false;
+  });
+  return v;
 }
 
 void TStatement::Query(const TParams& params, const TRowCallback& onRow, std::vector<TColumnInfo>* columns) {

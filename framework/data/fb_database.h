@@ -174,6 +174,8 @@ class TStatement {
   std::vector<Variant> ExecuteReturning(const TParams& params = {});
   std::vector<Variant> ExecuteReturningAutonomous(const TParams& params = {});
   void Query(const TParams& params, const TRowCallback& onRow, std::vector<TColumnInfo>* columns = nullptr);
+  // The first column of the first row (null when there is none).
+  Variant QueryValue(const TParams& params = {});
   const std::vector<TColumnInfo>& Columns() const;
 
   struct Impl;

@@ -272,6 +272,7 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
   for (ds->First(); !ds->Eof(); ds->Next()) linhas.push_back(ds->GetBookmark());
   ds->SetFiltered(false);
   int chave = primeira;
+  TBulkLoad lote(*ds);   // the details follow the new keys once, when every row has its own
   for (TBookmark b : linhas) {
     ds->GotoBookmark(b);
     TField& f = ds->FieldByName(campo);
@@ -448,10 +449,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   TStatement& centros = db.Prepared(
       "insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR) select "
       "BDCODEMP, ?, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP" + onde);
-  std::vector<TStatement*> apaga;
-  for (const char* t : kTabelasCompanheirasTemp)
-    if (db.TableExists(t)) apaga.push_back(&db.Prepared(std::string("delete from ") + t + onde));
-  apaga.push_back(&db.Prepared("delete from " + tabela + onde));
+  TStatement& apaga = db.Prepared("delete from " + tabela + onde);
 
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
@@ -460,9 +458,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     const int empresa = Inteiro(ds, "BDCODEMP");
     const int chave = Inteiro(ds, "BDCHAVE");
     const TParams linha{ds.Sessao(), empresa, chave};
-    auto remove = [&] {
-      for (TStatement* st : apaga) st->Execute(linha);
-    };
+    auto remove = [&] { apaga.Execute(linha); };
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       remove();   // settled by the settlement engine: nothing more to write
       liquidadas_.push_back({empresa, chave});
@@ -483,6 +479,13 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     importadas_.push_back({empresa, it->second});
     ++n;
   }
+  // The companions of the lines that left the work table go with them, in one statement per table.
+  for (const char* t : kTabelasCompanheirasTemp)
+    if (db.TableExists(t))
+      db.Execute(fmt::format("delete from {} C where C.BDSESSAO = ? and not exists (select 1 from {} T where "
+                             "T.BDSESSAO = C.BDSESSAO and T.BDCODEMP = C.BDCODEMP and T.BDCHAVE = C.BDCHAVE)",
+                             t, tabela),
+                 {ds.Sessao()});
   return n;
 }
 
@@ -620,7 +623,8 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   const TProcessContext& ctx = ProcessContext();
   TDatabase* db = ctx.Database;
   if (!db) return;
-  // The file's status rows go in together: one commit per file, not one per line.
+  // One status row per line, the statement prepared once; the rows stand or fall together (with the
+  // caller's transaction when one is open).
   TTransaction tx(*db, TTransaction::kJuntaAberta);
   TStatement& insere = db->Prepared(
       "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "

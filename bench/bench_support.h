@@ -1,0 +1,192 @@
+#pragma once
+// What the road benchmarks share: company databases without forced writes (a run measures the write
+// path, not the disk's flushes), the floors a road is held against (a bare prepared INSERT of ledger rows
+// and a small committed transaction, both on a database made the same way), the process's peak memory
+// and the goals, each printed with its ratio; main answers non-zero when one was missed.
+#include <benchmark/benchmark.h>
+#include <firebird/Interface.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "framework/data/fb_database.h"
+#include "framework/schema/entry_keys.h"
+#include "testing/company_db.h"
+
+namespace bench {
+
+namespace fb = Firebird;
+
+// Attaches to path through the client API itself; `semForcada` also switches forced writes off.
+inline fb::IAttachment* AnexaCrua(const std::string& path, bool semForcada) {
+  fb::IMaster* master = fb::fb_get_master_interface();
+  fb::ThrowStatusWrapper st(master->getStatus());
+  fb::IProvider* prov = master->getDispatcher();
+  fb::IXpbBuilder* dpb = master->getUtilInterface()->getXpbBuilder(&st, fb::IXpbBuilder::DPB, nullptr, 0);
+  dpb->insertString(&st, isc_dpb_user_name, "SYSDBA");
+  dpb->insertString(&st, isc_dpb_lc_ctype, "UTF8");
+  if (semForcada) dpb->insertInt(&st, isc_dpb_force_write, 0);
+  fb::IAttachment* att = prov->attachDatabase(&st, path.c_str(), dpb->getBufferLength(&st), dpb->getBuffer(&st));
+  dpb->dispose();
+  prov->release();
+  st.dispose();
+  return att;
+}
+
+inline void Desanexa(fb::IAttachment* att) {
+  fb::ThrowStatusWrapper st(fb::fb_get_master_interface()->getStatus());
+  att->detach(&st);
+  st.dispose();
+}
+
+// A company database as the tests make it (the process context's database, pool and look-up), with
+// forced writes off.
+class TBancoBench {
+ public:
+  TBancoBench() {
+    company_.Db().Close();
+    Desanexa(AnexaCrua(company_.Path(), true));
+    company_.Db().Open(company_.Path());
+  }
+  vyn::TDatabase& Db() { return company_.Db(); }
+  const std::string& Path() const { return company_.Path(); }
+
+ private:
+  vyn::TTestCompanyDatabase company_;
+};
+
+inline double Segundos(std::chrono::steady_clock::time_point t0) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// Seconds a bare prepared INSERT of n ledger rows takes in one transaction, on a fresh database made as
+// the roads' are: nothing of the data layer in the loop, the row message laid out once.
+inline double InsercaoCrua(int64_t n) {
+  TBancoBench banco;
+  const int first = vyn::ReserveEntryKeys(banco.Db(), 1, static_cast<int>(n));
+  banco.Db().Close();
+  fb::IMaster* master = fb::fb_get_master_interface();
+  fb::ThrowStatusWrapper st(master->getStatus());
+  fb::IAttachment* att = AnexaCrua(banco.Path(), false);
+  fb::IMetadataBuilder* b = master->getMetadataBuilder(&st, 10);
+  const unsigned types[10] = {SQL_LONG, SQL_LONG, SQL_TYPE_DATE, SQL_LONG, SQL_LONG,
+                              SQL_INT64, SQL_LONG, SQL_LONG, SQL_VARYING, SQL_VARYING};
+  const unsigned lengths[10] = {4, 4, 4, 4, 4, 8, 4, 4, 200, 30};
+  for (unsigned c = 0; c < 10; ++c) {
+    b->setType(&st, c, types[c] + 1);
+    b->setLength(&st, c, lengths[c]);
+    if (types[c] == SQL_INT64) b->setScale(&st, c, -4);
+    if (types[c] == SQL_VARYING) b->setCharSet(&st, c, 4);
+  }
+  fb::IMessageMetadata* meta = b->getMetadata(&st);
+  b->release();
+  std::vector<unsigned> off(10);
+  std::vector<unsigned char> buf(meta->getMessageLength(&st), 0);
+  for (unsigned c = 0; c < 10; ++c) off[c] = meta->getOffset(&st, c);
+  auto putInt = [&](unsigned c, int32_t v) { std::memcpy(&buf[off[c]], &v, 4); };
+  auto putText = [&](unsigned c, const std::string& t) {
+    auto len = static_cast<uint16_t>(t.size());
+    std::memcpy(&buf[off[c]], &len, 2);
+    std::memcpy(&buf[off[c] + 2], t.data(), t.size());
+  };
+
+  const auto t0 = std::chrono::steady_clock::now();
+  const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
+                               isc_tpb_wait};
+  fb::ITransaction* tra = att->startTransaction(&st, sizeof tpb, tpb);
+  fb::IStatement* stmt = att->prepare(
+      &st, tra, 0,
+      "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "
+      "BDCODTPHI, BDCOMPL, BDDCTO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      3, fb::IStatement::PREPARE_PREFETCH_METADATA);
+  for (int64_t i = 0; i < n; ++i) {
+    putInt(0, 1);
+    putInt(1, first + static_cast<int32_t>(i));
+    ISC_DATE d = 60310 + static_cast<ISC_DATE>(i % 28);   // January 2024
+    std::memcpy(&buf[off[2]], &d, 4);
+    putInt(3, 20);
+    putInt(4, 11);
+    int64_t valor = 1234500 + i;
+    std::memcpy(&buf[off[5]], &valor, 8);
+    putInt(6, 1);
+    putInt(7, 1);
+    putText(8, "Pagamento conforme documento");
+    putText(9, std::to_string(i));
+    stmt->execute(&st, tra, meta, buf.data(), nullptr, nullptr);
+  }
+  stmt->free(&st);
+  tra->commit(&st);
+  const double secs = Segundos(t0);
+  meta->release();
+  att->detach(&st);
+  st.dispose();
+  banco.Db().Open(banco.Path());
+  return secs;
+}
+
+// Seconds per small committed transaction (one row written, then committed): the floor of a run that
+// commits each item.
+inline double TransacaoPequena(int n) {
+  TBancoBench banco;
+  vyn::TDatabase& db = banco.Db();
+  const int first = vyn::ReserveEntryKeys(db, 1, n);
+  const auto t0 = std::chrono::steady_clock::now();
+  for (int i = 0; i < n; ++i) {
+    vyn::TTransaction tr(db);
+    db.Prepared("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                "VALUES (1, ?, ?, 20, 11, 100)")
+        .Execute({first + i, vyn::EncodeDate(2024, 1, 1 + i % 28)});
+    tr.Commit();
+  }
+  return Segundos(t0) / n;
+}
+
+// The process's peak resident memory in MB since the last ZeraPicoMemoria.
+inline double PicoMemoriaMB() {
+  std::ifstream s("/proc/self/status");
+  std::string linha;
+  while (std::getline(s, linha))
+    if (linha.rfind("VmHWM:", 0) == 0) return std::stod(linha.substr(6)) / 1024.0;
+  return 0;
+}
+inline void ZeraPicoMemoria() { std::ofstream("/proc/self/clear_refs") << "5"; }
+
+// The goals of one benchmark executable.
+class TMetas {
+ public:
+  // A goal met when valor <= limite; printed either way.
+  void Confere(const std::string& meta, double valor, double limite, const std::string& como) {
+    const bool ok = valor <= limite;
+    std::printf("GOAL %-58s %8.2f %s (limit %.2f) %s\n", meta.c_str(), valor, como.c_str(), limite,
+                ok ? "ok" : "MISSED");
+    if (!ok) ++falhas_;
+  }
+  // A figure shown beside the goals, not held to a limit.
+  void Mostra(const std::string& oque, double valor, const std::string& como) {
+    std::printf("     %-58s %8.2f %s\n", oque.c_str(), valor, como.c_str());
+  }
+  int Codigo() const { return falhas_ ? 1 : 0; }
+
+ private:
+  int falhas_ = 0;
+};
+
+// Runs the registered benchmarks; false when the command line was not understood.
+inline bool Executa(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return false;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return true;
+}
+
+inline TMetas& Metas() {
+  static TMetas m;
+  return m;
+}
+
+}  // namespace bench
