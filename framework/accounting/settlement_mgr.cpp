@@ -123,11 +123,36 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
   return true;
 }
 
+// Another workstation settling the same obligation holds its row until it commits; then this one's
+// lock fails and the settlement is refused with a plain message instead of paying twice.
+bool TBaixaMGR::TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta) {
+  if (p.TabelaObrigacao.empty() || p.Chave.empty()) return true;
+  std::string onde;
+  TParams pk;
+  for (const auto& [col, val] : p.Chave) {
+    onde += (onde.empty() ? " where " : " and ") + col + " = ?";
+    pk.push_back(val);
+  }
+  const std::string& coluna = p.Chave.front().first;
+  try {
+    db.Prepared("update " + p.TabelaObrigacao + " set " + coluna + " = " + coluna + onde).Execute(pk);
+    return true;
+  } catch (const EDatabaseError& e) {
+    if (!e.IsLockConflict()) throw;
+    const std::string msg =
+        fmt::format("Baixa não lançada: {} está sendo baixada por outra estação de trabalho.", p.Descricao);
+    if (juntaAberta) throw EDatabaseError(msg, e.SQL(), e.ErrorCode());
+    Atencao(msg);
+    return false;
+  }
+}
+
 int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos) {
   TDatabase& db = Database();
   TTransaction tr(db, TTransaction::kJuntaAberta);
   const int chave = ReserveEntryKeys(db, l.CodEmp, 1);
   for (const TPagamentoBaixa& p : pagamentos) {
+    if (!TravaObrigacao(db, p, tr.Joined())) return 0;
     // The balance is read inside the transaction, after the group's earlier payments: what was
     // selected may have been paid since.
     if (!p.Guarda.empty()) {
@@ -272,6 +297,7 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   p.Chave = o.Chave;
   p.ColunaSeq = "BDSEQ";
   p.Valores = ValoresPagamento(data, valor, l.Dcto);
+  p.TabelaObrigacao = o.Tabela;
   p.Guarda = "select " + o.SaldoSQL + " from " + o.Tabela + onde;
   p.ParamsGuarda = pk;
   p.ValorGuarda = valor;
@@ -575,6 +601,7 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   p.Tabela = GetTablePagamento();
   p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
   p.ColunaSeq = "BDSEQPGTO";
+  p.TabelaObrigacao = kTabelasPar[livro_];
   p.Valores = ValoresPagamento(data, valor, l.Dcto);
   p.Valores.emplace_back("BDTIPOBAIXA", tipo);
   if (abateSaldo) {

@@ -51,6 +51,9 @@ struct TPagamentoBaixa {
   std::string ColunaSeq;
   std::vector<std::pair<std::string, Variant>> Valores;
   std::string Guarda;                                     // empty: no balance to respect
+  // The obligation's own table (keyed by Chave). Its row is locked before the guard reads the balance,
+  // so two workstations settling it at once cannot both read the same open balance.
+  std::string TabelaObrigacao;
   TParams ParamsGuarda;
   Currency ValorGuarda;
   std::string Atualizacao;                                // e.g. the guide's balance; must touch one row
@@ -109,6 +112,8 @@ class TBaixaMGR : public TDAOFactory {
                             int& credito);
   // Posting-lock check of the company's date when a lock object was given.
   bool Bloqueado(TDateTime data, const std::string& descricao);
+  // Locks the payment's obligation row; false (warned about) when another workstation holds it.
+  bool TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta);
   // Writes the entry (key reserved for the company) and its payment rows in one transaction. Answers
   // the entry key, or 0 when a guard refused (warned about; nothing written).
   int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos);
