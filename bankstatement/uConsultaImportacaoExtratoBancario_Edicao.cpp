@@ -525,7 +525,8 @@ void TfrConsultaImportacaoExtratoBancario::spEditarClick(TComponent*) {
     DlgInfOk("Impossível criar lançamento manual quando este está vinculado à uma baixa.");
     return;
   }
-  if (!Vazio(*l, "BDDEBITO") && !Vazio(*l, "BDCREDITO")) {
+  // A Dyq line comes with 0 on the side it leaves open: account 0 is no account.
+  if (Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) {
     DlgInfOk("O lançamento selecionado já possui débito e crédito informado.");
     return;
   }

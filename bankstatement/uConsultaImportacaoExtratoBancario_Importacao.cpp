@@ -298,6 +298,10 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
                       l->FieldByName("BDCREDITO").Value(), l->FieldByName("BDINCONSISTENTE").Value(), false};
     const Currency valor = Valor(*l, "BDVALOR");
     l->Edit();
+    // The side the split rows take is left open on the line (a Dyq line carries it as 0): the
+    // entry of the line must not name an account 0.
+    for (const char* lado : {"BDDEBITO", "BDCREDITO"})
+      if (!Vazio(*l, lado) && Int(*l, lado) == 0) Set(*l, lado, Variant());
     if (total > valor) {
       Set(*l, "BDVALOR", Variant(total - valor));
       if (Int(*l, "BDCREDITO") > 0 && Valor(*l, "BDDESCONTOS") > Currency()) {

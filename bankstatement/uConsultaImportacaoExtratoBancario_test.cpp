@@ -62,11 +62,11 @@ class RevisaoExtratoTest : public DyqDialogTest {
     RegistraModulo(ClassRegistry(), {Registro<TRevisaoStub>(kRevisao, TClassKind::Screen)});
     DyqDialogTest::TearDown();
   }
-  // A statement line handed over by the opener (0: no account on that side).
+  // A statement line handed over by the opener (0: no account on that side, as the Dyq opener gives it).
   void Linha(int chave, int debito, int credito, int64_t valor, const std::string& texto = "",
              const std::string& dcto = "") {
-    linhas_->AppendRecord({Variant(empresaCod_), Variant(chave), debito ? Variant(debito) : Variant(),
-                           credito ? Variant(credito) : Variant(), Variant(10 + chave), Variant(77),
+    linhas_->AppendRecord({Variant(empresaCod_), Variant(chave), Variant(debito),
+                           Variant(credito), Variant(10 + chave), Variant(77),
                            Variant(EncodeDate(2024, 3, chave)), Variant(Currency::FromInt(valor)), Variant(dcto),
                            Variant(texto)});
   }
@@ -423,6 +423,8 @@ TEST_F(RevisaoExtratoTest, OnlyPreparedImportWritesCompleteLinesAndKeepsTheOther
   }
   EXPECT_EQ(deb, V(150));
   EXPECT_EQ(cre, V(150));
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15 and (BDDEBITO = 0 or "
+                            "BDCREDITO = 0)").AsInteger(), 0) << "the line's open side names no account";
   TDAOFactory* l = t->DAOLinhas();
   ASSERT_EQ(l->RecordCount(), 1);
   EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 1);
