@@ -115,7 +115,7 @@ void TfrConsultaImportacaoExtratoBancario::AtualizaTreeView() {
 void TfrConsultaImportacaoExtratoBancario::spRateioCreditoClick(TComponent*) {
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
   FPrepExtratoBancarioDAO->getConsulta(empresa, FTipoExtrato);
-  if (TDAOFactory* l = DAOLinhas()) GetContraPartida(ContaBanco(), *FPrepExtratoBancarioDAO, *l, FTipoExtrato);
+  if (TDAOFactory* l = DAOLinhas()) GetContraPartida(ContaBanco(), *FPrepExtratoBancarioDAO, *l, FTipoExtrato, FDYQ && FSubPrepWeb);
 }
 
 void TfrConsultaImportacaoExtratoBancario::RemovePreparacoes(int tipo, int chaveLinha) {

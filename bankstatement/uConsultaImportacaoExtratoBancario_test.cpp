@@ -295,6 +295,14 @@ TEST_F(RevisaoExtratoTest, StoredRulesFillTheLinesOnOpenAndTickedLinesBecomeRule
   GetContraPartida(1001, salvas, *linhas_, 1);
   ASSERT_TRUE(Vai(*linhas_, 9));
   EXPECT_EQ(I(*linhas_, "BDDEBITO"), 4002);
+  // A line Dyq's office completed keeps its account unless the opener chose to overwrite it.
+  Linha(10, 4009, 1001, 12, "PIX ENVIADO FORNECEDOR");
+  GetContraPartida(1001, salvas, *linhas_, 1);
+  ASSERT_TRUE(Vai(*linhas_, 10));
+  EXPECT_EQ(I(*linhas_, "BDDEBITO"), 4009);
+  GetContraPartida(1001, salvas, *linhas_, 1, true);
+  ASSERT_TRUE(Vai(*linhas_, 10));
+  EXPECT_EQ(I(*linhas_, "BDDEBITO"), 4002);
   t->Close();
 }
 
