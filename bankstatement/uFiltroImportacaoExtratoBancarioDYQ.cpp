@@ -125,6 +125,10 @@ TfrFiltroImportacaoExtratoBancarioDYQ::TfrFiltroImportacaoExtratoBancarioDYQ(TCo
   ckExtratoPDF->OnClick = [this](TComponent*) { spAbrir->SetEnabled(ckExtratoPDF->Checked()); };
   spAbrir->OnClick = [this](TComponent*) { TPackagesUtil::CarregaForm("TfrCadastroDYQUsuarioDiretorio", this); };
   spRecusaExtrato->OnClick = [this](TComponent* s) { spRecusaExtratoClick(s); };
+  // A double click on a statement confirms it.
+  lvExtratos->OnDblClick = [this](TComponent*) {
+    if (lvExtratos->ItemIndex >= 0) spConfirmar->Click();
+  };
 }
 
 bool TfrFiltroImportacaoExtratoBancarioDYQ::InheritsFrom(const std::string& class_name) const {
