@@ -96,6 +96,7 @@ TfrFiltroImportacaoExtratoBancarioDYQ::TfrFiltroImportacaoExtratoBancarioDYQ(TCo
   ckAmbienteTeste->SetVisible(false);
   lvExtratos->SetName("lvExtratos");
   lvExtratos->Checkboxes = false;
+  lvExtratos->Columns = {{"Extrato", 70}, {"Conta", 190}, {"Inicio", 88}, {"Fim", 88}, {"Liberação", 135}};
   lbTotal->SetName("lbTotal");
   lbTotal->SetCaption("Total de registros: 0");
   edArquivo->SetVisible(false);

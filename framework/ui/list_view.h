@@ -18,6 +18,12 @@ struct TListItem {
   int ImageIndex = -1;
 };
 
+// A column of the report view: its header and width in pixels.
+struct TListColumn {
+  std::string Caption;
+  int Width = 0;
+};
+
 class TListView : public TControl {
  public:
   using TItemEvent = std::function<void(TComponent* sender, TListItem& item)>;
@@ -25,6 +31,8 @@ class TListView : public TControl {
   std::string ClassName() const override { return "TListView"; }
 
   bool Checkboxes = true;
+  // The report view's columns: the caption's, then one per sub-item.
+  std::vector<TListColumn> Columns;
   TListItem& Add(std::string caption, long long data = 0);
   void Clear();
   int Count() const { return static_cast<int>(items_.size()); }
