@@ -612,6 +612,24 @@ TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndAFailedWriteUndoesItsS
   t->Close();
 }
 
+// The written line's links go with it though the rules node is the one shown (its rule has the line's key).
+TEST_F(RevisaoBaixasTest, WrittenLinesTakeTheirLinksWhateverNodeIsShown) {
+  Linha(1, seed::kContaBanco, seed::kContaClientes, 80, "", "E1");
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR regras;
+  regras.AppendRecord({Variant(1), Variant(1), Variant(seed::kContaBanco), Variant(seed::kContaClientes)});
+  campos::Grava(regras, "BDTIPOCONTA", Variant(1));
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false, .regras = &regras});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 1, 80);
+  t->SelecionaNodo(kNodoPreparacoes);
+  ASSERT_EQ(t->DAOAtual(), t->DAOPreparacoes());
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  EXPECT_TRUE(t->DAOLinhas()->IsEmpty());
+  EXPECT_TRUE(t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA->IsEmpty());
+  t->Close();
+}
+
 // The split rows close the line they complete: 100 = 60 + 40, each row settling an installment.
 TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRows) {
   const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
