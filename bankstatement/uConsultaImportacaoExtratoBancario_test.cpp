@@ -612,6 +612,28 @@ TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndAFailedWriteUndoesItsS
   t->Close();
 }
 
+// Lines returned to the client or refused are reported, never booked: their links post no payment.
+TEST_F(RevisaoBaixasTest, ReturnedAndRefusedLinesAreKeptOutOfThePosting) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, clientes, 80, "", "E1");
+  Linha(2, banco, clientes, 50, "", "E2");
+  Linha(3, banco, clientes, 30, "", "E3");
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  for (int k : {1, 2, 3}) Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, k, 0, k, k == 1 ? 80 : k == 2 ? 50 : 30);
+  TDAOFactory* l = t->DAOLinhas();
+  for (int k : {2, 3}) {
+    ASSERT_TRUE(Vai(*l, k));
+    campos::Grava(*l, "BDSTATUSWEB", Variant(k - 1));
+  }
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  auto lanc = Db().QueryAll("select BDDCTO from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDDCTO starting with 'E'");
+  ASSERT_EQ(lanc.Rows.size(), 1u);
+  EXPECT_EQ(lanc.Value(0, "BDDCTO").AsString(), "E1");
+  t->Close();
+}
+
 // The written line's links go with it though the rules node is the one shown (its rule has the line's key).
 TEST_F(RevisaoBaixasTest, WrittenLinesTakeTheirLinksWhateverNodeIsShown) {
   Linha(1, seed::kContaBanco, seed::kContaClientes, 80, "", "E1");
