@@ -670,6 +670,31 @@ TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRows) {
   t->Close();
 }
 
+// A run that fails in its write undoes its settlements; the retry pays each installment once.
+TEST_F(RevisaoBaixasTest, AnAbortedRunRetriedOnALinkedSplitLinePaysOnce) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, 0, 100);
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  for (auto [lanc, valor] : std::initializer_list<std::array<int, 2>>{{1, 60}, {2, 40}})
+    m->AppendRecord({Variant(1), Variant(1), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
+                     Variant(clientes), Variant(V(valor))});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
+  Db().Execute("create exception E_FALHA_DIVISAO 'falha na gravação'");
+  Db().Execute("create trigger T_FALHA_DIVISAO for VZEL_EMPRESAS_TLAN before insert as begin "
+               "if (new.BDVALOR = 40) then exception E_FALHA_DIVISAO; end");
+  dialogs.Ok("nada foi gravado");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 0);
+  Db().Execute("drop trigger T_FALHA_DIVISAO");
+  dialogs.Ok("Importação finalizada");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 2);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = 60").AsInteger(), 1);
+  t->Close();
+}
+
 // The line emptied by its settled split row would stay on screen with nothing left to import.
 TEST_F(RevisaoBaixasTest, OnlyPreparedImportOfAWhollySettledSplitLineTakesTheZeroedLineAlong) {
   const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
