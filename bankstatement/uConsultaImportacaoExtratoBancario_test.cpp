@@ -652,26 +652,9 @@ TEST_F(RevisaoBaixasTest, WrittenLinesTakeTheirLinksWhateverNodeIsShown) {
   t->Close();
 }
 
-// The split rows close the line they complete: 100 = 60 + 40, each row settling an installment.
-TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRows) {
-  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
-  Linha(1, banco, 0, 100);
-  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
-  TClientDataSet* m = t->DAOMulti();
-  for (auto [lanc, valor] : std::initializer_list<std::array<int, 2>>{{1, 60}, {2, 40}})
-    m->AppendRecord({Variant(1), Variant(1), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
-                     Variant(clientes), Variant(V(valor))});
-  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
-  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
-  dialogs.Ok("Importação finalizada");
-  t->miImportarTodos->Click();
-  EXPECT_EQ(Pagamentos(), 2);
-  EXPECT_GT(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1").AsInteger(), 0);
-  t->Close();
-}
-
-// A run that fails in its write undoes its settlements; the retry pays each installment once.
-TEST_F(RevisaoBaixasTest, AnAbortedRunRetriedOnALinkedSplitLinePaysOnce) {
+// The split rows close the line they complete: 100 = 60 + 40, each row settling an installment. A run
+// that fails in its write undoes its settlements; the retry pays each installment once.
+TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRowsAndARetryPaysOnce) {
   const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
   Linha(1, banco, 0, 100);
   TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
