@@ -158,6 +158,7 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   FY570->Revisao = this;
   spY570->OnClick = [this](TComponent* s) { spY570Click(s); };
   spEditar->OnClick = [this](TComponent* s) { spEditarClick(s); };
+  spPreparaExtrato->OnClick = [this](TComponent* s) { spPreparaExtratoClick(s); };
   spOnline->OnClick = [this](TComponent* s) { spOnlineClick(s); };
   spConciliacaoAut->OnClick = [this](TComponent* s) { spConciliacaoAutClick(s); };
   spImportarModelo->OnClick = [this](TComponent* s) { spImportarModeloClick(s); };

@@ -238,6 +238,12 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void fieldsContainerExtratoBeforeEditField(const std::string& campo, vyn::TControl* editor, bool& accept);
   void fieldsContainerExtratoAfterEditField(const std::string& campo, vyn::TControl* editor);
   bool EditaCelula(const std::string& campo, vyn::TControl* editor, const std::string& texto);
+  // The rules grid's container (the "Preparações" node): only the counter-account of a rule made
+  // here from a line is edited; a changed one is offered to the other rules that had the old one.
+  void fcPreparacoesBeforeEditField(const std::string& campo, vyn::TControl* editor, bool& accept);
+  void fcPreparacoesAfterEditField(const std::string& campo, vyn::TControl* editor);
+  // Opens the company's rule register of the review's kind; the review does not wait for it.
+  void spPreparaExtratoClick(vyn::TComponent* sender);
   // The lines grid's fields container: a user's cell edit opens the column's editor and runs
   // EditaCelula with it.
   void LigaEdicaoDaGrade();

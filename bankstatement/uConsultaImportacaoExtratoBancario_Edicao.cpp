@@ -187,6 +187,37 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField
     FValorAnterior = TextoEditor(editor);
 }
 
+void TfrConsultaImportacaoExtratoBancario::fcPreparacoesBeforeEditField(const std::string& campo, TControl* editor,
+                                                                        bool& accept) {
+  TDAOFactory* r = DAOPreparacoes();
+  accept = false;
+  if (!r || r->IsEmpty() || UpperCase(campo) != "BDCONTRAPARTIDA") return;
+  // A rule that came from Dyq is Dyq's; only one made here from a line is the review's to change.
+  if (!r->FindField("BDCHAVELANC") || r->FieldByName("BDCHAVELANC").IsNull()) return;
+  accept = true;
+  if (auto* codigo = dynamic_cast<TEdit_Codigo_Search_VYN*>(editor)) {
+    if (FCodEmp && codigo->EditsMaster.empty()) codigo->EditsMaster.push_back(FCodEmp);
+    codigo->SetTypeCodeVYN(tcContasPlanoContas);
+    if (!codigo->Lookup) codigo->Lookup = LookupContaAnalitica([this] { return PlanoEmpresa(); });
+  }
+  FContaBefore = static_cast<int>(Int(*r, "BDCONTRAPARTIDA"));
+}
+
+void TfrConsultaImportacaoExtratoBancario::fcPreparacoesAfterEditField(const std::string& campo, TControl*) {
+  TDAOFactory* r = DAOPreparacoes();
+  if (!r || r->IsEmpty() || UpperCase(campo) != "BDCONTRAPARTIDA") return;
+  const int nova = static_cast<int>(Int(*r, "BDCONTRAPARTIDA"));
+  // The same account typed again changes no other rule: nothing to ask.
+  if (nova != FContaBefore) GravarContasPrep(FContaBefore, nova);
+}
+
+void TfrConsultaImportacaoExtratoBancario::spPreparaExtratoClick(TComponent*) {
+  TListaObj p;
+  p.Add(FCodEmp);
+  TPackagesUtil::CarregaFormParamsObj(FTipoExtrato == 1 ? "TfrPreparacaoExtratoBancario" : "TfrPreparacaoMovimentoCaixa",
+                                      this, std::move(p));
+}
+
 void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoAfterEditField(const std::string& campo,
                                                                                 TControl* editor) {
   TDAOFactory* l = DAOAtual();
@@ -300,8 +331,13 @@ bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo,
     numero->SetValue(f.IsNull() ? Currency() : f.AsCurrency());
   else if (texto_)
     texto_->SetText(f.IsNull() ? std::string() : f.AsString());
+  // The rules grid has a container of its own.
+  const bool regras = l == DAOPreparacoes();
   bool accept = false;
-  fieldsContainerExtratoBeforeEditField(campo, editor, accept);
+  if (regras)
+    fcPreparacoesBeforeEditField(campo, editor, accept);
+  else
+    fieldsContainerExtratoBeforeEditField(campo, editor, accept);
   if (!accept) return false;
   Variant valor;
   if (combo) {
@@ -358,7 +394,10 @@ bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo,
     DlgWarOk(e.what());
     return false;
   }
-  fieldsContainerExtratoAfterEditField(campo, editor);
+  if (regras)
+    fcPreparacoesAfterEditField(campo, editor);
+  else
+    fieldsContainerExtratoAfterEditField(campo, editor);
   return true;
 }
 
@@ -368,7 +407,8 @@ namespace {
 TControl* EditorDaColuna(TComponent& dono, const std::string& campo) {
   const std::string c = UpperCase(campo);
   if (c == "BDSTATUSWEB") return dono.Create<TComboBox_Padrao_VYN>();
-  if (c == "BDDEBITO" || c == "BDCREDITO" || c == "BDCODTPHI" || c == "BDCODTERCEIROD" || c == "BDCODTERCEIROC")
+  if (c == "BDDEBITO" || c == "BDCREDITO" || c == "BDCODTPHI" || c == "BDCODTERCEIROD" || c == "BDCODTERCEIROC" ||
+      c == "BDCONTRAPARTIDA")
     return dono.Create<TEdit_Codigo_Search_VYN>();
   if (c == "BDDATA") return dono.Create<TEdit_Date_Padrao_VYN>();
   if (c == "BDVALOR") return dono.Create<TEdit_Numerico_Padrao_VYN>();
@@ -525,7 +565,8 @@ void TfrConsultaImportacaoExtratoBancario::spEditarClick(TComponent*) {
     DlgInfOk("Impossível criar lançamento manual quando este está vinculado à uma baixa.");
     return;
   }
-  if (!Vazio(*l, "BDDEBITO") && !Vazio(*l, "BDCREDITO")) {
+  // A Dyq line comes with 0 on the side it leaves open: account 0 is no account.
+  if (Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) {
     DlgInfOk("O lançamento selecionado já possui débito e crédito informado.");
     return;
   }

@@ -190,6 +190,22 @@ TEST_F(EdicaoLinhasTest, EntryTypeStatusAndRuleCounterAccount) {
   EXPECT_TRUE(r->FieldByName("BDCONTRAPARTIDA").IsNull());
   ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(3)}));
   EXPECT_EQ(r->FieldByName("BDCONTRAPARTIDA").AsInteger(), 41);
+
+  // Through the rules grid: only the counter-account of a rule made from a line is edited.
+  t->AtualizaTreeView();   // the rules node shows once it has rules
+  t->SelecionaNodo(kNodoPreparacoes);
+  ASSERT_EQ(t->DAOAtual(), t->DAOPreparacoes());
+  ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(2)}));
+  EXPECT_FALSE(t->EditaCelula("bdcontrapartida", Codigo(), "30")) << "a stored rule";
+  ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(3)}));
+  ASSERT_TRUE(r->FindField("BDCOMPL"));
+  EXPECT_FALSE(t->EditaCelula("bdcompl", principal_->Create<TEdit_String_Padrao>(), "X"));
+  dialogs.Ok("Código 999 não encontrado");
+  EXPECT_FALSE(t->EditaCelula("bdcontrapartida", Codigo(), "999"));
+  dialogs.No("Deseja alterar as outras contas 41 para 40?");
+  EXPECT_TRUE(t->EditaCelula("bdcontrapartida", Codigo(), "40"));
+  EXPECT_EQ(r->FieldByName("BDCONTRAPARTIDA").AsInteger(), 40);
+  EXPECT_TRUE(t->EditaCelula("bdcontrapartida", Codigo(), "40")) << "the same account asks nothing";
 }
 
 TEST_F(EdicaoLinhasTest, EditButtonRefusesLinkedAndCompleteLines) {
@@ -199,6 +215,11 @@ TEST_F(EdicaoLinhasTest, EditButtonRefusesLinkedAndCompleteLines) {
   campos::Grava(*t->DAOLinhas(), "BDVINC_BAIXA", Variant(true));
   dialogs.Ok("Impossível criar lançamento manual quando este está vinculado à uma baixa.");
   t->spEditar->Click();
+  // The rule register of the review's kind opens on the company; the review does not wait for it.
+  t->spPreparaExtrato->Click();
+  const std::vector<TComponent*> filhos = t->Components();
+  EXPECT_TRUE(std::any_of(filhos.begin(), filhos.end(),
+                          [](TComponent* c) { return c->ClassName() == "TfrPreparacaoExtratoBancario"; }));
 }
 
 }  // namespace

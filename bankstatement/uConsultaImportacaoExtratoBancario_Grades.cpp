@@ -4,6 +4,7 @@
 #include <set>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/itens_conciliados.h"
@@ -131,6 +132,7 @@ TfrConsultaImportacaoExtratoBancario::TCorFonte TfrConsultaImportacaoExtratoBanc
   if (!l || l->IsEmpty()) return cor;
   if (getItensConciliados(*l, Int(*l, "bdCODEMP"), Int(*l, "bdCHAVE"))) cor = TCorFonte::Azul;
   if (TemDadosDYQ() && Int(*l, "BDSTATUSWEB") == 1) cor = TCorFonte::Vermelho;
+  if (FY570 && FY570->fTemY570(Int(*l, "bdCODEMP"), Int(*l, "bdCHAVE"))) return TCorFonte::Verde;
   if (Int(*l, "BDTEMLANC") == 1)
     cor = TCorFonte::Azul;
   else if (FArquivo.find(".varku") == std::string::npos && Int(*l, "BDTEMCOMPROVANTE") == 1)

@@ -103,6 +103,18 @@ TEST_F(GradesLinhasTest, CellTextsImagesAndDescriptions) {
   EXPECT_EQ(t->grGridMostraDado("BDVINC_BAIXA", "True"), "");
 }
 
+// A line whose entry has its Y570 data is green, selected or not.
+TEST_F(GradesLinhasTest, ALineWithItsY570DataIsGreen) {
+  using TCor = TfrConsultaImportacaoExtratoBancario::TCorFonte;
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ) values (15, 1, 1)");
+  auto* t = Abre({{1, seed::kContaFornecedores, kContaBanco, 10, 2, ""}, {2, 40, kContaBanco, 10, 0, ""}});
+  Vai(*t, 1);
+  EXPECT_EQ(t->CorFonteLinha(false), TCor::Verde);
+  EXPECT_EQ(t->CorFonteLinha(true), TCor::Verde);
+  Vai(*t, 2);
+  EXPECT_EQ(t->CorFonteLinha(false), TCor::TextoJanela);
+}
+
 TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
   auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}, {2, 40, kContaBanco, 10, 1, ""}});
   TClientDataSet* v = t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA;

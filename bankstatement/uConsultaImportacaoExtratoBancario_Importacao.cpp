@@ -115,7 +115,7 @@ void TfrConsultaImportacaoExtratoBancario::AtualizaTreeView() {
 void TfrConsultaImportacaoExtratoBancario::spRateioCreditoClick(TComponent*) {
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
   FPrepExtratoBancarioDAO->getConsulta(empresa, FTipoExtrato);
-  if (TDAOFactory* l = DAOLinhas()) GetContraPartida(ContaBanco(), *FPrepExtratoBancarioDAO, *l, FTipoExtrato);
+  if (TDAOFactory* l = DAOLinhas()) GetContraPartida(ContaBanco(), *FPrepExtratoBancarioDAO, *l, FTipoExtrato, FDYQ && FSubPrepWeb);
 }
 
 void TfrConsultaImportacaoExtratoBancario::RemovePreparacoes(int tipo, int chaveLinha) {
@@ -298,6 +298,10 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
                       l->FieldByName("BDCREDITO").Value(), l->FieldByName("BDINCONSISTENTE").Value(), false};
     const Currency valor = Valor(*l, "BDVALOR");
     l->Edit();
+    // The side the split rows take is left open on the line (a Dyq line carries it as 0): the
+    // entry of the line must not name an account 0.
+    for (const char* lado : {"BDDEBITO", "BDCREDITO"})
+      if (!Vazio(*l, lado) && Int(*l, lado) == 0) Set(*l, lado, Variant());
     if (total > valor) {
       Set(*l, "BDVALOR", Variant(total - valor));
       if (Int(*l, "BDCREDITO") > 0 && Valor(*l, "BDDESCONTOS") > Currency()) {

@@ -167,8 +167,9 @@ void TfrConsultaImportacaoExtratoBancario::AtualizaBotoesMulti() {
 
 void TfrConsultaImportacaoExtratoBancario::MontaFilterVinculados(std::string& filter) {
   TfrImportacao_Padrao_Itens_TreeView_VYN::MontaFilterVinculados(filter);
-  // Links belong to lines: a deleted rule's key may equal a line's and must not take its links.
-  TDAOFactory* atual = DAOAtual() ? DAOAtual() : DAOLinhas();
+  // Links belong to lines: a deleted rule's key may equal a line's and must not take its links. The
+  // rows deleted are those of the data set being deleted from, whatever node is shown.
+  TDAOFactory* atual = DAOExcluindo() ? DAOExcluindo() : DAOAtual() ? DAOAtual() : DAOLinhas();
   if (!atual || atual != DAOLinhas() || atual->IsEmpty() || Int(*atual, "BDCHAVE") <= 0) return;
   auto tem = [](TClientDataSet* v) { return v && v->Active() && !v->IsEmpty(); };
   if (!tem(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA) && !tem(FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA)) return;

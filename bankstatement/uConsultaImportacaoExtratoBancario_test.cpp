@@ -62,11 +62,11 @@ class RevisaoExtratoTest : public DyqDialogTest {
     RegistraModulo(ClassRegistry(), {Registro<TRevisaoStub>(kRevisao, TClassKind::Screen)});
     DyqDialogTest::TearDown();
   }
-  // A statement line handed over by the opener (0: no account on that side).
+  // A statement line handed over by the opener (0: no account on that side, as the Dyq opener gives it).
   void Linha(int chave, int debito, int credito, int64_t valor, const std::string& texto = "",
              const std::string& dcto = "") {
-    linhas_->AppendRecord({Variant(empresaCod_), Variant(chave), debito ? Variant(debito) : Variant(),
-                           credito ? Variant(credito) : Variant(), Variant(10 + chave), Variant(77),
+    linhas_->AppendRecord({Variant(empresaCod_), Variant(chave), Variant(debito),
+                           Variant(credito), Variant(10 + chave), Variant(77),
                            Variant(EncodeDate(2024, 3, chave)), Variant(Currency::FromInt(valor)), Variant(dcto),
                            Variant(texto)});
   }
@@ -295,6 +295,14 @@ TEST_F(RevisaoExtratoTest, StoredRulesFillTheLinesOnOpenAndTickedLinesBecomeRule
   GetContraPartida(1001, salvas, *linhas_, 1);
   ASSERT_TRUE(Vai(*linhas_, 9));
   EXPECT_EQ(I(*linhas_, "BDDEBITO"), 4002);
+  // A line Dyq's office completed keeps its account unless the opener chose to overwrite it.
+  Linha(10, 4009, 1001, 12, "PIX ENVIADO FORNECEDOR");
+  GetContraPartida(1001, salvas, *linhas_, 1);
+  ASSERT_TRUE(Vai(*linhas_, 10));
+  EXPECT_EQ(I(*linhas_, "BDDEBITO"), 4009);
+  GetContraPartida(1001, salvas, *linhas_, 1, true);
+  ASSERT_TRUE(Vai(*linhas_, 10));
+  EXPECT_EQ(I(*linhas_, "BDDEBITO"), 4002);
   t->Close();
 }
 
@@ -423,6 +431,8 @@ TEST_F(RevisaoExtratoTest, OnlyPreparedImportWritesCompleteLinesAndKeepsTheOther
   }
   EXPECT_EQ(deb, V(150));
   EXPECT_EQ(cre, V(150));
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15 and (BDDEBITO = 0 or "
+                            "BDCREDITO = 0)").AsInteger(), 0) << "the line's open side names no account";
   TDAOFactory* l = t->DAOLinhas();
   ASSERT_EQ(l->RecordCount(), 1);
   EXPECT_EQ(I(*l, "BDINCONSISTENTE"), 1);
@@ -602,8 +612,49 @@ TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndAFailedWriteUndoesItsS
   t->Close();
 }
 
-// The split rows close the line they complete: 100 = 60 + 40, each row settling an installment.
-TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRows) {
+// Lines returned to the client or refused are reported, never booked: their links post no payment.
+TEST_F(RevisaoBaixasTest, ReturnedAndRefusedLinesAreKeptOutOfThePosting) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, clientes, 80, "", "E1");
+  Linha(2, banco, clientes, 50, "", "E2");
+  Linha(3, banco, clientes, 30, "", "E3");
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  for (int k : {1, 2, 3}) Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, k, 0, k, k == 1 ? 80 : k == 2 ? 50 : 30);
+  TDAOFactory* l = t->DAOLinhas();
+  for (int k : {2, 3}) {
+    ASSERT_TRUE(Vai(*l, k));
+    campos::Grava(*l, "BDSTATUSWEB", Variant(k - 1));
+  }
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  auto lanc = Db().QueryAll("select BDDCTO from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDDCTO starting with 'E'");
+  ASSERT_EQ(lanc.Rows.size(), 1u);
+  EXPECT_EQ(lanc.Value(0, "BDDCTO").AsString(), "E1");
+  t->Close();
+}
+
+// The written line's links go with it though the rules node is the one shown (its rule has the line's key).
+TEST_F(RevisaoBaixasTest, WrittenLinesTakeTheirLinksWhateverNodeIsShown) {
+  Linha(1, seed::kContaBanco, seed::kContaClientes, 80, "", "E1");
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR regras;
+  regras.AppendRecord({Variant(1), Variant(1), Variant(seed::kContaBanco), Variant(seed::kContaClientes)});
+  campos::Grava(regras, "BDTIPOCONTA", Variant(1));
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false, .regras = &regras});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 1, 80);
+  t->SelecionaNodo(kNodoPreparacoes);
+  ASSERT_EQ(t->DAOAtual(), t->DAOPreparacoes());
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  EXPECT_TRUE(t->DAOLinhas()->IsEmpty());
+  EXPECT_TRUE(t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA->IsEmpty());
+  t->Close();
+}
+
+// The split rows close the line they complete: 100 = 60 + 40, each row settling an installment. A run
+// that fails in its write undoes its settlements; the retry pays each installment once.
+TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRowsAndARetryPaysOnce) {
   const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
   Linha(1, banco, 0, 100);
   TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
@@ -613,10 +664,17 @@ TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRows) {
                      Variant(clientes), Variant(V(valor))});
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
+  Db().Execute("create exception E_FALHA_DIVISAO 'falha na gravação'");
+  Db().Execute("create trigger T_FALHA_DIVISAO for VZEL_EMPRESAS_TLAN before insert as begin "
+               "if (new.BDVALOR = 40) then exception E_FALHA_DIVISAO; end");
+  dialogs.Ok("nada foi gravado");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 0);
+  Db().Execute("drop trigger T_FALHA_DIVISAO");
   dialogs.Ok("Importação finalizada");
   t->miImportarTodos->Click();
   EXPECT_EQ(Pagamentos(), 2);
-  EXPECT_GT(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = 60").AsInteger(), 1);
   t->Close();
 }
 

@@ -96,6 +96,7 @@ TfrFiltroImportacaoExtratoBancarioDYQ::TfrFiltroImportacaoExtratoBancarioDYQ(TCo
   ckAmbienteTeste->SetVisible(false);
   lvExtratos->SetName("lvExtratos");
   lvExtratos->Checkboxes = false;
+  lvExtratos->Columns = {{"Extrato", 70}, {"Conta", 190}, {"Inicio", 88}, {"Fim", 88}, {"Liberação", 135}};
   lbTotal->SetName("lbTotal");
   lbTotal->SetCaption("Total de registros: 0");
   edArquivo->SetVisible(false);
@@ -125,6 +126,10 @@ TfrFiltroImportacaoExtratoBancarioDYQ::TfrFiltroImportacaoExtratoBancarioDYQ(TCo
   ckExtratoPDF->OnClick = [this](TComponent*) { spAbrir->SetEnabled(ckExtratoPDF->Checked()); };
   spAbrir->OnClick = [this](TComponent*) { TPackagesUtil::CarregaForm("TfrCadastroDYQUsuarioDiretorio", this); };
   spRecusaExtrato->OnClick = [this](TComponent* s) { spRecusaExtratoClick(s); };
+  // A double click on a statement confirms it.
+  lvExtratos->OnDblClick = [this](TComponent*) {
+    if (lvExtratos->ItemIndex >= 0) spConfirmar->Click();
+  };
 }
 
 bool TfrFiltroImportacaoExtratoBancarioDYQ::InheritsFrom(const std::string& class_name) const {

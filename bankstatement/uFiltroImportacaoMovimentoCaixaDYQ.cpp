@@ -40,6 +40,7 @@ TfrFiltroImportacaoMovimentoCaixaDYQ::TfrFiltroImportacaoMovimentoCaixaDYQ(TComp
   gbMovimentoCaixa->SetCaption("Movimento de caixa liberado");
   lvMovimentoCaixa->SetName("lvMovimentoCaixa");
   lvMovimentoCaixa->Checkboxes = false;
+  lvMovimentoCaixa->Columns = {{"Número", 70}, {"Conta", 170}, {"Inicio", 90}, {"Fim", 90}, {"Liberação", 136}};
   ltTitTotalRegistro->SetCaption("Total de registros:");
   lbTotalRegistro->SetName("lbTotalRegistro");
   lbTotalRegistro->SetCaption("0");

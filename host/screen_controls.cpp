@@ -318,6 +318,16 @@ void Clica(TControl& c) {
     Recusa(c, "não é clicável");
 }
 
+void DuploClique(TControl& c) {
+  if (!c.Enabled() || !c.Visible()) Recusa(c, "está inacessível");
+  if (auto* lv = dynamic_cast<vyn::TListView*>(&c))
+    lv->DblClick();
+  else if (auto* g = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(&c))
+    g->DblClick();
+  else
+    Recusa(c, "não aceita duplo clique");
+}
+
 void PressionaTecla(vyn::TForm_VYN& form, TControl* alvo, const std::string& tecla) {
   unsigned shift = 0;
   char caractere = 0;

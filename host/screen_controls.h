@@ -16,6 +16,8 @@ void Seleciona(vyn::TControl& c, const nlohmann::json& passo);
 std::string LeValor(vyn::TControl& c, const nlohmann::json& passo);
 // Clicks a button or box; a focusable control (not a speed button) takes the focus first.
 void Clica(vyn::TControl& c);
+// Double-clicks a list's or grid's selected row.
+void DuploClique(vyn::TControl& c);
 // A key ("Enter", "Esc", "PgDn", "F6", "Ctrl+Delete", "A") on the form, then on the control.
 void PressionaTecla(vyn::TForm_VYN& form, vyn::TControl* alvo, const std::string& tecla);
 // Focuses c as a user's click or tab would. Throws when an exit handler kept the focus elsewhere.

@@ -186,6 +186,10 @@ void TExecucaoScript::ExecutaPasso(const json& p) {
     else Foca(c);
   } else if (p.contains("click")) {
     Clica(*Controle(p, p.at("click").get<std::string>()));
+  } else if (p.contains("dblclick")) {
+    TControl& c = *Controle(p, p.at("dblclick").get<std::string>());
+    if (p.contains("item") || p.contains("row")) Seleciona(c, p);
+    DuploClique(c);
   } else if (p.contains("select")) {
     Seleciona(*Controle(p, p.at("select").get<std::string>()), p);
   } else if (p.contains("tab")) {

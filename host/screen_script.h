@@ -11,6 +11,8 @@
 //                                                  PgDn, F1..F12, "Ctrl+Delete", a letter
 //              {"select": "lvEmpresas", "item": 2},  a list, tree, combo or radio row; a grid's
 //                                                  {"select": "grGrid", "row": 3}
+//              {"dblclick": "lvExtratos", "item": "502"},  picks the row (optional) and
+//                                                  double-clicks it (lists and grids)
 //              {"tab": "pcPaginas", "value": "Filtros"},
 //              {"set": "grGrid", "row": 1, "field": "BDDEBITO", "value": "30"},  a cell, through the
 //                                                  grid's fields container

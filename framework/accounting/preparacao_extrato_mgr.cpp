@@ -97,7 +97,8 @@ int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GravaRegras(TDatabase& db) {
   return n;
 }
 
-int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& linhas, int tipoConta) {
+int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& linhas, int tipoConta,
+                     bool sobrescreve) {
   if (contaBanco <= 0 || regras.IsEmpty()) return 0;
   const std::string indiceRegras = regras.IndexFieldNames();
   regras.SetIndexFieldNames("BDCHAVE");
@@ -108,8 +109,8 @@ int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& lin
     const int64_t deb = Int(linhas, "BDDEBITO");
     const int64_t cre = Int(linhas, "BDCREDITO");
     int direcao = 0;   // 1 money in (bank debited), 2 money out (bank credited)
-    if (deb == contaBanco && cre <= 0) direcao = 1;
-    else if (cre == contaBanco && deb <= 0) direcao = 2;
+    if (deb == contaBanco && (cre <= 0 || (sobrescreve && cre != contaBanco))) direcao = 1;
+    else if (cre == contaBanco && (deb <= 0 || sobrescreve)) direcao = 2;
     if (direcao == 0) continue;
     std::string texto = Trim(Txt(linhas, "BDCOMPLBANCARIO"));
     if (texto.empty()) texto = Trim(Txt(linhas, "BDCOMPL"));

@@ -43,7 +43,10 @@ class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR : public TMgr<TVZEL_EMPRESAS_TPRE_EXT_
 // kind whose text matches the line's bank text (BDCOMPLBANCARIO, else BDCOMPL; whole text when
 // BDCOINCIDE, else contained, without regard to case) and whose direction suits the line fills the
 // line's empty counter side, its participant, history and (BDALTCOMPL) complement. The first rule
-// by key wins; lines already complete are left alone. Answers the lines completed.
-int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& linhas, int tipoConta);
+// by key wins; lines already complete are left alone unless `sobrescreve` (a Dyq statement whose
+// opener chose to overwrite what Dyq's office filled in): then a matching rule replaces their counter
+// side too. Answers the lines completed.
+int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& linhas, int tipoConta,
+                     bool sobrescreve = false);
 
 }  // namespace vyn

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <map>
 #include <set>
+#include <utility>
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/accounting/marca_inconsistente.h"
@@ -210,6 +211,11 @@ void TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(TComponent*) {
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::ExcluiLinhas(TDAOFactory* dao, const std::vector<TBookmark>& linhas) {
   if (!dao || linhas.empty()) return;
+  struct TExcluindo {
+    TDAOFactory*& atual;
+    TDAOFactory* antes;
+    ~TExcluindo() { atual = antes; }
+  } excluindo{excluindo_, std::exchange(excluindo_, dao)};
   std::set<std::pair<int, int>> chaves;
   std::string filtro;
   for (TBookmark b : linhas) {

@@ -104,6 +104,8 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   // Deletes rows of a node data set (the given bookmarks), with their cost-centre and long-complement
   // rows; the screen's link hooks collect and drop the links of those rows.
   void ExcluiLinhas(TDAOFactory* dao, const std::vector<TBookmark>& linhas);
+  // The data set whose rows ExcluiLinhas is deleting (for the link hooks; the shown node's may differ).
+  TDAOFactory* DAOExcluindo() const { return excluindo_; }
 
   // Large-file mode (staged reviews): the node data sets read their session's rows from work tables.
   // The switches of the staged screens; only the large-file flag changes the run here.
@@ -152,6 +154,7 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   bool FBaixaTarefa = false;
   int FTipoImpressaoTarefa = 0;
   int tipoGrid_ = 0;
+  TDAOFactory* excluindo_ = nullptr;
   bool retirarFiltroExitGrid_ = true;
   bool consultaSoletrada_ = false;
   bool usarOrderByHugeFile_ = false;

@@ -48,6 +48,11 @@ class TListView : public TControl {
   // The user clicks a row: it becomes the only selected one and OnSelectItem fires.
   void Select(int i);
   TItemEvent OnSelectItem;
+  // The user double-clicks the selected row.
+  TNotifyEvent OnDblClick;
+  void DblClick() {
+    if (Enabled() && OnDblClick) OnDblClick(this);
+  }
 
  private:
   std::vector<std::unique_ptr<TListItem>> items_;   // stable addresses
