@@ -29,6 +29,7 @@
 #include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "settlement/settlement_test_support.h"
 #include "settlement/uProcessoBaixas.h"
 #include "testing/processo_host.h"
 
@@ -79,16 +80,7 @@ int LancaBaixasOuFalha(const std::string& banco) {
   ProcessContext().CodeLookup = &consulta;
   TPublicas::SetReferencia(202401);
   TComponent tela;
-  auto* entradas = TLancamentoMGR::CreateMgr(&tela);
-  entradas->SetTableName("");
-  for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"})
-    entradas->AddFieldDef(c, TFieldType::ftInteger);
-  entradas->AddFieldDef("BDDATA", TFieldType::ftDate);
-  entradas->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
-  entradas->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
-  entradas->AddFieldDef("BDCONCD", TFieldType::ftBoolean);
-  entradas->AddFieldDef("BDCONCC", TFieldType::ftBoolean);
-  entradas->CreateDataSet();
+  auto* entradas = integracao::EntradasEmMemoria(tela);
   auto* empresa = tela.Create<TEdit_Codigo_Search_VYN>(static_cast<int>(tcEmpresas));
   empresa->SetText("1");
   if (!empresa->Validate()) throw std::runtime_error(empresa->Mensagem());
