@@ -15,6 +15,16 @@ namespace vyn {
 
 namespace {
 
+// The " where A = ? and B = ?" of an obligation's key and its values.
+std::pair<std::string, TParams> CondicaoChave(const std::vector<std::pair<std::string, Variant>>& chave) {
+  std::pair<std::string, TParams> c;
+  for (const auto& [col, val] : chave) {
+    c.first += (c.first.empty() ? " where " : " and ") + col + " = ?";
+    c.second.push_back(val);
+  }
+  return c;
+}
+
 // The numbers of a key text, its dots being separators ("1...12.3.0" -> 1, 12, 3, 0).
 std::vector<int64_t> PartesDaChave(const std::string& chave) {
   std::vector<int64_t> out;
@@ -127,12 +137,7 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
 // lock fails and the settlement is refused with a plain message instead of paying twice.
 bool TBaixaMGR::TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta) {
   if (p.TabelaObrigacao.empty() || p.Chave.empty()) return true;
-  std::string onde;
-  TParams pk;
-  for (const auto& [col, val] : p.Chave) {
-    onde += (onde.empty() ? " where " : " and ") + col + " = ?";
-    pk.push_back(val);
-  }
+  const auto [onde, pk] = CondicaoChave(p.Chave);
   const std::string& coluna = p.Chave.front().first;
   try {
     db.Prepared("update " + p.TabelaObrigacao + " set " + coluna + " = " + coluna + onde).Execute(pk);
@@ -167,12 +172,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
         return 0;
       }
     }
-    std::string onde;
-    TParams pk;
-    for (const auto& [col, val] : p.Chave) {
-      onde += (onde.empty() ? " where " : " and ") + col + " = ?";
-      pk.push_back(val);
-    }
+    const auto [onde, pk] = CondicaoChave(p.Chave);
     Variant seq = db.Prepared("select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde).QueryValue(pk);
     std::string cols, marks;
     TParams vals;
@@ -286,12 +286,7 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   if (JaBaixado(o.Identificacao, tbpPrincipal, o.Descricao)) return Currency();
 
   const TLancamentoBaixa l = Lancamento(data, debito, credito, valor, o.Compl);
-  std::string onde;
-  TParams pk;
-  for (const auto& [col, val] : o.Chave) {
-    onde += (onde.empty() ? " where " : " and ") + col + " = ?";
-    pk.push_back(val);
-  }
+  const auto [onde, pk] = CondicaoChave(o.Chave);
   TPagamentoBaixa p;
   p.Tabela = o.Tabela + "_BAIXA";
   p.Chave = o.Chave;
