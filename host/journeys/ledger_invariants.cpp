@@ -17,8 +17,9 @@ struct TRegra {
 // The installments' tables of the four fiscal books; their payments are the same name + PGTO.
 const char* const kParcelas[] = {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR", "VEF_EMP_TMOVF100PAR"};
 
-// Every payment row that names the entry it was posted with and the source line it came from:
-// installments' principal, fine and interest (a discount is no money moved), guides, calculations.
+// Every payment row with the entry it was posted with: installments' principal, fine and interest (a
+// discount is no money moved), guides, calculations. The source line (BDCHAVEORIGEM) is the line's
+// key in the review that posted it, not an entry's; its value is not kept once imported.
 std::string Pagamentos() {
   std::string sql;
   for (const char* p : kParcelas)
@@ -55,9 +56,9 @@ void RegrasDePagamento(std::vector<TRegra>& r) {
                      "G.BDORDEMPAR = P.BDORDEMPAR AND G.BDTIPOBAIXA IN (1, 4) GROUP BY P.BDCODEMP, P.BDCHAVE, "
                      "P.BDORDEMPAR, P.BDVALORPAR HAVING SUM(G.BDVALORPGTO) > P.BDVALORPAR"});
     r.push_back({"parcela baixada duas vezes pela mesma linha de origem (" + p + "PGTO)",
-                 "SELECT BDCODEMP, BDCHAVE, BDORDEMPAR, BDTIPOBAIXA, BDCHAVEORIGEM, COUNT(*) AS VEZES FROM " + p +
-                     "PGTO WHERE BDCHAVEORIGEM > 0 GROUP BY BDCODEMP, BDCHAVE, BDORDEMPAR, BDTIPOBAIXA, "
-                     "BDCHAVEORIGEM HAVING COUNT(*) > 1"});
+                 "SELECT BDCODEMP, BDCHAVE, BDORDEMPAR, BDTIPOBAIXA, BDCHAVEORIGEM, BDDATAPGTO, BDDCTO, COUNT(*) AS "
+                 "VEZES FROM " + p + "PGTO WHERE BDCHAVEORIGEM > 0 GROUP BY BDCODEMP, BDCHAVE, BDORDEMPAR, "
+                 "BDTIPOBAIXA, BDCHAVEORIGEM, BDDATAPGTO, BDDCTO HAVING COUNT(*) > 1"});
   }
   const std::string pagoGuia =
       "COALESCE((SELECT SUM(B.BDVALORPGTO) FROM TDARFGERPGTO_BAIXA B WHERE B.BDCODEMP = D.BDCODEMP AND "
@@ -73,20 +74,15 @@ void RegrasDePagamento(std::vector<TRegra>& r) {
                    " AS PAGO FROM TDADOSPGTOCALC C WHERE COALESCE(C.BDVLRPGTO, 0) > C.BDLIQUIDO OR " + pagoCalculo +
                    " > C.BDLIQUIDO"});
   r.push_back({"guia ou cálculo baixado duas vezes pela mesma linha de origem",
-               "SELECT 'guia' AS OBRIGACAO, BDCODEMP, BDCHAVEDARF AS CHAVE, BDCHAVEORIGEM, COUNT(*) AS VEZES FROM "
-               "TDARFGERPGTO_BAIXA WHERE BDCHAVEORIGEM > 0 GROUP BY BDCODEMP, BDCHAVEDARF, BDCHAVEORIGEM HAVING "
-               "COUNT(*) > 1 UNION ALL SELECT 'cálculo', BDCODEMP, BDCHAVE, BDCHAVEORIGEM, COUNT(*) FROM "
-               "TDADOSPGTOCALC_BAIXA WHERE BDCHAVEORIGEM > 0 GROUP BY BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC, "
-               "BDCHAVEORIGEM HAVING COUNT(*) > 1"});
+               "SELECT 'guia' AS OBRIGACAO, BDCODEMP, BDCHAVEDARF AS CHAVE, BDCHAVEORIGEM, BDDATAPGTO, BDDCTO, "
+               "COUNT(*) AS VEZES FROM TDARFGERPGTO_BAIXA WHERE BDCHAVEORIGEM > 0 GROUP BY BDCODEMP, BDCHAVEDARF, "
+               "BDCHAVEORIGEM, BDDATAPGTO, BDDCTO HAVING COUNT(*) > 1 UNION ALL SELECT 'cálculo', BDCODEMP, BDCHAVE, "
+               "BDCHAVEORIGEM, BDDATAPGTO, BDDCTO, COUNT(*) FROM TDADOSPGTOCALC_BAIXA WHERE BDCHAVEORIGEM > 0 GROUP "
+               "BY BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDCHAVEORIGEM, BDDATAPGTO, BDDCTO HAVING COUNT(*) > 1"});
   r.push_back({"baixas de um lançamento somam mais que o lançamento",
                "SELECT X.BDCODEMP, X.BDCHAVELAN, L.BDVALOR, SUM(X.BDVALORPGTO) AS BAIXADO FROM (" + Pagamentos() +
                    ") X JOIN VZEL_EMPRESAS_TLAN L ON L.BDCODEMP = X.BDCODEMP AND L.BDCHAVE = X.BDCHAVELAN GROUP BY "
                    "X.BDCODEMP, X.BDCHAVELAN, L.BDVALOR HAVING SUM(X.BDVALORPGTO) > L.BDVALOR"});
-  r.push_back({"baixas de uma linha de origem somam mais que a linha",
-               "SELECT X.BDCODEMP, X.BDCHAVEORIGEM, L.BDVALOR, SUM(X.BDVALORPGTO) AS BAIXADO FROM (" + Pagamentos() +
-                   ") X JOIN VZEL_EMPRESAS_TLAN L ON L.BDCODEMP = X.BDCODEMP AND L.BDCHAVE = X.BDCHAVEORIGEM WHERE "
-                   "X.BDCHAVEORIGEM > 0 GROUP BY X.BDCODEMP, X.BDCHAVEORIGEM, L.BDVALOR HAVING SUM(X.BDVALORPGTO) > "
-                   "L.BDVALOR"});
 }
 
 void RegrasDeLancamento(std::vector<TRegra>& r) {
