@@ -73,6 +73,13 @@ TEST_F(NiboScreenTest, ServiceDocumentsAreListedAndQueuedWithoutTouchingEntries)
   EXPECT_TRUE(esperas_.empty());
 }
 
+TEST_F(NiboScreenTest, ARepeatedRunQueuesNoServiceDocumentTwice) {
+  tela_->ckLancServico->SetChecked(true);
+  tela_->spOK->Click();
+  tela_->spOK->Click();
+  EXPECT_EQ(Conta("select count(*) from VEF_TFILA_IMPORTACAO_EF where BDCODEMP = 1 and BDTIPOPARCEIRO = 1"), 2);
+}
+
 TEST_F(NiboScreenTest, EntriesGoThroughTheReviewAndTheWorkFileIsDeleted) {
   tela_->ckLancaContabil->SetChecked(true);
   dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
