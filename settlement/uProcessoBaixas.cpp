@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/settlement_mgr.h"
@@ -156,6 +157,12 @@ int TProcessoBaixas::GetContaInteger(const TClientDataSet& prDAO, const std::str
 
 std::string TProcessoBaixas::StringDarf(const TFonte& f, const std::string& prCodigo) const {
   return ChaveGuia(f.CodEmp ? f.CodEmp->Codigo() : 0, prCodigo);
+}
+
+int TProcessoBaixas::SessaoBaixas(TDAOFactory* dao) {
+  if (ModoArquivoGrande(dao)) return dao->Sessao();
+  if (FSessaoBaixas == 0 && dao) FSessaoBaixas = NovaSessaoRevisao(dao->Database());
+  return FSessaoBaixas;
 }
 
 void TProcessoBaixas::IniciaContagemErros(const TInconsistencias_VYN* prInconsistencias) {
