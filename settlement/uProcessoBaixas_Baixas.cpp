@@ -115,15 +115,16 @@ class TProcessoBaixas::TExecucaoBaixas {
   // The link row as the record of posted links keys it, and as messages name it.
   std::string Vinculo() const;
   std::string DescricaoVinculo() const;
-  TOrigemBaixa OrigemAtual() const { return {sessao_, Entrada(), Vinculo(), DescricaoVinculo()}; }
+  // The entry key the current link was first posted under (its stamp), else its entry's key now.
+  int64_t OrigemLink() const;
+  TOrigemBaixa OrigemAtual() const { return {sessao_, OrigemLink(), Vinculo(), DescricaoVinculo()}; }
   // Whether an earlier run (or this one) posted the current link's settlement of that kind.
   bool Registrado(int tipoBaixa) const {
-    return registrados_.count(std::make_tuple(Entrada(), Vinculo(), tipoBaixa)) > 0;
+    return registrados_.count(std::make_tuple(OrigemLink(), Vinculo(), tipoBaixa)) > 0;
   }
-  bool TemRegistro(int64_t entrada) const {
-    auto it = registrados_.lower_bound(std::make_tuple(entrada, std::string(), 0));
-    return it != registrados_.end() && std::get<0>(*it) == entrada;
-  }
+  bool TemRegistro(int64_t entrada) const;
+  // Gives each link its stamp, and notes the stamps each entry's links carry.
+  void CarimbaVinculos();
   // What is left of the entry's value for its links' principals, and what a principal settles: its
   // link's value, capped by what is left. Nothing left refuses the link, naming what used the entry.
   Currency Restante() const;
@@ -199,7 +200,8 @@ class TProcessoBaixas::TExecucaoBaixas {
     Currency Valor;
     std::vector<std::string> Descricoes;
   };
-  std::map<int64_t, TUso> uso_;
+  std::map<int64_t, TUso> uso_;   // by stamp
+  std::map<int64_t, std::set<int64_t>> origens_;   // entry key → its links' stamps
   std::unordered_set<std::string> lancadas_;
   std::map<std::string, int> configuracoes_;   // looked-up configuration keys of this run
   TResposta resposta_ = TResposta::Nenhuma;
@@ -230,6 +232,7 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
                       ctOpen, {dao_->Sessao()});
   }
   if (!SameText(dao_->IndexFieldNames(), "BDCHAVE")) dao_->SetIndexFieldNames("BDCHAVE");
+  CarimbaVinculos();
   CarregaRegistros();
   GuardaLiquidadas();
   pb_.FDataSource->SetDataSet(links_);
@@ -239,6 +242,35 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
 
   mes_.emplace();
   CriaManagers();
+}
+
+// A review gives its lines new keys at each run and moves their links along: a link keeps the key
+// it was first posted under, which is what its record names. The check of saved links changes none.
+void TProcessoBaixas::TExecucaoBaixas::CarimbaVinculos() {
+  TField* carimbo = links_->FindField("BDCHAVEORIGEM");
+  for (links_->First(); !links_->Eof(); links_->Next()) {
+    if (carimbo && carimbo->IsNull() && !pb_.FPrimeiroTeste) {
+      links_->Edit();
+      carimbo->SetAsInteger(Link("BDCHAVE"));
+      links_->Post();
+    }
+    origens_[Link("BDCHAVE")].insert(carimbo && !carimbo->IsNull() ? carimbo->AsInteger() : Link("BDCHAVE"));
+  }
+}
+
+int64_t TProcessoBaixas::TExecucaoBaixas::OrigemLink() const {
+  const TField* carimbo = links_->FindField("BDCHAVEORIGEM");
+  return carimbo && !carimbo->IsNull() ? carimbo->AsInteger() : Link("BDCHAVE");
+}
+
+bool TProcessoBaixas::TExecucaoBaixas::TemRegistro(int64_t entrada) const {
+  auto o = origens_.find(entrada);
+  if (o == origens_.end()) return false;
+  for (int64_t origem : o->second) {
+    auto it = registrados_.lower_bound(std::make_tuple(origem, std::string(), 0));
+    if (it != registrados_.end() && std::get<0>(*it) == origem) return true;
+  }
+  return false;
 }
 
 // What this session's earlier runs posted, link by link: a retry (an entry flagged 4 after one of its
@@ -448,17 +480,22 @@ std::string TProcessoBaixas::TExecucaoBaixas::DescricaoVinculo() const {
   }
 }
 
+// What the entry's links posted, whatever keys the entry had when they were posted.
 Currency TProcessoBaixas::TExecucaoBaixas::Restante() const {
-  auto it = uso_.find(Entrada());
-  return dao_->FieldByName("BDVALOR").AsCurrency() - (it == uso_.end() ? Currency() : it->second.Valor);
+  Currency usado;
+  if (auto o = origens_.find(Entrada()); o != origens_.end())
+    for (int64_t origem : o->second)
+      if (auto it = uso_.find(origem); it != uso_.end()) usado += it->second.Valor;
+  return dao_->FieldByName("BDVALOR").AsCurrency() - usado;
 }
 
 bool TProcessoBaixas::TExecucaoBaixas::CabeNoLancamento() {
   if (Restante() > Currency()) return true;
-  auto it = uso_.find(Entrada());
   std::string usados;
-  if (it != uso_.end())
-    for (const std::string& d : it->second.Descricoes) usados += (usados.empty() ? "" : ", ") + d;
+  if (auto o = origens_.find(Entrada()); o != origens_.end())
+    for (int64_t origem : o->second)
+      if (auto it = uso_.find(origem); it != uso_.end())
+        for (const std::string& d : it->second.Descricoes) usados += (usados.empty() ? "" : ", ") + d;
   Atencao(fmt::format("Lançamento {}: baixa não lançada: o vínculo com {} excede o valor {} do lançamento, já todo "
                       "baixado ({}).",
                       Entrada(), DescricaoVinculo(), dao_->FieldByName("BDVALOR").AsCurrency().ToBR(2), usados));
@@ -467,7 +504,7 @@ bool TProcessoBaixas::TExecucaoBaixas::CabeNoLancamento() {
 
 void TProcessoBaixas::TExecucaoBaixas::ContaUso(Currency valor) {
   if (valor.IsZero()) return;
-  TUso& u = uso_[Entrada()];
+  TUso& u = uso_[OrigemLink()];
   u.Valor += valor;
   u.Descricoes.push_back(DescricaoVinculo());
 }

@@ -38,7 +38,10 @@ void CamposBaixas(TClientDataSet& ds) {
                   {"BDMULTAS", TFieldType::ftCurrency},
                   {"BDDESCONTOS", TFieldType::ftCurrency},
                   {"BDVALORPAGO", TFieldType::ftCurrency},
-                  {"bdCODTIPOBAIXA", TFieldType::ftSmallint}});
+                  {"bdCODTIPOBAIXA", TFieldType::ftSmallint},
+                  // The entry key a link was first posted under: the settlement engine's record of
+                  // what the link posted follows the link when a review gives its lines new keys.
+                  {"BDCHAVEORIGEM", TFieldType::ftInteger}});
 }
 
 }  // namespace
