@@ -258,7 +258,9 @@ void TProcessoBaixas::RealizaBaixaImposto(TComponent* prSender, const TDadosBaix
   // A paid guide settles its open balance; there is no imported entry behind it.
   FDarfGerPgto->OnGetValorPgto = nullptr;
   FDarfGerPgto->OnGetChaveOrigem = nullptr;
-  FDarfGerPgto->SelectGuiasParaBaixa(chaves, nullptr, prSender->Name(), false);
+  // A paid guide is never settled into a locked or closed period: the caller's lock object checks
+  // the payment date and reports into the list the caller reads.
+  FDarfGerPgto->SelectGuiasParaBaixa(chaves, prBloqueioLancamento, prSender->Name(), false);
   FDarfGerPgto->SetIndexFieldNames("BDCHAVEDARF");
   FDarfGerPgto->First();
   while (!FDarfGerPgto->Eof()) {

@@ -712,6 +712,15 @@ TEST_F(PostingRunTest, AClosedPeriodRefusesEveryKindOfSettlement) {
   for (int k = 1; k <= 5; ++k) EXPECT_EQ(Flag(k), k == 5 ? 1 : 4) << k;
   EXPECT_EQ(list_->Count(), 4) << Mensagens();
   EXPECT_NE(Mensagens().find("O período da empresa 1 está encerrado até 31/03/2024."), std::string::npos);
+
+  // A guide paid without an entry (the report portal, the tax integration) is refused the same way.
+  auto* bloqueio = tela_.Create<TBloqueioLancamento_VYN>();
+  bloqueio->SetInconsistencias(list_);
+  TProcessoBaixas pb(&tela_, nullptr);
+  pb.RealizaBaixaImposto(&tela_, {false, 1, Marco(), 1, 1, seed::kContaBanco, "DARF", "55"}, bloqueio);
+  EXPECT_EQ(list_->Count(), 5) << Mensagens();
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 55").AsCurrency(), R(100));
+  EXPECT_EQ(Lancamentos().Rows.size(), 1u);
 }
 
 // A payment line settles what the company pays and a receipt line what it receives, in the services
