@@ -223,6 +223,7 @@ class TProcessoBaixas {
   vyn::TClientDataSet* FLinkRun = nullptr;
   bool FCarregandoVinculos = false;
   int FSessaoBaixas = 0;
+  int64_t FUltimoCarimbo = 0;   // the last stamp given to a link of this engine's session
   std::unique_ptr<vyn::TClientDataSet> FVincBaixa;
   std::unique_ptr<vyn::TClientDataSet> FVincCompBaixa;
 };

@@ -115,7 +115,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   // The link row as the record of posted links keys it, and as messages name it.
   std::string Vinculo() const;
   std::string DescricaoVinculo() const;
-  // The entry key the current link was first posted under (its stamp), else its entry's key now.
+  // The current link's identity in the session (its stamp), else its entry's key.
   int64_t OrigemLink() const;
   TOrigemBaixa OrigemAtual() const { return {sessao_, OrigemLink(), Vinculo(), DescricaoVinculo()}; }
   // Whether an earlier run (or this one) posted the current link's settlement of that kind.
@@ -244,22 +244,35 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   CriaManagers();
 }
 
-// A review gives its lines new keys at each run and moves their links along: a link keeps the key
-// it was first posted under, which is what its record names. The check of saved links changes none.
+// A review in memory gives its lines new keys at each run and moves their links along: there a link
+// is known by a stamp of its own, unique in the engine's session (negative, so that it never meets
+// a key), which is what its record names. A staged review keeps its keys: there the entry's key is
+// the stamp, also for another engine over the same session. The check of saved links stamps none.
 void TProcessoBaixas::TExecucaoBaixas::CarimbaVinculos() {
-  TField* carimbo = links_->FindField("BDCHAVEORIGEM");
+  TField* carimbo = links_->FindField("BDIDVINCULO");
+  const bool emMemoria = !ModoArquivoGrande(dao_);
   for (links_->First(); !links_->Eof(); links_->Next()) {
     if (carimbo && carimbo->IsNull() && !pb_.FPrimeiroTeste) {
       links_->Edit();
-      carimbo->SetAsInteger(Link("BDCHAVE"));
+      carimbo->SetValue(Variant(static_cast<long long>(emMemoria ? -(++pb_.FUltimoCarimbo) : Link("BDCHAVE"))));
       links_->Post();
     }
-    origens_[Link("BDCHAVE")].insert(carimbo && !carimbo->IsNull() ? carimbo->AsInteger() : Link("BDCHAVE"));
+  }
+  // An entry's links of both sets share its value and its records: the plain and the receipt ones.
+  for (TClientDataSet* conjunto : {pb_.cdsVINC_EXT_BAN_BAIXA, pb_.cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!conjunto || !conjunto->Active()) continue;
+    TClientDataSet c;
+    c.CloneCursor(*conjunto);
+    const TField* id = c.FindField("BDIDVINCULO");
+    for (c.First(); !c.Eof(); c.Next()) {
+      const int64_t chave = c.FieldByName("BDCHAVE").AsInteger();
+      origens_[chave].insert(id && !id->IsNull() ? id->AsInteger() : chave);
+    }
   }
 }
 
 int64_t TProcessoBaixas::TExecucaoBaixas::OrigemLink() const {
-  const TField* carimbo = links_->FindField("BDCHAVEORIGEM");
+  const TField* carimbo = links_->FindField("BDIDVINCULO");
   return carimbo && !carimbo->IsNull() ? carimbo->AsInteger() : Link("BDCHAVE");
 }
 
@@ -278,15 +291,15 @@ bool TProcessoBaixas::TExecucaoBaixas::TemRegistro(int64_t entrada) const {
 void TProcessoBaixas::TExecucaoBaixas::CarregaRegistros() {
   sessao_ = pb_.SessaoBaixas(dao_);
   TQueryResult r = dao_->Database().QueryAll(
-      std::string("select BDCHAVEORIGEM, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDDESCRICAO from ") +
+      std::string("select BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDDESCRICAO from ") +
           kTabelaVinculosLancados + " where BDCODEMP = ? and BDSESSAO = ? order by BDCHAVELAN",
       {codigoEmpresa_, sessao_});
   for (size_t i = 0; i < r.Rows.size(); ++i) {
-    const int64_t chave = r.Value(i, "BDCHAVEORIGEM").AsInteger();
+    const int64_t id = r.Value(i, "BDIDVINCULO").AsInteger();
     const int tipo = static_cast<int>(r.Value(i, "BDTIPOBAIXA").AsInteger());
-    registrados_.emplace(chave, r.Value(i, "BDVINCULO").AsString(), tipo);
+    registrados_.emplace(id, r.Value(i, "BDVINCULO").AsString(), tipo);
     if (tipo != tbpPrincipal) continue;
-    TUso& u = uso_[chave];
+    TUso& u = uso_[id];
     u.Valor += r.Value(i, "BDVALOR").AsCurrency();
     u.Descricoes.push_back(r.Value(i, "BDDESCRICAO").AsString());
   }

@@ -39,9 +39,9 @@ void CamposBaixas(TClientDataSet& ds) {
                   {"BDDESCONTOS", TFieldType::ftCurrency},
                   {"BDVALORPAGO", TFieldType::ftCurrency},
                   {"bdCODTIPOBAIXA", TFieldType::ftSmallint},
-                  // The entry key a link was first posted under: the settlement engine's record of
-                  // what the link posted follows the link when a review gives its lines new keys.
-                  {"BDCHAVEORIGEM", TFieldType::ftInteger}});
+                  // The link's identity in the settlement engine's record of what it posted: it
+                  // follows the link when a review gives its lines new keys.
+                  {"BDIDVINCULO", TFieldType::ftLargeint}});
 }
 
 }  // namespace

@@ -157,11 +157,11 @@ bool TBaixaMGR::TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool jun
 // record of one link, so a second payment of it cannot commit either.
 void TBaixaMGR::RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa& p, int chaveLancamento) {
   const TOrigemBaixa& o = p.Origem;
-  if (o.Vinculo.empty() || o.Sessao <= 0 || o.Chave <= 0) return;
+  if (o.Vinculo.empty() || o.Sessao <= 0 || o.Id == 0) return;
   db.Prepared(std::string("insert into ") + kTabelaVinculosLancados +
-              " (BDCODEMP, BDSESSAO, BDCHAVEORIGEM, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN, BDDESCRICAO) "
+              " (BDCODEMP, BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN, BDDESCRICAO) "
               "values (?, ?, ?, ?, ?, ?, ?, ?)")
-      .Execute({codEmp, o.Sessao, Variant(static_cast<long long>(o.Chave)), Utf8Left(o.Vinculo, 60), p.TipoBaixa,
+      .Execute({codEmp, o.Sessao, Variant(static_cast<long long>(o.Id)), Utf8Left(o.Vinculo, 60), p.TipoBaixa,
                 p.Valor, chaveLancamento,
                 Utf8Left(o.Descricao, 200)});
 }

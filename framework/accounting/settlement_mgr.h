@@ -27,12 +27,12 @@ using TBaixaStringEvent = std::function<std::string(TComponent*)>;
 using TBaixaValorEvent = std::function<Currency(TComponent*)>;
 using TBaixaChaveEvent = std::function<int64_t(TComponent*)>;
 
-// The link a settlement is posted for: the imported entry (its key in an import session) and the link
-// row's text. Recorded with the payment in the module's table of posted links, so that no later run
-// over the same entry posts that link again; an empty Vinculo records nothing.
+// The link a settlement is posted for: its identity in an import session (the link row's own, see
+// the settlement engine) and the link row's text. Recorded with the payment in the module's table of
+// posted links, so that no later run posts that link again; an empty Vinculo records nothing.
 struct TOrigemBaixa {
   int Sessao = 0;
-  int64_t Chave = 0;
+  int64_t Id = 0;
   std::string Vinculo;
   std::string Descricao;
 };

@@ -135,7 +135,7 @@ TEST_F(SettlementMgrTest, ANegativeValueIsRefusedAsNegativeAndALinkIsRecordedOnc
   pago = R(40);
   EXPECT_TRUE(m->LancaBaixaParcelaAtual(0));
   EXPECT_EQ(m->ValorLancado(), R(40));
-  auto r = Db().QueryAll("select BDSESSAO, BDCHAVEORIGEM, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN from "
+  auto r = Db().QueryAll("select BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN from "
                          "VZEL_EMP_TVINC_BAIXA_LANC");
   ASSERT_EQ(r.Rows.size(), 1u);
   EXPECT_EQ(r.Value(0, "BDVINCULO").AsString(), "2|0|10|1");
