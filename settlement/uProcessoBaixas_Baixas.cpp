@@ -193,7 +193,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::unordered_set<int64_t> variosVinculos_;
   std::unordered_set<int64_t> liquidadas_;   // entries settled before this run, by another session
   int sessao_ = 0;
-  // Links posted for this session's entries (entry, link, kind), earlier runs included, and the
+  // Links posted in this session (stamp, link, kind), earlier runs included, and the
   // principals each entry's links settled.
   std::set<std::tuple<int64_t, std::string, int>> registrados_;
   struct TUso {
