@@ -973,6 +973,8 @@ void TProcessoBaixas::AddRegistrosBaixas(TClientDataSet* prDAO, TComponent* prSe
     for (prDAO->First(); !prDAO->Eof(); prDAO->Next()) {
       cdsVINC_EXT_BAN_BAIXA->Append();
       cdsVINC_EXT_BAN_BAIXA->CopyFieldsByName(*prDAO);
+      // A saved link is new to this engine: a stamp of another engine's session would not be unique here.
+      cdsVINC_EXT_BAN_BAIXA->FieldByName("BDIDVINCULO").SetValue(Variant());
       cdsVINC_EXT_BAN_BAIXA->Post();
     }
     FCarregandoVinculos = false;

@@ -324,8 +324,9 @@ TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWi
   for (const char* c : {"BDCHAVE", "BDBAIXA_ID", "BDTIPO_BAIXA", "BDSUBTIPO_BAIXA", "BDORDEM", "BDCAMPOEXTRA"})
     salvos.AddFieldDef(c, TFieldType::ftInteger);
   salvos.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  salvos.AddFieldDef("BDIDVINCULO", TFieldType::ftLargeint);   // another engine's stamp
   salvos.CreateDataSet();
-  salvos.AppendRecord({1, 55, tbvGuia, 0, 0, 7, R(500)});
+  salvos.AppendRecord({1, 55, tbvGuia, 0, 0, 7, R(500), -1});
   salvos.AppendRecord({2, 56, tbvGuia, 0, 0, 7, R(500)});     // only 200 still open
   salvos.AppendRecord({3, 10, tbvParcela, 0, 1, 7, R(100)});  // paid in full
   salvos.AppendRecord({4, 10, tbvParcela, 0, 2, 7, R(100)});
@@ -347,6 +348,8 @@ TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWi
   EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA").AsInteger(), 0);
   EXPECT_EQ(Db().QueryValue("select count(*) from TDADOSPGTOCALC_BAIXA").AsInteger(), 0);
   EXPECT_FALSE(pb_->PrimeiroTeste());
+  ASSERT_TRUE(pb_->cdsVINC_EXT_BAN_BAIXA->Locate("BDCHAVE", {1}));
+  EXPECT_TRUE(pb_->cdsVINC_EXT_BAN_BAIXA->FieldByName("BDIDVINCULO").IsNull());
 }
 
 TEST_F(PostingRunTest, SavedLinksOfALargeFileDropTheirEntryFromTheWorkTable) {
