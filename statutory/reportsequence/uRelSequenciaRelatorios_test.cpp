@@ -248,6 +248,25 @@ TEST_F(SequenciaRelatoriosTest, ScheduledRunLeavesOneRowPerCleanScreenAndAStatus
 // A screen's own PDF goes where its pages belong in the company's PDF, makes a group of its own
 // when the company has no pages, is written beside the file of any other kind, and is sent apart
 // in a separate e-mail; the e-mail's work folders are gone once it is sent.
+TEST_F(SequenciaRelatoriosTest, ARenameIsAChangeThatEscAsksBeforeThrowingAway) {
+  const int modelo = NovoModelo({0});
+  tela_->edCODMODELO->SetText(std::to_string(modelo));
+  tela_->edCODMODELOExit();
+  ASSERT_EQ(tela_->clSequencia->Items.size(), 1u);
+  tela_->edNomeModelo->SetFocus();
+  tela_->edNomeModelo->SetText("Fechamento mensal");
+  int esc = 27;
+  dialogs_.No("Deseja abandonar sem gravar as alterações?");
+  tela_->KeyDown(esc, 0);
+  EXPECT_EQ(tela_->clSequencia->Items.size(), 1u);   // kept: the user did not give the rename up
+  EXPECT_EQ(tela_->edNomeModelo->Text(), "Fechamento mensal");
+  esc = 27;
+  dialogs_.Yes("Deseja abandonar sem gravar as alterações?");
+  tela_->KeyDown(esc, 0);
+  EXPECT_TRUE(tela_->clSequencia->Items.empty());
+  EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
+}
+
 TEST_F(SequenciaRelatoriosTest, PdfOutputsOfAScreenInEveryKindOfExport) {
   NovoModelo({3});
   tela_->edCODEMP->SetText("1;2");
