@@ -1,4 +1,5 @@
 #include "statutory/reportsequence/uRelSequenciaRelatorios.h"
+#include "statutory/reportsequence/uRelSequenciaRelatoriosColaborador.h"
 
 #include <gtest/gtest.h>
 
@@ -265,6 +266,20 @@ TEST_F(SequenciaRelatoriosTest, ARenameIsAChangeThatEscAsksBeforeThrowingAway) {
   tela_->KeyDown(esc, 0);
   EXPECT_TRUE(tela_->clSequencia->Items.empty());
   EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
+}
+
+TEST_F(SequenciaRelatoriosTest, F5SwitchesTheEmployeeFieldOfTheEmployeeScreen) {
+  auto col = MakeForm<TfrRelSequenciaRelatoriosColaborador>();
+  EXPECT_FALSE(col->edCODCOLCON->Enabled());   // every employee of the situation, until asked
+  int f5 = 116;
+  col->KeyDown(f5, 0);
+  EXPECT_EQ(f5, 0);
+  ASSERT_TRUE(col->edCODCOLCON->Enabled());
+  col->edCODCOLCON->SetText("10");
+  f5 = 116;
+  col->KeyDown(f5, 0);
+  EXPECT_FALSE(col->edCODCOLCON->Enabled());
+  EXPECT_EQ(col->edCODCOLCON->Text(), "");      // switched off, no employee is left chosen
 }
 
 TEST_F(SequenciaRelatoriosTest, PdfOutputsOfAScreenInEveryKindOfExport) {
