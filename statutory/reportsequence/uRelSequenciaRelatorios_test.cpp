@@ -206,6 +206,21 @@ TEST_F(SequenciaRelatoriosTest, ConfiguredValuesRunPerCompanyAndAFailingScreenDo
   EXPECT_EQ(tela_->GetValorConfiguradoTela("edNaoExiste"), "");
 }
 
+// A line whose screen this installation cannot open is that line's problem; the other lines still run.
+TEST_F(SequenciaRelatoriosTest, AScreenThatFailsToOpenIsItsLinesProblem) {
+  MenuSistema().Entradas.push_back({1, "mnSumiu", "Sumiu", "TfrNaoRegistrada", 1});
+  NovoModelo({0, 4});
+  tela_->edCODEMP->SetText("1");
+  tela_->edReferencia->SetData_AnoMes(202403);
+  tela_->edDataIni->SetData(EncodeDate(2024, 3, 1));
+  tela_->edDataFim->SetData(EncodeDate(2024, 3, 31));
+  tela_->spPreviaImpressaoClick(tela_->spPrevia);
+  EXPECT_EQ(tela_->Report().Paginas.size(), 1u);   // the line that opens still runs
+  const auto erros = tela_->Inconsistencias_VYN->Filtra(true, false, false);
+  ASSERT_EQ(erros.size(), 1u);
+  EXPECT_NE(erros[0].Caption.find("Sumiu"), std::string::npos) << erros[0].Caption;
+}
+
 // A run that finds no company to run for says so instead of ending quietly.
 TEST_F(SequenciaRelatoriosTest, ARunOverNothingSaysSo) {
   NovoModelo({0});
