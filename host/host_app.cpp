@@ -55,6 +55,8 @@ constexpr int kComErros = 1;
 constexpr int kUsoInvalido = 2;
 // A run ended by SIGINT or SIGTERM exits as the shells report a signal's end: 128 + the signal.
 constexpr int kInterrompido = 128;
+// The host's own table of the users it has seen and their codes.
+constexpr const char* kTabelaUsuarios = "VYN_USUARIO_HOST";
 
 // Bad usage: one line, exit status 2.
 class EUso : public std::runtime_error {
@@ -251,6 +253,24 @@ nlohmann::json LeConfiguracao(const std::string& caminho) {
   return c;
 }
 
+// The suite's login gives the user's code with the name. The host keeps a code for each name it has
+// seen, in a table of its own, so that what is kept per user (an acknowledgement, a counter) is each
+// user's and never one shared by all under code 0.
+int CodigoDoUsuario(vyn::TDatabase& db, const std::string& nome) {
+  if (!db.TableExists(kTabelaUsuarios))
+    db.Execute(std::string("CREATE TABLE ") + kTabelaUsuarios +
+               " (BDCODUSU INTEGER NOT NULL PRIMARY KEY, BDNOME VARCHAR(100) NOT NULL UNIQUE)");
+  const std::string busca = std::string("SELECT BDCODUSU FROM ") + kTabelaUsuarios + " WHERE BDNOME = ?";
+  vyn::Variant codigo = db.QueryValue(busca, {vyn::Variant(nome)});
+  if (codigo.IsNull()) {
+    db.Execute(std::string("INSERT INTO ") + kTabelaUsuarios + " (BDCODUSU, BDNOME) SELECT COALESCE(MAX(BDCODUSU), 0) + 1, ? FROM " +
+                   kTabelaUsuarios,
+               {vyn::Variant(nome)});
+    codigo = db.QueryValue(busca, {vyn::Variant(nome)});
+  }
+  return static_cast<int>(codigo.AsInteger());
+}
+
 // The user's profile and the installation's customer code, as the suite's login gives them: the
 // options first, then the configuration file; the user's name defaults to the system's.
 void AplicaPerfil(const TOpcoes& o) {
@@ -265,6 +285,8 @@ void AplicaPerfil(const TOpcoes& o) {
     else if (c.contains(chave)) destino = c.at(chave).get<bool>();
   };
   texto(o.Usuario, "user", ctx.UserName);
+  const std::string nome = vyn::Trim(ctx.UserName);
+  if (ctx.Database && !nome.empty()) ctx.UserCode = CodigoDoUsuario(*ctx.Database, vyn::Utf8Left(nome, 100));
   texto(o.UsuarioIntranet, "intranet-user", ctx.UserIntranetName);
   texto(o.Cliente, "customer", ctx.CustomerCode);
   logico(o.EquipeServicos, "services-team", ctx.WP_USUARIO_INTEGRA_EQUIPE);

@@ -67,6 +67,20 @@ TEST_F(ImportacaoSociosTelaTest, GeradorInexistenteRecusaAntesDePerguntarPelasFi
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger(), 0);
 }
 
+TEST_F(ImportacaoSociosTelaTest, GeradorVazioRecusaENaoImporta) {
+  Layout({"Cadastrais|Nome"});
+  Sheet({"Ana"});
+  tela_->edARQUIVO->SetText(sheet_.string());
+  tela_->edCODGERADOR->SetText("");   // emptied: the run refuses it and sends the user back to it
+  dialogs_.Ok("Informe o código!");
+  try {
+    tela_->spOK->Click();
+  } catch (const EValidationError& e) {   // the field, focused again, keeps the focus
+    EXPECT_STREQ(e.what(), "Informe o código!");
+  }
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger(), 0);
+}
+
 TEST_F(ImportacaoSociosTelaTest, ModoCotasNaoPerguntaPelasFiliaisEOModo3PerguntaERegistraNoLog) {
   Socio(1, 7, "Carla", "33366699957");
   Layout({"Cadastrais|CPF/CNPJ/CNO", "Cotas|Referência", "Cotas|Valor das cotas\t"});

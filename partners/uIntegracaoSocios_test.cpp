@@ -318,6 +318,17 @@ TEST_F(IntegracaoSociosTest, ValoresComMilharSemVirgulaNaoViramDecimais) {
   EXPECT_NE(m[1].find("Valor das cotas"), std::string::npos) << m[1];
 }
 
+TEST_F(IntegracaoSociosTest, ValorEmNotacaoCientificaNaoViraMil) {
+  modo_->SetItemIndex(3);
+  Engine().Prepara(empresa_, gerador_, modo_);
+  int cod = 0;
+  Engine().LoadSocio(LinhaSocio(SocioValido("11144477735")), cod);
+  Engine().LoadCotas(LinhaCota({{1, "03/2024"}, {10, "10"}, {12, "1e3"}}), cod);
+  EXPECT_EQ(Engine().DAOCotas()->RecordCount(), 0);
+  ASSERT_FALSE(Mensagens().empty());
+  EXPECT_NE(Mensagens().back().find("Valor das cotas deve ser um valor: \"1e3\""), std::string::npos) << Mensagens().back();
+}
+
 TEST_F(IntegracaoSociosTest, ModoNaoImportarMantemACotaJaCadastrada) {
   Socio(1, 7, "Carla", "33366699957");
   Db().Execute("INSERT INTO TEMPRESAS_TSOC_COTAS (BDCODEMP, BDCODSOC, BDREFCOTA, BDVALCOTA) VALUES (1, 7, 202403, 10)");

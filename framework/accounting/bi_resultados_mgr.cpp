@@ -94,11 +94,13 @@ void TTPEDIDOS_BI_FAT_RESULTADOSMGR::GerarFaturamento(TComponent*) {
     const TDateTime ini = std::max(p.ini, FirstDayOfAnoMes(ref));
     const TDateTime fim = std::min(p.fim, LastDayOfAnoMes(ref));
     Currency total;
-    // Returns are debited to the revenue account: they net what was credited.
+    // Returns are debited to the revenue account: they net what was credited. An entry from the account
+    // to itself moves nothing, as in the income statement.
     for (int emp : empresas) {
       Variant v = db.QueryValue(
           "SELECT SUM(CASE WHEN BDCREDITO = ? THEN BDVALOR ELSE -BDVALOR END) FROM VZEL_EMPRESAS_TLAN"
-          " WHERE BDCODEMP = ? AND (BDCREDITO = ? OR BDDEBITO = ?) AND BDDATA BETWEEN ? AND ?",
+          " WHERE BDCODEMP = ? AND (BDCREDITO = ? OR BDDEBITO = ?) AND BDDATA BETWEEN ? AND ?"
+          " AND (BDCREDITO IS NULL OR BDDEBITO IS NULL OR BDCREDITO <> BDDEBITO)",
           {Variant(quadro_->Codigo()), Variant(emp), Variant(quadro_->Codigo()), Variant(quadro_->Codigo()),
            Variant(ini), Variant(fim)});
       if (!v.IsNull()) total += v.AsCurrency();

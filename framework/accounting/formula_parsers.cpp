@@ -154,6 +154,12 @@ int ContaDoArgumento(const std::string& arg, const std::string& formula) {
 constexpr const char* kCtxEmp = "VYN_SALDO_CODEMP";
 constexpr const char* kCtxIni = "VYN_SALDO_DATAINI";
 constexpr const char* kCtxFim = "VYN_SALDO_DATAFIM";
+constexpr const char* kCtxPreparo = "VYN_SALDO_PREPARO";   // every value of the last preparation
+
+std::string AssinaturaPreparo(const std::string& codEmp, TDateTime ini, TDateTime fim, int contab, int ign) {
+  return std::to_string(std::stoi(codEmp)) + "|" + DateToSQL(ini) + "|" + DateToSQL(fim) + "|" +
+         std::to_string(contab) + "|" + std::to_string(ign);
+}
 
 }  // namespace
 
@@ -184,13 +190,27 @@ void TParserPelmorin::SetContexto(const std::string& codEmp, const std::string&,
 }
 
 void TParserPelmorin::setSaldo(TClientDataSet*, const std::string& codEmp, const std::string&, TDateTime dataIni,
-                               TDateTime dataFim, int, int, int, bool, int, int, bool, TDateTime, TDateTime) {
+                               TDateTime dataFim, int contabilizacao, int ignZeramento, int, bool, int, int, bool,
+                               TDateTime, TDateTime) {
   TDatabase* db = ProcessContext().Database;
   if (!db) throw std::runtime_error("Não há base de dados aberta para preparar os saldos.");
   const char* sql = "SELECT RDB$SET_CONTEXT('USER_SESSION', CAST(? AS VARCHAR(80)), CAST(? AS VARCHAR(80))) FROM RDB$DATABASE";
+  // The mark goes first and last: a preparation cut halfway never reads as complete.
+  db->QueryValue(sql, {Variant(kCtxPreparo), Variant()});
   db->QueryValue(sql, {Variant(kCtxEmp), Variant(std::to_string(std::stoi(codEmp)))});
   db->QueryValue(sql, {Variant(kCtxIni), Variant(DateToSQL(dataIni))});
   db->QueryValue(sql, {Variant(kCtxFim), Variant(DateToSQL(dataFim))});
+  db->QueryValue(sql, {Variant(kCtxPreparo),
+                       Variant(AssinaturaPreparo(codEmp, dataIni, dataFim, contabilizacao, ignZeramento))});
+}
+
+bool TParserPelmorin::SaldoPreparadoPara(const std::string& codEmp, TDateTime dataIni, TDateTime dataFim,
+                                         int contabilizacao, int ignZeramento) const {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) return false;
+  const Variant v = db->QueryValue(
+      "SELECT RDB$GET_CONTEXT('USER_SESSION', CAST(? AS VARCHAR(80))) FROM RDB$DATABASE", {Variant(kCtxPreparo)});
+  return !v.IsNull() && v.AsString() == AssinaturaPreparo(codEmp, dataIni, dataFim, contabilizacao, ignZeramento);
 }
 
 void TParserPelmorin::Run(int, const std::string&, const std::string&, const std::string&, int, int, int, int) {

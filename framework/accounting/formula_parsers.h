@@ -100,9 +100,15 @@ class TParserPelmorin : public TParserExpression {
   void SetContexto(const std::string& codEmp, const std::string& texto, TDateTime dataIni, TDateTime dataFim,
                    bool ignZeramento, int contabilizacao, int contabilizacao2);
 
+  // The prepared balances belong to the connection, not to this object: they outlive it, and a
+  // preparation by any other parser on the connection replaces them.
   virtual void setSaldo(TClientDataSet* dados, const std::string& codEmp, const std::string& texto,
                         TDateTime dataIni, TDateTime dataFim, int contabilizacao, int ignZeramento, int, bool, int,
                         int, bool, TDateTime, TDateTime);
+  // Whether the connection's balances are the ones setSaldo prepared for these values (a cache of
+  // the caller's must ask: another caller may have prepared others since).
+  virtual bool SaldoPreparadoPara(const std::string& codEmp, TDateTime dataIni, TDateTime dataFim,
+                                  int contabilizacao, int ignZeramento) const;
   // Evaluates the source over the prepared balances into ResultValue.
   virtual void Run(int codEmp, const std::string& referencia, const std::string& dataIni,
                    const std::string& dataFim, int contabilizacao, int, int, int);

@@ -57,7 +57,11 @@ Variant Valida(bool verifica, int linha, const std::string& campo, int tipo, TIn
         return Recusa(lista, linha, campo,
                       "tem pontos de milhar sem vírgula decimal (escreva 1000 ou 1.000,00): " + aspas + ".", ok),
                Variant();
-      if (!Currency::TryParse(t, c)) return Recusa(lista, linha, campo, "deve ser um valor: " + aspas + ".", ok), Variant();
+      // A power of ten ("1e3") is no way to write money: taken, it would be a thousand times what was meant
+      // as easily as what was meant.
+      const bool expoente = t.find_first_of("eE") != std::string::npos;
+      if (expoente || !Currency::TryParse(t, c))
+        return Recusa(lista, linha, campo, "deve ser um valor: " + aspas + ".", ok), Variant();
       valor = Variant(c);
       break;
     }

@@ -7,6 +7,7 @@
 
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
+#include "framework/accounting/exportacao_ecf_db_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 #include "framework/ui/dados_adicionais.h"
@@ -16,6 +17,7 @@
 #include "framework/ui/edit_date.h"
 #include "framework/ui/edit_numeric.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/packages_util.h"
 
 namespace vyn {
 
@@ -202,6 +204,35 @@ std::string TfrExportacaoSpedSubstituta::ExportaToValidador(int codEmp, TDateTim
     return {};
   }
   return arquivo.string();
+}
+
+TfrProcessoAuditoriaContabil::TfrProcessoAuditoriaContabil(TComponent* owner)
+    : TfrTelaSubstituta(owner, "TfrProcessoAuditoriaContabil", "Auditoria contábil"),
+      spExportacaoECF(Controle<TSpeedButton>("spExportacaoECF")),
+      lbParametrosECF(Controle<TLabel>("lbParametrosECF")) {
+  spExportacaoECF->SetCaption("Exportação ECF");
+  spExportacaoECF->OnClick = [this](TComponent*) { AbreExportacaoECF(); };
+}
+
+void TfrProcessoAuditoriaContabil::AbreExportacaoECF() {
+  if (ecf_) FreeComponent(ecf_);
+  ecf_ = TPackagesUtil::CarregaForm(this, "TfrExportacaoECF");
+  if (!ecf_) return;
+  for (TComponent* c : ecf_->Components())
+    if (auto* dados = dynamic_cast<TDadosTelaAuxiliarAuditoria*>(c)) dados->Auditoria = true;
+  lbParametrosECF->SetCaption("");
+  SetEnabled(false);
+}
+
+void TfrProcessoAuditoriaContabil::SetEnabled(bool e) {
+  TfrTelaSubstituta::SetEnabled(e);
+  if (!e || !ecf_ || !ecf_->ListaObj()) return;
+  const TListaObj& lista = *ecf_->ListaObj();
+  auto* dados = lista.Count() > 0 ? lista.Get<TDadosTelaExportacaoECF>(0) : nullptr;
+  if (!dados) return;
+  const TParametrosTela& p = dados->ParametrosTela;
+  lbParametrosECF->SetCaption(fmt::format("{} a {}, tributação {}", DateToStr(p.DataIni), DateToStr(p.DataFim),
+                                          p.Tributacao));
 }
 
 }  // namespace vyn

@@ -53,6 +53,22 @@ class TfrCadPlanosTrocaContabilizacao : public TfrTelaSubstituta {
   void ProcessoConfirma() override;
 };
 
+// The accounting audit of the suite, as far as its ECF step goes: spExportacaoECF opens the ECF
+// screen as its auxiliary screen (the audit is its owner and sets its audit flag) and waits, disabled,
+// until that screen closes and hands its parameters back; lbParametrosECF then says what came back.
+class TfrProcessoAuditoriaContabil : public TfrTelaSubstituta {
+ public:
+  explicit TfrProcessoAuditoriaContabil(TComponent* owner);
+  TSpeedButton* spExportacaoECF;
+  TLabel* lbParametrosECF;
+  // Enabled again by the ECF screen once it has handed its parameters back.
+  void SetEnabled(bool e) override;
+
+ private:
+  void AbreExportacaoECF();
+  TForm_VYN* ecf_ = nullptr;   // owned by this screen
+};
+
 // [company, year, FCodigoBens, FNomeBens, FArquivoBens, FCodigoI157]: fills the four boxed values
 // the ECF screen keeps from the previous chart's accounts.
 enum TParamECFMultiContador : int {

@@ -11,6 +11,8 @@
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
+#include "framework/ui/control.h"
+#include "framework/ui/screen_user_config.h"
 
 namespace vyn {
 
@@ -21,8 +23,11 @@ TfrRelatorioSubstituto::TfrRelatorioSubstituto(TComponent* owner, std::string cl
       edDataIni(Create<TEdit_Date_Padrao_VYN>()),
       edDataFim(Create<TEdit_Date_Padrao_VYN>()),
       FDados(Create<TDAOFactory>()),
-      classe_(std::move(classe)) {
+      classe_(std::move(classe)),
+      FToolBar(Create<TPanel>()),
+      FConfiguracao(Create<TScreenUserConfig>(classe_)) {
   SetCaption(std::move(titulo));
+  FToolBar->SetName("tbSequencia");
   edCODEMP->SetName("edCODEMP");
   edDataIni->SetName("edDataIni");
   edDataFim->SetName("edDataFim");
@@ -31,6 +36,13 @@ TfrRelatorioSubstituto::TfrRelatorioSubstituto(TComponent* owner, std::string cl
 
 bool TfrRelatorioSubstituto::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, classe_) || TfrRelatorio_Padrao_VYN::InheritsFrom(class_name);
+}
+
+TDadosAberturaTela TfrRelatorioSubstituto::getDadosSelecionarSequencia(unsigned) {
+  TDadosAberturaTela d;
+  d.ToolBar = FToolBar;
+  d.Configuracao = FConfiguracao;
+  return d;
 }
 
 void TfrRelatorioSubstituto::ExecutarSequencia(const TDadosAdicionaisSeqRel& dados, TDadosFinaisSeqRel& finais) {

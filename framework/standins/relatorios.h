@@ -11,6 +11,8 @@ namespace vyn {
 
 class TComboBox_Padrao_VYN;
 class TDAOFactory;
+class TPanel;
+class TScreenUserConfig;
 class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
 
@@ -23,7 +25,9 @@ class TfrRelatorioSubstituto : public TfrRelatorio_Padrao_VYN, public ISequencia
   bool InheritsFrom(const std::string& class_name) const override;
 
   ISequenciaTela* SequenciaTela() override { return this; }
-  TDadosAberturaTela getDadosSelecionarSequencia(unsigned) override { return {}; }
+  // Its toolbar takes the sequence's buttons and its settings component keeps the values an item of a
+  // model saves for it, as every report screen of the suite gives them.
+  TDadosAberturaTela getDadosSelecionarSequencia(unsigned) override;
   void ExecutarSequencia(const TDadosAdicionaisSeqRel& dados, TDadosFinaisSeqRel& finais) override;
   TEdit_Date_Padrao_VYN* EditDataSequencia() override { return edDataIni; }
   TEdit_Date_Padrao_VYN* EditDataFimSequencia() override { return edDataFim; }
@@ -45,6 +49,8 @@ class TfrRelatorioSubstituto : public TfrRelatorio_Padrao_VYN, public ISequencia
 
  private:
   std::string classe_;
+  TPanel* FToolBar;
+  TScreenUserConfig* FConfiguracao;
 };
 
 // Totals of the company's ledger entries in the period (cbPeriodo: "Mensal" by month, "Período" one line).

@@ -12,6 +12,7 @@ namespace vyn {
 class TDatabase;
 class TClientDataSet;
 class TLabel;
+class TSpeedButton;
 
 // The database of the session (the process context's); throws when there is none.
 TDatabase& BancoDaSessao();

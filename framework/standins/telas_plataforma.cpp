@@ -60,6 +60,7 @@ std::vector<TTelaDaPlataforma> TelasDaPlataforma() {
       Simples("TfrConfiguraPreparacaoContaReferencialECF", "Plano de contas referencial"),
       Tela<TfrPreparacaoECFMultiContador>("TfrPreparacaoECFMultiContador"),
       Tela<TfrConsultaExportacaoECD>("TfrConsultaExportacaoECD"),
+      Tela<TfrProcessoAuditoriaContabil>("TfrProcessoAuditoriaContabil"),
       Sped("TfrExportacaoSped", "SPED_FISCAL"),
       Sped("TfrExportacaoSpedContribuicoes", "SPED_CONTRIBUICOES"),
       Sped("TfrExportacaoSpedVzel", "SPED_ECD"),

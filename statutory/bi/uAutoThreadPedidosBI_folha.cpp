@@ -177,7 +177,10 @@ void TAutoThreadPedidosBI::pRodaProcessoBIFolhaConfiguravel() {
   ConfiguraMotor(*motor, *sql, ped, itens, refIni, filtroEmp);
   int refAtual = refIni;
 
-  std::vector<std::string> script;
+  // An answer replaces the request's earlier one (a re-sent id, a retry after a stopped run): in the same
+  // script, so the old rows go only when the new ones are written.
+  std::vector<std::string> script{std::string("delete from ") + kTabelaResultadosFolha +
+                                  " where BDID = " + SQLInteger(ped.Id)};
   for (const TPessoaRelConf& p : pessoas) CalculaPessoa(*motor, ped, itens, p, filtroEmp, refAtual, script);
   const std::string erro = TDAOFactory::Executa_Script(script);
   if (!erro.empty()) throw std::runtime_error("Não foi possível gravar o resultado do pedido de BI " +

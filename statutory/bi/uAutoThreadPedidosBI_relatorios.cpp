@@ -191,7 +191,8 @@ void PreencheTela(TfrRelatorio_Padrao_VYN& tela, int codEmp, const std::vector<T
     if (auto* ed = tela.EditCodEmp()) {
       Foca(*ed);
       ed->Vale(codEmp);
-      ValidaComoDigitado(*ed);
+      // A company the look-up refuses ends the request with the refusal, never a report of no one.
+      if (!ed->Search() || !ed->Validate()) throw std::runtime_error(ed->Mensagem());
     }
     if (auto* esc = dynamic_cast<TEdit_Codigo_Search_VYN*>(Procura(tela, "edCODESC"))) {
       Foca(*esc);
@@ -322,6 +323,9 @@ void TAutoThreadPedidosBI::EmiteRelatorio(TfrRelatorio_Padrao_VYN& tela, int tip
 
 void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
   const TPedidoRelatorio pedido = LePedidoRelatorio(*FSQL, FIDAtual);
+  // An answer replaces the request's earlier one (a re-sent id, a retry after a stopped run).
+  FSQL->CommandText(std::string("delete from ") + kTabelaResultadosRelatorios + " where BDID = ?", ctExecute,
+                    {Variant(FIDAtual)});
   const std::string& nomeRel = pedido.NomeRel;
   const int codEmp = pedido.CodEmp;
   int tipoSaida = pedido.TipoSaida;

@@ -158,6 +158,17 @@ TEST_F(PedidosBIRelatoriosTest, DataRowsFollowTheParametersAndEveryOutcomeMarksT
   EXPECT_EQ(MenuSistema().Sistema, 1);
 }
 
+TEST_F(PedidosBIRelatoriosTest, AnAnswerGivenAgainReplacesTheFirstAndAnUnknownCompanyIsRefused) {
+  Pedido(1, "TfrRelatorioTesteBI", "sistema=tsContabil;edData=03/2024", 3);
+  Pedido(2, "TfrRelatorioTesteBI", "sistema=tsContabil", 2, 999);
+  Roda({1, 2});
+  Roda({1});   // the same id sent again
+  EXPECT_EQ(Linhas(1), (std::vector<std::pair<int, std::string>>{{0, "EMPRESA;VALOR;"}, {1, "1;01/03/2024||;"}}));
+  EXPECT_EQ(Linhas(2), (std::vector<std::pair<int, std::string>>{{0, "Erro ao rodar pedido: Código 999 não encontrado!"}}));
+  EXPECT_EQ(Pronto(2), 1);
+  EXPECT_FALSE(fs::exists(pasta_ / "temp") && !fs::is_empty(pasta_ / "temp"));
+}
+
 TEST_F(PedidosBIRelatoriosTest, AnUnknownModuleIsAnsweredAndTheNextRequestStillRuns) {
   Pedido(1, "TfrRelatorioTesteBI", "sistema=tsNaoExiste", 1);
   Pedido(2, "TfrNaoExiste", "sistema=tsContabil", 1);

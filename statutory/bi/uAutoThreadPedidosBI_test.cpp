@@ -84,6 +84,20 @@ TEST_F(PedidosBITest, AnswersRequestsInOrderEachUnderItsOwnId) {
   EXPECT_EQ(fat.Rows[2][1].AsCurrency(), Currency::ParseSQL("250.5"));
 }
 
+TEST_F(PedidosBITest, AnEntryFromTheRevenueAccountToItselfCountsInNeitherAnswer) {
+  Lanca(1, 5, "2024-02-10", 300, 300, "50");
+  Pedido(7, 1);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN, BDDETALHARFILIAIS) "
+               "VALUES (7, 1, '2024-02-01', '2024-02-29', 0)");
+  Pedido(8, 2);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_FAT (BDID, BDCODEMP, BDPLANO, BDQUADRO, BDDATAINI, BDDATAFIN, "
+               "BDSOMAMATRIZFILIAL) VALUES (8, 1, 1, 300, '2024-02-01', '2024-02-29', 0)");
+  Roda({{{"id", "7"}, {"tipo", "1"}}, {{"id", "8"}, {"tipo", "2"}}});
+  EXPECT_EQ(Valor("SELECT COALESCE(SUM(BDVALOR), 0) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7 AND BDCONTA = 300"),
+            Currency());
+  EXPECT_EQ(Valor("SELECT BDVALOR FROM TPEDIDOS_BI_FAT_RESULTADOS WHERE BDID = 8"), Currency());
+}
+
 TEST_F(PedidosBITest, BadInputEndsTheRunAndKeepsWhatWasAnswered) {
   Roda(nlohmann::json::array());
   EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS"), Currency());
@@ -187,6 +201,14 @@ TEST_F(FolhaConfiguravelBITest, EveryColumnOfEveryPersonAndMonthIsAnswered) {
             Currency::FromInt(7));
   EXPECT_EQ(Valor("SELECT FIRST 1 BDCODTPCC FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = 6 AND BDCODCOL = 10"),
             Currency::FromInt(5));
+}
+
+TEST_F(FolhaConfiguravelBITest, AnAnswerGivenAgainReplacesTheFirst) {
+  PedidoFolha(5, 0);
+  Roda({{{"id", "5"}, {"tipo", "4"}}});
+  Roda({{{"id", "5"}, {"tipo", "4"}}});   // the same id sent again
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = 5"), Currency::FromInt(15));
+  EXPECT_EQ(Coluna(5, 202401, 10, 0, 1), Currency::ParseSQL("1050.1234"));
 }
 
 TEST_F(FolhaConfiguravelBITest, AFailedComputationWritesNothingAndEndsTheRun) {

@@ -58,7 +58,10 @@ Variant TBuscaFormulasPorParse::ExecuteSaldos(const std::string& texto, int CodE
   info.DataFim = DataFim;
   info.Contabilizacao = Contabilizacao;
   info.IgnZeramento = IgnZeramento ? 1 : 0;
-  if (!(info == FInfoSetSaldo)) {
+  // The balances live on the connection, which other evaluators share: the handle's cache holds only
+  // while the connection still has its preparation.
+  if (!(info == FInfoSetSaldo) ||
+      !parser->SaldoPreparadoPara(std::to_string(CodEmp), ini, fim, Contabilizacao, info.IgnZeramento)) {
     // The context counts as prepared only once setSaldo has done it: a failed preparation must not
     // let the next call with the same values skip it.
     FInfoSetSaldo = TInformacoesSetSaldo();

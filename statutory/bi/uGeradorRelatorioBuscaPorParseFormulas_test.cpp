@@ -25,6 +25,7 @@ struct TChamadas {
   std::vector<int> periodos;
   std::vector<std::string> parametros;
   int setSaldos = 0;
+  std::string preparado;   // the balances on the (one) connection: the last preparation's values
   bool falhaSetSaldo = false;
   Variant respostaImposto, respostaSaldos, respostaGeral;
 };
@@ -60,10 +61,19 @@ class TGeralFalso : public TParserFormulaVYN {
 class TSaldosFalso : public TParserPelmorin {
  public:
   TSaldosFalso(TComponent* o, TChamadas& c) : TParserPelmorin(o), c_(c) {}
-  void setSaldo(TClientDataSet*, const std::string&, const std::string&, TDateTime, TDateTime, int, int, int, bool,
-                int, int, bool, TDateTime, TDateTime) override {
+  static std::string Valores(const std::string& emp, TDateTime ini, TDateTime fim, int contab, int ign) {
+    return emp + "|" + std::to_string(ini.Value) + "|" + std::to_string(fim.Value) + "|" + std::to_string(contab) +
+           "|" + std::to_string(ign);
+  }
+  void setSaldo(TClientDataSet*, const std::string& emp, const std::string&, TDateTime ini, TDateTime fim, int contab,
+                int ign, int, bool, int, int, bool, TDateTime, TDateTime) override {
     ++c_.setSaldos;
+    c_.preparado.clear();
     if (c_.falhaSetSaldo) throw std::runtime_error("saldos indisponíveis");
+    c_.preparado = Valores(emp, ini, fim, contab, ign);
+  }
+  bool SaldoPreparadoPara(const std::string& emp, TDateTime ini, TDateTime fim, int contab, int ign) const override {
+    return c_.preparado == Valores(emp, ini, fim, contab, ign);
   }
   void Run(int, const std::string&, const std::string&, const std::string&, int, int, int, int) override {
     c_.parsers.push_back("saldos");
@@ -224,6 +234,20 @@ TEST_F(BuscaFormulasBaseTest, GeneratorEvaluatesThroughTheRegisteredClassWithThe
             1);
   EXPECT_EQ(std::string(texto).rfind("Fórmula inválida", 0), 0u) << texto;
   integracao_busca_formulas_libera(c);
+}
+
+TEST_F(BuscaFormulasBaseTest, TwoEvaluatorsUsedInTurnEachAnswerWithTheirOwnPeriod) {
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+               "(5, 1, '2021-03-10', 30, 20, 7000)");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+               "(5, 2, '2025-03-10', 30, 20, 5000)");
+  TBuscaFormulasPorParse a, b;
+  auto saldo = [](TBuscaFormulasPorParse& e, const std::string& ano) {
+    return e.Execute("SALDO(30)", "", 4, 5, ano + "12", "01/01/" + ano, "31/12/" + ano, 1, false, "", "");
+  };
+  EXPECT_EQ(saldo(a, "2025"), Variant(Currency::FromInt(5000)));
+  EXPECT_EQ(saldo(b, "2021"), Variant(Currency::FromInt(7000)));
+  EXPECT_EQ(saldo(a, "2025"), Variant(Currency::FromInt(5000)));   // B's preparation does not leak into A
 }
 
 }  // namespace

@@ -60,6 +60,22 @@ bool Booleano(const std::string& s) {
 void SelecionaIndice(TComboBox_Padrao_VYN& cb, int i) {
   cb.SetItemIndex(i >= 0 && i < static_cast<int>(cb.Items.size()) ? i : -1);
 }
+// A saved value the edit cannot hold would be exported as 0 or as its leading digits ("12a" as
+// company 12): the run fails naming the field instead.
+void ConfereValorLegivel(const TEdit_String_Padrao& e, const std::string& valor) {
+  const std::string t = Trim(valor);
+  bool legivel = true;
+  if (const auto* n = dynamic_cast<const TEdit_Numerico_Padrao_VYN*>(&e))
+    legivel = n->IsValid();
+  else if (dynamic_cast<const TEdit_Codigo_Search_VYN*>(&e))
+    legivel = t.empty() || (t.size() <= 18 && OnlyDigits(t) == t);
+  else if (dynamic_cast<const TMaskEdit_Documentos_VYN*>(&e))
+    legivel = t.empty() || OnlyDigits(t).size() == 14;
+  if (!legivel)
+    throw EExceptionTratadaInformativa_VYN("O valor salvo \"" + valor + "\" do campo \"" + e.Name() +
+                                           "\" não pode ser lido. Confira a configuração salva da empresa.");
+}
+
 template <size_t N>
 bool Em(const std::string& nome, const char* const (&l)[N]) {
   for (const char* n : l)
@@ -109,6 +125,9 @@ void TAutoThreadExportacaoECF::Execute() {
   tela.edDataIniExit(tela.edDataIni);
   tela.setLimitarHistCompl(GetParametro("ckLimitaHist") == "True");
   if (!getPossuiConfigPadrao()) PreencheInformacoesTelaECF();
+  // The year exported is judged by its own taxation, the record's, not one restored from a set saved
+  // for another year: the file name looked for below and the confirmation both take it.
+  tela.FormaTributacaoOK(false);
   tela.edArquivo->SetText(GetDiretorioPlano(r, false) + "\\");
   if (GetParametro("ckSobreporArquivoDestino") == "False") {
     const std::string trib = tela.cbTributacao->Text().substr(0, 1);
@@ -153,6 +172,8 @@ void TAutoThreadExportacaoECF::PreencheInformacoesTelaECF() {
     const std::string alvo = SameText(nome, "bdRegimeApuracao") ? "cbRegimeApuracao" : nome;
     if (Em(alvo, kCombosLenientes)) {
       SelecionaIndice(*dynamic_cast<TComboBox_Padrao_VYN*>(tela.FindComponent(alvo)), InteiroOuZero(valor));
+    } else if (SameText(alvo, "cbPercentualAliquotaCSLL")) {
+      tela.RestauraAliquotaCSLL(InteiroEstrito(valor));
     } else if (Em(alvo, kCombosEstritos)) {
       SelecionaIndice(*dynamic_cast<TComboBox_Padrao_VYN*>(tela.FindComponent(alvo)), InteiroEstrito(valor));
     } else if (SameText(alvo, "rgContabilizacao")) {
@@ -162,7 +183,9 @@ void TAutoThreadExportacaoECF::PreencheInformacoesTelaECF() {
                Em(alvo, ecf::kRegimesAnteriores)) {
       tela.Ck(alvo)->SetChecked(Booleano(valor));
     } else if (Em(alvo, kEdits)) {
-      dynamic_cast<TEdit_String_Padrao*>(tela.FindComponent(alvo))->SetText(valor);
+      auto* edit = dynamic_cast<TEdit_String_Padrao*>(tela.FindComponent(alvo));
+      edit->SetText(valor);
+      ConfereValorLegivel(*edit, valor);
     } else if (SameText(alvo, "edDataSituacaoEspecial")) {
       if (!StartsWithText(Trim(valor), "/")) tela.edDataSituacaoEspecial->SetData(StrToDate(Trim(valor)));
     } else if (SameText(alvo, "edDataPlanoContas")) {
@@ -170,9 +193,10 @@ void TAutoThreadExportacaoECF::PreencheInformacoesTelaECF() {
       tela.edDataPlanoContas->SetData(TryStrToDate(Trim(valor), d) ? d : TDateTime());
     }
   }
-  // Restored item indexes fire no change: the receipt edit must follow the restored choice, or every
-  // original ECF would fail the 41-digit receipt check.
-  tela.cbRetificadoraChange(tela.cbRetificadora);
+  // Restored item indexes fire no change: the fields they govern must follow the restored choices, or
+  // every original ECF would fail the 41-digit receipt check and a set the screen refuses (an SCP
+  // without its count) would pass.
+  tela.AplicaRegrasDosValoresRestaurados();
   sql.First();
 }
 

@@ -109,6 +109,63 @@ TEST_F(TarefaECF, AReferenceThatIsNoMonthOrACompanyNotRegisteredFailsTheRunAndEx
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 
+std::string Le(const std::filesystem::path& p) {
+  std::ifstream in(p);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// The saved choices govern their fields as the user's picks did: the screen's checks run over them.
+TEST_F(TarefaECF, ARestoredSetTheScreenWouldRefuseIsRefusedAndAnUnreadableValueFailsNamingItsField) {
+  Salva(1, "cbRetificadora", "1");
+  Salva(1, "cbTipoECF", "1");          // a partner of an SCP...
+  Salva(1, "edQuantidadeSCP", "0");    // ...without the SCPs' count
+  tarefa.SetParametro("referencia", "202401");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscInconsistente);
+  EXPECT_EQ(tarefa.MensagemExecucao(), "Para o tipo da ECF informado, é obrigatório informar a quantidade da SCP da PJ.");
+  EXPECT_FALSE(std::filesystem::exists(pasta.Caminho / "ECF0001_1_2024_1.TXT"));
+
+  Db().Execute("DELETE FROM TEXPORTACAO_ITEMSTELA_CONFIG");
+  Salva(2, "cbRetificadora", "1");
+  Salva(2, "cbSituacaoEspecial", "6");   // a partial split...
+  Salva(2, "edDataSituacaoEspecial", "31/12/2024");
+  Salva(2, "edRemanescente", "1e5");     // ...whose remaining equity no edit can hold
+  TAutoThreadExportacaoECF outra;
+  outra.DiretorioPlano = [this](int) { return pasta.Caminho.string(); };
+  outra.SetParametro("referencia", "202401");
+  outra.SetParametro("cod_empresa", "1");
+  EXPECT_ANY_THROW(outra.ExecuteTask());
+  EXPECT_EQ(outra.StatusExecucao(), tscErro);
+  EXPECT_NE(outra.MensagemExecucao().find("\"edRemanescente\""), std::string::npos) << outra.MensagemExecucao();
+  EXPECT_FALSE(std::filesystem::exists(pasta.Caminho / "ECF0001_1_2024_1.TXT"));
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// A set saved for another year (presumed profit then) does not decide the taxation of this one.
+TEST_F(TarefaECF, TheYearIsJudgedByTheRecordsTaxationAndADefaultKeepsItsCsllRate) {
+  Salva(1, "cbRetificadora", "1");
+  Salva(1, "cbTributacao", "1");       // "5 - Lucro Presumido"
+  Salva(1, "cbPeriodoIRPJ", "1");
+  tarefa.SetParametro("referencia", "202401");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
+  EXPECT_NE(Le(pasta.Caminho / "ECF0001_1_2024_1.TXT").find("TRIBUTACAO=1\r\n"), std::string::npos);
+
+  // The default is loaded with the company, before the dates bring the year's rate items.
+  Db().Execute("INSERT INTO TEMPRESA_ITENSEXP_CONFIG (BDCODEMP, BDTELA) VALUES (1, 'frExportacaoECF')");
+  Salva(0, "cbRetificadora", "1");
+  Salva(0, "cbPercentualAliquotaCSLL", "2");   // "4 - 15%" in the 2024 items
+  std::filesystem::remove(pasta.Caminho / "ECF0001_1_2024_1.TXT");
+  TAutoThreadExportacaoECF outra;
+  outra.DiretorioPlano = [this](int) { return pasta.Caminho.string(); };
+  outra.SetParametro("referencia", "202401");
+  outra.SetParametro("cod_empresa", "1");
+  outra.ExecuteTask();
+  EXPECT_EQ(outra.StatusExecucao(), tscSucesso) << outra.MensagemExecucao();
+  EXPECT_NE(Le(pasta.Caminho / "ECF0001_1_2024_1.TXT").find("ALIQUOTACSLL=4\r\n"), std::string::npos);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
 TEST(P500ECF, ConfirmWritesBothValuesAndCancelWritesNothing) {
   TComponent dono;
   auto* d51 = dono.Create<TParametrosBlocoP500>();

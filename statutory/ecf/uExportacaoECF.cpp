@@ -94,6 +94,7 @@ TfrExportacaoECF::TfrExportacaoECF(TComponent* owner) : TfrIntegracao_Empresa_Pa
   CriaBotoesEFiliais();
   LigaConsultas();
   LigaEventos();
+  CriaRotulos();
 }
 
 void TfrExportacaoECF::CriaAbas() {

@@ -36,6 +36,7 @@ void SetIndexCombo(int codigo, vyn::TComboBox_Padrao_VYN& cb);
 
 // The cash-book account refused by its edit: it must belong to the asset group.
 inline constexpr const char* kMsgContaNaoAtivo = "A conta informada deve ser do grupo ^Ativo!";
+inline constexpr const char* kMsgNaoExportado = "A ECF não foi exportada: nenhum arquivo foi gravado.";
 
 // The modes of the screen's settings component over the screen's life.
 inline constexpr int kModoConfigNenhum = 0;
@@ -126,6 +127,12 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void edNumeroReciboExit(vyn::TComponent* sender);
   void cbRetificadoraChange(vyn::TComponent* sender);
   void cbTipoECFChange(vyn::TComponent* sender);
+  // The SCP fields and the special situation's fields enabled by their combos, values kept.
+  void HabilitaCamposSCP();
+  void HabilitaCamposSituacaoEspecial();
+  // Restored values fire no change: the fields they govern are enabled or cleared as the user's
+  // choice would have left them, so that every road runs the same checks over a restored set.
+  void AplicaRegrasDosValoresRestaurados();
   void edCodEmpSCPChange(vyn::TComponent* sender);
   void edCNPJSCPExit(vyn::TComponent* sender);
   void ckGrupoMultinacionalClick(vyn::TComponent* sender);
@@ -133,6 +140,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void rgResponsavelClick(vyn::TComponent* sender);
   void rgTipoProcuradorClick(vyn::TComponent* sender);
   void edRtfChange(vyn::TComponent* sender);
+  // Delete on the attachment list asks and removes the selected attachment.
+  void clbListaArquivosKeyDown(int& key, unsigned shift);
   void clbListaArquivosDelete();
   void ckExportaPlanoAnteriorClick(vyn::TComponent* sender);
   bool ProcuraAnexo(const std::string& arquivo);
@@ -140,6 +149,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // Options by taxation and year.
   bool getVersao(int y0) const;
   void pCarregaItemsAliquotaCSLL();
+  // A saved CSLL rate (its item index). A set is often restored before the dates bring the year's
+  // items: the rate is kept and selected again when they come, never replaced by the first item.
+  void RestauraAliquotaCSLL(int indice);
   void RegraP500();
   void cbTributacaoChange(vyn::TComponent* sender);
   void cbTributacaoExit(vyn::TComponent* sender);
@@ -178,6 +190,8 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   std::vector<std::pair<std::string, std::string>> ValoresComponentes() const;
   // Puts a saved value into the control of that name; False when no such control is saved.
   bool AplicaValorComponente(const std::string& nome, const std::string& valor);
+  // A saved item index; -1 when the text is none.
+  static int IndiceSalvo(const std::string& valor);
   void saveComponentsValue(int sequencia);
   // Loads a saved set (-1: the highest sequence); True when one was found.
   bool CarregaConfiguracao(int sequencia);
@@ -268,6 +282,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void CriaBotoesEFiliais();
   void LigaConsultas();
   void LigaEventos();
+  void CriaRotulos();
   void DefineAba(vyn::TControl* c, vyn::TTabSheet* tab) { aba_[c] = tab; }
   // Moves the focus one field on or back across the tabs; False when the focus is on no tab's field.
   bool NavegaEntreAbas(bool paraTras, bool seta);
@@ -282,11 +297,14 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   int Tributacao() const { return GetIndexCombo(*cbTributacao); }
   void ConfirmarInterno();
   // The confirmation's steps.
-  void ConfereCampos(bool livroCaixa, int t, int ano);
-  void ConfereCamposDoPasse(bool livroCaixa, int t, int ano);
+  void ConfereCampos(int ano);
+  void ConfereCamposDoPasse(int ano);
   void ConferePreparacaoPlano(bool livroCaixa, int t, int ano, int64_t plano, int64_t planoRef);
   void ConfereAvisos(bool livroCaixa, int ano, int64_t plano, int64_t planoRef);
   bool ExportaOuMostraErros();
+  // A confirmation that stopped before the generator: the user is shown the list, which says that no
+  // file was written (a stop told by a warning box alone would otherwise read as a success).
+  void InformaNaoExportado();
   void SalvaConfiguracaoEHistorico();
   // Texts the database cannot store are listed as field errors; False when there is one.
   bool ConfereTextosGravaveis();
@@ -317,6 +335,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // validation is unattended too, but lists its problems for the validator instead of raising.
   bool FalhaNaTarefa() const { return vyn::IsUnattended() && !semDialogos_; }
   bool firstShow_ = true;
+  int csllRestaurado_ = -1;   // the restored CSLL rate's item index (-1: none, or the user picked one)
 };
 
 }  // namespace integracao

@@ -105,6 +105,7 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
               "exportação no cadastro da empresa.");
     } else {
       lbTributacao->SetEnabled(false);
+      const int antes = cbTributacao->ItemIndex();
       switch (trib.AsInteger()) {
         case 1: SetIndexCombo(5, *cbTributacao); break;
         case 2: SetIndexCombo(1, *cbTributacao); break;
@@ -113,6 +114,9 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
         default: break;
       }
       cbTributacao->SetEnabled(false);
+      // Put in by program the combo fires no change, yet the options of the record's taxation must
+      // follow it: a presumed-profit or immune company would otherwise keep those of real profit.
+      if (cbTributacao->ItemIndex() != antes) cbTributacaoChange(cbTributacao);
     }
   }
   return result;
@@ -275,20 +279,35 @@ void TfrExportacaoECF::edNumeroReciboExit(TComponent*) {
   }
 }
 
+void TfrExportacaoECF::HabilitaCamposSCP() {
+  edQuantidadeSCP->SetEnabled(GetIndexCombo(*cbTipoECF) == 1);
+  edCodEmpSCP->SetEnabled(cbTipoECF->ItemIndex() == 2);
+  edCNPJSCP->SetEnabled(cbTipoECF->ItemIndex() == 2 && edCodEmpSCP->Codigo() == 0);
+}
+
 void TfrExportacaoECF::cbTipoECFChange(TComponent*) {
-  const int tipo = GetIndexCombo(*cbTipoECF);
-  edQuantidadeSCP->SetEnabled(tipo == 1);
-  if (tipo != 1) edQuantidadeSCP->SetText("0");
+  HabilitaCamposSCP();
+  if (GetIndexCombo(*cbTipoECF) != 1) edQuantidadeSCP->SetText("0");
   edCNPJSCP->Clear();
   if (cbTipoECF->ItemIndex() == 2) {
-    edCodEmpSCP->SetEnabled(true);
-    edCNPJSCP->SetEnabled(edCodEmpSCP->Codigo() == 0);
     Ck("ckGrupoMultinacional")->SetChecked(true);
   } else {
-    edCodEmpSCP->SetEnabled(false);
     edCodEmpSCP->Clear();
     edCNPJSCP->SetEnabled(false);
   }
+}
+
+void TfrExportacaoECF::HabilitaCamposSituacaoEspecial() {
+  edRemanescente->SetEnabled(SituacaoEspecial() == 6);
+  edDataSituacaoEspecial->SetEnabled(SituacaoEspecial() != 0);
+}
+
+void TfrExportacaoECF::AplicaRegrasDosValoresRestaurados() {
+  cbRetificadoraChange(cbRetificadora);
+  HabilitaCamposSCP();
+  HabilitaCamposSituacaoEspecial();
+  cbTipoEscrituracaoChange(cbTipoEscrituracao);
+  RegraP500();
 }
 
 void TfrExportacaoECF::edCodEmpSCPChange(TComponent*) {
@@ -383,6 +402,12 @@ bool TfrExportacaoECF::ProcuraAnexo(const std::string& arquivo) {
   std::string prefixo = p == std::string::npos ? "" : tipo.substr(0, std::min(tipo.size(), p + 2));
   clbListaArquivos->Add(prefixo + arquivo, true);
   return false;
+}
+
+void TfrExportacaoECF::clbListaArquivosKeyDown(int& key, unsigned) {
+  if (key != 46) return;   // Delete
+  key = 0;
+  clbListaArquivosDelete();
 }
 
 void TfrExportacaoECF::clbListaArquivosDelete() {

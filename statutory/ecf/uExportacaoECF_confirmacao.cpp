@@ -58,12 +58,23 @@ void TfrExportacaoECF::Aviso(const std::string& texto, bool bloqueia) {
   DlgWarOk(texto, FLogEvent);
 }
 
+void TfrExportacaoECF::InformaNaoExportado() {
+  if (FalhaNaTarefa() || semDialogos_) return;   // the run's failure or the job's list says it
+  if (Inconsistencias_VYN->CountErros() == 0) Inconsistencias_VYN->Add_Erro(kMsgNaoExportado);
+  Inconsistencias_VYN->Show();
+}
+
 void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   AfterConstruction();
-  if (TemArquivamentoContabil()) return;
+  Inconsistencias_VYN->Clear();
+  if (TemArquivamentoContabil()) {
+    InformaNaoExportado();
+    return;
+  }
   if (!EmpresaCadastrada()) {
     if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
     Aviso("Empresa não cadastrada ou não informada", true);
+    InformaNaoExportado();
     return;
   }
   if (DadosTelaAuxiliarAuditoria->Auditoria) {
@@ -87,7 +98,7 @@ bool TfrExportacaoECF::EmpresaCadastrada() {
 }
 
 // The field checks of the confirmation, run as the import validation (the exits report, never stop).
-void TfrExportacaoECF::ConfereCampos(bool livroCaixa, int t, int ano) {
+void TfrExportacaoECF::ConfereCampos(int ano) {
   struct TPasse {
     bool& f;
     explicit TPasse(bool& x) : f(x) { f = true; }
@@ -96,7 +107,7 @@ void TfrExportacaoECF::ConfereCampos(bool livroCaixa, int t, int ano) {
   FocoPendente = nullptr;
   {
     TPasse passe(FValidacaoImportacao);
-    ConfereCamposDoPasse(livroCaixa, t, ano);
+    ConfereCamposDoPasse(ano);
   }
   if (auto* c = FocoPendente; c && c->CanFocus() && !FalhaNaTarefa() && !semDialogos_) {
     try {
@@ -106,9 +117,13 @@ void TfrExportacaoECF::ConfereCampos(bool livroCaixa, int t, int ano) {
   }
 }
 
-void TfrExportacaoECF::ConfereCamposDoPasse(bool livroCaixa, int t, int ano) {
+void TfrExportacaoECF::ConfereCamposDoPasse(int ano) {
   if (!edCODEMP->GetDaoFactory()) edCODEMP->Search();
   if (!FormaTributacaoOK(false)) FErroEncontrado = true;
+  // Judged by the taxation of the year exported, the record's, which the check above has just put in
+  // (a restored set may hold another year's).
+  const bool livroCaixa = GetCaractereCombo(*cbTipoEscrituracao) == "L";
+  const int t = Tributacao();
   edRemanescenteExit(nullptr);
   edDataSituacaoEspecialExit(nullptr);
   edDataIniExit(nullptr);
@@ -197,7 +212,8 @@ void TfrExportacaoECF::ConfereAvisos(bool livroCaixa, int ano, int64_t plano, in
 // Shows the errors found, or generates the file; False when the generation failed (nothing more is saved).
 bool TfrExportacaoECF::ExportaOuMostraErros() {
   if (FErroEncontrado) {
-    if (!semDialogos_) Inconsistencias_VYN->Show();
+    // A stop told by a warning box alone leaves the list without an error: it says what became of the file.
+    InformaNaoExportado();
     FErroEncontrado = false;
   } else {
     const auto inicio = std::chrono::steady_clock::now();
@@ -231,10 +247,10 @@ bool TfrExportacaoECF::ExportaOuMostraErros() {
 }
 
 void TfrExportacaoECF::ConfirmarInterno() {
+  const int ano = Ano();
+  ConfereCampos(ano);
   const bool livroCaixa = GetCaractereCombo(*cbTipoEscrituracao) == "L";
   const int t = Tributacao();
-  const int ano = Ano();
-  ConfereCampos(livroCaixa, t, ano);
   const int64_t plano = CampoInteiro("BDCODPLAPADRAO");
   const int64_t planoRef = CampoInteiro("BDCODPLAPADRAOREF");
   ConferePreparacaoPlano(livroCaixa, t, ano, plano, planoRef);
@@ -456,14 +472,18 @@ std::vector<std::pair<std::string, std::string>> TfrExportacaoECF::ValoresCompon
   return out;
 }
 
+int TfrExportacaoECF::IndiceSalvo(const std::string& valor) {
+  const std::string t = Trim(valor);
+  const std::string d = !t.empty() && t[0] == '-' ? t.substr(1) : t;
+  return !d.empty() && d.size() <= 9 && OnlyDigits(d) == d ? std::stoi(t) : -1;
+}
+
 bool TfrExportacaoECF::AplicaValorComponente(const std::string& nome, const std::string& valor) {
   TComponent* c = FindComponent(nome);
   if (!c) return false;
   auto inteiro = [&](int padrao) {
-    const std::string t = Trim(valor);
-    return !t.empty() && (OnlyDigits(t) == t || (t[0] == '-' && OnlyDigits(t.substr(1)) == t.substr(1) && t.size() > 1))
-               ? std::stoi(t)
-               : padrao;
+    const int i = IndiceSalvo(valor);
+    return i < 0 ? padrao : i;
   };
   if (auto* d = dynamic_cast<TEdit_Date_Padrao_VYN*>(c)) {
     TDateTime v;
@@ -591,9 +611,13 @@ void TfrExportacaoECF::AplicaValores(const std::map<std::string, std::string>& p
   // before the value it governs, never after it as an order by name would put it.
   for (TComponent* c : Components()) {
     auto it = porNome.find(UpperCase(c->Name()));
-    if (it != porNome.end()) AplicaValorComponente(c->Name(), it->second);
+    if (it == porNome.end()) continue;
+    if (c == cbPercentualAliquotaCSLL)
+      RestauraAliquotaCSLL(IndiceSalvo(it->second));
+    else
+      AplicaValorComponente(c->Name(), it->second);
   }
-  cbRetificadoraChange(cbRetificadora);   // the restored choice governs the receipt edit
+  AplicaRegrasDosValoresRestaurados();
 }
 
 void TfrExportacaoECF::spP500Click(TComponent*) {

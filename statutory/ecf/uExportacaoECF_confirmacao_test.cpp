@@ -13,6 +13,8 @@
 #include "framework/ui/scripted_dialogs.h"
 #include "statutory/ecf/ecf_test_support.h"
 #include "statutory/ecf/uExportacaoECF.h"
+#include "framework/component/class_registry.h"
+#include "module/registro.h"
 
 namespace integracao {
 namespace {
@@ -117,12 +119,62 @@ TEST_F(ConfirmacaoECF, TaxationOfTheRecordSetsTheComboAndAMissingOneIsWarnedOnce
   EXPECT_EQ(tela->Gerador()->Execucoes, 0);
 }
 
+// The taxation comes from the record by program, with no change event: its options must follow it.
+TEST_F(ConfirmacaoECF, TheRecordsTaxationBringsItsOwnOptionsAndTheCashBookRoad) {
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDFORMATRIBUTACAO = 1, BDCODPLAPADRAOREF = 2");   // presumed profit
+  Preenche(2023, pasta.Caminho.string());
+  EXPECT_EQ(GetCaractereCombo(*tela->cbPeriodoIRPJ), "T");
+  EXPECT_FALSE(tela->cbPeriodoIRPJ->Enabled());
+  EXPECT_EQ(GetCaractereCombo(*tela->cbQualificacaoPJ), "01");
+  EXPECT_TRUE(tela->spY672->Enabled());
+  EXPECT_TRUE(tela->cbRegimeApuracao->Enabled());
+  ASSERT_TRUE(tela->cbTipoEscrituracao->Enabled());
+  tela->cbTipoEscrituracao->Select(1);   // "L - Livro Caixa..."
+  EXPECT_TRUE(tela->edContaLivroCaixa->Enabled());
+  EXPECT_FALSE(tela->cbTipoEntidade->Enabled());
+
+  auto imune = MakeForm<TfrExportacaoECF>();
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDFORMATRIBUTACAO = 3, BDCODPLAPADRAOREF = 1");
+  tela = std::move(imune);
+  Preenche(2023, pasta.Caminho.string());
+  EXPECT_EQ(GetIndexCombo(*tela->cbTributacao), 8);
+  EXPECT_EQ(tela->cbPeriodoIRPJ->ItemIndex(), -1);
+  EXPECT_FALSE(tela->cbPeriodoIRPJ->Enabled());
+  EXPECT_TRUE(tela->cbTipoEntidade->Enabled());
+  EXPECT_EQ(GetCaractereCombo(*tela->cbTipoEntidade), "01");
+  EXPECT_EQ(GetCaractereCombo(*tela->cbApuracaoIRPJImunesIsentas), "A");
+  EXPECT_FALSE(tela->spY672->Enabled());
+  dialogs.Ok("Exportação realizada com sucesso!");
+  tela->spConfirmar->Click();
+  ASSERT_EQ(tela->Gerador()->Execucoes, 1) << ::testing::PrintToString(dialogs.Messages());
+  EXPECT_NE(Arquivo().find("TIPOENTIDADE=01\r\n"), std::string::npos);
+  EXPECT_NE(Arquivo().find("PERIODOIRPJ=\r\n"), std::string::npos);
+}
+
+TEST_F(ConfirmacaoECF, DeleteOnTheAttachmentListAsksAndRemovesTheSelectedOne) {
+  Preenche(2023, pasta.Caminho.string());
+  tela->clbListaArquivos->Add("001 - /tmp/a.rtf", true);
+  tela->clbListaArquivos->Add("001 - /tmp/b.rtf", true);
+  tela->SetPaginaAtiva(tela->tsOutras);
+  tela->clbListaArquivos->SetFocus();
+  tela->clbListaArquivos->ItemIndex = 1;
+  int tecla = 46;
+  dialogs.No("Deseja excluir o anexo selecionado?");
+  tela->KeyDown(tecla, 0);
+  EXPECT_EQ(tela->clbListaArquivos->Items.size(), 2u);
+  tecla = 46;
+  dialogs.Yes("Deseja excluir o anexo selecionado?");
+  tela->KeyDown(tecla, 0);
+  ASSERT_EQ(tela->clbListaArquivos->Items.size(), 1u);
+  EXPECT_EQ(tela->clbListaArquivos->Items[0].Text, "001 - /tmp/a.rtf");
+  EXPECT_TRUE(dialogs.Done());
+}
+
 // The confirm pass re-reads the company's record; that is no change of company and must not drop
 // the P500 values the user typed.
 TEST_F(ConfirmacaoECF, P500ValuesTypedBeforeTheConfirmationReachTheFile) {
   Preenche(2021, pasta.Caminho.string() + "\\");
-  tela->cbPercentualAliquotaCSLL->Select(2);   // "6 - 15%-20%"
-  tela->cbPercentualAliquotaCSLLChange(tela->cbPercentualAliquotaCSLL);
+  tela->cbPercentualAliquotaCSLL->Select(2);   // "6 - 15%-20%": the pick enables the P500 values
   ASSERT_NE(tela->FDadosP500_51, nullptr);
   ASSERT_NE(tela->FDadosP500_52, nullptr);
   tela->FDadosP500_51->Valor = Currency::Parse("10,50");
@@ -385,6 +437,74 @@ TEST_F(ConfirmacaoECF, LongCashBookHistoriesCountCharactersNotBytes) {
   EXPECT_TRUE(tela->validaTamanhoHistCompl());   // 254 characters, 255 bytes
   Db().Execute("UPDATE VZEL_EMPRESAS_TLAN_COMPL SET BDCOMPL = ?", {std::string(226, 'x') + "é"});
   EXPECT_FALSE(tela->validaTamanhoHistCompl());  // exactly 255 is too long
+}
+
+// Without a user nobody answers the Q100 question: the histories go as the task's parameter says.
+TEST_F(ConfirmacaoECF, UnattendedCashBookExportAsksNoQ100QuestionAndWithoutBranchesIsTheCompanys) {
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDFORMATRIBUTACAO = 1, BDCODPLAPADRAOREF = 2");
+  Db().Execute("INSERT INTO PLANOS_TFOR_ECF (BDCODPLAFORPADRAOREF, BDCODPLAPADRAO, BDANO) VALUES (3, 1, 2020)");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "
+               "BDCODTPHI) VALUES (1, 1, '2023-05-02', 10, 30, 5, 1, 1)");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, ?)",
+               {std::string(240, 'x')});
+  Preenche(2023, pasta.Caminho.string() + "\\");
+  tela->cbTipoEscrituracao->Select(1);   // "L - Livro Caixa..."
+  tela->edContaLivroCaixa->Vale(10);
+  ASSERT_FALSE(tela->validaTamanhoHistCompl());
+  dialogs.Ticks({});   // the user unticks every company of the list
+  ASSERT_TRUE(tela->SelecionaFiliais->getLista());
+  EXPECT_EQ(tela->FiliaisMarcadas(), "1");   // none ticked: the company itself
+  const size_t antes = dialogs.Calls().size();
+  TUnattendedScope semUsuario;
+  tela->spConfirmar->Click();
+  EXPECT_EQ(dialogs.Calls().size(), antes) << ::testing::PrintToString(dialogs.Messages());
+  ASSERT_EQ(tela->Gerador()->Execucoes, 1);
+  EXPECT_NE(Arquivo().find("TIPOESCRITURACAO=L\r\n"), std::string::npos);
+  EXPECT_NE(Arquivo().find("LIMITARHISTCOMPL=0\r\n"), std::string::npos);
+}
+
+TEST_F(ConfirmacaoECF, WithoutAUserNoCompanyRaisesAndThePrepDialogIsModal) {
+  {
+    TUnattendedScope semUsuario;
+    try {
+      tela->edCODEMPExit(tela->edCODEMP);
+      ADD_FAILURE() << "an empty company was taken";
+    } catch (const EExceptionTratadaInformativa_VYN& e) {
+      EXPECT_STREQ(e.what(), "Empresa não cadastrada ou não informada.");
+    }
+    EXPECT_THROW(tela->spConfirmar->Click(), EExceptionTratadaInformativa_VYN);
+  }
+  const auto registros = RegistrosECF();
+  RegistraModulo(ClassRegistry(), registros);
+  struct TDesregistra {
+    const TListaRegistro& l;
+    ~TDesregistra() { DesregistraModulo(ClassRegistry(), l); }
+  } desregistra{registros};
+  Preenche(2023, pasta.Caminho.string());
+  tela->cbPercentualAliquotaCSLL->Select(1);   // "3 - 20%"
+  ASSERT_TRUE(tela->spP500->Enabled());
+  bool modal = false;
+  dialogs.Modal("TfrPreparacaoDadosComplementaresECFP500", [&](TForm_VYN&) { modal = true; });
+  tela->spP500->Click();
+  EXPECT_TRUE(modal);
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
+}
+
+// A confirmation stopped by a warning box alone says, in the list the user is shown, that no file was
+// written (the host then ends with an error).
+TEST_F(ConfirmacaoECF, AStopByAWarningBoxListsThatNoFileWasWritten) {
+  Db().Execute("DELETE FROM TPREPARACAO_CONTAS_ECF");
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+               "VALUES (2, 1, '2023-05-02', 10, 30, 5)");
+  Preenche(2023, pasta.Caminho.string());
+  dialogs.Ok("Faltou preparar");
+  dialogs.SetListsExpected(true);
+  dialogs.List();
+  tela->spConfirmar->Click();
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
+  EXPECT_EQ(tela->Gerador()->Execucoes, 0);
+  ASSERT_EQ(tela->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_EQ(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption, kMsgNaoExportado);
 }
 
 }  // namespace

@@ -126,7 +126,8 @@ void TfrExportacaoECF::pCarregaItemsAliquotaCSLL() {
     FCSLLCarregado = v->Ano;
     cbPercentualAliquotaCSLL->Clear();
     cbPercentualAliquotaCSLL->Items = v->Itens;
-    cbPercentualAliquotaCSLL->SetItemIndex(0);
+    const int n = static_cast<int>(v->Itens.size());
+    cbPercentualAliquotaCSLL->SetItemIndex(csllRestaurado_ >= 0 && csllRestaurado_ < n ? csllRestaurado_ : 0);
   }
   RegraP500();
 }
@@ -263,7 +264,16 @@ void TfrExportacaoECF::cbApuracaoCSLLChange(TComponent*) {
   Liga(cbPercentualAliquotaCSLL, !((t == 8 || t == 9) && GetCaractereCombo(*cbApuracaoCSLL) == "D"));
 }
 
-void TfrExportacaoECF::cbPercentualAliquotaCSLLChange(TComponent*) { RegraP500(); }
+void TfrExportacaoECF::cbPercentualAliquotaCSLLChange(TComponent*) {
+  csllRestaurado_ = -1;   // the user's pick replaces the restored rate
+  RegraP500();
+}
+
+void TfrExportacaoECF::RestauraAliquotaCSLL(int indice) {
+  csllRestaurado_ = indice;
+  const int n = static_cast<int>(cbPercentualAliquotaCSLL->Items.size());
+  cbPercentualAliquotaCSLL->SetItemIndex(indice >= 0 && indice < n ? indice : -1);
+}
 
 void TfrExportacaoECF::cbTributacaoExit(TComponent*) {
   const int t = Tributacao();
@@ -278,10 +288,8 @@ void TfrExportacaoECF::cbTributacaoExit(TComponent*) {
 void TfrExportacaoECF::cbSituacaoEspecialChange(TComponent*) {
   if (getPossuiConfigPadrao()) return;
   ControlaOptanteDiferencaSocECont();
-  const int s = SituacaoEspecial();
-  edRemanescente->SetEnabled(s == 6);
-  edDataSituacaoEspecial->SetEnabled(s != 0);
-  if (s == 0) edDataSituacaoEspecial->SetData(TDateTime());
+  HabilitaCamposSituacaoEspecial();
+  if (SituacaoEspecial() == 0) edDataSituacaoEspecial->SetData(TDateTime());
   pCarregaItemsAliquotaCSLL();
   HabilitaInformacoesEconomicas();
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <filesystem>
 
 #include "framework/component/class_registry.h"
@@ -78,11 +80,23 @@ class TfrTelaTarefaSequencia : public TForm_VYN, public ISequenciaTela {
   TEdit_Codigo_Search_VYN* edCODCOLCON;
 };
 
+// A screen whose run gives two outputs of one entity and one item (two employees of one company).
+class TfrTelaDuplaSequencia : public TfrTelaTarefaSequencia {
+ public:
+  using TfrTelaTarefaSequencia::TfrTelaTarefaSequencia;
+  std::string ClassName() const override { return "TfrTelaDuplaSequencia"; }
+  void ExecutarSequencia(const TDadosAdicionaisSeqRel& dados, TDadosFinaisSeqRel& finais) override {
+    for (const char* col : {"10", "11"})
+      finais.AddRelatorio({std::string("Colaborador ") + col}, dados.NomeItem, {dados.DistincaoDeTipo, {}, ""});
+  }
+};
+
 class TarefaSequenciaTest : public CompanyDatabaseTest {
  protected:
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
     ClassRegistry().RegisterClass<TfrTelaTarefaSequencia>("TfrTelaTarefaSequencia", TClassKind::Screen);
+    ClassRegistry().RegisterClass<TfrTelaDuplaSequencia>("TfrTelaDuplaSequencia", TClassKind::Screen);
     auto& ctx = ProcessContext();
     ctx.UserCode = 7;
     ctx.UserName = "Ana";
@@ -112,6 +126,7 @@ class TarefaSequenciaTest : public CompanyDatabaseTest {
   }
   void TearDown() override {
     ClassRegistry().UnRegisterClass("TfrTelaTarefaSequencia");
+    ClassRegistry().UnRegisterClass("TfrTelaDuplaSequencia");
     ProcessContext().WP_SEQUENCIARELATORIO.reset();
     ProcessContext().MenuSistema.reset();
     fs::remove_all(pasta_);
@@ -215,6 +230,41 @@ TEST_F(TarefaSequenciaTest, RunsThatProduceNothingSaySoAndSeparateExportWritesEa
   ASSERT_EQ(arquivos.size(), 1u);
   EXPECT_NE(arquivos[0].filename().string().find("Sequência 12"), std::string::npos) << arquivos[0];
   EXPECT_TRUE(WP_SEQUENCIARELATORIO().ExportarComo.empty());
+}
+
+TEST_F(TarefaSequenciaTest, SeparateExportWritesEveryOutputEvenWhenTwoShareTheirName) {
+  MenuSistema().Entradas.push_back({1, "mnDupla", "Folha", "TfrTelaDuplaSequencia", 2});
+  Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (15, 'Dupla', 1)");
+  Db().Execute("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS) "
+               "VALUES (15, 1, 1, 'Folha', 'mnDupla', 2)");
+  auto t = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202403"}, {"cbPeriodo", "0"}, {"edCODMODELO", "15"},
+                                                {"cod_empresa", "1"}, {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"},
+                                                {"cbExportarComo", "1"}});
+  t->ExecuteTask();
+  EXPECT_EQ(t->StatusExecucao(), tscSucesso) << t->MensagemExecucao();
+  std::vector<std::string> paginas;
+  for (const auto& a : Arquivos()) {
+    TLitePDF pdf;
+    pdf.LoadFromFile(a.string());
+    for (const auto& p : pdf.Pages()) paginas.push_back(p);
+  }
+  std::sort(paginas.begin(), paginas.end());
+  EXPECT_EQ(paginas, (std::vector<std::string>{"Colaborador 10", "Colaborador 11"}));
+}
+
+// The menu item was renamed or removed since the model was saved: the line names no screen here.
+TEST_F(TarefaSequenciaTest, ALineWhoseMenuItemIsGoneIsTheRunsProblemNotASuccess) {
+  Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (51, 'Velho', 1)");
+  Db().Execute("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS) "
+               "VALUES (51, 1, 1, 'Velho', 'mnTfrNaoExiste', 0)");
+  auto t = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202403"}, {"cbPeriodo", "0"}, {"edCODMODELO", "51"},
+                                                {"cod_empresa", "1"}, {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"}});
+  t->ExecuteTask();
+  EXPECT_EQ(t->StatusExecucao(), tscInconsistente);
+  EXPECT_NE(t->MensagemExecucao().find("mnTfrNaoExiste"), std::string::npos) << t->MensagemExecucao();
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TCONF_TSEQREL_SEQ WHERE BDINCONSISTENCIA CONTAINING "
+                            "'mnTfrNaoExiste'").AsInteger(), 1);
+  EXPECT_TRUE(dialogs_.Calls().empty());
 }
 
 TEST_F(TarefaSequenciaTest, EmployeeTaskRunsOncePerEmployeeOfTheChosenSituation) {

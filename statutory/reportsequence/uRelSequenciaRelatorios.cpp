@@ -46,6 +46,8 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   edNomeModelo = edit("edNomeModelo");
   edNomeModelo->SetHint("Nome do relatório");
   edNomeModelo->SetMaxLength(200);
+  // A name typed is a change of the model: Esc then asks before the rename is thrown away.
+  edNomeModelo->OnChange = [this](TComponent*) { edNomeModeloChange(); };
   edNomeModelo->OnExit = [this](TComponent*) {
     if (FSEQRELMGR && FSEQRELMGR->Estado() == 1) ShowBalao(spInserir, "Clique aqui para adicionar processos na sequência");
   };

@@ -72,6 +72,18 @@ void TfrRelSequenciaRelatoriosColaborador::BeforeExportarSequencia(TDadosAdicion
     if (item->Checked) dados.PopupVynReport = item->Caption();
 }
 
+void TfrRelSequenciaRelatoriosColaborador::KeyDown(int& key, unsigned shift) {
+  constexpr int kF5 = 116;
+  if (key == kF5) {
+    const bool liga = !edCODCOLCON->Enabled();
+    edCODCOLCON->SetEnabled(liga);
+    if (!liga) edCODCOLCON->Reset();
+    key = 0;
+    return;
+  }
+  TfrRelSequenciaRelatorios::KeyDown(key, shift);
+}
+
 bool TfrRelSequenciaRelatoriosColaborador::EstaExportandoPorEmpresa() const {
   return (FPrintType == ptVynReport && FCaptionMenuVynReport == "&Empresa") ||
          (FPrintType == ptEML && !FClicouEmailCol) || (FPrintType == ptPDF && !FClicouPDFCol);

@@ -24,6 +24,9 @@ class TfrRelSequenciaRelatoriosColaborador : public TfrRelSequenciaRelatorios {
   void BeforeExportarSequencia(vyn::TDadosAdicionaisSeqRel& dados) override;
   // Whether the outputs of the run are split by company (else by employee).
   bool EstaExportandoPorEmpresa() const;
+  // F5 switches the choice of employees on and off (off, the run is for every employee of the
+  // situation chosen).
+  void KeyDown(int& key, unsigned shift) override;
 
  protected:
   void FormCreate() override;

@@ -241,7 +241,9 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
   for (int i = 0; i < n; ++i) {
     FOcorreuInconsistenciaTARVO = false;
     if (FStatusProcesso->getCancel()) break;
-    if (!clSequencia->Items[static_cast<size_t>(i)].Checked) continue;
+    // Without a user, a line the load switched off (its screen is not in this installation, or not the
+    // user's) is told below as its line's problem: skipped, a run that did nothing would read as a success.
+    if (!clSequencia->Items[static_cast<size_t>(i)].Checked && (!IsUnattended() || LinhaHabilitada(i))) continue;
     TDadosSequencial* item = getDadosSequencial(i);
     Inconsistencias_VYN->SetEmpresaAtual(FEmpresaAtual);
     const std::string grupo = FTipoSequencia->getDescricaoExportacao() + " - " + item->ItemMenu->getCaption();
@@ -273,6 +275,14 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
       problema(tisErro, e.what());
       continue;
     }
+    // The screen serves its item only: closed when the item ends, the next one (and the user) never
+    // finds it standing in front of the sequence screen.
+    struct TFechaTela {
+      TForm_VYN* f;
+      ~TFechaTela() {
+        if (f) f->Free();
+      }
+    } fechaTela{form};
     estado.TemConfiguracao = item->TemConfiguracaoDeTela;
     ISequenciaTela* seq = form ? form->SequenciaTela() : nullptr;
     if (!seq) {

@@ -1,6 +1,7 @@
 // Export of a sequence's outputs: one file, one file per group of the strategy's break, or each output
 // apart; PDF outputs of process screens are joined into the exported PDF where they belong.
 #include <filesystem>
+#include <set>
 #include <map>
 
 #include "framework/component/process_context.h"
@@ -100,15 +101,25 @@ void TfrRelSequenciaRelatorios::RealizarExportacao(TPrintType tipo) {
     exportou = true;
   } else if (FAgruparRelatorios == tarIndividual) {
     const std::string codigo = std::to_string(FSEQRELMGR->GetSEQUENCIA());
+    // Outputs may share their entity's description and their item (two employees of one company): each
+    // still gets a file of its own, never one written over another.
+    std::set<std::string> usados;
+    auto unico = [&usados](const std::string& base, const std::string& extensao) {
+      std::string nome = base + extensao;
+      for (int n = 2; !usados.insert(nome).second; ++n) nome = base + " (" + std::to_string(n) + ")" + extensao;
+      return nome;
+    };
     for (const auto& r : FDadosFinais->Relatorios) {
-      const std::string nome = NoArquivo(FCaminhoExportacao, r.Dados.Chave + " - " + r.Nome + " Sequência " + codigo + ext);
+      const std::string nome =
+          unico(NoArquivo(FCaminhoExportacao, r.Dados.Chave + " - " + r.Nome + " Sequência " + codigo), ext);
       auto paginas = r.CriaListaPaginas();
       Exportar(nome, r.Dados, nullptr, &paginas);
     }
     // Each PDF output keeps its own name in the run's folder (or its own mail or publication).
     for (const auto& pdf : FDadosFinais->PDFs) {
-      const std::string nome = NoArquivo(FCaminhoExportacao, pdf.Dados.Chave + " - " + fs::path(pdf.Arquivo).stem().string() +
-                                                                " Sequência " + codigo + ".pdf");
+      const std::string nome = unico(
+          NoArquivo(FCaminhoExportacao, pdf.Dados.Chave + " - " + fs::path(pdf.Arquivo).stem().string() + " Sequência " + codigo),
+          ".pdf");
       std::vector<TRelatorioPDF> um{pdf};
       um.front().Posicao = 0;
       const std::vector<std::string> nenhuma;

@@ -1,4 +1,5 @@
 #include "statutory/reportsequence/uRelSequenciaRelatorios.h"
+#include "statutory/reportsequence/uRelSequenciaRelatoriosColaborador.h"
 
 #include <gtest/gtest.h>
 
@@ -205,6 +206,21 @@ TEST_F(SequenciaRelatoriosTest, ConfiguredValuesRunPerCompanyAndAFailingScreenDo
   EXPECT_EQ(tela_->GetValorConfiguradoTela("edNaoExiste"), "");
 }
 
+// A line whose screen this installation cannot open is that line's problem; the other lines still run.
+TEST_F(SequenciaRelatoriosTest, AScreenThatFailsToOpenIsItsLinesProblem) {
+  MenuSistema().Entradas.push_back({1, "mnSumiu", "Sumiu", "TfrNaoRegistrada", 1});
+  NovoModelo({0, 4});
+  tela_->edCODEMP->SetText("1");
+  tela_->edReferencia->SetData_AnoMes(202403);
+  tela_->edDataIni->SetData(EncodeDate(2024, 3, 1));
+  tela_->edDataFim->SetData(EncodeDate(2024, 3, 31));
+  tela_->spPreviaImpressaoClick(tela_->spPrevia);
+  EXPECT_EQ(tela_->Report().Paginas.size(), 1u);   // the line that opens still runs
+  const auto erros = tela_->Inconsistencias_VYN->Filtra(true, false, false);
+  ASSERT_EQ(erros.size(), 1u);
+  EXPECT_NE(erros[0].Caption.find("Sumiu"), std::string::npos) << erros[0].Caption;
+}
+
 // A run that finds no company to run for says so instead of ending quietly.
 TEST_F(SequenciaRelatoriosTest, ARunOverNothingSaysSo) {
   NovoModelo({0});
@@ -248,6 +264,39 @@ TEST_F(SequenciaRelatoriosTest, ScheduledRunLeavesOneRowPerCleanScreenAndAStatus
 // A screen's own PDF goes where its pages belong in the company's PDF, makes a group of its own
 // when the company has no pages, is written beside the file of any other kind, and is sent apart
 // in a separate e-mail; the e-mail's work folders are gone once it is sent.
+TEST_F(SequenciaRelatoriosTest, ARenameIsAChangeThatEscAsksBeforeThrowingAway) {
+  const int modelo = NovoModelo({0});
+  tela_->edCODMODELO->SetText(std::to_string(modelo));
+  tela_->edCODMODELOExit();
+  ASSERT_EQ(tela_->clSequencia->Items.size(), 1u);
+  tela_->edNomeModelo->SetFocus();
+  tela_->edNomeModelo->SetText("Fechamento mensal");
+  int esc = 27;
+  dialogs_.No("Deseja abandonar sem gravar as alterações?");
+  tela_->KeyDown(esc, 0);
+  EXPECT_EQ(tela_->clSequencia->Items.size(), 1u);   // kept: the user did not give the rename up
+  EXPECT_EQ(tela_->edNomeModelo->Text(), "Fechamento mensal");
+  esc = 27;
+  dialogs_.Yes("Deseja abandonar sem gravar as alterações?");
+  tela_->KeyDown(esc, 0);
+  EXPECT_TRUE(tela_->clSequencia->Items.empty());
+  EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
+}
+
+TEST_F(SequenciaRelatoriosTest, F5SwitchesTheEmployeeFieldOfTheEmployeeScreen) {
+  auto col = MakeForm<TfrRelSequenciaRelatoriosColaborador>();
+  EXPECT_FALSE(col->edCODCOLCON->Enabled());   // every employee of the situation, until asked
+  int f5 = 116;
+  col->KeyDown(f5, 0);
+  EXPECT_EQ(f5, 0);
+  ASSERT_TRUE(col->edCODCOLCON->Enabled());
+  col->edCODCOLCON->SetText("10");
+  f5 = 116;
+  col->KeyDown(f5, 0);
+  EXPECT_FALSE(col->edCODCOLCON->Enabled());
+  EXPECT_EQ(col->edCODCOLCON->Text(), "");      // switched off, no employee is left chosen
+}
+
 TEST_F(SequenciaRelatoriosTest, PdfOutputsOfAScreenInEveryKindOfExport) {
   NovoModelo({3});
   tela_->edCODEMP->SetText("1;2");
