@@ -21,6 +21,7 @@
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/fields_container.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/parametros_revisao.h"
 #include "framework/web/dyq_client.h"
@@ -177,6 +178,7 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   grGrid->OnExit = [this](TComponent*) { AtualizaBotoesLinhas(); };
   grLancamentoManual->OnKeyUp = [this](TComponent*, int&, unsigned) { AtualizaBotoesMulti(); };
   grLancamentoManual->OnMouseUp = [this](TComponent*, bool) { AtualizaBotoesMulti(); };
+  CriaFieldsContainers();
 }
 
 TfrConsultaImportacaoExtratoBancario::~TfrConsultaImportacaoExtratoBancario() = default;
@@ -241,7 +243,6 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
     FConsultaParcelamentoDAO->SelectVazio();
   }
   AtualizaBotoesMulti();
-  LigaEdicaoDaGrade();
 }
 
 void TfrConsultaImportacaoExtratoBancario::CreateUtilImportacao() {
@@ -406,6 +407,7 @@ void TfrConsultaImportacaoExtratoBancario::SetListaDAO() {
     FProcessoBaixas->SetDAOImport(DAOLinhas());
     FProcessoBaixas->SetCodEmp(FCodEmp);
   }
+  RemoveItensJaIntegrados();
   if (FSoLanPrep || FDYQ || ClasseChamadora() == kDialogoCaixa) spRateioCreditoClick(nullptr);
   if (FSoLanPrep) RemoveNaoPreparados();
   if (FProcessoBaixas && FVinculosSalvos)
@@ -464,36 +466,28 @@ void TfrConsultaImportacaoExtratoBancario::SetFieldsContainerGrid(TComponent* ow
   const std::string chamador = ClasseChamadora();
   const bool colunasPrep = FDYQ || chamador == kOFC || chamador == kConciliacaoBancaria;
   grGrid->Columns.clear();
+  grGrid->EditaCelula = nullptr;
   if (DAOAtual() && DAOAtual() == DAOLinhas()) {
     pnMultiLanc->SetVisible(true);
     dsLancamentoManual->SetDataSet(DAOMulti());
     spRateioCredito->SetEnabled(true);
     miDocumento->SetEnabled(true);
     const bool dyq = TemDadosDYQ();
-    struct C { const char* f; const char* t; bool v; };
-    const C cols[] = {{"BDVINC_BAIXA", "", true}, {"BDTRANSPREP", "Transformar em preparação", colunasPrep},
-                      {"BDCHAVE", "Chave", true}, {"BDTIPOLAN", "Conciliado", true}, {"BDDATA", "Data", true},
-                      {"BDDCTO", "Documento", true}, {"BDDEBITO", "Débito", true},
-                      {"BDCODTERCEIROD", "Participante débito", true}, {"BDCREDITO", "Crédito", true},
-                      {"BDCODTERCEIROC", "Participante crédito", true}, {"BDVALOR", "Valor", true},
-                      {"BDCODTPHI", "Histórico", true}, {"BDCOMPLBANCARIO", "Complemento bancário", colunasPrep},
-                      {"BDCOMPL", colunasPrep ? "Complemento contábil" : "Complemento", true},
-                      {"BDOBS", "Observação do cliente", dyq}, {"BDSTATUSWEB", "Status DYQ", dyq},
-                      {"BDOBSWEB", "Observação de retorno", dyq}};
-    for (const C& c : cols) grGrid->AddColumn(c.f, c.t).Visible = c.v;
+    TFieldsContainer& fc = *fieldsContainerExtrato;
+    for (const char* c : {"BDOBS", "BDSTATUSWEB", "BDOBSWEB"}) fc.SetVisible(c, dyq);
+    for (const char* c : {"BDTRANSPREP", "BDCOMPLBANCARIO"}) fc.SetVisible(c, colunasPrep);
+    fc.SetTitle("BDCOMPL", colunasPrep ? "Complemento contábil" : "Complemento");
+    fc.SetDataSet(DAOLinhas());
+    fc.SetGridSearch(grGrid);
     AtualizarStatusBotoes();
   } else if (DAOAtual() && DAOAtual() == DAOPreparacoes()) {
     pnMultiLanc->SetVisible(false);
     for (TControl* b : std::initializer_list<TControl*>{spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink,
                                                         spRateioCredito, miDocumento})
       b->SetEnabled(false);
-    struct C { const char* f; const char* t; bool v; };
-    const C cols[] = {{"BDCODEMP", "Empresa", colunasPrep}, {"bdCHAVE", "Chave", true},
-                      {"BDCODTPLA", "Conta bancária", true}, {"BDDESCCONTA", "Descrição conta bancária", true},
-                      {"BDCOMPL", "Complemento", true}, {"BDCONTRAPARTIDA", "Contrapartida", true},
-                      {"BDDESCCONTRAPARTIDA", "Descrição contrapartida", true}, {"BDCOINCIDE", "Coincidir", true},
-                      {"BDALTCOMPL", "Alterar complemento", true}, {"BDCHAVELANC", "Origem", colunasPrep}};
-    for (const C& c : cols) grGrid->AddColumn(c.f, c.t).Visible = c.v;
+    for (const char* c : {"BDCODEMP", "BDCHAVELANC"}) fcPreparacoes->SetVisible(c, colunasPrep);
+    fcPreparacoes->SetDataSet(DAOPreparacoes());
+    fcPreparacoes->SetGridSearch(grGrid);
   }
 }
 
@@ -514,8 +508,12 @@ void TfrConsultaImportacaoExtratoBancario::AtualizarStatusBotoes() {
     if (!q.IsEmpty()) spY570->SetEnabled(Flag(q, "bdaplifin"));
   }
   if (TemDadosDYQ() && naLinhas && UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) {
+    // A returned or refused line takes no links; the others follow the link rules as in any review
+    // (a linked or complete line is not linked again).
     const bool pode = !l->IsEmpty() && Int(*l, "BDSTATUSWEB") == 0;
-    for (TSpeedButton* b : {spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink}) b->SetEnabled(pode);
+    for (TSpeedButton* b : {spAutoLink, spRemoveAutoLink}) b->SetEnabled(pode);
+    spCurrencyLink->SetEnabled(PodeVincularLinha());
+    spDelLink->SetEnabled(pode && CanEnableLinkButton(false));
   }
 }
 

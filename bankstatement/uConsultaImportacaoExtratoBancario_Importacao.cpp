@@ -203,12 +203,13 @@ void TfrConsultaImportacaoExtratoBancario::RegistraLogPreparacoes(const std::str
     }
     FLogAdicionalPrep.push_back("[Fim]");
   }
-  if (auto* u = Util(); u && u->Inconsistencias())
-    for (const auto& l : FLogAdicionalPrep) u->Inconsistencias()->Add_Informacao(l);
+  // What the rules did is the run's record, not a problem: it goes to the run's additional log.
+  if (auto* u = Util())
+    for (const auto& l : FLogAdicionalPrep) u->AdicionaLogAdicional(l);
   if (OwnerNaCadeia("TfrImportacaoOFCConciliacao")) {
     FLogAdicional = std::string("[Opções]\r\n  Não marcar coincidir sequência inteira ao transformar em preparação: ") +
                     (FNaoCoincidirTransPrep ? "Sim" : "Não") + "\r\n[Fim]";
-    if (auto* u = Util(); u && u->Inconsistencias()) u->Inconsistencias()->Add_Informacao(FLogAdicional);
+    if (auto* u = Util()) u->AdicionaLogAdicional(FLogAdicional);
   }
 }
 
