@@ -179,6 +179,8 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   grLancamentoManual->OnKeyUp = [this](TComponent*, int&, unsigned) { AtualizaBotoesMulti(); };
   grLancamentoManual->OnMouseUp = [this](TComponent*, bool) { AtualizaBotoesMulti(); };
   CriaFieldsContainers();
+  CriaGradeParcelas();
+  CriaPainelDescricoes();
 }
 
 TfrConsultaImportacaoExtratoBancario::~TfrConsultaImportacaoExtratoBancario() = default;
@@ -241,6 +243,7 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
     FConsultaParcelamentoDAO = TConsultaGrupoDAO::CreateMgr(this);
     FConsultaParcelamentoDAO->SetTableName("VEF_EMP_TMOVENTPAR");
     FConsultaParcelamentoDAO->SelectVazio();
+    dsGridNF->SetDataSet(FConsultaParcelamentoDAO);
   }
   AtualizaBotoesMulti();
 }

@@ -59,6 +59,14 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   vyn::TMenuItem *miDocumento, *miConsiderarZeros, *miDistinguirValores;
   vyn::TDBGrid_Padrao_VYN* grLancamentoManual;
   vyn::TDataSource* dsLancamentoManual;
+  // The installments linked to the current line (pnNF) and the panel of its descriptions.
+  vyn::TPanel* pnNF;
+  vyn::TDBGrid_Padrao_VYN* grGridNF;
+  vyn::TDataSource* dsGridNF;
+  vyn::TFieldsContainer* FieldsContainerEF;
+  vyn::TPanel* pnContaContabil;
+  vyn::TLabel *lbDebito, *lbCredito, *lbParticipanteDebito, *lbParticipanteCredito, *lbHistorico,
+      *lbEmpreendimentoDebito, *lbEmpreendimentoCredito, *lbUnidadeDebito, *lbUnidadeCredito;
   // The line grid's selected rows (none: the current row) and its focus.
   std::vector<vyn::TBookmark> LinhasSelecionadas;
   bool GridLinhasComFoco = true;
@@ -332,8 +340,12 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::string MarcaLadoBanco(const vyn::TClientDataSet& ds) const;
   // The installments of the links of a line (chaveLanc < 0) or of one of its split rows.
   void CarregaParcelas(int64_t chave, int64_t chaveLanc);
-  // The installments data set (made here when the screen was created without a database).
+  // The installments data set (made here when the screen was created without a database), shown in
+  // grGridNF.
   vyn::TConsultaGrupoDAO& Parcelas();
+  void CriaGradeParcelas();
+  void CriaPainelDescricoes();
+  void CalculaDescricoes();
   void EsvaziaParcelas();
   vyn::TConsultaGrupoDAO* FConsultaParcelamentoDAO = nullptr;
 

@@ -676,6 +676,30 @@ TEST_F(RevisaoExtratoTest, SelectedLinesAreReturnedWithTheDeleteKeyAndOneBookedL
   EXPECT_EQ(Retornos().size(), 4u) << "line 13 stays returned, reported once";
 }
 
+// In a Dyq review the link button follows the link rule too: a line already linked is not linked
+// again, by the button or by its kind menu.
+TEST_F(RevisaoExtratoTest, ADyqLineAlreadyLinkedCannotBeLinkedAgain) {
+  Linha(1, 1001, 0, 80);
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  t->SelecionaNodo(kNodoLancamentos);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 1));
+  t->grGrid->MouseClick("BDDATA");
+  EXPECT_TRUE(t->spCurrencyLink->Enabled());
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 1, 80);
+  t->grGrid->MouseClick("BDDATA");
+  EXPECT_FALSE(t->spCurrencyLink->Enabled());
+  EXPECT_TRUE(t->spDelLink->Enabled());
+  auto abertas = [&] {
+    int n = 0;
+    for (TComponent* c : t->Components()) n += c->ClassName() == "TfrFiltroBaixaParcelamento";
+    return n;
+  };
+  t->miParcelamento->Click();
+  EXPECT_EQ(abertas(), 0) << "the kind menu links nothing the button refuses";
+  t->Close();
+}
+
 // A line ticked "Conciliado" with no posted entry behind it is not booked; the run says so.
 TEST_F(RevisaoExtratoTest, LinesTickedReconciledWithoutAnEntryAreNamedInTheEndMessage) {
   Linha(1, 1001, 3001, 100);
