@@ -139,10 +139,13 @@ void TfrConsultaImportacaoExtratoBancario::RemoveItensJaIntegrados() {
   if (jaIntegradas.empty()) return;
   ExcluiLinhas(l, jaIntegradas);
   l->First();
-  if (auto* u = Util(); u && u->Inconsistencias())
+  // Told at once: the user opened the statement to book these lines.
+  if (auto* u = Util(); u && u->Inconsistencias()) {
     u->Inconsistencias()->Add_Atencao(
         empresa, std::to_string(jaIntegradas.size()) +
                      " lançamento(s) deste extrato já foram integrados anteriormente e não serão importados novamente.");
+    u->Inconsistencias()->Show();
+  }
 }
 
 void TfrConsultaImportacaoExtratoBancario::AtualizaListaChamador() {

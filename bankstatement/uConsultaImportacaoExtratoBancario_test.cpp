@@ -612,6 +612,7 @@ TEST_F(RevisaoExtratoTest, AStatementOpenedAgainAfterALostReportBooksNoLineTwice
             "FALSE");
 
   aceita = true;
+  dialogs.List();
   TfrConsultaImportacaoExtratoBancario* t2 = Abre();
   TDAOFactory* l = t2->DAOLinhas();
   ASSERT_EQ(l->RecordCount(), 1) << "the booked line is not offered again";
