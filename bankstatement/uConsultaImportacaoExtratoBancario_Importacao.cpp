@@ -516,6 +516,8 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   if (TContasPlanosMGR::getDiferencaDebitoCredito(this, balanco.get(), DAOMulti(), "BDVINC_BAIXA",
                                                   util->FApenasPrep, temRecibos, true)) {
     util->FApenasPrep = false;
+    // The rules made from the ticked lines wait for the next try: the user reaches them in the tree.
+    if (FImpPreparacao) AtualizaTreeView();
     return;
   }
   wTeveMultLanc = false;

@@ -701,6 +701,32 @@ TEST_F(RevisaoExtratoTest, ADyqLineAlreadyLinkedCannotBeLinkedAgain) {
   t->Close();
 }
 
+// After an import the balance check stopped, the rules made from the ticked lines are in the tree:
+// the user reaches them to correct a counter-account before trying again.
+TEST_F(RevisaoExtratoTest, RulesMadeByAStoppedImportAreReachableInTheTree) {
+  Linha(1, 1001, 0, 100);   // one side only: the statement does not balance
+  Linha(2, 1001, 3002, 50, "PIX ENVIADO");
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  t->SelecionaNodo(kNodoLancamentos);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  t->grGrid->MouseClick("BDTRANSPREP");
+  ASSERT_TRUE(campos::Flag(*l, "BDTRANSPREP"));
+  dialogs.Yes("deseja transformar os lançamentos em preparações").Ok("não fecham");
+  t->spImportacao->Click();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 0);
+  t->SelecionaNodo(kNodoPreparacoes);
+  ASSERT_EQ(t->DAOAtual(), t->DAOPreparacoes());
+  TDAOFactory* r = t->DAOPreparacoes();
+  ASSERT_EQ(r->RecordCount(), 1);
+  EXPECT_EQ(I(*r, "BDCONTRAPARTIDA"), 3002);
+  dialogs.No("Deseja alterar as outras contas 3002 para 3001?");
+  EXPECT_TRUE(t->grGrid->EditaCelula("BDCONTRAPARTIDA", "3001"));
+  EXPECT_EQ(I(*r, "BDCONTRAPARTIDA"), 3001);
+  EXPECT_FALSE(t->grGrid->EditaCelula("BDCHAVELANC", "9")) << "the rule's origin is shown, not edited";
+  t->Close();
+}
+
 // A line ticked "Conciliado" with no posted entry behind it is not booked; the run says so.
 TEST_F(RevisaoExtratoTest, LinesTickedReconciledWithoutAnEntryAreNamedInTheEndMessage) {
   Linha(1, 1001, 3001, 100);
