@@ -110,6 +110,7 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   spRecusaExtrato = CriaBotao(*this, "spRecusaExtrato", "Recusar extrato no DYQ");
   spCurrencyLinkMulti = CriaBotao(*this, "spCurrencyLinkMulti", "Baixa de duplicatas");
   spDelLinkMulti = CriaBotao(*this, "spDelLinkMulti", "Remover baixa de duplicatas");
+  spAutoLinkVerde = CriaBotao(*this, "spAutoLinkVerde", "Documento vinculado");
   splitdyq = Create<TPanel>();
   splitdyq->SetName("splitdyq");
   pnMultiLanc = Create<TPanel>();
@@ -181,6 +182,15 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   CriaFieldsContainers();
   CriaGradeParcelas();
   CriaPainelDescricoes();
+  AfterAddButtons();
+}
+
+void TfrConsultaImportacaoExtratoBancario::AfterAddButtons() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::AfterAddButtons();
+  spPreparaExtrato->Imagem = "SPCONSULTADIFERENCA";
+  spCurrencyLinkMulti->Imagem = "spCurrencyLink";
+  spDelLinkMulti->Imagem = "spDelLink";
+  spAutoLinkVerde->Imagem = "spAutoLinkVerde";
 }
 
 TfrConsultaImportacaoExtratoBancario::~TfrConsultaImportacaoExtratoBancario() = default;
@@ -235,6 +245,7 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
   for (const char* img : {"ilock", "iCurrency", "iCurrency_yellow"}) grGrid->AddBitmap("", img);
   FRecNoLancExtrato = -1;
+  SetConsultaSoletrada(true);
   FPrepExtratoBancarioDAO = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, nullptr);
   FImpPreparacao = false;

@@ -51,7 +51,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Toolbar, menus and the split-row grid.
   vyn::TSpeedButton *spEditar, *spPreparaExtrato, *spRateioCredito, *spImportarModelo, *spCurrencyLink, *spDelLink,
       *spAutoLink, *spRemoveAutoLink, *spConciliacaoAut, *spY570, *spOnline, *spRecusaExtrato, *spCurrencyLinkMulti,
-      *spDelLinkMulti;
+      *spDelLinkMulti, *spAutoLinkVerde;
   vyn::TControl* splitdyq;
   vyn::TPanel* pnMultiLanc;
   vyn::TMenuItem *miImportarTodos, *miImportarPreparados;
@@ -79,6 +79,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void SetListaObj(const vyn::TListaObj& lista) override;
   void SetListaDAO() override;
   void AfterListaObj() override;
+  // The toolbar's images, once its buttons are built.
+  void AfterAddButtons() override;
   void AtualizaDados(bool hugeFile = false) override;
   void SetFieldsContainerGrid(vyn::TComponent* owner) override;
   std::vector<vyn::TClientDataSet*> GetArrayOfCDS() override;
@@ -111,6 +113,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // The lines emptied by their split entries, all of them written or settled by the run, leave the
   // review (after their report to Dyq).
   void RemovePaisIntegrados();
+  // The lines emptied by their split entries whose split entries the run all wrote (the line's Dyq
+  // item is then booked).
+  std::vector<std::pair<int, int>> PaisIntegradosPorDivisoes(const std::set<std::pair<int, int>>& gravadas);
 
   // Dyq (uConsultaImportacaoExtratoBancario_Dyq.cpp).
   void spRecusaExtratoClick(vyn::TComponent* sender);
@@ -200,6 +205,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   };
 
   void MontaLinhas(vyn::TLancamentoMGR* origem);
+  bool DivisoesGravadas(const std::vector<vyn::TBookmark>& novas, const std::set<std::pair<int, int>>& gravadas);
   void RemoveNaoPreparados();
   int ContaBanco() const;
   void AdicionaNodoSeFaltar(const std::string& caption, vyn::TDAOFactory* dao);

@@ -413,12 +413,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
-    bool todas = true;
-    for (TBookmark b : novas) {
-      if (!l->BookmarkValid(b)) continue;
-      l->GotoBookmark(b);
-      if (!gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))})) todas = false;
-    }
+    const bool todas = DivisoesGravadas(novas, gravadas);
     l->GotoBookmark(pai);
     const auto chavePai = std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
     // The split rows are entries now: they leave the line.
@@ -435,6 +430,32 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
     }
   }
   FExpansao = TExpansao();
+}
+
+bool TfrConsultaImportacaoExtratoBancario::DivisoesGravadas(const std::vector<TBookmark>& novas,
+                                                            const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  for (TBookmark b : novas) {
+    if (!l->BookmarkValid(b)) continue;
+    l->GotoBookmark(b);
+    if (!gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))})) return false;
+  }
+  return true;
+}
+
+std::vector<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::PaisIntegradosPorDivisoes(
+    const std::set<std::pair<int, int>>& gravadas) {
+  std::vector<std::pair<int, int>> r;
+  TDAOFactory* l = DAOLinhas();
+  if (!l || !FExpansao.Ativa) return r;
+  TFilterGuard guarda(*l, TFilterGuard::kAllRows);
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
+    if (!l->BookmarkValid(pai) || !DivisoesGravadas(novas, gravadas)) continue;
+    l->GotoBookmark(pai);
+    if (Valor(*l, "BDVALOR") == Currency())
+      r.emplace_back(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
+  }
+  return r;
 }
 
 void TfrConsultaImportacaoExtratoBancario::RemovePaisIntegrados() {

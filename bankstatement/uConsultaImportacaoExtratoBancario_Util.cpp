@@ -287,6 +287,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetAposGravacao() {
       l->GotoBookmark(b);
       gravadas.insert({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
     }
+  for (const auto& pai : tela->PaisIntegradosPorDivisoes(gravadas)) gravadas.insert(pai);
   std::map<int, std::vector<TItensIntegradosDYQ::TItem>> porEmpresa;
   for (l->First(); !l->Eof(); l->Next()) {
     const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};

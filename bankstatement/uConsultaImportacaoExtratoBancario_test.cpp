@@ -633,6 +633,28 @@ TEST_F(RevisaoExtratoTest, AStatementOpenedAgainAfterALostReportBooksNoLineTwice
   EXPECT_EQ(Retornos().size(), enviados) << "nothing is reported twice";
 }
 
+// A line booked with its split entries (the bank side, then each counter-account) is one booked Dyq
+// item: opened again, the statement offers none of it.
+TEST_F(RevisaoExtratoTest, ALineBookedWithItsSplitEntriesIsNotOfferedAgain) {
+  Linha(1, 1001, 0, 100);
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  TClientDataSet* m = t->DAOMulti();
+  for (auto [lanc, credito, valor] : std::initializer_list<std::array<int, 3>>{{1, 3001, 60}, {2, 3002, 40}})
+    m->AppendRecord({Variant(15), Variant(1), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
+                     Variant(credito), Variant(V(valor))});
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("Importação finalizada");
+  t->spImportacao->Click();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 3);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_DYQ_ITEM where BDCODEMP = 15 and BDIDWEB = 11")
+                .AsInteger(), 1);
+  t->Close();
+  dialogs.List();
+  TfrConsultaImportacaoExtratoBancario* t2 = Abre();
+  EXPECT_TRUE(t2->DAOLinhas()->IsEmpty());
+  t2->Close();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 3);
+}
+
 // Several lines selected are returned at once with Ctrl+Delete; a returned line the office books
 // after all (its status cleared) is reported integrated.
 TEST_F(RevisaoExtratoTest, SelectedLinesAreReturnedWithTheDeleteKeyAndOneBookedLaterIsReportedIntegrated) {
