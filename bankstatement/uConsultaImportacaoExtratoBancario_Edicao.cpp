@@ -393,7 +393,7 @@ void TfrConsultaImportacaoExtratoBancario::CriaFieldsContainers() {
   fp.Add("BDCHAVE", "Chave", E::Inteiro).Key = true;
   fp.Add("BDCODTPLA", "Conta bancária", E::Codigo, tcContasPlanoContas).ReadOnly = true;
   fp.Add("BDDESCCONTA", "Descrição conta bancária").ReadOnly = true;
-  fp.Add("BDCOMPL", "Complemento");
+  fp.Add("BDCOMPL", "Complemento").ReadOnly = true;
   fp.Add("BDCONTRAPARTIDA", "Contrapartida", E::Codigo, tcContasPlanoContas);
   fp.Add("BDDESCCONTRAPARTIDA", "Descrição contrapartida").ReadOnly = true;
   fp.Add("BDCOINCIDE", "Coincidir", E::Nenhum);

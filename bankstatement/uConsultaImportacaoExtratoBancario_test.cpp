@@ -746,6 +746,12 @@ TEST_F(RevisaoExtratoTest, RulesMadeByAStoppedImportAreReachableInTheTree) {
   EXPECT_TRUE(t->grGrid->EditaCelula("BDCONTRAPARTIDA", "3001"));
   EXPECT_EQ(I(*r, "BDCONTRAPARTIDA"), 3001);
   EXPECT_FALSE(t->grGrid->EditaCelula("BDCHAVELANC", "9")) << "the rule's origin is shown, not edited";
+  // Unticking its line takes the rule back, and the node with it.
+  t->SelecionaNodo(kNodoLancamentos);
+  ASSERT_TRUE(Vai(*l, 2));
+  t->grGrid->MouseClick("BDTRANSPREP");
+  EXPECT_TRUE(r->IsEmpty());
+  EXPECT_EQ(t->tvGrupos->AllNodes().size(), 1u);
   t->Close();
 }
 
