@@ -755,6 +755,18 @@ TEST_F(RevisaoExtratoTest, RulesMadeByAStoppedImportAreReachableInTheTree) {
   t->Close();
 }
 
+// A statement Dyq gave no id cannot be refused there: the user is told and nothing is sent.
+TEST_F(RevisaoExtratoTest, AStatementWithoutIdIsNotRefused) {
+  linhas_->AppendRecord({Variant(empresaCod_), Variant(1), Variant(1001), Variant(3001), Variant(11), Variant(),
+                         Variant(EncodeDate(2024, 3, 1)), Variant(V(10))});
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  dialogs.Yes("recusar o extrato").Rights(true).Ok("Extrato sem identificação no DYQ: nada foi recusado.");
+  t->spRecusaExtrato->Click();
+  EXPECT_TRUE(Retornos().empty());
+  EXPECT_FALSE(t->FEstado);
+  t->Close();
+}
+
 // A line ticked "Conciliado" with no posted entry behind it is not booked; the run says so.
 TEST_F(RevisaoExtratoTest, LinesTickedReconciledWithoutAnEntryAreNamedInTheEndMessage) {
   Linha(1, 1001, 3001, 100);
