@@ -417,7 +417,7 @@ TEST_F(RevisaoExtratoTest, LinkButtonsFollowTheLineAndRemovingAutomaticLinksKeep
   EXPECT_FALSE(t->CanEnableLinkButton(false));
   t->LinhasSelecionadas.clear();
 
-  t->spRemoveAutoLinkClick(nullptr);
+  t->spRemoveAutoLink->Click();
   ASSERT_EQ(vinc->RecordCount(), 2);
   {
     TDetachedDetail solto(*m);
@@ -439,7 +439,9 @@ TEST_F(RevisaoExtratoTest, LinkButtonsFollowTheLineAndRemovingAutomaticLinksKeep
   // Removing a line's links takes both kinds and clears its mark.
   Vincula(t, comp, 3, 0, 3, 30);
   ASSERT_TRUE(Vai(*l, 3));
-  t->spDelLinkClick(nullptr);
+  t->grGrid->MouseClick("BDDATA");
+  ASSERT_TRUE(t->spDelLink->Enabled());
+  t->spDelLink->Click();
   EXPECT_TRUE(vinc->IsEmpty());
   EXPECT_TRUE(comp->IsEmpty());
   EXPECT_FALSE(campos::Flag(*l, "BDVINC_BAIXA"));
