@@ -21,6 +21,7 @@
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/fields_container.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/parametros_revisao.h"
 #include "framework/web/dyq_client.h"
@@ -109,6 +110,7 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   spRecusaExtrato = CriaBotao(*this, "spRecusaExtrato", "Recusar extrato no DYQ");
   spCurrencyLinkMulti = CriaBotao(*this, "spCurrencyLinkMulti", "Baixa de duplicatas");
   spDelLinkMulti = CriaBotao(*this, "spDelLinkMulti", "Remover baixa de duplicatas");
+  spAutoLinkVerde = CriaBotao(*this, "spAutoLinkVerde", "Documento vinculado");
   splitdyq = Create<TPanel>();
   splitdyq->SetName("splitdyq");
   pnMultiLanc = Create<TPanel>();
@@ -177,6 +179,18 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   grGrid->OnExit = [this](TComponent*) { AtualizaBotoesLinhas(); };
   grLancamentoManual->OnKeyUp = [this](TComponent*, int&, unsigned) { AtualizaBotoesMulti(); };
   grLancamentoManual->OnMouseUp = [this](TComponent*, bool) { AtualizaBotoesMulti(); };
+  CriaFieldsContainers();
+  CriaGradeParcelas();
+  CriaPainelDescricoes();
+  AfterAddButtons();
+}
+
+void TfrConsultaImportacaoExtratoBancario::AfterAddButtons() {
+  TfrImportacao_Padrao_Itens_TreeView_VYN::AfterAddButtons();
+  spPreparaExtrato->Imagem = "SPCONSULTADIFERENCA";
+  spCurrencyLinkMulti->Imagem = "spCurrencyLink";
+  spDelLinkMulti->Imagem = "spDelLink";
+  spAutoLinkVerde->Imagem = "spAutoLinkVerde";
 }
 
 TfrConsultaImportacaoExtratoBancario::~TfrConsultaImportacaoExtratoBancario() = default;
@@ -231,6 +245,7 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
   for (const char* img : {"ilock", "iCurrency", "iCurrency_yellow"}) grGrid->AddBitmap("", img);
   FRecNoLancExtrato = -1;
+  SetConsultaSoletrada(true);
   FPrepExtratoBancarioDAO = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, nullptr);
   FImpPreparacao = false;
@@ -239,9 +254,9 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
     FConsultaParcelamentoDAO = TConsultaGrupoDAO::CreateMgr(this);
     FConsultaParcelamentoDAO->SetTableName("VEF_EMP_TMOVENTPAR");
     FConsultaParcelamentoDAO->SelectVazio();
+    dsGridNF->SetDataSet(FConsultaParcelamentoDAO);
   }
   AtualizaBotoesMulti();
-  LigaEdicaoDaGrade();
 }
 
 void TfrConsultaImportacaoExtratoBancario::CreateUtilImportacao() {
@@ -406,6 +421,7 @@ void TfrConsultaImportacaoExtratoBancario::SetListaDAO() {
     FProcessoBaixas->SetDAOImport(DAOLinhas());
     FProcessoBaixas->SetCodEmp(FCodEmp);
   }
+  RemoveItensJaIntegrados();
   if (FSoLanPrep || FDYQ || ClasseChamadora() == kDialogoCaixa) spRateioCreditoClick(nullptr);
   if (FSoLanPrep) RemoveNaoPreparados();
   if (FProcessoBaixas && FVinculosSalvos)
@@ -464,36 +480,28 @@ void TfrConsultaImportacaoExtratoBancario::SetFieldsContainerGrid(TComponent* ow
   const std::string chamador = ClasseChamadora();
   const bool colunasPrep = FDYQ || chamador == kOFC || chamador == kConciliacaoBancaria;
   grGrid->Columns.clear();
+  grGrid->EditaCelula = nullptr;
   if (DAOAtual() && DAOAtual() == DAOLinhas()) {
     pnMultiLanc->SetVisible(true);
     dsLancamentoManual->SetDataSet(DAOMulti());
     spRateioCredito->SetEnabled(true);
     miDocumento->SetEnabled(true);
     const bool dyq = TemDadosDYQ();
-    struct C { const char* f; const char* t; bool v; };
-    const C cols[] = {{"BDVINC_BAIXA", "", true}, {"BDTRANSPREP", "Transformar em preparação", colunasPrep},
-                      {"BDCHAVE", "Chave", true}, {"BDTIPOLAN", "Conciliado", true}, {"BDDATA", "Data", true},
-                      {"BDDCTO", "Documento", true}, {"BDDEBITO", "Débito", true},
-                      {"BDCODTERCEIROD", "Participante débito", true}, {"BDCREDITO", "Crédito", true},
-                      {"BDCODTERCEIROC", "Participante crédito", true}, {"BDVALOR", "Valor", true},
-                      {"BDCODTPHI", "Histórico", true}, {"BDCOMPLBANCARIO", "Complemento bancário", colunasPrep},
-                      {"BDCOMPL", colunasPrep ? "Complemento contábil" : "Complemento", true},
-                      {"BDOBS", "Observação do cliente", dyq}, {"BDSTATUSWEB", "Status DYQ", dyq},
-                      {"BDOBSWEB", "Observação de retorno", dyq}};
-    for (const C& c : cols) grGrid->AddColumn(c.f, c.t).Visible = c.v;
+    TFieldsContainer& fc = *fieldsContainerExtrato;
+    for (const char* c : {"BDOBS", "BDSTATUSWEB", "BDOBSWEB"}) fc.SetVisible(c, dyq);
+    for (const char* c : {"BDTRANSPREP", "BDCOMPLBANCARIO"}) fc.SetVisible(c, colunasPrep);
+    fc.SetTitle("BDCOMPL", colunasPrep ? "Complemento contábil" : "Complemento");
+    fc.SetDataSet(DAOLinhas());
+    fc.SetGridSearch(grGrid);
     AtualizarStatusBotoes();
   } else if (DAOAtual() && DAOAtual() == DAOPreparacoes()) {
     pnMultiLanc->SetVisible(false);
     for (TControl* b : std::initializer_list<TControl*>{spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink,
                                                         spRateioCredito, miDocumento})
       b->SetEnabled(false);
-    struct C { const char* f; const char* t; bool v; };
-    const C cols[] = {{"BDCODEMP", "Empresa", colunasPrep}, {"bdCHAVE", "Chave", true},
-                      {"BDCODTPLA", "Conta bancária", true}, {"BDDESCCONTA", "Descrição conta bancária", true},
-                      {"BDCOMPL", "Complemento", true}, {"BDCONTRAPARTIDA", "Contrapartida", true},
-                      {"BDDESCCONTRAPARTIDA", "Descrição contrapartida", true}, {"BDCOINCIDE", "Coincidir", true},
-                      {"BDALTCOMPL", "Alterar complemento", true}, {"BDCHAVELANC", "Origem", colunasPrep}};
-    for (const C& c : cols) grGrid->AddColumn(c.f, c.t).Visible = c.v;
+    for (const char* c : {"BDCODEMP", "BDCHAVELANC"}) fcPreparacoes->SetVisible(c, colunasPrep);
+    fcPreparacoes->SetDataSet(DAOPreparacoes());
+    fcPreparacoes->SetGridSearch(grGrid);
   }
 }
 
@@ -514,8 +522,12 @@ void TfrConsultaImportacaoExtratoBancario::AtualizarStatusBotoes() {
     if (!q.IsEmpty()) spY570->SetEnabled(Flag(q, "bdaplifin"));
   }
   if (TemDadosDYQ() && naLinhas && UpperCase(NodoSelecionado()) == UpperCase(kNodoLancamentos)) {
+    // A returned or refused line takes no links; the others follow the link rules as in any review
+    // (a linked or complete line is not linked again).
     const bool pode = !l->IsEmpty() && Int(*l, "BDSTATUSWEB") == 0;
-    for (TSpeedButton* b : {spCurrencyLink, spDelLink, spAutoLink, spRemoveAutoLink}) b->SetEnabled(pode);
+    for (TSpeedButton* b : {spAutoLink, spRemoveAutoLink}) b->SetEnabled(pode);
+    spCurrencyLink->SetEnabled(PodeVincularLinha());
+    spDelLink->SetEnabled(pode && CanEnableLinkButton(false));
   }
 }
 

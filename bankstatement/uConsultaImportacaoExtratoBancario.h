@@ -27,6 +27,8 @@ class TRetornaMetodoDYQ;
 class TSQLMGR;
 class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR;
 class TConsultaGrupoDAO;
+class TFieldsContainer;
+struct TFieldsContainerItem;
 struct TDadosLancamento;
 }  // namespace vyn
 
@@ -49,7 +51,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Toolbar, menus and the split-row grid.
   vyn::TSpeedButton *spEditar, *spPreparaExtrato, *spRateioCredito, *spImportarModelo, *spCurrencyLink, *spDelLink,
       *spAutoLink, *spRemoveAutoLink, *spConciliacaoAut, *spY570, *spOnline, *spRecusaExtrato, *spCurrencyLinkMulti,
-      *spDelLinkMulti;
+      *spDelLinkMulti, *spAutoLinkVerde;
   vyn::TControl* splitdyq;
   vyn::TPanel* pnMultiLanc;
   vyn::TMenuItem *miImportarTodos, *miImportarPreparados;
@@ -57,6 +59,14 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   vyn::TMenuItem *miDocumento, *miConsiderarZeros, *miDistinguirValores;
   vyn::TDBGrid_Padrao_VYN* grLancamentoManual;
   vyn::TDataSource* dsLancamentoManual;
+  // The installments linked to the current line (pnNF) and the panel of its descriptions.
+  vyn::TPanel* pnNF;
+  vyn::TDBGrid_Padrao_VYN* grGridNF;
+  vyn::TDataSource* dsGridNF;
+  vyn::TFieldsContainer* FieldsContainerEF;
+  vyn::TPanel* pnContaContabil;
+  vyn::TLabel *lbDebito, *lbCredito, *lbParticipanteDebito, *lbParticipanteCredito, *lbHistorico,
+      *lbEmpreendimentoDebito, *lbEmpreendimentoCredito, *lbUnidadeDebito, *lbUnidadeCredito;
   // The line grid's selected rows (none: the current row) and its focus.
   std::vector<vyn::TBookmark> LinhasSelecionadas;
   bool GridLinhasComFoco = true;
@@ -69,6 +79,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void SetListaObj(const vyn::TListaObj& lista) override;
   void SetListaDAO() override;
   void AfterListaObj() override;
+  // The toolbar's images, once its buttons are built.
+  void AfterAddButtons() override;
   void AtualizaDados(bool hugeFile = false) override;
   void SetFieldsContainerGrid(vyn::TComponent* owner) override;
   std::vector<vyn::TClientDataSet*> GetArrayOfCDS() override;
@@ -101,6 +113,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // The lines emptied by their split entries, all of them written or settled by the run, leave the
   // review (after their report to Dyq).
   void RemovePaisIntegrados();
+  // The lines emptied by their split entries whose split entries the run all wrote (the line's Dyq
+  // item is then booked).
+  std::vector<std::pair<int, int>> PaisIntegradosPorDivisoes(const std::set<std::pair<int, int>>& gravadas);
 
   // Dyq (uConsultaImportacaoExtratoBancario_Dyq.cpp).
   void spRecusaExtratoClick(vyn::TComponent* sender);
@@ -118,7 +133,13 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void spDelLinkMultiClick(vyn::TComponent* sender);
   void spRemoveAutoLinkClick(vyn::TComponent* sender);
   bool CanEnableLinkButton(bool link);
+  // Whether the current line may take a link now: the link button's rule, and in a Dyq review no
+  // return or refusal marked on it.
+  bool PodeVincularLinha();
   bool CanEnableLinkMultiButton(bool) { return true; }
+  // A settlement warning (mark 4) belongs to the link or account that caused it: the user's correction
+  // (a removed link, a new account) lets the row be imported again.
+  static void LimpaAvisoBaixa(vyn::TClientDataSet& ds);
   void AtualizaBotoesMulti();
 
   // State.
@@ -184,6 +205,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   };
 
   void MontaLinhas(vyn::TLancamentoMGR* origem);
+  bool DivisoesGravadas(const std::vector<vyn::TBookmark>& novas, const std::set<std::pair<int, int>>& gravadas);
   void RemoveNaoPreparados();
   int ContaBanco() const;
   void AdicionaNodoSeFaltar(const std::string& caption, vyn::TDAOFactory* dao);
@@ -217,10 +239,17 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::string FLogAdicional;
   bool FImpPrepaConfigurada = false;
   TExpansao FExpansao;
-  std::set<int64_t> FReportados;          // Dyq items already reported
-  // Items integrated but not yet taken by Dyq (their report failed), and their ids.
+  // Dyq items whose return or refusal was reported, with the status reported (a changed status is
+  // reported again), and items reported integrated.
+  std::map<int64_t, int64_t> FRetornosEnviados;
+  std::set<int64_t> FIntegradosInformados;
+  // Items integrated but not yet taken by Dyq (their report failed, here or in an earlier review),
+  // and their (company, id).
   nlohmann::ordered_json FIntegradosPendentes = nlohmann::ordered_json::array();
-  std::vector<int64_t> FIdsPendentes;
+  std::vector<std::pair<int, int64_t>> FIdsPendentes;
+  // Lines of items booked before (by an earlier review of the statement) leave the review before it
+  // shows; the reports Dyq did not take then go with the next ones.
+  void RemoveItensJaIntegrados();
   bool FRecusado = false;                 // the statement was refused: nothing more goes to Dyq
   std::vector<vyn::TBookmark> FPaisIntegrados;   // zeroed lines wholly booked through their split entries
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
@@ -231,22 +260,24 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
 
   // ---- Editing statement lines (uConsultaImportacaoExtratoBancario_Edicao.cpp) ----
  public:
-  // The lines grid's fields container: its events around one cell edit of the current line (editor:
-  // the cell's editor, nullptr when none) and the edit as it runs it: before-edit, the editor takes
-  // the typed text, a code editor must find its code, the value is stored, after-edit. False when
-  // the edit was refused (nothing stored).
+  // The lines grid's fields container (a cell edit of the current line: before-edit, the editor
+  // takes the typed text, a code editor must find its code, the value is stored, after-edit) and
+  // the rules grid's; the shown node's container is bound to grGrid.
+  vyn::TFieldsContainer* fieldsContainerExtrato = nullptr;
+  vyn::TFieldsContainer* fcPreparacoes = nullptr;
   void fieldsContainerExtratoBeforeEditField(const std::string& campo, vyn::TControl* editor, bool& accept);
   void fieldsContainerExtratoAfterEditField(const std::string& campo, vyn::TControl* editor);
-  bool EditaCelula(const std::string& campo, vyn::TControl* editor, const std::string& texto);
+  // What a typed line cell must be besides what its editor checks: a date, an amount of at most 9
+  // integer digits and 2 decimals, never negative.
+  bool ValidaCelula(const vyn::TFieldsContainerItem& item, vyn::TControl* editor, const std::string& texto);
   // The rules grid's container (the "Preparações" node): only the counter-account of a rule made
   // here from a line is edited; a changed one is offered to the other rules that had the old one.
   void fcPreparacoesBeforeEditField(const std::string& campo, vyn::TControl* editor, bool& accept);
   void fcPreparacoesAfterEditField(const std::string& campo, vyn::TControl* editor);
   // Opens the company's rule register of the review's kind; the review does not wait for it.
   void spPreparaExtratoClick(vyn::TComponent* sender);
-  // The lines grid's fields container: a user's cell edit opens the column's editor and runs
-  // EditaCelula with it.
-  void LigaEdicaoDaGrade();
+  // Builds the two containers' items and wires their events (with the screen).
+  void CriaFieldsContainers();
   // Propagations to the other lines (and rules) that held the old value; each asks first and
   // changes every such line or, on a failure, none.
   void GravaContas(const std::string& campo, const std::string& campoParticipante, int antigo,
@@ -270,6 +301,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   int FDebitoBefore = 0, FCreditoBefore = 0, FCODTPHI = 0, FHistoricoBefore = 0;
   std::string FComplementoBefore, FComplementoBanBefore, FDocumentoBefore, FValorAnterior;
   vyn::Variant FDataBefore, FValorBefore;
+  vyn::Variant FStatusWebBefore, FObsWebBefore;   // the Dyq status cell's line before its edit
   int FCodPlano = 0;
   vyn::TContasPlanosMGR* FDAOContasPlanos = nullptr;   // owned by the screen
   bool FModalSubstituiAsterisco = true;
@@ -314,8 +346,12 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::string MarcaLadoBanco(const vyn::TClientDataSet& ds) const;
   // The installments of the links of a line (chaveLanc < 0) or of one of its split rows.
   void CarregaParcelas(int64_t chave, int64_t chaveLanc);
-  // The installments data set (made here when the screen was created without a database).
+  // The installments data set (made here when the screen was created without a database), shown in
+  // grGridNF.
   vyn::TConsultaGrupoDAO& Parcelas();
+  void CriaGradeParcelas();
+  void CriaPainelDescricoes();
+  void CalculaDescricoes();
   void EsvaziaParcelas();
   vyn::TConsultaGrupoDAO* FConsultaParcelamentoDAO = nullptr;
 

@@ -22,6 +22,7 @@
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/edit_numeric.h"
+#include "framework/ui/fields_container.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/status_processo.h"
 
@@ -144,6 +145,8 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField
       const int64_t st = Int(*l, "BDSTATUSWEB");
       combo->SetItemIndex(st >= 0 && st <= 2 ? static_cast<int>(st) : 0);
     }
+    FStatusWebBefore = l->FieldByName("BDSTATUSWEB").Value();
+    FObsWebBefore = l->FieldByName("BDOBSWEB").Value();
   } else if (c == "BDOBSWEB") {
     accept = Int(*l, "BDSTATUSWEB") > 0;
   } else if (c == "BDDEBITO" || c == "BDCREDITO") {
@@ -229,16 +232,27 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoAfterEditField(
   if (c == "BDSTATUSWEB") {
     if (auto* combo = dynamic_cast<TComboBox_Padrao_VYN*>(editor)) {
       if (combo->ItemIndex() > 0) {
+        // The note is the new status's own: an old one does not stand for it.
+        Grava(*l, "BDOBSWEB", Variant(std::string()));
         TListaObj p;
         p.Add(l);
         // The dialog is modal here: the review goes on once the note was given.
         TPackagesUtil::CarregaFormParamsObj("TfrDadosObservacaoDYQ", this, std::move(p), nullptr, true);
+        // Without a note the client would get a return or refusal it cannot act on: as with the
+        // delete key, no note leaves the line as it was.
+        if (Trim(Txt(*l, "BDOBSWEB")).empty()) {
+          l->Edit();
+          l->FieldByName("BDSTATUSWEB").SetValue(FStatusWebBefore);
+          l->FieldByName("BDOBSWEB").SetValue(FObsWebBefore);
+          l->Post();
+        }
       } else {
         Grava(*l, "BDOBSWEB", Variant(std::string()));
       }
     }
     AtualizarStatusBotoes();
   } else if (c == "BDDEBITO" || c == "BDCREDITO") {
+    if (Int(*l, c) != FContaBefore) LimpaAvisoBaixa(*l);
     const std::string part = c == "BDDEBITO" ? "BDCODTERCEIROD" : "BDCODTERCEIROC";
     const std::string twin = c == "BDDEBITO" ? "BDALTCODTERCEIROD" : "BDALTCODTERCEIROC";
     const Variant p = GetCampoContaPlano(Variant(PlanoEmpresa()), l->FieldByName(c).Value(), "BDPARTICIPANTE");
@@ -312,66 +326,16 @@ bool ValorCabeNaCelula(const std::string& texto) {
 }
 }  // namespace
 
-bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo, TControl* editor,
-                                                       const std::string& texto) {
-  TDAOFactory* l = DAOAtual();
-  if (!l || l->IsEmpty() || !l->FindField(campo)) return false;
-  TField& f = l->FieldByName(campo);
-  // The editor opens on the cell's value.
-  auto* codigo = dynamic_cast<TEdit_Codigo_Search_VYN*>(editor);
-  auto* data = dynamic_cast<TEdit_Date_Padrao_VYN*>(editor);
-  auto* numero = dynamic_cast<TEdit_Numerico_Padrao_VYN*>(editor);
-  auto* combo = dynamic_cast<TComboBox_Padrao_VYN*>(editor);
-  auto* texto_ = dynamic_cast<TEdit_String_Padrao*>(editor);
-  if (codigo)
-    codigo->Vale(f.IsNull() ? 0 : f.AsInteger());
-  else if (data)
-    data->SetData(f.IsNull() ? TDateTime() : f.AsDateTime());
-  else if (numero)
-    numero->SetValue(f.IsNull() ? Currency() : f.AsCurrency());
-  else if (texto_)
-    texto_->SetText(f.IsNull() ? std::string() : f.AsString());
-  // The rules grid has a container of its own.
-  const bool regras = l == DAOPreparacoes();
-  bool accept = false;
-  if (regras)
-    fcPreparacoesBeforeEditField(campo, editor, accept);
-  else
-    fieldsContainerExtratoBeforeEditField(campo, editor, accept);
-  if (!accept) return false;
-  Variant valor;
-  if (combo) {
-    combo->SetItemIndex(texto.empty() ? 0 : std::stoi(texto));
-    valor = Variant(combo->ItemIndex());
-  } else if (codigo) {
-    codigo->SetText(texto);
-    if (!codigo->Validate()) {
-      DlgWarOk(codigo->Mensagem());
-      return false;
-    }
-    if (!codigo->Text().empty()) valor = Variant(static_cast<long long>(codigo->Codigo()));
-  } else if (data) {
-    data->SetText(texto);
-    if (!data->IsValid()) {
-      DlgWarOk("Data inválida: " + texto);
-      return false;
-    }
+bool TfrConsultaImportacaoExtratoBancario::ValidaCelula(const TFieldsContainerItem& item, TControl* editor,
+                                                        const std::string& texto) {
+  if (auto* data = dynamic_cast<TEdit_Date_Padrao_VYN*>(editor); data && data->IsEmpty()) {
     // A line without a date cannot be booked in any month.
-    if (data->IsEmpty()) {
-      DlgWarOk("Data não informada.");
-      return false;
-    }
-    valor = Variant(data->GetData());
-  } else if (numero) {
+    DlgWarOk("Data não informada.");
+    return false;
+  }
+  if (auto* numero = dynamic_cast<TEdit_Numerico_Padrao_VYN*>(editor)) {
     if (!ValorCabeNaCelula(texto)) {
       DlgWarOk("Valor inválido: " + texto + " (até 9 dígitos inteiros e 2 decimais).");
-      return false;
-    }
-    // The length was checked above: the editor must not cut what it was given.
-    numero->SetMaxLength(0);
-    numero->SetText(texto);
-    if (!numero->IsValid()) {
-      DlgWarOk("Valor inválido: " + texto);
       return false;
     }
     // The side of the line says where the money goes; a sign would say it twice.
@@ -379,52 +343,66 @@ bool TfrConsultaImportacaoExtratoBancario::EditaCelula(const std::string& campo,
       DlgWarOk("Valor negativo não é aceito: " + texto);
       return false;
     }
-    valor = Variant(numero->Value());
-  } else {
-    if (texto_) texto_->SetText(texto);
-    valor = Variant(texto);
   }
-  l->Edit();
-  try {
-    f.SetValue(valor);
-    l->Post();
-  } catch (const std::exception& e) {
-    // Refused by the column (a text longer than it holds): the line keeps its value.
-    l->Cancel();
-    DlgWarOk(e.what());
-    return false;
-  }
-  if (regras)
-    fcPreparacoesAfterEditField(campo, editor);
-  else
-    fieldsContainerExtratoAfterEditField(campo, editor);
+  (void)item;
   return true;
 }
 
-namespace {
-// The editor the fields container opens on a column of the lines: codes, the date, the amount, the
-// office's return status; text otherwise.
-TControl* EditorDaColuna(TComponent& dono, const std::string& campo) {
-  const std::string c = UpperCase(campo);
-  if (c == "BDSTATUSWEB") return dono.Create<TComboBox_Padrao_VYN>();
-  if (c == "BDDEBITO" || c == "BDCREDITO" || c == "BDCODTPHI" || c == "BDCODTERCEIROD" || c == "BDCODTERCEIROC" ||
-      c == "BDCONTRAPARTIDA")
-    return dono.Create<TEdit_Codigo_Search_VYN>();
-  if (c == "BDDATA") return dono.Create<TEdit_Date_Padrao_VYN>();
-  if (c == "BDVALOR") return dono.Create<TEdit_Numerico_Padrao_VYN>();
-  return dono.Create<TEdit_String_Padrao>();
-}
-}  // namespace
+void TfrConsultaImportacaoExtratoBancario::CriaFieldsContainers() {
+  using E = TTipoEditorCampo;
+  fieldsContainerExtrato = Create<TFieldsContainer>();
+  fieldsContainerExtrato->SetName("fieldsContainerExtrato");
+  TFieldsContainer& fc = *fieldsContainerExtrato;
+  fc.Add("BDVINC_BAIXA", "", E::Inteiro).ReadOnly = true;
+  TFieldsContainerItem& empresa = fc.Add("BDCODEMP", "Empresa", E::Inteiro);
+  empresa.Key = true;
+  empresa.Visible = false;
+  fc.Add("BDTRANSPREP", "Transformar em preparação", E::Nenhum);
+  TFieldsContainerItem& chave = fc.Add("BDCHAVE", "Chave", E::Inteiro);
+  chave.Key = true;
+  chave.ReadOnly = true;
+  fc.Add("BDTIPOLAN", "Conciliado", E::Nenhum).Navegavel = false;
+  fc.Add("BDDATA", "Data", E::Data);
+  fc.Add("BDDCTO", "Documento");
+  fc.Add("BDDEBITO", "Débito", E::Codigo, tcContasPlanoContas);
+  fc.Add("BDCODTERCEIROD", "Participante débito", E::Codigo, 42).Tamanho = 13;
+  fc.Add("BDCREDITO", "Crédito", E::Codigo, tcContasPlanoContas);
+  fc.Add("BDCODTERCEIROC", "Participante crédito", E::Codigo, 42).Tamanho = 13;
+  fc.Add("BDVALOR", "Valor", E::Numerico);
+  fc.Add("BDCODTPHI", "Histórico", E::Codigo, tcHistoricos);
+  fc.Add("BDCOMPLBANCARIO", "Complemento bancário");
+  fc.Add("BDCOMPL", "Complemento");
+  TFieldsContainerItem& obs = fc.Add("BDOBS", "Observação do cliente");
+  obs.ReadOnly = true;
+  obs.Tamanho = 30;
+  fc.Add("BDSTATUSWEB", "Status DYQ", E::Combo).Tamanho = 25;
+  fc.Add("BDOBSWEB", "Observação de retorno").Tamanho = 40;
+  fc.OnBeforeEditField = [this](TFieldsContainer&, TClientDataSet&, TControl* editor, const TFieldsContainerItem& item,
+                                bool& accept) { fieldsContainerExtratoBeforeEditField(item.FieldName, editor, accept); };
+  fc.OnAfterEditField = [this](TFieldsContainer&, TClientDataSet&, TControl* editor, const TFieldsContainerItem& item) {
+    fieldsContainerExtratoAfterEditField(item.FieldName, editor);
+  };
+  fc.OnValidaCampo = [this](const TFieldsContainerItem& item, TControl* editor, const std::string& texto) {
+    return ValidaCelula(item, editor, texto);
+  };
 
-void TfrConsultaImportacaoExtratoBancario::LigaEdicaoDaGrade() {
-  grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) {
-    TControl* editor = EditorDaColuna(*this, campo);
-    struct Fecha {
-      TComponent& dono;
-      TControl* editor;
-      ~Fecha() { dono.FreeComponent(editor); }
-    } fecha{*this, editor};
-    return EditaCelula(campo, editor, texto);
+  fcPreparacoes = Create<TFieldsContainer>();
+  fcPreparacoes->SetName("fcPreparacoes");
+  TFieldsContainer& fp = *fcPreparacoes;
+  fp.Add("BDCODEMP", "Empresa", E::Inteiro).Key = true;
+  fp.Add("BDCHAVE", "Chave", E::Inteiro).Key = true;
+  fp.Add("BDCODTPLA", "Conta bancária", E::Codigo, tcContasPlanoContas).ReadOnly = true;
+  fp.Add("BDDESCCONTA", "Descrição conta bancária").ReadOnly = true;
+  fp.Add("BDCOMPL", "Complemento").ReadOnly = true;
+  fp.Add("BDCONTRAPARTIDA", "Contrapartida", E::Codigo, tcContasPlanoContas);
+  fp.Add("BDDESCCONTRAPARTIDA", "Descrição contrapartida").ReadOnly = true;
+  fp.Add("BDCOINCIDE", "Coincidir", E::Nenhum);
+  fp.Add("BDALTCOMPL", "Alterar complemento", E::Nenhum);
+  fp.Add("BDCHAVELANC", "Origem", E::Inteiro).ReadOnly = true;
+  fp.OnBeforeEditField = [this](TFieldsContainer&, TClientDataSet&, TControl* editor, const TFieldsContainerItem& item,
+                                bool& accept) { fcPreparacoesBeforeEditField(item.FieldName, editor, accept); };
+  fp.OnAfterEditField = [this](TFieldsContainer&, TClientDataSet&, TControl* editor, const TFieldsContainerItem& item) {
+    fcPreparacoesAfterEditField(item.FieldName, editor);
   };
 }
 

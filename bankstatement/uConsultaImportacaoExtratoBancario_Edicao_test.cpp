@@ -37,12 +37,12 @@ TEST_F(EdicaoLinhasTest, AccountEditChecksTheChartAndPropagatesToUnlinkedLinesOn
   Vai(*t, 1);
   // A synthetic account and an unknown one are refused; the line keeps its account.
   dialogs.Ok("Código 1 não encontrado").Ok("Código 999 não encontrado");
-  EXPECT_FALSE(t->EditaCelula("bddebito", Codigo(), "1"));
-  EXPECT_FALSE(t->EditaCelula("bddebito", Codigo(), "999"));
+  EXPECT_FALSE(t->grGrid->EditaCelula("bddebito", "1"));
+  EXPECT_FALSE(t->grGrid->EditaCelula("bddebito", "999"));
   EXPECT_EQ(Int(*t, 1, "BDDEBITO"), 40);
 
   dialogs.Yes("Deseja alterar as outras contas 40 para 30?");
-  EXPECT_TRUE(t->EditaCelula("bddebito", Codigo(), "30"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bddebito", "30"));
   EXPECT_EQ(Int(*t, 1, "BDDEBITO"), 30);
   EXPECT_EQ(Int(*t, 2, "BDDEBITO"), 30);
   EXPECT_EQ(Int(*t, 3, "BDDEBITO"), 40) << "a line linked to a settlement keeps its account";
@@ -51,34 +51,34 @@ TEST_F(EdicaoLinhasTest, AccountEditChecksTheChartAndPropagatesToUnlinkedLinesOn
   EXPECT_EQ(l->RecNo(), 1);
 
   // The bank account itself asks nothing; a linked line cannot be edited at all.
-  EXPECT_TRUE(t->EditaCelula("bddebito", Codigo(), std::to_string(kContaBanco)));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bddebito", std::to_string(kContaBanco)));
   Vai(*t, 3);
   dialogs.Ok("Impossível editar lançamento quando este está vinculado à uma baixa.");
-  EXPECT_FALSE(t->EditaCelula("bdcompl", principal_->Create<TEdit_String_Padrao>(), "X"));
+  EXPECT_FALSE(t->grGrid->EditaCelula("bdcompl", "X"));
 }
 
 TEST_F(EdicaoLinhasTest, ParticipantCellsFollowTheirAccount) {
   auto* t = Abre({{1, 20, kContaBanco, 10, 1, ""}, {2, 20, kContaBanco, 10, 1, ""}});
   Vai(*t, 1);
   dialogs.Ok("Código 78 não encontrado");
-  EXPECT_FALSE(t->EditaCelula("bdcodterceirod", Codigo(), "78"));
-  EXPECT_TRUE(t->EditaCelula("bdcodterceirod", Codigo(), "77"));
+  EXPECT_FALSE(t->grGrid->EditaCelula("bdcodterceirod", "78"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bdcodterceirod", "77"));
   EXPECT_EQ(Int(*t, 1, "BDALTCODTERCEIROD"), 77);
   Vai(*t, 2);
-  EXPECT_TRUE(t->EditaCelula("bdcodterceirod", Codigo(), "77"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bdcodterceirod", "77"));
   // An account without participants clears them on the edited line and on the lines it changes.
   Vai(*t, 1);
   dialogs.Yes("Deseja alterar as outras contas 20 para 40?");
-  EXPECT_TRUE(t->EditaCelula("bddebito", Codigo(), "40"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bddebito", "40"));
   for (int k : {1, 2}) {
     EXPECT_EQ(Int(*t, k, "BDCODTERCEIROD"), 0) << k;
     EXPECT_TRUE(Campo(*t, k, "BDALTCODTERCEIROD").IsNull()) << k;
   }
   // The participant cell of such an account refuses the edit silently.
-  EXPECT_FALSE(t->EditaCelula("bdcodterceirod", Codigo(), "77"));
+  EXPECT_FALSE(t->grGrid->EditaCelula("bdcodterceirod", "77"));
   // Clearing the account asks with ^Vazio; No leaves the other line alone.
   dialogs.No("Deseja alterar as outras contas 40 para");
-  EXPECT_TRUE(t->EditaCelula("bddebito", Codigo(), ""));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bddebito", ""));
   EXPECT_TRUE(Campo(*t, 1, "BDDEBITO").IsNull());
   EXPECT_EQ(Int(*t, 2, "BDDEBITO"), 40);
 }
@@ -89,9 +89,9 @@ TEST_F(EdicaoLinhasTest, HistoryAndComplementPropagation) {
                   {3, 40, kContaBanco, 10, 2, "PACOTE "}});
   Vai(*t, 1);
   dialogs.Ok("Código 8 não encontrado");
-  EXPECT_FALSE(t->EditaCelula("bdcodtphi", Codigo(), "8"));
+  EXPECT_FALSE(t->grGrid->EditaCelula("bdcodtphi", "8"));
   dialogs.Yes("Deseja alterar os outros históricos 1 para 9?");
-  EXPECT_TRUE(t->EditaCelula("bdcodtphi", Codigo(), "9"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bdcodtphi", "9"));
   EXPECT_EQ(Int(*t, 2, "BDCODTPHI"), 9);
   EXPECT_EQ(Campo(*t, 2, "BDCOMPL").AsString(), "Tarifa PACOTE bancária");
   EXPECT_EQ(Campo(*t, 1, "BDCOMPL").AsString(), "PACOTE") << "the edited line keeps its complement";
@@ -99,7 +99,7 @@ TEST_F(EdicaoLinhasTest, HistoryAndComplementPropagation) {
 
   // The complement question comes after every edit; equal means exactly equal; the text is normalised.
   dialogs.Yes("Deseja alterar o complemento dos demais lançamentos");
-  EXPECT_TRUE(t->EditaCelula("bdcompl", principal_->Create<TEdit_String_Padrao>(), "  TARIFA   MENSAL "));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bdcompl", "  TARIFA   MENSAL "));
   EXPECT_EQ(Campo(*t, 1, "BDCOMPL").AsString(), "TARIFA MENSAL");
   EXPECT_EQ(Campo(*t, 3, "BDCOMPL").AsString(), "PACOTE ");
 }
@@ -109,7 +109,7 @@ TEST_F(EdicaoLinhasTest, ValueDateAndComplementCellsRefuseWhatTheLineCannotHold)
   auto* t = Abre({{1, 40, kContaBanco, 10, 0, "PACOTE"}});
   Vai(*t, 1);
   auto valor = [&](const std::string& texto) {
-    return t->EditaCelula("BDVALOR", principal_->Create<TEdit_Numerico_Padrao_VYN>(), texto);
+    return t->grGrid->EditaCelula("BDVALOR", texto);
   };
   EXPECT_TRUE(valor("1234567,89"));
   EXPECT_EQ(Campo(*t, 1, "BDVALOR").AsCurrency(), Currency::Parse("1234567.89"));
@@ -122,11 +122,11 @@ TEST_F(EdicaoLinhasTest, ValueDateAndComplementCellsRefuseWhatTheLineCannotHold)
   EXPECT_EQ(Campo(*t, 1, "BDVALOR").AsCurrency(), Currency::Parse("123456789.10"));
 
   dialogs.Ok("Data não informada");
-  EXPECT_FALSE(t->EditaCelula("BDDATA", principal_->Create<TEdit_Date_Padrao_VYN>(), ""));
+  EXPECT_FALSE(t->grGrid->EditaCelula("BDDATA", ""));
   EXPECT_FALSE(Campo(*t, 1, "BDDATA").IsNull());
 
   dialogs.Ok("");
-  EXPECT_FALSE(t->EditaCelula("BDCOMPL", principal_->Create<TEdit_String_Padrao>(), std::string(300, 'x')));
+  EXPECT_FALSE(t->grGrid->EditaCelula("BDCOMPL", std::string(300, 'x')));
   EXPECT_EQ(Campo(*t, 1, "BDCOMPL").AsString(), "PACOTE");
   EXPECT_EQ(t->DAOLinhas()->State(), TDataSetState::dsBrowse);
 }
@@ -153,22 +153,17 @@ TEST_F(EdicaoLinhasTest, EntryTypeStatusAndRuleCounterAccount) {
   auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}});
   TDAOFactory* l = t->DAOLinhas();
   campos::Grava(*l, "BDTIPOLAN", Variant(29));
-  auto* data = principal_->Create<TEdit_Date_Padrao_VYN>();
-  EXPECT_TRUE(t->EditaCelula("bddata", data, "01/03/2024"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bddata", "01/03/2024"));
   EXPECT_EQ(Int(*t, 1, "BDTIPOLAN"), 29) << "the same text typed again";
-  EXPECT_TRUE(t->EditaCelula("bddata", data, "02/03/2024"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bddata", "02/03/2024"));
   EXPECT_EQ(Int(*t, 1, "BDTIPOLAN"), 30);
   // A changed amount in the numeric editor is not one of the rule's edits.
   campos::Grava(*l, "BDTIPOLAN", Variant(29));
-  EXPECT_TRUE(t->EditaCelula("bdvalor", principal_->Create<TEdit_Numerico_Padrao_VYN>(), "12,00"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bdvalor", "12,00"));
   EXPECT_EQ(Int(*t, 1, "BDTIPOLAN"), 29);
 
-  // The return note goes with the empty status; it is editable only with a status.
-  campos::Grava(*l, "BDOBSWEB", Variant(std::string("ver depois")));
-  auto* edit = principal_->Create<TEdit_String_Padrao>();
-  EXPECT_FALSE(t->EditaCelula("bdobsweb", edit, "nota"));
-  EXPECT_TRUE(t->EditaCelula("bdstatusweb", principal_->Create<TComboBox_Padrao_VYN>(), "0"));
-  EXPECT_EQ(Campo(*t, 1, "BDOBSWEB").AsString(), "");
+  // Outside a Dyq review the Dyq columns are hidden: not editable.
+  EXPECT_FALSE(t->grGrid->EditaCelula("bdstatusweb", "2"));
 
   // Counter-accounts of rules made from lines: 0 propagates as null; stored rules ask nothing.
   TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* r = t->DAOPreparacoes();
@@ -196,16 +191,16 @@ TEST_F(EdicaoLinhasTest, EntryTypeStatusAndRuleCounterAccount) {
   t->SelecionaNodo(kNodoPreparacoes);
   ASSERT_EQ(t->DAOAtual(), t->DAOPreparacoes());
   ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(2)}));
-  EXPECT_FALSE(t->EditaCelula("bdcontrapartida", Codigo(), "30")) << "a stored rule";
+  EXPECT_FALSE(t->grGrid->EditaCelula("bdcontrapartida", "30")) << "a stored rule";
   ASSERT_TRUE(r->Locate("BDCHAVE", {Variant(3)}));
   ASSERT_TRUE(r->FindField("BDCOMPL"));
-  EXPECT_FALSE(t->EditaCelula("bdcompl", principal_->Create<TEdit_String_Padrao>(), "X"));
+  EXPECT_FALSE(t->grGrid->EditaCelula("bdcompl", "X"));
   dialogs.Ok("Código 999 não encontrado");
-  EXPECT_FALSE(t->EditaCelula("bdcontrapartida", Codigo(), "999"));
+  EXPECT_FALSE(t->grGrid->EditaCelula("bdcontrapartida", "999"));
   dialogs.No("Deseja alterar as outras contas 41 para 40?");
-  EXPECT_TRUE(t->EditaCelula("bdcontrapartida", Codigo(), "40"));
+  EXPECT_TRUE(t->grGrid->EditaCelula("bdcontrapartida", "40"));
   EXPECT_EQ(r->FieldByName("BDCONTRAPARTIDA").AsInteger(), 40);
-  EXPECT_TRUE(t->EditaCelula("bdcontrapartida", Codigo(), "40")) << "the same account asks nothing";
+  EXPECT_TRUE(t->grGrid->EditaCelula("bdcontrapartida", "40")) << "the same account asks nothing";
 }
 
 TEST_F(EdicaoLinhasTest, EditButtonRefusesLinkedAndCompleteLines) {

@@ -12,6 +12,7 @@
 #include "framework/accounting/mov_par_mgr.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/core/text.h"
+#include "framework/ui/fields_container.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit_codigo.h"
@@ -192,7 +193,53 @@ TConsultaGrupoDAO& TfrConsultaImportacaoExtratoBancario::Parcelas() {
     FConsultaParcelamentoDAO = Create<TConsultaGrupoDAO>();
     FConsultaParcelamentoDAO->SetControlMemory(true);
   }
+  if (dsGridNF->DataSet() != FConsultaParcelamentoDAO) dsGridNF->SetDataSet(FConsultaParcelamentoDAO);
   return *FConsultaParcelamentoDAO;
+}
+
+void TfrConsultaImportacaoExtratoBancario::CriaGradeParcelas() {
+  pnNF = Create<TPanel>();
+  pnNF->SetName("pnNF");
+  grGridNF = Create<TDBGrid_Padrao_VYN>();
+  grGridNF->SetName("grGridNF");
+  dsGridNF = Create<TDataSource>();
+  grGridNF->SetDataSource(dsGridNF);
+  FieldsContainerEF = Create<TFieldsContainer>();
+  FieldsContainerEF->SetName("FieldsContainerEF");
+  TFieldsContainer& fc = *FieldsContainerEF;
+  // The installments are shown, never edited here.
+  const std::pair<const char*, const char*> colunas[] = {
+      {"BDCODEMP", "Empresa"},         {"BDCHAVE", "Chave"},
+      {"BDPARCELAPAR", "Parcela"},     {"BDNUMDOCINI", "Número do documento"},
+      {"BDDUPLICATAPAR", ""},          {"BDDATAEMISSAO", "Data de emissão"},
+      {"BDDATAVENCTOPAR", "Data de vencimento"}, {"BDVALORPAR", "Valor"},
+      {"BDCODTER", "Participante"},    {"BDCGCTER", "CNPJ Participante"},
+      {"BDNOMETER", "Nome participante"}};
+  for (const auto& [campo, titulo] : colunas) fc.Add(campo, titulo).ReadOnly = true;
+  for (const char* oculto : {"BDCODEMP", "BDCODTER"}) fc.SetVisible(oculto, false);
+  fc.SetGridSearch(grGridNF);
+  grGridNF->MostraDado = [](TField& f, std::string& texto) {
+    if (UpperCase(f.FieldName()) == "BDVALORPAR" && !f.IsNull()) texto = f.AsCurrency().ToBR(2);
+  };
+}
+
+void TfrConsultaImportacaoExtratoBancario::CriaPainelDescricoes() {
+  pnContaContabil = Create<TPanel>();
+  pnContaContabil->SetName("pnContaContabil");
+  auto rotulo = [this](const char* nome) {
+    auto* l = Create<TLabel>();
+    l->SetName(nome);
+    return l;
+  };
+  lbDebito = rotulo("lbDebito");
+  lbCredito = rotulo("lbCredito");
+  lbParticipanteDebito = rotulo("lbParticipanteDebito");
+  lbParticipanteCredito = rotulo("lbParticipanteCredito");
+  lbHistorico = rotulo("lbHistorico");
+  lbEmpreendimentoDebito = rotulo("lbEmpreendimentoDebito");
+  lbEmpreendimentoCredito = rotulo("lbEmpreendimentoCredito");
+  lbUnidadeDebito = rotulo("lbUnidadeDebito");
+  lbUnidadeCredito = rotulo("lbUnidadeCredito");
 }
 
 void TfrConsultaImportacaoExtratoBancario::EsvaziaParcelas() {
@@ -279,6 +326,20 @@ void TfrConsultaImportacaoExtratoBancario::CarregaParcelas(int64_t chave, int64_
 }
 
 void TfrConsultaImportacaoExtratoBancario::pMostraDescricao_Contas() {
+  CalculaDescricoes();
+  const TDescricoes& d = Descricoes;
+  lbDebito->SetCaption(d.Debito);
+  lbCredito->SetCaption(d.Credito);
+  lbParticipanteDebito->SetCaption(d.ParticipanteD);
+  lbParticipanteCredito->SetCaption(d.ParticipanteC);
+  lbHistorico->SetCaption(d.Historico);
+  lbEmpreendimentoDebito->SetCaption(d.EmpreendimentoD);
+  lbEmpreendimentoCredito->SetCaption(d.EmpreendimentoC);
+  lbUnidadeDebito->SetCaption(d.UnidadeD);
+  lbUnidadeCredito->SetCaption(d.UnidadeC);
+}
+
+void TfrConsultaImportacaoExtratoBancario::CalculaDescricoes() {
   TDescricoes& d = Descricoes;
   d = {"Débito: ", "Crédito: ", "Participante: ", "Participante: ", "Histórico: ", "Empreendimento: ",
        "Empreendimento: ", "Unidade imobiliária: ", "Unidade imobiliária: "};

@@ -82,7 +82,8 @@ TEST_F(GradesLinhasTest, CellTextsImagesAndDescriptions) {
   campos::Grava(*t->DAOLinhas(), "BDCODTERCEIROD", Variant(77));
   EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROD"), TImg::Nenhuma);
   EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROC"), TImg::Cadeado);
-  t->pMostraDescricao_Contas();
+  t->grGrid->MouseClick("BDDATA");
+  EXPECT_EQ(t->lbDebito->Caption(), "Débito: 20 - 2.1.1.01 - Fornecedores - Fornecedores");
   EXPECT_EQ(t->Descricoes.Debito, "Débito: 20 - 2.1.1.01 - Fornecedores - Fornecedores");
   EXPECT_EQ(t->Descricoes.ParticipanteD, "Participante: 77 - Fornecedor Alfa");
   EXPECT_EQ(t->Descricoes.Historico, "Histórico: 2 - Recebimento conforme documento");
@@ -142,6 +143,11 @@ TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
   ASSERT_NE(t->ConsultaParcelamentoDAO(), nullptr);
   ASSERT_EQ(t->ConsultaParcelamentoDAO()->RecordCount(), 1);
   EXPECT_EQ(t->ConsultaParcelamentoDAO()->FieldByName("BDORDEMPAR").AsInteger(), 2);
+  // The user sees them in grGridNF, the value with two decimals.
+  EXPECT_EQ(t->grGridNF->DataSet(), t->ConsultaParcelamentoDAO());
+  EXPECT_EQ(t->grGridNF->CellText("BDVALORPAR"), "50,00");
+  EXPECT_EQ(t->grGridNF->CellText("BDCGCTER"), "11222333000181");
+  EXPECT_FALSE(t->grGridNF->EditaCelula("BDVALORPAR", "10,00"));
 }
 
 }  // namespace

@@ -203,12 +203,13 @@ void TfrConsultaImportacaoExtratoBancario::RegistraLogPreparacoes(const std::str
     }
     FLogAdicionalPrep.push_back("[Fim]");
   }
-  if (auto* u = Util(); u && u->Inconsistencias())
-    for (const auto& l : FLogAdicionalPrep) u->Inconsistencias()->Add_Informacao(l);
+  // What the rules did is the run's record, not a problem: it goes to the run's additional log.
+  if (auto* u = Util())
+    for (const auto& l : FLogAdicionalPrep) u->AdicionaLogAdicional(l);
   if (OwnerNaCadeia("TfrImportacaoOFCConciliacao")) {
     FLogAdicional = std::string("[Opções]\r\n  Não marcar coincidir sequência inteira ao transformar em preparação: ") +
                     (FNaoCoincidirTransPrep ? "Sim" : "Não") + "\r\n[Fim]";
-    if (auto* u = Util(); u && u->Inconsistencias()) u->Inconsistencias()->Add_Informacao(FLogAdicional);
+    if (auto* u = Util()) u->AdicionaLogAdicional(FLogAdicional);
   }
 }
 
@@ -412,12 +413,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
-    bool todas = true;
-    for (TBookmark b : novas) {
-      if (!l->BookmarkValid(b)) continue;
-      l->GotoBookmark(b);
-      if (!gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))})) todas = false;
-    }
+    const bool todas = DivisoesGravadas(novas, gravadas);
     l->GotoBookmark(pai);
     const auto chavePai = std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
     // The split rows are entries now: they leave the line.
@@ -434,6 +430,32 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
     }
   }
   FExpansao = TExpansao();
+}
+
+bool TfrConsultaImportacaoExtratoBancario::DivisoesGravadas(const std::vector<TBookmark>& novas,
+                                                            const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  for (TBookmark b : novas) {
+    if (!l->BookmarkValid(b)) continue;
+    l->GotoBookmark(b);
+    if (!gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))})) return false;
+  }
+  return true;
+}
+
+std::vector<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::PaisIntegradosPorDivisoes(
+    const std::set<std::pair<int, int>>& gravadas) {
+  std::vector<std::pair<int, int>> r;
+  TDAOFactory* l = DAOLinhas();
+  if (!l || !FExpansao.Ativa) return r;
+  TFilterGuard guarda(*l, TFilterGuard::kAllRows);
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
+    if (!l->BookmarkValid(pai) || !DivisoesGravadas(novas, gravadas)) continue;
+    l->GotoBookmark(pai);
+    if (Valor(*l, "BDVALOR") == Currency())
+      r.emplace_back(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
+  }
+  return r;
 }
 
 void TfrConsultaImportacaoExtratoBancario::RemovePaisIntegrados() {
@@ -515,6 +537,8 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   if (TContasPlanosMGR::getDiferencaDebitoCredito(this, balanco.get(), DAOMulti(), "BDVINC_BAIXA",
                                                   util->FApenasPrep, temRecibos, true)) {
     util->FApenasPrep = false;
+    // The rules made from the ticked lines wait for the next try: the user reaches them in the tree.
+    if (FImpPreparacao) AtualizaTreeView();
     return;
   }
   wTeveMultLanc = false;

@@ -11,24 +11,28 @@ class MultiplosLinhasTest : public RevisaoLinhasTest {};
 
 TEST_F(MultiplosLinhasTest, SplitRowToggleNeedsOneSideAndCostCentresFollowTheNewKeys) {
   auto* t = Abre({{1, 0, seed::kContaBanco, 100, 1, ""}});
-  // Split rows as the editor hands them: one with a debit only, one with both sides.
-  TClientDataSet m;
-  for (const char* c : {"BDCODEMP", "BDCHAVE", "BDCHAVELANC", "BDDEBITO", "BDCREDITO", "BDTIPOCONC"})
-    m.AddFieldDef(c, TFieldType::ftInteger);
-  for (const char* c : {"BDCONCC", "BDCONCD"}) m.AddFieldDef(c, TFieldType::ftString, 5);
-  m.CreateDataSet();
-  m.AppendRecord({Variant(15), Variant(1), Variant(1), Variant(40), Variant(), Variant(0)});
-  m.AppendRecord({Variant(15), Variant(1), Variant(2), Variant(40), Variant(30), Variant(0)});
+  // The review's own split rows, as the editor leaves them: one with a debit only, one with both sides.
+  TClientDataSet& m = *t->DAOMulti();
+  for (auto [lanc, credito] : {std::pair<int, int>{1, 0}, {2, 30}}) {
+    m.Append();
+    m.FieldByName("BDCODEMP").SetAsInteger(15);
+    m.FieldByName("BDCHAVE").SetAsInteger(1);
+    m.FieldByName("BDCHAVELANC").SetAsInteger(lanc);
+    m.FieldByName("BDDEBITO").SetAsInteger(40);
+    if (credito) m.FieldByName("BDCREDITO").SetAsInteger(credito);
+    m.Post();
+  }
   t->dsLancamentoManual->SetDataSet(&m);
-  m.First();
+  ASSERT_TRUE(m.Locate("BDCHAVELANC", {Variant(1)}));
   t->grLancamentoManual->CellClick("bdTIPOLAN");
-  EXPECT_EQ(m.FieldByName("BDCONCD").AsString(), "TRUE");
+  EXPECT_TRUE(campos::Flag(m, "BDCONCD"));
   EXPECT_EQ(m.FieldByName("BDTIPOCONC").AsInteger(), 1);
   EXPECT_TRUE(t->spCurrencyLinkMulti->Enabled());
-  m.Next();
+  ASSERT_TRUE(m.Locate("BDCHAVELANC", {Variant(2)}));
+  t->grLancamentoManual->SelectedField = "BDTIPOLAN";
   char espaco = ' ';
   t->grLancamentoManual->KeyPress(espaco);
-  EXPECT_TRUE(m.FieldByName("BDCONCD").IsNull()) << "both sides: no toggle";
+  EXPECT_FALSE(campos::Flag(m, "BDCONCD")) << "both sides: no toggle";
 
   // Cost-centre rows of split row 2 go to the entry made of it, under its new key and order.
   auto* cc = t->Create<TLancamentoCentroCustoMGR>();

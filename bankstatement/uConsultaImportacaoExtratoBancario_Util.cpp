@@ -1,16 +1,22 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
+#include <unordered_map>
+
+#include <fmt/format.h>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
+#include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/accounting/contabilizacao_mgr.h"
 #include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/lista_obj.h"
+#include "framework/core/currency.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/ui/edit_codigo.h"
@@ -79,37 +85,47 @@ bool TUtilImportacao_ExtratoBancario_Treeview::ConciliadoLadoBanco(const TClient
 
 void TUtilImportacao_ExtratoBancario_Treeview::SetInconsistenciaMulti(TClientDataSet& ds) {
   TFilterGuard filtro(ds, TFilterGuard::kAllRows);
+  // One walk groups each line with its split lines (same key): the run stays linear in the lines.
+  struct TGrupo {
+    std::vector<TBookmark> Linhas, Divisoes;
+  };
+  std::unordered_map<int64_t, TGrupo> grupos;
   for (ds.First(); !ds.Eof(); ds.Next()) {
-    if (Int(ds, "BDMULTLANC") != 0) continue;
-    const TBookmark linha = ds.GetBookmark();
-    const int64_t chave = Int(ds, "BDCHAVE");
-    int64_t m = Int(ds, "BDINCONSISTENTE");
-    std::vector<TBookmark> divisoes;
-    for (ds.First(); !ds.Eof(); ds.Next()) {
-      if (Int(ds, "BDCHAVE") == chave && Int(ds, "BDMULTLANC") == 1) divisoes.push_back(ds.GetBookmark());
-    }
-    if (m == miConsistente)
-      for (TBookmark b : divisoes) {
-        ds.GotoBookmark(b);
-        if (Int(ds, "BDINCONSISTENTE") > miConsistente) {
-          m = Int(ds, "BDINCONSISTENTE");
-          ds.GotoBookmark(linha);
-          campos::Grava(ds, "BDINCONSISTENTE", Variant(m));
-          break;
+    const int64_t multi = Int(ds, "BDMULTLANC");
+    if (multi == 0)
+      grupos[Int(ds, "BDCHAVE")].Linhas.push_back(ds.GetBookmark());
+    else if (multi == 1)
+      grupos[Int(ds, "BDCHAVE")].Divisoes.push_back(ds.GetBookmark());
+  }
+  for (const auto& [chave, g] : grupos) {
+    if (g.Divisoes.empty()) continue;
+    for (TBookmark linha : g.Linhas) {
+      ds.GotoBookmark(linha);
+      int64_t m = Int(ds, "BDINCONSISTENTE");
+      // A consistent line takes the first mark of its split lines; a marked line gives them its own.
+      if (m == miConsistente)
+        for (TBookmark b : g.Divisoes) {
+          ds.GotoBookmark(b);
+          if (Int(ds, "BDINCONSISTENTE") > miConsistente) {
+            m = Int(ds, "BDINCONSISTENTE");
+            ds.GotoBookmark(linha);
+            campos::Grava(ds, "BDINCONSISTENTE", Variant(m));
+            break;
+          }
         }
-      }
-    if (m != miConsistente)
-      for (TBookmark b : divisoes) {
-        ds.GotoBookmark(b);
-        if (Int(ds, "BDINCONSISTENTE") != m) campos::Grava(ds, "BDINCONSISTENTE", Variant(m));
-      }
-    ds.GotoBookmark(linha);
+      if (m != miConsistente)
+        for (TBookmark b : g.Divisoes) {
+          ds.GotoBookmark(b);
+          if (Int(ds, "BDINCONSISTENTE") != m) campos::Grava(ds, "BDINCONSISTENTE", Variant(m));
+        }
+    }
   }
 }
 
 void TUtilImportacao_ExtratoBancario_Treeview::GetAposInconsistencia() {
   TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
   FConciliadas.clear();
+  FConciliadasSemLancamento.clear();
   auto* tela = Revisao();
   auto* linhas = dynamic_cast<TLancamentoMGR*>(tela ? tela->DAOLinhas() : nullptr);
   const int banco = ContaBanco();
@@ -173,7 +189,15 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
   const int64_t status = Int(ds, "BDSTATUSWEB");
   if (status == 1 || status == 2) return false;
   bool result = true;
-  if (ConciliadoLadoBanco(ds)) result = Int(ds, "BDINCONSISTENTE") == miForaDaImportacao;
+  if (ConciliadoLadoBanco(ds)) {
+    result = Int(ds, "BDINCONSISTENTE") == miForaDaImportacao;
+    // Ticked "Conciliado" by hand with no posted entry behind it: nothing books it; the end message
+    // names it.
+    const TBookmark b = ds.GetBookmark();
+    if (!result && std::find(FConciliadas.begin(), FConciliadas.end(), b) == FConciliadas.end())
+      FConciliadasSemLancamento.push_back(
+          fmt::format("{} ({})", Int(ds, "BDCHAVE"), Valor(ds, "BDVALOR").ToBR()));
+  }
   // A linked split line is settled, not written; once settled (mark 1) the run counts it as such.
   if (result && Flag(ds, "BDVINC_BAIXA") && Int(ds, "BDMULTLANC") == 1 && Int(ds, "BDINCONSISTENTE") != miForaDaImportacao)
     result = false;
@@ -238,6 +262,40 @@ int TUtilImportacao_ExtratoBancario_Treeview::GravaNodoAdicional(TNodoImportacao
   auto* regras = dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(nodo.DAO);
   if (!regras || !EhNodo(nodo, kNodoPreparacoes) || regras->IsEmpty()) return 0;
   return regras->GravaRegras(regras->Database());
+}
+
+void TUtilImportacao_ExtratoBancario_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
+  std::string t = texto;
+  if (!FConciliadasSemLancamento.empty()) {
+    std::string nomes;
+    for (const std::string& n : FConciliadasSemLancamento) nomes += (nomes.empty() ? "" : ", ") + n;
+    t += fmt::format(" {} lançamento(s) marcado(s) como conciliado(s) sem lançamento contábil não foram importados: {}.",
+                     FConciliadasSemLancamento.size(), nomes);
+  }
+  TUtilImportacao_Integracao_Treeview::MostraMensagemFimImportacao(t);
+}
+
+void TUtilImportacao_ExtratoBancario_Treeview::GetAposGravacao() {
+  auto* tela = Revisao();
+  TDAOFactory* l = tela ? tela->DAOLinhas() : nullptr;
+  if (!l || !tela->TemDadosDYQ() || !l->FindField("BDIDWEB")) return;
+  std::set<std::pair<int, int>> gravadas(Importadas().begin(), Importadas().end());
+  gravadas.insert(Liquidadas().begin(), Liquidadas().end());
+  TFilterGuard filtro(*l, TFilterGuard::kAllRows);
+  for (TBookmark b : FConciliadas)
+    if (l->BookmarkValid(b)) {
+      l->GotoBookmark(b);
+      gravadas.insert({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
+    }
+  for (const auto& pai : tela->PaisIntegradosPorDivisoes(gravadas)) gravadas.insert(pai);
+  std::map<int, std::vector<TItensIntegradosDYQ::TItem>> porEmpresa;
+  for (l->First(); !l->Eof(); l->Next()) {
+    const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
+    if (Vazio(*l, "BDIDWEB") || !gravadas.count(chave)) continue;
+    porEmpresa[chave.first].push_back({Int(*l, "BDIDWEB"), Int(*l, "BDIDEXTRATOWEB"), chave.second});
+  }
+  for (const auto& [empresa, itens] : porEmpresa)
+    TItensIntegradosDYQ::Registra(l->Database(), empresa, tela->TipoExtrato(), itens);
 }
 
 void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImportacao() {

@@ -34,7 +34,11 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   void GetChaveServidor() override;
   bool DeveImportarRegistroAtual(vyn::TDAOFactory& ds) override;
   int GravaNodoAdicional(vyn::TNodoImportacao& nodo) override;
+  // Records the Dyq items the run booked, with its entries.
+  void GetAposGravacao() override;
   void ProcessosClassesFilhasAposImportacao() override;
+  // The run's end message, naming the lines ticked reconciled that nothing booked.
+  void MostraMensagemFimImportacao(const std::string& texto) override;
 
   // The lines the last "only prepared" run left out go back to the import (their mark was the
   // run's, not theirs).
@@ -50,6 +54,8 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   bool FConcluida = false;
   std::vector<vyn::TBookmark> FForaPorPreparo;
   std::vector<vyn::TBookmark> FConciliadas;   // lines booked by entries already posted, this run
+  // Lines ticked reconciled by hand without a posted entry, this run ("key (value)").
+  std::vector<std::string> FConciliadasSemLancamento;
 };
 
 }  // namespace integracao

@@ -3,6 +3,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
@@ -38,12 +39,22 @@ void ApagaSe(TClientDataSet* ds, F&& casa) {
 
 }  // namespace
 
+void TfrConsultaImportacaoExtratoBancario::LimpaAvisoBaixa(TClientDataSet& ds) {
+  if (ds.IsEmpty() || !ds.FindField("BDINCONSISTENTE") || Int(ds, "BDINCONSISTENTE") != miAvisoBaixa) return;
+  ds.Edit();
+  ds.FieldByName("BDINCONSISTENTE").SetAsInteger(miConsistente);
+  ds.Post();
+}
+
 void TfrConsultaImportacaoExtratoBancario::miDuplicatasClick(TComponent* sender) {
   TDAOFactory* l = DAOLinhas();
   TClientDataSet* m = DAOMulti();
   if (!sender || !l || !m) return;
   const std::string nome = sender->Name();
   const bool multi = TerminaCom(nome, "Multi");
+  // The kind menu drops from the link button: a line the button refuses (linked already, complete,
+  // returned or refused to Dyq) is not linked through it either, whatever the button last showed.
+  if (!multi && !PodeVincularLinha()) return;
   if (!multi) {
     TFilterGuard guarda(*m, TFilterGuard::kAllRows);
     for (m->First(); !m->Eof(); m->Next())
@@ -99,6 +110,7 @@ void TfrConsultaImportacaoExtratoBancario::spDelLinkClick(TComponent*) {
   l->Edit();
   SetFlag(*l, "BDVINC_BAIXA", false);
   l->Post();
+  LimpaAvisoBaixa(*l);
 }
 
 void TfrConsultaImportacaoExtratoBancario::spDelLinkMultiClick(TComponent*) {
@@ -111,6 +123,8 @@ void TfrConsultaImportacaoExtratoBancario::spDelLinkMultiClick(TComponent*) {
   m->Edit();
   SetFlag(*m, "BDVINC_BAIXA", false);
   m->Post();
+  LimpaAvisoBaixa(*m);
+  if (TDAOFactory* l = DAOLinhas(); l && !l->IsEmpty() && Int(*l, "BDCHAVE") == chave) LimpaAvisoBaixa(*l);
   AtualizaBotoesMulti();
 }
 
@@ -137,6 +151,7 @@ void TfrConsultaImportacaoExtratoBancario::spRemoveAutoLinkClick(TComponent*) {
         ds.Edit();
         SetFlag(ds, "BDVINC_BAIXA", false);
         ds.Post();
+        LimpaAvisoBaixa(ds);
       }
   };
   {
@@ -156,6 +171,12 @@ bool TfrConsultaImportacaoExtratoBancario::CanEnableLinkButton(bool link) {
   if (!GridLinhasComFoco || LinhasSelecionadas.size() >= 2) return false;
   if (Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) return false;
   return Flag(*l, "BDVINC_BAIXA") != link;
+}
+
+bool TfrConsultaImportacaoExtratoBancario::PodeVincularLinha() {
+  if (!CanEnableLinkButton(true)) return false;
+  TDAOFactory* l = DAOLinhas();
+  return !TemDadosDYQ() || Int(*l, "BDSTATUSWEB") == 0;
 }
 
 void TfrConsultaImportacaoExtratoBancario::AtualizaBotoesMulti() {

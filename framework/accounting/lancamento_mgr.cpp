@@ -106,7 +106,11 @@ TClientDataSet* TLancamentoMGR::getMultiLancamentosDAO() {
                        {"BDCODUSU", TFieldType::ftInteger},
                        {"BDCONTABILIZACAO", TFieldType::ftInteger},
                        {"BDTIPOLANCFILIAL", TFieldType::ftInteger},
-                       {"BDTIPOLAN", TFieldType::ftInteger}});
+                       {"BDTIPOLAN", TFieldType::ftInteger},
+                       // A split row is reconciled on its own side, as a line is.
+                       {"BDCONCD", TFieldType::ftBoolean},
+                       {"BDCONCC", TFieldType::ftBoolean},
+                       {"BDTIPOCONC", TFieldType::ftInteger}});
   multi_->SetIndexFieldNames("BDCODEMP;BDCHAVE");
   return multi_;
 }

@@ -86,6 +86,19 @@ SELECT C.BDCODCONFIG, C.BDCODBAN, C.BDTITULOPDF, C.BDCPFCNPJBENEF, C.BDDATAVENC,
   BDCSLL NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_Y570 PRIMARY KEY (BDCODEMP, BDCHAVE, BDSEQ)))");
 
+  // Dyq statement items the review booked (written as an entry, settled or reconciled): an item is
+  // booked once, whatever happens to its statement on Dyq. BDCHAVELAN is the line's entry key;
+  // BDINFORMADO 'TRUE' once Dyq took the item's integrated report (until then the report is sent
+  // again); BDTIPOCONTA 1 a bank statement, 2 a cash movement.
+  s.AddTable("TINTEGRACAO_DYQ_ITEM", R"(CREATE TABLE TINTEGRACAO_DYQ_ITEM (
+  BDCODEMP INTEGER NOT NULL,
+  BDIDWEB INTEGER NOT NULL,
+  BDIDEXTRATOWEB INTEGER,
+  BDCHAVELAN INTEGER,
+  BDTIPOCONTA SMALLINT DEFAULT 1 NOT NULL,
+  BDINFORMADO VARCHAR(5) DEFAULT 'FALSE' NOT NULL,
+  CONSTRAINT PK_TINTEGRACAO_DYQ_ITEM PRIMARY KEY (BDCODEMP, BDIDWEB)))");
+
   // Preparation rules of a company's bank statements (BDTIPOCONTA 1) and cash movements (2): a line
   // whose bank text matches BDCOMPL (whole text when BDCOINCIDE) gets the counter-account, participant,
   // history and complement. BDAMBOSENTSAI: 0 both directions, 1 money in (bank debited), 2 money out.

@@ -23,6 +23,9 @@ struct TGridColumn {
   bool ReadOnly = false;
 };
 
+// The key code of the Delete key (the key events' key argument).
+inline constexpr int kTeclaDelete = 46;
+
 class TDBGrid_Padrao_VYN : public TControl {
  public:
   // Lets the screen change the text a cell shows for the current record.

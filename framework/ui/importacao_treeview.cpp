@@ -19,6 +19,7 @@
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event.h"
 #include "framework/ui/status_processo.h"
 
 namespace vyn {
@@ -72,6 +73,17 @@ TfrImportacao_Padrao_Itens_TreeView_VYN::TfrImportacao_Padrao_Itens_TreeView_VYN
   spExcluirItem = Create<TSpeedButton>();
   spExcluirItem->SetName("spExcluirItem");
   spExcluirItem->OnClick = [this](TComponent* s) { spExcluirItemClick(s); };
+  // The delete key (with or without Ctrl) and button of the main grid: the screen decides what a
+  // delete means for its rows.
+  spExcluir = Create<TSpeedButton>();
+  spExcluir->SetName("spExcluir");
+  spExcluir->SetHint("Excluir");
+  spExcluir->OnClick = [this](TComponent*) { Delete(); };
+  grGrid->OnKeyDown = [this](TComponent*, int& key, unsigned) {
+    if (key != kTeclaDelete) return;
+    key = 0;
+    Delete();
+  };
 }
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::spExcluirItemClick(TComponent*) {
@@ -568,6 +580,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       }
       for (TNodoImportacao* n : Nodos())
         if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
+      GetAposGravacao();
       if (tx) tx->Commit();
     } catch (const std::exception& e) {
       // Nothing of the run stays written; the lines stay in the review for another try.
@@ -582,6 +595,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
         RegistraFalhaExecucao(msg);
       else
         DlgErroOk(msg);
+      GravaLogAdicional();
       return false;
     }
   }
@@ -610,6 +624,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   } catch (const std::exception& e) {
     if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(e.what()));
   }
+  GravaLogAdicional();
   // A settled line is booked too: its settlement wrote its entry.
   const int importados = total + static_cast<int>(liquidadas_.size());
   const size_t naoImportados = recusadas_.size() + static_cast<size_t>(FRecusadasNaLeitura);
@@ -642,6 +657,16 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   for (const auto& k : FJaLancados) grava(k, 2);
   for (const auto& k : recusadas_) grava(k, 1);
   tx.Commit();
+}
+
+void TUtilImportacao_Padrao_Treeview::GravaLogAdicional() {
+  if (logAdicional_.empty()) return;
+  auto* tela = Tela();
+  TLogEvent log(nullptr, logProcesso, FCodEmpBase ? static_cast<int>(FCodEmpBase->Codigo()) : 0,
+                tela ? tela->ClassName() : ClassName(), "Importação");
+  for (const std::string& l : logAdicional_) log.AddAcao(l);
+  logAdicional_.clear();
+  log.GravarLog(false);
 }
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {

@@ -89,8 +89,9 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   virtual void spImportacaoClick(TComponent* sender);
   // Before the review's data are cleared (reports, undo of work the review did on them).
   virtual void BeforeClearDao() {}
-  // The delete key and button.
+  // The delete key and button (grGrid's Delete key, spExcluir).
   virtual void Delete() {}
+  TSpeedButton* spExcluir = nullptr;
   // How the review settles at the end of its task runs (kind of print); kept for the screens.
   void setBaixaTarefa(bool baixa, int tipoImpressao) {
     FBaixaTarefa = baixa;
@@ -201,6 +202,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   virtual bool DeveImportarRegistroAtual(TDAOFactory& ds) { return true; }
   // Writes a node that holds no lines (inside the run's transaction); answers the rows written.
   virtual int GravaNodoAdicional(TNodoImportacao& nodo) { return 0; }
+  // Last step inside the run's transaction, every row written (Importadas and Liquidadas known):
+  // what it writes goes or stays with the entries.
+  virtual void GetAposGravacao() {}
   // After the run committed, while the written rows are still in the review.
   virtual void ProcessosClassesFilhasAposImportacao() {}
   // (company, key) of the lines the last committed run wrote, and of those it left out as settled.
@@ -217,6 +221,12 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   // again, and confirmed as imported, since their entries are in the ledger.
   std::vector<std::pair<int, int>> FJaLancados;
 
+  // Appends one text to the run's additional log: what the run did besides its entries (rules
+  // created, options), kept in the action log for the screen and company when the run ends, not shown
+  // as a problem.
+  void AdicionaLogAdicional(const std::string& texto) { logAdicional_.push_back(texto); }
+  const std::vector<std::string>& LogAdicional() const { return logAdicional_; }
+
   // The run: validates the lines, reserves keys, writes every consistent line with its cost centres
   // and long complement in one transaction (all or nothing), and removes the written lines from the
   // review. False when nothing was written.
@@ -227,6 +237,7 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   void AvancaProgresso();
   int Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas, std::vector<TBookmark>& liquidadas);
   int GravaArquivoGrande(TNodoImportacao& nodo);
+  void GravaLogAdicional();
 
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
   TInconsistencias_VYN* FInconsistencias = nullptr;
@@ -235,6 +246,7 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   std::vector<std::pair<int, int>> importadas_;   // (company, key) written by the last run
   std::vector<std::pair<int, int>> recusadas_;    // (company, key) left inconsistent by the last run
   std::vector<std::pair<int, int>> liquidadas_;   // (company, key) settled, left out by the last run
+  std::vector<std::string> logAdicional_;         // the run's additional log, until it is written
 };
 
 class TUtilImportacao_Integracao_Treeview : public TUtilImportacao_Padrao_Treeview {
