@@ -170,6 +170,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::array<int, 4> tipoLancamento_{};
   std::unordered_set<int64_t> variosVinculos_;
   std::unordered_set<int64_t> liquidadas_;   // entries settled before this run
+  std::unordered_set<int64_t> avisadas_;     // of those, the ones a receipt link was refused for
   std::unordered_set<std::string> lancadas_;
   std::map<std::string, int> configuracoes_;   // looked-up configuration keys of this run
   TResposta resposta_ = TResposta::Nenhuma;
@@ -342,7 +343,15 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
   for (; !links_->Eof(); links_->Next(), ++i) {
     const int64_t proxima = i + 1 < ordem.size() ? ordem[i + 1] : 0;
     if (dao_->IsEmpty()) continue;   // no imported entry carries this key
-    if (liquidadas_.count(ordem[i])) continue;
+    if (liquidadas_.count(ordem[i])) {
+      // A line's receipt link is not posted over a settlement the line already has (its plain link,
+      // or an earlier run): the user is told, once per line, rather than the link vanishing.
+      if (recibo_ && avisadas_.insert(ordem[i]).second)
+        Atencao(fmt::format("Lançamento {}: o vínculo do comprovante não foi baixado porque o lançamento já foi "
+                            "baixado pelo seu outro vínculo.",
+                            Entrada()));
+      continue;
+    }
     if (recibo_)
       TrataRecibo(proxima);
     else
