@@ -590,15 +590,19 @@ TEST_F(RevisaoExtratoTest, Y570DataOfALineGoWithTheEntryTheImportWritesAndNoOthe
   EXPECT_EQ(y570De(1).Value(0, "BDCNPJFONTE").AsString(), "99888777000166");
   t->Close();
 
-  // Typed, then the review closed without importing: nothing stays.
+  // Typed from the reminder the user activates in the list, then the review closed without
+  // importing: nothing stays.
   linhas_->EmptyDataSet();
+  Linha(1, 1001, 3001, 10);
   Linha(2, 1001, 700, 60);
   dialogs.List();
   t = Abre({.dyq = false});
-  ASSERT_TRUE(Vai(*t->DAOLinhas(), 2));
-  t->AtualizarStatusBotoes();
+  ASSERT_EQ(inc_.Count(), 1);
+  ASSERT_TRUE(inc_.OnExecuteItem);
   dialogs.Modal("tfrLancamentoY570Integracao", digita("11222333000181"));
-  t->spY570->Click();
+  inc_.OnExecuteItem(inc_.Itens()[0]);
+  EXPECT_EQ(inc_.Count(), 0);
+  EXPECT_EQ(t->DAOLinhas()->FieldByName("BDCHAVE").AsInteger(), 2) << "the line of the reminder stays current";
   t->Close();
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_Y570").AsInteger(), 2);
 }
