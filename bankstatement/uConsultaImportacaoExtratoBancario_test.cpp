@@ -713,6 +713,23 @@ TEST_F(RevisaoBaixasTest, WrittenLinesTakeTheirLinksWhateverNodeIsShown) {
   t->Close();
 }
 
+// A line linked both plainly and through its receipt to the same installment pays it once; the
+// receipt link it does not post is told, not dropped.
+TEST_F(RevisaoBaixasTest, AReceiptLinkOverALineItsPlainLinkSettledIsToldAndPaysNothingMore) {
+  Linha(1, seed::kContaBanco, seed::kContaClientes, 80, "", "E1");
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 1, 80);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_COMP_BAIXA, 1, 0, 1, 80);
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  int avisos = 0;
+  for (const auto& i : inc_.Itens())
+    avisos += i.Caption.find("o vínculo do comprovante não foi baixado") != std::string::npos;
+  EXPECT_EQ(avisos, 1);
+  t->Close();
+}
+
 // The split rows close the line they complete: 100 = 60 + 40, each row settling an installment. A run
 // that fails in its write undoes its settlements; the retry pays each installment once.
 TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRowsAndARetryPaysOnce) {
