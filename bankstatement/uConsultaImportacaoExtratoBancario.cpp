@@ -462,8 +462,10 @@ int64_t TfrConsultaImportacaoExtratoBancario::PlanoContasEmpresa() const {
 }
 
 void TfrConsultaImportacaoExtratoBancario::AtualizaY570() {
-  if (!FY570DAO) FY570DAO = TVZEL_EMPRESAS_TLAN_Y570MGR::CreateMgr(this, true);
-  FY570DAO->SelectEmpresa(FCodEmp ? FCodEmp->Codigo() : 0);
+  if (!FY570DAO) {
+    FY570DAO = TVZEL_EMPRESAS_TLAN_Y570MGR::CreateMgr(this, true);
+    TY570ConsultaExtratoBancario::AbreDadosDasLinhas(*FY570DAO);
+  }
   FY570->Linhas = DAOLinhas();
   FY570->Inconsistencias = Util() ? Util()->Inconsistencias() : nullptr;
   if (FY570->Inconsistencias)

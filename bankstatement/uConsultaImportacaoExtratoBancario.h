@@ -167,6 +167,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::unique_ptr<vyn::TRetornaMetodoDYQ> FRetornaDYQ;
   // Folder of this review's Dyq payment receipts (its own: closing it deletes no other's).
   std::string PastaComprovantes() const override;
+  bool AmbienteTesteDYQ() const override { return FAmbienteTeste; }
 
   // Y570 reminders of financial-application credits, and the fiscal installment linked to the current
   // line (filled by the line grids).

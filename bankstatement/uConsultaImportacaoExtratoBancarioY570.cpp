@@ -6,6 +6,7 @@
 #include "framework/accounting/lancamento_y570_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/data/insere_linha.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/form.h"
 #include "framework/ui/inconsistencias.h"
@@ -35,6 +36,39 @@ void TY570ConsultaExtratoBancario::AtualizaY570(TVZEL_EMPRESAS_TLAN_Y570MGR* y57
   FY570Aux->SetIndexFieldNames("bdcodemp;bdchave");
   FY570Aux->SetMasterFields("bdcodemp;bdchave");
   FY570Aux->SetMasterSource(linhasSource_);
+}
+
+void TY570ConsultaExtratoBancario::AbreDadosDasLinhas(TVZEL_EMPRESAS_TLAN_Y570MGR& y570) {
+  y570.CommandText("select * from VZEL_EMPRESAS_TLAN_Y570 where 1 = 0", ctOpen);
+  y570.SetControlMemory(true);
+}
+
+int TY570ConsultaExtratoBancario::GravaY570(TDatabase& db, const std::vector<std::pair<int, int>>& escritas) {
+  if (!y570_ || !y570_->Active() || y570_->IsEmpty() || escritas.empty()) return 0;
+  const std::set<std::pair<int, int>> chaves(escritas.begin(), escritas.end());
+  TClientDataSet linhas;
+  linhas.CloneCursor(*y570_, true);
+  TInsereLinha insere(db, TVZEL_EMPRESAS_TLAN_Y570MGR::kTabela);
+  int n = 0;
+  for (linhas.First(); !linhas.Eof(); linhas.Next())
+    if (chaves.count({static_cast<int>(linhas.FieldByName("BDCODEMP").AsInteger()),
+                      static_cast<int>(linhas.FieldByName("BDCHAVE").AsInteger())})) {
+      insere.Insere(linhas);
+      ++n;
+    }
+  return n;
+}
+
+void TY570ConsultaExtratoBancario::DescartaY570(const std::vector<std::pair<int, int>>& escritas) {
+  if (!y570_ || !y570_->Active() || escritas.empty()) return;
+  const std::set<std::pair<int, int>> chaves(escritas.begin(), escritas.end());
+  TDetachedDetail solto(*y570_);
+  for (y570_->First(); !y570_->Eof();)
+    if (chaves.count({static_cast<int>(y570_->FieldByName("BDCODEMP").AsInteger()),
+                      static_cast<int>(y570_->FieldByName("BDCHAVE").AsInteger())}))
+      y570_->Delete();
+    else
+      y570_->Next();
 }
 
 bool TY570ConsultaExtratoBancario::fTemY570(int64_t empresa, int64_t chave) {

@@ -4,12 +4,16 @@
 // no Y570 data yet, and the opening of the Y570 screen for a line. The review owns one of these and
 // hands it its lines manager, its inconsistency list and its Y570 detail data.
 #include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/component/component.h"
 
 namespace vyn {
 class TClientDataSet;
+class TDatabase;
 class TSQLMGR;
 class TInconsistencias_VYN;
 class TForm_VYN;
@@ -37,6 +41,15 @@ class TY570ConsultaExtratoBancario : public vyn::TComponent {
   // The review's data refresh: y570 becomes a detail of the lines on "bdcodemp;bdchave" and FY570Aux
   // a second cursor on it with the same link.
   void AtualizaY570(vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* y570);
+
+  // The review's Y570 data belongs to its lines, under their provisional keys, until the import: kept
+  // in memory (an entry of the company may have a line's provisional key) and opened empty.
+  static void AbreDadosDasLinhas(vyn::TVZEL_EMPRESAS_TLAN_Y570MGR& y570);
+  // Inside the import's write, once the lines carry their entries' keys: the rows of the lines written
+  // (company, key) go to the table. Answers how many.
+  int GravaY570(vyn::TDatabase& db, const std::vector<std::pair<int, int>>& escritas);
+  // After the import committed: the rows of the lines that became entries leave the review.
+  void DescartaY570(const std::vector<std::pair<int, int>>& escritas);
 
   void geraInconsistenciaY570();
   bool fTemY570(int64_t empresa, int64_t chave);

@@ -1,5 +1,6 @@
 // What the lines grid and the split-row grid do and show, on a real company database.
 #include "bankstatement/revisao_extrato_test_support.h"
+#include "framework/accounting/lancamento_y570_mgr.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "settlement/uProcessoBaixas.h"
 
@@ -104,11 +105,18 @@ TEST_F(GradesLinhasTest, CellTextsImagesAndDescriptions) {
   EXPECT_EQ(t->grGridMostraDado("BDVINC_BAIXA", "True"), "");
 }
 
-// A line whose entry has its Y570 data is green, selected or not.
+// A line with its Y570 data is green, selected or not; the data of a company's entry that happens to
+// have a line's provisional key are not the line's.
 TEST_F(GradesLinhasTest, ALineWithItsY570DataIsGreen) {
   using TCor = TfrConsultaImportacaoExtratoBancario::TCorFonte;
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ) values (15, 1, 1)");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ) values (15, 2, 1)");
   auto* t = Abre({{1, seed::kContaFornecedores, kContaBanco, 10, 2, ""}, {2, 40, kContaBanco, 10, 0, ""}});
+  vyn::TVZEL_EMPRESAS_TLAN_Y570MGR& y570 = *t->Y570DAO();
+  y570.Append();
+  y570.FieldByName("BDCODEMP").SetAsInteger(15);
+  y570.FieldByName("BDCHAVE").SetAsInteger(1);
+  y570.FieldByName("BDSEQ").SetAsInteger(1);
+  y570.Post();
   Vai(*t, 1);
   EXPECT_EQ(t->CorFonteLinha(false), TCor::Verde);
   EXPECT_EQ(t->CorFonteLinha(true), TCor::Verde);

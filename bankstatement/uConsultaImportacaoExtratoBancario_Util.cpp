@@ -8,11 +8,13 @@
 #include <fmt/format.h>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/accounting/contabilizacao_mgr.h"
 #include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/lancamento_y570_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/lista_obj.h"
@@ -176,6 +178,11 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetChaveServidor() {
       // Rules made from lines keep naming their line: a run that does not complete must not make
       // the next one take its ticked lines for new ones.
       if (tela && tela->DAOPreparacoes()) RemapeiaChaves(tela->DAOPreparacoes(), "BDCHAVELANC", n->ChavesNovas);
+      // The Y570 data typed for a line goes with it to its entry's key.
+      if (tela && tela->Y570DAO()) {
+        TDetachedDetail solto(*tela->Y570DAO());
+        RemapeiaChaves(tela->Y570DAO(), "BDCHAVE", n->ChavesNovas);
+      }
     } else if (EhNodo(*n, kNodoPreparacoes)) {
       const int primeira = TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GetChaveLancamento(empresa, n->DAO->RecordCount(), true);
       SetChaveServidor(n->DAO, "BDCHAVE", primeira, true, 0, 0, nullptr, "");
@@ -259,6 +266,9 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetAntesValidacao() {
 }
 
 int TUtilImportacao_ExtratoBancario_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {
+  // The rules node is written once per run, after the lines: the lines' Y570 data goes with it.
+  if (auto* tela = Revisao(); tela && tela->Y570() && EhNodo(nodo, kNodoPreparacoes))
+    tela->Y570()->GravaY570(nodo.DAO->Database(), Importadas());
   auto* regras = dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(nodo.DAO);
   if (!regras || !EhNodo(nodo, kNodoPreparacoes) || regras->IsEmpty()) return 0;
   return regras->GravaRegras(regras->Database());
@@ -318,6 +328,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
   std::map<std::string, int> novas;
   if (TNodoImportacao* n = tela->NodoPorCaption(kNodoLancamentos)) novas = n->ChavesNovas;
   tela->FIntegradas = gravadas;
+  if (tela->Y570()) tela->Y570()->DescartaY570(Importadas());
   tela->ConfirmaMultiplosLancamentos(gravadas, novas);
   tela->EnviaRetornosDYQ(true);
   tela->RemovePaisIntegrados();

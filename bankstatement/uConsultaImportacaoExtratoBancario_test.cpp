@@ -15,6 +15,8 @@
 #include "framework/data/dataset_guards.h"
 #include "framework/host/publicas.h"
 #include "framework/schema/seed.h"
+#include "framework/standins/lancamentos.h"
+#include "framework/ui/edit_numeric.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "settlement/settlement_test_support.h"
@@ -594,6 +596,65 @@ TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineE
   t->Close();
 }
 
+// Y570 data typed for a line in the review belongs to that line: the entry that already has the
+// line's provisional key neither hides its reminder nor receives its data, which reach the table
+// only with the entry the import writes, and never when the review closes without importing.
+TEST_F(RevisaoExtratoTest, Y570DataOfALineGoWithTheEntryTheImportWritesAndNoOther) {
+  Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 700, 'TRUE')");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 1, '2024-02-01', 1)");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ, BDCNPJFONTE) values (15, 1, 1, "
+               "'99888777000166')");
+  auto y570De = [&](int chave) {
+    return Db().QueryAll("select BDSEQ, BDCNPJFONTE, BDIRRF from VZEL_EMPRESAS_TLAN_Y570 where BDCODEMP = 15 and "
+                         "BDCHAVE = ? order by BDSEQ", {chave});
+  };
+  auto digita = [](const char* cnpj) {
+    return [cnpj](TForm_VYN& f) {
+      auto& y = static_cast<TfrLancamentoY570Integracao&>(f);
+      y.edCNPJFonte->SetText(cnpj);
+      y.edIRRF->SetText("7,50");
+      y.spConfirmar->Click();
+    };
+  };
+  Linha(1, 1001, 700, 50);
+  dialogs.List();
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  ASSERT_EQ(inc_.Count(), 1) << "entry 1's own data must not hide the reminder of line 1";
+  ASSERT_TRUE(Vai(*t->DAOLinhas(), 1));
+  t->AtualizarStatusBotoes();
+  dialogs.Modal("tfrLancamentoY570Integracao", digita("12345678000190"));
+  t->spY570->Click();
+  EXPECT_EQ(inc_.Count(), 0);
+  EXPECT_EQ(y570De(1).Rows.size(), 1u);
+
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  const auto novo = y570De(501);
+  ASSERT_EQ(novo.Rows.size(), 1u);
+  EXPECT_EQ(novo.Value(0, "BDCNPJFONTE").AsString(), "12345678000190");
+  EXPECT_EQ(novo.Value(0, "BDIRRF").AsCurrency(), Currency::ParseSQL("7.5"));
+  ASSERT_EQ(y570De(1).Rows.size(), 1u);
+  EXPECT_EQ(y570De(1).Value(0, "BDCNPJFONTE").AsString(), "99888777000166");
+  t->Close();
+
+  // Typed from the reminder the user activates in the list, then the review closed without
+  // importing: nothing stays.
+  linhas_->EmptyDataSet();
+  Linha(1, 1001, 3001, 10);
+  Linha(2, 1001, 700, 60);
+  dialogs.List();
+  t = Abre({.dyq = false});
+  ASSERT_EQ(inc_.Count(), 1);
+  ASSERT_TRUE(inc_.OnExecuteItem);
+  dialogs.Modal("tfrLancamentoY570Integracao", digita("11222333000181"));
+  inc_.OnExecuteItem(inc_.Itens()[0]);
+  EXPECT_EQ(inc_.Count(), 0);
+  EXPECT_EQ(t->DAOLinhas()->FieldByName("BDCHAVE").AsInteger(), 2) << "the line of the reminder stays current";
+  t->Close();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_Y570").AsInteger(), 2);
+}
+
 // Company 1 of the standard seed: its bank account 11 and its fiscal installments.
 // A statement whose integrated report Dyq did not take stays released there. Opened again, the lines
 // booked before leave the review before it shows, and their report goes with the next one.
@@ -919,6 +980,23 @@ TEST_F(RevisaoBaixasTest, WrittenLinesTakeTheirLinksWhateverNodeIsShown) {
   EXPECT_EQ(Pagamentos(), 1);
   EXPECT_TRUE(t->DAOLinhas()->IsEmpty());
   EXPECT_TRUE(t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA->IsEmpty());
+  t->Close();
+}
+
+// A line linked both plainly and through its receipt to the same installment pays it once; the
+// receipt link it does not post is told, not dropped.
+TEST_F(RevisaoBaixasTest, AReceiptLinkOverALineItsPlainLinkSettledIsToldAndPaysNothingMore) {
+  Linha(1, seed::kContaBanco, seed::kContaClientes, 80, "", "E1");
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 1, 80);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_COMP_BAIXA, 1, 0, 1, 80);
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  int avisos = 0;
+  for (const auto& i : inc_.Itens())
+    avisos += i.Caption.find("o vínculo do comprovante não foi baixado") != std::string::npos;
+  EXPECT_EQ(avisos, 1);
   t->Close();
 }
 

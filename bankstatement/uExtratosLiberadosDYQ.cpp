@@ -154,6 +154,13 @@ void RecusaExtratoDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodo
     DlgInfOk("Nenhum extrato selecionado!");
     return;
   }
+  const std::string id = lista.Item(sel).Caption;
+  // Dyq names its statements by number: any other id would refuse statement 0.
+  const int64_t extrato = CodigoConta(id);
+  if (extrato <= 0) {
+    DlgWarOk("O extrato \"" + id + "\" não tem identificação numérica no ^DYQ: nada foi recusado.");
+    return;
+  }
   log.SetEmpresaAtual(static_cast<int>(empresa));
   const int resposta = MessageDlgVYN("Tem certeza que deseja recusar o extrato? O processo não pode ser revertido!",
                                      mtInformation, mbYes | mbNo, 0, &log);
@@ -164,7 +171,6 @@ void RecusaExtratoDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodo
     DlgInfOk("Processo não realizado!");
     return;
   }
-  const std::string id = lista.Item(sel).Caption;
   nlohmann::json observacao = nlohmann::json::array();
   TListaObj parametros;
   parametros.AddObject(&observacao);
@@ -173,7 +179,7 @@ void RecusaExtratoDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodo
   if (observacao.empty() || !observacao[0].is_string()) return;
 
   nlohmann::ordered_json documento;
-  documento["extratoId"] = CodigoConta(id);
+  documento["extratoId"] = extrato;
   documento["observacao"] = ReplaceAll(observacao[0].get<std::string>(), "%20", " ");
   documento["retornadoPor"] = ProcessContext().UserName;
   cliente.AlterarStatusRetornoLancamentosDYQ(&dialogo, 3, documento, ambienteTeste, false);

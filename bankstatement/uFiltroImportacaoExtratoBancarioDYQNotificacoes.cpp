@@ -31,6 +31,7 @@ TfrFiltroImportacaoExtratoBancarioDYQNotificacoes::TfrFiltroImportacaoExtratoBan
   gpExtratos->SetCaption("Extratos liberados para importação:");
   lvExtratos->SetName("lvExtratos");
   lvExtratos->Checkboxes = false;
+  lvExtratos->Columns = {{"Empresa", 320}, {"Liberação", 135}};
   lbTotal->SetName("lbTotal");
   lbTotal->SetCaption("Total de registros: 0");
   edArquivo->SetVisible(false);

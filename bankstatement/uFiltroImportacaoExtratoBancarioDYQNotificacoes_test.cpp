@@ -50,6 +50,9 @@ TEST_F(NotificacoesDYQTest, ListsOneRowPerReleasedItemOfAKnownCompany) {
             (std::vector<std::string>{"20 - Mercado Sul|02/04/2024 10:15", "15 - Padaria Central Ltda|02/04/2024 11:00",
                                       "20 - Mercado Sul|03/04/2024 09:00"}));
   EXPECT_EQ(t->lbTotal->Caption(), "Total de registros: 3");
+  ASSERT_EQ(t->lvExtratos->Columns.size(), 2u);
+  EXPECT_EQ(t->lvExtratos->Columns[0].Caption + "/" + std::to_string(t->lvExtratos->Columns[0].Width), "Empresa/320");
+  EXPECT_EQ(t->lvExtratos->Columns[1].Caption + "/" + std::to_string(t->lvExtratos->Columns[1].Width), "Liberação/135");
   dialogs.Ok("Nenhuma empresa selecionada!");
   t->lvExtratos->Item(0).Selected = false;
   t->spConfirmar->Click();

@@ -179,6 +179,19 @@ TEST_F(ExtratoDYQTest, RefusalSendsTheDocumentAfterQuestionRightsAndObservation)
             "Resposta: \"Sim\"");
 }
 
+// Dyq numbers its statements: a member named otherwise is not refused as statement 0.
+TEST_F(ExtratoDYQTest, RefusingAStatementWhoseIdIsNoNumberIsToldAndSendsNothing) {
+  Liberados(15, R"({"A-77": {"tipoConta": "Normal", "dataInicial": "01/03/2024", "dataFinal": "31/03/2024",
+                             "conta": "123 BANCO DO POVO", "logLiberacaoData": "02/04/2024 10:15"}})");
+  auto* t = AbreComEmpresa();
+  t->PreencheListaExtratos(true);
+  ASSERT_EQ(t->lvExtratos->Count(), 1);
+  t->lvExtratos->Item(0).Selected = true;
+  dialogs.Ok("O extrato \"A-77\" não tem identificação numérica no DYQ: nada foi recusado.");
+  t->spRecusaExtrato->Click();
+  for (const auto& r : server.Requests()) EXPECT_NE(r.Method, "POST") << r.Body;
+}
+
 TEST_F(ExtratoDYQTest, RefusalFromTheTestEnvironmentGoesToTheTestEnvironment) {
   TFakeHttpServer teste;
   teste.On("GET", "/extratos-liberados", TFakeResponse::Json(200, kDocumento));
@@ -335,6 +348,11 @@ TEST_F(ExtratoDYQTest, AStatementWhosePdfDyqDoesNotHaveStillOpensItsReviewAndMak
   t->spConfirmar->Click();
   EXPECT_NE(Filho<TRevisaoStub>(*t), nullptr);
   EXPECT_EQ(t->Inconsistencias_VYN->CountAtencao(), 1);
+  // The user is told before the review opens (its import empties the list).
+  bool mostrada = false;
+  for (const auto& c : dialogs.Calls())
+    for (const auto& i : c.Items) mostrada |= i.find("Extrato PDF não salvo") != std::string::npos;
+  EXPECT_TRUE(mostrada);
   EXPECT_FALSE(fs::exists(raiz / "extratos"));
   fs::remove_all(raiz);
 }

@@ -3,7 +3,9 @@
 #include "bankstatement/uImportacaoCompPagto.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
 #include "framework/accounting/config_imp_pdf_mgr.h"
@@ -17,6 +19,7 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/rich_edit.h"
 #include "framework/ui/status_processo.h"
+#include "framework/web/dyq_client.h"
 #include "settlement/uProcessoBaixas.h"
 
 namespace integracao {
@@ -35,6 +38,18 @@ bool EhPDF(const std::string& arquivo) {
 }
 
 std::string NomeArquivo(const std::string& arquivo) { return fs::path(arquivo).filename().string(); }
+
+// A receipt's file in the review's folder: its id first (two receipts may share a name), then the
+// name Dyq gave, kept to plain characters so that no peer text picks the folder.
+std::string NomeComprovanteDYQ(int64_t id, const std::string& nome) {
+  std::string limpo;
+  for (char c : fs::path(nome).filename().string())
+    limpo += (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.') ? c : '_';
+  while (!limpo.empty() && limpo.front() == '.') limpo.erase(0, 1);
+  std::string arquivo = std::to_string(id) + (limpo.empty() ? "" : "_" + limpo);
+  if (!EhPDF(arquivo)) arquivo += ".pdf";
+  return arquivo;
+}
 
 }  // namespace
 
@@ -168,13 +183,49 @@ void TfrImportacaoCompPagto::edArquivoChange(TComponent*) {
   if (texto != edArquivo->Text()) edArquivo->SetText(texto);
 }
 
-std::vector<std::string> TfrImportacaoCompPagto::ArquivosDoProcesso() const {
+int64_t TfrImportacaoCompPagto::ExtratoDYQ() const {
+  if (!FLancamentos || !FLancamentos->Active() || !FLancamentos->FindField("BDIDEXTRATOWEB")) return 0;
+  TClientDataSet linhas;
+  linhas.CloneCursor(*FLancamentos, true);
+  for (linhas.First(); !linhas.Eof(); linhas.Next())
+    if (const int64_t id = linhas.FieldByName("BDIDEXTRATOWEB").AsInteger(); id > 0) return id;
+  return 0;
+}
+
+void TfrImportacaoCompPagto::BaixaComprovantesDYQ(const std::string& pasta) {
+  const int64_t extrato = ExtratoDYQ();
+  if (extrato <= 0) return;
+  const auto* revisao = dynamic_cast<const IRevisaoExtratoComprovantes*>(FOwner);
+  const bool teste = revisao && revisao->AmbienteTesteDYQ();
+  try {
+    TRetornaMetodoDYQ cliente;
+    const auto comprovantes = cliente.GetComprovantesExtrato(extrato, teste);
+    std::error_code ec;
+    if (!comprovantes.empty()) fs::create_directories(pasta, ec);
+    for (const auto& c : comprovantes) {
+      const std::string pdf = cliente.GetComprovantePDF(extrato, c.Id, teste);
+      const fs::path alvo = fs::path(pasta) / NomeComprovanteDYQ(c.Id, c.Nome);
+      std::ofstream f(alvo, std::ios::binary | std::ios::trunc);
+      f.write(pdf.data(), static_cast<std::streamsize>(pdf.size()));
+      f.close();
+      if (!f)
+        Inconsistencias_VYN()->Add_Atencao(CodEmp(), "O comprovante '" + c.Nome + "' do ^DYQ não pôde ser gravado em " +
+                                                         alvo.string() + ".");
+    }
+  } catch (const EDyqError& e) {
+    // The receipts already in the folder are still read; the user learns that Dyq's are missing.
+    Inconsistencias_VYN()->Add_Atencao(CodEmp(), std::string("Comprovantes do ^DYQ não baixados: ") + e.what());
+  }
+}
+
+std::vector<std::string> TfrImportacaoCompPagto::ArquivosDoProcesso() {
   std::vector<std::string> out;
   if (!FDYQ) return edArquivo->Arquivos();
   std::error_code ec;
   // Each review keeps its own receipts; an opener that is no review has the common folder.
   const auto* revisao = dynamic_cast<const IRevisaoExtratoComprovantes*>(FOwner);
   const fs::path pasta = revisao ? revisao->PastaComprovantes() : PastaComprovantesDYQ();
+  BaixaComprovantesDYQ(pasta.string());
   if (!fs::is_directory(pasta, ec)) return out;
   for (const auto& e : fs::directory_iterator(pasta, ec))
     if (e.is_regular_file(ec)) out.push_back(e.path().string());

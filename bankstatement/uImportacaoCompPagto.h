@@ -59,6 +59,8 @@ class IRevisaoExtratoComprovantes {
   virtual ~IRevisaoExtratoComprovantes() = default;
   virtual void spRateioCreditoClick(vyn::TComponent* sender) = 0;
   virtual std::string PastaComprovantes() const = 0;
+  // Whether its Dyq statement came from Dyq's test environment (where its receipts are too).
+  virtual bool AmbienteTesteDYQ() const { return false; }
 };
 
 // A receipt's amount text ("1.050,00", "-30,00") as money; False when it is empty or no amount.
@@ -111,7 +113,10 @@ class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
 
  private:
   // Reading (uImportacaoCompPagto.cpp).
-  std::vector<std::string> ArquivosDoProcesso() const;
+  std::vector<std::string> ArquivosDoProcesso();
+  // Fills the review's receipts folder with the receipts Dyq holds for the statement under review.
+  void BaixaComprovantesDYQ(const std::string& pasta);
+  int64_t ExtratoDYQ() const;
   void LeArquivo(const std::string& arquivo);
   void pCarregaArquivoPDF(const std::string& texto);
   int CodEmp() const;

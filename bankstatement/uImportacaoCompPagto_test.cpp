@@ -20,6 +20,7 @@
 #include "module/registro.h"
 #include "settlement/uProcessoBaixas.h"
 #include "testing/company_db.h"
+#include "testing/fake_http_server.h"
 #include "testing/settlement_seed.h"
 
 namespace integracao {
@@ -45,7 +46,10 @@ class TRevisaoStub : public TForm_VYN, public IRevisaoExtratoComprovantes {
   }
   bool Falha = false;
   // The folder the Dyq receipts of this review are read from.
-  std::string PastaComprovantes() const override { return TfrImportacaoCompPagto::PastaComprovantesDYQ(); }
+  std::string PastaComprovantes() const override {
+    return Pasta.empty() ? TfrImportacaoCompPagto::PastaComprovantesDYQ() : Pasta;
+  }
+  std::string Pasta;
   int Regras = 0;
 };
 class TDialogoDYQStub : public TForm_VYN {
@@ -107,7 +111,7 @@ class ImportacaoCompPagtoTest : public CompanyDatabaseTest {
     linhas_ = TLancamentoMGR::CreateMgr(revisao_.get());
     linhas_->SetTableName("");
     for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDCODTERCEIROD", "BDCODTERCEIROC",
-                          "BDTEMCOMPROVANTE", "BDCODTPHI", "BDLOTE", "BDINCONSISTENTE"})
+                          "BDTEMCOMPROVANTE", "BDCODTPHI", "BDLOTE", "BDINCONSISTENTE", "BDIDEXTRATOWEB"})
       linhas_->AddFieldDef(c, TFieldType::ftInteger);
     linhas_->AddFieldDef("BDDATA", TFieldType::ftDate);
     for (const char* c : {"BDVALOR", "BDVALORPAGO", "BDVALORORIGINAL", "BDJUROS", "BDMULTAS", "BDDESCONTOS"})
@@ -154,8 +158,9 @@ class ImportacaoCompPagtoTest : public CompanyDatabaseTest {
     return arquivo;
   }
   // Opens the screen from the review and runs it over the files.
-  TfrImportacaoCompPagto* Executa(const std::vector<std::string>& arquivos, TComponent* dono = nullptr,
-                                  const std::string& banco = "341") {
+  // fim: the message the run ends with (nullptr: none; "": any).
+  TfrImportacaoCompPagto* Executa(const std::vector<std::string>& arquivos, const char* fim,
+                                  TComponent* dono = nullptr, const std::string& banco = "341") {
     TListaObj lista;
     lista.Add(empresa_);
     lista.Add(linhas_);
@@ -167,8 +172,13 @@ class ImportacaoCompPagtoTest : public CompanyDatabaseTest {
     auto* tela = static_cast<TfrImportacaoCompPagto*>(TPackagesUtil::CarregaFormParamsObj(
         "TfrImportacaoCompPagto", dono ? dono : revisao_.get(), std::move(lista)));
     tela->edCODBANSIS->SetText(banco);
-    tela->edArquivo->SetText(Join(arquivos, ";"));
-    tela->spOKClick(nullptr);
+    // The files come through the field's chooser, as the user picks them.
+    if (!arquivos.empty()) {
+      dialogs.Files(arquivos);
+      EXPECT_TRUE(tela->edArquivo->Procurar());
+    }
+    if (fim) dialogs.Ok(fim);
+    tela->spOK->Click();
     return tela;
   }
   bool NaLinha(int chave) { return linhas_->Locate("BDCHAVE", {chave}); }
@@ -217,8 +227,7 @@ TEST_F(ImportacaoCompPagtoTest, ReadsBothLayoutsAndWritesTheReceiptsExactlyIntoT
                                                    {{50, "11.222.333/0001-81"}, {250, "08/03/2024"}},
                                                    {{50, "Juros"}, {150, "Multa"}, {250, "Valor total"}},
                                                    {{50, "30,00"}, {150, "20,00"}, {250, "1.050,00"}}}});
-  dialogs.Ok(kSucesso);
-  TfrImportacaoCompPagto* tela = Executa({boletos, tributo});
+  TfrImportacaoCompPagto* tela = Executa({boletos, tributo}, kSucesso);
 
   ASSERT_TRUE(NaLinha(1));
   EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
@@ -252,8 +261,7 @@ TEST_F(ImportacaoCompPagtoTest, SplitsPaymentsAndReceiptsByTheirSide) {
                                         Boleto("06/03/2024", "1.015,00", "1.000,00", "10,00", "10,00", "5,00"),
                                         Boleto("07/03/2024", "500,00", "490,00", "12,00", "", "2,00"),
                                         Boleto("08/03/2024", "90,00", "100,00", "", "", "-10,00")});
-  dialogs.Ok(kSucesso);
-  Executa({arq});
+  Executa({arq}, kSucesso);
   EXPECT_EQ(Desdobramento(1), (std::vector<std::string>{"1:200::995.0000", "2:610::10.0000", "3::630:5.0000"}));
   EXPECT_EQ(Desdobramento(2), (std::vector<std::string>{"1:200::1000.0000", "2:610::10.0000", "3:620::10.0000",
                                                         "4::630:5.0000"}));
@@ -278,8 +286,7 @@ TEST_F(ImportacaoCompPagtoTest, LinksTheSplitToTheOneOpenInstallmentOfThePartici
   Linha(2, 6, "410.00");
   const std::string arq = Pdf("c.pdf", {Boleto("05/03/2024", "1.000,00", "995,00", "10,00", "", "5,00"),
                                         Boleto("06/03/2024", "410,00", "400,00", "10,00", "", "", "99.888.777/0001-66")});
-  dialogs.Ok(kSucesso);
-  Executa({arq});
+  Executa({arq}, kSucesso);
   TClientDataSet& v = *baixas_->cdsVINC_EXT_BAN_COMP_BAIXA;
   std::vector<std::string> links;
   for (v.First(); !v.Eof(); v.Next())
@@ -300,8 +307,7 @@ TEST_F(ImportacaoCompPagtoTest, NeverPutsTwoReceiptsOnOneLineAndReportsThoseThat
   const std::string arq = Pdf("c.pdf", {Boleto("05/03/2024", "250,00", "250,00"), Boleto("05/03/2024", "250,00", "250,00"),
                                         Boleto("05/03/2024", "250,00", "250,00"), Boleto("31/02/2024", "80,00", "80,00"),
                                         Boleto("09/03/2024", "1.234,56", "1.234,56")});
-  dialogs.Ok(kSucesso);
-  TfrImportacaoCompPagto* tela = Executa({arq});
+  TfrImportacaoCompPagto* tela = Executa({arq}, kSucesso);
   for (int chave : {1, 2}) {
     ASSERT_TRUE(NaLinha(chave));
     EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
@@ -330,8 +336,7 @@ TEST_F(ImportacaoCompPagtoTest, ReportsANegativeOriginalValueAndAMissingAccountI
                                          {{50, "Juros"}},
                                          {{50, "70,00"}}},
                                         Boleto("07/03/2024", "10,00", "", "30,00")});
-  dialogs.Ok(kSucesso);
-  TfrImportacaoCompPagto* tela = Executa({arq});
+  TfrImportacaoCompPagto* tela = Executa({arq}, kSucesso);
   EXPECT_EQ(Desdobramento(1), (std::vector<std::string>{"1:200::90.0000", "2:::10.0000"}));
   ASSERT_TRUE(NaLinha(2));
   EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull());
@@ -356,24 +361,23 @@ TEST_F(ImportacaoCompPagtoTest, FileChoiceAndUnreadableFiles) {
   std::ofstream(texto) << "nada";
   // A choice without any PDF is refused; one with a PDF among others is taken.
   auto tela = MakeForm<TfrImportacaoCompPagto>();
-  dialogs.Ok("Nenhum arquivo válido selecionado para importar!");
-  tela->edArquivo->SetText(texto);
-  tela->edArquivo->SetText(bom + ";" + texto);
+  dialogs.Files({texto}).Ok("Nenhum arquivo válido selecionado para importar!");
+  tela->edArquivo->Procurar();
+  dialogs.Files({bom, texto});
+  tela->edArquivo->Procurar();
   EXPECT_EQ(tela->edArquivo->Text(), bom + "; " + texto);
 
   // A trailing file without text does not undo a run that read receipts; the text file is named.
-  dialogs.Ok(kSucesso);
-  TfrImportacaoCompPagto* t = Executa({bom, texto, vazio});
+  TfrImportacaoCompPagto* t = Executa({bom, texto, vazio}, kSucesso);
   ASSERT_TRUE(NaLinha(1));
   EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
   EXPECT_EQ(Avisos(t), (std::vector<std::string>{"O arquivo 'notas.txt' não é um arquivo PDF e não foi lido."}));
 
   // Nothing readable: the run says so and matches nothing.
-  dialogs.Ok("Nenhum arquivo válido selecionado para importar!");
-  TfrImportacaoCompPagto* t2 = Executa({(pasta_ / "falta.pdf").string()});
+  TfrImportacaoCompPagto* t2 =
+      Executa({(pasta_ / "falta.pdf").string()}, "Nenhum arquivo válido selecionado para importar!");
   EXPECT_EQ(Avisos(t2), (std::vector<std::string>{"O arquivo 'falta.pdf' não pôde ser lido como PDF."}));
-  dialogs.Ok("Nenhum arquivo selecionado para importar, processo não realizado!");
-  Executa({});
+  Executa({}, "Nenhum arquivo selecionado para importar, processo não realizado!");
 }
 
 // The bank is checked before anything is read, success is said only when a receipt found its line,
@@ -382,21 +386,19 @@ TEST_F(ImportacaoCompPagtoTest, BankCheckedFirstAndSuccessOnlyWhenALineChanged) 
   Linha(1, 5, "250.00");
   const std::string arq = Pdf("a.pdf", {Boleto("05/03/2024", "250,00", "250,00")});
   for (const char* banco : {"", "0", "999"}) {
-    dialogs.Answer("", mrOk);
-    Executa({arq}, nullptr, banco);
+    Executa({arq}, "", nullptr, banco);
     ASSERT_TRUE(NaLinha(1));
     EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull()) << banco;
   }
 
-  dialogs.Ok("Nenhum comprovante foi localizado no extrato: nada foi alterado.");
-  Executa({Pdf("b.pdf", {Boleto("06/03/2024", "99,00", "99,00")})});
+  Executa({Pdf("b.pdf", {Boleto("06/03/2024", "99,00", "99,00")})},
+          "Nenhum comprovante foi localizado no extrato: nada foi alterado.");
   ASSERT_TRUE(NaLinha(1));
   EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull());
 
   TPaginaPDF dois = Boleto("05/03/2024", "250,00", "250,00");
   for (auto& l : Boleto("07/03/2024", "80,00", "80,00")) dois.push_back(l);
-  dialogs.Ok(kSucesso);
-  TfrImportacaoCompPagto* tela = Executa({Pdf("c.pdf", {dois})});
+  TfrImportacaoCompPagto* tela = Executa({Pdf("c.pdf", {dois})}, kSucesso);
   ASSERT_TRUE(NaLinha(1));
   EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
   EXPECT_EQ(Avisos(tela), (std::vector<std::string>{"A página do comprovante do dia: 05/03/2024 no valor de: R$ 250,00 "
@@ -410,7 +412,7 @@ TEST_F(ImportacaoCompPagtoTest, AFailureHalfWayLeavesTheLinesAsTheyWere) {
   const std::string arq = Pdf("a.pdf", {Boleto("05/03/2024", "1.050,00", "1.000,00", "30,00", "20,00")});
   bool falhou = false;
   try {
-    Executa({arq});
+    Executa({arq}, nullptr);
   } catch (const std::exception&) {
     falhou = true;
   }
@@ -430,11 +432,76 @@ TEST_F(ImportacaoCompPagtoTest, FromADyqStatementReadsTheStatementsReceiptsFolde
                     {Boleto("05/03/2024", "250,00", "250,00")});
   auto dialogo = MakeForm<TDialogoDYQStub>();
   auto* revisao = CreateForm<TRevisaoStub>(*dialogo);
-  dialogs.Ok(kSucesso);
-  // The file field is not the source here: the folder is.
-  Executa({(pasta_ / "ignorado.pdf").string()}, revisao);
+  // The file field is hidden here: the folder is the source.
+  Executa({}, kSucesso, revisao);
   ASSERT_TRUE(NaLinha(1));
   EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
+}
+
+// An empty file and a damaged one named .pdf are told apart from receipts: each gets its note, no
+// line changes and the run claims nothing.
+TEST_F(ImportacaoCompPagtoTest, AnEmptyOrDamagedPdfIsToldAndTouchesNoLine) {
+  Linha(1, 5, "250.00");
+  const std::string vazio = (pasta_ / "vazio.pdf").string();
+  std::ofstream(vazio, std::ios::binary).close();
+  const std::string danificado = (pasta_ / "danificado.pdf").string();
+  std::string pdf;
+  teste::EscrevePDF(danificado, {Boleto("05/03/2024", "250,00", "250,00")});
+  {
+    std::ifstream in(danificado, std::ios::binary);
+    pdf.assign(std::istreambuf_iterator<char>(in), {});
+  }
+  // Cut short in the middle of its first object: a transfer that broke off.
+  std::ofstream(danificado, std::ios::binary | std::ios::trunc) << pdf.substr(0, 40);
+  TfrImportacaoCompPagto* tela = Executa({vazio, danificado}, "Nenhum arquivo válido selecionado para importar!");
+  ASSERT_TRUE(NaLinha(1));
+  EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull());
+  EXPECT_EQ(Valor(*linhas_, "BDVALOR"), R("250"));
+  EXPECT_TRUE(Desdobramento(1).empty());
+  EXPECT_EQ(Avisos(tela), (std::vector<std::string>{"O arquivo 'vazio.pdf' não pôde ser lido como PDF.",
+                                                    "O arquivo 'danificado.pdf' não pôde ser lido como PDF."}));
+}
+
+// From a Dyq statement review the receipts are Dyq's: listed for the statement, each fetched into
+// the review's own folder and read from there; a run repeated on the same review does not crash
+// the review's engine nor write the receipt twice.
+TEST_F(ImportacaoCompPagtoTest, FromADyqStatementTheReceiptsComeFromDyqIntoTheReviewsFolder) {
+  TFakeHttpServer dyq;
+  Db().Execute("insert into TPARAMETRO (BDPARAM, BDVALORSTR) values ('INTEGRACAO_DYQ_URL', ?)", {dyq.BaseURL()});
+  Db().Execute("insert into TPARAMETRO (BDPARAM, BDVALORSTR) values ('INTEGRACAO_DYQ_TOKEN', 't')");
+  const std::string origem = Pdf("origem.pdf", {Boleto("05/03/2024", "1.050,00", "1.000,00", "30,00", "20,00")});
+  std::ifstream in(origem, std::ios::binary);
+  const std::string pdf((std::istreambuf_iterator<char>(in)), {});
+  dyq.On("GET", "/extratos/503/comprovantes",
+         TFakeResponse::Json(200, R"({"comprovantes":[{"id":71,"nome":"../../boleto fornecedor.pdf"}]})"));
+  dyq.On("GET", "/extratos/503/comprovantes/71", TFakeResponse(200, pdf, "application/pdf"));
+  Linha(1, 5, "1050.00");
+  ASSERT_TRUE(NaLinha(1));
+  linhas_->Edit();
+  linhas_->FieldByName("BDIDEXTRATOWEB").SetAsInteger(503);
+  linhas_->Post();
+
+  auto dialogo = MakeForm<TDialogoDYQStub>();
+  auto* revisao = CreateForm<TRevisaoStub>(*dialogo);
+  const fs::path pastaRevisao = fs::path(pasta_) / "revisao";
+  revisao_->Pasta = pastaRevisao.string();
+  Executa({}, kSucesso, revisao);
+  EXPECT_TRUE(fs::exists(pastaRevisao / "71_boleto_fornecedor.pdf"));
+  ASSERT_TRUE(NaLinha(1));
+  EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
+  EXPECT_EQ(Desdobramento(1), (std::vector<std::string>{"1:200::1000.0000", "2:610::30.0000", "3:620::20.0000"}));
+
+  Executa({}, kSucesso, revisao);
+  EXPECT_EQ(Desdobramento(1), (std::vector<std::string>{"1:200::1000.0000", "2:610::30.0000", "3:620::20.0000"}));
+  EXPECT_EQ(dyq.RequestCount(), 4u);
+
+  // Dyq down: the user is told, and nothing is read.
+  dyq.On("GET", "/extratos/503/comprovantes", TFakeResponse::Json(500, R"({"message":"fora do ar"})"));
+  fs::remove_all(pastaRevisao);
+  TfrImportacaoCompPagto* tela =
+      Executa({}, "Nenhum arquivo selecionado para importar, processo não realizado!", revisao);
+  EXPECT_EQ(Avisos(tela),
+            (std::vector<std::string>{"Comprovantes do DYQ não baixados: DYQ recusou a requisição (500): fora do ar"}));
 }
 
 }  // namespace

@@ -153,6 +153,8 @@ TfrProcessoConciliacaoBancaria::TfrProcessoConciliacaoBancaria(TComponent* owner
   spImportarGrid->OnClick = [this](TComponent*) { spImportarGridClick(); };
   spExcluir->OnClick = [this](TComponent*) { spExcluirClick(); };
   spExcluirTodos->OnClick = [this](TComponent*) { spExcluirTodosClick(); };
+  grLanExtrato->OnCellClick = [this](TComponent*, const std::string& campo) { grLanExtratoCellClick(campo); };
+  grLanContabil->OnCellClick = [this](TComponent*, const std::string& campo) { grLanContabilCellClick(campo); };
 }
 
 bool TfrProcessoConciliacaoBancaria::InheritsFrom(const std::string& class_name) const {
@@ -181,6 +183,11 @@ void TfrProcessoConciliacaoBancaria::FormCreate() {
       if (SameText(f.FieldName(), "BDVALOR")) texto = f.IsNull() ? "0,00" : f.AsCurrency().ToBR(2);
     };
   }
+  pnVerde->Color = kCorVerde;
+  pnAzul->Color = kCorAzul;
+  pnAmarelo->Color = kCorAmarela;
+  grLanExtrato->CorFundoLinha = [this] { return FDaoExt->IsEmpty() ? 0u : CorStatusConciliacao(Status(*FDaoExt)); };
+  grLanContabil->CorFundoLinha = [this] { return FDaoCont->IsEmpty() ? 0u : CorStatusConciliacao(Status(*FDaoCont)); };
   grLanExtrato->MostraDadoImagem = [this](TField& f) { return ImagemCelula(*FDaoExt, f.FieldName()); };
   grLanContabil->MostraDadoImagem = [this](TField& f) { return ImagemCelula(*FDaoCont, f.FieldName()); };
   FRecCont = 0;

@@ -9,8 +9,8 @@
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
-#include "framework/ui/edit_date.h"
 #include "framework/ui/grid.h"
+#include "framework/ui/edit_date.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/scripted_dialogs.h"
 #include "module/registro.h"
@@ -74,7 +74,8 @@ class ConciliacaoBancariaTest : public CompanyDatabaseTest {
   static void Clica(TfrProcessoConciliacaoBancaria& t, bool extrato, int chave, const char* campo = "bdstatus") {
     TClientDataSet& ds = extrato ? static_cast<TClientDataSet&>(*t.FDaoExt) : *t.FDaoCont;
     ASSERT_TRUE(ds.Locate("BDCHAVE", {chave}));
-    extrato ? t.grLanExtratoCellClick(campo) : t.grLanContabilCellClick(campo);
+    // As the user does: a mouse click on the row's cell, through the grid's own events.
+    (extrato ? t.grLanExtrato : t.grLanContabil)->MouseClick(campo);
   }
   static int Status(TClientDataSet& ds, int chave) {
     EXPECT_TRUE(ds.Locate("BDCHAVE", {chave}));
@@ -151,6 +152,9 @@ TEST_F(ConciliacaoBancariaTest, ManualReconciliationTakesStatementDatesOnceAsked
   t->spConciliacao->Click();
   EXPECT_TRUE(t->btIniciar->Enabled());
   EXPECT_EQ(Status(*t->FDaoCont, 1), 6);
+  // A pair made by hand is painted as its legend says.
+  EXPECT_EQ(t->grLanContabil->CorFundoLinha(), kCorAzul);
+  EXPECT_EQ(t->pnAzul->Color, kCorAzul);
   EXPECT_EQ(t->FDaoCont->FieldByName("BDDATA").AsDateTime(), EncodeDate(2024, 3, 5));
   EXPECT_EQ(Status(*t->FDaoCont, 2), 6);
   EXPECT_EQ(t->FDaoCont->FieldByName("BDDATA").AsDateTime(), EncodeDate(2024, 3, 6));
@@ -234,7 +238,7 @@ TEST_F(ConciliacaoBancariaTest, DeletingAnEntryTakesEverythingKeptUnderItsKeyOrN
   auto* t = Abre();
   t->grLanContabil->SetFocus();
   ASSERT_TRUE(t->FDaoCont->Locate("BDCHAVE", {1}));
-  t->grLanContabilCellClick("BDVALOR");
+  t->grLanContabil->MouseClick("BDVALOR");
   ASSERT_TRUE(t->spExcluir->Enabled());
   dialogs.Yes("Confirma a exclusão do lançamento?");
   t->spExcluir->Click();
@@ -292,9 +296,16 @@ TEST_F(ConciliacaoBancariaTest, DeletingTheStatementIsLoggedOnlyWhenItRan) {
   dialogs.No("Confirma a exclusão do extrado?");
   t->spExcluirTodos->Click();
   EXPECT_FALSE(t->Closed());
+  auto exclusoes = [&] {
+    // The log's table is made by its first record.
+    if (!Db().TableExists("VYN_LOG_EVENTO")) return int64_t{0};
+    return static_cast<int64_t>(Db().QueryValue("select count(*) from VYN_LOG_EVENTO where BDTIPOACAO = 3").AsInteger());
+  };
+  EXPECT_EQ(exclusoes(), 0);
   dialogs.Yes("Confirma a exclusão do extrado?");
   t->spExcluirTodos->Click();
   EXPECT_TRUE(t->Closed());
+  EXPECT_EQ(exclusoes(), 1);
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TEXTRATOBAN").AsInteger(), 1);   // the Dyq one
 }
 

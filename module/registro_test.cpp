@@ -169,7 +169,7 @@ TEST_F(TelasDaPlataformaTest, TheY570ReminderOfALineGoesOnceItsDataAreGivenOnThe
   linhas->AppendRecord({1, 3, seed::kContaBanco, seed::kContaAplicacao, Variant(), EncodeDate(2024, 3, 12), R(1000),
                         "E3", Variant(), Variant(), false});
   auto* y570 = TVZEL_EMPRESAS_TLAN_Y570MGR::CreateMgr(revisao.get());
-  y570->SelectEmpresa(1);
+  TY570ConsultaExtratoBancario::AbreDadosDasLinhas(*y570);
   auto* y = revisao->Create<TY570ConsultaExtratoBancario>();
   y->Linhas = linhas;
   y->Inconsistencias = revisao->Create<TInconsistencias_VYN>();
@@ -192,7 +192,9 @@ TEST_F(TelasDaPlataformaTest, TheY570ReminderOfALineGoesOnceItsDataAreGivenOnThe
   linhas->First();
   y->spY570Click();
   EXPECT_EQ(lembretes(), 0);
-  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_Y570 where BDCODEMP = 1 and BDCHAVE = 3").AsInteger(), 1);
+  // The line's data wait for its entry: 3 is only the line's provisional key.
+  EXPECT_TRUE(y->fTemY570(1, 3));
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_Y570").AsInteger(), 0);
   EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
 }
 

@@ -68,7 +68,7 @@ class TProcessoBaixas {
   void SetDAOMultiLanc(vyn::TLancamentoMGR* dao) { FDAOMultiLanc = dao; }
   vyn::TBaixasAdicionaisDoVinculo* BaixasAdicionaisDoVinculo() const { return FBaixasAdicionaisDoVinculo; }
   void SetBaixasAdicionaisDoVinculo(vyn::TBaixasAdicionaisDoVinculo* d) { FBaixasAdicionaisDoVinculo = d; }
-  vyn::TSQLMGR* DAOLancamentosFiscais() const { return FDAOLancamentosFiscais; }
+  vyn::TSQLMGR* DAOLancamentosFiscais() const { return FDAOLancamentosFiscais.get(); }
 
   // Posting of the plain links at import.
   void GetVinculoBaixa(vyn::TComponent* prSender, vyn::TEdit_Codigo_Search_VYN* prCodEmp,
@@ -210,7 +210,9 @@ class TProcessoBaixas {
   int FCountErros = 0;
   bool FContaDebCre = false;
   std::unique_ptr<vyn::TDataSource> FDataSource;
-  vyn::TSQLMGR* FDAOLancamentosFiscais = nullptr;
+  // Held by the engine: the screen that first asks for the candidates (a receipt screen) may close
+  // while the review that owns this engine goes on linking.
+  std::unique_ptr<vyn::TSQLMGR> FDAOLancamentosFiscais;
   bool FPrimeiroTeste = false;
   std::vector<std::string> FStringList;
   vyn::TEdit_Codigo_Search_VYN* FEditConta = nullptr;

@@ -202,6 +202,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   };
   std::map<int64_t, TUso> uso_;   // by stamp
   std::map<int64_t, std::set<int64_t>> origens_;   // entry key → its links' stamps
+  std::unordered_set<int64_t> avisadas_;     // of the settled ones, those a receipt link was refused for
   std::unordered_set<std::string> lancadas_;
   std::map<std::string, int> configuracoes_;   // looked-up configuration keys of this run
   TResposta resposta_ = TResposta::Nenhuma;
@@ -445,7 +446,15 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
   for (; !links_->Eof(); links_->Next(), ++i) {
     const int64_t proxima = i + 1 < ordem.size() ? ordem[i + 1] : 0;
     if (dao_->IsEmpty()) continue;   // no imported entry carries this key
-    if (liquidadas_.count(ordem[i])) continue;
+    if (liquidadas_.count(ordem[i])) {
+      // A line's receipt link is not posted over a settlement the line already has (its plain link,
+      // or an earlier run): the user is told, once per line, rather than the link vanishing.
+      if (recibo_ && avisadas_.insert(ordem[i]).second)
+        Atencao(fmt::format("Lançamento {}: o vínculo do comprovante não foi baixado porque o lançamento já foi "
+                            "baixado pelo seu outro vínculo.",
+                            Entrada()));
+      continue;
+    }
     if (recibo_)
       TrataRecibo(proxima);
     else

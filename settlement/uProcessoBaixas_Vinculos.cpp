@@ -129,8 +129,8 @@ class TContagemValores {
 
 }  // namespace
 
-bool TProcessoBaixas::BuscaLancamentosFiscal(TComponent* prSender, int prCodEmp, bool prIndexData, bool prDoc) {
-  if (!FDAOLancamentosFiscais) FDAOLancamentosFiscais = TSQLMGR::CreateMgr(prSender ? prSender : FOwner);
+bool TProcessoBaixas::BuscaLancamentosFiscal(TComponent* /*prSender*/, int prCodEmp, bool prIndexData, bool prDoc) {
+  if (!FDAOLancamentosFiscais) FDAOLancamentosFiscais = TSQLMGR::CreateMgrOwned();
   TSQLMGR& lista = *FDAOLancamentosFiscais;
   // The previous load's index and range may name columns this load does not bring.
   if (lista.Active()) lista.CancelRange();

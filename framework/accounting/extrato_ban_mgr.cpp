@@ -199,7 +199,9 @@ bool TVZEL_EMPRESAS_TEXTRATOBANMGR::InheritsFrom(const std::string& class_name) 
 std::string TVZEL_EMPRESAS_TEXTRATOBANMGR::GetWhereSQLExtratoBanc(int64_t empresa, int64_t conta, TDateTime ini,
                                                                   TDateTime fim, bool dyq, int64_t idExtrato) {
   std::string w = " where BDCODEMP = " + SQLInteger(empresa) + " and BDCONTA = " + SQLInteger(conta);
-  w += CondicaoPeriodo("BDDATAMOV", ini, fim);
+  // A Dyq statement is all its lines: one dated outside the period it was released for is still to be
+  // reconciled or posted, and deleted with the statement.
+  if (!dyq) w += CondicaoPeriodo("BDDATAMOV", ini, fim);
   w += dyq ? " and BDIDEXTRATODYQ = " + SQLInteger(idExtrato) : std::string(" and BDIDEXTRATODYQ is null");
   return w;
 }

@@ -1,6 +1,7 @@
 #include "framework/accounting/extrato_ban_mgr.h"
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/data/sql_mgr.h"
 #include "framework/ui/inconsistencias.h"
 #include "testing/company_db.h"
 
@@ -91,6 +92,27 @@ TEST_F(ExtratoBanMgrTest, StatusesComeFromTheStoredReconciliationAndTheFiltersRu
                          TVZEL_EMPRESAS_TEXTRATOBANMGR::GetWhereSQLExtratoBanc(15, kConta, {}, {}, true, 44)),
             1);
   EXPECT_THROW(TVZEL_EMPRESAS_TEXTRATOBANMGR::GetSQLLancamentosCont("15) or (1=1", kConta, {}, {}), EDataSetError);
+}
+
+// A Dyq statement is its lines: one dated after the period it was released for is listed (to be
+// reconciled or posted) and deleted with it; a plain statement keeps to its period.
+TEST_F(ExtratoBanMgrTest, ADyqStatementListsItsLineDatedOutsideItsPeriod) {
+  Linha(1, 10, "1", 0, "10");
+  Linha(2, 31, "2", 0, "20");
+  Db().Execute("update VZEL_EMPRESAS_TEXTRATOBAN set BDIDEXTRATODYQ = 44, BDDATAMOV = '2024-04-03' where BDCHAVE = 2");
+  Db().Execute("update VZEL_EMPRESAS_TEXTRATOBAN set BDIDEXTRATODYQ = 44 where BDCHAVE = 1");
+  Linha(3, 12, "3", 0, "30");
+  TSQLMGR q(&dono);
+  q.CommandText(TVZEL_EMPRESAS_TEXTRATOBANMGR::GetSQLExtratoBanc(15, kConta, EncodeDate(2024, 3, 1),
+                                                                 EncodeDate(2024, 3, 31), true, 44));
+  EXPECT_EQ(q.RecordCount(), 2);
+  q.CommandText(TVZEL_EMPRESAS_TEXTRATOBANMGR::GetSQLExtratoBanc(15, kConta, EncodeDate(2024, 3, 1),
+                                                                 EncodeDate(2024, 3, 10), false, 0));
+  EXPECT_EQ(q.RecordCount(), 0);
+  EXPECT_EQ(Db().Execute("delete from VZEL_EMPRESAS_TEXTRATOBAN" +
+                         TVZEL_EMPRESAS_TEXTRATOBANMGR::GetWhereSQLExtratoBanc(
+                             15, kConta, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31), true, 44)),
+            2);
 }
 
 TEST_F(ExtratoBanMgrTest, MatcherPairsSameSideOnceAndLeavesTheRestAlone) {

@@ -129,7 +129,8 @@ void TImportacaoDYQMGR::PreparaControles() {
 
 void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias) {
   ++FExecucoes;
-  // What this run notes is shown here unless the statement review takes the list over.
+  // What this run notes is shown here, before the next screen opens: the statement review empties
+  // the list when it imports, and the reconciliation screen has none.
   const int antes = inconsistencias.Count();
   auto mostra = [&] {
     if (inconsistencias.Count() > antes) inconsistencias.Execute(true, true, true, true, "");
@@ -153,10 +154,10 @@ void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias)
   documento_["lancamentos"] = linhas;
   GravaPDF(inconsistencias);
   PreparaControles();
-  if (ConciliarManualmente && !caixa) {
-    mostra();
+  mostra();
+  if (ConciliarManualmente && !caixa)
     AbreConciliacao(linhas);
-  } else
+  else
     AbreRevisao(linhas, inconsistencias);
 }
 

@@ -152,9 +152,20 @@ bool TfrLancamentoY570Integracao::ExecutarProcesso() {
 
 void TfrLancamentoY570Integracao::ProcessoConfirma() {
   const TParametrosY570& p = FY570->Parametros;
-  const Variant maior = Banco().QueryValue(
-      "select max(BDSEQ) from VZEL_EMPRESAS_TLAN_Y570 where BDCODEMP = ? and BDCHAVE = ?", {Inteiro(p.Empresa), Inteiro(p.Chave)});
-  const int64_t seq = maior.IsNull() ? 1 : maior.AsInteger() + 1;
+  int64_t seq = 1;
+  if (FY570->Active()) {
+    // The caller's rows are the entry's (a review's may not be in the table yet).
+    TClientDataSet linhas;
+    linhas.CloneCursor(*FY570, true);
+    for (linhas.First(); !linhas.Eof(); linhas.Next())
+      if (linhas.FieldByName("BDCODEMP").AsInteger() == p.Empresa && linhas.FieldByName("BDCHAVE").AsInteger() == p.Chave)
+        seq = std::max<int64_t>(seq, linhas.FieldByName("BDSEQ").AsInteger() + 1);
+  } else {
+    const Variant maior =
+        Banco().QueryValue("select max(BDSEQ) from VZEL_EMPRESAS_TLAN_Y570 where BDCODEMP = ? and BDCHAVE = ?",
+                           {Inteiro(p.Empresa), Inteiro(p.Chave)});
+    if (!maior.IsNull()) seq = maior.AsInteger() + 1;
+  }
   const TParams valores = {Inteiro(p.Empresa), Inteiro(p.Chave), Inteiro(seq), Variant(OnlyDigits(edCNPJFonte->Text())),
                            Variant(Trim(edCodReceita->Text())), Variant(edValorBruto->Value()),
                            Variant(edIRRF->Value()), Variant(edCSLL->Value())};

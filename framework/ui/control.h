@@ -98,6 +98,7 @@ class TPanel : public TControl {
  public:
   using TControl::TControl;
   std::string ClassName() const override { return "TPanel"; }
+  unsigned Color = 0;   // background as 0xRRGGBB; 0: the form's own
 };
 
 class TGroupBox : public TControl {

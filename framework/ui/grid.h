@@ -66,6 +66,8 @@ class TDBGrid_Padrao_VYN : public TControl {
   TMostraImagemEvent MostraDadoImagem;
   // The font colour of the current row's cells (0xRRGGBB); -1 or unset: the grid's own.
   std::function<int()> CorFonteLinha;
+  // The background of the current row's cells (0xRRGGBB); 0 or unset: the grid's own.
+  std::function<unsigned()> CorFundoLinha;
   TNotifyEvent OnDblClick;
   TKeyEvent OnKeyDown;
   void DblClick() {

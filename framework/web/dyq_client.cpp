@@ -108,4 +108,45 @@ std::string TRetornaMetodoDYQ::GetExtratoPDF(int64_t idExtrato, bool ambienteTes
   return a.Body;
 }
 
+std::vector<TRetornaMetodoDYQ::TComprovante> TRetornaMetodoDYQ::GetComprovantesExtrato(int64_t idExtrato,
+                                                                                      bool ambienteTeste) const {
+  const std::string extrato = std::to_string(idExtrato);
+  Answer a = Request("GET", "/extratos/" + extrato + "/comprovantes", nullptr, ambienteTeste);
+  std::vector<TComprovante> out;
+  if (a.Status == 204) return out;
+  if (!Sucesso(a.Status)) Recusa(a);
+  const std::string invalida = "Resposta inválida do DYQ nos comprovantes do extrato " + extrato;
+  nlohmann::json doc;
+  try {
+    doc = nlohmann::json::parse(a.Body);
+  } catch (const nlohmann::json::exception&) {
+    throw EDyqError(invalida, a.Status);
+  }
+  if (doc.is_null()) return out;
+  if (!doc.is_object() || !doc.contains("comprovantes") || !doc["comprovantes"].is_array())
+    throw EDyqError(invalida, a.Status);
+  const auto& lista = doc["comprovantes"];
+  if (lista.size() > kMaxComprovantesDyq)
+    throw EDyqError("O DYQ listou " + std::to_string(lista.size()) + " comprovantes para o extrato " + extrato +
+                        ", mais que os " + std::to_string(kMaxComprovantesDyq) + " aceitos.",
+                    a.Status);
+  for (const auto& c : lista) {
+    if (!c.is_object() || !c.contains("id") || !c["id"].is_number_integer()) throw EDyqError(invalida, a.Status);
+    TComprovante r;
+    r.Id = c["id"].get<int64_t>();
+    if (c.contains("nome") && c["nome"].is_string()) r.Nome = c["nome"].get<std::string>();
+    out.push_back(std::move(r));
+  }
+  return out;
+}
+
+std::string TRetornaMetodoDYQ::GetComprovantePDF(int64_t idExtrato, int64_t idComprovante, bool ambienteTeste) const {
+  Answer a = Request("GET", "/extratos/" + std::to_string(idExtrato) + "/comprovantes/" + std::to_string(idComprovante),
+                     nullptr, ambienteTeste);
+  if (!Sucesso(a.Status)) Recusa(a);
+  if (a.Body.rfind("%PDF", 0) != 0)
+    throw EDyqError("O DYQ não devolveu um PDF para o comprovante " + std::to_string(idComprovante), a.Status);
+  return a.Body;
+}
+
 }  // namespace vyn

@@ -10,6 +10,11 @@
 //                              "tipo":"D"|"C"}, ...]}; "valor" is a decimal text with a point
 //        (a JSON number is accepted too) and never negative: "tipo" gives the side.
 //   GET  <base>/extratos/<id>/pdf     200 with the statement's PDF (application/pdf).
+//   GET  <base>/extratos/<id>/comprovantes
+//        200 {"comprovantes":[{"id":<receipt id>,"nome":"<file name>.pdf"}, ...]}: the payment
+//        receipts the company sent with the statement; 204, "null" or an empty list: none. At most
+//        kMaxComprovantesDyq are taken; a longer list is an error, not a silent cut.
+//   GET  <base>/extratos/<id>/comprovantes/<receipt id>   200 with that receipt's PDF.
 //   POST <base>/retornos   {"tipoRetorno":<kind>,"caixa":<bool>,"documento":<the report document>}
 //        any 2xx: accepted.
 // Base address and token come from the configuration of service "DYQ" (production) or "DYQ_TESTE"
@@ -20,6 +25,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -35,6 +41,9 @@ class TDatabase;
 // The service refused a request or answered something that is not the protocol's.
 // How long a Dyq call waits for its answer unless configured.
 inline constexpr int kTempoLimiteDyqPadrao = 15000;
+
+// How many receipts one statement may bring.
+inline constexpr size_t kMaxComprovantesDyq = 1000;
 
 class EDyqError : public std::runtime_error {
  public:
@@ -60,6 +69,14 @@ class TRetornaMetodoDYQ {
   nlohmann::json GetLancamentosExtrato(int64_t idExtrato, bool ambienteTeste, bool movimentoCaixa) const;
   // The statement's PDF bytes.
   std::string GetExtratoPDF(int64_t idExtrato, bool ambienteTeste) const;
+  // One receipt sent with a statement, as listed.
+  struct TComprovante {
+    int64_t Id = 0;
+    std::string Nome;
+  };
+  std::vector<TComprovante> GetComprovantesExtrato(int64_t idExtrato, bool ambienteTeste) const;
+  // The PDF bytes of one receipt of the list.
+  std::string GetComprovantePDF(int64_t idExtrato, int64_t idComprovante, bool ambienteTeste) const;
 
   // Where the configuration is read (null: the process context's database).
   TDatabase* Database = nullptr;

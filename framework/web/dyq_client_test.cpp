@@ -94,6 +94,37 @@ TEST_F(DyqClientTest, RefusedRequestsAndMalformedBodiesAreErrorsNeverAnEmptyAnsw
   EXPECT_THROW(cliente.AlterarStatusRetornoLancamentosDYQ(nullptr, 3, {{"extratoId", 7}}, false, false), EDyqError);
 }
 
+// A statement's receipts: listed, then fetched one by one; none is an empty list, and a list that is
+// not the protocol's, or longer than the bound, is an error rather than fewer receipts.
+TEST_F(DyqClientTest, ReceiptsAreListedWithinTheBoundAndEachFetchedAsAPdf) {
+  server.On("GET", "/extratos/7/comprovantes",
+            TFakeResponse::Json(200, R"({"comprovantes":[{"id":3,"nome":"a.pdf"},{"id":4}]})"));
+  server.On("GET", "/extratos/7/comprovantes/3", TFakeResponse(200, "%PDF-1.4 a", "application/pdf"));
+  server.On("GET", "/extratos/7/comprovantes/4", TFakeResponse(200, "<html>", "text/html"));
+  const auto lista = cliente.GetComprovantesExtrato(7, false);
+  ASSERT_EQ(lista.size(), 2u);
+  EXPECT_EQ(lista[0].Id, 3);
+  EXPECT_EQ(lista[0].Nome, "a.pdf");
+  EXPECT_EQ(lista[1].Nome, "");
+  EXPECT_EQ(cliente.GetComprovantePDF(7, 3, false), "%PDF-1.4 a");
+  EXPECT_THROW(cliente.GetComprovantePDF(7, 4, false), EDyqError);
+
+  for (const char* nada : {"null", R"({"comprovantes":[]})"}) {
+    server.On("GET", "/extratos/7/comprovantes", TFakeResponse::Json(200, nada));
+    EXPECT_TRUE(cliente.GetComprovantesExtrato(7, false).empty()) << nada;
+  }
+  server.On("GET", "/extratos/7/comprovantes", TFakeResponse(204, ""));
+  EXPECT_TRUE(cliente.GetComprovantesExtrato(7, false).empty());
+  for (const char* errado : {R"({"recibos":[]})", R"({"comprovantes":[{"nome":"sem id"}]})", "[1"}) {
+    server.On("GET", "/extratos/7/comprovantes", TFakeResponse::Json(200, errado));
+    EXPECT_THROW(cliente.GetComprovantesExtrato(7, false), EDyqError) << errado;
+  }
+  std::string muitos = R"({"comprovantes":[)";
+  for (size_t i = 0; i <= kMaxComprovantesDyq; ++i) muitos += (i ? "," : "") + std::string(R"({"id":1})");
+  server.On("GET", "/extratos/7/comprovantes", TFakeResponse::Json(200, muitos + "]}"));
+  EXPECT_THROW(cliente.GetComprovantesExtrato(7, false), EDyqError);
+}
+
 TEST_F(DyqClientTest, ThrottlingIsWaitedOutThroughTheSleeperAndBounded) {
   server.OnSequence("POST", "/retornos", {TFakeResponse::Throttle("3"), TFakeResponse(503, ""),
                                           TFakeResponse::Json(200, "{}")});
