@@ -106,12 +106,11 @@ void TAutoThreadContasPagarOmie::Execute() {
       throw;
     }
 
+    // A run that found inconsistencies, or nothing to do, did its work: it ends with status 2 on both
+    // rows, never as a failure of the run.
     if (!Resultado().Inconsistencias.empty()) {
-      const std::string mensagem = Resultado().Inconsistencias.back();
-      fim(2, mensagem);
-      throw EIntegracaoOmie(mensagem);
-    }
-    if (engine->TotalIntegrado() == 0) {
+      fim(2, Resultado().Inconsistencias.back());
+    } else if (engine->TotalIntegrado() == 0) {
       std::string nada;
       if (engine->ExportarProvisoes && engine->ImportarPagamentos)
         nada = "Não existem provisões de impostos e baixas neste período, por este motivo a exportação e a importação "
@@ -122,9 +121,10 @@ void TAutoThreadContasPagarOmie::Execute() {
       else if (engine->ImportarPagamentos)
         nada = "Não existem baixas neste período, por este motivo a importação não foi realizada.";
       fim(2, nada);
-      throw EIntegracaoOmie(nada);
+      if (TResultadoExecucao* r = ResultadoExecucao()) r->RegistraInconsistencia(nada);
+    } else {
+      ok = true;
     }
-    ok = true;
   } catch (...) {
     GravarLogTarvo("Processo em encerramento");
     throw;

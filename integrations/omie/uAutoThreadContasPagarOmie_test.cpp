@@ -41,6 +41,7 @@ class ContasPagarOmieTaskTest : public CompanyDatabaseTest {
       EXPECT_NO_THROW(task.ExecuteTask());
     }
     log_ = task.LogTarvo();
+    ultimoStatus_ = task.StatusExecucao();
   }
   TQueryResult Linha() {
     return Db().QueryAll("select BDCODSTATUS, BDINCONSISTENCIA, BDREFERENCIA from VSH_EMP_TCONF_OMIE_EXPORT "
@@ -51,6 +52,7 @@ class ContasPagarOmieTaskTest : public CompanyDatabaseTest {
   TFakeHttpServer server_;
   std::string url_;
   std::vector<std::string> log_;
+  TTipoStatusConferencia ultimoStatus_ = tscSucesso;
 };
 
 TEST_F(ContasPagarOmieTaskTest, ExportOfTheMonthKeepsTheStartedRowAndMarksTheGuides) {
@@ -65,20 +67,23 @@ TEST_F(ContasPagarOmieTaskTest, ExportOfTheMonthKeepsTheStartedRowAndMarksTheGui
 }
 
 TEST_F(ContasPagarOmieTaskTest, ProblemsAndIdleRunsEndInconsistentAndFailuresInError) {
-  Run("1", "202405", "1", true);   // no payments in May: nothing to do
+  Run("1", "202405", "1", false);   // no payments in May: nothing to do, an inconsistent run, not a failure
   EXPECT_EQ(Linha().Value(0, "BDCODSTATUS").AsInteger(), 2);
+  EXPECT_EQ(ultimoStatus_, tscInconsistente);
   EXPECT_EQ(Linha().Value(0, "BDINCONSISTENCIA").AsString(),
             "Não existem baixas neste período, por este motivo a importação não foi realizada.");
 
   server_.On("POST", "/api/v1/financas/contapagar/",
              TFakeResponse(500, "<html>" + std::string(3000, 'x') + "</html>", "text/html"));
-  Run("1", "202403", "2", true);
+  Run("1", "202403", "2", false);
   EXPECT_EQ(Linha().Value(0, "BDCODSTATUS").AsInteger(), 2);
+  EXPECT_EQ(ultimoStatus_, tscInconsistente);
   EXPECT_EQ(Linha().Value(0, "BDINCONSISTENCIA").AsString().rfind("[OMIE] 500 - <html>", 0), 0u);
 
   url_ = "http://127.0.0.1:" + std::to_string(TFakeHttpServer::ClosedPort());
   Run("1", "202403", "0", true);
   EXPECT_EQ(Linha().Value(0, "BDCODSTATUS").AsInteger(), 5);
+  EXPECT_EQ(ultimoStatus_, tscErro);
   EXPECT_NE(std::find(log_.begin(), log_.end(), "Processo em encerramento"), log_.end());
   EXPECT_EQ(std::find(log_.begin(), log_.end(), "Processo finalizado"), log_.end());
 
