@@ -10,6 +10,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/schema/entry_keys.h"
+#include "framework/schema/ledger_lock.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/status_processo.h"
 
@@ -175,8 +176,8 @@ std::vector<int> TProcessoRecontabilizacaoMGR::EmpresaEFiliais(int codEmp) const
 void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int planoNovo, int planoTroca, int codEmp,
                                                         TDateTime dataIni, TDateTime dataFim,
                                                         TInconsistencias_VYN* lista, bool executa,
-                                                        const TTiposProcRecontabiliza& rotinas, int, int participante,
-                                                        bool) {
+                                                        const TTiposProcRecontabiliza& rotinas, int planoLalur,
+                                                        int participante, bool) {
   auto erro = [&](const std::string& t) {
     if (lista) lista->Add_Erro(codEmp, t);
   };
@@ -207,7 +208,8 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
     int refeitos = 0;
     std::vector<std::string> feitos;
     if (trocaPlano)
-      feitos = TrocaPlano(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante);
+      feitos = TrocaPlano(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, participante,
+                          planoLalur);
     else
       refeitos = RefazLancamentos(empresas, ordinais, dataIni, dataFim, avisos);
     RegistraRecontabilizacao(codEmp, dataIni, dataFim, ordinais);
@@ -317,15 +319,16 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
 
 int TProcessoRecontabilizacaoMGR::RegistraProcessoTroca(int codEmp, const std::vector<int>& empresas, int planoAtual,
                                                         int planoNovo, int planoTroca, TDateTime dataIni,
-                                                        TDateTime dataFim) {
+                                                        TDateTime dataFim, int planoLalur) {
   TDatabase& db = Database();
   int ordem = static_cast<int>(
       db.QueryValue("SELECT COALESCE(MAX(BDORDEM), 0) + 1 FROM VINT_EMP_PROCESSOTROCA WHERE BDCODEMP = ?", {codEmp})
           .AsInteger());
   db.Execute("INSERT INTO VINT_EMP_PROCESSOTROCA (BDCODEMP, BDORDEM, BDDATAINICIAL, BDSTATUS, BDCODINT,"
-             " BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA, BDDATAPROC, BDNOMUSU) VALUES (?, ?, ?, 0, ?, ?, ?, ?, ?)",
+             " BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA, BDDATAPROC, BDNOMUSU, BDCODCONTABLALUR)"
+             " VALUES (?, ?, ?, 0, ?, ?, ?, ?, ?, ?)",
              {codEmp, ordem, dataIni.DateOnly(), planoTroca > 0 ? Variant(planoTroca) : Variant(), planoAtual,
-              planoNovo, Now(), ProcessContext().UserName});
+              planoNovo, Now(), ProcessContext().UserName, planoLalur > 0 ? Variant(planoLalur) : Variant()});
   SalvaBalancetes(codEmp, ordem, 0, empresas, dataIni, dataFim);
   return ordem;
 }
@@ -454,8 +457,14 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::ErrosTraducao(const std::
 std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, const std::vector<int>& empresas,
                                                                   int planoAtual, int planoNovo, int planoTroca,
                                                                   TDateTime dataIni, TDateTime dataFim,
-                                                                  int participante) {
+                                                                  int participante, int planoLalur) {
   TDatabase& db = Database();
+  // The user was told the company cannot be used during the change: from here to the end of the
+  // transaction no other workstation writes its ledger, and the writers under way have ended, so
+  // the checks are made again over what they committed.
+  BloqueiaLancamentosEmpresas(db, empresas);
+  if (auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni); !erros.empty())
+    throw EDatabaseError(erros.front());
   const TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
   std::vector<std::string> feitos;
   // The user was told that a company with a closed period gets a consultation-only backup holding the
@@ -470,7 +479,8 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
     }
     RegistraInicioAutomatico(empresas, dataIni);
   }
-  int ordemTroca = RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim);
+  int ordemTroca =
+      RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, planoLalur);
   AbreReferenciaInicio(empresas, AnoMes(dataIni));
   // The plan bundles its chart and history plan: they move with it.
   db.Execute("UPDATE TEMPRESAS_REF SET BDCODPLANOONLINE = ?,"

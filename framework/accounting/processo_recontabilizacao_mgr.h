@@ -129,11 +129,12 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
                                     TDateTime inicio, TDateTime corteBaixa, TDateTime corteOpeImob,
                                     TDateTime corteImpostos, TInconsistencias_VYN* lista);
 
-  // Change of posting plan: the change recorded for the head office (the next order) with the trial
+  // Change of posting plan: the change recorded for the head office (the next order), with the LALUR
+  // integration plan the user gave (0: none), and the trial
   // balances of its companies per year of the period, saved before the references move (side 0) and
   // after (side 1). Runs inside the caller's transaction; answers the order.
   int RegistraProcessoTroca(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo,
-                            int planoTroca, TDateTime dataIni, TDateTime dataFim);
+                            int planoTroca, TDateTime dataIni, TDateTime dataFim, int planoLalur = 0);
   void SalvaBalancetes(int codEmp, int ordem, int dePara, const std::vector<int>& empresas, TDateTime dataIni,
                        TDateTime dataFim);
   // A reference row at the start month for each company that has none there (a copy of the one in
@@ -156,7 +157,8 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   // Inside the run's transaction: the change recorded, the references moved, the postings following.
   // Answers what it did, for the list.
   std::vector<std::string> TrocaPlano(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo,
-                                      int planoTroca, TDateTime dataIni, TDateTime dataFim, int participante);
+                                      int planoTroca, TDateTime dataIni, TDateTime dataFim, int participante,
+                                      int planoLalur);
   // A consultation-only copy of each company (the head office first) with its references and
   // postings as they are before the change; answers the copies' codes in the same order.
   std::vector<int> CriaEmpresasBackup(const std::vector<int>& empresas);

@@ -208,10 +208,10 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
   Lanca(1, 2, "2024-03-10", 0);
   Lanca(2, 3, "2024-04-10", 100);
   Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCODPLAPADRAO = 1, BDDEBITO = 10, BDCREDITO = 40");
-  auto troca = [&](int mapa, bool executa, int participante) {
+  auto troca = [&](int mapa, bool executa, int participante, int lalur = 0) {
     lista.Clear();
     motor->ExecutaRecontabiliza(1, 2, mapa, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 12, 31), &lista, executa,
-                                TodosTiposProc(), 0, participante, false);
+                                TodosTiposProc(), lalur, participante, false);
   };
   auto contas = [&] {
     return Db().QueryValue("SELECT LIST(BDCODPLAPADRAO || ':' || BDDEBITO || ':' || BDCREDITO || ':' ||"
@@ -234,9 +234,10 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
   troca(3, false, 0);
   EXPECT_EQ(lista.CountErros(), 1);
   motor->PossuiZeramento = true;   // a closed company keeps a backup copy of itself as it was
-  troca(3, true, 7);
+  troca(3, true, 7, 9);
   EXPECT_EQ(lista.CountErros() + lista.CountAtencao(), 0);
   EXPECT_EQ(contas(), "1:10:40:0 5:100:200:7 5:100:200:7");
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDCODCONTABLALUR) FROM VINT_EMP_PROCESSOTROCA").AsString(), "9");
   auto copias = Db().QueryAll("SELECT BDCODEMP, COALESCE(BDCODMATRIZ, 0) AS M, BDSTATUSEMP FROM TEMPRESAS"
                               " WHERE BDCODEMP > 2 ORDER BY BDCODEMP");
   ASSERT_EQ(copias.Rows.size(), 2u);

@@ -156,6 +156,11 @@ struct TpbHolder {
   }
 };
 
+// Reads only the latest version of a row and does not wait: a row another transaction changed and has
+// not ended raises a lock conflict at once instead of showing its committed version.
+const std::vector<unsigned char> kTpbSemEspera{isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                               isc_tpb_no_rec_version, isc_tpb_nowait};
+
 }  // namespace
 
 bool EDatabaseError::IsOpenByAnotherProcess() const { return code_ == isc_already_opened; }
@@ -200,13 +205,15 @@ struct TDatabase::Impl {
     if (!att) throw EDatabaseError("Banco de dados não conectado.");
   }
 
-  fb::ITransaction* Start() {
-    return att->startTransaction(&st, static_cast<unsigned>(tpb.bytes.size()), tpb.bytes.data());
+  fb::ITransaction* Start(const std::vector<unsigned char>* outro = nullptr) {
+    const std::vector<unsigned char>& b = outro ? *outro : tpb.bytes;
+    return att->startTransaction(&st, static_cast<unsigned>(b.size()), b.data());
   }
 
-  // Runs f in the open transaction, or in one of its own that commits on success.
+  // Runs f in the open transaction, or in one of its own (of the given kind) that commits on success.
   template <class F>
-  auto InTx(const std::string& sql, F&& f, bool own = false) -> decltype(f(static_cast<fb::ITransaction*>(nullptr))) {
+  auto InTx(const std::string& sql, F&& f, bool own = false, const std::vector<unsigned char>* outro = nullptr)
+      -> decltype(f(static_cast<fb::ITransaction*>(nullptr))) {
     CheckOpen();
     VerificaInterrupcao();
     if (tra && !own) {
@@ -218,7 +225,7 @@ struct TDatabase::Impl {
     }
     fb::ITransaction* t = nullptr;
     try {
-      t = Start();
+      t = Start(outro);
       if constexpr (std::is_void_v<decltype(f(t))>) {
         f(t);
         t->commit(&st);
@@ -861,6 +868,10 @@ TQueryResult TDatabase::QueryAll(const std::string& sql, const TParams& params) 
 
 Variant TDatabase::QueryValue(const std::string& sql, const TParams& params) { return Prepare(sql)->QueryValue(params); }
 
+bool TDatabase::MeetsUncommittedChange(const std::string& sql, const TParams& params) {
+  return Prepared(sql).MeetsUncommittedChange(params);
+}
+
 void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TParams& params) {
   // Rows loaded into a table-bound object are the table's own: never written back.
   auto* dao = dynamic_cast<TDAOFactory*>(&ds);
@@ -1041,6 +1052,33 @@ Variant TStatement::QueryValue(const TParams& params) {
     first = false;
   });
   return v;
+}
+
+bool TStatement::MeetsUncommittedChange(const TParams& params) {
+  auto& db = *db_.impl_;
+  if (!impl_->hasCursor) throw EDatabaseError("Só uma consulta pode procurar alterações não confirmadas.", sql_);
+  try {
+    db.InTx(
+        sql_,
+        [&](fb::ITransaction* tra) {
+          impl_->Bind(db, tra, params, sql_);
+          fb::IResultSet* rs = impl_->stmt->openCursor(&db.st, tra, impl_->inMeta,
+                                                       impl_->inCount ? impl_->inBuf.data() : nullptr, impl_->outMeta, 0);
+          try {
+            while (rs->fetchNext(&db.st, impl_->outBuf.data()) == fb::IStatus::RESULT_OK) {
+            }
+            rs->close(&db.st);
+          } catch (...) {
+            rs->release();
+            throw;
+          }
+        },
+        true, &kTpbSemEspera);
+    return false;
+  } catch (const EDatabaseError& e) {
+    if (e.IsLockConflict()) return true;
+    throw;
+  }
 }
 
 void TStatement::Query(const TParams& params, const TRowCallback& onRow, std::vector<TColumnInfo>* columns) {

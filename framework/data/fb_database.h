@@ -124,6 +124,10 @@ class TDatabase {
   // (reservations other attachments must see immediately).
   std::vector<Variant> ExecuteReturningAutonomous(const std::string& sql, const TParams& params = {});
   TQueryResult QueryAll(const std::string& sql, const TParams& params = {});
+  // Whether the query meets a row another transaction has changed and not yet ended. It runs in a
+  // read-only transaction of its own that neither waits nor reads past such a row, so readers never
+  // block one another while a writer's open change is seen at once.
+  bool MeetsUncommittedChange(const std::string& sql, const TParams& params = {});
   // First column of the first row; null when no row.
   Variant QueryValue(const std::string& sql, const TParams& params = {});
   // Replaces the data set's structure and rows with the query's (typed fields, server column names).
@@ -173,6 +177,7 @@ class TStatement {
   void Run(const TParams& params = {});
   std::vector<Variant> ExecuteReturning(const TParams& params = {});
   std::vector<Variant> ExecuteReturningAutonomous(const TParams& params = {});
+  bool MeetsUncommittedChange(const TParams& params = {});
   void Query(const TParams& params, const TRowCallback& onRow, std::vector<TColumnInfo>* columns = nullptr);
   // The first column of the first row (null when there is none).
   Variant QueryValue(const TParams& params = {});

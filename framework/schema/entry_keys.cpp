@@ -5,10 +5,13 @@
 #include <chrono>
 #include <thread>
 
+#include "framework/schema/ledger_lock.h"
+
 namespace vyn {
 
 int ReserveEntryKeys(TDatabase& db, int codemp, int count) {
   if (count < 1) throw EDatabaseError("A reserva de chaves de lançamento precisa de ao menos uma chave.");
+  MarcaGravacaoLancamentos(db, codemp);
   for (int attempt = 0;; ++attempt) {
     try {
       auto row = db.ExecuteReturningAutonomous(

@@ -6,7 +6,9 @@
 namespace vyn {
 
 // Reserves count consecutive keys of the company and answers the first. The first reservation of a
-// company starts after its highest existing key.
+// company starts after its highest existing key. The caller's open transaction is marked as writing
+// the company's ledger until it ends; while a change of posting plan holds the company the
+// reservation is refused (see ledger_lock.h).
 int ReserveEntryKeys(TDatabase& db, int codemp, int count = 1);
 
 }  // namespace vyn

@@ -4,11 +4,14 @@
 
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <set>
 #include <thread>
 
 #include "framework/schema/entry_keys.h"
+#include "framework/schema/ledger_lock.h"
 #include "framework/schema/seed.h"
 #include "testing/company_db.h"
 
@@ -102,6 +105,58 @@ TEST_F(SchemaTest, EntryKeysAreNeverHandedOutTwiceAcrossAttachments) {
       for (int k = f; k < f + 3; ++k) EXPECT_TRUE(keys.insert(k).second) << "key " << k << " handed out twice";
   EXPECT_EQ(keys.size(), 900u);
   EXPECT_EQ(*keys.begin(), 52);
+}
+
+// A refused reservation names the change; "" when it went through.
+std::string Reserva(TDatabase& db, int codemp) {
+  try {
+    ReserveEntryKeys(db, codemp);
+    return "";
+  } catch (const EDatabaseError& e) {
+    return e.what();
+  }
+}
+
+TEST_F(SchemaTest, APlanChangeHoldsItsCompaniesLedgerUntilItsTransactionEnds) {
+  auto escritor = Company().OpenAnother();
+  {
+    TTransaction troca(Db());
+    BloqueiaLancamentosEmpresas(Db(), {1});
+    TTransaction tr(*escritor);
+    EXPECT_EQ(Reserva(*escritor, 1), MensagemEmpresaEmTroca(1));
+    EXPECT_EQ(Reserva(*escritor, 2), "");   // another company is free
+    tr.Rollback();
+    // A second change of the same company is refused, not queued behind the first.
+    auto outra = Company().OpenAnother();
+    TTransaction tr2(*outra);
+    EXPECT_THROW(BloqueiaLancamentosEmpresas(*outra, {1}), EDatabaseError);
+  }   // the change's transaction ends without a commit: the hold goes with it
+  TTransaction tr(*escritor);
+  EXPECT_EQ(Reserva(*escritor, 1), "");
+}
+
+TEST_F(SchemaTest, APlanChangeWaitsForTheWriterUnderWayAndSeesItsEntries) {
+  auto escritor = Company().OpenAnother();
+  TTransaction tr(*escritor);
+  const int chave = ReserveEntryKeys(*escritor, 1);
+  escritor->Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (1, ?, '2024-01-02', 1)",
+                    {chave});
+  std::atomic<bool> segura{false};
+  int64_t vistos = -1;
+  std::thread troca([&] {
+    TTransaction t(Db());
+    BloqueiaLancamentosEmpresas(Db(), {1});
+    segura = true;
+    vistos = Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1 AND BDCHAVE = ?", {chave})
+                 .AsInteger();
+    t.Commit();
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(500));
+  EXPECT_FALSE(segura) << "the change went on while a writer of its company was under way";
+  tr.Commit();
+  troca.join();
+  EXPECT_TRUE(segura);
+  EXPECT_EQ(vistos, 1);
 }
 
 }  // namespace

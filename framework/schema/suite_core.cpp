@@ -134,6 +134,14 @@ SELECT R.BDCODEMP, R.BDREFEMP, R.BDNOMEMP, R.BDCNPJEMP, R.BDCODPLAPADRAO, R.BDCO
   BDPROXIMACHAVE INTEGER NOT NULL,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_CHAVE PRIMARY KEY (BDCODEMP)))");
 
+  // The attachments writing a company's ledger and, in row 0, a change of posting plan holding it;
+  // only their row locks mean anything (ledger_lock.h).
+  s.AddTable("VZEL_EMPRESAS_TLAN_USO", R"(CREATE TABLE VZEL_EMPRESAS_TLAN_USO (
+  BDCODEMP INTEGER NOT NULL,
+  BDCONEXAO BIGINT NOT NULL,
+  BDTRANSACAO BIGINT,
+  CONSTRAINT PK_VZEL_EMPRESAS_TLAN_USO PRIMARY KEY (BDCODEMP, BDCONEXAO)))");
+
   // Online account configuration of a posting plan: a key per classification (a further key of the
   // same classification names its main one in BDCHAVEVINC: another paying account) ...
   s.AddTable("TCONF_CONTAS_ONLINE", R"(CREATE TABLE TCONF_CONTAS_ONLINE (

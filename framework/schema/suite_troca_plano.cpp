@@ -49,6 +49,7 @@ void AddSuiteTrocaPlanoSchema(TSchema& s) {
   BDCODPLANOONLINEPARA INTEGER,
   BDDATAPROC TIMESTAMP,
   BDNOMUSU VARCHAR(100),
+  BDCODCONTABLALUR INTEGER,
   CONSTRAINT PK_VINT_EMP_PROCESSOTROCA PRIMARY KEY (BDCODEMP, BDORDEM)))");
 
   // Trial balance per year and account, saved before (BDDEPARA 0) and after (1) a change.

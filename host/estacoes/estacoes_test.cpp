@@ -1,6 +1,6 @@
 // Several workstations on one company database through a Firebird server: four processes at once
 // reserve entry keys, post the settlements of the same links and run the client-folder task on the
-// same folder. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
+// same folder; a change of posting plan holds its company against another workstation's import. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
 // databases in, with ISC_USER and ISC_PASSWORD set; .ci/run starts such a server on the loopback
 // address. Skipped otherwise.
 #include <gtest/gtest.h>
@@ -17,6 +17,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
@@ -241,6 +242,79 @@ TEST_F(VariasEstacoes, EachClientFileIsImportedOnce) {
   EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TINTEGRACAO_ARQ_CLIENTE WHERE BDCODEMP = 1 AND BDFINALIZADO = 'TRUE'")
                 .AsInteger(),
             3);
+}
+
+// The change of plan 1 (chart 1) to plan 2 (chart 2) of the head office, and a trigger that makes the
+// change wait, inside its transaction, on a row the test holds: the window in which another
+// workstation would otherwise post into the old chart.
+const std::vector<std::string> kTrocaPlano{
+    "INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDDESCRICAO, BDCODPLAPADRAO, BDCODHIST) VALUES (2, 'Plano novo', 2, 1)",
+    "INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDNOMCTA, BDTIPCTA, BDPARTICIPANTE) SELECT 2, BDCODTPLA * 10,"
+    " BDNOMCTA, BDTIPCTA, 0 FROM PLANOS_TPLA WHERE BDCODPLAPADRAO = 1",
+    "INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA) VALUES (1, 'De 1 para 2', 1, 2)",
+    "INSERT INTO VINT_BASE_TINTONLINE_CONTA (BDCODINT, BDCODTPLADE, BDCODTPLAPARA) SELECT 1, BDCODTPLA, BDCODTPLA * 10"
+    " FROM PLANOS_TPLA WHERE BDCODPLAPADRAO = 1",
+    "CREATE TABLE TESPERA_TESTE (ID INTEGER NOT NULL PRIMARY KEY, N INTEGER)",
+    "INSERT INTO TESPERA_TESTE (ID, N) VALUES (1, 0)",
+    "CREATE TRIGGER TESPERA_TROCA FOR VINT_EMP_PROCESSOTROCA_BAL BEFORE INSERT AS BEGIN"
+    " UPDATE TESPERA_TESTE SET N = N + 1 WHERE ID = 1; END"};
+
+TEST_F(VariasEstacoes, APlanChangeHoldsItsCompanyAgainstAnotherWorkstationsImport) {
+  CriaBanco(202501);
+  vyn::TDatabase db;
+  db.Open(banco_);
+  for (const std::string& sql : kTrocaPlano) db.Execute(sql);
+  const fs::path pasta = dir_ / "cliente";
+  fs::create_directories(pasta);
+  std::ofstream(pasta / "CL11222333000181_1.txt") << "L,1,28/01/2025,11,30,\"150,00\",,Venda durante a troca,NF 9\n";
+  const fs::path roteiro = dir_ / "troca.json";
+  std::ofstream(roteiro) << R"({"answers": ["yes", "yes", "ok"], "steps": [{"set": "edCODEMP", "value": "1"},
+    {"set": "edCODPLANOONLINE", "value": "2"}, {"set": "edCodPlanoTroca", "value": "1"}, {"click": "spOK"}]})";
+
+  vyn::TTransaction espera(db);
+  db.Execute("UPDATE TESPERA_TESTE SET N = N + 1 WHERE ID = 1");
+  vyn::TSaidaProcesso troca;
+  std::thread estacaoA([&] {
+    troca = vyn::ExecutaPrograma(INTEGRACAO_HOST_EXE, {"--db", banco_, "--user", "Ana", "--referencia", "202501",
+                                 "screen", "TfrProcessoTrocaPlanoContabilizacao", "--script", roteiro.string()},
+                                 {}, dir_, "troca");
+  });
+  // The change holds the company from the start of its transaction; the import runs meanwhile.
+  bool segura = false;
+  for (int i = 0; i < 300 && !segura; ++i) {
+    segura = db.MeetsUncommittedChange(
+        "SELECT BDCODEMP FROM VZEL_EMPRESAS_TLAN_USO WHERE BDCODEMP = 1 AND BDCONEXAO = 0");
+    if (!segura) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  const vyn::TSaidaProcesso importacao = vyn::ExecutaPrograma(
+      INTEGRACAO_HOST_EXE, {"--db", banco_, "task", "TAutoThreadIntegracaoArquivosClienteContabil", "cod_emp=1",
+                            "tipo_arquivo=21", "caminho=" + pasta.string(), "ref_inicial=20250101",
+                            "ref_final=20250131"},
+      {}, dir_, "importacao");
+  espera.Rollback();
+  estacaoA.join();
+
+  ASSERT_TRUE(segura) << troca.Out << troca.Err;
+  EXPECT_EQ(troca.Status, 0) << troca.Out << troca.Err;
+  EXPECT_NE(troca.Out.find("Processo finalizado com sucesso!"), std::string::npos) << troca.Out;
+  // The task ends in error (status 5), which the host exits with as 1.
+  EXPECT_EQ(importacao.Status, 1) << importacao.Out << importacao.Err;
+  EXPECT_NE(importacao.Out.find("Status: 5"), std::string::npos) << importacao.Out;
+  EXPECT_NE((importacao.Out + importacao.Err).find("está em troca de plano de contabilização em outra estação"),
+            std::string::npos)
+      << importacao.Out << importacao.Err;
+  // Nothing of the company's changed period is left in the old chart, and the refused file was not
+  // taken as imported.
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP IN (1, 2)"
+                          " AND BDDATA >= '2025-01-01' AND BDCODPLAPADRAO <> 2")
+                .AsInteger(),
+            0);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCOMPL LIKE '%durante a troca%'")
+                .AsInteger(),
+            0);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TINTEGRACAO_ARQ_CLIENTE WHERE BDCODEMP = 1 AND BDFINALIZADO = 'TRUE'")
+                .AsInteger(),
+            0);
 }
 
 }  // namespace
