@@ -143,10 +143,23 @@ void TfrConsultaImportacaoLancCCTxt::FormCreate() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, DAOAtual());
   grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) { return EditaCelula(campo, texto); };
+  grGridItens->EditaCelula = [this](const std::string& campo, const std::string& texto) {
+    return EditaCelulaItens(campo, texto);
+  };
   grGrid->OnKeyPress = [this](TComponent*, char& key) { grGridKeyPress(key); };
   grGrid->OnKeyUp = [this](TComponent*, int& key, unsigned) { grGridKeyUp(key); };
   grGrid->OnMouseUp = [this](TComponent*, bool) { grGridMouseUp(); };
   grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClick(campo); };
+  // Picking a node in the tree shows its lines (the participants' grid, the entries).
+  tvGrupos->OnChange = [this](TComponent*, TTreeNode*) { tvGruposClick(); };
+  tvGrupos->OnEnter = [this](TComponent*) { OnAlterSelectedItem(); };
+  grGrid->OnExit = [this](TComponent*) { OnAlterSelectedItem(); };
+}
+
+void TfrConsultaImportacaoLancCCTxt::tvGruposClick() {
+  // The hand-over selects the first node itself and rebuilds the grid after.
+  if (!Nodos().empty() && tvGrupos->Selected() && DAOAtual() != PesquisaDAONodo(tvGrupos->Selected()->Text))
+    AtualizaDados(false);
 }
 
 void TfrConsultaImportacaoLancCCTxt::FormDestroy() {

@@ -15,6 +15,7 @@ class TMenuItem;
 class TLabel;
 class TConsultaGrupoDAO;
 class TInconsistencias_VYN;
+class TMarcasLinhas;
 }  // namespace vyn
 
 namespace integracao {
@@ -61,6 +62,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   void spImportacaoClick(vyn::TComponent* sender) override;
   // After the framework judged the lines: drops the lines whose settlement was posted.
   virtual void GetAposInconsistencia();
+  // The settlements of the linked lines, posted inside the import's write (its first step).
+  virtual void PostaBaixas();
 
   // Settlement links (uConsultaImportacaoLancCCTxt_Acoes.cpp).
   void miDuplicatasClick(vyn::TComponent* sender);
@@ -70,6 +73,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual void spRemoveAutoLinkClick(vyn::TComponent* sender);
   void pmTipoBaixaPopup(vyn::TComponent* sender);
   void OnAlterSelectedItem();
+  // The tree's node change: the grid shows the picked node's lines (AtualizaDados runs the buttons).
+  void tvGruposClick();
 
   // Display (uConsultaImportacaoLancCCTxt_Grid.cpp): the text and the image name of a cell of the
   // current line ("" for none), the detail grid's text, the description panel.
@@ -94,6 +99,10 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   // The lines grid's fields container: a user's cell edit, between the before- and after-edit
   // calls; False when refused (the line keeps its value).
   bool EditaCelula(const std::string& campo, const std::string& texto);
+  // The entry columns no typing changes (the staged review adds its marks, which change by action).
+  virtual bool SomenteLeitura(const std::string& campo) const;
+  // The detail grid's fields container: a user's edit of a cost-centre split line's cell.
+  virtual bool EditaCelulaItens(const std::string& campo, const std::string& texto);
   void fcLancamentosCCBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
   void ValidarDescricao(const std::string& texto, bool& rejeita);
   // Conciliation marks (uConsultaImportacaoLancCCTxt_Acoes.cpp); the staged review writes them through.
@@ -125,6 +134,7 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   template <class TUtil>
   void EntregaParametros(TUtil& u) {
     u.SetOnAposInconsistencia([this] { GetAposInconsistencia(); });
+    u.SetOnAntesValidacao([this] { PostaBaixas(); });
     u.SetDAOEmp(FDAOEmp);
     u.SetTransacaoAuto(FTransacaoAut);
     u.SetCodEmp(FCodEmp);
@@ -132,6 +142,9 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
     u.SetDtFim(FDtFim);
     u.setSelecionaFilial(FSelecionaFilial);
   }
+  // The framework's import run, the settlements its first step; the lines' marks and the lines it
+  // took out come back when it does not commit.
+  void ImportaComBaixas(vyn::TDAOFactory& lanc, vyn::TComponent* sender);
   // An unbalanced file imports nothing; without a user the run's list is the only one told.
   void ReportaDiferencaSemUsuario(vyn::TInconsistencias_VYN* lista, int empresa);
   // The in-memory review shows the installment panel and the conciliation menu in its button rules.
@@ -160,6 +173,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   int FDebBefore = 0;
   int FCreBefore = 0;
   std::unique_ptr<TProcessoBaixas> FProcessoBaixas;
+  // While an import runs: the lines' marks as they were, given back when it does not commit.
+  vyn::TMarcasLinhas* FMarcas = nullptr;
 };
 
 }  // namespace integracao

@@ -101,6 +101,9 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // Import and multiple entries (uConsultaImportacaoLancCCTxtHuge_Acoes.cpp).
   void spImportacaoClick(vyn::TComponent* sender) override;
   void GetAposInconsistencia() override;
+  void PostaBaixas() override;
+  // The conciliation marks change by their actions only (click, space bar, P).
+  bool SomenteLeitura(const std::string& campo) const override;
   void SetMultiplosLancamentos();
   void DeleteMultiplosLancamentos();
   void spAutoLinkClick(vyn::TComponent* sender) override;
@@ -114,6 +117,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // Keys of the screen: on the entry grid, space switches a mark or the grouped selection, P marks a
   // side pending.
   void FormKeyPress(char& key);
+  // The screen's key preview: every key pressed on it reaches FormKeyPress first.
+  void KeyPress(char& key) override { FormKeyPress(key); }
   // The arrow keys Up and Down also move the linked-documents panel to the new line.
   void grGridKeyUp(int key) override;
 

@@ -20,6 +20,29 @@ void TUtilImportacao_LancCC_Comum::GetAposInconsistencia() {
   if (FOnAposInconsistencia) FOnAposInconsistencia();
 }
 
+void TUtilImportacao_LancCC_Comum::GetAntesValidacao() {
+  TUtilImportacao_Integracao_Treeview::GetAntesValidacao();
+  if (FOnAntesValidacao) FOnAntesValidacao();
+}
+
+void TUtilImportacao_LancCC_Comum::ProcessosClassesFilhasAposImportacao() {
+  TUtilImportacao_Integracao_Treeview::ProcessosClassesFilhasAposImportacao();
+  FConcluida = true;
+}
+
+void TUtilImportacao_LancCC_Comum::MarcaArquivoImportado() {
+  // A run that wrote nothing (every line refused, an empty file) leaves the file offered by the service
+  // for another try; once a line is in the ledger (written now, settled, or found posted before) the
+  // file must not come again, or it would be doubled.
+  if (Importadas().empty() && Liquidadas().empty() && FJaLancados.empty()) return;
+  // The feeder screen (the Dyq screen) reports its file as integrated.
+  for (TComponent* c = Owner(); c; c = c->Owner())
+    if (auto* m = dynamic_cast<IMarcaImportado*>(c)) {
+      m->MarcarComoImportado();
+      break;
+    }
+}
+
 void TUtilImportacao_LancCC_Comum::GeraTransacoesAutomaticas(TEdit_Codigo_Search_VYN* codEmp) {
   TfrImportacao_Padrao_Itens_TreeView_VYN* tela = Tela();
   if (!FTransacaoAuto || !tela) return;
@@ -100,16 +123,7 @@ void TUtilImportacao_LancCC_TreeviewNormal::GetAposChaveServidor() {
 void TUtilImportacao_LancCC_TreeviewNormal::GetAntesFinalizarProcesso() {
   TUtilImportacao_LancCC_Comum::GetAntesFinalizarProcesso();
   GeraTransacoesAutomaticas(CodEmp());
-  // A run that wrote nothing (every line refused, an empty file) leaves the file offered by the service
-  // for another try; once a line is in the ledger (written now, or found posted before) the file must
-  // not come again, or it would be doubled.
-  if (Importadas().empty() && Liquidadas().empty() && FJaLancados.empty()) return;
-  // The feeder screen (the Dyq screen) reports its selected file as integrated.
-  for (TComponent* c = Owner(); c; c = c->Owner())
-    if (auto* m = dynamic_cast<IMarcaImportado*>(c)) {
-      m->MarcarComoImportado();
-      break;
-    }
+  MarcaArquivoImportado();
 }
 
 void TUtilImportacao_LancCC_TreeviewNormal::ConfirmarNotasTarvo() {
