@@ -208,6 +208,8 @@ void TfrConsultaImportacaoLancCCTxt::AfterListaObj() {
   EntregaParametrosEngine();
   if (FProcessoBaixas) FProcessoBaixas->SetCodEmp(FCodEmp);
   SelecionaNodo(kNodoLancamentos);
+  // The document panel is open, empty, before the first click on a line.
+  if (FPainelNF) AtualizaPainelNF();
 }
 
 void TfrConsultaImportacaoLancCCTxt::AtualizaDados(bool hugeFile) {

@@ -101,6 +101,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   bool EditaCelula(const std::string& campo, const std::string& texto);
   // The entry columns no typing changes (the staged review adds its marks, which change by action).
   virtual bool SomenteLeitura(const std::string& campo) const;
+  // A cell the screen saves itself (the staged review's complement); False leaves the save to the grid.
+  virtual bool SalvaCelula(const std::string& campo, const std::string& texto) { return false; }
   // The detail grid's fields container: a user's edit of a cost-centre split line's cell.
   virtual bool EditaCelulaItens(const std::string& campo, const std::string& texto);
   void fcLancamentosCCBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);

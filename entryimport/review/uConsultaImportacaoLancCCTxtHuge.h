@@ -92,6 +92,9 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void fcLancamentosPRAfterEditField(const std::string& campo);
   void fcLancamentosIncBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
   void fcLancamentosIncAfterEditField(const std::string& campo);
+  // The detail grid's edits: the rural-producer and real-estate rows by their rules, the cost-centre
+  // rows as in memory.
+  bool EditaCelulaItens(const std::string& campo, const std::string& texto) override;
   vyn::TEdit_Codigo_Search_VYN* EdCodEmpree() const { return FEdCodEmpree; }
   // Whether the account is a rural producer's cash, bank or transit account.
   bool DebitoCreditoPR(int conta);
@@ -104,6 +107,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void PostaBaixas() override;
   // The conciliation marks change by their actions only (click, space bar, P).
   bool SomenteLeitura(const std::string& campo) const override;
+  // The complement goes through its own save: a long one lives in the complement work table.
+  bool SalvaCelula(const std::string& campo, const std::string& texto) override;
   void SetMultiplosLancamentos();
   void DeleteMultiplosLancamentos();
   void spAutoLinkClick(vyn::TComponent* sender) override;

@@ -223,11 +223,12 @@ TEST_F(StagedReviewTest, WriteThroughOfMarksNullsAndComplements) {
     };
     const std::string t201(201, 'a');
     EXPECT_FALSE(t.fcLancamentosHugeSaveAlterSearch("BDDCTO", t201, 0));
-    EXPECT_TRUE(t.fcLancamentosHugeSaveAlterSearch("BDCOMPL", t201, 0));
+    // Typed in the grid's cell: a long complement goes to the complement work table, not the line.
+    d.First();
+    EXPECT_TRUE(t.grGrid->EditaCelula("BDCOMPL", t201));
     EXPECT_EQ(compl_(), 1);
     EXPECT_TRUE(coluna("BDCOMPL").IsNull());
-    t.SetComplementoAntes(t201);
-    t.fcLancamentosHugeSaveAlterSearch("BDCOMPL", "d'água" + std::string(194, 'b'), 0);   // 200 characters
+    EXPECT_TRUE(t.grGrid->EditaCelula("BDCOMPL", "d'água" + std::string(194, 'b')));   // 200 characters
     EXPECT_EQ(compl_(), 0);
     EXPECT_EQ(coluna("BDCOMPL").AsString(), "d'água" + std::string(194, 'b'));
     // Unchanged text writes nothing.
@@ -472,45 +473,35 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_TRUE(aceita("BDTRANSTIPMOV"));
     pr.Cancel();
 
-    // "CPF produtor rural" clears the participant and the typed CPF.
-    pr.Edit();
-    pr.FieldByName("BDTIPOPARTICIPANTE").SetAsInteger(1);
-    pr.Post();
-    t.fcLancamentosPRAfterEditField("BDTIPOPARTICIPANTE");
+    // Typed in the detail grid, as the user picks them: "CPF produtor rural" clears the participant
+    // and the typed CPF.
+    t.spLancamentosPR->Down = true;
+    t.dsGridItens->SetDataSet(&pr);
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPOPARTICIPANTE", "CPF produtor rural"));
+    EXPECT_EQ(pr_("BDTIPOPARTICIPANTE").AsInteger(), 1);
     EXPECT_TRUE(pr_("BDCODTER").IsNull());
     EXPECT_TRUE(pr_("BDCPFMANUAL").IsNull());
-    pr.Edit();
-    pr.FieldByName("BDTIPMOV").SetAsInteger(0);
-    pr.Post();
-    t.fcLancamentosPRAfterEditField("BDTIPMOV");
+    EXPECT_FALSE(t.grGridItens->EditaCelula("BDCPFMANUAL", "12345678909"));   // only for a typed CPF
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPMOV", "Em espécie"));
     EXPECT_TRUE(pr_("BDCTACOR").IsNull());
     // Only a transfer swaps the other side's operation.
-    t.fcLancamentosPRAfterEditField("BDTIPOPE");
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPOPE", "Entrada"));
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 1);
     Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_PR_TEMP set BDTRANSFERENCIA = 'TRUE' where BDSESSAO = ?", {sessao});
     pr.Refresh();
     EXPECT_TRUE(aceita("BDTRANSTIPOPE"));
-    pr.Edit();
-    pr.FieldByName("BDTIPOPE").SetAsInteger(1);
-    pr.Post();
-    t.fcLancamentosPRAfterEditField("BDTIPOPE");
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPOPE", "Saída"));
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 0);
+    t.spLancamentosPR->Down = false;
 
     // A unit needs a development; both go to the credit side of the line.
+    t.dsGridItens->SetDataSet(&inc);
     inc.First();
-    bool a = true;
-    t.fcLancamentosIncBeforeEditField("bdCODIGOUNIIMOB", nullptr, a);
-    EXPECT_FALSE(a);
-    inc.Edit();
-    inc.FieldByName("BDCODEMPREENDIMENTO").SetAsInteger(4);
-    inc.FieldByName("BDCODIGOUNIIMOB").SetAsInteger(9);
-    inc.Post();
-    t.fcLancamentosIncBeforeEditField("bdCODIGOUNIIMOB", nullptr, a);
-    EXPECT_TRUE(a);
+    EXPECT_FALSE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
+    ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODEMPREENDIMENTO", "4"));
+    ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
     ASSERT_NE(t.EdCodEmpree(), nullptr);
     EXPECT_EQ(t.EdCodEmpree()->Codigo(), 4);
-    t.fcLancamentosIncAfterEditField("bdCODEMPREENDIMENTO");
-    t.fcLancamentosIncAfterEditField("bdCODIGOUNIIMOB");
     auto linha = [&](const char* c) {
       return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
     };

@@ -371,6 +371,9 @@ bool TfrConsultaImportacaoLancCCTxt::EditaCelula(const std::string& campo, const
       return false;
     }
     if (!editor->Text().empty()) valor = Variant(static_cast<long long>(editor->Codigo()));
+  } else if (SalvaCelula(campo, texto)) {
+    fcLancamentosAfterEditField(campo, texto);
+    return true;
   } else if (!ValorDigitado(l->FieldByName(campo), texto, valor)) {
     DlgWarOk("Valor inválido: " + texto);
     return false;
