@@ -16,6 +16,7 @@ class TLabel;
 class TConsultaGrupoDAO;
 class TInconsistencias_VYN;
 class TMarcasLinhas;
+class TFieldsContainer;
 }  // namespace vyn
 
 namespace integracao {
@@ -42,6 +43,10 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   vyn::TMenuItem* miConsiderarzero = nullptr;
   vyn::TPanel* pnNF = nullptr;
   vyn::TDBGrid_Padrao_VYN* grGridNf = nullptr;
+  // The entry grid's and the participants' fields containers: the columns, which of them a user
+  // types into, and the editing rules they call.
+  vyn::TFieldsContainer* fcLancamentos = nullptr;
+  vyn::TFieldsContainer* fieldsContainerParticipantes = nullptr;
   vyn::TPanel* pnContaContabil = nullptr;
   vyn::TLabel *lbDebito = nullptr, *lbCredito = nullptr, *lbParticipanteDebito = nullptr,
               *lbParticipanteCredito = nullptr, *lbEmpreendimentoDeb = nullptr, *lbEmpreendimentoCre = nullptr,
@@ -96,12 +101,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
                                             std::string* texto, std::vector<std::string>* combo, bool& accept);
   virtual void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor);
-  // The lines grid's fields container: a user's cell edit, between the before- and after-edit
-  // calls; False when refused (the line keeps its value).
-  bool EditaCelula(const std::string& campo, const std::string& texto);
-  // The entry columns no typing changes (the staged review adds its marks, which change by action).
-  virtual bool SomenteLeitura(const std::string& campo) const;
-  // A cell the screen saves itself (the staged review's complement); False leaves the save to the grid.
+  // A cell the screen saves itself (the staged review's complement); False leaves the save to the
+  // container.
   virtual bool SalvaCelula(const std::string& campo, const std::string& texto) { return false; }
   // The detail grid's fields container: a user's edit of a cost-centre split line's cell.
   virtual bool EditaCelulaItens(const std::string& campo, const std::string& texto);
@@ -153,7 +154,10 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   bool FPainelNF = true;
   // The staged review's grid carries the grouped-settlement mark and the extemporaneous date.
   bool FArquivoGrande = false;
+  // The containers (uConsultaImportacaoLancCCTxt_Campos.cpp): made once; bound to the grid by node.
+  void CriaFieldsContainers();
   void MontaColunasLancamentos();
+  void MontaColunasParticipantes();
 
  protected:
   // Fills the document panel with the installments linked to the current line.

@@ -105,8 +105,6 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void spImportacaoClick(vyn::TComponent* sender) override;
   void GetAposInconsistencia() override;
   void PostaBaixas() override;
-  // The conciliation marks change by their actions only (click, space bar, P).
-  bool SomenteLeitura(const std::string& campo) const override;
   // The complement goes through its own save: a long one lives in the complement work table.
   bool SalvaCelula(const std::string& campo, const std::string& texto) override;
   void SetMultiplosLancamentos();

@@ -114,10 +114,6 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
   if (FInconsistenciaIni && FInconsistenciaIni->Count() > 0) FInconsistenciaIni->Execute(true, true, true, true, "");
 }
 
-bool TfrConsultaImportacaoLancCCTxtHuge::SomenteLeitura(const std::string& campo) const {
-  return SameText(campo, "BDCONCD") || SameText(campo, "BDCONCC") || TfrConsultaImportacaoLancCCTxt::SomenteLeitura(campo);
-}
-
 void TfrConsultaImportacaoLancCCTxtHuge::PostaBaixas() {
   // The staged marks the engine sets are in the work table, undone with the run's transaction.
   if (FProcessoBaixas)

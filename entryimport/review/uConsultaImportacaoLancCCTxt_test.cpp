@@ -151,35 +151,33 @@ TEST_F(EntryReviewTest, DescriptionsNameTheDevelopmentAndUnitOfAKnownAccount) {
 }
 
 TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {
+  seed::AddTerceiro(Db(), 7, "12345678000199");
   Revisa("L,1,05/01/2024,40,11,100\n", [&](Tela& t) {
     TDAOFactory& d = *t.DAOAtual();
-    auto* editor = t.Create<TEdit_Codigo_Search_VYN>();
-    bool accept = true;
-    t.fcLancamentosBeforeEditField("bdCODTERCEIROD", editor, nullptr, nullptr, accept);
-    EXPECT_FALSE(accept);   // account 40 takes no participant
+    // Typed in the grid's cells, through its fields container.
+    auto edita = [&](const char* campo, const std::string& texto) { return t.grGrid->EditaCelula(campo, texto); };
+    EXPECT_FALSE(edita("bdCODTERCEIROD", "7"));   // account 40 takes no participant
     // Changing the debit to an account with participants: the type follows, the file's account goes.
-    t.fcLancamentosBeforeEditField("bdDEBITO", editor, nullptr, nullptr, accept);
-    d.Edit();
-    d.FieldByName("bdDEBITO").SetAsInteger(seed::kContaFornecedores);
-    d.Post();
-    t.fcLancamentosAfterEditField("bdDEBITO", "");
+    ASSERT_TRUE(edita("bdDEBITO", std::to_string(seed::kContaFornecedores)));
     EXPECT_EQ(d.FieldByName("bdTIPOTERD").AsInteger(), 1);
     EXPECT_TRUE(d.FieldByName("BDDEBITOARQ").IsNull());
-    t.fcLancamentosBeforeEditField("bdCODTERCEIROD", editor, nullptr, nullptr, accept);
-    EXPECT_TRUE(accept);
-    EXPECT_EQ(editor->TipoCodigo, 42);
-    t.fcLancamentosBeforeEditField("bdCODTERCEIROC", editor, nullptr, nullptr, accept);
-    EXPECT_FALSE(accept);
+    ASSERT_TRUE(edita("bdCODTERCEIROD", "7"));
+    EXPECT_EQ(d.FieldByName("bdALTCODTERCEIROD").AsInteger(), 7);
+    EXPECT_FALSE(edita("bdCODTERCEIROC", "7"));
     EXPECT_EQ(d.FieldByName("BDCREDITOARQ").AsInteger(), 11);   // same credit typed again keeps it
-    t.fcLancamentosBeforeEditField("bdCREDITO", editor, nullptr, nullptr, accept);
-    t.fcLancamentosAfterEditField("bdCREDITO", "");
+    ASSERT_TRUE(edita("bdCREDITO", "11"));
     EXPECT_EQ(d.FieldByName("BDCREDITOARQ").AsInteger(), 11);
-    bool rejeita = false;
-    t.ValidarDescricao(std::string(25000, 'a'), rejeita);
-    EXPECT_FALSE(rejeita);
+    // The review's own columns take no typing.
+    EXPECT_FALSE(edita("bdCHAVE", "2"));
+    EXPECT_FALSE(edita("bdCODEMP", "2"));
+    EXPECT_FALSE(edita("BDVINC_BAIXA", "True"));
+    EXPECT_FALSE(edita("bdCONCD", "True"));
+    EXPECT_EQ(d.FieldByName("bdCHAVE").AsInteger(), 1);
+    EXPECT_EQ(d.FieldByName("bdCODEMP").AsInteger(), 1);
+    EXPECT_TRUE(edita("BDDESCRICAO", std::string(25000, 'a')));
     dialogs_.Ok("Informe uma nota explicativa menor que 25000 caracteres!");
-    t.ValidarDescricao(std::string(25001, 'a'), rejeita);
-    EXPECT_TRUE(rejeita);
+    EXPECT_FALSE(edita("BDDESCRICAO", std::string(25001, 'b')));
+    EXPECT_EQ(d.FieldByName("BDDESCRICAO").AsString(), std::string(25000, 'a'));
   });
 }
 
