@@ -44,6 +44,7 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   vyn::TPanel* pnGridManual = nullptr;
   vyn::TDBGrid_Padrao_VYN* grLancamentoManual = nullptr;
   vyn::TDataSource* dsLancamentoManual = nullptr;
+  vyn::TMenuItem* pmSelecaoBaixa = nullptr;
   vyn::TMenuItem* miTirarSelecaoBaixa = nullptr;
 
   // Framework hooks (uConsultaImportacaoLancCCTxtHuge.cpp).
@@ -117,6 +118,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // Count and side of the grouped selection, read again from the session's selected lines.
   void DerivaSelecaoBaixa();
   void grGridCellClickHuge(const std::string& campo);
+  // A right click on the grouped-selection column drops its menu and starts the selection over.
+  void grGridMouseDown(bool direito);
   // Keys of the screen: on the entry grid, space switches a mark or the grouped selection, P marks a
   // side pending.
   void FormKeyPress(char& key);

@@ -431,6 +431,14 @@ void TfrConsultaImportacaoLancCCTxtHuge::grGridCellClickHuge(const std::string& 
   AtualizaInfoGridNF();
 }
 
+void TfrConsultaImportacaoLancCCTxtHuge::grGridMouseDown(bool direito) {
+  grGrid->PopupMenu = nullptr;
+  if (!direito || !SameText(grGrid->SelectedField, "BDVINC_BAIXA_MULT")) return;
+  grGrid->PopupMenu = pmSelecaoBaixa;
+  FUltimoSel.clear();
+  FCountSel = 0;
+}
+
 void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyUp(int key) {
   constexpr int kTeclaCima = 38, kTeclaBaixo = 40;
   TfrConsultaImportacaoLancCCTxt::grGridKeyUp(key);

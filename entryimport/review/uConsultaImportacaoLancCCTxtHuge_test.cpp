@@ -644,7 +644,12 @@ TEST_F(StagedReviewTest, GroupedSelectionKeepsOneSideAndOnlyInstallments) {
     EXPECT_EQ(t.CountSel(), 1);
     EXPECT_EQ(t.UltimoSel(), "C");
     d.SetRecNo(2);
-    t.miTirarSelecaoBaixaClick(t.miTirarSelecaoBaixa);
+    // A right click elsewhere drops no menu; on the selection column it drops "Tirar seleção todos".
+    t.grGrid->MouseClick("bdDATA", true);
+    EXPECT_EQ(t.grGrid->PopupMenu, nullptr);
+    t.grGrid->MouseClick("BDVINC_BAIXA_MULT", true);
+    ASSERT_EQ(t.grGrid->PopupMenu, t.pmSelecaoBaixa);
+    t.miTirarSelecaoBaixa->Click();
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
                     {sessao}), 0);
     EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA_MULT").AsBoolean());
