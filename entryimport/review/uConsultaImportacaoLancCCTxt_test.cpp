@@ -218,7 +218,12 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
     d.FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
     d.Post();
     EXPECT_EQ(t.grGridMostraDadoImagem("BDVINC_BAIXA"), "iCurrency_yellow");
-    t.spRemoveAutoLinkClick(nullptr);
+    // The link buttons follow the line the user clicks in the grid.
+    t.grGrid->SetFocus();
+    t.grGrid->CellClick("bdDATA");
+    EXPECT_TRUE(t.spDelLink->Enabled());
+    EXPECT_FALSE(t.spCurrencyLink->Enabled());
+    t.spRemoveAutoLink->Click();
     EXPECT_EQ(v.RecordCount(), 2);   // hand-made links stay
     d.First();
     EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA").AsBoolean());
@@ -234,8 +239,14 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
     v.First();
     EXPECT_EQ(v.FieldByName("BDCHAVE").AsInteger(), 2);
     d.Last();
-    t.spDelLinkClick(nullptr);
+    d.Edit();
+    d.FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
+    d.Post();
+    t.grGrid->CellClick("bdDATA");
+    t.spDelLink->Click();
     EXPECT_TRUE(v.IsEmpty());
+    EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA").AsBoolean());
+    EXPECT_TRUE(t.spCurrencyLink->Enabled());
   });
 }
 
