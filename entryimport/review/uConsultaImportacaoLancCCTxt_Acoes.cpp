@@ -3,7 +3,6 @@
 #include <fmt/format.h>
 #include <memory>
 #include <optional>
-#include <set>
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
