@@ -52,38 +52,6 @@ std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
   return b;
 }
 
-// The marks a run sets on the lines (settled, reconciled, set aside) as they were before it: a run
-// that does not commit leaves no line looking settled by a settlement that was undone.
-class TMarcasLinhas {
- public:
-  explicit TMarcasLinhas(TClientDataSet& linhas) : linhas_(linhas) {
-    TFilterGuard guarda(linhas_, TFilterGuard::kAllRows);
-    for (const char* c : kCampos) campos_.push_back(linhas_.FindField(c) ? c : nullptr);
-    for (linhas_.First(); !linhas_.Eof(); linhas_.Next()) {
-      std::vector<Variant> v;
-      for (const char* c : campos_) v.push_back(c ? linhas_.FieldByName(c).Value() : Variant());
-      antes_.emplace_back(linhas_.GetBookmark(), std::move(v));
-    }
-  }
-  void Restaura() {
-    TFilterGuard guarda(linhas_, TFilterGuard::kAllRows);
-    for (const auto& [b, v] : antes_) {
-      if (!linhas_.BookmarkValid(b)) continue;
-      linhas_.GotoBookmark(b);
-      linhas_.Edit();
-      for (size_t i = 0; i < campos_.size(); ++i)
-        if (campos_[i]) Set(linhas_, campos_[i], v[i]);
-      linhas_.Post();
-    }
-  }
-
- private:
-  static constexpr const char* kCampos[] = {"BDINCONSISTENTE", "BDCONCC", "BDCONCD"};
-  TClientDataSet& linhas_;
-  std::vector<const char*> campos_;
-  std::vector<std::pair<TBookmark, std::vector<Variant>>> antes_;
-};
-
 }  // namespace
 
 bool TfrConsultaImportacaoExtratoBancario::ExistePreparacaoDYQ() {
@@ -547,7 +515,7 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   util->IniciaExecucao();
   // The settlements are posted inside the run's write (the engine's first step).
   std::optional<TMarcasLinhas> marcas;
-  if (linhas) marcas.emplace(*linhas);
+  if (linhas) marcas.emplace(*linhas, std::vector<std::string>{"BDINCONSISTENTE", "BDCONCC", "BDCONCD"});
   TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
   if (!util->Concluida() && marcas) marcas->Restaura();
   if (wTeveMultLanc || FEstado) AtualizaDados(false);

@@ -87,6 +87,7 @@ TfrImportacaoLancamentoDYQ::TfrImportacaoLancamentoDYQ(TComponent* owner)
   edCODPLATROCAINT->EditsMaster = {edCODEMP};
   edCODPLATROCAINT->PanelNome = pnCODPLATROCAINT;
   spPlanoTroca->SetHint("Consulta plano de troca");
+  spPlanoTroca->OnClick = [this](TComponent*) { edCODPLATROCAINT->Search(); };
   lbCODPLATROCAINT->SetCaption("Plano de troca:");
   ckAlterarComplemento->SetName("ckAlterarComplemento");
   ckAlterarComplemento->SetCaption("Alterar complemento pelo histórico contábil que possua variável");
@@ -189,6 +190,9 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
   TDatabase* db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   const int empresa = static_cast<int>(edCODEMP->Codigo());
+  // While a file of this company is imported (the settlement engine validates the company again),
+  // the list the user chose from stays as it is.
+  if (!FArquivoEmImportacao.empty() && empresa == empresaListada_) return;
   const Variant dyq = db->QueryValue("select bddyq from tempresas where bdcodemp = ?", {empresa});
   if (dyq.IsNull() || UpperCase(Trim(dyq.AsString())) != "TRUE") {
     recusar = true;
@@ -227,6 +231,7 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
     it.SubItems = {TextoJson(e, "nome"), DateToStr(inicio.DateOnly()), DateToStr(fim.DateOnly())};
   }
   lbTotal->SetCaption("Total de registros: " + std::to_string(lvExtratos->Count()));
+  empresaListada_ = empresa;
 }
 
 void TfrImportacaoLancamentoDYQ::edCODEMPExit(TComponent*) { setHintTransacao(); }
@@ -312,7 +317,9 @@ void TfrImportacaoLancamentoDYQ::Processo() {
 
   TLancamentoMGR* mgr = TLancamentoMGR::CreateMgr(this, true, false, 1, false, true);
   FDAO = mgr;
+  FArquivoEmImportacao = Trim(linha->Caption);
   auto libera = [&] {
+    FArquivoEmImportacao.clear();
     FDAO = nullptr;
     FreeComponent(mgr);
     // The file stays on the service until it is marked, so the copy is never the only one left.
@@ -335,9 +342,9 @@ void TfrImportacaoLancamentoDYQ::Processo() {
 }
 
 void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {
-  TListItem* linha = PrimeiraSelecionada();
-  if (!linha) return;
-  const std::string id = Trim(linha->Caption);
+  const std::string id = FArquivoEmImportacao.empty() ? Trim(PrimeiraSelecionada() ? PrimeiraSelecionada()->Caption : "")
+                                                      : FArquivoEmImportacao;
+  if (id.empty()) return;
   long long valor = 0;
   try {
     size_t pos = 0;
@@ -356,7 +363,7 @@ void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {
   if (codigo != 200) return;
   // Only the file the service marked leaves the list: another selected row was not imported.
   for (int i = 0; i < lvExtratos->Count(); ++i) {
-    if (&lvExtratos->Item(i) != linha) continue;
+    if (Trim(lvExtratos->Item(i).Caption) != id) continue;
     lvExtratos->Delete(i);
     break;
   }

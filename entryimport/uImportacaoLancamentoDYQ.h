@@ -61,6 +61,9 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // The warning of the last company search whose file list the service did not give (empty when
   // the list was read, or the company was refused for not being on Dyq).
   std::string FalhaListagem;
+  // The Dyq id of the file being imported, from its download until the review is closed: what the
+  // review reports integrated, whatever happens to the list meanwhile.
+  std::string FArquivoEmImportacao;
 
   // Reports the file of the selected row as integrated; the row leaves the list when the service
   // accepted it.
@@ -91,6 +94,8 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // A warning: a dialog, or the run's result message when a task drives the screen.
   void Aviso(const std::string& texto);
   std::string ultimoAviso_;
+  // The company whose files the list shows (0 before the first search).
+  int empresaListada_ = 0;
 };
 
 }  // namespace integracao

@@ -25,15 +25,6 @@ struct TColuna {
   const char* Titulo;
 };
 
-// The entry grid's columns, in the order the user sees them (the staged review adds its own, below).
-const TColuna kColunasLancamentos[] = {
-    {"BDVINC_BAIXA", ""},           {"bdCHAVE", "Sequencia"},         {"bdDATA", "Data"},
-    {"bdCONTABILIZACAO", "Contabilização"}, {"bdCONCD", "Conciliação Débito"}, {"bdDEBITO", "Débito"},
-    {"bdCODTERCEIROD", "Participante débito"}, {"bdCONCC", "Conciliação crédito"}, {"bdCREDITO", "Crédito"},
-    {"bdCODTERCEIROC", "Participante crédito"}, {"BDVALOR", "Valor"},  {"bdCODTPHI", "Histórico"},
-    {"bdLOTE", "Lote"},             {"bdDCTO", "Documento"},          {"bdCOMPL", "Complemento"},
-    {"BDDESCRICAO", "Nota explicativa"}, {"bdCODEMP", "Empresa"},     {"BDNOMEMP", "Nome"}};
-
 // The document panel: installments of the fiscal documents linked to the line.
 const TColuna kColunasParcelas[] = {{"BDCHAVE", "Chave"},
                                     {"BDPARCELAPAR", "Parcela"},
@@ -43,9 +34,6 @@ const TColuna kColunasParcelas[] = {{"BDCHAVE", "Chave"},
                                     {"BDCGCTER", "CNPJ Participante"}};
 
 const TColuna kColunasCentroCusto[] = {{"bdCODTPCC", "Conta CC"}, {"bdDEBCRE", "D/C"}, {"bdVALOR", "Valor"}};
-
-const TColuna kColunasParticipantes[] = {{"BDCODTER", "Sequência"}, {"BDAPELIDOTER", "Apelido"},
-                                         {"BDNOMETER", "Nome"},     {"BDCGCTER", "CNPJ/CPF/CIE"}};
 
 template <size_t N>
 void MontaColunas(TDBGrid_Padrao_VYN& grid, const TColuna (&colunas)[N]) {
@@ -142,11 +130,24 @@ void TfrConsultaImportacaoLancCCTxt::FormShow() {
 void TfrConsultaImportacaoLancCCTxt::FormCreate() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, DAOAtual());
-  grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) { return EditaCelula(campo, texto); };
+  CriaFieldsContainers();
+  grGridItens->EditaCelula = [this](const std::string& campo, const std::string& texto) {
+    return EditaCelulaItens(campo, texto);
+  };
   grGrid->OnKeyPress = [this](TComponent*, char& key) { grGridKeyPress(key); };
   grGrid->OnKeyUp = [this](TComponent*, int& key, unsigned) { grGridKeyUp(key); };
   grGrid->OnMouseUp = [this](TComponent*, bool) { grGridMouseUp(); };
   grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClick(campo); };
+  // Picking a node in the tree shows its lines (the participants' grid, the entries).
+  tvGrupos->OnChange = [this](TComponent*, TTreeNode*) { tvGruposClick(); };
+  tvGrupos->OnEnter = [this](TComponent*) { OnAlterSelectedItem(); };
+  grGrid->OnExit = [this](TComponent*) { OnAlterSelectedItem(); };
+}
+
+void TfrConsultaImportacaoLancCCTxt::tvGruposClick() {
+  // The hand-over selects the first node itself and rebuilds the grid after.
+  if (!Nodos().empty() && tvGrupos->Selected() && DAOAtual() != PesquisaDAONodo(tvGrupos->Selected()->Text))
+    AtualizaDados(false);
 }
 
 void TfrConsultaImportacaoLancCCTxt::FormDestroy() {
@@ -195,6 +196,8 @@ void TfrConsultaImportacaoLancCCTxt::AfterListaObj() {
   EntregaParametrosEngine();
   if (FProcessoBaixas) FProcessoBaixas->SetCodEmp(FCodEmp);
   SelecionaNodo(kNodoLancamentos);
+  // The document panel is open, empty, before the first click on a line.
+  if (FPainelNF) AtualizaPainelNF();
 }
 
 void TfrConsultaImportacaoLancCCTxt::AtualizaDados(bool hugeFile) {
@@ -221,28 +224,11 @@ void TfrConsultaImportacaoLancCCTxt::AtualizaDados(bool hugeFile) {
   OnAlterSelectedItem();
 }
 
-void TfrConsultaImportacaoLancCCTxt::MontaColunasLancamentos() {
-  grGrid->Columns.clear();
-  for (const TColuna& c : kColunasLancamentos) {
-    grGrid->AddColumn(c.Campo, c.Titulo);
-    // The staged review's grouped installment settlement is chosen right after the link image.
-    if (FArquivoGrande && SameText(c.Campo, "BDVINC_BAIXA")) grGrid->AddColumn("BDVINC_BAIXA_MULT", "Baixar parcelamento");
-  }
-  if (FArquivoGrande) grGrid->AddColumn("BDDATAEXTEMPORANEO", "Data Extemporâneo");
-  // The explanatory note belongs to a file that gave one data set only.
-  if (Nodos().size() != 1)
-    for (auto it = grGrid->Columns.rbegin(); it != grGrid->Columns.rend(); ++it)
-      if (SameText(it->FieldName, "BDDESCRICAO")) {
-        it->Visible = false;
-        break;
-      }
-}
-
 void TfrConsultaImportacaoLancCCTxt::SetFieldsContainerGrid(TComponent* owner) {
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetFieldsContainerGrid(owner);
   const std::string no = UpperCase(NodoSelecionado());
   if (no == UpperCase(kNodoParticipantes)) {
-    MontaColunas(*grGrid, kColunasParticipantes);
+    MontaColunasParticipantes();
   } else if (no == UpperCase(kNodoLancamentos)) {
     HabilitarGridItens(true);
     // The cost-centre rows follow the entry under the cursor.

@@ -15,6 +15,8 @@ class TMenuItem;
 class TLabel;
 class TConsultaGrupoDAO;
 class TInconsistencias_VYN;
+class TMarcasLinhas;
+class TFieldsContainer;
 }  // namespace vyn
 
 namespace integracao {
@@ -41,6 +43,10 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   vyn::TMenuItem* miConsiderarzero = nullptr;
   vyn::TPanel* pnNF = nullptr;
   vyn::TDBGrid_Padrao_VYN* grGridNf = nullptr;
+  // The entry grid's and the participants' fields containers: the columns, which of them a user
+  // types into, and the editing rules they call.
+  vyn::TFieldsContainer* fcLancamentos = nullptr;
+  vyn::TFieldsContainer* fieldsContainerParticipantes = nullptr;
   vyn::TPanel* pnContaContabil = nullptr;
   vyn::TLabel *lbDebito = nullptr, *lbCredito = nullptr, *lbParticipanteDebito = nullptr,
               *lbParticipanteCredito = nullptr, *lbEmpreendimentoDeb = nullptr, *lbEmpreendimentoCre = nullptr,
@@ -61,6 +67,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   void spImportacaoClick(vyn::TComponent* sender) override;
   // After the framework judged the lines: drops the lines whose settlement was posted.
   virtual void GetAposInconsistencia();
+  // The settlements of the linked lines, posted inside the import's write (its first step).
+  virtual void PostaBaixas();
 
   // Settlement links (uConsultaImportacaoLancCCTxt_Acoes.cpp).
   void miDuplicatasClick(vyn::TComponent* sender);
@@ -70,6 +78,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual void spRemoveAutoLinkClick(vyn::TComponent* sender);
   void pmTipoBaixaPopup(vyn::TComponent* sender);
   void OnAlterSelectedItem();
+  // The tree's node change: the grid shows the picked node's lines (AtualizaDados runs the buttons).
+  void tvGruposClick();
 
   // Display (uConsultaImportacaoLancCCTxt_Grid.cpp): the text and the image name of a cell of the
   // current line ("" for none), the detail grid's text, the description panel.
@@ -91,9 +101,11 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
                                             std::string* texto, std::vector<std::string>* combo, bool& accept);
   virtual void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor);
-  // The lines grid's fields container: a user's cell edit, between the before- and after-edit
-  // calls; False when refused (the line keeps its value).
-  bool EditaCelula(const std::string& campo, const std::string& texto);
+  // A cell the screen saves itself (the staged review's complement); False leaves the save to the
+  // container.
+  virtual bool SalvaCelula(const std::string& campo, const std::string& texto) { return false; }
+  // The detail grid's fields container: a user's edit of a cost-centre split line's cell.
+  virtual bool EditaCelulaItens(const std::string& campo, const std::string& texto);
   void fcLancamentosCCBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
   void ValidarDescricao(const std::string& texto, bool& rejeita);
   // Conciliation marks (uConsultaImportacaoLancCCTxt_Acoes.cpp); the staged review writes them through.
@@ -125,6 +137,7 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   template <class TUtil>
   void EntregaParametros(TUtil& u) {
     u.SetOnAposInconsistencia([this] { GetAposInconsistencia(); });
+    u.SetOnAntesValidacao([this] { PostaBaixas(); });
     u.SetDAOEmp(FDAOEmp);
     u.SetTransacaoAuto(FTransacaoAut);
     u.SetCodEmp(FCodEmp);
@@ -132,13 +145,19 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
     u.SetDtFim(FDtFim);
     u.setSelecionaFilial(FSelecionaFilial);
   }
+  // The framework's import run, the settlements its first step; the lines' marks and the lines it
+  // took out come back when it does not commit.
+  void ImportaComBaixas(vyn::TDAOFactory& lanc, vyn::TComponent* sender);
   // An unbalanced file imports nothing; without a user the run's list is the only one told.
   void ReportaDiferencaSemUsuario(vyn::TInconsistencias_VYN* lista, int empresa);
   // The in-memory review shows the installment panel and the conciliation menu in its button rules.
   bool FPainelNF = true;
   // The staged review's grid carries the grouped-settlement mark and the extemporaneous date.
   bool FArquivoGrande = false;
+  // The containers (uConsultaImportacaoLancCCTxt_Campos.cpp): made once; bound to the grid by node.
+  void CriaFieldsContainers();
   void MontaColunasLancamentos();
+  void MontaColunasParticipantes();
 
  protected:
   // Fills the document panel with the installments linked to the current line.
@@ -160,6 +179,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   int FDebBefore = 0;
   int FCreBefore = 0;
   std::unique_ptr<TProcessoBaixas> FProcessoBaixas;
+  // While an import runs: the lines' marks as they were, given back when it does not commit.
+  vyn::TMarcasLinhas* FMarcas = nullptr;
 };
 
 }  // namespace integracao

@@ -43,9 +43,10 @@ TfrConsultaImportacaoLancCCTxtHuge::TfrConsultaImportacaoLancCCTxtHuge(TComponen
   grLancamentoManual->SetName("grLancamentoManual");
   dsLancamentoManual = Create<TDataSource>();
   grLancamentoManual->SetDataSource(dsLancamentoManual);
-  miTirarSelecaoBaixa = Create<TMenuItem>();
-  miTirarSelecaoBaixa->SetName("miTirarSelecaoBaixa");
-  miTirarSelecaoBaixa->SetCaption("Tirar seleção todos");
+  // The grouped selection's popup menu, dropped by a right click on its column.
+  pmSelecaoBaixa = Create<TMenuItem>();
+  pmSelecaoBaixa->SetName("pmSelecaoBaixa");
+  miTirarSelecaoBaixa = pmSelecaoBaixa->Add("miTirarSelecaoBaixa", "Tirar seleção todos");
   miTirarSelecaoBaixa->OnClick = [this](TComponent* s) { miTirarSelecaoBaixaClick(s); };
   struct {
     const char* Campo;
@@ -78,6 +79,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::FormCreate() {
   SetTipoGrid(1);
   TfrConsultaImportacaoLancCCTxt::FormCreate();
   grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClickHuge(campo); };
+  grGrid->OnMouseDown = [this](TComponent*, bool direito) { grGridMouseDown(direito); };
   SetRetirarFiltroExitGrid(false);
   SetConsultaSoletrada(true);
   SetUsarOrderByHugeFile(true);

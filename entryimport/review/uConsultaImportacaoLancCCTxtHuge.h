@@ -44,6 +44,7 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   vyn::TPanel* pnGridManual = nullptr;
   vyn::TDBGrid_Padrao_VYN* grLancamentoManual = nullptr;
   vyn::TDataSource* dsLancamentoManual = nullptr;
+  vyn::TMenuItem* pmSelecaoBaixa = nullptr;
   vyn::TMenuItem* miTirarSelecaoBaixa = nullptr;
 
   // Framework hooks (uConsultaImportacaoLancCCTxtHuge.cpp).
@@ -92,6 +93,9 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void fcLancamentosPRAfterEditField(const std::string& campo);
   void fcLancamentosIncBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor, bool& accept);
   void fcLancamentosIncAfterEditField(const std::string& campo);
+  // The detail grid's edits: the rural-producer and real-estate rows by their rules, the cost-centre
+  // rows as in memory.
+  bool EditaCelulaItens(const std::string& campo, const std::string& texto) override;
   vyn::TEdit_Codigo_Search_VYN* EdCodEmpree() const { return FEdCodEmpree; }
   // Whether the account is a rural producer's cash, bank or transit account.
   bool DebitoCreditoPR(int conta);
@@ -101,6 +105,9 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // Import and multiple entries (uConsultaImportacaoLancCCTxtHuge_Acoes.cpp).
   void spImportacaoClick(vyn::TComponent* sender) override;
   void GetAposInconsistencia() override;
+  void PostaBaixas() override;
+  // The complement goes through its own save: a long one lives in the complement work table.
+  bool SalvaCelula(const std::string& campo, const std::string& texto) override;
   void SetMultiplosLancamentos();
   void DeleteMultiplosLancamentos();
   void spAutoLinkClick(vyn::TComponent* sender) override;
@@ -111,9 +118,13 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // Count and side of the grouped selection, read again from the session's selected lines.
   void DerivaSelecaoBaixa();
   void grGridCellClickHuge(const std::string& campo);
+  // A right click on the grouped-selection column drops its menu and starts the selection over.
+  void grGridMouseDown(bool direito);
   // Keys of the screen: on the entry grid, space switches a mark or the grouped selection, P marks a
   // side pending.
   void FormKeyPress(char& key);
+  // The screen's key preview: every key pressed on it reaches FormKeyPress first.
+  void KeyPress(char& key) override { FormKeyPress(key); }
   // The arrow keys Up and Down also move the linked-documents panel to the new line.
   void grGridKeyUp(int key) override;
 

@@ -94,7 +94,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
     // The balance is checked before any settlement is posted (the check leaves the linked lines
     // out): an unbalanced file posts nothing, and a second press cannot post a settlement twice.
     if (!TContasPlanosMGR::getDiferencaDebitoCredito(this, lanc, nullptr, "BDVINC_BAIXA", false, false, true)) {
-      if (FProcessoBaixas) FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, FInconsistenciaIni, lanc);
+      // The settlements are the run's first step (PostaBaixas), inside its write.
       TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
       // The lines the import refused are the opener's to know as well: an unattended caller judges
       // the run by its list alone.
@@ -112,6 +112,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
   DerivaSelecaoBaixa();
   // Errors are shown too: a settlement that failed or a refused line must reach the user.
   if (FInconsistenciaIni && FInconsistenciaIni->Count() > 0) FInconsistenciaIni->Execute(true, true, true, true, "");
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::PostaBaixas() {
+  // The staged marks the engine sets are in the work table, undone with the run's transaction.
+  if (FProcessoBaixas)
+    if (TLancamentoMGR* lanc = LancamentosMGR()) FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, FInconsistenciaIni, lanc);
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::DerivaSelecaoBaixa() {
@@ -425,6 +431,14 @@ void TfrConsultaImportacaoLancCCTxtHuge::grGridCellClickHuge(const std::string& 
   AtualizaInfoGridNF();
 }
 
+void TfrConsultaImportacaoLancCCTxtHuge::grGridMouseDown(bool direito) {
+  grGrid->PopupMenu = nullptr;
+  if (!direito || !SameText(grGrid->SelectedField, "BDVINC_BAIXA_MULT")) return;
+  grGrid->PopupMenu = pmSelecaoBaixa;
+  FUltimoSel.clear();
+  FCountSel = 0;
+}
+
 void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyUp(int key) {
   constexpr int kTeclaCima = 38, kTeclaBaixo = 40;
   TfrConsultaImportacaoLancCCTxt::grGridKeyUp(key);
@@ -434,11 +448,17 @@ void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyUp(int key) {
 void TfrConsultaImportacaoLancCCTxtHuge::FormKeyPress(char& key) {
   if (ActiveControl() == grGrid) {
     const bool marca = LadoMarcaSelecionada() >= 0;
-    if (key == ' ' && marca) return setLancamentoConciliado();
-    if ((key == 'P' || key == 'p') && marca) return setLancamentoPendente();
-    if (key == ' ' && SameText(grGrid->SelectedField, "BDVINC_BAIXA_MULT")) return SetLancamentoSelBaixa();
+    // A key the screen acted on goes no further: the grid would switch the mark back.
+    auto consome = [&key](auto&& acao) {
+      acao();
+      key = 0;
+    };
+    if (key == ' ' && marca) return consome([this] { setLancamentoConciliado(); });
+    if ((key == 'P' || key == 'p') && marca) return consome([this] { setLancamentoPendente(); });
+    if (key == ' ' && SameText(grGrid->SelectedField, "BDVINC_BAIXA_MULT"))
+      return consome([this] { SetLancamentoSelBaixa(); });
   }
-  KeyPress(key);
+  TfrConsultaImportacaoLancCCTxt::KeyPress(key);
 }
 
 }  // namespace integracao

@@ -1,9 +1,12 @@
 // The staged review's editing rules of the rural-producer and real-estate details of an entry. An
 // edit the rules refuse is refused silently: the cell keeps its value.
+#include <algorithm>
+
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/core/text.h"
 #include "framework/schema/revisao_tabelas.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 
 namespace integracao {
@@ -30,6 +33,51 @@ bool TransferenciaRecusada(const TClientDataSet& ds) {
 }
 
 }  // namespace
+
+bool TfrConsultaImportacaoLancCCTxtHuge::EditaCelulaItens(const std::string& campo, const std::string& texto) {
+  auto* d = dynamic_cast<TDAOFactory*>(dsGridItens->DataSet());
+  const bool pr = d && SameText(d->WorkTable(), kTabelaProdutorRural);
+  const bool inc = d && SameText(d->WorkTable(), kTabelaIncorporacao);
+  if (!pr && !inc) return TfrConsultaImportacaoLancCCTxt::EditaCelulaItens(campo, texto);
+  if (d->IsEmpty() || !d->FindField(campo)) return false;
+  auto* editor = Create<TEdit_Codigo_Search_VYN>();
+  struct Fecha {
+    TComponent& dono;
+    TComponent* editor;
+    ~Fecha() { dono.FreeComponent(editor); }
+  } fecha{*this, editor};
+  std::vector<std::string> opcoes;
+  bool accept = true;
+  if (pr)
+    fcLancamentosPRBeforeEditField(campo, editor, &opcoes, accept);
+  else
+    fcLancamentosIncBeforeEditField(campo, editor, accept);
+  if (!accept) return false;
+  Variant valor;
+  if (!opcoes.empty()) {
+    // A choice is stored as its position; the user picks it by its words.
+    const auto it = std::find_if(opcoes.begin(), opcoes.end(), [&](const std::string& o) { return SameText(o, Trim(texto)); });
+    if (it == opcoes.end()) return false;
+    valor = Variant(static_cast<long long>(it - opcoes.begin()));
+  } else if (editor->TipoCodigo != tcNenhum) {
+    editor->SetText(texto);
+    if (!editor->Validate()) {
+      DlgWarOk(editor->Mensagem());
+      return false;
+    }
+    if (!editor->Text().empty()) valor = Variant(static_cast<long long>(editor->Codigo()));
+  } else if (!Trim(texto).empty()) {
+    valor = Variant(Trim(texto));
+  }
+  d->Edit();
+  d->FieldByName(campo).SetValue(valor);
+  d->Post();
+  if (pr)
+    fcLancamentosPRAfterEditField(campo);
+  else
+    fcLancamentosIncAfterEditField(campo);
+  return true;
+}
 
 TDAOFactory* TfrConsultaImportacaoLancCCTxtHuge::Detalhe(const char* tabela) const {
   for (TDAOFactory* d : Aggregates(DAOAtual()))

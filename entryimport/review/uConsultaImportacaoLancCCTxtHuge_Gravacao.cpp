@@ -136,6 +136,26 @@ bool TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosHugeSaveAlterSearch(const 
   return true;
 }
 
+bool TfrConsultaImportacaoLancCCTxtHuge::SalvaCelula(const std::string& campo, const std::string& texto) {
+  if (!SameText(campo, "BDCOMPL") || !fcLancamentosHugeSaveAlterSearch("BDCOMPL", texto, 0)) return false;
+  // The page in memory shows what the work table now holds; nothing is written back from it.
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty() || texto == FComplemento) return true;
+  const bool memoria = atual->ControlMemory();
+  atual->SetControlMemory(true);
+  try {
+    atual->Edit();
+    atual->FieldByName("BDCOMPL").SetValue(texto.empty() || ComplementoLongo(texto) ? Variant()
+                                                                                   : Variant(ComplementoDaLinha(texto)));
+    atual->Post();
+  } catch (...) {
+    atual->SetControlMemory(memoria);
+    throw;
+  }
+  atual->SetControlMemory(memoria);
+  return true;
+}
+
 Variant TfrConsultaImportacaoLancCCTxtHuge::GetCampoContaPlano(const Variant& plano, const Variant& conta,
                                                                const std::string& coluna) {
   // Every call reads the chart again: the manager goes before returning.

@@ -28,6 +28,7 @@ bool TUtilImportacao_LancCC_Treeview::InheritsFrom(const std::string& class_name
 void TUtilImportacao_LancCC_Treeview::GetAntesFinalizarProcesso() {
   TUtilImportacao_LancCC_Comum::GetAntesFinalizarProcesso();
   GeraTransacoesAutomaticas(FCodEmp);
+  MarcaArquivoImportado();
 }
 
 // Runs inside the transaction that writes the entries: the client file is marked imported with them.

@@ -106,7 +106,7 @@ TEST_F(StagedReviewTest, LargeFileIsStagedAndImportedUnderReservedKeysWithItsCom
     ASSERT_EQ(t.GetArrayOfCDS().size(), 7u);   // entries, five details, multiple entries
     EXPECT_EQ(t.Aggregates(t.DAOAtual())[0]->RecordCount(), 2);
     dialogs_.Ok("401 lançamento(s) importado(s), 0 não importado(s)");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 0);
     for (const char* tabela : {"TMP_VZEL_EMPRESAS_TLAN_TEMP", "TMP_VZEL_EMP_TLAN_COMPL_TEMP",
                                "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP"})
@@ -129,14 +129,14 @@ TEST_F(StagedReviewTest, FailedWriteLeavesNothingHalfWrittenAndInconsistentLines
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](Tela& t) {
     const int sessao = t.Sessao();
     dialogs_.Ok("nada foi gravado");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
     EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 1);
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao}), 3);
     const std::string marca = "select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA = 'importado'";
     EXPECT_EQ(Conta(marca), 0) << "the client file is not marked by a run that wrote nothing";
     dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(Conta(marca), 1);
     ASSERT_EQ(t.DAOAtual()->RecordCount(), 1);
     EXPECT_EQ(Conta("select count(*) from VZEL_INCON_TLAN where BDSESSAO = ? and BDCHAVE = 3", {sessao}), 1);
@@ -169,18 +169,18 @@ TEST_F(StagedReviewTest, SettlementIsPostedOnlyAfterTheBalanceCheckAndOnlyOnce) 
       v.FieldByName(c).SetValue(x);
     v.Post();
     dialogs_.Ok("diferença de 30,00");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(Conta("select count(*) from VEF_EMP_TMOVENTPARPGTO"), 0);
     EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
     d.SetRecNo(3);
     t.DAOSetValue(d, "BDCREDITO", Variant(11), 1);
     dialogs_.Ok("2 lançamento(s) importado(s), 0 não importado(s)");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(Conta("select count(*) from VEF_EMP_TMOVENTPARPGTO"), 1) << (t.InconsistenciaIni()->IsEmpty() ? "" : t.InconsistenciaIni()->Itens().front().Caption);
     // The settled line left the session; a further press posts nothing again.
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao}), 0);
     dialogs_.Ok("0 lançamento(s) importado(s)");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(Conta("select count(*) from VEF_EMP_TMOVENTPARPGTO"), 1);
   });
 }
@@ -223,11 +223,12 @@ TEST_F(StagedReviewTest, WriteThroughOfMarksNullsAndComplements) {
     };
     const std::string t201(201, 'a');
     EXPECT_FALSE(t.fcLancamentosHugeSaveAlterSearch("BDDCTO", t201, 0));
-    EXPECT_TRUE(t.fcLancamentosHugeSaveAlterSearch("BDCOMPL", t201, 0));
+    // Typed in the grid's cell: a long complement goes to the complement work table, not the line.
+    d.First();
+    EXPECT_TRUE(t.grGrid->EditaCelula("BDCOMPL", t201));
     EXPECT_EQ(compl_(), 1);
     EXPECT_TRUE(coluna("BDCOMPL").IsNull());
-    t.SetComplementoAntes(t201);
-    t.fcLancamentosHugeSaveAlterSearch("BDCOMPL", "d'água" + std::string(194, 'b'), 0);   // 200 characters
+    EXPECT_TRUE(t.grGrid->EditaCelula("BDCOMPL", "d'água" + std::string(194, 'b')));   // 200 characters
     EXPECT_EQ(compl_(), 0);
     EXPECT_EQ(coluna("BDCOMPL").AsString(), "d'água" + std::string(194, 'b'));
     // Unchanged text writes nothing.
@@ -246,7 +247,7 @@ TEST_F(StagedReviewTest, WriteThroughOfMarksNullsAndComplements) {
                                      std::to_string(sessao)}).empty());
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDLOTE = 9"), 2);
     dialogs_.Ok("importado");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
   });
 }
 
@@ -282,7 +283,7 @@ TEST_F(StagedReviewTest, AFailingComplementScriptStopsTheImportWithItsError) {
   Revisa("L,1,05/01/2024,40,11,10,,\"" + kLongo + "\"\n" + Linhas(1), [&](Tela& t) {
     Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDCOMPL = 'curto' where BDSESSAO = ? and BDCHAVE = 1",
                  {t.Sessao()});
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     ASSERT_FALSE(dialogs_.Calls().empty());
     const TDialogCall& lista = dialogs_.Calls().back();
     ASSERT_EQ(lista.Kind, TDialogKind::List);
@@ -299,7 +300,7 @@ TEST_F(StagedReviewTest, WorkRowsEndWithTheReviewAndAbandonedSessionsAtTheNextSt
   Revisa(Linhas(2) + "L,1,05/01/2024,999,11,7\nC,1,900,D,7\n", [&](Tela& t) {
     sessao = t.Sessao();
     dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
   });
   for (const char* tabela : {"TMP_VZEL_EMPRESAS_TLAN_TEMP", "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "VZEL_INCON_TLAN",
                              "TMP_VZEL_SESSAO"})
@@ -343,19 +344,21 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
     };
     auto tecla = [&](const char* coluna_, char k) {
       t.grGrid->SelectedField = coluna_;
-      t.FormKeyPress(k);
+      // A key pressed on the grid: the screen's key preview first, then the grid if it is left.
+      t.KeyPress(k);
+      if (k) t.grGrid->KeyPress(k);
     };
     d.First();
     t.grGrid->SetFocus();
     // Another column changes no mark.
     tecla("bdDATA", ' ');
     tecla("bdDATA", 'P');
-    t.grGridCellClickHuge("bdHISTORICO");
+    t.grGrid->CellClick("bdHISTORICO");
     EXPECT_EQ(UpperCase(coluna("BDCONCD").AsString()), "FALSE");
     EXPECT_EQ(UpperCase(coluna("BDPENDENTED").AsString()), "FALSE");
 
     // The staged switch: anything but "TRUE" becomes "True", and the type follows.
-    t.grGridCellClickHuge("bdCONCD");
+    t.grGrid->CellClick("bdCONCD");
     EXPECT_EQ(coluna("BDCONCD").AsString(), "True");
     EXPECT_EQ(coluna("BDTIPOCONC").AsInteger(), 1);
     EXPECT_EQ(d.FieldByName("BDTIPOCONC").AsInteger(), 1);
@@ -470,45 +473,35 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_TRUE(aceita("BDTRANSTIPMOV"));
     pr.Cancel();
 
-    // "CPF produtor rural" clears the participant and the typed CPF.
-    pr.Edit();
-    pr.FieldByName("BDTIPOPARTICIPANTE").SetAsInteger(1);
-    pr.Post();
-    t.fcLancamentosPRAfterEditField("BDTIPOPARTICIPANTE");
+    // Typed in the detail grid, as the user picks them: "CPF produtor rural" clears the participant
+    // and the typed CPF.
+    t.spLancamentosPR->Down = true;
+    t.dsGridItens->SetDataSet(&pr);
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPOPARTICIPANTE", "CPF produtor rural"));
+    EXPECT_EQ(pr_("BDTIPOPARTICIPANTE").AsInteger(), 1);
     EXPECT_TRUE(pr_("BDCODTER").IsNull());
     EXPECT_TRUE(pr_("BDCPFMANUAL").IsNull());
-    pr.Edit();
-    pr.FieldByName("BDTIPMOV").SetAsInteger(0);
-    pr.Post();
-    t.fcLancamentosPRAfterEditField("BDTIPMOV");
+    EXPECT_FALSE(t.grGridItens->EditaCelula("BDCPFMANUAL", "12345678909"));   // only for a typed CPF
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPMOV", "Em espécie"));
     EXPECT_TRUE(pr_("BDCTACOR").IsNull());
     // Only a transfer swaps the other side's operation.
-    t.fcLancamentosPRAfterEditField("BDTIPOPE");
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPOPE", "Entrada"));
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 1);
     Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_PR_TEMP set BDTRANSFERENCIA = 'TRUE' where BDSESSAO = ?", {sessao});
     pr.Refresh();
     EXPECT_TRUE(aceita("BDTRANSTIPOPE"));
-    pr.Edit();
-    pr.FieldByName("BDTIPOPE").SetAsInteger(1);
-    pr.Post();
-    t.fcLancamentosPRAfterEditField("BDTIPOPE");
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPOPE", "Saída"));
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 0);
+    t.spLancamentosPR->Down = false;
 
     // A unit needs a development; both go to the credit side of the line.
+    t.dsGridItens->SetDataSet(&inc);
     inc.First();
-    bool a = true;
-    t.fcLancamentosIncBeforeEditField("bdCODIGOUNIIMOB", nullptr, a);
-    EXPECT_FALSE(a);
-    inc.Edit();
-    inc.FieldByName("BDCODEMPREENDIMENTO").SetAsInteger(4);
-    inc.FieldByName("BDCODIGOUNIIMOB").SetAsInteger(9);
-    inc.Post();
-    t.fcLancamentosIncBeforeEditField("bdCODIGOUNIIMOB", nullptr, a);
-    EXPECT_TRUE(a);
+    EXPECT_FALSE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
+    ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODEMPREENDIMENTO", "4"));
+    ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
     ASSERT_NE(t.EdCodEmpree(), nullptr);
     EXPECT_EQ(t.EdCodEmpree()->Codigo(), 4);
-    t.fcLancamentosIncAfterEditField("bdCODEMPREENDIMENTO");
-    t.fcLancamentosIncAfterEditField("bdCODIGOUNIIMOB");
     auto linha = [&](const char* c) {
       return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
     };
@@ -553,7 +546,7 @@ TEST_F(StagedReviewTest, MassChangeOfAccountsAndParticipantsKeepsTheLine) {
                            "and BDALTCODTERCEIROD = 77", {sessao}), 2);
            EXPECT_EQ(d.RecNo(), 2);
            dialogs_.Ok("importado");
-           t.spImportacaoClick(t.spImportacao);
+           t.spImportacao->Click();
          });
 }
 
@@ -617,7 +610,7 @@ TEST_F(StagedReviewTest, MultipleEntriesSplitMoveLinksAndAreRemovedAfterwards) {
     EXPECT_EQ(d.RecordCount(), 3);
     v.EmptyDataSet();
     dialogs_.Ok("importado");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
   });
 }
 
@@ -627,41 +620,46 @@ TEST_F(StagedReviewTest, GroupedSelectionKeepsOneSideAndOnlyInstallments) {
     const int sessao = t.Sessao();
     d.SetRecNo(3);
     dialogs_.Ok("Não é possível selecionar lançamentos com crédito e débito informado.");
-    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
     d.SetRecNo(1);
-    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
     EXPECT_EQ(t.UltimoSel(), "D");
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
                     {sessao}), 1);
     d.SetRecNo(2);
     dialogs_.Ok("Não é possível selecionar simultaneamente lançamentos a crédito e a débito.");
-    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
     dialogs_.Ok("é possível vincular somente baixas de Parcelamentos");
     t.miDuplicatasClick(t.miImpostos);
     // Deselecting the only line frees the side.
     d.SetRecNo(1);
-    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
     EXPECT_EQ(t.CountSel(), 0);
     EXPECT_EQ(t.UltimoSel(), "");
     d.SetRecNo(2);
-    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
     EXPECT_EQ(t.UltimoSel(), "C");
     // A reload reads the selection back from the work table.
     t.AtualizaDadosHugeFile();
     EXPECT_EQ(t.CountSel(), 1);
     EXPECT_EQ(t.UltimoSel(), "C");
     d.SetRecNo(2);
-    t.miTirarSelecaoBaixaClick(t.miTirarSelecaoBaixa);
+    // A right click elsewhere drops no menu; on the selection column it drops "Tirar seleção todos".
+    t.grGrid->MouseClick("bdDATA", true);
+    EXPECT_EQ(t.grGrid->PopupMenu, nullptr);
+    t.grGrid->MouseClick("BDVINC_BAIXA_MULT", true);
+    ASSERT_EQ(t.grGrid->PopupMenu, t.pmSelecaoBaixa);
+    t.miTirarSelecaoBaixa->Click();
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
                     {sessao}), 0);
     EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA_MULT").AsBoolean());
     EXPECT_EQ(t.CountSel(), 0);
     EXPECT_EQ(d.RecNo(), 2);
     // The imported lines take their selection with them.
-    t.grGridCellClickHuge("BDVINC_BAIXA_MULT");
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
     EXPECT_EQ(t.CountSel(), 1);
     dialogs_.Ok("importado");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(t.CountSel(), 0);
   });
 }
@@ -693,7 +691,7 @@ TEST_F(StagedReviewTest, DetailButtonsChooseTheAggregateAndTheScreenStartsOnCost
     t.grLancamentoManualMostraDado("bdVALOR", texto);
     EXPECT_EQ(t.grLancamentoManual->Columns[6].Width, 180);
     dialogs_.Ok("importado");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
   });
 }
 
@@ -766,7 +764,7 @@ TEST_F(StagedReviewTest, SheetSourceLeavesACopyOfTheUnimportedRowsAndClientFileP
   Revisa(texto, [&](Tela& t) {
     dialogs_.Answer("3 lançamento(s) importado(s), 1 não importado(s)", mrYes);
     dialogs_.Shell(true);
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
   }, false, prepara);
   std::ifstream copia((pasta / "naoimportados_lanc.csv").string(), std::ios::binary);
   std::stringstream ss;
@@ -779,7 +777,7 @@ TEST_F(StagedReviewTest, SheetSourceLeavesACopyOfTheUnimportedRowsAndClientFileP
   opener_->ordem = 8;
   Revisa("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,1\n", [&](Tela& t) {
     dialogs_.Ok("2 lançamento(s) importado(s), 0 não importado(s)");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
   }, false, prepara);
   EXPECT_FALSE(std::filesystem::exists(pasta / "naoimportados_lanc.csv"));
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDORDEM = 8"), 0);
@@ -857,18 +855,18 @@ TEST_F(StagedReviewTest, DocumentPanelShowsOnlyTheInstallmentsLinkedToTheLine) {
     liga(2, 0, 1, 10, 1);   // the document's other installment belongs to another line
     TDAOFactory& painel = *t.ConsultaParcelamento();
     d.First();
-    t.grGridCellClickHuge("bdDATA");
+    t.grGrid->CellClick("bdDATA");
     ASSERT_EQ(painel.RecordCount(), 1);
     EXPECT_EQ(painel.FieldByName("BDCHAVE").AsInteger(), 10);
     EXPECT_EQ(painel.FieldByName("BDPARCELAPAR").AsInteger(), 2);
     // A line that also settles a service it pays shows the company's payments of both books.
     liga(1, 2, 1, 20, 1);
-    t.grGridCellClickHuge("bdDATA");
+    t.grGrid->CellClick("bdDATA");
     EXPECT_EQ(painel.RecordCount(), 2);
     // A line without installment links shows an empty panel.
     d.Next();
     t.spDelLinkClick(nullptr);
-    t.grGridCellClickHuge("bdDATA");
+    t.grGrid->CellClick("bdDATA");
     EXPECT_EQ(painel.RecordCount(), 0);
   });
 }

@@ -1,10 +1,12 @@
 // The in-memory review's actions: the import button and its after-check, the settlement links, the
 // conciliation marks and the editing rules of the entry cells.
 #include <fmt/format.h>
+#include <memory>
 #include <optional>
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
 #include "framework/component/resultado_execucao.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -42,9 +44,6 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
                                FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0);
     return;
   }
-  if (FProcessoBaixas)
-    FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, UtilImportacao() ? UtilImportacao()->Inconsistencias() : nullptr,
-                                     dynamic_cast<TLancamentoMGR*>(lanc));
   if (TDAOFactory* atual = DAOAtual()) {
     for (TDAOFactory* a : Aggregates(atual)) {
       if (!IsComplementoLongo(a)) continue;
@@ -57,7 +56,45 @@ void TfrConsultaImportacaoLancCCTxt::spImportacaoClick(TComponent* sender) {
       break;
     }
   }
-  TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
+  ImportaComBaixas(*lanc, sender);
+}
+
+void TfrConsultaImportacaoLancCCTxt::ImportaComBaixas(TDAOFactory& lanc, TComponent* sender) {
+  auto* util = dynamic_cast<TUtilImportacao_LancCC_Comum*>(UtilImportacao());
+  if (util) util->IniciaExecucao();
+  // The settlements are posted inside the run's write (PostaBaixas, its first step): a run that does
+  // not commit leaves its lines as they were, linked and unsettled, for another try. The run numbers
+  // the lines and their details with the keys it reserved; they get their own back, which the links
+  // name.
+  TMarcasLinhas marcas(lanc, {"BDINCONSISTENTE", "BDCONCC", "BDCONCD", "BDCHAVE"});
+  std::vector<std::pair<TDAOFactory*, std::unique_ptr<TMarcasLinhas>>> detalhes;
+  for (TDAOFactory* a : Aggregates(&lanc)) {
+    TDetachedDetail solto(*a, true);
+    detalhes.emplace_back(a, std::make_unique<TMarcasLinhas>(*a, std::vector<std::string>{"BDCHAVE"}));
+  }
+  auto restaura = [&] {
+    marcas.Restaura();
+    for (auto& [a, m] : detalhes) {
+      TDetachedDetail solto(*a, true);
+      m->Restaura();
+    }
+  };
+  FMarcas = &marcas;
+  try {
+    TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
+  } catch (...) {
+    FMarcas = nullptr;
+    restaura();
+    throw;
+  }
+  FMarcas = nullptr;
+  if (util && !util->Concluida()) restaura();
+}
+
+void TfrConsultaImportacaoLancCCTxt::PostaBaixas() {
+  if (FProcessoBaixas)
+    FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, UtilImportacao() ? UtilImportacao()->Inconsistencias() : nullptr,
+                                     dynamic_cast<TLancamentoMGR*>(DAOLancamentos()));
 }
 
 void TfrConsultaImportacaoLancCCTxt::ReportaDiferencaSemUsuario(TInconsistencias_VYN* lista, int empresa) {
@@ -82,8 +119,10 @@ void TfrConsultaImportacaoLancCCTxt::GetAposInconsistencia() {
     for (ds.First(); !ds.Eof();) {
       const bool vinculada = v->Locate("BDCHAVE", {Variant(static_cast<long long>(Inteiro(ds, "BDCHAVE")))});
       const bool conciliada = ds.FieldByName("BDCONCC").AsBoolean() || ds.FieldByName("BDCONCD").AsBoolean();
-      if (vinculada && conciliada && Inteiro(ds, "bdINCONSISTENTE") != 1)
+      if (vinculada && conciliada && Inteiro(ds, "bdINCONSISTENTE") != 1) {
+        if (FMarcas) FMarcas->GuardaExcluida();
         ds.Delete();
+      }
       else
         ds.Next();
     }
@@ -229,100 +268,28 @@ void TfrConsultaImportacaoLancCCTxt::grGridKeyPress(char& key) {
   if (key == ' ') setLancamentoConciliado();
 }
 
+// A row change (key, mouse) refreshes the descriptions and the link buttons, which follow the line.
 void TfrConsultaImportacaoLancCCTxt::grGridKeyUp(int) {
   pMostraDescricao_Conta();
   RefreshGridAux();
+  OnAlterSelectedItem();
 }
 
 void TfrConsultaImportacaoLancCCTxt::grGridMouseUp() {
   pMostraDescricao_Conta();
   RefreshGridAux();
+  OnAlterSelectedItem();
 }
 
 void TfrConsultaImportacaoLancCCTxt::grGridCellClick(const std::string& campo) {
   grGrid->SelectedField = campo;
   setLancamentoConciliado();
   if (pnNF->Visible()) AtualizaPainelNF();
+  OnAlterSelectedItem();
 }
 
 // ---------------------------------------------------------------------------------------------------
 // Editing rules
-
-namespace {
-// The value a cell's editor gives for the typed text, by the field's type; empty text clears it.
-bool ValorDigitado(const TField& f, const std::string& texto, Variant& valor) {
-  const std::string t = Trim(texto);
-  if (t.empty()) {
-    valor = Variant();
-    return true;
-  }
-  switch (f.DataType()) {
-    case TFieldType::ftDate:
-    case TFieldType::ftDateTime: {
-      TDateTime d;
-      if (!TryStrToDate(t, d)) return false;
-      valor = Variant(d);
-      return true;
-    }
-    case TFieldType::ftCurrency: {
-      Currency c;
-      if (!Currency::TryParse(t, c)) return false;
-      valor = Variant(c);
-      return true;
-    }
-    case TFieldType::ftInteger:
-    case TFieldType::ftSmallint:
-    case TFieldType::ftLargeint:
-      try {
-        valor = Variant(std::stoll(t));
-        return true;
-      } catch (const std::exception&) {
-        return false;
-      }
-    default: valor = Variant(texto); return true;
-  }
-}
-
-bool ColunaDeCodigo(const std::string& f) {
-  return f == "BDDEBITO" || f == "BDCREDITO" || f == "BDCODTPHI" || f == "BDCODTERCEIROD" || f == "BDCODTERCEIROC";
-}
-}  // namespace
-
-bool TfrConsultaImportacaoLancCCTxt::EditaCelula(const std::string& campo, const std::string& texto) {
-  TDAOFactory* l = DAOAtual();
-  if (!l || l->IsEmpty() || !l->FindField(campo)) return false;
-  const std::string f = UpperCase(campo);
-  TEdit_Codigo_Search_VYN* editor = ColunaDeCodigo(f) ? Create<TEdit_Codigo_Search_VYN>() : nullptr;
-  struct Fecha {
-    TComponent& dono;
-    TComponent* editor;
-    ~Fecha() {
-      if (editor) dono.FreeComponent(editor);
-    }
-  } fecha{*this, editor};
-  std::string atual;
-  std::vector<std::string> opcoes;
-  bool accept = false;
-  fcLancamentosBeforeEditField(campo, editor, &atual, &opcoes, accept);
-  if (!accept) return false;
-  Variant valor;
-  if (editor) {
-    editor->SetText(texto);
-    if (!editor->Validate()) {
-      DlgWarOk(editor->Mensagem());
-      return false;
-    }
-    if (!editor->Text().empty()) valor = Variant(static_cast<long long>(editor->Codigo()));
-  } else if (!ValorDigitado(l->FieldByName(campo), texto, valor)) {
-    DlgWarOk("Valor inválido: " + texto);
-    return false;
-  }
-  l->Edit();
-  l->FieldByName(campo).SetValue(valor);
-  l->Post();
-  fcLancamentosAfterEditField(campo, texto);
-  return true;
-}
 
 void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::string& campo,
                                                                   TEdit_Codigo_Search_VYN* editor, std::string* texto,
@@ -419,6 +386,32 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosCCBeforeEditField(const std::s
   if (editor && FCodEmp && UpperCase(campo) == "BDCODTPCC" &&
       std::find(editor->EditsMaster.begin(), editor->EditsMaster.end(), FCodEmp) == editor->EditsMaster.end())
     editor->EditsMaster.push_back(FCodEmp);
+}
+
+bool TfrConsultaImportacaoLancCCTxt::EditaCelulaItens(const std::string& campo, const std::string& texto) {
+  TClientDataSet* cc = dsGridItens->DataSet();
+  if (!cc || cc->IsEmpty() || UpperCase(NodoSelecionado()) != UpperCase(kNodoLancamentos)) return false;
+  // Of a cost-centre split line only its cost-centre account is the user's; the key, the side and the
+  // value are the split's.
+  if (!cc->FindField("BDCODCENTRO") || !SameText(campo, "BDCODTPCC")) return false;
+  auto* editor = Create<TEdit_Codigo_Search_VYN>();
+  struct Fecha {
+    TComponent& dono;
+    TComponent* editor;
+    ~Fecha() { dono.FreeComponent(editor); }
+  } fecha{*this, editor};
+  bool accept = false;
+  fcLancamentosCCBeforeEditField(campo, editor, accept);
+  if (!accept) return false;
+  editor->SetText(texto);
+  if (!editor->Validate()) {
+    DlgWarOk(editor->Mensagem());
+    return false;
+  }
+  cc->Edit();
+  cc->FieldByName(campo).SetValue(Variant(static_cast<long long>(editor->Codigo())));
+  cc->Post();
+  return true;
 }
 
 void TfrConsultaImportacaoLancCCTxt::ValidarDescricao(const std::string& texto, bool& rejeita) {

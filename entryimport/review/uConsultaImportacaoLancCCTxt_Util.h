@@ -23,6 +23,11 @@ class TUtilImportacao_LancCC_Comum : public vyn::TUtilImportacao_Integracao_Tree
   using TUtilImportacao_Integracao_Treeview::TUtilImportacao_Integracao_Treeview;
 
   void SetOnAposInconsistencia(TProcedimento p) { FOnAposInconsistencia = std::move(p); }
+  // The screen's settlements, posted as the run's first step so that they stand or fall with it.
+  void SetOnAntesValidacao(TProcedimento p) { FOnAntesValidacao = std::move(p); }
+  // Whether the run started by IniciaExecucao committed.
+  void IniciaExecucao() { FConcluida = false; }
+  bool Concluida() const { return FConcluida; }
   void SetDAOEmp(vyn::TEmpresasMGR* dao) { FDAOEmp = dao; }
   void SetTransacaoAuto(bool on) { FTransacaoAuto = on; }
   void SetDtIni(vyn::TDateTime_VYN* d) { FDtIni = d; }
@@ -31,14 +36,22 @@ class TUtilImportacao_LancCC_Comum : public vyn::TUtilImportacao_Integracao_Tree
 
   // Inherited, then the screen's handler.
   void GetAposInconsistencia() override;
+  void GetAntesValidacao() override;
+  void ProcessosClassesFilhasAposImportacao() override;
+  // The file's participants not yet in the registry are registered with the entries that name them.
+  int GravaNodoAdicional(vyn::TNodoImportacao& nodo) override;
 
  protected:
   // After an import that wrote lines, when the screen asked for it: the request for the period's
   // automatic transaction links.
   void GeraTransacoesAutomaticas(vyn::TEdit_Codigo_Search_VYN* codEmp);
+  // After a run that put lines in the ledger: the opener that fed the file (IMarcaImportado) reports it.
+  void MarcaArquivoImportado();
 
   vyn::TEmpresasMGR* FDAOEmp = nullptr;
   TProcedimento FOnAposInconsistencia;
+  TProcedimento FOnAntesValidacao;
+  bool FConcluida = false;
   bool FTransacaoAuto = false;
   vyn::TDateTime_VYN* FDtIni = nullptr;
   vyn::TDateTime_VYN* FDtFim = nullptr;

@@ -23,6 +23,7 @@
 #include "settlement/settlement_test_support.h"
 #include "settlement/uProcessoBaixas.h"
 #include "testing/company_db.h"
+#include "testing/settlement_seed.h"
 
 namespace integracao {
 namespace {
@@ -65,7 +66,7 @@ TEST_F(EntryReviewTest, ImportsBalancedFileWithReservedKeysPerCompanyCostCentres
   Revisa(arquivo, [&](Tela& t) {
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
     dialogs_.Ok("3 lançamento(s) importado(s), 2 não importado(s)");   // the reader refused two lines
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 0);
   }, filiais);
   // Company 1 continues after its highest key; the branch gets a block of its own.
@@ -88,7 +89,7 @@ TEST_F(EntryReviewTest, ImportsBalancedFileWithReservedKeysPerCompanyCostCentres
 TEST_F(EntryReviewTest, UnbalancedFileWritesNothingAndKeepsTheLines) {
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,,30\n", [&](Tela& t) {
     dialogs_.Ok("diferença de 30,00");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 2);
   });
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
@@ -100,12 +101,12 @@ TEST_F(EntryReviewTest, FailedWriteLeavesNothingHalfWrittenAndInvalidLinesStay) 
   Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](Tela& t) {
     dialogs_.Ok("nada foi gravado");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
     EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 1);
     // A second press takes fresh keys; the line with an unknown account stays behind.
     dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
-    t.spImportacaoClick(t.spImportacao);
+    t.spImportacao->Click();
     ASSERT_EQ(t.DAOAtual()->RecordCount(), 1);
     EXPECT_EQ(t.DAOAtual()->FieldByName("BDDEBITO").AsInteger(), 999);
   });
@@ -150,35 +151,33 @@ TEST_F(EntryReviewTest, DescriptionsNameTheDevelopmentAndUnitOfAKnownAccount) {
 }
 
 TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {
+  seed::AddTerceiro(Db(), 7, "12345678000199");
   Revisa("L,1,05/01/2024,40,11,100\n", [&](Tela& t) {
     TDAOFactory& d = *t.DAOAtual();
-    auto* editor = t.Create<TEdit_Codigo_Search_VYN>();
-    bool accept = true;
-    t.fcLancamentosBeforeEditField("bdCODTERCEIROD", editor, nullptr, nullptr, accept);
-    EXPECT_FALSE(accept);   // account 40 takes no participant
+    // Typed in the grid's cells, through its fields container.
+    auto edita = [&](const char* campo, const std::string& texto) { return t.grGrid->EditaCelula(campo, texto); };
+    EXPECT_FALSE(edita("bdCODTERCEIROD", "7"));   // account 40 takes no participant
     // Changing the debit to an account with participants: the type follows, the file's account goes.
-    t.fcLancamentosBeforeEditField("bdDEBITO", editor, nullptr, nullptr, accept);
-    d.Edit();
-    d.FieldByName("bdDEBITO").SetAsInteger(seed::kContaFornecedores);
-    d.Post();
-    t.fcLancamentosAfterEditField("bdDEBITO", "");
+    ASSERT_TRUE(edita("bdDEBITO", std::to_string(seed::kContaFornecedores)));
     EXPECT_EQ(d.FieldByName("bdTIPOTERD").AsInteger(), 1);
     EXPECT_TRUE(d.FieldByName("BDDEBITOARQ").IsNull());
-    t.fcLancamentosBeforeEditField("bdCODTERCEIROD", editor, nullptr, nullptr, accept);
-    EXPECT_TRUE(accept);
-    EXPECT_EQ(editor->TipoCodigo, 42);
-    t.fcLancamentosBeforeEditField("bdCODTERCEIROC", editor, nullptr, nullptr, accept);
-    EXPECT_FALSE(accept);
+    ASSERT_TRUE(edita("bdCODTERCEIROD", "7"));
+    EXPECT_EQ(d.FieldByName("bdALTCODTERCEIROD").AsInteger(), 7);
+    EXPECT_FALSE(edita("bdCODTERCEIROC", "7"));
     EXPECT_EQ(d.FieldByName("BDCREDITOARQ").AsInteger(), 11);   // same credit typed again keeps it
-    t.fcLancamentosBeforeEditField("bdCREDITO", editor, nullptr, nullptr, accept);
-    t.fcLancamentosAfterEditField("bdCREDITO", "");
+    ASSERT_TRUE(edita("bdCREDITO", "11"));
     EXPECT_EQ(d.FieldByName("BDCREDITOARQ").AsInteger(), 11);
-    bool rejeita = false;
-    t.ValidarDescricao(std::string(25000, 'a'), rejeita);
-    EXPECT_FALSE(rejeita);
+    // The review's own columns take no typing.
+    EXPECT_FALSE(edita("bdCHAVE", "2"));
+    EXPECT_FALSE(edita("bdCODEMP", "2"));
+    EXPECT_FALSE(edita("BDVINC_BAIXA", "True"));
+    EXPECT_FALSE(edita("bdCONCD", "True"));
+    EXPECT_EQ(d.FieldByName("bdCHAVE").AsInteger(), 1);
+    EXPECT_EQ(d.FieldByName("bdCODEMP").AsInteger(), 1);
+    EXPECT_TRUE(edita("BDDESCRICAO", std::string(25000, 'a')));
     dialogs_.Ok("Informe uma nota explicativa menor que 25000 caracteres!");
-    t.ValidarDescricao(std::string(25001, 'a'), rejeita);
-    EXPECT_TRUE(rejeita);
+    EXPECT_FALSE(edita("BDDESCRICAO", std::string(25001, 'b')));
+    EXPECT_EQ(d.FieldByName("BDDESCRICAO").AsString(), std::string(25000, 'a'));
   });
 }
 
@@ -200,14 +199,14 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
     d.Edit();
     d.FieldByName("BDCREDITO").SetAsInteger(11);
     d.Post();
-    t.grGridCellClick("bdCONCD");
+    t.grGrid->CellClick("bdCONCD");
     EXPECT_TRUE(d.FieldByName("BDCONCD").AsBoolean());
     EXPECT_EQ(d.FieldByName("BDTIPOCONC").AsInteger(), 1);
     char espaco = ' ';
-    t.grGridKeyPress(espaco);
+    t.grGrid->KeyPress(espaco);
     EXPECT_FALSE(d.FieldByName("BDCONCD").AsBoolean());
     t.grGrid->SelectedField = "BDVALOR";
-    t.grGridKeyPress(espaco);
+    t.grGrid->KeyPress(espaco);
     EXPECT_FALSE(d.FieldByName("BDCONCD").AsBoolean());
 
     TClientDataSet& v = *t.Vinculos();
@@ -219,7 +218,12 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
     d.FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
     d.Post();
     EXPECT_EQ(t.grGridMostraDadoImagem("BDVINC_BAIXA"), "iCurrency_yellow");
-    t.spRemoveAutoLinkClick(nullptr);
+    // The link buttons follow the line the user clicks in the grid.
+    t.grGrid->SetFocus();
+    t.grGrid->CellClick("bdDATA");
+    EXPECT_TRUE(t.spDelLink->Enabled());
+    EXPECT_FALSE(t.spCurrencyLink->Enabled());
+    t.spRemoveAutoLink->Click();
     EXPECT_EQ(v.RecordCount(), 2);   // hand-made links stay
     d.First();
     EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA").AsBoolean());
@@ -235,8 +239,14 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
     v.First();
     EXPECT_EQ(v.FieldByName("BDCHAVE").AsInteger(), 2);
     d.Last();
-    t.spDelLinkClick(nullptr);
+    d.Edit();
+    d.FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
+    d.Post();
+    t.grGrid->CellClick("bdDATA");
+    t.spDelLink->Click();
     EXPECT_TRUE(v.IsEmpty());
+    EXPECT_FALSE(d.FieldByName("BDVINC_BAIXA").AsBoolean());
+    EXPECT_TRUE(t.spCurrencyLink->Enabled());
   });
 }
 
@@ -262,6 +272,53 @@ TEST_F(EntryReviewTest, AfterCheckDropsOnlySettledConciliatedLinkedLinesAndKeeps
            EXPECT_EQ(d.RecordCount(), 3);
            EXPECT_FALSE(d.Locate("BDCHAVE", {Variant(1)}));
          });
+}
+
+TEST_F(EntryReviewTest, SettlementStandsOrFallsWithTheImportAndIsPostedOnceOnRetry) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 10, EncodeDate(2024, 1, 5), R(1000), {{1, R(100), TDateTime(), 0}});
+  // The fee's entry fails while the parameter is there: the settlement posted before it must go too.
+  Db().Execute("create exception E_TARIFA 'tarifa recusada'");
+  Db().Execute("create trigger T_TARIFA for VZEL_EMPRESAS_TLAN before insert as begin if (new.BDVALOR = 50 and "
+               "exists (select 1 from TPARAMETRO where BDPARAM = 'FALHA_TARIFA')) then exception E_TARIFA; end");
+  Db().Execute("insert into TPARAMETRO (BDPARAM) values ('FALHA_TARIFA')");
+  auto pagamentos = [&] { return Conta("select count(*) from VEF_EMP_TMOVENTPARPGTO"); };
+  Revisa("L,1,05/01/2024,20,11,100\nL,1,05/01/2024,40,11,50\nL,1,05/01/2024,40,,30\n", [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    d.First();
+    d.Edit();
+    d.FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
+    d.Post();
+    TClientDataSet& v = *t.Vinculos();
+    v.Append();
+    for (const auto& [c, x] : std::vector<std::pair<const char*, Variant>>{
+             {"BDCODEMP", 1}, {"BDCHAVE", 1}, {"BDTIPO_BAIXA", tbvParcela}, {"BDSUBTIPO_BAIXA", 0}, {"BDBAIXA_ID", 10},
+             {"BDORDEM", 1}, {"BDVALOR", R(100)}, {"bdCODTIPOBAIXA", 1}})
+      v.FieldByName(c).SetValue(x);
+    v.Post();
+    // Unbalanced: no settlement is posted at all.
+    dialogs_.Ok("diferença de 30,00");
+    t.spImportacao->Click();
+    EXPECT_EQ(pagamentos(), 0);
+    d.Last();
+    d.Edit();
+    d.FieldByName("BDCREDITO").SetAsInteger(11);
+    d.Post();
+    dialogs_.Ok("nada foi gravado");
+    t.spImportacao->Click();
+    EXPECT_EQ(pagamentos(), 0);
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+    // The linked line is back as it was: linked, not settled, ready for another try.
+    ASSERT_EQ(d.RecordCount(), 3);
+    d.First();
+    EXPECT_TRUE(d.FieldByName("BDVINC_BAIXA").AsBoolean());
+    EXPECT_EQ(d.FieldByName("BDINCONSISTENTE").AsInteger(), 0);
+    Db().Execute("delete from TPARAMETRO where BDPARAM = 'FALHA_TARIFA'");
+    dialogs_.Ok("3 lançamento(s) importado(s)");
+    t.spImportacao->Click();
+  });
+  EXPECT_EQ(pagamentos(), 1);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDVALOR = 100"), 1);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 3);
 }
 
 TEST(EntryTextLayout, QuotedFieldsAndRefusedLines) {

@@ -328,6 +328,9 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
   }
   // Client files come in the Windows encoding as often as in UTF-8; both are read as the Dyq road reads them.
   std::istringstream in(TextoArquivoUtf8(std::string(std::istreambuf_iterator<char>(arq), {})));
+  // A file too large to review in memory is reviewed staged, whoever opened it.
+  if (SameText(ClasseRevisao, kClasseRevisaoMemoria) && TamanhoExigeRevisaoEmEtapas(caminho))
+    ClasseRevisao = kClasseRevisaoArquivoGrande;
   GetImportacaoLancTxt(tipoSistema, codEmp, codPlaTroca, in, owner, separador, b, bloqueio, transacaoAut, dataIni,
                        dataFim, filiais, flag, alterarComplemento, nullptr);
 }

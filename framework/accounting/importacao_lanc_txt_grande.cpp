@@ -2,9 +2,11 @@
 
 #include <fmt/format.h>
 
+#include <filesystem>
 #include <map>
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
 #include "framework/data/dataset_guards.h"
@@ -33,6 +35,20 @@ void Copia(TDatabase& db, TClientDataSet& ds, const std::string& tabela, int ses
 }  // namespace
 
 bool RevisaoEmArquivoGrande(const std::string& classe) { return SameText(classe, kClasseRevisaoArquivoGrande); }
+
+bool TamanhoExigeRevisaoEmEtapas(const std::string& caminho) {
+  constexpr long long kLimitePadrao = 8LL * 1024 * 1024;
+  std::error_code ec;
+  const auto tamanho = std::filesystem::file_size(caminho, ec);
+  if (ec) return false;
+  long long limite = kLimitePadrao;
+  if (TDatabase* db = ProcessContext().Database) {
+    const Variant v = db->QueryValue("select BDVALORINT from TPARAMETRO where BDPARAM = ?",
+                                     {std::string("LIMITE_REVISAO_MEMORIA")});
+    if (!v.IsNull() && v.AsInteger() > 0) limite = v.AsInteger();
+  }
+  return static_cast<long long>(tamanho) > limite;
+}
 
 int NovaSessaoRevisao(TDatabase& db) {
   return static_cast<int>(db.QueryValue("select next value for GEN_TMP_VZEL_SESSAO from RDB$DATABASE").AsInteger());

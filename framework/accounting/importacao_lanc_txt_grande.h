@@ -32,7 +32,11 @@ class TDadosAdicionaisImportacaoTXT : public TComponent {
 
 // The staged review class: the importer stages its lines instead of holding them in memory.
 inline constexpr const char* kClasseRevisaoArquivoGrande = "TfrConsultaImportacaoLancCCTxtHuge";
+inline constexpr const char* kClasseRevisaoMemoria = "TfrConsultaImportacaoLancCCTxt";
 bool RevisaoEmArquivoGrande(const std::string& classe);
+// Whether the file at caminho is larger than the in-memory review takes: the installation's parameter
+// LIMITE_REVISAO_MEMORIA (TPARAMETRO, BDVALORINT, bytes; 0 or absent: 8 MB, about 100,000 lines).
+bool TamanhoExigeRevisaoEmEtapas(const std::string& caminho);
 
 // A new session number (generator GEN_TMP_VZEL_SESSAO).
 int NovaSessaoRevisao(TDatabase& db);

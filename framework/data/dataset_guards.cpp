@@ -65,4 +65,41 @@ TDisabledControls::~TDisabledControls() {
 TBulkLoad::TBulkLoad(TClientDataSet& ds) : ds_(ds) { ds_.BeginBulkLoad(); }
 TBulkLoad::~TBulkLoad() { ds_.EndBulkLoad(); }
 
+TMarcasLinhas::TMarcasLinhas(TClientDataSet& linhas, std::vector<std::string> campos) : linhas_(linhas) {
+  for (std::string& c : campos)
+    if (linhas_.FindField(c)) campos_.push_back(std::move(c));
+  TFilterGuard guarda(linhas_, TFilterGuard::kAllRows);
+  for (linhas_.First(); !linhas_.Eof(); linhas_.Next()) {
+    std::vector<Variant> v;
+    for (const std::string& c : campos_) v.push_back(linhas_.FieldByName(c).Value());
+    antes_.emplace(linhas_.GetBookmark(), std::move(v));
+  }
+}
+
+void TMarcasLinhas::GuardaExcluida() {
+  std::vector<Variant> v;
+  for (int i = 0; i < linhas_.FieldCount(); ++i) v.push_back(linhas_.Fields(i).Value());
+  // The line comes back with the marks it had before the run.
+  if (auto it = antes_.find(linhas_.GetBookmark()); it != antes_.end()) {
+    for (size_t i = 0; i < campos_.size(); ++i)
+      for (int f = 0; f < linhas_.FieldCount(); ++f)
+        if (&linhas_.Fields(f) == &linhas_.FieldByName(campos_[i])) v[static_cast<size_t>(f)] = it->second[i];
+    antes_.erase(it);
+  }
+  excluidas_.push_back(std::move(v));
+}
+
+void TMarcasLinhas::Restaura() {
+  TFilterGuard guarda(linhas_, TFilterGuard::kAllRows);
+  for (const auto& [b, v] : antes_) {
+    if (!linhas_.BookmarkValid(b)) continue;
+    linhas_.GotoBookmark(b);
+    linhas_.Edit();
+    for (size_t i = 0; i < campos_.size(); ++i) linhas_.FieldByName(campos_[i]).SetValue(v[i]);
+    linhas_.Post();
+  }
+  for (const auto& v : excluidas_) linhas_.AppendRecord(v);
+  excluidas_.clear();
+}
+
 }  // namespace vyn

@@ -4,8 +4,14 @@
 // guard restores them when it leaves scope, also when an exception leaves it. A restore that fails
 // while an exception is already on its way is dropped, so the first error reaches the caller;
 // otherwise it raises like the setter it calls.
+#include <cstdint>
 #include <exception>
+#include <map>
 #include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/core/variant.h"
 
 namespace vyn {
 
@@ -77,6 +83,23 @@ class TBulkLoad {
 
  private:
   TClientDataSet& ds_;
+};
+
+// The marks a run sets on the lines (settled, reconciled, set aside) as they were when it started, and
+// the lines it took out of the review: a run that does not commit leaves no line looking settled by a
+// settlement that was undone, and loses none. Restaura is called only for such a run.
+class TMarcasLinhas {
+ public:
+  TMarcasLinhas(TClientDataSet& linhas, std::vector<std::string> campos);
+  // The current line, whole, before the run deletes it.
+  void GuardaExcluida();
+  void Restaura();
+
+ private:
+  TClientDataSet& linhas_;
+  std::vector<std::string> campos_;
+  std::map<int64_t, std::vector<Variant>> antes_;   // by bookmark
+  std::vector<std::vector<Variant>> excluidas_;
 };
 
 }  // namespace vyn

@@ -22,6 +22,12 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   BDVALOR NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_CC PRIMARY KEY (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ)))");
 
+  // What an imported entry carries besides the suite's columns: the books it is kept in (0 both, 1 fiscal,
+  // 2 corporate) and its explanatory note.
+  s.AddIndex("VZEL_EMPRESAS_TLAN_REVISAO", R"(ALTER TABLE VZEL_EMPRESAS_TLAN
+  ADD BDCONTABILIZACAO SMALLINT DEFAULT 0,
+  ADD BDDESCRICAO VARCHAR(25000))");
+
   // Entries of a scheduled import: 2 imported, 1 inconsistent, under the scheduler's run key.
   s.AddGenerator("GEN_VSH_EMP_TCONF_TLAN");
   s.AddTable("VSH_EMP_TCONF_TLAN", R"(CREATE TABLE VSH_EMP_TCONF_TLAN (

@@ -146,6 +146,10 @@ bool TFieldsContainer::EditaCampo(const std::string& field, const std::string& t
   Variant valor;
   if (!LeEditor(editor, text, valor)) return false;
   if (OnValidaCampo && !OnValidaCampo(item, editor, text)) return false;
+  if (OnSalvaCampo && OnSalvaCampo(item, editor, text)) {
+    if (OnAfterEditField) OnAfterEditField(*this, *ds, editor, item);
+    return true;
+  }
   ds->Edit();
   try {
     ds->FieldByName(item.FieldName).SetValue(valor);

@@ -71,9 +71,13 @@ class TFieldsContainer : public TComponent {
   // screen says why).
   using TValidaCampoEvent =
       std::function<bool(const TFieldsContainerItem& item, TControl* editControl, const std::string& text)>;
+  // The screen's own save of a checked text (a value kept apart from the row, such as a long
+  // complement); True when it saved it: the row is not written, the after-edit still runs.
+  using TSalvaCampoEvent = TValidaCampoEvent;
   TBeforeEditFieldEvent OnBeforeEditField;
   TAfterEditFieldEvent OnAfterEditField;
   TValidaCampoEvent OnValidaCampo;
+  TSalvaCampoEvent OnSalvaCampo;
 
   // The user types text into the cell of field on the current row. False when the edit was refused
   // (nothing stored): no such item or not editable, the screen refused, the editor refused the text

@@ -468,6 +468,16 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
       "insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR) select "
       "BDCODEMP, ?, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP" + onde);
   TStatement& apaga = db.Prepared("delete from " + tabela + onde);
+  // The explanatory notes are staged apart; a session without any spends no statement per line.
+  const bool comNotas = db.TableExists("TMP_VZEL_EMPRESAS_TLAN_NE_TEMP") &&
+                        !db.QueryValue("select first 1 1 from TMP_VZEL_EMPRESAS_TLAN_NE_TEMP where BDSESSAO = ?",
+                                       {ds.Sessao()})
+                             .IsNull();
+  TStatement* nota =
+      comNotas ? &db.Prepared("update VZEL_EMPRESAS_TLAN L set L.BDDESCRICAO = (select N.BDDESCRICAO from "
+                              "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP N where N.BDSESSAO = ? and N.BDCODEMP = ? and N.BDCHAVE = ?) "
+                              "where L.BDCODEMP = ? and L.BDCHAVE = ?")
+               : nullptr;
 
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
@@ -493,6 +503,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     insere.Execute(comChave);
     complemento.Execute(comChave);
     centros.Execute(comChave);
+    if (nota) nota->Execute({ds.Sessao(), empresa, chave, empresa, it->second});
     remove();
     importadas_.push_back({empresa, it->second});
     ++n;
