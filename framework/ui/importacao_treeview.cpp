@@ -342,8 +342,14 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
       ds.FieldByName("BDINCONSISTENTE").SetAsInteger(novo);
       ds.Post();
     }
+    // A line read from a file is named by its line there, as the reader names the lines it refuses; the
+    // provisional key means nothing outside the review.
+    const TField* linhaArquivo = ds.FindField("BDLINHA");
+    const int linha = linhaArquivo && !linhaArquivo->IsNull() ? static_cast<int>(linhaArquivo->AsInteger()) : 0;
     if (!erros.empty() && FInconsistencias)
-      FInconsistencias->Add_Erro(Inteiro(ds, "BDCODEMP"), fmt::format("Lançamento {}: {}.", chave, Join(erros, "; ")));
+      FInconsistencias->Add_Erro(Inteiro(ds, "BDCODEMP"),
+                                 linha > 0 ? fmt::format("Linha {} do arquivo: {}.", linha, Join(erros, "; "))
+                                           : fmt::format("Lançamento {}: {}.", chave, Join(erros, "; ")));
     if (grande)
       for (size_t i = 0; i < erros.size(); ++i)
         db.Prepared("insert into VZEL_INCON_TLAN (BDSESSAO, BDCODEMP, BDCHAVE, BDCODINCONSISTENCIA, BDDESCRICAO) "
@@ -568,6 +574,11 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       }
       for (TNodoImportacao* n : Nodos())
         if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
+      if (IMarcaImportado* marcador = Marcador(); marcador && db && (total > 0 || !FJaLancados.empty() || !liquidadas_.empty())) {
+        std::vector<std::pair<int, int>> noLivro = importadas_;
+        noLivro.insert(noLivro.end(), FJaLancados.begin(), FJaLancados.end());
+        marcador->RegistraImportado(*db, noLivro);
+      }
       if (tx) tx->Commit();
     } catch (const std::exception& e) {
       // Nothing of the run stays written; the lines stay in the review for another try.
@@ -629,19 +640,56 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   const TProcessContext& ctx = ProcessContext();
   TDatabase* db = ctx.Database;
   if (!db) return;
-  // One status row per line, the statement prepared once; the rows stand or fall together (with the
-  // caller's transaction when one is open).
-  TTransaction tx(*db, TTransaction::kJuntaAberta);
-  TStatement& insere = db->Prepared(
+  std::vector<TLancamentoConferido> linhas;
+  for (const auto& k : importadas_) linhas.push_back({k.first, k.second, sltImportado});
+  for (const auto& k : FJaLancados) linhas.push_back({k.first, k.second, sltImportado});
+  for (const auto& k : recusadas_) linhas.push_back({k.first, k.second, sltInconsistente});
+  // A line the reader refused never had a key; it is the import's company's inconsistency all the same,
+  // or a run whose other lines went in would be judged clean.
+  const int empresa = FCodEmpBase ? static_cast<int>(FCodEmpBase->Codigo()) : ctx.WP_EMPRESA_PROCESSO;
+  for (int i = 0; i < FRecusadasNaLeitura; ++i) linhas.push_back({empresa, Variant(), sltInconsistente});
+  GravaConferenciaLancamentos(*db, linhas);
+}
+
+void GravaConferenciaLancamentos(TDatabase& db, const std::vector<TLancamentoConferido>& linhas) {
+  const TProcessContext& ctx = ProcessContext();
+  // One status row per line, the statement prepared once; the rows stand or fall together.
+  TTransaction tx(db, TTransaction::kJuntaAberta);
+  TStatement& insere = db.Prepared(
       "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
       "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)");
-  auto grava = [&](const std::pair<int, int>& k, int status) {
-    insere.Execute({ctx.WP_AGENDAMENTO, k.first, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, k.second, status});
-  };
-  for (const auto& k : importadas_) grava(k, 2);
-  for (const auto& k : FJaLancados) grava(k, 2);
-  for (const auto& k : recusadas_) grava(k, 1);
+  for (const TLancamentoConferido& l : linhas)
+    insere.Execute({ctx.WP_AGENDAMENTO, l.Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, l.Chave,
+                    static_cast<int>(l.Status)});
   tx.Commit();
+}
+
+int TUtilImportacao_Padrao_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {
+  TDAOFactory& ds = *nodo.DAO;
+  if (UpperCase(nodo.Caption) != UpperCase(kNodoParticipantes) || !ds.FindField("BDCODTER") ||
+      !ds.FindField("BDNOMETER") || !ds.FindField("BDCGCTER"))
+    return 0;
+  TDatabase& db = ds.Database();
+  const int referencia = ProcessContext().Referencia;
+  int n = 0;
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    const int codigo = Inteiro(ds, "BDCODTER");
+    if (codigo == 0 || !db.QueryValue("select BDCODTER from TTERCEIRO where BDCODTER = ?", {codigo}).IsNull()) continue;
+    const Variant nome = ds.FieldByName("BDNOMETER").Value();
+    const Variant cnpj = ds.FieldByName("BDCGCTER").Value();
+    db.Execute("insert into TTERCEIRO (BDCODTER, BDCGCTER, BDNOMETER) values (?, ?, ?)", {codigo, cnpj, nome});
+    if (referencia > 0)
+      db.Execute("insert into TTERCEIRO_REF (BDCODTER, BDREFTER, BDNOMETER, BDCGCTER) values (?, ?, ?, ?)",
+                 {codigo, referencia, nome, cnpj});
+    ++n;
+  }
+  return n;
+}
+
+IMarcaImportado* TUtilImportacao_Padrao_Treeview::Marcador() const {
+  for (TComponent* c = Owner(); c; c = c->Owner())
+    if (auto* m = dynamic_cast<IMarcaImportado*>(c)) return m;
+  return nullptr;
 }
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {
