@@ -117,8 +117,9 @@ TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
   EXPECT_EQ(status_, tscInconsistente);
   // Both the line the importer could not read and the line the import refused, each once, numbered.
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 2);
+  // Named by its line in the file, as the reader names the lines it refuses.
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1 and "
-                  "BDINCONSISTENCIA containing 'conta 999'"), 1);
+                  "BDINCONSISTENCIA starting with 'Linha 2 do arquivo: conta 999'"), 1);
   EXPECT_EQ(Conta("select max(BDORDEMINCONS) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 2);
 
   // A folder without a match answers 0.
