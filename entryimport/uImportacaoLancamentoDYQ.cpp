@@ -191,6 +191,9 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
   TDatabase* db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   const int empresa = static_cast<int>(edCODEMP->Codigo());
+  // While a file of this company is imported (the settlement engine validates the company again),
+  // the list the user chose from stays as it is.
+  if (!FArquivoEmImportacao.empty() && empresa == empresaListada_) return;
   const Variant dyq = db->QueryValue("select bddyq from tempresas where bdcodemp = ?", {empresa});
   if (dyq.IsNull() || UpperCase(Trim(dyq.AsString())) != "TRUE") {
     recusar = true;
@@ -234,6 +237,7 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
     it.SubItems = {TextoJson(e, "nome"), DateToStr(inicio.DateOnly()), DateToStr(fim.DateOnly())};
   }
   lbTotal->SetCaption("Total de registros: " + std::to_string(lvExtratos->Count()));
+  empresaListada_ = empresa;
 }
 
 void TfrImportacaoLancamentoDYQ::edCODEMPExit(TComponent*) { setHintTransacao(); }
@@ -282,7 +286,7 @@ void TfrImportacaoLancamentoDYQ::Processo() {
   std::string nome;
   if (!BaixaArquivo(*linha, caminho, nome)) return;
   Desfecho = daImportacao;
-  ImportaArquivo(caminho, nome);
+  ImportaArquivo(Trim(linha->Caption), caminho, nome);
 }
 
 bool TfrImportacaoLancamentoDYQ::JaImportado(const TListItem& linha) {
@@ -388,10 +392,13 @@ std::string TfrImportacaoLancamentoDYQ::GravaArquivoTemporario(const std::string
   return caminho;
 }
 
-void TfrImportacaoLancamentoDYQ::ImportaArquivo(const std::string& caminho, const std::string& nome) {
+void TfrImportacaoLancamentoDYQ::ImportaArquivo(const std::string& id, const std::string& caminho,
+                                                const std::string& nome) {
   TLancamentoMGR* mgr = TLancamentoMGR::CreateMgr(this, true, false, 1, false, true);
   FDAO = mgr;
+  FArquivoEmImportacao = id;
   auto libera = [&] {
+    FArquivoEmImportacao.clear();
     FDAO = nullptr;
     FreeComponent(mgr);
     // The file stays on the service until it is marked, so the copy is never the only one left.
@@ -414,14 +421,14 @@ void TfrImportacaoLancamentoDYQ::ImportaArquivo(const std::string& caminho, cons
 }
 
 void TfrImportacaoLancamentoDYQ::RegistraImportado(TDatabase& db, const std::vector<std::pair<int, int>>& lancamentos) {
-  if (TListItem* linha = PrimeiraSelecionada())
-    RegistraLancamentosDyq(db, static_cast<int>(edCODEMP->Codigo()), Trim(linha->Caption), lancamentos);
+  if (!FArquivoEmImportacao.empty())
+    RegistraLancamentosDyq(db, static_cast<int>(edCODEMP->Codigo()), FArquivoEmImportacao, lancamentos);
 }
 
 void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {
-  TListItem* linha = PrimeiraSelecionada();
-  if (!linha) return;
-  const std::string id = Trim(linha->Caption);
+  const std::string id = FArquivoEmImportacao.empty() ? Trim(PrimeiraSelecionada() ? PrimeiraSelecionada()->Caption : "")
+                                                      : FArquivoEmImportacao;
+  if (id.empty()) return;
   long long valor = 0;
   try {
     size_t pos = 0;
@@ -440,7 +447,7 @@ void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {
   if (codigo != 200) return;
   // Only the file the service marked leaves the list: another selected row was not imported.
   for (int i = 0; i < lvExtratos->Count(); ++i) {
-    if (&lvExtratos->Item(i) != linha) continue;
+    if (Trim(lvExtratos->Item(i).Caption) != id) continue;
     lvExtratos->Delete(i);
     break;
   }

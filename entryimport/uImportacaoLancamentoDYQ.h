@@ -64,12 +64,15 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // The warning of the last company search whose file list the service did not give (empty when
   // the list was read, or the company was refused for not being on Dyq).
   std::string FalhaListagem;
+  // The Dyq id of the file being imported, from its download until the review is closed: what the
+  // review reports integrated, whatever happens to the list meanwhile.
+  std::string FArquivoEmImportacao;
 
   // Reports the file of the selected row as integrated; the row leaves the list when the service
   // accepted it.
   void MarcarComoImportado() override;
 
-  // Inside the import's transaction: records the entries the selected file put in the ledger.
+  // Inside the import's transaction: records the entries the file being imported put in the ledger.
   void RegistraImportado(vyn::TDatabase& db, const std::vector<std::pair<int, int>>& lancamentos) override;
 
   // The user selects one row of the file list (the others are deselected).
@@ -106,13 +109,15 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   bool BaixaArquivo(const vyn::TListItem& linha, std::string& caminho, std::string& nome);
   bool SemRegistros(const std::string& texto) const;
   std::string GravaArquivoTemporario(const std::string& texto);
-  void ImportaArquivo(const std::string& caminho, const std::string& nome);
+  void ImportaArquivo(const std::string& id, const std::string& caminho, const std::string& nome);
   // An information: a dialog, or the run's result message when a task drives the screen.
   void Informa(const std::string& texto);
   vyn::TListItem* PrimeiraSelecionada() const;
   // A warning: a dialog, or the run's result message when a task drives the screen.
   void Aviso(const std::string& texto);
   std::string ultimoAviso_;
+  // The company whose files the list shows (0 before the first search).
+  int empresaListada_ = 0;
 };
 
 }  // namespace integracao
