@@ -253,19 +253,31 @@ TEST_F(DyqTaskTest, OneFailedFileNeverEndsTheRun) {
 // registered nor declared is refused rather than posted pointing at nobody.
 TEST_F(DyqTaskTest, DeclaredParticipantsAreRegisteredAndUnknownOnesRefuseTheirLine) {
   Arquivos(1, [](int) {
-    return std::string("P,500,Forn,Fornecedor Quinhentos,11.222.333/0001-81\n"
+    return std::string("P,500,Forn,Fornecedor Quinhentos,11.222.333/0001-81,Rua,das Flores,10,,Centro,01310-100,"
+                       "3550308,,,,11,5555-1234,,,05/01/2024,forn@exemplo.com,1058\n"
+                       "P,501,Outro,Sem endereço\n"
                        "L,1,05/01/2024,40,11,7,1,,,,500\nL,1,06/01/2024,40,11,8,1,,,,,600\n");
   });
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(status_, tscInconsistente);
-  auto r = Db().QueryAll("select BDNOMETER, BDCGCTER from TTERCEIRO where BDCODTER = 500");
+  auto r = Db().QueryAll("select BDNOMETER, BDCGCTER, BDAPELIDOTER, BDENDTER, BDCEPTER, BDCODCID, BDFONETER, "
+                         "BDDATACADTER, BDEMAILTER, BDCODPAIS from TTERCEIRO where BDCODTER = 500");
   ASSERT_EQ(r.Rows.size(), 1u);
   EXPECT_EQ(r.Value(0, "BDNOMETER").AsString(), "Fornecedor Quinhentos");
   EXPECT_EQ(r.Value(0, "BDCGCTER").AsString(), "11222333000181");
+  EXPECT_EQ(r.Value(0, "BDAPELIDOTER").AsString(), "Forn");
+  EXPECT_EQ(r.Value(0, "BDENDTER").AsString(), "das Flores");
+  EXPECT_EQ(r.Value(0, "BDCEPTER").AsString(), "01310100");
+  EXPECT_EQ(r.Value(0, "BDCODCID").AsInteger(), 3550308);
+  EXPECT_EQ(r.Value(0, "BDFONETER").AsString(), "5555-1234");
+  EXPECT_EQ(DateToStr(r.Value(0, "BDDATACADTER").AsDateTime()), "05/01/2024");
+  EXPECT_EQ(r.Value(0, "BDEMAILTER").AsString(), "forn@exemplo.com");
+  EXPECT_EQ(r.Value(0, "BDCODPAIS").AsInteger(), 1058);
+  EXPECT_TRUE(Db().QueryValue("select BDENDTER from TTERCEIRO where BDCODTER = 501").IsNull());
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
   EXPECT_EQ(Db().QueryValue("select BDCODTERCEIROD from VZEL_EMPRESAS_TLAN").AsInteger(), 500);
   EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [](const std::string& l) {
-    return l.find("Linha 3 do arquivo não importada: o participante 600 não está cadastrado") != std::string::npos;
+    return l.find("Linha 4 do arquivo não importada: o participante 600 não está cadastrado") != std::string::npos;
   }));
 }
 

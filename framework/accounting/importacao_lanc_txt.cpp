@@ -73,9 +73,6 @@ namespace {
 constexpr size_t kTamanhoDocumentoTxt = 30;
 constexpr size_t kTamanhoComplementoTxt = 8000;
 constexpr size_t kTamanhoNotaTxt = 25000;
-constexpr size_t kTamanhoApelidoTxt = 40;
-constexpr size_t kTamanhoNomeParticipanteTxt = 150;
-constexpr size_t kTamanhoCnpjTxt = 14;
 // 10^14: the first amount refused.
 constexpr Currency kValorLimiteTxt = Currency::FromRaw(100'000'000'000'000LL * Currency::kScale);
 constexpr Currency kValorMaximoTxt = Currency::FromRaw(INT64_MAX);
@@ -153,6 +150,30 @@ Currency SomaDoArquivoTxt(Currency total, Currency valor) {
   return total + v;
 }
 
+TParticipanteTxt ParticipanteTxt(const std::vector<std::string>& f) {
+  TParticipanteTxt p;
+  p.Codigo = InteiroTxt(f, 1, "código do participante");
+  for (size_t i = 0; i < kQtdColunasParticipanteTxt; ++i) {
+    const TColunaParticipanteTxt& c = kColunasParticipanteTxt[i];
+    const size_t campo = i + 2;
+    const std::string t = Trim(TextoTxt(f, campo));
+    Variant v;
+    if (t.empty()) {
+      // not given
+    } else if (c.Tipo == TFieldType::ftInteger) {
+      v = InteiroTxt(f, campo, c.Campo);
+    } else if (c.Tipo == TFieldType::ftDate) {
+      TDateTime d;
+      if (!TryStrToDate(t, d)) throw std::invalid_argument(fmt::format("campo {}: data inválida: {}", c.Campo, t));
+      v = d;
+    } else {
+      v = TextoLimitadoTxt(c.Tipo == TFieldType::ftLargeint ? OnlyDigits(t) : t, c.Campo, c.Tamanho);
+    }
+    p.Valores.push_back(v);
+  }
+  return p;
+}
+
 TLinhaCentroCustoTxt LinhaCentroCustoTxt(const std::vector<std::string>& f) {
   if (f.size() < 5) throw std::invalid_argument("campos insuficientes");
   TLinhaCentroCustoTxt c;
@@ -193,12 +214,7 @@ TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador,
         totalCentros = SomaDoArquivoTxt(totalCentros, c.Valor);
         r.Lancamentos.back().CentrosCusto.push_back(c);
       } else if (tipo == "P") {
-        TParticipanteTxt p;
-        p.Codigo = InteiroTxt(f, 1, "código do participante");
-        p.Apelido = TextoLimitadoTxt(Trim(TextoTxt(f, 2)), "apelido do participante", kTamanhoApelidoTxt);
-        p.Nome = TextoLimitadoTxt(Trim(TextoTxt(f, 3)), "nome do participante", kTamanhoNomeParticipanteTxt);
-        p.Cnpj = TextoLimitadoTxt(OnlyDigits(TextoTxt(f, 4)), "CNPJ/CPF do participante", kTamanhoCnpjTxt);
-        r.Participantes.push_back(p);
+        r.Participantes.push_back(ParticipanteTxt(f));
       } else {
         throw std::invalid_argument("tipo de registro desconhecido: " + Trim(f[0]));
       }
@@ -246,9 +262,9 @@ namespace {
 TDAOFactory* CriaDAOParticipantes(TComponent* owner) {
   auto* d = owner->Create<TDAOFactory>();
   d->AddFieldDef("BDCODTER", TFieldType::ftInteger);
-  d->AddFieldDef("BDAPELIDOTER", TFieldType::ftString, 40);
-  d->AddFieldDef("BDNOMETER", TFieldType::ftString, 150);
-  d->AddFieldDef("BDCGCTER", TFieldType::ftString, 14);
+  for (const TColunaParticipanteTxt& c : kColunasParticipanteTxt)
+    d->AddFieldDef(c.Coluna, c.Tipo == TFieldType::ftLargeint ? TFieldType::ftString : c.Tipo,
+                   static_cast<int>(c.Tamanho));
   d->CreateDataSet();
   d->SetControlMemory(true);
   return d;
@@ -567,7 +583,11 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
   }
   if (!arq.Participantes.empty()) {
     TDAOFactory* part = CriaDAOParticipantes(tela);
-    for (const TParticipanteTxt& p : arq.Participantes) part->AppendRecord({p.Codigo, p.Apelido, p.Nome, p.Cnpj});
+    for (const TParticipanteTxt& p : arq.Participantes) {
+      std::vector<Variant> linha{p.Codigo};
+      linha.insert(linha.end(), p.Valores.begin(), p.Valores.end());
+      part->AppendRecord(linha);
+    }
     tela->AdicionaNodo(kNodoParticipantes, part);
   }
 

@@ -671,13 +671,21 @@ int TUtilImportacao_Padrao_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {
     return 0;
   TDatabase& db = ds.Database();
   const int referencia = ProcessContext().Referencia;
+  // The registry columns the node carries, the code first.
+  std::vector<std::string> colunas{"BDCODTER"};
+  for (const std::string& c : db.TableColumns("TTERCEIRO"))
+    if (c != "BDCODTER" && ds.FindField(c)) colunas.push_back(c);
+  TStatement& insere = db.Prepared("insert into TTERCEIRO (" + Join(colunas, ", ") + ") values (" +
+                                   Join(std::vector<std::string>(colunas.size(), "?"), ", ") + ")");
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
     const int codigo = Inteiro(ds, "BDCODTER");
     if (codigo == 0 || !db.QueryValue("select BDCODTER from TTERCEIRO where BDCODTER = ?", {codigo}).IsNull()) continue;
     const Variant nome = ds.FieldByName("BDNOMETER").Value();
     const Variant cnpj = ds.FieldByName("BDCGCTER").Value();
-    db.Execute("insert into TTERCEIRO (BDCODTER, BDCGCTER, BDNOMETER) values (?, ?, ?)", {codigo, cnpj, nome});
+    TParams valores;
+    for (const std::string& c : colunas) valores.push_back(ds.FieldByName(c).Value());
+    insere.Execute(valores);
     if (referencia > 0)
       db.Execute("insert into TTERCEIRO_REF (BDCODTER, BDREFTER, BDNOMETER, BDCGCTER) values (?, ?, ?, ?)",
                  {codigo, referencia, nome, cnpj});
