@@ -22,21 +22,22 @@ void SemeiaLancamentosFiscais(vyn::TDatabase& db, int referencia) {
     int Credito;
     const char* Valor;
     const char* Dcto;
+    int Rotina;   // the fiscal routine that posted it: purchases or sales
   };
   const Lancamento lancamentos[] = {
-      {5, s::kContaDespesas, s::kContaFornecedores, "1250.00", "NF 1001"},
-      {12, s::kContaClientes, s::kContaReceitas, "3480.50", "NF 2001"},
-      {20, s::kContaDespesas, s::kContaFornecedores, "730.25", "NF 1002"},
+      {5, s::kContaDespesas, s::kContaFornecedores, "1250.00", "NF 1001", 3},
+      {12, s::kContaClientes, s::kContaReceitas, "3480.50", "NF 2001", 4},
+      {20, s::kContaDespesas, s::kContaFornecedores, "730.25", "NF 1002", 3},
   };
   constexpr int kEmpresa = 1;
   const vyn::TDateTime mes = vyn::FirstDayOfAnoMes(referencia);
   int chave = vyn::ReserveEntryKeys(db, kEmpresa, static_cast<int>(std::size(lancamentos)));
   vyn::TStatement& ins = db.Prepared(
       "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO, BDVALOR,"
-      " BDDCTO, BDTIPOLAN) VALUES (?, ?, ?, 1, ?, ?, ?, ?, ?)");
+      " BDDCTO, BDTIPOLAN, BDROTINA) VALUES (?, ?, ?, 1, ?, ?, ?, ?, ?, ?)");
   for (const Lancamento& l : lancamentos)
     ins.Execute({kEmpresa, chave++, vyn::IncDay(mes, l.Dia - 1), l.Debito, l.Credito,
-                 vyn::Currency::ParseSQL(l.Valor), l.Dcto, vyn::kTipoLanFiscal});
+                 vyn::Currency::ParseSQL(l.Valor), l.Dcto, vyn::kTipoLanFiscal, l.Rotina});
 }
 
 // The posting plan the seeded companies are on, so screens that read a plan's chart and history plan

@@ -414,13 +414,14 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   if (o.Argumentos.size() != 1) throw EUso("screen espera o nome da classe");
   if (o.Script.empty()) throw EUso("screen espera --script ARQUIVO.json");
   const nlohmann::json script = LeScript(o.Script);
+  // Loaded first, gone last: the script keeps calls of the module's screens (a list's execute-item).
+  auto modulo = CarregaModulo(o);
   std::optional<TExecucaoScript> execucao;
   try {
     execucao.emplace(script, std::cin, out, err);
   } catch (const std::exception& e) {
     throw EUso("script inválido: " + o.Script + ": " + e.what());
   }
-  auto modulo = CarregaModulo(o);
   const vyn::TRegisteredClass classe = ClasseDoTipo(o.Argumentos[0], vyn::TClassKind::Screen, "uma tela");
   TSessao sessao(o, out);
   AplicaPerfil(o);
@@ -447,7 +448,7 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   if (lista && !lista->IsEmpty() && !execucao->JaMostrou(*lista))
     execucao->ShowInconsistencias(*lista, "Inconsistências");
   const bool problemas = lista && (lista->CountErros() > 0 || lista->CountAtencao() > 0);
-  return ok && !problemas && !execucao->MostrouErros() ? kSucesso : kComErros;
+  return ok && !problemas && !execucao->MostrouProblemas() ? kSucesso : kComErros;
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "framework/component/process_context.h"
 #include "framework/data/fb_database.h"
@@ -281,7 +282,7 @@ TEST_F(HostTest, ScriptDoesWhatAUsersHandsDo) {
       {"tab": "pcPaginas", "value": "Dois"}, {"read": "pcPaginas", "expect": "Dois"},
       {"set": "grGrid", "row": 2, "field": "BDNOME", "value": "novo"},
       {"read": "grGrid", "row": 2, "field": "BDNOME", "expect": "novo"},
-      {"read": "grGrid", "expect": "2"},
+      {"read": "grGrid", "expect": "3"},
       {"key": "F6"}, {"key": "Ctrl+F6", "to": "edNome"},
       {"read": "lbLog", "expect": "timer, saiu 1, entrou edNome, linha Beta, aba Dois, editou novo, f6, entrou edNome, ctrl+f6"},
       {"click": "spAbrir"}, {"read": "lbLog", "expect": "timer"},
@@ -303,6 +304,98 @@ TEST_F(HostTest, ScriptDoesWhatAUsersHandsDo) {
   r = ComModulo("screen TfrTesteMaos --script '" + Script(R"({"steps": [{"click": "spErro"}]})") + "'");
   EXPECT_EQ(r.Status, 1);
   EXPECT_NE(r.Out.find("Falha de teste"), std::string::npos) << r.Out;
+}
+
+TEST_F(HostTest, SelectIsAMouseClickAndShiftOrCtrlSelectSeveralRows) {
+  CriaBanco();
+  TSaida r = ComModulo("screen TfrTesteMaos --script '" + Script(R"({"steps": [
+      {"select": "grGrid", "row": 1}, {"select": "grGrid", "row": 3, "shift": true},
+      {"select": "grGrid", "row": 2, "field": "BDNOME", "ctrl": true},
+      {"read": "lbLog", "expect": "timer, aperta, celula BDNOME, solta[a], aperta, celula BDNOME, solta[abc], aperta, celula BDNOME, solta[ac]"},
+      {"select": "lvItens", "item": 0}, {"select": "lvItens", "item": 1, "ctrl": true},
+      {"read": "lvItens", "expect": "Beta"}]})") + "'");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+}
+
+TEST_F(HostTest, RightClickDropsTheMenuWhoseItemTheNextStepPicksIfAUserCould) {
+  CriaBanco();
+  auto tela = [&](const std::string& passos) {
+    return ComModulo("screen TfrTesteMaos --script '" + Script(R"({"steps": [)" + passos + "]}") + "'");
+  };
+  TSaida r = tela(R"({"rclick": "grGrid", "row": 2}, {"click": "miMarca"},
+      {"click": "spMenu"}, {"click": "miBotao"},
+      {"read": "lbLog", "expect": "timer, direito, solta[], menu, marcou b, botao"})");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+
+  const std::pair<const char*, const char*> recusas[] = {
+      {R"({"click": "miMarca"})", "o controle miMarca está no menu pmGrade, que não está aberto (grGrid o abre)"},
+      {R"({"rclick": "grGrid", "row": 1}, {"focus": "edNome"}, {"click": "miMarca"})", "que não está aberto"},
+      {R"({"rclick": "grGrid", "row": 1}, {"click": "miTravado"})", "o controle miTravado está inacessível"},
+      {R"({"rclick": "grGrid", "row": 1}, {"click": "miNeto"})", "o controle miNeto está no menu miSub, inacessível"},
+      // The button that drops the menu is disabled: neither it nor its menu's items can be reached.
+      {R"({"set": "ckTrava", "value": true}, {"click": "spMenu"})", "o controle spMenu está inacessível"},
+      {R"({"set": "ckTrava", "value": true}, {"click": "miBotao"})", "(spMenu o abre)"}};
+  for (const auto& [passos, erro] : recusas) {
+    r = tela(passos);
+    EXPECT_EQ(r.Status, 1) << passos;
+    EXPECT_NE(r.Err.find(erro), std::string::npos) << passos << "\n" << r.Err;
+    EXPECT_EQ(r.Err.find("marcou"), std::string::npos);
+  }
+}
+
+TEST_F(HostTest, ActivateRunsTheShownListsItemAndWarningsEndTheRunWithOne) {
+  CriaBanco();
+  TSaida r = ComModulo("screen TfrTesteMaos --script '" + Script(R"({"steps": [
+      {"click": "spLista"}, {"activate": "lançamento 2"},
+      {"read": "lbLog", "expect": "timer, ativou Lançamento 2: sem histórico"}]})") + "'");
+  EXPECT_EQ(r.Status, 1) << r.Err;   // the list held warnings only
+  EXPECT_EQ(r.Err, "");
+  EXPECT_NE(r.Out.find("0 erro(s), 2 atenção"), std::string::npos) << r.Out;
+  EXPECT_NE(r.Out.find("[Inconsistências] Lançamento 2: sem histórico\n"), std::string::npos) << r.Out;
+
+  r = ComModulo("screen TfrTesteMaos --script '" + Script(R"({"steps": [{"activate": "Lançamento 1"}]})") + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("nenhuma lista de inconsistências foi mostrada"), std::string::npos) << r.Err;
+  r = ComModulo("screen TfrTesteMaos --script '" +
+                Script(R"({"steps": [{"click": "spLista"}, {"activate": "Lançamento 9"}]})") + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("não tem item que comece com Lançamento 9"), std::string::npos) << r.Err;
+}
+
+TEST_F(HostTest, BrowseAnswersTheFileChooserAReadOnlyFieldOpens) {
+  CriaBanco();
+  TSaida r = ComModulo("screen TfrTesteMaos --script '" + Script(R"({"steps": [
+      {"browse": "edArquivo", "path": "/tmp/pasta/recibo.pdf"},
+      {"read": "edArquivo", "expect": "/tmp/pasta/recibo.pdf"},
+      {"read": "lbLog", "expect": "timer, arquivo /tmp/pasta/recibo.pdf"}]})") + "'");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("[Arquivo] : /tmp/pasta/recibo.pdf\n"), std::string::npos) << r.Out;
+
+  r = ComModulo("screen TfrTesteMaos --script '" +
+                Script(R"({"steps": [{"set": "edArquivo", "value": "/tmp/x.pdf"}]})") + "'");
+  EXPECT_NE(r.Err.find("o controle edArquivo é somente leitura"), std::string::npos) << r.Err;
+  // A button that asks nothing leaves the answer unused: the step fails.
+  r = ComModulo("screen TfrTesteMaos --script '" +
+                Script(R"({"steps": [{"browse": "spMenu", "path": "/tmp/x.pdf"}]})") + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("o controle spMenu não abriu a escolha de arquivos"), std::string::npos) << r.Err;
+  r = ComModulo("screen TfrTesteMaos --script '" +
+                Script(R"({"steps": [{"browse": "grGrid", "path": "/tmp/x.pdf"}]})") + "'");
+  EXPECT_NE(r.Err.find("o controle grGrid não abre a escolha de arquivos"), std::string::npos) << r.Err;
+}
+
+TEST_F(HostTest, ASectionsStepReachesOnlyItsOwnScreen) {
+  CriaBanco();
+  // The modal screen lacks spModal: the base screen's button behind it is out of the section's reach.
+  TSaida r = ComModulo("screen TfrTesteHost --script '" + Script(R"({"steps": [{"click": "spModal"}],
+      "modals": [{"form": "TfrTesteModal", "steps": [{"click": "spModal"}]}]})") + "'");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Err.find("controle não encontrado: spModal em TfrTesteModal"), std::string::npos) << r.Err;
+  // Named by its screen, another screen's control is reached.
+  r = ComModulo("screen TfrTesteHost --script '" + Script(R"({"steps": [{"click": "spModal"}],
+      "modals": [{"form": "TfrTesteModal", "steps": [{"read": "lbResultado", "form": "TfrTesteHost", "expect": ""},
+        {"click": "spConfirmar"}]}]})") + "'");
+  EXPECT_EQ(r.Status, 0) << r.Err;
 }
 
 TEST_F(HostTest, ProfileFromOptionsOrConfigurationAndHelp) {

@@ -202,6 +202,33 @@ int CodigoDaTecla(const std::string& tecla, unsigned& shift, char& caractere) {
   throw std::invalid_argument("tecla desconhecida: " + tecla);
 }
 
+unsigned Modificadores(const json& passo) {
+  unsigned s = 0;
+  if (passo.value("shift", false)) s |= vyn::ssShift;
+  if (passo.value("ctrl", false)) s |= vyn::ssCtrl;
+  return s;
+}
+
+// The cell a click lands on: the step's field, else the column the user is on, else the first shown.
+std::string CampoDoClique(const vyn::TDBGrid_Padrao_VYN& g, const json& passo) {
+  if (passo.contains("field")) return passo.at("field").get<std::string>();
+  if (!g.SelectedField.empty()) return g.SelectedField;
+  for (const auto& c : g.Columns)
+    if (c.Visible) return c.FieldName;
+  return {};
+}
+
+// The control of the screen that drops menu (a right-button click or a button's drop-down), if any.
+TControl* QuemAbre(vyn::TComponent& raiz, const vyn::TMenuItem& menu) {
+  for (vyn::TComponent* c : raiz.Components()) {
+    if (auto* ctl = dynamic_cast<TControl*>(c); ctl && ctl->PopupMenu == &menu) return ctl;
+    if (auto* b = dynamic_cast<vyn::TSpeedButton*>(c); b && b->DropdownMenu == &menu) return b;
+    if (dynamic_cast<vyn::TForm_VYN*>(c)) continue;
+    if (TControl* achado = QuemAbre(*c, menu)) return achado;
+  }
+  return nullptr;
+}
+
 }  // namespace
 
 std::string Texto(const json& v) {
@@ -260,9 +287,9 @@ void Seleciona(TControl& c, const json& passo) {
   if (auto* g = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(&c)) {
     if (!passo.contains("row")) Recusa(c, "espera \"row\"");
     LinhaDaGrade(*g, passo);
-    if (passo.contains("field")) g->CellClick(passo.at("field").get<std::string>());
+    g->MouseClick(CampoDoClique(*g, passo), false, Modificadores(passo));
   } else if (auto* lv = dynamic_cast<vyn::TListView*>(&c)) {
-    lv->Select(IndiceDe(c, Item(c, passo), Textos(*lv)));
+    lv->Select(IndiceDe(c, Item(c, passo), Textos(*lv)), Modificadores(passo));
   } else if (auto* tv = dynamic_cast<vyn::TTreeView*>(&c)) {
     tv->SetSelected(No(*tv, Item(c, passo)));
   } else if (auto* cl = dynamic_cast<vyn::TCheckListBox*>(&c)) {
@@ -307,7 +334,7 @@ std::string LeValor(TControl& c, const json& passo) {
   return c.Caption();
 }
 
-void Clica(TControl& c) {
+vyn::TMenuItem* Clica(TControl& c) {
   if (!c.Enabled() || !c.Visible()) Recusa(c, "está inacessível");
   if (Focavel(c)) Foca(c);
   if (auto* b = dynamic_cast<vyn::TButtonControl*>(&c))
@@ -316,6 +343,50 @@ void Clica(TControl& c) {
     ck->Click();
   else
     Recusa(c, "não é clicável");
+  auto* sb = dynamic_cast<vyn::TSpeedButton*>(&c);
+  // The click may have disabled the button or its menu: then nothing drops down.
+  if (!sb || !sb->DropdownMenu || !sb->Enabled() || !sb->DropdownMenu->Reachable()) return nullptr;
+  sb->DropdownMenu->Popup(sb);
+  return sb->DropdownMenu;
+}
+
+vyn::TMenuItem* CliqueDireito(TControl& c, const json& passo) {
+  if (!c.Enabled() || !c.Visible()) Recusa(c, "está inacessível");
+  if (Focavel(c)) Foca(c);
+  if (auto* g = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(&c)) {
+    LinhaDaGrade(*g, passo);
+    g->MouseClick(CampoDoClique(*g, passo), true);
+  } else if (auto* lv = dynamic_cast<vyn::TListView*>(&c); lv && passo.contains("item")) {
+    lv->Select(IndiceDe(c, passo.at("item"), Textos(*lv)));
+  } else if (auto* tv = dynamic_cast<vyn::TTreeView*>(&c); tv && passo.contains("item")) {
+    tv->SetSelected(No(*tv, passo.at("item")));
+  }
+  vyn::TMenuItem* menu = c.PopupMenu;
+  if (!menu || !c.Enabled() || !menu->Reachable()) return nullptr;
+  menu->Popup(&c);
+  return menu;
+}
+
+void VerificaItemDeMenu(vyn::TMenuItem& item, const vyn::TMenuItem* aberto) {
+  for (vyn::TMenuItem* m = &item; m; m = m->Parent())
+    if (!m->Enabled() || !m->Visible())
+      Recusa(item, m == &item ? "está inacessível" : "está no menu " + m->Name() + ", inacessível");
+  vyn::TMenuItem* menu = item.Menu();
+  TControl* abre = item.Form() ? QuemAbre(*item.Form(), *menu) : nullptr;
+  if (abre && menu != aberto)
+    Recusa(item, "está no menu " + menu->Name() + ", que não está aberto (" + abre->Name() + " o abre)");
+}
+
+void Procura(TControl& c) {
+  if (!c.Enabled() || !c.Visible()) Recusa(c, "está inacessível");
+  if (auto* ed = dynamic_cast<vyn::TEdit_Diretorio_Padrao_VYN*>(&c)) {
+    if (Focavel(c)) Foca(c);
+    ed->Procurar();
+  } else if (dynamic_cast<vyn::TButtonControl*>(&c)) {
+    Clica(c);
+  } else {
+    Recusa(c, "não abre a escolha de arquivos");
+  }
 }
 
 void DuploClique(TControl& c) {

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "framework/component/fila_mensagens.h"
 #include "framework/core/text.h"
@@ -110,7 +111,7 @@ bool TExecucaoScript::ProximaSecaoE(const vyn::TForm_VYN& form) const {
 bool TExecucaoScript::Executa(vyn::TForm_VYN& base) {
   if (!Aberta(&base)) abertas_.push_back(&base);
   const json passos = script_.is_array() ? script_ : script_.value("steps", json::array());
-  bool ok = ExecutaPassos(passos, "");
+  bool ok = ExecutaPassos(passos, "", nullptr);
   for (; proxima_ < secoes_.size(); ++proxima_) {
     err_ << "tela esperada não abriu: " << secoes_[proxima_].Form << "\n";
     ok_ = false;
@@ -128,14 +129,22 @@ void TExecucaoScript::Ocioso() {
     const auto [form, secao] = pendentes_.front();
     pendentes_.pop_front();
     if (!Aberta(form) || !form->Showing()) continue;
-    if (!ExecutaPassos(secoes_[secao].Steps, secoes_[secao].Form + ": ")) ok_ = false;
+    if (!ExecutaPassos(secoes_[secao].Steps, secoes_[secao].Form + ": ", form)) ok_ = false;
   }
 }
 
-bool TExecucaoScript::ExecutaPassos(const json& passos, const std::string& onde) {
+bool TExecucaoScript::ExecutaPassos(const json& passos, const std::string& onde, vyn::TForm_VYN* tela) {
+  // A section's steps are the user's hands on its screen; the screens it opens run their own.
+  struct TEscopo {
+    vyn::TForm_VYN*& atual;
+    vyn::TForm_VYN* antes;
+    ~TEscopo() { atual = antes; }
+  } escopo{escopo_, escopo_};
   bool ok = true;
   int n = 0;
   Ocioso();
+  escopo_ = tela;
+  menu_aberto_ = nullptr;
   for (const auto& p : passos) {
     ++n;
     try {
@@ -151,7 +160,9 @@ bool TExecucaoScript::ExecutaPassos(const json& passos, const std::string& onde)
       } else {
         ExecutaPasso(p);
       }
+      vyn::TForm_VYN* const meu = escopo_;
       Ocioso();
+      escopo_ = meu;
     } catch (const std::exception& e) {
       err_ << onde << "passo " << n << " (" << p.dump() << "): " << vyn::RemoveCaret(e.what()) << "\n";
       return false;
@@ -162,6 +173,11 @@ bool TExecucaoScript::ExecutaPassos(const json& passos, const std::string& onde)
 
 TControl* TExecucaoScript::Controle(const json& passo, const std::string& nome) {
   const std::string tela = passo.value("form", std::string());
+  if (tela.empty() && escopo_) {
+    if (!Aberta(escopo_) || !escopo_->Showing()) throw std::invalid_argument("a tela " + escopo_->ClassName() + " fechou");
+    if (auto* c = dynamic_cast<TControl*>(Procura(*escopo_, nome))) return c;
+    throw std::invalid_argument("controle não encontrado: " + nome + " em " + escopo_->ClassName());
+  }
   for (auto it = abertas_.rbegin(); it != abertas_.rend(); ++it) {
     vyn::TForm_VYN* f = *it;
     if (!f->Showing() || (!tela.empty() && !vyn::SameText(f->ClassName(), tela))) continue;
@@ -172,20 +188,35 @@ TControl* TExecucaoScript::Controle(const json& passo, const std::string& nome) 
 
 vyn::TForm_VYN& TExecucaoScript::Tela(const json& passo) {
   const std::string tela = passo.value("form", std::string());
+  if (tela.empty() && escopo_) {
+    if (!Aberta(escopo_) || !escopo_->Showing()) throw std::invalid_argument("a tela " + escopo_->ClassName() + " fechou");
+    return *escopo_;
+  }
   for (auto it = abertas_.rbegin(); it != abertas_.rend(); ++it)
     if ((*it)->Showing() && (tela.empty() || vyn::SameText((*it)->ClassName(), tela))) return **it;
   throw std::invalid_argument("nenhuma tela aberta" + (tela.empty() ? std::string() : ": " + tela));
 }
 
 void TExecucaoScript::ExecutaPasso(const json& p) {
-  if (p.contains("set")) {
+  // A dropped menu stays open for the next step only.
+  vyn::TMenuItem* const aberto = std::exchange(menu_aberto_, nullptr);
+  if (p.contains("rclick")) {
+    menu_aberto_ = CliqueDireito(*Controle(p, p.at("rclick").get<std::string>()), p);
+  } else if (p.contains("activate")) {
+    Ativa(Texto(p.at("activate")));
+  } else if (p.contains("browse")) {
+    if (!p.contains("path")) throw std::invalid_argument("\"browse\" espera \"path\"");
+    Escolhe(*Controle(p, p.at("browse").get<std::string>()), p.at("path"));
+  } else if (p.contains("set")) {
     DefineValor(*Controle(p, p.at("set").get<std::string>()), p);
   } else if (p.contains("focus")) {
     TControl& c = *Controle(p, p.at("focus").get<std::string>());
     if (p.contains("lands")) FocaAte(c, p.at("lands").get<std::string>());
     else Foca(c);
   } else if (p.contains("click")) {
-    Clica(*Controle(p, p.at("click").get<std::string>()));
+    TControl& c = *Controle(p, p.at("click").get<std::string>());
+    if (auto* item = dynamic_cast<vyn::TMenuItem*>(&c)) VerificaItemDeMenu(*item, aberto);
+    menu_aberto_ = Clica(c);
   } else if (p.contains("dblclick")) {
     TControl& c = *Controle(p, p.at("dblclick").get<std::string>());
     if (p.contains("item") || p.contains("row")) Seleciona(c, p);
@@ -223,7 +254,7 @@ void TExecucaoScript::RunModal(vyn::TForm_VYN& form) {
   const size_t secao = proxima_++;
   abertas_.erase(std::remove(abertas_.begin(), abertas_.end(), &form), abertas_.end());
   abertas_.push_back(&form);
-  if (!ExecutaPassos(secoes_[secao].Steps, form.ClassName() + ": ")) ok_ = false;
+  if (!ExecutaPassos(secoes_[secao].Steps, form.ClassName() + ": ", &form)) ok_ = false;
 }
 
 void TExecucaoScript::FormShown(vyn::TForm_VYN& form) {
@@ -236,6 +267,11 @@ void TExecucaoScript::FormShown(vyn::TForm_VYN& form) {
 
 void TExecucaoScript::FormGone(vyn::TForm_VYN& form) {
   abertas_.erase(std::remove(abertas_.begin(), abertas_.end(), &form), abertas_.end());
+  // The list's execute-item call belongs to the screen.
+  if (lista_tela_ == &form) {
+    lista_executa_ = nullptr;
+    lista_tela_ = nullptr;
+  }
   pendentes_.erase(std::remove_if(pendentes_.begin(), pendentes_.end(), [&](const auto& p) { return p.first == &form; }),
                    pendentes_.end());
 }
@@ -250,13 +286,63 @@ std::vector<std::string> ItensDaLista(const vyn::TInconsistencias_VYN& list) {
 }  // namespace
 
 void TExecucaoScript::ShowInconsistencias(const vyn::TInconsistencias_VYN& list, const std::string& title) {
-  if (list.CountErros() > 0) mostrou_erros_ = true;
+  if (list.CountErros() > 0 || list.CountAtencao() > 0) mostrou_problemas_ = true;
   ultima_lista_ = ItensDaLista(list);
+  lista_itens_ = list.Itens();
+  lista_executa_ = list.OnExecuteItem;
+  lista_tela_ = nullptr;
+  for (auto it = abertas_.rbegin(); it != abertas_.rend() && !lista_tela_; ++it)
+    if ((*it)->Showing()) lista_tela_ = *it;
   vyn::TTerminalDialogs::ShowInconsistencias(list, title);
 }
 
 bool TExecucaoScript::JaMostrou(const vyn::TInconsistencias_VYN& list) const {
   return !ultima_lista_.empty() && ultima_lista_ == ItensDaLista(list);
+}
+
+void TExecucaoScript::Ativa(const std::string& inicio) {
+  if (lista_itens_.empty()) throw std::invalid_argument("nenhuma lista de inconsistências foi mostrada");
+  const std::string procurado = vyn::LowerCase(inicio);
+  auto it = std::find_if(lista_itens_.begin(), lista_itens_.end(),
+                         [&](const auto& i) { return vyn::LowerCase(i.Caption).rfind(procurado, 0) == 0; });
+  if (it == lista_itens_.end()) throw std::invalid_argument("a lista de inconsistências não tem item que comece com " + inicio);
+  if (!lista_executa_) throw std::invalid_argument("a lista de inconsistências não executa seus itens (ou sua tela fechou)");
+  out_ << "[Inconsistências] " << it->Caption << "\n";
+  // A copy: the call may show a new list.
+  const vyn::TInconsistenciaItem item = *it;
+  const auto executa = lista_executa_;
+  executa(item);
+}
+
+void TExecucaoScript::Escolhe(TControl& c, const json& caminho) {
+  std::vector<std::string> arquivos;
+  if (caminho.is_array()) {
+    for (const json& a : caminho) arquivos.push_back(Texto(a));
+  } else if (!Texto(caminho).empty()) {
+    arquivos.push_back(Texto(caminho));
+  }
+  arquivos_ = std::move(arquivos);
+  try {
+    Procura(c);
+  } catch (...) {
+    arquivos_.reset();
+    throw;
+  }
+  if (arquivos_) {
+    arquivos_.reset();
+    throw std::invalid_argument("o controle " + c.Name() + " não abriu a escolha de arquivos");
+  }
+}
+
+std::vector<std::string> TExecucaoScript::ChooseFile(const vyn::TFileRequest& request) {
+  if (!arquivos_) return vyn::TTerminalDialogs::ChooseFile(request);
+  std::vector<std::string> arquivos = std::move(*arquivos_);
+  arquivos_.reset();
+  std::string lista;
+  for (const auto& a : arquivos) lista += (lista.empty() ? "" : ";") + a;
+  out_ << "[" << (request.Folder ? "Pasta" : "Arquivo") << "] " << request.Title << ": "
+       << (arquivos.empty() ? "Cancelar" : lista) << "\n";
+  return arquivos;
 }
 
 }  // namespace integracao_host

@@ -6,11 +6,24 @@
 //              {"focus": "edDataIni"},             moves the focus
 //              {"focus": "edX", "lands": "edY"},   moves it where the screen sends it on (an exit
 //                                                  handler's own move)
-//              {"click": "spOK"},                  a button (a focusable one takes the focus first)
+//              {"click": "spOK"},                  a button (a focusable one takes the focus first);
+//                                                  a button with a drop-down menu drops it
 //              {"key": "F6", "to": "grGrid"},      a key on the screen (and the control): Enter, Esc,
 //                                                  PgDn, F1..F12, "Ctrl+Delete", a letter
 //              {"select": "lvEmpresas", "item": 2},  a list, tree, combo or radio row; a grid's
-//                                                  {"select": "grGrid", "row": 3}
+//                                                  {"select": "grGrid", "row": 3, "field": "BDX"}
+//                                                  is a mouse click on the cell (press, cell click,
+//                                                  release); "shift"/"ctrl": true extend the
+//                                                  selection of a multi-select grid or list
+//              {"rclick": "grGrid", "row": 2},     a right-button click: drops the control's popup
+//              {"click": "miItem"},                menu, whose item the next step may pick; an item
+//                                                  of a menu not dropped, or of a disabled menu,
+//                                                  is refused
+//              {"activate": "Lançamento 1"},       double-clicks the item starting with that text in
+//                                                  the last inconsistency list shown
+//              {"browse": "edArquivo", "path": "{dir}/a.pdf"},  presses the field's browse button
+//                                                  (or clicks a button) and answers the file
+//                                                  chooser with the path (a list: several files)
 //              {"dblclick": "lvExtratos", "item": "502"},  picks the row (optional) and
 //                                                  double-clicks it (lists and grids)
 //              {"tab": "pcPaginas", "value": "Filtros"},
@@ -21,12 +34,15 @@
 //                                                  screen named, or the newest one with true)
 //    "modals": [{"form": "TfrSelecaoRecontabilizacao",   the screens the run opens, modal or not,
 //                "steps": [{"click": "spConfirmar"}]}]}  in the order they open
-// A step reaches the control on the newest open screen that has it; "form": CLASS picks the screen.
-// "item" is a row's index or caption (check lists, list views, trees: "Pai/Filho").
+// A base step reaches the control on the newest open screen that has it; a step of a screen's
+// section reaches only that screen (a control it lacks fails the step); "form": CLASS picks the
+// screen. "item" is a row's index or caption (check lists, list views, trees: "Pai/Filho").
 // Between steps the window loop runs: work posted to the main thread, the enabled timers of the
 // open screens, then the sections of screens opened without a modal run.
 #include <deque>
+#include <functional>
 #include <iosfwd>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -34,6 +50,7 @@
 #include <nlohmann/json.hpp>
 
 #include "framework/ui/form.h"
+#include "framework/ui/inconsistencias.h"
 #include "framework/ui/terminal_dialogs.h"
 
 namespace integracao_host {
@@ -52,8 +69,8 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   // Runs the base steps on the screen (already shown). False when a step failed, a read differed
   // from its expectation, a modal screen was unexpected or an expected screen never opened.
   bool Executa(vyn::TForm_VYN& base);
-  // Whether an inconsistency list shown during the run held an error.
-  bool MostrouErros() const { return mostrou_erros_; }
+  // Whether an inconsistency list shown during the run held an error or a warning.
+  bool MostrouProblemas() const { return mostrou_problemas_; }
   // Whether the last list shown during the run held just these items: a screen that shows its own
   // list at the end of its run must not see it printed a second time.
   bool JaMostrou(const vyn::TInconsistencias_VYN& list) const;
@@ -66,14 +83,19 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   // up); past them, the terminal is asked.
   bool ChooseItems(const std::string& title, const std::vector<std::string>& items,
                    std::vector<bool>& checked) override;
+  // The "browse" step's path while it presses the button; past it, the terminal is asked.
+  std::vector<std::string> ChooseFile(const vyn::TFileRequest& request) override;
 
  private:
   struct TSecao {
     std::string Form;
     nlohmann::json Steps;
   };
-  bool ExecutaPassos(const nlohmann::json& passos, const std::string& onde);
+  // `tela`: the screen whose section the steps are (null: the base steps).
+  bool ExecutaPassos(const nlohmann::json& passos, const std::string& onde, vyn::TForm_VYN* tela);
   void ExecutaPasso(const nlohmann::json& passo);
+  void Escolhe(vyn::TControl& c, const nlohmann::json& caminho);
+  void Ativa(const std::string& inicio);
   // The window loop between a user's actions.
   void Ocioso();
   bool ProximaSecaoE(const vyn::TForm_VYN& form) const;
@@ -88,9 +110,17 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   std::deque<nlohmann::json> escolhas_;
   std::vector<vyn::TForm_VYN*> abertas_;                              // oldest first
   std::deque<std::pair<vyn::TForm_VYN*, size_t>> pendentes_;          // shown, with their section
+  vyn::TForm_VYN* escopo_ = nullptr;                                // the section's screen
+  vyn::TMenuItem* menu_aberto_ = nullptr;                           // dropped by the last step
+  std::optional<std::vector<std::string>> arquivos_;                // the chooser's answer
   bool ok_ = true;
-  bool mostrou_erros_ = false;
+  bool mostrou_problemas_ = false;
   std::vector<std::string> ultima_lista_;   // the last shown list's items, level and text
+  // The last shown list as a user has it open: its items, its execute-item call and the screen in
+  // front when it showed (the call belongs to a screen that may close).
+  std::vector<vyn::TInconsistenciaItem> lista_itens_;
+  vyn::TInconsistencias_VYN::TItemEvent lista_executa_;
+  vyn::TForm_VYN* lista_tela_ = nullptr;
   std::ostream& out_;
   std::ostream& err_;
 };

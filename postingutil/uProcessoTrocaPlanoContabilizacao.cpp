@@ -1,5 +1,7 @@
 #include "postingutil/uProcessoTrocaPlanoContabilizacao.h"
 
+#include "integrations/omie/uExportacaoPlanoContasOmie.h"
+
 #include <memory>
 
 #include "framework/accounting/contas_planos_mgr.h"
@@ -285,9 +287,13 @@ void TfrProcessoTrocaPlanoContabilizacao::PreenchePeriodoInicial() {
   sql.CommandText(FMotor->GetSelectDataInicioProcesso(edCODEMP->GetSQLMultiSelectString("BDCODEMP"),
                                                       edCodConfOnlineDe->Text(), edCODEMP->ValorInformado(), true));
   sql.First();
-  // A closed month keeps its plan: the change takes effect in the month after the last closing.
-  if (!sql.Eof() && !sql.FieldByName("BDULTENC").IsNull())
+  if (sql.Eof()) return;
+  // A closed month keeps its plan: the change takes effect in the month after the last closing. A
+  // company that never closed changes its whole period, as the warning told the user.
+  if (!sql.FieldByName("BDULTENC").IsNull())
     edDataInicial->SetData_AnoMes(IncAnoMes(TDateTime_VYN::GetAnoMes(sql.FieldByName("BDULTENC").AsDateTime()), 1));
+  else if (int inicio = FMotor->GetInicioTodoPeriodo(edCODEMP->Codigo()); inicio > 0)
+    edDataInicial->SetData_AnoMes(inicio);
 }
 
 void TfrProcessoTrocaPlanoContabilizacao::edCODEMPExit() {
@@ -554,6 +560,7 @@ void TfrProcessoTrocaPlanoContabilizacao::Seguimentos() {
     std::unique_ptr<TComponent> status = TfrStatusProcesso::createStatusProcess(this, 2, 1)->ReleaseFromOwner();
     exportacao->Status = static_cast<TfrStatusProcesso*>(status.get());
     exportacao->SetInconsistencias_VYN(Inconsistencias);
+    exportacao->EnviaOmie = EnvioOmiePlanoContas(this);
     exportacao->Execute();
   }
 }

@@ -103,6 +103,18 @@ TEST_F(TrocaMesmoPlanoTest, StartChainRefusesWithItsMessagesAndNothingRuns) {
     tela->spOK->Click();
     EXPECT_TRUE(d.Done());
   }
+  {  // a closing recorded on a later register month still covers a start typed inside it
+    Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = NULL WHERE BDCODEMP = 1");
+    Db().Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP, BDCODPLAPADRAO, BDCODHIST, BDCODPLANOONLINE,"
+                 " BDULTENC) VALUES (1, 202405, 'Empresa Modelo Ltda', 1, 1, 1, ?)",
+                 {EncodeDate(2024, 4, 30)});
+    Preenche("1", "03/2024", 2);
+    TScriptedDialogs d;
+    d.Ok(kMsgEmpresaNaoProcessada);
+    tela->spOK->Click();
+    EXPECT_TRUE(d.Done());
+    Db().Execute("DELETE FROM TEMPRESAS_REF WHERE BDCODEMP = 1 AND BDREFEMP = 202405");
+  }
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VINT_BASE_TINTONLINE").AsInteger(), 0);
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VINT_EMP_PROCESSOTROCA").AsInteger(), 0);
   {  // outside the services team and the master group: the screen closes

@@ -10,6 +10,7 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/scripted_dialogs.h"
 #include "testing/company_db.h"
+#include "testing/fake_http_server.h"
 
 namespace integracao {
 namespace {
@@ -85,6 +86,15 @@ class TrocaPlanoTest : public CompanyDatabaseTest {
   }
   TFormPtr<TfrProcessoTrocaPlanoContabilizacao> tela;
 };
+
+TEST_F(TrocaPlanoTest, ACompanyThatNeverClosedChangesItsWholePeriodNotFromTheWorkstationsMonth) {
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = NULL");
+  Empresa("1");
+  EXPECT_EQ(tela->edDataInicial->Text(), "01/2024");   // no posting yet: its first registered month
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (2, 1, '2024-02-10', 1)");
+  Empresa("1");
+  EXPECT_EQ(tela->edDataInicial->Text(), "02/2024");   // the branch's first posting
+}
 
 TEST_F(TrocaPlanoTest, LeavingTheFieldsFillsThePlansThePeriodAndTheDependentFields) {
   TScriptedDialogs d;
@@ -277,20 +287,26 @@ TEST_F(TrocaPlanoTest, DroppedCompanyIsListedWithoutAnEngineCall) {
   EXPECT_EQ(Execucoes(), 0);
 }
 
-TEST_F(TrocaPlanoTest, OmieCompanyGetsTheChartExportOnlyOnACleanRealRun) {
-  Db().Execute("UPDATE TEMPRESAS SET BDOMIE = 'TRUE' WHERE BDCODEMP = 1");
+TEST_F(TrocaPlanoTest, OmieCompanyGetsTheNewChartExportedOnlyOnACleanRealRun) {
+  TFakeHttpServer omie;
+  omie.On("POST", "/api/v1/contador/planocontas/", TFakeResponse(200, "{}"));
+  Db().Execute("INSERT INTO TPARAMETRO (BDPARAM, BDVALORSTR) VALUES ('INTEGRACAO_OMIE_URL', ?)", {omie.BaseURL()});
+  Db().Execute("UPDATE TEMPRESAS SET BDOMIE = 'TRUE', BDCHAVEACESSOOMIE = 'k', BDSENHAOMIE = 's' WHERE BDCODEMP = 1");
   Preenche();
   TScriptedDialogs v;
   v.Ok(kMsgVerificacaoSemInconsistencia);
   tela->RodaProcesso();   // no export in a verification
   EXPECT_TRUE(v.Done()) << testing::PrintToString(v.Messages());
+  EXPECT_EQ(omie.RequestCount(), 0u);
 
   TScriptedDialogs d;
-  d.Rights(true).Yes(kBackup).Yes(kRetencoes).Yes(kFinal).Ok(kSaldosAbertura);
+  d.Rights(true).Yes(kBackup).Yes(kRetencoes).Yes(kFinal).Ok(kSaldosAbertura).Ok(kMsgProcessoSucesso);
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
-  EXPECT_EQ(tela->Inconsistencias->CountAtencao(), 1);   // the export is reported, not passed over
-  EXPECT_EQ(d.Calls().back().Kind, TDialogKind::List);
+  for (const auto& i : tela->Inconsistencias->Itens()) EXPECT_EQ(i.Nivel, niInformativo) << i.Caption;
+  // The new chart's analytic accounts go to the company's Omie account.
+  ASSERT_GT(omie.RequestCount(), 0u);
+  EXPECT_NE(omie.LastRequest().Body.find("UpsertContaContabil"), std::string::npos);
 }
 
 }  // namespace

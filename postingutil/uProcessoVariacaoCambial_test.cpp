@@ -304,6 +304,28 @@ TEST_F(VariacaoCambialTest, AnEarlierRunOfAnyKindIsAskedAboutAndReplacedNeverPos
   }
 }
 
+TEST_F(VariacaoCambialTest, ARerunTakesAwayWhatHungOnTheReplacedEntry) {
+  f->edRefInicial->SetText("11/2023");
+  f->edRefFinal->SetText("11/2023");
+  TScriptedDialogs d;
+  Roda(d);
+  const int64_t chave = Conta("SELECT MIN(BDCHAVELAN) FROM TOL_VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = 1");
+  // Since the run the entry was reconciled with a statement line and given a complement.
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
+               " VALUES (1, 7, 30, '2023-11-30', 100, ?)", {Variant(chave)});
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC)"
+               " VALUES (1, ?, 1, 1, 7)", {Variant(chave)});
+  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, ?, 'conferido')",
+               {Variant(chave)});
+  d.Yes("já existe processo realizado para este período");
+  Roda(d);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1 AND BDCHAVE = " + std::to_string(chave)), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_CONC"), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL"), 0);
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TEXTRATOBAN WHERE BDCHAVELANC IS NOT NULL"), 0);
+  EXPECT_EQ(Lancamentos(), (Linhas{"30/11/2023 D21 C30 100 EXP-1", "30/11/2023 D40 C20 50 IMP-9"}));
+}
+
 // Each invoice's variance is rounded once: 1000.33 x 0.015 = 15.00495 gives 15.00, not 15.01.
 TEST(VariacaoCambialCalculo, TheVarianceIsRoundedOnceFromTheExactProduct) {
   auto v = [](const char* valor, const char* de, const char* para) {

@@ -110,8 +110,15 @@ bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial
   sql.SetReferencia(refInicial);
   sql.CommandText(selectEmpresas);
   sql.First();
-  if (sql.Eof() || sql.FieldByName("BDULTENC").IsNull()) return true;
-  if (TDateTime_VYN::GetAnoMes(sql.FieldByName("BDULTENC").AsDateTime()) <= refInicial) return true;
+  if (sql.Eof()) return true;
+  // A closing is recorded on the register month it was made in, which may come after the start: the
+  // company's last closing counts, or a start inside a closed period would be moved without a word.
+  const Variant emp = sql.FieldByName("BDCODEMP").AsInteger();
+  Variant ultimo = sql.Database().QueryValue(
+      "SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP = ? OR BDCODEMP IN"
+      " (SELECT BDCODEMP FROM TEMPRESAS WHERE BDCODMATRIZ = ?)",
+      {emp, emp});
+  if (ultimo.IsNull() || TDateTime_VYN::GetAnoMes(ultimo.AsDateTime()) <= refInicial) return true;
   DlgInfOk(kMsgEmpresaNaoProcessada);
   return false;
 }

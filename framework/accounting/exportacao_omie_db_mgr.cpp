@@ -43,8 +43,17 @@ std::string TExportacaoOmieDBMGR::getMensagemSimNao(const std::string& metodo) {
 
 void TExportacaoOmieDBMGR::Execute() {
   if (FiltroEmpresas.empty()) {
-    if (!lista_) return;
     int codEmp = CodEmpresa.empty() ? 0 : std::stoi(CodEmpresa);
+    if (EnviaOmie && codEmp > 0) {
+      TDatabase* db = ProcessContext().Database;
+      const Variant nome = db ? db->QueryValue("SELECT FIRST 1 BDNOMEMP FROM TEMPRESAS_REF WHERE BDCODEMP = ?"
+                                               " ORDER BY BDREFEMP DESC",
+                                               {codEmp})
+                              : Variant();
+      ExecuteEmpresa(codEmp, CodPlaPadrao, nome.IsNull() ? "" : nome.AsString());
+      return;
+    }
+    if (!lista_) return;
     lista_->Add_Atencao(codEmp, "O plano de contas " + std::to_string(CodPlaPadrao) +
                                     " não foi exportado para o Omie: a integração com o Omie não está disponível. "
                                     "Exporte o plano de contas pela integração do Omie.");

@@ -1,5 +1,7 @@
 #include "framework/accounting/processo_recontabilizacao_mgr.h"
 
+#include "framework/accounting/exclusao_lancamentos.h"
+
 #include <fmt/format.h>
 
 #include <algorithm>
@@ -144,6 +146,15 @@ bool TProcessoRecontabilizacaoMGR::getPossuiZeramento(int codEmp) const {
              .AsInteger() > 0;
 }
 
+int TProcessoRecontabilizacaoMGR::GetInicioTodoPeriodo(int codEmp) const {
+  const std::string empresas = Lista(EmpresaEFiliais(codEmp));
+  Variant primeiro = Database().QueryValue(
+      "SELECT COALESCE((SELECT EXTRACT(YEAR FROM MIN(L.BDDATA)) * 100 + EXTRACT(MONTH FROM MIN(L.BDDATA))"
+      " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + empresas + ")),"
+      " (SELECT MIN(R.BDREFEMP) FROM TEMPRESAS_REF R WHERE R.BDCODEMP IN (" + empresas + ")), 0) FROM RDB$DATABASE");
+  return primeiro.IsNull() ? 0 : static_cast<int>(primeiro.AsInteger());
+}
+
 bool TProcessoRecontabilizacaoMGR::getInconsistenciaContaSemPreparacao(int planoAtual, int planoNovo, int codEmp, int,
                                                                        int planoTroca, TDateTime dataIni, TDateTime,
                                                                        TInconsistencias_VYN* lista) const {
@@ -280,7 +291,7 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
     TTransaction tr(db);
     if (inicio.Value != 0) {
       // Only this company's: each branch has a start of its own, and its deletion is asked for it.
-      ExcluiLancamentos(codEmp, "L.BDCODEMP = ? AND L.BDTIPOLAN = ? AND L.BDDATA < ?",
+      ExcluiLancamentos(Database(), codEmp, "L.BDCODEMP = ? AND L.BDTIPOLAN = ? AND L.BDDATA < ?",
                         {codEmp, tipoLanContab, inicio.DateOnly()});
     }
     // A date not given keeps the recorded one.
@@ -300,50 +311,6 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
   } catch (const std::exception& e) {
     return erro(std::string("Não foi possível definir o início da contabilização: ") + e.what());
   }
-}
-
-void TProcessoRecontabilizacaoMGR::ExcluiLancamentos(int codEmp, const std::string& onde, const TParams& valores) {
-  TDatabase& db = Database();
-  const std::string chaves = "(SELECT L.BDCHAVE FROM VZEL_EMPRESAS_TLAN L WHERE " + onde + ")";
-  auto junta = [](std::initializer_list<const TParams*> partes) {
-    TParams out;
-    for (const TParams* p : partes) out.insert(out.end(), p->begin(), p->end());
-    return out;
-  };
-  const TParams empresa{codEmp};
-  // The company, then the selection's values.
-  const TParams pEmpresa = junta({&empresa, &valores});
-  // Statement lines reconciled with a deleted entry; a line of a group also names the group's other
-  // entries, whose reconciliation with it goes as well.
-  const std::string linhas =
-      "EXISTS (SELECT 1 FROM VZEL_EMPRESAS_TEXTRATOBAN X WHERE X.BDCODEMP = C.BDCODEMPCONC AND X.BDCHAVE = "
-      "C.BDCHAVECONC AND COALESCE(X.BDCODEMPLANC, X.BDCODEMP) = ? AND X.BDCHAVELANC IN " + chaves + ")";
-  const std::string itensOutroLado =
-      "(C.BDORIGEMCONC = 1 AND " + linhas + ") OR (C.BDORIGEMCONC = 2 AND C.BDCODEMPCONC = ? AND C.BDCHAVECONC IN " +
-      chaves + ")";
-  const TParams pItensOutro = junta({&pEmpresa, &pEmpresa});
-  // The entries that stay and lose an item: unmarked below when none is left.
-  auto outros = db.QueryAll("SELECT DISTINCT C.BDCODEMP, C.BDCHAVE FROM VZEL_EMPRESAS_TLAN_CONC C WHERE " +
-                                itensOutroLado,
-                            pItensOutro);
-  auto nomeadas = db.QueryAll("SELECT DISTINCT C.BDCODEMPCONC AS BDCODEMP, C.BDCHAVECONC AS BDCHAVE FROM"
-                              " VZEL_EMPRESAS_TLAN_CONC C WHERE C.BDORIGEMCONC = 2 AND C.BDCODEMP = ? AND C.BDCHAVE IN " +
-                                  chaves,
-                              pEmpresa);
-  db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN_CONC C WHERE " + itensOutroLado, pItensOutro);
-  db.Execute("UPDATE VZEL_EMPRESAS_TEXTRATOBAN SET BDCODEMPLANC = NULL, BDCHAVELANC = NULL"
-             " WHERE COALESCE(BDCODEMPLANC, BDCODEMP) = ? AND BDCHAVELANC IN " + chaves,
-             pEmpresa);
-  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_CONC", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_COMPL",
-                             "VZEL_EMPRESAS_TLAN_Y570"})
-    db.Execute(std::string("DELETE FROM ") + tabela + " WHERE BDCODEMP = ? AND BDCHAVE IN " + chaves, pEmpresa);
-  db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN L WHERE " + onde, valores);
-  for (const auto* r : {&outros, &nomeadas})
-    for (size_t i = 0; i < r->Rows.size(); ++i)
-      db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDCONCD = 'FALSE', BDCONCC = 'FALSE' WHERE L.BDCODEMP = ? AND"
-                 " L.BDCHAVE = ? AND NOT EXISTS (SELECT 1 FROM VZEL_EMPRESAS_TLAN_CONC C WHERE C.BDCODEMP = L.BDCODEMP"
-                 " AND C.BDCHAVE = L.BDCHAVE)",
-                 {r->Value(i, "BDCODEMP"), r->Value(i, "BDCHAVE")});
 }
 
 // --- change of posting plan: the record of the change and its saved balances ---
@@ -424,12 +391,34 @@ TProcessoRecontabilizacaoMGR::TPlanoConf TProcessoRecontabilizacaoMGR::PlanoEmVi
           r.Value(0, "H").IsNull() ? 0 : static_cast<int>(r.Value(0, "H").AsInteger())};
 }
 
+std::vector<std::string> TProcessoRecontabilizacaoMGR::HistoricosSemTraducao(const std::vector<int>& empresas,
+                                                                            const TPlanoConf& de,
+                                                                            const TPlanoConf& para,
+                                                                            TDateTime inicio) const {
+  std::vector<std::string> out;
+  if (de.Historicos == para.Historicos || para.Historicos == 0) return out;
+  // A posting keeps its history item's code in the new plan: an item the new plan lacks would leave
+  // the posting naming a text that does not exist, so the change is refused before anything moves.
+  auto itens = Database().QueryAll(
+      "SELECT DISTINCT L.BDCODTPHI FROM VZEL_EMPRESAS_TLAN L WHERE " + PeriodoTraduzido(empresas) +
+          " AND L.BDCODTPHI IS NOT NULL AND COALESCE(L.BDCODHIST, CAST(? AS INTEGER)) = ?"
+          " AND NOT EXISTS (SELECT 1 FROM HIST_TPHI H WHERE H.BDCODHIST = ? AND H.BDCODTPHI = L.BDCODTPHI)"
+          " ORDER BY 1",
+      {de.Contas, de.Contas, inicio.DateOnly(), de.Historicos, de.Historicos, para.Historicos});
+  for (size_t i = 0; i < itens.Rows.size(); ++i)
+    out.push_back(fmt::format("O histórico {} do plano de históricos {} não existe no plano de históricos {}: "
+                              "seus lançamentos desde {} não podem ser transferidos.",
+                              itens.Value(i, "BDCODTPHI").AsInteger(), de.Historicos, para.Historicos,
+                              DateToStr(inicio)));
+  return out;
+}
+
 std::vector<std::string> TProcessoRecontabilizacaoMGR::ErrosTraducao(const std::vector<int>& empresas,
                                                                     int planoAtual, int planoNovo, int planoTroca,
                                                                     TDateTime inicio) const {
-  std::vector<std::string> out;
   TDatabase& db = Database();
   TPlanoConf de = PlanoEmVigor(empresas.front(), planoAtual, inicio), para = LePlano(planoNovo);
+  std::vector<std::string> out = HistoricosSemTraducao(empresas, de, para, inicio);
   bool outroPlanoContas = de.Contas != para.Contas;
   if (planoTroca <= 0 && !outroPlanoContas) return out;
   auto troca = db.QueryAll("SELECT COALESCE(BDCODPLANOONLINEDE, 0) AS DE, COALESCE(BDCODPLANOONLINEPARA, 0) AS PARA"
@@ -579,6 +568,18 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
       tipos.push_back(std::to_string(tipo));
   }
   if (tipos.empty()) return 0;
+  // A posting re-done is re-keyed and loses its reconciliation, so only the chosen routines' postings
+  // are touched. A posting whose routine was not recorded can only go with its whole module.
+  std::vector<std::string> modulosInteiros, rotinas;
+  for (int o : ordinais) rotinas.push_back(std::to_string(o));
+  auto inteiro = [&](const auto& recursos) {
+    return std::all_of(recursos.begin(), recursos.end(),
+                       [&](uint8_t o) { return std::find(ordinais.begin(), ordinais.end(), o) != ordinais.end(); });
+  };
+  if (inteiro(C_RECURSOS_FISCAL)) modulosInteiros.push_back(std::to_string(kTipoLanFiscal));
+  if (inteiro(C_RECURSOS_FOLHA)) modulosInteiros.push_back(std::to_string(kTipoLanFolha));
+  const std::string semRotinaRefeita =
+      modulosInteiros.empty() ? "0" : "IIF(L.BDTIPOLAN IN (" + Join(modulosInteiros, ",") + "), 1, 0)";
   TDatabase& db = Database();
   // Each posting with the chart and history plan in force in its month, and whether its accounts are
   // in that chart.
@@ -587,12 +588,13 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
   auto r = db.QueryAll(
       "SELECT L.BDCODEMP, L.BDCHAVE, L.BDDATA, R.BDCODPLAPADRAO, R.BDCODHIST, R.BDULTENC,"
       " IIF((L.BDDEBITO IS NULL OR " + naConta + "BDDEBITO)) AND (L.BDCREDITO IS NULL OR " + naConta +
-          "BDCREDITO)), 1, 0) AS CONTASOK"
+          "BDCREDITO)), 1, 0) AS CONTASOK, IIF(L.BDROTINA IS NULL, " + semRotinaRefeita + ", 1) AS ROTINAOK"
           " FROM VZEL_EMPRESAS_TLAN L LEFT JOIN TEMPRESAS_REF R ON (R.BDCODEMP = L.BDCODEMP AND R.BDREFEMP ="
           " (SELECT MAX(X.BDREFEMP) FROM TEMPRESAS_REF X WHERE X.BDCODEMP = L.BDCODEMP AND"
           " X.BDREFEMP <= EXTRACT(YEAR FROM L.BDDATA) * 100 + EXTRACT(MONTH FROM L.BDDATA)))"
           " WHERE L.BDCODEMP IN (" + Lista(empresas) + ") AND L.BDTIPOLAN IN (" + Join(tipos, ",") +
-          ") AND L.BDDATA BETWEEN ? AND ? ORDER BY L.BDCODEMP, L.BDCHAVE",
+          ") AND (L.BDROTINA IS NULL OR L.BDROTINA IN (" + Join(rotinas, ",") +
+          ")) AND L.BDDATA BETWEEN ? AND ? ORDER BY L.BDCODEMP, L.BDCHAVE",
       {dataIni.DateOnly(), dataFim.DateOnly()});
   const std::string colunas =
       Colunas(db, "VZEL_EMPRESAS_TLAN", {"BDCODEMP", "BDCHAVE", "BDCODPLAPADRAO", "BDCODHIST", "BDCONCD", "BDCONCC"});
@@ -603,7 +605,10 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
     int chave = static_cast<int>(r.Value(i, "BDCHAVE").AsInteger());
     const Variant& enc = r.Value(i, "BDULTENC");
     std::string motivo;
-    if (r.Value(i, "BDCODPLAPADRAO").IsNull())
+    if (r.Value(i, "ROTINAOK").AsInteger() == 0)
+      motivo = "a rotina que o gerou não é conhecida; ele é refeito quando todas as rotinas do seu módulo são "
+               "escolhidas";
+    else if (r.Value(i, "BDCODPLAPADRAO").IsNull())
       motivo = "a empresa não tem plano de contas no mês";
     else if (!enc.IsNull() && r.Value(i, "BDDATA").AsDateTime().DateOnly() <= enc.AsDateTime().DateOnly())
       motivo = "o mês está encerrado";
@@ -632,7 +637,7 @@ void TProcessoRecontabilizacaoMGR::RefazLancamento(int codEmp, int chave, const 
   for (const char* tabela : {"VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570"})
     db.Execute(std::string("UPDATE ") + tabela + " SET BDCHAVE = ? WHERE BDCODEMP = ? AND BDCHAVE = ?",
                {nova, codEmp, chave});
-  ExcluiLancamentos(codEmp, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {codEmp, chave});
+  ExcluiLancamentos(Database(), codEmp, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {codEmp, chave});
 }
 
 }  // namespace vyn

@@ -101,6 +101,10 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
                                           bool flag) const;
   // The company or one of its branches has closed a period (a closing zeroes the result accounts).
   bool getPossuiZeramento(int codEmp) const;
+  // The month (YYYYMM) a change of plan starts at for a company that has never closed a period: its
+  // whole period, from the first posting of the company or a branch (else its first registered
+  // month); 0 when it has neither.
+  int GetInicioTodoPeriodo(int codEmp) const;
   // True, with the errors in the list, when the mapping plan does not lead from the plan in force to
   // the new one, or an account of the current chart that the company's postings from the first date
   // on use has no account of the new chart in the mapping plan.
@@ -161,6 +165,9 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   // The chart and history plan the company's postings of the date's month were made under; the
   // plan's when the company has no reference then.
   TPlanoConf PlanoEmVigor(int codEmp, int plano, TDateTime data) const;
+  // The history items the change's postings use that the new history plan lacks, one message each.
+  std::vector<std::string> HistoricosSemTraducao(const std::vector<int>& empresas, const TPlanoConf& de,
+                                                 const TPlanoConf& para, TDateTime inicio) const;
   // The error texts of a change between the two plans that the mapping plan cannot carry, for the
   // postings of the companies from the date on.
   std::vector<std::string> ErrosTraducao(const std::vector<int>& empresas, int planoAtual, int planoNovo,
@@ -174,10 +181,6 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
                        TDateTime dataFim, std::vector<std::string>& avisos);
   void RefazLancamento(int codEmp, int chave, const Variant& contas, const Variant& historicos,
                        const std::string& colunas);
-  // Deletes the company's entries the condition on L (with its values) names, with their
-  // complements, cost-centre rows and reconciled items, and undoes their reconciliations on the
-  // other side.
-  void ExcluiLancamentos(int codEmp, const std::string& onde, const TParams& valores);
   bool Cancelado() const { return OnCancelaProcesso && OnCancelaProcesso(); }
 };
 

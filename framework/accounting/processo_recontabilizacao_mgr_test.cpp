@@ -38,6 +38,11 @@ TEST_F(MotorRecontabilizacaoTest, RepostingRecreatesWhatItCanAndListsTheRestForA
   Lanca(1, 3, "2024-04-01", 100);   // after the period
   Lanca(1, 4, "2024-03-15", 200);   // payroll, not chosen
   Lanca(1, 5, "2024-03-20", 100);   // an account the chart lacks: kept, for attention
+  Lanca(1, 6, "2024-03-10", 100);   // a sale: its routine was not chosen, untouched
+  Lanca(1, 7, "2024-03-11", 100);   // no routine recorded: only its whole module re-posts it, for attention
+  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDROTINA = ? WHERE BDTIPOLAN = 100 AND BDCHAVE < 6",
+               {static_cast<int>(tprFiscalEntrada)});
+  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDROTINA = ? WHERE BDCHAVE = 6", {static_cast<int>(tprFiscalSaida)});
   Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE', BDCODPLAPADRAO = 9 WHERE BDCHAVE = 1");
   Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDDEBITO = 999 WHERE BDCHAVE = 5");
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, 'longo')");
@@ -53,13 +58,13 @@ TEST_F(MotorRecontabilizacaoTest, RepostingRecreatesWhatItCanAndListsTheRestForA
   };
 
   roda(false, rotinas);
-  EXPECT_EQ(Chaves(), (std::vector<int64_t>{101, 103, 104, 105, 202}));   // a verification changes nothing
+  EXPECT_EQ(Chaves(), (std::vector<int64_t>{101, 103, 104, 105, 106, 107, 202}));   // a verification changes nothing
   EXPECT_TRUE(lista.IsEmpty());
 
   roda(true, rotinas);
-  EXPECT_EQ(Chaves(), (std::vector<int64_t>{103, 104, 105, 106, 203}));
+  EXPECT_EQ(Chaves(), (std::vector<int64_t>{103, 104, 105, 106, 107, 108, 203}));
   EXPECT_EQ(lista.CountErros(), 0);
-  EXPECT_EQ(lista.CountAtencao(), 2);   // the general routine and posting 5
+  EXPECT_EQ(lista.CountAtencao(), 3);   // the general routine, posting 5 and posting 7
   EXPECT_EQ(lista.CountInformativo(), 1);
   auto novo = Db().QueryAll("SELECT L.BDCODPLAPADRAO, L.BDCONCD, C.BDCOMPL FROM VZEL_EMPRESAS_TLAN L"
                             " JOIN VZEL_EMPRESAS_TLAN_COMPL C ON (C.BDCODEMP = L.BDCODEMP AND C.BDCHAVE = L.BDCHAVE)");
@@ -76,7 +81,7 @@ TEST_F(MotorRecontabilizacaoTest, RepostingRecreatesWhatItCanAndListsTheRestForA
   geral.set(tprBaixaImpostos);
   roda(true, geral);   // nothing it can re-post: never a clean run
   EXPECT_EQ(lista.CountAtencao(), 2);
-  EXPECT_EQ(Chaves().size(), 5u);
+  EXPECT_EQ(Chaves().size(), 7u);
 
   roda(true, {});
   EXPECT_EQ(lista.CountErros(), 1);
@@ -245,6 +250,34 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
                             " BDCODPLAPADRAO = 5 AND BDCODTPLA = 100")
                 .AsInteger(),
             2);
+}
+
+TEST_F(MotorRecontabilizacaoTest, AHistoryPlanChangeKeepsEachItemAndRefusesItemsTheNewPlanLacks) {
+  Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST) VALUES (4, 1, 2)");
+  Db().Execute("INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA) VALUES (5, 1, 4)");
+  Db().Execute("INSERT INTO HIST_TPHI (BDCODHIST, BDCODTPHI, BDAPELIDO, BDNOME) VALUES (2, 900, 'X', 'Outro')");
+  Lanca(1, 1, "2024-03-10", 0);
+  Lanca(2, 2, "2024-04-10", 0);
+  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCODPLAPADRAO = 1, BDCODHIST = 1, BDCODTPHI = 1");
+  auto troca = [&] {
+    lista.Clear();
+    motor->ExecutaRecontabiliza(1, 4, 5, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 12, 31), &lista, true,
+                                TodosTiposProc(), 0, 0, false);
+  };
+  auto historicos = [&] {
+    return Db().QueryValue("SELECT LIST(BDCODHIST || ':' || BDCODTPHI, ' ') FROM (SELECT * FROM VZEL_EMPRESAS_TLAN"
+                           " ORDER BY BDCHAVE)").AsString();
+  };
+  troca();   // item 1 is not in plan 2: nothing moves, and the run says why
+  ASSERT_EQ(lista.CountErros(), 1);
+  EXPECT_NE(lista.Itens()[0].Caption.find("O histórico 1 do plano de históricos 1 não existe no plano de históricos 2"),
+            std::string::npos);
+  EXPECT_EQ(historicos(), "1:1 1:1");
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VINT_EMP_PROCESSOTROCA").AsInteger(), 0);
+  Db().Execute("INSERT INTO HIST_TPHI (BDCODHIST, BDCODTPHI, BDAPELIDO, BDNOME) VALUES (2, 1, 'P', 'Pagamento')");
+  troca();
+  EXPECT_EQ(lista.CountErros(), 0);
+  EXPECT_EQ(historicos(), "2:1 2:1");
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "framework/accounting/variacao_cambial_mgr.h"
 
+#include "framework/accounting/exclusao_lancamentos.h"
+
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -87,9 +89,12 @@ void TVZEL_EMP_TVARCAMBIALMGR::DeleteApuracao(int codEmp, int codMoe, int /*cont
                           {Variant(codEmp), Variant(codMoe), Variant(dataIni.DateOnly()), Variant(dataFin.DateOnly())});
   for (const auto& row : runs.Rows) {
     Variant chave = row[0];
-    db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP = ? AND EXISTS (SELECT 1 FROM"
-               " TOL_VZEL_EMP_TVARCAMBIAL T WHERE T.BDCODEMP = L.BDCODEMP AND T.BDCODVAR = ? AND T.BDCHAVELAN = L.BDCHAVE)",
-               {Variant(codEmp), chave});
+    // The replaced entry may have been reconciled, complemented or pointed at by a statement line
+    // since: those go with it, or they would name an entry that no longer exists.
+    ExcluiLancamentos(db, codEmp,
+                      "L.BDCODEMP = ? AND EXISTS (SELECT 1 FROM TOL_VZEL_EMP_TVARCAMBIAL T WHERE"
+                      " T.BDCODEMP = L.BDCODEMP AND T.BDCODVAR = ? AND T.BDCHAVELAN = L.BDCHAVE)",
+                      {Variant(codEmp), chave});
     db.Execute("DELETE FROM TOL_VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCODVAR = ?", {Variant(codEmp), chave});
     db.Execute("DELETE FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCHAVE = ?", {Variant(codEmp), chave});
   }

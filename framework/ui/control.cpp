@@ -63,6 +63,25 @@ TMenuItem* TMenuItem::Add(const std::string& name, const std::string& caption) {
   return m;
 }
 
+TMenuItem* TMenuItem::Parent() const { return dynamic_cast<TMenuItem*>(Owner()); }
+
+TMenuItem* TMenuItem::Menu() {
+  TMenuItem* m = this;
+  while (TMenuItem* p = m->Parent()) m = p;
+  return m;
+}
+
+bool TMenuItem::Reachable() const {
+  for (const TMenuItem* m = this; m; m = m->Parent())
+    if (!m->Enabled() || !m->Visible()) return false;
+  return true;
+}
+
+void TMenuItem::Popup(TControl* from) {
+  popup_component_ = from;
+  if (OnPopup) OnPopup(this);
+}
+
 std::vector<TMenuItem*> TMenuItem::Items() const {
   std::vector<TMenuItem*> out;
   for (TComponent* c : Components())

@@ -15,6 +15,7 @@ using TNotifyEvent = std::function<void(TComponent* sender)>;
 enum TShiftKey : unsigned { ssShift = 1u << 0, ssAlt = 1u << 1, ssCtrl = 1u << 2 };
 
 class TForm_VYN;
+class TMenuItem;
 
 // An operation the control refuses in its state (focusing a disabled control, ...).
 class EInvalidOperation : public std::runtime_error {
@@ -65,6 +66,9 @@ class TControl : public TComponent {
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
+  // The menu a right-button click on the control drops (none when unset); a mouse-down handler may
+  // change it for the spot clicked.
+  TMenuItem* PopupMenu = nullptr;
 
  protected:
   friend class TForm_VYN;
@@ -130,6 +134,8 @@ class TSpeedButton : public TButtonControl {
   void SetMarked(bool m) { Marked = m; }
   // The image of the maker's image library the button shows, by name; empty: none.
   std::string Imagem;
+  // The menu the button drops down once its click has run (none when unset).
+  TMenuItem* DropdownMenu = nullptr;
 };
 
 // The controls screens build by the dozen, owned by owner: a label with its name and caption, and a
@@ -152,6 +158,8 @@ class TTimer : public TComponent {
   }
 };
 
+// A menu item; the items it owns (Add) are its submenu, and one owned by no item heads a menu (a
+// main menu's entry, or a popup menu a control drops).
 class TMenuItem : public TButtonControl {
  public:
   using TButtonControl::TButtonControl;
@@ -162,6 +170,21 @@ class TMenuItem : public TButtonControl {
   void Click() override;
   TMenuItem* Add(const std::string& name, const std::string& caption);
   std::vector<TMenuItem*> Items() const;
+  // The item whose submenu holds this one; null for a menu's head.
+  TMenuItem* Parent() const;
+  // The head of the menu this item is in (itself when it heads one).
+  TMenuItem* Menu();
+  // Whether a user can reach the item: it and every item above it enabled and visible.
+  bool Reachable() const;
+
+  // Drops the menu down from control (a right-button click, a button's drop-down): OnPopup runs
+  // first, as the menu's items follow the spot it opens at.
+  void Popup(TControl* from);
+  TControl* PopupComponent() const { return popup_component_; }
+  TNotifyEvent OnPopup;
+
+ private:
+  TControl* popup_component_ = nullptr;
 };
 
 }  // namespace vyn

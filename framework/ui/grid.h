@@ -1,6 +1,7 @@
 #pragma once
 // A grid over a data source: its columns, the text and image each cell shows (callbacks tests can
 // call), and its images registered by name.
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@ namespace vyn {
 class TDataSource;
 class TClientDataSet;
 class TField;
+using TBookmark = int64_t;
 
 struct TGridColumn {
   std::string FieldName;
@@ -90,18 +92,24 @@ class TDBGrid_Padrao_VYN : public TControl {
   void KeyUp(int& key, unsigned shift) {
     if (Enabled() && OnKeyUp) OnKeyUp(this, key, shift);
   }
-  // A mouse click on a cell of field: press, then release.
-  void MouseClick(const std::string& field, bool rightButton = false) {
-    if (!Enabled()) return;
-    SelectedField = field;
-    if (OnMouseDown) OnMouseDown(this, rightButton);
-    if (!rightButton && OnCellClick) OnCellClick(this, field);
-    if (OnMouseUp) OnMouseUp(this, rightButton);
-  }
+  // A mouse click on a cell of field of the current row: press, then release. A left click
+  // selects the row first (with the Shift and Ctrl of shift, see MultiSelect).
+  void MouseClick(const std::string& field, bool rightButton = false, unsigned shift = 0);
+
+  // Several rows selected at once (the grid's multi-select option): a click selects its row alone;
+  // with Ctrl it adds or removes its row, with Shift it selects the rows from the last row clicked
+  // without Shift to its own.
+  bool MultiSelect = false;
+  // The selected rows in the grid's order, rows deleted since left out; empty without MultiSelect.
+  std::vector<TBookmark> SelectedRows() const;
+  void ClearSelection();
 
  private:
+  void SelectRow(unsigned shift);
   TDataSource* source_ = nullptr;
   std::vector<std::string> images_;
+  std::vector<TBookmark> selected_;
+  TBookmark anchor_ = -1;
 };
 
 class TTabSheet : public TControl {

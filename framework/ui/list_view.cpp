@@ -1,5 +1,7 @@
 #include "framework/ui/list_view.h"
 
+#include <algorithm>
+
 namespace vyn {
 
 TListItem& TListView::Add(std::string caption, long long data) {
@@ -13,11 +15,13 @@ TListItem& TListView::Add(std::string caption, long long data) {
 void TListView::Clear() {
   items_.clear();
   ItemIndex = -1;
+  anchor_ = -1;
 }
 
 void TListView::Delete(int i) {
   items_.erase(items_.begin() + i);
   if (ItemIndex >= Count()) ItemIndex = Count() - 1;
+  anchor_ = -1;
 }
 
 void TListView::SetChecked(int i, bool c) {
@@ -44,13 +48,29 @@ std::vector<const TListItem*> TListView::CheckedItems() const {
   return out;
 }
 
-void TListView::Select(int i) {
+void TListView::Select(int i, unsigned shift) {
   TListItem& escolhido = Item(i);
   if (!Enabled()) return;
-  for (auto& it : items_) it->Selected = false;
-  escolhido.Selected = true;
+  if (!MultiSelect) shift = 0;
+  if ((shift & ssShift) && anchor_ >= 0 && anchor_ < Count()) {
+    for (int k = 0; k < Count(); ++k) Item(k).Selected = k >= std::min(anchor_, i) && k <= std::max(anchor_, i);
+  } else if (shift & ssCtrl) {
+    escolhido.Selected = !escolhido.Selected;
+    anchor_ = i;
+  } else {
+    for (auto& it : items_) it->Selected = false;
+    escolhido.Selected = true;
+    anchor_ = i;
+  }
   ItemIndex = i;
   if (OnSelectItem) OnSelectItem(this, escolhido);
+}
+
+std::vector<int> TListView::SelectedIndexes() const {
+  std::vector<int> out;
+  for (int k = 0; k < Count(); ++k)
+    if (Item(k).Selected) out.push_back(k);
+  return out;
 }
 
 }  // namespace vyn

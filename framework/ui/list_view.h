@@ -45,8 +45,13 @@ class TListView : public TControl {
   std::vector<const TListItem*> CheckedItems() const;
   int ItemIndex = -1;
   TItemEvent OnItemChecked;
-  // The user clicks a row: it becomes the only selected one and OnSelectItem fires.
-  void Select(int i);
+  // The user clicks a row: it becomes the only selected one and OnSelectItem fires. With
+  // MultiSelect, Ctrl adds or removes the row and Shift selects the rows from the last one clicked
+  // without Shift to it (shift holds the keys, TShiftKey).
+  void Select(int i, unsigned shift = 0);
+  bool MultiSelect = false;
+  // The selected rows' indexes, in the list's order.
+  std::vector<int> SelectedIndexes() const;
   TItemEvent OnSelectItem;
   // The user double-clicks the selected row.
   TNotifyEvent OnDblClick;
@@ -56,6 +61,7 @@ class TListView : public TControl {
 
  private:
   std::vector<std::unique_ptr<TListItem>> items_;   // stable addresses
+  int anchor_ = -1;
 };
 
 }  // namespace vyn

@@ -118,6 +118,19 @@ class TfrTesteMaos : public vyn::TForm_VYN {
       lista.Add_Erro(1, "Falha de teste");
       vyn::Dialogs().ShowInconsistencias(lista, "Erros");
     };
+    MontaMenus();
+    spLista->OnClick = [this](vyn::TComponent*) {
+      vyn::TInconsistencias_VYN lista(nullptr);
+      lista.Add_Atencao(1, "Lançamento 1: sem conta");
+      lista.Add_Atencao(1, "Lançamento 2: sem histórico");
+      lista.OnExecuteItem = [this](const vyn::TInconsistenciaItem& i) { Anota("ativou " + i.Caption); };
+      lista.Show("Avisos");
+    };
+    edArquivo->Pasta = false;
+    edArquivo->SetReadOnly(true);
+    edArquivo->OnChange = [this](vyn::TComponent*) {
+      if (!edArquivo->Text().empty()) Anota("arquivo " + edArquivo->Text());
+    };
   }
   std::string ClassName() const override { return "TfrTesteMaos"; }
   void KeyDown(int& key, unsigned shift) override {
@@ -140,15 +153,52 @@ class TfrTesteMaos : public vyn::TForm_VYN {
     lbLog->SetName("lbLog");
     spAbrir->SetName("spAbrir");
     spErro->SetName("spErro");
+    spMenu->SetName("spMenu");
+    spLista->SetName("spLista");
+    ckTrava->SetName("ckTrava");
+    edArquivo->SetName("edArquivo");
+  }
+  // The grid's popup menu (one item, one disabled, one in a disabled submenu) and a button's
+  // drop-down menu, the button locked by a box.
+  void MontaMenus() {
+    pmGrade->SetName("pmGrade");
+    vyn::TMenuItem* miMarca = pmGrade->Add("miMarca", "Marcar");
+    miMarca->OnClick = [this](vyn::TComponent*) { Anota("marcou " + dados->FieldByName("BDNOME").AsString()); };
+    pmGrade->Add("miTravado", "Travado")->SetEnabled(false);
+    vyn::TMenuItem* miSub = pmGrade->Add("miSub", "Sub");
+    miSub->SetEnabled(false);
+    miSub->Add("miNeto", "Neto")->OnClick = [this](vyn::TComponent*) { Anota("neto"); };
+    pmGrade->OnPopup = [this](vyn::TComponent*) { Anota("menu"); };
+    grGrid->PopupMenu = pmGrade;
+    pmBotao->SetName("pmBotao");
+    pmBotao->Add("miBotao", "Do botão")->OnClick = [this](vyn::TComponent*) { Anota("botao"); };
+    spMenu->DropdownMenu = pmBotao;
+    ckTrava->OnClick = [this](vyn::TComponent*) { spMenu->SetEnabled(!ckTrava->Checked()); };
+  }
+  // The selected rows' names, in the grid's order.
+  std::string Selecionadas() {
+    std::string nomes;
+    vyn::TClientDataSet c;
+    c.CloneCursor(*dados, false, true);
+    for (vyn::TBookmark b : grGrid->SelectedRows()) {
+      c.GotoBookmark(b);
+      nomes += c.FieldByName("BDNOME").AsString();
+    }
+    return nomes;
   }
   void MontaGrade() {
     dados->AddFieldDef("BDNOME", vyn::TFieldType::ftString, 20);
     dados->CreateDataSet();
     dados->AppendRecord({vyn::Variant("a")});
     dados->AppendRecord({vyn::Variant("b")});
+    dados->AppendRecord({vyn::Variant("c")});
     fonte->SetDataSet(dados);
     grGrid->SetDataSource(fonte);
     grGrid->AddColumn("BDNOME", "Nome");
+    grGrid->MultiSelect = true;
+    grGrid->OnMouseDown = [this](vyn::TComponent*, bool direito) { Anota(direito ? "direito" : "aperta"); };
+    grGrid->OnCellClick = [this](vyn::TComponent*, const std::string& campo) { Anota("celula " + campo); };
+    grGrid->OnMouseUp = [this](vyn::TComponent*, bool) { Anota("solta[" + Selecionadas() + "]"); };
     grGrid->EditaCelula = [this](const std::string& campo, const std::string& texto) {
       if (texto.empty()) return false;   // the before-edit call refuses
       dados->Edit();
@@ -172,6 +222,12 @@ class TfrTesteMaos : public vyn::TForm_VYN {
   vyn::TLabel* lbLog = Create<vyn::TLabel>();
   vyn::TSpeedButton* spAbrir = Create<vyn::TSpeedButton>();
   vyn::TSpeedButton* spErro = Create<vyn::TSpeedButton>();
+  vyn::TSpeedButton* spMenu = Create<vyn::TSpeedButton>();
+  vyn::TSpeedButton* spLista = Create<vyn::TSpeedButton>();
+  vyn::TCheckBox* ckTrava = Create<vyn::TCheckBox>();
+  vyn::TEdit_Diretorio_Padrao_VYN* edArquivo = Create<vyn::TEdit_Diretorio_Padrao_VYN>();
+  vyn::TMenuItem* pmGrade = Create<vyn::TMenuItem>();
+  vyn::TMenuItem* pmBotao = Create<vyn::TMenuItem>();
 };
 
 class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {

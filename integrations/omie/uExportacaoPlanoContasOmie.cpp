@@ -37,6 +37,28 @@ class TIntegracaoOmiePlanoContas_VYN : public TIntegracaoOmieBase {
 
 }  // namespace
 
+std::function<TRetornoEnvioOmie(int, const std::string&, const nlohmann::ordered_json&)> EnvioOmiePlanoContas(
+    const TComponent* owner, std::function<void(TIntegracaoOmieBase&)> prepara) {
+  auto clientes = std::make_shared<std::map<int, std::unique_ptr<TIntegracaoOmiePlanoContas_VYN>>>();
+  return [owner, clientes, prepara](int codEmp, const std::string& call, const nlohmann::ordered_json& param) {
+    auto& c = (*clientes)[codEmp];
+    if (!c) {
+      c = std::make_unique<TIntegracaoOmiePlanoContas_VYN>(nullptr, ChaveOmieEmpresa(owner, codEmp),
+                                                           SenhaOmieEmpresa(owner, codEmp));
+      if (prepara) prepara(*c);
+    }
+    TRetornoEnvioOmie r;
+    try {
+      const TRetornoOmieRegistro ret = c->RealizaPostGenerico(call, param);
+      r.StatusCode = ret.StatusCode;
+      r.Falha = FaultStringOmie(ret.Response);
+    } catch (const std::exception& e) {
+      r.Falha = e.what();
+    }
+    return r;
+  };
+}
+
 TfrExportacaoPlanoContasOmie::TfrExportacaoPlanoContasOmie(TComponent* owner)
     : TfrProcesso_Padrao_VYN(owner),
       lbCODEMP(Create<TLabel>()),
@@ -217,26 +239,7 @@ void TfrExportacaoPlanoContasOmie::Processo() {
   FExportacao->SetInconsistencias_VYN(Inconsistencias_VYN);
   FExportacao->Metodo = GetMetodoExportacao();
   FExportacao->SomenteContasPreparadas = ckExpSoCtaPrep->Checked();
-  // One client per company, made with its credentials on its first call.
-  auto clientes = std::make_shared<std::map<int, std::unique_ptr<TIntegracaoOmiePlanoContas_VYN>>>();
-  FExportacao->EnviaOmie = [this, clientes](int codEmp, const std::string& call,
-                                            const nlohmann::ordered_json& param) {
-    auto& c = (*clientes)[codEmp];
-    if (!c) {
-      c = std::make_unique<TIntegracaoOmiePlanoContas_VYN>(nullptr, ChaveOmieEmpresa(this, codEmp),
-                                                           SenhaOmieEmpresa(this, codEmp));
-      if (OnPreparaClienteOmie) OnPreparaClienteOmie(*c);
-    }
-    TRetornoEnvioOmie r;
-    try {
-      const TRetornoOmieRegistro ret = c->RealizaPostGenerico(call, param);
-      r.StatusCode = ret.StatusCode;
-      r.Falha = FaultStringOmie(ret.Response);
-    } catch (const std::exception& e) {
-      r.Falha = e.what();
-    }
-    return r;
-  };
+  FExportacao->EnviaOmie = EnvioOmiePlanoContas(this, OnPreparaClienteOmie);
   FExportacao->Execute();
   FLogEvent->LogProcesso("", logProcesso);
 }

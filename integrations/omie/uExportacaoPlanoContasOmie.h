@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 
+#include "framework/accounting/exportacao_omie_db_mgr.h"
 #include "framework/ui/processo_padrao.h"
 
 namespace vyn {
@@ -19,6 +20,12 @@ class TPanel;
 namespace integracao {
 
 class TIntegracaoOmieBase;
+
+// The Omie call the chart exporter sends through (`TExportacaoOmieDBMGR::EnviaOmie`): one client per
+// company, made with the company's credentials on its first call; `prepara` is applied to each new
+// client. The change of posting plan re-exports the new chart through it too.
+std::function<vyn::TRetornoEnvioOmie(int, const std::string&, const nlohmann::ordered_json&)> EnvioOmiePlanoContas(
+    const vyn::TComponent* owner, std::function<void(TIntegracaoOmieBase&)> prepara = nullptr);
 
 class TfrExportacaoPlanoContasOmie : public vyn::TfrProcesso_Padrao_VYN {
  public:
