@@ -1,5 +1,6 @@
 #include "entryimport/uImportacaoLancamentoDYQ.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -275,6 +276,12 @@ void TfrImportacaoLancamentoDYQ::Informa(const std::string& texto) {
     RegistraMensagemExecucao(RemoveCaret(texto));
   else
     DlgInfOk(texto);
+}
+
+std::vector<int> TfrImportacaoLancamentoDYQ::ExecutarProcessoKeys() const {
+  std::vector<int> teclas = TfrProcesso_Empresa_Padrao_VYN::ExecutarProcessoKeys();
+  teclas.erase(std::remove(teclas.begin(), teclas.end(), kTeclaSetaAbaixo), teclas.end());
+  return teclas;
 }
 
 void TfrImportacaoLancamentoDYQ::Processo() {

@@ -90,6 +90,8 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   void FormDestroy() override;
   bool PodeIniciarProcesso() override;
   void Processo() override;
+  // The inherited keys but arrow Down: moving down the file list never starts the run.
+  std::vector<int> ExecutarProcessoKeys() const override;
 
  private:
   void edCODEMPAfterSearch(vyn::TComponent* sender, bool& recusar);

@@ -138,6 +138,13 @@ TEST_F(DyqScreenTest, RunDownloadsTheFirstSelectedFileImportsItAndMarksItIntegra
   dialogs_.Ok("Selecione um arquivo!");
   tela_->spOK->Click();
   EXPECT_EQ(server_.RequestCount(), 1u);
+  // Page Down let go starts the run as OK does; arrow Down only moves in the list.
+  int tecla = 40;
+  static_cast<TForm_VYN&>(*tela_).KeyUp(tecla, 0);
+  dialogs_.Ok("Selecione um arquivo!");
+  tecla = 34;
+  static_cast<TForm_VYN&>(*tela_).KeyUp(tecla, 0);
+  EXPECT_EQ(tecla, 0);
 
   Busca("11", server_.BaseURL() + "/arquivos/11.txt");
   // Served with a byte-order mark: the work file handed to the importer is UTF-8 without it.
