@@ -3,22 +3,26 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iostream>
 #include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/component/class_registry.h"
+#include "framework/component/fila_mensagens.h"
 #include "framework/component/interrupcao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/datetime.h"
@@ -26,6 +30,7 @@
 #include "framework/data/fb_database.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/auto_thread.h"
+#include "framework/host/notificacoes.h"
 #include "framework/host/posting_lock_check.h"
 #include "framework/host/publicas.h"
 #include "framework/schema/schema.h"
@@ -63,6 +68,8 @@ const char* kUso =
     "  list\n"
     "  task CLASSE [nome=valor ...] [--params JSON] [--referencia AAAAMM] [--agendamento N --plano N --ordem N]\n"
     "  screen CLASSE --script ARQUIVO.json [--referencia AAAAMM]\n"
+    "  notifications\n"
+    "  notification N --script ARQUIVO.json\n"
     "opções do usuário (também num arquivo --config ARQUIVO.json com as mesmas chaves sem \"--\"):\n"
     "  --user NOME  --intranet-user NOME  --services-team  --master-group  --customer CODIGO\n"
     "  --help       mostra este texto\n";
@@ -179,6 +186,7 @@ class TSessao {
     ctx.PostingLocks = &bloqueios_;
     ctx.ActionLog = log_.get();
     ctx.CodeLookup = &consultaCodigos_;
+    ctx.Notificacoes = &notificacoes_;
     // The installation's folder (plan folders, SPED validation work): the host's own, unless the
     // installation puts it elsewhere.
     const char* pasta = std::getenv("INTEGRACAO_PASTA_PROGRAMA");
@@ -209,6 +217,7 @@ class TSessao {
 
   vyn::TDatabase& Db() { return db_; }
   vyn::TTerminalDialogs& Dialogs() { return dialogs_; }
+  vyn::TNotificacoesBanco& Notificacoes() { return notificacoes_; }
 
  private:
   vyn::TDatabase db_;
@@ -217,6 +226,7 @@ class TSessao {
   vyn::TTerminalDialogs dialogs_;
   vyn::TVerificaBloqueioLancamento bloqueios_;
   vyn::TConsultaCodigosBanco consultaCodigos_;
+  vyn::TNotificacoesBanco notificacoes_{db_};
   TTerminalProgress progresso_;
 };
 
@@ -410,9 +420,29 @@ nlohmann::json LeScript(const std::string& caminho) {
   }
 }
 
-int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
-  if (o.Argumentos.size() != 1) throw EUso("screen espera o nome da classe");
-  if (o.Script.empty()) throw EUso("screen espera --script ARQUIVO.json");
+// Lets the main thread's messages run while work a screen left in the background goes on (a fetch the
+// user chose to be notified of): what it finishes is delivered before the program ends. Each such
+// work bounds its own wait; a signal ends this one.
+void AguardaSegundoPlano(std::ostream& out) {
+  if (vyn::FilaMensagens().EmSegundoPlano() == 0) return;
+  out << "Aguardando a conclusão do processo em segundo plano...\n";
+  while (vyn::FilaMensagens().EmSegundoPlano() > 0) {
+    vyn::ProcessMessages();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  vyn::ProcessMessages();
+}
+
+// The screen a run opens: the class named on the command line, or the one a notification names,
+// given the notification's parameters.
+struct TTelaAberta {
+  std::string Classe;
+  std::optional<std::string> Parametros;
+};
+
+int ExecutaTela(const TOpcoes& o, std::ostream& out, std::ostream& err,
+                const std::function<TTelaAberta(TSessao&)>& escolhe) {
+  if (o.Script.empty()) throw EUso(o.Comando + " espera --script ARQUIVO.json");
   const nlohmann::json script = LeScript(o.Script);
   // Loaded first, gone last: the script keeps calls of the module's screens (a list's execute-item).
   auto modulo = CarregaModulo(o);
@@ -422,8 +452,9 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   } catch (const std::exception& e) {
     throw EUso("script inválido: " + o.Script + ": " + e.what());
   }
-  const vyn::TRegisteredClass classe = ClasseDoTipo(o.Argumentos[0], vyn::TClassKind::Screen, "uma tela");
   TSessao sessao(o, out);
+  const TTelaAberta tela = escolhe(sessao);
+  const vyn::TRegisteredClass classe = ClasseDoTipo(tela.Classe, vyn::TClassKind::Screen, "uma tela");
   AplicaPerfil(o);
   RegistraMenus();
   // The script follows the screens as they open and answers the dialogs.
@@ -432,9 +463,13 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   bool ok = false;
   const vyn::TInconsistencias_VYN* lista = nullptr;
   try {
-    vyn::TForm_VYN* form = vyn::TPackagesUtil::CarregaFormERetorna(classe.Name, principal.form.get());
+    vyn::TListaObj parametros;
+    if (tela.Parametros) parametros.AddText(*tela.Parametros);
+    vyn::TForm_VYN* form = vyn::TPackagesUtil::CarregaFormERetorna(classe.Name, principal.form.get(),
+                                                                    std::move(parametros));
     form->Show();
     ok = execucao->Executa(*form);
+    AguardaSegundoPlano(out);
     // A screen that closed itself with caFree is gone from its owner.
     const auto& vivos = principal.form->Components();
     if (std::find(vivos.begin(), vivos.end(), form) != vivos.end())
@@ -451,6 +486,33 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   return ok && !problemas && !execucao->MostrouProblemas() ? kSucesso : kComErros;
 }
 
+int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
+  if (o.Argumentos.size() != 1) throw EUso("screen espera o nome da classe");
+  return ExecutaTela(o, out, err, [&](TSessao&) { return TTelaAberta{o.Argumentos[0], std::nullopt}; });
+}
+
+// The user's notifications not taken up yet.
+int ComandoNotifications(const TOpcoes& o, std::ostream& out) {
+  if (!o.Argumentos.empty()) throw EUso("notifications não recebe argumentos");
+  TSessao sessao(o, out);
+  const std::vector<vyn::TNotificacao> pendentes = sessao.Notificacoes().Pendentes();
+  if (pendentes.empty()) out << "Nenhuma notificação.\n";
+  for (const vyn::TNotificacao& n : pendentes)
+    out << n.Id << "  " << vyn::FormatDate("dd/mm/yyyy hh:nn", n.DataHora) << "  " << n.Titulo << "\n";
+  return kSucesso;
+}
+
+// Opens the screen a notification names with what it brought; a notification is taken up once.
+int ComandoNotification(const TOpcoes& o, std::ostream& out, std::ostream& err) {
+  if (o.Argumentos.size() != 1) throw EUso("notification espera o número da notificação");
+  const int id = Inteiro("notification", o.Argumentos[0]);
+  return ExecutaTela(o, out, err, [&](TSessao& sessao) {
+    const std::optional<vyn::TNotificacao> n = sessao.Notificacoes().Toma(id);
+    if (!n) throw EUso("notificação " + std::to_string(id) + " não encontrada ou já aberta");
+    return TTelaAberta{n->Classe, n->Parametros};
+  });
+}
+
 }  // namespace
 
 int ExecutaHost(int argc, char** argv, std::ostream& out, std::ostream& err) {
@@ -464,6 +526,8 @@ int ExecutaHost(int argc, char** argv, std::ostream& out, std::ostream& err) {
     if (o.Comando == "list") return ComandoList(o, out);
     if (o.Comando == "task") return ComandoTask(o, out, err);
     if (o.Comando == "screen") return ComandoScreen(o, out, err);
+    if (o.Comando == "notifications") return ComandoNotifications(o, out);
+    if (o.Comando == "notification") return ComandoNotification(o, out, err);
     throw EUso("comando desconhecido: " + o.Comando);
   } catch (const EUso& e) {
     err << "integracao-host: " << e.what() << "\n";

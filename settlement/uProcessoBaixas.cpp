@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/settlement_mgr.h"
@@ -158,6 +159,12 @@ std::string TProcessoBaixas::StringDarf(const TFonte& f, const std::string& prCo
   return ChaveGuia(f.CodEmp ? f.CodEmp->Codigo() : 0, prCodigo);
 }
 
+int TProcessoBaixas::SessaoBaixas(TDAOFactory* dao) {
+  if (ModoArquivoGrande(dao)) return dao->Sessao();
+  if (FSessaoBaixas == 0 && dao) FSessaoBaixas = NovaSessaoRevisao(dao->Database());
+  return FSessaoBaixas;
+}
+
 void TProcessoBaixas::IniciaContagemErros(const TInconsistencias_VYN* prInconsistencias) {
   FCountErros = prInconsistencias ? prInconsistencias->Count() : 0;
 }
@@ -251,7 +258,9 @@ void TProcessoBaixas::RealizaBaixaImposto(TComponent* prSender, const TDadosBaix
   // A paid guide settles its open balance; there is no imported entry behind it.
   FDarfGerPgto->OnGetValorPgto = nullptr;
   FDarfGerPgto->OnGetChaveOrigem = nullptr;
-  FDarfGerPgto->SelectGuiasParaBaixa(chaves, nullptr, prSender->Name(), false);
+  // A paid guide is never settled into a locked or closed period: the caller's lock object checks
+  // the payment date and reports into the list the caller reads.
+  FDarfGerPgto->SelectGuiasParaBaixa(chaves, prBloqueioLancamento, prSender->Name(), false);
   FDarfGerPgto->SetIndexFieldNames("BDCHAVEDARF");
   FDarfGerPgto->First();
   while (!FDarfGerPgto->Eof()) {

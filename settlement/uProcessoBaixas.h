@@ -182,6 +182,9 @@ class TProcessoBaixas {
   std::string StringDarf(const TFonte& f, const std::string& prCodigo) const;
   int PlanoOnlineEmpresa(const vyn::TEdit_Codigo_Search_VYN* codEmp) const;
   void SetaNaoImporta(vyn::TDAOFactory* dao, vyn::TInconsistencias_VYN* prInconsistencias);
+  // The import session the posted links of dao's entries are recorded under: a staged review's own,
+  // else one this engine reserves on its first run and keeps (a review retries with its engine).
+  int SessaoBaixas(vyn::TDAOFactory* dao);
 
   // The link row the current entry is settled by: the run's link, else the plain link, or failing
   // that the receipt link.
@@ -219,6 +222,8 @@ class TProcessoBaixas {
   vyn::TBaixasAdicionaisDoVinculo* FBaixasAdicionaisDoVinculo = nullptr;
   vyn::TClientDataSet* FLinkRun = nullptr;
   bool FCarregandoVinculos = false;
+  int FSessaoBaixas = 0;
+  int64_t FUltimoCarimbo = 0;   // the last stamp given to a link of this engine's session
   std::unique_ptr<vyn::TClientDataSet> FVincBaixa;
   std::unique_ptr<vyn::TClientDataSet> FVincCompBaixa;
 };

@@ -1,5 +1,6 @@
 // Posting of the linked settlements at import (plain links and links made through payment receipts)
 // and the reload of saved links, checked against the obligations.
+#include <algorithm>
 #include <array>
 #include <map>
 #include <optional>
@@ -104,11 +105,32 @@ class TProcessoBaixas::TExecucaoBaixas {
   void Coleta() { pb_.FStringList.push_back(std::to_string(Entrada())); }
 
   void CriaManagers();
+  void CarregaRegistros();
   void GuardaLiquidadas();
   template <class M>
   void LigaCallbacks(M& m);
   void PassaChaves();
   void MarcaVariosVinculos();
+
+  // The link row as the record of posted links keys it, and as messages name it.
+  std::string Vinculo() const;
+  std::string DescricaoVinculo() const;
+  // The current link's identity in the session (its stamp), else its entry's key.
+  int64_t OrigemLink() const;
+  TOrigemBaixa OrigemAtual() const { return {sessao_, OrigemLink(), Vinculo(), DescricaoVinculo()}; }
+  // Whether an earlier run (or this one) posted the current link's settlement of that kind.
+  bool Registrado(int tipoBaixa) const {
+    return registrados_.count(std::make_tuple(OrigemLink(), Vinculo(), tipoBaixa)) > 0;
+  }
+  bool TemRegistro(int64_t entrada) const;
+  // Gives each link its stamp, and notes the stamps each entry's links carry.
+  void CarimbaVinculos();
+  // What is left of the entry's value for its links' principals, and what a principal settles: its
+  // link's value, capped by what is left. Nothing left refuses the link, naming what used the entry.
+  Currency Restante() const;
+  Currency ValorPrincipal() const { return std::min(pb_.ValorPgto(fonte_), Restante()); }
+  bool CabeNoLancamento();
+  void ContaUso(Currency valor);
 
   bool GetDebCre() const;
   void TrocaMes();
@@ -169,7 +191,17 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::array<std::tuple<int, int, int>, 4> contasCarregadas_{};
   std::array<int, 4> tipoLancamento_{};
   std::unordered_set<int64_t> variosVinculos_;
-  std::unordered_set<int64_t> liquidadas_;   // entries settled before this run
+  std::unordered_set<int64_t> liquidadas_;   // entries settled before this run, by another session
+  int sessao_ = 0;
+  // Links posted in this session (stamp, link, kind), earlier runs included, and the
+  // principals each entry's links settled.
+  std::set<std::tuple<int64_t, std::string, int>> registrados_;
+  struct TUso {
+    Currency Valor;
+    std::vector<std::string> Descricoes;
+  };
+  std::map<int64_t, TUso> uso_;   // by stamp
+  std::map<int64_t, std::set<int64_t>> origens_;   // entry key → its links' stamps
   std::unordered_set<std::string> lancadas_;
   std::map<std::string, int> configuracoes_;   // looked-up configuration keys of this run
   TResposta resposta_ = TResposta::Nenhuma;
@@ -192,12 +224,16 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
     sqlAnterior_ = dao_->GetCommandText();
     parametrosAnteriores_ = dao_->GetCommandParams();
     recarregada_ = true;
-    dao_->CommandText(std::string("select BDSESSAO, BDCODEMP, BDCHAVE, BDCREDITO, BDDEBITO, BDDATA, BDDCTO, BDVALOR") +
+    // The flag and the conciliation marks come along: an entry settled by an earlier run is not paid again.
+    dao_->CommandText(std::string("select BDSESSAO, BDCODEMP, BDCHAVE, BDCREDITO, BDDEBITO, BDDATA, BDDCTO, BDVALOR, "
+                                  "BDINCONSISTENTE, BDCONCD, BDCONCC") +
                           (recibo_ ? "" : ", BDCHAVEOWNER, BDSEQDAO") + " FROM " + TabelaTrabalho(*dao_) +
                           " WHERE BDSESSAO = ? AND BDVINC_BAIXA collate win_ptbr = 'TRUE'",
                       ctOpen, {dao_->Sessao()});
   }
   if (!SameText(dao_->IndexFieldNames(), "BDCHAVE")) dao_->SetIndexFieldNames("BDCHAVE");
+  CarimbaVinculos();
+  CarregaRegistros();
   GuardaLiquidadas();
   pb_.FDataSource->SetDataSet(links_);
   ligada_ = true;
@@ -208,15 +244,78 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   CriaManagers();
 }
 
-// The entries an earlier run settled (kept out of the import, marked on the bank side): their links
-// are posted already, and a second run must not pay the obligation again.
+// A review in memory gives its lines new keys at each run and moves their links along: there a link
+// is known by a stamp of its own, unique in the engine's session (negative, so that it never meets
+// a key), which is what its record names. A staged review keeps its keys: there the entry's key is
+// the stamp, also for another engine over the same session. The check of saved links stamps none.
+void TProcessoBaixas::TExecucaoBaixas::CarimbaVinculos() {
+  TField* carimbo = links_->FindField("BDIDVINCULO");
+  const bool emMemoria = !ModoArquivoGrande(dao_);
+  for (links_->First(); !links_->Eof(); links_->Next()) {
+    if (carimbo && carimbo->IsNull() && !pb_.FPrimeiroTeste) {
+      links_->Edit();
+      carimbo->SetValue(Variant(static_cast<long long>(emMemoria ? -(++pb_.FUltimoCarimbo) : Link("BDCHAVE"))));
+      links_->Post();
+    }
+  }
+  // An entry's links of both sets share its value and its records: the plain and the receipt ones.
+  for (TClientDataSet* conjunto : {pb_.cdsVINC_EXT_BAN_BAIXA, pb_.cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!conjunto || !conjunto->Active()) continue;
+    TClientDataSet c;
+    c.CloneCursor(*conjunto);
+    const TField* id = c.FindField("BDIDVINCULO");
+    for (c.First(); !c.Eof(); c.Next()) {
+      const int64_t chave = c.FieldByName("BDCHAVE").AsInteger();
+      origens_[chave].insert(id && !id->IsNull() ? id->AsInteger() : chave);
+    }
+  }
+}
+
+int64_t TProcessoBaixas::TExecucaoBaixas::OrigemLink() const {
+  const TField* carimbo = links_->FindField("BDIDVINCULO");
+  return carimbo && !carimbo->IsNull() ? carimbo->AsInteger() : Link("BDCHAVE");
+}
+
+bool TProcessoBaixas::TExecucaoBaixas::TemRegistro(int64_t entrada) const {
+  auto o = origens_.find(entrada);
+  if (o == origens_.end()) return false;
+  for (int64_t origem : o->second) {
+    auto it = registrados_.lower_bound(std::make_tuple(origem, std::string(), 0));
+    if (it != registrados_.end() && std::get<0>(*it) == origem) return true;
+  }
+  return false;
+}
+
+// What this session's earlier runs posted, link by link: a retry (an entry flagged 4 after one of its
+// links was posted, a staged review run again) posts only what is still missing.
+void TProcessoBaixas::TExecucaoBaixas::CarregaRegistros() {
+  sessao_ = pb_.SessaoBaixas(dao_);
+  TQueryResult r = dao_->Database().QueryAll(
+      std::string("select BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDDESCRICAO from ") +
+          kTabelaVinculosLancados + " where BDCODEMP = ? and BDSESSAO = ? order by BDCHAVELAN",
+      {codigoEmpresa_, sessao_});
+  for (size_t i = 0; i < r.Rows.size(); ++i) {
+    const int64_t id = r.Value(i, "BDIDVINCULO").AsInteger();
+    const int tipo = static_cast<int>(r.Value(i, "BDTIPOBAIXA").AsInteger());
+    registrados_.emplace(id, r.Value(i, "BDVINCULO").AsString(), tipo);
+    if (tipo != tbpPrincipal) continue;
+    TUso& u = uso_[id];
+    u.Valor += r.Value(i, "BDVALOR").AsCurrency();
+    u.Descricoes.push_back(r.Value(i, "BDDESCRICAO").AsString());
+  }
+}
+
+// The entries an earlier run settled (kept out of the import, marked on the bank side) in another
+// session, which left no record here: their links are posted already, and a second run must not pay
+// the obligation again. An entry with records of this session is checked link by link instead.
 void TProcessoBaixas::TExecucaoBaixas::GuardaLiquidadas() {
   TField* inc = dao_->FindField("BDINCONSISTENTE");
   TField* concC = dao_->FindField("BDCONCC");
   TField* concD = dao_->FindField("BDCONCD");
   if (!inc || (!concC && !concD)) return;
   for (dao_->First(); !dao_->Eof(); dao_->Next())
-    if (!inc->IsNull() && inc->AsInteger() == 1 && ((concC && concC->AsBoolean()) || (concD && concD->AsBoolean())))
+    if (!inc->IsNull() && inc->AsInteger() == 1 && ((concC && concC->AsBoolean()) || (concD && concD->AsBoolean())) &&
+        !TemRegistro(Entrada()))
       liquidadas_.insert(Entrada());
 }
 
@@ -229,14 +328,16 @@ void TProcessoBaixas::TExecucaoBaixas::LigaCallbacks(M& m) {
   m.OnGetChaveLancamento = [pb](TComponent* s) { return pb->GetChaveLancamento(s); };
   m.OnGetNumeroDcto = [pb, f](TComponent*) { return pb->NumeroDcto(f); };
   m.OnGetChaveOrigem = [pb, f](TComponent*) { return pb->ChaveOrigem(f); };
+  m.OnGetOrigemBaixa = [this](TComponent*) { return OrigemAtual(); };
 }
 
 // One manager set-up for both runs; the receipt run makes no guide or calculation manager.
 void TProcessoBaixas::TExecucaoBaixas::CriaManagers() {
   TProcessoBaixas* pb = &pb_;
+  // Every kind of settlement respects the posting locks and the company's closing.
+  bloqueio_ = sender_->Create<TBloqueioLancamento_VYN>();
+  bloqueio_->SetInconsistencias(inc_);
   if (!recibo_) {
-    bloqueio_ = sender_->Create<TBloqueioLancamento_VYN>();
-    bloqueio_->SetInconsistencias(inc_);
     guias_ = TDARFGERPGTOMGR::CreateMgr(sender_, true, false, false);
     guias_->Inicializa();
     guias_->SetCODEMP(codEmp_);
@@ -245,14 +346,15 @@ void TProcessoBaixas::TExecucaoBaixas::CriaManagers() {
     guias_->OnGetContaCredito = [pb, f = fonte_](TComponent*) { return pb->ContaCredito(f); };
     // A guide or calculation settles what its link pays, not its whole open balance; more than is
     // open is refused with a warning.
-    guias_->OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
+    guias_->OnGetValorPgto = [this](TComponent*) { return ValorPrincipal(); };
     calculos_ = TDADOSPGTOCALCMGR::CreateMgr(sender_, true, false);
     calculos_->Inicializa();
     calculos_->SetEDCODEMP(codEmp_);
     calculos_->SetInconsistencia(inc_);
     LigaCallbacks(*calculos_);
     calculos_->OnGetContaCredito = [pb, f = fonte_](TComponent*) { return pb->ContaCredito(f); };
-    calculos_->OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
+    calculos_->OnGetValorPgto = [this](TComponent*) { return ValorPrincipal(); };
+    calculos_->SetBloqueio(bloqueio_, sender_->Name());
   }
   for (int livro = 0; livro < 4; ++livro) {
     TMovParPgtoMGR* m = CreateMovParPgtoMGR(sender_, livro);
@@ -260,6 +362,7 @@ void TProcessoBaixas::TExecucaoBaixas::CriaManagers() {
     m->Inicializa();
     m->SetCODEMP_MGR(codigoEmpresa_);
     m->SetInconsistencias(inc_);
+    m->SetBloqueio(bloqueio_, sender_->Name());
     LigaCallbacks(*m);
   }
 }
@@ -369,7 +472,54 @@ bool TProcessoBaixas::TExecucaoBaixas::GetDebCre() const {
   if (Link("BDTIPO_BAIXA") != tbvParcela) return false;
   const int64_t livro = Link("BDSUBTIPO_BAIXA");
   const int64_t servico = Link("BDTIPOSERVICO");
-  return livro == 1 || (livro == 2 && servico == 0) || (livro == 3 && servico == 1);
+  // Receivables: exits, services rendered and other documents the company receives (BDTIPOSERVICO 1
+  // is a document the company pays, in the other-documents book as in the services book).
+  return livro == 1 || (livro == 2 && servico == 0) || (livro == 3 && servico != 1);
+}
+
+std::string TProcessoBaixas::TExecucaoBaixas::Vinculo() const {
+  return fmt::format("{}|{}|{}|{}", Link("BDTIPO_BAIXA"), Link("BDSUBTIPO_BAIXA"), Link("BDBAIXA_ID"), Link("BDORDEM"));
+}
+
+std::string TProcessoBaixas::TExecucaoBaixas::DescricaoVinculo() const {
+  switch (Link("BDTIPO_BAIXA")) {
+    case tbvGuia: return fmt::format("a guia de imposto {}", Link("BDBAIXA_ID"));
+    case tbvCalculo:
+      return fmt::format("o cálculo {} (tipo {}, ordem {})", Link("BDBAIXA_ID"), Link("BDSUBTIPO_BAIXA"), Link("BDORDEM"));
+    default: {
+      const std::string doc = Trim(links_->FieldByName("BDNUMDOCINI").AsString());
+      return fmt::format("a parcela {} do documento {}", Link("BDORDEM"), doc.empty() ? std::to_string(Link("BDBAIXA_ID")) : doc);
+    }
+  }
+}
+
+// What the entry's links posted, whatever keys the entry had when they were posted.
+Currency TProcessoBaixas::TExecucaoBaixas::Restante() const {
+  Currency usado;
+  if (auto o = origens_.find(Entrada()); o != origens_.end())
+    for (int64_t origem : o->second)
+      if (auto it = uso_.find(origem); it != uso_.end()) usado += it->second.Valor;
+  return dao_->FieldByName("BDVALOR").AsCurrency() - usado;
+}
+
+bool TProcessoBaixas::TExecucaoBaixas::CabeNoLancamento() {
+  if (Restante() > Currency()) return true;
+  std::string usados;
+  if (auto o = origens_.find(Entrada()); o != origens_.end())
+    for (int64_t origem : o->second)
+      if (auto it = uso_.find(origem); it != uso_.end())
+        for (const std::string& d : it->second.Descricoes) usados += (usados.empty() ? "" : ", ") + d;
+  Atencao(fmt::format("Lançamento {}: baixa não lançada: o vínculo com {} excede o valor {} do lançamento, já todo "
+                      "baixado ({}).",
+                      Entrada(), DescricaoVinculo(), dao_->FieldByName("BDVALOR").AsCurrency().ToBR(2), usados));
+  return false;
+}
+
+void TProcessoBaixas::TExecucaoBaixas::ContaUso(Currency valor) {
+  if (valor.IsZero()) return;
+  TUso& u = uso_[OrigemLink()];
+  u.Valor += valor;
+  u.Descricoes.push_back(DescricaoVinculo());
 }
 
 void TProcessoBaixas::TExecucaoBaixas::TrocaMes() {
@@ -544,10 +694,14 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaGuia() {
     if (!achou || guias_->FieldByName("BDSALDOAPAGAR").AsCurrency() != LinkValor("BDVALOR")) Coleta();
     return;   // the check of guides leaves the entry's flag alone
   }
-  if (!achou)
+  if (Registrado(tbpPrincipal)) {
+    // Posted by an earlier run of this session.
+  } else if (!achou) {
     Atencao(fmt::format("Lançamento {}: a guia de imposto {} vinculada não foi encontrada.", Entrada(), id));
-  else if (lancadas_.insert(fmt::format("G|{}|{}", id, Link("BDCHAVE"))).second)
+  } else if (lancadas_.insert(fmt::format("G|{}|{}", id, Link("BDCHAVE"))).second && CabeNoLancamento()) {
     guias_->LancaBaixaImpostoAtual("", nullptr, nullptr);
+    ContaUso(guias_->ValorLancado());
+  }
   pb_.SetaNaoImporta(dao_, inc_);
 }
 
@@ -565,13 +719,16 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaCalculo() {
     if (!achou || calculos_->FieldByName("BDLIQUIDO").AsCurrency() - calculos_->FieldByName("BDVLRPGTO").AsCurrency() !=
                       LinkValor("BDVALOR"))
       Coleta();
+  } else if (Registrado(tbpPrincipal)) {
+    // Posted by an earlier run of this session.
   } else if (!achou) {
     Atencao(fmt::format("Lançamento {}: o cálculo {} (tipo {}, ordem {}) vinculado não foi encontrado.", Entrada(),
                         Link("BDBAIXA_ID"), tipo, Link("BDORDEM")));
-  } else {
+  } else if (CabeNoLancamento()) {
     calculos_->SetTIPOCALC(static_cast<int>(tipo));
     calculos_->LancaBaixaCalculoAtual();
     calculos_->CommitLancamentoDaoGravacaoGeral(nullptr);
+    ContaUso(calculos_->ValorLancado());
   }
   pb_.SetaNaoImporta(dao_, inc_);
 }
@@ -674,8 +831,9 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaParcela(int64_t proxima) {
       Coleta();
   } else if (p == TParcela::Encontrada) {
     // Parts of a principal the manager refused would be posted again by the ordinary import. A
-    // grouped principal keeps its parts too: nothing else would ever post them.
-    if (PostaParcela(m, proxima, -1)) PostaAdicionais(m);
+    // grouped principal keeps its parts too: nothing else would ever post them. A principal an
+    // earlier run posted still lets the parts that run could not post go now.
+    if (Registrado(tbpPrincipal) || (CabeNoLancamento() && PostaParcela(m, proxima, -1))) PostaAdicionais(m);
   } else {
     AvisaParcela(p, m);
   }
@@ -688,8 +846,13 @@ bool TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t p
   TProcessoBaixas* pb = &pb_;
   m.Parcial = m.FieldByName("BDVALORPAR").AsCurrency() > LinkValor("BDVALOR");
   // Also a full link pays its own value: on a partly paid installment it is more than is left, and
-  // the manager refuses it with a warning instead of settling what is left.
-  m.OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
+  // the manager refuses it with a warning instead of settling what is left. A principal takes no
+  // more than its entry has left after the entry's other links.
+  const bool principal = parte == -1 || TipoBaixaDoRecibo(parte) == tbpPrincipal;
+  if (principal)
+    m.OnGetValorPgto = [this](TComponent*) { return ValorPrincipal(); };
+  else
+    m.OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
   const int64_t entrada = Link("BDCHAVE");
   const int tipoLanc = tipoLancamento_[static_cast<size_t>(m.Livro())];
   auto lanca = [&](bool agrupado, bool ultimo) {
@@ -712,6 +875,7 @@ bool TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t p
     lancada = lanca(false, false);
   }
   anterior_ = entrada;
+  if (lancada && principal) ContaUso(m.ValorLancado());
   return lancada;
 }
 
@@ -725,6 +889,7 @@ void TProcessoBaixas::TExecucaoBaixas::PostaAdicionais(TMovParPgtoMGR& m) {
   TProcessoBaixas* pb = &pb_;
   const int tipoLanc = tipoLancamento_[static_cast<size_t>(m.Livro())];
   for (const TBaixaAdicional& parte : it->second) {
+    if (Registrado(TipoBaixaDaParte(parte.Tipo))) continue;
     pTrocaReferenciaAdicionais(parte);
     if (pb_.FChaveConfOnline == 0) continue;
     m.Parcial = true;
@@ -763,7 +928,7 @@ void TProcessoBaixas::TExecucaoBaixas::TrataRecibo(int64_t proxima) {
     if (p == TParcela::NaoEncontrada || p == TParcela::Menor || (p == TParcela::Encontrada && !ChecaParcela(m)))
       Coleta();
   } else if (p == TParcela::Encontrada) {
-    PostaParcela(m, proxima, codTipo);
+    if (!Registrado(tipo) && (tipo != tbpPrincipal || CabeNoLancamento())) PostaParcela(m, proxima, codTipo);
   } else {
     AvisaParcela(p, m);
   }
@@ -808,6 +973,8 @@ void TProcessoBaixas::AddRegistrosBaixas(TClientDataSet* prDAO, TComponent* prSe
     for (prDAO->First(); !prDAO->Eof(); prDAO->Next()) {
       cdsVINC_EXT_BAN_BAIXA->Append();
       cdsVINC_EXT_BAN_BAIXA->CopyFieldsByName(*prDAO);
+      // A saved link is new to this engine: a stamp of another engine's session would not be unique here.
+      cdsVINC_EXT_BAN_BAIXA->FieldByName("BDIDVINCULO").SetValue(Variant());
       cdsVINC_EXT_BAN_BAIXA->Post();
     }
     FCarregandoVinculos = false;

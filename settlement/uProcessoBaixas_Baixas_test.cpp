@@ -6,6 +6,9 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
+#include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
+#include "framework/host/posting_lock_check.h"
 #include "framework/host/publicas.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/dialogs.h"
@@ -55,11 +58,12 @@ class PostingRunTest : public CompanyDatabaseTest {
   }
   // A link row: entry, kind, book, obligation, order, value, receipt part code and its amounts.
   void Link(TClientDataSet* ds, int chave, int tipo, int livro, int id, int ordem, Currency valor, int codTipo = 1,
-            Currency juros = {}, Currency multas = {}, Currency descontos = {}) {
+            Currency juros = {}, Currency multas = {}, Currency descontos = {}, int servico = 0) {
     ds->Append();
     const std::pair<const char*, Variant> v[] = {{"BDCHAVE", chave}, {"BDTIPO_BAIXA", tipo}, {"BDSUBTIPO_BAIXA", livro},
         {"BDBAIXA_ID", id}, {"BDORDEM", ordem}, {"BDVALOR", valor}, {"BDNUMDOCINI", std::to_string(id)},
-        {"bdCODTIPOBAIXA", codTipo}, {"BDJUROS", juros}, {"BDMULTAS", multas}, {"BDDESCONTOS", descontos}};
+        {"bdCODTIPOBAIXA", codTipo}, {"BDJUROS", juros}, {"BDMULTAS", multas}, {"BDDESCONTOS", descontos},
+        {"BDTIPOSERVICO", servico}};
     for (const auto& [c, x] : v) ds->FieldByName(c).SetValue(x);
     ds->Post();
   }
@@ -70,6 +74,16 @@ class PostingRunTest : public CompanyDatabaseTest {
     std::vector<seed::ParcelaSeed> ps;
     for (size_t i = 0; i < parcelas.size(); ++i) ps.push_back({static_cast<int>(i + 1), R(parcelas[i]), TDateTime(), 0});
     seed::AddDocumentoFiscal(Db(), livro, 1, chave, chave, EncodeDate(2024, 1, 5), R(1000), ps);
+  }
+  // A large-file review's entries of session 9, as staged.
+  TLancamentoMGR* ArquivoGrande() {
+    auto* huge = TLancamentoMGR::CreateMgr(&tela_);
+    huge->SetTableName("");
+    huge->CommandText("select * from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = 9 order by BDCHAVE");
+    huge->SetHugeFile(true);
+    huge->SetSessao(9);
+    huge->SetWorkTable(TLancamentoMGR::kTabelaTemp);
+    return huge;
   }
   int Flag(int chave) {
     EXPECT_TRUE(entradas_->Locate("BDCHAVE", {chave}));
@@ -310,8 +324,9 @@ TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWi
   for (const char* c : {"BDCHAVE", "BDBAIXA_ID", "BDTIPO_BAIXA", "BDSUBTIPO_BAIXA", "BDORDEM", "BDCAMPOEXTRA"})
     salvos.AddFieldDef(c, TFieldType::ftInteger);
   salvos.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  salvos.AddFieldDef("BDIDVINCULO", TFieldType::ftLargeint);   // another engine's stamp
   salvos.CreateDataSet();
-  salvos.AppendRecord({1, 55, tbvGuia, 0, 0, 7, R(500)});
+  salvos.AppendRecord({1, 55, tbvGuia, 0, 0, 7, R(500), -1});
   salvos.AppendRecord({2, 56, tbvGuia, 0, 0, 7, R(500)});     // only 200 still open
   salvos.AppendRecord({3, 10, tbvParcela, 0, 1, 7, R(100)});  // paid in full
   salvos.AppendRecord({4, 10, tbvParcela, 0, 2, 7, R(100)});
@@ -333,6 +348,8 @@ TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWi
   EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA").AsInteger(), 0);
   EXPECT_EQ(Db().QueryValue("select count(*) from TDADOSPGTOCALC_BAIXA").AsInteger(), 0);
   EXPECT_FALSE(pb_->PrimeiroTeste());
+  ASSERT_TRUE(pb_->cdsVINC_EXT_BAN_BAIXA->Locate("BDCHAVE", {1}));
+  EXPECT_TRUE(pb_->cdsVINC_EXT_BAN_BAIXA->FieldByName("BDIDVINCULO").IsNull());
 }
 
 TEST_F(PostingRunTest, SavedLinksOfALargeFileDropTheirEntryFromTheWorkTable) {
@@ -546,6 +563,232 @@ TEST_F(PostingRunTest, DeclinedReceiptGroupingPostsEachPartOnceWithItsOwnCode) {
   EXPECT_NE(p.Value(0, "BDCHAVELAN"), p.Value(1, "BDCHAVELAN"));   // declined: one entry each
   EXPECT_EQ(Flag(1), 1);
   EXPECT_EQ(Flag(2), 1);
+}
+
+// A line's links share its value: a principal takes no more than the line has left after its other
+// links, and a link that finds nothing left is refused naming what used the line.
+TEST_F(PostingRunTest, TheLinksOfOneEntryNeverPostMoreThanTheEntry) {
+  Documento(0, 10, {100, 100});
+  seed::AddGuia(Db(), 1, 55, R(100));
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(50));
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(150));
+  Entrada(2, seed::kContaFornecedores, seed::kContaBanco, R(100));
+  Links({{1, tbvParcela, 0, 10, 1, 100}, {1, tbvParcela, 0, 10, 2, 100}, {2, tbvGuia, 0, 55, 0, 100},
+         {2, tbvCalculo, 2, 300, 1, 50}});
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(p.Value(0, "BDVALORPGTO").AsCurrency(), R(100));
+  EXPECT_EQ(p.Value(1, "BDVALORPGTO").AsCurrency(), R(50));
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN where BDDCTO = 'E1'").AsCurrency(), R(150));
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN where BDDCTO = 'E2'").AsCurrency(), R(100));
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDADOSPGTOCALC_BAIXA").AsInteger(), 0);
+  EXPECT_EQ(Flag(1), 1);
+  EXPECT_EQ(Flag(2), 4);
+  ASSERT_EQ(list_->Count(), 1) << Mensagens();
+  EXPECT_EQ(list_->Itens()[0].Caption,
+            "Lançamento 2: baixa não lançada: o vínculo com o cálculo 300 (tipo 2, ordem 1) excede o valor 100,00 do "
+            "lançamento, já todo baixado (a guia de imposto 55).");
+}
+
+// A retry after a refused link (the entry flagged 4) posts only what is still missing: pressed again in
+// the same review, and once the user has removed the refused link.
+TEST_F(PostingRunTest, ARetryDoesNotPayAgainTheLinkThatWasPosted) {
+  Documento(0, 30, {100});
+  seed::AddDocumentoFiscal(Db(), 0, 1, 33, 33, EncodeDate(2024, 1, 5), R(0), {{1, R(100), TDateTime(), 0}});
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(50));
+  Links({{1, tbvParcela, 0, 30, 1, 100}, {1, tbvParcela, 0, 33, 1, 100}});
+  TBaixasAdicionaisDoVinculo partes;
+  partes[ChaveBaixaAdicional(tbvParcela, 0, 30, 1)] = {{tbaJuros, seed::kContaJurosPagos, 0, R(5)}};
+  pb_->SetBaixasAdicionaisDoVinculo(&partes);
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  EXPECT_EQ(Flag(1), 4);
+  // The review gives its lines new keys at each run, and their links follow.
+  entradas_->Edit();
+  entradas_->FieldByName("BDCHAVE").SetAsInteger(11);
+  entradas_->Post();
+  for (auto* v = pb_->cdsVINC_EXT_BAN_BAIXA; v->Locate("BDCHAVE", {1});) {
+    v->Edit();
+    v->FieldByName("BDCHAVE").SetAsInteger(11);
+    v->Post();
+  }
+  list_->Clear();
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  EXPECT_EQ(Flag(11), 4);   // the refused link is refused again
+  EXPECT_NE(Mensagens().find("A nota 33 vinculada não possui valor contábil"), std::string::npos) << Mensagens();
+
+  // The user removes the refused link, which clears the entry's flag.
+  ASSERT_TRUE(pb_->cdsVINC_EXT_BAN_BAIXA->Locate("BDBAIXA_ID", {33}));
+  pb_->cdsVINC_EXT_BAN_BAIXA->Delete();
+  ASSERT_TRUE(entradas_->Locate("BDCHAVE", {11}));
+  entradas_->Edit();
+  entradas_->FieldByName("BDINCONSISTENTE").SetAsInteger(0);
+  entradas_->Post();
+  list_->Clear();
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  pb_->SetBaixasAdicionaisDoVinculo(nullptr);
+
+  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+  EXPECT_EQ(Flag(11), 1);
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 2u);   // the principal and its interest, once
+  EXPECT_EQ(p.Value(0, "BDVALORPGTO").AsCurrency(), R(50));
+  EXPECT_EQ(p.Value(1, "BDTIPOBAIXA").AsInteger(), tbpJuros);
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
+}
+
+// A staged review run again, by another engine over the same session, knows what the first run posted
+// and how it flagged the entry.
+TEST_F(PostingRunTest, AStagedSecondRunDoesNotPayAgain) {
+  Documento(0, 30, {100});
+  seed::AddDocumentoFiscal(Db(), 0, 1, 33, 33, EncodeDate(2024, 1, 5), R(0), {{1, R(100), TDateTime(), 0}});
+  seed::AddLancamentoTemp(Db(), 9, 1, 1, Marco(), seed::kContaFornecedores, seed::kContaBanco, R(50), "1", true);
+  seed::AddLancamentoTemp(Db(), 9, 1, 2, Marco(), seed::kContaFornecedores, seed::kContaBanco, R(80), "2", true);
+  Documento(0, 31, {80});
+  TLancamentoMGR* huge = ArquivoGrande();
+  for (int vez = 0; vez < 2; ++vez) {
+    TProcessoBaixas pb(&tela_, huge);
+    Link(pb.cdsVINC_EXT_BAN_BAIXA, 1, tbvParcela, 0, 30, 1, R(100));
+    Link(pb.cdsVINC_EXT_BAN_BAIXA, 1, tbvParcela, 0, 33, 1, R(100));
+    Link(pb.cdsVINC_EXT_BAN_BAIXA, 2, tbvParcela, 0, 31, 1, R(80));
+    list_->Clear();
+    pb.GetVinculoBaixa(&outraTela_, empresa_, list_, huge);
+  }
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 2u) << Mensagens();
+  EXPECT_EQ(p.Value(0, "BDVALORPGTO").AsCurrency(), R(50));
+  EXPECT_EQ(p.Value(1, "BDVALORPGTO").AsCurrency(), R(80));
+  EXPECT_EQ(list_->Count(), 1) << Mensagens();
+  auto t = Db().QueryAll("select BDINCONSISTENTE from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = 9 order by BDCHAVE");
+  EXPECT_EQ(t.Value(0, "BDINCONSISTENTE").AsInteger(), 4);
+  EXPECT_EQ(t.Value(1, "BDINCONSISTENTE").AsInteger(), 1);
+}
+
+// The receipt run of an entry whose plain link was just posted still posts the entry's receipt links.
+TEST_F(PostingRunTest, AReceiptLinkOfAnEntryAlsoLinkedPlainlyIsPosted) {
+  Documento(0, 10, {100});
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(110));
+  Links({{1, tbvParcela, 0, 10, 1, 100}});
+  Link(pb_->cdsVINC_EXT_BAN_COMP_BAIXA, 1, tbvParcela, 0, 10, 1, R(10), 4, R(10));
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  pb_->GetVinculoBaixaComp(&outraTela_, empresa_, list_, entradas_);
+
+  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 2u);
+  EXPECT_EQ(p.Value(0, "BDTIPOBAIXA").AsInteger(), tbpPrincipal);
+  EXPECT_EQ(p.Value(1, "BDTIPOBAIXA").AsInteger(), tbpJuros);
+  EXPECT_EQ(Flag(1), 1);
+}
+
+// Installments, calculations, guides and receipts alike: nothing is written into a closed period; the
+// entry is refused with the closing's message, and an entry of an open month still settles.
+TEST_F(PostingRunTest, AClosedPeriodRefusesEveryKindOfSettlement) {
+  TVerificaBloqueioLancamento bloqueios;
+  const TValorTemporario<IPostingLockCheck*> instalado(ProcessContext().PostingLocks, &bloqueios);
+  Db().Execute("update TEMPRESAS_REF set BDULTENC = '2024-03-31' where BDCODEMP = 1");
+  seed::AddGuia(Db(), 1, 55, R(100));
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(100));
+  Documento(0, 10, {100, 100});
+  Documento(1, 20, {100});
+  for (int k : {1, 2, 3}) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(100));
+  Entrada(4, seed::kContaBanco, seed::kContaClientes, R(100));
+  Entrada(5, seed::kContaFornecedores, seed::kContaBanco, R(100), EncodeDate(2024, 4, 2));
+  Links({{1, tbvGuia, 0, 55, 0, 100}, {2, tbvCalculo, 2, 300, 1, 100}, {3, tbvParcela, 0, 10, 1, 100},
+         {5, tbvParcela, 0, 10, 2, 100}});
+  Link(pb_->cdsVINC_EXT_BAN_COMP_BAIXA, 4, tbvParcela, 1, 20, 1, R(100));
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  pb_->GetVinculoBaixaComp(&outraTela_, empresa_, list_, entradas_);
+
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 1u) << Mensagens();
+  EXPECT_EQ(l.Value(0, "BDDCTO").AsString(), "E5");
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDADOSPGTOCALC_BAIXA").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVSAIPARPGTO").AsInteger(), 0);
+  EXPECT_EQ(Pagamentos("VEF_EMP_TMOVENTPARPGTO").Rows.size(), 1u);
+  for (int k = 1; k <= 5; ++k) EXPECT_EQ(Flag(k), k == 5 ? 1 : 4) << k;
+  EXPECT_EQ(list_->Count(), 4) << Mensagens();
+  EXPECT_NE(Mensagens().find("O período da empresa 1 está encerrado até 31/03/2024."), std::string::npos);
+
+  // A guide paid without an entry (the report portal, the tax integration) is refused the same way.
+  auto* bloqueio = tela_.Create<TBloqueioLancamento_VYN>();
+  bloqueio->SetInconsistencias(list_);
+  TProcessoBaixas pb(&tela_, nullptr);
+  pb.RealizaBaixaImposto(&tela_, {false, 1, Marco(), 1, 1, seed::kContaBanco, "DARF", "55"}, bloqueio);
+  EXPECT_EQ(list_->Count(), 5) << Mensagens();
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 55").AsCurrency(), R(100));
+  EXPECT_EQ(Lancamentos().Rows.size(), 1u);
+}
+
+// A payment line settles what the company pays and a receipt line what it receives, in the services
+// book and in the other-documents book, in one run.
+TEST_F(PostingRunTest, ServicesAndOtherDocumentsOfBothNaturesSettleInOneRun) {
+  const TDateTime data = EncodeDate(2024, 1, 5);
+  seed::AddDocumentoFiscal(Db(), 2, 1, 40, 40, data, R(100), {{1, R(100), TDateTime(), 0}}, 1);   // taken
+  seed::AddDocumentoFiscal(Db(), 2, 1, 41, 41, data, R(100), {{1, R(100), TDateTime(), 0}}, 0);   // rendered
+  seed::AddDocumentoFiscal(Db(), 3, 1, 42, 42, data, R(100), {{1, R(100), TDateTime(), 0}}, 1);   // paid
+  seed::AddDocumentoFiscal(Db(), 3, 1, 43, 43, data, R(100), {{1, R(100), TDateTime(), 0}}, 0);   // received
+  // Statement lines carry only the bank's side.
+  Entrada(1, 0, seed::kContaBanco, R(100));
+  Entrada(2, seed::kContaBanco, 0, R(100));
+  Entrada(3, 0, seed::kContaBanco, R(100));
+  Entrada(4, seed::kContaBanco, 0, R(100));
+  auto* v = pb_->cdsVINC_EXT_BAN_BAIXA;
+  Link(v, 1, tbvParcela, 2, 40, 1, R(100), 1, {}, {}, {}, 1);
+  Link(v, 2, tbvParcela, 2, 41, 1, R(100), 1, {}, {}, {}, 0);
+  Link(v, 3, tbvParcela, 3, 42, 1, R(100), 1, {}, {}, {}, 1);
+  Link(v, 4, tbvParcela, 3, 43, 1, R(100), 1, {}, {}, {}, 0);
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+
+  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 4u);
+  const int debitos[] = {seed::kContaFornecedores, seed::kContaBanco, seed::kContaFornecedores, seed::kContaBanco};
+  const int creditos[] = {seed::kContaBanco, seed::kContaClientes, seed::kContaBanco, seed::kContaClientes};
+  for (size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(l.Value(i, "BDDCTO").AsString(), "E" + std::to_string(i + 1));
+    EXPECT_EQ(l.Value(i, "BDDEBITO").AsInteger(), debitos[i]) << i;
+    EXPECT_EQ(l.Value(i, "BDCREDITO").AsInteger(), creditos[i]) << i;
+  }
+  EXPECT_EQ(Pagamentos("VEF_EMP_TMOVSERPARPGTO").Rows.size(), 2u);
+  EXPECT_EQ(Pagamentos("VEF_EMP_TMOVF100PARPGTO").Rows.size(), 2u);
+  for (int k = 1; k <= 4; ++k) EXPECT_EQ(Flag(k), 1) << k;
+}
+
+// In a staged review a discount part is configured by the accounts of the line it was split from.
+TEST_F(PostingRunTest, AStagedDiscountPartReadsItsParentLinesAccounts) {
+  Documento(0, 10, {100});
+  // The parent line carries the bank; the split row settling the installment carries neither side.
+  seed::AddLancamentoTemp(Db(), 9, 1, 1, Marco(), 0, seed::kContaDescontosObtidos, R(5), "1", true);
+  seed::AddLancamentoTemp(Db(), 9, 1, 2, Marco(), seed::kContaFornecedores, seed::kContaBanco, R(95), "2", true);
+  TLancamentoMGR* huge = ArquivoGrande();
+  pb_->SetDAOImport(huge);
+  Link(pb_->cdsVINC_EXT_BAN_BAIXA, 2, tbvParcela, 0, 10, 1, R(95));
+  pb_->cdsVINC_EXT_BAN_BAIXA->Edit();
+  pb_->cdsVINC_EXT_BAN_BAIXA->FieldByName("BDCHAVEPAI").SetAsInteger(1);
+  pb_->cdsVINC_EXT_BAN_BAIXA->Post();
+  TBaixasAdicionaisDoVinculo partes;
+  partes[ChaveBaixaAdicional(tbvParcela, 0, 10, 1)] = {{tbaDesconto, seed::kContaFornecedores, 0, R(5)}};
+  pb_->SetBaixasAdicionaisDoVinculo(&partes);
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, huge);
+  pb_->SetBaixasAdicionaisDoVinculo(nullptr);
+
+  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 2u);
+  EXPECT_EQ(p.Value(1, "BDTIPOBAIXA").AsInteger(), tbpDesconto);
+  EXPECT_EQ(p.Value(1, "BDVALORPGTO").AsCurrency(), R(5));
+  EXPECT_EQ(Db().QueryValue("select BDCREDITO from VZEL_EMPRESAS_TLAN where BDCHAVE = ?", {p.Value(1, "BDCHAVELAN")})
+                .AsInteger(),
+            seed::kContaDescontosObtidos);
 }
 
 }  // namespace

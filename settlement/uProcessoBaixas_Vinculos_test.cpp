@@ -2,6 +2,8 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/host/publicas.h"
+#include "framework/ui/inconsistencias.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
 #include "settlement/settlement_test_support.h"
@@ -155,6 +157,34 @@ TEST_F(VinculosAutomaticosTest, EqualValuesAreToldApartOnlyByADueDateWithinTwoDa
   EXPECT_TRUE(l.FieldByName("BDAUTOMATICO").AsBoolean());
   Auto(false, true, true);   // a second run adds nothing
   EXPECT_EQ(l.RecordCount(), 1);
+}
+
+// Two equal entries within two days of one installment's due date are both linked; posting settles
+// the installment once and refuses the second entry's link.
+TEST_F(VinculosAutomaticosTest, TwoEntriesAutoLinkedToOneInstallmentSettleItOnce) {
+  seed::AddStandardCompany(Db(), 202401);
+  TPublicas::SetReferencia(202401);
+  ASSERT_TRUE(empresa_->Validate());
+  Compra(1, R(100), Mar(10));
+  Entrada(1, Mar(11), R(100));
+  Entrada(2, Mar(12), R(100));
+  Auto(false, true, true);
+  ASSERT_EQ(pb_->cdsVINC_EXT_BAN_BAIXA->RecordCount(), 2);
+  auto* list = owner_.Create<TInconsistencias_VYN>();
+
+  pb_->GetVinculoBaixa(&owner_, empresa_, list, lanc_);
+
+  auto p = Db().QueryAll("select BDVALORPGTO, BDCHAVEORIGEM from VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 1u);
+  EXPECT_EQ(p.Value(0, "BDVALORPGTO").AsCurrency(), R(100));
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
+  ASSERT_EQ(list->Count(), 1);
+  EXPECT_NE(list->Itens()[0].Caption.find("já está quitada"), std::string::npos) << list->Itens()[0].Caption;
+  const int64_t paga = p.Value(0, "BDCHAVEORIGEM").AsInteger();
+  for (int k : {1, 2}) {
+    ASSERT_TRUE(lanc_->Locate("BDCHAVE", {k}));
+    EXPECT_EQ(lanc_->FieldByName("BDINCONSISTENTE").AsInteger(), k == paga ? 1 : 4) << k;
+  }
 }
 
 TEST_F(VinculosAutomaticosTest, DocumentsCompareWithoutLeadingZerosOnlyWhenAsked) {

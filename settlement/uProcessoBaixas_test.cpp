@@ -4,6 +4,7 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
+#include "framework/data/sql_mgr.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -231,23 +232,23 @@ TEST_F(ProcessoBaixasTest, PaidGuidesAreSettledFromTheRecordWithOneManagerAndOne
 }
 
 TEST_F(ProcessoBaixasTest, OpenInstallmentQueryOfTheFourBooksRunsOnTheSchema) {
-  // Columns named without a table in the books' union must belong to one table per branch.
+  // Columns named without a table in the books' union must belong to one table per branch, with and
+  // without the date and the document number.
   seed::AddDocumentoFiscal(Db(), 3, 1, 30, 42, EncodeDate(2024, 3, 1), R(10), {{1, R(10), TDateTime(), 0}}, 1);
   seed::AddDocumentoFiscal(Db(), 2, 1, 31, 43, EncodeDate(2024, 3, 1), R(10), {{1, R(10), TDateTime(), 0}}, 0);
-  auto r = Db().QueryAll(
-      "select PAR.*, TER.BDCGCTER from (select par.BDCODEMP, par.BDCHAVE, par.BDORDEMPAR, par.BDVALORPAR, "
-      "MOV.BDNUMDOCINI as BDNUMDOC, MOV.BDDATAEMISSAO as BDDATAINICIAL, mov.BDTIPLAN as BDNATUREZA, BDCODTER "
-      "from VEF_EMP_TMOVSERPAR par join VEF_EMP_TMOVSER mov on (mov.BDCODEMP = par.BDCODEMP and mov.BDCHAVE = "
-      "par.BDCHAVE) union all select par.BDCODEMP, par.BDCHAVE, par.BDORDEMPAR, par.BDVALORPAR, MOV.BDNUMDOC as "
-      "BDNUMDOC, MOV.BDDT_OPER as BDDATAINICIAL, case when BDIND_OPER = 1 then 1 else 0 end as BDNATUREZA, BDCODTER "
-      "from VEF_EMP_TMOVF100PAR par join VEF_EMP_TMOVDEMAISDOC_F100 mov on (mov.BDCODEMP = par.BDCODEMP and "
-      "mov.BDCHAVE = par.BDCHAVE) union all select par.BDCODEMP, par.BDCHAVE, par.BDORDEMPAR, par.BDVALORPAR, 0 as "
-      "BDNUMDOC, MOV.BDDATAENTRADAENT as BDDATAINICIAL, 1 as BDNATUREZA, BDCODTER from VEF_EMP_TMOVENTPAR par left "
-      "outer join VEF_EMP_TMOVENT MOV on (MOV.BDCODEMP = PAR.BDCODEMP and MOV.BDCHAVE = PAR.BDCHAVE)) PAR left join "
-      "TTERCEIRO TER on (PAR.BDCODTER = TER.BDCODTER) order by PAR.BDNATUREZA, PAR.BDVALORPAR, BDNUMDOC");
-  ASSERT_EQ(r.Rows.size(), 2u);
-  EXPECT_EQ(r.Value(0, "BDNATUREZA").AsInteger(), 0);
-  EXPECT_EQ(r.Value(1, "BDNUMDOC").AsInteger(), 42);
+  seed::AddDocumentoFiscal(Db(), 0, 1, 32, 44, EncodeDate(2024, 3, 1), R(20), {{1, R(20), TDateTime(), 0}});
+  for (bool data : {true, false})
+    for (bool doc : {true, false}) {
+      ASSERT_TRUE(pb_->BuscaLancamentosFiscal(&owner_, 1, data, doc)) << data << doc;
+      TSQLMGR& l = *pb_->DAOLancamentosFiscais();
+      l.CancelRange();
+      ASSERT_EQ(l.RecordCount(), 3) << data << doc;
+      ASSERT_TRUE(l.Locate("BDCHAVE", {31}));
+      EXPECT_EQ(l.FieldByName("BDNATUREZA").AsInteger(), 0);
+      ASSERT_TRUE(l.Locate("BDCHAVE", {30}));
+      EXPECT_EQ(l.FieldByName("BDNATUREZA").AsInteger(), 1);
+      EXPECT_EQ(l.FieldByName("BDNUMDOC").AsInteger(), doc ? 42 : 0) << data;
+    }
 }
 
 }  // namespace

@@ -97,18 +97,8 @@ void TExportacaoOmieDBMGR::ExecuteEmpresa(int codEmp, int codPla, const std::str
   TDatabase& db = *ProcessContext().Database;
   const TQueryResult contas = SomenteContasPreparadas ? db.QueryAll(sql, {codPla, codEmp}) : db.QueryAll(sql, {codPla});
 
-  const auto recusa = [&](const std::string& oque, const TRetornoEnvioOmie& r) {
-    if (lista_)
-      lista_->Add_Erro(codEmp, "Empresa " + desc + ": " + oque + " recusado pela Omie: [OMIE] " +
-                                   std::to_string(r.StatusCode) + " - " + r.Falha);
-  };
-  if (Metodo == "FORCE_REPLACE" || Metodo == "REPLACE") {
-    nlohmann::ordered_json p = nlohmann::ordered_json::object();
-    p["verificar_configuracoes"] = Metodo == "REPLACE" ? "S" : "N";
-    const TRetornoEnvioOmie r = EnviaOmie(codEmp, "ExcluirPlanoContas", p);
-    if (r.StatusCode != 200) return recusa("a substituição do plano de contas", r);
-  }
-  int enviadas = 0;
+  const bool substitui = Metodo == "FORCE_REPLACE" || Metodo == "REPLACE";
+  nlohmann::ordered_json enviadas = nlohmann::ordered_json::array();
   for (size_t i = 0; i < contas.Rows.size(); ++i) {
     nlohmann::ordered_json p = nlohmann::ordered_json::object();
     p["codigo_conta_integracao"] = std::to_string(contas.Value(i, "BDCODTPLA").AsInteger());
@@ -117,14 +107,39 @@ void TExportacaoOmieDBMGR::ExecuteEmpresa(int codEmp, int codPla, const std::str
     p["tipo"] = contas.Value(i, "BDTIPCTA").AsString() == "S" ? "S" : "A";
     const TRetornoEnvioOmie r = EnviaOmie(codEmp, "UpsertContaContabil", p);
     if (r.StatusCode != 200) {
-      recusa("a conta " + p["codigo_conta_integracao"].get<std::string>(), r);
+      std::string estado;
+      if (substitui)
+        estado = enviadas.empty() ? " Nada foi alterado na Omie: o plano de contas dela continua o mesmo."
+                                  : " O plano de contas da Omie não foi substituído: as contas dela foram mantidas.";
+      Recusa(codEmp, desc, "a conta " + p["codigo_conta_integracao"].get<std::string>(), r, estado);
       break;
     }
-    ++enviadas;
+    enviadas.push_back(p["codigo_conta_integracao"]);
   }
+  const bool completo = enviadas.size() == contas.Rows.size();
+  if (substitui && completo && !contas.Rows.empty()) ExcluiContasAntigas(codEmp, desc, enviadas);
   if (lista_)
-    lista_->Add_Informacao(codEmp, "Empresa " + desc + ": " + std::to_string(enviadas) + " de " +
+    lista_->Add_Informacao(codEmp, "Empresa " + desc + ": " + std::to_string(enviadas.size()) + " de " +
                                        std::to_string(contas.Rows.size()) + " conta(s) exportada(s) para a Omie.");
+}
+
+bool TExportacaoOmieDBMGR::ExcluiContasAntigas(int codEmp, const std::string& desc,
+                                               const nlohmann::ordered_json& manter) {
+  nlohmann::ordered_json p = nlohmann::ordered_json::object();
+  p["verificar_configuracoes"] = Metodo == "REPLACE" ? "S" : "N";
+  p["manter"] = manter;
+  const TRetornoEnvioOmie r = EnviaOmie(codEmp, "ExcluirPlanoContas", p);
+  if (r.StatusCode == 200) return true;
+  Recusa(codEmp, desc, "a exclusão das contas que não fazem parte do plano", r,
+         " As contas do plano foram exportadas e as demais contas da Omie foram mantidas.");
+  return false;
+}
+
+void TExportacaoOmieDBMGR::Recusa(int codEmp, const std::string& desc, const std::string& oque,
+                                  const TRetornoEnvioOmie& r, const std::string& estado) {
+  if (lista_)
+    lista_->Add_Erro(codEmp, "Empresa " + desc + ": " + oque + " recusado pela Omie: [OMIE] " +
+                                 std::to_string(r.StatusCode) + " - " + r.Falha + estado);
 }
 
 }  // namespace vyn

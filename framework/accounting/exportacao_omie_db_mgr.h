@@ -7,10 +7,14 @@
 // run reports that nothing was sent instead of passing for an export.
 //
 // What goes to Omie, per company (path /contador/planocontas/, the module's envelope):
-//   FORCE_REPLACE: "ExcluirPlanoContas" {"verificar_configuracoes": "N"}, then every account;
-//   REPLACE:       "ExcluirPlanoContas" {"verificar_configuracoes": "S"} (Omie keeps the accounts its
-//                  own settings use), then every account;
-//   UPSERT:        every account.
+//   UPSERT:        every account;
+//   REPLACE:       every account, then "ExcluirPlanoContas" {"verificar_configuracoes": "S",
+//                  "manter": ["<reduced code>", ...]}: Omie removes its other accounts but those its
+//                  own settings use;
+//   FORCE_REPLACE: the same with "verificar_configuracoes": "N" (its settings' accounts go too).
+// The old chart is removed only once the whole new one is in: the account is never left without a
+// chart, and a refused account leaves the old accounts where they were (a refusal of the first one
+// changes nothing on Omie).
 // One account is "UpsertContaContabil" {"codigo_conta_integracao": "<reduced code>", "classificacao":
 // "<classification>", "descricao": "<name>", "tipo": "A" | "S"}. A company's export stops at its first
 // refusal.
@@ -63,6 +67,11 @@ class TExportacaoOmieDBMGR : public TComponent {
 
  private:
   void ExecuteEmpresa(int codEmp, int codPla, const std::string& nome);
+  // Removes the Omie accounts that are not among those just sent; false (reported) when refused.
+  bool ExcluiContasAntigas(int codEmp, const std::string& desc, const nlohmann::ordered_json& manter);
+  // One refusal into the list; estado says what Omie was left with.
+  void Recusa(int codEmp, const std::string& desc, const std::string& oque, const TRetornoEnvioOmie& r,
+              const std::string& estado);
   TInconsistencias_VYN* lista_ = nullptr;
 };
 

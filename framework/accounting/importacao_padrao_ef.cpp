@@ -12,10 +12,12 @@ int TImportacaoPadraoEF::IniciaProcesso() {
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   const int empresa = empresa_ ? static_cast<int>(empresa_->Codigo()) : 0;
   int n = 0;
-  for (const std::string& a : arquivos_) {
+  for (size_t i = 0; i < arquivos_.size(); ++i) {
+    const std::string& a = arquivos_[i];
     try {
-      EnfileiraDocumentoEF(*db, empresa, tipoDocumento_, tipoParceiro_, a);
-      ++n;
+      if (EnfileiraDocumentoEF(*db, empresa, tipoDocumento_, tipoParceiro_, a,
+                               i < identificadores_.size() ? identificadores_[i] : std::string()))
+        ++n;
     } catch (const std::exception& e) {
       if (!inconsistencias_) throw;
       inconsistencias_->Add_Erro(empresa, std::string("Documento fiscal não importado: ") + e.what());

@@ -21,11 +21,16 @@ class TImportacaoPadraoEF : public TComponent {
   std::string ClassName() const override { return "TImportacaoPadraoEF"; }
 
   void SetEditEmpresa(TEdit_Codigo_Search_VYN* e) { empresa_ = e; }
-  void SetListaArquivos(const std::vector<std::string>& arquivos) { arquivos_ = arquivos; }
+  // identificadores: each file's identity in the queue, in the same order (missing or empty: the
+  // document's text names it).
+  void SetListaArquivos(const std::vector<std::string>& arquivos, const std::vector<std::string>& identificadores = {}) {
+    arquivos_ = arquivos;
+    identificadores_ = identificadores;
+  }
   int TipoImportacaoAutomatica = 0;
   void SetInconsistencia_VYN(TInconsistencias_VYN* l) { inconsistencias_ = l; }
   void SetTipoParceiro(int t) { tipoParceiro_ = t; }
-  // Queues every file; answers how many were queued.
+  // Queues every file the queue does not hold yet; answers how many were queued.
   int IniciaProcesso();
 
  private:
@@ -34,6 +39,7 @@ class TImportacaoPadraoEF : public TComponent {
   int tipoParceiro_ = 0;
   TEdit_Codigo_Search_VYN* empresa_ = nullptr;
   std::vector<std::string> arquivos_;
+  std::vector<std::string> identificadores_;
   TInconsistencias_VYN* inconsistencias_ = nullptr;
 };
 

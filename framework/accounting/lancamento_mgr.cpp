@@ -38,7 +38,10 @@ void CamposBaixas(TClientDataSet& ds) {
                   {"BDMULTAS", TFieldType::ftCurrency},
                   {"BDDESCONTOS", TFieldType::ftCurrency},
                   {"BDVALORPAGO", TFieldType::ftCurrency},
-                  {"bdCODTIPOBAIXA", TFieldType::ftSmallint}});
+                  {"bdCODTIPOBAIXA", TFieldType::ftSmallint},
+                  // The link's identity in the settlement engine's record of what it posted: it
+                  // follows the link when a review gives its lines new keys.
+                  {"BDIDVINCULO", TFieldType::ftLargeint}});
 }
 
 }  // namespace

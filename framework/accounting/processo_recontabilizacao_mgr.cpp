@@ -458,12 +458,17 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   TDatabase& db = Database();
   const TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
   std::vector<std::string> feitos;
-  // The user was told the postings go to a backup company when the company has closed a period.
-  if (PossuiZeramento && de.Contas != para.Contas) {
+  // The user was told that a company with a closed period gets a consultation-only backup holding the
+  // period before the change, and that its online posting starts at the change.
+  if (PossuiZeramento) {
     std::vector<int> copias = CriaEmpresasBackup(empresas);
-    for (size_t i = 0; i < copias.size(); ++i)
-      feitos.push_back(fmt::format("Empresa backup {} criada, somente para consulta, com os dados da empresa {}.",
-                                   copias[i], empresas[i]));
+    for (size_t i = 0; i < copias.size(); ++i) {
+      ExcluiLancamentos(db, copias[i], "L.BDCODEMP = ? AND L.BDDATA >= ?", {copias[i], dataIni.DateOnly()});
+      feitos.push_back(fmt::format("Empresa backup {} criada, somente para consulta, com os lançamentos da empresa {}"
+                                   " anteriores a {}.",
+                                   copias[i], empresas[i], DateToStr(dataIni)));
+    }
+    RegistraInicioAutomatico(empresas, dataIni);
   }
   int ordemTroca = RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim);
   AbreReferenciaInicio(empresas, AnoMes(dataIni));
@@ -478,6 +483,17 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   TraduzLancamentos(empresas, de, para, planoTroca, dataIni, participante);
   SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim);
   return feitos;
+}
+
+void TProcessoRecontabilizacaoMGR::RegistraInicioAutomatico(const std::vector<int>& empresas, TDateTime inicio) {
+  // Every producing system of each company starts posting online at the change; recorded cut-offs stay.
+  for (int emp : empresas)
+    Database().Execute(
+        "MERGE INTO TINICIO_CONTABILIZACAO I USING (SELECT CAST(? AS INTEGER) AS EMP, S.BDCODSIS FROM TSISTEMA S"
+        " WHERE S.BDTIPOLANCONTAB > 0) X ON (I.BDCODEMP = X.EMP AND I.BDCODSIS = X.BDCODSIS)"
+        " WHEN MATCHED THEN UPDATE SET BDDATA = ?, BDAUTOMATICO = 'TRUE'"
+        " WHEN NOT MATCHED THEN INSERT (BDCODEMP, BDCODSIS, BDDATA, BDAUTOMATICO) VALUES (X.EMP, X.BDCODSIS, ?, 'TRUE')",
+        {emp, inicio.DateOnly(), inicio.DateOnly()});
 }
 
 std::vector<int> TProcessoRecontabilizacaoMGR::CriaEmpresasBackup(const std::vector<int>& empresas) {

@@ -160,6 +160,8 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   // A consultation-only copy of each company (the head office first) with its references and
   // postings as they are before the change; answers the copies' codes in the same order.
   std::vector<int> CriaEmpresasBackup(const std::vector<int>& empresas);
+  // The automatic start of online posting at the change, for every producing system of the companies.
+  void RegistraInicioAutomatico(const std::vector<int>& empresas, TDateTime inicio);
   void RegistraRecontabilizacao(int codEmp, TDateTime dataIni, TDateTime dataFim, const std::vector<int>& ordinais);
   TPlanoConf LePlano(int plano) const;
   // The chart and history plan the company's postings of the date's month were made under; the

@@ -245,7 +245,14 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
   EXPECT_EQ(Db().QueryValue("SELECT MAX(BDCODPLANOONLINE) FROM TEMPRESAS_REF WHERE BDCODEMP > 2").AsInteger(), 1);
   EXPECT_EQ(Db().QueryValue("SELECT LIST(DISTINCT BDCODPLAPADRAO || ':' || BDCREDITO) FROM VZEL_EMPRESAS_TLAN"
                             " WHERE BDCODEMP > 2").AsString(),
-            "1:40");   // the copies keep the postings as they were
+            "1:40");   // the copies keep the postings before the change as they were
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP > 2 AND BDDATA >= '2024-03-01'")
+                .AsInteger(),
+            0);   // and only those
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDCODEMP || ':' || BDCODSIS || ':' || BDDATA || ':' || BDAUTOMATICO, ' ')"
+                            " FROM (SELECT * FROM TINICIO_CONTABILIZACAO ORDER BY BDCODEMP, BDCODSIS)")
+                .AsString(),
+            "1:2:2024-03-01:TRUE 1:3:2024-03-01:TRUE 2:2:2024-03-01:TRUE 2:3:2024-03-01:TRUE");
   EXPECT_EQ(Db().QueryValue("SELECT SUM(BDSALATU) FROM VINT_EMP_PROCESSOTROCA_BAL WHERE BDDEPARA = 1 AND"
                             " BDCODPLAPADRAO = 5 AND BDCODTPLA = 100")
                 .AsInteger(),

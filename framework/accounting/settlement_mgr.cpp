@@ -152,6 +152,20 @@ bool TBaixaMGR::TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool jun
   }
 }
 
+// The link is recorded in the payment's transaction: a payment without its record could be paid again
+// by a later run, a record without its payment would never be paid. The table's key refuses a second
+// record of one link, so a second payment of it cannot commit either.
+void TBaixaMGR::RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa& p, int chaveLancamento) {
+  const TOrigemBaixa& o = p.Origem;
+  if (o.Vinculo.empty() || o.Sessao <= 0 || o.Id == 0) return;
+  db.Prepared(std::string("insert into ") + kTabelaVinculosLancados +
+              " (BDCODEMP, BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN, BDDESCRICAO) "
+              "values (?, ?, ?, ?, ?, ?, ?, ?)")
+      .Execute({codEmp, o.Sessao, Variant(static_cast<long long>(o.Id)), Utf8Left(o.Vinculo, 60), p.TipoBaixa,
+                p.Valor, chaveLancamento,
+                Utf8Left(o.Descricao, 200)});
+}
+
 int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos) {
   TDatabase& db = Database();
   TTransaction tr(db, TTransaction::kJuntaAberta);
@@ -188,6 +202,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
     db.Prepared("insert into " + p.Tabela + " (" + cols + ") values (" + marks + ")").Execute(vals);
     if (!p.Atualizacao.empty() && db.Prepared(p.Atualizacao).Execute(p.ParamsAtualizacao) != 1)
       throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", p.Atualizacao);
+    RegistraVinculo(db, l.CodEmp, p, chave);
   }
   // The statements are prepared once for the run (their texts are few): a run posts one settlement
   // after another.
@@ -267,6 +282,7 @@ std::vector<std::pair<std::string, Variant>> TBaixaMGR::ValoresPagamento(TDateTi
 }
 
 Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
+  valorLancado_ = Currency();
   if (o.Saldo <= Currency()) {
     Atencao(fmt::format("Baixa não lançada: {} já está {}.", o.Descricao, o.Quitada));
     return Currency();
@@ -300,7 +316,11 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   p.ParamsAtualizacao = pk;
   p.ParamsAtualizacao.insert(p.ParamsAtualizacao.begin(), valor);
   p.Descricao = o.Descricao;
-  return Grava(l, {p}) == 0 ? Currency() : valor;
+  p.Origem = Origem();
+  p.Valor = valor;
+  if (Grava(l, {p}) == 0) return Currency();
+  valorLancado_ = valor;
+  return valor;
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -535,6 +555,7 @@ bool TMovParPgtoMGR::LancaBaixaParcelaAtualComp(int, TClientDataSet*, TComponent
 }
 
 bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
+  SetValorLancado(Currency());
   if (SemSelecao("nenhuma parcela selecionada")) return false;
   const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
   SetCodEmpAtual(emp);
@@ -609,6 +630,9 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     p.ValorGuarda = valor;
   }
   p.Descricao = desc;
+  p.Origem = Origem();
+  p.TipoBaixa = tipo;
+  p.Valor = valor;
 
   if (agrupado) {
     // One entry per group; an installment with other accounts or date starts a new one.
@@ -631,6 +655,7 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     FieldByName("BDVALORTOTAL").SetAsCurrency(FieldByName("BDVALORTOTAL").AsCurrency() + valor);
     Post();
   }
+  SetValorLancado(valor);
   if (agrupado && ultimo) pLimpaParcela();
   return true;
 }

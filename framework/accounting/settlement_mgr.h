@@ -27,6 +27,20 @@ using TBaixaStringEvent = std::function<std::string(TComponent*)>;
 using TBaixaValorEvent = std::function<Currency(TComponent*)>;
 using TBaixaChaveEvent = std::function<int64_t(TComponent*)>;
 
+// The link a settlement is posted for: its identity in an import session (the link row's own, see
+// the settlement engine) and the link row's text. Recorded with the payment in the module's table of
+// posted links, so that no later run posts that link again; an empty Vinculo records nothing.
+struct TOrigemBaixa {
+  int Sessao = 0;
+  int64_t Id = 0;
+  std::string Vinculo;
+  std::string Descricao;
+};
+using TBaixaOrigemEvent = std::function<TOrigemBaixa(TComponent*)>;
+
+// The module's record of posted links (one row per link, entry and settlement kind).
+inline constexpr const char* kTabelaVinculosLancados = "VZEL_EMP_TVINC_BAIXA_LANC";
+
 // Settlement kinds of a payment row (the installment managers' SetTIPOBAIXA_MGR vocabulary).
 enum TTipoBaixaPgto : int { tbpPrincipal = 1, tbpMulta = 2, tbpJuros = 3, tbpDesconto = 4 };
 // The settlement kind of an additional part's kind (2 discount, 3 fine, 4 interest); -1 principal.
@@ -59,6 +73,9 @@ struct TPagamentoBaixa {
   std::string Atualizacao;                                // e.g. the guide's balance; must touch one row
   TParams ParamsAtualizacao;
   std::string Descricao;
+  TOrigemBaixa Origem;                                    // recorded as posted with the payment
+  int TipoBaixa = tbpPrincipal;
+  Currency Valor;
 };
 
 // One obligation settled in one posting (a guide, a calculation): its row, its open balance and how
@@ -95,6 +112,14 @@ class TBaixaMGR : public TDAOFactory {
   TBaixaValorEvent OnGetValorPgto;
   // Key of the imported entry being settled (0: none).
   TBaixaChaveEvent OnGetChaveOrigem;
+  // The link being settled; without it nothing is recorded as posted.
+  TBaixaOrigemEvent OnGetOrigemBaixa;
+
+  // Posting-lock check (lock rows, zeroing, the company's closing) of each settlement's date, for the
+  // named screen; nullptr checks nothing.
+  void SetBloqueio(TBloqueioLancamento_VYN* b, std::string tela) { bloqueio_ = b; tela_ = std::move(tela); }
+  // What the last posting call settled (added to an open group included); zero when it refused.
+  Currency ValorLancado() const { return valorLancado_; }
 
   // The ledger keys posted by this manager, in order.
   const std::vector<int>& LancamentosGerados() const { return gerados_; }
@@ -117,6 +142,7 @@ class TBaixaMGR : public TDAOFactory {
   // Writes the entry (key reserved for the company) and its payment rows in one transaction. Answers
   // the entry key, or 0 when a guard refused (warned about; nothing written).
   int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos);
+  void RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa& p, int chaveLancamento);
   // The (company, key) of each text key of `partes` numbers, company and key at posEmp and posChave;
   // another key is warned about as invalid ("a chave de guia de imposto \"...\" é inválida.").
   std::vector<std::pair<int64_t, int64_t>> ChavesPedidas(const std::vector<std::string>& chaves, size_t partes,
@@ -136,7 +162,8 @@ class TBaixaMGR : public TDAOFactory {
   // Settles the obligation in full or by OnGetValorPgto, with the configuration's accounts. Answers the
   // value posted, or zero when it was refused (warned about; nothing written).
   Currency LancaBaixa(const TObrigacaoBaixa& o);
-  void SetBloqueio(TBloqueioLancamento_VYN* b, std::string tela) { bloqueio_ = b; tela_ = std::move(tela); }
+  void SetValorLancado(Currency v) { valorLancado_ = v; }
+  TOrigemBaixa Origem() { return OnGetOrigemBaixa ? OnGetOrigemBaixa(this) : TOrigemBaixa(); }
 
  private:
   TInconsistencias_VYN* inconsistencias_ = nullptr;
@@ -145,6 +172,7 @@ class TBaixaMGR : public TDAOFactory {
   int codemp_ = 0;
   std::set<std::tuple<int64_t, std::string, int>> baixados_;
   std::vector<int> gerados_;
+  Currency valorLancado_;
 };
 
 // Tax guides (TDARFGERPGTO) and their payments (TDARFGERPGTO_BAIXA).

@@ -114,6 +114,40 @@ TEST_F(SettlementMgrTest, GuideWithAPaidValueNeverExceedsTheBalanceNorPaysTwiceF
   EXPECT_EQ(Lancamentos().Rows.size(), 2u);
 }
 
+// A paid value below zero is refused as negative, not as zero; a settlement of a link is recorded with
+// its payment, and a second payment of that link cannot commit even when a caller does not check.
+TEST_F(SettlementMgrTest, ANegativeValueIsRefusedAsNegativeAndALinkIsRecordedOnce) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(200), {{1, R(100), EncodeDate(2024, 3, 10), 0}});
+  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...10.1.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+  m->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+  ASSERT_TRUE(m->FindKey({10, 1}));
+  Currency pago = R(-10);
+  m->OnGetValorPgto = [&](TComponent*) { return pago; };
+  EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o valor pago de a parcela 1 do documento 42 (entradas) da empresa 1 é "
+                      "negativo (-10,00).");
+  EXPECT_TRUE(m->ValorLancado().IsZero());
+
+  m->OnGetOrigemBaixa = [](TComponent*) { return TOrigemBaixa{3, 7, "2|0|10|1", "a parcela 1 do documento 42"}; };
+  pago = R(40);
+  EXPECT_TRUE(m->LancaBaixaParcelaAtual(0));
+  EXPECT_EQ(m->ValorLancado(), R(40));
+  auto r = Db().QueryAll("select BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN from "
+                         "VZEL_EMP_TVINC_BAIXA_LANC");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Value(0, "BDVINCULO").AsString(), "2|0|10|1");
+  EXPECT_EQ(r.Value(0, "BDVALOR").AsCurrency(), R(40));
+  EXPECT_EQ(r.Value(0, "BDCHAVELAN").AsInteger(), Lancamentos().Value(0, "BDCHAVE").AsInteger());
+
+  origem_ = 8;   // past the manager's own guard: the record's key refuses the payment
+  EXPECT_THROW(m->LancaBaixaParcelaAtual(0), EDatabaseError);
+  EXPECT_EQ(Lancamentos().Rows.size(), 1u);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 1);
+}
+
 TEST_F(SettlementMgrTest, CalculationPostsWhatIsLeftOfItsNetAmount) {
   seed::AddCalculo(Db(), 1, 2, 300, 1, R(1000), R(200));
   seed::AddCalculo(Db(), 1, 2, 301, 1, R(100), R(100));

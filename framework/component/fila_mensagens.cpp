@@ -30,6 +30,21 @@ size_t TFilaMensagens::Pendentes() const {
   return fila_.size();
 }
 
+void TFilaMensagens::IniciaSegundoPlano() {
+  std::lock_guard<std::mutex> g(m_);
+  ++segundoPlano_;
+}
+
+void TFilaMensagens::TerminaSegundoPlano() {
+  std::lock_guard<std::mutex> g(m_);
+  if (segundoPlano_ > 0) --segundoPlano_;
+}
+
+size_t TFilaMensagens::EmSegundoPlano() const {
+  std::lock_guard<std::mutex> g(m_);
+  return segundoPlano_;
+}
+
 TFilaMensagens& FilaMensagens() {
   auto& p = ProcessContext().FilaMensagensPrincipal;
   if (!p) p = std::make_shared<TFilaMensagens>();

@@ -15,9 +15,16 @@ class TFilaMensagens {
   int ProcessMessages();
   size_t Pendentes() const;
 
+  // Work running on another thread that will post its end here (a background fetch): the program
+  // lets messages run until there is none left before it ends, so that no finished work is lost.
+  void IniciaSegundoPlano();
+  void TerminaSegundoPlano();
+  size_t EmSegundoPlano() const;
+
  private:
   mutable std::mutex m_;
   std::deque<std::function<void()>> fila_;
+  size_t segundoPlano_ = 0;
 };
 
 // The process context's queue (made on first use).

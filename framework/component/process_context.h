@@ -43,6 +43,8 @@ struct TProcessContext {
   class IPostingLockCheck* PostingLocks = nullptr;
   class ICodeLookup* CodeLookup = nullptr;
   class TForm_VYN* MainForm = nullptr;
+  // framework/host: where the user's notifications are left (unset: a run keeps its result in memory).
+  class INotificacoes* Notificacoes = nullptr;
   // The suite's decipher of stored service passwords (TString_VYN::GetDescriptografa); unset, a
   // stored password is taken as it is.
   std::function<std::string(const std::string&)> DecifraSenha;

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <cstdint>
 
 namespace vyn {
 
@@ -276,6 +277,15 @@ std::string fEliminaCaracteresEspeciais(std::string_view s) {
     if (static_cast<unsigned char>(c) >= 0x20 && std::string_view("\\/:*?\"<>|").find(c) == std::string_view::npos)
       out += c;
   return out;
+}
+
+std::string HashTexto(std::string_view s) {
+  uint64_t h = 1469598103934665603ULL;
+  for (unsigned char c : s) {
+    h ^= c;
+    h *= 1099511628211ULL;
+  }
+  return fmt::format("{:016x}", h);
 }
 
 }  // namespace vyn

@@ -35,5 +35,8 @@ std::string Utf8Left(std::string_view s, size_t chars);  // cut to a column's wi
 std::string fEliminaCaracteresEspeciais(std::string_view s);
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
+// 16 hex digits of the 64-bit FNV-1a hash of the bytes: a stable name of a text, the same on every
+// run and build (not a protection against forgery).
+std::string HashTexto(std::string_view s);
 
 }  // namespace vyn

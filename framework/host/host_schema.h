@@ -59,6 +59,18 @@ inline void AddHostSchema(TSchema& s) {
              " BDMOTIVO VARCHAR(200))");
   s.AddIndex("IX_TBLOQUEIO_LANCAMENTO_EMP",
              "CREATE INDEX IX_TBLOQUEIO_LANCAMENTO_EMP ON TBLOQUEIO_LANCAMENTO (BDCODEMP, BDDATAINI)");
+  // The user's notifications: what a background run finished, with the screen that takes it up and
+  // the parameters that screen reads (JSON); BDTOMADA once it was opened.
+  s.AddGenerator("GEN_VSH_NOTIFICACOES");
+  s.AddTable("VSH_NOTIFICACOES",
+             "CREATE TABLE VSH_NOTIFICACOES ("
+             " BDID INTEGER NOT NULL PRIMARY KEY,"
+             " BDUSUARIO VARCHAR(100),"
+             " BDDATAHORA TIMESTAMP DEFAULT CURRENT_TIMESTAMP,"
+             " BDTITULO VARCHAR(200) NOT NULL,"
+             " BDCLASSE VARCHAR(100) NOT NULL,"
+             " BDPARAMETROS BLOB SUB_TYPE TEXT,"
+             " BDTOMADA SMALLINT DEFAULT 0 NOT NULL)");
   // A zeroing of a company's result accounts running over a period: it locks every screen.
   s.AddTable("TPROCESSO_ZERAMENTO",
              "CREATE TABLE TPROCESSO_ZERAMENTO ("

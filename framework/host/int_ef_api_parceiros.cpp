@@ -34,14 +34,14 @@ void TInt_EF_API_Parceiros::ProgressoBarra(int prPosicao, const std::string& prT
   if (OnProgresso) OnProgresso(prPosicao, prTexto);
 }
 
-void TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<std::string>& prArquivos, TTypeLancamentos prTipo) {
+int TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<std::string>& prArquivos, TTypeLancamentos prTipo) {
   std::vector<TDocumentoParceiro> documentos;
   for (const std::string& a : prArquivos) documentos.push_back({a, {}});
-  IntegrarNotas(documentos, prTipo);
+  return IntegrarNotas(documentos, prTipo);
 }
 
-void TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<TDocumentoParceiro>& prDocumentos, TTypeLancamentos prTipo) {
-  if (prDocumentos.empty()) return;
+int TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<TDocumentoParceiro>& prDocumentos, TTypeLancamentos prTipo) {
+  if (prDocumentos.empty()) return 0;
   const int tipoDocumento = TipoDocumentoEF(prTipo);
   TDatabase& db = *Database();
   // All of a kind or none: a file that vanished must not leave half a kind queued.
@@ -57,6 +57,7 @@ void TInt_EF_API_Parceiros::IntegrarNotas(const std::vector<TDocumentoParceiro>&
   if (naFila > 0)
     FLog.push_back(std::to_string(naFila) + " documento(s) do tipo " + std::to_string(prTipo) +
                    " já estava(m) na fila de importação.");
+  return enfileirados;
 }
 
 bool TInt_EF_API_Parceiros::GravaLogSeExistir(const std::string& prArquivo) const {

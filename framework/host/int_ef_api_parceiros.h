@@ -51,9 +51,10 @@ class TInt_EF_API_Parceiros : public TComponent {
   // Queues every file of the list for the kind, all or none in one transaction (the caller's, when
   // one is open). The files are read here: the caller may delete them once this returns. A file that
   // cannot be read raises, and nothing of the list is queued. A document the queue already holds by
-  // its identity is left out, so that a repeated or retried run queues nothing twice.
-  void IntegrarNotas(const std::vector<TDocumentoParceiro>& prDocumentos, TTypeLancamentos prTipo);
-  void IntegrarNotas(const std::vector<std::string>& prArquivos, TTypeLancamentos prTipo);
+  // its identity is left out, so that a repeated or retried run queues nothing twice. Answers how
+  // many documents were newly queued.
+  int IntegrarNotas(const std::vector<TDocumentoParceiro>& prDocumentos, TTypeLancamentos prTipo);
+  int IntegrarNotas(const std::vector<std::string>& prArquivos, TTypeLancamentos prTipo);
 
   void AddLog(std::string linha) { FLog.push_back(std::move(linha)); }
   const std::vector<std::string>& Log() const { return FLog; }

@@ -45,14 +45,7 @@ std::string TSchema::Text() const {
   return text;
 }
 
-std::string TSchema::Hash() const {
-  uint64_t h = 1469598103934665603ULL;
-  for (unsigned char c : Text()) {
-    h ^= c;
-    h *= 1099511628211ULL;
-  }
-  return fmt::format("{:016x}", h);
-}
+std::string TSchema::Hash() const { return HashTexto(Text()); }
 
 void TSchema::Apply(TDatabase& db) const {
   for (const auto& p : Ordered()) {

@@ -25,7 +25,7 @@ void AddSuiteNiboSchema(TSchema& s) {
   CONSTRAINT PK_TOAUTH2 PRIMARY KEY (BDCODOAUTH2)))");
 
   // Fiscal documents waiting for the fiscal module's import: one row per document file. BDIDENTIFICADOR
-  // is the document's identity at its partner (access key, else the partner's id), when the feeder knows it.
+  // is the document's identity at its partner (access key, else the partner's id), else one its text gives.
   s.AddGenerator("GEN_VEF_TFILA_IMPORTACAO_EF");
   s.AddTable("VEF_TFILA_IMPORTACAO_EF", R"(CREATE TABLE VEF_TFILA_IMPORTACAO_EF (
   BDID INTEGER NOT NULL,

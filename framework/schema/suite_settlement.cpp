@@ -106,6 +106,20 @@ void AddSuiteSettlementSchema(TSchema& s) {
                        "  BDTIPOBAIXA SMALLINT DEFAULT 1 NOT NULL,\n");
   }
 
+  // The module's own record of the links it posted: per company, import session (a staged review's
+  // session, or the one an in-memory review's engine reserves), link identity in the session, link
+  // text and settlement kind. Its key lets a link be paid once, whatever run or retry posts it.
+  s.AddTable("VZEL_EMP_TVINC_BAIXA_LANC", R"(CREATE TABLE VZEL_EMP_TVINC_BAIXA_LANC (
+  BDCODEMP INTEGER NOT NULL,
+  BDSESSAO INTEGER NOT NULL,
+  BDIDVINCULO BIGINT NOT NULL,
+  BDVINCULO VARCHAR(60) NOT NULL,
+  BDTIPOBAIXA SMALLINT NOT NULL,
+  BDVALOR NUMERIC(18,4) NOT NULL,
+  BDCHAVELAN INTEGER NOT NULL,
+  BDDESCRICAO VARCHAR(200),
+  CONSTRAINT PK_VZEL_EMP_TVINC_BAIXA_LANC PRIMARY KEY (BDCODEMP, BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA)))");
+
   // Entries of a large-file import, staged per import session.
   s.AddTable("TMP_VZEL_EMPRESAS_TLAN_TEMP", R"(CREATE TABLE TMP_VZEL_EMPRESAS_TLAN_TEMP (
   BDSESSAO INTEGER NOT NULL,

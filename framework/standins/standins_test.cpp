@@ -179,6 +179,43 @@ TEST_F(StandInTest, LinkingScreensLinkTheChosenOpenObligationToTheLineOrItsSplit
   EXPECT_EQ(vinculos->FieldByName("BDVALOR").AsCurrency(), R(600));
 }
 
+// A split row carries the other side of its line (a payment's rows are debits): what it may settle is
+// what its line's bank side paid or received.
+TEST_F(StandInTest, ASplitRowIsOfferedTheObligationsOfItsLinesBankSide) {
+  seed::AddStandardCompany(Db(), 202401);
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 10, EncodeDate(2024, 1, 5), R(100), {{1, R(40), EncodeDate(2024, 2, 5), 0}});
+  seed::AddDocumentoFiscal(Db(), 1, 1, 20, 20, EncodeDate(2024, 1, 5), R(100), {{1, R(30), EncodeDate(2024, 2, 5), 0}});
+  TLancamentoMGR* l = Linhas();
+  l->AppendRecord({1, 7, Variant(), seed::kContaBanco, R(100), Variant(), false});   // a payment
+  l->AppendRecord({1, 8, seed::kContaBanco, Variant(), R(100), Variant(), false});   // a receipt, current
+  TClientDataSet* multi = l->getMultiLancamentosDAO();
+  multi->AppendRecord({1, 7, 1, Variant(), Variant(), seed::kContaFornecedores, Variant(), R(40)});
+  const TBookmark pagamento = multi->GetBookmark();
+  multi->AppendRecord({1, 8, 1, Variant(), Variant(), Variant(), seed::kContaClientes, R(30)});
+  auto vinculos = TLancamentoMGR::NewClientDataSetBaixas();
+  auto abre = [&] {
+    TListaObj p;
+    p.Add(multi);
+    p.Add(vinculos.get());
+    p.AddNil();
+    p.Add(l);
+    return Abre<TfrVinculoBaixaSubstituto>("TfrFiltroBaixaParcelamento", std::move(p));
+  };
+
+  auto* recebe = abre();
+  ASSERT_EQ(recebe->Obrigacoes()->RecordCount(), 1);
+  EXPECT_EQ(recebe->Obrigacoes()->FieldByName("BDID").AsInteger(), 20);
+  recebe->Close();
+  // The payment's row, while the review stands on another line.
+  multi->GotoBookmark(pagamento);
+  auto* paga = abre();
+  ASSERT_EQ(paga->Obrigacoes()->RecordCount(), 1);
+  EXPECT_EQ(paga->Obrigacoes()->FieldByName("BDID").AsInteger(), 10);
+  paga->spConfirmar->Click();
+  EXPECT_EQ(vinculos->FieldByName("BDSUBTIPO_BAIXA").AsInteger(), 0);
+  EXPECT_EQ(l->FieldByName("BDCHAVE").AsInteger(), 8);
+}
+
 TEST_F(StandInTest, TheMultipleEntryEditorAddsNumberedSplitRowsToTheLine) {
   TLancamentoMGR* l = Linhas();
   l->AppendRecord({1, 7, Variant(), 11, R(300), Variant(), false});

@@ -47,11 +47,31 @@ void TfrVinculoBaixaSubstituto::SetListaObj(const TListaObj& lista) {
   FMultiLanc = lista.Count() > pvbLinhasDoMultiLanc && lista.IsNil(pvbMultiLanc) &&
                !lista.IsNil(pvbLinhasDoMultiLanc);
   if (!FOrigem || FOrigem->IsEmpty()) return;
-  // The engine's nature of an entry: without a debit account the company pays.
-  const int natureza = Inteiro(*FOrigem, "BDDEBITO") == 0 ? 1 : 0;
-  const TConsulta c = ConsultaObrigacoes(Inteiro(*FOrigem, "BDCODEMP"), natureza);
+  const TConsulta c = ConsultaObrigacoes(Inteiro(*FOrigem, "BDCODEMP"), Natureza(lista));
   FObrigacoes->CommandText(c.Sql, ctOpen, c.Parametros);
   FObrigacoes->First();
+}
+
+// The engine's nature of an entry: without a debit account the company pays. A split row carries the
+// other side of its line (a payment's rows are debits), so its nature is its line's: the line's bank
+// side says whether the movement paid or received.
+int TfrVinculoBaixaSubstituto::Natureza(const TListaObj& lista) const {
+  const TClientDataSet* linha = FOrigem;
+  TClientDataSet copia;
+  if (FMultiLanc) {
+    auto* linhas = lista.Get<TClientDataSet>(pvbLinhasDoMultiLanc);
+    const Variant emp = FOrigem->FieldByName("BDCODEMP").Value();
+    const Variant chave = FOrigem->FieldByName("BDCHAVE").Value();
+    if (linhas && !linhas->IsEmpty() && Inteiro(*linhas, "BDCODEMP") == emp.AsInteger() &&
+        Inteiro(*linhas, "BDCHAVE") == chave.AsInteger()) {
+      linha = linhas;
+    } else if (linhas && linhas->Active()) {
+      // Not on the split row's line: looked up on a cursor of its own, the review's stays.
+      copia.CloneCursor(*linhas);
+      if (copia.Locate("BDCODEMP;BDCHAVE", {emp, chave})) linha = &copia;
+    }
+  }
+  return Inteiro(*linha, "BDDEBITO") == 0 ? 1 : 0;
 }
 
 bool TfrVinculoBaixaSubstituto::Posiciona() {

@@ -50,6 +50,7 @@ class TfrVinculoBaixaSubstituto : public TfrTelaSubstituta {
  private:
   bool Posiciona();
   void MarcaOrigem();
+  int Natureza(const TListaObj& lista) const;
 
   int FTipoBaixa;
   TClientDataSet* FOrigem = nullptr;

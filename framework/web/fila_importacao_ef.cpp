@@ -50,19 +50,23 @@ bool EnfileiraDocumentoEF(TDatabase& db, int codEmp, int tipoDocumento, int tipo
                           const std::string& identificador) {
   std::ifstream in(arquivo, std::ios::binary);
   if (!in) throw std::runtime_error("Arquivo não encontrado: " + arquivo);
-  if (!identificador.empty() &&
-      db.QueryValue("SELECT COUNT(*) FROM VEF_TFILA_IMPORTACAO_EF WHERE BDCODEMP = ? AND BDTIPOPARCEIRO = ? AND "
-                    "BDIDENTIFICADOR = ?",
-                    {codEmp, tipoParceiro, identificador})
-              .AsInteger() > 0)
-    return false;
   std::ostringstream conteudo;
   conteudo << in.rdbuf();
+  const std::string texto = TextoDocumento(conteudo.str(), arquivo);
+  // A document the partner names neither by key nor by id is known by its text: the same text fetched
+  // again is the same document.
+  const std::string identidade = identificador.empty() ? IdentidadeConteudoEF(texto) : identificador;
+  if (db.QueryValue("SELECT COUNT(*) FROM VEF_TFILA_IMPORTACAO_EF WHERE BDCODEMP = ? AND BDTIPOPARCEIRO = ? AND "
+                    "BDIDENTIFICADOR = ?",
+                    {codEmp, tipoParceiro, identidade})
+          .AsInteger() > 0)
+    return false;
   db.Execute("INSERT INTO VEF_TFILA_IMPORTACAO_EF (BDID, BDCODEMP, BDTIPODOCUMENTO, BDTIPOPARCEIRO, BDARQUIVO, "
              "BDCONTEUDO, BDIDENTIFICADOR) VALUES (NEXT VALUE FOR GEN_VEF_TFILA_IMPORTACAO_EF, ?, ?, ?, ?, ?, ?)",
-             {codEmp, tipoDocumento, tipoParceiro, arquivo, TextoDocumento(conteudo.str(), arquivo),
-              identificador.empty() ? Variant() : Variant(identificador)});
+             {codEmp, tipoDocumento, tipoParceiro, arquivo, texto, identidade});
   return true;
 }
+
+std::string IdentidadeConteudoEF(const std::string& texto) { return "conteudo:" + HashTexto(texto); }
 
 }  // namespace vyn

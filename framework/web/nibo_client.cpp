@@ -35,6 +35,17 @@ std::string NomeSeguro(const std::string& s, int ordem) {
   return out.empty() ? "nota_" + std::to_string(ordem) : out;
 }
 
+std::string TextoMembro(const nlohmann::json& j, const char* nome) {
+  return j.contains(nome) && j[nome].is_string() ? Trim(j[nome].get<std::string>()) : std::string();
+}
+
+// The note's identity in the fiscal queue (the column holds 100 characters).
+std::string IdentificadorNota(const nlohmann::json& n) {
+  std::string id = TextoMembro(n, "chave");
+  if (id.empty() && !TextoMembro(n, "id").empty()) id = "nibo:" + TextoMembro(n, "id");
+  return Utf8Left(id, 100);
+}
+
 void Grava(const fs::path& p, const std::string& texto) {
   std::ofstream out(p, std::ios::binary | std::ios::trunc);
   out.write(texto.data(), static_cast<std::streamsize>(texto.size()));
@@ -171,10 +182,12 @@ std::vector<std::string> THTTP_Nibo::GravaNotas(const nlohmann::json& notas, con
       if (fs::exists(p)) p = dir / (NomeSeguro(numero, ordem) + "_" + std::to_string(ordem) + ".xml");
       Grava(p, xml);
       arquivos.push_back(p.string());
+      IdentificadoresNotasNFS.push_back(IdentificadorNota(n));
     }
     if (tarvo_) {
       TDatabase& db = Banco(nullptr);
-      for (const auto& a : arquivos) EnfileiraDocumentoEF(db, FCodigoEmpresa, tdNFSe, TipNibo, a);
+      for (size_t i = 0; i < arquivos.size(); ++i)
+        EnfileiraDocumentoEF(db, FCodigoEmpresa, tdNFSe, TipNibo, arquivos[i], IdentificadoresNotasNFS[i]);
     }
   } catch (...) {
     std::error_code ec;
@@ -209,6 +222,7 @@ void THTTP_Nibo::Execute() {
   FPossuiImportacao = false;
   ArquivoTempExtraido.clear();
   ListaNotasNFS.reset();
+  IdentificadoresNotasNFS.clear();
   if (Trim(FIdEmpresaNibo).empty()) return Falha("Empresa " + std::to_string(FCodigoEmpresa) + " sem identificação no Nibo.", false);
   if (DadosOAuth2.Codigo == 0) return Falha("Escritório sem credenciais de acesso ao Nibo (OAuth2).", false);
 

@@ -8,7 +8,8 @@
 //   GET  <base>/empresas/<id>/lancamentos-contabeis?referencia=MM/YYYY&documento=<CNPJ digits>
 //        200 {"arquivo":"<entries in the suite's text layout>"}  ("" when there are none)
 //   GET  <base>/empresas/<id>/notas-servico?referencia=MM/YYYY
-//        200 {"notas":[{"numero":"..","xml":"<document>"}, ...]}
+//        200 {"notas":[{"numero":"..","xml":"<document>","chave":"<access key>","id":"<Nibo's id>"}, ...]}
+//        ("chave" and "id" may be missing: a note is then known in the fiscal queue by its text)
 //   Both GETs carry "Authorization: Bearer <access token>". Errors answer {"message":..}.
 // An attempt fails (getErro) on what may pass: transport failures, 429, 5xx and unreadable answers;
 // a refusal (other 4xx) or a company without its Nibo id ends it with FMensagem alone. Secrets
@@ -69,6 +70,9 @@ class THTTP_Nibo : public TComponent {
   bool FPossuiImportacao = false;
   std::string ArquivoTempExtraido;
   std::optional<std::vector<std::string>> ListaNotasNFS;
+  // Each note's identity in the fiscal queue, in ListaNotasNFS's order: its access key, else
+  // "nibo:" and Nibo's id, else empty (its text then names it).
+  std::vector<std::string> IdentificadoresNotasNFS;
   bool getErro() const { return erro_; }
   std::string FMensagem;
 

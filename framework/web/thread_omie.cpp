@@ -49,6 +49,7 @@ void TThreadOmie::Start() {
   tempoLimite_ = config.Milliseconds(kItemTempoLimite, kTempoLimiteOmiePadrao);
   while (!url_.empty() && url_.back() == '/') url_.pop_back();
   std::shared_ptr<TThreadOmie> mantem = FreeOnTerminate ? shared_from_this() : nullptr;
+  if (mantem) fila_->IniciaSegundoPlano();
   worker_ = std::thread([this, mantem]() {
     std::string r;
     try {
@@ -69,6 +70,10 @@ void TThreadOmie::Start() {
     finished_.store(true, std::memory_order_release);
     if (mantem) {
       fila_->Post([this, mantem]() {
+        struct TTermina {
+          TFilaMensagens& f;
+          ~TTermina() { f.TerminaSegundoPlano(); }
+        } termina{*fila_};
         if (OnTerminate) OnTerminate(*this);
       });
     }

@@ -22,6 +22,7 @@
 #include <zip.h>
 
 #include "framework/data/fb_database.h"
+#include "host/journeys/ledger_invariants.h"
 #include "testing/fake_http_server.h"
 #include "testing/processo_host.h"
 
@@ -218,6 +219,15 @@ class TJornada : public ::testing::Test {
   fs::path arquivo_;
 };
 
+// What the ledger must never hold after a run, beyond what the journey's own setup put there.
+void VerificaInvariantes(const std::string& db, const integracao_host::TInvariantesRazao::TViolacoes& antes,
+                         size_t corrida) {
+  vyn::TDatabase banco;
+  banco.Open(db);
+  const std::string novas = integracao_host::TInvariantesRazao::Novas(antes, integracao_host::TInvariantesRazao::Le(banco));
+  EXPECT_EQ(novas, "") << "execução " << corrida << " deixou o razão inconsistente:\n" << novas;
+}
+
 void TJornada::TestBody() {
   const json j = json::parse(std::ifstream(arquivo_));
   const fs::path dir = fs::temp_directory_path() / ("journey_" + std::to_string(::getpid()) + "_" + arquivo_.stem().string());
@@ -238,11 +248,20 @@ void TJornada::TestBody() {
     for (const json& s : j.value("setup", json::array())) banco.Execute(Substitui(s.get<std::string>(), valores));
   }
   EscreveArquivos(j, dir, valores);
+  integracao_host::TInvariantesRazao::TViolacoes antes;
+  {
+    vyn::TDatabase banco;
+    banco.Open(db);
+    antes = integracao_host::TInvariantesRazao::Le(banco);
+  }
   const json variaveis = j.value("env", json::object());
   for (const auto& [k, v] : variaveis.items()) ambiente[k] = Substitui(v.get<std::string>(), valores);
   // One run, or several in order ("runs"), each with its own command line, script and outcome.
   const json corridas = j.contains("runs") ? j.at("runs") : json::array({j});
-  for (size_t i = 0; i < corridas.size(); ++i) Corre(corridas[i], i + 1, db, valores, ambiente, dir);
+  for (size_t i = 0; i < corridas.size(); ++i) {
+    Corre(corridas[i], i + 1, db, valores, ambiente, dir);
+    VerificaInvariantes(db, antes, i + 1);
+  }
   for (const json& p : j.value("requests", json::array())) VerificaPedidos(fakes, p);
   const json conteudos = j.value("files_contain", json::object());
   for (const auto& [nome, textos] : conteudos.items()) VerificaArquivo(dir / Substitui(nome, valores), textos);

@@ -26,6 +26,8 @@ void TAutoThreadLancamentoContabilNibo::Execute() {
   InsereConferenciaImportacoes(kTipoConferencia, tscSucesso, "");
   marcaLancamentos_ = MarcaConferenciaLancamentos();
   tela->PreparaExecucaoAgendada(CodEmpresa, Referencia, Sleeper);
+  // A schedule runs the same month again; Nibo answers with the entries it gave before.
+  tela->CompararLancamentos = true;
   tela->edCODPLATROCAINT->SetEnabled(true);
   tela->edCODPLATROCAINT->SetFocus();
   tela->edCODPLATROCAINT->Vale(ParametroInteiroEstrito(GetParametro("edCODPLATROCAINT")));

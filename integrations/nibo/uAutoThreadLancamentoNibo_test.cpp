@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/core/text.h"
 #include "framework/host/erro_exception.h"
 #include "integrations/nibo/nibo_test_support.h"
 #include "integrations/nibo/uAutoThreadLancamentoContabilNibo.h"
@@ -73,6 +74,17 @@ TEST_F(NiboTasksTest, EntriesTaskImportsUnattendedAndJudgesTheRun) {
   EXPECT_EQ(falha.StatusExecucao(), tscErro);
 }
 
+TEST_F(NiboTasksTest, EntriesTaskRunAgainOverAPostedMonthPostsNothingAndSaysSo) {
+  TAutoThreadLancamentoContabilNibo primeira;
+  EXPECT_EQ(Executa(primeira), "");
+  TAutoThreadLancamentoContabilNibo segunda;
+  EXPECT_EQ(Executa(segunda), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
+  EXPECT_EQ(segunda.StatusExecucao(), tscSucesso) << segunda.MensagemExecucao();
+  EXPECT_EQ(ProcessContext().FMensagemInconsistencia,
+            "Importação finalizada: 0 lançamento(s) importado(s), 0 não importado(s), 1 já lançado(s) anteriormente.");
+}
+
 TEST_F(NiboTasksTest, EntriesTaskWithoutPlanParameterFailsAfterItsStartRow) {
   TAutoThreadLancamentoContabilNibo task;
   EXPECT_NE(Executa(task, false).find("is not a valid integer value"), std::string::npos);
@@ -103,6 +115,27 @@ TEST_F(NiboTasksTest, ServiceTaskQueuesTheDocumentsOrFailsWhenThereAreNone) {
   EXPECT_EQ(task.LogTarvo().back(), "Processo finalizado - Enviado a list");
   // The queue took the documents' content: no document file stays behind the run.
   EXPECT_EQ(programa_.ArquivosTemp(), 0);
+}
+
+TEST_F(NiboTasksTest, ServiceDocumentsEnterTheQueueOnceAcrossRunsByKeyIdOrText) {
+  server_.On("GET", "/empresas/emp-1/notas-servico",
+             TFakeResponse(200, R"({"notas":[{"numero":"7","xml":"<a/>","chave":"3524NFSE7"},)"
+                                R"({"numero":"8","xml":"<b/>","id":"n-8"},{"numero":"9","xml":"<c/>"}]})"));
+  for (int run = 0; run < 2; ++run) {
+    TAutoThreadLancamentoServicoNibo task;
+    EXPECT_EQ(Executa(task), "");
+  }
+  auto fila = Db().QueryAll("select BDIDENTIFICADOR from VEF_TFILA_IMPORTACAO_EF order by BDID");
+  ASSERT_EQ(fila.Rows.size(), 3u);
+  EXPECT_EQ(fila.Value(0, "BDIDENTIFICADOR").AsString(), "3524NFSE7");
+  EXPECT_EQ(fila.Value(1, "BDIDENTIFICADOR").AsString(), "nibo:n-8");
+  EXPECT_TRUE(StartsWithText(fila.Value(2, "BDIDENTIFICADOR").AsString(), "conteudo:"));
+  // A changed number of a known document does not make it another one.
+  server_.On("GET", "/empresas/emp-1/notas-servico",
+             TFakeResponse(200, R"({"notas":[{"numero":"8-B","xml":"<b2/>","id":"n-8"}]})"));
+  TAutoThreadLancamentoServicoNibo outra;
+  EXPECT_EQ(Executa(outra), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_TFILA_IMPORTACAO_EF").AsInteger(), 3);
 }
 
 }  // namespace

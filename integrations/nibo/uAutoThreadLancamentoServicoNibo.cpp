@@ -4,6 +4,7 @@
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/erro_exception.h"
+#include "framework/host/update_or_insert.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "integrations/nibo/uImportacaoNibo.h"
@@ -40,13 +41,16 @@ void TAutoThreadLancamentoServicoNibo::TrataInconsistencia() {
   if (!wPossuiImportacao)
     throw TErroException("Nenhuma lançamento importado, não existe lançamento para essa empresa nessa referência");
   const TProcessContext& ctx = ProcessContext();
+  // The scheduler's process-list row of this run may not exist (the host keeps none): the success is
+  // written into it, made when missing, so it never goes nowhere.
+  const TComandoSQL c = getUpdateOrInsert_VYN(
+      "VSH_EMP_TLISTA_PROCESSOS",
+      {"BDCODAGENDAMENTO", "BDCODPLANOTARVO", "BDCODEMP", "BDORDEMAGENDAMENTO", "BDCODSTATUS", "BDDESCPROCESSO"},
+      {ctx.WP_AGENDAMENTO, ctx.WP_PLANO_TARVO, ctx.WP_EMPRESA_PROCESSO, ctx.WP_ORDEM_AGENDAMENTO, 3,
+       std::string("Processo realizado com sucesso, as notas foram adicionadas na fila de importação.")},
+      {"BDCODAGENDAMENTO", "BDCODPLANOTARVO", "BDCODEMP", "BDORDEMAGENDAMENTO"});
   auto sql = TSQLMGR::CreateMgrOwned();
-  sql->CommandText(
-      " UPDATE VSH_EMP_TLISTA_PROCESSOS E  SET E.BDCODSTATUS = 3   , E.BDDESCPROCESSO = ? WHERE E.BDCODAGENDAMENTO = ?"
-      " AND E.BDCODPLANOTARVO = ? AND E.BDCODEMP = ? AND E.BDORDEMAGENDAMENTO = ?",
-      ctExecute,
-      {std::string("Processo realizado com sucesso, as notas foram adicionadas na fila de importação."),
-       ctx.WP_AGENDAMENTO, ctx.WP_PLANO_TARVO, ctx.WP_EMPRESA_PROCESSO, ctx.WP_ORDEM_AGENDAMENTO});
+  sql->CommandText(c.SQL, ctExecute, c.Params);
 }
 
 }  // namespace integracao

@@ -100,6 +100,7 @@ void TfrImportacaoNibo::Processo() {
   }
   const int empresa = static_cast<int>(edCODEMP->Codigo());
   wListaNotasNFS.clear();
+  wIdentificadoresNFS.clear();
   std::string arquivo;
   // The entries file of an attempt is only a work file: it goes when a later attempt brings its own
   // and whenever the run ends before the entry import took it over.
@@ -148,8 +149,11 @@ void TfrImportacaoNibo::Processo() {
         SetPossuiImportacao(cliente->FPossuiImportacao);
         if (Trim(cliente->ArquivoTempExtraido) != Trim(arquivo)) apaga(arquivo);
         arquivo = cliente->ArquivoTempExtraido;
-        if (cliente->ListaNotasNFS)
+        if (cliente->ListaNotasNFS) {
           wListaNotasNFS.insert(wListaNotasNFS.end(), cliente->ListaNotasNFS->begin(), cliente->ListaNotasNFS->end());
+          wIdentificadoresNFS.insert(wIdentificadoresNFS.end(), cliente->IdentificadoresNotasNFS.begin(),
+                                     cliente->IdentificadoresNotasNFS.end());
+        }
         if (cliente->getErro() && n < kTentativas) {
           Sleeper(std::chrono::milliseconds(kEsperaMs));
           continue;
@@ -168,6 +172,7 @@ void TfrImportacaoNibo::Processo() {
     if (!wListaNotasNFS.empty()) {
       if (!IsUnattended()) ImportaNotas();
       wListaNotasNFS.clear();
+      wIdentificadoresNFS.clear();
     }
   } catch (...) {
     apaga(arquivo);
@@ -188,7 +193,7 @@ void TfrImportacaoNibo::ImportaNotas() {
   }
   auto ef = std::make_unique<TImportacaoPadraoEF>(nullptr, tdNFSe, false, false, true, tpNibo);
   ef->SetEditEmpresa(edCODEMP);
-  ef->SetListaArquivos(wListaNotasNFS);
+  ef->SetListaArquivos(wListaNotasNFS, wIdentificadoresNFS);
   ef->TipoImportacaoAutomatica = 4;
   ef->SetInconsistencia_VYN(Inconsistencias_VYN);
   ef->SetTipoParceiro(TipNibo);
@@ -211,6 +216,7 @@ void TfrImportacaoNibo::ImportaLancamentos(const std::string& arquivo) {
   try {
     mgr->IsTARVO = IsUnattended();
     mgr->NaoRetirarZerosContas = true;
+    mgr->CompararLancamentos = CompararLancamentos;
     mgr->GetImportacaoLancTxt(4, edCODEMP, edCODPLATROCAINT, edArquivo, this, ",", false, BloqueioLancamento_Padrao_VYN,
                               spGerarTransacao, DateToStr(edReferencia->GetData()),
                               edReferencia->GetData_DiaMesAnoUltimoDia(), SelecionaFiliais, 0, false);

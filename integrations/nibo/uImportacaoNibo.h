@@ -39,6 +39,7 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
 
   vyn::TLancamentoMGR* FLancamentoDAO = nullptr;
   std::vector<std::string> wListaNotasNFS;
+  std::vector<std::string> wIdentificadoresNFS;   // each note's identity in the queue, in the same order
   int FRef = 0;
 
   bool PossuiImportacao() const { return FPossuiImportacao; }
@@ -54,6 +55,9 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   vyn::TSleeper Sleeper = vyn::RealSleeper();
   // Read time-out of the client's requests (milliseconds).
   int ReadTimeout = 60000;
+  // Set, entry lines equal to entries already posted are not posted again (a schedule repeated over a
+  // month Nibo still answers with the same entries).
+  bool CompararLancamentos = false;
 
  protected:
   void FormShow() override;

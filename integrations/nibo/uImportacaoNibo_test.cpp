@@ -5,6 +5,7 @@
 #include <fstream>
 
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/importacao_treeview.h"
@@ -71,6 +72,22 @@ TEST_F(NiboScreenTest, ServiceDocumentsAreListedAndQueuedWithoutTouchingEntries)
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
   for (const auto& r : server_.Requests()) EXPECT_NE(r.Path, "/empresas/emp-1/lancamentos-contabeis");
   EXPECT_TRUE(esperas_.empty());
+}
+
+TEST_F(NiboScreenTest, ARepeatedRunQueuesNoServiceDocumentTwiceAlsoAfterTheScheduledRun) {
+  {
+    // The schedule's run queues through the client; the user's runs after it through the screen.
+    auto agendada = MakeForm<TfrImportacaoNibo>();
+    agendada->PreparaExecucaoAgendada(1, 202401, [](std::chrono::milliseconds) {});
+    agendada->ckLancServico->SetChecked(true);
+    TUnattendedScope semUsuario;
+    agendada->spOK->Click();
+  }
+  EXPECT_EQ(Conta("select count(*) from VEF_TFILA_IMPORTACAO_EF where BDCODEMP = 1 and BDTIPOPARCEIRO = 1"), 2);
+  tela_->ckLancServico->SetChecked(true);
+  tela_->spOK->Click();
+  tela_->spOK->Click();
+  EXPECT_EQ(Conta("select count(*) from VEF_TFILA_IMPORTACAO_EF where BDCODEMP = 1 and BDTIPOPARCEIRO = 1"), 2);
 }
 
 TEST_F(NiboScreenTest, EntriesGoThroughTheReviewAndTheWorkFileIsDeleted) {

@@ -24,8 +24,11 @@ class FiscalOmieTaskTest : public CompanyDatabaseTest {
     server_.On("POST", "/api/v1/contador/xml/", [this](const TFakeRequest& r) {
       const auto p = TJsonOmie::parse(r.Body)["param"][0];
       std::lock_guard<std::mutex> g(m_);
-      consultas_.push_back(p["cModelo"].get<std::string>() + "|" + p["cOperacao"].get<std::string>());
-      return TFakeResponse(200, R"({"nTotPaginas":1,"documentosEncontrados":[{"nChave":"1","nNumero":"2","cXml":"<x/>"}]})");
+      const std::string consulta = p["cModelo"].get<std::string>() + "|" + p["cOperacao"].get<std::string>();
+      consultas_.push_back(consulta);
+      // An access key names its model and issuer: each query finds a document of its own.
+      return TFakeResponse(200, R"({"nTotPaginas":1,"documentosEncontrados":[{"nChave":")" + consulta +
+                                    R"(","nNumero":"2","cXml":"<x/>"}]})");
     });
   }
   void TearDown() override {

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <set>
 #include <stdexcept>
 
@@ -92,31 +93,51 @@ TEST_F(ExportacaoPlanoOmieTest, TheCompanyLookUpOffersTheOmieCompaniesAndFillsTh
   EXPECT_EQ(tela_->edCODEMP->Codigo(), 2);
 }
 
-TEST_F(ExportacaoPlanoOmieTest, ReplaceSendsTheDeletionThenEveryAnalyticAccount) {
+TEST_F(ExportacaoPlanoOmieTest, ReplaceSendsEveryAnalyticAccountBeforeRemovingTheOthers) {
   PreparaReferencial();
   const int analiticas = static_cast<int>(
       Db().QueryValue("select count(*) from PLANOS_TPLA where BDCODPLAPADRAO = ? and BDTIPCTA = 'A'", {pla_})
           .AsInteger());
-  ASSERT_GT(analiticas, 0);
+  ASSERT_GT(analiticas, 1);
   dialogs_.Yes("mantendo as contas");
   tela_->ckREPLACE->SetChecked(true);
   EXPECT_FALSE(tela_->ckFORCE_REPLACE->Enabled());
   EXPECT_EQ(tela_->GetMetodoExportacao(), "REPLACE");
   dialogs_.List();
   tela_->spOK->Click();
-  const auto chamadas = Chamadas();
+  auto chamadas = Chamadas();
   ASSERT_EQ(chamadas.size(), static_cast<size_t>(analiticas) + 1);
-  EXPECT_EQ(chamadas[0], "ExcluirPlanoContas");
-  EXPECT_EQ(chamadas[1], "UpsertContaContabil");
+  EXPECT_EQ(chamadas[0], "UpsertContaContabil");
+  EXPECT_EQ(chamadas.back(), "ExcluirPlanoContas");
+  // The removal names the accounts just sent: only the others go.
+  const auto exclusao = nlohmann::json::parse(server_.LastRequest().Body)["param"][0];
+  EXPECT_EQ(exclusao["verificar_configuracoes"], "S");
+  EXPECT_EQ(exclusao["manter"].size(), static_cast<size_t>(analiticas));
   EXPECT_EQ(tela_->Inconsistencias_VYN->CountErros(), 0);
   EXPECT_EQ(tela_->Inconsistencias_VYN->CountInformativo(), 1);
 
-  // A refusal stops that company's export and is reported.
+  // Omie refusing the first account: nothing is removed, and the list says Omie kept its chart.
+  const size_t antes = server_.Requests().size();
   server_.On("POST", "/api/v1/contador/planocontas/", TFakeResponse(500, R"({"faultstring":"Conta em uso"})"));
   dialogs_.List();
   tela_->spOK->Click();
+  EXPECT_EQ(server_.Requests().size(), antes + 1);
   ASSERT_EQ(tela_->Inconsistencias_VYN->CountErros(), 1);
-  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find("[OMIE] 500 - Conta em uso"), std::string::npos);
+  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find(
+                "[OMIE] 500 - Conta em uso Nada foi alterado na Omie: o plano de contas dela continua o mesmo."),
+            std::string::npos)
+      << tela_->Inconsistencias_VYN->Itens()[0].Caption;
+
+  // A later refusal: the accounts sent stay, the old ones too.
+  server_.OnSequence("POST", "/api/v1/contador/planocontas/",
+                     {TFakeResponse(200, "{}"), TFakeResponse(500, R"({"faultstring":"Conta inválida"})")});
+  dialogs_.List();
+  tela_->spOK->Click();
+  chamadas = Chamadas();
+  EXPECT_EQ(std::count(chamadas.begin(), chamadas.end(), "ExcluirPlanoContas"), 1);
+  ASSERT_EQ(tela_->Inconsistencias_VYN->CountErros(), 1);
+  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find("O plano de contas da Omie não foi substituído"),
+            std::string::npos);
 }
 
 // Counts the progress windows the screen opens and closes.

@@ -5,12 +5,15 @@
 #include <sstream>
 #include <utility>
 
+#include <nlohmann/json.hpp>
+
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/fila_mensagens.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/host/notificacoes.h"
 #include "framework/component/process_context.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/control.h"
@@ -40,6 +43,34 @@ std::string ArquivoLogOmie() {
   const std::string base = ProcessContext().ProgramFolder.empty() ? std::filesystem::current_path().string()
                                                                     : ProcessContext().ProgramFolder;
   return (std::filesystem::path(base) / "LogOmie.txt").string();
+}
+
+// A notification's parameters: the answer and the screen values it is imported with.
+std::string ParametrosNotificacao(const TDadosTelaThreadOmie& d, const std::string& resposta) {
+  nlohmann::ordered_json j = nlohmann::ordered_json::object();
+  j["empresa"] = d.Empresa;
+  j["plano_troca"] = d.PlanoTroca;
+  j["gerar_transacao"] = d.GerarTransacao;
+  j["data_inicial"] = d.DataInicial;
+  j["altera_complemento"] = d.AlteraCompl;
+  j["baixas"] = d.Baixas;
+  j["resposta"] = resposta;
+  return j.dump();
+}
+
+// The list a notification opens the screen with: its parameters as text in the first slot.
+bool LeNotificacao(const TListaObj& lista, TDadosTelaThreadOmie& d, std::string& resposta) {
+  if (lista.Kind(0) != TListaObj::SlotKind::Text) return false;
+  const nlohmann::json j = nlohmann::json::parse(lista.GetText(0), nullptr, false);
+  if (!j.is_object() || !j.contains("resposta") || !j["resposta"].is_string()) return false;
+  d.Empresa = j.value("empresa", 0);
+  d.PlanoTroca = j.value("plano_troca", 0);
+  d.GerarTransacao = j.value("gerar_transacao", false);
+  d.DataInicial = j.value("data_inicial", std::string());
+  d.AlteraCompl = j.value("altera_complemento", false);
+  d.Baixas = j.value("baixas", false);
+  resposta = j["resposta"].get<std::string>();
+  return true;
 }
 
 }  // namespace
@@ -349,6 +380,15 @@ void TfrImportacaoOmie::ProcessoContabilNotificacao(int empresa) {
 void TfrImportacaoOmie::ThreadOmieFinalizou(TThreadOmie& thread) {
   TEstadoOmie& estado = EstadoOmie();
   estado.WP_PROCESSO_OMIE = 0;
+  // Left where the user finds it also after the program ends, when the host keeps notifications;
+  // then it is not kept here too, or it could be imported twice.
+  if (INotificacoes* n = ProcessContext().Notificacoes) {
+    const TDadosTelaThreadOmie& d = estado.DadosEmAndamento;
+    n->Notifica("Omie - Lançamentos prontos para importação: empresa " + std::to_string(d.Empresa) + ", " +
+                    d.DataInicial,
+                "TfrImportacaoOmie", ParametrosNotificacao(d, thread.Resposta()));
+    return;
+  }
   estado.WP_RETORNO_OMIE = thread.Resposta();
   estado.wpDadosTelaThreadOmie = estado.DadosEmAndamento;
 }
@@ -357,13 +397,18 @@ void TfrImportacaoOmie::SetListaObj(const TListaObj& lista) {
   TfrProcesso_Empresa_Padrao_VYN::SetListaObj(lista);
   // Only the notification of a finished background run opens the screen with a list; the menu's
   // ordinary open, or a result already taken, leaves the screen as it is.
-  TEstadoOmie& estado = EstadoOmie();
-  if (lista.Count() == 0 || estado.WP_RETORNO_OMIE.empty()) return;
-  // Taken once: the same answer imported twice would post its entries twice.
-  FResposta = std::exchange(estado.WP_RETORNO_OMIE, std::string());
-  FStatus = StatusRespostaOmie(FResposta);
-  FResposta = TextoRespostaOmie(FResposta);
-  const TDadosTelaThreadOmie& dados = estado.wpDadosTelaThreadOmie;
+  if (lista.Count() == 0) return;
+  TDadosTelaThreadOmie dados;
+  std::string resposta;
+  if (!LeNotificacao(lista, dados, resposta)) {
+    TEstadoOmie& estado = EstadoOmie();
+    if (estado.WP_RETORNO_OMIE.empty()) return;
+    // Taken once: the same answer imported twice would post its entries twice.
+    resposta = std::exchange(estado.WP_RETORNO_OMIE, std::string());
+    dados = estado.wpDadosTelaThreadOmie;
+  }
+  FStatus = StatusRespostaOmie(resposta);
+  FResposta = TextoRespostaOmie(resposta);
   edCODEMP->SetText(dados.Empresa > 0 ? std::to_string(dados.Empresa) : "");
   edCODPLATROCAINT->Clear();
   if (dados.PlanoTroca > 0) edCODPLATROCAINT->SetText(std::to_string(dados.PlanoTroca));

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/fila_mensagens.h"
 #include "framework/component/lista_obj.h"
+#include "framework/host/notificacoes.h"
 #include "framework/host/publicas.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
@@ -163,6 +165,45 @@ TEST_F(ImportacaoOmieTest, BackgroundRunIsOneAtATimeAndItsAnswerKeepsItsCompany)
     EXPECT_EQ(outra->edCODEMP->Text(), "");
     EXPECT_EQ(outra->Inconsistencias->Count(), 0);
   }
+}
+
+TEST_F(ImportacaoOmieTest, ABackgroundAnswerLeftAsANotificationReopensTheScreenOnceWithItsValues) {
+  TNotificacoesBanco notificacoes(Db());
+  ProcessContext().Notificacoes = &notificacoes;
+  struct TRestaura {
+    ~TRestaura() { ProcessContext().Notificacoes = nullptr; }
+  } restaura;
+  server_.On("POST", "/api/v1/omie/lancamentos", TFakeResponse(200, "0 L,1,05/01/2024,40,11,100\n", "text/plain"));
+  dialogs_.No(kPergunta).Ok("Notificações");
+  tela_->spOK->Click();
+  // The program waits for what runs in the background before it ends.
+  EXPECT_EQ(FilaMensagens().EmSegundoPlano(), 1u);
+  while (FilaMensagens().EmSegundoPlano() > 0) {
+    ProcessMessages();
+    std::this_thread::yield();
+  }
+  EXPECT_TRUE(EstadoOmie().WP_RETORNO_OMIE.empty()) << "kept once, in the notification";
+  const auto pendentes = notificacoes.Pendentes();
+  ASSERT_EQ(pendentes.size(), 1u);
+  EXPECT_EQ(pendentes[0].Classe, "TfrImportacaoOmie");
+  EXPECT_EQ(pendentes[0].Titulo, "Omie - Lançamentos prontos para importação: empresa 1, 01/2024");
+
+  // Another session takes it up: the screen opens with the run's values and reviews its entries.
+  const auto tomada = notificacoes.Toma(pendentes[0].Id);
+  ASSERT_TRUE(tomada.has_value());
+  EXPECT_FALSE(notificacoes.Toma(pendentes[0].Id).has_value());
+  EXPECT_TRUE(notificacoes.Pendentes().empty());
+  int linhas = -1;
+  dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
+    linhas = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN&>(f).DAOAtual()->RecordCount();
+  });
+  auto reaberta = MakeForm<TfrImportacaoOmie>();
+  TListaObj lista;
+  lista.AddText(tomada->Parametros);
+  reaberta->SetListaObj(lista);
+  EXPECT_EQ(reaberta->edCODEMP->Codigo(), 1);
+  EXPECT_EQ(reaberta->edDataInicio->Text(), "01/2024");
+  EXPECT_EQ(linhas, 1);
 }
 
 TEST_F(ImportacaoOmieTest, OptionsKeepOneSideAndTheFiscalRunChecksItsInput) {

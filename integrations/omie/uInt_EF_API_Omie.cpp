@@ -170,7 +170,6 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
           std::unique_ptr<TComponent> libera(ret->ReleaseFromOwner());
           AddArquivos(pasta.string(), *ret, arquivos);
           const char* rotulo = entrada ? tipo.Recebidas : tipo.Emitidas;
-          if (!arquivos.empty()) resumo += "\r\n" + std::string(rotulo) + std::to_string(arquivos.size());
           // An Omie refusal (wrong credentials, a failed page) must not read as an empty month.
           if (ret->RetornoOmie.StatusCode != 200) {
             const std::string falha = std::string(rotulo) + "[OMIE] " + std::to_string(ret->RetornoOmie.StatusCode) +
@@ -178,7 +177,9 @@ std::string TInt_EF_API_Omie::GetArquivos(int prCodEmp, int prReferencia, const 
             falhas.push_back(falha);
             AddLog(falha);
           }
-          IntegrarNotas(arquivos, tipo.Tipo);
+          // What a repeated run finds already queued was not sent now: the summary counts only the new.
+          const int novos = IntegrarNotas(arquivos, tipo.Tipo);
+          if (!arquivos.empty()) resumo += "\r\n" + std::string(rotulo) + std::to_string(novos);
           arquivos.clear();
         }
       }

@@ -88,6 +88,8 @@ TfrIntegracaoImpostosOmie::TfrIntegracaoImpostosOmie(TComponent* owner)
   lbRefFim->SetName("lbRefFim");
   SetCaption("Integração ^Omie");
   edCODEMP->SetMaxLength(9);
+  // The selection reads the company edit as a condition: one company or several ("1;2").
+  edCODEMP->SetAceitaMultiSelecao(true);
   lbRefIni->SetCaption("Referência inicial:");
   edRefIni->SetName("edRefIni");
   lbRefFim->SetCaption("Referência final:");

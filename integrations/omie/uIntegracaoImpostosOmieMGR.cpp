@@ -32,6 +32,8 @@ struct TLiberaAoSair {
 
 const char* const kClassificacaoPagamento = "01.001.000000001.000000001";
 
+std::string DataOuVazio(TDateTime d) { return d.Value == 0 ? "não informado" : DateToStr(d); }
+
 }  // namespace
 
 std::string CodigoFornecedorImposto(int codImp) { return kPrefixoImpostoOmie + std::to_string(codImp); }
@@ -252,34 +254,39 @@ void TIntegracaoImpostosOmieMGR::ExecutaListaSQLs(size_t quantos) {
 }
 
 int TIntegracaoImpostosOmieMGR::LocalizaGuia(const TMovimentosFinanceiros& mov, const std::vector<int>& jaBaixadas) {
-  const auto baixada = [&](int chave) {
-    if (std::find(jaBaixadas.begin(), jaBaixadas.end(), chave) != jaBaixadas.end()) return true;
-    const Variant saldo = Database().QueryValue(
-        "SELECT BDSALDOAPAGAR FROM TDARFGERPGTO WHERE BDCODEMP = ? AND BDCHAVEDARF = ?", {Empresa, chave});
-    return !saldo.IsNull() && saldo.AsCurrency() <= Currency();
-  };
   const std::string nosso = kPrefixoImpostoOmie + std::to_string(Empresa) + "_" + std::to_string(Imposto) + "_";
-  if (StartsWithText(mov.CodigoIntegracao, kPrefixoImpostoOmie)) {
-    // Our own payable names its guide; one of another company or tax is not this run's to settle.
-    if (mov.CodigoIntegracao.rfind(nosso, 0) != 0) return -1;
-    const std::string chaveTexto = mov.CodigoIntegracao.substr(nosso.size());
-    if (chaveTexto.empty() || chaveTexto.size() > 9 || OnlyDigits(chaveTexto) != chaveTexto) return -1;
-    const int chave = std::stoi(chaveTexto);
-    // Looked up by its key, not in the due-date window: Omie lets the user move a payable's due date.
-    const Variant guia = Database().QueryValue(
-        "SELECT BDCHAVEDARF FROM TDARFPADRAO WHERE BDCODEMP = ? AND BDCODIMP = ? AND BDCHAVEDARF = ?",
-        {Empresa, Imposto, chave});
-    if (guia.IsNull()) return -1;
-    return baixada(chave) ? -1 : chave;
+  if (!StartsWithText(mov.CodigoIntegracao, kPrefixoImpostoOmie)) {
+    // A payable made in Omie names no guide. Its due date may fit several open guides, and a guide
+    // settled by it leaves the next one of that date open for the same payment on the next run: so it
+    // settles nothing and the user matches it by hand.
+    AddInconsistencia("O pagamento do título \"" + mov.CodigoIntegracao + "\" (documento \"" + mov.NumeroDocumento +
+                      "\", vencimento " + DataOuVazio(mov.DataVencimento) + ", pago em " +
+                      DataOuVazio(mov.DataPagamento) +
+                      ") não foi incluído por esta integração na Omie e não indica a guia que paga: nenhuma guia "
+                      "foi baixada por ele.");
+    return -1;
   }
-  // A payable made elsewhere: the first guide of its due date still open.
-  if (mov.DataVencimento.Value == 0) return -1;
-  for (FGuias->First(); !FGuias->Eof(); FGuias->Next()) {
-    if (FGuias->FieldByName("BDDATAVCTO").AsDateTime().DateOnly() != mov.DataVencimento.DateOnly()) continue;
-    const int chave = static_cast<int>(FGuias->FieldByName("BDCHAVEDARF").AsInteger());
-    if (!baixada(chave)) return chave;
+  // Our own payable names its guide; one of another company or tax is not this run's to settle.
+  if (mov.CodigoIntegracao.rfind(nosso, 0) != 0) return -1;
+  const std::string chaveTexto = mov.CodigoIntegracao.substr(nosso.size());
+  if (chaveTexto.empty() || chaveTexto.size() > 9 || OnlyDigits(chaveTexto) != chaveTexto) return -1;
+  const int chave = std::stoi(chaveTexto);
+  // Looked up by its key, not in the due-date window: Omie lets the user move a payable's due date.
+  const Variant guia = Database().QueryValue(
+      "SELECT BDCHAVEDARF FROM TDARFPADRAO WHERE BDCODEMP = ? AND BDCODIMP = ? AND BDCHAVEDARF = ?",
+      {Empresa, Imposto, chave});
+  if (guia.IsNull()) return -1;
+  if (std::find(jaBaixadas.begin(), jaBaixadas.end(), chave) != jaBaixadas.end()) return -1;
+  const Variant saldo = Database().QueryValue(
+      "SELECT BDSALDOAPAGAR FROM TDARFGERPGTO WHERE BDCODEMP = ? AND BDCHAVEDARF = ?", {Empresa, chave});
+  if (!saldo.IsNull() && saldo.AsCurrency() <= Currency()) return -1;
+  if (mov.DataPagamento.Value == 0) {
+    // Without it the settlement would be dated 30/12/1899 and refused for a reason that hides this one.
+    AddInconsistencia("O pagamento da guia " + std::to_string(chave) + " (título \"" + mov.CodigoIntegracao +
+                      "\") veio da Omie sem data de pagamento: a guia não foi baixada.");
+    return -1;
   }
-  return -1;
+  return chave;
 }
 
 void TIntegracaoImpostosOmieMGR::Importar() {
@@ -300,14 +307,11 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   TLiberaAoSair liberaBloqueio{this, bloqueioBaixa};
   auto* cli = NovoCliente<TIntegracaoOmieMovimentosFinanceiros_VYN>();
   TLiberaAoSair liberaCliente{this, cli};
-  FGuias = Create<TDAOFactory>();
-  TLiberaAoSair liberaGuias{this, FGuias};
   TProcessoBaixas baixas(this, nullptr);
 
   auto* r = cli->GetPagosDaReferencia(FirstDayOfAnoMes(ReferenciaInicial), LastDayOfAnoMes(ReferenciaFinal), fornecedor);
   if (r->RetornoOmie.StatusCode != 200) {
     TrataErroOmie(r->RetornoOmie.StatusCode, r->RetornoOmie.Response);
-    FGuias = nullptr;
     return;
   }
 
@@ -325,15 +329,6 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   if (conf->Eof()) conf->First();
   const int chaveConf = conf->GetCHAVE();
   const int contaCredito = conf->GetCONTACREDPGTO();
-
-  TDateTime menor, maior;
-  for (const TMovimentosFinanceiros* m : r->ObjetoRetorno) {
-    if (m->DataVencimento.Value == 0) continue;
-    if (menor.Value == 0 || m->DataVencimento < menor) menor = m->DataVencimento;
-    if (maior.Value == 0 || m->DataVencimento > maior) maior = m->DataVencimento;
-  }
-  const TConsultaImpostosEmitidos consulta = GetConsultaTreeViewImpostosEmitidos(Empresa, Imposto, menor, maior);
-  FGuias->CommandText(consulta.SQL, ctOpen, consulta.Params);
 
   TDadosBaixaImposto dados;
   dados.CodigoEmpresa = Empresa;
@@ -381,7 +376,6 @@ void TIntegracaoImpostosOmieMGR::Importar() {
       else lista->Add_Informativo(item.Caption);
     }
   }
-  FGuias = nullptr;
 }
 
 }  // namespace integracao

@@ -83,8 +83,8 @@ class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
   void InformaExportacao(const std::string& descricao, int incluidas, int jaNaOmie);
   std::string UpsertFornecedor();
   void Importar();
-  // The guide a payment settles: by our payable code, else (a payable made elsewhere) by due date.
-  // -1 when none is left to settle.
+  // The guide a payment settles, named by our payable's code; -1 when there is none to settle (a
+  // payable made elsewhere is reported, never matched by its due date).
   int LocalizaGuia(const TMovimentosFinanceiros& mov, const std::vector<int>& jaBaixadas);
   // Runs the status statements of a scheduled run in one transaction; a failure is reported.
   void ExecutaListaSQLs(size_t quantos);
@@ -95,7 +95,6 @@ class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
   std::string FAppKey;
   std::string FAppSecreat;
   int FTotalIntegrado = 0;
-  vyn::TDAOFactory* FGuias = nullptr;   // the issued guides of the import's window
 };
 
 }  // namespace integracao

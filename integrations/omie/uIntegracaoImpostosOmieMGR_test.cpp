@@ -185,8 +185,7 @@ TEST_F(ImpostosOmieTest, PaymentsSettleTheirOwnGuideOnceThroughTheSettlementEngi
   Movimentos({Mov("VARKU_IMPOSTO_1_12_102", "05/05/2024", "30/04/2024"),
               Mov("VARKU_IMPOSTO_1_12_102", "06/05/2024", "30/04/2024"),   // the same payable again
               Mov("VARKU_IMPOSTO_2_12_101", "05/05/2024", "30/04/2024"),   // another company's
-              Mov("ALHEIO-9", "07/05/2024", "30/04/2024"),                 // made in Omie: by due date
-              Mov("ALHEIO-10", "07/05/2024", "15/04/2024")});              // no guide of that date
+              Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "30/04/2024")});
   auto* e = Engine(2, false, true);
   e->Execute();
   EXPECT_EQ(e->TotalIntegrado(), 2);
@@ -195,7 +194,7 @@ TEST_F(ImpostosOmieTest, PaymentsSettleTheirOwnGuideOnceThroughTheSettlementEngi
   EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), R(50));
   EXPECT_EQ(l.Value(0, "BDDCTO").AsString(), "D-VARKU_IMPOSTO_1_12_102");
   EXPECT_EQ(l.Value(1, "BDVALOR").AsCurrency(), R(100));
-  EXPECT_EQ(l.Value(1, "BDDATA").AsDateTime(), EncodeDate(2024, 5, 7));
+  EXPECT_EQ(l.Value(1, "BDDATA").AsDateTime(), EncodeDate(2024, 5, 5));
   EXPECT_EQ(lista_->CountAtencao() + lista_->CountErros(), 0);
   EXPECT_EQ(lista_->Itens().back().Caption, "Imposto 12 - IRPJ: 2 impostos importados.");
   const TJsonOmie p = TJsonOmie::parse(server_.LastRequest().Body).at("param").at(0);
@@ -208,6 +207,35 @@ TEST_F(ImpostosOmieTest, PaymentsSettleTheirOwnGuideOnceThroughTheSettlementEngi
   e->Execute();
   EXPECT_EQ(e->TotalIntegrado(), 2);
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+}
+
+TEST_F(ImpostosOmieTest, APaymentOfAPayableMadeInOmieSettlesNoGuideOnAnyRunAndIsListed) {
+  // Two open guides fall due on the payment's due date: guessing would settle one per run.
+  Movimentos({Mov("OUTRO-77", "07/05/2024", "30/04/2024"), Mov("", "07/05/2024", "30/04/2024")});
+  auto* e = Engine(2, false, true);
+  for (int run = 0; run < 2; ++run) {
+    lista_->Clear();
+    e->Execute();
+    EXPECT_EQ(e->TotalIntegrado(), 0);
+    EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 0);
+    ASSERT_EQ(lista_->CountAtencao(), 2);
+    EXPECT_EQ(lista_->Itens()[0].Caption,
+              "O pagamento do título \"OUTRO-77\" (documento \"D-OUTRO-77\", vencimento 30/04/2024, pago em "
+              "07/05/2024) não foi incluído por esta integração na Omie e não indica a guia que paga: nenhuma guia "
+              "foi baixada por ele.");
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO where BDSALDOAPAGAR > 0").AsInteger(), 2);
+}
+
+TEST_F(ImpostosOmieTest, APaymentWithoutAPaymentDateIsRefusedByName) {
+  Movimentos({Mov("VARKU_IMPOSTO_1_12_101", "", "30/04/2024")});
+  auto* e = Engine(2, false, true);
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 0);
+  ASSERT_EQ(lista_->Count(), 1);
+  EXPECT_EQ(lista_->Itens()[0].Caption, "O pagamento da guia 101 (título \"VARKU_IMPOSTO_1_12_101\") veio da Omie sem "
+                                        "data de pagamento: a guia não foi baixada.");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 0);
 }
 
 TEST_F(ImpostosOmieTest, SettlementWarningsOfAnInteractiveRunArriveOnceEachUnderTheirOwnKind) {

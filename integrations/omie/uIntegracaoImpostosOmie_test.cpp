@@ -84,5 +84,32 @@ TEST_F(IntegracaoImpostosOmieTest, ARunExportsEachSelectedTaxAndEndsWithOneMessa
   EXPECT_TRUE(dialogs.Done()) << testing::PrintToString(dialogs.Pending());
 }
 
+TEST_F(IntegracaoImpostosOmieTest, SeveralCompaniesTypedInTheCompanyEditEachRunTheirTaxes) {
+  Db().Execute("update TEMPRESAS set BDOMIE = 'TRUE', BDCHAVEACESSOOMIE = 'k-2', BDSENHAOMIE = 's-2' where BDCODEMP = 2");
+  Db().Execute("insert into TEMPRESAIMPOSTO (BDCODEMP, BDCODIMP) values (2, 12)");
+  Db().Execute("insert into TDARFPADRAO (BDCODEMP, BDCHAVEDARF, BDCODIMP, BDREFERENCIA, BDDATAVCTO, BDVALOR, "
+               "BDVLRIMPORIGINAL, BDTOTAL) values (2, 201, 12, 202403, '2024-04-20', 70, 70, 70)");
+  TFakeHttpServer server;
+  server.On("POST", "/api/v1/geral/clientes/", TFakeResponse(200, R"({"codigo_cliente_omie":9})"));
+  server.On("POST", "/api/v1/financas/contapagar/", TFakeResponse(200, "{}"));
+  TPastaProgramaTeste programa;
+  TScriptedDialogs dialogs;
+  dialogs.Ok("Processo realizado com sucesso!");
+  auto tela = MakeForm<TfrIntegracaoImpostosOmie>();
+  tela->OnPreparaClienteOmie = [&](TIntegracaoOmieBase& c) { c.SetURLBase(server.BaseURL()); };
+  tela->edCODEMP->SetFocus();
+  tela->edCODEMP->SetText("1;2");
+  tela->edRefIni->SetFocus();   // the company edit's exit checks what was typed
+  tela->edRefIni->SetText("03/2024");
+  tela->edRefFim->SetText("03/2024");
+  tela->spOK->Click();
+  EXPECT_EQ(tela->TotalIntegrado(), 3);   // company 1's taxes 12 and 13, company 2's tax 12
+  EXPECT_TRUE(dialogs.Done()) << testing::PrintToString(dialogs.Pending());
+  bool segunda = false;
+  for (const auto& r : server.Requests())
+    segunda = segunda || r.Body.find("VARKU_IMPOSTO_2_12_201") != std::string::npos;
+  EXPECT_TRUE(segunda);
+}
+
 }  // namespace
 }  // namespace integracao

@@ -261,6 +261,14 @@ void TfrExportacaoPagamentosVYNReport::CarregaGuia(int codImp, int referencia, c
 // The portal's record of the guide the identifier report has just read.
 void TfrExportacaoPagamentosVYNReport::AdicionaRegistro(const TExpVYNReport& exp, const nlohmann::json& guia, int codImp,
                                                         int referencia) {
+  const Currency juros = FDAOUpdates->FieldByName("BDJUROS").AsCurrency();
+  const Currency multa = FDAOUpdates->FieldByName("BDMULTA").AsCurrency();
+  const Currency principal = exp.Valor - juros - multa;
+  // The portal would take a payment whose principal is below zero as it came: a wrong amount.
+  if (principal < Currency())
+    throw std::runtime_error(fmt::format("o valor principal ficaria negativo ({}): o valor do identificador ({}) é "
+                                         "menor que os juros ({}) mais a multa ({}).",
+                                         principal.ToBR(2), exp.Valor.ToBR(2), juros.ToBR(2), multa.ToBR(2)));
   TRegistroExportacaoPagamento& r = FExportacaoPagamento->AddRegistro();
   r.EmpresaId = exp.EmpresaYRK;
   r.RelatorioId = exp.Relatorio;
@@ -268,9 +276,7 @@ void TfrExportacaoPagamentosVYNReport::AdicionaRegistro(const TExpVYNReport& exp
   r.MesRef = referencia % 100;
   r.DataRef = FirstDayOfAnoMes(referencia);
   r.DataFinal = r.DataRef;
-  const Currency juros = FDAOUpdates->FieldByName("BDJUROS").AsCurrency();
-  const Currency multa = FDAOUpdates->FieldByName("BDMULTA").AsCurrency();
-  r.Valor = exp.Valor - juros - multa;
+  r.Valor = principal;
   r.FuncionarioId = exp.CodFunc;
   if (guia.contains("serie") && guia["serie"].is_string()) r.Serie = guia["serie"].get<std::string>();
   r.TipoGuia = static_cast<int>(exp.TipoGuia);

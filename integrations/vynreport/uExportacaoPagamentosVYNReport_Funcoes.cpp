@@ -170,7 +170,9 @@ std::optional<Variant> FuncaoReferenciaHora(const std::string& n, const std::vec
   }
   if (n == "DECIMALPARAHORA") {
     // The minutes are rounded first, so 1.9999 hours is 02:00 and never 01:60.
+    // The sign belongs to the whole time, as HoraParaDecimal reads it back: -1.5 is "-1:30".
     const long long minutos = (Valor(p, 0) * Currency::FromInt(60)).RoundTo(0).Raw() / Currency::kScale;
+    if (minutos < 0) return Variant("-" + std::to_string(-minutos / 60) + ":" + ZeroPad(-minutos % 60, 2));
     return Variant(ZeroPad(minutos / 60, 2) + ":" + ZeroPad(minutos % 60, 2));
   }
   return std::nullopt;

@@ -130,6 +130,19 @@ TEST_F(ExportacaoPagamentosTest, NothingToSendAndAnUnreadableIdentifierAreReport
   EXPECT_EQ(resultado_.Inconsistencias.size(), 1u);
 }
 
+TEST_F(ExportacaoPagamentosTest, AGuideWhoseInterestAndFineExceedItsValueIsRefusedNotSentNegative) {
+  Guia(Db(), 55, 202403, "1.00", "5.00", "4.00", "3.00");
+  Paga(55, 20);
+  auto t = Tela(true);
+  t->spOK->Click();
+  EXPECT_EQ(portal_.RequestCount(), 0u);
+  EXPECT_NE(resultado_.Mensagem.find("Guia 55 do imposto 10 não exportada: o valor principal ficaria negativo (-2,00): "
+                                     "o valor do identificador (5,00) é menor que os juros (4,00) mais a multa (3,00)."),
+            std::string::npos)
+      << resultado_.Mensagem;
+  EXPECT_EQ(Db().QueryValue("select count(*) from VSH_EMP_TCONF_IMPPAG_IMP").AsInteger(), 0);
+}
+
 TEST_F(ExportacaoPagamentosTest, AGuidePaidInPartsGoesOnceAndALeftOutGuideIsNoCleanRun) {
   Guia(Db(), 55, 202403, "95.00", "100.00");
   Paga(55, 10, 1);
@@ -222,6 +235,8 @@ TEST_F(ExportacaoPagamentosTest, ReportFunctionsAnswerWithoutRegardToCase) {
   EXPECT_EQ(r.Evaluate("HoraParaDecimal('-0:30')").AsCurrency(), C("-0.5"));
   EXPECT_EQ(r.Evaluate("DecimalParaHora(1.5)").AsString(), "01:30");
   EXPECT_EQ(r.Evaluate("DecimalParaHora(1.9999)").AsString(), "02:00");
+  EXPECT_EQ(r.Evaluate("DecimalParaHora(-1.5)").AsString(), "-1:30");
+  EXPECT_EQ(r.Evaluate("DecimalParaHora(-0.5)").AsString(), "-0:30");
   EXPECT_EQ(r.Evaluate("ValorDefault(0, 5)").AsInteger(), 5);
   EXPECT_EQ(r.Evaluate("ValorDefault(3, 5)").AsInteger(), 3);
   EXPECT_EQ(r.Evaluate("TAGYRK + TipoColYRK").AsString(), "_");   // no tax loaded yet

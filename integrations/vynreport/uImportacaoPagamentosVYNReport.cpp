@@ -205,6 +205,16 @@ std::string TfrImportacaoPagamentosVYNReport::MotivoRecusa(TSQLMGR& guias, const
   return {};
 }
 
+std::string TfrImportacaoPagamentosVYNReport::BloqueioDoPagamento(int codEmp, const TPagamentos& pg) const {
+  if (pg.DataPagamento.Value == 0) return "o VYN Report não informou a data do pagamento.";
+  IPostingLockCheck* check = ProcessContext().PostingLocks;
+  std::string texto;
+  if (!check || !check->Locked(codEmp, pg.DataPagamento, pg.DataPagamento, "frLancamento", ProcessContext().UserCode,
+                               4, texto))
+    return {};
+  return texto.empty() ? "o período de " + DateToStr(pg.DataPagamento) + " está bloqueado para lançamentos." : texto;
+}
+
 void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vector<TPagamentos>& pagamentos) {
   Empresa = codEmp;
   TComponent dono;   // the company's managers go with it
@@ -228,6 +238,10 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
     const int codImp = static_cast<int>(guias->FieldByName("BDCODIMP").AsInteger());
     if (const std::string motivo = MotivoRecusa(*guias, pg); !motivo.empty()) {
       AddInconsistencia(codImp, pg, motivo);
+      continue;
+    }
+    if (const std::string bloqueio = BloqueioDoPagamento(codEmp, pg); !bloqueio.empty()) {
+      AddInconsistencia(codImp, pg, "Baixa não realizada: " + bloqueio);
       continue;
     }
     const std::string chaveDarf = guias->FieldByName("BDCHAVEDARF").AsString();

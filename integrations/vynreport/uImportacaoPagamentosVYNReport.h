@@ -62,6 +62,9 @@ class TfrImportacaoPagamentosVYNReport : public vyn::TfrProcesso_Padrao_VYN {
   void GravaConferencias();
   // Why the guide under the cursor cannot settle the payment; empty when it can.
   std::string MotivoRecusa(vyn::TSQLMGR& guias, const vyn::TPagamentos& pg) const;
+  // Why nothing may be posted on the payment's date (a closing, a zeroing, a lock); empty when it may.
+  // The settlement is dated on the payment, so a closed period would be written into otherwise.
+  std::string BloqueioDoPagamento(int codEmp, const vyn::TPagamentos& pg) const;
 
   vyn::TEmpresasMGR* FDAOEmpresas = nullptr;
   vyn::TfrStatusProcesso* FStatusProcesso = nullptr;

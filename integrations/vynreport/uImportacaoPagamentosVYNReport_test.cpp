@@ -5,6 +5,7 @@
 #include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/host/posting_lock_check.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/list_view_db.h"
@@ -137,6 +138,34 @@ TEST_F(ImportacaoPagamentosTest, AGuideWhoseOpenBalanceIsNotWhatThePortalPaidIsR
             std::string::npos)
       << mensagens_[0];
   EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 70").AsCurrency(), C("100"));
+}
+
+TEST_F(ImportacaoPagamentosTest, NothingIsSettledIntoAClosedZeroedOrLockedPeriod) {
+  TVerificaBloqueioLancamento bloqueios;
+  ProcessContext().PostingLocks = &bloqueios;
+  Guia(Db(), 90, 202403, "100.00", "105.53");
+  Responde(Pagamento("100.00", "105.53"));
+  const std::vector<std::pair<std::string, std::string>> casos{
+      {"update TEMPRESAS_REF set BDULTENC = '2024-04-30' where BDCODEMP = 1",
+       "O período da empresa 1 está encerrado até 30/04/2024."},
+      {"insert into TPROCESSO_ZERAMENTO (BDCODEMP, BDDATAINI, BDDATAFIM) values (1, '2024-04-01', '2024-04-30')",
+       "Existe processo de zeramento da empresa 1 no período de 01/04/2024 a 30/04/2024."},
+      {"insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM) values (1, 1, 'frLancamento', "
+       "'2024-04-15', '2024-04-25')",
+       "Existe bloqueio de lançamentos da empresa 1 no período de 15/04/2024 a 25/04/2024."}};
+  for (const auto& [sql, texto] : casos) {
+    Db().Execute("update TEMPRESAS_REF set BDULTENC = null");
+    Db().Execute("delete from TPROCESSO_ZERAMENTO");
+    Db().Execute("delete from TBLOQUEIO_LANCAMENTO");
+    Db().Execute(sql);
+    Executa();
+    EXPECT_EQ(Lancamentos(), 0);
+    ASSERT_EQ(mensagens_.size(), 1u) << Todas();
+    EXPECT_NE(mensagens_[0].find(": Baixa não realizada: " + texto), std::string::npos) << mensagens_[0];
+  }
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 90").AsCurrency(),
+            C("105.53"));
+  ProcessContext().PostingLocks = nullptr;
 }
 
 TEST_F(ImportacaoPagamentosTest, ScheduledRefusalsAreRecordedAndAFailedSettlementIsNotMarked) {

@@ -1,0 +1,48 @@
+#pragma once
+// The user's notifications ("Notificações"): what a run finished in the background, named by a title,
+// with the screen that takes it up and the parameters that screen reads. They are kept in the company
+// database (VSH_NOTIFICACOES), so that what a background run brought is still there after the program
+// that started it has ended; each is taken up once.
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "framework/core/datetime.h"
+
+namespace vyn {
+
+class TDatabase;
+
+struct TNotificacao {
+  int Id = 0;
+  std::string Usuario;
+  TDateTime DataHora;
+  std::string Titulo;
+  std::string Classe;       // the screen opened with it
+  std::string Parametros;   // what that screen reads (JSON text)
+};
+
+// How the module leaves a notification: the service the process context holds (ctx.Notificacoes).
+class INotificacoes {
+ public:
+  virtual ~INotificacoes() = default;
+  virtual void Notifica(const std::string& titulo, const std::string& classe, const std::string& parametros) = 0;
+};
+
+class TNotificacoesBanco : public INotificacoes {
+ public:
+  explicit TNotificacoesBanco(TDatabase& db) : db_(db) {}
+  // Written at once, in a transaction of its own: a background run's result must not wait for, nor
+  // go with, whatever the screen has open.
+  void Notifica(const std::string& titulo, const std::string& classe, const std::string& parametros) override;
+  // Those not taken up yet, oldest first.
+  std::vector<TNotificacao> Pendentes() const;
+  // The notification, marked as taken; nothing when there is no such notification or it was taken
+  // before (what it brings is imported once).
+  std::optional<TNotificacao> Toma(int id);
+
+ private:
+  TDatabase& db_;
+};
+
+}  // namespace vyn
