@@ -1,12 +1,18 @@
 #include "entryimport/uAutoThreadImportacaoLancamentoDYQ.h"
 
+#include <algorithm>
+
 #include "entryimport/task_parametros.h"
 #include "entryimport/uImportacaoLancamentoDYQ.h"
 #include "framework/component/resultado_execucao.h"
 #include "framework/core/text.h"
 #include "framework/host/conferencia_lancamentos.h"
 #include "framework/host/erro_exception.h"
+#include "framework/data/fb_database.h"
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/importacao_treeview.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/posting_lock.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/list_view.h"
 
@@ -27,6 +33,13 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
 
   TFormPtr<TfrImportacaoLancamentoDYQ> tela(CreateForm<TfrImportacaoLancamentoDYQ>(*this));
   InsereConferenciaImportacoes(kTipoConferencia, tscSucesso, "");
+  // A schedule naming a company the database lacks is a wrong schedule, not a company with nothing waiting.
+  if (ProcessContext().Database &&
+      ProcessContext().Database->QueryValue("select BDCODEMP from TEMPRESAS where BDCODEMP = ?", {CodEmpresa}).IsNull()) {
+    const std::string msg = "Empresa " + std::to_string(CodEmpresa) + " não encontrada.";
+    InsereConferenciaImportacoes(kTipoConferencia, tscErro, msg);
+    throw TErroException(msg);
+  }
   marcaLancamentos_ = MarcaConferenciaLancamentos();
   tela->SetIsTARVO(true);
   tela->CompararLancamentos = ParametroBooleano(GetParametro("ckCompararLancJaLancado"), false);
@@ -62,11 +75,60 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
   for (int i = tela->lvExtratos->Count() - 1; i >= 0; --i) {
     if (i >= tela->lvExtratos->Count()) continue;
     tela->SelecionaLinha(i);
-    tela->spOK->Click();
+    ImportaArquivo(*tela, TfrImportacaoLancamentoDYQ::DescricaoArquivo(tela->lvExtratos->Item(i)));
   }
   TrataInconsistencias();
   tela.reset();
   GravarLogTarvo("Processo finalizado");
+}
+
+void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoDYQ& tela, const std::string& arquivo) {
+  const std::string nome = RemoveCaret(arquivo);
+  const long long marca = MarcaConferenciaLancamentos();
+  TInconsistencias_VYN* lista = tela.BloqueioLancamento_Padrao_VYN->Inconsistencias();
+  if (lista) lista->Clear();
+  // The file's own outcome: its failure is the file's, and the files after it are still visited.
+  TResultadoExecucao doArquivo;
+  std::string falha;
+  {
+    TEscopoResultadoExecucao escopo(doArquivo);
+    try {
+      tela.spOK->Click();
+    } catch (const std::exception& e) {
+      falha = e.what();
+    }
+  }
+  if (TDatabase* db = ProcessContext().Database; db && db->InTransaction())
+    throw EDatabaseError("A importação do " + nome + " terminou com uma transação aberta.");
+  if (falha.empty()) falha = doArquivo.Falha;
+  if (!falha.empty()) doArquivo.Inconsistencias.push_back("não importado: " + falha);
+  // Every problem of the file reaches the log once: the lines the import refused, then the run's.
+  std::vector<std::string> relato;
+  auto relata = [&](const std::string& texto) {
+    if (std::find(relato.begin(), relato.end(), texto) == relato.end()) relato.push_back(texto);
+  };
+  if (lista)
+    for (const TInconsistenciaItem& item : lista->Itens()) relata(item.Caption);
+  for (const std::string& inc : doArquivo.Inconsistencias) relata(inc);
+  for (const std::string& texto : relato) GravarLogTarvo(nome + ": " + texto);
+  // What became of the file ("Importação finalizada: ...", "... já importado anteriormente ...").
+  const std::string& fim = doArquivo.Mensagem;
+  if (!fim.empty() && std::find(relato.begin(), relato.end(), fim) == relato.end())
+    GravarLogTarvo(fim.rfind(nome, 0) == 0 ? fim : nome + ": " + fim);
+  for (const std::string& inc : doArquivo.Inconsistencias) RegistraInconsistenciaExecucao(nome + ": " + inc);
+  if (!doArquivo.Mensagem.empty()) RegistraMensagemExecucao(doArquivo.Mensagem);
+  // A file refused whole (unbalanced, a failed write, a failed search) left no entry row: one
+  // inconsistent row stands for it, so the judgement never reads the run as clean or as empty.
+  if (tela.Desfecho == TfrImportacaoLancamentoDYQ::daVazio || tela.Desfecho == TfrImportacaoLancamentoDYQ::daJaImportado ||
+      ExistemLancamentosConferidos(marca))
+    return;
+  if (TDatabase* db = ProcessContext().Database)
+    GravaConferenciaLancamentos(*db, {{CodEmpresa, Variant(), sltInconsistente}});
+  if (doArquivo.Inconsistencias.empty()) {
+    const std::string motivo = relato.empty() ? doArquivo.Mensagem : relato.back();
+    GravarLogTarvo(nome + ": nenhum lançamento importado." + (motivo.empty() ? "" : " " + motivo));
+    RegistraInconsistenciaExecucao(nome + ": nenhum lançamento importado.");
+  }
 }
 
 void TAutoThreadImportacaoLancamentoDYQ::TrataInconsistencias() {

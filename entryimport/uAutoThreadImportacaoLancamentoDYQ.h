@@ -7,6 +7,8 @@
 
 namespace integracao {
 
+class TfrImportacaoLancamentoDYQ;
+
 class TAutoThreadImportacaoLancamentoDYQ : public vyn::TAutoThreadPushPadrao {
  public:
   explicit TAutoThreadImportacaoLancamentoDYQ(vyn::TComponent* owner = nullptr) : vyn::TAutoThreadPushPadrao(owner) {}
@@ -24,6 +26,8 @@ class TAutoThreadImportacaoLancamentoDYQ : public vyn::TAutoThreadPushPadrao {
   void Execute() override;
 
  private:
+  // Runs the selected row's file; whatever becomes of it, the run goes on with the next one.
+  void ImportaArquivo(TfrImportacaoLancamentoDYQ& tela, const std::string& arquivo);
   void TrataInconsistencias();
   long long marcaLancamentos_ = 0;  // where this run's entry rows begin
 };

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "entryimport/entryimport_test_support.h"
@@ -36,18 +37,21 @@ class DyqTaskTest : public CompanyDatabaseTest {
     DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
     CompanyDatabaseTest::TearDown();
   }
-  // Files 1..n on the service, file i holding conteudo(i).
+  // Files 1..n on the service, file i holding conteudo(i); their ids follow those of the files listed
+  // before (a file keeps its id on the service, and a new file never takes an old one's).
   void Arquivos(int n, const std::function<std::string(int)>& conteudo) {
     std::string lista;
     for (int i = 1; i <= n; ++i)
-      lista += std::string(i > 1 ? "," : "") + R"({"id":")" + std::to_string(i) +
+      lista += std::string(i > 1 ? "," : "") + R"({"id":")" + std::to_string(base_ + i) +
                R"(","nome":"A","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z"})";
     server_.On("GET", kLista, TFakeResponse(200, R"({"lancamentos_contabeis":[)" + lista + "]}"));
     server_.On("GET", kLista + "busca", [this](const TFakeRequest& r) {
       return TFakeResponse(200, R"({"link":")" + server_.BaseURL() + "/f/" + r.Param("lancamento_id") +
                                     R"(","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
     });
-    for (int i = 1; i <= n; ++i) server_.On("GET", "/f/" + std::to_string(i), TFakeResponse(200, conteudo(i), "text/plain"));
+    for (int i = 1; i <= n; ++i)
+      server_.On("GET", "/f/" + std::to_string(base_ + i), TFakeResponse(200, conteudo(i), "text/plain"));
+    base_ += n;
   }
   // Runs the task; answers the raised error's text ("" when none).
   std::string Executa(const std::map<std::string, std::string>& parametros = {}) {
@@ -72,6 +76,7 @@ class DyqTaskTest : public CompanyDatabaseTest {
 
   TPastaProgramaFeeders programa_;
   TFakeHttpServer server_;
+  int base_ = 0;   // ids of the files listed so far
   std::vector<std::string> log_;
   TTipoStatusConferencia status_ = tscSucesso;
 };
@@ -149,16 +154,15 @@ TEST_F(DyqTaskTest, TheRunIsJudgedFromTheEntryRowsItWrote) {
   EXPECT_EQ(status_, tscErro);
 }
 
-// A file the service did not mark stays on its list; with the comparison on, the next run posts
-// none of its lines again, confirms them and marks the file.
-TEST_F(DyqTaskTest, AFileWhoseMarkingFailedIsNotPostedAgainWhenComparing) {
-  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,7\nL,1,05/01/2024,40,11,7\n"; });
-  server_.On("PUT", kLista + "integracao", TFakeResponse(500, R"({"message":"fora do ar","error":""})"));
+// The same lines released again as another file: with the comparison on, the run posts none of them
+// again, confirms them and marks the file.
+TEST_F(DyqTaskTest, LinesPostedBeforeAreNotPostedAgainWhenComparing) {
+  auto conteudo = [](int) { return std::string("L,1,05/01/2024,40,11,7\nL,1,05/01/2024,40,11,7\n"); };
+  Arquivos(1, conteudo);
   Executa();
-  EXPECT_EQ(status_, tscInconsistente);
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
 
-  server_.On("PUT", kLista + "integracao", TFakeResponse(200, "{}"));
+  Arquivos(1, conteudo);
   EXPECT_EQ(Executa({{"ckCompararLancJaLancado", "true"}}), "");
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
@@ -166,9 +170,131 @@ TEST_F(DyqTaskTest, AFileWhoseMarkingFailedIsNotPostedAgainWhenComparing) {
   EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("2 já lançado(s) anteriormente"), std::string::npos)
       << ProcessContext().FMensagemInconsistencia;
 
-  // Without the comparison the file is the service's word: its lines are posted again.
-  Executa({{"ckCompararLancJaLancado", "false"}});
-  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 4);
+}
+
+// Without the comparison too, a file imported before is known by what it put in the ledger: the next
+// run retries its marking and posts nothing again; once its entries are deleted it may come again.
+TEST_F(DyqTaskTest, AFileWhoseMarkingFailedIsNeverPostedTwice) {
+  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,7\nL,1,06/01/2024,40,11,8\n"; });
+  server_.On("PUT", kLista + "integracao", TFakeResponse(503, R"({"message":"fora do ar","error":""})"));
+  Executa();
+  EXPECT_EQ(status_, tscInconsistente);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+  EXPECT_EQ(status_, tscInconsistente) << "the marking failed again";
+  server_.On("PUT", kLista + "integracao", TFakeResponse(200, "{}"));
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  int marcacoes = 0;
+  for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
+  EXPECT_EQ(marcacoes, 3);
+
+  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+}
+
+// Lines the reader refuses are the run's inconsistencies, each named in the log.
+TEST_F(DyqTaskTest, LinesTheReaderRefusesMakeTheRunInconsistent) {
+  Arquivos(1, [](int) {
+    return "L,1,05/01/2024,40,11,7\nL,1,05/01/2024,40,11,7.123\nL,1,05/02/2024,40,11,7\nL,2,05/01/2024,40,11,7\n";
+  });
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
+  EXPECT_EQ(status_, tscInconsistente);
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 2);
+  for (int linha : {2, 3, 4})
+    EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [&](const std::string& l) {
+      return l.find("Linha " + std::to_string(linha) + " do arquivo não importada") != std::string::npos;
+    })) << linha;
+}
+
+// One file that cannot be imported (a search answer with no date, an importer that raises, a file
+// that does not balance) is that file's inconsistency: the others are still imported.
+TEST_F(DyqTaskTest, OneFailedFileNeverEndsTheRun) {
+  Arquivos(4, [](int i) {
+    if (i == 3) return std::string("L,1,05/01/2024,40,11,7\nL,1,05/01/2024,40,,5\n");
+    return "L,1,05/01/2024,40,11," + std::to_string(i) + ",1,,35250112345678000190550010000012341000012345\n"
+           "L,1,06/01/2024,40,11," + std::to_string(i) + "\n";
+  });
+  server_.On("GET", kLista + "busca", [this](const TFakeRequest& r) {
+    const std::string id = r.Param("lancamento_id");
+    return TFakeResponse(200, R"({"link":")" + server_.BaseURL() + "/f/" + id + R"(","data_inicial":")" +
+                                  (id == "4" ? "amanhã" : "2024-01-01") + R"(","data_final":"2024-01-31","nome":"A"})");
+  });
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN").AsCurrency(), Currency::FromInt(3));
+  EXPECT_EQ(status_, tscInconsistente);
+  auto noLog = [&](const std::string& texto) {
+    return std::any_of(log_.begin(), log_.end(), [&](const std::string& l) { return l.find(texto) != std::string::npos; });
+  };
+  EXPECT_TRUE(noLog("Arquivo 4 (A) do DYQ não importado: data inicial ou final inválida"));
+  EXPECT_TRUE(noLog("Arquivo 3 (A) do DYQ: Os débitos"));
+  EXPECT_TRUE(noLog("campo documento"));
+  int marcacoes = 0;
+  for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
+  EXPECT_EQ(marcacoes, 2);
+
+  // An importer that raises ends only its file, and leaves no work file behind.
+  DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+  Arquivos(1, [](int) { return std::string("L,1,05/01/2024,40,11,7\n"); });
+  EXPECT_EQ(Executa(), "Nenhuma lançamento importado, foram encontradas inconsistencias");
+  EXPECT_EQ(programa_.ArquivosTemp(), 0);
+  EXPECT_TRUE(noLog("Arquivo 5 (A) do DYQ: não importado: "));
+  RegistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
+}
+
+// A participant the file declares is registered with the import; a line naming one that is neither
+// registered nor declared is refused rather than posted pointing at nobody.
+TEST_F(DyqTaskTest, DeclaredParticipantsAreRegisteredAndUnknownOnesRefuseTheirLine) {
+  Arquivos(1, [](int) {
+    return std::string("P,500,Forn,Fornecedor Quinhentos,11.222.333/0001-81,Rua,das Flores,10,,Centro,01310-100,"
+                       "3550308,,,,11,5555-1234,,,05/01/2024,forn@exemplo.com,1058\n"
+                       "P,501,Outro,Sem endereço\n"
+                       "L,1,05/01/2024,40,11,7,1,,,,500\nL,1,06/01/2024,40,11,8,1,,,,,600\n");
+  });
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(status_, tscInconsistente);
+  auto r = Db().QueryAll("select BDNOMETER, BDCGCTER, BDAPELIDOTER, BDENDTER, BDCEPTER, BDCODCID, BDFONETER, "
+                         "BDDATACADTER, BDEMAILTER, BDCODPAIS from TTERCEIRO where BDCODTER = 500");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Value(0, "BDNOMETER").AsString(), "Fornecedor Quinhentos");
+  EXPECT_EQ(r.Value(0, "BDCGCTER").AsString(), "11222333000181");
+  EXPECT_EQ(r.Value(0, "BDAPELIDOTER").AsString(), "Forn");
+  EXPECT_EQ(r.Value(0, "BDENDTER").AsString(), "das Flores");
+  EXPECT_EQ(r.Value(0, "BDCEPTER").AsString(), "01310100");
+  EXPECT_EQ(r.Value(0, "BDCODCID").AsInteger(), 3550308);
+  EXPECT_EQ(r.Value(0, "BDFONETER").AsString(), "5555-1234");
+  EXPECT_EQ(DateToStr(r.Value(0, "BDDATACADTER").AsDateTime()), "05/01/2024");
+  EXPECT_EQ(r.Value(0, "BDEMAILTER").AsString(), "forn@exemplo.com");
+  EXPECT_EQ(r.Value(0, "BDCODPAIS").AsInteger(), 1058);
+  EXPECT_TRUE(Db().QueryValue("select BDENDTER from TTERCEIRO where BDCODTER = 501").IsNull());
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("select BDCODTERCEIROD from VZEL_EMPRESAS_TLAN").AsInteger(), 500);
+  EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [](const std::string& l) {
+    return l.find("Linha 4 do arquivo não importada: o participante 600 não está cadastrado") != std::string::npos;
+  }));
+}
+
+// A schedule naming a company the database lacks fails with the company's code; an empty file is
+// marked so that it never fails a run again.
+TEST_F(DyqTaskTest, UnknownCompaniesFailAndEmptyFilesAreMarked) {
+  Arquivos(1, [](int) { return std::string("# nada\n\n"); });
+  EXPECT_EQ(Executa({{"cod_empresa", "77"}}), "Empresa 77 não encontrada.");
+  EXPECT_EQ(status_, tscErro);
+
+  Executa();
+  int marcacoes = 0;
+  for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
+  EXPECT_EQ(marcacoes, 1);
+  EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [](const std::string& l) {
+    return l == "Arquivo 1 (A) do DYQ sem lançamentos: nada a importar.";
+  }));
 }
 
 // With "ckAlterarComplemento" a history whose text has variables writes the line's complement; a
@@ -187,6 +313,14 @@ TEST_F(DyqTaskTest, HistoriesWithVariablesRewriteTheComplementWhenAsked) {
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(Db().QueryValue("select BDCOMPL from VZEL_EMPRESAS_TLAN where BDDATA = '2024-01-05'").AsString(),
             "fornecedor");
+
+  // A history of another company's plan is not the line's: its text never reaches the complement.
+  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  Db().Execute("insert into HIST_TPHI (BDCODHIST, BDCODTPHI, BDAPELIDO, BDNOME) select first 1 BDCODHIST + 1000, 91, "
+               "'X', 'Outro plano #DOC' from HIST_TPHI");
+  Arquivos(1, [](int) { return std::string("L,1,05/01/2024,40,11,7,91,do arquivo,123\n"); });
+  Executa({{"ckAlterarComplemento", "true"}});
+  EXPECT_EQ(Db().QueryValue("select BDCOMPL from VZEL_EMPRESAS_TLAN").AsString(), "do arquivo");
 }
 
 // A plan-change code takes the file's accounts through the mapping plan's pairs; the accounts the

@@ -146,8 +146,11 @@ int TAutoThreadIntegracaoArquivosClienteContabil::RegistraArquivo(const std::str
       "values ((select coalesce(max(bdordem),0)+1 from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = ?), ?, ?, ?, ?, ?) "
       "returning BDORDEM",
       {CodEmp, CodEmp, caminho, refInicial, refFinal, kTipoArquivoLancamentosTxt});
+  const int ordem = static_cast<int>(r.at(0).AsInteger());
+  // The number may be the one an earlier attempt of this file had: its problems are not this attempt's.
+  db->Execute("delete from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = ? and BDORDEM = ?", {CodEmp, ordem});
   tx.Commit();
-  return static_cast<int>(r.at(0).AsInteger());
+  return ordem;
 }
 
 bool TAutoThreadIntegracaoArquivosClienteContabil::ArquivoRegistradoAntes(const std::string& caminho) const {

@@ -117,8 +117,9 @@ TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
   EXPECT_EQ(status_, tscInconsistente);
   // Both the line the importer could not read and the line the import refused, each once, numbered.
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 2);
+  // Named by its line in the file, as the reader names the lines it refuses.
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1 and "
-                  "BDINCONSISTENCIA containing 'conta 999'"), 1);
+                  "BDINCONSISTENCIA starting with 'Linha 2 do arquivo: conta 999'"), 1);
   EXPECT_EQ(Conta("select max(BDORDEMINCONS) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDCODEMP = 1 and BDORDEM = 1"), 2);
 
   // A folder without a match answers 0.
@@ -167,10 +168,14 @@ TEST_F(ClientFolderTaskTest, AFailedWriteLeavesTheFileToBeImportedAgain) {
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDFINALIZADO = 'TRUE'"), 0);
 
+  EXPECT_GT(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS"), 0);
+
   Db().Execute("drop trigger T_RECUSA_TESTE");
   Executa(pasta_.string());
   EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
   EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 113);
+  // The registration the retry took has none of the failed attempt's problems.
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS"), 0);
   Executa(pasta_.string());
   EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 113);
 }
@@ -200,6 +205,7 @@ TEST(ClientFolderTaskHost, ExitStatusFollowsEachRunsOwnOutcome) {
   EXPECT_EQ(r.first, 0) << r.second;
   EXPECT_NE(r.second.find("Status: 1 (sucesso) Importação finalizada: 1 lançamento(s) importado(s)"), std::string::npos)
       << r.second;
+  EXPECT_NE(r.second.find("Retorno: {\"ArquivosEncontradosParaOProcesso\":1}"), std::string::npos) << r.second;
 
   std::ofstream(dir / "cli" / "CL11222333000181_b.txt") << "L,1,06/01/2024,40,11,5\nL,1,06/01/2024,999,11,3\n";
   r = tarefa("cli");

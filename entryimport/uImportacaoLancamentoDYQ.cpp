@@ -1,7 +1,13 @@
 #include "entryimport/uImportacaoLancamentoDYQ.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
+
+#include "entryimport/dyq_lancamentos_importados.h"
+#include "framework/accounting/importacao_lanc_txt.h"
+#include "framework/ui/dialogs.h"
 
 #include "framework/component/resultado_execucao.h"
 #include "framework/accounting/empresas_mgr.h"
@@ -41,10 +47,6 @@ std::string TextoJson(const nlohmann::json& j, const char* membro) {
   if (v.is_string()) return v.get<std::string>();
   if (v.is_null()) return {};
   return v.dump();
-}
-
-TDateTime DataJson(const nlohmann::json& j, const char* membro) {
-  return ISO8601ToDateUTC(TextoJson(j, membro)).DateOnly();
 }
 
 }  // namespace
@@ -220,7 +222,12 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
     return;
   }
   for (const auto& e : *lista) {
-    // An element the service sent with a date that is none is left out on its own; the list goes on.
+    // An element the service sent without its code, or with a date that is none, is left out on its
+    // own; the list goes on.
+    if (Trim(TextoJson(e, "id")).empty()) {
+      Aviso("Arquivo " + TextoJson(e, "nome") + " do ^DYQ ignorado: código não informado.");
+      continue;
+    }
     TDateTime inicio, fim;
     if (!TryISO8601ToDateUTC(TextoJson(e, "data_inicial"), inicio) ||
         !TryISO8601ToDateUTC(TextoJson(e, "data_final"), fim)) {
@@ -259,9 +266,57 @@ bool TfrImportacaoLancamentoDYQ::PodeIniciarProcesso() {
   return TfrProcesso_Empresa_Padrao_VYN::PodeIniciarProcesso();
 }
 
+std::string TfrImportacaoLancamentoDYQ::DescricaoArquivo(const TListItem& linha) {
+  const std::string nome = linha.SubItems.empty() ? std::string() : Trim(linha.SubItems[0]);
+  return "Arquivo " + Trim(linha.Caption) + (nome.empty() ? std::string() : " (" + nome + ")") + " do ^DYQ";
+}
+
+void TfrImportacaoLancamentoDYQ::Informa(const std::string& texto) {
+  if (IsUnattended())
+    RegistraMensagemExecucao(RemoveCaret(texto));
+  else
+    DlgInfOk(texto);
+}
+
+std::vector<int> TfrImportacaoLancamentoDYQ::ExecutarProcessoKeys() const {
+  std::vector<int> teclas = TfrProcesso_Empresa_Padrao_VYN::ExecutarProcessoKeys();
+  teclas.erase(std::remove(teclas.begin(), teclas.end(), kTeclaSetaAbaixo), teclas.end());
+  return teclas;
+}
+
 void TfrImportacaoLancamentoDYQ::Processo() {
+  Desfecho = daNenhum;
   TListItem* linha = PrimeiraSelecionada();
   if (!linha) return;
+  if (JaImportado(*linha)) return;
+  std::string caminho;
+  std::string nome;
+  if (!BaixaArquivo(*linha, caminho, nome)) return;
+  Desfecho = daImportacao;
+  ImportaArquivo(Trim(linha->Caption), caminho, nome);
+}
+
+bool TfrImportacaoLancamentoDYQ::JaImportado(const TListItem& linha) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) return false;
+  const std::optional<TLancamentosDyq> noLivro =
+      LancamentosDyqNoLivro(*db, static_cast<int>(edCODEMP->Codigo()), Trim(linha.Caption));
+  if (!noLivro) return false;
+  Desfecho = daJaImportado;
+  // Its entries are in the ledger: they answer for the file in this run's judgement.
+  if (IsUnattended()) {
+    std::vector<TLancamentoConferido> linhas;
+    for (const auto& [empresa, chave] : *noLivro) linhas.push_back({empresa, chave, sltImportado});
+    GravaConferenciaLancamentos(*db, linhas);
+  }
+  // The marking takes the row out of the list: the file is named before.
+  const std::string arquivo = DescricaoArquivo(linha);
+  MarcarComoImportado();
+  Informa(arquivo + " já importado anteriormente: nenhum lançamento foi gravado de novo.");
+  return true;
+}
+
+bool TfrImportacaoLancamentoDYQ::BaixaArquivo(const TListItem& linha, std::string& caminho, std::string& nome) {
   auto* status = TfrStatusProcesso::createStatusProcess(this, 2);
   auto fechaStatus = [&] {
     if (!status) return;
@@ -269,19 +324,24 @@ void TfrImportacaoLancamentoDYQ::Processo() {
     FreeComponent(status);
     status = nullptr;
   };
-  std::string caminho;
-  std::string nome;
   try {
     status->setPrimaryStatusLabel("Se conectando com o DYQ...");
     const std::string resposta =
-        Requisita("GET", std::string(kCaminhoLista) + "busca?lancamento_id=" + CodificaURL(linha->Caption));
+        Requisita("GET", std::string(kCaminhoLista) + "busca?lancamento_id=" + CodificaURL(linha.Caption));
     nlohmann::json busca;
+    TDateTime inicio, fim;
     if (!VerificarResultado(FHTTP->ResponseCode(), resposta, busca)) {
       fechaStatus();
-      return;
+      return false;
     }
-    edDATINI->SetData(DataJson(busca, "data_inicial"));
-    edDATFIN->SetData(DataJson(busca, "data_final"));
+    if (!TryISO8601ToDateUTC(TextoJson(busca, "data_inicial"), inicio) ||
+        !TryISO8601ToDateUTC(TextoJson(busca, "data_final"), fim)) {
+      fechaStatus();
+      Aviso(DescricaoArquivo(linha) + " não importado: data inicial ou final inválida na busca.");
+      return false;
+    }
+    edDATINI->SetData(inicio.DateOnly());
+    edDATFIN->SetData(fim.DateOnly());
     status->setPrimaryStatusLabel("Baixando arquivo do DYQ...");
     // The link is the file's own address: no credentials go with it.
     PreparaHTTP();
@@ -290,22 +350,23 @@ void TfrImportacaoLancamentoDYQ::Processo() {
       Aviso("Não foi possível acessar os lançamentos do ^DYQ! " + std::to_string(FHTTP->ResponseCode()) + " - " +
             arquivo);
       fechaStatus();
-      return;
+      return false;
     }
-    const std::filesystem::path pasta = std::filesystem::path(ProcessContext().ProgramFolder) / "temp";
-    std::filesystem::create_directories(pasta);
-    caminho = (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"))).string();
-    {
-      // The work file is UTF-8 without a byte-order mark whatever the link served.
-      const std::string texto = TextoArquivoUtf8(arquivo);
-      std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
-      out.write(texto.data(), static_cast<std::streamsize>(texto.size()));
-      out.close();
-      if (!out) throw std::runtime_error("Não foi possível gravar o arquivo " + caminho);
-    }
-    edARQUIVO->SetText(caminho);
     nome = TextoJson(busca, "nome");
+    const std::string texto = TextoArquivoUtf8(arquivo);
+    if (SemRegistros(texto)) {
+      fechaStatus();
+      // Nothing to post: the file leaves the service's list instead of failing every run to come.
+      Desfecho = daVazio;
+      const std::string descricao = DescricaoArquivo(linha);
+      MarcarComoImportado();
+      Informa(descricao + " sem lançamentos: nada a importar.");
+      return false;
+    }
+    caminho = GravaArquivoTemporario(texto);
+    edARQUIVO->SetText(caminho);
     fechaStatus();
+    return true;
   } catch (...) {
     fechaStatus();
     if (!caminho.empty()) {
@@ -314,10 +375,35 @@ void TfrImportacaoLancamentoDYQ::Processo() {
     }
     throw;
   }
+}
 
+bool TfrImportacaoLancamentoDYQ::SemRegistros(const std::string& texto) const {
+  std::istringstream in(texto);
+  const TArquivoLancamentosTxt a = LeArquivoLancamentosTxt(in, ',', static_cast<int>(edCODEMP->Codigo()));
+  return a.Lancamentos.empty() && a.Participantes.empty() && a.Erros.empty();
+}
+
+std::string TfrImportacaoLancamentoDYQ::GravaArquivoTemporario(const std::string& texto) {
+  const std::filesystem::path pasta = std::filesystem::path(ProcessContext().ProgramFolder) / "temp";
+  std::filesystem::create_directories(pasta);
+  const std::string caminho = (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"))).string();
+  // The work file is UTF-8 without a byte-order mark whatever the link served.
+  std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
+  out.write(texto.data(), static_cast<std::streamsize>(texto.size()));
+  out.close();
+  if (!out) {
+    std::error_code ec;
+    std::filesystem::remove(caminho, ec);
+    throw std::runtime_error("Não foi possível gravar o arquivo " + caminho);
+  }
+  return caminho;
+}
+
+void TfrImportacaoLancamentoDYQ::ImportaArquivo(const std::string& id, const std::string& caminho,
+                                                const std::string& nome) {
   TLancamentoMGR* mgr = TLancamentoMGR::CreateMgr(this, true, false, 1, false, true);
   FDAO = mgr;
-  FArquivoEmImportacao = Trim(linha->Caption);
+  FArquivoEmImportacao = id;
   auto libera = [&] {
     FArquivoEmImportacao.clear();
     FDAO = nullptr;
@@ -339,6 +425,11 @@ void TfrImportacaoLancamentoDYQ::Processo() {
     throw;
   }
   libera();
+}
+
+void TfrImportacaoLancamentoDYQ::RegistraImportado(TDatabase& db, const std::vector<std::pair<int, int>>& lancamentos) {
+  if (!FArquivoEmImportacao.empty())
+    RegistraLancamentosDyq(db, static_cast<int>(edCODEMP->Codigo()), FArquivoEmImportacao, lancamentos);
 }
 
 void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {

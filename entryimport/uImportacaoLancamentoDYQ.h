@@ -14,6 +14,8 @@
 // Errors answer {"message","error"} with a status other than 200.
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -32,6 +34,7 @@ class TListView;
 class TListItem;
 class TPanel;
 class THTTPVYN;
+class TDatabase;
 }  // namespace vyn
 
 namespace integracao {
@@ -69,14 +72,26 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // accepted it.
   void MarcarComoImportado() override;
 
+  // Inside the import's transaction: records the entries the file being imported put in the ledger.
+  void RegistraImportado(vyn::TDatabase& db, const std::vector<std::pair<int, int>>& lancamentos) override;
+
   // The user selects one row of the file list (the others are deselected).
   void SelecionaLinha(int index);
+
+  // What the last run did with its file: nothing (a failure, or nothing selected), ran its import,
+  // found it empty (marked without entries) or found it imported before (marking retried).
+  enum TDesfechoArquivo { daNenhum, daImportacao, daVazio, daJaImportado };
+  TDesfechoArquivo Desfecho = daNenhum;
+  // "Arquivo <code> (<name>) do ^DYQ": how messages name a row's file.
+  static std::string DescricaoArquivo(const vyn::TListItem& linha);
 
  protected:
   void FormCreate() override;
   void FormDestroy() override;
   bool PodeIniciarProcesso() override;
   void Processo() override;
+  // The inherited keys but arrow Down: moving down the file list never starts the run.
+  std::vector<int> ExecutarProcessoKeys() const override;
 
  private:
   void edCODEMPAfterSearch(vyn::TComponent* sender, bool& recusar);
@@ -90,6 +105,15 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // One request to the service with the bearer token; the answer's body whatever its status.
   std::string Requisita(const std::string& metodo, const std::string& caminho, const std::string* corpo = nullptr);
   void PreparaHTTP();
+  // The steps of a run: a file imported before only has its marking retried; otherwise it is searched
+  // and downloaded into a work file (false when there is nothing to import), then imported.
+  bool JaImportado(const vyn::TListItem& linha);
+  bool BaixaArquivo(const vyn::TListItem& linha, std::string& caminho, std::string& nome);
+  bool SemRegistros(const std::string& texto) const;
+  std::string GravaArquivoTemporario(const std::string& texto);
+  void ImportaArquivo(const std::string& id, const std::string& caminho, const std::string& nome);
+  // An information: a dialog, or the run's result message when a task drives the screen.
+  void Informa(const std::string& texto);
   vyn::TListItem* PrimeiraSelecionada() const;
   // A warning: a dialog, or the run's result message when a task drives the screen.
   void Aviso(const std::string& texto);

@@ -93,8 +93,10 @@ TEST_F(DyqScreenTest, ListsTheCompanyFilesWithTheBearerTokenAndRefusesCompaniesW
   server_.On("GET", kLista, TFakeResponse(200, R"({"lancamentos_contabeis":[
       {"id":"21","nome":"A","data_inicial":"2024-01-01","data_final":"2024-01-31"},
       {"id":"22","nome":"B","data_inicial":"31/01/2024","data_final":"2024-01-31"},
-      {"id":"23","nome":"C","data_inicial":"2024-02-01","data_final":"2024-02-29"}]})"));
+      {"id":"23","nome":"C","data_inicial":"2024-02-01","data_final":"2024-02-29"},
+      {"nome":"D","data_inicial":"2024-02-01","data_final":"2024-02-29"}]})"));
   dialogs_.Ok("Arquivo 22 do DYQ ignorado: data inicial ou final inválida.");
+  dialogs_.Ok("Arquivo D do DYQ ignorado: código não informado.");
   ASSERT_TRUE(Empresa(1));
   ASSERT_EQ(tela_->lvExtratos->Count(), 2);
   EXPECT_EQ(tela_->lvExtratos->Item(1).Caption, "23");
@@ -136,6 +138,13 @@ TEST_F(DyqScreenTest, RunDownloadsTheFirstSelectedFileImportsItAndMarksItIntegra
   dialogs_.Ok("Selecione um arquivo!");
   tela_->spOK->Click();
   EXPECT_EQ(server_.RequestCount(), 1u);
+  // Page Down let go starts the run as OK does; arrow Down only moves in the list.
+  int tecla = 40;
+  static_cast<TForm_VYN&>(*tela_).KeyUp(tecla, 0);
+  dialogs_.Ok("Selecione um arquivo!");
+  tecla = 34;
+  static_cast<TForm_VYN&>(*tela_).KeyUp(tecla, 0);
+  EXPECT_EQ(tecla, 0);
 
   Busca("11", server_.BaseURL() + "/arquivos/11.txt");
   // Served with a byte-order mark: the work file handed to the importer is UTF-8 without it.
@@ -149,8 +158,10 @@ TEST_F(DyqScreenTest, RunDownloadsTheFirstSelectedFileImportsItAndMarksItIntegra
     EXPECT_EQ(revisao.DAOAtual()->RecordCount(), 1);
     std::ifstream in(tela_->edARQUIVO->Text(), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "L,1,05/01/2024,40,11,\"1.234,56\",1,Aluguel\n");
+    // The review names the file it holds.
+    EXPECT_EQ(revisao.Caption(), "Consulta importação dos lançamentos - Janeiro");
     dialogs_.Ok("1 lançamento(s) importado(s)");
-    revisao.spImportacaoClick(revisao.spImportacao);
+    revisao.spImportacao->Click();
   });
   tela_->spOK->Click();
 
@@ -168,6 +179,43 @@ TEST_F(DyqScreenTest, RunDownloadsTheFirstSelectedFileImportsItAndMarksItIntegra
   EXPECT_EQ(tela_->lvExtratos->Item(0).Caption, "12");
   EXPECT_EQ(programa_.ArquivosTemp(), 0);
   EXPECT_EQ(tela_->DAO(), nullptr);
+}
+
+// An import asks for the automatic transactions of the period, with the ticked branches, only while
+// the switch is on; the plan-change search button looks the typed plan up.
+TEST_F(DyqScreenTest, TheAutomaticTransactionRequestFollowsTheSwitchAndTheTickedBranches) {
+  Db().Execute("insert into VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO) values (5, 'Plano antigo do cliente')");
+  ListaTres();
+  ASSERT_TRUE(Empresa(1));
+  tela_->edCODPLATROCAINT->Vale(5);
+  tela_->spPlanoTroca->Click();
+  EXPECT_EQ(tela_->pnCODPLATROCAINT->Caption(), "Plano antigo do cliente");
+  tela_->edCODPLATROCAINT->Vale(0);
+
+  dialogs_.Ticks({0});
+  tela_->spFiliais->Click();
+  server_.On("PUT", kLista + "integracao", TFakeResponse(200, "{}"));
+  auto importa = [&](const std::string& id, int linha) {
+    Busca(id, server_.BaseURL() + "/arquivos/" + id + ".txt");
+    server_.On("GET", "/arquivos/" + id + ".txt", TFakeResponse(200, "L,1,05/01/2024,40,11,10\n", "text/plain"));
+    tela_->SelecionaLinha(linha);
+    dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
+      dialogs_.Ok("1 lançamento(s) importado(s)");
+      dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN&>(f).spImportacao->Click();
+    });
+    tela_->spOK->Click();
+  };
+  importa("11", 0);
+  auto pedidos = Db().QueryAll("select BDCODEMP, BDFILIAIS from VZEL_TVINCTRANSACAO_PEDIDO");
+  ASSERT_EQ(pedidos.Rows.size(), 1u);
+  EXPECT_EQ(pedidos.Value(0, "BDCODEMP").AsInteger(), 1);
+  EXPECT_EQ(pedidos.Value(0, "BDFILIAIS").AsString(), "2");
+
+  tela_->spGerarTransacao->Click();
+  EXPECT_FALSE(tela_->spGerarTransacao->Down);
+  importa("12", 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_TVINCTRANSACAO_PEDIDO").AsInteger(), 1);
 }
 
 TEST_F(DyqScreenTest, FailedDownloadOrRefusedMarkingImportsNothingAndKeepsTheRow) {

@@ -422,6 +422,9 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
         << "\n";
   }
   out << "Mensagem: " << vyn::RemoveCaret(vyn::ProcessContext().FMensagemInconsistencia) << "\n";
+  // The answer pairs the task gave its caller (files found, ...), as the automation service receives them.
+  if (!vyn::ProcessContext().FRetornoServidor.empty())
+    out << "Retorno: " << vyn::ProcessContext().FRetornoServidor << "\n";
   if (erro) {
     err << "erro: " << *erro << "\n";
     return sinal ? kInterrompido + sinal : kComErros;

@@ -30,28 +30,6 @@ void TUtilImportacao_LancCC_Comum::ProcessosClassesFilhasAposImportacao() {
   FConcluida = true;
 }
 
-int TUtilImportacao_LancCC_Comum::GravaNodoAdicional(TNodoImportacao& nodo) {
-  int n = TUtilImportacao_Integracao_Treeview::GravaNodoAdicional(nodo);
-  TDAOFactory* ds = nodo.DAO;
-  if (!ds || UpperCase(nodo.Caption) != UpperCase(kNodoParticipantes) || !ds->FindField("BDCODTER")) return n;
-  TDatabase& db = ds->Database();
-  // A participant already registered keeps its registry data: the file only adds the missing ones.
-  TStatement& insere = db.Prepared(
-      "merge into TTERCEIRO T using (select cast(? as integer) as C, cast(? as varchar(14)) as G, "
-      "cast(? as varchar(150)) as N from RDB$DATABASE) S on T.BDCODTER = S.C when not matched then insert "
-      "(BDCODTER, BDCGCTER, BDNOMETER) values (S.C, S.G, S.N)");
-  const TField* cgc = ds->FindField("BDCGCTER");
-  const TField* nome = ds->FindField("BDNOMETER");
-  TFilterGuard todas(*ds, TFilterGuard::kAllRows);
-  for (ds->First(); !ds->Eof(); ds->Next()) {
-    const Variant codigo = ds->FieldByName("BDCODTER").Value();
-    if (codigo.IsNull() || codigo.AsInteger() <= 0) continue;
-    insere.Execute({codigo, cgc ? cgc->Value() : Variant(), nome ? nome->Value() : Variant()});
-    ++n;
-  }
-  return n;
-}
-
 void TUtilImportacao_LancCC_Comum::MarcaArquivoImportado() {
   // A run that wrote nothing (every line refused, an empty file) leaves the file offered by the service
   // for another try; once a line is in the ledger (written now, settled, or found posted before) the

@@ -38,8 +38,6 @@ class TUtilImportacao_LancCC_Comum : public vyn::TUtilImportacao_Integracao_Tree
   void GetAposInconsistencia() override;
   void GetAntesValidacao() override;
   void ProcessosClassesFilhasAposImportacao() override;
-  // The file's participants not yet in the registry are registered with the entries that name them.
-  int GravaNodoAdicional(vyn::TNodoImportacao& nodo) override;
 
  protected:
   // After an import that wrote lines, when the screen asked for it: the request for the period's

@@ -3,6 +3,7 @@
 
 #include <fmt/format.h>
 
+#include <cstdint>
 #include <fstream>
 #include <istream>
 #include <map>
@@ -68,6 +69,14 @@ std::vector<std::string> SeparaCamposTxt(const std::string& linha, char separado
 
 namespace {
 
+// Widths of the columns the file's texts end in (ledger entry, long complement, note, participant).
+constexpr size_t kTamanhoDocumentoTxt = 30;
+constexpr size_t kTamanhoComplementoTxt = 8000;
+constexpr size_t kTamanhoNotaTxt = 25000;
+// 10^14: the first amount refused.
+constexpr Currency kValorLimiteTxt = Currency::FromRaw(100'000'000'000'000LL * Currency::kScale);
+constexpr Currency kValorMaximoTxt = Currency::FromRaw(INT64_MAX);
+
 // A code field: digits only, within the range the suite stores; never wrapped nor read past a sign.
 int InteiroTxt(const std::vector<std::string>& f, size_t i, const char* campo) {
   if (i >= f.size()) return 0;
@@ -92,10 +101,24 @@ Currency ValorTxt(const std::vector<std::string>& f, size_t i, const char* campo
   Currency v;
   if (!forma || casas > 2 || !Currency::TryParse(t, v))
     throw std::invalid_argument(fmt::format("campo {}: valor inválido: {}", campo, t));
+  // No entry is worth a hundred trillion; a value that large is a misplaced field, and the file's sums
+  // must stay inside what money can hold.
+  if (v.Abs() >= kValorLimiteTxt)
+    throw std::invalid_argument(fmt::format("campo {}: valor fora do limite: {}", campo, t));
   return v;
 }
 
 std::string TextoTxt(const std::vector<std::string>& f, size_t i) { return i < f.size() ? f[i] : std::string(); }
+
+// A text field no longer than the column that will keep it: a longer one is refused with its line,
+// never cut and never left for the database to refuse with the whole file.
+std::string TextoLimitadoTxt(std::string texto, const char* campo, size_t limite) {
+  if (Utf8Length(texto) > limite) {
+    const std::string citado = Utf8Length(texto) > 60 ? Utf8Left(texto, 60) + "..." : texto;
+    throw std::invalid_argument(fmt::format("campo {}: o texto \"{}\" excede {} caracteres", campo, citado, limite));
+  }
+  return texto;
+}
 
 TLinhaLancamentoTxt LinhaLancamentoTxt(const std::vector<std::string>& f, int n, int codEmpPadrao) {
   if (f.size() < 6) throw std::invalid_argument("campos insuficientes");
@@ -108,14 +131,47 @@ TLinhaLancamentoTxt LinhaLancamentoTxt(const std::vector<std::string>& f, int n,
   l.Credito = InteiroTxt(f, 4, "conta crédito");
   l.Valor = ValorTxt(f, 5, "valor");
   l.Historico = InteiroTxt(f, 6, "histórico");
-  l.Complemento = TextoTxt(f, 7);
-  l.Documento = Trim(TextoTxt(f, 8));
+  l.Complemento = TextoLimitadoTxt(TextoTxt(f, 7), "complemento", kTamanhoComplementoTxt);
+  l.Documento = TextoLimitadoTxt(Trim(TextoTxt(f, 8)), "documento", kTamanhoDocumentoTxt);
   l.Lote = InteiroTxt(f, 9, "lote");
   l.ParticipanteD = InteiroTxt(f, 10, "participante débito");
   l.ParticipanteC = InteiroTxt(f, 11, "participante crédito");
-  l.NotaExplicativa = TextoTxt(f, 12);
+  l.NotaExplicativa = TextoLimitadoTxt(TextoTxt(f, 12), "nota explicativa", kTamanhoNotaTxt);
   l.Contabilizacao = InteiroTxt(f, 13, "contabilização");
   return l;
+}
+
+// The file's running total with one more line: a line that would take any sum of the file beyond what
+// money holds is refused at that line.
+Currency SomaDoArquivoTxt(Currency total, Currency valor) {
+  const Currency v = valor.Abs();
+  if (v > kValorMaximoTxt - total)
+    throw std::invalid_argument("campo valor: a soma dos valores do arquivo excede o limite com este valor");
+  return total + v;
+}
+
+TParticipanteTxt ParticipanteTxt(const std::vector<std::string>& f) {
+  TParticipanteTxt p;
+  p.Codigo = InteiroTxt(f, 1, "código do participante");
+  for (size_t i = 0; i < kQtdColunasParticipanteTxt; ++i) {
+    const TColunaParticipanteTxt& c = kColunasParticipanteTxt[i];
+    const size_t campo = i + 2;
+    const std::string t = Trim(TextoTxt(f, campo));
+    Variant v;
+    if (t.empty()) {
+      // not given
+    } else if (c.Tipo == TFieldType::ftInteger) {
+      v = InteiroTxt(f, campo, c.Campo);
+    } else if (c.Tipo == TFieldType::ftDate) {
+      TDateTime d;
+      if (!TryStrToDate(t, d)) throw std::invalid_argument(fmt::format("campo {}: data inválida: {}", c.Campo, t));
+      v = d;
+    } else {
+      v = TextoLimitadoTxt(c.Tipo == TFieldType::ftLargeint ? OnlyDigits(t) : t, c.Campo, c.Tamanho);
+    }
+    p.Valores.push_back(v);
+  }
+  return p;
 }
 
 TLinhaCentroCustoTxt LinhaCentroCustoTxt(const std::vector<std::string>& f) {
@@ -137,6 +193,7 @@ TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador,
   std::string linha;
   int n = 0;
   bool ultimaValida = false;
+  Currency total, totalCentros;   // of the accepted lines, as absolute values
   while (std::getline(in, linha)) {
     ++n;
     if (!linha.empty() && linha.back() == '\r') linha.pop_back();
@@ -147,18 +204,17 @@ TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador,
       const std::string tipo = UpperCase(Trim(f[0]));
       if (tipo == "L") {
         ultimaValida = false;
-        r.Lancamentos.push_back(LinhaLancamentoTxt(f, n, codEmpPadrao));
+        TLinhaLancamentoTxt l = LinhaLancamentoTxt(f, n, codEmpPadrao);
+        total = SomaDoArquivoTxt(total, l.Valor);
+        r.Lancamentos.push_back(std::move(l));
         ultimaValida = true;
       } else if (tipo == "C") {
         if (!ultimaValida) throw std::invalid_argument("centro de custo sem lançamento válido antes dele");
-        r.Lancamentos.back().CentrosCusto.push_back(LinhaCentroCustoTxt(f));
+        TLinhaCentroCustoTxt c = LinhaCentroCustoTxt(f);
+        totalCentros = SomaDoArquivoTxt(totalCentros, c.Valor);
+        r.Lancamentos.back().CentrosCusto.push_back(c);
       } else if (tipo == "P") {
-        TParticipanteTxt p;
-        p.Codigo = InteiroTxt(f, 1, "código do participante");
-        p.Apelido = Trim(TextoTxt(f, 2));
-        p.Nome = Trim(TextoTxt(f, 3));
-        p.Cnpj = OnlyDigits(TextoTxt(f, 4));
-        r.Participantes.push_back(p);
+        r.Participantes.push_back(ParticipanteTxt(f));
       } else {
         throw std::invalid_argument("tipo de registro desconhecido: " + Trim(f[0]));
       }
@@ -206,9 +262,9 @@ namespace {
 TDAOFactory* CriaDAOParticipantes(TComponent* owner) {
   auto* d = owner->Create<TDAOFactory>();
   d->AddFieldDef("BDCODTER", TFieldType::ftInteger);
-  d->AddFieldDef("BDAPELIDOTER", TFieldType::ftString, 40);
-  d->AddFieldDef("BDNOMETER", TFieldType::ftString, 150);
-  d->AddFieldDef("BDCGCTER", TFieldType::ftString, 14);
+  for (const TColunaParticipanteTxt& c : kColunasParticipanteTxt)
+    d->AddFieldDef(c.Coluna, c.Tipo == TFieldType::ftLargeint ? TFieldType::ftString : c.Tipo,
+                   static_cast<int>(c.Tamanho));
   d->CreateDataSet();
   d->SetControlMemory(true);
   return d;
@@ -299,6 +355,33 @@ void TraduzContas(TArquivoLancamentosTxt& arq, int planoTroca) {
   }
 }
 
+// The participants a line may name: those registered, and those the file declares (registered with
+// the import). A line naming any other would post an entry pointing at nobody.
+class TParticipantesConhecidos {
+ public:
+  TParticipantesConhecidos(TDatabase& db, const std::vector<TParticipanteTxt>& declarados) : db_(db) {
+    for (const TParticipanteTxt& p : declarados) conhecidos_[p.Codigo] = true;
+  }
+  // The first participant of the line that is neither; 0 when both are known (or not given).
+  int Desconhecido(const TLinhaLancamentoTxt& l) {
+    for (int p : {l.ParticipanteD, l.ParticipanteC})
+      if (p != 0 && !Conhecido(p)) return p;
+    return 0;
+  }
+
+ private:
+  bool Conhecido(int codigo) {
+    auto it = conhecidos_.find(codigo);
+    if (it == conhecidos_.end())
+      it = conhecidos_.emplace(codigo, !db_.QueryValue("select BDCODTER from TTERCEIRO where BDCODTER = ?", {codigo})
+                                            .IsNull())
+               .first;
+    return it->second;
+  }
+  TDatabase& db_;
+  std::map<int, bool> conhecidos_;
+};
+
 // Company data of a month, read once per company and month.
 struct TDadosEmpresa {
   std::string Nome;
@@ -363,6 +446,8 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
   // Owned by its opener, so its engine finds the calling screen up the owner chain; freed on return.
   TFormPtr<TfrImportacao_Padrao_Itens_TreeView_VYN> guarda(tela);
   tela->AfterConstruction();
+  // The file's display name tells the user which file the review holds.
+  if (!NomeArquivo.empty()) tela->SetCaption(tela->Caption() + " - " + NomeArquivo);
 
   TDAOFactory* lanc = CriaDAOLancamentosRevisao(tela);
   auto* cc = tela->Create<TLancamentoCentroCustoMGR>();
@@ -409,6 +494,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
   std::unique_ptr<TLancamentosPostados> postados;
   if (CompararLancamentos) postados = std::make_unique<TLancamentosPostados>(Database(), empresas, ini, fim);
   std::vector<std::pair<int, int>> jaLancados;
+  TParticipantesConhecidos participantes(Database(), arq.Participantes);
 
   // Provisional keys are unique in the whole review (all companies), so a key names one line.
   int chave = 0;
@@ -423,6 +509,13 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     if (!permitidas.count(l.CodEmp)) {
       lista->Add_Erro(l.CodEmp, fmt::format("Linha {} do arquivo não importada: a empresa {} não faz parte da importação.",
                                             l.Linha, l.CodEmp));
+      continue;
+    }
+    if (const int p = participantes.Desconhecido(l)) {
+      ++recusadas;
+      lista->Add_Erro(l.CodEmp, fmt::format("Linha {} do arquivo não importada: o participante {} não está cadastrado "
+                                            "nem declarado no arquivo.",
+                                            l.Linha, p));
       continue;
     }
     const TDadosEmpresa& d = dadosEmpresa(l.CodEmp, l.Data);
@@ -493,7 +586,11 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
   }
   if (!arq.Participantes.empty()) {
     TDAOFactory* part = CriaDAOParticipantes(tela);
-    for (const TParticipanteTxt& p : arq.Participantes) part->AppendRecord({p.Codigo, p.Apelido, p.Nome, p.Cnpj});
+    for (const TParticipanteTxt& p : arq.Participantes) {
+      std::vector<Variant> linha{p.Codigo};
+      linha.insert(linha.end(), p.Valores.begin(), p.Valores.end());
+      part->AppendRecord(linha);
+    }
     tela->AdicionaNodo(kNodoParticipantes, part);
   }
 

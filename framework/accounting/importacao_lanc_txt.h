@@ -7,7 +7,8 @@
 //   L, company, date DD/MM/YYYY, debit account, credit account, value (1234.56 or "1.234,56"),
 //      history, complement, document, batch, debit participant, credit participant[, note[, books]]
 //   C, cost centre, cost-centre account, D or C, value        (a cost-centre row of the previous L)
-//   P, participant code, short name, name, CNPJ/CPF           (a participant record)
+//   P, participant code, short name, name, CNPJ/CPF[, address ..., country]
+//      (a participant record: the registry columns of kColunasParticipanteTxt, in that order)
 // An empty company is the company of the import.
 //
 // With a plan-change code (a mapping plan), the file is taken as written in the mapping plan's "from"
@@ -17,6 +18,7 @@
 // history plan) has a text with variables takes that text as its complement, the variables replaced:
 // #COMPL the complement the file gave, #DOC the document, #DATA the date (DD/MM/YYYY).
 #include <iosfwd>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -61,9 +63,41 @@ struct TLinhaLancamentoTxt {
   int CreditoArquivo = -1;
 };
 
+// A participant record: its code, then the registry columns in the order of kColunasParticipanteTxt
+// (those the record leaves out at its end are empty).
+struct TColunaParticipanteTxt {
+  const char* Coluna;    // the registry column (and the review's field)
+  const char* Campo;     // how a refusal names it
+  TFieldType Tipo;       // ftString (ftLargeint: digits only, as registry numbers are kept), ftInteger, ftDate
+  size_t Tamanho;        // characters a text holds
+};
+inline constexpr TColunaParticipanteTxt kColunasParticipanteTxt[] = {
+    {"BDAPELIDOTER", "apelido do participante", TFieldType::ftString, 40},
+    {"BDNOMETER", "nome do participante", TFieldType::ftString, 150},
+    {"BDCGCTER", "CNPJ/CPF do participante", TFieldType::ftLargeint, 14},
+    {"BDLOGRTER", "logradouro", TFieldType::ftString, 20},
+    {"BDENDTER", "endereço", TFieldType::ftString, 150},
+    {"BDNUMTER", "número", TFieldType::ftString, 10},
+    {"BDCOMPTER", "complemento do endereço", TFieldType::ftString, 60},
+    {"BDBAITER", "bairro", TFieldType::ftString, 60},
+    {"BDCEPTER", "CEP", TFieldType::ftLargeint, 8},
+    {"BDCODCID", "cidade", TFieldType::ftInteger, 0},
+    {"BDIETER", "inscrição estadual", TFieldType::ftString, 20},
+    {"BDIMTER", "inscrição municipal", TFieldType::ftString, 20},
+    {"BDINSCSUFRAMATER", "inscrição Suframa", TFieldType::ftString, 20},
+    {"BDDDDTER", "DDD", TFieldType::ftString, 4},
+    {"BDFONETER", "telefone", TFieldType::ftString, 15},
+    {"BDDDDFAXTER", "DDD do fax", TFieldType::ftString, 4},
+    {"BDFAXTER", "fax", TFieldType::ftString, 15},
+    {"BDDATACADTER", "data de cadastro", TFieldType::ftDate, 0},
+    {"BDEMAILTER", "e-mail", TFieldType::ftString, 100},
+    {"BDCODPAIS", "país", TFieldType::ftInteger, 0},
+};
+inline constexpr size_t kQtdColunasParticipanteTxt = std::size(kColunasParticipanteTxt);
+
 struct TParticipanteTxt {
   int Codigo = 0;
-  std::string Apelido, Nome, Cnpj;
+  std::vector<Variant> Valores;   // one per kColunasParticipanteTxt; null when not given
 };
 
 struct TArquivoLancamentosTxt {

@@ -46,5 +46,34 @@ TEST(EntryTextParser, NumbersAreCheckedNeverWrapped) {
   EXPECT_EQ(Le("L,1,05/01/2024,40,11,100\nC,1,2,D,0.255\n").Erros.size(), 1u);
 }
 
+// A text longer than its column and an absurd amount refuse their own line, named with the field;
+// the other lines of the file are read.
+TEST(EntryTextParser, OverLongTextsAndAbsurdAmountsRefuseOnlyTheirLine) {
+  const std::string chave = "35250112345678000190550010000012341000012345";
+  const auto a = Le("L,1,05/01/2024,40,11,100,1,,NF 1\n"
+                    "L,1,05/01/2024,40,11,100,1,," + chave + "\n"
+                    "P,77," + std::string(41, 'A') + ",Nome,11222333000181\n"
+                    "L,1,05/01/2024,40,11,100000000000000\n"
+                    "L,1,05/01/2024,40,11,99999999999999.99\n"
+                    "C,1,2,D,99999999999999.99\n"
+                    "L,1,06/01/2024,40,11,\"1.234,56\",1,,123456789012345678901234567890\n");
+  ASSERT_EQ(a.Erros.size(), 3u);
+  EXPECT_EQ(a.Erros[0].rfind("Linha 2 do arquivo não importada: campo documento: o texto \"" + chave + "\" excede 30", 0),
+            0u) << a.Erros[0];
+  EXPECT_EQ(a.Erros[1].rfind("Linha 3 do arquivo não importada: campo apelido do participante", 0), 0u) << a.Erros[1];
+  EXPECT_EQ(a.Erros[2].rfind("Linha 4 do arquivo não importada: campo valor: valor fora do limite", 0), 0u) << a.Erros[2];
+  ASSERT_EQ(a.Lancamentos.size(), 3u);
+  EXPECT_EQ(a.Lancamentos[2].Documento, "123456789012345678901234567890");
+  EXPECT_EQ(a.Lancamentos[1].CentrosCusto.size(), 1u);
+
+  // Lines each below the limit but whose sum money cannot hold: the line that would overflow is refused.
+  std::string muitas;
+  for (int i = 0; i < 12; ++i) muitas += "L,1,05/01/2024,40,11,99999999999999.99\n";
+  const auto b = Le(muitas);
+  EXPECT_EQ(b.Lancamentos.size(), 9u);
+  ASSERT_EQ(b.Erros.size(), 3u);
+  EXPECT_EQ(b.Erros[0].rfind("Linha 10 do arquivo não importada: campo valor: a soma", 0), 0u) << b.Erros[0];
+}
+
 }  // namespace
 }  // namespace vyn

@@ -31,6 +31,11 @@ long long MarcaConferenciaLancamentos() {
   return marca;
 }
 
+bool ExistemLancamentosConferidos(long long marca) {
+  auto sql = TSQLMGR::CreateMgrOwned();
+  return ExisteStatus(*sql, 2 /*Importado*/, marca) || ExisteStatus(*sql, 1 /*Inconsistente*/, marca);
+}
+
 void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipo, long long marca) {
   auto sql = TSQLMGR::CreateMgrOwned();
   const bool importado = ExisteStatus(*sql, 2 /*Importado*/, marca);

@@ -9,6 +9,9 @@ class TAutoThreadPadrao;
 // Where the entry rows of a run begin: taken when the run starts, handed to the judgement below.
 long long MarcaConferenciaLancamentos();
 
+// Whether any entry row (imported or inconsistent) was written under the run's key since marca.
+bool ExistemLancamentosConferidos(long long marca);
+
 // Nothing imported since marca raises TErroException after a status-5 conference row of the kind;
 // imported lines with inconsistent ones leave status 2; all imported leaves the row as it stands.
 void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipoConferencia, long long marca);

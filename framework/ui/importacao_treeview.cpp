@@ -354,8 +354,14 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
       ds.FieldByName("BDINCONSISTENTE").SetAsInteger(novo);
       ds.Post();
     }
+    // A line read from a file is named by its line there, as the reader names the lines it refuses; the
+    // provisional key means nothing outside the review.
+    const TField* linhaArquivo = ds.FindField("BDLINHA");
+    const int linha = linhaArquivo && !linhaArquivo->IsNull() ? static_cast<int>(linhaArquivo->AsInteger()) : 0;
     if (!erros.empty() && FInconsistencias)
-      FInconsistencias->Add_Erro(Inteiro(ds, "BDCODEMP"), fmt::format("Lançamento {}: {}.", chave, Join(erros, "; ")));
+      FInconsistencias->Add_Erro(Inteiro(ds, "BDCODEMP"),
+                                 linha > 0 ? fmt::format("Linha {} do arquivo: {}.", linha, Join(erros, "; "))
+                                           : fmt::format("Lançamento {}: {}.", chave, Join(erros, "; ")));
     if (grande)
       for (size_t i = 0; i < erros.size(); ++i)
         db.Prepared("insert into VZEL_INCON_TLAN (BDSESSAO, BDCODEMP, BDCHAVE, BDCODINCONSISTENCIA, BDDESCRICAO) "
@@ -592,6 +598,11 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       for (TNodoImportacao* n : Nodos())
         if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
       GetAposGravacao();
+      if (IMarcaImportado* marcador = Marcador(); marcador && db && (total > 0 || !FJaLancados.empty() || !liquidadas_.empty())) {
+        std::vector<std::pair<int, int>> noLivro = importadas_;
+        noLivro.insert(noLivro.end(), FJaLancados.begin(), FJaLancados.end());
+        marcador->RegistraImportado(*db, noLivro);
+      }
       if (tx) tx->Commit();
     } catch (const std::exception& e) {
       // Nothing of the run stays written; the lines stay in the review for another try.
@@ -655,18 +666,27 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   const TProcessContext& ctx = ProcessContext();
   TDatabase* db = ctx.Database;
   if (!db) return;
-  // One status row per line, the statement prepared once; the rows stand or fall together (with the
-  // caller's transaction when one is open).
-  TTransaction tx(*db, TTransaction::kJuntaAberta);
-  TStatement& insere = db->Prepared(
+  std::vector<TLancamentoConferido> linhas;
+  for (const auto& k : importadas_) linhas.push_back({k.first, k.second, sltImportado});
+  for (const auto& k : FJaLancados) linhas.push_back({k.first, k.second, sltImportado});
+  for (const auto& k : recusadas_) linhas.push_back({k.first, k.second, sltInconsistente});
+  // A line the reader refused never had a key; it is the import's company's inconsistency all the same,
+  // or a run whose other lines went in would be judged clean.
+  const int empresa = FCodEmpBase ? static_cast<int>(FCodEmpBase->Codigo()) : ctx.WP_EMPRESA_PROCESSO;
+  for (int i = 0; i < FRecusadasNaLeitura; ++i) linhas.push_back({empresa, Variant(), sltInconsistente});
+  GravaConferenciaLancamentos(*db, linhas);
+}
+
+void GravaConferenciaLancamentos(TDatabase& db, const std::vector<TLancamentoConferido>& linhas) {
+  const TProcessContext& ctx = ProcessContext();
+  // One status row per line, the statement prepared once; the rows stand or fall together.
+  TTransaction tx(db, TTransaction::kJuntaAberta);
+  TStatement& insere = db.Prepared(
       "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
       "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)");
-  auto grava = [&](const std::pair<int, int>& k, int status) {
-    insere.Execute({ctx.WP_AGENDAMENTO, k.first, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, k.second, status});
-  };
-  for (const auto& k : importadas_) grava(k, 2);
-  for (const auto& k : FJaLancados) grava(k, 2);
-  for (const auto& k : recusadas_) grava(k, 1);
+  for (const TLancamentoConferido& l : linhas)
+    insere.Execute({ctx.WP_AGENDAMENTO, l.Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, l.Chave,
+                    static_cast<int>(l.Status)});
   tx.Commit();
 }
 
@@ -678,6 +698,43 @@ void TUtilImportacao_Padrao_Treeview::GravaLogAdicional() {
   for (const std::string& l : logAdicional_) log.AddAcao(l);
   logAdicional_.clear();
   log.GravarLog(false);
+}
+
+int TUtilImportacao_Padrao_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {
+  TDAOFactory& ds = *nodo.DAO;
+  if (UpperCase(nodo.Caption) != UpperCase(kNodoParticipantes) || !ds.FindField("BDCODTER") ||
+      !ds.FindField("BDNOMETER") || !ds.FindField("BDCGCTER"))
+    return 0;
+  TDatabase& db = ds.Database();
+  const int referencia = ProcessContext().Referencia;
+  // The registry columns the node carries, the code first.
+  std::vector<std::string> colunas{"BDCODTER"};
+  for (const std::string& c : db.TableColumns("TTERCEIRO"))
+    if (c != "BDCODTER" && ds.FindField(c)) colunas.push_back(c);
+  TStatement& insere = db.Prepared("insert into TTERCEIRO (" + Join(colunas, ", ") + ") values (" +
+                                   Join(std::vector<std::string>(colunas.size(), "?"), ", ") + ")");
+  int n = 0;
+  TFilterGuard todas(ds, TFilterGuard::kAllRows);   // every declared participant, whatever the node shows
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    const int codigo = Inteiro(ds, "BDCODTER");
+    if (codigo == 0 || !db.QueryValue("select BDCODTER from TTERCEIRO where BDCODTER = ?", {codigo}).IsNull()) continue;
+    const Variant nome = ds.FieldByName("BDNOMETER").Value();
+    const Variant cnpj = ds.FieldByName("BDCGCTER").Value();
+    TParams valores;
+    for (const std::string& c : colunas) valores.push_back(ds.FieldByName(c).Value());
+    insere.Execute(valores);
+    if (referencia > 0)
+      db.Execute("insert into TTERCEIRO_REF (BDCODTER, BDREFTER, BDNOMETER, BDCGCTER) values (?, ?, ?, ?)",
+                 {codigo, referencia, nome, cnpj});
+    ++n;
+  }
+  return n;
+}
+
+IMarcaImportado* TUtilImportacao_Padrao_Treeview::Marcador() const {
+  for (TComponent* c = Owner(); c; c = c->Owner())
+    if (auto* m = dynamic_cast<IMarcaImportado*>(c)) return m;
+  return nullptr;
 }
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {

@@ -18,6 +18,7 @@ namespace vyn {
 
 class TEdit_Codigo_Search_VYN;
 class TInconsistencias_VYN;
+class IMarcaImportado;
 class TUtilImportacao_Padrao_Treeview;
 class TfrStatusProcesso;
 
@@ -200,8 +201,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   virtual void ClearListaDAO() {}
   // Per row of a node while writing: a row refused here is not written and stays in the review.
   virtual bool DeveImportarRegistroAtual(TDAOFactory& ds) { return true; }
-  // Writes a node that holds no lines (inside the run's transaction); answers the rows written.
-  virtual int GravaNodoAdicional(TNodoImportacao& nodo) { return 0; }
+  // Writes a node that holds no lines (inside the run's transaction); answers the rows written. The
+  // participants an entry file declares are registered here, those already registered left as they are.
+  virtual int GravaNodoAdicional(TNodoImportacao& nodo);
   // Last step inside the run's transaction, every row written (Importadas and Liquidadas known):
   // what it writes goes or stays with the entries.
   virtual void GetAposGravacao() {}
@@ -241,6 +243,8 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
 
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
   TInconsistencias_VYN* FInconsistencias = nullptr;
+  // The feeder screen up the owner chain that reports its file as imported, if any.
+  IMarcaImportado* Marcador() const;
   TfrStatusProcesso* progresso_ = nullptr;   // the run's progress window while it runs
   std::vector<TResumoImportacao> resumo_;
   std::vector<std::pair<int, int>> importadas_;   // (company, key) written by the last run
@@ -266,7 +270,22 @@ class IMarcaImportado {
  public:
   virtual ~IMarcaImportado() = default;
   virtual void MarcarComoImportado() = 0;
+  // Inside the import's transaction, once the file's entries are in the ledger: (company, key) of
+  // the entries written and of those found posted before (empty when the run only settled lines,
+  // whose settlements wrote the entries). What it writes stands or falls with them,
+  // so a file whose marking fails afterwards is still known as imported.
+  virtual void RegistraImportado(TDatabase& db, const std::vector<std::pair<int, int>>& lancamentos) {}
 };
+
+// Status rows of a scheduled import's entries (VSH_EMP_TCONF_TLAN) under the run's schedule key, in
+// one transaction (the caller's when one is open). A line the reader refused has no key (null).
+enum TStatusLancamentoTarvo { sltInconsistente = 1, sltImportado = 2 };
+struct TLancamentoConferido {
+  int Empresa = 0;
+  Variant Chave;
+  TStatusLancamentoTarvo Status = sltImportado;
+};
+void GravaConferenciaLancamentos(TDatabase& db, const std::vector<TLancamentoConferido>& linhas);
 
 // Node captions of the entry reviews.
 inline constexpr const char* kNodoLancamentos = "Lançamentos";

@@ -1,5 +1,7 @@
 #include "framework/ui/processo_padrao.h"
 
+#include <algorithm>
+
 #include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/data/client_dataset.h"
@@ -76,6 +78,15 @@ void TfrProcesso_Padrao_VYN::spOKClick(TComponent*) {
   }
   FLogEvent->GravarLog(false);
   PosicionaFocus();
+}
+
+void TfrProcesso_Padrao_VYN::KeyUp(int& key, unsigned shift) {
+  TForm_VYN::KeyUp(key, shift);
+  const std::vector<int> teclas = ExecutarProcessoKeys();
+  if (key == 0 || shift != 0 || std::find(teclas.begin(), teclas.end(), key) == teclas.end()) return;
+  if (!spOK->Enabled() || !spOK->Visible()) return;
+  key = 0;
+  spOK->Click();
 }
 
 void TfrProcesso_Padrao_VYN::InicioProcesso() {

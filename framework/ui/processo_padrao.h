@@ -2,6 +2,7 @@
 // The process screen: the OK button runs the start check, the confirmation, and the run over the
 // company rows of FDAO (or once without rows), with the action log and the posting-lock component.
 #include <string>
+#include <vector>
 
 #include "framework/ui/dialogs.h"
 #include "framework/ui/form.h"
@@ -38,8 +39,15 @@ class TfrProcesso_Padrao_VYN : public TForm_VYN {
   virtual void spConsultaClick(TComponent* sender) {}
   // The engines' cancel callback, polled between rows.
   virtual bool fCancelaProcesso() { return FCancelaProcesso; }
+  // A key in ExecutarProcessoKeys let go on the screen (no Shift, Ctrl or Alt) runs it as the OK
+  // button does.
+  void KeyUp(int& key, unsigned shift) override;
 
  protected:
+  // The keys that start the run: Page Down and arrow Down, as on the suite's process screens.
+  virtual std::vector<int> ExecutarProcessoKeys() const { return {kTeclaPageDown, kTeclaSetaAbaixo}; }
+  static constexpr int kTeclaPageDown = 34;
+  static constexpr int kTeclaSetaAbaixo = 40;
   void FormCreate() override;
   // The run, in this order. False from PodeIniciarProcesso ends the run with nothing else done.
   virtual bool PodeIniciarProcesso() { return true; }
