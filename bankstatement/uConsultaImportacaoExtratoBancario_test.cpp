@@ -993,10 +993,15 @@ TEST_F(RevisaoBaixasTest, AReceiptLinkOverALineItsPlainLinkSettledIsToldAndPaysN
   dialogs.Ok("Importação finalizada");
   t->spImportacao->Click();
   EXPECT_EQ(Pagamentos(), 1);
+  // The engine caps the line's links at its value: the receipt link finds the line settled and is refused.
   int avisos = 0;
-  for (const auto& i : inc_.Itens())
-    avisos += i.Caption.find("o vínculo do comprovante não foi baixado") != std::string::npos;
-  EXPECT_EQ(avisos, 1);
+  std::string todas;
+  for (const auto& i : inc_.Itens()) {
+    todas += i.Caption + "\n";
+    avisos += i.Caption.find("baixa não lançada") != std::string::npos &&
+              i.Caption.find("já todo baixado") != std::string::npos;
+  }
+  EXPECT_EQ(avisos, 1) << todas;
   t->Close();
 }
 
