@@ -303,6 +303,15 @@ void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
         if (FLinhas->FieldByName(f).IsNull()) FLinhas->FieldByName(f).SetAsBoolean(false);
       FLinhas->Post();
     }
+    // The lines keep their keys, so what the opener already reconciled stays with its line.
+    TClientDataSet& itens = *origem->getItensConciliadosDAO();
+    TFilterGuard todos(itens, TFilterGuard::kAllRows);
+    for (itens.First(); !itens.Eof(); itens.Next())
+      FLinhas->setItensConciliadosItem(
+          itens.FieldByName("BDCODEMP").AsInteger(), itens.FieldByName("BDCHAVE").AsInteger(),
+          itens.FieldByName("BDDCTO").AsString(), itens.FieldByName("BDDATA").AsDateTime(),
+          itens.FieldByName("BDVALOR").AsCurrency(), itens.FieldByName("BDCHAVECONC").AsInteger(),
+          static_cast<int>(itens.FieldByName("BDTIPOCONC").AsInteger()));
   }
   FLinhas->First();
 }

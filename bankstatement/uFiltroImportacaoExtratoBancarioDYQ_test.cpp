@@ -6,6 +6,7 @@
 #include "bankstatement/dyq_test_support.h"
 #include "bankstatement/uExtratosLiberadosDYQ.h"
 #include "framework/accounting/importacao_dyq_mgr.h"
+#include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
@@ -331,6 +332,45 @@ TEST_F(ExtratoDYQTest, PdfOptionWithoutFolderRowHandsNenhumAndWithOneSavesTheCop
   std::string conteudo((std::istreambuf_iterator<char>(f)), std::istreambuf_iterator<char>());
   EXPECT_EQ(conteudo, "%PDF-1.4 conteúdo");
   fs::remove_all(raiz);
+}
+
+TEST_F(ExtratoDYQTest, ReconcileOnImportHandsTheReviewTheFeeAlreadyBookedReconciledWithItsEntry) {
+  Liberados(15, kDocumento);
+  server.On("GET", "/extratos/101/lancamentos",
+            TFakeResponse::Json(200, R"({"lancamentos":[
+              {"data":"05/03/2024","descricao":"TARIFA","documento":"9","valor":"12.50","tipo":"D"},
+              {"data":"06/03/2024","descricao":"PIX RECEBIDO","documento":"10","valor":"40.00","tipo":"C"}]})"));
+  Db().Execute(
+      "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO, BDCONCD, "
+      "BDCONCC) values (15, 900, '2024-03-05', 40, 123, 12.50, '9', 'FALSE', 'FALSE')");
+  auto* t = AbreComEmpresa();
+  t->PreencheListaExtratos(true);
+  t->spConciliacaoAut->Click();   // by value and date: no document box ticked
+  ASSERT_FALSE(t->ckConciliacaoManual->Checked());
+  t->spConfirmar->Click();
+
+  auto* revisao = Filho<TRevisaoStub>(*t);
+  ASSERT_NE(revisao, nullptr);
+  auto* linhas = revisao->ListaObj()->Get<TLancamentoMGR>(3);
+  ASSERT_EQ(linhas->RecordCount(), 2);
+  linhas->First();
+  EXPECT_EQ(linhas->FieldByName("BDDEBITO").AsInteger(), 40) << "the fee takes the booked entry's expense account";
+  EXPECT_TRUE(linhas->FieldByName("BDCONCC").AsBoolean());
+  EXPECT_EQ(ChavesConciliadas(*linhas, 15, linhas->FieldByName("BDCHAVE").AsInteger()), std::vector<int64_t>{900});
+  linhas->Next();
+  EXPECT_EQ(linhas->FieldByName("BDCREDITO").AsInteger(), 0) << "the deposit has no entry behind it";
+  EXPECT_FALSE(getItensConciliados(*linhas, 15, linhas->FieldByName("BDCHAVE").AsInteger()));
+
+  // With the toggle up nothing is matched.
+  t->FreeComponent(revisao);
+  t->spConciliacaoAut->Click();
+  t->spConfirmar->Click();
+  auto* outra = Filho<TRevisaoStub>(*t);
+  ASSERT_NE(outra, nullptr);
+  auto* livres = outra->ListaObj()->Get<TLancamentoMGR>(3);
+  livres->First();
+  EXPECT_EQ(livres->FieldByName("BDDEBITO").AsInteger(), 0);
+  EXPECT_FALSE(getItensConciliados(*livres, 15, livres->FieldByName("BDCHAVE").AsInteger()));
 }
 
 TEST_F(ExtratoDYQTest, AStatementWhosePdfDyqDoesNotHaveStillOpensItsReviewAndMakesNoFolder) {

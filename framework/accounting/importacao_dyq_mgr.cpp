@@ -5,6 +5,7 @@
 #include <set>
 #include <tuple>
 
+#include "framework/accounting/concilia_linhas_extrato.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
@@ -82,6 +83,10 @@ TLancamentoMGR* CriaLinhasExtrato(TComponent* owner) {
   lanc->AddFieldDef("BDIDEXTRATOWEB", TFieldType::ftInteger);
   lanc->AddFieldDef("BDCOMPLBANCARIO", TFieldType::ftString, 200);
   lanc->AddFieldDef("BDOBS", TFieldType::ftString, 500);
+  // What reconciling a line with a posted entry fills in before the review opens.
+  for (const char* c : {"BDCODTERCEIROD", "BDCODTERCEIROC", "BDCODHIST", "BDCODTPHI", "BDTIPOCONC"})
+    lanc->AddFieldDef(c, TFieldType::ftInteger);
+  for (const char* c : {"BDCONCD", "BDCONCC"}) lanc->AddFieldDef(c, TFieldType::ftBoolean);
   lanc->CreateDataSet();
   return lanc;
 }
@@ -198,6 +203,16 @@ void TImportacaoDYQMGR::AbreRevisao(const nlohmann::json& linhas, TInconsistenci
     lanc->FieldByName("BDCOMPLBANCARIO").SetAsString(Texto(l, "descricao"));
     lanc->FieldByName("BDOBS").SetAsString(Texto(l, "observacao"));
     lanc->Post();
+  }
+  // Reconciling on import: a line whose entry is already posted (a fee booked by hand) comes to the
+  // review reconciled with it, so the import does not book it again.
+  if (FConciliar && FTipoExtrato != tceCaixa) {
+    TCriteriosConciliacaoLinha c;
+    c.PorDocumento = FPorNrDoc;
+    c.PorData = FPorData;
+    c.PorValor = FPorValor;
+    c.ConsiderarZeros = FConsiderarZeros;
+    ConciliaLinhasExtrato(*lanc, edEmpresa, edConta, c);
   }
   lanc->First();
   TAberturaRevisaoExtrato a;
