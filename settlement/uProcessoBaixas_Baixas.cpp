@@ -435,6 +435,14 @@ void TProcessoBaixas::TExecucaoBaixas::MarcaVariosVinculos() {
 void TProcessoBaixas::TExecucaoBaixas::Executa() {
   if (!links_->Active() || links_->IsEmpty()) return;
   PassaChaves();
+  if (!pb_.FPrimeiroTeste) {
+    // Every manager of the run draws its entry keys from the first one's reservation.
+    TBaixaMGR* primeiro = parcelas_[0];
+    if (guias_) guias_->CompartilhaChaves(*primeiro);
+    if (calculos_) calculos_->CompartilhaChaves(*primeiro);
+    for (TMovParPgtoMGR* m : parcelas_) m->CompartilhaChaves(*primeiro);
+    primeiro->PreveBaixas(static_cast<size_t>(links_->RecordCount()));
+  }
   if (revisao_) MarcaVariosVinculos();
   std::vector<int64_t> ordem;
   ordem.reserve(static_cast<size_t>(links_->RecordCount()));

@@ -1,10 +1,12 @@
 #include "framework/accounting/settlement_mgr.h"
 
+#include <algorithm>
 #include <map>
 
 #include <fmt/format.h>
 
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_value.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/edit_codigo.h"
@@ -40,16 +42,9 @@ std::vector<int64_t> PartesDaChave(const std::string& chave) {
   return out;
 }
 
-// "(A.BDCODEMP = 1 and A.COL in (...)) or ..." for the keys of each company; integers only.
-std::string CondicaoPorEmpresa(const std::string& alias, const std::string& coluna,
-                               const std::map<int64_t, std::vector<int64_t>>& porEmpresa) {
-  std::string out;
-  for (const auto& [emp, ids] : porEmpresa) {
-    if (!out.empty()) out += " or ";
-    out += fmt::format("({0}.BDCODEMP = {1} and {2})", alias, emp, SQLInCondition(alias + "." + coluna, ids));
-  }
-  return out.empty() ? "(1 = 0)" : "(" + out + ")";
-}
+// Keys per statement of a selection: the server tests each row against the whole key list, so one
+// statement over thousands of keys costs their square; parts of a fixed size share one prepared statement.
+constexpr size_t kChavesPorConsulta = 100;
 
 std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<int64_t, int64_t>>& pedidas) {
   std::map<int64_t, std::vector<int64_t>> out;
@@ -91,6 +86,7 @@ bool TBaixaMGR::InheritsFrom(const std::string& class_name) const {
 void TBaixaMGR::Inicializa() {
   if (Active()) Close();
   baixados_.clear();
+  planosPadrao_.clear();
 }
 
 void TBaixaMGR::Atencao(const std::string& text) const {
@@ -169,7 +165,7 @@ void TBaixaMGR::RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa
 int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos) {
   TDatabase& db = Database();
   TTransaction tr(db, TTransaction::kJuntaAberta);
-  const int chave = ReserveEntryKeys(db, l.CodEmp, 1);
+  const int chave = ProximaChave(db, l.CodEmp);
   for (const TPagamentoBaixa& p : pagamentos) {
     if (!TravaObrigacao(db, p, tr.Joined())) return 0;
     // The balance is read inside the transaction, after the group's earlier payments: what was
@@ -206,10 +202,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   }
   // The statements are prepared once for the run (their texts are few): a run posts one settlement
   // after another.
-  const Variant plaPadrao =
-      db.Prepared("select R.BDCODPLAPADRAO from TEMPRESAS_REF R where R.BDCODEMP = ? and R.BDREFEMP = "
-                  "(select BDREFEMP from SP_GETREFERENCIA(?, ?))")
-          .QueryValue({l.CodEmp, l.CodEmp, AnoMes(l.Data)});
+  const Variant plaPadrao = PlanoPadrao(db, l.CodEmp, AnoMes(l.Data));
   db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO, "
               "BDVALOR, BDCOMPL, BDDCTO) values (?, ?, ?, ?, ?, ?, ?, ?, ?)")
       .Execute({l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
@@ -217,6 +210,64 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   tr.Commit();
   gerados_.push_back(chave);
   return chave;
+}
+
+// The selection's structure comes from a statement that finds nothing; each part of the keys then adds
+// its rows through one prepared statement, the last key repeated to fill the part. Each key is its own
+// "company and key" term: the server looks every one up in the key's index, where "company = ? and key
+// in (...)" would read all the company's rows.
+void TBaixaMGR::AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql,
+                              const std::string& alias, const std::string& coluna,
+                              const std::map<int64_t, std::vector<int64_t>>& porEmpresa) {
+  CommandText(sql("(1 = 0)"), ctOpen);
+  std::string termos;
+  for (size_t i = 0; i < kChavesPorConsulta; ++i)
+    termos += fmt::format("{0}({1}.BDCODEMP = ? and {1}.{2} = ?)", i ? " or " : "", alias, coluna);
+  TStatement& st = Database().Prepared(sql("(" + termos + ")"));
+  TDisabledControls controles(*this);
+  TBulkLoad lote(*this);
+  for (const auto& [emp, ids] : porEmpresa) {
+    std::vector<int64_t> chaves(ids);
+    std::sort(chaves.begin(), chaves.end());
+    chaves.erase(std::unique(chaves.begin(), chaves.end()), chaves.end());
+    for (size_t i = 0; i < chaves.size(); i += kChavesPorConsulta) {
+      TParams p;
+      for (size_t j = 0; j < kChavesPorConsulta; ++j) {
+        p.emplace_back(static_cast<long long>(emp));
+        p.emplace_back(static_cast<long long>(chaves[std::min(i + j, chaves.size() - 1)]));
+      }
+      st.Query(p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { AppendRecord(row); });
+    }
+  }
+  // What was read is the database's state, not rows to insert.
+  MergeChangeLog();
+  First();
+}
+
+// A key reserved and left unused by a refused settlement is a gap, as it was when each settlement
+// reserved its own: reserved keys are committed at once and never handed out twice.
+int TBaixaMGR::ProximaChave(TDatabase& db, int codEmp) {
+  constexpr size_t kMaiorBloco = 1000;
+  TChavesReservadas& c = *chaves_;
+  if (c.Proxima >= c.Fim || c.CodEmp != codEmp) {
+    const int bloco = static_cast<int>(std::clamp<size_t>(c.Previstas, 1, kMaiorBloco));
+    c.Proxima = ReserveEntryKeys(db, codEmp, bloco);
+    c.Fim = c.Proxima + bloco;
+    c.CodEmp = codEmp;
+  }
+  if (c.Previstas > 0) --c.Previstas;
+  return c.Proxima++;
+}
+
+// The company's standard chart of the month does not change during a run.
+Variant TBaixaMGR::PlanoPadrao(TDatabase& db, int codEmp, int anoMes) {
+  auto it = planosPadrao_.find({codEmp, anoMes});
+  if (it != planosPadrao_.end()) return it->second;
+  const Variant p = db.Prepared("select R.BDCODPLAPADRAO from TEMPRESAS_REF R where R.BDCODEMP = ? and R.BDREFEMP = "
+                                "(select BDREFEMP from SP_GETREFERENCIA(?, ?))")
+                        .QueryValue({codEmp, codEmp, anoMes});
+  planosPadrao_.emplace(std::make_pair(codEmp, anoMes), p);
+  return p;
 }
 
 std::vector<std::pair<int64_t, int64_t>> TBaixaMGR::ChavesPedidas(const std::vector<std::string>& chaves,
@@ -236,9 +287,15 @@ std::vector<std::pair<int64_t, int64_t>> TBaixaMGR::ChavesPedidas(const std::vec
 
 void TBaixaMGR::AvisaAusentes(const std::vector<std::pair<int64_t, int64_t>>& pedidas, const std::string& campos,
                               const std::function<std::string(int64_t emp, int64_t chave)>& aviso) {
+  // What the selection holds is noted in one pass, not searched for once per key.
+  const std::vector<std::string> nomes = Split(campos, ';');
+  const TField& fEmp = FieldByName(nomes.at(0));
+  const TField& fChave = FieldByName(nomes.at(1));
+  std::set<std::pair<int64_t, int64_t>> achadas;
+  for (First(); !Eof(); Next()) achadas.emplace(fEmp.AsInteger(), fChave.AsInteger());
   std::set<std::pair<int64_t, int64_t>> avisadas;
   for (const auto& [emp, chave] : pedidas) {
-    if (Locate(campos, {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chave))})) continue;
+    if (achadas.count({emp, chave})) continue;
     if (avisadas.insert({emp, chave}).second) Atencao("Baixa não lançada: " + aviso(emp, chave));
   }
 }
@@ -340,11 +397,13 @@ void TDARFGERPGTOMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chave
                                            const std::string& tela, bool) {
   SetBloqueio(bloqueio, tela);
   const auto pedidas = ChavesPedidas(chaves, 2, 0, 1, "guia de imposto");
-  CommandText(
-      "select G.BDCODEMP, G.BDCHAVEDARF, G.BDCODRECEITA, G.BDREFERENCIA, G.BDDATAVENCTO, G.BDVALOR, "
-      "G.BDSALDOAPAGAR from TDARFGERPGTO G where " +
-          CondicaoPorEmpresa("G", "BDCHAVEDARF", PorEmpresa(pedidas)) + " order by G.BDCODEMP, G.BDCHAVEDARF",
-      ctOpen);
+  AbrePorPartes(
+      [](const std::string& condicao) {
+        return "select G.BDCODEMP, G.BDCHAVEDARF, G.BDCODRECEITA, G.BDREFERENCIA, G.BDDATAVENCTO, G.BDVALOR, "
+               "G.BDSALDOAPAGAR from TDARFGERPGTO G where " +
+               condicao + " order by G.BDCODEMP + 0, G.BDCHAVEDARF";
+      },
+      "G", "BDCHAVEDARF", PorEmpresa(pedidas));
   AvisaAusentes(pedidas, "BDCODEMP;BDCHAVEDARF", [](int64_t emp, int64_t guia) {
     return fmt::format("a guia de imposto {} da empresa {} não foi encontrada.", guia, emp);
   });
@@ -389,12 +448,13 @@ void TDADOSPGTOCALCMGR::SetEDCODEMP(TEdit_Codigo_Search_VYN* edit) {
 
 void TDADOSPGTOCALCMGR::SelectCalculosParaBaixa(const std::vector<std::string>& chaves) {
   const auto pedidas = ChavesPedidas(chaves, 3, 1, 2, "cálculo");
-  CommandText(
-      "select C.BDCODEMP, C.BDTIPOCALC, C.BDCHAVE, C.BDORDEMCALC, C.BDREFERENCIA, C.BDDESCRICAO, C.BDLIQUIDO, "
-      "coalesce(C.BDVLRPGTO, 0) as BDVLRPGTO from TDADOSPGTOCALC C where " +
-          CondicaoPorEmpresa("C", "BDCHAVE", PorEmpresa(pedidas)) +
-          " order by C.BDCODEMP, C.BDTIPOCALC, C.BDCHAVE, C.BDORDEMCALC",
-      ctOpen);
+  AbrePorPartes(
+      [](const std::string& condicao) {
+        return "select C.BDCODEMP, C.BDTIPOCALC, C.BDCHAVE, C.BDORDEMCALC, C.BDREFERENCIA, C.BDDESCRICAO, "
+               "C.BDLIQUIDO, coalesce(C.BDVLRPGTO, 0) as BDVLRPGTO from TDADOSPGTOCALC C where " +
+               condicao + " order by C.BDCODEMP + 0, C.BDTIPOCALC, C.BDCHAVE, C.BDORDEMCALC";
+      },
+      "C", "BDCHAVE", PorEmpresa(pedidas));
   AvisaAusentes(pedidas, "BDCODEMP;BDCHAVE", [](int64_t emp, int64_t chave) {
     return fmt::format("o cálculo {} da empresa {} não foi encontrado.", chave, emp);
   });
@@ -498,29 +558,35 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
           ? join
           : fmt::format(" left outer join {} MOV on (MOV.BDCODEMP = PAR.BDCODEMP and MOV.BDCHAVE = PAR.BDCHAVE)",
                         kTabelasDoc[livro_]);
-  CommandText(fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "
-                          "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, {2} as BDVALORTOTAL, "
-                          "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR - {2} end "
-                          "as BDSALDOAPAGAR from {3} PAR{4} where {5} order by PAR.BDCHAVE, PAR.BDORDEMPAR",
-                          numdoc, natureza, pago, kTabelasPar[livro_], docJoin,
-                          CondicaoPorEmpresa("PAR", "BDCHAVE", porEmpresa)),
-              ctOpen);
-  // Installments of the documents that no key names are not this run's.
+  AbrePorPartes(
+      [&](const std::string& condicao) {
+        return fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "
+                           "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, {2} as BDVALORTOTAL, "
+                           "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR - {2} end "
+                           "as BDSALDOAPAGAR from {3} PAR{4} where {5} order by PAR.BDCHAVE + 0, PAR.BDORDEMPAR",
+                           numdoc, natureza, pago, kTabelasPar[livro_], docJoin, condicao);
+      },
+      "PAR", "BDCHAVE", porEmpresa);
+  // Installments of the documents that no key names are not this run's. What stays is noted in one
+  // pass, so the keys found nowhere are told without searching the selection once per key.
   std::set<std::tuple<int64_t, int64_t, int64_t>> set(pedidas.begin(), pedidas.end());
+  std::set<std::tuple<int64_t, int64_t, int64_t>> achadas;
+  const TField& fEmp = FieldByName("BDCODEMP");
+  const TField& fDoc = FieldByName("BDCHAVE");
+  const TField& fOrdem = FieldByName("BDORDEMPAR");
   First();
   while (!Eof()) {
-    auto k = std::make_tuple(FieldByName("BDCODEMP").AsInteger(), FieldByName("BDCHAVE").AsInteger(),
-                             FieldByName("BDORDEMPAR").AsInteger());
-    if (set.count(k))
+    auto k = std::make_tuple(fEmp.AsInteger(), fDoc.AsInteger(), fOrdem.AsInteger());
+    if (set.count(k)) {
+      achadas.insert(k);
       Next();
-    else
+    } else {
       Delete();
+    }
   }
   std::set<std::tuple<int64_t, int64_t, int64_t>> avisadas;
   for (const auto& [emp, doc, ordem] : pedidas) {
-    if (Locate("BDCODEMP;BDCHAVE;BDORDEMPAR", {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(doc)),
-                                                 Variant(static_cast<long long>(ordem))}))
-      continue;
+    if (achadas.count({emp, doc, ordem})) continue;
     if (avisadas.insert({emp, doc, ordem}).second)
       Atencao(fmt::format("Baixa não lançada: a parcela {} do documento {} ({}) da empresa {} não foi encontrada.",
                           ordem, doc, kNomesLivro[livro_], emp));

@@ -5,6 +5,8 @@
 // obligation's open balance, nor the same obligation twice for one imported entry.
 #include <cstdint>
 #include <functional>
+#include <map>
+#include <memory>
 #include <set>
 #include <string>
 #include <tuple>
@@ -120,6 +122,11 @@ class TBaixaMGR : public TDAOFactory {
   void SetBloqueio(TBloqueioLancamento_VYN* b, std::string tela) { bloqueio_ = b; tela_ = std::move(tela); }
   // What the last posting call settled (added to an open group included); zero when it refused.
   Currency ValorLancado() const { return valorLancado_; }
+  // How many settlements the run expects to post: their entry keys are reserved in blocks instead of
+  // one reservation (and its commit) per settlement. Managers of one run share their keys, so entries
+  // keep the order they were posted in.
+  void PreveBaixas(size_t n) { chaves_->Previstas = n; }
+  void CompartilhaChaves(const TBaixaMGR& outro) { chaves_ = outro.chaves_; }
 
   // The ledger keys posted by this manager, in order.
   const std::vector<int>& LancamentosGerados() const { return gerados_; }
@@ -143,6 +150,11 @@ class TBaixaMGR : public TDAOFactory {
   // the entry key, or 0 when a guard refused (warned about; nothing written).
   int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos);
   void RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa& p, int chaveLancamento);
+  int ProximaChave(TDatabase& db, int codEmp);
+  // Opens the selection sql makes (given its key condition) over the keys of each company, part by part.
+  void AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql, const std::string& alias,
+                     const std::string& coluna, const std::map<int64_t, std::vector<int64_t>>& porEmpresa);
+  Variant PlanoPadrao(TDatabase& db, int codEmp, int anoMes);
   // The (company, key) of each text key of `partes` numbers, company and key at posEmp and posChave;
   // another key is warned about as invalid ("a chave de guia de imposto \"...\" é inválida.").
   std::vector<std::pair<int64_t, int64_t>> ChavesPedidas(const std::vector<std::string>& chaves, size_t partes,
@@ -173,6 +185,14 @@ class TBaixaMGR : public TDAOFactory {
   std::set<std::tuple<int64_t, std::string, int>> baixados_;
   std::vector<int> gerados_;
   Currency valorLancado_;
+  struct TChavesReservadas {
+    size_t Previstas = 0;
+    int CodEmp = 0;
+    int Proxima = 0;
+    int Fim = 0;
+  };
+  std::shared_ptr<TChavesReservadas> chaves_ = std::make_shared<TChavesReservadas>();
+  std::map<std::pair<int, int>, Variant> planosPadrao_;   // by company and month, for the run
 };
 
 // Tax guides (TDARFGERPGTO) and their payments (TDARFGERPGTO_BAIXA).
