@@ -41,11 +41,7 @@ bool TfrConsultaImportacaoLancCCTxtHuge::EditaCelulaItens(const std::string& cam
   if (!pr && !inc) return TfrConsultaImportacaoLancCCTxt::EditaCelulaItens(campo, texto);
   if (d->IsEmpty() || !d->FindField(campo)) return false;
   auto* editor = Create<TEdit_Codigo_Search_VYN>();
-  struct Fecha {
-    TComponent& dono;
-    TComponent* editor;
-    ~Fecha() { dono.FreeComponent(editor); }
-  } fecha{*this, editor};
+  TLiberaAoSair fecha(editor);
   std::vector<std::string> opcoes;
   bool accept = true;
   if (pr)

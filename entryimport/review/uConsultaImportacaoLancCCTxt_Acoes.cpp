@@ -395,11 +395,7 @@ bool TfrConsultaImportacaoLancCCTxt::EditaCelulaItens(const std::string& campo, 
   // value are the split's.
   if (!cc->FindField("BDCODCENTRO") || !SameText(campo, "BDCODTPCC")) return false;
   auto* editor = Create<TEdit_Codigo_Search_VYN>();
-  struct Fecha {
-    TComponent& dono;
-    TComponent* editor;
-    ~Fecha() { dono.FreeComponent(editor); }
-  } fecha{*this, editor};
+  TLiberaAoSair fecha(editor);
   bool accept = false;
   fcLancamentosCCBeforeEditField(campo, editor, accept);
   if (!accept) return false;

@@ -69,4 +69,19 @@ class TComponent {
   bool destroying_ = false;
 };
 
+// Frees a component through its owner when the scope ends, also when an exception leaves it: the
+// editor a single cell edit makes.
+class TLiberaAoSair {
+ public:
+  explicit TLiberaAoSair(TComponent* c) : c_(c) {}
+  ~TLiberaAoSair() {
+    if (TComponent* dono = c_ ? c_->Owner() : nullptr) dono->FreeComponent(c_);
+  }
+  TLiberaAoSair(const TLiberaAoSair&) = delete;
+  TLiberaAoSair& operator=(const TLiberaAoSair&) = delete;
+
+ private:
+  TComponent* c_;
+};
+
 }  // namespace vyn

@@ -133,12 +133,7 @@ bool TFieldsContainer::EditaCampo(const std::string& field, const std::string& t
   if (!ds || !ds->Active() || ds->IsEmpty() || !achado || !achado->Editavel() || !ds->FindField(field)) return false;
   const TFieldsContainerItem item = *achado;   // the screen's handlers may change the items
   TControl* editor = CriaEditor(item);
-  struct Fecha {
-    TComponent* editor;
-    ~Fecha() {
-      if (TComponent* dono = editor->Owner()) dono->FreeComponent(editor);
-    }
-  } fecha{editor};
+  TLiberaAoSair fecha(editor);
   CarregaEditor(editor, *ds, item.FieldName);
   bool accept = true;
   if (OnBeforeEditField) OnBeforeEditField(*this, *ds, editor, item, accept);
