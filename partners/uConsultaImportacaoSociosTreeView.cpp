@@ -7,6 +7,7 @@
 #include "framework/data/client_dataset.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/fields_container.h"
 #include "framework/ui/grid.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/tree_view.h"
@@ -24,10 +25,56 @@ std::vector<TBookmark> Marcas(TClientDataSet& ds) {
   return out;
 }
 
-bool ChaveDaLinha(const std::string& campo) {
-  for (const char* c : {"BDCODEMP", "BDCODSOC", "BDREFCOTA", "BDREFSOC", "BDTIPOIMPORTACAO"})
-    if (SameText(campo, c)) return true;
-  return false;
+// Field, caption, hidden (H) and key (K) flags of a review column.
+struct Coluna {
+  const char* campo;
+  const char* titulo;
+  const char* flags = "";
+};
+
+const std::vector<Coluna> kColunasSocios = {
+    {"BDCODEMP", "Empresa", "K"}, {"BDCODSOC", "Código sócio", "K"}, {"BDNOMSOC", "Nome"},
+    {"BDEXTERIORSOC", "Exterior"}, {"BDCODPAIS", "Código país"}, {"BDCGCCEISOC", "CNPJ/CPF/CEI"},
+    {"BDRGSOC", "RG"}, {"BDORGEMISOC", "Orgão emissor"}, {"BDRESPONSAVELSOC", "", "H"},
+    {"BDDATANASCSOC", "Data de nascimento"}, {"BDCEPSOC", "CEP"}, {"BDENDSOC", "Endereço"},
+    {"BDLOGRSOC", "Logradouro"}, {"BDNUMSOC", "Número"}, {"BDCOMPLSOC", "Complemento"},
+    {"BDCODCID", "Código cidade"}, {"BDDDDSOC", "DDD", "H"}, {"BDTELRESSOC", "Telefone", "H"},
+    {"BDDDDFAXSOC", "DDD Fax", "H"}, {"BDFAXSOC", "Fax", "H"}, {"BDDDCELSOC", "DDD Celular", "H"},
+    {"BDTELCELSOC", "Celular", "H"}, {"BDDATAENTSOC", "Entrada na sociedade"},
+    {"BDDATASAISOC", "Data saída da sociedade"}, {"BDCODCBO", "Código CBO"}, {"BDEMAILSOC", "E-mail", "H"},
+    {"BDQUALIFICACAOSOC", "Qualificação"}, {"BDQUALILEGALDIPJSOC", "Qualificação DIPJ"},
+    {"BDQUALIRESPLEGALSOC", "Qualificação (Rep. Legal-DIPJ)"}, {"BDQUALISPEDSOC", "Qualificação Sped"},
+    {"BDCODCTA", "Código conta dist. de lucros"}, {"BDCODTER", "Código partipante part. de lucros"},
+    {"BDCODCTACONV", "Código conta convênio"}, {"BDCODTERCONV", "Código participante convênio"},
+    {"BDCODCTAEMPREST", "Código conta empréstimos a sócios"}, {"BDCODTEREMPREST", "Código part. empréstimos "},
+    {"BDCODPAISORIG", "Código país origem"}, {"BDNATURALIZADO", "Naturalizado brasileiro"},
+    {"BDPORTNAT", "Portaria da naturalização"}, {"BDDATANATURALIZACAO", "Data de naturalização"},
+    {"BDDATACHEBRASIL", "Data de chegada ao Brasil"}, {"BDSEXO", "Sexo"}, {"BDDATAEMIRG", "Data emissão do RG"},
+    {"BDCODCIDNASC", "Código cidade de nascimento"}, {"BDGRAUINST", "Grau de instrução"},
+    {"BDINSCNIT", "Inscrição NIT"}, {"BDINDNIF", "Indicador NIF"}, {"BDNUMNIF", "NIF"},
+    {"BDFORMATRIBU", "Forma de tributação"}, {"BDFALECIDO", "Falecido"}, {"BDDATAOBITO", "Data do óbito"},
+    {"BDSITESPOLIO", "Situação do espólio", "H"}, {"BDCPFINVENTARIANTE", "CPF do inventariante", "H"},
+    {"BDNOMEINVENTARIANTE", "Nome do inventariante", "H"}, {"BDESTCIVILSOC", "Estado civil"},
+    {"BDSOCREPRESENTANTE", "", "H"}};
+
+const std::vector<Coluna> kColunasCotas = {
+    {"BDCODEMP", "", "HK"}, {"BDCODSOC", "", "HK"}, {"BDREFCOTA", "Referência", "HK"},
+    {"BDPRESCOTA", "Particip. do result (%)"}, {"BDCAPTOTCOTA", "Capital total (%)"},
+    {"BDCAPVOLCOTA", "Capital votante (%)"}, {"BDRENISECOTA", "Rendimentos isentos"},
+    {"BDRENTRICOTA", "Rendimentos tributáveis"}, {"BDIRFONTCOTA", "IR retino na fonte"},
+    {"BDREMTRACOTA", "Rem. do trabalho (R$)"}, {"BDDEMRENCOTA", "Demais rendimentos"},
+    {"BDQTDCOTA", "Quantidade de cotas"}, {"BDPERCCOTA", "Percentual de cotas"}, {"BDVALCOTA", "Valor das cotas"},
+    {"BDCODREC", "Código de receita"}, {"BDVALOREMPRESTIMO", "Valor empréstimos"},
+    {"BDVALORDISTRIBLUCRO", "Valor distribuição lucros"}, {"BDCOMPENVIO", "Competência do envio"},
+    {"BDVALORCONVENIO", "Valor convênio"}, {"BDCODRECCONVENIO", "Código receita convênio"}};
+
+void Preenche(TFieldsContainer& fc, const std::vector<Coluna>& colunas) {
+  for (const Coluna& c : colunas) {
+    TFieldsContainerItem& i = fc.Add(c.campo, c.titulo);
+    const std::string flags = c.flags;
+    i.Visible = flags.find('H') == std::string::npos;
+    i.Key = flags.find('K') != std::string::npos;
+  }
 }
 
 bool Percentual(const std::string& campo) {
@@ -144,6 +191,8 @@ TfrConsultaImportacaoSociosTreeView::TfrConsultaImportacaoSociosTreeView(TCompon
       grItens(Create<TDBGrid_Padrao_VYN>()),
       spImportacao(Create<TSpeedButton>()),
       spCancelar(Create<TSpeedButton>()),
+      fcSocios(Create<TFieldsContainer>()),
+      fcCotas(Create<TFieldsContainer>()),
       dsDados_(Create<TDataSource>()),
       dsItens_(Create<TDataSource>()),
       util_(Create<TUtilImportacao_Socios_Treeview>()) {
@@ -161,6 +210,31 @@ TfrConsultaImportacaoSociosTreeView::TfrConsultaImportacaoSociosTreeView(TCompon
   spCancelar->SetName("spCancelar");
   spCancelar->OnClick = [this](TComponent* s) { spCancelarClick(s); };
   util_->FSociosFora = &sociosFora_;
+  CriaFieldsContainers();
+}
+
+void TfrConsultaImportacaoSociosTreeView::CriaFieldsContainers() {
+  fcSocios->SetName("fcSocios");
+  fcCotas->SetName("fcCotas");
+  Preenche(*fcSocios, kColunasSocios);
+  Preenche(*fcCotas, kColunasCotas);
+  // The editor takes any text; the column's kind decides here, so a cell refuses what its field
+  // cannot hold instead of storing it as typed.
+  for (TFieldsContainer* fc : {fcSocios, fcCotas}) {
+    fc->OnValidaCampo = [fc](const TFieldsContainerItem& item, TControl*, const std::string& texto) {
+      Variant valor;
+      return fc->DataSet() && ValorDaCelula(*fc->DataSet(), item.FieldName, texto, valor);
+    };
+    fc->OnSalvaCampo = [fc](const TFieldsContainerItem& item, TControl*, const std::string& texto) {
+      TClientDataSet& ds = *fc->DataSet();
+      Variant valor;
+      ValorDaCelula(ds, item.FieldName, texto, valor);
+      ds.Edit();
+      ds.FieldByName(item.FieldName).SetValue(valor);
+      ds.Post();
+      return true;
+    };
+  }
 }
 
 bool TfrConsultaImportacaoSociosTreeView::InheritsFrom(const std::string& class_name) const {
@@ -196,12 +270,14 @@ void TfrConsultaImportacaoSociosTreeView::AfterListaObj() {
 void TfrConsultaImportacaoSociosTreeView::AtualizaDados(TTreeNode* node) {
   dsDados_->SetDataSet(nullptr);
   grDados->Columns.clear();
+  grDados->EditaCelula = nullptr;
   if (cotas_ && cotas_->MasterSource()) {
     cotas_->SetMasterSource(nullptr);
     cotas_->SetMasterFields("");
   }
   dsItens_->SetDataSet(nullptr);
   grItens->Columns.clear();
+  grItens->EditaCelula = nullptr;
   grItens->SetEnabled(false);
   atual_ = node ? static_cast<TClientDataSet*>(node->Data) : nullptr;
   if (node) SetFieldsContainerGrid();
@@ -212,14 +288,16 @@ void TfrConsultaImportacaoSociosTreeView::SetFieldsContainerGrid() {
   grItens->SetEnabled(true);
   if (refs_) refs_->First();
   dsDados_->SetDataSet(socios_);
-  for (int i = 0; i < socios_->FieldCount(); ++i) grDados->AddColumn(socios_->Fields(i).FieldName());
   if (cotas_) {
     cotas_->SetIndexFieldNames("BDCODEMP;BDCODSOC;BDREFCOTA");
     cotas_->SetMasterFields("BDCODEMP;BDCODSOC");
     cotas_->SetMasterSource(dsDados_);
     dsItens_->SetDataSet(cotas_);
-    for (int i = 0; i < cotas_->FieldCount(); ++i) grItens->AddColumn(cotas_->Fields(i).FieldName());
+    fcCotas->SetDataSet(cotas_);
+    fcCotas->SetGridSearch(grItens);
   }
+  fcSocios->SetDataSet(socios_);
+  fcSocios->SetGridSearch(grDados);
 }
 
 std::string TfrConsultaImportacaoSociosTreeView::grGridMostraDado(const std::string& campo, const std::string& texto) {
@@ -304,21 +382,15 @@ TClientDataSet* TfrConsultaImportacaoSociosTreeView::SetDaGrade(TDBGrid_Padrao_V
   return nullptr;
 }
 
-bool TfrConsultaImportacaoSociosTreeView::EditaCelula(TDBGrid_Padrao_VYN* grid, const std::string& campo,
-                                                      const std::string& texto) {
-  TClientDataSet* ds = SetDaGrade(grid);
-  TField* f = ds && !ds->IsEmpty() ? ds->FindField(campo) : nullptr;
+bool TfrConsultaImportacaoSociosTreeView::ValorDaCelula(TClientDataSet& ds, const std::string& campo,
+                                                        const std::string& texto, Variant& valor) {
+  TField* f = ds.FindField(campo);
   if (!f) return false;
-  if (ChaveDaLinha(campo)) return DlgWarOk("O campo " + campo + " identifica a linha e não pode ser alterado."), false;
-  Variant valor;
   if (!Converte(*f, texto, valor))
     return DlgWarOk("Valor inválido para o campo " + campo + ": \"" + texto + "\"."), false;
   if (Percentual(campo) && !valor.IsNull() &&
       (valor.AsCurrency() < Currency::FromInt(0) || valor.AsCurrency() > Currency::FromInt(100)))
     return DlgWarOk("O valor do campo " + campo + " deve estar entre 0% e 100%."), false;
-  ds->Edit();
-  f->SetValue(valor);
-  ds->Post();
   return true;
 }
 

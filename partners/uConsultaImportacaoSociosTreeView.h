@@ -11,6 +11,9 @@
 namespace vyn {
 class TDBGrid_Padrao_VYN;
 class TDataSource;
+class TFieldsContainer;
+class Variant;
+struct TFieldsContainerItem;
 class TInconsistencias_VYN;
 class TSpeedButton;
 class TTreeView;
@@ -67,11 +70,12 @@ class TfrConsultaImportacaoSociosTreeView : public vyn::TForm_VYN {
   vyn::TDBGrid_Padrao_VYN* grItens;
   vyn::TSpeedButton* spImportacao;
   vyn::TSpeedButton* spCancelar;
+  // The columns of the partners node and of its quotas: captions, hidden and key columns. A cell
+  // edit reaches the row only through them.
+  vyn::TFieldsContainer* fcSocios;
+  vyn::TFieldsContainer* fcCotas;
   bool FImportacaoConcluida = false;
 
-  // The user edits a cell of the grid's current row. Key columns are not editable and a text that
-  // does not fit the column's kind is refused; False (with a warning) when nothing was changed.
-  bool EditaCelula(vyn::TDBGrid_Padrao_VYN* grid, const std::string& campo, const std::string& texto);
   // Marks (or unmarks) the grid's current row to be left out of the import; a partner left out
   // takes its references and quotas with it.
   void MarcaLinha(vyn::TDBGrid_Padrao_VYN* grid);
@@ -93,6 +97,10 @@ class TfrConsultaImportacaoSociosTreeView : public vyn::TForm_VYN {
  private:
   void OnAntesImportar();
   void SetFieldsContainerGrid();
+  void CriaFieldsContainers();
+  // The typed text as a value of the column's kind; False (with a warning) when it does not fit.
+  static bool ValorDaCelula(vyn::TClientDataSet& ds, const std::string& campo, const std::string& texto,
+                            vyn::Variant& valor);
   // Closes the review without importing.
   void spCancelarClick(vyn::TComponent* sender);
   vyn::TClientDataSet* SetDaGrade(vyn::TDBGrid_Padrao_VYN* grid) const;

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "framework/core/text.h"
+#include "framework/ui/grid.h"
 #include "framework/ui/inconsistencias.h"
 #include "partners/partners_test_support.h"
 #include "partners/uConsultaImportacaoSociosTreeView.h"
@@ -113,11 +114,23 @@ TEST_F(IntegracaoSociosTest, RevisaoEditaCelulasEDeixaDeForaAsLinhasMarcadas) {
   dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [&copia](TForm_VYN& f) {
     auto& r = dynamic_cast<TfrConsultaImportacaoSociosTreeView&>(f);
     r.DAOAtual()->First();
-    EXPECT_TRUE(r.EditaCelula(r.grDados, "BDNOMSOC", "Ana Maria Souza"));
-    EXPECT_FALSE(r.EditaCelula(r.grDados, "BDCODSOC", "5"));
-    EXPECT_FALSE(r.EditaCelula(r.grDados, "BDDATANASCSOC", "31/02/1980"));
-    EXPECT_FALSE(r.EditaCelula(r.grItens, "BDPERCCOTA", "150"));
-    EXPECT_TRUE(r.EditaCelula(r.grItens, "BDPERCCOTA", "55,5"));
+    auto titulo = [](const TDBGrid_Padrao_VYN& g, const std::string& campo) -> std::pair<std::string, bool> {
+      for (const TGridColumn& c : g.Columns)
+        if (c.FieldName == campo) return {c.Title, c.Visible};
+      return {"(sem coluna)", false};
+    };
+    EXPECT_EQ(titulo(*r.grDados, "BDCODSOC"), std::make_pair(std::string("Código sócio"), true));
+    EXPECT_EQ(titulo(*r.grDados, "BDEMAILSOC"), std::make_pair(std::string("E-mail"), false));
+    EXPECT_EQ(titulo(*r.grItens, "BDPRESCOTA"), std::make_pair(std::string("Particip. do result (%)"), true));
+    EXPECT_FALSE(titulo(*r.grItens, "BDREFCOTA").second);
+    // Cells are typed through the grids' own cell editors: key and hidden columns take no edits.
+    EXPECT_TRUE(r.grDados->EditaCelula("BDNOMSOC", "Ana Maria Souza"));
+    EXPECT_FALSE(r.grDados->EditaCelula("BDCODSOC", "5"));
+    EXPECT_FALSE(r.grDados->EditaCelula("BDEMAILSOC", "ana@exemplo.com"));
+    EXPECT_FALSE(r.grDados->EditaCelula("BDDATANASCSOC", "31/02/1980"));
+    EXPECT_FALSE(r.grItens->EditaCelula("BDREFCOTA", "202401"));
+    EXPECT_FALSE(r.grItens->EditaCelula("BDPERCCOTA", "150"));
+    EXPECT_TRUE(r.grItens->EditaCelula("BDPERCCOTA", "55,5"));
     r.DAOAtual()->Next();
     r.MarcaLinha(r.grDados);   // Bruno stays out with his quota
     EXPECT_TRUE(r.LinhaMarcada(r.grDados));
@@ -127,7 +140,7 @@ TEST_F(IntegracaoSociosTest, RevisaoEditaCelulasEDeixaDeForaAsLinhasMarcadas) {
     for (const auto& d : *r.UtilImportacao()->FListaDadosParaCopia) copia.push_back(d.FCodSocio);
     r.Close();
   });
-  dialogs_.Ok("identifica a linha").Ok("Valor inválido").Ok("entre 0% e 100%");
+  dialogs_.Ok("Valor inválido").Ok("entre 0% e 100%");
   Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false);
   EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
   EXPECT_EQ(copia, (std::vector<int>{1, 2}));
