@@ -227,8 +227,12 @@ void TfrProcessoConciliacaoBancaria::CarregaConfiguracaoUsuario() {
         dynamic_cast<TCustomEdit*>(c) || dynamic_cast<TSpeedButton*>(c))
       ScreenUserConfig->RegisterComponent(c, c->Name());
   ScreenUserConfig->Load();
-  // A choice of lines brought back is the one the grids show.
-  if (!mmTodos->Checked) FiltroRapido();
+  // A choice of lines brought back is the one the grids show; reading them again dropped the
+  // proposals the opening's matching made, so it runs again on the lines now shown.
+  if (!mmTodos->Checked) {
+    FiltroRapido();
+    ConciliacaoDaAbertura();
+  }
 }
 
 void TfrProcessoConciliacaoBancaria::FormClose(TCloseAction& action) {
@@ -270,6 +274,10 @@ void TfrProcessoConciliacaoBancaria::SetListaObj(const TListaObj& lista) {
   if (auto* dono = dynamic_cast<TControl*>(Owner())) dono->SetEnabled(false);
   spExcluir->SetEnabled(!FDYQ);
   spExcluirTodos->SetEnabled(!FDYQ);
+  ConciliacaoDaAbertura();
+}
+
+void TfrProcessoConciliacaoBancaria::ConciliacaoDaAbertura() {
   if (FDYQ && FFiltroConciliacao)
     FDaoExt->ConciliaDaoExtrato(FFiltroConciliacao->PorData, FFiltroConciliacao->PorDocumento,
                                 FFiltroConciliacao->PorValor, FFiltroConciliacao->ConsiderarZeros, FDaoCont);

@@ -116,6 +116,8 @@ class TfrProcessoConciliacaoBancaria : public vyn::TfrProcesso_Padrao_VYN {
   void MostraTotais();
   // Registers the screen's choices as saved items of the user's settings and loads them.
   void CarregaConfiguracaoUsuario();
+  // A Dyq statement opened with matching options is matched once its lines are read.
+  void ConciliacaoDaAbertura();
   void RestauraLinhas(int recExt, int recCont);
   std::string SQLExtrato() const;
   std::string SQLLancamentos() const;
