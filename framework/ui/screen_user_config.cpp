@@ -108,11 +108,15 @@ int TScreenUserConfig::Load() {
 }
 
 void TScreenUserConfig::SalvaItens() const {
-  if (!itensCarregados_ || notSave_) return;
+  TDatabase* db = ProcessContext().Database;
+  if (!itensCarregados_ || notSave_ || !db) return;
+  // The screen's choices are kept together or not at all.
+  TTransaction tr(*db, TTransaction::kJuntaAberta);
   for (const auto& [c, nome] : itens_) {
     std::string valor;
     if (!excluidos_.count(UpperCase(nome)) && ValorDoItem(*c, valor)) SalvarParaUsuario(nome, valor);
   }
+  tr.Commit();
 }
 
 void TScreenUserConfig::Excluir(const std::string& componentName) { excluidos_.insert(UpperCase(componentName)); }
