@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <memory>
 
@@ -431,6 +432,27 @@ TLinhasPlanilha LerPastaXls(const std::string& arquivo, std::string* aviso) {
   }
   DescartaLinhasVaziasDoFim(linhas);
   return linhas;
+}
+
+TTipoPastaTrabalho TipoPastaTrabalho(std::string_view inicio) {
+  if (inicio.substr(0, 4) == std::string_view("PK\x03\x04", 4)) return TTipoPastaTrabalho::Xlsx;
+  if (inicio.substr(0, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return TTipoPastaTrabalho::Xls;
+  return TTipoPastaTrabalho::Nenhuma;
+}
+
+TTipoPastaTrabalho TipoPastaTrabalhoArquivo(const std::string& arquivo) {
+  std::ifstream in(arquivo, std::ios::binary);
+  char buf[8] = {};
+  in.read(buf, sizeof buf);
+  return TipoPastaTrabalho(std::string_view(buf, static_cast<size_t>(in.gcount())));
+}
+
+TLinhasPlanilha LerPastaTrabalho(const std::string& arquivo, std::string* aviso) {
+  switch (TipoPastaTrabalhoArquivo(arquivo)) {
+    case TTipoPastaTrabalho::Xlsx: return LerPastaXlsx(arquivo, aviso);
+    case TTipoPastaTrabalho::Xls: return LerPastaXls(arquivo, aviso);
+    default: Invalida(arquivo, "não é .xlsx nem .xls");
+  }
 }
 
 }  // namespace vyn
