@@ -105,6 +105,12 @@ TEST_F(ArquivoImportacaoTest, NumerosEDatasSemRuidoDePontoFlutuante) {
   EXPECT_EQ(NumeroArmazenadoParaTexto("-12.50"), "-12,5");
   EXPECT_EQ(NumeroArmazenadoParaTexto("1.2345678901234E+13"), "12345678901234");
   EXPECT_EQ(NumeroArmazenadoParaTexto("-0"), "0");
+  // What formulas leave past the 15 digits a double holds is not the sheet's value.
+  EXPECT_EQ(NumeroArmazenadoParaTexto("0.30000000000000004"), "0,3");
+  EXPECT_EQ(NumeroArmazenadoParaTexto("-12.299999999999999"), "-12,3");
+  EXPECT_EQ(NumeroArmazenadoParaTexto("99.999999999999999"), "100");
+  EXPECT_EQ(NumeroArmazenadoParaTexto("1.2345678901234567E+16"), "12345678901234600");
+  EXPECT_EQ(NumeroArmazenadoParaTexto("123456.78901234"), "123456,78901234");
   EXPECT_EQ(NumeroArmazenadoParaTexto("abc"), "abc");
   EXPECT_EQ(SerialParaData("1", false), "01/01/1900");
   EXPECT_EQ(SerialParaData("59", false), "28/02/1900");

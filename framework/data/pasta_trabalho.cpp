@@ -297,6 +297,27 @@ std::string CelulaXlsx(const No& c, const std::vector<std::string>& compartilhad
   return NumeroArmazenadoParaTexto(valor);
 }
 
+// A double is exact to 15 significant digits; what a sheet stores beyond them is the noise of binary
+// arithmetic (a formula's 0.1*3 is stored 0.30000000000000004), which the sheet never shows nor
+// exports as text. Rounded half up to 15, in decimal; the digits cut become zeros.
+void ArredondaSignificativos(std::string& digitos, long& ponto) {
+  const size_t primeiro = digitos.find_first_not_of('0');
+  if (primeiro == std::string::npos || digitos.size() - primeiro <= 15) return;
+  const size_t corte = primeiro + 15;
+  const bool sobe = digitos[corte] >= '5';
+  for (size_t k = corte; k < digitos.size(); ++k) digitos[k] = '0';
+  if (!sobe) return;
+  for (size_t k = corte; k-- > 0;) {
+    if (digitos[k] != '9') {
+      ++digitos[k];
+      return;
+    }
+    digitos[k] = '0';
+  }
+  digitos.insert(digitos.begin(), '1');
+  ++ponto;
+}
+
 }  // namespace
 
 std::string NumeroArmazenadoParaTexto(const std::string& armazenado) {
@@ -322,6 +343,7 @@ std::string NumeroArmazenadoParaTexto(const std::string& armazenado) {
     ponto = 0;
   }
   if (ponto > static_cast<long>(digitos.size())) digitos.append(static_cast<size_t>(ponto) - digitos.size(), '0');
+  ArredondaSignificativos(digitos, ponto);
   std::string ip = digitos.substr(0, static_cast<size_t>(ponto));
   std::string fp = digitos.substr(static_cast<size_t>(ponto));
   ip.erase(0, std::min(ip.find_first_not_of('0'), ip.size()));
