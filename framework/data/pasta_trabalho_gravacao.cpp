@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/core/datetime.h"
 #include "framework/data/arquivo_importacao.h"
 #include "framework/data/pasta_trabalho.h"
 
@@ -21,6 +22,7 @@ constexpr const char* kTipos =
     R"(<Default Extension="xml" ContentType="application/xml"/>)"
     R"(<Override PartName="/xl/workbook.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.sheet.main+xml"/>)"
     R"(<Override PartName="/xl/worksheets/sheet1.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.worksheet+xml"/>)"
+    R"(<Override PartName="/xl/styles.xml" ContentType="application/vnd.openxmlformats-officedocument.spreadsheetml.styles+xml"/>)"
     R"(</Types>)";
 constexpr const char* kRelsPacote =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
@@ -36,7 +38,19 @@ constexpr const char* kRelsLivro =
     R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
     R"(<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">)"
     R"(<Relationship Id="rId1" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/worksheet" Target="worksheets/sheet1.xml"/>)"
+    R"(<Relationship Id="rId2" Type="http://schemas.openxmlformats.org/officeDocument/2006/relationships/styles" Target="styles.xml"/>)"
     R"(</Relationships>)";
+// Style 1: the short date (DD/MM/YYYY in a pt-BR sheet).
+constexpr const char* kEstilos =
+    R"(<?xml version="1.0" encoding="UTF-8" standalone="yes"?>)"
+    R"(<styleSheet xmlns="http://schemas.openxmlformats.org/spreadsheetml/2006/main">)"
+    R"(<fonts count="1"><font><sz val="11"/><name val="Calibri"/></font></fonts>)"
+    R"(<fills count="2"><fill><patternFill patternType="none"/></fill><fill><patternFill patternType="gray125"/></fill></fills>)"
+    R"(<borders count="1"><border><left/><right/><top/><bottom/><diagonal/></border></borders>)"
+    R"(<cellStyleXfs count="1"><xf numFmtId="0" fontId="0" fillId="0" borderId="0"/></cellStyleXfs>)"
+    R"(<cellXfs count="2"><xf numFmtId="0" fontId="0" fillId="0" borderId="0" xfId="0"/>)"
+    R"(<xf numFmtId="14" fontId="0" fillId="0" borderId="0" xfId="0" applyNumberFormat="1"/></cellXfs>)"
+    R"(</styleSheet>)";
 
 std::string LetrasColuna(size_t indice) {
   std::string r;
@@ -62,6 +76,15 @@ bool NumeroSimples(const std::string& t, std::string& armazenado) {
   armazenado = t.substr(0, i) + inteira + (decimais.empty() ? "" : "." + decimais);
   // Only what reads back as the very same text ("0,50" would come back "0,5").
   return NumeroArmazenadoParaTexto(armazenado) == t;
+}
+
+// "05/01/2025": a date the readers wrote, kept a date (its day serial) so the copy sorts and formats
+// as the sheet did; days before March 1900, where the sheets' calendar has its false leap day, stay text.
+bool DataSimples(const std::string& t, std::string& serial) {
+  TDateTime d;
+  if (t.size() != 10 || t[2] != '/' || t[5] != '/' || !TryStrToDate(t, d) || d < EncodeDate(1900, 3, 1)) return false;
+  serial = std::to_string(d.Days());
+  return true;
 }
 
 bool PareceEscape(const std::string& s, size_t i) {
@@ -105,6 +128,8 @@ std::string FolhaXml(const TLinhasPlanilha& linhas) {
       std::string numero;
       if (NumeroSimples(t, numero))
         x += "<c r=\"" + ref + "\"><v>" + numero + "</v></c>";
+      else if (DataSimples(t, numero))
+        x += "<c r=\"" + ref + "\" s=\"1\"><v>" + numero + "</v></c>";
       else
         x += "<c r=\"" + ref + "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" + TextoXml(t) + "</t></is></c>";
     }
@@ -125,6 +150,7 @@ void GravaPastaXlsx(const std::string& arquivo, const TLinhasPlanilha& linhas) {
                                                                    {"_rels/.rels", kRelsPacote},
                                                                    {"xl/workbook.xml", kLivro},
                                                                    {"xl/_rels/workbook.xml.rels", kRelsLivro},
+                                                                   {"xl/styles.xml", kEstilos},
                                                                    {"xl/worksheets/sheet1.xml", FolhaXml(linhas)}};
   // Written beside the target and moved over it, so a failed save never leaves half a copy.
   const std::string temporario = arquivo + ".gravando";

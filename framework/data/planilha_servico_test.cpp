@@ -1,6 +1,7 @@
 #include "framework/data/planilha_servico.h"
 
 #include <gtest/gtest.h>
+#include <zip.h>
 
 #include <filesystem>
 #include <fstream>
@@ -43,6 +44,19 @@ TEST_F(PlanilhaServicoTest, AWrittenWorkbookReadsBackCellForCell) {
     lidas[r].resize(esperadas.size());
     EXPECT_EQ(lidas[r], esperadas) << "linha " << r + 1;
   }
+  // Dates and amounts are the sheet's dates and numbers, not texts that look like them.
+  int erro = 0;
+  zip_t* z = zip_open(arquivo.c_str(), ZIP_RDONLY, &erro);
+  ASSERT_NE(z, nullptr);
+  zip_stat_t st;
+  ASSERT_EQ(zip_stat(z, "xl/worksheets/sheet1.xml", 0, &st), 0);
+  std::string folha(st.size, '\0');
+  zip_file_t* f = zip_fopen(z, "xl/worksheets/sheet1.xml", 0);
+  ASSERT_EQ(zip_fread(f, folha.data(), st.size), static_cast<zip_int64_t>(st.size));
+  zip_fclose(f);
+  zip_discard(z);
+  EXPECT_NE(folha.find(R"(<c r="C3" s="1"><v>45662</v></c>)"), std::string::npos);
+  EXPECT_NE(folha.find(R"(<c r="D3"><v>1234.5</v></c>)"), std::string::npos);
   // Nothing is left beside the copy by the way it was written.
   EXPECT_EQ(std::distance(fs::directory_iterator(pasta_), fs::directory_iterator()), 1);
 }
