@@ -803,7 +803,6 @@ TEST_F(StagedReviewTest, AWorkbookIsReviewedStagedAndItsUnimportedRowsAreOffered
   GravaPastaXlsx(planilha, linhas);
   auto* edArquivo = opener_->Create<TEdit_Diretorio_Padrao_VYN>();
   edArquivo->SetText(planilha);
-  std::string copia;
   dialogs_.Modal("TfrConsultaImportacaoLancCCTxtHuge", [&](TForm_VYN& f) {
     auto& t = dynamic_cast<Tela&>(f);
     ASSERT_NE(t.DadosAdicionais(), nullptr);
