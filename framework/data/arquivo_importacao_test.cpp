@@ -89,6 +89,18 @@ TEST_F(ArquivoImportacaoTest, XlsxLeAPrimeiraPlanilhaComoAsCelulasAparecem) {
   EXPECT_EQ(leitor.Celulas(), (std::vector<std::string>{"Rua A; fundos", "", "calc", "linha\rdois"}));
 }
 
+// The empty sheets a workbook is created with are no sheet left unread: only one holding a value is told.
+TEST_F(ArquivoImportacaoTest, XlsxComOutraPlanilhaVaziaNaoAvisa) {
+  Pasta({{"xl/workbook.xml", Livro()},
+         {"xl/_rels/workbook.xml.rels", Rels()},
+         {"xl/worksheets/sheet1.xml", Folha(R"(<row r="1"><c r="A1" s="1"/></row>)")},
+         {"xl/worksheets/socios.xml", Folha(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>x</t></is></c></row>)")}});
+  TArquivoImportacao leitor;
+  leitor.LoadArquivo(arquivo_.string());
+  EXPECT_EQ(leitor.Aviso(), "");
+  EXPECT_EQ(leitor.Linha(), "x");
+}
+
 TEST_F(ArquivoImportacaoTest, XlsxNoSistemaDeDatas1904SemTextosCompartilhados) {
   Pasta({{"xl/workbook.xml", Livro(R"(<workbookPr date1904="1"/>)")},
          {"xl/_rels/workbook.xml.rels", Rels()},

@@ -233,26 +233,53 @@ std::vector<bool> EstilosDeData(const Pacote& pacote) {
   return out;
 }
 
+// The package path of each sheet by its relationship id.
+std::map<std::string, std::string> CaminhosPlanilhas(const Pacote& pacote) {
+  std::map<std::string, std::string> r;
+  if (!pacote.Existe("xl/_rels/workbook.xml.rels")) return r;
+  auto rels = pacote.Xml("xl/_rels/workbook.xml.rels");
+  for (const auto& rel : rels->filhos) {
+    if (rel->nome != "Relationship") continue;
+    const std::string alvo = rel->AtributoOu("Target");
+    r.emplace(rel->AtributoOu("Id"), !alvo.empty() && alvo[0] == '/' ? alvo.substr(1) : "xl/" + alvo);
+  }
+  return r;
+}
+
+// Whether a sheet holds a cell with a value: the empty sheets a workbook is created with are nothing
+// the reader leaves behind. A sheet that cannot be found is taken as holding data.
+bool PlanilhaTemDados(const Pacote& pacote, const std::string& parte) {
+  if (parte.empty() || !pacote.Existe(parte)) return true;
+  auto folha = pacote.Xml(parte);
+  const No* dados = folha->Filho("sheetData");
+  if (!dados) return false;
+  for (const auto& row : dados->filhos)
+    for (const auto& c : row->filhos)
+      if (c->nome == "c" && (c->Filho("v") || c->Filho("is"))) return true;
+  return false;
+}
+
 // The path inside the package of the workbook's first sheet; `aviso` tells which sheet that is when
-// the workbook has others.
+// another sheet holds data.
 std::string PrimeiraPlanilha(const Pacote& pacote, const No& livro, const std::string& arquivo, std::string* aviso) {
   const No* folhas = livro.Filho("sheets");
   const No* primeira = folhas ? folhas->Filho("sheet") : nullptr;
   if (!primeira) Invalida(arquivo, "a pasta não tem planilhas");
+  const std::map<std::string, std::string> caminhos = CaminhosPlanilhas(pacote);
+  auto caminho = [&](const No& folha) {
+    auto it = caminhos.find(folha.AtributoOu("id"));
+    return it == caminhos.end() ? std::string() : it->second;
+  };
   size_t total = 0;
-  for (const auto& f : folhas->filhos) total += f->nome == "sheet" ? 1 : 0;
-  if (aviso && total > 1) *aviso = AvisoPrimeiraPlanilha(total, primeira->AtributoOu("name"));
-  const std::string id = primeira->AtributoOu("id");
-  if (pacote.Existe("xl/_rels/workbook.xml.rels")) {
-    auto rels = pacote.Xml("xl/_rels/workbook.xml.rels");
-    for (const auto& r : rels->filhos) {
-      if (r->nome != "Relationship" || r->AtributoOu("Id") != id) continue;
-      std::string alvo = r->AtributoOu("Target");
-      if (!alvo.empty() && alvo[0] == '/') return alvo.substr(1);
-      return "xl/" + alvo;
-    }
+  bool outrasComDados = false;
+  for (const auto& f : folhas->filhos) {
+    if (f->nome != "sheet") continue;
+    ++total;
+    if (aviso && f.get() != primeira && !outrasComDados) outrasComDados = PlanilhaTemDados(pacote, caminho(*f));
   }
-  return "xl/worksheets/sheet1.xml";
+  if (aviso && outrasComDados) *aviso = AvisoPrimeiraPlanilha(total, primeira->AtributoOu("name"));
+  const std::string alvo = caminho(*primeira);
+  return alvo.empty() ? "xl/worksheets/sheet1.xml" : alvo;
 }
 
 // "AB12" -> column 27 (0-based), or -1.
@@ -410,6 +437,24 @@ TLinhasPlanilha LerPastaXlsx(const std::string& arquivo, std::string* aviso) {
   return linhas;
 }
 
+namespace {
+
+// Whether sheet f of a binary workbook holds a cell with a value (one that cannot be read: taken as so).
+bool PlanilhaXlsTemDados(const void* h, unsigned short f) {
+  unsigned int nLinhas = 0;
+  unsigned short nColunas = 0;
+  if (freexl_select_active_worksheet(h, f) != FREEXL_OK || freexl_worksheet_dimensions(h, &nLinhas, &nColunas) != FREEXL_OK)
+    return true;
+  for (unsigned int r = 0; r < nLinhas; ++r)
+    for (unsigned short c = 0; c < nColunas; ++c) {
+      FreeXL_CellValue v;
+      if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK || v.type != FREEXL_CELL_NULL) return true;
+    }
+  return false;
+}
+
+}  // namespace
+
 TLinhasPlanilha LerPastaXls(const std::string& arquivo, std::string* aviso) {
   const void* h = nullptr;
   if (freexl_open(arquivo.c_str(), &h) != FREEXL_OK) {
@@ -420,12 +465,14 @@ TLinhasPlanilha LerPastaXls(const std::string& arquivo, std::string* aviso) {
   unsigned int folhas = 0;
   if (freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &folhas) != FREEXL_OK || folhas == 0)
     Invalida(arquivo, "a pasta não tem planilhas");
+  bool outrasComDados = false;
+  for (unsigned short f = 1; aviso && f < folhas && !outrasComDados; ++f) outrasComDados = PlanilhaXlsTemDados(h, f);
   unsigned int nLinhas = 0;
   unsigned short nColunas = 0;
   if (freexl_select_active_worksheet(h, 0) != FREEXL_OK || freexl_worksheet_dimensions(h, &nLinhas, &nColunas) != FREEXL_OK)
     Invalida(arquivo, "a primeira planilha não pode ser lida");
   const char* nome = nullptr;
-  if (aviso && folhas > 1 && freexl_get_worksheet_name(h, 0, &nome) == FREEXL_OK)
+  if (aviso && outrasComDados && freexl_get_worksheet_name(h, 0, &nome) == FREEXL_OK)
     *aviso = AvisoPrimeiraPlanilha(folhas, nome ? nome : "");
   TLinhasPlanilha linhas(nLinhas);
   for (unsigned int r = 0; r < nLinhas; ++r) {
