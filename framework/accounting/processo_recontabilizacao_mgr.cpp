@@ -483,7 +483,8 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   BloqueiaLancamentosEmpresas(db, empresas);
   const TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
   const bool implantacao = PossuiZeramento && de.Contas != para.Contas;
-  if (auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni, implantacao); !erros.empty())
+  // The implantation makes its own checks again before it deletes anything.
+  if (auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni, false); !erros.empty())
     throw EDatabaseError(erros.front());
   std::vector<std::string> feitos;
   // The user was told that a company with a closed period gets a consultation-only backup holding the
