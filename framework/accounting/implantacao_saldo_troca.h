@@ -45,7 +45,8 @@ std::vector<std::string> ErrosImplantacao(TDatabase& db, const std::vector<int>&
                                           const TImplantacaoTroca& troca, bool checkParticipante);
 
 // Inside the change's transaction, which holds the companies: deletes each company's postings before
-// the change with what hangs on them and writes its translated balances. Raises EDatabaseError when
+// the change with what hangs on them (the period's payments and exchange-variance runs stay, unlinked
+// from them) and writes its translated balances. Raises EDatabaseError when
 // ErrosImplantacao finds a reason, so the whole change rolls back. Answers a text per company.
 std::vector<std::string> ImplantaSaldosTroca(TDatabase& db, const std::vector<int>& empresas,
                                              const TImplantacaoTroca& troca);

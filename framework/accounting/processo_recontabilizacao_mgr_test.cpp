@@ -320,6 +320,12 @@ class ImplantacaoTrocaTest : public MotorRecontabilizacaoTest {
     Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 2, 'longo')");
     Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
                  " VALUES (1, 7, 10, '2024-01-10', 100, 1)");
+    // Paid with posting 3 and with posting 4; a variance run posted as 2.
+    for (int chave : {3, 4})
+      Db().Execute("INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
+                   " VALUES (1, 9, ?, '2024-02-20', 30, ?)",
+                   {chave, chave});
+    Db().Execute("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES (1, 5, 2)");
     motor->PossuiZeramento = true;
   }
   void Lanca(int emp, int chave, const char* data, int debito, int credito, const char* valor, int terceiroC = 0) {
@@ -373,6 +379,10 @@ TEST_F(ImplantacaoTrocaTest, TheOriginalsKeepOnlyTheirTranslatedBalancesAndTheBa
   // What hung on the deleted postings went with them.
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 1").AsInteger(), 0);
   EXPECT_TRUE(Db().QueryValue("SELECT BDCHAVELANC FROM VZEL_EMPRESAS_TEXTRATOBAN").IsNull());
+  // The payments stay, the one of the closed period without its deleted posting; so does the variance run.
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDSEQ || ':' || COALESCE(BDCHAVELAN, 0)) FROM TDARFGERPGTO_BAIXA").AsString(),
+            "3:0,4:4");
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TOL_VZEL_EMP_TVARCAMBIAL").AsInteger(), 0);
   // The backups (3 of 1, 4 of 2) hold the postings before the change exactly as they were.
   EXPECT_EQ(Saldos("3, 4"), "3:1:10:0=70.00 3:1:11:0=50.25 3:1:30:0=-50.25 3:1:40:0=30.00 3:1:40:8=-100.00 "
                             "4:1:10:0=20.00 4:1:30:0=-20.00");
