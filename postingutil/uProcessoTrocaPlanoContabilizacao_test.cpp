@@ -241,12 +241,21 @@ TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
   tela->spOK->Click();
   EXPECT_TRUE(d.Done()) << testing::PrintToString(d.Messages());
   auto lanc = Db().QueryAll("SELECT BDCODPLAPADRAO, BDDEBITO, BDCREDITO, BDCODTERCEIROC FROM VZEL_EMPRESAS_TLAN"
-                            " WHERE BDCODEMP = 1 ORDER BY BDCHAVE");
-  EXPECT_EQ(lanc.Value(0, "BDCODPLAPADRAO").AsInteger(), 1);
-  EXPECT_EQ(lanc.Value(1, "BDCODPLAPADRAO").AsInteger(), 2);
-  EXPECT_EQ(lanc.Value(1, "BDDEBITO").AsInteger(), 2);
-  EXPECT_EQ(lanc.Value(1, "BDCREDITO").AsInteger(), 1);
-  EXPECT_EQ(lanc.Value(1, "BDCODTERCEIROC").AsInteger(), 7);   // the generic participant
+                            " WHERE BDCODEMP = 1 AND BDORDEMTROCA IS NULL ORDER BY BDCHAVE");
+  ASSERT_EQ(lanc.Rows.size(), 1u);
+  EXPECT_EQ(lanc.Value(0, "BDCODPLAPADRAO").AsInteger(), 2);
+  EXPECT_EQ(lanc.Value(0, "BDDEBITO").AsInteger(), 2);
+  EXPECT_EQ(lanc.Value(0, "BDCREDITO").AsInteger(), 1);
+  EXPECT_EQ(lanc.Value(0, "BDCODTERCEIROC").AsInteger(), 7);   // the generic participant
+  // The closed month's posting made way for the balance implantation on its last day, in the new chart.
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDDATA || ':' || COALESCE(CAST(BDDEBITO AS VARCHAR(9)), '-') || ':' ||"
+                            " COALESCE(CAST(BDCREDITO AS VARCHAR(9)), '-') || ':' || COALESCE(BDCODTERCEIROC, 0) || ':' ||"
+                            " BDCODPLAPADRAO, ' ') FROM (SELECT * FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1 AND"
+                            " BDORDEMTROCA = 1 ORDER BY BDCHAVE)")
+                .AsString(),
+            "2024-03-31:-:1:7:2 2024-03-31:2:-:0:2");
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDDATA = '2024-03-20'").AsInteger(), 1)
+      << "the backup keeps it";
   EXPECT_NE(Log().find("Alteração do plano de contabilização 1 (Competência) para o plano 2 (Caixa)."), std::string::npos);
   // The closed month keeps its plan: the change, with the new plan's chart and history plan, starts in
   // April, the month the period shows.

@@ -1,6 +1,7 @@
 #include "framework/accounting/processo_recontabilizacao_mgr.h"
 
 #include "framework/accounting/exclusao_lancamentos.h"
+#include "framework/accounting/implantacao_saldo_troca.h"
 
 #include <fmt/format.h>
 
@@ -159,7 +160,8 @@ int TProcessoRecontabilizacaoMGR::GetInicioTodoPeriodo(int codEmp) const {
 bool TProcessoRecontabilizacaoMGR::getInconsistenciaContaSemPreparacao(int planoAtual, int planoNovo, int codEmp, int,
                                                                        int planoTroca, TDateTime dataIni, TDateTime,
                                                                        TInconsistencias_VYN* lista) const {
-  auto erros = ErrosTraducao(EmpresaEFiliais(codEmp), planoAtual, planoNovo, planoTroca, dataIni);
+  auto erros =
+      ErrosTraducao(EmpresaEFiliais(codEmp), planoAtual, planoNovo, planoTroca, dataIni, getPossuiZeramento(codEmp));
   if (lista)
     for (const auto& e : erros) lista->Add_Erro(codEmp, e);
   return !erros.empty();
@@ -261,10 +263,17 @@ bool TProcessoRecontabilizacaoMGR::ConfereTroca(int codEmp, const std::vector<in
                               "troca do plano de contabilização.",
                               DateToStr(encerramento.AsDateTime()), DateToStr(dataFim)));
   }
-  auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni);
+  auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni, PossuiZeramento);
   for (const auto& e : erros) erro(e);
   if (!erros.empty()) return false;
   TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
+  if (de.Contas != para.Contas && PossuiZeramento) {
+    // The implantation's balances ask for the generic participant as the moved postings do.
+    auto semParticipante = ErrosImplantacao(
+        db, empresas, ImplantacaoTroca(0, de, para, planoTroca, participante, dataIni), true);
+    for (const auto& e : semParticipante) erro(e);
+    if (!semParticipante.empty()) return false;
+  }
   if (de.Contas != para.Contas && participante <= 0 &&
       db.QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN L WHERE " + PeriodoTraduzido(empresas) + " AND ((" +
                         SemParticipante("D") + ") OR (" + SemParticipante("C") + "))",
@@ -416,9 +425,15 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::HistoricosSemTraducao(con
   return out;
 }
 
+TImplantacaoTroca TProcessoRecontabilizacaoMGR::ImplantacaoTroca(int ordem, const TPlanoConf& de,
+                                                                const TPlanoConf& para, int planoTroca,
+                                                                int participante, TDateTime inicio) {
+  return {ordem, de.Contas, para.Contas, para.Historicos, planoTroca, participante, inicio};
+}
+
 std::vector<std::string> TProcessoRecontabilizacaoMGR::ErrosTraducao(const std::vector<int>& empresas,
                                                                     int planoAtual, int planoNovo, int planoTroca,
-                                                                    TDateTime inicio) const {
+                                                                    TDateTime inicio, bool implantacao) const {
   TDatabase& db = Database();
   TPlanoConf de = PlanoEmVigor(empresas.front(), planoAtual, inicio), para = LePlano(planoNovo);
   std::vector<std::string> out = HistoricosSemTraducao(empresas, de, para, inicio);
@@ -451,6 +466,9 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::ErrosTraducao(const std::
                               "troca {}: seus lançamentos desde {} não podem ser transferidos.",
                               contas.Value(i, "CONTA").AsInteger(), de.Contas, para.Contas, planoTroca,
                               DateToStr(inicio)));
+  if (implantacao)
+    for (auto& e : ErrosImplantacao(db, empresas, ImplantacaoTroca(0, de, para, planoTroca, 0, inicio), false))
+      out.push_back(std::move(e));
   return out;
 }
 
@@ -463,9 +481,11 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   // transaction no other workstation writes its ledger, and the writers under way have ended, so
   // the checks are made again over what they committed.
   BloqueiaLancamentosEmpresas(db, empresas);
-  if (auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni); !erros.empty())
-    throw EDatabaseError(erros.front());
   const TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
+  const bool implantacao = PossuiZeramento && de.Contas != para.Contas;
+  // The implantation makes its own checks again before it deletes anything.
+  if (auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni, false); !erros.empty())
+    throw EDatabaseError(erros.front());
   std::vector<std::string> feitos;
   // The user was told that a company with a closed period gets a consultation-only backup holding the
   // period before the change, and that its online posting starts at the change.
@@ -481,6 +501,11 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   }
   int ordemTroca =
       RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, planoLalur);
+  // ... and that the original keeps, of the period before the change, only its balances in the new chart.
+  if (implantacao)
+    for (auto& f : ImplantaSaldosTroca(db, empresas,
+                                       ImplantacaoTroca(ordemTroca, de, para, planoTroca, participante, dataIni)))
+      feitos.push_back(std::move(f));
   AbreReferenciaInicio(empresas, AnoMes(dataIni));
   // The plan bundles its chart and history plan: they move with it.
   db.Execute("UPDATE TEMPRESAS_REF SET BDCODPLANOONLINE = ?,"

@@ -9,7 +9,8 @@
 // month, an account the chart in force lacks) and a routine without online postings of its own stay
 // as they are and are listed for attention. A change to another chart translates the postings of the
 // moved period through the mapping plan's accounts; when the company has closed a period it first
-// keeps a consultation-only backup copy of the companies as they were.
+// keeps a consultation-only backup copy of the companies as they were, and the originals keep of the
+// period before the change only their balances, translated, in a balance implantation nobody may alter.
 #include <array>
 #include <bitset>
 #include <cstdint>
@@ -25,6 +26,7 @@ namespace vyn {
 class TfrStatusProcesso;
 class TInconsistencias_VYN;
 class TLogEvent;
+struct TImplantacaoTroca;
 
 // The routine kinds, 0 to 59.
 enum TTipoProcRecontabiliza : uint8_t {
@@ -116,7 +118,10 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   // new plan (with its chart and history plan) from the start month, but never before the first month
   // after the last closing, and the postings from then on follow it: their accounts through the
   // mapping plan, which must lead from the plan in force to the new one, and the generic participant
-  // where a mapped account asks for one. A new plan without its plan row is refused. All in one
+  // where a mapped account asks for one. With PossuiZeramento set, the companies are first copied into
+  // consultation-only backups of the period before the change and, on a change of chart, their
+  // postings of that period are replaced by a balance implantation the day before the change (see
+  // implantacao_saldo_troca.h). A new plan without its plan row is refused. All in one
   // transaction. A verification (executa False) only checks. Problems go into the list under the
   // company; a run that changed nothing says so as an attention line.
   void ExecutaRecontabiliza(int planoAtual, int planoNovo, int planoTroca, int codEmp, TDateTime dataIni,
@@ -173,9 +178,11 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   std::vector<std::string> HistoricosSemTraducao(const std::vector<int>& empresas, const TPlanoConf& de,
                                                  const TPlanoConf& para, TDateTime inicio) const;
   // The error texts of a change between the two plans that the mapping plan cannot carry, for the
-  // postings of the companies from the date on.
+  // postings of the companies from the date on and, with an implantation, for their balances before it.
   std::vector<std::string> ErrosTraducao(const std::vector<int>& empresas, int planoAtual, int planoNovo,
-                                         int planoTroca, TDateTime inicio) const;
+                                         int planoTroca, TDateTime inicio, bool implantacao) const;
+  static TImplantacaoTroca ImplantacaoTroca(int ordem, const TPlanoConf& de, const TPlanoConf& para, int planoTroca,
+                                            int participante, TDateTime inicio);
   // The change's postings from the date on take the new chart's accounts and history plan.
   void TraduzLancamentos(const std::vector<int>& empresas, const TPlanoConf& de, const TPlanoConf& para,
                          int planoTroca, TDateTime inicio, int participante);

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/exclusao_lancamentos.h"
 #include "framework/schema/seed.h"
+#include "framework/schema/troca_plano.h"
 #include "framework/ui/inconsistencias.h"
 #include "testing/company_db.h"
 
@@ -236,7 +240,8 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
   motor->PossuiZeramento = true;   // a closed company keeps a backup copy of itself as it was
   troca(3, true, 7, 9);
   EXPECT_EQ(lista.CountErros() + lista.CountAtencao(), 0);
-  EXPECT_EQ(contas(), "1:10:40:0 5:100:200:7 5:100:200:7");
+  // February's posting became the balance implantation (one-sided lines, which the list leaves out).
+  EXPECT_EQ(contas(), "5:100:200:7 5:100:200:7");
   EXPECT_EQ(Db().QueryValue("SELECT LIST(BDCODCONTABLALUR) FROM VINT_EMP_PROCESSOTROCA").AsString(), "9");
   auto copias = Db().QueryAll("SELECT BDCODEMP, COALESCE(BDCODMATRIZ, 0) AS M, BDSTATUSEMP FROM TEMPRESAS"
                               " WHERE BDCODEMP > 2 ORDER BY BDCODEMP");
@@ -257,7 +262,7 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
   EXPECT_EQ(Db().QueryValue("SELECT SUM(BDSALATU) FROM VINT_EMP_PROCESSOTROCA_BAL WHERE BDDEPARA = 1 AND"
                             " BDCODPLAPADRAO = 5 AND BDCODTPLA = 100")
                 .AsInteger(),
-            2);
+            3);   // the implantation's and the two moved postings
 }
 
 TEST_F(MotorRecontabilizacaoTest, AHistoryPlanChangeKeepsEachItemAndRefusesItemsTheNewPlanLacks) {
@@ -286,6 +291,175 @@ TEST_F(MotorRecontabilizacaoTest, AHistoryPlanChangeKeepsEachItemAndRefusesItems
   troca();
   EXPECT_EQ(lista.CountErros(), 0);
   EXPECT_EQ(historicos(), "2:1 2:1");
+}
+
+// Closed up to February, the company moves to chart 5 from March: the originals keep of January and
+// February only their balances, per new account and participant, the day before the change; the
+// backups keep the postings themselves; and nothing but another change may touch the implantation.
+class ImplantacaoTrocaTest : public MotorRecontabilizacaoTest {
+ protected:
+  void SetUp() override {
+    MotorRecontabilizacaoTest::SetUp();
+    for (const char* sql : {
+             "INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST) VALUES (2, 5, 1)",
+             "INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDPARTICIPANTE) VALUES (5, 100, 0)",
+             "INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDPARTICIPANTE) VALUES (5, 200, 1)",
+             "INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDPARTICIPANTE) VALUES (5, 300, 0)",
+             "INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA) VALUES (3, 1, 2)",
+             "INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (3, 10, 100)",
+             "INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (3, 11, 100)",
+             "INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (3, 40, 200)",
+             "INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (3, 30, 300)",
+             "UPDATE TEMPRESAS_REF SET BDULTENC = '2024-02-29'"})
+      Db().Execute(sql);
+    Lanca(1, 1, "2024-01-10", 10, 40, "100", 8);   // 40 keeps participant 8
+    Lanca(1, 2, "2024-02-10", 11, 30, "50.25");
+    Lanca(1, 3, "2024-02-20", 40, 10, "30");        // 40 without participant: the generic one, 7
+    Lanca(1, 4, "2024-03-10", 10, 30, "5");         // after the change: translated
+    Lanca(2, 1, "2024-02-15", 10, 30, "20");
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 2, 'longo')");
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
+                 " VALUES (1, 7, 10, '2024-01-10', 100, 1)");
+    // Paid with posting 3 and with posting 4; a variance run posted as 2.
+    for (int chave : {3, 4})
+      Db().Execute("INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
+                   " VALUES (1, 9, ?, '2024-02-20', 30, ?)",
+                   {chave, chave});
+    Db().Execute("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES (1, 5, 2)");
+    motor->PossuiZeramento = true;
+  }
+  void Lanca(int emp, int chave, const char* data, int debito, int credito, const char* valor, int terceiroC = 0) {
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
+                 " BDCODTERCEIROC, BDVALOR, BDCODHIST) VALUES (?, ?, ?, 1, ?, ?, ?, ?, 1)",
+                 {emp, chave, SQLToDate(data), debito, credito, terceiroC ? Variant(terceiroC) : Variant(),
+                  Currency::ParseSQL(valor)});
+  }
+  void Troca() {
+    lista.Clear();
+    motor->ExecutaRecontabiliza(1, 2, 3, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 12, 31), &lista, true,
+                                TodosTiposProc(), 0, 7, false);
+  }
+  // Each company's balances before March per chart, account and participant: "emp:chart:account:part=balance".
+  std::string Saldos(const char* empresas) {
+    return Db().QueryValue(std::string("SELECT LIST(S, ' ') FROM (SELECT EMP || ':' || PLANO || ':' || CONTA || ':' ||"
+                                       " PART || '=' || CAST(SUM(V) AS NUMERIC(18,2)) AS S FROM ("
+                                       " SELECT BDCODEMP AS EMP, BDCODPLAPADRAO AS PLANO, BDDEBITO AS CONTA,"
+                                       " COALESCE(BDCODTERCEIROD, 0) AS PART, BDVALOR AS V FROM VZEL_EMPRESAS_TLAN"
+                                       " WHERE BDDEBITO IS NOT NULL AND BDDATA < '2024-03-01' UNION ALL"
+                                       " SELECT BDCODEMP, BDCODPLAPADRAO, BDCREDITO, COALESCE(BDCODTERCEIROC, 0),"
+                                       " -BDVALOR FROM VZEL_EMPRESAS_TLAN WHERE BDCREDITO IS NOT NULL AND"
+                                       " BDDATA < '2024-03-01') M WHERE EMP IN (") + empresas +
+                           ") GROUP BY EMP, PLANO, CONTA, PART ORDER BY EMP, PLANO, CONTA, PART)")
+        .AsString();
+  }
+};
+
+TEST_F(ImplantacaoTrocaTest, TheOriginalsKeepOnlyTheirTranslatedBalancesAndTheBackupsThePostings) {
+  ASSERT_EQ(Saldos("1, 2"), "1:1:10:0=70.00 1:1:11:0=50.25 1:1:30:0=-50.25 1:1:40:0=30.00 1:1:40:8=-100.00 "
+                            "2:1:10:0=20.00 2:1:30:0=-20.00");
+  Troca();
+  ASSERT_EQ(lista.CountErros() + lista.CountAtencao(), 0) << (lista.Itens().empty() ? "" : lista.Itens()[0].Caption);
+  EXPECT_EQ(Saldos("1, 2"), "1:5:100:0=120.25 1:5:200:7=30.00 1:5:200:8=-100.00 1:5:300:0=-50.25 "
+                            "2:5:100:0=20.00 2:5:300:0=-20.00");
+  // Only the implantation is left before the change: the day before, in the new chart and history
+  // plan, naming the change, one side per balance.
+  auto impl = Db().QueryAll("SELECT BDCODEMP, BDDATA, BDCODPLAPADRAO, BDCODHIST, BDORDEMTROCA, BDDEBITO, BDCREDITO"
+                            " FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP IN (1, 2) AND BDDATA < '2024-03-01'");
+  ASSERT_EQ(impl.Rows.size(), 6u);
+  for (size_t i = 0; i < impl.Rows.size(); ++i) {
+    EXPECT_EQ(impl.Value(i, "BDDATA").AsDateTime(), EncodeDate(2024, 2, 29));
+    EXPECT_EQ(impl.Value(i, "BDCODPLAPADRAO").AsInteger(), 5);
+    EXPECT_EQ(impl.Value(i, "BDCODHIST").AsInteger(), 1);
+    EXPECT_EQ(impl.Value(i, "BDORDEMTROCA").AsInteger(), 1);
+    EXPECT_NE(impl.Value(i, "BDDEBITO").IsNull(), impl.Value(i, "BDCREDITO").IsNull());
+  }
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDCODPLAPADRAO || ':' || BDDEBITO || ':' || BDCREDITO) FROM VZEL_EMPRESAS_TLAN"
+                            " WHERE BDCODEMP = 1 AND BDDATA >= '2024-03-01'").AsString(),
+            "5:100:300");
+  // What hung on the deleted postings went with them.
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 1").AsInteger(), 0);
+  EXPECT_TRUE(Db().QueryValue("SELECT BDCHAVELANC FROM VZEL_EMPRESAS_TEXTRATOBAN").IsNull());
+  // The payments stay, the one of the closed period without its deleted posting; so does the variance run.
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDSEQ || ':' || COALESCE(BDCHAVELAN, 0)) FROM TDARFGERPGTO_BAIXA").AsString(),
+            "3:0,4:4");
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TOL_VZEL_EMP_TVARCAMBIAL").AsInteger(), 0);
+  // The backups (3 of 1, 4 of 2) hold the postings before the change exactly as they were.
+  EXPECT_EQ(Saldos("3, 4"), "3:1:10:0=70.00 3:1:11:0=50.25 3:1:30:0=-50.25 3:1:40:0=30.00 3:1:40:8=-100.00 "
+                            "4:1:10:0=20.00 4:1:30:0=-20.00");
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 3").AsInteger(), 3);
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 3").AsInteger(), 1);
+}
+
+TEST_F(ImplantacaoTrocaTest, NoScreenOrImportMayAlterTheImplantationButALaterChangeReplacesIt) {
+  Troca();
+  ASSERT_EQ(lista.CountErros(), 0);
+  const int chave = static_cast<int>(
+      Db().QueryValue("SELECT MIN(BDCHAVE) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1 AND BDORDEMTROCA = 1").AsInteger());
+  auto recusa = [&](const std::function<void()>& f) {
+    try {
+      f();
+      ADD_FAILURE() << "the implantation was changed";
+    } catch (const EDatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find(kMensagemImplantacaoTroca), std::string::npos) << e.what();
+    }
+  };
+  recusa([&] { Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDVALOR = 1 WHERE BDCODEMP = 1 AND BDCHAVE = ?", {chave}); });
+  recusa([&] { Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE' WHERE BDCODEMP = 1"); });
+  recusa([&] {
+    TTransaction tr(Db());
+    ExcluiLancamentos(Db(), 1, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {1, chave});
+  });
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDORDEMTROCA IS NOT NULL").AsInteger(), 6);
+  // The posting after the change is the company's to edit as ever.
+  EXPECT_EQ(Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCOMPL = 'x' WHERE BDCODEMP = 1 AND BDCHAVE = 4"), 1);
+
+  // Closed up to May, the company goes back to chart 1 from June: the first implantation and March's
+  // posting make way for the second implantation.
+  Db().Execute("INSERT INTO TPLANO_CONF_ONLINE (BDCODPLANOONLINE, BDCODPLAPADRAO, BDCODHIST) VALUES (1, 1, 1)");
+  Db().Execute("INSERT INTO VINT_BASE_TINTONLINE (BDCODINT, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA) VALUES (4, 2, 1)");
+  for (auto [de, para] : {std::pair{100, 10}, std::pair{200, 20}, std::pair{300, 30}})
+    Db().Execute("INSERT INTO VINT_BASE_TINTONLINE_CONTA VALUES (4, ?, ?)", {de, para});
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = '2024-05-31' WHERE BDCODEMP IN (1, 2)");
+  lista.Clear();
+  motor->ExecutaRecontabiliza(2, 1, 4, 1, EncodeDate(2024, 6, 1), EncodeDate(2024, 12, 31), &lista, true,
+                              TodosTiposProc(), 0, 7, false);
+  ASSERT_EQ(lista.CountErros(), 0) << (lista.Itens().empty() ? "" : lista.Itens()[0].Caption);
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(DISTINCT BDORDEMTROCA || ':' || BDDATA || ':' || BDCODPLAPADRAO)"
+                            " FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1").AsString(),
+            "2:2024-05-31:1");
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDDEBITO || ':' || COALESCE(BDCODTERCEIROD, 0) || '=' || BDVALOR, ' ') FROM"
+                            " (SELECT * FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1 AND BDDEBITO IS NOT NULL ORDER BY"
+                            " BDDEBITO, BDCODTERCEIROD)").AsString(),
+            "10:0=125.2500 20:7=30.0000");
+}
+
+TEST_F(ImplantacaoTrocaTest, AnInterruptedChangeLeavesEveryRowAndAnUntranslatableBalanceIsRefusedFirst) {
+  auto estado = [&] {
+    return Db().QueryValue("SELECT LIST(BDCODEMP || ':' || BDCHAVE || ':' || BDCODPLAPADRAO, ' ') FROM"
+                           " (SELECT * FROM VZEL_EMPRESAS_TLAN ORDER BY BDCODEMP, BDCHAVE)").AsString() +
+           Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS").AsString() +
+           Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL").AsString();
+  };
+  const std::string antes = estado();
+  // The trial balance after the change is saved last: failing there, nothing of the change is kept.
+  Db().Execute("CREATE EXCEPTION E_TESTE_INTERROMPE 'interrompido'");
+  Db().Execute("CREATE TRIGGER TRG_TESTE_INTERROMPE FOR VINT_EMP_PROCESSOTROCA_BAL BEFORE INSERT AS BEGIN"
+               " IF (NEW.BDDEPARA = 1) THEN EXCEPTION E_TESTE_INTERROMPE; END");
+  Troca();
+  EXPECT_EQ(lista.CountErros(), 1);
+  EXPECT_EQ(estado(), antes);
+  Db().Execute("DROP TRIGGER TRG_TESTE_INTERROMPE");
+
+  // Account 11 loses its mapping: its balance could not be carried, so the check before the run and
+  // the run say so, and nothing moves.
+  Db().Execute("DELETE FROM VINT_BASE_TINTONLINE_CONTA WHERE BDCODINT = 3 AND BDCODTPLADE = 11");
+  EXPECT_TRUE(motor->getInconsistenciaContaSemPreparacao(1, 2, 1, 1, 3, EncodeDate(2024, 3, 1),
+                                                         EncodeDate(2024, 3, 31), &lista));
+  Troca();
+  ASSERT_GE(lista.CountErros(), 1);
+  EXPECT_NE(lista.Itens()[0].Caption.find("A conta 11 do plano de contas 1 tem saldo de 50,25"), std::string::npos)
+      << lista.Itens()[0].Caption;
+  EXPECT_EQ(estado(), antes);
 }
 
 }  // namespace

@@ -9,9 +9,10 @@
 
 namespace vyn {
 
-int ReserveEntryKeys(TDatabase& db, int codemp, int count) {
+namespace {
+
+int Reserva(TDatabase& db, int codemp, int count) {
   if (count < 1) throw EDatabaseError("A reserva de chaves de lançamento precisa de ao menos uma chave.");
-  MarcaGravacaoLancamentos(db, codemp);
   for (int attempt = 0;; ++attempt) {
     try {
       auto row = db.ExecuteReturningAutonomous(
@@ -33,5 +34,14 @@ int ReserveEntryKeys(TDatabase& db, int codemp, int count) {
     }
   }
 }
+
+}  // namespace
+
+int ReserveEntryKeys(TDatabase& db, int codemp, int count) {
+  MarcaGravacaoLancamentos(db, codemp);
+  return Reserva(db, codemp, count);
+}
+
+int ReserveEntryKeysUnderHold(TDatabase& db, int codemp, int count) { return Reserva(db, codemp, count); }
 
 }  // namespace vyn

@@ -10,5 +10,8 @@ namespace vyn {
 // the company's ledger until it ends; while a change of posting plan holds the company the
 // reservation is refused (see ledger_lock.h).
 int ReserveEntryKeys(TDatabase& db, int codemp, int count = 1);
+// The same for the change of posting plan that holds the company (BloqueiaLancamentosEmpresas, in
+// the caller's open transaction): no writer can start meanwhile, and the hold would refuse the mark.
+int ReserveEntryKeysUnderHold(TDatabase& db, int codemp, int count = 1);
 
 }  // namespace vyn

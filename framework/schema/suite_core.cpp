@@ -122,6 +122,9 @@ SELECT R.BDCODEMP, R.BDREFEMP, R.BDNOMEMP, R.BDCNPJEMP, R.BDCODPLAPADRAO, R.BDCO
 
   // Ledger entries of every company. BDROTINA: the re-posting routine (its ordinal in the routine
   // selection) that produced an online posting of the fiscal or payroll module; null when unknown.
+  // BDORDEMTROCA: on a balance implantation written by a change of posting plan, that change's order
+  // (VINT_EMP_PROCESSOTROCA of the head office); such an entry cannot be changed or deleted
+  // (troca_plano.h). Null on every other entry.
   s.AddTable("VZEL_EMPRESAS_TLAN", R"(CREATE TABLE VZEL_EMPRESAS_TLAN (
   BDCODEMP INTEGER NOT NULL,
   BDCHAVE INTEGER NOT NULL,
@@ -143,6 +146,7 @@ SELECT R.BDCODEMP, R.BDREFEMP, R.BDNOMEMP, R.BDCNPJEMP, R.BDCODPLAPADRAO, R.BDCO
   BDCONCC VARCHAR(5) DEFAULT 'FALSE',
   BDVINC_BAIXA VARCHAR(5) DEFAULT 'FALSE',
   BDROTINA SMALLINT,
+  BDORDEMTROCA INTEGER,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN PRIMARY KEY (BDCODEMP, BDCHAVE)))");
   s.AddIndex("IX_VZEL_EMPRESAS_TLAN_DATA", "CREATE INDEX IX_VZEL_EMPRESAS_TLAN_DATA ON VZEL_EMPRESAS_TLAN (BDCODEMP, BDDATA)");
 

@@ -3,7 +3,24 @@
 // and after each change.
 #include "framework/schema/schema.h"
 
+#include <fmt/format.h>
+
+#include "framework/schema/troca_plano.h"
+
 namespace vyn {
+
+namespace {
+
+// The transaction context variable by which a change of posting plan's transaction lets itself
+// change implantations; it ends with the transaction.
+constexpr const char* kContextoTroca = "VYN_TROCA_PLANO";
+
+}  // namespace
+
+void LiberaImplantacoesTroca(TDatabase& db) {
+  db.QueryValue(fmt::format("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', '{}', 'TRUE') FROM RDB$DATABASE",
+                            kContextoTroca));
+}
 
 void AddSuiteTrocaPlanoSchema(TSchema& s) {
   // Posting plans. BDREGCONTRETPCC / BDREGCONTRETIR: 1 when PCC / IR retentions are posted on a cash
@@ -67,6 +84,16 @@ void AddSuiteTrocaPlanoSchema(TSchema& s) {
   CONSTRAINT PK_VINT_EMP_PROCESSOTROCA_BAL PRIMARY KEY (BDCODEMP, BDORDEM, BDDEPARA, BDANO, BDCODPLAPADRAO, BDCODTPLA),
   CONSTRAINT FK_VINT_EMP_PROCESSOTROCA_BAL FOREIGN KEY (BDCODEMP, BDORDEM)
     REFERENCES VINT_EMP_PROCESSOTROCA (BDCODEMP, BDORDEM) ON DELETE CASCADE))");
+
+  // The balance implantation of a change (troca_plano.h) is refused to every writer but a change.
+  s.AddProcedure("E_IMPLANTACAO_TROCA",
+                 fmt::format("CREATE EXCEPTION E_IMPLANTACAO_TROCA '{}.'", kMensagemImplantacaoTroca));
+  s.AddProcedure("TRG_VZEL_EMPRESAS_TLAN_IMPL", fmt::format(R"(CREATE TRIGGER TRG_VZEL_EMPRESAS_TLAN_IMPL
+FOR VZEL_EMPRESAS_TLAN BEFORE UPDATE OR DELETE AS
+BEGIN
+  IF (OLD.BDORDEMTROCA IS NOT NULL AND RDB$GET_CONTEXT('USER_TRANSACTION', '{}') IS NULL) THEN
+    EXCEPTION E_IMPLANTACAO_TROCA '{}: lançamento ' || OLD.BDCHAVE || ' da empresa ' || OLD.BDCODEMP || '.';
+END)", kContextoTroca, kMensagemImplantacaoTroca));
 }
 
 }  // namespace vyn

@@ -87,9 +87,17 @@ void RegrasDePagamento(std::vector<TRegra>& r) {
 
 void RegrasDeLancamento(std::vector<TRegra>& r) {
   const std::string encerrado = "(SELECT MAX(R.BDULTENC) FROM TEMPRESAS_REF R WHERE R.BDCODEMP = L.BDCODEMP)";
+  // A change of posting plan after a closing writes into the closed period on purpose: the balance
+  // implantation the day before the change, naming the change of its head office, and the
+  // consultation-only backup of the period before it. Nothing else may.
+  const std::string daTroca =
+      "(L.BDORDEMTROCA IS NOT NULL AND EXISTS (SELECT 1 FROM TEMPRESAS E JOIN VINT_EMP_PROCESSOTROCA P ON "
+      "P.BDCODEMP = IIF(COALESCE(E.BDCODMATRIZ, 0) = 0, E.BDCODEMP, E.BDCODMATRIZ) WHERE E.BDCODEMP = L.BDCODEMP AND "
+      "P.BDORDEM = L.BDORDEMTROCA AND P.BDDATAINICIAL = L.BDDATA + 1)) OR EXISTS (SELECT 1 FROM TEMPRESAS E WHERE "
+      "E.BDCODEMP = L.BDCODEMP AND E.BDSTATUSEMP = 1)";
   r.push_back({"lançamento em período encerrado", "SELECT L.BDCODEMP, L.BDCHAVE, L.BDDATA, " + encerrado +
                                                        " AS ENCERRADO_ATE FROM VZEL_EMPRESAS_TLAN L WHERE L.BDDATA <= " +
-                                                       encerrado});
+                                                       encerrado + " AND NOT (" + daTroca + ")"});
   r.push_back({"lançamento em período de zeramento",
                "SELECT L.BDCODEMP, L.BDCHAVE, L.BDDATA FROM VZEL_EMPRESAS_TLAN L WHERE EXISTS (SELECT 1 FROM "
                "TPROCESSO_ZERAMENTO Z WHERE Z.BDCODEMP = L.BDCODEMP AND L.BDDATA BETWEEN Z.BDDATAINI AND Z.BDDATAFIM)"});

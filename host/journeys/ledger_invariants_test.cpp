@@ -95,4 +95,31 @@ TEST(LedgerInvariants, EveryRuleNamesTheRowsThatBreakItAndOnlyNewOnes) {
   EXPECT_EQ(relato.find("BDCHAVE=900"), std::string::npos) << "the setup's own orphan is not the run's\n" << relato;
 }
 
+// A change of posting plan after the closing writes the day before the change (its implantation) and
+// a consultation-only backup of the closed period; an entry merely flagged like one is not let through.
+TEST(LedgerInvariants, OnlyAPlanChangesImplantationAndBackupMayStandInTheClosedPeriod) {
+  vyn::TTestCompanyDatabase banco;
+  vyn::TDatabase& db = banco.Db();
+  Razao(db);
+  const TInvariantesRazao::TViolacoes antes = TInvariantesRazao::Le(db);
+  Executa(db, {
+      "INSERT INTO TEMPRESAS (BDCODEMP, BDCODMATRIZ) VALUES (2, 1)",
+      "INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDULTENC) VALUES (2, 202501, '2025-01-05')",
+      "INSERT INTO TEMPRESAS (BDCODEMP, BDSTATUSEMP) VALUES (3, 1)",
+      "INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDULTENC) VALUES (3, 202501, '2025-01-05')",
+      "INSERT INTO VINT_EMP_PROCESSOTROCA (BDCODEMP, BDORDEM, BDDATAINICIAL) VALUES (1, 1, '2025-01-06')",
+      "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDORDEMTROCA) VALUES (1, 8, '2025-01-05', 1, 1)",
+      "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDORDEMTROCA) VALUES (2, 8, '2025-01-05', 1, 1)",
+      "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (3, 1, '2025-01-02', 1)",
+      // Flagged, but not the day before that change, or naming a change that was not made.
+      "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDORDEMTROCA) VALUES (1, 9, '2025-01-04', 1, 1)",
+      "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDORDEMTROCA) VALUES (2, 10, '2025-01-05', 1, 2)",
+  });
+  const std::string relato = TInvariantesRazao::Novas(antes, TInvariantesRazao::Le(db));
+  EXPECT_NE(relato.find("lançamento em período encerrado:\n    BDCODEMP=1, BDCHAVE=9,"), std::string::npos) << relato;
+  EXPECT_NE(relato.find("BDCODEMP=2, BDCHAVE=10,"), std::string::npos) << relato;
+  for (const char* deixado : {"BDCODEMP=1, BDCHAVE=8,", "BDCODEMP=2, BDCHAVE=8,", "BDCODEMP=3, BDCHAVE=1,"})
+    EXPECT_EQ(relato.find(deixado), std::string::npos) << deixado << "\n" << relato;
+}
+
 }  // namespace

@@ -1,0 +1,18 @@
+#pragma once
+// A change of posting plan after a closing replaces the original company's postings before the change
+// by a balance implantation in the new chart (VZEL_EMPRESAS_TLAN.BDORDEMTROCA names the change). The
+// user was told no one may alter that implantation: the database refuses to change or delete such an
+// entry, whatever screen or import asks, except inside a change of posting plan's own transaction.
+namespace vyn {
+
+class TDatabase;
+
+// The text the refusal carries, before the entry's company and key.
+inline constexpr const char* kMensagemImplantacaoTroca =
+    "A implantação de saldo criada pela troca do plano de contas não pode ser alterada nem excluída";
+
+// Inside the open transaction of a change of posting plan: lets it change and delete implantations
+// until that transaction ends (a later change deletes the earlier one's with the other postings).
+void LiberaImplantacoesTroca(TDatabase& db);
+
+}  // namespace vyn
