@@ -116,6 +116,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // The lines emptied by their split entries whose split entries the run all wrote (the line's Dyq
   // item is then booked).
   std::vector<std::pair<int, int>> PaisIntegradosPorDivisoes(const std::set<std::pair<int, int>>& gravadas);
+  // Whether the line is one emptied by its split entries of an earlier run, some of which are still
+  // in the review: it is no line to book of its own, they carry it.
+  bool PaiComDivisoesPendentes(vyn::TBookmark linha) const;
 
   // Dyq (uConsultaImportacaoExtratoBancario_Dyq.cpp).
   void spRecusaExtratoClick(vyn::TComponent* sender);
@@ -204,6 +207,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
     std::vector<TVinculoRepontado> Vinculos;
     std::vector<vyn::TBookmark> CentrosCusto;
   };
+  using TDivisoesDoPai = std::pair<vyn::TBookmark, std::vector<vyn::TBookmark>>;   // parent, its split lines
 
   void MontaLinhas(vyn::TLancamentoMGR* origem);
   bool DivisoesGravadas(const std::vector<vyn::TBookmark>& novas, const std::set<std::pair<int, int>>& gravadas);
@@ -253,6 +257,11 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void RemoveItensJaIntegrados();
   bool FRecusado = false;                 // the statement was refused: nothing more goes to Dyq
   std::vector<vyn::TBookmark> FPaisIntegrados;   // zeroed lines wholly booked through their split entries
+  // Zeroed lines a committed run did not wholly book, with their split lines it left in the review: the
+  // line is integrated when a later run books the last of them.
+  std::vector<TDivisoesDoPai> FPaisPendentes;
+  // The zeroed lines of earlier runs and the lines of the current expansion, each with its split lines.
+  std::vector<TDivisoesDoPai> DivisoesPorPai() const;
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
   TY570ConsultaExtratoBancario* FY570 = nullptr;
   vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* FY570DAO = nullptr;
@@ -330,6 +339,10 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // plain link rows (the receipt-link rows when comprovante) decides.
   int fRetornaTipoLancamento(int tipo, bool comprovante);
   void AtualizaParcelas();
+  // The standard text of a cell of dao's current row: an amount with two decimals, a date as
+  // dd/mm/yyyy, anything else as the field reads. The installments grid and the split grid use it.
+  static void pMostraDadosPadrao(const vyn::TField& campo, std::string& texto);
+  void grGridNFMostraDado(const vyn::TField& campo, std::string& texto);
   void pMostraDescricao_Contas();
   void setControleDEBCRE();
   void AtualizaBotoesLinhas();

@@ -35,8 +35,10 @@ TEST_F(MultiplosLinhasTest, SplitRowToggleNeedsOneSideAndCostCentresFollowTheNew
   EXPECT_FALSE(campos::Flag(m, "BDCONCD")) << "both sides: no toggle";
 
   // Cost-centre rows of split row 2 go to the entry made of it, under its new key and order.
-  auto* cc = t->Create<TLancamentoCentroCustoMGR>();
-  t->AddAggregateDAO(t->DAOLinhas(), cc, 0);
+  // The review keeps the entries' cost-centre rows from its opening.
+  ASSERT_FALSE(t->Aggregates(t->DAOLinhas()).empty());
+  TDAOFactory* cc = t->Aggregates(t->DAOLinhas()).front();
+  ASSERT_TRUE(cc->InheritsFrom("TLancamentoCentroCustoMGR"));
   TClientDataSet ccMulti;
   for (const char* c : {"BDCODEMP", "BDCHAVE", "BDCHAVELANC", "BDORDEM", "BDCODCENTRO"})
     ccMulti.AddFieldDef(c, TFieldType::ftInteger);
