@@ -343,6 +343,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // dd/mm/yyyy, anything else as the field reads. The installments grid and the split grid use it.
   static void pMostraDadosPadrao(const vyn::TField& campo, std::string& texto);
   void grGridNFMostraDado(const vyn::TField& campo, std::string& texto);
+  // The incremental search's column: the grid's selected column when the shown node's fields
+  // container lets the search stop on it (a visible, navigable item); else none.
+  std::string getCollumnSearch() override;
   void pMostraDescricao_Contas();
   void setControleDEBCRE();
   void AtualizaBotoesLinhas();

@@ -234,6 +234,15 @@ void TfrConsultaImportacaoExtratoBancario::pMostraDadosPadrao(const TField& camp
   }
 }
 
+std::string TfrConsultaImportacaoExtratoBancario::getCollumnSearch() {
+  for (TFieldsContainer* fc : {fieldsContainerExtrato, fcPreparacoes}) {
+    if (!fc || fc->GridSearch() != grGrid) continue;
+    const TFieldsContainerItem* item = fc->Item(grGrid->SelectedField);
+    return item && item->Visible && item->Navegavel ? item->FieldName : std::string();
+  }
+  return "";
+}
+
 void TfrConsultaImportacaoExtratoBancario::grGridNFMostraDado(const TField& campo, std::string& texto) {
   pMostraDadosPadrao(campo, texto);
   // The installments query gives the amount as a plain number; it reads as money all the same.

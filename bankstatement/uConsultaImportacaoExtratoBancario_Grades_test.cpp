@@ -158,5 +158,24 @@ TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
   EXPECT_FALSE(t->grGridNF->EditaCelula("BDVALORPAR", "10,00"));
 }
 
+// The incremental search stops on the grid's column the container lets it navigate; the check-box
+// column is not one of them, and a text no line starts with leaves the grid where it was.
+TEST_F(GradesLinhasTest, TheSearchFieldFindsALineByTheSelectedColumn) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, "ALUGUEL"}, {2, 40, kContaBanco, 20, 1, "TARIFA BANCARIA"},
+                  {3, 40, kContaBanco, 30, 1, "TARIFA PIX"}});
+  Vai(*t, 1);
+  t->grGrid->MouseClick("BDCOMPL");
+  EXPECT_EQ(t->getCollumnSearch(), "BDCOMPL");
+  t->edPesquisa->SetText("tarifa p");
+  EXPECT_EQ(campos::Int(*t->DAOLinhas(), "BDCHAVE"), 3);
+  t->edPesquisa->SetText("multa");
+  EXPECT_EQ(campos::Int(*t->DAOLinhas(), "BDCHAVE"), 3);
+  t->edPesquisa->Clear();
+  t->grGrid->MouseClick("BDTIPOLAN");
+  EXPECT_EQ(t->getCollumnSearch(), "");
+  t->edPesquisa->SetText("0");
+  EXPECT_EQ(campos::Int(*t->DAOLinhas(), "BDCHAVE"), 3);
+}
+
 }  // namespace
 }  // namespace integracao
