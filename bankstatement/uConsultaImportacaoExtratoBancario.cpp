@@ -184,6 +184,7 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   // A split row with cost-centre rows shows in blue.
   grLancamentoManual->CorFonteLinha = [this] { return MultiLancTemCC() ? 0x0000FF : -1; };
   CriaFieldsContainers();
+  CriaGradeMultiplos();
   CriaGradeParcelas();
   CriaPainelDescricoes();
   AfterAddButtons();

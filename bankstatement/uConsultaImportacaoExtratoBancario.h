@@ -412,6 +412,10 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   int CopiaCentrosCustoMulti(const std::map<std::string, int>& mapa, const std::vector<vyn::TClientDataSet*>& origens);
   // The split rows' cost-centre rows of the current split row, one side (0 debit, 1 credit).
   std::vector<vyn::TClientDataSet*> CentrosCustoMulti;
+  // The split grid's columns: shown, never typed into (the conciliation toggle is a click); the coin
+  // on a linked split row.
+  vyn::TFieldsContainer* fcLancamentoManual = nullptr;
+  void CriaGradeMultiplos();
 };
 
 }  // namespace integracao

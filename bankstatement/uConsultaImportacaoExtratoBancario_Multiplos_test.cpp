@@ -36,6 +36,12 @@ TEST_F(MultiplosLinhasTest, SplitRowToggleNeedsOneSideAndCostCentresFollowTheNew
   char espaco = ' ';
   t->grLancamentoManual->KeyPress(espaco);
   EXPECT_FALSE(campos::Flag(m, "BDCONCD")) << "both sides: no toggle";
+  // The split grid shows its rows and is never typed into; a linked row shows the coin.
+  EXPECT_FALSE(t->grLancamentoManual->EditaCelula("BDVALOR", "10,00"));
+  EXPECT_EQ(t->grLancamentoManual->CellImage("BDVINC_BAIXA"), -1);
+  campos::Grava(m, "BDVINC_BAIXA", Variant(true));
+  EXPECT_EQ(t->grLancamentoManual->CellImage("BDVINC_BAIXA"), t->grLancamentoManual->ImageIndexOf("iCurrency"));
+  campos::Grava(m, "BDVINC_BAIXA", Variant(false));
 
   // Cost-centre rows of split row 2 go to the entry made of it, under its new key and order.
   // The review keeps the entries' cost-centre rows from its opening.
