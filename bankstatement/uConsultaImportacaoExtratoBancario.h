@@ -207,7 +207,6 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
     std::vector<TVinculoRepontado> Vinculos;
     std::vector<vyn::TBookmark> CentrosCusto;
   };
-  using TDivisoesDoPai = std::pair<vyn::TBookmark, std::vector<vyn::TBookmark>>;   // parent, its split lines
 
   void MontaLinhas(vyn::TLancamentoMGR* origem);
   bool DivisoesGravadas(const std::vector<vyn::TBookmark>& novas, const std::set<std::pair<int, int>>& gravadas);
@@ -258,10 +257,12 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   bool FRecusado = false;                 // the statement was refused: nothing more goes to Dyq
   std::vector<vyn::TBookmark> FPaisIntegrados;   // zeroed lines wholly booked through their split entries
   // Zeroed lines a committed run did not wholly book, with their split lines it left in the review: the
-  // line is integrated when a later run books the last of them.
-  std::vector<TDivisoesDoPai> FPaisPendentes;
-  // The zeroed lines of earlier runs and the lines of the current expansion, each with its split lines.
-  std::vector<TDivisoesDoPai> DivisoesPorPai() const;
+  // line is integrated when a later run books the last of them (one the user deleted never is).
+  std::map<vyn::TBookmark, std::vector<vyn::TBookmark>> FPaisPendentes;
+  // The split lines of a zeroed line of an earlier run that the run (gravadas) did not book.
+  void ConfirmaPaisPendentes(const std::set<std::pair<int, int>>& gravadas);
+  std::vector<vyn::TBookmark> DivisoesPendentes(const std::vector<vyn::TBookmark>& divisoes,
+                                                const std::set<std::pair<int, int>>& gravadas);
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
   TY570ConsultaExtratoBancario* FY570 = nullptr;
   vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* FY570DAO = nullptr;

@@ -374,24 +374,33 @@ void TfrConsultaImportacaoExtratoBancario::DeleteMultiplosLancamentos() {
   l->First();
 }
 
+// The zeroed lines of earlier runs whose last split lines this run booked are integrated now.
+void TfrConsultaImportacaoExtratoBancario::ConfirmaPaisPendentes(const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  for (auto it = FPaisPendentes.begin(); it != FPaisPendentes.end();) {
+    if (!l->BookmarkValid(it->first)) {
+      it = FPaisPendentes.erase(it);
+      continue;
+    }
+    it->second = DivisoesPendentes(it->second, gravadas);
+    if (!it->second.empty()) {
+      ++it;
+      continue;
+    }
+    l->GotoBookmark(it->first);
+    FIntegradas.insert({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
+    FPaisIntegrados.push_back(it->first);
+    it = FPaisPendentes.erase(it);
+  }
+}
+
 void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const std::set<std::pair<int, int>>& gravadas,
                                                                         const std::map<std::string, int>&) {
   TDAOFactory* l = DAOLinhas();
   TClientDataSet* m = DAOMulti();
   if (!l || !m) return;
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
-  std::vector<TDivisoesDoPai> pendentes;
-  pendentes.swap(FPaisPendentes);
-  for (const auto& [pai, novas] : pendentes) {
-    if (!l->BookmarkValid(pai)) continue;
-    if (!DivisoesGravadas(novas, gravadas)) {
-      FPaisPendentes.push_back({pai, novas});
-      continue;
-    }
-    l->GotoBookmark(pai);
-    FIntegradas.insert({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
-    FPaisIntegrados.push_back(pai);
-  }
+  ConfirmaPaisPendentes(gravadas);
   if (!FExpansao.Ativa) return;
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
@@ -418,7 +427,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
       FIntegradas.insert(chavePai);
       FPaisIntegrados.push_back(pai);
     } else {
-      FPaisPendentes.push_back({pai, novas});
+      FPaisPendentes[pai] = DivisoesPendentes(novas, gravadas);
     }
   }
   // The copies of the cost-centre rows of the entries written are in the ledger now; those of split
@@ -446,16 +455,24 @@ bool TfrConsultaImportacaoExtratoBancario::DivisoesGravadas(const std::vector<TB
   return true;
 }
 
-std::vector<TfrConsultaImportacaoExtratoBancario::TDivisoesDoPai> TfrConsultaImportacaoExtratoBancario::DivisoesPorPai()
-    const {
-  std::vector<TDivisoesDoPai> r = FPaisPendentes;
-  if (FExpansao.Ativa) r.insert(r.end(), FExpansao.NovasPorPai.begin(), FExpansao.NovasPorPai.end());
+std::vector<TBookmark> TfrConsultaImportacaoExtratoBancario::DivisoesPendentes(
+    const std::vector<TBookmark>& divisoes, const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  std::vector<TBookmark> r;
+  for (TBookmark b : divisoes) {
+    // A split line gone from the review without a run booking it was deleted: it stays unbooked.
+    if (!l->BookmarkValid(b)) {
+      r.push_back(b);
+      continue;
+    }
+    l->GotoBookmark(b);
+    if (!gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))})) r.push_back(b);
+  }
   return r;
 }
 
 bool TfrConsultaImportacaoExtratoBancario::PaiComDivisoesPendentes(TBookmark linha) const {
-  return std::any_of(FPaisPendentes.begin(), FPaisPendentes.end(),
-                     [linha](const TDivisoesDoPai& p) { return p.first == linha; });
+  return FPaisPendentes.count(linha) > 0;
 }
 
 std::vector<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::PaisIntegradosPorDivisoes(
@@ -464,12 +481,16 @@ std::vector<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::PaisInteg
   TDAOFactory* l = DAOLinhas();
   if (!l) return r;
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
-  for (const auto& [pai, novas] : DivisoesPorPai()) {
-    if (!l->BookmarkValid(pai) || !DivisoesGravadas(novas, gravadas)) continue;
+  auto integrado = [&](TBookmark pai) {
     l->GotoBookmark(pai);
     if (Valor(*l, "BDVALOR") == Currency())
       r.emplace_back(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
-  }
+  };
+  for (const auto& [pai, pendentes] : FPaisPendentes)
+    if (l->BookmarkValid(pai) && DivisoesPendentes(pendentes, gravadas).empty()) integrado(pai);
+  if (!FExpansao.Ativa) return r;
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai)
+    if (l->BookmarkValid(pai) && DivisoesGravadas(novas, gravadas)) integrado(pai);
   return r;
 }
 
