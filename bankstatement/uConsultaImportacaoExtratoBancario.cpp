@@ -565,6 +565,7 @@ void TfrConsultaImportacaoExtratoBancario::FormActivate() {
 void TfrConsultaImportacaoExtratoBancario::FormShow() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormShow();
   miConsiderarZeros->SetEnabled(false);
+  pCalculaTamanhoLegenda();
 }
 
 std::vector<TClientDataSet*> TfrConsultaImportacaoExtratoBancario::GetArrayOfCDS() {

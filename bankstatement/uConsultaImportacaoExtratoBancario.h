@@ -348,6 +348,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // container lets the search stop on it (a visible, navigable item); else none.
   std::string getCollumnSearch() override;
   void pMostraDescricao_Contas();
+  // The descriptions panel's labels share its width: accounts and participants half, developments
+  // and the debit unit a quarter.
+  void pCalculaTamanhoLegenda();
   void setControleDEBCRE();
   void AtualizaBotoesLinhas();
   std::string PopupGrid;   // "pmSelecao" or "" (no pop-up menu)

@@ -363,6 +363,14 @@ void TfrConsultaImportacaoExtratoBancario::pMostraDescricao_Contas() {
   lbEmpreendimentoCredito->SetCaption(d.EmpreendimentoC);
   lbUnidadeDebito->SetCaption(d.UnidadeD);
   lbUnidadeCredito->SetCaption(d.UnidadeC);
+  pCalculaTamanhoLegenda();
+}
+
+void TfrConsultaImportacaoExtratoBancario::pCalculaTamanhoLegenda() {
+  const int largura = pnContaContabil->Width;
+  for (TLabel* l : {lbDebito, lbCredito, lbParticipanteDebito, lbParticipanteCredito}) l->Width = largura / 2;
+  // The credit unit label keeps its own width.
+  for (TLabel* l : {lbEmpreendimentoDebito, lbEmpreendimentoCredito, lbUnidadeDebito}) l->Width = largura / 4;
 }
 
 void TfrConsultaImportacaoExtratoBancario::CalculaDescricoes() {

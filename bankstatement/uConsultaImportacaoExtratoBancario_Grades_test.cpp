@@ -83,8 +83,14 @@ TEST_F(GradesLinhasTest, CellTextsImagesAndDescriptions) {
   campos::Grava(*t->DAOLinhas(), "BDCODTERCEIROD", Variant(77));
   EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROD"), TImg::Nenhuma);
   EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROC"), TImg::Cadeado);
+  t->pnContaContabil->Width = 800;
+  t->lbUnidadeCredito->Width = 90;
   t->grGrid->MouseClick("BDDATA");
   EXPECT_EQ(t->lbDebito->Caption(), "Débito: 20 - 2.1.1.01 - Fornecedores - Fornecedores");
+  // The labels share the panel: half for accounts and participants, a quarter for the others.
+  EXPECT_EQ(t->lbParticipanteCredito->Width, 400);
+  EXPECT_EQ(t->lbUnidadeDebito->Width, 200);
+  EXPECT_EQ(t->lbUnidadeCredito->Width, 90);
   EXPECT_EQ(t->Descricoes.Debito, "Débito: 20 - 2.1.1.01 - Fornecedores - Fornecedores");
   EXPECT_EQ(t->Descricoes.ParticipanteD, "Participante: 77 - Fornecedor Alfa");
   EXPECT_EQ(t->Descricoes.Historico, "Histórico: 2 - Recebimento conforme documento");
