@@ -10,6 +10,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/lancamento_y570_mgr.h"
 #include "framework/accounting/mov_par_mgr.h"
@@ -179,7 +180,11 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   grGrid->OnExit = [this](TComponent*) { AtualizaBotoesLinhas(); };
   grLancamentoManual->OnKeyUp = [this](TComponent*, int&, unsigned) { AtualizaBotoesMulti(); };
   grLancamentoManual->OnMouseUp = [this](TComponent*, bool) { AtualizaBotoesMulti(); };
+  grLancamentoManual->MostraDado = [](TField& f, std::string& texto) { pMostraDadosPadrao(f, texto); };
+  // A split row with cost-centre rows shows in blue.
+  grLancamentoManual->CorFonteLinha = [this] { return MultiLancTemCC() ? 0x0000FF : -1; };
   CriaFieldsContainers();
+  CriaGradeMultiplos();
   CriaGradeParcelas();
   CriaPainelDescricoes();
   AfterAddButtons();
@@ -371,6 +376,11 @@ void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
   // the statement (else none yet).
   MontaLinhas(lista.Count() > preLinhas ? dynamic_cast<TLancamentoMGR*>(lista.GetComponent(preLinhas)) : nullptr);
   AdicionaNodoSeFaltar(kNodoLancamentos, FLinhas);
+  // The entries' cost-centre rows: those of the split rows go to the entries made of them.
+  if (FLinhas) {
+    if (Aggregates(FLinhas).empty()) AddAggregateDAO(FLinhas, Create<TLancamentoCentroCustoMGR>(), 0);
+    CentrosCustoMulti = {FLinhas->getMultiLancamentosCCDAO(0), FLinhas->getMultiLancamentosCCDAO(1)};
+  }
   FPreparacoesNodo = lista.Count() > prePreparacoes
                          ? dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(lista.GetComponent(prePreparacoes))
                          : nullptr;
@@ -555,12 +565,13 @@ void TfrConsultaImportacaoExtratoBancario::FormActivate() {
 void TfrConsultaImportacaoExtratoBancario::FormShow() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormShow();
   miConsiderarZeros->SetEnabled(false);
+  pCalculaTamanhoLegenda();
 }
 
 std::vector<TClientDataSet*> TfrConsultaImportacaoExtratoBancario::GetArrayOfCDS() {
-  std::vector<TClientDataSet*> r{DAOLinhas(), DAOMulti(), nullptr, nullptr,
-                                 FProcessoBaixas ? FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA : nullptr};
-  return r;
+  TClientDataSet* cc[2] = {nullptr, nullptr};
+  for (size_t i = 0; i < CentrosCustoMulti.size() && i < 2; ++i) cc[i] = CentrosCustoMulti[i];
+  return {DAOLinhas(), DAOMulti(), cc[0], cc[1], FProcessoBaixas ? FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA : nullptr};
 }
 
 int TfrConsultaImportacaoExtratoBancario::GetTipoImportacao() {

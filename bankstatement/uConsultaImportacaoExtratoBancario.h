@@ -116,6 +116,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // The lines emptied by their split entries whose split entries the run all wrote (the line's Dyq
   // item is then booked).
   std::vector<std::pair<int, int>> PaisIntegradosPorDivisoes(const std::set<std::pair<int, int>>& gravadas);
+  // Whether the line is one emptied by its split entries of an earlier run, some of which are still
+  // in the review: it is no line to book of its own, they carry it.
+  bool PaiComDivisoesPendentes(vyn::TBookmark linha) const;
 
   // Dyq (uConsultaImportacaoExtratoBancario_Dyq.cpp).
   void spRecusaExtratoClick(vyn::TComponent* sender);
@@ -253,6 +256,13 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void RemoveItensJaIntegrados();
   bool FRecusado = false;                 // the statement was refused: nothing more goes to Dyq
   std::vector<vyn::TBookmark> FPaisIntegrados;   // zeroed lines wholly booked through their split entries
+  // Zeroed lines a committed run did not wholly book, with their split lines it left in the review: the
+  // line is integrated when a later run books the last of them (one the user deleted never is).
+  std::map<vyn::TBookmark, std::vector<vyn::TBookmark>> FPaisPendentes;
+  // The split lines of a zeroed line of an earlier run that the run (gravadas) did not book.
+  void ConfirmaPaisPendentes(const std::set<std::pair<int, int>>& gravadas);
+  std::vector<vyn::TBookmark> DivisoesPendentes(const std::vector<vyn::TBookmark>& divisoes,
+                                                const std::set<std::pair<int, int>>& gravadas);
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
   TY570ConsultaExtratoBancario* FY570 = nullptr;
   vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* FY570DAO = nullptr;
@@ -330,7 +340,17 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // plain link rows (the receipt-link rows when comprovante) decides.
   int fRetornaTipoLancamento(int tipo, bool comprovante);
   void AtualizaParcelas();
+  // The standard text of a cell of dao's current row: an amount with two decimals, a date as
+  // dd/mm/yyyy, anything else as the field reads. The installments grid and the split grid use it.
+  static void pMostraDadosPadrao(const vyn::TField& campo, std::string& texto);
+  void grGridNFMostraDado(const vyn::TField& campo, std::string& texto);
+  // The incremental search's column: the grid's selected column when the shown node's fields
+  // container lets the search stop on it (a visible, navigable item); else none.
+  std::string getCollumnSearch() override;
   void pMostraDescricao_Contas();
+  // The descriptions panel's labels share its width: accounts and participants half, developments
+  // and the debit unit a quarter.
+  void pCalculaTamanhoLegenda();
   void setControleDEBCRE();
   void AtualizaBotoesLinhas();
   std::string PopupGrid;   // "pmSelecao" or "" (no pop-up menu)
@@ -396,6 +416,10 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   int CopiaCentrosCustoMulti(const std::map<std::string, int>& mapa, const std::vector<vyn::TClientDataSet*>& origens);
   // The split rows' cost-centre rows of the current split row, one side (0 debit, 1 credit).
   std::vector<vyn::TClientDataSet*> CentrosCustoMulti;
+  // The split grid's columns: shown, never typed into (the conciliation toggle is a click); the coin
+  // on a linked split row.
+  vyn::TFieldsContainer* fcLancamentoManual = nullptr;
+  void CriaGradeMultiplos();
 };
 
 }  // namespace integracao

@@ -11,6 +11,7 @@
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/mov_par_mgr.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
+#include "framework/core/datetime.h"
 #include "framework/core/text.h"
 #include "framework/ui/fields_container.h"
 #include "framework/data/dataset_guards.h"
@@ -218,9 +219,34 @@ void TfrConsultaImportacaoExtratoBancario::CriaGradeParcelas() {
   for (const auto& [campo, titulo] : colunas) fc.Add(campo, titulo).ReadOnly = true;
   for (const char* oculto : {"BDCODEMP", "BDCODTER"}) fc.SetVisible(oculto, false);
   fc.SetGridSearch(grGridNF);
-  grGridNF->MostraDado = [](TField& f, std::string& texto) {
-    if (UpperCase(f.FieldName()) == "BDVALORPAR" && !f.IsNull()) texto = f.AsCurrency().ToBR(2);
-  };
+  grGridNF->MostraDado = [this](TField& f, std::string& texto) { grGridNFMostraDado(f, texto); };
+}
+
+void TfrConsultaImportacaoExtratoBancario::pMostraDadosPadrao(const TField& campo, std::string& texto) {
+  if (campo.IsNull()) {
+    texto.clear();
+    return;
+  }
+  switch (campo.DataType()) {
+    case TFieldType::ftCurrency: texto = campo.AsCurrency().ToBR(2); break;
+    case TFieldType::ftDate: texto = DateToStr(campo.AsDateTime()); break;
+    default: break;
+  }
+}
+
+std::string TfrConsultaImportacaoExtratoBancario::getCollumnSearch() {
+  for (TFieldsContainer* fc : {fieldsContainerExtrato, fcPreparacoes}) {
+    if (!fc || fc->GridSearch() != grGrid) continue;
+    const TFieldsContainerItem* item = fc->Item(grGrid->SelectedField);
+    return item && item->Visible && item->Navegavel ? item->FieldName : std::string();
+  }
+  return "";
+}
+
+void TfrConsultaImportacaoExtratoBancario::grGridNFMostraDado(const TField& campo, std::string& texto) {
+  pMostraDadosPadrao(campo, texto);
+  // The installments query gives the amount as a plain number; it reads as money all the same.
+  if (UpperCase(campo.FieldName()) == "BDVALORPAR" && !campo.IsNull()) texto = campo.AsCurrency().ToBR(2);
 }
 
 void TfrConsultaImportacaoExtratoBancario::CriaPainelDescricoes() {
@@ -337,6 +363,14 @@ void TfrConsultaImportacaoExtratoBancario::pMostraDescricao_Contas() {
   lbEmpreendimentoCredito->SetCaption(d.EmpreendimentoC);
   lbUnidadeDebito->SetCaption(d.UnidadeD);
   lbUnidadeCredito->SetCaption(d.UnidadeC);
+  pCalculaTamanhoLegenda();
+}
+
+void TfrConsultaImportacaoExtratoBancario::pCalculaTamanhoLegenda() {
+  const int largura = pnContaContabil->Width;
+  for (TLabel* l : {lbDebito, lbCredito, lbParticipanteDebito, lbParticipanteCredito}) l->Width = largura / 2;
+  // The credit unit label keeps its own width.
+  for (TLabel* l : {lbEmpreendimentoDebito, lbEmpreendimentoCredito, lbUnidadeDebito}) l->Width = largura / 4;
 }
 
 void TfrConsultaImportacaoExtratoBancario::CalculaDescricoes() {

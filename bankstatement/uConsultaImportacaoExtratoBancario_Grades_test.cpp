@@ -83,8 +83,14 @@ TEST_F(GradesLinhasTest, CellTextsImagesAndDescriptions) {
   campos::Grava(*t->DAOLinhas(), "BDCODTERCEIROD", Variant(77));
   EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROD"), TImg::Nenhuma);
   EXPECT_EQ(t->grGridMostraDadoImagem("BDCODTERCEIROC"), TImg::Cadeado);
+  t->pnContaContabil->Width = 800;
+  t->lbUnidadeCredito->Width = 90;
   t->grGrid->MouseClick("BDDATA");
   EXPECT_EQ(t->lbDebito->Caption(), "Débito: 20 - 2.1.1.01 - Fornecedores - Fornecedores");
+  // The labels share the panel: half for accounts and participants, a quarter for the others.
+  EXPECT_EQ(t->lbParticipanteCredito->Width, 400);
+  EXPECT_EQ(t->lbUnidadeDebito->Width, 200);
+  EXPECT_EQ(t->lbUnidadeCredito->Width, 90);
   EXPECT_EQ(t->Descricoes.Debito, "Débito: 20 - 2.1.1.01 - Fornecedores - Fornecedores");
   EXPECT_EQ(t->Descricoes.ParticipanteD, "Participante: 77 - Fornecedor Alfa");
   EXPECT_EQ(t->Descricoes.Historico, "Histórico: 2 - Recebimento conforme documento");
@@ -156,6 +162,25 @@ TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
   EXPECT_EQ(t->grGridNF->CellText("BDVALORPAR"), "50,00");
   EXPECT_EQ(t->grGridNF->CellText("BDCGCTER"), "11222333000181");
   EXPECT_FALSE(t->grGridNF->EditaCelula("BDVALORPAR", "10,00"));
+}
+
+// The incremental search stops on the grid's column the container lets it navigate; the check-box
+// column is not one of them, and a text no line starts with leaves the grid where it was.
+TEST_F(GradesLinhasTest, TheSearchFieldFindsALineByTheSelectedColumn) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, "ALUGUEL"}, {2, 40, kContaBanco, 20, 1, "TARIFA BANCARIA"},
+                  {3, 40, kContaBanco, 30, 1, "TARIFA PIX"}});
+  Vai(*t, 1);
+  t->grGrid->MouseClick("BDCOMPL");
+  EXPECT_EQ(t->getCollumnSearch(), "BDCOMPL");
+  t->edPesquisa->SetText("tarifa p");
+  EXPECT_EQ(campos::Int(*t->DAOLinhas(), "BDCHAVE"), 3);
+  t->edPesquisa->SetText("multa");
+  EXPECT_EQ(campos::Int(*t->DAOLinhas(), "BDCHAVE"), 3);
+  t->edPesquisa->Clear();
+  t->grGrid->MouseClick("BDTIPOLAN");
+  EXPECT_EQ(t->getCollumnSearch(), "");
+  t->edPesquisa->SetText("0");
+  EXPECT_EQ(campos::Int(*t->DAOLinhas(), "BDCHAVE"), 3);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // The import of the reviewed lines: rules from ticked lines, balance check, split entries, settlement
 // posting and the frame's write.
+#include <algorithm>
 #include <map>
 #include <memory>
 #include <optional>
@@ -373,28 +374,71 @@ void TfrConsultaImportacaoExtratoBancario::DeleteMultiplosLancamentos() {
   l->First();
 }
 
+// The zeroed lines of earlier runs whose last split lines this run booked are integrated now.
+void TfrConsultaImportacaoExtratoBancario::ConfirmaPaisPendentes(const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  for (auto it = FPaisPendentes.begin(); it != FPaisPendentes.end();) {
+    if (!l->BookmarkValid(it->first)) {
+      it = FPaisPendentes.erase(it);
+      continue;
+    }
+    it->second = DivisoesPendentes(it->second, gravadas);
+    if (!it->second.empty()) {
+      ++it;
+      continue;
+    }
+    l->GotoBookmark(it->first);
+    FIntegradas.insert({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
+    FPaisIntegrados.push_back(it->first);
+    it = FPaisPendentes.erase(it);
+  }
+}
+
 void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const std::set<std::pair<int, int>>& gravadas,
                                                                         const std::map<std::string, int>&) {
   TDAOFactory* l = DAOLinhas();
   TClientDataSet* m = DAOMulti();
-  if (!l || !m || !FExpansao.Ativa) return;
+  if (!l || !m) return;
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
+  ConfirmaPaisPendentes(gravadas);
+  if (!FExpansao.Ativa) return;
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
     const bool todas = DivisoesGravadas(novas, gravadas);
     l->GotoBookmark(pai);
     const auto chavePai = std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
-    // The split rows are entries now: they leave the line.
-    TDetachedDetail solto(*m);
-    for (m->First(); !m->Eof();)
-      if (Int(*m, "BDCODEMP") == chavePai.first && Int(*m, "BDCHAVE") == chavePai.second)
-        m->Delete();
-      else
-        m->Next();
-    // A line wholly booked through its split entries is integrated as well.
-    if (todas && Valor(*l, "BDVALOR") == Currency()) {
+    // The split rows are entries now: they leave the line, with their cost-centre rows.
+    std::vector<TClientDataSet*> conjuntos{m};
+    conjuntos.insert(conjuntos.end(), CentrosCustoMulti.begin(), CentrosCustoMulti.end());
+    for (TClientDataSet* d : conjuntos) {
+      if (!d || !d->Active()) continue;
+      TDetachedDetail solto(*d);
+      TFilterGuard todas(*d, TFilterGuard::kAllRows);
+      for (d->First(); !d->Eof();)
+        if (Int(*d, "BDCODEMP") == chavePai.first && Int(*d, "BDCHAVE") == chavePai.second)
+          d->Delete();
+        else
+          d->Next();
+    }
+    if (Valor(*l, "BDVALOR") != Currency()) continue;
+    // A line wholly booked through its split entries is integrated as well; one whose split entries
+    // were not all booked waits for the run that books the last of them.
+    if (todas) {
       FIntegradas.insert(chavePai);
       FPaisIntegrados.push_back(pai);
+    } else {
+      FPaisPendentes[pai] = DivisoesPendentes(novas, gravadas);
+    }
+  }
+  // The copies of the cost-centre rows of the entries written are in the ledger now; those of split
+  // lines left in the review stay with them for the next run.
+  if (const auto& agregados = Aggregates(l); !agregados.empty()) {
+    TDAOFactory& cc = *agregados.front();
+    TFilterGuard guardaCC(cc, TFilterGuard::kAllRows);
+    for (TBookmark b : FExpansao.CentrosCusto) {
+      if (!cc.BookmarkValid(b)) continue;
+      cc.GotoBookmark(b);
+      if (gravadas.count({static_cast<int>(Int(cc, "BDCODEMP")), static_cast<int>(Int(cc, "BDCHAVE"))})) cc.Delete();
     }
   }
   FExpansao = TExpansao();
@@ -411,18 +455,42 @@ bool TfrConsultaImportacaoExtratoBancario::DivisoesGravadas(const std::vector<TB
   return true;
 }
 
+std::vector<TBookmark> TfrConsultaImportacaoExtratoBancario::DivisoesPendentes(
+    const std::vector<TBookmark>& divisoes, const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  std::vector<TBookmark> r;
+  for (TBookmark b : divisoes) {
+    // A split line gone from the review without a run booking it was deleted: it stays unbooked.
+    if (!l->BookmarkValid(b)) {
+      r.push_back(b);
+      continue;
+    }
+    l->GotoBookmark(b);
+    if (!gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))})) r.push_back(b);
+  }
+  return r;
+}
+
+bool TfrConsultaImportacaoExtratoBancario::PaiComDivisoesPendentes(TBookmark linha) const {
+  return FPaisPendentes.count(linha) > 0;
+}
+
 std::vector<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::PaisIntegradosPorDivisoes(
     const std::set<std::pair<int, int>>& gravadas) {
   std::vector<std::pair<int, int>> r;
   TDAOFactory* l = DAOLinhas();
-  if (!l || !FExpansao.Ativa) return r;
+  if (!l) return r;
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
-  for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
-    if (!l->BookmarkValid(pai) || !DivisoesGravadas(novas, gravadas)) continue;
+  auto integrado = [&](TBookmark pai) {
     l->GotoBookmark(pai);
     if (Valor(*l, "BDVALOR") == Currency())
       r.emplace_back(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
-  }
+  };
+  for (const auto& [pai, pendentes] : FPaisPendentes)
+    if (l->BookmarkValid(pai) && DivisoesPendentes(pendentes, gravadas).empty()) integrado(pai);
+  if (!FExpansao.Ativa) return r;
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai)
+    if (l->BookmarkValid(pai) && DivisoesGravadas(novas, gravadas)) integrado(pai);
   return r;
 }
 
@@ -445,6 +513,10 @@ void TfrConsultaImportacaoExtratoBancario::PostaBaixas() {
       const int64_t st = Int(*l, "BDSTATUSWEB");
       if (st == 1 || st == 2 || (Int(*l, "BDINCONSISTENTE") == miForaDaImportacao && Flag(*l, "BDVINC_BAIXA")))
         fora.insert(Int(*l, "BDCHAVE"));
+      // A warning is the run's that gave it: this run's posting warns again if its cause is still there,
+      // and a link that posts now leaves the line settled, not warned.
+      else if (Int(*l, "BDINCONSISTENTE") == miAvisoBaixa && Flag(*l, "BDVINC_BAIXA"))
+        Grava(*l, "BDINCONSISTENTE", Variant(miConsistente));
     }
   }
   struct TReserva {

@@ -6,6 +6,7 @@
 #include "framework/accounting/mov_par_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/ui/fields_container.h"
 
 namespace integracao {
 
@@ -20,6 +21,34 @@ std::string ChaveMulti(const TClientDataSet& ds) {
 }
 
 }  // namespace
+
+void TfrConsultaImportacaoExtratoBancario::CriaGradeMultiplos() {
+  fcLancamentoManual = Create<TFieldsContainer>();
+  fcLancamentoManual->SetName("fcLancamentoManual");
+  using E = TTipoEditorCampo;
+  TFieldsContainer& fc = *fcLancamentoManual;
+  const std::pair<const char*, const char*> visiveis[] = {
+      {"BDCHAVELANC", "Chave"},   {"BDDATA", "Data"},    {"BDDCTO", "Documento"}, {"BDCOMPL", "Complemento"},
+      {"BDDEBITO", "Débito"},     {"BDCREDITO", "Crédito"}, {"BDVALOR", "Valor"}};
+  const std::pair<const char*, const char*> ocultos[] = {
+      {"BDCODEMP", "Empresa"},    {"BDCHAVE", "Chave"},  {"BDCODPLAPADRAO", "Plano padrão"},
+      {"BDCODTPHI", "Histórico"}, {"BDCODHIST", "Plano hist."}, {"BDCONCC", ""}, {"BDCONCD", ""},
+      {"BDLOTE", "Lote"},         {"BDCODTERCEIROD", "Participante (débito)"},
+      {"BDCODTERCEIROC", "Participante (crédito)"}};
+  fc.Add("BDVINC_BAIXA", "", E::Nenhum).ReadOnly = true;
+  for (const auto& [campo, titulo] : visiveis) fc.Add(campo, titulo).ReadOnly = true;
+  fc.Add("BDTIPOLAN", "Conc.", E::Nenhum).Navegavel = false;
+  for (const auto& [campo, titulo] : ocultos) {
+    fc.Add(campo, titulo).ReadOnly = true;
+    fc.SetVisible(campo, false);
+  }
+  fc.SetGridSearch(grLancamentoManual);
+  const int moeda = grLancamentoManual->AddBitmap("", "iCurrency");
+  grLancamentoManual->MostraDadoImagem = [this, moeda](TField& f) {
+    TClientDataSet* m = grLancamentoManual->DataSet();
+    return m && UpperCase(f.FieldName()) == "BDVINC_BAIXA" && Flag(*m, "BDVINC_BAIXA") ? moeda : -1;
+  };
+}
 
 void TfrConsultaImportacaoExtratoBancario::grLancamentoManualCellClick(const std::string& coluna) {
   TClientDataSet* m = grLancamentoManual ? grLancamentoManual->DataSet() : nullptr;

@@ -174,7 +174,14 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetChaveServidor() {
         TClientDataSet& m = *tela->DAOMulti();
         TDetachedDetail solto(m);
         RemapeiaChaves(&m, "BDCHAVE", n->ChavesNovas);
+        for (TClientDataSet* cc : tela->CentrosCustoMulti) {
+          if (!cc) continue;
+          TDetachedDetail ccSolto(*cc);
+          RemapeiaChaves(cc, "BDCHAVE", n->ChavesNovas);
+        }
       }
+      // The entries' cost-centre rows are written under their entries' keys.
+      for (TDAOFactory* a : n->Aggregates) RemapeiaChaves(a, "BDCHAVE", n->ChavesNovas);
       // Rules made from lines keep naming their line: a run that does not complete must not make
       // the next one take its ticked lines for new ones.
       if (tela && tela->DAOPreparacoes()) RemapeiaChaves(tela->DAOPreparacoes(), "BDCHAVELANC", n->ChavesNovas);
@@ -205,10 +212,13 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
       FConciliadasSemLancamento.push_back(
           fmt::format("{} ({})", Int(ds, "BDCHAVE"), Valor(ds, "BDVALOR").ToBR()));
   }
-  // A linked split line is settled, not written; once settled (mark 1) the run counts it as such.
-  if (result && Flag(ds, "BDVINC_BAIXA") && Int(ds, "BDMULTLANC") == 1 && Int(ds, "BDINCONSISTENTE") != miForaDaImportacao)
+  // A linked split line is settled, never written as a plain entry: the run counts it settled (mark 1)
+  // or, its settlement refused or incomplete, not imported; one its settlement never reached is left.
+  if (result && Flag(ds, "BDVINC_BAIXA") && Int(ds, "BDMULTLANC") == 1 && Int(ds, "BDINCONSISTENTE") == miConsistente)
     result = false;
   auto* tela = Revisao();
+  // A line emptied by split entries of an earlier run is booked through them: it is not counted again.
+  if (result && tela && Int(ds, "BDMULTLANC") == 0 && tela->PaiComDivisoesPendentes(ds.GetBookmark())) result = false;
   TClientDataSet* multi = tela ? tela->DAOMulti() : nullptr;
   auto divisoes = [&](auto&& cada) {
     if (!multi || Int(ds, "BDMULTLANC") == 1) return 0;

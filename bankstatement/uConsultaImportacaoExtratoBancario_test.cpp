@@ -1031,6 +1031,38 @@ TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRowsAndARetryPay
   t->Close();
 }
 
+// A split row whose settlement is refused stays in the review and is counted as not imported, run after
+// run; its emptied line is no line of its own. Once a later run settles the row, the line goes with it.
+TEST_F(RevisaoBaixasTest, ARefusedSplitRowCountsAsNotImportedUntilALaterRunSettlesIt) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, 0, 100);
+  seed::AddPagamentoParcela(Db(), 1, 1, 20, 2, V(50), EncodeDate(2024, 1, 10));   // installment 2 is paid
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  for (auto [lanc, valor] : std::initializer_list<std::array<int, 2>>{{1, 60}, {2, 40}})
+    m->AppendRecord({Variant(1), Variant(1), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
+                     Variant(clientes), Variant(V(valor))});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
+  dialogs.Ok("Importação finalizada: 1 lançamento(s) importado(s), 1 não importado(s).");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 2);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_EQ(l->RecordCount(), 2);   // the emptied line and the refused row
+  dialogs.Ok("Importação finalizada: 0 lançamento(s) importado(s), 1 não importado(s).");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 2);
+  Db().Execute("delete from VEF_EMP_TMOVSAIPARPGTO where BDORDEMPAR = 2");
+  dialogs.Ok("Importação finalizada: 1 lançamento(s) importado(s), 0 não importado(s).");
+  t->miImportarTodos->Click();
+  // The row's settlement posted once, and the row leaves settled (no warning of an earlier run kept).
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVSAIPARPGTO where BDORDEMPAR = 2 and BDVALORPGTO = 40")
+                .AsInteger(), 1);
+  EXPECT_EQ(Pagamentos(), 2);
+  EXPECT_TRUE(l->IsEmpty());
+  t->Close();
+}
+
 // The line emptied by its settled split row would stay on screen with nothing left to import.
 TEST_F(RevisaoBaixasTest, OnlyPreparedImportOfAWhollySettledSplitLineTakesTheZeroedLineAlong) {
   const int banco = seed::kContaBanco, clientes = seed::kContaClientes;

@@ -115,6 +115,22 @@ TClientDataSet* TLancamentoMGR::getMultiLancamentosDAO() {
   return multi_;
 }
 
+TClientDataSet* TLancamentoMGR::getMultiLancamentosCCDAO(int lado) {
+  TClientDataSet*& cc = multiCC_[lado == 1 ? 1 : 0];
+  if (cc) return cc;
+  cc = Create<TClientDataSet>();
+  CriaCampos(*cc, {{"BDCODEMP", TFieldType::ftInteger},
+                   {"BDCHAVE", TFieldType::ftInteger},
+                   {"BDCHAVELANC", TFieldType::ftInteger},
+                   {"BDORDEM", TFieldType::ftInteger},
+                   {"BDCODCENTRO", TFieldType::ftInteger},
+                   {"BDCODTPCC", TFieldType::ftInteger},
+                   {"BDDEBCRE", TFieldType::ftInteger},
+                   {"BDVALOR", TFieldType::ftCurrency}});
+  cc->SetIndexFieldNames("BDCODEMP;BDCHAVE;BDCHAVELANC;BDORDEM");
+  return cc;
+}
+
 void TLancamentoMGR::SetUpdateRegHugeFileForTpIntegracao(const std::string& field, const std::string& value, int kind) {
   CheckSQLIdentifier<EDataSetError>(field, "Nome de coluna inválido: ");
   if (IsEmpty()) return;

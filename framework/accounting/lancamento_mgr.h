@@ -54,6 +54,9 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
   // setters and the link flags), indexed on "BDCODEMP;BDCHAVE".
   TClientDataSet* getMultiLancamentosDAO();
   bool TemMultiLancamentosDAO() const { return multi_ != nullptr; }
+  // The split lines' cost-centre rows of one side (0 debit, 1 credit): BDCODEMP, BDCHAVE of the parent
+  // line, BDCHAVELANC of the split line, BDORDEM, BDCODCENTRO, BDCODTPCC, BDDEBCRE and BDVALOR.
+  TClientDataSet* getMultiLancamentosCCDAO(int lado);
 
   // Writes one column of the current row through to the session work table (large-file mode) and
   // into the row in memory; kind tells how the text value is stored.
@@ -130,6 +133,7 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
  private:
   bool flags_[4] = {false, false, false, false};
   TClientDataSet* multi_ = nullptr;
+  TClientDataSet* multiCC_[2] = {nullptr, nullptr};
 };
 
 }  // namespace vyn

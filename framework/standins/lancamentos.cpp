@@ -42,6 +42,8 @@ TfrImportacaoOFCMultiLancamento::TfrImportacaoOFCMultiLancamento(TComponent* own
       edCredito(Controle<TEdit_Numerico_Padrao_VYN>("edCredito", 0)),
       edValor(Controle<TEdit_Numerico_Padrao_VYN>("edValor", 2)),
       edCODTPHI(Controle<TEdit_Numerico_Padrao_VYN>("edCODTPHI", 0)),
+      edCentroCustoDebito(Controle<TEdit_Numerico_Padrao_VYN>("edCentroCustoDebito", 0)),
+      edCentroCustoCredito(Controle<TEdit_Numerico_Padrao_VYN>("edCentroCustoCredito", 0)),
       edComplemento(Controle<TEdit_String_Padrao>("edComplemento")),
       spIncluir(Controle<TSpeedButton>("spIncluir")) {
   spIncluir->OnClick = [this](TComponent*) { Inclui(); };
@@ -91,9 +93,25 @@ void TfrImportacaoOFCMultiLancamento::Inclui() {
       multi.FieldByName("BDLOTE").SetAsInteger(std::stoll(lote));
     multi.FieldByName("BDVINC_BAIXA").SetAsBoolean(false);
   });
-  edDebito->Clear();
-  edCredito->Clear();
-  edValor->Clear();
+  IncluiCentroCusto(0, empresa, chaveLanc);
+  IncluiCentroCusto(1, empresa, chaveLanc);
+  for (TEdit_Numerico_Padrao_VYN* e : {edDebito, edCredito, edValor, edCentroCustoDebito, edCentroCustoCredito}) e->Clear();
+}
+
+void TfrImportacaoOFCMultiLancamento::IncluiCentroCusto(int lado, int64_t empresa, int64_t chaveLanc) {
+  const int64_t centro = (lado == 0 ? edCentroCustoDebito : edCentroCustoCredito)->ValorInteger();
+  // A cost centre belongs to an account: a side the split row does not book takes none.
+  if (centro <= 0 || (lado == 0 ? edDebito : edCredito)->ValorInteger() <= 0) return;
+  TClientDataSet& cc = *FLinhas->getMultiLancamentosCCDAO(lado);
+  AcrescentaLinha(cc, [&] {
+    cc.FieldByName("BDCODEMP").SetValue(Inteiro(empresa));
+    cc.FieldByName("BDCHAVE").SetValue(Inteiro(FDados->Chave));
+    cc.FieldByName("BDCHAVELANC").SetValue(Inteiro(chaveLanc));
+    cc.FieldByName("BDORDEM").SetAsInteger(1);
+    cc.FieldByName("BDCODCENTRO").SetValue(Inteiro(centro));
+    cc.FieldByName("BDDEBCRE").SetAsInteger(lado);
+    cc.FieldByName("BDVALOR").SetAsCurrency(edValor->Value());
+  });
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -19,14 +19,15 @@ class TVZEL_EMPRESAS_TLAN_Y570MGR;
 struct TDadosLancamento;
 
 // [entry record, company edit, lines manager]: spIncluir adds one split row of the line (the next
-// BDCHAVELANC) with the typed accounts, value and complement to the lines' multiple-entry data set;
-// the screen stays open for more until confirmed or cancelled.
+// BDCHAVELANC) with the typed accounts, value and complement to the lines' multiple-entry data set,
+// and a cost centre typed for a side with an account as that side's cost-centre row of the whole
+// value; the screen stays open for more until confirmed or cancelled.
 enum TParamMultiLancamento : int { pmlDados = 0, pmlEmpresa, pmlLinhas };
 
 class TfrImportacaoOFCMultiLancamento : public TfrTelaSubstituta {
  public:
   explicit TfrImportacaoOFCMultiLancamento(TComponent* owner);
-  TEdit_Numerico_Padrao_VYN *edDebito, *edCredito, *edValor, *edCODTPHI;
+  TEdit_Numerico_Padrao_VYN *edDebito, *edCredito, *edValor, *edCODTPHI, *edCentroCustoDebito, *edCentroCustoCredito;
   TEdit_String_Padrao* edComplemento;
   TSpeedButton* spIncluir;
 
@@ -35,6 +36,7 @@ class TfrImportacaoOFCMultiLancamento : public TfrTelaSubstituta {
 
  private:
   void Inclui();
+  void IncluiCentroCusto(int lado, int64_t empresa, int64_t chaveLanc);
   int64_t ProximaChaveLanc(TClientDataSet& multi) const;
   TDadosLancamento* FDados = nullptr;
   TEdit_Codigo_Search_VYN* FCodEmp = nullptr;

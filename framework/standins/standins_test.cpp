@@ -216,6 +216,43 @@ TEST_F(StandInTest, ASplitRowIsOfferedTheObligationsOfItsLinesBankSide) {
   EXPECT_EQ(l->FieldByName("BDCHAVE").AsInteger(), 8);
 }
 
+// What the links already made take of an installment (up to their row's value) is not offered again:
+// an installment taken in part stays, one taken in full does not.
+TEST_F(StandInTest, AnInstallmentTheLinksTakeInFullIsNotOfferedAgain) {
+  seed::AddStandardCompany(Db(), 202401);
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 10, EncodeDate(2024, 1, 5), R(100), {{1, R(40), EncodeDate(2024, 2, 5), 0}});
+  seed::AddDocumentoFiscal(Db(), 0, 1, 11, 11, EncodeDate(2024, 1, 5), R(100), {{1, R(60), EncodeDate(2024, 2, 6), 0}});
+  TLancamentoMGR* l = Linhas();
+  l->AppendRecord({1, 7, Variant(), seed::kContaBanco, R(100), Variant(), false});   // a payment
+  TClientDataSet* multi = l->getMultiLancamentosDAO();
+  multi->AppendRecord({1, 7, 1, Variant(), Variant(), seed::kContaFornecedores, Variant(), R(30)});
+  const TBookmark primeira = multi->GetBookmark();
+  multi->AppendRecord({1, 7, 2, Variant(), Variant(), seed::kContaFornecedores, Variant(), R(70)});
+  const TBookmark segunda = multi->GetBookmark();
+  auto vinculos = TLancamentoMGR::NewClientDataSetBaixas();
+  auto abre = [&](TBookmark divisao) {
+    multi->GotoBookmark(divisao);
+    TListaObj p;
+    p.Add(multi);
+    p.Add(vinculos.get());
+    p.AddNil();
+    p.Add(l);
+    return Abre<TfrVinculoBaixaSubstituto>("TfrFiltroBaixaParcelamento", std::move(p));
+  };
+  auto* tela = abre(primeira);
+  ASSERT_EQ(tela->Obrigacoes()->RecordCount(), 2);
+  tela->edChave->SetText("10");
+  tela->spConfirmar->Click();   // 30,00 of the 40,00
+  tela = abre(segunda);
+  ASSERT_EQ(tela->Obrigacoes()->RecordCount(), 2) << "10,00 of document 10 is still open";
+  tela->edChave->SetText("11");
+  tela->spConfirmar->Click();   // all of its 60,00
+  tela = abre(primeira);
+  ASSERT_EQ(tela->Obrigacoes()->RecordCount(), 1);
+  EXPECT_EQ(tela->Obrigacoes()->FieldByName("BDID").AsInteger(), 10);
+  tela->Close();
+}
+
 TEST_F(StandInTest, TheMultipleEntryEditorAddsNumberedSplitRowsToTheLine) {
   TLancamentoMGR* l = Linhas();
   l->AppendRecord({1, 7, Variant(), 11, R(300), Variant(), false});
@@ -235,6 +272,9 @@ TEST_F(StandInTest, TheMultipleEntryEditorAddsNumberedSplitRowsToTheLine) {
   for (int conta : {20, 40}) {
     editor->edDebito->SetText(std::to_string(conta));
     editor->edValor->SetText("150,00");
+    // A cost centre goes with the side that has an account: the credit side has none here.
+    editor->edCentroCustoDebito->SetText(conta == 20 ? "7" : "");
+    editor->edCentroCustoCredito->SetText("8");
     editor->spIncluir->Click();
   }
   dialogs.Ok("Informe a conta e o valor");
@@ -251,6 +291,13 @@ TEST_F(StandInTest, TheMultipleEntryEditorAddsNumberedSplitRowsToTheLine) {
   m.Next();
   EXPECT_EQ(m.FieldByName("BDCHAVELANC").AsInteger(), 2);
   EXPECT_EQ(m.FieldByName("BDVALOR").AsCurrency(), R(150));
+  TClientDataSet& ccD = *l->getMultiLancamentosCCDAO(0);
+  ASSERT_EQ(ccD.RecordCount(), 1);
+  ccD.First();
+  EXPECT_EQ(ccD.FieldByName("BDCHAVELANC").AsInteger(), 1);
+  EXPECT_EQ(ccD.FieldByName("BDCODCENTRO").AsInteger(), 7);
+  EXPECT_EQ(ccD.FieldByName("BDVALOR").AsCurrency(), R(150));
+  EXPECT_TRUE(l->getMultiLancamentosCCDAO(1)->IsEmpty());
   EXPECT_TRUE(editor->Closed());
 }
 

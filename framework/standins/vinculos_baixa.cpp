@@ -1,5 +1,10 @@
 #include "framework/standins/vinculos_baixa.h"
 
+#include <map>
+#include <optional>
+#include <string>
+#include <tuple>
+
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/mov_par_mgr.h"
 #include "framework/component/boxed_values.h"
@@ -49,7 +54,55 @@ void TfrVinculoBaixaSubstituto::SetListaObj(const TListaObj& lista) {
   if (!FOrigem || FOrigem->IsEmpty()) return;
   const TConsulta c = ConsultaObrigacoes(Inteiro(*FOrigem, "BDCODEMP"), Natureza(lista));
   FObrigacoes->CommandText(c.Sql, ctOpen, c.Parametros);
+  OcultaTomadas(lista);
   FObrigacoes->First();
+}
+
+// A link takes its obligation's balance up to the value of the line or split row it belongs to: an
+// obligation its links already take in full is not offered to another line or split row.
+void TfrVinculoBaixaSubstituto::OcultaTomadas(const TListaObj& lista) {
+  if (!FVinculos || !FVinculos->Active() || FVinculos->IsEmpty()) return;
+  auto conjunto = [&lista](int pos) {
+    return lista.Count() > pos && !lista.IsNil(pos) ? lista.Get<TClientDataSet>(pos) : nullptr;
+  };
+  TClientDataSet* linhas = FMultiLanc ? conjunto(pvbLinhasDoMultiLanc) : FOrigem;
+  TClientDataSet* divisoes = FMultiLanc ? FOrigem : conjunto(pvbMultiLanc);
+  // The value of a link's line (chaveLanc 0) or split row, on cursors of their own.
+  auto valorOrigem = [&](const Variant& chave, int64_t chaveLanc) -> std::optional<Currency> {
+    TClientDataSet* fonte = chaveLanc > 0 ? divisoes : linhas;
+    if (!fonte || !fonte->Active()) return std::nullopt;
+    TClientDataSet c;
+    c.CloneCursor(*fonte);
+    c.SetMasterSource(nullptr);
+    c.SetFiltered(false);
+    const bool achou = chaveLanc > 0 ? c.Locate("BDCHAVE;BDCHAVELANC", {chave, Variant(static_cast<long long>(chaveLanc))})
+                                     : c.Locate("BDCHAVE", {chave});
+    if (!achou) return std::nullopt;
+    return c.FieldByName("BDVALOR").AsCurrency();
+  };
+  using TObrigacao = std::tuple<int64_t, int64_t, int64_t>;
+  std::map<TObrigacao, Currency> tomado;
+  TClientDataSet v;
+  v.CloneCursor(*FVinculos);
+  v.SetFiltered(false);
+  for (v.First(); !v.Eof(); v.Next()) {
+    if (Inteiro(v, "BDTIPO_BAIXA") != FTipoBaixa) continue;
+    const Currency vinculo = v.FieldByName("BDVALOR").AsCurrency();
+    const auto origem = valorOrigem(v.FieldByName("BDCHAVE").Value(), Inteiro(v, "BDCHAVELANC"));
+    tomado[{Inteiro(v, "BDBAIXA_ID"), Inteiro(v, "BDORDEM"), Inteiro(v, "BDSUBTIPO_BAIXA")}] +=
+        origem && *origem < vinculo ? *origem : vinculo;
+  }
+  std::string filtro;
+  for (FObrigacoes->First(); !FObrigacoes->Eof(); FObrigacoes->Next()) {
+    auto it = tomado.find({Inteiro(*FObrigacoes, "BDID"), Inteiro(*FObrigacoes, "BDORDEM"), Inteiro(*FObrigacoes, "BDSUBTIPO")});
+    if (it == tomado.end() || FObrigacoes->FieldByName("BDSALDO").AsCurrency() > it->second) continue;
+    filtro += (filtro.empty() ? "" : " AND ") + std::string("NOT (BDID = ") + std::to_string(std::get<0>(it->first)) +
+              " AND BDORDEM = " + std::to_string(std::get<1>(it->first)) +
+              " AND BDSUBTIPO = " + std::to_string(std::get<2>(it->first)) + ")";
+  }
+  if (filtro.empty()) return;
+  FObrigacoes->SetFilter(filtro);
+  FObrigacoes->SetFiltered(true);
 }
 
 // The engine's nature of an entry: without a debit account the company pays. A split row carries the

@@ -51,6 +51,8 @@ class TfrVinculoBaixaSubstituto : public TfrTelaSubstituta {
   bool Posiciona();
   void MarcaOrigem();
   int Natureza(const TListaObj& lista) const;
+  // Leaves out of the list the obligations the links already made take in full.
+  void OcultaTomadas(const TListaObj& lista);
 
   int FTipoBaixa;
   TClientDataSet* FOrigem = nullptr;

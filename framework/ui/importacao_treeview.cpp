@@ -84,6 +84,24 @@ TfrImportacao_Padrao_Itens_TreeView_VYN::TfrImportacao_Padrao_Itens_TreeView_VYN
     key = 0;
     Delete();
   };
+  edPesquisa = Create<TEdit_String_Padrao>();
+  edPesquisa->SetName("edPesquisa");
+  edPesquisa->OnChange = [this](TComponent*) { PesquisaIncremental(edPesquisa->Text()); };
+}
+
+std::string TfrImportacao_Padrao_Itens_TreeView_VYN::getCollumnSearch() { return grGrid->SelectedField; }
+
+bool TfrImportacao_Padrao_Itens_TreeView_VYN::PesquisaIncremental(const std::string& texto) {
+  TDAOFactory* ds = DAOAtual();
+  const std::string coluna = getCollumnSearch();
+  if (!ds || !ds->Active() || ds->IsEmpty() || coluna.empty() || texto.empty() || !ds->FindField(coluna)) return false;
+  const std::string procurado = UpperCase(texto);
+  const TBookmark antes = ds->GetBookmark();
+  const TField& f = ds->FieldByName(coluna);
+  for (ds->First(); !ds->Eof(); ds->Next())
+    if (UpperCase(f.AsString()).rfind(procurado, 0) == 0) return true;
+  ds->GotoBookmark(antes);   // nothing starts so: the grid stays where it was
+  return false;
 }
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::spExcluirItemClick(TComponent*) {

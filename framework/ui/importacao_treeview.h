@@ -10,6 +10,7 @@
 #include "framework/data/dao_factory.h"
 #include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/arquivo_cliente_importacao.h"
+#include "framework/ui/edit.h"
 #include "framework/ui/form.h"
 #include "framework/ui/grid.h"
 #include "framework/ui/tree_view.h"
@@ -93,6 +94,12 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   // The delete key and button (grGrid's Delete key, spExcluir).
   virtual void Delete() {}
   TSpeedButton* spExcluir = nullptr;
+  // The incremental search: the text typed into edPesquisa takes the shown node to its first row
+  // whose search column starts with it (case aside). The search column is getCollumnSearch's: by
+  // default the grid's selected column; empty, the search does not move.
+  TEdit_String_Padrao* edPesquisa = nullptr;
+  virtual std::string getCollumnSearch();
+  bool PesquisaIncremental(const std::string& texto);
   // How the review settles at the end of its task runs (kind of print); kept for the screens.
   void setBaixaTarefa(bool baixa, int tipoImpressao) {
     FBaixaTarefa = baixa;
