@@ -726,7 +726,7 @@ void GravaConferenciaLancamentos(TDatabase& db, const std::vector<TLancamentoCon
       "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
       "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)");
   for (const TLancamentoConferido& l : linhas)
-    insere.Execute({ctx.WP_AGENDAMENTO, l.Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, l.Chave,
+    insere.Run({ctx.WP_AGENDAMENTO, l.Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, l.Chave,
                     static_cast<int>(l.Status)});
   tx.Commit();
 }
