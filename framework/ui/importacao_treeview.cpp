@@ -42,6 +42,12 @@ void Recarrega(TDAOFactory* dao) {
   if (dao && !dao->GetCommandText().empty()) dao->Refresh();
 }
 
+// The rows a staged node's session holds in its work table.
+int64_t LinhasDaSessao(TDAOFactory& dao) {
+  const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(dao.WorkTable(), "Tabela de trabalho inválida: ");
+  return dao.Database().QueryValue("select count(*) from " + tabela + " where BDSESSAO = ?", {dao.Sessao()}).AsInteger();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -624,11 +630,15 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       if (db) tx = std::make_unique<TTransaction>(*db);
       GetAntesValidacao();
       for (TNodoImportacao* n : lancamentos) Valida(*n);
+      std::map<TNodoImportacao*, int64_t> naSessao;
+      for (TNodoImportacao* n : lancamentos)
+        if (ModoArquivoGrande(n->DAO)) naSessao[n] = LinhasDaSessao(*n->DAO);
       GetAposInconsistencia();
       progresso.Etapa("Gravando lançamentos...");
-      // The after-check removes settled lines from the work tables: the staged rows are read again.
-      for (TNodoImportacao* n : lancamentos)
-        if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+      // The after-check removes settled lines from the work tables: the staged rows are read again when
+      // it removed any (a large session read again for nothing costs as much as writing it).
+      for (const auto& [n, linhas] : naSessao)
+        if (LinhasDaSessao(*n->DAO) != linhas) Recarrega(n->DAO);
       GetChaveServidor();
       GetAposChaveServidor();
       for (TNodoImportacao* n : lancamentos) {
