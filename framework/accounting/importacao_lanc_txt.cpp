@@ -22,7 +22,6 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
-#include "framework/data/arquivo_importacao.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
