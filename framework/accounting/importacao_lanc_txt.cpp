@@ -22,6 +22,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/pasta_trabalho.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
@@ -717,13 +718,19 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
 
 }  // namespace
 
-void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp,
+void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_VYN* codEmp,
                                           TEdit_Codigo_Search_VYN* codPlaTroca, TEdit_Diretorio_Padrao_VYN* arquivo,
-                                          TComponent* owner, const std::string& separador, bool,
+                                          TComponent* owner, const std::string& separador, bool b,
                                           TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
                                           const std::string& dataIni, const std::string& dataFim,
-                                          TSelecionaFiliais_VYN* filiais, int, bool alterarComplemento) {
+                                          TSelecionaFiliais_VYN* filiais, int flag, bool alterarComplemento) {
   const std::string caminho = arquivo ? arquivo->Text() : std::string();
+  // A workbook is told by its first bytes (a missing file has none).
+  if (TipoPastaTrabalhoArquivo(caminho) != TTipoPastaTrabalho::Nenhuma) {
+    GetImportacaoLancPlanilha(tipoSistema, codEmp, codPlaTroca, caminho, owner, separador, b, bloqueio, transacaoAut,
+                              dataIni, dataFim, filiais, flag, alterarComplemento);
+    return;
+  }
   // Client files come in the Windows encoding as often as in UTF-8; both are read as the Dyq road reads
   // them, a line at a time: a file for the staged review need not fit in memory.
   TArquivoTxtEmLinhas fonte(caminho);
