@@ -180,6 +180,50 @@ TEST_F(ClientFolderTaskTest, AFailedWriteLeavesTheFileToBeImportedAgain) {
   EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 113);
 }
 
+// A file larger than what the importer holds at a time: every line reaches the ledger with its own
+// value, cost centres, long complement and participant, whichever part of the file it came in; a
+// participant declared at the end serves the lines before it; a line the reading refuses and a line
+// the review refuses stay out without shifting the keys of the lines around them. (A cost-centre
+// record after every 5,000th line moves the file's line numbers after it by one.)
+TEST_F(ClientFolderTaskTest, ALargeFileIsStagedInPartsAndWrittenWhole) {
+  constexpr int kLinhas = 12001;
+  const std::string longo(230, 'x');
+  std::ostringstream t;
+  for (int i = 1; i <= kLinhas; ++i) {
+    const std::string documento = i == 9000 ? std::string(31, '9') : std::to_string(i);
+    const int debito = i == 7000 ? 99999 : 40;
+    t << "L,1," << (1 + i % 28) << "/01/2024," << debito << ",11," << i << ".01,1," << (i % 4000 == 0 ? longo : "c")
+      << "," << documento << ",," << (i == 3 ? "900" : "") << "\n";
+    if (i % 5000 == 0) t << "C,1,40,D," << i << ".01\n";
+  }
+  t << "P,900,Ap,Participante declarado no fim,11222333000181\n";
+  Escreve("CL11222333000181.txt", t.str());
+  Executa(pasta_.string());
+  EXPECT_EQ(status_, tscInconsistente) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), kLinhas - 2);
+  EXPECT_EQ(Conta("select cast(sum(BDVALOR) * 100 as bigint) from VZEL_EMPRESAS_TLAN"),
+            int64_t{100} * kLinhas * (kLinhas + 1) / 2 + kLinhas - 700001 - 900001);
+  // Each entry is the line it came from: its value and its document agree.
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDVALOR <> cast(BDDCTO as integer) + 0.01"), 0);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODTERCEIROD = 900 and BDDCTO = '3'"), 1);
+  for (int i : {5000, 10000})
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC C join VZEL_EMPRESAS_TLAN L on L.BDCODEMP = "
+                    "C.BDCODEMP and L.BDCHAVE = C.BDCHAVE and L.BDVALOR = C.BDVALOR where L.BDDCTO = ?",
+                    {std::to_string(i)}),
+              1)
+        << i;
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC"), 2);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_COMPL C join VZEL_EMPRESAS_TLAN L on L.BDCODEMP = "
+                  "C.BDCODEMP and L.BDCHAVE = C.BDCHAVE where L.BDCOMPL is null and char_length(C.BDCOMPL) = 230 and "
+                  "mod(cast(L.BDDCTO as integer), 4000) = 0"),
+            kLinhas / 4000);
+  for (const char* linha : {"Linha 9001 do arquivo não importada: campo documento", "Linha 7001 do arquivo: conta 99999"})
+    EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA starting with ?",
+                    {std::string(linha)}),
+              1)
+        << linha;
+}
+
 #ifdef INTEGRACAO_HOST_EXE
 // The built host runs the task with the shipped module: its exit status is 0 only for status 1.
 TEST(ClientFolderTaskHost, ExitStatusFollowsEachRunsOwnOutcome) {

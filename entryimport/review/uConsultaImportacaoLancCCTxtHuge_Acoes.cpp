@@ -55,11 +55,15 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
     // A line whose complement lives in the complement table must not carry one of its own.
     auto lancs = std::make_unique<TSQLMGR>();
     auto compl_ = std::make_unique<TSQLMGR>();
-    lancs->CommandText("select BDCHAVE from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDCODEMP = ? and BDSESSAO = ?", ctOpen,
-                       {empresa, sessao});
     compl_->CommandText("select BDCHAVE from TMP_VZEL_EMP_TLAN_COMPL_TEMP where BDCODEMP = ? and BDSESSAO = ?",
                         ctOpen, {empresa, sessao});
-    lancs->SetIndexFieldNames("BDCHAVE");
+    // The session's keys are read only when some line has a long complement: a large file need not be
+    // read once more for none.
+    if (!compl_->IsEmpty()) {
+      lancs->CommandText("select BDCHAVE from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDCODEMP = ? and BDSESSAO = ?",
+                         ctOpen, {empresa, sessao});
+      lancs->SetIndexFieldNames("BDCHAVE");
+    }
     std::vector<std::string> script;
     for (compl_->First(); !compl_->Eof(); compl_->Next()) {
       const int chave = Inteiro(*compl_, "BDCHAVE");

@@ -4,18 +4,17 @@
 #include <fmt/format.h>
 
 #include <cstdint>
-#include <fstream>
+#include <functional>
 #include <istream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <tuple>
 #include <set>
-#include <sstream>
-#include <iterator>
 
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/importacao_lanc_txt_fonte.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -23,7 +22,6 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
-#include "framework/data/arquivo_importacao.h"
 #include "framework/data/pasta_trabalho.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
@@ -189,41 +187,90 @@ TLinhaCentroCustoTxt LinhaCentroCustoTxt(const std::vector<std::string>& f) {
 
 }  // namespace
 
-TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador, int codEmpPadrao) {
-  TArquivoLancamentosTxt r;
+namespace {
+
+// The first character of a line that Trim keeps; 0 for a blank line.
+char PrimeiroVisivel(const std::string& linha) {
+  for (char c : linha)
+    if (static_cast<unsigned char>(c) > ' ') return c;
+  return 0;
+}
+
+// A line as a record: the carriage return and the file's mark dropped; false for a blank line or a
+// comment.
+bool RegistroTxt(std::string& linha, int n) {
+  if (!linha.empty() && linha.back() == '\r') linha.pop_back();
+  if (n == 1 && linha.rfind("\xEF\xBB\xBF", 0) == 0) linha.erase(0, 3);
+  const char c = PrimeiroVisivel(linha);
+  return c != 0 && c != '#';
+}
+
+}  // namespace
+
+void LeArquivoLancamentosTxt(const std::function<bool(std::string&)>& proxima, char separador, int codEmpPadrao,
+                             const std::function<void(TLinhaLancamentoTxt&)>& lancamento,
+                             TArquivoLancamentosTxt& resto) {
+  // An entry line is complete once a record that cannot be one of its cost centres shows up.
+  std::optional<TLinhaLancamentoTxt> pendente;
+  auto entrega = [&] {
+    if (pendente) lancamento(*pendente);
+    pendente.reset();
+  };
   std::string linha;
   int n = 0;
-  bool ultimaValida = false;
   Currency total, totalCentros;   // of the accepted lines, as absolute values
-  while (std::getline(in, linha)) {
+  while (proxima(linha)) {
     ++n;
-    if (!linha.empty() && linha.back() == '\r') linha.pop_back();
-    if (n == 1 && linha.rfind("\xEF\xBB\xBF", 0) == 0) linha.erase(0, 3);
-    if (Trim(linha).empty() || Trim(linha)[0] == '#') continue;
+    if (!RegistroTxt(linha, n)) continue;
     try {
       const auto f = SeparaCamposTxt(linha, separador);
       const std::string tipo = UpperCase(Trim(f[0]));
       if (tipo == "L") {
-        ultimaValida = false;
+        entrega();
         TLinhaLancamentoTxt l = LinhaLancamentoTxt(f, n, codEmpPadrao);
         total = SomaDoArquivoTxt(total, l.Valor);
-        r.Lancamentos.push_back(std::move(l));
-        ultimaValida = true;
+        pendente = std::move(l);
       } else if (tipo == "C") {
-        if (!ultimaValida) throw std::invalid_argument("centro de custo sem lançamento válido antes dele");
+        if (!pendente) throw std::invalid_argument("centro de custo sem lançamento válido antes dele");
         TLinhaCentroCustoTxt c = LinhaCentroCustoTxt(f);
         totalCentros = SomaDoArquivoTxt(totalCentros, c.Valor);
-        r.Lancamentos.back().CentrosCusto.push_back(c);
+        pendente->CentrosCusto.push_back(c);
       } else if (tipo == "P") {
-        r.Participantes.push_back(ParticipanteTxt(f));
+        resto.Participantes.push_back(ParticipanteTxt(f));
       } else {
         throw std::invalid_argument("tipo de registro desconhecido: " + Trim(f[0]));
       }
     } catch (const std::exception& e) {
-      r.Erros.push_back(fmt::format("Linha {} do arquivo não importada: {}.", n, e.what()));
+      resto.Erros.push_back(fmt::format("Linha {} do arquivo não importada: {}.", n, e.what()));
     }
   }
+  entrega();
+}
+
+TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador, int codEmpPadrao) {
+  TArquivoLancamentosTxt r;
+  LeArquivoLancamentosTxt([&in](std::string& linha) { return static_cast<bool>(std::getline(in, linha)); },
+                          separador, codEmpPadrao,
+                          [&r](TLinhaLancamentoTxt& l) { r.Lancamentos.push_back(std::move(l)); }, r);
   return r;
+}
+
+std::set<int> ParticipantesDeclaradosTxt(const std::function<bool(std::string&)>& proxima, char separador) {
+  std::set<int> codigos;
+  std::string linha;
+  for (int n = 1; proxima(linha); ++n) {
+    if (!RegistroTxt(linha, n)) continue;
+    // Only a record that may be a participant's is split: the pass costs a glance per entry line.
+    const char c = PrimeiroVisivel(linha);
+    if (c != 'P' && c != 'p' && c != '"') continue;
+    try {
+      const auto f = SeparaCamposTxt(linha, separador);
+      if (UpperCase(Trim(f[0])) == "P") codigos.insert(ParticipanteTxt(f).Codigo);
+    } catch (const std::exception&) {
+      // refused by the import's own reading, with its message
+    }
+  }
+  return codigos;
 }
 
 TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
@@ -333,35 +380,40 @@ std::optional<std::string> ComplementoPeloHistorico(const std::string& historico
 
 // A file written in another chart: its accounts become the company's through the account pairs of
 // the mapping plan. An account without a pair is kept (the review's chart check judges it); the
-// accounts the file gave stay in BDDEBITOARQ and BDCREDITOARQ.
-void TraduzContas(TArquivoLancamentosTxt& arq, int planoTroca) {
-  TDatabase* db = ProcessContext().Database;
-  if (!db) return;
-  std::map<int, int> pares;
-  const TQueryResult r =
-      db->QueryAll("select BDCODTPLADE, BDCODTPLAPARA from VINT_BASE_TINTONLINE_CONTA where BDCODINT = ?", {planoTroca});
-  for (size_t i = 0; i < r.Rows.size(); ++i)
-    pares[static_cast<int>(r.Rows[i][0].AsInteger())] = static_cast<int>(r.Rows[i][1].AsInteger());
-  if (pares.empty()) return;
-  auto traduz = [&](int conta) {
-    auto it = pares.find(conta);
-    return it == pares.end() ? conta : it->second;
-  };
-  for (TLinhaLancamentoTxt& l : arq.Lancamentos) {
+// accounts the file gave stay in BDDEBITOARQ and BDCREDITOARQ. The pairs are read once per file.
+class TTrocaContas {
+ public:
+  explicit TTrocaContas(int planoTroca) {
+    TDatabase* db = ProcessContext().Database;
+    if (!db || planoTroca <= 0) return;
+    const TQueryResult r = db->QueryAll(
+        "select BDCODTPLADE, BDCODTPLAPARA from VINT_BASE_TINTONLINE_CONTA where BDCODINT = ?", {planoTroca});
+    for (size_t i = 0; i < r.Rows.size(); ++i)
+      pares_[static_cast<int>(r.Rows[i][0].AsInteger())] = static_cast<int>(r.Rows[i][1].AsInteger());
+  }
+  void Traduz(TLinhaLancamentoTxt& l) const {
+    if (pares_.empty()) return;
     l.DebitoArquivo = l.Debito;
     l.CreditoArquivo = l.Credito;
-    l.Debito = traduz(l.Debito);
-    l.Credito = traduz(l.Credito);
-    for (TLinhaCentroCustoTxt& c : l.CentrosCusto) c.Conta = traduz(c.Conta);
+    l.Debito = Conta(l.Debito);
+    l.Credito = Conta(l.Credito);
+    for (TLinhaCentroCustoTxt& c : l.CentrosCusto) c.Conta = Conta(c.Conta);
   }
-}
+
+ private:
+  int Conta(int conta) const {
+    auto it = pares_.find(conta);
+    return it == pares_.end() ? conta : it->second;
+  }
+  std::map<int, int> pares_;
+};
 
 // The participants a line may name: those registered, and those the file declares (registered with
 // the import). A line naming any other would post an entry pointing at nobody.
 class TParticipantesConhecidos {
  public:
-  TParticipantesConhecidos(TDatabase& db, const std::vector<TParticipanteTxt>& declarados) : db_(db) {
-    for (const TParticipanteTxt& p : declarados) conhecidos_[p.Codigo] = true;
+  TParticipantesConhecidos(TDatabase& db, const std::set<int>& declarados) : db_(db) {
+    for (int codigo : declarados) conhecidos_[codigo] = true;
   }
   // The first participant of the line that is neither; 0 when both are known (or not given).
   int Desconhecido(const TLinhaLancamentoTxt& l) {
@@ -390,198 +442,259 @@ struct TDadosEmpresa {
   int Historico = 0;
 };
 
-}  // namespace
+// Lines of a staged file held in memory before they go to the work tables.
+constexpr int kLinhasPorLote = 5000;
 
-void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_VYN* codEmp,
-                                          TEdit_Codigo_Search_VYN* codPlaTroca, TEdit_Diretorio_Padrao_VYN* arquivo,
-                                          TComponent* owner, const std::string& separador, bool b,
-                                          TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
-                                          const std::string& dataIni, const std::string& dataFim,
-                                          TSelecionaFiliais_VYN* filiais, int flag, bool alterarComplemento) {
-  const std::string caminho = arquivo ? arquivo->Text() : std::string();
-  std::ifstream arq(caminho, std::ios::binary);
-  if (!arq) {
-    TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
-    const std::string msg = "Arquivo de lançamentos não encontrado: " + caminho;
-    if (lista) lista->Add_Erro(codEmp ? static_cast<int>(codEmp->Codigo()) : 0, msg);
-    if (IsUnattended())
-      RegistraFalhaExecucao(msg);
-    else
-      DlgWarOk(msg);
-    return;
-  }
-  if (TipoPastaTrabalhoArquivo(caminho) != TTipoPastaTrabalho::Nenhuma) {
-    GetImportacaoLancPlanilha(tipoSistema, codEmp, codPlaTroca, caminho, owner, separador, b, bloqueio, transacaoAut,
-                              dataIni, dataFim, filiais, flag, alterarComplemento);
-    return;
-  }
-  // Client files come in the Windows encoding as often as in UTF-8; both are read as the Dyq road reads them.
-  std::istringstream in(TextoArquivoUtf8(std::string(std::istreambuf_iterator<char>(arq), {})));
-  // A file too large to review in memory is reviewed staged, whoever opened it.
-  if (SameText(ClasseRevisao, kClasseRevisaoMemoria) && TamanhoExigeRevisaoEmEtapas(caminho))
-    ClasseRevisao = kClasseRevisaoArquivoGrande;
-  GetImportacaoLancTxt(tipoSistema, codEmp, codPlaTroca, in, owner, separador, b, bloqueio, transacaoAut, dataIni,
-                       dataFim, filiais, flag, alterarComplemento, nullptr);
+// What a caller asks of one import of entry text.
+struct TPedidoImportacaoTxt {
+  TEdit_Codigo_Search_VYN* CodEmp = nullptr;
+  TEdit_Codigo_Search_VYN* CodPlaTroca = nullptr;
+  TComponent* Owner = nullptr;
+  char Separador = ',';
+  TBloqueioLancamento_VYN* Bloqueio = nullptr;
+  TSpeedButton* TransacaoAut = nullptr;
+  std::string DataIni, DataFim;
+  TSelecionaFiliais_VYN* Filiais = nullptr;
+  bool AlterarComplemento = false;
+};
+
+// One line of the file as a row of the review's entry data set, with its long complement and its cost
+// centres in theirs.
+void AnexaLinhaRevisao(TDAOFactory& lanc, TDAOFactory& cc, TDAOFactory& compl_, const TLinhaLancamentoTxt& l,
+                       int chave, const TDadosEmpresa& d, const std::string& complemento, int tipoD, int tipoC) {
+  lanc.Append();
+  auto set = [&](const char* campo, const Variant& v) { lanc.FieldByName(campo).SetValue(v); };
+  auto setInt = [&](const char* campo, int v) { set(campo, v ? Variant(v) : Variant()); };
+  set("BDCODEMP", l.CodEmp);
+  set("BDCHAVE", chave);
+  set("BDLINHA", l.Linha);
+  set("BDDATA", l.Data);
+  setInt("BDDEBITO", l.Debito);
+  setInt("BDCREDITO", l.Credito);
+  set("BDDEBITOARQ", l.DebitoArquivo >= 0 ? l.DebitoArquivo : l.Debito);
+  set("BDCREDITOARQ", l.CreditoArquivo >= 0 ? l.CreditoArquivo : l.Credito);
+  set("BDVALOR", l.Valor);
+  setInt("BDCODTPHI", l.Historico);
+  set("BDCODHIST", d.Historico);
+  set("BDCODPLAPADRAO", d.Plano);
+  set("BDNOMEMP", d.Nome);
+  set("BDCOMPL", complemento.empty() ? Variant() : Variant(complemento));
+  setInt("BDLOTE", l.Lote);
+  set("BDDCTO", l.Documento.empty() ? Variant() : Variant(l.Documento));
+  setInt("BDCODTERCEIROD", l.ParticipanteD);
+  setInt("BDCODTERCEIROC", l.ParticipanteC);
+  set("BDALTCODTERCEIROD", l.ParticipanteD);
+  set("BDALTCODTERCEIROC", l.ParticipanteC);
+  set("BDTIPOTERD", tipoD);
+  set("BDTIPOTERC", tipoC);
+  set("BDDESCRICAO", l.NotaExplicativa.empty() ? Variant() : Variant(l.NotaExplicativa));
+  set("BDCONTABILIZACAO", l.Contabilizacao);
+  for (const char* c : {"BDCONCD", "BDCONCC", "BDVINC_BAIXA"}) set(c, false);
+  for (const char* c : {"BDTIPOCONC", "BDINCONSISTENTE", "BDTIPOLAN", "BDALTTERD", "BDALTTERC", "BDCODEMPREEACAOD",
+                        "BDCODEMPREEACAOC", "BDCODUNIIMOBACAOD", "BDCODUNIIMOBACAOC"})
+    set(c, 0);
+  lanc.Post();
+  if (ComplementoLongo(complemento)) compl_.AppendRecord({l.CodEmp, chave, complemento});
+  int seq = 0;
+  for (const TLinhaCentroCustoTxt& c : l.CentrosCusto)
+    cc.AppendRecord({l.CodEmp, chave, c.Centro, ++seq, c.Conta, c.DebCre, c.Valor});
 }
 
-void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN* codPlaTroca,
-                                          std::istream& fonte, TComponent* owner, const std::string& separador, bool,
-                                          TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
-                                          const std::string& dataIni, const std::string& dataFim,
-                                          TSelecionaFiliais_VYN* filiais, int, bool alterarComplemento, TCheckBox*) {
-  if (!owner) throw EDataSetError("A importação de lançamentos precisa da tela que a chama (owner).");
-  TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
-  if (!lista) lista = Create<TInconsistencias_VYN>();
-  const int empresa = codEmp ? static_cast<int>(codEmp->Codigo()) : 0;
-  const TDateTime ini = StrToDate(dataIni);
-  const TDateTime fim = StrToDate(dataFim);
-  std::vector<int> empresas = filiais ? filiais->CodigosMarcados() : std::vector<int>{};
+// What the review needs of the company, the chart and the histories, each read once per file.
+class TDadosLinhasTxt {
+ public:
+  TDadosLinhasTxt(TComponent& tela, TDatabase& db, bool alterarComplemento)
+      : tela_(tela), db_(db), alterarComplemento_(alterarComplemento) {}
+
+  const TDadosEmpresa& Empresa(int emp, TDateTime data) {
+    const int ref = AnoMes(data);
+    auto k = std::make_pair(emp, ref);
+    auto it = dados_.find(k);
+    if (it != dados_.end()) return it->second;
+    TDadosEmpresa d;
+    d.Nome = TEmpresasMGR::GetRetornaCampoEmpresaRef(&tela_, emp, "BDNOMEMP", ref).AsString();
+    Variant p = TEmpresasMGR::GetRetornaCampoEmpresaRef(&tela_, emp, "BDCODPLAPADRAO", ref);
+    Variant h = TEmpresasMGR::GetRetornaCampoEmpresaRef(&tela_, emp, "BDCODHIST", ref);
+    d.Plano = p.IsNull() ? 0 : static_cast<int>(p.AsInteger());
+    d.Historico = h.IsNull() ? 0 : static_cast<int>(h.AsInteger());
+    return dados_.emplace(k, d).first->second;
+  }
+
+  int TipoParticipante(int plano, int conta) {
+    if (conta <= 0 || plano <= 0) return 0;
+    auto k = std::make_pair(plano, conta);
+    auto it = tipos_.find(k);
+    if (it != tipos_.end()) return it->second;
+    Variant v = TContasPlanosMGR::GetCampoConta(&tela_, plano, conta, "BDPARTICIPANTE");
+    return tipos_[k] = v.IsNull() ? 0 : static_cast<int>(v.AsInteger());
+  }
+
+  // The complement the line keeps: from its history's text with variables when the caller asks so.
+  std::string Complemento(const TLinhaLancamentoTxt& l, int planoHistorico) {
+    if (!alterarComplemento_ || l.Historico <= 0) return l.Complemento;
+    auto k = std::make_pair(planoHistorico, l.Historico);
+    auto it = historicos_.find(k);
+    if (it == historicos_.end())
+      it = historicos_
+               .emplace(k, db_.QueryValue("select BDNOME from HIST_TPHI where BDCODHIST = ? and BDCODTPHI = ?",
+                                          {planoHistorico, l.Historico})
+                               .AsString())
+               .first;
+    return ComplementoPeloHistorico(it->second, l).value_or(l.Complemento);
+  }
+
+ private:
+  TComponent& tela_;
+  TDatabase& db_;
+  bool alterarComplemento_;
+  std::map<std::pair<int, int>, TDadosEmpresa> dados_;
+  std::map<std::pair<int, int>, int> tipos_;
+  std::map<std::pair<int, int>, std::string> historicos_;
+};
+
+// The review's participant node: the records the file declares.
+void AdicionaParticipantes(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const std::vector<TParticipanteTxt>& lista) {
+  if (lista.empty()) return;
+  TDAOFactory* part = CriaDAOParticipantes(&tela);
+  for (const TParticipanteTxt& p : lista) {
+    std::vector<Variant> linha{p.Codigo};
+    linha.insert(linha.end(), p.Valores.begin(), p.Valores.end());
+    part->AppendRecord(linha);
+  }
+  tela.AdicionaNodo(kNodoParticipantes, part);
+}
+
+// The review's list of objects (the file's companies, the period, the inconsistency list), set and
+// run: imported at once when unattended, shown otherwise.
+void AbreRevisaoTxt(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const TPedidoImportacaoTxt& p,
+                    TInconsistencias_VYN* lista, const std::vector<int>& empresas, TDateTime ini, TDateTime fim,
+                    TDadosAdicionaisImportacaoTXT* adicionais) {
+  auto* emp = tela.Create<TEmpresasMGR>();
+  std::vector<std::string> marcas(empresas.size(), "?");
+  TParams params(empresas.begin(), empresas.end());
+  emp->CommandText("select BDCODEMP from TEMPRESAS where BDCODEMP in (" + Join(marcas, ", ") + ") order by BDCODEMP",
+                   ctOpen, params);
+  TListaObj l;
+  l.Posicao(prlArquivo).AddNil();
+  l.Posicao(prlInconsistencias).Add(lista);
+  l.Posicao(prlEmpresa).Add(p.CodEmp);
+  l.Posicao(prlEmpresas).Add(emp);
+  l.Posicao(prlTransacao).AddBoxedBoolean(p.TransacaoAut && p.TransacaoAut->Down);
+  l.Posicao(prlDataIni).AddBoxedDateTime(ini);
+  l.Posicao(prlDataFim).AddBoxedDateTime(fim);
+  l.Posicao(prlFiliais).Add(p.Filiais);
+  if (adicionais) {
+    l.Posicao(prlMultiplos).AddBoxedInteger(1);   // the multiple-entry panel
+    l.Posicao(prlDadosAdicionais).Add(adicionais);
+  }
+  const TListaObj& guardada = tela.AdoptListaObj(std::move(l));
+  tela.SetListaObj(guardada);
+  tela.SetListaDAO();
+  tela.AfterListaObj();
+}
+
+// Reads the file (a first pass for the participants it declares, then its lines one by one), stages
+// its lines in the review's data sets (a batch at a time into a session of the work tables for the
+// staged review) and opens the review.
+void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasArquivoTxt& fonte) {
+  if (!p.Owner) throw EDataSetError("A importação de lançamentos precisa da tela que a chama (owner).");
+  TInconsistencias_VYN* lista = p.Bloqueio ? p.Bloqueio->Inconsistencias() : nullptr;
+  if (!lista) lista = m.Create<TInconsistencias_VYN>();
+  const int empresa = p.CodEmp ? static_cast<int>(p.CodEmp->Codigo()) : 0;
+  const TDateTime ini = StrToDate(p.DataIni);
+  const TDateTime fim = StrToDate(p.DataFim);
+  std::vector<int> empresas = p.Filiais ? p.Filiais->CodigosMarcados() : std::vector<int>{};
   if (std::find(empresas.begin(), empresas.end(), empresa) == empresas.end()) empresas.insert(empresas.begin(), empresa);
   const std::set<int> permitidas(empresas.begin(), empresas.end());
+  const std::function<bool(std::string&)> proxima = [&fonte](std::string& l) { return fonte.Proxima(l); };
+  const std::set<int> declarados = ParticipantesDeclaradosTxt(proxima, p.Separador);
+  fonte.Reinicia();
 
-  TArquivoLancamentosTxt arq = LeArquivoLancamentosTxt(fonte, separador.empty() ? ',' : separador[0], empresa);
-  for (const std::string& e : arq.Erros) lista->Add_Erro(empresa, e);
-  if (codPlaTroca && codPlaTroca->Codigo() > 0) TraduzContas(arq, static_cast<int>(codPlaTroca->Codigo()));
-
-  TComponent* criado = ClassRegistry().CreateComponent(ClasseRevisao, *owner);
+  TComponent* criado = ClassRegistry().CreateComponent(m.ClasseRevisao, *p.Owner);
   auto* tela = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN*>(criado);
   if (!tela) {
-    owner->FreeComponent(criado);
-    throw EClassRegistryError("A classe " + ClasseRevisao + " não é uma tela de revisão de importação.");
+    p.Owner->FreeComponent(criado);
+    throw EClassRegistryError("A classe " + m.ClasseRevisao + " não é uma tela de revisão de importação.");
   }
   // Owned by its opener, so its engine finds the calling screen up the owner chain; freed on return.
   TFormPtr<TfrImportacao_Padrao_Itens_TreeView_VYN> guarda(tela);
   tela->AfterConstruction();
   // The file's display name tells the user which file the review holds.
-  if (!NomeArquivo.empty()) tela->SetCaption(tela->Caption() + " - " + NomeArquivo);
+  if (!m.NomeArquivo.empty()) tela->SetCaption(tela->Caption() + " - " + m.NomeArquivo);
 
+  TDatabase& db = m.Database();
   TDAOFactory* lanc = CriaDAOLancamentosRevisao(tela);
   auto* cc = tela->Create<TLancamentoCentroCustoMGR>();
   auto* compl_ = tela->Create<TVZEL_EMPRESAS_TLAN_COMPLMGR>();
-  std::map<std::pair<int, int>, TDadosEmpresa> dados;
-  std::map<std::pair<int, int>, int> tipos;
-  auto dadosEmpresa = [&](int emp, TDateTime data) -> const TDadosEmpresa& {
-    const int ref = AnoMes(data);
-    auto k = std::make_pair(emp, ref);
-    auto it = dados.find(k);
-    if (it != dados.end()) return it->second;
-    TDadosEmpresa d;
-    d.Nome = TEmpresasMGR::GetRetornaCampoEmpresaRef(tela, emp, "BDNOMEMP", ref).AsString();
-    Variant p = TEmpresasMGR::GetRetornaCampoEmpresaRef(tela, emp, "BDCODPLAPADRAO", ref);
-    Variant h = TEmpresasMGR::GetRetornaCampoEmpresaRef(tela, emp, "BDCODHIST", ref);
-    d.Plano = p.IsNull() ? 0 : static_cast<int>(p.AsInteger());
-    d.Historico = h.IsNull() ? 0 : static_cast<int>(h.AsInteger());
-    return dados.emplace(k, d).first->second;
-  };
-  auto tipoParticipante = [&](int plano, int conta) {
-    if (conta <= 0 || plano <= 0) return 0;
-    auto k = std::make_pair(plano, conta);
-    auto it = tipos.find(k);
-    if (it != tipos.end()) return it->second;
-    Variant v = TContasPlanosMGR::GetCampoConta(tela, plano, conta, "BDPARTICIPANTE");
-    return tipos[k] = v.IsNull() ? 0 : static_cast<int>(v.AsInteger());
-  };
-
-  // The history texts of the lines (history plan, history), read once each, for the complement rule.
-  std::map<std::pair<int, int>, std::string> historicos;
-  auto complementoFinal = [&](const TLinhaLancamentoTxt& l, int planoHistorico) {
-    if (!alterarComplemento || l.Historico <= 0) return l.Complemento;
-    auto k = std::make_pair(planoHistorico, l.Historico);
-    auto it = historicos.find(k);
-    if (it == historicos.end())
-      it = historicos
-               .emplace(k, Database()
-                               .QueryValue("select BDNOME from HIST_TPHI where BDCODHIST = ? and BDCODTPHI = ?",
-                                           {planoHistorico, l.Historico})
-                               .AsString())
-               .first;
-    return ComplementoPeloHistorico(it->second, l).value_or(l.Complemento);
-  };
+  TDadosLinhasTxt dados(*tela, db, p.AlterarComplemento);
   std::unique_ptr<TLancamentosPostados> postados;
-  if (CompararLancamentos) postados = std::make_unique<TLancamentosPostados>(Database(), empresas, ini, fim);
+  if (m.CompararLancamentos) postados = std::make_unique<TLancamentosPostados>(db, empresas, ini, fim);
   std::vector<std::pair<int, int>> jaLancados;
-  TParticipantesConhecidos participantes(Database(), arq.Participantes);
+  TParticipantesConhecidos participantes(db, declarados);
+  const TTrocaContas troca(p.CodPlaTroca ? static_cast<int>(p.CodPlaTroca->Codigo()) : 0);
 
+  // The staged review's lines go to the work tables a batch at a time while the file is read, so that
+  // only a batch is ever in memory; the session is written in one transaction all the same.
+  const bool grande = RevisaoEmArquivoGrande(m.ClasseRevisao);
+  std::unique_ptr<TGravacaoSessaoArquivoGrande> gravacao;
+  if (grande) gravacao = std::make_unique<TGravacaoSessaoArquivoGrande>(db);
+  auto descarrega = [&] {
+    gravacao->Grava(*lanc, *cc, *compl_);
+    for (TDAOFactory* d : std::initializer_list<TDAOFactory*>{lanc, cc, compl_}) d->EmptyDataSet();
+  };
+  // The lines the import leaves out are told after the lines the reading refused.
+  std::vector<std::pair<int, std::string>> foraDaImportacao;
   // Provisional keys are unique in the whole review (all companies), so a key names one line.
   int chave = 0;
-  int recusadas = static_cast<int>(arq.Erros.size());
-  for (const TLinhaLancamentoTxt& l : arq.Lancamentos) {
+  int recusadas = 0;
+  auto importaLinha = [&](TLinhaLancamentoTxt& l) {
+    troca.Traduz(l);
     if (l.Data < ini || l.Data > fim || !permitidas.count(l.CodEmp)) ++recusadas;
     if (l.Data < ini || l.Data > fim) {
-      lista->Add_Erro(l.CodEmp, fmt::format("Linha {} do arquivo não importada: data {} fora do período de {} a {}.",
-                                            l.Linha, DateToStr(l.Data), dataIni, dataFim));
-      continue;
+      foraDaImportacao.push_back({l.CodEmp, fmt::format("Linha {} do arquivo não importada: data {} fora do período de {} a {}.",
+                                                        l.Linha, DateToStr(l.Data), p.DataIni, p.DataFim)});
+      return;
     }
     if (!permitidas.count(l.CodEmp)) {
-      lista->Add_Erro(l.CodEmp, fmt::format("Linha {} do arquivo não importada: a empresa {} não faz parte da importação.",
-                                            l.Linha, l.CodEmp));
-      continue;
+      foraDaImportacao.push_back({l.CodEmp, fmt::format("Linha {} do arquivo não importada: a empresa {} não faz parte "
+                                                        "da importação.",
+                                                        l.Linha, l.CodEmp)});
+      return;
     }
-    if (const int p = participantes.Desconhecido(l)) {
+    if (const int desconhecido = participantes.Desconhecido(l)) {
       ++recusadas;
-      lista->Add_Erro(l.CodEmp, fmt::format("Linha {} do arquivo não importada: o participante {} não está cadastrado "
-                                            "nem declarado no arquivo.",
-                                            l.Linha, p));
-      continue;
+      foraDaImportacao.push_back({l.CodEmp, fmt::format("Linha {} do arquivo não importada: o participante {} não está "
+                                                        "cadastrado nem declarado no arquivo.",
+                                                        l.Linha, desconhecido)});
+      return;
     }
-    const TDadosEmpresa& d = dadosEmpresa(l.CodEmp, l.Data);
-    const std::string complemento = complementoFinal(l, d.Historico);
+    const TDadosEmpresa& d = dados.Empresa(l.CodEmp, l.Data);
+    const std::string complemento = dados.Complemento(l, d.Historico);
     if (postados)
       if (const int postada = postados->Toma(l, complemento)) {
         jaLancados.push_back({l.CodEmp, postada});
-        continue;
+        return;
       }
-    ++chave;
-    lanc->Append();
-    auto set = [&](const char* campo, const Variant& v) { lanc->FieldByName(campo).SetValue(v); };
-    auto setInt = [&](const char* campo, int v) { set(campo, v ? Variant(v) : Variant()); };
-    set("BDCODEMP", l.CodEmp);
-    set("BDCHAVE", chave);
-    set("BDLINHA", l.Linha);
-    set("BDDATA", l.Data);
-    setInt("BDDEBITO", l.Debito);
-    setInt("BDCREDITO", l.Credito);
-    set("BDDEBITOARQ", l.DebitoArquivo >= 0 ? l.DebitoArquivo : l.Debito);
-    set("BDCREDITOARQ", l.CreditoArquivo >= 0 ? l.CreditoArquivo : l.Credito);
-    set("BDVALOR", l.Valor);
-    setInt("BDCODTPHI", l.Historico);
-    set("BDCODHIST", d.Historico);
-    set("BDCODPLAPADRAO", d.Plano);
-    set("BDNOMEMP", d.Nome);
-    const bool longo = ComplementoLongo(complemento);
-    set("BDCOMPL", complemento.empty() ? Variant() : Variant(complemento));
-    setInt("BDLOTE", l.Lote);
-    set("BDDCTO", l.Documento.empty() ? Variant() : Variant(l.Documento));
-    setInt("BDCODTERCEIROD", l.ParticipanteD);
-    setInt("BDCODTERCEIROC", l.ParticipanteC);
-    set("BDALTCODTERCEIROD", l.ParticipanteD);
-    set("BDALTCODTERCEIROC", l.ParticipanteC);
-    set("BDTIPOTERD", tipoParticipante(d.Plano, l.Debito));
-    set("BDTIPOTERC", tipoParticipante(d.Plano, l.Credito));
-    set("BDDESCRICAO", l.NotaExplicativa.empty() ? Variant() : Variant(l.NotaExplicativa));
-    set("BDCONTABILIZACAO", l.Contabilizacao);
-    for (const char* c : {"BDCONCD", "BDCONCC", "BDVINC_BAIXA"}) set(c, false);
-    for (const char* c : {"BDTIPOCONC", "BDINCONSISTENTE", "BDTIPOLAN", "BDALTTERD", "BDALTTERC", "BDCODEMPREEACAOD",
-                          "BDCODEMPREEACAOC", "BDCODUNIIMOBACAOD", "BDCODUNIIMOBACAOC"})
-      set(c, 0);
-    lanc->Post();
-    if (longo) compl_->AppendRecord({l.CodEmp, chave, complemento});
-    int seq = 0;
-    for (const TLinhaCentroCustoTxt& c : l.CentrosCusto)
-      cc->AppendRecord({l.CodEmp, chave, c.Centro, ++seq, c.Conta, c.DebCre, c.Valor});
-  }
+    AnexaLinhaRevisao(*lanc, *cc, *compl_, l, ++chave, d, complemento, dados.TipoParticipante(d.Plano, l.Debito),
+                      dados.TipoParticipante(d.Plano, l.Credito));
+    if (gravacao && lanc->RecordCount() >= kLinhasPorLote) descarrega();
+  };
+  TArquivoLancamentosTxt arq;   // the participants and the lines the reading refused
+  LeArquivoLancamentosTxt(proxima, p.Separador, empresa, importaLinha, arq);
+  recusadas += static_cast<int>(arq.Erros.size());
+  for (const std::string& e : arq.Erros) lista->Add_Erro(empresa, e);
+  for (const auto& [emp, msg] : foraDaImportacao) lista->Add_Erro(emp, msg);
+
   TDadosAdicionaisImportacaoTXT* adicionais = nullptr;
-  const bool grande = RevisaoEmArquivoGrande(ClasseRevisao);
   if (grande) {
-    // The staged review reads the lines from a session of the work tables; what was filled in memory
-    // is only the way there.
-    TDatabase& db = Database();
-    const int sessao = GravaSessaoArquivoGrande(db, *lanc, *cc, *compl_);
+    // The staged review reads the lines from the session; the data sets were only the way there.
+    descarrega();
+    const int sessao = gravacao->Conclui();
     for (TComponent* c : std::vector<TComponent*>{lanc, cc, compl_}) tela->FreeComponent(c);
     TNodoSessao nodo = AbreSessaoArquivoGrande(*tela, db, sessao);
     TNodoImportacao& n = tela->AdicionaNodo(kNodoLancamentos, nodo.Lancamentos);
     n.Aggregates = nodo.Detalhes;
-    for (TComponent* c : Components())
+    for (TComponent* c : m.Components())
       if (auto* d = dynamic_cast<TDadosAdicionaisImportacaoTXT*>(c)) adicionais = d;
     if (!adicionais) adicionais = tela->Create<TDadosAdicionaisImportacaoTXT>();
     adicionais->Sessao = sessao;
@@ -590,39 +703,8 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
     tela->AddAggregateDAO(lanc, cc, 0);
     tela->AddAggregateDAO(lanc, compl_, 1);
   }
-  if (!arq.Participantes.empty()) {
-    TDAOFactory* part = CriaDAOParticipantes(tela);
-    for (const TParticipanteTxt& p : arq.Participantes) {
-      std::vector<Variant> linha{p.Codigo};
-      linha.insert(linha.end(), p.Valores.begin(), p.Valores.end());
-      part->AppendRecord(linha);
-    }
-    tela->AdicionaNodo(kNodoParticipantes, part);
-  }
-
-  auto* emp = tela->Create<TEmpresasMGR>();
-  std::vector<std::string> marcas(empresas.size(), "?");
-  TParams params(empresas.begin(), empresas.end());
-  emp->CommandText("select BDCODEMP from TEMPRESAS where BDCODEMP in (" + Join(marcas, ", ") + ") order by BDCODEMP",
-                   ctOpen, params);
-
-  TListaObj l;
-  l.Posicao(prlArquivo).AddNil();
-  l.Posicao(prlInconsistencias).Add(lista);
-  l.Posicao(prlEmpresa).Add(codEmp);
-  l.Posicao(prlEmpresas).Add(emp);
-  l.Posicao(prlTransacao).AddBoxedBoolean(transacaoAut && transacaoAut->Down);
-  l.Posicao(prlDataIni).AddBoxedDateTime(ini);
-  l.Posicao(prlDataFim).AddBoxedDateTime(fim);
-  l.Posicao(prlFiliais).Add(filiais);
-  if (grande) {
-    l.Posicao(prlMultiplos).AddBoxedInteger(1);   // the multiple-entry panel
-    l.Posicao(prlDadosAdicionais).Add(adicionais);
-  }
-  const TListaObj& guardada = tela->AdoptListaObj(std::move(l));
-  tela->SetListaObj(guardada);
-  tela->SetListaDAO();
-  tela->AfterListaObj();
+  AdicionaParticipantes(*tela, arq.Participantes);
+  AbreRevisaoTxt(*tela, p, lista, empresas, ini, fim, adicionais);
   if (tela->UtilImportacao()) {
     tela->UtilImportacao()->FRecusadasNaLeitura = recusadas;
     tela->UtilImportacao()->FJaLancados = jaLancados;
@@ -632,6 +714,53 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
   } else {
     tela->ShowModal();
   }
+}
+
+}  // namespace
+
+void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_VYN* codEmp,
+                                          TEdit_Codigo_Search_VYN* codPlaTroca, TEdit_Diretorio_Padrao_VYN* arquivo,
+                                          TComponent* owner, const std::string& separador, bool b,
+                                          TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
+                                          const std::string& dataIni, const std::string& dataFim,
+                                          TSelecionaFiliais_VYN* filiais, int flag, bool alterarComplemento) {
+  const std::string caminho = arquivo ? arquivo->Text() : std::string();
+  // A workbook is told by its first bytes (a missing file has none).
+  if (TipoPastaTrabalhoArquivo(caminho) != TTipoPastaTrabalho::Nenhuma) {
+    GetImportacaoLancPlanilha(tipoSistema, codEmp, codPlaTroca, caminho, owner, separador, b, bloqueio, transacaoAut,
+                              dataIni, dataFim, filiais, flag, alterarComplemento);
+    return;
+  }
+  // Client files come in the Windows encoding as often as in UTF-8; both are read as the Dyq road reads
+  // them, a line at a time: a file for the staged review need not fit in memory.
+  TArquivoTxtEmLinhas fonte(caminho);
+  if (!fonte.Aberto()) {
+    TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;
+    const std::string msg = "Arquivo de lançamentos não encontrado: " + caminho;
+    if (lista) lista->Add_Erro(codEmp ? static_cast<int>(codEmp->Codigo()) : 0, msg);
+    if (IsUnattended())
+      RegistraFalhaExecucao(msg);
+    else
+      DlgWarOk(msg);
+    return;
+  }
+  // A file too large to review in memory is reviewed staged, whoever opened it.
+  if (SameText(ClasseRevisao, kClasseRevisaoMemoria) && TamanhoExigeRevisaoEmEtapas(caminho))
+    ClasseRevisao = kClasseRevisaoArquivoGrande;
+  ImportaLinhasTxt(*this, {codEmp, codPlaTroca, owner, separador.empty() ? ',' : separador[0], bloqueio, transacaoAut,
+                    dataIni, dataFim, filiais, alterarComplemento},
+                   fonte);
+}
+
+void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN* codPlaTroca,
+                                          std::istream& fonte, TComponent* owner, const std::string& separador, bool,
+                                          TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,
+                                          const std::string& dataIni, const std::string& dataFim,
+                                          TSelecionaFiliais_VYN* filiais, int, bool alterarComplemento, TCheckBox*) {
+  TFluxoTxtEmLinhas linhas(fonte);
+  ImportaLinhasTxt(*this, {codEmp, codPlaTroca, owner, separador.empty() ? ',' : separador[0], bloqueio, transacaoAut,
+                    dataIni, dataFim, filiais, alterarComplemento},
+                   linhas);
 }
 
 TImportacaoLancamentoContabilTxtMgr* TImportacaoLancamentoContabilTxtMgr::CreateMgr(TComponent* owner) {

@@ -17,8 +17,10 @@
 // With "rewrite complements from histories with variables" on, a line whose history (in its company's
 // history plan) has a text with variables takes that text as its complement, the variables replaced:
 // #COMPL the complement the file gave, #DOC the document, #DATA the date (DD/MM/YYYY).
+#include <functional>
 #include <iosfwd>
 #include <iterator>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -110,6 +112,15 @@ struct TArquivoLancamentosTxt {
 std::vector<std::string> SeparaCamposTxt(const std::string& linha, char separador);
 // Reads the file; refused lines are described in Erros and left out.
 TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador, int codEmpPadrao);
+// The same reading without holding the file: `proxima` gives one line at a time (false at the end);
+// each entry line reaches `lancamento` with its cost centres once the record after it shows it
+// complete. Participants and refused lines collect in `resto`, whose Lancamentos stay empty.
+void LeArquivoLancamentosTxt(const std::function<bool(std::string&)>& proxima, char separador, int codEmpPadrao,
+                             const std::function<void(TLinhaLancamentoTxt&)>& lancamento,
+                             TArquivoLancamentosTxt& resto);
+// The codes of the participants the file declares (the participant records the reading takes),
+// wherever they stand: a first pass, so that a line may name a participant declared after it.
+std::set<int> ParticipantesDeclaradosTxt(const std::function<bool(std::string&)>& proxima, char separador);
 
 // The entry lines of a review in memory, owned by owner: the columns the reviews show and read.
 TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner);

@@ -17,9 +17,8 @@ namespace vyn {
 
 namespace {
 
-// Inserts every row of ds into tabela (the columns both have) under the session.
-void Copia(TDatabase& db, TClientDataSet& ds, const std::string& tabela, int sessao, bool longos = false) {
-  TInsereLinha insere(db, tabela);
+// Inserts every row of ds into the insert's table (the columns both have) under the session.
+void Copia(TInsereLinha& insere, TClientDataSet& ds, int sessao, bool longos = false) {
   const TField* compl_ = longos ? ds.FindField("BDCOMPL") : nullptr;
   for (ds.First(); !ds.Eof(); ds.Next()) {
     std::map<std::string, Variant> valores{{"BDSESSAO", Variant(sessao)}};
@@ -73,34 +72,52 @@ int ApagaSessoesAbandonadas(TDatabase& db) {
   return static_cast<int>(r.Rows.size());
 }
 
-int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClientDataSet& centros,
-                             TClientDataSet& complementos) {
-  ApagaSessoesAbandonadas(db);
-  const int sessao = NovaSessaoRevisao(db);
-  TTransaction tx(db);
+TGravacaoSessaoArquivoGrande::TGravacaoSessaoArquivoGrande(TDatabase& db)
+    : db_(db),
+      sessao_((ApagaSessoesAbandonadas(db), NovaSessaoRevisao(db))),
+      tx_(db),
+      lancamentos_(db, kTabelaLancamentosTemp),
+      centros_(db, kTabelaCentrosCusto),
+      complementos_(db, kTabelaComplementosLongos) {
   db.Execute("insert into TMP_VZEL_SESSAO (BDSESSAO, BDATTACHMENT, BDUSUARIO) values (?, CURRENT_CONNECTION, "
              "CURRENT_USER)",
-             {sessao});
-  Copia(db, lancamentos, kTabelaLancamentosTemp, sessao, true);
+             {sessao_});
+}
+
+TGravacaoSessaoArquivoGrande::~TGravacaoSessaoArquivoGrande() = default;
+
+void TGravacaoSessaoArquivoGrande::Grava(TClientDataSet& lancamentos, TClientDataSet& centros,
+                                         TClientDataSet& complementos) {
+  Copia(lancamentos_, lancamentos, sessao_, true);
   // The explanatory note of a line is a detail of its own in the staged review.
   if (lancamentos.FindField("BDDESCRICAO")) {
-    TStatement& nota = db.Prepared(
+    TStatement& nota = db_.Prepared(
         "insert into TMP_VZEL_EMPRESAS_TLAN_NE_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDESCRICAO) values (?, ?, ?, ?)");
     for (lancamentos.First(); !lancamentos.Eof(); lancamentos.Next())
       if (!lancamentos.FieldByName("BDDESCRICAO").IsNull())
-        nota.Execute({sessao, lancamentos.FieldByName("BDCODEMP").Value(), lancamentos.FieldByName("BDCHAVE").Value(),
+        nota.Execute({sessao_, lancamentos.FieldByName("BDCODEMP").Value(), lancamentos.FieldByName("BDCHAVE").Value(),
                       lancamentos.FieldByName("BDDESCRICAO").Value()});
   }
-  Copia(db, centros, kTabelaCentrosCusto, sessao);
-  Copia(db, complementos, kTabelaComplementosLongos, sessao);
+  Copia(centros_, centros, sessao_);
+  Copia(complementos_, complementos, sessao_);
+}
+
+int TGravacaoSessaoArquivoGrande::Conclui() {
   // A line whose complement went to the complement table keeps none of its own.
-  db.Execute(
+  db_.Execute(
       "update TMP_VZEL_EMPRESAS_TLAN_TEMP T set T.BDCOMPL = null where T.BDSESSAO = ? and exists (select 1 from "
       "TMP_VZEL_EMP_TLAN_COMPL_TEMP C where C.BDSESSAO = T.BDSESSAO and C.BDCODEMP = T.BDCODEMP and C.BDCHAVE = "
       "T.BDCHAVE)",
-      {sessao});
-  tx.Commit();
-  return sessao;
+      {sessao_});
+  tx_.Commit();
+  return sessao_;
+}
+
+int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClientDataSet& centros,
+                             TClientDataSet& complementos) {
+  TGravacaoSessaoArquivoGrande gravacao(db);
+  gravacao.Grava(lancamentos, centros, complementos);
+  return gravacao.Conclui();
 }
 
 TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao) {

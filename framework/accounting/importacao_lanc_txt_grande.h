@@ -6,12 +6,13 @@
 #include <vector>
 
 #include "framework/component/component.h"
+#include "framework/data/fb_database.h"
+#include "framework/data/insere_linha.h"
 
 namespace vyn {
 
 class TClientDataSet;
 class TDAOFactory;
-class TDatabase;
 class TLancamentoMGR;
 
 // What the importer knows of its source besides the lines: for a spreadsheet source its path and the
@@ -54,6 +55,27 @@ int ApagaSessoesAbandonadas(TDatabase& db);
 // answers the session.
 int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClientDataSet& centros,
                              TClientDataSet& complementos);
+
+// The same writing a part at a time, so that the lines never have to be in memory all at once: the
+// session is made when this is, each Grava writes the rows the data sets hold then, and Conclui
+// commits. Everything goes in one transaction: a session left unconcluded leaves nothing behind.
+class TGravacaoSessaoArquivoGrande {
+ public:
+  explicit TGravacaoSessaoArquivoGrande(TDatabase& db);
+  ~TGravacaoSessaoArquivoGrande();
+  TGravacaoSessaoArquivoGrande(const TGravacaoSessaoArquivoGrande&) = delete;
+  TGravacaoSessaoArquivoGrande& operator=(const TGravacaoSessaoArquivoGrande&) = delete;
+  int Sessao() const { return sessao_; }
+  void Grava(TClientDataSet& lancamentos, TClientDataSet& centros, TClientDataSet& complementos);
+  // Commits; answers the session.
+  int Conclui();
+
+ private:
+  TDatabase& db_;
+  int sessao_;
+  TTransaction tx_;
+  TInsereLinha lancamentos_, centros_, complementos_;
+};
 
 // The staged node: the entry manager over the session's rows (writes go through to the work table by
 // key) and its details in the order of the review's detail bar: cost centres, observations,

@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <sstream>
+
+#include "framework/accounting/importacao_lanc_txt_fonte.h"
+#include "framework/data/arquivo_importacao.h"
 
 namespace vyn {
 namespace {
@@ -73,6 +80,77 @@ TEST(EntryTextParser, OverLongTextsAndAbsurdAmountsRefuseOnlyTheirLine) {
   EXPECT_EQ(b.Lancamentos.size(), 9u);
   ASSERT_EQ(b.Erros.size(), 3u);
   EXPECT_EQ(b.Erros[0].rfind("Linha 10 do arquivo não importada: campo valor: a soma", 0), 0u) << b.Erros[0];
+}
+
+
+// Read a line at a time, each entry line comes out once its cost centres are known, and the result is
+// the whole reading's: a participant between an entry and its centres, a refused entry whose centres
+// are refused with it, refused lines and participants kept aside.
+TEST(EntryTextParser, StreamedReadingGivesTheWholeReading) {
+  const std::string texto =
+      "L,1,05/01/2024,40,11,100\nP,5,Ap,Nome,11.222.333/0001-81\nC,1,2,D,60\nC,2,2,C,40\n"
+      "L,1,99/01/2024,40,11,100\nC,1,2,D,1\nX,1\n"
+      "L,1,06/01/2024,40,11,7\nL,1,07/01/2024,40,11,8\nC,3,2,D,8";
+  const auto inteiro = Le(texto);
+  std::istringstream in(texto);
+  TArquivoLancamentosTxt resto;
+  std::vector<TLinhaLancamentoTxt> lidas;
+  LeArquivoLancamentosTxt([&in](std::string& l) { return static_cast<bool>(std::getline(in, l)); }, ',', 7,
+                          [&lidas](TLinhaLancamentoTxt& l) { lidas.push_back(l); }, resto);
+  EXPECT_TRUE(resto.Lancamentos.empty());
+  EXPECT_EQ(resto.Erros, inteiro.Erros);
+  ASSERT_EQ(resto.Erros.size(), 3u);
+  ASSERT_EQ(resto.Participantes.size(), 1u);
+  EXPECT_EQ(resto.Participantes[0].Valores.at(2).AsString(), "11222333000181");
+  ASSERT_EQ(lidas.size(), 3u);
+  ASSERT_EQ(inteiro.Lancamentos.size(), 3u);
+  for (size_t i = 0; i < lidas.size(); ++i) {
+    EXPECT_EQ(lidas[i].Linha, inteiro.Lancamentos[i].Linha);
+    EXPECT_EQ(lidas[i].Valor, inteiro.Lancamentos[i].Valor);
+    EXPECT_EQ(lidas[i].CentrosCusto.size(), inteiro.Lancamentos[i].CentrosCusto.size());
+  }
+  EXPECT_EQ(lidas[0].CentrosCusto.size(), 2u);
+  EXPECT_EQ(lidas[1].CentrosCusto.size(), 0u);
+  EXPECT_EQ(lidas[2].CentrosCusto.at(0).Centro, 3);
+}
+
+// The first pass finds the participants wherever the file declares them, quoted or not, and only those
+// the reading takes: a refused record declares nobody.
+TEST(EntryTextParser, TheFirstPassFindsTheParticipantsTheReadingTakes) {
+  std::istringstream in("L,1,05/01/2024,40,11,100,,,,,9,8\n  p,9,Ap,Nome\n\"P\",8,x\nP,7," + std::string(41, 'A') +
+                        "\n#P,6\nPX,5\nP;4\n");
+  const auto proxima = [&in](std::string& l) { return static_cast<bool>(std::getline(in, l)); };
+  EXPECT_EQ(ParticipantesDeclaradosTxt(proxima, ','), (std::set<int>{8, 9}));
+}
+
+// A client file read a line at a time gives what the whole file read at once gives, in either
+// encoding, with or without a mark or a last line feed: one WIN1252 byte on the last line decides the
+// encoding of every line. Read again from the start, it gives the same lines.
+TEST(EntryTextParser, AFileReadByLinesReadsAsTheWholeFile) {
+  const std::filesystem::path arquivo =
+      std::filesystem::temp_directory_path() / ("linhas_" + std::to_string(getpid()) + ".txt");
+  const std::string casos[] = {
+      "\xEF\xBB\xBF" "A\xC3\xA7\xC3\xA3o;1\r\nB;2\n",
+      "\xEF\xBB\xBF" "Jos\xE9;1\r\nfim",
+      "\xC3\xA7;1\n\n#x\nJos\xE9",
+      "",
+      "\n\n",
+  };
+  for (const std::string& bytes : casos) {
+    std::ofstream(arquivo, std::ios::binary) << bytes;
+    TArquivoTxtEmLinhas fonte(arquivo.string());
+    ASSERT_TRUE(fonte.Aberto());
+    std::vector<std::string> lidas, denovo, esperadas;
+    for (std::string l; fonte.Proxima(l);) lidas.push_back(l);
+    fonte.Reinicia();
+    for (std::string l; fonte.Proxima(l);) denovo.push_back(l);
+    std::istringstream inteiro(TextoArquivoUtf8(bytes));
+    for (std::string l; std::getline(inteiro, l);) esperadas.push_back(l);
+    EXPECT_EQ(lidas, esperadas) << bytes;
+    EXPECT_EQ(denovo, esperadas) << bytes;
+  }
+  std::filesystem::remove(arquivo);
+  EXPECT_FALSE(TArquivoTxtEmLinhas(arquivo.string()).Aberto());
 }
 
 }  // namespace

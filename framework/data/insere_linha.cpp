@@ -51,7 +51,8 @@ void TInsereLinha::Insere(const TClientDataSet& ds, const std::map<std::string, 
   p.reserve(valores.size() + plano_.campos.size());
   for (const auto& v : valores) p.push_back(v.second);
   for (int k : plano_.campos) p.push_back(ds.Fields(k).Value());
-  db_.Prepared(plano_.sql).Execute(p);
+  // Nothing asks how many rows went in: counting them would cost the server a call per row.
+  db_.Prepared(plano_.sql).Run(p);
 }
 
 }  // namespace vyn

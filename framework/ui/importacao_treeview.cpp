@@ -42,6 +42,12 @@ void Recarrega(TDAOFactory* dao) {
   if (dao && !dao->GetCommandText().empty()) dao->Refresh();
 }
 
+// The rows a staged node's session holds in its work table.
+int64_t LinhasDaSessao(TDAOFactory& dao) {
+  const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(dao.WorkTable(), "Tabela de trabalho inválida: ");
+  return dao.Database().QueryValue("select count(*) from " + tabela + " where BDSESSAO = ?", {dao.Sessao()}).AsInteger();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -471,9 +477,33 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   return n;
 }
 
+namespace {
+
+// Staged lines of one company with consecutive provisional keys whose reserved keys are consecutive
+// too: each table takes the whole stretch in one statement, every key moved by the same distance.
+struct TTrechoSessao {
+  int Empresa = 0;
+  int Inicio = 0;
+  int Fim = -1;
+  int Nova = 0;
+  bool Vazio() const { return Fim < Inicio; }
+  bool Continua(int empresa, int chave, int nova) const {
+    return !Vazio() && empresa == Empresa && chave == Fim + 1 && nova == Nova + (chave - Inicio);
+  }
+};
+
+// Whether the session has rows in a companion table: a table without any spends no statement.
+bool SessaoTemLinhas(TDatabase& db, const char* tabela, int sessao) {
+  return db.TableExists(tabela) &&
+         !db.QueryValue(fmt::format("select first 1 1 from {} where BDSESSAO = ?", tabela), {sessao}).IsNull();
+}
+
+}  // namespace
+
 int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   TDAOFactory& ds = *nodo.DAO;
   TDatabase& db = ds.Database();
+  const int sessao = ds.Sessao();
   const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(ds.WorkTable(), "Tabela de trabalho inválida: ");
   // The entry's columns as the work table holds them; the reserved key replaces the provisional one.
   const std::vector<std::string> colunasTemp = db.TableColumns(tabela);
@@ -482,37 +512,53 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   for (const std::string& c : db.TableColumns("VZEL_EMPRESAS_TLAN"))
     if (c != "BDCHAVE" && c != "BDCODEMP" && colTemp.count(c)) colunas.push_back(c);
   const std::string lista = Join(colunas, ", ");
-  const std::string onde = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?";
-  TStatement& insere = db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, " + lista + ") select BDCODEMP, ?, " +
-                                   lista + " from " + tabela + onde);
-  TStatement& complemento = db.Prepared(
-      "insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) select BDCODEMP, ?, BDCOMPL from "
-      "TMP_VZEL_EMP_TLAN_COMPL_TEMP" + onde + " and BDCOMPL is not null");
-  TStatement& centros = db.Prepared(
-      "insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR) select "
-      "BDCODEMP, ?, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP" + onde);
-  TStatement& apaga = db.Prepared("delete from " + tabela + onde);
-  // The explanatory notes are staged apart; a session without any spends no statement per line.
-  const bool comNotas = db.TableExists("TMP_VZEL_EMPRESAS_TLAN_NE_TEMP") &&
-                        !db.QueryValue("select first 1 1 from TMP_VZEL_EMPRESAS_TLAN_NE_TEMP where BDSESSAO = ?",
-                                       {ds.Sessao()})
-                             .IsNull();
+  const std::string faixa = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE between ? and ?";
+  TStatement& insere = db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, " + lista +
+                                   ") select BDCODEMP, BDCHAVE + ?, " + lista + " from " + tabela + faixa);
+  TStatement* complemento =
+      SessaoTemLinhas(db, "TMP_VZEL_EMP_TLAN_COMPL_TEMP", sessao)
+          ? &db.Prepared("insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) select BDCODEMP, BDCHAVE "
+                         "+ ?, BDCOMPL from TMP_VZEL_EMP_TLAN_COMPL_TEMP" + faixa + " and BDCOMPL is not null")
+          : nullptr;
+  TStatement* centros =
+      SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", sessao)
+          ? &db.Prepared("insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, "
+                         "BDVALOR) select BDCODEMP, BDCHAVE + ?, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR from "
+                         "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP" + faixa)
+          : nullptr;
+  // The explanatory notes are staged apart.
   TStatement* nota =
-      comNotas ? &db.Prepared("update VZEL_EMPRESAS_TLAN L set L.BDDESCRICAO = (select N.BDDESCRICAO from "
-                              "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP N where N.BDSESSAO = ? and N.BDCODEMP = ? and N.BDCHAVE = ?) "
-                              "where L.BDCODEMP = ? and L.BDCHAVE = ?")
-               : nullptr;
+      SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP", sessao)
+          ? &db.Prepared("update VZEL_EMPRESAS_TLAN L set L.BDDESCRICAO = (select N.BDDESCRICAO from "
+                         "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP N where N.BDSESSAO = ? and N.BDCODEMP = L.BDCODEMP and "
+                         "N.BDCHAVE = L.BDCHAVE - ?) where L.BDCODEMP = ? and L.BDCHAVE between ? and ?")
+          : nullptr;
+  TStatement& apaga = db.Prepared("delete from " + tabela + faixa);
 
+  TTrechoSessao trecho;
+  auto gravaTrecho = [&] {
+    if (trecho.Vazio()) return;
+    const int desvio = trecho.Nova - trecho.Inicio;
+    const int fimNovo = trecho.Nova + (trecho.Fim - trecho.Inicio);
+    const TParams p{desvio, sessao, trecho.Empresa, trecho.Inicio, trecho.Fim};
+    // Every line of the stretch was read from the session just now: a missing one is not skipped.
+    if (insere.Execute(p) != trecho.Fim - trecho.Inicio + 1)
+      throw EDatabaseError(fmt::format("Os lançamentos {} a {} da empresa {} não estão mais na sessão de revisão.",
+                                       trecho.Inicio, trecho.Fim, trecho.Empresa));
+    if (complemento) complemento->Run(p);
+    if (centros) centros->Run(p);
+    if (nota) nota->Run({sessao, desvio, trecho.Empresa, trecho.Nova, fimNovo});
+    apaga.Run({sessao, trecho.Empresa, trecho.Inicio, trecho.Fim});
+    trecho = {};
+  };
   int n = 0;
   for (ds.First(); !ds.Eof(); ds.Next()) {
     AvancaProgresso();
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
     const int empresa = Inteiro(ds, "BDCODEMP");
     const int chave = Inteiro(ds, "BDCHAVE");
-    const TParams linha{ds.Sessao(), empresa, chave};
-    auto remove = [&] { apaga.Execute(linha); };
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
-      remove();   // settled by the settlement engine: nothing more to write
+      apaga.Run({sessao, empresa, chave, chave});   // settled by the settlement engine: nothing more to write
       liquidadas_.push_back({empresa, chave});
       continue;
     }
@@ -523,22 +569,23 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     auto it = nodo.ChavesNovas.find(ChaveSessao(empresa, chave));
     if (it == nodo.ChavesNovas.end())
       throw EDatabaseError(fmt::format("Lançamento {} da empresa {} sem chave reservada.", chave, empresa));
-    const TParams comChave{it->second, ds.Sessao(), empresa, chave};
-    insere.Execute(comChave);
-    complemento.Execute(comChave);
-    centros.Execute(comChave);
-    if (nota) nota->Execute({ds.Sessao(), empresa, chave, empresa, it->second});
-    remove();
+    if (trecho.Continua(empresa, chave, it->second)) {
+      trecho.Fim = chave;
+    } else {
+      gravaTrecho();
+      trecho = {empresa, chave, chave, it->second};
+    }
     importadas_.push_back({empresa, it->second});
     ++n;
   }
+  gravaTrecho();
   // The companions of the lines that left the work table go with them, in one statement per table.
   for (const char* t : kTabelasCompanheirasTemp)
     if (db.TableExists(t))
       db.Execute(fmt::format("delete from {} C where C.BDSESSAO = ? and not exists (select 1 from {} T where "
                              "T.BDSESSAO = C.BDSESSAO and T.BDCODEMP = C.BDCODEMP and T.BDCHAVE = C.BDCHAVE)",
                              t, tabela),
-                 {ds.Sessao()});
+                 {sessao});
   return n;
 }
 
@@ -601,11 +648,15 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       if (db) tx = std::make_unique<TTransaction>(*db);
       GetAntesValidacao();
       for (TNodoImportacao* n : lancamentos) Valida(*n);
+      std::map<TNodoImportacao*, int64_t> naSessao;
+      for (TNodoImportacao* n : lancamentos)
+        if (ModoArquivoGrande(n->DAO)) naSessao[n] = LinhasDaSessao(*n->DAO);
       GetAposInconsistencia();
       progresso.Etapa("Gravando lançamentos...");
-      // The after-check removes settled lines from the work tables: the staged rows are read again.
-      for (TNodoImportacao* n : lancamentos)
-        if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+      // The after-check removes settled lines from the work tables: the staged rows are read again when
+      // it removed any (a large session read again for nothing costs as much as writing it).
+      for (const auto& [n, linhas] : naSessao)
+        if (LinhasDaSessao(*n->DAO) != linhas) Recarrega(n->DAO);
       GetChaveServidor();
       GetAposChaveServidor();
       for (TNodoImportacao* n : lancamentos) {
@@ -703,7 +754,7 @@ void GravaConferenciaLancamentos(TDatabase& db, const std::vector<TLancamentoCon
       "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
       "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)");
   for (const TLancamentoConferido& l : linhas)
-    insere.Execute({ctx.WP_AGENDAMENTO, l.Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, l.Chave,
+    insere.Run({ctx.WP_AGENDAMENTO, l.Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, l.Chave,
                     static_cast<int>(l.Status)});
   tx.Commit();
 }
