@@ -231,6 +231,24 @@ TEST_F(HostTest, ScreenDrivenByScript) {
   EXPECT_EQ(ComModulo("screen TfrTesteHost --script /nao/existe.json").Status, 2);
 }
 
+TEST_F(HostTest, AQuestionTheScriptDoesNotAnswerFailsTheStepInsteadOfWaitingForTheTerminal) {
+  CriaBanco();
+  // Someone keeps typing "s" at the terminal: a script run takes no answer from it.
+  const std::string script = Script(R"({"steps": [{"set": "edCODEMP", "value": 1}, {"click": "spOK"},
+      {"read": "lbResultado"}]})");
+  const fs::path out = dir_ / "out.txt", err = dir_ / "err.txt";
+  const std::string cmd = "yes s | timeout 60 '" INTEGRACAO_HOST_EXE "' --module '" INTEGRACAO_TEST_MODULE "' --db '" +
+                          db_ + "' screen TfrTesteHost --referencia 202403 --script '" + script + "' >'" +
+                          out.string() + "' 2>'" + err.string() + "'";
+  const int rc = std::system(cmd.c_str());
+  ASSERT_TRUE(WIFEXITED(rc));
+  EXPECT_EQ(WEXITSTATUS(rc), 1);
+  const std::string saida = LeArquivoTexto(out), erros = LeArquivoTexto(err);
+  EXPECT_NE(erros.find("passo 2"), std::string::npos) << erros;
+  EXPECT_NE(erros.find("o script não responde à pergunta \"Confirma o processo?\""), std::string::npos) << erros;
+  EXPECT_EQ(saida.find("Processado"), std::string::npos) << saida;
+}
+
 TEST_F(HostTest, ScreenDrivesTheModalFormsItOpens) {
   CriaBanco();
   auto tela = [&](const std::string& modais, const char* esperado) {

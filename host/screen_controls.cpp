@@ -294,7 +294,7 @@ void Seleciona(TControl& c, const json& passo) {
   } else if (auto* tv = dynamic_cast<vyn::TTreeView*>(&c)) {
     tv->SetSelected(No(*tv, Item(c, passo)));
   } else if (auto* cl = dynamic_cast<vyn::TCheckListBox*>(&c)) {
-    cl->ItemIndex = IndiceDe(c, Item(c, passo), Textos(*cl));
+    cl->Select(IndiceDe(c, Item(c, passo), Textos(*cl)));
   } else if (dynamic_cast<vyn::TComboBox_Padrao_VYN*>(&c) || dynamic_cast<vyn::TRadioGroup*>(&c) ||
              dynamic_cast<vyn::TPageControl*>(&c)) {
     json comoValor = passo;
@@ -398,6 +398,8 @@ void DuploClique(TControl& c) {
     lv->DblClick();
   else if (auto* g = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(&c))
     g->DblClick();
+  else if (auto* cl = dynamic_cast<vyn::TCheckListBox*>(&c))
+    cl->DblClick();
   else
     Recusa(c, "não aceita duplo clique");
 }
@@ -409,9 +411,11 @@ void PressionaTecla(vyn::TForm_VYN& form, TControl* alvo, const std::string& tec
   int solta = codigo;   // the key let go, whatever the key-down handlers did with it
   if (alvo && Focavel(*alvo)) Foca(*alvo);
   auto* grade = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(alvo);
+  auto* lista = dynamic_cast<vyn::TCheckListBox*>(alvo);
   // The screens see their keys first (their key preview), then the control.
   form.KeyDown(codigo, shift);
   if (codigo != 0 && grade) grade->KeyDown(codigo, shift);
+  if (codigo != 0 && lista) lista->KeyDown(codigo, shift);
   if (codigo != 0 && caractere != 0) {
     form.KeyPress(caractere);
     if (caractere != 0 && grade) grade->KeyPress(caractere);

@@ -78,9 +78,26 @@ TExecucaoScript::TExecucaoScript(const json& script, std::istream& in, std::ostr
   }
 }
 
+void TExecucaoScript::SemResposta(const std::string& oque) {
+  const std::string msg = "o script não responde " + oque;
+  err_ << msg << "\n";
+  // Also when the screen catches the throw and carries on: the run has not done what was asked.
+  ok_ = false;
+  throw std::invalid_argument(msg);
+}
+
+int TExecucaoScript::Message(const vyn::TDialogRequest& request) {
+  const bool aviso = (request.Buttons & ~static_cast<unsigned>(vyn::mbOK)) == 0;
+  if (PresetLeft() == 0 && !aviso) {
+    out_ << "[?] " << request.Text << "\n";
+    SemResposta("à pergunta \"" + request.Text + "\"");
+  }
+  return vyn::TTerminalDialogs::Message(request);
+}
+
 bool TExecucaoScript::ChooseItems(const std::string& title, const std::vector<std::string>& items,
                                   std::vector<bool>& checked) {
-  if (escolhas_.empty()) return vyn::TTerminalDialogs::ChooseItems(title, items, checked);
+  if (escolhas_.empty()) SemResposta("à seleção \"" + title + "\"");
   const json escolha = escolhas_.front();
   escolhas_.pop_front();
   out_ << "[Seleção] " << title << "\n";
@@ -335,7 +352,7 @@ void TExecucaoScript::Escolhe(TControl& c, const json& caminho) {
 }
 
 std::vector<std::string> TExecucaoScript::ChooseFile(const vyn::TFileRequest& request) {
-  if (!arquivos_) return vyn::TTerminalDialogs::ChooseFile(request);
+  if (!arquivos_) SemResposta(std::string("à escolha ") + (request.Folder ? "de pasta" : "de arquivo") + " \"" + request.Title + "\"");
   std::vector<std::string> arquivos = std::move(*arquivos_);
   arquivos_.reset();
   std::string lista;

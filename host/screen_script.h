@@ -61,7 +61,9 @@ namespace integracao_host {
 std::vector<int> RespostasDoScript(const nlohmann::json& script);
 
 // One script run over the screens a user sees. Install it as the dialog service (it is the
-// terminal's, following the screens as they open and go); then Executa the base screen.
+// terminal's, following the screens as they open and go); then Executa the base screen. The script
+// is the user's whole part: a question, a list of choices or a file chooser it gives no answer to
+// fails the step that raised it (and the run), never waits for the terminal.
 class TExecucaoScript : public vyn::TTerminalDialogs {
  public:
   // Throws std::invalid_argument when "modals" is not a list of {"form": CLASS, "steps": [...]}.
@@ -76,15 +78,17 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   // list at the end of its run must not see it printed a second time.
   bool JaMostrou(const vyn::TInconsistencias_VYN& list) const;
 
+  // A notice (OK alone) needs no answer; any other box takes the script's next answer.
+  int Message(const vyn::TDialogRequest& request) override;
   void RunModal(vyn::TForm_VYN& form) override;
   void FormShown(vyn::TForm_VYN& form) override;
   void FormGone(vyn::TForm_VYN& form) override;
   void ShowInconsistencias(const vyn::TInconsistencias_VYN& list, const std::string& title) override;
   // The script's "choices", in order: the texts to tick in each list of choices ("cancel" gives
-  // up); past them, the terminal is asked.
+  // up); past them, the step fails.
   bool ChooseItems(const std::string& title, const std::vector<std::string>& items,
                    std::vector<bool>& checked) override;
-  // The "browse" step's path while it presses the button; past it, the terminal is asked.
+  // The "browse" step's path while it presses the button; past it, the step fails.
   std::vector<std::string> ChooseFile(const vyn::TFileRequest& request) override;
 
  private:
@@ -99,6 +103,8 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   void Ativa(const std::string& inicio);
   // The window loop between a user's actions.
   void Ocioso();
+  // A box the script gives no answer to: the run fails, and the step that raised it stops here.
+  [[noreturn]] void SemResposta(const std::string& oque);
   bool ProximaSecaoE(const vyn::TForm_VYN& form) const;
   bool Aberta(const vyn::TForm_VYN* form) const;
   // The control on the newest open screen that has it (the step's "form" picks the screen).

@@ -1,5 +1,6 @@
 #include "framework/standins/telas_plataforma.h"
 
+#include "framework/standins/consulta_colaboradores.h"
 #include "framework/standins/lancamentos.h"
 #include "framework/standins/observacao.h"
 #include "framework/standins/outras_telas.h"
@@ -70,6 +71,7 @@ std::vector<TTelaDaPlataforma> TelasDaPlataforma() {
       Tela<TfrRelatorioTotaisLancamentos>("TfrRelatorioTotaisLancamentos"),
       Tela<TfrRelatorioReciboFolha>("TfrRelatorioReciboFolha"),
       Tela<TfrRelGeradorRelatorioRH>("TfrRelGeradorRelatorioRH"),
+      Tela<TfrConsultaColaboradores>("TfrConsultaColaboradores"),
   };
 }
 

@@ -1,5 +1,7 @@
 #include "framework/ui/choice_controls.h"
 
+#include <stdexcept>
+
 #include "framework/core/text.h"
 
 namespace vyn {
@@ -82,6 +84,21 @@ void TCheckListBox::SetChecked(int i, bool c) {
 
 void TCheckListBox::CheckAll(bool c) {
   for (auto& it : Items) it.Checked = c;
+}
+
+void TCheckListBox::Select(int i) {
+  if (i < 0 || i >= static_cast<int>(Items.size())) throw std::out_of_range("linha inexistente na lista");
+  if (!Enabled() || !Visible()) return;
+  ItemIndex = i;
+  if (OnClick) OnClick(this);
+}
+
+void TCheckListBox::DblClick() {
+  if (Enabled() && Visible() && OnDblClick) OnDblClick(this);
+}
+
+void TCheckListBox::KeyDown(int& key, unsigned shift) {
+  if (Enabled() && Visible() && OnKeyDown) OnKeyDown(this, key, shift);
 }
 
 int TCheckListBox::CheckedCount() const {

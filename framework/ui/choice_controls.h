@@ -2,6 +2,7 @@
 // Check box, radio group, combo box and check list: the events follow the suite's controls. Setting
 // Checked or a radio group's ItemIndex by program fires OnClick; setting a combo's ItemIndex or
 // Text by program does not fire OnChange (only the user's choice does).
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,16 @@ class TCheckListBox : public TControl {
   void CheckAll(bool c);
   int CheckedCount() const;
   TNotifyEvent OnClickCheck;
+
+  // The user's clicks and keys on the list (when enabled): a click selects its line, then OnClick
+  // runs; a key reaches OnKeyDown, which may consume it (key 0).
+  using TKeyEvent = std::function<void(TComponent* sender, int& key, unsigned shift)>;
+  void Select(int i);                    // out of range throws
+  void DblClick();
+  void KeyDown(int& key, unsigned shift);
+  TNotifyEvent OnClick;
+  TNotifyEvent OnDblClick;
+  TKeyEvent OnKeyDown;
 };
 
 }  // namespace vyn

@@ -43,6 +43,21 @@ void TButtonControl::Click() {
   if (Enabled() && Visible() && OnClick) OnClick(this);
 }
 
+void TSpeedButton::Click() {
+  if (!Enabled() || !Visible()) return;
+  if (GroupIndex != 0) {
+    if (Down && AllowAllUp) {
+      Down = false;
+    } else if (!Down) {
+      Down = true;
+      if (TComponent* dono = Owner())
+        for (TComponent* c : dono->Components())
+          if (auto* b = dynamic_cast<TSpeedButton*>(c); b && b != this && b->GroupIndex == GroupIndex) b->Down = false;
+    }
+  }
+  if (OnClick) OnClick(this);
+}
+
 void TButton::Click() {
   if (!Enabled() || !Visible()) return;
   if (OnClick) OnClick(this);

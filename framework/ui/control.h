@@ -128,9 +128,12 @@ class TSpeedButton : public TButtonControl {
  public:
   using TButtonControl::TButtonControl;
   std::string ClassName() const override { return "TSpeedButton"; }
+  // A button of a group (GroupIndex not 0) stays down once clicked and lets the other buttons of its
+  // group on the same owner up; with AllowAllUp a click on a down button lets it up (a toggle).
   bool Down = false;
   int GroupIndex = 0;
   bool AllowAllUp = false;
+  void Click() override;
   bool Marked = false;
   void SetMarked(bool m) { Marked = m; }
   // The image of the maker's image library the button shows, by name; empty: none.

@@ -154,5 +154,52 @@ TEST(Choices, ProgramSetsFireClickButNotTheCombosChange) {
   EXPECT_EQ(clicks, 1);
 }
 
+TEST(Choices, GroupedSpeedButtonsStayDownAndACheckListsClicksAndKeysReachItsHandlers) {
+  TComponent dono;
+  auto* a = dono.Create<TSpeedButton>();
+  auto* b = dono.Create<TSpeedButton>();
+  auto* solto = dono.Create<TSpeedButton>();
+  a->GroupIndex = b->GroupIndex = 1;
+  a->Click();
+  EXPECT_TRUE(a->Down);
+  a->Click();   // without AllowAllUp a down button of a group stays down
+  EXPECT_TRUE(a->Down);
+  b->Click();
+  EXPECT_TRUE(b->Down);
+  EXPECT_FALSE(a->Down);
+  b->AllowAllUp = true;
+  b->Click();
+  EXPECT_FALSE(b->Down);
+  solto->Click();
+  EXPECT_FALSE(solto->Down);
+  b->SetEnabled(false);
+  b->Click();
+  EXPECT_FALSE(b->Down);
+
+  TCheckListBox lista;
+  lista.Add("um");
+  lista.Add("dois");
+  int cliques = 0, teclas = 0;
+  lista.OnClick = [&](TComponent*) { ++cliques; };
+  lista.OnKeyDown = [&](TComponent*, int& key, unsigned shift) {
+    if (key == 46 && shift == 0) {
+      ++teclas;
+      key = 0;
+    }
+  };
+  lista.Select(1);
+  EXPECT_EQ(lista.ItemIndex, 1);
+  EXPECT_EQ(cliques, 1);
+  EXPECT_THROW(lista.Select(2), std::out_of_range);
+  int key = 46;
+  lista.KeyDown(key, 0);
+  EXPECT_EQ(key, 0);
+  EXPECT_EQ(teclas, 1);
+  lista.SetEnabled(false);
+  lista.Select(0);
+  EXPECT_EQ(lista.ItemIndex, 1);
+  EXPECT_EQ(cliques, 1);
+}
+
 }  // namespace
 }  // namespace vyn

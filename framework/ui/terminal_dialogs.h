@@ -19,6 +19,8 @@ class TTerminalDialogs : public IDialogService {
 
   // Answers used before the input is read, in order.
   void PresetAnswers(std::vector<int> answers);
+  // How many of them no box has taken yet.
+  size_t PresetLeft() const { return preset_.size(); }
   // The rights prompt's answer in an unattended run (nobody to ask).
   bool RightsUnattended = true;
   // Drives modal forms (the host's script); without it a modal form is closed at once.

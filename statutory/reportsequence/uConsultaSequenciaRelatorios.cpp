@@ -2,6 +2,7 @@
 
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
+#include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/grid.h"
 
@@ -28,13 +29,19 @@ bool TfrConsultaSequenciaRelatorios::InheritsFrom(const std::string& class_name)
 
 void TfrConsultaSequenciaRelatorios::FormCreate() {
   TfrConsulta_Padrao_Grid::FormCreate();
-  std::string sql = "SELECT * FROM TSEQREL";
   // Each sequence screen marks its model edit with its kind, so it lists only its own sequences.
   if (auto* edit = dynamic_cast<TCustomEdit*>(Owner()); edit && edit->Tag() > 0)
-    sql += " WHERE BDTIPO = " + std::to_string(edit->Tag());
-  FSequencias->CommandText(sql + " ORDER BY BDSEQUENCIA");
+    FSequencias->CommandText("SELECT * FROM TSEQREL WHERE BDTIPO = ? ORDER BY BDSEQUENCIA", ctOpen,
+                             {Variant(static_cast<long long>(edit->Tag()))});
+  else
+    FSequencias->CommandText("SELECT * FROM TSEQREL ORDER BY BDSEQUENCIA");
   FSequencias->First();
   RefreshGridAux();
+}
+
+void TfrConsultaSequenciaRelatorios::Seleciona() {
+  SetModalResult(mrOk);   // closes a modal form
+  if (Showing()) Close();
 }
 
 void TfrConsultaSequenciaRelatorios::RefreshGridAux() {

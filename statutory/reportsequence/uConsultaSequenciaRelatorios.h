@@ -19,6 +19,8 @@ class TfrConsultaSequenciaRelatorios : public vyn::TfrConsulta_Padrao_Grid {
 
  protected:
   void FormCreate() override;
+  // The model under the cursor is the opener's choice.
+  void Seleciona() override;
 
  private:
   vyn::TDAOFactory* FSequencias;

@@ -2,9 +2,12 @@
 
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/client_dataset.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/seqrel_mgr.h"
+#include "framework/ui/balloon_hint.h"
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/consulta_padrao.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -43,6 +46,10 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   edCODMODELO->OnEnter = [this](TComponent*) {
     if (Trim(edCODMODELO->Text()).empty()) ShowBalao(edCODMODELO, "Para criar um novo modelo vá para o campo ao lado");
   };
+  // Typing in the code puts the guidance away.
+  edCODMODELO->OnChange = [this](TComponent*) { BallonSequencia->Hide(); };
+  spCODMODELO = CriaBotao(*this, "spCODMODELO", "Consultar");
+  spCODMODELO->OnClick = [this](TComponent*) { spCODMODELOClick(); };
   edNomeModelo = edit("edNomeModelo");
   edNomeModelo->SetHint("Nome do relatório");
   edNomeModelo->SetMaxLength(200);
@@ -76,6 +83,9 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   edDataEmissao->SetName("edDataEmissao");
   clSequencia = Create<TCheckListBox>();
   clSequencia->SetName("clSequencia");
+  clSequencia->OnClick = [this](TComponent*) { clSequenciaClick(); };
+  clSequencia->OnDblClick = [this](TComponent*) { clSequenciaDblClick(); };
+  clSequencia->OnKeyDown = [this](TComponent*, int& key, unsigned shift) { clSequenciaKeyDown(key, shift); };
   CriaRotulo(*this, "lbCODMODELO", "Código:");
   CriaRotulo(*this, "lbCHAVEVYNREPORT", "VynReport:");
   CriaRotulo(*gbDadosEmissao, "lbDataIni", "Data inicial:");
@@ -93,6 +103,8 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   spAcima = CriaBotao(*this, "spAcima", "Mover processo selecionado para cima  (Alt + ↑)");
   spAbaixo = CriaBotao(*this, "spAbaixo", "Mover processo selecionado para baixo  (Alt + ↓)");
   spLimpaCampos = CriaBotao(*this, "spLimpaCampos", "Limpar campos");
+  spLimpaCampos->GroupIndex = 1;
+  spLimpaCampos->AllowAllUp = true;
   spOk = CriaBotao(*this, "spOk", "Salvar registro");
   spExcluir = CriaBotao(*this, "spExcluir", "Excluir registro");
   spProcesso = CriaBotao(*this, "spProcesso", "Plano de configuração");
@@ -111,6 +123,14 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   spProcesso->OnClick = [this](TComponent*) { spProcessoClick(); };
   spCalendario->OnClick = [this](TComponent*) { spCalendarioClick(); };
   spManual->OnClick = [this](TComponent*) { spManualClick(); };
+  pnStatus2 = Create<TPanel>();
+  pnStatus2->SetName("pnStatus2");
+  lbStatusLabel2 = CriaRotulo(*pnStatus2, "lbStatusLabel2", "");
+  BallonSequencia = Create<TBalloonHint>(bkInformacao);
+  BallonSequencia->SetName("BallonSequencia");
+  BalloonControl_VYN = Create<TBalloonHint>(bkAviso);
+  BalloonControl_VYN->SetName("BalloonControl_VYN");
+  BalloonControl_VYN->Title = "Permissões";
   Inconsistencias_VYN = Create<TInconsistencias_VYN>();
   ScreenUserConfig = Create<TScreenUserConfig>(std::string("TfrRelSequenciaRelatorios"));
   ScreenUserConfig->Excluir("edCODMODELO");
@@ -232,11 +252,10 @@ void TfrRelSequenciaRelatorios::setMexeuAlgo(bool v) {
   setButtonsState();
 }
 
-void TfrRelSequenciaRelatorios::ShowBalao(TControl*, const std::string& texto) {
-  if (FQuantidadeVezesCadastrado < 5 && (getPermissoes(ClassName()) & tpInsert)) {
-    FUltimoBalao = texto;
-    FTituloBalao.clear();
-  }
+void TfrRelSequenciaRelatorios::ShowBalao(TControl* control, const std::string& texto) {
+  if (FQuantidadeVezesCadastrado >= 5 || !(getPermissoes(ClassName()) & tpInsert)) return;
+  BallonSequencia->Hide();
+  BallonSequencia->Show(control, texto);
 }
 
 void TfrRelSequenciaRelatorios::ExecuteBalloonPermissions(unsigned direitos) {
@@ -245,8 +264,13 @@ void TfrRelSequenciaRelatorios::ExecuteBalloonPermissions(unsigned direitos) {
   if (!(direitos & tpDelete)) t += "\r\n - excluir ";
   if (!(direitos & tpUpdate)) t += "\r\n - alterar ";
   if (!(direitos & tpInsert)) t += "\r\n - incluir ";
-  FUltimoBalao = t;
-  FTituloBalao = "Permissões do usuário";
+  BalloonControl_VYN->Title = "Permissões do usuário";
+  BalloonControl_VYN->Show(pnStatus2, t);
+}
+
+void TfrRelSequenciaRelatorios::MostraStatus(const std::string& texto, const std::string& imagem) {
+  lbStatusLabel2->SetCaption(texto);
+  imStatus2 = imagem;
 }
 
 void TfrRelSequenciaRelatorios::ChangeStatus() {
@@ -259,11 +283,11 @@ void TfrRelSequenciaRelatorios::ChangeStatus() {
   spProcesso->SetEnabled(estado == 0);
   spCalendario->SetEnabled(estado == 0);
   if (estado == 0) {
-    FStatusTexto = "Alterando";
+    MostraStatus("Alterando", "editando");
     spOk->SetEnabled(direitos & tpUpdate);
     if (!spOk->Enabled() || !spExcluir->Enabled()) ExecuteBalloonPermissions(direitos);
   } else if (estado == 1) {
-    FStatusTexto = "Novo registro";
+    MostraStatus("Novo registro", "inserindo");
     spOk->SetEnabled(direitos & tpInsert);
     spExcluir->SetEnabled(false);
     if (!(direitos & tpInsert)) {
@@ -271,7 +295,7 @@ void TfrRelSequenciaRelatorios::ChangeStatus() {
       ExecuteBalloonPermissions(direitos);
     }
   } else {
-    FStatusTexto = "Aguardando";
+    MostraStatus("Aguardando", "consultar");
     spOk->SetEnabled(false);
     spExcluir->SetEnabled(false);
   }
@@ -420,6 +444,38 @@ void TfrRelSequenciaRelatorios::Move(int delta) {
   habilitadas_.swap(habilitadas_[static_cast<size_t>(i)], habilitadas_[static_cast<size_t>(alvo)]);
   clSequencia->ItemIndex = alvo;
   ControlarBotoesSequencia();
+}
+
+void TfrRelSequenciaRelatorios::clSequenciaKeyDown(int& key, unsigned shift) {
+  constexpr int kInsert = 45, kDelete = 46, kCima = 38, kBaixo = 40;
+  if (key == kInsert && !(shift & (ssAlt | ssCtrl))) {
+    spInserirClick();
+  } else if (key == kDelete && !(shift & (ssAlt | ssCtrl))) {
+    spRemoverClick();
+  } else if ((key == kCima || key == kBaixo) && (shift & ssAlt)) {
+    Move(key == kCima ? -1 : +1);
+  } else {
+    return;
+  }
+  key = 0;
+}
+
+void TfrRelSequenciaRelatorios::spCODMODELOClick() {
+  // Owned by the code edit: the consultation lists the models of the kind the edit's Tag holds.
+  int64_t escolhido = 0;
+  TPackagesUtil::CarregaFormParamsObj(
+      LookupModelo, edCODMODELO, TListaObj(),
+      [&escolhido](TForm_VYN& form) {
+        auto* consulta = dynamic_cast<TfrConsulta_Padrao_VYN*>(&form);
+        TClientDataSet* ds = consulta ? consulta->DAO() : nullptr;
+        if (form.ModalResult() == mrOk && ds && ds->Active() && !ds->IsEmpty())
+          escolhido = ds->FieldByName("BDSEQUENCIA").AsInteger();
+      },
+      true);
+  if (escolhido <= 0) return;
+  // As a typed code: the model loads when the user leaves the code.
+  edCODMODELO->SetText(std::to_string(escolhido));
+  if (edCODMODELO->CanFocus()) edCODMODELO->SetFocus();
 }
 
 void TfrRelSequenciaRelatorios::spRemoverClick() {

@@ -30,6 +30,8 @@ class TSEQRELMGR;
 class TScreenUserConfig;
 class TSQLMGR;
 class TDAOFactory;
+class TBalloonHint;
+class TPanel;
 }  // namespace vyn
 
 namespace integracao {
@@ -68,7 +70,15 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   vyn::TInconsistencias_VYN* Inconsistencias_VYN;
   vyn::TScreenUserConfig* ScreenUserConfig;
   vyn::TTimer* TimerConfirmacao;   // enabled: the acknowledgement is armed
+  vyn::TSpeedButton* spCODMODELO;  // the model edit's search: its lookup screen, of this kind only
   std::string LookupModelo;        // the model edit's lookup screen
+  // The record's status (caption "Alterando", "Novo registro" or "Aguardando", image imStatus2).
+  vyn::TPanel* pnStatus2;
+  vyn::TLabel* lbStatusLabel2;
+  std::string imStatus2;
+  // The guidance balloon and the warning balloon of the user's rights.
+  vyn::TBalloonHint* BallonSequencia;
+  vyn::TBalloonHint* BalloonControl_VYN;
 
   // Set by the scheduled tasks.
   vyn::TUnattendedFlag IsTARVO;   // a scheduled task runs the sequence; code asks IsUnattended()
@@ -90,6 +100,11 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   void spManualClick();
   void KeyDown(int& key, unsigned shift) override;
   void edNomeModeloChange() { setMexeuAlgo(true); }
+  void spCODMODELOClick();
+  // The list's own clicks and keys: a line clicked sets the move buttons; Insert adds, Delete
+  // removes, Alt+Up and Alt+Down move the selected line.
+  void clSequenciaClick() { ControlarBotoesSequencia(); }
+  void clSequenciaKeyDown(int& key, unsigned shift);
 
   // Item configuration.
   void clSequenciaDblClick();
@@ -119,9 +134,6 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   vyn::TSEQRELMGR& Modelo() { return *FSEQRELMGR; }
   bool MexeuAlgo() const { return FMexeuAlgo; }
   int ChaveSequencia() const { return FChaveSequencia; }
-  const std::string& UltimoBalao() const { return FUltimoBalao; }
-  const std::string& TituloBalao() const { return FTituloBalao; }
-  const std::string& StatusTexto() const { return FStatusTexto; }
   TAgrupamentoDeRelatorios Agrupamento() const { return FAgruparRelatorios; }
   vyn::TDadosFinaisSeqRel* DadosFinais() const { return FDadosFinais.get(); }
   vyn::TGestaoWebSequencia& GestaoWeb() { return *FGestaoWebVarku; }
@@ -177,6 +189,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   void ClearCampos();
   void ControlarBotoesSequencia();
   void ChangeStatus();
+  void MostraStatus(const std::string& texto, const std::string& imagem);
   void ShowBalao(vyn::TControl* control, const std::string& texto);
   void ExecuteBalloonPermissions(unsigned direitos);
   void setMexeuAlgo(bool v);
@@ -212,9 +225,6 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   std::vector<std::string> FPastasEmail;
   std::vector<bool> habilitadas_;
   std::vector<TDadosSequencial*> objetos_;
-  std::string FUltimoBalao;
-  std::string FTituloBalao;
-  std::string FStatusTexto;
 };
 
 }  // namespace integracao

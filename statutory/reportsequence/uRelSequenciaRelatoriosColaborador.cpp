@@ -1,10 +1,12 @@
 #include "statutory/reportsequence/uRelSequenciaRelatoriosColaborador.h"
 
 #include "framework/core/text.h"
+#include "framework/standins/consulta_colaboradores.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/control.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/packages_util.h"
 
 namespace integracao {
 
@@ -24,12 +26,9 @@ TfrRelSequenciaRelatoriosColaborador::TfrRelSequenciaRelatoriosColaborador(TComp
   edCODCOLCON->EditsMaster = {edCODEMP};
   edCODCOLCON->SetHint("F5 para habilitar/desabilitar colaboradores|F11 - Selecionar, Ctrl + F11 - Tira seleção");
   edCODCOLCON->SetEnabled(false);
-  // The employee field's search button: looks the typed employees up, as leaving the field does.
-  spConsultaCol = CriaBotao(*gbDadosEmissao, "spConsultaCol", "Consulta colaborador");
-  spConsultaCol->OnClick = [this](TComponent*) {
-    if (!edCODCOLCON->Enabled()) return;
-    if (!edCODCOLCON->Validate()) DlgWarOk(edCODCOLCON->Mensagem());
-  };
+  // The search button follows its field: both off until F5.
+  spConsultaCol = CriaBotao(*gbDadosEmissao, "spConsultaCol", "Consulta colaborador", false);
+  spConsultaCol->OnClick = [this](TComponent*) { spConsultaColClick(); };
   auto* lbSit = gbDadosEmissao->Create<TLabel>();
   lbSit->SetName("lbSitFunc");
   lbSit->SetCaption("Situação:");
@@ -77,11 +76,29 @@ void TfrRelSequenciaRelatoriosColaborador::KeyDown(int& key, unsigned shift) {
   if (key == kF5) {
     const bool liga = !edCODCOLCON->Enabled();
     edCODCOLCON->SetEnabled(liga);
+    spConsultaCol->SetEnabled(liga);
     if (!liga) edCODCOLCON->Reset();
     key = 0;
     return;
   }
   TfrRelSequenciaRelatorios::KeyDown(key, shift);
+}
+
+void TfrRelSequenciaRelatoriosColaborador::spConsultaColClick() {
+  if (!edCODCOLCON->Enabled()) return;
+  std::vector<int64_t> escolhidos;
+  // Owned by the field: the look-up lists the employees of the field's company.
+  TPackagesUtil::CarregaFormParamsObj(
+      "TfrConsultaColaboradores", edCODCOLCON, TListaObj(),
+      [&escolhidos](TForm_VYN& form) {
+        if (auto* consulta = dynamic_cast<TfrConsultaColaboradores*>(&form)) escolhidos = consulta->Escolhidos();
+      },
+      true);
+  if (escolhidos.empty()) return;
+  std::string codigos;
+  for (int64_t c : escolhidos) codigos += (codigos.empty() ? "" : ";") + std::to_string(c);
+  edCODCOLCON->SetText(codigos);
+  if (!edCODCOLCON->Validate()) DlgWarOk(edCODCOLCON->Mensagem());
 }
 
 bool TfrRelSequenciaRelatoriosColaborador::EstaExportandoPorEmpresa() const {

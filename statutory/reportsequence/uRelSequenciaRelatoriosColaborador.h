@@ -19,6 +19,10 @@ class TfrRelSequenciaRelatoriosColaborador : public TfrRelSequenciaRelatorios {
   vyn::TComboBox_Padrao_VYN* cbSitFunc;
   vyn::TSpeedButton* spConsultaCol;   // "Consulta colaborador"
 
+  // The employee field's look-up: the employees of the company chosen; the ones picked fill the
+  // field (several parted by ";").
+  void spConsultaColClick();
+
   int GetTipoSequencia() override { return tseqColaborador; }
   int GetProcessoTARVO() override { return 36; }
   void BeforeExportarSequencia(vyn::TDadosAdicionaisSeqRel& dados) override;

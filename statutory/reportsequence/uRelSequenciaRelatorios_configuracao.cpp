@@ -55,24 +55,29 @@ void TfrRelSequenciaRelatorios::clSequenciaDblClick() {
   if (seq) {
     TDadosAberturaTela abertura = seq->getDadosSelecionarSequencia(0);
     for (TControl* c : abertura.ControlesOcultos) c->SetVisible(false);
+    TSpeedButton *reiniciar = nullptr, *confirmar = nullptr;
     if (abertura.ToolBar) {
       const int chave = d->Chave;
       AddBotao(*abertura.ToolBar, "spLimparSequenciaRel", "Limpar dados para a sequência", chave,
                [this](TComponent* s) { OnClickLimparSequenciaRel(s); });
-      AddBotao(*abertura.ToolBar, "spReiniciarSequenciaRel", "Reiniciar alterações da sequência", chave,
-               [this](TComponent* s) { OnClickReiniciarSequenciaRel(s); })
-          ->SetVisible(false);
-      AddBotao(*abertura.ToolBar, "spConfirmarSequenciaRel", "Confirmar dados para a sequência", chave,
-               [this](TComponent* s) { OnClickSalvarOkSequenciaRel(s); });
+      reiniciar = AddBotao(*abertura.ToolBar, "spReiniciarSequenciaRel", "Reiniciar alterações da sequência", chave,
+                           [this](TComponent* s) { OnClickReiniciarSequenciaRel(s); });
+      reiniciar->SetVisible(false);
+      confirmar = AddBotao(*abertura.ToolBar, "spConfirmarSequenciaRel", "Confirmar dados para a sequência", chave,
+                           [this](TComponent* s) { OnClickSalvarOkSequenciaRel(s); });
     }
     seq->DepoisAbrirTelaParaConfigurarSequencia();
     if (d->TemConfiguracaoDeTela && abertura.Configuracao) {
       LoadScreenUserConfigMemory(*abertura.Configuracao, d->Chave);
       abertura.Configuracao->Carregado = true;
+      // There are saved values to go back to: the user may restart the edits.
+      if (reiniciar) reiniciar->SetVisible(true);
     }
+    clSequencia->ItemIndex = i;
+    ShowBalao(confirmar, "Clique aqui para salvar os dados selecionados");
+    return;
   }
   clSequencia->ItemIndex = i;
-  ShowBalao(nullptr, "Clique aqui para salvar os dados selecionados");
 }
 
 bool TfrRelSequenciaRelatorios::ConfirmaItemConfigurado(TComponent* sender, const std::string& pergunta,

@@ -4,6 +4,7 @@
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/update_or_insert.h"
+#include "framework/ui/balloon_hint.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_date.h"
 #include "statutory/reportsequence/uConfirmacaoSequenciaProcessos.h"
@@ -68,7 +69,7 @@ void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tip
 
 void TfrRelSequenciaRelatorios::TimerConfirmacaoTimer() {
   TimerConfirmacao->Enabled = false;
-  FUltimoBalao.clear();
+  BallonSequencia->Hide();
   auto* dlg = CreateForm<TfrConfirmacaoSequenciaProcessos>(*this);
   const int r = dlg->Executa();
   dlg->Free();

@@ -1,5 +1,6 @@
 #include "statutory/reportsequence/uRelSequenciaRelatorios.h"
 #include "statutory/reportsequence/uRelSequenciaRelatoriosColaborador.h"
+#include "statutory/reportsequence/uConsultaSequenciaRelatorios.h"
 
 #include <gtest/gtest.h>
 
@@ -136,17 +137,25 @@ TEST_F(SequenciaRelatoriosTest, KeysAreNeverReusedAndRemovedItemsTakeTheirValues
   // The third item (key 3) gets saved values, then is removed; a new item takes key 4.
   auto& valores = tela_->Modelo().Valores();
   valores.AppendRecord({Variant(modelo), Variant(3), Variant("edValor"), Variant("x")});
-  tela_->clSequencia->ItemIndex = 2;
-  tela_->spRemoverClick();
+  // Removed and added with the list's keys.
+  tela_->clSequencia->Select(2);
+  int tecla = 46;
+  tela_->clSequencia->KeyDown(tecla, 0);
+  EXPECT_EQ(tecla, 0);
   dialogs_.Ticks({0});
-  tela_->spInserirClick();
+  tecla = 45;
+  tela_->clSequencia->KeyDown(tecla, 0);
   EXPECT_EQ(tela_->getDadosSequencial(2)->Chave, 4);
-  // Moved to the top before saving.
-  tela_->clSequencia->ItemIndex = 2;
-  tela_->spAcimaClick();
-  tela_->spAcimaClick();
+  // Moved to the top before saving: once with the button, once with Alt+Up.
+  tela_->clSequencia->Select(2);
+  EXPECT_FALSE(tela_->spAbaixo->Enabled());
+  tela_->spAcima->Click();
+  EXPECT_TRUE(tela_->spAbaixo->Enabled());
+  tecla = 38;
+  tela_->clSequencia->KeyDown(tecla, ssAlt);
+  EXPECT_FALSE(tela_->spAcima->Enabled());
   dialogs_.Ok("Registro salvo");
-  tela_->spOkClick();
+  tela_->spOk->Click();
 
   auto rows = Db().QueryAll("SELECT BDORDEM, BDSORT FROM TSEQRELSEQUENCIAL WHERE BDSEQUENCIA = ? ORDER BY BDSORT",
                             {Variant(modelo)});
@@ -286,15 +295,80 @@ TEST_F(SequenciaRelatoriosTest, ARenameIsAChangeThatEscAsksBeforeThrowingAway) {
 TEST_F(SequenciaRelatoriosTest, F5SwitchesTheEmployeeFieldOfTheEmployeeScreen) {
   auto col = MakeForm<TfrRelSequenciaRelatoriosColaborador>();
   EXPECT_FALSE(col->edCODCOLCON->Enabled());   // every employee of the situation, until asked
+  EXPECT_FALSE(col->spConsultaCol->Enabled());
   int f5 = 116;
   col->KeyDown(f5, 0);
   EXPECT_EQ(f5, 0);
   ASSERT_TRUE(col->edCODCOLCON->Enabled());
+  EXPECT_TRUE(col->spConsultaCol->Enabled());
   col->edCODCOLCON->SetText("10");
   f5 = 116;
   col->KeyDown(f5, 0);
   EXPECT_FALSE(col->edCODCOLCON->Enabled());
   EXPECT_EQ(col->edCODCOLCON->Text(), "");      // switched off, no employee is left chosen
+}
+
+TEST_F(SequenciaRelatoriosTest, TheModelLookUpListsOnlyTheScreensKindAndItsChoiceIsTyped) {
+  Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (1, 'Empresas', 1)");
+  Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (2, 'Colaboradores', 2)");
+  Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (3, 'Outros colaboradores', 2)");
+  ClassRegistry().RegisterClass<TfrConsultaSequenciaRelatorios>("TfrConsultaSequenciaRelatorios", TClassKind::Screen);
+  auto col = MakeForm<TfrRelSequenciaRelatoriosColaborador>();
+  std::vector<std::string> listados;
+  dialogs_.Modal("TfrConsultaSequenciaRelatorios", [&](TForm_VYN& f) {
+    auto& consulta = dynamic_cast<TfrConsultaSequenciaRelatorios&>(f);
+    TClientDataSet& ds = *consulta.DAO();
+    for (ds.First(); !ds.Eof(); ds.Next()) listados.push_back(ds.FieldByName("BDNOME").AsString());
+    ds.First();
+    ds.Next();
+    int enter = 13;
+    consulta.KeyDown(enter, 0);
+  });
+  col->spCODMODELO->Click();
+  EXPECT_EQ(listados, (std::vector<std::string>{"Colaboradores", "Outros colaboradores"}));
+  EXPECT_EQ(col->edCODMODELO->Text(), "3");
+  // Left with Esc, nothing is chosen.
+  dialogs_.Modal("TfrConsultaSequenciaRelatorios", [](TForm_VYN& f) {
+    int esc = 27;
+    f.KeyDown(esc, 0);
+  });
+  col->spCODMODELO->Click();
+  EXPECT_EQ(col->edCODMODELO->Text(), "3");
+  // Opened by anything but a marked edit, it lists every kind.
+  auto todas = MakeForm<TfrConsultaSequenciaRelatorios>();
+  EXPECT_EQ(todas->DAO()->RecordCount(), 3);
+  ClassRegistry().UnRegisterClass("TfrConsultaSequenciaRelatorios");
+  EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
+}
+
+// The print type a run button sets, without the run behind the button.
+struct TfrColaboradorTipoImpressao : TfrRelSequenciaRelatoriosColaborador {
+  using TfrRelSequenciaRelatoriosColaborador::TfrRelSequenciaRelatoriosColaborador;
+  using TfrRelSequenciaRelatoriosColaborador::ResetPrintType;
+};
+
+TEST_F(SequenciaRelatoriosTest, EmployeeOutputsAreSplitByCompanyUnlessOnePerEmployeeWasAsked) {
+  auto col = MakeForm<TfrColaboradorTipoImpressao>();
+  col->ResetPrintType(col->spExportaPDF);
+  EXPECT_TRUE(col->EstaExportandoPorEmpresa());
+  col->ResetPrintType(col->spExportaPDFCol);
+  EXPECT_FALSE(col->EstaExportandoPorEmpresa());
+  col->ResetPrintType(col->spEmail);
+  EXPECT_TRUE(col->EstaExportandoPorEmpresa());
+  col->pmEmail->Items()[0]->Checked = false;
+  col->pmEmail->Items()[1]->Checked = true;
+  col->ResetPrintType(col->spEmail);
+  EXPECT_FALSE(col->EstaExportandoPorEmpresa());
+  col->ResetPrintType(col->spVynReport);
+  EXPECT_TRUE(col->EstaExportandoPorEmpresa());   // "&Empresa" is checked at first
+  col->pmVynReport->Items()[1]->Checked = true;
+  col->ResetPrintType(col->spVynReport);
+  EXPECT_FALSE(col->EstaExportandoPorEmpresa());  // the later checked item wins
+  TDadosAdicionaisSeqRel dados;
+  col->BeforeExportarSequencia(dados);
+  EXPECT_EQ(dados.PopupVynReport, "&Individual");
+  col->ResetPrintType(col->spExportaCSV);
+  EXPECT_FALSE(col->EstaExportandoPorEmpresa());
 }
 
 TEST_F(SequenciaRelatoriosTest, PdfOutputsOfAScreenInEveryKindOfExport) {
