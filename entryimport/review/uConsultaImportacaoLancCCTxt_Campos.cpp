@@ -18,6 +18,7 @@ struct TItem {
   const char* Titulo;
   TTipoEditorCampo Editor;
   bool SomenteLeitura;   // a column of the review's own: the key, the company, the link mark
+  int TipoPesquisa = 0;  // the code editor's search kind
 };
 
 using E = TTipoEditorCampo;
@@ -37,13 +38,23 @@ const TItem kItensLancamentos[] = {
     {"bdCOMPL", "Complemento", E::Texto, false},    {"BDDESCRICAO", "Nota explicativa", E::Texto, false},
     {"bdCODEMP", "Empresa", E::Inteiro, true},      {"BDNOMEMP", "Nome", E::Texto, true}};
 
-const TItem kItensParticipantes[] = {{"BDCODTER", "Sequência", E::Inteiro, true},
-                                     {"BDAPELIDOTER", "Apelido", E::Texto, false},
-                                     {"BDNOMETER", "Nome", E::Texto, false},
-                                     {"BDCGCTER", "CNPJ/CPF/CIE", E::Texto, false}};
+// A participant the file declares, as the registry will receive it; its code is the one the
+// entries name, so it is never typed.
+const TItem kItensParticipantes[] = {
+    {"BDCODTER", "Sequência", E::Inteiro, true},          {"BDAPELIDOTER", "Apelido", E::Texto, false},
+    {"BDNOMETER", "Nome", E::Texto, false},               {"BDCGCTER", "CNPJ/CPF/CIE", E::Texto, false},
+    {"BDLOGRTER", "Logradouro", E::Texto, false},         {"BDENDTER", "Endereço", E::Texto, false},
+    {"BDNUMTER", "Número", E::Texto, false},              {"BDCOMPTER", "Complemento", E::Texto, false},
+    {"BDBAITER", "Bairro", E::Texto, false},              {"BDCEPTER", "CEP", E::Texto, false},
+    {"BDCODCID", "Cidade", E::Codigo, false, tcCidades},  {"BDIETER", "Inscrição estadual", E::Texto, false},
+    {"BDIMTER", "Inscrição municipal", E::Texto, false},  {"BDINSCSUFRAMATER", "Inscrição Suframa", E::Texto, false},
+    {"BDDDDTER", "DDD", E::Texto, false},                 {"BDFONETER", "Telefone", E::Texto, false},
+    {"BDDDDFAXTER", "DDD", E::Texto, false},              {"BDFAXTER", "FAX", E::Texto, false},
+    {"BDDATACADTER", "Data de cadastro", E::Data, false}, {"BDEMAILTER", "e-mail", E::Texto, false},
+    {"BDCODPAIS", "País", E::Codigo, false, tcPaises}};
 
 void Acrescenta(TFieldsContainer& fc, const TItem& i) {
-  TFieldsContainerItem& item = fc.Add(i.Campo, i.Titulo, i.Editor);
+  TFieldsContainerItem& item = fc.Add(i.Campo, i.Titulo, i.Editor, i.TipoPesquisa);
   item.ReadOnly = i.SomenteLeitura;
 }
 
