@@ -303,6 +303,16 @@ void Palavra(std::string& texto, const std::vector<std::string>& palavras) {
   if (i < palavras.size()) texto = palavras[i];
 }
 
+// The cash book's name of a document or entry kind code; the text as it was for a code outside them.
+void NomeDoCodigo(const std::string& campo, std::string& texto) {
+  const std::string t = Trim(texto);
+  if (t.empty() || OnlyDigits(t) != t || t.size() > 2) return;
+  const int codigo = std::stoi(t);
+  const std::string nome = campo == "BDTIPDOC" ? TPreencheCombosVYN::GetDescDocumentoProdutorRural(codigo)
+                                               : TPreencheCombosVYN::GetDescTipoLancProdutorRural(codigo);
+  if (!nome.empty()) texto = nome;
+}
+
 }  // namespace
 
 void TfrConsultaImportacaoLancCCTxtHuge::grGridItensMostraDado(const std::string& campo, std::string& texto,
@@ -320,6 +330,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::grGridItensMostraDado(const std::string
   else if (f == "BDTIPOPE" || f == "BDTRANSTIPOPE") Palavra(texto, {"Entrada", "Saída"});
   else if (f == "BDTRANSTIPMOV") Palavra(texto, {"Em espécie", "Conta bancária"});
   else if (f == "BDCPFMANUAL" && !Trim(texto).empty()) texto = FormatRegistryNumber(OnlyDigits(texto));
+  else if (f == "BDTIPDOC" || f == "BDTIPLAN") NomeDoCodigo(f, texto);
 }
 
 std::string TfrConsultaImportacaoLancCCTxtHuge::grGridItensMostraDadoImagem(const std::string& campo) {

@@ -484,6 +484,15 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_FALSE(t.grGridItens->EditaCelula("BDCPFMANUAL", "12345678909"));   // only for a typed CPF
     ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPMOV", "Em espécie"));
     EXPECT_TRUE(pr_("BDCTACOR").IsNull());
+    // The cash book's kinds are picked and shown by name and stored by their codes, counted from 1.
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPDOC", "Recibo"));
+    EXPECT_EQ(pr_("BDTIPDOC").AsInteger(), 3);
+    EXPECT_EQ(t.grGridItens->CellText("BDTIPDOC"), "Recibo");
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPLAN", "Despesa de custeio e investimentos"));
+    EXPECT_EQ(pr_("BDTIPLAN").AsInteger(), 2);
+    EXPECT_EQ(t.grGridItens->CellText("BDTIPLAN"), "Despesa de custeio e investimentos");
+    EXPECT_FALSE(t.grGridItens->EditaCelula("BDTIPDOC", "Duplicata"));
+    EXPECT_EQ(pr_("BDTIPDOC").AsInteger(), 3);
     // Only a transfer swaps the other side's operation.
     ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPOPE", "Entrada"));
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 1);
