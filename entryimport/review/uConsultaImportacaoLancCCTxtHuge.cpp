@@ -33,7 +33,6 @@ TfrConsultaImportacaoLancCCTxtHuge::TfrConsultaImportacaoLancCCTxtHuge(TComponen
   spLancamentosInc = CriaBotao(*this, "spLancamentosInc", "Incorporadora");
   spLancamentosPR = CriaBotao(*this, "spLancamentosPR", "Produtor rural");
   spNotaExplicativa = CriaBotao(*this, "spNotaExplicativa", "Nota Explicativa");
-  spAutoLinkVerde = CriaBotao(*this, "spAutoLinkVerde", "Documento vinculado");
   spCurrencyLinkMulti = CriaBotao(*this, "spCurrencyLinkMulti", "Baixa de duplicatas");
   spDelLinkMulti = CriaBotao(*this, "spDelLinkMulti", "Remover baixa de duplicatas");
   pnGridManual = Create<TPanel>();

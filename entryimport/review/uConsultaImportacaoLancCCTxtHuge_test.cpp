@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -586,6 +588,21 @@ TEST_F(StagedReviewTest, MultipleEntriesSplitMoveLinksAndAreRemovedAfterwards) {
     parte(0, 0, 0, seed::kContaBanco, "0.10");
     parte(4, 5, 0, seed::kContaBanco, "0.10");
     CarregaMultiLancamentosSessao(*dynamic_cast<TLancamentoMGR*>(&d));
+    {
+      // The panel shows the parts' values and dates as the user writes them, the value to the right.
+      TClientDataSet* m = t.grLancamentoManual->DataSet();
+      ASSERT_NE(m, nullptr);
+      std::set<std::string> valores;
+      for (m->First(); !m->Eof(); m->Next()) {
+        valores.insert(t.grLancamentoManual->CellText("BDVALOR"));
+        EXPECT_EQ(t.grLancamentoManual->CellText("BDDATA"), "05/01/2024");
+      }
+      EXPECT_EQ(valores, (std::set<std::string>{"0,10", "0,20", "0,50", "1,70"}));
+      for (const TGridColumn& c : t.grLancamentoManual->Columns)
+        if (SameText(c.FieldName, "BDVALOR")) {
+          EXPECT_EQ(c.Alignment, TAlignment::taRightJustify);
+        }
+    }
     TClientDataSet& v = *t.Vinculos();
     v.AppendRecord({1, 2, 15, 3, 2, 0, Currency::FromInt(2), false});
     v.AppendRecord({1, 2, 12, 3, 2, 0, Currency::FromInt(2), false});

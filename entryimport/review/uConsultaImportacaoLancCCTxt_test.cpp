@@ -216,6 +216,10 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
     d.First();
     // Shown, the automatic-link menu's zeros item is off; the settlement menu follows the line's credit.
     EXPECT_FALSE(t.miConsiderarzero->Enabled());
+    // The document panel carries its "Documento vinculado" legend with its image.
+    ASSERT_EQ(t.FindComponent("spAutoLinkVerde"), t.spAutoLinkVerde);
+    EXPECT_EQ(t.spAutoLinkVerde->Hint(), "Documento vinculado");
+    EXPECT_GE(t.grGridNf->ImageIndexOf("spAutoLinkVerde"), 0);
     t.spCurrencyLink->SetEnabled(true);
     t.spCurrencyLink->Click();
     EXPECT_TRUE(t.miImpostos->Enabled());
