@@ -159,6 +159,7 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   void CriaFieldsContainers();
   void MontaColunasLancamentos();
   void MontaColunasParticipantes();
+  void fieldsContainerParticipantesAfterEditField(vyn::TClientDataSet& ds, const std::string& campo);
 
  protected:
   // Fills the document panel with the installments linked to the current line.

@@ -134,7 +134,7 @@ TLancamentoMGR* TfrConsultaImportacaoLancCCTxtHuge::LancamentosMGR() const {
 
 int TfrConsultaImportacaoLancCCTxtHuge::Sessao() const {
   if (FDadosAdicionais && FDadosAdicionais->Sessao > 0) return FDadosAdicionais->Sessao;
-  TDAOFactory* d = DAOAtual() ? DAOAtual() : DAOLancamentos();
+  TDAOFactory* d = DAOLancamentos() ? DAOLancamentos() : DAOAtual();
   return d ? d->Sessao() : 0;
 }
 
@@ -181,6 +181,14 @@ void TfrConsultaImportacaoLancCCTxtHuge::EntregaParametrosEngine() {
 
 void TfrConsultaImportacaoLancCCTxtHuge::AtualizaDados(bool hugeFile) {
   if (tvGrupos->Selected()) {
+    // The detail and the multiple entries follow the entry under the cursor: let go of them before the
+    // grid shows another level, whose rows carry none of the entry's keys.
+    for (TDataSource* fonte : {dsGridItens, dsLancamentoManual})
+      if (TClientDataSet* ds = fonte->DataSet()) {
+        ds->SetMasterSource(nullptr);
+        ds->SetMasterFields("");
+      }
+    dsLancamentoManual->SetDataSet(nullptr);
     dsGrid->SetDataSet(nullptr);
     grGrid->Columns.clear();
     dsGridItens->SetDataSet(nullptr);
@@ -200,6 +208,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetFieldsContainerGrid(TComponent*) {
   TDAOFactory* atual = DAOAtual();
   if (!atual) return;
   dsGrid->SetDataSet(atual);
+  if (UpperCase(NodoSelecionado()) == UpperCase(kNodoParticipantes)) MontaColunasParticipantes();
   if (UpperCase(NodoSelecionado()) != UpperCase(kNodoLancamentos)) return;
   HabilitarGridItens(true);
   // The detail of the button that is down, over the node's aggregate at the selected index.

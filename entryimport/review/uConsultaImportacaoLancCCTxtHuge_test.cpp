@@ -522,6 +522,26 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
   });
 }
 
+TEST_F(StagedReviewTest, AParticipantEditedInTheStagedReviewIsRegisteredAsEdited) {
+  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\n" + Linhas(1), [&](Tela& t) {
+    TTreeNode* participantes = nullptr;
+    for (TTreeNode* n : t.tvGrupos->AllNodes())
+      if (n->Text == kNodoParticipantes) participantes = n;
+    ASSERT_NE(participantes, nullptr);
+    t.tvGrupos->SetSelected(participantes);
+    ASSERT_EQ(t.grGrid->Columns.size(), 21u);
+    EXPECT_FALSE(t.grGrid->EditaCelula("BDCODTER", "98"));
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDNOMETER", "Fornecedor 99 Ltda"));
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDFONETER", "33334444"));
+    dialogs_.Ok("importado");
+    t.spImportacao->Click();
+  });
+  const TQueryResult r = Db().QueryAll("select BDNOMETER, BDFONETER from TTERCEIRO where BDCODTER = 99");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Value(0, "BDNOMETER").AsString(), "Fornecedor 99 Ltda");
+  EXPECT_EQ(r.Value(0, "BDFONETER").AsString(), "33334444");
+}
+
 TEST_F(StagedReviewTest, MassChangeOfAccountsAndParticipantsKeepsTheLine) {
   Revisa("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,2\nL,1,05/01/2024,,11,3\nL,1,05/01/2024,30,11,4\n"
          "L,1,05/01/2024,20,11,5\n",

@@ -1,7 +1,11 @@
 // The entry reviews' fields containers: the columns of the entry grid and of the participants, which
 // of them the user types into, and the editing rules each cell edit goes through.
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dao_factory.h"
+#include "framework/data/fb_database.h"
+#include "framework/data/sql_value.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -67,6 +71,10 @@ void TfrConsultaImportacaoLancCCTxt::CriaFieldsContainers() {
   fieldsContainerParticipantes = Create<TFieldsContainer>();
   fieldsContainerParticipantes->SetName("fieldsContainerParticipantes");
   for (const TItem& i : kItensParticipantes) Acrescenta(*fieldsContainerParticipantes, i);
+  fieldsContainerParticipantes->OnAfterEditField = [this](TFieldsContainer&, TClientDataSet& ds, TControl*,
+                                                          const TFieldsContainerItem& item) {
+    fieldsContainerParticipantesAfterEditField(ds, item.FieldName);
+  };
   fcLancamentos->OnBeforeEditField = [this](TFieldsContainer&, TClientDataSet&, TControl* editor,
                                             const TFieldsContainerItem& item, bool& accept) {
     std::string texto;
@@ -105,6 +113,17 @@ void TfrConsultaImportacaoLancCCTxt::MontaColunasLancamentos() {
   // The explanatory note belongs to a file that gave one data set only.
   fcLancamentos->SetVisible("BDDESCRICAO", Nodos().size() == 1);
   fcLancamentos->SetGridSearch(grGrid);
+}
+
+// A participant of a staged level lives in its session's work table, as every staged edit does: the
+// cell goes there at once. A level held in memory keeps the edit in its row until the import.
+void TfrConsultaImportacaoLancCCTxt::fieldsContainerParticipantesAfterEditField(TClientDataSet& ds,
+                                                                               const std::string& campo) {
+  auto* dao = dynamic_cast<TDAOFactory*>(&ds);
+  if (!dao || !ModoArquivoGrande(dao) || dao->IsEmpty()) return;
+  CheckSQLIdentifier<EDataSetError>(campo, "Nome de coluna inválido: ");
+  dao->Database().Execute("update " + TabelaTrabalho(*dao) + " set " + campo + " = ? where BDSESSAO = ? and BDCODTER = ?",
+                          {ds.FieldByName(campo).Value(), dao->Sessao(), ds.FieldByName("BDCODTER").Value()});
 }
 
 void TfrConsultaImportacaoLancCCTxt::MontaColunasParticipantes() {
