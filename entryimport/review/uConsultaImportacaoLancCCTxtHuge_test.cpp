@@ -542,6 +542,34 @@ TEST_F(StagedReviewTest, AParticipantEditedInTheStagedReviewIsRegisteredAsEdited
   EXPECT_EQ(r.Value(0, "BDFONETER").AsString(), "33334444");
 }
 
+TEST_F(StagedReviewTest, AStagedParticipantsLevelIsWrittenThroughCellByCell) {
+  Db().Execute("create table TMP_TERCEIRO_TEMP (BDSESSAO INTEGER NOT NULL, BDCODTER INTEGER NOT NULL, BDNOMETER "
+               "VARCHAR(150), BDCGCTER VARCHAR(14), BDEMAILTER VARCHAR(100), PRIMARY KEY (BDSESSAO, BDCODTER))");
+  Revisa("P,98,Sitio,Sitio Boa Vista\n" + Linhas(1), [&](Tela& t) {
+    const int sessao = t.Sessao();
+    Db().Execute("insert into TMP_TERCEIRO_TEMP (BDSESSAO, BDCODTER, BDNOMETER) values (?, 98, 'Sitio Boa Vista')",
+                 {sessao});
+    // The level as a staged one would be: rows read from its session, never posted back by itself.
+    auto* staged = t.Create<TDAOFactory>("TMP_TERCEIRO_TEMP", &Db());
+    staged->SetHugeFile(true);
+    staged->SetSessao(sessao);
+    staged->SetWorkTable("TMP_TERCEIRO_TEMP");
+    staged->CommandText("select * from TMP_TERCEIRO_TEMP where BDSESSAO = ?", ctOpen, {sessao});
+    staged->SetControlMemory(true);
+    TTreeNode* participantes = nullptr;
+    for (const auto& n : t.Nodos())
+      if (n->Caption == kNodoParticipantes) n->DAO = staged;
+    for (TTreeNode* n : t.tvGrupos->AllNodes())
+      if (n->Text == kNodoParticipantes) participantes = n;
+    ASSERT_NE(participantes, nullptr);
+    t.tvGrupos->SetSelected(participantes);
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDEMAILTER", "financeiro@boavista.com.br"));
+    EXPECT_EQ(Db().QueryValue("select BDEMAILTER from TMP_TERCEIRO_TEMP where BDSESSAO = ? and BDCODTER = 98", {sessao})
+                  .AsString(),
+              "financeiro@boavista.com.br");
+  });
+}
+
 TEST_F(StagedReviewTest, MassChangeOfAccountsAndParticipantsKeepsTheLine) {
   Revisa("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,2\nL,1,05/01/2024,,11,3\nL,1,05/01/2024,30,11,4\n"
          "L,1,05/01/2024,20,11,5\n",
