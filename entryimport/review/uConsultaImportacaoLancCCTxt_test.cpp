@@ -220,6 +220,9 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
     ASSERT_EQ(t.FindComponent("spAutoLinkVerde"), t.spAutoLinkVerde);
     EXPECT_EQ(t.spAutoLinkVerde->Hint(), "Documento vinculado");
     EXPECT_GE(t.grGridNf->ImageIndexOf("spAutoLinkVerde"), 0);
+    // Before any click the document panel is open and empty, not closed.
+    ASSERT_NE(t.grGridNf->DataSet(), nullptr);
+    EXPECT_EQ(t.grGridNf->DataSet()->RecordCount(), 0);
     t.spCurrencyLink->SetEnabled(true);
     t.spCurrencyLink->Click();
     EXPECT_TRUE(t.miImpostos->Enabled());
