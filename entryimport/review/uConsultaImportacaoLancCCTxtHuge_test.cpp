@@ -420,7 +420,11 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
 }
 
 TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) {
+  // A rural producer's review offers the rural-producer detail.
+  Db().Execute("update TEMPRESAS set BDPRODUTORRURAL = 'TRUE' where BDCODEMP = 1");
   Revisa(Linhas(1), [&](Tela& t) {
+    EXPECT_TRUE(t.spLancamentosPR->Visible());
+    EXPECT_FALSE(t.spLancamentosInc->Visible());
     TDAOFactory& d = *t.DAOAtual();
     const int sessao = t.Sessao();
     d.First();
@@ -445,24 +449,20 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
       return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_PR_TEMP where BDSESSAO = ?", {sessao});
     };
     {
-      // Shown, the detail's codes read as words and the cells its choices leave out are locked.
-      TClientDataSet* antes = t.dsGridItens->DataSet();
-      t.spLancamentosPR->Down = true;
-      t.dsGridItens->SetDataSet(&pr);
-      auto mostra = [&](const char* campo, std::string texto) {
-        int largura = 0;
-        t.grGridItensMostraDado(campo, texto, largura);
-        return texto;
-      };
-      EXPECT_EQ(mostra("BDTIPMOV", "1"), "Conta bancária");
-      EXPECT_EQ(mostra("BDTIPOPARTICIPANTE", "2"), "CPF/CNPJ manual");
-      EXPECT_EQ(mostra("BDTRANSTIPOPE", ""), "");
-      EXPECT_EQ(mostra("BDCPFMANUAL", "12345678909"), "123.456.789-09");
+      // Shown by its button, the detail's codes read as words and the cells its choices leave out are locked.
+      t.spLancamentosPR->Click();
+      ASSERT_EQ(t.dsGridItens->DataSet(), &pr);
+      EXPECT_EQ(t.grGridItens->CellText("BDTIPMOV"), "Conta bancária");
+      EXPECT_EQ(t.grGridItens->CellText("BDTIPOPARTICIPANTE"), "Participante");
+      EXPECT_EQ(t.grGridItens->CellText("BDTIPOPE"), "Entrada");
+      EXPECT_EQ(t.grGridItens->CellText("BDTRANSTIPOPE"), "Saída");
+      EXPECT_EQ(t.grGridItens->CellText("BDTRANSTIPMOV"), "");
+      EXPECT_EQ(t.grGridItens->CellText("BDCPFMANUAL"), "123.456.789-09");
       EXPECT_EQ(t.grGridItensMostraDadoImagem("BDCPFMANUAL"), "ilock");
       EXPECT_EQ(t.grGridItensMostraDadoImagem("BDCODTER"), "");
       EXPECT_EQ(t.grGridItensMostraDadoImagem("BDTRANSCTACOR"), "ilock");
-      t.spLancamentosPR->Down = false;
-      t.dsGridItens->SetDataSet(antes);
+      t.spLancamentosCC->Click();
+      EXPECT_FALSE(t.spLancamentosPR->Down);
     }
     EXPECT_TRUE(aceita("BDCODTER"));
     EXPECT_FALSE(aceita("BDCPFMANUAL"));
