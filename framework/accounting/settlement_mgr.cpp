@@ -87,6 +87,7 @@ void TBaixaMGR::Inicializa() {
   if (Active()) Close();
   baixados_.clear();
   planosPadrao_.clear();
+  contasConfiguracao_.clear();
 }
 
 void TBaixaMGR::Atencao(const std::string& text) const {
@@ -107,12 +108,18 @@ bool TBaixaMGR::ContasDaConfiguracao(int plano, int chave, TDateTime data, const
                                      int& debito, int& credito) {
   debito = credito = 0;
   if (chave > 0) {
-    TCONF_CONTAS_ONLINEMGR conf(nullptr, &Database());
-    TListaContasOnline l = conf.GetConfiguracaoPorChave(plano, chave, data);
-    if (!l.empty()) {
-      debito = l.front().ContaDebPgto;
-      credito = l.front().ContaCredPgto;
+    // A run's settlements name a few configurations, each valid for a whole month.
+    const auto k = std::make_tuple(plano, chave, AnoMes(data));
+    auto it = contasConfiguracao_.find(k);
+    if (it == contasConfiguracao_.end()) {
+      TCONF_CONTAS_ONLINEMGR conf(nullptr, &Database());
+      TListaContasOnline l = conf.GetConfiguracaoPorChave(plano, chave, data);
+      it = contasConfiguracao_
+               .emplace(k, l.empty() ? std::make_pair(0, 0) : std::make_pair(l.front().ContaDebPgto, l.front().ContaCredPgto))
+               .first;
     }
+    debito = it->second.first;
+    credito = it->second.second;
   }
   if (chave > 0 && debito > 0 && credito > 0) return true;
   Atencao(fmt::format("Baixa não lançada: não há configuração de contas online {} do plano {} válida em {} para {}.",
@@ -182,8 +189,8 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
         return 0;
       }
     }
+    // The payment's sequence is the next of its obligation's, read by the insert itself.
     const auto [onde, pk] = CondicaoChave(p.Chave);
-    Variant seq = db.Prepared("select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde).QueryValue(pk);
     std::string cols, marks;
     TParams vals;
     auto add = [&](const std::string& c, const Variant& v) {
@@ -192,7 +199,9 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
       vals.push_back(v);
     };
     for (const auto& [c, v] : p.Chave) add(c, v);
-    add(p.ColunaSeq, seq);
+    cols += ", " + p.ColunaSeq;
+    marks += ", (select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde + ")";
+    vals.insert(vals.end(), pk.begin(), pk.end());
     for (const auto& [c, v] : p.Valores) add(c, v);
     add("BDCHAVELAN", chave);
     db.Prepared("insert into " + p.Tabela + " (" + cols + ") values (" + marks + ")").Execute(vals);

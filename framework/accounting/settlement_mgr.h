@@ -193,6 +193,8 @@ class TBaixaMGR : public TDAOFactory {
   };
   std::shared_ptr<TChavesReservadas> chaves_ = std::make_shared<TChavesReservadas>();
   std::map<std::pair<int, int>, Variant> planosPadrao_;   // by company and month, for the run
+  // Debit and credit accounts of the configurations read, by plan, key and month, for the run.
+  std::map<std::tuple<int, int, int>, std::pair<int, int>> contasConfiguracao_;
 };
 
 // Tax guides (TDARFGERPGTO) and their payments (TDARFGERPGTO_BAIXA).
