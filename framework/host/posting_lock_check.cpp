@@ -1,5 +1,7 @@
 #include "framework/host/posting_lock_check.h"
 
+#include <array>
+#include <optional>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -11,14 +13,20 @@ namespace vyn {
 
 namespace {
 
-// The first row of a query prepared once per attachment: a posting run checks every settlement's date.
-std::vector<Variant> PrimeiraLinha(TDatabase& db, const std::string& sql, const TParams& params) {
-  std::vector<Variant> primeira;
-  db.Prepared(sql).Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
-    if (primeira.empty()) primeira = row;
-  });
-  return primeira;
-}
+// The three kinds of lock in one statement, prepared once per attachment: a posting run checks every
+// settlement's date, and one read costs a third of three. Each row names its kind: the first zeroing
+// over the period, the first lock row of the screen over it, and the company's last closing (always
+// one row, its date null when there is none).
+constexpr const char* kConsultaBloqueios =
+    "select 1, DINI, DFIM, MOTIVO from (select first 1 BDDATAINI as DINI, BDDATAFIM as DFIM, "
+    "cast(null as varchar(200)) as MOTIVO from TPROCESSO_ZERAMENTO "
+    "where BDCODEMP = ? and BDDATAINI <= ? and BDDATAFIM >= ? order by BDDATAINI) "
+    "union all "
+    "select 2, DINI, DFIM, MOTIVO from (select first 1 BDDATAINI as DINI, BDDATAFIM as DFIM, BDMOTIVO as MOTIVO "
+    "from TBLOQUEIO_LANCAMENTO where BDCODEMP = ? and UPPER(BDTELA) = UPPER(?) and BDDATAINI <= ? and "
+    "BDDATAFIM >= ? order by BDDATAINI) "
+    "union all "
+    "select 3, max(BDULTENC), cast(null as date), cast(null as varchar(200)) from TEMPRESAS_REF where BDCODEMP = ?";
 
 }  // namespace
 
@@ -35,49 +43,39 @@ bool TVerificaBloqueioLancamento::Locked(int codEmp, TDateTime inicio, TDateTime
   fim = fim.DateOnly();
   if (fim < inicio) std::swap(inicio, fim);
 
-  // The three reads share one transaction (the caller's when it has one open).
-  TTransaction tr(*db, TTransaction::kJuntaAberta);
+  // By kind: the zeroing, the lock row, the closing.
+  std::array<std::optional<std::vector<Variant>>, 3> achados;
+  db->Prepared(kConsultaBloqueios)
+      .Query({codEmp, fim, inicio, codEmp, tela, fim, inicio, codEmp},
+             [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+               const int64_t k = row[0].AsInteger();
+               if (k >= 1 && k <= 3) achados[static_cast<size_t>(k - 1)] = row;
+             });
+
   // While the result accounts are zeroed, nothing may post into the period, whatever the screen.
-  const std::vector<Variant> z = PrimeiraLinha(
-      *db,
-      "SELECT FIRST 1 BDDATAINI, BDDATAFIM FROM TPROCESSO_ZERAMENTO "
-      "WHERE BDCODEMP = ? AND BDDATAINI <= ? AND BDDATAFIM >= ? ORDER BY BDDATAINI",
-      {codEmp, fim, inicio});
-  if (!z.empty()) {
+  if (const auto& z = achados[0]) {
     tipo_ = tbZeramento;
     message = fmt::format("Existe processo de zeramento da empresa {} no período de {} a {}.", codEmp,
-                          DateToStr(z[0].AsDateTime()), DateToStr(z[1].AsDateTime()));
-    tr.Commit();
+                          DateToStr((*z)[1].AsDateTime()), DateToStr((*z)[2].AsDateTime()));
     return true;
   }
-
-  const std::vector<Variant> r = PrimeiraLinha(
-      *db,
-      "SELECT FIRST 1 BDDATAINI, BDDATAFIM, BDMOTIVO FROM TBLOQUEIO_LANCAMENTO "
-      "WHERE BDCODEMP = ? AND UPPER(BDTELA) = UPPER(?) AND BDDATAINI <= ? AND BDDATAFIM >= ? "
-      "ORDER BY BDDATAINI",
-      {codEmp, tela, fim, inicio});
-  if (!r.empty()) {
+  if (const auto& r = achados[1]) {
     tipo_ = tbBloqueioLancamento;
     message = fmt::format("Existe bloqueio de lançamentos da empresa {} no período de {} a {}.", codEmp,
-                          DateToStr(r[0].AsDateTime()), DateToStr(r[1].AsDateTime()));
-    const std::string motivo = r[2].AsString();
+                          DateToStr((*r)[1].AsDateTime()), DateToStr((*r)[2].AsDateTime()));
+    const std::string motivo = (*r)[3].IsNull() ? std::string() : (*r)[3].AsString();
     if (!motivo.empty()) message += " Motivo: " + motivo;
-    tr.Commit();
     return true;
   }
 
   // The company's last closing: the latest one its monthly records carry.
-  const Variant encerramento =
-      db->Prepared("SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP = ?").QueryValue({codEmp});
+  const Variant encerramento = achados[2] ? (*achados[2])[1] : Variant();
   if (!encerramento.IsNull() && inicio <= encerramento.AsDateTime().DateOnly()) {
     tipo_ = tbEncerramento;
     message = fmt::format("O período da empresa {} está encerrado até {}.", codEmp,
                           DateToStr(encerramento.AsDateTime()));
-    tr.Commit();
     return true;
   }
-  tr.Commit();
   return false;
 }
 
