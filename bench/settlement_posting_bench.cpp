@@ -209,7 +209,7 @@ void BM_PostingRun(benchmark::State& state) {
     TPublicas::SetReferencia(202401);
     // The host checks every settlement's date against the locks, the zeroings and the closing.
     TVerificaBloqueioLancamento bloqueios;
-    const TValorTemporario<IPostingLockCheck*> instalado(ProcessContext().PostingLocks, getenv("SEMBLOQ") ? nullptr : &bloqueios);
+    const TValorTemporario<IPostingLockCheck*> instalado(ProcessContext().PostingLocks, &bloqueios);
     TScriptedDialogs dialogos;
     if (run == rGrouped) dialogos.Yes("Contabilização agrupada");
     TfrConsultaImportacaoExtratoBancario tela;
