@@ -1,8 +1,10 @@
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
 
 #include <filesystem>
+#include <set>
 
 #include "entryimport/review/uConsultaImportacaoLancCCTxt_Util.h"
+#include "framework/accounting/importacao_lanc_planilha.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/core/text.h"
 #include "framework/data/planilha_servico.h"
@@ -81,23 +83,25 @@ void TUtilImportacao_LancCC_Treeview::ClearListaDAO() {
   if (!planilha->IsOpenOffice()) planilha->SetPreparacao(false);
   planilha->Abrir(FDadosAdicionais->CaminhoPlanilha);
   const std::filesystem::path origem(FDadosAdicionais->CaminhoPlanilha);
-  const std::string destino = (origem.parent_path() / ("naoimportados_" + origem.filename().string())).string();
+  const std::string destino =
+      planilha->CaminhoGravacao((origem.parent_path() / ("naoimportados_" + origem.filename().string())).string());
 
   auto q = std::make_unique<TSQLMGR>();
   q->CommandText("select BDLINHA from TMP_VZEL_EMPRESAS_TLAN_TEMP where bdsessao = ? order by bdlinha desc", ctOpen,
                  {FDadosAdicionais->Sessao});
-  if (q->IsEmpty()) {
+  // Left unimported: the lines still staged and the rows refused before staging (read, period,
+  // company), which the copy is for as much as the others.
+  std::set<int> deixadas;
+  for (q->First(); !q->Eof(); q->Next())
+    if (!q->FieldByName("BDLINHA").IsNull()) deixadas.insert(static_cast<int>(q->FieldByName("BDLINHA").AsInteger()));
+  if (const auto* p = dynamic_cast<const TDadosAdicionaisPlanilha*>(FDadosAdicionais))
+    for (int linha : p->LinhasRecusadas()) deixadas.insert(linha);
+  const std::vector<int> linhas = LinhasMantidasPlanilha(*planilha, deixadas);
+  if (linhas.empty()) {
     std::error_code ec;
     std::filesystem::remove(destino, ec);
     return;
   }
-  std::vector<int> linhas;
-  for (q->First(); !q->Eof(); q->Next())
-    if (!q->FieldByName("BDLINHA").IsNull()) {
-      const int l = static_cast<int>(q->FieldByName("BDLINHA").AsInteger());
-      // Lines split from one sheet row share it; the row stays once.
-      if (linhas.empty() || linhas.back() != l) linhas.push_back(l);
-    }
   for (int n : LinhasPlanilhaExcluir(linhas, FDadosAdicionais->UltimaLinha, FDadosAdicionais->LinhasFinais,
                                      FDadosAdicionais->PrimeiraLinhaDados))
     planilha->ExcluiLinha(n);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +17,8 @@
 #include "framework/component/process_context.h"
 #include "framework/core/temp_name.h"
 #include "framework/core/text.h"
+#include "framework/data/pasta_trabalho.h"
+#include "framework/ui/edit.h"
 #include "framework/host/publicas.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/edit_codigo.h"
@@ -781,6 +784,55 @@ TEST_F(StagedReviewTest, SheetSourceLeavesACopyOfTheUnimportedRowsAndClientFileP
   }, false, prepara);
   EXPECT_FALSE(std::filesystem::exists(pasta / "naoimportados_lanc.csv"));
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDORDEM = 8"), 0);
+  std::filesystem::remove_all(pasta);
+}
+
+// A workbook handed to the entry import is reviewed staged whatever review the caller chose; after the
+// import its copy keeps the header, every row left (refused when read, out of the period, or still
+// inconsistent) and the closing rows, and the end message offers to open it.
+TEST_F(StagedReviewTest, AWorkbookIsReviewedStagedAndItsUnimportedRowsAreOfferedInACopy) {
+  const auto pasta = std::filesystem::temp_directory_path() / TAcessoExclusivo::fNomeArqTemp_Exclusivo("");
+  std::filesystem::create_directories(pasta);
+  const std::string planilha = (pasta / "lancamentos.xlsx").string();
+  const TLinhasPlanilha linhas = {{"Tipo", "Empresa", "Data", "Débito", "Crédito", "Valor"},
+                                  {"L", "1", "05/01/2024", "40", "11", "100"},
+                                  {"L", "1", "05/01/2024", "999", "11", "50"},
+                                  {"L", "1", "05/01/2024", "40", "11", "12,345"},
+                                  {"L", "1", "05/02/2024", "40", "11", "10"},
+                                  {"", "", "", "", "Total", "172,345"}};
+  GravaPastaXlsx(planilha, linhas);
+  auto* edArquivo = opener_->Create<TEdit_Diretorio_Padrao_VYN>();
+  edArquivo->SetText(planilha);
+  dialogs_.Modal("TfrConsultaImportacaoLancCCTxtHuge", [&](TForm_VYN& f) {
+    auto& t = dynamic_cast<Tela&>(f);
+    ASSERT_NE(t.DadosAdicionais(), nullptr);
+    EXPECT_TRUE(t.DadosAdicionais()->IsPlanilha);
+    dialogs_.Answer("1 lançamento(s) importado(s), 3 não importado(s)", mrYes);
+    dialogs_.Shell(true);
+    t.spImportacao->Click();
+  });
+  TLancamentoMGR* m = TLancamentoMGR::CreateMgr(opener_.get());
+  m->GetImportacaoLancTxt(4, empresa_, nullptr, edArquivo, opener_.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
+                          "31/01/2024", nullptr, 0, false);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = 100"), 1);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDVALOR in (50, 10)"), 0);
+  const auto fim = std::find_if(dialogs_.Calls().begin(), dialogs_.Calls().end(), [](const TDialogCall& c) {
+    return c.Kind == TDialogKind::Message && c.Text.find("Importação finalizada") != std::string::npos;
+  });
+  ASSERT_NE(fim, dialogs_.Calls().end());
+  EXPECT_EQ(fim->Captions, (std::vector<std::string>{"Abrir arquivo", "Ok"}));
+  const auto shell = std::find_if(dialogs_.Calls().begin(), dialogs_.Calls().end(),
+                                  [](const TDialogCall& c) { return c.Kind == TDialogKind::Shell; });
+  ASSERT_NE(shell, dialogs_.Calls().end());
+  EXPECT_EQ(shell->Text, (pasta / "naoimportados_lancamentos.xlsx").string());
+  EXPECT_EQ(LerPastaTrabalho(shell->Text), (TLinhasPlanilha{linhas[0], linhas[2], linhas[3], linhas[4], linhas[5]}));
+
+  // A damaged workbook is refused with its name before any review opens, nothing staged.
+  std::ofstream(planilha, std::ios::binary | std::ios::trunc) << "PK\x03\x04 nada";
+  dialogs_.Ok("lancamentos.xlsx");
+  m->GetImportacaoLancTxt(4, empresa_, nullptr, edArquivo, opener_.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
+                          "31/01/2024", nullptr, 0, false);
+  EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0);
   std::filesystem::remove_all(pasta);
 }
 

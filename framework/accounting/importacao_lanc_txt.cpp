@@ -24,6 +24,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/arquivo_importacao.h"
+#include "framework/data/pasta_trabalho.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
@@ -407,6 +408,11 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
       RegistraFalhaExecucao(msg);
     else
       DlgWarOk(msg);
+    return;
+  }
+  if (TipoPastaTrabalhoArquivo(caminho) != TTipoPastaTrabalho::Nenhuma) {
+    GetImportacaoLancPlanilha(tipoSistema, codEmp, codPlaTroca, caminho, owner, separador, b, bloqueio, transacaoAut,
+                              dataIni, dataFim, filiais, flag, alterarComplemento);
     return;
   }
   // Client files come in the Windows encoding as often as in UTF-8; both are read as the Dyq road reads them.

@@ -82,6 +82,13 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
                             TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut, const std::string& dataIni,
                             const std::string& dataFim, TSelecionaFiliais_VYN* filiais, int, bool alterarComplemento,
                             TCheckBox* baixas);
+  // The spreadsheet road of the path overload (framework/accounting/importacao_lanc_planilha.cpp): a
+  // workbook whose rows are the text layout's records, reviewed staged with its sheet's rows known.
+  void GetImportacaoLancPlanilha(int tipoSistema, TEdit_Codigo_Search_VYN* codEmp,
+                                 TEdit_Codigo_Search_VYN* codPlaTroca, const std::string& caminho, TComponent* owner,
+                                 const std::string& separador, bool, TBloqueioLancamento_VYN* bloqueio,
+                                 TSpeedButton* transacaoAut, const std::string& dataIni, const std::string& dataFim,
+                                 TSelecionaFiliais_VYN* filiais, int, bool alterarComplemento);
 
   // The conciliation type of a line from its two side marks: 0 none, 1 debit, 2 credit, 3 both.
   static int getTipoConciliacao(TComponent* owner, bool, const std::string& concC, const std::string& concD,

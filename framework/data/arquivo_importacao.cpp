@@ -76,10 +76,9 @@ void TArquivoImportacao::LoadArquivo(const std::string& arquivo, int) {
   std::ifstream in(arquivo, std::ios::binary);
   if (!in) throw EArquivoImportacao("Não foi possível abrir o arquivo " + arquivo + ".");
   std::string conteudo((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  bool zip = conteudo.size() >= 4 && conteudo.compare(0, 4, "PK\x03\x04") == 0;
-  bool ole = conteudo.size() >= 8 && conteudo.compare(0, 8, "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1") == 0;
-  if (zip || ole) {
-    celulas_ = zip ? LerPastaXlsx(arquivo, &aviso_) : LerPastaXls(arquivo, &aviso_);
+  const TTipoPastaTrabalho tipo = TipoPastaTrabalho(conteudo);
+  if (tipo != TTipoPastaTrabalho::Nenhuma) {
+    celulas_ = tipo == TTipoPastaTrabalho::Xlsx ? LerPastaXlsx(arquivo, &aviso_) : LerPastaXls(arquivo, &aviso_);
     for (const auto& c : celulas_) linhas_.push_back(Join(c, ";"));
     return;
   }

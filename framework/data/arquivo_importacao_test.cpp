@@ -89,6 +89,18 @@ TEST_F(ArquivoImportacaoTest, XlsxLeAPrimeiraPlanilhaComoAsCelulasAparecem) {
   EXPECT_EQ(leitor.Celulas(), (std::vector<std::string>{"Rua A; fundos", "", "calc", "linha\rdois"}));
 }
 
+// The empty sheets a workbook is created with are no sheet left unread: only one holding a value is told.
+TEST_F(ArquivoImportacaoTest, XlsxComOutraPlanilhaVaziaNaoAvisa) {
+  Pasta({{"xl/workbook.xml", Livro()},
+         {"xl/_rels/workbook.xml.rels", Rels()},
+         {"xl/worksheets/sheet1.xml", Folha(R"(<row r="1"><c r="A1" s="1"/></row>)")},
+         {"xl/worksheets/socios.xml", Folha(R"(<row r="1"><c r="A1" t="inlineStr"><is><t>x</t></is></c></row>)")}});
+  TArquivoImportacao leitor;
+  leitor.LoadArquivo(arquivo_.string());
+  EXPECT_EQ(leitor.Aviso(), "");
+  EXPECT_EQ(leitor.Linha(), "x");
+}
+
 TEST_F(ArquivoImportacaoTest, XlsxNoSistemaDeDatas1904SemTextosCompartilhados) {
   Pasta({{"xl/workbook.xml", Livro(R"(<workbookPr date1904="1"/>)")},
          {"xl/_rels/workbook.xml.rels", Rels()},
@@ -105,6 +117,12 @@ TEST_F(ArquivoImportacaoTest, NumerosEDatasSemRuidoDePontoFlutuante) {
   EXPECT_EQ(NumeroArmazenadoParaTexto("-12.50"), "-12,5");
   EXPECT_EQ(NumeroArmazenadoParaTexto("1.2345678901234E+13"), "12345678901234");
   EXPECT_EQ(NumeroArmazenadoParaTexto("-0"), "0");
+  // What formulas leave past the 15 digits a double holds is not the sheet's value.
+  EXPECT_EQ(NumeroArmazenadoParaTexto("0.30000000000000004"), "0,3");
+  EXPECT_EQ(NumeroArmazenadoParaTexto("-12.299999999999999"), "-12,3");
+  EXPECT_EQ(NumeroArmazenadoParaTexto("99.999999999999999"), "100");
+  EXPECT_EQ(NumeroArmazenadoParaTexto("1.2345678901234567E+16"), "12345678901234600");
+  EXPECT_EQ(NumeroArmazenadoParaTexto("123456.78901234"), "123456,78901234");
   EXPECT_EQ(NumeroArmazenadoParaTexto("abc"), "abc");
   EXPECT_EQ(SerialParaData("1", false), "01/01/1900");
   EXPECT_EQ(SerialParaData("59", false), "28/02/1900");

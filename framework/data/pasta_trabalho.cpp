@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <fstream>
 #include <map>
 #include <memory>
 
@@ -232,26 +233,53 @@ std::vector<bool> EstilosDeData(const Pacote& pacote) {
   return out;
 }
 
+// The package path of each sheet by its relationship id.
+std::map<std::string, std::string> CaminhosPlanilhas(const Pacote& pacote) {
+  std::map<std::string, std::string> r;
+  if (!pacote.Existe("xl/_rels/workbook.xml.rels")) return r;
+  auto rels = pacote.Xml("xl/_rels/workbook.xml.rels");
+  for (const auto& rel : rels->filhos) {
+    if (rel->nome != "Relationship") continue;
+    const std::string alvo = rel->AtributoOu("Target");
+    r.emplace(rel->AtributoOu("Id"), !alvo.empty() && alvo[0] == '/' ? alvo.substr(1) : "xl/" + alvo);
+  }
+  return r;
+}
+
+// Whether a sheet holds a cell with a value: the empty sheets a workbook is created with are nothing
+// the reader leaves behind. A sheet that cannot be found is taken as holding data.
+bool PlanilhaTemDados(const Pacote& pacote, const std::string& parte) {
+  if (parte.empty() || !pacote.Existe(parte)) return true;
+  auto folha = pacote.Xml(parte);
+  const No* dados = folha->Filho("sheetData");
+  if (!dados) return false;
+  for (const auto& row : dados->filhos)
+    for (const auto& c : row->filhos)
+      if (c->nome == "c" && (c->Filho("v") || c->Filho("is"))) return true;
+  return false;
+}
+
 // The path inside the package of the workbook's first sheet; `aviso` tells which sheet that is when
-// the workbook has others.
+// another sheet holds data.
 std::string PrimeiraPlanilha(const Pacote& pacote, const No& livro, const std::string& arquivo, std::string* aviso) {
   const No* folhas = livro.Filho("sheets");
   const No* primeira = folhas ? folhas->Filho("sheet") : nullptr;
   if (!primeira) Invalida(arquivo, "a pasta não tem planilhas");
+  const std::map<std::string, std::string> caminhos = CaminhosPlanilhas(pacote);
+  auto caminho = [&](const No& folha) {
+    auto it = caminhos.find(folha.AtributoOu("id"));
+    return it == caminhos.end() ? std::string() : it->second;
+  };
   size_t total = 0;
-  for (const auto& f : folhas->filhos) total += f->nome == "sheet" ? 1 : 0;
-  if (aviso && total > 1) *aviso = AvisoPrimeiraPlanilha(total, primeira->AtributoOu("name"));
-  const std::string id = primeira->AtributoOu("id");
-  if (pacote.Existe("xl/_rels/workbook.xml.rels")) {
-    auto rels = pacote.Xml("xl/_rels/workbook.xml.rels");
-    for (const auto& r : rels->filhos) {
-      if (r->nome != "Relationship" || r->AtributoOu("Id") != id) continue;
-      std::string alvo = r->AtributoOu("Target");
-      if (!alvo.empty() && alvo[0] == '/') return alvo.substr(1);
-      return "xl/" + alvo;
-    }
+  bool outrasComDados = false;
+  for (const auto& f : folhas->filhos) {
+    if (f->nome != "sheet") continue;
+    ++total;
+    if (aviso && f.get() != primeira && !outrasComDados) outrasComDados = PlanilhaTemDados(pacote, caminho(*f));
   }
-  return "xl/worksheets/sheet1.xml";
+  if (aviso && outrasComDados) *aviso = AvisoPrimeiraPlanilha(total, primeira->AtributoOu("name"));
+  const std::string alvo = caminho(*primeira);
+  return alvo.empty() ? "xl/worksheets/sheet1.xml" : alvo;
 }
 
 // "AB12" -> column 27 (0-based), or -1.
@@ -296,6 +324,27 @@ std::string CelulaXlsx(const No& c, const std::vector<std::string>& compartilhad
   return NumeroArmazenadoParaTexto(valor);
 }
 
+// A double is exact to 15 significant digits; what a sheet stores beyond them is the noise of binary
+// arithmetic (a formula's 0.1*3 is stored 0.30000000000000004), which the sheet never shows nor
+// exports as text. Rounded half up to 15, in decimal; the digits cut become zeros.
+void ArredondaSignificativos(std::string& digitos, long& ponto) {
+  const size_t primeiro = digitos.find_first_not_of('0');
+  if (primeiro == std::string::npos || digitos.size() - primeiro <= 15) return;
+  const size_t corte = primeiro + 15;
+  const bool sobe = digitos[corte] >= '5';
+  for (size_t k = corte; k < digitos.size(); ++k) digitos[k] = '0';
+  if (!sobe) return;
+  for (size_t k = corte; k-- > 0;) {
+    if (digitos[k] != '9') {
+      ++digitos[k];
+      return;
+    }
+    digitos[k] = '0';
+  }
+  digitos.insert(digitos.begin(), '1');
+  ++ponto;
+}
+
 }  // namespace
 
 std::string NumeroArmazenadoParaTexto(const std::string& armazenado) {
@@ -321,6 +370,7 @@ std::string NumeroArmazenadoParaTexto(const std::string& armazenado) {
     ponto = 0;
   }
   if (ponto > static_cast<long>(digitos.size())) digitos.append(static_cast<size_t>(ponto) - digitos.size(), '0');
+  ArredondaSignificativos(digitos, ponto);
   std::string ip = digitos.substr(0, static_cast<size_t>(ponto));
   std::string fp = digitos.substr(static_cast<size_t>(ponto));
   ip.erase(0, std::min(ip.find_first_not_of('0'), ip.size()));
@@ -387,6 +437,24 @@ TLinhasPlanilha LerPastaXlsx(const std::string& arquivo, std::string* aviso) {
   return linhas;
 }
 
+namespace {
+
+// Whether sheet f of a binary workbook holds a cell with a value (one that cannot be read: taken as so).
+bool PlanilhaXlsTemDados(const void* h, unsigned short f) {
+  unsigned int nLinhas = 0;
+  unsigned short nColunas = 0;
+  if (freexl_select_active_worksheet(h, f) != FREEXL_OK || freexl_worksheet_dimensions(h, &nLinhas, &nColunas) != FREEXL_OK)
+    return true;
+  for (unsigned int r = 0; r < nLinhas; ++r)
+    for (unsigned short c = 0; c < nColunas; ++c) {
+      FreeXL_CellValue v;
+      if (freexl_get_cell_value(h, r, c, &v) != FREEXL_OK || v.type != FREEXL_CELL_NULL) return true;
+    }
+  return false;
+}
+
+}  // namespace
+
 TLinhasPlanilha LerPastaXls(const std::string& arquivo, std::string* aviso) {
   const void* h = nullptr;
   if (freexl_open(arquivo.c_str(), &h) != FREEXL_OK) {
@@ -397,12 +465,14 @@ TLinhasPlanilha LerPastaXls(const std::string& arquivo, std::string* aviso) {
   unsigned int folhas = 0;
   if (freexl_get_info(h, FREEXL_BIFF_SHEET_COUNT, &folhas) != FREEXL_OK || folhas == 0)
     Invalida(arquivo, "a pasta não tem planilhas");
+  bool outrasComDados = false;
+  for (unsigned short f = 1; aviso && f < folhas && !outrasComDados; ++f) outrasComDados = PlanilhaXlsTemDados(h, f);
   unsigned int nLinhas = 0;
   unsigned short nColunas = 0;
   if (freexl_select_active_worksheet(h, 0) != FREEXL_OK || freexl_worksheet_dimensions(h, &nLinhas, &nColunas) != FREEXL_OK)
     Invalida(arquivo, "a primeira planilha não pode ser lida");
   const char* nome = nullptr;
-  if (aviso && folhas > 1 && freexl_get_worksheet_name(h, 0, &nome) == FREEXL_OK)
+  if (aviso && outrasComDados && freexl_get_worksheet_name(h, 0, &nome) == FREEXL_OK)
     *aviso = AvisoPrimeiraPlanilha(folhas, nome ? nome : "");
   TLinhasPlanilha linhas(nLinhas);
   for (unsigned int r = 0; r < nLinhas; ++r) {
@@ -431,6 +501,27 @@ TLinhasPlanilha LerPastaXls(const std::string& arquivo, std::string* aviso) {
   }
   DescartaLinhasVaziasDoFim(linhas);
   return linhas;
+}
+
+TTipoPastaTrabalho TipoPastaTrabalho(std::string_view inicio) {
+  if (inicio.substr(0, 4) == std::string_view("PK\x03\x04", 4)) return TTipoPastaTrabalho::Xlsx;
+  if (inicio.substr(0, 8) == std::string_view("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return TTipoPastaTrabalho::Xls;
+  return TTipoPastaTrabalho::Nenhuma;
+}
+
+TTipoPastaTrabalho TipoPastaTrabalhoArquivo(const std::string& arquivo) {
+  std::ifstream in(arquivo, std::ios::binary);
+  char buf[8] = {};
+  in.read(buf, sizeof buf);
+  return TipoPastaTrabalho(std::string_view(buf, static_cast<size_t>(in.gcount())));
+}
+
+TLinhasPlanilha LerPastaTrabalho(const std::string& arquivo, std::string* aviso) {
+  switch (TipoPastaTrabalhoArquivo(arquivo)) {
+    case TTipoPastaTrabalho::Xlsx: return LerPastaXlsx(arquivo, aviso);
+    case TTipoPastaTrabalho::Xls: return LerPastaXls(arquivo, aviso);
+    default: Invalida(arquivo, "não é .xlsx nem .xls");
+  }
 }
 
 }  // namespace vyn

@@ -1,7 +1,11 @@
 #include "framework/data/planilha_servico.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
+
+#include "framework/data/arquivo_importacao.h"
+#include "framework/data/pasta_trabalho.h"
 
 namespace vyn {
 
@@ -12,6 +16,18 @@ void TPlanilhaVYN::Abrir(const std::string& caminho) {
   ss << in.rdbuf();
   const std::string texto = ss.str();
   linhas_.clear();
+  celulas_.clear();
+  const TTipoPastaTrabalho tipo = TipoPastaTrabalho(texto);
+  pasta_ = tipo != TTipoPastaTrabalho::Nenhuma;
+  xls_ = tipo == TTipoPastaTrabalho::Xls;
+  if (pasta_) {
+    try {
+      celulas_ = LerPastaTrabalho(caminho);
+    } catch (const EArquivoImportacao& e) {
+      throw EPlanilha(e.what());
+    }
+    return;
+  }
   size_t ini = 0;
   while (ini < texto.size()) {
     size_t fim = texto.find('\n', ini);
@@ -26,12 +42,36 @@ void TPlanilhaVYN::Abrir(const std::string& caminho) {
   finalComQuebra_ = true;
 }
 
+std::vector<std::string> TPlanilhaVYN::Celulas(int n) const {
+  if (n < 1 || n > Linhas()) return {};
+  if (pasta_) return celulas_[static_cast<size_t>(n - 1)];
+  std::string l = linhas_[static_cast<size_t>(n - 1)];
+  while (!l.empty() && (l.back() == '\n' || l.back() == '\r')) l.pop_back();
+  return {l};
+}
+
 void TPlanilhaVYN::ExcluiLinha(int n) {
   if (n < 1 || n > Linhas()) return;
-  linhas_.erase(linhas_.begin() + (n - 1));
+  if (pasta_)
+    celulas_.erase(celulas_.begin() + (n - 1));
+  else
+    linhas_.erase(linhas_.begin() + (n - 1));
+}
+
+std::string TPlanilhaVYN::CaminhoGravacao(const std::string& caminho) const {
+  if (!xls_) return caminho;
+  return std::filesystem::path(caminho).replace_extension(".xlsx").string();
 }
 
 void TPlanilhaVYN::SalvarComo(const std::string& caminho) const {
+  if (pasta_) {
+    try {
+      GravaPastaXlsx(CaminhoGravacao(caminho), celulas_);
+    } catch (const EArquivoImportacao& e) {
+      throw EPlanilha(e.what());
+    }
+    return;
+  }
   std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
   if (!out) throw EPlanilha("Não foi possível gravar a planilha " + caminho + ".");
   for (size_t i = 0; i < linhas_.size(); ++i) {
