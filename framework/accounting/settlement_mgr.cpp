@@ -115,9 +115,9 @@ bool TBaixaMGR::ContasDaConfiguracao(int plano, int chave, TDateTime data, const
     if (it == contasConfiguracao_.end()) {
       TCONF_CONTAS_ONLINEMGR conf(nullptr, &Database());
       TListaContasOnline l = conf.GetConfiguracaoPorChave(plano, chave, data);
-      it = contasConfiguracao_
-               .emplace(k, l.empty() ? std::make_pair(0, 0) : std::make_pair(l.front().ContaDebPgto, l.front().ContaCredPgto))
-               .first;
+      std::pair<int, int> contas{0, 0};
+      if (!l.empty()) contas = {l.front().ContaDebPgto, l.front().ContaCredPgto};
+      it = contasConfiguracao_.emplace(k, contas).first;
     }
     debito = it->second.first;
     credito = it->second.second;
@@ -172,9 +172,8 @@ void TBaixaMGR::RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa
   db.Prepared(std::string("insert into ") + kTabelaVinculosLancados +
               " (BDCODEMP, BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN, BDDESCRICAO) "
               "values (?, ?, ?, ?, ?, ?, ?, ?)")
-      .Run({codEmp, o.Sessao, Variant(static_cast<long long>(o.Id)), Utf8Left(o.Vinculo, 60), p.TipoBaixa,
-                p.Valor, chaveLancamento,
-                Utf8Left(o.Descricao, 200)});
+      .Run({codEmp, o.Sessao, Variant(static_cast<long long>(o.Id)), Utf8Left(o.Vinculo, 60), p.TipoBaixa, p.Valor,
+            chaveLancamento, Utf8Left(o.Descricao, 200)});
 }
 
 int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos,
@@ -225,7 +224,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO, "
               "BDVALOR, BDCOMPL, BDDCTO) values (?, ?, ?, ?, ?, ?, ?, ?, ?)")
       .Run({l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
-                Utf8Left(l.Dcto, 30)});
+            Utf8Left(l.Dcto, 30)});
   tr.Commit();
   gerados_.push_back(chave);
   return chave;
