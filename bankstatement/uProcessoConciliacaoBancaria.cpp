@@ -12,6 +12,8 @@
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/ui/choice_controls.h"
+#include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/grid.h"
@@ -19,6 +21,7 @@
 #include "framework/ui/log_event.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/parametros_revisao.h"
+#include "framework/ui/screen_user_config.h"
 
 namespace integracao {
 
@@ -87,9 +90,11 @@ TfrProcessoConciliacaoBancaria::TfrProcessoConciliacaoBancaria(TComponent* owner
       spImportarGrid(Create<TSpeedButton>()),
       spExcluir(Create<TSpeedButton>()),
       spExcluirTodos(Create<TSpeedButton>()),
-      mmTodos(Create<TMenuItem>()),
-      mmConciliados(Create<TMenuItem>()),
-      mmNaoconciliados(Create<TMenuItem>()),
+      pmFiltroRapido(Create<TMenuItem>()),
+      mmTodos(pmFiltroRapido->Create<TMenuItem>()),
+      mmConciliados(pmFiltroRapido->Create<TMenuItem>()),
+      mmNaoconciliados(pmFiltroRapido->Create<TMenuItem>()),
+      ScreenUserConfig(Create<TScreenUserConfig>(std::string("TfrProcessoConciliacaoBancaria"))),
       dsExtrato(Create<TDataSource>()),
       dsContabil(Create<TDataSource>()) {
   gbExtrato->SetName("gbExtrato");
@@ -145,6 +150,9 @@ TfrProcessoConciliacaoBancaria::TfrProcessoConciliacaoBancaria(TComponent* owner
     };
   }
   mmTodos->Checked = true;
+  pmFiltroRapido->SetName("pmFiltroRapido");
+  spFiltroRapido->DropdownMenu = pmFiltroRapido;
+  ScreenUserConfig->SetName("ScreenUserConfig");
   spConciliacao->OnClick = [this](TComponent*) { spConciliacaoClick(); };
   spConciliacaoAut->OnClick = [this](TComponent*) { spConciliacaoAutClick(); };
   btIniciar->OnClick = [this](TComponent* s) { spOKClick(s); };
@@ -210,6 +218,21 @@ void TfrProcessoConciliacaoBancaria::FormShow() {
   grLanContabil->AddColumn("BDDEBCRED", "D/C", 33);
   grLanContabil->AddColumn("BDVALOR", "Valor", 132);
   grLanContabil->AddColumn("BDSTATUS", "Status", 46);
+  CarregaConfiguracaoUsuario();
+}
+
+void TfrProcessoConciliacaoBancaria::CarregaConfiguracaoUsuario() {
+  for (TComponent* c : Components())
+    if (dynamic_cast<TRadioGroup*>(c) || dynamic_cast<TCheckBox*>(c) || dynamic_cast<TComboBox_Padrao_VYN*>(c) ||
+        dynamic_cast<TCustomEdit*>(c) || dynamic_cast<TSpeedButton*>(c))
+      ScreenUserConfig->RegisterComponent(c, c->Name());
+  ScreenUserConfig->Load();
+  // A choice of lines brought back is the one the grids show; reading them again dropped the
+  // proposals the opening's matching made, so it runs again on the lines now shown.
+  if (!mmTodos->Checked) {
+    FiltroRapido();
+    ConciliacaoDaAbertura();
+  }
 }
 
 void TfrProcessoConciliacaoBancaria::FormClose(TCloseAction& action) {
@@ -251,6 +274,10 @@ void TfrProcessoConciliacaoBancaria::SetListaObj(const TListaObj& lista) {
   if (auto* dono = dynamic_cast<TControl*>(Owner())) dono->SetEnabled(false);
   spExcluir->SetEnabled(!FDYQ);
   spExcluirTodos->SetEnabled(!FDYQ);
+  ConciliacaoDaAbertura();
+}
+
+void TfrProcessoConciliacaoBancaria::ConciliacaoDaAbertura() {
   if (FDYQ && FFiltroConciliacao)
     FDaoExt->ConciliaDaoExtrato(FFiltroConciliacao->PorData, FFiltroConciliacao->PorDocumento,
                                 FFiltroConciliacao->PorValor, FFiltroConciliacao->ConsiderarZeros, FDaoCont);

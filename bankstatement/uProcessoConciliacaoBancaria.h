@@ -25,6 +25,7 @@ class TLabel;
 class TPanel;
 class TMenuItem;
 class TClientDataSet;
+class TScreenUserConfig;
 }  // namespace vyn
 
 namespace integracao {
@@ -96,7 +97,11 @@ class TfrProcessoConciliacaoBancaria : public vyn::TfrProcesso_Padrao_VYN {
   vyn::TPanel *pnVerde, *pnAzul, *pnAmarelo;
   vyn::TSpeedButton *spConciliacao, *spConciliacaoAut, *btIniciar, *spAtuTabela, *spEditar, *spFiltroRapido,
       *spImportarGrid, *spExcluir, *spExcluirTodos;
+  // The drop-down of spFiltroRapido and its radio items.
+  vyn::TMenuItem* pmFiltroRapido;
   vyn::TMenuItem *mmTodos, *mmConciliados, *mmNaoconciliados;
+  // The user's settings of the screen: its choices come back when the user opens it again.
+  vyn::TScreenUserConfig* ScreenUserConfig;
 
  protected:
   void FormCreate() override;
@@ -109,6 +114,10 @@ class TfrProcessoConciliacaoBancaria : public vyn::TfrProcesso_Padrao_VYN {
   void CellClick(vyn::TClientDataSet& ds, const std::string& campo, vyn::Currency& total);
   void AtualizaBotoes();
   void MostraTotais();
+  // Registers the screen's choices as saved items of the user's settings and loads them.
+  void CarregaConfiguracaoUsuario();
+  // A Dyq statement opened with matching options is matched once its lines are read.
+  void ConciliacaoDaAbertura();
   void RestauraLinhas(int recExt, int recCont);
   std::string SQLExtrato() const;
   std::string SQLLancamentos() const;

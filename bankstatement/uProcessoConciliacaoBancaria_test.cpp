@@ -1,11 +1,15 @@
 #include "bankstatement/uProcessoConciliacaoBancaria.h"
 
+#include <nlohmann/json.hpp>
+
 #include "bankstatement/uConcilacaoOFC.h"
 #include "framework/accounting/extrato_ban_mgr.h"
 #include "framework/accounting/importacao_dyq_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -55,7 +59,8 @@ class ConciliacaoBancariaTest : public CompanyDatabaseTest {
                  "values (15, ?, ?, ?, ?, ?, ?)",
                  {chave, EncodeDate(2024, 3, dia), debito ? 123 : 900, debito ? 900 : 123, Currency::Parse(valor), dcto});
   }
-  TfrProcessoConciliacaoBancaria* Abre(bool onze = true) {
+  // Opens a plain statement, or the Dyq statement `idDyq` with matching options.
+  TfrProcessoConciliacaoBancaria* Abre(bool onze = true, int64_t idDyq = 0) {
     TListaObj l;
     l.Add(empresa);
     l.AddOwned(std::make_unique<TString_VYN>(nullptr, "15"));
@@ -64,9 +69,16 @@ class ConciliacaoBancariaTest : public CompanyDatabaseTest {
     l.Add(conta);
     l.Add(arquivo);
     l.Add(transacao);
-    l.AddNil();
-    l.AddNil();
-    l.AddInteger(0);
+    if (idDyq != 0) {
+      l.AddObject(&documentoDyq);
+      auto filtro = std::make_unique<TFiltroConciliacao>();
+      filtro->PorDocumento = filtro->PorValor = true;
+      l.AddOwned(std::move(filtro));
+    } else {
+      l.AddNil();
+      l.AddNil();
+    }
+    l.AddInteger(idDyq);
     if (onze) l.AddInteger(1);
     return static_cast<TfrProcessoConciliacaoBancaria*>(
         TPackagesUtil::CarregaFormParamsObj("TfrProcessoConciliacaoBancaria", principal_.get(), std::move(l)));
@@ -83,6 +95,7 @@ class ConciliacaoBancariaTest : public CompanyDatabaseTest {
   }
 
   TScriptedDialogs dialogs;
+  nlohmann::json documentoDyq = nlohmann::json::object();
   TFormPtr<TForm_VYN> principal_;
   TListaRegistro lista_;
   TEdit_Codigo_Search_VYN *empresa, *conta;
@@ -307,6 +320,39 @@ TEST_F(ConciliacaoBancariaTest, DeletingTheStatementIsLoggedOnlyWhenItRan) {
   EXPECT_TRUE(t->Closed());
   EXPECT_EQ(exclusoes(), 1);
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TEXTRATOBAN").AsInteger(), 1);   // the Dyq one
+}
+
+}  // namespace
+}  // namespace integracao
+
+namespace integracao {
+namespace {
+
+// The lines a user chose to see come back when that user opens the reconciliation again, and the
+// opening's matching still proposes its pairs among them.
+TEST_F(ConciliacaoBancariaTest, TheLinesAUserChoseToSeeComeBackForThatUserWithTheMatchersProposals) {
+  Linha(1, 5, "10", 0, "40");
+  Db().Execute("UPDATE VZEL_EMPRESAS_TEXTRATOBAN SET BDIDEXTRATODYQ = 77 WHERE BDCHAVE = 1");
+  Lanc(1, 5, "10", false, "40");
+  {
+    TValorTemporario<int> ana(ProcessContext().UserCode, 7);
+    auto* t = Abre(true, 77);
+    EXPECT_EQ(Status(*t->FDaoExt, 1), 2);
+    t->mmNaoconciliados->Click();
+    EXPECT_EQ(Status(*t->FDaoExt, 1), 0);   // a filter change reads the lines again
+    t->Close();
+    auto* outra = Abre(true, 77);
+    EXPECT_TRUE(outra->mmNaoconciliados->Checked);
+    EXPECT_FALSE(outra->mmTodos->Checked);
+    EXPECT_FALSE(outra->spConciliacaoAut->Enabled());
+    EXPECT_EQ(Status(*outra->FDaoExt, 1), 2);
+    EXPECT_EQ(Status(*outra->FDaoCont, 1), 2);
+    outra->Close();
+  }
+  TValorTemporario<int> bia(ProcessContext().UserCode, 8);
+  auto* t = Abre(true, 77);
+  EXPECT_TRUE(t->mmTodos->Checked);
+  EXPECT_TRUE(t->spConciliacaoAut->Enabled());
 }
 
 }  // namespace

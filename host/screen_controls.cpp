@@ -13,6 +13,7 @@
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/date_time_picker.h"
 #include "framework/ui/edit.h"
+#include "framework/ui/edit_codigo.h"
 #include "framework/ui/form.h"
 #include "framework/ui/grid.h"
 #include "framework/ui/list_view.h"
@@ -341,6 +342,8 @@ vyn::TMenuItem* Clica(TControl& c) {
     b->Click();
   else if (auto* ck = dynamic_cast<vyn::TCheckBox*>(&c))
     ck->Click();
+  else if (auto* codigo = dynamic_cast<vyn::TEdit_Codigo_Search_VYN*>(&c))
+    codigo->Pesquisar();   // the edit's search button: its search list, when its kind has one
   else
     Recusa(c, "não é clicável");
   auto* sb = dynamic_cast<vyn::TSpeedButton*>(&c);

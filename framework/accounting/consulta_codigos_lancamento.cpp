@@ -1,10 +1,13 @@
 #include "framework/accounting/consulta_codigos_lancamento.h"
 
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "framework/component/process_context.h"
+#include "framework/data/client_dataset.h"
 #include "framework/data/fb_database.h"
+#include "framework/data/sql_value.h"
 
 namespace vyn {
 
@@ -208,6 +211,23 @@ int64_t TConsultaCodigosBanco::CodPlanoEmpresa(int64_t codEmp, int kind) {
   TCodigoRegistro reg;
   if (!coluna || !Empresa(codEmp, 0, reg)) return 0;
   return Inteiro(reg.Campo(coluna));
+}
+
+bool TConsultaCodigosBanco::Pesquisa(const TEdit_Codigo_Search_VYN& edit, const std::vector<std::string>& campos,
+                                     TClientDataSet& lista) {
+  const int tipo = edit.TipoCodigo;
+  if (tipo != tcContasPlanoContas && tipo != tcContasAjusteECF && tipo != tcContasPlanoContasAnalitica) return false;
+  std::string colunas;
+  for (const std::string& c : campos)
+    colunas += ", A." + CheckSQLIdentifier<std::invalid_argument>(c, "Campo de pesquisa inválido: ");
+  const std::string sql = "SELECT A.BDCODTPLA AS CODIGO, A.BDNOMCTA AS NOME" + colunas +
+                          " FROM PLANOS_TPLA A WHERE A.BDCODPLAPADRAO = ?" +
+                          (tipo == tcContasPlanoContasAnalitica ? " AND COALESCE(A.BDTIPCTA, 'A') = 'A'" : "") +
+                          " ORDER BY A.BDCODTPLA";
+  lista.Close();
+  lista.ClearFieldDefs();
+  Banco().QueryInto(lista, sql, {Variant(PlanoDaEmpresa(edit, "BDCODPLAPADRAO", tpePlanoContas, *this))});
+  return true;
 }
 
 TEdit_Codigo_Search_VYN::TLookupFn LookupContaAnalitica(std::function<int()> plano) {

@@ -6,6 +6,8 @@
 // the participants or the history plan hold it.
 #include <cstdint>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "framework/ui/edit_codigo.h"
 
@@ -18,6 +20,9 @@ class TConsultaCodigosBanco : public ICodeLookup {
  public:
   bool Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t code, TCodigoRegistro& out) override;
   int64_t CodPlanoEmpresa(int64_t codEmp, int kind) override;
+  // Lists the accounts of the company's chart (analytic ones only for the analytic kind).
+  bool Pesquisa(const TEdit_Codigo_Search_VYN& edit, const std::vector<std::string>& campos,
+                TClientDataSet& lista) override;
 
   // A company with its data in force at the month (YYYYMM; 0: the process context's reference
   // month, else the latest); False when there is no such company.

@@ -1,9 +1,14 @@
 #include "framework/ui/edit_codigo.h"
 
 #include <algorithm>
+#include <memory>
+#include <utility>
 
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/client_dataset.h"
+#include "framework/ui/campos_procurar.h"
+#include "framework/ui/pesquisa_codigo.h"
 
 namespace vyn {
 
@@ -109,10 +114,34 @@ bool TEdit_Codigo_Search_VYN::Reject(std::string message) {
   return false;
 }
 
+TCamposProcurar& TEdit_Codigo_Search_VYN::CamposProcurar() {
+  if (!campos_) campos_ = Create<TCamposProcurar>();
+  return *campos_;
+}
+
+void TEdit_Codigo_Search_VYN::AntesDaPesquisa() {
+  if (campos_) FreeComponent(std::exchange(campos_, nullptr));
+  CamposProcurar();
+  if (OnBeforeSearch) OnBeforeSearch(this);
+}
+
+bool TEdit_Codigo_Search_VYN::Pesquisar() {
+  if (!Enabled() || !Visible()) return false;
+  AntesDaPesquisa();
+  ICodeLookup* l = ProcessContext().CodeLookup;
+  auto lista = std::make_unique<TClientDataSet>();
+  if (!l || !l->Pesquisa(*this, CamposProcurar().Campos(), *lista)) return false;
+  auto tela = MakeForm<TfrPesquisaCodigo_VYN>();
+  tela->Prepara(lista.get(), CamposProcurar());
+  if (tela->ShowModal() != mrOk || tela->CodigoEscolhido() == 0) return false;
+  Vale(tela->CodigoEscolhido());
+  return Search();
+}
+
 bool TEdit_Codigo_Search_VYN::Search() {
   rejeitado_ = false;
   mensagem_.clear();
-  if (OnBeforeSearch) OnBeforeSearch(this);
+  AntesDaPesquisa();
   int64_t code = Codigo();
   TCodigoRegistro reg;
   bool ok = true;

@@ -50,6 +50,8 @@ struct TCodigoRegistro {
 };
 
 class TEdit_Codigo_Search_VYN;
+class TCamposProcurar;
+class TClientDataSet;
 
 class ICodeLookup {
  public:
@@ -58,6 +60,13 @@ class ICodeLookup {
   virtual bool Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t code, TCodigoRegistro& out) = 0;
   // A company's plan of the given kind (TTipoPlanoEmpresa) at the reference month; 0 when none.
   virtual int64_t CodPlanoEmpresa(int64_t codEmp, int kind) { return 0; }
+  // The search list of the edit's kind (its master edits narrow it): every record it may take, as
+  // the columns CODIGO and NOME followed by each of `campos`, into `lista`. False when the kind has
+  // no list here: its code is typed.
+  virtual bool Pesquisa(const TEdit_Codigo_Search_VYN& edit, const std::vector<std::string>& campos,
+                        TClientDataSet& lista) {
+    return false;
+  }
 };
 
 class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
@@ -96,6 +105,14 @@ class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
   // Looks the code up: the name panel and the record follow; AfterSearch may refuse it. False
   // when the code was refused (Mensagem says why).
   bool Search();
+  // The columns the search list shows beyond the code and the name: OnBeforeSearch adds them, for
+  // the search under way (every search, a typed code's included, starts with none).
+  TCamposProcurar& CamposProcurar();
+  // The edit's search button: OnBeforeSearch runs, the search list shows the records of the edit's
+  // kind with the columns it added, and the row the user picks becomes the edit's code, looked up as
+  // a typed one (AfterSearch may still refuse it). False when no code was taken: the user gave up,
+  // the code was refused, or the kind has no list here.
+  bool Pesquisar();
   // The check run on exit: empty and zero by the flags, any other code by Search.
   bool Validate();
   bool Rejeitado() const { return rejeitado_; }
@@ -123,6 +140,9 @@ class TEdit_Codigo_Search_VYN : public TEdit_String_Padrao {
 
  private:
   bool Reject(std::string message);
+  // Fires OnBeforeSearch on an empty set of search columns.
+  void AntesDaPesquisa();
+  TCamposProcurar* campos_ = nullptr;   // owned by the edit; a new one for each search
   bool ValidaSelecao();
   bool varios_ = false;           // the text holds several codes
   bool selecaoDoTexto_ = false;   // the selection came from a typed list

@@ -4,6 +4,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/ui/excecao_informativa.h"
+#include "framework/ui/screen_user_config.h"
 
 namespace vyn {
 
@@ -111,6 +112,9 @@ void TForm_VYN::Close() {
   SetVisible(false);
   if (wasShowing && disabled_owner_) disabled_owner_->SetEnabled(true);
   if (wasShowing) FormHide();
+  // What the user left on the screen's saved items is kept for the next time it opens.
+  for (TComponent* c : Components())
+    if (auto* config = dynamic_cast<TScreenUserConfig*>(c)) config->SalvaItens();
   if (OnClose) OnClose(this);
 }
 

@@ -7,6 +7,7 @@
 #include "framework/data/client_dataset.h"
 #include "framework/data/fb_database.h"
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/control.h"
 #include "framework/ui/edit.h"
 
 namespace vyn {
@@ -15,13 +16,22 @@ TScreenUserConfig::TScreenUserConfig(TComponent* owner, std::string tela) : TCom
   if (tela_.empty() && owner) tela_ = owner->ClassName();
 }
 
-std::string TScreenUserConfig::CarregarDoUsuario(const std::string& chave, const std::string& tela) {
+bool TScreenUserConfig::LeDoUsuario(const std::string& chave, const std::string& tela, std::string& valor) {
   auto& ctx = ProcessContext();
-  if (!ctx.Database) return "";
-  Variant v = ctx.Database->QueryValue(
+  valor.clear();
+  if (!ctx.Database) return false;
+  const TQueryResult r = ctx.Database->QueryAll(
       "SELECT BDVALOR FROM TCONFIG_USUARIO_TELA WHERE BDCODUSU = ? AND BDTELA = ? AND BDCHAVE = ?",
       {Variant(ctx.UserCode), Variant(tela), Variant(chave)});
-  return v.IsNull() ? "" : v.AsString();
+  if (r.Rows.empty()) return false;
+  if (!r.Rows[0][0].IsNull()) valor = r.Rows[0][0].AsString();
+  return true;
+}
+
+std::string TScreenUserConfig::CarregarDoUsuario(const std::string& chave, const std::string& tela) {
+  std::string valor;
+  LeDoUsuario(chave, tela, valor);
+  return valor;
 }
 
 void TScreenUserConfig::SalvarParaUsuario(const std::string& chave, const std::string& valor, const std::string& tela) {
@@ -31,6 +41,82 @@ void TScreenUserConfig::SalvarParaUsuario(const std::string& chave, const std::s
       "UPDATE OR INSERT INTO TCONFIG_USUARIO_TELA (BDCODUSU, BDTELA, BDCHAVE, BDVALOR) VALUES (?, ?, ?, ?) "
       "MATCHING (BDCODUSU, BDTELA, BDCHAVE)",
       {Variant(ctx.UserCode), Variant(tela), Variant(chave), Variant(valor)});
+}
+
+namespace {
+
+// The radio items of the menu a toolbar button drops; empty when it drops none.
+std::vector<TMenuItem*> ItensDeRadio(const TSpeedButton& b) {
+  std::vector<TMenuItem*> radio;
+  if (b.DropdownMenu)
+    for (TMenuItem* m : b.DropdownMenu->Items())
+      if (m->RadioItem) radio.push_back(m);
+  return radio;
+}
+
+bool ValorDoItem(const TComponent& c, std::string& valor) {
+  if (auto* b = dynamic_cast<const TSpeedButton*>(&c)) {
+    const auto radio = ItensDeRadio(*b);
+    if (radio.empty()) {
+      valor = b->Down ? "True" : "False";
+      return true;
+    }
+    valor.clear();
+    for (const TMenuItem* m : radio)
+      if (m->Checked) valor = m->Name();
+    return true;
+  }
+  return TScreenUserConfig::ValorDoControle(c, valor);
+}
+
+bool SetValorDoItem(TComponent& c, const std::string& valor) {
+  if (auto* b = dynamic_cast<TSpeedButton*>(&c)) {
+    const auto radio = ItensDeRadio(*b);
+    if (radio.empty()) {
+      b->Down = UpperCase(valor) == "TRUE";
+      return true;
+    }
+    // An item the menu no longer has leaves the choice as it is.
+    bool existe = false;
+    for (const TMenuItem* m : radio) existe = existe || (!valor.empty() && SameText(m->Name(), valor));
+    if (!existe) return false;
+    for (TMenuItem* m : radio) m->Checked = SameText(m->Name(), valor);
+    return true;
+  }
+  return TScreenUserConfig::SetValorDoControle(c, valor);
+}
+
+}  // namespace
+
+void TScreenUserConfig::RegisterComponent(TComponent* c, const std::string& name) {
+  if (!c || name.empty()) return;
+  for (auto& [comp, nome] : itens_)
+    if (comp == c || SameText(nome, name)) return;
+  itens_.emplace_back(c, name);
+}
+
+int TScreenUserConfig::Load() {
+  itensCarregados_ = true;
+  int n = 0;
+  for (auto& [c, nome] : itens_) {
+    if (excluidos_.count(UpperCase(nome))) continue;
+    std::string valor;
+    // Nothing saved yet: the control keeps what the screen gave it.
+    if (LeDoUsuario(nome, tela_, valor) && SetValorDoItem(*c, valor)) ++n;
+  }
+  return n;
+}
+
+void TScreenUserConfig::SalvaItens() const {
+  TDatabase* db = ProcessContext().Database;
+  if (!itensCarregados_ || notSave_ || !db) return;
+  // The screen's choices are kept together or not at all.
+  TTransaction tr(*db, TTransaction::kJuntaAberta);
+  for (const auto& [c, nome] : itens_) {
+    std::string valor;
+    if (!excluidos_.count(UpperCase(nome)) && ValorDoItem(*c, valor)) SalvarParaUsuario(nome, valor);
+  }
+  tr.Commit();
 }
 
 void TScreenUserConfig::Excluir(const std::string& componentName) { excluidos_.insert(UpperCase(componentName)); }

@@ -6,6 +6,8 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/component/component.h"
 
@@ -42,6 +44,16 @@ class TScreenUserConfig : public TComponent {
   void Excluir(const std::string& componentName);
   bool Carregado = false;
 
+  // The screen's saved items: controls registered by name whose values are kept per user, each under
+  // its name as the key of a per-user value. Load sets them from what the user of the process left;
+  // the screen's closing keeps their values for that user (SalvaItens, run by the form's Close once
+  // Load has run, so a screen never shown writes nothing). A toolbar button keeps its pressed state,
+  // or, when it drops a menu of radio items, the name of the item checked.
+  void RegisterComponent(TComponent* c, const std::string& name);
+  int Load();
+  void SalvaItens() const;
+  bool ItensCarregados() const { return itensCarregados_; }
+
   // Sets the screen's controls from the saved values of (model, key); returns how many were set.
   int loadComponentsValue(TComponent* raiz = nullptr, bool = false, bool = false);
   // Writes the values of the screen's controls as the saved values of (model, key).
@@ -55,6 +67,8 @@ class TScreenUserConfig : public TComponent {
   static bool SetValorDoControle(TComponent& c, const std::string& valor);
 
  private:
+  // False when the user has no value saved under the key.
+  static bool LeDoUsuario(const std::string& chave, const std::string& tela, std::string& valor);
   void Percorre(TComponent& raiz, const std::function<void(TComponent&)>& f) const;
   std::string tela_;
   int modo_ = 0;
@@ -63,6 +77,9 @@ class TScreenUserConfig : public TComponent {
   int chave_ = 0;
   bool notSave_ = false;
   std::set<std::string> excluidos_;
+  // Not owned: controls of the same screen, which frees them with this component.
+  std::vector<std::pair<TComponent*, std::string>> itens_;
+  bool itensCarregados_ = false;
 };
 
 }  // namespace vyn

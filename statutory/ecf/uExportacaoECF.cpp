@@ -237,6 +237,7 @@ void TfrExportacaoECF::CriaOutras() {
   edContaLivroCaixa = Create<TEdit_Codigo_Search_VYN>(tcContasPlanoContasAnalitica);
   edContaLivroCaixa->SetName("edContaLivroCaixa");
   edContaLivroCaixa->SetAceitaMultiSelecao(true);
+  edContaLivroCaixa->EditsMaster = {edCODEMP};   // its search lists the company's chart
   pnContaLivroCaixa = Create<TPanel>();
   pnContaLivroCaixa->SetName("pnContaLivroCaixa");
   cbAlteracaoCapital = Combo("cbAlteracaoCapital", {"0 - Não preenchido", "1 - Não", "2 - Sim"}, tsOutras);

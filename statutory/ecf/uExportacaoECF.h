@@ -139,6 +139,10 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   bool edContaLivroCaixaValidar();
   void rgResponsavelClick(vyn::TComponent* sender);
   void rgTipoProcuradorClick(vyn::TComponent* sender);
+  // The search lists of the accounts and of the accountant show the columns the choice rests on.
+  void edContaAjusteECFBeforeSearch(vyn::TComponent* sender);
+  void edContaLivroCaixaBeforeSearch(vyn::TComponent* sender);
+  void edProcuradorBeforeSearch(vyn::TComponent* sender);
   void edRtfChange(vyn::TComponent* sender);
   // Delete on the attachment list asks and removes the selected attachment.
   void clbListaArquivosKeyDown(int& key, unsigned shift);

@@ -9,6 +9,7 @@
 #include "framework/component/valor_temporario.h"
 #include "framework/core/registry_number.h"
 #include "framework/core/text.h"
+#include "framework/ui/campos_procurar.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
 #include "framework/ui/form.h"
@@ -371,6 +372,21 @@ void TfrExportacaoECF::rgTipoProcuradorClick(TComponent*) {
     edProcurador->SetTypeCodeVYN(tcContador);
     edProcurador->CampoRetorno = "BDCODCONT";
   }
+}
+
+void TfrExportacaoECF::edContaAjusteECFBeforeSearch(TComponent*) {
+  edContaAjusteECF->CamposProcurar().AdicionarCampo("BDCODTPLA");
+  edContaAjusteECF->CamposProcurar().AdicionarCampo("BDGRUPOCTA");
+}
+
+void TfrExportacaoECF::edContaLivroCaixaBeforeSearch(TComponent*) {
+  edContaLivroCaixa->CamposProcurar().AdicionarCampo("BDGRUPOCTA");
+}
+
+void TfrExportacaoECF::edProcuradorBeforeSearch(TComponent*) {
+  if (rgTipoProcurador->ItemIndex() != 0) return;
+  for (const char* campo : {"BDDDDCONT", "BDFONECONT", "BDEMAILCONT", "BDINDCRC", "BDDATAVALIDACONT"})
+    edProcurador->CamposProcurar().AdicionarCampo(campo);
 }
 
 void TfrExportacaoECF::edRtfChange(TComponent*) {

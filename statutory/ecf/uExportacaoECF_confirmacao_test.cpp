@@ -14,6 +14,10 @@
 #include "statutory/ecf/ecf_test_support.h"
 #include "statutory/ecf/uExportacaoECF.h"
 #include "framework/component/class_registry.h"
+#include "framework/data/client_dataset.h"
+#include "framework/ui/campos_procurar.h"
+#include "framework/ui/grid.h"
+#include "framework/ui/pesquisa_codigo.h"
 #include "module/registro.h"
 
 namespace integracao {
@@ -505,6 +509,66 @@ TEST_F(ConfirmacaoECF, AStopByAWarningBoxListsThatNoFileWasWritten) {
   EXPECT_EQ(tela->Gerador()->Execucoes, 0);
   ASSERT_EQ(tela->Inconsistencias_VYN->CountErros(), 1);
   EXPECT_EQ(tela->Inconsistencias_VYN->Filtra(true, false, false)[0].Caption, kMsgNaoExportado);
+}
+
+}  // namespace
+}  // namespace integracao
+
+namespace integracao {
+namespace {
+
+std::vector<std::string> Colunas(const TDBGrid_Padrao_VYN& grid) {
+  std::vector<std::string> campos;
+  for (const TGridColumn& c : grid.Columns) campos.push_back(c.FieldName);
+  return campos;
+}
+
+// The account searches list the company's chart with the columns the ECF choice rests on; the
+// accountant's search asks for the accountant's contact columns, and only while it looks up
+// accountants.
+TEST_F(ConfirmacaoECF, SearchListsShowTheColumnsTheChoiceRestsOn) {
+  Preenche(2023, pasta.Caminho.string() + "\\");
+  Db().Execute("UPDATE PLANOS_TPLA SET BDGRUPOCTA = 1 WHERE BDCODTPLA = 30");
+  tela->edContaAjusteECF->SetEnabled(true);
+  std::vector<std::string> colunas;
+  std::string grupo;
+  dialogs.Modal("TfrPesquisaCodigo_VYN", [&](TForm_VYN& f) {
+    auto& lista = dynamic_cast<TfrPesquisaCodigo_VYN&>(f);
+    colunas = Colunas(*lista.grConsulta);
+    ASSERT_TRUE(lista.DAO()->Locate("CODIGO", {Variant(30)}));
+    grupo = lista.grConsulta->CellText("BDGRUPOCTA");
+    lista.grConsulta->DblClick();
+  });
+  EXPECT_TRUE(tela->edContaAjusteECF->Pesquisar());
+  EXPECT_EQ(colunas, (std::vector<std::string>{"CODIGO", "NOME", "BDCODTPLA", "BDGRUPOCTA"}));
+  EXPECT_EQ(grupo, "1");
+  EXPECT_EQ(tela->edContaAjusteECF->Text(), "30");
+
+  tela->edContaLivroCaixa->SetEnabled(true);
+  tela->edContaLivroCaixa->SetText("10");
+  dialogs.Modal("TfrPesquisaCodigo_VYN", [&](TForm_VYN& f) {
+    auto& lista = dynamic_cast<TfrPesquisaCodigo_VYN&>(f);
+    colunas = Colunas(*lista.grConsulta);
+    int esc = 27;
+    lista.KeyDown(esc, 0);   // the user gives up
+  });
+  EXPECT_FALSE(tela->edContaLivroCaixa->Pesquisar());
+  EXPECT_EQ(colunas, (std::vector<std::string>{"CODIGO", "NOME", "BDGRUPOCTA"}));
+  EXPECT_EQ(tela->edContaLivroCaixa->Text(), "10");
+
+  tela->rgResponsavel->SetItemIndex(2);
+  tela->rgTipoProcurador->SetItemIndex(0);
+  tela->edProcurador->SetText("5");
+  ASSERT_TRUE(tela->edProcurador->Search());
+  EXPECT_EQ(tela->edProcurador->CamposProcurar().Campos(),
+            (std::vector<std::string>{"BDDDDCONT", "BDFONECONT", "BDEMAILCONT", "BDINDCRC", "BDDATAVALIDACONT"}));
+  // Accountants have no list here: the code is typed, and no list opens.
+  EXPECT_FALSE(tela->edProcurador->Pesquisar());
+  tela->rgTipoProcurador->SetItemIndex(1);
+  tela->edProcurador->SetText("5");
+  ASSERT_TRUE(tela->edProcurador->Search());
+  EXPECT_TRUE(tela->edProcurador->CamposProcurar().Campos().empty());
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
 }
 
 }  // namespace

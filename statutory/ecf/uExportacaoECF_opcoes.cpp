@@ -79,6 +79,9 @@ void TfrExportacaoECF::LigaEventos() {
   edCNPJSCP->OnExit = [this](TComponent* s) { edCNPJSCPExit(s); };
   rgResponsavel->OnClick = [this](TComponent* s) { rgResponsavelClick(s); };
   rgTipoProcurador->OnClick = [this](TComponent* s) { rgTipoProcuradorClick(s); };
+  edContaAjusteECF->OnBeforeSearch = [this](TComponent* s) { edContaAjusteECFBeforeSearch(s); };
+  edContaLivroCaixa->OnBeforeSearch = [this](TComponent* s) { edContaLivroCaixaBeforeSearch(s); };
+  edProcurador->OnBeforeSearch = [this](TComponent* s) { edProcuradorBeforeSearch(s); };
   edRtf->OnChange = [this](TComponent* s) { edRtfChange(s); };
   edCODEMP->OnExit = [this](TComponent* s) { edCODEMPExit(s); };
   edCODEMP->AfterSearch = [this](TComponent*, bool&) { edCODEMPAfterSearch(); };
