@@ -28,7 +28,7 @@ struct TFonte {
 struct THandler {
   std::string Classe, Nome;
   fs::path Cabecalho;
-  bool Virtual = false;   // virtual, override or pure: its binding may sit in a base's unit
+  bool Virtual = false;   // virtual or override: its binding may sit in a base class's unit
   std::string Id() const { return Classe + "::" + Nome; }
 };
 
@@ -85,7 +85,8 @@ void ColetaLigacoes(const TFonte& f, TLigacoes& lig) {
   static const std::regex lambdaDeSender(R"(\[[^\]]*\]\s*\(\s*(?:vyn::)?TComponent\s*\*)");
   // The form's own events: a Form... handler called from one of them is reached by that event.
   static const std::regex ganchoDoForm(
-      R"(\b(?:Form(?:Create|Show|Activate|Deactivate|Close|Hide|Destroy)|Key(?:Press|Down|Up))\s*\([^)]*\)\s*(?:override\s*)?\{)");
+      R"(\b(?:Form(?:Create|Show|Activate|Deactivate|Close|Hide|Destroy)|Key(?:Press|Down|Up)))"
+      R"(\s*\([^)]*\)\s*(?:override\s*)?\{)");
   const std::string& t = f.Texto;
   for (std::sregex_iterator it(t.begin(), t.end(), membro), fim; it != fim; ++it) {
     if ((*it)[2].matched) lig[(*it)[2]].insert(f.Caminho);
@@ -99,41 +100,59 @@ void ColetaLigacoes(const TFonte& f, TLigacoes& lig) {
       if (n.rfind("Form", 0) == 0) lig[n].insert(f.Caminho);
 }
 
-// Class -> its bases, from every header read.
-using TBases = std::map<std::string, std::vector<std::string>>;
+struct TClasse {
+  fs::path Cabecalho;
+  std::vector<std::string> Bases;
+};
+// Every class with a base, from every header read.
+using TClasses = std::map<std::string, TClasse>;
 
-void ColetaBases(const TFonte& f, TBases& bases) {
+void ColetaClasses(const TFonte& f, TClasses& classes) {
   static const std::regex classe(R"(\bclass\s+(\w+)\s*(?:final\s*)?:([^{;]+)\{)");
   static const std::regex base(R"((\w+)\s*(?:,|$))");
   for (std::sregex_iterator it(f.Texto.begin(), f.Texto.end(), classe), fim; it != fim; ++it) {
+    TClasse& c = classes[(*it)[1]];
+    if (c.Cabecalho.empty()) c.Cabecalho = f.Caminho;
     const std::string lista = (*it)[2];
-    for (std::sregex_iterator b(lista.begin(), lista.end(), base), bf; b != bf; ++b) bases[(*it)[1]].push_back((*b)[1]);
+    for (std::sregex_iterator b(lista.begin(), lista.end(), base), bf; b != bf; ++b) c.Bases.push_back((*b)[1]);
   }
 }
 
-bool EhTela(const TBases& bases, const std::string& classe, int profundidade = 0) {
+// The headers of a class and of all its bases, the class's own first.
+void Linhagem(const TClasses& classes, const std::string& classe, std::vector<fs::path>& out, int profundidade = 0) {
+  auto it = classes.find(classe);
+  if (it == classes.end() || profundidade > 32) return;
+  out.push_back(it->second.Cabecalho);
+  for (const auto& b : it->second.Bases) Linhagem(classes, b, out, profundidade + 1);
+}
+
+bool EhTela(const TClasses& classes, const std::string& classe, int profundidade = 0) {
   if (classe == "TForm_VYN") return true;
-  auto it = bases.find(classe);
-  if (it == bases.end() || profundidade > 32) return false;
-  for (const auto& b : it->second)
-    if (EhTela(bases, b, profundidade + 1)) return true;
+  auto it = classes.find(classe);
+  if (it == classes.end() || profundidade > 32) return false;
+  for (const auto& b : it->second.Bases)
+    if (EhTela(classes, b, profundidade + 1)) return true;
   return false;
 }
 
 bool PareceHandler(const std::string& nome, const std::string& parametros) {
   static const std::regex sender(R"(^\s*(?:vyn::)?TComponent\s*\*\s*[Ss]ender\b)");
+  // A control's name (its lower-case kind prefix) or Form, then the event.
   static const std::regex nomeDeEvento(
-      R"(^(?:Form|[a-z]{1,4}[A-Z0-9_]\w*?)(?:Click|DblClick|Change|Enter|Exit|KeyDown|KeyPress|KeyUp|MouseDown|MouseUp|MouseEnter|MouseLeave|MouseMove|Popup|CellClick|BeforeSearch|AfterSearch|ClickCheck|Show|Close|Timer|Expanded|Collapsed|Changing|Select|Resize|DrawCell|DataChange|Validar)$)");
+      "^(?:Form|[a-z]{1,4}[A-Z0-9_]\\w*?)"
+      "(?:Click|DblClick|Change|Changing|Enter|Exit|KeyDown|KeyPress|KeyUp|MouseDown|MouseUp|MouseEnter|MouseLeave|"
+      "MouseMove|Popup|CellClick|BeforeSearch|AfterSearch|ClickCheck|Show|Close|Timer|Expanded|Collapsed|Select|"
+      "Resize|DrawCell|DataChange|Validar)$");
   return std::regex_search(parametros, sender) || std::regex_match(nome, nomeDeEvento);
 }
 
 // The handlers the screen classes of a header declare.
-void ColetaHandlers(const TFonte& f, const TBases& bases, std::vector<THandler>& out) {
+void ColetaHandlers(const TFonte& f, const TClasses& classes, std::vector<THandler>& out) {
   static const std::regex classe(R"(\bclass\s+(\w+)\s*(?:final\s*)?:[^{;]+\{)");
   static const std::regex metodo(R"((?:^|[\n;{}])\s*(virtual\s+)?void\s+(\w+)\s*\(([^)]*)\)([^;{]*))");
   const std::string& t = f.Texto;
   for (std::sregex_iterator c(t.begin(), t.end(), classe), fim; c != fim; ++c) {
-    if (!EhTela(bases, (*c)[1])) continue;
+    if (!EhTela(classes, (*c)[1])) continue;
     const size_t abre = static_cast<size_t>(c->position() + c->length() - 1);
     const std::string corpo = t.substr(abre + 1, FechaChave(t, abre) - abre - 1);
     for (std::sregex_iterator m(corpo.begin(), corpo.end(), metodo), mf; m != mf; ++m) {
@@ -151,16 +170,19 @@ bool DaUnidade(const fs::path& cabecalho, const fs::path& arquivo) {
          arquivo.filename().string().rfind(cabecalho.stem().string(), 0) == 0;
 }
 
-bool Ligado(const THandler& h, const TLigacoes& lig) {
+bool Ligado(const THandler& h, const TLigacoes& lig, const TClasses& classes) {
   // The form's own lifecycle hooks run by virtue of being overrides.
   static const std::set<std::string> ganchos = {"FormCreate", "FormShow",  "FormActivate", "FormDeactivate",
                                                 "FormClose",  "FormHide",  "FormDestroy"};
   if (h.Virtual && ganchos.count(h.Nome)) return true;
   auto it = lig.find(h.Nome);
   if (it == lig.end()) return false;
-  if (h.Virtual) return true;
+  // A virtual handler runs from its own unit's binding or from the one a base class makes.
+  std::vector<fs::path> unidades = {h.Cabecalho};
+  if (h.Virtual) Linhagem(classes, h.Classe, unidades);
   for (const auto& arq : it->second)
-    if (DaUnidade(h.Cabecalho, arq)) return true;
+    for (const auto& u : unidades)
+      if (DaUnidade(u, arq)) return true;
   return false;
 }
 
@@ -182,17 +204,17 @@ struct TVarredura {
 };
 
 TVarredura Varre(const std::vector<TFonte>& telas, const std::vector<TFonte>& todas) {
-  TBases bases;
+  TClasses classes;
   TLigacoes lig;
   for (const auto& f : todas) {
-    if (f.Caminho.extension() == ".h") ColetaBases(f, bases);
+    if (f.Caminho.extension() == ".h") ColetaClasses(f, classes);
     ColetaLigacoes(f, lig);
   }
   TVarredura v;
   for (const auto& f : telas)
-    if (f.Caminho.extension() == ".h") ColetaHandlers(f, bases, v.Handlers);
+    if (f.Caminho.extension() == ".h") ColetaHandlers(f, classes, v.Handlers);
   for (const auto& h : v.Handlers)
-    if (!Ligado(h, lig)) v.Soltos.push_back(h);
+    if (!Ligado(h, lig, classes)) v.Soltos.push_back(h);
   return v;
 }
 
@@ -244,6 +266,20 @@ TEST(HandlersLigados, AHandlerCalledOnlyFromAnotherMethodOrFromATestIsUnbound) {
   ASSERT_EQ(v.Handlers.size(), 5u);
   ASSERT_EQ(v.Soltos.size(), 1u);
   EXPECT_EQ(v.Soltos[0].Id(), "TfrTela::spSoltoClick");   // another unit's binding is not its own
+}
+
+TEST(HandlersLigados, AnOverrideIsBoundByABaseClassesUnitNotByAnUnrelatedOne) {
+  const std::vector<TFonte> fontes = {
+      {"x/uBase.h", "class TfrBase : public vyn::TForm_VYN {\n  virtual void spOkClick(vyn::TComponent* sender);\n};\n"},
+      {"x/uBase.cpp", "TfrBase::TfrBase() { spOk->OnClick = [this](TComponent* s) { spOkClick(s); }; }\n"},
+      {"x/uFilha.h",
+       "class TfrFilha : public TfrBase {\n  void spOkClick(vyn::TComponent* sender) override;\n"
+       "  void spAlheioClick(vyn::TComponent* sender) override;\n};\n"},
+      {"y/uAlheia.cpp", "void F() { b->OnClick = [this](TComponent* s) { spAlheioClick(s); }; }\n"}};
+  const TVarredura v = Varre(fontes, fontes);
+  ASSERT_EQ(v.Handlers.size(), 3u);
+  ASSERT_EQ(v.Soltos.size(), 1u);
+  EXPECT_EQ(v.Soltos[0].Id(), "TfrFilha::spAlheioClick");
 }
 
 }  // namespace
