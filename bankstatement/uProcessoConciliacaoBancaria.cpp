@@ -163,6 +163,7 @@ TfrProcessoConciliacaoBancaria::TfrProcessoConciliacaoBancaria(TComponent* owner
   spExcluirTodos->OnClick = [this](TComponent*) { spExcluirTodosClick(); };
   grLanExtrato->OnCellClick = [this](TComponent*, const std::string& campo) { grLanExtratoCellClick(campo); };
   grLanContabil->OnCellClick = [this](TComponent*, const std::string& campo) { grLanContabilCellClick(campo); };
+  OnClick = [this](TComponent*) { FormClick(); };
 }
 
 bool TfrProcessoConciliacaoBancaria::InheritsFrom(const std::string& class_name) const {

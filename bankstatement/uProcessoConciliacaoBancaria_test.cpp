@@ -267,6 +267,21 @@ TEST_F(ConciliacaoBancariaTest, DeletingAnEntryTakesEverythingKeptUnderItsKeyOrN
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
 }
 
+// The delete button follows the entries grid's focus: a click on the form off the grids refreshes it.
+TEST_F(ConciliacaoBancariaTest, AClickOnTheFormDisablesDeletingOnceTheEntriesGridLostTheFocus) {
+  Lanc(1, 5, "10", false, "40");
+  auto* t = Abre();
+  t->grLanContabil->SetFocus();
+  t->grLanContabil->MouseClick("BDVALOR");
+  ASSERT_TRUE(t->spExcluir->Enabled());
+  t->grLanExtrato->SetFocus();
+  t->Click();
+  EXPECT_FALSE(t->spExcluir->Enabled());
+  t->grLanContabil->SetFocus();
+  t->Click();
+  EXPECT_TRUE(t->spExcluir->Enabled());
+}
+
 // F8 hands the unmatched lines to the review and matches again only once the user closed it.
 TEST_F(ConciliacaoBancariaTest, F8WaitsForTheReviewItOpensAndMatchesAfterItCloses) {
   Linha(1, 5, "10", 0, "40");

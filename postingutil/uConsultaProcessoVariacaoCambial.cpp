@@ -30,6 +30,7 @@ TfrConsultaProcessoVariacaoCambial::TfrConsultaProcessoVariacaoCambial(TComponen
 
   spFiliais->SetName("spFiliais");
   spFiliais->OnClick = [this](TComponent* s) { spFiliaisClick(s); };
+  spFiliais->OnMouseEnter = [this](TComponent* s) { spFiliaisMouseEnter(s); };
   spOnline->SetName("spOnline");
   spOnline->SetHint("Mostrar lançamentos no contábil");
   spOnline->OnClick = [this](TComponent* s) { spOnlineClick(s); };

@@ -98,7 +98,7 @@ TEST_F(ConsultaVariacaoCambialTest, ListsTheCompanysRunsAndTheTickedBranchesOnRe
   dialogs_.Ticks({0});
   c->spFiliais->Click();
   EXPECT_EQ(Coluna(*c->grConsulta, {"BDCODEMP", "BDCHAVE"}), (Linhas{"1 12", "1 10", "2 11"}));
-  c->spFiliaisMouseEnter(c->spFiliais);
+  c->spFiliais->MouseEnter();
   EXPECT_EQ(c->spFiliais->Hint(), "Seleção de filiais... (2 de 2 empresas marcadas)");
 
   // Giving up keeps the list; nothing to show leaves the postings button without effect.

@@ -106,6 +106,18 @@ TEST_F(TrocasTest, WarningGateLogsTheExplanationAndOpensTheChangeScreenOwnedByTh
   EXPECT_EQ(texto.find("Não é possível reverter"), std::string::npos);
 }
 
+TEST_F(TrocasTest, TheWarningsHelpLinkOpensTheArticleThroughTheShell) {
+  auto aviso = MakeForm<TfrMensagemAlertaTrocaContabilizacao>();
+  aviso->Show();
+  TScriptedDialogs d;
+  d.Shell(true);
+  EXPECT_EQ(aviso->lbCliqueAqui->Caption(), "clique aqui");
+  aviso->lbCliqueAqui->Click();
+  EXPECT_TRUE(d.Done());
+  ASSERT_FALSE(d.Calls().empty());
+  EXPECT_EQ(d.Calls().back().Text, aviso->LinkAjuda);
+}
+
 TEST_F(TrocasTest, FilterFollowsTheOwnerAndStatusTextsMapOnlyKnownValues) {
   auto trocaOutroPlano = MakeForm<TTelaTrocaFalsa>();
   auto* c1 = CreateForm<TfrConsultaProcessosTrocas>(*trocaOutroPlano);

@@ -42,7 +42,7 @@ TfrMensagemAlertaTrocaContabilizacao::TfrMensagemAlertaTrocaContabilizacao(TComp
       lbSeta(Create<TLabel>()),
       pnParagrafos(Create<TPanel>()),
       lbSaibaMais(Create<TLabel>()),
-      lbCliqueAqui(Create<TLabel>()),
+      lbCliqueAqui(Create<TButtonControl>()),
       LinkAjuda("https://ajuda.vyn.com.br/troca-do-plano-de-contas") {
   lbAtencao->SetName("lbAtencao");
   lbOQueSeraFeito->SetName("lbOQueSeraFeito");
@@ -72,6 +72,7 @@ TfrMensagemAlertaTrocaContabilizacao::TfrMensagemAlertaTrocaContabilizacao(TComp
   }
   lbSaibaMais->SetCaption("Para saber mais sobre a troca do plano de contas ");
   lbCliqueAqui->SetCaption("clique aqui");
+  lbCliqueAqui->OnClick = [this](TComponent* s) { lbCliqueAquiClick(s); };
 }
 
 void TfrMensagemAlertaTrocaContabilizacao::lbCliqueAquiClick(TComponent*) { ShellExecuteVYN(LinkAjuda); }

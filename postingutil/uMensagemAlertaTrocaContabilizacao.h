@@ -7,6 +7,7 @@
 #include "framework/ui/dados_complementares.h"
 
 namespace vyn {
+class TButtonControl;
 class TLabel;
 class TPanel;
 }  // namespace vyn
@@ -27,7 +28,7 @@ class TfrMensagemAlertaTrocaContabilizacao : public vyn::TfrDadosComplementaresP
   std::vector<vyn::TLabel*> lbParagrafos;
   std::vector<vyn::TLabel*> lbItens;
   vyn::TLabel* lbSaibaMais;
-  vyn::TLabel* lbCliqueAqui;
+  vyn::TButtonControl* lbCliqueAqui;   // the help link: a clickable text
   std::string LinkAjuda;                   // the help article "clique aqui" opens
   void lbCliqueAquiClick(vyn::TComponent* sender);
 

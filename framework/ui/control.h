@@ -66,6 +66,11 @@ class TControl : public TComponent {
 
   TNotifyEvent OnEnter;
   TNotifyEvent OnExit;
+  // The pointer came over the control (what a hint shows may be refreshed then).
+  TNotifyEvent OnMouseEnter;
+  void MouseEnter() {
+    if (visible_ && OnMouseEnter) OnMouseEnter(this);
+  }
   // The menu a right-button click on the control drops (none when unset); a mouse-down handler may
   // change it for the spot clicked.
   TMenuItem* PopupMenu = nullptr;

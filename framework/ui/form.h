@@ -68,6 +68,11 @@ class TForm_VYN : public TControl {
   virtual void KeyUp(int& key, unsigned shift) {}
 
   TNotifyEvent OnClose;   // after the form closed
+  // A click on the form itself, off its controls; runs OnClick while the form is enabled.
+  TNotifyEvent OnClick;
+  void Click() {
+    if (Enabled() && OnClick) OnClick(this);
+  }
 
   // The screen's part in a report sequence (framework/ui/sequencia_relatorio.h); nullptr when it
   // takes no part.

@@ -95,7 +95,7 @@ TEST_F(NiboScreenTest, EntriesGoThroughTheReviewAndTheWorkFileIsDeleted) {
   dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
     auto& revisao = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN&>(f);
     dialogs_.Ok("1 lançamento(s) importado(s)");
-    revisao.spImportacaoClick(revisao.spImportacao);
+    revisao.spImportacao->Click();
   });
   tela_->spOK->Click();
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1"), 1);

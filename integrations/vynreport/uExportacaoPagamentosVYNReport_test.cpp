@@ -36,8 +36,9 @@ class ExportacaoPagamentosTest : public CompanyDatabaseTest {
     auto t = MakeForm<TfrExportacaoPagamentosVYNReport>();
     t->SetIsTARVO(tarvo);
     t->edDatIni->SetData(EncodeDate(2024, 4, 1));
+    t->edDatFin->SetFocus();
     t->edDatFin->SetData(EncodeDate(2024, 4, 30));
-    t->edDatFinExit(nullptr);
+    t->DefocusControl();
     return t;
   }
   TFakeHttpServer portal_;

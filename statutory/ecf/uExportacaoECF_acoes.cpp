@@ -27,7 +27,6 @@ constexpr int kVK_RETURN = 13;
 constexpr int kVK_UP = 38;
 constexpr int kVK_DOWN = 40;
 constexpr int kVK_ESCAPE = 27;
-constexpr int kVK_DELETE = 46;
 
 TDateTime DataOuZero(const TEdit_Date_Padrao_VYN* e) {
   return e->IsValid() && !e->IsEmpty() ? e->GetData() : TDateTime();
@@ -46,11 +45,6 @@ void TfrExportacaoECF::AvisoAcao(const std::string& texto) {
 
 void TfrExportacaoECF::KeyDown(int& key, unsigned shift) {
   if (key == kVK_F6) spPlanoSped->Click();
-  // The attachment list's own key: the form sees it first and hands it to the list that has the focus.
-  if (key == kVK_DELETE && ActiveControl() == clbListaArquivos) {
-    clbListaArquivosKeyDown(key, shift);
-    return;
-  }
   const bool tab = key == kVK_TAB;
   if (tab || key == kVK_RETURN || key == kVK_UP || key == kVK_DOWN) {
     const bool paraTras = key == kVK_UP || (tab && (shift & ssShift));

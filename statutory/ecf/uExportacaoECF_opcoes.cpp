@@ -83,6 +83,7 @@ void TfrExportacaoECF::LigaEventos() {
   edContaLivroCaixa->OnBeforeSearch = [this](TComponent* s) { edContaLivroCaixaBeforeSearch(s); };
   edProcurador->OnBeforeSearch = [this](TComponent* s) { edProcuradorBeforeSearch(s); };
   edRtf->OnChange = [this](TComponent* s) { edRtfChange(s); };
+  clbListaArquivos->OnKeyDown = [this](TComponent*, int& key, unsigned shift) { clbListaArquivosKeyDown(key, shift); };
   edCODEMP->OnExit = [this](TComponent* s) { edCODEMPExit(s); };
   edCODEMP->AfterSearch = [this](TComponent*, bool&) { edCODEMPAfterSearch(); };
   edDataIni->OnExit = [this](TComponent* s) { edDataIniExit(s); };
