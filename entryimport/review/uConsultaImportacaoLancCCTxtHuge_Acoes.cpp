@@ -174,7 +174,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
     return;
   }
   auto* q = TSQLMGR::CreateMgr(this);
-  q->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
+  // The source lines are looked up among the whole session, also when the node holds a page of it.
+  if (SessaoEmPaginas(d))
+    q->CommandText("select * from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? order by BDCHAVE", ctOpen,
+                   {d->Sessao()});
+  else
+    q->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
   q->SetIndexFieldNames("BDCODEMP;BDCHAVE");
   const std::string sqlD = d->GetCommandText();
   const TParams paramsD = d->GetCommandParams();
