@@ -98,7 +98,11 @@ class TProcessoBaixas::TExecucaoBaixas {
   Currency LinkValor(const char* campo) const { return links_->FieldByName(campo).AsCurrency(); }
   int64_t Entrada() const { return dao_->FieldByName("BDCHAVE").AsInteger(); }
   TDateTime DataEntrada() const { return dao_->FieldByName("BDDATA").AsDateTime(); }
-  int Plano() const { return pb_.PlanoOnlineEmpresa(codEmp_); }
+  // The company's online plan for the month the company edit holds (read again when the month changes).
+  int Plano() const {
+    if (!plano_) plano_ = pb_.PlanoOnlineEmpresa(codEmp_);
+    return *plano_;
+  }
   void Atencao(const std::string& texto) {
     if (inc_) inc_->Add_Atencao(codigoEmpresa_, texto);
   }
@@ -189,6 +193,9 @@ class TProcessoBaixas::TExecucaoBaixas {
   bool guiasSelecionadas_ = false, calculosSelecionados_ = false;
   std::array<int, 4> movimentoSelecionado_{-1, -1, -1, -1};   // movement type of the last selection
   std::array<std::tuple<int, int, int>, 4> contasCarregadas_{};
+  // The configurations read by this run, by plan, key and month: the links of one run name a few.
+  std::map<std::tuple<int, int, int>, TListaContasOnline> contasLidas_;
+  mutable std::optional<int> plano_;
   std::array<int, 4> tipoLancamento_{};
   std::unordered_set<int64_t> variosVinculos_;
   std::unordered_set<int64_t> liquidadas_;   // entries settled before this run, by another session
@@ -325,7 +332,8 @@ void TProcessoBaixas::TExecucaoBaixas::LigaCallbacks(M& m) {
   const TProcessoBaixas* pb = &pb_;
   const TFonte f = fonte_;
   m.OnGetDataPagamento = [pb, f](TComponent*) { return pb->DataPagamento(f); };
-  m.OnGetPlanoOnline = [pb, f](TComponent*) { return pb->PlanoOnline(f); };
+  // A run posts no tax-guide record: the plan is the company's, as the run read it.
+  m.OnGetPlanoOnline = [this](TComponent*) { return Plano(); };
   m.OnGetChaveLancamento = [pb](TComponent* s) { return pb->GetChaveLancamento(s); };
   m.OnGetNumeroDcto = [pb, f](TComponent*) { return pb->NumeroDcto(f); };
   m.OnGetChaveOrigem = [pb, f](TComponent*) { return pb->ChaveOrigem(f); };
@@ -546,6 +554,7 @@ void TProcessoBaixas::TExecucaoBaixas::TrocaMes() {
   referenciaAtual_ = mes;
   // The company's data, its online plan included, follow the month.
   if (codEmp_) codEmp_->Validate();
+  plano_.reset();
 }
 
 int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const std::string& condicao, const std::vector<int>& contas,
@@ -796,7 +805,11 @@ void TProcessoBaixas::TExecucaoBaixas::CarregaContas(TMovParPgtoMGR& m, int chav
   const auto carga = std::make_tuple(Plano(), chave, AnoMes(DataEntrada()));
   auto& atual = contasCarregadas_[static_cast<size_t>(m.Livro())];
   if (atual == carga) return;
-  m.SetContas(m.ConfContasOnline()->GetConfiguracaoPorChave(Plano(), chave, DataEntrada()));
+  auto lida = contasLidas_.find(carga);
+  if (lida == contasLidas_.end())
+    lida = contasLidas_.emplace(carga, m.ConfContasOnline()->GetConfiguracaoPorChave(Plano(), chave, DataEntrada()))
+               .first;
+  m.SetContas(lida->second);
   atual = carga;
 }
 

@@ -80,6 +80,7 @@ TfrConsultaImportacaoLancCCTxt::TfrConsultaImportacaoLancCCTxt(TComponent* owner
   spRemoveAutoLink->OnClick = [this](TComponent* s) { spRemoveAutoLinkClick(s); };
   pnNF = Create<TPanel>();
   pnNF->SetName("pnNF");
+  spAutoLinkVerde = CriaBotao(*this, "spAutoLinkVerde", "Documento vinculado");
   grGridNf = Create<TDBGrid_Padrao_VYN>();
   grGridNf->SetName("grGridNf");
   auto* dsNf = Create<TDataSource>();
@@ -87,6 +88,7 @@ TfrConsultaImportacaoLancCCTxt::TfrConsultaImportacaoLancCCTxt(TComponent* owner
   FConsultaParcelamentoDAO = Create<TConsultaGrupoDAO>();
   dsNf->SetDataSet(FConsultaParcelamentoDAO);
   for (const TColuna& c : kColunasParcelas) grGridNf->AddColumn(c.Campo, c.Titulo);
+  grGridNf->MostraDado = [](TField& f, std::string& texto) { pMostraDadosPadrao_VYN(f, texto); };
   pnContaContabil = Create<TPanel>();
   pnContaContabil->SetName("pnContaContabil");
   lbDebito = Rotulo(*this, "lbDebito", "Débito: ");
@@ -125,6 +127,7 @@ void TfrConsultaImportacaoLancCCTxt::FormShow() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormShow();
   pCalculaTamanhoLegenda();
   miConsiderarzero->SetEnabled(false);
+  grGridNf->AddBitmap("", "spAutoLinkVerde");
 }
 
 void TfrConsultaImportacaoLancCCTxt::FormCreate() {

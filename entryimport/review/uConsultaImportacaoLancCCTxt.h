@@ -43,6 +43,7 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   vyn::TMenuItem* miConsiderarzero = nullptr;
   vyn::TPanel* pnNF = nullptr;
   vyn::TDBGrid_Padrao_VYN* grGridNf = nullptr;
+  vyn::TSpeedButton* spAutoLinkVerde = nullptr;   // the document panel's "Documento vinculado" legend
   // The entry grid's and the participants' fields containers: the columns, which of them a user
   // types into, and the editing rules they call.
   vyn::TFieldsContainer* fcLancamentos = nullptr;
@@ -158,6 +159,7 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   void CriaFieldsContainers();
   void MontaColunasLancamentos();
   void MontaColunasParticipantes();
+  void fieldsContainerParticipantesAfterEditField(vyn::TClientDataSet& ds, const std::string& campo);
 
  protected:
   // Fills the document panel with the installments linked to the current line.

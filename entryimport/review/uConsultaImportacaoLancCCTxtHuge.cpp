@@ -33,7 +33,6 @@ TfrConsultaImportacaoLancCCTxtHuge::TfrConsultaImportacaoLancCCTxtHuge(TComponen
   spLancamentosInc = CriaBotao(*this, "spLancamentosInc", "Incorporadora");
   spLancamentosPR = CriaBotao(*this, "spLancamentosPR", "Produtor rural");
   spNotaExplicativa = CriaBotao(*this, "spNotaExplicativa", "Nota Explicativa");
-  spAutoLinkVerde = CriaBotao(*this, "spAutoLinkVerde", "Documento vinculado");
   spCurrencyLinkMulti = CriaBotao(*this, "spCurrencyLinkMulti", "Baixa de duplicatas");
   spDelLinkMulti = CriaBotao(*this, "spDelLinkMulti", "Remover baixa de duplicatas");
   pnGridManual = Create<TPanel>();
@@ -135,7 +134,7 @@ TLancamentoMGR* TfrConsultaImportacaoLancCCTxtHuge::LancamentosMGR() const {
 
 int TfrConsultaImportacaoLancCCTxtHuge::Sessao() const {
   if (FDadosAdicionais && FDadosAdicionais->Sessao > 0) return FDadosAdicionais->Sessao;
-  TDAOFactory* d = DAOAtual() ? DAOAtual() : DAOLancamentos();
+  TDAOFactory* d = DAOLancamentos() ? DAOLancamentos() : DAOAtual();
   return d ? d->Sessao() : 0;
 }
 
@@ -182,6 +181,14 @@ void TfrConsultaImportacaoLancCCTxtHuge::EntregaParametrosEngine() {
 
 void TfrConsultaImportacaoLancCCTxtHuge::AtualizaDados(bool hugeFile) {
   if (tvGrupos->Selected()) {
+    // The detail and the multiple entries follow the entry under the cursor: let go of them before the
+    // grid shows another level, whose rows carry none of the entry's keys.
+    for (TDataSource* fonte : {dsGridItens, dsLancamentoManual})
+      if (TClientDataSet* ds = fonte->DataSet()) {
+        ds->SetMasterSource(nullptr);
+        ds->SetMasterFields("");
+      }
+    dsLancamentoManual->SetDataSet(nullptr);
     dsGrid->SetDataSet(nullptr);
     grGrid->Columns.clear();
     dsGridItens->SetDataSet(nullptr);
@@ -201,6 +208,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetFieldsContainerGrid(TComponent*) {
   TDAOFactory* atual = DAOAtual();
   if (!atual) return;
   dsGrid->SetDataSet(atual);
+  if (UpperCase(NodoSelecionado()) == UpperCase(kNodoParticipantes)) MontaColunasParticipantes();
   if (UpperCase(NodoSelecionado()) != UpperCase(kNodoLancamentos)) return;
   HabilitarGridItens(true);
   // The detail of the button that is down, over the node's aggregate at the selected index.
@@ -303,6 +311,16 @@ void Palavra(std::string& texto, const std::vector<std::string>& palavras) {
   if (i < palavras.size()) texto = palavras[i];
 }
 
+// The cash book's name of a document or entry kind code; the text as it was for a code outside them.
+void NomeDoCodigo(const std::string& campo, std::string& texto) {
+  const std::string t = Trim(texto);
+  if (t.empty() || OnlyDigits(t) != t || t.size() > 2) return;
+  const int codigo = std::stoi(t);
+  const std::string nome = campo == "BDTIPDOC" ? TPreencheCombosVYN::GetDescDocumentoProdutorRural(codigo)
+                                               : TPreencheCombosVYN::GetDescTipoLancProdutorRural(codigo);
+  if (!nome.empty()) texto = nome;
+}
+
 }  // namespace
 
 void TfrConsultaImportacaoLancCCTxtHuge::grGridItensMostraDado(const std::string& campo, std::string& texto,
@@ -320,6 +338,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::grGridItensMostraDado(const std::string
   else if (f == "BDTIPOPE" || f == "BDTRANSTIPOPE") Palavra(texto, {"Entrada", "Saída"});
   else if (f == "BDTRANSTIPMOV") Palavra(texto, {"Em espécie", "Conta bancária"});
   else if (f == "BDCPFMANUAL" && !Trim(texto).empty()) texto = FormatRegistryNumber(OnlyDigits(texto));
+  else if (f == "BDTIPDOC" || f == "BDTIPLAN") NomeDoCodigo(f, texto);
 }
 
 std::string TfrConsultaImportacaoLancCCTxtHuge::grGridItensMostraDadoImagem(const std::string& campo) {

@@ -39,7 +39,7 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
 
   // Detail bar, multiple-entry panel and grouped selection.
   vyn::TSpeedButton *spLancamentosCC = nullptr, *spLancamentosObs = nullptr, *spLancamentosInc = nullptr,
-                    *spLancamentosPR = nullptr, *spNotaExplicativa = nullptr, *spAutoLinkVerde = nullptr,
+                    *spLancamentosPR = nullptr, *spNotaExplicativa = nullptr,
                     *spCurrencyLinkMulti = nullptr, *spDelLinkMulti = nullptr;
   vyn::TPanel* pnGridManual = nullptr;
   vyn::TDBGrid_Padrao_VYN* grLancamentoManual = nullptr;
@@ -147,6 +147,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void CarregaBotoes();
   void AjusteBotoesSetFieldsContainer();
   void TrataDownBotoes(vyn::TComponent* sender);
+  // The standard text of a column of a data set (the multiple-entry grid's cells start from it).
+  void pMostraDadosPadrao(const vyn::TClientDataSet& ds, const std::string& campo, std::string& texto) const;
   void grLancamentoManualMostraDado(const std::string& campo, std::string& texto);
   int grLancamentoManualMostraDadoImagem(const std::string& campo);
 

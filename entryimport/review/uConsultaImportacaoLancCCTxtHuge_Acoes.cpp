@@ -305,7 +305,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::MontaBaixasAdicionaisDoVinculo(TClientD
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::DeleteMultiplosLancamentos() {
-  TDAOFactory* d = DAOAtual() ? DAOAtual() : DAOLancamentos();
+  // The split lines are the entries' level's, whichever level the user is on.
+  TDAOFactory* d = DAOLancamentos() ? DAOLancamentos() : DAOAtual();
   if (!d) return;
   TDatabase& db = d->Database();
   const int sessao = Sessao();

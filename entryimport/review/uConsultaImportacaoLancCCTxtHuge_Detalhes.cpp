@@ -82,8 +82,14 @@ void TfrConsultaImportacaoLancCCTxtHuge::ClickBotaoItem(TComponent* sender) {
                          sender != spNotaExplicativa);
 }
 
+void TfrConsultaImportacaoLancCCTxtHuge::pMostraDadosPadrao(const TClientDataSet& ds, const std::string& campo,
+                                                            std::string& texto) const {
+  if (const TField* f = ds.IsEmpty() ? nullptr : ds.FindField(campo)) pMostraDadosPadrao_VYN(*f, texto);
+}
+
 void TfrConsultaImportacaoLancCCTxtHuge::grLancamentoManualMostraDado(const std::string& campo, std::string& texto) {
   if (!DAOAtual()) return;
+  if (const TClientDataSet* m = grLancamentoManual->DataSet()) pMostraDadosPadrao(*m, campo, texto);
   const std::string f = UpperCase(campo);
   auto coluna = [this, &campo]() -> TGridColumn* {
     for (TGridColumn& c : grLancamentoManual->Columns)
@@ -95,6 +101,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::grLancamentoManualMostraDado(const std:
     if (c && c->Width < 80) c->Width = 80;
   } else if (f == "BDVALOR") {
     if (c && c->Width != 180) c->Width = 180;
+    if (c) c->Alignment = TAlignment::taRightJustify;
   } else if (f == "BDCOMPL") {
     if (c && c->Width != 700) c->Width = 700;
   } else if (f == "BDVINC_BAIXA") {

@@ -4,6 +4,7 @@
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
+#include "framework/accounting/contas_planos_mgr.h"
 #include "framework/core/text.h"
 #include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/dialogs.h"
@@ -32,6 +33,12 @@ bool TransferenciaRecusada(const TClientDataSet& ds) {
   return f && UpperCase(Trim(f->AsString())) == "FALSE";
 }
 
+// The code a choice stores: its position, except in the cash book's lists, whose codes count from 1.
+long long CodigoDaEscolha(const std::string& campo, size_t posicao) {
+  const std::string f = UpperCase(campo);
+  return static_cast<long long>(posicao) + (f == "BDTIPDOC" || f == "BDTIPLAN" ? 1 : 0);
+}
+
 }  // namespace
 
 bool TfrConsultaImportacaoLancCCTxtHuge::EditaCelulaItens(const std::string& campo, const std::string& texto) {
@@ -54,7 +61,7 @@ bool TfrConsultaImportacaoLancCCTxtHuge::EditaCelulaItens(const std::string& cam
     // A choice is stored as its position; the user picks it by its words.
     const auto it = std::find_if(opcoes.begin(), opcoes.end(), [&](const std::string& o) { return SameText(o, Trim(texto)); });
     if (it == opcoes.end()) return false;
-    valor = Variant(static_cast<long long>(it - opcoes.begin()));
+    valor = Variant(CodigoDaEscolha(campo, static_cast<size_t>(it - opcoes.begin())));
   } else if (editor->TipoCodigo != tcNenhum) {
     editor->SetText(texto);
     if (!editor->Validate()) {
@@ -108,6 +115,10 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosPRBeforeEditField(const st
   } else if (f == "BDTIPOPE" || f == "BDTRANSTIPOPE") {
     opcoes({"Entrada", "Saída"});
     if (f == "BDTRANSTIPOPE") accept = !TransferenciaRecusada(*pr);
+  } else if (f == "BDTIPDOC") {
+    opcoes(TPreencheCombosVYN::combo(TComboDocumentoProdutorRural));
+  } else if (f == "BDTIPLAN") {
+    opcoes(TPreencheCombosVYN::combo(TComboTipoLancamentoProdutorRural));
   }
   if (editor && f == "BDCODIMOVRUR") editor->SetTypeCodeVYN(tcImoveisRurais);
   if (editor && (f == "BDCTACOR" || f == "BDTRANSCTACOR")) editor->SetTypeCodeVYN(tcContaBancaria);

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "entryimport/review/revisao_test_support.h"
@@ -419,7 +420,11 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
 }
 
 TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) {
+  // A rural producer's review offers the rural-producer detail.
+  Db().Execute("update TEMPRESAS set BDPRODUTORRURAL = 'TRUE' where BDCODEMP = 1");
   Revisa(Linhas(1), [&](Tela& t) {
+    EXPECT_TRUE(t.spLancamentosPR->Visible());
+    EXPECT_FALSE(t.spLancamentosInc->Visible());
     TDAOFactory& d = *t.DAOAtual();
     const int sessao = t.Sessao();
     d.First();
@@ -444,24 +449,20 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
       return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_PR_TEMP where BDSESSAO = ?", {sessao});
     };
     {
-      // Shown, the detail's codes read as words and the cells its choices leave out are locked.
-      TClientDataSet* antes = t.dsGridItens->DataSet();
-      t.spLancamentosPR->Down = true;
-      t.dsGridItens->SetDataSet(&pr);
-      auto mostra = [&](const char* campo, std::string texto) {
-        int largura = 0;
-        t.grGridItensMostraDado(campo, texto, largura);
-        return texto;
-      };
-      EXPECT_EQ(mostra("BDTIPMOV", "1"), "Conta bancária");
-      EXPECT_EQ(mostra("BDTIPOPARTICIPANTE", "2"), "CPF/CNPJ manual");
-      EXPECT_EQ(mostra("BDTRANSTIPOPE", ""), "");
-      EXPECT_EQ(mostra("BDCPFMANUAL", "12345678909"), "123.456.789-09");
+      // Shown by its button, the detail's codes read as words and the cells its choices leave out are locked.
+      t.spLancamentosPR->Click();
+      ASSERT_EQ(t.dsGridItens->DataSet(), &pr);
+      EXPECT_EQ(t.grGridItens->CellText("BDTIPMOV"), "Conta bancária");
+      EXPECT_EQ(t.grGridItens->CellText("BDTIPOPARTICIPANTE"), "Participante");
+      EXPECT_EQ(t.grGridItens->CellText("BDTIPOPE"), "Entrada");
+      EXPECT_EQ(t.grGridItens->CellText("BDTRANSTIPOPE"), "Saída");
+      EXPECT_EQ(t.grGridItens->CellText("BDTRANSTIPMOV"), "");
+      EXPECT_EQ(t.grGridItens->CellText("BDCPFMANUAL"), "123.456.789-09");
       EXPECT_EQ(t.grGridItensMostraDadoImagem("BDCPFMANUAL"), "ilock");
       EXPECT_EQ(t.grGridItensMostraDadoImagem("BDCODTER"), "");
       EXPECT_EQ(t.grGridItensMostraDadoImagem("BDTRANSCTACOR"), "ilock");
-      t.spLancamentosPR->Down = false;
-      t.dsGridItens->SetDataSet(antes);
+      t.spLancamentosCC->Click();
+      EXPECT_FALSE(t.spLancamentosPR->Down);
     }
     EXPECT_TRUE(aceita("BDCODTER"));
     EXPECT_FALSE(aceita("BDCPFMANUAL"));
@@ -487,6 +488,15 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_FALSE(t.grGridItens->EditaCelula("BDCPFMANUAL", "12345678909"));   // only for a typed CPF
     ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPMOV", "Em espécie"));
     EXPECT_TRUE(pr_("BDCTACOR").IsNull());
+    // The cash book's kinds are picked and shown by name and stored by their codes, counted from 1.
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPDOC", "Recibo"));
+    EXPECT_EQ(pr_("BDTIPDOC").AsInteger(), 3);
+    EXPECT_EQ(t.grGridItens->CellText("BDTIPDOC"), "Recibo");
+    ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPLAN", "Despesa de custeio e investimentos"));
+    EXPECT_EQ(pr_("BDTIPLAN").AsInteger(), 2);
+    EXPECT_EQ(t.grGridItens->CellText("BDTIPLAN"), "Despesa de custeio e investimentos");
+    EXPECT_FALSE(t.grGridItens->EditaCelula("BDTIPDOC", "Duplicata"));
+    EXPECT_EQ(pr_("BDTIPDOC").AsInteger(), 3);
     // Only a transfer swaps the other side's operation.
     ASSERT_TRUE(t.grGridItens->EditaCelula("BDTIPOPE", "Entrada"));
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 1);
@@ -511,6 +521,54 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_EQ(linha("BDCODEMPREEACAOC").AsInteger(), 4);
     EXPECT_EQ(linha("BDCODUNIIMOBACAOC").AsInteger(), 9);
     EXPECT_EQ(linha("BDCODEMPREEACAOD").AsInteger(), 0);
+  });
+}
+
+TEST_F(StagedReviewTest, AParticipantEditedInTheStagedReviewIsRegisteredAsEdited) {
+  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\n" + Linhas(1), [&](Tela& t) {
+    TTreeNode* participantes = nullptr;
+    for (TTreeNode* n : t.tvGrupos->AllNodes())
+      if (n->Text == kNodoParticipantes) participantes = n;
+    ASSERT_NE(participantes, nullptr);
+    t.tvGrupos->SetSelected(participantes);
+    ASSERT_EQ(t.grGrid->Columns.size(), 21u);
+    EXPECT_FALSE(t.grGrid->EditaCelula("BDCODTER", "98"));
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDNOMETER", "Fornecedor 99 Ltda"));
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDFONETER", "33334444"));
+    dialogs_.Ok("importado");
+    t.spImportacao->Click();
+  });
+  const TQueryResult r = Db().QueryAll("select BDNOMETER, BDFONETER from TTERCEIRO where BDCODTER = 99");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Value(0, "BDNOMETER").AsString(), "Fornecedor 99 Ltda");
+  EXPECT_EQ(r.Value(0, "BDFONETER").AsString(), "33334444");
+}
+
+TEST_F(StagedReviewTest, AStagedParticipantsLevelIsWrittenThroughCellByCell) {
+  Db().Execute("create table TMP_TERCEIRO_TEMP (BDSESSAO INTEGER NOT NULL, BDCODTER INTEGER NOT NULL, BDNOMETER "
+               "VARCHAR(150), BDCGCTER VARCHAR(14), BDEMAILTER VARCHAR(100), PRIMARY KEY (BDSESSAO, BDCODTER))");
+  Revisa("P,98,Sitio,Sitio Boa Vista\n" + Linhas(1), [&](Tela& t) {
+    const int sessao = t.Sessao();
+    Db().Execute("insert into TMP_TERCEIRO_TEMP (BDSESSAO, BDCODTER, BDNOMETER) values (?, 98, 'Sitio Boa Vista')",
+                 {sessao});
+    // The level as a staged one would be: rows read from its session, never posted back by itself.
+    auto* staged = t.Create<TDAOFactory>("TMP_TERCEIRO_TEMP", &Db());
+    staged->SetHugeFile(true);
+    staged->SetSessao(sessao);
+    staged->SetWorkTable("TMP_TERCEIRO_TEMP");
+    staged->CommandText("select * from TMP_TERCEIRO_TEMP where BDSESSAO = ?", ctOpen, {sessao});
+    staged->SetControlMemory(true);
+    TTreeNode* participantes = nullptr;
+    for (const auto& n : t.Nodos())
+      if (n->Caption == kNodoParticipantes) n->DAO = staged;
+    for (TTreeNode* n : t.tvGrupos->AllNodes())
+      if (n->Text == kNodoParticipantes) participantes = n;
+    ASSERT_NE(participantes, nullptr);
+    t.tvGrupos->SetSelected(participantes);
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDEMAILTER", "financeiro@boavista.com.br"));
+    EXPECT_EQ(Db().QueryValue("select BDEMAILTER from TMP_TERCEIRO_TEMP where BDSESSAO = ? and BDCODTER = 98", {sessao})
+                  .AsString(),
+              "financeiro@boavista.com.br");
   });
 }
 
@@ -580,6 +638,21 @@ TEST_F(StagedReviewTest, MultipleEntriesSplitMoveLinksAndAreRemovedAfterwards) {
     parte(0, 0, 0, seed::kContaBanco, "0.10");
     parte(4, 5, 0, seed::kContaBanco, "0.10");
     CarregaMultiLancamentosSessao(*dynamic_cast<TLancamentoMGR*>(&d));
+    {
+      // The panel shows the parts' values and dates as the user writes them, the value to the right.
+      TClientDataSet* m = t.grLancamentoManual->DataSet();
+      ASSERT_NE(m, nullptr);
+      std::set<std::string> valores;
+      for (m->First(); !m->Eof(); m->Next()) {
+        valores.insert(t.grLancamentoManual->CellText("BDVALOR"));
+        EXPECT_EQ(t.grLancamentoManual->CellText("BDDATA"), "05/01/2024");
+      }
+      EXPECT_EQ(valores, (std::set<std::string>{"0,10", "0,20", "0,50", "1,70"}));
+      for (const TGridColumn& c : t.grLancamentoManual->Columns)
+        if (SameText(c.FieldName, "BDVALOR")) {
+          EXPECT_EQ(c.Alignment, TAlignment::taRightJustify);
+        }
+    }
     TClientDataSet& v = *t.Vinculos();
     v.AppendRecord({1, 2, 15, 3, 2, 0, Currency::FromInt(2), false});
     v.AppendRecord({1, 2, 12, 3, 2, 0, Currency::FromInt(2), false});

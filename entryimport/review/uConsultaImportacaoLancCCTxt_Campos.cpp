@@ -1,7 +1,11 @@
 // The entry reviews' fields containers: the columns of the entry grid and of the participants, which
 // of them the user types into, and the editing rules each cell edit goes through.
 #include "entryimport/review/uConsultaImportacaoLancCCTxt.h"
+#include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dao_factory.h"
+#include "framework/data/fb_database.h"
+#include "framework/data/sql_value.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -18,6 +22,7 @@ struct TItem {
   const char* Titulo;
   TTipoEditorCampo Editor;
   bool SomenteLeitura;   // a column of the review's own: the key, the company, the link mark
+  int TipoPesquisa = 0;  // the code editor's search kind
 };
 
 using E = TTipoEditorCampo;
@@ -37,13 +42,23 @@ const TItem kItensLancamentos[] = {
     {"bdCOMPL", "Complemento", E::Texto, false},    {"BDDESCRICAO", "Nota explicativa", E::Texto, false},
     {"bdCODEMP", "Empresa", E::Inteiro, true},      {"BDNOMEMP", "Nome", E::Texto, true}};
 
-const TItem kItensParticipantes[] = {{"BDCODTER", "Sequência", E::Inteiro, true},
-                                     {"BDAPELIDOTER", "Apelido", E::Texto, false},
-                                     {"BDNOMETER", "Nome", E::Texto, false},
-                                     {"BDCGCTER", "CNPJ/CPF/CIE", E::Texto, false}};
+// A participant the file declares, as the registry will receive it; its code is the one the
+// entries name, so it is never typed.
+const TItem kItensParticipantes[] = {
+    {"BDCODTER", "Sequência", E::Inteiro, true},          {"BDAPELIDOTER", "Apelido", E::Texto, false},
+    {"BDNOMETER", "Nome", E::Texto, false},               {"BDCGCTER", "CNPJ/CPF/CIE", E::Texto, false},
+    {"BDLOGRTER", "Logradouro", E::Texto, false},         {"BDENDTER", "Endereço", E::Texto, false},
+    {"BDNUMTER", "Número", E::Texto, false},              {"BDCOMPTER", "Complemento", E::Texto, false},
+    {"BDBAITER", "Bairro", E::Texto, false},              {"BDCEPTER", "CEP", E::Texto, false},
+    {"BDCODCID", "Cidade", E::Codigo, false, tcCidades},  {"BDIETER", "Inscrição estadual", E::Texto, false},
+    {"BDIMTER", "Inscrição municipal", E::Texto, false},  {"BDINSCSUFRAMATER", "Inscrição Suframa", E::Texto, false},
+    {"BDDDDTER", "DDD", E::Texto, false},                 {"BDFONETER", "Telefone", E::Texto, false},
+    {"BDDDDFAXTER", "DDD", E::Texto, false},              {"BDFAXTER", "FAX", E::Texto, false},
+    {"BDDATACADTER", "Data de cadastro", E::Data, false}, {"BDEMAILTER", "e-mail", E::Texto, false},
+    {"BDCODPAIS", "País", E::Codigo, false, tcPaises}};
 
 void Acrescenta(TFieldsContainer& fc, const TItem& i) {
-  TFieldsContainerItem& item = fc.Add(i.Campo, i.Titulo, i.Editor);
+  TFieldsContainerItem& item = fc.Add(i.Campo, i.Titulo, i.Editor, i.TipoPesquisa);
   item.ReadOnly = i.SomenteLeitura;
 }
 
@@ -56,6 +71,10 @@ void TfrConsultaImportacaoLancCCTxt::CriaFieldsContainers() {
   fieldsContainerParticipantes = Create<TFieldsContainer>();
   fieldsContainerParticipantes->SetName("fieldsContainerParticipantes");
   for (const TItem& i : kItensParticipantes) Acrescenta(*fieldsContainerParticipantes, i);
+  fieldsContainerParticipantes->OnAfterEditField = [this](TFieldsContainer&, TClientDataSet& ds, TControl*,
+                                                          const TFieldsContainerItem& item) {
+    fieldsContainerParticipantesAfterEditField(ds, item.FieldName);
+  };
   fcLancamentos->OnBeforeEditField = [this](TFieldsContainer&, TClientDataSet&, TControl* editor,
                                             const TFieldsContainerItem& item, bool& accept) {
     std::string texto;
@@ -94,6 +113,17 @@ void TfrConsultaImportacaoLancCCTxt::MontaColunasLancamentos() {
   // The explanatory note belongs to a file that gave one data set only.
   fcLancamentos->SetVisible("BDDESCRICAO", Nodos().size() == 1);
   fcLancamentos->SetGridSearch(grGrid);
+}
+
+// A participant of a staged level lives in its session's work table, as every staged edit does: the
+// cell goes there at once. A level held in memory keeps the edit in its row until the import.
+void TfrConsultaImportacaoLancCCTxt::fieldsContainerParticipantesAfterEditField(TClientDataSet& ds,
+                                                                               const std::string& campo) {
+  auto* dao = dynamic_cast<TDAOFactory*>(&ds);
+  if (!dao || !ModoArquivoGrande(dao) || dao->IsEmpty()) return;
+  CheckSQLIdentifier<EDataSetError>(campo, "Nome de coluna inválido: ");
+  dao->Database().Execute("update " + TabelaTrabalho(*dao) + " set " + campo + " = ? where BDSESSAO = ? and BDCODTER = ?",
+                          {ds.FieldByName(campo).Value(), dao->Sessao(), ds.FieldByName("BDCODTER").Value()});
 }
 
 void TfrConsultaImportacaoLancCCTxt::MontaColunasParticipantes() {

@@ -181,12 +181,48 @@ TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {
   });
 }
 
+TEST_F(EntryReviewTest, ParticipantsNodeShowsEveryRegistryColumnAndItsEditsAreRegistered) {
+  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\nL,1,05/01/2024,40,11,100\n", [&](Tela& t) {
+    TTreeNode* participantes = nullptr;
+    for (TTreeNode* n : t.tvGrupos->AllNodes())
+      if (n->Text == kNodoParticipantes) participantes = n;
+    ASSERT_NE(participantes, nullptr);
+    t.tvGrupos->SetSelected(participantes);
+    ASSERT_EQ(t.grGrid->Columns.size(), 21u);
+    EXPECT_EQ(t.grGrid->Columns.front().Title, "Sequência");
+    EXPECT_EQ(t.grGrid->Columns[10].Title, "Cidade");
+    EXPECT_EQ(t.grGrid->Columns[19].Title, "e-mail");
+    EXPECT_EQ(t.grGrid->Columns.back().Title, "País");
+    EXPECT_EQ(t.grGrid->CellText("BDNOMETER"), "Fornecedor Noventa e Nove");
+    // The code is the one the entries name: never typed.
+    EXPECT_FALSE(t.grGrid->EditaCelula("BDCODTER", "98"));
+    EXPECT_TRUE(t.grGrid->EditaCelula("BDEMAILTER", "compras@fornecedor.com.br"));
+    EXPECT_TRUE(t.grGrid->EditaCelula("BDCODCID", "3550308"));
+    EXPECT_TRUE(t.grGrid->EditaCelula("BDDATACADTER", "02/01/2024"));
+    dialogs_.Ok("1 lançamento(s) importado(s)");
+    t.spImportacao->Click();
+  });
+  const TQueryResult r =
+      Db().QueryAll("select BDEMAILTER, BDCODCID, BDDATACADTER from TTERCEIRO where BDCODTER = 99");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Value(0, "BDEMAILTER").AsString(), "compras@fornecedor.com.br");
+  EXPECT_EQ(r.Value(0, "BDCODCID").AsInteger(), 3550308);
+  EXPECT_EQ(DateToStr(r.Value(0, "BDDATACADTER").AsDateTime()), "02/01/2024");
+}
+
 TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,50\n", [&](Tela& t) {
     TDAOFactory& d = *t.DAOAtual();
     d.First();
     // Shown, the automatic-link menu's zeros item is off; the settlement menu follows the line's credit.
     EXPECT_FALSE(t.miConsiderarzero->Enabled());
+    // The document panel carries its "Documento vinculado" legend with its image.
+    ASSERT_EQ(t.FindComponent("spAutoLinkVerde"), t.spAutoLinkVerde);
+    EXPECT_EQ(t.spAutoLinkVerde->Hint(), "Documento vinculado");
+    EXPECT_GE(t.grGridNf->ImageIndexOf("spAutoLinkVerde"), 0);
+    // Before any click the document panel is open and empty, not closed.
+    ASSERT_NE(t.grGridNf->DataSet(), nullptr);
+    EXPECT_EQ(t.grGridNf->DataSet()->RecordCount(), 0);
     t.spCurrencyLink->SetEnabled(true);
     t.spCurrencyLink->Click();
     EXPECT_TRUE(t.miImpostos->Enabled());

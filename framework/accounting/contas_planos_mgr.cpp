@@ -32,4 +32,31 @@ Variant TContasPlanosMGR::GetCampoContaPlano(const Variant& conta, const std::st
 
 std::string TPreencheCombosVYN::GetDescRegimeEmpresa(int regime) { return regime == 1 ? "Caixa" : "Competência"; }
 
+const std::vector<std::string>& TPreencheCombosVYN::combo(TComboProdutorRural lista) {
+  static const std::vector<std::string> documentos{"Nota fiscal", "Fatura", "Recibo",
+                                                   "Contrato", "Folha de pagamento", "Outros"};
+  static const std::vector<std::string> lancamentos{
+      "Receita da atividade rural", "Despesa de custeio e investimentos",
+      "Receita de produtos entregues no ano referente a adiantamento de recursos financeiros"};
+  return lista == TComboDocumentoProdutorRural ? documentos : lancamentos;
+}
+
+namespace {
+
+std::string NomeDoCodigo(TComboProdutorRural lista, int codigo) {
+  const std::vector<std::string>& nomes = TPreencheCombosVYN::combo(lista);
+  return codigo >= 1 && codigo <= static_cast<int>(nomes.size()) ? nomes[static_cast<size_t>(codigo - 1)]
+                                                                 : std::string();
+}
+
+}  // namespace
+
+std::string TPreencheCombosVYN::GetDescDocumentoProdutorRural(int codigo) {
+  return NomeDoCodigo(TComboDocumentoProdutorRural, codigo);
+}
+
+std::string TPreencheCombosVYN::GetDescTipoLancProdutorRural(int codigo) {
+  return NomeDoCodigo(TComboTipoLancamentoProdutorRural, codigo);
+}
+
 }  // namespace vyn

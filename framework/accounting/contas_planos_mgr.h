@@ -3,6 +3,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "framework/data/dao_factory.h"
 
@@ -42,11 +43,20 @@ class TContasPlanosMGR : public TMgr<TContasPlanosMGR> {
   std::optional<int> planoAberto_;
 };
 
+// The option lists of the rural producer's cash book whose codes count from 1, as the book's
+// records carry them.
+enum TComboProdutorRural { TComboDocumentoProdutorRural, TComboTipoLancamentoProdutorRural };
+
 // The texts of the suite's option lists.
 class TPreencheCombosVYN {
  public:
   // The posting regime of retentions: 1 cash basis, anything else accrual basis.
   static std::string GetDescRegimeEmpresa(int regime);
+  // The names of a rural-producer list, code 1 first: a combo's item i stands for code i + 1.
+  static const std::vector<std::string>& combo(TComboProdutorRural lista);
+  // The name of a code of the list; empty for a code outside it.
+  static std::string GetDescDocumentoProdutorRural(int codigo);
+  static std::string GetDescTipoLancProdutorRural(int codigo);
 };
 
 }  // namespace vyn

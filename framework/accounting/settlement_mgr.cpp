@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
 #include <fmt/format.h>
 
@@ -87,6 +88,7 @@ void TBaixaMGR::Inicializa() {
   if (Active()) Close();
   baixados_.clear();
   planosPadrao_.clear();
+  contasConfiguracao_.clear();
 }
 
 void TBaixaMGR::Atencao(const std::string& text) const {
@@ -107,12 +109,18 @@ bool TBaixaMGR::ContasDaConfiguracao(int plano, int chave, TDateTime data, const
                                      int& debito, int& credito) {
   debito = credito = 0;
   if (chave > 0) {
-    TCONF_CONTAS_ONLINEMGR conf(nullptr, &Database());
-    TListaContasOnline l = conf.GetConfiguracaoPorChave(plano, chave, data);
-    if (!l.empty()) {
-      debito = l.front().ContaDebPgto;
-      credito = l.front().ContaCredPgto;
+    // A run's settlements name a few configurations, each valid for a whole month.
+    const auto k = std::make_tuple(plano, chave, AnoMes(data));
+    auto it = contasConfiguracao_.find(k);
+    if (it == contasConfiguracao_.end()) {
+      TCONF_CONTAS_ONLINEMGR conf(nullptr, &Database());
+      TListaContasOnline l = conf.GetConfiguracaoPorChave(plano, chave, data);
+      std::pair<int, int> contas{0, 0};
+      if (!l.empty()) contas = {l.front().ContaDebPgto, l.front().ContaCredPgto};
+      it = contasConfiguracao_.emplace(k, contas).first;
     }
+    debito = it->second.first;
+    credito = it->second.second;
   }
   if (chave > 0 && debito > 0 && credito > 0) return true;
   Atencao(fmt::format("Baixa não lançada: não há configuração de contas online {} do plano {} válida em {} para {}.",
@@ -130,13 +138,20 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
 }
 
 // Another workstation settling the same obligation holds its row until it commits; then this one's
-// lock fails and the settlement is refused with a plain message instead of paying twice.
-bool TBaixaMGR::TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta) {
+// lock fails and the settlement is refused with a plain message instead of paying twice. The locking
+// update also answers the guard's open balance, read after the lock (one statement, not two).
+bool TBaixaMGR::TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta, Variant& saldo) {
   if (p.TabelaObrigacao.empty() || p.Chave.empty()) return true;
   const auto [onde, pk] = CondicaoChave(p.Chave);
   const std::string& coluna = p.Chave.front().first;
+  const std::string trava = "update " + p.TabelaObrigacao + " O set " + coluna + " = " + coluna + onde;
   try {
-    db.Prepared("update " + p.TabelaObrigacao + " set " + coluna + " = " + coluna + onde).Execute(pk);
+    if (p.Guarda.empty()) {
+      db.Prepared(trava).Run(pk);
+    } else {
+      const std::vector<Variant> r = db.Prepared(trava + " returning " + p.Guarda).ExecuteReturning(pk);
+      saldo = r.empty() ? Variant() : r.front();
+    }
     return true;
   } catch (const EDatabaseError& e) {
     if (!e.IsLockConflict()) throw;
@@ -157,21 +172,22 @@ void TBaixaMGR::RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa
   db.Prepared(std::string("insert into ") + kTabelaVinculosLancados +
               " (BDCODEMP, BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN, BDDESCRICAO) "
               "values (?, ?, ?, ?, ?, ?, ?, ?)")
-      .Execute({codEmp, o.Sessao, Variant(static_cast<long long>(o.Id)), Utf8Left(o.Vinculo, 60), p.TipoBaixa,
-                p.Valor, chaveLancamento,
-                Utf8Left(o.Descricao, 200)});
+      .Run({codEmp, o.Sessao, Variant(static_cast<long long>(o.Id)), Utf8Left(o.Vinculo, 60), p.TipoBaixa, p.Valor,
+            chaveLancamento, Utf8Left(o.Descricao, 200)});
 }
 
-int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos) {
+int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos,
+                     TTransaction* aberta) {
   TDatabase& db = Database();
-  TTransaction tr(db, TTransaction::kJuntaAberta);
+  std::optional<TTransaction> propria;
+  TTransaction& tr = aberta ? *aberta : propria.emplace(db, TTransaction::kJuntaAberta);
   const int chave = ProximaChave(db, l.CodEmp);
   for (const TPagamentoBaixa& p : pagamentos) {
-    if (!TravaObrigacao(db, p, tr.Joined())) return 0;
     // The balance is read inside the transaction, after the group's earlier payments: what was
     // selected may have been paid since.
+    Variant saldo;
+    if (!TravaObrigacao(db, p, tr.Joined(), saldo)) return 0;
     if (!p.Guarda.empty()) {
-      Variant saldo = db.Prepared(p.Guarda).QueryValue(p.ParamsGuarda);
       if (saldo.IsNull() || saldo.AsCurrency() < p.ValorGuarda) {
         const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
                                             Dinheiro(p.ValorGuarda),
@@ -182,8 +198,8 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
         return 0;
       }
     }
+    // The payment's sequence is the next of its obligation's, read by the insert itself.
     const auto [onde, pk] = CondicaoChave(p.Chave);
-    Variant seq = db.Prepared("select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde).QueryValue(pk);
     std::string cols, marks;
     TParams vals;
     auto add = [&](const std::string& c, const Variant& v) {
@@ -192,10 +208,12 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
       vals.push_back(v);
     };
     for (const auto& [c, v] : p.Chave) add(c, v);
-    add(p.ColunaSeq, seq);
+    cols += ", " + p.ColunaSeq;
+    marks += ", (select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde + ")";
+    vals.insert(vals.end(), pk.begin(), pk.end());
     for (const auto& [c, v] : p.Valores) add(c, v);
     add("BDCHAVELAN", chave);
-    db.Prepared("insert into " + p.Tabela + " (" + cols + ") values (" + marks + ")").Execute(vals);
+    db.Prepared("insert into " + p.Tabela + " (" + cols + ") values (" + marks + ")").Run(vals);
     if (!p.Atualizacao.empty() && db.Prepared(p.Atualizacao).Execute(p.ParamsAtualizacao) != 1)
       throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", p.Atualizacao);
     RegistraVinculo(db, l.CodEmp, p, chave);
@@ -205,8 +223,8 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   const Variant plaPadrao = PlanoPadrao(db, l.CodEmp, AnoMes(l.Data));
   db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO, "
               "BDVALOR, BDCOMPL, BDDCTO) values (?, ?, ?, ?, ?, ?, ?, ?, ?)")
-      .Execute({l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
-                Utf8Left(l.Dcto, 30)});
+      .Run({l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
+            Utf8Left(l.Dcto, 30)});
   tr.Commit();
   gerados_.push_back(chave);
   return chave;
@@ -355,6 +373,8 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
     const int c = OnGetContaCredito(this);
     if (c > 0) credito = c;
   }
+  // The lock check reads in the settlement's own transaction: one transaction per settlement.
+  TTransaction tr(Database(), TTransaction::kJuntaAberta);
   if (Bloqueado(data, o.Descricao)) return Currency();
   if (JaBaixado(o.Identificacao, tbpPrincipal, o.Descricao)) return Currency();
 
@@ -366,8 +386,7 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   p.ColunaSeq = "BDSEQ";
   p.Valores = ValoresPagamento(data, valor, l.Dcto);
   p.TabelaObrigacao = o.Tabela;
-  p.Guarda = "select " + o.SaldoSQL + " from " + o.Tabela + onde;
-  p.ParamsGuarda = pk;
+  p.Guarda = o.SaldoSQL;
   p.ValorGuarda = valor;
   p.Atualizacao = "update " + o.Tabela + " set " + o.AbateSQL + onde;
   p.ParamsAtualizacao = pk;
@@ -375,7 +394,7 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   p.Descricao = o.Descricao;
   p.Origem = Origem();
   p.Valor = valor;
-  if (Grava(l, {p}) == 0) return Currency();
+  if (Grava(l, {p}, &tr) == 0) return Currency();
   valorLancado_ = valor;
   return valor;
 }
@@ -669,6 +688,10 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     if (debParte_ > 0) debito = debParte_;
     if (credParte_ > 0) credito = credParte_;
   }
+  // A single settlement's lock check reads in its own transaction; a grouped one is written later,
+  // with its group.
+  std::optional<TTransaction> tr;
+  if (!agrupado) tr.emplace(Database(), TTransaction::kJuntaAberta);
   if (Bloqueado(data, desc)) return false;
   if (JaBaixado(fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem), tipo, desc)) return false;
 
@@ -688,11 +711,9 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   p.Valores.emplace_back("BDTIPOBAIXA", tipo);
   if (abateSaldo) {
     p.Guarda = fmt::format(
-        "select P.BDVALORPAR - coalesce((select sum(PG.BDVALORPGTO) from {0} PG where PG.BDCODEMP = P.BDCODEMP and "
-        "PG.BDCHAVE = P.BDCHAVE and PG.BDORDEMPAR = P.BDORDEMPAR and PG.BDTIPOBAIXA in ({1}, {2})), 0) from {3} P "
-        "where P.BDCODEMP = ? and P.BDCHAVE = ? and P.BDORDEMPAR = ?",
-        GetTablePagamento(), static_cast<int>(tbpPrincipal), static_cast<int>(tbpDesconto), kTabelasPar[livro_]);
-    p.ParamsGuarda = pk;
+        "O.BDVALORPAR - coalesce((select sum(PG.BDVALORPGTO) from {0} PG where PG.BDCODEMP = O.BDCODEMP and "
+        "PG.BDCHAVE = O.BDCHAVE and PG.BDORDEMPAR = O.BDORDEMPAR and PG.BDTIPOBAIXA in ({1}, {2})), 0)",
+        GetTablePagamento(), static_cast<int>(tbpPrincipal), static_cast<int>(tbpDesconto));
     p.ValorGuarda = valor;
   }
   p.Descricao = desc;
@@ -712,7 +733,7 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     }
     grupo_.Lanc.Valor += valor;
     grupo_.Pagamentos.push_back(std::move(p));
-  } else if (Grava(l, {p}) == 0) {
+  } else if (Grava(l, {p}, &*tr) == 0) {
     return false;
   }
   if (abateSaldo) {

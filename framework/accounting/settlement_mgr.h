@@ -66,11 +66,11 @@ struct TPagamentoBaixa {
   std::vector<std::pair<std::string, Variant>> Chave;     // the obligation
   std::string ColunaSeq;
   std::vector<std::pair<std::string, Variant>> Valores;
-  std::string Guarda;                                     // empty: no balance to respect
+  // The open balance, an expression over the obligation's row (alias O); empty: no balance to respect.
+  std::string Guarda;
   // The obligation's own table (keyed by Chave). Its row is locked before the guard reads the balance,
   // so two workstations settling it at once cannot both read the same open balance.
   std::string TabelaObrigacao;
-  TParams ParamsGuarda;
   Currency ValorGuarda;
   std::string Atualizacao;                                // e.g. the guide's balance; must touch one row
   TParams ParamsAtualizacao;
@@ -144,11 +144,14 @@ class TBaixaMGR : public TDAOFactory {
                             int& credito);
   // Posting-lock check of the company's date when a lock object was given.
   bool Bloqueado(TDateTime data, const std::string& descricao);
-  // Locks the payment's obligation row; false (warned about) when another workstation holds it.
-  bool TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta);
-  // Writes the entry (key reserved for the company) and its payment rows in one transaction. Answers
-  // the entry key, or 0 when a guard refused (warned about; nothing written).
-  int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos);
+  // Locks the payment's obligation row; false (warned about) when another workstation holds it. With
+  // a guard, saldo receives the open balance read under the lock.
+  bool TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta, Variant& saldo);
+  // Writes the entry (key reserved for the company) and its payment rows in one transaction (`aberta`,
+  // the settlement's own, when its checks already read in it). Answers the entry key, or 0 when a guard
+  // refused (warned about; nothing written).
+  int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos,
+            TTransaction* aberta = nullptr);
   void RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa& p, int chaveLancamento);
   int ProximaChave(TDatabase& db, int codEmp);
   // Opens the selection sql makes (given its key condition) over the keys of each company, part by part.
@@ -193,6 +196,8 @@ class TBaixaMGR : public TDAOFactory {
   };
   std::shared_ptr<TChavesReservadas> chaves_ = std::make_shared<TChavesReservadas>();
   std::map<std::pair<int, int>, Variant> planosPadrao_;   // by company and month, for the run
+  // Debit and credit accounts of the configurations read, by plan, key and month, for the run.
+  std::map<std::tuple<int, int, int>, std::pair<int, int>> contasConfiguracao_;
 };
 
 // Tax guides (TDARFGERPGTO) and their payments (TDARFGERPGTO_BAIXA).

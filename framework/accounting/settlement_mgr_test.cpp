@@ -3,6 +3,9 @@
 #include <fmt/format.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/inconsistencias.h"
@@ -244,6 +247,52 @@ TEST_F(SettlementMgrTest, InstallmentPartialPaymentsPartsGroupsAndRefusals) {
   EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO where BDCHAVELAN = ?", {l.Value(antes, "BDCHAVE")})
                 .AsInteger(),
             2);
+}
+
+// Another workstation settling the same obligation holds its row: this one waits for it, and once the
+// other commits refuses the settlement with a plain message, writing nothing; a free row settles.
+TEST_F(SettlementMgrTest, AnObligationAnotherWorkstationIsSettlingIsRefusedWithoutWritingAnything) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(100), {{1, R(100), TDateTime(), 0}});
+  seed::AddGuia(Db(), 1, 55, R(500));
+  auto* parcelas = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*parcelas);
+  parcelas->SetCODEMP_MGR(1);
+  parcelas->SelectGuiasParaBaixa({"1...10.1.0"}, parcelas->GetTableJoinParcelamento(1), parcelas->GetTablePagamento());
+  parcelas->SetContas(parcelas->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+  auto* guias = TDARFGERPGTOMGR::CreateMgr(&owner_);
+  Prepara(*guias);
+  guias->SelectGuiasParaBaixa({"1......55.."}, nullptr, "tela");
+
+  TDatabase outra;
+  outra.Open(Company().Path());
+  for (const char* trava : {"update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 10",
+                            "update TDARFGERPGTO set BDVALOR = BDVALOR where BDCHAVEDARF = 55"}) {
+    auto tr = std::make_unique<TTransaction>(outra);
+    outra.Execute(trava);
+    std::thread commit([&tr] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      tr->Commit();
+    });
+    list_->Clear();
+    if (trava[7] == 'V')
+      EXPECT_FALSE(parcelas->LancaBaixaParcelaAtual(0));
+    else
+      guias->LancaBaixaImpostoAtual();
+    commit.join();
+    ASSERT_EQ(list_->Count(), 1) << trava;
+    EXPECT_NE(Ultima().find("está sendo baixada por outra estação de trabalho"), std::string::npos) << Ultima();
+  }
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO").AsCurrency(), R(500));
+
+  // Free again, both settle for another entry (this one's attempt counts as its settlement).
+  list_->Clear();
+  origem_ = 8;
+  EXPECT_TRUE(parcelas->LancaBaixaParcelaAtual(0));
+  guias->LancaBaixaImpostoAtual();
+  EXPECT_EQ(list_->Count(), 0) << Ultima();
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
 }
 
 TEST_F(SettlementMgrTest, AGroupLeftOpenIsWrittenWhenTheManagerGoes) {

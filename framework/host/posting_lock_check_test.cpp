@@ -63,6 +63,12 @@ TEST_F(PostingLockTest, PeriodsUpToTheLastClosingAreLocked) {
   EXPECT_FALSE(check_.Locked(12, EncodeDate(2024, 1, 1), EncodeDate(2024, 1, 31), "frOutraTela", 0, 4, msg));
   EXPECT_EQ(msg, "");
   EXPECT_FALSE(check_.Locked(13, EncodeDate(2020, 1, 1), EncodeDate(2020, 1, 31), "frOutraTela", 0, 4, msg));
+  // A lock row over a closed period is what the screen is told, before the closing; without a motive
+  // the message ends at the period.
+  Db().Execute("INSERT INTO TBLOQUEIO_LANCAMENTO VALUES (2, 12, 'frLancamento', '2023-12-01', '2023-12-31', null)");
+  EXPECT_TRUE(check_.Locked(12, EncodeDate(2023, 12, 10), EncodeDate(2023, 12, 10), "frLancamento", 0, 4, msg));
+  EXPECT_EQ(check_.UltimoTipo(), tbBloqueioLancamento);
+  EXPECT_EQ(msg, "Existe bloqueio de lançamentos da empresa 12 no período de 01/12/2023 a 31/12/2023.");
 }
 
 }  // namespace

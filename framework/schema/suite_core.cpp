@@ -6,7 +6,8 @@ namespace vyn {
 
 void AddSuiteCoreSchema(TSchema& s) {
   // Companies. A branch names its head office in BDCODMATRIZ; BDSTATUSEMP 1 marks a consultation-only
-  // copy left by a change of posting plan.
+  // copy left by a change of posting plan. BDINCORPORADORA and BDPRODUTORRURAL are the company's
+  // real-estate developer and rural producer profiles, which open the entry reviews' details of each.
   s.AddTable("TEMPRESAS", R"(CREATE TABLE TEMPRESAS (
   BDCODEMP INTEGER NOT NULL,
   BDCODMATRIZ INTEGER,
@@ -18,6 +19,8 @@ void AddSuiteCoreSchema(TSchema& s) {
   BDTIPOCAEPF SMALLINT DEFAULT 0,
   BDSTATUSEMP SMALLINT DEFAULT 0,
   BDFORMATRIBUTACAOEMP INTEGER DEFAULT 0,
+  BDINCORPORADORA VARCHAR(5) DEFAULT 'FALSE',
+  BDPRODUTORRURAL VARCHAR(5) DEFAULT 'FALSE',
   CONSTRAINT PK_TEMPRESAS PRIMARY KEY (BDCODEMP)))");
 
   // Company data in force from a reference month (YYYYMM) on: name, registry number, chart of accounts,

@@ -30,6 +30,8 @@ enum TTipoCodigo : int {
   tcContasPlanoContas = 20,            // an account of the company's chart
   tcImpostoEmpresaSistemaOmie = 21, tcGeradorImportacaoSocios = 22, tcTodosFuncionarios = 23, tcYRKRelatorios = 24,
   tcQualificacaoRFB = 25, tcContasPlanoContasAnalitica = 26, tcContasAjusteECF = 27, tcClienteFinanceiro = 28,
+  tcCidades = 29,                      // a city of the registry
+  tcPaises = 40,                       // a country of the registry
   tcParticipanteCredito = 41, tcParticipanteDebito = 42,
   tcContaBancaria = 159,               // a bank account of the company
   tcPlanosTrocaContabilOnLine = 193,   // a mapping plan between two posting plans

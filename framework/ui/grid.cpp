@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "framework/core/datetime.h"
 #include "framework/core/text.h"
 #include "framework/data/client_dataset.h"
 
@@ -88,6 +89,19 @@ int TDBGrid_Padrao_VYN::ImageIndexOf(const std::string& name) const {
   for (size_t i = 0; i < images_.size(); ++i)
     if (SameText(images_[i], name)) return static_cast<int>(i);
   return -1;
+}
+
+void pMostraDadosPadrao_VYN(const TField& field, std::string& text) {
+  if (field.IsNull()) {
+    text.clear();
+    return;
+  }
+  switch (field.DataType()) {
+    case TFieldType::ftCurrency:
+    case TFieldType::ftFloat: text = field.AsCurrency().ToBR(2); break;
+    case TFieldType::ftDate: text = DateToStr(field.AsDateTime()); break;
+    default: break;
+  }
 }
 
 std::string TDBGrid_Padrao_VYN::CellText(const std::string& field) const {

@@ -15,16 +15,23 @@ class TClientDataSet;
 class TField;
 using TBookmark = int64_t;
 
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+
 struct TGridColumn {
   std::string FieldName;
   std::string Title;
   int Width = 64;
   bool Visible = true;
   bool ReadOnly = false;
+  TAlignment Alignment = TAlignment::taLeftJustify;
 };
 
 // The key code of the Delete key (the key events' key argument).
 inline constexpr int kTeclaDelete = 46;
+
+// The standard text of a cell: money and decimals as the user writes them ("1.234,56"), dates as
+// dates, null as nothing; any other field as its own text.
+void pMostraDadosPadrao_VYN(const TField& field, std::string& text);
 
 class TDBGrid_Padrao_VYN : public TControl {
  public:
