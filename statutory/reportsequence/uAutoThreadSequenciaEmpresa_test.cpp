@@ -91,12 +91,22 @@ class TfrTelaDuplaSequencia : public TfrTelaTarefaSequencia {
   }
 };
 
+// A screen of this installation that cannot open (its module is not licensed, say).
+class TfrTelaQueNaoAbre : public TfrTelaTarefaSequencia {
+ public:
+  explicit TfrTelaQueNaoAbre(TComponent* owner) : TfrTelaTarefaSequencia(owner) {
+    throw std::runtime_error("Módulo não liberado");
+  }
+  std::string ClassName() const override { return "TfrTelaQueNaoAbre"; }
+};
+
 class TarefaSequenciaTest : public CompanyDatabaseTest {
  protected:
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
     ClassRegistry().RegisterClass<TfrTelaTarefaSequencia>("TfrTelaTarefaSequencia", TClassKind::Screen);
     ClassRegistry().RegisterClass<TfrTelaDuplaSequencia>("TfrTelaDuplaSequencia", TClassKind::Screen);
+    ClassRegistry().RegisterClass<TfrTelaQueNaoAbre>("TfrTelaQueNaoAbre", TClassKind::Screen);
     auto& ctx = ProcessContext();
     ctx.UserCode = 7;
     ctx.UserName = "Ana";
@@ -127,6 +137,7 @@ class TarefaSequenciaTest : public CompanyDatabaseTest {
   void TearDown() override {
     ClassRegistry().UnRegisterClass("TfrTelaTarefaSequencia");
     ClassRegistry().UnRegisterClass("TfrTelaDuplaSequencia");
+    ClassRegistry().UnRegisterClass("TfrTelaQueNaoAbre");
     ProcessContext().WP_SEQUENCIARELATORIO.reset();
     ProcessContext().MenuSistema.reset();
     fs::remove_all(pasta_);
@@ -265,6 +276,34 @@ TEST_F(TarefaSequenciaTest, ALineWhoseMenuItemIsGoneIsTheRunsProblemNotASuccess)
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TCONF_TSEQREL_SEQ WHERE BDINCONSISTENCIA CONTAINING "
                             "'mnTfrNaoExiste'").AsInteger(), 1);
   EXPECT_TRUE(dialogs_.Calls().empty());
+}
+
+// A screen that exists but fails to open: its line's problem row names it, the run ends with status 2,
+// and the other line still writes its file.
+TEST_F(TarefaSequenciaTest, AScreenThatFailsToOpenIsItsLinesProblemRowAndStatusTwo) {
+  MenuSistema().Entradas.push_back({1, "mnBalanco", "Balanço", "TfrTelaQueNaoAbre", 2});
+  Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (16, 'Fechamento', 1)");
+  Db().Execute("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS) "
+               "VALUES (16, 1, 1, 'Balanço', 'mnBalanco', 2)");
+  Db().Execute("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS) "
+               "VALUES (16, 2, 2, 'Folha', 'mnFolha', 2)");
+  ProcessContext().WP_AGENDAMENTO = 8;
+  auto t = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202403"}, {"cbPeriodo", "0"}, {"edCODMODELO", "16"},
+                                                {"cod_empresa", "1"}, {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"}});
+  t->ExecuteTask();
+  EXPECT_EQ(t->StatusExecucao(), tscInconsistente) << t->MensagemExecucao();
+  EXPECT_EQ(Db().QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_TSEQREL WHERE BDCODAGENDAMENTO = 8").AsInteger(), 2);
+  auto rows = Db().QueryAll("SELECT BDINCONSISTENCIA FROM VSH_EMP_TCONF_TSEQREL_SEQ WHERE BDCODAGENDAMENTO = 8 "
+                            "ORDER BY BDORDEM");
+  ASSERT_EQ(rows.Rows.size(), 2u);
+  const std::string problema = rows.Rows[0][0].AsString();
+  EXPECT_NE(problema.find("Balanço"), std::string::npos) << problema;
+  EXPECT_NE(problema.find("Módulo não liberado"), std::string::npos) << problema;
+  EXPECT_EQ(rows.Rows[1][0].AsString(), "");   // the clean line's row
+  ASSERT_EQ(Arquivos().size(), 1u);
+  TLitePDF pdf;
+  pdf.LoadFromFile(Arquivos()[0].string());
+  EXPECT_EQ(pdf.Pages(), (std::vector<std::string>{"Empresa 1 col  01/03/2024-31/03/2024"}));
 }
 
 TEST_F(TarefaSequenciaTest, EmployeeTaskRunsOncePerEmployeeOfTheChosenSituation) {

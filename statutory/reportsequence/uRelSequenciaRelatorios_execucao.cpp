@@ -272,7 +272,8 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
     try {
       form = item->ItemMenu->AbrirTela();
     } catch (const std::exception& e) {
-      problema(tisErro, e.what());
+      // A scheduled run's problem row carries no group: the text itself must say which screen it was.
+      problema(tisErro, "A tela " + item->ItemMenu->getCaption() + " não pôde ser aberta: " + e.what());
       continue;
     }
     // The screen serves its item only: closed when the item ends, the next one (and the user) never

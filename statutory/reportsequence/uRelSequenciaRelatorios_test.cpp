@@ -223,11 +223,74 @@ TEST_F(SequenciaRelatoriosTest, AScreenThatFailsToOpenIsItsLinesProblem) {
   tela_->edReferencia->SetData_AnoMes(202403);
   tela_->edDataIni->SetData(EncodeDate(2024, 3, 1));
   tela_->edDataFim->SetData(EncodeDate(2024, 3, 31));
-  tela_->spPreviaImpressaoClick(tela_->spPrevia);
+  ASSERT_TRUE(tela_->spPrevia->Enabled());
+  tela_->spPrevia->Click();
   EXPECT_EQ(tela_->Report().Paginas.size(), 1u);   // the line that opens still runs
   const auto erros = tela_->Inconsistencias_VYN->Filtra(true, false, false);
   ASSERT_EQ(erros.size(), 1u);
   EXPECT_NE(erros[0].Caption.find("Sumiu"), std::string::npos) << erros[0].Caption;
+}
+
+// "Limpar" on an item's screen is an edit of the model like any other: the saved values stay in the
+// database until the model is saved, and leaving without saving brings them back.
+TEST_F(SequenciaRelatoriosTest, LimparClearsAnItemsValuesOnlyOnceTheModelIsSaved) {
+  const int modelo = NovoModelo({0});
+  auto carrega = [&] {
+    tela_->edCODMODELO->SetFocus();
+    tela_->edCODMODELO->SetText(std::to_string(modelo));
+    tela_->edNomeModelo->SetFocus();   // leaving the code loads the model
+  };
+  auto abre = [&]() -> TfrTelaTesteSequencia& {
+    tela_->clSequencia->Select(0);
+    tela_->spEditar->Click();
+    auto* f = dynamic_cast<TfrTelaTesteSequencia*>(tela_->getItemDeMenu(0)->Components().back());
+    if (!f) throw std::runtime_error("the item's screen did not open");
+    return *f;
+  };
+  auto botao = [](TfrTelaTesteSequencia& f, const char* nome) {
+    auto* b = dynamic_cast<TButtonControl*>(f.toolbar->FindComponent(nome));
+    if (!b) throw std::runtime_error(std::string("no button ") + nome);
+    b->Click();
+  };
+  auto salvos = [&] {
+    return Db().QueryValue("SELECT COUNT(*) FROM TSEQUENCIA_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = ? AND "
+                           "BDCOMPNAME = 'edValor' AND BDCOMPVALUE = 'A'", {Variant(modelo)}).AsInteger();
+  };
+  carrega();
+  TfrTelaTesteSequencia& item = abre();
+  item.edValor->SetText("A");
+  dialogs_.Yes("Deseja confirmar a seleção");
+  botao(item, "spConfirmarSequenciaRel");
+  dialogs_.Ok("Registro salvo");
+  tela_->spOk->Click();
+  ASSERT_EQ(salvos(), 1);
+
+  // Cleared, then the user leaves the model without saving it.
+  carrega();
+  dialogs_.Yes("Deseja limpar a seleção");
+  botao(abre(), "spLimparSequenciaRel");
+  EXPECT_FALSE(tela_->getDadosSequencial(0)->TemConfiguracaoDeTela);
+  EXPECT_EQ(salvos(), 1);
+  int esc = 27;
+  dialogs_.Yes("Deseja abandonar sem gravar as alterações?");
+  tela_->KeyDown(esc, 0);
+  EXPECT_EQ(salvos(), 1);
+  carrega();
+  ASSERT_TRUE(tela_->getDadosSequencial(0)->TemConfiguracaoDeTela);
+  TfrTelaTesteSequencia& devolvida = abre();
+  EXPECT_EQ(devolvida.edValor->Text(), "A");
+  devolvida.Close();
+
+  // Cleared and saved: gone from the database, and the reloaded line has no values.
+  dialogs_.Yes("Deseja limpar a seleção");
+  botao(abre(), "spLimparSequenciaRel");
+  dialogs_.Ok("Registro salvo");
+  tela_->spOk->Click();
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TSEQUENCIA_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = ?",
+                            {Variant(modelo)}).AsInteger(), 0);
+  carrega();
+  EXPECT_FALSE(tela_->getDadosSequencial(0)->TemConfiguracaoDeTela);
+  EXPECT_TRUE(dialogs_.Done()) << ::testing::PrintToString(dialogs_.Pending());
 }
 
 // A run that finds no company to run for says so instead of ending quietly.
