@@ -9,8 +9,11 @@
 #include <fstream>
 #include <sstream>
 
+#include <fmt/format.h>
+
 #include "entryimport/entryimport_test_support.h"
 #include "entryimport/review/revisao_test_support.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/class_registry.h"
 #include "framework/host/publicas.h"
 #include "module/registro.h"
@@ -222,6 +225,47 @@ TEST_F(ClientFolderTaskTest, ALargeFileIsStagedInPartsAndWrittenWhole) {
                     {std::string(linha)}),
               1)
         << linha;
+}
+
+// An unattended run goes over a file larger than a page of its session a page at a time: every line
+// is weighed, checked and written once, the refused lines of any page are reported and left out, and
+// the balance of the whole file still decides before anything is written.
+TEST_F(ClientFolderTaskTest, AFileOfSeveralPagesIsCheckedAndWrittenWhole) {
+  const int linhas = 2 * kLinhasPorPaginaSessao + 50;
+  auto arquivo = [&](int soDebito) {
+    std::ostringstream t;
+    for (int i = 1; i <= linhas; ++i) {
+      const int debito = i == 3 || i == linhas - 10 ? 99999 : 40;
+      t << "L,1," << (1 + i % 28) << "/01/2024," << debito << "," << (i == soDebito ? 0 : 11) << "," << i
+        << ".01,1,c," << i << ",,\n";
+    }
+    return t.str();
+  };
+  Escreve("CL11222333000181.txt", arquivo(linhas - 5));
+  Executa(pasta_.string());
+  EXPECT_EQ(status_, tscInconsistente);
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA containing ?",
+                  {std::string("diferença de 40.045,01")}),
+            1);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+  EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN"), 0);
+
+  fs::remove_all(pasta_);
+  fs::create_directories(pasta_);
+  Escreve("CL11222333000181.txt", arquivo(0));
+  Executa(pasta_.string());
+  EXPECT_EQ(status_, tscInconsistente) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), linhas - 2);
+  EXPECT_EQ(Conta("select count(distinct BDCHAVE) from VZEL_EMPRESAS_TLAN"), linhas - 2);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDVALOR <> cast(BDDCTO as integer) + 0.01"), 0);
+  EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 2"), linhas - 2);
+  EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 2);
+  for (int linha : {3, linhas - 10})
+    EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA starting with ?",
+                    {fmt::format("Linha {} do arquivo: conta 99999", linha)}),
+              1)
+        << linha;
+  EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0);
 }
 
 #ifdef INTEGRACAO_HOST_EXE

@@ -106,6 +106,9 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void spImportacaoClick(vyn::TComponent* sender) override;
   void GetAposInconsistencia() override;
   void PostaBaixas() override;
+  // Whether the debits and credits of the lines to import differ (told to the user); an unattended
+  // run weighs its session a page at a time.
+  bool DiferencaDebitoCredito(vyn::TLancamentoMGR& lanc);
   // The complement goes through its own save: a long one lives in the complement work table.
   bool SalvaCelula(const std::string& campo, const std::string& texto) override;
   void SetMultiplosLancamentos();

@@ -97,7 +97,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
   try {
     // The balance is checked before any settlement is posted (the check leaves the linked lines
     // out): an unbalanced file posts nothing, and a second press cannot post a settlement twice.
-    if (!TContasPlanosMGR::getDiferencaDebitoCredito(this, lanc, nullptr, "BDVINC_BAIXA", false, false, true)) {
+    if (!DiferencaDebitoCredito(*lanc)) {
       // The settlements are the run's first step (PostaBaixas), inside its write.
       TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
       // The lines the import refused are the opener's to know as well: an unattended caller judges
@@ -116,6 +116,16 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
   DerivaSelecaoBaixa();
   // Errors are shown too: a settlement that failed or a refused line must reach the user.
   if (FInconsistenciaIni && FInconsistenciaIni->Count() > 0) FInconsistenciaIni->Execute(true, true, true, true, "");
+}
+
+bool TfrConsultaImportacaoLancCCTxtHuge::DiferencaDebitoCredito(TLancamentoMGR& lanc) {
+  if (!SessaoEmPaginas(&lanc))
+    return TContasPlanosMGR::getDiferencaDebitoCredito(this, &lanc, nullptr, "BDVINC_BAIXA", false, false, true);
+  TPaginasSessao paginas(lanc, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVALOR, BDDEBITO, BDCREDITO, BDVINC_BAIXA");
+  const bool diferenca = TContasPlanosMGR::getDiferencaDebitoCreditoPaginas(&lanc, nullptr, "BDVINC_BAIXA",
+                                                                           [&paginas] { return paginas.Proxima(); });
+  paginas.Restaura();
+  return diferenca;
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::PostaBaixas() {
@@ -164,7 +174,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
     return;
   }
   auto* q = TSQLMGR::CreateMgr(this);
-  q->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
+  // The source lines are looked up among the whole session, also when the node holds a page of it.
+  if (SessaoEmPaginas(d))
+    q->CommandText("select * from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? order by BDCHAVE", ctOpen,
+                   {d->Sessao()});
+  else
+    q->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
   q->SetIndexFieldNames("BDCODEMP;BDCHAVE");
   const std::string sqlD = d->GetCommandText();
   const TParams paramsD = d->GetCommandParams();

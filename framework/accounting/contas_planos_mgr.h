@@ -1,5 +1,6 @@
 #pragma once
 // The chart-of-accounts manager: questions about the accounts of a chart.
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ class TContasPlanosMGR : public TMgr<TContasPlanosMGR> {
   // lines kept out of the ordinary import, do not count); tells the user the difference itself.
   static bool getDiferencaDebitoCredito(TComponent* owner, TClientDataSet* dao, TClientDataSet* daoMulti,
                                         const std::string& campo, bool, bool, bool);
+  // The same weighing of a data set that holds its lines a page at a time: proxima loads the next
+  // page into dao and answers false when none is left.
+  static bool getDiferencaDebitoCreditoPaginas(TClientDataSet* dao, TClientDataSet* daoMulti, const std::string& campo,
+                                               const std::function<bool()>& proxima);
 
  private:
   std::optional<int> planoAberto_;

@@ -2,6 +2,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
 
@@ -11,7 +12,9 @@
 #include "framework/data/dao_factory.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/insere_linha.h"
+#include "framework/data/sql_value.h"
 #include "framework/schema/revisao_tabelas.h"
+#include "framework/ui/dialogs.h"
 
 namespace vyn {
 
@@ -131,7 +134,9 @@ TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao
   l.SetSessao(sessao);
   l.SetWorkTable(kTabelaLancamentosTemp);
   // The session number is an integer of ours, so the query text can be reopened as it is.
-  l.CommandText(fmt::format("select * from {} where BDSESSAO = {} order by BDCHAVE", kTabelaLancamentosTemp, sessao));
+  l.CommandText(fmt::format("select {}* from {} where BDSESSAO = {} order by BDCHAVE",
+                            IsUnattended() ? fmt::format("first {} ", kLinhasPorPaginaSessao) : std::string(),
+                            kTabelaLancamentosTemp, sessao));
   for (size_t i = 0; i < kDetalhesTemp; ++i) {
     const char* t = kTabelasCompanheirasTemp[i];
     auto* d = owner.Create<TDAOFactory>(t, &db);
@@ -143,6 +148,55 @@ TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao
   }
   CarregaMultiLancamentosSessao(l);
   return r;
+}
+
+bool SessaoEmPaginas(const TDAOFactory* dao) {
+  return ModoArquivoGrande(dao) && dao->WorkTable() == kTabelaLancamentosTemp && IsUnattended();
+}
+
+int64_t LinhasDaSessao(TDAOFactory& dao) {
+  const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(dao.WorkTable(), "Tabela de trabalho inválida: ");
+  return dao.Database().QueryValue("select count(*) from " + tabela + " where BDSESSAO = ?", {dao.Sessao()}).AsInteger();
+}
+
+TPaginasSessao::TPaginasSessao(TDAOFactory& dao, std::string colunas)
+    : dao_(dao), colunas_(std::move(colunas)), sql_(dao.GetCommandText()), params_(dao.GetCommandParams()) {
+  if (colunas_ == "*") return;
+  for (const std::string& c : Split(colunas_, ','))
+    CheckSQLIdentifier<EDatabaseError>(Trim(c), "Coluna inválida: ");
+}
+
+TPaginasSessao::~TPaginasSessao() {
+  try {
+    Restaura();
+  } catch (const std::exception&) {
+    // The pages' caller is unwinding already or done; the node is read again by its next reload.
+  }
+}
+
+bool TPaginasSessao::Proxima() {
+  if (!primeira_ && linhasPagina_ < kLinhasPorPaginaSessao) return false;   // the last page was short
+  primeira_ = false;
+  restaurada_ = false;
+  const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(dao_.WorkTable(), "Tabela de trabalho inválida: ");
+  dao_.CommandText(fmt::format("select first {} {} from {} where BDSESSAO = ? and BDCHAVE > ? order by BDCHAVE",
+                               kLinhasPorPaginaSessao, colunas_, tabela),
+                   ctOpen, {dao_.Sessao(), ultima_});
+  linhasPagina_ = 0;
+  {
+    // The next page starts after every row read, whatever the node's filter shows.
+    TFilterGuard todas(dao_, TFilterGuard::kAllRows);
+    for (dao_.First(); !dao_.Eof(); dao_.Next(), ++linhasPagina_)
+      ultima_ = std::max(ultima_, dao_.FieldByName("BDCHAVE").AsInteger());
+  }
+  dao_.First();
+  return linhasPagina_ > 0;
+}
+
+void TPaginasSessao::Restaura() {
+  if (restaurada_ || primeira_) return;
+  restaurada_ = true;
+  if (!sql_.empty()) dao_.CommandText(sql_, ctOpen, params_);
 }
 
 void CarregaMultiLancamentosSessao(TLancamentoMGR& lancamentos) {

@@ -2,6 +2,8 @@
 // The staged side of the entry-text import: files too large for a review in memory are written to
 // the work tables of a review session (TMP_VZEL_EMPRESAS_TLAN_TEMP and its companions), and the
 // staged review reads each node from its session.
+#include <cstdint>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -84,7 +86,42 @@ struct TNodoSessao {
   TLancamentoMGR* Lancamentos = nullptr;
   std::vector<TDAOFactory*> Detalhes;
 };
+// Unattended, the node holds its first page only: the run reads the session a page at a time.
 TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao);
+
+// An unattended run never shows its lines, so its staged entry node holds a page of the session at a
+// time (in key order) and the run goes over the session page by page: the file's size never has to fit
+// in memory. A review a user works in keeps the whole session.
+inline constexpr int kLinhasPorPaginaSessao = 20000;
+bool SessaoEmPaginas(const TDAOFactory* dao);
+// The lines of a paged node's session now, all pages together.
+int64_t LinhasDaSessao(TDAOFactory& dao);
+
+// Goes over the session of a paged node: each Proxima loads the next page into the node's data set
+// (the lines with keys above the last page's, as the work table holds them then) and answers false
+// when none is left. The node's own query is read again when the pages are done. colunas: the
+// columns a pass reads (with the work table's key, BDSESSAO, BDCODEMP, BDCHAVE, its rows are written
+// through as ever); a pass that reads few need not carry the rest.
+class TPaginasSessao {
+ public:
+  explicit TPaginasSessao(TDAOFactory& dao, std::string colunas = "*");
+  ~TPaginasSessao();
+  TPaginasSessao(const TPaginasSessao&) = delete;
+  TPaginasSessao& operator=(const TPaginasSessao&) = delete;
+  bool Proxima();
+  // Reads the node's own query again now (the destructor does it otherwise, swallowing a failure).
+  void Restaura();
+
+ private:
+  TDAOFactory& dao_;
+  std::string colunas_;
+  std::string sql_;
+  TParams params_;
+  int64_t ultima_ = std::numeric_limits<int32_t>::min();
+  int linhasPagina_ = 0;
+  bool primeira_ = true;
+  bool restaurada_ = false;
+};
 // Reloads the multiple-entry parts of the session into the manager's multiple-entry data set.
 void CarregaMultiLancamentosSessao(TLancamentoMGR& lancamentos);
 

@@ -52,38 +52,35 @@ void SomaMultiplos(const std::set<std::pair<int64_t, int64_t>>& linhas, TClientD
 }
 }  // namespace
 
-bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* dao, TClientDataSet* multi,
-                                                 const std::string& campo, bool apenasPreparados, bool, bool) {
-  if (!dao) return false;
-  Currency debitos, creditos;
-  std::set<std::pair<int64_t, int64_t>> pesadas;
-  const TBookmark onde = dao->IsEmpty() ? 0 : dao->GetBookmark();
-  {
-    TFilterGuard filtro(*dao);
-    dao->SetFiltered(false);
-    for (dao->First(); !dao->Eof(); dao->Next()) {
-      const TField* marca = campo.empty() ? nullptr : dao->FindField(campo);
-      if (marca && !marca->IsNull() && marca->AsBoolean()) continue;
-      if (const TField* inc = dao->FindField("BDINCONSISTENTE"); inc && !inc->IsNull()) {
-        const int64_t v = inc->AsInteger();
-        if (v == miForaDaImportacao || v == miAvisoBaixa) continue;
-      }
-      const Currency valor = dao->FieldByName("BDVALOR").IsNull() ? Currency() : dao->FieldByName("BDVALOR").AsCurrency();
-      const TField& d = dao->FieldByName("BDDEBITO");
-      const TField& c = dao->FieldByName("BDCREDITO");
-      const bool temDebito = !d.IsNull() && d.AsInteger() > 0;
-      const bool temCredito = !c.IsNull() && c.AsInteger() > 0;
-      // A run of the prepared lines only leaves out every line without both accounts (split rows
-      // complete a line with the same value on both sides): what it leaves out cannot unbalance it.
-      if (apenasPreparados && (!temDebito || !temCredito)) continue;
-      if (temDebito) debitos += valor;
-      if (temCredito) creditos += valor;
-      if (!apenasPreparados && dao->FindField("BDCODEMP") && dao->FindField("BDCHAVE"))
-        pesadas.insert({dao->FieldByName("BDCODEMP").AsInteger(), dao->FieldByName("BDCHAVE").AsInteger()});
+namespace {
+// Adds the lines of dao that the import weighs to the totals (the weighed lines' keys to pesadas).
+void PesaLinhas(TClientDataSet& dao, const std::string& campo, bool apenasPreparados, Currency& debitos,
+                Currency& creditos, std::set<std::pair<int64_t, int64_t>>& pesadas) {
+  TFilterGuard filtro(dao);
+  dao.SetFiltered(false);
+  for (dao.First(); !dao.Eof(); dao.Next()) {
+    const TField* marca = campo.empty() ? nullptr : dao.FindField(campo);
+    if (marca && !marca->IsNull() && marca->AsBoolean()) continue;
+    if (const TField* inc = dao.FindField("BDINCONSISTENTE"); inc && !inc->IsNull()) {
+      const int64_t v = inc->AsInteger();
+      if (v == miForaDaImportacao || v == miAvisoBaixa) continue;
     }
-    SomaMultiplos(pesadas, multi, debitos, creditos);
+    const Currency valor = dao.FieldByName("BDVALOR").IsNull() ? Currency() : dao.FieldByName("BDVALOR").AsCurrency();
+    const TField& d = dao.FieldByName("BDDEBITO");
+    const TField& c = dao.FieldByName("BDCREDITO");
+    const bool temDebito = !d.IsNull() && d.AsInteger() > 0;
+    const bool temCredito = !c.IsNull() && c.AsInteger() > 0;
+    // A run of the prepared lines only leaves out every line without both accounts (split rows
+    // complete a line with the same value on both sides): what it leaves out cannot unbalance it.
+    if (apenasPreparados && (!temDebito || !temCredito)) continue;
+    if (temDebito) debitos += valor;
+    if (temCredito) creditos += valor;
+    if (!apenasPreparados && dao.FindField("BDCODEMP") && dao.FindField("BDCHAVE"))
+      pesadas.insert({dao.FieldByName("BDCODEMP").AsInteger(), dao.FieldByName("BDCHAVE").AsInteger()});
   }
-  if (onde && dao->BookmarkValid(onde)) dao->GotoBookmark(onde);
+}
+
+bool ReportaDiferenca(const Currency& debitos, const Currency& creditos) {
   if (debitos == creditos) return false;
   const std::string msg = fmt::format(
       "Os débitos ({}) e os créditos ({}) dos lançamentos a importar não fecham: diferença de {}. Nada foi importado.",
@@ -93,6 +90,33 @@ bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* da
   else
     DlgWarOk(msg);
   return true;
+}
+}  // namespace
+
+bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* dao, TClientDataSet* multi,
+                                                 const std::string& campo, bool apenasPreparados, bool, bool) {
+  if (!dao) return false;
+  Currency debitos, creditos;
+  std::set<std::pair<int64_t, int64_t>> pesadas;
+  const TBookmark onde = dao->IsEmpty() ? 0 : dao->GetBookmark();
+  PesaLinhas(*dao, campo, apenasPreparados, debitos, creditos, pesadas);
+  SomaMultiplos(pesadas, multi, debitos, creditos);
+  if (onde && dao->BookmarkValid(onde)) dao->GotoBookmark(onde);
+  return ReportaDiferenca(debitos, creditos);
+}
+
+bool TContasPlanosMGR::getDiferencaDebitoCreditoPaginas(TClientDataSet* dao, TClientDataSet* multi,
+                                                        const std::string& campo,
+                                                        const std::function<bool()>& proxima) {
+  if (!dao) return false;
+  Currency debitos, creditos;
+  while (proxima()) {
+    // A line's split rows are weighed with its page: only that page's keys are kept.
+    std::set<std::pair<int64_t, int64_t>> pesadas;
+    PesaLinhas(*dao, campo, false, debitos, creditos, pesadas);
+    SomaMultiplos(pesadas, multi, debitos, creditos);
+  }
+  return ReportaDiferenca(debitos, creditos);
 }
 
 int TContabilizacaoMGR::GetChaveLancamento(int codEmp, int quantidade, bool) {

@@ -9,6 +9,7 @@
 #include <utility>
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
@@ -28,6 +29,10 @@ namespace {
 
 const std::vector<TDAOFactory*> kSemAggregates;
 
+// What the check of a line reads (and the work table's key, to write its verdict through).
+constexpr const char* kColunasValidacao =
+    "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDDATA, BDVALOR, BDDEBITO, BDCREDITO, BDCODPLAPADRAO, BDLINHA";
+
 bool EhLancamentos(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoLancamentos); }
 
 int Inteiro(const TClientDataSet& ds, const char* campo) {
@@ -40,12 +45,6 @@ std::string ChaveSessao(int empresa, int chave) { return std::to_string(empresa)
 
 void Recarrega(TDAOFactory* dao) {
   if (dao && !dao->GetCommandText().empty()) dao->Refresh();
-}
-
-// The rows a staged node's session holds in its work table.
-int64_t LinhasDaSessao(TDAOFactory& dao) {
-  const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(dao.WorkTable(), "Tabela de trabalho inválida: ");
-  return dao.Database().QueryValue("select count(*) from " + tabela + " where BDSESSAO = ?", {dao.Sessao()}).AsInteger();
 }
 
 }  // namespace
@@ -325,7 +324,18 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
   }
 }
 
-void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
+void TUtilImportacao_Padrao_Treeview::ValidaNodo(TNodoImportacao& nodo) {
+  if (!SessaoEmPaginas(nodo.DAO)) {
+    Valida(nodo, true);
+    return;
+  }
+  nodo.DAO->Database().Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {nodo.DAO->Sessao()});
+  TPaginasSessao paginas(*nodo.DAO, kColunasValidacao);
+  while (paginas.Proxima()) Valida(nodo, false);
+  paginas.Restaura();
+}
+
+void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo, bool limpaProblemas) {
   TDAOFactory& ds = *nodo.DAO;
   TDatabase& db = ds.Database();
   std::map<std::pair<int, int>, bool> contas;
@@ -349,7 +359,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
   const bool temPlano = ds.FindField("BDCODPLAPADRAO") != nullptr;
   // A staged node keeps its problems per line in VZEL_INCON_TLAN, where the settlement engine looks.
   const bool grande = ModoArquivoGrande(&ds);
-  if (grande) db.Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {ds.Sessao()});
+  if (grande && limpaProblemas) db.Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {ds.Sessao()});
   for (ds.First(); !ds.Eof(); ds.Next()) {
     AvancaProgresso();
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
@@ -395,18 +405,21 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo) {
 }
 
 void TUtilImportacao_Padrao_Treeview::GetChaveServidor() {
-  for (TNodoImportacao* n : Nodos()) {
-    if (!EhLancamentos(n->Caption) || !ModoArquivoGrande(n->DAO)) continue;
-    TDAOFactory& ds = *n->DAO;
-    // Consistent lines per company, in the order of the node; only they are written.
-    std::map<int, std::vector<std::string>> porEmpresa;
-    for (ds.First(); !ds.Eof(); ds.Next())
-      if (Inteiro(ds, "BDINCONSISTENTE") == miConsistente)
-        porEmpresa[Inteiro(ds, "BDCODEMP")].push_back(ChaveSessao(Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")));
-    for (const auto& [empresa, chaves] : porEmpresa) {
-      int proxima = ReserveEntryKeys(ds.Database(), empresa, static_cast<int>(chaves.size()));
-      for (const std::string& c : chaves) n->ChavesNovas[c] = proxima++;
-    }
+  // A paged node reserves its keys a page at a time, as it writes them.
+  for (TNodoImportacao* n : Nodos())
+    if (EhLancamentos(n->Caption) && ModoArquivoGrande(n->DAO) && !SessaoEmPaginas(n->DAO)) ReservaChaves(*n);
+}
+
+void TUtilImportacao_Padrao_Treeview::ReservaChaves(TNodoImportacao& nodo) {
+  TDAOFactory& ds = *nodo.DAO;
+  // Consistent lines per company, in the order of the node; only they are written.
+  std::map<int, std::vector<std::string>> porEmpresa;
+  for (ds.First(); !ds.Eof(); ds.Next())
+    if (Inteiro(ds, "BDINCONSISTENTE") == miConsistente)
+      porEmpresa[Inteiro(ds, "BDCODEMP")].push_back(ChaveSessao(Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")));
+  for (const auto& [empresa, chaves] : porEmpresa) {
+    int proxima = ReserveEntryKeys(ds.Database(), empresa, static_cast<int>(chaves.size()));
+    for (const std::string& c : chaves) nodo.ChavesNovas[c] = proxima++;
   }
 }
 
@@ -579,6 +592,28 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     ++n;
   }
   gravaTrecho();
+  return n;
+}
+
+int TUtilImportacao_Padrao_Treeview::GravaEmPaginas(TNodoImportacao& nodo) {
+  int n = 0;
+  // The lines go to the ledger by statements over the work table: a page needs only what picks them.
+  TPaginasSessao paginas(*nodo.DAO, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVINC_BAIXA");
+  while (paginas.Proxima()) {
+    nodo.ChavesNovas.clear();
+    ReservaChaves(nodo);
+    n += GravaArquivoGrande(nodo);
+  }
+  nodo.ChavesNovas.clear();
+  ApagaCompanheirasGravadas(*nodo.DAO);
+  paginas.Restaura();
+  return n;
+}
+
+void TUtilImportacao_Padrao_Treeview::ApagaCompanheirasGravadas(TDAOFactory& ds) {
+  TDatabase& db = ds.Database();
+  const int sessao = ds.Sessao();
+  const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(ds.WorkTable(), "Tabela de trabalho inválida: ");
   // The companions of the lines that left the work table go with them, in one statement per table.
   for (const char* t : kTabelasCompanheirasTemp)
     if (db.TableExists(t))
@@ -586,7 +621,6 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
                              "T.BDSESSAO = C.BDSESSAO and T.BDCODEMP = C.BDCODEMP and T.BDCHAVE = C.BDCHAVE)",
                              t, tabela),
                  {sessao});
-  return n;
 }
 
 namespace {
@@ -636,7 +670,11 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   }
   // The run's progress: one step per line checked, then per line written.
   int linhas = 0;
-  for (TNodoImportacao* n : lancamentos) linhas += n->DAO->RecordCount();
+  // A paged node counts its session: its data set holds a page.
+  auto linhasNodo = [](TNodoImportacao& n) {
+    return SessaoEmPaginas(n.DAO) ? static_cast<int>(LinhasDaSessao(*n.DAO)) : n.DAO->RecordCount();
+  };
+  for (TNodoImportacao* n : lancamentos) linhas += linhasNodo(*n);
   TProgressoImportacao progresso(*this, progresso_, linhas);
   std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>> removidas;
   int total = 0;
@@ -647,10 +685,10 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       // From the settlements to the last row, the run is one write: a failure leaves nothing posted.
       if (db) tx = std::make_unique<TTransaction>(*db);
       GetAntesValidacao();
-      for (TNodoImportacao* n : lancamentos) Valida(*n);
+      for (TNodoImportacao* n : lancamentos) ValidaNodo(*n);
       std::map<TNodoImportacao*, int64_t> naSessao;
       for (TNodoImportacao* n : lancamentos)
-        if (ModoArquivoGrande(n->DAO)) naSessao[n] = LinhasDaSessao(*n->DAO);
+        if (ModoArquivoGrande(n->DAO) && !SessaoEmPaginas(n->DAO)) naSessao[n] = LinhasDaSessao(*n->DAO);
       GetAposInconsistencia();
       progresso.Etapa("Gravando lançamentos...");
       // The after-check removes settled lines from the work tables: the staged rows are read again when
@@ -660,9 +698,17 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       GetChaveServidor();
       GetAposChaveServidor();
       for (TNodoImportacao* n : lancamentos) {
-        resumo_.push_back({n->Caption, n->DAO->RecordCount(), n->DAO->RecordCount()});
+        const int registros = linhasNodo(*n);
+        resumo_.push_back({n->Caption, registros, registros});
         auto& r = removidas[n];
-        total += ModoArquivoGrande(n->DAO) ? GravaArquivoGrande(*n) : Grava(*n, r.first, r.second);
+        if (SessaoEmPaginas(n->DAO)) {
+          total += GravaEmPaginas(*n);
+        } else if (ModoArquivoGrande(n->DAO)) {
+          total += GravaArquivoGrande(*n);
+          ApagaCompanheirasGravadas(*n->DAO);
+        } else {
+          total += Grava(*n, r.first, r.second);
+        }
       }
       for (TNodoImportacao* n : Nodos())
         if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
@@ -695,7 +741,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     if (ModoArquivoGrande(n->DAO)) {
       Recarrega(n->DAO);
       for (auto& s : resumo_)
-        if (s.Caption == n->Caption) s.NaoImportados = n->DAO->RecordCount();
+        if (s.Caption == n->Caption) s.NaoImportados = linhasNodo(*n);
       continue;
     }
     auto& r = removidas[n];

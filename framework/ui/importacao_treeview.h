@@ -242,10 +242,18 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   bool Importa();
 
  private:
-  void Valida(TNodoImportacao& nodo);
+  // Checks a node's lines (a paged node's a page at a time); limpaProblemas: a staged node's recorded
+  // problems are cleared first.
+  void ValidaNodo(TNodoImportacao& nodo);
+  void Valida(TNodoImportacao& nodo, bool limpaProblemas);
+  // Reserves the keys of the consistent lines the node's data set holds now, one block per company.
+  void ReservaChaves(TNodoImportacao& nodo);
   void AvancaProgresso();
   int Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas, std::vector<TBookmark>& liquidadas);
   int GravaArquivoGrande(TNodoImportacao& nodo);
+  // A paged node: each page's keys reserved and its lines written, then the companions cleared once.
+  int GravaEmPaginas(TNodoImportacao& nodo);
+  void ApagaCompanheirasGravadas(TDAOFactory& ds);
   void GravaLogAdicional();
 
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
