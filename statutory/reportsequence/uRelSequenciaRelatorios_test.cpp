@@ -170,8 +170,9 @@ TEST_F(SequenciaRelatoriosTest, KeysAreNeverReusedAndRemovedItemsTakeTheirValues
             0);
 
   // Reloaded: same order, and a further item goes above every key ever stored.
+  tela_->edCODMODELO->SetFocus();
   tela_->edCODMODELO->SetText(std::to_string(modelo));
-  tela_->edCODMODELOExit();
+  tela_->DefocusControl();
   EXPECT_EQ(tela_->getDadosSequencial(0)->Chave, 4);
   EXPECT_EQ(tela_->ChaveSequencia(), 4);
   EXPECT_TRUE(dialogs_.Done()) << testing::PrintToString(dialogs_.Pending());
@@ -195,7 +196,8 @@ TEST_F(SequenciaRelatoriosTest, ConfiguredValuesRunPerCompanyAndAFailingScreenDo
                             "AND BDCOMPNAME = 'edValor'",
                             {Variant(modelo)}).AsString(),
             "A");
-  tela_->edCODMODELOExit();   // reloaded: both items now carry saved values
+  tela_->edCODMODELO->SetFocus();   // left again: reloaded, both items now carry saved values
+  tela_->DefocusControl();
   EXPECT_TRUE(tela_->getDadosSequencial(1)->TemConfiguracaoDeTela);
 
   tela_->edCODEMP->SetMultiSelect(true);
@@ -339,8 +341,9 @@ TEST_F(SequenciaRelatoriosTest, ScheduledRunLeavesOneRowPerCleanScreenAndAStatus
 // in a separate e-mail; the e-mail's work folders are gone once it is sent.
 TEST_F(SequenciaRelatoriosTest, ARenameIsAChangeThatEscAsksBeforeThrowingAway) {
   const int modelo = NovoModelo({0});
+  tela_->edCODMODELO->SetFocus();
   tela_->edCODMODELO->SetText(std::to_string(modelo));
-  tela_->edCODMODELOExit();
+  tela_->DefocusControl();
   ASSERT_EQ(tela_->clSequencia->Items.size(), 1u);
   tela_->edNomeModelo->SetFocus();
   tela_->edNomeModelo->SetText("Fechamento mensal");
