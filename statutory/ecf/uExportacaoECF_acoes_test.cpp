@@ -70,13 +70,14 @@ class AcoesECF : public CompanyDatabaseTest {
     CompanyDatabaseTest::TearDown();
   }
   void Preenche(TfrExportacaoECF& t, int ano) {
+    t.edCODEMP->SetFocus();
     t.edCODEMP->Vale(1);
     ASSERT_TRUE(t.edCODEMP->Search());
-    t.edCODEMPExit(t.edCODEMP);
+    t.edDataIni->SetFocus();
     t.edDataIni->SetData(EncodeDate(ano, 1, 1));
-    t.edDataIniExit(t.edDataIni);
+    t.edDataFim->SetFocus();
     t.edDataFim->SetData(EncodeDate(ano, 12, 31));
-    t.edDataFimExit(t.edDataFim);
+    t.DefocusControl();
     t.cbRetificadora->Select(1);
     t.edArquivo->SetText(pasta.Caminho.string());
   }
@@ -172,11 +173,13 @@ TEST_F(AcoesECF, AutomaticValidationsNeedAConfiguredValidatorAndScheduleOneJobPe
   Db().Execute("INSERT INTO TVALIDACAOSPED_MICRO (BDCODMICRO, BDPCNAME, BDUSERNAME) VALUES (3, 'ESTACAO-3', 'ana')");
   Db().Execute("INSERT INTO TVALIDACAOSPED_CONFIG (BDCODMICRO, BDCAMINHOECF) VALUES (3, 'C:\\validador\\ecf.exe')");
   dialogs.Ok("mesmo ano");
+  tela->edDataFim->SetFocus();
   tela->edDataFim->SetData(EncodeDate(2024, 1, 31));   // another year: no scheduling
-  tela->edDataFimExit(tela->edDataFim);
+  tela->DefocusControl();
   EXPECT_FALSE(tela->spSpedAutomatico->Enabled());
+  tela->edDataFim->SetFocus();
   tela->edDataFim->SetData(EncodeDate(2023, 12, 31));
-  tela->edDataFimExit(tela->edDataFim);
+  tela->DefocusControl();
   EXPECT_TRUE(tela->spSpedAutomatico->Enabled());
 
   dialogs.Ok("1 validação(ões) agendada(s) para a estação ESTACAO-3.");
@@ -242,8 +245,10 @@ TEST_F(AcoesECF, ChecklistNoticeIsShownOnceAndNeverInsideAReportSequence) {
   EXPECT_FALSE(ProcessContext().WP_MOSTROU_AVISO_ECF);
   WP_SEQUENCIARELATORIO().Executando = false;
   dialogs.Modal(kAviso, [](TForm_VYN& f) { f.Close(); });
-  tela->edCODEMPExit(tela->edCODEMP);
-  tela->edCODEMPExit(tela->edCODEMP);
+  for (int vez = 0; vez < 2; ++vez) {   // left twice: the notice shows once
+    tela->edCODEMP->SetFocus();
+    tela->DefocusControl();
+  }
   EXPECT_TRUE(ProcessContext().WP_MOSTROU_AVISO_ECF);
   EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
 }
@@ -292,7 +297,7 @@ TEST_F(AcoesECF, AuditModeHandsTheParametersBackOnCloseWhateverTheAnswer) {
 
   // Cancel leaves audit mode: the next close is a normal one.
   ecf->Show();
-  ecf->spCancelarClick(nullptr);
+  ecf->spCancelar->Click();
   EXPECT_FALSE(ecf->DadosTelaAuxiliarAuditoria->Auditoria);
 }
 
@@ -315,12 +320,13 @@ TEST_F(AcoesECF, ClassificationNoticeIsNeverABoxWithoutAUser) {
   EXPECT_EQ(validador->Gerador()->Execucoes, 0);
 
   tela->SetIsTARVO(true);
+  tela->edCODEMP->SetFocus();
   tela->edCODEMP->Vale(1);
   ASSERT_TRUE(tela->edCODEMP->Search());
-  tela->edCODEMPExit(tela->edCODEMP);
+  tela->edDataIni->SetFocus();
   tela->edDataIni->SetData(EncodeDate(2023, 1, 1));
   try {
-    tela->edDataIniExit(tela->edDataIni);
+    tela->DefocusControl();
     FAIL() << "no exception";
   } catch (const EExceptionTratadaInformativa_VYN& e) {
     EXPECT_STREQ(e.what(), "A empresa informada possui enquadramento diferente de normal.");
