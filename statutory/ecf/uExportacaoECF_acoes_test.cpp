@@ -69,6 +69,12 @@ class AcoesECF : public CompanyDatabaseTest {
     for (const char* n : {kPreparacao, kMultiContador, kY665, kAviso}) ClassRegistry().UnRegisterClass(n);
     CompanyDatabaseTest::TearDown();
   }
+  // The previous chart's accounts are asked for: its button becomes available.
+  void MarcaPlanoAnterior() {
+    dialogs.Yes("Esta opção levará ao registro");
+    dynamic_cast<TCheckBox&>(*tela->FindComponent("ckExportaPlanoAnterior")).Click();
+    ASSERT_TRUE(tela->spDepreBens->Enabled());
+  }
   void Preenche(TfrExportacaoECF& t, int ano) {
     t.edCODEMP->SetFocus();
     t.edCODEMP->Vale(1);
@@ -130,7 +136,8 @@ TEST_F(AcoesECF, PreviousChartScreenFillsTheValuesTheConfirmationSavesAndHandsOv
   tela->AbrePreparacao(kY665);
   ASSERT_EQ(Aberturas().size(), 1u);
   EXPECT_EQ(Aberturas()[0].Dono, tela->edCODEMP);
-  tela->spDepreBensClick(nullptr);
+  MarcaPlanoAnterior();
+  tela->spDepreBens->Click();
   ASSERT_EQ(Aberturas().size(), 2u);
   EXPECT_EQ(Aberturas()[1].Lista->GetInteger(0), 1);
   EXPECT_EQ(Aberturas()[1].Lista->GetInteger(1), 2023);
@@ -158,7 +165,8 @@ TEST_F(AcoesECF, DefaultConfigurationIsSavedAndClearedInItsModeAndClosingEndsThe
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = 0 AND "
                             "BDCOMPNAME = 'edNomeBens'").AsInteger(),
             1);
-  tela->spDepreBensClick(nullptr);
+  MarcaPlanoAnterior();
+  tela->spDepreBens->Click();
   EXPECT_EQ(tela->ScreenUserConfig->ScreenConfig(), kModoConfigExportacao);
   tela->mmLimparconfig->Click();
   EXPECT_FALSE(tela->getPossuiConfigPadrao());
