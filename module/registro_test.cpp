@@ -17,6 +17,7 @@
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/scripted_dialogs.h"
+#include "bankstatement/revisao_extrato_test_support.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "framework/accounting/lancamento_y570_mgr.h"
 #include "framework/standins/lancamentos.h"
@@ -159,43 +160,32 @@ TEST_F(TelasDaPlataformaTest, ALinkMadeOnTheTaxGuideScreenIsPostedByTheSettlemen
   EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
 }
 
-TEST_F(TelasDaPlataformaTest, TheY570ReminderOfALineGoesOnceItsDataAreGivenOnTheY570Screen) {
+class TelasDaPlataformaNaRevisaoTest : public RevisaoLinhasTest {};
+
+TEST_F(TelasDaPlataformaNaRevisaoTest, TheY570ReminderOfALineGoesOnceItsDataAreGivenOnTheY570Screen) {
   using namespace vyn;
-  TTelasDaPlataformaRegistradas telas;
-  TScriptedDialogs dialogs;
-  seed::AddStandardCompany(Db(), 202401);
-  auto revisao = MakeForm<TForm_VYN>();
-  TLancamentoMGR* linhas = EntradasEmMemoria(*revisao);
-  linhas->AppendRecord({1, 3, seed::kContaBanco, seed::kContaAplicacao, Variant(), EncodeDate(2024, 3, 12), R(1000),
-                        "E3", Variant(), Variant(), false});
-  auto* y570 = TVZEL_EMPRESAS_TLAN_Y570MGR::CreateMgr(revisao.get());
-  TY570ConsultaExtratoBancario::AbreDadosDasLinhas(*y570);
-  auto* y = revisao->Create<TY570ConsultaExtratoBancario>();
-  y->Linhas = linhas;
-  y->Inconsistencias = revisao->Create<TInconsistencias_VYN>();
-  y->Revisao = revisao.get();
-  y->CarregaAplicacoesFinanceiras(1);
-  y->AtualizaY570(y570);
+  // Line 3 credits the financial application account: the review reminds of its Y570 data.
+  dialogs.List();
+  auto* t = Abre({{3, seed::kContaBanco, seed::kContaAplicacao, 1000, 1, "E3"}});
   auto lembretes = [&] {
     int n = 0;
-    for (const auto& i : y->Inconsistencias->Itens()) n += i.Caption.find(kTextoY570) != std::string::npos;
+    for (const auto& i : inc_.Itens()) n += i.Caption.find(kTextoY570) != std::string::npos;
     return n;
   };
-  y->geraInconsistenciaY570();
   ASSERT_EQ(lembretes(), 1);
-
+  Vai(*t, 3);
+  t->AtualizarStatusBotoes();
+  ASSERT_TRUE(t->spY570->Enabled());
   dialogs.Modal("tfrLancamentoY570Integracao", [](TForm_VYN& f) {
-    auto& t = static_cast<TfrLancamentoY570Integracao&>(f);
-    t.edCNPJFonte->SetText("12345678000190");
-    t.spConfirmar->Click();
+    auto& y = static_cast<TfrLancamentoY570Integracao&>(f);
+    y.edCNPJFonte->SetText("12345678000190");
+    y.spConfirmar->Click();
   });
-  linhas->First();
-  y->spY570Click();
+  t->spY570->Click();
   EXPECT_EQ(lembretes(), 0);
   // The line's data wait for its entry: 3 is only the line's provisional key.
-  EXPECT_TRUE(y->fTemY570(1, 3));
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_Y570").AsInteger(), 0);
-  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
+  t->Close();
 }
 
 }  // namespace

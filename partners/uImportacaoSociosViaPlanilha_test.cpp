@@ -6,6 +6,7 @@
 #include "partners/partners_test_support.h"
 #include "framework/data/client_dataset.h"
 #include "framework/ui/control.h"
+#include "framework/ui/edit.h"
 #include "framework/ui/grid.h"
 #include "partners/uConsultaGeradorImportacaoSocios.h"
 #include "partners/uConsultaImportacaoSociosTreeView.h"
@@ -29,6 +30,12 @@ class ImportacaoSociosTelaTest : public PartnersTest {
     tela_.reset();
     PartnersTest::TearDown();
   }
+  // Typed into the field and left for elsewhere: its exit runs as the user's tab or click fires it.
+  static void Digita(TForm_VYN& form, TCustomEdit& campo, const std::string& texto) {
+    campo.SetFocus();
+    campo.SetText(texto);
+    form.DefocusControl();
+  }
   bool Logou(const std::string& linha) {
     for (const auto& r : Db().QueryAll("SELECT BDTEXTO FROM VYN_LOG_EVENTO").Rows)
       for (const auto& l : Split(ReplaceAll(r[0].AsString(), "\r\n", "\n"), '\n'))
@@ -41,10 +48,13 @@ class ImportacaoSociosTelaTest : public PartnersTest {
 TEST_F(ImportacaoSociosTelaTest, GeradorComArquivoSalvoSubstituiOCaminhoDigitado) {
   Layout({"Cadastrais|Nome"}, 0, 0, "/dados/socios.csv");
   tela_->edARQUIVO->SetText("/outro/arquivo.csv");
-  tela_->edCODGERADORExit();
+  Digita(*tela_, *tela_->edCODGERADOR, "1");
   EXPECT_EQ(tela_->edARQUIVO->Text(), "/dados/socios.csv");
-  tela_->edCODGERADOR->Vale(99);   // no such layout: the path stays
-  tela_->edCODGERADORExit();
+  // No such layout: leaving is refused and the path stays.
+  tela_->edCODGERADOR->SetFocus();
+  tela_->edCODGERADOR->SetText("99");
+  EXPECT_THROW(tela_->DefocusControl(), std::exception);
+  EXPECT_EQ(tela_->ActiveControl(), tela_->edCODGERADOR);
   EXPECT_EQ(tela_->edARQUIVO->Text(), "/dados/socios.csv");
 }
 
@@ -130,8 +140,7 @@ TEST_F(ImportacaoSociosTelaTest, EditorCarregaOGeradorPeloCodigoOuPelaConsulta) 
   Layout({"Cadastrais|Nome", "Cotas|Referência"}, 2, 1, "/tmp/socios.xlsx");
   Db().Execute("INSERT INTO TGERADOR_IMPORTACAO_SOCIOS (BDCODGERADOR, BDMODELO) VALUES (2, 'Segundo')");
   auto editor = MakeForm<TfrGeradorImportacaoSocios>();
-  editor->edCODGERADOR->Vale(1);
-  editor->edCODGERADORExit();
+  Digita(*editor, *editor->edCODGERADOR, "1");
   EXPECT_EQ(editor->edMODELO->Text(), "Modelo");
   EXPECT_EQ(editor->edLINHA_INICIAL->Text(), "2");
   EXPECT_EQ(editor->edARQUIVO->Text(), "/tmp/socios.xlsx");
@@ -151,8 +160,7 @@ TEST_F(ImportacaoSociosTelaTest, EditorCarregaOGeradorPeloCodigoOuPelaConsulta) 
   editor->sbCODGERADOR->Click();
   EXPECT_EQ(editor->edCODGERADOR->Codigo(), 2);
   // A code not registered yet is a new layout saved under it, with what was typed.
-  editor->edCODGERADOR->Vale(9);
-  editor->edCODGERADORExit();
+  Digita(*editor, *editor->edCODGERADOR, "9");
   EXPECT_EQ(editor->edMODELO->Text(), "Segundo");
   editor->edMODELO->SetText("Cópia");
   editor->Salvar();

@@ -45,8 +45,9 @@ class TrocaMesmoPlanoTest : public CompanyDatabaseTest {
   // Company and period typed and left, then the new plan.
   void Preenche(const char* empresa, const char* periodo, int novo) {
     tela->edDataInicial->SetText(periodo);
+    tela->edCODEMP->SetFocus();
     tela->edCODEMP->SetText(empresa);
-    tela->edCODEMPExit(tela->edCODEMP);
+    tela->DefocusControl();
     tela->edCODPLANOONLINE->Vale(novo);
     tela->edCODPLANOONLINE->Validate();
   }
@@ -136,6 +137,7 @@ TEST_F(TrocaMesmoPlanoTest, NewPlanEmptiedZeroOrUnknownIsRefusedAndTheCompanySta
     d.Ok(esperado);
     tela->spOK->Click();
     EXPECT_TRUE(d.Done()) << texto << " / " << testing::PrintToString(d.Messages());
+    tela->edCODPLANOONLINE->SetText("");   // the refusal left the focus there: the user erases it
   };
   recusa("", "Plano de contabilização não informado!");
   recusa("0", "Plano de contabilização não informado!");

@@ -399,10 +399,11 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
 
     // Releasing a key or the mouse shows the line's descriptions again.
     t.lbDebito->SetCaption("");
-    t.grGridKeyUp(40);
+    int seta = 40;
+    t.grGrid->KeyUp(seta, 0);
     EXPECT_EQ(t.lbDebito->Caption().rfind("Débito: ", 0), 0u);
     t.lbDebito->SetCaption("");
-    t.grGridMouseUp();
+    t.grGrid->MouseClick("bdDATA");
     EXPECT_EQ(t.lbDebito->Caption().rfind("Débito: ", 0), 0u);
 
     // An observation that cannot be written is reported and leaves the marks as they were.
@@ -989,8 +990,15 @@ TEST_F(StagedReviewTest, DocumentPanelShowsOnlyTheInstallmentsLinkedToTheLine) {
     t.grGrid->CellClick("bdDATA");
     EXPECT_EQ(painel.RecordCount(), 2);
     // A line without installment links shows an empty panel.
+    // Line 2 carries the link made above: the user clicks it and removes its links.
     d.Next();
-    t.spDelLinkClick(nullptr);
+    d.Edit();
+    d.FieldByName("BDVINC_BAIXA").SetAsBoolean(true);
+    d.Post();
+    t.grGrid->SetFocus();
+    t.grGrid->MouseClick("bdDATA");
+    ASSERT_TRUE(t.spDelLink->Enabled());
+    t.spDelLink->Click();
     t.grGrid->CellClick("bdDATA");
     EXPECT_EQ(painel.RecordCount(), 0);
   });

@@ -221,7 +221,7 @@ TEST_F(ImportacaoOmieTest, OptionsKeepOneSideAndTheFiscalRunChecksItsInput) {
   tela_->edDataInicio->SetText("");
   dialogs_.Ok("Período não informado!");
   tela_->spOK->Click();
-  tela_->spGerarTransacaoClick(tela_->spGerarTransacao);
+  tela_->spGerarTransacao->Click();
   EXPECT_FALSE(tela_->spGerarTransacao->Down);
   EXPECT_EQ(tela_->spGerarTransacao->Hint(), "Transação automática - Desativada");
 }

@@ -69,14 +69,21 @@ class AcoesECF : public CompanyDatabaseTest {
     for (const char* n : {kPreparacao, kMultiContador, kY665, kAviso}) ClassRegistry().UnRegisterClass(n);
     CompanyDatabaseTest::TearDown();
   }
+  // The previous chart's accounts are asked for: its button becomes available.
+  void MarcaPlanoAnterior() {
+    dialogs.Yes("Esta opção levará ao registro");
+    dynamic_cast<TCheckBox&>(*tela->FindComponent("ckExportaPlanoAnterior")).Click();
+    ASSERT_TRUE(tela->spDepreBens->Enabled());
+  }
   void Preenche(TfrExportacaoECF& t, int ano) {
+    t.edCODEMP->SetFocus();
     t.edCODEMP->Vale(1);
     ASSERT_TRUE(t.edCODEMP->Search());
-    t.edCODEMPExit(t.edCODEMP);
+    t.edDataIni->SetFocus();
     t.edDataIni->SetData(EncodeDate(ano, 1, 1));
-    t.edDataIniExit(t.edDataIni);
+    t.edDataFim->SetFocus();
     t.edDataFim->SetData(EncodeDate(ano, 12, 31));
-    t.edDataFimExit(t.edDataFim);
+    t.DefocusControl();
     t.cbRetificadora->Select(1);
     t.edArquivo->SetText(pasta.Caminho.string());
   }
@@ -129,7 +136,8 @@ TEST_F(AcoesECF, PreviousChartScreenFillsTheValuesTheConfirmationSavesAndHandsOv
   tela->AbrePreparacao(kY665);
   ASSERT_EQ(Aberturas().size(), 1u);
   EXPECT_EQ(Aberturas()[0].Dono, tela->edCODEMP);
-  tela->spDepreBensClick(nullptr);
+  MarcaPlanoAnterior();
+  tela->spDepreBens->Click();
   ASSERT_EQ(Aberturas().size(), 2u);
   EXPECT_EQ(Aberturas()[1].Lista->GetInteger(0), 1);
   EXPECT_EQ(Aberturas()[1].Lista->GetInteger(1), 2023);
@@ -157,7 +165,8 @@ TEST_F(AcoesECF, DefaultConfigurationIsSavedAndClearedInItsModeAndClosingEndsThe
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = 0 AND "
                             "BDCOMPNAME = 'edNomeBens'").AsInteger(),
             1);
-  tela->spDepreBensClick(nullptr);
+  MarcaPlanoAnterior();
+  tela->spDepreBens->Click();
   EXPECT_EQ(tela->ScreenUserConfig->ScreenConfig(), kModoConfigExportacao);
   tela->mmLimparconfig->Click();
   EXPECT_FALSE(tela->getPossuiConfigPadrao());
@@ -172,11 +181,13 @@ TEST_F(AcoesECF, AutomaticValidationsNeedAConfiguredValidatorAndScheduleOneJobPe
   Db().Execute("INSERT INTO TVALIDACAOSPED_MICRO (BDCODMICRO, BDPCNAME, BDUSERNAME) VALUES (3, 'ESTACAO-3', 'ana')");
   Db().Execute("INSERT INTO TVALIDACAOSPED_CONFIG (BDCODMICRO, BDCAMINHOECF) VALUES (3, 'C:\\validador\\ecf.exe')");
   dialogs.Ok("mesmo ano");
+  tela->edDataFim->SetFocus();
   tela->edDataFim->SetData(EncodeDate(2024, 1, 31));   // another year: no scheduling
-  tela->edDataFimExit(tela->edDataFim);
+  tela->DefocusControl();
   EXPECT_FALSE(tela->spSpedAutomatico->Enabled());
+  tela->edDataFim->SetFocus();
   tela->edDataFim->SetData(EncodeDate(2023, 12, 31));
-  tela->edDataFimExit(tela->edDataFim);
+  tela->DefocusControl();
   EXPECT_TRUE(tela->spSpedAutomatico->Enabled());
 
   dialogs.Ok("1 validação(ões) agendada(s) para a estação ESTACAO-3.");
@@ -242,8 +253,10 @@ TEST_F(AcoesECF, ChecklistNoticeIsShownOnceAndNeverInsideAReportSequence) {
   EXPECT_FALSE(ProcessContext().WP_MOSTROU_AVISO_ECF);
   WP_SEQUENCIARELATORIO().Executando = false;
   dialogs.Modal(kAviso, [](TForm_VYN& f) { f.Close(); });
-  tela->edCODEMPExit(tela->edCODEMP);
-  tela->edCODEMPExit(tela->edCODEMP);
+  for (int vez = 0; vez < 2; ++vez) {   // left twice: the notice shows once
+    tela->edCODEMP->SetFocus();
+    tela->DefocusControl();
+  }
   EXPECT_TRUE(ProcessContext().WP_MOSTROU_AVISO_ECF);
   EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
 }
@@ -292,7 +305,7 @@ TEST_F(AcoesECF, AuditModeHandsTheParametersBackOnCloseWhateverTheAnswer) {
 
   // Cancel leaves audit mode: the next close is a normal one.
   ecf->Show();
-  ecf->spCancelarClick(nullptr);
+  ecf->spCancelar->Click();
   EXPECT_FALSE(ecf->DadosTelaAuxiliarAuditoria->Auditoria);
 }
 
@@ -315,12 +328,13 @@ TEST_F(AcoesECF, ClassificationNoticeIsNeverABoxWithoutAUser) {
   EXPECT_EQ(validador->Gerador()->Execucoes, 0);
 
   tela->SetIsTARVO(true);
+  tela->edCODEMP->SetFocus();
   tela->edCODEMP->Vale(1);
   ASSERT_TRUE(tela->edCODEMP->Search());
-  tela->edCODEMPExit(tela->edCODEMP);
+  tela->edDataIni->SetFocus();
   tela->edDataIni->SetData(EncodeDate(2023, 1, 1));
   try {
-    tela->edDataIniExit(tela->edDataIni);
+    tela->DefocusControl();
     FAIL() << "no exception";
   } catch (const EExceptionTratadaInformativa_VYN& e) {
     EXPECT_STREQ(e.what(), "A empresa informada possui enquadramento diferente de normal.");

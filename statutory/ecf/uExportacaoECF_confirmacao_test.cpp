@@ -38,13 +38,14 @@ class ConfirmacaoECF : public CompanyDatabaseTest {
   }
   // The user's way through the screen: company, year, an original ECF, the folder.
   void Preenche(int ano, const std::string& pasta) {
+    tela->edCODEMP->SetFocus();
     tela->edCODEMP->Vale(1);
     ASSERT_TRUE(tela->edCODEMP->Search());
-    tela->edCODEMPExit(tela->edCODEMP);
+    tela->edDataIni->SetFocus();
     tela->edDataIni->SetData(EncodeDate(ano, 1, 1));
-    tela->edDataIniExit(tela->edDataIni);
+    tela->edDataFim->SetFocus();
     tela->edDataFim->SetData(EncodeDate(ano, 12, 31));
-    tela->edDataFimExit(tela->edDataFim);
+    tela->DefocusControl();
     tela->cbRetificadora->Select(1);   // "N - Não, ECF original"
     tela->edArquivo->SetText(pasta);
   }
@@ -361,8 +362,9 @@ TEST_F(ConfirmacaoECF, DateExitsHoldAtTheirBoundaries) {
   auto inicio = [&](int a, int m, int d, int indicador) {
     return erros([&] {
       tela->cbInicioPeriodo->SetItemIndex(indicador);
+      tela->edDataIni->SetFocus();
       tela->edDataIni->SetData(EncodeDate(a, m, d));
-      tela->edDataIniExit(nullptr);
+      tela->DefocusControl();
     });
   };
   EXPECT_EQ(inicio(2014, 1, 1, 0), V{});
@@ -379,8 +381,9 @@ TEST_F(ConfirmacaoECF, DateExitsHoldAtTheirBoundaries) {
       tela->edDataIni->SetData(ini);
       tela->cbSituacaoEspecial->SetItemIndex(situacao);
       tela->edDataSituacaoEspecial->SetData(evento);
+      tela->edDataFim->SetFocus();
       tela->edDataFim->SetData(f);
-      tela->edDataFimExit(nullptr);
+      tela->DefocusControl();
     });
   };
   const TDateTime dez31 = EncodeDate(2023, 12, 31), evento = EncodeDate(2023, 6, 30);
@@ -475,12 +478,15 @@ TEST_F(ConfirmacaoECF, UnattendedCashBookExportAsksNoQ100QuestionAndWithoutBranc
 TEST_F(ConfirmacaoECF, WithoutAUserNoCompanyRaisesAndThePrepDialogIsModal) {
   {
     TUnattendedScope semUsuario;
+    // Leaving the company field empty is refused by the field itself; the focus stays.
+    tela->edCODEMP->SetFocus();
     try {
-      tela->edCODEMPExit(tela->edCODEMP);
+      tela->DefocusControl();
       ADD_FAILURE() << "an empty company was taken";
-    } catch (const EExceptionTratadaInformativa_VYN& e) {
-      EXPECT_STREQ(e.what(), "Empresa não cadastrada ou não informada.");
+    } catch (const std::exception& e) {
+      EXPECT_STREQ(e.what(), "Informe o código!");
     }
+    EXPECT_EQ(tela->ActiveControl(), tela->edCODEMP);
     EXPECT_THROW(tela->spConfirmar->Click(), EExceptionTratadaInformativa_VYN);
   }
   const auto registros = RegistrosECF();

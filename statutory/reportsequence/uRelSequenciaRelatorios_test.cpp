@@ -114,13 +114,14 @@ class SequenciaRelatoriosTest : public CompanyDatabaseTest {
   }
   // A new model holding the chosen menu entries, saved.
   int NovoModelo(std::vector<size_t> itens, const std::string& nome = "Fechamento") {
+    tela_->edCODMODELO->SetFocus();
     tela_->edCODMODELO->SetText("");
-    tela_->edCODMODELOExit();
+    tela_->edNomeModelo->SetFocus();
     tela_->edNomeModelo->SetText(nome);
     dialogs_.Ticks(std::move(itens));
-    tela_->spInserirClick();
+    tela_->spInserir->Click();
     dialogs_.Ok("Registro salvo com sucesso!");
-    tela_->spOkClick();
+    tela_->spOk->Click();
     return std::stoi(tela_->edCODMODELO->Text());
   }
   TScriptedDialogs dialogs_;
@@ -169,8 +170,9 @@ TEST_F(SequenciaRelatoriosTest, KeysAreNeverReusedAndRemovedItemsTakeTheirValues
             0);
 
   // Reloaded: same order, and a further item goes above every key ever stored.
+  tela_->edCODMODELO->SetFocus();
   tela_->edCODMODELO->SetText(std::to_string(modelo));
-  tela_->edCODMODELOExit();
+  tela_->DefocusControl();
   EXPECT_EQ(tela_->getDadosSequencial(0)->Chave, 4);
   EXPECT_EQ(tela_->ChaveSequencia(), 4);
   EXPECT_TRUE(dialogs_.Done()) << testing::PrintToString(dialogs_.Pending());
@@ -179,8 +181,8 @@ TEST_F(SequenciaRelatoriosTest, KeysAreNeverReusedAndRemovedItemsTakeTheirValues
 TEST_F(SequenciaRelatoriosTest, ConfiguredValuesRunPerCompanyAndAFailingScreenDoesNotStopTheRun) {
   const int modelo = NovoModelo({0, 1});
   // The first item's screen is configured with edValor = "A"; the second fails when it runs.
-  tela_->clSequencia->ItemIndex = 0;
-  tela_->clSequenciaDblClick();
+  tela_->clSequencia->Select(0);
+  tela_->clSequencia->DblClick();
   auto* tela1 = dynamic_cast<TfrTelaTesteSequencia*>(tela_->getItemDeMenu(0)->Components().back());
   ASSERT_NE(tela1, nullptr);
   tela1->edValor->SetText("A");
@@ -189,12 +191,13 @@ TEST_F(SequenciaRelatoriosTest, ConfiguredValuesRunPerCompanyAndAFailingScreenDo
   EXPECT_TRUE(tela_->getDadosSequencial(0)->TemConfiguracaoDeTela);
   tela_->Modelo().Valores().AppendRecord({Variant(0), Variant(2), Variant("edValor"), Variant("falha")});
   dialogs_.Ok("Registro salvo");
-  tela_->spOkClick();
+  tela_->spOk->Click();
   EXPECT_EQ(Db().QueryValue("SELECT BDCOMPVALUE FROM TSEQUENCIA_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = ? AND BDORDEM = 1 "
                             "AND BDCOMPNAME = 'edValor'",
                             {Variant(modelo)}).AsString(),
             "A");
-  tela_->edCODMODELOExit();   // reloaded: both items now carry saved values
+  tela_->edCODMODELO->SetFocus();   // left again: reloaded, both items now carry saved values
+  tela_->DefocusControl();
   EXPECT_TRUE(tela_->getDadosSequencial(1)->TemConfiguracaoDeTela);
 
   tela_->edCODEMP->SetMultiSelect(true);
@@ -338,8 +341,9 @@ TEST_F(SequenciaRelatoriosTest, ScheduledRunLeavesOneRowPerCleanScreenAndAStatus
 // in a separate e-mail; the e-mail's work folders are gone once it is sent.
 TEST_F(SequenciaRelatoriosTest, ARenameIsAChangeThatEscAsksBeforeThrowingAway) {
   const int modelo = NovoModelo({0});
+  tela_->edCODMODELO->SetFocus();
   tela_->edCODMODELO->SetText(std::to_string(modelo));
-  tela_->edCODMODELOExit();
+  tela_->DefocusControl();
   ASSERT_EQ(tela_->clSequencia->Items.size(), 1u);
   tela_->edNomeModelo->SetFocus();
   tela_->edNomeModelo->SetText("Fechamento mensal");
