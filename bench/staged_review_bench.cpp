@@ -67,7 +67,7 @@ double Ms(int vezes, F&& f) {
 }
 
 // The clicks, on the open review.
-void Clica(Tela& t, TScriptedDialogs& dialogs, int64_t n, TCliques& c) {
+void Clica(Tela& t, TScriptedDialogs& dialogs, TCliques& c) {
   TClientDataSet& ds = *t.grGrid->DataSet();
   const int linhas = ds.RecordCount();
   c.LinhasGrade = linhas;
@@ -99,7 +99,6 @@ void Clica(Tela& t, TScriptedDialogs& dialogs, int64_t n, TCliques& c) {
       if (p) t.grGrid->KeyPress(p);
     }
   });
-  (void)n;
 }
 
 void BM_StagedReviewClicks(benchmark::State& state) {
@@ -128,7 +127,7 @@ void BM_StagedReviewClicks(benchmark::State& state) {
       const auto t0 = std::chrono::steady_clock::now();
       dialogs.Modal(kClasseRevisaoArquivoGrande, [&](TForm_VYN& f) {
         c.Abertura = bench::Segundos(t0);
-        Clica(dynamic_cast<Tela&>(f), dialogs, n, c);
+        Clica(dynamic_cast<Tela&>(f), dialogs, c);
       });
       std::ifstream in(caminho);
       TLancamentoMGR* m = TLancamentoMGR::CreateMgr(opener.get());
