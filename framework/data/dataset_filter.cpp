@@ -58,6 +58,11 @@ struct FilterExpr::Node {
   Variant lv, rv;
   KeyCell key;  // rv prepared for field lf
   Tri value = Tri::U;
+  // A long chain of "or"/"and" terms (one per removed line, say) is a left spine as deep as the terms:
+  // freed a step at a time, not by recursion.
+  ~Node() {
+    while (a && (a->kind == Kind::Or || a->kind == Kind::And)) a = std::move(a->a);
+  }
 };
 
 namespace {
@@ -250,23 +255,29 @@ class Parser {
   std::vector<bool>* uses_ = nullptr;
 };
 
+Tri Eval(const Node& n, const Store& st, uint32_t r);
+
+// An "or" (decisive: true) or "and" (decisive: false) chain, walked along its left spine so that a
+// chain of many thousand terms needs no deeper stack than one of two.
+Tri EvalCadeia(const Node& n, const Store& st, uint32_t r, Tri decisivo) {
+  bool desconhecido = false;
+  const Node* p = &n;
+  for (; p->kind == n.kind; p = p->a.get()) {
+    const Tri b = Eval(*p->b, st, r);
+    if (b == decisivo) return b;
+    desconhecido = desconhecido || b == Tri::U;
+  }
+  const Tri a = Eval(*p, st, r);
+  if (a == decisivo) return a;
+  if (desconhecido || a == Tri::U) return Tri::U;
+  return decisivo == Tri::T ? Tri::F : Tri::T;
+}
+
 Tri Eval(const Node& n, const Store& st, uint32_t r) {
   switch (n.kind) {
     case Node::Kind::Const: return n.value;
-    case Node::Kind::Or: {
-      Tri a = Eval(*n.a, st, r);
-      if (a == Tri::T) return a;
-      Tri b = Eval(*n.b, st, r);
-      if (b == Tri::T) return b;
-      return (a == Tri::U || b == Tri::U) ? Tri::U : Tri::F;
-    }
-    case Node::Kind::And: {
-      Tri a = Eval(*n.a, st, r);
-      if (a == Tri::F) return a;
-      Tri b = Eval(*n.b, st, r);
-      if (b == Tri::F) return b;
-      return (a == Tri::U || b == Tri::U) ? Tri::U : Tri::T;
-    }
+    case Node::Kind::Or: return EvalCadeia(n, st, r, Tri::T);
+    case Node::Kind::And: return EvalCadeia(n, st, r, Tri::F);
     case Node::Kind::Not: {
       Tri a = Eval(*n.a, st, r);
       return a == Tri::U ? a : (a == Tri::T ? Tri::F : Tri::T);

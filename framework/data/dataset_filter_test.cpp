@@ -58,6 +58,21 @@ TEST_F(FilterTest, NullsFollowSqlLogic) {
   EXPECT_EQ(Keys("BDDCTO = NULL"), V({}));
 }
 
+// A review removing tens of thousands of lines filters their links with one term per line: the chain
+// is evaluated and freed without a stack as deep as its terms, keeping SQL's logic for nulls.
+TEST_F(FilterTest, ChainsOfManyThousandTermsKeepTheirLogic) {
+  std::string ou, e;
+  for (int i = 0; i < 200000; ++i) {
+    ou += (i ? " or " : "") + std::string("(BDCHAVE = ") + std::to_string(i * 3 + 3) + ")";
+    e += (i ? " and " : "") + std::string("BDCHAVE <> ") + std::to_string(i * 2 + 2);
+  }
+  EXPECT_EQ(Keys(ou), V({3}));
+  EXPECT_EQ(Keys(e), V({1, 3}));
+  EXPECT_EQ(Keys(ou + " or BDINCONSISTENTE = 2"), V({3, 4}));
+  EXPECT_EQ(Keys("not (" + ou + " or BDINCONSISTENTE > 0)"), V({}));   // row 2: null, not false
+  EXPECT_EQ(Keys("BDINCONSISTENTE > 0 and " + e), V({1}));
+}
+
 TEST_F(FilterTest, TextNumbersAndDates) {
   EXPECT_EQ(Keys("BDDCTO = 'ABC'"), V({1}));
   EXPECT_EQ(Keys("BDDCTO = 'acao'"), V({2}));          // case and accents ignored
