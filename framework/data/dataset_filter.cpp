@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <cctype>
+#include <unordered_set>
 
 #include "framework/core/text.h"
 
@@ -49,7 +50,9 @@ Tri Apply(CmpOp op, int c) {
 }  // namespace
 
 struct FilterExpr::Node {
-  enum class Kind { Or, And, Not, Cmp, IsNull, Const } kind = Kind::Const;
+  // In: "f = k1 or f = k2 or ..." over one whole-number or money column, answered from a set: the
+  // links of every removed line are dropped with one such filter, run on each link row.
+  enum class Kind { Or, And, Not, Cmp, IsNull, Const, In } kind = Kind::Const;
   std::unique_ptr<Node> a, b;
   CmpOp op = CmpOp::Eq;
   bool negate = false;
@@ -58,6 +61,7 @@ struct FilterExpr::Node {
   Variant lv, rv;
   KeyCell key;  // rv prepared for field lf
   Tri value = Tri::U;
+  std::unordered_set<int64_t> in;
   // A long chain of "or"/"and" terms (one per removed line, say) is a left spine as deep as the terms:
   // freed a step at a time, not by recursion.
   ~Node() {
@@ -157,8 +161,31 @@ class Parser {
   }
 
   std::unique_ptr<Node> ParseOr() {
-    auto n = ParseAnd();
-    while (TakeWord("OR")) n = Binary(Node::Kind::Or, std::move(n), ParseAnd());
+    std::vector<std::unique_ptr<Node>> termos;
+    termos.push_back(ParseAnd());
+    while (TakeWord("OR")) termos.push_back(ParseAnd());
+    if (auto conjunto = Conjunto(termos)) return conjunto;
+    auto n = std::move(termos.front());
+    for (size_t k = 1; k < termos.size(); ++k) n = Binary(Node::Kind::Or, std::move(n), std::move(termos[k]));
+    return n;
+  }
+
+  // The terms as one set membership, when each is "the same whole-number or money field = a value".
+  std::unique_ptr<Node> Conjunto(const std::vector<std::unique_ptr<Node>>& termos) const {
+    constexpr size_t kMinimo = 8;  // a short chain is as quick walked
+    if (termos.size() < kMinimo) return nullptr;
+    const int campo = termos.front()->lf;
+    if (campo < 0) return nullptr;
+    const Kind tipo = st_.cols[campo].kind;
+    if (tipo != Kind::Int && tipo != Kind::Cur) return nullptr;
+    auto n = std::make_unique<Node>();
+    n->kind = Node::Kind::In;
+    n->lf = campo;
+    for (const auto& t : termos) {
+      const bool igual = t->kind == Node::Kind::Cmp && t->op == CmpOp::Eq && t->lf == campo && t->rf < 0;
+      if (!igual || t->key.null || (tipo == Kind::Int && !t->key.whole)) return nullptr;
+      n->in.insert(t->key.i);
+    }
     return n;
   }
 
@@ -284,6 +311,11 @@ Tri Eval(const Node& n, const Store& st, uint32_t r) {
     }
     case Node::Kind::IsNull:
       return (st.cols[n.lf].IsNull(r) != n.negate) ? Tri::T : Tri::F;
+    case Node::Kind::In: {
+      const Column& c = st.cols[n.lf];
+      if (c.IsNull(r)) return Tri::U;
+      return n.in.count(c.i[r]) ? Tri::T : Tri::F;
+    }
     case Node::Kind::Cmp: {
       const Column& c = st.cols[n.lf];
       if (c.IsNull(r)) return Tri::U;

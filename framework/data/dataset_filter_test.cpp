@@ -73,6 +73,23 @@ TEST_F(FilterTest, ChainsOfManyThousandTermsKeepTheirLogic) {
   EXPECT_EQ(Keys("BDINCONSISTENTE > 0 and " + e), V({1}));
 }
 
+// The same long chains answered as a set keep what each term would answer: nulls unknown, money
+// exact, and a chain that is not all one whole-number field walked term by term.
+TEST_F(FilterTest, LongEqualityChainsAnswerAsTheirTerms) {
+  auto Cadeia = [](const std::string& campo, const std::vector<std::string>& valores) {
+    std::string t;
+    for (const auto& v : valores) t += (t.empty() ? "" : " or ") + campo + " = " + v;
+    return t;
+  };
+  const std::vector<std::string> muitos{"0", "2", "5", "6", "7", "8", "9", "11", "12"};
+  EXPECT_EQ(Keys(Cadeia("BDINCONSISTENTE", muitos)), V({3, 4}));
+  EXPECT_EQ(Keys("not (" + Cadeia("BDINCONSISTENTE", muitos) + ")"), V({1}));  // row 2: null, not false
+  EXPECT_EQ(Keys(Cadeia("BDVALOR", {"1", "2", "3", "4", "5", "6", "7", "10.5", "-2.00"})), V({2, 3}));
+  EXPECT_EQ(Keys(Cadeia("BDCHAVE", {"7", "8", "9", "10", "11", "12", "13", "3.0", "1.5"})), V({3}));
+  EXPECT_EQ(Keys(Cadeia("BDCHAVE", {"7", "8", "9", "10", "11", "12", "13", "NULL"})), V({}));
+  EXPECT_EQ(Keys("not (" + Cadeia("BDCHAVE", {"7", "8", "9", "10", "11", "12", "13", "NULL"}) + ")"), V({}));
+}
+
 TEST_F(FilterTest, TextNumbersAndDates) {
   EXPECT_EQ(Keys("BDDCTO = 'ABC'"), V({1}));
   EXPECT_EQ(Keys("BDDCTO = 'acao'"), V({2}));          // case and accents ignored
