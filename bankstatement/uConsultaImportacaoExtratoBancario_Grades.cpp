@@ -223,15 +223,7 @@ void TfrConsultaImportacaoExtratoBancario::CriaGradeParcelas() {
 }
 
 void TfrConsultaImportacaoExtratoBancario::pMostraDadosPadrao(const TField& campo, std::string& texto) {
-  if (campo.IsNull()) {
-    texto.clear();
-    return;
-  }
-  switch (campo.DataType()) {
-    case TFieldType::ftCurrency: texto = campo.AsCurrency().ToBR(2); break;
-    case TFieldType::ftDate: texto = DateToStr(campo.AsDateTime()); break;
-    default: break;
-  }
+  pMostraDadosPadrao_VYN(campo, texto);
 }
 
 std::string TfrConsultaImportacaoExtratoBancario::getCollumnSearch() {
