@@ -78,6 +78,12 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   bool fcLancamentosHugeSaveAlterSearch(const std::string& campo, const std::string& textoEditor, int tipo);
   void SetComplementoAntes(std::string texto) { FComplemento = std::move(texto); }
   void GravaContas(const std::string& campo, int antigo, const vyn::Variant& novo);
+  // The entry grid shows the work table again after a change made there by a statement.
+  void RecarregaLancamentos();
+  // After a mass change of the field: the lines that now carry the new value (null: empty) are read
+  // back with the columns the change sets and their rows in memory take them, so the grid shows the
+  // change without the session being read again (the work done follows those lines, not the session).
+  void MostraLinhasAlteradas(const std::string& campo, const vyn::Variant& novo);
   // One column of an account of the chart, read again at every call (typed empty value when there is
   // no such account).
   vyn::Variant GetCampoContaPlano(const vyn::Variant& plano, const vyn::Variant& conta, const std::string& coluna);

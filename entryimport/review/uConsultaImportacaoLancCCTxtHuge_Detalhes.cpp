@@ -73,7 +73,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::TrataDownBotoes(TComponent* sender) {
   else if (spNotaExplicativa->Down)
     indice = 4;
   SetSelectedDetailIndex(indice);
-  AtualizaDadosHugeFile();
+  // The detail shown changes; the lines do not.
+  AtualizaDetalhesHugeFile();
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::ClickBotaoItem(TComponent* sender) {

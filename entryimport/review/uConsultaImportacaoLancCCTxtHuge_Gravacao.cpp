@@ -239,12 +239,55 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
                            cond,
                        ctExecute, p);
     }
-    lanc->CommandText(lanc->GetCommandText(), ctOpen, lanc->GetCommandParams());
+    MostraLinhasAlteradas(campo, n);
   } catch (...) {
     fim();
     throw;
   }
   fim();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::RecarregaLancamentos() {
+  TLancamentoMGR* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
+  if (!lanc) return;
+  lanc->CommandText(lanc->GetCommandText(), ctOpen, lanc->GetCommandParams());
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::MostraLinhasAlteradas(const std::string& campoDado, const Variant& novo) {
+  TLancamentoMGR* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
+  if (!lanc) return;
+  const std::string campo = UpperCase(campoDado);
+  // What the mass change sets besides the field: the side's participant type, or the chosen participant.
+  const bool conta = campo == "BDDEBITO" || campo == "BDCREDITO";
+  const char lado = conta ? campo[2] : campo.back();
+  const std::string par = (conta ? "BDTIPOTER" : "BDALTCODTERCEIRO") + std::string(1, lado);
+  TField* f = lanc->FindField(campo);
+  TField* fPar = lanc->FindField(par);
+  // A row held in an edit, or a node without those columns, is read again whole.
+  if (!f || !fPar || lanc->State() != TDataSetState::dsBrowse) {
+    RecarregaLancamentos();
+    return;
+  }
+  CheckSQLIdentifier<EDataSetError>(campo, "Nome inválido em um comando: ");
+  // A cursor of its own finds each line by its key: the grid's row, order and filter stay as they are.
+  TClientDataSet linhas;
+  linhas.CloneCursor(*lanc, true, false);
+  linhas.SetIndexFieldNames("BDCODEMP;BDCHAVE");
+  TField& valor = linhas.FieldByName(campo);
+  TField& valorPar = linhas.FieldByName(par);
+  TParams p{Sessao()};
+  if (!novo.IsNull()) p.push_back(novo);
+  lanc->Database().Query(
+      fmt::format("select T.BDCODEMP, T.BDCHAVE, T.{0}, T.{1} from TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? "
+                  "and T.{0} {2}",
+                  campo, par, novo.IsNull() ? "is null" : "= ?"),
+      p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+        if (!linhas.FindKey({r[0], r[1]})) return;
+        linhas.Edit();
+        valor.SetValue(r[2]);
+        valorPar.SetValue(r[3]);
+        linhas.Post();
+      });
 }
 
 }  // namespace integracao

@@ -573,40 +573,61 @@ TEST_F(StagedReviewTest, AStagedParticipantsLevelIsWrittenThroughCellByCell) {
   });
 }
 
-TEST_F(StagedReviewTest, MassChangeOfAccountsAndParticipantsKeepsTheLine) {
+TEST_F(StagedReviewTest, MassChangeOfAccountsAndParticipantsKeepsTheLineAndShowsTheChangedLines) {
+  Db().Execute("insert into TTERCEIRO (BDCODTER, BDCGCTER, BDNOMETER) values (77, '12345678000177', 'Fornecedor 77')");
   Revisa("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,2\nL,1,05/01/2024,,11,3\nL,1,05/01/2024,30,11,4\n"
-         "L,1,05/01/2024,20,11,5\n",
+         "L,1,05/01/2024,20,11,5\nL,1,05/01/2024,40,11,6\nL,1,05/01/2024,,11,7\n",
          [&](Tela& t) {
            TDAOFactory& d = *t.DAOAtual();
            const int sessao = t.Sessao();
+           auto texto = [](const Variant& v) { return v.IsNull() ? std::string("-") : v.AsString(); };
            auto debitos = [&] {
              std::string s;
              auto r = Db().QueryAll("select BDDEBITO, BDTIPOTERD from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? "
                                     "order by BDCHAVE", {sessao});
              for (size_t i = 0; i < r.Rows.size(); ++i)
-               s += (r.Value(i, "BDDEBITO").IsNull() ? "-" : r.Value(i, "BDDEBITO").AsString()) + "/" +
-                    (r.Value(i, "BDTIPOTERD").IsNull() ? "n" : r.Value(i, "BDTIPOTERD").AsString()) + " ";
+               s += texto(r.Value(i, "BDDEBITO")) + "/" + texto(r.Value(i, "BDTIPOTERD")) + " ";
              return s;
            };
-           d.SetRecNo(2);
+           // What the grid shows, line by line, read through a cursor of its own.
+           auto naGrade = [&] {
+             std::string s;
+             TClientDataSet c;
+             c.CloneCursor(d, false, true);
+             for (c.First(); !c.Eof(); c.Next())
+               s += texto(c.FieldByName("BDDEBITO").Value()) + "/" + texto(c.FieldByName("BDTIPOTERD").Value()) + " ";
+             return s;
+           };
+           auto edita = [&](int linha, const char* campo, const std::string& valor) {
+             d.SetRecNo(linha);
+             t.grGrid->MouseClick(campo, false, 0);
+             return t.grGrid->EditaCelula(campo, valor);
+           };
+           // No: only the edited line changes.
            dialogs_.No("Deseja alterar as outras contas 40 para 30 ?");
-           t.GravaContas("BDDEBITO", 40, Variant(30));
-           EXPECT_EQ(debitos(), "40/0 40/0 -/0 30/0 20/1 ");
-           // A→B where B takes no participant: only the lines on A, participant type null.
+           ASSERT_TRUE(edita(2, "BDDEBITO", "30"));
+           EXPECT_EQ(debitos(), "40/0 30/0 -/0 30/0 20/1 40/0 -/0 ");
+           // A→B where B takes no participant: only the lines on A, participant type null; the grid shows
+           // them so and stays on the edited line.
            dialogs_.Yes("Deseja alterar as outras contas 40 para 30 ?");
-           t.GravaContas("BDDEBITO", 40, Variant(30));
-           EXPECT_EQ(debitos(), "30/n 30/n -/0 30/0 20/1 ");
-           EXPECT_EQ(d.RecNo(), 2);
+           ASSERT_TRUE(edita(1, "BDDEBITO", "30"));
+           EXPECT_EQ(debitos(), "30/0 30/0 -/0 30/0 20/1 30/- -/0 ");
+           EXPECT_EQ(naGrade(), debitos());
+           EXPECT_EQ(d.RecNo(), 1);
            // Empty → an account with a participant: the empty debits too, type 1.
            dialogs_.Yes("Deseja alterar as outras contas Vazio para 20 ?");
-           t.GravaContas("BDDEBITO", 0, Variant(seed::kContaFornecedores));
-           EXPECT_EQ(debitos(), "30/n 30/n 20/1 30/0 20/1 ");
+           ASSERT_TRUE(edita(3, "BDDEBITO", std::to_string(seed::kContaFornecedores)));
+           EXPECT_EQ(debitos(), "30/0 30/0 20/1 30/0 20/1 30/- 20/1 ");
+           EXPECT_EQ(naGrade(), debitos());
+           EXPECT_EQ(d.RecNo(), 3);
            // An empty participant filled on every line whose debit takes one.
            dialogs_.Yes("Deseja alterar os outros participantes Vazio para 77 ?");
-           t.GravaContas("BDCODTERCEIROD", 0, Variant(77));
+           ASSERT_TRUE(edita(3, "BDCODTERCEIROD", "77"));
            EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCODTERCEIROD = 77 "
-                           "and BDALTCODTERCEIROD = 77", {sessao}), 2);
-           EXPECT_EQ(d.RecNo(), 2);
+                           "and BDALTCODTERCEIROD = 77", {sessao}), 3);
+           d.SetRecNo(7);
+           EXPECT_EQ(d.FieldByName("BDCODTERCEIROD").AsInteger(), 77);
+           EXPECT_EQ(d.FieldByName("BDALTCODTERCEIROD").AsInteger(), 77);
            dialogs_.Ok("importado");
            t.spImportacao->Click();
          });
@@ -748,11 +769,18 @@ TEST_F(StagedReviewTest, DetailButtonsChooseTheAggregateAndTheScreenStartsOnCost
     EXPECT_TRUE(t.spLancamentosObs->Visible());
     EXPECT_FALSE(t.spLancamentosInc->Visible());
     EXPECT_FALSE(t.spLancamentosPR->Visible());
+    // The detail a button shows is read from its work table at the click; the line stays where it was.
+    Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE, BDOBSERVACAO) "
+                 "select BDSESSAO, BDCODEMP, BDCHAVE, 0, 'Conferir' from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?",
+                 {t.Sessao()});
     t.spLancamentosObs->Click();
     EXPECT_TRUE(t.spLancamentosObs->Down);
     EXPECT_FALSE(t.spLancamentosCC->Down);
     EXPECT_EQ(t.SelectedDetailIndex(), 1);
     EXPECT_EQ(t.dsGridItens->DataSet(), t.Aggregates(t.DAOAtual())[1]);
+    ASSERT_EQ(t.dsGridItens->DataSet()->RecordCount(), 1);
+    EXPECT_EQ(t.grGridItens->CellText("BDOBSERVACAO"), "Conferir");
+    EXPECT_EQ(t.DAOAtual()->RecNo(), 1);
     EXPECT_FALSE(t.spAcaoItem->Visible());
     t.spLancamentosObs->Click();
     EXPECT_TRUE(t.spLancamentosObs->Down);

@@ -120,9 +120,14 @@ void TfrImportacao_Padrao_Itens_TreeView_VYN::spArquivoGrandeClick(TComponent*) 
 }
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDadosHugeFile() {
+  for (const auto& n : nodos_)
+    if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+  AtualizaDetalhesHugeFile();
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDetalhesHugeFile() {
   for (const auto& n : nodos_) {
     if (!ModoArquivoGrande(n->DAO)) continue;
-    Recarrega(n->DAO);
     for (TDAOFactory* a : n->Aggregates)
       if (a->Sessao() > 0) Recarrega(a);
   }

@@ -134,6 +134,10 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   virtual void spArquivoGrandeClick(TComponent* sender);
   // Reloads the node data sets (and their details) of the staged session from the work tables.
   virtual void AtualizaDadosHugeFile();
+  // Reloads the details of the staged nodes from their work tables and shows the node again: what a
+  // click that changes the detail grid shows anew. The nodes' own rows are not read again; the review
+  // writes every change of theirs to the work table and to the row in memory alike.
+  void AtualizaDetalhesHugeFile();
   void RefreshGridAux() {}
 
   // The detail bar: buttons that choose which aggregate of the node the detail grid shows.
