@@ -122,16 +122,21 @@ void TfrImportacao_Padrao_Itens_TreeView_VYN::spArquivoGrandeClick(TComponent*) 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDadosHugeFile() {
   for (const auto& n : nodos_)
     if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
-  AtualizaDetalhesHugeFile();
+  RecarregaDetalhesHugeFile();
+  AtualizaDados(true);
 }
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::AtualizaDetalhesHugeFile() {
+  RecarregaDetalhesHugeFile();
+  AtualizaDados(false);
+}
+
+void TfrImportacao_Padrao_Itens_TreeView_VYN::RecarregaDetalhesHugeFile() {
   for (const auto& n : nodos_) {
     if (!ModoArquivoGrande(n->DAO)) continue;
     for (TDAOFactory* a : n->Aggregates)
       if (a->Sessao() > 0) Recarrega(a);
   }
-  AtualizaDados(true);
 }
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::AddClickBotao(TSpeedButton* botao) {

@@ -134,9 +134,10 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   virtual void spArquivoGrandeClick(TComponent* sender);
   // Reloads the node data sets (and their details) of the staged session from the work tables.
   virtual void AtualizaDadosHugeFile();
-  // Reloads the details of the staged nodes from their work tables and shows the node again: what a
-  // click that changes the detail grid shows anew. The nodes' own rows are not read again; the review
-  // writes every change of theirs to the work table and to the row in memory alike.
+  // Reloads the details of the staged nodes from their work tables and shows the node again
+  // (AtualizaDados(false): the lines were not read again): what a click that changes the detail grid
+  // shows anew. The nodes' own rows are not read again; the review writes every change of theirs to the
+  // work table and to the row in memory alike.
   void AtualizaDetalhesHugeFile();
   void RefreshGridAux() {}
 
@@ -174,6 +175,7 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   int tipoImportacao_ = 0;
   int detalhe_ = 0;
   std::vector<TSpeedButton*> botoesItens_;
+  void RecarregaDetalhesHugeFile();
 };
 
 // The per-line engine base: hooks the import run calls, in this order, while it writes the lines.
