@@ -80,10 +80,13 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void GravaContas(const std::string& campo, int antigo, const vyn::Variant& novo);
   // The entry grid shows the work table again after a change made there by a statement.
   void RecarregaLancamentos();
-  // After a mass change of the field: the lines that now carry the new value (null: empty) are read
-  // back with the columns the change sets and their rows in memory take them, so the grid shows the
-  // change without the session being read again (the work done follows those lines, not the session).
-  void MostraLinhasAlteradas(const std::string& campo, const vyn::Variant& novo);
+  // The entry grid shows a mass change the work table has had (GravaContas' statement for the same
+  // field, old code and new value): the lines it changed take the new values in memory, shown by a
+  // filter of their own, so the work follows those lines and not the session. The grid stays on its
+  // line.
+  void MostraMudancaEmMassa(const std::string& campo, int antigo, const vyn::Variant& novo);
+  // Whether the account of the company's chart requires a participant.
+  bool ContaTemParticipante(const vyn::Variant& conta);
   // One column of an account of the chart, read again at every call (typed empty value when there is
   // no such account).
   vyn::Variant GetCampoContaPlano(const vyn::Variant& plano, const vyn::Variant& conta, const std::string& coluna);

@@ -2,6 +2,7 @@
 #include <fmt/format.h>
 
 #include <cctype>
+#include <functional>
 
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/accounting/contas_planos_mgr.h"
@@ -39,6 +40,112 @@ const char* MarcaOposta(const std::string& campo) {
   if (f == "BDPENDENTEC") return "BDCONCC";
   if (f == "BDPENDENTED") return "BDCONCD";
   return nullptr;
+}
+
+// A mass change: the statement that makes it in the work table, and the same change for the rows in
+// memory: the lines whose field holds one of Antigos (null for an empty one) and pass Aceita take Novo,
+// and NovoPar in the column Par.
+struct TMudancaEmMassa {
+  std::string SQL;
+  TParams Params;
+  std::string Campo, Par;
+  std::vector<Variant> Antigos;
+  Variant Novo, NovoPar;
+  std::function<bool(const TClientDataSet&)> Aceita = [](const TClientDataSet&) { return true; };
+};
+
+// An account: the lines on the old account (an empty one too when the new account takes a participant,
+// y) take the new one, and the side's participant type follows it (1, or null).
+TMudancaEmMassa MudancaDeConta(const std::string& campo, const Variant& n, const Variant& o, bool y, int sessao) {
+  TMudancaEmMassa m;
+  const bool debito = campo == "BDDEBITO";
+  const std::string col = debito ? "T.BDDEBITO" : "T.BDCREDITO";
+  const std::string tipo = debito ? "T.bdtipoterd" : "T.bdtipoterc";
+  m.Params = {n, y ? Variant(1) : Variant(), sessao};
+  std::string cond;
+  if (o.IsNull()) {
+    cond = " (" + col + " IS NULL) ";
+    m.Antigos = {Variant()};
+  } else if (y) {
+    cond = " ((" + col + " IS NULL) OR (" + col + " = ?)) ";
+    m.Params.push_back(o);
+    m.Antigos = {Variant(), o};
+  } else {
+    cond = " (" + col + " = ?) ";
+    m.Params.push_back(o);
+    m.Antigos = {o};
+  }
+  m.SQL = "UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP T SET " + col + " = ?, " + tipo + " = ? WHERE T.BDSESSAO = ? AND " + cond;
+  m.Campo = campo;
+  m.Par = debito ? "BDTIPOTERD" : "BDTIPOTERC";
+  m.Novo = n;
+  m.NovoPar = m.Params[1];
+  return m;
+}
+
+// A participant: the lines of the side that takes participants whose participant and chosen
+// participant are empty or the old one take the new one in both.
+TMudancaEmMassa MudancaDeParticipante(const std::string& campo, const Variant& n, const Variant& o, int sessao) {
+  TMudancaEmMassa m;
+  const char lado = campo.back();
+  const std::string t = fmt::format("BDCODTERCEIRO{}", lado);
+  const std::string alt = fmt::format("BDALTCODTERCEIRO{}", lado);
+  const std::string tipo = fmt::format("BDTIPOTER{}", lado);
+  // A code 0 is an empty participant as much as a null one.
+  std::string cond = o.IsNull() ? fmt::format("(coalesce(T.{0}, 0) = 0) and (coalesce(T.{1}, 0) = 0)", t, alt)
+                                : fmt::format("((T.{0} is null) or (T.{0} = ?)) and ((T.{1} is null) or (T.{1} = ?))", t, alt);
+  m.Params = {n, n, sessao};
+  if (!o.IsNull()) m.Params.insert(m.Params.end(), {o, o});
+  m.SQL = fmt::format("UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP T SET T.{0} = ?, T.{1} = ? WHERE  T.BDSESSAO = ? "
+                      "and T.BDTIPOTER{2} <> 0 and {3}",
+                      t, alt, lado, cond);
+  m.Campo = t;
+  m.Par = alt;
+  m.Novo = m.NovoPar = n;
+  const int64_t antigo = o.IsNull() ? 0 : o.AsInteger();
+  m.Antigos = {Variant(), Variant(static_cast<long long>(antigo))};
+  m.Aceita = [tipo, alt, antigo](const TClientDataSet& ds) {
+    const TField& tp = ds.FieldByName(tipo);
+    const TField& a = ds.FieldByName(alt);
+    return !tp.IsNull() && tp.AsInteger() != 0 && (a.IsNull() || a.AsInteger() == antigo);
+  };
+  return m;
+}
+
+// The change made to the rows in memory, which hold what the work table holds (every write of the
+// review goes to both): a cursor of its own shows the lines whose field holds an old value and takes
+// them one by one (a changed line leaves it), so the work follows the lines changed and the grid's row,
+// order and filter stay as they are. False when it cannot be made so (a row held in an edit, a column
+// missing): the caller reads the lines again.
+bool MudaEmMemoria(TDAOFactory& lanc, const TMudancaEmMassa& m) {
+  if (lanc.State() != TDataSetState::dsBrowse || !lanc.FindField(m.Campo) || !lanc.FindField(m.Par)) return false;
+  for (const char* c : {"BDTIPOTERD", "BDTIPOTERC"})
+    if (!lanc.FindField(c)) return false;
+  TClientDataSet linhas;
+  linhas.CloneCursor(lanc, true, false);
+  std::string filtro;
+  for (const Variant& antigo : m.Antigos)
+    filtro += (filtro.empty() ? "(" : " OR (") + m.Campo +
+              (antigo.IsNull() ? std::string(" IS NULL)") : " = " + std::to_string(antigo.AsInteger()) + ")");
+  linhas.SetFilter(filtro);
+  linhas.SetFiltered(true);
+  TField& valor = linhas.FieldByName(m.Campo);
+  TField& par = linhas.FieldByName(m.Par);
+  linhas.First();
+  while (!linhas.Eof()) {
+    if (!m.Aceita(linhas)) {
+      linhas.Next();
+      continue;
+    }
+    const TBookmark b = linhas.GetBookmark();
+    linhas.Edit();
+    valor.SetValue(m.Novo);
+    par.SetValue(m.NovoPar);
+    linhas.Post();
+    // A line the new value keeps in view is passed over.
+    if (!linhas.Eof() && linhas.GetBookmark() == b) linhas.Next();
+  }
+  return true;
 }
 
 }  // namespace
@@ -180,12 +287,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
   const bool conta = campo == "BDDEBITO" || campo == "BDCREDITO";
   const bool participante = campo == "BDCODTERCEIROD" || campo == "BDCODTERCEIROC";
   if (!conta && !participante) return;
-  bool y = false;
-  if (conta) {
-    const Variant plano = FCodEmp ? Variant(static_cast<long long>(getCodPlano())) : Variant();
-    const Variant v = GetCampoContaPlano(plano, novo, "BDPARTICIPANTE");
-    y = !v.IsNull() && v.AsInteger() > 0;
-  }
+  const bool y = conta && ContaTemParticipante(novo);
   TLancamentoMGR* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
   if (!lanc) return;
   const Variant n = novo.IsNull() ? Variant() : Variant(novo.AsInteger());
@@ -206,40 +308,11 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
     if (recno > 0 && recno <= lanc->RecordCount()) lanc->SetRecNo(recno);
   };
   try {
-    auto* sql = TSQLMGR::CreateMgr(this);
-    const int sessao = Sessao();
-    if (participante) {
-      const char lado = campo.back();
-      const std::string t = fmt::format("BDCODTERCEIRO{}", lado);
-      const std::string alt = fmt::format("BDALTCODTERCEIRO{}", lado);
-      // A code 0 is an empty participant as much as a null one.
-      std::string cond = o.IsNull() ? fmt::format("(coalesce(T.{0}, 0) = 0) and (coalesce(T.{1}, 0) = 0)", t, alt)
-                                    : fmt::format("((T.{0} is null) or (T.{0} = ?)) and ((T.{1} is null) or (T.{1} = ?))", t, alt);
-      TParams p{n, n, sessao};
-      if (!o.IsNull()) p.insert(p.end(), {o, o});
-      sql->CommandText(fmt::format("UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP T SET T.{0} = ?, T.{1} = ? WHERE  T.BDSESSAO = ? "
-                                   "and T.BDTIPOTER{2} <> 0 and {3}",
-                                   t, alt, lado, cond),
-                       ctExecute, p);
-    } else {
-      const std::string col = campo == "BDDEBITO" ? "T.BDDEBITO" : "T.BDCREDITO";
-      const std::string tipo = campo == "BDDEBITO" ? "T.bdtipoterd" : "T.bdtipoterc";
-      TParams p{n, y ? Variant(1) : Variant(), sessao};
-      std::string cond;
-      if (o.IsNull()) {
-        cond = " (" + col + " IS NULL) ";
-      } else if (y) {
-        cond = " ((" + col + " IS NULL) OR (" + col + " = ?)) ";
-        p.push_back(o);
-      } else {
-        cond = " (" + col + " = ?) ";
-        p.push_back(o);
-      }
-      sql->CommandText("UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP T SET " + col + " = ?, " + tipo + " = ? WHERE T.BDSESSAO = ? AND " +
-                           cond,
-                       ctExecute, p);
-    }
-    MostraLinhasAlteradas(campo, n);
+    const TMudancaEmMassa m = participante ? MudancaDeParticipante(campo, n, o, Sessao())
+                                           : MudancaDeConta(campo, n, o, y, Sessao());
+    TSQLMGR::CreateMgr(this)->CommandText(m.SQL, ctExecute, m.Params);
+    // The grid shows the lines changed.
+    if (!MudaEmMemoria(*lanc, m)) RecarregaLancamentos();
   } catch (...) {
     fim();
     throw;
@@ -247,47 +320,33 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
   fim();
 }
 
+bool TfrConsultaImportacaoLancCCTxtHuge::ContaTemParticipante(const Variant& conta) {
+  const Variant plano = FCodEmp ? Variant(static_cast<long long>(getCodPlano())) : Variant();
+  const Variant v = GetCampoContaPlano(plano, conta, "BDPARTICIPANTE");
+  return !v.IsNull() && v.AsInteger() > 0;
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::MostraMudancaEmMassa(const std::string& campoDado, int antigo,
+                                                              const Variant& novo) {
+  TLancamentoMGR* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
+  if (!lanc) return;
+  const std::string campo = UpperCase(campoDado);
+  const bool conta = campo == "BDDEBITO" || campo == "BDCREDITO";
+  if (!conta && campo != "BDCODTERCEIROD" && campo != "BDCODTERCEIROC") return;
+  const Variant n = novo.IsNull() ? Variant() : Variant(novo.AsInteger());
+  const Variant o = antigo == 0 ? Variant() : Variant(antigo);
+  const TMudancaEmMassa m = conta ? MudancaDeConta(campo, n, o, ContaTemParticipante(n), Sessao())
+                                  : MudancaDeParticipante(campo, n, o, Sessao());
+  TDisabledControls controles(lanc);
+  const int recno = lanc->RecNo();
+  if (!MudaEmMemoria(*lanc, m)) RecarregaLancamentos();
+  if (recno > 0 && recno <= lanc->RecordCount()) lanc->SetRecNo(recno);
+}
+
 void TfrConsultaImportacaoLancCCTxtHuge::RecarregaLancamentos() {
   TLancamentoMGR* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
   if (!lanc) return;
   lanc->CommandText(lanc->GetCommandText(), ctOpen, lanc->GetCommandParams());
-}
-
-void TfrConsultaImportacaoLancCCTxtHuge::MostraLinhasAlteradas(const std::string& campoDado, const Variant& novo) {
-  TLancamentoMGR* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
-  if (!lanc) return;
-  const std::string campo = UpperCase(campoDado);
-  // What the mass change sets besides the field: the side's participant type, or the chosen participant.
-  const bool conta = campo == "BDDEBITO" || campo == "BDCREDITO";
-  const char lado = conta ? campo[2] : campo.back();
-  const std::string par = (conta ? "BDTIPOTER" : "BDALTCODTERCEIRO") + std::string(1, lado);
-  TField* f = lanc->FindField(campo);
-  TField* fPar = lanc->FindField(par);
-  // A row held in an edit, or a node without those columns, is read again whole.
-  if (!f || !fPar || lanc->State() != TDataSetState::dsBrowse) {
-    RecarregaLancamentos();
-    return;
-  }
-  CheckSQLIdentifier<EDataSetError>(campo, "Nome inválido em um comando: ");
-  // A cursor of its own finds each line by its key: the grid's row, order and filter stay as they are.
-  TClientDataSet linhas;
-  linhas.CloneCursor(*lanc, true, false);
-  linhas.SetIndexFieldNames("BDCODEMP;BDCHAVE");
-  TField& valor = linhas.FieldByName(campo);
-  TField& valorPar = linhas.FieldByName(par);
-  TParams p{Sessao()};
-  if (!novo.IsNull()) p.push_back(novo);
-  lanc->Database().Query(
-      fmt::format("select T.BDCODEMP, T.BDCHAVE, T.{0}, T.{1} from TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? "
-                  "and T.{0} {2}",
-                  campo, par, novo.IsNull() ? "is null" : "= ?"),
-      p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
-        if (!linhas.FindKey({r[0], r[1]})) return;
-        linhas.Edit();
-        valor.SetValue(r[2]);
-        valorPar.SetValue(r[3]);
-        linhas.Post();
-      });
 }
 
 }  // namespace integracao
