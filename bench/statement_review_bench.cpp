@@ -188,7 +188,9 @@ void Rotas(TFakeHttpServer& dyq, int64_t n) {
                                               R"("dataFinal": "31/01/2024", "conta": "11 BANCO CONTA MOVIMENTO", )"
                                               R"("logLiberacaoData": "02/02/2024 09:30"}}}})",
                                               kExtrato)));
-  dyq.On("GET", fmt::format("/extratos/{}/lancamentos", kExtrato), TFakeResponse::Json(200, Lancamentos(n)));
+  // Served as bytes: the loopback server would compress a text body, and that is not the road's time.
+  dyq.On("GET", fmt::format("/extratos/{}/lancamentos", kExtrato),
+         TFakeResponse(200, Lancamentos(n), "application/octet-stream"));
   dyq.On("POST", "/retornos", TFakeResponse::Json(200, "{}"));
 }
 
