@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
@@ -253,6 +254,21 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   std::map<std::string, int> mapa;
   std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> divisoes;
   for (m->First(); !m->Eof(); m->Next()) divisoes[{Int(*m, "BDCODEMP"), Int(*m, "BDCHAVE")}].push_back(m->GetBookmark());
+  // The links not yet moved to a split row, by line and split row, found in one walk of each set: a walk
+  // per split row cost split rows x links.
+  struct TVinculosDaDivisao {
+    TClientDataSet* Conjunto;
+    std::unique_ptr<TFilterGuard> Todas;
+    std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> Por;
+  };
+  std::vector<TVinculosDaDivisao> vinculos;
+  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!v || !v->Active()) continue;
+    TVinculosDaDivisao c{v, std::make_unique<TFilterGuard>(*v, TFilterGuard::kAllRows), {}};
+    for (v->First(); !v->Eof(); v->Next())
+      if (Vazio(*v, "BDCHAVEPAI")) c.Por[{Int(*v, "BDCHAVE"), Int(*v, "BDCHAVELANC")}].push_back(v->GetBookmark());
+    vinculos.push_back(std::move(c));
+  }
   for (auto& [chave, linhasM] : divisoes) {
     auto it = pais.find(chave);
     if (it == pais.end()) continue;   // no parent line: the split row is skipped
@@ -302,16 +318,14 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
       novasDoPai.push_back(l->GetBookmark());
       e.Novas.push_back(l->GetBookmark());
       // Both link sets: a split row may have links made by hand and links made through receipts.
-      for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
-        if (!v || !v->Active()) continue;
-        TFilterGuard gv(*v, TFilterGuard::kAllRows);
-        std::vector<TBookmark> achados;
-        for (v->First(); !v->Eof(); v->Next())
-          if (Int(*v, "BDCHAVE") == chave.second && Int(*v, "BDCHAVELANC") == Int(*m, "BDCHAVELANC") &&
-              Vazio(*v, "BDCHAVEPAI"))
-            achados.push_back(v->GetBookmark());
-        for (TBookmark bv : achados) {
+      for (TVinculosDaDivisao& conjunto : vinculos) {
+        TClientDataSet* v = conjunto.Conjunto;
+        auto achados = conjunto.Por.find({chave.second, Int(*m, "BDCHAVELANC")});
+        if (achados == conjunto.Por.end()) continue;
+        for (TBookmark bv : achados->second) {
           v->GotoBookmark(bv);
+          // A split row met twice finds its links already moved.
+          if (!Vazio(*v, "BDCHAVEPAI")) continue;
           v->Edit();
           Set(*v, "BDCHAVE", Variant(FUltimaChave));
           Set(*v, "BDCHAVEPAI", Variant(chave.second));
@@ -402,24 +416,31 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
   ConfirmaPaisPendentes(gravadas);
   if (!FExpansao.Ativa) return;
+  // The split rows are entries now: they leave their lines, with their cost-centre rows (one walk of
+  // each set for every expanded line: a walk per line cost lines x split rows).
+  std::set<std::pair<int64_t, int64_t>> expandidas;
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
+    if (!l->BookmarkValid(pai)) continue;
+    l->GotoBookmark(pai);
+    expandidas.insert({Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE")});
+  }
+  std::vector<TClientDataSet*> conjuntos{m};
+  conjuntos.insert(conjuntos.end(), CentrosCustoMulti.begin(), CentrosCustoMulti.end());
+  for (TClientDataSet* d : conjuntos) {
+    if (!d || !d->Active() || expandidas.empty()) continue;
+    TDetachedDetail solto(*d);
+    TFilterGuard todas(*d, TFilterGuard::kAllRows);
+    for (d->First(); !d->Eof();)
+      if (expandidas.count({Int(*d, "BDCODEMP"), Int(*d, "BDCHAVE")}))
+        d->Delete();
+      else
+        d->Next();
+  }
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
     const bool todas = DivisoesGravadas(novas, gravadas);
     l->GotoBookmark(pai);
     const auto chavePai = std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
-    // The split rows are entries now: they leave the line, with their cost-centre rows.
-    std::vector<TClientDataSet*> conjuntos{m};
-    conjuntos.insert(conjuntos.end(), CentrosCustoMulti.begin(), CentrosCustoMulti.end());
-    for (TClientDataSet* d : conjuntos) {
-      if (!d || !d->Active()) continue;
-      TDetachedDetail solto(*d);
-      TFilterGuard todas(*d, TFilterGuard::kAllRows);
-      for (d->First(); !d->Eof();)
-        if (Int(*d, "BDCODEMP") == chavePai.first && Int(*d, "BDCHAVE") == chavePai.second)
-          d->Delete();
-        else
-          d->Next();
-    }
     if (Valor(*l, "BDVALOR") != Currency()) continue;
     // A line wholly booked through its split entries is integrated as well; one whose split entries
     // were not all booked waits for the run that books the last of them.

@@ -354,6 +354,47 @@ TEST_F(RevisaoExtratoTest, StoredRulesFillTheLinesOnOpenAndTickedLinesBecomeRule
   t->Close();
 }
 
+TEST_F(RevisaoExtratoTest, TheFirstStoredRuleByKeyThatSuitsTheLineFillsItOnOpen) {
+  auto regra = [this](int chave, const char* texto, const char* coincide, Variant conta, int ambos, Variant contra) {
+    Db().Execute(
+        "insert into VZEL_EMP_TPRE_EXT_BANCARIO (BDCODEMP, BDCHAVE, BDCODTPLA, BDCOMPL, BDCOINCIDE, BDCONTRAPARTIDA, "
+        "BDAMBOSENTSAI, BDTIPOCONTA) values (15, ?, ?, ?, ?, ?, ?, 1)",
+        {chave, conta, texto, coincide, contra, ambos});
+  };
+  regra(900, "TARIFA", "FALSE", Variant(2002), 2, Variant(4005));          // another bank account
+  regra(901, "Tarifa Pacote", "TRUE", Variant(1001), 2, Variant(4005));    // the whole text only
+  regra(902, "PIX", "FALSE", Variant(), 1, Variant(3001));                 // money in only, any account
+  regra(903, "TARIFA", "FALSE", Variant(1001), 2, Variant(4001));
+  regra(904, "PIX", "FALSE", Variant(), 0, Variant(4002));                 // either way
+  regra(905, "DOC", "FALSE", Variant(), 0, Variant());                     // no counter account
+  Db().Execute("update VZEL_EMP_TPRE_EXT_BANCARIO set BDCODTER = 77, BDCODTPHI = 1, BDCODHIST = 1, "
+               "BDALTCOMPL = 'TRUE', BDCOMPLPARA = 'Tarifa do mes' where BDCHAVE = 903");
+  Linha(1, 0, 1001, 30, "TARIFA PACOTE MARCO");
+  Linha(2, 0, 1001, 20, "  tarifa pacote ");
+  Linha(3, 1001, 0, 100, "PIX RECEBIDO");
+  Linha(4, 0, 1001, 70, "PIX ENVIADO");
+  Linha(5, 0, 1001, 10, "DOC 123");
+  Linha(6, 3002, 1001, 15, "PIX ENVIADO");   // complete already
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  TDAOFactory* l = t->DAOLinhas();
+  using TEsperado = std::tuple<int, int64_t, int64_t>;
+  for (auto [chave, debito, credito] : std::initializer_list<TEsperado>{
+           {1, 4001, 1001}, {2, 4005, 1001}, {3, 1001, 3001}, {4, 4002, 1001}, {5, 0, 1001}, {6, 3002, 1001}}) {
+    ASSERT_TRUE(Vai(*l, chave));
+    EXPECT_EQ(I(*l, "BDDEBITO"), debito) << "line " << chave;
+    EXPECT_EQ(I(*l, "BDCREDITO"), credito) << "line " << chave;
+  }
+  // The rule gives the line its participant, history and complement too.
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_EQ(I(*l, "BDCODTERCEIROD"), 77);
+  EXPECT_EQ(I(*l, "BDCODTPHI"), 1);
+  EXPECT_EQ(I(*l, "BDCODHIST"), 1);
+  EXPECT_EQ(campos::Txt(*l, "BDCOMPL"), "Tarifa do mes");
+  ASSERT_TRUE(Vai(*l, 2));
+  EXPECT_EQ(I(*l, "BDCODTERCEIROD"), 0);
+  t->Close();
+}
+
 TEST_F(RevisaoExtratoTest, DeletingARuleRemovesOnlyThatRuleAndNoLinkOfTheLines) {
   Linha(1, 1001, 0, 100);
   Linha(2, 1001, 3002, 50);
