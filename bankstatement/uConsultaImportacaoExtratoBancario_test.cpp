@@ -1072,6 +1072,40 @@ TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRowsAndARetryPay
   t->Close();
 }
 
+// Several split lines in one run: each split row takes its own links along and leaves as an entry.
+TEST_F(RevisaoBaixasTest, SplitLinesOfOneRunEachSettleTheirOwnLinksAndLeaveTheReview) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, 0, 130);
+  Linha(2, banco, 0, 100);
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  using TDivisao = std::array<int, 4>;   // line, split row, credit, value
+  for (auto [linha, lanc, credito, valor] : std::initializer_list<TDivisao>{
+           {1, 1, clientes, 80}, {1, 2, clientes, 50}, {2, 1, clientes, 30}, {2, 2, seed::kContaReceitas, 70}})
+    m->AppendRecord({Variant(1), Variant(linha), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
+                     Variant(credito), Variant(V(valor))});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 80);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 50);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 2, 1, 3, 30);
+  dialogs.Ok("Importação finalizada");
+  t->miImportarTodos->Click();
+  auto pagos = Db().QueryAll("select BDORDEMPAR, BDVALORPGTO from VEF_EMP_TMOVSAIPARPGTO order by BDORDEMPAR");
+  ASSERT_EQ(pagos.Rows.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(pagos.Value(i, "BDORDEMPAR").AsInteger(), static_cast<int64_t>(i + 1));
+    EXPECT_EQ(pagos.Value(i, "BDVALORPGTO").AsCurrency(), V(std::array<int, 3>{80, 50, 30}[i]));
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = 70 and "
+                            "BDCREDITO = ?", {seed::kContaReceitas}).AsInteger(), 1);
+  EXPECT_EQ(t->DAOLinhas()->RecordCount(), 0);
+  {
+    TDetachedDetail solto(*m);
+    TFilterGuard todas(*m, TFilterGuard::kAllRows);
+    EXPECT_EQ(m->RecordCount(), 0);
+  }
+  t->Close();
+}
+
 // A split row whose settlement is refused stays in the review and is counted as not imported, run after
 // run; its emptied line is no line of its own. Once a later run settles the row, the line goes with it.
 TEST_F(RevisaoBaixasTest, ARefusedSplitRowCountsAsNotImportedUntilALaterRunSettlesIt) {
