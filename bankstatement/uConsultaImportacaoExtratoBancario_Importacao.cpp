@@ -42,6 +42,7 @@ std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
   const TBookmark onde = linhas.IsEmpty() ? 0 : linhas.GetBookmark();
   {
     TFilterGuard guarda(linhas, TFilterGuard::kAllRows);
+    TBulkLoad umaVez(linhas);
     for (linhas.First(); !linhas.Eof(); linhas.Next()) {
       const int64_t status = Int(linhas, "BDSTATUSWEB");
       if (status == 1 || status == 2) continue;
@@ -52,6 +53,26 @@ std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
   }
   if (onde && linhas.BookmarkValid(onde)) linhas.GotoBookmark(onde);
   return b;
+}
+
+// The links not yet moved to a split row, by line and split row, found in one walk of each set (a walk
+// per split row cost split rows x links). Each set shows all its rows while the index is in use.
+struct TVinculosDaDivisao {
+  TClientDataSet* Conjunto;
+  std::unique_ptr<TFilterGuard> Todas;
+  std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> Por;
+};
+
+std::vector<TVinculosDaDivisao> VinculosPorDivisao(TProcessoBaixas& baixas) {
+  std::vector<TVinculosDaDivisao> r;
+  for (TClientDataSet* v : {baixas.cdsVINC_EXT_BAN_BAIXA, baixas.cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!v || !v->Active()) continue;
+    TVinculosDaDivisao c{v, std::make_unique<TFilterGuard>(*v, TFilterGuard::kAllRows), {}};
+    for (v->First(); !v->Eof(); v->Next())
+      if (Vazio(*v, "BDCHAVEPAI")) c.Por[{Int(*v, "BDCHAVE"), Int(*v, "BDCHAVELANC")}].push_back(v->GetBookmark());
+    r.push_back(std::move(c));
+  }
+  return r;
 }
 
 }  // namespace
@@ -254,88 +275,79 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   std::map<std::string, int> mapa;
   std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> divisoes;
   for (m->First(); !m->Eof(); m->Next()) divisoes[{Int(*m, "BDCODEMP"), Int(*m, "BDCHAVE")}].push_back(m->GetBookmark());
-  // The links not yet moved to a split row, by line and split row, found in one walk of each set: a walk
-  // per split row cost split rows x links.
-  struct TVinculosDaDivisao {
-    TClientDataSet* Conjunto;
-    std::unique_ptr<TFilterGuard> Todas;
-    std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> Por;
-  };
   std::vector<TVinculosDaDivisao> vinculos;
-  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
-    if (!v || !v->Active()) continue;
-    TVinculosDaDivisao c{v, std::make_unique<TFilterGuard>(*v, TFilterGuard::kAllRows), {}};
-    for (v->First(); !v->Eof(); v->Next())
-      if (Vazio(*v, "BDCHAVEPAI")) c.Por[{Int(*v, "BDCHAVE"), Int(*v, "BDCHAVELANC")}].push_back(v->GetBookmark());
-    vinculos.push_back(std::move(c));
-  }
-  for (auto& [chave, linhasM] : divisoes) {
-    auto it = pais.find(chave);
-    if (it == pais.end()) continue;   // no parent line: the split row is skipped
-    l->GotoBookmark(it->second);
-    Currency total;
-    for (TBookmark b : linhasM) {
-      m->GotoBookmark(b);
-      if (!Flag(*m, "BDVINC_BAIXA")) continue;
-      if (Flag(*m, "BDVINC_BAIDESC")) total -= Valor(*m, "BDVALOR");
-      else total += Valor(*m, "BDVALOR");
-    }
-    TPaiExpandido pai{it->second, l->FieldByName("BDVALOR").Value(), l->FieldByName("BDDEBITO").Value(),
-                      l->FieldByName("BDCREDITO").Value(), l->FieldByName("BDINCONSISTENTE").Value(), false};
-    const Currency valor = Valor(*l, "BDVALOR");
-    l->Edit();
-    // The side the split rows take is left open on the line (a Dyq line carries it as 0): the
-    // entry of the line must not name an account 0.
-    for (const char* lado : {"BDDEBITO", "BDCREDITO"})
-      if (!Vazio(*l, lado) && Int(*l, lado) == 0) Set(*l, lado, Variant());
-    if (total > valor) {
-      Set(*l, "BDVALOR", Variant(total - valor));
-      if (Int(*l, "BDCREDITO") > 0 && Valor(*l, "BDDESCONTOS") > Currency()) {
-        Set(*l, "BDDEBITO", Variant(Int(*l, "BDCREDITO")));
-        Set(*l, "BDCREDITO", Variant());
+  if (FProcessoBaixas) vinculos = VinculosPorDivisao(*FProcessoBaixas);
+  {
+    // The details of the lines (Y570, cost centres) follow once, after the walk, not at every move.
+    TBulkLoad umaVez(*l);
+    for (auto& [chave, linhasM] : divisoes) {
+      auto it = pais.find(chave);
+      if (it == pais.end()) continue;   // no parent line: the split row is skipped
+      l->GotoBookmark(it->second);
+      Currency total;
+      for (TBookmark b : linhasM) {
+        m->GotoBookmark(b);
+        if (!Flag(*m, "BDVINC_BAIXA")) continue;
+        if (Flag(*m, "BDVINC_BAIDESC")) total -= Valor(*m, "BDVALOR");
+        else total += Valor(*m, "BDVALOR");
       }
-    } else {
-      Set(*l, "BDVALOR", Variant(valor - total));
-    }
-    if (Valor(*l, "BDVALOR") == Currency()) {
-      Set(*l, "BDINCONSISTENTE", Variant(miForaDaImportacao));
-      pai.Zerado = true;
-    }
-    l->Post();
-    std::vector<TBookmark> novasDoPai;
-    for (TBookmark b : linhasM) {
-      m->GotoBookmark(b);
-      l->Append();
-      for (int i = 0; i < m->FieldCount(); ++i)
-        if (TField* f = l->FindField(m->Fields(i).FieldName())) f->SetValue(m->Fields(i).Value());
-      Set(*l, "BDCHAVE", Variant(++FUltimaChave));
-      Set(*l, "BDMULTLANC", Variant(1));
-      Set(*l, "BDINCONSISTENTE", Variant(miConsistente));
-      Set(*l, "BDCHAVELANC", Variant(Int(*m, "BDCHAVELANC")));
+      TPaiExpandido pai{it->second, l->FieldByName("BDVALOR").Value(), l->FieldByName("BDDEBITO").Value(),
+                        l->FieldByName("BDCREDITO").Value(), l->FieldByName("BDINCONSISTENTE").Value(), false};
+      const Currency valor = Valor(*l, "BDVALOR");
+      l->Edit();
+      // The side the split rows take is left open on the line (a Dyq line carries it as 0): the
+      // entry of the line must not name an account 0.
+      for (const char* lado : {"BDDEBITO", "BDCREDITO"})
+        if (!Vazio(*l, lado) && Int(*l, lado) == 0) Set(*l, lado, Variant());
+      if (total > valor) {
+        Set(*l, "BDVALOR", Variant(total - valor));
+        if (Int(*l, "BDCREDITO") > 0 && Valor(*l, "BDDESCONTOS") > Currency()) {
+          Set(*l, "BDDEBITO", Variant(Int(*l, "BDCREDITO")));
+          Set(*l, "BDCREDITO", Variant());
+        }
+      } else {
+        Set(*l, "BDVALOR", Variant(valor - total));
+      }
+      if (Valor(*l, "BDVALOR") == Currency()) {
+        Set(*l, "BDINCONSISTENTE", Variant(miForaDaImportacao));
+        pai.Zerado = true;
+      }
       l->Post();
-      mapa[std::to_string(Int(*m, "BDCODEMP")) + ";" + std::to_string(Int(*m, "BDCHAVE")) + ";" +
-           std::to_string(Int(*m, "BDCHAVELANC"))] = FUltimaChave;
-      novasDoPai.push_back(l->GetBookmark());
-      e.Novas.push_back(l->GetBookmark());
-      // Both link sets: a split row may have links made by hand and links made through receipts.
-      for (TVinculosDaDivisao& conjunto : vinculos) {
-        TClientDataSet* v = conjunto.Conjunto;
-        auto achados = conjunto.Por.find({chave.second, Int(*m, "BDCHAVELANC")});
-        if (achados == conjunto.Por.end()) continue;
-        for (TBookmark bv : achados->second) {
-          v->GotoBookmark(bv);
-          // A split row met twice finds its links already moved.
-          if (!Vazio(*v, "BDCHAVEPAI")) continue;
-          v->Edit();
-          Set(*v, "BDCHAVE", Variant(FUltimaChave));
-          Set(*v, "BDCHAVEPAI", Variant(chave.second));
-          v->Post();
-          e.Vinculos.push_back({v, bv, it->second});
+      std::vector<TBookmark> novasDoPai;
+      for (TBookmark b : linhasM) {
+        m->GotoBookmark(b);
+        l->Append();
+        for (int i = 0; i < m->FieldCount(); ++i)
+          if (TField* f = l->FindField(m->Fields(i).FieldName())) f->SetValue(m->Fields(i).Value());
+        Set(*l, "BDCHAVE", Variant(++FUltimaChave));
+        Set(*l, "BDMULTLANC", Variant(1));
+        Set(*l, "BDINCONSISTENTE", Variant(miConsistente));
+        Set(*l, "BDCHAVELANC", Variant(Int(*m, "BDCHAVELANC")));
+        l->Post();
+        mapa[std::to_string(Int(*m, "BDCODEMP")) + ";" + std::to_string(Int(*m, "BDCHAVE")) + ";" +
+             std::to_string(Int(*m, "BDCHAVELANC"))] = FUltimaChave;
+        novasDoPai.push_back(l->GetBookmark());
+        e.Novas.push_back(l->GetBookmark());
+        // Both link sets: a split row may have links made by hand and links made through receipts.
+        for (TVinculosDaDivisao& conjunto : vinculos) {
+          TClientDataSet* v = conjunto.Conjunto;
+          auto achados = conjunto.Por.find({chave.second, Int(*m, "BDCHAVELANC")});
+          if (achados == conjunto.Por.end()) continue;
+          for (TBookmark bv : achados->second) {
+            v->GotoBookmark(bv);
+            // A split row met twice finds its links already moved.
+            if (!Vazio(*v, "BDCHAVEPAI")) continue;
+            v->Edit();
+            Set(*v, "BDCHAVE", Variant(FUltimaChave));
+            Set(*v, "BDCHAVEPAI", Variant(chave.second));
+            v->Post();
+            e.Vinculos.push_back({v, bv, it->second});
+          }
         }
       }
+      e.NovasPorPai.push_back({it->second, novasDoPai});
+      e.Pais.push_back(pai);
     }
-    e.NovasPorPai.push_back({it->second, novasDoPai});
-    e.Pais.push_back(pai);
   }
   wTeveMultLanc = !e.Novas.empty();
   e.Ativa = !e.Pais.empty();
