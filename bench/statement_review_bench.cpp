@@ -95,7 +95,8 @@ std::string Lancamentos(int64_t n) {
   std::string s = R"({"lancamentos":[)";
   s.reserve(static_cast<size_t>(n) * 140);
   for (int64_t i = 1; i <= n; ++i)
-    s += fmt::format(R"({}{{"id":{},"data":"{:02}/01/2024","tipo":"{}","valor":"{}.00","descricao":"{}","documento":"{}"}})",
+    s += fmt::format(R"({}{{"id":{},"data":"{:02}/01/2024","tipo":"{}","valor":"{}.00",)"
+                     R"("descricao":"{}","documento":"{}"}})",
                      i > 1 ? "," : "", 9000 + i, 1 + i % 28, Entrada(Tipo(i)) ? "C" : "D", 100 + i % 900, Texto(i), i);
   return s + "]}";
 }
