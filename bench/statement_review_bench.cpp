@@ -252,7 +252,7 @@ void BM_StatementReviewImport(benchmark::State& state) {
   const int64_t n = state.range(0);
   for (auto _ : state) {
     TMedida m;
-    int64_t pagos = 0, tarifas = 0, fornecedores = 0, clientes = 0;
+    int64_t pagos = 0, tarifas = 0, fornecedores = 0, clientes = 0, informados = 0;
     {
       bench::TBancoBench banco;
       TFakeHttpServer dyq(std::chrono::seconds(1200));
@@ -289,22 +289,23 @@ void BM_StatementReviewImport(benchmark::State& state) {
       fornecedores = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDDEBITO = 20 and BDCREDITO = 11 and "
                                "BDCODTERCEIROD >= 500 and BDCOMPL starting with 'PIX ENVIADO'");
       clientes = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDDEBITO = 11 and BDCREDITO = 30");
+      informados = Conta(db, "select count(*) from TINTEGRACAO_DYQ_ITEM where BDINFORMADO = 'TRUE'");
       t->Close();
       d->Close();
       principal.reset();
       integracao::DesregistraModulo(ClassRegistry(), integracao::RegistrosExtratoBancario());
     }
     // Every line is written, a split line as its bank side and its two rows; every receipt settles its
-    // installment; every line a rule knows is written with what its rule gives.
+    // installment; every line a rule knows is written with what its rule gives; Dyq is told of every line.
     const int64_t desdobradas = Quantos(n, TTipoLinha::Desdobrada), vinculadas = Quantos(n, TTipoLinha::Vinculada);
     const int64_t esperadas[3] = {Quantos(n, TTipoLinha::Tarifa), Quantos(n, TTipoLinha::Fornecedor),
                                   Quantos(n, TTipoLinha::Cliente)};
     if (m.Gravados != n + 2 * desdobradas || pagos != vinculadas || tarifas != esperadas[0] ||
-        fornecedores != esperadas[1] || clientes != esperadas[2]) {
+        fornecedores != esperadas[1] || clientes != esperadas[2] || informados != n) {
       state.SkipWithError(fmt::format("the run wrote {} of {} rows, {} of {} payments, rule lines {}/{}/{} of "
-                                      "{}/{}/{}",
+                                      "{}/{}/{}, reported {} of {} lines",
                                       m.Gravados, n + 2 * desdobradas, pagos, vinculadas, tarifas, fornecedores,
-                                      clientes, esperadas[0], esperadas[1], esperadas[2])
+                                      clientes, esperadas[0], esperadas[1], esperadas[2], informados, n)
                               .c_str());
       return;
     }
