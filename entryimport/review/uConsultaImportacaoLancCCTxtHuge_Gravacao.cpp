@@ -311,8 +311,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
     const TMudancaEmMassa m = participante ? MudancaDeParticipante(campo, n, o, Sessao())
                                            : MudancaDeConta(campo, n, o, y, Sessao());
     TSQLMGR::CreateMgr(this)->CommandText(m.SQL, ctExecute, m.Params);
-    // The grid shows the lines changed.
-    if (!MudaEmMemoria(*lanc, m)) RecarregaLancamentos();
+    // The grid shows the lines changed; the session is not read again.
+    MostraMudancaEmMassa(campo, antigo, novo);
   } catch (...) {
     fim();
     throw;
