@@ -84,6 +84,14 @@ std::string TextoGravaPagamento(const TPagamentoBaixa& p) {
          "SUSPEND;\nEND";
 }
 
+std::string FormaGravaPagamento(const TPagamentoBaixa& p) {
+  std::string f = p.Tabela + '|' + p.TabelaObrigacao + '|' + p.ColunaSeq + '|' + p.Guarda + '|' + p.Abate;
+  for (const auto& [c, v] : p.Chave) f += '|' + c;
+  f += '|';
+  for (const auto& [c, v] : p.Valores) f += '|' + c;
+  return f;
+}
+
 TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
                                  const TLancamentoBaixa* l, const Variant& plaPadrao) {
   TParams v;

@@ -19,6 +19,8 @@ enum TSituacaoPagamento : int {
 };
 
 std::string TextoGravaPagamento(const TPagamentoBaixa& p);
+// What tells one shape from another (tables, columns, guard, abatement): far shorter than the text.
+std::string FormaGravaPagamento(const TPagamentoBaixa& p);
 // The values in the statement's order; without l the entry is not written (a group's earlier payments).
 TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
                                  const TLancamentoBaixa* l, const Variant& plaPadrao);

@@ -34,9 +34,10 @@ std::vector<int64_t> PartesDaChave(const std::string& chave) {
   return out;
 }
 
-// Keys per statement of a selection: the server tests each row against the whole key list, so one
-// statement over thousands of keys costs their square; parts of a fixed size share one prepared statement.
-constexpr size_t kChavesPorConsulta = 100;
+// Keys per statement of a selection: the server tests each row it finds against every key term of its
+// statement, so a row costs the part's size (a hundred keys made the selection a tenth of a posting run);
+// parts of a fixed size share one prepared statement.
+constexpr size_t kChavesPorConsulta = 20;
 
 std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<int64_t, int64_t>>& pedidas) {
   std::map<int64_t, std::vector<int64_t>> out;
@@ -135,7 +136,11 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
 // lock fails and the settlement is refused with a plain message instead of paying twice.
 bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l,
                                bool lanca, const Variant& plaPadrao, bool juntaAberta) {
-  TStatement& st = db.Prepared(TextoGravaPagamento(p));
+  // A run posts thousands of payments of a few shapes: each shape's text is made and looked up once.
+  TComandoPagamento& c = comandos_[FormaGravaPagamento(p)];
+  if (!c.Comando || c.Banco != &db || c.Geracao != db.Generation())
+    c = {&db, db.Generation(), &db.Prepared(TextoGravaPagamento(p))};
+  TStatement& st = *c.Comando;
   std::vector<Variant> r;
   try {
     r = st.ExecuteReturning(ParametrosGravaPagamento(p, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao));

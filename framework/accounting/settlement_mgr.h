@@ -204,6 +204,13 @@ class TBaixaMGR : public TDAOFactory {
   };
   std::shared_ptr<TChavesReservadas> chaves_ = std::make_shared<TChavesReservadas>();
   std::map<std::pair<int, int>, Variant> planosPadrao_;   // by company and month, for the run
+  // The payment statement of each shape, by the attachment it was prepared on.
+  struct TComandoPagamento {
+    const TDatabase* Banco = nullptr;
+    uint64_t Geracao = 0;
+    TStatement* Comando = nullptr;
+  };
+  std::map<std::string, TComandoPagamento> comandos_;
   // Debit and credit accounts of the configurations read, by plan, key and month, for the run.
   std::map<std::tuple<int, int, int>, std::pair<int, int>> contasConfiguracao_;
 };
