@@ -36,6 +36,9 @@ std::string Parametros(const TPagamentoBaixa& p) {
   d.push_back("PVALOR NUMERIC(18,4) = ?");
   for (const char* c : kColunasVinculo) d.push_back(Declara(std::string("R") + c, kTabelaVinculosLancados, c));
   for (const char* c : kColunasLancamento) d.push_back(Declara(std::string("L") + c, "VZEL_EMPRESAS_TLAN", c));
+  d.push_back("PBLQEMP INTEGER = ?");
+  d.push_back("PBLQDATA DATE = ?");
+  d.push_back("PBLQTELA VARCHAR(100) = ?");
   return Join(d, ", ");
 }
 
@@ -51,7 +54,14 @@ std::string Insercao(const std::string& tabela, const char* const* colunas, size
 }  // namespace
 
 std::string TextoGravaPagamento(const TPagamentoBaixa& p) {
-  std::string corpo = "SITUACAO = 0;\n";
+  // The host's posting-lock check first: a locked date writes nothing.
+  std::string corpo =
+      "SITUACAO = 0;\n"
+      "IF (PBLQEMP IS NOT NULL) THEN BEGIN\n"
+      "SELECT TIPO, DINI, DFIM, MOTIVO FROM SP_BLOQUEIO_LANCAMENTO(:PBLQEMP, :PBLQDATA, :PBLQDATA, :PBLQTELA)\n"
+      "  INTO :BTIPO, :BDINI, :BDFIM, :BMOTIVO;\n"
+      "IF (BTIPO <> 0) THEN BEGIN SITUACAO = 3; SUSPEND; EXIT; END\n"
+      "END\n";
   if (!p.TabelaObrigacao.empty() && !p.Chave.empty()) {
     // Another workstation settling the obligation holds this row until it commits.
     const std::string& coluna = p.Chave.front().first;
@@ -80,7 +90,8 @@ std::string TextoGravaPagamento(const TPagamentoBaixa& p) {
   corpo += "IF (LBDCODEMP IS NOT NULL) THEN " +
            Insercao("VZEL_EMPRESAS_TLAN", kColunasLancamento, std::size(kColunasLancamento), "L") + ";\n";
   // Its one row comes as a selection's (an executable block's outputs would not reach the caller).
-  return "EXECUTE BLOCK (" + Parametros(p) + ")\nRETURNS (SITUACAO INTEGER, SALDO NUMERIC(18,4))\nAS\nBEGIN\n" + corpo +
+  return "EXECUTE BLOCK (" + Parametros(p) + ")\nRETURNS (SITUACAO INTEGER, SALDO NUMERIC(18,4), BTIPO INTEGER, BDINI DATE, BDFIM DATE, "
+         "BMOTIVO VARCHAR(200))\nAS\nBEGIN\n" + corpo +
          "SUSPEND;\nEND";
 }
 
@@ -95,7 +106,7 @@ std::string FormaGravaPagamento(const TPagamentoBaixa& p) {
 TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
                                  const TLancamentoBaixa* l, const Variant& plaPadrao) {
   TParams v;
-  v.reserve(p.Chave.size() + p.Valores.size() + 3 + std::size(kColunasVinculo) + std::size(kColunasLancamento));
+  v.reserve(p.Chave.size() + p.Valores.size() + 6 + std::size(kColunasVinculo) + std::size(kColunasLancamento));
   for (const auto& [c, x] : p.Chave) v.push_back(x);
   for (const auto& [c, x] : p.Valores) v.push_back(x);
   v.emplace_back(chaveLancamento);
@@ -120,6 +131,13 @@ TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, 
                       Variant(l->Debito), Variant(l->Credito), Variant(l->Valor), Variant(Utf8Left(l->Compl, 200)),
                       Variant(Utf8Left(l->Dcto, 30))})
       v.push_back(std::move(x));
+  }
+  if (p.BloqueioEmp == 0) {
+    v.resize(v.size() + 3);
+  } else {
+    v.emplace_back(p.BloqueioEmp);
+    v.emplace_back(p.BloqueioData.DateOnly());
+    v.emplace_back(p.BloqueioTela);
   }
   return v;
 }

@@ -16,6 +16,7 @@ enum TSituacaoPagamento : int {
   spGravado = 0,     // every row written
   spSaldo = 1,       // the open balance (SALDO) is below the value: nothing written
   spSemAbate = 2,    // the obligation's balance was not lowered (its row is gone)
+  spBloqueado = 3,   // the posting-lock check found BTIPO (BDINI, BDFIM, BMOTIVO): nothing written
 };
 
 std::string TextoGravaPagamento(const TPagamentoBaixa& p);

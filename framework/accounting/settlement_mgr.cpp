@@ -10,6 +10,7 @@
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_value.h"
+#include "framework/host/posting_lock_check.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -123,6 +124,14 @@ bool TBaixaMGR::ContasDaConfiguracao(int plano, int chave, TDateTime data, const
   return false;
 }
 
+bool TBaixaMGR::BloqueioNoComando(TPagamentoBaixa& p, TDateTime data) {
+  if (!bloqueio_ || !bloqueio_->VerificaNoBanco(Database())) return false;
+  p.BloqueioEmp = codemp_;
+  p.BloqueioData = data;
+  p.BloqueioTela = tela_;
+  return true;
+}
+
 bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
   if (!bloqueio_) return false;
   if (!bloqueio_->Execute(codemp_, data, data, tela_)) return false;
@@ -154,6 +163,15 @@ bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chav
   }
   const int64_t situacao = r.empty() || r[0].IsNull() ? -1 : r[0].AsInteger();
   if (situacao == spGravado) return true;
+  if (situacao == spBloqueado && r.size() >= 6) {
+    // As Bloqueado tells it; nothing was written, also inside a caller's transaction.
+    bloqueio_->Recusa(p.BloqueioEmp, MensagemBloqueio(static_cast<TTipoBloqueio>(r[2].AsInteger()), p.BloqueioEmp,
+                                                      r[3], r[4], r[5]));
+    if (bloqueio_->Inconsistencias() != inconsistencias_)
+      Atencao(fmt::format("Baixa não lançada: o período de {} está bloqueado para lançamentos ({}).",
+                          DateToStr(p.BloqueioData), p.Descricao));
+    return false;
+  }
   if (situacao != spSaldo) throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", st.SQL());
   const Currency saldo = r.size() < 2 || r[1].IsNull() ? Currency() : r[1].AsCurrency();
   const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
@@ -329,12 +347,12 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   }
   // The lock check reads in the settlement's own transaction: one transaction per settlement.
   TTransaction tr(Database(), TTransaction::kJuntaAberta);
-  if (Bloqueado(data, o.Descricao)) return Currency();
+  TPagamentoBaixa p;
+  if (!BloqueioNoComando(p, data) && Bloqueado(data, o.Descricao)) return Currency();
   const int64_t origem = ChaveOrigem();
   if (JaBaixado(origem, o.Identificacao, tbpPrincipal, o.Descricao)) return Currency();
 
   const TLancamentoBaixa l = Lancamento(data, debito, credito, valor, o.Compl);
-  TPagamentoBaixa p;
   p.Tabela = o.Tabela + "_BAIXA";
   p.Chave = o.Chave;
   p.ColunaSeq = "BDSEQ";
@@ -657,7 +675,8 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   // with its group.
   std::optional<TTransaction> tr;
   if (!agrupado) tr.emplace(Database(), TTransaction::kJuntaAberta);
-  if (Bloqueado(data, desc)) return false;
+  TPagamentoBaixa p;
+  if (!(!agrupado && BloqueioNoComando(p, data)) && Bloqueado(data, desc)) return false;
   const int64_t origem = ChaveOrigem();
   const std::string obrigacao = fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem);
   if (JaBaixado(origem, obrigacao, tipo, desc, grupo_.Pagamentos)) return false;
@@ -669,7 +688,6 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
                   FieldByName("BDPARCELAPAR").IsNull() ? std::to_string(ordem) : FieldByName("BDPARCELAPAR").AsString(),
                   FieldByName("BDNUMDOCINI").AsString()));
   const TParams pk{emp, Variant(static_cast<long long>(doc)), ordem};
-  TPagamentoBaixa p;
   p.Tabela = GetTablePagamento();
   p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
   p.ColunaSeq = "BDSEQPGTO";

@@ -82,6 +82,11 @@ struct TPagamentoBaixa {
   // Noted by the manager as settled for this imported entry (0: none) once the payment is written.
   int64_t ChaveOrigem = 0;
   std::string Obrigacao;
+  // The posting-lock check of the company's date for the screen, run before anything is written
+  // (company 0: checked before, or not at all).
+  int BloqueioEmp = 0;
+  TDateTime BloqueioData;
+  std::string BloqueioTela;
 };
 
 // One obligation settled in one posting (a guide, a calculation): its row, its open balance and how
@@ -150,6 +155,9 @@ class TBaixaMGR : public TDAOFactory {
                             int& credito);
   // Posting-lock check of the company's date when a lock object was given.
   bool Bloqueado(TDateTime data, const std::string& descricao);
+  // With the host's own check, a single settlement's lock check runs in its payment's statement: p
+  // carries it (the company's date for the screen). False when it must run before, by Bloqueado.
+  bool BloqueioNoComando(TPagamentoBaixa& p, TDateTime data);
   // Writes the entry (key reserved for the company) and its payment rows in one transaction (`aberta`,
   // the settlement's own, when its checks already read in it). Answers the entry key, or 0 when a guard
   // or another workstation's lock refused (warned about; nothing written).

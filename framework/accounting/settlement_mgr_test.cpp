@@ -8,6 +8,9 @@
 #include <thread>
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
+#include "framework/host/posting_lock_check.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/inconsistencias.h"
 #include "testing/company_db.h"
@@ -355,6 +358,42 @@ TEST_F(SettlementMgrTest, ASettlementRefusedForAnotherWorkstationsLockIsPostedWh
   EXPECT_EQ(l.Value(2, "BDVALOR").AsCurrency(), R(200));
   EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 3);
   EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO").AsCurrency(), R(0));
+}
+
+// With the host's check, a settlement's lock check runs in its payment's statement: a screen's lock row
+// and a zeroing refuse it with the check's own messages, in the lock's list and the manager's, and
+// write nothing; another screen and an open date settle.
+TEST_F(SettlementMgrTest, TheHostsLockCheckRefusesASettlementInItsOwnStatement) {
+  TVerificaBloqueioLancamento verificacao;
+  const TValorTemporario<IPostingLockCheck*> instalada(ProcessContext().PostingLocks, &verificacao);
+  Db().Execute("insert into TBLOQUEIO_LANCAMENTO values (1, 1, 'frExtrato', '2024-03-01', '2024-03-20', 'Auditoria')");
+  Db().Execute("insert into TPROCESSO_ZERAMENTO values (1, '2024-04-01', '2024-04-30')");
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(100), {{1, R(100), TDateTime(), 0}});
+  auto* bloqueio = owner_.Create<TBloqueioLancamento_VYN>();
+  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...10.1.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+  m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+
+  m->SetBloqueio(bloqueio, "FREXTRATO");
+  EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
+  ASSERT_EQ(bloqueio->Inconsistencias()->Count(), 1);
+  EXPECT_EQ(bloqueio->Inconsistencias()->Itens().back().Caption,
+            "Existe bloqueio de lançamentos da empresa 1 no período de 01/03/2024 a 20/03/2024. Motivo: Auditoria");
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o período de 15/03/2024 está bloqueado para lançamentos (a parcela 1 do "
+                      "documento 42 (entradas) da empresa 1).");
+  data_ = EncodeDate(2024, 4, 10);
+  EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
+  EXPECT_EQ(bloqueio->Inconsistencias()->Itens().back().Caption,
+            "Existe processo de zeramento da empresa 1 no período de 01/04/2024 a 30/04/2024.");
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 0);
+
+  data_ = EncodeDate(2024, 3, 15);
+  m->SetBloqueio(bloqueio, "frOutraTela");
+  EXPECT_TRUE(m->LancaBaixaParcelaAtual(0)) << Ultima();
+  EXPECT_EQ(Lancamentos().Rows.size(), 1u);
 }
 
 TEST_F(SettlementMgrTest, AGroupLeftOpenIsWrittenWhenTheManagerGoes) {
