@@ -65,6 +65,7 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
   };
   {
     TFilterGuard guarda(*l, TFilterGuard::kAllRows);
+    TBulkLoad umaVez(*l);
     for (l->First(); !l->Eof(); l->Next()) {
       if (Vazio(*l, "BDIDWEB")) continue;
       const int64_t id = Int(*l, "BDIDWEB");

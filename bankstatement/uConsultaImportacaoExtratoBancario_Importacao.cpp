@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
@@ -41,6 +42,7 @@ std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
   const TBookmark onde = linhas.IsEmpty() ? 0 : linhas.GetBookmark();
   {
     TFilterGuard guarda(linhas, TFilterGuard::kAllRows);
+    TBulkLoad umaVez(linhas);
     for (linhas.First(); !linhas.Eof(); linhas.Next()) {
       const int64_t status = Int(linhas, "BDSTATUSWEB");
       if (status == 1 || status == 2) continue;
@@ -51,6 +53,26 @@ std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
   }
   if (onde && linhas.BookmarkValid(onde)) linhas.GotoBookmark(onde);
   return b;
+}
+
+// The links not yet moved to a split row, by line and split row, found in one walk of each set (a walk
+// per split row cost split rows x links). Each set shows all its rows while the index is in use.
+struct TVinculosDaDivisao {
+  TClientDataSet* Conjunto;
+  std::unique_ptr<TFilterGuard> Todas;
+  std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> Por;
+};
+
+std::vector<TVinculosDaDivisao> VinculosPorDivisao(TProcessoBaixas& baixas) {
+  std::vector<TVinculosDaDivisao> r;
+  for (TClientDataSet* v : {baixas.cdsVINC_EXT_BAN_BAIXA, baixas.cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!v || !v->Active()) continue;
+    TVinculosDaDivisao c{v, std::make_unique<TFilterGuard>(*v, TFilterGuard::kAllRows), {}};
+    for (v->First(); !v->Eof(); v->Next())
+      if (Vazio(*v, "BDCHAVEPAI")) c.Por[{Int(*v, "BDCHAVE"), Int(*v, "BDCHAVELANC")}].push_back(v->GetBookmark());
+    r.push_back(std::move(c));
+  }
+  return r;
 }
 
 }  // namespace
@@ -253,75 +275,79 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   std::map<std::string, int> mapa;
   std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> divisoes;
   for (m->First(); !m->Eof(); m->Next()) divisoes[{Int(*m, "BDCODEMP"), Int(*m, "BDCHAVE")}].push_back(m->GetBookmark());
-  for (auto& [chave, linhasM] : divisoes) {
-    auto it = pais.find(chave);
-    if (it == pais.end()) continue;   // no parent line: the split row is skipped
-    l->GotoBookmark(it->second);
-    Currency total;
-    for (TBookmark b : linhasM) {
-      m->GotoBookmark(b);
-      if (!Flag(*m, "BDVINC_BAIXA")) continue;
-      if (Flag(*m, "BDVINC_BAIDESC")) total -= Valor(*m, "BDVALOR");
-      else total += Valor(*m, "BDVALOR");
-    }
-    TPaiExpandido pai{it->second, l->FieldByName("BDVALOR").Value(), l->FieldByName("BDDEBITO").Value(),
-                      l->FieldByName("BDCREDITO").Value(), l->FieldByName("BDINCONSISTENTE").Value(), false};
-    const Currency valor = Valor(*l, "BDVALOR");
-    l->Edit();
-    // The side the split rows take is left open on the line (a Dyq line carries it as 0): the
-    // entry of the line must not name an account 0.
-    for (const char* lado : {"BDDEBITO", "BDCREDITO"})
-      if (!Vazio(*l, lado) && Int(*l, lado) == 0) Set(*l, lado, Variant());
-    if (total > valor) {
-      Set(*l, "BDVALOR", Variant(total - valor));
-      if (Int(*l, "BDCREDITO") > 0 && Valor(*l, "BDDESCONTOS") > Currency()) {
-        Set(*l, "BDDEBITO", Variant(Int(*l, "BDCREDITO")));
-        Set(*l, "BDCREDITO", Variant());
+  std::vector<TVinculosDaDivisao> vinculos;
+  if (FProcessoBaixas) vinculos = VinculosPorDivisao(*FProcessoBaixas);
+  {
+    // The details of the lines (Y570, cost centres) follow once, after the walk, not at every move.
+    TBulkLoad umaVez(*l);
+    for (auto& [chave, linhasM] : divisoes) {
+      auto it = pais.find(chave);
+      if (it == pais.end()) continue;   // no parent line: the split row is skipped
+      l->GotoBookmark(it->second);
+      Currency total;
+      for (TBookmark b : linhasM) {
+        m->GotoBookmark(b);
+        if (!Flag(*m, "BDVINC_BAIXA")) continue;
+        if (Flag(*m, "BDVINC_BAIDESC")) total -= Valor(*m, "BDVALOR");
+        else total += Valor(*m, "BDVALOR");
       }
-    } else {
-      Set(*l, "BDVALOR", Variant(valor - total));
-    }
-    if (Valor(*l, "BDVALOR") == Currency()) {
-      Set(*l, "BDINCONSISTENTE", Variant(miForaDaImportacao));
-      pai.Zerado = true;
-    }
-    l->Post();
-    std::vector<TBookmark> novasDoPai;
-    for (TBookmark b : linhasM) {
-      m->GotoBookmark(b);
-      l->Append();
-      for (int i = 0; i < m->FieldCount(); ++i)
-        if (TField* f = l->FindField(m->Fields(i).FieldName())) f->SetValue(m->Fields(i).Value());
-      Set(*l, "BDCHAVE", Variant(++FUltimaChave));
-      Set(*l, "BDMULTLANC", Variant(1));
-      Set(*l, "BDINCONSISTENTE", Variant(miConsistente));
-      Set(*l, "BDCHAVELANC", Variant(Int(*m, "BDCHAVELANC")));
+      TPaiExpandido pai{it->second, l->FieldByName("BDVALOR").Value(), l->FieldByName("BDDEBITO").Value(),
+                        l->FieldByName("BDCREDITO").Value(), l->FieldByName("BDINCONSISTENTE").Value(), false};
+      const Currency valor = Valor(*l, "BDVALOR");
+      l->Edit();
+      // The side the split rows take is left open on the line (a Dyq line carries it as 0): the
+      // entry of the line must not name an account 0.
+      for (const char* lado : {"BDDEBITO", "BDCREDITO"})
+        if (!Vazio(*l, lado) && Int(*l, lado) == 0) Set(*l, lado, Variant());
+      if (total > valor) {
+        Set(*l, "BDVALOR", Variant(total - valor));
+        if (Int(*l, "BDCREDITO") > 0 && Valor(*l, "BDDESCONTOS") > Currency()) {
+          Set(*l, "BDDEBITO", Variant(Int(*l, "BDCREDITO")));
+          Set(*l, "BDCREDITO", Variant());
+        }
+      } else {
+        Set(*l, "BDVALOR", Variant(valor - total));
+      }
+      if (Valor(*l, "BDVALOR") == Currency()) {
+        Set(*l, "BDINCONSISTENTE", Variant(miForaDaImportacao));
+        pai.Zerado = true;
+      }
       l->Post();
-      mapa[std::to_string(Int(*m, "BDCODEMP")) + ";" + std::to_string(Int(*m, "BDCHAVE")) + ";" +
-           std::to_string(Int(*m, "BDCHAVELANC"))] = FUltimaChave;
-      novasDoPai.push_back(l->GetBookmark());
-      e.Novas.push_back(l->GetBookmark());
-      // Both link sets: a split row may have links made by hand and links made through receipts.
-      for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
-        if (!v || !v->Active()) continue;
-        TFilterGuard gv(*v, TFilterGuard::kAllRows);
-        std::vector<TBookmark> achados;
-        for (v->First(); !v->Eof(); v->Next())
-          if (Int(*v, "BDCHAVE") == chave.second && Int(*v, "BDCHAVELANC") == Int(*m, "BDCHAVELANC") &&
-              Vazio(*v, "BDCHAVEPAI"))
-            achados.push_back(v->GetBookmark());
-        for (TBookmark bv : achados) {
-          v->GotoBookmark(bv);
-          v->Edit();
-          Set(*v, "BDCHAVE", Variant(FUltimaChave));
-          Set(*v, "BDCHAVEPAI", Variant(chave.second));
-          v->Post();
-          e.Vinculos.push_back({v, bv, it->second});
+      std::vector<TBookmark> novasDoPai;
+      for (TBookmark b : linhasM) {
+        m->GotoBookmark(b);
+        l->Append();
+        for (int i = 0; i < m->FieldCount(); ++i)
+          if (TField* f = l->FindField(m->Fields(i).FieldName())) f->SetValue(m->Fields(i).Value());
+        Set(*l, "BDCHAVE", Variant(++FUltimaChave));
+        Set(*l, "BDMULTLANC", Variant(1));
+        Set(*l, "BDINCONSISTENTE", Variant(miConsistente));
+        Set(*l, "BDCHAVELANC", Variant(Int(*m, "BDCHAVELANC")));
+        l->Post();
+        mapa[std::to_string(Int(*m, "BDCODEMP")) + ";" + std::to_string(Int(*m, "BDCHAVE")) + ";" +
+             std::to_string(Int(*m, "BDCHAVELANC"))] = FUltimaChave;
+        novasDoPai.push_back(l->GetBookmark());
+        e.Novas.push_back(l->GetBookmark());
+        // Both link sets: a split row may have links made by hand and links made through receipts.
+        for (TVinculosDaDivisao& conjunto : vinculos) {
+          TClientDataSet* v = conjunto.Conjunto;
+          auto achados = conjunto.Por.find({chave.second, Int(*m, "BDCHAVELANC")});
+          if (achados == conjunto.Por.end()) continue;
+          for (TBookmark bv : achados->second) {
+            v->GotoBookmark(bv);
+            // A split row met twice finds its links already moved.
+            if (!Vazio(*v, "BDCHAVEPAI")) continue;
+            v->Edit();
+            Set(*v, "BDCHAVE", Variant(FUltimaChave));
+            Set(*v, "BDCHAVEPAI", Variant(chave.second));
+            v->Post();
+            e.Vinculos.push_back({v, bv, it->second});
+          }
         }
       }
+      e.NovasPorPai.push_back({it->second, novasDoPai});
+      e.Pais.push_back(pai);
     }
-    e.NovasPorPai.push_back({it->second, novasDoPai});
-    e.Pais.push_back(pai);
   }
   wTeveMultLanc = !e.Novas.empty();
   e.Ativa = !e.Pais.empty();
@@ -402,24 +428,31 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
   ConfirmaPaisPendentes(gravadas);
   if (!FExpansao.Ativa) return;
+  // The split rows are entries now: they leave their lines, with their cost-centre rows (one walk of
+  // each set for every expanded line: a walk per line cost lines x split rows).
+  std::set<std::pair<int64_t, int64_t>> expandidas;
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
+    if (!l->BookmarkValid(pai)) continue;
+    l->GotoBookmark(pai);
+    expandidas.insert({Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE")});
+  }
+  std::vector<TClientDataSet*> conjuntos{m};
+  conjuntos.insert(conjuntos.end(), CentrosCustoMulti.begin(), CentrosCustoMulti.end());
+  for (TClientDataSet* d : conjuntos) {
+    if (!d || !d->Active() || expandidas.empty()) continue;
+    TDetachedDetail solto(*d);
+    TFilterGuard todas(*d, TFilterGuard::kAllRows);
+    for (d->First(); !d->Eof();)
+      if (expandidas.count({Int(*d, "BDCODEMP"), Int(*d, "BDCHAVE")}))
+        d->Delete();
+      else
+        d->Next();
+  }
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
     const bool todas = DivisoesGravadas(novas, gravadas);
     l->GotoBookmark(pai);
     const auto chavePai = std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE")));
-    // The split rows are entries now: they leave the line, with their cost-centre rows.
-    std::vector<TClientDataSet*> conjuntos{m};
-    conjuntos.insert(conjuntos.end(), CentrosCustoMulti.begin(), CentrosCustoMulti.end());
-    for (TClientDataSet* d : conjuntos) {
-      if (!d || !d->Active()) continue;
-      TDetachedDetail solto(*d);
-      TFilterGuard todas(*d, TFilterGuard::kAllRows);
-      for (d->First(); !d->Eof();)
-        if (Int(*d, "BDCODEMP") == chavePai.first && Int(*d, "BDCHAVE") == chavePai.second)
-          d->Delete();
-        else
-          d->Next();
-    }
     if (Valor(*l, "BDVALOR") != Currency()) continue;
     // A line wholly booked through its split entries is integrated as well; one whose split entries
     // were not all booked waits for the run that books the last of them.

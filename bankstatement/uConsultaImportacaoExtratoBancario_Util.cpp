@@ -87,6 +87,7 @@ bool TUtilImportacao_ExtratoBancario_Treeview::ConciliadoLadoBanco(const TClient
 
 void TUtilImportacao_ExtratoBancario_Treeview::SetInconsistenciaMulti(TClientDataSet& ds) {
   TFilterGuard filtro(ds, TFilterGuard::kAllRows);
+  TBulkLoad umaVez(ds);
   // One walk groups each line with its split lines (same key): the run stays linear in the lines.
   struct TGrupo {
     std::vector<TBookmark> Linhas, Divisoes;
@@ -348,6 +349,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
     regras->EmptyDataSet();
     if (TDAOFactory* linhas = tela->DAOLinhas()) {
       TFilterGuard filtro(*linhas, TFilterGuard::kAllRows);
+      TBulkLoad umaVez(*linhas);
       for (linhas->First(); !linhas->Eof(); linhas->Next())
         if (Flag(*linhas, "BDTRANSPREP")) {
           linhas->Edit();

@@ -1,5 +1,7 @@
 // Settlement links of the statement review: linking by hand and automatically, removal, and the
 // enabling of the link buttons.
+#include <algorithm>
+
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -194,7 +196,8 @@ void TfrConsultaImportacaoExtratoBancario::MontaFilterVinculados(std::string& fi
   if (!atual || atual != DAOLinhas() || atual->IsEmpty() || Int(*atual, "BDCHAVE") <= 0) return;
   auto tem = [](TClientDataSet* v) { return v && v->Active() && !v->IsEmpty(); };
   if (!tem(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA) && !tem(FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA)) return;
-  if (!Trim(filter).empty()) filter += " or ";
+  // The filter grows with every deleted line: trimming a copy of it each time cost lines x lines.
+  if (std::any_of(filter.begin(), filter.end(), [](unsigned char c) { return c > ' '; })) filter += " or ";
   filter += "(BDCHAVE = " + std::to_string(Int(*atual, "BDCHAVE")) + ")";
 }
 

@@ -354,6 +354,47 @@ TEST_F(RevisaoExtratoTest, StoredRulesFillTheLinesOnOpenAndTickedLinesBecomeRule
   t->Close();
 }
 
+TEST_F(RevisaoExtratoTest, TheFirstStoredRuleByKeyThatSuitsTheLineFillsItOnOpen) {
+  auto regra = [this](int chave, const char* texto, const char* coincide, Variant conta, int ambos, Variant contra) {
+    Db().Execute(
+        "insert into VZEL_EMP_TPRE_EXT_BANCARIO (BDCODEMP, BDCHAVE, BDCODTPLA, BDCOMPL, BDCOINCIDE, BDCONTRAPARTIDA, "
+        "BDAMBOSENTSAI, BDTIPOCONTA) values (15, ?, ?, ?, ?, ?, ?, 1)",
+        {chave, conta, texto, coincide, contra, ambos});
+  };
+  regra(900, "TARIFA", "FALSE", Variant(2002), 2, Variant(4005));          // another bank account
+  regra(901, "Tarifa Pacote", "TRUE", Variant(1001), 2, Variant(4005));    // the whole text only
+  regra(902, "PIX", "FALSE", Variant(), 1, Variant(3001));                 // money in only, any account
+  regra(903, "TARIFA", "FALSE", Variant(1001), 2, Variant(4001));
+  regra(904, "PIX", "FALSE", Variant(), 0, Variant(4002));                 // either way
+  regra(905, "DOC", "FALSE", Variant(), 0, Variant());                     // no counter account
+  Db().Execute("update VZEL_EMP_TPRE_EXT_BANCARIO set BDCODTER = 77, BDCODTPHI = 1, BDCODHIST = 1, "
+               "BDALTCOMPL = 'TRUE', BDCOMPLPARA = 'Tarifa do mes' where BDCHAVE = 903");
+  Linha(1, 0, 1001, 30, "TARIFA PACOTE MARCO");
+  Linha(2, 0, 1001, 20, "  tarifa pacote ");
+  Linha(3, 1001, 0, 100, "PIX RECEBIDO");
+  Linha(4, 0, 1001, 70, "PIX ENVIADO");
+  Linha(5, 0, 1001, 10, "DOC 123");
+  Linha(6, 3002, 1001, 15, "PIX ENVIADO");   // complete already
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  TDAOFactory* l = t->DAOLinhas();
+  using TEsperado = std::tuple<int, int64_t, int64_t>;
+  for (auto [chave, debito, credito] : std::initializer_list<TEsperado>{
+           {1, 4001, 1001}, {2, 4005, 1001}, {3, 1001, 3001}, {4, 4002, 1001}, {5, 0, 1001}, {6, 3002, 1001}}) {
+    ASSERT_TRUE(Vai(*l, chave));
+    EXPECT_EQ(I(*l, "BDDEBITO"), debito) << "line " << chave;
+    EXPECT_EQ(I(*l, "BDCREDITO"), credito) << "line " << chave;
+  }
+  // The rule gives the line its participant, history and complement too.
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_EQ(I(*l, "BDCODTERCEIROD"), 77);
+  EXPECT_EQ(I(*l, "BDCODTPHI"), 1);
+  EXPECT_EQ(I(*l, "BDCODHIST"), 1);
+  EXPECT_EQ(campos::Txt(*l, "BDCOMPL"), "Tarifa do mes");
+  ASSERT_TRUE(Vai(*l, 2));
+  EXPECT_EQ(I(*l, "BDCODTERCEIROD"), 0);
+  t->Close();
+}
+
 TEST_F(RevisaoExtratoTest, DeletingARuleRemovesOnlyThatRuleAndNoLinkOfTheLines) {
   Linha(1, 1001, 0, 100);
   Linha(2, 1001, 3002, 50);
@@ -1028,6 +1069,40 @@ TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRowsAndARetryPay
   t->miImportarTodos->Click();
   EXPECT_EQ(Pagamentos(), 2);
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = 60").AsInteger(), 1);
+  t->Close();
+}
+
+// Several split lines in one run: each split row takes its own links along and leaves as an entry.
+TEST_F(RevisaoBaixasTest, SplitLinesOfOneRunEachSettleTheirOwnLinksAndLeaveTheReview) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, 0, 130);
+  Linha(2, banco, 0, 100);
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  using TDivisao = std::array<int, 4>;   // line, split row, credit, value
+  for (auto [linha, lanc, credito, valor] : std::initializer_list<TDivisao>{
+           {1, 1, clientes, 80}, {1, 2, clientes, 50}, {2, 1, clientes, 30}, {2, 2, seed::kContaReceitas, 70}})
+    m->AppendRecord({Variant(1), Variant(linha), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
+                     Variant(credito), Variant(V(valor))});
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 80);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 50);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 2, 1, 3, 30);
+  dialogs.Ok("Importação finalizada");
+  t->miImportarTodos->Click();
+  auto pagos = Db().QueryAll("select BDORDEMPAR, BDVALORPGTO from VEF_EMP_TMOVSAIPARPGTO order by BDORDEMPAR");
+  ASSERT_EQ(pagos.Rows.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(pagos.Value(i, "BDORDEMPAR").AsInteger(), static_cast<int64_t>(i + 1));
+    EXPECT_EQ(pagos.Value(i, "BDVALORPGTO").AsCurrency(), V(std::array<int, 3>{80, 50, 30}[i]));
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = 70 and "
+                            "BDCREDITO = ?", {seed::kContaReceitas}).AsInteger(), 1);
+  EXPECT_EQ(t->DAOLinhas()->RecordCount(), 0);
+  {
+    TDetachedDetail solto(*m);
+    TFilterGuard todas(*m, TFilterGuard::kAllRows);
+    EXPECT_EQ(m->RecordCount(), 0);
+  }
   t->Close();
 }
 

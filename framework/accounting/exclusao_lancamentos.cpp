@@ -33,6 +33,14 @@ void ExcluiLancamentos(TDatabase& db, int codEmp, const std::string& onde, const
   db.Execute("UPDATE VZEL_EMPRESAS_TEXTRATOBAN SET BDCODEMPLANC = NULL, BDCHAVELANC = NULL"
              " WHERE COALESCE(BDCODEMPLANC, BDCODEMP) = ? AND BDCHAVELANC IN " + chaves,
              pEmpresa);
+  // A payment keeps its settlement, which is the obligation's, but no longer names an entry that is gone;
+  // a variance run's link to the entry goes with it. The settlement's record of the links it posted
+  // (VZEL_EMP_TVINC_BAIXA_LANC) and the booked Dyq items stay whole, so that nothing is paid twice.
+  for (const char* pagamentos : kTabelasPagamento)
+    db.Execute(std::string("UPDATE ") + pagamentos + " SET BDCHAVELAN = NULL WHERE BDCODEMP = ? AND BDCHAVELAN IN " +
+                   chaves,
+               pEmpresa);
+  db.Execute("DELETE FROM TOL_VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCHAVELAN IN " + chaves, pEmpresa);
   for (const char* tabela : {"VZEL_EMPRESAS_TLAN_CONC", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_COMPL",
                              "VZEL_EMPRESAS_TLAN_Y570"})
     db.Execute(std::string("DELETE FROM ") + tabela + " WHERE BDCODEMP = ? AND BDCHAVE IN " + chaves, pEmpresa);
@@ -43,6 +51,15 @@ void ExcluiLancamentos(TDatabase& db, int codEmp, const std::string& onde, const
                  " L.BDCHAVE = ? AND NOT EXISTS (SELECT 1 FROM VZEL_EMPRESAS_TLAN_CONC C WHERE C.BDCODEMP = L.BDCODEMP"
                  " AND C.BDCHAVE = L.BDCHAVE)",
                  {r->Value(i, "BDCODEMP"), r->Value(i, "BDCHAVE")});
+}
+
+void TransfereVinculosDoLancamento(TDatabase& db, int codEmp, int de, int para) {
+  for (const char* pagamentos : kTabelasPagamento)
+    db.Execute(std::string("UPDATE ") + pagamentos + " SET BDCHAVELAN = ? WHERE BDCODEMP = ? AND BDCHAVELAN = ?",
+               {para, codEmp, de});
+  for (const char* tabela : {"TOL_VZEL_EMP_TVARCAMBIAL", "VZEL_EMP_TVINC_BAIXA_LANC", "TINTEGRACAO_DYQ_ITEM"})
+    db.Execute(std::string("UPDATE ") + tabela + " SET BDCHAVELAN = ? WHERE BDCODEMP = ? AND BDCHAVELAN = ?",
+               {para, codEmp, de});
 }
 
 }  // namespace vyn

@@ -74,21 +74,6 @@ std::map<std::pair<int, int>, Currency> Linhas(TDatabase& db, int emp, const TIm
   return linhas;
 }
 
-// The period's payments and exchange-variance runs stay with the original company, while the entries
-// they were posted with live on only in the backup: they lose the link instead of pointing at nothing.
-// The settlement's record of the links it posted (VZEL_EMP_TVINC_BAIXA_LANC) stays whole, so that no
-// link of the period is paid twice.
-void DesligaDoPeriodo(TDatabase& db, int emp, TDateTime inicio) {
-  const std::string apagados =
-      " BDCODEMP = ? AND BDCHAVELAN IN (SELECT L.BDCHAVE FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP = ? AND"
-      " L.BDDATA < ?)";
-  const TParams valores{emp, emp, inicio.DateOnly()};
-  for (const char* pagamentos : {"VEF_EMP_TMOVENTPARPGTO", "VEF_EMP_TMOVSAIPARPGTO", "VEF_EMP_TMOVSERPARPGTO",
-                                 "VEF_EMP_TMOVF100PARPGTO", "TDARFGERPGTO_BAIXA", "TDADOSPGTOCALC_BAIXA"})
-    db.Execute(std::string("UPDATE ") + pagamentos + " SET BDCHAVELAN = NULL WHERE" + apagados, valores);
-  db.Execute("DELETE FROM TOL_VZEL_EMP_TVARCAMBIAL WHERE" + apagados, valores);
-}
-
 }  // namespace
 
 std::vector<TSaldoAnterior> SaldosAnteriores(TDatabase& db, int codEmp, const TImplantacaoTroca& troca) {
@@ -127,7 +112,6 @@ std::vector<std::string> ImplantaSaldosTroca(TDatabase& db, const std::vector<in
         db.QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDDATA < ?",
                       {emp, troca.Inicio.DateOnly()})
             .AsInteger();
-    DesligaDoPeriodo(db, emp, troca.Inicio);
     ExcluiLancamentos(db, emp, "L.BDCODEMP = ? AND L.BDDATA < ?", {emp, troca.Inicio.DateOnly()});
     for (const auto& [conta, saldo] : linhas) {
       // A debit balance is a debit line, a credit balance a credit line, each with its participant.

@@ -97,11 +97,65 @@ int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GravaRegras(TDatabase& db) {
   return n;
 }
 
+namespace {
+
+// A rule as the lines are weighed against it: read and folded to upper case once, not once a line.
+struct TRegraAplicavel {
+  std::string Padrao;
+  bool Coincide = false;
+  int64_t Ambos = 0;
+  int64_t Contrapartida = 0, Terceiro = 0, TipoHist = 0, Hist = 0;
+  bool AltCompl = false;
+  std::string ComplPara;
+};
+
+// The rules of the bank account and account kind that can fill a line, in key order.
+std::vector<TRegraAplicavel> RegrasAplicaveis(int contaBanco, TClientDataSet& regras, int tipoConta) {
+  std::vector<TRegraAplicavel> r;
+  for (regras.First(); !regras.Eof(); regras.Next()) {
+    if (Int(regras, "BDTIPOCONTA") != tipoConta) continue;
+    const int64_t contaRegra = Int(regras, "BDCODTPLA");
+    if (contaRegra > 0 && contaRegra != contaBanco) continue;
+    TRegraAplicavel a;
+    a.Padrao = UpperCase(Trim(Txt(regras, "BDCOMPL")));
+    a.Contrapartida = Int(regras, "BDCONTRAPARTIDA");
+    if (a.Padrao.empty() || a.Contrapartida <= 0) continue;
+    a.Coincide = Flag(regras, "BDCOINCIDE");
+    a.Ambos = Int(regras, "BDAMBOSENTSAI");
+    a.Terceiro = Int(regras, "BDCODTER");
+    a.TipoHist = Int(regras, "BDCODTPHI");
+    a.Hist = Int(regras, "BDCODHIST");
+    a.AltCompl = Flag(regras, "BDALTCOMPL");
+    a.ComplPara = Txt(regras, "BDCOMPLPARA");
+    r.push_back(std::move(a));
+  }
+  return r;
+}
+
+void Completa(TClientDataSet& linhas, const TRegraAplicavel& regra, int direcao) {
+  linhas.Edit();
+  const bool contraCredito = direcao == 1;
+  Define(linhas, contraCredito ? "BDCREDITO" : "BDDEBITO", Variant(regra.Contrapartida));
+  if (regra.Terceiro > 0) Define(linhas, contraCredito ? "BDCODTERCEIROC" : "BDCODTERCEIROD", Variant(regra.Terceiro));
+  Define(linhas, "BDCONTRAPARTDEBCRED", Variant(contraCredito ? 0 : 1));
+  if (regra.TipoHist > 0) {
+    Define(linhas, "BDCODTPHI", Variant(regra.TipoHist));
+    if (regra.Hist > 0) Define(linhas, "BDCODHIST", Variant(regra.Hist));
+  }
+  if (regra.AltCompl) Define(linhas, "BDCOMPL", Variant(regra.ComplPara));
+  linhas.Post();
+}
+
+}  // namespace
+
 int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& linhas, int tipoConta,
                      bool sobrescreve) {
   if (contaBanco <= 0 || regras.IsEmpty()) return 0;
   const std::string indiceRegras = regras.IndexFieldNames();
   regras.SetIndexFieldNames("BDCHAVE");
+  const std::vector<TRegraAplicavel> aplicaveis = RegrasAplicaveis(contaBanco, regras, tipoConta);
+  regras.SetIndexFieldNames(indiceRegras);
+  if (aplicaveis.empty()) return 0;
   const TBookmark onde = linhas.IsEmpty() ? 0 : linhas.GetBookmark();
   int completadas = 0;
   for (linhas.First(); !linhas.Eof(); linhas.Next()) {
@@ -116,33 +170,14 @@ int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& lin
     if (texto.empty()) texto = Trim(Txt(linhas, "BDCOMPL"));
     if (texto.empty()) continue;
     const std::string alvo = UpperCase(texto);
-    for (regras.First(); !regras.Eof(); regras.Next()) {
-      if (Int(regras, "BDTIPOCONTA") != tipoConta) continue;
-      const int64_t contaRegra = Int(regras, "BDCODTPLA");
-      if (contaRegra > 0 && contaRegra != contaBanco) continue;
-      const int64_t ambos = Int(regras, "BDAMBOSENTSAI");
-      if (ambos != 0 && ambos != direcao) continue;
-      const std::string padrao = UpperCase(Trim(Txt(regras, "BDCOMPL")));
-      if (padrao.empty()) continue;
-      const bool casa = Flag(regras, "BDCOINCIDE") ? alvo == padrao : alvo.find(padrao) != std::string::npos;
-      if (!casa || Int(regras, "BDCONTRAPARTIDA") <= 0) continue;
-      linhas.Edit();
-      const bool contraCredito = direcao == 1;
-      Define(linhas, contraCredito ? "BDCREDITO" : "BDDEBITO", Variant(Int(regras, "BDCONTRAPARTIDA")));
-      if (Int(regras, "BDCODTER") > 0)
-        Define(linhas, contraCredito ? "BDCODTERCEIROC" : "BDCODTERCEIROD", Variant(Int(regras, "BDCODTER")));
-      Define(linhas, "BDCONTRAPARTDEBCRED", Variant(contraCredito ? 0 : 1));
-      if (Int(regras, "BDCODTPHI") > 0) {
-        Define(linhas, "BDCODTPHI", Variant(Int(regras, "BDCODTPHI")));
-        if (Int(regras, "BDCODHIST") > 0) Define(linhas, "BDCODHIST", Variant(Int(regras, "BDCODHIST")));
-      }
-      if (Flag(regras, "BDALTCOMPL")) Define(linhas, "BDCOMPL", Variant(Txt(regras, "BDCOMPLPARA")));
-      linhas.Post();
+    for (const TRegraAplicavel& regra : aplicaveis) {
+      if (regra.Ambos != 0 && regra.Ambos != direcao) continue;
+      if (regra.Coincide ? alvo != regra.Padrao : alvo.find(regra.Padrao) == std::string::npos) continue;
+      Completa(linhas, regra, direcao);
       ++completadas;
       break;
     }
   }
-  regras.SetIndexFieldNames(indiceRegras);
   if (onde && linhas.BookmarkValid(onde)) linhas.GotoBookmark(onde);
   return completadas;
 }

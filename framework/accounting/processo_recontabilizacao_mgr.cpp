@@ -688,6 +688,7 @@ void TProcessoRecontabilizacaoMGR::RefazLancamento(int codEmp, int chave, const 
   for (const char* tabela : {"VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570"})
     db.Execute(std::string("UPDATE ") + tabela + " SET BDCHAVE = ? WHERE BDCODEMP = ? AND BDCHAVE = ?",
                {nova, codEmp, chave});
+  TransfereVinculosDoLancamento(db, codEmp, chave, nova);
   ExcluiLancamentos(Database(), codEmp, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {codEmp, chave});
 }
 

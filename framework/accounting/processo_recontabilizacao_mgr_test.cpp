@@ -52,6 +52,10 @@ TEST_F(MotorRecontabilizacaoTest, RepostingRecreatesWhatItCanAndListsTheRestForA
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, 'longo')");
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
                " VALUES (1, 7, 10, '2024-03-01', 1, 1)");
+  // Entry 1 posted a guide's payment and a variance run: made again, it is still what posted them.
+  Db().Execute("INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
+               " VALUES (1, 9, 1, '2024-03-01', 1, 1)");
+  Db().Execute("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES (1, 5, 1)");
   TTiposProcRecontabiliza rotinas;
   rotinas.set(tprFiscalEntrada).set(tprBaixaImpostos);
   motor->Responsavel = "Chefe";
@@ -76,6 +80,8 @@ TEST_F(MotorRecontabilizacaoTest, RepostingRecreatesWhatItCanAndListsTheRestForA
   EXPECT_EQ(novo.Value(0, "BDCODPLAPADRAO").AsInteger(), 1);   // the chart in force
   EXPECT_EQ(novo.Value(0, "BDCONCD").AsString(), "FALSE");
   EXPECT_TRUE(Db().QueryValue("SELECT BDCHAVELANC FROM VZEL_EMPRESAS_TEXTRATOBAN").IsNull());
+  EXPECT_EQ(Db().QueryValue("SELECT BDCHAVELAN FROM TDARFGERPGTO_BAIXA").AsInteger(), 8);
+  EXPECT_EQ(Db().QueryValue("SELECT BDCHAVELAN FROM TOL_VZEL_EMP_TVARCAMBIAL").AsInteger(), 8);
   auto proc = Db().QueryAll("SELECT BDORDEM, BDCODSIS, BDNOME FROM VZEL_EMP_TRECONTABILIZACAO_PROC ORDER BY BDSEQ");
   ASSERT_EQ(proc.Rows.size(), 2u);
   EXPECT_EQ(proc.Value(0, "BDCODSIS").AsInteger(), kSistemaGeral);
@@ -140,6 +146,12 @@ TEST_F(MotorRecontabilizacaoTest, StartOfPostingDeletesOlderEntriesWithTheirDepe
                  " VALUES (1, ?, ?, 1, ?)",
                  {chave, origem, outra});
   };
+  // A guide paid with entry 1 and one paid with entry 4; a variance run posted as 1.
+  for (int chave : {1, 4})
+    Db().Execute("INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
+                 " VALUES (1, 9, ?, '2024-01-31', 1, ?)",
+                 {chave, chave});
+  Db().Execute("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES (1, 5, 1)");
   item(1, 1, 7);
   item(2, 1, 7);
   item(4, 1, 8);
@@ -159,6 +171,10 @@ TEST_F(MotorRecontabilizacaoTest, StartOfPostingDeletesOlderEntriesWithTheirDepe
   auto marcas = Db().QueryAll("SELECT BDCONCD FROM VZEL_EMPRESAS_TLAN ORDER BY BDCHAVE");
   EXPECT_EQ(marcas.Value(0, "BDCONCD").AsString(), "FALSE");
   EXPECT_EQ(marcas.Value(1, "BDCONCD").AsString(), "TRUE");
+  // The payments stay, the deleted entry's without a pointer to it; the variance link goes.
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDSEQ || ':' || COALESCE(BDCHAVELAN, 0)) FROM TDARFGERPGTO_BAIXA").AsString(),
+            "1:0,4:4");
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TOL_VZEL_EMP_TVARCAMBIAL").AsInteger(), 0);
 }
 
 TEST_F(MotorRecontabilizacaoTest, PlanChangeCarriesChartAndHistoryFromTheMonthAfterTheClosingAndRefusesUnknownPlans) {

@@ -91,10 +91,11 @@ void TVZEL_EMP_TVARCAMBIALMGR::DeleteApuracao(int codEmp, int codMoe, int /*cont
     Variant chave = row[0];
     // The replaced entry may have been reconciled, complemented or pointed at by a statement line
     // since: those go with it, or they would name an entry that no longer exists.
-    ExcluiLancamentos(db, codEmp,
-                      "L.BDCODEMP = ? AND EXISTS (SELECT 1 FROM TOL_VZEL_EMP_TVARCAMBIAL T WHERE"
-                      " T.BDCODEMP = L.BDCODEMP AND T.BDCODVAR = ? AND T.BDCHAVELAN = L.BDCHAVE)",
-                      {Variant(codEmp), chave});
+    // The run's entries are read first: deleting them takes their links to the run away.
+    auto entradas = db.QueryAll("SELECT BDCHAVELAN FROM TOL_VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCODVAR = ?",
+                                {Variant(codEmp), chave});
+    for (const auto& entrada : entradas.Rows)
+      ExcluiLancamentos(db, codEmp, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {Variant(codEmp), entrada[0]});
     db.Execute("DELETE FROM TOL_VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCODVAR = ?", {Variant(codEmp), chave});
     db.Execute("DELETE FROM VZEL_EMP_TVARCAMBIAL WHERE BDCODEMP = ? AND BDCHAVE = ?", {Variant(codEmp), chave});
   }

@@ -78,12 +78,27 @@ std::string NotWin1252Message(const std::string& value) {
   return fmt::format("O texto \"{}\" contém caracteres que o banco de dados (WIN1252) não aceita.", value);
 }
 
+// The sentence a trigger or procedure raised with its exception (the name comes first, then the text),
+// or empty when the error is not such a refusal.
+std::string RaisedMessage(const intptr_t* v) {
+  if (v[0] != isc_arg_gds || v[1] != isc_except) return {};
+  std::vector<std::string> texts;
+  for (int i = 2; v[i] != isc_arg_end && texts.size() < 2;) {
+    const intptr_t kind = v[i];
+    if (kind == isc_arg_gds && v[i + 1] != isc_random) break;
+    if (kind == isc_arg_string) texts.emplace_back(reinterpret_cast<const char*>(v[i + 1]));
+    i += (kind == isc_arg_cstring) ? 3 : 2;
+  }
+  return texts.empty() ? std::string() : texts.back();
+}
+
 [[noreturn]] void Raise(const fb::FbException& e, const std::string& sql) {
+  const intptr_t* v = e.getStatus()->getErrors();
+  long code = (v[0] == isc_arg_gds) ? static_cast<long>(v[1]) : 0;
+  if (std::string raised = RaisedMessage(v); !raised.empty()) throw EDatabaseError(raised, sql, code);
   char buf[4096];
   Util()->formatStatus(buf, sizeof buf, e.getStatus());
   std::string text = buf;
-  const intptr_t* v = e.getStatus()->getErrors();
-  long code = (v[0] == isc_arg_gds) ? static_cast<long>(v[1]) : 0;
   if (StatusHasCode(v, isc_transliteration_failed) || StatusHasCode(v, isc_malformed_string)) {
     std::string lit = FindUnfitLiteral(sql);
     if (!lit.empty()) text = NotWin1252Message(lit) + "\n" + text;

@@ -226,5 +226,29 @@ TEST_F(FbDatabaseTest, MetadataContextAndErrors) {
   EXPECT_TRUE(IsRemoteConnection("srv/3051:/tmp/x.fdb"));
 }
 
+// A refusal the database raises on purpose reaches the user as its own sentence, not as the engine's
+// report with its exception name, trigger position and statement.
+TEST_F(FbDatabaseTest, ARefusalRaisedByATriggerIsItsOwnMessage) {
+  db_->Execute("CREATE EXCEPTION E_RECUSA 'Recusado.'");
+  db_->Execute("CREATE TRIGGER T_RECUSA FOR T BEFORE DELETE AS BEGIN"
+               " EXCEPTION E_RECUSA 'A linha ' || OLD.ID || ' não pode ser apagada.'; END");
+  db_->Execute("INSERT INTO T (ID) VALUES (7)");
+  try {
+    db_->Execute("DELETE FROM T WHERE ID = ?", {7});
+    FAIL();
+  } catch (const EDatabaseError& e) {
+    EXPECT_STREQ(e.what(), "A linha 7 não pode ser apagada.");
+    EXPECT_EQ(e.SQL(), "DELETE FROM T WHERE ID = ?");
+  }
+  EXPECT_EQ(Count(), 1);
+  db_->Execute("CREATE TRIGGER T_FIXA FOR T BEFORE UPDATE AS BEGIN EXCEPTION E_RECUSA; END");
+  EXPECT_THROW(
+      try { db_->Execute("UPDATE T SET NOME = 'x'"); } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "Recusado.");
+        throw;
+      },
+      EDatabaseError);
+}
+
 }  // namespace
 }  // namespace vyn

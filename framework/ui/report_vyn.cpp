@@ -1,6 +1,7 @@
 #include "framework/ui/report_vyn.h"
 
 #include <cctype>
+#include <exception>
 
 #include "framework/core/currency.h"
 #include "framework/core/text.h"
@@ -42,10 +43,15 @@ class TReportParser {
       Variant d = Termo();
       if (EhTexto(v) || EhTexto(d) || v.Type() == VarType::DateTime || d.Type() == VarType::DateTime)
         v = Variant(v.AsString() + d.AsString());
-      else if (v.Type() == VarType::Int && d.Type() == VarType::Int)
-        v = Variant(static_cast<long long>(v.AsInteger() + d.AsInteger()));
-      else
+      else if (v.Type() == VarType::Int && d.Type() == VarType::Int) {
+        // A template's sum of whole numbers is refused past the integer range, never wrapped round.
+        long long soma = 0;
+        if (__builtin_add_overflow(v.AsInteger(), d.AsInteger(), &soma))
+          throw EReportError("Soma fora do intervalo dos inteiros em: " + s_.substr(0, 80));
+        v = Variant(soma);
+      } else {
         v = Variant(v.AsCurrency() + d.AsCurrency());
+      }
     }
     return v;
   }
@@ -107,7 +113,11 @@ class TReportParser {
     const std::string t = s_.substr(p_, i - p_);
     p_ = i;
     if (ponto) return Variant(Currency::Parse(t));
-    return Variant(static_cast<long long>(std::stoll(t)));
+    try {
+      return Variant(static_cast<long long>(std::stoll(t)));
+    } catch (const std::exception&) {
+      throw EReportError("Número inválido ou fora do intervalo em: " + s_.substr(0, 80));
+    }
   }
   Variant CampoRef() {
     const size_t fim = s_.find('>', p_);
