@@ -6,9 +6,11 @@
 
 #include <fmt/format.h>
 
+#include "framework/accounting/baixa_pagamento.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_value.h"
+#include "framework/host/posting_lock_check.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
@@ -17,16 +19,6 @@
 namespace vyn {
 
 namespace {
-
-// The " where A = ? and B = ?" of an obligation's key and its values.
-std::pair<std::string, TParams> CondicaoChave(const std::vector<std::pair<std::string, Variant>>& chave) {
-  std::pair<std::string, TParams> c;
-  for (const auto& [col, val] : chave) {
-    c.first += (c.first.empty() ? " where " : " and ") + col + " = ?";
-    c.second.push_back(val);
-  }
-  return c;
-}
 
 // The numbers of a key text, its dots being separators ("1...12.3.0" -> 1, 12, 3, 0).
 std::vector<int64_t> PartesDaChave(const std::string& chave) {
@@ -43,9 +35,10 @@ std::vector<int64_t> PartesDaChave(const std::string& chave) {
   return out;
 }
 
-// Keys per statement of a selection: the server tests each row against the whole key list, so one
-// statement over thousands of keys costs their square; parts of a fixed size share one prepared statement.
-constexpr size_t kChavesPorConsulta = 100;
+// Keys per statement of a selection: the server tests each row it finds against every key term of its
+// statement, so a row costs the part's size (a hundred keys made the selection a tenth of a posting run);
+// parts of a fixed size share one prepared statement.
+constexpr size_t kChavesPorConsulta = 20;
 
 std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<int64_t, int64_t>>& pedidas) {
   std::map<int64_t, std::vector<int64_t>> out;
@@ -97,10 +90,13 @@ void TBaixaMGR::Atencao(const std::string& text) const {
 
 int64_t TBaixaMGR::ChaveOrigem() { return OnGetChaveOrigem ? OnGetChaveOrigem(this) : 0; }
 
-bool TBaixaMGR::JaBaixado(const std::string& obrigacao, int tipo, const std::string& descricao) {
-  const int64_t origem = ChaveOrigem();
+bool TBaixaMGR::JaBaixado(int64_t origem, const std::string& obrigacao, int tipo, const std::string& descricao,
+                          const std::vector<TPagamentoBaixa>& pendentes) const {
   if (origem <= 0) return false;
-  if (baixados_.insert({origem, obrigacao, tipo}).second) return false;
+  bool ja = baixados_.count({origem, obrigacao, tipo}) > 0;
+  for (const TPagamentoBaixa& p : pendentes)
+    ja = ja || (p.ChaveOrigem == origem && p.Obrigacao == obrigacao && p.TipoBaixa == tipo);
+  if (!ja) return false;
   Atencao(fmt::format("Baixa não lançada: {} já foi baixada para o lançamento {}.", descricao, origem));
   return true;
 }
@@ -128,6 +124,14 @@ bool TBaixaMGR::ContasDaConfiguracao(int plano, int chave, TDateTime data, const
   return false;
 }
 
+bool TBaixaMGR::BloqueioNoComando(TPagamentoBaixa& p, TDateTime data) {
+  if (!bloqueio_ || !bloqueio_->VerificaNoBanco(Database())) return false;
+  p.BloqueioEmp = codemp_;
+  p.BloqueioData = data;
+  p.BloqueioTela = tela_;
+  return true;
+}
+
 bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
   if (!bloqueio_) return false;
   if (!bloqueio_->Execute(codemp_, data, data, tela_)) return false;
@@ -138,21 +142,17 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
 }
 
 // Another workstation settling the same obligation holds its row until it commits; then this one's
-// lock fails and the settlement is refused with a plain message instead of paying twice. The locking
-// update also answers the guard's open balance, read after the lock (one statement, not two).
-bool TBaixaMGR::TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta, Variant& saldo) {
-  if (p.TabelaObrigacao.empty() || p.Chave.empty()) return true;
-  const auto [onde, pk] = CondicaoChave(p.Chave);
-  const std::string& coluna = p.Chave.front().first;
-  const std::string trava = "update " + p.TabelaObrigacao + " O set " + coluna + " = " + coluna + onde;
+// lock fails and the settlement is refused with a plain message instead of paying twice.
+bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l,
+                               bool lanca, const Variant& plaPadrao, bool juntaAberta) {
+  // A run posts thousands of payments of a few shapes: each shape's text is made and looked up once.
+  TComandoPagamento& c = comandos_[FormaGravaPagamento(p)];
+  if (!c.Comando || c.Banco != &db || c.Geracao != db.Generation())
+    c = {&db, db.Generation(), &db.Prepared(TextoGravaPagamento(p))};
+  TStatement& st = *c.Comando;
+  std::vector<Variant> r;
   try {
-    if (p.Guarda.empty()) {
-      db.Prepared(trava).Run(pk);
-    } else {
-      const std::vector<Variant> r = db.Prepared(trava + " returning " + p.Guarda).ExecuteReturning(pk);
-      saldo = r.empty() ? Variant() : r.front();
-    }
-    return true;
+    r = st.ExecuteReturning(ParametrosGravaPagamento(p, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao));
   } catch (const EDatabaseError& e) {
     if (!e.IsLockConflict()) throw;
     const std::string msg =
@@ -161,72 +161,44 @@ bool TBaixaMGR::TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool jun
     Atencao(msg);
     return false;
   }
-}
-
-// The link is recorded in the payment's transaction: a payment without its record could be paid again
-// by a later run, a record without its payment would never be paid. The table's key refuses a second
-// record of one link, so a second payment of it cannot commit either.
-void TBaixaMGR::RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa& p, int chaveLancamento) {
-  const TOrigemBaixa& o = p.Origem;
-  if (o.Vinculo.empty() || o.Sessao <= 0 || o.Id == 0) return;
-  db.Prepared(std::string("insert into ") + kTabelaVinculosLancados +
-              " (BDCODEMP, BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN, BDDESCRICAO) "
-              "values (?, ?, ?, ?, ?, ?, ?, ?)")
-      .Run({codEmp, o.Sessao, Variant(static_cast<long long>(o.Id)), Utf8Left(o.Vinculo, 60), p.TipoBaixa, p.Valor,
-            chaveLancamento, Utf8Left(o.Descricao, 200)});
+  const int64_t situacao = r.empty() || r[0].IsNull() ? -1 : r[0].AsInteger();
+  if (situacao == spGravado) return true;
+  if (situacao == spBloqueado && r.size() >= 6) {
+    // As Bloqueado tells it; nothing was written, also inside a caller's transaction.
+    bloqueio_->Recusa(p.BloqueioEmp, MensagemBloqueio(static_cast<TTipoBloqueio>(r[2].AsInteger()), p.BloqueioEmp,
+                                                      r[3], r[4], r[5]));
+    if (bloqueio_->Inconsistencias() != inconsistencias_)
+      Atencao(fmt::format("Baixa não lançada: o período de {} está bloqueado para lançamentos ({}).",
+                          DateToStr(p.BloqueioData), p.Descricao));
+    return false;
+  }
+  if (situacao != spSaldo) throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", st.SQL());
+  const Currency saldo = r.size() < 2 || r[1].IsNull() ? Currency() : r[1].AsCurrency();
+  const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
+                                      Dinheiro(p.ValorGuarda), Dinheiro(saldo), p.Descricao);
+  // Inside the caller's transaction nothing can be undone here: the caller's run fails.
+  if (juntaAberta) throw EDatabaseError(msg);
+  Atencao(msg);
+  return false;
 }
 
 int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos,
                      TTransaction* aberta) {
+  if (pagamentos.empty()) throw std::logic_error("Baixa sem pagamento");
   TDatabase& db = Database();
   std::optional<TTransaction> propria;
   TTransaction& tr = aberta ? *aberta : propria.emplace(db, TTransaction::kJuntaAberta);
   const int chave = ProximaChave(db, l.CodEmp);
-  for (const TPagamentoBaixa& p : pagamentos) {
-    // The balance is read inside the transaction, after the group's earlier payments: what was
-    // selected may have been paid since.
-    Variant saldo;
-    if (!TravaObrigacao(db, p, tr.Joined(), saldo)) return 0;
-    if (!p.Guarda.empty()) {
-      if (saldo.IsNull() || saldo.AsCurrency() < p.ValorGuarda) {
-        const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
-                                            Dinheiro(p.ValorGuarda),
-                                            Dinheiro(saldo.IsNull() ? Currency() : saldo.AsCurrency()), p.Descricao);
-        // Inside the caller's transaction nothing can be undone here: the caller's run fails.
-        if (tr.Joined()) throw EDatabaseError(msg);
-        Atencao(msg);
-        return 0;
-      }
-    }
-    // The payment's sequence is the next of its obligation's, read by the insert itself.
-    const auto [onde, pk] = CondicaoChave(p.Chave);
-    std::string cols, marks;
-    TParams vals;
-    auto add = [&](const std::string& c, const Variant& v) {
-      cols += (cols.empty() ? "" : ", ") + c;
-      marks += marks.empty() ? "?" : ", ?";
-      vals.push_back(v);
-    };
-    for (const auto& [c, v] : p.Chave) add(c, v);
-    cols += ", " + p.ColunaSeq;
-    marks += ", (select coalesce(max(" + p.ColunaSeq + "), 0) + 1 from " + p.Tabela + onde + ")";
-    vals.insert(vals.end(), pk.begin(), pk.end());
-    for (const auto& [c, v] : p.Valores) add(c, v);
-    add("BDCHAVELAN", chave);
-    db.Prepared("insert into " + p.Tabela + " (" + cols + ") values (" + marks + ")").Run(vals);
-    if (!p.Atualizacao.empty() && db.Prepared(p.Atualizacao).Execute(p.ParamsAtualizacao) != 1)
-      throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", p.Atualizacao);
-    RegistraVinculo(db, l.CodEmp, p, chave);
-  }
-  // The statements are prepared once for the run (their texts are few): a run posts one settlement
-  // after another.
   const Variant plaPadrao = PlanoPadrao(db, l.CodEmp, AnoMes(l.Data));
-  db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO, "
-              "BDVALOR, BDCOMPL, BDDCTO) values (?, ?, ?, ?, ?, ?, ?, ?, ?)")
-      .Run({l.CodEmp, chave, l.Data.DateOnly(), plaPadrao, l.Debito, l.Credito, l.Valor, Utf8Left(l.Compl, 200),
-            Utf8Left(l.Dcto, 30)});
+  // Each balance is read inside the transaction, after the group's earlier payments: what was selected
+  // may have been paid since. The entry goes with the last payment.
+  for (size_t i = 0; i < pagamentos.size(); ++i)
+    if (!GravaPagamento(db, pagamentos[i], chave, l, i + 1 == pagamentos.size(), plaPadrao, tr.Joined()))
+      return 0;
   tr.Commit();
   gerados_.push_back(chave);
+  for (const TPagamentoBaixa& p : pagamentos)
+    if (p.ChaveOrigem > 0) baixados_.emplace(p.ChaveOrigem, p.Obrigacao, p.TipoBaixa);
   return chave;
 }
 
@@ -375,12 +347,12 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   }
   // The lock check reads in the settlement's own transaction: one transaction per settlement.
   TTransaction tr(Database(), TTransaction::kJuntaAberta);
-  if (Bloqueado(data, o.Descricao)) return Currency();
-  if (JaBaixado(o.Identificacao, tbpPrincipal, o.Descricao)) return Currency();
+  TPagamentoBaixa p;
+  if (!BloqueioNoComando(p, data) && Bloqueado(data, o.Descricao)) return Currency();
+  const int64_t origem = ChaveOrigem();
+  if (JaBaixado(origem, o.Identificacao, tbpPrincipal, o.Descricao)) return Currency();
 
   const TLancamentoBaixa l = Lancamento(data, debito, credito, valor, o.Compl);
-  const auto [onde, pk] = CondicaoChave(o.Chave);
-  TPagamentoBaixa p;
   p.Tabela = o.Tabela + "_BAIXA";
   p.Chave = o.Chave;
   p.ColunaSeq = "BDSEQ";
@@ -388,12 +360,12 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   p.TabelaObrigacao = o.Tabela;
   p.Guarda = o.SaldoSQL;
   p.ValorGuarda = valor;
-  p.Atualizacao = "update " + o.Tabela + " set " + o.AbateSQL + onde;
-  p.ParamsAtualizacao = pk;
-  p.ParamsAtualizacao.insert(p.ParamsAtualizacao.begin(), valor);
+  p.Abate = o.AbateSQL;
   p.Descricao = o.Descricao;
   p.Origem = Origem();
   p.Valor = valor;
+  p.ChaveOrigem = origem;
+  p.Obrigacao = o.Identificacao;
   if (Grava(l, {p}, &tr) == 0) return Currency();
   valorLancado_ = valor;
   return valor;
@@ -438,7 +410,7 @@ void TDARFGERPGTOMGR::LancaBaixaImpostoAtual(const std::string&, TClientDataSet*
   o.Tabela = "TDARFGERPGTO";
   o.Chave = {{"BDCODEMP", emp}, {"BDCHAVEDARF", Variant(static_cast<long long>(guia))}};
   o.SaldoSQL = "BDSALDOAPAGAR";
-  o.AbateSQL = "BDSALDOAPAGAR = BDSALDOAPAGAR - ?";
+  o.AbateSQL = "BDSALDOAPAGAR = BDSALDOAPAGAR - :PVALOR";
   o.Saldo = FieldByName("BDSALDOAPAGAR").AsCurrency();
   o.Identificacao = fmt::format("G|{}|{}", emp, guia);
   o.Descricao = fmt::format("a guia de imposto {} da empresa {}", guia, emp);
@@ -493,7 +465,7 @@ void TDADOSPGTOCALCMGR::LancaBaixaCalculoAtual() {
   o.Chave = {{"BDCODEMP", emp}, {"BDTIPOCALC", tipo}, {"BDCHAVE", Variant(static_cast<long long>(chave))},
              {"BDORDEMCALC", ordem}};
   o.SaldoSQL = "BDLIQUIDO - coalesce(BDVLRPGTO, 0)";
-  o.AbateSQL = "BDVLRPGTO = coalesce(BDVLRPGTO, 0) + ?";
+  o.AbateSQL = "BDVLRPGTO = coalesce(BDVLRPGTO, 0) + :PVALOR";
   o.Saldo = FieldByName("BDLIQUIDO").AsCurrency() - pago;
   o.Identificacao = fmt::format("C|{}|{}|{}|{}", emp, tipo, chave, ordem);
   o.Descricao = fmt::format("o cálculo {} (tipo {}, ordem {}) da empresa {}", chave, tipo, ordem, emp);
@@ -624,7 +596,18 @@ void TMovParPgtoMGR::pLimpaParcela() {
   if (!grupo_.Aberto()) return;
   Grupo g = std::move(grupo_);
   grupo_ = Grupo();
-  Grava(g.Lanc, g.Pagamentos);
+  if (Grava(g.Lanc, g.Pagamentos) != 0) return;
+  // A refused group paid nothing: its installments show their balances again, so a retry can post them.
+  const TBookmark atual = GetBookmark();
+  for (const auto& [linha, valor] : g.Abatidos) {
+    if (!BookmarkValid(linha)) continue;
+    GotoBookmark(linha);
+    Edit();
+    FieldByName("BDSALDOAPAGAR").SetAsCurrency(FieldByName("BDSALDOAPAGAR").AsCurrency() + valor);
+    FieldByName("BDVALORTOTAL").SetAsCurrency(FieldByName("BDVALORTOTAL").AsCurrency() - valor);
+    Post();
+  }
+  if (BookmarkValid(atual)) GotoBookmark(atual);
 }
 
 bool TMovParPgtoMGR::LancaBaixaParcelaAtual(int, TClientDataSet*, TComponent*, bool agrupado, TMovParPgtoMGR*,
@@ -692,8 +675,11 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   // with its group.
   std::optional<TTransaction> tr;
   if (!agrupado) tr.emplace(Database(), TTransaction::kJuntaAberta);
-  if (Bloqueado(data, desc)) return false;
-  if (JaBaixado(fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem), tipo, desc)) return false;
+  TPagamentoBaixa p;
+  if (!(!agrupado && BloqueioNoComando(p, data)) && Bloqueado(data, desc)) return false;
+  const int64_t origem = ChaveOrigem();
+  const std::string obrigacao = fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem);
+  if (JaBaixado(origem, obrigacao, tipo, desc, grupo_.Pagamentos)) return false;
 
   const TLancamentoBaixa l = Lancamento(
       data, debito, credito, valor,
@@ -702,7 +688,6 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
                   FieldByName("BDPARCELAPAR").IsNull() ? std::to_string(ordem) : FieldByName("BDPARCELAPAR").AsString(),
                   FieldByName("BDNUMDOCINI").AsString()));
   const TParams pk{emp, Variant(static_cast<long long>(doc)), ordem};
-  TPagamentoBaixa p;
   p.Tabela = GetTablePagamento();
   p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
   p.ColunaSeq = "BDSEQPGTO";
@@ -720,6 +705,8 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   p.Origem = Origem();
   p.TipoBaixa = tipo;
   p.Valor = valor;
+  p.ChaveOrigem = origem;
+  p.Obrigacao = obrigacao;
 
   if (agrupado) {
     // One entry per group; an installment with other accounts or date starts a new one.
@@ -741,6 +728,7 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     FieldByName("BDSALDOAPAGAR").SetAsCurrency(saldo - valor);
     FieldByName("BDVALORTOTAL").SetAsCurrency(FieldByName("BDVALORTOTAL").AsCurrency() + valor);
     Post();
+    if (agrupado) grupo_.Abatidos.emplace_back(GetBookmark(), valor);
   }
   SetValorLancado(valor);
   if (agrupado && ultimo) pLimpaParcela();

@@ -72,12 +72,21 @@ struct TPagamentoBaixa {
   // so two workstations settling it at once cannot both read the same open balance.
   std::string TabelaObrigacao;
   Currency ValorGuarda;
-  std::string Atualizacao;                                // e.g. the guide's balance; must touch one row
-  TParams ParamsAtualizacao;
+  // Set clause lowering the obligation's own balance by the value paid (:PVALOR), e.g. the guide's;
+  // it must touch the obligation's row. Empty: the payment rows are the balance.
+  std::string Abate;
   std::string Descricao;
   TOrigemBaixa Origem;                                    // recorded as posted with the payment
   int TipoBaixa = tbpPrincipal;
   Currency Valor;
+  // Noted by the manager as settled for this imported entry (0: none) once the payment is written.
+  int64_t ChaveOrigem = 0;
+  std::string Obrigacao;
+  // The posting-lock check of the company's date for the screen, run before anything is written
+  // (company 0: checked before, or not at all).
+  int BloqueioEmp = 0;
+  TDateTime BloqueioData;
+  std::string BloqueioTela;
 };
 
 // One obligation settled in one posting (a guide, a calculation): its row, its open balance and how
@@ -86,7 +95,7 @@ struct TObrigacaoBaixa {
   std::string Tabela;                                     // payments go to Tabela + "_BAIXA"
   std::vector<std::pair<std::string, Variant>> Chave;     // the obligation's primary key
   std::string SaldoSQL;                                   // expression of the open balance
-  std::string AbateSQL;                                   // set clause lowering it by one parameter
+  std::string AbateSQL;                                   // set clause lowering it by :PVALOR
   Currency Saldo;                                         // open balance as selected
   std::string Identificacao;                              // kept against settling it twice
   std::string Descricao;
@@ -136,23 +145,24 @@ class TBaixaMGR : public TDAOFactory {
   void SetCodEmpAtual(int c) { codemp_ = c; }
   void Atencao(const std::string& text) const;
   int64_t ChaveOrigem();
-  // Whether (obligation, kind) was already settled for the imported entry in this manager's life; a
-  // repeat is warned about. Records it when not.
-  bool JaBaixado(const std::string& obrigacao, int tipo, const std::string& descricao);
+  // Whether (obligation, kind) was already settled for the imported entry origem in this manager's
+  // life, or waits in pendentes (an open group); a repeat is warned about. Only a written settlement
+  // counts: one refused (a lock, another workstation, the balance) may be posted again.
+  bool JaBaixado(int64_t origem, const std::string& obrigacao, int tipo, const std::string& descricao,
+                 const std::vector<TPagamentoBaixa>& pendentes = {}) const;
   // The configuration's accounts; warns and answers False when there are none.
   bool ContasDaConfiguracao(int plano, int chave, TDateTime data, const std::string& descricao, int& debito,
                             int& credito);
   // Posting-lock check of the company's date when a lock object was given.
   bool Bloqueado(TDateTime data, const std::string& descricao);
-  // Locks the payment's obligation row; false (warned about) when another workstation holds it. With
-  // a guard, saldo receives the open balance read under the lock.
-  bool TravaObrigacao(TDatabase& db, const TPagamentoBaixa& p, bool juntaAberta, Variant& saldo);
+  // With the host's own check, a single settlement's lock check runs in its payment's statement: p
+  // carries it (the company's date for the screen). False when it must run before, by Bloqueado.
+  bool BloqueioNoComando(TPagamentoBaixa& p, TDateTime data);
   // Writes the entry (key reserved for the company) and its payment rows in one transaction (`aberta`,
   // the settlement's own, when its checks already read in it). Answers the entry key, or 0 when a guard
-  // refused (warned about; nothing written).
+  // or another workstation's lock refused (warned about; nothing written).
   int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos,
             TTransaction* aberta = nullptr);
-  void RegistraVinculo(TDatabase& db, int codEmp, const TPagamentoBaixa& p, int chaveLancamento);
   int ProximaChave(TDatabase& db, int codEmp);
   // Opens the selection sql makes (given its key condition) over the keys of each company, part by part.
   void AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql, const std::string& alias,
@@ -181,6 +191,12 @@ class TBaixaMGR : public TDAOFactory {
   TOrigemBaixa Origem() { return OnGetOrigemBaixa ? OnGetOrigemBaixa(this) : TOrigemBaixa(); }
 
  private:
+  // Writes one payment of the settlement entry l (keyed chave), and with lanca the entry itself, in one
+  // statement. False when the obligation's balance or another workstation's lock refused it (warned
+  // about, or raised inside a caller's transaction).
+  bool GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l, bool lanca,
+                      const Variant& plaPadrao, bool juntaAberta);
+
   TInconsistencias_VYN* inconsistencias_ = nullptr;
   TBloqueioLancamento_VYN* bloqueio_ = nullptr;
   std::string tela_;
@@ -196,6 +212,13 @@ class TBaixaMGR : public TDAOFactory {
   };
   std::shared_ptr<TChavesReservadas> chaves_ = std::make_shared<TChavesReservadas>();
   std::map<std::pair<int, int>, Variant> planosPadrao_;   // by company and month, for the run
+  // The payment statement of each shape, by the attachment it was prepared on.
+  struct TComandoPagamento {
+    const TDatabase* Banco = nullptr;
+    uint64_t Geracao = 0;
+    TStatement* Comando = nullptr;
+  };
+  std::map<std::string, TComandoPagamento> comandos_;
   // Debit and credit accounts of the configurations read, by plan, key and month, for the run.
   std::map<std::tuple<int, int, int>, std::pair<int, int>> contasConfiguracao_;
 };
@@ -294,6 +317,7 @@ class TMovParPgtoMGR : public TBaixaMGR {
   struct Grupo {
     TLancamentoBaixa Lanc;
     std::vector<TPagamentoBaixa> Pagamentos;
+    std::vector<std::pair<TBookmark, Currency>> Abatidos;   // selection rows lowered for it, and by how much
     bool Aberto() const { return !Pagamentos.empty(); }
   };
   bool Posta(int parte, bool agrupado, bool ultimo);

@@ -4,9 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <thread>
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
+#include "framework/host/posting_lock_check.h"
 #include "framework/schema/seed.h"
 #include "framework/ui/inconsistencias.h"
 #include "testing/company_db.h"
@@ -293,6 +297,103 @@ TEST_F(SettlementMgrTest, AnObligationAnotherWorkstationIsSettlingIsRefusedWitho
   guias->LancaBaixaImpostoAtual();
   EXPECT_EQ(list_->Count(), 0) << Ultima();
   EXPECT_EQ(Lancamentos().Rows.size(), 2u);
+}
+
+// A settlement refused because another workstation was settling its obligation wrote nothing, so the
+// same entry may post it again once the obligation is free: single or grouped, guide or installment.
+TEST_F(SettlementMgrTest, ASettlementRefusedForAnotherWorkstationsLockIsPostedWhenTheSameEntryRetries) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(100), {{1, R(100), TDateTime(), 0}});
+  seed::AddDocumentoFiscal(Db(), 0, 1, 11, 43, EncodeDate(2024, 3, 1), R(200),
+                           {{1, R(100), TDateTime(), 0}, {2, R(100), TDateTime(), 0}});
+  seed::AddGuia(Db(), 1, 55, R(500));
+  auto* parcelas = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*parcelas);
+  parcelas->SetCODEMP_MGR(1);
+  parcelas->SelectGuiasParaBaixa({"1...10.1.0", "1...11.1.0", "1...11.2.0"}, parcelas->GetTableJoinParcelamento(1),
+                                 parcelas->GetTablePagamento());
+  parcelas->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+  parcelas->SetContas(parcelas->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+  auto* guias = TDARFGERPGTOMGR::CreateMgr(&owner_);
+  Prepara(*guias);
+  guias->SelectGuiasParaBaixa({"1......55.."}, nullptr, "tela");
+  auto agrupadas = [&] {
+    EXPECT_TRUE(parcelas->FindKey({11, 1}));
+    parcelas->LancaBaixaParcelaAtual(0, nullptr, nullptr, true, parcelas, false, true);
+    EXPECT_TRUE(parcelas->FindKey({11, 2}));
+    parcelas->LancaBaixaParcelaAtual(0, nullptr, nullptr, true, parcelas, true, true);
+  };
+
+  TDatabase outra;
+  outra.Open(Company().Path());
+  const std::pair<const char*, std::function<void()>> tentativas[] = {
+      {"update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 10",
+       [&] {
+         ASSERT_TRUE(parcelas->FindKey({10, 1}));
+         parcelas->LancaBaixaParcelaAtual(0);
+       }},
+      {"update TDARFGERPGTO set BDVALOR = BDVALOR where BDCHAVEDARF = 55", [&] { guias->LancaBaixaImpostoAtual(); }},
+      {"update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 11 and BDORDEMPAR = 2", agrupadas}};
+  for (const auto& [trava, lanca] : tentativas) {
+    {
+      auto tr = std::make_unique<TTransaction>(outra);
+      outra.Execute(trava);
+      std::thread commit([&tr] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        tr->Commit();
+      });
+      list_->Clear();
+      lanca();
+      commit.join();
+      ASSERT_EQ(list_->Count(), 1) << trava;
+      EXPECT_NE(Ultima().find("está sendo baixada por outra estação de trabalho"), std::string::npos) << Ultima();
+      EXPECT_TRUE(Lancamentos().Rows.empty());
+    }
+  }
+  // The same entry again, nothing in the way: each one posts.
+  list_->Clear();
+  for (const auto& [trava, lanca] : tentativas) lanca();
+  EXPECT_EQ(list_->Count(), 0) << Ultima();
+  const TQueryResult l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), 3u);
+  EXPECT_EQ(l.Value(2, "BDVALOR").AsCurrency(), R(200));
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 3);
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO").AsCurrency(), R(0));
+}
+
+// With the host's check, a settlement's lock check runs in its payment's statement: a screen's lock row
+// and a zeroing refuse it with the check's own messages, in the lock's list and the manager's, and
+// write nothing; another screen and an open date settle.
+TEST_F(SettlementMgrTest, TheHostsLockCheckRefusesASettlementInItsOwnStatement) {
+  TVerificaBloqueioLancamento verificacao;
+  const TValorTemporario<IPostingLockCheck*> instalada(ProcessContext().PostingLocks, &verificacao);
+  Db().Execute("insert into TBLOQUEIO_LANCAMENTO values (1, 1, 'frExtrato', '2024-03-01', '2024-03-20', 'Auditoria')");
+  Db().Execute("insert into TPROCESSO_ZERAMENTO values (1, '2024-04-01', '2024-04-30')");
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(100), {{1, R(100), TDateTime(), 0}});
+  auto* bloqueio = owner_.Create<TBloqueioLancamento_VYN>();
+  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...10.1.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+  m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+
+  m->SetBloqueio(bloqueio, "FREXTRATO");
+  EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
+  ASSERT_EQ(bloqueio->Inconsistencias()->Count(), 1);
+  EXPECT_EQ(bloqueio->Inconsistencias()->Itens().back().Caption,
+            "Existe bloqueio de lançamentos da empresa 1 no período de 01/03/2024 a 20/03/2024. Motivo: Auditoria");
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o período de 15/03/2024 está bloqueado para lançamentos (a parcela 1 do "
+                      "documento 42 (entradas) da empresa 1).");
+  data_ = EncodeDate(2024, 4, 10);
+  EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
+  EXPECT_EQ(bloqueio->Inconsistencias()->Itens().back().Caption,
+            "Existe processo de zeramento da empresa 1 no período de 01/04/2024 a 30/04/2024.");
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 0);
+
+  data_ = EncodeDate(2024, 3, 15);
+  m->SetBloqueio(bloqueio, "frOutraTela");
+  EXPECT_TRUE(m->LancaBaixaParcelaAtual(0)) << Ultima();
+  EXPECT_EQ(Lancamentos().Rows.size(), 1u);
 }
 
 TEST_F(SettlementMgrTest, AGroupLeftOpenIsWrittenWhenTheManagerGoes) {

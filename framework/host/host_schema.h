@@ -78,6 +78,32 @@ inline void AddHostSchema(TSchema& s) {
              " BDDATAINI DATE NOT NULL,"
              " BDDATAFIM DATE NOT NULL,"
              " CONSTRAINT PK_TPROCESSO_ZERAMENTO PRIMARY KEY (BDCODEMP, BDDATAINI))");
+  // The posting-lock check of a company's period for a screen (posting_lock_check.h), one row: the kind
+  // found first (4 a zeroing over the period, 1 a lock row of the screen, 2 the company's closing on or
+  // after its start, 0 none), the period or closing date and the lock's reason. A procedure, so that a
+  // writer may run the check inside its own statement.
+  s.AddProcedure("SP_BLOQUEIO_LANCAMENTO",
+                 "CREATE PROCEDURE SP_BLOQUEIO_LANCAMENTO (PCODEMP INTEGER, PINICIO DATE, PFIM DATE, PTELA VARCHAR(100))\n"
+                 "RETURNS (TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))\n"
+                 "AS\n"
+                 "BEGIN\n"
+                 "  TIPO = 0;\n"
+                 "  SELECT FIRST 1 BDDATAINI, BDDATAFIM FROM TPROCESSO_ZERAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
+                 "    BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI INTO :DINI, :DFIM;\n"
+                 "  IF (ROW_COUNT > 0) THEN TIPO = 4;\n"
+                 "  IF (TIPO = 0) THEN BEGIN\n"
+                 "    SELECT FIRST 1 BDDATAINI, BDDATAFIM, BDMOTIVO FROM TBLOQUEIO_LANCAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
+                 "      UPPER(BDTELA) = UPPER(:PTELA) AND BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI\n"
+                 "      INTO :DINI, :DFIM, :MOTIVO;\n"
+                 "    IF (ROW_COUNT > 0) THEN TIPO = 1;\n"
+                 "  END\n"
+                 "  IF (TIPO = 0) THEN BEGIN\n"
+                 "    SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP = :PCODEMP INTO :DINI;\n"
+                 "    IF (DINI IS NOT NULL AND PINICIO <= DINI) THEN TIPO = 2;\n"
+                 "  END\n"
+                 "  IF (TIPO = 0) THEN DINI = NULL;\n"
+                 "  SUSPEND;\n"
+                 "END");
 }
 
 }  // namespace vyn

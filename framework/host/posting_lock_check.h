@@ -4,6 +4,7 @@
 // company's last closing (TEMPRESAS_REF.BDULTENC), in this order.
 #include <string>
 
+#include "framework/core/variant.h"
 #include "framework/ui/posting_lock.h"
 
 namespace vyn {
@@ -13,6 +14,10 @@ class TDatabase;
 // The suite's kinds: 1 a lock row of one screen, 4 a zeroing of the result accounts running over the
 // period (TPROCESSO_ZERAMENTO, for every screen); 2 is this stand-in's own closing check.
 enum TTipoBloqueio { tbNenhum = 0, tbBloqueioLancamento = 1, tbEncerramento = 2, tbZeramento = 4 };
+
+// The message of a lock the check found: its kind, company, period (or closing date) and reason.
+std::string MensagemBloqueio(TTipoBloqueio tipo, int codEmp, const Variant& inicio, const Variant& fim,
+                             const Variant& motivo);
 
 class TVerificaBloqueioLancamento : public IPostingLockCheck {
  public:
@@ -24,6 +29,9 @@ class TVerificaBloqueioLancamento : public IPostingLockCheck {
   // the company's closing date.
   bool Locked(int codEmp, TDateTime inicio, TDateTime fim, const std::string& tela, int codUsuario, int sistema,
               std::string& message) override;
+
+  // The check is the company database's procedure SP_BLOQUEIO_LANCAMENTO.
+  bool NoBanco(const TDatabase& db) const override;
 
   // The kind of lock the last check found.
   TTipoBloqueio UltimoTipo() const { return tipo_; }

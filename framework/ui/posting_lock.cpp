@@ -18,11 +18,17 @@ bool TBloqueioLancamento_VYN::Execute(int codEmp, TDateTime inicio, TDateTime fi
   if (!check) return false;
   std::string message;
   if (!check->Locked(codEmp, inicio, fim, tela, codUsuario, sistema, message)) return false;
-  if (list_) {
-    std::string text = MensagemPadrao.empty() ? message : MensagemPadrao + " " + message;
-    list_->Add_Erro(codEmp, text);
-  }
+  Recusa(codEmp, message);
   return true;
+}
+
+bool TBloqueioLancamento_VYN::VerificaNoBanco(const TDatabase& db) const {
+  const IPostingLockCheck* check = ProcessContext().PostingLocks;
+  return check && check->NoBanco(db);
+}
+
+void TBloqueioLancamento_VYN::Recusa(int codEmp, const std::string& message) {
+  if (list_) list_->Add_Erro(codEmp, MensagemPadrao.empty() ? message : MensagemPadrao + " " + message);
 }
 
 }  // namespace vyn

@@ -8,6 +8,7 @@
 
 namespace vyn {
 
+class TDatabase;
 class TInconsistencias_VYN;
 
 class IPostingLockCheck {
@@ -16,6 +17,9 @@ class IPostingLockCheck {
   // True when the period is locked; message says why.
   virtual bool Locked(int codEmp, TDateTime inicio, TDateTime fim, const std::string& tela, int codUsuario,
                       int sistema, std::string& message) = 0;
+  // Whether the check is db's procedure SP_BLOQUEIO_LANCAMENTO alone, so that a writer may run it inside
+  // its own statement on db (a posting run checks every settlement).
+  virtual bool NoBanco(const TDatabase&) const { return false; }
 };
 
 // The lock component a process screen holds; its inconsistency list is the run's list.
@@ -33,6 +37,10 @@ class TBloqueioLancamento_VYN : public TComponent {
   // error. Without a lock check in the process context nothing is locked.
   bool Execute(int codEmp, TDateTime inicio, TDateTime fim, const std::string& tela, int codUsuario = 0,
                int sistema = 0);
+  // Whether the process context's check runs as db's procedure (IPostingLockCheck::NoBanco).
+  bool VerificaNoBanco(const TDatabase& db) const;
+  // Reports a lock the caller's own statement found, as Execute reports one.
+  void Recusa(int codEmp, const std::string& message);
 
  protected:
   void Notification(TComponent* c) override;
