@@ -46,6 +46,21 @@ class SettlementMgrTest : public CompanyDatabaseTest {
                          "where BDCODEMP = 1 order by BDCHAVE");
   }
   std::string Ultima() const { return list_->Count() ? list_->Itens().back().Caption : std::string(); }
+  // Another workstation holds a row (its statement's lock) while this one settles, and commits 300 ms
+  // later: the settlement waits for it and is then refused with the one plain message.
+  void LancaComOutraEstacaoSegurando(TDatabase& outra, const char* trava, const std::function<void()>& lanca) {
+    auto tr = std::make_unique<TTransaction>(outra);
+    outra.Execute(trava);
+    std::thread commit([&tr] {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      tr->Commit();
+    });
+    list_->Clear();
+    lanca();
+    commit.join();
+    ASSERT_EQ(list_->Count(), 1) << trava;
+    EXPECT_NE(Ultima().find("está sendo baixada por outra estação de trabalho"), std::string::npos) << Ultima();
+  }
 
   TComponent owner_;
   TInconsistencias_VYN* list_ = nullptr;
@@ -271,20 +286,12 @@ TEST_F(SettlementMgrTest, AnObligationAnotherWorkstationIsSettlingIsRefusedWitho
   outra.Open(Company().Path());
   for (const char* trava : {"update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 10",
                             "update TDARFGERPGTO set BDVALOR = BDVALOR where BDCHAVEDARF = 55"}) {
-    auto tr = std::make_unique<TTransaction>(outra);
-    outra.Execute(trava);
-    std::thread commit([&tr] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      tr->Commit();
+    LancaComOutraEstacaoSegurando(outra, trava, [&] {
+      if (trava[7] == 'V')
+        EXPECT_FALSE(parcelas->LancaBaixaParcelaAtual(0));
+      else
+        guias->LancaBaixaImpostoAtual();
     });
-    list_->Clear();
-    if (trava[7] == 'V')
-      EXPECT_FALSE(parcelas->LancaBaixaParcelaAtual(0));
-    else
-      guias->LancaBaixaImpostoAtual();
-    commit.join();
-    ASSERT_EQ(list_->Count(), 1) << trava;
-    EXPECT_NE(Ultima().find("está sendo baixada por outra estação de trabalho"), std::string::npos) << Ultima();
   }
   EXPECT_TRUE(Lancamentos().Rows.empty());
   EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 0);
@@ -334,20 +341,8 @@ TEST_F(SettlementMgrTest, ASettlementRefusedForAnotherWorkstationsLockIsPostedWh
       {"update TDARFGERPGTO set BDVALOR = BDVALOR where BDCHAVEDARF = 55", [&] { guias->LancaBaixaImpostoAtual(); }},
       {"update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 11 and BDORDEMPAR = 2", agrupadas}};
   for (const auto& [trava, lanca] : tentativas) {
-    {
-      auto tr = std::make_unique<TTransaction>(outra);
-      outra.Execute(trava);
-      std::thread commit([&tr] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        tr->Commit();
-      });
-      list_->Clear();
-      lanca();
-      commit.join();
-      ASSERT_EQ(list_->Count(), 1) << trava;
-      EXPECT_NE(Ultima().find("está sendo baixada por outra estação de trabalho"), std::string::npos) << Ultima();
-      EXPECT_TRUE(Lancamentos().Rows.empty());
-    }
+    LancaComOutraEstacaoSegurando(outra, trava, lanca);
+    EXPECT_TRUE(Lancamentos().Rows.empty());
   }
   // The same entry again, nothing in the way: each one posts.
   list_->Clear();
