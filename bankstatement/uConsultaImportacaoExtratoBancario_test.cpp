@@ -933,6 +933,11 @@ class RevisaoBaixasTest : public RevisaoExtratoTest {
                              {{1, V(80), TDateTime(), 0}, {2, V(50), TDateTime(), 0}, {3, V(30), TDateTime(), 0}});
   }
   int64_t Pagamentos() { return Db().QueryValue("select count(*) from VEF_EMP_TMOVSAIPARPGTO").AsInteger(); }
+  // A split row of a line, as the split editor leaves it: the part's number, its date, credit and value.
+  static void Divide(TClientDataSet& m, int linha, int lanc, int credito, int valor) {
+    m.AppendRecord({Variant(1), Variant(linha), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
+                    Variant(credito), Variant(V(valor))});
+  }
 };
 
 TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndAFailedWriteUndoesItsSettlement) {
@@ -1053,9 +1058,8 @@ TEST_F(RevisaoBaixasTest, ImportAllWeighsALineWithItsLinkedSplitRowsAndARetryPay
   Linha(1, banco, 0, 100);
   TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
   TClientDataSet* m = t->DAOMulti();
-  for (auto [lanc, valor] : std::initializer_list<std::array<int, 2>>{{1, 60}, {2, 40}})
-    m->AppendRecord({Variant(1), Variant(1), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
-                     Variant(clientes), Variant(V(valor))});
+  Divide(*m, 1, 1, clientes, 60);
+  Divide(*m, 1, 2, clientes, 40);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
   Db().Execute("create exception E_FALHA_DIVISAO 'falha na gravação'");
@@ -1079,11 +1083,10 @@ TEST_F(RevisaoBaixasTest, SplitLinesOfOneRunEachSettleTheirOwnLinksAndLeaveTheRe
   Linha(2, banco, 0, 100);
   TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
   TClientDataSet* m = t->DAOMulti();
-  using TDivisao = std::array<int, 4>;   // line, split row, credit, value
-  for (auto [linha, lanc, credito, valor] : std::initializer_list<TDivisao>{
-           {1, 1, clientes, 80}, {1, 2, clientes, 50}, {2, 1, clientes, 30}, {2, 2, seed::kContaReceitas, 70}})
-    m->AppendRecord({Variant(1), Variant(linha), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
-                     Variant(credito), Variant(V(valor))});
+  Divide(*m, 1, 1, clientes, 80);
+  Divide(*m, 1, 2, clientes, 50);
+  Divide(*m, 2, 1, clientes, 30);
+  Divide(*m, 2, 2, seed::kContaReceitas, 70);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 80);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 50);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 2, 1, 3, 30);
@@ -1114,9 +1117,8 @@ TEST_F(RevisaoBaixasTest, ARefusedSplitRowCountsAsNotImportedUntilALaterRunSettl
   seed::AddPagamentoParcela(Db(), 1, 1, 20, 2, V(50), EncodeDate(2024, 1, 10));   // installment 2 is paid
   TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
   TClientDataSet* m = t->DAOMulti();
-  for (auto [lanc, valor] : std::initializer_list<std::array<int, 2>>{{1, 60}, {2, 40}})
-    m->AppendRecord({Variant(1), Variant(1), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
-                     Variant(clientes), Variant(V(valor))});
+  Divide(*m, 1, 1, clientes, 60);
+  Divide(*m, 1, 2, clientes, 40);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
   dialogs.Ok("Importação finalizada: 1 lançamento(s) importado(s), 1 não importado(s).");
@@ -1145,8 +1147,7 @@ TEST_F(RevisaoBaixasTest, OnlyPreparedImportOfAWhollySettledSplitLineTakesTheZer
   Linha(2, banco, 0, 30);   // not prepared: it stays
   TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
   TClientDataSet* m = t->DAOMulti();
-  m->AppendRecord({Variant(1), Variant(1), Variant(1), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
-                   Variant(clientes), Variant(V(80))});
+  Divide(*m, 1, 1, clientes, 80);
   Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 80);
   dialogs.Ok("Importação finalizada");
   t->miImportarPreparados->Click();
@@ -1168,8 +1169,7 @@ TEST_F(RevisaoBaixasTest, SplitExpansionRepointsBothLinkSetsAndItsUndoRestoresTh
   campos::Grava(*l, "BDDESCONTOS", Variant(V(5)));
   TClientDataSet* m = t->DAOMulti();
   for (auto [chave, lanc, valor] : std::initializer_list<std::array<int, 3>>{{1, 1, 60}, {1, 2, 40}, {5, 1, 100}})
-    m->AppendRecord({Variant(1), Variant(chave), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)),
-                     Variant(), Variant(clientes), Variant(V(valor))});
+    Divide(*m, chave, lanc, clientes, valor);
   TClientDataSet* vinc = t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA;
   TClientDataSet* comp = t->ProcessoBaixas()->cdsVINC_EXT_BAN_COMP_BAIXA;
   Vincula(t, vinc, 1, 1, 1, 60);

@@ -527,9 +527,7 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
 
 TEST_F(StagedReviewTest, AParticipantEditedInTheStagedReviewIsRegisteredAsEdited) {
   Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\n" + Linhas(1), [&](Tela& t) {
-    TTreeNode* participantes = nullptr;
-    for (TTreeNode* n : t.tvGrupos->AllNodes())
-      if (n->Text == kNodoParticipantes) participantes = n;
+    TTreeNode* participantes = t.tvGrupos->FindNode(kNodoParticipantes);
     ASSERT_NE(participantes, nullptr);
     t.tvGrupos->SetSelected(participantes);
     ASSERT_EQ(t.grGrid->Columns.size(), 21u);
@@ -559,11 +557,9 @@ TEST_F(StagedReviewTest, AStagedParticipantsLevelIsWrittenThroughCellByCell) {
     staged->SetWorkTable("TMP_TERCEIRO_TEMP");
     staged->CommandText("select * from TMP_TERCEIRO_TEMP where BDSESSAO = ?", ctOpen, {sessao});
     staged->SetControlMemory(true);
-    TTreeNode* participantes = nullptr;
     for (const auto& n : t.Nodos())
       if (n->Caption == kNodoParticipantes) n->DAO = staged;
-    for (TTreeNode* n : t.tvGrupos->AllNodes())
-      if (n->Text == kNodoParticipantes) participantes = n;
+    TTreeNode* participantes = t.tvGrupos->FindNode(kNodoParticipantes);
     ASSERT_NE(participantes, nullptr);
     t.tvGrupos->SetSelected(participantes);
     ASSERT_TRUE(t.grGrid->EditaCelula("BDEMAILTER", "financeiro@boavista.com.br"));

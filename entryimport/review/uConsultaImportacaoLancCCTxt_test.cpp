@@ -183,9 +183,7 @@ TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {
 
 TEST_F(EntryReviewTest, ParticipantsNodeShowsEveryRegistryColumnAndItsEditsAreRegistered) {
   Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\nL,1,05/01/2024,40,11,100\n", [&](Tela& t) {
-    TTreeNode* participantes = nullptr;
-    for (TTreeNode* n : t.tvGrupos->AllNodes())
-      if (n->Text == kNodoParticipantes) participantes = n;
+    TTreeNode* participantes = t.tvGrupos->FindNode(kNodoParticipantes);
     ASSERT_NE(participantes, nullptr);
     t.tvGrupos->SetSelected(participantes);
     ASSERT_EQ(t.grGrid->Columns.size(), 21u);

@@ -64,6 +64,15 @@ class StandInTest : public CompanyDatabaseTest {
     l->CreateDataSet();
     return l;
   }
+  // The installment-linking screen for the current split row of the lines' multiple-entry set.
+  TfrVinculoBaixaSubstituto* VinculaDivisao(TLancamentoMGR* l, TClientDataSet* vinculos) {
+    TListaObj p;
+    p.Add(l->getMultiLancamentosDAO());
+    p.Add(vinculos);
+    p.AddNil();
+    p.Add(l);
+    return Abre<TfrVinculoBaixaSubstituto>("TfrFiltroBaixaParcelamento", std::move(p));
+  }
 
   TScriptedDialogs dialogs;
   std::unique_ptr<TTelasDaPlataformaRegistradas> telas_;
@@ -193,14 +202,7 @@ TEST_F(StandInTest, ASplitRowIsOfferedTheObligationsOfItsLinesBankSide) {
   const TBookmark pagamento = multi->GetBookmark();
   multi->AppendRecord({1, 8, 1, Variant(), Variant(), Variant(), seed::kContaClientes, R(30)});
   auto vinculos = TLancamentoMGR::NewClientDataSetBaixas();
-  auto abre = [&] {
-    TListaObj p;
-    p.Add(multi);
-    p.Add(vinculos.get());
-    p.AddNil();
-    p.Add(l);
-    return Abre<TfrVinculoBaixaSubstituto>("TfrFiltroBaixaParcelamento", std::move(p));
-  };
+  auto abre = [&] { return VinculaDivisao(l, vinculos.get()); };
 
   auto* recebe = abre();
   ASSERT_EQ(recebe->Obrigacoes()->RecordCount(), 1);
@@ -232,12 +234,7 @@ TEST_F(StandInTest, AnInstallmentTheLinksTakeInFullIsNotOfferedAgain) {
   auto vinculos = TLancamentoMGR::NewClientDataSetBaixas();
   auto abre = [&](TBookmark divisao) {
     multi->GotoBookmark(divisao);
-    TListaObj p;
-    p.Add(multi);
-    p.Add(vinculos.get());
-    p.AddNil();
-    p.Add(l);
-    return Abre<TfrVinculoBaixaSubstituto>("TfrFiltroBaixaParcelamento", std::move(p));
+    return VinculaDivisao(l, vinculos.get());
   };
   auto* tela = abre(primeira);
   ASSERT_EQ(tela->Obrigacoes()->RecordCount(), 2);

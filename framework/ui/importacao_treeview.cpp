@@ -218,12 +218,10 @@ void TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaDAO() {
 }
 
 void TfrImportacao_Padrao_Itens_TreeView_VYN::SelecionaNodo(const std::string& caption) {
-  for (TTreeNode* t : tvGrupos->AllNodes())
-    if (UpperCase(t->Text) == UpperCase(caption)) {
-      tvGrupos->SetSelected(t);
-      AtualizaDados(false);
-      return;
-    }
+  if (TTreeNode* t = tvGrupos->FindNode(caption)) {
+    tvGrupos->SetSelected(t);
+    AtualizaDados(false);
+  }
 }
 
 std::string TfrImportacao_Padrao_Itens_TreeView_VYN::NodoSelecionado() const {

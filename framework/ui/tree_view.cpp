@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "framework/core/text.h"
+
 namespace vyn {
 
 int TTreeNode::Index() const {
@@ -53,6 +55,12 @@ std::vector<TTreeNode*> TTreeView::AllNodes() const {
   };
   for (auto& r : roots_) walk(r.get());
   return out;
+}
+
+TTreeNode* TTreeView::FindNode(const std::string& text) const {
+  for (TTreeNode* n : AllNodes())
+    if (SameText(n->Text, text)) return n;
+  return nullptr;
 }
 
 void TTreeView::SetSelected(TTreeNode* n) {

@@ -50,6 +50,8 @@ class TTreeView : public TControl {
   // Every node, depth first.
   std::vector<TTreeNode*> AllNodes() const;
   int Count() const { return static_cast<int>(AllNodes().size()); }
+  // The first node, depth first, whose text is the one given (case aside); nullptr when none.
+  TTreeNode* FindNode(const std::string& text) const;
 
   TTreeNode* Selected() const { return selected_; }
   // Selecting a node fires OnChange.
