@@ -109,6 +109,13 @@ class TProcessoBaixas::TExecucaoBaixas {
   void Coleta() { pb_.FStringList.push_back(std::to_string(Entrada())); }
 
   void CriaManagers();
+  std::vector<TBaixaMGR*> Managers() const;
+  void TransacaoDaExecucao(std::optional<TTransacaoBaixas>& t);
+  // Leaves the managers without the run's transaction when the run ends, also by an error.
+  struct TDesligaTransacao {
+    const TExecucaoBaixas* execucao;
+    ~TDesligaTransacao();
+  };
   void CarregaRegistros();
   void GuardaLiquidadas();
   template <class M>
@@ -458,6 +465,9 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
 
   links_->First();
   pb_.FContaDebCre = GetDebCre();   // the receipt run takes the bank side once
+  std::optional<TTransacaoBaixas> transacao;
+  TransacaoDaExecucao(transacao);
+  const TDesligaTransacao desliga{this};
   size_t i = 0;
   for (; !links_->Eof(); links_->Next(), ++i) {
     const int64_t proxima = i + 1 < ordem.size() ? ordem[i + 1] : 0;
@@ -478,6 +488,33 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
     // A group is closed on its entry's last link, also when that link posted nothing.
     if (proxima != ordem[i]) FechaGrupos();
   }
+  if (transacao) transacao->Encerra();
+}
+
+// A run that no caller's transaction encloses commits its settlements in one transaction kept for the
+// run, each with a COMMIT RETAINING (TTransacaoBaixas). Only a review in memory: a staged review flags
+// its lines in the database between settlements, and a flag must not ride on the next settlement's
+// commit or rollback. The check of saved links writes nothing.
+void TProcessoBaixas::TExecucaoBaixas::TransacaoDaExecucao(std::optional<TTransacaoBaixas>& t) {
+  TMovParPgtoMGR* primeiro = parcelas_[0];
+  if (pb_.FPrimeiroTeste || ModoArquivoGrande(dao_) || !primeiro || primeiro->Database().InTransaction()) return;
+  TDatabase& db = primeiro->Database();
+  t.emplace(db);
+  for (TBaixaMGR* m : Managers())
+    if (&m->Database() == &db) m->SetTransacaoExecucao(&*t);
+}
+
+std::vector<TBaixaMGR*> TProcessoBaixas::TExecucaoBaixas::Managers() const {
+  std::vector<TBaixaMGR*> ms;
+  if (guias_) ms.push_back(guias_);
+  if (calculos_) ms.push_back(calculos_);
+  for (TMovParPgtoMGR* m : parcelas_)
+    if (m) ms.push_back(m);
+  return ms;
+}
+
+TProcessoBaixas::TExecucaoBaixas::TDesligaTransacao::~TDesligaTransacao() {
+  for (TBaixaMGR* m : execucao->Managers()) m->SetTransacaoExecucao(nullptr);
 }
 
 void TProcessoBaixas::TExecucaoBaixas::FechaGrupos() {

@@ -66,6 +66,42 @@ int TipoBaixaDaParte(int tipoParte) {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// TTransacaoBaixas
+
+TTransacaoBaixas::~TTransacaoBaixas() {
+  if (!aberta_) return;
+  try {
+    db_.Rollback();
+  } catch (...) {
+    // a destructor must not throw; the attachment drops the transaction with it
+  }
+}
+
+void TTransacaoBaixas::Garante() {
+  // A transaction someone else opened is not taken for the run's: its settlements keep the rules of a
+  // caller's transaction.
+  if (aberta_ || db_.InTransaction()) return;
+  db_.StartTransaction();
+  aberta_ = true;
+}
+
+void TTransacaoBaixas::Confirma() {
+  if (aberta_) db_.CommitRetaining();
+}
+
+void TTransacaoBaixas::Desfaz() {
+  if (!aberta_) return;
+  aberta_ = false;
+  db_.Rollback();
+}
+
+void TTransacaoBaixas::Encerra() {
+  if (!aberta_) return;
+  aberta_ = false;
+  db_.Commit();
+}
+
+// ---------------------------------------------------------------------------------------------------
 // TBaixaMGR
 
 TBaixaMGR::TBaixaMGR(TComponent* owner, std::string table, TDatabase* db) : TDAOFactory(owner, std::move(table), db) {
@@ -186,16 +222,36 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
                      TTransaction* aberta) {
   if (pagamentos.empty()) throw std::logic_error("Baixa sem pagamento");
   TDatabase& db = Database();
+  if (!aberta) IniciaBaixa();
   std::optional<TTransaction> propria;
   TTransaction& tr = aberta ? *aberta : propria.emplace(db, TTransaction::kJuntaAberta);
+  // In the run's transaction the settlement is this one's alone: a refusal or a failure rolls it back
+  // here, instead of failing a caller's transaction.
+  TTransacaoBaixas* execucao = execucao_ && execucao_->Aberta() && tr.Joined() ? execucao_ : nullptr;
+  struct TDesfaz {
+    TTransacaoBaixas* t;
+    ~TDesfaz() {
+      try {
+        if (t) t->Desfaz();
+      } catch (...) {
+        // the refusal is warned about, or the run's error is on its way to the caller
+      }
+    }
+  } desfaz{execucao};
   const int chave = ProximaChave(db, l.CodEmp);
   const Variant plaPadrao = PlanoPadrao(db, l.CodEmp, AnoMes(l.Data));
   // Each balance is read inside the transaction, after the group's earlier payments: what was selected
   // may have been paid since. The entry goes with the last payment.
   for (size_t i = 0; i < pagamentos.size(); ++i)
-    if (!GravaPagamento(db, pagamentos[i], chave, l, i + 1 == pagamentos.size(), plaPadrao, tr.Joined()))
+    if (!GravaPagamento(db, pagamentos[i], chave, l, i + 1 == pagamentos.size(), plaPadrao,
+                        tr.Joined() && !execucao))
       return 0;
-  tr.Commit();
+  if (execucao) {
+    execucao->Confirma();
+    desfaz.t = nullptr;
+  } else {
+    tr.Commit();
+  }
   gerados_.push_back(chave);
   for (const TPagamentoBaixa& p : pagamentos)
     if (p.ChaveOrigem > 0) baixados_.emplace(p.ChaveOrigem, p.Obrigacao, p.TipoBaixa);
@@ -346,6 +402,7 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
     if (c > 0) credito = c;
   }
   // The lock check reads in the settlement's own transaction: one transaction per settlement.
+  IniciaBaixa();
   TTransaction tr(Database(), TTransaction::kJuntaAberta);
   TPagamentoBaixa p;
   if (!BloqueioNoComando(p, data) && Bloqueado(data, o.Descricao)) return Currency();
@@ -674,7 +731,10 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   // A single settlement's lock check reads in its own transaction; a grouped one is written later,
   // with its group.
   std::optional<TTransaction> tr;
-  if (!agrupado) tr.emplace(Database(), TTransaction::kJuntaAberta);
+  if (!agrupado) {
+    IniciaBaixa();
+    tr.emplace(Database(), TTransaction::kJuntaAberta);
+  }
   TPagamentoBaixa p;
   if (!(!agrupado && BloqueioNoComando(p, data)) && Bloqueado(data, desc)) return false;
   const int64_t origem = ChaveOrigem();

@@ -103,6 +103,35 @@ struct TObrigacaoBaixa {
   std::string Compl;
 };
 
+// The transaction of a posting run that no caller's transaction encloses. Each settlement is committed
+// on its own, durably, by a COMMIT RETAINING: the settlement's work becomes the database's as a plain
+// commit would make it, while starting a transaction per settlement (a large part of a small
+// settlement's cost) is spared. A settlement refused or failing is rolled back alone: what earlier
+// settlements wrote was committed already, and nothing else writes between settlements, so the
+// rollback undoes exactly that settlement; the next one then starts a transaction of its own. The run
+// ends with a commit; left open (an error on its way out) it is rolled back.
+class TTransacaoBaixas {
+ public:
+  explicit TTransacaoBaixas(TDatabase& db) : db_(db) {}
+  ~TTransacaoBaixas();
+  TTransacaoBaixas(const TTransacaoBaixas&) = delete;
+  TTransacaoBaixas& operator=(const TTransacaoBaixas&) = delete;
+
+  // Before a settlement reads or writes: starts the transaction when none is open.
+  void Garante();
+  bool Aberta() const { return aberta_; }
+  // The settlement under way was written: commits it, keeping the transaction for the next.
+  void Confirma();
+  // The settlement under way was refused or failed: rolls it back.
+  void Desfaz();
+  // End of the run.
+  void Encerra();
+
+ private:
+  TDatabase& db_;
+  bool aberta_ = false;
+};
+
 // What the three kinds of manager share: company, list, callbacks, account configuration, posting.
 class TBaixaMGR : public TDAOFactory {
  public:
@@ -136,6 +165,8 @@ class TBaixaMGR : public TDAOFactory {
   // keep the order they were posted in.
   void PreveBaixas(size_t n) { chaves_->Previstas = n; }
   void CompartilhaChaves(const TBaixaMGR& outro) { chaves_ = outro.chaves_; }
+  // The run's transaction the settlements are committed in (nullptr: each its own transaction).
+  void SetTransacaoExecucao(TTransacaoBaixas* t) { execucao_ = t; }
 
   // The ledger keys posted by this manager, in order.
   const std::vector<int>& LancamentosGerados() const { return gerados_; }
@@ -164,6 +195,10 @@ class TBaixaMGR : public TDAOFactory {
   int Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos,
             TTransaction* aberta = nullptr);
   int ProximaChave(TDatabase& db, int codEmp);
+  // Before a settlement's transaction is joined: the run's transaction, when there is one, is open.
+  void IniciaBaixa() {
+    if (execucao_) execucao_->Garante();
+  }
   // Opens the selection sql makes (given its key condition) over the keys of each company, part by part.
   void AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql, const std::string& alias,
                      const std::string& coluna, const std::map<int64_t, std::vector<int64_t>>& porEmpresa);
@@ -198,6 +233,7 @@ class TBaixaMGR : public TDAOFactory {
                       const Variant& plaPadrao, bool juntaAberta);
 
   TInconsistencias_VYN* inconsistencias_ = nullptr;
+  TTransacaoBaixas* execucao_ = nullptr;
   TBloqueioLancamento_VYN* bloqueio_ = nullptr;
   std::string tela_;
   int codemp_ = 0;
