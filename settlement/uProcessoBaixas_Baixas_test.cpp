@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
+#include <thread>
 
 #include <fmt/format.h>
 
@@ -276,6 +278,63 @@ TEST_F(PostingRunTest, AManagerThatRaisesLeavesTheMonthAndTheBindingsAsTheyWere)
   EXPECT_EQ(huge->RecordCount(), 2);
   EXPECT_FALSE(huge->ControlsDisabled());
   EXPECT_TRUE(outraTela_.Components().empty());
+}
+
+// A run commits each settlement as it goes: while it waits on an obligation another workstation holds,
+// what it posted before is already the database's; the refused settlement is undone alone and the
+// next one posts. A settlement that fails undoes only itself, and the run leaves no transaction open.
+TEST_F(PostingRunTest, ARunCommitsEachSettlementAsItGoesAndUndoesOnlyTheOneRefusedOrFailing) {
+  for (int d : {10, 20, 30, 40}) Documento(0, d, {100});
+  for (int k = 1; k <= 3; ++k) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(100));
+  Links({{1, tbvParcela, 0, 10, 1, 100}, {2, tbvParcela, 0, 20, 1, 100}, {3, tbvParcela, 0, 30, 1, 100}});
+  auto pagos = [](TDatabase& db) {
+    return db.QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger();
+  };
+  TDatabase outra;
+  outra.Open(Company().Path());
+  auto segura = std::make_unique<TTransaction>(outra);
+  outra.Execute("update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 20");
+  int64_t vistosDuranteAEspera = -1;
+  std::thread libera([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    vistosDuranteAEspera = pagos(outra);
+    segura->Commit();
+  });
+  pb_->GetVinculoBaixa(&tela_, empresa_, list_, entradas_);
+  libera.join();
+
+  EXPECT_EQ(vistosDuranteAEspera, 1);
+  ASSERT_EQ(list_->Count(), 1) << Mensagens();
+  EXPECT_NE(Mensagens().find("está sendo baixada por outra estação de trabalho"), std::string::npos) << Mensagens();
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 2u);
+  EXPECT_EQ(p.Value(0, "BDCHAVE").AsInteger(), 10);
+  EXPECT_EQ(p.Value(1, "BDCHAVE").AsInteger(), 30);
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMP_TVINC_BAIXA_LANC").AsInteger(), 2);
+  EXPECT_FALSE(Db().InTransaction());
+  // Nothing of the refused settlement holds its obligation: another workstation changes it at once.
+  {
+    TTransaction tr(outra);
+    EXPECT_EQ(outra.Execute("update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 20"), 1);
+    tr.Commit();
+  }
+
+  // A failing settlement: the run stops, what it posted before stays and the failing one left nothing.
+  Db().Execute("create exception E_FALHA_TESTE 'falha na gravação'");
+  Db().Execute("create trigger T_FALHA_TESTE for VZEL_EMPRESAS_TLAN before insert as begin "
+               "if (new.BDVALOR = 77) then exception E_FALHA_TESTE; end");
+  for (TClientDataSet* v = pb_->cdsVINC_EXT_BAN_BAIXA; !v->IsEmpty();) v->Delete();
+  Entrada(5, seed::kContaFornecedores, seed::kContaBanco, R(100));
+  Entrada(6, seed::kContaFornecedores, seed::kContaBanco, R(77));
+  Links({{5, tbvParcela, 0, 20, 1, 100}, {6, tbvParcela, 0, 40, 1, 77}});
+  list_->Clear();
+  EXPECT_THROW(pb_->GetVinculoBaixa(&tela_, empresa_, list_, entradas_), EDatabaseError);
+  EXPECT_FALSE(Db().InTransaction());
+  EXPECT_EQ(outra.QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO where BDCHAVE = 20").AsInteger(), 1);
+  EXPECT_EQ(outra.QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO where BDCHAVE = 40").AsInteger(), 0);
+  EXPECT_EQ(outra.QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 3);
+  EXPECT_EQ(outra.QueryValue("select count(*) from VZEL_EMP_TVINC_BAIXA_LANC").AsInteger(), 3);
 }
 
 class GroupingTest : public PostingRunTest, public ::testing::WithParamInterface<int> {};
