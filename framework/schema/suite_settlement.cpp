@@ -77,6 +77,8 @@ void AddSuiteSettlementSchema(TSchema& s) {
   BDVLRPGTO NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_TDADOSPGTOCALC PRIMARY KEY (BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC)))");
   AddTabelaPagamento(s, "TDADOSPGTOCALC_BAIXA", {"BDCODEMP", "BDTIPOCALC", "BDCHAVE", "BDORDEMCALC"}, "BDSEQ");
+  // Calculations are asked for by company and key, whatever their kind (the settlement engine's keys).
+  s.AddIndex("IX_TDADOSPGTOCALC_CHAVE", "CREATE INDEX IX_TDADOSPGTOCALC_CHAVE ON TDADOSPGTOCALC (BDCODEMP, BDCHAVE)");
 
   // Fiscal books. The participant (BDCODTER) lives on the installment only and BDIND_OPER on the document
   // only, so that queries naming them without a table stay unambiguous; document numbers are integers in
