@@ -729,12 +729,11 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     if (credParte_ > 0) credito = credParte_;
   }
   // A single settlement's lock check reads in its own transaction; a grouped one is written later,
-  // with its group.
+  // with its group, and its check reads in the run's transaction when there is one (a transaction
+  // started for each check would cost about as much as a settlement).
+  IniciaBaixa();
   std::optional<TTransaction> tr;
-  if (!agrupado) {
-    IniciaBaixa();
-    tr.emplace(Database(), TTransaction::kJuntaAberta);
-  }
+  if (!agrupado) tr.emplace(Database(), TTransaction::kJuntaAberta);
   TPagamentoBaixa p;
   if (!(!agrupado && BloqueioNoComando(p, data)) && Bloqueado(data, desc)) return false;
   const int64_t origem = ChaveOrigem();
