@@ -16,6 +16,7 @@
 #include <chrono>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <string>
 
 #include <fmt/format.h>
@@ -205,47 +206,56 @@ int64_t PagamentosGravados(TDatabase& db) {
   return n;
 }
 
+// Seconds of one posting run on a database of its own; none when the run failed (the state says why).
+std::optional<double> Executa(benchmark::State& state, TRun run, int n) {
+  bench::TBancoBench company;
+  seed::AddStandardCompany(company.Db(), 202401);
+  TPublicas::SetReferencia(202401);
+  // The host checks every settlement's date against the locks, the zeroings and the closing.
+  TVerificaBloqueioLancamento bloqueios;
+  const TValorTemporario<IPostingLockCheck*> instalado(ProcessContext().PostingLocks, &bloqueios);
+  TScriptedDialogs dialogos;
+  if (run == rGrouped) dialogos.Yes("Contabilização agrupada");
+  TfrConsultaImportacaoExtratoBancario tela;
+  auto* entradas = integracao::EntradasEmMemoria(tela);
+  auto* empresa = integracao::EditEmpresa1(tela);
+  if (!empresa->Validate()) {
+    state.SkipWithError(empresa->Mensagem().c_str());
+    return std::nullopt;
+  }
+  auto* lista = tela.Create<TInconsistencias_VYN>();
+  integracao::TProcessoBaixas pb(&tela, entradas);
+  const int esperados = TCenario(run, n).Monta(company.Db(), entradas, pb);
+
+  const auto t0 = std::chrono::steady_clock::now();
+  if (run == rReceipts)
+    pb.GetVinculoBaixaComp(&tela, empresa, lista, entradas);
+  else
+    pb.GetVinculoBaixa(&tela, empresa, lista, entradas);
+  const double secs = bench::Segundos(t0);
+
+  const int64_t gravados = PagamentosGravados(company.Db());
+  if (gravados != esperados || lista->Count() != 0 || !dialogos.Done()) {
+    const std::string erro = fmt::format("{} of {} settlements posted, {} messages{}", gravados, esperados,
+                                         lista->Count(),
+                                         lista->Count() ? ": " + lista->Itens().front().Caption : std::string());
+    state.SkipWithError(erro.c_str());
+    return std::nullopt;
+  }
+  return secs;
+}
+
 void BM_PostingRun(benchmark::State& state) {
   const auto run = static_cast<TRun>(state.range(0));
   const int n = static_cast<int>(state.range(1));
   state.SetLabel(kRuns[run]);
   for (auto _ : state) {
-    bench::TBancoBench company;
-    seed::AddStandardCompany(company.Db(), 202401);
-    TPublicas::SetReferencia(202401);
-    // The host checks every settlement's date against the locks, the zeroings and the closing.
-    TVerificaBloqueioLancamento bloqueios;
-    const TValorTemporario<IPostingLockCheck*> instalado(ProcessContext().PostingLocks, &bloqueios);
-    TScriptedDialogs dialogos;
-    if (run == rGrouped) dialogos.Yes("Contabilização agrupada");
-    TfrConsultaImportacaoExtratoBancario tela;
-    auto* entradas = integracao::EntradasEmMemoria(tela);
-    auto* empresa = integracao::EditEmpresa1(tela);
-    if (!empresa->Validate()) {
-      state.SkipWithError(empresa->Mensagem().c_str());
-      break;
-    }
-    auto* lista = tela.Create<TInconsistencias_VYN>();
-    integracao::TProcessoBaixas pb(&tela, entradas);
-    const int esperados = TCenario(run, n).Monta(company.Db(), entradas, pb);
-
-    const auto t0 = std::chrono::steady_clock::now();
-    if (run == rReceipts)
-      pb.GetVinculoBaixaComp(&tela, empresa, lista, entradas);
-    else
-      pb.GetVinculoBaixa(&tela, empresa, lista, entradas);
-    const double secs = bench::Segundos(t0);
-    state.SetIterationTime(secs);
-
-    const int64_t gravados = PagamentosGravados(company.Db());
-    if (gravados != esperados || lista->Count() != 0 || !dialogos.Done()) {
-      const std::string erro = fmt::format("{} of {} settlements posted, {} messages{}", gravados, esperados,
-                                           lista->Count(),
-                                           lista->Count() ? ": " + lista->Itens().front().Caption : std::string());
-      state.SkipWithError(erro.c_str());
-      return;
-    }
-    const double us = secs * 1e6 / n;
+    // The run's database is gone before the floor is measured: the old row versions the run leaves,
+    // collected in the background once it has committed, do not weigh on the floor.
+    const std::optional<double> secs = Executa(state, run, n);
+    if (!secs) return;
+    state.SetIterationTime(*secs);
+    const double us = *secs * 1e6 / n;
     const double piso = bench::TransacaoPequena(2000) * 1e6;
     state.counters["us/link"] = us;
     state.counters["us/commit"] = piso;
