@@ -36,9 +36,10 @@ std::vector<int64_t> PartesDaChave(const std::string& chave) {
 }
 
 // Keys per statement of a selection: the server tests each row it finds against every key term of its
-// statement, so a row costs the part's size (a hundred keys made the selection a tenth of a posting run);
-// parts of a fixed size share one prepared statement.
-constexpr size_t kChavesPorConsulta = 20;
+// statement, so a row costs the part's size (a hundred keys made the selection a tenth of a posting run,
+// eight cost a tenth less than twenty, below that each statement's own cost takes over); parts of a
+// fixed size share one prepared statement.
+constexpr size_t kChavesPorConsulta = 8;
 
 std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<int64_t, int64_t>>& pedidas) {
   std::map<int64_t, std::vector<int64_t>> out;
