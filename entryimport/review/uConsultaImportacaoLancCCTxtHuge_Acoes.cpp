@@ -417,7 +417,10 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
                      "       BDSESSAO = ?",
                      ctExecute, {empresa, Sessao()});
   }
-  if (atual) {
+  if (atual && atual->FetchPending()) {
+    // The lines held are read again; those still to fetch come cleared from the work table.
+    atual->Refresh();
+  } else if (atual) {
     TDisabledControls controles(atual);
     const int recno = atual->RecNo();
     // The rows in memory follow; the work table was cleared by the statement above.
