@@ -173,5 +173,80 @@ TEST_F(PacketsTest, LaterPacketsShowTheTableAsItIsWhenTheyAreFetched) {
   EXPECT_FALSE(e.FetchPending());
 }
 
+// A loader of keys 1..total, the hook's contract alone: what the data set asks of it and when.
+class TContador : public TClientDataSet {
+ public:
+  explicit TContador(int total) : total_(total) {
+    AddFieldDef("K", TFieldType::ftInteger);
+    AddFieldDef("GRUPO", TFieldType::ftInteger);
+  }
+  void Abre(int pacote) {
+    CreateDataSet();
+    SetPacketRecords(pacote);
+    DoFetchPacket(pacote);
+    SetFetchPending(proxima_ <= total_);
+    First();
+  }
+  std::vector<int> pedidos;
+  bool falha = false;
+
+ protected:
+  int DoFetchPacket(int count) override {
+    pedidos.push_back(count);
+    if (falha) throw EDataSetError("a origem caiu");
+    int n = 0;
+    for (; proxima_ <= total_ && (count < 0 || n < count); ++proxima_, ++n) AppendFetched({proxima_, proxima_ % 3});
+    return n;
+  }
+
+ private:
+  int total_;
+  int proxima_ = 1;
+};
+
+TEST(PacketHookTest, DetailsViewsAndFailuresAskTheLoaderForWhatTheyNeed) {
+  {
+    // A detail of a master fetches everything once it is linked.
+    TContador d(120);
+    d.Abre(50);
+    TClientDataSet mestre;
+    mestre.AddFieldDef("GRUPO", TFieldType::ftInteger);
+    mestre.CreateDataSet();
+    mestre.AppendRecord({1});
+    TDataSource fonte(nullptr, &mestre);
+    d.SetMasterFields("GRUPO");
+    d.SetMasterSource(&fonte);
+    EXPECT_EQ(d.pedidos, (std::vector<int>{50, -1}));
+    EXPECT_EQ(d.RecordCount(), 40);
+  }
+  {
+    // An order chosen before the packets came cannot follow a partial set: all of it is fetched.
+    TContador d(120);
+    d.SetIndexFieldNames("GRUPO;K");
+    d.Abre(50);
+    EXPECT_FALSE(d.FetchPending());
+    EXPECT_EQ(d.FetchedRecordCount(), 120);
+  }
+  {
+    // A source that fails leaves the rows held and the rest still to fetch; the cursor stays.
+    TContador d(120);
+    d.Abre(50);
+    d.SetRecNo(50);
+    d.falha = true;
+    EXPECT_THROW(d.Next(), EDataSetError);
+    EXPECT_EQ(d.RecNo(), 50);
+    EXPECT_TRUE(d.FetchPending());
+    d.falha = false;
+    d.Next();
+    EXPECT_EQ(d.FieldByName("K").AsInteger(), 51);
+    // Moving far fetches what the move needs in one request.
+    d.MoveBy(60);
+    EXPECT_EQ(d.FieldByName("K").AsInteger(), 111);
+    EXPECT_EQ(d.pedidos, (std::vector<int>{50, 50, 50, 50}));
+    d.Close();
+    EXPECT_FALSE(d.FetchPending());
+  }
+}
+
 }  // namespace
 }  // namespace vyn
