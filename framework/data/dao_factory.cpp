@@ -90,14 +90,12 @@ struct TDAOFactory::Packets {
   std::string OrderBy() const { return " ORDER BY " + Join(key, ", "); }
   // The rows after the last one held, in key order: k1 >= ? AND (k1 > ? OR (k2 >= ? AND (...))), so that
   // the index on the key bounds the read.
+  // The values go to p in the order of their marks in the text.
   std::string After(size_t i, TParams& p) const {
     p.push_back(last[i]);
     if (i + 1 == key.size()) return key[i] + " > ?";
     p.push_back(last[i]);
-    std::string rest = After(i + 1, p);
-    std::string s = key[i] + " >= ? AND (" + key[i] + " > ? OR (";
-    // The bound for the outer ">=" comes first in the text; the values follow the same order.
-    return s + rest + "))";
+    return key[i] + " >= ? AND (" + key[i] + " > ? OR (" + After(i + 1, p) + "))";
   }
   void Remember(const std::vector<Variant>& row) {
     for (size_t i = 0; i < keyFields.size(); ++i) last[i] = row[static_cast<size_t>(keyFields[i])];
