@@ -17,6 +17,8 @@ class PacketsTest : public CompanyDatabaseTest {
     Db().Execute(
         "create table TPACOTE (BDSESSAO integer not null, BDCODEMP integer not null, BDCHAVE integer not null, "
         "BDVALOR numeric(18,4), BDNOME varchar(40), primary key (BDSESSAO, BDCODEMP, BDCHAVE))");
+    // As the work tables have it: a packet reads from the last row held on, in key order.
+    Db().Execute("create index IX_TPACOTE_CHAVE on TPACOTE (BDSESSAO, BDCHAVE, BDCODEMP)");
     // 130 lines of session 7 (keys 1..130, two companies sharing key 65) and lines of another session.
     TTransaction tx(Db());
     for (int k = 1; k <= 129; ++k)
