@@ -91,7 +91,9 @@ vyn::TClientDataSet& LinhaDaGrade(vyn::TDBGrid_Padrao_VYN& g, const json& passo)
   if (!ds) Recusa(g, "não tem dados");
   if (passo.contains("row")) {
     const int linha = passo.at("row").get<int>();
-    if (linha < 1 || linha > ds->RecordCount())
+    // Going down to the row fetches the rows up to it, no more, as a user's scroll does.
+    if (linha >= 1 && ds->FetchedRecordCount() < linha && !ds->IsEmpty()) ds->SetRecNo(linha);
+    if (linha < 1 || linha > ds->FetchedRecordCount())
       Recusa(g, "não tem a linha " + std::to_string(linha) + " (" + std::to_string(ds->RecordCount()) + " linhas)");
     ds->SetRecNo(linha);
   }

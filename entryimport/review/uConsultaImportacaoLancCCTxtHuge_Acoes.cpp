@@ -119,8 +119,11 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
 }
 
 bool TfrConsultaImportacaoLancCCTxtHuge::DiferencaDebitoCredito(TLancamentoMGR& lanc) {
-  if (!SessaoEmPaginas(&lanc))
+  if (!SessaoEmPaginas(&lanc)) {
+    // Every line is weighed: the lines still to fetch come in one read rather than a packet at a time.
+    if (lanc.Active()) lanc.FetchAll();
     return TContasPlanosMGR::getDiferencaDebitoCredito(this, &lanc, nullptr, "BDVINC_BAIXA", false, false, true);
+  }
   TPaginasSessao paginas(lanc, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVALOR, BDDEBITO, BDCREDITO, BDVINC_BAIXA");
   const bool diferenca = TContasPlanosMGR::getDiferencaDebitoCreditoPaginas(&lanc, nullptr, "BDVINC_BAIXA",
                                                                            [&paginas] { return paginas.Proxima(); });
@@ -417,7 +420,10 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
                      "       BDSESSAO = ?",
                      ctExecute, {empresa, Sessao()});
   }
-  if (atual) {
+  if (atual && atual->FetchPending()) {
+    // The lines held are read again; those still to fetch come cleared from the work table.
+    atual->Refresh();
+  } else if (atual) {
     TDisabledControls controles(atual);
     const int recno = atual->RecNo();
     // The rows in memory follow; the work table was cleared by the statement above.

@@ -6,6 +6,7 @@
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/data/sql_value.h"
 #include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/importacao_treeview.h"
 
@@ -133,6 +134,15 @@ bool TfrConsultaImportacaoLancCCTxtHuge::DebitoCreditoPR(int conta) {
 bool TfrConsultaImportacaoLancCCTxtHuge::ExisteMesmoPart(const std::string& campo, int codigo) {
   TDAOFactory* atual = DAOAtual();
   if (!atual) return false;
+  if (atual->FetchPending() && atual->FindField(campo)) {
+    // The work table holds every line, those not fetched yet too.
+    const std::string& coluna = CheckSQLIdentifier<EDataSetError>(campo, "Nome inválido em um comando: ");
+    const std::string& tabela = CheckSQLIdentifier<EDataSetError>(atual->WorkTable(), "Nome inválido em um comando: ");
+    return !atual->Database()
+                .QueryValue("select first 1 1 from " + tabela + " where BDSESSAO = ? and " + coluna + " = ?",
+                            {atual->Sessao(), codigo})
+                .IsNull();
+  }
   const std::string indice = atual->IndexFieldNames();
   const int recno = atual->RecNo();
   const bool achou = atual->SearchKey(campo, {Variant(static_cast<long long>(codigo))});

@@ -305,7 +305,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
   const int recno = lanc->RecNo();
   auto fim = [&] {
     status->Finalize();
-    if (recno > 0 && recno <= lanc->RecordCount()) lanc->SetRecNo(recno);
+    if (recno > 0 && recno <= lanc->FetchedRecordCount()) lanc->SetRecNo(recno);
   };
   try {
     const TMudancaEmMassa m = participante ? MudancaDeParticipante(campo, n, o, Sessao())
@@ -339,14 +339,16 @@ void TfrConsultaImportacaoLancCCTxtHuge::MostraMudancaEmMassa(const std::string&
                                   : MudancaDeParticipante(campo, n, o, Sessao());
   TDisabledControls controles(lanc);
   const int recno = lanc->RecNo();
-  if (!MudaEmMemoria(*lanc, m)) RecarregaLancamentos();
-  if (recno > 0 && recno <= lanc->RecordCount()) lanc->SetRecNo(recno);
+  // Lines still to fetch come from the work table as the statement left it; the packets held are
+  // read again, as many lines as were held, which costs less than taking the change in memory.
+  if (lanc->FetchPending() || !MudaEmMemoria(*lanc, m)) RecarregaLancamentos();
+  if (recno > 0 && recno <= lanc->FetchedRecordCount()) lanc->SetRecNo(recno);
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::RecarregaLancamentos() {
   TLancamentoMGR* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
   if (!lanc) return;
-  lanc->CommandText(lanc->GetCommandText(), ctOpen, lanc->GetCommandParams());
+  lanc->Refresh();
 }
 
 }  // namespace integracao

@@ -629,6 +629,49 @@ TEST_F(StagedReviewTest, MassChangeOfAccountsAndParticipantsKeepsTheLineAndShows
          });
 }
 
+TEST_F(StagedReviewTest, TheGridHoldsAPacketOfLinesFetchesMoreAsTheUserGoesDownAndTheImportWritesThemAll) {
+  Revisa(Linhas(180, seed::kContaDespesas), [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    EXPECT_EQ(d.FetchedRecordCount(), kLinhasPorPacoteRevisao);
+    EXPECT_TRUE(d.FetchPending());
+    auto clica = [&](int linha, const char* campo) {
+      d.SetRecNo(linha);
+      t.grGrid->MouseClick(campo, false, 0);
+      return d.FieldByName("BDVALOR").AsCurrency();
+    };
+    // Clicks on the lines held fetch nothing; going down past them brings the next packet.
+    EXPECT_EQ(clica(50, "BDVALOR"), Currency::FromInt(50));
+    EXPECT_EQ(d.FetchedRecordCount(), 50);
+    d.Next();
+    t.grGrid->MouseClick("BDVALOR", false, 0);
+    EXPECT_EQ(d.FieldByName("BDCHAVE").AsInteger(), 51);
+    EXPECT_EQ(d.FetchedRecordCount(), 100);
+
+    // A mass change: the lines held show it, and so do the lines fetched afterwards.
+    dialogs_.Yes("Deseja alterar as outras contas " + std::to_string(seed::kContaDespesas) + " para 30 ?");
+    d.SetRecNo(60);
+    t.grGrid->MouseClick("BDDEBITO", false, 0);
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDDEBITO", "30"));
+    EXPECT_EQ(d.RecNo(), 60);
+    EXPECT_EQ(d.FetchedRecordCount(), 100);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDDEBITO = 30", {sessao}),
+              180);
+    clica(10, "BDDEBITO");
+    EXPECT_EQ(d.FieldByName("BDDEBITO").AsInteger(), 30);
+    clica(170, "BDDEBITO");
+    EXPECT_EQ(d.FieldByName("BDDEBITO").AsInteger(), 30);
+    EXPECT_EQ(d.FetchedRecordCount(), 170);
+    EXPECT_TRUE(d.FetchPending());
+
+    dialogs_.Ok("180 lançamento(s) importado(s), 0 não importado(s)");
+    t.spImportacao->Click();
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao}), 0);
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDDEBITO = 30"), 180);
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1"), 180 * 181 / 2);
+}
+
 TEST_F(StagedReviewTest, MultipleEntriesSplitMoveLinksAndAreRemovedAfterwards) {
   Revisa(Linhas(3), [&](Tela& t) {
     TDAOFactory& d = *t.DAOAtual();

@@ -133,10 +133,16 @@ TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao
   l.SetHugeFile(true);
   l.SetSessao(sessao);
   l.SetWorkTable(kTabelaLancamentosTemp);
-  // The session number is an integer of ours, so the query text can be reopened as it is.
-  l.CommandText(fmt::format("select {}* from {} where BDSESSAO = {} order by BDCHAVE",
-                            IsUnattended() ? fmt::format("first {} ", kLinhasPorPaginaSessao) : std::string(),
-                            kTabelaLancamentosTemp, sessao));
+  if (IsUnattended()) {
+    // The session number is an integer of ours, so the query text can be reopened as it is.
+    l.CommandText(fmt::format("select first {} * from {} where BDSESSAO = {} order by BDCHAVE", kLinhasPorPaginaSessao,
+                              kTabelaLancamentosTemp, sessao));
+  } else {
+    // The user sees a screenful at a time: the lines come in packets as the grid goes down.
+    l.SetFetchOnDemand(true);
+    l.SetPacketRecords(kLinhasPorPacoteRevisao);
+    l.OpenTableInPackets("BDSESSAO = ?", {sessao}, "BDCHAVE;BDCODEMP");
+  }
   for (size_t i = 0; i < kDetalhesTemp; ++i) {
     const char* t = kTabelasCompanheirasTemp[i];
     auto* d = owner.Create<TDAOFactory>(t, &db);

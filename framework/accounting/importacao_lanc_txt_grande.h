@@ -86,12 +86,15 @@ struct TNodoSessao {
   TLancamentoMGR* Lancamentos = nullptr;
   std::vector<TDAOFactory*> Detalhes;
 };
-// Unattended, the node holds its first page only: the run reads the session a page at a time.
+// Unattended, the node holds its first page only: the run reads the session a page at a time. In a
+// review a user works in, the node fetches its lines in packets of kLinhasPorPacoteRevisao, in key
+// order, as the grid goes down; what needs every line fetches the rest first.
+inline constexpr int kLinhasPorPacoteRevisao = 50;
 TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao);
 
 // An unattended run never shows its lines, so its staged entry node holds a page of the session at a
 // time (in key order) and the run goes over the session page by page: the file's size never has to fit
-// in memory. A review a user works in keeps the whole session.
+// in memory.
 inline constexpr int kLinhasPorPaginaSessao = 20000;
 bool SessaoEmPaginas(const TDAOFactory* dao);
 // The lines of a paged node's session now, all pages together.

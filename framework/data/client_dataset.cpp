@@ -122,6 +122,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   Pos lo_, hi_;
 
   int64_t filterRow = -1;
+  bool fetchPending = false, fetching = false;
   int disable = 0;
   int bulk = 0;
   bool notifying = false, renotify = false, bulkMoved = false;
@@ -245,6 +246,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   void PositionFirst() {
     Pos lo, hi;
     Bounds(lo, hi);
+    if (lo == hi && FetchRows(1) > 0) Bounds(lo, hi);
     if (lo == hi) {
       cur = -1;
       eof = bof = true;
@@ -429,6 +431,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   // Switches the active order; a failure (a bad field name) puts the previous order back.
   void ChangeIndex(std::string fields, std::string name) {
     CheckBrowseMode();
+    if (!fields.empty() || !name.empty()) FetchAll();
     std::string oldFields = indexFieldNames, oldName = indexName;
     indexFieldNames = std::move(fields);
     indexName = std::move(name);
@@ -537,6 +540,56 @@ struct TClientDataSet::Impl : detail::CursorBase {
     NotifyDetails();
   }
 
+  // ---- fetching on demand ----
+  bool PlainView() const { return spec.empty() && !filtView && !rangeOn && mmode == MasterMode::Off; }
+
+  // Fetches rows more (a packet at least; all the rest when negative); answers how many came.
+  int FetchRows(int rows) {
+    if (!fetchPending || fetching) return 0;
+    const int packet = self->packetRecords_;
+    const int want = rows < 0 ? -1 : std::max(rows, packet > 0 ? packet : 1);
+    fetching = true;
+    int got = 0;
+    try {
+      got = self->DoFetchPacket(want);
+    } catch (...) {
+      fetching = false;
+      throw;
+    }
+    fetching = false;
+    if (want < 0 || got < want) fetchPending = false;
+    InvalidateCache();
+    ++boundsGen;
+    return got;
+  }
+  void FetchAll() { FetchRows(-1); }
+
+  // Rows held after the current one (all held rows when there is none).
+  int64_t RowsAhead() {
+    Pos p, lo, hi;
+    if (!Resolve(p, lo, hi)) return 0;
+    const RowList& l = View().List();
+    return static_cast<int64_t>(l.rank(hi)) - static_cast<int64_t>(l.rank(p)) - 1;
+  }
+
+  void AppendFetched(const std::vector<Variant>& values) {
+    uint32_t r = st->NewRow(-1);
+    try {
+      for (size_t k = 0; k < st->defs.size(); ++k)
+        st->cols[k].Set(r, k < values.size() ? detail::ConvertForField(st->defs[k], values[k]) : Variant());
+    } catch (...) {
+      st->KillRow(r);
+      throw;
+    }
+    st->status[r] = static_cast<uint8_t>(TUpdateStatus::usUnmodified);
+    for (auto& ix : st->Indexes()) ix->Add(r);
+    for (Impl* c : Cursors()) {
+      if (c->filtView && c->Passes(r)) c->filtView->Add(r);
+      c->InvalidateCache();
+      ++c->boundsGen;
+    }
+  }
+
   // ---- editing ----
   void CheckBrowseMode() {
     CheckActive();
@@ -547,6 +600,8 @@ struct TClientDataSet::Impl : detail::CursorBase {
   void BeginInsert(int64_t before) {
     CheckActive();
     CheckBrowseMode();
+    // An inserted row must never meet itself again from the source.
+    FetchAll();
     Fire(self->BeforeInsert);
     buf.assign(st->defs.size(), Variant());
     insertBefore = before;
@@ -750,6 +805,8 @@ struct TClientDataSet::Impl : detail::CursorBase {
     if (state == TDataSetState::dsEdit) Cancel();
     Pos p, lo, hi;
     if (!Resolve(p, lo, hi)) throw EDataSetError(fmt::format("Não há registro a excluir em {}", self->Name()));
+    // The row after the last one held is fetched first, so that the cursor moves on to it.
+    if (fetchPending && RowsAhead() == 0) FetchRows(1);
     Fire(self->BeforeDelete);
     self->DoBeforeDeleteRow();
     uint32_t r = static_cast<uint32_t>(cur);
@@ -796,6 +853,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
     auto& cs = st->cursors;
     cs.erase(std::remove(cs.begin(), cs.end(), static_cast<detail::CursorBase*>(this)), cs.end());
     st.reset();
+    fetchPending = false;
     state = TDataSetState::dsInactive;
     buf.clear();
     modified = false;
@@ -825,6 +883,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   int64_t FindRow(const std::string& fieldNames, const std::vector<Variant>& values, unsigned options,
                   Pos* at = nullptr) {
     CheckActive();
+    FetchAll();
     auto names = SplitNames(fieldNames);
     if (names.size() != values.size())
       throw EDataSetError(fmt::format("Busca em {}: {} campos e {} valores", self->Name(), names.size(), values.size()));
@@ -1013,6 +1072,7 @@ void TClientDataSet::EmptyDataSet() {
   Impl& im = *impl_;
   im.CheckActive();
   im.Cancel();
+  im.fetchPending = false;
   auto cursors = im.Cursors();
   for (Impl* c : cursors) {
     if (c->Editing()) {
@@ -1068,6 +1128,7 @@ void TClientDataSet::First() {
 void TClientDataSet::Last() {
   Impl& im = *impl_;
   im.CheckBrowseMode();
+  im.FetchAll();
   Pos lo, hi;
   im.Bounds(lo, hi);
   if (lo == hi) {
@@ -1089,6 +1150,10 @@ void TClientDataSet::Prior() { MoveBy(-1); }
 int TClientDataSet::MoveBy(int distance) {
   Impl& im = *impl_;
   im.CheckBrowseMode();
+  if (distance > 0 && im.fetchPending) {
+    const int64_t ahead = im.RowsAhead();
+    if (ahead < distance) im.FetchRows(static_cast<int>(distance - ahead));
+  }
   Pos p, lo, hi;
   if (!im.Resolve(p, lo, hi)) {
     im.eof = im.bof = true;
@@ -1126,9 +1191,38 @@ int TClientDataSet::MoveBy(int distance) {
 
 bool TClientDataSet::Eof() const { return !impl_->Active() || impl_->eof; }
 bool TClientDataSet::Bof() const { return !impl_->Active() || impl_->bof; }
-bool TClientDataSet::IsEmpty() const { return !impl_->Active() || RecordCount() == 0; }
+bool TClientDataSet::IsEmpty() const {
+  Impl& im = *impl_;
+  if (!im.Active()) return true;
+  if (FetchedRecordCount() > 0) return false;
+  return im.FetchRows(1) == 0 || FetchedRecordCount() == 0;
+}
 
 int TClientDataSet::RecordCount() const {
+  impl_->CheckActive();
+  impl_->FetchAll();
+  return FetchedRecordCount();
+}
+
+bool TClientDataSet::FetchPending() const { return impl_->fetchPending; }
+
+void TClientDataSet::FetchAll() {
+  impl_->CheckActive();
+  impl_->FetchAll();
+}
+
+void TClientDataSet::AppendFetched(const std::vector<Variant>& values) {
+  impl_->CheckActive();
+  impl_->AppendFetched(values);
+}
+
+void TClientDataSet::SetFetchPending(bool pending) {
+  Impl& im = *impl_;
+  im.fetchPending = pending && im.Active();
+  if (im.fetchPending && !im.PlainView()) im.FetchAll();
+}
+
+int TClientDataSet::FetchedRecordCount() const {
   Impl& im = *impl_;
   im.CheckActive();
   Pos lo, hi;
@@ -1149,6 +1243,10 @@ int TClientDataSet::RecNo() const {
 void TClientDataSet::SetRecNo(int recno) {
   Impl& im = *impl_;
   im.CheckBrowseMode();
+  if (im.fetchPending) {
+    const int held = FetchedRecordCount();
+    if (recno > held) im.FetchRows(recno - held);
+  }
   Pos lo, hi;
   im.Bounds(lo, hi);
   const RowList& l = im.View().List();
@@ -1233,6 +1331,7 @@ void TClientDataSet::SetFilter(const std::string& expr) {
   Impl& im = *impl_;
   if (im.Active() && im.filtered) {
     im.CheckBrowseMode();
+    im.FetchAll();
     std::string old = im.filterText;
     im.filterText = expr;
     try {
@@ -1259,6 +1358,7 @@ void TClientDataSet::SetFiltered(bool on) {
     return;
   }
   im.CheckBrowseMode();
+  if (on) im.FetchAll();
   bool old = im.filtered;
   im.filtered = on;
   try {
@@ -1327,6 +1427,7 @@ const std::string& TClientDataSet::IndexName() const { return impl_->indexName; 
 bool TClientDataSet::FindKey(const std::vector<Variant>& key) {
   Impl& im = *impl_;
   im.CheckBrowseMode();
+  im.FetchAll();
   im.RequireIndex("FindKey");
   auto keys = im.MakeKeys(key);
   Pos lo, hi;
@@ -1341,6 +1442,7 @@ bool TClientDataSet::FindKey(const std::vector<Variant>& key) {
 void TClientDataSet::FindNearest(const std::vector<Variant>& key) {
   Impl& im = *impl_;
   im.CheckBrowseMode();
+  im.FetchAll();
   im.RequireIndex("FindNearest");
   auto keys = im.MakeKeys(key);
   Pos lo, hi;
@@ -1376,6 +1478,7 @@ Variant TClientDataSet::Lookup(const std::string& keyFields, const std::vector<V
 void TClientDataSet::SetRange(const std::vector<Variant>& startKey, const std::vector<Variant>& endKey) {
   Impl& im = *impl_;
   im.CheckBrowseMode();
+  im.FetchAll();
   im.RequireIndex("SetRange");
   auto lo = im.MakeKeys(startKey);
   auto hi = im.MakeKeys(endKey);
@@ -1410,7 +1513,10 @@ void TClientDataSet::SetMasterSource(TDataSource* src) {
   Impl& im = *impl_;
   if (im.master == src) return;
   if (src && src->DataSet() == this) throw EDataSetError(fmt::format("{} não pode ser mestre de si mesmo", Name()));
-  if (im.Active()) im.CheckBrowseMode();
+  if (im.Active()) {
+    im.CheckBrowseMode();
+    if (src) im.FetchAll();
+  }
   if (im.master) {
     auto& d = im.master->details_;
     d.erase(std::remove(d.begin(), d.end(), this), d.end());
@@ -1428,6 +1534,7 @@ TDataSource* TClientDataSet::MasterSource() const { return impl_->master; }
 void TClientDataSet::SetMasterFields(const std::string& fields) {
   Impl& im = *impl_;
   if (im.Active()) im.CheckBrowseMode();
+  if (im.Active() && im.master) im.FetchAll();
   std::string old = im.masterFields;
   im.masterFields = fields;
   if (im.Active() && im.master) {
@@ -1451,6 +1558,7 @@ void TClientDataSet::CloneCursor(TClientDataSet& source, bool reset, bool keepSe
   Impl& src = *source.impl_;
   src.CheckActive();
   if (&source == this) return;
+  src.FetchAll();   // a clone sees every row
   Close();
   if (!keepSettings) {
     if (reset) {

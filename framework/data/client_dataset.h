@@ -192,7 +192,32 @@ class TClientDataSet : public TComponent {
   void BeginBulkLoad();
   void EndBulkLoad();
 
+  // Fetching on demand. A loader that reads its rows from a source (a query) and opens with
+  // FetchOnDemand set and PacketRecords above 0 holds only the first packet; the next packet comes
+  // when the cursor moves past the last row fetched (Next, MoveBy, RecNo), and whatever needs every
+  // row fetches all the rest first (Last, RecordCount, the searches, ranges, filters, index and
+  // master-detail changes, clones, Append and Insert). Eof is true only when nothing is left to
+  // fetch. Close drops what is left unfetched; EmptyDataSet too (the rows are gone either way).
+  void SetPacketRecords(int rows) { packetRecords_ = rows; }   // -1: all rows at once
+  int PacketRecords() const { return packetRecords_; }
+  void SetFetchOnDemand(bool on) { fetchOnDemand_ = on; }
+  bool FetchOnDemand() const { return fetchOnDemand_; }
+  // Whether rows are left to fetch, and the rows held now (what was fetched, less what was deleted).
+  bool FetchPending() const;
+  int FetchedRecordCount() const;
+  void FetchAll();
+
  protected:
+  // The loader's hook: appends (AppendFetched) the rows that follow the last one fetched, count of
+  // them, or every one left when count is negative; answers how many it appended. Fewer than count
+  // means none is left.
+  virtual int DoFetchPacket(int count) { return 0; }
+  // A row as the source holds it: no events, the cursor stays where it is, nothing to write back.
+  void AppendFetched(const std::vector<Variant>& values);
+  // Called by the loader once it opened with its first packet: more rows may follow. A view that
+  // cannot follow a partial set (an index, a filter, a range, a master) fetches all at once.
+  void SetFetchPending(bool pending);
+
   // Hooks for data sets bound to a table: run inside Post/Delete before the row is committed in
   // memory; throwing keeps the row as it was (and the state in Edit/Insert for Post).
   virtual void DoBeforeWrite(bool inserting) {}
@@ -203,6 +228,8 @@ class TClientDataSet : public TComponent {
   friend class TDataSource;
   struct Impl;
   std::unique_ptr<Impl> impl_;
+  int packetRecords_ = -1;
+  bool fetchOnDemand_ = false;
 };
 
 // Links a data set to its detail data sets and bound controls.

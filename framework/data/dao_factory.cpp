@@ -7,6 +7,8 @@
 
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
+#include "framework/data/sql_value.h"
 
 namespace vyn {
 
@@ -73,6 +75,33 @@ TDAOFactory::WriteCache& TDAOFactory::Columns() {
   return c;
 }
 
+// A query opened in packets: its condition and values, the key columns it is ordered by and the key of
+// the last row held.
+struct TDAOFactory::Packets {
+  std::string where;
+  TParams params;
+  std::vector<std::string> key;
+  std::vector<int> keyFields;
+  std::vector<Variant> last;
+
+  std::string Select(const std::string& table) const {
+    return "SELECT * FROM " + table + " WHERE (" + where + ")";
+  }
+  std::string OrderBy() const { return " ORDER BY " + Join(key, ", "); }
+  // The rows after the last one held, in key order: k1 >= ? AND (k1 > ? OR (k2 >= ? AND (...))), so that
+  // the index on the key bounds the read.
+  // The values go to p in the order of their marks in the text.
+  std::string After(size_t i, TParams& p) const {
+    p.push_back(last[i]);
+    if (i + 1 == key.size()) return key[i] + " > ?";
+    p.push_back(last[i]);
+    return key[i] + " >= ? AND (" + key[i] + " > ? OR (" + After(i + 1, p) + "))";
+  }
+  void Remember(const std::vector<Variant>& row) {
+    for (size_t i = 0; i < keyFields.size(); ++i) last[i] = row[static_cast<size_t>(keyFields[i])];
+  }
+};
+
 TDAOFactory::TDAOFactory(TComponent* owner, std::string tableName, TDatabase* db)
     : TClientDataSet(owner), db_(db), table_(UpperCase(tableName)) {}
 
@@ -125,10 +154,82 @@ int64_t TDAOFactory::CommandText(const std::string& sql, TCommandMode mode, cons
   TDatabase& db = Database();
   if (mode == ctExecute) return db.Execute(sql, params);
   LoadingGuard guard(loading_);
+  packets_.reset();
   db.QueryInto(*this, sql, params);
   commandText_ = sql;
   commandParams_ = params;
   return RecordCount();
+}
+
+void TDAOFactory::OpenTableInPackets(const std::string& where, const TParams& params, const std::string& key) {
+  if (table_.empty()) throw EDatabaseError(ClassName() + " não está ligado a uma tabela.");
+  auto p = std::make_unique<Packets>();
+  p->where = Trim(where).empty() ? "1 = 1" : where;
+  p->params = params;
+  for (const std::string& k : Split(key, ';'))
+    if (!Trim(k).empty()) p->key.push_back(UpperCase(CheckSQLIdentifier<EDatabaseError>(Trim(k), "Coluna inválida: ")));
+  if (p->key.empty()) throw EDatabaseError("Uma leitura em pacotes precisa de uma chave.");
+  CheckSQLIdentifier<EDatabaseError>(table_, "Tabela inválida: ");
+  const std::string all = p->Select(table_) + p->OrderBy();
+  if (!FetchOnDemand() || PacketRecords() <= 0) {
+    CommandText(all, ctOpen, params);
+    return;
+  }
+  packets_ = std::move(p);
+  OpenPackets(PacketRecords());
+}
+
+void TDAOFactory::OpenPackets(int rows) {
+  ApplyReferencia();
+  Packets& p = *packets_;
+  const std::string sql = p.Select(table_) + p.OrderBy();
+  TParams params = p.params;
+  params.push_back(std::max(rows, PacketRecords()));
+  {
+    LoadingGuard guard(loading_);
+    Database().QueryInto(*this, sql + " ROWS ?", params);
+  }
+  commandText_ = sql;
+  commandParams_ = p.params;
+  p.keyFields.clear();
+  for (const std::string& k : p.key) {
+    TField* f = FindField(k);
+    if (!f) throw EDatabaseError(fmt::format("A coluna-chave {} não está na leitura de {}.", k, table_));
+    p.keyFields.push_back(f->Index());
+  }
+  p.last.assign(p.key.size(), Variant());
+  const int held = FetchedRecordCount();
+  if (held == 0) return;
+  {
+    // The last row held is where the next packet starts.
+    TBulkLoad lote(*this);
+    TDisabledControls controles(*this);
+    SetRecNo(held);
+    for (size_t i = 0; i < p.keyFields.size(); ++i) p.last[i] = Fields(p.keyFields[i]).Value();
+    First();
+  }
+  SetFetchPending(held >= std::max(rows, PacketRecords()));
+}
+
+int TDAOFactory::DoFetchPacket(int count) {
+  if (!packets_ || packets_->last.empty() || packets_->last.front().IsNull()) return 0;
+  Packets& p = *packets_;
+  ApplyReferencia();
+  TParams params = p.params;
+  const std::string after = p.After(0, params);
+  std::string sql = p.Select(table_) + " AND (" + after + ")" + p.OrderBy();
+  if (count > 0) {
+    sql += " ROWS ?";
+    params.push_back(count);
+  }
+  LoadingGuard guard(loading_);
+  int n = 0;
+  Database().Prepared(sql).Query(params, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+    AppendFetched(row);
+    p.Remember(row);
+    ++n;
+  });
+  return n;
 }
 
 void TDAOFactory::OpenTable(const std::string& where, const TParams& params) {
@@ -143,10 +244,14 @@ void TDAOFactory::SelectVazio() { OpenTable("1 = 0"); }
 void TDAOFactory::Refresh() {
   if (commandText_.empty()) return;
   int recno = RecNo();
-  const std::string sql = commandText_;
-  const TParams params = commandParams_;
-  CommandText(sql, ctOpen, params);
-  if (recno > 0 && recno <= RecordCount()) SetRecNo(recno);
+  if (packets_) {
+    OpenPackets(Active() ? FetchedRecordCount() : 0);
+  } else {
+    const std::string sql = commandText_;
+    const TParams params = commandParams_;
+    CommandText(sql, ctOpen, params);
+  }
+  if (recno > 0 && recno <= FetchedRecordCount()) SetRecNo(recno);
 }
 
 bool TDAOFactory::SearchKey(const std::string& fields, const std::vector<Variant>& values, unsigned options) {

@@ -40,7 +40,14 @@ class TDAOFactory : public TClientDataSet {
   void OpenTable(const std::string& where = {}, const TParams& params = {});
   // Opens the table's structure with no rows.
   void SelectVazio();
-  // Reloads the last query, keeping the record number where possible.
+  // Opens the table's rows that meet where (a condition without the word WHERE) in the order of the
+  // columns of key ("A;B", unique together). With FetchOnDemand set and PacketRecords above 0 it holds
+  // the first packet only, and each next packet is a fresh bound query of the rows after the last one
+  // held: rows written meanwhile come as the table holds them then, and none comes twice. Otherwise
+  // it reads them all. GetCommandText answers the whole query (ordered by the key).
+  void OpenTableInPackets(const std::string& where, const TParams& params, const std::string& key);
+  // Reloads the last query, keeping the record number where possible; a query opened in packets is
+  // opened so again, holding as many rows as it held.
   void Refresh();
 
   // Positions on the first row whose fields ("A;B") equal the values; the values are converted to the
@@ -86,8 +93,13 @@ class TDAOFactory : public TClientDataSet {
  protected:
   void DoBeforeWrite(bool inserting) override;
   void DoBeforeDeleteRow() override;
+  int DoFetchPacket(int count) override;
 
  private:
+  struct Packets;
+  std::unique_ptr<Packets> packets_;
+  // Opens the packets' query holding its first rows (at least a packet).
+  void OpenPackets(int rows);
   friend class TDatabase;   // loads rows without writing them back
   void ApplyReferencia();
   void LoadTableInfo();

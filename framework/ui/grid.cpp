@@ -22,7 +22,7 @@ void TDBGrid_Padrao_VYN::MouseClick(const std::string& field, bool rightButton, 
 
 void TDBGrid_Padrao_VYN::SelectRow(unsigned shift) {
   TClientDataSet* ds = DataSet();
-  if (!MultiSelect || !ds || ds->RecordCount() == 0) return;
+  if (!MultiSelect || !ds || ds->IsEmpty()) return;
   const TBookmark atual = ds->GetBookmark();
   if ((shift & ssShift) && anchor_ >= 0 && ds->BookmarkValid(anchor_)) {
     // A cursor of its own walks the range: the screen's row and its scroll events stay still.
