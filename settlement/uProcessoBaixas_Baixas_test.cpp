@@ -295,15 +295,19 @@ TEST_F(PostingRunTest, ARunCommitsEachSettlementAsItGoesAndUndoesOnlyTheOneRefus
   auto segura = std::make_unique<TTransaction>(outra);
   outra.Execute("update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 20");
   int64_t vistosDuranteAEspera = -1;
+  int64_t liberadaDuranteAEspera = -1;
   std::thread libera([&] {
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
     vistosDuranteAEspera = pagos(outra);
+    // The first settlement's obligation is no longer held by the run that committed it.
+    liberadaDuranteAEspera = outra.Execute("update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 10");
     segura->Commit();
   });
   pb_->GetVinculoBaixa(&tela_, empresa_, list_, entradas_);
   libera.join();
 
   EXPECT_EQ(vistosDuranteAEspera, 1);
+  EXPECT_EQ(liberadaDuranteAEspera, 1);
   ASSERT_EQ(list_->Count(), 1) << Mensagens();
   EXPECT_NE(Mensagens().find("está sendo baixada por outra estação de trabalho"), std::string::npos) << Mensagens();
   auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
