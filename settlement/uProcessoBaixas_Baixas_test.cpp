@@ -297,8 +297,11 @@ TEST_F(PostingRunTest, ARunCommitsEachSettlementAsItGoesAndUndoesOnlyTheOneRefus
   int64_t vistosDuranteAEspera = -1;
   int64_t liberadaDuranteAEspera = -1;
   std::thread libera([&] {
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    vistosDuranteAEspera = pagos(outra);
+    // The run cannot end before this workstation lets the second obligation go: the first settlement
+    // seen meanwhile was committed as the run went. Bounded, so a run that commits only at its end fails.
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while ((vistosDuranteAEspera = pagos(outra)) < 1 && std::chrono::steady_clock::now() < limite)
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
     // The first settlement's obligation is no longer held by the run that committed it.
     liberadaDuranteAEspera = outra.Execute("update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 10");
     segura->Commit();
