@@ -35,11 +35,9 @@ std::vector<int64_t> PartesDaChave(const std::string& chave) {
   return out;
 }
 
-// Keys per statement of a selection: the server tests each row it finds against every key term of its
-// statement, so a row costs the part's size (a hundred keys made the selection a tenth of a posting run,
-// eight cost a tenth less than twenty, below that each statement's own cost takes over); parts of a
-// fixed size share one prepared statement.
-constexpr size_t kChavesPorConsulta = 8;
+// The widest gap between two asked keys that one range of a selection spans: the rows of the keys
+// between cost less to read and leave out than a statement of their own, up to about this many.
+constexpr int64_t kFolgaDaFaixa = 16;
 
 std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<int64_t, int64_t>>& pedidas) {
   std::map<int64_t, std::vector<int64_t>> out;
@@ -259,36 +257,48 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   return chave;
 }
 
-// The selection's structure comes from a statement that finds nothing; each part of the keys then adds
-// its rows through one prepared statement, the last key repeated to fill the part. Each key is its own
-// "company and key" term: the server looks every one up in the key's index, where "company = ? and key
-// in (...)" would read all the company's rows.
+// The selection's structure comes from a statement that finds nothing; each range of a company's keys
+// then adds its rows through one prepared statement that walks the "company and key" index from the
+// range's first key to its last. The keys of a run's obligations mostly follow one another, so a company
+// usually takes one statement; the rows between two asked keys that no key names are left out here.
 void TBaixaMGR::AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql,
                               const std::string& alias, const std::string& coluna,
                               const std::map<int64_t, std::vector<int64_t>>& porEmpresa) {
   CommandText(sql("(1 = 0)"), ctOpen);
-  std::string termos;
-  for (size_t i = 0; i < kChavesPorConsulta; ++i)
-    termos += fmt::format("{0}({1}.BDCODEMP = ? and {1}.{2} = ?)", i ? " or " : "", alias, coluna);
-  TStatement& st = Database().Prepared(sql("(" + termos + ")"));
+  TStatement& st =
+      Database().Prepared(sql(fmt::format("({0}.BDCODEMP = ? and {0}.{1} between ? and ?)", alias, coluna)));
   TDisabledControls controles(*this);
   TBulkLoad lote(*this);
   for (const auto& [emp, ids] : porEmpresa) {
     std::vector<int64_t> chaves(ids);
     std::sort(chaves.begin(), chaves.end());
     chaves.erase(std::unique(chaves.begin(), chaves.end()), chaves.end());
-    for (size_t i = 0; i < chaves.size(); i += kChavesPorConsulta) {
-      TParams p;
-      for (size_t j = 0; j < kChavesPorConsulta; ++j) {
-        p.emplace_back(static_cast<long long>(emp));
-        p.emplace_back(static_cast<long long>(chaves[std::min(i + j, chaves.size() - 1)]));
-      }
-      st.Query(p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { AppendRecord(row); });
+    for (size_t i = 0; i < chaves.size();) {
+      size_t fim = i + 1;
+      while (fim < chaves.size() && chaves[fim] - chaves[fim - 1] <= kFolgaDaFaixa) ++fim;
+      AdicionaFaixa(st, coluna, emp, {chaves.begin() + static_cast<std::ptrdiff_t>(i),
+                                      chaves.begin() + static_cast<std::ptrdiff_t>(fim)});
+      i = fim;
     }
   }
   // What was read is the database's state, not rows to insert.
   MergeChangeLog();
   First();
+}
+
+void TBaixaMGR::AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t emp,
+                              std::span<const int64_t> chaves) {
+  const TParams p{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chaves.front())),
+                  Variant(static_cast<long long>(chaves.back()))};
+  std::optional<size_t> pos;
+  st.Query(p, [&](const std::vector<TColumnInfo>& colunas, const std::vector<Variant>& row) {
+    if (!pos) {
+      const auto it = std::find_if(colunas.begin(), colunas.end(), [&](const TColumnInfo& c) { return c.Name == coluna; });
+      if (it == colunas.end()) throw EDatabaseError("Seleção de baixas sem a coluna " + coluna, st.SQL());
+      pos = static_cast<size_t>(it - colunas.begin());
+    }
+    if (std::binary_search(chaves.begin(), chaves.end(), row[*pos].AsInteger())) AppendRecord(row);
+  });
 }
 
 // A key reserved and left unused by a refused settlement is a gap, as it was when each settlement

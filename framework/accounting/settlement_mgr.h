@@ -8,6 +8,7 @@
 #include <map>
 #include <memory>
 #include <set>
+#include <span>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -199,9 +200,11 @@ class TBaixaMGR : public TDAOFactory {
   void IniciaBaixa() {
     if (execucao_) execucao_->Garante();
   }
-  // Opens the selection sql makes (given its key condition) over the keys of each company, part by part.
+  // Opens the selection sql makes (given its key condition) over the keys of each company, range by range.
   void AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql, const std::string& alias,
                      const std::string& coluna, const std::map<int64_t, std::vector<int64_t>>& porEmpresa);
+  // Adds the rows of one range of a company's sorted keys, only those whose key is asked.
+  void AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t emp, std::span<const int64_t> chaves);
   Variant PlanoPadrao(TDatabase& db, int codEmp, int anoMes);
   // The (company, key) of each text key of `partes` numbers, company and key at posEmp and posChave;
   // another key is warned about as invalid ("a chave de guia de imposto \"...\" é inválida.").
