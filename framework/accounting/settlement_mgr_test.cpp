@@ -194,6 +194,43 @@ TEST_F(SettlementMgrTest, CalculationPostsWhatIsLeftOfItsNetAmount) {
   EXPECT_EQ(Lancamentos().Rows.size(), 1u);
 }
 
+// A selection reads the asked keys' neighbourhood in one pass: what lies between or beside the asked
+// keys is never offered for settlement, and keys far apart are all found.
+TEST_F(SettlementMgrTest, SelectionsHoldOnlyTheAskedObligationsWhereverTheirKeysLie) {
+  for (int g : {55, 56, 57, 500}) seed::AddGuia(Db(), 1, g, R(10));
+  auto* guias = TDARFGERPGTOMGR::CreateMgr(&owner_);
+  Prepara(*guias);
+  guias->SelectGuiasParaBaixa({"1......57..", "1......55..", "1......500..", "1......58.."}, nullptr, "tela");
+  std::vector<int64_t> achadas;
+  for (guias->First(); !guias->Eof(); guias->Next()) achadas.push_back(guias->FieldByName("BDCHAVEDARF").AsInteger());
+  EXPECT_EQ(achadas, (std::vector<int64_t>{55, 57, 500}));
+  EXPECT_EQ(Ultima(), "Baixa não lançada: a guia de imposto 58 da empresa 1 não foi encontrada.");
+
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(10));
+  seed::AddCalculo(Db(), 1, 3, 301, 1, R(10));
+  seed::AddCalculo(Db(), 1, 3, 302, 1, R(10));
+  seed::AddCalculo(Db(), 1, 2, 302, 2, R(10));
+  auto* calculos = TDADOSPGTOCALCMGR::CreateMgr(&owner_);
+  Prepara(*calculos);
+  calculos->SelectCalculosParaBaixa({"1.1.....302", "1.1.....300"});
+  EXPECT_EQ(calculos->RecordCount(), 3);   // both kinds and orders of 302, none of 301
+  for (calculos->First(); !calculos->Eof(); calculos->Next())
+    EXPECT_NE(calculos->FieldByName("BDCHAVE").AsInteger(), 301);
+
+  for (int doc : {10, 11, 12, 40})
+    seed::AddDocumentoFiscal(Db(), 0, 1, doc, doc, EncodeDate(2024, 3, 1), R(20),
+                             {{1, R(10), EncodeDate(2024, 3, 10), 0}, {2, R(10), EncodeDate(2024, 4, 10), 0}});
+  TMovParPgtoMGR* parcelas = CreateMovParPgtoMGR(&owner_, 0);
+  Prepara(*parcelas);
+  parcelas->SetCODEMP_MGR(1);
+  parcelas->SelectGuiasParaBaixa({"1...40.2.0", "1...10.1.0", "1...12.2.0"}, parcelas->GetTableJoinParcelamento(1),
+                                 parcelas->GetTablePagamento());
+  std::vector<std::pair<int64_t, int64_t>> pedidas;
+  for (parcelas->First(); !parcelas->Eof(); parcelas->Next())
+    pedidas.emplace_back(parcelas->FieldByName("BDCHAVE").AsInteger(), parcelas->FieldByName("BDORDEMPAR").AsInteger());
+  EXPECT_EQ(pedidas, (std::vector<std::pair<int64_t, int64_t>>{{10, 1}, {12, 2}, {40, 2}}));
+}
+
 TEST_F(SettlementMgrTest, InstallmentsOfEveryBookArePaidInTheirOwnPaymentTable) {
   for (int livro = 0; livro < 4; ++livro) {
     seed::AddDocumentoFiscal(Db(), livro, 1, 10 + livro, 500 + livro, EncodeDate(2024, 3, 1), R(100),
