@@ -67,37 +67,22 @@ int TipoBaixaDaParte(int tipoParte) {
 // ---------------------------------------------------------------------------------------------------
 // TTransacaoBaixas
 
-TTransacaoBaixas::~TTransacaoBaixas() {
-  if (!aberta_) return;
-  try {
-    db_.Rollback();
-  } catch (...) {
-    // a destructor must not throw; the attachment drops the transaction with it
-  }
-}
-
 void TTransacaoBaixas::Garante() {
   // A transaction someone else opened is not taken for the run's: its settlements keep the rules of a
   // caller's transaction.
-  if (aberta_ || db_.InTransaction()) return;
-  db_.StartTransaction();
-  aberta_ = true;
+  if (!Aberta() && !db_.InTransaction()) tr_.emplace(db_);
 }
 
 void TTransacaoBaixas::Confirma() {
-  if (aberta_) db_.CommitRetaining();
+  if (Aberta()) tr_->CommitRetaining();
 }
 
 void TTransacaoBaixas::Desfaz() {
-  if (!aberta_) return;
-  aberta_ = false;
-  db_.Rollback();
+  if (tr_) tr_->Rollback();
 }
 
 void TTransacaoBaixas::Encerra() {
-  if (!aberta_) return;
-  aberta_ = false;
-  db_.Commit();
+  if (Aberta()) tr_->Commit();
 }
 
 // ---------------------------------------------------------------------------------------------------

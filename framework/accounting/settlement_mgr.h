@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <span>
 #include <string>
@@ -114,13 +115,10 @@ struct TObrigacaoBaixa {
 class TTransacaoBaixas {
  public:
   explicit TTransacaoBaixas(TDatabase& db) : db_(db) {}
-  ~TTransacaoBaixas();
-  TTransacaoBaixas(const TTransacaoBaixas&) = delete;
-  TTransacaoBaixas& operator=(const TTransacaoBaixas&) = delete;
 
   // Before a settlement reads or writes: starts the transaction when none is open.
   void Garante();
-  bool Aberta() const { return aberta_; }
+  bool Aberta() const { return tr_ && tr_->Active(); }
   // The settlement under way was written: commits it, keeping the transaction for the next.
   void Confirma();
   // The settlement under way was refused or failed: rolls it back.
@@ -130,7 +128,7 @@ class TTransacaoBaixas {
 
  private:
   TDatabase& db_;
-  bool aberta_ = false;
+  std::optional<TTransaction> tr_;
 };
 
 // What the three kinds of manager share: company, list, callbacks, account configuration, posting.

@@ -672,6 +672,12 @@ void TTransaction::Commit() {
   active_ = false;
 }
 
+void TTransaction::CommitRetaining() {
+  if (joined_) return;
+  if (!active_) throw EDatabaseError("A transação não está aberta.");
+  db_.CommitRetaining();
+}
+
 void TTransaction::Rollback() {
   if (!active_) return;
   active_ = false;

@@ -67,6 +67,8 @@ class TTransaction {
   TTransaction(const TTransaction&) = delete;
   TTransaction& operator=(const TTransaction&) = delete;
   void Commit();
+  // Commits what was done so far and stays open for what follows (one start for several commits).
+  void CommitRetaining();
   void Rollback();
   bool Active() const { return active_; }
   // Whether this one joined a transaction its caller had open.
