@@ -38,6 +38,13 @@ std::string NameKey(std::string_view s) {
   return k;
 }
 
+// Field names are found as NameKey gives them; each name is also held as it was declared, so that the
+// usual look-up, in the declared spelling, hashes the name once and makes no key.
+struct NameHash {
+  using is_transparent = void;
+  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+};
+
 bool SameValues(const std::vector<Variant>& a, const std::vector<Variant>& b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i)
@@ -79,7 +86,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   std::vector<TFieldDef> defs;
   std::shared_ptr<Store> st;
   std::vector<std::unique_ptr<TField>> fields;
-  std::unordered_map<std::string, int> byName;
+  std::unordered_map<std::string, int, NameHash, std::equal_to<>> byName;
 
   TDataSetState state = TDataSetState::dsInactive;
   std::vector<Variant> buf;
@@ -140,7 +147,8 @@ struct TClientDataSet::Impl : detail::CursorBase {
   const std::vector<TFieldDef>& Defs() const { return st ? st->defs : defs; }
 
   int FieldIndex(std::string_view name) const {
-    auto it = byName.find(NameKey(name));
+    auto it = byName.find(name);
+    if (it == byName.end()) it = byName.find(NameKey(name));
     return it == byName.end() ? -1 : it->second;
   }
   int RequireField(std::string_view name) const {
@@ -162,6 +170,8 @@ struct TClientDataSet::Impl : detail::CursorBase {
       fields.push_back(std::make_unique<TField>(self, static_cast<int>(k), d[k]));
       byName[NameKey(d[k].Name)] = static_cast<int>(k);
     }
+    for (size_t k = 0; k < d.size(); ++k)
+      if (FieldIndex(d[k].Name) == static_cast<int>(k)) byName.emplace(d[k].Name, static_cast<int>(k));
   }
 
   // ---- views and positions ----

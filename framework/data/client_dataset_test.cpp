@@ -28,6 +28,17 @@ std::vector<std::string> Column(TClientDataSet& ds, const char* field) {
 
 using S = std::vector<std::string>;
 
+// A field is found under any spelling of its name, also when declared in mixed case or with accents.
+TEST(ClientDataSetFields, NamesFoundInAnySpelling) {
+  TClientDataSet ds;
+  ds.AddFieldDef("bdCODTIPOBAIXA", TFieldType::ftInteger);
+  ds.AddFieldDef("Descrição", TFieldType::ftString, 10);
+  ds.CreateDataSet();
+  for (const char* n : {"bdCODTIPOBAIXA", "BDCODTIPOBAIXA", "bdcodtipobaixa"}) EXPECT_EQ(ds.FindField(n), &ds.Fields(0)) << n;
+  for (const char* n : {"Descrição", "DESCRIÇÃO", "descrição"}) EXPECT_EQ(ds.FindField(n), &ds.Fields(1)) << n;
+  EXPECT_EQ(ds.FindField("bdcodtipobaix"), nullptr);
+}
+
 TEST(ClientDataSetFields, TypedNullAwareValues) {
   auto ds = MakeParcelas();
   ds->Append();
