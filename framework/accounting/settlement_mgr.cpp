@@ -607,7 +607,7 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
         return fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "
                            "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, {2} as BDVALORTOTAL, "
                            "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR - {2} end "
-                           "as BDSALDOAPAGAR from {3} PAR{4} where {5} order by PAR.BDCHAVE + 0, PAR.BDORDEMPAR",
+                           "as BDSALDOAPAGAR from {3} PAR{4} where {5}",
                            numdoc, natureza, pago, kTabelasPar[livro_], docJoin, condicao);
       },
       "PAR", "BDCHAVE", porEmpresa);
