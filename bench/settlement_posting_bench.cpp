@@ -8,11 +8,12 @@
 //              guides and calculations
 // Goals of each: the cost per link within 3x one small committed transaction measured right after it
 // (the floor of a run that commits each settlement), and not growing with the run (10,000 links within
-// 1.5x the cost per link of 1,000).
+// 1.5x the cost per link of 1,000). Both figures are the best of three runs.
 //   settlement_posting_bench                              every run at 1,000 and 10,000 links
 //   settlement_posting_bench --benchmark_filter=grouped   one of them
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <map>
@@ -245,21 +246,31 @@ std::optional<double> Executa(benchmark::State& state, TRun run, int n) {
   return secs;
 }
 
+// Each run is measured kVezes times, each time on a fresh database and followed by the floor; the figures
+// kept are the best of each. Work of other processes on a shared machine only ever adds time, to the run
+// or to the floor, and often to one of the two alone.
+constexpr int kVezes = 3;
+
 void BM_PostingRun(benchmark::State& state) {
   const auto run = static_cast<TRun>(state.range(0));
   const int n = static_cast<int>(state.range(1));
   state.SetLabel(kRuns[run]);
   for (auto _ : state) {
-    // The run's database is gone before the floor is measured: the old row versions the run leaves,
-    // collected in the background once it has committed, do not weigh on the floor.
-    const std::optional<double> secs = Executa(state, run, n);
-    if (!secs) return;
-    state.SetIterationTime(*secs);
-    const double us = *secs * 1e6 / n;
-    const double piso = bench::TransacaoPequena(2000) * 1e6;
-    state.counters["us/link"] = us;
-    state.counters["us/commit"] = piso;
-    Medidas()[{run, n}] = {us, piso};
+    TMedida melhor{1e300, 1e300};
+    double segundos = 1e300;
+    for (int vez = 0; vez < kVezes; ++vez) {
+      // The run's database is gone before the floor is measured: the old row versions the run leaves,
+      // collected in the background once it has committed, do not weigh on the floor.
+      const std::optional<double> secs = Executa(state, run, n);
+      if (!secs) return;
+      segundos = std::min(segundos, *secs);
+      melhor.PorVinculo = std::min(melhor.PorVinculo, *secs * 1e6 / n);
+      melhor.Piso = std::min(melhor.Piso, bench::TransacaoPequena(2000) * 1e6);
+    }
+    state.SetIterationTime(segundos);
+    state.counters["us/link"] = melhor.PorVinculo;
+    state.counters["us/commit"] = melhor.Piso;
+    Medidas()[{run, n}] = melhor;
   }
 }
 BENCHMARK(BM_PostingRun)
