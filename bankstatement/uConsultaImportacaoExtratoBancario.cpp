@@ -259,6 +259,8 @@ void TfrConsultaImportacaoExtratoBancario::FormCreate() {
     FConsultaParcelamentoDAO = TConsultaGrupoDAO::CreateMgr(this);
     FConsultaParcelamentoDAO->SetTableName("VEF_EMP_TMOVENTPAR");
     FConsultaParcelamentoDAO->SelectVazio();
+    // The grid shows a line's installments: what it drops to show another line's stays in memory.
+    FConsultaParcelamentoDAO->SetControlMemory(true);
     dsGridNF->SetDataSet(FConsultaParcelamentoDAO);
   }
   AtualizaBotoesMulti();
@@ -318,6 +320,7 @@ void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
           itens.FieldByName("BDVALOR").AsCurrency(), itens.FieldByName("BDCHAVECONC").AsInteger(),
           static_cast<int>(itens.FieldByName("BDTIPOCONC").AsInteger()));
   }
+  IdentificaFontes();
   FLinhas->First();
 }
 

@@ -264,6 +264,28 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::vector<vyn::TBookmark> DivisoesPendentes(const std::vector<vyn::TBookmark>& divisoes,
                                                 const std::set<std::pair<int, int>>& gravadas);
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
+
+  // ---- The statement's lines as sources booked once (uConsultaImportacaoExtratoBancario_Fontes.cpp) ----
+  // Each line as the statement brought it: its content and position among equal lines, and its Dyq
+  // ids. Taken when the lines arrive, before anyone edits them, so two windows (or workstations, or the
+  // reconciliation's road) name one line alike.
+  struct TIdentidadeLinha {
+    std::string Conteudo;
+    std::string Id;   // empty: the line came without a Dyq id
+  };
+  std::map<vyn::TBookmark, TIdentidadeLinha> FIdentidades;
+  std::set<std::string> FFontesRegistradas;    // recorded by this review's committed runs
+  std::vector<std::string> FFontesPendentes;   // recorded by the run under way
+  void IdentificaFontes();
+ public:
+  // Inside the run's transaction: records as booked each statement line the run wrote something of
+  // (the line, a split row of it, its settlement, its reconciliation). A line booked by another
+  // window, workstation or road raises vyn::EFonteJaLancada and the run writes nothing.
+  void RegistraFontes(vyn::TLivros& livros, const std::set<std::pair<int, int>>& gravadas);
+  // The run committed: its lines stay recorded for this review's next runs (a split line's rest).
+  void ConfirmaFontes();
+
+ private:
   TY570ConsultaExtratoBancario* FY570 = nullptr;
   vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* FY570DAO = nullptr;
   int64_t PlanoContasEmpresa() const;

@@ -21,6 +21,7 @@
 #include "framework/core/currency.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/livros/lancamentos_avulsos.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/parametros_revisao.h"
 #include "settlement/uProcessoBaixas.h"
@@ -144,11 +145,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetAposInconsistencia() {
       RemoveItensConciliados(*linhas, emp, chave);   // the line's bank side changed since it was matched
       continue;
     }
-    for (int64_t conc : ChavesConciliadas(*linhas, emp, chave)) {
-      const TParams k{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(conc)), Variant(banco)};
-      db.Execute("update VZEL_EMPRESAS_TLAN set BDCONCD = 'TRUE' where BDCODEMP = ? and BDCHAVE = ? and BDDEBITO = ?", k);
-      db.Execute("update VZEL_EMPRESAS_TLAN set BDCONCC = 'TRUE' where BDCODEMP = ? and BDCHAVE = ? and BDCREDITO = ?", k);
-    }
+    for (int64_t conc : ChavesConciliadas(*linhas, emp, chave)) MarcaConciliado(db, emp, conc, banco, false);
     FConciliadas.push_back(linhas->GetBookmark());
   }
 }
@@ -299,7 +296,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::MostraMensagemFimImportacao(const
 void TUtilImportacao_ExtratoBancario_Treeview::GetAposGravacao() {
   auto* tela = Revisao();
   TDAOFactory* l = tela ? tela->DAOLinhas() : nullptr;
-  if (!l || !tela->TemDadosDYQ() || !l->FindField("BDIDWEB")) return;
+  if (!l) return;
   std::set<std::pair<int, int>> gravadas(Importadas().begin(), Importadas().end());
   gravadas.insert(Liquidadas().begin(), Liquidadas().end());
   TFilterGuard filtro(*l, TFilterGuard::kAllRows);
@@ -309,6 +306,8 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetAposGravacao() {
       gravadas.insert({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
     }
   for (const auto& pai : tela->PaisIntegradosPorDivisoes(gravadas)) gravadas.insert(pai);
+  if (Livros()) tela->RegistraFontes(*Livros(), gravadas);
+  if (!tela->TemDadosDYQ() || !l->FindField("BDIDWEB")) return;
   std::map<int, std::vector<TItensIntegradosDYQ::TItem>> porEmpresa;
   for (l->First(); !l->Eof(); l->Next()) {
     const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
@@ -324,6 +323,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
   FConcluida = true;
   auto* tela = Revisao();
   if (!tela) return;
+  tela->ConfirmaFontes();
   std::set<std::pair<int, int>> gravadas(Importadas().begin(), Importadas().end());
   gravadas.insert(Liquidadas().begin(), Liquidadas().end());
   std::vector<TBookmark> conciliadas;

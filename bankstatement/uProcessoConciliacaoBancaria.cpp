@@ -12,6 +12,8 @@
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/livros/lancamentos_avulsos.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -528,7 +530,8 @@ bool TfrProcessoConciliacaoBancaria::ExcluiLancamentoAtual() {
   if (DlgConfSimNao("Confirma a exclusão do lançamento?", FLogEvent) != mrYes) return false;
   bool excluiu = false;
   try {
-    excluiu = ExcluiLancamentoContabil(FDaoCont->Database(), FDaoCont->FieldByName("BDCODEMP").AsInteger(),
+    TLivros livros(FDaoCont->Database(), ExecucaoDe(this));
+    excluiu = ExcluiLancamentoContabil(livros, FDaoCont->Database(), FDaoCont->FieldByName("BDCODEMP").AsInteger(),
                                        FDaoCont->FieldByName("BDCHAVE").AsInteger());
   } catch (const std::exception& e) {
     // Refused by the database: the entry is still there, and so is its row.

@@ -10,6 +10,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/component/valor_temporario.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -29,6 +30,7 @@ class ConciliacaoBancariaTest : public CompanyDatabaseTest {
  protected:
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
+    seed::AddCompanyWithAccounts(Db(), 15, 15, {123, 900});
     lista_ = RegistrosExtratoBancario();
     RegistraModulo(ClassRegistry(), lista_);
     principal_ = MakeForm<TForm_VYN>();

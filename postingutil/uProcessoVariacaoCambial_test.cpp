@@ -58,6 +58,7 @@ class VariacaoCambialTest : public CompanyDatabaseTest {
     ProcessContext().UserCode = 7;
     ProcessContext().Referencia = 202406;   // the month the host works in
     seed::AddHeadOfficeAndBranch(Db());
+    seed::AddChart(Db());
     Db().Execute("INSERT INTO MOEDAS_TPLANO (BDCODMOEDAS, BDNOMMOE) VALUES (220, 'Dólar')");
     for (auto [data, valor] : std::vector<std::pair<const char*, const char*>>{
              {"2023-10-31", "5.00"}, {"2023-11-30", "5.10"}, {"2023-12-31", "4.90"}, {"2024-01-31", "5.00"}, {"2024-02-29", "5.00"}})

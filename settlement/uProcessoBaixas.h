@@ -3,8 +3,10 @@
 // entries to open obligations (tax guides, payroll/tax calculations, fiscal installments), has the
 // settlement managers post each settlement at import and flags the entries it settled.
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/accounting/baixa_adicional.h"
@@ -14,6 +16,7 @@
 namespace vyn {
 class TComponent;
 class TClientDataSet;
+class TDatabase;
 class TDataSource;
 class TDAOFactory;
 class TSQLMGR;
@@ -160,6 +163,10 @@ class TProcessoBaixas {
   };
   // Links each unlinked entry of fonte (the review's rows, or their in-memory copy) to the open
   // installment or receipt it matches.
+  // The nature of the money of the current row of ds: 1 out of the bank (settles payables and guides),
+  // 0 into it (receivables).
+  int NaturezaDoDinheiro(const vyn::TClientDataSet& ds, vyn::TDatabase& db);
+  std::map<std::pair<int, int64_t>, bool> contasBanco_;   // (company, account): a bank or cash account
   void VinculaLinhas(vyn::TComponent* prComponent, vyn::TDAOFactory* prDAOLancamentos, vyn::TDAOFactory& fonte,
                      const TOpcoesVinculoAutomatico& o);
 

@@ -12,6 +12,7 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
+#include "framework/livros/livros.h"
 #include "framework/component/process_context.h"
 #include "framework/component/valor_temporario.h"
 #include "framework/core/text.h"
@@ -370,7 +371,7 @@ void TProcessoBaixas::TExecucaoBaixas::CriaManagers() {
     LigaCallbacks(*calculos_);
     calculos_->OnGetContaCredito = [pb, f = fonte_](TComponent*) { return pb->ContaCredito(f); };
     calculos_->OnGetValorPgto = [this](TComponent*) { return ValorPrincipal(); };
-    calculos_->SetBloqueio(bloqueio_, sender_->Name());
+    calculos_->SetBloqueio(bloqueio_, ExecucaoDe(sender_).TelasSQL());
   }
   for (int livro = 0; livro < 4; ++livro) {
     TMovParPgtoMGR* m = CreateMovParPgtoMGR(sender_, livro);
@@ -378,7 +379,7 @@ void TProcessoBaixas::TExecucaoBaixas::CriaManagers() {
     m->Inicializa();
     m->SetCODEMP_MGR(codigoEmpresa_);
     m->SetInconsistencias(inc_);
-    m->SetBloqueio(bloqueio_, sender_->Name());
+    m->SetBloqueio(bloqueio_, ExecucaoDe(sender_).TelasSQL());
     LigaCallbacks(*m);
   }
 }
@@ -746,7 +747,7 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaGuia() {
   if (!guiasSelecionadas_) {
     // A missing guide is reported on its own link's entry, not on the entry that happens to be current.
     guias_->SetInconsistencia(nullptr);
-    guias_->SelectGuiasParaBaixa(chavesGuias_, bloqueio_, sender_->Name(), false);
+    guias_->SelectGuiasParaBaixa(chavesGuias_, bloqueio_, ExecucaoDe(sender_).TelasSQL(), false);
     guias_->SetInconsistencia(inc_);
     guias_->SetIndexFieldNames("BDCHAVEDARF");
     guiasSelecionadas_ = true;

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
@@ -375,6 +376,34 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
   if (arquivoGrande) reabre();
 }
 
+int TProcessoBaixas::NaturezaDoDinheiro(const TClientDataSet& ds, TDatabase& db) {
+  // The money's direction decides, whatever the user typed on the other side: a bank or cash account
+  // credited pays (payables, guides), debited receives. Only a line whose bank side is unknown falls back
+  // to the side left empty (no debit: a payment).
+  const int64_t debito = Conta(ds, "BDDEBITO"), credito = Conta(ds, "BDCREDITO");
+  const int64_t banco = FEditConta ? FEditConta->Codigo() : 0;
+  if (banco > 0 && credito == banco) return 1;
+  if (banco > 0 && debito == banco) return 0;
+  auto caixaOuBanco = [&](int64_t conta) {
+    if (conta <= 0) return false;
+    const int empresa = static_cast<int>(ds.FieldByName("BDCODEMP").AsInteger());
+    auto it = contasBanco_.find({empresa, conta});
+    if (it == contasBanco_.end())
+      it = contasBanco_
+               .emplace(std::make_pair(empresa, conta),
+                        !db.QueryValue("select first 1 1 from PLANOS_TPLA P where P.BDCODPLAPADRAO = ? and "
+                                       "P.BDCODTPLA = ? and (P.BDCTABANCOPR = 'TRUE' or P.BDCTACAIXAPR = 'TRUE')",
+                                       {Variant(static_cast<long long>(PlanoContasEmpresa(empresa))),
+                                        Variant(static_cast<long long>(conta))})
+                              .IsNull())
+               .first;
+    return it->second;
+  };
+  if (caixaOuBanco(credito) && !caixaOuBanco(debito)) return 1;
+  if (caixaOuBanco(debito) && !caixaOuBanco(credito)) return 0;
+  return debito == 0 ? 1 : 0;
+}
+
 void TProcessoBaixas::VinculaLinhas(TComponent* prComponent, TDAOFactory* prDAOLancamentos, TDAOFactory& fonte,
                                     const TOpcoesVinculoAutomatico& o) {
   const TContagemValores contagem(fonte, o.Doc, o.ZeroEsq);
@@ -396,7 +425,7 @@ void TProcessoBaixas::VinculaLinhas(TComponent* prComponent, TDAOFactory* prDAOL
   for (fonte.First(); !fonte.Eof(); fonte.Next()) {
     if (Vinculado(fonte)) continue;
     // Read from the column itself: the account reader's fallback follows whatever link row is current.
-    const int natureza = Conta(*GetDAOPesq(), "BDDEBITO") == 0 ? 1 : 0;
+    const int natureza = NaturezaDoDinheiro(*GetDAOPesq(), fonte.Database());
     const std::string doc =
         DocumentoComparado(o.Doc ? fonte.FieldByName("BDDCTO").AsString() : std::string(), o.Doc, o.ZeroEsq);
     const bool apenasUmValor = contagem.Unico(fonte.FieldByName("BDVALOR").AsCurrency().Raw(), doc);

@@ -9,6 +9,8 @@
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_value.h"
+#include "framework/livros/lancamentos_avulsos.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/inconsistencias.h"
 
 namespace vyn {
@@ -145,26 +147,15 @@ void GravaPares(TDatabase& db, const std::vector<TLinha>& linhas, const std::vec
     }
 }
 
-void MarcaLancamentos(TDatabase& db, const std::vector<TLinha>& lancs, const std::vector<TDateTime>& datas,
-                      int64_t conta, bool atualizaData) {
-  const Variant vConta(static_cast<long long>(conta));
+void MarcaLancamentos(TLivros& livros, TDatabase& db, const std::vector<TLinha>& lancs,
+                      const std::vector<TDateTime>& datas, int64_t conta, bool atualizaData) {
   for (size_t j = 0; j < lancs.size(); ++j) {
     const TLinha& e = lancs[j];
-    const TParams chave{Variant(static_cast<long long>(e.Emp)), Variant(static_cast<long long>(e.Chave))};
     // The mark goes on the side where the account is; an entry already marked there is refused.
-    const int64_t n = db.Execute(
-        "update VZEL_EMPRESAS_TLAN set "
-        "BDCONCD = case when BDDEBITO = ? then 'TRUE' else BDCONCD end, "
-        "BDCONCC = case when BDCREDITO = ? then 'TRUE' else BDCONCC end "
-        "where BDCODEMP = ? and BDCHAVE = ? and ((BDDEBITO = ? and coalesce(BDCONCD, 'FALSE') <> 'TRUE') or "
-        "(BDCREDITO = ? and coalesce(BDCONCC, 'FALSE') <> 'TRUE'))",
-        {vConta, vConta, chave[0], chave[1], vConta, vConta});
-    if (n != 1)
+    if (MarcaConciliado(db, e.Emp, e.Chave, conta, true) != 1)
       throw EDataSetError("O lançamento contábil " + std::to_string(e.Chave) + " da empresa " +
                           std::to_string(e.Emp) + " já está conciliado ou não existe mais.");
-    if (atualizaData)
-      db.Execute("update VZEL_EMPRESAS_TLAN set BDDATA = ? where BDCODEMP = ? and BDCHAVE = ?",
-                 {Variant(datas[j].DateOnly()), chave[0], chave[1]});
+    if (atualizaData) MudaDataLancamento(livros, db, e.Emp, e.Chave, datas[j]);
   }
 }
 
@@ -338,7 +329,8 @@ bool TVZEL_EMPRESAS_TEXTRATOBANMGR::ConciliarExtratoLancamento(TLancamentoMGR* l
   try {
     TTransaction tr(db);
     GravaPares(db, linhas, lancs, pares);
-    MarcaLancamentos(db, lancs, datas, conta, atualizaData);
+    TLivros livros(db, ExecucaoDe(this));
+    MarcaLancamentos(livros, db, lancs, datas, conta, atualizaData);
     tr.Commit();
   } catch (const std::exception& ex) {
     return erro(std::string("A conciliação não foi gravada: ") + ex.what());

@@ -78,9 +78,6 @@ class TVZEL_EMPRESAS_TEXTRATOBANMGR : public TMgr<TVZEL_EMPRESAS_TEXTRATOBANMGR>
   Currency ValorTotal;
 };
 
-// Deletes one ledger entry with everything kept under its key (complement, cost centres, Y570 data,
-// reconciled items on either side), all or nothing. True when the entry existed.
-bool ExcluiLancamentoContabil(TDatabase& db, int64_t empresa, int64_t chave);
 
 // The signed value of a row of either side: plus for BDTIPO/BDDEBCRED 0, minus otherwise.
 Currency ValorSinalizadoConciliacao(const TClientDataSet& ds);

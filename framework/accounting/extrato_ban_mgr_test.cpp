@@ -2,6 +2,7 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/schema/seed.h"
 #include "framework/ui/inconsistencias.h"
 #include "testing/company_db.h"
 
@@ -12,6 +13,10 @@ constexpr int kConta = 123;
 
 class ExtratoBanMgrTest : public CompanyDatabaseTest {
  protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    for (int emp : {15, 16}) seed::AddCompanyWithAccounts(Db(), emp, 15, {kConta, 900});
+  }
   // A statement line: tipo 0 money out, 1 money in.
   void Linha(int chave, int dia, const char* dcto, int tipo, const char* valor, Variant lanc = {}) {
     Db().Execute("insert into VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDDESCRICAO, BDDCTO, "

@@ -1,11 +1,11 @@
 #pragma once
 // The fiscal module's document import as the feeders hand files to it: the files go to the fiscal
-// import queue (framework/web/fila_importacao_ef.h), each failure a line of the given list.
+// import queue (framework/livros/fila_importacao_ef.h), each failure a line of the given list.
 #include <string>
 #include <vector>
 
 #include "framework/component/component.h"
-#include "framework/web/fila_importacao_ef.h"
+#include "framework/livros/fila_importacao_ef.h"
 
 namespace vyn {
 

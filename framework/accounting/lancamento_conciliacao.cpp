@@ -195,19 +195,6 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
   return true;
 }
 
-bool ExcluiLancamentoContabil(TDatabase& db, int64_t empresa, int64_t chave) {
-  const TParams k{Variant(static_cast<long long>(empresa)), Variant(static_cast<long long>(chave))};
-  TTransaction tr(db);
-  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_CONC", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_COMPL",
-                             "VZEL_EMPRESAS_TLAN_Y570"})
-    db.Execute(std::string("delete from ") + tabela + " where BDCODEMP = ? and BDCHAVE = ?", k);
-  // Another entry's items that name this one (origin 2: an entry).
-  db.Execute("delete from VZEL_EMPRESAS_TLAN_CONC where BDORIGEMCONC = 2 and BDCODEMPCONC = ? and BDCHAVECONC = ?", k);
-  const int64_t n = db.Execute("delete from VZEL_EMPRESAS_TLAN where BDCODEMP = ? and BDCHAVE = ?", k);
-  tr.Commit();
-  return n > 0;
-}
-
 std::string TLancamentoMGR::GetInconsistenciaExclusaoTipo(TComponent*, int, int64_t empresa, int64_t chave, int64_t,
                                                           const std::string&) {
   TDAOFactory q;

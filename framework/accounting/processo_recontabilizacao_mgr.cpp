@@ -1,7 +1,10 @@
 #include "framework/accounting/processo_recontabilizacao_mgr.h"
 
-#include "framework/accounting/exclusao_lancamentos.h"
-#include "framework/accounting/implantacao_saldo_troca.h"
+#include "framework/livros/exclusao_lancamentos.h"
+#include "framework/livros/implantacao_saldo_troca.h"
+#include "framework/livros/lancamentos_avulsos.h"
+#include "framework/livros/livros.h"
+#include "framework/livros/troca_plano_livros.h"
 
 #include <fmt/format.h>
 
@@ -53,29 +56,6 @@ std::string Lista(const std::vector<int>& v) {
 }
 
 Variant DataOuNulo(TDateTime d) { return d.Value == 0 ? Variant() : Variant(d.DateOnly()); }
-
-// The postings of the companies in the old chart from a date on (a posting without a chart was made
-// under the plan in force); values: old chart twice, the date.
-std::string PeriodoTraduzido(const std::vector<int>& empresas) {
-  return "L.BDCODEMP IN (" + Lista(empresas) + ") AND COALESCE(L.BDCODPLAPADRAO, CAST(? AS INTEGER)) = ? AND L.BDDATA >= ?";
-}
-
-// The new chart's account the mapping plan gives the posting's debit or credit account; values: the
-// mapping plan, the new chart.
-std::string ContaTraduzida(const char* conta) {
-  return std::string("SELECT T.BDCODTPLAPARA FROM VINT_BASE_TINTONLINE_CONTA T JOIN PLANOS_TPLA P ON"
-                     " (P.BDCODPLAPADRAO = ? AND P.BDCODTPLA = T.BDCODTPLAPARA) WHERE T.BDCODINT = ? AND"
-                     " T.BDCODTPLADE = L.") + conta;
-}
-
-// The side ("D" or "C") has no participant and its account moves to a participant account; values:
-// the mapping plan, the new chart.
-std::string SemParticipante(const char* lado) {
-  const std::string conta = *lado == 'D' ? "BDDEBITO" : "BDCREDITO";
-  return std::string("L.BDCODTERCEIRO") + lado + " IS NULL AND EXISTS (SELECT 1 FROM VINT_BASE_TINTONLINE_CONTA T"
-         " JOIN PLANOS_TPLA P ON (P.BDCODTPLA = T.BDCODTPLAPARA) WHERE T.BDCODINT = ? AND P.BDCODPLAPADRAO = ? AND"
-         " T.BDCODTPLADE = L." + conta + " AND P.BDPARTICIPANTE = 1)";
-}
 
 // The columns of the table but the ones named, as a list for INSERT ... SELECT.
 std::string Colunas(TDatabase& db, const char* tabela, std::initializer_list<std::string_view> fora) {
@@ -547,13 +527,11 @@ std::vector<int> TProcessoRecontabilizacaoMGR::CriaEmpresasBackup(const std::vec
     db.Execute("UPDATE TEMPRESAS SET BDCODWEB = NULL, BDDYQ = 'FALSE', BDOMIE = 'FALSE', BDCHAVEACESSOOMIE = NULL,"
                " BDSENHAOMIE = NULL WHERE BDCODEMP = ?",
                {copia});
-    for (const char* tabela : {"TEMPRESAS_REF", "VZEL_EMPRESAS_TLAN", "VZEL_EMPRESAS_TLAN_COMPL",
-                               "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570"}) {
-      const std::string colunas = Colunas(db, tabela, {"BDCODEMP"});
-      db.Execute(std::string("INSERT INTO ") + tabela + " (BDCODEMP, " + colunas + ") SELECT ?, " + colunas +
-                     " FROM " + tabela + " WHERE BDCODEMP = ?",
-                 {copia, emp});
-    }
+    const std::string referencias = Colunas(db, "TEMPRESAS_REF", {"BDCODEMP"});
+    db.Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, " + referencias + ") SELECT ?, " + referencias +
+                   " FROM TEMPRESAS_REF WHERE BDCODEMP = ?",
+               {copia, emp});
+    CopiaLivrosEmpresa(db, emp, copia);
     copias.push_back(copia);
   }
   return copias;
@@ -562,26 +540,8 @@ std::vector<int> TProcessoRecontabilizacaoMGR::CriaEmpresasBackup(const std::vec
 void TProcessoRecontabilizacaoMGR::TraduzLancamentos(const std::vector<int>& empresas, const TPlanoConf& de,
                                                      const TPlanoConf& para, int planoTroca, TDateTime inicio,
                                                      int participante) {
-  TDatabase& db = Database();
-  const std::string periodo = PeriodoTraduzido(empresas);
-  const TParams pPeriodo{de.Contas, de.Contas, inicio.DateOnly()};
-  if (de.Contas != para.Contas) {
-    // The generic participant goes where a mapped account asks for one the posting does not have.
-    if (participante > 0)
-      for (const char* lado : {"D", "C"})
-        db.Execute(std::string("UPDATE VZEL_EMPRESAS_TLAN L SET BDCODTERCEIRO") + lado + " = ? WHERE " + periodo +
-                       " AND " + SemParticipante(lado),
-                   {participante, de.Contas, de.Contas, inicio.DateOnly(), planoTroca, para.Contas});
-    db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDDEBITO = (" + ContaTraduzida("BDDEBITO") + "), BDCREDITO = (" +
-                   ContaTraduzida("BDCREDITO") + "), BDCODPLAPADRAO = ?,"
-                   " BDCODHIST = IIF(L.BDCODHIST = CAST(? AS INTEGER), CAST(? AS INTEGER), L.BDCODHIST) WHERE " + periodo,
-               {para.Contas, planoTroca, para.Contas, planoTroca, para.Contas, de.Historicos, para.Historicos,
-                de.Contas, de.Contas, inicio.DateOnly()});
-  } else if (de.Historicos != para.Historicos) {
-    TParams p{para.Historicos, de.Historicos};
-    p.insert(p.end(), pPeriodo.begin(), pPeriodo.end());
-    db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDCODHIST = ? WHERE L.BDCODHIST = ? AND " + periodo, p);
-  }
+  TraduzLancamentosTroca(Database(), empresas,
+                         {de.Contas, para.Contas, de.Historicos, para.Historicos, planoTroca, participante, inicio});
 }
 
 void TProcessoRecontabilizacaoMGR::RegistraRecontabilizacao(int codEmp, TDateTime dataIni, TDateTime dataFim,
@@ -650,6 +610,8 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
   const std::string colunas =
       Colunas(db, "VZEL_EMPRESAS_TLAN", {"BDCODEMP", "BDCHAVE", "BDCODPLAPADRAO", "BDCODHIST", "BDCONCD", "BDCONCC"});
   int refeitos = 0;
+  // A posting made again is written anew: the period's locks and zeroings stop it as any other.
+  TLivros livros(db, ExecucaoDe(this));
   for (size_t i = 0; i < r.Rows.size(); ++i) {
     if (Cancelado()) throw std::runtime_error("Processo cancelado pelo usuário!");
     int emp = static_cast<int>(r.Value(i, "BDCODEMP").AsInteger());
@@ -665,6 +627,8 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
       motivo = "o mês está encerrado";
     else if (r.Value(i, "CONTASOK").AsInteger() == 0)
       motivo = fmt::format("sua conta não está no plano de contas {}", r.Value(i, "BDCODPLAPADRAO").AsInteger());
+    else if (auto recusa = livros.Recusa({emp, r.Value(i, "BDDATA").AsDateTime(), 0, 0, 0, 0}))
+      motivo = recusa->Mensagem.substr(0, recusa->Mensagem.size() - 1);
     if (!motivo.empty()) {
       avisos.push_back(fmt::format("O lançamento {} da empresa {} de {} não pode ser refeito: {}.", chave, emp,
                                    DateToStr(r.Value(i, "BDDATA").AsDateTime()), motivo));
@@ -678,18 +642,7 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
 
 void TProcessoRecontabilizacaoMGR::RefazLancamento(int codEmp, int chave, const Variant& contas,
                                                    const Variant& historicos, const std::string& colunas) {
-  TDatabase& db = Database();
-  int nova = ReserveEntryKeys(db, codEmp);
-  // A posting made again is not reconciled; its history plan is the plan's where it names a history.
-  db.Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDCODPLAPADRAO, BDCODHIST, BDCONCD, BDCONCC, " +
-                 colunas + ") SELECT BDCODEMP, ?, ?, IIF(BDCODTPHI IS NULL, BDCODHIST, CAST(? AS INTEGER)), 'FALSE',"
-                 " 'FALSE', " + colunas + " FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDCHAVE = ?",
-             {nova, contas, historicos, codEmp, chave});
-  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570"})
-    db.Execute(std::string("UPDATE ") + tabela + " SET BDCHAVE = ? WHERE BDCODEMP = ? AND BDCHAVE = ?",
-               {nova, codEmp, chave});
-  TransfereVinculosDoLancamento(db, codEmp, chave, nova);
-  ExcluiLancamentos(Database(), codEmp, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {codEmp, chave});
+  vyn::RefazLancamento(Database(), codEmp, chave, contas, historicos, colunas);
 }
 
 }  // namespace vyn

@@ -5,7 +5,7 @@
 #include <functional>
 
 #include "framework/accounting/empresas_mgr.h"
-#include "framework/accounting/exclusao_lancamentos.h"
+#include "framework/livros/exclusao_lancamentos.h"
 #include "framework/schema/seed.h"
 #include "framework/schema/troca_plano.h"
 #include "framework/ui/inconsistencias.h"

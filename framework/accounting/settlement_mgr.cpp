@@ -6,8 +6,9 @@
 
 #include <fmt/format.h>
 
-#include "framework/accounting/baixa_pagamento.h"
+#include "framework/livros/baixa_pagamento.h"
 #include "framework/core/text.h"
+#include "framework/livros/livros.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_value.h"
 #include "framework/host/posting_lock_check.h"
@@ -145,11 +146,11 @@ bool TBaixaMGR::ContasDaConfiguracao(int plano, int chave, TDateTime data, const
 }
 
 bool TBaixaMGR::BloqueioNoComando(TPagamentoBaixa& p, TDateTime data) {
-  if (!bloqueio_ || !bloqueio_->VerificaNoBanco(Database())) return false;
+  // Every settlement's statement applies the books' rules, whatever lock object its road gave (or none).
   p.BloqueioEmp = codemp_;
   p.BloqueioData = data;
-  p.BloqueioTela = tela_;
-  return true;
+  p.BloqueioTela = tela_.empty() ? ExecucaoDe(this).TelasSQL() : tela_;
+  return bloqueio_ && bloqueio_->VerificaNoBanco(Database());
 }
 
 bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
@@ -183,10 +184,17 @@ bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chav
   }
   const int64_t situacao = r.empty() || r[0].IsNull() ? -1 : r[0].AsInteger();
   if (situacao == spGravado) return true;
-  if (situacao == spBloqueado && r.size() >= 6) {
+  if (situacao == spBloqueado && r.size() >= 7) {
     // As Bloqueado tells it; nothing was written, also inside a caller's transaction.
-    bloqueio_->Recusa(p.BloqueioEmp, MensagemBloqueio(static_cast<TTipoBloqueio>(r[2].AsInteger()), p.BloqueioEmp,
-                                                      r[3], r[4], r[5]));
+    auto data = [](const Variant& d) { return d.IsNull() ? std::string() : DateToStr(d.AsDateTime()); };
+    const std::string motivo = MensagemRegra(static_cast<int>(r[2].AsInteger()), p.BloqueioEmp, p.BloqueioData,
+                                             data(r[3]), data(r[4]), r[5].IsNull() ? std::string() : r[5].AsString(),
+                                             r[6].IsNull() ? 0 : static_cast<int>(r[6].AsInteger()));
+    if (!bloqueio_) {
+      Atencao(fmt::format("Baixa não lançada: {} ({})", motivo, p.Descricao));
+      return false;
+    }
+    bloqueio_->Recusa(p.BloqueioEmp, motivo);
     if (bloqueio_->Inconsistencias() != inconsistencias_)
       Atencao(fmt::format("Baixa não lançada: o período de {} está bloqueado para lançamentos ({}).",
                           DateToStr(p.BloqueioData), p.Descricao));
@@ -731,7 +739,8 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   std::optional<TTransaction> tr;
   if (!agrupado) tr.emplace(Database(), TTransaction::kJuntaAberta);
   TPagamentoBaixa p;
-  if (!(!agrupado && BloqueioNoComando(p, data)) && Bloqueado(data, desc)) return false;
+  const bool noComando = BloqueioNoComando(p, data);
+  if (!(!agrupado && noComando) && Bloqueado(data, desc)) return false;
   const int64_t origem = ChaveOrigem();
   const std::string obrigacao = fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem);
   if (JaBaixado(origem, obrigacao, tipo, desc, grupo_.Pagamentos)) return false;

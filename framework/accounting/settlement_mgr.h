@@ -16,8 +16,12 @@
 
 #include "framework/accounting/conf_contas_online_mgr.h"
 #include "framework/data/dao_factory.h"
+#include "framework/livros/baixa_pagamento.h"
 
 namespace vyn {
+
+// The settlement kind of an additional part's kind (2 discount, 3 fine, 4 interest); -1 principal.
+int TipoBaixaDaParte(int tipoParte);
 
 class TInconsistencias_VYN;
 class TEdit_Codigo_Search_VYN;
@@ -30,66 +34,7 @@ using TBaixaIntegerEvent = std::function<int(TComponent*)>;
 using TBaixaStringEvent = std::function<std::string(TComponent*)>;
 using TBaixaValorEvent = std::function<Currency(TComponent*)>;
 using TBaixaChaveEvent = std::function<int64_t(TComponent*)>;
-
-// The link a settlement is posted for: its identity in an import session (the link row's own, see
-// the settlement engine) and the link row's text. Recorded with the payment in the module's table of
-// posted links, so that no later run posts that link again; an empty Vinculo records nothing.
-struct TOrigemBaixa {
-  int Sessao = 0;
-  int64_t Id = 0;
-  std::string Vinculo;
-  std::string Descricao;
-};
 using TBaixaOrigemEvent = std::function<TOrigemBaixa(TComponent*)>;
-
-// The module's record of posted links (one row per link, entry and settlement kind).
-inline constexpr const char* kTabelaVinculosLancados = "VZEL_EMP_TVINC_BAIXA_LANC";
-
-// Settlement kinds of a payment row (the installment managers' SetTIPOBAIXA_MGR vocabulary).
-enum TTipoBaixaPgto : int { tbpPrincipal = 1, tbpMulta = 2, tbpJuros = 3, tbpDesconto = 4 };
-// The settlement kind of an additional part's kind (2 discount, 3 fine, 4 interest); -1 principal.
-int TipoBaixaDaParte(int tipoParte);
-
-// One settlement entry.
-struct TLancamentoBaixa {
-  int CodEmp = 0;
-  TDateTime Data;
-  int Debito = 0;
-  int Credito = 0;
-  Currency Valor;
-  std::string Dcto;
-  std::string Compl;
-};
-
-// The payment row of one settlement: inserted with the next sequence of its obligation and the entry key,
-// after the guard query (which answers the obligation's open balance) has allowed its value.
-struct TPagamentoBaixa {
-  std::string Tabela;
-  std::vector<std::pair<std::string, Variant>> Chave;     // the obligation
-  std::string ColunaSeq;
-  std::vector<std::pair<std::string, Variant>> Valores;
-  // The open balance, an expression over the obligation's row (alias O); empty: no balance to respect.
-  std::string Guarda;
-  // The obligation's own table (keyed by Chave). Its row is locked before the guard reads the balance,
-  // so two workstations settling it at once cannot both read the same open balance.
-  std::string TabelaObrigacao;
-  Currency ValorGuarda;
-  // Set clause lowering the obligation's own balance by the value paid (:PVALOR), e.g. the guide's;
-  // it must touch the obligation's row. Empty: the payment rows are the balance.
-  std::string Abate;
-  std::string Descricao;
-  TOrigemBaixa Origem;                                    // recorded as posted with the payment
-  int TipoBaixa = tbpPrincipal;
-  Currency Valor;
-  // Noted by the manager as settled for this imported entry (0: none) once the payment is written.
-  int64_t ChaveOrigem = 0;
-  std::string Obrigacao;
-  // The posting-lock check of the company's date for the screen, run before anything is written
-  // (company 0: checked before, or not at all).
-  int BloqueioEmp = 0;
-  TDateTime BloqueioData;
-  std::string BloqueioTela;
-};
 
 // One obligation settled in one posting (a guide, a calculation): its row, its open balance and how
 // the balance is read and lowered in the database.

@@ -1,6 +1,8 @@
 #include "framework/accounting/variacao_cambial_mgr.h"
 
-#include "framework/accounting/exclusao_lancamentos.h"
+#include "framework/livros/exclusao_lancamentos.h"
+#include "framework/livros/lancamentos_avulsos.h"
+#include "framework/livros/livros.h"
 
 #include <map>
 #include <optional>
@@ -236,15 +238,25 @@ void TVZEL_EMP_TVARCAMBIALMGR::Calcula() {
   }
 
   int primeira = ReserveEntryKeys(db, codEmp, static_cast<int>(lancs.size()));
+  // Every entry passes the books' rules (the chart in force for the accounts the preparation names)
+  // before any is written: the month's variance is whole or refused.
+  TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
+  std::vector<std::string> insercoes;
   for (size_t i = 0; i < lancs.size(); ++i) {
     const TLanc& l = lancs[i];
-    int chaveLan = primeira + static_cast<int>(i);
-    script_.push_back(fmt::format(
-        "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDTIPOLAN, BDDEBITO, BDCREDITO,"
-        " BDVALOR, BDCODHIST, BDCODTPHI, BDCOMPL, BDDCTO) VALUES ({}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {}, {})",
-        codEmp, chaveLan, SQLDate(dataFin), plano.AsInteger(), kTipoLanContabil, l.Debito, l.Credito,
-        SQLCurrency(l.Valor), SQLValue(prep->CodHist),
-        SQLValue(prep->CodTphi), QuotedStr("Variação cambial NF " + l.Nota->NumDoc), QuotedStr(l.Nota->NumDoc)));
+    try {
+      insercoes.push_back(InsercaoLancamento(
+          livros, {codEmp, primeira + static_cast<int>(i), dataFin, static_cast<int>(plano.AsInteger()),
+                   kTipoLanContabil, l.Debito, l.Credito, l.Valor, prep->CodHist, prep->CodTphi,
+                   "Variação cambial NF " + l.Nota->NumDoc, l.Nota->NumDoc}));
+    } catch (const ELivrosRecusa& e) {
+      Falha(codEmp, prefixo + e.what());
+      return;
+    }
+  }
+  for (size_t i = 0; i < lancs.size(); ++i) {
+    const int chaveLan = primeira + static_cast<int>(i);
+    script_.push_back(insercoes[i]);
     script_.push_back(fmt::format("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES ({}, {}, {})",
                                   codEmp, chave, chaveLan));
   }

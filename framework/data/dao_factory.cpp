@@ -1,4 +1,5 @@
 #include "framework/data/dao_factory.h"
+#include "framework/data/tabelas_livros.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -280,6 +281,11 @@ bool ModoArquivoGrande(const TDAOFactory* dao) {
 
 bool TDAOFactory::WritesBack() const { return loading_ == 0 && !controlMemory_ && !table_.empty(); }
 
+void TDAOFactory::RecusaTabelaDosLivros() const {
+  if (TabelaDosLivros(UpperCase(table_)))
+    throw EDatabaseError("A tabela " + table_ + " só é gravada pelos livros: esta consulta não a altera.");
+}
+
 std::string TDAOFactory::KeyCondition() const {
   std::string where;
   for (const auto& k : primaryKey_) {
@@ -301,6 +307,7 @@ std::vector<Variant> TDAOFactory::KeyValues(bool old) const {
 
 void TDAOFactory::DoBeforeWrite(bool inserting) {
   if (!WritesBack()) return;
+  RecusaTabelaDosLivros();
   LoadTableInfo();
   TDatabase& db = Database();
   if (tableColumns_.empty()) throw EDatabaseError("Tabela " + table_ + " não encontrada no banco de dados.");
@@ -351,6 +358,7 @@ void TDAOFactory::DoBeforeWrite(bool inserting) {
 
 void TDAOFactory::DoBeforeDeleteRow() {
   if (!WritesBack()) return;
+  RecusaTabelaDosLivros();
   LoadTableInfo();
   if (primaryKey_.empty())
     throw EDatabaseError("A tabela " + table_ + " não tem chave primária: não é possível excluir o registro.");

@@ -104,6 +104,8 @@ class TDAOFactory : public TClientDataSet {
   void ApplyReferencia();
   void LoadTableInfo();
   bool WritesBack() const;
+  // A table only the books' gate writes (tabelas_livros.h) is never written back: raises EDatabaseError.
+  void RecusaTabelaDosLivros() const;
   std::vector<Variant> KeyValues(bool old) const;
   struct WriteCache;
   WriteCache& Columns();   // the table's columns present in the data set, rebuilt when either changes

@@ -81,9 +81,11 @@ inline void AddHostSchema(TSchema& s) {
   // The posting-lock check of a company's period for a screen (posting_lock_check.h), one row: the kind
   // found first (4 a zeroing over the period, 1 a lock row of the screen, 2 the company's closing on or
   // after its start, 0 none), the period or closing date and the lock's reason. A procedure, so that a
-  // writer may run the check inside its own statement.
+  // writer may run the check inside its own statement. PTELA names one screen, or several between '|'
+  // ("|TfrX|frX|TfrY|frY|": the run's screen and the screens that opened it); a lock row of any of them
+  // locks.
   s.AddProcedure("SP_BLOQUEIO_LANCAMENTO",
-                 "CREATE PROCEDURE SP_BLOQUEIO_LANCAMENTO (PCODEMP INTEGER, PINICIO DATE, PFIM DATE, PTELA VARCHAR(100))\n"
+                 "CREATE PROCEDURE SP_BLOQUEIO_LANCAMENTO (PCODEMP INTEGER, PINICIO DATE, PFIM DATE, PTELA VARCHAR(1000))\n"
                  "RETURNS (TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))\n"
                  "AS\n"
                  "BEGIN\n"
@@ -93,7 +95,8 @@ inline void AddHostSchema(TSchema& s) {
                  "  IF (ROW_COUNT > 0) THEN TIPO = 4;\n"
                  "  IF (TIPO = 0) THEN BEGIN\n"
                  "    SELECT FIRST 1 BDDATAINI, BDDATAFIM, BDMOTIVO FROM TBLOQUEIO_LANCAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
-                 "      UPPER(BDTELA) = UPPER(:PTELA) AND BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI\n"
+                 "      (UPPER(BDTELA) = UPPER(:PTELA) OR POSITION('|' || UPPER(BDTELA) || '|' IN UPPER(:PTELA)) > 0) AND\n"
+                 "      BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI\n"
                  "      INTO :DINI, :DFIM, :MOTIVO;\n"
                  "    IF (ROW_COUNT > 0) THEN TIPO = 1;\n"
                  "  END\n"

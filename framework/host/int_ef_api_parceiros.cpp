@@ -7,7 +7,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/datetime.h"
 #include "framework/data/fb_database.h"
-#include "framework/web/fila_importacao_ef.h"
+#include "framework/livros/fila_importacao_ef.h"
 
 namespace vyn {
 

@@ -3,7 +3,7 @@
 // shares: the run's company and reference, the hand-over of the fetched XML files to the fiscal
 // import queue, the progress callback and the run's log lines.
 //
-// The queue is the fiscal module's one import queue (framework/web/fila_importacao_ef.h), the same
+// The queue is the fiscal module's one import queue (framework/livros/fila_importacao_ef.h), the same
 // the Nibo import feeds: one row per document with its text, its kind and the fetcher's origin.
 #include <functional>
 #include <string>

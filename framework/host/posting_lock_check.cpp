@@ -6,28 +6,15 @@
 
 #include "framework/component/process_context.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/livros.h"
 
 namespace vyn {
 
 std::string MensagemBloqueio(TTipoBloqueio tipo, int codEmp, const Variant& inicio, const Variant& fim,
                              const Variant& motivo) {
   auto data = [](const Variant& d) { return d.IsNull() ? std::string() : DateToStr(d.AsDateTime()); };
-  switch (tipo) {
-    case tbZeramento:
-      return fmt::format("Existe processo de zeramento da empresa {} no período de {} a {}.", codEmp, data(inicio),
-                         data(fim));
-    case tbBloqueioLancamento: {
-      std::string m = fmt::format("Existe bloqueio de lançamentos da empresa {} no período de {} a {}.", codEmp,
-                                  data(inicio), data(fim));
-      const std::string razao = motivo.IsNull() ? std::string() : motivo.AsString();
-      if (!razao.empty()) m += " Motivo: " + razao;
-      return m;
-    }
-    case tbEncerramento:
-      return fmt::format("O período da empresa {} está encerrado até {}.", codEmp, data(inicio));
-    default:
-      return {};
-  }
+  const TDateTime dia = inicio.IsNull() ? TDateTime() : inicio.AsDateTime();
+  return MensagemRegra(tipo, codEmp, dia, data(inicio), data(fim), motivo.IsNull() ? std::string() : motivo.AsString());
 }
 
 bool TVerificaBloqueioLancamento::NoBanco(const TDatabase& db) const {

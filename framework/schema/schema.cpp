@@ -79,6 +79,7 @@ TSchema CompanySchema() {
   AddSuiteSpedBiSchema(s);
   AddSuitePartnersSchema(s);
   AddHostSchema(s);
+  AddModuloLivrosSchema(s);
   return s;
 }
 

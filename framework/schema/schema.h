@@ -89,5 +89,7 @@ void AddSuiteReportSequenceSchema(TSchema& s);
 void AddSuiteSpedBiSchema(TSchema& s);
 // Partners, their quotas and the import layouts.
 void AddSuitePartnersSchema(TSchema& s);
+// The books' own guards: the record of booked sources, balance checks, the period's rules.
+void AddModuloLivrosSchema(TSchema& s);
 
 }  // namespace vyn

@@ -10,6 +10,17 @@ void AddCompany(TDatabase& db, const Company& c) {
              {c.CodEmp, c.Referencia, c.Nome, c.CNPJ, c.CodPlaPadrao, c.CodHist, c.CodPlanoOnline});
 }
 
+void AddCompanyWithAccounts(TDatabase& db, int codEmp, int codPlaPadrao, std::initializer_list<int> contas,
+                            int referencia) {
+  Company c;
+  c.CodEmp = codEmp;
+  c.CodPlaPadrao = codPlaPadrao;
+  c.Referencia = referencia;
+  AddCompany(db, c);
+  for (int conta : contas)
+    db.Execute("UPDATE OR INSERT INTO PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA) VALUES (?, ?)", {codPlaPadrao, conta});
+}
+
 void AddHeadOfficeAndBranch(TDatabase& db, int referencia) {
   Company head;
   head.Referencia = referencia;

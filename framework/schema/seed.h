@@ -1,6 +1,7 @@
 #pragma once
 // Seed builders for tests and the demo: a company (head office and branch), a chart of accounts,
 // a history plan and a month's online account configuration.
+#include <initializer_list>
 #include <string>
 
 #include "framework/data/fb_database.h"
@@ -49,6 +50,9 @@ void AddHistoryPlan(TDatabase& db, int codHist = 1);
 // The eight classifications of the online configuration (payments and receipts: principal, fine,
 // interest, discount), keys 1..8, valid from referencia on.
 void AddOnlineConfiguration(TDatabase& db, int codPlanoOnline = 1, int codPlaPadrao = 1, int referencia = 202401);
+// A company with a chart of its own holding only the accounts given: the books take entries on them.
+void AddCompanyWithAccounts(TDatabase& db, int codEmp, int codPlaPadrao, std::initializer_list<int> contas,
+                            int referencia = 202401);
 // All of the above for a head office and branch.
 void AddStandardCompany(TDatabase& db, int referencia = 202401);
 

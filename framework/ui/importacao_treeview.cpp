@@ -14,7 +14,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
-#include "framework/data/insere_linha.h"
+#include "framework/livros/lancamentos_revisao.h"
 #include "framework/data/sql_value.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/dialogs.h"
@@ -31,9 +31,17 @@ const std::vector<TDAOFactory*> kSemAggregates;
 
 // What the check of a line reads (and the work table's key, to write its verdict through).
 constexpr const char* kColunasValidacao =
-    "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDDATA, BDVALOR, BDDEBITO, BDCREDITO, BDCODPLAPADRAO, BDLINHA";
+    "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDDATA, BDVALOR, BDDEBITO, BDCREDITO, BDCODPLAPADRAO, BDLINHA, "
+    "BDCODTERCEIROD, BDCODTERCEIROC";
+
+// A sentence joined into a line's list of problems, which ends the list with its own full stop.
+std::string SemPontoFinal(std::string s) {
+  if (!s.empty() && s.back() == '.') s.pop_back();
+  return s;
+}
 
 bool EhLancamentos(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoLancamentos); }
+bool EhParticipantes(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoParticipantes); }
 
 int Inteiro(const TClientDataSet& ds, const char* campo) {
   const TField* f = ds.FindField(campo);
@@ -390,6 +398,10 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo, bool limpaPr
       if (cre > 0 && !existe(plano, cre))
         erros.push_back(fmt::format("conta {} à crédito não existe (ou não é analítica) no plano {}", cre, plano));
     }
+    if (livros_ && erros.empty())
+      if (auto recusa = livros_->Recusa({Inteiro(ds, "BDCODEMP"), ds.FieldByName("BDDATA").AsDateTime(), deb, cre,
+                                         Inteiro(ds, "BDCODTERCEIROD"), Inteiro(ds, "BDCODTERCEIROC")}))
+        erros.push_back(SemPontoFinal(recusa->Mensagem));
     const int novo = erros.empty() ? miConsistente : miComErro;
     if (inc != novo) {
       ds.Edit();
@@ -434,8 +446,7 @@ void TUtilImportacao_Padrao_Treeview::ReservaChaves(TNodoImportacao& nodo) {
 int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas,
                                            std::vector<TBookmark>& liquidadas) {
   TDAOFactory& ds = *nodo.DAO;
-  TDatabase& db = ds.Database();
-  TInsereLinha insereLancamento(db, "VZEL_EMPRESAS_TLAN");
+  TLancamentosRevisao livro(ds.Database());
   std::set<std::pair<int, int>> escritas;
   std::set<std::pair<int, int>> comComplemento;
 
@@ -477,23 +488,19 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
       if (!comComplemento.count(chave)) complementos.push_back({chave, compl_->AsString()});
       fixos["BDCOMPL"] = Variant();
     }
-    insereLancamento.Insere(ds, fixos);
+    livro.Insere(ds, fixos);
     escritas.insert(chave);
     importadas_.push_back(chave);
     gravadas.push_back(ds.GetBookmark());
     ++n;
   }
-  for (const auto& [chave, texto] : complementos) {
-    if (!escritas.count(chave)) continue;
-    db.Execute("insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) values (?, ?, ?)",
-               {chave.first, chave.second, texto});
-  }
+  for (const auto& [chave, texto] : complementos)
+    if (escritas.count(chave)) livro.InsereComplemento(chave.first, chave.second, texto);
   if (!nodo.Aggregates.empty() && nodo.Aggregates.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
     TDAOFactory& cc = *nodo.Aggregates.front();
-    TInsereLinha insereCentro(db, cc.TableName());
     TDetachedDetail solto(cc, true);
     for (cc.First(); !cc.Eof(); cc.Next())
-      if (escritas.count({Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")})) insereCentro.Insere(cc);
+      if (escritas.count({Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")})) livro.InsereCentroCusto(cc, cc.TableName());
   }
   return n;
 }
@@ -513,12 +520,6 @@ struct TTrechoSessao {
   }
 };
 
-// Whether the session has rows in a companion table: a table without any spends no statement.
-bool SessaoTemLinhas(TDatabase& db, const char* tabela, int sessao) {
-  return db.TableExists(tabela) &&
-         !db.QueryValue(fmt::format("select first 1 1 from {} where BDSESSAO = ?", tabela), {sessao}).IsNull();
-}
-
 }  // namespace
 
 int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
@@ -526,49 +527,18 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   TDatabase& db = ds.Database();
   const int sessao = ds.Sessao();
   const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(ds.WorkTable(), "Tabela de trabalho inválida: ");
-  // The entry's columns as the work table holds them; the reserved key replaces the provisional one.
-  const std::vector<std::string> colunasTemp = db.TableColumns(tabela);
-  const std::set<std::string> colTemp(colunasTemp.begin(), colunasTemp.end());
-  std::vector<std::string> colunas;
-  for (const std::string& c : db.TableColumns("VZEL_EMPRESAS_TLAN"))
-    if (c != "BDCHAVE" && c != "BDCODEMP" && colTemp.count(c)) colunas.push_back(c);
-  const std::string lista = Join(colunas, ", ");
+  TCopiaSessaoLancamentos livro(db, tabela, sessao);
   const std::string faixa = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE between ? and ?";
-  TStatement& insere = db.Prepared("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, " + lista +
-                                   ") select BDCODEMP, BDCHAVE + ?, " + lista + " from " + tabela + faixa);
-  TStatement* complemento =
-      SessaoTemLinhas(db, "TMP_VZEL_EMP_TLAN_COMPL_TEMP", sessao)
-          ? &db.Prepared("insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) select BDCODEMP, BDCHAVE "
-                         "+ ?, BDCOMPL from TMP_VZEL_EMP_TLAN_COMPL_TEMP" + faixa + " and BDCOMPL is not null")
-          : nullptr;
-  TStatement* centros =
-      SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", sessao)
-          ? &db.Prepared("insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, "
-                         "BDVALOR) select BDCODEMP, BDCHAVE + ?, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, BDVALOR from "
-                         "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP" + faixa)
-          : nullptr;
-  // The explanatory notes are staged apart.
-  TStatement* nota =
-      SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP", sessao)
-          ? &db.Prepared("update VZEL_EMPRESAS_TLAN L set L.BDDESCRICAO = (select N.BDDESCRICAO from "
-                         "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP N where N.BDSESSAO = ? and N.BDCODEMP = L.BDCODEMP and "
-                         "N.BDCHAVE = L.BDCHAVE - ?) where L.BDCODEMP = ? and L.BDCHAVE between ? and ?")
-          : nullptr;
   TStatement& apaga = db.Prepared("delete from " + tabela + faixa);
 
   TTrechoSessao trecho;
   auto gravaTrecho = [&] {
     if (trecho.Vazio()) return;
-    const int desvio = trecho.Nova - trecho.Inicio;
-    const int fimNovo = trecho.Nova + (trecho.Fim - trecho.Inicio);
-    const TParams p{desvio, sessao, trecho.Empresa, trecho.Inicio, trecho.Fim};
     // Every line of the stretch was read from the session just now: a missing one is not skipped.
-    if (insere.Execute(p) != trecho.Fim - trecho.Inicio + 1)
+    if (livro.Copia(trecho.Empresa, trecho.Inicio, trecho.Fim, trecho.Nova - trecho.Inicio) !=
+        trecho.Fim - trecho.Inicio + 1)
       throw EDatabaseError(fmt::format("Os lançamentos {} a {} da empresa {} não estão mais na sessão de revisão.",
                                        trecho.Inicio, trecho.Fim, trecho.Empresa));
-    if (complemento) complemento->Run(p);
-    if (centros) centros->Run(p);
-    if (nota) nota->Run({sessao, desvio, trecho.Empresa, trecho.Nova, fimNovo});
     apaga.Run({sessao, trecho.Empresa, trecho.Inicio, trecho.Fim});
     trecho = {};
   };
@@ -665,6 +635,11 @@ void TUtilImportacao_Padrao_Treeview::AvancaProgresso() {
 }
 
 bool TUtilImportacao_Padrao_Treeview::Importa() {
+  // The gate lives as long as the run.
+  struct TFimLivros {
+    std::unique_ptr<TLivros>& livros;
+    ~TFimLivros() { livros.reset(); }
+  } fimLivros{livros_};
   resumo_.clear();
   importadas_.clear();
   recusadas_.clear();
@@ -692,6 +667,11 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     try {
       // From the settlements to the last row, the run is one write: a failure leaves nothing posted.
       if (db) tx = std::make_unique<TTransaction>(*db);
+      if (db) livros_ = std::make_unique<TLivros>(*db, ExecucaoDe(this));
+      // The participants a file declares are registered first: its lines are checked against them. The
+      // other nodes follow the entries, whose keys they take.
+      for (TNodoImportacao* n : Nodos())
+        if (n->DAO && EhParticipantes(n->Caption)) GravaNodoAdicional(*n);
       GetAntesValidacao();
       for (TNodoImportacao* n : lancamentos) ValidaNodo(*n);
       std::map<TNodoImportacao*, int64_t> naSessao;
@@ -719,7 +699,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
         }
       }
       for (TNodoImportacao* n : Nodos())
-        if (n->DAO && !EhLancamentos(n->Caption)) GravaNodoAdicional(*n);
+        if (n->DAO && !EhLancamentos(n->Caption) && !EhParticipantes(n->Caption)) GravaNodoAdicional(*n);
       GetAposGravacao();
       if (IMarcaImportado* marcador = Marcador(); marcador && db && (total > 0 || !FJaLancados.empty() || !liquidadas_.empty())) {
         std::vector<std::pair<int, int>> noLivro = importadas_;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/data/dao_factory.h"
+#include "framework/livros/livros.h"
 #include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/arquivo_cliente_importacao.h"
 #include "framework/ui/edit.h"
@@ -246,6 +247,10 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   // and long complement in one transaction (all or nothing), and removes the written lines from the
   // review. False when nothing was written.
   bool Importa();
+  // The books' gate of the run under way, in its transaction (nullptr outside a run): the hooks record
+  // through it the sources the run books. A line the gate's rules refuse is inconsistent, named with
+  // the rule, and not written.
+  TLivros* Livros() const { return livros_.get(); }
 
  private:
   // Checks a node's lines (a paged node's a page at a time); limpaProblemas: a staged node's recorded
@@ -272,6 +277,7 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   std::vector<std::pair<int, int>> recusadas_;    // (company, key) left inconsistent by the last run
   std::vector<std::pair<int, int>> liquidadas_;   // (company, key) settled, left out by the last run
   std::vector<std::string> logAdicional_;         // the run's additional log, until it is written
+  std::unique_ptr<TLivros> livros_;
 };
 
 class TUtilImportacao_Integracao_Treeview : public TUtilImportacao_Padrao_Treeview {

@@ -9,7 +9,7 @@
 #include "framework/core/temp_name.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
-#include "framework/web/fila_importacao_ef.h"
+#include "framework/livros/fila_importacao_ef.h"
 #include "framework/web/http_vyn.h"
 #include "framework/web/secret_mask.h"
 #include "framework/web/service_config.h"

@@ -46,6 +46,10 @@ TEST(LedgerInvariants, EveryRuleNamesTheRowsThatBreakItAndOnlyNewOnes) {
   EXPECT_EQ(TInvariantesRazao::Novas(antes, TInvariantesRazao::Le(db)), "");
   ASSERT_EQ(antes.size(), 1u) << "only the orphan complement breaks a rule";
 
+  // The checker is the net under the database's own balance checks: they are off here, as in a database
+  // written before them, so that what they refuse can be written and named.
+  Executa(db, {"ALTER TRIGGER TRG_SALDO_MOVENTPAR INACTIVE", "ALTER TRIGGER TRG_TDARFGERPGTO_SALDO INACTIVE",
+               "ALTER TRIGGER TRG_TDADOSPGTOCALC_SALDO INACTIVE"});
   Executa(db, {
       // The installment paid again from the same source line, beyond its value and its entry's.
       "INSERT INTO VEF_EMP_TMOVENTPARPGTO (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO, BDDATAPGTO, BDVALORPGTO, "

@@ -9,7 +9,7 @@
 #include <sstream>
 
 #include "framework/component/process_context.h"
-#include "framework/web/fila_importacao_ef.h"
+#include "framework/livros/fila_importacao_ef.h"
 #include "framework/web/http_vyn.h"
 #include "integrations/omie/omie_test_support.h"
 #include "integrations/omie/uIntegracaoOmie.Base.h"

@@ -1,4 +1,4 @@
-#include "framework/accounting/exclusao_lancamentos.h"
+#include "framework/livros/exclusao_lancamentos.h"
 
 namespace vyn {
 

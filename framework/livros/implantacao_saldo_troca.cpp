@@ -1,11 +1,12 @@
-#include "framework/accounting/implantacao_saldo_troca.h"
+#include "framework/livros/implantacao_saldo_troca.h"
 
 #include <fmt/format.h>
 
 #include <map>
 #include <utility>
 
-#include "framework/accounting/exclusao_lancamentos.h"
+#include "framework/livros/exclusao_lancamentos.h"
+#include "framework/livros/livros.h"
 #include "framework/data/fb_database.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/schema/troca_plano.h"
@@ -104,7 +105,11 @@ std::vector<std::string> ImplantaSaldosTroca(TDatabase& db, const std::vector<in
   const std::string complemento =
       fmt::format("Implantação de saldo da troca do plano de contas {} para {}", troca.ContasDe, troca.ContasPara);
   std::vector<std::string> feitos;
+  // The implantation is the one writing the books let into the period the change holds, in the new
+  // chart before its reference starts; the company must still be one that takes entries.
+  TLivros livros(db, ExecucaoDe(nullptr, {"frLancamento"}), TIsencaoLivros::ImplantacaoTrocaPlano);
   for (int emp : empresas) {
+    livros.Verifica({emp, vespera, 0, 0, 0, 0});
     const auto linhas = Linhas(db, emp, troca);
     // Reserved before the deletion, so that a rolled back change finds the keys of what it deleted free.
     int chave = linhas.empty() ? 0 : ReserveEntryKeysUnderHold(db, emp, static_cast<int>(linhas.size()));

@@ -1,4 +1,4 @@
-#include "framework/web/fila_importacao_ef.h"
+#include "framework/livros/fila_importacao_ef.h"
 
 #include <fmt/format.h>
 

@@ -1,0 +1,96 @@
+// The statement's lines as sources the books record once: whatever window, workstation or road books a
+// line, the record's key refuses the second.
+#include <fmt/format.h>
+
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "framework/accounting/lancamento_mgr.h"
+#include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
+#include "framework/livros/livros.h"
+
+namespace integracao {
+
+using namespace vyn;
+
+namespace {
+
+std::string Texto(const TClientDataSet& ds, const char* campo) {
+  const TField* f = ds.FindField(campo);
+  return f && !f->IsNull() ? f->AsString() : std::string();
+}
+
+int64_t Inteiro(const TClientDataSet& ds, const char* campo) {
+  const TField* f = ds.FindField(campo);
+  return f && !f->IsNull() ? f->AsInteger() : 0;
+}
+
+}  // namespace
+
+void TfrConsultaImportacaoExtratoBancario::IdentificaFontes() {
+  FIdentidades.clear();
+  TDAOFactory* l = FLinhas;   // the node may not hold it yet
+  if (!l) return;
+  TFilterGuard todas(*l, TFilterGuard::kAllRows);
+  // Equal lines (two fees of one day, value and text) are told apart by their order in the statement.
+  std::map<std::string, int> iguais;
+  for (l->First(); !l->Eof(); l->Next()) {
+    const TField& data = l->FieldByName("BDDATA");
+    const std::string conteudo =
+        fmt::format("{}|{}|{}", data.IsNull() ? std::string("-") : DateToSQL(data.AsDateTime()),
+                    l->FieldByName("BDVALOR").AsCurrency().ToSQL(),
+                    HashTexto(Texto(*l, "BDDCTO") + '\x1f' + Texto(*l, "BDCOMPLBANCARIO") + '\x1f' +
+                              (Texto(*l, "BDCOMPLBANCARIO").empty() ? Texto(*l, "BDCOMPL") : std::string())));
+    const int n = ++iguais[std::to_string(Inteiro(*l, "BDCODEMP")) + "|" + conteudo];
+    TIdentidadeLinha id{fmt::format("C|{}|{}", conteudo, n), {}};
+    if (Inteiro(*l, "BDIDWEB") > 0)
+      id.Id = fmt::format("I|{}|{}", Inteiro(*l, "BDIDEXTRATOWEB"), Inteiro(*l, "BDIDWEB"));
+    FIdentidades[l->GetBookmark()] = std::move(id);
+  }
+}
+
+void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
+                                                          const std::set<std::pair<int, int>>& gravadas) {
+  FFontesPendentes.clear();
+  TDAOFactory* l = DAOLinhas();
+  if (!l || FIdentidades.empty()) return;
+  // A split row books a part of its line: the line is the source.
+  std::map<TBookmark, TBookmark> paiDe;
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai)
+    for (TBookmark b : novas) paiDe[b] = pai;
+  for (const auto& [pai, pendentes] : FPaisPendentes)
+    for (TBookmark b : pendentes) paiDe[b] = pai;
+  const TTipoFonte tipo = TipoExtrato() == 2 ? TTipoFonte::LinhaExtratoCaixa : TTipoFonte::LinhaExtratoBanco;
+  const std::string conta = std::to_string(ContaBanco());
+  TFilterGuard todas(*l, TFilterGuard::kAllRows);
+  for (l->First(); !l->Eof(); l->Next()) {
+    const int empresa = static_cast<int>(Inteiro(*l, "BDCODEMP"));
+    if (!gravadas.count({empresa, static_cast<int>(Inteiro(*l, "BDCHAVE"))})) continue;
+    TBookmark linha = l->GetBookmark();
+    if (auto p = paiDe.find(linha); p != paiDe.end()) linha = p->second;
+    auto id = FIdentidades.find(linha);
+    if (id == FIdentidades.end()) continue;   // a row the review made up, not the statement's
+    const std::string descricao = fmt::format("A linha do extrato de {} no valor de {} ({})",
+                                              DateToStr(l->FieldByName("BDDATA").AsDateTime()),
+                                              l->FieldByName("BDVALOR").AsCurrency().ToBR(),
+                                              Trim(Texto(*l, "BDCOMPLBANCARIO") + " " + Texto(*l, "BDDCTO")));
+    // Both names of a Dyq line: its ids, and its content as a road without ids (the reconciliation)
+    // brings it.
+    for (const std::string& chave : {id->second.Id, id->second.Conteudo}) {
+      if (chave.empty()) continue;
+      const std::string fonte = conta + "|" + chave;
+      const std::string registro = std::to_string(empresa) + "|" + fonte;
+      if (FFontesRegistradas.count(registro) ||
+          std::find(FFontesPendentes.begin(), FFontesPendentes.end(), registro) != FFontesPendentes.end())
+        continue;
+      livros.RegistraFonte({empresa, tipo, fonte, descricao, 0});
+      FFontesPendentes.push_back(registro);
+    }
+  }
+}
+
+void TfrConsultaImportacaoExtratoBancario::ConfirmaFontes() {
+  FFontesRegistradas.insert(FFontesPendentes.begin(), FFontesPendentes.end());
+  FFontesPendentes.clear();
+}
+
+}  // namespace integracao

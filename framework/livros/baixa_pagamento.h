@@ -1,0 +1,91 @@
+#pragma once
+// The statement that writes one payment of a settlement: it locks the obligation's row and reads its
+// open balance under the lock, refuses a value above it, inserts the payment row with its obligation's
+// next sequence, lowers the obligation's own balance, records the posted link and, for the last payment
+// of the entry, inserts the ledger entry. One statement per shape of payment (table, key, guard),
+// prepared once per run: a run commits each settlement, and its statements are what costs beside the
+// commit.
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/core/currency.h"
+#include "framework/core/datetime.h"
+#include "framework/data/fb_database.h"
+
+namespace vyn {
+
+// The link a settlement is posted for: its identity in an import session (the link row's own, see
+// the settlement engine) and the link row's text. Recorded with the payment in the module's table of
+// posted links, so that no later run posts that link again; an empty Vinculo records nothing.
+struct TOrigemBaixa {
+  int Sessao = 0;
+  int64_t Id = 0;
+  std::string Vinculo;
+  std::string Descricao;
+};
+
+// The module's record of posted links (one row per link, entry and settlement kind).
+inline constexpr const char* kTabelaVinculosLancados = "VZEL_EMP_TVINC_BAIXA_LANC";
+
+// Settlement kinds of a payment row (the installment managers' SetTIPOBAIXA_MGR vocabulary).
+enum TTipoBaixaPgto : int { tbpPrincipal = 1, tbpMulta = 2, tbpJuros = 3, tbpDesconto = 4 };
+
+// One settlement entry.
+struct TLancamentoBaixa {
+  int CodEmp = 0;
+  TDateTime Data;
+  int Debito = 0;
+  int Credito = 0;
+  Currency Valor;
+  std::string Dcto;
+  std::string Compl;
+};
+
+// The payment row of one settlement: inserted with the next sequence of its obligation and the entry key,
+// after the guard query (which answers the obligation's open balance) has allowed its value.
+struct TPagamentoBaixa {
+  std::string Tabela;
+  std::vector<std::pair<std::string, Variant>> Chave;     // the obligation
+  std::string ColunaSeq;
+  std::vector<std::pair<std::string, Variant>> Valores;
+  // The open balance, an expression over the obligation's row (alias O); empty: no balance to respect.
+  std::string Guarda;
+  // The obligation's own table (keyed by Chave). Its row is locked before the guard reads the balance,
+  // so two workstations settling it at once cannot both read the same open balance.
+  std::string TabelaObrigacao;
+  Currency ValorGuarda;
+  // Set clause lowering the obligation's own balance by the value paid (:PVALOR), e.g. the guide's;
+  // it must touch the obligation's row. Empty: the payment rows are the balance.
+  std::string Abate;
+  std::string Descricao;
+  TOrigemBaixa Origem;                                    // recorded as posted with the payment
+  int TipoBaixa = tbpPrincipal;
+  Currency Valor;
+  // Noted by the manager as settled for this imported entry (0: none) once the payment is written.
+  int64_t ChaveOrigem = 0;
+  std::string Obrigacao;
+  // The books' rules of the company's date for the run's screens (SP_REGRAS_LANCAMENTO over the entry's
+  // accounts), applied by the statement before it writes anything (company 0: not applied).
+  int BloqueioEmp = 0;
+  TDateTime BloqueioData;
+  std::string BloqueioTela;
+};
+
+// What the statement answers in SITUACAO.
+enum TSituacaoPagamento : int {
+  spGravado = 0,     // every row written
+  spSaldo = 1,       // the open balance (SALDO) is below the value: nothing written
+  spSemAbate = 2,    // the obligation's balance was not lowered (its row is gone)
+  spBloqueado = 3,   // the books' rules refused, kind BTIPO (BDINI, BDFIM, BMOTIVO, BCONTA): nothing written
+};
+
+std::string TextoGravaPagamento(const TPagamentoBaixa& p);
+// What tells one shape from another (tables, columns, guard, abatement): far shorter than the text.
+std::string FormaGravaPagamento(const TPagamentoBaixa& p);
+// The values in the statement's order; without l the entry is not written (a group's earlier payments).
+TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
+                                 const TLancamentoBaixa* l, const Variant& plaPadrao);
+
+}  // namespace vyn

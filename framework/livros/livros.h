@@ -1,0 +1,166 @@
+#pragma once
+// The books' gate: every write that moves money passes here, whatever the road (a review, a settlement,
+// a task, a posting utility). The gate applies the rules of the period to every entry and records every
+// source it books under a key of the database, in the writer's own transaction; what it refuses, the
+// writer reports and nothing of its unit of work stays written.
+//
+// The rules themselves are the database's procedures (SP_REGRAS_PERIODO, SP_REGRAS_CONTA,
+// SP_REGRAS_LANCAMENTO), so that a settlement's one statement applies exactly what the gate applies:
+//   - the company exists and is not a consultation-only copy;
+//   - the day is within the company's life (not before the five years before its first reference year);
+//   - no zeroing of the result accounts runs over the day;
+//   - no posting lock of the screen or task that runs, or of a screen that opened it, covers the day;
+//   - the day is after the company's closing;
+//   - each account is in the chart in force at the day, each participant exists.
+// A Part's own exemption (a plan change's balance implantation) is named by TIsencaoLivros; nothing
+// else skips a rule.
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "framework/core/datetime.h"
+
+namespace vyn {
+
+class TComponent;
+class TDatabase;
+
+// Who writes: the class names of the screen or task that runs and of the screens that opened it
+// (nearest first, each also without its leading 'T', as lock rows name screens), and a label of the run
+// for the record of booked sources.
+struct TExecucaoLivros {
+  std::vector<std::string> Telas;
+  std::string Rotulo;
+  std::string Usuario;
+  std::string Estacao;
+  // "|TfrX|frX|...|" for SP_BLOQUEIO_LANCAMENTO; never empty, so that no empty lock row matches by chance.
+  std::string TelasSQL() const;
+};
+// The run of sender: its own class and every owner's up the chain, with the process's user and
+// workstation. extras are names a Part has the road check besides its own ("frLancamento").
+TExecucaoLivros ExecucaoDe(const TComponent* sender, const std::vector<std::string>& extras = {});
+
+// The rule a refusal names; the numbers are SP_REGRAS_*'s kinds.
+enum class TRegraLivros : int {
+  Nenhuma = 0,
+  Bloqueio = 1,
+  Encerramento = 2,
+  Zeramento = 4,
+  EmpresaConsulta = 5,
+  ForaDaVida = 6,
+  ContaForaDoPlano = 7,
+  ParticipanteInexistente = 8,
+  EmpresaInexistente = 9,
+};
+
+// The one exemption a Part grants: a plan change writes the balance implantation of the new chart into
+// a period the change itself holds (past its locks and closing), the day before that chart is in force
+// (its accounts are the new chart's). The company must still exist, take entries and have begun.
+enum class TIsencaoLivros { Nenhuma, ImplantacaoTrocaPlano };
+
+struct TRecusaLivros {
+  TRegraLivros Regra = TRegraLivros::Nenhuma;
+  std::string Mensagem;   // names the company, the date (or period) and the rule
+};
+
+// The message of a refusal of kind tipo found by SP_REGRAS_* (or SP_BLOQUEIO_LANCAMENTO) for the
+// company's day; conta/terceiro name what kinds 7 and 8 refused.
+std::string MensagemRegra(int tipo, int codEmp, TDateTime data, const std::string& inicio, const std::string& fim,
+                          const std::string& motivo, int conta = 0, int terceiro = 0);
+
+// An entry as the rules see it.
+struct TLancamentoLivros {
+  int CodEmp = 0;
+  TDateTime Data;
+  int Debito = 0;
+  int Credito = 0;
+  int TerceiroD = 0;
+  int TerceiroC = 0;
+};
+
+class ELivrosRecusa : public std::runtime_error {
+ public:
+  explicit ELivrosRecusa(TRecusaLivros r) : std::runtime_error(r.Mensagem), recusa_(std::move(r)) {}
+  const TRecusaLivros& Recusa() const { return recusa_; }
+
+ private:
+  TRecusaLivros recusa_;
+};
+
+// Kinds of source booked (BDTIPOFONTE).
+enum class TTipoFonte : int {
+  LinhaExtratoBanco = 1,
+  LinhaExtratoCaixa = 2,
+  ReciboPagamento = 3,
+  ArquivoLancamentos = 4,
+  DocumentoOmie = 6,
+  LancamentoOmie = 7,
+  LancamentoNibo = 8,
+  PagamentoPortal = 9,
+};
+
+// A source to record as booked: its company, kind and identity (at most 120 characters; a longer one
+// is replaced by its hash), what to show of it, and the entry it became.
+struct TFonteLancada {
+  int CodEmp = 0;
+  TTipoFonte Tipo = TTipoFonte::LinhaExtratoBanco;
+  std::string Chave;
+  std::string Descricao;
+  int ChaveLancamento = 0;
+};
+
+// What the record holds of a source booked earlier.
+struct TFonteRegistrada {
+  std::string Descricao;
+  std::string DataHora;   // "05/03/2024 14:07:09"
+  std::string Usuario;
+  std::string Execucao;
+  int ChaveLancamento = 0;
+};
+
+class EFonteJaLancada : public std::runtime_error {
+ public:
+  EFonteJaLancada(const TFonteLancada& f, const TFonteRegistrada& antes);
+  const TFonteLancada& Fonte() const { return fonte_; }
+
+ private:
+  TFonteLancada fonte_;
+};
+
+class TLivros {
+ public:
+  // db: the writer's database; each call runs in its open transaction (or on its own when none is).
+  TLivros(TDatabase& db, TExecucaoLivros execucao, TIsencaoLivros isencao = TIsencaoLivros::Nenhuma);
+
+  const TExecucaoLivros& Execucao() const { return execucao_; }
+  TIsencaoLivros Isencao() const { return isencao_; }
+
+  // Why the entry may not be written (nothing when it may). Answers are kept for the gate's life: a run
+  // asks the same day and accounts for many lines.
+  std::optional<TRecusaLivros> Recusa(const TLancamentoLivros& l);
+  // As Recusa, raising ELivrosRecusa.
+  void Verifica(const TLancamentoLivros& l);
+
+  // Records the source as booked, in the open transaction: a source booked already (by any run, window
+  // or workstation, committed or still writing) raises EFonteJaLancada naming when and by which run.
+  void RegistraFonte(const TFonteLancada& f);
+  // The record of a source, when it was booked.
+  std::optional<TFonteRegistrada> FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave);
+
+ private:
+  std::optional<TRecusaLivros> RecusaPeriodo(int codEmp, TDateTime data);
+  std::optional<TRecusaLivros> RecusaConta(int codEmp, TDateTime data, int conta, int terceiro);
+
+  TDatabase& db_;
+  TExecucaoLivros execucao_;
+  TIsencaoLivros isencao_;
+  std::string telas_;
+  std::map<std::pair<int, int>, std::optional<TRecusaLivros>> periodos_;          // (company, day)
+  std::map<std::tuple<int, int, int, int>, std::optional<TRecusaLivros>> contas_;  // (company, month, account, participant)
+};
+
+}  // namespace vyn

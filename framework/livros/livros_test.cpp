@@ -1,0 +1,179 @@
+#include "framework/livros/livros.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+#include "framework/component/component.h"
+#include "framework/data/fb_database.h"
+#include "framework/schema/seed.h"
+#include "testing/company_db.h"
+
+namespace vyn {
+namespace {
+
+class TTelaDona : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TfrTelaDona"; }
+};
+class TMotor : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TMotorDeTeste"; }
+};
+
+class LivrosTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    seed::AddStandardCompany(Db(), 202401);
+  }
+  TExecucaoLivros Execucao() {
+    TExecucaoLivros e;
+    e.Telas = {"TfrRevisao", "frRevisao"};
+    e.Rotulo = "TfrRevisao";
+    e.Usuario = "ana";
+    return e;
+  }
+  std::string Motivo(const TLancamentoLivros& l, TIsencaoLivros isencao = TIsencaoLivros::Nenhuma) {
+    TLivros livros(Db(), Execucao(), isencao);
+    auto r = livros.Recusa(l);
+    return r ? r->Mensagem : std::string();
+  }
+  TLancamentoLivros Lanc(TDateTime d, int deb = seed::kContaDespesas, int cre = seed::kContaBanco) {
+    return {1, d, deb, cre, 0, 0};
+  }
+};
+
+TEST_F(LivrosTest, EachRuleRefusesNamingCompanyDateAndRule) {
+  const TDateTime dia = EncodeDate(2024, 3, 10);
+  EXPECT_EQ(Motivo(Lanc(dia)), "");
+  EXPECT_EQ(Motivo(Lanc(EncodeDate(1900, 1, 15))),
+            "A data 15/01/1900 é anterior ao período de lançamentos da empresa 1 (a partir de 01/01/2019).");
+  EXPECT_EQ(Motivo(Lanc(EncodeDate(2019, 1, 1))), "");   // past years of a company taken up in 2024
+  EXPECT_EQ(Motivo(Lanc(dia, 999)), "A conta 999 não existe no plano de contas da empresa 1 em vigor em 10/03/2024.");
+  EXPECT_EQ(Motivo({1, dia, seed::kContaFornecedores, seed::kContaBanco, 4242, 0}),
+            "O participante 4242 da conta 20 não está cadastrado (empresa 1, 10/03/2024).");
+  EXPECT_EQ(Motivo({77, dia, 0, 0, 0, 0}), "A empresa 77 não está cadastrada (10/03/2024).");
+
+  Db().Execute("insert into TPROCESSO_ZERAMENTO (BDCODEMP, BDDATAINI, BDDATAFIM) values (1, '2024-03-01', '2024-03-31')");
+  EXPECT_EQ(Motivo(Lanc(dia)), "Existe processo de zeramento da empresa 1 no período de 01/03/2024 a 31/03/2024.");
+  Db().Execute("delete from TPROCESSO_ZERAMENTO");
+
+  Db().Execute("update TEMPRESAS_REF set BDULTENC = '2024-03-15' where BDCODEMP = 1");
+  EXPECT_EQ(Motivo(Lanc(dia)), "O período da empresa 1 está encerrado até 15/03/2024.");
+  EXPECT_EQ(Motivo(Lanc(EncodeDate(2024, 3, 16))), "");
+  Db().Execute("update TEMPRESAS_REF set BDULTENC = null");
+
+  Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");
+  EXPECT_EQ(Motivo(Lanc(dia)), "A empresa 1 é uma cópia somente para consulta e não aceita lançamentos (10/03/2024).");
+}
+
+TEST_F(LivrosTest, TheChartInForceIsTheOneOfTheEntrysMonth) {
+  // From April the company posts in chart 2, which lacks the expenses account.
+  Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA) values (2, ?)", {seed::kContaBanco});
+  Db().Execute("insert into TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDCODPLAPADRAO) values (1, 202404, 2)");
+  EXPECT_EQ(Motivo(Lanc(EncodeDate(2024, 3, 31))), "");
+  EXPECT_EQ(Motivo(Lanc(EncodeDate(2024, 4, 1))),
+            "A conta 40 não existe no plano de contas da empresa 1 em vigor em 01/04/2024.");
+}
+
+TEST_F(LivrosTest, APostingLockOfAnyScreenOfTheRunRefusesAndOnlyTheImplantationIsExempt) {
+  TTelaDona tela;
+  TMotor* motor = tela.Create<TMotor>();
+  const TExecucaoLivros e = ExecucaoDe(motor);
+  EXPECT_EQ(e.TelasSQL(), "|TMotorDeTeste|MotorDeTeste|TfrTelaDona|frTelaDona|");
+
+  Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
+               "(1, 1, 'frTelaDona', '2024-03-01', '2024-03-31', 'auditoria')");
+  const TDateTime dia = EncodeDate(2024, 3, 10);
+  TLivros livros(Db(), e);
+  auto r = livros.Recusa(Lanc(dia));
+  ASSERT_TRUE(r);
+  EXPECT_EQ(r->Regra, TRegraLivros::Bloqueio);
+  EXPECT_EQ(r->Mensagem, "Existe bloqueio de lançamentos da empresa 1 no período de 01/03/2024 a 31/03/2024. Motivo: auditoria");
+  // Another screen's lock, or a lock row without a screen, does not lock this run.
+  EXPECT_EQ(Motivo(Lanc(dia)), "");
+  Db().Execute("update TBLOQUEIO_LANCAMENTO set BDTELA = ''");
+  EXPECT_FALSE(TLivros(Db(), e).Recusa(Lanc(dia)));
+
+  // The implantation of a plan change passes the period's locks and closings and the chart not yet in
+  // force, never a consultation-only copy.
+  Db().Execute("update TBLOQUEIO_LANCAMENTO set BDTELA = 'frRevisao'");
+  Db().Execute("update TEMPRESAS_REF set BDULTENC = '2024-12-31'");
+  EXPECT_EQ(Motivo(Lanc(dia, 999), TIsencaoLivros::ImplantacaoTrocaPlano), "");
+  EXPECT_NE(Motivo(Lanc(dia)), "");
+  Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1");
+  EXPECT_NE(Motivo(Lanc(dia), TIsencaoLivros::ImplantacaoTrocaPlano), "");
+}
+
+TEST_F(LivrosTest, ASourceIsBookedOnceAndTheSecondRunIsToldWhenAndByWhom) {
+  TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, "501|9001", "Linha 9001 do extrato 501", 7};
+  {
+    TTransaction tx(Db());
+    TLivros(Db(), Execucao()).RegistraFonte(f);
+    tx.Commit();
+  }
+  TTransaction tx(Db());
+  TExecucaoLivros outra = Execucao();
+  outra.Rotulo = "TAutoThreadOutra";
+  try {
+    TLivros(Db(), outra).RegistraFonte(f);
+    FAIL() << "booked twice";
+  } catch (const EFonteJaLancada& e) {
+    const std::string m = e.what();
+    EXPECT_EQ(m.rfind("Linha 9001 do extrato 501 já foi lançado em ", 0), 0u) << m;
+    EXPECT_NE(m.find(" por TfrRevisao (ana)."), std::string::npos) << m;
+  }
+  // A cash line of the same ids, or the same line of another company, is another source.
+  TLivros(Db(), outra).RegistraFonte({1, TTipoFonte::LinhaExtratoCaixa, "501|9001", "", 0});
+  TLivros(Db(), outra).RegistraFonte({2, TTipoFonte::LinhaExtratoBanco, "501|9001", "", 0});
+  // The key is compared byte for byte, not by the database's case-blind collation.
+  TLivros(Db(), outra).RegistraFonte({1, TTipoFonte::ArquivoLancamentos, "abc", "", 0});
+  TLivros(Db(), outra).RegistraFonte({1, TTipoFonte::ArquivoLancamentos, "ABC", "", 0});
+}
+
+TEST_F(LivrosTest, TwoAttachmentsBookingOneSourceAtOnceCommitOnlyOne) {
+  auto outra = Company().OpenAnother();
+  TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, "501|9001", "Linha 9001", 0};
+  TTransaction a(Db());
+  TLivros(Db(), Execucao()).RegistraFonte(f);
+  // The second workstation's insert waits for the first's transaction, which commits meanwhile.
+  std::thread primeira([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    a.Commit();
+  });
+  {
+    TTransaction b(*outra);
+    EXPECT_THROW(TLivros(*outra, Execucao()).RegistraFonte(f), EFonteJaLancada);
+  }
+  primeira.join();
+  EXPECT_EQ(outra->QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 1);
+}
+
+TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
+  Db().Execute("insert into VEF_EMP_TMOVENT (BDCODEMP, BDCHAVE, BDNUMDOCINI, BDVALORCONTABIL) values (1, 30, 30, 100)");
+  Db().Execute("insert into VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR) values (1, 30, 1, 100)");
+  auto paga = [&](int seq, const char* valor, int tipo = 1) {
+    Db().Execute("insert into VEF_EMP_TMOVENTPARPGTO (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO, BDDATAPGTO, "
+                 "BDVALORPGTO, BDTIPOBAIXA) values (1, 30, 1, ?, '2024-03-10', ?, ?)",
+                 {seq, Currency::Parse(valor), tipo});
+  };
+  paga(1, "60");
+  paga(2, "5", 3);   // interest is paid on top of the installment
+  EXPECT_THROW(paga(3, "40,01"), EDatabaseError);
+  paga(3, "40");
+  EXPECT_THROW(paga(4, "0,01", 4), EDatabaseError);
+
+  Db().Execute("insert into TDARFGERPGTO (BDCODEMP, BDCHAVEDARF, BDVALOR, BDSALDOAPAGAR) values (1, 55, 120, 120)");
+  EXPECT_THROW(Db().Execute("update TDARFGERPGTO set BDSALDOAPAGAR = BDSALDOAPAGAR - 120.01"), EDatabaseError);
+  Db().Execute("insert into TDADOSPGTOCALC (BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDLIQUIDO, BDVLRPGTO) "
+               "values (1, 1, 9, 1, 1000, 700)");
+  EXPECT_THROW(Db().Execute("update TDADOSPGTOCALC set BDVLRPGTO = BDVLRPGTO + 300.01"), EDatabaseError);
+  Db().Execute("update TDADOSPGTOCALC set BDVLRPGTO = BDVLRPGTO + 300");
+}
+
+}  // namespace
+}  // namespace vyn

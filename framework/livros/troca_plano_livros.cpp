@@ -1,0 +1,77 @@
+#include "framework/livros/troca_plano_livros.h"
+
+#include "framework/core/text.h"
+#include "framework/data/fb_database.h"
+
+namespace vyn {
+
+namespace {
+
+std::string Lista(const std::vector<int>& v) {
+  std::vector<std::string> s;
+  for (int x : v) s.push_back(std::to_string(x));
+  return Join(s, ",");
+}
+
+// The new chart's account the mapping plan gives the posting's debit or credit account; values: the
+// mapping plan, the new chart.
+std::string ContaTraduzida(const char* conta) {
+  return std::string("SELECT T.BDCODTPLAPARA FROM VINT_BASE_TINTONLINE_CONTA T JOIN PLANOS_TPLA P ON"
+                     " (P.BDCODPLAPADRAO = ? AND P.BDCODTPLA = T.BDCODTPLAPARA) WHERE T.BDCODINT = ? AND"
+                     " T.BDCODTPLADE = L.") + conta;
+}
+
+// The columns of the table but BDCODEMP, as a list for INSERT ... SELECT.
+std::string ColunasMenosEmpresa(TDatabase& db, const char* tabela) {
+  std::vector<std::string> nomes;
+  for (const std::string& c : db.TableColumns(tabela))
+    if (c != "BDCODEMP") nomes.push_back(c);
+  return Join(nomes, ", ");
+}
+
+}  // namespace
+
+std::string PeriodoTraduzido(const std::vector<int>& empresas) {
+  return "L.BDCODEMP IN (" + Lista(empresas) + ") AND COALESCE(L.BDCODPLAPADRAO, CAST(? AS INTEGER)) = ? AND L.BDDATA >= ?";
+}
+
+std::string SemParticipante(const char* lado) {
+  const std::string conta = *lado == 'D' ? "BDDEBITO" : "BDCREDITO";
+  return std::string("L.BDCODTERCEIRO") + lado + " IS NULL AND EXISTS (SELECT 1 FROM VINT_BASE_TINTONLINE_CONTA T"
+         " JOIN PLANOS_TPLA P ON (P.BDCODTPLA = T.BDCODTPLAPARA) WHERE T.BDCODINT = ? AND P.BDCODPLAPADRAO = ? AND"
+         " T.BDCODTPLADE = L." + conta + " AND P.BDPARTICIPANTE = 1)";
+}
+
+void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia) {
+  for (const char* tabela : {"VZEL_EMPRESAS_TLAN", "VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC",
+                             "VZEL_EMPRESAS_TLAN_Y570"}) {
+    const std::string colunas = ColunasMenosEmpresa(db, tabela);
+    db.Execute(std::string("INSERT INTO ") + tabela + " (BDCODEMP, " + colunas + ") SELECT ?, " + colunas + " FROM " +
+                   tabela + " WHERE BDCODEMP = ?",
+               {copia, empresa});
+  }
+}
+
+void TraduzLancamentosTroca(TDatabase& db, const std::vector<int>& empresas, const TTraducaoTroca& t) {
+  const std::string periodo = PeriodoTraduzido(empresas);
+  const TParams pPeriodo{t.ContasDe, t.ContasDe, t.Inicio.DateOnly()};
+  if (t.ContasDe != t.ContasPara) {
+    // The generic participant goes where a mapped account asks for one the posting does not have.
+    if (t.Participante > 0)
+      for (const char* lado : {"D", "C"})
+        db.Execute(std::string("UPDATE VZEL_EMPRESAS_TLAN L SET BDCODTERCEIRO") + lado + " = ? WHERE " + periodo +
+                       " AND " + SemParticipante(lado),
+                   {t.Participante, t.ContasDe, t.ContasDe, t.Inicio.DateOnly(), t.PlanoTroca, t.ContasPara});
+    db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDDEBITO = (" + ContaTraduzida("BDDEBITO") + "), BDCREDITO = (" +
+                   ContaTraduzida("BDCREDITO") + "), BDCODPLAPADRAO = ?,"
+                   " BDCODHIST = IIF(L.BDCODHIST = CAST(? AS INTEGER), CAST(? AS INTEGER), L.BDCODHIST) WHERE " + periodo,
+               {t.ContasPara, t.PlanoTroca, t.ContasPara, t.PlanoTroca, t.ContasPara, t.HistoricosDe, t.HistoricosPara,
+                t.ContasDe, t.ContasDe, t.Inicio.DateOnly()});
+  } else if (t.HistoricosDe != t.HistoricosPara) {
+    TParams p{t.HistoricosPara, t.HistoricosDe};
+    p.insert(p.end(), pPeriodo.begin(), pPeriodo.end());
+    db.Execute("UPDATE VZEL_EMPRESAS_TLAN L SET BDCODHIST = ? WHERE L.BDCODHIST = ? AND " + periodo, p);
+  }
+}
+
+}  // namespace vyn

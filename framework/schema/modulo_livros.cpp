@@ -1,0 +1,143 @@
+// What the books themselves refuse, whatever road writes them: the record of every source booked (one
+// row per source, so a second booking of it cannot commit), obligations never paid beyond what they
+// owe, and the rules of the period in one place, as procedures the books' gate and the settlement's
+// own statement both call.
+#include <fmt/format.h>
+
+#include "framework/schema/schema.h"
+
+namespace vyn {
+
+namespace {
+
+// Names are of at most 31 characters: the book's installment table without its prefix.
+std::string NomeGatilhoSaldo(const std::string& parcela) { return "TRG_SALDO_" + parcela.substr(9); }
+
+// A payment table's principal and discount rows together never exceed the installment's value.
+std::string GatilhoSaldoParcela(const std::string& parcela) {
+  return fmt::format(R"(CREATE TRIGGER {1} FOR {0}PGTO BEFORE INSERT OR UPDATE AS
+DECLARE VARIABLE VALOR NUMERIC(18,4);
+DECLARE VARIABLE PAGO NUMERIC(18,4);
+BEGIN
+  IF (NEW.BDTIPOBAIXA IN (1, 4)) THEN BEGIN
+    SELECT P.BDVALORPAR FROM {0} P WHERE P.BDCODEMP = NEW.BDCODEMP AND P.BDCHAVE = NEW.BDCHAVE AND
+      P.BDORDEMPAR = NEW.BDORDEMPAR INTO :VALOR;
+    SELECT COALESCE(SUM(G.BDVALORPGTO), 0) FROM {0}PGTO G WHERE G.BDCODEMP = NEW.BDCODEMP AND
+      G.BDCHAVE = NEW.BDCHAVE AND G.BDORDEMPAR = NEW.BDORDEMPAR AND G.BDTIPOBAIXA IN (1, 4) AND
+      G.BDSEQPGTO <> NEW.BDSEQPGTO INTO :PAGO;
+    IF (VALOR IS NULL OR PAGO + NEW.BDVALORPGTO > VALOR) THEN
+      EXCEPTION E_LIVROS_SALDO 'Pagamento acima do saldo em aberto da parcela ' || NEW.BDORDEMPAR ||
+        ' do documento ' || NEW.BDCHAVE || ' da empresa ' || NEW.BDCODEMP || '.';
+  END
+END)",
+                     parcela, NomeGatilhoSaldo(parcela));
+}
+
+}  // namespace
+
+void AddModuloLivrosSchema(TSchema& s) {
+  // One row per source booked: a statement line, a receipt, an entry file and its lines, a document or
+  // entry of a business system, a portal payment. The key is the source's own identity, compared
+  // byte for byte; a second booking of a source meets it and rolls its unit of work back.
+  s.AddTable("TINTEGRACAO_FONTE_LANCADA", R"(CREATE TABLE TINTEGRACAO_FONTE_LANCADA (
+  BDCODEMP INTEGER NOT NULL,
+  BDTIPOFONTE SMALLINT NOT NULL,
+  BDFONTE VARCHAR(120) CHARACTER SET WIN1252 NOT NULL COLLATE WIN1252,
+  BDDESCRICAO VARCHAR(200),
+  BDCHAVELAN INTEGER,
+  BDDATAHORA TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,
+  BDUSUARIO VARCHAR(100),
+  BDESTACAO VARCHAR(100),
+  BDEXECUCAO VARCHAR(200),
+  CONSTRAINT PK_TINTEGRACAO_FONTE_LANCADA PRIMARY KEY (BDCODEMP, BDTIPOFONTE, BDFONTE)))");
+
+  // Obligations are never paid beyond what they owe.
+  s.AddProcedure("E_LIVROS_SALDO", "CREATE EXCEPTION E_LIVROS_SALDO 'Pagamento acima do saldo em aberto.'");
+  for (const char* parcela : {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR", "VEF_EMP_TMOVF100PAR"})
+    s.AddProcedure(NomeGatilhoSaldo(parcela), GatilhoSaldoParcela(parcela));
+  s.AddProcedure("TRG_TDARFGERPGTO_SALDO", R"(CREATE TRIGGER TRG_TDARFGERPGTO_SALDO FOR TDARFGERPGTO
+BEFORE INSERT OR UPDATE AS
+BEGIN
+  IF (NEW.BDSALDOAPAGAR < 0) THEN
+    EXCEPTION E_LIVROS_SALDO 'Pagamento acima do saldo em aberto da guia ' || NEW.BDCHAVEDARF || ' da empresa ' ||
+      NEW.BDCODEMP || '.';
+END)");
+  s.AddProcedure("TRG_TDADOSPGTOCALC_SALDO", R"(CREATE TRIGGER TRG_TDADOSPGTOCALC_SALDO FOR TDADOSPGTOCALC
+BEFORE INSERT OR UPDATE AS
+BEGIN
+  IF (NEW.BDVLRPGTO < 0 OR NEW.BDVLRPGTO > NEW.BDLIQUIDO) THEN
+    EXCEPTION E_LIVROS_SALDO 'Pagamento acima do saldo em aberto do cálculo ' || NEW.BDCHAVE || ' da empresa ' ||
+      NEW.BDCODEMP || '.';
+END)");
+
+  // The rules of a company's day, for the screens and tasks named in PTELAS ('|' before and after each
+  // class name): TIPO 9 the company does not exist, 5 it is a consultation-only copy, 6 the day is before
+  // its first reference month (DINI), then the posting lock's kinds (4 zeroing, 1 a lock row of one of
+  // the screens, 2 the closing; SP_BLOQUEIO_LANCAMENTO), 0 none.
+  s.AddProcedure("SP_REGRAS_PERIODO", R"(CREATE PROCEDURE SP_REGRAS_PERIODO (PCODEMP INTEGER, PDATA DATE,
+  PTELAS VARCHAR(1000))
+RETURNS (TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))
+AS
+DECLARE VARIABLE STATUS SMALLINT;
+DECLARE VARIABLE PRIMEIRA INTEGER;
+BEGIN
+  TIPO = 0;
+  SELECT COALESCE(E.BDSTATUSEMP, 0) FROM TEMPRESAS E WHERE E.BDCODEMP = :PCODEMP INTO :STATUS;
+  IF (ROW_COUNT = 0) THEN TIPO = 9;
+  ELSE IF (STATUS = 1) THEN TIPO = 5;
+  IF (TIPO = 0) THEN BEGIN
+    SELECT MIN(R.BDREFEMP) FROM TEMPRESAS_REF R WHERE R.BDCODEMP = :PCODEMP INTO :PRIMEIRA;
+    IF (PRIMEIRA IS NULL) THEN TIPO = 9;
+    ELSE BEGIN
+      DINI = CAST(((PRIMEIRA / 100) - 5) || '-1-1' AS DATE);
+      IF (PDATA < DINI) THEN TIPO = 6;
+    END
+  END
+  IF (TIPO = 0) THEN
+    SELECT TIPO, DINI, DFIM, MOTIVO FROM SP_BLOQUEIO_LANCAMENTO(:PCODEMP, :PDATA, :PDATA, :PTELAS)
+      INTO :TIPO, :DINI, :DFIM, :MOTIVO;
+  SUSPEND;
+END)");
+
+  // An account (and its participant) of an entry against the chart in force at the entry's date: TIPO 7
+  // the account is not in that chart, 8 the participant does not exist, 0 none.
+  s.AddProcedure("SP_REGRAS_CONTA", R"(CREATE PROCEDURE SP_REGRAS_CONTA (PCODEMP INTEGER, PDATA DATE, PCONTA INTEGER,
+  PTERCEIRO INTEGER)
+RETURNS (TIPO INTEGER)
+AS
+DECLARE VARIABLE PLANO INTEGER;
+BEGIN
+  TIPO = 0;
+  IF (COALESCE(PCONTA, 0) > 0) THEN BEGIN
+    SELECT R.BDCODPLAPADRAO FROM SP_GETREFERENCIA(:PCODEMP, EXTRACT(YEAR FROM :PDATA) * 100 + EXTRACT(MONTH FROM
+      :PDATA)) G JOIN TEMPRESAS_REF R ON R.BDCODEMP = :PCODEMP AND R.BDREFEMP = G.BDREFEMP INTO :PLANO;
+    IF (NOT EXISTS (SELECT 1 FROM PLANOS_TPLA P WHERE P.BDCODPLAPADRAO = :PLANO AND P.BDCODTPLA = :PCONTA)) THEN
+      TIPO = 7;
+  END
+  IF (TIPO = 0 AND COALESCE(PTERCEIRO, 0) > 0) THEN
+    IF (NOT EXISTS (SELECT 1 FROM TTERCEIRO T WHERE T.BDCODTER = :PTERCEIRO)) THEN TIPO = 8;
+  SUSPEND;
+END)");
+
+  // Every rule of one entry, in the order the gate applies them: the day's, then the debit's, then the
+  // credit's (CONTA names the account refused).
+  s.AddProcedure("SP_REGRAS_LANCAMENTO", R"(CREATE PROCEDURE SP_REGRAS_LANCAMENTO (PCODEMP INTEGER, PDATA DATE,
+  PTELAS VARCHAR(1000), PDEBITO INTEGER, PCREDITO INTEGER, PTERD INTEGER, PTERC INTEGER)
+RETURNS (TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200), CONTA INTEGER)
+AS
+BEGIN
+  SELECT TIPO, DINI, DFIM, MOTIVO FROM SP_REGRAS_PERIODO(:PCODEMP, :PDATA, :PTELAS) INTO :TIPO, :DINI, :DFIM, :MOTIVO;
+  IF (TIPO = 0) THEN BEGIN
+    CONTA = PDEBITO;
+    SELECT TIPO FROM SP_REGRAS_CONTA(:PCODEMP, :PDATA, :PDEBITO, :PTERD) INTO :TIPO;
+  END
+  IF (TIPO = 0) THEN BEGIN
+    CONTA = PCREDITO;
+    SELECT TIPO FROM SP_REGRAS_CONTA(:PCODEMP, :PDATA, :PCREDITO, :PTERC) INTO :TIPO;
+  END
+  IF (TIPO = 0) THEN CONTA = NULL;
+  SUSPEND;
+END)");
+}
+
+}  // namespace vyn
