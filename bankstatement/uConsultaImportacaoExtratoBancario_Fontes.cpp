@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
@@ -61,10 +62,14 @@ void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
     for (TBookmark b : pendentes) paiDe[b] = pai;
   const TTipoFonte tipo = TipoExtrato() == 2 ? TTipoFonte::LinhaExtratoCaixa : TTipoFonte::LinhaExtratoBanco;
   const std::string conta = std::to_string(ContaBanco());
+  const std::set<std::pair<int, int>> escritas(Util()->Importadas().begin(), Util()->Importadas().end());
   TFilterGuard todas(*l, TFilterGuard::kAllRows);
   for (l->First(); !l->Eof(); l->Next()) {
     const int empresa = static_cast<int>(Inteiro(*l, "BDCODEMP"));
-    if (!gravadas.count({empresa, static_cast<int>(Inteiro(*l, "BDCHAVE"))})) continue;
+    const int lancamento = static_cast<int>(Inteiro(*l, "BDCHAVE"));
+    if (!gravadas.count({empresa, lancamento})) continue;
+    // The entry the line became (a settled line's entries are its settlements'): deleting it frees the line.
+    const bool escrita = escritas.count({empresa, lancamento}) > 0;
     TBookmark linha = l->GetBookmark();
     if (auto p = paiDe.find(linha); p != paiDe.end()) linha = p->second;
     auto id = FIdentidades.find(linha);
@@ -82,7 +87,7 @@ void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
       if (FFontesRegistradas.count(registro) ||
           std::find(FFontesPendentes.begin(), FFontesPendentes.end(), registro) != FFontesPendentes.end())
         continue;
-      livros.RegistraFonte({empresa, tipo, fonte, descricao, 0});
+      livros.RegistraFonte({empresa, tipo, fonte, descricao, escrita ? lancamento : 0});
       FFontesPendentes.push_back(registro);
     }
   }

@@ -4,6 +4,7 @@
 #include <fmt/format.h>
 
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <istream>
 #include <map>
@@ -456,6 +457,8 @@ struct TPedidoImportacaoTxt {
   std::string DataIni, DataFim;
   TSelecionaFiliais_VYN* Filiais = nullptr;
   bool AlterarComplemento = false;
+  // How the record of booked lines names the file (its display name, else its file name).
+  std::string NomeFonte;
 };
 
 // One line of the file as a row of the review's entry data set, with its long complement and its cost
@@ -607,7 +610,16 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
   if (std::find(empresas.begin(), empresas.end(), empresa) == empresas.end()) empresas.insert(empresas.begin(), empresa);
   const std::set<int> permitidas(empresas.begin(), empresas.end());
   const std::function<bool(std::string&)> proxima = [&fonte](std::string& l) { return fonte.Proxima(l); };
-  const std::set<int> declarados = ParticipantesDeclaradosTxt(proxima, p.Separador);
+  // The first reading also tells the file by its content: a file is booked once, whatever its path or
+  // name, and whoever (a task, a screen, another workstation) imports it.
+  std::string conteudo;
+  const std::set<int> declarados = ParticipantesDeclaradosTxt(
+      [&](std::string& l) {
+        if (!fonte.Proxima(l)) return false;
+        conteudo = HashTexto(conteudo + '\n' + l);
+        return true;
+      },
+      p.Separador);
   fonte.Reinicia();
 
   TComponent* criado = ClassRegistry().CreateComponent(m.ClasseRevisao, *p.Owner);
@@ -621,6 +633,7 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
   tela->AfterConstruction();
   // The file's display name tells the user which file the review holds.
   if (!m.NomeArquivo.empty()) tela->SetCaption(tela->Caption() + " - " + m.NomeArquivo);
+  tela->ArquivoFonte = {conteudo, m.NomeArquivo.empty() ? p.NomeFonte : m.NomeArquivo};
 
   TDatabase& db = m.Database();
   TDAOFactory* lanc = CriaDAOLancamentosRevisao(tela);
@@ -748,7 +761,8 @@ void TLancamentoMGR::GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_V
   if (SameText(ClasseRevisao, kClasseRevisaoMemoria) && TamanhoExigeRevisaoEmEtapas(caminho))
     ClasseRevisao = kClasseRevisaoArquivoGrande;
   ImportaLinhasTxt(*this, {codEmp, codPlaTroca, owner, separador.empty() ? ',' : separador[0], bloqueio, transacaoAut,
-                    dataIni, dataFim, filiais, alterarComplemento},
+                    dataIni, dataFim, filiais, alterarComplemento,
+                    std::filesystem::path(caminho).filename().string()},
                    fonte);
 }
 
@@ -759,7 +773,7 @@ void TLancamentoMGR::GetImportacaoLancTxt(int, TEdit_Codigo_Search_VYN* codEmp, 
                                           TSelecionaFiliais_VYN* filiais, int, bool alterarComplemento, TCheckBox*) {
   TFluxoTxtEmLinhas linhas(fonte);
   ImportaLinhasTxt(*this, {codEmp, codPlaTroca, owner, separador.empty() ? ',' : separador[0], bloqueio, transacaoAut,
-                    dataIni, dataFim, filiais, alterarComplemento},
+                    dataIni, dataFim, filiais, alterarComplemento, NomeArquivo},
                    linhas);
 }
 

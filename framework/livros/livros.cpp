@@ -39,12 +39,16 @@ TExecucaoLivros ExecucaoDe(const TComponent* sender, const std::vector<std::stri
     for (const std::string& n : {nome, nome.size() > 1 && nome[0] == 'T' ? nome.substr(1) : std::string()})
       if (!n.empty() && std::find(e.Telas.begin(), e.Telas.end(), n) == e.Telas.end()) e.Telas.push_back(n);
   };
-  for (const TComponent* c = sender; c; c = c->Owner()) junta(c->ClassName());
+  // The run is told by its classes, the opener last ("TUtil... < TfrReview < TAutoThreadTask").
+  for (const TComponent* c = sender; c; c = c->Owner()) {
+    junta(c->ClassName());
+    if (c->ClassName() != "TComponent") e.Rotulo += (e.Rotulo.empty() ? "" : " < ") + c->ClassName();
+  }
   for (const std::string& x : extras) junta(x);
   const TProcessContext& ctx = ProcessContext();
   e.Usuario = ctx.UserName;
   e.Estacao = ctx.Workstation;
-  e.Rotulo = sender ? sender->ClassName() : std::string("?");
+  if (e.Rotulo.empty()) e.Rotulo = "?";
   return e;
 }
 
@@ -81,7 +85,7 @@ std::string MensagemRegra(int tipo, int codEmp, TDateTime data, const std::strin
 }
 
 EFonteJaLancada::EFonteJaLancada(const TFonteLancada& f, const TFonteRegistrada& antes)
-    : std::runtime_error(fmt::format("{} já foi lançado{}{}{}.", f.Descricao.empty() ? f.Chave : f.Descricao,
+    : std::runtime_error(fmt::format("{}: já lançado{}{}{}.", f.Descricao.empty() ? f.Chave : f.Descricao,
                                      antes.DataHora.empty() ? "" : " em " + antes.DataHora,
                                      antes.Execucao.empty() ? "" : " por " + antes.Execucao,
                                      antes.Usuario.empty() ? "" : " (" + antes.Usuario + ")")),
@@ -161,6 +165,53 @@ std::optional<TFonteRegistrada> TLivros::FonteRegistrada(int codEmp, TTipoFonte 
   auto texto = [](const Variant& v) { return v.IsNull() ? std::string() : v.AsString(); };
   return TFonteRegistrada{texto(r[0]), DateTimeToStr(r[1].AsDateTime()), texto(r[2]), texto(r[3]),
                           r[4].IsNull() ? 0 : static_cast<int>(r[4].AsInteger())};
+}
+
+namespace {
+
+std::string ChaveLinhaArquivo(const std::string& identidade, int linha) {
+  return identidade + "|" + std::to_string(linha);
+}
+std::string DescricaoLinhaArquivo(const std::string& nome, int linha) {
+  return fmt::format("A linha {} do arquivo {}", linha, nome);
+}
+
+}  // namespace
+
+void TLivros::RegistraLinhaArquivo(const std::string& identidade, const std::string& nome, int empresa, int linha,
+                                   int chaveLancamento) {
+  RegistraFonte({empresa, TTipoFonte::ArquivoLancamentos, ChaveLinhaArquivo(identidade, linha),
+                 DescricaoLinhaArquivo(nome, linha), chaveLancamento});
+}
+
+void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::string& nome, const std::string& tabela,
+                                    int sessao, int empresa, int inicio, int fim, int desvio) {
+  const std::string faixa = " from " + tabela + " T where T.BDSESSAO = ? and T.BDCODEMP = ? and T.BDCHAVE between ? and "
+                            "? and T.BDLINHA is not null";
+  try {
+    db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, "
+                 "BDUSUARIO, BDESTACAO, BDEXECUCAO) select T.BDCODEMP, ?, cast(? as varchar(100)) || '|' || T.BDLINHA, "
+                 "cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || cast(? as varchar(180)), T.BDCHAVE + ?, ?, ?, ?" +
+                 faixa)
+        .Run({static_cast<int>(TTipoFonte::ArquivoLancamentos), identidade, std::string("A linha "),
+              Utf8Left(nome, 150), desvio, Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100),
+              Utf8Left(execucao_.Rotulo, 200), sessao, empresa, inicio, fim});
+  } catch (const EDatabaseError& e) {
+    if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
+    // Which line: the first of the stretch the record holds (committed by the other run), if any yet.
+    const std::vector<Variant> r = db_.ExecuteReturningAutonomous(
+        "select min(T.BDLINHA)" + faixa +
+            " and exists (select 1 from TINTEGRACAO_FONTE_LANCADA F where F.BDCODEMP = T.BDCODEMP and "
+            "F.BDTIPOFONTE = ? and F.BDFONTE = cast(? as varchar(100)) || '|' || T.BDLINHA)",
+        {sessao, empresa, inicio, fim, static_cast<int>(TTipoFonte::ArquivoLancamentos), identidade});
+    const int linha = r.empty() || r[0].IsNull() ? inicio : static_cast<int>(r[0].AsInteger());
+    const TFonteLancada f{empresa, TTipoFonte::ArquivoLancamentos, ChaveLinhaArquivo(identidade, linha),
+                          DescricaoLinhaArquivo(nome, linha), 0};
+    TFonteRegistrada antes;
+    if (auto x = FonteRegistrada(empresa, f.Tipo, f.Chave)) antes = *x;
+    if (antes.Execucao.empty()) antes.Execucao = "outra estação de trabalho, agora";
+    throw EFonteJaLancada(f, antes);
+  }
 }
 
 }  // namespace vyn

@@ -150,6 +150,14 @@ class TLivros {
   void RegistraFonte(const TFonteLancada& f);
   // The record of a source, when it was booked.
   std::optional<TFonteRegistrada> FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave);
+  // The lines of an entry file (identidade: its content) that a staged session's stretch holds, each
+  // recorded under its line number (BDLINHA of the work table tabela) with the entry it became (its key
+  // moved by desvio), in one statement: a line booked already raises EFonteJaLancada naming it.
+  void RegistraLinhasArquivo(const std::string& identidade, const std::string& nome, const std::string& tabela,
+                             int sessao, int empresa, int inicio, int fim, int desvio);
+  // One line of an entry file, as RegistraLinhasArquivo records it.
+  void RegistraLinhaArquivo(const std::string& identidade, const std::string& nome, int empresa, int linha,
+                            int chaveLancamento);
 
  private:
   std::optional<TRecusaLivros> RecusaPeriodo(int codEmp, TDateTime data);

@@ -124,7 +124,7 @@ TEST_F(LivrosTest, ASourceIsBookedOnceAndTheSecondRunIsToldWhenAndByWhom) {
     FAIL() << "booked twice";
   } catch (const EFonteJaLancada& e) {
     const std::string m = e.what();
-    EXPECT_EQ(m.rfind("Linha 9001 do extrato 501 já foi lançado em ", 0), 0u) << m;
+    EXPECT_EQ(m.rfind("Linha 9001 do extrato 501: já lançado em ", 0), 0u) << m;
     EXPECT_NE(m.find(" por TfrRevisao (ana)."), std::string::npos) << m;
   }
   // A cash line of the same ids, or the same line of another company, is another source.

@@ -51,6 +51,16 @@ void AddModuloLivrosSchema(TSchema& s) {
   BDEXECUCAO VARCHAR(200),
   CONSTRAINT PK_TINTEGRACAO_FONTE_LANCADA PRIMARY KEY (BDCODEMP, BDTIPOFONTE, BDFONTE)))");
 
+  // A source whose entry is deleted (by the suite's entry screen, a utility, a user's correction) is no
+  // longer booked: it may be booked again.
+  s.AddIndex("IX_FONTE_LANCADA_LAN",
+             "CREATE INDEX IX_FONTE_LANCADA_LAN ON TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDCHAVELAN)");
+  s.AddProcedure("TRG_FONTE_LANCADA_LIBERA", R"(CREATE TRIGGER TRG_FONTE_LANCADA_LIBERA FOR VZEL_EMPRESAS_TLAN
+AFTER DELETE AS
+BEGIN
+  DELETE FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = OLD.BDCODEMP AND BDCHAVELAN = OLD.BDCHAVE;
+END)");
+
   // Obligations are never paid beyond what they owe.
   s.AddProcedure("E_LIVROS_SALDO", "CREATE EXCEPTION E_LIVROS_SALDO 'Pagamento acima do saldo em aberto.'");
   for (const char* parcela : {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR", "VEF_EMP_TMOVF100PAR"})

@@ -447,6 +447,12 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
                                            std::vector<TBookmark>& liquidadas) {
   TDAOFactory& ds = *nodo.DAO;
   TLancamentosRevisao livro(ds.Database());
+  const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo = ArquivoFonte();
+  // A line of an entry file is booked once: its entry, or its settlement.
+  auto registraLinha = [&](const std::pair<int, int>& chave) {
+    if (const int linha = Inteiro(ds, "BDLINHA"); arquivo && linha > 0)
+      livros_->RegistraLinhaArquivo(arquivo->Identidade, arquivo->Nome, chave.first, linha, chave.second);
+  };
   std::set<std::pair<int, int>> escritas;
   std::set<std::pair<int, int>> comComplemento;
 
@@ -475,6 +481,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       liquidadas.push_back(ds.GetBookmark());
       liquidadas_.push_back(chave);
+      registraLinha({chave.first, 0});
       continue;
     }
     if (inc != miConsistente) {
@@ -489,6 +496,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
       fixos["BDCOMPL"] = Variant();
     }
     livro.Insere(ds, fixos);
+    registraLinha(chave);
     escritas.insert(chave);
     importadas_.push_back(chave);
     gravadas.push_back(ds.GetBookmark());
@@ -528,6 +536,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   const int sessao = ds.Sessao();
   const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(ds.WorkTable(), "Tabela de trabalho inválida: ");
   TCopiaSessaoLancamentos livro(db, tabela, sessao);
+  const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo = ArquivoFonte();
   const std::string faixa = " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE between ? and ?";
   TStatement& apaga = db.Prepared("delete from " + tabela + faixa);
 
@@ -535,10 +544,13 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   auto gravaTrecho = [&] {
     if (trecho.Vazio()) return;
     // Every line of the stretch was read from the session just now: a missing one is not skipped.
-    if (livro.Copia(trecho.Empresa, trecho.Inicio, trecho.Fim, trecho.Nova - trecho.Inicio) !=
-        trecho.Fim - trecho.Inicio + 1)
+    const int desvio = trecho.Nova - trecho.Inicio;
+    if (livro.Copia(trecho.Empresa, trecho.Inicio, trecho.Fim, desvio) != trecho.Fim - trecho.Inicio + 1)
       throw EDatabaseError(fmt::format("Os lançamentos {} a {} da empresa {} não estão mais na sessão de revisão.",
                                        trecho.Inicio, trecho.Fim, trecho.Empresa));
+    if (arquivo)
+      livros_->RegistraLinhasArquivo(arquivo->Identidade, arquivo->Nome, tabela, sessao, trecho.Empresa, trecho.Inicio,
+                                     trecho.Fim, desvio);
     apaga.Run({sessao, trecho.Empresa, trecho.Inicio, trecho.Fim});
     trecho = {};
   };
@@ -549,6 +561,8 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     const int empresa = Inteiro(ds, "BDCODEMP");
     const int chave = Inteiro(ds, "BDCHAVE");
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
+      if (const int linha = Inteiro(ds, "BDLINHA"); arquivo && linha > 0)
+        livros_->RegistraLinhaArquivo(arquivo->Identidade, arquivo->Nome, empresa, linha, 0);
       apaga.Run({sessao, empresa, chave, chave});   // settled by the settlement engine: nothing more to write
       liquidadas_.push_back({empresa, chave});
       continue;
@@ -576,7 +590,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
 int TUtilImportacao_Padrao_Treeview::GravaEmPaginas(TNodoImportacao& nodo) {
   int n = 0;
   // The lines go to the ledger by statements over the work table: a page needs only what picks them.
-  TPaginasSessao paginas(*nodo.DAO, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVINC_BAIXA");
+  TPaginasSessao paginas(*nodo.DAO, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVINC_BAIXA, BDLINHA");
   while (paginas.Proxima()) {
     nodo.ChavesNovas.clear();
     ReservaChaves(nodo);
@@ -832,6 +846,11 @@ int TUtilImportacao_Padrao_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {
     ++n;
   }
   return n;
+}
+
+const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* TUtilImportacao_Padrao_Treeview::ArquivoFonte() const {
+  const auto* tela = Tela();
+  return livros_ && tela && !tela->ArquivoFonte.Identidade.empty() ? &tela->ArquivoFonte : nullptr;
 }
 
 IMarcaImportado* TUtilImportacao_Padrao_Treeview::Marcador() const {

@@ -110,6 +110,12 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   int TipoImpressaoTarefa() const { return FTipoImpressaoTarefa; }
   // Set when the review is done with its data (closing after a refusal, nothing left to show).
   bool FEstado = false;
+  // The entry file the review holds, known by its content (empty: the lines came from elsewhere) and
+  // shown by its name: each line an import books is recorded as booked under it and its line number.
+  struct TArquivoFonte {
+    std::string Identidade;
+    std::string Nome;
+  } ArquivoFonte;
 
   // Deletes rows of a node data set (the given bookmarks), with their cost-centre and long-complement
   // rows; the screen's link hooks collect and drop the links of those rows.
@@ -271,6 +277,8 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   TInconsistencias_VYN* FInconsistencias = nullptr;
   // The feeder screen up the owner chain that reports its file as imported, if any.
   IMarcaImportado* Marcador() const;
+  // The entry file of the run under way, when the review holds one.
+  const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* ArquivoFonte() const;
   TfrStatusProcesso* progresso_ = nullptr;   // the run's progress window while it runs
   std::vector<TResumoImportacao> resumo_;
   std::vector<std::pair<int, int>> importadas_;   // (company, key) written by the last run
