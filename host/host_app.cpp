@@ -257,17 +257,23 @@ nlohmann::json LeConfiguracao(const std::string& caminho) {
 // seen, in a table of its own, so that what is kept per user (an acknowledgement, a counter) is each
 // user's and never one shared by all under code 0.
 int CodigoDoUsuario(vyn::TDatabase& db, const std::string& nome) {
-  if (!db.TableExists(kTabelaUsuarios))
-    db.Execute(std::string("CREATE TABLE ") + kTabelaUsuarios +
-               " (BDCODUSU INTEGER NOT NULL PRIMARY KEY, BDNOME VARCHAR(100) NOT NULL UNIQUE)");
+  db.CreateTableIfMissing(kTabelaUsuarios, std::string("CREATE TABLE ") + kTabelaUsuarios +
+                                               " (BDCODUSU INTEGER NOT NULL PRIMARY KEY, BDNOME VARCHAR(100) NOT NULL UNIQUE)");
   const std::string busca = std::string("SELECT BDCODUSU FROM ") + kTabelaUsuarios + " WHERE BDNOME = ?";
   vyn::Variant codigo = db.QueryValue(busca, {vyn::Variant(nome)});
-  if (codigo.IsNull()) {
-    db.Execute(std::string("INSERT INTO ") + kTabelaUsuarios + " (BDCODUSU, BDNOME) SELECT COALESCE(MAX(BDCODUSU), 0) + 1, ? FROM " +
-                   kTabelaUsuarios,
-               {vyn::Variant(nome)});
+  // Workstations starting at once may register users at once: a code or name taken meanwhile is read
+  // again (a few times at most: each try loses only to a registration that succeeded).
+  for (int tentativa = 0; codigo.IsNull() && tentativa < 5; ++tentativa) {
+    try {
+      db.Execute(std::string("INSERT INTO ") + kTabelaUsuarios +
+                     " (BDCODUSU, BDNOME) SELECT COALESCE(MAX(BDCODUSU), 0) + 1, ? FROM " + kTabelaUsuarios,
+                 {vyn::Variant(nome)});
+    } catch (const vyn::EDatabaseError& e) {
+      if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
+    }
     codigo = db.QueryValue(busca, {vyn::Variant(nome)});
   }
+  if (codigo.IsNull()) throw vyn::EDatabaseError("Não foi possível registrar o usuário " + nome + ".");
   return static_cast<int>(codigo.AsInteger());
 }
 

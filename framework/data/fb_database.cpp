@@ -180,7 +180,7 @@ const std::vector<unsigned char> kTpbSemEspera{isc_tpb_version3, isc_tpb_read, i
 
 bool EDatabaseError::IsOpenByAnotherProcess() const { return code_ == isc_already_opened; }
 
-bool EDatabaseError::IsUniqueViolation() const { return code_ == isc_unique_key_violation; }
+bool EDatabaseError::IsUniqueViolation() const { return code_ == isc_unique_key_violation || code_ == isc_no_dup; }
 
 bool EDatabaseError::IsLockConflict() const {
   return code_ == isc_lock_conflict || code_ == isc_update_conflict || code_ == isc_deadlock ||
@@ -1009,6 +1009,15 @@ std::vector<std::string> TDatabase::TableColumns(const std::string& table) {
                  "JOIN RDB$FIELDS F ON F.RDB$FIELD_NAME = RF.RDB$FIELD_SOURCE "
                  "WHERE RF.RDB$RELATION_NAME = ? AND F.RDB$COMPUTED_BLR IS NULL ORDER BY RF.RDB$FIELD_POSITION",
                  table);
+}
+
+void TDatabase::CreateTableIfMissing(const std::string& table, const std::string& ddl) {
+  if (TableExists(table)) return;
+  try {
+    Execute(ddl);
+  } catch (const EDatabaseError&) {
+    if (!TableExists(table)) throw;
+  }
 }
 
 bool TDatabase::TableExists(const std::string& table) {

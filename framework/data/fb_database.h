@@ -157,6 +157,9 @@ class TDatabase {
   // Writable columns of a table (not computed), upper case, in position order; empty when no table.
   std::vector<std::string> TableColumns(const std::string& table);
   bool TableExists(const std::string& table);
+  // Creates a table the program makes on first use (ddl) unless it exists; another workstation
+  // creating it at the same moment is not an error.
+  void CreateTableIfMissing(const std::string& table, const std::string& ddl);
 
   struct Impl;
   Impl& impl() { return *impl_; }

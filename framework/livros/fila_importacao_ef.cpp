@@ -61,9 +61,15 @@ bool EnfileiraDocumentoEF(TDatabase& db, int codEmp, int tipoDocumento, int tipo
                     {codEmp, tipoParceiro, identidade})
           .AsInteger() > 0)
     return false;
-  db.Execute("INSERT INTO VEF_TFILA_IMPORTACAO_EF (BDID, BDCODEMP, BDTIPODOCUMENTO, BDTIPOPARCEIRO, BDARQUIVO, "
-             "BDCONTEUDO, BDIDENTIFICADOR) VALUES (NEXT VALUE FOR GEN_VEF_TFILA_IMPORTACAO_EF, ?, ?, ?, ?, ?, ?)",
-             {codEmp, tipoDocumento, tipoParceiro, arquivo, texto, identidade});
+  try {
+    db.Execute("INSERT INTO VEF_TFILA_IMPORTACAO_EF (BDID, BDCODEMP, BDTIPODOCUMENTO, BDTIPOPARCEIRO, BDARQUIVO, "
+               "BDCONTEUDO, BDIDENTIFICADOR) VALUES (NEXT VALUE FOR GEN_VEF_TFILA_IMPORTACAO_EF, ?, ?, ?, ?, ?, ?)",
+               {codEmp, tipoDocumento, tipoParceiro, arquivo, texto, identidade});
+  } catch (const EDatabaseError& e) {
+    // Another workstation queued it between the look and the write: the queue's key holds it once.
+    if (e.IsUniqueViolation() || e.IsLockConflict()) return false;
+    throw;
+  }
   return true;
 }
 

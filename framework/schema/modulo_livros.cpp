@@ -61,6 +61,11 @@ BEGIN
   DELETE FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = OLD.BDCODEMP AND BDCHAVELAN = OLD.BDCHAVE;
 END)");
 
+  // A fiscal document enters the fiscal module's queue once per partner, by its identity (its access key,
+  // the partner's id, or its text's hash), whatever workstation fetched it.
+  s.AddIndex("UQ_FILA_EF_IDENTIDADE", "CREATE UNIQUE INDEX UQ_FILA_EF_IDENTIDADE ON VEF_TFILA_IMPORTACAO_EF "
+                                      "(BDCODEMP, BDTIPOPARCEIRO, BDIDENTIFICADOR)");
+
   // Obligations are never paid beyond what they owe.
   s.AddProcedure("E_LIVROS_SALDO", "CREATE EXCEPTION E_LIVROS_SALDO 'Pagamento acima do saldo em aberto.'");
   for (const char* parcela : {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR", "VEF_EMP_TMOVF100PAR"})

@@ -6,7 +6,7 @@
 namespace vyn {
 
 void TDatabaseLogWriter::EnsureTable(TDatabase& db) {
-  if (!db.TableExists(kActionLogTable)) db.Execute(kActionLogDDL);
+  db.CreateTableIfMissing(kActionLogTable, kActionLogDDL);
 }
 
 void TDatabaseLogWriter::Write(const TLogRecord& r) {

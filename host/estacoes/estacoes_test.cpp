@@ -1,6 +1,6 @@
 // Several workstations on one company database through a Firebird server: four processes at once
-// reserve entry keys, post the settlements of the same links and run the client-folder task on the
-// same folder; a change of posting plan holds its company against another workstation's import. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
+// reserve entry keys, post the settlements of the same links, run the client-folder task on the same
+// folder, import the same statement line and queue the same fiscal document; a change of posting plan holds its company against another workstation's import. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
 // databases in, with ISC_USER and ISC_PASSWORD set; .ci/run starts such a server on the loopback
 // address. Skipped otherwise.
 #include <gtest/gtest.h>
@@ -32,6 +32,8 @@
 #include "framework/ui/inconsistencias.h"
 #include "settlement/settlement_test_support.h"
 #include "settlement/uProcessoBaixas.h"
+#include "framework/livros/fila_importacao_ef.h"
+#include "testing/fake_http_server.h"
 #include "testing/processo_host.h"
 
 namespace {
@@ -103,6 +105,17 @@ int LancaBaixasOuFalha(const std::string& banco) {
   pb.GetVinculoBaixa(&tela, empresa, lista, entradas);
   for (const auto& item : lista->Itens()) std::cout << item.Caption << '\n';
   ProcessContext() = TProcessContext();
+  return 0;
+}
+
+// Queues one fiscal document file for company 1; prints whether this workstation queued it.
+int EnfileiraDocumento(const std::string& banco, const std::string& arquivo) {
+  vyn::TDatabase db;
+  db.Open(banco);
+  std::cout << (vyn::EnfileiraDocumentoEF(db, 1, vyn::tdNFe, vyn::TipOmie, arquivo, "35250111222333000181550010000012341000012345")
+                    ? "enfileirado"
+                    : "ja na fila")
+            << '\n';
   return 0;
 }
 
@@ -244,6 +257,73 @@ TEST_F(VariasEstacoes, EachClientFileIsImportedOnce) {
             3);
 }
 
+// Four workstations open the same Dyq statement, give its line the expenses account and import at once:
+// the line is booked once; the others are told it was booked (or is being booked) and write nothing.
+// The script answers whatever the run asks; a workstation that opens after the line was booked only
+// reads the review's attention line.
+TEST_F(VariasEstacoes, TheSameStatementLineIsBookedOnce) {
+  CriaBanco(202501);
+  {
+    vyn::TDatabase db;
+    db.Open(banco_);
+    db.Execute("UPDATE TEMPRESAS SET BDDYQ = 'TRUE' WHERE BDCODEMP = 1");
+  }
+  vyn::TFakeHttpServer dyq(std::chrono::seconds(300));
+  dyq.On("GET", "/extratos-liberados",
+         vyn::TFakeResponse(200, R"({"501":{"tipoConta":"Normal","dataInicial":"01/01/2025","dataFinal":"31/01/2025",)"
+                                 R"("conta":"11 BANCO CONTA MOVIMENTO","logLiberacaoData":"03/02/2025 09:30"}})"));
+  dyq.On("GET", "/extratos/501/lancamentos",
+         vyn::TFakeResponse(200, R"({"lancamentos":[{"id":9001,"data":"21/01/2025","tipo":"D","valor":"50.00",)"
+                                 R"("descricao":"TARIFA BANCARIA","documento":"89"}]})"));
+  dyq.On("POST", "/retornos", vyn::TFakeResponse(200, "{}"));
+  ::setenv("INTEGRACAO_DYQ_URL", dyq.BaseURL().c_str(), 1);
+  ::setenv("INTEGRACAO_DYQ_TOKEN", "segredo", 1);
+  const fs::path script = dir_ / "extrato.json";
+  std::ofstream(script) << R"({"answers": ["no", "yes", "ok", "ok", "ok", "ok"],
+    "steps": [{"set": "edCODEMP", "value": "1"}, {"focus": "edDataIni"}, {"focus": "edDataFim"},
+              {"select": "lvExtratos", "item": "501"}, {"click": "spConfirmar"}],
+    "screens": [{"form": "TfrConsultaImportacaoExtratoBancario", "steps": [
+      {"set": "grGrid", "row": 1, "field": "BDDEBITO", "value": "40"}, {"click": "spImportacao"},
+      {"close": "TfrConsultaImportacaoExtratoBancario"}]}]})";
+  const std::vector<std::string> estacao{INTEGRACAO_HOST_EXE, "--db", banco_, "--user", "ana", "--referencia", "202501",
+                                         "screen", "TfrFiltroImportacaoExtratoBancarioDYQ", "--script", script.string()};
+  int lancaram = 0;
+  for (const vyn::TSaidaProcesso& s : AoMesmoTempo(Todas(estacao))) {
+    if (s.Status == 0) {
+      ++lancaram;
+      continue;
+    }
+    // Refused at the import (booked meanwhile, or being booked), or not offered at all when it opened
+    // after another workstation's import.
+    EXPECT_TRUE(s.Out.find("já lançado") != std::string::npos ||
+                s.Out.find("já foram integrados anteriormente") != std::string::npos)
+        << s.Status << s.Out << s.Err;
+  }
+  ::unsetenv("INTEGRACAO_DYQ_URL");
+  EXPECT_EQ(lancaram, 1);
+  vyn::TDatabase db;
+  db.Open(banco_);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1 AND BDDCTO = '89'").AsInteger(), 1);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = 1").AsInteger(), 2)
+      << "the line by its Dyq ids and by its content";
+}
+
+// Four workstations fetch the same fiscal document at once: it enters the fiscal module's queue once.
+TEST_F(VariasEstacoes, AFiscalDocumentIsQueuedOnce) {
+  CriaBanco(202501);
+  const fs::path nota = dir_ / "nfe.xml";
+  std::ofstream(nota) << "<nfeProc><NFe><infNFe Id=\"NFe35250111222333000181550010000012341000012345\"/></NFe></nfeProc>";
+  int enfileiraram = 0;
+  for (const vyn::TSaidaProcesso& s : AoMesmoTempo(Todas({ProprioPrograma(), "--fila", banco_, nota.string()}))) {
+    EXPECT_EQ(s.Status, 0) << s.Err;
+    enfileiraram += s.Out.find("enfileirado") != std::string::npos;
+  }
+  EXPECT_EQ(enfileiraram, 1);
+  vyn::TDatabase db;
+  db.Open(banco_);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM VEF_TFILA_IMPORTACAO_EF WHERE BDCODEMP = 1").AsInteger(), 1);
+}
+
 // The change of plan 1 (chart 1) to plan 2 (chart 2) of the head office, and a trigger that makes the
 // change wait, inside its transaction, on a row the test holds: the window in which another
 // workstation would otherwise post into the old chart.
@@ -321,6 +401,7 @@ TEST_F(VariasEstacoes, APlanChangeHoldsItsCompanyAgainstAnotherWorkstationsImpor
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::string(argv[1]) == "--chaves") return ReservaChaves(argv[2]);
+  if (argc == 4 && std::string(argv[1]) == "--fila") return EnfileiraDocumento(argv[2], argv[3]);
   if (argc == 3 && std::string(argv[1]) == "--baixas") return LancaBaixas(argv[2]);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();
