@@ -42,10 +42,7 @@ void TfrConsultaImportacaoExtratoBancario::IdentificaFontes() {
                     HashTexto(Texto(*l, "BDDCTO") + '\x1f' + Texto(*l, "BDCOMPLBANCARIO") + '\x1f' +
                               (Texto(*l, "BDCOMPLBANCARIO").empty() ? Texto(*l, "BDCOMPL") : std::string())));
     const int n = ++iguais[std::to_string(Inteiro(*l, "BDCODEMP")) + "|" + conteudo];
-    TIdentidadeLinha id{fmt::format("C|{}|{}", conteudo, n), {}};
-    if (Inteiro(*l, "BDIDWEB") > 0)
-      id.Id = fmt::format("I|{}|{}", Inteiro(*l, "BDIDEXTRATOWEB"), Inteiro(*l, "BDIDWEB"));
-    FIdentidades[l->GetBookmark()] = std::move(id);
+    FIdentidades[l->GetBookmark()] = fmt::format("C|{}|{}", conteudo, n);
   }
 }
 
@@ -63,6 +60,7 @@ void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
   const TTipoFonte tipo = TipoExtrato() == 2 ? TTipoFonte::LinhaExtratoCaixa : TTipoFonte::LinhaExtratoBanco;
   const std::string conta = std::to_string(ContaBanco());
   const std::set<std::pair<int, int>> escritas(Util()->Importadas().begin(), Util()->Importadas().end());
+  std::set<std::string> pendentes;
   TFilterGuard todas(*l, TFilterGuard::kAllRows);
   for (l->First(); !l->Eof(); l->Next()) {
     const int empresa = static_cast<int>(Inteiro(*l, "BDCODEMP"));
@@ -78,18 +76,13 @@ void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
                                               DateToStr(l->FieldByName("BDDATA").AsDateTime()),
                                               l->FieldByName("BDVALOR").AsCurrency().ToBR(),
                                               Trim(Texto(*l, "BDCOMPLBANCARIO") + " " + Texto(*l, "BDDCTO")));
-    // Both names of a Dyq line: its ids, and its content as a road without ids (the reconciliation)
-    // brings it.
-    for (const std::string& chave : {id->second.Id, id->second.Conteudo}) {
-      if (chave.empty()) continue;
-      const std::string fonte = conta + "|" + chave;
-      const std::string registro = std::to_string(empresa) + "|" + fonte;
-      if (FFontesRegistradas.count(registro) ||
-          std::find(FFontesPendentes.begin(), FFontesPendentes.end(), registro) != FFontesPendentes.end())
-        continue;
-      livros.RegistraFonte({empresa, tipo, fonte, descricao, escrita ? lancamento : 0});
-      FFontesPendentes.push_back(registro);
-    }
+    // A line is named by its content as the statement brought it, which every road (a window, another
+    // workstation, the reconciliation, which hands lines without their Dyq ids) sees alike.
+    const std::string fonte = conta + "|" + id->second;
+    const std::string registro = std::to_string(empresa) + "|" + fonte;
+    if (FFontesRegistradas.count(registro) || !pendentes.insert(registro).second) continue;
+    livros.RegistraFonte({empresa, tipo, fonte, descricao, escrita ? lancamento : 0});
+    FFontesPendentes.push_back(registro);
   }
 }
 

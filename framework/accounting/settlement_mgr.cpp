@@ -184,12 +184,11 @@ bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chav
   }
   const int64_t situacao = r.empty() || r[0].IsNull() ? -1 : r[0].AsInteger();
   if (situacao == spGravado) return true;
-  if (situacao == spBloqueado && r.size() >= 7) {
+  if (situacao == spBloqueado && r.size() >= 6) {
     // As Bloqueado tells it; nothing was written, also inside a caller's transaction.
     auto data = [](const Variant& d) { return d.IsNull() ? std::string() : DateToStr(d.AsDateTime()); };
     const std::string motivo = MensagemRegra(static_cast<int>(r[2].AsInteger()), p.BloqueioEmp, p.BloqueioData,
-                                             data(r[3]), data(r[4]), r[5].IsNull() ? std::string() : r[5].AsString(),
-                                             r[6].IsNull() ? 0 : static_cast<int>(r[6].AsInteger()));
+                                             data(r[3]), data(r[4]), r[5].IsNull() ? std::string() : r[5].AsString());
     if (!bloqueio_) {
       Atencao(fmt::format("Baixa não lançada: {} ({})", motivo, p.Descricao));
       return false;
@@ -210,9 +209,21 @@ bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chav
   return false;
 }
 
+bool TBaixaMGR::LivrosAceitam(const TLancamentoBaixa& l) {
+  if (!livros_) livros_ = std::make_unique<TLivros>(Database(), ExecucaoDe(this));
+  const auto recusa = livros_->Recusa({l.CodEmp, l.Data, l.Debito, l.Credito, 0, 0});
+  if (!recusa) return true;
+  if (bloqueio_)
+    bloqueio_->Recusa(l.CodEmp, recusa->Mensagem);
+  if (!bloqueio_ || bloqueio_->Inconsistencias() != inconsistencias_)
+    Atencao(fmt::format("Baixa não lançada: {} ({})", recusa->Mensagem, l.Compl));
+  return false;
+}
+
 int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaixa>& pagamentos,
                      TTransaction* aberta) {
   if (pagamentos.empty()) throw std::logic_error("Baixa sem pagamento");
+  if (!LivrosAceitam(l)) return 0;
   TDatabase& db = Database();
   if (!aberta) IniciaBaixa();
   std::optional<TTransaction> propria;

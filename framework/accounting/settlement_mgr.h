@@ -17,6 +17,7 @@
 #include "framework/accounting/conf_contas_online_mgr.h"
 #include "framework/data/dao_factory.h"
 #include "framework/livros/baixa_pagamento.h"
+#include "framework/livros/livros.h"
 
 namespace vyn {
 
@@ -178,9 +179,15 @@ class TBaixaMGR : public TDAOFactory {
   bool GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l, bool lanca,
                       const Variant& plaPadrao, bool juntaAberta);
 
+  // The books' rules of the company, the day and the accounts of the entry l; false (told) when they
+  // refuse it. Answers are kept for the run; the period's locks are read again by each settlement's
+  // own statement, as they may change while a run goes on.
+  bool LivrosAceitam(const TLancamentoBaixa& l);
+
   TInconsistencias_VYN* inconsistencias_ = nullptr;
   TTransacaoBaixas* execucao_ = nullptr;
   TBloqueioLancamento_VYN* bloqueio_ = nullptr;
+  std::unique_ptr<TLivros> livros_;
   std::string tela_;
   int codemp_ = 0;
   std::set<std::tuple<int64_t, std::string, int>> baixados_;

@@ -54,13 +54,13 @@ std::string Insercao(const std::string& tabela, const char* const* colunas, size
 }  // namespace
 
 std::string TextoGravaPagamento(const TPagamentoBaixa& p) {
-  // The books' rules first (the gate's own procedure: the period, the screens' locks, the company, the
-  // chart in force for the entry's accounts): a refused date writes nothing.
+  // The period's locks first, read again by each settlement (a lock may be set while a run goes on; the
+  // gate checked the company, the day and the accounts before): a locked date writes nothing.
   std::string corpo =
       "SITUACAO = 0;\n"
       "IF (PBLQEMP IS NOT NULL) THEN BEGIN\n"
-      "SELECT TIPO, DINI, DFIM, MOTIVO, CONTA FROM SP_REGRAS_LANCAMENTO(:PBLQEMP, :PBLQDATA, :PBLQTELA, :LBDDEBITO,\n"
-      "  :LBDCREDITO, NULL, NULL) INTO :BTIPO, :BDINI, :BDFIM, :BMOTIVO, :BCONTA;\n"
+      "SELECT TIPO, DINI, DFIM, MOTIVO FROM SP_BLOQUEIO_LANCAMENTO(:PBLQEMP, :PBLQDATA, :PBLQDATA, :PBLQTELA)\n"
+      "  INTO :BTIPO, :BDINI, :BDFIM, :BMOTIVO;\n"
       "IF (BTIPO <> 0) THEN BEGIN SITUACAO = 3; SUSPEND; EXIT; END\n"
       "END\n";
   if (!p.TabelaObrigacao.empty() && !p.Chave.empty()) {
@@ -92,7 +92,7 @@ std::string TextoGravaPagamento(const TPagamentoBaixa& p) {
            Insercao("VZEL_EMPRESAS_TLAN", kColunasLancamento, std::size(kColunasLancamento), "L") + ";\n";
   // Its one row comes as a selection's (an executable block's outputs would not reach the caller).
   return "EXECUTE BLOCK (" + Parametros(p) + ")\nRETURNS (SITUACAO INTEGER, SALDO NUMERIC(18,4), BTIPO INTEGER, BDINI DATE, BDFIM DATE, "
-         "BMOTIVO VARCHAR(200), BCONTA INTEGER)\nAS\nBEGIN\n" + corpo +
+         "BMOTIVO VARCHAR(200))\nAS\nBEGIN\n" + corpo +
          "SUSPEND;\nEND";
 }
 

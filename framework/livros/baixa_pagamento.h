@@ -66,8 +66,8 @@ struct TPagamentoBaixa {
   // Noted by the manager as settled for this imported entry (0: none) once the payment is written.
   int64_t ChaveOrigem = 0;
   std::string Obrigacao;
-  // The books' rules of the company's date for the run's screens (SP_REGRAS_LANCAMENTO over the entry's
-  // accounts), applied by the statement before it writes anything (company 0: not applied).
+  // The posting-lock check of the company's date for the run's screens, run by the statement before it
+  // writes anything (company 0: not run).
   int BloqueioEmp = 0;
   TDateTime BloqueioData;
   std::string BloqueioTela;
@@ -78,7 +78,7 @@ enum TSituacaoPagamento : int {
   spGravado = 0,     // every row written
   spSaldo = 1,       // the open balance (SALDO) is below the value: nothing written
   spSemAbate = 2,    // the obligation's balance was not lowered (its row is gone)
-  spBloqueado = 3,   // the books' rules refused, kind BTIPO (BDINI, BDFIM, BMOTIVO, BCONTA): nothing written
+  spBloqueado = 3,   // the posting-lock check found BTIPO (BDINI, BDFIM, BMOTIVO): nothing written
 };
 
 std::string TextoGravaPagamento(const TPagamentoBaixa& p);

@@ -4,8 +4,8 @@
 // source it books under a key of the database, in the writer's own transaction; what it refuses, the
 // writer reports and nothing of its unit of work stays written.
 //
-// The rules themselves are the database's procedures (SP_REGRAS_PERIODO, SP_REGRAS_CONTA,
-// SP_REGRAS_LANCAMENTO), so that a settlement's one statement applies exactly what the gate applies:
+// The rules themselves are the database's procedures (SP_REGRAS_PERIODO, SP_REGRAS_CONTA), read once per
+// company and day (and account) of a run; a settlement's own statement reads the period's locks again:
 //   - the company exists and is not a consultation-only copy;
 //   - the day is within the company's life (not before the five years before its first reference year);
 //   - no zeroing of the result accounts runs over the day;

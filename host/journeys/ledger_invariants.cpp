@@ -104,6 +104,10 @@ void RegrasDeLancamento(std::vector<TRegra>& r) {
   r.push_back({"lançamento em período bloqueado",
                "SELECT L.BDCODEMP, L.BDCHAVE, L.BDDATA, B.BDTELA FROM VZEL_EMPRESAS_TLAN L JOIN TBLOQUEIO_LANCAMENTO B "
                "ON B.BDCODEMP = L.BDCODEMP AND L.BDDATA BETWEEN B.BDDATAINI AND B.BDDATAFIM"});
+  // A typed 1900: before the five years before the company's first reference year.
+  r.push_back({"lançamento anterior ao período de lançamentos da empresa",
+               "SELECT L.BDCODEMP, L.BDCHAVE, L.BDDATA FROM VZEL_EMPRESAS_TLAN L WHERE L.BDDATA < (SELECT CAST(((MIN("
+               "R.BDREFEMP) / 100) - 5) || '-1-1' AS DATE) FROM TEMPRESAS_REF R WHERE R.BDCODEMP = L.BDCODEMP)"});
   // One source item booked twice gives the same entry twice: same document, date, accounts, value
   // and text.
   r.push_back({"lançamentos iguais do mesmo documento",

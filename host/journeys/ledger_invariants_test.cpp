@@ -65,6 +65,8 @@ TEST(LedgerInvariants, EveryRuleNamesTheRowsThatBreakItAndOnlyNewOnes) {
       "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (1, 4, '2025-01-03', 1)",
       "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (1, 5, '2025-01-21', 1)",
       "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (1, 6, '2025-01-26', 1)",
+      // A date typed as 1900.
+      "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (1, 8, '1900-01-15', 1)",
       // An account, a history item and a participant that do not exist.
       "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODTPHI, "
       "BDCODTERCEIROC) VALUES (1, 7, '2025-01-16', 99, 11, 1, 77, 555)",
@@ -83,6 +85,7 @@ TEST(LedgerInvariants, EveryRuleNamesTheRowsThatBreakItAndOnlyNewOnes) {
   const std::string relato = TInvariantesRazao::Novas(antes, TInvariantesRazao::Le(db));
   for (const char* esperado : {
            "parcela paga além do seu valor (VEF_EMP_TMOVENTPAR)",
+           "lançamento anterior ao período de lançamentos da empresa",
            "parcela baixada duas vezes pela mesma linha de origem (VEF_EMP_TMOVENTPARPGTO)",
            "guia paga além do seu valor", "cálculo pago além do seu líquido",
            "baixas de um lançamento somam mais que o lançamento",
