@@ -1,5 +1,6 @@
 #include "integrations/vynreport/uImportacaoPagamentosVYNReport.h"
 
+#include <map>
 #include <stdexcept>
 
 #include <fmt/format.h>
@@ -12,6 +13,7 @@
 #include "framework/data/fb_database.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
 #include "framework/ui/inconsistencias.h"
@@ -173,6 +175,14 @@ void PosicionaGuia(TSQLMGR& guias, Currency pagoTotal) {
   for (int k = 0; k < escolhida; ++k) guias.Next();
 }
 
+// A portal payment as a source of the books: what the portal tells of it, and its place among equal
+// payments of the same answer (two equal records may be two real payments; a rerun's are the same ones).
+std::string ChavePagamento(const TPagamentos& pg, int ocorrencia) {
+  return fmt::format("{}|{}|{}|{}|{}|{}|{}|{}", pg.RelatorioId, pg.getReferencia(), pg.FuncionarioId,
+                     DateToSQL(pg.DataPagamento), pg.ValorOriginal.ToSQL(), pg.ValorPagoTotal.ToSQL(),
+                     HashTexto(pg.FormaPagamentoApelido), ocorrencia);
+}
+
 // The paying account: the configuration of the payment's nickname, else the main one.
 void ContaDoPagamento(TCONF_CONTAS_ONLINEMGR& conf, const std::string& apelido, TDadosBaixaImposto& dados) {
   for (int passo = 0; passo < 2; ++passo) {
@@ -227,8 +237,12 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
   conf->getConsultaVariasContas(planoOnline, -2, edDatIni->GetData_AnoMes(),
                                 kClassificacaoPagamento, true, true, false, -1);
   TInconsistencias_VYN* lista = Inconsistencias_VYN();
+  TDatabase& db = *ProcessContext().Database;
+  TLivros livros(db, ExecucaoDe(this));
+  std::map<std::string, int> ocorrencias;
 
   for (const TPagamentos& pg : pagamentos) {
+    const std::string fonte = ChavePagamento(pg, ++ocorrencias[ChavePagamento(pg, 0)]);
     guias->CommandText(kSQLGuias, ctOpen, {codEmp, pg.getReferencia(), pg.ValorOriginal, pg.RelatorioId});
     if (guias->IsEmpty()) {
       AddInconsistencia(0, pg, "Não foi encontrado nenhum imposto emitido");
@@ -254,12 +268,23 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
     dados.CodigoDarf = chaveDarf;
     FLogEvent->InicializaVariaveis(true);
     const int antes = lista->Count();
-    baixas.RealizaBaixaImposto(this, dados, BloqueioLancamento_Padrao_VYN);
+    // The payment is booked once: its record and its settlement commit together, or neither does.
+    TTransaction tx(db);
+    try {
+      livros.RegistraFonte({codEmp, TTipoFonte::PagamentoPortal, fonte, pg.ToString(), 0});
+      baixas.RealizaBaixaImposto(this, dados, BloqueioLancamento_Padrao_VYN);
+    } catch (const std::exception& e) {
+      tx.Rollback();
+      AddInconsistencia(codImp, pg, std::string("Baixa não realizada: ") + e.what());
+      continue;
+    }
     // The engine reports instead of raising: a new message means the guide was not settled.
     if (lista->Count() != antes) {
+      tx.Rollback();
       AddInconsistencia(codImp, pg, "Baixa não realizada: " + Mensagens(*lista, antes));
       continue;
     }
+    tx.Commit();
     FLogEvent->SetEmpresaAtual(codEmp);
     FLogEvent->AddAcao("Baixa de imposto.");
     FLogEvent->AddAcao("Chave " + chaveDarf);
