@@ -197,7 +197,9 @@ TEST_F(DyqScreenTest, TheAutomaticTransactionRequestFollowsTheSwitchAndTheTicked
   server_.On("PUT", kLista + "integracao", TFakeResponse(200, "{}"));
   auto importa = [&](const std::string& id, int linha) {
     Busca(id, server_.BaseURL() + "/arquivos/" + id + ".txt");
-    server_.On("GET", "/arquivos/" + id + ".txt", TFakeResponse(200, "L,1,05/01/2024,40,11,10\n", "text/plain"));
+    // Each file its own entry: a file of the same content would be the same file, booked once.
+    server_.On("GET", "/arquivos/" + id + ".txt",
+               TFakeResponse(200, "L,1," + id + "/01/2024,40,11,10\n", "text/plain"));
     tela_->SelecionaLinha(linha);
     dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
       dialogs_.Ok("1 lançamento(s) importado(s)");

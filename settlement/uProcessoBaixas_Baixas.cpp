@@ -11,11 +11,13 @@
 #include <fmt/format.h>
 
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/settlement_mgr.h"
 #include "framework/livros/livros.h"
 #include "framework/component/process_context.h"
 #include "framework/component/valor_temporario.h"
 #include "framework/core/text.h"
+#include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/publicas.h"
 #include "framework/ui/dialogs.h"
@@ -143,6 +145,8 @@ class TProcessoBaixas::TExecucaoBaixas {
   Currency ValorPrincipal() const { return std::min(pb_.ValorPgto(fonte_), Restante()); }
   bool CabeNoLancamento();
   void ContaUso(Currency valor);
+  void ConfereRestante();
+  std::optional<std::set<int64_t>> comRecibo_;   // entries with receipt links, read once per run
 
   bool GetDebCre() const;
   void TrocaMes();
@@ -487,7 +491,10 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
     else
       TrataVinculo(proxima);
     // A group is closed on its entry's last link, also when that link posted nothing.
-    if (proxima != ordem[i]) FechaGrupos();
+    if (proxima != ordem[i]) {
+      FechaGrupos();
+      ConfereRestante();
+    }
   }
   if (transacao) transacao->Encerra();
 }
@@ -576,6 +583,37 @@ bool TProcessoBaixas::TExecucaoBaixas::CabeNoLancamento() {
                       "baixado ({}).",
                       Entrada(), DescricaoVinculo(), dao_->FieldByName("BDVALOR").AsCurrency().ToBR(2), usados));
   return false;
+}
+
+// A line settled for less than its value is not booked whole: it stays in the review, warned, naming
+// what its settlements left, and is neither counted nor reported as booked. (A receipt's parts and a
+// staged line are settled by their own rules.)
+void TProcessoBaixas::TExecucaoBaixas::ConfereRestante() {
+  if (pb_.FPrimeiroTeste || recibo_ || ModoArquivoGrande(dao_) || dao_->IsEmpty()) return;
+  // A line with receipt links is settled by two runs; its parts are capped by their own rule.
+  if (!comRecibo_) {
+    comRecibo_.emplace();
+    if (TClientDataSet* r = pb_.cdsVINC_EXT_BAN_COMP_BAIXA; r && r->Active()) {
+      TFilterGuard todos(*r, TFilterGuard::kAllRows);
+      for (r->First(); !r->Eof(); r->Next()) comRecibo_->insert(r->FieldByName("BDCHAVE").AsInteger());
+    }
+  }
+  if (comRecibo_->count(Entrada())) return;
+  TField& inc = dao_->FieldByName("BDINCONSISTENTE");
+  if (inc.IsNull() || inc.AsInteger() != miForaDaImportacao) return;
+  const Currency valor = dao_->FieldByName("BDVALOR").AsCurrency();
+  const Currency resto = Restante();
+  if (resto <= Currency() || resto == valor) return;
+  dao_->Edit();
+  inc.SetAsInteger(miAvisoBaixa);
+  // Not reconciled either: what the bank moved is not all in the books.
+  for (const char* lado : {"BDCONCD", "BDCONCC"})
+    if (TField* f = dao_->FindField(lado)) f->SetAsBoolean(false);
+  dao_->Post();
+  Atencao(fmt::format("Lançamento {}: as baixas somam {} do valor {}; restam {} sem lançamento, que deve ser lançado "
+                      "à parte.",
+                      Entrada(), (valor - resto).ToBR(2), valor.ToBR(2), resto.ToBR(2)));
+  pb_.IniciaContagemErros(inc_);   // this warning is this line's, not the next one's
 }
 
 void TProcessoBaixas::TExecucaoBaixas::ContaUso(Currency valor) {
