@@ -243,6 +243,12 @@ bool TProcessoRecontabilizacaoMGR::ConfereTroca(int codEmp, const std::vector<in
                               "troca do plano de contabilização.",
                               DateToStr(encerramento.AsDateTime()), DateToStr(dataFim)));
   }
+  // The postings the change rewrites (from its start on) are written anew: a zeroing or a lock over that
+  // period stops it.
+  TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
+  for (int emp : empresas)
+    if (auto recusa = livros.RecusaIntervalo(emp, dataIni, EncodeDate(2999, 12, 31)))
+      return erro("A troca do plano de contabilização não foi realizada: " + recusa->Mensagem);
   auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni, PossuiZeramento);
   for (const auto& e : erros) erro(e);
   if (!erros.empty()) return false;

@@ -130,6 +130,15 @@ std::optional<TRecusaLivros> TLivros::Recusa(const TLancamentoLivros& l) {
   return RecusaConta(l.CodEmp, l.Data, l.Credito, l.TerceiroC);
 }
 
+std::optional<TRecusaLivros> TLivros::RecusaIntervalo(int codEmp, TDateTime inicio, TDateTime fim) {
+  const std::vector<Variant> r = db_.Prepared("select TIPO, DINI, DFIM, MOTIVO from SP_BLOQUEIO_LANCAMENTO(?, ?, ?, ?)")
+                                     .ExecuteReturning({codEmp, inicio.DateOnly(), fim.DateOnly(), telas_});
+  const int tipo = r.empty() || r[0].IsNull() ? 0 : static_cast<int>(r[0].AsInteger());
+  if (tipo == 0) return std::nullopt;
+  return TRecusaLivros{TRegraLivros(tipo), MensagemRegra(tipo, codEmp, inicio, DataTexto(r[1]), DataTexto(r[2]),
+                                                         r[3].IsNull() ? std::string() : r[3].AsString())};
+}
+
 void TLivros::Verifica(const TLancamentoLivros& l) {
   if (auto r = Recusa(l)) throw ELivrosRecusa(std::move(*r));
 }

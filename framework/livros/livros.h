@@ -144,6 +144,9 @@ class TLivros {
   std::optional<TRecusaLivros> Recusa(const TLancamentoLivros& l);
   // As Recusa, raising ELivrosRecusa.
   void Verifica(const TLancamentoLivros& l);
+  // Why no entry of the company may be written or moved in the period (a zeroing over any of its days, a
+  // lock of the run's screens, the closing), for a run that rewrites a whole period; nothing when none.
+  std::optional<TRecusaLivros> RecusaIntervalo(int codEmp, TDateTime inicio, TDateTime fim);
 
   // Records the source as booked, in the open transaction: a source booked already (by any run, window
   // or workstation, committed or still writing) raises EFonteJaLancada naming when and by which run.
