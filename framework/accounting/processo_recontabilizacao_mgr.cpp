@@ -287,6 +287,11 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
                               tipoLanContab));
     TTransaction tr(db);
     if (inicio.Value != 0) {
+      // The deleted postings leave the company's books: a consultation-only copy keeps them.
+      TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
+      if (auto recusa = livros.Recusa({codEmp, inicio, 0, 0, 0, 0});
+          recusa && recusa->Regra == TRegraLivros::EmpresaConsulta)
+        return erro(recusa->Mensagem);
       // Only this company's: each branch has a start of its own, and its deletion is asked for it.
       ExcluiLancamentos(Database(), codEmp, "L.BDCODEMP = ? AND L.BDTIPOLAN = ? AND L.BDDATA < ?",
                         {codEmp, tipoLanContab, inicio.DateOnly()});
