@@ -7,6 +7,7 @@
 
 #include "framework/component/component.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/lancamentos_avulsos.h"
 #include "framework/schema/seed.h"
 #include "testing/company_db.h"
 
@@ -173,6 +174,24 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
                "values (1, 1, 9, 1, 1000, 700)");
   EXPECT_THROW(Db().Execute("update TDADOSPGTOCALC set BDVLRPGTO = BDVLRPGTO + 300.01"), EDatabaseError);
   Db().Execute("update TDADOSPGTOCALC set BDVLRPGTO = BDVLRPGTO + 300");
+}
+
+// A reconciliation that moves an entry to the statement's day, or deletes it, changes both days it touches.
+TEST_F(LivrosTest, AnEntryIsNeitherMovedNorDeletedAcrossAClosedDay) {
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) values "
+               "(1, 1, '2024-03-20', 40, 11, 10)");
+  Db().Execute("update TEMPRESAS_REF set BDULTENC = '2024-03-15' where BDCODEMP = 1");
+  TLivros livros(Db(), Execucao());
+  EXPECT_THROW(MudaDataLancamento(livros, Db(), 1, 1, EncodeDate(2024, 3, 10)), ELivrosRecusa);
+  MudaDataLancamento(livros, Db(), 1, 1, EncodeDate(2024, 3, 18));
+  EXPECT_EQ(Db().QueryValue("select BDDATA from VZEL_EMPRESAS_TLAN where BDCHAVE = 1").AsDateTime(),
+            EncodeDate(2024, 3, 18));
+
+  Db().Execute("update TEMPRESAS_REF set BDULTENC = '2024-03-31' where BDCODEMP = 1");
+  TLivros depois(Db(), Execucao());
+  EXPECT_THROW(MudaDataLancamento(depois, Db(), 1, 1, EncodeDate(2024, 4, 2)), ELivrosRecusa);
+  EXPECT_THROW(ExcluiLancamentoContabil(depois, Db(), 1, 1), ELivrosRecusa);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
 }
 
 }  // namespace
