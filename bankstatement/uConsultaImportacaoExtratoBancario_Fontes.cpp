@@ -61,6 +61,7 @@ void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
   const std::string conta = std::to_string(ContaBanco());
   const std::set<std::pair<int, int>> escritas(Util()->Importadas().begin(), Util()->Importadas().end());
   std::set<std::string> pendentes;
+  std::vector<TFonteLancada> fontes;
   TFilterGuard todas(*l, TFilterGuard::kAllRows);
   for (l->First(); !l->Eof(); l->Next()) {
     const int empresa = static_cast<int>(Inteiro(*l, "BDCODEMP"));
@@ -81,9 +82,10 @@ void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
     const std::string fonte = conta + "|" + id->second;
     const std::string registro = std::to_string(empresa) + "|" + fonte;
     if (FFontesRegistradas.count(registro) || !pendentes.insert(registro).second) continue;
-    livros.RegistraFonte({empresa, tipo, fonte, descricao, escrita ? lancamento : 0});
+    fontes.push_back({empresa, tipo, fonte, descricao, escrita ? lancamento : 0});
     FFontesPendentes.push_back(registro);
   }
+  livros.RegistraFontes(fontes);
 }
 
 void TfrConsultaImportacaoExtratoBancario::ConfirmaFontes() {

@@ -163,6 +163,59 @@ void TLivros::RegistraFonte(const TFonteLancada& f) {
   }
 }
 
+namespace {
+
+constexpr size_t kFontesPorComando = 50;
+constexpr const char* kColunasFonte[] = {"BDCODEMP",   "BDTIPOFONTE", "BDFONTE",   "BDDESCRICAO",
+                                         "BDCHAVELAN", "BDUSUARIO",   "BDESTACAO", "BDEXECUCAO"};
+
+std::string TextoFontes(size_t n) {
+  std::string parametros, corpo;
+  for (size_t i = 0; i < n; ++i) {
+    std::string valores;
+    for (const char* c : kColunasFonte) {
+      parametros += fmt::format("{}P{}{} TYPE OF COLUMN TINTEGRACAO_FONTE_LANCADA.{} = ?", parametros.empty() ? "" : ", ",
+                                i, c, c);
+      valores += fmt::format("{}:P{}{}", valores.empty() ? "" : ", ", i, c);
+    }
+    corpo += fmt::format("INSERT INTO TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, "
+                         "BDUSUARIO, BDESTACAO, BDEXECUCAO) VALUES ({});\n",
+                         valores);
+  }
+  return "EXECUTE BLOCK (" + parametros + ")\nAS\nBEGIN\n" + corpo + "END";
+}
+
+}  // namespace
+
+void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
+  size_t i = 0;
+  if (fontes.size() >= kFontesPorComando) {
+    TStatement& lote = db_.Prepared(TextoFontes(kFontesPorComando));
+    for (; i + kFontesPorComando <= fontes.size(); i += kFontesPorComando) {
+      TParams p;
+      p.reserve(kFontesPorComando * std::size(kColunasFonte));
+      for (size_t k = i; k < i + kFontesPorComando; ++k) {
+        const TFonteLancada& f = fontes[k];
+        for (Variant v : {Variant(f.CodEmp), Variant(static_cast<int>(f.Tipo)), Variant(ChaveGravada(f.Chave)),
+                          Variant(Utf8Left(f.Descricao, 200)),
+                          f.ChaveLancamento > 0 ? Variant(f.ChaveLancamento) : Variant(),
+                          Variant(Utf8Left(execucao_.Usuario, 100)), Variant(Utf8Left(execucao_.Estacao, 100)),
+                          Variant(Utf8Left(execucao_.Rotulo, 200))})
+          p.push_back(std::move(v));
+      }
+      try {
+        lote.Run(p);
+      } catch (const EDatabaseError& e) {
+        if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
+        // The statement wrote none of them: one by one, the first booked already is named.
+        for (size_t k = i; k < i + kFontesPorComando; ++k) RegistraFonte(fontes[k]);
+        throw;
+      }
+    }
+  }
+  for (; i < fontes.size(); ++i) RegistraFonte(fontes[i]);
+}
+
 std::optional<TFonteRegistrada> TLivros::FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave) {
   // Read apart from the writer's transaction, whose snapshot may predate the other run's commit.
   // The count makes one row whether the source was booked or not.

@@ -151,6 +151,8 @@ class TLivros {
   // Records the source as booked, in the open transaction: a source booked already (by any run, window
   // or workstation, committed or still writing) raises EFonteJaLancada naming when and by which run.
   void RegistraFonte(const TFonteLancada& f);
+  // As RegistraFonte for each, fifty to a statement: a run records as many sources as it books lines.
+  void RegistraFontes(const std::vector<TFonteLancada>& fontes);
   // The record of a source, when it was booked.
   std::optional<TFonteRegistrada> FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave);
   // The lines of an entry file (identidade: its content) that a staged session's stretch holds, each

@@ -176,6 +176,27 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
   Db().Execute("update TDADOSPGTOCALC set BDVLRPGTO = BDVLRPGTO + 300");
 }
 
+// A run records its sources fifty to a statement; one booked already among them is named all the same.
+TEST_F(LivrosTest, SourcesRecordedInBulkAreBookedOnceEach) {
+  auto fonte = [](int n) {
+    return TFonteLancada{1, TTipoFonte::LinhaExtratoBanco, "linha " + std::to_string(n), "Linha " + std::to_string(n), 0};
+  };
+  std::vector<TFonteLancada> primeiras;
+  for (int n = 1; n <= 120; ++n) primeiras.push_back(fonte(n));
+  TLivros(Db(), Execucao()).RegistraFontes(primeiras);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 120);
+
+  std::vector<TFonteLancada> outras;
+  for (int n = 200; n < 260; ++n) outras.push_back(fonte(n == 230 ? 77 : n));
+  TTransaction tx(Db());
+  try {
+    TLivros(Db(), Execucao()).RegistraFontes(outras);
+    FAIL() << "booked twice";
+  } catch (const EFonteJaLancada& e) {
+    EXPECT_EQ(std::string(e.what()).rfind("Linha 77: já lançado em ", 0), 0u) << e.what();
+  }
+}
+
 // A reconciliation that moves an entry to the statement's day, or deletes it, changes both days it touches.
 TEST_F(LivrosTest, AnEntryIsNeitherMovedNorDeletedAcrossAClosedDay) {
   Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) values "
