@@ -1,5 +1,7 @@
 #include "framework/livros/livros.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "framework/component/component.h"
