@@ -266,9 +266,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
 
   // ---- The statement's lines as sources booked once (uConsultaImportacaoExtratoBancario_Fontes.cpp) ----
-  // Each line as the statement brought it: its content and position among equal lines. Taken when the
-  // lines arrive, before anyone edits them, so two windows (or workstations, or the reconciliation's
-  // road) name one line alike.
+  // Each line as the statement brought it: its day, value and document and its place among lines equal
+  // in them. Taken when the lines arrive, before anyone edits them, so two windows (or workstations, or
+  // the reconciliation's road) name one line alike.
   std::map<vyn::TBookmark, std::string> FIdentidades;
   std::set<std::string> FFontesRegistradas;    // recorded by this review's committed runs
   std::vector<std::string> FFontesPendentes;   // recorded by the run under way

@@ -36,11 +36,11 @@ void TfrConsultaImportacaoExtratoBancario::IdentificaFontes() {
   std::map<std::string, int> iguais;
   for (l->First(); !l->Eof(); l->Next()) {
     const TField& data = l->FieldByName("BDDATA");
+    // What every road hands alike: the day, the value and the document (the bank's text comes with the Dyq
+    // dialogs and not with the reconciliation).
     const std::string conteudo =
         fmt::format("{}|{}|{}", data.IsNull() ? std::string("-") : DateToSQL(data.AsDateTime()),
-                    l->FieldByName("BDVALOR").AsCurrency().ToSQL(),
-                    HashTexto(Texto(*l, "BDDCTO") + '\x1f' + Texto(*l, "BDCOMPLBANCARIO") + '\x1f' +
-                              (Texto(*l, "BDCOMPLBANCARIO").empty() ? Texto(*l, "BDCOMPL") : std::string())));
+                    l->FieldByName("BDVALOR").AsCurrency().ToSQL(), HashTexto(Trim(Texto(*l, "BDDCTO"))));
     const int n = ++iguais[std::to_string(Inteiro(*l, "BDCODEMP")) + "|" + conteudo];
     FIdentidades[l->GetBookmark()] = fmt::format("C|{}|{}", conteudo, n);
   }
