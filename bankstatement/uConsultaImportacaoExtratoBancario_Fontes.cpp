@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/core/text.h"
@@ -13,19 +14,8 @@ namespace integracao {
 
 using namespace vyn;
 
-namespace {
-
-std::string Texto(const TClientDataSet& ds, const char* campo) {
-  const TField* f = ds.FindField(campo);
-  return f && !f->IsNull() ? f->AsString() : std::string();
-}
-
-int64_t Inteiro(const TClientDataSet& ds, const char* campo) {
-  const TField* f = ds.FindField(campo);
-  return f && !f->IsNull() ? f->AsInteger() : 0;
-}
-
-}  // namespace
+using campos::Int;
+using campos::Txt;
 
 void TfrConsultaImportacaoExtratoBancario::IdentificaFontes() {
   FIdentidades.clear();
@@ -40,8 +30,8 @@ void TfrConsultaImportacaoExtratoBancario::IdentificaFontes() {
     // dialogs and not with the reconciliation).
     const std::string conteudo =
         fmt::format("{}|{}|{}", data.IsNull() ? std::string("-") : DateToSQL(data.AsDateTime()),
-                    l->FieldByName("BDVALOR").AsCurrency().ToSQL(), HashTexto(Trim(Texto(*l, "BDDCTO"))));
-    const int n = ++iguais[std::to_string(Inteiro(*l, "BDCODEMP")) + "|" + conteudo];
+                    l->FieldByName("BDVALOR").AsCurrency().ToSQL(), HashTexto(Trim(Txt(*l, "BDDCTO"))));
+    const int n = ++iguais[std::to_string(Int(*l, "BDCODEMP")) + "|" + conteudo];
     FIdentidades[l->GetBookmark()] = fmt::format("C|{}|{}", conteudo, n);
   }
 }
@@ -64,8 +54,8 @@ void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
   std::vector<TFonteLancada> fontes;
   TFilterGuard todas(*l, TFilterGuard::kAllRows);
   for (l->First(); !l->Eof(); l->Next()) {
-    const int empresa = static_cast<int>(Inteiro(*l, "BDCODEMP"));
-    const int lancamento = static_cast<int>(Inteiro(*l, "BDCHAVE"));
+    const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
+    const int lancamento = static_cast<int>(Int(*l, "BDCHAVE"));
     if (!gravadas.count({empresa, lancamento})) continue;
     // The entry the line became (a settled line's entries are its settlements'): deleting it frees the line.
     const bool escrita = escritas.count({empresa, lancamento}) > 0;
@@ -76,7 +66,7 @@ void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
     const std::string descricao = fmt::format("A linha do extrato de {} no valor de {} ({})",
                                               DateToStr(l->FieldByName("BDDATA").AsDateTime()),
                                               l->FieldByName("BDVALOR").AsCurrency().ToBR(),
-                                              Trim(Texto(*l, "BDCOMPLBANCARIO") + " " + Texto(*l, "BDDCTO")));
+                                              Trim(Txt(*l, "BDCOMPLBANCARIO") + " " + Txt(*l, "BDDCTO")));
     // A line is named by its content as the statement brought it, which every road (a window, another
     // workstation, the reconciliation, which hands lines without their Dyq ids) sees alike.
     const std::string fonte = conta + "|" + id->second;

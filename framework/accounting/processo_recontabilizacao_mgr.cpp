@@ -49,12 +49,6 @@ bool Contem(const auto& arr, int ordinal) {
   return std::find(arr.begin(), arr.end(), static_cast<uint8_t>(ordinal)) != arr.end();
 }
 
-std::string Lista(const std::vector<int>& v) {
-  std::vector<std::string> parts;
-  for (int i : v) parts.push_back(std::to_string(i));
-  return Join(parts, ",");
-}
-
 Variant DataOuNulo(TDateTime d) { return d.Value == 0 ? Variant() : Variant(d.DateOnly()); }
 
 // The columns of the table but the ones named, as a list for INSERT ... SELECT.
@@ -123,13 +117,13 @@ std::string TProcessoRecontabilizacaoMGR::GetSelectDataInicioProcesso(const std:
 
 bool TProcessoRecontabilizacaoMGR::getPossuiZeramento(int codEmp) const {
   return Database()
-             .QueryValue("SELECT COUNT(*) FROM TEMPRESAS_REF WHERE BDCODEMP IN (" + Lista(EmpresaEFiliais(codEmp)) +
+             .QueryValue("SELECT COUNT(*) FROM TEMPRESAS_REF WHERE BDCODEMP IN (" + ListaEmpresas(EmpresaEFiliais(codEmp)) +
                          ") AND BDULTENC IS NOT NULL")
              .AsInteger() > 0;
 }
 
 int TProcessoRecontabilizacaoMGR::GetInicioTodoPeriodo(int codEmp) const {
-  const std::string empresas = Lista(EmpresaEFiliais(codEmp));
+  const std::string empresas = ListaEmpresas(EmpresaEFiliais(codEmp));
   Variant primeiro = Database().QueryValue(
       "SELECT COALESCE((SELECT EXTRACT(YEAR FROM MIN(L.BDDATA)) * 100 + EXTRACT(MONTH FROM MIN(L.BDDATA))"
       " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + empresas + ")),"
@@ -234,7 +228,7 @@ bool TProcessoRecontabilizacaoMGR::ConfereTroca(int codEmp, const std::vector<in
     return erro(fmt::format("Plano de contabilização {} não encontrado: a troca não foi realizada.", planoNovo));
   // A closed period keeps its plan: the change starts with the first month after the last closing.
   Variant encerramento =
-      db.QueryValue("SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP IN (" + Lista(empresas) + ")");
+      db.QueryValue("SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP IN (" + ListaEmpresas(empresas) + ")");
   if (!encerramento.IsNull()) {
     TDateTime livre = FirstDayOfAnoMes(IncAnoMes(AnoMes(encerramento.AsDateTime()), 1));
     if (dataIni.DateOnly() < livre.DateOnly()) dataIni = livre;
@@ -351,10 +345,10 @@ void TProcessoRecontabilizacaoMGR::SalvaBalancetes(int codEmp, int ordem, int de
   // Debits positive, credits negative, per chart and account of the ledger of the companies.
   const std::string movimento =
       "SELECT L.BDCODPLAPADRAO AS PLANO, L.BDDEBITO AS CONTA, L.BDDATA AS DATA, L.BDVALOR AS VALOR"
-      " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + Lista(empresas) + ") AND L.BDDEBITO IS NOT NULL"
+      " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + ListaEmpresas(empresas) + ") AND L.BDDEBITO IS NOT NULL"
       " AND L.BDCODPLAPADRAO IS NOT NULL AND L.BDDATA <= ?"
       " UNION ALL SELECT L.BDCODPLAPADRAO, L.BDCREDITO, L.BDDATA, -L.BDVALOR"
-      " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + Lista(empresas) + ") AND L.BDCREDITO IS NOT NULL"
+      " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + ListaEmpresas(empresas) + ") AND L.BDCREDITO IS NOT NULL"
       " AND L.BDCODPLAPADRAO IS NOT NULL AND L.BDDATA <= ?";
   for (int ano = YearOf(dataIni); ano <= YearOf(dataFim); ++ano) {
     TDateTime inicioAno = EncodeDate(ano, 1, 1), fimAno = EncodeDate(ano, 12, 31);
@@ -504,7 +498,7 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
              " WHERE P.BDCODPLANOONLINE = ?), BDCODPLAPADRAO),"
              " BDCODHIST = COALESCE((SELECT P.BDCODHIST FROM TPLANO_CONF_ONLINE P"
              " WHERE P.BDCODPLANOONLINE = ?), BDCODHIST)"
-             " WHERE BDCODEMP IN (" + Lista(empresas) + ") AND BDREFEMP >= ?",
+             " WHERE BDCODEMP IN (" + ListaEmpresas(empresas) + ") AND BDREFEMP >= ?",
              {planoNovo, planoNovo, planoNovo, AnoMes(dataIni)});
   TraduzLancamentos(empresas, de, para, planoTroca, dataIni, participante);
   SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim);
@@ -614,7 +608,7 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
           " FROM VZEL_EMPRESAS_TLAN L LEFT JOIN TEMPRESAS_REF R ON (R.BDCODEMP = L.BDCODEMP AND R.BDREFEMP ="
           " (SELECT MAX(X.BDREFEMP) FROM TEMPRESAS_REF X WHERE X.BDCODEMP = L.BDCODEMP AND"
           " X.BDREFEMP <= EXTRACT(YEAR FROM L.BDDATA) * 100 + EXTRACT(MONTH FROM L.BDDATA)))"
-          " WHERE L.BDCODEMP IN (" + Lista(empresas) + ") AND L.BDTIPOLAN IN (" + Join(tipos, ",") +
+          " WHERE L.BDCODEMP IN (" + ListaEmpresas(empresas) + ") AND L.BDTIPOLAN IN (" + Join(tipos, ",") +
           ") AND (L.BDROTINA IS NULL OR L.BDROTINA IN (" + Join(rotinas, ",") +
           ")) AND L.BDDATA BETWEEN ? AND ? ORDER BY L.BDCODEMP, L.BDCHAVE",
       {dataIni.DateOnly(), dataFim.DateOnly()});

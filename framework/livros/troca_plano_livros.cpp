@@ -7,12 +7,6 @@ namespace vyn {
 
 namespace {
 
-std::string Lista(const std::vector<int>& v) {
-  std::vector<std::string> s;
-  for (int x : v) s.push_back(std::to_string(x));
-  return Join(s, ",");
-}
-
 // The new chart's account the mapping plan gives the posting's debit or credit account; values: the
 // mapping plan, the new chart.
 std::string ContaTraduzida(const char* conta) {
@@ -31,8 +25,14 @@ std::string ColunasMenosEmpresa(TDatabase& db, const char* tabela) {
 
 }  // namespace
 
+std::string ListaEmpresas(const std::vector<int>& empresas) {
+  std::vector<std::string> s;
+  for (int x : empresas) s.push_back(std::to_string(x));
+  return Join(s, ",");
+}
+
 std::string PeriodoTraduzido(const std::vector<int>& empresas) {
-  return "L.BDCODEMP IN (" + Lista(empresas) + ") AND COALESCE(L.BDCODPLAPADRAO, CAST(? AS INTEGER)) = ? AND L.BDDATA >= ?";
+  return "L.BDCODEMP IN (" + ListaEmpresas(empresas) + ") AND COALESCE(L.BDCODPLAPADRAO, CAST(? AS INTEGER)) = ? AND L.BDDATA >= ?";
 }
 
 std::string SemParticipante(const char* lado) {

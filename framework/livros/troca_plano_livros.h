@@ -11,6 +11,8 @@ namespace vyn {
 
 class TDatabase;
 
+// The companies as a list for an IN clause ("1,2").
+std::string ListaEmpresas(const std::vector<int>& empresas);
 // The postings of the companies in the old chart from a date on (a posting without a chart was made
 // under the plan in force), as a condition on L; values: old chart twice, the date.
 std::string PeriodoTraduzido(const std::vector<int>& empresas);
