@@ -198,6 +198,11 @@ void VerificaArquivo(const fs::path& arquivo, const json& textos) {
 void Corre(const json& run, size_t n, const std::string& db, std::map<std::string, std::string> valores,
            const std::map<std::string, std::string>& ambiente, const fs::path& dir) {
   if (n > 1) EscreveArquivos(run, dir, valores);   // the journey's own files came before the first run
+  if (n > 1 && run.contains("setup")) {            // what another program changed between two runs
+    vyn::TDatabase banco;
+    banco.Open(db);
+    for (const json& s : run.at("setup")) banco.Execute(Substitui(s.get<std::string>(), valores));
+  }
   if (run.contains("script")) std::ofstream(valores["script"]) << Substitui(run.at("script").dump(2), valores);
   std::vector<std::string> args = {"--db", db};
   for (const json& a : run.at("host")) args.push_back(Substitui(a.get<std::string>(), valores));

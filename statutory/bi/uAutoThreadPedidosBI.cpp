@@ -4,8 +4,10 @@
 
 #include "framework/accounting/bi_resultados_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/dao_factory.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
+#include "framework/schema/pedidos_bi_tabelas.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -44,17 +46,20 @@ struct TLibera {
   }
 };
 
-// Marks the request ready when the block ends, also when it raises; the block's own failure is the
-// one that leaves the run.
-struct TProntoAoFim {
+// Ends one request's answer: ready when the block ends normally; when it raises, the earlier answer of
+// the request is dropped and the request left waiting, both in one transaction, so a reader that goes
+// by the ready flag never gets an answer to a question nobody asks any more. The block's own failure
+// is the one that leaves the run.
+struct TRespostaDoPedido {
   TAutoThreadPedidosBI& t;
-  ~TProntoAoFim() noexcept(false) {
+  const char* tabelaResultados;
+  ~TRespostaDoPedido() noexcept(false) {
     if (std::uncaught_exceptions() == 0) {
       t.pSetPedidoPronto();
       return;
     }
     try {
-      t.pSetPedidoPronto();
+      t.pDescartaResposta(tabelaResultados);
     } catch (const std::exception&) {
     }
   }
@@ -71,7 +76,15 @@ void TAutoThreadPedidosBI::pSetPedidoPronto() {
   FSQL->CommandText("update TPEDIDOS_BI set BDPRONTO = 1 where (BDID = " + SQLInteger(FIDAtual) + ")", ctExecute);
 }
 
+void TAutoThreadPedidosBI::pDescartaResposta(const std::string& tabelaResultados) {
+  const std::string erro = TDAOFactory::Executa_Script(
+      {"delete from " + tabelaResultados + " where BDID = " + SQLInteger(FIDAtual),
+       "update TPEDIDOS_BI set BDPRONTO = 0 where (BDID = " + SQLInteger(FIDAtual) + ")"});
+  if (!erro.empty()) throw std::runtime_error(erro);
+}
+
 void TAutoThreadPedidosBI::RodaDRE(int id) {
+  TRespostaDoPedido resposta{*this, "TPEDIDOS_BI_DRE_RESULTADOS"};
   FSQL->CommandText("select * from TPEDIDOS_BI_DRE where (BDID = " + SQLInteger(id) + ")", ctOpen);
   if (FSQL->IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(id) + " não foi encontrado.");
   edEmpresa_->Vale(FSQL->FieldByName("BDCODEMP").AsInteger());
@@ -81,7 +94,6 @@ void TAutoThreadPedidosBI::RodaDRE(int id) {
 
   auto* mgr = TTPEDIDOS_BI_DRE_RESULTADOSMGR::CreateMgr(this, true);
   TLibera libera{*this, mgr};
-  TProntoAoFim pronto{*this};
   mgr->SetEmpresa(edEmpresa_);
   mgr->SetDataIni(edDataIni_);
   mgr->SetDataFin(edDataFin_);
@@ -102,6 +114,7 @@ void TAutoThreadPedidosBI::RodaFaturamento(int id) {
     }
   } volta{MenuSistema().Sistema};
   TItemDeMenu::CallChangeSistema(3);
+  TRespostaDoPedido resposta{*this, "TPEDIDOS_BI_FAT_RESULTADOS"};
   FSQL->CommandText("select * from TPEDIDOS_BI_FAT where (BDID = " + SQLInteger(id) + ")", ctOpen);
   if (FSQL->IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(id) + " não foi encontrado.");
   edEmpresa_->Vale(FSQL->FieldByName("BDCODEMP").AsInteger());
@@ -117,7 +130,6 @@ void TAutoThreadPedidosBI::RodaFaturamento(int id) {
 
   auto* mgr = TTPEDIDOS_BI_FAT_RESULTADOSMGR::CreateMgr(this, true);
   TLibera libera{*this, mgr};
-  TProntoAoFim pronto{*this};
   mgr->SetRefInicial(edDataIni_);
   mgr->SetRefFinal(edDataFin_);
   mgr->SetSomaMatrizFilial(ckBox_);
@@ -164,7 +176,7 @@ void TAutoThreadPedidosBI::Execute() {
       case 2: RodaFaturamento(id); break;
       case 3: pRodaProcessoBIRelatorios(); break;
       case 4: {
-        TProntoAoFim pronto{*this};
+        TRespostaDoPedido resposta{*this, kTabelaResultadosFolha};
         pRodaProcessoBIFolhaConfiguravel();
         break;
       }

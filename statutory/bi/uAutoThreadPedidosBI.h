@@ -24,6 +24,8 @@ class TAutoThreadPedidosBI : public vyn::TAutoThreadPadrao {
   bool InheritsFrom(const std::string& class_name) const override;
 
   void pSetPedidoPronto();
+  // A failed answer: the request's earlier rows in tabelaResultados go and it is left not ready.
+  void pDescartaResposta(const std::string& tabelaResultados);
 
  protected:
   void Execute() override;

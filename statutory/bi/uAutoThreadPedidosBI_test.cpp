@@ -110,12 +110,12 @@ TEST_F(PedidosBITest, BadInputEndsTheRunAndKeepsWhatWasAnswered) {
   EXPECT_EQ(Pronto(1), 1);
   EXPECT_EQ(Pronto(2), 0);
 
-  // A request row that is missing leaves the request waiting; a manager that fails still marks it.
+  // A request row that is missing leaves the request waiting, and so does a manager that fails.
   Roda({{{"id", "2"}, {"tipo", "1"}}}, true);
   EXPECT_EQ(Pronto(2), 0);
   Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN) VALUES (2, 0, '2024-01-01', '2024-01-31')");
   Roda({{{"id", "2"}, {"tipo", "1"}}}, true);
-  EXPECT_EQ(Pronto(2), 1);
+  EXPECT_EQ(Pronto(2), 0);
 
   // A formula plan this installation does not compute is refused, not answered without it.
   Pedido(3, 1);
@@ -216,9 +216,29 @@ TEST_F(FolhaConfiguravelBITest, AFailedComputationWritesNothingAndEndsTheRun) {
   PedidoFolha(5, 0);
   Pedido(9, 1);
   Roda({{{"id", "5"}, {"tipo", "4"}}, {{"id", "9"}, {"tipo", "1"}}}, true);
-  EXPECT_EQ(Pronto(5), 1);
+  EXPECT_EQ(Pronto(5), 0);
   EXPECT_EQ(Pronto(9), 0);
   EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_CONF_FOLHA_RESULT"), Currency());
+}
+
+// A reader going by the ready flag must not take the answer to the question as it was before.
+TEST_F(FolhaConfiguravelBITest, AFailedRerunDropsTheEarlierAnswerAndLeavesTheRequestWaiting) {
+  PedidoFolha(5, 0);
+  Roda({{{"id", "5"}, {"tipo", "4"}}});
+  ASSERT_EQ(Pronto(5), 1);
+  Db().Execute("UPDATE TPEDIDOS_BI_CONF_FOLHA SET BDCODIGO_RELATORIO = 99 WHERE BDID = 5");
+  Roda({{{"id", "5"}, {"tipo", "4"}}}, true);   // sent again without resetting the flag
+  EXPECT_EQ(Pronto(5), 0);
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = 5"), Currency());
+
+  Pedido(7, 1);
+  Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN) VALUES (7, 1, '2024-01-01', '2024-01-31')");
+  Roda({{{"id", "7"}, {"tipo", "1"}}});
+  ASSERT_GT(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7"), Currency());
+  Db().Execute("UPDATE TPEDIDOS_BI_DRE SET BDPLANO = 4 WHERE BDID = 7");
+  Roda({{{"id", "7"}, {"tipo", "1"}}}, true);
+  EXPECT_EQ(Pronto(7), 0);
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7"), Currency());
 }
 
 }  // namespace
