@@ -31,6 +31,9 @@ void TIntegracaoSocios::LiberaDAOs() {
   FDAOSocioRef.reset();
   FDAOCotas.reset();
   FListaDadosCopiaSocios.clear();
+  FDocumentosLidos.clear();
+  FCotasLidas.clear();
+  FLinhaRecusadaPorRepeticao = false;
 }
 
 void TIntegracaoSocios::criaDAOs() {
@@ -131,6 +134,7 @@ void TIntegracaoSocios::carregaImportacao(TEdit_Codigo_Search_VYN* prEmpresa, TE
     }
     ++FCountLinha;
   }
+  AvisaCotasAcimaDeCem();
 
   if ((!FDAOSocio->IsEmpty() && !FDAOSocioRef->IsEmpty()) || !FDAOCotas->IsEmpty()) {
     ShowConsultaDados();

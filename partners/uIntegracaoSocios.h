@@ -2,8 +2,10 @@
 // The partners' spreadsheet import: reads the sheet line by line through a saved column layout, turns
 // each data line into a partner row and a quota row, checks them into in-memory record sets, opens
 // the review where the user commits them, and copies the committed partners to the branches.
+#include <map>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/accounting/gerador_importacao_socios_mgr.h"
@@ -67,6 +69,12 @@ class TIntegracaoSocios : public vyn::TComponent {
   int CodEmp() const;
   std::string Linha() const { return std::to_string(FCountLinha + 1); }
   void verificaCampoPorcentagem(bool& ok, const std::string& campo, vyn::Currency valor);
+  // A document or a quota read again from a later line of the same sheet: the first line holds, the
+  // later one is refused by name, never written over the first in silence.
+  bool AceitaDocumentoDaLinha(const std::string& documento, const std::vector<std::string>& linha);
+  bool AceitaCotaDaLinha(int codigo, int referencia);
+  // The sheet's quotas with the company's others of the same month summing past 100 % are warned.
+  void AvisaCotasAcimaDeCem();
   void LiberaDAOs();
 
   vyn::TComponent* FOwner;
@@ -86,6 +94,13 @@ class TIntegracaoSocios : public vyn::TComponent {
   std::unique_ptr<vyn::TEMPRESAS_TSOC_REFMGR> FDAOSocioRef;
   std::unique_ptr<vyn::TEmpresas_TSoc_CotasMGR> FDAOCotas;
   bool FValidaQualificacao = false;
+  struct TLinhaLida {
+    int Linha;
+    std::vector<std::string> Celulas;
+  };
+  std::map<std::string, TLinhaLida> FDocumentosLidos;       // partner document (digits) -> first line
+  std::map<std::pair<int, int>, int> FCotasLidas;           // (partner code, YYYYMM) -> line
+  bool FLinhaRecusadaPorRepeticao = false;
 };
 
 }  // namespace integracao

@@ -1,8 +1,11 @@
 // The partner and quota row rules of the partners' import: the two row layouts and how each cell is
 // checked, converted and stored.
+#include <algorithm>
+
 #include "framework/accounting/gerador_importacao_socios_mgr.h"
 #include "framework/accounting/importacao_socios.h"
 #include "framework/accounting/validar.h"
+#include "framework/core/datetime.h"
 #include "framework/core/registry_number.h"
 #include "framework/core/text.h"
 #include "framework/ui/choice_controls.h"
@@ -51,6 +54,7 @@ void TIntegracaoSocios::LoadSocio(const std::vector<std::string>& linha, int& co
   const bool modo = Modo() != 2;
   const int nLinha = FCountLinha + 1;
   TImportacaoSocios& w = *FImportacaoSocio;
+  FLinhaRecusadaPorRepeticao = false;
   w.InicializaVariaveis();
   w.FLinha = nLinha;
   const auto& chaves = ChavesSocio();
@@ -136,7 +140,7 @@ void TIntegracaoSocios::LoadSocio(const std::vector<std::string>& linha, int& co
   w.FNomeInventariante = texto(57, false);
 
   w.FCodPlaPadrao = GetCodigoPlanoContas(CodEmp());
-  if (!ok) return;
+  if (!ok || !AceitaDocumentoDaLinha(w.FDocumento, linha)) return;
   w.SetRegistros();
   codigo = w.FChaveSocio;
 }
@@ -150,7 +154,64 @@ void TIntegracaoSocios::verificaCampoPorcentagem(bool& ok, const std::string& ca
   }
 }
 
+bool TIntegracaoSocios::AceitaDocumentoDaLinha(const std::string& documento, const std::vector<std::string>& linha) {
+  if (documento.empty()) return true;
+  // The document is compared as digits: typed with or without punctuation it is the same partner.
+  std::vector<std::string> celulas = linha;
+  if (celulas.size() > 4) celulas[4] = documento;
+  const auto [lida, nova] = FDocumentosLidos.try_emplace(documento, TLinhaLida{FCountLinha + 1, celulas});
+  // The same partner on several lines (one per quota month) is welcome; what the mode would write over
+  // the earlier line's data is not. "Atualizar as cotas" writes no partner data.
+  if (nova || Modo() == 2 || lida->second.Celulas == celulas) return true;
+  FLinhaRecusadaPorRepeticao = true;
+  FInconsistencia->Add_Atencao("Linha " + Linha() + ": o CPF/CNPJ/CNO " + Celula(linha, 4) + " já foi lido na linha " +
+                                   std::to_string(lida->second.Linha) +
+                                   " com outros dados de sócio; vale a linha " + std::to_string(lida->second.Linha) +
+                                   " e a linha " + Linha() + " não será importada.",
+                               true);
+  return false;
+}
+
+bool TIntegracaoSocios::AceitaCotaDaLinha(int codigo, int referencia) {
+  const auto lida = FCotasLidas.find({codigo, referencia});
+  if (lida == FCotasLidas.end()) return true;
+  FInconsistencia->Add_Atencao("Linha " + Linha() + ": a cota de " + AnoMesToText(referencia) +
+                                   " deste sócio já foi lida na linha " + std::to_string(lida->second) +
+                                   "; vale a linha " + std::to_string(lida->second) + " e a cota da linha " + Linha() +
+                                   " não será importada.",
+                               true);
+  return false;
+}
+
+void TIntegracaoSocios::AvisaCotasAcimaDeCem() {
+  if (!FDAOCotas || FDAOCotas->IsEmpty()) return;
+  TEmpresas_TSoc_CotasMGR& cotas = *FDAOCotas;
+  std::map<int, Currency> soma;
+  std::map<int, std::vector<int>> sociosDaPlanilha;
+  for (cotas.First(); !cotas.Eof(); cotas.Next()) {
+    const int ref = static_cast<int>(cotas.FieldByName("BDREFCOTA").AsInteger());
+    soma[ref] += cotas.FieldByName("BDPERCCOTA").AsCurrency();
+    sociosDaPlanilha[ref].push_back(static_cast<int>(cotas.FieldByName("BDCODSOC").AsInteger()));
+  }
+  for (auto& [ref, total] : soma) {
+    // The month's quotas of partners the sheet does not touch count as well.
+    TQueryResult r = cotas.Database().QueryAll(
+        "SELECT BDCODSOC, BDPERCCOTA FROM TEMPRESAS_TSOC_COTAS WHERE BDCODEMP = ? AND BDREFCOTA = ?",
+        {Variant(CodEmp()), Variant(ref)});
+    const std::vector<int>& daPlanilha = sociosDaPlanilha[ref];
+    for (const auto& l : r.Rows)
+      if (!l[1].IsNull() &&
+          std::find(daPlanilha.begin(), daPlanilha.end(), static_cast<int>(l[0].AsInteger())) == daPlanilha.end())
+        total += l[1].AsCurrency();
+    if (total > Currency::FromInt(100))
+      FInconsistencia->Add_Atencao("Referência " + AnoMesToText(ref) + ": os percentuais de cotas dos sócios da empresa " +
+                                       std::to_string(CodEmp()) + " somam " + total.ToBR() + "%, mais que 100%.",
+                                   true);
+  }
+}
+
 void TIntegracaoSocios::LoadCotas(const std::vector<std::string>& linha, int& codigo) {
+  if (FLinhaRecusadaPorRepeticao) return;   // told once, by the partner's line
   bool ok = true;
   const int modo = Modo();
   const int nLinha = FCountLinha + 1;
@@ -178,6 +239,7 @@ void TIntegracaoSocios::LoadCotas(const std::vector<std::string>& linha, int& co
     return;
   }
   const int ref = AnoMes(dataRef);
+  if (!AceitaCotaDaLinha(codigo, ref)) return;
   TEmpresas_TSoc_CotasMGR& cotas = *FDAOCotas;
   const int antes = cotas.RecordCount();
   if (cotas.LocalizaCota(CodEmp(), codigo, ref, modo == 2 || modo == 3)) {
@@ -243,6 +305,7 @@ void TIntegracaoSocios::LoadCotas(const std::vector<std::string>& linha, int& co
   }
   if (ok) {
     cotas.Post();
+    FCotasLidas.emplace(std::make_pair(codigo, ref), nLinha);
   } else {
     cotas.Cancel();
     // A quota brought from the table only for this line leaves with it.

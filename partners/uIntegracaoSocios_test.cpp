@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zip.h>
 
+#include <algorithm>
 #include <map>
 
 #include "framework/core/text.h"
@@ -379,6 +380,50 @@ TEST_F(IntegracaoSociosTest, ModoCotasSoExigeODocumentoEAvisaSocioNaoCadastrado)
   Engine().LoadSocio(LinhaSocio({{4, "1e3"}}), cod);
   EXPECT_EQ(cod, 0);
   EXPECT_EQ(Mensagens().back(), "Linha 5: o campo CPF/CNPJ/CNO não é um CPF, CNPJ ou CNO válido: 1e3");
+}
+
+// A document read again in one sheet: the first line holds and the later one is told by its number,
+// whatever the mode; the same partner on a line per month stays welcome.
+TEST_F(IntegracaoSociosTest, DocumentoOuCotaRepetidosNaPlanilhaValemPelaPrimeiraLinhaEAvisamALinhaRecusada) {
+  Socio(1, 7, "Carla", "33366699957");
+  Db().Execute("INSERT INTO TEMPRESAS_TSOC_COTAS (BDCODEMP, BDCODSOC, BDREFCOTA, BDPERCCOTA) VALUES (1, 7, 202403, 60)");
+  Layout(kLayout);
+  Sheet({"Ana Válida;111.444.777-35" + kComum + "03/2024;50;;",
+         "Ana Válida;11144477735" + kComum + "04/2024;50;;",
+         "Ana Duplicada;111.444.777-35" + kComum + "05/2024;30;;",
+         "Bruno Lima;222.555.888-46" + kComum + "03/2024;20;;",
+         "Bruno Lima;222.555.888-46" + kComum + "03/2024;90;;"});
+  for (int modo : {3, 2}) {
+    SCOPED_TRACE(modo);
+    Db().Execute("DELETE FROM TEMPRESAS_TSOC_COTAS WHERE BDCODSOC <> 7");   // mode 2 finds the partners of mode 3
+    modo_->SetItemIndex(modo);
+    Revisao(true);
+    Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false);
+    const auto m = Mensagens();
+    auto diz = [&m](const std::string& texto) {
+      return std::find(m.begin(), m.end(), texto) != m.end();
+    };
+    EXPECT_TRUE(diz("Linha 5: a cota de 03/2024 deste sócio já foi lida na linha 4; vale a linha 4 e a cota da linha 5 "
+                    "não será importada.")) << ::testing::PrintToString(m);
+    if (modo == 3) {
+      EXPECT_TRUE(diz("Linha 3: o CPF/CNPJ/CNO 111.444.777-35 já foi lido na linha 1 com outros dados de sócio; vale a "
+                      "linha 1 e a linha 3 não será importada.")) << ::testing::PrintToString(m);
+      EXPECT_EQ(Db().QueryValue("SELECT BDNOMSOC FROM TEMPRESAS_TSOC WHERE BDCGCCEISOC = '11144477735'").AsString(),
+                "Ana Válida");
+      auto ana = Db().QueryAll("SELECT C.BDREFCOTA, C.BDPERCCOTA FROM TEMPRESAS_TSOC_COTAS C JOIN TEMPRESAS_TSOC S ON "
+                               "S.BDCODEMP = C.BDCODEMP AND S.BDCODSOC = C.BDCODSOC WHERE S.BDCGCCEISOC = '11144477735' "
+                               "ORDER BY C.BDREFCOTA");
+      ASSERT_EQ(ana.Rows.size(), 2u);
+      EXPECT_EQ(ana.Rows[1][0].AsInteger(), 202404);
+      // March: Ana 50 + Bruno 20 + Carla's 60 already registered.
+      EXPECT_TRUE(diz("Referência 03/2024: os percentuais de cotas dos sócios da empresa 1 somam 130,00%, mais que 100%."))
+          << ::testing::PrintToString(m);
+      EXPECT_EQ(Db().QueryValue("SELECT BDPERCCOTA FROM TEMPRESAS_TSOC_COTAS C JOIN TEMPRESAS_TSOC S ON "
+                                "S.BDCODEMP = C.BDCODEMP AND S.BDCODSOC = C.BDCODSOC WHERE S.BDNOMSOC = 'Bruno Lima'")
+                    .AsCurrency(),
+                Currency::FromInt(20));
+    }
+  }
 }
 
 }  // namespace
