@@ -272,9 +272,12 @@ TEST_F(TarefaSequenciaTest, ALineWhoseMenuItemIsGoneIsTheRunsProblemNotASuccess)
                                                 {"cod_empresa", "1"}, {"ckSalvarArq", "True"}, {"cbTipoArquivo", "0"}});
   t->ExecuteTask();
   EXPECT_EQ(t->StatusExecucao(), tscInconsistente);
-  EXPECT_NE(t->MensagemExecucao().find("mnTfrNaoExiste"), std::string::npos) << t->MensagemExecucao();
+  // Told by the caption the model shows, on a row of its own line.
+  EXPECT_NE(t->MensagemExecucao().find("a tela \"Velho\" não existe nesta instalação"), std::string::npos)
+      << t->MensagemExecucao();
+  EXPECT_EQ(t->MensagemExecucao().find("mnTfrNaoExiste"), std::string::npos) << t->MensagemExecucao();
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TCONF_TSEQREL_SEQ WHERE BDINCONSISTENCIA CONTAINING "
-                            "'mnTfrNaoExiste'").AsInteger(), 1);
+                            "'Velho' AND BDTIPO STARTING WITH 'Velho'").AsInteger(), 1);
   EXPECT_TRUE(dialogs_.Calls().empty());
 }
 

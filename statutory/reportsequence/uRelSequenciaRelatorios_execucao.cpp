@@ -248,13 +248,21 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
     Inconsistencias_VYN->SetEmpresaAtual(FEmpresaAtual);
     const std::string grupo = FTipoSequencia->getDescricaoExportacao() + " - " + item->ItemMenu->getCaption();
     auto problema = [&](TTipoInconsistenciaSeq k, const std::string& m) { OnInconsistencia(k, IsUnattended() ? m : grupo + ": " + m); };
+    // The line's own step data from its first problem on: a run-log row names this line's item, never
+    // the one before it.
+    TDadosAdicionaisSeqRel dados = MontaDadosAdicionais(*item, sender);
+    estado.DadosGlobal = dados;
     try {
       if (!item->ItemMenu->TemPermissaoUsuario()) {
         problema(tisAtencao, getNomeUsuarioAtual() + ", você não tem permissão para essa tela.");
         continue;
       }
     } catch (const std::exception& e) {
-      problema(tisErro, "Erro ao obter permissão da tela: " + std::string(e.what()));
+      // The reader knows the line by the caption it was saved with, not by the menu's internal name.
+      const bool semTela = !MenuSistema().Find(item->ItemMenu->getNome());
+      problema(tisErro, "Erro ao obter permissão da tela: " +
+                            (semTela ? "a tela \"" + item->ItemMenu->getCaption() + "\" não existe nesta instalação."
+                                     : std::string(e.what())));
       continue;
     }
     FStatusProcesso->setSecondaryMaxProgress(n);
@@ -263,8 +271,6 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
     ProcessContext().CurrentCompany = 0;
     if (FAgruparRelatorios == tarIndividual)
       estado.NomeSaida = "Sequência " + std::to_string(FSEQRELMGR->GetSEQUENCIA()) + " - Ordem " + std::to_string(i + 1);
-    TDadosAdicionaisSeqRel dados = MontaDadosAdicionais(*item, sender);
-    estado.DadosGlobal = dados;
     estado.FinaisGlobal = FDadosFinais.get();
     // A screen that fails to open is one problem of its line, like a screen that fails to run: the
     // other lines and entities still run.
