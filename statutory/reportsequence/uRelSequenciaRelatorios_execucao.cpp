@@ -188,7 +188,10 @@ TDadosAdicionaisSeqRel TfrRelSequenciaRelatorios::MontaDadosAdicionais(TDadosSeq
   TDadosAdicionaisSeqRel d;
   d.NomeItem = item.ItemMenu->getCaption();
   d.NomeBotaoClicado = sender ? sender->Name() : "";
-  d.DistincaoDeTipo = FTipoSequencia->getDescricaoExportacao();
+  // Each output on its own belongs to one entity (an employee, not the company the employees share),
+  // and is named after it.
+  d.DistincaoDeTipo = FAgruparRelatorios == tarIndividual ? FTipoSequencia->getNomeQuebraVynReport()
+                                                          : FTipoSequencia->getDescricaoExportacao();
   d.DadosEmail = FTipoSequencia->getDadosEmail();
   d.NomeQuebraVynReport = FTipoSequencia->getNomeQuebraVynReport() + " " + edDataIni->Text() + " " + edDataFim->Text();
   d.Geral.DataInicial = edDataIni->GetData();
