@@ -308,6 +308,13 @@ void Seleciona(TControl& c, const json& passo) {
 }
 
 std::string LeValor(TControl& c, const json& passo) {
+  if (auto* g = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(&c); g && passo.value("columns", false)) {
+    // The column titles a user sees, left to right; hidden columns are not seen.
+    std::string titulos;
+    for (const vyn::TGridColumn& col : g->Columns)
+      if (col.Visible) titulos += (titulos.empty() ? "" : " | ") + col.Title;
+    return titulos;
+  }
   if (auto* g = dynamic_cast<vyn::TDBGrid_Padrao_VYN*>(&c)) {
     vyn::TClientDataSet& ds = LinhaDaGrade(*g, passo);
     if (!passo.contains("field")) return std::to_string(ds.RecordCount());

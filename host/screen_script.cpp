@@ -92,7 +92,9 @@ int TExecucaoScript::Message(const vyn::TDialogRequest& request) {
     out_ << "[?] " << request.Text << "\n";
     SemResposta("à pergunta \"" + request.Text + "\"");
   }
-  return vyn::TTerminalDialogs::Message(request);
+  const int resposta = vyn::TTerminalDialogs::Message(request);
+  out_.flush();
+  return resposta;
 }
 
 bool TExecucaoScript::ChooseItems(const std::string& title, const std::vector<std::string>& items,
@@ -168,7 +170,9 @@ bool TExecucaoScript::ExecutaPassos(const json& passos, const std::string& onde,
       if (p.contains("read")) {
         const std::string nome = p.at("read").get<std::string>();
         const std::string valor = LeValor(*Controle(p, nome), p);
-        out_ << nome << (p.contains("field") ? "." + p.at("field").get<std::string>() : "") << " = " << valor << "\n";
+        // Shown as it is read: whoever watches the run sees where it is.
+        out_ << nome << (p.contains("field") ? "." + p.at("field").get<std::string>() : "") << " = " << valor
+             << std::endl;
         if (p.contains("expect") && Texto(p.at("expect")) != valor) {
           err_ << onde << "passo " << n << ": " << nome << " é \"" << valor << "\", esperado \""
                << Texto(p.at("expect")) << "\"\n";

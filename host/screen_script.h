@@ -31,6 +31,8 @@
 //              {"set": "grGrid", "row": 1, "field": "BDDEBITO", "value": "30"},  a cell, through the
 //                                                  grid's fields container
 //              {"read": "edNome", "expect": "Empresa Modelo Ltda"},
+//              {"read": "grGrid", "columns": true, "expect": "Nome | CPF"},  a grid's visible column
+//                                                  titles, left to right, " | " between them
 //              {"close": "TfrConsultaImportacaoExtratoBancario"}],   the window's close box (the
 //                                                  screen named, or the newest one with true)
 //    "modals": [{"form": "TfrSelecaoRecontabilizacao",   the screens the run opens, modal or not,

@@ -4,8 +4,11 @@
 #include <zip.h>
 
 #include <algorithm>
+#include <csignal>
 #include <map>
 
+#include "framework/component/interrupcao.h"
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/ui/grid.h"
 #include "framework/ui/inconsistencias.h"
@@ -424,6 +427,37 @@ TEST_F(IntegracaoSociosTest, DocumentoOuCotaRepetidosNaPlanilhaValemPelaPrimeira
                 Currency::FromInt(20));
     }
   }
+}
+
+// Stopped while the review writes (the partners sent, the quotas under way), the import leaves none of
+// its rows; imported again, each partner and quota is written once.
+TEST_F(IntegracaoSociosTest, ImportacaoInterrompidaNaGravacaoNaoDeixaNadaEAoRepetirGravaUmaVez) {
+  Layout(kLayout);
+  Sheet({"Ana Souza;111.444.777-35" + kComum + "03/2024;60;;", "Bruno Lima;222.555.888-46" + kComum + "03/2024;40;;"});
+  modo_->SetItemIndex(3);
+  auto contagem = [this] {
+    return std::vector<int64_t>{Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger(),
+                                Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC_REF").AsInteger(),
+                                Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC_COTAS").AsInteger()};
+  };
+  bool parou = false;
+  dialogs_.Modal("TfrConsultaImportacaoSociosTreeView", [&](TForm_VYN& f) {
+    Engine().DAOCotas()->AfterScroll = [&](TClientDataSet&) {
+      if (!parou && Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS_TSOC").AsInteger() > 0) {
+        ProcessContext().SinalInterrupcao = SIGTERM;
+        parou = true;
+      }
+    };
+    dynamic_cast<TfrConsultaImportacaoSociosTreeView&>(f).spImportacao->Click();
+  });
+  EXPECT_THROW(Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false), EInterrupcao);
+  ProcessContext().SinalInterrupcao = 0;
+  EXPECT_TRUE(parou);
+  EXPECT_EQ(contagem(), (std::vector<int64_t>{0, 0, 0}));
+
+  Revisao(true);
+  Engine().carregaImportacao(empresa_, arquivo_, gerador_, modo_, false);
+  EXPECT_EQ(contagem(), (std::vector<int64_t>{2, 2, 2}));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // Runs a built program for the end-to-end tests (the host, the journeys): its exit status and what
 // it printed, with no terminal and nothing on its standard input.
 #include <sys/wait.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <cstdio>
@@ -33,9 +34,9 @@ inline std::string LeArquivoTexto(const std::filesystem::path& p) {
 // it names without a folder); stdout and stderr are kept there as <nome>.out and <nome>.err.
 // Everything the child needs is built before the fork: threads of this process (loopback fakes)
 // keep running, and the child touches no lock they may hold.
-inline TSaidaProcesso ExecutaPrograma(const std::string& exe, const std::vector<std::string>& args,
-                                      const std::map<std::string, std::string>& ambiente,
-                                      const std::filesystem::path& pasta, const std::string& nome = "saida") {
+inline pid_t IniciaPrograma(const std::string& exe, const std::vector<std::string>& args,
+                            const std::map<std::string, std::string>& ambiente, const std::filesystem::path& pasta,
+                            const std::string& nome) {
   const std::filesystem::path out = pasta / (nome + ".out"), err = pasta / (nome + ".err");
   const std::string trabalho = pasta.string();
   std::string programa = exe;
@@ -60,9 +61,46 @@ inline TSaidaProcesso ExecutaPrograma(const std::string& exe, const std::vector<
     ::execve(programa.c_str(), argv.data(), envp.data());
     ::_exit(127);
   }
+  return pid;
+}
+
+inline TSaidaProcesso EsperaPrograma(pid_t pid, const std::filesystem::path& pasta, const std::string& nome) {
   int rc = 0;
   if (pid < 0 || ::waitpid(pid, &rc, 0) != pid) return {};
-  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, LeArquivoTexto(out), LeArquivoTexto(err)};
+  return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, LeArquivoTexto(pasta / (nome + ".out")),
+          LeArquivoTexto(pasta / (nome + ".err"))};
+}
+
+inline TSaidaProcesso ExecutaPrograma(const std::string& exe, const std::vector<std::string>& args,
+                                      const std::map<std::string, std::string>& ambiente,
+                                      const std::filesystem::path& pasta, const std::string& nome = "saida") {
+  return EsperaPrograma(IniciaPrograma(exe, args, ambiente, pasta, nome), pasta, nome);
+}
+
+// As ExecutaPrograma, and sends `sinal` once the program's output holds `texto` (a user pressing
+// Ctrl+C when the screen shows it). Waits at most `limite_s` seconds for the text or the end; past
+// that the program is killed and the run fails.
+inline TSaidaProcesso ExecutaProgramaInterrompendo(const std::string& exe, const std::vector<std::string>& args,
+                                                   const std::map<std::string, std::string>& ambiente,
+                                                   const std::filesystem::path& pasta, const std::string& nome,
+                                                   const std::string& texto, int sinal, int limite_s = 300) {
+  const pid_t pid = IniciaPrograma(exe, args, ambiente, pasta, nome);
+  if (pid < 0) return {};
+  bool enviado = false;
+  for (int i = 0; i < limite_s * 200; ++i) {
+    int rc = 0;
+    if (::waitpid(pid, &rc, WNOHANG) == pid)
+      return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, LeArquivoTexto(pasta / (nome + ".out")),
+              LeArquivoTexto(pasta / (nome + ".err"))};
+    if (!enviado && (LeArquivoTexto(pasta / (nome + ".out")).find(texto) != std::string::npos ||
+                     LeArquivoTexto(pasta / (nome + ".err")).find(texto) != std::string::npos)) {
+      ::kill(pid, sinal);
+      enviado = true;
+    }
+    ::usleep(5000);
+  }
+  ::kill(pid, SIGKILL);
+  return EsperaPrograma(pid, pasta, nome);
 }
 
 }  // namespace vyn

@@ -3,6 +3,7 @@
 // database. One test per file, Journey.<file name>; the format is in README.md beside this file.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+#include <csignal>
 #include <unistd.h>
 
 #include <algorithm>
@@ -206,7 +207,14 @@ void Corre(const json& run, size_t n, const std::string& db, std::map<std::strin
   if (run.contains("script")) std::ofstream(valores["script"]) << Substitui(run.at("script").dump(2), valores);
   std::vector<std::string> args = {"--db", db};
   for (const json& a : run.at("host")) args.push_back(Substitui(a.get<std::string>(), valores));
-  const TSaida r = Executa(args, ambiente, dir);
+  // "interrupt": {"signal": "TERM", "after": "text"}: the user stops the host once its output shows
+  // the text.
+  const json interrompe = run.value("interrupt", json());
+  const TSaida r = interrompe.is_object()
+                       ? vyn::ExecutaProgramaInterrompendo(
+                             INTEGRACAO_HOST_EXE, args, ambiente, dir, "host", Substitui(interrompe.at("after").get<std::string>(), valores),
+                             interrompe.value("signal", std::string("TERM")) == "INT" ? SIGINT : SIGTERM)
+                       : Executa(args, ambiente, dir);
   const std::string saida = "execução " + std::to_string(n) + "\nsaída:\n" + r.Out + "\nerros:\n" + r.Err;
   EXPECT_EQ(r.Status, run.value("exit", 0)) << saida;
   for (const json& t : run.value("out_contains", json::array()))

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <csignal>
 
 #include <filesystem>
 
 #include "framework/component/class_registry.h"
+#include "framework/component/interrupcao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/lite_pdf.h"
 #include "framework/schema/seed.h"
@@ -100,6 +102,19 @@ class TfrTelaQueNaoAbre : public TfrTelaTarefaSequencia {
   std::string ClassName() const override { return "TfrTelaQueNaoAbre"; }
 };
 
+// A screen during whose run the server is told to stop (SIGTERM), once.
+class TfrTelaInterrompida : public TfrTelaTarefaSequencia {
+ public:
+  using TfrTelaTarefaSequencia::TfrTelaTarefaSequencia;
+  std::string ClassName() const override { return "TfrTelaInterrompida"; }
+  void ExecutarSequencia(const TDadosAdicionaisSeqRel& dados, TDadosFinaisSeqRel& finais) override {
+    TfrTelaTarefaSequencia::ExecutarSequencia(dados, finais);
+    if (interromper) ProcessContext().SinalInterrupcao = SIGTERM;
+    interromper = false;
+  }
+  static inline bool interromper = false;
+};
+
 class TarefaSequenciaTest : public CompanyDatabaseTest {
  protected:
   void SetUp() override {
@@ -107,6 +122,7 @@ class TarefaSequenciaTest : public CompanyDatabaseTest {
     ClassRegistry().RegisterClass<TfrTelaTarefaSequencia>("TfrTelaTarefaSequencia", TClassKind::Screen);
     ClassRegistry().RegisterClass<TfrTelaDuplaSequencia>("TfrTelaDuplaSequencia", TClassKind::Screen);
     ClassRegistry().RegisterClass<TfrTelaQueNaoAbre>("TfrTelaQueNaoAbre", TClassKind::Screen);
+    ClassRegistry().RegisterClass<TfrTelaInterrompida>("TfrTelaInterrompida", TClassKind::Screen);
     auto& ctx = ProcessContext();
     ctx.UserCode = 7;
     ctx.UserName = "Ana";
@@ -138,6 +154,8 @@ class TarefaSequenciaTest : public CompanyDatabaseTest {
     ClassRegistry().UnRegisterClass("TfrTelaTarefaSequencia");
     ClassRegistry().UnRegisterClass("TfrTelaDuplaSequencia");
     ClassRegistry().UnRegisterClass("TfrTelaQueNaoAbre");
+    ClassRegistry().UnRegisterClass("TfrTelaInterrompida");
+    ProcessContext().SinalInterrupcao = 0;
     ProcessContext().WP_SEQUENCIARELATORIO.reset();
     ProcessContext().MenuSistema.reset();
     fs::remove_all(pasta_);
@@ -337,6 +355,40 @@ TEST_F(TarefaSequenciaTest, EmployeeTaskRunsOncePerEmployeeOfTheChosenSituation)
   EXPECT_THROW(Tarefa<TAutoThreadSequenciaColaborador>({{"cbPeriodo", "0"}, {"cod_empresa", "1"}, {"cbSitFunc", "a"}})
                    ->ExecuteTask(),
                std::exception);
+}
+
+// Stopped between its lines, a scheduled run writes no output and its log does not read as the clean
+// run its first line wrote; run again, it writes its file once and reads clean.
+TEST_F(TarefaSequenciaTest, AStoppedRunLeavesNoOutputNorASuccessAndARerunCompletesOnce) {
+  MenuSistema().Entradas.push_back({1, "mnInterrompida", "Balanço", "TfrTelaInterrompida", 2});
+  Db().Execute("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (17, 'Fechamento', 1)");
+  Db().Execute("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS) "
+               "VALUES (17, 1, 1, 'Folha', 'mnFolha', 2)");
+  Db().Execute("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS) "
+               "VALUES (17, 2, 2, 'Balanço', 'mnInterrompida', 2)");
+  ProcessContext().WP_AGENDAMENTO = 9;
+  const std::map<std::string, std::string> params = {{"referencia", "202403"}, {"cbPeriodo", "0"},
+                                                     {"edCODMODELO", "17"},    {"cod_empresa", "1"},
+                                                     {"ckSalvarArq", "True"},  {"cbTipoArquivo", "0"}};
+  auto status = [this] {
+    return Db().QueryAll("SELECT BDCODSTATUS, BDINCONSISTENCIA FROM VSH_EMP_TCONF_TSEQREL WHERE BDCODAGENDAMENTO = 9");
+  };
+  TfrTelaInterrompida::interromper = true;
+  EXPECT_THROW(Tarefa<TAutoThreadSequenciaEmpresa>(params)->ExecuteTask(), EInterrupcao);
+  ProcessContext().SinalInterrupcao = 0;
+  EXPECT_TRUE(!fs::exists(pasta_ / "tarvo") || Arquivos().empty());
+  auto r = status();
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Rows[0][0].AsInteger(), 2);
+  EXPECT_EQ(r.Rows[0][1].AsString(), "Execução interrompida pelo sinal 15 (SIGTERM).");
+
+  auto t = Tarefa<TAutoThreadSequenciaEmpresa>(params);
+  t->ExecuteTask();
+  EXPECT_EQ(t->StatusExecucao(), tscSucesso) << t->MensagemExecucao();
+  EXPECT_EQ(Arquivos().size(), 1u);
+  r = status();
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Rows[0][0].AsInteger(), 1);
 }
 
 }  // namespace

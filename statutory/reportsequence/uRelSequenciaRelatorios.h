@@ -119,6 +119,9 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
 
   // Scheduled runs' log.
   void AddConferencia(const std::string& msg);
+  // A scheduled run that left by a failure or a stop: its status row says so, whatever its finished
+  // lines wrote before.
+  void AnotaFalhaTARVO(const std::string& msg);
   void OnInconsistenciaTARVO(vyn::TTipoInconsistenciaSeq tipo, const std::string& msg);
   void TimerConfirmacaoTimer();
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "framework/component/interrupcao.h"
 #include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
@@ -159,29 +160,49 @@ void TfrRelSequenciaRelatorios::CustomPrepareReport(TComponent* sender, TRelator
       r.FileName = t->FFileNameOriginal;
     }
   } fim{this, report};
-  const bool proprioSQL = FSQL == nullptr;
-  if (proprioSQL) FSQL = Create<TDAOFactory>();
-  FSQL->CommandText(FTipoSequencia->GetSQL());
-  const int total = FSQL->RecordCount();
-  if (total == 0) AvisaSemEntidades();
-  for (FSQL->First(); !FSQL->Eof() && !FStatusProcesso->getCancel(); FSQL->Next()) {
-    FTipoSequencia->PreencheMultiSelecao(*FSQL);
-    FStatusProcesso->setPrimaryMaxProgress(total);
-    FStatusProcesso->setPrimaryStatusProgress(FSQL->RecNo());
-    FStatusProcesso->setPrimaryStatusLabel(FTipoSequencia->getDescricaoExportacao());
-    FEmpresaAtual = static_cast<int>(FSQL->FieldByName("BDCODEMP").AsInteger());
-    PercorreTelas(sender);
+  // A scheduled run that does not reach its end (a failure, a stop signal) must not leave its log
+  // reading as the clean run its finished lines wrote: its outputs are written only at the end.
+  try {
+    const bool proprioSQL = FSQL == nullptr;
+    if (proprioSQL) FSQL = Create<TDAOFactory>();
+    FSQL->CommandText(FTipoSequencia->GetSQL());
+    const int total = FSQL->RecordCount();
+    if (total == 0) AvisaSemEntidades();
+    for (FSQL->First(); !FSQL->Eof() && !FStatusProcesso->getCancel(); FSQL->Next()) {
+      FTipoSequencia->PreencheMultiSelecao(*FSQL);
+      FStatusProcesso->setPrimaryMaxProgress(total);
+      FStatusProcesso->setPrimaryStatusProgress(FSQL->RecNo());
+      FStatusProcesso->setPrimaryStatusLabel(FTipoSequencia->getDescricaoExportacao());
+      FEmpresaAtual = static_cast<int>(FSQL->FieldByName("BDCODEMP").AsInteger());
+      PercorreTelas(sender);
+    }
+    if (proprioSQL) {
+      FreeComponent(FSQL);
+      FSQL = nullptr;
+    }
+    if (!IsUnattended() && !Inconsistencias_VYN->IsEmpty()) Inconsistencias_VYN->Execute();
+    FDadosFinais->AjustaPaginasBaseZero();
+    // A screen that exports its own output apart leaves nothing in the collector; what the others
+    // left is written (or published) apart here, never dropped.
+    const bool coletou = !FDadosFinais->Relatorios.empty() || !FDadosFinais->PDFs.empty();
+    if (FPrintType != ptVideo && (!estado.ExportarIndividualmente || coletou)) RealizarExportacao(FPrintType);
+  } catch (const EInterrupcao& e) {
+    AnotaFalhaTARVO(e.Mensagem());
+    throw;
+  } catch (const std::exception& e) {
+    AnotaFalhaTARVO(RemoveCaret(e.what()));
+    throw;
   }
-  if (proprioSQL) {
-    FreeComponent(FSQL);
-    FSQL = nullptr;
+}
+
+void TfrRelSequenciaRelatorios::AnotaFalhaTARVO(const std::string& msg) {
+  if (!IsUnattended()) return;
+  TSemInterrupcao registra;
+  try {
+    AddConferencia(msg);
+  } catch (const std::exception&) {
+    // The run's own failure is the one that leaves; the task's status row still tells it.
   }
-  if (!IsUnattended() && !Inconsistencias_VYN->IsEmpty()) Inconsistencias_VYN->Execute();
-  FDadosFinais->AjustaPaginasBaseZero();
-  // A screen that exports its own output apart leaves nothing in the collector; what the others
-  // left is written (or published) apart here, never dropped.
-  const bool coletou = !FDadosFinais->Relatorios.empty() || !FDadosFinais->PDFs.empty();
-  if (FPrintType != ptVideo && (!estado.ExportarIndividualmente || coletou)) RealizarExportacao(FPrintType);
 }
 
 TDadosAdicionaisSeqRel TfrRelSequenciaRelatorios::MontaDadosAdicionais(TDadosSequencial& item, TComponent* sender) {
