@@ -145,6 +145,8 @@ TEST_F(StagedReviewTest, TheExplanatoryNoteIsCorrectedAddedAndRemovedInTheDetail
            ASSERT_TRUE(edita(3, ""));
            dialogs_.Ok("menor que 25000 caracteres");
            EXPECT_FALSE(edita(1, longa + "n"));
+           dialogs_.Ok("(WIN1252) não aceita");
+           EXPECT_FALSE(edita(1, "caf\xC3\xA9 \xE2\x98\x95"));
            EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_NE_TEMP where BDSESSAO = ?", {sessao}), 2);
            d.SetRecNo(1);
            t.grGrid->MouseClick("BDVALOR", false, 0);

@@ -415,6 +415,10 @@ void TfrConsultaImportacaoLancCCTxt::ValidarDescricao(const std::string& texto, 
   if (Utf8Length(texto) > vyn::kCaracteresNotaExplicativa) {
     rejeita = true;
     DlgWarOk("Informe uma nota explicativa menor que 25000 caracteres!");
+  } else if (!FitsWin1252(texto)) {
+    // Taken, it would cancel the whole import when written.
+    rejeita = true;
+    DlgWarOk("A nota explicativa contém caracteres que o banco de dados (WIN1252) não aceita.");
   }
 }
 
