@@ -32,7 +32,7 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
   Referencia = run.Referencia;
 
   TFormPtr<TfrImportacaoLancamentoDYQ> tela(CreateForm<TfrImportacaoLancamentoDYQ>(*this));
-  InsereConferenciaImportacoes(kTipoConferencia, tscSucesso, "");
+  AbreConferenciaImportacoes(kTipoConferencia);
   // A schedule naming a company the database lacks is a wrong schedule, not a company with nothing waiting.
   if (ProcessContext().Database &&
       ProcessContext().Database->QueryValue("select BDCODEMP from TEMPRESAS where BDCODEMP = ?", {CodEmpresa}).IsNull()) {

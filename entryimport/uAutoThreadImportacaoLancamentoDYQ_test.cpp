@@ -3,9 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 
+#include <fmt/format.h>
+
 #include "entryimport/entryimport_test_support.h"
+#include "framework/data/pasta_trabalho.h"
 #include "framework/component/class_registry.h"
 #include "framework/host/erro_exception.h"
 #include "framework/host/publicas.h"
@@ -211,6 +217,65 @@ TEST_F(DyqTaskTest, LinesTheReaderRefusesMakeTheRunInconsistent) {
     EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [&](const std::string& l) {
       return l.find("Linha " + std::to_string(linha) + " do arquivo não importada") != std::string::npos;
     })) << linha;
+}
+
+// One line the database could not hold (a character WIN1252 lacks, a control character, a note or a
+// complement rewritten by its history beyond its column) is refused by its number; the file's other
+// lines are posted, the longest note the reader takes reaches the ledger whole, and the file is marked.
+TEST_F(DyqTaskTest, OneBadLineNeverSinksItsFile) {
+  Db().Execute("insert into HIST_TPHI (BDCODHIST, BDCODTPHI, BDAPELIDO, BDNOME) select first 1 BDCODHIST, 90, 'NF', "
+               "'#COMPL #COMPL' from HIST_TPHI");
+  std::string nota;
+  for (int i = 0; i < 25000; ++i) nota += "\xC3\xA9";   // é: 50,000 bytes of UTF-8
+  const std::string arquivo = "L,1,05/01/2024,40,11,7,,com nota,,,,,\"" + nota + "\"\n"
+                              "L,1,05/01/2024,40,11,1,,Caf\xC3\xA9 \xE2\x98\x95 \xF0\x9F\x98\x80\n"
+                              "L,1,05/01/2024,40,11,1,,nota longa,,,,,\"" + std::string(25001, 'a') + "\"\n"
+                              "L,1,05/01/2024,40,11,1,90," + std::string(4001, 'x') + "\n"
+                              "L,1,05/01/2024,40,11,1,,com \x1B escape\n"
+                              "L,1,06/01/2024,40,11,8,90,curto\n";
+  Arquivos(1, [&](int) { return arquivo; });
+  EXPECT_EQ(Executa({{"ckAlterarComplemento", "true"}}), "");
+  EXPECT_EQ(status_, tscInconsistente) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN").AsCurrency(), Currency::FromInt(15));
+  EXPECT_EQ(Db().QueryValue("select BDDESCRICAO from VZEL_EMPRESAS_TLAN where BDVALOR = 7").AsString(), nota);
+  EXPECT_EQ(Db().QueryValue("select BDCOMPL from VZEL_EMPRESAS_TLAN where BDVALOR = 8").AsString(), "curto curto");
+  const std::pair<int, const char*> recusas[] = {
+      {2, "campo complemento: o texto \"Caf\xC3\xA9 \xE2\x98\x95 \xF0\x9F\x98\x80\" contém caracteres que o banco de dados "
+          "(WIN1252) não aceita"},
+      {3, "campo nota explicativa: o texto"},
+      {4, "campo complemento: o texto"},
+      {5, "campo complemento: o texto contém o caractere de controle 0x1b"}};
+  for (const auto& [linha, motivo] : recusas)
+    EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [&, l = linha, m = motivo](const std::string& t) {
+      return t.find(fmt::format("Linha {} do arquivo não importada: {}", l, m)) != std::string::npos;
+    })) << linha;
+  int marcacoes = 0;
+  for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
+  EXPECT_EQ(marcacoes, 1);
+}
+
+// A file the service keeps as a workbook is read as one: its rows are the layout's records, refused by
+// their sheet rows; the file is marked like any other.
+TEST_F(DyqTaskTest, AWorkbookFromDyqIsReadAsAWorkbook) {
+  const std::filesystem::path pasta = programa_.Pasta() / "pastas";
+  std::filesystem::create_directories(pasta);
+  const std::string arquivo = (pasta / "lanc.xlsx").string();
+  GravaPastaXlsx(arquivo, {{"Tipo", "Empresa", "Data", "Débito", "Crédito", "Valor"},
+                           {"L", "1", "05/01/2024", "40", "11", "7"},
+                           {"L", "1", "06/01/2024", "40", "11", "8,123"},
+                           {"L", "1", "07/01/2024", "40", "11", "9"}});
+  std::ifstream in(arquivo, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  Arquivos(1, [&](int) { return bytes; });
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(status_, tscInconsistente) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN").AsCurrency(), Currency::FromInt(16));
+  EXPECT_TRUE(std::any_of(log_.begin(), log_.end(), [](const std::string& l) {
+    return l.find("Linha 3 do arquivo não importada: campo valor") != std::string::npos;
+  }));
+  int marcacoes = 0;
+  for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
+  EXPECT_EQ(marcacoes, 1);
 }
 
 // One file that cannot be imported (a search answer with no date, an importer that raises, a file

@@ -15,6 +15,7 @@
 #include "entryimport/review/revisao_test_support.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/class_registry.h"
+#include "framework/data/pasta_trabalho.h"
 #include "framework/host/publicas.h"
 #include "module/registro.h"
 #include "testing/company_db.h"
@@ -157,6 +158,28 @@ TEST_F(ClientFolderTaskTest, ReadsWindowsAndUtf8FilesAndRefusesAReversedPeriod) 
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA containing "
                   "'Linha 2 do arquivo não importada: campo valor: valor inválido: 1e5'"),
             1);
+}
+
+// A workbook entry whose cost-centre split is refused stays out with its split, and the copy of the rows
+// not imported holds exactly those: the entry's row and its cost-centre rows, under the header.
+TEST_F(ClientFolderTaskTest, AWorkbookEntryRefusedWithItsSplitLeavesBothInTheCopy) {
+  const std::string planilha = (pasta_ / "CL11222333000181.xlsx").string();
+  GravaPastaXlsx(planilha, {{"Tipo", "Empresa", "Data", "Débito", "Crédito", "Valor"},
+                            {"L", "1", "05/01/2024", "40", "11", "20"},
+                            {"C", "1", "900", "D", "12"},
+                            {"L", "1", "06/01/2024", "40", "11", "5"},
+                            {"C", "1", "900", "D", "5"},
+                            {"L", "1", "07/01/2024", "40", "11", "30"},
+                            {"C", "1", "900", "D", "10"},
+                            {"C", "1", "901", "X", "20"}});
+  Executa(planilha);
+  EXPECT_EQ(status_, tscInconsistente) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 5);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC"), 1);
+  const TLinhasPlanilha copia = LerPastaTrabalho((pasta_ / "naoimportados_CL11222333000181.xlsx").string());
+  std::vector<std::string> tipos;
+  for (const auto& linha : copia) tipos.push_back(linha.empty() ? "" : linha.front() + linha.back());
+  EXPECT_EQ(tipos, (std::vector<std::string>{"TipoValor", "L20", "C12", "L30", "C10", "C20"}));
 }
 
 // A write the database refuses cancels the file's import: the file is not marked imported, and the

@@ -18,6 +18,7 @@
 #include "framework/core/temp_name.h"
 #include "framework/core/text.h"
 #include "framework/data/arquivo_importacao.h"
+#include "framework/data/pasta_trabalho.h"
 #include "framework/data/fb_database.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
@@ -353,6 +354,15 @@ bool TfrImportacaoLancamentoDYQ::BaixaArquivo(const TListItem& linha, std::strin
       return false;
     }
     nome = TextoJson(busca, "nome");
+    // A workbook is kept as the bytes it came in, under its own kind's extension: the importer reads it
+    // as a workbook.
+    const TTipoPastaTrabalho pasta = TipoPastaTrabalho(arquivo);
+    if (pasta != TTipoPastaTrabalho::Nenhuma) {
+      caminho = GravaArquivoTemporario(arquivo, pasta == TTipoPastaTrabalho::Xlsx ? ".xlsx" : ".xls");
+      edARQUIVO->SetText(caminho);
+      fechaStatus();
+      return true;
+    }
     const std::string texto = TextoArquivoUtf8(arquivo);
     if (SemRegistros(texto)) {
       fechaStatus();
@@ -383,10 +393,10 @@ bool TfrImportacaoLancamentoDYQ::SemRegistros(const std::string& texto) const {
   return a.Lancamentos.empty() && a.Participantes.empty() && a.Erros.empty();
 }
 
-std::string TfrImportacaoLancamentoDYQ::GravaArquivoTemporario(const std::string& texto) {
+std::string TfrImportacaoLancamentoDYQ::GravaArquivoTemporario(const std::string& texto, const std::string& extensao) {
   const std::filesystem::path pasta = std::filesystem::path(ProcessContext().ProgramFolder) / "temp";
   std::filesystem::create_directories(pasta);
-  const std::string caminho = (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"))).string();
+  const std::string caminho = (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(extensao))).string();
   // The work file is UTF-8 without a byte-order mark whatever the link served.
   std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
   out.write(texto.data(), static_cast<std::streamsize>(texto.size()));
@@ -447,7 +457,15 @@ void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {
   }
   nlohmann::json corpo = {{"lancamento_id", valor}};
   const std::string texto = corpo.dump();
-  const std::string resposta = Requisita("PUT", std::string(kCaminhoLista) + "integracao", &texto);
+  std::string resposta;
+  try {
+    resposta = Requisita("PUT", std::string(kCaminhoLista) + "integracao", &texto);
+  } catch (const std::exception& e) {
+    // The marking comes after the entries were written: a connection that drops or times out leaves
+    // them written and the file listed, to be marked (never posted again) by the next import.
+    Aviso("Não foi possível se conectar com o ^DYQ! " + MaskSecrets(e.what(), {GetToken()}));
+    return;
+  }
   const int codigo = FHTTP->ResponseCode();
   nlohmann::json json;
   VerificarResultado(codigo, resposta, json);

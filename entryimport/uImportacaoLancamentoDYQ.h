@@ -110,7 +110,7 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   bool JaImportado(const vyn::TListItem& linha);
   bool BaixaArquivo(const vyn::TListItem& linha, std::string& caminho, std::string& nome);
   bool SemRegistros(const std::string& texto) const;
-  std::string GravaArquivoTemporario(const std::string& texto);
+  std::string GravaArquivoTemporario(const std::string& texto, const std::string& extensao = ".txt");
   void ImportaArquivo(const std::string& id, const std::string& caminho, const std::string& nome);
   // An information: a dialog, or the run's result message when a task drives the screen.
   void Informa(const std::string& texto);

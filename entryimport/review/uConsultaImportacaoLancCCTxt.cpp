@@ -29,9 +29,13 @@ struct TColuna {
 const TColuna kColunasParcelas[] = {{"BDCHAVE", "Chave"},
                                     {"BDPARCELAPAR", "Parcela"},
                                     {"BDNUMDOCINI", "Número do documento"},
+                                    {"BDDUPLICATAPAR", "Duplicata"},
+                                    {"BDDATAEMISSAO", "Data de emissão"},
                                     {"BDDATAVENCTOPAR", "Data de vencimento"},
                                     {"BDVALORPAR", "Valor"},
-                                    {"BDCGCTER", "CNPJ Participante"}};
+                                    {"BDCODTER", "Participante"},
+                                    {"BDCGCTER", "CNPJ Participante"},
+                                    {"BDNOMETER", "Nome participante"}};
 
 const TColuna kColunasCentroCusto[] = {{"bdCODTPCC", "Conta CC"}, {"bdDEBCRE", "D/C"}, {"bdVALOR", "Valor"}};
 
@@ -199,8 +203,8 @@ void TfrConsultaImportacaoLancCCTxt::AfterListaObj() {
   EntregaParametrosEngine();
   if (FProcessoBaixas) FProcessoBaixas->SetCodEmp(FCodEmp);
   SelecionaNodo(kNodoLancamentos);
-  // The document panel is open, empty, before the first click on a line.
-  if (FPainelNF) AtualizaPainelNF();
+  // The document panel is open, empty, before the first click on a line (in both reviews).
+  AtualizaPainelNF();
 }
 
 void TfrConsultaImportacaoLancCCTxt::AtualizaDados(bool hugeFile) {

@@ -105,6 +105,9 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   // The detail grid's edits: the rural-producer and real-estate rows by their rules, the cost-centre
   // rows as in memory.
   bool EditaCelulaItens(const std::string& campo, const std::string& texto) override;
+  // The current line's explanatory note (detail nota) set to texto in the work table and in memory: added
+  // when the line had none, taken away when texto is empty.
+  bool EditaNotaExplicativa(vyn::TDAOFactory& nota, const std::string& campo, const std::string& texto);
   vyn::TEdit_Codigo_Search_VYN* EdCodEmpree() const { return FEdCodEmpree; }
   // Whether the account is a rural producer's cash, bank or transit account.
   bool DebitoCreditoPR(int conta);

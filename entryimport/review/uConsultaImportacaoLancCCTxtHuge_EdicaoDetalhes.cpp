@@ -1,11 +1,12 @@
-// The staged review's editing rules of the rural-producer and real-estate details of an entry. An
-// edit the rules refuse is refused silently: the cell keeps its value.
+// The staged review's editing rules of the details of an entry: the rural-producer and real-estate rows
+// (an edit the rules refuse is refused silently: the cell keeps its value) and the explanatory note.
 #include <algorithm>
 
 #include "entryimport/review/revisao_util.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/core/text.h"
+#include "framework/data/sql_mgr.h"
 #include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -41,8 +42,52 @@ long long CodigoDaEscolha(const std::string& campo, size_t posicao) {
 
 }  // namespace
 
+bool TfrConsultaImportacaoLancCCTxtHuge::EditaNotaExplicativa(TDAOFactory& nota, const std::string& campo,
+                                                              const std::string& texto) {
+  TDAOFactory* linha = DAOAtual();
+  if (!SameText(campo, "BDDESCRICAO") || !linha || linha->IsEmpty()) return false;
+  bool rejeita = false;
+  ValidarDescricao(texto, rejeita);
+  if (rejeita) return false;
+  const TParams chave{Sessao(), linha->FieldByName("BDCODEMP").Value(), linha->FieldByName("BDCHAVE").Value()};
+  TSQLMGRHandle sql = getSQLMgr_do_Pool();
+  if (texto.empty())
+    sql->CommandText("DELETE FROM TMP_VZEL_EMPRESAS_TLAN_NE_TEMP WHERE BDSESSAO = ? AND BDCODEMP = ? AND BDCHAVE = ?",
+                     ctExecute, chave);
+  else
+    sql->CommandText("UPDATE OR INSERT INTO TMP_VZEL_EMPRESAS_TLAN_NE_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDESCRICAO) "
+                     "VALUES (?, ?, ?, ?) MATCHING (BDSESSAO, BDCODEMP, BDCHAVE)",
+                     ctExecute, {chave[0], chave[1], chave[2], Variant(texto)});
+  // The detail in memory shows what the work table now holds; nothing is written back from it.
+  const bool memoria = nota.ControlMemory();
+  nota.SetControlMemory(true);
+  try {
+    if (texto.empty()) {
+      if (!nota.IsEmpty()) nota.Delete();
+    } else {
+      if (nota.IsEmpty()) {
+        nota.Append();
+        nota.FieldByName("BDSESSAO").SetValue(chave[0]);
+        nota.FieldByName("BDCODEMP").SetValue(chave[1]);
+        nota.FieldByName("BDCHAVE").SetValue(chave[2]);
+      } else {
+        nota.Edit();
+      }
+      nota.FieldByName("BDDESCRICAO").SetValue(Variant(texto));
+      nota.Post();
+    }
+  } catch (...) {
+    nota.SetControlMemory(memoria);
+    throw;
+  }
+  nota.SetControlMemory(memoria);
+  return true;
+}
+
 bool TfrConsultaImportacaoLancCCTxtHuge::EditaCelulaItens(const std::string& campo, const std::string& texto) {
   auto* d = dynamic_cast<TDAOFactory*>(dsGridItens->DataSet());
+  // The explanatory note is the user's to correct, add or take away, as in memory.
+  if (d && SameText(d->WorkTable(), kTabelaNotaExplicativa)) return EditaNotaExplicativa(*d, campo, texto);
   const bool pr = d && SameText(d->WorkTable(), kTabelaProdutorRural);
   const bool inc = d && SameText(d->WorkTable(), kTabelaIncorporacao);
   if (!pr && !inc) return TfrConsultaImportacaoLancCCTxt::EditaCelulaItens(campo, texto);

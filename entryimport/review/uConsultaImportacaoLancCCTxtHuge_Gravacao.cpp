@@ -44,38 +44,41 @@ const char* MarcaOposta(const std::string& campo) {
 
 // A mass change: the statement that makes it in the work table, and the same change for the rows in
 // memory: the lines whose field holds one of Antigos (null for an empty one) and pass Aceita take Novo,
-// and NovoPar in the column Par.
+// NovoPar in the column Par, and lose what the columns Limpa held.
 struct TMudancaEmMassa {
   std::string SQL;
   TParams Params;
   std::string Campo, Par;
   std::vector<Variant> Antigos;
   Variant Novo, NovoPar;
+  std::vector<std::string> Limpa;
   std::function<bool(const TClientDataSet&)> Aceita = [](const TClientDataSet&) { return true; };
 };
 
-// An account: the lines on the old account (an empty one too when the new account takes a participant,
-// y) take the new one, and the side's participant type follows it (1, or null).
+// An account: the lines on the old account of that side (the account the question names, an empty one
+// only when it names an empty one) take the new one; the side's participant type follows it (1, or
+// null), and an account that takes no participant (y false) leaves the side without one.
 TMudancaEmMassa MudancaDeConta(const std::string& campo, const Variant& n, const Variant& o, bool y, int sessao) {
   TMudancaEmMassa m;
   const bool debito = campo == "BDDEBITO";
+  const std::string lado = debito ? "D" : "C";
   const std::string col = debito ? "T.BDDEBITO" : "T.BDCREDITO";
   const std::string tipo = debito ? "T.bdtipoterd" : "T.bdtipoterc";
+  if (!y) m.Limpa = {"BDCODTERCEIRO" + lado, "BDALTCODTERCEIRO" + lado};
+  std::string limpa;
+  for (const std::string& c : m.Limpa) limpa += ", T." + c + " = null";
   m.Params = {n, y ? Variant(1) : Variant(), sessao};
   std::string cond;
   if (o.IsNull()) {
     cond = " (" + col + " IS NULL) ";
     m.Antigos = {Variant()};
-  } else if (y) {
-    cond = " ((" + col + " IS NULL) OR (" + col + " = ?)) ";
-    m.Params.push_back(o);
-    m.Antigos = {Variant(), o};
   } else {
     cond = " (" + col + " = ?) ";
     m.Params.push_back(o);
     m.Antigos = {o};
   }
-  m.SQL = "UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP T SET " + col + " = ?, " + tipo + " = ? WHERE T.BDSESSAO = ? AND " + cond;
+  m.SQL = "UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP T SET " + col + " = ?, " + tipo + " = ?" + limpa +
+          " WHERE T.BDSESSAO = ? AND " + cond;
   m.Campo = campo;
   m.Par = debito ? "BDTIPOTERD" : "BDTIPOTERC";
   m.Novo = n;
@@ -121,6 +124,8 @@ bool MudaEmMemoria(TDAOFactory& lanc, const TMudancaEmMassa& m) {
   if (lanc.State() != TDataSetState::dsBrowse || !lanc.FindField(m.Campo) || !lanc.FindField(m.Par)) return false;
   for (const char* c : {"BDTIPOTERD", "BDTIPOTERC"})
     if (!lanc.FindField(c)) return false;
+  for (const std::string& c : m.Limpa)
+    if (!lanc.FindField(c)) return false;
   TClientDataSet linhas;
   linhas.CloneCursor(lanc, true, false);
   std::string filtro;
@@ -141,6 +146,7 @@ bool MudaEmMemoria(TDAOFactory& lanc, const TMudancaEmMassa& m) {
     linhas.Edit();
     valor.SetValue(m.Novo);
     par.SetValue(m.NovoPar);
+    for (const std::string& c : m.Limpa) linhas.FieldByName(c).Clear();
     linhas.Post();
     // A line the new value keeps in view is passed over.
     if (!linhas.Eof() && linhas.GetBookmark() == b) linhas.Next();
@@ -287,6 +293,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
   const bool conta = campo == "BDDEBITO" || campo == "BDCREDITO";
   const bool participante = campo == "BDCODTERCEIROD" || campo == "BDCODTERCEIROC";
   if (!conta && !participante) return;
+  // The same account typed again changes nothing: nothing to ask.
+  if (novo.IsNull() ? antigo == 0 : novo.AsInteger() == antigo) return;
   const bool y = conta && ContaTemParticipante(novo);
   TLancamentoMGR* lanc = dynamic_cast<TLancamentoMGR*>(DAOAtual());
   if (!lanc) return;
@@ -294,9 +302,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
   const std::string novoTexto = novo.IsNull() ? "^Vazio" : std::to_string(novo.AsInteger());
   const Variant o = antigo == 0 ? Variant() : Variant(antigo);
   const std::string antigoTexto = antigo == 0 ? "^Vazio" : std::to_string(antigo);
-  const std::string pergunta = participante
-                                   ? "Deseja alterar os outros participantes " + antigoTexto + " para " + novoTexto + " ?"
-                                   : "Deseja alterar as outras contas " + antigoTexto + " para " + novoTexto + " ?";
+  // An account that takes no participant takes the other lines' participants away too: the question
+  // says so.
+  const std::string pergunta =
+      participante ? "Deseja alterar os outros participantes " + antigoTexto + " para " + novoTexto + " ?"
+                   : "Deseja alterar as outras contas " + antigoTexto + " para " + novoTexto + " ?" +
+                         (y ? "" : " Os participantes dessas linhas serão retirados.");
   if (MessageDlgVYN(pergunta, mtConfirmation, mbYes | mbNo, 7) != mrYes) return;
 
   TfrStatusProcesso* status = TfrStatusProcesso::createStatusProcess(this, 1);

@@ -126,6 +126,42 @@ TEST_F(StagedReviewTest, LargeFileIsStagedAndImportedUnderReservedKeysWithItsCom
             Currency::Parse("1000.50"));
 }
 
+// The explanatory note is corrected in the detail grid, added to a line the file gave none, taken away,
+// and refused over its width; the import writes what the review shows, a note of the whole width too.
+TEST_F(StagedReviewTest, TheExplanatoryNoteIsCorrectedAddedAndRemovedInTheDetailGrid) {
+  const std::string longa(25000, 'n');
+  Revisa("L,1,05/01/2024,40,11,1,,,,,,,nota do arquivo\nL,1,05/01/2024,40,11,2\nL,1,05/01/2024,40,11,3,,,,,,,tirar\n",
+         [&](Tela& t) {
+           TDAOFactory& d = *t.DAOAtual();
+           const int sessao = t.Sessao();
+           t.spNotaExplicativa->Click();
+           auto edita = [&](int linha, const std::string& texto) {
+             d.SetRecNo(linha);
+             t.grGrid->MouseClick("BDVALOR", false, 0);
+             return t.grGridItens->EditaCelula("BDDESCRICAO", texto);
+           };
+           ASSERT_TRUE(edita(1, "nota corrigida"));
+           ASSERT_TRUE(edita(2, longa));
+           ASSERT_TRUE(edita(3, ""));
+           dialogs_.Ok("menor que 25000 caracteres");
+           EXPECT_FALSE(edita(1, longa + "n"));
+           dialogs_.Ok("(WIN1252) não aceita");
+           EXPECT_FALSE(edita(1, "caf\xC3\xA9 \xE2\x98\x95"));
+           EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_NE_TEMP where BDSESSAO = ?", {sessao}), 2);
+           d.SetRecNo(1);
+           t.grGrid->MouseClick("BDVALOR", false, 0);
+           EXPECT_EQ(t.dsGridItens->DataSet()->FieldByName("BDDESCRICAO").AsString(), "nota corrigida");
+           dialogs_.Ok("3 lançamento(s) importado(s), 0 não importado(s)");
+           t.spImportacao->Click();
+         });
+  auto nota = [&](int valor) {
+    return Db().QueryValue("select BDDESCRICAO from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = ?", {valor});
+  };
+  EXPECT_EQ(nota(1).AsString(), "nota corrigida");
+  EXPECT_EQ(nota(2).AsString(), longa);
+  EXPECT_TRUE(nota(3).IsNull());
+}
+
 TEST_F(StagedReviewTest, FailedWriteLeavesNothingHalfWrittenAndInconsistentLinesStayStaged) {
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_CHAVE (BDCODEMP, BDPROXIMACHAVE) values (1, 10)");
   Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
@@ -627,6 +663,49 @@ TEST_F(StagedReviewTest, MassChangeOfAccountsAndParticipantsKeepsTheLineAndShows
            dialogs_.Ok("importado");
            t.spImportacao->Click();
          });
+}
+
+// A mass change touches what its question names and nothing else: the lines of that side on the old
+// account (never the lines with no account there), the participants an account without any cannot
+// keep (the question says they go), and the same account typed again asks nothing.
+TEST_F(StagedReviewTest, AMassChangeTouchesOnlyWhatItsQuestionNames) {
+  Db().Execute("insert into TTERCEIRO (BDCODTER, BDCGCTER, BDNOMETER) values (77, '12345678000177', 'Fornecedor 77')");
+  const std::string fornecedores = std::to_string(seed::kContaFornecedores);
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,200\nL,1,05/01/2024,,11,50\nL,1,05/01/2024,40,,50\n"
+         "L,1,05/01/2024," + fornecedores + ",11,60,,,,,77\n",
+         [&](Tela& t) {
+           TDAOFactory& d = *t.DAOAtual();
+           const int sessao = t.Sessao();
+           auto debitos = [&] {
+             std::string s;
+             auto r = Db().QueryAll("select BDDEBITO, BDCODTERCEIROD from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? "
+                                    "order by BDCHAVE", {sessao});
+             for (size_t i = 0; i < r.Rows.size(); ++i)
+               s += (r.Value(i, "BDDEBITO").IsNull() ? "-" : r.Value(i, "BDDEBITO").AsString()) +
+                    (r.Value(i, "BDCODTERCEIROD").IsNull() ? "" : "p" + r.Value(i, "BDCODTERCEIROD").AsString()) + " ";
+             return s;
+           };
+           auto edita = [&](int linha, const char* campo, const std::string& valor) {
+             d.SetRecNo(linha);
+             t.grGrid->MouseClick(campo, false, 0);
+             return t.grGrid->EditaCelula(campo, valor);
+           };
+           dialogs_.Yes("Deseja alterar as outras contas 40 para " + fornecedores + " ?");
+           ASSERT_TRUE(edita(1, "BDDEBITO", fornecedores));
+           const std::string f = fornecedores;
+           EXPECT_EQ(debitos(), f + " " + f + " - " + f + " " + f + "p77 ");
+           edita(2, "BDDEBITO", fornecedores);   // no question
+           dialogs_.Yes("Deseja alterar as outras contas " + f + " para 30 ? Os participantes dessas linhas serão "
+                        "retirados.");
+           ASSERT_TRUE(edita(5, "BDDEBITO", "30"));
+           EXPECT_EQ(debitos(), "30 30 - 30 30 ");
+           d.SetRecNo(5);
+           EXPECT_TRUE(d.FieldByName("BDCODTERCEIROD").IsNull());
+           dialogs_.Ok("5 lançamento(s) importado(s), 0 não importado(s)");
+           t.spImportacao->Click();
+         });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDDEBITO is null and BDVALOR = 50"), 1);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCODTERCEIROD is not null"), 0);
 }
 
 TEST_F(StagedReviewTest, TheGridHoldsAPacketOfLinesFetchesMoreAsTheUserGoesDownAndTheImportWritesThemAll) {

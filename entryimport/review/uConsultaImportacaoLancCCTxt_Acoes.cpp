@@ -13,6 +13,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/livros/colunas_lancamento.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -411,9 +412,13 @@ bool TfrConsultaImportacaoLancCCTxt::EditaCelulaItens(const std::string& campo, 
 }
 
 void TfrConsultaImportacaoLancCCTxt::ValidarDescricao(const std::string& texto, bool& rejeita) {
-  if (Utf8Length(texto) > 25000) {
+  if (Utf8Length(texto) > vyn::kCaracteresNotaExplicativa) {
     rejeita = true;
     DlgWarOk("Informe uma nota explicativa menor que 25000 caracteres!");
+  } else if (!FitsWin1252(texto)) {
+    // Taken, it would cancel the whole import when written.
+    rejeita = true;
+    DlgWarOk("A nota explicativa contém caracteres que o banco de dados (WIN1252) não aceita.");
   }
 }
 

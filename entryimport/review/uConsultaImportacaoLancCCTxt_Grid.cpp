@@ -32,8 +32,8 @@ std::string ConsultaParcelas(TComponent* owner, int empresa, int tipo, const std
   for (int id : ids) chaves.push_back(std::to_string(id));
   std::string onde = chaves.empty() || !t ? "1=0" : "Q.BDCHAVE in (" + Join(chaves, ",") + ")";
   if (t && t->Livro >= 0) onde += fmt::format(" and Q.BDTIPOLANCEF = {}", t->Livro);
-  return "select Q.BDCODEMP, Q.BDCHAVE, Q.BDORDEMPAR as BDPARCELAPAR, Q.BDNUMDOCINI, Q.BDDATAVENCTOPAR, Q.BDVALORPAR, "
-         "Q.BDCGCTER from (" +
+  return "select Q.BDCODEMP, Q.BDCHAVE, Q.BDORDEMPAR as BDPARCELAPAR, Q.BDNUMDOCINI, Q.BDDUPLICATAPAR, Q.BDDATAEMISSAO, "
+         "Q.BDDATAVENCTOPAR, Q.BDVALORPAR, Q.BDCODTER, Q.BDCGCTER, Q.BDNOMETER from (" +
          TMovParMGR::GetConsultaParcelamentoGroup(owner, "", empresa, t ? t->Grupo : gpPagar) + ") Q where " + onde +
          " order by Q.BDCHAVE, Q.BDORDEMPAR";
 }

@@ -358,11 +358,12 @@ TEST_F(EntryReviewTest, SettlementStandsOrFallsWithTheImportAndIsPostedOnceOnRet
 TEST(EntryTextLayout, QuotedFieldsAndRefusedLines) {
   EXPECT_EQ(SeparaCamposTxt("L,\"a,b\",\"diz \"\"oi\"\"\",", ','),
             (std::vector<std::string>{"L", "a,b", "diz \"oi\"", ""}));
-  std::istringstream in("# cabeçalho\nC,1,2,D,3\nL,,31/02/2024,1,2,3\nL,,01/02/2024,1,2,abc\nL,,01/02/2024,1,2,3\nC,1,2,X,3\n");
+  std::istringstream in("# cabeçalho\nC,1,2,D,3\nL,,31/02/2024,1,2,3\nL,,01/02/2024,1,2,abc\nL,,01/02/2024,1,2,3\nC,1,2,X,3\n"
+                        "L,,01/02/2024,1,2,4\n");
   auto a = LeArquivoLancamentosTxt(in, ',', 7);
   ASSERT_EQ(a.Lancamentos.size(), 1u);
   EXPECT_EQ(a.Lancamentos[0].CodEmp, 7);
-  EXPECT_EQ(a.Erros.size(), 4u);   // orphan cost centre, bad date, bad value, bad side
+  EXPECT_EQ(a.Erros.size(), 5u);   // orphan cost centre, bad date, bad value, bad side and its entry
 }
 
 // The Dyq entry-import screen as the review's engine finds it up its owner chain.

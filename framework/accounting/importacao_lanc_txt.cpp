@@ -24,6 +24,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/pasta_trabalho.h"
+#include "framework/livros/colunas_lancamento.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
@@ -69,10 +70,6 @@ std::vector<std::string> SeparaCamposTxt(const std::string& linha, char separado
 
 namespace {
 
-// Widths of the columns the file's texts end in (ledger entry, long complement, note, participant).
-constexpr size_t kTamanhoDocumentoTxt = 30;
-constexpr size_t kTamanhoComplementoTxt = 8000;
-constexpr size_t kTamanhoNotaTxt = 25000;
 // 10^14: the first amount refused.
 constexpr Currency kValorLimiteTxt = Currency::FromRaw(100'000'000'000'000LL * Currency::kScale);
 constexpr Currency kValorMaximoTxt = Currency::FromRaw(INT64_MAX);
@@ -110,13 +107,20 @@ Currency ValorTxt(const std::vector<std::string>& f, size_t i, const char* campo
 
 std::string TextoTxt(const std::vector<std::string>& f, size_t i) { return i < f.size() ? f[i] : std::string(); }
 
-// A text field no longer than the column that will keep it: a longer one is refused with its line,
-// never cut and never left for the database to refuse with the whole file.
+// A text field the column that will keep it can hold: no longer than the column, only characters the
+// WIN1252 database stores, and no control characters a ledger text cannot show. Anything else is refused
+// with its line, never cut and never left for the database to refuse with the whole file.
 std::string TextoLimitadoTxt(std::string texto, const char* campo, size_t limite) {
-  if (Utf8Length(texto) > limite) {
-    const std::string citado = Utf8Length(texto) > 60 ? Utf8Left(texto, 60) + "..." : texto;
-    throw std::invalid_argument(fmt::format("campo {}: o texto \"{}\" excede {} caracteres", campo, citado, limite));
-  }
+  const auto citado = [&] { return Utf8Length(texto) > 60 ? Utf8Left(texto, 60) + "..." : texto; };
+  if (Utf8Length(texto) > limite)
+    throw std::invalid_argument(fmt::format("campo {}: o texto \"{}\" excede {} caracteres", campo, citado(), limite));
+  if (!FitsWin1252(texto))
+    throw std::invalid_argument(fmt::format(
+        "campo {}: o texto \"{}\" contém caracteres que o banco de dados (WIN1252) não aceita", campo, citado()));
+  for (const char c : texto)
+    if (static_cast<unsigned char>(c) < ' ' && c != '\t')
+      throw std::invalid_argument(fmt::format("campo {}: o texto contém o caractere de controle {:#04x}", campo,
+                                              static_cast<unsigned>(static_cast<unsigned char>(c))));
   return texto;
 }
 
@@ -131,12 +135,12 @@ TLinhaLancamentoTxt LinhaLancamentoTxt(const std::vector<std::string>& f, int n,
   l.Credito = InteiroTxt(f, 4, "conta crédito");
   l.Valor = ValorTxt(f, 5, "valor");
   l.Historico = InteiroTxt(f, 6, "histórico");
-  l.Complemento = TextoLimitadoTxt(TextoTxt(f, 7), "complemento", kTamanhoComplementoTxt);
-  l.Documento = TextoLimitadoTxt(Trim(TextoTxt(f, 8)), "documento", kTamanhoDocumentoTxt);
+  l.Complemento = TextoLimitadoTxt(TextoTxt(f, 7), "complemento", kCaracteresComplementoLancamento);
+  l.Documento = TextoLimitadoTxt(Trim(TextoTxt(f, 8)), "documento", kCaracteresDocumentoLancamento);
   l.Lote = InteiroTxt(f, 9, "lote");
   l.ParticipanteD = InteiroTxt(f, 10, "participante débito");
   l.ParticipanteC = InteiroTxt(f, 11, "participante crédito");
-  l.NotaExplicativa = TextoLimitadoTxt(TextoTxt(f, 12), "nota explicativa", kTamanhoNotaTxt);
+  l.NotaExplicativa = TextoLimitadoTxt(TextoTxt(f, 12), "nota explicativa", kCaracteresNotaExplicativa);
   l.Contabilizacao = InteiroTxt(f, 13, "contabilização");
   return l;
 }
@@ -190,6 +194,24 @@ TLinhaCentroCustoTxt LinhaCentroCustoTxt(const std::vector<std::string>& f) {
 
 namespace {
 
+// Why an entry's cost-centre split cannot go with it: the rows of a side (debit or credit) share out
+// that side's amount, so they add up to the entry's value; empty when they do (or there are none).
+std::string RateioQueNaoFecha(const TLinhaLancamentoTxt& l) {
+  for (int lado : {0, 1}) {
+    Currency soma;
+    bool tem = false;
+    for (const TLinhaCentroCustoTxt& c : l.CentrosCusto)
+      if (c.DebCre == lado) {
+        soma += c.Valor;
+        tem = true;
+      }
+    if (tem && soma != l.Valor)
+      return fmt::format("os centros de custo a {} somam {} e o lançamento vale {}", lado == 0 ? "débito" : "crédito",
+                         soma.ToBR(), l.Valor.ToBR());
+  }
+  return {};
+}
+
 // The first character of a line that Trim keeps; 0 for a blank line.
 char PrimeiroVisivel(const std::string& linha) {
   for (char c : linha)
@@ -211,11 +233,21 @@ bool RegistroTxt(std::string& linha, int n) {
 void LeArquivoLancamentosTxt(const std::function<bool(std::string&)>& proxima, char separador, int codEmpPadrao,
                              const std::function<void(TLinhaLancamentoTxt&)>& lancamento,
                              TArquivoLancamentosTxt& resto) {
-  // An entry line is complete once a record that cannot be one of its cost centres shows up.
+  // An entry line is complete once a record that cannot be one of its cost centres shows up. It goes
+  // with its whole split or not at all: a refused cost-centre row, or a side whose rows do not add up
+  // to the entry, refuses the entry with them.
   std::optional<TLinhaLancamentoTxt> pendente;
+  std::string recusaDoRateio;   // why the pending entry's split was refused
   auto entrega = [&] {
-    if (pendente) lancamento(*pendente);
+    if (pendente) {
+      const std::string motivo = recusaDoRateio.empty() ? RateioQueNaoFecha(*pendente) : recusaDoRateio;
+      if (motivo.empty())
+        lancamento(*pendente);
+      else
+        resto.Erros.push_back(fmt::format("Linha {} do arquivo não importada: {}.", pendente->Linha, motivo));
+    }
     pendente.reset();
+    recusaDoRateio.clear();
   };
   std::string linha;
   int n = 0;
@@ -233,9 +265,15 @@ void LeArquivoLancamentosTxt(const std::function<bool(std::string&)>& proxima, c
         pendente = std::move(l);
       } else if (tipo == "C") {
         if (!pendente) throw std::invalid_argument("centro de custo sem lançamento válido antes dele");
-        TLinhaCentroCustoTxt c = LinhaCentroCustoTxt(f);
-        totalCentros = SomaDoArquivoTxt(totalCentros, c.Valor);
-        pendente->CentrosCusto.push_back(c);
+        try {
+          TLinhaCentroCustoTxt c = LinhaCentroCustoTxt(f);
+          totalCentros = SomaDoArquivoTxt(totalCentros, c.Valor);
+          pendente->CentrosCusto.push_back(c);
+        } catch (const std::exception&) {
+          if (recusaDoRateio.empty())
+            recusaDoRateio = fmt::format("o centro de custo da linha {} do seu rateio foi recusado", n);
+          throw;
+        }
       } else if (tipo == "P") {
         resto.Participantes.push_back(ParticipanteTxt(f));
       } else {
@@ -682,7 +720,16 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
       return;
     }
     const TDadosEmpresa& d = dados.Empresa(l.CodEmp, l.Data);
-    const std::string complemento = dados.Complemento(l, d.Historico);
+    std::string complemento;
+    try {
+      // A history with variables may lengthen the complement past what its column holds.
+      complemento = TextoLimitadoTxt(dados.Complemento(l, d.Historico), "complemento",
+                                     kCaracteresComplementoLancamento);
+    } catch (const std::invalid_argument& e) {
+      ++recusadas;
+      foraDaImportacao.push_back({l.CodEmp, fmt::format("Linha {} do arquivo não importada: {}.", l.Linha, e.what())});
+      return;
+    }
     if (postados)
       if (const int postada = postados->Toma(l, complemento)) {
         jaLancados.push_back({l.CodEmp, postada});

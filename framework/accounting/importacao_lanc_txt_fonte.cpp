@@ -14,25 +14,13 @@ void TiraMarcaUtf8(std::string& linha) {
 
 TArquivoTxtEmLinhas::TArquivoTxtEmLinhas(const std::string& caminho) : in_(caminho, std::ios::binary) {
   aberto_ = static_cast<bool>(in_);
-  if (!aberto_) return;
-  for (bool primeira = true; std::getline(in_, bruta_); primeira = false) {
-    if (primeira) TiraMarcaUtf8(bruta_);
-    if (!IsValidUtf8(bruta_)) {
-      win1252_ = true;
-      break;
-    }
-  }
-  Reinicia();
 }
 
 bool TArquivoTxtEmLinhas::Proxima(std::string& linha) {
   if (!std::getline(in_, bruta_)) return false;
   if (primeira_) TiraMarcaUtf8(bruta_);
   primeira_ = false;
-  if (win1252_)
-    linha = Win1252ToUtf8(bruta_);
-  else
-    linha.swap(bruta_);
+  linha = LinhaArquivoUtf8(bruta_);
   return true;
 }
 

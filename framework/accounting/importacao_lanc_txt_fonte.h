@@ -19,9 +19,8 @@ class TLinhasArquivoTxt {
   virtual void Reinicia() = 0;
 };
 
-// A client file on disk read as TextoArquivoUtf8 reads it whole: the mark dropped, and WIN1252 for every
-// line when any line is not UTF-8. A byte sequence of UTF-8 never holds a line feed, so the file is valid
-// UTF-8 when every line is; opening reads the file once to tell.
+// A client file on disk read as TextoArquivoUtf8 reads it whole: the mark dropped, and each line in its
+// own encoding (LinhaArquivoUtf8).
 class TArquivoTxtEmLinhas : public TLinhasArquivoTxt {
  public:
   explicit TArquivoTxtEmLinhas(const std::string& caminho);
@@ -32,7 +31,6 @@ class TArquivoTxtEmLinhas : public TLinhasArquivoTxt {
  private:
   std::ifstream in_;
   bool aberto_ = false;
-  bool win1252_ = false;
   bool primeira_ = true;
   std::string bruta_;
 };

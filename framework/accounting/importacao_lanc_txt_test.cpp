@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "framework/accounting/importacao_lanc_txt_fonte.h"
+#include "framework/core/text.h"
 #include "framework/data/arquivo_importacao.h"
 
 namespace vyn {
@@ -43,14 +44,14 @@ TEST(EntryTextParser, NumbersAreCheckedNeverWrapped) {
     EXPECT_EQ(a.Erros[0].rfind(c.motivo, 0), 0u) << a.Erros[0];
   }
   // The largest codes, BR and plain amounts with up to two decimals and leading zeros pass.
-  const auto a = Le("L,0,05/01/2024,2147483647,011,\"1.234,5\",12,,,3\nC,1,2,D,0.25\n");
+  const auto a = Le("L,0,05/01/2024,2147483647,011,\"1.234,5\",12,,,3\nC,1,2,D,0.25\nC,1,3,D,\"1.234,25\"\n");
   ASSERT_EQ(a.Lancamentos.size(), 1u) << (a.Erros.empty() ? "" : a.Erros[0]);
   EXPECT_EQ(a.Lancamentos[0].CodEmp, 7);
   EXPECT_EQ(a.Lancamentos[0].Debito, 2147483647);
   EXPECT_EQ(a.Lancamentos[0].Credito, 11);
   EXPECT_EQ(a.Lancamentos[0].Valor, Currency::Parse("1234.5"));
   EXPECT_EQ(a.Lancamentos[0].CentrosCusto.at(0).Valor, Currency::Parse("0.25"));
-  EXPECT_EQ(Le("L,1,05/01/2024,40,11,100\nC,1,2,D,0.255\n").Erros.size(), 1u);
+  EXPECT_EQ(Le("L,1,05/01/2024,40,11,100\nC,1,2,D,0.255\n").Erros.size(), 2u);   // the row and its entry
 }
 
 // A text longer than its column and an absurd amount refuse their own line, named with the field;
@@ -83,12 +84,51 @@ TEST(EntryTextParser, OverLongTextsAndAbsurdAmountsRefuseOnlyTheirLine) {
 }
 
 
+// A text the WIN1252 database cannot hold, or a control character, refuses its line with the field named.
+TEST(EntryTextParser, TextsTheDatabaseCannotHoldRefuseOnlyTheirLine) {
+  const auto a = Le("L,1,05/01/2024,40,11,1,,Caf\xC3\xA9 \xE2\x98\x95\n"
+                    "L,1,05/01/2024,40,11,2,,linha\xE2\x80\xA8quebrada\n"
+                    "L,1,05/01/2024,40,11,3,,,N\x01" "F\n"
+                    "P,9,Ap,Nome \xF0\x9F\x98\x80\n"
+                    "L,1,05/01/2024,40,11,4,,Caf\xC3\xA9 \xE2\x82\xAC\ttab,,,,,nota \xE2\x80\x9C\xE2\x80\x9D\n");
+  ASSERT_EQ(a.Erros.size(), 4u) << Join(a.Erros, "\n");
+  EXPECT_EQ(a.Erros[0], "Linha 1 do arquivo não importada: campo complemento: o texto \"Caf\xC3\xA9 \xE2\x98\x95\" contém "
+                        "caracteres que o banco de dados (WIN1252) não aceita.");
+  EXPECT_EQ(a.Erros[1].rfind("Linha 2 do arquivo não importada: campo complemento", 0), 0u) << a.Erros[1];
+  EXPECT_EQ(a.Erros[2], "Linha 3 do arquivo não importada: campo documento: o texto contém o caractere de controle 0x01.");
+  EXPECT_EQ(a.Erros[3].rfind("Linha 4 do arquivo não importada: campo nome do participante", 0), 0u) << a.Erros[3];
+  ASSERT_EQ(a.Lancamentos.size(), 1u);   // the euro sign, curly quotes and a tab are WIN1252's own
+  EXPECT_EQ(a.Lancamentos[0].Valor, Currency::FromInt(4));
+}
+
+// An entry goes with its whole cost-centre split or not at all: a refused cost-centre row refuses its
+// entry, and so does a side whose rows do not add up to the entry's value; the rows of a refused
+// entry never attach to another.
+TEST(EntryTextParser, ACostCentreSplitGoesWholeOrNotAtAll) {
+  const auto a = Le("L,1,05/01/2024,40,11,100\nC,1,2,D,60\nC,1,3,X,40\n"
+                    "L,1,05/01/2024,40,11,50\nC,1,2,D,10\n"
+                    "L,1,05/01/2024,40,11,70\nC,1,2,C,700\n"
+                    "L,1,05/01/2024,40,11,30\nC,1,2,D,10\nC,1,3,D,20\nC,1,4,C,30\n"
+                    "L,1,05/01/2024,40,11,8\n");
+  ASSERT_EQ(a.Erros.size(), 4u);
+  EXPECT_EQ(a.Erros[0], "Linha 3 do arquivo não importada: lado do centro de custo inválido: X.");
+  EXPECT_EQ(a.Erros[1], "Linha 1 do arquivo não importada: o centro de custo da linha 3 do seu rateio foi recusado.");
+  EXPECT_EQ(a.Erros[2], "Linha 4 do arquivo não importada: os centros de custo a débito somam 10,00 e o lançamento "
+                        "vale 50,00.");
+  EXPECT_EQ(a.Erros[3], "Linha 6 do arquivo não importada: os centros de custo a crédito somam 700,00 e o lançamento "
+                        "vale 70,00.");
+  ASSERT_EQ(a.Lancamentos.size(), 2u);
+  EXPECT_EQ(a.Lancamentos[0].Valor, Currency::FromInt(30));
+  EXPECT_EQ(a.Lancamentos[0].CentrosCusto.size(), 3u);
+  EXPECT_TRUE(a.Lancamentos[1].CentrosCusto.empty());
+}
+
 // Read a line at a time, each entry line comes out once its cost centres are known, and the result is
 // the whole reading's: a participant between an entry and its centres, a refused entry whose centres
 // are refused with it, refused lines and participants kept aside.
 TEST(EntryTextParser, StreamedReadingGivesTheWholeReading) {
   const std::string texto =
-      "L,1,05/01/2024,40,11,100\nP,5,Ap,Nome,11.222.333/0001-81\nC,1,2,D,60\nC,2,2,C,40\n"
+      "L,1,05/01/2024,40,11,100\nP,5,Ap,Nome,11.222.333/0001-81\nC,1,2,D,100\nC,2,2,C,100\n"
       "L,1,99/01/2024,40,11,100\nC,1,2,D,1\nX,1\n"
       "L,1,06/01/2024,40,11,7\nL,1,07/01/2024,40,11,8\nC,3,2,D,8";
   const auto inteiro = Le(texto);
@@ -124,8 +164,8 @@ TEST(EntryTextParser, TheFirstPassFindsTheParticipantsTheReadingTakes) {
 }
 
 // A client file read a line at a time gives what the whole file read at once gives, in either
-// encoding, with or without a mark or a last line feed: one WIN1252 byte on the last line decides the
-// encoding of every line. Read again from the start, it gives the same lines.
+// encoding, with or without a mark or a last line feed: each line in its own encoding, so a file whose
+// lines came from two programs keeps every accent. Read again from the start, it gives the same lines.
 TEST(EntryTextParser, AFileReadByLinesReadsAsTheWholeFile) {
   const std::filesystem::path arquivo =
       std::filesystem::temp_directory_path() / ("linhas_" + std::to_string(getpid()) + ".txt");
@@ -149,6 +189,11 @@ TEST(EntryTextParser, AFileReadByLinesReadsAsTheWholeFile) {
     EXPECT_EQ(lidas, esperadas) << bytes;
     EXPECT_EQ(denovo, esperadas) << bytes;
   }
+  std::ofstream(arquivo, std::ios::binary) << "Pre\xC3\xA7o UTF8\nPre\xE7o\n\x81\n";
+  TArquivoTxtEmLinhas misto(arquivo.string());
+  std::vector<std::string> lidas;
+  for (std::string l; misto.Proxima(l);) lidas.push_back(l);
+  EXPECT_EQ(lidas, (std::vector<std::string>{"Pre\xC3\xA7o UTF8", "Pre\xC3\xA7o", "\xEF\xBF\xBD"}));
   std::filesystem::remove(arquivo);
   EXPECT_FALSE(TArquivoTxtEmLinhas(arquivo.string()).Aberto());
 }

@@ -11,15 +11,16 @@ struct TLivroParcelas {
   const char* doc;
   const char* par;
   const char* numdoc;
+  const char* data;   // the document's own date, shown as its issue date
   // The condition under which the document's installments are paid by the company ("1=1": always).
   const char* pagar;
 };
 
 const TLivroParcelas kLivros[] = {
-    {0, "VEF_EMP_TMOVENT", "VEF_EMP_TMOVENTPAR", "BDNUMDOCINI", "1=1"},
-    {1, "VEF_EMP_TMOVSAI", "VEF_EMP_TMOVSAIPAR", "BDNUMDOCINI", "1=0"},
-    {2, "VEF_EMP_TMOVSER", "VEF_EMP_TMOVSERPAR", "BDNUMDOCINI", "MOV.BDTIPLAN = 1"},
-    {3, "VEF_EMP_TMOVDEMAISDOC_F100", "VEF_EMP_TMOVF100PAR", "BDNUMDOC", "MOV.BDIND_OPER = 1"},
+    {0, "VEF_EMP_TMOVENT", "VEF_EMP_TMOVENTPAR", "BDNUMDOCINI", "BDDATAENTRADAENT", "1=1"},
+    {1, "VEF_EMP_TMOVSAI", "VEF_EMP_TMOVSAIPAR", "BDNUMDOCINI", "BDDATASAIDA", "1=0"},
+    {2, "VEF_EMP_TMOVSER", "VEF_EMP_TMOVSERPAR", "BDNUMDOCINI", "BDDATAEMISSAO", "MOV.BDTIPLAN = 1"},
+    {3, "VEF_EMP_TMOVDEMAISDOC_F100", "VEF_EMP_TMOVF100PAR", "BDNUMDOC", "BDDT_OPER", "MOV.BDIND_OPER = 1"},
 };
 
 }  // namespace
@@ -38,12 +39,13 @@ std::string TMovParMGR::GetConsultaParcelamentoGroup(TComponent*, const std::str
     sql += fmt::format(
         "select cast('{0}' as varchar(20)) as BDDESCTIPOLANC, PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, "
         "PAR.BDVALORPAR, cast({1} as numeric(18,4)) as BDVALORPGTOPAR, PAR.BDDATAVENCTOPAR, TER.BDCGCTER, "
-        "MOV.{2} as BDNUMDOCINI, {3} as BDTIPOLANCEF, {4} as BDTIPOSERVICO "
+        "MOV.{2} as BDNUMDOCINI, {3} as BDTIPOLANCEF, {4} as BDTIPOSERVICO, PAR.BDPARCELAPAR as BDDUPLICATAPAR, "
+        "MOV.{10} as BDDATAEMISSAO, PAR.BDCODTER, TER.BDNOMETER "
         "from {5} PAR join {6} MOV on (MOV.BDCODEMP = PAR.BDCODEMP and MOV.BDCHAVE = PAR.BDCHAVE) "
         "left join TTERCEIRO TER on (TER.BDCODTER = PAR.BDCODTER) "
         "where PAR.BDCODEMP = {7} and {8} and ({9}) and PAR.BDVALORPAR > {1}",
         pagar ? "Pagamento" : "Recebimento", pago, l.numdoc, l.livro, pagar ? 1 : 0, l.par, l.doc, codEmp,
-        valido ? "1=1" : "1=0", pagar ? std::string(l.pagar) : fmt::format("not ({})", l.pagar));
+        valido ? "1=1" : "1=0", pagar ? std::string(l.pagar) : fmt::format("not ({})", l.pagar), l.data);
   }
   return sql;
 }

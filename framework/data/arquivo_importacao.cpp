@@ -1,5 +1,6 @@
 #include "framework/data/arquivo_importacao.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -51,9 +52,21 @@ bool IsValidUtf8(const std::string& text) {
   return true;
 }
 
+std::string LinhaArquivoUtf8(const std::string& linha) { return IsValidUtf8(linha) ? linha : Win1252ToUtf8(linha); }
+
 std::string TextoArquivoUtf8(std::string conteudo) {
   if (conteudo.compare(0, 3, "\xEF\xBB\xBF") == 0) conteudo.erase(0, 3);
-  return IsValidUtf8(conteudo) ? conteudo : Win1252ToUtf8(conteudo);
+  // No UTF-8 sequence holds a line feed: a file valid as a whole is valid line by line.
+  if (IsValidUtf8(conteudo)) return conteudo;
+  std::string r;
+  r.reserve(conteudo.size() + conteudo.size() / 8);
+  for (size_t inicio = 0; inicio < conteudo.size();) {
+    const size_t fim = std::min(conteudo.find('\n', inicio), conteudo.size());
+    r += LinhaArquivoUtf8(conteudo.substr(inicio, fim - inicio));
+    if (fim < conteudo.size()) r += '\n';
+    inicio = fim + 1;
+  }
+  return r;
 }
 
 std::string Win1252ToUtf8(const std::string& text) {

@@ -44,9 +44,12 @@ class TArquivoImportacao {
 // WIN1252 text to UTF-8.
 std::string Win1252ToUtf8(const std::string& text);
 bool IsValidUtf8(const std::string& text);
-// A whole text file's content as UTF-8: a byte-order mark is dropped, and content that is not valid
-// UTF-8 is read as WIN1252. The choice is made once for the file, so a WIN1252 line that happens to
-// be valid UTF-8 is not read differently from its neighbours.
+// One line of a text file as UTF-8: itself when it is valid UTF-8, else read as WIN1252 (a line with
+// WIN1252 accents is never valid UTF-8; bytes WIN1252 leaves undefined become U+FFFD, which no
+// WIN1252 column takes, so the line is refused where its text is checked).
+std::string LinhaArquivoUtf8(const std::string& linha);
+// A whole text file's content as UTF-8: a byte-order mark is dropped, and each line is read in its own
+// encoding (LinhaArquivoUtf8): files whose lines were appended by different programs mix them.
 std::string TextoArquivoUtf8(std::string conteudo);
 
 }  // namespace vyn

@@ -263,7 +263,14 @@ bool PlanilhaTemDados(const Pacote& pacote, const std::string& parte) {
 // another sheet holds data.
 std::string PrimeiraPlanilha(const Pacote& pacote, const No& livro, const std::string& arquivo, std::string* aviso) {
   const No* folhas = livro.Filho("sheets");
-  const No* primeira = folhas ? folhas->Filho("sheet") : nullptr;
+  // The first sheet the user sees: a hidden one (settings, look-up lists) is never the entries' sheet.
+  const No* primeira = nullptr;
+  if (folhas)
+    for (const auto& f : folhas->filhos) {
+      const std::string estado = f->AtributoOu("state");
+      if (f->nome == "sheet" && !primeira && estado != "hidden" && estado != "veryHidden") primeira = f.get();
+    }
+  if (!primeira && folhas) primeira = folhas->Filho("sheet");
   if (!primeira) Invalida(arquivo, "a pasta não tem planilhas");
   const std::map<std::string, std::string> caminhos = CaminhosPlanilhas(pacote);
   auto caminho = [&](const No& folha) {
@@ -289,6 +296,43 @@ int Coluna(const std::string& ref) {
   for (; i < ref.size() && std::isalpha(static_cast<unsigned char>(ref[i])); ++i)
     c = c * 26 + (std::toupper(static_cast<unsigned char>(ref[i])) - 'A' + 1);
   return i == 0 || c > 16384 ? -1 : c - 1;
+}
+
+// "B9" -> row 8 (0-based), or -1.
+long LinhaRef(const std::string& ref) {
+  const size_t p = ref.find_first_of("0123456789");
+  if (p == std::string::npos || p == 0) return -1;
+  const long r = std::atol(ref.c_str() + p);
+  return r > 0 && r <= 1048576 ? r - 1 : -1;
+}
+
+// A merged range shows its first cell's value over all its cells: every row under a merged company or
+// date cell holds that value, as the user reads the sheet. Only the rows and columns read are filled.
+void EspalhaCelulasMescladas(const No& planilha, TLinhasPlanilha& linhas) {
+  const No* mescladas = planilha.Filho("mergeCells");
+  if (!mescladas) return;
+  size_t largura = 0;
+  for (const auto& l : linhas) largura = std::max(largura, l.size());
+  for (const auto& m : mescladas->filhos) {
+    const std::string ref = m->nome == "mergeCell" ? m->AtributoOu("ref") : std::string();
+    const size_t dois = ref.find(':');
+    if (dois == std::string::npos) continue;
+    const std::string a = ref.substr(0, dois), b = ref.substr(dois + 1);
+    const long r1 = LinhaRef(a), r2 = LinhaRef(b);
+    const int c1 = Coluna(a), c2 = Coluna(b);
+    if (r1 < 0 || r2 < r1 || c1 < 0 || c2 < c1 || static_cast<size_t>(r1) >= linhas.size()) continue;
+    const auto& origem = linhas[static_cast<size_t>(r1)];
+    const std::string valor = static_cast<size_t>(c1) < origem.size() ? origem[static_cast<size_t>(c1)] : std::string();
+    if (valor.empty()) continue;
+    const size_t ultimaLinha = std::min(static_cast<size_t>(r2), linhas.size() - 1);
+    const size_t ultimaColuna = std::min(static_cast<size_t>(c2), largura - 1);
+    for (size_t r = static_cast<size_t>(r1); r <= ultimaLinha; ++r) {
+      auto& celulas = linhas[r];
+      if (celulas.size() <= ultimaColuna) celulas.resize(ultimaColuna + 1);
+      for (size_t c = static_cast<size_t>(c1); c <= ultimaColuna; ++c)
+        if (celulas[c].empty()) celulas[c] = valor;
+    }
+  }
 }
 
 void DescartaLinhasVaziasDoFim(TLinhasPlanilha& linhas) {
@@ -433,6 +477,7 @@ TLinhasPlanilha LerPastaXlsx(const std::string& arquivo, std::string* aviso) {
       celulas[static_cast<size_t>(col)] = CelulaXlsx(*c, compartilhados, datas, sistema1904);
     }
   }
+  EspalhaCelulasMescladas(*planilha, linhas);
   DescartaLinhasVaziasDoFim(linhas);
   return linhas;
 }

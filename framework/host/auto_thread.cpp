@@ -97,6 +97,7 @@ void TAutoThreadPadrao::GravarLogTarvo(const std::string& texto) {
 void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status,
                                                      const std::string& mensagem) {
   conferencias_.insert(tipo);
+  conferenciasAbertas_.erase(tipo);
   // The row's status is what the task found: the run's own status follows it (the result message
   // does not).
   if (status == tscErro) {
@@ -105,6 +106,16 @@ void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConfer
   } else if (status == tscInconsistente) {
     resultado_.Inconsistencias.push_back(RemoveCaret(mensagem));
   }
+  GravaConferencia(tipo, status, mensagem);
+}
+
+void TAutoThreadPadrao::AbreConferenciaImportacoes(int tipo) {
+  conferencias_.insert(tipo);
+  conferenciasAbertas_.insert(tipo);
+  GravaConferencia(tipo, tscErro, kExecucaoNaoConcluida);
+}
+
+void TAutoThreadPadrao::GravaConferencia(int tipo, TTipoStatusConferencia status, const std::string& mensagem) {
   TDatabase* db = BancoAberto();
   if (!db) return;
   std::vector<std::string> campos = CamposChave();
@@ -146,11 +157,13 @@ void TAutoThreadPadrao::ExecuteTask() {
   log_.clear();
   conferencias_.clear();
   conferenciasErro_.clear();
+  conferenciasAbertas_.clear();
   status_ = tscSucesso;
   mensagem_.clear();
   try {
-    // The row says the run started; an earlier run's status and text under the same key are gone.
-    pLogAtualizaConf(tscSucesso, "");
+    // The row says the run started, and reads as a failure until the run ends (a killed run never
+    // ends); an earlier run's status and text under the same key are gone.
+    pLogAtualizaConf(tscErro, kExecucaoNaoConcluida);
     TUnattendedScope unattended;
     if (DeveSincronizarThread())
       Sincronizar([this] { Execute(); });
@@ -188,10 +201,13 @@ TStatusResultado StatusDoResultado(const TResultadoExecucao& resultado) {
 
 void TAutoThreadPadrao::JulgaExecucao() {
   const TStatusResultado s = StatusDoResultado(resultado_);
-  if (s.Status == tscErro)
+  if (s.Status == tscErro) {
     Falhou(s.Mensagem);
-  else
-    pLogAtualizaConf(s.Status, s.Mensagem);
+    return;
+  }
+  pLogAtualizaConf(s.Status, s.Mensagem);
+  for (int tipo : std::set<int>(conferenciasAbertas_)) GravaConferencia(tipo, s.Status, s.Mensagem);
+  conferenciasAbertas_.clear();
 }
 
 // The automation service prints the run's result message after the run. A run that was not clean

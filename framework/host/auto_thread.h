@@ -47,6 +47,8 @@ TChaveAgendamento ChaveAgendamento(int codEmp);
 inline constexpr const char* kTabelaStatusExecucao = "VSH_EMP_TCONF_EXECUCAO";
 inline constexpr const char* kTabelaConferenciaImportacoes = "VSH_EMP_TCONF_IMPORTACOES";
 inline constexpr const char* kTabelaLogTarvo = "VSH_EMP_TLOG_TARVO";
+// What the status rows of a run say from its start until it ends.
+inline constexpr const char* kExecucaoNaoConcluida = "Execução iniciada e não concluída.";
 
 class TAutoThreadPadrao : public TComponent {
  public:
@@ -88,6 +90,10 @@ class TAutoThreadPadrao : public TComponent {
   // The run's conference row of one kind (5 Nibo entries, 6 Dyq entries, ...), message cut to
   // the column's width. Status 5 is a failure of the run, 2 an inconsistency of it.
   void InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status, const std::string& mensagem);
+  // The conference row of a run that has started: it reads as a failure ("Execução iniciada e não
+  // concluída.") until the task writes its own, or the run's end writes the run's status there. A run
+  // killed midway never leaves a success behind.
+  void AbreConferenciaImportacoes(int tipo);
 
   // The run's company: "cod_empresa" when it is a number, else the host's current company.
   int EmpresaExecucao() const;
@@ -105,11 +111,13 @@ class TAutoThreadPadrao : public TComponent {
  private:
   void JulgaExecucao();
   void Falhou(const std::string& mensagem);
+  void GravaConferencia(int tipo, TTipoStatusConferencia status, const std::string& mensagem);
   void EncerraResultado();
   std::map<std::string, std::string> params_;  // by upper-cased name
   std::vector<std::string> log_;
   std::set<int> conferencias_;                 // kinds written in this run
   std::set<int> conferenciasErro_;             // kinds the task itself marked failed, with its own text
+  std::set<int> conferenciasAbertas_;          // kinds opened and not written since
   TTipoStatusConferencia status_ = tscSucesso;
   std::string mensagem_;
   TResultadoExecucao resultado_;

@@ -6,6 +6,7 @@
 #include "framework/core/text.h"
 #include "framework/data/client_dataset.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/colunas_lancamento.h"
 
 namespace vyn {
 
@@ -14,6 +15,14 @@ namespace {
 constexpr const char* kLedger = "VZEL_EMPRESAS_TLAN";
 
 // Whether the session has rows in a companion table: a table without any spends no statement.
+// A text wider than its column is refused here too, whichever road brought it: a reader that took it
+// without its width would otherwise leave the database to refuse the whole import.
+void ConfereLargura(const std::string& texto, size_t caracteres, const char* coluna) {
+  if (Utf8Length(texto) > caracteres)
+    throw EDatabaseError("O texto de " + std::string(coluna) + " excede " + std::to_string(caracteres) +
+                         " caracteres.");
+}
+
 bool SessaoTemLinhas(TDatabase& db, const char* tabela, int sessao) {
   return db.TableExists(tabela) &&
          !db.QueryValue(std::string("select first 1 1 from ") + tabela + " where BDSESSAO = ?", {sessao}).IsNull();
@@ -25,10 +34,13 @@ TLancamentosRevisao::TLancamentosRevisao(TDatabase& db) : db_(db), lancamento_(d
 TLancamentosRevisao::~TLancamentosRevisao() = default;
 
 void TLancamentosRevisao::Insere(const TClientDataSet& ds, const std::map<std::string, Variant>& valores) {
+  if (const TField* nota = ds.FindField("BDDESCRICAO"); nota && !nota->IsNull())
+    ConfereLargura(nota->AsString(), kCaracteresNotaExplicativa, "BDDESCRICAO");
   lancamento_.Insere(ds, valores);
 }
 
 void TLancamentosRevisao::InsereComplemento(int empresa, int chave, const std::string& texto) {
+  ConfereLargura(texto, kCaracteresComplementoLancamento, "BDCOMPL");
   db_.Prepared("insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) values (?, ?, ?)")
       .Run({empresa, chave, texto});
 }

@@ -23,10 +23,12 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_CC PRIMARY KEY (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ)))");
 
   // What an imported entry carries besides the suite's columns: the books it is kept in (0 both, 1 fiscal,
-  // 2 corporate) and its explanatory note.
+  // 2 corporate) and its explanatory note. The note is a text blob: a VARCHAR of its width could not travel
+  // through the UTF-8 connection, either way, once it passed 8,191 characters; the writers keep it to
+  // kCaracteresNotaExplicativa.
   s.AddIndex("VZEL_EMPRESAS_TLAN_REVISAO", R"(ALTER TABLE VZEL_EMPRESAS_TLAN
   ADD BDCONTABILIZACAO SMALLINT DEFAULT 0,
-  ADD BDDESCRICAO VARCHAR(25000))");
+  ADD BDDESCRICAO BLOB SUB_TYPE TEXT)");
 
   // Entries of a scheduled import: 2 imported, 1 inconsistent, under the scheduler's run key.
   s.AddGenerator("GEN_VSH_EMP_TCONF_TLAN");
@@ -142,7 +144,7 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   BDSESSAO INTEGER NOT NULL,
   BDCODEMP INTEGER NOT NULL,
   BDCHAVE INTEGER NOT NULL,
-  BDDESCRICAO VARCHAR(25000),
+  BDDESCRICAO BLOB SUB_TYPE TEXT,
   CONSTRAINT PK_TMP_VZEL_TLAN_NE_TEMP PRIMARY KEY (BDSESSAO, BDCODEMP, BDCHAVE)))");
   // Parts of a staged entry that carries multiple entries (principal, fine, interest, discount, ...).
   s.AddTable("TMP_VZEL_EMPRESAS_TLAN_ML_TEMP", R"(CREATE TABLE TMP_VZEL_EMPRESAS_TLAN_ML_TEMP (

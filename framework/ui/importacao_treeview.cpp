@@ -753,7 +753,18 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     for (auto& s : resumo_)
       if (s.Caption == n->Caption) s.NaoImportados = n->DAO->RecordCount();
   }
-  GetAntesFinalizarProcesso();
+  // The entries are written by now: what fails after them (the period's transactions, the feeder's
+  // report) is told beside the end message and the lines' status rows, never in their place.
+  try {
+    GetAntesFinalizarProcesso();
+  } catch (const std::exception& e) {
+    const std::string msg = std::string("Os lançamentos foram gravados, mas: ") + e.what();
+    if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
+    if (IsUnattended())
+      RegistraInconsistenciaExecucao(msg);
+    else
+      DlgWarOk(msg);
+  }
   ConfirmarNotasTarvo();
   confirmaNotasIntegracaoArquivosClientes();
   // The engines' clean-up comes before the end message, which may offer what the clean-up wrote; its

@@ -90,6 +90,7 @@ vyn::TFakeResponse Resposta(const json& r) {
                               r.value("content_type", std::string("application/json")));
   const json cabecalhos = r.value("headers", json::object());
   for (const auto& [k, v] : cabecalhos.items()) resposta.Headers.emplace_back(k, v.get<std::string>());
+  resposta.CutOff = r.value("cut_off", false);
   return resposta;
 }
 
@@ -170,7 +171,8 @@ void VerificaPedidos(const std::map<std::string, std::unique_ptr<vyn::TFakeHttpS
 }
 
 // Writes the "files" of a journey or of one of its runs under the journey's folder. A file is its
-// text, or {"text": ..., "encoding": "WIN1252"} for one saved in the Windows encoding.
+// text, or {"text": ..., "encoding": "WIN1252"} for one saved in the Windows encoding, or a list of
+// those, written one after the other (a file mixing encodings).
 void EscreveArquivos(const json& j, const fs::path& dir, const std::map<std::string, std::string>& valores) {
   const json arquivos = j.value("files", json::object());
   for (const auto& [nome, conteudo] : arquivos.items()) {
@@ -180,10 +182,13 @@ void EscreveArquivos(const json& j, const fs::path& dir, const std::map<std::str
       EscrevePacote(p, conteudo.at("zip"));
       continue;
     }
-    const bool win1252 = conteudo.is_object() && conteudo.value("encoding", "") == "WIN1252";
-    const std::string texto = Substitui(conteudo.is_object() ? conteudo.at("text").get<std::string>()
-                                                            : conteudo.get<std::string>(), valores);
-    std::ofstream(p, std::ios::binary | std::ios::trunc) << (win1252 ? EmWin1252(texto) : texto);
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    for (const json& parte : conteudo.is_array() ? conteudo : json::array({conteudo})) {
+      const bool win1252 = parte.is_object() && parte.value("encoding", "") == "WIN1252";
+      const std::string texto =
+          Substitui(parte.is_object() ? parte.at("text").get<std::string>() : parte.get<std::string>(), valores);
+      out << (win1252 ? EmWin1252(texto) : texto);
+    }
   }
 }
 
