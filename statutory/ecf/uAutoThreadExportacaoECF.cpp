@@ -142,7 +142,15 @@ void TAutoThreadExportacaoECF::Execute() {
     }
   }
   GravarLogTarvo("Iniciando a exportação da ECF...");
+  // A confirm button the taxation check switched off runs nothing when clicked: the run would end as
+  // a success without a file. So would a confirmation that stopped without saying why.
+  if (!tela.spConfirmar->Enabled()) throw EExceptionTratadaInformativa_VYN(tela.MotivoNaoExportado());
+  const int execucoes = tela.Gerador()->Execucoes;
   tela.spConfirmar->Click();
+  const TResultadoExecucao* resultado = ResultadoExecucao();
+  const bool relatado = resultado && (!resultado->Inconsistencias.empty() || !resultado->Falha.empty());
+  if (tela.Gerador()->Execucoes == execucoes && !relatado)
+    throw EExceptionTratadaInformativa_VYN(tela.MotivoNaoExportado());
   GravarLogTarvo("Buscando as informações para exportação...");
   GravarLogTarvo("Processo finalizado");
   ExportacaoECF->Free();

@@ -206,6 +206,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // Confirmation and hand-off.
   void spConfirmarClick(vyn::TComponent* sender) override;
   void AlimentaDAOExportacao();
+  // Why a confirmation wrote no file: the list's first error, else its first warning, else that no
+  // file was written. A run without a user that clicked a disabled confirm gives it as its failure.
+  std::string MotivoNaoExportado() const;
   bool validaTamanhoHistCompl();
   bool PossuiPreparacaoDuplicada();
   std::string FiliaisMarcadas();

@@ -215,7 +215,11 @@ TDadosAberturaTela TfrExportacaoECF::getDadosSelecionarSequencia(unsigned) {
   return d;
 }
 
-void TfrExportacaoECF::ExecutarSequencia(const TDadosAdicionaisSeqRel&, TDadosFinaisSeqRel&) { spConfirmar->Click(); }
+void TfrExportacaoECF::ExecutarSequencia(const TDadosAdicionaisSeqRel&, TDadosFinaisSeqRel&) {
+  // A confirm button the taxation check switched off runs nothing: the step would pass for an export.
+  if (!spConfirmar->Enabled()) throw EExceptionTratadaInformativa_VYN(MotivoNaoExportado());
+  spConfirmar->Click();
+}
 
 void TfrExportacaoECF::spCancelarClick(TComponent* sender) {
   if (DadosTelaAuxiliarAuditoria->Auditoria) {

@@ -64,6 +64,13 @@ void TfrExportacaoECF::InformaNaoExportado() {
   Inconsistencias_VYN->Show();
 }
 
+std::string TfrExportacaoECF::MotivoNaoExportado() const {
+  for (TNivelInconsistencia nivel : {niErro, niAtencao})
+    for (const auto& item : Inconsistencias_VYN->Itens())
+      if (item.Nivel == nivel) return RemoveCaret(item.Caption);
+  return kMsgNaoExportado;
+}
+
 void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   AfterConstruction();
   Inconsistencias_VYN->Clear();
