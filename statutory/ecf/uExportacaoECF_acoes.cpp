@@ -176,6 +176,7 @@ TDadosAdicionais* TfrExportacaoECF::CreateDadosAdicionais() {
     return true;
   };
   d->SetOnLoad([this, pendentes](TDadosAdicionais& dados) {
+    RestauraP500(dados.Valor(kP500Salvo[0]), dados.Valor(kP500Salvo[1]));
     AplicaValores(*pendentes);
     pendentes->clear();
     const std::string codigo = OnlyDigits(dados.Valor("edCodigoBens"));

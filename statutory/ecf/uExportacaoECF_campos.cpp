@@ -159,7 +159,11 @@ void TfrExportacaoECF::edCODEMPAfterSearch() {
   const bool temCC = !cc.IsNull() && cc.AsInteger() > 0;
   Ck("ckExportarCC")->SetEnabled(temCC);
   if (!temCC) Ck("ckExportarCC")->SetChecked(false);
-  // A new company starts with fresh P500 values.
+  // A new company starts with fresh P500 values, and no rate restored for another.
+  csllSalvo_ = TCsllSalvo();
+  csllRestaurado_ = -1;
+  p500Salvo_[0].reset();
+  p500Salvo_[1].reset();
   if (FDadosP500_51) FreeComponent(FDadosP500_51);
   if (FDadosP500_52) FreeComponent(FDadosP500_52);
   FDadosP500_51 = FDadosP500_52 = nullptr;
