@@ -1,6 +1,8 @@
 // The ECF screen's field checks. Every check reports through ControleErro, which picks the dialog, the
 // confirm pass's list or the unattended exception, so one handler serves all three runs.
 #include <filesystem>
+
+#include <fmt/format.h>
 #include <optional>
 
 #include "framework/accounting/validacao_sped.h"
@@ -112,7 +114,15 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
         case 2: SetIndexCombo(1, *cbTributacao); break;
         case 3: SetIndexCombo(8, *cbTributacao); break;
         case 4: SetIndexCombo(9, *cbTributacao); break;
-        default: break;
+        default:
+          // Any other form has no ECF taxation: left on the combo's item it would go out as real profit.
+          cbTributacao->SetItemIndex(-1);
+          cbTributacao->SetEnabled(false);
+          reporta(fmt::format("A forma de tributação {} informada no cadastro da empresa para o ano base da "
+                              "exportação não é exportada na ECF: informe lucro real, lucro presumido, imune ou "
+                              "isenta do IRPJ.",
+                              trib.AsInteger()));
+          return result;
       }
       cbTributacao->SetEnabled(false);
       // Put in by program the combo fires no change, yet the options of the record's taxation must

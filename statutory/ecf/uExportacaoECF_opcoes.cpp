@@ -217,6 +217,9 @@ void TfrExportacaoECF::cbTributacaoChange(TComponent*) {
   cbApuracaoCSLL->SetEnabled(imune && GetCaractereCombo(*cbApuracaoIRPJImunesIsentas) == "D");
   if (imune) {
     Liga(cbApuracaoIRPJImunesIsentas);
+    // Put in by program the combo fires no change, yet the CSLL apuração follows it as the user's
+    // pick makes it: left empty it would go out blank for every immune or exempt company.
+    cbApuracaoIRPJImunesIsentasChange(cbApuracaoIRPJImunesIsentas);
   } else {
     Desliga(cbApuracaoIRPJImunesIsentas);
     cbApuracaoCSLL->SetItemIndex(-1);
