@@ -227,7 +227,11 @@ void TParserPelmorin::Run(int, const std::string&, const std::string&, const std
   }
   // Balances of the prepared context: debits less credits of the account in the period.
   auto saldo = [&](const std::string& nome, const std::vector<std::string>& args) -> std::optional<Currency> {
-    if (nome != "SALDO" || args.size() != 1) return std::nullopt;
+    if (nome != "SALDO") return std::nullopt;
+    // A known name with the wrong arguments is a formula to correct, not an unknown one.
+    if (args.size() != 1)
+      throw std::invalid_argument("Fórmula inválida: SALDO recebe um argumento, o código da conta, em \"" + Source() +
+                                  "\"");
     const int conta = ContaDoArgumento(args[0], Source());
     Variant v = db->QueryValue(
         "SELECT COALESCE(SUM(CASE WHEN BDDEBITO = ? THEN BDVALOR ELSE 0 END), 0) - "
