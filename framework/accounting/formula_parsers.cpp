@@ -70,8 +70,9 @@ class TAritmetica {
   static constexpr int kProfundidadeMaxima = 256;
   struct TNivel {
     int& n;
+    // The innermost factor (the number itself) is one more call than the levels it sits in.
     explicit TNivel(int& x, const std::string& s) : n(x) {
-      if (++n > kProfundidadeMaxima) {
+      if (++n > kProfundidadeMaxima + 1) {
         --n;
         throw std::invalid_argument("Fórmula inválida: mais de " + std::to_string(kProfundidadeMaxima) +
                                     " níveis de parênteses ou sinais em \"" + s.substr(0, 40) + "...\"");
