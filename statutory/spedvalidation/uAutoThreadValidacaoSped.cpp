@@ -112,8 +112,9 @@ void TAutoThreadValidacaoSped::Execute() {
   FDAOExec = TVALIDACAOSPED_AGENDAMENTOSMGR::CreateMgr(this, true);
 
   const std::string onde = " where bdid = " + SQLInteger(id);
+  // A job run again (after a failure or an interruption) is under way, not ended at its last end.
   FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 2, BDRETORNO = " +
-                            QuotedStr("Exportando arquivo...") + ", BDINICIOUEM = localtimestamp" + onde,
+                            QuotedStr("Exportando arquivo...") + ", BDINICIOUEM = localtimestamp, BDFINALIZOUEM = null" + onde,
                         ctExecute);
   FMicro = -1;
   try {

@@ -276,6 +276,7 @@ TEST_F(ValidacaoSpedTest, AJobInterruptedWhileExportingSaysSoAndRunsAgainAfterwa
   Roda(80);
   EXPECT_EQ(Job(80)[0].AsInteger(), 2);
   EXPECT_TRUE(Job(80)[2].AsBoolean());
+  EXPECT_TRUE(Job(80)[4].IsNull());   // the earlier end is not this run's
 }
 
 TEST_F(ValidacaoSpedTest, AJobFileThatCannotBeWrittenEndsTheJobWithTheWritersError) {
