@@ -216,6 +216,20 @@ TEST_F(TarefaECF, TheValidationRoadRefusesAnUnreadableSavedValueToo) {
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 
+// The rate lists change by year: a default saved in 2018 with its third item, "3 - 20%", exports
+// rate 3 in 2023, where the third item is "4 - 15%".
+TEST_F(TarefaECF, ADefaultSavedInAnotherYearKeepsItsCsllRateByItsCode) {
+  Db().Execute("INSERT INTO TEMPRESA_ITENSEXP_CONFIG (BDCODEMP, BDTELA) VALUES (1, 'frExportacaoECF')");
+  Salva(0, "cbRetificadora", "1");
+  Salva(0, "edDataIni", "01/01/2018");
+  Salva(0, "cbPercentualAliquotaCSLL", "2");
+  tarefa.SetParametro("referencia", "202312");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
+  EXPECT_NE(Le(pasta.Caminho / "ECF0001_1_2023_1.TXT").find("ALIQUOTACSLL=3\r\n"), std::string::npos);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
 TEST(P500ECF, ConfirmWritesBothValuesAndCancelWritesNothing) {
   TComponent dono;
   auto* d51 = dono.Create<TParametrosBlocoP500>();
