@@ -172,10 +172,15 @@ TEST_F(TarefaECF, TheTaskRestoresTheYearsOwnChoicesAndACompanyCodeBelowOneIsNoCo
   Salva(1, "ckNovaRegraPrecoTransf2023", "True");
   Salva(1, "ckRepes_Recap_Padis", "True");
   Salva(1, "ckReporto", "True");
+  // The last attachment picked on the screen, a file that is no RTF: shown again, neither attached
+  // nor refused.
+  std::ofstream(pasta.Caminho / "balanco.pdf") << "%PDF";
+  Salva(1, "edRtf", (pasta.Caminho / "balanco.pdf").string());
   tarefa.SetParametro("referencia", "202312");
   tarefa.ExecuteTask();
   EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
   const std::string txt = Le(pasta.Caminho / "ECF0001_1_2023_1.TXT");
+  EXPECT_EQ(txt.find("Y800="), std::string::npos) << txt;
   EXPECT_NE(txt.find("NOVAREGRAPRECOTRANSF2023=1\r\n"), std::string::npos) << txt;
   EXPECT_NE(txt.find("REGIMES2023=0,1,0,0,0,0,0,0,0,0\r\n"), std::string::npos) << txt;
   // The newest set, saved by the task, keeps them.

@@ -405,7 +405,9 @@ void TfrExportacaoECF::edProcuradorBeforeSearch(TComponent*) {
 
 void TfrExportacaoECF::edRtfChange(TComponent*) {
   const std::string arq = Trim(edRtf->Text());
-  if (arq.empty()) return;
+  // A restored set shows the last file picked; the attachments are picked for each export (the list
+  // is not saved), and a restore without a user must neither attach nor ask.
+  if (arq.empty() || carregando_) return;
   std::string ext = LowerCase(std::filesystem::path(arq).extension().string());
   if (std::filesystem::is_regular_file(arq) && ext != ".rtf" && ext != ".txt") {
     if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Não é um arquivo rtf válido. Favor verificar.");
