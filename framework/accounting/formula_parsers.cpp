@@ -70,8 +70,9 @@ class TAritmetica {
   static constexpr int kProfundidadeMaxima = 256;
   struct TNivel {
     int& n;
+    // The innermost factor (the number itself) is one more call than the levels it sits in.
     explicit TNivel(int& x, const std::string& s) : n(x) {
-      if (++n > kProfundidadeMaxima) {
+      if (++n > kProfundidadeMaxima + 1) {
         --n;
         throw std::invalid_argument("Fórmula inválida: mais de " + std::to_string(kProfundidadeMaxima) +
                                     " níveis de parênteses ou sinais em \"" + s.substr(0, 40) + "...\"");
@@ -227,7 +228,11 @@ void TParserPelmorin::Run(int, const std::string&, const std::string&, const std
   }
   // Balances of the prepared context: debits less credits of the account in the period.
   auto saldo = [&](const std::string& nome, const std::vector<std::string>& args) -> std::optional<Currency> {
-    if (nome != "SALDO" || args.size() != 1) return std::nullopt;
+    if (nome != "SALDO") return std::nullopt;
+    // A known name with the wrong arguments is a formula to correct, not an unknown one.
+    if (args.size() != 1)
+      throw std::invalid_argument("Fórmula inválida: SALDO recebe um argumento, o código da conta, em \"" + Source() +
+                                  "\"");
     const int conta = ContaDoArgumento(args[0], Source());
     Variant v = db->QueryValue(
         "SELECT COALESCE(SUM(CASE WHEN BDDEBITO = ? THEN BDVALOR ELSE 0 END), 0) - "

@@ -22,6 +22,11 @@ void* Aninhamentos(void*) {
   }
   const auto v = TParserExpression::AvaliaAritmetica(std::string(100, '(') + "2*3" + std::string(100, ')') + "+--1");
   EXPECT_EQ(v.value_or(Currency()), Currency::FromInt(7));
+  // The bound the message names: 256 levels are computed, 257 are "more than 256".
+  EXPECT_EQ(TParserExpression::AvaliaAritmetica(std::string(256, '(') + "1" + std::string(256, ')')).value_or(Currency()),
+            Currency::FromInt(1));
+  EXPECT_THROW(TParserExpression::AvaliaAritmetica(std::string(257, '(') + "1" + std::string(257, ')')),
+               std::invalid_argument);
   return nullptr;
 }
 

@@ -21,6 +21,9 @@ class IBuscaFormulasGerador {
                           const std::string& Referencia, const std::string& DataIni, const std::string& DataFim,
                           int Contabilizacao, bool IgnZeramento, const std::string& Reservado,
                           const std::string& Parametro) = 0;
+  // Why the last Execute gave no value (the parsers' messages, one a line); "" when it gave one or
+  // nobody said why.
+  virtual std::string MotivoSemValor() const { return {}; }
 };
 
 // The registered evaluator, owned by owner (one serves a whole run of formulas); throws

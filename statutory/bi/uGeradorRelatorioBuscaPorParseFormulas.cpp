@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "framework/core/text.h"
 #include "framework/ui/inconsistencias.h"
 
 namespace integracao {
@@ -27,6 +28,14 @@ void TBuscaFormulasPorParse::BloquearMessagemIndesejada(TInconsistencias_VYN& li
     if (item.Caption.find(kMsgFormulaTipoCalculoInvalido) != std::string::npos) remover.push_back(item.Caption);
   for (const auto& texto : remover) lista.RemoveTexto(texto);
   if (lista.Count() == 0) lista.Execute(true, true, true, true, "");
+}
+
+void TBuscaFormulasPorParse::GuardaMensagens(const TInconsistencias_VYN& lista) {
+  for (const auto& item : lista.Itens()) {
+    const std::string texto = RemoveCaret(item.Caption);
+    if (FMotivoSemValor.find(texto) != std::string::npos) continue;   // the fallback says it again
+    FMotivoSemValor += (FMotivoSemValor.empty() ? "" : "\r\n") + texto;
+  }
 }
 
 Variant TBuscaFormulasPorParse::ExecuteSaldos(const std::string& texto, int CodEmp, const std::string& Referencia,
@@ -72,6 +81,7 @@ Variant TBuscaFormulasPorParse::ExecuteSaldos(const std::string& texto, int CodE
 
   parser->Run(CodEmp, Referencia, DataIni, DataFim, Contabilizacao, 0, 0, 0);
   BloquearMessagemIndesejada(parser->Inconsistencias());
+  GuardaMensagens(parser->Inconsistencias());
   return parser->ResultValue;
 }
 
@@ -81,11 +91,13 @@ Variant TBuscaFormulasPorParse::Execute(const std::string& Formula, const std::s
                                         const std::string& /*Reservado*/, const std::string& Parametro) {
   const std::string texto = Formula + Complemento;
   Variant resultado;
+  FMotivoSemValor.clear();
 
   if (TipoCalculo == 3) {
     auto parser = CriaParserImposto();
     parser->Execute(texto, CodEmp, Referencia, DataIni, DataFim, kPerApuracaoImposto, Parametro, "", resultado);
     BloquearMessagemIndesejada(parser->Inconsistencias());
+    GuardaMensagens(parser->Inconsistencias());
   } else if (TipoCalculo == 4) {
     resultado = ExecuteSaldos(texto, CodEmp, Referencia, DataIni, DataFim, Contabilizacao, IgnZeramento);
   }
@@ -94,7 +106,9 @@ Variant TBuscaFormulasPorParse::Execute(const std::string& Formula, const std::s
     auto parser = CriaParserFormula();
     parser->Avalia(texto, CodEmp, Referencia, DataIni, DataFim, kPerApuracaoGeral, Parametro, "", resultado);
     BloquearMessagemIndesejada(parser->Inconsistencias());
+    GuardaMensagens(parser->Inconsistencias());
   }
+  if (!resultado.IsNull()) FMotivoSemValor.clear();
   return resultado;
 }
 

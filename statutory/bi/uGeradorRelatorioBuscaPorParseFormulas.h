@@ -38,6 +38,7 @@ class TBuscaFormulasPorParse : public vyn::TComponent, public vyn::IBuscaFormula
                        const std::string& Parametro) override;
 
   const TInformacoesSetSaldo& InfoSetSaldo() const { return FInfoSetSaldo; }
+  std::string MotivoSemValor() const override { return FMotivoSemValor; }
 
   // Keeps the parsers' "not valid for this kind of calculation" message from reaching the user.
   static void BloquearMessagemIndesejada(vyn::TInconsistencias_VYN& lista);
@@ -52,7 +53,10 @@ class TBuscaFormulasPorParse : public vyn::TComponent, public vyn::IBuscaFormula
   vyn::Variant ExecuteSaldos(const std::string& texto, int CodEmp, const std::string& Referencia,
                              const std::string& DataIni, const std::string& DataFim, int Contabilizacao,
                              bool IgnZeramento);
+  // Keeps what a parser of this call still reports after the filter, for a call that gives no value.
+  void GuardaMensagens(const vyn::TInconsistencias_VYN& lista);
   TInformacoesSetSaldo FInfoSetSaldo;
+  std::string FMotivoSemValor;
 };
 
 }  // namespace integracao

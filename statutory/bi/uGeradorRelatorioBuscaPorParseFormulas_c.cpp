@@ -4,6 +4,7 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 
@@ -16,7 +17,16 @@ namespace {
 struct TAvaliadorC {
   vyn::TComponent dono;
   vyn::IBuscaFormulasGerador* avaliador = nullptr;
+  size_t tamanhoNecessario = 0;   // of the last result refused for want of room
 };
+
+// The evaluators share the process's one database connection, and the balances a call prepares live
+// on it until the call has read them: two calls at once from two threads would each read the other's
+// balances. The entries run one at a time, whatever handle they are given.
+std::mutex& Exclusao() {
+  static std::mutex m;
+  return m;
+}
 
 void Copia(const std::string& texto, char* destino, size_t tamanho) {
   if (!destino || tamanho == 0) return;
@@ -30,6 +40,7 @@ std::string Texto(const char* s) { return s ? std::string(s) : std::string(); }
 }  // namespace
 
 extern "C" __attribute__((visibility("default"))) void* integracao_busca_formulas_cria(char* erro, size_t tamanho) {
+  const std::lock_guard<std::mutex> uma(Exclusao());
   try {
     auto h = std::make_unique<TAvaliadorC>();
     h->avaliador = &vyn::CriaBuscaFormulasGerador(h->dono);
@@ -46,12 +57,25 @@ extern "C" __attribute__((visibility("default"))) int integracao_busca_formulas_
     void* avaliador, const char* formula, const char* complemento, int tipoCalculo, int codEmp, const char* referencia,
     const char* dataIni, const char* dataFim, int contabilizacao, int ignZeramento, const char* reservado,
     const char* parametro, char* resultado, size_t tamanho) {
+  const std::lock_guard<std::mutex> uma(Exclusao());
   try {
     if (!avaliador) throw std::invalid_argument("Avaliador de fórmulas não criado");
-    const vyn::Variant v = static_cast<TAvaliadorC*>(avaliador)->avaliador->Execute(
-        Texto(formula), Texto(complemento), tipoCalculo, codEmp, Texto(referencia), Texto(dataIni), Texto(dataFim),
-        contabilizacao, ignZeramento != 0, Texto(reservado), Texto(parametro));
-    Copia(v.IsNull() ? std::string() : v.AsString(), resultado, tamanho);
+    auto* h = static_cast<TAvaliadorC*>(avaliador);
+    h->tamanhoNecessario = 0;
+    const vyn::Variant v = h->avaliador->Execute(Texto(formula), Texto(complemento), tipoCalculo, codEmp,
+                                                 Texto(referencia), Texto(dataIni), Texto(dataFim), contabilizacao,
+                                                 ignZeramento != 0, Texto(reservado), Texto(parametro));
+    // No value with the parsers' reason is a formula that could not be computed, not an empty result.
+    if (v.IsNull() && !h->avaliador->MotivoSemValor().empty())
+      throw std::invalid_argument(h->avaliador->MotivoSemValor());
+    const std::string valor = v.IsNull() ? std::string() : v.AsString();
+    // A value cut to the room given would be another number: refused with the room it needs.
+    if (!resultado || valor.size() + 1 > tamanho) {
+      h->tamanhoNecessario = valor.size() + 1;
+      Copia(std::to_string(h->tamanhoNecessario), resultado, tamanho);
+      return kBuscaFormulasSemEspaco;
+    }
+    Copia(valor, resultado, tamanho);
     return 0;
   } catch (const std::exception& e) {
     Copia(e.what(), resultado, tamanho);
@@ -61,6 +85,13 @@ extern "C" __attribute__((visibility("default"))) int integracao_busca_formulas_
   return 1;
 }
 
+extern "C" __attribute__((visibility("default"))) size_t integracao_busca_formulas_tamanho_necessario(
+    void* avaliador) {
+  const std::lock_guard<std::mutex> uma(Exclusao());
+  return avaliador ? static_cast<TAvaliadorC*>(avaliador)->tamanhoNecessario : 0;
+}
+
 extern "C" __attribute__((visibility("default"))) void integracao_busca_formulas_libera(void* avaliador) {
+  const std::lock_guard<std::mutex> uma(Exclusao());
   std::unique_ptr<TAvaliadorC> h(static_cast<TAvaliadorC*>(avaliador));
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <string>
+#include <thread>
 
 #include "framework/component/class_registry.h"
 #include "framework/core/text.h"
@@ -248,6 +250,79 @@ TEST_F(BuscaFormulasBaseTest, TwoEvaluatorsUsedInTurnEachAnswerWithTheirOwnPerio
   EXPECT_EQ(saldo(a, "2025"), Variant(Currency::FromInt(5000)));
   EXPECT_EQ(saldo(b, "2021"), Variant(Currency::FromInt(7000)));
   EXPECT_EQ(saldo(a, "2025"), Variant(Currency::FromInt(5000)));   // B's preparation does not leak into A
+}
+
+// The generator outside the library, as it calls the C entries: a registered evaluator per handle.
+class BuscaFormulasCTest : public CompanyDatabaseTest {
+ protected:
+  void SetUp() override {
+    CompanyDatabaseTest::SetUp();
+    RegistraModulo(ClassRegistry(), lista_);
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                 "(5, 1, '2021-03-10', 30, 20, 7000)");
+    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                 "(5, 2, '2025-03-10', 20, 30, 5000)");
+  }
+  void TearDown() override {
+    DesregistraModulo(ClassRegistry(), lista_);
+    CompanyDatabaseTest::TearDown();
+  }
+  static void* Cria() {
+    char erro[128] = {};
+    void* h = integracao_busca_formulas_cria(erro, sizeof erro);
+    EXPECT_NE(h, nullptr) << erro;
+    return h;
+  }
+  // The balance of account 30 in a year, through handle h: the answer code and the text.
+  static std::pair<int, std::string> Saldo(void* h, const std::string& ano, const char* formula = "SALDO(30)",
+                                           size_t tamanho = 64, int tipo = 4) {
+    std::string texto(tamanho, '\0');
+    const int rc = integracao_busca_formulas_executa(h, formula, "", tipo, 5, (ano + "12").c_str(),
+                                                     ("01/01/" + ano).c_str(), ("31/12/" + ano).c_str(), 1, 0, "", "",
+                                                     texto.data(), tamanho);
+    return {rc, texto.c_str()};
+  }
+  const TListaRegistro lista_ = RegistrosValidacaoSpedBI();
+};
+
+TEST_F(BuscaFormulasCTest, TwoHandlesUsedAtOnceFromTwoThreadsEachAnswerForTheirOwnPeriod) {
+  void* a = Cria();
+  void* b = Cria();
+  int erradosA = 0, erradosB = 0;
+  auto roda = [](void* h, const std::string& ano, const std::string& esperado, int& errados) {
+    for (int i = 0; i < 150; ++i)
+      if (Saldo(h, ano) != std::make_pair(0, esperado)) ++errados;
+  };
+  std::thread ta(roda, a, "2025", "-5000", std::ref(erradosA));
+  std::thread tb(roda, b, "2021", "7000", std::ref(erradosB));
+  ta.join();
+  tb.join();
+  EXPECT_EQ(erradosA, 0);
+  EXPECT_EQ(erradosB, 0);
+  integracao_busca_formulas_libera(a);
+  integracao_busca_formulas_libera(b);
+}
+
+TEST_F(BuscaFormulasCTest, AFormulaWithoutAValueAnswersItsReasonAndAValueIsNeverCut) {
+  void* h = Cria();
+  // Unknown names and wrong arguments are formulas to correct, with the parser's message.
+  for (const char* formula : {"XYZ(1)", "ABC"}) {
+    const auto [rc, texto] = Saldo(h, "2025", formula, 256, 2);
+    EXPECT_EQ(rc, 1) << formula;
+    EXPECT_EQ(texto, std::string("A fórmula \"") + formula + "\" não pôde ser calculada.");
+  }
+  for (const char* formula : {"SALDO(30;31)", "SALDO()"}) {
+    const auto [rc, texto] = Saldo(h, "2025", formula, 256);
+    EXPECT_EQ(rc, 1) << formula;
+    EXPECT_EQ(texto.rfind("Fórmula inválida", 0), 0u) << texto;
+  }
+  // "-5000" needs 6 bytes: refused in 4 with the room it needs, answered in 6.
+  EXPECT_EQ(Saldo(h, "2025", "SALDO(30) * 1", 4), std::make_pair(int{kBuscaFormulasSemEspaco}, std::string("6")));
+  EXPECT_EQ(Saldo(h, "2025", "SALDO(30) * 1", 1), std::make_pair(int{kBuscaFormulasSemEspaco}, std::string()));
+  EXPECT_EQ(integracao_busca_formulas_tamanho_necessario(h), 6u);
+  EXPECT_EQ(Saldo(h, "2025", "SALDO(30) * 1", 6), std::make_pair(0, std::string("-5000")));
+  EXPECT_EQ(integracao_busca_formulas_tamanho_necessario(h), 0u);
+  integracao_busca_formulas_libera(h);
 }
 
 }  // namespace

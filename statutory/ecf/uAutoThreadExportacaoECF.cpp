@@ -19,23 +19,6 @@ using namespace vyn;
 namespace {
 const char* const kTela = "frExportacaoECF";
 
-// The start-of-period indicator is not among the lenient ones: read as 0 it would declare a regular
-// year for a company that opened, merged or split in it.
-const char* const kCombosLenientes[] = {"cbSituacaoEspecial", "cbTipoECF", "cbAlteracaoCapital",
-                                        "cbEscrituracaoAtivo", "cbAvaliacaoEstoqueFinal", "cbAvaliacaoEstoques",
-                                        "cbTipoDocumento", "cbRegimeApuracao"};
-const char* const kCombosEstritos[] = {"cbInicioPeriodo", "cbRetificadora", "cbOptanteRefis", "cbOptantePaes",
-                                       "cbTributacao", "cbPeriodoIRPJ", "cbQualificacaoPJ", "cbTipoEscrituracao",
-                                       "cbTipoEntidade", "cbApuracaoIRPJImunesIsentas", "cbApuracaoCSLL",
-                                       "cbOptantePelaLei", "cbDiferencaSocFCont", "cbPercentualAliquotaCSLL"};
-// The check boxes restored: these, record 0020's indicators, the regimes of every year and the older
-// ones (the 2023 regimes, CEBAS and the 2023 transfer-price option keep what the screen gives them).
-const char* const kChecksAvulsos[] = {"ckExportaZeradas", "ckExportaPlanoAnterior", "ckExportarCC",
-                                      "ckTotalizarDistribuicaoLucros", "ckDerex", "ckGrupoMultinacional"};
-const char* const kEdits[] = {"edRemanescente", "edQuantidadeSCP", "edAliquotaReduzida", "edNumeroRecibo",
-                              "edCodEmpSCP", "edContaAjusteECF", "edContaLivroCaixa", "edCNPJSCP",
-                              "edInformacoesFiscais"};
-
 bool Inteiro(const std::string& s, int& out) {
   std::string t = Trim(s);
   std::string d = !t.empty() && t[0] == '-' ? t.substr(1) : t;
@@ -43,44 +26,10 @@ bool Inteiro(const std::string& s, int& out) {
   out = std::stoi(t);
   return true;
 }
-int InteiroOuZero(const std::string& s) {
-  int v = 0;
-  return Inteiro(s, v) ? v : 0;
-}
 int InteiroEstrito(const std::string& s) {
   int v = 0;
   if (!Inteiro(s, v)) throw std::invalid_argument("'" + s + "' is not a valid integer value");
   return v;
-}
-bool Booleano(const std::string& s) {
-  int v = 0;
-  if (Inteiro(s, v)) return v != 0;
-  return SameText(Trim(s), "True");
-}
-void SelecionaIndice(TComboBox_Padrao_VYN& cb, int i) {
-  cb.SetItemIndex(i >= 0 && i < static_cast<int>(cb.Items.size()) ? i : -1);
-}
-// A saved value the edit cannot hold would be exported as 0 or as its leading digits ("12a" as
-// company 12): the run fails naming the field instead.
-void ConfereValorLegivel(const TEdit_String_Padrao& e, const std::string& valor) {
-  const std::string t = Trim(valor);
-  bool legivel = true;
-  if (const auto* n = dynamic_cast<const TEdit_Numerico_Padrao_VYN*>(&e))
-    legivel = n->IsValid();
-  else if (dynamic_cast<const TEdit_Codigo_Search_VYN*>(&e))
-    legivel = t.empty() || (t.size() <= 18 && OnlyDigits(t) == t);
-  else if (dynamic_cast<const TMaskEdit_Documentos_VYN*>(&e))
-    legivel = t.empty() || OnlyDigits(t).size() == 14;
-  if (!legivel)
-    throw EExceptionTratadaInformativa_VYN("O valor salvo \"" + valor + "\" do campo \"" + e.Name() +
-                                           "\" não pode ser lido. Confira a configuração salva da empresa.");
-}
-
-template <size_t N>
-bool Em(const std::string& nome, const char* const (&l)[N]) {
-  for (const char* n : l)
-    if (SameText(nome, n)) return true;
-  return false;
 }
 }  // namespace
 
@@ -114,17 +63,14 @@ void TAutoThreadExportacaoECF::Execute() {
   ExportacaoECF->SetIsTARVO(true);
   codEmp_ = InteiroEstrito(GetParametro("cod_empresa"));
   auto& tela = *ExportacaoECF;
-  tela.edCODEMP->Vale(codEmp_);
+  // The edit keeps digits only: "-1" would become company 1, exported and saved without its settings.
+  if (codEmp_ > 0) tela.edCODEMP->Vale(codEmp_);
   // The screen's own refusal: nothing of a company that is not registered is exported.
-  if (!tela.edCODEMP->Validate() || !tela.EmpresaCadastrada())
+  if (codEmp_ <= 0 || tela.edCODEMP->Codigo() != codEmp_ || !tela.edCODEMP->Validate() || !tela.EmpresaCadastrada())
     throw EExceptionTratadaInformativa_VYN("Empresa não cadastrada ou não informada.");
   tela.edCODEMPExit(tela.edCODEMP);
-  tela.edDataIni->SetData(ini);
-  tela.edDataFim->SetData(fim);
-  // The year's rules (the CSLL items above all) must stand before the saved item indexes are restored.
-  tela.edDataIniExit(tela.edDataIni);
   tela.setLimitarHistCompl(GetParametro("ckLimitaHist") == "True");
-  if (!getPossuiConfigPadrao()) PreencheInformacoesTelaECF();
+  PreencheInformacoesTelaECF(ini, fim);
   // The year exported is judged by its own taxation, the record's, not one restored from a set saved
   // for another year: the file name looked for below and the confirmation both take it.
   tela.FormaTributacaoOK(false);
@@ -142,7 +88,15 @@ void TAutoThreadExportacaoECF::Execute() {
     }
   }
   GravarLogTarvo("Iniciando a exportação da ECF...");
+  // A confirm button the taxation check switched off runs nothing when clicked: the run would end as
+  // a success without a file. So would a confirmation that stopped without saying why.
+  if (!tela.spConfirmar->Enabled()) throw EExceptionTratadaInformativa_VYN(tela.MotivoNaoExportado());
+  const int execucoes = tela.Gerador()->Execucoes;
   tela.spConfirmar->Click();
+  const TResultadoExecucao* resultado = ResultadoExecucao();
+  const bool relatado = resultado && (!resultado->Inconsistencias.empty() || !resultado->Falha.empty());
+  if (tela.Gerador()->Execucoes == execucoes && !relatado)
+    throw EExceptionTratadaInformativa_VYN(tela.MotivoNaoExportado());
   GravarLogTarvo("Buscando as informações para exportação...");
   GravarLogTarvo("Processo finalizado");
   ExportacaoECF->Free();
@@ -156,48 +110,10 @@ bool TAutoThreadExportacaoECF::getPossuiConfigPadrao() const {
   return !sql.IsEmpty() && !sql.FieldByName("BDCODEMP").IsNull();
 }
 
-void TAutoThreadExportacaoECF::PreencheInformacoesTelaECF() {
-  TSQLMGR sql(this);
-  // The company code is the integer already read: the parameter's own text never reaches the SQL.
-  sql.CommandText("select * from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDSEQUENCIA = (select "
-                  "max(BDSEQUENCIA) from TEXPORTACAO_ITEMSTELA_CONFIG where BDCODEMP = ? and BDTELA = ?) and BDTELA = ? "
-                  "order by BDCOMPNAME",
-                  ctOpen, {codEmp_, codEmp_, kTela, kTela});
-  if (sql.IsEmpty()) return;
-  auto& tela = *ExportacaoECF;
-  for (sql.First(); !sql.Eof(); sql.Next()) {
-    const std::string nome = sql.FieldByName("BDCOMPNAME").AsString();
-    const std::string valor = sql.FieldByName("BDCOMPVALUE").IsNull() ? "" : sql.FieldByName("BDCOMPVALUE").AsString();
-    // The revenue regime is saved under its control's name; older sets used its column's name.
-    const std::string alvo = SameText(nome, "bdRegimeApuracao") ? "cbRegimeApuracao" : nome;
-    if (Em(alvo, kCombosLenientes)) {
-      SelecionaIndice(*dynamic_cast<TComboBox_Padrao_VYN*>(tela.FindComponent(alvo)), InteiroOuZero(valor));
-    } else if (SameText(alvo, "cbPercentualAliquotaCSLL")) {
-      tela.RestauraAliquotaCSLL(InteiroEstrito(valor));
-    } else if (Em(alvo, kCombosEstritos)) {
-      SelecionaIndice(*dynamic_cast<TComboBox_Padrao_VYN*>(tela.FindComponent(alvo)), InteiroEstrito(valor));
-    } else if (SameText(alvo, "rgContabilizacao")) {
-      const int i = InteiroOuZero(valor);
-      tela.rgContabilizacao->SetItemIndex(i >= 0 && i < 2 ? i : 0);
-    } else if (Em(alvo, kChecksAvulsos) || Em(alvo, ecf::kIndicadores0020) || Em(alvo, ecf::kRegimesTodosAnos) ||
-               Em(alvo, ecf::kRegimesAnteriores)) {
-      tela.Ck(alvo)->SetChecked(Booleano(valor));
-    } else if (Em(alvo, kEdits)) {
-      auto* edit = dynamic_cast<TEdit_String_Padrao*>(tela.FindComponent(alvo));
-      edit->SetText(valor);
-      ConfereValorLegivel(*edit, valor);
-    } else if (SameText(alvo, "edDataSituacaoEspecial")) {
-      if (!StartsWithText(Trim(valor), "/")) tela.edDataSituacaoEspecial->SetData(StrToDate(Trim(valor)));
-    } else if (SameText(alvo, "edDataPlanoContas")) {
-      TDateTime d;
-      tela.edDataPlanoContas->SetData(TryStrToDate(Trim(valor), d) ? d : TDateTime());
-    }
-  }
-  // Restored item indexes fire no change: the fields they govern must follow the restored choices, or
-  // every original ECF would fail the 41-digit receipt check and a set the screen refuses (an SCP
-  // without its count) would pass.
-  tela.AplicaRegrasDosValoresRestaurados();
-  sql.First();
+void TAutoThreadExportacaoECF::PreencheInformacoesTelaECF(TDateTime ini, TDateTime fim) {
+  // What the screen saved, all of it, as the SPED validation restores it: a choice the task left out
+  // would be exported as the screen's default and then saved as the company's newest set.
+  ExportacaoECF->RestauraUltimaExportacao(ini, fim);
 }
 
 }  // namespace integracao

@@ -16,7 +16,8 @@ class TAutoThreadExportacaoECF : public vyn::TAutoThreadPushPadrao {
 
   void SetReferencia(int value) { FReferencia = value; }
   bool getPossuiConfigPadrao() const;
-  void PreencheInformacoesTelaECF();
+  // The company's saved choices and the year's period put into the screen.
+  void PreencheInformacoesTelaECF(vyn::TDateTime ini, vyn::TDateTime fim);
 
   // The schedule plan's destination folder for a reference (no trailing separator).
   std::function<std::string(int referencia)> DiretorioPlano;

@@ -166,6 +166,75 @@ TEST_F(TarefaECF, TheYearIsJudgedByTheRecordsTaxationAndADefaultKeepsItsCsllRate
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 
+// Every choice the screen saves reaches the task's file: the 2023 transfer-price option and regimes.
+TEST_F(TarefaECF, TheTaskRestoresTheYearsOwnChoicesAndACompanyCodeBelowOneIsNoCompany) {
+  Salva(1, "cbRetificadora", "1");
+  Salva(1, "ckNovaRegraPrecoTransf2023", "True");
+  Salva(1, "ckRepes_Recap_Padis", "True");
+  Salva(1, "ckReporto", "True");
+  // The last attachment picked on the screen, a file that is no RTF: shown again, neither attached
+  // nor refused.
+  std::ofstream(pasta.Caminho / "balanco.pdf") << "%PDF";
+  Salva(1, "edRtf", (pasta.Caminho / "balanco.pdf").string());
+  tarefa.SetParametro("referencia", "202312");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
+  const std::string txt = Le(pasta.Caminho / "ECF0001_1_2023_1.TXT");
+  EXPECT_EQ(txt.find("Y800="), std::string::npos) << txt;
+  EXPECT_NE(txt.find("NOVAREGRAPRECOTRANSF2023=1\r\n"), std::string::npos) << txt;
+  EXPECT_NE(txt.find("REGIMES2023=0,1,0,0,0,0,0,0,0,0\r\n"), std::string::npos) << txt;
+  // The newest set, saved by the task, keeps them.
+  EXPECT_EQ(Db().QueryValue("SELECT BDCOMPVALUE FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDCOMPNAME = "
+                            "'ckNovaRegraPrecoTransf2023' AND BDSEQUENCIA = (SELECT MAX(BDSEQUENCIA) FROM "
+                            "TEXPORTACAO_ITEMSTELA_CONFIG)")
+                .AsString(),
+            "True");
+
+  const int conjuntos = static_cast<int>(
+      Db().QueryValue("SELECT COUNT(DISTINCT BDSEQUENCIA) FROM TEXPORTACAO_ITEMSTELA_CONFIG").AsInteger());
+  TAutoThreadExportacaoECF negativa;
+  negativa.DiretorioPlano = [this](int) { return pasta.Caminho.string(); };
+  negativa.SetParametro("referencia", "202312");
+  negativa.SetParametro("cod_empresa", "-1");
+  EXPECT_ANY_THROW(negativa.ExecuteTask());
+  EXPECT_EQ(negativa.MensagemExecucao(), "Empresa não cadastrada ou não informada.");
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(DISTINCT BDSEQUENCIA) FROM TEXPORTACAO_ITEMSTELA_CONFIG").AsInteger(),
+            conjuntos);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// The SPED validation restores a set the same way: what it cannot read ends the job naming the field.
+TEST_F(TarefaECF, TheValidationRoadRefusesAnUnreadableSavedValueToo) {
+  Salva(1, "cbRetificadora", "1");
+  Salva(1, "cbSituacaoEspecial", "6");
+  Salva(1, "edDataSituacaoEspecial", "31/12/2023");
+  Salva(1, "edRemanescente", "1e5");
+  auto tela = MakeForm<TfrExportacaoECF>();
+  try {
+    tela->ExportaToValidador(1, EncodeDate(2023, 1, 1), EncodeDate(2023, 12, 31), pasta.Caminho.string());
+    ADD_FAILURE() << "exported";
+  } catch (const EExceptionTratadaInformativa_VYN& e) {
+    EXPECT_NE(std::string(e.what()).find("O valor salvo \"1e5\" do campo \"edRemanescente\""), std::string::npos)
+        << e.what();
+  }
+  EXPECT_FALSE(std::filesystem::exists(pasta.Caminho / "ECF0001_1_2023_1.TXT"));
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// The rate lists change by year: a default saved in 2018 with its third item, "3 - 20%", exports
+// rate 3 in 2023, where the third item is "4 - 15%".
+TEST_F(TarefaECF, ADefaultSavedInAnotherYearKeepsItsCsllRateByItsCode) {
+  Db().Execute("INSERT INTO TEMPRESA_ITENSEXP_CONFIG (BDCODEMP, BDTELA) VALUES (1, 'frExportacaoECF')");
+  Salva(0, "cbRetificadora", "1");
+  Salva(0, "edDataIni", "01/01/2018");
+  Salva(0, "cbPercentualAliquotaCSLL", "2");
+  tarefa.SetParametro("referencia", "202312");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
+  EXPECT_NE(Le(pasta.Caminho / "ECF0001_1_2023_1.TXT").find("ALIQUOTACSLL=3\r\n"), std::string::npos);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
 TEST(P500ECF, ConfirmWritesBothValuesAndCancelWritesNothing) {
   TComponent dono;
   auto* d51 = dono.Create<TParametrosBlocoP500>();

@@ -26,6 +26,8 @@ const TCheckDef kChecks[] = {
 #include "statutory/ecf/ecf_checks.inc"
 };
 
+}  // namespace
+
 std::string CodigoItem(const std::string& item) {
   auto p = item.find('-');
   if (p == std::string::npos) {
@@ -34,7 +36,6 @@ std::string CodigoItem(const std::string& item) {
   }
   return Trim(item.substr(0, p));
 }
-}  // namespace
 
 std::string GetCaractereCombo(const TComboBox_Padrao_VYN& cb) {
   if (cb.ItemIndex() < 0) return "";

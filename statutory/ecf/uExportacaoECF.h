@@ -2,6 +2,7 @@
 // The ECF export screen: every parameter of one company's ECF for one period, checked, saved per
 // company and handed to the suite's ECF generator.
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,8 @@
 namespace integracao {
 
 // Combo code convention: every item begins with a code, " - " and a text.
+// The code of an item's text.
+std::string CodigoItem(const std::string& item);
 // The code text of the selected item ("" when none).
 std::string GetCaractereCombo(const vyn::TComboBox_Padrao_VYN& cb);
 // The code as a number; -1 when none or not numeric.
@@ -153,10 +156,18 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // Options by taxation and year.
   bool getVersao(int y0) const;
   void pCarregaItemsAliquotaCSLL();
-  // A saved CSLL rate (its item index). A set is often restored before the dates bring the year's
-  // items: the rate is kept and selected again when they come, never replaced by the first item.
-  void RestauraAliquotaCSLL(int indice);
+  // A saved CSLL rate: its item index in the list of the year the set was saved for (the set's start
+  // date and special situation). The lists change by year, so the rate is kept by its code and
+  // selected by it, now and whenever the year's items come; a code the year's list lacks selects
+  // nothing and the confirmation refuses it naming the field (ConfereAliquotaCSLLSalva). A set that
+  // does not say its year (no anoSalvo) keeps the index for the items to come.
+  void RestauraAliquotaCSLL(int indice, std::optional<int> anoSalvo = std::nullopt, int situacaoSalva = 0);
+  void ConfereAliquotaCSLLSalva();
+  bool AliquotaCSLLSalvaPerdida() const;
   void RegraP500();
+  // The P500 values of a restored set ("" when the set has none): put into the P500 objects now or
+  // when the rate brings them, until another company or the user's pick of a rate.
+  void RestauraP500(const std::string& valor51, const std::string& valor52);
   void cbTributacaoChange(vyn::TComponent* sender);
   void cbTributacaoExit(vyn::TComponent* sender);
   void cbQualificacaoPJChange(vyn::TComponent* sender);
@@ -192,7 +203,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   bool getPossuiConfigPadrao() const;
   // Every saved control and its value as text (combo and radio: item index; check: "True"/"False").
   std::vector<std::pair<std::string, std::string>> ValoresComponentes() const;
-  // Puts a saved value into the control of that name; False when no such control is saved.
+  // Puts a saved value into the control of that name; False when no such control is saved. A value
+  // the control cannot hold as saved ("12a" for a code, "1e5" for a number, a word for an index) is
+  // refused naming the field: it ends a run without a user, and is shown and left out on the screen.
   bool AplicaValorComponente(const std::string& nome, const std::string& valor);
   // A saved item index; -1 when the text is none.
   static int IndiceSalvo(const std::string& valor);
@@ -206,11 +219,18 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // Confirmation and hand-off.
   void spConfirmarClick(vyn::TComponent* sender) override;
   void AlimentaDAOExportacao();
+  // Why a confirmation wrote no file: the list's first error, else its first warning, else that no
+  // file was written. A run without a user that clicked a disabled confirm gives it as its failure.
+  std::string MotivoNaoExportado() const;
   bool validaTamanhoHistCompl();
   bool PossuiPreparacaoDuplicada();
   std::string FiliaisMarcadas();
   void spP500Click(vyn::TComponent* sender);
 
+  // Every road without a user (the ECF task, the SPED validation): the company's last saved set,
+  // every control the screen saves, unless its saved default configuration governs it; then the
+  // period, whose exits run the year's rules over the restored choices.
+  void RestauraUltimaExportacao(vyn::TDateTime d1, vyn::TDateTime d2);
   // Runs without a user for the SPED validation; answers the written file's name.
   std::string ExportaToValidador(int codEmp, vyn::TDateTime d1, vyn::TDateTime d2, const std::string& pasta) override;
   void AntesSalvarLog() override;
@@ -339,7 +359,17 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // validation is unattended too, but lists its problems for the validator instead of raising.
   bool FalhaNaTarefa() const { return vyn::IsUnattended() && !semDialogos_; }
   bool firstShow_ = true;
-  int csllRestaurado_ = -1;   // the restored CSLL rate's item index (-1: none, or the user picked one)
+  std::optional<vyn::Currency> p500Salvo_[2];   // the restored set's P500 values (51, 52)
+  // The P500 values saved with a set, under these names.
+  static constexpr const char* kP500Salvo[2] = {"FDadosP500_51", "FDadosP500_52"};
+  void SalvaP500(int sequencia);
+  int csllRestaurado_ = -1;
+  struct TCsllSalvo {
+    bool Pendente = false;
+    std::string Codigo;   // "" when the saved index named no item of its year
+    std::string Item;     // as its year's list showed it
+  } csllSalvo_;           // the restored rate, until the user picks one
+  void SelecionaAliquotaCSLLSalva();   // the restored CSLL rate's item index (-1: none, or the user picked one)
 };
 
 }  // namespace integracao

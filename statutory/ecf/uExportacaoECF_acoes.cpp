@@ -176,6 +176,7 @@ TDadosAdicionais* TfrExportacaoECF::CreateDadosAdicionais() {
     return true;
   };
   d->SetOnLoad([this, pendentes](TDadosAdicionais& dados) {
+    RestauraP500(dados.Valor(kP500Salvo[0]), dados.Valor(kP500Salvo[1]));
     AplicaValores(*pendentes);
     pendentes->clear();
     const std::string codigo = OnlyDigits(dados.Valor("edCodigoBens"));
@@ -215,7 +216,11 @@ TDadosAberturaTela TfrExportacaoECF::getDadosSelecionarSequencia(unsigned) {
   return d;
 }
 
-void TfrExportacaoECF::ExecutarSequencia(const TDadosAdicionaisSeqRel&, TDadosFinaisSeqRel&) { spConfirmar->Click(); }
+void TfrExportacaoECF::ExecutarSequencia(const TDadosAdicionaisSeqRel&, TDadosFinaisSeqRel&) {
+  // A confirm button the taxation check switched off runs nothing: the step would pass for an export.
+  if (!spConfirmar->Enabled()) throw EExceptionTratadaInformativa_VYN(MotivoNaoExportado());
+  spConfirmar->Click();
+}
 
 void TfrExportacaoECF::spCancelarClick(TComponent* sender) {
   if (DadosTelaAuxiliarAuditoria->Auditoria) {

@@ -1,6 +1,8 @@
 // The ECF screen's field checks. Every check reports through ControleErro, which picks the dialog, the
 // confirm pass's list or the unattended exception, so one handler serves all three runs.
 #include <filesystem>
+
+#include <fmt/format.h>
 #include <optional>
 
 #include "framework/accounting/validacao_sped.h"
@@ -112,7 +114,15 @@ bool TfrExportacaoECF::FormaTributacaoOK(bool mostrar) {
         case 2: SetIndexCombo(1, *cbTributacao); break;
         case 3: SetIndexCombo(8, *cbTributacao); break;
         case 4: SetIndexCombo(9, *cbTributacao); break;
-        default: break;
+        default:
+          // Any other form has no ECF taxation: left on the combo's item it would go out as real profit.
+          cbTributacao->SetItemIndex(-1);
+          cbTributacao->SetEnabled(false);
+          reporta(fmt::format("A forma de tributação {} informada no cadastro da empresa para o ano base da "
+                              "exportação não é exportada na ECF: informe lucro real, lucro presumido, imune ou "
+                              "isenta do IRPJ.",
+                              trib.AsInteger()));
+          return result;
       }
       cbTributacao->SetEnabled(false);
       // Put in by program the combo fires no change, yet the options of the record's taxation must
@@ -159,7 +169,11 @@ void TfrExportacaoECF::edCODEMPAfterSearch() {
   const bool temCC = !cc.IsNull() && cc.AsInteger() > 0;
   Ck("ckExportarCC")->SetEnabled(temCC);
   if (!temCC) Ck("ckExportarCC")->SetChecked(false);
-  // A new company starts with fresh P500 values.
+  // A new company starts with fresh P500 values, and no rate restored for another.
+  csllSalvo_ = TCsllSalvo();
+  csllRestaurado_ = -1;
+  p500Salvo_[0].reset();
+  p500Salvo_[1].reset();
   if (FDadosP500_51) FreeComponent(FDadosP500_51);
   if (FDadosP500_52) FreeComponent(FDadosP500_52);
   FDadosP500_51 = FDadosP500_52 = nullptr;
@@ -391,7 +405,9 @@ void TfrExportacaoECF::edProcuradorBeforeSearch(TComponent*) {
 
 void TfrExportacaoECF::edRtfChange(TComponent*) {
   const std::string arq = Trim(edRtf->Text());
-  if (arq.empty()) return;
+  // A restored set shows the last file picked; the attachments are picked for each export (the list
+  // is not saved), and a restore without a user must neither attach nor ask.
+  if (arq.empty() || carregando_) return;
   std::string ext = LowerCase(std::filesystem::path(arq).extension().string());
   if (std::filesystem::is_regular_file(arq) && ext != ".rtf" && ext != ".txt") {
     if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Não é um arquivo rtf válido. Favor verificar.");

@@ -64,6 +64,13 @@ void TfrExportacaoECF::InformaNaoExportado() {
   Inconsistencias_VYN->Show();
 }
 
+std::string TfrExportacaoECF::MotivoNaoExportado() const {
+  for (TNivelInconsistencia nivel : {niErro, niAtencao})
+    for (const auto& item : Inconsistencias_VYN->Itens())
+      if (item.Nivel == nivel) return RemoveCaret(item.Caption);
+  return kMsgNaoExportado;
+}
+
 void TfrExportacaoECF::spConfirmarClick(TComponent*) {
   AfterConstruction();
   Inconsistencias_VYN->Clear();
@@ -130,6 +137,7 @@ void TfrExportacaoECF::ConfereCamposDoPasse(int ano) {
   edDataFimExit(nullptr);
   edNumeroReciboExit(nullptr);
   edQuantidadeSCPExit(nullptr);
+  ConfereAliquotaCSLLSalva();
   if (livroCaixa && Trim(edContaLivroCaixa->Text()).empty() && edContaLivroCaixa->QtdeSelecionados() == 0 &&
       pnContaLivroCaixa->Caption() != "Contas analíticas selecionadas")
     Inconsistencias_VYN->Add_Atencao(
@@ -263,8 +271,9 @@ void TfrExportacaoECF::ConfirmarInterno() {
         RegistraInconsistenciaExecucao(it.Caption);
         break;
       }
-  // A set the database would refuse halfway is not tried: the last complete one stays.
-  if (gravavel) SalvaConfiguracaoEHistorico();
+  // A set the database would refuse halfway is not tried: the last complete one stays. Nor is one
+  // that lost the saved CSLL rate: the next run would restore another rate in its place.
+  if (gravavel && !AliquotaCSLLSalvaPerdida()) SalvaConfiguracaoEHistorico();
 }
 
 bool TfrExportacaoECF::ConfereTextosGravaveis() {
@@ -444,6 +453,7 @@ void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
   AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), seq);
   AddValorBens("edNomeBens", FNomeBens->Value(), seq);
   AddValorBens("edArquivoBens", FArquivoBens->Value(), seq);
+  SalvaP500(seq);
   std::string desc = cbTributacao->Text();
   if (cbTributacao->ItemIndex() == 2 || cbTributacao->ItemIndex() == 3)
     desc += " (" + cbApuracaoIRPJImunesIsentas->Text() + " )";
@@ -478,28 +488,69 @@ int TfrExportacaoECF::IndiceSalvo(const std::string& valor) {
   return !d.empty() && d.size() <= 9 && OnlyDigits(d) == d ? std::stoi(t) : -1;
 }
 
+namespace {
+// Combos whose unreadable saved index is taken as the first item; any other refuses it (read as the
+// first item, the start of period would declare a regular year, the taxation real profit).
+const char* const kCombosLenientes[] = {"cbSituacaoEspecial", "cbTipoECF", "cbAlteracaoCapital",
+                                        "cbEscrituracaoAtivo", "cbAvaliacaoEstoqueFinal", "cbAvaliacaoEstoques",
+                                        "cbTipoDocumento", "cbRegimeApuracao"};
+
+bool ComboLeniente(const std::string& nome) {
+  for (const char* n : kCombosLenientes)
+    if (SameText(nome, n)) return true;
+  return false;
+}
+
+// Whole codes only; an edit that takes several codes takes them parted by ";" ("10;11"), as it saves them.
+bool CodigosLegiveis(const TEdit_Codigo_Search_VYN& e, const std::string& t) {
+  if (t.empty()) return true;
+  const std::vector<std::string> partes = e.AceitaMultiSelecao ? Split(t, ';') : std::vector<std::string>{t};
+  for (const auto& p : partes) {
+    const std::string c = Trim(p);
+    if (c.empty() || c.size() > 18 || OnlyDigits(c) != c) return false;
+  }
+  return true;
+}
+}  // namespace
+
 bool TfrExportacaoECF::AplicaValorComponente(const std::string& nome, const std::string& valor) {
   TComponent* c = FindComponent(nome);
   if (!c) return false;
-  auto inteiro = [&](int padrao) {
-    const int i = IndiceSalvo(valor);
-    return i < 0 ? padrao : i;
-  };
+  const std::string t = Trim(valor);
+  const int indice = IndiceSalvo(valor);
+  bool legivel = true;
   if (auto* d = dynamic_cast<TEdit_Date_Padrao_VYN*>(c)) {
     TDateTime v;
-    d->SetData(TryStrToDate(Trim(valor), v) ? v : TDateTime());
+    d->SetData(TryStrToDate(t, v) ? v : TDateTime());
   } else if (auto* e = dynamic_cast<TEdit_String_Padrao*>(c)) {
+    // The edits read their text their own way ("12a" as company 12, "1e5" as nothing): what they
+    // could not hold as saved is refused, never put in as something else.
+    if (const auto* cod = dynamic_cast<const TEdit_Codigo_Search_VYN*>(e))
+      legivel = CodigosLegiveis(*cod, t);
+    else if (dynamic_cast<const TMaskEdit_Documentos_VYN*>(e))
+      legivel = t.empty() || OnlyDigits(t).size() == 14;
     e->SetText(valor);
+    if (const auto* n = dynamic_cast<const TEdit_Numerico_Padrao_VYN*>(e)) legivel = n->IsValid();
+    if (!legivel) e->Clear();
   } else if (auto* cb = dynamic_cast<TComboBox_Padrao_VYN*>(c)) {
-    const int i = inteiro(-1);
-    cb->SetItemIndex(i >= 0 && i < static_cast<int>(cb->Items.size()) ? i : -1);
+    int i = indice;
+    if (i < 0 && !t.empty() && t != "-1") {
+      legivel = ComboLeniente(nome);
+      i = 0;
+    }
+    cb->SetItemIndex(legivel && i >= 0 && i < static_cast<int>(cb->Items.size()) ? i : -1);
   } else if (auto* rg = dynamic_cast<TRadioGroup*>(c)) {
-    const int i = inteiro(-1);
-    rg->SetItemIndex(i >= 0 && i < static_cast<int>(rg->Items.size()) ? i : -1);
+    rg->SetItemIndex(indice >= 0 && indice < static_cast<int>(rg->Items.size()) ? indice : 0);
   } else if (auto* ck = dynamic_cast<TCheckBox*>(c)) {
-    ck->SetChecked(SameText(Trim(valor), "True") || (OnlyDigits(valor) == valor && !valor.empty() && std::stoll(valor) != 0));
+    ck->SetChecked(SameText(t, "True") || indice > 0);
   } else {
     return false;
+  }
+  if (!legivel) {
+    const std::string msg = "O valor salvo \"" + valor + "\" do campo \"" + c->Name() +
+                            "\" não pode ser lido. Confira a configuração salva da empresa.";
+    if (FalhaNaTarefa() || semDialogos_) throw EExceptionTratadaInformativa_VYN(msg);
+    MessageDlgVYN(msg, mtWarning, mbOK, 0, FLogEvent);
   }
   return true;
 }
@@ -517,6 +568,12 @@ void TfrExportacaoECF::AddValorBens(const std::string& nome, const std::string& 
   sql.CommandText("update or insert into TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, "
                   "BDCOMPVALUE, BDCOMPINDEX) values (?, ?, ?, ?, ?, 0)",
                   ctExecute, {edCODEMP->Codigo(), kTela, sequencia, nome, valor});
+}
+
+void TfrExportacaoECF::SalvaP500(int sequencia) {
+  const TParametrosBlocoP500* dados[2] = {FDadosP500_51, FDadosP500_52};
+  for (int i = 0; i < 2; ++i)
+    if (dados[i] && !dados[i]->Valor.IsZero()) AddValorBens(kP500Salvo[i], dados[i]->Valor.ToSQL(), sequencia);
 }
 
 namespace {
@@ -543,6 +600,7 @@ void TfrExportacaoECF::mmSalvarConfigClick(TComponent*) {
   AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), kSequenciaPadrao);
   AddValorBens("edNomeBens", FNomeBens->Value(), kSequenciaPadrao);
   AddValorBens("edArquivoBens", FArquivoBens->Value(), kSequenciaPadrao);
+  SalvaP500(kSequenciaPadrao);
   banco.CommandText("update or insert into TEMPRESA_ITENSEXP_CONFIG (BDCODEMP, BDTELA) values (?, ?)", ctExecute,
                     {emp, kTela});
   tr.Commit();
@@ -582,6 +640,7 @@ bool TfrExportacaoECF::CarregaConfiguracao(int sequencia) {
                   ctOpen, {emp, kTela, sequencia});
   if (sql.IsEmpty()) return false;
   std::map<std::string, std::string> valores;
+  std::string p500[2];
   for (sql.First(); !sql.Eof(); sql.Next()) {
     const std::string nome = sql.FieldByName("BDCOMPNAME").AsString();
     const std::string valor = sql.FieldByName("BDCOMPVALUE").IsNull() ? "" : sql.FieldByName("BDCOMPVALUE").AsString();
@@ -591,13 +650,32 @@ bool TfrExportacaoECF::CarregaConfiguracao(int sequencia) {
       FNomeBens->SetValue(valor);
     } else if (SameText(nome, "edArquivoBens")) {
       FArquivoBens->SetValue(valor);
+    } else if (SameText(nome, kP500Salvo[0]) || SameText(nome, kP500Salvo[1])) {
+      p500[SameText(nome, kP500Salvo[0]) ? 0 : 1] = valor;
+    } else if (SameText(nome, "bdRegimeApuracao")) {
+      valores.emplace("CBREGIMEAPURACAO", valor);   // older sets named the revenue regime by its column
     } else if (!SameText(nome, "edCODEMP") && !SameText(nome, "edArquivo")) {
       valores[UpperCase(nome)] = valor;
     }
   }
+  RestauraP500(p500[0], p500[1]);
   AplicaValores(valores);
   return true;
 }
+
+namespace {
+// The year a saved set was saved for (0: no start date), or none when the set does not say.
+std::optional<int> AnoSalvo(const std::map<std::string, std::string>& porNome) {
+  auto it = porNome.find("EDDATAINI");
+  if (it == porNome.end()) return std::nullopt;
+  TDateTime d;
+  return TryStrToDate(Trim(it->second), d) ? YearOf(d) : 0;
+}
+int SituacaoSalva(const std::map<std::string, std::string>& porNome) {
+  auto it = porNome.find("CBSITUACAOESPECIAL");
+  return it == porNome.end() ? 0 : std::max(0, TfrExportacaoECF::IndiceSalvo(it->second));
+}
+}  // namespace
 
 void TfrExportacaoECF::AplicaValores(const std::map<std::string, std::string>& porNome) {
   struct TCarregando {
@@ -613,11 +691,13 @@ void TfrExportacaoECF::AplicaValores(const std::map<std::string, std::string>& p
     auto it = porNome.find(UpperCase(c->Name()));
     if (it == porNome.end()) continue;
     if (c == cbPercentualAliquotaCSLL)
-      RestauraAliquotaCSLL(IndiceSalvo(it->second));
+      RestauraAliquotaCSLL(IndiceSalvo(it->second), AnoSalvo(porNome), SituacaoSalva(porNome));
     else
       AplicaValorComponente(c->Name(), it->second);
   }
   AplicaRegrasDosValoresRestaurados();
+  // The rate items of the restored period: a reloaded export shows the rate it exported.
+  pCarregaItemsAliquotaCSLL();
 }
 
 void TfrExportacaoECF::spP500Click(TComponent*) {
@@ -630,6 +710,14 @@ void TfrExportacaoECF::spP500Click(TComponent*) {
   TPackagesUtil::CarregaFormParamsObj("TfrPreparacaoDadosComplementaresECFP500", this, std::move(lista), nullptr, true);
 }
 
+void TfrExportacaoECF::RestauraUltimaExportacao(TDateTime d1, TDateTime d2) {
+  if (!getPossuiConfigPadrao()) CarregaConfiguracao(-1);
+  edDataIni->SetData(d1);
+  edDataIniExit(edDataIni);
+  edDataFim->SetData(d2);
+  edDataFimExit(edDataFim);
+}
+
 std::string TfrExportacaoECF::ExportaToValidador(int codEmp, TDateTime d1, TDateTime d2, const std::string& pasta) {
   struct TSemDialogos {
     bool& f;
@@ -639,11 +727,7 @@ std::string TfrExportacaoECF::ExportaToValidador(int codEmp, TDateTime d1, TDate
   edCODEMP->Vale(codEmp);
   edCODEMP->Search();
   edCODEMPExit(edCODEMP);
-  if (!getPossuiConfigPadrao()) CreateDadosAdicionais()->Load(*this, static_cast<int>(codEmp), -1);
-  edDataIni->SetData(d1);
-  edDataIniExit(edDataIni);
-  edDataFim->SetData(d2);
-  edDataFimExit(edDataFim);
+  RestauraUltimaExportacao(d1, d2);
   edArquivo->SetText(pasta);
   gerador_->SetNomeArquivo("");
   const int execucoes = gerador_->Execucoes;

@@ -6,6 +6,7 @@
 #include "framework/ui/dialogs.h"
 #include "statutory/ecf/ecf_listas.h"
 #include "statutory/ecf/uExportacaoECF.h"
+#include "statutory/ecf/uPreparacaoDadosComplementaresECFP500.h"
 
 namespace integracao {
 
@@ -81,6 +82,10 @@ void TfrExportacaoECF::LigaEventos() {
   rgTipoProcurador->OnClick = [this](TComponent* s) { rgTipoProcuradorClick(s); };
   edContaAjusteECF->OnBeforeSearch = [this](TComponent* s) { edContaAjusteECFBeforeSearch(s); };
   edContaLivroCaixa->OnBeforeSearch = [this](TComponent* s) { edContaLivroCaixaBeforeSearch(s); };
+  edContaLivroCaixa->OnChange = [this](TComponent*) {
+    const bool varias = edContaLivroCaixa->MultiSelect() && edContaLivroCaixa->QtdeSelecionados() > 1;
+    pnContaLivroCaixa->SetCaption(varias ? "Contas analíticas selecionadas" : "");
+  };
   edProcurador->OnBeforeSearch = [this](TComponent* s) { edProcuradorBeforeSearch(s); };
   edRtf->OnChange = [this](TComponent* s) { edRtfChange(s); };
   clbListaArquivos->OnKeyDown = [this](TComponent*, int& key, unsigned shift) { clbListaArquivosKeyDown(key, shift); };
@@ -111,27 +116,35 @@ void TfrExportacaoECF::LigaEventos() {
   mmLimparconfig->OnClick = [this](TComponent* s) { mmLimparconfigClick(s); };
 }
 
-bool TfrExportacaoECF::getVersao(int y0) const {
-  const int y = Ano();
-  const int s = SituacaoEspecial();
+namespace {
+// Whether the layout of y0 applies to a period starting in year y with special situation s (a special
+// event in y0 itself takes the previous layout).
+bool VersaoVale(int y0, int y, int s) {
   if (y > y0) return true;
   if (y != y0) return false;
   return y0 < 2020 ? s == 0 : Em(s, {0, 8, 9});
 }
 
-void TfrExportacaoECF::pCarregaItemsAliquotaCSLL() {
-  const TVersaoCSLL* v = &kVersao2014;
+const TVersaoCSLL& VersaoCSLL(int ano, int situacao) {
   for (const auto& c : kVersoesCSLL)
-    if (getVersao(c.Ano)) {
-      v = &c;
-      break;
-    }
-  if (FCSLLCarregado != v->Ano) {
-    FCSLLCarregado = v->Ano;
+    if (VersaoVale(c.Ano, ano, situacao)) return c;
+  return kVersao2014;
+}
+}  // namespace
+
+bool TfrExportacaoECF::getVersao(int y0) const { return VersaoVale(y0, Ano(), SituacaoEspecial()); }
+
+void TfrExportacaoECF::pCarregaItemsAliquotaCSLL() {
+  const TVersaoCSLL& v = VersaoCSLL(Ano(), SituacaoEspecial());
+  if (FCSLLCarregado != v.Ano) {
+    FCSLLCarregado = v.Ano;
     cbPercentualAliquotaCSLL->Clear();
-    cbPercentualAliquotaCSLL->Items = v->Itens;
-    const int n = static_cast<int>(v->Itens.size());
-    cbPercentualAliquotaCSLL->SetItemIndex(csllRestaurado_ >= 0 && csllRestaurado_ < n ? csllRestaurado_ : 0);
+    cbPercentualAliquotaCSLL->Items = v.Itens;
+    const int n = static_cast<int>(v.Itens.size());
+    if (csllSalvo_.Pendente)
+      SelecionaAliquotaCSLLSalva();
+    else
+      cbPercentualAliquotaCSLL->SetItemIndex(csllRestaurado_ >= 0 && csllRestaurado_ < n ? csllRestaurado_ : 0);
   }
   RegraP500();
 }
@@ -139,8 +152,12 @@ void TfrExportacaoECF::pCarregaItemsAliquotaCSLL() {
 void TfrExportacaoECF::RegraP500() {
   const int c = GetIndexCombo(*cbPercentualAliquotaCSLL);
   if ((c == 3 || c == 6) && Ano() >= 2015) {
-    if (!FDadosP500_51) FDadosP500_51 = Create<TParametrosBlocoP500>();
-    if (!FDadosP500_52) FDadosP500_52 = Create<TParametrosBlocoP500>();
+    TParametrosBlocoP500** dados[2] = {&FDadosP500_51, &FDadosP500_52};
+    for (int i = 0; i < 2; ++i)
+      if (!*dados[i]) {
+        *dados[i] = Create<TParametrosBlocoP500>();
+        if (p500Salvo_[i]) PreencheP500(**dados[i], static_cast<TParamECFP500>(i), *p500Salvo_[i]);
+      }
     spP500->SetEnabled(true);
   } else {
     if (FDadosP500_51) FreeComponent(FDadosP500_51);
@@ -200,6 +217,9 @@ void TfrExportacaoECF::cbTributacaoChange(TComponent*) {
   cbApuracaoCSLL->SetEnabled(imune && GetCaractereCombo(*cbApuracaoIRPJImunesIsentas) == "D");
   if (imune) {
     Liga(cbApuracaoIRPJImunesIsentas);
+    // Put in by program the combo fires no change, yet the CSLL apuração follows it as the user's
+    // pick makes it: left empty it would go out blank for every immune or exempt company.
+    cbApuracaoIRPJImunesIsentasChange(cbApuracaoIRPJImunesIsentas);
   } else {
     Desliga(cbApuracaoIRPJImunesIsentas);
     cbApuracaoCSLL->SetItemIndex(-1);
@@ -269,14 +289,66 @@ void TfrExportacaoECF::cbApuracaoCSLLChange(TComponent*) {
 }
 
 void TfrExportacaoECF::cbPercentualAliquotaCSLLChange(TComponent*) {
-  csllRestaurado_ = -1;   // the user's pick replaces the restored rate
+  csllRestaurado_ = -1;   // the user's pick replaces the restored rate, and its P500 values
+  csllSalvo_ = TCsllSalvo();
+  p500Salvo_[0].reset();
+  p500Salvo_[1].reset();
   RegraP500();
 }
 
-void TfrExportacaoECF::RestauraAliquotaCSLL(int indice) {
-  csllRestaurado_ = indice;
-  const int n = static_cast<int>(cbPercentualAliquotaCSLL->Items.size());
-  cbPercentualAliquotaCSLL->SetItemIndex(indice >= 0 && indice < n ? indice : -1);
+void TfrExportacaoECF::RestauraP500(const std::string& valor51, const std::string& valor52) {
+  const std::string* valores[2] = {&valor51, &valor52};
+  TParametrosBlocoP500* dados[2] = {FDadosP500_51, FDadosP500_52};
+  for (int i = 0; i < 2; ++i) {
+    Currency v;
+    p500Salvo_[i].reset();
+    if (!Trim(*valores[i]).empty() && Currency::TryParse(Trim(*valores[i]), v)) p500Salvo_[i] = v;
+    if (dados[i] && p500Salvo_[i]) PreencheP500(*dados[i], static_cast<TParamECFP500>(i), *p500Salvo_[i]);
+  }
+}
+
+void TfrExportacaoECF::RestauraAliquotaCSLL(int indice, std::optional<int> anoSalvo, int situacaoSalva) {
+  csllRestaurado_ = -1;
+  csllSalvo_ = TCsllSalvo();
+  if (!anoSalvo) {
+    csllRestaurado_ = indice;
+    const int n = static_cast<int>(cbPercentualAliquotaCSLL->Items.size());
+    cbPercentualAliquotaCSLL->SetItemIndex(indice >= 0 && indice < n ? indice : -1);
+    return;
+  }
+  if (indice < 0) {   // no rate was chosen (switched off): none is put in
+    cbPercentualAliquotaCSLL->SetItemIndex(-1);
+    return;
+  }
+  const std::vector<std::string>& itens = VersaoCSLL(*anoSalvo, situacaoSalva).Itens;
+  csllSalvo_.Pendente = true;
+  if (indice < static_cast<int>(itens.size())) {
+    csllSalvo_.Item = itens[static_cast<size_t>(indice)];
+    csllSalvo_.Codigo = CodigoItem(csllSalvo_.Item);
+  } else {
+    csllSalvo_.Item = std::to_string(indice);   // an index no list of its year has: no rate matches it
+  }
+  SelecionaAliquotaCSLLSalva();
+}
+
+void TfrExportacaoECF::SelecionaAliquotaCSLLSalva() {
+  int achado = -1;
+  for (size_t i = 0; i < cbPercentualAliquotaCSLL->Items.size(); ++i)
+    if (!csllSalvo_.Codigo.empty() && CodigoItem(cbPercentualAliquotaCSLL->Items[i]) == csllSalvo_.Codigo)
+      achado = static_cast<int>(i);
+  cbPercentualAliquotaCSLL->SetItemIndex(achado);
+}
+
+bool TfrExportacaoECF::AliquotaCSLLSalvaPerdida() const {
+  return csllSalvo_.Pendente && GetCaractereCombo(*cbPercentualAliquotaCSLL) != csllSalvo_.Codigo;
+}
+
+void TfrExportacaoECF::ConfereAliquotaCSLLSalva() {
+  if (!AliquotaCSLLSalvaPerdida()) return;
+  ControleErro(cbPercentualAliquotaCSLL,
+               "A alíquota da ^CSLL salva, \"" + csllSalvo_.Item + "\", não existe na lista do ano " +
+                   std::to_string(Ano()) + ": escolha a alíquota da ^CSLL do ano em \"Parâmetros complementares\".");
+  SetaFoco(cbPercentualAliquotaCSLL);
 }
 
 void TfrExportacaoECF::cbTributacaoExit(TComponent*) {

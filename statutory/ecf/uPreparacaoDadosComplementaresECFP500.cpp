@@ -70,18 +70,16 @@ void TfrPreparacaoDadosComplementaresECFP500::ProcessoConfirma() {
   TfrDadosComplementaresPadrao::ProcessoConfirma();
   const Currency v51 = edValorP500_51->Value();
   const Currency v52 = edValorP500_52->Value();
-  if (FDados51) {
-    FDados51->Registro = "P500";
-    FDados51->Codigo = "0.51";
-    FDados51->Descricao = "Total das receitas brutas computadas no trimestre";
-    FDados51->Valor = v51;
-  }
-  if (FDados52) {
-    FDados52->Registro = "P500";
-    FDados52->Codigo = "0.52";
-    FDados52->Descricao = "Total das receitas brutas do mês de Setembro";
-    FDados52->Valor = v52;
-  }
+  if (FDados51) PreencheP500(*FDados51, pp5Dados51, v51);
+  if (FDados52) PreencheP500(*FDados52, pp5Dados52, v52);
+}
+
+void PreencheP500(TParametrosBlocoP500& dados, TParamECFP500 item, Currency valor) {
+  dados.Registro = "P500";
+  dados.Codigo = item == pp5Dados51 ? "0.51" : "0.52";
+  dados.Descricao = item == pp5Dados51 ? "Total das receitas brutas computadas no trimestre"
+                                       : "Total das receitas brutas do mês de Setembro";
+  dados.Valor = valor;
 }
 
 void TfrPreparacaoDadosComplementaresECFP500::edValorP500_52Exit(bool paraTras) {

@@ -15,6 +15,9 @@ enum TParamECFP500 : int {
   pp5Dados52,
 };
 
+// The P500 line of code "0.51" (the quarter's revenue) or "0.52" (September's) with its value.
+void PreencheP500(vyn::TParametrosBlocoP500& dados, TParamECFP500 item, vyn::Currency valor);
+
 class TfrPreparacaoDadosComplementaresECFP500 : public vyn::TfrDadosComplementaresPadrao {
  public:
   explicit TfrPreparacaoDadosComplementaresECFP500(vyn::TComponent* owner = nullptr);

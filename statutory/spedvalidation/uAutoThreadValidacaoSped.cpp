@@ -7,6 +7,7 @@
 
 #include "framework/component/resultado_execucao.h"
 #include "framework/component/boxed_values.h"
+#include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_value.h"
 #include "framework/ui/form.h"
@@ -111,8 +112,9 @@ void TAutoThreadValidacaoSped::Execute() {
   FDAOExec = TVALIDACAOSPED_AGENDAMENTOSMGR::CreateMgr(this, true);
 
   const std::string onde = " where bdid = " + SQLInteger(id);
+  // A job run again (after a failure or an interruption) is under way, not ended at its last end.
   FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 2, BDRETORNO = " +
-                            QuotedStr("Exportando arquivo...") + ", BDINICIOUEM = localtimestamp" + onde,
+                            QuotedStr("Exportando arquivo...") + ", BDINICIOUEM = localtimestamp, BDFINALIZOUEM = null" + onde,
                         ctExecute);
   FMicro = -1;
   try {
@@ -122,10 +124,16 @@ void TAutoThreadValidacaoSped::Execute() {
     // must never show "Exportando arquivo..." for a job that is over.
     FinalizaComFalha(onde, e.what());
     throw;
+  } catch (const EInterrupcao& e) {
+    // An interrupted job failed like any other: its row says so and it can be run again.
+    FinalizaComFalha(onde, e.Mensagem() + " O agendamento pode ser executado novamente.");
+    throw;
   }
 }
 
 void TAutoThreadValidacaoSped::FinalizaComFalha(const std::string& onde, const std::string& erro) {
+  // The row is written even when an interruption is pending: it is the run's own clean-up.
+  const TSemInterrupcao semInterrupcao;
   FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 5, BDFINALIZOUEM = localtimestamp, "
                         "BDRETORNO = " + QuotedStr(Utf8Left(erro, 255)) + onde,
                         ctExecute);

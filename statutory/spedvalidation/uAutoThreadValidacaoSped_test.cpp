@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <stdexcept>
@@ -11,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "framework/component/class_registry.h"
+#include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/integracao_padrao.h"
@@ -28,6 +30,7 @@ struct TComportamentoTela {
   std::vector<std::pair<TNivelInconsistencia, std::string>> inconsistencias;  // reported when nothing is written
   std::string falha;                        // raised instead of exporting
   bool devolvePasta = false;                // answers the folder instead of a file
+  bool interrompe = false;                  // a SIGTERM arrives while it exports
   int codEmp = 0;
   TDateTime ini, fim;
   std::string pasta;
@@ -44,6 +47,10 @@ class TTelaExportacaoTeste : public TfrIntegracao_Empresa_Padrao_VYN {
     c_.fim = fim;
     c_.pasta = pasta;
     if (!c_.falha.empty()) throw std::runtime_error(c_.falha);
+    if (c_.interrompe) {
+      ProcessContext().SinalInterrupcao = SIGTERM;
+      VerificaInterrupcao();
+    }
     if (c_.devolvePasta) return pasta;
     if (c_.conteudo.empty()) {
       for (const auto& [nivel, texto] : c_.inconsistencias) {
@@ -243,6 +250,33 @@ TEST_F(ValidacaoSpedTest, AnIdBeyondTheTableIsRefusedNotWrappedToAnotherJob) {
   EXPECT_EQ(tela.chamadas, 0);
   EXPECT_EQ(Job(1)[0].AsInteger(), 1);
   EXPECT_EQ(Db().QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_EXECUCAO").AsInteger(), 5);
+}
+
+TEST_F(ValidacaoSpedTest, AJobInterruptedWhileExportingSaysSoAndRunsAgainAfterwards) {
+  Agenda(80, 4);
+  tela.interrompe = true;
+  {
+    TComponent dono;
+    auto* task = dynamic_cast<TAutoThreadValidacaoSped*>(ClassRegistry().CreateComponent("TAutoThreadValidacaoSped", dono));
+    task->Parametros["id"] = 80;
+    struct TLimpaSinal {
+      ~TLimpaSinal() { ProcessContext().SinalInterrupcao = 0; }
+    } limpa;
+    EXPECT_THROW(task->ExecuteTask(), EInterrupcao);
+  }
+  auto job = Job(80);
+  EXPECT_EQ(job[0].AsInteger(), 5);
+  EXPECT_EQ(job[1].AsString(),
+            "Execução interrompida pelo sinal 15 (SIGTERM). O agendamento pode ser executado novamente.");
+  EXPECT_FALSE(job[2].AsBoolean());
+  EXPECT_FALSE(job[4].IsNull());
+  EXPECT_TRUE(MicroFlag());
+
+  tela.interrompe = false;
+  Roda(80);
+  EXPECT_EQ(Job(80)[0].AsInteger(), 2);
+  EXPECT_TRUE(Job(80)[2].AsBoolean());
+  EXPECT_TRUE(Job(80)[4].IsNull());   // the earlier end is not this run's
 }
 
 TEST_F(ValidacaoSpedTest, AJobFileThatCannotBeWrittenEndsTheJobWithTheWritersError) {
