@@ -52,6 +52,7 @@ std::function<TRetornoEnvioOmie(int, const std::string&, const nlohmann::ordered
       const TRetornoOmieRegistro ret = c->RealizaPostGenerico(call, param);
       r.StatusCode = ret.StatusCode;
       r.Falha = FaultStringOmie(ret.Response);
+      r.Resposta = ret.Response;
     } catch (const std::exception& e) {
       r.Falha = e.what();
     }
