@@ -54,6 +54,7 @@ TfrImportacaoNibo::TfrImportacaoNibo(TComponent* owner)
   edCODPLATROCAINT->EditsMaster = {edCODEMP};
   edCODPLATROCAINT->PanelNome = pnCODPLATROCAINT;
   spPlanoTroca->SetHint("Consulta plano de troca");
+  spPlanoTroca->OnClick = [this](TComponent*) { edCODPLATROCAINT->Pesquisar(); };
   for (TControl* c :
        std::initializer_list<TControl*>{lbCODPLATROCAINT, edCODPLATROCAINT, spPlanoTroca, pnCODPLATROCAINT})
     c->SetEnabled(false);
@@ -160,10 +161,13 @@ void TfrImportacaoNibo::Processo() {
         }
         std::error_code ec;
         if (!Trim(cliente->FMensagem).empty() && !fs::exists(Trim(arquivo), ec)) {
-          if (IsUnattended())
+          if (IsUnattended()) {
             RegistraFalhaExecucao(RemoveCaret(cliente->FMensagem));
-          else
+          } else {
             DlgWarOk(cliente->FMensagem);
+            // The dialog is the user's; the run's list keeps the refusal, so the run ends as failed.
+            TfrProcesso_Padrao_VYN::Inconsistencias_VYN()->Add_Erro(empresa, RemoveCaret(cliente->FMensagem));
+          }
           return;
         }
         break;

@@ -55,9 +55,9 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   vyn::TSleeper Sleeper = vyn::RealSleeper();
   // Read time-out of the client's requests (milliseconds).
   int ReadTimeout = 60000;
-  // Set, entry lines equal to entries already posted are not posted again (a schedule repeated over a
-  // month Nibo still answers with the same entries).
-  bool CompararLancamentos = false;
+  // Set, entry lines equal to entries already posted are not posted again, and the review says so:
+  // Nibo answers a month with every entry it holds, those the schedule or an earlier run posted too.
+  bool CompararLancamentos = true;
 
  protected:
   void FormShow() override;
