@@ -428,22 +428,35 @@ void TfrImportacaoOmie::SetListaObj(const TListaObj& lista) {
     return;
   }
   std::unique_ptr<TComponent> dao(TLancamentoMGR::CreateMgr(this, false, true, 1, false, true)->ReleaseFromOwner());
-  const int64_t antes = LinhasLancadas();
-  ImportaTexto(static_cast<TLancamentoMGR&>(*dao), FResposta);
-  // A review closed without importing leaves the result where the user finds it again.
-  if (LinhasLancadas() != antes) return;
-  if (!daNotificacao) {
-    EstadoOmie().WP_RETORNO_OMIE = resposta;
-  } else if (INotificacoes* n = ProcessContext().Notificacoes) {
-    n->DevolveTomada();
+  const int64_t antes = LinhasLancadas(dados.Empresa);
+  // A review closed without importing, or an import that failed before it booked a line, leaves the
+  // result where the user finds it again (a line booked is never booked twice: the books refuse it).
+  const auto devolveSeNadaLancado = [&] {
+    if (LinhasLancadas(dados.Empresa) != antes) return;
+    if (!daNotificacao) {
+      EstadoOmie().WP_RETORNO_OMIE = resposta;
+    } else if (INotificacoes* n = ProcessContext().Notificacoes) {
+      n->DevolveTomada();
+    }
+  };
+  try {
+    ImportaTexto(static_cast<TLancamentoMGR&>(*dao), FResposta);
+  } catch (...) {
+    try {
+      devolveSeNadaLancado();
+    } catch (...) {
+      // the import's own error is the one to report
+    }
+    throw;
   }
+  devolveSeNadaLancado();
 }
 
-int64_t TfrImportacaoOmie::LinhasLancadas() const {
+int64_t TfrImportacaoOmie::LinhasLancadas(int empresa) const {
   TDatabase* db = ProcessContext().Database;
   if (!db) return 0;
-  return db->QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDTIPOFONTE = ?",
-                        {static_cast<int>(TTipoFonte::ArquivoLancamentos)})
+  return db->QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ?",
+                        {empresa, static_cast<int>(TTipoFonte::ArquivoLancamentos)})
       .AsInteger();
 }
 

@@ -108,8 +108,9 @@ class TfrImportacaoOmie : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   void ProcessoContabilNotificacao(int empresa);
   void ProcessoFiscal();
   void ImportaTexto(vyn::TLancamentoMGR& dao, const std::string& texto);
-  // How many entry-file lines the books record as booked: the review booked some when it grows.
-  int64_t LinhasLancadas() const;
+  // How many entry-file lines the books record as booked for the company: the review booked some
+  // when it grows.
+  int64_t LinhasLancadas(int empresa) const;
   void ControleComponentesContabil();
   void AtualizaHintTransacao();
   void pHabDesabComponent(vyn::TControl* controle, bool habilitado);
