@@ -102,6 +102,7 @@ void TfrImportacaoNibo::Processo() {
   const int empresa = static_cast<int>(edCODEMP->Codigo());
   wListaNotasNFS.clear();
   wIdentificadoresNFS.clear();
+  FNotasEnfileiradas = 0;
   std::string arquivo;
   // The entries file of an attempt is only a work file: it goes when a later attempt brings its own
   // and whenever the run ends before the entry import took it over.
@@ -148,6 +149,7 @@ void TfrImportacaoNibo::Processo() {
         FRef = edReferencia->GetData_AnoMes();
         cliente->Execute();
         SetPossuiImportacao(cliente->FPossuiImportacao);
+        FNotasEnfileiradas += cliente->NotasEnfileiradas;
         if (Trim(cliente->ArquivoTempExtraido) != Trim(arquivo)) apaga(arquivo);
         arquivo = cliente->ArquivoTempExtraido;
         if (cliente->ListaNotasNFS) {

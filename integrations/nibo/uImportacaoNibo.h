@@ -43,6 +43,8 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   int FRef = 0;
 
   bool PossuiImportacao() const { return FPossuiImportacao; }
+  // A scheduled run's service documents that entered the fiscal queue (new ones only).
+  int NotasEnfileiradas() const { return FNotasEnfileiradas; }
   void SetPossuiImportacao(bool v) { FPossuiImportacao = v; }
 
   // How a scheduler task drives the screen: unattended, its waits through the task's sleeper when it
@@ -69,6 +71,7 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   void ImportaNotas();
   void ImportaLancamentos(const std::string& arquivo);
   bool FPossuiImportacao = false;
+  int FNotasEnfileiradas = 0;
 };
 
 }  // namespace integracao
