@@ -481,12 +481,15 @@ int ExecutaTela(const TOpcoes& o, std::ostream& out, std::ostream& err,
     throw EUso("script inválido: " + o.Script + ": " + e.what());
   }
   TSessao sessao(o, out);
+  // The user first: a notification is taken up by the user it was made for.
+  AplicaPerfil(o);
   const TTelaAberta tela = escolhe(sessao);
   const vyn::TRegisteredClass classe = ClasseDoTipo(tela.Classe, vyn::TClassKind::Screen, "uma tela");
-  AplicaPerfil(o);
   RegistraMenus();
   // The script follows the screens as they open and answers the dialogs.
   vyn::ProcessContext().Dialogs = &*execucao;
+  execucao->InstalaProgresso(vyn::ProcessContext().Progress);
+  vyn::ProcessContext().Progress = &*execucao;
   TJanelaPrincipal principal;
   bool ok = false;
   const vyn::TInconsistencias_VYN* lista = nullptr;
@@ -503,7 +506,9 @@ int ExecutaTela(const TOpcoes& o, std::ostream& out, std::ostream& err,
     if (std::find(vivos.begin(), vivos.end(), form) != vivos.end())
       if (auto* processo = dynamic_cast<vyn::TfrProcesso_Padrao_VYN*>(form)) lista = processo->Inconsistencias_VYN();
   } catch (const std::exception& e) {
+    // Also after the script's steps: a background result that could not be kept is a failed run.
     err << "erro: " << vyn::RemoveCaret(e.what()) << "\n";
+    ok = false;
   } catch (const vyn::EInterrupcao& e) {
     err << "erro: " << e.Mensagem() << "\n";
     return kInterrompido + e.Sinal();
@@ -523,6 +528,7 @@ int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {
 int ComandoNotifications(const TOpcoes& o, std::ostream& out) {
   if (!o.Argumentos.empty()) throw EUso("notifications não recebe argumentos");
   TSessao sessao(o, out);
+  AplicaPerfil(o);
   const std::vector<vyn::TNotificacao> pendentes = sessao.Notificacoes().Pendentes();
   if (pendentes.empty()) out << "Nenhuma notificação.\n";
   for (const vyn::TNotificacao& n : pendentes)

@@ -218,6 +218,21 @@ vyn::TForm_VYN& TExecucaoScript::Tela(const json& passo) {
   throw std::invalid_argument("nenhuma tela aberta" + (tela.empty() ? std::string() : ": " + tela));
 }
 
+void TExecucaoScript::Update(const vyn::TfrStatusProcesso& window) {
+  if (desenho_) desenho_->Update(window);
+}
+
+bool TExecucaoScript::CancelRequested(const vyn::TfrStatusProcesso& window) {
+  if (cancelar_em_ == 0 || !window.HasCancel() || ++olhadas_ < cancelar_em_) return false;
+  cancelar_em_ = 0;
+  out_ << "[Progresso] Cancelar pressionado\n";
+  return true;
+}
+
+void TExecucaoScript::Close(const vyn::TfrStatusProcesso& window) {
+  if (desenho_) desenho_->Close(window);
+}
+
 void TExecucaoScript::ExecutaPasso(const json& p) {
   // A dropped menu stays open for the next step only.
   vyn::TMenuItem* const aberto = std::exchange(menu_aberto_, nullptr);
@@ -228,6 +243,11 @@ void TExecucaoScript::ExecutaPasso(const json& p) {
   } else if (p.contains("browse")) {
     if (!p.contains("path")) throw std::invalid_argument("\"browse\" espera \"path\"");
     Escolhe(*Controle(p, p.at("browse").get<std::string>()), p.at("path"));
+  } else if (p.contains("cancel")) {
+    if (Texto(p.at("cancel")) != "progress") throw std::invalid_argument("\"cancel\" espera \"progress\"");
+    cancelar_em_ = p.value("after", 1);
+    if (cancelar_em_ < 1) throw std::invalid_argument("\"after\" espera um número a partir de 1");
+    olhadas_ = 0;
   } else if (p.contains("set")) {
     DefineValor(*Controle(p, p.at("set").get<std::string>()), p);
   } else if (p.contains("focus")) {

@@ -35,6 +35,9 @@
 //                                                  titles, left to right, " | " between them
 //              {"close": "TfrConsultaImportacaoExtratoBancario"}],   the window's close box (the
 //                                                  screen named, or the newest one with true)
+//              {"cancel": "progress", "after": 2}, arms the progress window's cancel button: the
+//                                                  next run's window that has one is pressed when
+//                                                  the run looks at it the 2nd time (default 1)
 //    "modals": [{"form": "TfrSelecaoRecontabilizacao",   the screens the run opens, modal or not,
 //                "steps": [{"click": "spConfirmar"}]}]}  in the order they open
 // A base step reaches the control on the newest open screen that has it; a step of a screen's
@@ -54,6 +57,7 @@
 
 #include "framework/ui/form.h"
 #include "framework/ui/inconsistencias.h"
+#include "framework/ui/status_processo.h"
 #include "framework/ui/terminal_dialogs.h"
 
 namespace integracao_host {
@@ -66,7 +70,7 @@ std::vector<int> RespostasDoScript(const nlohmann::json& script);
 // terminal's, following the screens as they open and go); then Executa the base screen. The script
 // is the user's whole part: a question, a list of choices or a file chooser it gives no answer to
 // fails the step that raised it (and the run), never waits for the terminal.
-class TExecucaoScript : public vyn::TTerminalDialogs {
+class TExecucaoScript : public vyn::TTerminalDialogs, public vyn::IProgressRenderer {
  public:
   // Throws std::invalid_argument when "modals" is not a list of {"form": CLASS, "steps": [...]}.
   TExecucaoScript(const nlohmann::json& script, std::istream& in, std::ostream& out, std::ostream& err);
@@ -92,6 +96,12 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
                    std::vector<bool>& checked) override;
   // The "browse" step's path while it presses the button; past it, the step fails.
   std::vector<std::string> ChooseFile(const vyn::TFileRequest& request) override;
+
+  // The progress windows: drawn by `desenho` (may be null), their cancel pressed by the script.
+  void InstalaProgresso(vyn::IProgressRenderer* desenho) { desenho_ = desenho; }
+  void Update(const vyn::TfrStatusProcesso& window) override;
+  bool CancelRequested(const vyn::TfrStatusProcesso& window) override;
+  void Close(const vyn::TfrStatusProcesso& window) override;
 
  private:
   struct TSecao {
@@ -130,6 +140,9 @@ class TExecucaoScript : public vyn::TTerminalDialogs {
   std::vector<vyn::TInconsistenciaItem> lista_itens_;
   vyn::TInconsistencias_VYN::TItemEvent lista_executa_;
   vyn::TForm_VYN* lista_tela_ = nullptr;
+  vyn::IProgressRenderer* desenho_ = nullptr;
+  int cancelar_em_ = 0;   // the look at which the armed cancel is pressed (0: not armed)
+  int olhadas_ = 0;
   std::ostream& out_;
   std::ostream& err_;
 };

@@ -195,6 +195,8 @@ void TfrProcessoDefineInicioContabilizacao::InicioProcesso() {
   TfrProcesso_Empresa_Padrao_VYN::InicioProcesso();
   if (FStatus) FreeComponent(FStatus);
   FStatus = TfrStatusProcesso::createStatusProcess(this, 6);
+  FRecusadas = 0;
+  FDefinidas = 0;
 }
 
 void TfrProcessoDefineInicioContabilizacao::SelectProcesso() {
@@ -268,9 +270,14 @@ bool TfrProcessoDefineInicioContabilizacao::LancamentosAnteriores(int codEmp) {
   if (BloqueioLancamento_Padrao_VYN->Execute(codEmp, primeiro, inicio, "frLancamento", ProcessContext().UserCode,
                                              kSistemaLancamentos))
     return RecusaEmpresa(kMsgBloqueioLancamentos + DateToStr(primeiro) + " e " + DateToStr(inicio));
-  return DlgConfSimNao("Existem lançamentos contábeis do módulo anteriores a data informada. Deseja excluir e "
-                       "continuar?",
-                       FLogEvent) == mrYes;
+  if (DlgConfSimNao("Existem lançamentos contábeis do módulo anteriores a data informada. Deseja excluir e "
+                    "continuar?",
+                    FLogEvent) == mrYes)
+    return true;
+  ++FRecusadas;
+  Inconsistencias->Add_Informacao(codEmp, "Nada foi alterado: a exclusão dos lançamentos anteriores a " +
+                                              DateToStr(inicio) + " não foi confirmada.");
+  return false;
 }
 
 bool TfrProcessoDefineInicioContabilizacao::InicioGravadoBloqueado(int codEmp) {
@@ -313,15 +320,21 @@ void TfrProcessoDefineInicioContabilizacao::Processo() {
   if (FMotor->ProcessoInicioContabilizacao(this, FLogEvent, codEmp, static_cast<int>(cbModulo->Value()),
                                            edData->GetData(), edDataContBaixa->GetData(),
                                            edDATACONTOPEIMOB->GetData(), edDATACONTIMPOSTOS->GetData(),
-                                           Inconsistencias))
+                                           Inconsistencias)) {
     Inconsistencias->Add_Informacao(codEmp, "Processo realizado com sucesso.");
+    ++FDefinidas;
+  }
   FStatus->setPrimaryStatusProgress(2 * FSQL->RecNo());
 }
 
 void TfrProcessoDefineInicioContabilizacao::FimProcesso() {
   TfrProcesso_Empresa_Padrao_VYN::FimProcesso();
   if (FStatus) FStatus->Finalize();
-  if (Inconsistencias->CountErros() == 0 && Inconsistencias->CountAtencao() == 0)
+  // A run the user declined everywhere did nothing, and says so rather than "sucesso".
+  if (Inconsistencias->CountErros() == 0 && Inconsistencias->CountAtencao() == 0 && FRecusadas > 0 &&
+      FDefinidas == 0)
+    DlgInfOk("Nada foi alterado: a exclusão dos lançamentos anteriores à data informada não foi confirmada.");
+  else if (Inconsistencias->CountErros() == 0 && Inconsistencias->CountAtencao() == 0)
     DlgInfOk("Processo realizado com sucesso!");
   else
     Inconsistencias->Execute(true, true, true, true);

@@ -70,6 +70,8 @@ class TfrProcessoDefineInicioContabilizacao : public vyn::TfrProcesso_Empresa_Pa
   vyn::TProcessoRecontabilizacaoMGR* FMotor = nullptr;
   vyn::TfrStatusProcesso* FStatus = nullptr;
   bool FTemDataInicio = false;
+  int FRecusadas = 0;    // companies whose deletion the user declined: nothing was done for them
+  int FDefinidas = 0;    // companies whose start was recorded
   bool FTemDataBaixaParcelamento = false;
   bool FTemDataOperacaoImobiliaria = false;
   bool FTemDataImpostos = false;

@@ -167,11 +167,24 @@ TEST_F(InicioContabilizacaoTest, OlderPostingsOfTheModuleGoOnlyWhereTheUserAgree
       .Yes("Existem lançamentos contábeis do módulo anteriores")
       .Ok("Processo realizado com sucesso!");
   Roda(d);
-  // The head office said No: skipped without a word; its branch goes on.
+  // The head office said No: skipped, its line saying nothing was done there; its branch goes on.
   EXPECT_EQ(Inicios(), (Linhas{"2/2 01/02/2024 01/06/2024  "}));
   EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1"), 3);
   EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 2"), 0);
   EXPECT_TRUE(Erros().empty());
+  EXPECT_EQ(tela->Inconsistencias->Itens().front().Caption,
+            "Nada foi alterado: a exclusão dos lançamentos anteriores a 01/02/2024 não foi confirmada.");
+
+  // Declined everywhere: the run says nothing was done, never "sucesso".
+  Lanca(2, 4, "2024-01-25", 100);
+  tela->edData->SetText("01/03/2024");
+  TScriptedDialogs nao;
+  nao.Rights(true)
+      .No("Existem lançamentos contábeis do módulo anteriores")
+      .No("Existem lançamentos contábeis do módulo anteriores")
+      .Ok("Nada foi alterado: a exclusão dos lançamentos anteriores à data informada não foi confirmada.");
+  Roda(nao);
+  EXPECT_EQ(Inicios(), (Linhas{"2/2 01/02/2024 01/06/2024  "}));
 }
 
 TEST_F(InicioContabilizacaoTest, TheFirstLockedCutOffSkipsTheCompanyAndIsShownAtOnce) {

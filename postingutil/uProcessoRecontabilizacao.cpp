@@ -11,6 +11,7 @@
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
+#include "framework/ui/escolha_empresas.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/log_event.h"
 #include "framework/ui/packages_util.h"
@@ -26,6 +27,7 @@ constexpr const char* kMsgConfirma =
     ", ao realizar o processo de recontabilização os lançamentos contábeis originados da integração online serão "
     "excluídos e recriados, ou seja, serão criadas novas chaves de lançamento contábil. Tem certeza que deseja "
     "recontabilizar?";
+constexpr int kTeclaF11 = 122;
 constexpr const char* kMsgConciliados =
     "Existem lançamentos conciliados para a empresa no período selecionado para recontabilização. Ao prosseguir, "
     "esses lançamentos serão desconciliados automaticamente. \rDeseja continuar?";
@@ -45,6 +47,8 @@ TfrProcessoRecontabilizacao::TfrProcessoRecontabilizacao(TComponent* owner)
   SetName("frProcessoRecontabilizacao");
   SetCaption("Processo de recontabilização");
   PreparaEditMatriz(*edCODEMP, *pnNOMEMP);
+  // Several head offices at once: typed parted by ";" or ticked in F11's list.
+  edCODEMP->SetAceitaMultiSelecao(true);
   spConsultaEmp->SetName("spConsultaEmp");
   spConsultaEmp->SetHint("Consulta Empresa");
   edDataInicial->SetName("edDataInicial");
@@ -104,6 +108,23 @@ void TfrProcessoRecontabilizacao::SetListaObj(const TListaObj& lista) {
       if (auto* ordinal = dynamic_cast<TInteger_VYN*>(rotinas->Objects(i))) IncluiTipoProc(FRotinas, ordinal->Value());
     }
   }
+}
+
+void TfrProcessoRecontabilizacao::KeyDown(int& key, unsigned shift) {
+  TfrProcessoComMotor::KeyDown(key, shift);
+  if (key != kTeclaF11 || !edCODEMP->Focused()) return;
+  key = 0;
+  if (shift == ssCtrl) {
+    edCODEMP->Reset();
+    return;
+  }
+  if (shift != 0) return;
+  EscolheEmpresas(*edCODEMP, ProcessContext().Database->QueryAll(
+                                 "SELECT E.BDCODEMP, R.BDNOMEMP FROM TEMPRESAS E LEFT OUTER JOIN"
+                                 " VW_TEMPRESAS_REF_MAX_MIN MM ON (MM.BDCODEMP = E.BDCODEMP) LEFT OUTER JOIN"
+                                 " TEMPRESAS_REF R ON (R.BDCODEMP = MM.BDCODEMP AND R.BDREFEMP = MM.BDREFEMP)"
+                                 " WHERE COALESCE(E.BDCODMATRIZ, 0) IN (0, E.BDCODEMP)"
+                                 " AND COALESCE(E.BDSTATUSEMP, 0) <> 1 ORDER BY E.BDCODEMP"));
 }
 
 void TfrProcessoRecontabilizacao::spConsultaClick(TComponent* sender) {

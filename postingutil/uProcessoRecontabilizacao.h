@@ -56,6 +56,8 @@ class TfrProcessoRecontabilizacao : public TfrProcessoComMotor {
   // Four objects pre-fill the screen: company codes, start, end, routine captions with ordinals.
   void SetListaObj(const vyn::TListaObj& lista) override;
   void spConsultaClick(vyn::TComponent* sender) override;
+  // F11 on the company field: the head offices' list of choices; Ctrl+F11 empties the selection.
+  void KeyDown(int& key, unsigned shift) override;
   void spSelecaoContasClick(vyn::TComponent* sender);
   void spInformation24Click(vyn::TComponent* sender);
 

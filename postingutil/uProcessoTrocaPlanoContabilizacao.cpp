@@ -288,10 +288,12 @@ void TfrProcessoTrocaPlanoContabilizacao::PreenchePeriodoInicial() {
                                                       edCodConfOnlineDe->Text(), edCODEMP->ValorInformado(), true));
   sql.First();
   if (sql.Eof()) return;
-  // A closed month keeps its plan: the change takes effect in the month after the last closing. A
-  // company that never closed changes its whole period, as the warning told the user.
-  if (!sql.FieldByName("BDULTENC").IsNull())
-    edDataInicial->SetData_AnoMes(IncAnoMes(TDateTime_VYN::GetAnoMes(sql.FieldByName("BDULTENC").AsDateTime()), 1));
+  // A closed month keeps its plan: the change takes effect in the month after the last closing of the
+  // head office or any branch (the period the change will use, shown before it runs). A company that
+  // never closed changes its whole period, as the warning told the user.
+  const Variant encerramento = UltimoEncerramentoGrupo(sql.Database(), edCODEMP->Codigo());
+  if (!encerramento.IsNull())
+    edDataInicial->SetData_AnoMes(IncAnoMes(TDateTime_VYN::GetAnoMes(encerramento.AsDateTime()), 1));
   else if (int inicio = FMotor->GetInicioTodoPeriodo(edCODEMP->Codigo()); inicio > 0)
     edDataInicial->SetData_AnoMes(inicio);
 }

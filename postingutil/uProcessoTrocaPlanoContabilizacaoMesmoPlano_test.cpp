@@ -157,6 +157,11 @@ TEST_F(TrocaMesmoPlanoTest, NewPlanEmptiedZeroOrUnknownIsRefusedAndTheCompanySta
 
 TEST_F(TrocaMesmoPlanoTest, AStartInTheClosingMonthChangesThePlanOnlyAfterTheClosing) {
   Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 1", {EncodeDate(2024, 3, 31)});
+  const int64_t empresas = Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS").AsInteger();
+  const int sistema = static_cast<int>(
+      Db().QueryValue("SELECT FIRST 1 BDCODSIS FROM TSISTEMA WHERE BDTIPOLANCONTAB > 0 ORDER BY BDCODSIS").AsInteger());
+  Db().Execute("INSERT INTO TINICIO_CONTABILIZACAO (BDCODEMP, BDCODSIS, BDDATA, BDAUTOMATICO) VALUES (1, ?, ?, 'FALSE')",
+               {sistema, EncodeDate(2024, 6, 1)});
   Preenche("1", "03/2024", 2);
   TScriptedDialogs d;
   d.Rights(true).Ok(kMsgProcessoSucesso);
@@ -168,6 +173,12 @@ TEST_F(TrocaMesmoPlanoTest, AStartInTheClosingMonthChangesThePlanOnlyAfterTheClo
   EXPECT_EQ(refs.Value(1, "BDREFEMP").AsInteger(), 202404);
   EXPECT_EQ(refs.Value(1, "BDCODPLANOONLINE").AsInteger(), 2);
   EXPECT_EQ(Db().QueryValue("SELECT BDDATAINICIAL FROM VINT_EMP_PROCESSOTROCA").AsDateTime(), EncodeDate(2024, 4, 1));
+  // The same chart and history plan: no backup company, and the recorded start of posting stays.
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEMPRESAS").AsInteger(), empresas);
+  auto inicios = Db().QueryAll("SELECT BDCODEMP, BDDATA, BDAUTOMATICO FROM TINICIO_CONTABILIZACAO");
+  ASSERT_EQ(inicios.Rows.size(), 1u);
+  EXPECT_EQ(inicios.Value(0, "BDDATA").AsDateTime(), EncodeDate(2024, 6, 1));
+  EXPECT_EQ(inicios.Value(0, "BDAUTOMATICO").AsString(), "FALSE");
 }
 
 TEST_F(TrocaMesmoPlanoTest, RunMovesThePlanThroughTheAutomaticMappingPlanAndSwapsTheEngine) {

@@ -96,6 +96,12 @@ TEST_F(TrocaPlanoTest, ACompanyThatNeverClosedChangesItsWholePeriodNotFromTheWor
   EXPECT_EQ(tela->edDataInicial->Text(), "02/2024");   // the branch's first posting
 }
 
+TEST_F(TrocaPlanoTest, ABranchClosedLaterThanItsHeadOfficeShowsTheStartTheChangeWillUse) {
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = ? WHERE BDCODEMP = 2", {EncodeDate(2024, 5, 31)});
+  Empresa("1");
+  EXPECT_EQ(tela->edDataInicial->Text(), "06/2024");   // the branch's May closing, not the head office's March
+}
+
 TEST_F(TrocaPlanoTest, LeavingTheFieldsFillsThePlansThePeriodAndTheDependentFields) {
   TScriptedDialogs d;
   Empresa("1");

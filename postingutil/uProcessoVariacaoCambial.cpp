@@ -28,6 +28,9 @@ constexpr int kSistemaContabil = 4;
 constexpr int kVersaoApuracao = 2;
 // Each month is a run row and its entries: a mistyped year must not walk decades of months.
 constexpr int kMaxMesesPorExecucao = 24;
+constexpr const char* kMsgConciliadosVariacao =
+    "Existem lançamentos conciliados no processo que será refeito. Ao prosseguir, esses lançamentos serão "
+    "desconciliados automaticamente. \rDeseja continuar?";
 
 // The month the host works in; without one, the current month.
 int ReferenciaDeTrabalho() {
@@ -182,6 +185,18 @@ bool TfrProcessoVariacaoCambial::PodeIniciarProcesso() {
       DlgConfSimNao(ProcessContext().UserName + ", já existe processo realizado para este período. Deseja refazer o processo?",
                     FLogEvent) != mrYes)
     return false;
+  // Redoing a run deletes its entries with their reconciliation: asked as the re-posting asks.
+  if (!sql->IsEmpty()) {
+    sql->CommandText(
+        " SELECT FIRST 1 L.BDCHAVE FROM VZEL_EMP_TVARCAMBIAL V JOIN TOL_VZEL_EMP_TVARCAMBIAL T ON"
+        " (T.BDCODEMP = V.BDCODEMP AND T.BDCODVAR = V.BDCHAVE) JOIN VZEL_EMPRESAS_TLAN L ON"
+        " (L.BDCODEMP = T.BDCODEMP AND L.BDCHAVE = T.BDCHAVELAN) WHERE V.BDCODEMP IN (" + filiais + ")" +
+            " AND V.BDCODMOE = " + std::to_string(codMoe) + " AND V.BDDATAINI >= ? AND V.BDDATAFIN <= ?"
+            " AND (L.BDCONCD = 'TRUE' OR L.BDCONCC = 'TRUE' OR EXISTS (SELECT 1 FROM VZEL_EMPRESAS_TEXTRATOBAN X"
+            " WHERE COALESCE(X.BDCODEMPLANC, X.BDCODEMP) = L.BDCODEMP AND X.BDCHAVELANC = L.BDCHAVE))",
+        ctOpen, periodo);
+    if (!sql->IsEmpty() && DlgConfSimNao(kMsgConciliadosVariacao, FLogEvent) != mrYes) return false;
+  }
 
   // Branches with a preparation (a branch counted once however many rows it has).
   sql->CommandText(" SELECT COUNT(DISTINCT BDCODEMP) BDCOUNT FROM VZEL_EMP_TPREPVARCAMBIAL  WHERE BDCODEMP IN (" +

@@ -318,7 +318,12 @@ TEST_F(VariacaoCambialTest, ARerunTakesAwayWhatHungOnTheReplacedEntry) {
                " VALUES (1, ?, 1, 1, 7)", {Variant(chave)});
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, ?, 'conferido')",
                {Variant(chave)});
-  d.Yes("já existe processo realizado para este período");
+  // Asked before the reconciliation is undone, as the re-posting asks: No keeps everything.
+  d.Yes("já existe processo realizado para este período").No("Existem lançamentos conciliados no processo");
+  f->spOK->Click();
+  EXPECT_TRUE(d.Done());
+  EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_CONC"), 1);
+  d.Yes("já existe processo realizado para este período").Yes("Existem lançamentos conciliados no processo");
   Roda(d);
   EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 1 AND BDCHAVE = " + std::to_string(chave)), 0);
   EXPECT_EQ(Conta("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_CONC"), 0);

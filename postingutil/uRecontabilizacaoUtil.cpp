@@ -113,14 +113,16 @@ bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial
   if (sql.Eof()) return true;
   // A closing is recorded on the register month it was made in, which may come after the start: the
   // company's last closing counts, or a start inside a closed period would be moved without a word.
-  const Variant emp = sql.FieldByName("BDCODEMP").AsInteger();
-  Variant ultimo = sql.Database().QueryValue(
-      "SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP = ? OR BDCODEMP IN"
-      " (SELECT BDCODEMP FROM TEMPRESAS WHERE BDCODMATRIZ = ?)",
-      {emp, emp});
+  const Variant ultimo = UltimoEncerramentoGrupo(sql.Database(), sql.FieldByName("BDCODEMP").AsInteger());
   if (ultimo.IsNull() || TDateTime_VYN::GetAnoMes(ultimo.AsDateTime()) <= refInicial) return true;
   DlgInfOk(kMsgEmpresaNaoProcessada);
   return false;
+}
+
+Variant UltimoEncerramentoGrupo(TDatabase& db, int64_t matriz) {
+  return db.QueryValue("SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP = ? OR BDCODEMP IN"
+                       " (SELECT BDCODEMP FROM TEMPRESAS WHERE BDCODMATRIZ = ?)",
+                       {matriz, matriz});
 }
 
 void CarregaPlanoConfOnline(TEdit_Codigo_Search_VYN& plano, TEdit_Codigo_Search_VYN& planoContas,

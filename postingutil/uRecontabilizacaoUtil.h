@@ -2,11 +2,14 @@
 // What the screens that drive the posting engine share: the filter of the company rows the engine
 // walks, the end-of-run result, the swap of the engine after a run, and the screen base that holds
 // the engine.
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "framework/accounting/processo_recontabilizacao_mgr.h"
 #include "framework/core/datetime.h"
+#include "framework/core/variant.h"
+#include "framework/data/fb_database.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/processo_padrao.h"
 
@@ -77,6 +80,10 @@ int PrimeiroMesAtividade(const std::string& condicao);
 // False, after telling the user, when the last closing of the first company row of selectEmpresas
 // (read at refInicial) lies after refInicial.
 bool EncerramentoPermiteInicio(const std::string& selectEmpresas, int refInicial);
+
+// The latest closing of the head office and its branches, on any register month (null when none
+// closed): a change of plan starts after it, whichever of them closed last.
+vyn::Variant UltimoEncerramentoGrupo(vyn::TDatabase& db, int64_t matriz);
 
 // Chart and history plan of the posting plan in the plan edit; both emptied when it has no row, so
 // that nothing stays from an earlier plan.

@@ -11,6 +11,8 @@ namespace vyn {
 
 namespace {
 
+constexpr const char* kNadaAlterado = " Nada foi alterado na Omie: o plano de contas dela continua o mesmo.";
+
 // A filter the text of the query may hold: the fixed subquery or codes and commas only.
 bool FiltroValido(const std::string& f) {
   if (f == TExportacaoOmieDBMGR::kFiltroEmpresasOmie) return true;
@@ -98,7 +100,10 @@ void TExportacaoOmieDBMGR::ExecuteEmpresa(int codEmp, int codPla, const std::str
   const TQueryResult contas = SomenteContasPreparadas ? db.QueryAll(sql, {codPla, codEmp}) : db.QueryAll(sql, {codPla});
 
   const bool substitui = Metodo == "FORCE_REPLACE" || Metodo == "REPLACE";
+  std::map<std::string, nlohmann::ordered_json> antigas;
+  if (substitui && !contas.Rows.empty() && !LeContasOmie(codEmp, desc, antigas)) return;
   nlohmann::ordered_json enviadas = nlohmann::ordered_json::array();
+  std::vector<nlohmann::ordered_json> enviadasCompletas;
   for (size_t i = 0; i < contas.Rows.size(); ++i) {
     nlohmann::ordered_json p = nlohmann::ordered_json::object();
     p["codigo_conta_integracao"] = std::to_string(contas.Value(i, "BDCODTPLA").AsInteger());
@@ -109,18 +114,82 @@ void TExportacaoOmieDBMGR::ExecuteEmpresa(int codEmp, int codPla, const std::str
     if (r.StatusCode != 200) {
       std::string estado;
       if (substitui)
-        estado = enviadas.empty() ? " Nada foi alterado na Omie: o plano de contas dela continua o mesmo."
-                                  : " O plano de contas da Omie não foi substituído: as contas dela foram mantidas.";
+        estado = enviadas.empty() ? std::string(kNadaAlterado) : DesfazEnvio(codEmp, enviadasCompletas, antigas);
       Recusa(codEmp, desc, "a conta " + p["codigo_conta_integracao"].get<std::string>(), r, estado);
       break;
     }
     enviadas.push_back(p["codigo_conta_integracao"]);
+    enviadasCompletas.push_back(p);
   }
   const bool completo = enviadas.size() == contas.Rows.size();
   if (substitui && completo && !contas.Rows.empty()) ExcluiContasAntigas(codEmp, desc, enviadas);
   if (lista_)
     lista_->Add_Informacao(codEmp, "Empresa " + desc + ": " + std::to_string(enviadas.size()) + " de " +
                                        std::to_string(contas.Rows.size()) + " conta(s) exportada(s) para a Omie.");
+}
+
+bool TExportacaoOmieDBMGR::LeContasOmie(int codEmp, const std::string& desc,
+                                        std::map<std::string, nlohmann::ordered_json>& contas) {
+  // Omie's answer decides how many pages there are; this bound keeps a peer that never ends from
+  // holding the run (far more accounts than any chart has).
+  constexpr int kMaxPaginas = 200;
+  int total = 1;
+  for (int pagina = 1; pagina <= total; ++pagina) {
+    TRetornoEnvioOmie r;
+    if (pagina > kMaxPaginas) {
+      r.StatusCode = 502;
+      r.Falha = "O plano de contas tem mais de " + std::to_string(kMaxPaginas) + " páginas";
+    } else {
+      nlohmann::ordered_json p = nlohmann::ordered_json::object();
+      p["pagina"] = pagina;
+      p["registros_por_pagina"] = 500;
+      r = EnviaOmie(codEmp, "ListarContasContabeis", p);
+    }
+    const auto lista = r.Resposta.is_object() ? r.Resposta.find("contas") : r.Resposta.end();
+    if (r.StatusCode == 200 && (lista == r.Resposta.end() || !lista->is_array())) {
+      r.StatusCode = 502;
+      r.Falha = "Resposta sem a lista de contas";
+    }
+    if (r.StatusCode != 200) {
+      Recusa(codEmp, desc, "a leitura do plano de contas atual", r, kNadaAlterado);
+      return false;
+    }
+    for (const auto& c : *lista)
+      if (c.is_object() && c.contains("codigo_conta_integracao"))
+        contas[c["codigo_conta_integracao"].is_string() ? c["codigo_conta_integracao"].get<std::string>()
+                                                        : c["codigo_conta_integracao"].dump()] = c;
+    const auto tp = r.Resposta.find("total_de_paginas");
+    if (tp != r.Resposta.end() && tp->is_number_integer()) total = tp->get<int>();
+  }
+  return true;
+}
+
+std::string TExportacaoOmieDBMGR::DesfazEnvio(int codEmp, const std::vector<nlohmann::ordered_json>& enviadas,
+                                              const std::map<std::string, nlohmann::ordered_json>& antigas) {
+  std::vector<std::string> naoDesfeitas;
+  for (auto it = enviadas.rbegin(); it != enviadas.rend(); ++it) {
+    const std::string codigo = (*it)["codigo_conta_integracao"].get<std::string>();
+    const auto antiga = antigas.find(codigo);
+    TRetornoEnvioOmie r;
+    if (antiga != antigas.end()) {
+      nlohmann::ordered_json p = nlohmann::ordered_json::object();
+      for (const char* campo : {"codigo_conta_integracao", "classificacao", "descricao", "tipo"})
+        if (antiga->second.contains(campo)) p[campo] = antiga->second[campo];
+      r = EnviaOmie(codEmp, "UpsertContaContabil", p);
+    } else {
+      nlohmann::ordered_json p = nlohmann::ordered_json::object();
+      p["codigo_conta_integracao"] = codigo;
+      r = EnviaOmie(codEmp, "ExcluirContaContabil", p);
+    }
+    if (r.StatusCode != 200) naoDesfeitas.insert(naoDesfeitas.begin(), codigo);
+  }
+  if (naoDesfeitas.empty())
+    return " A substituição foi desfeita: as " + std::to_string(enviadas.size()) +
+           " conta(s) já enviada(s) voltaram a ser como eram e o plano de contas da Omie continua o mesmo.";
+  std::string lista;
+  for (const std::string& c : naoDesfeitas) lista += (lista.empty() ? "" : ", ") + c;
+  return " A substituição não pôde ser desfeita por completo: na Omie, a(s) conta(s) " + lista +
+         " ficou(aram) como no plano da empresa; as demais contas da Omie continuam como eram.";
 }
 
 bool TExportacaoOmieDBMGR::ExcluiContasAntigas(int codEmp, const std::string& desc,

@@ -13,13 +13,19 @@
 //                  own settings use;
 //   FORCE_REPLACE: the same with "verificar_configuracoes": "N" (its settings' accounts go too).
 // The old chart is removed only once the whole new one is in: the account is never left without a
-// chart, and a refused account leaves the old accounts where they were (a refusal of the first one
-// changes nothing on Omie).
+// chart. A replacement first reads Omie's chart ("ListarContasContabeis" {"pagina": n,
+// "registros_por_pagina": 500} answered {"total_de_paginas": N, "contas": [account, ...]}); when Omie
+// refuses an account midway, the accounts already sent are put back as that reading found them (or
+// removed, "ExcluirContaContabil" {"codigo_conta_integracao": ...}, when they were new), so that Omie
+// holds one chart or the other, never a mix; the list says which, and names any account it could not
+// put back.
 // One account is "UpsertContaContabil" {"codigo_conta_integracao": "<reduced code>", "classificacao":
 // "<classification>", "descricao": "<name>", "tipo": "A" | "S"}. A company's export stops at its first
 // refusal.
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -34,6 +40,7 @@ class TInconsistencias_VYN;
 struct TRetornoEnvioOmie {
   int StatusCode = 0;
   std::string Falha;
+  nlohmann::ordered_json Resposta;   // the answer's body, when it was JSON
 };
 
 class TExportacaoOmieDBMGR : public TComponent {
@@ -67,6 +74,11 @@ class TExportacaoOmieDBMGR : public TComponent {
 
  private:
   void ExecuteEmpresa(int codEmp, int codPla, const std::string& nome);
+  // Omie's accounts by reduced code, read before a replacement; false (reported) when Omie refused.
+  bool LeContasOmie(int codEmp, const std::string& desc, std::map<std::string, nlohmann::ordered_json>& contas);
+  // Puts the accounts sent back as they were before the replacement; answers what Omie holds now.
+  std::string DesfazEnvio(int codEmp, const std::vector<nlohmann::ordered_json>& enviadas,
+                          const std::map<std::string, nlohmann::ordered_json>& antigas);
   // Removes the Omie accounts that are not among those just sent; false (reported) when refused.
   bool ExcluiContasAntigas(int codEmp, const std::string& desc, const nlohmann::ordered_json& manter);
   // One refusal into the list; estado says what Omie was left with.

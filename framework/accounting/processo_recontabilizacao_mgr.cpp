@@ -280,6 +280,9 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
       return erro(fmt::format("Nenhum sistema com o tipo de lançamento {} para definir o início da contabilização.",
                               tipoLanContab));
     TTransaction tr(db);
+    // A writer of the company's ledger: a change of posting plan on another workstation refuses it with
+    // the hold's own message, before anything is deleted.
+    MarcaGravacaoLancamentos(db, codEmp);
     if (inicio.Value != 0) {
       // The deleted postings leave the company's books: a consultation-only copy keeps them.
       TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
@@ -323,7 +326,7 @@ int TProcessoRecontabilizacaoMGR::RegistraProcessoTroca(int codEmp, const std::v
              " VALUES (?, ?, ?, 0, ?, ?, ?, ?, ?, ?)",
              {codEmp, ordem, dataIni.DateOnly(), planoTroca > 0 ? Variant(planoTroca) : Variant(), planoAtual,
               planoNovo, Now(), ProcessContext().UserName, planoLalur > 0 ? Variant(planoLalur) : Variant()});
-  SalvaBalancetes(codEmp, ordem, 0, empresas, dataIni, dataFim);
+  SalvaBalancetes(codEmp, ordem, 0, empresas, dataIni, dataFim, PlanoEmVigor(codEmp, planoAtual, dataIni).Contas);
   return ordem;
 }
 
@@ -340,17 +343,23 @@ void TProcessoRecontabilizacaoMGR::AbreReferenciaInicio(const std::vector<int>& 
 }
 
 void TProcessoRecontabilizacaoMGR::SalvaBalancetes(int codEmp, int ordem, int dePara, const std::vector<int>& empresas,
-                                                   TDateTime dataIni, TDateTime dataFim) {
+                                                   TDateTime dataIni, TDateTime dataFim, int contasSemPlano) {
   TDatabase& db = Database();
   // Debits positive, credits negative, per chart and account of the ledger of the companies.
   const std::string movimento =
-      "SELECT L.BDCODPLAPADRAO AS PLANO, L.BDDEBITO AS CONTA, L.BDDATA AS DATA, L.BDVALOR AS VALOR"
+      "SELECT COALESCE(L.BDCODPLAPADRAO, CAST(? AS INTEGER)) AS PLANO, L.BDDEBITO AS CONTA,"
+      " L.BDDATA AS DATA, L.BDVALOR AS VALOR"
       " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + ListaEmpresas(empresas) + ") AND L.BDDEBITO IS NOT NULL"
-      " AND L.BDCODPLAPADRAO IS NOT NULL AND L.BDDATA <= ?"
-      " UNION ALL SELECT L.BDCODPLAPADRAO, L.BDCREDITO, L.BDDATA, -L.BDVALOR"
+      " AND L.BDDATA <= ?"
+      " UNION ALL SELECT COALESCE(L.BDCODPLAPADRAO, CAST(? AS INTEGER)), L.BDCREDITO, L.BDDATA,"
+      " -L.BDVALOR"
       " FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" + ListaEmpresas(empresas) + ") AND L.BDCREDITO IS NOT NULL"
-      " AND L.BDCODPLAPADRAO IS NOT NULL AND L.BDDATA <= ?";
-  for (int ano = YearOf(dataIni); ano <= YearOf(dataFim); ++ano) {
+      " AND L.BDDATA <= ?";
+  // A posting dated after the period's end (a later year) is in the ledger too.
+  const Variant ultima = db.QueryValue("SELECT MAX(L.BDDATA) FROM VZEL_EMPRESAS_TLAN L WHERE L.BDCODEMP IN (" +
+                                       ListaEmpresas(empresas) + ")");
+  const int ultimoAno = ultima.IsNull() ? YearOf(dataFim) : std::max(YearOf(dataFim), YearOf(ultima.AsDateTime()));
+  for (int ano = YearOf(dataIni); ano <= ultimoAno; ++ano) {
     TDateTime inicioAno = EncodeDate(ano, 1, 1), fimAno = EncodeDate(ano, 12, 31);
     db.Execute(
         "INSERT INTO VINT_EMP_PROCESSOTROCA_BAL (BDCODEMP, BDORDEM, BDDEPARA, BDANO, BDCODPLAPADRAO, BDCODTPLA,"
@@ -359,7 +368,7 @@ void TProcessoRecontabilizacaoMGR::SalvaBalancetes(int codEmp, int ordem, int de
         " SUM(IIF(M.DATA < ?, M.VALOR, 0)), SUM(IIF(M.DATA >= ? AND M.VALOR > 0, M.VALOR, 0)),"
         " SUM(IIF(M.DATA >= ? AND M.VALOR < 0, -M.VALOR, 0)), SUM(M.VALOR)"
         " FROM (" + movimento + ") M GROUP BY M.PLANO, M.CONTA",
-        {codEmp, ordem, dePara, ano, inicioAno, inicioAno, inicioAno, fimAno, fimAno});
+        {codEmp, ordem, dePara, ano, inicioAno, inicioAno, inicioAno, contasSemPlano, fimAno, contasSemPlano, fimAno});
   }
 }
 
@@ -473,8 +482,11 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
     throw EDatabaseError(erros.front());
   std::vector<std::string> feitos;
   // The user was told that a company with a closed period gets a consultation-only backup holding the
-  // period before the change, and that its online posting starts at the change.
-  if (PossuiZeramento) {
+  // period before the change, and that its online posting starts at the change. A change that keeps
+  // both the chart and the history plan rewrites nothing of that period: it needs no copy, and the
+  // recorded starts of posting stay as the user set them.
+  const bool mesmosPlanos = de.Contas == para.Contas && de.Historicos == para.Historicos;
+  if (PossuiZeramento && !mesmosPlanos) {
     std::vector<int> copias = CriaEmpresasBackup(empresas);
     for (size_t i = 0; i < copias.size(); ++i) {
       ExcluiLancamentos(db, copias[i], "L.BDCODEMP = ? AND L.BDDATA >= ?", {copias[i], dataIni.DateOnly()});
@@ -501,7 +513,7 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
              " WHERE BDCODEMP IN (" + ListaEmpresas(empresas) + ") AND BDREFEMP >= ?",
              {planoNovo, planoNovo, planoNovo, AnoMes(dataIni)});
   TraduzLancamentos(empresas, de, para, planoTroca, dataIni, participante);
-  SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim);
+  SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim, para.Contas);
   return feitos;
 }
 

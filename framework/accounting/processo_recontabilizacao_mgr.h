@@ -140,8 +140,10 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   // after (side 1). Runs inside the caller's transaction; answers the order.
   int RegistraProcessoTroca(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo,
                             int planoTroca, TDateTime dataIni, TDateTime dataFim, int planoLalur = 0);
+  // Every posting counts, so that the saved balances agree with the ledger: one without a chart is
+  // counted in contasSemPlano (the chart it was made under), and the years run to the last posting.
   void SalvaBalancetes(int codEmp, int ordem, int dePara, const std::vector<int>& empresas, TDateTime dataIni,
-                       TDateTime dataFim);
+                       TDateTime dataFim, int contasSemPlano);
   // A reference row at the start month for each company that has none there (a copy of the one in
   // force), so that the new plan takes effect from that month and not from the next row.
   void AbreReferenciaInicio(const std::vector<int>& empresas, int referencia);

@@ -6,6 +6,7 @@
 
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/livros/exclusao_lancamentos.h"
+#include "framework/schema/ledger_lock.h"
 #include "framework/schema/seed.h"
 #include "framework/schema/troca_plano.h"
 #include "framework/ui/inconsistencias.h"
@@ -125,6 +126,19 @@ TEST_F(MotorRecontabilizacaoTest, StartOfPostingKeepsRecordedCutOffsAndDeletesOl
   EXPECT_FALSE(motor->ProcessoInicioContabilizacao(&dono, nullptr, 1, 300, EncodeDate(2024, 2, 1), TDateTime(),
                                                    TDateTime(), TDateTime(), &lista));
   EXPECT_EQ(lista.CountErros(), 1);
+}
+
+TEST_F(MotorRecontabilizacaoTest, StartOfPostingDuringAnotherWorkstationsPlanChangeIsRefusedWithTheHoldsMessage) {
+  Lanca(1, 1, "2024-01-31", 100);
+  auto outraEstacao = Company().OpenAnother();
+  TTransaction troca(*outraEstacao);
+  BloqueiaLancamentosEmpresas(*outraEstacao, {1});
+  EXPECT_FALSE(motor->ProcessoInicioContabilizacao(&dono, nullptr, 1, 100, EncodeDate(2024, 2, 1), TDateTime(),
+                                                   TDateTime(), TDateTime(), &lista));
+  ASSERT_EQ(lista.CountErros(), 1);
+  EXPECT_NE(lista.Itens()[0].Caption.find(MensagemEmpresaEmTroca(1)), std::string::npos) << lista.Itens()[0].Caption;
+  troca.Rollback();
+  EXPECT_EQ(Chaves(), (std::vector<int64_t>{101}));
 }
 
 // A deleted entry leaves no row behind, and whatever it was reconciled with is free again.

@@ -27,6 +27,9 @@ class INotificacoes {
  public:
   virtual ~INotificacoes() = default;
   virtual void Notifica(const std::string& titulo, const std::string& classe, const std::string& parametros) = 0;
+  // The notification this program took up goes back to its user's list: the screen it opened ended
+  // without doing its work (a review closed without importing), so it is there for later.
+  virtual void DevolveTomada() {}
 };
 
 class TNotificacoesBanco : public INotificacoes {
@@ -35,14 +38,16 @@ class TNotificacoesBanco : public INotificacoes {
   // Written at once, in a transaction of its own: a background run's result must not wait for, nor
   // go with, whatever the screen has open.
   void Notifica(const std::string& titulo, const std::string& classe, const std::string& parametros) override;
-  // Those not taken up yet, oldest first.
+  // The process user's notifications not taken up yet, oldest first: a notification is its user's.
   std::vector<TNotificacao> Pendentes() const;
-  // The notification, marked as taken; nothing when there is no such notification or it was taken
-  // before (what it brings is imported once).
+  // The process user's notification, marked as taken; nothing when the user has no such notification
+  // or it was taken before (what it brings is imported once).
   std::optional<TNotificacao> Toma(int id);
+  void DevolveTomada() override;
 
  private:
   TDatabase& db_;
+  int tomada_ = 0;   // the notification Toma gave this program, until given back
 };
 
 }  // namespace vyn

@@ -1,5 +1,8 @@
 #include "framework/livros/troca_plano_livros.h"
 
+#include <algorithm>
+#include <initializer_list>
+
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 
@@ -15,12 +18,28 @@ std::string ContaTraduzida(const char* conta) {
                      " T.BDCODTPLADE = L.") + conta;
 }
 
-// The columns of the table but BDCODEMP, as a list for INSERT ... SELECT.
-std::string ColunasMenosEmpresa(TDatabase& db, const char* tabela) {
+// The columns of the table but BDCODEMP (and those named in fora), as a list for INSERT ... SELECT.
+std::string ColunasMenosEmpresa(TDatabase& db, const char* tabela, std::initializer_list<const char*> fora = {}) {
   std::vector<std::string> nomes;
   for (const std::string& c : db.TableColumns(tabela))
-    if (c != "BDCODEMP") nomes.push_back(c);
+    if (c != "BDCODEMP" && std::none_of(fora.begin(), fora.end(), [&](const char* f) { return c == f; }))
+      nomes.push_back(c);
   return Join(nomes, ", ");
+}
+
+// The company's bank reconciliation, as the copy's: its statement lines (linked to the copy's entry
+// where they named one of the company's) and its entries' reconciled items that name its own lines
+// or entries. Payments stay with the obligations they settled, in the company.
+void CopiaConciliacaoEmpresa(TDatabase& db, int empresa, int copia) {
+  const std::string linhas = ColunasMenosEmpresa(db, "VZEL_EMPRESAS_TEXTRATOBAN", {"BDCODEMPLANC", "BDCHAVELANC"});
+  db.Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCODEMPLANC, BDCHAVELANC, " + linhas +
+                 ") SELECT ?, NULL, IIF(COALESCE(BDCODEMPLANC, BDCODEMP) = BDCODEMP, BDCHAVELANC, NULL), " + linhas +
+                 " FROM VZEL_EMPRESAS_TEXTRATOBAN WHERE BDCODEMP = ?",
+             {copia, empresa});
+  const std::string itens = ColunasMenosEmpresa(db, "VZEL_EMPRESAS_TLAN_CONC", {"BDCODEMPCONC"});
+  db.Execute("INSERT INTO VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCODEMPCONC, " + itens + ") SELECT ?, ?, " + itens +
+                 " FROM VZEL_EMPRESAS_TLAN_CONC WHERE BDCODEMP = ? AND BDCODEMPCONC = ?",
+             {copia, copia, empresa, empresa});
 }
 
 }  // namespace
@@ -50,6 +69,7 @@ void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia) {
                    tabela + " WHERE BDCODEMP = ?",
                {copia, empresa});
   }
+  CopiaConciliacaoEmpresa(db, empresa, copia);
 }
 
 void TraduzLancamentosTroca(TDatabase& db, const std::vector<int>& empresas, const TTraducaoTroca& t) {

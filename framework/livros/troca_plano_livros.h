@@ -20,7 +20,8 @@ std::string PeriodoTraduzido(const std::vector<int>& empresas);
 // values: the mapping plan, the new chart.
 std::string SemParticipante(const char* lado);
 
-// Copies the company's entries with their complements, cost-centre and Y570 rows into the copy.
+// Copies the company's entries with their complements, cost-centre and Y570 rows into the copy, and
+// its bank reconciliation (statement lines and reconciled items).
 void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia);
 
 struct TTraducaoTroca {

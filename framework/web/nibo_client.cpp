@@ -187,7 +187,8 @@ std::vector<std::string> THTTP_Nibo::GravaNotas(const nlohmann::json& notas, con
     if (tarvo_) {
       TDatabase& db = Banco(nullptr);
       for (size_t i = 0; i < arquivos.size(); ++i)
-        EnfileiraDocumentoEF(db, FCodigoEmpresa, tdNFSe, TipNibo, arquivos[i], IdentificadoresNotasNFS[i]);
+        if (EnfileiraDocumentoEF(db, FCodigoEmpresa, tdNFSe, TipNibo, arquivos[i], IdentificadoresNotasNFS[i]))
+          ++NotasEnfileiradas;
     }
   } catch (...) {
     std::error_code ec;
@@ -220,6 +221,7 @@ void THTTP_Nibo::Execute() {
   erro_ = false;
   FMensagem.clear();
   FPossuiImportacao = false;
+  NotasEnfileiradas = 0;
   ArquivoTempExtraido.clear();
   ListaNotasNFS.reset();
   IdentificadoresNotasNFS.clear();

@@ -68,6 +68,8 @@ class THTTP_Nibo : public TComponent {
   void Execute();
 
   bool FPossuiImportacao = false;
+  // A scheduled run: how many of its documents the queue took (those it held already it did not).
+  int NotasEnfileiradas = 0;
   std::string ArquivoTempExtraido;
   std::optional<std::vector<std::string>> ListaNotasNFS;
   // Each note's identity in the fiscal queue, in ListaNotasNFS's order: its access key, else

@@ -115,6 +115,14 @@ TEST_F(NiboTasksTest, ServiceTaskQueuesTheDocumentsOrFailsWhenThereAreNone) {
   EXPECT_EQ(task.LogTarvo().back(), "Processo finalizado - Enviado a list");
   // The queue took the documents' content: no document file stays behind the run.
   EXPECT_EQ(programa_.ArquivosTemp(), 0);
+
+  // The same month again: the queue held the document, and the row does not say it was added.
+  TAutoThreadLancamentoServicoNibo outra;
+  EXPECT_EQ(Executa(outra), "");
+  EXPECT_EQ(Db().QueryValue("select BDDESCPROCESSO from VSH_EMP_TLISTA_PROCESSOS").AsString(),
+            "Processo realizado com sucesso, nenhuma nota nova: as notas da referência já estavam na fila de "
+            "importação.");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_TFILA_IMPORTACAO_EF").AsInteger(), 1);
 }
 
 TEST_F(NiboTasksTest, ServiceDocumentsEnterTheQueueOnceAcrossRunsByKeyIdOrText) {

@@ -31,6 +31,7 @@ void TAutoThreadLancamentoServicoNibo::Execute() {
   tela->ckLancServico->SetChecked(true);
   tela->spOK->Click();
   wPossuiImportacao = tela->PossuiImportacao();
+  wNotasEnfileiradas = tela->NotasEnfileiradas();
   tela.reset();
   GravarLogTarvo("Processo finalizado - Enviado a list");
   // Judged inside the run, so the task base's row follows what it finds.
@@ -47,7 +48,10 @@ void TAutoThreadLancamentoServicoNibo::TrataInconsistencia() {
       "VSH_EMP_TLISTA_PROCESSOS",
       {"BDCODAGENDAMENTO", "BDCODPLANOTARVO", "BDCODEMP", "BDORDEMAGENDAMENTO", "BDCODSTATUS", "BDDESCPROCESSO"},
       {ctx.WP_AGENDAMENTO, ctx.WP_PLANO_TARVO, ctx.WP_EMPRESA_PROCESSO, ctx.WP_ORDEM_AGENDAMENTO, 3,
-       std::string("Processo realizado com sucesso, as notas foram adicionadas na fila de importação.")},
+       std::string(wNotasEnfileiradas > 0
+                       ? "Processo realizado com sucesso, as notas foram adicionadas na fila de importação."
+                       : "Processo realizado com sucesso, nenhuma nota nova: as notas da referência já estavam na "
+                         "fila de importação.")},
       {"BDCODAGENDAMENTO", "BDCODPLANOTARVO", "BDCODEMP", "BDORDEMAGENDAMENTO"});
   auto sql = TSQLMGR::CreateMgrOwned();
   sql->CommandText(c.SQL, ctExecute, c.Params);

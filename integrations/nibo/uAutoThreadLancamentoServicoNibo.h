@@ -19,6 +19,7 @@ class TAutoThreadLancamentoServicoNibo : public vyn::TAutoThreadPushPadrao {
   bool ckLancaContabil = false;
   bool ckLancServico = false;
   bool wPossuiImportacao = false;
+  int wNotasEnfileiradas = 0;   // the documents the queue took in this run
 
   vyn::TSleeper Sleeper;
 

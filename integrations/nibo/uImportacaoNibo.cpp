@@ -54,6 +54,7 @@ TfrImportacaoNibo::TfrImportacaoNibo(TComponent* owner)
   edCODPLATROCAINT->EditsMaster = {edCODEMP};
   edCODPLATROCAINT->PanelNome = pnCODPLATROCAINT;
   spPlanoTroca->SetHint("Consulta plano de troca");
+  spPlanoTroca->OnClick = [this](TComponent*) { edCODPLATROCAINT->Pesquisar(); };
   for (TControl* c :
        std::initializer_list<TControl*>{lbCODPLATROCAINT, edCODPLATROCAINT, spPlanoTroca, pnCODPLATROCAINT})
     c->SetEnabled(false);
@@ -101,6 +102,7 @@ void TfrImportacaoNibo::Processo() {
   const int empresa = static_cast<int>(edCODEMP->Codigo());
   wListaNotasNFS.clear();
   wIdentificadoresNFS.clear();
+  FNotasEnfileiradas = 0;
   std::string arquivo;
   // The entries file of an attempt is only a work file: it goes when a later attempt brings its own
   // and whenever the run ends before the entry import took it over.
@@ -147,6 +149,7 @@ void TfrImportacaoNibo::Processo() {
         FRef = edReferencia->GetData_AnoMes();
         cliente->Execute();
         SetPossuiImportacao(cliente->FPossuiImportacao);
+        FNotasEnfileiradas += cliente->NotasEnfileiradas;
         if (Trim(cliente->ArquivoTempExtraido) != Trim(arquivo)) apaga(arquivo);
         arquivo = cliente->ArquivoTempExtraido;
         if (cliente->ListaNotasNFS) {
@@ -160,10 +163,13 @@ void TfrImportacaoNibo::Processo() {
         }
         std::error_code ec;
         if (!Trim(cliente->FMensagem).empty() && !fs::exists(Trim(arquivo), ec)) {
-          if (IsUnattended())
+          if (IsUnattended()) {
             RegistraFalhaExecucao(RemoveCaret(cliente->FMensagem));
-          else
+          } else {
             DlgWarOk(cliente->FMensagem);
+            // The dialog is the user's; the run's list keeps the refusal, so the run ends as failed.
+            TfrProcesso_Padrao_VYN::Inconsistencias_VYN()->Add_Erro(empresa, RemoveCaret(cliente->FMensagem));
+          }
           return;
         }
         break;

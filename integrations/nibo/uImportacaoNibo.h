@@ -43,6 +43,8 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   int FRef = 0;
 
   bool PossuiImportacao() const { return FPossuiImportacao; }
+  // A scheduled run's service documents that entered the fiscal queue (new ones only).
+  int NotasEnfileiradas() const { return FNotasEnfileiradas; }
   void SetPossuiImportacao(bool v) { FPossuiImportacao = v; }
 
   // How a scheduler task drives the screen: unattended, its waits through the task's sleeper when it
@@ -55,9 +57,9 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   vyn::TSleeper Sleeper = vyn::RealSleeper();
   // Read time-out of the client's requests (milliseconds).
   int ReadTimeout = 60000;
-  // Set, entry lines equal to entries already posted are not posted again (a schedule repeated over a
-  // month Nibo still answers with the same entries).
-  bool CompararLancamentos = false;
+  // Set, entry lines equal to entries already posted are not posted again, and the review says so:
+  // Nibo answers a month with every entry it holds, those the schedule or an earlier run posted too.
+  bool CompararLancamentos = true;
 
  protected:
   void FormShow() override;
@@ -69,6 +71,7 @@ class TfrImportacaoNibo : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   void ImportaNotas();
   void ImportaLancamentos(const std::string& arquivo);
   bool FPossuiImportacao = false;
+  int FNotasEnfileiradas = 0;
 };
 
 }  // namespace integracao

@@ -15,6 +15,7 @@
 #include "framework/ui/control.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/escolha_empresas.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/log_event.h"
 #include "framework/ui/status_processo.h"
@@ -52,6 +53,7 @@ std::function<TRetornoEnvioOmie(int, const std::string&, const nlohmann::ordered
       const TRetornoOmieRegistro ret = c->RealizaPostGenerico(call, param);
       r.StatusCode = ret.StatusCode;
       r.Falha = FaultStringOmie(ret.Response);
+      r.Resposta = ret.Response;
     } catch (const std::exception& e) {
       r.Falha = e.what();
     }
@@ -120,30 +122,11 @@ void TfrExportacaoPlanoContasOmie::spConsultaClick(TComponent* sender) {
 }
 
 void TfrExportacaoPlanoContasOmie::ConsultaEmpresas() {
-  const TQueryResult r = ProcessContext().Database->QueryAll(
-      "SELECT E.BDCODEMP, R.BDNOMEMP FROM TEMPRESAS E LEFT OUTER JOIN VW_TEMPRESAS_REF_MAX_MIN MM ON "
-      "(MM.BDCODEMP = E.BDCODEMP) LEFT OUTER JOIN TEMPRESAS_REF R ON (R.BDCODEMP = MM.BDCODEMP AND R.BDREFEMP = "
-      "MM.BDREFEMP) WHERE E.BDOMIE = 'TRUE' ORDER BY E.BDCODEMP");
-  const std::vector<int64_t> atuais = edCODEMP->CodigosSelecionados();
-  std::vector<std::string> itens;
-  std::vector<bool> marcados;
-  for (size_t i = 0; i < r.Rows.size(); ++i) {
-    const int64_t cod = r.Value(i, "BDCODEMP").AsInteger();
-    itens.push_back(std::to_string(cod) + " - " + r.Value(i, "BDNOMEMP").AsString());
-    marcados.push_back(std::find(atuais.begin(), atuais.end(), cod) != atuais.end());
-  }
-  if (!ChooseItems("Empresas", itens, marcados)) return;
-  std::vector<size_t> escolhidos;
-  for (size_t i = 0; i < marcados.size(); ++i)
-    if (marcados[i]) escolhidos.push_back(i);
-  edCODEMP->SetMultiSelect(false);
-  if (escolhidos.size() == 1) {
-    edCODEMP->SetText(std::to_string(r.Value(escolhidos[0], "BDCODEMP").AsInteger()));
-    edCODEMP->Search();
-    return;
-  }
-  edCODEMP->SetText("");
-  for (size_t i : escolhidos) edCODEMP->AddMultiSelecao(itens[i], r.Value(i, "BDCODEMP").AsInteger());
+  EscolheEmpresas(*edCODEMP,
+                  ProcessContext().Database->QueryAll(
+                      "SELECT E.BDCODEMP, R.BDNOMEMP FROM TEMPRESAS E LEFT OUTER JOIN VW_TEMPRESAS_REF_MAX_MIN MM ON "
+                      "(MM.BDCODEMP = E.BDCODEMP) LEFT OUTER JOIN TEMPRESAS_REF R ON (R.BDCODEMP = MM.BDCODEMP AND "
+                      "R.BDREFEMP = MM.BDREFEMP) WHERE E.BDOMIE = 'TRUE' ORDER BY E.BDCODEMP"));
 }
 
 std::string TfrExportacaoPlanoContasOmie::GetMetodoExportacao() const {

@@ -5,6 +5,8 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
+#include <map>
+#include <mutex>
 #include <set>
 #include <stdexcept>
 
@@ -33,7 +35,7 @@ class ExportacaoPlanoOmieTest : public CompanyDatabaseTest {
     TPublicas::SetReferencia(202401);
     pla_ = static_cast<int>(Db().QueryValue("select first 1 BDCODPLAPADRAO from TEMPRESAS_REF where BDCODEMP = 1")
                                 .AsInteger());
-    server_.On("POST", "/api/v1/contador/planocontas/", TFakeResponse(200, "{}"));
+    server_.On("POST", "/api/v1/contador/planocontas/", [this](const TFakeRequest& r) { return Omie(r); });
     tela_ = MakeForm<TfrExportacaoPlanoContasOmie>();
     tela_->OnPreparaClienteOmie = [this](TIntegracaoOmieBase& c) { c.SetURLBase(server_.BaseURL()); };
   }
@@ -54,6 +56,38 @@ class ExportacaoPlanoOmieTest : public CompanyDatabaseTest {
     for (const auto& r : server_.Requests()) out.push_back(nlohmann::json::parse(r.Body)["call"].get<std::string>());
     return out;
   }
+  // Omie's chart as a stateful peer: it lists, upserts and removes accounts, and refuses the upserts
+  // of the codes in recusadas_ (and the removals when recusaExclusao_).
+  TFakeResponse Omie(const TFakeRequest& req) {
+    const auto corpo = nlohmann::ordered_json::parse(req.Body);
+    const std::string call = corpo["call"];
+    const auto& p = corpo["param"][0];
+    std::lock_guard<std::mutex> g(m_);
+    if (call == "ListarContasContabeis") {
+      nlohmann::ordered_json r = {{"pagina", 1}, {"total_de_paginas", 1}, {"contas", nlohmann::ordered_json::array()}};
+      for (const auto& [codigo, conta] : omie_) r["contas"].push_back(conta);
+      return TFakeResponse(200, r.dump());
+    }
+    if (call == "UpsertContaContabil") {
+      if (recusadas_.count(p["codigo_conta_integracao"])) return TFakeResponse(500, R"({"faultstring":"Conta inválida"})");
+      omie_[p["codigo_conta_integracao"]] = p;
+    } else if (call == "ExcluirContaContabil") {
+      if (recusaExclusao_) return TFakeResponse(500, R"({"faultstring":"Conta em uso"})");
+      omie_.erase(p["codigo_conta_integracao"].get<std::string>());
+    } else if (call == "ExcluirPlanoContas") {
+      std::set<std::string> manter;
+      for (const auto& c : p["manter"]) manter.insert(c.get<std::string>());
+      std::erase_if(omie_, [&](const auto& c) { return !manter.count(c.first); });
+    }
+    return TFakeResponse(200, "{}");
+  }
+  static nlohmann::ordered_json Conta(const std::string& codigo, const std::string& descricao) {
+    return {{"codigo_conta_integracao", codigo}, {"classificacao", "9." + codigo}, {"descricao", descricao}, {"tipo", "A"}};
+  }
+  std::mutex m_;
+  std::map<std::string, nlohmann::ordered_json> omie_;
+  std::set<std::string> recusadas_;
+  bool recusaExclusao_ = false;
   int pla_ = 0;
   TScriptedDialogs dialogs_;
   std::unique_ptr<TfrExportacaoPlanoContasOmie, TFormDeleter> tela_;
@@ -106,8 +140,9 @@ TEST_F(ExportacaoPlanoOmieTest, ReplaceSendsEveryAnalyticAccountBeforeRemovingTh
   dialogs_.List();
   tela_->spOK->Click();
   auto chamadas = Chamadas();
-  ASSERT_EQ(chamadas.size(), static_cast<size_t>(analiticas) + 1);
-  EXPECT_EQ(chamadas[0], "UpsertContaContabil");
+  ASSERT_EQ(chamadas.size(), static_cast<size_t>(analiticas) + 2);
+  EXPECT_EQ(chamadas[0], "ListarContasContabeis");
+  EXPECT_EQ(chamadas[1], "UpsertContaContabil");
   EXPECT_EQ(chamadas.back(), "ExcluirPlanoContas");
   // The removal names the accounts just sent: only the others go.
   const auto exclusao = nlohmann::json::parse(server_.LastRequest().Body)["param"][0];
@@ -128,16 +163,53 @@ TEST_F(ExportacaoPlanoOmieTest, ReplaceSendsEveryAnalyticAccountBeforeRemovingTh
             std::string::npos)
       << tela_->Inconsistencias_VYN->Itens()[0].Caption;
 
-  // A later refusal: the accounts sent stay, the old ones too.
-  server_.OnSequence("POST", "/api/v1/contador/planocontas/",
-                     {TFakeResponse(200, "{}"), TFakeResponse(500, R"({"faultstring":"Conta inválida"})")});
+}
+
+TEST_F(ExportacaoPlanoOmieTest, AReplacementRefusedMidwayPutsOmiesChartBackAsItWas) {
+  PreparaReferencial();
+  const auto codigos = Db().QueryAll(
+      "select BDCODTPLA from PLANOS_TPLA where BDCODPLAPADRAO = ? and BDTIPCTA = 'A' order by BDCTALON, BDCODTPLA",
+      {pla_});
+  ASSERT_GE(codigos.Rows.size(), 3u);
+  const std::string primeira = std::to_string(codigos.Value(0, "BDCODTPLA").AsInteger());
+  const std::string terceira = std::to_string(codigos.Value(2, "BDCODTPLA").AsInteger());
+  // Omie holds an older version of the first account and one account of its own settings.
+  omie_[primeira] = Conta(primeira, "Caixa (plano antigo)");
+  omie_["900"] = Conta("900", "Conta das configurações");
+  const auto antes = omie_;
+  recusadas_ = {terceira};
+  dialogs_.Yes("excluído por completo");
+  tela_->ckFORCE_REPLACE->SetChecked(true);
   dialogs_.List();
   tela_->spOK->Click();
-  chamadas = Chamadas();
-  EXPECT_EQ(std::count(chamadas.begin(), chamadas.end(), "ExcluirPlanoContas"), 1);
+  EXPECT_EQ(omie_, antes);   // one chart, the old one: the first account rewritten back, the second removed
   ASSERT_EQ(tela_->Inconsistencias_VYN->CountErros(), 1);
-  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find("O plano de contas da Omie não foi substituído"),
-            std::string::npos);
+  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find(
+                "a conta " + terceira + " recusado pela Omie: [OMIE] 500 - Conta inválida A substituição foi desfeita: "
+                "as 2 conta(s) já enviada(s) voltaram a ser como eram"),
+            std::string::npos)
+      << tela_->Inconsistencias_VYN->Itens()[0].Caption;
+
+  // When Omie also refuses to take back the new account, the list names what it holds.
+  recusaExclusao_ = true;
+  dialogs_.List();
+  tela_->spOK->Click();
+  ASSERT_EQ(tela_->Inconsistencias_VYN->CountErros(), 1);
+  const std::string segunda = std::to_string(codigos.Value(1, "BDCODTPLA").AsInteger());
+  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find(
+                "não pôde ser desfeita por completo: na Omie, a(s) conta(s) " + segunda + " ficou(aram) como no plano"),
+            std::string::npos)
+      << tela_->Inconsistencias_VYN->Itens()[0].Caption;
+  EXPECT_EQ(omie_.at(primeira), antes.at(primeira));
+  EXPECT_EQ(omie_.size(), 3u);
+
+  // Without the chart's reading nothing is sent.
+  const size_t pedidos = server_.Requests().size();
+  server_.On("POST", "/api/v1/contador/planocontas/", TFakeResponse(200, "{}"));
+  dialogs_.List();
+  tela_->spOK->Click();
+  EXPECT_EQ(server_.Requests().size(), pedidos + 1);
+  EXPECT_NE(tela_->Inconsistencias_VYN->Itens()[0].Caption.find("Nada foi alterado na Omie"), std::string::npos);
 }
 
 // Counts the progress windows the screen opens and closes.

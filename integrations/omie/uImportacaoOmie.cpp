@@ -13,7 +13,9 @@
 #include "framework/component/fila_mensagens.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
+#include "framework/data/fb_database.h"
 #include "framework/host/notificacoes.h"
+#include "framework/livros/livros.h"
 #include "framework/component/process_context.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/control.h"
@@ -142,6 +144,7 @@ TfrImportacaoOmie::TfrImportacaoOmie(TComponent* owner)
   edCODPLATROCAINT->EditsMaster = {edCODEMP};
   edCODPLATROCAINT->PanelNome = pnCODPLATROCAINT;
   spPlanoTroca->SetHint("Consulta plano de troca");
+  spPlanoTroca->OnClick = [this](TComponent*) { edCODPLATROCAINT->Pesquisar(); };
   lbPeriodo->SetCaption("Período:");
   cbPeriodo->Items = {"M - Mensal", "Q - Quinzenal", "S - Semanal"};
   cbPeriodo->SetItemIndex(0);
@@ -400,7 +403,8 @@ void TfrImportacaoOmie::SetListaObj(const TListaObj& lista) {
   if (lista.Count() == 0) return;
   TDadosTelaThreadOmie dados;
   std::string resposta;
-  if (!LeNotificacao(lista, dados, resposta)) {
+  const bool daNotificacao = LeNotificacao(lista, dados, resposta);
+  if (!daNotificacao) {
     TEstadoOmie& estado = EstadoOmie();
     if (estado.WP_RETORNO_OMIE.empty()) return;
     // Taken once: the same answer imported twice would post its entries twice.
@@ -424,7 +428,36 @@ void TfrImportacaoOmie::SetListaObj(const TListaObj& lista) {
     return;
   }
   std::unique_ptr<TComponent> dao(TLancamentoMGR::CreateMgr(this, false, true, 1, false, true)->ReleaseFromOwner());
-  ImportaTexto(static_cast<TLancamentoMGR&>(*dao), FResposta);
+  const int64_t antes = LinhasLancadas(dados.Empresa);
+  // A review closed without importing, or an import that failed before it booked a line, leaves the
+  // result where the user finds it again (a line booked is never booked twice: the books refuse it).
+  const auto devolveSeNadaLancado = [&] {
+    if (LinhasLancadas(dados.Empresa) != antes) return;
+    if (!daNotificacao) {
+      EstadoOmie().WP_RETORNO_OMIE = resposta;
+    } else if (INotificacoes* n = ProcessContext().Notificacoes) {
+      n->DevolveTomada();
+    }
+  };
+  try {
+    ImportaTexto(static_cast<TLancamentoMGR&>(*dao), FResposta);
+  } catch (...) {
+    try {
+      devolveSeNadaLancado();
+    } catch (...) {
+      // the import's own error is the one to report
+    }
+    throw;
+  }
+  devolveSeNadaLancado();
+}
+
+int64_t TfrImportacaoOmie::LinhasLancadas(int empresa) const {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) return 0;
+  return db->QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ?",
+                        {empresa, static_cast<int>(TTipoFonte::ArquivoLancamentos)})
+      .AsInteger();
 }
 
 void TfrImportacaoOmie::ProcessoFiscal() {

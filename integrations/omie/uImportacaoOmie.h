@@ -2,6 +2,7 @@
 // "Importação Omie": one company's month from Omie, either its accounting entries (fetched on a
 // worker thread and reviewed through the entry-text importer) or its fiscal documents (queued for
 // the fiscal module's import).
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -107,6 +108,9 @@ class TfrImportacaoOmie : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   void ProcessoContabilNotificacao(int empresa);
   void ProcessoFiscal();
   void ImportaTexto(vyn::TLancamentoMGR& dao, const std::string& texto);
+  // How many entry-file lines the books record as booked for the company: the review booked some
+  // when it grows.
+  int64_t LinhasLancadas(int empresa) const;
   void ControleComponentesContabil();
   void AtualizaHintTransacao();
   void pHabDesabComponent(vyn::TControl* controle, bool habilitado);

@@ -206,6 +206,33 @@ TEST_F(ImportacaoOmieTest, ABackgroundAnswerLeftAsANotificationReopensTheScreenO
   EXPECT_EQ(linhas, 1);
 }
 
+TEST_F(ImportacaoOmieTest, ANotificationIsItsUsersAndKeepsTextTheDatabaseCannotHold) {
+  TNotificacoesBanco notificacoes(Db());
+  struct TRestaura {
+    std::string usuario = ProcessContext().UserName;
+    ~TRestaura() { ProcessContext().UserName = usuario; }
+  } restaura;
+  ProcessContext().UserName = "Ana";
+  const std::string parametros = R"({"resposta":"0 L,1,05/01/2024,40,11,100,,Café ☕ — 5 € (Łódź)\n"})";
+  notificacoes.Notifica("Omie ☕ pronto", "TfrImportacaoOmie", parametros);
+  EXPECT_THROW(notificacoes.Notifica("Omie", "TfrImportacaoOmie", "texto ☕"), std::runtime_error);
+  ProcessContext().UserName = "Bia";
+  EXPECT_TRUE(notificacoes.Pendentes().empty());
+  const int id = static_cast<int>(Db().QueryValue("select max(BDID) from VSH_NOTIFICACOES").AsInteger());
+  EXPECT_FALSE(notificacoes.Toma(id).has_value());
+  ProcessContext().UserName = "Ana";
+  ASSERT_EQ(notificacoes.Pendentes().size(), 1u);
+  EXPECT_EQ(notificacoes.Pendentes()[0].Titulo, "Omie ? pronto");
+  const auto tomada = notificacoes.Toma(id);
+  ASSERT_TRUE(tomada.has_value());
+  EXPECT_EQ(nlohmann::json::parse(tomada->Parametros), nlohmann::json::parse(parametros));
+  // Given back, it is listed again, and taken once more only once.
+  notificacoes.DevolveTomada();
+  ASSERT_EQ(notificacoes.Pendentes().size(), 1u);
+  EXPECT_TRUE(notificacoes.Toma(id).has_value());
+  EXPECT_FALSE(notificacoes.Toma(id).has_value());
+}
+
 TEST_F(ImportacaoOmieTest, OptionsKeepOneSideAndTheFiscalRunChecksItsInput) {
   EXPECT_FALSE(tela_->ckFiscal->Enabled());
   EXPECT_TRUE(tela_->cbPeriodo->Enabled());

@@ -66,10 +66,16 @@ void GravaLinhasUTF8(const fs::path& arquivo, const std::string& texto) {
   if (!out) throw std::runtime_error("Não foi possível gravar o arquivo " + arquivo.string());
 }
 
+// Omie's cStatus of a cancelled document (its text then carries cStat 101).
+constexpr const char* kStatusCancelada = "10";
+
 // The document's identity in the queue: its access key, else Omie's id of it; empty without either.
+// A cancellation is a state of its own: the fiscal module must receive it even when the authorised
+// version was queued before, and receive it once.
 std::string IdentificadorDocumento(const TMovimentosFiscais& doc) {
   std::string id = Trim(doc.FChaveNFe);
   if (id.empty() && !Trim(doc.FIdNF).empty()) id = "nIdNF:" + Trim(doc.FIdNF);
+  if (!id.empty() && Trim(doc.FStatus) == kStatusCancelada) id = "cancelada:" + id;
   return id.substr(0, 100);
 }
 
@@ -111,8 +117,13 @@ void TInt_EF_API_Omie::AddArquivos(const std::string& prPasta, const TRetornoOmi
     const std::string nome = chave + "_" + ParteNomeArquivo(doc->FNumero) + ".xml";
     const std::string caminho = (fs::path(prPasta) / nome).string();
     GravaLinhasUTF8(caminho, doc->FXML);
-    if (std::none_of(prLista.begin(), prLista.end(), [&](const auto& d) { return d.Arquivo == caminho; }))
+    // The file holds the last version written, so its identity is that version's (a cancellation listed
+    // after the authorised document is queued as the cancellation).
+    auto mesmo = std::find_if(prLista.begin(), prLista.end(), [&](const auto& d) { return d.Arquivo == caminho; });
+    if (mesmo == prLista.end())
       prLista.push_back({caminho, IdentificadorDocumento(*doc)});
+    else
+      mesmo->Identificador = IdentificadorDocumento(*doc);
   }
   FPossuiNotas = FPossuiNotas || !prLista.empty();
 }

@@ -23,8 +23,9 @@ using namespace vyn;
 namespace fs = std::filesystem;
 
 std::string Doc(const std::string& chave, const std::string& numero, const std::string& xml,
-                const std::string& id = "77") {
+                const std::string& id = "77", const std::string& status = "") {
   TJsonOmie d = TJsonOmie::object();
+  d["cStatus"] = status;
   d["nChave"] = chave;
   d["nNumero"] = numero;
   d["nIdNF"] = id;
@@ -216,6 +217,26 @@ TEST_F(FiscalOmieTest, AnAnswerThatIsNoListIsAFailureNamingOmieNeverAnEmptyMonth
     EXPECT_FALSE(busca_->RealizouProcesso());
   }
   EXPECT_TRUE(Fila().Rows.empty());
+}
+
+TEST_F(FiscalOmieTest, ACancellationOfAQueuedDocumentIsQueuedOnceAsTheCancellation) {
+  const std::string autorizada = Doc("3524", "10", "<nfe><cStat>100</cStat></nfe>");
+  const std::string cancelada = Doc("3524", "10", "<nfe><cStat>100</cStat></nfe>", "77", "10");
+  docs_["55|0"] = autorizada;
+  Busca({"NFe"}, tmEntrada);
+  docs_["55|0"] = cancelada;
+  EXPECT_NE(Busca({"NFe"}, tmEntrada).find("* NF-e de entrada: 1"), std::string::npos);
+  EXPECT_NE(Busca({"NFe"}, tmEntrada).find("* NF-e de entrada: 0"), std::string::npos);
+  // Both versions listed in one answer: the file holds the cancellation, and so does its identity.
+  docs_["55|0"] = Doc("3525", "11", "<nfe><cStat>100</cStat></nfe>") + "," +
+                  Doc("3525", "11", "<nfe><cStat>100</cStat></nfe>", "78", "10");
+  Busca({"NFe"}, tmEntrada);
+  Busca({"NFe"}, tmEntrada);
+  const auto fila = Fila();
+  ASSERT_EQ(fila.Rows.size(), 3u);
+  EXPECT_EQ(fila.Value(0, "BDCONTEUDO").AsString(), "<nfe><cStat>100</cStat></nfe>\r\n");
+  EXPECT_EQ(fila.Value(1, "BDCONTEUDO").AsString(), "<nfe><cStat>101</cStat></nfe>\r\n");
+  EXPECT_EQ(fila.Value(2, "BDCONTEUDO").AsString(), "<nfe><cStat>101</cStat></nfe>\r\n");
 }
 
 }  // namespace

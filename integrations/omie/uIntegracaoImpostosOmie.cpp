@@ -179,6 +179,10 @@ void TfrIntegracaoImpostosOmie::FimProcesso() {
   TfrProcesso_Empresa_Padrao_VYN::FimProcesso();
   if (FStatusProcesso) FStatusProcesso->Finalize();
   TInconsistencias_VYN* lista = Inconsistencias_VYN();
+  // The rows before the cancel were integrated; the user is told where the run stopped.
+  if (FCancelaProcesso && lista)
+    lista->Add_Atencao("Processo cancelado pelo usuário: " + std::to_string(FTotalIntegrado) +
+                       " imposto(s) integrado(s) antes da interrupção; os demais não foram processados.");
   if (lista && lista->CountAtencao() + lista->CountErros() > 0) {
     DlgWarOk("Processo realizado com inconsistencias!", FLogEvent);
     lista->Show();

@@ -238,6 +238,10 @@ void TIntegracaoImpostosOmieMGR::EnviaLote(const std::vector<TContasAPagar*>& lo
   FListaSQLs.clear();
 }
 
+TComandoSQL TIntegracaoImpostosOmieMGR::MarcaGuiaImportada(int chave) {
+  return getUpdateTARVO("VSH_EMP_TCONF_OMIE_DARF", {"BDCHAVEDARF", "BDIMPORTACAO"}, {chave, 1}, {"BDCHAVEDARF"});
+}
+
 void TIntegracaoImpostosOmieMGR::ExecutaListaSQLs(size_t quantos) {
   quantos = std::min(quantos, FListaSQLs.size());
   if (quantos > 0) {
@@ -279,7 +283,12 @@ int TIntegracaoImpostosOmieMGR::LocalizaGuia(const TMovimentosFinanceiros& mov, 
   if (std::find(jaBaixadas.begin(), jaBaixadas.end(), chave) != jaBaixadas.end()) return -1;
   const Variant saldo = Database().QueryValue(
       "SELECT BDSALDOAPAGAR FROM TDARFGERPGTO WHERE BDCODEMP = ? AND BDCHAVEDARF = ?", {Empresa, chave});
-  if (!saldo.IsNull() && saldo.AsCurrency() <= Currency()) return -1;
+  if (!saldo.IsNull() && saldo.AsCurrency() <= Currency()) {
+    // Paid already, by the payable that names it: an earlier run settled it and may have ended before
+    // it marked it, so the mark is written now.
+    FListaSQLs.push_back(MarcaGuiaImportada(chave));
+    return -1;
+  }
   if (mov.DataPagamento.Value == 0) {
     // Without it the settlement would be dated 30/12/1899 and refused for a reason that hides this one.
     AddInconsistencia("O pagamento da guia " + std::to_string(chave) + " (título \"" + mov.CodigoIntegracao +
@@ -351,20 +360,15 @@ void TIntegracaoImpostosOmieMGR::Importar() {
     baixas.RealizaBaixaImposto(this, dados, bloqueioBaixa);
     if (problemas->CountErros() + problemas->CountAtencao() != antes) continue;
     baixadas.push_back(chave);
-    FListaSQLs.push_back(
-        getUpdateTARVO("VSH_EMP_TCONF_OMIE_DARF", {"BDCHAVEDARF", "BDIMPORTACAO"}, {chave, 1}, {"BDCHAVEDARF"}));
+    FListaSQLs.push_back(MarcaGuiaImportada(chave));
   }
   const int contador = static_cast<int>(baixadas.size());
   FTotalIntegrado += contador;
   TInconsistencias_VYN* lista = BloqueioLancamento_VYN ? BloqueioLancamento_VYN->Inconsistencias() : nullptr;
-  if (contador > 0) {
-    if (IsUnattended()) {
-      ExecutaListaSQLs(FListaSQLs.size());
-    } else if (lista) {
-      lista->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao + ": " +
-                             std::to_string(contador) + " impostos importados.");
-    }
-  }
+  if (IsUnattended()) ExecutaListaSQLs(FListaSQLs.size());
+  if (contador > 0 && !IsUnattended() && lista)
+    lista->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao + ": " +
+                           std::to_string(contador) + " impostos importados.");
   FListaSQLs.clear();
   // The settlements' own messages, once each and under their own kind.
   for (const TInconsistenciaItem& item : problemas->Itens()) {

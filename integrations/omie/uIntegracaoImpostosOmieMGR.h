@@ -86,6 +86,8 @@ class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
   // The guide a payment settles, named by our payable's code; -1 when there is none to settle (a
   // payable made elsewhere is reported, never matched by its due date).
   int LocalizaGuia(const TMovimentosFinanceiros& mov, const std::vector<int>& jaBaixadas);
+  // The scheduled run's mark of a guide settled by its Omie payment.
+  vyn::TComandoSQL MarcaGuiaImportada(int chave);
   // Runs the status statements of a scheduled run in one transaction; a failure is reported.
   void ExecutaListaSQLs(size_t quantos);
 

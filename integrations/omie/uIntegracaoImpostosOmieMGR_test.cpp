@@ -288,6 +288,16 @@ TEST_F(ImpostosOmieTest, ScheduledRunsMarkOnlySettledGuidesAndKeepTheSettlements
   ASSERT_EQ(rows.Rows.size(), 1u);
   EXPECT_EQ(rows.Value(0, "BDCHAVEDARF").AsInteger(), 101);
   EXPECT_NE(resultado.Mensagem.find("103"), std::string::npos);
+
+  // A run killed after its settlement and before its marks: the next run marks the paid guide and
+  // settles nothing twice.
+  Db().Execute("delete from VSH_EMP_TCONF_OMIE_DARF");
+  e->Execute();
+  rows = Db().QueryAll("select BDCHAVEDARF, BDIMPORTACAO from VSH_EMP_TCONF_OMIE_DARF where BDCODAGENDAMENTO = 9");
+  ASSERT_EQ(rows.Rows.size(), 1u);
+  EXPECT_EQ(rows.Value(0, "BDCHAVEDARF").AsInteger(), 101);
+  EXPECT_EQ(rows.Value(0, "BDIMPORTACAO").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
   ProcessContext().WP_AGENDAMENTO = 0;
 }
 

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <fstream>
+#include <iterator>
 
 #include "integrations/omie/omie_test_support.h"
 #include "integrations/omie/uIntegracaoOmie.Clientes.h"
@@ -72,10 +74,11 @@ TEST(OmieEntidades, QueriesCarryTheirParameterTypesAndDetailsAreUnwrapped) {
   TPastaProgramaTeste programa;
   TFakeHttpServer server;
   server.On("POST", "/api/v1/financas/mf/",
-            TFakeResponse(200, R"({"nTotPaginas":"1","movimentos":[{"detalhes":{"cCodIntTitulo":"A",)"
+            TFakeResponse(200, R"({"nTotPaginas":"1","app_secret":"segredo-s1","cObs":"chave-k1",)"
+                               R"("movimentos":[{"detalhes":{"cCodIntTitulo":"A",)"
                                R"("dDtPagamento":"05/09/2023","dDtVenc":"20/08/2023","cNumDocFiscal":"N1"}}]})"));
   TComponent owner;
-  auto* mf = owner.Create<TIntegracaoOmieMovimentosFinanceiros_VYN>("k", "s");
+  auto* mf = owner.Create<TIntegracaoOmieMovimentosFinanceiros_VYN>("chave-k1", "segredo-s1");
   mf->SetURLBase(server.BaseURL());
   auto* r = mf->GetPagosDaReferencia(EncodeDate(2023, 9, 1), EncodeDate(2023, 9, 30), "998877");
   ASSERT_EQ(r->ObjetoRetorno.size(), 1u);
@@ -88,7 +91,13 @@ TEST(OmieEntidades, QueriesCarryTheirParameterTypesAndDetailsAreUnwrapped) {
   int env = 0, ret = 0;
   for (const auto& e : std::filesystem::directory_iterator(programa.Pasta() / "Temp" / "Parceiros" / "Omie")) {
     env += e.path().filename().string().find("_ENV_ListarMovimentos") != std::string::npos;
-    ret += e.path().filename().string().find("_RET_ListarMovimentos_") != std::string::npos;
+    if (e.path().filename().string().find("_RET_ListarMovimentos_") == std::string::npos) continue;
+    ++ret;
+    // A success answer echoing the credentials is logged masked, as a refusal is.
+    std::ifstream in(e.path());
+    const std::string texto((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(texto.find("segredo-s1"), std::string::npos) << texto;
+    EXPECT_EQ(texto.find("chave-k1"), std::string::npos) << texto;
   }
   EXPECT_EQ(env, 1);
   EXPECT_EQ(ret, 1);

@@ -1,6 +1,7 @@
 #include "integrations/omie/uIntegracaoOmie.MovimentosFinanceiros.h"
 
 #include "framework/core/text.h"
+#include "framework/web/secret_mask.h"
 #include "integrations/omie/uIntegracaoOmie.Log.h"
 
 namespace integracao {
@@ -40,9 +41,11 @@ TRetornoOmieLista<TMovimentosFinanceiros>* TIntegracaoOmieMovimentosFinanceiros_
   param["nCodCliente"] = prClienteOmie;
   auto* r = RealizaConsultaPaginada("ListarMovimentos", "movimentos", param, "nPagina", "nRegPorPagina", "nTotPaginas");
   GravaLogOmie("_ENV_ListarMovimentos", {param.dump()});
+  // A success answer may echo the credentials as a refusal does: the log keeps neither.
   if (!r->ObjetoRetorno.empty())
     GravaLogOmie("_RET_ListarMovimentos_",
-                 {r->RetornoOmie.Response.dump(-1, ' ', false, TJsonOmie::error_handler_t::replace)});
+                 {MaskSecrets(r->RetornoOmie.Response.dump(-1, ' ', false, TJsonOmie::error_handler_t::replace),
+                              {AppKey(), AppSecret()})});
   return r;
 }
 
