@@ -15,6 +15,7 @@
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/process_context.h"
+#include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/standins/lancamentos.h"
@@ -173,8 +174,22 @@ void TfrConsultaImportacaoExtratoBancario::GravaPreparacoes(TVZEL_EMPRESAS_TPRE_
     ++chave;
     for (const std::string& emp : FEmpresasPrep) {
       const int c = std::stoi(emp);
-      if (regras.Locate("BDCODEMP;BDCHAVELANC", {Variant(c), Variant(Int(marcadas, "BDCHAVE"))})) continue;
-      AdicionaPreparacao(regras, marcadas, c, chave, banco, hist);
+      int chaveRegra = chave;
+      // A rule made at a stopped import is made again from the line as the user completed it since.
+      if (regras.Locate("BDCODEMP;BDCHAVELANC", {Variant(c), Variant(Int(marcadas, "BDCHAVE"))})) {
+        chaveRegra = static_cast<int>(Int(regras, "BDCHAVE"));
+        regras.Delete();
+      }
+      try {
+        AdicionaPreparacao(regras, marcadas, c, chaveRegra, banco, hist);
+      } catch (const EDataSetError& e) {
+        // A text the rule cannot hold whole would match other lines or none: this line gets no rule.
+        if (regras.State() != TDataSetState::dsBrowse) regras.Cancel();
+        if (auto* u = Util(); u && u->Inconsistencias())
+          u->Inconsistencias()->Add_Atencao(
+              c, "A preparação do lançamento " + Utf8Left(Txt(marcadas, "BDCOMPLBANCARIO"), 60) +
+                     " não foi criada: " + e.what());
+      }
     }
   }
 }
@@ -604,6 +619,8 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
       return;
     }
   }
+  // Accounts a rule or another line's change moved: the data go before the run writes them.
+  DescartaY570ForaDeAplicacao(true);
   const bool temRecibos = FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA &&
                           !FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty();
   const auto balanco = linhas ? LinhasDoBalanco(*linhas) : nullptr;
@@ -622,7 +639,12 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   std::optional<TMarcasLinhas> marcas;
   if (linhas) marcas.emplace(*linhas, std::vector<std::string>{"BDINCONSISTENTE", "BDCONCC", "BDCONCD"});
   TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
-  if (!util->Concluida() && marcas) marcas->Restaura();
+  if (!util->Concluida()) {
+    if (marcas) marcas->Restaura();
+    // Nothing was written: the review goes back to the lines the user had, its split rows under their
+    // lines again, so a retry weighs and expands them once.
+    DeleteMultiplosLancamentos();
+  }
   if (wTeveMultLanc || FEstado) AtualizaDados(false);
   setBaixaTarefa(false, 15);
   util->FApenasPrep = false;

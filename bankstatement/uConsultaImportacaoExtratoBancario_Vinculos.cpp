@@ -57,6 +57,11 @@ void TfrConsultaImportacaoExtratoBancario::miDuplicatasClick(TComponent* sender)
   // The kind menu drops from the link button: a line the button refuses (linked already, complete,
   // returned or refused to Dyq) is not linked through it either, whatever the button last showed.
   if (!multi && !PodeVincularLinha()) return;
+  // A tax guide or a calculation is paid: money coming in never settles one.
+  if ((ComecaCom(nome, "miImpostos") || ComecaCom(nome, "miCalculo")) && !LinhaDePagamento()) {
+    DlgWarOk("Guias de impostos e cálculos só podem ser baixados por um pagamento.");
+    return;
+  }
   if (!multi) {
     TFilterGuard guarda(*m, TFilterGuard::kAllRows);
     for (m->First(); !m->Eof(); m->Next())
@@ -87,12 +92,21 @@ void TfrConsultaImportacaoExtratoBancario::miDuplicatasClick(TComponent* sender)
   if (classe) TPackagesUtil::CarregaFormParamsObj(classe, this, std::move(p));
 }
 
-void TfrConsultaImportacaoExtratoBancario::pmTipoBaixaPopup(TComponent* sender) {
+bool TfrConsultaImportacaoExtratoBancario::LinhaDePagamento() {
   TDAOFactory* l = DAOLinhas();
-  const bool semCredito = !l || Vazio(*l, "BDCREDITO") || Int(*l, "BDCREDITO") == 0;
-  const bool multi = sender == spCurrencyLinkMulti;
-  (multi ? miImpostosMulti : miImpostos)->SetEnabled(!semCredito);
-  (multi ? miCalculoMulti : miCalculo)->SetEnabled(!semCredito);
+  if (!l || l->IsEmpty()) return false;
+  // The bank's side tells the line's nature (a split row has its line's); the counter-account the
+  // user typed does not. Without a known bank account, a line with no credit is money coming in.
+  const int banco = ContaBanco();
+  if (banco > 0) return Int(*l, "BDCREDITO") == banco;
+  return !Vazio(*l, "BDCREDITO") && Int(*l, "BDCREDITO") != 0;
+}
+
+void TfrConsultaImportacaoExtratoBancario::pmTipoBaixaPopup(TComponent* sender) {
+  const bool pagamento = LinhaDePagamento();
+  const bool multi = sender == spCurrencyLinkMulti || sender == pmTipoBaixaMulti;
+  (multi ? miImpostosMulti : miImpostos)->SetEnabled(pagamento);
+  (multi ? miCalculoMulti : miCalculo)->SetEnabled(pagamento);
   (multi ? miParcelamentoMulti : miParcelamento)->SetEnabled(true);
 }
 
@@ -170,7 +184,7 @@ void TfrConsultaImportacaoExtratoBancario::spRemoveAutoLinkClick(TComponent*) {
 bool TfrConsultaImportacaoExtratoBancario::CanEnableLinkButton(bool link) {
   TDAOFactory* l = DAOLinhas();
   if (!l || DAOAtual() != l || l->IsEmpty()) return false;
-  if (!GridLinhasComFoco || LinhasSelecionadas.size() >= 2) return false;
+  if (!GridLinhasComFoco || Selecionadas().size() >= 2) return false;
   if (Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) return false;
   return Flag(*l, "BDVINC_BAIXA") != link;
 }
