@@ -274,6 +274,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::map<vyn::TBookmark, std::vector<vyn::TBookmark>> FPaisPendentes;
   // The split lines of a zeroed line of an earlier run that the run (gravadas) did not book.
   void ConfirmaPaisPendentes(const std::set<std::pair<int, int>>& gravadas);
+  void CompletaDivisoesVinculadas(const std::set<std::pair<int, int>>& gravadas);
   std::vector<vyn::TBookmark> DivisoesPendentes(const std::vector<vyn::TBookmark>& divisoes,
                                                 const std::set<std::pair<int, int>>& gravadas);
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run

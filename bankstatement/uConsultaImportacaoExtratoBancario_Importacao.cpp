@@ -435,6 +435,30 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaPaisPendentes(const std::set<
   }
 }
 
+// A linked split row's part of the bank movement was taken off its line (its settlement books it):
+// left in the review by a run that did not settle it, the row stands alone and carries the bank
+// account on its open side, so unlinked it is a whole line and the next run weighs it balanced.
+void TfrConsultaImportacaoExtratoBancario::CompletaDivisoesVinculadas(const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  const int banco = ContaBanco();
+  if (!l || banco <= 0) return;
+  for (size_t i = 0; i < FExpansao.Pais.size() && i < FExpansao.NovasPorPai.size(); ++i) {
+    const TPaiExpandido& pai = FExpansao.Pais[i];
+    const char* lado = !pai.Debito.IsNull() && pai.Debito.AsInteger() == banco     ? "BDDEBITO"
+                       : !pai.Credito.IsNull() && pai.Credito.AsInteger() == banco ? "BDCREDITO"
+                                                                                   : nullptr;
+    if (!lado) continue;
+    for (TBookmark b : FExpansao.NovasPorPai[i].second) {
+      if (!l->BookmarkValid(b)) continue;
+      l->GotoBookmark(b);
+      if (!Flag(*l, "BDVINC_BAIXA") || Int(*l, lado) != 0 ||
+          gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))}))
+        continue;
+      Grava(*l, lado, Variant(banco));
+    }
+  }
+}
+
 void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const std::set<std::pair<int, int>>& gravadas,
                                                                         const std::map<std::string, int>&) {
   TDAOFactory* l = DAOLinhas();
@@ -463,6 +487,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
       else
         d->Next();
   }
+  CompletaDivisoesVinculadas(gravadas);
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
     const bool todas = DivisoesGravadas(novas, gravadas);

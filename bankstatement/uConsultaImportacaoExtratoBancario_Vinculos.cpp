@@ -121,8 +121,12 @@ void TfrConsultaImportacaoExtratoBancario::spDelLinkClick(TComponent*) {
   TDAOFactory* l = DAOLinhas();
   if (!l || l->IsEmpty()) return;
   const int64_t chave = Int(*l, "BDCHAVE");
+  // A split line an earlier run left in the review holds its split row's links as its own.
+  const bool divisao = Int(*l, "BDMULTLANC") == 1;
   for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA})
-    ApagaSe(v, [&](TClientDataSet& d) { return Int(d, "BDCHAVE") == chave && Int(d, "BDCHAVELANC") == 0; });
+    ApagaSe(v, [&](TClientDataSet& d) {
+      return Int(d, "BDCHAVE") == chave && (divisao || Int(d, "BDCHAVELANC") == 0);
+    });
   l->Edit();
   SetFlag(*l, "BDVINC_BAIXA", false);
   l->Post();
@@ -185,7 +189,9 @@ bool TfrConsultaImportacaoExtratoBancario::CanEnableLinkButton(bool link) {
   TDAOFactory* l = DAOLinhas();
   if (!l || DAOAtual() != l || l->IsEmpty()) return false;
   if (!GridLinhasComFoco || Selecionadas().size() >= 2) return false;
-  if (Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) return false;
+  // A complete line is no settlement to link; a linked one is always let go of (a split row left alone
+  // by a run carries its bank side too).
+  if (link && Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) return false;
   return Flag(*l, "BDVINC_BAIXA") != link;
 }
 

@@ -1424,5 +1424,34 @@ TEST_F(RevisaoBaixasTest, AFailedWriteGivesTheSplitLineBackAndTheCorrectedRetryI
   t->Close();
 }
 
+// A split row whose settlement a run refused stays as a line of its own: it carries the bank side its
+// line no longer has, so once unlinked it is imported balanced, as a whole entry.
+TEST_F(RevisaoBaixasTest, ARefusedSplitRowUnlinkedStandsAloneAndImportsBalanced) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, 0, 100);
+  seed::AddPagamentoParcela(Db(), 1, 1, 20, 2, V(50), EncodeDate(2024, 1, 10));   // installment 2 is paid
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  Divide(*m, 1, 1, clientes, 60);
+  Divide(*m, 1, 2, clientes, 40);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
+  dialogs.Ok("1 não importado(s)");
+  t->miImportarTodos->Click();
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(l->Locate("BDVALOR", {Variant(V(40))}));
+  EXPECT_EQ(I(*l, "BDDEBITO"), banco);
+  t->grGrid->MouseClick("BDDATA");
+  ASSERT_TRUE(t->spDelLink->Enabled());
+  t->spDelLink->Click();
+  dialogs.Ok("Importação finalizada: 1 lançamento(s) importado(s), 0 não importado(s).");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 2);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = 40 and "
+                            "BDDEBITO = ? and BDCREDITO = ?", {banco, clientes}).AsInteger(), 1);
+  EXPECT_TRUE(l->IsEmpty());
+  t->Close();
+}
+
 }  // namespace
 }  // namespace integracao
