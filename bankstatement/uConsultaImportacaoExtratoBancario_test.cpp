@@ -1298,6 +1298,25 @@ TEST_F(RevisaoExtratoTest, ACashItemWithTheIdOfAStatementItemIsAnotherItem) {
   t->Close();
 }
 
+// A line Dyq gave no id (as the reconciliation hands its lines) cannot go back to the client: Delete
+// takes it out of the review without offering a return, its status cell is not editable, and nothing
+// is reported for it.
+TEST_F(RevisaoExtratoTest, ALineDyqDoesNotKnowIsNeverOfferedBackToTheClient) {
+  Linha(1, 1001, 3001, 100);
+  linhas_->AppendRecord({Variant(empresaCod_), Variant(2), Variant(1001), Variant(3002), Variant(), Variant(77),
+                         Variant(EncodeDate(2024, 3, 2)), Variant(V(20))});
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  t->SelecionaNodo(kNodoLancamentos);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  EXPECT_FALSE(t->grGrid->EditaCelula("BDSTATUSWEB", "1"));
+  TeclaDelete(*t);   // no question: the scripted dialogs refuse any
+  EXPECT_EQ(l->RecordCount(), 1);
+  EXPECT_FALSE(Vai(*l, 2));
+  t->Close();
+  EXPECT_TRUE(Retornos().empty());
+}
+
 // A rule made from a ticked line at an import the balance stopped is made again from the line as the
 // user completed it: the stored rule carries the counter-account the line was imported with.
 TEST_F(RevisaoExtratoTest, ARuleOfAStoppedImportIsStoredAsTheUserCompletedTheLine) {
