@@ -48,6 +48,12 @@ std::string NomeItem(TDAOFactory& l) {
   return texto.empty() ? std::to_string(Int(l, "BDIDWEB")) : fmt::format("{} ({})", Int(l, "BDIDWEB"), texto);
 }
 
+// The service's error as a sentence of the message.
+std::string Frase(std::string texto) {
+  if (!texto.empty() && texto.back() != '.') texto += '.';
+  return texto;
+}
+
 std::string Junta(const std::vector<std::string>& nomes) {
   std::string r;
   for (const std::string& n : nomes) r += (r.empty() ? "" : ", ") + n;
@@ -135,7 +141,7 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
   if (!retornosFalhos.empty())
     falhou(fmt::format("Retorno ao DYQ não enviado: {} O retorno dos itens {} foi guardado e será enviado novamente "
                        "na próxima revisão da empresa.",
-                       erroRetorno, Junta(retornosFalhos)));
+                       Frase(erroRetorno), Junta(retornosFalhos)));
   if (!integrados.empty()) {
     nlohmann::ordered_json doc;
     doc["aDado"] = integrados;
@@ -155,7 +161,7 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
       for (const auto& p : idsIntegrados) ids.push_back(std::to_string(p.second));
       falhou(fmt::format("Retorno ao DYQ não enviado: {} Os itens já gravados {} não foram informados ao ^DYQ como "
                          "integrados; serão informados na próxima revisão da empresa.",
-                         erro, Junta(ids)));
+                         Frase(erro), Junta(ids)));
     }
   }
   AtualizaListaChamador();
