@@ -119,14 +119,14 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
       const int64_t id = Int(*l, "BDIDWEB");
       const int64_t status = Int(*l, "BDSTATUSWEB");
       const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
+      // The user took a kept answer back before it reached Dyq: it is not sent later either.
+      if (status == 0 && FRetornosGuardados.erase(id) && db)
+        TItensIntegradosDYQ::DescartaRetorno(*db, chave.first, FTipoExtrato, id);
       if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != miForaDaImportacao) {
         if (auto it = FRetornosEnviados.find(id); it != FRetornosEnviados.end() && it->second == status) continue;
         const TItensIntegradosDYQ::TRetorno r{id, Int(*l, "BDIDEXTRATOWEB"), static_cast<int>(status),
                                              Txt(*l, "BDOBSWEB"), usuario};
         if (enviaRetorno(chave.first, r, NomeItem(*l))) FRetornosEnviados[id] = status;
-      } else if (status == 0 && FRetornosGuardados.erase(id) && db) {
-        // The user took the answer back before it reached Dyq: it is not sent later either.
-        TItensIntegradosDYQ::DescartaRetorno(*db, chave.first, FTipoExtrato, id);
       } else if (aposImportacao && status == 0 && FIntegradas.count(chave) && !FIntegradosInformados.count(id) &&
                  !pendente(id)) {
         // Booked after a return was reported (its status cleared): Dyq learns it was integrated.

@@ -1317,6 +1317,40 @@ TEST_F(RevisaoExtratoTest, ALineDyqDoesNotKnowIsNeverOfferedBackToTheClient) {
   EXPECT_TRUE(Retornos().empty());
 }
 
+// A return Dyq did not take is kept until it goes; taken back by the user (the status cell cleared), it
+// is dropped: the line is booked and reported integrated, and no return of it goes later.
+TEST_F(RevisaoExtratoTest, AKeptReturnTakenBackIsDroppedAndItsLineReportedIntegrated) {
+  server.On("POST", "/retornos", [](const TFakeRequest& q) {
+    return q.Body.find("\"tipoRetorno\":1") != std::string::npos ? TFakeResponse(500, "{}") : TFakeResponse(200, "{}");
+  });
+  Linha(1, 1001, 3001, 100);
+  Linha(2, 1001, 3002, 20);
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  t->SelecionaNodo(kNodoLancamentos);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  dialogs.Answer("retornar os extratos", mrYes).Modal("TfrDadosObservacaoDYQ", [](TForm_VYN& f) {
+    DigitaObservacao(f, "Qual a origem?");
+  });
+  TeclaDelete(*t);
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  auto guardados = [&] { return Db().QueryValue("select count(*) from TINTEGRACAO_DYQ_RETORNO").AsInteger(); };
+  EXPECT_EQ(guardados(), 1);
+  ASSERT_TRUE(l->Locate("BDIDWEB", {Variant(12)}));
+  EXPECT_TRUE(t->grGrid->EditaCelula("BDSTATUSWEB", "0"));
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  EXPECT_EQ(guardados(), 0);
+  const auto r = Retornos();
+  ASSERT_FALSE(r.empty());
+  EXPECT_EQ(r.back()["tipoRetorno"], 0);
+  EXPECT_EQ(r.back()["documento"]["aDado"][0]["extratoItemId"], 12);
+  const size_t enviados = r.size();
+  t->Close();
+  EXPECT_EQ(Retornos().size(), enviados) << "the return taken back is not sent at the close";
+}
+
 // A rule made from a ticked line at an import the balance stopped is made again from the line as the
 // user completed it: the stored rule carries the counter-account the line was imported with.
 TEST_F(RevisaoExtratoTest, ARuleOfAStoppedImportIsStoredAsTheUserCompletedTheLine) {
