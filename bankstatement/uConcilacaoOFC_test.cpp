@@ -105,6 +105,23 @@ TEST_F(ConciliacaoOFCLinhasTest, ByDocumentALineTakesOnlyTheNearestOfSeveralCand
   EXPECT_EQ(itens->FieldByName("BDCHAVECONC").AsInteger(), 51);
 }
 
+// Matched on the document alone, a line never takes an entry of another value: it would be taken as
+// booked while its own money never reached the ledger.
+TEST_F(ConciliacaoOFCLinhasTest, ByDocumentAloneALineNeverTakesAnEntryOfAnotherValue) {
+  Linha(1, true, "80");
+  Postado(50, true, "999", 8);
+  auto* t = Tela();
+  t->ckDocumento->SetChecked(true);
+  t->ckData->SetChecked(false);
+  t->ckValor->SetChecked(false);
+  dialogs.Ok("Conciliação realizada com sucesso.");
+  t->spOK->Click();
+  EXPECT_EQ(linhas->getItensConciliadosDAO()->RecordCount(), 0);
+  ASSERT_TRUE(linhas->Locate("BDCHAVE", {1}));
+  EXPECT_EQ(linhas->FieldByName("BDCONCD").AsString(), "FALSE");
+  EXPECT_EQ(linhas->FieldByName("BDCREDITO").AsInteger(), 0);
+}
+
 TEST_F(ConciliacaoOFCLinhasTest, WithoutLinesTheRunStillReportsAndWithoutManagerDoesNothing) {
   auto* t = Tela();
   dialogs.Ok("Conciliação realizada com sucesso.");

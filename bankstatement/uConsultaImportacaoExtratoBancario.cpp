@@ -10,6 +10,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/accounting/importacao_dyq_mgr.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/lancamento_y570_mgr.h"
@@ -76,9 +77,9 @@ const TColunaLinha kColunasLinhas[] = {
     {"BDCODTERCEIROC", TFieldType::ftInteger, 0}, {"BDVALOR", TFieldType::ftCurrency, 0},
     {"BDDESCONTOS", TFieldType::ftCurrency, 0},   {"BDCODTPHI", TFieldType::ftInteger, 0},
     {"BDCODHIST", TFieldType::ftInteger, 0},      {"BDCODPLAPADRAO", TFieldType::ftInteger, 0},
-    {"BDLOTE", TFieldType::ftInteger, 0},         {"BDCOMPL", TFieldType::ftString, 200},
-    {"BDCOMPLBANCARIO", TFieldType::ftString, 200}, {"BDDCTO", TFieldType::ftString, 30},
-    {"BDOBS", TFieldType::ftString, 500},         {"BDOBSWEB", TFieldType::ftString, 500},
+    {"BDLOTE", TFieldType::ftInteger, 0},         {"BDCOMPL", TFieldType::ftString, kTamanhoTextoLinhaDYQ},
+    {"BDCOMPLBANCARIO", TFieldType::ftString, kTamanhoTextoLinhaDYQ}, {"BDDCTO", TFieldType::ftString, 30},
+    {"BDOBS", TFieldType::ftString, kTamanhoTextoLinhaDYQ},         {"BDOBSWEB", TFieldType::ftString, 500},
     {"BDSTATUSWEB", TFieldType::ftInteger, 0},    {"BDIDWEB", TFieldType::ftInteger, 0},
     {"BDIDEXTRATOWEB", TFieldType::ftInteger, 0}, {"BDINCONSISTENTE", TFieldType::ftInteger, 0},
     {"BDMULTLANC", TFieldType::ftInteger, 0},     {"BDCHAVELANC", TFieldType::ftInteger, 0},
@@ -124,12 +125,19 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   };
   miImportarTodos = item("miImportarTodos", "Importar todos os lançamentos");
   miImportarPreparados = item("miImportarPreparados", "Importar apenas os lançamentos preparados");
-  miImpostos = item("miImpostos", "Impostos");
-  miParcelamento = item("miParcelamento", "Parcelamento");
-  miCalculo = item("miCalculo", "Cálculo");
-  miImpostosMulti = item("miImpostosMulti", "Impostos");
-  miParcelamentoMulti = item("miParcelamentoMulti", "Parcelamento");
-  miCalculoMulti = item("miCalculoMulti", "Cálculo");
+  // The kind menus drop from the link buttons (the line's and the split row's): their items are
+  // reached only through them.
+  pmTipoBaixa = item("pmTipoBaixa", "");
+  miImpostos = pmTipoBaixa->Add("miImpostos", "Impostos");
+  miParcelamento = pmTipoBaixa->Add("miParcelamento", "Parcelamento");
+  miCalculo = pmTipoBaixa->Add("miCalculo", "Cálculo");
+  pmTipoBaixaMulti = item("pmTipoBaixaMulti", "");
+  miImpostosMulti = pmTipoBaixaMulti->Add("miImpostosMulti", "Impostos");
+  miParcelamentoMulti = pmTipoBaixaMulti->Add("miParcelamentoMulti", "Parcelamento");
+  miCalculoMulti = pmTipoBaixaMulti->Add("miCalculoMulti", "Cálculo");
+  spCurrencyLink->DropdownMenu = pmTipoBaixa;
+  spCurrencyLinkMulti->DropdownMenu = pmTipoBaixaMulti;
+  for (TMenuItem* pm : {pmTipoBaixa, pmTipoBaixaMulti}) pm->OnPopup = [this](TComponent* s) { pmTipoBaixaPopup(s); };
   miDocumento = item("miDocumento", "Documento");
   miConsiderarZeros = item("miConsiderarZeros", "Considerar zeros a esquerda");
   miDistinguirValores = item("miDistinguirValores", "Distinguir valores iguais pela data de vencimento");
@@ -170,6 +178,10 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   grGrid->OnKeyPress = [this](TComponent*, char& key) { grGridKeyPress(key); };
   grGrid->OnKeyUp = [this](TComponent*, int&, unsigned) { grGridKeyUp(); };
   grGrid->OnMouseDown = [this](TComponent*, bool direito) { grGridMouseDown(direito); };
+  // Several lines are returned, refused or deleted at once (shift and ctrl clicks).
+  grGrid->MultiSelect = true;
+  grGrid->PopupMenu = pmSelecao;
+  pmSelecao->SetEnabled(false);
   grGrid->OnMouseUp = [this](TComponent*, bool) { grGridMouseUp(); };
   grLancamentoManual->OnCellClick = [this](TComponent*, const std::string& campo) {
     grLancamentoManualCellClick(campo);

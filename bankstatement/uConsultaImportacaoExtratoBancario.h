@@ -14,6 +14,7 @@
 #include "framework/core/currency.h"
 #include "framework/data/client_dataset.h"
 #include "bankstatement/uImportacaoCompPagto.h"
+#include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/ui/importacao_treeview.h"
 
 namespace vyn {
@@ -55,6 +56,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   vyn::TControl* splitdyq;
   vyn::TPanel* pnMultiLanc;
   vyn::TMenuItem *miImportarTodos, *miImportarPreparados;
+  vyn::TMenuItem *pmTipoBaixa, *pmTipoBaixaMulti;
   vyn::TMenuItem *miImpostos, *miParcelamento, *miCalculo, *miImpostosMulti, *miParcelamentoMulti, *miCalculoMulti;
   vyn::TMenuItem *miDocumento, *miConsiderarZeros, *miDistinguirValores;
   vyn::TDBGrid_Padrao_VYN* grLancamentoManual;
@@ -69,6 +71,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
       *lbEmpreendimentoDebito, *lbEmpreendimentoCredito, *lbUnidadeDebito, *lbUnidadeCredito;
   // The line grid's selected rows (none: the current row) and its focus.
   std::vector<vyn::TBookmark> LinhasSelecionadas;
+  // The lines the user selected: those handed above, else the grid's selection.
+  std::vector<vyn::TBookmark> Selecionadas() const;
   bool GridLinhasComFoco = true;
 
   // The opener's company edit.
@@ -131,6 +135,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Links (uConsultaImportacaoExtratoBancario_Vinculos.cpp).
   void miDuplicatasClick(vyn::TComponent* sender);
   void pmTipoBaixaPopup(vyn::TComponent* sender);
+  // Whether the current line is money going out (the bank credited): only that pays a guide.
+  bool LinhaDePagamento();
   void spAutoLinkClick(vyn::TComponent* sender);
   void spDelLinkClick(vyn::TComponent* sender);
   void spDelLinkMultiClick(vyn::TComponent* sender);
@@ -175,6 +181,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Y570 reminders of financial-application credits, and the fiscal installment linked to the current
   // line (filled by the line grids).
   TY570ConsultaExtratoBancario* Y570() const { return FY570; }
+  // Drops the Y570 data of lines no longer credited to a financial application, and tells the user
+  // (in a dialog at once, or in the run's list).
+  void DescartaY570ForaDeAplicacao(bool naLista);
   vyn::TVZEL_EMPRESAS_TLAN_Y570MGR* Y570DAO() const { return FY570DAO; }
   vyn::TConsultaGrupoDAO* ConsultaParcelamentoDAO() const { return FConsultaParcelamentoDAO; }
   void spY570Click(vyn::TComponent* sender);
@@ -251,6 +260,10 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // and their (company, id).
   nlohmann::ordered_json FIntegradosPendentes = nlohmann::ordered_json::array();
   std::vector<std::pair<int, int64_t>> FIdsPendentes;
+  // Returns and refusals kept in the database because Dyq did not take them (ids of this company and
+  // kind), and those whose line this review does not hold.
+  std::set<int64_t> FRetornosGuardados;
+  std::vector<TItensIntegradosDYQ::TRetorno> FRetornosForaDaRevisao;
   // Lines of items booked before (by an earlier review of the statement) leave the review before it
   // shows; the reports Dyq did not take then go with the next ones.
   void RemoveItensJaIntegrados();
@@ -261,6 +274,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::map<vyn::TBookmark, std::vector<vyn::TBookmark>> FPaisPendentes;
   // The split lines of a zeroed line of an earlier run that the run (gravadas) did not book.
   void ConfirmaPaisPendentes(const std::set<std::pair<int, int>>& gravadas);
+  void CompletaDivisoesVinculadas(const std::set<std::pair<int, int>>& gravadas);
   std::vector<vyn::TBookmark> DivisoesPendentes(const std::vector<vyn::TBookmark>& divisoes,
                                                 const std::set<std::pair<int, int>>& gravadas);
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run

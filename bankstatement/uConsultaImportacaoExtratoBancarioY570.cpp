@@ -1,5 +1,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 
+#include <algorithm>
+#include <map>
 #include <vector>
 
 #include "framework/accounting/lancamento_mgr.h"
@@ -44,7 +46,8 @@ void TY570ConsultaExtratoBancario::AbreDadosDasLinhas(TVZEL_EMPRESAS_TLAN_Y570MG
 }
 
 int TY570ConsultaExtratoBancario::GravaY570(TDatabase& db, const std::vector<std::pair<int, int>>& escritas) {
-  if (!y570_ || !y570_->Active() || y570_->IsEmpty() || escritas.empty()) return 0;
+  // Not IsEmpty(): the data set shows the current line's rows only, and the current line may have none.
+  if (!y570_ || !y570_->Active() || escritas.empty()) return 0;
   const std::set<std::pair<int, int>> chaves(escritas.begin(), escritas.end());
   TClientDataSet linhas;
   linhas.CloneCursor(*y570_, true);
@@ -71,6 +74,37 @@ void TY570ConsultaExtratoBancario::DescartaY570(const std::vector<std::pair<int,
       y570_->Next();
 }
 
+bool TY570ConsultaExtratoBancario::AplicacaoFinanceira(int64_t conta) {
+  return conta > 0 && FSqlApliFinAux->Active() && FSqlApliFinAux->SearchKey("bdcodtpla", {Variant(std::to_string(conta))});
+}
+
+std::vector<int64_t> TY570ConsultaExtratoBancario::DescartaForaDeAplicacao() {
+  std::vector<int64_t> descartadas;
+  if (!y570_ || !y570_->Active() || !Linhas) return descartadas;
+  std::map<std::pair<int64_t, int64_t>, int64_t> creditos;
+  {
+    TClientDataSet l;
+    l.CloneCursor(*Linhas, true);
+    for (l.First(); !l.Eof(); l.Next())
+      creditos[{l.FieldByName("BDCODEMP").AsInteger(), l.FieldByName("BDCHAVE").AsInteger()}] =
+          l.FieldByName("BDCREDITO").AsInteger();
+  }
+  TDetachedDetail solto(*y570_);
+  for (y570_->First(); !y570_->Eof();) {
+    const std::pair<int64_t, int64_t> chave{y570_->FieldByName("BDCODEMP").AsInteger(),
+                                            y570_->FieldByName("BDCHAVE").AsInteger()};
+    auto it = creditos.find(chave);
+    if (it == creditos.end() || AplicacaoFinanceira(it->second)) {
+      y570_->Next();
+      continue;
+    }
+    if (std::find(descartadas.begin(), descartadas.end(), chave.second) == descartadas.end())
+      descartadas.push_back(chave.second);
+    y570_->Delete();
+  }
+  return descartadas;
+}
+
 bool TY570ConsultaExtratoBancario::fTemY570(int64_t empresa, int64_t chave) {
   // The link goes back after the filter: the guards leave in the reverse order they came.
   TDetachedDetail mestre(*FY570Aux);
@@ -94,8 +128,7 @@ void TY570ConsultaExtratoBancario::geraInconsistenciaY570() {
   {
     TDisabledControls controles(l);
     for (l.First(); !l.Eof(); l.Next()) {
-      const int64_t credito = l.FieldByName("BDcredito").AsInteger();
-      if (credito <= 0 || !FSqlApliFinAux->SearchKey("bdcodtpla", {Variant(std::to_string(credito))})) continue;
+      if (!AplicacaoFinanceira(l.FieldByName("BDcredito").AsInteger())) continue;
       const int64_t emp = l.FieldByName("BDcodemp").AsInteger(), chave = l.FieldByName("BDchave").AsInteger();
       if (!fTemY570(emp, chave))
         Inconsistencias->Add_Atencao("Lançamento " + std::to_string(chave) +

@@ -51,6 +51,11 @@ class TY570ConsultaExtratoBancario : public vyn::TComponent {
   // After the import committed: the rows of the lines that became entries leave the review.
   void DescartaY570(const std::vector<std::pair<int, int>>& escritas);
 
+  // Y570 data belong to a line only while it credits a financial-application account: the data of
+  // lines credited elsewhere (an account changed by hand, a rule, the same account for other lines)
+  // leave the review. Answers the keys of the lines whose data went.
+  std::vector<int64_t> DescartaForaDeAplicacao();
+  bool AplicacaoFinanceira(int64_t conta);
   void geraInconsistenciaY570();
   bool fTemY570(int64_t empresa, int64_t chave);
   void spY570Click();

@@ -4,9 +4,12 @@
 #include <filesystem>
 #include <map>
 
+#include <fmt/format.h>
+
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "bankstatement/uExtratosLiberadosDYQ.h"
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
 #include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
 #include "bankstatement/uItensIntegradosDYQ.h"
@@ -37,24 +40,69 @@ void TfrConsultaImportacaoExtratoBancario::BeforeClearDao() {
   EnviaRetornosDYQ(false);
 }
 
+namespace {
+// How the user knows a Dyq line: its id and its bank text.
+std::string NomeItem(TDAOFactory& l) {
+  std::string texto = Trim(Txt(l, "BDCOMPLBANCARIO"));
+  if (texto.empty()) texto = Trim(Txt(l, "BDCOMPL"));
+  return texto.empty() ? std::to_string(Int(l, "BDIDWEB")) : fmt::format("{} ({})", Int(l, "BDIDWEB"), texto);
+}
+
+// The service's error as a sentence of the message.
+std::string Frase(std::string texto) {
+  if (!texto.empty() && texto.back() != '.') texto += '.';
+  return texto;
+}
+
+std::string Junta(const std::vector<std::string>& nomes) {
+  std::string r;
+  for (const std::string& n : nomes) r += (r.empty() ? "" : ", ") + n;
+  return r;
+}
+}  // namespace
+
 void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao) {
   if (!TemDadosDYQ() || FRecusado) return;
   TDAOFactory* l = DAOLinhas();
   if (!l) return;
   const std::string usuario = ProcessContext().UserName;
   TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
+  TDatabase* db = ProcessContext().Database;
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
-  std::string falha;
-  auto envia = [&](int tipo, const nlohmann::ordered_json& doc) {
+  std::vector<std::string> falhas;
+  auto envia = [&](int tipo, const nlohmann::ordered_json& doc, std::string& erro) {
     try {
       FRetornaDYQ->AlterarStatusRetornoLancamentosDYQ(this, tipo, doc, FAmbienteTeste, FTipoExtrato == 2);
       return true;
     } catch (const std::exception& e) {
-      falha = std::string("Retorno ao DYQ não enviado: ") + e.what();
-      if (inc) inc->Add_Erro(empresa, falha);
+      erro = e.what();
       return false;
     }
   };
+  auto falhou = [&](const std::string& texto) {
+    falhas.push_back(texto);
+    if (inc) inc->Add_Erro(empresa, texto);
+  };
+  // A return or refusal Dyq did not take is kept in the database, note and all, and sent again by this
+  // review or by the next one of the company: the client's question must reach the client.
+  std::vector<std::string> retornosFalhos;
+  std::string erroRetorno;
+  auto enviaRetorno = [&](int emp, const TItensIntegradosDYQ::TRetorno& r, const std::string& nome) {
+    nlohmann::ordered_json doc;
+    doc["extratoItemId"] = r.IdWeb;
+    doc["observacao"] = r.Observacao;
+    doc["retornadoPor"] = r.Usuario;
+    if (envia(r.Tipo == 1 ? 1 : 4, doc, erroRetorno)) {
+      if (FRetornosGuardados.erase(r.IdWeb) && db) TItensIntegradosDYQ::DescartaRetorno(*db, emp, FTipoExtrato, r.IdWeb);
+      return true;
+    }
+    if (db) TItensIntegradosDYQ::GuardaRetorno(*db, emp, FTipoExtrato, r);
+    FRetornosGuardados.insert(r.IdWeb);
+    retornosFalhos.push_back(nome);
+    return false;
+  };
+  for (auto it = FRetornosForaDaRevisao.begin(); it != FRetornosForaDaRevisao.end();)
+    it = enviaRetorno(empresa, *it, std::to_string(it->IdWeb)) ? FRetornosForaDaRevisao.erase(it) : std::next(it);
   // Integrated lines leave the review once written: a report Dyq did not take is kept here (and in
   // the booked items' record) and sent again with the next reports (the next run, the close, or the
   // next review of the company).
@@ -71,13 +119,14 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
       const int64_t id = Int(*l, "BDIDWEB");
       const int64_t status = Int(*l, "BDSTATUSWEB");
       const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
+      // The user took a kept answer back before it reached Dyq: it is not sent later either.
+      if (status == 0 && FRetornosGuardados.erase(id) && db)
+        TItensIntegradosDYQ::DescartaRetorno(*db, chave.first, FTipoExtrato, id);
       if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != miForaDaImportacao) {
         if (auto it = FRetornosEnviados.find(id); it != FRetornosEnviados.end() && it->second == status) continue;
-        nlohmann::ordered_json doc;
-        doc["extratoItemId"] = id;
-        doc["observacao"] = Txt(*l, "BDOBSWEB");
-        doc["retornadoPor"] = usuario;
-        if (envia(status == 1 ? 1 : 4, doc)) FRetornosEnviados[id] = status;
+        const TItensIntegradosDYQ::TRetorno r{id, Int(*l, "BDIDEXTRATOWEB"), static_cast<int>(status),
+                                             Txt(*l, "BDOBSWEB"), usuario};
+        if (enviaRetorno(chave.first, r, NomeItem(*l))) FRetornosEnviados[id] = status;
       } else if (aposImportacao && status == 0 && FIntegradas.count(chave) && !FIntegradosInformados.count(id) &&
                  !pendente(id)) {
         // Booked after a return was reported (its status cleared): Dyq learns it was integrated.
@@ -89,10 +138,15 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
       }
     }
   }
+  if (!retornosFalhos.empty())
+    falhou(fmt::format("Retorno ao DYQ não enviado: {} O retorno dos itens {} foi guardado e será enviado novamente "
+                       "na próxima revisão da empresa.",
+                       Frase(erroRetorno), Junta(retornosFalhos)));
   if (!integrados.empty()) {
     nlohmann::ordered_json doc;
     doc["aDado"] = integrados;
-    if (envia(0, doc)) {
+    std::string erro;
+    if (envia(0, doc, erro)) {
       std::map<int, std::vector<int64_t>> porEmpresa;
       for (const auto& [emp, id] : idsIntegrados) {
         FIntegradosInformados.insert(id);
@@ -100,14 +154,23 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
       }
       integrados = nlohmann::ordered_json::array();
       idsIntegrados.clear();
-      if (TDatabase* db = ProcessContext().Database)
-        for (const auto& [emp, ids] : porEmpresa) TItensIntegradosDYQ::MarcaInformados(*db, emp, ids);
+      if (db)
+        for (const auto& [emp, ids] : porEmpresa) TItensIntegradosDYQ::MarcaInformados(*db, emp, FTipoExtrato, ids);
+    } else {
+      std::vector<std::string> ids;
+      for (const auto& p : idsIntegrados) ids.push_back(std::to_string(p.second));
+      falhou(fmt::format("Retorno ao DYQ não enviado: {} Os itens já gravados {} não foram informados ao ^DYQ como "
+                         "integrados; serão informados na próxima revisão da empresa.",
+                         Frase(erro), Junta(ids)));
     }
   }
   AtualizaListaChamador();
   // Closing is the last chance to send: what still failed is told, not dropped silently.
-  if (!aposImportacao && !falha.empty())
-    DlgErroOk(falha + "\r\nOs lançamentos já gravados não foram informados ao ^DYQ.");
+  if (!aposImportacao && !falhas.empty()) {
+    std::string texto;
+    for (const std::string& f : falhas) texto += (texto.empty() ? "" : "\r\n") + f;
+    DlgErroOk(texto);
+  }
 }
 
 void TfrConsultaImportacaoExtratoBancario::RemoveItensJaIntegrados() {
@@ -118,7 +181,8 @@ void TfrConsultaImportacaoExtratoBancario::RemoveItensJaIntegrados() {
   std::map<int, std::map<int64_t, bool>> porEmpresa;
   auto integrados = [&](int emp) -> const std::map<int64_t, bool>& {
     auto it = porEmpresa.find(emp);
-    if (it == porEmpresa.end()) it = porEmpresa.emplace(emp, TItensIntegradosDYQ::Integrados(*db, emp)).first;
+    if (it == porEmpresa.end())
+      it = porEmpresa.emplace(emp, TItensIntegradosDYQ::Integrados(*db, emp, FTipoExtrato)).first;
     return it->second;
   };
   const std::string usuario = ProcessContext().UserName;
@@ -130,13 +194,31 @@ void TfrConsultaImportacaoExtratoBancario::RemoveItensJaIntegrados() {
     FIntegradosPendentes.push_back(item);
     FIdsPendentes.emplace_back(empresa, id);
   }
+  // Returns kept from an earlier review: their line shows the answer the user gave (and it goes with
+  // the next reports); those of lines this statement does not bring go with them too.
+  std::map<int64_t, TItensIntegradosDYQ::TRetorno> guardados;
+  for (auto& r : TItensIntegradosDYQ::RetornosPendentes(*db, empresa, FTipoExtrato)) {
+    FRetornosGuardados.insert(r.IdWeb);
+    guardados.emplace(r.IdWeb, std::move(r));
+  }
   std::vector<TBookmark> jaIntegradas;
   {
     TFilterGuard filtro(*l, TFilterGuard::kAllRows);
-    for (l->First(); !l->Eof(); l->Next())
-      if (!Vazio(*l, "BDIDWEB") && integrados(static_cast<int>(Int(*l, "BDCODEMP"))).count(Int(*l, "BDIDWEB")))
+    for (l->First(); !l->Eof(); l->Next()) {
+      if (Vazio(*l, "BDIDWEB")) continue;
+      const int64_t id = Int(*l, "BDIDWEB");
+      if (integrados(static_cast<int>(Int(*l, "BDCODEMP"))).count(id)) {
         jaIntegradas.push_back(l->GetBookmark());
+      } else if (auto it = guardados.find(id); it != guardados.end()) {
+        l->Edit();
+        Set(*l, "BDSTATUSWEB", Variant(it->second.Tipo));
+        Set(*l, "BDOBSWEB", Variant(it->second.Observacao));
+        l->Post();
+        guardados.erase(it);
+      }
+    }
   }
+  for (auto& [id, r] : guardados) FRetornosForaDaRevisao.push_back(std::move(r));
   if (jaIntegradas.empty()) return;
   ExcluiLinhas(l, jaIntegradas);
   l->First();
@@ -181,15 +263,40 @@ void TfrConsultaImportacaoExtratoBancario::Delete() {
   if (!atual || atual->IsEmpty()) return;
   // The rows the user selected in the lines grid, or the current one.
   std::vector<TBookmark> linhas;
-  if (atual == DAOLinhas()) linhas = LinhasSelecionadas;
+  if (atual == DAOLinhas()) linhas = Selecionadas();
   if (linhas.empty()) linhas.push_back(atual->GetBookmark());
   if (!TemDadosDYQ() || (atual->FindField("BDCHAVELANC") && !Vazio(*atual, "BDCHAVELANC") && atual != DAOLinhas())) {
     TfrImportacao_Padrao_Itens_TreeView_VYN::Delete();
     ExcluiLinhas(atual, linhas);
-    if (atual == DAOLinhas()) LinhasSelecionadas.clear();
+    if (atual == DAOLinhas()) {
+      LinhasSelecionadas.clear();
+      grGrid->ClearSelection();
+    }
     return;
   }
   if (atual != DAOLinhas()) return;
+  // Only a line Dyq knows by its id can go back to the client; the others (lines handed by the
+  // reconciliation, or brought without an id) leave the review as in any review.
+  std::vector<TBookmark> semId;
+  for (auto it = linhas.begin(); it != linhas.end();) {
+    if (atual->BookmarkValid(*it)) atual->GotoBookmark(*it);
+    if (Vazio(*atual, "BDIDWEB")) {
+      semId.push_back(*it);
+      it = linhas.erase(it);
+    } else {
+      ++it;
+    }
+  }
+  if (linhas.empty()) {
+    TfrImportacao_Padrao_Itens_TreeView_VYN::Delete();
+    ExcluiLinhas(atual, semId);
+    LinhasSelecionadas.clear();
+    grGrid->ClearSelection();
+    return;
+  }
+  if (!semId.empty())
+    DlgInfOk(std::to_string(semId.size()) +
+             " lançamento(s) selecionado(s) sem identificação no ^DYQ não serão retornados nem recusados.");
   const int r = MessageDlgVYNGlobal(pergunta, mtConfirmation, mbYes | mbNo | mbCancel, {"Retornar", "Recusar", "Cancelar"});
   int status = 0;
   if (r == mrYes) status = 1;
@@ -206,6 +313,8 @@ void TfrConsultaImportacaoExtratoBancario::Delete() {
     Set(*atual, "BDOBSWEB", Variant(nota));
     atual->Post();
   }
+  LinhasSelecionadas.clear();
+  grGrid->ClearSelection();
 }
 
 void TfrConsultaImportacaoExtratoBancario::spRecusaExtratoClick(TComponent*) {
@@ -228,6 +337,7 @@ void TfrConsultaImportacaoExtratoBancario::spRecusaExtratoClick(TComponent*) {
     DlgInfOk("Extrato sem identificação no ^DYQ: nada foi recusado.");
     return;
   }
+  if (!AceitaRecusarComGravados(FCodEmp ? FCodEmp->Codigo() : 0, FTipoExtrato, idExtrato)) return;
   const std::string nota = PedeObservacao();
   if (Trim(nota).empty()) return;
   nlohmann::ordered_json doc;

@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Desfaz.h"
 #include "framework/accounting/consulta_codigos_lancamento.h"
@@ -23,6 +25,7 @@
 #include "framework/ui/edit_date.h"
 #include "framework/ui/edit_numeric.h"
 #include "framework/ui/fields_container.h"
+#include "framework/ui/inconsistencias.h"
 #include "framework/ui/packages_util.h"
 #include "framework/ui/status_processo.h"
 
@@ -138,6 +141,11 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField
     if (!e || !FCodEmp) return;
     if (e->EditsMaster.empty()) e->EditsMaster.push_back(FCodEmp);
   };
+  if ((c == "BDSTATUSWEB" || c == "BDOBSWEB") && Vazio(*l, "BDIDWEB")) {
+    // Dyq knows no such line: there is nobody to return it to.
+    accept = false;
+    return;
+  }
   if (c == "BDSTATUSWEB") {
     if (auto* combo = dynamic_cast<TComboBox_Padrao_VYN*>(editor)) {
       combo->Style = csDropDownList;
@@ -149,6 +157,7 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoBeforeEditField
     FObsWebBefore = l->FieldByName("BDOBSWEB").Value();
   } else if (c == "BDOBSWEB") {
     accept = Int(*l, "BDSTATUSWEB") > 0;
+    FObsWebBefore = l->FieldByName("BDOBSWEB").Value();
   } else if (c == "BDDEBITO" || c == "BDCREDITO") {
     daEmpresa(codigo);
     if (codigo) {
@@ -221,6 +230,21 @@ void TfrConsultaImportacaoExtratoBancario::spPreparaExtratoClick(TComponent*) {
                                       this, std::move(p));
 }
 
+void TfrConsultaImportacaoExtratoBancario::DescartaY570ForaDeAplicacao(bool naLista) {
+  if (!FY570) return;
+  const std::vector<int64_t> fora = FY570->DescartaForaDeAplicacao();
+  if (fora.empty()) return;
+  std::string chaves;
+  for (int64_t k : fora) chaves += (chaves.empty() ? "" : ", ") + std::to_string(k);
+  const std::string texto = "Os dados do registro Y570 da ECF do(s) lançamento(s) " + chaves +
+                            " foram descartados: a conta de crédito não é mais de aplicação financeira.";
+  auto* u = Util();
+  if (naLista && u && u->Inconsistencias())
+    u->Inconsistencias()->Add_Atencao(FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0, texto);
+  else
+    DlgInfOk(texto);
+}
+
 void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoAfterEditField(const std::string& campo,
                                                                                 TControl* editor) {
   TDAOFactory* l = DAOAtual();
@@ -251,6 +275,12 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoAfterEditField(
       }
     }
     AtualizarStatusBotoes();
+  } else if (c == "BDOBSWEB") {
+    // A return or refusal goes with its note, as from the status cell and the Delete key.
+    if (Int(*l, "BDSTATUSWEB") > 0 && Trim(Txt(*l, "BDOBSWEB")).empty()) {
+      Grava(*l, "BDOBSWEB", FObsWebBefore);
+      DlgInfOk("A observação de retorno não pode ficar vazia enquanto o lançamento estiver retornado ou recusado.");
+    }
   } else if (c == "BDDEBITO" || c == "BDCREDITO") {
     if (Int(*l, c) != FContaBefore) LimpaAvisoBaixa(*l);
     const std::string part = c == "BDDEBITO" ? "BDCODTERCEIROD" : "BDCODTERCEIROC";
@@ -268,6 +298,7 @@ void TfrConsultaImportacaoExtratoBancario::fieldsContainerExtratoAfterEditField(
       GravaContas(c, part, FContaBefore, Variant());
     else if (ExisteMesmaContas(c, static_cast<int>(nova)) && nova != ContaBanco())
       GravaContas(c, part, FContaBefore, Variant(static_cast<long long>(nova)));
+    DescartaY570ForaDeAplicacao(false);
   } else if (c == "BDCODTPHI") {
     const bool vazio = codigo ? codigo->Text().empty() : Vazio(*l, c);
     const int64_t novo = Int(*l, c);

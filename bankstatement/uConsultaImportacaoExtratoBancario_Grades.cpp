@@ -1,6 +1,7 @@
 // The lines grid of the statement review: what a click or a key does on a line, what each cell
 // shows (texts, colours, images, as decisions the grid draws), the descriptions panel, the lookup
 // kind of the account cells and the installments linked to the current line.
+#include <algorithm>
 #include <set>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
@@ -90,6 +91,18 @@ void TfrConsultaImportacaoExtratoBancario::grGridMouseDown(bool botaoDireito) {
   PopupGrid.clear();
   const std::string c = UpperCase(grGrid->SelectedField);
   if (botaoDireito && (c == "BDTIPOLAN" || c == "BDTRANSPREP")) PopupGrid = "pmSelecao";
+  // The selection menu drops only over the columns it ticks.
+  pmSelecao->SetEnabled(!PopupGrid.empty());
+}
+
+std::vector<TBookmark> TfrConsultaImportacaoExtratoBancario::Selecionadas() const {
+  if (!LinhasSelecionadas.empty()) return LinhasSelecionadas;
+  // The grid's selection counts while the current line is in it: a line reached since by the keys
+  // (or by a search) is the one the user means.
+  std::vector<TBookmark> grade = grGrid->SelectedRows();
+  TClientDataSet* ds = grGrid->DataSet();
+  if (!ds || ds->IsEmpty() || std::find(grade.begin(), grade.end(), ds->GetBookmark()) == grade.end()) return {};
+  return grade;
 }
 
 std::string TfrConsultaImportacaoExtratoBancario::grGridMostraDado(const std::string& campo, const std::string& texto,

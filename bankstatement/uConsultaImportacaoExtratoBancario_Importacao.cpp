@@ -15,6 +15,7 @@
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/process_context.h"
+#include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/standins/lancamentos.h"
@@ -173,8 +174,22 @@ void TfrConsultaImportacaoExtratoBancario::GravaPreparacoes(TVZEL_EMPRESAS_TPRE_
     ++chave;
     for (const std::string& emp : FEmpresasPrep) {
       const int c = std::stoi(emp);
-      if (regras.Locate("BDCODEMP;BDCHAVELANC", {Variant(c), Variant(Int(marcadas, "BDCHAVE"))})) continue;
-      AdicionaPreparacao(regras, marcadas, c, chave, banco, hist);
+      int chaveRegra = chave;
+      // A rule made at a stopped import is made again from the line as the user completed it since.
+      if (regras.Locate("BDCODEMP;BDCHAVELANC", {Variant(c), Variant(Int(marcadas, "BDCHAVE"))})) {
+        chaveRegra = static_cast<int>(Int(regras, "BDCHAVE"));
+        regras.Delete();
+      }
+      try {
+        AdicionaPreparacao(regras, marcadas, c, chaveRegra, banco, hist);
+      } catch (const EDataSetError& e) {
+        // A text the rule cannot hold whole would match other lines or none: this line gets no rule.
+        if (regras.State() != TDataSetState::dsBrowse) regras.Cancel();
+        if (auto* u = Util(); u && u->Inconsistencias())
+          u->Inconsistencias()->Add_Atencao(
+              c, "A preparação do lançamento " + Utf8Left(Txt(marcadas, "BDCOMPLBANCARIO"), 60) +
+                     " não foi criada: " + e.what());
+      }
     }
   }
 }
@@ -420,6 +435,30 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaPaisPendentes(const std::set<
   }
 }
 
+// A linked split row's part of the bank movement was taken off its line (its settlement books it):
+// left in the review by a run that did not settle it, the row stands alone and carries the bank
+// account on its open side, so unlinked it is a whole line and the next run weighs it balanced.
+void TfrConsultaImportacaoExtratoBancario::CompletaDivisoesVinculadas(const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  const int banco = ContaBanco();
+  if (!l || banco <= 0) return;
+  for (size_t i = 0; i < FExpansao.Pais.size() && i < FExpansao.NovasPorPai.size(); ++i) {
+    const TPaiExpandido& pai = FExpansao.Pais[i];
+    const char* lado = !pai.Debito.IsNull() && pai.Debito.AsInteger() == banco     ? "BDDEBITO"
+                       : !pai.Credito.IsNull() && pai.Credito.AsInteger() == banco ? "BDCREDITO"
+                                                                                   : nullptr;
+    if (!lado) continue;
+    for (TBookmark b : FExpansao.NovasPorPai[i].second) {
+      if (!l->BookmarkValid(b)) continue;
+      l->GotoBookmark(b);
+      if (!Flag(*l, "BDVINC_BAIXA") || Int(*l, lado) != 0 ||
+          gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))}))
+        continue;
+      Grava(*l, lado, Variant(banco));
+    }
+  }
+}
+
 void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const std::set<std::pair<int, int>>& gravadas,
                                                                         const std::map<std::string, int>&) {
   TDAOFactory* l = DAOLinhas();
@@ -448,6 +487,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
       else
         d->Next();
   }
+  CompletaDivisoesVinculadas(gravadas);
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
     const bool todas = DivisoesGravadas(novas, gravadas);
@@ -604,6 +644,8 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
       return;
     }
   }
+  // Accounts a rule or another line's change moved: the data go before the run writes them.
+  DescartaY570ForaDeAplicacao(true);
   const bool temRecibos = FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA &&
                           !FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty();
   const auto balanco = linhas ? LinhasDoBalanco(*linhas) : nullptr;
@@ -622,7 +664,12 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   std::optional<TMarcasLinhas> marcas;
   if (linhas) marcas.emplace(*linhas, std::vector<std::string>{"BDINCONSISTENTE", "BDCONCC", "BDCONCD"});
   TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
-  if (!util->Concluida() && marcas) marcas->Restaura();
+  if (!util->Concluida()) {
+    if (marcas) marcas->Restaura();
+    // Nothing was written: the review goes back to the lines the user had, its split rows under their
+    // lines again, so a retry weighs and expands them once.
+    DeleteMultiplosLancamentos();
+  }
   if (wTeveMultLanc || FEstado) AtualizaDados(false);
   setBaixaTarefa(false, 15);
   util->FApenasPrep = false;

@@ -37,10 +37,15 @@ size_t OffsetCaractere(const std::string& s, size_t n) {
 }  // namespace
 
 TMenuItem* TfrConsultaImportacaoExtratoBancario::CriaItemSelecao(const char* nome, const char* caption) {
-  auto* m = Create<TMenuItem>();
-  m->SetName(nome);
-  m->SetCaption(caption);
-  if (std::string(nome) != "pmSelecao") m->OnClick = [this](TComponent* s) { setCheckItem(s); };
+  // The head comes first (declared first); its items are reached only when the grid drops it.
+  if (std::string(nome) == "pmSelecao") {
+    auto* m = Create<TMenuItem>();
+    m->SetName(nome);
+    m->SetCaption(caption);
+    return m;
+  }
+  TMenuItem* m = pmSelecao->Add(nome, caption);
+  m->OnClick = [this](TComponent* s) { setCheckItem(s); };
   return m;
 }
 

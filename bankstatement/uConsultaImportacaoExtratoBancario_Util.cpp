@@ -293,6 +293,22 @@ void TUtilImportacao_ExtratoBancario_Treeview::MostraMensagemFimImportacao(const
   TUtilImportacao_Integracao_Treeview::MostraMensagemFimImportacao(t);
 }
 
+size_t TUtilImportacao_ExtratoBancario_Treeview::ContaNaoImportados(size_t recusadasNaExecucao) const {
+  auto* tela = Revisao();
+  TDAOFactory* l = tela ? tela->DAOLinhas() : nullptr;
+  if (!l) return TUtilImportacao_Integracao_Treeview::ContaNaoImportados(recusadasNaExecucao);
+  size_t restantes = 0;
+  TFilterGuard filtro(*l, TFilterGuard::kAllRows);
+  const TBookmark onde = l->IsEmpty() ? 0 : l->GetBookmark();
+  for (l->First(); !l->Eof(); l->Next()) {
+    // A line emptied by its split rows is not a line of its own: its split lines are counted.
+    if (Valor(*l, "BDVALOR") == Currency() && Int(*l, "BDINCONSISTENTE") == miForaDaImportacao) continue;
+    ++restantes;
+  }
+  if (onde && l->BookmarkValid(onde)) l->GotoBookmark(onde);
+  return restantes + static_cast<size_t>(FRecusadasNaLeitura);
+}
+
 void TUtilImportacao_ExtratoBancario_Treeview::GetAposGravacao() {
   auto* tela = Revisao();
   TDAOFactory* l = tela ? tela->DAOLinhas() : nullptr;

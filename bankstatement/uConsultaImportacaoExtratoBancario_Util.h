@@ -39,6 +39,9 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   void ProcessosClassesFilhasAposImportacao() override;
   // The run's end message, naming the lines ticked reconciled that nothing booked.
   void MostraMensagemFimImportacao(const std::string& texto) override;
+  // Every line the run left in the review: refused, returned, left out by "only prepared", ticked
+  // reconciled without an entry, or settled for less.
+  size_t ContaNaoImportados(size_t recusadasNaExecucao) const override;
 
   // The lines the last "only prepared" run left out go back to the import (their mark was the
   // run's, not theirs).

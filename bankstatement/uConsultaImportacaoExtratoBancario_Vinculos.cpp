@@ -57,6 +57,11 @@ void TfrConsultaImportacaoExtratoBancario::miDuplicatasClick(TComponent* sender)
   // The kind menu drops from the link button: a line the button refuses (linked already, complete,
   // returned or refused to Dyq) is not linked through it either, whatever the button last showed.
   if (!multi && !PodeVincularLinha()) return;
+  // A tax guide or a calculation is paid: money coming in never settles one.
+  if ((ComecaCom(nome, "miImpostos") || ComecaCom(nome, "miCalculo")) && !LinhaDePagamento()) {
+    DlgWarOk("Guias de impostos e cálculos só podem ser baixados por um pagamento.");
+    return;
+  }
   if (!multi) {
     TFilterGuard guarda(*m, TFilterGuard::kAllRows);
     for (m->First(); !m->Eof(); m->Next())
@@ -87,12 +92,21 @@ void TfrConsultaImportacaoExtratoBancario::miDuplicatasClick(TComponent* sender)
   if (classe) TPackagesUtil::CarregaFormParamsObj(classe, this, std::move(p));
 }
 
-void TfrConsultaImportacaoExtratoBancario::pmTipoBaixaPopup(TComponent* sender) {
+bool TfrConsultaImportacaoExtratoBancario::LinhaDePagamento() {
   TDAOFactory* l = DAOLinhas();
-  const bool semCredito = !l || Vazio(*l, "BDCREDITO") || Int(*l, "BDCREDITO") == 0;
-  const bool multi = sender == spCurrencyLinkMulti;
-  (multi ? miImpostosMulti : miImpostos)->SetEnabled(!semCredito);
-  (multi ? miCalculoMulti : miCalculo)->SetEnabled(!semCredito);
+  if (!l || l->IsEmpty()) return false;
+  // The bank's side tells the line's nature (a split row has its line's); the counter-account the
+  // user typed does not. Without a known bank account, a line with no credit is money coming in.
+  const int banco = ContaBanco();
+  if (banco > 0) return Int(*l, "BDCREDITO") == banco;
+  return !Vazio(*l, "BDCREDITO") && Int(*l, "BDCREDITO") != 0;
+}
+
+void TfrConsultaImportacaoExtratoBancario::pmTipoBaixaPopup(TComponent* sender) {
+  const bool pagamento = LinhaDePagamento();
+  const bool multi = sender == spCurrencyLinkMulti || sender == pmTipoBaixaMulti;
+  (multi ? miImpostosMulti : miImpostos)->SetEnabled(pagamento);
+  (multi ? miCalculoMulti : miCalculo)->SetEnabled(pagamento);
   (multi ? miParcelamentoMulti : miParcelamento)->SetEnabled(true);
 }
 
@@ -107,8 +121,12 @@ void TfrConsultaImportacaoExtratoBancario::spDelLinkClick(TComponent*) {
   TDAOFactory* l = DAOLinhas();
   if (!l || l->IsEmpty()) return;
   const int64_t chave = Int(*l, "BDCHAVE");
+  // A split line an earlier run left in the review holds its split row's links as its own.
+  const bool divisao = Int(*l, "BDMULTLANC") == 1;
   for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA})
-    ApagaSe(v, [&](TClientDataSet& d) { return Int(d, "BDCHAVE") == chave && Int(d, "BDCHAVELANC") == 0; });
+    ApagaSe(v, [&](TClientDataSet& d) {
+      return Int(d, "BDCHAVE") == chave && (divisao || Int(d, "BDCHAVELANC") == 0);
+    });
   l->Edit();
   SetFlag(*l, "BDVINC_BAIXA", false);
   l->Post();
@@ -170,8 +188,10 @@ void TfrConsultaImportacaoExtratoBancario::spRemoveAutoLinkClick(TComponent*) {
 bool TfrConsultaImportacaoExtratoBancario::CanEnableLinkButton(bool link) {
   TDAOFactory* l = DAOLinhas();
   if (!l || DAOAtual() != l || l->IsEmpty()) return false;
-  if (!GridLinhasComFoco || LinhasSelecionadas.size() >= 2) return false;
-  if (Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) return false;
+  if (!GridLinhasComFoco || Selecionadas().size() >= 2) return false;
+  // A complete line is no settlement to link; a linked one is always let go of (a split row left alone
+  // by a run carries its bank side too).
+  if (link && Int(*l, "BDDEBITO") != 0 && Int(*l, "BDCREDITO") != 0) return false;
   return Flag(*l, "BDVINC_BAIXA") != link;
 }
 

@@ -1274,5 +1274,237 @@ TEST_F(RevisaoBaixasTest, OnlyPreparedOpeningRenumbersTheLinesAndTheirSavedLinks
   t->Close();
 }
 
+// Dyq numbers statement items and cash items each on its own: a cash item booked under an id neither
+// hides the statement's item of that id nor goes with the statement's reports.
+TEST_F(RevisaoExtratoTest, ACashItemWithTheIdOfAStatementItemIsAnotherItem) {
+  Db().Execute("insert into TINTEGRACAO_DYQ_ITEM (BDCODEMP, BDIDWEB, BDTIPOCONTA, BDINFORMADO) values (15, 11, 2, "
+               "'FALSE')");
+  Linha(1, 1001, 3001, 100);
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  ASSERT_EQ(t->DAOLinhas()->RecordCount(), 1) << "the cash item does not stand for the statement's";
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  auto r = Retornos();
+  ASSERT_EQ(r.size(), 1u);
+  EXPECT_EQ(r[0]["caixa"], false);
+  ASSERT_EQ(r[0]["documento"]["aDado"].size(), 1u);
+  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_DYQ_ITEM where BDCODEMP = 15 and BDTIPOCONTA = 2")
+                .AsString(),
+            "FALSE")
+      << "the cash item's report waits for a cash review";
+  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_DYQ_ITEM where BDCODEMP = 15 and BDTIPOCONTA = 1")
+                .AsString(),
+            "TRUE");
+  t->Close();
+}
+
+// A line Dyq gave no id (as the reconciliation hands its lines) cannot go back to the client: Delete
+// takes it out of the review without offering a return, its status cell is not editable, and nothing
+// is reported for it.
+TEST_F(RevisaoExtratoTest, ALineDyqDoesNotKnowIsNeverOfferedBackToTheClient) {
+  Linha(1, 1001, 3001, 100);
+  linhas_->AppendRecord({Variant(empresaCod_), Variant(2), Variant(1001), Variant(3002), Variant(), Variant(77),
+                         Variant(EncodeDate(2024, 3, 2)), Variant(V(20))});
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  t->SelecionaNodo(kNodoLancamentos);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  EXPECT_FALSE(t->grGrid->EditaCelula("BDSTATUSWEB", "1"));
+  TeclaDelete(*t);   // no question: the scripted dialogs refuse any
+  EXPECT_EQ(l->RecordCount(), 1);
+  EXPECT_FALSE(Vai(*l, 2));
+  t->Close();
+  EXPECT_TRUE(Retornos().empty());
+}
+
+// A return Dyq did not take is kept until it goes; taken back by the user (the status cell cleared), it
+// is dropped: the line is booked and reported integrated, and no return of it goes later.
+TEST_F(RevisaoExtratoTest, AKeptReturnTakenBackIsDroppedAndItsLineReportedIntegrated) {
+  server.On("POST", "/retornos", [](const TFakeRequest& q) {
+    return q.Body.find("\"tipoRetorno\":1") != std::string::npos ? TFakeResponse(500, "{}") : TFakeResponse(200, "{}");
+  });
+  Linha(1, 1001, 3001, 100);
+  Linha(2, 1001, 3002, 20);
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  t->SelecionaNodo(kNodoLancamentos);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  dialogs.Answer("retornar os extratos", mrYes).Modal("TfrDadosObservacaoDYQ", [](TForm_VYN& f) {
+    DigitaObservacao(f, "Qual a origem?");
+  });
+  TeclaDelete(*t);
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  auto guardados = [&] { return Db().QueryValue("select count(*) from TINTEGRACAO_DYQ_RETORNO").AsInteger(); };
+  EXPECT_EQ(guardados(), 1);
+  ASSERT_TRUE(l->Locate("BDIDWEB", {Variant(12)}));
+  EXPECT_TRUE(t->grGrid->EditaCelula("BDSTATUSWEB", "0"));
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  EXPECT_EQ(guardados(), 0);
+  const auto r = Retornos();
+  ASSERT_FALSE(r.empty());
+  EXPECT_EQ(r.back()["tipoRetorno"], 0);
+  EXPECT_EQ(r.back()["documento"]["aDado"][0]["extratoItemId"], 12);
+  const size_t enviados = r.size();
+  t->Close();
+  EXPECT_EQ(Retornos().size(), enviados) << "the return taken back is not sent at the close";
+}
+
+// A rule made from a ticked line at an import the balance stopped is made again from the line as the
+// user completed it: the stored rule carries the counter-account the line was imported with.
+TEST_F(RevisaoExtratoTest, ARuleOfAStoppedImportIsStoredAsTheUserCompletedTheLine) {
+  Linha(1, 1001, 3001, 100);
+  Linha(2, 1001, 0, 50, "PIX RECEBIDO");
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  t->SelecionaNodo(kNodoLancamentos);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  t->grGrid->MouseClick("BDTRANSPREP");
+  dialogs.Yes("deseja transformar os lançamentos em preparações").Ok("não fecham");
+  t->spImportacao->Click();
+  ASSERT_TRUE(Vai(*l, 2));
+  campos::Grava(*l, "BDCREDITO", Variant(3002));
+  dialogs.Ok("2 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  EXPECT_EQ(Db().QueryValue("select BDCONTRAPARTIDA from VZEL_EMP_TPRE_EXT_BANCARIO where BDCODEMP = 15")
+                .AsInteger(),
+            3002);
+  t->Close();
+}
+
+// The tree, the lines grid's menu and the kind menus are reached by the user's hands: a node chosen in
+// the tree shows its rows; the selection menu drops only over the columns it ticks; a line of money
+// coming in never reaches the tax guides, whatever counter-account was typed.
+TEST_F(RevisaoExtratoTest, TheTreeAndTheMenusFollowTheUsersClicks) {
+  Linha(1, 1001, 0, 100);
+  Linha(2, 1001, 3002, 50, "PIX RECEBIDO");
+  Linha(3, 3003, 1001, 70, "PAGTO GUIA");
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  t->SelecionaNodo(kNodoLancamentos);
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 2));
+  t->grGrid->MouseClick("BDTRANSPREP");
+  dialogs.Yes("deseja transformar os lançamentos em preparações").Ok("não fecham");
+  t->spImportacao->Click();
+  t->tvGrupos->SetSelected(t->tvGrupos->FindNode(kNodoPreparacoes));
+  EXPECT_EQ(t->DAOAtual(), t->DAOPreparacoes());
+  t->tvGrupos->SetSelected(t->tvGrupos->FindNode(kNodoLancamentos));
+  ASSERT_EQ(t->DAOAtual(), l);
+
+  ASSERT_NE(t->grGrid->PopupMenu, nullptr);
+  t->grGrid->MouseClick("BDDATA", true);
+  EXPECT_FALSE(t->grGrid->PopupMenu->Reachable());
+  t->grGrid->MouseClick("BDTRANSPREP", true);
+  EXPECT_TRUE(t->grGrid->PopupMenu->Reachable());
+
+  ASSERT_EQ(t->spCurrencyLink->DropdownMenu, t->miImpostos->Menu());
+  ASSERT_TRUE(Vai(*l, 2));
+  t->spCurrencyLink->DropdownMenu->Popup(t->spCurrencyLink);
+  EXPECT_FALSE(t->miImpostos->Enabled()) << "a receipt with its counter-account typed is still a receipt";
+  EXPECT_TRUE(t->miParcelamento->Enabled());
+  ASSERT_TRUE(Vai(*l, 3));
+  t->spCurrencyLink->DropdownMenu->Popup(t->spCurrencyLink);
+  EXPECT_TRUE(t->miImpostos->Enabled());
+  t->Close();
+}
+
+// A line's Y570 data belong to it while it credits a financial application: moving its credit drops
+// them (the user is told), and confirming the same source twice keeps one record.
+TEST_F(RevisaoExtratoTest, Y570DataLeaveALineCreditedElsewhereAndASourceIsRecordedOnce) {
+  Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 700, 'TRUE')");
+  auto digita = [](TForm_VYN& f) {
+    auto& y = static_cast<TfrLancamentoY570Integracao&>(f);
+    y.edCNPJFonte->SetText("12345678000190");
+    y.edIRRF->SetText("7,50");
+    y.spConfirmar->Click();
+  };
+  Linha(1, 1001, 700, 50);
+  Linha(2, 1001, 700, 30);
+  dialogs.List();
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TDAOFactory* l = t->DAOLinhas();
+  for (int chave : {1, 2}) {
+    ASSERT_TRUE(Vai(*l, chave));
+    t->AtualizarStatusBotoes();
+    dialogs.Modal("tfrLancamentoY570Integracao", digita);
+    if (chave == 1) dialogs.List();   // line 2's reminder is left
+    t->spY570->Click();
+    dialogs.Modal("tfrLancamentoY570Integracao", digita);
+    t->spY570->Click();
+  }
+  ASSERT_TRUE(Vai(*l, 2));
+  dialogs.No("Deseja alterar as outras contas 700 para 3001?")
+      .Ok("Os dados do registro Y570 da ECF do(s) lançamento(s) 2 foram descartados");
+  EXPECT_TRUE(t->grGrid->EditaCelula("BDCREDITO", "3001"));
+  dialogs.Ok("Importação finalizada");
+  t->spImportacao->Click();
+  const auto y = Db().QueryAll("select Y.BDIRRF, L.BDCREDITO from VZEL_EMPRESAS_TLAN_Y570 Y join VZEL_EMPRESAS_TLAN L on "
+                               "L.BDCODEMP = Y.BDCODEMP and L.BDCHAVE = Y.BDCHAVE");
+  ASSERT_EQ(y.Rows.size(), 1u);
+  EXPECT_EQ(y.Value(0, "BDCREDITO").AsInteger(), 700);
+  EXPECT_EQ(y.Value(0, "BDIRRF").AsCurrency(), Currency::ParseSQL("7.5"));
+  t->Close();
+}
+
+// A write that fails gives the review back as the user left it, the split line whole with its split
+// rows under it: corrected, the review imports, each split row weighed once.
+TEST_F(RevisaoBaixasTest, AFailedWriteGivesTheSplitLineBackAndTheCorrectedRetryImports) {
+  const int banco = seed::kContaBanco;
+  Linha(1, banco, 0, 100, "", "E1");
+  Linha(2, banco, seed::kContaReceitas, 40, "", "FALHA");
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  Divide(*m, 1, 1, seed::kContaClientes, 60);
+  Divide(*m, 1, 2, seed::kContaReceitas, 40);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
+  Db().Execute("create exception E_FALHA_REVISAO 'falha na gravação'");
+  Db().Execute("create trigger T_FALHA_REVISAO for VZEL_EMPRESAS_TLAN before insert as begin "
+               "if (new.BDDCTO = 'FALHA') then exception E_FALHA_REVISAO; end");
+  TDAOFactory* l = t->DAOLinhas();
+  dialogs.Ok("nada foi gravado");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 0);
+  EXPECT_EQ(l->RecordCount(), 2);
+  ASSERT_TRUE(l->Locate("BDDCTO", {Variant("E1")}));
+  EXPECT_EQ(l->FieldByName("BDVALOR").AsCurrency(), V(100));
+  ASSERT_TRUE(l->Locate("BDDCTO", {Variant("FALHA")}));
+  campos::Grava(*l, "BDDCTO", Variant(std::string("OK")));
+  dialogs.Ok("Importação finalizada");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 1);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDDCTO = 'OK'").AsInteger(), 1);
+  t->Close();
+}
+
+// A split row whose settlement a run refused stays as a line of its own: it carries the bank side its
+// line no longer has, so once unlinked it is imported balanced, as a whole entry.
+TEST_F(RevisaoBaixasTest, ARefusedSplitRowUnlinkedStandsAloneAndImportsBalanced) {
+  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
+  Linha(1, banco, 0, 100);
+  seed::AddPagamentoParcela(Db(), 1, 1, 20, 2, V(50), EncodeDate(2024, 1, 10));   // installment 2 is paid
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+  TClientDataSet* m = t->DAOMulti();
+  Divide(*m, 1, 1, clientes, 60);
+  Divide(*m, 1, 2, clientes, 40);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
+  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
+  dialogs.Ok("1 não importado(s)");
+  t->miImportarTodos->Click();
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(l->Locate("BDVALOR", {Variant(V(40))}));
+  EXPECT_EQ(I(*l, "BDDEBITO"), banco);
+  t->grGrid->MouseClick("BDDATA");
+  ASSERT_TRUE(t->spDelLink->Enabled());
+  t->spDelLink->Click();
+  dialogs.Ok("Importação finalizada: 1 lançamento(s) importado(s), 0 não importado(s).");
+  t->miImportarTodos->Click();
+  EXPECT_EQ(Pagamentos(), 2);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDVALOR = 40 and "
+                            "BDDEBITO = ? and BDCREDITO = ?", {banco, clientes}).AsInteger(), 1);
+  EXPECT_TRUE(l->IsEmpty());
+  t->Close();
+}
+
 }  // namespace
 }  // namespace integracao

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/accounting/importacao_dyq_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
@@ -148,7 +149,8 @@ int64_t CodigoConta(const std::string& palavra) {
 }
 
 void RecusaExtratoDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodoDYQ& cliente, bool ambienteTeste,
-                      const std::function<void()>& atualizaSilencioso, TLogEvent& log, int64_t empresa) {
+                      const std::function<void()>& atualizaSilencioso, TLogEvent& log, int64_t empresa,
+                      int tipoConta) {
   const int sel = PrimeiroSelecionado(lista);
   if (lista.Count() == 0 || sel < 0) {
     DlgInfOk("Nenhum extrato selecionado!");
@@ -171,6 +173,7 @@ void RecusaExtratoDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodo
     DlgInfOk("Processo não realizado!");
     return;
   }
+  if (!AceitaRecusarComGravados(empresa, tipoConta, extrato)) return;
   nlohmann::json observacao = nlohmann::json::array();
   TListaObj parametros;
   parametros.AddObject(&observacao);
@@ -185,6 +188,17 @@ void RecusaExtratoDYQ(TForm_VYN& dialogo, TListView& lista, const TRetornaMetodo
   cliente.AlterarStatusRetornoLancamentosDYQ(&dialogo, 3, documento, ambienteTeste, false);
   atualizaSilencioso();
   DlgInfOk("O Extrato foi enviado para o ^DYQ como recusado!");
+}
+
+bool AceitaRecusarComGravados(int64_t empresa, int tipoConta, int64_t idExtrato) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) return true;
+  const int64_t gravados = TItensIntegradosDYQ::GravadosDoExtrato(*db, static_cast<int>(empresa), tipoConta, idExtrato);
+  if (gravados == 0) return true;
+  return MessageDlgVYN(std::to_string(gravados) +
+                           " lançamento(s) deste extrato já foram importados e continuarão na contabilidade. Deseja "
+                           "recusar o extrato mesmo assim?",
+                       mtWarning, mbYes | mbNo, 0) == mrYes;
 }
 
 }  // namespace integracao

@@ -75,6 +75,9 @@ int64_t CodigoConta(const std::string& palavra);
 // the dialog's action log for the company.
 void RecusaExtratoDYQ(vyn::TForm_VYN& dialogo, vyn::TListView& lista, const vyn::TRetornaMetodoDYQ& cliente,
                       bool ambienteTeste, const std::function<void()>& atualizaSilencioso, vyn::TLogEvent& log,
-                      int64_t empresa);
+                      int64_t empresa, int tipoConta);
+// A statement some of whose lines were booked may still be refused, but the booked lines stay in the
+// books: the user is warned and answers whether to go on (true also when none was booked).
+bool AceitaRecusarComGravados(int64_t empresa, int tipoConta, int64_t idExtrato);
 
 }  // namespace integracao

@@ -219,7 +219,7 @@ void TfrFiltroImportacaoExtratoBancarioDYQ::PreencheListaExtratos(bool Silent) {
 
 void TfrFiltroImportacaoExtratoBancarioDYQ::spRecusaExtratoClick(TComponent*) {
   RecusaExtratoDYQ(*this, *lvExtratos, *FRetornaDYQ, ckAmbienteTeste->Checked(),
-                   [this] { PreencheListaExtratos(true); }, *FLogEvent, EmpresaDYQ(*edCODEMP));
+                   [this] { PreencheListaExtratos(true); }, *FLogEvent, EmpresaDYQ(*edCODEMP), tceBanco);
 }
 
 std::string TfrFiltroImportacaoExtratoBancarioDYQ::ArquivoPDF(const std::string& diretorio, int subpastas) {

@@ -64,7 +64,7 @@ TfrFiltroImportacaoMovimentoCaixaDYQ::TfrFiltroImportacaoMovimentoCaixaDYQ(TComp
   };
   spRecusaExtrato->OnClick = [this](TComponent*) {
     RecusaExtratoDYQ(*this, *lvMovimentoCaixa, *FRetornaDYQ, false, [this] { carregaMovimentos(true); }, *FLogEvent,
-                     EmpresaDYQ(*edCODEMP));
+                     EmpresaDYQ(*edCODEMP), tceCaixa);
   };
 }
 

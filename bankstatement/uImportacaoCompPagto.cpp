@@ -197,24 +197,35 @@ void TfrImportacaoCompPagto::BaixaComprovantesDYQ(const std::string& pasta) {
   if (extrato <= 0) return;
   const auto* revisao = dynamic_cast<const IRevisaoExtratoComprovantes*>(FOwner);
   const bool teste = revisao && revisao->AmbienteTesteDYQ();
+  TRetornaMetodoDYQ cliente;
+  std::vector<TRetornaMetodoDYQ::TComprovante> comprovantes;
   try {
-    TRetornaMetodoDYQ cliente;
-    const auto comprovantes = cliente.GetComprovantesExtrato(extrato, teste);
-    std::error_code ec;
-    if (!comprovantes.empty()) fs::create_directories(pasta, ec);
-    for (const auto& c : comprovantes) {
-      const std::string pdf = cliente.GetComprovantePDF(extrato, c.Id, teste);
-      const fs::path alvo = fs::path(pasta) / NomeComprovanteDYQ(c.Id, c.Nome);
-      std::ofstream f(alvo, std::ios::binary | std::ios::trunc);
-      f.write(pdf.data(), static_cast<std::streamsize>(pdf.size()));
-      f.close();
-      if (!f)
-        Inconsistencias_VYN()->Add_Atencao(CodEmp(), "O comprovante '" + c.Nome + "' do ^DYQ não pôde ser gravado em " +
-                                                         alvo.string() + ".");
-    }
-  } catch (const EDyqError& e) {
-    // The receipts already in the folder are still read; the user learns that Dyq's are missing.
+    comprovantes = cliente.GetComprovantesExtrato(extrato, teste);
+  } catch (const std::exception& e) {
+    // Refused, dropped or timed out alike: the receipts already in the folder are still read, and the
+    // user learns that Dyq's are missing.
     Inconsistencias_VYN()->Add_Atencao(CodEmp(), std::string("Comprovantes do ^DYQ não baixados: ") + e.what());
+    return;
+  }
+  std::error_code ec;
+  if (!comprovantes.empty()) fs::create_directories(pasta, ec);
+  for (const auto& c : comprovantes) {
+    // One receipt Dyq cannot serve (not a PDF, an error) is named; the others are still fetched.
+    std::string pdf;
+    try {
+      pdf = cliente.GetComprovantePDF(extrato, c.Id, teste);
+    } catch (const std::exception& e) {
+      Inconsistencias_VYN()->Add_Atencao(CodEmp(), "O comprovante '" + c.Nome + "' do ^DYQ não foi baixado: " +
+                                                       e.what());
+      continue;
+    }
+    const fs::path alvo = fs::path(pasta) / NomeComprovanteDYQ(c.Id, c.Nome);
+    std::ofstream f(alvo, std::ios::binary | std::ios::trunc);
+    f.write(pdf.data(), static_cast<std::streamsize>(pdf.size()));
+    f.close();
+    if (!f)
+      Inconsistencias_VYN()->Add_Atencao(CodEmp(), "O comprovante '" + c.Nome + "' do ^DYQ não pôde ser gravado em " +
+                                                       alvo.string() + ".");
   }
 }
 

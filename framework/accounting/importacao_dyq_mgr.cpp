@@ -75,14 +75,16 @@ TLancamentoMGR* CriaLinhasExtrato(TComponent* owner) {
   lanc->AddFieldDef("BDDEBITO", TFieldType::ftInteger);
   lanc->AddFieldDef("BDCREDITO", TFieldType::ftInteger);
   lanc->AddFieldDef("BDVALOR", TFieldType::ftCurrency);
-  lanc->AddFieldDef("BDCOMPL", TFieldType::ftString, 200);
+  // A bank text longer than an entry's own column goes to the entry's long complement: the line keeps
+  // it whole.
+  lanc->AddFieldDef("BDCOMPL", TFieldType::ftString, kTamanhoTextoLinhaDYQ);
   lanc->AddFieldDef("BDDCTO", TFieldType::ftString, 30);
   // The Dyq item and statement, the bank's own text and the client's note: what the review reports
   // back to Dyq and matches its rules with.
   lanc->AddFieldDef("BDIDWEB", TFieldType::ftInteger);
   lanc->AddFieldDef("BDIDEXTRATOWEB", TFieldType::ftInteger);
-  lanc->AddFieldDef("BDCOMPLBANCARIO", TFieldType::ftString, 200);
-  lanc->AddFieldDef("BDOBS", TFieldType::ftString, 500);
+  lanc->AddFieldDef("BDCOMPLBANCARIO", TFieldType::ftString, kTamanhoTextoLinhaDYQ);
+  lanc->AddFieldDef("BDOBS", TFieldType::ftString, kTamanhoTextoLinhaDYQ);
   // What reconciling a line with a posted entry fills in before the review opens.
   for (const char* c : {"BDCODTERCEIROD", "BDCODTERCEIROC", "BDCODHIST", "BDCODTPHI", "BDTIPOCONC"})
     lanc->AddFieldDef(c, TFieldType::ftInteger);
@@ -146,13 +148,34 @@ void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias)
     return;
   }
   const bool caixa = FTipoExtrato == tceCaixa;
-  nlohmann::json linhas = Cliente.GetLancamentosExtrato(FIDExtrato, AmbienteTesteDYQ, caixa);
-  // Every line is checked before anything is saved or opened: a bad line stops the whole statement.
-  for (const auto& l : linhas) {
+  const nlohmann::json recebidas = Cliente.GetLancamentosExtrato(FIDExtrato, AmbienteTesteDYQ, caixa);
+  // Every line is checked before anything is saved or opened: a bad value stops the whole statement.
+  for (const auto& l : recebidas) {
     DataLinha(l);
     ValorLinhaDYQ(l);
     SaidaBanco(l);
     IdLinhaDYQ(l);
+  }
+  // A text longer than the road can keep is not cut: its line stays out, named, and the others go on.
+  // The reconciliation keeps the bank text in the statement table's column.
+  const bool conciliacao = ConciliarManualmente && !caixa;
+  const size_t limiteTexto = conciliacao ? kTamanhoTextoConciliacaoDYQ : kTamanhoTextoLinhaDYQ;
+  nlohmann::json linhas = nlohmann::json::array();
+  for (const auto& l : recebidas) {
+    const size_t texto = Utf8Length(Texto(l, "descricao"));
+    const size_t nota = Utf8Length(Texto(l, "observacao"));
+    if (texto <= limiteTexto && nota <= kTamanhoTextoLinhaDYQ) {
+      linhas.push_back(l);
+      continue;
+    }
+    const std::string id = l.contains("id") ? l["id"].dump() : std::string("sem identificação");
+    inconsistencias.Add_Atencao(
+        "Lançamento " + id + " do extrato (" + Texto(l, "data") + ", " + ValorLinhaDYQ(l).ToBR() + ") não foi trazido: " +
+        (texto > limiteTexto ? "o texto do banco tem " + std::to_string(texto) + " caracteres, o máximo é " +
+                                   std::to_string(limiteTexto)
+                             : "a observação do cliente tem " + std::to_string(nota) + " caracteres, o máximo é " +
+                                   std::to_string(kTamanhoTextoLinhaDYQ)) +
+        ".");
   }
   documento_ = nlohmann::json::object();
   documento_["extratoId"] = FIDExtrato;

@@ -16,6 +16,7 @@
 // Every line must carry a date, a non-negative value and "tipo" D or C: one that does not stops the
 // whole statement (EDyqError) before anything is saved or opened.
 // The controls of the arrays belong to the manager and live as long as it does.
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -48,6 +49,11 @@ class TFiltroConciliacao : public TComponent {
 
 // TTipoContaExtratoBancario
 enum TTipoContaExtratoBancario : int { tceBanco = 1, tceCaixa = 2 };
+
+// The longest bank text or client note a Dyq line keeps: an entry's long complement. The
+// reconciliation keeps the bank text in the statement table's column, which is narrower.
+inline constexpr size_t kTamanhoTextoLinhaDYQ = 8000;
+inline constexpr size_t kTamanhoTextoConciliacaoDYQ = 200;
 
 class TImportacaoDYQMGR : public TComponent, public IIntegracaoMGR {
  public:

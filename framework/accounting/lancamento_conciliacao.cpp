@@ -46,16 +46,18 @@ bool TLancamentoMGR::GetConciliacaoExtratoBancario(TComponent* empresa, TCompone
       "when BDCONCC = 'TRUE' then 2 else 0 end as integer) as bdtipoconc, BDCONCD as bdCONCD, BDCONCC as bdCONCC, "
       "BDCHAVE as bdchave, BDDCTO, BDDATA, BDVALOR, cast(100 as integer) as BDORDEM "
       "from VZEL_EMPRESAS_TLAN where BDCODEMP = ? and ";
-  TParams p(2 + (porValor ? 1 : 0) + (porData ? 1 : 0));
+  // The value is always compared, whatever the value option says: an entry of another value is not
+  // the line's (matched on a document or a date alone, the line would be taken as booked while its
+  // money never reached the ledger).
+  (void)porValor;
+  TParams p(3 + (porData ? 1 : 0));
   size_t n = 2;
   p[0] = Variant(static_cast<long long>(emp));
   p[1] = Variant(static_cast<long long>(cta));
   sql += debito ? "BDDEBITO = ? and coalesce(BDCONCD, 'FALSE') <> 'TRUE'"
                 : "BDCREDITO = ? and coalesce(BDCONCC, 'FALSE') <> 'TRUE'";
-  if (porValor) {
-    sql += " and BDVALOR = ?";
-    p[n++] = Variant(valor.Abs());
-  }
+  sql += " and BDVALOR = ?";
+  p[n++] = Variant(valor.Abs());
   if (porData) {
     sql += " and BDDATA = ?";
     p[n++] = Variant(data.DateOnly());
@@ -173,6 +175,12 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
                          cur.FieldByName("BDDATAMOV").AsDateTime(), cur.FieldByName("BDTIPO").AsInteger() == 0, cta,
                          cur.FieldByName("BDVALOR").AsCurrency(), cur.FieldByName("BDDESCRICAO").AsString(),
                          cur.FieldByName("BDDCTO").AsString());
+    // The Dyq statement the line came from: its receipts are read from Dyq as in the ordinary review.
+    if (const TField* dyq = cur.FindField("BDIDEXTRATODYQ"); dyq && !dyq->IsNull()) {
+      lanc->Edit();
+      lanc->FieldByName("BDIDEXTRATOWEB").SetAsInteger(dyq->AsInteger());
+      lanc->Post();
+    }
   }
   lanc->First();
   TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;

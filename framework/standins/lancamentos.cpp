@@ -170,34 +170,53 @@ bool TfrLancamentoY570Integracao::ExecutarProcesso() {
 
 void TfrLancamentoY570Integracao::ProcessoConfirma() {
   const TParametrosY570& p = FY570->Parametros;
+  const std::string cnpj = OnlyDigits(edCNPJFonte->Text());
+  const std::string receita = Trim(edCodReceita->Text());
+  // A paying source and revenue code appear once in an entry's Y570 data: confirming them again
+  // corrects that record instead of adding a second one (the tax withheld would count twice).
   int64_t seq = 1;
+  int64_t mesma = 0;
+  auto considera = [&](int64_t s, const std::string& c, const std::string& r) {
+    seq = std::max<int64_t>(seq, s + 1);
+    if (c == cnpj && Trim(r) == receita) mesma = s;
+  };
   if (FY570->Active()) {
     // The caller's rows are the entry's (a review's may not be in the table yet).
     TClientDataSet linhas;
     linhas.CloneCursor(*FY570, true);
     for (linhas.First(); !linhas.Eof(); linhas.Next())
       if (linhas.FieldByName("BDCODEMP").AsInteger() == p.Empresa && linhas.FieldByName("BDCHAVE").AsInteger() == p.Chave)
-        seq = std::max<int64_t>(seq, linhas.FieldByName("BDSEQ").AsInteger() + 1);
+        considera(linhas.FieldByName("BDSEQ").AsInteger(), linhas.FieldByName("BDCNPJFONTE").AsString(),
+                  linhas.FieldByName("BDCODRECEITA").AsString());
   } else {
-    const Variant maior =
-        Banco().QueryValue("select max(BDSEQ) from VZEL_EMPRESAS_TLAN_Y570 where BDCODEMP = ? and BDCHAVE = ?",
-                           {Inteiro(p.Empresa), Inteiro(p.Chave)});
-    if (!maior.IsNull()) seq = maior.AsInteger() + 1;
+    const TQueryResult r = Banco().QueryAll(
+        "select BDSEQ, BDCNPJFONTE, BDCODRECEITA from VZEL_EMPRESAS_TLAN_Y570 where BDCODEMP = ? and BDCHAVE = ?",
+        {Inteiro(p.Empresa), Inteiro(p.Chave)});
+    for (size_t i = 0; i < r.Rows.size(); ++i)
+      considera(r.Value(i, "BDSEQ").AsInteger(), r.Value(i, "BDCNPJFONTE").AsString(),
+                r.Value(i, "BDCODRECEITA").IsNull() ? std::string() : r.Value(i, "BDCODRECEITA").AsString());
   }
-  const TParams valores = {Inteiro(p.Empresa), Inteiro(p.Chave), Inteiro(seq), Variant(OnlyDigits(edCNPJFonte->Text())),
-                           Variant(Trim(edCodReceita->Text())), Variant(edValorBruto->Value()),
-                           Variant(edIRRF->Value()), Variant(edCSLL->Value())};
+  if (mesma > 0) seq = mesma;
+  const TParams valores = {Inteiro(p.Empresa), Inteiro(p.Chave), Inteiro(seq), Variant(cnpj), Variant(receita),
+                           Variant(edValorBruto->Value()), Variant(edIRRF->Value()), Variant(edCSLL->Value())};
   if (!FY570->Active()) {
-    Banco().Execute("insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ, BDCNPJFONTE, BDCODRECEITA, "
-                    "BDVALORBRUTO, BDIRRF, BDCSLL) values (?, ?, ?, ?, ?, ?, ?, ?)",
+    Banco().Execute("update or insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ, BDCNPJFONTE, "
+                    "BDCODRECEITA, BDVALORBRUTO, BDIRRF, BDCSLL) values (?, ?, ?, ?, ?, ?, ?, ?)",
                     valores);
     return;
   }
   // Through the manager: the row is written to its table and the review's copy of it sees it.
   const char* colunas[] = {"BDCODEMP", "BDCHAVE", "BDSEQ", "BDCNPJFONTE", "BDCODRECEITA", "BDVALORBRUTO", "BDIRRF", "BDCSLL"};
-  AcrescentaLinha(*FY570, [&] {
+  auto preenche = [&] {
     for (size_t i = 0; i < valores.size(); ++i) FY570->FieldByName(colunas[i]).SetValue(valores[i]);
-  });
+  };
+  if (mesma > 0 && FY570->Locate("BDCODEMP;BDCHAVE;BDSEQ", {Inteiro(p.Empresa), Inteiro(p.Chave), Inteiro(mesma)})) {
+    FY570->Edit();
+    preenche();
+    FY570->Post();
+    return;
+  }
+  AcrescentaLinha(*FY570, preenche);
 }
 
 // ---------------------------------------------------------------------------------------------------

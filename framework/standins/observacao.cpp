@@ -24,9 +24,19 @@ void TfrDadosObservacaoDYQ::SetListaObj(const TListaObj& lista) {
 }
 
 bool TfrDadosObservacaoDYQ::ExecutarProcesso() {
-  if (!Trim(mmObservacao->Text()).empty()) return true;
-  DlgWarOk("Informe a observação.");
-  return false;
+  const std::string texto = Trim(mmObservacao->Text());
+  if (texto.empty()) {
+    DlgWarOk("Informe a observação.");
+    return false;
+  }
+  // The note is kept with the line (500 characters) and sent to Dyq whole: a longer one is shortened
+  // here, by the user, rather than cut or refused later.
+  if (Utf8Length(texto) > kTamanhoObservacao) {
+    DlgWarOk("A observação tem " + std::to_string(Utf8Length(texto)) + " caracteres; o máximo é " +
+             std::to_string(kTamanhoObservacao) + ".");
+    return false;
+  }
+  return true;
 }
 
 void TfrDadosObservacaoDYQ::ProcessoConfirma() {

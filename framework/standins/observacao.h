@@ -1,6 +1,8 @@
 #pragma once
 // Observation dialogs of other packages: the Dyq observation (TfrDadosObservacaoDYQ) and the
 // observation screen of an entry's sides (TfrObservacoes).
+#include <cstddef>
+
 #include "framework/standins/tela_substituta.h"
 
 namespace vyn {
@@ -15,6 +17,7 @@ class TfrDadosObservacaoDYQ : public TfrTelaSubstituta {
  public:
   explicit TfrDadosObservacaoDYQ(TComponent* owner);
   TEdit_String_Padrao* mmObservacao;
+  static constexpr size_t kTamanhoObservacao = 500;   // the width of the line's BDOBSWEB
 
  protected:
   void SetListaObj(const TListaObj& lista) override;

@@ -121,6 +121,27 @@ TEST_F(StandInTest, TheObservationDialogLeavesTheTypedTextInTheArrayOrOnTheLineA
   EXPECT_TRUE(l->FieldByName("BDOBSWEB").IsNull());
 }
 
+// A note longer than the line keeps (500 characters) is refused while the dialog is open, for the user
+// to shorten it: nothing fails later on the line or on its way to Dyq. Characters are counted, not bytes.
+TEST_F(StandInTest, AnObservationLongerThanTheLineKeepsIsRefusedWhileTheDialogIsOpen) {
+  nlohmann::json nota = nlohmann::json::array();
+  std::string acentos;
+  for (int i = 0; i < 500; ++i) acentos += "\u00e9";
+  dialogs.Modal("TfrDadosObservacaoDYQ", [&](TForm_VYN& f) {
+    auto& d = static_cast<TfrDadosObservacaoDYQ&>(f);
+    d.mmObservacao->SetText(acentos + "!");
+    dialogs.Ok("A observação tem 501 caracteres; o máximo é 500.");
+    d.spConfirmar->Click();
+    EXPECT_FALSE(d.Closed());
+    d.mmObservacao->SetText(acentos);
+    d.spConfirmar->Click();
+  });
+  TListaObj p;
+  p.AddObject(&nota);
+  TPackagesUtil::CarregaFormParamsObj("TfrDadosObservacaoDYQ", opener_.get(), std::move(p), nullptr, true);
+  EXPECT_EQ(nota, nlohmann::json::array({acentos}));
+}
+
 TEST_F(StandInTest, LinkingScreensLinkTheChosenOpenObligationToTheLineOrItsSplitRow) {
   seed::AddStandardCompany(Db(), 202401);
   seed::AddGuia(Db(), 1, 55, R(500), R(0));   // paid: not offered

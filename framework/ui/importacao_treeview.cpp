@@ -100,6 +100,10 @@ TfrImportacao_Padrao_Itens_TreeView_VYN::TfrImportacao_Padrao_Itens_TreeView_VYN
   edPesquisa = Create<TEdit_String_Padrao>();
   edPesquisa->SetName("edPesquisa");
   edPesquisa->OnChange = [this](TComponent*) { PesquisaIncremental(edPesquisa->Text()); };
+  // A click on a node shows its rows in every review; a review that does more on it sets its own.
+  tvGrupos->OnChange = [this](TComponent*, TTreeNode* no) {
+    if (no && PesquisaDAONodo(no->Text) != DAOAtual()) AtualizaDados(false);
+  };
 }
 
 std::string TfrImportacao_Padrao_Itens_TreeView_VYN::getCollumnSearch() { return grGrid->SelectedField; }
@@ -777,7 +781,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   GravaLogAdicional();
   // A settled line is booked too: its settlement wrote its entry.
   const int importados = total + static_cast<int>(liquidadas_.size());
-  const size_t naoImportados = recusadas_.size() + static_cast<size_t>(FRecusadasNaLeitura);
+  const size_t naoImportados = ContaNaoImportados(recusadas_.size());
   MostraMensagemFimImportacao(
       FJaLancados.empty()
           ? fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).", importados,

@@ -218,6 +218,11 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   virtual void ConfirmarNotasTarvo();
   virtual void confirmaNotasIntegracaoArquivosClientes() {}
   virtual void MostraMensagemFimImportacao(const std::string& texto);
+  // The end message's count of lines not imported: by default those the run refused and those the
+  // reader refused. A review whose own filters keep lines out of the run counts what it kept.
+  virtual size_t ContaNaoImportados(size_t recusadasNaExecucao) const {
+    return recusadasNaExecucao + static_cast<size_t>(FRecusadasNaLeitura);
+  }
   virtual void ClearListaDAO() {}
   // Per row of a node while writing: a row refused here is not written and stays in the review.
   virtual bool DeveImportarRegistroAtual(TDAOFactory& ds) { return true; }
