@@ -457,10 +457,11 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
 }
 
 TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) {
-  // A rural producer's review offers the rural-producer detail.
+  // A rural producer's review offers the rural-producer detail only once its session holds rows of
+  // it: a file's lines stage none.
   Db().Execute("update TEMPRESAS set BDPRODUTORRURAL = 'TRUE' where BDCODEMP = 1");
-  Revisa(Linhas(1), [&](Tela& t) {
-    EXPECT_TRUE(t.spLancamentosPR->Visible());
+  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\n" + Linhas(1), [&](Tela& t) {
+    EXPECT_FALSE(t.spLancamentosPR->Visible());
     EXPECT_FALSE(t.spLancamentosInc->Visible());
     TDAOFactory& d = *t.DAOAtual();
     const int sessao = t.Sessao();
@@ -471,6 +472,10 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
                  {sessao});
     Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_INC_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) values (?, 1, 1, 1)",
                  {sessao});
+    t.tvGrupos->SetSelected(t.tvGrupos->FindNode(kNodoParticipantes));
+    t.tvGrupos->SetSelected(t.tvGrupos->FindNode(kNodoLancamentos));
+    EXPECT_TRUE(t.spLancamentosPR->Visible());
+    EXPECT_FALSE(t.spLancamentosInc->Visible());   // a row, but no developer
     const auto& ag = t.Aggregates(&d);
     TDAOFactory& inc = *ag[2];
     TDAOFactory& pr = *ag[3];

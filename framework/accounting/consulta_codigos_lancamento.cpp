@@ -216,10 +216,18 @@ int64_t TConsultaCodigosBanco::CodPlanoEmpresa(int64_t codEmp, int kind) {
 bool TConsultaCodigosBanco::Pesquisa(const TEdit_Codigo_Search_VYN& edit, const std::vector<std::string>& campos,
                                      TClientDataSet& lista) {
   const int tipo = edit.TipoCodigo;
-  if (tipo != tcContasPlanoContas && tipo != tcContasAjusteECF && tipo != tcContasPlanoContasAnalitica) return false;
   std::string colunas;
   for (const std::string& c : campos)
     colunas += ", A." + CheckSQLIdentifier<std::invalid_argument>(c, "Campo de pesquisa inválido: ");
+  if (tipo == tcPlanosTrocaContabilOnLine) {
+    lista.Close();
+    lista.ClearFieldDefs();
+    Banco().QueryInto(lista,
+                      "SELECT A.BDCODINT AS CODIGO, A.BDDESCRICAO AS NOME" + colunas +
+                          " FROM VINT_BASE_TINTONLINE A ORDER BY A.BDCODINT");
+    return true;
+  }
+  if (tipo != tcContasPlanoContas && tipo != tcContasAjusteECF && tipo != tcContasPlanoContasAnalitica) return false;
   const std::string sql = "SELECT A.BDCODTPLA AS CODIGO, A.BDNOMCTA AS NOME" + colunas +
                           " FROM PLANOS_TPLA A WHERE A.BDCODPLAPADRAO = ?" +
                           (tipo == tcContasPlanoContasAnalitica ? " AND COALESCE(A.BDTIPCTA, 'A') = 'A'" : "") +
