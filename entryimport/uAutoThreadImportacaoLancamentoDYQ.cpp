@@ -50,9 +50,11 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
   // edit would only look it up again.
   if (!tela->edCODEMP->Search()) {
     // A list the service refused is a failure, not a company with nothing waiting.
-    if (!tela->FalhaListagem.empty()) {
-      InsereConferenciaImportacoes(kTipoConferencia, tscErro, tela->FalhaListagem);
-      throw TErroException(tela->FalhaListagem);
+    // So is a schedule for a company that is not on Dyq: no run of it can ever import a file.
+    const std::string falha = tela->EmpresaSemDyq ? "Empresa não possui o DYQ!" : tela->FalhaListagem;
+    if (!falha.empty()) {
+      InsereConferenciaImportacoes(kTipoConferencia, tscErro, falha);
+      throw TErroException(falha);
     }
     RegistraMensagemExecucao("Não foram encontrados arquivos a serem importados");
     return;

@@ -106,11 +106,12 @@ TEST_F(DyqTaskTest, NoWaitingFileEndsWithTheMessageButARefusedListFails) {
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), erro);
   EXPECT_EQ(status_, tscErro);
 
-  // A company without Dyq still reads as nothing to import.
+  // A schedule for a company that is not on Dyq says so and fails: no run of it can import a file.
   Db().Execute("update TEMPRESAS set BDDYQ = 'FALSE' where BDCODEMP = 1");
-  EXPECT_EQ(Executa(), "");
-  EXPECT_EQ(ProcessContext().FMensagemInconsistencia, "Não foram encontrados arquivos a serem importados");
-  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(Executa(), "Empresa não possui o DYQ!");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 5);
+  EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), "Empresa não possui o DYQ!");
+  EXPECT_EQ(status_, tscErro);
 }
 
 TEST_F(DyqTaskTest, ImportsEveryFileFromTheLastRowAndMarksEachOnce) {

@@ -90,7 +90,8 @@ TfrImportacaoLancamentoDYQ::TfrImportacaoLancamentoDYQ(TComponent* owner)
   edCODPLATROCAINT->EditsMaster = {edCODEMP};
   edCODPLATROCAINT->PanelNome = pnCODPLATROCAINT;
   spPlanoTroca->SetHint("Consulta plano de troca");
-  spPlanoTroca->OnClick = [this](TComponent*) { edCODPLATROCAINT->Search(); };
+  // The search button opens the list of mapping plans; the plan picked is looked up as a typed one.
+  spPlanoTroca->OnClick = [this](TComponent*) { edCODPLATROCAINT->Pesquisar(); };
   lbCODPLATROCAINT->SetCaption("Plano de troca:");
   ckAlterarComplemento->SetName("ckAlterarComplemento");
   ckAlterarComplemento->SetCaption("Alterar complemento pelo histórico contábil que possua variável");
@@ -190,6 +191,7 @@ std::optional<nlohmann::json> TfrImportacaoLancamentoDYQ::TryGetLancamentosEmpre
 
 void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar) {
   FalhaListagem.clear();
+  EmpresaSemDyq = false;
   TDatabase* db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
   const int empresa = static_cast<int>(edCODEMP->Codigo());
@@ -199,6 +201,7 @@ void TfrImportacaoLancamentoDYQ::edCODEMPAfterSearch(TComponent*, bool& recusar)
   const Variant dyq = db->QueryValue("select bddyq from tempresas where bdcodemp = ?", {empresa});
   if (dyq.IsNull() || UpperCase(Trim(dyq.AsString())) != "TRUE") {
     recusar = true;
+    EmpresaSemDyq = true;
     if (IsUnattended())
       RegistraMensagemExecucao("Empresa não possui o DYQ!");
     else

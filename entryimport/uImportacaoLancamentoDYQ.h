@@ -64,6 +64,8 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // The warning of the last company search whose file list the service did not give (empty when
   // the list was read, or the company was refused for not being on Dyq).
   std::string FalhaListagem;
+  // The last company search refused the company for not being on Dyq.
+  bool EmpresaSemDyq = false;
   // The Dyq id of the file being imported, from its download until the review is closed: what the
   // review reports integrated, whatever happens to the list meanwhile.
   std::string FArquivoEmImportacao;

@@ -10,6 +10,7 @@
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/list_view.h"
+#include "framework/ui/pesquisa_codigo.h"
 #include "framework/ui/scripted_dialogs.h"
 #include "framework/web/http_vyn.h"
 #include "module/registro.h"
@@ -182,13 +183,24 @@ TEST_F(DyqScreenTest, RunDownloadsTheFirstSelectedFileImportsItAndMarksItIntegra
 }
 
 // An import asks for the automatic transactions of the period, with the ticked branches, only while
-// the switch is on; the plan-change search button looks the typed plan up.
+// the switch is on; the plan-change search button lists the plans.
 TEST_F(DyqScreenTest, TheAutomaticTransactionRequestFollowsTheSwitchAndTheTickedBranches) {
   Db().Execute("insert into VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO) values (5, 'Plano antigo do cliente')");
   ListaTres();
   ASSERT_TRUE(Empresa(1));
-  tela_->edCODPLATROCAINT->Vale(5);
+  Db().Execute("insert into VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO) values (6, 'Plano novo do cliente')");
+  // The search button lists the plans; the one picked is taken and named.
+  std::vector<std::string> planos;
+  dialogs_.Modal("TfrPesquisaCodigo_VYN", [&](TForm_VYN& f) {
+    auto& lista = dynamic_cast<TfrPesquisaCodigo_VYN&>(f);
+    for (lista.DAO()->First(); !lista.DAO()->Eof(); lista.DAO()->Next())
+      planos.push_back(lista.DAO()->FieldByName("NOME").AsString());
+    ASSERT_TRUE(lista.DAO()->Locate("CODIGO", {Variant(5)}));
+    lista.grConsulta->DblClick();
+  });
   tela_->spPlanoTroca->Click();
+  EXPECT_EQ(planos, (std::vector<std::string>{"Plano antigo do cliente", "Plano novo do cliente"}));
+  EXPECT_EQ(tela_->edCODPLATROCAINT->Codigo(), 5);
   EXPECT_EQ(tela_->pnCODPLATROCAINT->Caption(), "Plano antigo do cliente");
   tela_->edCODPLATROCAINT->Vale(0);
 

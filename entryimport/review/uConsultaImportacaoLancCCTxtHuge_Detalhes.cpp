@@ -6,6 +6,7 @@
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 #include "framework/component/process_context.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/edit_codigo.h"
 
 namespace integracao {
@@ -23,6 +24,13 @@ bool PerfilEmpresa(const TEdit_Codigo_Search_VYN* codEmp, const char* coluna) {
   const Variant v = db->QueryValue(std::string("select ") + coluna + " from TEMPRESAS where BDCODEMP = ?",
                                    {Variant(static_cast<long long>(codEmp->Codigo()))});
   return !v.IsNull() && UpperCase(Trim(v.AsString())) == "TRUE";
+}
+
+// Whether the session staged rows of a detail's work table.
+bool SessaoTemLinhas(int sessao, const char* tabela) {
+  TDatabase* db = ProcessContext().Database;
+  return db && sessao > 0 &&
+         !db->QueryValue(std::string("select first 1 1 from ") + tabela + " where BDSESSAO = ?", {sessao}).IsNull();
 }
 
 }  // namespace
@@ -54,8 +62,11 @@ void TfrConsultaImportacaoLancCCTxtHuge::AjusteBotoesSetFieldsContainer() {
   const bool lancamentos = tvGrupos->Selected() && tvGrupos->Selected()->Text == kNodoLancamentos;
   spLancamentosCC->SetVisible(lancamentos);
   spLancamentosObs->SetVisible(lancamentos);
-  spLancamentosInc->SetVisible(PerfilEmpresa(FCodEmp, "BDINCORPORADORA"));
-  spLancamentosPR->SetVisible(PerfilEmpresa(FCodEmp, "BDPRODUTORRURAL"));
+  // The entry layout has no rural-producer or real-estate record and the ledger keeps neither: a
+  // developer's or rural producer's detail is offered only where its session holds rows of it, never
+  // as an always empty grid whose edits nothing would post.
+  spLancamentosInc->SetVisible(PerfilEmpresa(FCodEmp, "BDINCORPORADORA") && SessaoTemLinhas(Sessao(), kTabelaIncorporacao));
+  spLancamentosPR->SetVisible(PerfilEmpresa(FCodEmp, "BDPRODUTORRURAL") && SessaoTemLinhas(Sessao(), kTabelaProdutorRural));
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::OnClickButtonGridDetalhe(TComponent* sender) { TrataDownBotoes(sender); }

@@ -194,6 +194,28 @@ TEST_F(StagedReviewTest, FailedWriteLeavesNothingHalfWrittenAndInconsistentLines
   EXPECT_NE(lista_->Itens().front().Caption.find("conta 999 à débito"), std::string::npos);
 }
 
+TEST_F(StagedReviewTest, AnEntryValueEditedInTheReviewIsCheckedAgainstItsSplit) {
+  Revisa("L,1,05/01/2024,40,11,100\nC,1,900,C,60\nC,1,901,C,40\nL,1,06/01/2024,40,11,50\n", [&](Tela& t) {
+    const int sessao = t.Sessao();
+    t.DAOAtual()->First();
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDVALOR", "80,00"));
+    dialogs_.Ok("1 lançamento(s) importado(s), 1 não importado(s)");
+    t.spImportacao->Click();
+    ASSERT_EQ(t.DAOAtual()->RecordCount(), 1);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP where BDSESSAO = ?", {sessao}), 2);
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC"), 0);
+    EXPECT_EQ(Db().QueryValue("select BDDESCRICAO from VZEL_INCON_TLAN where BDSESSAO = ?", {sessao}).AsString(),
+              "os centros de custo a crédito somam 100,00 e o lançamento vale 80,00");
+    // The value put back, the entry goes with its whole split.
+    t.DAOAtual()->First();
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDVALOR", "100,00"));
+    dialogs_.Ok("1 lançamento(s) importado(s), 0 não importado(s)");
+    t.spImportacao->Click();
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 2);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC"), 2);
+}
+
 TEST_F(StagedReviewTest, SettlementIsPostedOnlyAfterTheBalanceCheckAndOnlyOnce) {
   seed::AddDocumentoFiscal(Db(), 0, 1, 10, 10, EncodeDate(2024, 1, 5), R(1000), {{1, R(100), TDateTime(), 0}});
   Revisa("L,1,05/01/2024,20,11,100\nL,1,05/01/2024,40,11,50\nL,1,05/01/2024,40,,30\n", [&](Tela& t) {
@@ -457,10 +479,11 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
 }
 
 TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) {
-  // A rural producer's review offers the rural-producer detail.
+  // A rural producer's review offers the rural-producer detail only once its session holds rows of
+  // it: a file's lines stage none.
   Db().Execute("update TEMPRESAS set BDPRODUTORRURAL = 'TRUE' where BDCODEMP = 1");
-  Revisa(Linhas(1), [&](Tela& t) {
-    EXPECT_TRUE(t.spLancamentosPR->Visible());
+  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\n" + Linhas(1), [&](Tela& t) {
+    EXPECT_FALSE(t.spLancamentosPR->Visible());
     EXPECT_FALSE(t.spLancamentosInc->Visible());
     TDAOFactory& d = *t.DAOAtual();
     const int sessao = t.Sessao();
@@ -471,6 +494,10 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
                  {sessao});
     Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_INC_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) values (?, 1, 1, 1)",
                  {sessao});
+    t.tvGrupos->SetSelected(t.tvGrupos->FindNode(kNodoParticipantes));
+    t.tvGrupos->SetSelected(t.tvGrupos->FindNode(kNodoLancamentos));
+    EXPECT_TRUE(t.spLancamentosPR->Visible());
+    EXPECT_FALSE(t.spLancamentosInc->Visible());   // a row, but no developer
     const auto& ag = t.Aggregates(&d);
     TDAOFactory& inc = *ag[2];
     TDAOFactory& pr = *ag[3];

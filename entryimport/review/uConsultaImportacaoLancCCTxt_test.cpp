@@ -95,6 +95,30 @@ TEST_F(EntryReviewTest, UnbalancedFileWritesNothingAndKeepsTheLines) {
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
 }
 
+TEST_F(EntryReviewTest, AnEntryValueEditedInTheReviewIsCheckedAgainstItsSplit) {
+  Revisa("L,1,05/01/2024,40,11,100\nC,1,900,D,100\nL,1,06/01/2024,40,11,50\n", [&](Tela& t) {
+    t.DAOAtual()->First();
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDVALOR", "150,00"));
+    // The split no longer adds up to its entry: the entry stays behind with it.
+    dialogs_.Ok("1 lançamento(s) importado(s), 1 não importado(s)");
+    t.spImportacao->Click();
+    ASSERT_EQ(t.DAOAtual()->RecordCount(), 1);
+    EXPECT_EQ(t.DAOAtual()->FieldByName("BDVALOR").AsCurrency(), Currency::Parse("150"));
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC"), 0);
+    // The value put back, the entry goes with its split.
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDVALOR", "100,00"));
+    dialogs_.Ok("1 lançamento(s) importado(s)");
+    t.spImportacao->Click();
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 0);
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 2);
+  EXPECT_EQ(Db().QueryValue("select BDVALOR from VZEL_EMPRESAS_TLAN_CC").AsCurrency(), Currency::Parse("100"));
+  ASSERT_GE(lista_->Count(), 1);
+  EXPECT_NE(lista_->Itens().front().Caption.find("os centros de custo a débito somam 100,00 e o lançamento vale 150,00"),
+            std::string::npos)
+      << lista_->Itens().front().Caption;
+}
+
 TEST_F(EntryReviewTest, FailedWriteLeavesNothingHalfWrittenAndInvalidLinesStay) {
   // Another attachment left an entry on the second key the run reserves: the whole run is undone.
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_CHAVE (BDCODEMP, BDPROXIMACHAVE) values (1, 10)");

@@ -20,7 +20,8 @@ class TConsultaCodigosBanco : public ICodeLookup {
  public:
   bool Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t code, TCodigoRegistro& out) override;
   int64_t CodPlanoEmpresa(int64_t codEmp, int kind) override;
-  // Lists the accounts of the company's chart (analytic ones only for the analytic kind).
+  // Lists the accounts of the company's chart (analytic ones only for the analytic kind), or the
+  // mapping plans.
   bool Pesquisa(const TEdit_Codigo_Search_VYN& edit, const std::vector<std::string>& campos,
                 TClientDataSet& lista) override;
 

@@ -19,6 +19,7 @@
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/rateio_centro_custo.h"
 #include "framework/component/class_registry.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
@@ -194,22 +195,11 @@ TLinhaCentroCustoTxt LinhaCentroCustoTxt(const std::vector<std::string>& f) {
 
 namespace {
 
-// Why an entry's cost-centre split cannot go with it: the rows of a side (debit or credit) share out
-// that side's amount, so they add up to the entry's value; empty when they do (or there are none).
+// Why an entry's cost-centre split cannot go with it; empty when it adds up (or there is none).
 std::string RateioQueNaoFecha(const TLinhaLancamentoTxt& l) {
-  for (int lado : {0, 1}) {
-    Currency soma;
-    bool tem = false;
-    for (const TLinhaCentroCustoTxt& c : l.CentrosCusto)
-      if (c.DebCre == lado) {
-        soma += c.Valor;
-        tem = true;
-      }
-    if (tem && soma != l.Valor)
-      return fmt::format("os centros de custo a {} somam {} e o lançamento vale {}", lado == 0 ? "débito" : "crédito",
-                         soma.ToBR(), l.Valor.ToBR());
-  }
-  return {};
+  TRateioCentroCusto rateio;
+  for (const TLinhaCentroCustoTxt& c : l.CentrosCusto) rateio.Adiciona(c.DebCre, c.Valor);
+  return rateio.QueNaoFecha(l.Valor);
 }
 
 // The first character of a line that Trim keeps; 0 for a blank line.

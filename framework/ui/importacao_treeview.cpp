@@ -11,6 +11,7 @@
 #include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/marca_inconsistente.h"
+#include "framework/accounting/rateio_centro_custo.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
@@ -46,6 +47,29 @@ bool EhParticipantes(const std::string& caption) { return UpperCase(caption) == 
 int Inteiro(const TClientDataSet& ds, const char* campo) {
   const TField* f = ds.FindField(campo);
   return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
+}
+
+// The cost-centre split of each line of a node as the review holds it now, edits and all: a staged
+// node's in its work table, a node in memory's in its cost-centre detail.
+std::map<std::pair<int, int>, TRateioCentroCusto> RateiosDoNodo(const TNodoImportacao& nodo) {
+  std::map<std::pair<int, int>, TRateioCentroCusto> rateios;
+  TDAOFactory& ds = *nodo.DAO;
+  if (ModoArquivoGrande(&ds)) {
+    const TQueryResult q = ds.Database().QueryAll(
+        std::string("select BDCODEMP, BDCHAVE, BDDEBCRE, sum(BDVALOR) as BDVALOR from ") + kTabelaCentrosCusto +
+            " where BDSESSAO = ? group by BDCODEMP, BDCHAVE, BDDEBCRE",
+        {ds.Sessao()});
+    for (size_t i = 0; i < q.Rows.size(); ++i)
+      rateios[{static_cast<int>(q.Value(i, "BDCODEMP").AsInteger()), static_cast<int>(q.Value(i, "BDCHAVE").AsInteger())}]
+          .Adiciona(static_cast<int>(q.Value(i, "BDDEBCRE").AsInteger()), q.Value(i, "BDVALOR").AsCurrency());
+  } else if (!nodo.Aggregates.empty() && nodo.Aggregates.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
+    TDAOFactory& cc = *nodo.Aggregates.front();
+    TDetachedDetail solto(cc, true);
+    for (cc.First(); !cc.Eof(); cc.Next())
+      rateios[{Inteiro(cc, "BDCODEMP"), Inteiro(cc, "BDCHAVE")}].Adiciona(Inteiro(cc, "BDDEBCRE"),
+                                                                          cc.FieldByName("BDVALOR").AsCurrency());
+  }
+  return rateios;
 }
 
 // A staged line's provisional key in the node's key map: the work table keys lines by company too.
@@ -345,17 +369,20 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
 }
 
 void TUtilImportacao_Padrao_Treeview::ValidaNodo(TNodoImportacao& nodo) {
+  // A value or a split edited in the review is judged again, as the reader judged the file's.
+  const auto rateios = RateiosDoNodo(nodo);
   if (!SessaoEmPaginas(nodo.DAO)) {
-    Valida(nodo, true);
+    Valida(nodo, true, rateios);
     return;
   }
   nodo.DAO->Database().Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {nodo.DAO->Sessao()});
   TPaginasSessao paginas(*nodo.DAO, kColunasValidacao);
-  while (paginas.Proxima()) Valida(nodo, false);
+  while (paginas.Proxima()) Valida(nodo, false, rateios);
   paginas.Restaura();
 }
 
-void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo, bool limpaProblemas) {
+void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo, bool limpaProblemas,
+                                            const std::map<std::pair<int, int>, TRateioCentroCusto>& rateios) {
   TDAOFactory& ds = *nodo.DAO;
   TDatabase& db = ds.Database();
   std::map<std::pair<int, int>, bool> contas;
@@ -402,6 +429,9 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo, bool limpaPr
       if (cre > 0 && !existe(plano, cre))
         erros.push_back(fmt::format("conta {} à crédito não existe (ou não é analítica) no plano {}", cre, plano));
     }
+    if (const auto r = rateios.find({Inteiro(ds, "BDCODEMP"), chave}); r != rateios.end() && !ds.FieldByName("BDVALOR").IsNull())
+      if (std::string motivo = r->second.QueNaoFecha(ds.FieldByName("BDVALOR").AsCurrency()); !motivo.empty())
+        erros.push_back(std::move(motivo));
     if (livros_ && erros.empty())
       if (auto recusa = livros_->Recusa({Inteiro(ds, "BDCODEMP"), ds.FieldByName("BDDATA").AsDateTime(), deb, cre,
                                          Inteiro(ds, "BDCODTERCEIROD"), Inteiro(ds, "BDCODTERCEIROC")}))

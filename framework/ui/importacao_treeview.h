@@ -18,6 +18,8 @@
 
 namespace vyn {
 
+struct TRateioCentroCusto;
+
 class TEdit_Codigo_Search_VYN;
 class TInconsistencias_VYN;
 class IMarcaImportado;
@@ -267,7 +269,7 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   // Checks a node's lines (a paged node's a page at a time); limpaProblemas: a staged node's recorded
   // problems are cleared first.
   void ValidaNodo(TNodoImportacao& nodo);
-  void Valida(TNodoImportacao& nodo, bool limpaProblemas);
+  void Valida(TNodoImportacao& nodo, bool limpaProblemas, const std::map<std::pair<int, int>, TRateioCentroCusto>& rateios);
   // Reserves the keys of the consistent lines the node's data set holds now, one block per company.
   void ReservaChaves(TNodoImportacao& nodo);
   void AvancaProgresso();
