@@ -123,8 +123,12 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
     m->SetCaption(caption);
     return m;
   };
-  miImportarTodos = item("miImportarTodos", "Importar todos os lançamentos");
-  miImportarPreparados = item("miImportarPreparados", "Importar apenas os lançamentos preparados");
+  // The import button's face imports everything; its arrow drops the choice of what to import.
+  pmImporta = item("pmImporta", "");
+  miImportarTodos = pmImporta->Add("miImportarTodos", "Importar todos os lançamentos");
+  miImportarPreparados = pmImporta->Add("miImportarPreparados", "Importar apenas os lançamentos preparados");
+  spImportacao->DropdownMenu = pmImporta;
+  spImportacao->DropdownArrowOnly = true;
   // The kind menus drop from the link buttons (the line's and the split row's): their items are
   // reached only through them.
   pmTipoBaixa = item("pmTipoBaixa", "");
@@ -138,9 +142,14 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   spCurrencyLink->DropdownMenu = pmTipoBaixa;
   spCurrencyLinkMulti->DropdownMenu = pmTipoBaixaMulti;
   for (TMenuItem* pm : {pmTipoBaixa, pmTipoBaixaMulti}) pm->OnPopup = [this](TComponent* s) { pmTipoBaixaPopup(s); };
-  miDocumento = item("miDocumento", "Documento");
-  miConsiderarZeros = item("miConsiderarZeros", "Considerar zeros a esquerda");
-  miDistinguirValores = item("miDistinguirValores", "Distinguir valores iguais pela data de vencimento");
+  // The automatic link runs from the button's face; its options drop from the arrow.
+  pmConciliacao = item("pmConciliacao", "");
+  miDocumento = pmConciliacao->Add("miDocumento", "Documento");
+  miConsiderarZeros = pmConciliacao->Add("miConsiderarZeros", "Considerar zeros a esquerda");
+  miDistinguirValores =
+      pmConciliacao->Add("miDistinguirValores", "Distinguir valores iguais pela data de vencimento");
+  spAutoLink->DropdownMenu = pmConciliacao;
+  spAutoLink->DropdownArrowOnly = true;
   for (TMenuItem* m : {miDocumento, miConsiderarZeros, miDistinguirValores}) m->AutoCheck = true;
   miDocumento->OnClick = [this](TComponent*) {
     miConsiderarZeros->SetEnabled(miDocumento->Checked);

@@ -55,8 +55,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
       *spDelLinkMulti, *spAutoLinkVerde;
   vyn::TControl* splitdyq;
   vyn::TPanel* pnMultiLanc;
-  vyn::TMenuItem *miImportarTodos, *miImportarPreparados;
-  vyn::TMenuItem *pmTipoBaixa, *pmTipoBaixaMulti;
+  vyn::TMenuItem *pmImporta, *miImportarTodos, *miImportarPreparados;
+  vyn::TMenuItem *pmTipoBaixa, *pmTipoBaixaMulti, *pmConciliacao;
   vyn::TMenuItem *miImpostos, *miParcelamento, *miCalculo, *miImpostosMulti, *miParcelamentoMulti, *miCalculoMulti;
   vyn::TMenuItem *miDocumento, *miConsiderarZeros, *miDistinguirValores;
   vyn::TDBGrid_Padrao_VYN* grLancamentoManual;

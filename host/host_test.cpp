@@ -342,7 +342,9 @@ TEST_F(HostTest, RightClickDropsTheMenuWhoseItemTheNextStepPicksIfAUserCould) {
   };
   TSaida r = tela(R"({"rclick": "grGrid", "row": 2}, {"click": "miMarca"},
       {"click": "spMenu"}, {"click": "miBotao"},
-      {"read": "lbLog", "expect": "timer, direito, solta[], menu, marcou b, botao"})");
+      {"drop": "spDividido"}, {"click": "miDividido"}, {"click": "spDividido"},
+      {"drop": "spMenu"}, {"click": "miBotao"},
+      {"read": "lbLog", "expect": "timer, direito, solta[], menu, marcou b, botao, seta, face, botao"})");
   EXPECT_EQ(r.Status, 0) << r.Err;
 
   const std::pair<const char*, const char*> recusas[] = {
@@ -352,7 +354,13 @@ TEST_F(HostTest, RightClickDropsTheMenuWhoseItemTheNextStepPicksIfAUserCould) {
       {R"({"rclick": "grGrid", "row": 1}, {"click": "miNeto"})", "o controle miNeto está no menu miSub, inacessível"},
       // The button that drops the menu is disabled: neither it nor its menu's items can be reached.
       {R"({"set": "ckTrava", "value": true}, {"click": "spMenu"})", "o controle spMenu está inacessível"},
-      {R"({"set": "ckTrava", "value": true}, {"click": "miBotao"})", "(spMenu o abre)"}};
+      {R"({"set": "ckTrava", "value": true}, {"click": "miBotao"})", "(spMenu o abre)"},
+      {R"({"set": "ckTrava", "value": true}, {"drop": "spMenu"})", "o controle spMenu está inacessível"},
+      // The arrow drops a menu without the click; the face of a button whose menu drops from its
+      // arrow only runs its click and drops nothing.
+      {R"({"click": "spDividido"}, {"click": "miDividido"})", "(spDividido o abre)"},
+      {R"({"drop": "spDividido"}, {"focus": "edNome"}, {"click": "miDividido"})", "que não está aberto"},
+      {R"({"drop": "spAbrir"})", "o controle spAbrir não tem menu suspenso"}};
   for (const auto& [passos, erro] : recusas) {
     r = tela(passos);
     EXPECT_EQ(r.Status, 1) << passos;

@@ -357,8 +357,15 @@ vyn::TMenuItem* Clica(TControl& c) {
     Recusa(c, "não é clicável");
   auto* sb = dynamic_cast<vyn::TSpeedButton*>(&c);
   // The click may have disabled the button or its menu: then nothing drops down.
-  if (!sb || !sb->DropdownMenu || !sb->Enabled() || !sb->DropdownMenu->Reachable()) return nullptr;
-  sb->DropdownMenu->Popup(sb);
+  if (!sb || sb->DropdownArrowOnly || !sb->DropDown()) return nullptr;
+  return sb->DropdownMenu;
+}
+
+vyn::TMenuItem* AbreMenu(TControl& c) {
+  if (!c.Enabled() || !c.Visible()) Recusa(c, "está inacessível");
+  auto* sb = dynamic_cast<vyn::TSpeedButton*>(&c);
+  if (!sb || !sb->DropdownMenu) Recusa(c, "não tem menu suspenso");
+  if (!sb->DropDown()) Recusa(*sb->DropdownMenu, "está inacessível");
   return sb->DropdownMenu;
 }
 

@@ -19,6 +19,9 @@ std::string LeValor(vyn::TControl& c, const nlohmann::json& passo);
 // Clicks a button or box; a focusable control (not a speed button) takes the focus first.
 // Answers the menu the click dropped (a button's drop-down menu), or null.
 vyn::TMenuItem* Clica(vyn::TControl& c);
+// A press on a button's drop-down arrow: its menu drops without the click running. Answers the
+// menu; a button without one, or out of reach with its menu, is refused.
+vyn::TMenuItem* AbreMenu(vyn::TControl& c);
 // Presses a path field's browse button (or clicks a button), which opens the file chooser.
 void Procura(vyn::TControl& c);
 // A right-button click on the control (a grid's "row"/"field", a list's "item" first): the mouse

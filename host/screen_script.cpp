@@ -258,6 +258,8 @@ void TExecucaoScript::ExecutaPasso(const json& p) {
     TControl& c = *Controle(p, p.at("click").get<std::string>());
     if (auto* item = dynamic_cast<vyn::TMenuItem*>(&c)) VerificaItemDeMenu(*item, aberto);
     menu_aberto_ = Clica(c);
+  } else if (p.contains("drop")) {
+    menu_aberto_ = AbreMenu(*Controle(p, p.at("drop").get<std::string>()));
   } else if (p.contains("dblclick")) {
     TControl& c = *Controle(p, p.at("dblclick").get<std::string>());
     if (p.contains("item") || p.contains("row")) Seleciona(c, p);

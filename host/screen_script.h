@@ -7,8 +7,11 @@
 //              {"focus": "edX", "lands": "edY"},   moves it where the screen sends it on (an exit
 //                                                  handler's own move)
 //              {"click": "spOK"},                  a button (a focusable one takes the focus first);
-//                                                  a button with a drop-down menu drops it; a code
-//                                                  edit's search button opens its search list
+//                                                  a button with a drop-down menu drops it, unless
+//                                                  only its arrow does; a code edit's search button
+//                                                  opens its search list
+//              {"drop": "spImportacao"},           the arrow of a button's drop-down: its menu
+//                                                  drops, the button's click does not run
 //              {"key": "F6", "to": "grGrid"},      a key on the screen (and the control): Enter, Esc,
 //                                                  PgDn, F1..F12, "Ctrl+Delete", a letter
 //              {"select": "lvEmpresas", "item": 2},  a list, tree, combo or radio row; a grid's

@@ -58,6 +58,12 @@ void TSpeedButton::Click() {
   if (OnClick) OnClick(this);
 }
 
+bool TSpeedButton::DropDown() {
+  if (!DropdownMenu || !Enabled() || !Visible() || !DropdownMenu->Reachable()) return false;
+  DropdownMenu->Popup(this);
+  return true;
+}
+
 void TButton::Click() {
   if (!Enabled() || !Visible()) return;
   if (OnClick) OnClick(this);

@@ -143,8 +143,12 @@ class TSpeedButton : public TButtonControl {
   void SetMarked(bool m) { Marked = m; }
   // The image of the maker's image library the button shows, by name; empty: none.
   std::string Imagem;
-  // The menu the button drops down once its click has run (none when unset).
+  // The menu the button drops down (none when unset): from its arrow, and once a click on its face
+  // has run unless the face has an action of its own (DropdownArrowOnly: the import button, say).
   TMenuItem* DropdownMenu = nullptr;
+  bool DropdownArrowOnly = false;
+  // A press on the arrow: drops the menu without clicking; false when nothing can drop.
+  bool DropDown();
 };
 
 // The controls screens build by the dozen, owned by owner: a label with its name and caption, and a

@@ -154,12 +154,14 @@ class TfrTesteMaos : public vyn::TForm_VYN {
     spAbrir->SetName("spAbrir");
     spErro->SetName("spErro");
     spMenu->SetName("spMenu");
+    spDividido->SetName("spDividido");
     spLista->SetName("spLista");
     ckTrava->SetName("ckTrava");
     edArquivo->SetName("edArquivo");
   }
   // The grid's popup menu (one item, one disabled, one in a disabled submenu) and a button's
-  // drop-down menu, the button locked by a box.
+  // drop-down menu, the button locked by a box; a button whose face runs its own action and
+  // whose menu drops from its arrow only.
   void MontaMenus() {
     pmGrade->SetName("pmGrade");
     vyn::TMenuItem* miMarca = pmGrade->Add("miMarca", "Marcar");
@@ -174,6 +176,11 @@ class TfrTesteMaos : public vyn::TForm_VYN {
     pmBotao->Add("miBotao", "Do botão")->OnClick = [this](vyn::TComponent*) { Anota("botao"); };
     spMenu->DropdownMenu = pmBotao;
     ckTrava->OnClick = [this](vyn::TComponent*) { spMenu->SetEnabled(!ckTrava->Checked()); };
+    pmDividido->SetName("pmDividido");
+    pmDividido->Add("miDividido", "Da seta")->OnClick = [this](vyn::TComponent*) { Anota("seta"); };
+    spDividido->DropdownMenu = pmDividido;
+    spDividido->DropdownArrowOnly = true;
+    spDividido->OnClick = [this](vyn::TComponent*) { Anota("face"); };
   }
   // The selected rows' names, in the grid's order.
   std::string Selecionadas() {
@@ -224,10 +231,12 @@ class TfrTesteMaos : public vyn::TForm_VYN {
   vyn::TSpeedButton* spErro = Create<vyn::TSpeedButton>();
   vyn::TSpeedButton* spMenu = Create<vyn::TSpeedButton>();
   vyn::TSpeedButton* spLista = Create<vyn::TSpeedButton>();
+  vyn::TSpeedButton* spDividido = Create<vyn::TSpeedButton>();
   vyn::TCheckBox* ckTrava = Create<vyn::TCheckBox>();
   vyn::TEdit_Diretorio_Padrao_VYN* edArquivo = Create<vyn::TEdit_Diretorio_Padrao_VYN>();
   vyn::TMenuItem* pmGrade = Create<vyn::TMenuItem>();
   vyn::TMenuItem* pmBotao = Create<vyn::TMenuItem>();
+  vyn::TMenuItem* pmDividido = Create<vyn::TMenuItem>();
 };
 
 class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
