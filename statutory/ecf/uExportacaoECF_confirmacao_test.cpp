@@ -431,6 +431,27 @@ TEST_F(ConfirmacaoECF, RestoredSetKeepsTheValuesItsChoicesGovern) {
   EXPECT_FALSE(outra->edNumeroRecibo->Enabled());
 }
 
+// On the screen a reloaded export brings its attachments back; one whose file is gone is shown to the
+// user by name and left off the list, which the user may mend before confirming.
+TEST_F(ConfirmacaoECF, AReloadedExportBringsItsAttachmentsAndShowsAGoneOne) {
+  const auto memoria = pasta.Caminho / "memoria.rtf";
+  std::ofstream(memoria) << "{\\rtf1}";
+  for (auto [nome, valor] : std::vector<std::pair<std::string, std::string>>{
+           {"clbListaArquivos_1", "001 - " + (pasta.Caminho / "sumiu.rtf").string()},
+           {"clbListaArquivos_2", "001 - " + memoria.string()}})
+    Db().Execute("INSERT INTO TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, BDCOMPVALUE) "
+                 "VALUES (1, 'frExportacaoECF', 4, ?, ?)",
+                 {nome, valor});
+  tela->clbListaArquivos->Add("003 - outro.rtf", true);   // what the screen held before: replaced
+  tela->edCODEMP->Vale(1);
+  dialogs.Ok("\"" + (pasta.Caminho / "sumiu.rtf").string() + "\", não existe mais.");
+  ASSERT_TRUE(tela->CreateDadosAdicionais()->Load(*tela, 1, -1));
+  ASSERT_EQ(tela->clbListaArquivos->Items.size(), 1u);
+  EXPECT_EQ(tela->clbListaArquivos->Items[0].Text, "001 - " + memoria.string());
+  EXPECT_TRUE(tela->clbListaArquivos->Items[0].Checked);
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
+}
+
 TEST_F(ConfirmacaoECF, CosifIsOfferedOnlyWhereTheInstallationKeepsTheCosifChart) {
   EXPECT_FALSE(tela->Ck("ckCOSIF")->Enabled());
   Db().Execute("INSERT INTO TPARAMETRO (BDPARAM, BDVALORSTR) VALUES ('PLANO_COSIF', 'TRUE')");
