@@ -398,6 +398,9 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   for (const auto& [nome, valor] : params) task->SetParametro(nome, valor);
   task->Parametros = json_params;
 
+  // The log as the run writes it: a run stopped midway has shown what it had done.
+  out << "Log:\n" << std::flush;
+  task->OnLog = [&out](const std::string& linha) { out << "  " << linha << "\n" << std::flush; };
   std::optional<std::string> erro;
   int sinal = 0;
   try {
@@ -413,8 +416,7 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   // The run's report is read also when a signal ended it.
   vyn::TSemInterrupcao relato;
 
-  out << "Log:\n";
-  for (const auto& linha : task->LogTarvo()) out << "  " << linha << "\n";
+  task->OnLog = nullptr;
   const vyn::TChaveAgendamento k = vyn::ChaveAgendamento(vyn::ProcessContext().WP_EMPRESA_PROCESSO);
   vyn::TQueryResult r = sessao.Db().QueryAll(
       std::string("SELECT BDCODSTATUS, BDINCONSISTENCIA FROM ") + vyn::kTabelaStatusExecucao +

@@ -143,6 +143,56 @@ bool PlanoOuLayout(int tipo, int64_t code, const TEdit_Codigo_Search_VYN& edit, 
   }
 }
 
+// The qualifications of a signer of the statutory files, as the tax authority's layout codes them.
+struct TQualificacaoRFB {
+  int Codigo;
+  const char* Nome;
+};
+constexpr TQualificacaoRFB kQualificacoesRFB[] = {
+    {203, "Diretor"},
+    {204, "Conselheiro de Administração"},
+    {205, "Administrador"},
+    {206, "Administrador do Grupo"},
+    {207, "Administrador de Sociedade Filiada"},
+    {220, "Administrador Judicial – Pessoa Física"},
+    {222, "Administrador Judicial – Pessoa Jurídica – Profissional Responsável"},
+    {223, "Administrador Judicial/Gestor"},
+    {226, "Gestor Judicial"},
+    {309, "Procurador"},
+    {312, "Inventariante"},
+    {313, "Liquidante"},
+    {315, "Interventor"},
+    {401, "Titular – Pessoa Física – EIRELI"},
+    {801, "Empresário"},
+    {900, "Contador"},
+    {910, "Contador/Contabilista Responsável pelo Termo de Verificação para Fins de Substituição da ECD"},
+    {920, "Auditor Independente Responsável pelo Termo de Verificação para Fins de Substituição da ECD"},
+    {999, "Outros"},
+};
+
+bool QualificacaoRFB(int64_t code, TCodigoRegistro& out) {
+  for (const auto& q : kQualificacoesRFB)
+    if (q.Codigo == code) {
+      out.Nome = q.Nome;
+      out.Campos = {{"CODIGO", Variant(static_cast<long long>(q.Codigo))}, {"NOME", Variant(std::string(q.Nome))}};
+      return true;
+    }
+  return false;
+}
+
+// An accountant (tcContador) or an accounting office (tcEscritorioContabil); their tables and the
+// column their code is read from.
+struct TTabelaProcurador {
+  const char* Tabela;
+  const char* Codigo;
+  const char* Nome;
+};
+const TTabelaProcurador* TabelaProcurador(int tipo) {
+  static constexpr TTabelaProcurador kContador{"TCONTADOR", "BDCODCONT", "BDNOMCONT"};
+  static constexpr TTabelaProcurador kEscritorio{"TESCRITORIO_CONTABIL", "BDCODESC", "BDNOMESC"};
+  return tipo == tcContador ? &kContador : tipo == tcEscritorioContabil ? &kEscritorio : nullptr;
+}
+
 bool DaEmpresa(int tipo, int64_t code, const TEdit_Codigo_Search_VYN& edit, ICodeLookup& lookup,
                TCodigoRegistro& out) {
   const int64_t empresa = EmpresaDe(edit);
@@ -177,6 +227,7 @@ bool TConsultaCodigosBanco::ConsultaTipo(int tipo) {
     case tcParticipante: case tcParticipanteCredito: case tcParticipanteDebito: case tcGeradorImportacaoSocios:
     case tcIdiomas: case tcYRKRelatorios: case tcContasPlanoContas: case tcContasAjusteECF:
     case tcContasPlanoContasAnalitica: case tcHistoricos: case tcTodosFuncionarios: case tcImpostoEmpresaSistemaOmie:
+    case tcQualificacaoRFB: case tcContador: case tcEscritorioContabil:
       return true;
     default: return false;
   }
@@ -186,6 +237,11 @@ bool TConsultaCodigosBanco::Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t 
   const int tipo = edit.TipoCodigo;
   if (!ConsultaTipo(tipo)) return true;
   if (EhEmpresa(tipo)) return EmpresaDoTipo(tipo, code, out);
+  if (tipo == tcQualificacaoRFB) return QualificacaoRFB(code, out);
+  if (const TTabelaProcurador* t = TabelaProcurador(tipo))
+    return Consulta(std::string("SELECT C.") + t->Nome + " AS NOME, C.* FROM " + t->Tabela + " C WHERE C." + t->Codigo +
+                        " = ?",
+                    {Variant(code)}, out);
   if (tipo == tcParticipante || tipo == tcParticipanteCredito || tipo == tcParticipanteDebito)
     return Participante(code, out);
   if (PlanoOuLayout(tipo, code, edit, out)) return true;
@@ -216,12 +272,12 @@ int64_t TConsultaCodigosBanco::CodPlanoEmpresa(int64_t codEmp, int kind) {
 bool TConsultaCodigosBanco::Pesquisa(const TEdit_Codigo_Search_VYN& edit, const std::vector<std::string>& campos,
                                      TClientDataSet& lista) {
   const int tipo = edit.TipoCodigo;
+  lista.Close();
+  lista.ClearFieldDefs();
   std::string colunas;
   for (const std::string& c : campos)
     colunas += ", A." + CheckSQLIdentifier<std::invalid_argument>(c, "Campo de pesquisa inválido: ");
   if (tipo == tcPlanoTrocaContabilizacao || tipo == tcPlanosTrocaContabilOnLine) {
-    lista.Close();
-    lista.ClearFieldDefs();
     Banco().QueryInto(lista, "SELECT A.BDCODINT AS CODIGO, A.BDDESCRICAO AS NOME" + colunas +
                                  " FROM VINT_BASE_TINTONLINE A ORDER BY A.BDCODINT", {});
     return true;
@@ -229,8 +285,6 @@ bool TConsultaCodigosBanco::Pesquisa(const TEdit_Codigo_Search_VYN& edit, const 
   if (tipo == tcImpostoEmpresaSistemaOmie) {
     // The taxes the look-up takes: of the Omie exchange's systems, applying to the company when one is given.
     const Variant empresa(EmpresaDe(edit));
-    lista.Close();
-    lista.ClearFieldDefs();
     Banco().QueryInto(lista, "SELECT A.BDCODIMP AS CODIGO, A.BDDESCIMP AS NOME" + colunas +
                                  " FROM TIMPOSTO A WHERE A.BDCODSIS IN (7, 3) AND (CAST(? AS INTEGER) = 0 OR EXISTS"
                                  " (SELECT 1 FROM TEMPRESAIMPOSTO EI WHERE EI.BDCODIMP = A.BDCODIMP AND EI.BDCODEMP = ?))"
@@ -238,13 +292,34 @@ bool TConsultaCodigosBanco::Pesquisa(const TEdit_Codigo_Search_VYN& edit, const 
                       {empresa, empresa});
     return true;
   }
+  if (tipo == tcQualificacaoRFB) {
+    if (!campos.empty()) throw std::invalid_argument("A lista de qualificações não tem outras colunas.");
+    lista.AddFieldDef("CODIGO", TFieldType::ftInteger);
+    lista.AddFieldDef("NOME", TFieldType::ftString, 200);
+    lista.CreateDataSet();
+    for (const auto& q : kQualificacoesRFB) lista.AppendRecord({Variant(static_cast<long long>(q.Codigo)), Variant(std::string(q.Nome))});
+    lista.First();
+    return true;
+  }
+  if (const TTabelaProcurador* t = TabelaProcurador(tipo)) {
+    Banco().QueryInto(lista, std::string("SELECT A.") + t->Codigo + " AS CODIGO, A." + t->Nome + " AS NOME" + colunas +
+                                 " FROM " + t->Tabela + " A ORDER BY A." + t->Codigo);
+    return true;
+  }
+  if (tipo == tcEmpresasVincSCP) {
+    // Every company the code takes, by its name in force at the month; added columns are its data then.
+    Banco().QueryInto(lista,
+                      "SELECT E.BDCODEMP AS CODIGO, A.BDNOMEMP AS NOME" + colunas +
+                          " FROM TEMPRESAS E LEFT JOIN TEMPRESAS_REF A ON A.BDCODEMP = E.BDCODEMP AND A.BDREFEMP = "
+                          "(SELECT P.BDREFEMP FROM SP_GETREFERENCIA(E.BDCODEMP, ?) P) ORDER BY E.BDCODEMP",
+                      {Variant(ReferenciaConsulta(0))});
+    return true;
+  }
   if (tipo != tcContasPlanoContas && tipo != tcContasAjusteECF && tipo != tcContasPlanoContasAnalitica) return false;
   const std::string sql = "SELECT A.BDCODTPLA AS CODIGO, A.BDNOMCTA AS NOME" + colunas +
                           " FROM PLANOS_TPLA A WHERE A.BDCODPLAPADRAO = ?" +
                           (tipo == tcContasPlanoContasAnalitica ? " AND COALESCE(A.BDTIPCTA, 'A') = 'A'" : "") +
                           " ORDER BY A.BDCODTPLA";
-  lista.Close();
-  lista.ClearFieldDefs();
   Banco().QueryInto(lista, sql, {Variant(PlanoDaEmpresa(edit, "BDCODPLAPADRAO", tpePlanoContas, *this))});
   return true;
 }

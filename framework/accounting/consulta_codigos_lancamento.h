@@ -15,13 +15,14 @@ namespace vyn {
 
 // The look-up the host installs as ProcessContext().CodeLookup. Every query runs on the process
 // context's database with bound values. Kinds whose table belongs to another package of the suite
-// (formula and cost-centre plans, accountants, developments, ...) are taken as typed.
+// (formula and cost-centre plans, developments, ...) are taken as typed.
 class TConsultaCodigosBanco : public ICodeLookup {
  public:
   bool Lookup(const TEdit_Codigo_Search_VYN& edit, int64_t code, TCodigoRegistro& out) override;
   int64_t CodPlanoEmpresa(int64_t codEmp, int kind) override;
-  // Lists the accounts of the company's chart (analytic ones only for the analytic kind), or the
-  // mapping plans.
+  // Lists the accounts of the company's chart (analytic ones only for the analytic kind), the
+  // companies an SCP code takes, the accountants, the accounting offices and the signers'
+  // qualifications of the tax authority's layout, or the mapping plans.
   bool Pesquisa(const TEdit_Codigo_Search_VYN& edit, const std::vector<std::string>& campos,
                 TClientDataSet& lista) override;
 

@@ -92,6 +92,7 @@ void TAutoThreadPadrao::GravarLogTarvo(const std::string& texto) {
   const std::string linha = RemoveCaret(texto);
   log_.push_back(linha);
   if (TDatabase* db = BancoAberto()) GravaLinhaLog(*db, ClassName(), linha);
+  if (OnLog) OnLog(linha);
 }
 
 void TAutoThreadPadrao::InsereConferenciaImportacoes(int tipo, TTipoStatusConferencia status,

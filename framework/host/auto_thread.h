@@ -86,6 +86,8 @@ class TAutoThreadPadrao : public TComponent {
   // The run's log: kept here and written to the run-log table when a database is open.
   void GravarLogTarvo(const std::string& texto);
   const std::vector<std::string>& LogTarvo() const { return log_; }
+  // Told each line as the run writes it: whoever runs the task shows the log as it grows.
+  std::function<void(const std::string&)> OnLog;
 
   // The run's conference row of one kind (5 Nibo entries, 6 Dyq entries, ...), message cut to
   // the column's width. Status 5 is a failure of the run, 2 an inconsistency of it.

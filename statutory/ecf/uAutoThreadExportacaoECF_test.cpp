@@ -221,6 +221,54 @@ TEST_F(TarefaECF, TheValidationRoadRefusesAnUnreadableSavedValueToo) {
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 
+// The attachments saved with the set go out in their order (the tenth after the second); one whose
+// file is gone, or is no longer one the list takes, ends the task and the validation naming it.
+TEST_F(TarefaECF, TheSavedAttachmentsGoOutAndAGoneOrForeignFileIsRefusedNamingIt) {
+  Salva(1, "cbRetificadora", "1");
+  std::string esperado;
+  for (int i = 1; i <= 10; ++i) {
+    const auto arq = pasta.Caminho / ("anexo" + std::to_string(i) + (i % 2 ? ".rtf" : ".txt"));
+    std::ofstream(arq) << "{\\rtf1}";
+    Salva(1, "clbListaArquivos_" + std::to_string(i), "003 - " + arq.string());
+    esperado += "Y800=003 - " + arq.string() + "\r\n";
+  }
+  tarefa.SetParametro("referencia", "202312");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
+  EXPECT_NE(Le(pasta.Caminho / "ECF0001_1_2023_1.TXT").find(esperado), std::string::npos);
+  // The task's own set keeps them.
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDSEQUENCIA = 2 AND "
+                            "BDCOMPNAME STARTING WITH 'clbListaArquivos_'")
+                .AsInteger(),
+            10);
+
+  std::filesystem::remove(pasta.Caminho / "ECF0001_1_2023_1.TXT");
+  std::filesystem::remove(pasta.Caminho / "anexo2.txt");
+  TAutoThreadExportacaoECF outra;
+  outra.DiretorioPlano = [this](int) { return pasta.Caminho.string(); };
+  outra.SetParametro("referencia", "202312");
+  outra.SetParametro("cod_empresa", "1");
+  EXPECT_ANY_THROW(outra.ExecuteTask());
+  EXPECT_EQ(outra.StatusExecucao(), tscErro);
+  EXPECT_NE(outra.MensagemExecucao().find("\"" + (pasta.Caminho / "anexo2.txt").string() + "\", não existe mais."),
+            std::string::npos)
+      << outra.MensagemExecucao();
+  EXPECT_FALSE(std::filesystem::exists(pasta.Caminho / "ECF0001_1_2023_1.TXT"));
+
+  std::ofstream(pasta.Caminho / "anexo2.pdf") << "%PDF";
+  Db().Execute("UPDATE TEXPORTACAO_ITEMSTELA_CONFIG SET BDCOMPVALUE = ? WHERE BDCOMPNAME = 'clbListaArquivos_2'",
+               {"003 - " + (pasta.Caminho / "anexo2.pdf").string()});
+  auto tela = MakeForm<TfrExportacaoECF>();
+  try {
+    tela->ExportaToValidador(1, EncodeDate(2023, 1, 1), EncodeDate(2023, 12, 31), pasta.Caminho.string());
+    ADD_FAILURE() << "exported";
+  } catch (const EExceptionTratadaInformativa_VYN& e) {
+    EXPECT_NE(std::string(e.what()).find("anexo2.pdf\", não é um arquivo rtf válido."), std::string::npos) << e.what();
+  }
+  EXPECT_FALSE(std::filesystem::exists(pasta.Caminho / "ECF0001_1_2023_1.TXT"));
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
 // The rate lists change by year: a default saved in 2018 with its third item, "3 - 20%", exports
 // rate 3 in 2023, where the third item is "4 - 15%".
 TEST_F(TarefaECF, ADefaultSavedInAnotherYearKeepsItsCsllRateByItsCode) {

@@ -1,6 +1,7 @@
 #pragma once
 // The ECF export screen: every parameter of one company's ECF for one period, checked, saved per
 // company and handed to the suite's ECF generator.
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -152,6 +153,14 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void clbListaArquivosDelete();
   void ckExportaPlanoAnteriorClick(vyn::TComponent* sender);
   bool ProcuraAnexo(const std::string& arquivo);
+  // The file of an attachment line: the text after its first "-" and the blank after it.
+  static std::string CaminhoDoAnexo(const std::string& linha);
+  // A file the attachment list takes (an RTF or a text file).
+  static bool ArquivoRtfValido(const std::string& arquivo);
+  // The attachments of a restored set (`salvo` answers a saved value by its name, "" when absent)
+  // replace the list. A saved file that is gone or no longer one the list takes is refused naming
+  // it: it ends a run without a user, and is shown and left out on the screen.
+  void RestauraAnexos(const std::function<std::string(const std::string&)>& salvo);
 
   // Options by taxation and year.
   bool getVersao(int y0) const;
@@ -362,7 +371,11 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   std::optional<vyn::Currency> p500Salvo_[2];   // the restored set's P500 values (51, 52)
   // The P500 values saved with a set, under these names.
   static constexpr const char* kP500Salvo[2] = {"FDadosP500_51", "FDadosP500_52"};
-  void SalvaP500(int sequencia);
+  // What a set saves beyond the controls: the multi-accountant values, P500 and the attachments.
+  void SalvaValoresSemControle(int sequencia);
+  // The attachments are saved under these names followed by their number from 1.
+  static constexpr const char* kAnexoSalvo = "clbListaArquivos_";
+  static std::string NomeAnexoSalvo(int i);
   int csllRestaurado_ = -1;
   struct TCsllSalvo {
     bool Pendente = false;

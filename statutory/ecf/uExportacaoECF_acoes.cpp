@@ -179,6 +179,7 @@ TDadosAdicionais* TfrExportacaoECF::CreateDadosAdicionais() {
     RestauraP500(dados.Valor(kP500Salvo[0]), dados.Valor(kP500Salvo[1]));
     AplicaValores(*pendentes);
     pendentes->clear();
+    RestauraAnexos([&dados](const std::string& nome) { return dados.Valor(nome); });
     const std::string codigo = OnlyDigits(dados.Valor("edCodigoBens"));
     FCodigoBens->SetValue(codigo.empty() || codigo.size() > 9 ? 0 : std::stoi(codigo));
     FNomeBens->SetValue(dados.Valor("edNomeBens"));

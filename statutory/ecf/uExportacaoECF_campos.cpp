@@ -405,11 +405,10 @@ void TfrExportacaoECF::edProcuradorBeforeSearch(TComponent*) {
 
 void TfrExportacaoECF::edRtfChange(TComponent*) {
   const std::string arq = Trim(edRtf->Text());
-  // A restored set shows the last file picked; the attachments are picked for each export (the list
-  // is not saved), and a restore without a user must neither attach nor ask.
+  // A restored set shows the last file picked; the list comes back with the set (RestauraAnexos), so
+  // a restore neither attaches the file again nor asks.
   if (arq.empty() || carregando_) return;
-  std::string ext = LowerCase(std::filesystem::path(arq).extension().string());
-  if (std::filesystem::is_regular_file(arq) && ext != ".rtf" && ext != ".txt") {
+  if (std::filesystem::is_regular_file(arq) && !ArquivoRtfValido(arq)) {
     if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("Não é um arquivo rtf válido. Favor verificar.");
     MessageDlgVYN("Não é um arquivo rtf válido. Favor verificar.", mtInformation, mbOK, 0, FLogEvent);
     edRtf->Clear();
@@ -418,12 +417,20 @@ void TfrExportacaoECF::edRtfChange(TComponent*) {
   ProcuraAnexo(arq);
 }
 
+std::string TfrExportacaoECF::CaminhoDoAnexo(const std::string& linha) {
+  const auto p = linha.find('-');
+  return p == std::string::npos || p + 2 > linha.size() ? "" : linha.substr(p + 2);
+}
+
+bool TfrExportacaoECF::ArquivoRtfValido(const std::string& arquivo) {
+  const std::string ext = LowerCase(std::filesystem::path(arquivo).extension().string());
+  return std::filesystem::is_regular_file(arquivo) && (ext == ".rtf" || ext == ".txt");
+}
+
 bool TfrExportacaoECF::ProcuraAnexo(const std::string& arquivo) {
   if (!std::filesystem::is_regular_file(arquivo)) return false;
   for (const auto& item : clbListaArquivos->Items) {
-    auto p = item.Text.find('-');
-    std::string caminho = p == std::string::npos || p + 2 > item.Text.size() ? "" : item.Text.substr(p + 2);
-    if (SameText(caminho, arquivo)) {
+    if (SameText(CaminhoDoAnexo(item.Text), arquivo)) {
       if (FalhaNaTarefa()) throw EExceptionTratadaInformativa_VYN("O arquivo selecionado já se encontra anexado!");
       DlgWarOk("O arquivo selecionado já se encontra anexado!", FLogEvent);
       return true;

@@ -450,10 +450,7 @@ void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
   const int seq = TEXPORTACAO_ITEMSTELA_CONFIGMGR::GetChaveServidor(emp, ClassName());
   ScreenUserConfig->setScreenConfig(kModoConfigExportacao);
   saveComponentsValue(seq);
-  AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), seq);
-  AddValorBens("edNomeBens", FNomeBens->Value(), seq);
-  AddValorBens("edArquivoBens", FArquivoBens->Value(), seq);
-  SalvaP500(seq);
+  SalvaValoresSemControle(seq);
   std::string desc = cbTributacao->Text();
   if (cbTributacao->ItemIndex() == 2 || cbTributacao->ItemIndex() == 3)
     desc += " (" + cbApuracaoIRPJImunesIsentas->Text() + " )";
@@ -570,10 +567,43 @@ void TfrExportacaoECF::AddValorBens(const std::string& nome, const std::string& 
                   ctExecute, {edCODEMP->Codigo(), kTela, sequencia, nome, valor});
 }
 
-void TfrExportacaoECF::SalvaP500(int sequencia) {
+void TfrExportacaoECF::SalvaValoresSemControle(int sequencia) {
+  AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), sequencia);
+  AddValorBens("edNomeBens", FNomeBens->Value(), sequencia);
+  AddValorBens("edArquivoBens", FArquivoBens->Value(), sequencia);
   const TParametrosBlocoP500* dados[2] = {FDadosP500_51, FDadosP500_52};
   for (int i = 0; i < 2; ++i)
     if (dados[i] && !dados[i]->Valor.IsZero()) AddValorBens(kP500Salvo[i], dados[i]->Valor.ToSQL(), sequencia);
+  // The attachments the export hands over (the checked lines), one row each, numbered from 1.
+  int n = 0;
+  for (const auto& item : clbListaArquivos->Items)
+    if (item.Checked) AddValorBens(NomeAnexoSalvo(++n), item.Text, sequencia);
+}
+
+std::string TfrExportacaoECF::NomeAnexoSalvo(int i) { return std::string(kAnexoSalvo) + std::to_string(i); }
+
+void TfrExportacaoECF::RestauraAnexos(const std::function<std::string(const std::string&)>& salvo) {
+  clbListaArquivos->Items.clear();
+  clbListaArquivos->ItemIndex = -1;
+  // The set's rows are numbered from 1 without a gap: the first number it lacks ends the list.
+  for (int i = 1;; ++i) {
+    const std::string linha = salvo(NomeAnexoSalvo(i));
+    if (linha.empty()) break;
+    // A file gone or changed since the set was saved is never left out quietly: the file would go out
+    // without the attachment the user chose.
+    const std::string arquivo = CaminhoDoAnexo(linha);
+    const char* motivo = !std::filesystem::exists(arquivo) ? "não existe mais"
+                         : !ArquivoRtfValido(arquivo)      ? "não é um arquivo rtf válido"
+                                                           : nullptr;
+    if (!motivo) {
+      clbListaArquivos->Add(linha, true);
+      continue;
+    }
+    const std::string msg = "O anexo do Y800 salvo na configuração da empresa, \"" + arquivo + "\", " + motivo +
+                            ". Anexe-o de novo ou retire-o da lista e confirme outra vez.";
+    if (FalhaNaTarefa() || semDialogos_) throw EExceptionTratadaInformativa_VYN(msg);
+    MessageDlgVYN(msg, mtWarning, mbOK, 0, FLogEvent);
+  }
 }
 
 namespace {
@@ -597,10 +627,7 @@ void TfrExportacaoECF::mmSalvarConfigClick(TComponent*) {
   const int64_t emp = edCODEMP->Codigo();
   ApagaValoresPadrao(banco, emp);
   saveComponentsValue(kSequenciaPadrao);
-  AddValorBens("edCodigoBens", std::to_string(FCodigoBens->Value()), kSequenciaPadrao);
-  AddValorBens("edNomeBens", FNomeBens->Value(), kSequenciaPadrao);
-  AddValorBens("edArquivoBens", FArquivoBens->Value(), kSequenciaPadrao);
-  SalvaP500(kSequenciaPadrao);
+  SalvaValoresSemControle(kSequenciaPadrao);
   banco.CommandText("update or insert into TEMPRESA_ITENSEXP_CONFIG (BDCODEMP, BDTELA) values (?, ?)", ctExecute,
                     {emp, kTela});
   tr.Commit();
@@ -660,6 +687,10 @@ bool TfrExportacaoECF::CarregaConfiguracao(int sequencia) {
   }
   RestauraP500(p500[0], p500[1]);
   AplicaValores(valores);
+  RestauraAnexos([&valores](const std::string& nome) {
+    auto it = valores.find(UpperCase(nome));
+    return it == valores.end() ? std::string() : it->second;
+  });
   return true;
 }
 

@@ -431,6 +431,27 @@ TEST_F(ConfirmacaoECF, RestoredSetKeepsTheValuesItsChoicesGovern) {
   EXPECT_FALSE(outra->edNumeroRecibo->Enabled());
 }
 
+// On the screen a reloaded export brings its attachments back; one whose file is gone is shown to the
+// user by name and left off the list, which the user may mend before confirming.
+TEST_F(ConfirmacaoECF, AReloadedExportBringsItsAttachmentsAndShowsAGoneOne) {
+  const auto memoria = pasta.Caminho / "memoria.rtf";
+  std::ofstream(memoria) << "{\\rtf1}";
+  for (auto [nome, valor] : std::vector<std::pair<std::string, std::string>>{
+           {"clbListaArquivos_1", "001 - " + (pasta.Caminho / "sumiu.rtf").string()},
+           {"clbListaArquivos_2", "001 - " + memoria.string()}})
+    Db().Execute("INSERT INTO TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, BDCOMPVALUE) "
+                 "VALUES (1, 'frExportacaoECF', 4, ?, ?)",
+                 {nome, valor});
+  tela->clbListaArquivos->Add("003 - outro.rtf", true);   // what the screen held before: replaced
+  tela->edCODEMP->Vale(1);
+  dialogs.Ok("\"" + (pasta.Caminho / "sumiu.rtf").string() + "\", não existe mais.");
+  ASSERT_TRUE(tela->CreateDadosAdicionais()->Load(*tela, 1, -1));
+  ASSERT_EQ(tela->clbListaArquivos->Items.size(), 1u);
+  EXPECT_EQ(tela->clbListaArquivos->Items[0].Text, "001 - " + memoria.string());
+  EXPECT_TRUE(tela->clbListaArquivos->Items[0].Checked);
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
+}
+
 TEST_F(ConfirmacaoECF, CosifIsOfferedOnlyWhereTheInstallationKeepsTheCosifChart) {
   EXPECT_FALSE(tela->Ck("ckCOSIF")->Enabled());
   Db().Execute("INSERT INTO TPARAMETRO (BDPARAM, BDVALORSTR) VALUES ('PLANO_COSIF', 'TRUE')");
@@ -567,18 +588,47 @@ TEST_F(ConfirmacaoECF, SearchListsShowTheColumnsTheChoiceRestsOn) {
   EXPECT_EQ(colunas, (std::vector<std::string>{"CODIGO", "NOME", "BDGRUPOCTA"}));
   EXPECT_EQ(tela->edContaLivroCaixa->Text(), "10");
 
+  Db().Execute("INSERT INTO TCONTADOR (BDCODCONT, BDNOMCONT, BDDDDCONT, BDFONECONT, BDINDCRC) VALUES "
+               "(5, 'Maria Contadora', '41', '33334444', 'PR-012345/O-1')");
+  Db().Execute("INSERT INTO TESCRITORIO_CONTABIL (BDCODESC, BDNOMESC) VALUES (7, 'Escritório Central')");
   tela->rgResponsavel->SetItemIndex(2);
   tela->rgTipoProcurador->SetItemIndex(0);
   tela->edProcurador->SetText("5");
   ASSERT_TRUE(tela->edProcurador->Search());
   EXPECT_EQ(tela->edProcurador->CamposProcurar().Campos(),
             (std::vector<std::string>{"BDDDDCONT", "BDFONECONT", "BDEMAILCONT", "BDINDCRC", "BDDATAVALIDACONT"}));
-  // Accountants have no list here: the code is typed, and no list opens.
-  EXPECT_FALSE(tela->edProcurador->Pesquisar());
+  tela->edProcurador->SetText("7");   // an office's code is no accountant's
+  EXPECT_FALSE(tela->edProcurador->Search());
+  std::string crc;
+  dialogs.Modal("TfrPesquisaCodigo_VYN", [&](TForm_VYN& f) {
+    auto& lista = dynamic_cast<TfrPesquisaCodigo_VYN&>(f);
+    colunas = Colunas(*lista.grConsulta);
+    crc = lista.grConsulta->CellText("BDINDCRC");
+    lista.grConsulta->DblClick();
+  });
+  tela->edProcurador->Clear();
+  EXPECT_TRUE(tela->edProcurador->Pesquisar());
+  EXPECT_EQ(colunas, (std::vector<std::string>{"CODIGO", "NOME", "BDDDDCONT", "BDFONECONT", "BDEMAILCONT",
+                                               "BDINDCRC", "BDDATAVALIDACONT"}));
+  EXPECT_EQ(crc, "PR-012345/O-1");
+  EXPECT_EQ(tela->edProcurador->Text(), "5");
+  // The office: its own list, without the accountant's columns.
   tela->rgTipoProcurador->SetItemIndex(1);
-  tela->edProcurador->SetText("5");
-  ASSERT_TRUE(tela->edProcurador->Search());
+  dialogs.Modal("TfrPesquisaCodigo_VYN", [&](TForm_VYN& f) {
+    auto& lista = dynamic_cast<TfrPesquisaCodigo_VYN&>(f);
+    colunas = Colunas(*lista.grConsulta);
+    lista.grConsulta->DblClick();
+  });
+  EXPECT_TRUE(tela->edProcurador->Pesquisar());
+  EXPECT_EQ(colunas, (std::vector<std::string>{"CODIGO", "NOME"}));
+  EXPECT_EQ(tela->edProcurador->Text(), "7");
   EXPECT_TRUE(tela->edProcurador->CamposProcurar().Campos().empty());
+  // A qualification is one of the layout's codes.
+  tela->edQualificacao->SetText("123");
+  EXPECT_FALSE(tela->edQualificacao->Search());
+  tela->edQualificacao->SetText("900");
+  ASSERT_TRUE(tela->edQualificacao->Search());
+  EXPECT_EQ(tela->edQualificacao->GetDaoFactory()->Nome, "Contador");
   EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
 }
 

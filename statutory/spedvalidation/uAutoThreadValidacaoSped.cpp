@@ -118,6 +118,7 @@ void TAutoThreadValidacaoSped::Execute() {
                         ctExecute);
   FMicro = -1;
   try {
+    GravarLogTarvo("Exportando arquivo...");
     ExecutaAgendamento(id, onde);
   } catch (const std::exception& e) {
     // Whatever stops the job after it was marked as running says so on its row: the scheduler
