@@ -26,6 +26,8 @@ class TArquivoTxtEmLinhas : public TLinhasArquivoTxt {
  public:
   explicit TArquivoTxtEmLinhas(const std::string& caminho);
   bool Aberto() const { return aberto_; }
+  // Whether some line is not UTF-8 (every line is then read as WIN1252).
+  bool Win1252() const { return win1252_; }
   bool Proxima(std::string& linha) override;
   void Reinicia() override;
 
