@@ -6,16 +6,19 @@
 // typed over, "Deseja alterar as outras contas ...?" answered Yes) and the review closed: the closing
 // is timed from the review's leaving to the screen's run ended. Goals: the staged opening within 2x the
 // in-memory one, its peak memory within a third of the in-memory one's, the closing within 1 s. Each
-// figure the best of three. Shown beside them: the process's resident memory before each run, and a
+// figure the best of three, each measured in a process of its own. Shown beside them: the process's resident memory before each run, and a
 // bare prepared INSERT of as many rows as the staged review stages before it opens.
 //   dyq_review_opening_bench          DYQ_REVIEW_BENCH_LINES=20000 runs another size
 #include <benchmark/benchmark.h>
 #include <malloc.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <map>
+#include <sstream>
 #include <string>
 
 #include <fmt/format.h>
@@ -88,70 +91,101 @@ int64_t MudaEmMassa(integracao::TfrConsultaImportacaoLancCCTxtHuge& t, TScripted
       .AsInteger();
 }
 
+// One opening, closing included, on a database of its own; the error when it failed.
+std::string Mede(bool emEtapas, int64_t n, TMedida& m) {
+  bench::TBancoBench banco;
+  integracao::TPastaProgramaFeeders programa;
+  TFakeHttpServer server;
+  integracao::SemeiaDyq(banco.Db(), server.BaseURL());
+  // The in-memory review's limit, in bytes: below the file's size for the staged review.
+  banco.Db().Execute("insert into TPARAMETRO (BDPARAM, BDVALORINT) values ('LIMITE_REVISAO_MEMORIA', ?)",
+                     {emEtapas ? 1 : 2000000000});
+  TPublicas::SetReferencia(202401);
+  ProcessContext().CustomerCode = "123";
+  integracao::RegistraModulo(ClassRegistry(), integracao::RegistrosRevisaoLancamentos());
+  RegistraTelasDaPlataforma(ClassRegistry());
+  server.On("GET", kLista,
+            TFakeResponse(200, R"({"lancamentos_contabeis":[{"id":"1","nome":"A","data_inicial":)"
+                               R"("2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z"}]})"));
+  server.On("GET", kLista + "busca", [&server](const TFakeRequest&) {
+    return TFakeResponse(200, R"({"link":")" + server.BaseURL() +
+                                  R"(/f/1","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
+  });
+  // Served as bytes: the loopback server would compress a text body, and that is not the road's time.
+  server.On("GET", "/f/1", TFakeResponse(200, Arquivo(n), "application/octet-stream"));
+  TScriptedDialogs dialogs;
+  auto tela = MakeForm<integracao::TfrImportacaoLancamentoDYQ>();
+  tela->edCODEMP->Vale(1);
+  if (!tela->edCODEMP->Search()) return "the company was refused";
+  tela->SelecionaLinha(0);
+  std::chrono::steady_clock::time_point saida;
+  dialogs.Modal(emEtapas ? kClasseRevisaoArquivoGrande : kClasseRevisaoMemoria, [&](TForm_VYN& f) {
+    m.Abertura = bench::Segundos(saida);
+    m.Pico = bench::PicoMemoriaMB();
+    if (auto* huge = dynamic_cast<integracao::TfrConsultaImportacaoLancCCTxtHuge*>(&f)) m.Mudadas = MudaEmMassa(*huge, dialogs);
+    saida = std::chrono::steady_clock::now();
+  });
+  malloc_trim(0);
+  bench::ZeraPicoMemoria();
+  m.Base = ResidenteMB();
+  saida = std::chrono::steady_clock::now();
+  tela->spOK->Click();
+  m.Fechamento = bench::Segundos(saida);
+  if (!dialogs.Failures().empty()) return dialogs.Failures().front();
+  if (!dialogs.Pending().empty()) return "not shown: " + dialogs.Pending().front();
+  if (emEtapas && m.Mudadas != n / kUmEmCada) return fmt::format("the mass change changed {} lines", m.Mudadas);
+  return {};
+}
+
+// Each measurement runs in a process of its own, so that the memory one review held is not the next
+// one's starting point: the child reports its figures (or its error) through a pipe.
+std::string MedeEmProcesso(bool emEtapas, int64_t n, TMedida& m) {
+  int fds[2];
+  if (pipe(fds) != 0) return "no pipe";
+  std::fflush(nullptr);
+  const pid_t pid = fork();
+  if (pid < 0) return "no fork";
+  if (pid == 0) {
+    close(fds[0]);
+    TMedida filho;
+    std::string erro;
+    try {
+      erro = Mede(emEtapas, n, filho);
+    } catch (const std::exception& e) {
+      erro = e.what();
+    }
+    const std::string msg = erro.empty() ? fmt::format("ok {} {} {} {} {}", filho.Abertura, filho.Pico, filho.Fechamento,
+                                                       filho.Base, filho.Mudadas)
+                                         : "erro " + erro;
+    if (write(fds[1], msg.data(), msg.size()) < 0) _exit(2);
+    _exit(0);
+  }
+  close(fds[1]);
+  std::string msg;
+  char buf[512];
+  for (ssize_t k; (k = read(fds[0], buf, sizeof buf)) > 0;) msg.append(buf, static_cast<size_t>(k));
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  std::istringstream in(msg);
+  std::string tipo;
+  in >> tipo;
+  if (tipo != "ok") return msg.empty() ? "the measuring process died" : msg.substr(tipo.size() + 1);
+  in >> m.Abertura >> m.Pico >> m.Fechamento >> m.Base >> m.Mudadas;
+  return {};
+}
+
 void BM_DyqReviewOpening(benchmark::State& state) {
   const bool emEtapas = state.range(0) != 0;
   const int64_t n = state.range(1);
-  const std::string classe = emEtapas ? kClasseRevisaoArquivoGrande : kClasseRevisaoMemoria;
   state.SetLabel(emEtapas ? "staged" : "in memory");
   TMedida melhor;
   for (auto _ : state) {
     for (int vez = 0; vez < 3; ++vez) {
-      bench::TBancoBench banco;
-      integracao::TPastaProgramaFeeders programa;
-      TFakeHttpServer server;
-      integracao::SemeiaDyq(banco.Db(), server.BaseURL());
-      // The in-memory review's limit, in bytes: below the file's size for the staged review.
-      banco.Db().Execute("insert into TPARAMETRO (BDPARAM, BDVALORINT) values ('LIMITE_REVISAO_MEMORIA', ?)",
-                         {emEtapas ? 1 : 2000000000});
-      TPublicas::SetReferencia(202401);
-      ProcessContext().CustomerCode = "123";
-      integracao::RegistraModulo(ClassRegistry(), integracao::RegistrosRevisaoLancamentos());
-      RegistraTelasDaPlataforma(ClassRegistry());
-      server.On("GET", kLista,
-                TFakeResponse(200, R"({"lancamentos_contabeis":[{"id":"1","nome":"A","data_inicial":)"
-                                   R"("2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z"}]})"));
-      server.On("GET", kLista + "busca", [&server](const TFakeRequest&) {
-        return TFakeResponse(200, R"({"link":")" + server.BaseURL() +
-                                      R"(/f/1","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
-      });
-      // Served as bytes: the loopback server would compress a text body, and that is not the road's time.
-      server.On("GET", "/f/1", TFakeResponse(200, Arquivo(n), "application/octet-stream"));
       TMedida m;
-      {
-        TScriptedDialogs dialogs;
-        auto tela = MakeForm<integracao::TfrImportacaoLancamentoDYQ>();
-        tela->edCODEMP->Vale(1);
-        if (!tela->edCODEMP->Search()) {
-          state.SkipWithError("the company was refused");
-          return;
-        }
-        tela->SelecionaLinha(0);
-        std::chrono::steady_clock::time_point saida;
-        dialogs.Modal(classe, [&](TForm_VYN& f) {
-          m.Abertura = bench::Segundos(saida);
-          m.Pico = bench::PicoMemoriaMB();
-          if (auto* huge = dynamic_cast<integracao::TfrConsultaImportacaoLancCCTxtHuge*>(&f))
-            m.Mudadas = MudaEmMassa(*huge, dialogs);
-          saida = std::chrono::steady_clock::now();
-        });
-        malloc_trim(0);
-        bench::ZeraPicoMemoria();
-        m.Base = ResidenteMB();
-        saida = std::chrono::steady_clock::now();
-        tela->spOK->Click();
-        m.Fechamento = bench::Segundos(saida);
-        if (!dialogs.Failures().empty() || !dialogs.Pending().empty()) {
-          state.SkipWithError(
-              (dialogs.Failures().empty() ? "not shown: " + dialogs.Pending().front() : dialogs.Failures().front())
-                  .c_str());
-          return;
-        }
-      }
-      DesregistraTelasDaPlataforma(ClassRegistry());
-      integracao::DesregistraModulo(ClassRegistry(), integracao::RegistrosRevisaoLancamentos());
-      ProcessContext().CustomerCode.clear();
-      if (emEtapas && m.Mudadas != n / kUmEmCada) {
-        state.SkipWithError(fmt::format("the mass change changed {} lines", m.Mudadas).c_str());
+      const std::string erro = MedeEmProcesso(emEtapas, n, m);
+      if (!erro.empty()) {
+        state.SkipWithError(erro.c_str());
         return;
       }
       melhor.Abertura = std::min(melhor.Abertura, m.Abertura);
@@ -170,7 +204,6 @@ void BM_DyqReviewOpening(benchmark::State& state) {
 int main(int argc, char** argv) {
   int64_t linhas = 200000;
   if (const char* n = std::getenv("DYQ_REVIEW_BENCH_LINES")) linhas = std::atoll(n);
-  // The staged review first: the process's memory has not yet held a review in memory.
   for (int emEtapas : {1, 0})
     benchmark::RegisterBenchmark("BM_DyqReviewOpening", BM_DyqReviewOpening)
         ->Args({emEtapas, linhas})->ArgNames({"staged", "lines"})->Iterations(1)->UseManualTime()
