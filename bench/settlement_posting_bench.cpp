@@ -269,7 +269,7 @@ class TPisoBaixas {
                        "BDVALORPGTO, BDCHAVEORIGEM, BDDCTO, BDTIPOBAIXA, BDCHAVELAN) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
               .Run({1, doc, p.Ordem, seq, valores[0], valores[1], valores[2], valores[3], tipoBaixa, chave});
         }
-        vinculo.Run({1, 1, static_cast<long long>(++id), fmt::format("{}|{}|{}|{}", p.Tipo, p.Livro, doc, p.Ordem), tipoBaixa, p.Valor,
+        vinculo.Run({1, kSessaoPiso, static_cast<long long>(++id), fmt::format("{}|{}|{}|{}", p.Tipo, p.Livro, doc, p.Ordem), tipoBaixa, p.Valor,
                      chave, fmt::format("a parcela {} do documento {}", p.Ordem, doc)});
       }
       lancamento.Run({1, chave, dia, plano, b.Debito, b.Credito, b.Valor,
@@ -287,6 +287,8 @@ class TPisoBaixas {
   }
 
  private:
+  // The floor's records of posted links are of a session no run reserves.
+  static constexpr int kSessaoPiso = 2000000000;
   static constexpr const char* kTabelasPar[] = {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR",
                                                 "VEF_EMP_TMOVF100PAR"};
   TDatabase& db_;
