@@ -15,7 +15,7 @@ void RegistraLancamentosDyq(TDatabase& db, int empresa, const std::string& id, c
     return;
   }
   int seq = 0;
-  for (const auto& [emp, chave] : lancamentos) insere.Execute({empresa, id, ++seq, emp, chave});
+  for (const auto& [emp, chave] : lancamentos) insere.Run({empresa, id, ++seq, emp, chave});
 }
 
 std::optional<TLancamentosDyq> LancamentosDyqNoLivro(TDatabase& db, int empresa, const std::string& id) {

@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <string_view>
 
 #include "entryimport/dyq_lancamentos_importados.h"
 #include "framework/accounting/importacao_lanc_txt.h"
+#include "framework/accounting/importacao_lanc_txt_fonte.h"
 #include "framework/ui/dialogs.h"
 
 #include "framework/component/resultado_execucao.h"
@@ -347,27 +348,37 @@ bool TfrImportacaoLancamentoDYQ::BaixaArquivo(const TListItem& linha, std::strin
     edDATINI->SetData(inicio.DateOnly());
     edDATFIN->SetData(fim.DateOnly());
     status->setPrimaryStatusLabel("Baixando arquivo do DYQ...");
-    // The link is the file's own address: no credentials go with it.
-    PreparaHTTP();
-    const std::string arquivo = FHTTP->Get(TextoJson(busca, "link"));
+    // The file goes to disk as it arrives: a file for the staged review need never be in memory. The
+    // link is the file's own address: no credentials go with it.
+    caminho = NomeArquivoTemporario();
+    BaixaPara(TextoJson(busca, "link"), caminho);
     if (FHTTP->ResponseCode() != 200) {
-      Aviso("Não foi possível acessar os lançamentos do ^DYQ! " + std::to_string(FHTTP->ResponseCode()) + " - " +
-            arquivo);
+      const std::string erro = InicioDoArquivo(caminho);
+      std::error_code ec;
+      std::filesystem::remove(caminho, ec);
+      caminho.clear();
+      Aviso("Não foi possível acessar os lançamentos do ^DYQ! " + std::to_string(FHTTP->ResponseCode()) + " - " + erro);
       fechaStatus();
       return false;
     }
     nome = TextoJson(busca, "nome");
     // A workbook is kept as the bytes it came in, under its own kind's extension: the importer reads it
     // as a workbook.
-    const TTipoPastaTrabalho pasta = TipoPastaTrabalho(arquivo);
+    const TTipoPastaTrabalho pasta = TipoPastaTrabalho(InicioDoArquivo(caminho));
     if (pasta != TTipoPastaTrabalho::Nenhuma) {
-      caminho = GravaArquivoTemporario(arquivo, pasta == TTipoPastaTrabalho::Xlsx ? ".xlsx" : ".xls");
+      const std::string pastaCaminho =
+          std::filesystem::path(caminho).replace_extension(pasta == TTipoPastaTrabalho::Xlsx ? ".xlsx" : ".xls").string();
+      std::filesystem::rename(caminho, pastaCaminho);
+      caminho = pastaCaminho;
       edARQUIVO->SetText(caminho);
       fechaStatus();
       return true;
     }
-    const std::string texto = TextoArquivoUtf8(arquivo);
-    if (SemRegistros(texto)) {
+    ArquivoEmUtf8(caminho);
+    if (SemRegistros(caminho)) {
+      std::error_code ec;
+      std::filesystem::remove(caminho, ec);
+      caminho.clear();
       fechaStatus();
       // Nothing to post: the file leaves the service's list instead of failing every run to come.
       Desfecho = daVazio;
@@ -376,7 +387,6 @@ bool TfrImportacaoLancamentoDYQ::BaixaArquivo(const TListItem& linha, std::strin
       Informa(descricao + " sem lançamentos: nada a importar.");
       return false;
     }
-    caminho = GravaArquivoTemporario(texto);
     edARQUIVO->SetText(caminho);
     fechaStatus();
     return true;
@@ -390,26 +400,67 @@ bool TfrImportacaoLancamentoDYQ::BaixaArquivo(const TListItem& linha, std::strin
   }
 }
 
-bool TfrImportacaoLancamentoDYQ::SemRegistros(const std::string& texto) const {
-  std::istringstream in(texto);
-  const TArquivoLancamentosTxt a = LeArquivoLancamentosTxt(in, ',', static_cast<int>(edCODEMP->Codigo()));
-  return a.Lancamentos.empty() && a.Participantes.empty() && a.Erros.empty();
+bool TfrImportacaoLancamentoDYQ::SemRegistros(const std::string& caminho) const {
+  // The first record decides: the reading stops as soon as it has given anything.
+  TArquivoTxtEmLinhas fonte(caminho);
+  TArquivoLancamentosTxt resto;
+  bool lancamento = false;
+  LeArquivoLancamentosTxt(
+      [&](std::string& l) { return !lancamento && resto.Participantes.empty() && resto.Erros.empty() && fonte.Proxima(l); },
+      ',', static_cast<int>(edCODEMP->Codigo()), [&](TLinhaLancamentoTxt&) { lancamento = true; }, resto);
+  return !lancamento && resto.Participantes.empty() && resto.Erros.empty();
 }
 
-std::string TfrImportacaoLancamentoDYQ::GravaArquivoTemporario(const std::string& texto, const std::string& extensao) {
+std::string TfrImportacaoLancamentoDYQ::NomeArquivoTemporario() const {
   const std::filesystem::path pasta = std::filesystem::path(ProcessContext().ProgramFolder) / "temp";
   std::filesystem::create_directories(pasta);
-  const std::string caminho = (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(extensao))).string();
-  // The work file is UTF-8 without a byte-order mark whatever the link served.
+  return (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"))).string();
+}
+
+void TfrImportacaoLancamentoDYQ::BaixaPara(const std::string& link, const std::string& caminho) {
   std::ofstream out(caminho, std::ios::binary | std::ios::trunc);
-  out.write(texto.data(), static_cast<std::streamsize>(texto.size()));
+  if (!out) throw std::runtime_error("Não foi possível gravar o arquivo " + caminho);
+  PreparaHTTP();
+  FHTTP->Get(link, out);
   out.close();
-  if (!out) {
-    std::error_code ec;
-    std::filesystem::remove(caminho, ec);
-    throw std::runtime_error("Não foi possível gravar o arquivo " + caminho);
+  if (!out) throw std::runtime_error("Não foi possível gravar o arquivo " + caminho);
+}
+
+std::string TfrImportacaoLancamentoDYQ::InicioDoArquivo(const std::string& caminho) {
+  // An error page is a few lines; a peer's larger answer is shown by its beginning.
+  constexpr size_t kMaiorTexto = 64 * 1024;
+  std::ifstream in(caminho, std::ios::binary);
+  std::string texto(kMaiorTexto, '\0');
+  in.read(texto.data(), static_cast<std::streamsize>(texto.size()));
+  texto.resize(static_cast<size_t>(in.gcount()));
+  return texto;
+}
+
+void TfrImportacaoLancamentoDYQ::ArquivoEmUtf8(const std::string& caminho) {
+  // Each line keeps its own encoding, so a file is left as it came only when it has no mark and every line
+  // is UTF-8 already.
+  bool reescreve = false;
+  {
+    std::ifstream in(caminho, std::ios::binary);
+    std::string l;
+    for (bool primeira = true; !reescreve && std::getline(in, l); primeira = false)
+      reescreve = (primeira && l.rfind("\xEF\xBB\xBF", 0) == 0) || !IsValidUtf8(l);
   }
-  return caminho;
+  if (!reescreve) return;
+  TArquivoTxtEmLinhas fonte(caminho);
+  // The work file is UTF-8 without a byte-order mark whatever the link served, rewritten a line at a time.
+  const std::string novo = caminho + ".utf8";
+  {
+    std::ofstream out(novo, std::ios::binary | std::ios::trunc);
+    for (std::string l; fonte.Proxima(l);) out << l << '\n';
+    out.close();
+    if (!out) {
+      std::error_code ec;
+      std::filesystem::remove(novo, ec);
+      throw std::runtime_error("Não foi possível gravar o arquivo " + caminho);
+    }
+  }
+  std::filesystem::rename(novo, caminho);
 }
 
 void TfrImportacaoLancamentoDYQ::ImportaArquivo(const std::string& id, const std::string& caminho,

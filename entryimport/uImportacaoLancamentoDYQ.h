@@ -111,8 +111,15 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // and downloaded into a work file (false when there is nothing to import), then imported.
   bool JaImportado(const vyn::TListItem& linha);
   bool BaixaArquivo(const vyn::TListItem& linha, std::string& caminho, std::string& nome);
-  bool SemRegistros(const std::string& texto) const;
-  std::string GravaArquivoTemporario(const std::string& texto, const std::string& extensao = ".txt");
+  // Whether the work file has no record (no entry, participant or refused line).
+  bool SemRegistros(const std::string& caminho) const;
+  std::string NomeArquivoTemporario() const;
+  // The link's body written to caminho as it arrives, whatever the status.
+  void BaixaPara(const std::string& link, const std::string& caminho);
+  // The beginning of an error answer kept in caminho.
+  static std::string InicioDoArquivo(const std::string& caminho);
+  // Leaves the work file in UTF-8 without a byte-order mark.
+  static void ArquivoEmUtf8(const std::string& caminho);
   void ImportaArquivo(const std::string& id, const std::string& caminho, const std::string& nome);
   // An information: a dialog, or the run's result message when a task drives the screen.
   void Informa(const std::string& texto);

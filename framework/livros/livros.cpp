@@ -248,6 +248,16 @@ void TLivros::RegistraLinhaArquivo(const std::string& identidade, const std::str
                  DescricaoLinhaArquivo(nome, linha), chaveLancamento});
 }
 
+void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::string& nome,
+                                    const std::vector<TLinhaArquivo>& linhas) {
+  std::vector<TFonteLancada> fontes;
+  fontes.reserve(linhas.size());
+  for (const TLinhaArquivo& l : linhas)
+    fontes.push_back({l.Empresa, TTipoFonte::ArquivoLancamentos, ChaveLinhaArquivo(identidade, l.Linha),
+                      DescricaoLinhaArquivo(nome, l.Linha), l.ChaveLancamento});
+  RegistraFontes(fontes);
+}
+
 void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::string& nome, const std::string& tabela,
                                     int sessao, int empresa, int inicio, int fim, int desvio) {
   const std::string faixa = " from " + tabela + " T where T.BDSESSAO = ? and T.BDCODEMP = ? and T.BDCHAVE between ? and "

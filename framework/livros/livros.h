@@ -163,6 +163,14 @@ class TLivros {
   // One line of an entry file, as RegistraLinhasArquivo records it.
   void RegistraLinhaArquivo(const std::string& identidade, const std::string& nome, int empresa, int linha,
                             int chaveLancamento);
+  // Lines of an entry file held in memory, each as RegistraLinhaArquivo records it, fifty to a statement.
+  struct TLinhaArquivo {
+    int Empresa = 0;
+    int Linha = 0;
+    int ChaveLancamento = 0;
+  };
+  void RegistraLinhasArquivo(const std::string& identidade, const std::string& nome,
+                             const std::vector<TLinhaArquivo>& linhas);
 
  private:
   std::optional<TRecusaLivros> RecusaPeriodo(int codEmp, TDateTime data);

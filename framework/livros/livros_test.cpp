@@ -185,6 +185,12 @@ TEST_F(LivrosTest, SourcesRecordedInBulkAreBookedOnceEach) {
   for (int n = 1; n <= 120; ++n) primeiras.push_back(fonte(n));
   TLivros(Db(), Execucao()).RegistraFontes(primeiras);
   EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 120);
+  // An entry file's lines recorded together are the records each line makes on its own.
+  std::vector<TLivros::TLinhaArquivo> linhas;
+  for (int n = 1; n <= 60; ++n) linhas.push_back({1, n, 0});
+  TLivros(Db(), Execucao()).RegistraLinhasArquivo("conteúdo", "a.txt", linhas);
+  EXPECT_THROW(TLivros(Db(), Execucao()).RegistraLinhaArquivo("conteúdo", "a.txt", 1, 60, 0), EFonteJaLancada);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 180);
 
   std::vector<TFonteLancada> outras;
   for (int n = 200; n < 260; ++n) outras.push_back(fonte(n == 230 ? 77 : n));

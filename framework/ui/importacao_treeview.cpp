@@ -482,10 +482,12 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   TDAOFactory& ds = *nodo.DAO;
   TLancamentosRevisao livro(ds.Database());
   const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo = ArquivoFonte();
-  // A line of an entry file is booked once: its entry, or its settlement.
+  // A line of an entry file is booked once: its entry, or its settlement. The lines are recorded together
+  // once the node is written, in the same transaction.
+  std::vector<TLivros::TLinhaArquivo> linhasArquivo;
   auto registraLinha = [&](const std::pair<int, int>& chave) {
     if (const int linha = Inteiro(ds, "BDLINHA"); arquivo && linha > 0)
-      livros_->RegistraLinhaArquivo(arquivo->Identidade, arquivo->Nome, chave.first, linha, chave.second);
+      linhasArquivo.push_back({chave.first, linha, chave.second});
   };
   std::set<std::pair<int, int>> escritas;
   std::set<std::pair<int, int>> comComplemento;
@@ -536,6 +538,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
     gravadas.push_back(ds.GetBookmark());
     ++n;
   }
+  if (arquivo && !linhasArquivo.empty()) livros_->RegistraLinhasArquivo(arquivo->Identidade, arquivo->Nome, linhasArquivo);
   for (const auto& [chave, texto] : complementos)
     if (escritas.count(chave)) livro.InsereComplemento(chave.first, chave.second, texto);
   if (!nodo.Aggregates.empty() && nodo.Aggregates.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {

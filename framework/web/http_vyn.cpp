@@ -18,6 +18,13 @@ size_t OnBody(char* data, size_t size, size_t count, void* user) {
   return size * count;
 }
 
+// A body kept on disk rather than in memory: a write the stream refuses ends the transfer.
+size_t OnBodyFluxo(char* data, size_t size, size_t count, void* user) {
+  auto* out = static_cast<std::ostream*>(user);
+  out->write(data, static_cast<std::streamsize>(size * count));
+  return *out ? size * count : 0;
+}
+
 size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   auto* headers = static_cast<std::vector<std::pair<std::string, std::string>>*>(user);
   std::string_view line(data, size * count);
@@ -130,6 +137,7 @@ struct TPedido {
   curl_slist* Headers;
   std::string* Received;
   THeaderList* ResponseHeaders;
+  std::ostream* Destino = nullptr;   // the body goes here instead of Received
 };
 
 void ConfiguraPedido(CURL* h, const TPedido& p) {
@@ -147,8 +155,13 @@ void ConfiguraPedido(CURL* h, const TPedido& p) {
   curl_easy_setopt(h, CURLOPT_SSL_VERIFYHOST, 2L);
   if (!p.CAFile.empty()) curl_easy_setopt(h, CURLOPT_CAINFO, p.CAFile.c_str());
   curl_easy_setopt(h, CURLOPT_HTTPHEADER, p.Headers);
-  curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
-  curl_easy_setopt(h, CURLOPT_WRITEDATA, p.Received);
+  if (p.Destino) {
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBodyFluxo);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, p.Destino);
+  } else {
+    curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, OnBody);
+    curl_easy_setopt(h, CURLOPT_WRITEDATA, p.Received);
+  }
   curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, OnHeader);
   curl_easy_setopt(h, CURLOPT_HEADERDATA, p.ResponseHeaders);
   if (p.Method == "GET") {
@@ -284,6 +297,7 @@ THTTPVYN::THTTPVYN(TComponent* owner, bool AKeepAlive)
 THTTPVYN::~THTTPVYN() = default;
 
 std::string THTTPVYN::Get(const std::string& url) { return Execute("GET", url, nullptr); }
+void THTTPVYN::Get(const std::string& url, std::ostream& destino) { Execute("GET", url, nullptr, &destino); }
 std::string THTTPVYN::Post(const std::string& url, const std::string& body) { return Execute("POST", url, &body); }
 std::string THTTPVYN::Put(const std::string& url, const std::string& body) { return Execute("PUT", url, &body); }
 std::string THTTPVYN::Delete(const std::string& url, const std::string& body) {
@@ -303,7 +317,8 @@ std::string THTTPVYN::FullURL(const std::string& url) const {
   return baseURL_ + url;
 }
 
-std::string THTTPVYN::Execute(const std::string& method, const std::string& url, const std::string* body) {
+std::string THTTPVYN::Execute(const std::string& method, const std::string& url, const std::string* body,
+                              std::ostream* destino) {
   const std::string target = FullURL(url);
   // What the request carries secretly, wherever it goes, is masked wherever the answer echoes it.
   std::vector<std::string> secrets = KnownSecrets(Request.CustomHeaders);
@@ -324,7 +339,7 @@ std::string THTTPVYN::Execute(const std::string& method, const std::string& url,
   MontaCabecalhos(Request, body != nullptr, headers, sent);
   std::string received;
   ConfiguraPedido(h, {method, target, body, impl_->errorBuffer, ConnectTimeout, keepAlive_, CAFile, headers.list,
-                      &received, &responseHeaders_});
+                      &received, &responseHeaders_, destino});
 
   // Driven by hand so that the read time-out measures silence on the wire, to the millisecond.
   const auto start = Clock::now();

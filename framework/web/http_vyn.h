@@ -7,6 +7,7 @@
 #include <chrono>
 #include <functional>
 #include <memory>
+#include <ostream>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -92,6 +93,10 @@ class THTTPVYN : public TComponent {
   std::string Post(const std::string& url, const std::string& body);
   std::string Put(const std::string& url, const std::string& body);
   std::string Delete(const std::string& url, const std::string& body = {});
+  // A GET whose body, whatever the status, goes to destino as it arrives instead of into memory (a
+  // download of any size); ResponseText stays empty. A write destino refuses ends it as a transport
+  // failure.
+  void Get(const std::string& url, std::ostream& destino);
 
   // Status of the last answer; 0 before the first and after a transport failure.
   int ResponseCode() const { return responseCode_; }
@@ -103,7 +108,8 @@ class THTTPVYN : public TComponent {
   std::function<void(const THTTPLogEntry&)> OnLog;
 
  private:
-  std::string Execute(const std::string& method, const std::string& url, const std::string* body);
+  std::string Execute(const std::string& method, const std::string& url, const std::string* body,
+                      std::ostream* destino = nullptr);
   std::string FullURL(const std::string& url) const;
 
   struct Impl;

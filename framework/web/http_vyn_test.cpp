@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <sstream>
 #include <thread>
 
 #include <nlohmann/json.hpp>
@@ -55,6 +56,17 @@ TEST_F(HTTPVYNTest, AnErrorStatusIsAnAnswerWithItsBodyAndCode) {
   EXPECT_EQ(http->ResponseCode(), 500);
   EXPECT_EQ(http->Put("/created", "{}"), "{}");
   EXPECT_EQ(http->ResponseCode(), 201);
+
+  // A download to a stream: the body, whatever the status, goes there and not into the answer text;
+  // a stream that refuses the bytes ends the transfer as a failure, not as an answer.
+  std::ostringstream erro;
+  http->Get("/busca", erro);
+  EXPECT_EQ(erro.str(), R"({"message":"Não achado","error":"id"})");
+  EXPECT_EQ(http->ResponseCode(), 404);
+  EXPECT_EQ(http->ResponseText(), "");
+  std::ostringstream recusa;
+  recusa.setstate(std::ios::badbit);
+  EXPECT_THROW(http->Get("/busca", recusa), EHTTPError);
 }
 
 TEST_F(HTTPVYNTest, BodiesAndContentTypeArriveAsSentAndUtf8RoundTrips) {
