@@ -255,8 +255,12 @@ void TProcessoBaixas::RealizaBaixaImposto(TComponent* prSender, const TDadosBaix
   FDarfGerPgto->OnGetChaveLancamento = [this](TComponent* s) { return GetChaveLancamento(s); };
   FDarfGerPgto->OnGetContaCredito = [this](TComponent* s) { return GetContaCredito(s); };
   FDarfGerPgto->OnGetNumeroDcto = [this](TComponent* s) { return GetNumeroDcto(s); };
-  // A paid guide settles its open balance; there is no imported entry behind it.
-  FDarfGerPgto->OnGetValorPgto = nullptr;
+  // A paid guide settles what was paid (above its open balance it is refused), or its open balance when
+  // the payment names no amount; there is no imported entry behind it.
+  if (prDados.ValorPago > vyn::Currency())
+    FDarfGerPgto->OnGetValorPgto = [v = prDados.ValorPago](TComponent*) { return v; };
+  else
+    FDarfGerPgto->OnGetValorPgto = nullptr;
   FDarfGerPgto->OnGetChaveOrigem = nullptr;
   // A paid guide is never settled into a locked or closed period: the caller's lock object checks
   // the payment date and reports into the list the caller reads.

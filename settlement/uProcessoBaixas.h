@@ -39,6 +39,8 @@ struct TDadosBaixaImposto {
   int ContaContabilCredito = 0;
   std::string NumeroDocumento;
   std::string CodigoDarf;
+  // What the payment paid; zero: the guide's open balance (a payment that names no amount).
+  vyn::Currency ValorPago;
 };
 
 // Kinds of obligation of a link row (BDTIPO_BAIXA).

@@ -557,7 +557,7 @@ TEST_F(PostingRunTest, GuidesPaidWithoutAnEntryKeepTheirManagerAndFollowAnotherC
   TBloqueioLancamento_VYN bloqueio(&integracao);
   bloqueio.SetInconsistencias(list_);
   TProcessoBaixas pb(&integracao, nullptr);
-  TDadosBaixaImposto d{false, 1, EncodeDate(2024, 2, 20), 1, 1, seed::kContaCaixa, "DARF", "55"};
+  TDadosBaixaImposto d{false, 1, EncodeDate(2024, 2, 20), 1, 1, seed::kContaCaixa, "DARF", "55", {}};
   for (const auto& [emp, guia] : {std::pair{1, "55"}, {1, "56"}, {2, "57"}}) {
     d.CodigoEmpresa = emp;
     d.CodigoDarf = guia;
@@ -793,7 +793,7 @@ TEST_F(PostingRunTest, AClosedPeriodRefusesEveryKindOfSettlement) {
   auto* bloqueio = tela_.Create<TBloqueioLancamento_VYN>();
   bloqueio->SetInconsistencias(list_);
   TProcessoBaixas pb(&tela_, nullptr);
-  pb.RealizaBaixaImposto(&tela_, {false, 1, Marco(), 1, 1, seed::kContaBanco, "DARF", "55"}, bloqueio);
+  pb.RealizaBaixaImposto(&tela_, {false, 1, Marco(), 1, 1, seed::kContaBanco, "DARF", "55", {}}, bloqueio);
   EXPECT_EQ(list_->Count(), 5) << Mensagens();
   EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 55").AsCurrency(), R(100));
   EXPECT_EQ(Lancamentos().Rows.size(), 1u);

@@ -490,6 +490,7 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
     std::vector<int> copias = CriaEmpresasBackup(empresas);
     for (size_t i = 0; i < copias.size(); ++i) {
       ExcluiLancamentos(db, copias[i], "L.BDCODEMP = ? AND L.BDDATA >= ?", {copias[i], dataIni.DateOnly()});
+      CopiaPagamentosEmpresa(db, empresas[i], copias[i]);
       feitos.push_back(fmt::format("Empresa backup {} criada, somente para consulta, com os lançamentos da empresa {}"
                                    " anteriores a {}.",
                                    copias[i], empresas[i], DateToStr(dataIni)));

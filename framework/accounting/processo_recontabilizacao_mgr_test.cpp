@@ -410,8 +410,13 @@ TEST_F(ImplantacaoTrocaTest, TheOriginalsKeepOnlyTheirTranslatedBalancesAndTheBa
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 1").AsInteger(), 0);
   EXPECT_TRUE(Db().QueryValue("SELECT BDCHAVELANC FROM VZEL_EMPRESAS_TEXTRATOBAN").IsNull());
   // The payments stay, the one of the closed period without its deleted posting; so does the variance run.
-  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDSEQ || ':' || COALESCE(BDCHAVELAN, 0)) FROM TDARFGERPGTO_BAIXA").AsString(),
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDSEQ || ':' || COALESCE(BDCHAVELAN, 0)) FROM TDARFGERPGTO_BAIXA"
+                            " WHERE BDCODEMP = 1").AsString(),
             "3:0,4:4");
+  // The backup keeps the closed period's payment linked to its posting there.
+  EXPECT_EQ(Db().QueryValue("SELECT LIST(BDCODEMP || ':' || BDSEQ || ':' || BDCHAVELAN) FROM TDARFGERPGTO_BAIXA"
+                            " WHERE BDCODEMP <> 1").AsString(),
+            "3:3:3");
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM TOL_VZEL_EMP_TVARCAMBIAL").AsInteger(), 0);
   // The backups (3 of 1, 4 of 2) hold the postings before the change exactly as they were.
   EXPECT_EQ(Saldos("3, 4"), "3:1:10:0=70.00 3:1:11:0=50.25 3:1:30:0=-50.25 3:1:40:0=30.00 3:1:40:8=-100.00 "

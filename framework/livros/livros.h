@@ -101,6 +101,7 @@ enum class TTipoFonte : int {
   LancamentoOmie = 7,
   LancamentoNibo = 8,
   PagamentoPortal = 9,
+  PagamentoOmie = 10,
 };
 
 // A source to record as booked: its company, kind and identity (at most 120 characters; a longer one

@@ -9,6 +9,7 @@
 #include "framework/data/fb_database.h"
 #include "framework/livros/lancamentos_avulsos.h"
 #include "framework/schema/seed.h"
+#include "framework/schema/troca_plano.h"
 #include "testing/company_db.h"
 
 namespace vyn {
@@ -174,6 +175,28 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
                "values (1, 1, 9, 1, 1000, 700)");
   EXPECT_THROW(Db().Execute("update TDADOSPGTOCALC set BDVLRPGTO = BDVLRPGTO + 300.01"), EDatabaseError);
   Db().Execute("update TDADOSPGTOCALC set BDVLRPGTO = BDVLRPGTO + 300");
+
+  // A plan change's consultation-only backup keeps the payments of its period without their
+  // installments: only that copy, only inside the change's own transaction.
+  auto semParcela = [&](int seq) {
+    Db().Execute("insert into VEF_EMP_TMOVENTPARPGTO (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO, BDDATAPGTO, "
+                 "BDVALORPGTO, BDCHAVELAN) values (1, 77, 1, ?, '2024-03-10', 10, 5)",
+                 {seq});
+  };
+  {
+    TTransaction t(Db());
+    LiberaPagamentosCopiaTroca(Db(), 1);
+    EXPECT_THROW(semParcela(1), EDatabaseError);   // company 1 is no copy
+  }
+  Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");
+  EXPECT_THROW(semParcela(1), EDatabaseError);
+  {
+    TTransaction t(Db());
+    LiberaPagamentosCopiaTroca(Db(), 1);
+    semParcela(1);
+    t.Commit();
+  }
+  EXPECT_THROW(semParcela(2), EDatabaseError);
 }
 
 // A run records its sources fifty to a statement; one booked already among them is named all the same.

@@ -5,6 +5,8 @@
 
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/exclusao_lancamentos.h"
+#include "framework/schema/troca_plano.h"
 
 namespace vyn {
 
@@ -29,7 +31,7 @@ std::string ColunasMenosEmpresa(TDatabase& db, const char* tabela, std::initiali
 
 // The company's bank reconciliation, as the copy's: its statement lines (linked to the copy's entry
 // where they named one of the company's) and its entries' reconciled items that name its own lines
-// or entries. Payments stay with the obligations they settled, in the company.
+// or entries.
 void CopiaConciliacaoEmpresa(TDatabase& db, int empresa, int copia) {
   const std::string linhas = ColunasMenosEmpresa(db, "VZEL_EMPRESAS_TEXTRATOBAN", {"BDCODEMPLANC", "BDCHAVELANC"});
   db.Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCODEMPLANC, BDCHAVELANC, " + linhas +
@@ -70,6 +72,17 @@ void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia) {
                {copia, empresa});
   }
   CopiaConciliacaoEmpresa(db, empresa, copia);
+}
+
+void CopiaPagamentosEmpresa(TDatabase& db, int empresa, int copia) {
+  LiberaPagamentosCopiaTroca(db, copia);
+  for (const char* tabela : kTabelasPagamento) {
+    const std::string colunas = ColunasMenosEmpresa(db, tabela);
+    db.Execute(std::string("INSERT INTO ") + tabela + " (BDCODEMP, " + colunas + ") SELECT ?, " + colunas + " FROM " +
+                   tabela + " P WHERE P.BDCODEMP = ? AND EXISTS (SELECT 1 FROM VZEL_EMPRESAS_TLAN L WHERE"
+                   " L.BDCODEMP = ? AND L.BDCHAVE = P.BDCHAVELAN)",
+               {copia, empresa, copia});
+  }
 }
 
 void TraduzLancamentosTroca(TDatabase& db, const std::vector<int>& empresas, const TTraducaoTroca& t) {

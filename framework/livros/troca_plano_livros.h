@@ -23,6 +23,10 @@ std::string SemParticipante(const char* lado);
 // Copies the company's entries with their complements, cost-centre and Y570 rows into the copy, and
 // its bank reconciliation (statement lines and reconciled items).
 void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia);
+// Copies into the copy, once it holds only the period before the change, the company's payments that
+// name one of the copy's entries, with that link: the record of how the period was paid stays with its
+// entries. The obligations and their balances stay in the company, which keeps its payments too.
+void CopiaPagamentosEmpresa(TDatabase& db, int empresa, int copia);
 
 struct TTraducaoTroca {
   int ContasDe = 0, ContasPara = 0;           // charts

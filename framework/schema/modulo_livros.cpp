@@ -5,6 +5,7 @@
 #include <fmt/format.h>
 
 #include "framework/schema/schema.h"
+#include "framework/schema/troca_plano.h"
 
 namespace vyn {
 
@@ -19,7 +20,11 @@ std::string GatilhoSaldoParcela(const std::string& parcela) {
 DECLARE VARIABLE VALOR NUMERIC(18,4);
 DECLARE VARIABLE PAGO NUMERIC(18,4);
 BEGIN
-  IF (NEW.BDTIPOBAIXA IN (1, 4)) THEN BEGIN
+  -- A plan change's consultation-only backup keeps the payments of its period as a record; their
+  -- installments stay in the original company.
+  IF (NEW.BDTIPOBAIXA IN (1, 4) AND NOT (COALESCE(RDB$GET_CONTEXT('USER_TRANSACTION', '{2}'), '') =
+      CAST(NEW.BDCODEMP AS VARCHAR(11)) AND EXISTS (SELECT 1 FROM TEMPRESAS E WHERE E.BDCODEMP = NEW.BDCODEMP AND
+      E.BDSTATUSEMP = 1))) THEN BEGIN
     SELECT P.BDVALORPAR FROM {0} P WHERE P.BDCODEMP = NEW.BDCODEMP AND P.BDCHAVE = NEW.BDCHAVE AND
       P.BDORDEMPAR = NEW.BDORDEMPAR INTO :VALOR;
     SELECT COALESCE(SUM(G.BDVALORPGTO), 0) FROM {0}PGTO G WHERE G.BDCODEMP = NEW.BDCODEMP AND
@@ -30,7 +35,7 @@ BEGIN
         ' do documento ' || NEW.BDCHAVE || ' da empresa ' || NEW.BDCODEMP || '.';
   END
 END)",
-                     parcela, NomeGatilhoSaldo(parcela));
+                     parcela, NomeGatilhoSaldo(parcela), kContextoCopiaTroca);
 }
 
 }  // namespace

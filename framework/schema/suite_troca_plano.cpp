@@ -22,6 +22,12 @@ void LiberaImplantacoesTroca(TDatabase& db) {
                             kContextoTroca));
 }
 
+void LiberaPagamentosCopiaTroca(TDatabase& db, int copia) {
+  db.QueryValue(fmt::format("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', '{}', CAST(? AS VARCHAR(11))) FROM RDB$DATABASE",
+                            kContextoCopiaTroca),
+                {std::to_string(copia)});
+}
+
 void AddSuiteTrocaPlanoSchema(TSchema& s) {
   // Posting plans. BDREGCONTRETPCC / BDREGCONTRETIR: 1 when PCC / IR retentions are posted on a cash
   // basis, 0 on an accrual basis.

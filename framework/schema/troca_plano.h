@@ -15,4 +15,11 @@ inline constexpr const char* kMensagemImplantacaoTroca =
 // until that transaction ends (a later change deletes the earlier one's with the other postings).
 void LiberaImplantacoesTroca(TDatabase& db);
 
+// The transaction context variable naming the consultation-only backup a change is filling.
+inline constexpr const char* kContextoCopiaTroca = "VYN_COPIA_TROCA";
+// Inside the open transaction of a change of posting plan: lets the payments of the period the backup
+// copy keeps go into that copy with their links, although their obligations stay in the original (the
+// payment tables' balance checks would find none there). Only that copy, until the transaction ends.
+void LiberaPagamentosCopiaTroca(TDatabase& db, int copia);
+
 }  // namespace vyn

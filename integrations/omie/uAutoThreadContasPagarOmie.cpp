@@ -6,6 +6,7 @@
 #include "framework/accounting/imposto_mgr.h"
 #include "framework/core/datetime.h"
 #include "framework/core/text.h"
+#include "framework/ui/inconsistencias.h"
 #include "framework/ui/posting_lock.h"
 #include "integrations/omie/uIntegracaoImpostosOmie.h"
 #include "integrations/omie/uIntegracaoImpostosOmieMGR.h"
@@ -97,6 +98,12 @@ void TAutoThreadContasPagarOmie::Execute() {
             engine->TipoIntegracao = static_cast<int>(selecao->FieldByName("BDTIPO").AsInteger());
         }
         engine->Execute();
+        // What the engine tells that is no inconsistency (a guide settled partly, what remains) goes to
+        // the run's log.
+        if (TInconsistencias_VYN* info = engine->BloqueioLancamento_VYN->Inconsistencias()) {
+          for (const TInconsistenciaItem& item : info->Itens()) GravarLogTarvo(item.Caption);
+          info->Clear();
+        }
       }
     } catch (const EIntegracaoOmie&) {
       throw;   // the engine wrote its row (a posting lock)

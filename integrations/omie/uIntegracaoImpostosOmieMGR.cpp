@@ -1,6 +1,7 @@
 #include "integrations/omie/uIntegracaoImpostosOmieMGR.h"
 
 #include <algorithm>
+#include <map>
 
 #include "framework/component/resultado_execucao.h"
 #include "framework/accounting/conf_contas_online_mgr.h"
@@ -8,8 +9,10 @@
 #include "framework/accounting/imposto_mgr.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/fb_database.h"
 #include "framework/host/posting_lock_check.h"
 #include "framework/host/string_vyn.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/posting_lock.h"
 #include "integrations/omie/uIntegracaoOmie.Clientes.h"
@@ -33,6 +36,13 @@ struct TLiberaAoSair {
 const char* const kClassificacaoPagamento = "01.001.000000001.000000001";
 
 std::string DataOuVazio(TDateTime d) { return d.Value == 0 ? "não informado" : DateToStr(d); }
+
+// An Omie payment as a source of the books: its payable, day and amount, and its place among equal
+// payments of one answer (two equal records may be two real payments; a rerun's are the same ones).
+std::string ChavePagamentoOmie(const TMovimentosFinanceiros& m, int ocorrencia) {
+  return m.CodigoIntegracao + "|" + DateToSQL(m.DataPagamento) + "|" +
+         (m.ValorPago ? m.ValorPago->ToSQL() : std::string()) + "|" + std::to_string(ocorrencia);
+}
 
 }  // namespace
 
@@ -345,26 +355,68 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   dados.ChaveConfOnline = chaveConf;
   dados.ContaContabilCredito = contaCredito;
   TInconsistencias_VYN* problemas = bloqueioBaixa->Inconsistencias();
-  std::vector<int> baixadas;
+  TInconsistencias_VYN* lista = BloqueioLancamento_VYN ? BloqueioLancamento_VYN->Inconsistencias() : nullptr;
+  TDatabase& db = Database();
+  TLivros livros(db, ExecucaoDe(this));
+  std::vector<int> baixadas;   // guides left with nothing to pay by this run
+  int contador = 0;
+  std::map<std::string, int> ocorrencias;
   // The guides' tax is the run's: its description is the one the guide listing carries.
   const std::string descricao = FImpostoMGR->GetDESCIMP().empty() ? DescricaoImposto : FImpostoMGR->GetDESCIMP();
   for (const TMovimentosFinanceiros* m : r->ObjetoRetorno) {
     const int chave = LocalizaGuia(*m, baixadas);
     if (chave < 0) continue;
+    if (!m->ValorPagoInvalido.empty() || (m->ValorPago && *m->ValorPago <= Currency())) {
+      AddInconsistencia("O pagamento da guia " + std::to_string(chave) + " (título \"" + m->CodigoIntegracao +
+                        "\") veio da Omie com o valor pago \"" +
+                        (m->ValorPago ? m->ValorPago->ToBR(2) : m->ValorPagoInvalido) + "\": a guia não foi baixada.");
+      continue;
+    }
+    // Each payment is booked once: a rerun finds it and settles nothing, while a later payment of the
+    // same payable (another day or amount) settles what it paid.
+    const std::string fonte = ChavePagamentoOmie(*m, ++ocorrencias[ChavePagamentoOmie(*m, 0)]);
+    if (livros.FonteRegistrada(Empresa, TTipoFonte::PagamentoOmie, fonte)) continue;
     dados.DataPagamento = m->DataPagamento;
     dados.NumeroDocumento = m->NumeroDocumento;
     dados.CodigoDarf = std::to_string(chave);
+    // A payable Omie calls paid off settles what the guide still owes (an earlier part was settled by
+    // its own payment); a payment that names no amount as well.
+    dados.ValorPago = m->Liquidado ? Currency() : m->ValorPago.value_or(Currency());
     // The settlement engine reports instead of raising: a new warning or error means the guide was
-    // not settled, and then it is neither counted nor marked.
+    // not settled, and then it is neither counted nor marked, nor its payment recorded.
     const int antes = problemas->CountErros() + problemas->CountAtencao();
-    baixas.RealizaBaixaImposto(this, dados, bloqueioBaixa);
-    if (problemas->CountErros() + problemas->CountAtencao() != antes) continue;
+    TTransaction tx(db);
+    try {
+      livros.RegistraFonte({Empresa, TTipoFonte::PagamentoOmie, fonte,
+                            "Pagamento na Omie do título " + m->CodigoIntegracao + " em " + DataOuVazio(m->DataPagamento) +
+                                (m->ValorPago ? " de " + m->ValorPago->ToBR(2) : std::string()),
+                            0});
+      baixas.RealizaBaixaImposto(this, dados, bloqueioBaixa);
+    } catch (const EFonteJaLancada&) {
+      tx.Rollback();   // another workstation booked it meanwhile
+      continue;
+    }
+    if (problemas->CountErros() + problemas->CountAtencao() != antes) {
+      tx.Rollback();
+      continue;
+    }
+    tx.Commit();
+    ++contador;
+    const Variant saldo =
+        db.QueryValue("SELECT BDSALDOAPAGAR FROM TDARFGERPGTO WHERE BDCODEMP = ? AND BDCHAVEDARF = ?", {Empresa, chave});
+    if (!saldo.IsNull() && saldo.AsCurrency() > Currency()) {
+      // Settled partly: the rest stays open for the payments still to come.
+      if (lista)
+        lista->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao + ": a guia " +
+                               std::to_string(chave) + " foi baixada parcialmente (pago " +
+                               m->ValorPago.value_or(Currency()).ToBR(2) + " em " + DateToStr(m->DataPagamento) +
+                               "); restam " + saldo.AsCurrency().ToBR(2) + " a pagar.");
+      continue;
+    }
     baixadas.push_back(chave);
     FListaSQLs.push_back(MarcaGuiaImportada(chave));
   }
-  const int contador = static_cast<int>(baixadas.size());
   FTotalIntegrado += contador;
-  TInconsistencias_VYN* lista = BloqueioLancamento_VYN ? BloqueioLancamento_VYN->Inconsistencias() : nullptr;
   if (IsUnattended()) ExecutaListaSQLs(FListaSQLs.size());
   if (contador > 0 && !IsUnattended() && lista)
     lista->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao + ": " +

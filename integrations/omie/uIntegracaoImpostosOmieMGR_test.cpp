@@ -209,6 +209,42 @@ TEST_F(ImpostosOmieTest, PaymentsSettleTheirOwnGuideOnceThroughTheSettlementEngi
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
 }
 
+TEST_F(ImpostosOmieTest, APaymentSettlesWhatItPaidOnceAndALaterOneTheRest) {
+  const auto pago = [](std::string mov, const std::string& valor) {
+    return mov.substr(0, mov.size() - 1) + R"(,"resumo":{"cLiquidado":"N","nValPago":)" + valor + "}}";
+  };
+  Movimentos({pago(Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "30/04/2024"), "20.5"),
+              pago(Mov("VARKU_IMPOSTO_1_12_102", "05/05/2024", "30/04/2024"), "\"vinte\"")});
+  auto* e = Engine(2, false, true);
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 1);
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 101").AsCurrency(),
+            Currency::Parse("79.5"));
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 102").AsCurrency(), R(50));
+  ASSERT_EQ(lista_->CountAtencao(), 1);
+  EXPECT_EQ(lista_->Itens()[1].Caption, "O pagamento da guia 102 (título \"VARKU_IMPOSTO_1_12_102\") veio da Omie com "
+                                        "o valor pago \"vinte\": a guia não foi baixada.");
+  EXPECT_EQ(lista_->Itens()[0].Caption, "Imposto 12 - IRPJ: a guia 101 foi baixada parcialmente (pago 20,50 em "
+                                        "05/05/2024); restam 79,50 a pagar.");
+
+  // The same payment again settles nothing; the next one settles what it paid, and one above what is
+  // left is refused by the settlement.
+  Movimentos({pago(Mov("VARKU_IMPOSTO_1_12_101", "05/05/2024", "30/04/2024"), "20.5"),
+              pago(Mov("VARKU_IMPOSTO_1_12_101", "20/05/2024", "30/04/2024"), "79.50"),
+              pago(Mov("VARKU_IMPOSTO_1_12_102", "20/05/2024", "30/04/2024"), "60")});
+  lista_->Clear();
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 2);
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 101").AsCurrency(), R(0));
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 102").AsCurrency(), R(50));
+  EXPECT_EQ(lista_->CountAtencao() + lista_->CountErros(), 1);
+  auto l = Db().QueryAll("select BDVALORPGTO from TDARFGERPGTO_BAIXA where BDCHAVEDARF = 101 order by BDSEQ");
+  ASSERT_EQ(l.Rows.size(), 2u);
+  EXPECT_EQ(l.Value(0, "BDVALORPGTO").AsCurrency(), Currency::Parse("20.5"));
+  EXPECT_EQ(l.Value(1, "BDVALORPGTO").AsCurrency(), Currency::Parse("79.5"));
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN").AsCurrency(), R(100));
+}
+
 TEST_F(ImpostosOmieTest, APaymentOfAPayableMadeInOmieSettlesNoGuideOnAnyRunAndIsListed) {
   // Two open guides fall due on the payment's due date: guessing would settle one per run.
   Movimentos({Mov("OUTRO-77", "07/05/2024", "30/04/2024"), Mov("", "07/05/2024", "30/04/2024")});

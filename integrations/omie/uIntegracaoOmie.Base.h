@@ -48,6 +48,8 @@ class TObjetoOmie : public vyn::TComponent {
   using vyn::TComponent::TComponent;
   virtual TJsonOmie ToJSON() const = 0;
   virtual void FromJSON(const TJsonOmie& prJSONObject) = 0;
+  // The whole element of a list answer, after FromJSON read its "detalhes": what a list keeps beside them.
+  virtual void FromElementoLista(const TJsonOmie&) {}
 };
 
 // A member read as text; an absent or null member reads as the empty text.
@@ -137,6 +139,7 @@ class TIntegracaoOmie_VYN : public TIntegracaoOmieBase {
       if (det != item.end() && det->is_object() && !det->empty()) origem = &*det;
       T* obj = Create<T>();
       obj->FromJSON(*origem);
+      obj->FromElementoLista(item);
       lista.push_back(obj);
     }
   }

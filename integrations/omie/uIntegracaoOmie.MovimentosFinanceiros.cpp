@@ -16,12 +16,29 @@ TDateTime LeData(const TJsonOmie& o, const std::string& membro) {
 }
 }  // namespace
 
+void TMovimentosFinanceiros::FromElementoLista(const TJsonOmie& e) {
+  const auto resumo = e.is_object() ? e.find("resumo") : e.end();
+  const TJsonOmie& origem = resumo != e.end() && resumo->is_object() ? *resumo : e;
+  if (origem.is_object() && origem.contains("cLiquidado")) Liquidado = SameText(Trim(LeTextoOmie(origem, "cLiquidado")), "S");
+  if (!origem.is_object() || !origem.contains("nValPago") || origem.at("nValPago").is_null()) return;
+  const std::string texto = Trim(LeTextoOmie(origem, "nValPago"));
+  Currency valor;
+  if (!texto.empty() && Currency::TryParse(texto, valor)) {
+    ValorPago = valor;
+    ValorPagoInvalido.clear();
+  } else {
+    ValorPago.reset();
+    ValorPagoInvalido = texto.empty() ? std::string("(vazio)") : texto;
+  }
+}
+
 TJsonOmie TMovimentosFinanceiros::ToJSON() const {
   TJsonOmie j = TJsonOmie::object();
   j["cCodIntTitulo"] = CodigoIntegracao;
   j["dDtPagamento"] = DataTexto(DataPagamento);
   j["cNumDocFiscal"] = NumeroDocumento;
   j["dDtVenc"] = DataTexto(DataVencimento);
+  if (ValorPago) j["nValPago"] = ValorPago->ToJSON();
   return j;
 }
 
@@ -30,6 +47,10 @@ void TMovimentosFinanceiros::FromJSON(const TJsonOmie& o) {
   DataPagamento = LeData(o, "dDtPagamento");
   DataVencimento = LeData(o, "dDtVenc");
   NumeroDocumento = LeTextoOmie(o, "cNumDocFiscal");
+  ValorPago.reset();
+  ValorPagoInvalido.clear();
+  Liquidado = false;
+  FromElementoLista(o);
 }
 
 TRetornoOmieLista<TMovimentosFinanceiros>* TIntegracaoOmieMovimentosFinanceiros_VYN::GetPagosDaReferencia(
