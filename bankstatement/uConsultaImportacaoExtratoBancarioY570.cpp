@@ -45,7 +45,7 @@ void TY570ConsultaExtratoBancario::AbreDadosDasLinhas(TVZEL_EMPRESAS_TLAN_Y570MG
   y570.SetControlMemory(true);
 }
 
-int TY570ConsultaExtratoBancario::GravaY570(TDatabase& db, const std::vector<std::pair<int, int>>& escritas) {
+int TY570ConsultaExtratoBancario::GravaY570(TDatabase& db, const TChavesLancamentos& escritas) {
   // Not IsEmpty(): the data set shows the current line's rows only, and the current line may have none.
   if (!y570_ || !y570_->Active() || escritas.empty()) return 0;
   const std::set<std::pair<int, int>> chaves(escritas.begin(), escritas.end());
@@ -62,7 +62,7 @@ int TY570ConsultaExtratoBancario::GravaY570(TDatabase& db, const std::vector<std
   return n;
 }
 
-void TY570ConsultaExtratoBancario::DescartaY570(const std::vector<std::pair<int, int>>& escritas) {
+void TY570ConsultaExtratoBancario::DescartaY570(const TChavesLancamentos& escritas) {
   if (!y570_ || !y570_->Active() || escritas.empty()) return;
   const std::set<std::pair<int, int>> chaves(escritas.begin(), escritas.end());
   TDetachedDetail solto(*y570_);

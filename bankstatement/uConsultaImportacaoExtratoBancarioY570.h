@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/component/component.h"
+#include "framework/ui/chaves_lancamentos.h"
 
 namespace vyn {
 class TClientDataSet;
@@ -47,9 +48,9 @@ class TY570ConsultaExtratoBancario : public vyn::TComponent {
   static void AbreDadosDasLinhas(vyn::TVZEL_EMPRESAS_TLAN_Y570MGR& y570);
   // Inside the import's write, once the lines carry their entries' keys: the rows of the lines written
   // (company, key) go to the table. Answers how many.
-  int GravaY570(vyn::TDatabase& db, const std::vector<std::pair<int, int>>& escritas);
+  int GravaY570(vyn::TDatabase& db, const vyn::TChavesLancamentos& escritas);
   // After the import committed: the rows of the lines that became entries leave the review.
-  void DescartaY570(const std::vector<std::pair<int, int>>& escritas);
+  void DescartaY570(const vyn::TChavesLancamentos& escritas);
 
   // Y570 data belong to a line only while it credits a financial-application account: the data of
   // lines credited elsewhere (an account changed by hand, a rule, the same account for other lines)

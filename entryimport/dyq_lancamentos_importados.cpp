@@ -6,7 +6,7 @@ namespace integracao {
 
 using namespace vyn;
 
-void RegistraLancamentosDyq(TDatabase& db, int empresa, const std::string& id, const TLancamentosDyq& lancamentos) {
+void RegistraLancamentosDyq(TDatabase& db, int empresa, const std::string& id, const TChavesLancamentos& lancamentos) {
   db.Execute("delete from TINTEGRACAO_DYQ_LANCAMENTO where BDCODEMP = ? and BDIDDYQ = ?", {empresa, id});
   TStatement& insere = db.Prepared(
       "insert into TINTEGRACAO_DYQ_LANCAMENTO (BDCODEMP, BDIDDYQ, BDSEQ, BDCODEMPLAN, BDCHAVE) values (?, ?, ?, ?, ?)");

@@ -7,6 +7,8 @@
 #include <utility>
 #include <vector>
 
+#include "framework/ui/chaves_lancamentos.h"
+
 namespace vyn {
 class TDatabase;
 }
@@ -18,7 +20,8 @@ using TLancamentosDyq = std::vector<std::pair<int, int>>;
 
 // Records the entries the file put in, replacing an earlier record of it; called inside the import's
 // transaction. An empty list (a run that only settled lines) still records the file.
-void RegistraLancamentosDyq(vyn::TDatabase& db, int empresa, const std::string& id, const TLancamentosDyq& lancamentos);
+void RegistraLancamentosDyq(vyn::TDatabase& db, int empresa, const std::string& id,
+                            const vyn::TChavesLancamentos& lancamentos);
 
 // The entries of an imported file still in the ledger; nullopt when the file was never imported, or
 // when every entry it put in has been deleted since (it may then be imported again).

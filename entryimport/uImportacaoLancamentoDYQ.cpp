@@ -491,7 +491,7 @@ void TfrImportacaoLancamentoDYQ::ImportaArquivo(const std::string& id, const std
   libera();
 }
 
-void TfrImportacaoLancamentoDYQ::RegistraImportado(TDatabase& db, const std::vector<std::pair<int, int>>& lancamentos) {
+void TfrImportacaoLancamentoDYQ::RegistraImportado(TDatabase& db, const TChavesLancamentos& lancamentos) {
   if (!FArquivoEmImportacao.empty())
     RegistraLancamentosDyq(db, static_cast<int>(edCODEMP->Codigo()), FArquivoEmImportacao, lancamentos);
 }

@@ -75,7 +75,7 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   void MarcarComoImportado() override;
 
   // Inside the import's transaction: records the entries the file being imported put in the ledger.
-  void RegistraImportado(vyn::TDatabase& db, const std::vector<std::pair<int, int>>& lancamentos) override;
+  void RegistraImportado(vyn::TDatabase& db, const vyn::TChavesLancamentos& lancamentos) override;
 
   // The user selects one row of the file list (the others are deselected).
   void SelecionaLinha(int index);

@@ -753,8 +753,8 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
         if (n->DAO && !EhLancamentos(n->Caption) && !EhParticipantes(n->Caption)) GravaNodoAdicional(*n);
       GetAposGravacao();
       if (IMarcaImportado* marcador = Marcador(); marcador && db && (total > 0 || !FJaLancados.empty() || !liquidadas_.empty())) {
-        std::vector<std::pair<int, int>> noLivro = importadas_;
-        noLivro.insert(noLivro.end(), FJaLancados.begin(), FJaLancados.end());
+        TChavesLancamentos noLivro = importadas_;
+        noLivro.Acrescenta(FJaLancados.begin(), FJaLancados.end());
         marcador->RegistraImportado(*db, noLivro);
       }
       if (tx) tx->Commit();
@@ -831,28 +831,35 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   const TProcessContext& ctx = ProcessContext();
   TDatabase* db = ctx.Database;
   if (!db) return;
-  std::vector<TLancamentoConferido> linhas;
-  for (const auto& k : importadas_) linhas.push_back({k.first, k.second, sltImportado});
-  for (const auto& k : FJaLancados) linhas.push_back({k.first, k.second, sltImportado});
-  for (const auto& k : recusadas_) linhas.push_back({k.first, k.second, sltInconsistente});
+  // The rows go out as the lists are walked: a staged file's million lines are never listed again.
+  TGravacaoConferencia conferencia(*db);
+  for (const auto& k : importadas_) conferencia.Grava(k.first, k.second, sltImportado);
+  for (const auto& k : FJaLancados) conferencia.Grava(k.first, k.second, sltImportado);
+  for (const auto& k : recusadas_) conferencia.Grava(k.first, k.second, sltInconsistente);
   // A line the reader refused never had a key; it is the import's company's inconsistency all the same,
   // or a run whose other lines went in would be judged clean.
   const int empresa = FCodEmpBase ? static_cast<int>(FCodEmpBase->Codigo()) : ctx.WP_EMPRESA_PROCESSO;
-  for (int i = 0; i < FRecusadasNaLeitura; ++i) linhas.push_back({empresa, Variant(), sltInconsistente});
-  GravaConferenciaLancamentos(*db, linhas);
+  for (int i = 0; i < FRecusadasNaLeitura; ++i) conferencia.Grava(empresa, Variant(), sltInconsistente);
+  conferencia.Conclui();
 }
 
 void GravaConferenciaLancamentos(TDatabase& db, const std::vector<TLancamentoConferido>& linhas) {
+  TGravacaoConferencia conferencia(db);
+  for (const TLancamentoConferido& l : linhas) conferencia.Grava(l.Empresa, l.Chave, l.Status);
+  conferencia.Conclui();
+}
+
+// One status row per line, the statement prepared once; the rows stand or fall together.
+TGravacaoConferencia::TGravacaoConferencia(TDatabase& db)
+    : tx_(db, TTransaction::kJuntaAberta),
+      insere_(db.Prepared("insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, "
+                          "BDORDEMAGENDAMENTO, BDCHAVE, BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, "
+                          "?, ?, ?, ?)")) {}
+
+void TGravacaoConferencia::Grava(int empresa, const Variant& chave, TStatusLancamentoTarvo status) {
   const TProcessContext& ctx = ProcessContext();
-  // One status row per line, the statement prepared once; the rows stand or fall together.
-  TTransaction tx(db, TTransaction::kJuntaAberta);
-  TStatement& insere = db.Prepared(
-      "insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, "
-      "BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, ?, ?, ?, ?)");
-  for (const TLancamentoConferido& l : linhas)
-    insere.Run({ctx.WP_AGENDAMENTO, l.Empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, l.Chave,
-                    static_cast<int>(l.Status)});
-  tx.Commit();
+  insere_.Run({ctx.WP_AGENDAMENTO, empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, chave,
+               static_cast<int>(status)});
 }
 
 void TUtilImportacao_Padrao_Treeview::GravaLogAdicional() {

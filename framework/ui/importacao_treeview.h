@@ -11,6 +11,7 @@
 #include "framework/livros/livros.h"
 #include "framework/schema/revisao_tabelas.h"
 #include "framework/ui/arquivo_cliente_importacao.h"
+#include "framework/ui/chaves_lancamentos.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/form.h"
 #include "framework/ui/grid.h"
@@ -237,8 +238,8 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   // After the run committed, while the written rows are still in the review.
   virtual void ProcessosClassesFilhasAposImportacao() {}
   // (company, key) of the lines the last committed run wrote, and of those it left out as settled.
-  const std::vector<std::pair<int, int>>& Importadas() const { return importadas_; }
-  const std::vector<std::pair<int, int>>& Liquidadas() const { return liquidadas_; }
+  const TChavesLancamentos& Importadas() const { return importadas_; }
+  const TChavesLancamentos& Liquidadas() const { return liquidadas_; }
   // Set by the screen before the run: its split step made no split entries.
   bool FSemMultiLancamentos = true;
   // Cleared by a per-row filter that kept a line out of the run.
@@ -288,9 +289,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* ArquivoFonte() const;
   TfrStatusProcesso* progresso_ = nullptr;   // the run's progress window while it runs
   std::vector<TResumoImportacao> resumo_;
-  std::vector<std::pair<int, int>> importadas_;   // (company, key) written by the last run
-  std::vector<std::pair<int, int>> recusadas_;    // (company, key) left inconsistent by the last run
-  std::vector<std::pair<int, int>> liquidadas_;   // (company, key) settled, left out by the last run
+  TChavesLancamentos importadas_;   // (company, key) written by the last run
+  TChavesLancamentos recusadas_;    // (company, key) left inconsistent by the last run
+  TChavesLancamentos liquidadas_;   // (company, key) settled, left out by the last run
   std::vector<std::string> logAdicional_;         // the run's additional log, until it is written
   std::unique_ptr<TLivros> livros_;
 };
@@ -316,7 +317,7 @@ class IMarcaImportado {
   // the entries written and of those found posted before (empty when the run only settled lines,
   // whose settlements wrote the entries). What it writes stands or falls with them,
   // so a file whose marking fails afterwards is still known as imported.
-  virtual void RegistraImportado(TDatabase& db, const std::vector<std::pair<int, int>>& lancamentos) {}
+  virtual void RegistraImportado(TDatabase& db, const TChavesLancamentos& lancamentos) {}
 };
 
 // Status rows of a scheduled import's entries (VSH_EMP_TCONF_TLAN) under the run's schedule key, in
@@ -328,6 +329,21 @@ struct TLancamentoConferido {
   TStatusLancamentoTarvo Status = sltImportado;
 };
 void GravaConferenciaLancamentos(TDatabase& db, const std::vector<TLancamentoConferido>& linhas);
+// The same writing a row at a time, for a run whose lines need not be listed in memory first: the rows
+// go in the order given, in the one transaction, committed by Conclui (rolled back when it is never
+// called).
+class TGravacaoConferencia {
+ public:
+  explicit TGravacaoConferencia(TDatabase& db);
+  TGravacaoConferencia(const TGravacaoConferencia&) = delete;
+  TGravacaoConferencia& operator=(const TGravacaoConferencia&) = delete;
+  void Grava(int empresa, const Variant& chave, TStatusLancamentoTarvo status);
+  void Conclui() { tx_.Commit(); }
+
+ private:
+  TTransaction tx_;
+  TStatement& insere_;
+};
 
 // Node captions of the entry reviews.
 inline constexpr const char* kNodoLancamentos = "Lançamentos";
