@@ -299,6 +299,12 @@ void AplicaPerfil(const TOpcoes& o) {
   logico(o.GrupoMaster, "master-group", ctx.WP_GRUPOMASTER);
 }
 
+// The period date a run left the workstation (an export's end date), as the host keeps it.
+void MostraDataPeriodo(std::ostream& out) {
+  const vyn::TDateTime data = vyn::ProcessContext().DataPeriodo;
+  if (data != vyn::TDateTime()) out << "Data do período: " << vyn::DateToStr(data) << "\n";
+}
+
 // The host's menus list every screen the platform and the module registered, so that a report
 // sequence of any kind (companies, employees, clients) can offer them.
 void RegistraMenus() {
@@ -433,6 +439,7 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   // The answer pairs the task gave its caller (files found, ...), as the automation service receives them.
   if (!vyn::ProcessContext().FRetornoServidor.empty())
     out << "Retorno: " << vyn::ProcessContext().FRetornoServidor << "\n";
+  MostraDataPeriodo(out);
   if (erro) {
     err << "erro: " << *erro << "\n";
     return sinal ? kInterrompido + sinal : kComErros;
@@ -517,6 +524,7 @@ int ExecutaTela(const TOpcoes& o, std::ostream& out, std::ostream& err,
   }
   if (lista && !lista->IsEmpty() && !execucao->JaMostrou(*lista))
     execucao->ShowInconsistencias(*lista, "Inconsistências");
+  MostraDataPeriodo(out);
   const bool problemas = lista && (lista->CountErros() > 0 || lista->CountAtencao() > 0);
   return ok && !problemas && !execucao->MostrouProblemas() ? kSucesso : kComErros;
 }

@@ -16,7 +16,6 @@ using namespace vyn;
 
 namespace {
 constexpr const char* kColunaBalancete = "BDCONSULTABALANCETE";
-constexpr const char* kBibliotecaImagens = "VynImagens";
 constexpr unsigned kSemCor = 0x1FFFFFFF;   // the colour value for "none"
 }  // namespace
 

@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+#include "framework/core/datetime.h"
+
 namespace vyn {
 
 class TDatabase;          // framework/data: the company database attachment
@@ -30,6 +32,9 @@ struct TProcessContext {
   bool WP_GRUPOMASTER = false;              // the user belongs to the master group
   // The host runs as the unattended automation service.
   bool IsServiceVarku = false;
+  // The host shows its screens as windows of their own rather than docked inside its main window
+  // (TUtilForms_VYN.Desacoplado): a screen that would become a child of the main window stays normal.
+  bool Desacoplado = false;
 
   // ---- Services: installed once by the host, or made on first use on the main thread.
   // The company database every data-access object uses unless given another.
@@ -57,6 +62,9 @@ struct TProcessContext {
   // ---- Run state: what the user or the scheduler is working on now.
   int CurrentCompany = 0;           // BDCODEMP
   int Referencia = 0;               // reference month YYYYMM (TPublicas::SetReferencia moves the session too)
+  // The workstation's period date: the end of the period a run last went through (an ECF export
+  // sets it). The host shows it when a run leaves one; zero: none.
+  TDateTime DataPeriodo;
   std::string WP_RESPONSAVEL;       // the responsible user the rights prompt named
 
   // The scheduler's run key and flags.

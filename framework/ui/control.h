@@ -143,6 +143,9 @@ class TSpeedButton : public TButtonControl {
   void SetMarked(bool m) { Marked = m; }
   // The image of the maker's image library the button shows, by name; empty: none.
   std::string Imagem;
+  // Or its image as an index into its screen's toolbar bitmap list (TfrDadosComplementaresPadrao::
+  // ImagensToolbar); -1: none.
+  int ImageIndex = -1;
   // The menu the button drops down (none when unset): from its arrow, and once a click on its face
   // has run unless the face has an action of its own (DropdownArrowOnly: the import button, say).
   TMenuItem* DropdownMenu = nullptr;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "framework/ui/bitmap_list.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -20,6 +21,19 @@ struct TfrCampos : TForm_VYN {
   TRadioGroup* rg = Create<TRadioGroup>();
   TComboBox_Padrao_VYN* cb = Create<TComboBox_Padrao_VYN>();
 };
+
+// An image is registered once, whatever the letter case it is named in, and keeps its index.
+TEST(BitmapList, AnImageIsRegisteredOnceAndKeepsItsIndex) {
+  TBitmapList lista;
+  EXPECT_EQ(lista.AddBitmap(kBibliotecaImagens, "iChecked"), 0);
+  EXPECT_EQ(lista.AddBitmap("", "SPCONSULTADIFERENCA"), 1);
+  EXPECT_EQ(lista.AddBitmap("", "ichecked"), 0);
+  EXPECT_EQ(lista.ImageIndexOf("spConsultaDiferenca"), 1);
+  EXPECT_EQ(lista.ImageIndexOf("iUnChecked"), -1);
+  EXPECT_EQ(lista.Image(1), "SPCONSULTADIFERENCA");
+  EXPECT_EQ(lista.Image(-1), "");
+  EXPECT_EQ(lista.Image(2), "");
+}
 
 TEST(Focus, MovingTheFocusRunsTheLosingControlsExitOnANeverShownForm) {
   auto f = MakeForm<TfrCampos>();

@@ -26,6 +26,11 @@ bool TfrDadosComplementaresPadraoModal::InheritsFrom(const std::string& class_na
          TfrDadosComplementaresPadrao::InheritsFrom(class_name);
 }
 
+void TfrDadosComplementaresPadrao::FormCreate() {
+  TForm_VYN::FormCreate();
+  AfterAddButtons();
+}
+
 void TfrDadosComplementaresPadrao::spConfirmarClick(TComponent*) {
   AfterConstruction();
   if (!ExecutarProcesso()) return;

@@ -2,6 +2,7 @@
 // The dialog screen: confirm runs the gate, then the action, and closes when asked to.
 #include <string>
 
+#include "framework/ui/bitmap_list.h"
 #include "framework/ui/form.h"
 
 namespace vyn {
@@ -18,6 +19,8 @@ class TfrDadosComplementaresPadrao : public TForm_VYN {
   TSpeedButton* spConfirmar;
   TSpeedButton* spCancelar;
   TLogEvent* FLogEvent;
+  // The images of the toolbar's buttons: a button shows one by its ImageIndex.
+  TBitmapList ImagensToolbar;
   // A scheduled task drives the screen; code asks IsUnattended(), the one unattended predicate.
   TUnattendedFlag FIsTARVO;
   void SetIsTARVO(bool on) { FIsTARVO = on; }
@@ -30,6 +33,9 @@ class TfrDadosComplementaresPadrao : public TForm_VYN {
   void KeyUp(int& key, unsigned shift) override;
 
  protected:
+  void FormCreate() override;
+  // Once the toolbar's buttons are made: a screen gives its own buttons their images here.
+  virtual void AfterAddButtons() {}
   virtual bool ExecutarProcesso() { return true; }
   virtual void ProcessoConfirma() {}
   virtual bool CloseAfterExecute() { return true; }

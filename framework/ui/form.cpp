@@ -52,6 +52,7 @@ void TForm_VYN::Free() {
 void TForm_VYN::Show() {
   AfterConstruction();
   if (showing_) return;
+  VisibleChanging();
   showing_ = true;
   closed_ = false;
   SetVisible(true);
@@ -107,6 +108,7 @@ void TForm_VYN::Close() {
   }
   if (modal_ && modal_result_ == mrNone) modal_result_ = mrCancel;
   bool wasShowing = showing_;
+  if (wasShowing) VisibleChanging();
   showing_ = false;
   closed_ = true;
   SetVisible(false);

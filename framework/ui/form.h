@@ -12,6 +12,8 @@ class TListaObj;
 class ISequenciaTela;
 
 enum TCloseAction { caNone, caHide, caFree, caMinimize };
+// Where the form's window sits: a window of its own, or a child docked inside the host's main window.
+enum TFormStyle { fsNormal, fsMDIChild };
 
 class TForm_VYN : public TControl {
  public:
@@ -41,6 +43,8 @@ class TForm_VYN : public TControl {
   // Setting a result on a modal form closes it.
   void SetModalResult(int mr);
   TCloseAction LastCloseAction() const { return last_close_action_; }
+  TFormStyle FormStyle() const { return form_style_; }
+  void SetFormStyle(TFormStyle s) { form_style_ = s; }
 
   // The owner control this form disables while it is open (set by the loader).
   void DisableOwnerWhileOpen(TControl* owner) { disabled_owner_ = owner; }
@@ -88,6 +92,8 @@ class TForm_VYN : public TControl {
   virtual void FormClose(TCloseAction& action) {}
   // The screen was hidden: it closed after having been shown.
   virtual void FormHide() {}
+  // Just before the form is shown or hidden; Showing() still tells the state it is leaving.
+  virtual void VisibleChanging() {}
   virtual void FormDestroy() {}
   void Notification(TComponent* c) override;
 
@@ -101,6 +107,7 @@ class TForm_VYN : public TControl {
   bool closing_ = false;
   int modal_result_ = mrNone;
   TCloseAction last_close_action_ = caHide;
+  TFormStyle form_style_ = fsNormal;
   TControl* active_ = nullptr;
   bool exiting_ = false;        // a control's exit is running
   bool redirected_ = false;     // that exit asked for the focus elsewhere: redirect_

@@ -78,19 +78,6 @@ TGridColumn& TDBGrid_Padrao_VYN::AddColumn(std::string field, std::string title,
   return Columns.back();
 }
 
-int TDBGrid_Padrao_VYN::AddBitmap(const std::string&, const std::string& name, unsigned) {
-  int i = ImageIndexOf(name);
-  if (i >= 0) return i;
-  images_.push_back(name);
-  return static_cast<int>(images_.size()) - 1;
-}
-
-int TDBGrid_Padrao_VYN::ImageIndexOf(const std::string& name) const {
-  for (size_t i = 0; i < images_.size(); ++i)
-    if (SameText(images_[i], name)) return static_cast<int>(i);
-  return -1;
-}
-
 void pMostraDadosPadrao_VYN(const TField& field, std::string& text) {
   if (field.IsNull()) {
     text.clear();

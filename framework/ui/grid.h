@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/ui/bitmap_list.h"
 #include "framework/ui/control.h"
 
 namespace vyn {
@@ -53,10 +54,12 @@ class TDBGrid_Padrao_VYN : public TControl {
   bool ReadOnly = true;
   std::string SelectedField;   // the field of the column the user is on
 
-  // Registers an image of the maker's image library by name; answers its index.
-  int AddBitmap(const std::string& library, const std::string& name, unsigned colour = 0);
-  const std::vector<std::string>& Images() const { return images_; }
-  int ImageIndexOf(const std::string& name) const;
+  // The grid's images (framework/ui/bitmap_list.h): registered by name, shown by index.
+  int AddBitmap(const std::string& library, const std::string& name, unsigned colour = 0) {
+    return images_.AddBitmap(library, name, colour);
+  }
+  const std::vector<std::string>& Images() const { return images_.Images(); }
+  int ImageIndexOf(const std::string& name) const { return images_.ImageIndexOf(name); }
 
   // What a cell of the current record shows.
   std::string CellText(const std::string& field) const;
@@ -119,7 +122,7 @@ class TDBGrid_Padrao_VYN : public TControl {
  private:
   void SelectRow(unsigned shift);
   TDataSource* source_ = nullptr;
-  std::vector<std::string> images_;
+  TBitmapList images_;
   std::vector<TBookmark> selected_;
   TBookmark anchor_ = -1;
 };

@@ -1,5 +1,6 @@
 #include "framework/ui/integracao_padrao.h"
 
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -38,7 +39,10 @@ void TfrIntegracao_Padrao::ProcessoConfirma() {
   if (auto* m = dynamic_cast<IIntegracaoMGR*>(FDAOIntegracao)) m->ExecutaIntegracao(*Inconsistencias_VYN);
   AntesSalvarLog();
   FLogEvent->GravarLog(false);
+  ExecuteFimProcesso();
 }
+
+void TfrIntegracao_Padrao::SetDataPeriodo(TDateTime data) { ProcessContext().DataPeriodo = data; }
 
 TfrIntegracao_Empresa_Padrao_VYN::TfrIntegracao_Empresa_Padrao_VYN(TComponent* owner)
     : TfrIntegracao_Padrao(owner), edCODEMP(Create<TEdit_Codigo_Search_VYN>(tcEmpresas)), pnNOMEMP(Create<TPanel>()) {

@@ -47,6 +47,10 @@ class TfrIntegracao_Padrao : public TfrDadosComplementaresPadrao {
   void ProcessoConfirma() override;
   // Just before the run's action log is written: a screen adds what the log must say of the run.
   virtual void AntesSalvarLog() {}
+  // The end of a run that went through, its log written: what the host must learn of the run.
+  virtual void ExecuteFimProcesso() {}
+  // The host's period date (TProcessContext::DataPeriodo).
+  void SetDataPeriodo(TDateTime data);
   bool CloseAfterExecute() override { return false; }
 
   TComponent* FDAOIntegracao = nullptr;

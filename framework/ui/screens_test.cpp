@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <stdexcept>
+#include <vector>
+
 #include "framework/component/process_context.h"
 #include "framework/data/fb_database.h"
 #include "framework/ui/consulta_padrao.h"
@@ -74,6 +77,31 @@ TEST(Form, OpeningAScreenDeactivatesItsOpenerAndClosingHidesIt) {
   EXPECT_EQ(opener->hidden, 0);
 }
 
+// A screen learns it is about to be shown or hidden while Showing() still tells the state it leaves;
+// a refused close, or the close of a screen never shown, changes nothing it could act on.
+TEST(Form, VisibleChangingRunsBeforeEachShowAndHide) {
+  struct T : TForm_VYN {
+    using TForm_VYN::TForm_VYN;
+    std::vector<bool> vistos;
+    bool podeFechar = true;
+    void VisibleChanging() override { vistos.push_back(Showing()); }
+    void FormClose(TCloseAction& a) override {
+      if (!podeFechar) a = caNone;
+    }
+  };
+  auto f = MakeForm<T>();
+  f->Close();
+  EXPECT_TRUE(f->vistos.empty());
+  f->Show();
+  f->Show();
+  f->podeFechar = false;
+  f->Close();
+  f->podeFechar = true;
+  f->Close();
+  EXPECT_EQ(f->vistos, (std::vector<bool>{false, true}));
+  EXPECT_EQ(f->FormStyle(), fsNormal);
+}
+
 TEST(StatusProcesso, KindsGiveBarsAndCancelAndFinalizeClosesOnce) {
   struct R : IProgressRenderer {
     int updates = 0, closes = 0;
@@ -122,6 +150,32 @@ TEST(IntegracaoPadrao, ConfirmRunsTheManagerMadeBySetCriaDaoAndStaysOpen) {
   EXPECT_EQ(f->gerador->runs, 1);
   EXPECT_EQ(f->Inconsistencias_VYN->CountAtencao(), 1);
   EXPECT_TRUE(f->Showing());
+}
+
+// The end-of-run hook follows only a run that went through, once its action log is written.
+TEST(IntegracaoPadrao, TheEndOfRunHookFollowsOnlyARunThatWentThrough) {
+  TScriptedDialogs dialogs;
+  struct TGeradorQueFalha : TComponent, IIntegracaoMGR {
+    using TComponent::TComponent;
+    bool falha = true;
+    void ExecutaIntegracao(TInconsistencias_VYN&) override {
+      if (falha) throw std::runtime_error("falhou");
+    }
+  };
+  struct T : TfrIntegracao_Padrao {
+    using TfrIntegracao_Padrao::TfrIntegracao_Padrao;
+    TGeradorQueFalha* gerador = nullptr;
+    int fins = 0;
+    void SetCriaDao() override { FDAOIntegracao = gerador = Create<TGeradorQueFalha>(); }
+    void ExecuteFimProcesso() override { ++fins; }
+  };
+  auto f = MakeForm<T>();
+  f->Show();
+  EXPECT_THROW(f->spConfirmar->Click(), std::runtime_error);
+  EXPECT_EQ(f->fins, 0);
+  f->gerador->falha = false;
+  f->spConfirmar->Click();
+  EXPECT_EQ(f->fins, 1);
 }
 
 using ConsultaTree = CompanyDatabaseTest;

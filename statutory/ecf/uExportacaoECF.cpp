@@ -411,6 +411,22 @@ void TfrExportacaoECF::FormCreate() {
   Ck("ckCOSIF")->SetEnabled(TPersonalizacaoMGR::TemCOSIF());
 }
 
+void TfrExportacaoECF::AfterAddButtons() {
+  TfrIntegracao_Empresa_Padrao_VYN::AfterAddButtons();
+  spPlanoSped->ImageIndex = ImagensToolbar.AddBitmap(kBibliotecaImagens, "SPCONSULTADIFERENCA");
+}
+
+void TfrExportacaoECF::VisibleChanging() {
+  if (!Showing()) {
+    SetFormStyle(ProcessContext().Desacoplado ? fsNormal : fsMDIChild);
+    return;
+  }
+  // Where the screen stood, for the audit screen to show it there again.
+  DadosTelaAuxiliarAuditoria->PaginaAtiva = PageControl_VYN->ActivePageIndex();
+  DadosTelaAuxiliarAuditoria->ControleAtivo = ActiveControl() ? ActiveControl()->Name() : "";
+  SetFormStyle(fsNormal);
+}
+
 void TfrExportacaoECF::FormShow() {
   if (firstShow_) {
     firstShow_ = false;

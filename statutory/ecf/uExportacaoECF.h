@@ -292,7 +292,13 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void FormCreate() override;
   void FormShow() override;
   void FormClose(vyn::TCloseAction& action) override;
+  // Shown docked inside the host's main window (a window of its own when the host runs undocked);
+  // hidden, it keeps where it stood for the audit screen and leaves the main window.
+  void VisibleChanging() override;
   void SetCriaDao() override;
+  void AfterAddButtons() override;
+  // An export that went through: the host's period date becomes the export's end date.
+  void ExecuteFimProcesso() override;
   // A run that stops before the generator (the checks stop the confirmation).
   bool ExecutarProcesso() override { return true; }
   // The books of the company are archived for the period: the archive's message is reported by the

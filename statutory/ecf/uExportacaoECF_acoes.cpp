@@ -247,9 +247,6 @@ void TfrExportacaoECF::FormClose(TCloseAction& action) {
 
 void TfrExportacaoECF::DevolveAuditoria() {
   AlimentaDAOExportacao();
-  // Where the screen stood, for the audit screen to show it there again.
-  DadosTelaAuxiliarAuditoria->PaginaAtiva = PageControl_VYN->ActivePageIndex();
-  DadosTelaAuxiliarAuditoria->ControleAtivo = ActiveControl() ? ActiveControl()->Name() : "";
   IsClosingAuditoria = false;
   auto* dados = Create<TDadosTelaExportacaoECF>();
   dados->SetParametrosTela(Gerador()->ParametrosTela);

@@ -2,6 +2,8 @@
 
 #include "framework/component/class_registry.h"
 #include "framework/component/lista_obj.h"
+#include "framework/component/process_context.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/ui/excecao_informativa.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/item_de_menu.h"
@@ -259,6 +261,30 @@ TEST_F(AcoesECF, ChecklistNoticeIsShownOnceAndNeverInsideAReportSequence) {
   }
   EXPECT_TRUE(ProcessContext().WP_MOSTROU_AVISO_ECF);
   EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Pending());
+}
+
+// Shown, the screen docks inside the host's main window unless the host runs undocked; hidden, it
+// keeps the tab and the field it stood on for the audit screen, and is a window of its own again.
+TEST_F(AcoesECF, ShownItDocksInTheHostUnlessUndockedAndHiddenItKeepsWhereItStood) {
+  Preenche(*tela, 2023);
+  tela->Show();
+  EXPECT_EQ(tela->FormStyle(), fsMDIChild);
+  int assinatura = 0;
+  while (tela->PageControl_VYN->Page(assinatura) != tela->tsAssinatura) ++assinatura;
+  tela->PageControl_VYN->SetFocus();
+  tela->PageControl_VYN->Select(assinatura);
+  ASSERT_NE(tela->ActiveControl(), nullptr);
+  const std::string campo = tela->ActiveControl()->Name();
+  tela->spCancelar->Click();
+  ASSERT_TRUE(tela->Closed());
+  EXPECT_EQ(tela->FormStyle(), fsNormal);
+  EXPECT_EQ(tela->DadosTelaAuxiliarAuditoria->PaginaAtiva, assinatura);
+  EXPECT_EQ(tela->DadosTelaAuxiliarAuditoria->ControleAtivo, campo);
+
+  const TValorTemporario<bool> desacoplado(ProcessContext().Desacoplado, true);
+  tela->Show();
+  EXPECT_EQ(tela->FormStyle(), fsNormal);
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
 }
 
 class TfrAuditoriaDeTeste : public TForm_VYN {

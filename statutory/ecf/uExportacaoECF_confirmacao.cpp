@@ -254,6 +254,11 @@ bool TfrExportacaoECF::ExportaOuMostraErros() {
   return true;
 }
 
+void TfrExportacaoECF::ExecuteFimProcesso() {
+  SetDataPeriodo(DataDe(edDataFim));
+  TfrIntegracao_Empresa_Padrao_VYN::ExecuteFimProcesso();
+}
+
 void TfrExportacaoECF::ConfirmarInterno() {
   const int ano = Ano();
   ConfereCampos(ano);

@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "framework/component/process_context.h"
 #include "framework/component/resultado_execucao.h"
+#include "framework/component/valor_temporario.h"
 #include "framework/ui/control.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/excecao_informativa.h"
@@ -286,6 +288,25 @@ TEST_F(ConfirmacaoECF, UnattendedGeneratorFailureEndsTheRunAsAFailure) {
   EXPECT_THROW(tela->spConfirmar->Click(), EExceptionTratadaInformativa_VYN);
   EXPECT_NE(resultado.Mensagem.find("Existe divergência no plano de contas"), std::string::npos);
   EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// Only an export that went through moves the host's period date, to the export's end date.
+TEST_F(ConfirmacaoECF, AnExportThatWentThroughSetsTheHostsPeriodDateToItsEndDate) {
+  const TValorTemporario<TDateTime> periodo(ProcessContext().DataPeriodo, TDateTime());
+  Preenche(2023, (pasta.Caminho / "nao_existe").string());
+  tela->SetIsTARVO(true);
+  {
+    TResultadoExecucao resultado;
+    TEscopoResultadoExecucao aberto(resultado);
+    EXPECT_THROW(tela->spConfirmar->Click(), EExceptionTratadaInformativa_VYN);
+  }
+  EXPECT_EQ(ProcessContext().DataPeriodo, TDateTime());
+  tela->SetIsTARVO(false);
+  tela->edArquivo->SetText(pasta.Caminho.string());
+  dialogs.Ok("Exportação realizada com sucesso!");
+  tela->spConfirmar->Click();
+  EXPECT_EQ(ProcessContext().DataPeriodo, EncodeDate(2023, 12, 31));
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
 }
 
 // The SPED validation job's road: the last saved set, no dialog, and a name only for a written file.

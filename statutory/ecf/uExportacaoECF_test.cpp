@@ -42,6 +42,11 @@ TEST(ComboCodigoECF, ReadsAndSelectsByCodeNeverByPosition) {
   EXPECT_EQ(GetIndexCombo(*tela->cbPeriodoIRPJ), -1);
 }
 
+TEST(BotoesECF, ThePreparationButtonShowsTheDifferenceImageOfTheToolbar) {
+  auto tela = MakeForm<TfrExportacaoECF>();
+  EXPECT_EQ(tela->ImagensToolbar.Image(tela->spPlanoSped->ImageIndex), "SPCONSULTADIFERENCA");
+}
+
 class OpcoesECF : public ::testing::Test {
  protected:
   void Ano(int y, int situacao = 0) {
