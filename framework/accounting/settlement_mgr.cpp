@@ -162,10 +162,21 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
   return true;
 }
 
+// A group's payments share its entry's company and day: the first one's statement reads the period's
+// locks for all, in the settlement's transaction.
+bool TBaixaMGR::BloqueioLido(const std::vector<TPagamentoBaixa>& pagamentos, size_t i) {
+  const TPagamentoBaixa& p = pagamentos[i];
+  return std::any_of(pagamentos.begin(), pagamentos.begin() + static_cast<std::ptrdiff_t>(i),
+                     [&](const TPagamentoBaixa& a) {
+                       return a.BloqueioEmp == p.BloqueioEmp && a.BloqueioData.Days() == p.BloqueioData.Days() &&
+                              a.BloqueioTela == p.BloqueioTela;
+                     });
+}
+
 // Another workstation settling the same obligation holds its row until it commits; then this one's
 // lock fails and the settlement is refused with a plain message instead of paying twice.
 bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l,
-                               bool lanca, const Variant& plaPadrao, bool juntaAberta) {
+                               bool lanca, const Variant& plaPadrao, bool juntaAberta, bool bloqueioLido) {
   // A run posts thousands of payments of a few shapes: each shape's text is made and looked up once.
   TComandoPagamento& c = comandos_[FormaGravaPagamento(p)];
   if (!c.Comando || c.Banco != &db || c.Geracao != db.Generation())
@@ -173,7 +184,7 @@ bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chav
   TStatement& st = *c.Comando;
   std::vector<Variant> r;
   try {
-    r = st.ExecuteReturning(ParametrosGravaPagamento(p, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao));
+    r = st.ExecuteReturning(ParametrosGravaPagamento(p, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, !bloqueioLido));
   } catch (const EDatabaseError& e) {
     if (!e.IsLockConflict()) throw;
     const std::string msg =
@@ -247,7 +258,7 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   // may have been paid since. The entry goes with the last payment.
   for (size_t i = 0; i < pagamentos.size(); ++i)
     if (!GravaPagamento(db, pagamentos[i], chave, l, i + 1 == pagamentos.size(), plaPadrao,
-                        tr.Joined() && !execucao))
+                        tr.Joined() && !execucao, BloqueioLido(pagamentos, i)))
       return 0;
   if (execucao) {
     execucao->Confirma();
@@ -743,15 +754,15 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     if (debParte_ > 0) debito = debParte_;
     if (credParte_ > 0) credito = credParte_;
   }
-  // A single settlement's lock check reads in its own transaction; a grouped one is written later,
-  // with its group, and its check reads in the run's transaction when there is one (a transaction
-  // started for each check would cost about as much as a settlement).
+  // With the host's check the period's locks are read by the settlement's own statement, once per
+  // settlement: a grouped installment's by its group's, when the group is written. Otherwise a single
+  // settlement's check reads in its own transaction, and a grouped one's in the run's transaction when
+  // there is one (a transaction started for each check would cost about as much as a settlement).
   IniciaBaixa();
   std::optional<TTransaction> tr;
   if (!agrupado) tr.emplace(Database(), TTransaction::kJuntaAberta);
   TPagamentoBaixa p;
-  const bool noComando = BloqueioNoComando(p, data);
-  if (!(!agrupado && noComando) && Bloqueado(data, desc)) return false;
+  if (!BloqueioNoComando(p, data) && Bloqueado(data, desc)) return false;
   const int64_t origem = ChaveOrigem();
   const std::string obrigacao = fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem);
   if (JaBaixado(origem, obrigacao, tipo, desc, grupo_.Pagamentos)) return false;
@@ -770,10 +781,10 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   p.Valores = ValoresPagamento(data, valor, l.Dcto);
   p.Valores.emplace_back("BDTIPOBAIXA", tipo);
   if (abateSaldo) {
-    p.Guarda = fmt::format(
-        "O.BDVALORPAR - coalesce((select sum(PG.BDVALORPGTO) from {0} PG where PG.BDCODEMP = O.BDCODEMP and "
-        "PG.BDCHAVE = O.BDCHAVE and PG.BDORDEMPAR = O.BDORDEMPAR and PG.BDTIPOBAIXA in ({1}, {2})), 0)",
-        GetTablePagamento(), static_cast<int>(tbpPrincipal), static_cast<int>(tbpDesconto));
+    // The installment's value less its principal and discount payments.
+    p.Guarda = "O.BDVALORPAR";
+    p.Pagos = fmt::format("IIF(BDTIPOBAIXA IN ({}, {}), BDVALORPGTO, 0)", static_cast<int>(tbpPrincipal),
+                          static_cast<int>(tbpDesconto));
     p.ValorGuarda = valor;
   }
   p.Descricao = desc;

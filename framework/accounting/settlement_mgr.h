@@ -174,10 +174,13 @@ class TBaixaMGR : public TDAOFactory {
 
  private:
   // Writes one payment of the settlement entry l (keyed chave), and with lanca the entry itself, in one
-  // statement. False when the obligation's balance or another workstation's lock refused it (warned
-  // about, or raised inside a caller's transaction).
+  // statement, which reads the period's locks unless bloqueioLido. False when the obligation's balance,
+  // the period's locks or another workstation's lock refused it (warned about, or raised inside a
+  // caller's transaction).
   bool GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l, bool lanca,
-                      const Variant& plaPadrao, bool juntaAberta);
+                      const Variant& plaPadrao, bool juntaAberta, bool bloqueioLido);
+  // Whether an earlier payment of the settlement read the period's locks that payment i needs.
+  static bool BloqueioLido(const std::vector<TPagamentoBaixa>& pagamentos, size_t i);
 
   // The books' rules of the company, the day and the accounts of the entry l; false (told) when they
   // refuse it. Answers are kept for the run; the period's locks are read again by each settlement's

@@ -428,6 +428,51 @@ TEST_F(SettlementMgrTest, TheHostsLockCheckRefusesASettlementInItsOwnStatement) 
   EXPECT_EQ(Lancamentos().Rows.size(), 1u);
 }
 
+// With the host's check a group reads the period's locks once, in its first payment's statement, when
+// the group is written: a lock set after its first installment was added still refuses the group
+// whole, told once, its installments showing their balances again; freed, the group posts.
+TEST_F(SettlementMgrTest, AGroupLockedBeforeItsLastInstallmentIsRefusedWholeAndToldOnce) {
+  TVerificaBloqueioLancamento verificacao;
+  const TValorTemporario<IPostingLockCheck*> instalada(ProcessContext().PostingLocks, &verificacao);
+  seed::AddDocumentoFiscal(Db(), 0, 1, 11, 43, EncodeDate(2024, 3, 1), R(200),
+                           {{1, R(100), TDateTime(), 0}, {2, R(100), TDateTime(), 0}});
+  auto* bloqueio = owner_.Create<TBloqueioLancamento_VYN>();
+  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SetBloqueio(bloqueio, "FREXTRATO");
+  m->SelectGuiasParaBaixa({"1...11.1.0", "1...11.2.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+  m->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+  m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+  auto grupo = [&](bool travaNoMeio) {
+    ASSERT_TRUE(m->FindKey({11, 1}));
+    m->LancaBaixaParcelaAtual(0, nullptr, nullptr, true, m, false, true);
+    if (travaNoMeio)
+      Db().Execute("insert into TBLOQUEIO_LANCAMENTO values (1, 1, 'frExtrato', '2024-03-01', '2024-03-20', 'Auditoria')");
+    ASSERT_TRUE(m->FindKey({11, 2}));
+    m->LancaBaixaParcelaAtual(0, nullptr, nullptr, true, m, true, true);
+  };
+
+  grupo(true);
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 0);
+  ASSERT_EQ(bloqueio->Inconsistencias()->Count(), 1);
+  EXPECT_EQ(bloqueio->Inconsistencias()->Itens().back().Caption,
+            "Existe bloqueio de lançamentos da empresa 1 no período de 01/03/2024 a 20/03/2024. Motivo: Auditoria");
+  for (int ordem : {1, 2}) {
+    ASSERT_TRUE(m->FindKey({11, ordem}));
+    EXPECT_EQ(m->FieldByName("BDSALDOAPAGAR").AsCurrency(), R(100)) << ordem;
+  }
+
+  Db().Execute("delete from TBLOQUEIO_LANCAMENTO");
+  list_->Clear();
+  grupo(false);
+  EXPECT_EQ(list_->Count(), 0) << Ultima();
+  ASSERT_EQ(Lancamentos().Rows.size(), 1u);
+  EXPECT_EQ(Lancamentos().Value(0, "BDVALOR").AsCurrency(), R(200));
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO where BDSEQPGTO = 1").AsInteger(), 2);
+}
+
 TEST_F(SettlementMgrTest, AGroupLeftOpenIsWrittenWhenTheManagerGoes) {
   seed::AddDocumentoFiscal(Db(), 1, 1, 20, 7, EncodeDate(2024, 3, 1), R(80), {{1, R(80), TDateTime(), 0}});
   {

@@ -69,15 +69,23 @@ std::string TextoGravaPagamento(const TPagamentoBaixa& p) {
     corpo += fmt::format("UPDATE {} O SET {} = {}{}", p.TabelaObrigacao, coluna, coluna, Onde(p, "O."));
     corpo += p.Guarda.empty() ? ";\n" : " RETURNING " + p.Guarda + " INTO :SALDO;\n";
   }
+  // The payment's sequence is the next of its obligation's; the same pass over its payment rows answers
+  // what they took off the balance.
+  if (p.Pagos.empty()) {
+    corpo += fmt::format("SELECT COALESCE(MAX({}), 0) + 1 FROM {}{} INTO :SEQ;\n", p.ColunaSeq, p.Tabela, Onde(p, ""));
+  } else {
+    corpo += fmt::format("SELECT COALESCE(MAX({}), 0) + 1, COALESCE(SUM({}), 0) FROM {}{} INTO :SEQ, :PAGO;\n",
+                         p.ColunaSeq, p.Pagos, p.Tabela, Onde(p, ""));
+    if (!p.Guarda.empty()) corpo += "SALDO = SALDO - PAGO;\n";
+  }
   if (!p.Guarda.empty()) corpo += "IF (SALDO IS NULL OR SALDO < PGUARDA) THEN BEGIN SITUACAO = 1; SUSPEND; EXIT; END\n";
-  // The payment's sequence is the next of its obligation's.
   std::string cols, vals;
   for (size_t i = 0; i < p.Chave.size(); ++i) {
     cols += p.Chave[i].first + ", ";
     vals += fmt::format(":PK{}, ", i);
   }
   cols += p.ColunaSeq;
-  vals += fmt::format("(SELECT COALESCE(MAX({}), 0) + 1 FROM {}{})", p.ColunaSeq, p.Tabela, Onde(p, ""));
+  vals += ":SEQ";
   for (size_t i = 0; i < p.Valores.size(); ++i) {
     cols += ", " + p.Valores[i].first;
     vals += fmt::format(", :PV{}", i);
@@ -92,12 +100,13 @@ std::string TextoGravaPagamento(const TPagamentoBaixa& p) {
            Insercao("VZEL_EMPRESAS_TLAN", kColunasLancamento, std::size(kColunasLancamento), "L") + ";\n";
   // Its one row comes as a selection's (an executable block's outputs would not reach the caller).
   return "EXECUTE BLOCK (" + Parametros(p) + ")\nRETURNS (SITUACAO INTEGER, SALDO NUMERIC(18,4), BTIPO INTEGER, BDINI DATE, BDFIM DATE, "
-         "BMOTIVO VARCHAR(200))\nAS\nBEGIN\n" + corpo +
+         "BMOTIVO VARCHAR(200))\nAS\nDECLARE VARIABLE SEQ BIGINT;\nDECLARE VARIABLE PAGO NUMERIC(18,4);\nBEGIN\n" + corpo +
          "SUSPEND;\nEND";
 }
 
 std::string FormaGravaPagamento(const TPagamentoBaixa& p) {
-  std::string f = p.Tabela + '|' + p.TabelaObrigacao + '|' + p.ColunaSeq + '|' + p.Guarda + '|' + p.Abate;
+  std::string f =
+      p.Tabela + '|' + p.TabelaObrigacao + '|' + p.ColunaSeq + '|' + p.Guarda + '|' + p.Pagos + '|' + p.Abate;
   for (const auto& [c, v] : p.Chave) f += '|' + c;
   f += '|';
   for (const auto& [c, v] : p.Valores) f += '|' + c;
@@ -105,7 +114,7 @@ std::string FormaGravaPagamento(const TPagamentoBaixa& p) {
 }
 
 TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
-                                 const TLancamentoBaixa* l, const Variant& plaPadrao) {
+                                 const TLancamentoBaixa* l, const Variant& plaPadrao, bool bloqueio) {
   TParams v;
   v.reserve(p.Chave.size() + p.Valores.size() + 6 + std::size(kColunasVinculo) + std::size(kColunasLancamento));
   for (const auto& [c, x] : p.Chave) v.push_back(x);
@@ -133,7 +142,7 @@ TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, 
                       Variant(Utf8Left(l->Dcto, 30))})
       v.push_back(std::move(x));
   }
-  if (p.BloqueioEmp == 0) {
+  if (p.BloqueioEmp == 0 || !bloqueio) {
     v.resize(v.size() + 3);
   } else {
     v.emplace_back(p.BloqueioEmp);

@@ -52,6 +52,10 @@ struct TPagamentoBaixa {
   std::vector<std::pair<std::string, Variant>> Valores;
   // The open balance, an expression over the obligation's row (alias O); empty: no balance to respect.
   std::string Guarda;
+  // What a payment row of the obligation took off that balance, an expression over its columns: the
+  // open balance is Guarda less their sum, read in the one pass over the obligation's payment rows that
+  // finds the next sequence. Empty: Guarda alone is the balance.
+  std::string Pagos;
   // The obligation's own table (keyed by Chave). Its row is locked before the guard reads the balance,
   // so two workstations settling it at once cannot both read the same open balance.
   std::string TabelaObrigacao;
@@ -85,7 +89,9 @@ std::string TextoGravaPagamento(const TPagamentoBaixa& p);
 // What tells one shape from another (tables, columns, guard, abatement): far shorter than the text.
 std::string FormaGravaPagamento(const TPagamentoBaixa& p);
 // The values in the statement's order; without l the entry is not written (a group's earlier payments).
+// Without bloqueio the statement leaves out p's lock check: an earlier payment of the settlement, in its
+// transaction, read it for the same company, day and screens.
 TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
-                                 const TLancamentoBaixa* l, const Variant& plaPadrao);
+                                 const TLancamentoBaixa* l, const Variant& plaPadrao, bool bloqueio = true);
 
 }  // namespace vyn
