@@ -938,6 +938,19 @@ class RevisaoBaixasTest : public RevisaoExtratoTest {
     m.AppendRecord({Variant(1), Variant(linha), Variant(lanc), Variant(), Variant(EncodeDate(2024, 3, 1)), Variant(),
                     Variant(credito), Variant(V(valor))});
   }
+  // A 100,00 line split into 60,00 and 40,00, each row linked to an installment, the second of which
+  // is paid already: the first row's settlement goes through and the second's is refused.
+  TfrConsultaImportacaoExtratoBancario* AbreDivididaComParcelaPaga() {
+    Linha(1, seed::kContaBanco, 0, 100);
+    seed::AddPagamentoParcela(Db(), 1, 1, 20, 2, V(50), EncodeDate(2024, 1, 10));
+    TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
+    TClientDataSet* m = t->DAOMulti();
+    Divide(*m, 1, 1, seed::kContaClientes, 60);
+    Divide(*m, 1, 2, seed::kContaClientes, 40);
+    Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
+    Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
+    return t;
+  }
 };
 
 TEST_F(RevisaoBaixasTest, UnbalancedStopsBeforeAnythingAndAFailedWriteUndoesItsSettlement) {
@@ -1112,15 +1125,7 @@ TEST_F(RevisaoBaixasTest, SplitLinesOfOneRunEachSettleTheirOwnLinksAndLeaveTheRe
 // A split row whose settlement is refused stays in the review and is counted as not imported, run after
 // run; its emptied line is no line of its own. Once a later run settles the row, the line goes with it.
 TEST_F(RevisaoBaixasTest, ARefusedSplitRowCountsAsNotImportedUntilALaterRunSettlesIt) {
-  const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
-  Linha(1, banco, 0, 100);
-  seed::AddPagamentoParcela(Db(), 1, 1, 20, 2, V(50), EncodeDate(2024, 1, 10));   // installment 2 is paid
-  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
-  TClientDataSet* m = t->DAOMulti();
-  Divide(*m, 1, 1, clientes, 60);
-  Divide(*m, 1, 2, clientes, 40);
-  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
-  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
+  TfrConsultaImportacaoExtratoBancario* t = AbreDivididaComParcelaPaga();
   dialogs.Ok("Importação finalizada: 1 lançamento(s) importado(s), 1 não importado(s).");
   t->miImportarTodos->Click();
   EXPECT_EQ(Pagamentos(), 2);
@@ -1480,15 +1485,8 @@ TEST_F(RevisaoBaixasTest, AFailedWriteGivesTheSplitLineBackAndTheCorrectedRetryI
 // A split row whose settlement a run refused stays as a line of its own: it carries the bank side its
 // line no longer has, so once unlinked it is imported balanced, as a whole entry.
 TEST_F(RevisaoBaixasTest, ARefusedSplitRowUnlinkedStandsAloneAndImportsBalanced) {
+  TfrConsultaImportacaoExtratoBancario* t = AbreDivididaComParcelaPaga();
   const int banco = seed::kContaBanco, clientes = seed::kContaClientes;
-  Linha(1, banco, 0, 100);
-  seed::AddPagamentoParcela(Db(), 1, 1, 20, 2, V(50), EncodeDate(2024, 1, 10));   // installment 2 is paid
-  TfrConsultaImportacaoExtratoBancario* t = Abre({.dyq = false});
-  TClientDataSet* m = t->DAOMulti();
-  Divide(*m, 1, 1, clientes, 60);
-  Divide(*m, 1, 2, clientes, 40);
-  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 1, 1, 60);
-  Vincula(t, t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 2, 2, 40);
   dialogs.Ok("1 não importado(s)");
   t->miImportarTodos->Click();
   TDAOFactory* l = t->DAOLinhas();

@@ -43,7 +43,6 @@ namespace {
 
 using namespace vyn;
 
-const std::string kLista = "/api/v1/lancamentos-contabeis/";
 // One line in ten is debited to interest paid: the mass change moves those to the fines account.
 constexpr int kUmEmCada = 10;
 
@@ -104,15 +103,7 @@ std::string Mede(bool emEtapas, int64_t n, TMedida& m) {
   ProcessContext().CustomerCode = "123";
   integracao::RegistraModulo(ClassRegistry(), integracao::RegistrosRevisaoLancamentos());
   RegistraTelasDaPlataforma(ClassRegistry());
-  server.On("GET", kLista,
-            TFakeResponse(200, R"({"lancamentos_contabeis":[{"id":"1","nome":"A","data_inicial":)"
-                               R"("2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z"}]})"));
-  server.On("GET", kLista + "busca", [&server](const TFakeRequest&) {
-    return TFakeResponse(200, R"({"link":")" + server.BaseURL() +
-                                  R"(/f/1","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
-  });
-  // Served as bytes: the loopback server would compress a text body, and that is not the road's time.
-  server.On("GET", "/f/1", TFakeResponse(200, Arquivo(n), "application/octet-stream"));
+  integracao::ServeArquivoDyq(server, Arquivo(n));
   TScriptedDialogs dialogs;
   auto tela = MakeForm<integracao::TfrImportacaoLancamentoDYQ>();
   tela->edCODEMP->Vale(1);

@@ -52,15 +52,7 @@ void BM_DyqTaskReview(benchmark::State& state) {
     ProcessContext().WP_PLANO_TARVO = 3;
     ProcessContext().WP_ORDEM_AGENDAMENTO = 1;
     server.On("PUT", lista + "integracao", TFakeResponse(200, "{}"));
-    server.On("GET", lista,
-              TFakeResponse(200, R"({"lancamentos_contabeis":[{"id":"1","nome":"A","data_inicial":)"
-                                 R"("2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z"}]})"));
-    server.On("GET", lista + "busca", [&server](const TFakeRequest&) {
-      return TFakeResponse(200, R"({"link":")" + server.BaseURL() +
-                                    R"(/f/1","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
-    });
-    // Served as bytes: the loopback server would compress a text body, and that is not the road's time.
-    server.On("GET", "/f/1", TFakeResponse(200, Arquivo(n), "application/octet-stream"));
+    integracao::ServeArquivoDyq(server, Arquivo(n));
 
     const auto t0 = std::chrono::steady_clock::now();
     integracao::TAutoThreadImportacaoLancamentoDYQ task;

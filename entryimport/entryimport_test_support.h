@@ -5,6 +5,7 @@
 
 #include "framework/data/fb_database.h"
 #include "framework/schema/seed.h"
+#include "testing/fake_http_server.h"
 #include "testing/program_folder.h"
 
 namespace integracao {
@@ -24,6 +25,20 @@ inline void SemeiaDyq(vyn::TDatabase& db, const std::string& baseURL) {
   db.Execute("insert into TPARAMETRO (BDPARAM, BDVALORSTR) values ('INTEGRACAO_DYQ_LANCAMENTOS_URL', ?)", {baseURL});
   db.Execute("insert into TPARAMETRO (BDPARAM, BDVALORSTR) values ('INTEGRACAO_DYQ_LANCAMENTOS_TOKEN', ?)",
              {std::string(kTokenDyqTeste)});
+}
+
+// The service lists one January file, "A", whose download answers corpo. Served as bytes: the loopback
+// server would compress a text body, and that is not the road's time.
+inline void ServeArquivoDyq(vyn::TFakeHttpServer& server, std::string corpo) {
+  const std::string lista = "/api/v1/lancamentos-contabeis/";
+  server.On("GET", lista,
+            vyn::TFakeResponse(200, R"({"lancamentos_contabeis":[{"id":"1","nome":"A","data_inicial":)"
+                                    R"("2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z"}]})"));
+  server.On("GET", lista + "busca", [&server](const vyn::TFakeRequest&) {
+    return vyn::TFakeResponse(200, R"({"link":")" + server.BaseURL() +
+                                       R"(/f/1","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
+  });
+  server.On("GET", "/f/1", vyn::TFakeResponse(200, std::move(corpo), "application/octet-stream"));
 }
 
 }  // namespace integracao
