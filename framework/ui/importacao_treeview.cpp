@@ -765,12 +765,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
       liquidadas_.clear();
       for (TNodoImportacao* n : lancamentos)
         if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
-      const std::string msg = std::string("A importação foi cancelada e nada foi gravado: ") + e.what();
-      if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
-      if (IsUnattended())
-        RegistraFalhaExecucao(msg);
-      else
-        DlgErroOk(msg);
+      RelataFimImportacao(std::string("A importação foi cancelada e nada foi gravado: ") + e.what(), true);
       GravaLogAdicional();
       return false;
     }
@@ -795,12 +790,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   try {
     GetAntesFinalizarProcesso();
   } catch (const std::exception& e) {
-    const std::string msg = std::string("Os lançamentos foram gravados, mas: ") + e.what();
-    if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
-    if (IsUnattended())
-      RegistraInconsistenciaExecucao(msg);
-    else
-      DlgWarOk(msg);
+    RelataFimImportacao(std::string("Os lançamentos foram gravados, mas: ") + e.what(), false);
   }
   ConfirmarNotasTarvo();
   confirmaNotasIntegracaoArquivosClientes();
@@ -860,6 +850,22 @@ void TGravacaoConferencia::Grava(int empresa, const Variant& chave, TStatusLanca
   const TProcessContext& ctx = ProcessContext();
   insere_.Run({ctx.WP_AGENDAMENTO, empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, chave,
                static_cast<int>(status)});
+}
+
+// A run that nothing was written by fails; one whose entries stand is only inconsistent. Either way the
+// list holds the reason and the user, or the run's status row, is told once.
+void TUtilImportacao_Padrao_Treeview::RelataFimImportacao(const std::string& msg, bool nadaGravado) {
+  if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
+  if (IsUnattended()) {
+    if (nadaGravado)
+      RegistraFalhaExecucao(msg);
+    else
+      RegistraInconsistenciaExecucao(msg);
+  } else if (nadaGravado) {
+    DlgErroOk(msg);
+  } else {
+    DlgWarOk(msg);
+  }
 }
 
 void TUtilImportacao_Padrao_Treeview::GravaLogAdicional() {

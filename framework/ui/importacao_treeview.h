@@ -280,6 +280,8 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   int GravaEmPaginas(TNodoImportacao& nodo);
   void ApagaCompanheirasGravadas(TDAOFactory& ds);
   void GravaLogAdicional();
+  // Tells how a run ended badly: nothing written (a failure) or written with a later fault.
+  void RelataFimImportacao(const std::string& msg, bool nadaGravado);
 
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
   TInconsistencias_VYN* FInconsistencias = nullptr;
