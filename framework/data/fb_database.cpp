@@ -182,6 +182,8 @@ bool EDatabaseError::IsOpenByAnotherProcess() const { return code_ == isc_alread
 
 bool EDatabaseError::IsUniqueViolation() const { return code_ == isc_unique_key_violation || code_ == isc_no_dup; }
 
+bool EDatabaseError::IsCheckViolation() const { return code_ == isc_check_constraint; }
+
 bool EDatabaseError::IsLockConflict() const {
   return code_ == isc_lock_conflict || code_ == isc_update_conflict || code_ == isc_deadlock ||
          code_ == isc_lock_timeout;

@@ -24,6 +24,8 @@ class EDatabaseError : public std::runtime_error {
   bool IsLockConflict() const;
   // A primary or unique key another attachment wrote first.
   bool IsUniqueViolation() const;
+  // A CHECK constraint (or a check a trigger's update met) refused the row.
+  bool IsCheckViolation() const;
   // An embedded database another process holds open (several workstations need a server).
   bool IsOpenByAnotherProcess() const;
 

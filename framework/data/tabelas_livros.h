@@ -8,13 +8,14 @@
 
 namespace vyn {
 
-inline constexpr std::array<std::string_view, 18> kTabelasDosLivros = {
+inline constexpr std::array<std::string_view, 19> kTabelasDosLivros = {
     "VZEL_EMPRESAS_TLAN",        "VZEL_EMPRESAS_TLAN_COMPL",  "VZEL_EMPRESAS_TLAN_CC",
     "VEF_EMP_TMOVENTPAR",        "VEF_EMP_TMOVSAIPAR",        "VEF_EMP_TMOVSERPAR",
     "VEF_EMP_TMOVF100PAR",       "VEF_EMP_TMOVENTPARPGTO",    "VEF_EMP_TMOVSAIPARPGTO",
     "VEF_EMP_TMOVSERPARPGTO",    "VEF_EMP_TMOVF100PARPGTO",   "TDARFGERPGTO",
     "TDARFGERPGTO_BAIXA",        "TDADOSPGTOCALC",            "TDADOSPGTOCALC_BAIXA",
-    "VEF_TFILA_IMPORTACAO_EF",   "VZEL_EMP_TVINC_BAIXA_LANC", "TINTEGRACAO_FONTE_LANCADA"};
+    "VEF_TFILA_IMPORTACAO_EF",   "VZEL_EMP_TVINC_BAIXA_LANC", "TINTEGRACAO_FONTE_LANCADA",
+    "TINTEGRACAO_FONTE_PARTE"};
 
 // Whether table (upper case, as the schema names it) is one of them.
 inline bool TabelaDosLivros(std::string_view table) {

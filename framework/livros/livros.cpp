@@ -86,12 +86,23 @@ std::string MensagemRegra(int tipo, int codEmp, TDateTime data, const std::strin
   }
 }
 
+namespace {
+
+// A refusal in the user's words: what was booked of the source, in which entry, when and by whom.
+std::string MensagemJaLancado(const TFonteLancada& f, const TFonteRegistrada& antes) {
+  std::string m = (f.Descricao.empty() ? f.Chave : f.Descricao) + ": já lançado";
+  if (!antes.DataHora.empty()) m += " em " + antes.DataHora;
+  if (!antes.Usuario.empty()) m += " por " + antes.Usuario;
+  if (antes.ChaveLancamento > 0) m += fmt::format(", no lançamento {}", antes.ChaveLancamento);
+  if (antes.Valor > Currency() && antes.Lancado > Currency() && antes.Resto() > Currency())
+    m += fmt::format(" ({} de {}; restam {})", antes.Lancado.ToBR(), antes.Valor.ToBR(), antes.Resto().ToBR());
+  return m + ".";
+}
+
+}  // namespace
+
 EFonteJaLancada::EFonteJaLancada(const TFonteLancada& f, const TFonteRegistrada& antes)
-    : std::runtime_error(fmt::format("{}: já lançado{}{}{}.", f.Descricao.empty() ? f.Chave : f.Descricao,
-                                     antes.DataHora.empty() ? "" : " em " + antes.DataHora,
-                                     antes.Execucao.empty() ? "" : " por " + antes.Execucao,
-                                     antes.Usuario.empty() ? "" : " (" + antes.Usuario + ")")),
-      fonte_(f) {}
+    : std::runtime_error(MensagemJaLancado(f, antes)), fonte_(f) {}
 
 TLivros::TLivros(TDatabase& db, TExecucaoLivros execucao, TIsencaoLivros isencao)
     : db_(db), execucao_(std::move(execucao)), isencao_(isencao), telas_(execucao_.TelasSQL()) {}
@@ -145,31 +156,43 @@ void TLivros::Verifica(const TLancamentoLivros& l) {
   if (auto r = Recusa(l)) throw ELivrosRecusa(std::move(*r));
 }
 
-void TLivros::RegistraFonte(const TFonteLancada& f) {
-  const std::string chave = ChaveGravada(f.Chave);
-  try {
-    db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, "
-                 "BDUSUARIO, BDESTACAO, BDEXECUCAO) values (?, ?, ?, ?, ?, ?, ?, ?)")
-        .Run({f.CodEmp, static_cast<int>(f.Tipo), chave, Utf8Left(f.Descricao, 200),
-              f.ChaveLancamento > 0 ? Variant(f.ChaveLancamento) : Variant(), Utf8Left(execucao_.Usuario, 100),
-              Utf8Left(execucao_.Estacao, 100), Utf8Left(execucao_.Rotulo, 200)});
-  } catch (const EDatabaseError& e) {
-    if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
-    // Booked by another run: committed (its record says when and by which run), or being written by
-    // another workstation right now.
-    TFonteRegistrada antes;
-    if (e.IsUniqueViolation())
-      if (auto r = FonteRegistrada(f.CodEmp, f.Tipo, f.Chave)) antes = *r;
-    if (antes.Execucao.empty() && e.IsLockConflict()) antes.Execucao = "outra estação de trabalho, agora";
-    throw EFonteJaLancada(f, antes);
-  }
-}
-
 namespace {
 
 constexpr size_t kFontesPorComando = 50;
-constexpr const char* kColunasFonte[] = {"BDCODEMP",   "BDTIPOFONTE", "BDFONTE",   "BDDESCRICAO",
-                                         "BDCHAVELAN", "BDUSUARIO",   "BDESTACAO", "BDEXECUCAO"};
+constexpr size_t kChavesPorConsulta = 200;
+constexpr const char* kColunasFonte[] = {"BDCODEMP",  "BDTIPOFONTE", "BDFONTE",   "BDDESCRICAO", "BDCHAVELAN",
+                                         "BDVALOR",   "BDLANCADO",   "BDDATA",    "BDDEBITO",    "BDCREDITO",
+                                         "BDDCTO",    "BDUSUARIO",   "BDESTACAO", "BDEXECUCAO"};
+// What LeFonte reads of a source's row, in its order.
+const std::string kColunasLidas =
+    "select BDDESCRICAO, BDDATAHORA, BDUSUARIO, BDEXECUCAO, BDCHAVELAN, BDVALOR, BDLANCADO, BDTIPOFONTE, BDFONTE";
+const std::string kLeituraFonte = kColunasLidas + " from TINTEGRACAO_FONTE_LANCADA ";
+
+std::string ListaColunasFonte() {
+  std::string s;
+  for (const char* c : kColunasFonte) s += std::string(s.empty() ? "" : ", ") + c;
+  return s;
+}
+
+Variant OuNulo(int v) { return v > 0 ? Variant(v) : Variant(); }
+
+// The row of a source as the record holds it; lancado is what this booking adds when it books it whole.
+TParams ValoresFonte(const TFonteLancada& f, const TExecucaoLivros& e, bool inteira) {
+  const bool comValor = f.Valor > Currency();
+  const TMovimentoFonte& m = f.Movimento;
+  const bool comMovimento = m.Data.Days() > 0;
+  return {f.CodEmp, static_cast<int>(f.Tipo), ChaveGravada(f.Chave), Utf8Left(f.Descricao, 200),
+          inteira ? OuNulo(f.ChaveLancamento) : Variant(), comValor ? Variant(f.Valor) : Variant(),
+          Variant(inteira && comValor ? f.Valor : Currency()), comMovimento ? Variant(m.Data.DateOnly()) : Variant(),
+          OuNulo(m.Debito), OuNulo(m.Credito), m.Documento.empty() ? Variant() : Variant(Utf8Left(m.Documento, 60)),
+          Utf8Left(e.Usuario, 100), Utf8Left(e.Estacao, 100), Utf8Left(e.Rotulo, 200)};
+}
+
+std::string Marcadores(size_t n) {
+  std::string s;
+  for (size_t i = 0; i < n; ++i) s += i ? ", ?" : "?";
+  return s;
+}
 
 std::string TextoFontes(size_t n) {
   std::string parametros, corpo;
@@ -180,55 +203,212 @@ std::string TextoFontes(size_t n) {
                                 i, c, c);
       valores += fmt::format("{}:P{}{}", valores.empty() ? "" : ", ", i, c);
     }
-    corpo += fmt::format("INSERT INTO TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, "
-                         "BDUSUARIO, BDESTACAO, BDEXECUCAO) VALUES ({});\n",
-                         valores);
+    corpo += fmt::format("INSERT INTO TINTEGRACAO_FONTE_LANCADA ({}) VALUES ({});\n", ListaColunasFonte(), valores);
   }
   return "EXECUTE BLOCK (" + parametros + ")\nAS\nBEGIN\n" + corpo + "END";
 }
 
+TFonteRegistrada LeFonte(const std::vector<Variant>& r) {
+  auto texto = [](const Variant& v) { return v.IsNull() ? std::string() : v.AsString(); };
+  TFonteRegistrada f;
+  f.Descricao = texto(r[0]);
+  f.DataHora = r[1].IsNull() ? std::string() : DateTimeToStr(r[1].AsDateTime());
+  f.Usuario = texto(r[2]);
+  f.Execucao = texto(r[3]);
+  f.ChaveLancamento = r[4].IsNull() ? 0 : static_cast<int>(r[4].AsInteger());
+  f.Valor = r[5].IsNull() ? Currency() : r[5].AsCurrency();
+  f.Lancado = r[6].IsNull() ? Currency() : r[6].AsCurrency();
+  f.Tipo = static_cast<TTipoFonte>(r[7].AsInteger());
+  f.Chave = texto(r[8]);
+  return f;
+}
+
 }  // namespace
 
+void TLivros::RegistraFonte(const TFonteLancada& f) {
+  if (!f.Partes.empty()) return RegistraPartes(f);
+  try {
+    db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() + ") values (" +
+                 Marcadores(std::size(kColunasFonte)) + ")")
+        .Run(ValoresFonte(f, execucao_, true));
+  } catch (const EDatabaseError& e) {
+    RecusaFonte(f, e);
+  }
+}
+
+void TLivros::RecusaFonte(const TFonteLancada& f, const EDatabaseError& e) {
+  if (!e.IsUniqueViolation() && !e.IsLockConflict() && !e.IsCheckViolation()) throw e;
+  // Booked by another run: committed (its record says when, by whom and what is left), or being written
+  // by another workstation right now.
+  TFonteRegistrada antes;
+  if (!e.IsLockConflict())
+    if (auto r = FonteRegistrada(f.CodEmp, f.Tipo, f.Chave)) antes = *r;
+  if (antes.Usuario.empty() && e.IsLockConflict()) antes.Usuario = "outra estação de trabalho, agora";
+  throw EFonteJaLancada(f, antes);
+}
+
+void TLivros::RegistraPartes(const TFonteLancada& f) {
+  if (f.Valor <= Currency())
+    throw std::logic_error("Uma fonte lançada em partes precisa do seu valor: " + f.Chave);
+  try {
+    // The account opens with the first part; a source booked whole already is not booked in parts too.
+    const std::vector<Variant> antes = db_.Prepared(
+        "select BDCHAVELAN from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and BDFONTE = ?")
+        .ExecuteReturning({f.CodEmp, static_cast<int>(f.Tipo), ChaveGravada(f.Chave)});
+    if (antes.empty())
+      db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() + ") values (" +
+                   Marcadores(std::size(kColunasFonte)) + ")")
+          .Run(ValoresFonte(f, execucao_, false));
+    else if (!antes[0].IsNull())
+      throw EFonteJaLancada(f, FonteRegistrada(f.CodEmp, f.Tipo, f.Chave).value_or(TFonteRegistrada{}));
+    for (const TParteFonte& p : f.Partes)
+      db_.Prepared("insert into TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE, BDCHAVELAN, BDVALOR) "
+                   "values (?, ?, ?, ?, ?, ?)")
+          .Run({f.CodEmp, static_cast<int>(f.Tipo), ChaveGravada(f.Chave), Utf8Left(p.Parte, 60),
+                OuNulo(p.ChaveLancamento), p.Valor});
+  } catch (const EDatabaseError& e) {
+    RecusaFonte(f, e);
+  }
+}
+
 void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
+  std::vector<const TFonteLancada*> inteiras;
+  for (const TFonteLancada& f : fontes)
+    if (f.Partes.empty()) inteiras.push_back(&f);
+    else RegistraPartes(f);
   size_t i = 0;
-  if (fontes.size() >= kFontesPorComando) {
+  if (inteiras.size() >= kFontesPorComando) {
     TStatement& lote = db_.Prepared(TextoFontes(kFontesPorComando));
-    for (; i + kFontesPorComando <= fontes.size(); i += kFontesPorComando) {
+    for (; i + kFontesPorComando <= inteiras.size(); i += kFontesPorComando) {
       TParams p;
       p.reserve(kFontesPorComando * std::size(kColunasFonte));
-      for (size_t k = i; k < i + kFontesPorComando; ++k) {
-        const TFonteLancada& f = fontes[k];
-        for (Variant v : {Variant(f.CodEmp), Variant(static_cast<int>(f.Tipo)), Variant(ChaveGravada(f.Chave)),
-                          Variant(Utf8Left(f.Descricao, 200)),
-                          f.ChaveLancamento > 0 ? Variant(f.ChaveLancamento) : Variant(),
-                          Variant(Utf8Left(execucao_.Usuario, 100)), Variant(Utf8Left(execucao_.Estacao, 100)),
-                          Variant(Utf8Left(execucao_.Rotulo, 200))})
-          p.push_back(std::move(v));
-      }
+      for (size_t k = i; k < i + kFontesPorComando; ++k)
+        for (Variant& v : ValoresFonte(*inteiras[k], execucao_, true)) p.push_back(std::move(v));
       try {
         lote.Run(p);
       } catch (const EDatabaseError& e) {
         if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
         // The statement wrote none of them: one by one, the first booked already is named.
-        for (size_t k = i; k < i + kFontesPorComando; ++k) RegistraFonte(fontes[k]);
+        for (size_t k = i; k < i + kFontesPorComando; ++k) RegistraFonte(*inteiras[k]);
         throw;
       }
     }
   }
-  for (; i < fontes.size(); ++i) RegistraFonte(fontes[i]);
+  for (; i < inteiras.size(); ++i) RegistraFonte(*inteiras[i]);
 }
 
 std::optional<TFonteRegistrada> TLivros::FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave) {
-  // Read apart from the writer's transaction, whose snapshot may predate the other run's commit.
-  // The count makes one row whether the source was booked or not.
+  // Read apart from the writer's transaction, whose snapshot may predate the other run's commit; the
+  // count makes one row whether the source was booked or not.
   const std::vector<Variant> r = db_.ExecuteReturningAutonomous(
-      "select max(BDDESCRICAO), max(BDDATAHORA), max(BDUSUARIO), max(BDEXECUCAO), max(BDCHAVELAN) from "
-      "TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and BDFONTE = ?",
+      "select max(F.BDDESCRICAO), max(F.BDDATAHORA), max(F.BDUSUARIO), max(F.BDEXECUCAO), max(coalesce(F.BDCHAVELAN, "
+      "(select min(P.BDCHAVELAN) from TINTEGRACAO_FONTE_PARTE P where P.BDCODEMP = F.BDCODEMP and P.BDTIPOFONTE = "
+      "F.BDTIPOFONTE and P.BDFONTE = F.BDFONTE))), max(F.BDVALOR), max(F.BDLANCADO), max(F.BDTIPOFONTE), max(F.BDFONTE) "
+      "from TINTEGRACAO_FONTE_LANCADA F where F.BDCODEMP = ? and F.BDTIPOFONTE = ? and F.BDFONTE = ?",
       {codEmp, static_cast<int>(tipo), ChaveGravada(chave)});
-  if (r.size() < 5 || r[1].IsNull()) return std::nullopt;
-  auto texto = [](const Variant& v) { return v.IsNull() ? std::string() : v.AsString(); };
-  return TFonteRegistrada{texto(r[0]), DateTimeToStr(r[1].AsDateTime()), texto(r[2]), texto(r[3]),
-                          r[4].IsNull() ? 0 : static_cast<int>(r[4].AsInteger())};
+  if (r.size() < 9 || r[1].IsNull()) return std::nullopt;
+  return LeFonte(r);
+}
+
+void TLivros::LePartes(std::vector<TFonteRegistrada*>& fontes, int codEmp) {
+  for (TFonteRegistrada* f : fontes) {
+    db_.Query("select BDPARTE, BDCHAVELAN, BDVALOR from TINTEGRACAO_FONTE_PARTE where BDCODEMP = ? and "
+              "BDTIPOFONTE = ? and BDFONTE = ? order by BDCHAVELAN",
+              {codEmp, static_cast<int>(f->Tipo), f->Chave},
+              [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+                f->Partes.push_back({r[0].AsString(), r[1].IsNull() ? 0 : static_cast<int>(r[1].AsInteger()),
+                                     r[2].AsCurrency()});
+              });
+    for (const TParteFonte& p : f->Partes)
+      if (f->ChaveLancamento == 0 && p.ChaveLancamento > 0) f->ChaveLancamento = p.ChaveLancamento;
+  }
+}
+
+std::map<std::string, TFonteRegistrada> TLivros::FontesRegistradas(int codEmp, TTipoFonte tipo,
+                                                                   const std::vector<std::string>& chaves) {
+  std::map<std::string, std::string> original;   // the key as recorded -> as asked
+  for (const std::string& c : chaves) original.emplace(ChaveGravada(c), c);
+  std::map<std::string, TFonteRegistrada> r;
+  std::vector<std::string> lote;
+  auto le = [&] {
+    TParams p{codEmp, static_cast<int>(tipo)};
+    for (const std::string& c : lote) p.push_back(c);
+    db_.Query(kLeituraFonte + "where BDCODEMP = ? and BDTIPOFONTE = ? and BDFONTE in (" +
+                  Marcadores(lote.size()) + ")",
+              p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+                TFonteRegistrada f = LeFonte(row);
+                r.emplace(original[f.Chave], std::move(f));
+              });
+    lote.clear();
+  };
+  for (const auto& [gravada, pedida] : original) {
+    lote.push_back(gravada);
+    if (lote.size() == kChavesPorConsulta) le();
+  }
+  if (!lote.empty()) le();
+  std::vector<TFonteRegistrada*> emPartes;
+  for (auto& [chave, f] : r)
+    if (f.ChaveLancamento == 0) emPartes.push_back(&f);
+  LePartes(emPartes, codEmp);
+  return r;
+}
+
+std::optional<TFonteRegistrada> TLivros::MovimentoIgual(const TFonteLancada& f) {
+  return MovimentosIguais({f}).front();
+}
+
+namespace {
+
+// A booked source's movement, to match against the sources of a run.
+struct TMovimentoLancado {
+  TFonteRegistrada Fonte;
+  int Debito = 0;
+  int Credito = 0;
+  std::string Documento;
+};
+
+bool MesmoMovimento(const TFonteLancada& f, const TMovimentoLancado& m) {
+  if (m.Fonte.Tipo == f.Tipo && m.Fonte.Chave == ChaveGravada(f.Chave)) return false;
+  if (Trim(m.Documento) != Trim(f.Movimento.Documento)) return false;
+  return (f.Movimento.Debito > 0 && m.Debito == f.Movimento.Debito) ||
+         (f.Movimento.Credito > 0 && m.Credito == f.Movimento.Credito);
+}
+
+}  // namespace
+
+std::vector<std::optional<TFonteRegistrada>> TLivros::MovimentosIguais(const std::vector<TFonteLancada>& fontes) {
+  std::vector<std::optional<TFonteRegistrada>> iguais(fontes.size());
+  // Per company, the booked movements of the days the sources span, matched in memory by day and value.
+  std::map<int, std::pair<int, int>> dias;
+  for (const TFonteLancada& f : fontes) {
+    const int d = f.Movimento.Data.Days();
+    if (d <= 0 || f.Valor <= Currency()) continue;
+    auto [it, novo] = dias.emplace(f.CodEmp, std::make_pair(d, d));
+    it->second = {std::min(it->second.first, d), std::max(it->second.second, d)};
+  }
+  for (const auto& [empresa, faixa] : dias) {
+    std::multimap<std::pair<int, int64_t>, TMovimentoLancado> lancados;
+    db_.Query(kColunasLidas +
+                  ", BDDATA, BDDEBITO, BDCREDITO, BDDCTO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and "
+                  "BDDATA between ? and ? and (BDLANCADO > 0 or BDCHAVELAN is not null)",
+              {empresa, TDateTime(static_cast<double>(faixa.first)).DateOnly(),
+               TDateTime(static_cast<double>(faixa.second)).DateOnly()},
+              [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+                TMovimentoLancado m{LeFonte(r), r[10].IsNull() ? 0 : static_cast<int>(r[10].AsInteger()),
+                                    r[11].IsNull() ? 0 : static_cast<int>(r[11].AsInteger()),
+                                    r[12].IsNull() ? std::string() : r[12].AsString()};
+                lancados.emplace(std::make_pair(static_cast<int>(r[9].AsDateTime().Days()), m.Fonte.Valor.Raw()),
+                                 std::move(m));
+              });
+    for (size_t i = 0; i < fontes.size(); ++i) {
+      const TFonteLancada& f = fontes[i];
+      if (f.CodEmp != empresa) continue;
+      auto [de, ate] = lancados.equal_range({f.Movimento.Data.Days(), f.Valor.Raw()});
+      for (auto it = de; it != ate && !iguais[i]; ++it)
+        if (MesmoMovimento(f, it->second)) iguais[i] = it->second.Fonte;
+    }
+  }
+  return iguais;
 }
 
 namespace {
@@ -283,7 +463,7 @@ void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::st
                           DescricaoLinhaArquivo(nome, linha), 0};
     TFonteRegistrada antes;
     if (auto x = FonteRegistrada(empresa, f.Tipo, f.Chave)) antes = *x;
-    if (antes.Execucao.empty()) antes.Execucao = "outra estação de trabalho, agora";
+    if (antes.Usuario.empty()) antes.Usuario = "outra estação de trabalho, agora";
     throw EFonteJaLancada(f, antes);
   }
 }

@@ -22,12 +22,14 @@
 #include <tuple>
 #include <vector>
 
+#include "framework/core/currency.h"
 #include "framework/core/datetime.h"
 
 namespace vyn {
 
 class TComponent;
 class TDatabase;
+class EDatabaseError;
 
 // Who writes: the class names of the screen or task that runs and of the screens that opened it
 // (nearest first, each also without its leading 'T', as lock rows name screens), and a label of the run
@@ -104,14 +106,41 @@ enum class TTipoFonte : int {
   PagamentoOmie = 10,
 };
 
-// A source to record as booked: its company, kind and identity (at most 120 characters; a longer one
-// is replaced by its hash), what to show of it, and the entry it became.
+// What one entry booked of a source booked in parts: Parte names it within the source (a split row, a
+// settlement of an installment, a rest booked later), so that deleting the entry frees it and no more.
+struct TParteFonte {
+  std::string Parte;          // at most 60 characters, unique within the source
+  int ChaveLancamento = 0;    // the entry that booked it
+  Currency Valor;             // what of the source's value it booked
+};
+
+// The movement a source stands for, by which the same money brought by another road is told: its day,
+// the accounts it debits and credits (a bank line knows only the bank's side), its value and document.
+struct TMovimentoFonte {
+  TDateTime Data;             // zero: the source names no movement
+  int Debito = 0;
+  int Credito = 0;
+  std::string Documento;
+};
+
+// A source to record as booked: its company, kind and identity (what its origin names it by, at most 120
+// characters; a longer one is replaced by its hash), what to show of it, and what was booked of it:
+// whole by the entry ChaveLancamento when Partes is empty, else those parts. Valor is the source's value
+// (zero: a source that is only ever booked whole); nothing is booked of a source beyond it.
 struct TFonteLancada {
+  TFonteLancada() = default;
+  TFonteLancada(int codEmp, TTipoFonte tipo, std::string chave, std::string descricao, int chaveLancamento = 0,
+                Currency valor = {})
+      : CodEmp(codEmp), Tipo(tipo), Chave(std::move(chave)), Descricao(std::move(descricao)),
+        ChaveLancamento(chaveLancamento), Valor(valor) {}
   int CodEmp = 0;
   TTipoFonte Tipo = TTipoFonte::LinhaExtratoBanco;
   std::string Chave;
   std::string Descricao;
   int ChaveLancamento = 0;
+  Currency Valor;
+  std::vector<TParteFonte> Partes;
+  TMovimentoFonte Movimento;
 };
 
 // What the record holds of a source booked earlier.
@@ -120,7 +149,14 @@ struct TFonteRegistrada {
   std::string DataHora;   // "05/03/2024 14:07:09"
   std::string Usuario;
   std::string Execucao;
-  int ChaveLancamento = 0;
+  int ChaveLancamento = 0;   // the entry that booked it (whole), or the first of its parts'
+  Currency Valor;            // zero when booked only whole
+  Currency Lancado;
+  std::vector<TParteFonte> Partes;
+  TTipoFonte Tipo = TTipoFonte::LinhaExtratoBanco;
+  std::string Chave;
+  // What is left to book of a source of known value.
+  Currency Resto() const { return Valor - Lancado; }
 };
 
 class EFonteJaLancada : public std::runtime_error {
@@ -149,13 +185,25 @@ class TLivros {
   // lock of the run's screens, the closing), for a run that rewrites a whole period; nothing when none.
   std::optional<TRecusaLivros> RecusaIntervalo(int codEmp, TDateTime inicio, TDateTime fim);
 
-  // Records the source as booked, in the open transaction: a source booked already (by any run, window
-  // or workstation, committed or still writing) raises EFonteJaLancada naming when and by which run.
+  // Records the source as booked, in the open transaction: a source booked already whole, or a part of it
+  // booked already, or more than its value (by any run, window or workstation, committed or still
+  // writing) raises EFonteJaLancada naming when, by whom and what is left.
   void RegistraFonte(const TFonteLancada& f);
-  // As RegistraFonte for each, fifty to a statement: a run records as many sources as it books lines.
+  // As RegistraFonte for each, sources booked whole fifty to a statement: a run records as many sources
+  // as it books lines.
   void RegistraFontes(const std::vector<TFonteLancada>& fontes);
-  // The record of a source, when it was booked.
+  // The account of a source, when anything was booked of it; read apart from the writer's transaction.
   std::optional<TFonteRegistrada> FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave);
+  // The accounts of a company's sources of one kind among chaves (those with anything booked), read in
+  // the open transaction, a few hundred keys to a statement: a review shows what is left of its lines.
+  std::map<std::string, TFonteRegistrada> FontesRegistradas(int codEmp, TTipoFonte tipo,
+                                                            const std::vector<std::string>& chaves);
+  // A source of another identity booked as the same movement (company, day, value, document, and the
+  // account debited or credited): a probable duplicate to be shown, never a key. Read in the open
+  // transaction.
+  std::optional<TFonteRegistrada> MovimentoIgual(const TFonteLancada& f);
+  // As MovimentoIgual for each of fontes, in one read per company (a review's thousands of lines).
+  std::vector<std::optional<TFonteRegistrada>> MovimentosIguais(const std::vector<TFonteLancada>& fontes);
   // The lines of an entry file (identidade: its content) that a staged session's stretch holds, each
   // recorded under its line number (BDLINHA of the work table tabela) with the entry it became (its key
   // moved by desvio), in one statement: a line booked already raises EFonteJaLancada naming it.
@@ -174,6 +222,10 @@ class TLivros {
                              const std::vector<TLinhaArquivo>& linhas);
 
  private:
+  void RegistraPartes(const TFonteLancada& f);
+  // Turns the database's refusal of a source into EFonteJaLancada naming what was booked of it.
+  [[noreturn]] void RecusaFonte(const TFonteLancada& f, const EDatabaseError& e);
+  void LePartes(std::vector<TFonteRegistrada*>& fontes, int codEmp);
   std::optional<TRecusaLivros> RecusaPeriodo(int codEmp, TDateTime data);
   std::optional<TRecusaLivros> RecusaConta(int codEmp, TDateTime data, int conta, int terceiro);
 

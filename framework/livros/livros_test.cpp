@@ -127,7 +127,8 @@ TEST_F(LivrosTest, ASourceIsBookedOnceAndTheSecondRunIsToldWhenAndByWhom) {
   } catch (const EFonteJaLancada& e) {
     const std::string m = e.what();
     EXPECT_EQ(m.rfind("Linha 9001 do extrato 501: já lançado em ", 0), 0u) << m;
-    EXPECT_NE(m.find(" por TfrRevisao (ana)."), std::string::npos) << m;
+    // In the user's words: who, and the entry it became; no class names.
+    EXPECT_NE(m.find(" por ana, no lançamento 7."), std::string::npos) << m;
   }
   // A cash line of the same ids, or the same line of another company, is another source.
   TLivros(Db(), outra).RegistraFonte({1, TTipoFonte::LinhaExtratoCaixa, "501|9001", "", 0});
@@ -197,6 +198,74 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
     t.Commit();
   }
   EXPECT_THROW(semParcela(2), EDatabaseError);
+}
+
+// What a source's account holds: parts booked by their entries, never beyond its value; deleting an entry
+// frees what it booked and nothing else.
+TEST_F(LivrosTest, ASourceBookedInPartsKeepsItsRestAndDeletingAnEntryFreesOnlyItsPart) {
+  auto lanc = [&](int chave) {
+    Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) values "
+                 "(1, ?, '2024-03-10', 40, 11, 1)",
+                 {chave});
+  };
+  for (int c : {4, 5, 6}) lanc(c);
+  auto partes = [](std::vector<TParteFonte> p) {
+    TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, "D|1|9001", "A linha 9001", 0, Currency::Parse("80")};
+    f.Partes = std::move(p);
+    return f;
+  };
+  TLivros livros(Db(), Execucao());
+  livros.RegistraFonte(partes({{"1", 5, Currency::Parse("50")}}));
+  livros.RegistraFonte(partes({{"2", 6, Currency::Parse("20")}}));
+  auto conta = livros.FonteRegistrada(1, TTipoFonte::LinhaExtratoBanco, "D|1|9001");
+  ASSERT_TRUE(conta);
+  EXPECT_EQ(conta->Resto(), Currency::Parse("10"));
+  // Beyond the value, the same part again, or the whole: refused, naming what is left.
+  try {
+    livros.RegistraFonte(partes({{"3", 4, Currency::Parse("10,01")}}));
+    FAIL() << "booked beyond its value";
+  } catch (const EFonteJaLancada& e) {
+    EXPECT_NE(std::string(e.what()).find("(70,00 de 80,00; restam 10,00)"), std::string::npos) << e.what();
+  }
+  EXPECT_THROW(livros.RegistraFonte(partes({{"1", 4, Currency::Parse("1")}})), EFonteJaLancada);
+  EXPECT_THROW(livros.RegistraFonte({1, TTipoFonte::LinhaExtratoBanco, "D|1|9001", "", 4, Currency::Parse("80")}),
+               EFonteJaLancada);
+  // The suite's entry screen deletes entry 5: its 50,00 is free again, entry 6's 20,00 stays booked.
+  Db().Execute("delete from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCHAVE = 5");
+  conta = livros.FonteRegistrada(1, TTipoFonte::LinhaExtratoBanco, "D|1|9001");
+  ASSERT_TRUE(conta);
+  EXPECT_EQ(conta->Lancado, Currency::Parse("20"));
+  EXPECT_EQ(conta->ChaveLancamento, 6);
+  Db().Execute("delete from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCHAVE = 6");
+  EXPECT_FALSE(livros.FonteRegistrada(1, TTipoFonte::LinhaExtratoBanco, "D|1|9001"));
+  // Free again: booked whole now.
+  livros.RegistraFonte({1, TTipoFonte::LinhaExtratoBanco, "D|1|9001", "", 4, Currency::Parse("80")});
+  EXPECT_THROW(livros.RegistraFonte(partes({{"1", 4, Currency::Parse("1")}})), EFonteJaLancada);
+}
+
+// The same movement under another identity is found, for a review to show; content never refuses it.
+TEST_F(LivrosTest, TheSameMovementBookedUnderAnotherIdentityIsFoundNotRefused) {
+  auto linha = [](std::string chave, TTipoFonte tipo, int debito, int credito, const char* valor, const char* dcto) {
+    TFonteLancada f{1, tipo, std::move(chave), "", 0, Currency::Parse(valor)};
+    f.Movimento = {StrToDate("20/01/2024"), debito, credito, dcto};
+    return f;
+  };
+  TLivros livros(Db(), Execucao());
+  livros.RegistraFonte(linha("D|1|9001", TTipoFonte::LinhaExtratoBanco, 0, 11, "50", "4711"));
+  const std::vector<TFonteLancada> outras = {
+      linha("F|abc|1", TTipoFonte::ArquivoLancamentos, 20, 11, "50", "4711"),   // the file's line of it
+      linha("D|1|9002", TTipoFonte::LinhaExtratoBanco, 0, 11, "50", "4711"),    // re-sent with a new id
+      linha("D|1|9001", TTipoFonte::LinhaExtratoBanco, 0, 11, "50", "4711"),    // itself
+      linha("D|1|9003", TTipoFonte::LinhaExtratoBanco, 11, 0, "50", "4711"),    // money in, not out
+      linha("D|1|9004", TTipoFonte::LinhaExtratoBanco, 0, 11, "50", "4712"),    // another document
+      linha("D|1|9005", TTipoFonte::LinhaExtratoBanco, 0, 11, "50,01", "4711"),
+  };
+  const auto iguais = livros.MovimentosIguais(outras);
+  ASSERT_EQ(iguais.size(), outras.size());
+  EXPECT_TRUE(iguais[0] && iguais[0]->Chave == "D|1|9001");
+  EXPECT_TRUE(iguais[1]);
+  for (size_t i = 2; i < iguais.size(); ++i) EXPECT_FALSE(iguais[i]) << i;
+  livros.RegistraFonte(outras[1]);   // the user books it anyway: two real movements
 }
 
 // A run records its sources fifty to a statement; one booked already among them is named all the same.

@@ -1,5 +1,5 @@
-// What the books themselves refuse, whatever road writes them: the record of every source booked (one
-// row per source, so a second booking of it cannot commit), obligations never paid beyond what they
+// What the books themselves refuse, whatever road writes them: the account of every source booked (one
+// row per source, so a second booking of it cannot commit, nor a part booked beyond its value), obligations never paid beyond what they
 // owe, and the rules of the period in one place, as procedures the books' gate and the settlement's
 // own statement both call.
 #include <fmt/format.h>
@@ -41,29 +41,77 @@ END)",
 }  // namespace
 
 void AddModuloLivrosSchema(TSchema& s) {
-  // One row per source booked: a statement line, a receipt, an entry file and its lines, a document or
-  // entry of a business system, a portal payment. The key is the source's own identity, compared
-  // byte for byte; a second booking of a source meets it and rolls its unit of work back.
+  // One row per source booked: a statement line, a receipt, an entry file's line, a document, entry or
+  // payment of a business system, a portal payment. The key is what the source's origin names it by,
+  // compared byte for byte; the row is the source's account: its value (BDVALOR, null for a source
+  // booked only whole), what was booked of it (BDLANCADO, never above the value) and the movement it
+  // stands for (day, accounts, document), by which the same money brought by another road is told.
+  // A source booked whole names its entry; a second booking of it meets the key and rolls back.
   s.AddTable("TINTEGRACAO_FONTE_LANCADA", R"(CREATE TABLE TINTEGRACAO_FONTE_LANCADA (
   BDCODEMP INTEGER NOT NULL,
   BDTIPOFONTE SMALLINT NOT NULL,
   BDFONTE VARCHAR(120) CHARACTER SET WIN1252 NOT NULL COLLATE WIN1252,
   BDDESCRICAO VARCHAR(200),
   BDCHAVELAN INTEGER,
+  BDVALOR NUMERIC(18,4),
+  BDLANCADO NUMERIC(18,4) DEFAULT 0 NOT NULL,
+  BDDATA DATE,
+  BDDEBITO INTEGER,
+  BDCREDITO INTEGER,
+  BDDCTO VARCHAR(60),
   BDDATAHORA TIMESTAMP DEFAULT CURRENT_TIMESTAMP NOT NULL,
   BDUSUARIO VARCHAR(100),
   BDESTACAO VARCHAR(100),
   BDEXECUCAO VARCHAR(200),
-  CONSTRAINT PK_TINTEGRACAO_FONTE_LANCADA PRIMARY KEY (BDCODEMP, BDTIPOFONTE, BDFONTE)))");
-
-  // A source whose entry is deleted (by the suite's entry screen, a utility, a user's correction) is no
-  // longer booked: it may be booked again.
+  CONSTRAINT PK_TINTEGRACAO_FONTE_LANCADA PRIMARY KEY (BDCODEMP, BDTIPOFONTE, BDFONTE),
+  CONSTRAINT CK_FONTE_LANCADA_SALDO CHECK (BDVALOR IS NULL OR BDLANCADO <= BDVALOR)))");
+  // What each entry booked of a source booked in parts (split rows, settlements, a rest booked later):
+  // deleting an entry frees its part, and the source's BDLANCADO follows its parts. A source booked
+  // whole has no part: its row names the entry (BDCHAVELAN) and BDLANCADO is its value.
+  s.AddTable("TINTEGRACAO_FONTE_PARTE", R"(CREATE TABLE TINTEGRACAO_FONTE_PARTE (
+  BDCODEMP INTEGER NOT NULL,
+  BDTIPOFONTE SMALLINT NOT NULL,
+  BDFONTE VARCHAR(120) CHARACTER SET WIN1252 NOT NULL COLLATE WIN1252,
+  BDPARTE VARCHAR(60) NOT NULL,
+  BDCHAVELAN INTEGER,
+  BDVALOR NUMERIC(18,4) DEFAULT 0 NOT NULL,
+  CONSTRAINT PK_TINTEGRACAO_FONTE_PARTE PRIMARY KEY (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE),
+  CONSTRAINT FK_FONTE_PARTE_FONTE FOREIGN KEY (BDCODEMP, BDTIPOFONTE, BDFONTE)
+    REFERENCES TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE)))");
   s.AddIndex("IX_FONTE_LANCADA_LAN",
              "CREATE INDEX IX_FONTE_LANCADA_LAN ON TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDCHAVELAN)");
+  s.AddIndex("IX_FONTE_PARTE_LAN", "CREATE INDEX IX_FONTE_PARTE_LAN ON TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDCHAVELAN)");
+  // The same movement brought by another road is found by its day and value.
+  s.AddIndex("IX_FONTE_LANCADA_MOV",
+             "CREATE INDEX IX_FONTE_LANCADA_MOV ON TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDDATA, BDVALOR)");
+  s.AddProcedure("TRG_FONTE_PARTE_SOMA", R"(CREATE TRIGGER TRG_FONTE_PARTE_SOMA FOR TINTEGRACAO_FONTE_PARTE
+AFTER INSERT OR DELETE AS
+BEGIN
+  IF (INSERTING) THEN
+    UPDATE TINTEGRACAO_FONTE_LANCADA SET BDLANCADO = BDLANCADO + NEW.BDVALOR
+      WHERE BDCODEMP = NEW.BDCODEMP AND BDTIPOFONTE = NEW.BDTIPOFONTE AND BDFONTE = NEW.BDFONTE;
+  ELSE
+    UPDATE TINTEGRACAO_FONTE_LANCADA SET BDLANCADO = BDLANCADO - OLD.BDVALOR
+      WHERE BDCODEMP = OLD.BDCODEMP AND BDTIPOFONTE = OLD.BDTIPOFONTE AND BDFONTE = OLD.BDFONTE;
+END)");
+  // An entry deleted (by the suite's entry screen, a utility, a user's correction) frees what it booked:
+  // a source booked whole by it is free again; a part of a source, that part only; a source left with
+  // nothing booked is forgotten.
   s.AddProcedure("TRG_FONTE_LANCADA_LIBERA", R"(CREATE TRIGGER TRG_FONTE_LANCADA_LIBERA FOR VZEL_EMPRESAS_TLAN
 AFTER DELETE AS
+DECLARE VARIABLE TIPO SMALLINT;
+DECLARE VARIABLE FONTE VARCHAR(120) CHARACTER SET WIN1252;
 BEGIN
   DELETE FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = OLD.BDCODEMP AND BDCHAVELAN = OLD.BDCHAVE;
+  FOR SELECT DISTINCT BDTIPOFONTE, BDFONTE FROM TINTEGRACAO_FONTE_PARTE
+      WHERE BDCODEMP = OLD.BDCODEMP AND BDCHAVELAN = OLD.BDCHAVE INTO :TIPO, :FONTE DO
+  BEGIN
+    DELETE FROM TINTEGRACAO_FONTE_PARTE WHERE BDCODEMP = OLD.BDCODEMP AND BDTIPOFONTE = :TIPO AND
+      BDFONTE = :FONTE AND BDCHAVELAN = OLD.BDCHAVE;
+    IF (NOT EXISTS (SELECT 1 FROM TINTEGRACAO_FONTE_PARTE WHERE BDCODEMP = OLD.BDCODEMP AND BDTIPOFONTE = :TIPO AND
+        BDFONTE = :FONTE)) THEN
+      DELETE FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = OLD.BDCODEMP AND BDTIPOFONTE = :TIPO AND BDFONTE = :FONTE;
+  END
 END)");
 
   // A fiscal document enters the fiscal module's queue once per partner, by its identity (its access key,

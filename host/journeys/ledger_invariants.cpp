@@ -109,11 +109,17 @@ void RegrasDeLancamento(std::vector<TRegra>& r) {
                "SELECT L.BDCODEMP, L.BDCHAVE, L.BDDATA FROM VZEL_EMPRESAS_TLAN L WHERE L.BDDATA < (SELECT CAST(((MIN("
                "R.BDREFEMP) / 100) - 5) || '-1-1' AS DATE) FROM TEMPRESAS_REF R WHERE R.BDCODEMP = L.BDCODEMP)"});
   // One source item booked twice gives the same entry twice: same document, date, accounts, value
-  // and text.
+  // and text. Equal entries each recorded as booking a source of its own are two real movements (two
+  // equal fees of one day, a probable duplicate the user chose to book).
+  const std::string fonte =
+      "COALESCE((SELECT MIN(F.BDTIPOFONTE || '|' || F.BDFONTE) FROM TINTEGRACAO_FONTE_LANCADA F WHERE F.BDCODEMP = "
+      "L.BDCODEMP AND F.BDCHAVELAN = L.BDCHAVE), (SELECT MIN(P.BDTIPOFONTE || '|' || P.BDFONTE || '|' || P.BDPARTE) "
+      "FROM TINTEGRACAO_FONTE_PARTE P WHERE P.BDCODEMP = L.BDCODEMP AND P.BDCHAVELAN = L.BDCHAVE))";
   r.push_back({"lançamentos iguais do mesmo documento",
                "SELECT L.BDCODEMP, L.BDDATA, L.BDDEBITO, L.BDCREDITO, L.BDVALOR, L.BDDCTO, L.BDCOMPL, COUNT(*) AS VEZES "
-               "FROM VZEL_EMPRESAS_TLAN L WHERE TRIM(COALESCE(L.BDDCTO, '')) <> '' GROUP BY L.BDCODEMP, L.BDDATA, "
-               "L.BDDEBITO, L.BDCREDITO, L.BDVALOR, L.BDDCTO, L.BDCOMPL HAVING COUNT(*) > 1"});
+               "FROM (SELECT L.*, " + fonte + " AS FONTE FROM VZEL_EMPRESAS_TLAN L) L WHERE TRIM(COALESCE(L.BDDCTO, "
+               "'')) <> '' GROUP BY L.BDCODEMP, L.BDDATA, L.BDDEBITO, L.BDCREDITO, L.BDVALOR, L.BDDCTO, L.BDCOMPL "
+               "HAVING COUNT(*) > 1 AND (COUNT(L.FONTE) < COUNT(*) OR COUNT(DISTINCT L.FONTE) < COUNT(*))"});
   r.push_back({"lançamento com conta que o plano não tem",
                "SELECT L.BDCODEMP, L.BDCHAVE, L.PLANO, L.BDDEBITO, L.BDCREDITO FROM (SELECT L.BDCODEMP, L.BDCHAVE, "
                "L.BDDEBITO, L.BDCREDITO, COALESCE(L.BDCODPLAPADRAO, " + DoMes("BDCODPLAPADRAO") +
