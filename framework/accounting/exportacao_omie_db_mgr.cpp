@@ -6,6 +6,7 @@
 #include "framework/data/fb_database.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/status_processo.h"
+#include "framework/web/json_numero.h"
 
 namespace vyn {
 
@@ -159,7 +160,7 @@ bool TExportacaoOmieDBMGR::LeContasOmie(int codEmp, const std::string& desc,
         contas[c["codigo_conta_integracao"].is_string() ? c["codigo_conta_integracao"].get<std::string>()
                                                         : c["codigo_conta_integracao"].dump()] = c;
     const auto tp = r.Resposta.find("total_de_paginas");
-    if (tp != r.Resposta.end() && tp->is_number_integer()) total = tp->get<int>();
+    if (tp != r.Resposta.end()) total = InteiroJson(*tp).value_or(total);
   }
   return true;
 }

@@ -39,10 +39,12 @@ std::string TextoMembro(const nlohmann::json& j, const char* nome) {
   return j.contains(nome) && j[nome].is_string() ? Trim(j[nome].get<std::string>()) : std::string();
 }
 
-// The note's identity in the fiscal queue (the column holds 100 characters).
+// The note's identity in the fiscal queue (the column holds 100 characters): a cancellation is another
+// document than the note it cancels, so that it reaches the fiscal books too.
 std::string IdentificadorNota(const nlohmann::json& n) {
   std::string id = TextoMembro(n, "chave");
   if (id.empty() && !TextoMembro(n, "id").empty()) id = "nibo:" + TextoMembro(n, "id");
+  if (!id.empty() && SameText(TextoMembro(n, "situacao"), "cancelada")) id = "cancelada:" + id;
   return Utf8Left(id, 100);
 }
 

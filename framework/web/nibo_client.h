@@ -8,8 +8,11 @@
 //   GET  <base>/empresas/<id>/lancamentos-contabeis?referencia=MM/YYYY&documento=<CNPJ digits>
 //        200 {"arquivo":"<entries in the suite's text layout>"}  ("" when there are none)
 //   GET  <base>/empresas/<id>/notas-servico?referencia=MM/YYYY
-//        200 {"notas":[{"numero":"..","xml":"<document>","chave":"<access key>","id":"<Nibo's id>"}, ...]}
-//        ("chave" and "id" may be missing: a note is then known in the fiscal queue by its text)
+//        200 {"notas":[{"numero":"..","xml":"<document>","chave":"<access key>","id":"<Nibo's id>",
+//                       "situacao":"cancelada"}, ...]}
+//        ("chave" and "id" may be missing: a note is then known in the fiscal queue by its text;
+//        "situacao" "cancelada" marks the cancellation of a note, a document of its own that enters the
+//        fiscal queue beside the authorised one, once)
 //   Both GETs carry "Authorization: Bearer <access token>". Errors answer {"message":..}.
 // An attempt fails (getErro) on what may pass: transport failures, 429, 5xx and unreadable answers;
 // a refusal (other 4xx) or a company without its Nibo id ends it with FMensagem alone. Secrets

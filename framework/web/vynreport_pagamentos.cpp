@@ -128,6 +128,8 @@ TResultadoImportacao TImportacaoPagamento::Execute() {
     if (!lista.is_array()) throw std::runtime_error("\"pagamentos\" não é uma lista");
     for (const json& p : lista) {
       TPagamentos pg;
+      if (auto id = p.find("id"); id != p.end() && (id->is_string() || id->is_number_integer()))
+        pg.Id = id->is_string() ? Trim(id->get<std::string>()) : std::to_string(id->get<int64_t>());
       pg.RelatorioId = TextoDe(p, "relatorioId");
       pg.MesRef = InteiroDe(p, "mesRef");
       pg.AnoRef = InteiroDe(p, "anoRef");

@@ -10,9 +10,11 @@
 //
 // POST <base>/pagamentos/consulta
 //   {"clienteId":"000123","sistemaId":50,"empresaId":42,"dataInicial":"2024-03-01","dataFinal":"2024-03-31"}
-//   200 -> {"pagamentos":[{"relatorioId":"DARF","mesRef":3,"anoRef":2024,"funcionarioId":0,
+//   200 -> {"pagamentos":[{"id":"pg-981","relatorioId":"DARF","mesRef":3,"anoRef":2024,"funcionarioId":0,
 //           "valorOriginal":"100.00","dataPagamento":"2024-03-20","valorMulta":"0","valorJuros":"0",
 //           "valorPagoTotal":"100.00","formaPagamentoApelido":"BANCO"}]}
+//   "id" (text or number) is the portal's own identifier of the payment, kept when the office corrects
+//   the payment (its date, amounts or nickname): the books know the payment by it.
 // POST <base>/pagamentos
 //   {"clienteId":"000123","sistemaId":50,"registros":[{record members as TRegistroExportacaoPagamento,
 //    first letter in lower case; unset dates and texts are null}]}
@@ -34,6 +36,7 @@ class TDatabase;
 
 // One payment the portal knows of.
 struct TPagamentos {
+  std::string Id;   // the portal's identifier of the payment
   std::string RelatorioId;
   int MesRef = 0;
   int AnoRef = 0;

@@ -151,8 +151,10 @@ void TfrIntegracaoImpostosOmie::Processo() {
     FCancelaProcesso = true;
     return;
   }
+  // The engine stays the screen's while it runs: the books see the screen (and whatever opened it) as
+  // the road, so a posting lock of the Omie tax screen holds on the task's run too.
   auto* engine = TIntegracaoImpostosOmieMGR::CreateMgr(this);
-  std::unique_ptr<TComponent> libera(engine->ReleaseFromOwner());
+  TLiberaAoSair libera(engine);
   engine->Empresa = emp;
   engine->ReferenciaInicial = edRefIni->GetData_AnoMesBD();
   engine->ReferenciaFinal = edRefFim->GetData_AnoMesBD();

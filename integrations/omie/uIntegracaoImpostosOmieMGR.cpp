@@ -26,20 +26,15 @@ using namespace vyn;
 
 namespace {
 
-// Frees a component made for one step when the step ends, also on an exception.
-struct TLiberaAoSair {
-  TComponent* owner;
-  TComponent* c;
-  ~TLiberaAoSair() { owner->FreeComponent(c); }
-};
-
 const char* const kClassificacaoPagamento = "01.001.000000001.000000001";
 
 std::string DataOuVazio(TDateTime d) { return d.Value == 0 ? "não informado" : DateToStr(d); }
 
-// An Omie payment as a source of the books: its payable, day and amount, and its place among equal
-// payments of one answer (two equal records may be two real payments; a rerun's are the same ones).
+// An Omie payment as a source of the books: Omie's own code of it. An answer without the code names
+// the payment by its payable, day and amount and its place among equal payments of the answer (a rerun's
+// are the same ones; a corrected one then looks new, which only the code avoids).
 std::string ChavePagamentoOmie(const TMovimentosFinanceiros& m, int ocorrencia) {
+  if (!m.CodigoBaixa.empty()) return "baixa|" + m.CodigoBaixa;
   return m.CodigoIntegracao + "|" + DateToSQL(m.DataPagamento) + "|" +
          (m.ValorPago ? m.ValorPago->ToSQL() : std::string()) + "|" + std::to_string(ocorrencia);
 }
@@ -154,7 +149,7 @@ void TIntegracaoImpostosOmieMGR::Execute() {
 
 std::string TIntegracaoImpostosOmieMGR::UpsertFornecedor() {
   auto* cli = NovoCliente<TIntegracaoOmieClientes_VYN>();
-  TLiberaAoSair libera{this, cli};
+  TLiberaAoSair libera(cli);
   auto* fornecedor = cli->Create<TClienteFornecedor>();
   fornecedor->CodigoCliente = CodigoFornecedorImposto(Imposto);
   fornecedor->RazaoSocial = FImpostoMGR->GetDESCIMP();
@@ -229,7 +224,7 @@ void TIntegracaoImpostosOmieMGR::InformaExportacao(const std::string& descricao,
 void TIntegracaoImpostosOmieMGR::EnviaLote(const std::vector<TContasAPagar*>& lote, const std::string& descricao,
                                            int jaExportadas) {
   auto* cli = NovoCliente<TIntegracaoOmieContasAPagar_VYN>();
-  TLiberaAoSair libera{this, cli};
+  TLiberaAoSair libera(cli);
   std::vector<TSituacaoLoteOmie> situacao;
   const TRetornoOmieRegistro ret = cli->IncluirPorLote(lote, &situacao);
   // Only what Omie confirmed, or said it already had, counts as exported and is marked so.
@@ -313,7 +308,7 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   std::string fornecedor;
   {
     auto* cli = NovoCliente<TIntegracaoOmieClientes_VYN>();
-    TLiberaAoSair libera{this, cli};
+    TLiberaAoSair libera(cli);
     auto* r = cli->GetPeloCodigoIntegracao(CodigoFornecedorImposto(Imposto));
     if (r->RetornoOmie.StatusCode == 200 && r->ObjetoRetorno) fornecedor = r->ObjetoRetorno->CodigoClienteOmie;
   }
@@ -323,9 +318,9 @@ void TIntegracaoImpostosOmieMGR::Importar() {
     return;
   }
   auto* bloqueioBaixa = Create<TBloqueioLancamento_VYN>();
-  TLiberaAoSair liberaBloqueio{this, bloqueioBaixa};
+  TLiberaAoSair liberaBloqueio(bloqueioBaixa);
   auto* cli = NovoCliente<TIntegracaoOmieMovimentosFinanceiros_VYN>();
-  TLiberaAoSair liberaCliente{this, cli};
+  TLiberaAoSair liberaCliente(cli);
   TProcessoBaixas baixas(this, nullptr);
 
   auto* r = cli->GetPagosDaReferencia(FirstDayOfAnoMes(ReferenciaInicial), LastDayOfAnoMes(ReferenciaFinal), fornecedor);
@@ -338,7 +333,7 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   // The run's paying account: the classification's main configuration (the one no other is linked
   // under), else its lowest key, so that the choice never depends on the order rows come in.
   auto* conf = TCONF_CONTAS_ONLINEMGR::CreateMgr(this);
-  TLiberaAoSair liberaConf{this, conf};
+  TLiberaAoSair liberaConf(conf);
   conf->getConsultaVariasContas(plano, 0, ReferenciaInicial, kClassificacaoPagamento, true, true, false, -1);
   // A range that starts before the configuration does still has payments it covers: its accounts as
   // of the range's last month (the settlement checks them at each payment's date).
@@ -387,10 +382,12 @@ void TIntegracaoImpostosOmieMGR::Importar() {
     const int antes = problemas->CountErros() + problemas->CountAtencao();
     TTransaction tx(db);
     try {
-      livros.RegistraFonte({Empresa, TTipoFonte::PagamentoOmie, fonte,
-                            "Pagamento na Omie do título " + m->CodigoIntegracao + " em " + DataOuVazio(m->DataPagamento) +
-                                (m->ValorPago ? " de " + m->ValorPago->ToBR(2) : std::string()),
-                            0});
+      TFonteLancada f{Empresa, TTipoFonte::PagamentoOmie, fonte,
+                      "Pagamento na Omie do título " + m->CodigoIntegracao + " em " + DataOuVazio(m->DataPagamento) +
+                          (m->ValorPago ? " de " + m->ValorPago->ToBR(2) : std::string())};
+      f.Valor = m->ValorPago.value_or(Currency());
+      f.Movimento = {m->DataPagamento, 0, contaCredito, m->NumeroDocumento};
+      livros.RegistraFonte(f);
       baixas.RealizaBaixaImposto(this, dados, bloqueioBaixa);
     } catch (const EFonteJaLancada&) {
       tx.Rollback();   // another workstation booked it meanwhile

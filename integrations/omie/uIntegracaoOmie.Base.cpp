@@ -8,6 +8,7 @@
 #include "framework/core/datetime.h"
 #include "framework/core/text.h"
 #include "framework/web/http_vyn.h"
+#include "framework/web/json_numero.h"
 #include "framework/web/secret_mask.h"
 #include "framework/web/service_config.h"
 
@@ -53,13 +54,7 @@ int LeInteiroOmie(const TJsonOmie& obj, const std::string& membro, int fallback)
   if (!obj.is_object()) return fallback;
   auto it = obj.find(membro);
   if (it == obj.end()) return fallback;
-  if (it->is_number_integer()) return it->get<int>();
-  if (it->is_string()) {
-    const std::string t = Trim(it->get<std::string>());
-    if (t.empty() || t.size() > 9 || OnlyDigits(t) != t) return fallback;
-    return std::stoi(t);
-  }
-  return fallback;
+  return InteiroJson(*it).value_or(fallback);
 }
 
 std::string FaultStringOmie(const TJsonOmie& resposta) { return LeTextoOmie(resposta, "faultstring"); }

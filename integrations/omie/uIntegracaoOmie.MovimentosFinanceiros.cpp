@@ -23,7 +23,8 @@ void TMovimentosFinanceiros::FromElementoLista(const TJsonOmie& e) {
   if (!origem.is_object() || !origem.contains("nValPago") || origem.at("nValPago").is_null()) return;
   const std::string texto = Trim(LeTextoOmie(origem, "nValPago"));
   Currency valor;
-  if (!texto.empty() && Currency::TryParse(texto, valor)) {
+  // Money is in cents: "20.005" is no amount Omie paid, and is refused rather than rounded.
+  if (!texto.empty() && Currency::TryParse(texto, valor) && valor.Round2() == valor) {
     ValorPago = valor;
     ValorPagoInvalido.clear();
   } else {
@@ -35,6 +36,7 @@ void TMovimentosFinanceiros::FromElementoLista(const TJsonOmie& e) {
 TJsonOmie TMovimentosFinanceiros::ToJSON() const {
   TJsonOmie j = TJsonOmie::object();
   j["cCodIntTitulo"] = CodigoIntegracao;
+  if (!CodigoBaixa.empty()) j["nCodBaixa"] = CodigoBaixa;
   j["dDtPagamento"] = DataTexto(DataPagamento);
   j["cNumDocFiscal"] = NumeroDocumento;
   j["dDtVenc"] = DataTexto(DataVencimento);
@@ -44,6 +46,7 @@ TJsonOmie TMovimentosFinanceiros::ToJSON() const {
 
 void TMovimentosFinanceiros::FromJSON(const TJsonOmie& o) {
   CodigoIntegracao = LeTextoOmie(o, "cCodIntTitulo");
+  CodigoBaixa = Trim(LeTextoOmie(o, "nCodBaixa"));
   DataPagamento = LeData(o, "dDtPagamento");
   DataVencimento = LeData(o, "dDtVenc");
   NumeroDocumento = LeTextoOmie(o, "cNumDocFiscal");

@@ -15,6 +15,9 @@ class TMovimentosFinanceiros : public TObjetoOmie {
   std::string ClassName() const override { return "TMovimentosFinanceiros"; }
 
   std::string CodigoIntegracao;
+  // Omie's own code of the payment ("nCodBaixa" of "detalhes"): the payment keeps it when its date or
+  // amount is corrected in Omie, and a record repeated on another page carries the same.
+  std::string CodigoBaixa;
   vyn::TDateTime DataPagamento;
   std::string NumeroDocumento;
   vyn::TDateTime DataVencimento;

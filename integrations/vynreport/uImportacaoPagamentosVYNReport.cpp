@@ -175,13 +175,9 @@ void PosicionaGuia(TSQLMGR& guias, Currency pagoTotal) {
   for (int k = 0; k < escolhida; ++k) guias.Next();
 }
 
-// A portal payment as a source of the books: what the portal tells of it, and its place among equal
-// payments of the same answer (two equal records may be two real payments; a rerun's are the same ones).
-std::string ChavePagamento(const TPagamentos& pg, int ocorrencia) {
-  return fmt::format("{}|{}|{}|{}|{}|{}|{}|{}", pg.RelatorioId, pg.getReferencia(), pg.FuncionarioId,
-                     DateToSQL(pg.DataPagamento), pg.ValorOriginal.ToSQL(), pg.ValorPagoTotal.ToSQL(),
-                     HashTexto(pg.FormaPagamentoApelido), ocorrencia);
-}
+// A portal payment as a source of the books: the portal's own identifier, which a correction of the
+// payment in the portal keeps (its date, amounts or nickname are what a correction changes).
+std::string ChavePagamento(const TPagamentos& pg) { return "id|" + pg.Id; }
 
 // The paying account: the configuration of the payment's nickname, else the main one.
 void ContaDoPagamento(TCONF_CONTAS_ONLINEMGR& conf, const std::string& apelido, TDadosBaixaImposto& dados) {
@@ -239,10 +235,13 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
   TInconsistencias_VYN* lista = Inconsistencias_VYN();
   TDatabase& db = *ProcessContext().Database;
   TLivros livros(db, ExecucaoDe(this));
-  std::map<std::string, int> ocorrencias;
-
   for (const TPagamentos& pg : pagamentos) {
-    const std::string fonte = ChavePagamento(pg, ++ocorrencias[ChavePagamento(pg, 0)]);
+    if (pg.Id.empty()) {
+      // Without the portal's identifier a corrected payment could not be told from a new one.
+      AddInconsistencia(0, pg, "Baixa não realizada: o VYN Report não informou o identificador do pagamento");
+      continue;
+    }
+    const std::string fonte = ChavePagamento(pg);
     guias->CommandText(kSQLGuias, ctOpen, {codEmp, pg.getReferencia(), pg.ValorOriginal, pg.RelatorioId});
     if (guias->IsEmpty()) {
       AddInconsistencia(0, pg, "Não foi encontrado nenhum imposto emitido");
@@ -271,7 +270,9 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
     // The payment is booked once: its record and its settlement commit together, or neither does.
     TTransaction tx(db);
     try {
-      livros.RegistraFonte({codEmp, TTipoFonte::PagamentoPortal, fonte, pg.ToString(), 0});
+      TFonteLancada f{codEmp, TTipoFonte::PagamentoPortal, fonte, pg.ToString(), 0, pg.ValorPagoTotal};
+      f.Movimento = {pg.DataPagamento, 0, dados.ContaContabilCredito, {}};
+      livros.RegistraFonte(f);
       baixas.RealizaBaixaImposto(this, dados, BloqueioLancamento_Padrao_VYN);
     } catch (const std::exception& e) {
       tx.Rollback();

@@ -49,12 +49,14 @@ inline void Guia(vyn::TDatabase& db, int chave, int referencia, const char* valo
 }
 
 // The portal's JSON of one payment.
+// The portal's id of a payment is what it says of it unless told: equal payments are the same one.
 inline std::string Pagamento(const char* valorOriginal, const char* total, const char* apelido = "Caixa",
-                             int mes = 3, const char* tag = kTag) {
-  return fmt::format(R"({{"relatorioId":"{}","mesRef":{},"anoRef":2024,"funcionarioId":0,"valorOriginal":"{}",)"
-                     R"("dataPagamento":"2024-04-20","valorMulta":"0","valorJuros":"0","valorPagoTotal":"{}",)"
-                     R"("formaPagamentoApelido":"{}"}})",
-                     tag, mes, valorOriginal, total, apelido);
+                             int mes = 3, const char* tag = kTag, const char* id = nullptr) {
+  const std::string identificador = id ? id : fmt::format("{}-{}-{}-{}-{}", tag, mes, valorOriginal, total, apelido);
+  return fmt::format(R"({{"id":"{}","relatorioId":"{}","mesRef":{},"anoRef":2024,"funcionarioId":0,)"
+                     R"("valorOriginal":"{}","dataPagamento":"2024-04-20","valorMulta":"0","valorJuros":"0",)"
+                     R"("valorPagoTotal":"{}","formaPagamentoApelido":"{}"}})",
+                     identificador, tag, mes, valorOriginal, total, apelido);
 }
 
 }  // namespace integracao::teste
