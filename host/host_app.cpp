@@ -526,7 +526,7 @@ int ExecutaTela(const TOpcoes& o, std::ostream& out, std::ostream& err,
     execucao->ShowInconsistencias(*lista, "Inconsistências");
   MostraDataPeriodo(out);
   const bool problemas = lista && (lista->CountErros() > 0 || lista->CountAtencao() > 0);
-  return ok && !problemas && !execucao->MostrouProblemas() ? kSucesso : kComErros;
+  return ok && !problemas && !execucao->MostrouProblemas() && !execucao->Cancelou() ? kSucesso : kComErros;
 }
 
 int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {

@@ -225,6 +225,7 @@ void TExecucaoScript::Update(const vyn::TfrStatusProcesso& window) {
 bool TExecucaoScript::CancelRequested(const vyn::TfrStatusProcesso& window) {
   if (cancelar_em_ == 0 || !window.HasCancel() || ++olhadas_ < cancelar_em_) return false;
   cancelar_em_ = 0;
+  cancelou_ = true;
   out_ << "[Progresso] Cancelar pressionado\n";
   return true;
 }

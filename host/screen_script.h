@@ -83,6 +83,8 @@ class TExecucaoScript : public vyn::TTerminalDialogs, public vyn::IProgressRende
   bool Executa(vyn::TForm_VYN& base);
   // Whether an inconsistency list shown during the run held an error or a warning.
   bool MostrouProblemas() const { return mostrou_problemas_; }
+  // Whether the user pressed a progress window's cancel: the run stopped short of its work.
+  bool Cancelou() const { return cancelou_; }
   // Whether the last list shown during the run held just these items: a screen that shows its own
   // list at the end of its run must not see it printed a second time.
   bool JaMostrou(const vyn::TInconsistencias_VYN& list) const;
@@ -137,6 +139,7 @@ class TExecucaoScript : public vyn::TTerminalDialogs, public vyn::IProgressRende
   std::optional<std::vector<std::string>> arquivos_;                // the chooser's answer
   bool ok_ = true;
   bool mostrou_problemas_ = false;
+  bool cancelou_ = false;
   std::vector<std::string> ultima_lista_;   // the last shown list's items, level and text
   // The last shown list as a user has it open: its items, its execute-item call and the screen in
   // front when it showed (the call belongs to a screen that may close).

@@ -335,6 +335,21 @@ TEST_F(IntegracaoSociosTest, ValoresComMilharSemVirgulaNaoViramDecimais) {
   EXPECT_NE(m[1].find("Valor das cotas"), std::string::npos) << m[1];
 }
 
+TEST_F(IntegracaoSociosTest, UmNomeLongoDemaisERecusadoSemRepetirACelulaInteira) {
+  modo_->SetItemIndex(3);
+  Engine().Prepara(empresa_, gerador_, modo_);
+  int cod = 0;
+  auto socio = SocioValido("11144477735");
+  socio[0].second = std::string(100000, 'N');
+  Engine().LoadSocio(LinhaSocio(socio), cod);
+  EXPECT_EQ(Engine().DAOSocio()->RecordCount(), 0);
+  const std::vector<std::string> m = Mensagens();
+  ASSERT_FALSE(m.empty());
+  EXPECT_NE(m.back().find("tem mais de 80 caracteres: \"" + std::string(100, 'N') + "…\"."), std::string::npos)
+      << m.back().substr(0, 300);
+  for (const std::string& t : m) EXPECT_LT(t.size(), 300u);
+}
+
 TEST_F(IntegracaoSociosTest, ValorEmNotacaoCientificaNaoViraMil) {
   modo_->SetItemIndex(3);
   Engine().Prepara(empresa_, gerador_, modo_);

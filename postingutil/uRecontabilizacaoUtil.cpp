@@ -33,7 +33,8 @@ void FiltraEmpresasProcesso(TClientDataSet& rows, const TFiltroEmpresas& filtro,
       bool somenteConsulta = statusEmp && !statusEmp->IsNull() && statusEmp->AsInteger() == 1;
       if (encerrada || somenteConsulta) {
         int cod = static_cast<int>(rows.FieldByName("BDCODEMP").AsInteger());
-        recusadas.push_back({cod, "Empresa: " + std::to_string(cod) + " - " + rows.FieldByName("BDNOMEMP").AsString()});
+        recusadas.push_back({cod, "Empresa: " + std::to_string(cod) + " - " + rows.FieldByName("BDNOMEMP").AsString(),
+                             somenteConsulta ? kMsgEmpresaSomenteConsulta : kMsgEmpresaNaoProcessada});
         rows.Delete();
         continue;
       }
@@ -53,7 +54,7 @@ void FiltraEmpresasProcesso(TClientDataSet& rows, const TFiltroEmpresas& filtro,
 void RegistraEmpresasRecusadas(TInconsistencias_VYN& lista, const std::vector<TEmpresaRecusada>& recusadas) {
   for (const auto& r : recusadas) {
     lista.SetEmpresaAtual(r.CodEmp);
-    lista.Add_Erro(r.CodEmp, kMsgEmpresaNaoProcessada);
+    lista.Add_Erro(r.CodEmp, r.Motivo);
   }
 }
 

@@ -37,10 +37,11 @@ inline constexpr const char* kMsgEmpresaNaoInformada = "Empresa não informada!"
 inline constexpr const char* kMsgEmpresaSomenteConsulta =
     "Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!";
 
-// A company left out of the run: its code and its group text "Empresa: <code> - <name>".
+// A company left out of the run: its code, its group text "Empresa: <code> - <name>" and why.
 struct TEmpresaRecusada {
   int CodEmp = 0;
   std::string Grupo;
+  std::string Motivo = kMsgEmpresaNaoProcessada;
 };
 
 struct TFiltroEmpresas {
@@ -56,7 +57,7 @@ struct TFiltroEmpresas {
 void FiltraEmpresasProcesso(vyn::TClientDataSet& rows, const TFiltroEmpresas& filtro, vyn::TfrStatusProcesso* status,
                             std::vector<TEmpresaRecusada>& recusadas);
 
-// Adds the error of every left-out company under its own group.
+// Adds the error of every left-out company, its reason, under its own group.
 void RegistraEmpresasRecusadas(vyn::TInconsistencias_VYN& lista, const std::vector<TEmpresaRecusada>& recusadas);
 
 // Frees the engine and makes a fresh one owned by owner; the responsible user goes through the host's

@@ -40,6 +40,7 @@ TEST_F(FiltraEmpresasTest, AConsultationOnlyCopyIsLeftOutWhateverTheStartMonth) 
   EXPECT_EQ(Codigos(), (std::vector<int>{2, 3}));
   ASSERT_EQ(recusadas.size(), 1u);
   EXPECT_EQ(recusadas[0].Grupo, "Empresa: 1 - Cópia");
+  EXPECT_EQ(recusadas[0].Motivo, kMsgEmpresaSomenteConsulta);
   rows.First();
   EXPECT_EQ(rows.FieldByName("BDULTENC").AsDateTime(), EncodeDate(2024, 6, 30));   // the others untouched
 
@@ -50,6 +51,7 @@ TEST_F(FiltraEmpresasTest, AConsultationOnlyCopyIsLeftOutWhateverTheStartMonth) 
   EXPECT_EQ(Codigos(), (std::vector<int>{3}));
   ASSERT_EQ(recusadas.size(), 2u);
   EXPECT_EQ(recusadas[1].CodEmp, 2);
+  EXPECT_EQ(recusadas[1].Motivo, kMsgEmpresaNaoProcessada);
   rows.First();
   EXPECT_EQ(rows.FieldByName("BDULTENC").AsDateTime(), EncodeDate(2024, 3, 1));
   EXPECT_EQ(rows.FieldByName("BDDATAFIM").AsDateTime(), EncodeDate(2024, 4, 30));

@@ -15,6 +15,7 @@
 #include "framework/core/text.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/schema/ledger_lock.h"
+#include "framework/schema/troca_plano.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/status_processo.h"
 
@@ -44,6 +45,12 @@ constexpr const char* kNomes[kQtdeTiposProcRecontabiliza] = {
     "Folha normal intermitente", "Folha complementar intermitente",
     // reserved
     "Rotina 53", "Rotina 54", "Rotina 55", "Rotina 56", "Rotina 57", "Rotina 58", "Rotina 59"};
+
+// A rule's message set inside a sentence of ours, which ends it: a lock's reason ends it without a
+// full stop, and is shown whole.
+std::string SemPontoFinal(const std::string& mensagem) {
+  return !mensagem.empty() && mensagem.back() == '.' ? mensagem.substr(0, mensagem.size() - 1) : mensagem;
+}
 
 bool Contem(const auto& arr, int ordinal) {
   return std::find(arr.begin(), arr.end(), static_cast<uint8_t>(ordinal)) != arr.end();
@@ -237,16 +244,12 @@ bool TProcessoRecontabilizacaoMGR::ConfereTroca(int codEmp, const std::vector<in
                               "troca do plano de contabilização.",
                               DateToStr(encerramento.AsDateTime()), DateToStr(dataFim)));
   }
-  // The postings the change rewrites (from its start on) are written anew: a zeroing or a lock over that
-  // period stops it.
-  TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
-  for (int emp : empresas)
-    if (auto recusa = livros.RecusaIntervalo(emp, dataIni, EncodeDate(2999, 12, 31)))
-      return erro("A troca do plano de contabilização não foi realizada: " + recusa->Mensagem);
+  TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
+  if (auto recusa = RecusaReescrita(empresas, de, para, dataIni))
+    return erro("A troca do plano de contabilização não foi realizada: " + recusa->Mensagem);
   auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni, PossuiZeramento);
   for (const auto& e : erros) erro(e);
   if (!erros.empty()) return false;
-  TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
   if (de.Contas != para.Contas && PossuiZeramento) {
     // The implantation's balances ask for the generic participant as the moved postings do.
     auto semParticipante = ErrosImplantacao(
@@ -261,6 +264,36 @@ bool TProcessoRecontabilizacaoMGR::ConfereTroca(int codEmp, const std::vector<in
               .AsInteger() > 0)
     return erro("O participante genérico deve ser informado para planos de contas que possuam contas participante!");
   return true;
+}
+
+std::optional<TRecusaLivros> TProcessoRecontabilizacaoMGR::RecusaReescrita(const std::vector<int>& empresas,
+                                                                          const TPlanoConf& de, const TPlanoConf& para,
+                                                                          TDateTime inicio) {
+  // A change that keeps both plans rewrites nothing; one that keeps the chart rewrites only the history
+  // items of the plan it leaves.
+  if (de.Contas == para.Contas && de.Historicos == para.Historicos) return std::nullopt;
+  std::string onde = PeriodoTraduzido(empresas);
+  TParams valores{de.Contas, de.Contas, inicio.DateOnly()};
+  if (de.Contas == para.Contas) {
+    onde += " AND L.BDCODHIST = ?";
+    valores.push_back(de.Historicos);
+  }
+  TDatabase& db = Database();
+  const TQueryResult meses = db.QueryAll(
+      "SELECT DISTINCT L.BDCODEMP, EXTRACT(YEAR FROM L.BDDATA) * 100 + EXTRACT(MONTH FROM L.BDDATA) AS MES"
+      " FROM VZEL_EMPRESAS_TLAN L WHERE " + onde + " ORDER BY 1, 2",
+      valores);
+  // A month's zeroing closes its result accounts over the whole month: a posting rewritten in it changes
+  // what was zeroed, whatever its day; so the month is the unit of the check.
+  TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
+  for (size_t i = 0; i < meses.Rows.size(); ++i) {
+    const int mes = static_cast<int>(meses.Value(i, "MES").AsInteger());
+    const TDateTime primeiro(std::max(FirstDayOfAnoMes(mes).Value, inicio.DateOnly().Value));
+    if (auto recusa = livros.RecusaIntervalo(static_cast<int>(meses.Value(i, "BDCODEMP").AsInteger()), primeiro,
+                                             LastDayOfAnoMes(mes)))
+      return recusa;
+  }
+  return std::nullopt;
 }
 
 bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLogEvent*, int codEmp,
@@ -489,6 +522,7 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   if (PossuiZeramento && !mesmosPlanos) {
     std::vector<int> copias = CriaEmpresasBackup(empresas);
     for (size_t i = 0; i < copias.size(); ++i) {
+      LiberaCopiaTroca(db, copias[i]);
       ExcluiLancamentos(db, copias[i], "L.BDCODEMP = ? AND L.BDDATA >= ?", {copias[i], dataIni.DateOnly()});
       CopiaPagamentosEmpresa(db, empresas[i], copias[i]);
       feitos.push_back(fmt::format("Empresa backup {} criada, somente para consulta, com os lançamentos da empresa {}"
@@ -500,10 +534,17 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   int ordemTroca =
       RegistraProcessoTroca(codEmp, empresas, planoAtual, planoNovo, planoTroca, dataIni, dataFim, planoLalur);
   // ... and that the original keeps, of the period before the change, only its balances in the new chart.
-  if (implantacao)
+  if (implantacao) {
+    const TQueryResult conciliadas = LinhasConciliadasAntes(empresas, dataIni);
     for (auto& f : ImplantaSaldosTroca(db, empresas,
                                        ImplantacaoTroca(ordemTroca, de, para, planoTroca, participante, dataIni)))
       feitos.push_back(std::move(f));
+    // The copy keeps those lines with their entries; in the original, whose entries of that period are gone,
+    // they would stay open in a closed period where nothing can be posted for them.
+    for (size_t i = 0; i < conciliadas.Rows.size(); ++i)
+      db.Execute("DELETE FROM VZEL_EMPRESAS_TEXTRATOBAN WHERE BDCODEMP = ? AND BDCHAVE = ? AND BDCHAVELANC IS NULL",
+                 {conciliadas.Rows[i][0], conciliadas.Rows[i][1]});
+  }
   AbreReferenciaInicio(empresas, AnoMes(dataIni));
   // The plan bundles its chart and history plan: they move with it.
   db.Execute("UPDATE TEMPRESAS_REF SET BDCODPLANOONLINE = ?,"
@@ -516,6 +557,15 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   TraduzLancamentos(empresas, de, para, planoTroca, dataIni, participante);
   SalvaBalancetes(codEmp, ordemTroca, 1, empresas, dataIni, dataFim, para.Contas);
   return feitos;
+}
+
+TQueryResult TProcessoRecontabilizacaoMGR::LinhasConciliadasAntes(const std::vector<int>& empresas,
+                                                                   TDateTime inicio) {
+  return Database().QueryAll(
+      "SELECT X.BDCODEMP, X.BDCHAVE FROM VZEL_EMPRESAS_TEXTRATOBAN X WHERE X.BDCODEMP IN (" + ListaEmpresas(empresas) +
+          ") AND X.BDCHAVELANC IS NOT NULL AND EXISTS (SELECT 1 FROM VZEL_EMPRESAS_TLAN L WHERE"
+          " L.BDCODEMP = COALESCE(X.BDCODEMPLANC, X.BDCODEMP) AND L.BDCHAVE = X.BDCHAVELANC AND L.BDDATA < ?)",
+      {inicio.DateOnly()});
 }
 
 void TProcessoRecontabilizacaoMGR::RegistraInicioAutomatico(const std::vector<int>& empresas, TDateTime inicio) {
@@ -628,8 +678,9 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
   const std::string colunas =
       Colunas(db, "VZEL_EMPRESAS_TLAN", {"BDCODEMP", "BDCHAVE", "BDCODPLAPADRAO", "BDCODHIST", "BDCONCD", "BDCONCC"});
   int refeitos = 0;
-  // A posting made again is written anew: the period's locks and zeroings stop it as any other.
-  TLivros livros(db, ExecucaoDe(this));
+  // A posting made again is written anew: the period's locks and zeroings stop it as any other, and a
+  // month locked against manual posting is one the user has closed to rewriting by hand as well.
+  TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
   for (size_t i = 0; i < r.Rows.size(); ++i) {
     if (Cancelado()) throw std::runtime_error("Processo cancelado pelo usuário!");
     int emp = static_cast<int>(r.Value(i, "BDCODEMP").AsInteger());
@@ -646,7 +697,7 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
     else if (r.Value(i, "CONTASOK").AsInteger() == 0)
       motivo = fmt::format("sua conta não está no plano de contas {}", r.Value(i, "BDCODPLAPADRAO").AsInteger());
     else if (auto recusa = livros.Recusa({emp, r.Value(i, "BDDATA").AsDateTime(), 0, 0, 0, 0}))
-      motivo = recusa->Mensagem.substr(0, recusa->Mensagem.size() - 1);
+      motivo = SemPontoFinal(recusa->Mensagem);
     if (!motivo.empty()) {
       avisos.push_back(fmt::format("O lançamento {} da empresa {} de {} não pode ser refeito: {}.", chave, emp,
                                    DateToStr(r.Value(i, "BDDATA").AsDateTime()), motivo));

@@ -15,11 +15,13 @@
 #include <bitset>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/core/datetime.h"
 #include "framework/data/dao_factory.h"
+#include "framework/livros/livros.h"
 
 namespace vyn {
 
@@ -157,6 +159,10 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   // A re-posting keeps the plan: the error text when the one named is not the company's at the end
   // of the period, "" when it is (or the company has no reference then).
   std::string PlanoForaDeVigor(int codEmp, int plano, TDateTime fim) const;
+  // Why the change may not rewrite the postings it would: a zeroing or a lock over a month in which it
+  // rewrites some (from its start on, in the chart or history plan it leaves); nothing when none.
+  std::optional<TRecusaLivros> RecusaReescrita(const std::vector<int>& empresas, const TPlanoConf& de,
+                                               const TPlanoConf& para, TDateTime inicio);
   // The checks of a change of plan; the start moves to the month after the last closing. False when
   // it cannot be done, with the errors in the list.
   bool ConfereTroca(int codEmp, const std::vector<int>& empresas, int planoAtual, int planoNovo, int planoTroca,
@@ -169,6 +175,8 @@ class TProcessoRecontabilizacaoMGR : public TMgr<TProcessoRecontabilizacaoMGR> {
   // A consultation-only copy of each company (the head office first) with its references and
   // postings as they are before the change; answers the copies' codes in the same order.
   std::vector<int> CriaEmpresasBackup(const std::vector<int>& empresas);
+  // The companies' statement lines reconciled with an entry dated before inicio (BDCODEMP, BDCHAVE).
+  TQueryResult LinhasConciliadasAntes(const std::vector<int>& empresas, TDateTime inicio);
   // The automatic start of online posting at the change, for every producing system of the companies.
   void RegistraInicioAutomatico(const std::vector<int>& empresas, TDateTime inicio);
   void RegistraRecontabilizacao(int codEmp, TDateTime dataIni, TDateTime dataFim, const std::vector<int>& ordinais);

@@ -408,7 +408,10 @@ TEST_F(ImplantacaoTrocaTest, TheOriginalsKeepOnlyTheirTranslatedBalancesAndTheBa
             "5:100:300");
   // What hung on the deleted postings went with them.
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 1").AsInteger(), 0);
-  EXPECT_TRUE(Db().QueryValue("SELECT BDCHAVELANC FROM VZEL_EMPRESAS_TEXTRATOBAN").IsNull());
+  // The statement line reconciled with a deleted posting is the backup's alone, still reconciled there:
+  // the original shows no open line in its closed period.
+  EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TEXTRATOBAN WHERE BDCODEMP = 1").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("SELECT BDCHAVELANC FROM VZEL_EMPRESAS_TEXTRATOBAN WHERE BDCODEMP = 3").AsInteger(), 1);
   // The payments stay, the one of the closed period without its deleted posting; so does the variance run.
   EXPECT_EQ(Db().QueryValue("SELECT LIST(BDSEQ || ':' || COALESCE(BDCHAVELAN, 0)) FROM TDARFGERPGTO_BAIXA"
                             " WHERE BDCODEMP = 1").AsString(),
@@ -423,6 +426,36 @@ TEST_F(ImplantacaoTrocaTest, TheOriginalsKeepOnlyTheirTranslatedBalancesAndTheBa
                             "4:1:10:0=20.00 4:1:30:0=-20.00");
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 3").AsInteger(), 3);
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 3").AsInteger(), 1);
+}
+
+// The backup is the only place the detail of the period before the change survives: the database
+// keeps it as it is, whatever writes, and a company's entry cannot be moved into it either.
+TEST_F(ImplantacaoTrocaTest, TheBackupsBooksRefuseEveryWriteWhateverRoadMakesIt) {
+  Troca();
+  ASSERT_EQ(lista.CountErros(), 0);
+  const auto estado = [&] {
+    return Db().QueryValue("SELECT LIST(BDCODEMP || ':' || BDCHAVE || ':' || BDVALOR, ' ') FROM (SELECT * FROM"
+                           " VZEL_EMPRESAS_TLAN WHERE BDCODEMP IN (3, 4) ORDER BY BDCODEMP, BDCHAVE)").AsString() +
+           Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 3").AsString();
+  };
+  const std::string antes = estado();
+  for (const char* sql :
+       {"UPDATE VZEL_EMPRESAS_TLAN SET BDVALOR = 1 WHERE BDCODEMP = 3",
+        "DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = 4",
+        "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR)"
+        " VALUES (3, 999, '2024-03-01', 10, 30, 5)",
+        "UPDATE VZEL_EMPRESAS_TLAN SET BDCODEMP = 3, BDCHAVE = 998 WHERE BDCODEMP = 1 AND BDCHAVE = 4",
+        "DELETE FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 3"}) {
+    try {
+      Db().Execute(sql);
+      ADD_FAILURE() << "accepted: " << sql;
+    } catch (const EDatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find(kMensagemCopiaConsulta), std::string::npos) << e.what();
+    }
+  }
+  EXPECT_EQ(estado(), antes);
+  // The original's own entries are its to change.
+  EXPECT_EQ(Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCOMPL = 'x' WHERE BDCODEMP = 1 AND BDCHAVE = 4"), 1);
 }
 
 TEST_F(ImplantacaoTrocaTest, NoScreenOrImportMayAlterTheImplantationButALaterChangeReplacesIt) {

@@ -39,7 +39,9 @@ Variant Valida(bool verifica, int linha, const std::string& campo, int tipo, TIn
     if (verifica) Recusa(lista, linha, campo, "é obrigatório.", ok);
     return {};
   }
-  const std::string aspas = "\"" + t + "\"";
+  // The refused cell is echoed so that the user finds it, not whole: a cell may hold a page of text.
+  constexpr size_t kEco = 100;
+  const std::string aspas = "\"" + (Utf8Length(t) > kEco ? Utf8Left(t, kEco) + "…" : t) + "\"";
   Variant valor;
   switch (tipo) {
     case tvInteiro: {

@@ -186,14 +186,14 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
   };
   {
     TTransaction t(Db());
-    LiberaPagamentosCopiaTroca(Db(), 1);
+    LiberaCopiaTroca(Db(), 1);
     EXPECT_THROW(semParcela(1), EDatabaseError);   // company 1 is no copy
   }
   Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");
   EXPECT_THROW(semParcela(1), EDatabaseError);
   {
     TTransaction t(Db());
-    LiberaPagamentosCopiaTroca(Db(), 1);
+    LiberaCopiaTroca(Db(), 1);
     semParcela(1);
     t.Commit();
   }

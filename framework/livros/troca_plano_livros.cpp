@@ -2,6 +2,9 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <vector>
+
+#include <fmt/format.h>
 
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
@@ -44,6 +47,50 @@ void CopiaConciliacaoEmpresa(TDatabase& db, int empresa, int copia) {
              {copia, copia, empresa, empresa});
 }
 
+// What a payment pays, so that a payment the copy keeps has its obligation there too: the installment
+// (with its document) or the guide or calculation, whose balance is what the copy's payments leave.
+struct TObrigacaoPaga {
+  const char* Pagamentos;
+  const char* Obrigacao;
+  std::vector<const char*> Chave;      // the payment's columns naming the obligation, besides BDCODEMP
+  const char* Documento = nullptr;     // the installment's document, by BDCHAVE
+  const char* Saldo = nullptr;         // the balance column, made from the copy's payments ({} is their sum)
+  const char* SaldoExpressao = nullptr;
+};
+
+const TObrigacaoPaga kObrigacoesPagas[] = {
+    {"VEF_EMP_TMOVENTPARPGTO", "VEF_EMP_TMOVENTPAR", {"BDCHAVE", "BDORDEMPAR"}, "VEF_EMP_TMOVENT"},
+    {"VEF_EMP_TMOVSAIPARPGTO", "VEF_EMP_TMOVSAIPAR", {"BDCHAVE", "BDORDEMPAR"}, "VEF_EMP_TMOVSAI"},
+    {"VEF_EMP_TMOVSERPARPGTO", "VEF_EMP_TMOVSERPAR", {"BDCHAVE", "BDORDEMPAR"}, "VEF_EMP_TMOVSER"},
+    {"VEF_EMP_TMOVF100PARPGTO", "VEF_EMP_TMOVF100PAR", {"BDCHAVE", "BDORDEMPAR"}, "VEF_EMP_TMOVDEMAISDOC_F100"},
+    {"TDARFGERPGTO_BAIXA", "TDARFGERPGTO", {"BDCHAVEDARF"}, nullptr, "BDSALDOAPAGAR", "O.BDVALOR - COALESCE({}, 0)"},
+    {"TDADOSPGTOCALC_BAIXA", "TDADOSPGTOCALC", {"BDTIPOCALC", "BDCHAVE", "BDORDEMCALC"}, nullptr, "BDVLRPGTO",
+     "COALESCE({}, 0)"}};
+
+void CopiaObrigacoesPagas(TDatabase& db, int empresa, int copia, const TObrigacaoPaga& o) {
+  std::string liga;
+  for (const char* c : o.Chave) liga += fmt::format(" AND P.{0} = O.{0}", c);
+  const std::string pagas = fmt::format("FROM {} P WHERE P.BDCODEMP = ?{}", o.Pagamentos, liga);
+  std::string colunas = ColunasMenosEmpresa(db, o.Obrigacao, {o.Saldo ? o.Saldo : ""});
+  std::string valores = colunas;
+  if (o.Saldo) {
+    colunas += std::string(", ") + o.Saldo;
+    valores += ", " + fmt::format(fmt::runtime(o.SaldoExpressao), "(SELECT SUM(P.BDVALORPGTO) " + pagas + ")");
+  }
+  // The copy, its payments' sum for the balance (when there is one), the company, the copy's payments.
+  const TParams p = o.Saldo ? TParams{copia, copia, empresa, copia} : TParams{copia, empresa, copia};
+  db.Execute(fmt::format("INSERT INTO {0} (BDCODEMP, {1}) SELECT ?, {2} FROM {0} O WHERE O.BDCODEMP = ? AND EXISTS"
+                         " (SELECT 1 {3})",
+                         o.Obrigacao, colunas, valores, pagas),
+             p);
+  if (!o.Documento) return;
+  const std::string documento = ColunasMenosEmpresa(db, o.Documento);
+  db.Execute(fmt::format("INSERT INTO {0} (BDCODEMP, {1}) SELECT ?, {1} FROM {0} D WHERE D.BDCODEMP = ? AND EXISTS"
+                         " (SELECT 1 FROM {2} O WHERE O.BDCODEMP = ? AND O.BDCHAVE = D.BDCHAVE)",
+                         o.Documento, documento, o.Obrigacao),
+             {copia, empresa, copia});
+}
+
 }  // namespace
 
 std::string ListaEmpresas(const std::vector<int>& empresas) {
@@ -64,6 +111,7 @@ std::string SemParticipante(const char* lado) {
 }
 
 void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia) {
+  LiberaCopiaTroca(db, copia);
   for (const char* tabela : {"VZEL_EMPRESAS_TLAN", "VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC",
                              "VZEL_EMPRESAS_TLAN_Y570"}) {
     const std::string colunas = ColunasMenosEmpresa(db, tabela);
@@ -75,7 +123,7 @@ void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia) {
 }
 
 void CopiaPagamentosEmpresa(TDatabase& db, int empresa, int copia) {
-  LiberaPagamentosCopiaTroca(db, copia);
+  LiberaCopiaTroca(db, copia);
   for (const char* tabela : kTabelasPagamento) {
     const std::string colunas = ColunasMenosEmpresa(db, tabela);
     db.Execute(std::string("INSERT INTO ") + tabela + " (BDCODEMP, " + colunas + ") SELECT ?, " + colunas + " FROM " +
@@ -83,6 +131,7 @@ void CopiaPagamentosEmpresa(TDatabase& db, int empresa, int copia) {
                    " L.BDCODEMP = ? AND L.BDCHAVE = P.BDCHAVELAN)",
                {copia, empresa, copia});
   }
+  for (const TObrigacaoPaga& o : kObrigacoesPagas) CopiaObrigacoesPagas(db, empresa, copia, o);
 }
 
 void TraduzLancamentosTroca(TDatabase& db, const std::vector<int>& empresas, const TTraducaoTroca& t) {

@@ -25,7 +25,9 @@ std::string SemParticipante(const char* lado);
 void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia);
 // Copies into the copy, once it holds only the period before the change, the company's payments that
 // name one of the copy's entries, with that link: the record of how the period was paid stays with its
-// entries. The obligations and their balances stay in the company, which keeps its payments too.
+// entries. Each such payment's obligation goes along (an installment with its document, a guide or a
+// calculation, its balance what the copy's payments leave), so that the copy holds no payment of
+// nothing. The company keeps its obligations and payments as they are.
 void CopiaPagamentosEmpresa(TDatabase& db, int empresa, int copia);
 
 struct TTraducaoTroca {

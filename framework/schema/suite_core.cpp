@@ -21,6 +21,7 @@ void AddSuiteCoreSchema(TSchema& s) {
   BDFORMATRIBUTACAOEMP INTEGER DEFAULT 0,
   BDINCORPORADORA VARCHAR(5) DEFAULT 'FALSE',
   BDPRODUTORRURAL VARCHAR(5) DEFAULT 'FALSE',
+  BDEMAILEMP VARCHAR(200),
   CONSTRAINT PK_TEMPRESAS PRIMARY KEY (BDCODEMP)))");
 
   // Company data in force from a reference month (YYYYMM) on: name, registry number, chart of accounts,

@@ -83,10 +83,17 @@ END)");
   BDCHAVE VARCHAR(100) NOT NULL,
   BDVALOR VARCHAR(1000),
   CONSTRAINT PK_TCONFIG_USUARIO_TELA PRIMARY KEY (BDCODUSU, BDTELA, BDCHAVE)))");
-  // The module of each e-mail (SMTP) setting.
+  // The e-mail (SMTP) settings, each of a module: the office's server the module's reports are sent
+  // through (none: they stay in the outbox), its account and the sender; BDTLS 'TRUE' encrypts.
   s.AddTable("TMODULO_SMTP", R"(CREATE TABLE TMODULO_SMTP (
   BDCODIGO INTEGER NOT NULL,
   BDCODSIS SMALLINT,
+  BDSERVIDOR VARCHAR(200),
+  BDPORTA INTEGER,
+  BDUSUARIO VARCHAR(200),
+  BDSENHA VARCHAR(200),
+  BDREMETENTE VARCHAR(200),
+  BDTLS VARCHAR(5) DEFAULT 'FALSE',
   CONSTRAINT PK_TMODULO_SMTP PRIMARY KEY (BDCODIGO)))");
   // Employees and contractors (BDTIPOCOL 2) of the companies: the entities of employee sequences
   // and the people of configurable payroll reports.
@@ -99,6 +106,7 @@ END)");
   BDDATADEM DATE,
   BDCODSETOR INTEGER,
   BDCODTPCC INTEGER,
+  BDEMAILCOL VARCHAR(200),
   CONSTRAINT PK_TRH_COLCON PRIMARY KEY (BDCODEMP, BDTIPOCOL, BDCODCOL)))");
   // The empty pseudo-table report data links bind to.
   s.AddTable("TSQL", "CREATE TABLE TSQL (BDID INTEGER)");

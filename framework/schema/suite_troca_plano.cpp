@@ -3,8 +3,12 @@
 // and after each change.
 #include "framework/schema/schema.h"
 
+#include <string>
+#include <vector>
+
 #include <fmt/format.h>
 
+#include "framework/data/tabelas_livros.h"
 #include "framework/schema/troca_plano.h"
 
 namespace vyn {
@@ -15,6 +19,33 @@ namespace {
 // change implantations; it ends with the transaction.
 constexpr const char* kContextoTroca = "VYN_TROCA_PLANO";
 
+// The books of a consultation-only copy (BDSTATUSEMP 1): the tables only the books' gate writes, and
+// the entries' tax and reconciliation details the copy keeps with them.
+std::vector<std::string> TabelasCopiaConsulta() {
+  std::vector<std::string> t(kTabelasDosLivros.begin(), kTabelasDosLivros.end());
+  t.insert(t.end(), {"VZEL_EMPRESAS_TLAN_Y570", "VZEL_EMPRESAS_TLAN_CONC"});
+  return t;
+}
+
+// A copy keeps the detail of the period before a change, which the original no longer has: its books
+// refuse every write, whatever road makes it, but the change's own filling of that copy.
+void AddCopiaConsultaSchema(TSchema& s) {
+  s.AddProcedure("E_EMPRESA_CONSULTA", fmt::format("CREATE EXCEPTION E_EMPRESA_CONSULTA 'A empresa {}.'",
+                                                   kMensagemCopiaConsulta));
+  const std::vector<std::string> tabelas = TabelasCopiaConsulta();
+  for (size_t i = 0; i < tabelas.size(); ++i)
+    s.AddProcedure(fmt::format("TRG_COPIA_CONSULTA_{}", i + 1),
+                   fmt::format(R"(CREATE TRIGGER TRG_COPIA_CONSULTA_{0} FOR {1} BEFORE INSERT OR UPDATE OR DELETE AS
+DECLARE VARIABLE EMP INTEGER;
+BEGIN
+  SELECT FIRST 1 E.BDCODEMP FROM TEMPRESAS E WHERE E.BDSTATUSEMP = 1 AND E.BDCODEMP IN (OLD.BDCODEMP, NEW.BDCODEMP)
+    AND CAST(E.BDCODEMP AS VARCHAR(11)) IS DISTINCT FROM RDB$GET_CONTEXT('USER_TRANSACTION', '{2}') INTO :EMP;
+  IF (EMP IS NOT NULL) THEN
+    EXCEPTION E_EMPRESA_CONSULTA 'A empresa ' || EMP || ' {3}.';
+END)",
+                               i + 1, tabelas[i], kContextoCopiaTroca, kMensagemCopiaConsulta));
+}
+
 }  // namespace
 
 void LiberaImplantacoesTroca(TDatabase& db) {
@@ -22,7 +53,7 @@ void LiberaImplantacoesTroca(TDatabase& db) {
                             kContextoTroca));
 }
 
-void LiberaPagamentosCopiaTroca(TDatabase& db, int copia) {
+void LiberaCopiaTroca(TDatabase& db, int copia) {
   db.QueryValue(fmt::format("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', '{}', CAST(? AS VARCHAR(11))) FROM RDB$DATABASE",
                             kContextoCopiaTroca),
                 {std::to_string(copia)});
@@ -100,6 +131,7 @@ BEGIN
   IF (OLD.BDORDEMTROCA IS NOT NULL AND RDB$GET_CONTEXT('USER_TRANSACTION', '{}') IS NULL) THEN
     EXCEPTION E_IMPLANTACAO_TROCA '{}: lançamento ' || OLD.BDCHAVE || ' da empresa ' || OLD.BDCODEMP || '.';
 END)", kContextoTroca, kMensagemImplantacaoTroca));
+  AddCopiaConsultaSchema(s);
 }
 
 }  // namespace vyn

@@ -17,9 +17,14 @@ void LiberaImplantacoesTroca(TDatabase& db);
 
 // The transaction context variable naming the consultation-only backup a change is filling.
 inline constexpr const char* kContextoCopiaTroca = "VYN_COPIA_TROCA";
-// Inside the open transaction of a change of posting plan: lets the payments of the period the backup
-// copy keeps go into that copy with their links, although their obligations stay in the original (the
-// payment tables' balance checks would find none there). Only that copy, until the transaction ends.
-void LiberaPagamentosCopiaTroca(TDatabase& db, int copia);
+// Inside the open transaction of a change of posting plan: lets it fill the backup copy, which the
+// database otherwise keeps as it is (its books refuse every write, from any road, SQL included), and
+// lets the payments of the period the copy keeps go into it with their links, although their
+// obligations stay in the original (the payment tables' balance checks would find none there). Only
+// that copy, until the transaction ends or another copy is named.
+void LiberaCopiaTroca(TDatabase& db, int copia);
+
+// The text a write into a consultation-only copy's books is refused with, before the company.
+inline constexpr const char* kMensagemCopiaConsulta = "é uma cópia somente para consulta e não aceita lançamentos";
 
 }  // namespace vyn

@@ -8,9 +8,11 @@
 #include "framework/component/process_context.h"
 #include "framework/core/lite_pdf.h"
 #include "framework/core/text.h"
+#include "framework/data/fb_database.h"
 #include "framework/ui/control.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/log_event.h"
+#include "framework/web/correio.h"
 
 namespace vyn {
 
@@ -140,20 +142,29 @@ void TfrRelatorio_Padrao_VYN::Exportar(TRelatorioFR& report, const std::string& 
   if (FPrintType == ptPDF && FFiltroPDF.AbrirAposExportar) AbrirArquivo(arquivo);
 }
 
-// The suite's mail service is not part of this system: a sent mail leaves a copy of its attachment
-// in <program folder>/email/saida, and the list is emptied.
+// Each entry of the list ("<address>|<name>|<file>") becomes a message of its own to that address,
+// its subject the file's name and its body the screen's text for it, kept in <program folder>/email/saida
+// and sent through the module's e-mail setting; the list is emptied as the messages go.
 void TfrRelatorio_Padrao_VYN::EnviaEmails() {
   const fs::path saida = fs::path(ProcessContext().ProgramFolder) / "email" / "saida";
-  for (const auto& entrada : FListaArquivosEmail) {
+  TDatabase* db = ProcessContext().Database;
+  const TConfiguracaoSMTP smtp = db ? ConfiguracaoSMTPDoModulo(*db, FSistema) : TConfiguracaoSMTP();
+  while (!FListaArquivosEmail.empty()) {
+    const std::string entrada = FListaArquivosEmail.front();
+    FListaArquivosEmail.erase(FListaArquivosEmail.begin());
+    const size_t a = entrada.find('|'), b = entrada.find('|', a == std::string::npos ? 0 : a + 1);
+    TMensagemEmail m;
+    if (b != std::string::npos) {
+      m.Destinatario = Trim(entrada.substr(0, a));
+      m.NomeDestinatario = entrada.substr(a + 1, b - a - 1);
+    }
     const std::string anexo = entrada.substr(entrada.rfind('|') + 1);
-    fs::create_directories(saida);
-    fs::path copia = saida / fs::path(anexo).filename();
-    std::error_code ec;
-    fs::copy_file(anexo, copia, fs::copy_options::overwrite_existing, ec);
-    if (ec) throw std::runtime_error("Não foi possível anexar o arquivo " + anexo + ": " + ec.message());
-    FEmailsEnviados.push_back({entrada, copia.string()});
+    m.Assunto = fs::path(anexo).stem().string();
+    const std::string nome = m.NomeDestinatario.empty() ? "usuário" : m.NomeDestinatario;
+    m.Corpo = ReplaceAll(getDescricaoExportEmail(m.Assunto), "<NOME_DESTINATARIO>", nome);
+    m.Anexos = {anexo};
+    FEmailsEnviados.push_back({entrada, EnviaEmail(smtp, saida.string(), m.Assunto, m)});
   }
-  FListaArquivosEmail.clear();
 }
 
 TEdit_Codigo_Search_VYN* TfrRelatorio_Padrao_VYN::EditCodEmp() const {

@@ -33,7 +33,7 @@ struct TFiltroPDF {
   std::string FileName;
 };
 
-// A mail sent by the report base: the entry of its e-mail list and the attachment's copy.
+// A mail sent by the report base: the entry of its e-mail list and the message's .eml in the outbox.
 struct TEmailEnviado {
   std::string Entrada;
   std::string Anexo;

@@ -1,5 +1,6 @@
 #include "framework/ui/tipo_sequencia_relatorio.h"
 
+#include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
 #include "framework/data/sql_value.h"
 #include "framework/ui/choice_controls.h"
@@ -26,14 +27,17 @@ std::string TTipoSequenciaRelatorioPadrao::GetSQL() const {
   std::vector<int64_t> codigos;
   if (ed) codigos = ed->CodigosSelecionados();
   std::erase_if(codigos, [](int64_t c) { return c <= 0; });
-  return "SELECT BDCODEMP, BDNOMEMP FROM VW_EMPRESAS_REF_ATUAL WHERE " + SQLInCondition("BDCODEMP", codigos) +
-         " ORDER BY BDCODEMP";
+  return "SELECT V.BDCODEMP, V.BDNOMEMP, E.BDEMAILEMP FROM VW_EMPRESAS_REF_ATUAL V"
+         " LEFT JOIN TEMPRESAS E ON E.BDCODEMP = V.BDCODEMP WHERE " +
+         SQLInCondition("V.BDCODEMP", codigos) + " ORDER BY V.BDCODEMP";
 }
 
 void TTipoSequenciaRelatorioPadrao::PreencheMultiSelecao(TDAOFactory& sql) {
   codigo_ = static_cast<int>(sql.FieldByName("BDCODEMP").AsInteger());
   TField* nome = sql.FindField("BDNOMEMP");
   nome_ = nome && !nome->IsNull() ? nome->AsString() : "";
+  TField* email = sql.FindField("BDEMAILEMP");
+  email_ = email && !email->IsNull() ? Trim(email->AsString()) : "";
 }
 
 std::string TTipoSequenciaRelatorioPadrao::getDescricaoExportacao() const {
@@ -76,7 +80,7 @@ std::string TTipoSequenciaRelatorioColaboradores::GetSQL() const {
   TDateTime ini = referencia_ && !referencia_->IsEmpty() ? referencia_->GetData() : Today();
   ini = StartOfTheMonth(ini);
   const TDateTime fim = EndOfTheMonth(ini);
-  std::string sql = "SELECT C.BDCODEMP, C.BDCODCOL, C.BDNOMCOL, E.BDNOMEMP FROM TRH_COLCON C "
+  std::string sql = "SELECT C.BDCODEMP, C.BDCODCOL, C.BDNOMCOL, C.BDEMAILCOL, E.BDNOMEMP FROM TRH_COLCON C "
                     "LEFT JOIN VW_EMPRESAS_REF_ATUAL E ON E.BDCODEMP = C.BDCODEMP WHERE C.BDTIPOCOL <> 2 AND " +
                     SQLInCondition("C.BDCODEMP", empresas) + " AND " +
                     CondicaoSituacao(situacao_ ? situacao_->ItemIndex() : 0, ini, fim);
@@ -93,6 +97,8 @@ void TTipoSequenciaRelatorioColaboradores::PreencheMultiSelecao(TDAOFactory& sql
   colaborador_ = static_cast<int>(sql.FieldByName("BDCODCOL").AsInteger());
   const TField& nome = sql.FieldByName("BDNOMCOL");
   nomeColaborador_ = nome.IsNull() ? "" : nome.AsString();
+  const TField& email = sql.FieldByName("BDEMAILCOL");
+  emailColaborador_ = email.IsNull() ? "" : Trim(email.AsString());
   WP_SEQUENCIARELATORIO().WP_COL_TARVO = colaborador_;
 }
 

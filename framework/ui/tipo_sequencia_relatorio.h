@@ -25,7 +25,8 @@ class TTipoSequenciaRelatorioPadrao {
   virtual std::string getDescricaoExportacao() const;
   virtual std::string getAgrupamento() const { return "Empresa"; }
   virtual std::string getNomeQuebraVynReport() const { return getDescricaoExportacao(); }
-  virtual TDadosEmail getDadosEmail() const { return {nome_, ""}; }
+  // The entity's name and its e-mail address (empty when it has none).
+  virtual TDadosEmail getDadosEmail() const { return {nome_, email_}; }
   // Puts the entity into the opened screen's edCODEMP (when it has one).
   virtual void PreencheEntidade(TForm_VYN& form);
   virtual void FinalizaPreenchimento(TForm_VYN& form) {}
@@ -35,6 +36,7 @@ class TTipoSequenciaRelatorioPadrao {
   TForm_VYN* tela_;
   int codigo_ = 0;
   std::string nome_;
+  std::string email_;
 };
 
 // Clients of the office: the codes of edCODEMP are client codes.
@@ -48,7 +50,7 @@ class TTipoSequenciaRelatorioClientes : public TTipoSequenciaRelatorioPadrao {
 // Employees (TRH_COLCON) of the chosen companies as of the reference month, filtered by the
 // situation combo (its nine items) and, when the screen's edCODCOLCON holds codes, by those. With
 // porEmpresa the outputs group by company, else one group per employee. The query also hands back
-// BDCODCOL and BDNOMCOL; the running employee is the host's WP_COL_TARVO.
+// BDCODCOL, BDNOMCOL and BDEMAILCOL; the running employee is the host's WP_COL_TARVO.
 class TTipoSequenciaRelatorioColaboradores : public TTipoSequenciaRelatorioPadrao {
  public:
   TTipoSequenciaRelatorioColaboradores(TForm_VYN* tela, TComboBox_Padrao_VYN* situacao,
@@ -59,7 +61,7 @@ class TTipoSequenciaRelatorioColaboradores : public TTipoSequenciaRelatorioPadra
   std::string getAgrupamento() const override { return porEmpresa_ ? "Empresa" : "Colaborador"; }
   std::string getDescricaoExportacao() const override;
   std::string getNomeQuebraVynReport() const override { return descricaoColaborador(); }
-  TDadosEmail getDadosEmail() const override { return {nomeColaborador_, ""}; }
+  TDadosEmail getDadosEmail() const override { return {nomeColaborador_, emailColaborador_}; }
   // Also puts the employee into the opened screen's edCODCOLCON.
   void PreencheEntidade(TForm_VYN& form) override;
   bool PorEmpresa() const { return porEmpresa_; }
@@ -75,6 +77,7 @@ class TTipoSequenciaRelatorioColaboradores : public TTipoSequenciaRelatorioPadra
   bool porEmpresa_;
   int colaborador_ = 0;
   std::string nomeColaborador_;
+  std::string emailColaborador_;
 };
 
 }  // namespace vyn

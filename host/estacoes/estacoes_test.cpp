@@ -1,6 +1,6 @@
 // Several workstations on one company database through a Firebird server: four processes at once
 // reserve entry keys, post the settlements of the same links, run the client-folder task on the same
-// folder, import the same statement line and queue the same fiscal document; a change of posting plan holds its company against another workstation's import. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
+// folder, import the same statement line and queue the same fiscal document, answer the same BI requests, send report e-mails; a change of posting plan holds its company against another workstation's import. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
 // databases in, with ISC_USER and ISC_PASSWORD set; .ci/run starts such a server on the loopback
 // address. Skipped otherwise.
 #include <gtest/gtest.h>
@@ -34,6 +34,7 @@
 #include "settlement/uProcessoBaixas.h"
 #include "framework/livros/fila_importacao_ef.h"
 #include "testing/fake_http_server.h"
+#include "testing/fake_smtp_server.h"
 #include "testing/processo_host.h"
 
 namespace {
@@ -394,6 +395,116 @@ TEST_F(VariasEstacoes, APlanChangeHoldsItsCompanyAgainstAnotherWorkstationsImpor
   EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TINTEGRACAO_ARQ_CLIENTE WHERE BDCODEMP = 1 AND BDFINALIZADO = 'TRUE'")
                 .AsInteger(),
             0);
+}
+
+// A report request (kind 3, the month's totals as data lines) and a payroll request (kind 4) of the
+// head office, each answered once before.
+const std::vector<std::string> kPedidosBI{
+    "INSERT INTO TRH_COLCON (BDCODEMP, BDTIPOCOL, BDCODCOL, BDNOMCOL, BDDATAADM) VALUES (1, 1, 10, 'Ana Lima', '2020-01-01')",
+    "INSERT INTO VRH_BASE_TRELCONF (BDCODRELCONF, BDDESCRICAO) VALUES (1, 'Resumo')",
+    "INSERT INTO VRH_BASE_TRELCONF_ITENS (BDCODRELCONF, BDORDEM, BDCOLUNA, BDTITULO, BDFORM, BDCODVER, BDCLAVER)"
+    " VALUES (1, 1, 1, 'Salário', '', 100, 1)",
+    "INSERT INTO TRH_MOVIMENTO (BDCODEMP, BDREF, BDTIPOCOL, BDCODCOL, BDCODVER, BDCLAVER, BDVALOR)"
+    " VALUES (1, 202501, 1, 10, 100, 1, 3100.20)",
+    "INSERT INTO TPEDIDOS_BI (BDID, BDTIPO, BDPRONTO) VALUES (20, 4, 0)",
+    "INSERT INTO TPEDIDOS_BI_CONF_FOLHA (BDID, BDCODEMP, BDCODIGO_RELATORIO, BDDATAINI, BDDATAFIN, BDAGRUPARPOR)"
+    " VALUES (20, 1, 1, '2025-01-01', '2025-01-31', 0)",
+    "INSERT INTO TPEDIDOS_BI (BDID, BDTIPO, BDPRONTO) VALUES (18, 3, 0)",
+    "INSERT INTO TPEDIDOS_BI_RELATORIOS (BDID, BDNOMEREL, BDCODEMP, BDPARAMETROS, BDTIPOSAIDA) VALUES (18,"
+    " 'TfrRelatorioTotaisLancamentos', 1, 'sistema=tsContabil;edDataIni=01/01/2025;edDataFim=31/01/2025', 3)"};
+
+// Four workstations answer the same BI requests at once while the earlier answers' rows are held (a
+// reader's lock), so that the first run to take a request waits inside its answer: the others are told
+// another workstation answers it and write nothing; the answer is the winner's alone, marked ready.
+TEST_F(VariasEstacoes, ABiRequestIsAnsweredByOneRunAtATime) {
+  CriaBanco(202501);
+  vyn::TDatabase db;
+  db.Open(banco_);
+  for (const std::string& sql : kPedidosBI) db.Execute(sql);
+  const std::string pedidos = R"({"pedidos": [{"id": "18", "tipo": "3"}, {"id": "20", "tipo": "4"}]})";
+  const std::vector<std::string> tarefa{INTEGRACAO_HOST_EXE, "--db", banco_, "task", "TAutoThreadPedidosBI",
+                                        "--params", pedidos};
+  const vyn::TSaidaProcesso primeira = vyn::ExecutaPrograma(tarefa[0], {tarefa.begin() + 1, tarefa.end()}, {}, dir_, "bi");
+  ASSERT_EQ(primeira.Status, 0) << primeira.Out << primeira.Err;
+  const auto linhas = [&] {
+    return db.QueryValue("SELECT COUNT(*) FROM TPEDIDOS_BI_RELATORIOS_RESULT WHERE BDID = 18").AsInteger();
+  };
+  const long linhasResposta = linhas();
+  ASSERT_GT(linhasResposta, 1);
+
+  std::vector<vyn::TSaidaProcesso> saidas;
+  {
+    vyn::TTransaction leitor(db);
+    db.Execute("UPDATE TPEDIDOS_BI_RELATORIOS_RESULT SET BDRESULTADO = BDRESULTADO WHERE BDID = 18");
+    std::thread estacoes([&] { saidas = AoMesmoTempo(Todas(tarefa)); });
+    bool tomado = false;
+    for (int i = 0; i < 300 && !tomado; ++i) {
+      tomado = db.MeetsUncommittedChange("SELECT BDID FROM TPEDIDOS_BI WHERE BDID = 18");
+      if (!tomado) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(2));   // the others reach the request meanwhile
+    leitor.Rollback();
+    estacoes.join();
+    ASSERT_TRUE(tomado);
+  }
+  int responderam = 0, recusados = 0;
+  for (const vyn::TSaidaProcesso& s : saidas) {
+    if (s.Status == 0) {
+      ++responderam;
+      continue;
+    }
+    EXPECT_EQ(s.Status, 1) << s.Out << s.Err;
+    EXPECT_NE(s.Out.find("está sendo respondido por outra estação de trabalho"), std::string::npos)
+        << s.Out << s.Err;
+    ++recusados;
+  }
+  EXPECT_GE(responderam, 1);
+  EXPECT_GE(recusados, 1);
+  EXPECT_EQ(linhas(), linhasResposta);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TPEDIDOS_BI_RELATORIOS_RESULT WHERE BDID = 18 AND BDLINHA = 0").AsInteger(), 1);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = 20").AsInteger(), 1);
+  EXPECT_EQ(db.QueryValue("SELECT SUM(BDVALOR) FROM TPEDIDOS_BI_CONF_FOLHA_RESULT WHERE BDID = 20").AsCurrency(),
+            vyn::Currency::ParseSQL("3100.20"));
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM TPEDIDOS_BI WHERE BDPRONTO = 1").AsInteger(), 2);
+}
+
+// Two workstations send the same report sequence by e-mail at once, through the office's server (a
+// loopback one) and into one installation's outbox: both messages reach the server whole, and the
+// outbox keeps each under a name of its own.
+TEST_F(VariasEstacoes, EMailsSentAtOnceAreEachDeliveredAndKept) {
+  CriaBanco(202501);
+  vyn::TFakeSmtpServer smtp;
+  {
+    vyn::TDatabase db;
+    db.Open(banco_);
+    for (const std::string& sql :
+         {std::string("INSERT INTO TSEQREL (BDSEQUENCIA, BDNOME, BDTIPO) VALUES (1, 'Fechamento', 1)"),
+          std::string("INSERT INTO TSEQRELSEQUENCIAL (BDSEQUENCIA, BDORDEM, BDSORT, BDCAPTION, BDNAME, BDCODSIS)"
+                      " VALUES (1, 1, 1, 'Totais de lançamentos', 'mnTfrRelatorioTotaisLancamentos', 0)"),
+          std::string("UPDATE TEMPRESAS SET BDEMAILEMP = 'financeiro@empresamodelo.com.br' WHERE BDCODEMP = 1"),
+          "INSERT INTO TMODULO_SMTP (BDCODIGO, BDCODSIS, BDSERVIDOR, BDPORTA, BDREMETENTE) VALUES (1, 1, '127.0.0.1', " +
+              std::to_string(smtp.Port()) + ", 'relatorios@escritorio.com.br')"})
+      db.Execute(sql);
+  }
+  const fs::path programa = dir_ / "programa";
+  ::setenv("INTEGRACAO_PASTA_PROGRAMA", programa.c_str(), 1);
+  const std::vector<std::string> tarefa{INTEGRACAO_HOST_EXE, "--db", banco_, "--referencia", "202501", "task",
+                                        "TAutoThreadSequenciaEmpresa", "referencia=202501", "cbPeriodo=0",
+                                        "edCODMODELO=1", "cod_empresa=1", "ckEnviarSoEmail=True", "edCODIGO=1"};
+  const std::vector<vyn::TSaidaProcesso> saidas = AoMesmoTempo({tarefa, tarefa});
+  ::unsetenv("INTEGRACAO_PASTA_PROGRAMA");
+  for (const vyn::TSaidaProcesso& s : saidas) EXPECT_EQ(s.Status, 0) << s.Out << s.Err;
+  const std::vector<vyn::TFakeSmtpMessage> recebidas = smtp.Mensagens();
+  ASSERT_EQ(recebidas.size(), 2u);
+  std::set<std::string> emls;
+  for (const auto& e : fs::directory_iterator(programa / "email" / "saida")) emls.insert(vyn::LeArquivoTexto(e.path()));
+  EXPECT_EQ(emls.size(), 2u);
+  for (const vyn::TFakeSmtpMessage& m : recebidas) {
+    EXPECT_EQ(m.From, "relatorios@escritorio.com.br");
+    EXPECT_EQ(m.To, std::vector<std::string>{"financeiro@empresamodelo.com.br"});
+    EXPECT_NE(m.Data.find("Content-Disposition: attachment;"), std::string::npos) << m.Data;
+    EXPECT_EQ(emls.count(m.Data), 1u) << "the outbox keeps what the server received";
+  }
 }
 
 }  // namespace

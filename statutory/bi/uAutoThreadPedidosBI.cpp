@@ -2,9 +2,14 @@
 
 #include <stdexcept>
 
+#include <fmt/format.h>
+
 #include "framework/accounting/bi_resultados_mgr.h"
+#include "framework/component/process_context.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/core/text.h"
 #include "framework/data/dao_factory.h"
+#include "framework/data/fb_database.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
 #include "framework/schema/pedidos_bi_tabelas.h"
@@ -46,24 +51,9 @@ struct TLibera {
   }
 };
 
-// Ends one request's answer: ready when the block ends normally; when it raises, the earlier answer of
-// the request is dropped and the request left waiting, both in one transaction, so a reader that goes
-// by the ready flag never gets an answer to a question nobody asks any more. The block's own failure
-// is the one that leaves the run.
-struct TRespostaDoPedido {
-  TAutoThreadPedidosBI& t;
-  const char* tabelaResultados;
-  ~TRespostaDoPedido() noexcept(false) {
-    if (std::uncaught_exceptions() == 0) {
-      t.pSetPedidoPronto();
-      return;
-    }
-    try {
-      t.pDescartaResposta(tabelaResultados);
-    } catch (const std::exception&) {
-    }
-  }
-};
+// Another run holds the request: its answer is that run's to write.
+constexpr const char* kPedidoEmOutraEstacao =
+    "O pedido de BI {} está sendo respondido por outra estação de trabalho; esta execução não o respondeu.";
 
 }  // namespace
 
@@ -71,20 +61,55 @@ bool TAutoThreadPedidosBI::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TAutoThreadPedidosBI") || TAutoThreadPadrao::InheritsFrom(class_name);
 }
 
+bool TAutoThreadPedidosBI::TomaPedido(TDatabase& db) {
+  const std::string trava = "SELECT BDID FROM TPEDIDOS_BI WHERE BDID = ?";
+  try {
+    // Looked at first without waiting, so that a run meeting another one is told at once.
+    if (db.MeetsUncommittedChange(trava, {FIDAtual})) return false;
+    db.Execute("UPDATE TPEDIDOS_BI SET BDPRONTO = 0 WHERE BDID = ?", {FIDAtual});
+  } catch (const EDatabaseError& e) {
+    if (!e.IsLockConflict()) throw;
+    return false;
+  }
+  return true;
+}
+
+void TAutoThreadPedidosBI::RespondePedido(const char* tabelaResultados, const std::function<void()>& responde) {
+  TDatabase& db = *ProcessContext().Database;
+  TTransaction tr(db);
+  if (!TomaPedido(db)) {
+    RegistraInconsistenciaExecucao(fmt::format(kPedidoEmOutraEstacao, FIDAtual));
+    return;
+  }
+  db.Execute("SAVEPOINT PEDIDO_BI");
+  try {
+    responde();
+  } catch (const std::exception& e) {
+    pDescartaResposta(db, tabelaResultados, e.what());
+    tr.Commit();
+    throw;
+  }
+  pSetPedidoPronto();
+  tr.Commit();
+}
+
 void TAutoThreadPedidosBI::pSetPedidoPronto() {
   FSQL->Close();
   FSQL->CommandText("update TPEDIDOS_BI set BDPRONTO = 1 where (BDID = " + SQLInteger(FIDAtual) + ")", ctExecute);
 }
 
-void TAutoThreadPedidosBI::pDescartaResposta(const std::string& tabelaResultados) {
-  const std::string erro = TDAOFactory::Executa_Script(
-      {"delete from " + tabelaResultados + " where BDID = " + SQLInteger(FIDAtual),
-       "update TPEDIDOS_BI set BDPRONTO = 0 where (BDID = " + SQLInteger(FIDAtual) + ")"});
-  if (!erro.empty()) throw std::runtime_error(erro);
+void TAutoThreadPedidosBI::pDescartaResposta(TDatabase& db, const std::string& tabelaResultados,
+                                             const std::string& falha) {
+  try {
+    db.Execute("ROLLBACK TO SAVEPOINT PEDIDO_BI");
+    db.Execute("DELETE FROM " + tabelaResultados + " WHERE BDID = ?", {FIDAtual});
+  } catch (const EDatabaseError& e) {
+    throw std::runtime_error(falha + " A resposta anterior do pedido de BI " + std::to_string(FIDAtual) +
+                             " não pôde ser descartada: " + e.what());
+  }
 }
 
 void TAutoThreadPedidosBI::RodaDRE(int id) {
-  TRespostaDoPedido resposta{*this, "TPEDIDOS_BI_DRE_RESULTADOS"};
   FSQL->CommandText("select * from TPEDIDOS_BI_DRE where (BDID = " + SQLInteger(id) + ")", ctOpen);
   if (FSQL->IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(id) + " não foi encontrado.");
   edEmpresa_->Vale(FSQL->FieldByName("BDCODEMP").AsInteger());
@@ -114,7 +139,6 @@ void TAutoThreadPedidosBI::RodaFaturamento(int id) {
     }
   } volta{MenuSistema().Sistema};
   TItemDeMenu::CallChangeSistema(3);
-  TRespostaDoPedido resposta{*this, "TPEDIDOS_BI_FAT_RESULTADOS"};
   FSQL->CommandText("select * from TPEDIDOS_BI_FAT where (BDID = " + SQLInteger(id) + ")", ctOpen);
   if (FSQL->IsEmpty()) throw std::runtime_error("O pedido de BI " + std::to_string(id) + " não foi encontrado.");
   edEmpresa_->Vale(FSQL->FieldByName("BDCODEMP").AsInteger());
@@ -172,14 +196,10 @@ void TAutoThreadPedidosBI::Execute() {
     const int tipo = Inteiro(pedido, "tipo");
     FIDAtual = id;
     switch (tipo) {
-      case 1: RodaDRE(id); break;
-      case 2: RodaFaturamento(id); break;
-      case 3: pRodaProcessoBIRelatorios(); break;
-      case 4: {
-        TRespostaDoPedido resposta{*this, kTabelaResultadosFolha};
-        pRodaProcessoBIFolhaConfiguravel();
-        break;
-      }
+      case 1: RespondePedido("TPEDIDOS_BI_DRE_RESULTADOS", [&] { RodaDRE(id); }); break;
+      case 2: RespondePedido("TPEDIDOS_BI_FAT_RESULTADOS", [&] { RodaFaturamento(id); }); break;
+      case 3: RespondePedido(kTabelaResultadosRelatorios, [&] { pRodaProcessoBIRelatorios(); }); break;
+      case 4: RespondePedido(kTabelaResultadosFolha, [&] { pRodaProcessoBIFolhaConfiguravel(); }); break;
       default: break;  // unknown kinds are left as they are
     }
   }

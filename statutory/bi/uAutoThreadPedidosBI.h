@@ -2,12 +2,20 @@
 // Answers the business-intelligence requests another part of the suite leaves in the company
 // database: each request of the JSON array "pedidos" is computed by its kind's result manager and
 // marked ready.
+//
+// Several workstations may run the task over one request at once. A run takes the request first (its
+// row, changed in the run's transaction) and writes the answer and the ready flag in that transaction,
+// so a reader sees the earlier answer or the new one whole; a run that meets the request taken is told
+// so and leaves it to the other. A failed answer undoes only what this run wrote, drops the earlier
+// answer and leaves the request waiting, under the same hold.
+#include <functional>
 #include <string>
 
 #include "framework/host/auto_thread.h"
 
 namespace vyn {
 class TCheckBox;
+class TDatabase;
 class TForm_VYN;
 class TfrRelatorio_Padrao_VYN;
 class TEdit_Codigo_Search_VYN;
@@ -24,13 +32,18 @@ class TAutoThreadPedidosBI : public vyn::TAutoThreadPadrao {
   bool InheritsFrom(const std::string& class_name) const override;
 
   void pSetPedidoPronto();
-  // A failed answer: the request's earlier rows in tabelaResultados go and it is left not ready.
-  void pDescartaResposta(const std::string& tabelaResultados);
 
  protected:
   void Execute() override;
 
  private:
+  // Answers the request FIDAtual through responde, whose rows go into tabelaResultados, as above.
+  void RespondePedido(const char* tabelaResultados, const std::function<void()>& responde);
+  // Holds the request in the open transaction; false when another run holds it.
+  bool TomaPedido(vyn::TDatabase& db);
+  // After falha: what this answer wrote is undone and the earlier answer goes; a failure of that is told
+  // with falha, never instead of it.
+  void pDescartaResposta(vyn::TDatabase& db, const std::string& tabelaResultados, const std::string& falha);
   void RodaDRE(int id);
   void RodaFaturamento(int id);
   // Configurable payroll requests: column sums per person and month.

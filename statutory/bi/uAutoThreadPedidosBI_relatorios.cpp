@@ -357,15 +357,12 @@ void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
   };
 
   const std::vector<TParametro> partes = SeparaParametros(pedido.Parametros);
-  // A module no one knows is the request's own fault: left waiting, it would end every later run
-  // before the requests behind it.
+  // A module no one knows ends the run before the screen opens: the request stays waiting.
   int sistema = -1;
   try {
     if (!partes.empty()) sistema = SistemaPorNome(partes.front().Valor);
   } catch (const std::invalid_argument& e) {
-    InsereResultado(0, "Erro ao rodar pedido: " + std::string(e.what()));
-    pSetPedidoPronto();
-    return;
+    throw std::runtime_error("O pedido de BI " + std::to_string(FIDAtual) + " não foi respondido: " + e.what());
   }
   if (sistema >= 0) TItemDeMenu::CallChangeSistema(sistema);
 
@@ -391,7 +388,6 @@ void TAutoThreadPedidosBI::pRodaProcessoBIRelatorios() {
   } catch (const std::exception& e) {
     InsereResultado(0, "Erro ao rodar pedido: " + std::string(e.what()));
   }
-  pSetPedidoPronto();
 }
 
 }  // namespace integracao

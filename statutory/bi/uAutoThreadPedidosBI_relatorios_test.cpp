@@ -169,13 +169,20 @@ TEST_F(PedidosBIRelatoriosTest, AnAnswerGivenAgainReplacesTheFirstAndAnUnknownCo
   EXPECT_FALSE(fs::exists(pasta_ / "temp") && !fs::is_empty(pasta_ / "temp"));
 }
 
-TEST_F(PedidosBIRelatoriosTest, AnUnknownModuleIsAnsweredAndTheNextRequestStillRuns) {
-  Pedido(1, "TfrRelatorioTesteBI", "sistema=tsNaoExiste", 1);
+// The module is read before the screen opens: a request naming one nobody knows ends the run and
+// stays waiting, without its earlier answer; the requests answered before it stay answered.
+TEST_F(PedidosBIRelatoriosTest, AnUnknownModuleEndsTheRunAndLeavesTheRequestWaiting) {
+  Pedido(1, "TfrRelatorioTesteBI", "sistema=tsContabil", 3);
   Pedido(2, "TfrNaoExiste", "sistema=tsContabil", 1);
-  Roda({1, 2});
-  EXPECT_EQ(Linhas(1), (std::vector<std::pair<int, std::string>>{
-                           {0, "Erro ao rodar pedido: Sistema desconhecido: tsNaoExiste"}}));
-  EXPECT_EQ(Pronto(1), 1);
+  Roda({1});
+  Db().Execute("UPDATE TPEDIDOS_BI_RELATORIOS SET BDPARAMETROS = 'sistema=tsNaoExiste' WHERE BDID = 1");
+  TAutoThreadPedidosBI task;
+  task.Parametros["pedidos"] = {{{"id", "2"}, {"tipo", "3"}}, {{"id", "1"}, {"tipo", "3"}}};
+  EXPECT_THROW(task.ExecuteTask(), std::runtime_error);
+  EXPECT_EQ(task.MensagemExecucao(), "O pedido de BI 1 não foi respondido: Sistema desconhecido: tsNaoExiste");
+  EXPECT_TRUE(Linhas(1).empty());
+  EXPECT_EQ(Pronto(1), 0);
+  EXPECT_EQ(Linhas(2), (std::vector<std::pair<int, std::string>>{{0, "Não foi possível encontrar o relatório informado!"}}));
   EXPECT_EQ(Pronto(2), 1);
   EXPECT_FALSE(WP_SEQUENCIARELATORIO().Executando);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/core/currency.h"
+#include "framework/data/fb_database.h"
 #include "testing/company_db.h"
 
 namespace integracao {
@@ -219,6 +220,33 @@ TEST_F(FolhaConfiguravelBITest, AFailedComputationWritesNothingAndEndsTheRun) {
   EXPECT_EQ(Pronto(5), 0);
   EXPECT_EQ(Pronto(9), 0);
   EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_CONF_FOLHA_RESULT"), Currency());
+}
+
+// Another workstation answering a request holds its row until its answer is committed: this run
+// leaves the request to it, says so, and answers the next one.
+TEST_F(PedidosBITest, ARequestAnotherRunHoldsIsLeftToItAndTheRunSaysSo) {
+  for (int id : {7, 8}) {
+    Pedido(id, 1);
+    Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN) VALUES (?, 1, '2024-01-01', "
+                 "'2024-01-31')",
+                 {Variant(id)});
+  }
+  TDatabase outra;
+  outra.Open(Company().Path());
+  TTransaction respondendo(outra);
+  outra.Execute("UPDATE TPEDIDOS_BI SET BDPRONTO = 0 WHERE BDID = 7");
+
+  TAutoThreadPedidosBI task;
+  task.Parametros["pedidos"] = {{{"id", "7"}, {"tipo", "1"}}, {{"id", "8"}, {"tipo", "1"}}};
+  task.ExecuteTask();
+  respondendo.Rollback();
+  EXPECT_EQ(task.StatusExecucao(), tscInconsistente);
+  EXPECT_EQ(task.MensagemExecucao(),
+            "O pedido de BI 7 está sendo respondido por outra estação de trabalho; esta execução não o respondeu.");
+  EXPECT_EQ(Pronto(7), 0);
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7"), Currency());
+  EXPECT_EQ(Pronto(8), 1);
+  EXPECT_GT(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 8"), Currency());
 }
 
 // A reader going by the ready flag must not take the answer to the question as it was before.
