@@ -254,6 +254,7 @@ TEST_F(StagedReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRowsUnd
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN T where BDSTATUS = 2 and exists (select 1 from "
                   "VZEL_EMPRESAS_TLAN L where L.BDCODEMP = T.BDCODEMP and L.BDCHAVE = T.BDCHAVE)"), 2);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 1);
+  AguardaRemocoesSessoes();
   EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0) << "the closed review leaves no work rows";
   EXPECT_NE(resultado.Mensagem.find("2 lançamento(s) importado(s)"), std::string::npos);
 }
@@ -364,6 +365,8 @@ TEST_F(StagedReviewTest, WorkRowsEndWithTheReviewAndAbandonedSessionsAtTheNextSt
     dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
     t.spImportacao->Click();
   });
+  // Removed behind the closing, on an attachment of their own.
+  AguardaRemocoesSessoes();
   for (const char* tabela : {"TMP_VZEL_EMPRESAS_TLAN_TEMP", "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "VZEL_INCON_TLAN",
                              "TMP_VZEL_SESSAO"})
     EXPECT_EQ(Conta(std::string("select count(*) from ") + tabela + " where BDSESSAO = ?", {sessao}), 0) << tabela;
@@ -1079,6 +1082,7 @@ TEST_F(StagedReviewTest, AWorkbookIsReviewedStagedAndItsUnimportedRowsAreOffered
   dialogs_.Ok("lancamentos.xlsx");
   m->GetImportacaoLancTxt(4, empresa_, nullptr, edArquivo, opener_.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
                           "31/01/2024", nullptr, 0, false);
+  AguardaRemocoesSessoes();   // the first review's rows, removed behind its closing
   EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0);
   std::filesystem::remove_all(pasta);
 }
