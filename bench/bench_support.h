@@ -64,9 +64,12 @@ inline double Segundos(std::chrono::steady_clock::time_point t0) {
 }
 
 // Seconds a bare prepared INSERT of n ledger rows takes in one transaction, on a fresh database made as
-// the roads' are: nothing of the data layer in the loop, the row message laid out once.
-inline double InsercaoCrua(int64_t n) {
+// the roads' are: nothing of the data layer in the loop, the row message laid out once. tabela: another
+// table of the ledger's columns, made by the ddl statements on that database first.
+inline double InsercaoCrua(int64_t n, const std::string& tabela = "VZEL_EMPRESAS_TLAN",
+                           const std::vector<std::string>& ddl = {}) {
   TBancoBench banco;
+  for (const std::string& d : ddl) banco.Db().Execute(d);
   const int first = vyn::ReserveEntryKeys(banco.Db(), 1, static_cast<int>(n));
   banco.Db().Close();
   fb::IMaster* master = fb::fb_get_master_interface();
@@ -100,8 +103,10 @@ inline double InsercaoCrua(int64_t n) {
   fb::ITransaction* tra = att->startTransaction(&st, sizeof tpb, tpb);
   fb::IStatement* stmt = att->prepare(
       &st, tra, 0,
-      "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "
-      "BDCODTPHI, BDCOMPL, BDDCTO) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
+      ("INSERT INTO " + tabela +
+       " (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, BDCODTPHI, BDCOMPL, BDDCTO) VALUES (?, ?, "
+       "?, ?, ?, ?, ?, ?, ?, ?)")
+          .c_str(),
       3, fb::IStatement::PREPARE_PREFETCH_METADATA);
   for (int64_t i = 0; i < n; ++i) {
     putInt(0, 1);

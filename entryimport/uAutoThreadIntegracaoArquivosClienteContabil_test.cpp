@@ -288,6 +288,7 @@ TEST_F(ClientFolderTaskTest, AFileOfSeveralPagesIsCheckedAndWrittenWhole) {
                     {fmt::format("Linha {} do arquivo: conta 99999", linha)}),
               1)
         << linha;
+  AguardaRemocoesSessoes();
   EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0);
 }
 

@@ -21,6 +21,7 @@
 #include <nlohmann/json.hpp>
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/class_registry.h"
 #include "framework/component/fila_mensagens.h"
 #include "framework/component/interrupcao.h"
@@ -212,6 +213,8 @@ class TSessao {
       std::fflush(nullptr);
       std::_Exit(kInterrompido + sinal);
     }
+    // A closed review's work rows go behind it: the run ends once they are gone.
+    vyn::AguardaRemocoesSessoes();
     vyn::ProcessContext() = vyn::TProcessContext();
   }
   TSessao(const TSessao&) = delete;

@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/process_context.h"
 #include "framework/schema/schema.h"
 
@@ -101,6 +102,8 @@ TTestCompanyDatabase::~TTestCompanyDatabase() {
   ProcessContext().CodeLookup = savedLookup_;
   pool_.reset();
   db_.reset();
+  // A closed review's work rows are removed on an attachment of their own: gone before the file is.
+  AguardaRemocoesSessoes();
   std::error_code ec;
   fs::remove(path_, ec);
 }

@@ -111,16 +111,10 @@ void TfrConsultaImportacaoLancCCTxtHuge::FormShow() {
 
 void TfrConsultaImportacaoLancCCTxtHuge::FormDestroy() {
   FDAOContasPlanos = nullptr;   // owned by the screen
-  // The session's work rows end with the review, imported or not. A failure here leaves them to the
-  // next start's removal of abandoned sessions once this attachment is gone.
+  // The session's work rows end with the review, imported or not: removed behind the closing, which
+  // would otherwise wait for every staged line (and every version a mass change left) to go.
   const int sessao = Sessao();
-  TDatabase* db = ProcessContext().Database;
-  if (sessao > 0 && db) {
-    try {
-      ApagaSessaoArquivoGrande(*db, sessao);
-    } catch (const std::exception&) {
-    }
-  }
+  if (TDatabase* db = ProcessContext().Database; sessao > 0 && db) ApagaSessaoArquivoGrandeAoFundo(*db, sessao);
   TfrConsultaImportacaoLancCCTxt::FormDestroy();
 }
 

@@ -87,7 +87,7 @@ void TUtilImportacao_LancCC_Treeview::ClearListaDAO() {
       planilha->CaminhoGravacao((origem.parent_path() / ("naoimportados_" + origem.filename().string())).string());
 
   auto q = std::make_unique<TSQLMGR>();
-  q->CommandText("select BDLINHA from TMP_VZEL_EMPRESAS_TLAN_TEMP where bdsessao = ? order by bdlinha desc", ctOpen,
+  q->CommandText("select BDLINHA from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", ctOpen,
                  {FDadosAdicionais->Sessao});
   // Left unimported: the lines still staged and the rows refused before staging (read, period,
   // company), which the copy is for as much as the others.

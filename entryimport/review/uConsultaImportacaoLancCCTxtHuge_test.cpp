@@ -12,6 +12,7 @@
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
 #include "framework/component/resultado_execucao.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/schema/revisao_tabelas.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/class_registry.h"
 #include "framework/component/lista_obj.h"
@@ -254,6 +255,7 @@ TEST_F(StagedReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRowsUnd
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN T where BDSTATUS = 2 and exists (select 1 from "
                   "VZEL_EMPRESAS_TLAN L where L.BDCODEMP = T.BDCODEMP and L.BDCHAVE = T.BDCHAVE)"), 2);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 1);
+  AguardaRemocoesSessoes();
   EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0) << "the closed review leaves no work rows";
   EXPECT_NE(resultado.Mensagem.find("2 lançamento(s) importado(s)"), std::string::npos);
 }
@@ -355,6 +357,38 @@ TEST_F(StagedReviewTest, AFailingComplementScriptStopsTheImportWithItsError) {
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
 }
 
+// A closed session's removal runs on an attachment of its own: it takes the session's rows from every
+// work table and its session row; one that cannot reach the database takes nothing, so the session row
+// stays with its lines for the removal of abandoned sessions.
+TEST_F(StagedReviewTest, ASessionRemovedBehindTheClosingGoesWholeOrNotAtAll) {
+  auto semeia = [&](int sessao) {
+    Db().Execute("insert into TMP_VZEL_SESSAO (BDSESSAO, BDATTACHMENT, BDUSUARIO) values (?, CURRENT_CONNECTION, "
+                 "CURRENT_USER)",
+                 {sessao});
+    Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (?, 1, "
+                 "1, '2024-01-05', 1)",
+                 {sessao});
+    for (const char* t : {kTabelaProdutorRural, kTabelaNotaExplicativa, kTabelaComplementosLongos})
+      Db().Execute(std::string("insert into ") + t + " (BDSESSAO, BDCODEMP, BDCHAVE) values (?, 1, 1)", {sessao});
+  };
+  auto linhas = [&](int sessao) {
+    int64_t n = Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao}) +
+                Conta("select count(*) from TMP_VZEL_SESSAO where BDSESSAO = ?", {sessao});
+    for (const char* t : kTabelasCompanheirasTemp)
+      n += Conta(std::string("select count(*) from ") + t + " where BDSESSAO = ?", {sessao});
+    return n;
+  };
+  semeia(9101);
+  semeia(9102);
+  const int64_t cada = linhas(9101);
+  ApagaSessaoArquivoGrandeAoFundo(Db(), 9101);
+  TDatabase fechado;   // never opened: its removal cannot attach
+  ApagaSessaoArquivoGrandeAoFundo(fechado, 9102);
+  AguardaRemocoesSessoes();
+  EXPECT_EQ(linhas(9101), 0);
+  EXPECT_EQ(linhas(9102), cada);
+}
+
 // A review's work rows end when it closes, imported or not; a session whose attachment is gone is
 // removed at the next start, a live one of another review is not.
 TEST_F(StagedReviewTest, WorkRowsEndWithTheReviewAndAbandonedSessionsAtTheNextStart) {
@@ -364,6 +398,8 @@ TEST_F(StagedReviewTest, WorkRowsEndWithTheReviewAndAbandonedSessionsAtTheNextSt
     dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
     t.spImportacao->Click();
   });
+  // Removed behind the closing, on an attachment of their own.
+  AguardaRemocoesSessoes();
   for (const char* tabela : {"TMP_VZEL_EMPRESAS_TLAN_TEMP", "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP", "VZEL_INCON_TLAN",
                              "TMP_VZEL_SESSAO"})
     EXPECT_EQ(Conta(std::string("select count(*) from ") + tabela + " where BDSESSAO = ?", {sessao}), 0) << tabela;
@@ -1079,6 +1115,7 @@ TEST_F(StagedReviewTest, AWorkbookIsReviewedStagedAndItsUnimportedRowsAreOffered
   dialogs_.Ok("lancamentos.xlsx");
   m->GetImportacaoLancTxt(4, empresa_, nullptr, edArquivo, opener_.get(), ",", false, bloqueio_, nullptr, "01/01/2024",
                           "31/01/2024", nullptr, 0, false);
+  AguardaRemocoesSessoes();   // the first review's rows, removed behind its closing
   EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0);
   std::filesystem::remove_all(pasta);
 }

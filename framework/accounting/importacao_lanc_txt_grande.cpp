@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <thread>
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/process_context.h"
@@ -64,6 +66,52 @@ void ApagaSessaoArquivoGrande(TDatabase& db, int sessao) {
     db.Execute(std::string("delete from ") + t + " where BDSESSAO = ?", {sessao});
   tx.Commit();
 }
+
+namespace {
+
+struct TRemocoesSessoes {
+  std::mutex Trava;
+  std::vector<std::thread> Threads;
+  ~TRemocoesSessoes() { Aguarda(); }
+  void Aguarda() {
+    std::vector<std::thread> t;
+    {
+      std::lock_guard<std::mutex> g(Trava);
+      t.swap(Threads);
+    }
+    for (std::thread& x : t) x.join();
+  }
+};
+
+TRemocoesSessoes& Remocoes() {
+  static TRemocoesSessoes r;
+  return r;
+}
+
+void RemoveSessao(const std::string& conexao, int sessao) {
+  try {
+    TDatabase db;
+    db.Open(conexao);
+    ApagaSessaoArquivoGrande(db, sessao);
+    // Reading the removed rows lets the database collect them now, not the next reader of the tables.
+    for (const char* t : kTabelasCompanheirasTemp)
+      db.QueryValue(std::string("select count(*) from ") + t + " where BDSESSAO = ?", {sessao});
+    db.QueryValue("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
+  } catch (const std::exception&) {
+    // Left to the removal of abandoned sessions (see ApagaSessaoArquivoGrandeAoFundo).
+  }
+}
+
+}  // namespace
+
+void ApagaSessaoArquivoGrandeAoFundo(const TDatabase& db, int sessao) {
+  if (sessao <= 0) return;
+  TRemocoesSessoes& r = Remocoes();
+  std::lock_guard<std::mutex> g(r.Trava);
+  r.Threads.emplace_back(RemoveSessao, db.ConnectionString(), sessao);
+}
+
+void AguardaRemocoesSessoes() { Remocoes().Aguarda(); }
 
 int ApagaSessoesAbandonadas(TDatabase& db) {
   // An attachment sees its own user's attachments; SYSDBA sees them all.

@@ -47,6 +47,14 @@ int NovaSessaoRevisao(TDatabase& db);
 // Removes a session's rows from every work table (and its line problems) in one transaction; the
 // staged review calls it when it closes, imported or not.
 void ApagaSessaoArquivoGrande(TDatabase& db, int sessao);
+// The same behind the caller, so that a review closes at once: on an attachment and a thread of their
+// own, each row read again after the removal so that the database takes back its space then and the
+// next reader of the work tables meets no leftovers. A removal that fails (or is cut short with the
+// process) leaves the session to the next start's removal of abandoned sessions, as its session row
+// goes with its lines. AguardaRemocoesSessoes waits for the removals under way (the host before it
+// closes its database, a test before it looks at the work tables).
+void ApagaSessaoArquivoGrandeAoFundo(const TDatabase& db, int sessao);
+void AguardaRemocoesSessoes();
 // Removes the sessions whose attachment is gone (reviews that never closed: a killed process); only
 // the sessions the database lets this attachment judge (its own user's, or all for SYSDBA).
 // Answers how many were removed.

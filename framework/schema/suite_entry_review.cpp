@@ -79,13 +79,6 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   ADD BDTRANSFERENCIA VARCHAR(5) DEFAULT 'FALSE',
   ADD BDTEMLANC INTEGER DEFAULT 0,
   ADD BDTIPOMULTLANC SMALLINT)");
-  s.AddIndex("IX_TMP_VZEL_TLAN_TEMP_LINHA",
-             "CREATE INDEX IX_TMP_VZEL_TLAN_TEMP_LINHA ON TMP_VZEL_EMPRESAS_TLAN_TEMP (BDSESSAO, BDLINHA)");
-  // The staged review reads a session in the order of its provisional keys, a packet at a time from
-  // the last line held: by this index, a large session is read in order from there instead of sorted
-  // whole on every read.
-  s.AddIndex("IX_TMP_VZEL_TLAN_TEMP_CHAVE",
-             "CREATE INDEX IX_TMP_VZEL_TLAN_TEMP_CHAVE ON TMP_VZEL_EMPRESAS_TLAN_TEMP (BDSESSAO, BDCHAVE, BDCODEMP)");
 
   // Complements of staged entries longer than the entry's column; the entry's own BDCOMPL is null then.
   // (Firebird 3 names are at most 31 characters, hence the shortened names.)

@@ -122,7 +122,9 @@ void AddSuiteSettlementSchema(TSchema& s) {
   BDDESCRICAO VARCHAR(200),
   CONSTRAINT PK_VZEL_EMP_TVINC_BAIXA_LANC PRIMARY KEY (BDCODEMP, BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA)))");
 
-  // Entries of a large-file import, staged per import session.
+  // Entries of a large-file import, staged per import session. The key's order is the order the staged
+  // review reads a session in (by provisional key), so that one index serves the look-ups by key and the
+  // reads in order: every index of a work table is paid by each staged line, and again at its removal.
   s.AddTable("TMP_VZEL_EMPRESAS_TLAN_TEMP", R"(CREATE TABLE TMP_VZEL_EMPRESAS_TLAN_TEMP (
   BDSESSAO INTEGER NOT NULL,
   BDCODEMP INTEGER NOT NULL,
@@ -149,7 +151,7 @@ void AddSuiteSettlementSchema(TSchema& s) {
   BDINCONSISTENTE SMALLINT DEFAULT 0,
   BDCONCD VARCHAR(5) DEFAULT 'FALSE',
   BDCONCC VARCHAR(5) DEFAULT 'FALSE',
-  CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_TEMP PRIMARY KEY (BDSESSAO, BDCODEMP, BDCHAVE)))");
+  CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_TEMP PRIMARY KEY (BDSESSAO, BDCHAVE, BDCODEMP)))");
 
   // Inconsistencies found in a session's staged entries, one row per problem.
   s.AddTable("VZEL_INCON_TLAN", R"(CREATE TABLE VZEL_INCON_TLAN (
