@@ -61,8 +61,16 @@ int TEXPORTACAO_ITEMSTELA_CONFIGMGR::GetChaveServidor(int64_t codEmp, const std:
       "SELECT MAX(BDSEQUENCIA) FROM TEXPORTACAO_ITEMSTELA_CONFIG WHERE BDCODEMP = ? AND BDTELA = ?", chave);
   Variant h = sql.Database().QueryValue("SELECT MAX(BDSEQUENCIA) FROM PLANOS_TPLA_SPED WHERE BDCODEMP = ? AND BDTELA = ?",
                                         chave);
-  int64_t m = std::max(v.IsNull() ? 0 : v.AsInteger(), h.IsNull() ? 0 : h.AsInteger());
-  return static_cast<int>(m + 1);
+  const int64_t m = std::max(v.IsNull() ? 0 : v.AsInteger(), h.IsNull() ? 0 : h.AsInteger());
+  // Each increment answers a number no other call gets; a company's sets saved before the generator
+  // overtook them push it past their highest number in one more increment.
+  int64_t n = sql.Database().QueryValue("SELECT GEN_ID(GEN_TEXPORTACAO_ITEMSTELA, 1) FROM RDB$DATABASE").AsInteger();
+  if (n <= m)
+    n = sql.Database()
+            .QueryValue("SELECT GEN_ID(GEN_TEXPORTACAO_ITEMSTELA, CAST(? AS BIGINT)) FROM RDB$DATABASE",
+                        {Variant(static_cast<long long>(m - n + 1))})
+            .AsInteger();
+  return static_cast<int>(n);
 }
 
 int GetQtdEncerramentosPeriodo(int64_t codEmp, int tipo, TDateTime ini, TDateTime fim) {

@@ -39,7 +39,9 @@ class TPLANOS_TPLA_SPEDMGR : public TDAOFactory {
 
 class TEXPORTACAO_ITEMSTELA_CONFIGMGR {
  public:
-  // The next settings sequence of the company and screen (class name without its leading T).
+  // The next settings sequence of the company and screen (class name without its leading T). The
+  // database's generator gives each call its own number, so two workstations confirming at once never
+  // take the same one; numbers are not consecutive, only increasing.
   static int GetChaveServidor(int64_t codEmp, const std::string& classe);
 };
 

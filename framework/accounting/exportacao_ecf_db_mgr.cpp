@@ -117,7 +117,7 @@ void TExportacaoECFDBMGR::EscreveParametros(std::ostream& out) const {
 void TExportacaoECFDBMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias) {
   const std::string pasta = NomeArquivo;
   if (pasta.empty() || !std::filesystem::is_directory(JuntaPastaArquivo(pasta, ".")))
-    throw std::runtime_error("Pasta de destino não encontrada: " + pasta);
+    throw EArquivoECFNaoGravado("Pasta de destino não encontrada: " + pasta);
   if (!edCODEMP || !edDataIni || edDataIni->IsEmpty()) throw std::runtime_error("Empresa ou período não informado.");
   const TDateTime ini = edDataIni->GetData();
   const std::string nome = JuntaPastaArquivo(
@@ -127,20 +127,20 @@ void TExportacaoECFDBMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencia
   const std::string parcial = nome + ".parcial";
   {
     std::ofstream out(parcial, std::ios::binary | std::ios::trunc);
-    if (!out) throw std::runtime_error("Não foi possível gravar o arquivo " + nome);
+    if (!out) throw EArquivoECFNaoGravado("Não foi possível gravar o arquivo " + nome);
     EscreveParametros(out);
     out.close();
     if (!out) {
       std::error_code ec;
       std::filesystem::remove(parcial, ec);
-      throw std::runtime_error("Não foi possível gravar o arquivo " + nome);
+      throw EArquivoECFNaoGravado("Não foi possível gravar o arquivo " + nome);
     }
   }
   std::error_code ec;
   std::filesystem::rename(parcial, nome, ec);
   if (ec) {
     std::filesystem::remove(parcial, ec);
-    throw std::runtime_error("Não foi possível gravar o arquivo " + nome);
+    throw EArquivoECFNaoGravado("Não foi possível gravar o arquivo " + nome);
   }
   ++Execucoes;
   NomeArquivo = nome;

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <iosfwd>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -90,6 +91,13 @@ class TIntegracaoSpedECF_EFMGR : public TComponent {
 std::string NomeArquivoECF(int64_t codEmp, const std::string& tributacao, int ano, int mes);
 // A folder typed the suite's way ("C:\dados\" or "/dados") joined with a file name.
 std::string JuntaPastaArquivo(const std::string& pasta, const std::string& arquivo);
+
+// The file could not be written where it was asked (no such folder, no room, no right): a fault of
+// the destination, not of the data exported.
+class EArquivoECFNaoGravado : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class TExportacaoECFDBMGR : public TComponent, public IIntegracaoMGR {
  public:

@@ -15,6 +15,9 @@ void AddSuiteEcfSchema(TSchema& s) {
   BDCOMPINDEX INTEGER DEFAULT 0 NOT NULL,
   CONSTRAINT PK_TEXPORTACAO_ITEMSTELA_CONFIG PRIMARY KEY (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, BDCOMPINDEX)))");
 
+  // The numbers of the saved sets (BDSEQUENCIA), shared by every company and screen.
+  s.AddGenerator("GEN_TEXPORTACAO_ITEMSTELA");
+
   // A company whose export screen has a saved default configuration.
   s.AddTable("TEMPRESA_ITENSEXP_CONFIG", R"(CREATE TABLE TEMPRESA_ITENSEXP_CONFIG (
   BDCODEMP INTEGER NOT NULL,

@@ -32,6 +32,12 @@ void AddValidacaoSped(TSchema& s) {
   BDREFERENCIA INTEGER,
   CONSTRAINT PK_TVALIDACAOSPED_AGENDAMENTOS PRIMARY KEY (BDID)))");
 
+  // A job under way: its run keeps the job's row here changed, in a transaction of its own attachment,
+  // until the run ends; another run of the job meets that change and does not start.
+  s.AddTable("TVALIDACAOSPED_EXECUCAO", R"(CREATE TABLE TVALIDACAOSPED_EXECUCAO (
+  BDID INTEGER NOT NULL,
+  CONSTRAINT PK_TVALIDACAOSPED_EXECUCAO PRIMARY KEY (BDID)))");
+
   // Each workstation's validator programs and report folders.
   s.AddTable("TVALIDACAOSPED_CONFIG", R"(CREATE TABLE TVALIDACAOSPED_CONFIG (
   BDCODMICRO INTEGER NOT NULL,

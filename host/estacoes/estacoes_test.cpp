@@ -1,6 +1,8 @@
 // Several workstations on one company database through a Firebird server: four processes at once
 // reserve entry keys, post the settlements of the same links, run the client-folder task on the same
-// folder, import the same statement line and queue the same fiscal document, answer the same BI requests, send report e-mails; a change of posting plan holds its company against another workstation's import. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
+// folder, import the same statement line and queue the same fiscal document, answer the same BI requests, send
+// report e-mails; a change of posting plan holds its company against another workstation's import; ECF exports and a
+// SPED validation job run at once. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
 // databases in, with ISC_USER and ISC_PASSWORD set; .ci/run starts such a server on the loopback
 // address. Skipped otherwise.
 #include <gtest/gtest.h>
@@ -505,6 +507,123 @@ TEST_F(VariasEstacoes, EMailsSentAtOnceAreEachDeliveredAndKept) {
     EXPECT_NE(m.Data.find("Content-Disposition: attachment;"), std::string::npos) << m.Data;
     EXPECT_EQ(emls.count(m.Data), 1u) << "the outbox keeps what the server received";
   }
+}
+
+// Company 1 on real profit, its 2025 chart prepared; workstation 1 with an ECF validator and job 1
+// (company 1, 2025).
+const std::vector<std::string> kEcf{
+    "UPDATE TEMPRESAS SET BDDATAINIATIVEMP = '2010-01-01', BDNOMCID = 'Curitiba', BDSIGLAUF = 'PR', BDCODMATRIZ = NULL",
+    "UPDATE TEMPRESAS_REF SET BDREFEMP = 201401, BDCODENQFED = 3, BDFORMATRIBUTACAO = 2, BDCODPLAPADRAOREF = 1",
+    "INSERT INTO TPREPARACAO_CONTAS_ECF (BDCODPLAPADRAO, BDCODPLAPADRAOREF, BDANO, BDCODTPLA) SELECT BDCODPLAPADRAO, 1,"
+    " 2025, BDCODTPLA FROM PLANOS_TPLA WHERE BDCODPLAPADRAO = 1",
+    "INSERT INTO TVALIDACAOSPED_MICRO (BDCODMICRO, BDPCNAME, BDUSERNAME, BDPRECISAABRIRTELA) VALUES (1, 'PC1', 'ana', FALSE)",
+    "INSERT INTO TVALIDACAOSPED_CONFIG (BDCODMICRO, BDCAMINHOECF, BDPASTAARQUIVO) VALUES (1, 'C:\\validador\\ecf.exe', '/relatorios')",
+    "INSERT INTO TVALIDACAOSPED_AGENDAMENTOS (BDID, BDSTATUS, BDCODNOMMICRO, BDTIPO, BDCODEMP, BDDATAINI, BDDATAFIM, "
+    "BDREFERENCIA) VALUES (1, 1, 1, 4, 1, '2025-01-01', '2025-12-31', 202512)"};
+
+int ArquivosEm(const fs::path& pasta, const std::string& inicio) {
+  int n = 0;
+  if (fs::is_directory(pasta))
+    for (const auto& e : fs::recursive_directory_iterator(pasta))
+      n += e.is_regular_file() && e.path().filename().string().rfind(inicio, 0) == 0;
+  return n;
+}
+
+// Four workstations confirm company 1's 2025 ECF on the screen at once, then four automation servers
+// run its ECF task at once: every export is told as done only once its file, its settings set and its
+// history line are in, and each of them has its own set.
+TEST_F(VariasEstacoes, EcfExportsAtOnceAreEachRecorded) {
+  CriaBanco(202501);
+  {
+    vyn::TDatabase db;
+    db.Open(banco_);
+    for (const std::string& sql : kEcf) db.Execute(sql);
+  }
+  std::vector<std::vector<std::string>> telas;
+  for (int i = 0; i < kEstacoes; ++i) {
+    const fs::path pasta = dir_ / ("tela" + std::to_string(i));
+    fs::create_directories(pasta);
+    const fs::path roteiro = dir_ / ("tela" + std::to_string(i) + ".json");
+    std::ofstream(roteiro) << R"({"answers": ["ok", "ok"], "steps": [{"set": "edCODEMP", "value": "1"},
+      {"set": "edDataIni", "value": "01/01/2025"}, {"set": "edDataFim", "value": "31/12/2025"},
+      {"select": "cbRetificadora", "item": 1}, {"set": "edArquivo", "value": ")" << pasta.string() << R"("},
+      {"click": "spConfirmar"}], "modals": [{"form": "TfrAvisoChecklistECF", "steps": [{"click": "spConfirmar"}]}]})";
+    telas.push_back({INTEGRACAO_HOST_EXE, "--db", banco_, "--user", "Ana", "--referencia", "202601", "screen",
+                     "TfrExportacaoECF", "--script", roteiro.string()});
+  }
+  for (const vyn::TSaidaProcesso& s : AoMesmoTempo(telas)) {
+    EXPECT_EQ(s.Status, 0) << s.Out << s.Err;
+    EXPECT_NE(s.Out.find("Exportação realizada com sucesso!"), std::string::npos) << s.Out << s.Err;
+  }
+  std::vector<std::vector<std::string>> tarefas;
+  for (int i = 0; i < kEstacoes; ++i)
+    tarefas.push_back({"/usr/bin/env", "INTEGRACAO_PASTA_PROGRAMA=" + (dir_ / ("programa" + std::to_string(i))).string(),
+                       INTEGRACAO_HOST_EXE, "--db", banco_, "--referencia", "202601", "task", "TAutoThreadExportacaoECF",
+                       "cod_empresa=1"});
+  for (const vyn::TSaidaProcesso& s : AoMesmoTempo(tarefas)) {
+    EXPECT_EQ(s.Status, 0) << s.Out << s.Err;
+    EXPECT_NE(s.Out.find("Status: 1 (sucesso)"), std::string::npos) << s.Out << s.Err;
+  }
+  for (int i = 0; i < kEstacoes; ++i) {
+    EXPECT_EQ(ArquivosEm(dir_ / ("tela" + std::to_string(i)), "ECF0001_"), 1) << i;
+    EXPECT_EQ(ArquivosEm(dir_ / ("programa" + std::to_string(i)) / "planos", "ECF0001_"), 1) << i;
+  }
+  vyn::TDatabase db;
+  db.Open(banco_);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(DISTINCT BDSEQUENCIA) FROM PLANOS_TPLA_SPED WHERE BDCODEMP = 1").AsInteger(),
+            2 * kEstacoes);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM PLANOS_TPLA_SPED WHERE BDCODEMP = 1").AsInteger(), 2 * kEstacoes);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM PLANOS_TPLA_SPED H WHERE H.BDCODEMP = 1 AND EXISTS (SELECT 1 FROM "
+                          "TEXPORTACAO_ITEMSTELA_CONFIG C WHERE C.BDCODEMP = 1 AND C.BDSEQUENCIA = H.BDSEQUENCIA)")
+                .AsInteger(),
+            2 * kEstacoes);
+}
+
+// One validation job started on four workstations at once runs once at a time: a run that finds it
+// under way is refused and leaves the job's row to the run under way; each run that exported handed
+// the validator one job file, and the row ends as the last run left it. A job held by a run that is
+// still going is refused every time.
+TEST_F(VariasEstacoes, AValidationJobRunsOnceAtATime) {
+  CriaBanco(202501);
+  vyn::TDatabase db;
+  db.Open(banco_);
+  for (const std::string& sql : kEcf) db.Execute(sql);
+  // The company's last export was an original ECF.
+  db.Execute("INSERT INTO TEXPORTACAO_ITEMSTELA_CONFIG (BDCODEMP, BDTELA, BDSEQUENCIA, BDCOMPNAME, BDCOMPVALUE) "
+             "VALUES (1, 'frExportacaoECF', 1, 'cbRetificadora', '1')");
+  const fs::path programa = dir_ / "programa";
+  const std::vector<std::string> job{"/usr/bin/env", "INTEGRACAO_PASTA_PROGRAMA=" + programa.string(),
+                                     INTEGRACAO_HOST_EXE, "--db", banco_, "--referencia", "202601", "task",
+                                     "TAutoThreadValidacaoSped", "--params", R"({"id": 1})"};
+  const char* const kRecusa = "já está sendo executado em outra estação";
+  db.Execute("INSERT INTO TVALIDACAOSPED_EXECUCAO (BDID) VALUES (1)");
+  {
+    vyn::TTransaction outraExecucao(db);
+    db.Execute("UPDATE TVALIDACAOSPED_EXECUCAO SET BDID = BDID WHERE BDID = 1");
+    const vyn::TSaidaProcesso s = AoMesmoTempo({job}).front();
+    EXPECT_EQ(s.Status, 1) << s.Out << s.Err;
+    EXPECT_NE((s.Out + s.Err).find(kRecusa), std::string::npos) << s.Out << s.Err;
+    outraExecucao.Rollback();
+  }
+  EXPECT_EQ(db.QueryValue("SELECT BDSTATUS FROM TVALIDACAOSPED_AGENDAMENTOS WHERE BDID = 1").AsInteger(), 1);
+  EXPECT_EQ(ArquivosEm(programa / "validacao_sped" / "agendamentos", ""), 0);
+
+  int exportaram = 0;
+  for (const vyn::TSaidaProcesso& s : AoMesmoTempo(Todas(job))) {
+    if (s.Status == 0) {
+      ++exportaram;
+      EXPECT_NE(s.Out.find("Status: 1 (sucesso)"), std::string::npos) << s.Out << s.Err;
+      continue;
+    }
+    EXPECT_NE((s.Out + s.Err).find(kRecusa), std::string::npos) << s.Status << s.Out << s.Err;
+  }
+  EXPECT_GE(exportaram, 1);
+  EXPECT_EQ(ArquivosEm(programa / "validacao_sped" / "agendamentos", ""), exportaram);
+  const vyn::TQueryResult r = db.QueryAll("SELECT BDSTATUS, BDEXPORTOU, BDRETORNO FROM TVALIDACAOSPED_AGENDAMENTOS WHERE BDID = 1");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Rows[0][0].AsInteger(), 2);
+  EXPECT_TRUE(r.Rows[0][1].AsBoolean());
+  EXPECT_EQ(r.Rows[0][2].AsString(), "Arquivo exportado, aguardando para fazer validação...");
 }
 
 }  // namespace

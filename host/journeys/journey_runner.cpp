@@ -201,6 +201,31 @@ void VerificaArquivo(const fs::path& arquivo, const json& textos) {
     EXPECT_NE(conteudo.find(t.get<std::string>()), std::string::npos) << arquivo << ": " << t << "\n" << conteudo;
 }
 
+// Files of several roads that must hand over the same bytes, but for the lines each road writes its
+// own way (those starting with one of "except_lines").
+void VerificaIguais(const fs::path& dir, const json& grupo) {
+  std::vector<std::string> fora;
+  for (const json& p : grupo.value("except_lines", json::array())) fora.push_back(p.get<std::string>());
+  std::string primeiro;
+  std::string referencia;
+  for (const json& nome : grupo.at("files")) {
+    std::ifstream in(dir / nome.get<std::string>(), std::ios::binary);
+    ASSERT_TRUE(in) << "arquivo não escrito: " << nome;
+    std::string linha, conteudo;
+    while (std::getline(in, linha)) {
+      bool omitida = false;
+      for (const std::string& p : fora) omitida = omitida || linha.rfind(p, 0) == 0;
+      if (!omitida) conteudo += linha + "\n";
+    }
+    if (primeiro.empty()) {
+      primeiro = nome.get<std::string>();
+      referencia = conteudo;
+    } else {
+      EXPECT_EQ(conteudo, referencia) << nome.get<std::string>() << " difere de " << primeiro;
+    }
+  }
+}
+
 void Corre(const json& run, size_t n, const std::string& db, std::map<std::string, std::string> valores,
            const std::map<std::string, std::string>& ambiente, const fs::path& dir) {
   if (n > 1) EscreveArquivos(run, dir, valores);   // the journey's own files came before the first run
@@ -295,6 +320,7 @@ void TJornada::TestBody() {
     }
     VerificaArquivo(arquivo, textos);
   }
+  for (const json& grupo : j.value("files_equal", json::array())) VerificaIguais(dir, grupo);
   const json produzidos = j.value("files_out", json::object());
   for (const auto& [padrao, quantos] : produzidos.items()) {
     const std::regex re(padrao);

@@ -30,7 +30,10 @@ std::mutex& Exclusao() {
 
 void Copia(const std::string& texto, char* destino, size_t tamanho) {
   if (!destino || tamanho == 0) return;
-  const size_t n = std::min(texto.size(), tamanho - 1);
+  size_t n = std::min(texto.size(), tamanho - 1);
+  // A message cut to the room given ends on a whole character: the caller reads valid UTF-8.
+  if (n < texto.size())
+    while (n > 0 && (static_cast<unsigned char>(texto[n]) & 0xC0) == 0x80) --n;
   std::memcpy(destino, texto.data(), n);
   destino[n] = '\0';
 }

@@ -311,6 +311,9 @@ TEST_F(BuscaFormulasCTest, AFormulaWithoutAValueAnswersItsReasonAndAValueIsNever
     EXPECT_EQ(rc, 1) << formula;
     EXPECT_EQ(texto, std::string("A fórmula \"") + formula + "\" não pôde ser calculada.");
   }
+  // A message cut to the room given ends before a character it cannot hold whole ("ó" is two bytes).
+  EXPECT_EQ(Saldo(h, "2025", "XYZ(1)", 5, 2), std::make_pair(1, std::string("A f")));
+  EXPECT_EQ(Saldo(h, "2025", "XYZ(1)", 6, 2), std::make_pair(1, std::string("A fó")));
   for (const char* formula : {"SALDO(30;31)", "SALDO()"}) {
     const auto [rc, texto] = Saldo(h, "2025", formula, 256);
     EXPECT_EQ(rc, 1) << formula;

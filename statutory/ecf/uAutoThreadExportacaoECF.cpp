@@ -74,7 +74,7 @@ void TAutoThreadExportacaoECF::Execute() {
   // The year exported is judged by its own taxation, the record's, not one restored from a set saved
   // for another year: the file name looked for below and the confirmation both take it.
   tela.FormaTributacaoOK(false);
-  tela.edArquivo->SetText(GetDiretorioPlano(r, false) + "\\");
+  tela.edArquivo->SetText(CriaPastaDestino(GetDiretorioPlano(r, false)) + "\\");
   if (GetParametro("ckSobreporArquivoDestino") == "False") {
     const std::string trib = tela.cbTributacao->Text().substr(0, 1);
     const std::string nome = JuntaPastaArquivo(
@@ -101,6 +101,17 @@ void TAutoThreadExportacaoECF::Execute() {
   GravarLogTarvo("Processo finalizado");
   ExportacaoECF->Free();
   ExportacaoECF = nullptr;
+}
+
+// A scheduled export of a new month finds no folder of that month yet: the task makes it, and a folder
+// it cannot make ends the run saying so.
+std::string TAutoThreadExportacaoECF::CriaPastaDestino(const std::string& pasta) {
+  std::error_code ec;
+  std::filesystem::create_directories(pasta, ec);
+  if (ec || !std::filesystem::is_directory(pasta))
+    throw EExceptionTratadaInformativa_VYN("Não foi possível criar a pasta de destino da exportação \"" + pasta +
+                                           "\": " + (ec ? ec.message() : std::string("não é uma pasta")) + ".");
+  return pasta;
 }
 
 bool TAutoThreadExportacaoECF::getPossuiConfigPadrao() const {

@@ -22,6 +22,8 @@ class TAutoThreadExportacaoECF : public vyn::TAutoThreadPushPadrao {
   // The schedule plan's destination folder for a reference (no trailing separator).
   std::function<std::string(int referencia)> DiretorioPlano;
   std::string GetDiretorioPlano(int referencia, bool) const;
+  // The plan's destination folder, made with its parents when missing; the folder.
+  static std::string CriaPastaDestino(const std::string& pasta);
 
   TfrExportacaoECF* ExportacaoECF = nullptr;
 

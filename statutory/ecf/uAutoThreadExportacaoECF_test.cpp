@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 
 #include "framework/component/lista_obj.h"
+#include "framework/core/text.h"
 #include "framework/ui/excecao_informativa.h"
 #include "framework/ui/scripted_dialogs.h"
 #include "statutory/ecf/ecf_test_support.h"
@@ -280,6 +282,100 @@ TEST_F(TarefaECF, ADefaultSavedInAnotherYearKeepsItsCsllRateByItsCode) {
   tarefa.ExecuteTask();
   EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
   EXPECT_NE(Le(pasta.Caminho / "ECF0001_1_2023_1.TXT").find("ALIQUOTACSLL=3\r\n"), std::string::npos);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// A set saved for 2019 holds options a 2024 screen no longer offers: they are not handed over.
+TEST_F(TarefaECF, OptionsOfAnEarlierYearTheYearNoLongerOffersAreNotHandedOver) {
+  Salva(1, "cbRetificadora", "1");
+  Salva(1, "edDataIni", "01/01/2019");
+  Salva(1, "cbOptantePaes", "1");                              // "S - Sim"
+  Salva(1, "ckEfetuouVendas", "True");                         // sales to exporters
+  Salva(1, "ckProgramaDesenvolvimentoTVDigital", "True");      // an older special regime
+  ProcessContext().Referencia = 202501;
+  tarefa.SetParametro("referencia", "202412");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
+  const std::string txt = Le(pasta.Caminho / "ECF0001_1_2024_1.TXT");
+  EXPECT_NE(txt.find("OPTANTEPAES=N\r\n"), std::string::npos) << txt;
+  EXPECT_NE(txt.find("REGIMESANTERIORES=0,0,0,0,0,0,0,0,0,0\r\n"), std::string::npos) << txt;
+  const size_t i = txt.find("INDICADORES0020=");
+  ASSERT_NE(i, std::string::npos);
+  const std::vector<std::string> indicadores = Split(txt.substr(i + 16, txt.find('\r', i) - i - 16), ',');
+  ASSERT_EQ(indicadores.size(), 28u);
+  EXPECT_EQ(indicadores[12], "0");   // ckEfetuouVendas
+}
+
+// A scheduled export of a new month finds no folder of the plan's month: the task makes it. A folder
+// it cannot make, or a file the folder cannot take, is said as it is, not as a chart divergence.
+TEST_F(TarefaECF, TheTaskMakesThePlansFolderAndSaysPlainlyWhenTheDestinationCannotBeWritten) {
+  Salva(1, "cbRetificadora", "1");
+  const std::filesystem::path mes = pasta.Caminho / "planos" / "0" / "202312";
+  tarefa.DiretorioPlano = [&mes](int) { return mes.string(); };
+  tarefa.SetParametro("referencia", "202312");
+  tarefa.ExecuteTask();
+  EXPECT_EQ(tarefa.StatusExecucao(), tscSucesso) << tarefa.MensagemExecucao();
+  EXPECT_TRUE(std::filesystem::is_regular_file(mes / "ECF0001_1_2023_1.TXT"));
+
+  std::ofstream(pasta.Caminho / "arquivo") << "não é uma pasta";
+  TAutoThreadExportacaoECF semPasta;
+  semPasta.DiretorioPlano = [this](int) { return (pasta.Caminho / "arquivo" / "202312").string(); };
+  semPasta.SetParametro("cod_empresa", "1");
+  semPasta.SetParametro("referencia", "202312");
+  EXPECT_ANY_THROW(semPasta.ExecuteTask());
+  EXPECT_EQ(semPasta.MensagemExecucao().rfind("Não foi possível criar a pasta de destino da exportação", 0), 0u)
+      << semPasta.MensagemExecucao();
+
+  // The file's name is taken by a folder: the generator cannot write it.
+  std::filesystem::remove(mes / "ECF0001_1_2023_1.TXT");
+  std::filesystem::create_directories(mes / "ECF0001_1_2023_1.TXT.parcial");
+  TAutoThreadExportacaoECF semArquivo;
+  semArquivo.DiretorioPlano = [&mes](int) { return mes.string(); };
+  semArquivo.SetParametro("cod_empresa", "1");
+  semArquivo.SetParametro("referencia", "202312");
+  EXPECT_ANY_THROW(semArquivo.ExecuteTask());
+  EXPECT_EQ(semArquivo.MensagemExecucao().rfind("Não foi possível gravar o arquivo", 0), 0u)
+      << semArquivo.MensagemExecucao();
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// A run stopped once the file is written but before its set and history are in takes its file away,
+// so that the rerun exports; a signal that lands after them finds the export done, and the run says so.
+TEST_F(TarefaECF, AnExportStoppedBeforeItsSetLeavesNoFileAndASignalAfterItFindsItDone) {
+  struct TLimpaSinal {
+    ~TLimpaSinal() { ProcessContext().SinalInterrupcao = 0; }
+  } limpa;
+  const std::filesystem::path arquivo = pasta.Caminho / "ECF0001_1_2023_1.TXT";
+  auto sets = [this] {
+    return Db().QueryValue("SELECT COUNT(*) FROM PLANOS_TPLA_SPED WHERE BDCODEMP = 1").AsInteger();
+  };
+  Salva(1, "cbRetificadora", "1");
+  // The history line cannot be written: the save after the file fails.
+  Db().Execute("CREATE TRIGGER TFALHA_HISTORICO FOR PLANOS_TPLA_SPED BEFORE INSERT AS BEGIN "
+               "NEW.BDSEQUENCIA = 1 / 0; END");
+  tarefa.SetParametro("referencia", "202312");
+  tarefa.SetParametro("ckSobreporArquivoDestino", "False");
+  EXPECT_ANY_THROW(tarefa.ExecuteTask());
+  EXPECT_EQ(tarefa.StatusExecucao(), tscErro);
+  EXPECT_FALSE(std::filesystem::exists(arquivo));
+  EXPECT_EQ(sets(), 0);
+
+  Db().Execute("DROP TRIGGER TFALHA_HISTORICO");
+  TAutoThreadExportacaoECF outra;
+  outra.DiretorioPlano = [this](int) { return pasta.Caminho.string(); };
+  outra.SetParametro("cod_empresa", "1");
+  outra.SetParametro("referencia", "202312");
+  outra.SetParametro("ckSobreporArquivoDestino", "False");
+  outra.OnLog = [](const std::string& linha) {
+    if (linha == "Buscando as informações para exportação...") ProcessContext().SinalInterrupcao = SIGTERM;
+  };
+  outra.ExecuteTask();
+  EXPECT_EQ(ProcessContext().SinalInterrupcao, SIGTERM);   // it came, and the host ends after the report
+  ProcessContext().SinalInterrupcao = 0;
+  EXPECT_EQ(outra.StatusExecucao(), tscSucesso) << outra.MensagemExecucao();
+  EXPECT_EQ(outra.LogTarvo().back(), "Processo finalizado");
+  EXPECT_TRUE(std::filesystem::is_regular_file(arquivo));
+  EXPECT_EQ(sets(), 1);
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 

@@ -3,12 +3,14 @@
 // company and handed to the suite's ECF generator.
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "framework/accounting/ecf_managers.h"
 #include "framework/component/boxed_values.h"
+#include "framework/component/interrupcao.h"
 #include "framework/accounting/exportacao_ecf_db_mgr.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/choice_controls.h"
@@ -172,6 +174,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // does not say its year (no anoSalvo) keeps the index for the items to come.
   void RestauraAliquotaCSLL(int indice, std::optional<int> anoSalvo = std::nullopt, int situacaoSalva = 0);
   void ConfereAliquotaCSLLSalva();
+  // An immune or exempt entity "desobrigada" of CSLL owes no rate: the rate is switched off whenever
+  // a restore or a change of the year's list would otherwise put one in.
+  void DesligaAliquotaSemCSLL();
   bool AliquotaCSLLSalvaPerdida() const;
   void RegraP500();
   // The P500 values of a restored set ("" when the set has none): put into the P500 objects now or
@@ -216,6 +221,10 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // the control cannot hold as saved ("12a" for a code, "1e5" for a number, a word for an index) is
   // refused naming the field: it ends a run without a user, and is shown and left out on the screen.
   bool AplicaValorComponente(const std::string& nome, const std::string& valor);
+  // A saved value its control cannot hold: raised without a user, else shown.
+  void RecusaValorSalvo(const vyn::TComponent& c, const std::string& valor);
+  // The saved CSLL rate by its meaning: none stays none, an unreadable one is refused.
+  void RestauraAliquotaCSLLSalva(const std::string& valor, const std::map<std::string, std::string>& porNome);
   // A saved item index; -1 when the text is none.
   static int IndiceSalvo(const std::string& valor);
   void saveComponentsValue(int sequencia);
@@ -228,6 +237,10 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   // Confirmation and hand-off.
   void spConfirmarClick(vyn::TComponent* sender) override;
   void AlimentaDAOExportacao();
+  // Options the year's screen no longer offers (Paes and the sales to exporters until 2019, the older
+  // special regimes until 2021) keep, disabled, the state a set of an earlier year restored; the file
+  // of a year that lacks them does not carry them.
+  void DeixaOpcoesForaDoAno(vyn::TParametrosTela& p) const;
   // Why a confirmation wrote no file: the list's first error, else its first warning, else that no
   // file was written. A run without a user that clicked a disabled confirm gives it as its failure.
   std::string MotivoNaoExportado() const;
@@ -341,6 +354,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   void ConferePreparacaoPlano(bool livroCaixa, int t, int ano, int64_t plano, int64_t planoRef);
   void ConfereAvisos(bool livroCaixa, int ano, int64_t plano, int64_t planoRef);
   bool ExportaOuMostraErros();
+  // The generator failed: the reason (and the branches whose chart differs) into the list, and the
+  // run fails or the user is shown it.
+  void FalhaDaExportacao(const std::string& texto, bool filiaisDivergentes);
   // A confirmation that stopped before the generator: the user is shown the list, which says that no
   // file was written (a stop told by a warning box alone would otherwise read as a success).
   void InformaNaoExportado();
@@ -383,6 +399,9 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   static constexpr const char* kAnexoSalvo = "clbListaArquivos_";
   static std::string NomeAnexoSalvo(int i);
   int csllRestaurado_ = -1;
+  // Held from the moment an unattended export is complete (file and set committed) until the screen
+  // goes: what is left of the run is its report.
+  std::unique_ptr<vyn::TSemInterrupcao> exportacaoConcluida_;
   struct TCsllSalvo {
     bool Pendente = false;
     std::string Codigo;   // "" when the saved index named no item of its year

@@ -5,6 +5,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/component/interrupcao.h"
 #include "framework/component/resultado_execucao.h"
 #include "framework/accounting/arquivamento_contabil.h"
 #include "framework/component/process_context.h"
@@ -228,30 +229,60 @@ bool TfrExportacaoECF::ExportaOuMostraErros() {
     AlimentaDAOExportacao();
     try {
       TfrIntegracao_Empresa_Padrao_VYN::ProcessoConfirma();
+    } catch (const EArquivoECFNaoGravado& e) {
+      // Said as it is: the chart's branches have nothing to do with a folder that cannot be written.
+      FalhaDaExportacao(e.what(), false);
+      return false;
     } catch (const std::exception& e) {
       const std::string texto =
           "Existe divergência no plano de contas entre a matriz e as filiais. Entre em contato com a VYN para correção "
           "das inconsistências.\r\n\r\nDetalhes: " + std::string(e.what()) + "\r\n";
-      Inconsistencias_VYN->Add_Erro(RemoveCaret(texto));
-      ListaFiliaisDivergentes();
-      // Without a user the failure must end the run as one: a box would hang the server and a normal
-      // return would read as a successful export.
-      if (FalhaNaTarefa()) {
-        RegistraFalhaExecucao(RemoveCaret(texto));
-        throw EExceptionTratadaInformativa_VYN(texto);
-      }
-      if (!semDialogos_) {
-        DlgErroOk(texto, FLogEvent);
-        Inconsistencias_VYN->Show();
-      }
+      FalhaDaExportacao(texto, true);
       return false;
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio);
     FLogEvent->AddAcao("Tempo de exportação ECF: ", fmt::format("{:.3f} s", static_cast<double>(ms.count()) / 1000.0));
-    if (std::filesystem::is_regular_file(gerador_->GetNomeArquivo()) && !FalhaNaTarefa() && !semDialogos_)
-      DlgInfOk("Exportação realizada com sucesso!", FLogEvent);
   }
   return true;
+}
+
+namespace {
+// The file the generator wrote in this confirmation, until its settings and history are committed: a
+// confirmation stopped in between (a failure, an interruption) takes it away, so that no file reads
+// as exported that the history does not record, nor refuses the rerun as already there.
+class TArquivoGerado {
+ public:
+  explicit TArquivoGerado(const TExportacaoECFDBMGR& g) : g_(g), antes_(g.Execucoes) {}
+  ~TArquivoGerado() {
+    if (mantido_ || g_.Execucoes == antes_) return;
+    std::error_code ec;
+    std::filesystem::remove(g_.GetNomeArquivo(), ec);
+  }
+  TArquivoGerado(const TArquivoGerado&) = delete;
+  TArquivoGerado& operator=(const TArquivoGerado&) = delete;
+  bool Gerado() const { return g_.Execucoes != antes_ && std::filesystem::is_regular_file(g_.GetNomeArquivo()); }
+  void Mantem() { mantido_ = true; }
+
+ private:
+  const TExportacaoECFDBMGR& g_;
+  const int antes_;
+  bool mantido_ = false;
+};
+}  // namespace
+
+void TfrExportacaoECF::FalhaDaExportacao(const std::string& texto, bool filiaisDivergentes) {
+  Inconsistencias_VYN->Add_Erro(RemoveCaret(texto));
+  if (filiaisDivergentes) ListaFiliaisDivergentes();
+  // Without a user the failure must end the run as one: a box would hang the server and a normal
+  // return would read as a successful export.
+  if (FalhaNaTarefa()) {
+    RegistraFalhaExecucao(RemoveCaret(texto));
+    throw EExceptionTratadaInformativa_VYN(texto);
+  }
+  if (!semDialogos_) {
+    DlgErroOk(texto, FLogEvent);
+    Inconsistencias_VYN->Show();
+  }
 }
 
 void TfrExportacaoECF::ExecuteFimProcesso() {
@@ -269,6 +300,7 @@ void TfrExportacaoECF::ConfirmarInterno() {
   ConferePreparacaoPlano(livroCaixa, t, ano, plano, planoRef);
   ConfereAvisos(livroCaixa, ano, plano, planoRef);
   const bool gravavel = ConfereTextosGravaveis();
+  TArquivoGerado arquivo(*gerador_);
   if (!ExportaOuMostraErros()) return;
   if (FalhaNaTarefa())
     for (const auto& it : Inconsistencias_VYN->Itens())
@@ -279,6 +311,15 @@ void TfrExportacaoECF::ConfirmarInterno() {
   // A set the database would refuse halfway is not tried: the last complete one stays. Nor is one
   // that lost the saved CSLL rate: the next run would restore another rate in its place.
   if (gravavel && !AliquotaCSLLSalvaPerdida()) SalvaConfiguracaoEHistorico();
+  arquivo.Mantem();
+  if (!arquivo.Gerado()) return;
+  // Without a user the export is done once its file and its set are in: a signal now ends the run
+  // after its bookkeeping, not as an interruption of work that is complete.
+  if (FalhaNaTarefa() || semDialogos_) {
+    if (!exportacaoConcluida_) exportacaoConcluida_ = std::make_unique<TSemInterrupcao>();
+  } else {
+    DlgInfOk("Exportação realizada com sucesso!", FLogEvent);
+  }
 }
 
 bool TfrExportacaoECF::ConfereTextosGravaveis() {
@@ -427,6 +468,7 @@ void TfrExportacaoECF::AlimentaDAOExportacao() {
   p.AvaliacaoEstoques = GetIndexCombo(*cbAvaliacaoEstoques);
   p.ContaLivroCaixa = edContaLivroCaixa->Codigo();
   p.VariasContasLivroCaixa = edContaLivroCaixa->MultiSelect() && edContaLivroCaixa->QtdeSelecionados() > 0;
+  DeixaOpcoesForaDoAno(p);
   g->SetDadosP500({FDadosP500_51, FDadosP500_52});
   g->ListaAnexos().clear();
   for (const auto& item : clbListaArquivos->Items)
@@ -444,6 +486,17 @@ void TfrExportacaoECF::AlimentaDAOExportacao() {
   g->SetResponsavel(rgResponsavel->ItemIndex());
   g->SetCodEmpSCP(edCodEmpSCP);
   g->setQualificacaoAss(edQualificacao->getCodigoStr());
+}
+
+void TfrExportacaoECF::DeixaOpcoesForaDoAno(TParametrosTela& p) const {
+  const int y = Ano();
+  if (y >= 2020) {
+    p.OptantePaes = CodigoItem(cbOptantePaes->Items.front());   // "N": the screen's own start
+    for (const char* n : {"ckEfetuouVendas", "ckComercialExportadora", "ckCampanhasEleitorais"})
+      for (size_t i = 0; i < std::size(kIndicadores0020); ++i)
+        if (SameText(kIndicadores0020[i], n)) p.Indicadores0020[i] = 0;
+  }
+  if (y >= 2022 && y != 2023) p.RegimesAnteriores.fill(0);
 }
 
 void TfrExportacaoECF::SalvaConfiguracaoEHistorico() {
@@ -515,6 +568,20 @@ bool CodigosLegiveis(const TEdit_Codigo_Search_VYN& e, const std::string& t) {
 }
 }  // namespace
 
+namespace {
+// The year a saved set was saved for (0: no start date), or none when the set does not say.
+std::optional<int> AnoSalvo(const std::map<std::string, std::string>& porNome) {
+  auto it = porNome.find("EDDATAINI");
+  if (it == porNome.end()) return std::nullopt;
+  TDateTime d;
+  return TryStrToDate(Trim(it->second), d) ? YearOf(d) : 0;
+}
+int SituacaoSalva(const std::map<std::string, std::string>& porNome) {
+  auto it = porNome.find("CBSITUACAOESPECIAL");
+  return it == porNome.end() ? 0 : std::max(0, TfrExportacaoECF::IndiceSalvo(it->second));
+}
+}  // namespace
+
 bool TfrExportacaoECF::AplicaValorComponente(const std::string& nome, const std::string& valor) {
   TComponent* c = FindComponent(nome);
   if (!c) return false;
@@ -542,19 +609,35 @@ bool TfrExportacaoECF::AplicaValorComponente(const std::string& nome, const std:
     }
     cb->SetItemIndex(legivel && i >= 0 && i < static_cast<int>(cb->Items.size()) ? i : -1);
   } else if (auto* rg = dynamic_cast<TRadioGroup*>(c)) {
-    rg->SetItemIndex(indice >= 0 && indice < static_cast<int>(rg->Items.size()) ? indice : 0);
+    // "-1" is a choice saved as none (no attorney's kind): it comes back as none, as the screen hands it over.
+    const bool nenhum = t == "-1";
+    rg->SetItemIndex(nenhum ? -1 : indice >= 0 && indice < static_cast<int>(rg->Items.size()) ? indice : 0);
   } else if (auto* ck = dynamic_cast<TCheckBox*>(c)) {
     ck->SetChecked(SameText(t, "True") || indice > 0);
   } else {
     return false;
   }
-  if (!legivel) {
-    const std::string msg = "O valor salvo \"" + valor + "\" do campo \"" + c->Name() +
-                            "\" não pode ser lido. Confira a configuração salva da empresa.";
-    if (FalhaNaTarefa() || semDialogos_) throw EExceptionTratadaInformativa_VYN(msg);
-    MessageDlgVYN(msg, mtWarning, mbOK, 0, FLogEvent);
-  }
+  if (!legivel) RecusaValorSalvo(*c, valor);
   return true;
+}
+
+void TfrExportacaoECF::RecusaValorSalvo(const TComponent& c, const std::string& valor) {
+  const std::string msg = "O valor salvo \"" + valor + "\" do campo \"" + c.Name() +
+                          "\" não pode ser lido. Confira a configuração salva da empresa.";
+  if (FalhaNaTarefa() || semDialogos_) throw EExceptionTratadaInformativa_VYN(msg);
+  MessageDlgVYN(msg, mtWarning, mbOK, 0, FLogEvent);
+}
+
+void TfrExportacaoECF::RestauraAliquotaCSLLSalva(const std::string& valor, const std::map<std::string, std::string>& porNome) {
+  const std::string t = Trim(valor);
+  // Empty or "-1" is a rate saved as none (switched off); any other text that is no index is no rate
+  // at all, and is refused rather than read as the first item.
+  if (!t.empty() && t != "-1" && IndiceSalvo(t) < 0) {
+    RestauraAliquotaCSLL(-1, AnoSalvo(porNome), SituacaoSalva(porNome));
+    RecusaValorSalvo(*cbPercentualAliquotaCSLL, valor);
+    return;
+  }
+  RestauraAliquotaCSLL(IndiceSalvo(t), AnoSalvo(porNome), SituacaoSalva(porNome));
 }
 
 void TfrExportacaoECF::saveComponentsValue(int sequencia) {
@@ -699,19 +782,6 @@ bool TfrExportacaoECF::CarregaConfiguracao(int sequencia) {
   return true;
 }
 
-namespace {
-// The year a saved set was saved for (0: no start date), or none when the set does not say.
-std::optional<int> AnoSalvo(const std::map<std::string, std::string>& porNome) {
-  auto it = porNome.find("EDDATAINI");
-  if (it == porNome.end()) return std::nullopt;
-  TDateTime d;
-  return TryStrToDate(Trim(it->second), d) ? YearOf(d) : 0;
-}
-int SituacaoSalva(const std::map<std::string, std::string>& porNome) {
-  auto it = porNome.find("CBSITUACAOESPECIAL");
-  return it == porNome.end() ? 0 : std::max(0, TfrExportacaoECF::IndiceSalvo(it->second));
-}
-}  // namespace
 
 void TfrExportacaoECF::AplicaValores(const std::map<std::string, std::string>& porNome) {
   struct TCarregando {
@@ -727,7 +797,7 @@ void TfrExportacaoECF::AplicaValores(const std::map<std::string, std::string>& p
     auto it = porNome.find(UpperCase(c->Name()));
     if (it == porNome.end()) continue;
     if (c == cbPercentualAliquotaCSLL)
-      RestauraAliquotaCSLL(IndiceSalvo(it->second), AnoSalvo(porNome), SituacaoSalva(porNome));
+      RestauraAliquotaCSLLSalva(it->second, porNome);
     else
       AplicaValorComponente(c->Name(), it->second);
   }

@@ -89,6 +89,46 @@ TEST_F(ConfirmacaoECF, CleanRunWritesTheFileSavesTheSettingsAndTheHistory) {
             "1 - Lucro Real de: 01/01/2023 a 31/12/2023");
 }
 
+// An immune entity "desobrigada" of CSLL owes no rate. Saved as the default, it opens and exports with
+// none, whatever the year's rate list brings when the dates come; a saved rate nobody can read is
+// shown, never exported as the list's first item.
+TEST_F(ConfirmacaoECF, ADesobrigadaEntityComesBackWithoutACsllRateAndAnUnreadableRateIsShown) {
+  Db().Execute("UPDATE TEMPRESAS_REF SET BDFORMATRIBUTACAO = 3");   // immune from IRPJ
+  Db().Execute("UPDATE TPREPARACAO_CONTAS_ECF SET BDANO = 2025");
+  Preenche(2025, pasta.Caminho.string());
+  tela->cbApuracaoIRPJImunesIsentas->Select(2);   // "D - Desobrigada"
+  tela->cbApuracaoCSLL->Select(2);
+  EXPECT_EQ(tela->cbPercentualAliquotaCSLL->ItemIndex(), -1);
+  tela->mmSalvarConfig->Click();
+
+  auto padrao = MakeForm<TfrExportacaoECF>();
+  padrao->edCODEMP->SetFocus();
+  padrao->edCODEMP->Vale(1);
+  ASSERT_TRUE(padrao->edCODEMP->Search());
+  padrao->edDataIni->SetFocus();
+  padrao->edDataIni->SetData(EncodeDate(2025, 1, 1));
+  padrao->edDataFim->SetFocus();
+  padrao->edDataFim->SetData(EncodeDate(2025, 12, 31));
+  padrao->DefocusControl();
+  EXPECT_EQ(padrao->cbApuracaoCSLL->Text(), "D - Desobrigada");
+  EXPECT_EQ(padrao->cbPercentualAliquotaCSLL->ItemIndex(), -1);
+  padrao->edArquivo->SetText(pasta.Caminho.string());
+  dialogs.Ok("Exportação realizada com sucesso!");
+  padrao->spConfirmar->Click();
+  EXPECT_EQ(padrao->Gerador()->ParametrosTela.AliquotaCSLL, "-1");
+  EXPECT_EQ(padrao->Gerador()->ParametrosTela.ApuracaoCSLL, "D");
+
+  padrao.reset();
+  Db().Execute("UPDATE TEXPORTACAO_ITEMSTELA_CONFIG SET BDCOMPVALUE = 'x' WHERE BDCOMPNAME = 'cbPercentualAliquotaCSLL'");
+  dialogs.Ok("O valor salvo \"x\" do campo \"cbPercentualAliquotaCSLL\" não pode ser lido.");
+  auto ilegivel = MakeForm<TfrExportacaoECF>();
+  ilegivel->edCODEMP->SetFocus();
+  ilegivel->edCODEMP->Vale(1);
+  ASSERT_TRUE(ilegivel->edCODEMP->Search());
+  ilegivel->DefocusControl();
+  EXPECT_TRUE(dialogs.Done()) << ::testing::PrintToString(dialogs.Messages());
+}
+
 // 2014 reads the company's record under the start date's reference: the read must not start the
 // taxation check again from the company search (it did, without end).
 TEST_F(ConfirmacaoECF, A2014StartDateExports) {
@@ -286,7 +326,9 @@ TEST_F(ConfirmacaoECF, UnattendedGeneratorFailureEndsTheRunAsAFailure) {
   TResultadoExecucao resultado;
   TEscopoResultadoExecucao aberto(resultado);
   EXPECT_THROW(tela->spConfirmar->Click(), EExceptionTratadaInformativa_VYN);
-  EXPECT_NE(resultado.Mensagem.find("Existe divergência no plano de contas"), std::string::npos);
+  // A folder that is not there is said as it is, not as a divergence of the branches' charts.
+  EXPECT_EQ(resultado.Mensagem.rfind("Pasta de destino não encontrada", 0), 0u) << resultado.Mensagem;
+  EXPECT_EQ(resultado.Mensagem.find("divergência"), std::string::npos) << resultado.Mensagem;
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 
@@ -327,7 +369,7 @@ TEST_F(ConfirmacaoECF, ValidatorRunExportsFromTheLastSetAndAnswersNoNameWhenNoth
   EXPECT_EQ(falhou, "");   // not the destination folder: the job must read the reason from the list
   bool motivo = false;
   for (const auto& i : outra->Inconsistencias_VYN->Itens())
-    motivo |= i.Caption.find("Existe divergência no plano de contas") != std::string::npos;
+    motivo |= i.Caption.find("Pasta de destino não encontrada") != std::string::npos;
   EXPECT_TRUE(motivo);
   EXPECT_TRUE(dialogs.Calls().empty());
 }

@@ -146,7 +146,17 @@ void TfrExportacaoECF::pCarregaItemsAliquotaCSLL() {
     else
       cbPercentualAliquotaCSLL->SetItemIndex(csllRestaurado_ >= 0 && csllRestaurado_ < n ? csllRestaurado_ : 0);
   }
+  DesligaAliquotaSemCSLL();
   RegraP500();
+}
+
+void TfrExportacaoECF::DesligaAliquotaSemCSLL() {
+  const int t = Tributacao();
+  if (!((t == 8 || t == 9) && GetCaractereCombo(*cbApuracaoCSLL) == "D")) return;
+  Desliga(cbPercentualAliquotaCSLL);
+  // No rate is owed: a rate saved beside "D" by an older set is not one the year's list has lost.
+  csllSalvo_ = TCsllSalvo();
+  csllRestaurado_ = -1;
 }
 
 void TfrExportacaoECF::RegraP500() {

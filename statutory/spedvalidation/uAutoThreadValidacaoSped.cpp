@@ -45,6 +45,46 @@ std::string CaminhoTemp() {
   return pasta;
 }
 
+namespace {
+std::string JaEmExecucao(int id) {
+  return "O agendamento de validação " + std::to_string(id) +
+         " já está sendo executado em outra estação; esta execução não foi iniciada.";
+}
+}  // namespace
+
+TExecucaoAgendamento::TExecucaoAgendamento(TDatabase& banco, int id) {
+  const char* const kLinha = "SELECT BDID FROM TVALIDACAOSPED_EXECUCAO WHERE BDID = ?";
+  // The row must be committed before a run changes it: only a committed row is waited for.
+  if (banco.QueryValue(kLinha, {id}).IsNull()) {
+    try {
+      banco.ExecuteReturningAutonomous("INSERT INTO TVALIDACAOSPED_EXECUCAO (BDID) VALUES (?) RETURNING BDID", {id});
+    } catch (const EDatabaseError& e) {
+      if (!e.IsUniqueViolation()) throw;   // made at the same moment by another run
+    }
+  }
+  // Refused at once while a run holds it, rather than queued behind it.
+  if (banco.MeetsUncommittedChange(kLinha, {id})) throw std::runtime_error(JaEmExecucao(id));
+  conexao_.Open(banco.ConnectionString());
+  hold_ = std::make_unique<TTransaction>(conexao_);
+  try {
+    conexao_.Execute("UPDATE TVALIDACAOSPED_EXECUCAO SET BDID = BDID WHERE BDID = ?", {id});
+  } catch (const EDatabaseError& e) {
+    // Another run took it between the look and the change.
+    if (e.IsLockConflict()) throw std::runtime_error(JaEmExecucao(id));
+    throw;
+  }
+}
+
+TExecucaoAgendamento::~TExecucaoAgendamento() {
+  // Nothing was changed: the rollback only lets the row go.
+  const TSemInterrupcao limpeza;
+  try {
+    hold_.reset();
+    conexao_.Close();
+  } catch (...) {   // a lost attachment has let the row go already
+  }
+}
+
 bool TAutoThreadValidacaoSped::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TAutoThreadValidacaoSped") || TAutoThreadPadrao::InheritsFrom(class_name);
 }
@@ -110,11 +150,15 @@ void TAutoThreadValidacaoSped::Execute() {
   } libera{*this};
   FDAO = TVALIDACAOSPED_AGENDAMENTOSMGR::CreateMgr(this, true);
   FDAOExec = TVALIDACAOSPED_AGENDAMENTOSMGR::CreateMgr(this, true);
+  // Before the row is marked: a run refused here leaves the other run's row as that run writes it.
+  const TExecucaoAgendamento execucao(FDAOExec->Database(), id);
 
   const std::string onde = " where bdid = " + SQLInteger(id);
-  // A job run again (after a failure or an interruption) is under way, not ended at its last end.
+  // A job run again (after a failure or an interruption) is under way, not ended at its last end, and
+  // has exported nothing yet: an earlier run's file is not this run's.
   FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set bdstatus = 2, BDRETORNO = " +
-                            QuotedStr("Exportando arquivo...") + ", BDINICIOUEM = localtimestamp, BDFINALIZOUEM = null" + onde,
+                            QuotedStr("Exportando arquivo...") +
+                            ", BDINICIOUEM = localtimestamp, BDFINALIZOUEM = null, BDEXPORTOU = FALSE" + onde,
                         ctExecute);
   FMicro = -1;
   try {

@@ -2,9 +2,11 @@
 // The module's share of one scheduled SPED validation: exports the job's SPED file through the export
 // screen of its kind into the validation work folder, records the outcome on the job row and, when
 // the file is there, hands the job to the framework's job writer for the outside validator.
+#include <memory>
 #include <string>
 
 #include "framework/accounting/validacao_sped.h"
+#include "framework/data/fb_database.h"
 #include "framework/host/auto_thread.h"
 
 namespace integracao {
@@ -19,6 +21,23 @@ struct TResultado {
 // The work folder validacao_sped/temp under the program folder, with a trailing delimiter; created
 // with its parents when missing.
 std::string CaminhoTemp();
+
+// One run of a job at a time, across workstations and processes. The run holds the job's row of
+// TVALIDACAOSPED_EXECUCAO changed in a transaction of an attachment of its own for as long as it lives;
+// the hold ends with the run however it ends (a killed process's attachment goes with it), so nothing
+// is left to go stale and a rerun starts.
+class TExecucaoAgendamento {
+ public:
+  // Raises std::runtime_error, touching nothing of the job, when another run holds it.
+  TExecucaoAgendamento(vyn::TDatabase& banco, int id);
+  ~TExecucaoAgendamento();
+  TExecucaoAgendamento(const TExecucaoAgendamento&) = delete;
+  TExecucaoAgendamento& operator=(const TExecucaoAgendamento&) = delete;
+
+ private:
+  vyn::TDatabase conexao_;
+  std::unique_ptr<vyn::TTransaction> hold_;
+};
 
 class TAutoThreadValidacaoSped : public vyn::TAutoThreadPadrao {
  public:
