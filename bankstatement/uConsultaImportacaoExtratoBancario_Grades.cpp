@@ -3,6 +3,7 @@
 // kind of the account cells and the installments linked to the current line.
 #include <algorithm>
 #include <set>
+#include <tuple>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
@@ -333,12 +334,14 @@ void TfrConsultaImportacaoExtratoBancario::CarregaParcelas(int64_t chave, int64_
       sql = TMovParMGR::GetConsultaParcelamentoGroup(this, std::to_string(empresa), empresa, gpPagar) +
             " union all " + TMovParMGR::GetConsultaParcelamentoGroup(this, std::to_string(empresa), empresa, gpReceber);
     FConsultaParcelamentoDAO->CommandText(sql, ctOpen);
-    std::set<std::pair<int64_t, int64_t>> daLinha;
+    // An installment is known by its book too: a purchase and a sale may share key and order.
+    std::set<std::tuple<int64_t, int64_t, int64_t>> daLinha;
     for (v->First(); !v->Eof(); v->Next())
-      if (doVinculo(*v)) daLinha.insert({Int(*v, "BDBAIXA_ID"), Int(*v, "BDORDEM")});
+      if (Int(*v, "BDTIPO_BAIXA") == 2 && doVinculo(*v))
+        daLinha.insert({Int(*v, "BDSUBTIPO_BAIXA"), Int(*v, "BDBAIXA_ID"), Int(*v, "BDORDEM")});
     TDAOFactory& p = *FConsultaParcelamentoDAO;
     for (p.First(); !p.Eof();)
-      if (daLinha.count({Int(p, "BDCHAVE"), Int(p, "BDORDEMPAR")}))
+      if (daLinha.count({Int(p, "BDTIPOLANCEF"), Int(p, "BDCHAVE"), Int(p, "BDORDEMPAR")}))
         p.Next();
       else
         p.Delete();

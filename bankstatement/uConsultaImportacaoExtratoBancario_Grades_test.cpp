@@ -164,6 +164,24 @@ TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
   EXPECT_FALSE(t->grGridNF->EditaCelula("BDVALORPAR", "10,00"));
 }
 
+// A purchase and a sale may share their key and order: a line linked to the sale lists the sale only.
+TEST_F(GradesLinhasTest, TheLinesInstallmentsAreThoseOfItsOwnBook) {
+  auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}});
+  Db().Execute("insert into VEF_EMP_TMOVENT (BDCODEMP, BDCHAVE, BDNUMDOCINI) values (15, 71, '4712')");
+  Db().Execute("insert into VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR) "
+               "values (15, 71, 1, 80, '2024-03-10')");
+  Db().Execute("insert into VEF_EMP_TMOVSAI (BDCODEMP, BDCHAVE, BDNUMDOCINI) values (15, 71, '901')");
+  Db().Execute("insert into VEF_EMP_TMOVSAIPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR) "
+               "values (15, 71, 1, 150, '2024-03-10')");
+  Vinculo(t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 2, 1, 0, 71, 1);
+  Vai(*t, 1);
+  t->grGrid->CellClick("BDCHAVE");
+  ASSERT_NE(t->ConsultaParcelamentoDAO(), nullptr);
+  ASSERT_EQ(t->ConsultaParcelamentoDAO()->RecordCount(), 1);
+  EXPECT_EQ(t->ConsultaParcelamentoDAO()->FieldByName("BDTIPOLANCEF").AsInteger(), 1);
+  EXPECT_EQ(t->grGridNF->CellText("BDVALORPAR"), "150,00");
+}
+
 // The incremental search stops on the grid's column the container lets it navigate; the check-box
 // column is not one of them, and a text no line starts with leaves the grid where it was.
 TEST_F(GradesLinhasTest, TheSearchFieldFindsALineByTheSelectedColumn) {

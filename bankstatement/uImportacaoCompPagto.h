@@ -127,6 +127,7 @@ class TfrImportacaoCompPagto : public vyn::TfrProcesso_Empresa_Padrao_VYN {
   void ProcessaComprovantes();
   void LocalizaComprovantes();
   void pGeraMultiplosLancamentos();
+  void AvisaRecibosDeOutroFornecedor();
   void DesdobraLinha(vyn::TClientDataSet& multi, int codPlano, int codHist);
   // DesdobraLinha's steps.
   struct TDesdobra;

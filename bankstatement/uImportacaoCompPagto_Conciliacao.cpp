@@ -190,6 +190,33 @@ void TfrImportacaoCompPagto::ProcessaComprovantes() {
     if (auto* revisao = dynamic_cast<IRevisaoExtratoComprovantes*>(Owner())) revisao->spRateioCreditoClick(nullptr);
 
   pGeraMultiplosLancamentos();
+  AvisaRecibosDeOutroFornecedor();
+}
+
+// A receipt whose only candidates of its day are another participant's stays unlinked: the user is
+// told, unless a split row of the line found its own participant's installment.
+void TfrImportacaoCompPagto::AvisaRecibosDeOutroFornecedor() {
+  if (!FProcessoBaixas || FProcessoBaixas->RecibosDeOutroFornecedor().empty()) return;
+  std::set<int64_t> vinculadas;
+  if (TClientDataSet* v = FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA; v && v->Active()) {
+    TClientDataSet c;
+    c.CloneCursor(*v);
+    for (c.First(); !c.Eof(); c.Next()) vinculadas.insert(c.FieldByName("BDCHAVE").AsInteger());
+  }
+  TClientDataSet linhas;
+  linhas.CloneCursor(*FLancamentos);
+  std::set<int64_t> avisadas;
+  for (int64_t chave : FProcessoBaixas->RecibosDeOutroFornecedor()) {
+    if (vinculadas.count(chave) || !avisadas.insert(chave).second) continue;
+    if (!linhas.Locate("BDCHAVE", {Variant(static_cast<long long>(chave))})) continue;
+    Inconsistencias_VYN()->Add_Atencao(
+        CodEmp(), "Lançamento " + std::to_string(chave) + ": o comprovante de " +
+                      DateToStr(linhas.FieldByName("BDDATA").AsDateTime()) + " no valor de R$ " +
+                      Dinheiro(linhas, "BDVALORPAGO").ToBR(2) + " pagou o CNPJ " +
+                      OnlyDigits(linhas.FieldByName("BDCNPJ").AsString()) +
+                      ", que não tem parcela em aberto desse valor: nada foi vinculado (a parcela de outro "
+                      "fornecedor com o mesmo vencimento não é baixada por ele).");
+  }
 }
 
 void TfrImportacaoCompPagto::LocalizaComprovantes() {

@@ -301,6 +301,23 @@ TEST_F(ImportacaoCompPagtoTest, LinksTheSplitToTheOneOpenInstallmentOfThePartici
   EXPECT_TRUE(m->FieldByName("BDVINC_BAIDESC").AsBoolean());
 }
 
+// Beta's receipt never settles Alfa's installment, even the only one due that day: the line stays
+// without a link and the user is told whom the receipt paid.
+TEST_F(ImportacaoCompPagtoTest, AReceiptNeverSettlesAnotherParticipantsInstallmentAndSaysSo) {
+  seed::AddTerceiro(Db(), 55, "12345678000190");
+  seed::AddTerceiro(Db(), 56, "99888777000166");
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 123, EncodeDate(2024, 2, 1), R("500"),
+                           {{1, R("500"), EncodeDate(2024, 3, 15), 55}});
+  Linha(1, 15, "500.00");
+  const std::string arq = Pdf("c.pdf", {Boleto("15/03/2024", "500,00", "500,00", "", "", "", "99.888.777/0001-66")});
+  TfrImportacaoCompPagto* tela = Executa({arq}, kSucesso);
+  EXPECT_TRUE(baixas_->cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty());
+  EXPECT_EQ(Avisos(tela), (std::vector<std::string>{
+                              "Lançamento 1: o comprovante de 15/03/2024 no valor de R$ 500,00 pagou o CNPJ "
+                              "99888777000166, que não tem parcela em aberto desse valor: nada foi vinculado (a parcela "
+                              "de outro fornecedor com o mesmo vencimento não é baixada por ele)."}));
+}
+
 TEST_F(ImportacaoCompPagtoTest, NeverPutsTwoReceiptsOnOneLineAndReportsThoseThatMatchNothing) {
   Linha(1, 5, "250.00");
   Linha(2, 5, "250.00");

@@ -36,10 +36,12 @@ class DyqTaskTest : public CompanyDatabaseTest {
     ProcessContext().WP_AGENDAMENTO = 9;
     ProcessContext().WP_PLANO_TARVO = 3;
     ProcessContext().WP_ORDEM_AGENDAMENTO = 1;
+    ProcessContext().CustomerCode = "123";
     server_.On("PUT", kLista + "integracao", TFakeResponse(200, "{}"));
   }
   void TearDown() override {
     ProcessContext().WP_AGENDAMENTO = ProcessContext().WP_PLANO_TARVO = ProcessContext().WP_ORDEM_AGENDAMENTO = 0;
+    ProcessContext().CustomerCode.clear();
     DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());
     CompanyDatabaseTest::TearDown();
   }

@@ -177,6 +177,11 @@ bool TfrImportacaoLancamentoDYQ::VerificarResultado(int codigo, const std::strin
 }
 
 std::optional<nlohmann::json> TfrImportacaoLancamentoDYQ::TryGetLancamentosEmpresa(int codEmpresaWeb) {
+  // The service lists a customer's files: asked without the installation's code, it answers for nobody.
+  if (Trim(ProcessContext().CustomerCode).empty()) {
+    Aviso("Código do cliente da instalação não informado: os arquivos do ^DYQ não podem ser buscados.");
+    return std::nullopt;
+  }
   const std::string caminho = std::string(kCaminhoLista) + "?cliente_id=" +
                               CodificaURL(ProcessContext().CustomerCode) + "&empresa_id=" + std::to_string(codEmpresaWeb);
   const std::string resposta = Requisita("GET", caminho);
@@ -414,6 +419,9 @@ bool TfrImportacaoLancamentoDYQ::SemRegistros(const std::string& caminho) const 
 std::string TfrImportacaoLancamentoDYQ::NomeArquivoTemporario() const {
   const std::filesystem::path pasta = std::filesystem::path(ProcessContext().ProgramFolder) / "temp";
   std::filesystem::create_directories(pasta);
+  // Downloads of runs that were killed, and the copies of the rows a workbook left unimported, are
+  // of no use once their run is over.
+  TAcessoExclusivo::RemoveOrfaos(pasta, {"DYQ_CL_", "naoimportados_DYQ_CL_"});
   return (pasta / ("DYQ_CL_" + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".txt"))).string();
 }
 

@@ -65,6 +65,17 @@ class DyqScreenTest : public CompanyDatabaseTest {
   TFormPtr<TfrImportacaoLancamentoDYQ> tela_;
 };
 
+// Without the installation's customer code the service is not asked for anybody's files: the user
+// is told why nothing is listed.
+TEST_F(DyqScreenTest, WithoutTheCustomerCodeTheListIsNotAskedAndTheUserIsTold) {
+  ListaTres();
+  ProcessContext().CustomerCode = " ";
+  dialogs_.Ok("Código do cliente da instalação não informado: os arquivos do DYQ não podem ser buscados.");
+  EXPECT_FALSE(Empresa(1));
+  EXPECT_EQ(tela_->lvExtratos->Count(), 0);
+  EXPECT_EQ(server_.RequestCount(), 0u);
+}
+
 TEST_F(DyqScreenTest, ListsTheCompanyFilesWithTheBearerTokenAndRefusesCompaniesWithoutDyq) {
   ListaTres();
   ASSERT_TRUE(Empresa(1));

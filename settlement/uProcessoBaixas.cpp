@@ -142,16 +142,22 @@ int64_t TProcessoBaixas::ChaveOrigem(const TFonte& f) const {
 }
 
 int TProcessoBaixas::GetContaInteger(const TClientDataSet& prDAO, const std::string& prColuna) const {
-  const Variant v = prDAO.IsEmpty() ? Variant() : prDAO.FieldByName(prColuna).Value();
-  if (!Vazio(v)) return static_cast<int>(v.AsInteger());
-  if (!FEditConta) return 0;
-  // A split line carries no bank account: its link answers the account of the statement.
   const TClientDataSet* link = nullptr;
   if (cdsVINC_EXT_BAN_BAIXA && !cdsVINC_EXT_BAN_BAIXA->IsEmpty())
     link = cdsVINC_EXT_BAN_BAIXA;
   else if (cdsVINC_EXT_BAN_COMP_BAIXA && !cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty())
     link = cdsVINC_EXT_BAN_COMP_BAIXA;
-  if (link && link->FieldByName("BDCHAVEPAI").AsInteger() > 0) return static_cast<int>(FEditConta->Codigo());
+  return ContaDoVinculo(prDAO, prColuna, link);
+}
+
+int TProcessoBaixas::ContaDoVinculo(const TClientDataSet& prDAO, const std::string& prColuna,
+                                    const TClientDataSet* link) const {
+  const Variant v = prDAO.IsEmpty() ? Variant() : prDAO.FieldByName(prColuna).Value();
+  if (!Vazio(v)) return static_cast<int>(v.AsInteger());
+  if (!FEditConta) return 0;
+  // A split line carries no bank account: its link answers the account of the statement.
+  if (link && !link->IsEmpty() && link->FieldByName("BDCHAVEPAI").AsInteger() > 0)
+    return static_cast<int>(FEditConta->Codigo());
   return 0;
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "framework/accounting/baixa_adicional.h"
+#include "framework/accounting/natureza_dinheiro.h"
 #include "framework/core/currency.h"
 #include "framework/core/datetime.h"
 
@@ -92,6 +93,9 @@ class TProcessoBaixas {
   void GetVinculosAutomaticos(vyn::TComponent* prComponent, vyn::TDAOFactory* prDAOLancamentos, int prEmpresa,
                               bool prDoc, bool prZeroEsq, bool prDistinguirValores, bool prVincComprovantes,
                               vyn::TDAOFactory* prDAOPlaContab);
+  // The receipt lines the last automatic-link run left unlinked because the only installments due on
+  // their day are another participant's than the one their receipt paid (entry keys).
+  const std::vector<int64_t>& RecibosDeOutroFornecedor() const { return FRecibosDeOutroFornecedor; }
   bool BuscaLancamentosFiscal(vyn::TComponent* prSender, int prCodEmp, bool prIndexData, bool prDoc);
   void ProcessoVincAutomatico(vyn::TComponent* prComponent, int prNatureza, const std::string& prNumdoc,
                               vyn::TDAOFactory* prDAOLancamentos, bool prDistinguirValores,
@@ -126,6 +130,9 @@ class TProcessoBaixas {
   // The account code of a column of the DAO's current row; a null column of a split line's link
   // answers the bank-account edit.
   int GetContaInteger(const vyn::TClientDataSet& prDAO, const std::string& prColuna) const;
+  // The same for the entry of a given link row.
+  int ContaDoVinculo(const vyn::TClientDataSet& prDAO, const std::string& prColuna,
+                     const vyn::TClientDataSet* link) const;
   // The tax-guide key of a guide code for the current company.
   std::string GetStringDarf(const std::string& prCodigo) const { return StringDarf(FonteEngine(), prCodigo); }
   // Flags the current imported entry after its settlements were handled: 1 kept out of the ordinary
@@ -168,7 +175,7 @@ class TProcessoBaixas {
   // The nature of the money of the current row of ds: 1 out of the bank (settles payables and guides),
   // 0 into it (receivables).
   int NaturezaDoDinheiro(const vyn::TClientDataSet& ds, vyn::TDatabase& db);
-  std::map<std::pair<int, int64_t>, bool> contasBanco_;   // (company, account): a bank or cash account
+  vyn::TDirecaoDinheiro FDirecaoDinheiro;   // the chart's bank and cash accounts, read once
   void VinculaLinhas(vyn::TComponent* prComponent, vyn::TDAOFactory* prDAOLancamentos, vyn::TDAOFactory& fonte,
                      const TOpcoesVinculoAutomatico& o);
 
@@ -235,6 +242,7 @@ class TProcessoBaixas {
   bool FCarregandoVinculos = false;
   int FSessaoBaixas = 0;
   int64_t FUltimoCarimbo = 0;   // the last stamp given to a link of this engine's session
+  std::vector<int64_t> FRecibosDeOutroFornecedor;
   std::unique_ptr<vyn::TClientDataSet> FVincBaixa;
   std::unique_ptr<vyn::TClientDataSet> FVincCompBaixa;
 };

@@ -6,12 +6,14 @@
 #include <optional>
 #include <set>
 #include <tuple>
+#include <unordered_map>
 #include <unordered_set>
 
 #include <fmt/format.h>
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
+#include "framework/accounting/mov_par_mgr.h"
 #include "framework/accounting/settlement_mgr.h"
 #include "framework/livros/livros.h"
 #include "framework/component/process_context.h"
@@ -125,10 +127,18 @@ class TProcessoBaixas::TExecucaoBaixas {
   void LigaCallbacks(M& m);
   void PassaChaves();
   void MarcaVariosVinculos();
+  // The group a link is posted in: its entry, or in the plain run the statement line its split row
+  // came from (the review makes each split row an entry of its own, BDCHAVEPAI naming the line), so
+  // a line's several links may make one grouped entry.
+  int64_t GrupoLink() const {
+    const int64_t pai = recibo_ ? 0 : Link("BDCHAVEPAI");
+    return pai > 0 ? pai : Link("BDCHAVE");
+  }
 
   // The link row as the record of posted links keys it, and as messages name it.
   std::string Vinculo() const;
-  std::string DescricaoVinculo() const;
+  std::string DescricaoVinculo() const { return DescreveVinculo(*links_); }
+  static std::string DescreveVinculo(const TClientDataSet& link);
   // The current link's identity in the session (its stamp), else its entry's key.
   int64_t OrigemLink() const;
   TOrigemBaixa OrigemAtual() const { return {sessao_, OrigemLink(), Vinculo(), DescricaoVinculo()}; }
@@ -148,6 +158,17 @@ class TProcessoBaixas::TExecucaoBaixas {
   void ConfereRestante();
   std::optional<std::set<int64_t>> comRecibo_;   // entries with receipt links, read once per run
 
+  // Entries whose links would settle an obligation of the other nature than their money (a payment
+  // and a receivable, a receipt and a payable or a guide): none of their links is posted, and the
+  // user is told once per entry.
+  void ConfereNaturezas();
+  std::optional<TNaturezaDinheiro> NaturezaObrigacao(const TClientDataSet& link);
+  void RecusaNatureza(const std::string& motivo);
+  std::map<int64_t, std::string> recusadas_;   // entry key → why its links are refused
+  std::unordered_set<int64_t> comVinculoSimples_;   // entries the plain run meets (and tells)
+  std::unordered_set<int64_t> avisadasNatureza_;
+  std::map<std::tuple<int, int64_t>, std::optional<TNaturezaDinheiro>> naturezasDocumentos_;
+
   bool GetDebCre() const;
   void TrocaMes();
   void pTrocaReferencia();
@@ -157,6 +178,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   bool ChaveJaLancada(TMovParPgtoMGR& m);
 
   bool VinculoConhecido();
+  void TrataLink(int64_t entrada, int64_t proximoGrupo);
   void TrataVinculo(int64_t proxima);
   void TrataRecibo(int64_t proxima);
   void BaixaGuia();
@@ -253,6 +275,7 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   }
   if (!SameText(dao_->IndexFieldNames(), "BDCHAVE")) dao_->SetIndexFieldNames("BDCHAVE");
   CarimbaVinculos();
+  ConfereNaturezas();
   CarregaRegistros();
   GuardaLiquidadas();
   pb_.FDataSource->SetDataSet(links_);
@@ -442,14 +465,9 @@ void TProcessoBaixas::TExecucaoBaixas::PassaChaves() {
 
 void TProcessoBaixas::TExecucaoBaixas::MarcaVariosVinculos() {
   links_->SetIndexFieldNames("BDCHAVE");
-  bool primeira = true;
-  int64_t antes = 0;
-  for (links_->First(); !links_->Eof(); links_->Next()) {
-    const int64_t k = Link("BDCHAVE");
-    if (!primeira && k == antes) variosVinculos_.insert(k);
-    primeira = false;
-    antes = k;
-  }
+  std::unordered_map<int64_t, int> vinculos;
+  for (links_->First(); !links_->Eof(); links_->Next())
+    if (++vinculos[GrupoLink()] == 2) variosVinculos_.insert(GrupoLink());
 }
 
 void TProcessoBaixas::TExecucaoBaixas::Executa() {
@@ -464,39 +482,49 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
     primeiro->PreveBaixas(static_cast<size_t>(links_->RecordCount()));
   }
   if (revisao_) MarcaVariosVinculos();
-  std::vector<int64_t> ordem;
+  std::vector<int64_t> ordem, grupos;
   ordem.reserve(static_cast<size_t>(links_->RecordCount()));
-  for (links_->First(); !links_->Eof(); links_->Next()) ordem.push_back(Link("BDCHAVE"));
+  grupos.reserve(ordem.capacity());
+  for (links_->First(); !links_->Eof(); links_->Next()) {
+    ordem.push_back(Link("BDCHAVE"));
+    grupos.push_back(GrupoLink());
+  }
 
   links_->First();
   pb_.FContaDebCre = GetDebCre();   // the receipt run takes the bank side once
   std::optional<TTransacaoBaixas> transacao;
   TransacaoDaExecucao(transacao);
   const TDesligaTransacao desliga{this};
-  size_t i = 0;
-  for (; !links_->Eof(); links_->Next(), ++i) {
+  for (size_t i = 0; !links_->Eof(); links_->Next(), ++i) {
     const int64_t proxima = i + 1 < ordem.size() ? ordem[i + 1] : 0;
-    if (dao_->IsEmpty()) continue;   // no imported entry carries this key
-    if (liquidadas_.count(ordem[i])) {
-      // A line's receipt link is not posted over a settlement the line already has (its plain link,
-      // or an earlier run): the user is told, once per line, rather than the link vanishing.
-      if (recibo_ && avisadas_.insert(ordem[i]).second)
-        Atencao(fmt::format("Lançamento {}: o vínculo do comprovante não foi baixado porque o lançamento já foi "
-                            "baixado pelo seu outro vínculo.",
-                            Entrada()));
-      continue;
-    }
-    if (recibo_)
-      TrataRecibo(proxima);
-    else
-      TrataVinculo(proxima);
-    // A group is closed on its entry's last link, also when that link posted nothing.
-    if (proxima != ordem[i]) {
-      FechaGrupos();
-      ConfereRestante();
-    }
+    const int64_t proximoGrupo = i + 1 < grupos.size() ? grupos[i + 1] : 0;
+    TrataLink(ordem[i], proximoGrupo);
+    // A group is closed on its last link, also when that link posted nothing.
+    if (proximoGrupo != grupos[i]) FechaGrupos();
+    if (proxima != ordem[i]) ConfereRestante();
   }
   if (transacao) transacao->Encerra();
+}
+
+void TProcessoBaixas::TExecucaoBaixas::TrataLink(int64_t entrada, int64_t proximoGrupo) {
+  if (dao_->IsEmpty()) return;   // no imported entry carries this key
+  if (liquidadas_.count(entrada)) {
+    // A line's receipt link is not posted over a settlement the line already has (its plain link,
+    // or an earlier run): the user is told, once per line, rather than the link vanishing.
+    if (recibo_ && avisadas_.insert(entrada).second)
+      Atencao(fmt::format("Lançamento {}: o vínculo do comprovante não foi baixado porque o lançamento já foi "
+                          "baixado pelo seu outro vínculo.",
+                          Entrada()));
+    return;
+  }
+  if (auto r = recusadas_.find(entrada); r != recusadas_.end()) {
+    RecusaNatureza(r->second);
+    return;
+  }
+  if (recibo_)
+    TrataRecibo(proximoGrupo);
+  else
+    TrataVinculo(proximoGrupo);
 }
 
 // A run that no caller's transaction encloses commits its settlements in one transaction kept for the
@@ -551,16 +579,76 @@ std::string TProcessoBaixas::TExecucaoBaixas::Vinculo() const {
   return fmt::format("{}|{}|{}|{}", Link("BDTIPO_BAIXA"), Link("BDSUBTIPO_BAIXA"), Link("BDBAIXA_ID"), Link("BDORDEM"));
 }
 
-std::string TProcessoBaixas::TExecucaoBaixas::DescricaoVinculo() const {
-  switch (Link("BDTIPO_BAIXA")) {
-    case tbvGuia: return fmt::format("a guia de imposto {}", Link("BDBAIXA_ID"));
+std::string TProcessoBaixas::TExecucaoBaixas::DescreveVinculo(const TClientDataSet& link) {
+  auto campo = [&link](const char* c) { return link.FieldByName(c).AsInteger(); };
+  switch (campo("BDTIPO_BAIXA")) {
+    case tbvGuia: return fmt::format("a guia de imposto {}", campo("BDBAIXA_ID"));
     case tbvCalculo:
-      return fmt::format("o cálculo {} (tipo {}, ordem {})", Link("BDBAIXA_ID"), Link("BDSUBTIPO_BAIXA"), Link("BDORDEM"));
+      return fmt::format("o cálculo {} (tipo {}, ordem {})", campo("BDBAIXA_ID"), campo("BDSUBTIPO_BAIXA"),
+                         campo("BDORDEM"));
     default: {
-      const std::string doc = Trim(links_->FieldByName("BDNUMDOCINI").AsString());
-      return fmt::format("a parcela {} do documento {}", Link("BDORDEM"), doc.empty() ? std::to_string(Link("BDBAIXA_ID")) : doc);
+      const std::string doc = Trim(link.FieldByName("BDNUMDOCINI").AsString());
+      return fmt::format("a parcela {} do documento {}", campo("BDORDEM"),
+                         doc.empty() ? std::to_string(campo("BDBAIXA_ID")) : doc);
     }
   }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Nature of the money against the nature of the obligation
+
+std::optional<TNaturezaDinheiro> TProcessoBaixas::TExecucaoBaixas::NaturezaObrigacao(const TClientDataSet& link) {
+  const int64_t tipo = link.FieldByName("BDTIPO_BAIXA").AsInteger();
+  if (tipo == tbvGuia || tipo == tbvCalculo) return ndPaga;
+  const int livro = static_cast<int>(link.FieldByName("BDSUBTIPO_BAIXA").AsInteger());
+  if (tipo != tbvParcela || livro < 0 || livro > 3) return std::nullopt;
+  const auto documento = std::make_tuple(livro, link.FieldByName("BDBAIXA_ID").AsInteger());
+  auto it = naturezasDocumentos_.find(documento);
+  if (it == naturezasDocumentos_.end())
+    it = naturezasDocumentos_
+             .emplace(documento, NaturezaDocumentoFiscal(dao_->Database(), codigoEmpresa_, livro,
+                                                         std::get<1>(documento)))
+             .first;
+  return it->second;
+}
+
+// Read before the run binds the entries to the links: every link of an entry, of both sets, is
+// weighed before any of them is posted.
+void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
+  if (pb_.FPrimeiroTeste || dao_->IsEmpty()) return;
+  TClientDataSet entradas;
+  entradas.CloneCursor(*dao_);
+  entradas.SetIndexFieldNames("BDCHAVE");
+  const int64_t banco = pb_.FEditConta ? pb_.FEditConta->Codigo() : 0;
+  for (TClientDataSet* conjunto : {pb_.cdsVINC_EXT_BAN_BAIXA, pb_.cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!conjunto || !conjunto->Active()) continue;
+    TClientDataSet v;
+    v.CloneCursor(*conjunto);
+    for (v.First(); !v.Eof(); v.Next()) {
+      const int64_t chave = v.FieldByName("BDCHAVE").AsInteger();
+      if (conjunto == pb_.cdsVINC_EXT_BAN_BAIXA) comVinculoSimples_.insert(chave);
+      if (recusadas_.count(chave) || !entradas.FindKey({V(chave)})) continue;
+      // A receipt's discount part moves no money: its row stands on the other side by design.
+      if (const TField* parte = v.FindField("bdCODTIPOBAIXA"); parte && !parte->IsNull() && parte->AsInteger() == 2)
+        continue;
+      const auto obrigacao = NaturezaObrigacao(v);
+      const auto dinheiro =
+          pb_.FDirecaoDinheiro.Direcao(dao_->Database(), entradas.FieldByName("BDCODEMP").AsInteger(),
+                                       pb_.ContaDoVinculo(entradas, "BDDEBITO", &v),
+                                       pb_.ContaDoVinculo(entradas, "BDCREDITO", &v), banco);
+      if (!obrigacao || !dinheiro || *obrigacao == *dinheiro) continue;
+      recusadas_[chave] = fmt::format("Lançamento {}: nenhuma baixa lançada: o lançamento é {} e {} vinculada é {}.",
+                                      chave, DescricaoNatureza(*dinheiro), DescreveVinculo(v),
+                                      DescricaoNatureza(*obrigacao));
+    }
+  }
+}
+
+void TProcessoBaixas::TExecucaoBaixas::RecusaNatureza(const std::string& motivo) {
+  // The receipt run leaves the telling to the plain run when that one met the entry.
+  if (avisadasNatureza_.insert(Entrada()).second && (!recibo_ || !comVinculoSimples_.count(Entrada())))
+    Atencao(motivo);
+  pb_.SetaNaoImporta(dao_, inc_);
 }
 
 // What the entry's links posted, whatever keys the entry had when they were posted.
@@ -959,7 +1047,7 @@ bool TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t p
     m.OnGetValorPgto = [this](TComponent*) { return ValorPrincipal(); };
   else
     m.OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
-  const int64_t entrada = Link("BDCHAVE");
+  const int64_t entrada = GrupoLink();
   const int tipoLanc = tipoLancamento_[static_cast<size_t>(m.Livro())];
   auto lanca = [&](bool agrupado, bool ultimo) {
     if (recibo_)

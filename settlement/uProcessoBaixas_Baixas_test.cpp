@@ -385,6 +385,78 @@ TEST_P(GroupingTest, AskedOnceWithTheirPartsAndAGroupEndingInNothingIsClosed) {
 
 INSTANTIATE_TEST_SUITE_P(Respostas, GroupingTest, ::testing::Values(mrYes, mrNo, mrCancel));
 
+// The statement review makes each split row of a line an entry of its own (BDCHAVEPAI naming the
+// line): the links of one line's split rows are that line's several links, grouped when the user says so.
+TEST_P(GroupingTest, TheSplitRowsOfOneStatementLineAreItsSeveralLinks) {
+  dialogs_.Answer("Contabilização agrupada", GetParam());
+  Documento(0, 10, {60});
+  Documento(0, 11, {40});
+  Entrada(11, seed::kContaFornecedores, seed::kContaBanco, R(60));
+  Entrada(12, seed::kContaFornecedores, seed::kContaBanco, R(40));
+  Links({{11, tbvParcela, 0, 10, 1, 60}, {12, tbvParcela, 0, 11, 1, 40}});
+  TClientDataSet* v = pb_->cdsVINC_EXT_BAN_BAIXA;
+  for (v->First(); !v->Eof(); v->Next()) {
+    v->Edit();
+    v->FieldByName("BDCHAVEPAI").SetAsInteger(5);
+    v->Post();
+  }
+
+  pb_->GetVinculoBaixa(&tela_, empresa_, list_, entradas_);
+
+  EXPECT_EQ(dialogs_.Calls().size(), 1u);
+  const bool agrupado = GetParam() == mrYes;
+  auto l = Lancamentos();
+  ASSERT_EQ(l.Rows.size(), agrupado ? 1u : 2u) << Mensagens();
+  if (agrupado) {
+    EXPECT_EQ(l.Value(0, "BDVALOR").AsCurrency(), R(100));
+  }
+  auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(p.Rows.size(), 2u);
+  EXPECT_EQ(p.Value(0, "BDCHAVEORIGEM").AsInteger(), 11);
+  EXPECT_EQ(p.Value(1, "BDCHAVEORIGEM").AsInteger(), 12);
+  EXPECT_EQ(p.Value(0, "BDCHAVELAN") == p.Value(1, "BDCHAVELAN"), agrupado);
+  EXPECT_EQ(Flag(11), 1);
+  EXPECT_EQ(Flag(12), 1);
+  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+}
+
+// Whatever road made the link, a payment never settles what the company receives nor a receipt what
+// it pays: the line is refused whole (its right link too), told once, and keeps out of the import.
+TEST_F(PostingRunTest, APaymentNeverSettlesAReceivableNorAReceiptAPayableOrAGuide) {
+  Documento(0, 10, {100});
+  Documento(1, 20, {100});
+  seed::AddGuia(Db(), 1, 55, R(100));
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(100));   // a payment
+  Entrada(2, seed::kContaBanco, seed::kContaClientes, R(100));       // a receipt
+  Entrada(3, seed::kContaBanco, seed::kContaClientes, R(100));
+  Entrada(4, seed::kContaFornecedores, seed::kContaBanco, R(100));
+  Links({{1, tbvParcela, 0, 10, 1, 100}, {1, tbvParcela, 1, 20, 1, 100}, {2, tbvGuia, 0, 55, 0, 100},
+         {3, tbvParcela, 1, 20, 1, 100}, {4, tbvParcela, 0, 10, 1, 100}});
+  Link(pb_->cdsVINC_EXT_BAN_COMP_BAIXA, 1, tbvParcela, 1, 20, 1, R(100));
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+  pb_->GetVinculoBaixaComp(&outraTela_, empresa_, list_, entradas_);
+
+  auto compra = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
+  ASSERT_EQ(compra.Rows.size(), 1u) << Mensagens();
+  EXPECT_EQ(compra.Value(0, "BDCHAVEORIGEM").AsInteger(), 4);
+  auto venda = Pagamentos("VEF_EMP_TMOVSAIPARPGTO");
+  ASSERT_EQ(venda.Rows.size(), 1u) << Mensagens();
+  EXPECT_EQ(venda.Value(0, "BDCHAVEORIGEM").AsInteger(), 3);
+  EXPECT_TRUE(Db().QueryAll("select * from TDARFGERPGTO_BAIXA").Rows.empty());
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
+  for (int k = 1; k <= 4; ++k) EXPECT_EQ(Flag(k), k <= 2 ? 4 : 1) << k;
+  EXPECT_EQ(list_->Count(), 2) << Mensagens();
+  EXPECT_NE(Mensagens().find("Lançamento 1: nenhuma baixa lançada: o lançamento é um pagamento e a parcela 1 do "
+                             "documento 20 vinculada é um recebimento."),
+            std::string::npos)
+      << Mensagens();
+  EXPECT_NE(Mensagens().find("Lançamento 2: nenhuma baixa lançada: o lançamento é um recebimento e a guia de imposto "
+                             "55 vinculada é um pagamento."),
+            std::string::npos)
+      << Mensagens();
+}
+
 TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWithoutPostingOrFlagging) {
   seed::AddGuia(Db(), 1, 55, R(500));
   seed::AddGuia(Db(), 1, 56, R(500), R(200));
@@ -510,7 +582,10 @@ TEST_F(PostingRunTest, InstallmentsSettleWhatTheLinkPaysAndARefusedPrincipalPost
   seed::AddPagamentoParcela(Db(), 0, 1, 10, 3, R(100), EncodeDate(2024, 2, 1));
   seed::AddDocumentoFiscal(Db(), 0, 1, 11, 11, EncodeDate(2024, 1, 5), R(0), {{1, R(100), TDateTime(), 0}});
   const int valores[] = {100, 30, 105, 100, 100, 30};
-  for (int k = 1; k <= 6; ++k) Entrada(k, seed::kContaFornecedores, seed::kContaBanco, R(valores[k - 1]));
+  // 4 is a customer's receipt, the others payments.
+  for (int k = 1; k <= 6; ++k)
+    Entrada(k, k == 4 ? seed::kContaBanco : seed::kContaFornecedores, k == 4 ? seed::kContaClientes : seed::kContaBanco,
+            R(valores[k - 1]));
   // 1: the whole installment, 70 of it paid; 2: what is left; 3: paid in full, with interest;
   // 5: no accounting value, beside 6, which settles normally.
   Links({{1, tbvParcela, 0, 10, 1, 100}, {2, tbvParcela, 0, 10, 2, 30}, {3, tbvParcela, 0, 10, 3, 100},

@@ -302,40 +302,47 @@ void TProcessoBaixas::ProcessoVincAutComprovantes(TComponent* prComponent, int p
   const int n = PosicionaCandidatos(prNatureza, prDAOPesq->FieldByName("BDVALORPAGO").AsCurrency(), prNumdoc, data);
   if (n == 0) return;
   TSQLMGR& lista = *FDAOLancamentosFiscais;
-  // Registry numbers compare as digits only; a missing one matches nothing.
+  // Registry numbers compare as digits only. A receipt names whom it paid: only that participant's
+  // installments are its candidates; one without a number keeps the due date alone.
   const std::string cnpj = OnlyDigits(prDAOPesq->FieldByName("BDCNPJ").AsString());
+  bool deOutroFornecedor = false;
   auto aceitavel = [&] {
     const TDateTime vencto = lista.FieldByName("BDDATAVENCTOPAR").AsDateTime();
-    if (data == vencto) return true;
-    return VencimentoProximo(data, vencto) && !cnpj.empty() &&
-           OnlyDigits(lista.FieldByName("BDCGCTER").AsString()) == cnpj;
+    if (cnpj.empty()) return data == vencto;
+    if (OnlyDigits(lista.FieldByName("BDCGCTER").AsString()) == cnpj) return VencimentoProximo(data, vencto);
+    deOutroFornecedor = deOutroFornecedor || data == vencto;
+    return false;
   };
+  TBookmark escolhido = -1;
+  Currency valor;
   if (n == 1 && prApenasUmValor) {
     lista.First();
-    if (aceitavel())
-      GravaVinculoAutomatico(cdsVINC_EXT_BAN_COMP_BAIXA, prDAOLancamentos, prDAOPesq,
-                             prDAOPesq->FieldByName("BDVALORPAGO").AsCurrency(), true);
+    if (aceitavel()) escolhido = lista.GetBookmark();
+    valor = prDAOPesq->FieldByName("BDVALORPAGO").AsCurrency();
+  } else if (prDistinguirValores) {
+    int aceitos = 0;
+    for (lista.First(); !lista.Eof() && aceitos < 2; lista.Next()) {
+      if (aceitavel()) {
+        ++aceitos;
+        escolhido = lista.GetBookmark();
+      }
+    }
+    if (aceitos != 1) escolhido = -1;
+    valor = prDAOPesq->FieldByName("BDVALORORIGINAL").AsCurrency();
+  }
+  if (escolhido < 0) {
+    if (deOutroFornecedor) FRecibosDeOutroFornecedor.push_back(prDAOPesq->FieldByName("BDCHAVE").AsInteger());
     return;
   }
-  if (!prDistinguirValores) return;
-  int aceitos = 0;
-  TBookmark escolhido = -1;
-  for (lista.First(); !lista.Eof() && aceitos < 2; lista.Next()) {
-    if (aceitavel()) {
-      ++aceitos;
-      escolhido = lista.GetBookmark();
-    }
-  }
-  if (aceitos != 1) return;
   lista.GotoBookmark(escolhido);
-  GravaVinculoAutomatico(cdsVINC_EXT_BAN_COMP_BAIXA, prDAOLancamentos, prDAOPesq,
-                         prDAOPesq->FieldByName("BDVALORORIGINAL").AsCurrency(), true);
+  GravaVinculoAutomatico(cdsVINC_EXT_BAN_COMP_BAIXA, prDAOLancamentos, prDAOPesq, valor, true);
 }
 
 void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactory* prDAOLancamentos, int prEmpresa,
                                              bool prDoc, bool prZeroEsq, bool prDistinguirValores,
                                              bool prVincComprovantes, TDAOFactory* prDAOPlaContab) {
   if (!prDAOLancamentos) return;
+  FRecibosDeOutroFornecedor.clear();
   TDAOFactory* const daoImport = FDAO;
   const bool arquivoGrande = ModoArquivoGrande(prDAOLancamentos);
   const int recNo = arquivoGrande ? 0 : prDAOLancamentos->RecNo();
@@ -377,31 +384,8 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
 }
 
 int TProcessoBaixas::NaturezaDoDinheiro(const TClientDataSet& ds, TDatabase& db) {
-  // The money's direction decides, whatever the user typed on the other side: a bank or cash account
-  // credited pays (payables, guides), debited receives. Only a line whose bank side is unknown falls back
-  // to the side left empty (no debit: a payment).
-  const int64_t debito = Conta(ds, "BDDEBITO"), credito = Conta(ds, "BDCREDITO");
-  const int64_t banco = FEditConta ? FEditConta->Codigo() : 0;
-  if (banco > 0 && credito == banco) return 1;
-  if (banco > 0 && debito == banco) return 0;
-  auto caixaOuBanco = [&](int64_t conta) {
-    if (conta <= 0) return false;
-    const int empresa = static_cast<int>(ds.FieldByName("BDCODEMP").AsInteger());
-    auto it = contasBanco_.find({empresa, conta});
-    if (it == contasBanco_.end())
-      it = contasBanco_
-               .emplace(std::make_pair(empresa, conta),
-                        !db.QueryValue("select first 1 1 from PLANOS_TPLA P where P.BDCODPLAPADRAO = ? and "
-                                       "P.BDCODTPLA = ? and (P.BDCTABANCOPR = 'TRUE' or P.BDCTACAIXAPR = 'TRUE')",
-                                       {Variant(static_cast<long long>(PlanoContasEmpresa(empresa))),
-                                        Variant(static_cast<long long>(conta))})
-                              .IsNull())
-               .first;
-    return it->second;
-  };
-  if (caixaOuBanco(credito) && !caixaOuBanco(debito)) return 1;
-  if (caixaOuBanco(debito) && !caixaOuBanco(credito)) return 0;
-  return debito == 0 ? 1 : 0;
+  return FDirecaoDinheiro.Natureza(db, ds.FieldByName("BDCODEMP").AsInteger(), Conta(ds, "BDDEBITO"),
+                                   Conta(ds, "BDCREDITO"), FEditConta ? FEditConta->Codigo() : 0);
 }
 
 void TProcessoBaixas::VinculaLinhas(TComponent* prComponent, TDAOFactory* prDAOLancamentos, TDAOFactory& fonte,

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/publicas.h"
@@ -222,7 +224,10 @@ TEST_F(VinculosAutomaticosTest, AnErrorRestoresTheRowAndTheImportedEntries) {
   EXPECT_TRUE(Vinculada(1));   // links made before the error stay
 }
 
-TEST_F(VinculosAutomaticosTest, ReceiptsNeedTheSameDueDayOrTheParticipantsCNPJ) {
+// A receipt names whom it paid: only that participant's installment, due within two days, is linked;
+// another's due the same day is not, and the line is noted for the user. Without a registry number
+// the due day alone decides.
+TEST_F(VinculosAutomaticosTest, ReceiptsSettleOnlyTheirOwnParticipantsInstallmentNearTheDueDay) {
   seed::AddTerceiro(Db(), 7, "11222333000181");
   Compra(1, R(110), Mar(10), 0, Mar(1), 7);
   Compra(2, R(120), Mar(10), 0, Mar(1), 7);
@@ -236,14 +241,15 @@ TEST_F(VinculosAutomaticosTest, ReceiptsNeedTheSameDueDayOrTheParticipantsCNPJ) 
   Entrada(5, Mar(10), R(150), "", seed::kContaFornecedores, R(150));       // both accounts
   Auto(false, true, true, true);
   EXPECT_FALSE(Vinculada(1));
-  EXPECT_TRUE(Vinculada(2));
+  EXPECT_FALSE(Vinculada(2));
   EXPECT_FALSE(Vinculada(3));
   EXPECT_TRUE(Vinculada(4));
   EXPECT_TRUE(Vinculada(5));   // not a receivable: tried again as a payable
+  EXPECT_EQ(pb_->RecibosDeOutroFornecedor(), std::vector<int64_t>{2});
   TClientDataSet& l = *pb_->cdsVINC_EXT_BAN_COMP_BAIXA;
   EXPECT_TRUE(pb_->cdsVINC_EXT_BAN_BAIXA->IsEmpty());
-  ASSERT_TRUE(l.Locate("BDCHAVE", {2}));
-  EXPECT_EQ(l.FieldByName("BDVALOR").AsCurrency(), R(120));
+  ASSERT_TRUE(l.Locate("BDCHAVE", {4}));
+  EXPECT_EQ(l.FieldByName("BDVALOR").AsCurrency(), R(140));
   EXPECT_EQ(l.FieldByName("BDJUROS").AsCurrency(), R(5));
 
   // Two open installments of the value: the due-date scan links with the original amount.
@@ -251,6 +257,7 @@ TEST_F(VinculosAutomaticosTest, ReceiptsNeedTheSameDueDayOrTheParticipantsCNPJ) 
   Compra(7, R(160), Mar(20));
   Entrada(6, Mar(20), R(160), "", 0, R(160));
   Auto(false, true, true, true);
+  EXPECT_EQ(pb_->RecibosDeOutroFornecedor(), std::vector<int64_t>{2});   // each run tells what it left
   ASSERT_TRUE(l.Locate("BDCHAVE", {6}));
   EXPECT_EQ(l.FieldByName("BDBAIXA_ID").AsInteger(), 7);
   EXPECT_EQ(l.FieldByName("BDVALOR").AsCurrency(), R(155));

@@ -8,6 +8,7 @@
 
 namespace vyn {
 class TEdit_Codigo_Search_VYN;
+struct TCodigoRegistro;
 class TEmpresasMGR;
 class TDateTime_VYN;
 class TSelecionaFiliais_VYN;
@@ -102,6 +103,8 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   virtual void fcLancamentosBeforeEditField(const std::string& campo, vyn::TEdit_Codigo_Search_VYN* editor,
                                             std::string* texto, std::vector<std::string>* combo, bool& accept);
   virtual void fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor);
+  // A participant the file declares (its participants node), as the code look-up answers one.
+  bool ParticipanteDoArquivo(int64_t codigo, vyn::TCodigoRegistro& r) const;
   // A cell the screen saves itself (the staged review's complement); False leaves the save to the
   // container.
   virtual bool SalvaCelula(const std::string& campo, const std::string& texto) { return false; }

@@ -461,8 +461,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::grGridMouseDown(bool direito) {
   grGrid->PopupMenu = nullptr;
   if (!direito || !SameText(grGrid->SelectedField, "BDVINC_BAIXA_MULT")) return;
   grGrid->PopupMenu = pmSelecaoBaixa;
-  FUltimoSel.clear();
-  FCountSel = 0;
+  // The menu may be dismissed (Esc) with the lines still selected: the side chosen stays what they are.
+  DerivaSelecaoBaixa();
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyUp(int key) {

@@ -928,6 +928,14 @@ TEST_F(StagedReviewTest, GroupedSelectionKeepsOneSideAndOnlyInstallments) {
     EXPECT_EQ(t.grGrid->PopupMenu, nullptr);
     t.grGrid->MouseClick("BDVINC_BAIXA_MULT", true);
     ASSERT_EQ(t.grGrid->PopupMenu, t.pmSelecaoBaixa);
+    // Dismissed (Esc), the menu leaves the selection and its side as they are.
+    EXPECT_EQ(t.CountSel(), 1);
+    EXPECT_EQ(t.UltimoSel(), "C");
+    d.SetRecNo(1);
+    dialogs_.Ok("Não é possível selecionar simultaneamente lançamentos a crédito e a débito.");
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
+    d.SetRecNo(2);
+    t.grGrid->MouseClick("BDVINC_BAIXA_MULT", true);
     t.miTirarSelecaoBaixa->Click();
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
                     {sessao}), 0);

@@ -292,6 +292,17 @@ void TfrConsultaImportacaoLancCCTxt::grGridCellClick(const std::string& campo) {
 // ---------------------------------------------------------------------------------------------------
 // Editing rules
 
+bool TfrConsultaImportacaoLancCCTxt::ParticipanteDoArquivo(int64_t codigo, TCodigoRegistro& r) const {
+  TNodoImportacao* nodo = NodoPorCaption(kNodoParticipantes);
+  if (!nodo || !nodo->DAO || !nodo->DAO->Active() || !nodo->DAO->FindField("BDCODTER")) return false;
+  TClientDataSet c;
+  c.CloneCursor(*nodo->DAO, true);
+  if (!c.Locate("BDCODTER", {Variant(static_cast<long long>(codigo))})) return false;
+  if (const TField* nome = c.FindField("BDNOMETER")) r.Nome = nome->AsString();
+  r.Campos = {{"bdCODTER", Variant(static_cast<long long>(codigo))}};
+  return true;
+}
+
 void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::string& campo,
                                                                   TEdit_Codigo_Search_VYN* editor, std::string* texto,
                                                                   std::vector<std::string>* combo, bool& accept) {
@@ -312,6 +323,13 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::str
       if (editor) {
         editor->CampoRetorno = "bdCODTER";
         editor->SetTypeCodeVYN(debito ? tcParticipanteDebito : tcParticipanteCredito);
+        // A participant the file declares is registered only by the import: until then the review's
+        // own node knows it, for any line.
+        editor->Lookup = [this](const TEdit_Codigo_Search_VYN& e, int64_t codigo, TCodigoRegistro& r) {
+          if (ParticipanteDoArquivo(codigo, r)) return true;
+          ICodeLookup* l = ProcessContext().CodeLookup;
+          return !l || l->Lookup(e, codigo, r);
+        };
       }
     } else {
       accept = false;

@@ -9,6 +9,7 @@
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
+#include "framework/ui/edit_numeric.h"
 #include "framework/ui/fields_container.h"
 
 namespace integracao {
@@ -82,6 +83,9 @@ void TfrConsultaImportacaoLancCCTxt::CriaFieldsContainers() {
     fcLancamentosBeforeEditField(item.FieldName, dynamic_cast<TEdit_Codigo_Search_VYN*>(editor), &texto, &opcoes,
                                  accept);
     if (auto* combo = dynamic_cast<TComboBox_Padrao_VYN*>(editor); combo && !opcoes.empty()) combo->Items = opcoes;
+    // An amount is positive: its side says which way it goes, and the import would refuse it anyway.
+    if (auto* numero = dynamic_cast<TEdit_Numerico_Padrao_VYN*>(editor); numero && SameText(item.FieldName, "BDVALOR"))
+      numero->AceitaNegativo = false;
   };
   fcLancamentos->OnValidaCampo = [this](const TFieldsContainerItem& item, TControl*, const std::string& texto) {
     if (!SameText(item.FieldName, "BDDESCRICAO")) return true;

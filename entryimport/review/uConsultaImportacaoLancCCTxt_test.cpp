@@ -136,6 +136,29 @@ TEST_F(EntryReviewTest, FailedWriteLeavesNothingHalfWrittenAndInvalidLinesStay) 
   });
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 3);
   EXPECT_NE(lista_->Itens().back().Caption.find("conta 999 à débito"), std::string::npos);
+  // The first press's failure is over: the list tells what the last press left.
+  for (const auto& i : lista_->Itens()) EXPECT_EQ(i.Caption.find("nada foi gravado"), std::string::npos) << i.Caption;
+}
+
+// A typed amount is taken as typed or refused: never rounded, never negative. A line that debits and
+// credits one account, or carries a negative amount, is told for what it is.
+TEST_F(EntryReviewTest, AmountsAreTakenAsTypedAndALineOfNoSenseIsToldWhatIsWrong) {
+  Revisa("L,1,05/01/2024,40,11,10\nL,1,05/01/2024,40,40,9\nL,1,05/01/2024,40,11,-39\n", [&](Tela& t) {
+    t.DAOAtual()->First();
+    dialogs_.Ok("Valor inválido: 10,005 (no máximo 2 casas decimais)");
+    EXPECT_FALSE(t.grGrid->EditaCelula("BDVALOR", "10,005"));
+    dialogs_.Ok("Valor inválido: -50");
+    EXPECT_FALSE(t.grGrid->EditaCelula("BDVALOR", "-50"));
+    EXPECT_EQ(t.DAOAtual()->FieldByName("BDVALOR").AsCurrency(), R(10));
+    dialogs_.Ok("1 lançamento(s) importado(s), 2 não importado(s)");
+    t.spImportacao->Click();
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 1);
+  std::string m;
+  for (const auto& i : lista_->Itens()) m += i.Caption + "\n";
+  EXPECT_NE(m.find("a conta 40 está a débito e a crédito"), std::string::npos) << m;
+  EXPECT_NE(m.find("valor negativo (-39,00)"), std::string::npos) << m;
+  EXPECT_EQ(m.find("valor não informado"), std::string::npos) << m;
 }
 
 TEST_F(EntryReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRows) {
@@ -230,6 +253,19 @@ TEST_F(EntryReviewTest, ParticipantsNodeShowsEveryRegistryColumnAndItsEditsAreRe
   EXPECT_EQ(r.Value(0, "BDEMAILTER").AsString(), "compras@fornecedor.com.br");
   EXPECT_EQ(r.Value(0, "BDCODCID").AsInteger(), 3550308);
   EXPECT_EQ(DateToStr(r.Value(0, "BDDATACADTER").AsDateTime()), "02/01/2024");
+}
+
+// A participant the file declares is registered by the import, but may be chosen on any line before.
+TEST_F(EntryReviewTest, AParticipantTheFileDeclaresIsTakenOnAnyLine) {
+  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\nL,1,05/01/2024,20,11,100\n", [&](Tela& t) {
+    t.DAOAtual()->First();
+    EXPECT_TRUE(t.grGrid->EditaCelula("BDCODTERCEIROD", "99"));
+    dialogs_.Ok("Código 98 não encontrado!");
+    EXPECT_FALSE(t.grGrid->EditaCelula("BDCODTERCEIROD", "98"));
+    dialogs_.Ok("1 lançamento(s) importado(s)");
+    t.spImportacao->Click();
+  });
+  EXPECT_EQ(Db().QueryValue("select BDCODTERCEIROD from VZEL_EMPRESAS_TLAN").AsInteger(), 99);
 }
 
 TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {

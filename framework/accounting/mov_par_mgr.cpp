@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "framework/data/fb_database.h"
+
 namespace vyn {
 
 namespace {
@@ -48,6 +50,19 @@ std::string TMovParMGR::GetConsultaParcelamentoGroup(TComponent*, const std::str
         valido ? "1=1" : "1=0", pagar ? std::string(l.pagar) : fmt::format("not ({})", l.pagar), l.data);
   }
   return sql;
+}
+
+std::optional<TNaturezaDinheiro> NaturezaDocumentoFiscal(TDatabase& db, int64_t empresa, int livro, int64_t chave) {
+  for (const TLivroParcelas& l : kLivros) {
+    if (l.livro != livro) continue;
+    const Variant v = db.QueryValue(
+        fmt::format("select case when ({}) then 1 else 0 end from {} MOV where MOV.BDCODEMP = ? and MOV.BDCHAVE = ?",
+                    l.pagar, l.doc),
+        {Variant(static_cast<long long>(empresa)), Variant(static_cast<long long>(chave))});
+    if (v.IsNull()) return std::nullopt;
+    return v.AsInteger() == 1 ? ndPaga : ndRecebe;
+  }
+  return std::nullopt;
 }
 
 }  // namespace vyn

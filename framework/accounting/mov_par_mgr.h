@@ -1,8 +1,11 @@
 #pragma once
 // The fiscal module's open installments as its installment manager queries them, and the free-SQL
 // data set that holds such a query's rows.
+#include <cstdint>
+#include <optional>
 #include <string>
 
+#include "framework/accounting/natureza_dinheiro.h"
 #include "framework/core/variant.h"
 #include "framework/data/dao_factory.h"
 
@@ -25,6 +28,11 @@ class TMovParMGR {
                                                   int grupo, const Variant& = {}, const std::string& = {},
                                                   int = 0);
 };
+
+// Whether the company pays or receives the installments of a fiscal document (book 0 entries, 1 exits,
+// 2 services, 3 other documents), by the same rule as the query above; nothing when the document or
+// the book is unknown.
+std::optional<TNaturezaDinheiro> NaturezaDocumentoFiscal(TDatabase& db, int64_t empresa, int livro, int64_t chave);
 
 // A free-SQL data set of grouped queries.
 class TConsultaGrupoDAO : public TMgr<TConsultaGrupoDAO> {

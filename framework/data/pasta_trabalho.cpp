@@ -9,9 +9,12 @@
 #include <charconv>
 #include <cstdint>
 #include <cstdio>
+#include <exception>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "framework/data/arquivo_importacao.h"
 
@@ -87,9 +90,16 @@ std::string Local(const char* nome) {
   return p == std::string::npos ? s : s.substr(p + 1);
 }
 
+// A part is read as it inflates, and an element the reader has used when it closes (a sheet's row, a
+// shared string) leaves the tree: a sheet of 100,000 rows is never held whole, as text or as elements.
+using TAoFechar = std::function<bool(const No& no, const No& pai)>;   // true: the element is used up
+
 struct Montagem {
+  XML_Parser parser = nullptr;
+  TAoFechar aoFechar;
   std::unique_ptr<No> raiz;
   std::vector<No*> pilha;
+  std::exception_ptr erro;   // raised by aoFechar; expat is C and must not be unwound
 };
 
 void XMLCALL Abre(void* dados, const XML_Char* nome, const XML_Char** atributos) {
@@ -103,23 +113,53 @@ void XMLCALL Abre(void* dados, const XML_Char* nome, const XML_Char** atributos)
   m.pilha.push_back(p);
 }
 
-void XMLCALL Fecha(void* dados, const XML_Char*) { static_cast<Montagem*>(dados)->pilha.pop_back(); }
+void XMLCALL Fecha(void* dados, const XML_Char*) {
+  auto& m = *static_cast<Montagem*>(dados);
+  const No* no = m.pilha.back();
+  m.pilha.pop_back();
+  if (!m.aoFechar || m.pilha.empty()) return;
+  No& pai = *m.pilha.back();
+  try {
+    // The element closing is always its parent's last child.
+    if (m.aoFechar(*no, pai)) pai.filhos.pop_back();
+  } catch (...) {
+    m.erro = std::current_exception();
+    XML_StopParser(m.parser, XML_FALSE);
+  }
+}
 
 void XMLCALL Texto(void* dados, const XML_Char* s, int n) {
   auto& m = *static_cast<Montagem*>(dados);
   if (!m.pilha.empty()) m.pilha.back()->texto.append(s, static_cast<size_t>(n));
 }
 
-std::unique_ptr<No> LerXml(const std::string& arquivo, const std::string& parte, const std::string& xml) {
-  std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> p(XML_ParserCreate("UTF-8"), &XML_ParserFree);
-  Montagem m;
-  XML_SetUserData(p.get(), &m);
-  XML_SetElementHandler(p.get(), Abre, Fecha);
-  XML_SetCharacterDataHandler(p.get(), Texto);
-  if (XML_Parse(p.get(), xml.data(), static_cast<int>(xml.size()), 1) == XML_STATUS_ERROR || !m.raiz)
-    Invalida(arquivo, parte + ": " + XML_ErrorString(XML_GetErrorCode(p.get())));
-  return std::move(m.raiz);
-}
+// One part's parse, fed a piece at a time.
+class TLeituraXml {
+ public:
+  TLeituraXml(const std::string& arquivo, const std::string& parte, TAoFechar aoFechar)
+      : arquivo_(arquivo), parte_(parte), p_(XML_ParserCreate("UTF-8"), &XML_ParserFree) {
+    m_.parser = p_.get();
+    m_.aoFechar = std::move(aoFechar);
+    XML_SetUserData(p_.get(), &m_);
+    XML_SetElementHandler(p_.get(), Abre, Fecha);
+    XML_SetCharacterDataHandler(p_.get(), Texto);
+  }
+  void Parte(const char* dados, size_t n, bool fim) {
+    const XML_Status st = XML_Parse(p_.get(), dados, static_cast<int>(n), fim ? 1 : 0);
+    if (m_.erro) std::rethrow_exception(m_.erro);
+    if (st == XML_STATUS_ERROR) Invalida(arquivo_, parte_ + ": " + XML_ErrorString(XML_GetErrorCode(p_.get())));
+  }
+  std::unique_ptr<No> Raiz() {
+    if (!m_.raiz) Invalida(arquivo_, parte_ + ": " + XML_ErrorString(XML_GetErrorCode(p_.get())));
+    return std::move(m_.raiz);
+  }
+
+ private:
+  const std::string& arquivo_;
+  const std::string& parte_;
+  std::unique_ptr<XML_ParserStruct, decltype(&XML_ParserFree)> p_;
+  Montagem m_;
+};
 
 // ---- the zip package ---------------------------------------------------------------------------
 
@@ -136,7 +176,8 @@ class Pacote {
 
   bool Existe(const std::string& nome) const { return zip_name_locate(zip_, nome.c_str(), 0) >= 0; }
 
-  std::unique_ptr<No> Xml(const std::string& nome) const {
+  // The part's elements; aoFechar takes each element as it closes and may drop it.
+  std::unique_ptr<No> Xml(const std::string& nome, TAoFechar aoFechar = {}) const {
     const zip_int64_t i = zip_name_locate(zip_, nome.c_str(), 0);
     if (i < 0) Invalida(arquivo_, "falta a parte " + nome);
     zip_stat_t st;
@@ -147,14 +188,17 @@ class Pacote {
     std::unique_ptr<zip_file_t, decltype(&zip_fclose)> f(zip_fopen_index(zip_, static_cast<zip_uint64_t>(i), 0),
                                                           &zip_fclose);
     if (!f) Invalida(arquivo_, "a parte " + nome + " não pode ser lida");
-    std::string conteudo(static_cast<size_t>(st.size), '\0');
+    TLeituraXml leitura(arquivo_, nome, std::move(aoFechar));
+    std::vector<char> pedaco(64 * 1024);
     zip_uint64_t lido = 0;
     while (lido < st.size) {
-      const zip_int64_t n = zip_fread(f.get(), conteudo.data() + lido, st.size - lido);
+      const zip_int64_t n = zip_fread(f.get(), pedaco.data(), std::min<zip_uint64_t>(pedaco.size(), st.size - lido));
       if (n <= 0) Invalida(arquivo_, "a parte " + nome + " está danificada");
       lido += static_cast<zip_uint64_t>(n);
+      leitura.Parte(pedaco.data(), static_cast<size_t>(n), false);
     }
-    return LerXml(arquivo_, nome, conteudo);
+    leitura.Parte(nullptr, 0, true);
+    return leitura.Raiz();
   }
 
  private:
@@ -250,13 +294,15 @@ std::map<std::string, std::string> CaminhosPlanilhas(const Pacote& pacote) {
 // the reader leaves behind. A sheet that cannot be found is taken as holding data.
 bool PlanilhaTemDados(const Pacote& pacote, const std::string& parte) {
   if (parte.empty() || !pacote.Existe(parte)) return true;
-  auto folha = pacote.Xml(parte);
-  const No* dados = folha->Filho("sheetData");
-  if (!dados) return false;
-  for (const auto& row : dados->filhos)
-    for (const auto& c : row->filhos)
-      if (c->nome == "c" && (c->Filho("v") || c->Filho("is"))) return true;
-  return false;
+  bool temDados = false;
+  pacote.Xml(parte, [&temDados](const No& no, const No& pai) {
+    if (no.nome == "c" && pai.nome == "row") {
+      temDados = temDados || no.Filho("v") || no.Filho("is");
+      return true;
+    }
+    return no.nome == "row";
+  });
+  return temDados;
 }
 
 // The path inside the package of the workbook's first sheet; `aviso` tells which sheet that is when
@@ -449,26 +495,25 @@ TLinhasPlanilha LerPastaXlsx(const std::string& arquivo, std::string* aviso) {
   const std::string folha = PrimeiraPlanilha(pacote, *livro, arquivo, aviso);
 
   std::vector<std::string> compartilhados;
-  if (pacote.Existe("xl/sharedStrings.xml")) {
-    auto sst = pacote.Xml("xl/sharedStrings.xml");
-    for (const auto& si : sst->filhos)
-      if (si->nome == "si") compartilhados.push_back(TextoItem(*si));
-  }
+  if (pacote.Existe("xl/sharedStrings.xml"))
+    pacote.Xml("xl/sharedStrings.xml", [&compartilhados](const No& no, const No& pai) {
+      if (no.nome != "si" || pai.nome != "sst") return false;
+      compartilhados.push_back(TextoItem(no));
+      return true;
+    });
   const std::vector<bool> datas = EstilosDeData(pacote);
 
-  auto planilha = pacote.Xml(folha);
-  const No* dados = planilha->Filho("sheetData");
+  // Each row becomes its cells as it closes.
   TLinhasPlanilha linhas;
-  if (!dados) return linhas;
-  for (const auto& row : dados->filhos) {
-    if (row->nome != "row") continue;
-    const long r = std::atol(row->AtributoOu("r", "0").c_str());
+  auto planilha = pacote.Xml(folha, [&](const No& row, const No& pai) {
+    if (row.nome != "row" || pai.nome != "sheetData") return false;
+    const long r = std::atol(row.AtributoOu("r", "0").c_str());
     size_t indice = r > 0 ? static_cast<size_t>(r - 1) : linhas.size();
     if (indice > 1048575) Invalida(arquivo, "linha fora dos limites da planilha");
     if (indice < linhas.size()) Invalida(arquivo, "linhas fora de ordem na planilha");
     linhas.resize(indice + 1);
     std::vector<std::string>& celulas = linhas[indice];
-    for (const auto& c : row->filhos) {
+    for (const auto& c : row.filhos) {
       if (c->nome != "c") continue;
       const std::string* ref = c->Atributo("r");
       const int col = ref ? Coluna(*ref) : static_cast<int>(celulas.size());
@@ -476,7 +521,8 @@ TLinhasPlanilha LerPastaXlsx(const std::string& arquivo, std::string* aviso) {
       if (static_cast<size_t>(col) >= celulas.size()) celulas.resize(static_cast<size_t>(col) + 1);
       celulas[static_cast<size_t>(col)] = CelulaXlsx(*c, compartilhados, datas, sistema1904);
     }
-  }
+    return true;
+  });
   EspalhaCelulasMescladas(*planilha, linhas);
   DescartaLinhasVaziasDoFim(linhas);
   return linhas;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <vector>
 #include <fstream>
 
 #include <nlohmann/json.hpp>
@@ -237,6 +238,38 @@ TEST_F(StandInTest, ASplitRowIsOfferedTheObligationsOfItsLinesBankSide) {
   paga->spConfirmar->Click();
   EXPECT_EQ(vinculos->FieldByName("BDSUBTIPO_BAIXA").AsInteger(), 0);
   EXPECT_EQ(l->FieldByName("BDCHAVE").AsInteger(), 8);
+}
+
+// A line of an entry file names both accounts: the side that is the company's bank or cash tells which
+// way the money went, whatever the other side is, and only obligations of that nature are offered.
+TEST_F(StandInTest, AnEntryFileLineIsOfferedOnlyTheObligationsOfTheWayItsMoneyWent) {
+  seed::AddStandardCompany(Db(), 202401);
+  seed::AddGuia(Db(), 1, 56, R(70));
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 10, EncodeDate(2024, 1, 5), R(100), {{1, R(40), EncodeDate(2024, 2, 5), 0}});
+  seed::AddDocumentoFiscal(Db(), 1, 1, 20, 20, EncodeDate(2024, 1, 5), R(100), {{1, R(30), EncodeDate(2024, 2, 5), 0}});
+  TLancamentoMGR* l = Linhas();
+  auto vinculos = TLancamentoMGR::NewClientDataSetBaixas();
+  auto oferecidas = [&](const char* classe, int debito, int credito) {
+    l->AppendRecord({1, l->RecordCount() + 1, debito, credito, R(100), Variant(), false});
+    TListaObj p;
+    p.Add(l);
+    p.Add(vinculos.get());
+    p.Add(l->getMultiLancamentosDAO());
+    auto* tela = Abre<TfrVinculoBaixaSubstituto>(classe, std::move(p));
+    std::vector<int64_t> ids;
+    for (tela->Obrigacoes()->First(); !tela->Obrigacoes()->Eof(); tela->Obrigacoes()->Next())
+      ids.push_back(tela->Obrigacoes()->FieldByName("BDID").AsInteger());
+    tela->Close();
+    return ids;
+  };
+  using Ids = std::vector<int64_t>;
+  // A payment to a supplier, and a customer's receipt.
+  EXPECT_EQ(oferecidas("TfrFiltroBaixaParcelamento", seed::kContaFornecedores, seed::kContaBanco), Ids{10});
+  EXPECT_EQ(oferecidas("TfrFiltroImpostosEmitidos", seed::kContaFornecedores, seed::kContaBanco), Ids{56});
+  EXPECT_EQ(oferecidas("TfrFiltroBaixaParcelamento", seed::kContaBanco, seed::kContaClientes), Ids{20});
+  EXPECT_EQ(oferecidas("TfrFiltroImpostosEmitidos", seed::kContaBanco, seed::kContaClientes), Ids{});
+  EXPECT_EQ(oferecidas("TfrProcessoFiltroCalculosBaixa", seed::kContaCaixa, seed::kContaClientes), Ids{});
+  EXPECT_TRUE(vinculos->IsEmpty());
 }
 
 // What the links already made take of an installment (up to their row's value) is not offered again:

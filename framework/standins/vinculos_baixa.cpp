@@ -7,6 +7,7 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/mov_par_mgr.h"
+#include "framework/accounting/natureza_dinheiro.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
@@ -105,9 +106,10 @@ void TfrVinculoBaixaSubstituto::OcultaTomadas(const TListaObj& lista) {
   FObrigacoes->SetFiltered(true);
 }
 
-// The engine's nature of an entry: without a debit account the company pays. A split row carries the
-// other side of its line (a payment's rows are debits), so its nature is its line's: the line's bank
-// side says whether the movement paid or received.
+// The engine's nature of an entry: the way its money went (a bank or cash side credited pays), else,
+// with no side telling, no debit account pays. A split row carries the other side of its line (a
+// payment's rows are debits), so its nature is its line's: the line's bank side says whether the
+// movement paid or received.
 int TfrVinculoBaixaSubstituto::Natureza(const TListaObj& lista) const {
   const TClientDataSet* linha = FOrigem;
   TClientDataSet copia;
@@ -124,7 +126,9 @@ int TfrVinculoBaixaSubstituto::Natureza(const TListaObj& lista) const {
       if (copia.Locate("BDCODEMP;BDCHAVE", {emp, chave})) linha = &copia;
     }
   }
-  return Inteiro(*linha, "BDDEBITO") == 0 ? 1 : 0;
+  TDirecaoDinheiro direcao;
+  return direcao.Natureza(FObrigacoes->Database(), Inteiro(*linha, "BDCODEMP"), Inteiro(*linha, "BDDEBITO"),
+                          Inteiro(*linha, "BDCREDITO"), 0);
 }
 
 bool TfrVinculoBaixaSubstituto::Posiciona() {
@@ -193,23 +197,26 @@ void TfrVinculoBaixaSubstituto::MarcaOrigem() {
 TfrFiltroImpostosEmitidos::TfrFiltroImpostosEmitidos(TComponent* owner)
     : TfrVinculoBaixaSubstituto(owner, "TfrFiltroImpostosEmitidos", "Impostos emitidos", kGuia) {}
 
-TfrVinculoBaixaSubstituto::TConsulta TfrFiltroImpostosEmitidos::ConsultaObrigacoes(int64_t codEmp, int) const {
+// Guides and calculations are paid: money coming in is offered none.
+TfrVinculoBaixaSubstituto::TConsulta TfrFiltroImpostosEmitidos::ConsultaObrigacoes(int64_t codEmp, int natureza) const {
   return {"select BDCHAVEDARF as BDID, 0 as BDORDEM, 0 as BDSUBTIPO, 0 as BDTIPOSERVICO, BDSALDOAPAGAR as BDSALDO, "
           "cast(BDCHAVEDARF as varchar(30)) as BDNUMDOC, cast(BDCODRECEITA as varchar(100)) as BDDESCRICAO "
-          "from TDARFGERPGTO where BDCODEMP = ? and BDSALDOAPAGAR > 0 order by BDDATAVENCTO, BDCHAVEDARF",
-          {Variant(static_cast<long long>(codEmp))}};
+          "from TDARFGERPGTO where BDCODEMP = ? and cast(? as integer) = 1 and BDSALDOAPAGAR > 0 "
+          "order by BDDATAVENCTO, BDCHAVEDARF",
+          {Variant(static_cast<long long>(codEmp)), Variant(natureza)}};
 }
 
 TfrProcessoFiltroCalculosBaixa::TfrProcessoFiltroCalculosBaixa(TComponent* owner)
     : TfrVinculoBaixaSubstituto(owner, "TfrProcessoFiltroCalculosBaixa", "Cálculos", kCalculo) {}
 
-TfrVinculoBaixaSubstituto::TConsulta TfrProcessoFiltroCalculosBaixa::ConsultaObrigacoes(int64_t codEmp, int) const {
+TfrVinculoBaixaSubstituto::TConsulta TfrProcessoFiltroCalculosBaixa::ConsultaObrigacoes(int64_t codEmp,
+                                                                                        int natureza) const {
   return {"select BDCHAVE as BDID, BDORDEMCALC as BDORDEM, BDTIPOCALC as BDSUBTIPO, 0 as BDTIPOSERVICO, "
           "cast(BDLIQUIDO - coalesce(BDVLRPGTO, 0) as numeric(18,4)) as BDSALDO, "
           "cast(BDCHAVE as varchar(30)) as BDNUMDOC, BDDESCRICAO "
-          "from TDADOSPGTOCALC where BDCODEMP = ? and BDLIQUIDO - coalesce(BDVLRPGTO, 0) > 0 "
-          "order by BDREFERENCIA, BDTIPOCALC, BDCHAVE, BDORDEMCALC",
-          {Variant(static_cast<long long>(codEmp))}};
+          "from TDADOSPGTOCALC where BDCODEMP = ? and cast(? as integer) = 1 and "
+          "BDLIQUIDO - coalesce(BDVLRPGTO, 0) > 0 order by BDREFERENCIA, BDTIPOCALC, BDCHAVE, BDORDEMCALC",
+          {Variant(static_cast<long long>(codEmp)), Variant(natureza)}};
 }
 
 TfrFiltroBaixaParcelamento::TfrFiltroBaixaParcelamento(TComponent* owner)

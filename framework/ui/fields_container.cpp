@@ -119,6 +119,11 @@ bool TFieldsContainer::LeEditor(TControl* editor, const std::string& text, Varia
       DlgWarOk("Valor inválido: " + text);
       return false;
     }
+    // Nor rounded: "10,005" in a cell of two decimals is a typing slip, not 10,01.
+    if (!Trim(text).empty() && Currency::ParseBR(Trim(text)) != numero->Value()) {
+      DlgWarOk("Valor inválido: " + text + " (no máximo " + std::to_string(numero->Casas()) + " casas decimais)");
+      return false;
+    }
     valor = Variant(numero->Value());
   } else {
     if (auto* e = dynamic_cast<TEdit_String_Padrao*>(editor)) e->SetText(text);

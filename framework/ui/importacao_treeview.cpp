@@ -414,11 +414,15 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo, bool limpaPr
     std::vector<std::string> erros;
     const int chave = Inteiro(ds, "BDCHAVE");
     if (ds.FieldByName("BDDATA").IsNull()) erros.push_back("data não informada");
-    if (ds.FieldByName("BDVALOR").IsNull() || ds.FieldByName("BDVALOR").AsCurrency() <= Currency())
+    if (ds.FieldByName("BDVALOR").IsNull() || ds.FieldByName("BDVALOR").AsCurrency().IsZero())
       erros.push_back("valor não informado");
+    else if (ds.FieldByName("BDVALOR").AsCurrency() < Currency())
+      erros.push_back("valor negativo (" + ds.FieldByName("BDVALOR").AsCurrency().ToBR(2) + ")");
     const int deb = Inteiro(ds, "BDDEBITO");
     const int cre = Inteiro(ds, "BDCREDITO");
     if (deb == 0 && cre == 0) erros.push_back("nenhuma conta informada");
+    // An entry that debits and credits one account moves nothing: a mistyped line.
+    if (deb > 0 && deb == cre) erros.push_back(fmt::format("a conta {} está a débito e a crédito", deb));
     int plano = temPlano ? Inteiro(ds, "BDCODPLAPADRAO") : 0;
     // A line without its own chart is checked against its company's: an account is never taken unchecked.
     if (plano <= 0 && (deb > 0 || cre > 0)) plano = planoEmpresa(Inteiro(ds, "BDCODEMP"));
@@ -691,6 +695,9 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     std::unique_ptr<TLivros>& livros;
     ~TFimLivros() { livros.reset(); }
   } fimLivros{livros_};
+  // A press that wrote nothing is over once the user presses again: its error is not this run's.
+  if (FInconsistencias && !falhaAnterior_.empty()) FInconsistencias->RemoveTexto(falhaAnterior_);
+  falhaAnterior_.clear();
   resumo_.clear();
   importadas_.clear();
   recusadas_.clear();
@@ -856,6 +863,7 @@ void TGravacaoConferencia::Grava(int empresa, const Variant& chave, TStatusLanca
 // list holds the reason and the user, or the run's status row, is told once.
 void TUtilImportacao_Padrao_Treeview::RelataFimImportacao(const std::string& msg, bool nadaGravado) {
   if (FInconsistencias) FInconsistencias->Add_Erro(std::string_view(msg));
+  if (nadaGravado) falhaAnterior_ = msg;
   if (IsUnattended()) {
     if (nadaGravado)
       RegistraFalhaExecucao(msg);

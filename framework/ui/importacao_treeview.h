@@ -295,6 +295,7 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   TChavesLancamentos recusadas_;    // (company, key) left inconsistent by the last run
   TChavesLancamentos liquidadas_;   // (company, key) settled, left out by the last run
   std::vector<std::string> logAdicional_;         // the run's additional log, until it is written
+  std::string falhaAnterior_;   // the error of the last press, when it wrote nothing
   std::unique_ptr<TLivros> livros_;
 };
 
