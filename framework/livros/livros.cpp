@@ -8,6 +8,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/marca_livros.h"
 
 namespace vyn {
 
@@ -146,6 +147,7 @@ void TLivros::Verifica(const TLancamentoLivros& l) {
 }
 
 void TLivros::RegistraFonte(const TFonteLancada& f) {
+  TMarcaLivros marca(db_);
   const std::string chave = ChaveGravada(f.Chave);
   try {
     db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, "
@@ -190,6 +192,7 @@ std::string TextoFontes(size_t n) {
 }  // namespace
 
 void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
+  TMarcaLivros marca(db_);
   size_t i = 0;
   if (fontes.size() >= kFontesPorComando) {
     TStatement& lote = db_.Prepared(TextoFontes(kFontesPorComando));
@@ -260,6 +263,7 @@ void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::st
 
 void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::string& nome, const std::string& tabela,
                                     int sessao, int empresa, int inicio, int fim, int desvio) {
+  TMarcaLivros marca(db_);
   const std::string faixa = " from " + tabela + " T where T.BDSESSAO = ? and T.BDCODEMP = ? and T.BDCHAVE between ? and "
                             "? and T.BDLINHA is not null";
   try {
