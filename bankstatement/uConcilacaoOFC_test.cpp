@@ -34,9 +34,9 @@ class ConciliacaoOFCLinhasTest : public CompanyDatabaseTest {
                           Variant(), EncodeDate(2024, 3, 5), Currency::Parse(valor), "7", concd, "FALSE"});
   }
   void Postado(int chave, bool entrada, const char* valor, int terceiro, int dia = 5) {
-    Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDCODTERCEIROD, "
-                 "BDCODTERCEIROC, BDVALOR, BDDCTO, BDCODHIST, BDCODTPHI) values (15, ?, ?, ?, ?, ?, ?, ?, '7', 2, 31)",
-                 {chave, EncodeDate(2024, 3, dia), entrada ? 123 : 310, entrada ? 410 : 123, terceiro, terceiro,
+    ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDCODTERCEIROD, "
+                           "BDCODTERCEIROC, BDVALOR, BDDCTO, BDCODHIST, BDCODTPHI) values (15, ?, ?, ?, ?, ?, ?, ?, '7', 2, 31)",
+                           {chave, EncodeDate(2024, 3, dia), entrada ? 123 : 310, entrada ? 410 : 123, terceiro, terceiro,
                   Currency::Parse(valor)});
   }
   TfrConciliacaoOFC* Tela() {

@@ -147,9 +147,9 @@ TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
   Db().Execute("insert into TTERCEIRO (BDCODTER, BDCGCTER, BDNOMETER) values (5, '11222333000181', 'Beta')");
   Db().Execute("insert into VEF_EMP_TMOVENT (BDCODEMP, BDCHAVE, BDNUMDOCINI) values (15, 70, '123')");
   for (int o : {1, 2})
-    Db().Execute("insert into VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR, "
-                 "BDCODTER) values (15, 70, ?, 50, '2024-03-10', 5)",
-                 {o});
+    ExecutaComoSuite(Db(), "insert into VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR, "
+                           "BDCODTER) values (15, 70, ?, 50, '2024-03-10', 5)",
+                           {o});
   Vinculo(v, 1, 0, 2, 0, 1, 70, 2);
   Vinculo(v, 2, 0, 2, 0, 1, 70, 1);
   Vai(*t, 1);

@@ -90,8 +90,8 @@ TEST_F(SelecaoLinhasTest, Y570MessageLeadsToItsLine) {
 
 TEST_F(SelecaoLinhasTest, ReconciledEntriesConsultationShowsOnlyTheLinesEntries) {
   for (int k : {500, 501, 502})
-    Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, ?, '2024-03-01', 1)",
-                 {k});
+    ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, ?, '2024-03-01', 1)",
+                           {k});
   auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}, {2, 40, kContaBanco, 10, 1, ""}});
   auto* l = static_cast<TLancamentoMGR*>(t->DAOLinhas());
   l->setItensConciliadosItem(15, 1, "", TDateTime(), Currency::FromInt(1), 500, 2);

@@ -132,7 +132,7 @@ class RevisaoExtratoTest : public DyqDialogTest {
 TEST_F(RevisaoExtratoTest, ImportWritesLinesWithReservedKeysAndReportsEachLineOnce) {
   for (int i = 1; i <= 3; ++i) Linha(i, 1001, 3000 + i, 100 * i);
   Linha(4, 1001, 0, 40);   // unknown to the office: returned to the client
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
   TfrConsultaImportacaoExtratoBancario* t = Abre();
   ASSERT_TRUE(t->DYQ());
   TDAOFactory* l = t->DAOLinhas();
@@ -306,7 +306,7 @@ TEST_F(RevisaoExtratoTest, StoredRulesFillTheLinesOnOpenAndTickedLinesBecomeRule
   // A first run fails on writing line 3: the rules are not stored, and the retry makes no new ones.
   ASSERT_TRUE(Vai(*l, 3));
   campos::Grava(*l, "BDDCTO", Variant("FALHA"));
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
   Db().Execute("create exception E_FALHA_REVISAO 'falha na gravação'");
   Db().Execute("create trigger T_FALHA_REVISAO for VZEL_EMPRESAS_TLAN before insert as begin "
                "if (new.BDDCTO = 'FALHA') then exception E_FALHA_REVISAO; end");
@@ -564,8 +564,8 @@ TEST_F(RevisaoExtratoTest, ALineLeftOutByOnlyPreparedIsImportedLaterAndAFailedRe
 // A line reconciled with an entry already posted is not written again: the posted entry's bank side
 // is marked reconciled, the line leaves the review and Dyq hears it was integrated.
 TEST_F(RevisaoExtratoTest, ALineReconciledWithAPostedEntryMarksItAndLeavesTheReview) {
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
-               "values (15, 900, '2024-03-02', 1001, 3002, 20)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                         "values (15, 900, '2024-03-02', 1001, 3002, 20)");
   Linha(1, 1001, 3001, 10);
   Linha(2, 1001, 3002, 20);
   TfrConsultaImportacaoExtratoBancario* t = Abre();
@@ -642,8 +642,8 @@ TEST_F(RevisaoExtratoTest, FinancialApplicationCreditsAreListedOnOpenAndTheLineE
 // only with the entry the import writes, and never when the review closes without importing.
 TEST_F(RevisaoExtratoTest, Y570DataOfALineGoWithTheEntryTheImportWritesAndNoOther) {
   Db().Execute("insert into PLANOS_TPLA (BDCODPLAPADRAO, BDCODTPLA, BDAPLIFIN) values (3, 700, 'TRUE')");
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 1, '2024-02-01', 1)");
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 1, '2024-02-01', 1)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (15, 500, '2024-02-01', 1)");
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ, BDCNPJFONTE) values (15, 1, 1, "
                "'99888777000166')");
   auto y570De = [&](int chave) {
@@ -1139,7 +1139,7 @@ TEST_F(RevisaoBaixasTest, ARefusedSplitRowCountsAsNotImportedUntilALaterRunSettl
   dialogs.Ok("Importação finalizada: 0 lançamento(s) importado(s), 1 não importado(s).");
   t->miImportarTodos->Click();
   EXPECT_EQ(Pagamentos(), 2);
-  Db().Execute("delete from VEF_EMP_TMOVSAIPARPGTO where BDORDEMPAR = 2");
+  ExecutaComoSuite(Db(), "delete from VEF_EMP_TMOVSAIPARPGTO where BDORDEMPAR = 2");
   dialogs.Ok("Importação finalizada: 1 lançamento(s) importado(s), 0 não importado(s).");
   t->miImportarTodos->Click();
   // The row's settlement posted once, and the row leaves settled (no warning of an earlier run kept).

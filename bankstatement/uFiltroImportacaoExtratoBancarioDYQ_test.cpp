@@ -340,7 +340,7 @@ TEST_F(ExtratoDYQTest, ReconcileOnImportHandsTheReviewTheFeeAlreadyBookedReconci
             TFakeResponse::Json(200, R"({"lancamentos":[
               {"data":"05/03/2024","descricao":"TARIFA","documento":"9","valor":"12.50","tipo":"D"},
               {"data":"06/03/2024","descricao":"PIX RECEBIDO","documento":"10","valor":"40.00","tipo":"C"}]})"));
-  Db().Execute(
+  ExecutaComoSuite(Db(),
       "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO, BDCONCD, "
       "BDCONCC) values (15, 900, '2024-03-05', 40, 123, 12.50, '9', 'FALSE', 'FALSE')");
   auto* t = AbreComEmpresa();

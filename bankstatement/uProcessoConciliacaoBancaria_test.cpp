@@ -57,9 +57,9 @@ class ConciliacaoBancariaTest : public CompanyDatabaseTest {
                  {chave, EncodeDate(2024, 3, dia), dcto, tipo, Currency::Parse(valor)});
   }
   void Lanc(int chave, int dia, const char* dcto, bool debito, const char* valor) {
-    Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO) "
-                 "values (15, ?, ?, ?, ?, ?, ?)",
-                 {chave, EncodeDate(2024, 3, dia), debito ? 123 : 900, debito ? 900 : 123, Currency::Parse(valor), dcto});
+    ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO) "
+                           "values (15, ?, ?, ?, ?, ?, ?)",
+                           {chave, EncodeDate(2024, 3, dia), debito ? 123 : 900, debito ? 900 : 123, Currency::Parse(valor), dcto});
   }
   // Opens a plain statement, or the Dyq statement `idDyq` with matching options.
   TfrProcessoConciliacaoBancaria* Abre(bool onze = true, int64_t idDyq = 0) {
@@ -201,7 +201,7 @@ TEST_F(ConciliacaoBancariaTest, UnequalSumsStopTheRunAndAFailedStoreIsReported) 
   Clica(*t, false, 1);
   t->spConciliacao->Click();
   // Meanwhile another user reconciled the entry.
-  Db().Execute("update VZEL_EMPRESAS_TLAN set BDCONCC = 'TRUE' where BDCHAVE = 1");
+  ExecutaComoSuite(Db(), "update VZEL_EMPRESAS_TLAN set BDCONCC = 'TRUE' where BDCHAVE = 1");
   dialogs.List();
   t->btIniciar->Click();
   EXPECT_TRUE(Db().QueryValue("select BDCHAVELANC from VZEL_EMPRESAS_TEXTRATOBAN where BDCHAVE = 1").IsNull());
@@ -244,9 +244,9 @@ TEST_F(ConciliacaoBancariaTest, DeletingAnEntryTakesEverythingKeptUnderItsKeyOrN
   Lanc(1, 5, "10", false, "40");
   Lanc(2, 6, "11", false, "15");
   Lanc(3, 7, "12", false, "9");
-  Db().Execute("update VZEL_EMPRESAS_TLAN set BDCONCC = 'TRUE' where BDCHAVE = 3");
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) values (15, 1, 'longo')");
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDVALOR) values (15, 1, 4, 1, 40)");
+  ExecutaComoSuite(Db(), "update VZEL_EMPRESAS_TLAN set BDCONCC = 'TRUE' where BDCHAVE = 3");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) values (15, 1, 'longo')");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDVALOR) values (15, 1, 4, 1, 40)");
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ) values (15, 1, 1)");
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC) "
                "values (15, 2, 2, 15, 1)");

@@ -6,6 +6,7 @@
 
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/marca_livros.h"
 #include "settlement/uProcessoBaixas.h"
 #include "testing/company_db.h"
 
@@ -19,6 +20,7 @@ Currency ValorParcela(int i) { return Currency::FromRaw(100000 + int64_t{i % 10 
 
 void SemeiaParcelas(TDatabase& db, int n) {
   const TDateTime base = EncodeDate(2024, 1, 1);
+  TEscritaForaDoModulo fiscal(db);   // the fiscal module's documents
   TTransaction t(db);
   TStatement& docEnt = db.Prepared("insert into VEF_EMP_TMOVENT (BDCODEMP, BDCHAVE, BDNUMDOCINI, BDDATAENTRADAENT, "
                                    "BDVALORCONTABIL) values (1, ?, ?, ?, ?)");

@@ -202,7 +202,7 @@ TEST_F(DyqTaskTest, AFileWhoseMarkingFailedIsNeverPostedTwice) {
   for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
   EXPECT_EQ(marcacoes, 3);
 
-  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  ExecutaComoSuite(Db(), "delete from VZEL_EMPRESAS_TLAN");
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 2);
 }
@@ -377,13 +377,13 @@ TEST_F(DyqTaskTest, HistoriesWithVariablesRewriteTheComplementWhenAsked) {
   EXPECT_EQ(r.Value(0, "BDCOMPL").AsString(), "Pagamento NF 123 - fornecedor");
   EXPECT_EQ(r.Value(1, "BDCOMPL").AsString(), "livre");
 
-  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  ExecutaComoSuite(Db(), "delete from VZEL_EMPRESAS_TLAN");
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(Db().QueryValue("select BDCOMPL from VZEL_EMPRESAS_TLAN where BDDATA = '2024-01-05'").AsString(),
             "fornecedor");
 
   // A history of another company's plan is not the line's: its text never reaches the complement.
-  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  ExecutaComoSuite(Db(), "delete from VZEL_EMPRESAS_TLAN");
   Db().Execute("insert into HIST_TPHI (BDCODHIST, BDCODTPHI, BDAPELIDO, BDNOME) select first 1 BDCODHIST + 1000, 91, "
                "'X', 'Outro plano #DOC' from HIST_TPHI");
   Arquivos(1, [](int) { return std::string("L,1,05/01/2024,40,11,7,91,do arquivo,123\n"); });
@@ -402,7 +402,7 @@ TEST_F(DyqTaskTest, ThePlanChangeTranslatesTheFileAccounts) {
   EXPECT_EQ(Db().QueryValue("select BDDEBITO from VZEL_EMPRESAS_TLAN").AsInteger(), 40);
 
   // Without it the same file names an account the chart lacks.
-  Db().Execute("delete from VZEL_EMPRESAS_TLAN");
+  ExecutaComoSuite(Db(), "delete from VZEL_EMPRESAS_TLAN");
   EXPECT_EQ(Executa(), "Nenhuma lançamento importado, foram encontradas inconsistencias");
 }
 

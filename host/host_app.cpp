@@ -34,6 +34,7 @@
 #include "framework/host/notificacoes.h"
 #include "framework/host/posting_lock_check.h"
 #include "framework/host/publicas.h"
+#include "framework/livros/marca_livros.h"
 #include "framework/schema/schema.h"
 #include "framework/ui/form.h"
 #include "framework/ui/inconsistencias.h"
@@ -178,6 +179,8 @@ class TSessao {
       if (e.IsOpenByAnotherProcess()) throw EUso(e.what());
       throw;
     }
+    // The module works through this attachment: only the books' gate writes the money tables through it.
+    vyn::MarcaConexaoDoModulo(db_);
     // After the engine is loaded: the run, not the engine, decides what a signal ends.
     vyn::InstalaTratadorInterrupcao();
     pool_ = std::make_unique<vyn::TSQLMGRPool>(&db_);

@@ -133,6 +133,19 @@ TEST_F(HostTest, TaskOutcomesAndExitStatus) {
   EXPECT_EQ(r.Err, "integracao-host: banco de dados não encontrado: " + db_ + "x\n");
 }
 
+// The module's attachment is the module's: a write of the ledger that did not go through the books' gate
+// is refused by the database, the task fails naming the table and the ledger keeps its entries.
+TEST_F(HostTest, TheModuleWritesTheBooksOnlyThroughTheGate) {
+  CriaBanco();
+  const TSaida r = ComModulo("task TAutoThreadTesteHost cod_empresa=1 modo=livros --agendamento 7");
+  EXPECT_EQ(r.Status, 1);
+  EXPECT_NE(r.Out.find("Status: 5 (erro) A tabela VZEL_EMPRESAS_TLAN só é gravada pelos livros"), std::string::npos)
+      << r.Out;
+  vyn::TDatabase db;
+  db.Open(db_);
+  EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN").AsInteger(), 3);
+}
+
 // A signal ends a long run cleanly: its transaction rolls back, its work file goes, the status row
 // says it was interrupted and the host exits 128 + the signal. A second process on the embedded
 // database meanwhile is told to use a server.

@@ -54,9 +54,9 @@ class ConsultaVariacaoCambialTest : public CompanyDatabaseTest {
                  {Variant(emp), Variant(chave), Variant(ini), Variant(fin), Variant(usuario)});
   }
   void Lanc(int emp, int chave, const char* compl_, int run) {
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCOMPL)"
-                 " VALUES (?, ?, '2023-11-30', 21, 30, 100, ?)",
-                 {Variant(emp), Variant(chave), Variant(compl_)});
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCOMPL)"
+                           " VALUES (?, ?, '2023-11-30', 21, 30, 100, ?)",
+                           {Variant(emp), Variant(chave), Variant(compl_)});
     if (run)
       Db().Execute("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES (?, ?, ?)",
                    {Variant(emp), Variant(run), Variant(chave)});

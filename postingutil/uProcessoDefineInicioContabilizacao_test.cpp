@@ -41,8 +41,8 @@ class InicioContabilizacaoTest : public CompanyDatabaseTest {
     CompanyDatabaseTest::TearDown();
   }
   void Lanca(int emp, int chave, const char* data, int tipo) {
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDTIPOLAN) VALUES (?, ?, ?, 10, ?)",
-                 {emp, chave, SQLToDate(data), tipo});
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDTIPOLAN) VALUES (?, ?, ?, 10, ?)",
+                           {emp, chave, SQLToDate(data), tipo});
   }
   void Bloqueia(int id, int emp, const char* tela_, const char* ini, const char* fim) {
     Db().Execute("INSERT INTO TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM) VALUES (?, ?, ?, ?, ?)",

@@ -39,9 +39,9 @@ class RecontabilizacaoTest : public CompanyDatabaseTest {
   // A fiscal posting comes from the purchases routine, a payroll one from the normal payroll.
   void Lanca(int emp, int chave, const char* data, int tipo, bool conciliado = false) {
     int rotina = tipo == kTipoLanFiscal ? tprFiscalEntrada : tipo == kTipoLanFolha ? tprFolhaNormal : -1;
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDTIPOLAN, BDCONCC, BDROTINA)"
-                 " VALUES (?, ?, ?, 10, ?, ?, NULLIF(?, -1))",
-                 {emp, chave, SQLToDate(data), tipo, conciliado ? "TRUE" : "FALSE", rotina});
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDTIPOLAN, BDCONCC, BDROTINA)"
+                           " VALUES (?, ?, ?, 10, ?, ?, NULLIF(?, -1))",
+                           {emp, chave, SQLToDate(data), tipo, conciliado ? "TRUE" : "FALSE", rotina});
   }
   int64_t Registros() {
     if (!Db().TableExists("VYN_LOG_EVENTO")) return 0;

@@ -182,9 +182,9 @@ TEST_F(TrocaMesmoPlanoTest, AStartInTheClosingMonthChangesThePlanOnlyAfterTheClo
 }
 
 TEST_F(TrocaMesmoPlanoTest, RunMovesThePlanThroughTheAutomaticMappingPlanAndSwapsTheEngine) {
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
-               " BDVALOR) VALUES (1, 1, ?, 1, 10, 30, 150)",
-               {EncodeDate(2024, 2, 10)});
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
+                         " BDVALOR) VALUES (1, 1, ?, 1, 10, 30, 150)",
+                         {EncodeDate(2024, 2, 10)});
   Preenche("1", "03/2024", 2);
   ProcessContext().WP_RESPONSAVEL = "Chefe";
   {

@@ -91,7 +91,7 @@ TEST_F(TrocaPlanoTest, ACompanyThatNeverClosedChangesItsWholePeriodNotFromTheWor
   Db().Execute("UPDATE TEMPRESAS_REF SET BDULTENC = NULL");
   Empresa("1");
   EXPECT_EQ(tela->edDataInicial->Text(), "01/2024");   // no posting yet: its first registered month
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (2, 1, '2024-02-10', 1)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (2, 1, '2024-02-10', 1)");
   Empresa("1");
   EXPECT_EQ(tela->edDataInicial->Text(), "02/2024");   // the branch's first posting
 }
@@ -223,9 +223,9 @@ TEST_F(TrocaPlanoTest, RealRunAsksLogsCallsTheEngineAndSwapsIt) {
   Preenche();
   // Before the start and after it: the closed month keeps its chart, April moves to the new one.
   for (auto [chave, data] : std::vector<std::pair<int, const char*>>{{1, "2024-03-20"}, {2, "2024-04-02"}})
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
-                 " BDVALOR) VALUES (1, ?, ?, 1, ?, ?, 10)",
-                 {chave, SQLToDate(data), seed::kContaDespesas, seed::kContaFornecedores});
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
+                           " BDVALOR) VALUES (1, ?, ?, 1, ?, ?, 10)",
+                           {chave, SQLToDate(data), seed::kContaDespesas, seed::kContaFornecedores});
   {  // No to the cash-basis question: only the answer is logged
     TScriptedDialogs d;
     d.Rights(true).Yes(kBackup).No(kRetencoes);

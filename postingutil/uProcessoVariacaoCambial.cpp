@@ -10,6 +10,7 @@
 #include "framework/core/datetime.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/livros/lancamentos_avulsos.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -295,7 +296,7 @@ bool TfrProcessoVariacaoCambial::ProcessaMes(int codEmp, int anoMes) {
     mgr.Post();
     mgr.CommitRetanning();
     if (!mgr.Erro()) {
-      std::string erro = mgr.Script().empty() ? std::string() : TDAOFactory::Executa_Script(mgr.Script(), true);
+      std::string erro = mgr.Script().empty() ? std::string() : GravaScriptLancamentos(mgr.Database(), mgr.Script());
       if (erro.empty()) {
         trans.Commit();
         ok = true;

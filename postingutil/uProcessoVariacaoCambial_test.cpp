@@ -278,8 +278,8 @@ TEST_F(VariacaoCambialTest, AnEarlierRunOfAnyKindIsAskedAboutAndReplacedNeverPos
   f->edRefFinal->SetText("11/2023");
   const Linhas novembro{"30/11/2023 D21 C30 100 EXP-1", "30/11/2023 D40 C20 50 IMP-9"};
   // An entry of another origin in the same month stays.
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO)"
-               " VALUES (1, 900000, '2023-11-30', 21, 30, 7, 'OUTRO')");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO)"
+                         " VALUES (1, 900000, '2023-11-30', 21, 30, 7, 'OUTRO')");
   {  // Both books, then fiscal, then corporate: each asks and replaces the one before
     TScriptedDialogs d;
     f->cbCONTABILIZACAO->SetItemIndex(0);
@@ -316,8 +316,8 @@ TEST_F(VariacaoCambialTest, ARerunTakesAwayWhatHungOnTheReplacedEntry) {
                " VALUES (1, 7, 30, '2023-11-30', 100, ?)", {Variant(chave)});
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_CONC (BDCODEMP, BDCHAVE, BDORIGEMCONC, BDCODEMPCONC, BDCHAVECONC)"
                " VALUES (1, ?, 1, 1, 7)", {Variant(chave)});
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, ?, 'conferido')",
-               {Variant(chave)});
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, ?, 'conferido')",
+                         {Variant(chave)});
   // Asked before the reconciliation is undone, as the re-posting asks: No keeps everything.
   d.Yes("já existe processo realizado para este período").No("Existem lançamentos conciliados no processo");
   f->spOK->Click();

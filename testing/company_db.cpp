@@ -11,6 +11,7 @@
 #include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/process_context.h"
+#include "framework/livros/marca_livros.h"
 #include "framework/schema/schema.h"
 
 namespace vyn {
@@ -86,6 +87,9 @@ TTestCompanyDatabase::TTestCompanyDatabase() {
   fs::copy_file(CompanyTemplatePath(), path_, fs::copy_options::overwrite_existing);
   db_ = std::make_unique<TDatabase>();
   db_->Open(path_);
+  // The code under test works through it as the module does through the host's: only the books' gate
+  // writes the money tables; a test's seed of them says so (TEscritaForaDoModulo).
+  MarcaConexaoDoModulo(*db_);
   pool_ = std::make_unique<TSQLMGRPool>(db_.get());
   lookup_ = std::make_unique<TConsultaCodigosBanco>();
   savedDb_ = ProcessContext().Database;
@@ -106,6 +110,11 @@ TTestCompanyDatabase::~TTestCompanyDatabase() {
   AguardaRemocoesSessoes();
   std::error_code ec;
   fs::remove(path_, ec);
+}
+
+int64_t ExecutaComoSuite(TDatabase& db, const std::string& sql, const TParams& params) {
+  TEscritaForaDoModulo suite(db);
+  return db.Execute(sql, params);
 }
 
 std::unique_ptr<TDatabase> TTestCompanyDatabase::OpenAnother() const {

@@ -30,7 +30,8 @@ class TTestCompanyDatabase {
   TDatabase& Db() { return *db_; }
   const std::string& Path() const { return path_; }
   TSQLMGRPool& Pool() { return *pool_; }
-  // Another attachment to the same database (concurrency tests).
+  // Another attachment to the same database (concurrency tests), as another program's: without the
+  // module's mark, so it writes the money tables as the suite's screens and isql do.
   std::unique_ptr<TDatabase> OpenAnother() const;
 
  private:
@@ -42,6 +43,11 @@ class TTestCompanyDatabase {
   TSQLMGRPool* savedPool_ = nullptr;
   ICodeLookup* savedLookup_ = nullptr;
 };
+
+// A write another program of the suite makes (its entry screen deleting an entry, the fiscal module
+// issuing an installment), which a test stands for: it goes in as that program's would, past the books'
+// boundary that holds the module's attachment (TEscritaForaDoModulo). Answers the rows affected.
+int64_t ExecutaComoSuite(TDatabase& db, const std::string& sql, const TParams& params = {});
 
 // Fixture: a fresh company database per test.
 class CompanyDatabaseTest : public ::testing::Test {

@@ -2,6 +2,8 @@
 
 #include <fmt/format.h>
 
+#include "framework/livros/marca_livros.h"
+
 namespace vyn::seed {
 
 namespace {
@@ -14,11 +16,13 @@ const char* const kNums[] = {"BDNUMDOCINI", "BDNUMDOCINI", "BDNUMDOCINI", "BDNUM
 }  // namespace
 
 void AddGuia(TDatabase& db, int codEmp, int chaveDarf, Currency valor, Currency saldo) {
+  TEscritaForaDoModulo modulo(db);   // the fiscal and payroll modules' writes
   db.Execute("insert into TDARFGERPGTO (BDCODEMP, BDCHAVEDARF, BDVALOR, BDSALDOAPAGAR) values (?, ?, ?, ?)",
              {codEmp, chaveDarf, valor, saldo < Currency() ? valor : saldo});
 }
 
 void AddCalculo(TDatabase& db, int codEmp, int tipoCalc, int chave, int ordem, Currency liquido, Currency pago) {
+  TEscritaForaDoModulo modulo(db);   // the fiscal and payroll modules' writes
   db.Execute("insert into TDADOSPGTOCALC (BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDLIQUIDO, BDVLRPGTO) "
              "values (?, ?, ?, ?, ?, ?)",
              {codEmp, tipoCalc, chave, ordem, liquido, pago});
@@ -26,6 +30,7 @@ void AddCalculo(TDatabase& db, int codEmp, int tipoCalc, int chave, int ordem, C
 
 void AddDocumentoFiscal(TDatabase& db, int livro, int codEmp, int chave, int numDoc, TDateTime data,
                         Currency valorContabil, const std::vector<ParcelaSeed>& parcelas, int natureza) {
+  TEscritaForaDoModulo modulo(db);   // the fiscal and payroll modules' writes
   const char* extra = livro == 2 ? ", BDTIPLAN" : livro == 3 ? ", BDIND_OPER" : "";
   const char* marca = livro >= 2 ? ", ?" : "";
   const int n = livro >= 2 ? 6 : 5;
@@ -44,6 +49,7 @@ void AddDocumentoFiscal(TDatabase& db, int livro, int codEmp, int chave, int num
 
 void AddPagamentoParcela(TDatabase& db, int livro, int codEmp, int chave, int ordem, Currency valor, TDateTime data,
                          int tipoBaixa) {
+  TEscritaForaDoModulo modulo(db);   // the fiscal and payroll modules' writes
   db.Execute(fmt::format("insert into {}PGTO (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO, BDDATAPGTO, BDVALORPGTO, "
                          "BDTIPOBAIXA) values (?, ?, ?, (select coalesce(max(BDSEQPGTO), 0) + 1 from {}PGTO where "
                          "BDCODEMP = ? and BDCHAVE = ? and BDORDEMPAR = ?), ?, ?, ?)",

@@ -1,6 +1,8 @@
 #pragma once
 // Seed builders of the obligations the settlement engine settles: tax guides, calculations, fiscal
-// documents with their installments and payments, and staged entries of a large-file import.
+// documents with their installments and payments, and staged entries of a large-file import. The
+// obligations and payments are the suite's other modules' writes (TEscritaForaDoModulo), so they go in
+// on the module's attachment too.
 #include <string>
 #include <vector>
 

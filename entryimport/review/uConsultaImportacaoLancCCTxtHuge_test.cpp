@@ -93,7 +93,7 @@ class StagedReviewTest : public RevisaoComAberturaTest<TArquivoClienteFake> {
 const std::string kLongo(230, 'x');
 
 TEST_F(StagedReviewTest, LargeFileIsStagedAndImportedUnderReservedKeysWithItsCompanions) {
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 500, '2023-12-01', 1)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 500, '2023-12-01', 1)");
   const std::string arquivo = "L,1,05/01/2024,40,11,\"1.000,50\",1,\"" + kLongo + "\",NF1,7,,,nota da linha\n"
                               "C,1,900,D,600.50\nC,1,901,D,400\n" + Linhas(400);
   Revisa(arquivo, [&](Tela& t) {
@@ -165,7 +165,7 @@ TEST_F(StagedReviewTest, TheExplanatoryNoteIsCorrectedAddedAndRemovedInTheDetail
 
 TEST_F(StagedReviewTest, FailedWriteLeavesNothingHalfWrittenAndInconsistentLinesStayStaged) {
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_CHAVE (BDCODEMP, BDPROXIMACHAVE) values (1, 10)");
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
   opener_->marca = true;
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](Tela& t) {
     const int sessao = t.Sessao();

@@ -52,7 +52,7 @@ class EntryReviewTest : public RevisaoComAberturaTest<TForm_VYN> {
 const std::string kLongo(230, 'x');
 
 TEST_F(EntryReviewTest, ImportsBalancedFileWithReservedKeysPerCompanyCostCentresAndLongComplement) {
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 500, '2023-12-01', 1)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 500, '2023-12-01', 1)");
   auto* filiais = opener_->Create<TSelecionaFiliais_VYN>();
   filiais->SetEditEmpresa(empresa_);
   filiais->CheckAll = true;
@@ -122,7 +122,7 @@ TEST_F(EntryReviewTest, AnEntryValueEditedInTheReviewIsCheckedAgainstItsSplit) {
 TEST_F(EntryReviewTest, FailedWriteLeavesNothingHalfWrittenAndInvalidLinesStay) {
   // Another attachment left an entry on the second key the run reserves: the whole run is undone.
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_CHAVE (BDCODEMP, BDPROXIMACHAVE) values (1, 10)");
-  Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
   Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](Tela& t) {
     dialogs_.Ok("nada foi gravado");
     t.spImportacao->Click();

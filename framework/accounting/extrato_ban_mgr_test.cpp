@@ -26,9 +26,9 @@ class ExtratoBanMgrTest : public CompanyDatabaseTest {
   // An entry of the account: debit true puts the account on the debit side (money in).
   void Lanc(int emp, int chave, int dia, const char* dcto, bool debito, const char* valor, const char* concd = "FALSE",
             const char* concc = "FALSE") {
-    Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO, "
-                 "BDCONCD, BDCONCC) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
-                 {emp, chave, EncodeDate(2024, 3, dia), debito ? kConta : 900, debito ? 900 : kConta,
+    ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO, "
+                           "BDCONCD, BDCONCC) values (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+                           {emp, chave, EncodeDate(2024, 3, dia), debito ? kConta : 900, debito ? 900 : kConta,
                   Currency::Parse(valor), dcto, concd, concc});
   }
   void Abre() {

@@ -23,8 +23,8 @@ class MotorRecontabilizacaoTest : public CompanyDatabaseTest {
     motor = TProcessoRecontabilizacaoMGR::CreateMgr(&dono);
   }
   void Lanca(int emp, int chave, const char* data, int tipo) {
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDTIPOLAN) VALUES (?, ?, ?, 1, ?)",
-                 {emp, chave, SQLToDate(data), tipo});
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR, BDTIPOLAN) VALUES (?, ?, ?, 1, ?)",
+                           {emp, chave, SQLToDate(data), tipo});
   }
   std::vector<int64_t> Chaves() {
     std::vector<int64_t> out;
@@ -45,17 +45,17 @@ TEST_F(MotorRecontabilizacaoTest, RepostingRecreatesWhatItCanAndListsTheRestForA
   Lanca(1, 5, "2024-03-20", 100);   // an account the chart lacks: kept, for attention
   Lanca(1, 6, "2024-03-10", 100);   // a sale: its routine was not chosen, untouched
   Lanca(1, 7, "2024-03-11", 100);   // no routine recorded: only its whole module re-posts it, for attention
-  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDROTINA = ? WHERE BDTIPOLAN = 100 AND BDCHAVE < 6",
-               {static_cast<int>(tprFiscalEntrada)});
-  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDROTINA = ? WHERE BDCHAVE = 6", {static_cast<int>(tprFiscalSaida)});
-  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE', BDCODPLAPADRAO = 9 WHERE BDCHAVE = 1");
-  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDDEBITO = 999 WHERE BDCHAVE = 5");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, 'longo')");
+  ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDROTINA = ? WHERE BDTIPOLAN = 100 AND BDCHAVE < 6",
+                         {static_cast<int>(tprFiscalEntrada)});
+  ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDROTINA = ? WHERE BDCHAVE = 6", {static_cast<int>(tprFiscalSaida)});
+  ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE', BDCODPLAPADRAO = 9 WHERE BDCHAVE = 1");
+  ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDDEBITO = 999 WHERE BDCHAVE = 5");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, 'longo')");
   Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
                " VALUES (1, 7, 10, '2024-03-01', 1, 1)");
   // Entry 1 posted a guide's payment and a variance run: made again, it is still what posted them.
-  Db().Execute("INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
-               " VALUES (1, 9, 1, '2024-03-01', 1, 1)");
+  ExecutaComoSuite(Db(), "INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
+                         " VALUES (1, 9, 1, '2024-03-01', 1, 1)");
   Db().Execute("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES (1, 5, 1)");
   TTiposProcRecontabiliza rotinas;
   rotinas.set(tprFiscalEntrada).set(tprBaixaImpostos);
@@ -147,9 +147,9 @@ TEST_F(MotorRecontabilizacaoTest, StartOfPostingDeletesOlderEntriesWithTheirDepe
   Lanca(1, 2, "2024-01-31", 100);   // goes as well: in the group of line 7
   Lanca(1, 3, "2024-03-10", 100);   // stays: its reconciliation with entry 1 is undone
   Lanca(1, 4, "2024-03-11", 100);   // stays: reconciled with line 8, untouched
-  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE'");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, 'longo')");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDVALOR) VALUES (1, 1, 5, 1, 1)");
+  ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE'");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, 'longo')");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDVALOR) VALUES (1, 1, 5, 1, 1)");
   // Line 7 points at its group's first entry, line 8 at entry 4.
   for (auto [linha, chave] : std::vector<std::pair<int, int>>{{7, 1}, {8, 4}})
     Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
@@ -162,9 +162,9 @@ TEST_F(MotorRecontabilizacaoTest, StartOfPostingDeletesOlderEntriesWithTheirDepe
   };
   // A guide paid with entry 1 and one paid with entry 4; a variance run posted as 1.
   for (int chave : {1, 4})
-    Db().Execute("INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
-                 " VALUES (1, 9, ?, '2024-01-31', 1, ?)",
-                 {chave, chave});
+    ExecutaComoSuite(Db(), "INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
+                           " VALUES (1, 9, ?, '2024-01-31', 1, ?)",
+                           {chave, chave});
   Db().Execute("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES (1, 5, 1)");
   item(1, 1, 7);
   item(2, 1, 7);
@@ -241,7 +241,7 @@ TEST_F(MotorRecontabilizacaoTest, ChangeToAnotherChartTranslatesThePostingsThrou
   Lanca(1, 1, "2024-02-10", 0);   // before the start: stays in chart 1
   Lanca(1, 2, "2024-03-10", 0);
   Lanca(2, 3, "2024-04-10", 100);
-  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCODPLAPADRAO = 1, BDDEBITO = 10, BDCREDITO = 40");
+  ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDCODPLAPADRAO = 1, BDDEBITO = 10, BDCREDITO = 40");
   auto troca = [&](int mapa, bool executa, int participante, int lalur = 0) {
     lista.Clear();
     motor->ExecutaRecontabiliza(1, 2, mapa, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 12, 31), &lista, executa,
@@ -301,7 +301,7 @@ TEST_F(MotorRecontabilizacaoTest, AHistoryPlanChangeKeepsEachItemAndRefusesItems
   Db().Execute("INSERT INTO HIST_TPHI (BDCODHIST, BDCODTPHI, BDAPELIDO, BDNOME) VALUES (2, 900, 'X', 'Outro')");
   Lanca(1, 1, "2024-03-10", 0);
   Lanca(2, 2, "2024-04-10", 0);
-  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCODPLAPADRAO = 1, BDCODHIST = 1, BDCODTPHI = 1");
+  ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDCODPLAPADRAO = 1, BDCODHIST = 1, BDCODTPHI = 1");
   auto troca = [&] {
     lista.Clear();
     motor->ExecutaRecontabiliza(1, 4, 5, 1, EncodeDate(2024, 3, 1), EncodeDate(2024, 12, 31), &lista, true,
@@ -347,21 +347,21 @@ class ImplantacaoTrocaTest : public MotorRecontabilizacaoTest {
     Lanca(1, 3, "2024-02-20", 40, 10, "30");        // 40 without participant: the generic one, 7
     Lanca(1, 4, "2024-03-10", 10, 30, "5");         // after the change: translated
     Lanca(2, 1, "2024-02-15", 10, 30, "20");
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 2, 'longo')");
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 2, 'longo')");
     Db().Execute("INSERT INTO VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDDATAMOV, BDVALOR, BDCHAVELANC)"
                  " VALUES (1, 7, 10, '2024-01-10', 100, 1)");
     // Paid with posting 3 and with posting 4; a variance run posted as 2.
     for (int chave : {3, 4})
-      Db().Execute("INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
-                   " VALUES (1, 9, ?, '2024-02-20', 30, ?)",
-                   {chave, chave});
+      ExecutaComoSuite(Db(), "INSERT INTO TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO, BDCHAVELAN)"
+                             " VALUES (1, 9, ?, '2024-02-20', 30, ?)",
+                             {chave, chave});
     Db().Execute("INSERT INTO TOL_VZEL_EMP_TVARCAMBIAL (BDCODEMP, BDCODVAR, BDCHAVELAN) VALUES (1, 5, 2)");
     motor->PossuiZeramento = true;
   }
   void Lanca(int emp, int chave, const char* data, int debito, int credito, const char* valor, int terceiroC = 0) {
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
-                 " BDCODTERCEIROC, BDVALOR, BDCODHIST) VALUES (?, ?, ?, 1, ?, ?, ?, ?, 1)",
-                 {emp, chave, SQLToDate(data), debito, credito, terceiroC ? Variant(terceiroC) : Variant(),
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDCODPLAPADRAO, BDDEBITO, BDCREDITO,"
+                           " BDCODTERCEIROC, BDVALOR, BDCODHIST) VALUES (?, ?, ?, 1, ?, ?, ?, ?, 1)",
+                           {emp, chave, SQLToDate(data), debito, credito, terceiroC ? Variant(terceiroC) : Variant(),
                   Currency::ParseSQL(valor)});
   }
   void Troca() {
@@ -471,15 +471,15 @@ TEST_F(ImplantacaoTrocaTest, NoScreenOrImportMayAlterTheImplantationButALaterCha
       EXPECT_NE(std::string(e.what()).find(kMensagemImplantacaoTroca), std::string::npos) << e.what();
     }
   };
-  recusa([&] { Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDVALOR = 1 WHERE BDCODEMP = 1 AND BDCHAVE = ?", {chave}); });
-  recusa([&] { Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE' WHERE BDCODEMP = 1"); });
+  recusa([&] { ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDVALOR = 1 WHERE BDCODEMP = 1 AND BDCHAVE = ?", {chave}); });
+  recusa([&] { ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDCONCD = 'TRUE' WHERE BDCODEMP = 1"); });
   recusa([&] {
     TTransaction tr(Db());
     ExcluiLancamentos(Db(), 1, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {1, chave});
   });
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDORDEMTROCA IS NOT NULL").AsInteger(), 6);
   // The posting after the change is the company's to edit as ever.
-  EXPECT_EQ(Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCOMPL = 'x' WHERE BDCODEMP = 1 AND BDCHAVE = 4"), 1);
+  EXPECT_EQ(ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDCOMPL = 'x' WHERE BDCODEMP = 1 AND BDCHAVE = 4"), 1);
 
   // Closed up to May, the company goes back to chart 1 from June: the first implantation and March's
   // posting make way for the second implantation.

@@ -184,7 +184,8 @@ bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chav
   TStatement& st = *c.Comando;
   std::vector<Variant> r;
   try {
-    r = st.ExecuteReturning(ParametrosGravaPagamento(p, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, !bloqueioLido));
+    r = vyn::GravaPagamento(
+        db, st, ParametrosGravaPagamento(p, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, !bloqueioLido));
   } catch (const EDatabaseError& e) {
     if (!e.IsLockConflict()) throw;
     const std::string msg =

@@ -5,6 +5,7 @@
 #include "framework/component/process_context.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/data/sql_value.h"
+#include "framework/livros/marca_livros.h"
 #include "framework/schema/seed.h"
 #include "testing/company_db.h"
 
@@ -103,6 +104,7 @@ TEST_F(DAOFactoryTest, FailedWriteLeavesTheRowInMemoryAsItWas) {
 }
 
 TEST_F(DAOFactoryTest, CommandTextSearchKeyAndReferenceMonth) {
+  TEscritaForaDoModulo dados(Db());   // free SQL as any program runs it; the books' boundary is not at stake
   seed::AddStandardCompany(Db(), 202401);
   Db().Execute("UPDATE OR INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP) VALUES (1, 202403, 'Novo Nome') "
                "MATCHING (BDCODEMP, BDREFEMP)");

@@ -7,6 +7,8 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <map>
+#include <optional>
 #include <type_traits>
 #include <unordered_map>
 
@@ -211,15 +213,38 @@ const Variant& TQueryResult::Value(size_t row, std::string_view column) const {
 
 // ---------------------------------------------------------------------------------------------
 struct TDatabase::Impl {
+  explicit Impl(TDatabase& owner) : self(owner) {}
+  TDatabase& self;
   Status st;
   fb::IProvider* provider = nullptr;
   fb::IAttachment* att = nullptr;
   fb::ITransaction* tra = nullptr;   // the open explicit transaction
   TpbHolder tpb;
   std::unordered_map<std::string, std::unique_ptr<TStatement>> prepared;
+  // Session context: what each statement must see, what the attachment holds (nothing after Open),
+  // whether they differ, and whether they are being sent (the sending statement must not send them).
+  std::map<std::string, std::optional<std::string>> context, sent;
+  bool contextPending = false;
+  bool sendingContext = false;
 
   void CheckOpen() const {
     if (!att) throw EDatabaseError("Banco de dados não conectado.");
+  }
+
+  // Whether the attachment holds value under name (a name never sent holds none).
+  bool Holds(const std::string& name, const std::optional<std::string>& value) const {
+    const auto it = sent.find(name);
+    return it == sent.end() ? !value : it->second == value;
+  }
+  bool ContextDiffers() const {
+    return std::any_of(context.begin(), context.end(), [&](const auto& c) { return !Holds(c.first, c.second); });
+  }
+
+  // Before a statement runs: the interruption check, then the context it must see.
+  void BeforeStatement() {
+    CheckOpen();
+    VerificaInterrupcao();
+    if (contextPending && !sendingContext) self.SendSessionContext();
   }
 
   fb::ITransaction* Start(const std::vector<unsigned char>* outro = nullptr) {
@@ -231,8 +256,7 @@ struct TDatabase::Impl {
   template <class F>
   auto InTx(const std::string& sql, F&& f, bool own = false, const std::vector<unsigned char>* outro = nullptr)
       -> decltype(f(static_cast<fb::ITransaction*>(nullptr))) {
-    CheckOpen();
-    VerificaInterrupcao();
+    BeforeStatement();
     if (tra && !own) {
       try {
         return f(tra);
@@ -687,7 +711,7 @@ void TTransaction::Rollback() {
 }
 
 // ---------------------------------------------------------------------------------------------
-TDatabase::TDatabase() : impl_(std::make_unique<Impl>()) {}
+TDatabase::TDatabase() : impl_(std::make_unique<Impl>(*this)) {}
 
 TDatabase::~TDatabase() {
   try {
@@ -740,7 +764,9 @@ void TDatabase::Open(const std::string& connection, const std::string& user, con
   }
   connection_ = connection;
   ++generation_;
-  if (referencia_ != 0) SetSessionReferencia(referencia_);
+  // A new attachment holds no context of ours.
+  impl_->sent.clear();
+  impl_->contextPending = impl_->ContextDiffers();
 }
 
 void TDatabase::Close() {
@@ -920,7 +946,7 @@ void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TPar
 
 TScriptResult TDatabase::ExecuteScript(const std::vector<std::string>& statements) {
   TScriptResult result;
-  impl_->CheckOpen();
+  impl_->BeforeStatement();
   auto& st = impl_->st;
   auto Exec = [&](fb::ITransaction* tr, const char* sql) {
     impl_->att->execute(&st, tr, 0, sql, kDialect, nullptr, nullptr, nullptr, nullptr);
@@ -982,9 +1008,41 @@ void TDatabase::ExecuteScriptOrThrow(const std::vector<std::string>& statements)
 
 void TDatabase::SetSessionReferencia(int yyyymm) {
   referencia_ = yyyymm;
-  if (!Connected()) return;
-  QueryValue("SELECT RDB$SET_CONTEXT('USER_SESSION', 'REFERENCIA', ?) FROM RDB$DATABASE",
-             {Variant(std::to_string(yyyymm))});
+  SetSessionContext("REFERENCIA", std::to_string(yyyymm));
+}
+
+void TDatabase::SetSessionContext(const std::string& name, std::optional<std::string> value) {
+  Impl& d = *impl_;
+  d.context[name] = std::move(value);
+  d.contextPending = d.ContextDiffers();
+}
+
+std::optional<std::string> TDatabase::SessionContext(const std::string& name) const {
+  const auto it = impl_->context.find(name);
+  return it == impl_->context.end() ? std::nullopt : it->second;
+}
+
+TSessionContextScope::TSessionContextScope(TDatabase& db, std::string name, std::optional<std::string> value)
+    : db_(db), name_(std::move(name)), before_(db.SessionContext(name_)) {
+  db_.SetSessionContext(name_, std::move(value));
+}
+
+void TDatabase::SendSessionContext() {
+  Impl& d = *impl_;
+  struct TEnviando {
+    bool& enviando;
+    explicit TEnviando(bool& b) : enviando(b) { enviando = true; }
+    ~TEnviando() { enviando = false; }
+  } enviando(d.sendingContext);
+  TStatement& set = Prepared(
+      "EXECUTE BLOCK (N VARCHAR(80) = ?, V VARCHAR(255) = ?) AS DECLARE R INTEGER; "
+      "BEGIN R = RDB$SET_CONTEXT('USER_SESSION', :N, :V); END");
+  for (const auto& [name, value] : d.context) {
+    if (d.Holds(name, value)) continue;
+    set.Run({Variant(name), value ? Variant(*value) : Variant()});
+    d.sent[name] = value;
+  }
+  d.contextPending = false;
 }
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -153,6 +154,13 @@ class TDatabase {
   // Session context read by views (RDB$GET_CONTEXT('USER_SESSION', 'REFERENCIA')).
   void SetSessionReferencia(int yyyymm);
   int SessionReferencia() const { return referencia_; }
+  // A USER_SESSION context variable this program keeps on its attachment (views and triggers read them;
+  // nullopt clears it). Every statement runs with the values last set here, on whatever attachment Open
+  // made last: a changed value reaches the server just before the next statement, in that statement's
+  // transaction, so setting and restoring one around a few statements costs nothing until one runs, and a
+  // value that failed to reach the server is sent again before anything else runs.
+  void SetSessionContext(const std::string& name, std::optional<std::string> value);
+  std::optional<std::string> SessionContext(const std::string& name) const;
 
   // Primary key columns of a table, from the system tables (upper case, in key order).
   std::vector<std::string> PrimaryKey(const std::string& table);
@@ -169,6 +177,9 @@ class TDatabase {
  private:
   friend class TTransaction;
   friend class TStatement;
+  // Sends the context values the attachment does not hold yet (see SetSessionContext).
+  void SendSessionContext();
+
   std::unique_ptr<Impl> impl_;
   std::string connection_;
   int referencia_ = 0;
@@ -198,6 +209,21 @@ class TStatement {
   TDatabase& db_;
   std::string sql_;
   std::unique_ptr<Impl> impl_;
+};
+
+// A session context value held for a scope and put back as it was at its end (scopes nest). Sends
+// nothing by itself (TDatabase::SetSessionContext).
+class TSessionContextScope {
+ public:
+  TSessionContextScope(TDatabase& db, std::string name, std::optional<std::string> value);
+  ~TSessionContextScope() { db_.SetSessionContext(name_, before_); }
+  TSessionContextScope(const TSessionContextScope&) = delete;
+  TSessionContextScope& operator=(const TSessionContextScope&) = delete;
+
+ private:
+  TDatabase& db_;
+  std::string name_;
+  std::optional<std::string> before_;
 };
 
 // Whether a connection string names a server ("host:path") rather than a local file.

@@ -17,6 +17,13 @@ inline constexpr std::array<std::string_view, 19> kTabelasDosLivros = {
     "VEF_TFILA_IMPORTACAO_EF",   "VZEL_EMP_TVINC_BAIXA_LANC", "TINTEGRACAO_FONTE_LANCADA",
     "TINTEGRACAO_FONTE_PARTE"};
 
+// The session context by which the database itself holds that boundary (framework/schema/guarda_livros.cpp,
+// framework/livros/marca_livros.h): on an attachment marked as the module's (kContextoModulo), a write to
+// one of these tables, by whatever statement or trigger, is refused unless the gate marks it as its own
+// (kContextoLivros). Other programs' attachments (the suite's screens, isql) carry no mark.
+inline constexpr const char* kContextoModulo = "INTEGRACAO_MODULO";
+inline constexpr const char* kContextoLivros = "INTEGRACAO_LIVROS";
+
 // Whether table (upper case, as the schema names it) is one of them.
 inline bool TabelaDosLivros(std::string_view table) {
   return std::find(kTabelasDosLivros.begin(), kTabelasDosLivros.end(), table) != kTabelasDosLivros.end();

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include "framework/core/text.h"
+#include "framework/livros/marca_livros.h"
 
 namespace vyn {
 
@@ -111,6 +112,11 @@ std::string FormaGravaPagamento(const TPagamentoBaixa& p) {
   f += '|';
   for (const auto& [c, v] : p.Valores) f += '|' + c;
   return f;
+}
+
+std::vector<Variant> GravaPagamento(TDatabase& db, TStatement& comando, const TParams& valores) {
+  TMarcaLivros marca(db);
+  return comando.ExecuteReturning(valores);
 }
 
 TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,

@@ -93,5 +93,8 @@ std::string FormaGravaPagamento(const TPagamentoBaixa& p);
 // transaction, read it for the same company, day and screens.
 TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
                                  const TLancamentoBaixa* l, const Variant& plaPadrao, bool bloqueio = true);
+// Runs comando (TextoGravaPagamento's text, prepared on db once per shape by the run) with valores, as
+// the gate's own write; answers its row (SITUACAO first).
+std::vector<Variant> GravaPagamento(TDatabase& db, TStatement& comando, const TParams& valores);
 
 }  // namespace vyn

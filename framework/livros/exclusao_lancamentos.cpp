@@ -1,8 +1,11 @@
 #include "framework/livros/exclusao_lancamentos.h"
 
+#include "framework/livros/marca_livros.h"
+
 namespace vyn {
 
 void ExcluiLancamentos(TDatabase& db, int codEmp, const std::string& onde, const TParams& valores) {
+  TMarcaLivros marca(db);
   const std::string chaves = "(SELECT L.BDCHAVE FROM VZEL_EMPRESAS_TLAN L WHERE " + onde + ")";
   auto junta = [](std::initializer_list<const TParams*> partes) {
     TParams out;
@@ -54,6 +57,7 @@ void ExcluiLancamentos(TDatabase& db, int codEmp, const std::string& onde, const
 }
 
 void TransfereVinculosDoLancamento(TDatabase& db, int codEmp, int de, int para) {
+  TMarcaLivros marca(db);
   for (const char* pagamentos : kTabelasPagamento)
     db.Execute(std::string("UPDATE ") + pagamentos + " SET BDCHAVELAN = ? WHERE BDCODEMP = ? AND BDCHAVELAN = ?",
                {para, codEmp, de});

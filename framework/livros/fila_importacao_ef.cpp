@@ -8,6 +8,7 @@
 
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/marca_livros.h"
 
 namespace vyn {
 
@@ -61,6 +62,7 @@ bool EnfileiraDocumentoEF(TDatabase& db, int codEmp, int tipoDocumento, int tipo
                     {codEmp, tipoParceiro, identidade})
           .AsInteger() > 0)
     return false;
+  TMarcaLivros marca(db);
   try {
     db.Execute("INSERT INTO VEF_TFILA_IMPORTACAO_EF (BDID, BDCODEMP, BDTIPODOCUMENTO, BDTIPOPARCEIRO, BDARQUIVO, "
                "BDCONTEUDO, BDIDENTIFICADOR) VALUES (NEXT VALUE FOR GEN_VEF_TFILA_IMPORTACAO_EF, ?, ?, ?, ?, ?, ?)",

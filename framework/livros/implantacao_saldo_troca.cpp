@@ -7,6 +7,7 @@
 
 #include "framework/livros/exclusao_lancamentos.h"
 #include "framework/livros/livros.h"
+#include "framework/livros/marca_livros.h"
 #include "framework/data/fb_database.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/schema/troca_plano.h"
@@ -105,6 +106,7 @@ std::vector<std::string> ImplantaSaldosTroca(TDatabase& db, const std::vector<in
   const std::string complemento =
       fmt::format("Implantação de saldo da troca do plano de contas {} para {}", troca.ContasDe, troca.ContasPara);
   std::vector<std::string> feitos;
+  TMarcaLivros marca(db);
   // The implantation is the one writing the books let into the period the change holds, in the new
   // chart before its reference starts; the company must still be one that takes entries.
   TLivros livros(db, ExecucaoDe(nullptr, {"frLancamento"}), TIsencaoLivros::ImplantacaoTrocaPlano);

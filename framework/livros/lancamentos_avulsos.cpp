@@ -2,10 +2,12 @@
 
 #include <fmt/format.h>
 
+#include "framework/data/dao_factory.h"
 #include "framework/data/fb_database.h"
 #include "framework/data/sql_value.h"
 #include "framework/livros/exclusao_lancamentos.h"
 #include "framework/livros/livros.h"
+#include "framework/livros/marca_livros.h"
 #include "framework/schema/entry_keys.h"
 
 namespace vyn {
@@ -27,6 +29,7 @@ std::optional<TLancamentoLivros> Lancamento(TDatabase& db, int64_t emp, int64_t 
 }  // namespace
 
 int64_t MarcaConciliado(TDatabase& db, int64_t emp, int64_t chave, int64_t conta, bool soLivre) {
+  TMarcaLivros marca(db);
   const Variant c(static_cast<long long>(conta));
   const std::string livre = soLivre ? " and coalesce(BDCONCD, 'FALSE') <> 'TRUE'" : "";
   const std::string livreC = soLivre ? " and coalesce(BDCONCC, 'FALSE') <> 'TRUE'" : "";
@@ -43,6 +46,7 @@ void MudaDataLancamento(TLivros& livros, TDatabase& db, int64_t emp, int64_t cha
   livros.Verifica(*l);
   l->Data = data.DateOnly();
   livros.Verifica(*l);
+  TMarcaLivros marca(db);
   db.Prepared("update VZEL_EMPRESAS_TLAN set BDDATA = ? where BDCODEMP = ? and BDCHAVE = ?")
       .Run({Variant(data.DateOnly()), Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chave))});
 }
@@ -53,6 +57,7 @@ bool ExcluiLancamentoContabil(TLivros& livros, TDatabase& db, int64_t emp, int64
   const std::optional<TLancamentoLivros> l = Lancamento(db, emp, chave);
   if (!l) return false;
   livros.Verifica(*l);
+  TMarcaLivros marca(db);
   for (const char* tabela : {"VZEL_EMPRESAS_TLAN_CONC", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_COMPL",
                              "VZEL_EMPRESAS_TLAN_Y570"})
     db.Execute(std::string("delete from ") + tabela + " where BDCODEMP = ? and BDCHAVE = ?", k);
@@ -66,6 +71,7 @@ bool ExcluiLancamentoContabil(TLivros& livros, TDatabase& db, int64_t emp, int64
 int RefazLancamento(TDatabase& db, int codEmp, int chave, const Variant& contas, const Variant& historicos,
                     const std::string& colunas) {
   const int nova = ReserveEntryKeys(db, codEmp);
+  TMarcaLivros marca(db);
   // A posting made again is not reconciled; its history plan is the plan's where it names a history.
   db.Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDCODPLAPADRAO, BDCODHIST, BDCONCD, BDCONCC, " +
                  colunas + ") SELECT BDCODEMP, ?, ?, IIF(BDCODTPHI IS NULL, BDCODHIST, CAST(? AS INTEGER)), 'FALSE',"
@@ -77,6 +83,11 @@ int RefazLancamento(TDatabase& db, int codEmp, int chave, const Variant& contas,
   TransfereVinculosDoLancamento(db, codEmp, chave, nova);
   ExcluiLancamentos(db, codEmp, "L.BDCODEMP = ? AND L.BDCHAVE = ?", {codEmp, chave});
   return nova;
+}
+
+std::string GravaScriptLancamentos(TDatabase& db, const std::vector<std::string>& script) {
+  TMarcaLivros marca(db);
+  return TDAOFactory::Executa_Script(script, true, false, {}, 0, false, &db);
 }
 
 std::string InsercaoLancamento(TLivros& livros, const TLancamentoNovo& l) {

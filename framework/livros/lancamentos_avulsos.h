@@ -5,6 +5,7 @@
 // touches (the old day and the new).
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "framework/core/currency.h"
 #include "framework/core/datetime.h"
@@ -47,5 +48,8 @@ struct TLancamentoNovo {
 };
 // The rules for l (ELivrosRecusa when they refuse it), then the statement that inserts it.
 std::string InsercaoLancamento(TLivros& livros, const TLancamentoNovo& l);
+// Runs the utility's script of those statements (and of the rows that name its entries) on db, all or
+// nothing, as the gate's own write: the error's text (TDAOFactory::Executa_Script), empty when it all went in.
+std::string GravaScriptLancamentos(TDatabase& db, const std::vector<std::string>& script);
 
 }  // namespace vyn

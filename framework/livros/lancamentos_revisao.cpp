@@ -7,6 +7,7 @@
 #include "framework/data/client_dataset.h"
 #include "framework/data/fb_database.h"
 #include "framework/livros/colunas_lancamento.h"
+#include "framework/livros/marca_livros.h"
 
 namespace vyn {
 
@@ -36,11 +37,13 @@ TLancamentosRevisao::~TLancamentosRevisao() = default;
 void TLancamentosRevisao::Insere(const TClientDataSet& ds, const std::map<std::string, Variant>& valores) {
   if (const TField* nota = ds.FindField("BDDESCRICAO"); nota && !nota->IsNull())
     ConfereLargura(nota->AsString(), kCaracteresNotaExplicativa, "BDDESCRICAO");
+  TMarcaLivros marca(db_);
   lancamento_.Insere(ds, valores);
 }
 
 void TLancamentosRevisao::InsereComplemento(int empresa, int chave, const std::string& texto) {
   ConfereLargura(texto, kCaracteresComplementoLancamento, "BDCOMPL");
+  TMarcaLivros marca(db_);
   db_.Prepared("insert into VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) values (?, ?, ?)")
       .Run({empresa, chave, texto});
 }
@@ -48,11 +51,12 @@ void TLancamentosRevisao::InsereComplemento(int empresa, int chave, const std::s
 void TLancamentosRevisao::InsereCentroCusto(const TClientDataSet& cc, const std::string& tabela) {
   auto& insere = centros_[tabela];
   if (!insere) insere = std::make_unique<TInsereLinha>(db_, tabela);
+  TMarcaLivros marca(db_);
   insere->Insere(cc);
 }
 
 TCopiaSessaoLancamentos::TCopiaSessaoLancamentos(TDatabase& db, const std::string& tabela, int sessao)
-    : sessao_(sessao) {
+    : db_(db), sessao_(sessao) {
   // The entry's columns as the work table holds them; the reserved key replaces the provisional one.
   const std::vector<std::string> colunasTemp = db.TableColumns(tabela);
   const std::set<std::string> colTemp(colunasTemp.begin(), colunasTemp.end());
@@ -80,6 +84,7 @@ TCopiaSessaoLancamentos::TCopiaSessaoLancamentos(TDatabase& db, const std::strin
 
 int64_t TCopiaSessaoLancamentos::Copia(int empresa, int inicio, int fim, int desvio) {
   const TParams p{desvio, sessao_, empresa, inicio, fim};
+  TMarcaLivros marca(db_);
   const int64_t n = insere_->Execute(p);
   if (complemento_) complemento_->Run(p);
   if (centros_) centros_->Run(p);

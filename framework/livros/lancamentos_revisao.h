@@ -43,6 +43,7 @@ class TCopiaSessaoLancamentos {
   int64_t Copia(int empresa, int inicio, int fim, int desvio);
 
  private:
+  TDatabase& db_;
   int sessao_;
   TStatement* insere_ = nullptr;
   TStatement* complemento_ = nullptr;

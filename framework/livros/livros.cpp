@@ -8,6 +8,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/marca_livros.h"
 
 namespace vyn {
 
@@ -227,6 +228,7 @@ TFonteRegistrada LeFonte(const std::vector<Variant>& r) {
 
 void TLivros::RegistraFonte(const TFonteLancada& f) {
   if (!f.Partes.empty()) return RegistraPartes(f);
+  TMarcaLivros marca(db_);
   try {
     db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() + ") values (" +
                  Marcadores(std::size(kColunasFonte)) + ")")
@@ -250,6 +252,7 @@ void TLivros::RecusaFonte(const TFonteLancada& f, const EDatabaseError& e) {
 void TLivros::RegistraPartes(const TFonteLancada& f) {
   if (f.Valor <= Currency())
     throw std::logic_error("Uma fonte lançada em partes precisa do seu valor: " + f.Chave);
+  TMarcaLivros marca(db_);
   try {
     // The account opens with the first part; a source booked whole already is not booked in parts too.
     const std::vector<Variant> antes = db_.Prepared(
@@ -272,6 +275,7 @@ void TLivros::RegistraPartes(const TFonteLancada& f) {
 }
 
 void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
+  TMarcaLivros marca(db_);
   std::vector<const TFonteLancada*> inteiras;
   for (const TFonteLancada& f : fontes)
     if (f.Partes.empty()) inteiras.push_back(&f);
@@ -440,6 +444,7 @@ void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::st
 
 void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::string& nome, const std::string& tabela,
                                     int sessao, int empresa, int inicio, int fim, int desvio) {
+  TMarcaLivros marca(db_);
   const std::string faixa = " from " + tabela + " T where T.BDSESSAO = ? and T.BDCODEMP = ? and T.BDCHAVE between ? and "
                             "? and T.BDLINHA is not null";
   try {

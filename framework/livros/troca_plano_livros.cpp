@@ -9,6 +9,7 @@
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 #include "framework/livros/exclusao_lancamentos.h"
+#include "framework/livros/marca_livros.h"
 #include "framework/schema/troca_plano.h"
 
 namespace vyn {
@@ -111,6 +112,7 @@ std::string SemParticipante(const char* lado) {
 }
 
 void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia) {
+  TMarcaLivros marca(db);
   LiberaCopiaTroca(db, copia);
   for (const char* tabela : {"VZEL_EMPRESAS_TLAN", "VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC",
                              "VZEL_EMPRESAS_TLAN_Y570"}) {
@@ -123,6 +125,7 @@ void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia) {
 }
 
 void CopiaPagamentosEmpresa(TDatabase& db, int empresa, int copia) {
+  TMarcaLivros marca(db);
   LiberaCopiaTroca(db, copia);
   for (const char* tabela : kTabelasPagamento) {
     const std::string colunas = ColunasMenosEmpresa(db, tabela);
@@ -135,6 +138,7 @@ void CopiaPagamentosEmpresa(TDatabase& db, int empresa, int copia) {
 }
 
 void TraduzLancamentosTroca(TDatabase& db, const std::vector<int>& empresas, const TTraducaoTroca& t) {
+  TMarcaLivros marca(db);
   const std::string periodo = PeriodoTraduzido(empresas);
   const TParams pPeriodo{t.ContasDe, t.ContasDe, t.Inicio.DateOnly()};
   if (t.ContasDe != t.ContasPara) {

@@ -80,6 +80,7 @@ TSchema CompanySchema() {
   AddSuitePartnersSchema(s);
   AddHostSchema(s);
   AddModuloLivrosSchema(s);
+  AddGuardaLivrosSchema(s);
   return s;
 }
 

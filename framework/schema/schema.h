@@ -91,5 +91,8 @@ void AddSuiteSpedBiSchema(TSchema& s);
 void AddSuitePartnersSchema(TSchema& s);
 // The books' own guards: the record of booked sources, balance checks, the period's rules.
 void AddModuloLivrosSchema(TSchema& s);
+// The books' boundary: each table that moves money refuses a write of the module's attachment that the
+// gate did not mark as its own.
+void AddGuardaLivrosSchema(TSchema& s);
 
 }  // namespace vyn

@@ -82,7 +82,7 @@ TEST_F(SchemaTest, SeededCompanyIsReadAsOfTheSessionMonth) {
 }
 
 TEST_F(SchemaTest, EntryKeysAreNeverHandedOutTwiceAcrossAttachments) {
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (1, 41, '2024-01-02', 1)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) VALUES (1, 41, '2024-01-02', 1)");
   EXPECT_EQ(ReserveEntryKeys(Db(), 1, 10), 42);
   EXPECT_EQ(ReserveEntryKeys(Db(), 2), 1);
 

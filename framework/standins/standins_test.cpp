@@ -517,8 +517,8 @@ TEST_F(StandInTest, TheEcfPreviousChartScreenFillsTheValuesTheEcfScreenKeeps) {
 
 TEST_F(StandInTest, TheEntryTotalsReportPrintsTheCompanysMonthsOfThePeriod) {
   for (auto [chave, data, valor] : {std::tuple{1, "2024-01-10", 100}, {2, "2024-01-20", 50}, {3, "2024-02-05", 7}})
-    Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, ?, ?, ?)",
-                 {chave, data, R(valor)});
+    ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, ?, ?, ?)",
+                           {chave, data, R(valor)});
   auto* r = dynamic_cast<TfrRelatorioTotaisLancamentos*>(
       TPackagesUtil::CarregaFormERetorna("TfrRelatorioTotaisLancamentos", opener_.get()));
   ASSERT_NE(r, nullptr);
@@ -533,9 +533,9 @@ TEST_F(StandInTest, TheEntryTotalsReportPrintsTheCompanysMonthsOfThePeriod) {
 
   // The pay receipts of a kind of payroll, by the calculations' months.
   for (auto [tipo, chave, mes] : {std::tuple{1, 9, 202401}, {2, 9, 202401}, {1, 10, 202402}})
-    Db().Execute("insert into TDADOSPGTOCALC (BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDREFERENCIA, BDLIQUIDO) "
-                 "values (1, ?, ?, 1, ?, 800)",
-                 {tipo, chave, mes});
+    ExecutaComoSuite(Db(), "insert into TDADOSPGTOCALC (BDCODEMP, BDTIPOCALC, BDCHAVE, BDORDEMCALC, BDREFERENCIA, BDLIQUIDO) "
+                           "values (1, ?, ?, 1, ?, 800)",
+                           {tipo, chave, mes});
   auto* recibos = dynamic_cast<TfrRelatorioReciboFolha*>(
       TPackagesUtil::CarregaFormERetorna("TfrRelatorioReciboFolha", opener_.get()));
   recibos->edCODEMP->SetText("1");

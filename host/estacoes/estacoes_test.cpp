@@ -35,6 +35,7 @@
 #include "settlement/settlement_test_support.h"
 #include "settlement/uProcessoBaixas.h"
 #include "framework/livros/fila_importacao_ef.h"
+#include "framework/livros/marca_livros.h"
 #include "testing/fake_http_server.h"
 #include "testing/fake_smtp_server.h"
 #include "testing/processo_host.h"
@@ -79,6 +80,7 @@ int LancaBaixasOuFalha(const std::string& banco) {
   using namespace vyn;
   TDatabase db;
   db.Open(banco);
+  MarcaConexaoDoModulo(db);   // the module's workstation, as the host's
   TSQLMGRPool pool(&db);
   TConsultaCodigosBanco consulta;
   ProcessContext().Database = &db;
@@ -115,6 +117,7 @@ int LancaBaixasOuFalha(const std::string& banco) {
 int EnfileiraDocumento(const std::string& banco, const std::string& arquivo) {
   vyn::TDatabase db;
   db.Open(banco);
+  vyn::MarcaConexaoDoModulo(db);
   std::cout << (vyn::EnfileiraDocumentoEF(db, 1, vyn::tdNFe, vyn::TipOmie, arquivo, "35250111222333000181550010000012341000012345")
                     ? "enfileirado"
                     : "ja na fila")

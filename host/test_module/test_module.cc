@@ -12,6 +12,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/datetime.h"
 #include "framework/data/fb_database.h"
+#include "framework/data/tabelas_livros.h"
 #include "framework/host/auto_thread.h"
 #include "framework/host/publicas.h"
 #include "framework/ui/choice_controls.h"
@@ -265,6 +266,10 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
       return;
     }
     if (GetParametro("modo") == "longa") return Longa(GetParametro("pasta"));
+    if (GetParametro("modo") == "livros") {  // a write of the ledger around the books' gate
+      vyn::ProcessContext().Database->Execute("DELETE FROM " + std::string(vyn::kTabelasDosLivros[0]));
+      return;
+    }
     auto* tela = dynamic_cast<TfrTesteHost*>(vyn::TPackagesUtil::CarregaFormERetorna("TfrTesteHost", this));
     tela->SetIsTARVO(true);
     tela->edCODEMP->SetText(GetParametro("cod_empresa"));

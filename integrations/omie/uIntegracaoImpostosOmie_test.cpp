@@ -27,8 +27,8 @@ class IntegracaoImpostosOmieTest : public CompanyDatabaseTest {
     SemeiaGuiaOmie(Db(), 102, 12, 202401, EncodeDate(2024, 2, 20), R(40));   // earlier, still open
     SemeiaGuiaOmie(Db(), 103, 13, 202403, EncodeDate(2024, 4, 25), R(30));   // paid in full
     SemeiaGuiaOmie(Db(), 104, 14, 202403, EncodeDate(2024, 4, 25), R(30));   // not an Omie tax system
-    Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
-                 "values (1, 103, 1, '2024-04-25', 30)");
+    ExecutaComoSuite(Db(), "insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
+                           "values (1, 103, 1, '2024-04-25', 30)");
   }
   std::map<std::pair<int, int>, int> Selecao(int rg, int r1, int r2) {
     auto r = Db().QueryAll(SQLSelecaoImpostosOmie(
@@ -48,7 +48,7 @@ TEST_F(IntegracaoImpostosOmieTest, SelectionFindsExportAndImportWorkPerCompanyAn
   // Import looks back before the first month: the open guide of January alone brings tax 12.
   EXPECT_EQ(Selecao(1, 202402, 202402), (M{{{1, 12}, 2}}));
   // A partial payment leaves the guide to import.
-  Db().Execute("update TDARFGERPGTO_BAIXA set BDVALORPGTO = 10");
+  ExecutaComoSuite(Db(), "update TDARFGERPGTO_BAIXA set BDVALORPGTO = 10");
   EXPECT_EQ(Selecao(1, 202403, 202403), (M{{{1, 12}, 2}, {{1, 13}, 2}}));
   EXPECT_TRUE(Db().QueryAll(SQLSelecaoImpostosOmie(2, 202403, 202403, [](const std::string&) { return ""; }, ""))
                   .Rows.empty());

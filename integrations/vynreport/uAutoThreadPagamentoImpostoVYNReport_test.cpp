@@ -99,8 +99,8 @@ TEST_F(PagamentoImpostoTaskTest, ImportThenExportOfTheMonthAndACleanRunStaysAtSt
 
 TEST_F(PagamentoImpostoTaskTest, ARefusedPaymentOrACompanyOffThePortalEndsInconsistent) {
   Guia(Db(), 55, 202403, "100.00", "100.00");
-  Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
-               "values (1, 55, 1, ?, 100)", {EncodeDate(2024, 4, 10)});
+  ExecutaComoSuite(Db(), "insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
+                         "values (1, 55, 1, ?, 100)", {EncodeDate(2024, 4, 10)});
   Portal(Pagamento("999.00", "999.00"));
   EXPECT_EQ(Executa(), "");
   auto s = Status();
@@ -137,8 +137,8 @@ TEST_F(PagamentoImpostoTaskTest, AFailureEndsAtStatusFiveAndIsRaisedNeverBehindA
   EXPECT_EQ(task_->LogTarvo().back(), "Erro na importação: Retorno VYN Report: Empresa inexistente");
 
   // The portal refusing the export.
-  Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
-               "values (1, 55, 1, ?, 100)", {EncodeDate(2024, 4, 10)});
+  ExecutaComoSuite(Db(), "insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
+                         "values (1, 55, 1, ?, 100)", {EncodeDate(2024, 4, 10)});
   portal_.On("POST", "/pagamentos", TFakeResponse::Json(422, R"({"erros":["Guia recusada"]})"));
   EXPECT_EQ(Executa("1", "False", "True"), "Erro ao exportar pagamentos. Guia recusada");
   EXPECT_EQ(Status().Value(0, "BDCODSTATUS").AsInteger(), 5);

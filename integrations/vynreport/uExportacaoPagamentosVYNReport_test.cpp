@@ -29,8 +29,8 @@ class ExportacaoPagamentosTest : public CompanyDatabaseTest {
     ProcessContext().CustomerCode = "123";
   }
   void Paga(int chave, int dia, int seq = 1, int mes = 4) {
-    Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
-                 "values (1, ?, ?, ?, 1)", {chave, seq, EncodeDate(2024, mes, dia)});
+    ExecutaComoSuite(Db(), "insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
+                           "values (1, ?, ?, ?, 1)", {chave, seq, EncodeDate(2024, mes, dia)});
   }
   TFormPtr<TfrExportacaoPagamentosVYNReport> Tela(bool tarvo = false) {
     auto t = MakeForm<TfrExportacaoPagamentosVYNReport>();
@@ -200,8 +200,8 @@ TEST_F(ExportacaoPagamentosTest, UpTo1500TickedCompaniesGoAsAListAndTheNextOneTh
   auto pagaNa = [this](int empresa, int codImp) {
     Db().Execute("insert into TDARFPADRAO (BDCODEMP, BDCHAVEDARF, BDCODIMP, BDREFERENCIA, BDVALOR, BDTOTAL) "
                  "values (?, 1, ?, 202403, 10, 10)", {empresa, codImp});
-    Db().Execute("insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
-                 "values (?, 1, 1, ?, 10)", {empresa, EncodeDate(2024, 4, 20)});
+    ExecutaComoSuite(Db(), "insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
+                           "values (?, 1, 1, ?, 10)", {empresa, EncodeDate(2024, 4, 20)});
   };
   auto temporaria = [this] { return Db().QueryValue("select count(*) from TMP_EMPRESAS_SELECT").AsInteger(); };
   noPortal(1001, 2499);   // with company 1: 1,500

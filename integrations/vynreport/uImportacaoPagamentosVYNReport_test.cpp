@@ -127,7 +127,7 @@ TEST_F(ImportacaoPagamentosTest, RefusalsAndTheChoiceAmongGuidesOfTheSamePrincip
 
 TEST_F(ImportacaoPagamentosTest, AGuideWhoseOpenBalanceIsNotWhatThePortalPaidIsRefusedNotSettledForItsBalance) {
   Guia(Db(), 70, 202403, "100.00", "105.53");
-  Db().Execute("update TDARFGERPGTO set BDSALDOAPAGAR = 100 where BDCHAVEDARF = 70");
+  ExecutaComoSuite(Db(), "update TDARFGERPGTO set BDSALDOAPAGAR = 100 where BDCHAVEDARF = 70");
   Responde(Pagamento("100.00", "105.53"));
   Executa();
 
@@ -173,7 +173,7 @@ TEST_F(ImportacaoPagamentosTest, ScheduledRefusalsAreRecordedAndAFailedSettlemen
   TEscopoResultadoExecucao aberto(resultado);
   ProcessContext().WP_AGENDAMENTO = 7;
   Guia(Db(), 70, 202403, "50.00", "50.00");
-  Db().Execute("delete from TDARFGERPGTO where BDCHAVEDARF = 70");   // nothing the engine can settle
+  ExecutaComoSuite(Db(), "delete from TDARFGERPGTO where BDCHAVEDARF = 70");   // nothing the engine can settle
   Responde(Pagamento("50.00", "50.00") + "," + Pagamento("1.00", "1.00"));
   Executa(true);
 

@@ -27,9 +27,9 @@ class PedidosBITest : public CompanyDatabaseTest {
                    {Variant(conta), Variant(classificacao)});
   }
   void Lanca(int emp, int chave, const char* data, int debito, int credito, const char* valor) {
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
-                 "VALUES (?, ?, ?, ?, ?, ?)",
-                 {Variant(emp), Variant(chave), Variant(data), Variant(debito), Variant(credito),
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                           "VALUES (?, ?, ?, ?, ?, ?)",
+                           {Variant(emp), Variant(chave), Variant(data), Variant(debito), Variant(credito),
                   Variant(Currency::ParseSQL(valor))});
   }
   void Pedido(int id, int tipo) {

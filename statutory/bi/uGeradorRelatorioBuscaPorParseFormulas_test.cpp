@@ -194,12 +194,12 @@ TEST_F(BuscaFormulasBaseTest, GeneratorEvaluatesThroughTheRegisteredClassWithThe
     ~TDesregistra() { DesregistraModulo(ClassRegistry(), l); }
   } desregistra{lista};
 
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
-               "(5, 1, '2024-01-10', 10, 20, 1000.1234)");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
-               "(5, 2, '2024-01-20', 30, 10, 200.0001)");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
-               "(5, 3, '2024-02-01', 10, 20, 5)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                         "(5, 1, '2024-01-10', 10, 20, 1000.1234)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                         "(5, 2, '2024-01-20', 30, 10, 200.0001)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                         "(5, 3, '2024-02-01', 10, 20, 5)");
 
   TComponent gerador;
   IBuscaFormulasGerador& a = CriaBuscaFormulasGerador(gerador);
@@ -239,10 +239,10 @@ TEST_F(BuscaFormulasBaseTest, GeneratorEvaluatesThroughTheRegisteredClassWithThe
 }
 
 TEST_F(BuscaFormulasBaseTest, TwoEvaluatorsUsedInTurnEachAnswerWithTheirOwnPeriod) {
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
-               "(5, 1, '2021-03-10', 30, 20, 7000)");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
-               "(5, 2, '2025-03-10', 30, 20, 5000)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                         "(5, 1, '2021-03-10', 30, 20, 7000)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                         "(5, 2, '2025-03-10', 30, 20, 5000)");
   TBuscaFormulasPorParse a, b;
   auto saldo = [](TBuscaFormulasPorParse& e, const std::string& ano) {
     return e.Execute("SALDO(30)", "", 4, 5, ano + "12", "01/01/" + ano, "31/12/" + ano, 1, false, "", "");
@@ -258,10 +258,10 @@ class BuscaFormulasCTest : public CompanyDatabaseTest {
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
     RegistraModulo(ClassRegistry(), lista_);
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
-                 "(5, 1, '2021-03-10', 30, 20, 7000)");
-    Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
-                 "(5, 2, '2025-03-10', 20, 30, 5000)");
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                           "(5, 1, '2021-03-10', 30, 20, 7000)");
+    ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) VALUES "
+                           "(5, 2, '2025-03-10', 20, 30, 5000)");
   }
   void TearDown() override {
     DesregistraModulo(ClassRegistry(), lista_);

@@ -287,8 +287,8 @@ TEST_F(ConfirmacaoECF, TextTheDatabaseCannotStoreIsAFieldErrorAndNothingIsSaved)
 
 TEST_F(ConfirmacaoECF, UnattendedUnpreparedAccountsRaiseAndSaveNothing) {
   Db().Execute("DELETE FROM TPREPARACAO_CONTAS_ECF");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
-               "VALUES (2, 1, '2023-05-02', 10, 30, 5)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                         "VALUES (2, 1, '2023-05-02', 10, 30, 5)");
   Preenche(2023, pasta.Caminho.string());
   tela->SetIsTARVO(true);
   try {
@@ -524,14 +524,14 @@ TEST_F(ConfirmacaoECF, CosifIsOfferedOnlyWhereTheInstallationKeepsTheCosifChart)
 TEST_F(ConfirmacaoECF, LongCashBookHistoriesCountCharactersNotBytes) {
   Preenche(2023, pasta.Caminho.string());
   // History "Pagamento conforme documento": 28 characters.
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "
-               "BDCODTPHI) VALUES (1, 1, '2023-05-02', 10, 30, 5, 1, 1)");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, ?)",
-               {std::string(225, 'x') + "é"});
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "
+                         "BDCODTPHI) VALUES (1, 1, '2023-05-02', 10, 30, 5, 1, 1)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, ?)",
+                         {std::string(225, 'x') + "é"});
   tela->edContaLivroCaixa->SetEnabled(true);
   tela->edContaLivroCaixa->Vale(10);
   EXPECT_TRUE(tela->validaTamanhoHistCompl());   // 254 characters, 255 bytes
-  Db().Execute("UPDATE VZEL_EMPRESAS_TLAN_COMPL SET BDCOMPL = ?", {std::string(226, 'x') + "é"});
+  ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN_COMPL SET BDCOMPL = ?", {std::string(226, 'x') + "é"});
   EXPECT_FALSE(tela->validaTamanhoHistCompl());  // exactly 255 is too long
 }
 
@@ -539,10 +539,10 @@ TEST_F(ConfirmacaoECF, LongCashBookHistoriesCountCharactersNotBytes) {
 TEST_F(ConfirmacaoECF, UnattendedCashBookExportAsksNoQ100QuestionAndWithoutBranchesIsTheCompanys) {
   Db().Execute("UPDATE TEMPRESAS_REF SET BDFORMATRIBUTACAO = 1, BDCODPLAPADRAOREF = 2");
   Db().Execute("INSERT INTO PLANOS_TFOR_ECF (BDCODPLAFORPADRAOREF, BDCODPLAPADRAO, BDANO) VALUES (3, 1, 2020)");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "
-               "BDCODTPHI) VALUES (1, 1, '2023-05-02', 10, 30, 5, 1, 1)");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, ?)",
-               {std::string(240, 'x')});
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDCODHIST, "
+                         "BDCODTPHI) VALUES (1, 1, '2023-05-02', 10, 30, 5, 1, 1)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN_COMPL (BDCODEMP, BDCHAVE, BDCOMPL) VALUES (1, 1, ?)",
+                         {std::string(240, 'x')});
   Preenche(2023, pasta.Caminho.string() + "\\");
   tela->cbTipoEscrituracao->Select(1);   // "L - Livro Caixa..."
   tela->edContaLivroCaixa->Vale(10);
@@ -593,8 +593,8 @@ TEST_F(ConfirmacaoECF, WithoutAUserNoCompanyRaisesAndThePrepDialogIsModal) {
 // written (the host then ends with an error).
 TEST_F(ConfirmacaoECF, AStopByAWarningBoxListsThatNoFileWasWritten) {
   Db().Execute("DELETE FROM TPREPARACAO_CONTAS_ECF");
-  Db().Execute("INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
-               "VALUES (2, 1, '2023-05-02', 10, 30, 5)");
+  ExecutaComoSuite(Db(), "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                         "VALUES (2, 1, '2023-05-02', 10, 30, 5)");
   Preenche(2023, pasta.Caminho.string());
   dialogs.Ok("Faltou preparar");
   dialogs.SetListsExpected(true);
