@@ -18,6 +18,7 @@
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
+#include "framework/core/temp_name.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
@@ -260,9 +261,10 @@ bool TfrConsultaImportacaoExtratoBancario::OwnerNaCadeia(const std::string& clas
 bool TfrConsultaImportacaoExtratoBancario::TemDadosDYQ() const { return FDYQ || ClasseChamadora() == kDialogoCaixa; }
 
 std::string TfrConsultaImportacaoExtratoBancario::PastaComprovantes() const {
-  // Named after this review, which lives as long as the folder (its close deletes it).
+  // Named after this review, which lives as long as the folder (its close deletes it), and after its
+  // process, so that the next review removes what a killed one left.
   return (std::filesystem::path(TfrImportacaoCompPagto::PastaComprovantesDYQ()) /
-          fmt::format("{:x}", reinterpret_cast<uintptr_t>(this)))
+          TAcessoExclusivo::NomeDoProcesso(fmt::format("{:x}", reinterpret_cast<uintptr_t>(this))))
              .string() +
          "/";
 }
@@ -405,11 +407,17 @@ void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
     if (Aggregates(FLinhas).empty()) AddAggregateDAO(FLinhas, Create<TLancamentoCentroCustoMGR>(), 0);
     CentrosCustoMulti = {FLinhas->getMultiLancamentosCCDAO(0), FLinhas->getMultiLancamentosCCDAO(1)};
   }
-  FPreparacoesNodo = lista.Count() > prePreparacoes
-                         ? dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(lista.GetComponent(prePreparacoes))
-                         : nullptr;
-  if (!FPreparacoesNodo) FPreparacoesNodo = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
+  // The rules node shows the company's stored rules, which fill the lines, beside those that came with
+  // the statement.
+  FPreparacoesNodo = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
+  FPreparacoesNodo->getConsulta(empresa, FTipoExtrato);
+  if (auto* vindas = lista.Count() > prePreparacoes
+                         ? dynamic_cast<TClientDataSet*>(lista.GetComponent(prePreparacoes))
+                         : nullptr)
+    FPreparacoesNodo->AcrescentaPreparacoesDYQ(*vindas);
   AdicionaNodoSeFaltar(kNodoPreparacoes, FPreparacoesNodo);
+  if (auto* u = Util(); u && lista.Count() > preNaoTrazidas)
+    u->FRecusadasNaLeitura = static_cast<int>(LeInteiro(lista, preNaoTrazidas));
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
 }
 

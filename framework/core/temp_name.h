@@ -11,6 +11,11 @@ class TAcessoExclusivo {
   // A bare name (no folder) unique to this call, ending in `suffix` (".txt"; "" for a folder):
   // local time to the millisecond, the process id and 64 random bits.
   static std::string fNomeArqTemp_Exclusivo(std::string_view suffix);
+  // A name owned by this process: its id, '-' and `dono` (what tells the process's owners apart).
+  static std::string NomeDoProcesso(std::string_view dono);
+  // Removes, with all they hold, the entries of `pasta` named by NomeDoProcesso whose process no
+  // longer runs: what a killed run left. Answers how many went; failures to remove are left alone.
+  static int RemoveOrfaos(const std::string& pasta);
 };
 
 }  // namespace vyn

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <set>
 #include <string>
 
@@ -17,4 +22,29 @@ TEST(TempName, UniquePerCallWithSuffixAndSafeCharacters) {
   }
   const std::string folder = TAcessoExclusivo::fNomeArqTemp_Exclusivo("");
   EXPECT_EQ(folder.find('.'), std::string::npos);
+}
+
+// What a killed process left goes; what a running process (this one, its parent) or nobody's naming
+// owns stays.
+TEST(TempName, OrphansOfProcessesNoLongerRunningAreRemovedAndNothingElse) {
+  namespace fs = std::filesystem;
+  const fs::path base = fs::temp_directory_path() / ("orfaos_" + std::to_string(::getpid()));
+  fs::remove_all(base);
+  const pid_t filho = fork();
+  ASSERT_GE(filho, 0);
+  if (filho == 0) _exit(0);
+  ASSERT_EQ(waitpid(filho, nullptr, 0), filho);
+  const std::string morto = std::to_string(filho) + "-7f00";
+  const std::string meu = TAcessoExclusivo::NomeDoProcesso("7f01");
+  const std::string pai = std::to_string(::getppid()) + "-7f02";
+  for (const std::string& n : {morto, meu, pai, std::string("COMPROVANTES"), std::string("12ab-3")})
+    fs::create_directories(base / n / "sub");
+  std::ofstream(base / morto / "sub" / "boleto.pdf") << "%PDF";
+  EXPECT_EQ(meu.rfind(std::to_string(::getpid()) + "-", 0), 0u);
+  EXPECT_EQ(TAcessoExclusivo::RemoveOrfaos(base.string()), 1);
+  EXPECT_FALSE(fs::exists(base / morto));
+  for (const std::string& n : {meu, pai, std::string("COMPROVANTES"), std::string("12ab-3")})
+    EXPECT_TRUE(fs::exists(base / n)) << n;
+  EXPECT_EQ(TAcessoExclusivo::RemoveOrfaos((base / "nenhuma").string()), 0);
+  fs::remove_all(base);
 }
