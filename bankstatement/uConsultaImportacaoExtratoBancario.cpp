@@ -614,8 +614,10 @@ int TfrConsultaImportacaoExtratoBancario::GetTipoImportacao() {
 void TfrConsultaImportacaoExtratoBancario::FormClose(TCloseAction& action) {
   // Returned and refused lines not reported yet still go to Dyq; nothing is reported integrated.
   if (!FRecusado) BeforeClearDao();
-  // The folder is this review's alone: no other review's receipts go with it.
+  // The folder is this review's alone: no other running review's receipts go with it, but those a killed
+  // one left do.
   if (std::filesystem::exists(PastaComprovantes())) DeleteDir(PastaComprovantes());
+  if (TemDadosDYQ()) TAcessoExclusivo::RemoveOrfaos(TfrImportacaoCompPagto::PastaComprovantesDYQ());
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormClose(action);
   if (auto* c = dynamic_cast<TControl*>(Owner())) c->SetEnabled(true);
 }

@@ -1,13 +1,18 @@
 // The statement review on a real company database, with Dyq's loopback fake.
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 
 #include "bankstatement/dyq_test_support.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "bankstatement/uImportacaoCompPagto.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
@@ -602,8 +607,17 @@ TEST_F(RevisaoExtratoTest, TheReceiptImportOpensFromTheReviewAndEachReviewHasIts
   });
   a->spImportarModelo->Click();
   EXPECT_TRUE(abriu);
+  // What a killed review left (its process no longer runs) goes when a review closes.
+  const pid_t morto = fork();
+  ASSERT_GE(morto, 0);
+  if (morto == 0) _exit(0);
+  ASSERT_EQ(waitpid(morto, nullptr, 0), morto);
+  const fs::path orfa = fs::path(TfrImportacaoCompPagto::PastaComprovantesDYQ()) / (std::to_string(morto) + "-1f");
+  fs::create_directories(orfa);
+  std::ofstream(orfa / "boleto.pdf") << "%PDF";
   a->Close();
   EXPECT_FALSE(fs::exists(pastaA));
+  EXPECT_FALSE(fs::exists(orfa));
   EXPECT_TRUE(fs::exists(pastaB));
   b->Close();
   EXPECT_FALSE(fs::exists(pastaB));
