@@ -407,6 +407,13 @@ void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
     if (Aggregates(FLinhas).empty()) AddAggregateDAO(FLinhas, Create<TLancamentoCentroCustoMGR>(), 0);
     CentrosCustoMulti = {FLinhas->getMultiLancamentosCCDAO(0), FLinhas->getMultiLancamentosCCDAO(1)};
   }
+  MontaPreparacoes(lista, empresa);
+  if (auto* u = Util(); u && lista.Count() > preNaoTrazidas)
+    u->FRecusadasNaLeitura = static_cast<int>(LeInteiro(lista, preNaoTrazidas));
+  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
+}
+
+void TfrConsultaImportacaoExtratoBancario::MontaPreparacoes(const TListaObj& lista, int empresa) {
   // The rules node shows the company's stored rules, which fill the lines, beside those that came with
   // the statement.
   FPreparacoesNodo = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
@@ -416,9 +423,6 @@ void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
                          : nullptr)
     FPreparacoesNodo->AcrescentaPreparacoesDYQ(*vindas);
   AdicionaNodoSeFaltar(kNodoPreparacoes, FPreparacoesNodo);
-  if (auto* u = Util(); u && lista.Count() > preNaoTrazidas)
-    u->FRecusadasNaLeitura = static_cast<int>(LeInteiro(lista, preNaoTrazidas));
-  TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
 }
 
 void TfrConsultaImportacaoExtratoBancario::RemoveNaoPreparados() {

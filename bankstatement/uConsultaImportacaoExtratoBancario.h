@@ -241,6 +241,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   bool wTeveMultLanc = false;
   std::unique_ptr<TProcessoBaixas> FProcessoBaixas;
   vyn::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* FPrepExtratoBancarioDAO = nullptr;
+  // The "Preparações" node: the company's stored rules and those the opener handed.
+  void MontaPreparacoes(const vyn::TListaObj& lista, int empresa);
   vyn::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* FPreparacoesNodo = nullptr;
   vyn::TLancamentoMGR* FLinhas = nullptr;
   vyn::TEdit_Codigo_Search_VYN* FEditConta = nullptr;
