@@ -18,6 +18,7 @@
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
+#include "framework/core/temp_name.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/sql_mgr.h"
@@ -260,9 +261,10 @@ bool TfrConsultaImportacaoExtratoBancario::OwnerNaCadeia(const std::string& clas
 bool TfrConsultaImportacaoExtratoBancario::TemDadosDYQ() const { return FDYQ || ClasseChamadora() == kDialogoCaixa; }
 
 std::string TfrConsultaImportacaoExtratoBancario::PastaComprovantes() const {
-  // Named after this review, which lives as long as the folder (its close deletes it).
+  // Named after this review, which lives as long as the folder (its close deletes it), and after its
+  // process, so that the next review removes what a killed one left.
   return (std::filesystem::path(TfrImportacaoCompPagto::PastaComprovantesDYQ()) /
-          fmt::format("{:x}", reinterpret_cast<uintptr_t>(this)))
+          TAcessoExclusivo::NomeDoProcesso(fmt::format("{:x}", reinterpret_cast<uintptr_t>(this))))
              .string() +
          "/";
 }
@@ -405,12 +407,22 @@ void TfrConsultaImportacaoExtratoBancario::SetListaObj(const TListaObj& lista) {
     if (Aggregates(FLinhas).empty()) AddAggregateDAO(FLinhas, Create<TLancamentoCentroCustoMGR>(), 0);
     CentrosCustoMulti = {FLinhas->getMultiLancamentosCCDAO(0), FLinhas->getMultiLancamentosCCDAO(1)};
   }
-  FPreparacoesNodo = lista.Count() > prePreparacoes
-                         ? dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(lista.GetComponent(prePreparacoes))
-                         : nullptr;
-  if (!FPreparacoesNodo) FPreparacoesNodo = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
-  AdicionaNodoSeFaltar(kNodoPreparacoes, FPreparacoesNodo);
+  MontaPreparacoes(lista, empresa);
+  if (auto* u = Util(); u && lista.Count() > preNaoTrazidas)
+    u->FRecusadasNaLeitura = static_cast<int>(LeInteiro(lista, preNaoTrazidas));
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
+}
+
+void TfrConsultaImportacaoExtratoBancario::MontaPreparacoes(const TListaObj& lista, int empresa) {
+  // The rules node shows the company's stored rules, which fill the lines, beside those that came with
+  // the statement.
+  FPreparacoesNodo = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>();
+  FPreparacoesNodo->getConsulta(empresa, FTipoExtrato);
+  if (auto* vindas = lista.Count() > prePreparacoes
+                         ? dynamic_cast<TClientDataSet*>(lista.GetComponent(prePreparacoes))
+                         : nullptr)
+    FPreparacoesNodo->AcrescentaPreparacoesDYQ(*vindas);
+  AdicionaNodoSeFaltar(kNodoPreparacoes, FPreparacoesNodo);
 }
 
 void TfrConsultaImportacaoExtratoBancario::RemoveNaoPreparados() {
@@ -606,8 +618,10 @@ int TfrConsultaImportacaoExtratoBancario::GetTipoImportacao() {
 void TfrConsultaImportacaoExtratoBancario::FormClose(TCloseAction& action) {
   // Returned and refused lines not reported yet still go to Dyq; nothing is reported integrated.
   if (!FRecusado) BeforeClearDao();
-  // The folder is this review's alone: no other review's receipts go with it.
+  // The folder is this review's alone: no other running review's receipts go with it, but those a killed
+  // one left do.
   if (std::filesystem::exists(PastaComprovantes())) DeleteDir(PastaComprovantes());
+  if (TemDadosDYQ()) TAcessoExclusivo::RemoveOrfaos(TfrImportacaoCompPagto::PastaComprovantesDYQ());
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormClose(action);
   if (auto* c = dynamic_cast<TControl*>(Owner())) c->SetEnabled(true);
 }

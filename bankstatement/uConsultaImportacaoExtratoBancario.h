@@ -108,6 +108,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   void RegistraLogPreparacoes(const std::string& pergunta1, const std::string& resposta1, const std::string& pergunta2,
                               const std::string& resposta2);
   void RemovePreparacoes(int tipo, int chaveLinha);
+  // After a committed run: Dyq hears which of its rules were stored, and the node shows the company's
+  // stored rules again, now with the run's.
+  void PreparacoesGravadas();
   void spRateioCreditoClick(vyn::TComponent* sender) override;
   void SetMultiplosLancamentos();
   void DeleteMultiplosLancamentos();
@@ -123,6 +126,10 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Whether the line is one emptied by its split entries of an earlier run, some of which are still
   // in the review: it is no line to book of its own, they carry it.
   bool PaiComDivisoesPendentes(vyn::TBookmark linha) const;
+  // The statement line each split row of the review stands for (both as bookmarks of the lines).
+  std::map<vyn::TBookmark, vyn::TBookmark> LinhaDasDivisoes() const;
+  // How many statement lines the rows (company, key) are: split rows of one line count once.
+  size_t ContaLinhasDoExtrato(const std::set<std::pair<int, int>>& linhas) const;
 
   // Dyq (uConsultaImportacaoExtratoBancario_Dyq.cpp).
   void spRecusaExtratoClick(vyn::TComponent* sender);
@@ -234,6 +241,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   bool wTeveMultLanc = false;
   std::unique_ptr<TProcessoBaixas> FProcessoBaixas;
   vyn::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* FPrepExtratoBancarioDAO = nullptr;
+  // The "Preparações" node: the company's stored rules and those the opener handed.
+  void MontaPreparacoes(const vyn::TListaObj& lista, int empresa);
   vyn::TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* FPreparacoesNodo = nullptr;
   vyn::TLancamentoMGR* FLinhas = nullptr;
   vyn::TEdit_Codigo_Search_VYN* FEditConta = nullptr;

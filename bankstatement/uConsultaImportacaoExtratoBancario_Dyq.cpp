@@ -14,6 +14,7 @@
 #include "bankstatement/uFiltroImportacaoMovimentoCaixaDYQ.h"
 #include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/accounting/marca_inconsistente.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/process_context.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/data/fb_database.h"
@@ -60,6 +61,29 @@ std::string Junta(const std::vector<std::string>& nomes) {
   return r;
 }
 }  // namespace
+
+void TfrConsultaImportacaoExtratoBancario::PreparacoesGravadas() {
+  auto* regras = DAOPreparacoes();
+  if (!regras) return;
+  const std::vector<int64_t> ids = regras->IdsPreparacoesDYQ();
+  const int64_t extrato = ids.empty() ? 0 : [&] {
+    TFilterGuard guarda(*regras, TFilterGuard::kAllRows);
+    regras->Locate("BDIDWEB", {Variant(ids.front())});
+    return Int(*regras, "BDIDEXTRATOWEB");
+  }();
+  const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
+  regras->getConsulta(empresa, FTipoExtrato);
+  if (ids.empty() || !FRetornaDYQ) return;
+  try {
+    FRetornaDYQ->InformaPreparacoesImportadas(extrato, ids, ProcessContext().UserName, FAmbienteTeste);
+  } catch (const std::exception& e) {
+    // The rules are the company's now, whatever Dyq heard: Dyq sends them again and the review, which
+    // finds them stored, does not offer them twice.
+    if (auto* inc = Util() ? Util()->Inconsistencias() : nullptr)
+      inc->Add_Atencao(empresa, "As preparações do extrato foram gravadas, mas o ^DYQ não foi informado: " +
+                                    Frase(e.what()));
+  }
+}
 
 void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao) {
   if (!TemDadosDYQ() || FRecusado) return;

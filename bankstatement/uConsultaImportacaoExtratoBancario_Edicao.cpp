@@ -552,6 +552,8 @@ void TfrConsultaImportacaoExtratoBancario::GravarContasPrep(int antigo, int novo
                     mtConfirmation, mbYes | mbNo, 7) != mrYes)
     return;
   PropagaLinhas(this, *r, [&](int, TDesfazLinhas& desfaz) {
+    // The company's stored rules are shown, not written, by the review: they change in their register.
+    if (Flag(*r, "BDGRAVADA")) return;
     if (r->FieldByName("BDCONTRAPARTIDA").IsNull() || Int(*r, "BDCONTRAPARTIDA") != antigo) return;
     desfaz.Guarda();
     Grava(*r, "BDCONTRAPARTIDA", novo == 0 ? Variant() : Variant(novo));

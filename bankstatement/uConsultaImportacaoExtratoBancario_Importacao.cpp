@@ -81,8 +81,10 @@ std::vector<TVinculosDaDivisao> VinculosPorDivisao(TProcessoBaixas& baixas) {
 bool TfrConsultaImportacaoExtratoBancario::ExistePreparacaoDYQ() {
   TDAOFactory* r = DAOPreparacoes();
   if (!r) return false;
+  // The company's stored rules have no origin line either, but they are stored already: only those
+  // that came with the statement are Dyq's to import.
   TFilterGuard guarda(*r, TFilterGuard::kAllRows);
-  r->SetFilter("BDCHAVELANC IS NULL");
+  r->SetFilter(kFiltroPreparacoesDYQ);
   r->SetFiltered(true);
   return !r->IsEmpty();
 }
@@ -115,7 +117,7 @@ void TfrConsultaImportacaoExtratoBancario::RemovePreparacoes(int tipo, int chave
   if (!r) return;
   {
     TFilterGuard guarda(*r, TFilterGuard::kAllRows);
-    r->SetFilter(tipo == tpExtrato ? "BDCHAVELANC = " + std::to_string(chaveLinha) : "BDCHAVELANC IS NULL");
+    r->SetFilter(tipo == tpExtrato ? "BDCHAVELANC = " + std::to_string(chaveLinha) : std::string(kFiltroPreparacoesDYQ));
     r->SetFiltered(true);
     for (r->First(); !r->IsEmpty();) r->Delete();
   }
@@ -546,6 +548,37 @@ std::vector<TBookmark> TfrConsultaImportacaoExtratoBancario::DivisoesPendentes(
 
 bool TfrConsultaImportacaoExtratoBancario::PaiComDivisoesPendentes(TBookmark linha) const {
   return FPaisPendentes.count(linha) > 0;
+}
+
+std::map<TBookmark, TBookmark> TfrConsultaImportacaoExtratoBancario::LinhaDasDivisoes() const {
+  std::map<TBookmark, TBookmark> r;
+  for (const auto& [pai, pendentes] : FPaisPendentes)
+    for (TBookmark b : pendentes) r[b] = pai;
+  if (FExpansao.Ativa)
+    for (const auto& [pai, novas] : FExpansao.NovasPorPai)
+      for (TBookmark b : novas) r[b] = pai;
+  return r;
+}
+
+size_t TfrConsultaImportacaoExtratoBancario::ContaLinhasDoExtrato(const std::set<std::pair<int, int>>& linhas) const {
+  TDAOFactory* l = DAOLinhas();
+  if (!l) return linhas.size();
+  auto chave = [&] { return std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))); };
+  std::map<std::pair<int, int>, std::pair<int, int>> linhaDe;
+  TFilterGuard guarda(*l, TFilterGuard::kAllRows);
+  for (const auto& [divisao, pai] : LinhaDasDivisoes()) {
+    if (!l->BookmarkValid(divisao) || !l->BookmarkValid(pai)) continue;
+    l->GotoBookmark(pai);
+    const auto dePai = chave();
+    l->GotoBookmark(divisao);
+    linhaDe[chave()] = dePai;
+  }
+  std::set<std::pair<int, int>> r;
+  for (const auto& k : linhas) {
+    const auto it = linhaDe.find(k);
+    r.insert(it == linhaDe.end() ? k : it->second);
+  }
+  return r.size();
 }
 
 std::vector<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::PaisIntegradosPorDivisoes(

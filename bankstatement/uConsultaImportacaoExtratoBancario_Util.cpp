@@ -188,9 +188,12 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetChaveServidor() {
         TDetachedDetail solto(*tela->Y570DAO());
         RemapeiaChaves(tela->Y570DAO(), "BDCHAVE", n->ChavesNovas);
       }
-    } else if (EhNodo(*n, kNodoPreparacoes)) {
-      const int primeira = TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GetChaveLancamento(empresa, n->DAO->RecordCount(), true);
-      SetChaveServidor(n->DAO, "BDCHAVE", primeira, true, 0, 0, nullptr, "");
+    } else if (auto* regras = dynamic_cast<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR*>(n->DAO);
+               regras && EhNodo(*n, kNodoPreparacoes)) {
+      // The company's stored rules keep their keys: only the rules to be written get new ones.
+      if (const int novas = regras->ContaRegrasNovas(); novas > 0)
+        SetChaveServidor(n->DAO, "BDCHAVE", TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GetChaveLancamento(empresa, novas, true),
+                         true, 0, 0, nullptr, kFiltroPreparacoesNovas);
     }
   }
 }
@@ -297,16 +300,27 @@ size_t TUtilImportacao_ExtratoBancario_Treeview::ContaNaoImportados(size_t recus
   auto* tela = Revisao();
   TDAOFactory* l = tela ? tela->DAOLinhas() : nullptr;
   if (!l) return TUtilImportacao_Integracao_Treeview::ContaNaoImportados(recusadasNaExecucao);
-  size_t restantes = 0;
+  // A line left with its split rows (or a receipt's parts) is one line, however many of them are left.
+  const std::map<TBookmark, TBookmark> linhaDe = tela->LinhaDasDivisoes();
+  std::set<TBookmark> restantes;
   TFilterGuard filtro(*l, TFilterGuard::kAllRows);
   const TBookmark onde = l->IsEmpty() ? 0 : l->GetBookmark();
   for (l->First(); !l->Eof(); l->Next()) {
-    // A line emptied by its split rows is not a line of its own: its split lines are counted.
+    const TBookmark b = l->GetBookmark();
+    if (const auto it = linhaDe.find(b); it != linhaDe.end()) {
+      restantes.insert(it->second);
+      continue;
+    }
+    // A line emptied by its split rows is not a line of its own: its split lines stand for it.
     if (Valor(*l, "BDVALOR") == Currency() && Int(*l, "BDINCONSISTENTE") == miForaDaImportacao) continue;
-    ++restantes;
+    restantes.insert(b);
   }
   if (onde && l->BookmarkValid(onde)) l->GotoBookmark(onde);
-  return restantes + static_cast<size_t>(FRecusadasNaLeitura);
+  return restantes.size() + static_cast<size_t>(FRecusadasNaLeitura);
+}
+
+long long TUtilImportacao_ExtratoBancario_Treeview::ContaImportados(int gravadasELiquidadas) const {
+  return FLinhasImportadas >= 0 ? FLinhasImportadas : gravadasELiquidadas;
 }
 
 void TUtilImportacao_ExtratoBancario_Treeview::GetAposGravacao() {
@@ -354,6 +368,12 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
   }
   std::map<std::string, int> novas;
   if (TNodoImportacao* n = tela->NodoPorCaption(kNodoLancamentos)) novas = n->ChavesNovas;
+  {
+    // Lines an entry posted before stands for are not counted as imported by this run.
+    std::set<std::pair<int, int>> escritas(Importadas().begin(), Importadas().end());
+    escritas.insert(Liquidadas().begin(), Liquidadas().end());
+    FLinhasImportadas = static_cast<long long>(tela->ContaLinhasDoExtrato(escritas));
+  }
   tela->FIntegradas = gravadas;
   if (tela->Y570()) tela->Y570()->DescartaY570(Importadas());
   tela->ConfirmaMultiplosLancamentos(gravadas, novas);
@@ -361,8 +381,8 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
   tela->RemovePaisIntegrados();
   tela->ExcluiLinhas(tela->DAOLinhas(), conciliadas);
   // The rules are in the database now; their lines are no longer to be turned into rules.
-  if (auto* regras = tela->DAOPreparacoes()) {
-    regras->EmptyDataSet();
+  if (tela->DAOPreparacoes()) {
+    tela->PreparacoesGravadas();
     if (TDAOFactory* linhas = tela->DAOLinhas()) {
       TFilterGuard filtro(*linhas, TFilterGuard::kAllRows);
       TBulkLoad umaVez(*linhas);

@@ -42,6 +42,8 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   // Every line the run left in the review: refused, returned, left out by "only prepared", ticked
   // reconciled without an entry, or settled for less.
   size_t ContaNaoImportados(size_t recusadasNaExecucao) const override;
+  // Statement lines, not rows: a line booked as split rows (or as a receipt's parts) is one line.
+  long long ContaImportados(int gravadasELiquidadas) const override;
 
   // The lines the last "only prepared" run left out go back to the import (their mark was the
   // run's, not theirs).
@@ -49,12 +51,16 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
 
   // Whether the last run reached its end (committed).
   bool Concluida() const { return FConcluida; }
-  void IniciaExecucao() { FConcluida = false; }
+  void IniciaExecucao() {
+    FConcluida = false;
+    FLinhasImportadas = -1;
+  }
 
  private:
   TfrConsultaImportacaoExtratoBancario* Revisao() const;
   const vyn::TListaObj* FLista = nullptr;
   bool FConcluida = false;
+  long long FLinhasImportadas = -1;   // the statement lines this run booked; -1: not counted yet
   std::vector<vyn::TBookmark> FForaPorPreparo;
   std::vector<vyn::TBookmark> FConciliadas;   // lines booked by entries already posted, this run
   // Lines ticked reconciled by hand without a posted entry, this run ("key (value)").

@@ -1,13 +1,18 @@
 // The statement review on a real company database, with Dyq's loopback fake.
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <array>
 #include <filesystem>
+#include <fstream>
 #include <tuple>
 
 #include "bankstatement/dyq_test_support.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "bankstatement/uImportacaoCompPagto.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
@@ -602,8 +607,17 @@ TEST_F(RevisaoExtratoTest, TheReceiptImportOpensFromTheReviewAndEachReviewHasIts
   });
   a->spImportarModelo->Click();
   EXPECT_TRUE(abriu);
+  // What a killed review left (its process no longer runs) goes when a review closes.
+  const pid_t morto = fork();
+  ASSERT_GE(morto, 0);
+  if (morto == 0) _exit(0);
+  ASSERT_EQ(waitpid(morto, nullptr, 0), morto);
+  const fs::path orfa = fs::path(TfrImportacaoCompPagto::PastaComprovantesDYQ()) / (std::to_string(morto) + "-1f");
+  fs::create_directories(orfa);
+  std::ofstream(orfa / "boleto.pdf") << "%PDF";
   a->Close();
   EXPECT_FALSE(fs::exists(pastaA));
+  EXPECT_FALSE(fs::exists(orfa));
   EXPECT_TRUE(fs::exists(pastaB));
   b->Close();
   EXPECT_FALSE(fs::exists(pastaB));
@@ -856,6 +870,67 @@ TEST_F(RevisaoExtratoTest, RulesMadeByAStoppedImportAreReachableInTheTree) {
   t->grGrid->MouseClick("BDTRANSPREP");
   EXPECT_TRUE(r->IsEmpty());
   EXPECT_EQ(t->tvGrupos->AllNodes().size(), 1u);
+  t->Close();
+}
+
+// The rules Dyq sent with the statement are shown in the tree beside the company's stored ones (which
+// fill the lines); the import asks about Dyq's alone, stores each once and tells Dyq which it stored.
+TEST_F(RevisaoExtratoTest, RulesThatCameWithTheStatementAreShownAskedAboutStoredOnceAndToldToDyq) {
+  Db().Execute(
+      "insert into VZEL_EMP_TPRE_EXT_BANCARIO (BDCODEMP, BDCHAVE, BDCODTPLA, BDCOMPL, BDCOINCIDE, BDCONTRAPARTIDA, "
+      "BDAMBOSENTSAI, BDTIPOCONTA) values (15, 900, 1001, 'TARIFA', 'FALSE', 4001, 2, 1)");
+  server.On("POST", "/preparacoes/importadas", [](const TFakeRequest&) { return TFakeResponse(200, "{}"); });
+  Linha(1, 0, 1001, 30, "TARIFA PACOTE MARCO");
+  Linha(2, 1001, 0, 100, "PIX RECEBIDO");
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR dyq;
+  std::vector<std::string> recusadas;
+  AdicionaPreparacoesDYQ(dyq, nlohmann::json::parse(R"([
+      {"id": 77, "texto": "PIX RECEBIDO", "coincidir": true, "contrapartida": 3001, "entradaSaida": 1},
+      {"id": 78, "texto": "TARIFA", "contrapartida": 4001, "entradaSaida": 2},
+      {"id": 79, "texto": "DOC", "contrapartida": "40"},
+      {"texto": "TED", "contrapartida": 40}])"),
+                         501, 15, 1001, 1, recusadas);
+  ASSERT_EQ(recusadas.size(), 2u);
+  EXPECT_EQ(recusadas[0], "A preparação 79 do extrato 501 não foi trazida do ^DYQ: contrapartida inválida.");
+  TfrConsultaImportacaoExtratoBancario* t = Abre({.regras = &dyq});
+  TDAOFactory* l = t->DAOLinhas();
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_EQ(I(*l, "BDDEBITO"), 4001);   // the stored rule fills the line...
+  t->tvGrupos->SetSelected(t->tvGrupos->FindNode(kNodoPreparacoes));
+  TDAOFactory* r = t->DAOPreparacoes();
+  ASSERT_EQ(t->DAOAtual(), r);
+  ASSERT_EQ(r->RecordCount(), 2);   // ...and is shown; Dyq's own copy of it is not offered again
+  EXPECT_EQ(I(*r, "BDCHAVE"), 900);
+  EXPECT_FALSE(t->grGrid->EditaCelula("BDCONTRAPARTIDA", "3002")) << "a stored rule is changed in its register";
+  t->tvGrupos->SetSelected(t->tvGrupos->FindNode(kNodoLancamentos));
+  ASSERT_TRUE(Vai(*l, 2));
+  campos::Grava(*l, "BDCREDITO", Variant(3001));
+
+  dialogs.Yes("Deseja importar as preparações e atualizá-las no")
+      .Yes("nenhum lançamento foi marcado")
+      .Ok("Importação finalizada");
+  t->spImportacao->Click();
+  auto regras = Db().QueryAll(
+      "select BDCHAVE, BDCOMPL, BDCOINCIDE, BDCONTRAPARTIDA, BDAMBOSENTSAI, BDCONTRAPARTDEBCRED, BDTIPOCONTA "
+      "from VZEL_EMP_TPRE_EXT_BANCARIO order by BDCOMPL");
+  ASSERT_EQ(regras.Rows.size(), 2u);
+  EXPECT_EQ(regras.Value(0, "BDCOMPL").AsString(), "PIX RECEBIDO");
+  EXPECT_EQ(regras.Value(0, "BDCOINCIDE").AsString(), "TRUE");
+  EXPECT_EQ(regras.Value(0, "BDCONTRAPARTIDA").AsInteger(), 3001);
+  EXPECT_EQ(regras.Value(0, "BDAMBOSENTSAI").AsInteger(), 1);
+  EXPECT_EQ(regras.Value(0, "BDCONTRAPARTDEBCRED").AsInteger(), 0);
+  EXPECT_EQ(regras.Value(1, "BDCHAVE").AsInteger(), 900);
+  int avisos = 0;
+  for (const auto& q : server.Requests())
+    if (q.Path == "/preparacoes/importadas") {
+      ++avisos;
+      EXPECT_EQ(nlohmann::json::parse(q.Body),
+                nlohmann::json::parse(R"({"extratoId":501,"aDado":[{"preparacaoId":77,"importadaPor":"ana.souza"}]})"));
+    }
+  EXPECT_EQ(avisos, 1);
+  // The node shows what the company stores now, and nothing is Dyq's to ask about any more.
+  EXPECT_EQ(r->RecordCount(), 2);
+  EXPECT_FALSE(t->ExistePreparacaoDYQ());
   t->Close();
 }
 

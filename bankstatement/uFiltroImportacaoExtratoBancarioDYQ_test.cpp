@@ -13,6 +13,7 @@
 #include "framework/ui/edit_date.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/list_view.h"
+#include "framework/ui/parametros_revisao.h"
 
 namespace integracao {
 namespace {
@@ -263,7 +264,7 @@ TEST_F(ExtratoDYQTest, ConfirmHandsTheFirstSelectedStatementAndOptionsAndOpensTh
 
   auto* revisao = Filho<TRevisaoStub>(*t);
   ASSERT_NE(revisao, nullptr);
-  EXPECT_EQ(revisao->Tamanho, 18);
+  EXPECT_EQ(revisao->Tamanho, 19);
   auto* linhas = revisao->ListaObj()->Get<TLancamentoMGR>(3);
   ASSERT_EQ(linhas->RecordCount(), 2);
   linhas->First();
@@ -434,27 +435,38 @@ TEST_F(ExtratoDYQTest, ManualReconciliationStoresTheLinesOnceAndOpensTheReconcil
   EXPECT_TRUE(rows.Value(1, "BDCHAVELANC").IsNull());
 }
 
-TEST_F(ExtratoDYQTest, ALineWithoutSideOrWithASignedValueStopsTheWholeStatement) {
+TEST_F(ExtratoDYQTest, ALineWithoutSideOrWithASignedValueIsLeftOutNamedAndTheOthersGoOn) {
   Liberados(15, kDocumento);
   auto* t = AbreComEmpresa();
   t->PreencheListaExtratos(true);
-  for (const char* ruim : {R"({"data":"06/03/2024","valor":"30.00"})",
-                           R"({"data":"06/03/2024","valor":"30.00","tipo":"X"})",
-                           R"({"data":"06/03/2024","valor":"-30.00","tipo":"C"})",
-                           R"({"data":"06/03/2024","valor":"30.005","tipo":"C"})",
-                           R"({"id":"x7","data":"06/03/2024","valor":"30.00","tipo":"C"})"}) {
-    server.On("GET", "/extratos/101/lancamentos",
-              TFakeResponse::Json(200, std::string(R"({"lancamentos":[
-                {"data":"05/03/2024","descricao":"TARIFA","documento":"9","valor":"12.50","tipo":"D"},)") +
-                                           ruim + "]}"));
-    t->ckConciliacaoManual->SetChecked(false);
-    EXPECT_THROW(t->spConfirmar->Click(), EDyqError) << ruim;
-    t->ckConciliacaoManual->SetChecked(true);
-    EXPECT_THROW(t->spConfirmar->Click(), EDyqError) << ruim;
-  }
-  EXPECT_EQ(Filho<TRevisaoStub>(*t), nullptr);
-  EXPECT_EQ(Filho<TConciliacaoStub>(*t), nullptr);
-  EXPECT_TRUE(Db().QueryAll("select 1 from VZEL_EMPRESAS_TEXTRATOBAN").Rows.empty());
+  server.On("GET", "/extratos/101/lancamentos", TFakeResponse::Json(200, R"({"lancamentos":[
+    {"id":1,"data":"05/03/2024","descricao":"TARIFA","documento":"9","valor":"12.50","tipo":"D"},
+    {"id":2,"data":"06/03/2024","valor":"30.00"},
+    {"id":3,"data":"06/03/2024","valor":"30.00","tipo":"X"},
+    {"id":4,"data":"06/03/2024","valor":"-30.00","tipo":"C"},
+    {"id":5,"data":"06/03/2024","valor":"10.005","tipo":"C"},
+    {"id":"abc","data":"06/03/2024","valor":"30.00","tipo":"C"},
+    {"id":7,"data":"31/02/2024","valor":"30.00","tipo":"C"},
+    "texto solto"]})"));
+  dialogs.List().List();
+  t->spConfirmar->Click();
+  auto* revisao = Filho<TRevisaoStub>(*t);
+  ASSERT_NE(revisao, nullptr);
+  EXPECT_EQ(revisao->ListaObj()->Get<TLancamentoMGR>(3)->RecordCount(), 1);
+  EXPECT_EQ(revisao->ListaObj()->GetInteger(preNaoTrazidas), 7);
+  std::vector<std::string> avisos;
+  for (const auto& i : t->Inconsistencias_VYN->Itens()) avisos.push_back(i.Caption);
+  ASSERT_EQ(avisos.size(), 7u);
+  EXPECT_EQ(avisos[3], "Lançamento 5 do extrato não foi trazido: Valor inválido no lançamento do extrato: \"10.005\".");
+  EXPECT_EQ(avisos[4], "Lançamento \"abc\" do extrato (06/03/2024, 30,00) não foi trazido: Identificação inválida no "
+                       "lançamento do extrato: \"abc\".");
+  EXPECT_EQ(avisos[6], "Lançamento sem identificação do extrato não foi trazido: não é um lançamento.");
+
+  // The reconciliation's road stores the good line only.
+  t->ckConciliacaoManual->SetChecked(true);
+  t->spConfirmar->Click();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TEXTRATOBAN").AsInteger(), 1);
+  EXPECT_NE(Filho<TConciliacaoStub>(*t), nullptr);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "framework/component/lista_obj.h"
 #include "framework/component/process_context.h"
 #include "framework/core/pdf_text.h"
+#include "framework/core/temp_name.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/ui/edit_codigo.h"
@@ -236,6 +237,8 @@ std::vector<std::string> TfrImportacaoCompPagto::ArquivosDoProcesso() {
   // Each review keeps its own receipts; an opener that is no review has the common folder.
   const auto* revisao = dynamic_cast<const IRevisaoExtratoComprovantes*>(FOwner);
   const fs::path pasta = revisao ? revisao->PastaComprovantes() : PastaComprovantesDYQ();
+  // A killed review could not remove its receipts: the next one that downloads does.
+  if (revisao) TAcessoExclusivo::RemoveOrfaos(PastaComprovantesDYQ());
   BaixaComprovantesDYQ(pasta.string());
   if (!fs::is_directory(pasta, ec)) return out;
   for (const auto& e : fs::directory_iterator(pasta, ec))
@@ -312,8 +315,11 @@ void TfrImportacaoCompPagto::LeArquivo(const std::string& arquivo) {
   FStatus->setSecondaryStatusProgress(0);
   FStatus->setSecondaryStatusLabel("Arquivo '" + NomeArquivo(arquivo) + "'.");
   if (paginas <= 0) {
+    // A receipt the bank protected with a password is sound: the user can open it and send it again.
     Inconsistencias_VYN()->Add_Atencao(empresa, "O arquivo '" + NomeArquivo(arquivo) +
-                                                    "' não pôde ser lido como PDF.");
+                                                    (PDFProtegidoPorSenha(arquivo)
+                                                         ? "' é protegido por senha e não pôde ser lido."
+                                                         : "' não pôde ser lido como PDF."));
     return;
   }
   for (int p = 1; p <= paginas; ++p) {

@@ -455,9 +455,9 @@ TEST_F(ImportacaoCompPagtoTest, FromADyqStatementReadsTheStatementsReceiptsFolde
   EXPECT_EQ(linhas_->FieldByName("BDTEMCOMPROVANTE").AsInteger(), 1);
 }
 
-// An empty file and a damaged one named .pdf are told apart from receipts: each gets its note, no
-// line changes and the run claims nothing.
-TEST_F(ImportacaoCompPagtoTest, AnEmptyOrDamagedPdfIsToldAndTouchesNoLine) {
+// An empty file, a damaged one named .pdf and one the bank protected with a password are told apart
+// from receipts: each gets its note, no line changes and the run claims nothing.
+TEST_F(ImportacaoCompPagtoTest, AnEmptyDamagedOrProtectedPdfIsToldAndTouchesNoLine) {
   Linha(1, 5, "250.00");
   const std::string vazio = (pasta_ / "vazio.pdf").string();
   std::ofstream(vazio, std::ios::binary).close();
@@ -470,13 +470,18 @@ TEST_F(ImportacaoCompPagtoTest, AnEmptyOrDamagedPdfIsToldAndTouchesNoLine) {
   }
   // Cut short in the middle of its first object: a transfer that broke off.
   std::ofstream(danificado, std::ios::binary | std::ios::trunc) << pdf.substr(0, 40);
-  TfrImportacaoCompPagto* tela = Executa({vazio, danificado}, "Nenhum arquivo válido selecionado para importar!");
+  const std::string cifrado = (pasta_ / "cifrado.pdf").string();
+  teste::EscrevePDF(cifrado, {Boleto("05/03/2024", "250,00", "250,00")}, true);
+  TfrImportacaoCompPagto* tela =
+      Executa({vazio, danificado, cifrado}, "Nenhum arquivo válido selecionado para importar!");
   ASSERT_TRUE(NaLinha(1));
   EXPECT_TRUE(linhas_->FieldByName("BDTEMCOMPROVANTE").IsNull());
   EXPECT_EQ(Valor(*linhas_, "BDVALOR"), R("250"));
   EXPECT_TRUE(Desdobramento(1).empty());
   EXPECT_EQ(Avisos(tela), (std::vector<std::string>{"O arquivo 'vazio.pdf' não pôde ser lido como PDF.",
-                                                    "O arquivo 'danificado.pdf' não pôde ser lido como PDF."}));
+                                                    "O arquivo 'danificado.pdf' não pôde ser lido como PDF.",
+                                                    "O arquivo 'cifrado.pdf' é protegido por senha e não pôde "
+                                                    "ser lido."}));
 }
 
 // From a Dyq statement review the receipts are Dyq's: listed for the statement, each fetched into

@@ -33,8 +33,9 @@ inline std::string TextoPDF(const std::string& s) {
   return out;
 }
 
-// Each page's lines go from the top down, 14 points apart.
-inline void EscrevePDF(const std::string& arquivo, const std::vector<TPaginaPDF>& paginas) {
+// Each page's lines go from the top down, 14 points apart. A protected file asks for a user password
+// (its check value matches no password, the empty one included).
+inline void EscrevePDF(const std::string& arquivo, const std::vector<TPaginaPDF>& paginas, bool protegido = false) {
   std::vector<std::string> objetos;
   std::string kids;
   const size_t n = paginas.size();
@@ -55,6 +56,13 @@ inline void EscrevePDF(const std::string& arquivo, const std::vector<TPaginaPDF>
                       "/Contents " + std::to_string(5 + 2 * i) + " 0 R >>");
     objetos.push_back("<< /Length " + std::to_string(conteudo.size()) + " >>\nstream\n" + conteudo + "endstream");
   }
+  std::string cifra;
+  if (protegido) {
+    const std::string h32(64, 'A');
+    objetos.push_back("<< /Filter /Standard /V 1 /R 2 /O <" + h32 + "> /U <" + h32 + "> /P -4 >>");
+    cifra = " /Encrypt " + std::to_string(objetos.size()) + " 0 R /ID [<0123456789ABCDEF0123456789ABCDEF> "
+            "<0123456789ABCDEF0123456789ABCDEF>]";
+  }
   std::string pdf = "%PDF-1.4\n";
   std::vector<size_t> offsets;
   for (size_t i = 0; i < objetos.size(); ++i) {
@@ -67,7 +75,7 @@ inline void EscrevePDF(const std::string& arquivo, const std::vector<TPaginaPDF>
     std::string s = std::to_string(off);
     pdf += std::string(10 - s.size(), '0') + s + " 00000 n \n";
   }
-  pdf += "trailer\n<< /Size " + std::to_string(objetos.size() + 1) + " /Root 1 0 R >>\nstartxref\n" +
+  pdf += "trailer\n<< /Size " + std::to_string(objetos.size() + 1) + " /Root 1 0 R" + cifra + " >>\nstartxref\n" +
          std::to_string(xref) + "\n%%EOF\n";
   std::ofstream(arquivo, std::ios::binary) << pdf;
 }

@@ -79,6 +79,8 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
     tela->SelecionaLinha(i);
     ImportaArquivo(*tela, TfrImportacaoLancamentoDYQ::DescricaoArquivo(tela->lvExtratos->Item(i)));
   }
+  // Each file told its own end in the log; the run's message tells what all of them did.
+  if (contagem_.Importacoes > 1) RegistraMensagemExecucao(MensagemFimImportacao(contagem_));
   TrataInconsistencias();
   tela.reset();
   GravarLogTarvo("Processo finalizado");
@@ -119,6 +121,7 @@ void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoD
     GravarLogTarvo(fim.rfind(nome, 0) == 0 ? fim : nome + ": " + fim);
   for (const std::string& inc : doArquivo.Inconsistencias) RegistraInconsistenciaExecucao(nome + ": " + inc);
   if (!doArquivo.Mensagem.empty()) RegistraMensagemExecucao(doArquivo.Mensagem);
+  contagem_ += doArquivo.Contagem;
   // A file refused whole (unbalanced, a failed write, a failed search) left no entry row: one
   // inconsistent row stands for it, so the judgement never reads the run as clean or as empty.
   if (tela.Desfecho == TfrImportacaoLancamentoDYQ::daVazio || tela.Desfecho == TfrImportacaoLancamentoDYQ::daJaImportado ||

@@ -3,6 +3,7 @@
 // Dyq entry-import screen unattended and judges the run from the entry rows the imports wrote.
 #include <string>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/host/auto_thread.h"
 
 namespace integracao {
@@ -30,6 +31,7 @@ class TAutoThreadImportacaoLancamentoDYQ : public vyn::TAutoThreadPushPadrao {
   void ImportaArquivo(TfrImportacaoLancamentoDYQ& tela, const std::string& arquivo);
   void TrataInconsistencias();
   long long marcaLancamentos_ = 0;  // where this run's entry rows begin
+  vyn::TContagemImportacao contagem_;  // what the run's files booked and left, together
 };
 
 }  // namespace integracao

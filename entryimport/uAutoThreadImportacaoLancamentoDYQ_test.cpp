@@ -75,6 +75,7 @@ class DyqTaskTest : public CompanyDatabaseTest {
     }
     log_ = task.LogTarvo();
     status_ = task.StatusExecucao();
+    mensagem_ = task.MensagemExecucao();
     return erro;
   }
   TQueryResult Conferencia() {
@@ -87,6 +88,7 @@ class DyqTaskTest : public CompanyDatabaseTest {
   int base_ = 0;   // ids of the files listed so far
   std::vector<std::string> log_;
   TTipoStatusConferencia status_ = tscSucesso;
+  std::string mensagem_;   // the run's result message
 };
 
 TEST_F(DyqTaskTest, NoWaitingFileEndsWithTheMessageButARefusedListFails) {
@@ -132,6 +134,19 @@ TEST_F(DyqTaskTest, ImportsEveryFileFromTheLastRowAndMarksEachOnce) {
   EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
   EXPECT_EQ(log_.back(), "Processo finalizado");
   EXPECT_EQ(programa_.ArquivosTemp(), 0);
+}
+
+TEST_F(DyqTaskTest, TheRunsMessageCountsTheLinesOfEveryFile) {
+  Arquivos(2, [](int i) {
+    return i == 1 ? std::string("L,1,05/01/2024,40,11,7\nL,1,06/01/2024,40,11,8\n") : std::string("L,1,07/01/2024,40,11,9\n");
+  });
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(status_, tscSucesso);
+  EXPECT_EQ(mensagem_, "Importação finalizada: 3 lançamento(s) importado(s), 0 não importado(s).");
+  // Each file still tells its own in the log.
+  EXPECT_EQ(std::count_if(log_.begin(), log_.end(),
+                          [](const std::string& l) { return l.find("Importação finalizada: ") != std::string::npos; }),
+            2);
 }
 
 TEST_F(DyqTaskTest, TheRunIsJudgedFromTheEntryRowsItWrote) {

@@ -333,6 +333,13 @@ bool TVZEL_EMPRESAS_TEXTRATOBANMGR::ConciliarExtratoLancamento(TLancamentoMGR* l
     TLivros livros(db, ExecucaoDe(this));
     MarcaLancamentos(livros, db, lancs, datas, conta, atualizaData);
     tr.Commit();
+  } catch (const EDatabaseError& ex) {
+    // Another workstation storing the same lines at this moment: nothing of this store was written, and
+    // the database's own text would tell the user nothing.
+    if (ex.IsLockConflict())
+      return erro("A conciliação não foi gravada: outro usuário gravava a conciliação destes lançamentos ao "
+                  "mesmo tempo. Atualize a consulta e confira antes de conciliar de novo.");
+    return erro(std::string("A conciliação não foi gravada: ") + ex.what());
   } catch (const std::exception& ex) {
     return erro(std::string("A conciliação não foi gravada: ") + ex.what());
   }

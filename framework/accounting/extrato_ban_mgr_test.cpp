@@ -1,5 +1,9 @@
 #include "framework/accounting/extrato_ban_mgr.h"
 
+#include <chrono>
+#include <memory>
+#include <thread>
+
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/schema/seed.h"
@@ -54,6 +58,14 @@ class ExtratoBanMgrTest : public CompanyDatabaseTest {
     auto r = Db().QueryAll("select BDCONCD, BDCONCC from VZEL_EMPRESAS_TLAN where BDCODEMP = ? and BDCHAVE = ?",
                            {emp, chave});
     return r.Value(0, "BDCONCD").AsString() + "/" + r.Value(0, "BDCONCC").AsString();
+  }
+  // Line 1 (40,00 out on the 5th) and entry 10 of the value given, both confirmed by the user.
+  void ParConfirmado(const char* valorLanc) {
+    Linha(1, 5, "1", 0, "40");
+    Lanc(15, 10, 5, "1", false, valorLanc);
+    Abre();
+    Marca(*ext, 15, 1, 6);
+    Marca(*lan, 15, 10, 6);
   }
   Variant LancDaLinha(int chave) {
     return Db().QueryValue("select BDCHAVELANC from VZEL_EMPRESAS_TEXTRATOBAN where BDCODEMP = 15 and BDCHAVE = ?",
@@ -188,12 +200,31 @@ TEST_F(ExtratoBanMgrTest, StoringMarksTheAccountSideAndRefusesWhatIsAlreadyRecon
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_CONC").AsInteger(), 2);
 }
 
+// Another workstation stores the same line at the same moment: this store writes nothing and tells
+// the user so in words, never the database's text.
+TEST_F(ExtratoBanMgrTest, AConcurrentStoreOfTheSameLineIsToldInWordsAndWritesNothing) {
+  ParConfirmado("40");
+  TDatabase outra;
+  outra.Open(Company().Path());
+  auto tr = std::make_unique<TTransaction>(outra);
+  outra.Execute("update VZEL_EMPRESAS_TEXTRATOBAN set BDDESCRICAO = 'OUTRA ESTACAO' where BDCODEMP = 15 and BDCHAVE = 1");
+  std::thread commit([&tr] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    tr->Commit();
+  });
+  const bool gravou = ext->ConciliarExtratoLancamento(lan, kConta, nullptr, false, &lista);
+  commit.join();
+  EXPECT_FALSE(gravou);
+  ASSERT_EQ(lista.Count(), 1);
+  EXPECT_EQ(lista.Itens()[0].Caption,
+            "A conciliação não foi gravada: outro usuário gravava a conciliação destes lançamentos ao mesmo tempo. "
+            "Atualize a consulta e confira antes de conciliar de novo.");
+  EXPECT_TRUE(LancDaLinha(1).IsNull());
+  EXPECT_EQ(Marcas(15, 10), "FALSE/FALSE");
+}
+
 TEST_F(ExtratoBanMgrTest, UnequalConfirmedTotalsStoreNothing) {
-  Linha(1, 5, "1", 0, "40");
-  Lanc(15, 10, 5, "1", false, "40.01");
-  Abre();
-  Marca(*ext, 15, 1, 6);
-  Marca(*lan, 15, 10, 6);
+  ParConfirmado("40.01");
   EXPECT_FALSE(ext->ConciliarExtratoLancamento(lan, kConta, nullptr, false, &lista));
   EXPECT_EQ(lista.CountErros(), 1);
   EXPECT_EQ(Marcas(15, 10), "FALSE/FALSE");

@@ -7,6 +7,7 @@
 
 #include "framework/accounting/concilia_linhas_extrato.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/component/boxed_values.h"
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
@@ -134,6 +135,66 @@ void TImportacaoDYQMGR::PreparaControles() {
   filtro->ConsiderarZeros = FConsiderarZeros;
 }
 
+namespace {
+// Why a line of Dyq cannot be brought ('' when it can): a value, date, side or id that is not the
+// protocol's, or a text longer than the road keeps. Only that line stays out.
+std::string MotivoLinhaNaoTrazida(const nlohmann::json& l, size_t limiteTexto) {
+  try {
+    DataLinha(l);
+    ValorLinhaDYQ(l);
+    SaidaBanco(l);
+    IdLinhaDYQ(l);
+  } catch (const EDyqError& e) {
+    return e.what();
+  }
+  const size_t texto = Utf8Length(Texto(l, "descricao"));
+  if (texto > limiteTexto)
+    return "o texto do banco tem " + std::to_string(texto) + " caracteres, o máximo é " + std::to_string(limiteTexto);
+  const size_t nota = Utf8Length(Texto(l, "observacao"));
+  if (nota > kTamanhoTextoLinhaDYQ)
+    return "a observação do cliente tem " + std::to_string(nota) + " caracteres, o máximo é " +
+           std::to_string(kTamanhoTextoLinhaDYQ);
+  return {};
+}
+
+// How the message names a line left out: its id, day and value as far as Dyq gave them usably.
+std::string NomeLinhaNaoTrazida(const nlohmann::json& l) {
+  const bool temId = l.is_object() && l.contains("id");
+  std::string nome = "Lançamento " + (temId ? l["id"].dump() : std::string("sem identificação")) + " do extrato";
+  if (!l.is_object()) return nome;
+  Currency valor;
+  TDateTime data;
+  const bool valorLido = [&] {
+    try {
+      valor = ValorLinhaDYQ(l);
+      return true;
+    } catch (const EDyqError&) {
+      return false;
+    }
+  }();
+  if (TryStrToDate(Texto(l, "data"), data) && valorLido) nome += " (" + Texto(l, "data") + ", " + valor.ToBR() + ")";
+  return nome;
+}
+}  // namespace
+
+nlohmann::json TImportacaoDYQMGR::LinhasTrazidas(const nlohmann::json& recebidas, bool conciliacao,
+                                                 TInconsistencias_VYN& inconsistencias) {
+  // The reconciliation keeps the bank text in the statement table's column.
+  const size_t limiteTexto = conciliacao ? kTamanhoTextoConciliacaoDYQ : kTamanhoTextoLinhaDYQ;
+  nlohmann::json linhas = nlohmann::json::array();
+  FNaoTrazidas = 0;
+  for (const auto& l : recebidas) {
+    const std::string motivo = l.is_object() ? MotivoLinhaNaoTrazida(l, limiteTexto) : "não é um lançamento";
+    if (motivo.empty()) {
+      linhas.push_back(l);
+      continue;
+    }
+    ++FNaoTrazidas;
+    inconsistencias.Add_Atencao(NomeLinhaNaoTrazida(l) + " não foi trazido: " + motivo + ".");
+  }
+  return linhas;
+}
+
 void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias) {
   ++FExecucoes;
   // What this run notes is shown here, before the next screen opens: the statement review empties
@@ -148,45 +209,39 @@ void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias)
     return;
   }
   const bool caixa = FTipoExtrato == tceCaixa;
-  const nlohmann::json recebidas = Cliente.GetLancamentosExtrato(FIDExtrato, AmbienteTesteDYQ, caixa);
-  // Every line is checked before anything is saved or opened: a bad value stops the whole statement.
-  for (const auto& l : recebidas) {
-    DataLinha(l);
-    ValorLinhaDYQ(l);
-    SaidaBanco(l);
-    IdLinhaDYQ(l);
-  }
-  // A text longer than the road can keep is not cut: its line stays out, named, and the others go on.
-  // The reconciliation keeps the bank text in the statement table's column.
   const bool conciliacao = ConciliarManualmente && !caixa;
-  const size_t limiteTexto = conciliacao ? kTamanhoTextoConciliacaoDYQ : kTamanhoTextoLinhaDYQ;
-  nlohmann::json linhas = nlohmann::json::array();
-  for (const auto& l : recebidas) {
-    const size_t texto = Utf8Length(Texto(l, "descricao"));
-    const size_t nota = Utf8Length(Texto(l, "observacao"));
-    if (texto <= limiteTexto && nota <= kTamanhoTextoLinhaDYQ) {
-      linhas.push_back(l);
-      continue;
-    }
-    const std::string id = l.contains("id") ? l["id"].dump() : std::string("sem identificação");
-    inconsistencias.Add_Atencao(
-        "Lançamento " + id + " do extrato (" + Texto(l, "data") + ", " + ValorLinhaDYQ(l).ToBR() + ") não foi trazido: " +
-        (texto > limiteTexto ? "o texto do banco tem " + std::to_string(texto) + " caracteres, o máximo é " +
-                                   std::to_string(limiteTexto)
-                             : "a observação do cliente tem " + std::to_string(nota) + " caracteres, o máximo é " +
-                                   std::to_string(kTamanhoTextoLinhaDYQ)) +
-        ".");
-  }
+  // A line that cannot be brought is named and stays out; the others go on.
+  const nlohmann::json linhas =
+      LinhasTrazidas(Cliente.GetLancamentosExtrato(FIDExtrato, AmbienteTesteDYQ, caixa), conciliacao, inconsistencias);
   documento_ = nlohmann::json::object();
   documento_["extratoId"] = FIDExtrato;
   documento_["lancamentos"] = linhas;
   GravaPDF(inconsistencias);
   PreparaControles();
+  if (!conciliacao && !caixa) TrazPreparacoes(inconsistencias);
   mostra();
-  if (ConciliarManualmente && !caixa)
+  if (conciliacao)
     AbreConciliacao(linhas);
   else
     AbreRevisao(linhas, inconsistencias);
+}
+
+void TImportacaoDYQMGR::TrazPreparacoes(TInconsistencias_VYN& inconsistencias) {
+  if (!FPreparacoes) FPreparacoes = Create<TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR>(Cliente.Database);
+  FPreparacoes->EmptyDataSet();
+  nlohmann::json recebidas;
+  try {
+    recebidas = Cliente.GetPreparacoesExtrato(FIDExtrato, AmbienteTesteDYQ);
+  } catch (const std::exception& e) {
+    // The rules serve the next statements: without them this one is still reviewed.
+    inconsistencias.Add_Atencao("As preparações do extrato " + std::to_string(FIDExtrato) +
+                                " não foram trazidas do ^DYQ: " + e.what());
+    return;
+  }
+  std::vector<std::string> recusadas;
+  AdicionaPreparacoesDYQ(*FPreparacoes, recebidas, FIDExtrato, static_cast<int>(FCodigoEmpresa),
+                         static_cast<int>(FNrConta), FTipoExtrato, recusadas);
+  for (const std::string& r : recusadas) inconsistencias.Add_Atencao(r);
 }
 
 void TImportacaoDYQMGR::GravaPDF(TInconsistencias_VYN& inconsistencias) {
@@ -199,10 +254,14 @@ void TImportacaoDYQMGR::GravaPDF(TInconsistencias_VYN& inconsistencias) {
   try {
     pdf = Cliente.GetExtratoPDF(FIDExtrato, AmbienteTesteDYQ);
   } catch (const EDyqError& e) {
-    // Dyq keeps no PDF of every statement: its lines are still reviewed, nothing is saved.
-    if (e.Status() != 404) throw;
-    inconsistencias.Add_Atencao("Extrato PDF não salvo: o ^DYQ não tem o PDF do extrato " + std::to_string(FIDExtrato) +
-                                ".");
+    // Dyq keeps no PDF of every statement, and one it cannot serve now is no reason to hold back the
+    // lines: they are still reviewed, nothing is saved.
+    inconsistencias.Add_Atencao(e.Status() == 404 ? "Extrato PDF não salvo: o ^DYQ não tem o PDF do extrato " +
+                                                        std::to_string(FIDExtrato) + "."
+                                                  : std::string("Extrato PDF não salvo: ") + e.what());
+    return;
+  } catch (const std::exception& e) {
+    inconsistencias.Add_Atencao(std::string("Extrato PDF não salvo: ") + e.what());
     return;
   }
   std::filesystem::path alvo(ArquivoExtratoPDF);
@@ -253,6 +312,8 @@ void TImportacaoDYQMGR::AbreRevisao(const nlohmann::json& linhas, TInconsistenci
   a.DYQ = true;
   a.NaoCoincidirSequencia = NaoCoincidirSequencia;
   a.AmbienteTeste = AmbienteTesteDYQ;
+  a.Preparacoes = FPreparacoes && !FPreparacoes->IsEmpty() ? FPreparacoes : nullptr;
+  a.NaoTrazidas = FNaoTrazidas;
   TListaObj lista = ParametrosRevisaoExtrato(a);
   TComponent* dono = Owner() ? Owner() : this;
   TPackagesUtil::CarregaFormParamsObj("TfrConsultaImportacaoExtratoBancario", dono, std::move(lista));

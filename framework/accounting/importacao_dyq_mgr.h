@@ -9,12 +9,15 @@
 //   "observacao"); the bank side carries the account), 4 nil, 5 the statement's JSON document,
 //   6 account edit, 7 the automatic-transaction button, 8/9 start and end date edits, 10 the last
 //   key (Integer), 11 nil (no saved links), 12 SubPrepWeb, 13 False, 14 True (from Dyq), 15 False,
-//   16 NaoCoincidirSequencia, 17 AmbienteTesteDYQ;
+//   16 NaoCoincidirSequencia, 17 AmbienteTesteDYQ, 18 the lines not brought; position 4 holds the
+//   rules Dyq sent with a bank statement (TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR), nil when none;
 // - or, when manual reconciliation is asked, stores the lines in VZEL_EMPRESAS_TEXTRATOBAN (a new
 //   copy of the statement replaces the previous one's free lines; lines already reconciled stay with
 //   their entries) and opens "TfrProcessoConciliacaoBancaria" with its array of 11.
-// Every line must carry a date, a non-negative value and "tipo" D or C: one that does not stops the
-// whole statement (EDyqError) before anything is saved or opened.
+// Every line must carry a date, a value in cents that is not negative, "tipo" D or C and a positive
+// id: one that does not, or whose text is longer than the road keeps, is named and left out (counted
+// among the lines not imported), and the others go on. Neither the statement's PDF nor its rules are
+// needed for its lines: a failure to bring them is named and the statement goes on.
 // The controls of the arrays belong to the manager and live as long as it does.
 #include <cstddef>
 #include <functional>
@@ -35,6 +38,7 @@ class TEdit_Codigo_Search_VYN;
 class TEdit_Date_Padrao_VYN;
 class TEdit_Diretorio_Padrao_VYN;
 class TSpeedButton;
+class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR;
 
 // The automatic-matching options of a reconciliation, in the order the screens hand them.
 class TFiltroConciliacao : public TComponent {
@@ -97,6 +101,8 @@ class TImportacaoDYQMGR : public TComponent, public IIntegracaoMGR {
   int TipoExtratoBancario() const { return FTipoExtrato; }
   const std::function<void(bool)>& AtualizaLista() const { return FAtualizaLista; }
   int Execucoes() const { return FExecucoes; }
+  // Lines of the last statement left out (named in the run's list).
+  int NaoTrazidas() const { return FNaoTrazidas; }
 
   // The client it asks (tests point it at a fake).
   TRetornaMetodoDYQ Cliente;
@@ -105,7 +111,9 @@ class TImportacaoDYQMGR : public TComponent, public IIntegracaoMGR {
 
  private:
   void PreparaControles();
+  nlohmann::json LinhasTrazidas(const nlohmann::json& recebidas, bool conciliacao, TInconsistencias_VYN& inconsistencias);
   void GravaPDF(TInconsistencias_VYN& inconsistencias);
+  void TrazPreparacoes(TInconsistencias_VYN& inconsistencias);
   void AbreRevisao(const nlohmann::json& linhas, TInconsistencias_VYN& inconsistencias);
   void AbreConciliacao(const nlohmann::json& linhas);
 
@@ -116,6 +124,8 @@ class TImportacaoDYQMGR : public TComponent, public IIntegracaoMGR {
   int FTipoExtrato = tceBanco;
   std::function<void(bool)> FAtualizaLista;
   int FExecucoes = 0;
+  int FNaoTrazidas = 0;
+  TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR* FPreparacoes = nullptr;   // owned: the rules of the statement
 
   TEdit_Codigo_Search_VYN* edEmpresa = nullptr;
   TEdit_Codigo_Search_VYN* edConta = nullptr;

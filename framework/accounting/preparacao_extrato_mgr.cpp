@@ -1,5 +1,13 @@
 #include "framework/accounting/preparacao_extrato_mgr.h"
 
+#include <set>
+#include <tuple>
+
+#include <nlohmann/json.hpp>
+
+#include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/data/dataset_guards.h"
+
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
@@ -40,13 +48,13 @@ void TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::CriaEstrutura() {
   Close();
   ClearFieldDefs();
   for (const char* c : {"BDCODEMP", "BDCHAVE", "BDCODTPLA", "BDCONTRAPARTIDA", "BDCODTER", "BDCODTPHI", "BDCODHIST",
-                        "BDCODPLAPADRAO", "BDCHAVELANC"})
+                        "BDCODPLAPADRAO", "BDCHAVELANC", "BDIDWEB", "BDIDEXTRATOWEB"})
     AddFieldDef(c, TFieldType::ftInteger);
   for (const char* c : {"BDCONTRAPARTDEBCRED", "BDAMBOSENTSAI", "BDTIPOCONTA", "BDEDITCHAVE"})
     AddFieldDef(c, TFieldType::ftSmallint);
   for (const char* c : {"BDCOMPL", "BDCOMPLPARA", "BDDESCCONTA", "BDDESCCONTRAPARTIDA"})
     AddFieldDef(c, TFieldType::ftString, 200);
-  for (const char* c : {"BDCOINCIDE", "BDALTCOMPL"}) AddFieldDef(c, TFieldType::ftString, 5);
+  for (const char* c : {"BDCOINCIDE", "BDALTCOMPL", "BDGRAVADA"}) AddFieldDef(c, TFieldType::ftString, 5);
   CreateDataSet();
 }
 
@@ -62,9 +70,58 @@ void TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::getConsulta(int codEmp, int tipoConta)
   for (q.First(); !q.Eof(); q.Next()) {
     Append();
     CopyFieldsByName(q);
+    FieldByName("BDGRAVADA").SetAsString("TRUE");
     Post();
   }
   First();
+}
+
+namespace {
+// What makes two rules the same rule for the lines they fill.
+using TAssinaturaRegra = std::tuple<int64_t, std::string, bool, int64_t, int64_t, int64_t>;
+TAssinaturaRegra Assinatura(const TClientDataSet& r) {
+  return {Int(r, "BDCODTPLA"), UpperCase(Trim(Txt(r, "BDCOMPL"))), Flag(r, "BDCOINCIDE"), Int(r, "BDCONTRAPARTIDA"),
+          Int(r, "BDAMBOSENTSAI"), Int(r, "BDTIPOCONTA")};
+}
+}  // namespace
+
+int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::AcrescentaPreparacoesDYQ(TClientDataSet& dyq) {
+  std::set<TAssinaturaRegra> guardadas;
+  {
+    TFilterGuard todas(*this, TFilterGuard::kAllRows);
+    for (First(); !Eof(); Next())
+      if (Flag(*this, "BDGRAVADA")) guardadas.insert(Assinatura(*this));
+  }
+  int n = 0;
+  TFilterGuard todas(dyq, TFilterGuard::kAllRows);
+  for (dyq.First(); !dyq.Eof(); dyq.Next()) {
+    // Line keys start at 1: a rule without one came with the statement.
+    if (Int(dyq, "BDCHAVELANC") == 0 && guardadas.count(Assinatura(dyq))) continue;
+    Append();
+    CopyFieldsByName(dyq);
+    FieldByName("BDGRAVADA").Clear();
+    Post();
+    ++n;
+  }
+  First();
+  return n;
+}
+
+int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::ContaRegrasNovas() {
+  TFilterGuard guarda(*this, TFilterGuard::kAllRows);
+  SetFilter(kFiltroPreparacoesNovas);
+  SetFiltered(true);
+  return RecordCount();
+}
+
+std::vector<int64_t> TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::IdsPreparacoesDYQ() {
+  std::vector<int64_t> ids;
+  TFilterGuard guarda(*this, TFilterGuard::kAllRows);
+  SetFilter(kFiltroPreparacoesDYQ);
+  SetFiltered(true);
+  for (First(); !Eof(); Next())
+    if (Int(*this, "BDIDWEB") > 0) ids.push_back(Int(*this, "BDIDWEB"));
+  return ids;
 }
 
 int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GetChaveLancamento(int, int quantidade, bool) {
@@ -85,7 +142,9 @@ int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GravaRegras(TDatabase& db) {
   const std::string sql =
       std::string("insert into ") + kTabela + " (" + Join(nomes, ", ") + ") values (" + Join(marcas, ", ") + ")";
   int n = 0;
+  TFilterGuard guarda(*this, TFilterGuard::kAllRows);
   for (First(); !Eof(); Next()) {
+    if (Flag(*this, "BDGRAVADA")) continue;
     TParams valores;
     for (const char* c : kColunasGravadas) {
       const TField* f = FindField(c);
@@ -95,6 +154,94 @@ int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GravaRegras(TDatabase& db) {
     ++n;
   }
   return n;
+}
+
+namespace {
+
+// The width of the rules table's texts.
+constexpr size_t kTamanhoTextoRegra = 200;
+
+// A whole number Dyq gave (absent or null: 0); anything else is not the protocol's.
+bool InteiroDYQ(const nlohmann::json& p, const char* chave, int64_t& v) {
+  v = 0;
+  if (!p.contains(chave) || p[chave].is_null()) return true;
+  if (!p[chave].is_number_integer() || p[chave].get<int64_t>() < 0) return false;
+  v = p[chave].get<int64_t>();
+  return true;
+}
+
+std::string TextoDYQ(const nlohmann::json& p, const char* chave) {
+  return p.contains(chave) && p[chave].is_string() ? p[chave].get<std::string>() : std::string();
+}
+
+// Why one rule of Dyq cannot be taken ('' when it can).
+std::string MotivoRecusaPreparacao(const nlohmann::json& p, int64_t& id) {
+  id = 0;
+  if (!p.is_object()) return "não é uma preparação";
+  if (!InteiroDYQ(p, "id", id) || id <= 0) return "identificação inválida";
+  const std::string texto = Trim(TextoDYQ(p, "texto"));
+  if (texto.empty()) return "sem texto do banco";
+  if (Utf8Length(texto) > kTamanhoTextoRegra || Utf8Length(TextoDYQ(p, "complemento")) > kTamanhoTextoRegra)
+    return "texto com mais de " + std::to_string(kTamanhoTextoRegra) + " caracteres";
+  int64_t v = 0;
+  if (!InteiroDYQ(p, "contrapartida", v) || v <= 0) return "contrapartida inválida";
+  if (!InteiroDYQ(p, "entradaSaida", v) || v > 2) return "entrada ou saída inválida";
+  for (const char* c : {"participante", "historico"})
+    if (!InteiroDYQ(p, c, v)) return std::string(c) + " inválido";
+  if (p.contains("coincidir") && !p["coincidir"].is_null() && !p["coincidir"].is_boolean()) return "coincidir inválido";
+  return {};
+}
+
+void AdicionaPreparacaoDYQ(TClientDataSet& regras, const nlohmann::json& p, int64_t id, int64_t idExtrato,
+                           int empresa, int contaBanco, int tipoConta, int chave) {
+  int64_t contra = 0, ambos = 0, terceiro = 0, historico = 0;
+  InteiroDYQ(p, "contrapartida", contra);
+  InteiroDYQ(p, "entradaSaida", ambos);
+  InteiroDYQ(p, "participante", terceiro);
+  InteiroDYQ(p, "historico", historico);
+  const std::string complemento = TextoDYQ(p, "complemento");
+  const bool coincide = p.contains("coincidir") && p["coincidir"].is_boolean() && p["coincidir"].get<bool>();
+  regras.Append();
+  Define(regras, "BDCODEMP", Variant(empresa));
+  Define(regras, "BDCHAVE", Variant(chave));
+  Define(regras, "BDCODTPLA", Variant(contaBanco));
+  Define(regras, "BDCOMPL", Variant(Trim(TextoDYQ(p, "texto"))));
+  Define(regras, "BDCOINCIDE", Variant(std::string(coincide ? "TRUE" : "FALSE")));
+  Define(regras, "BDCONTRAPARTIDA", Variant(contra));
+  Define(regras, "BDAMBOSENTSAI", Variant(ambos));
+  // Money in credits the counter account, money out debits it.
+  if (ambos != 0) Define(regras, "BDCONTRAPARTDEBCRED", Variant(ambos == 2 ? 1 : 0));
+  if (terceiro > 0) Define(regras, "BDCODTER", Variant(terceiro));
+  if (historico > 0) {
+    Define(regras, "BDCODTPHI", Variant(historico));
+    Define(regras, "BDCODHIST", Variant(PlanoHistoricoEmpresa(empresa)));
+  }
+  Define(regras, "BDALTCOMPL", Variant(std::string(complemento.empty() ? "FALSE" : "TRUE")));
+  if (!complemento.empty()) Define(regras, "BDCOMPLPARA", Variant(complemento));
+  Define(regras, "BDCODPLAPADRAO", Variant(PlanoContasEmpresa(empresa)));
+  Define(regras, "BDTIPOCONTA", Variant(tipoConta));
+  Define(regras, "BDEDITCHAVE", Variant(0));
+  Define(regras, "BDIDWEB", Variant(id));
+  Define(regras, "BDIDEXTRATOWEB", Variant(idExtrato));
+  regras.Post();
+}
+
+}  // namespace
+
+void AdicionaPreparacoesDYQ(TClientDataSet& regras, const nlohmann::json& preparacoes, int64_t idExtrato,
+                            int empresa, int contaBanco, int tipoConta, std::vector<std::string>& recusadas) {
+  if (!preparacoes.is_array()) return;
+  int chave = 0;
+  for (const auto& p : preparacoes) {
+    int64_t id = 0;
+    const std::string motivo = MotivoRecusaPreparacao(p, id);
+    if (!motivo.empty()) {
+      recusadas.push_back("A preparação " + (id > 0 ? std::to_string(id) + " " : std::string()) + "do extrato " +
+                          std::to_string(idExtrato) + " não foi trazida do ^DYQ: " + motivo + ".");
+      continue;
+    }
+    AdicionaPreparacaoDYQ(regras, p, id, idExtrato, empresa, contaBanco, tipoConta, ++chave);
+  }
 }
 
 namespace {

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json_fwd.hpp>
+
 #include "framework/data/dao_factory.h"
 
 namespace vyn {
@@ -19,10 +21,20 @@ class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR : public TMgr<TVZEL_EMPRESAS_TPRE_EXT_
   explicit TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR(TComponent* owner = nullptr, TDatabase* db = nullptr);
   std::string ClassName() const override { return "TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR"; }
 
-  // Opens empty with the view's columns and BDCHAVELANC (the line a rule was made from).
+  // Opens empty with the view's columns, BDCHAVELANC (the line a rule was made from) and, in memory
+  // only, BDGRAVADA ('TRUE': a rule the company already stores, which the review shows and never
+  // writes again), BDIDWEB and BDIDEXTRATOWEB (a rule Dyq sent with a statement, and that statement).
   void CriaEstrutura();
-  // The company's stored rules of one account kind (TTipoContaExtratoBancario).
+  // The company's stored rules of one account kind (TTipoContaExtratoBancario), marked stored.
   void getConsulta(int codEmp, int tipoConta);
+  // Appends the rules an opener hands (Dyq's, as AdicionaPreparacoesDYQ makes them), but not a Dyq
+  // rule the company already stores alike (account, text, match, counter account, direction, kind):
+  // a rule stored from an earlier statement comes again until Dyq hears of it. Answers the appended.
+  int AcrescentaPreparacoesDYQ(TClientDataSet& dyq);
+  // How many rows the import is to write (rules not stored yet).
+  int ContaRegrasNovas();
+  // The Dyq ids of the rules not stored yet that came from Dyq.
+  std::vector<int64_t> IdsPreparacoesDYQ();
   // Reserves quantidade rule keys (one generator for every company); answers the first.
   static int GetChaveLancamento(int codEmp, int quantidade, bool);
   // The companies the appended rules are written for.
@@ -31,7 +43,8 @@ class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR : public TMgr<TVZEL_EMPRESAS_TPRE_EXT_
   // The Dyq auxiliary data set: the rules to be sent back to Dyq along with the import.
   void CriaDAODYQAux() { dyqAux_ = true; }
   bool TemDAODYQAux() const { return dyqAux_; }
-  // Inserts every row into the rules table through db (the caller's transaction); answers the count.
+  // Inserts every row not stored yet into the rules table through db (the caller's transaction);
+  // answers the count.
   int GravaRegras(TDatabase& db);
 
  private:
@@ -46,6 +59,18 @@ class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR : public TMgr<TVZEL_EMPRESAS_TPRE_EXT_
 // by key wins; lines already complete are left alone unless `sobrescreve` (a Dyq statement whose
 // opener chose to overwrite what Dyq's office filled in): then a matching rule replaces their counter
 // side too. Answers the lines completed.
+// The filter of the rows a review has not stored yet and that came with the statement (tpDYQ).
+inline constexpr const char* kFiltroPreparacoesDYQ = "BDCHAVELANC IS NULL AND BDGRAVADA IS NULL";
+inline constexpr const char* kFiltroPreparacoesNovas = "BDGRAVADA IS NULL";
+
+// Turns the "preparacoes" Dyq sent with statement idExtrato of the company into rule rows of the
+// statement's bank account (a TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR's columns; keys 1, 2, ... until the
+// import reserves real ones). A rule that is not the protocol's (no id, no text, no counter account,
+// a text longer than the rules table keeps, an unknown direction) is left out and named in recusadas;
+// the others come.
+void AdicionaPreparacoesDYQ(TClientDataSet& regras, const nlohmann::json& preparacoes, int64_t idExtrato,
+                            int empresa, int contaBanco, int tipoConta, std::vector<std::string>& recusadas);
+
 int GetContraPartida(int contaBanco, TClientDataSet& regras, TClientDataSet& linhas, int tipoConta,
                      bool sobrescreve = false);
 

@@ -36,4 +36,8 @@ void RegistraFalhaExecucao(const std::string& mensagem) {
   if (TResultadoExecucao* r = ResultadoExecucao()) r->RegistraFalha(mensagem);
 }
 
+void RegistraContagemExecucao(const TContagemImportacao& contagem) {
+  if (TResultadoExecucao* r = ResultadoExecucao()) r->Contagem += contagem;
+}
+
 }  // namespace vyn

@@ -9,6 +9,21 @@
 
 namespace vyn {
 
+// What the imports of a run booked and left, by line: a run of several files tells their sum.
+struct TContagemImportacao {
+  int Importacoes = 0;   // imports that ended and counted
+  long long Importados = 0;
+  long long NaoImportados = 0;
+  long long JaLancados = 0;
+  TContagemImportacao& operator+=(const TContagemImportacao& o) {
+    Importacoes += o.Importacoes;
+    Importados += o.Importados;
+    NaoImportados += o.NaoImportados;
+    JaLancados += o.JaLancados;
+    return *this;
+  }
+};
+
 struct TResultadoExecucao {
   // The run's result message (the last one reported wins). On its own it says nothing of the
   // outcome: an end message such as "Importação finalizada: ..." is a run that did its work.
@@ -17,6 +32,8 @@ struct TResultadoExecucao {
   // the first one stands).
   std::vector<std::string> Inconsistencias;
   std::string Falha;
+  // What the imports that ended in the run counted.
+  TContagemImportacao Contagem;
 
   void RegistraMensagem(const std::string& mensagem) { Mensagem = mensagem; }
   void RegistraInconsistencia(const std::string& mensagem);
@@ -46,5 +63,7 @@ void RegistraMensagemExecucao(const std::string& mensagem);
 void RegistraInconsistenciaExecucao(const std::string& mensagem);
 // A failure the run reports without raising; it also becomes the run's result message.
 void RegistraFalhaExecucao(const std::string& mensagem);
+// The counts of an import that ended, added to the run's.
+void RegistraContagemExecucao(const TContagemImportacao& contagem);
 
 }  // namespace vyn

@@ -13,14 +13,23 @@ namespace {
 // Poppler reports damaged files on stderr; the callers report them in their own words.
 void SemDepuracao(const std::string&, void*) {}
 
-std::unique_ptr<poppler::document> Abre(const std::string& arquivo) {
+std::unique_ptr<poppler::document> Carrega(const std::string& arquivo) {
   poppler::set_debug_error_function(&SemDepuracao, nullptr);
-  std::unique_ptr<poppler::document> doc(poppler::document::load_from_file(arquivo));
+  return std::unique_ptr<poppler::document>(poppler::document::load_from_file(arquivo));
+}
+
+std::unique_ptr<poppler::document> Abre(const std::string& arquivo) {
+  auto doc = Carrega(arquivo);
   if (!doc || doc->is_locked()) return nullptr;
   return doc;
 }
 
 }  // namespace
+
+bool PDFProtegidoPorSenha(const std::string& arquivo) {
+  auto doc = Carrega(arquivo);
+  return doc && doc->is_locked();
+}
 
 int PDFPageCount(const std::string& arquivo) {
   auto doc = Abre(arquivo);

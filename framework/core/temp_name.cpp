@@ -9,7 +9,9 @@
 #include <charconv>
 #include <chrono>
 #include <ctime>
+#include <filesystem>
 #include <random>
+#include <vector>
 
 namespace vyn {
 
@@ -59,6 +61,36 @@ int TAcessoExclusivo::RemoveOrfaos(const std::filesystem::path& folder, const st
       break;
     }
   }
+  return removidos;
+}
+
+std::string TAcessoExclusivo::NomeDoProcesso(std::string_view dono) {
+  return fmt::format("{}-{}", static_cast<long>(getpid()), dono);
+}
+
+namespace {
+// The process that owns a name made by NomeDoProcesso; 0 for any other name.
+long DonoDoNome(const std::string& nome) {
+  const size_t traco = nome.find('-');
+  long pid = 0;
+  if (traco == std::string::npos || traco == 0) return 0;
+  const auto [fim, erro] = std::from_chars(nome.data(), nome.data() + traco, pid);
+  return erro == std::errc() && fim == nome.data() + traco && pid > 0 ? pid : 0;
+}
+}  // namespace
+
+int TAcessoExclusivo::RemoveOrfaos(const std::string& pasta) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  int removidos = 0;
+  std::vector<fs::path> orfaos;
+  for (const auto& e : fs::directory_iterator(pasta, ec)) {
+    const long pid = DonoDoNome(e.path().filename().string());
+    if (pid > 0 && pid != static_cast<long>(getpid()) && !ProcessoVivo(pid))
+      orfaos.push_back(e.path());
+  }
+  for (const fs::path& p : orfaos)
+    if (fs::remove_all(p, ec) > 0 && !ec) ++removidos;
   return removidos;
 }
 

@@ -17,6 +17,11 @@ class TAcessoExclusivo {
   // longer runs: what a killed or finished run left behind in a shared work folder. A file of a live
   // process, and any other file, stays. Answers how many went.
   static int RemoveOrfaos(const std::filesystem::path& folder, const std::vector<std::string>& prefixes);
+  // A name owned by this process: its id, '-' and `dono` (what tells the process's owners apart).
+  static std::string NomeDoProcesso(std::string_view dono);
+  // Removes, with all they hold, the entries of `pasta` named by NomeDoProcesso whose process no
+  // longer runs: what a killed run left. Answers how many went; failures to remove are left alone.
+  static int RemoveOrfaos(const std::string& pasta);
 };
 
 }  // namespace vyn

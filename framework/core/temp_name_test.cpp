@@ -48,3 +48,28 @@ TEST(TempName, FilesOfProcessesNoLongerRunningAreRemoved) {
   EXPECT_EQ(ficaram, (std::set<std::string>{"DYQ_CL_" + meu, "outro_" + morto, "DYQ_CL_relatorio.txt"}));
   std::filesystem::remove_all(pasta);
 }
+
+// What a killed process left goes; what a running process (this one, its parent) or nobody's naming
+// owns stays.
+TEST(TempName, OrphansOfProcessesNoLongerRunningAreRemovedAndNothingElse) {
+  namespace fs = std::filesystem;
+  const fs::path base = fs::temp_directory_path() / ("orfaos_" + std::to_string(::getpid()));
+  fs::remove_all(base);
+  const pid_t filho = fork();
+  ASSERT_GE(filho, 0);
+  if (filho == 0) _exit(0);
+  ASSERT_EQ(waitpid(filho, nullptr, 0), filho);
+  const std::string morto = std::to_string(filho) + "-7f00";
+  const std::string meu = TAcessoExclusivo::NomeDoProcesso("7f01");
+  const std::string pai = std::to_string(::getppid()) + "-7f02";
+  for (const std::string& n : {morto, meu, pai, std::string("COMPROVANTES"), std::string("12ab-3")})
+    fs::create_directories(base / n / "sub");
+  std::ofstream(base / morto / "sub" / "boleto.pdf") << "%PDF";
+  EXPECT_EQ(meu.rfind(std::to_string(::getpid()) + "-", 0), 0u);
+  EXPECT_EQ(TAcessoExclusivo::RemoveOrfaos(base.string()), 1);
+  EXPECT_FALSE(fs::exists(base / morto));
+  for (const std::string& n : {meu, pai, std::string("COMPROVANTES"), std::string("12ab-3")})
+    EXPECT_TRUE(fs::exists(base / n)) << n;
+  EXPECT_EQ(TAcessoExclusivo::RemoveOrfaos((base / "nenhuma").string()), 0);
+  fs::remove_all(base);
+}

@@ -810,16 +810,23 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   }
   GravaLogAdicional();
   // A settled line is booked too: its settlement wrote its entry.
-  const int importados = total + static_cast<int>(liquidadas_.size());
-  const size_t naoImportados = ContaNaoImportados(recusadas_.size());
-  MostraMensagemFimImportacao(
-      FJaLancados.empty()
-          ? fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).", importados,
-                        naoImportados)
-          : fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s), {} já lançado(s) "
-                        "anteriormente.",
-                        importados, naoImportados, FJaLancados.size()));
+  TContagemImportacao contagem;
+  contagem.Importacoes = 1;
+  contagem.Importados = ContaImportados(total + static_cast<int>(liquidadas_.size()));
+  contagem.NaoImportados = static_cast<long long>(ContaNaoImportados(recusadas_.size()));
+  contagem.JaLancados = static_cast<long long>(FJaLancados.size());
+  RegistraContagemExecucao(contagem);
+  MostraMensagemFimImportacao(MensagemFimImportacao(contagem));
   return total > 0;
+}
+
+std::string MensagemFimImportacao(const TContagemImportacao& c) {
+  return c.JaLancados == 0
+             ? fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s).", c.Importados,
+                           c.NaoImportados)
+             : fmt::format("Importação finalizada: {} lançamento(s) importado(s), {} não importado(s), {} já "
+                           "lançado(s) anteriormente.",
+                           c.Importados, c.NaoImportados, c.JaLancados);
 }
 
 void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/component/resultado_execucao.h"
 #include "framework/data/dao_factory.h"
 #include "framework/livros/livros.h"
 #include "framework/schema/revisao_tabelas.h"
@@ -226,6 +227,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   virtual size_t ContaNaoImportados(size_t recusadasNaExecucao) const {
     return recusadasNaExecucao + static_cast<size_t>(FRecusadasNaLeitura);
   }
+  // The end message's count of lines imported: by default the rows written and the lines settled. A
+  // review whose lines are written as several rows counts its lines.
+  virtual long long ContaImportados(int gravadasELiquidadas) const { return gravadasELiquidadas; }
   virtual void ClearListaDAO() {}
   // Per row of a node while writing: a row refused here is not written and stays in the review.
   virtual bool DeveImportarRegistroAtual(TDAOFactory& ds) { return true; }
@@ -347,6 +351,9 @@ class TGravacaoConferencia {
   TTransaction tx_;
   TStatement& insere_;
 };
+
+// "Importação finalizada: ..." of one import or of a run's imports together.
+std::string MensagemFimImportacao(const TContagemImportacao& contagem);
 
 // Node captions of the entry reviews.
 inline constexpr const char* kNodoLancamentos = "Lançamentos";

@@ -27,6 +27,7 @@ enum TParamRevisaoExtrato : int {
   preSoPreparacoes,           // only lines with a rule (the OFC reconciliation hands its sequence option here)
   preNaoCoincidirSequencia,   // new rules are not marked "whole sequence"
   preAmbienteTeste,           // the service's test environment
+  preNaoTrazidas,             // optional: lines of the statement the opener could not bring (named)
 };
 
 // What an importer hands the statement review.
@@ -45,16 +46,19 @@ struct TAberturaRevisaoExtrato {
   bool DYQ = false;
   bool NaoCoincidirSequencia = false;
   bool AmbienteTeste = false;
+  TComponent* Preparacoes = nullptr;     // the rules that came with the statement; none: nil
+  int NaoTrazidas = 0;
 };
 
-// The statement review's parameter array: no rules yet, no saved links, every line.
+// The statement review's parameter array: the rules that came with the statement, no saved links,
+// every line.
 inline TListaObj ParametrosRevisaoExtrato(const TAberturaRevisaoExtrato& a) {
   TListaObj l;
   l.Posicao(preArquivo).Add(a.Arquivo);
   l.Posicao(preInconsistencias).Add(a.Inconsistencias);
   l.Posicao(preEmpresa).Add(a.Empresa);
   l.Posicao(preLinhas).Add(a.Linhas);
-  l.Posicao(prePreparacoes).AddNil();
+  l.Posicao(prePreparacoes).Add(a.Preparacoes);
   l.Posicao(preDocumento).AddObject(a.Documento);
   l.Posicao(preConta).Add(a.Conta);
   l.Posicao(preTransacao).Add(a.Transacao);
@@ -68,6 +72,7 @@ inline TListaObj ParametrosRevisaoExtrato(const TAberturaRevisaoExtrato& a) {
   l.Posicao(preSoPreparacoes).AddInteger(0);
   l.Posicao(preNaoCoincidirSequencia).AddInteger(a.NaoCoincidirSequencia ? 1 : 0);
   l.Posicao(preAmbienteTeste).AddInteger(a.AmbienteTeste ? 1 : 0);
+  l.Posicao(preNaoTrazidas).AddInteger(a.NaoTrazidas);
   return l;
 }
 

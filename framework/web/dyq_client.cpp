@@ -149,4 +149,38 @@ std::string TRetornaMetodoDYQ::GetComprovantePDF(int64_t idExtrato, int64_t idCo
   return a.Body;
 }
 
+nlohmann::json TRetornaMetodoDYQ::GetPreparacoesExtrato(int64_t idExtrato, bool ambienteTeste) const {
+  const std::string extrato = std::to_string(idExtrato);
+  Answer a = Request("GET", "/extratos/" + extrato + "/preparacoes", nullptr, ambienteTeste);
+  // The statement's own lines came from the same address: here a 404 is a statement without rules.
+  if (a.Status == 204 || a.Status == 404) return nlohmann::json::array();
+  if (!Sucesso(a.Status)) Recusa(a);
+  const std::string invalida = "Resposta inválida do DYQ nas preparações do extrato " + extrato;
+  nlohmann::json doc;
+  try {
+    doc = nlohmann::json::parse(a.Body);
+  } catch (const nlohmann::json::exception&) {
+    throw EDyqError(invalida, a.Status);
+  }
+  if (doc.is_null()) return nlohmann::json::array();
+  if (!doc.is_object() || !doc.contains("preparacoes") || !doc["preparacoes"].is_array())
+    throw EDyqError(invalida, a.Status);
+  if (doc["preparacoes"].size() > kMaxPreparacoesDyq)
+    throw EDyqError("O DYQ listou " + std::to_string(doc["preparacoes"].size()) + " preparações para o extrato " +
+                        extrato + ", mais que as " + std::to_string(kMaxPreparacoesDyq) + " aceitas.",
+                    a.Status);
+  return doc["preparacoes"];
+}
+
+void TRetornaMetodoDYQ::InformaPreparacoesImportadas(int64_t idExtrato, const std::vector<int64_t>& idsPreparacoes,
+                                                     const std::string& usuario, bool ambienteTeste) const {
+  nlohmann::ordered_json corpo;
+  corpo["extratoId"] = idExtrato;
+  corpo["aDado"] = nlohmann::ordered_json::array();
+  for (int64_t id : idsPreparacoes) corpo["aDado"].push_back({{"preparacaoId", id}, {"importadaPor", usuario}});
+  const std::string texto = corpo.dump();
+  Answer a = Request("POST", "/preparacoes/importadas", &texto, ambienteTeste);
+  if (!Sucesso(a.Status)) Recusa(a);
+}
+
 }  // namespace vyn

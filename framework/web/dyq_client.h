@@ -15,6 +15,17 @@
 //        receipts the company sent with the statement; 204, "null" or an empty list: none. At most
 //        kMaxComprovantesDyq are taken; a longer list is an error, not a silent cut.
 //   GET  <base>/extratos/<id>/comprovantes/<receipt id>   200 with that receipt's PDF.
+//   GET  <base>/extratos/<id>/preparacoes
+//        200 {"preparacoes":[{"id":<rule id>,"texto":"TARIFA","coincidir":false,"contrapartida":40,
+//                             "entradaSaida":0|1|2,"participante":55,"historico":3,
+//                             "complemento":"Tarifa bancária"}, ...]}: the preparation rules the
+//        office prepared on the service for the statement's account ("texto" is the bank text a line
+//        is matched by, whole when "coincidir"; "entradaSaida" 1 money in, 2 money out, 0 both;
+//        "participante", "historico" and "complemento" are optional); 204, 404, "null" or an empty
+//        list: none. At most kMaxPreparacoesDyq are taken; a longer list is an error.
+//   POST <base>/preparacoes/importadas
+//        {"extratoId":<id>,"aDado":[{"preparacaoId":<rule id>,"importadaPor":<user>}, ...]}: the
+//        rules of the statement the office stored in the company's rules; any 2xx: accepted.
 //   POST <base>/retornos   {"tipoRetorno":<kind>,"caixa":<bool>,"documento":<the report document>}
 //        any 2xx: accepted.
 // Base address and token come from the configuration of service "DYQ" (production) or "DYQ_TESTE"
@@ -44,6 +55,9 @@ inline constexpr int kTempoLimiteDyqPadrao = 15000;
 
 // How many receipts one statement may bring.
 inline constexpr size_t kMaxComprovantesDyq = 1000;
+
+// How many preparation rules one statement may bring.
+inline constexpr size_t kMaxPreparacoesDyq = 1000;
 
 class EDyqError : public std::runtime_error {
  public:
@@ -77,6 +91,12 @@ class TRetornaMetodoDYQ {
   std::vector<TComprovante> GetComprovantesExtrato(int64_t idExtrato, bool ambienteTeste) const;
   // The PDF bytes of one receipt of the list.
   std::string GetComprovantePDF(int64_t idExtrato, int64_t idComprovante, bool ambienteTeste) const;
+  // The preparation rules sent with a statement (the "preparacoes" array, each item as Dyq gave it:
+  // the caller judges each rule); empty when none.
+  nlohmann::json GetPreparacoesExtrato(int64_t idExtrato, bool ambienteTeste) const;
+  // Tells Dyq which of the statement's rules were stored. Throws EDyqError when Dyq does not accept it.
+  void InformaPreparacoesImportadas(int64_t idExtrato, const std::vector<int64_t>& idsPreparacoes,
+                                    const std::string& usuario, bool ambienteTeste) const;
 
   // Where the configuration is read (null: the process context's database).
   TDatabase* Database = nullptr;

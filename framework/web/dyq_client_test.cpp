@@ -125,6 +125,36 @@ TEST_F(DyqClientTest, ReceiptsAreListedWithinTheBoundAndEachFetchedAsAPdf) {
   EXPECT_THROW(cliente.GetComprovantesExtrato(7, false), EDyqError);
 }
 
+TEST_F(DyqClientTest, AStatementsRulesComeAsDyqGaveThemWithinTheBoundAndTheStoredOnesAreToldBack) {
+  server.On("GET", "/extratos/501/preparacoes",
+            TFakeResponse::Json(200, R"({"preparacoes":[{"id":77,"texto":"TARIFA","contrapartida":40}]})"));
+  const nlohmann::json regras = cliente.GetPreparacoesExtrato(501, false);
+  ASSERT_EQ(regras.size(), 1u);
+  EXPECT_EQ(regras[0]["texto"], "TARIFA");
+  // Nothing to bring, said in any of the protocol's ways (a 404 too: the statement has no rules).
+  for (const TFakeResponse& nada : {TFakeResponse(204, ""), TFakeResponse(404, ""), TFakeResponse::Json(200, "null")}) {
+    server.On("GET", "/extratos/501/preparacoes", nada);
+    EXPECT_TRUE(cliente.GetPreparacoesExtrato(501, false).empty()) << nada.Status;
+  }
+  for (const TFakeResponse& ruim : {TFakeResponse(500, ""), TFakeResponse::Json(200, R"({"outra":[]})"),
+                                    TFakeResponse::Json(200, "{")}) {
+    server.On("GET", "/extratos/501/preparacoes", ruim);
+    EXPECT_THROW(cliente.GetPreparacoesExtrato(501, false), EDyqError) << ruim.Status << ruim.Body;
+  }
+  nlohmann::json muitas = {{"preparacoes", nlohmann::json::array()}};
+  for (size_t i = 0; i <= kMaxPreparacoesDyq; ++i) muitas["preparacoes"].push_back({{"id", i + 1}});
+  server.On("GET", "/extratos/501/preparacoes", TFakeResponse::Json(200, muitas.dump()));
+  EXPECT_THROW(cliente.GetPreparacoesExtrato(501, false), EDyqError);
+
+  server.On("POST", "/preparacoes/importadas", TFakeResponse(200, "{}"));
+  cliente.InformaPreparacoesImportadas(501, {77, 79}, "ana.souza", false);
+  EXPECT_EQ(nlohmann::json::parse(server.LastRequest().Body),
+            nlohmann::json::parse(R"({"extratoId":501,"aDado":[{"preparacaoId":77,"importadaPor":"ana.souza"},
+                                      {"preparacaoId":79,"importadaPor":"ana.souza"}]})"));
+  server.On("POST", "/preparacoes/importadas", TFakeResponse(500, ""));
+  EXPECT_THROW(cliente.InformaPreparacoesImportadas(501, {77}, "ana.souza", false), EDyqError);
+}
+
 TEST_F(DyqClientTest, ThrottlingIsWaitedOutThroughTheSleeperAndBounded) {
   server.OnSequence("POST", "/retornos", {TFakeResponse::Throttle("3"), TFakeResponse(503, ""),
                                           TFakeResponse::Json(200, "{}")});
