@@ -92,7 +92,10 @@ const TColunaLinha kColunasLinhas[] = {
     // What a payment receipt read into the line brings (the receipt import's columns).
     {"BDCNPJ", TFieldType::ftString, 20},         {"BDVALORPAGO", TFieldType::ftCurrency, 0},
     {"BDVALORORIGINAL", TFieldType::ftCurrency, 0}, {"BDJUROS", TFieldType::ftCurrency, 0},
-    {"BDMULTAS", TFieldType::ftCurrency, 0}};
+    {"BDMULTAS", TFieldType::ftCurrency, 0},
+    // A line equal to a movement booked under another identity: the entry it matches, and the user's tick
+    // to book it anyway.
+    {"BDDUPLICATA", TFieldType::ftString, kTamanhoDuplicata}, {"BDLANCARDUPLICATA", TFieldType::ftBoolean, 0}};
 
 }  // namespace
 
@@ -329,7 +332,7 @@ void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
       }
       for (const char* f : {"BDINCONSISTENTE", "BDMULTLANC", "BDSTATUSWEB"})
         if (FLinhas->FieldByName(f).IsNull()) FLinhas->FieldByName(f).SetAsInteger(0);
-      for (const char* f : {"BDTRANSPREP", "BDVINC_BAIXA", "BDCONCD", "BDCONCC"})
+      for (const char* f : {"BDTRANSPREP", "BDVINC_BAIXA", "BDCONCD", "BDCONCC", "BDLANCARDUPLICATA"})
         if (FLinhas->FieldByName(f).IsNull()) FLinhas->FieldByName(f).SetAsBoolean(false);
       FLinhas->Post();
     }
@@ -476,7 +479,12 @@ void TfrConsultaImportacaoExtratoBancario::SetListaDAO() {
     FProcessoBaixas->SetDAOImport(DAOLinhas());
     FProcessoBaixas->SetCodEmp(FCodEmp);
   }
+  TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
+  const int avisos = inc ? inc->Count() : 0;
   RemoveItensJaIntegrados();
+  LeContasNaAbertura();
+  // Told at once: the user opened the statement to book these lines.
+  if (inc && inc->Count() > avisos) inc->Show();
   if (FSoLanPrep || FDYQ || ClasseChamadora() == kDialogoCaixa) spRateioCreditoClick(nullptr);
   if (FSoLanPrep) RemoveNaoPreparados();
   if (FProcessoBaixas && FVinculosSalvos)

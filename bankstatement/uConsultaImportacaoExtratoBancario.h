@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 
 #include "framework/core/currency.h"
 #include "framework/data/client_dataset.h"
+#include "framework/livros/livros.h"
 #include "bankstatement/uImportacaoCompPagto.h"
 #include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/ui/importacao_treeview.h"
@@ -40,6 +42,8 @@ class TUtilImportacao_ExtratoBancario_Treeview;
 class TY570ConsultaExtratoBancario;
 
 inline constexpr const char* kNodoPreparacoes = "Preparações";
+// The width of the note naming the booked entry a line probably duplicates (BDDUPLICATA).
+inline constexpr int kTamanhoDuplicata = 200;
 
 class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_Itens_TreeView_VYN,
                                              public IRevisaoExtratoComprovantes {
@@ -288,21 +292,73 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
                                                 const std::set<std::pair<int, int>>& gravadas);
   std::set<std::pair<int, int>> FIntegradas;   // (company, key) written or settled by the last committed run
 
-  // ---- The statement's lines as sources booked once (uConsultaImportacaoExtratoBancario_Fontes.cpp) ----
-  // Each line as the statement brought it: its day, value and document and its place among lines equal
-  // in them. Taken when the lines arrive, before anyone edits them, so two windows (or workstations, or
-  // the reconciliation's road) name one line alike.
-  std::map<vyn::TBookmark, std::string> FIdentidades;
-  std::set<std::string> FFontesRegistradas;    // recorded by this review's committed runs
-  std::vector<std::string> FFontesPendentes;   // recorded by the run under way
-  void IdentificaFontes();
+  // ---- The statement's lines as sources, each with one account (uConsultaImportacaoExtratoBancario_Fontes.cpp) ----
  public:
-  // Inside the run's transaction: records as booked each statement line the run wrote something of
-  // (the line, a split row of it, its settlement, its reconciliation). A line booked by another
-  // window, workstation or road raises vyn::EFonteJaLancada and the run writes nothing.
-  void RegistraFontes(vyn::TLivros& livros, const std::set<std::pair<int, int>>& gravadas);
-  // The run committed: its lines stay recorded for this review's next runs (a split line's rest).
+  // What the statement brought of a line, taken when the lines arrive, before anyone edits them: its
+  // identity as its origin names it (a Dyq item by its id; a line without one by its statement and
+  // its place in it) and the movement it is (its day, value, document and the bank's side).
+  struct TOrigemLinha {
+    std::string Chave;
+    vyn::Currency Valor;
+    vyn::TDateTime Data;
+    int Debito = 0;
+    int Credito = 0;
+    std::string Documento;
+    std::string Descricao;
+  };
+  const TOrigemLinha* OrigemDe(vyn::TBookmark linha) const;
+  // The kind of source the review's lines are (a bank statement's or a cash movement's).
+  vyn::TTipoFonte TipoFonte() const;
+  // Before the run posts anything, in its transaction: what the books hold of each line now. A line
+  // wholly booked meanwhile (another window, workstation or road), or one asked for more than its
+  // rest, is named in the run's list and left out; the others go on.
+  void ConfereFontes(vyn::TLivros& livros);
+  // Whether the run leaves the line out: refused by its account (with its split rows), or a probable
+  // duplicate the user did not tick.
+  bool ForaPelaConta(vyn::TDAOFactory& ds);
+  // Inside the run's transaction, every row written: records what the run booked of each line (the
+  // line whole by its entry; a split line a part per split row; a settled line a part per settlement
+  // entry) and answers the lines (company, key) whose whole value is booked now.
+  std::set<std::pair<int, int>> RegistraFontes(vyn::TLivros& livros, const std::set<std::pair<int, int>>& gravadas);
+  // The run committed: the lines it left with a rest keep it (removing their link gives back the rest,
+  // never the whole value).
   void ConfirmaFontes();
+  // Whether the books hold anything of the line (it is then never returned nor refused to Dyq).
+  bool TemLancamentoNaConta(vyn::TBookmark linha) const;
+  // Whether the line is the rest of a split line whose bank side stands in the books as an entry of its
+  // own: it books only its other side, and weighs as balanced.
+  bool LadoBancoJaLancado(vyn::TBookmark linha) const;
+
+ private:
+  std::map<vyn::TBookmark, TOrigemLinha> FOrigens;
+  // The accounts of lines with something booked (read at opening, and after each committed run).
+  std::map<vyn::TBookmark, vyn::TFonteRegistrada> FContas;
+  // The run under way: the accounts read inside it, and the lines it leaves out by them.
+  std::map<vyn::TBookmark, vyn::TFonteRegistrada> FContasDaExecucao;
+  std::set<vyn::TBookmark> FRecusadasPelaConta;
+  std::set<vyn::TBookmark> FLadoBancoLancado;
+  std::map<vyn::TBookmark, vyn::TFonteRegistrada> FContasNovas;   // left with a rest by the run under way
+  void IdentificaFontes();
+  // At opening: lines wholly booked leave the review, lines with a rest come back at their rest, and
+  // lines equal to a movement booked under another identity are marked as probable duplicates.
+  void LeContasNaAbertura();
+  std::map<vyn::TBookmark, vyn::TFonteRegistrada> LeContas(vyn::TLivros& livros);
+  // The line comes back at what its account leaves to book.
+  void DeixaResto(vyn::TBookmark linha, const vyn::TFonteRegistrada& conta);
+  // Marks the lines (with their sources) that a movement booked under another identity matches.
+  void MarcaDuplicatas(vyn::TLivros& livros, const std::vector<std::pair<vyn::TBookmark, vyn::TFonteLancada>>& linhas);
+  vyn::TFonteLancada FonteDaLinha(int empresa, const TOrigemLinha& o) const;
+  // What the run booked of the lines, by line: their parts (keyed by part name).
+  std::map<vyn::TBookmark, std::vector<vyn::TParteFonte>> PartesDaExecucao();
+  // What the run under way booked of one line, as the record takes it, and the line's account before.
+  struct TFonteDaExecucao {
+    vyn::TBookmark Linha;
+    std::pair<int, int> Chave;
+    vyn::TFonteLancada Fonte;
+    std::optional<vyn::TFonteRegistrada> Antes;
+  };
+  std::vector<TFonteDaExecucao> FontesDaExecucao(const std::set<std::pair<int, int>>& gravadas);
+  void PartesDasBaixas(std::map<vyn::TBookmark, std::vector<vyn::TParteFonte>>& partes);
 
  private:
   TY570ConsultaExtratoBancario* FY570 = nullptr;

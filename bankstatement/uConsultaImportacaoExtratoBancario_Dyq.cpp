@@ -146,7 +146,9 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
       // The user took a kept answer back before it reached Dyq: it is not sent later either.
       if (status == 0 && FRetornosGuardados.erase(id) && db)
         TItensIntegradosDYQ::DescartaRetorno(*db, chave.first, FTipoExtrato, id);
-      if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != miForaDaImportacao) {
+      // A line any part of which is booked is never returned nor refused.
+      if ((status == 1 || status == 2) && Int(*l, "BDINCONSISTENTE") != miForaDaImportacao &&
+          !TemLancamentoNaConta(l->GetBookmark())) {
         if (auto it = FRetornosEnviados.find(id); it != FRetornosEnviados.end() && it->second == status) continue;
         const TItensIntegradosDYQ::TRetorno r{id, Int(*l, "BDIDEXTRATOWEB"), static_cast<int>(status),
                                              Txt(*l, "BDOBSWEB"), usuario};
@@ -246,13 +248,10 @@ void TfrConsultaImportacaoExtratoBancario::RemoveItensJaIntegrados() {
   if (jaIntegradas.empty()) return;
   ExcluiLinhas(l, jaIntegradas);
   l->First();
-  // Told at once: the user opened the statement to book these lines.
-  if (auto* u = Util(); u && u->Inconsistencias()) {
+  if (auto* u = Util(); u && u->Inconsistencias())
     u->Inconsistencias()->Add_Atencao(
         empresa, std::to_string(jaIntegradas.size()) +
                      " lançamento(s) deste extrato já foram integrados anteriormente e não serão importados novamente.");
-    u->Inconsistencias()->Show();
-  }
 }
 
 void TfrConsultaImportacaoExtratoBancario::AtualizaListaChamador() {
@@ -321,6 +320,14 @@ void TfrConsultaImportacaoExtratoBancario::Delete() {
   if (!semId.empty())
     DlgInfOk(std::to_string(semId.size()) +
              " lançamento(s) selecionado(s) sem identificação no ^DYQ não serão retornados nem recusados.");
+  // What the books hold of a line is the client's movement: part of it booked, it is not returned.
+  const size_t antes = linhas.size();
+  linhas.erase(std::remove_if(linhas.begin(), linhas.end(), [&](TBookmark b) { return TemLancamentoNaConta(b); }),
+               linhas.end());
+  if (linhas.size() != antes)
+    DlgInfOk(std::to_string(antes - linhas.size()) +
+             " lançamento(s) selecionado(s) com parte já lançada não serão retornados nem recusados.");
+  if (linhas.empty()) return;
   const int r = MessageDlgVYNGlobal(pergunta, mtConfirmation, mbYes | mbNo | mbCancel, {"Retornar", "Recusar", "Cancelar"});
   int status = 0;
   if (r == mrYes) status = 1;

@@ -408,6 +408,11 @@ void TfrConsultaImportacaoExtratoBancario::CriaFieldsContainers() {
   obs.Tamanho = 30;
   fc.Add("BDSTATUSWEB", "Status DYQ", E::Combo).Tamanho = 25;
   fc.Add("BDOBSWEB", "Observação de retorno").Tamanho = 40;
+  // A probable duplicate names the entry it matches; the user ticks it to book it all the same.
+  fc.Add("BDLANCARDUPLICATA", "Lançar assim mesmo", E::Nenhum);
+  TFieldsContainerItem& duplicata = fc.Add("BDDUPLICATA", "Provável duplicata");
+  duplicata.ReadOnly = true;
+  duplicata.Tamanho = 40;
   fc.OnBeforeEditField = [this](TFieldsContainer&, TClientDataSet&, TControl* editor, const TFieldsContainerItem& item,
                                 bool& accept) { fieldsContainerExtratoBeforeEditField(item.FieldName, editor, accept); };
   fc.OnAfterEditField = [this](TFieldsContainer&, TClientDataSet&, TControl* editor, const TFieldsContainerItem& item) {

@@ -1,86 +1,370 @@
-// The statement's lines as sources the books record once: whatever window, workstation or road books a
-// line, the record's key refuses the second.
+// The statement's lines as sources of the books, each with one account: what was booked of it, by which
+// entries, and what is left. A line is named by what its origin names it by, never by its content: two
+// equal fees are two movements, and the same money brought by another road is shown as a probable
+// duplicate for the user to decide.
+#include <algorithm>
+
 #include <fmt/format.h>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "framework/accounting/lancamento_mgr.h"
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
-#include "framework/livros/livros.h"
+#include "framework/data/fb_database.h"
+#include "framework/livros/baixa_pagamento.h"
+#include "framework/ui/edit_codigo.h"
+#include "framework/ui/inconsistencias.h"
+#include "settlement/uProcessoBaixas.h"
 
 namespace integracao {
 
 using namespace vyn;
+using namespace campos;
 
-using campos::Int;
-using campos::Txt;
+namespace {
+
+std::pair<int, int> ChaveDe(const TClientDataSet& l) {
+  return {static_cast<int>(Int(l, "BDCODEMP")), static_cast<int>(Int(l, "BDCHAVE"))};
+}
+
+// What the account says of a line, in the user's words: what was booked, where, when and by whom.
+std::string TextoConta(const TFonteLancada& f, const TFonteRegistrada& conta) {
+  return EFonteJaLancada(f, conta).what();
+}
+
+bool Completa(const TFonteRegistrada& c) { return c.Valor <= Currency() || c.Resto() <= Currency(); }
+
+constexpr const char* kParteBanco = "banco ";
+
+bool LadoBancoLancado(const TFonteRegistrada& c) {
+  return std::any_of(c.Partes.begin(), c.Partes.end(),
+                     [](const TParteFonte& p) { return p.Parte.rfind(kParteBanco, 0) == 0; });
+}
+
+}  // namespace
+
+TTipoFonte TfrConsultaImportacaoExtratoBancario::TipoFonte() const {
+  return FTipoExtrato == 2 ? TTipoFonte::LinhaExtratoCaixa : TTipoFonte::LinhaExtratoBanco;
+}
 
 void TfrConsultaImportacaoExtratoBancario::IdentificaFontes() {
-  FIdentidades.clear();
+  FOrigens.clear();
+  FContas.clear();
   TDAOFactory* l = FLinhas;   // the node may not hold it yet
   if (!l) return;
   TFilterGuard todas(*l, TFilterGuard::kAllRows);
-  // Equal lines (two fees of one day, value and text) are told apart by their order in the statement.
-  std::map<std::string, int> iguais;
+  const int banco = ContaBanco();
+  // A line without a Dyq id is its statement's n-th: the Dyq statement's, else the file's of the account.
+  std::map<std::string, int> posicoes;
   for (l->First(); !l->Eof(); l->Next()) {
-    const TField& data = l->FieldByName("BDDATA");
-    // What every road hands alike: the day, the value and the document (the bank's text comes with the Dyq
-    // dialogs and not with the reconciliation).
-    const std::string conteudo =
-        fmt::format("{}|{}|{}", data.IsNull() ? std::string("-") : DateToSQL(data.AsDateTime()),
-                    l->FieldByName("BDVALOR").AsCurrency().ToSQL(), HashTexto(Trim(Txt(*l, "BDDCTO"))));
-    const int n = ++iguais[std::to_string(Int(*l, "BDCODEMP")) + "|" + conteudo];
-    FIdentidades[l->GetBookmark()] = fmt::format("C|{}|{}", conteudo, n);
+    TOrigemLinha o;
+    if (!Vazio(*l, "BDIDWEB")) {
+      o.Chave = fmt::format("I|{}", Int(*l, "BDIDWEB"));
+    } else {
+      const std::string extrato = Int(*l, "BDIDEXTRATOWEB") > 0 ? fmt::format("D{}", Int(*l, "BDIDEXTRATOWEB"))
+                                                                : fmt::format("A{}|{}", banco, Trim(FArquivo));
+      o.Chave = fmt::format("E|{}|{}", extrato, ++posicoes[extrato]);
+    }
+    o.Valor = Valor(*l, "BDVALOR");
+    o.Data = l->FieldByName("BDDATA").IsNull() ? TDateTime() : l->FieldByName("BDDATA").AsDateTime();
+    // Money out credits the bank, money in debits it.
+    if (banco > 0 && Int(*l, "BDCREDITO") == banco) o.Credito = banco;
+    else if (banco > 0 && Int(*l, "BDDEBITO") == banco) o.Debito = banco;
+    o.Documento = Trim(Txt(*l, "BDDCTO"));
+    o.Descricao = fmt::format("A linha {} de {} no valor de {} ({})",
+                              FTipoExtrato == 2 ? "do movimento de caixa" : "do extrato", DateToStr(o.Data),
+                              o.Valor.ToBR(), Trim(Txt(*l, "BDCOMPLBANCARIO") + " " + o.Documento));
+    FOrigens.emplace(l->GetBookmark(), std::move(o));
   }
 }
 
-void TfrConsultaImportacaoExtratoBancario::RegistraFontes(TLivros& livros,
-                                                          const std::set<std::pair<int, int>>& gravadas) {
-  FFontesPendentes.clear();
+const TfrConsultaImportacaoExtratoBancario::TOrigemLinha* TfrConsultaImportacaoExtratoBancario::OrigemDe(
+    TBookmark linha) const {
+  auto it = FOrigens.find(linha);
+  return it == FOrigens.end() ? nullptr : &it->second;
+}
+
+TFonteLancada TfrConsultaImportacaoExtratoBancario::FonteDaLinha(int empresa, const TOrigemLinha& o) const {
+  TFonteLancada f{empresa, TipoFonte(), o.Chave, o.Descricao, 0, o.Valor};
+  f.Movimento = {o.Data, o.Debito, o.Credito, o.Documento};
+  return f;
+}
+
+bool TfrConsultaImportacaoExtratoBancario::TemLancamentoNaConta(TBookmark linha) const {
+  return FContas.count(linha) > 0;
+}
+
+bool TfrConsultaImportacaoExtratoBancario::LadoBancoJaLancado(TBookmark linha) const {
+  return FLadoBancoLancado.count(linha) > 0;
+}
+
+std::map<TBookmark, TFonteRegistrada> TfrConsultaImportacaoExtratoBancario::LeContas(TLivros& livros) {
+  std::map<TBookmark, TFonteRegistrada> contas;
   TDAOFactory* l = DAOLinhas();
-  if (!l || FIdentidades.empty()) return;
-  // A split row books a part of its line: the line is the source.
+  if (!l) return contas;
+  std::map<int, std::vector<std::string>> chaves;
+  std::map<std::pair<int, std::string>, TBookmark> linhas;
+  {
+    TFilterGuard todas(*l, TFilterGuard::kAllRows);
+    for (const auto& [b, o] : FOrigens) {
+      if (!l->BookmarkValid(b)) continue;
+      l->GotoBookmark(b);
+      const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
+      chaves[empresa].push_back(o.Chave);
+      linhas[{empresa, o.Chave}] = b;
+    }
+  }
+  for (const auto& [empresa, lista] : chaves)
+    for (auto& [chave, conta] : livros.FontesRegistradas(empresa, TipoFonte(), lista))
+      contas.emplace(linhas[{empresa, chave}], std::move(conta));
+  return contas;
+}
+
+void TfrConsultaImportacaoExtratoBancario::LeContasNaAbertura() {
+  TDAOFactory* l = DAOLinhas();
+  TDatabase* db = ProcessContext().Database;
+  if (!l || !db || FOrigens.empty()) return;
+  TLivros livros(*db, ExecucaoDe(this));
+  FContas = LeContas(livros);
+  TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
+  std::vector<TBookmark> lancadas;
+  std::vector<std::pair<TBookmark, TFonteLancada>> semConta;
+  {
+    TFilterGuard todas(*l, TFilterGuard::kAllRows);
+    for (const auto& [b, o] : FOrigens) {
+      if (!l->BookmarkValid(b)) continue;
+      l->GotoBookmark(b);
+      const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
+      auto conta = FContas.find(b);
+      if (conta == FContas.end()) {
+        semConta.push_back({b, FonteDaLinha(empresa, o)});
+        continue;
+      }
+      const std::string texto = TextoConta(FonteDaLinha(empresa, o), conta->second);
+      if (Completa(conta->second)) {
+        lancadas.push_back(b);
+        if (inc) inc->Add_Atencao(empresa, texto + " Não será importado novamente.");
+        continue;
+      }
+      DeixaResto(b, conta->second);
+      if (inc) inc->Add_Atencao(empresa, texto + " Fica na revisão pelo que resta.");
+    }
+    MarcaDuplicatas(livros, semConta);
+  }
+  for (TBookmark b : lancadas) FContas.erase(b);
+  ExcluiLinhas(l, lancadas);
+  l->First();
+}
+
+void TfrConsultaImportacaoExtratoBancario::DeixaResto(TBookmark linha, const TFonteRegistrada& conta) {
+  TDAOFactory& l = *DAOLinhas();
+  // What is left of it is what the statement still asks to book; when the bank's side of a split line
+  // stands in the books as an entry of its own, the rest books only the other side.
+  Grava(l, "BDVALOR", Variant(conta.Resto()));
+  if (!LadoBancoLancado(conta)) return;
+  for (const char* lado : {"BDDEBITO", "BDCREDITO"})
+    if (Int(l, lado) == ContaBanco()) {
+      Grava(l, lado, Variant());
+      FLadoBancoLancado.insert(linha);
+    }
+}
+
+void TfrConsultaImportacaoExtratoBancario::MarcaDuplicatas(TLivros& livros,
+                                                          const std::vector<std::pair<TBookmark, TFonteLancada>>& linhas) {
+  TDAOFactory& l = *DAOLinhas();
+  std::vector<TFonteLancada> fontes;
+  for (const auto& [b, f] : linhas) fontes.push_back(f);
+  const std::vector<std::optional<TFonteRegistrada>> iguais = livros.MovimentosIguais(fontes);
+  TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
+  for (size_t i = 0; i < iguais.size(); ++i) {
+    if (!iguais[i]) continue;
+    const TFonteRegistrada& m = *iguais[i];
+    l.GotoBookmark(linhas[i].first);
+    const std::string nome = fmt::format("Provável duplicata do lançamento {} ({}, lançado em {} por {})",
+                                         m.ChaveLancamento, m.Descricao, m.DataHora, m.Usuario);
+    Grava(l, "BDDUPLICATA", Variant(Utf8Left(nome, kTamanhoDuplicata)));
+    if (inc)
+      inc->Add_Atencao(fontes[i].CodEmp,
+                       fontes[i].Descricao + ": " + nome + ". Não será importado, a menos que seja marcado para lançar.");
+  }
+}
+
+void TfrConsultaImportacaoExtratoBancario::ConfereFontes(TLivros& livros) {
+  FRecusadasPelaConta.clear();
+  FContasDaExecucao.clear();
+  TDAOFactory* l = DAOLinhas();
+  if (!l || FOrigens.empty()) return;
+  FContasDaExecucao = LeContas(livros);
+  std::map<TBookmark, const std::vector<TBookmark>*> divisoes;
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai) divisoes[pai] = &novas;
+  auto recusa = [&](TBookmark b) {
+    FRecusadasPelaConta.insert(b);
+    if (auto d = divisoes.find(b); d != divisoes.end()) FRecusadasPelaConta.insert(d->second->begin(), d->second->end());
+  };
+  TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
+  TFilterGuard todas(*l, TFilterGuard::kAllRows);
+  for (const auto& [b, o] : FOrigens) {
+    if (!l->BookmarkValid(b)) continue;
+    l->GotoBookmark(b);
+    const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
+    if (inc && !Trim(Txt(*l, "BDDUPLICATA")).empty() && !Flag(*l, "BDLANCARDUPLICATA"))
+      inc->Add_Atencao(empresa, o.Descricao + ": " + Txt(*l, "BDDUPLICATA") + ". Não foi importado: marque-o para lançar.");
+    auto conta = FContasDaExecucao.find(b);
+    if (conta == FContasDaExecucao.end()) continue;
+    // A line split or linked books its parts, each checked by the books; a plain one asks its value.
+    const bool porPartes = divisoes.count(b) || Flag(*l, "BDVINC_BAIXA");
+    if (!Completa(conta->second) && (porPartes || Valor(*l, "BDVALOR") <= conta->second.Resto())) continue;
+    recusa(b);
+    if (inc) inc->Add_Atencao(empresa, TextoConta(FonteDaLinha(empresa, o), conta->second));
+  }
+}
+
+bool TfrConsultaImportacaoExtratoBancario::ForaPelaConta(TDAOFactory& ds) {
+  if (FRecusadasPelaConta.count(ds.GetBookmark())) return true;
+  // A probable duplicate is booked only when the user ticks it.
+  return !Trim(Txt(ds, "BDDUPLICATA")).empty() && !Flag(ds, "BDLANCARDUPLICATA");
+}
+
+void TfrConsultaImportacaoExtratoBancario::PartesDasBaixas(std::map<TBookmark, std::vector<TParteFonte>>& partes) {
+  TDAOFactory* l = DAOLinhas();
+  if (!FProcessoBaixas || FProcessoBaixas->SessaoBaixasAtual() == 0) return;
+  // Each link by its stamp: the line (or split row) it settles, and the line that row belongs to.
+  std::map<int64_t, TBookmark> porChave;
+  for (l->First(); !l->Eof(); l->Next()) porChave[Int(*l, "BDCHAVE")] = l->GetBookmark();
   std::map<TBookmark, TBookmark> paiDe;
   for (const auto& [pai, novas] : FExpansao.NovasPorPai)
     for (TBookmark b : novas) paiDe[b] = pai;
-  for (const auto& [pai, pendentes] : FPaisPendentes)
-    for (TBookmark b : pendentes) paiDe[b] = pai;
-  const TTipoFonte tipo = TipoExtrato() == 2 ? TTipoFonte::LinhaExtratoCaixa : TTipoFonte::LinhaExtratoBanco;
-  const std::string conta = std::to_string(ContaBanco());
-  const std::set<std::pair<int, int>> escritas(Util()->Importadas().begin(), Util()->Importadas().end());
-  std::set<std::string> pendentes;
-  std::vector<TFonteLancada> fontes;
-  TFilterGuard todas(*l, TFilterGuard::kAllRows);
-  for (l->First(); !l->Eof(); l->Next()) {
-    const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
-    const int lancamento = static_cast<int>(Int(*l, "BDCHAVE"));
-    if (!gravadas.count({empresa, lancamento})) continue;
-    // The entry the line became (a settled line's entries are its settlements'): deleting it frees the line.
-    const bool escrita = escritas.count({empresa, lancamento}) > 0;
-    TBookmark linha = l->GetBookmark();
-    if (auto p = paiDe.find(linha); p != paiDe.end()) linha = p->second;
-    auto id = FIdentidades.find(linha);
-    if (id == FIdentidades.end()) continue;   // a row the review made up, not the statement's
-    const std::string descricao = fmt::format("A linha do extrato de {} no valor de {} ({})",
-                                              DateToStr(l->FieldByName("BDDATA").AsDateTime()),
-                                              l->FieldByName("BDVALOR").AsCurrency().ToBR(),
-                                              Trim(Txt(*l, "BDCOMPLBANCARIO") + " " + Txt(*l, "BDDCTO")));
-    // A line is named by its content as the statement brought it, which every road (a window, another
-    // workstation, the reconciliation, which hands lines without their Dyq ids) sees alike.
-    const std::string fonte = conta + "|" + id->second;
-    const std::string registro = std::to_string(empresa) + "|" + fonte;
-    if (FFontesRegistradas.count(registro) || !pendentes.insert(registro).second) continue;
-    fontes.push_back({empresa, tipo, fonte, descricao, escrita ? lancamento : 0});
-    FFontesPendentes.push_back(registro);
+  std::map<int64_t, TBookmark> porCarimbo;
+  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!v || !v->Active() || !v->FindField("BDIDVINCULO")) continue;
+    TFilterGuard tv(*v, TFilterGuard::kAllRows);
+    for (v->First(); !v->Eof(); v->Next()) {
+      auto linha = porChave.find(Int(*v, "BDCHAVE"));
+      if (Vazio(*v, "BDIDVINCULO") || linha == porChave.end()) continue;
+      auto pai = paiDe.find(linha->second);
+      porCarimbo[Int(*v, "BDIDVINCULO")] = pai == paiDe.end() ? linha->second : pai->second;
+    }
   }
+  // One part per settlement entry (a discount gives back what its principal took).
+  std::map<std::pair<TBookmark, int>, Currency> porLancamento;
+  l->Database().Query(std::string("select BDIDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN from ") +
+                          kTabelaVinculosLancados + " where BDSESSAO = ?",
+                      {FProcessoBaixas->SessaoBaixasAtual()},
+                      [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+                        auto linha = porCarimbo.find(r[0].AsInteger());
+                        if (linha == porCarimbo.end()) return;
+                        const Currency v = r[2].AsCurrency();
+                        porLancamento[{linha->second, static_cast<int>(r[3].AsInteger())}] +=
+                            r[1].AsInteger() == tbpDesconto ? Currency() - v : v;
+                      });
+  for (const auto& [onde, valor] : porLancamento)
+    partes[onde.first].push_back({fmt::format("baixa {}", onde.second), onde.second, valor});
+}
+
+std::map<TBookmark, std::vector<TParteFonte>> TfrConsultaImportacaoExtratoBancario::PartesDaExecucao() {
+  std::map<TBookmark, std::vector<TParteFonte>> partes;
+  TDAOFactory* l = DAOLinhas();
+  const std::set<std::pair<int, int>> escritas(Util()->Importadas().begin(), Util()->Importadas().end());
+  TFilterGuard todas(*l, TFilterGuard::kAllRows);
+  // Each split row the run wrote is a part of its line, as the split lines a zeroed line of an earlier
+  // run left in the review are.
+  auto divisoes = [&](TBookmark pai, const std::vector<TBookmark>& linhas) {
+    for (TBookmark b : linhas) {
+      if (!l->BookmarkValid(b)) continue;
+      l->GotoBookmark(b);
+      if (escritas.count(ChaveDe(*l)))
+        partes[pai].push_back({fmt::format("divisão {}", Int(*l, "BDCHAVE")), static_cast<int>(Int(*l, "BDCHAVE")),
+                               Valor(*l, "BDVALOR")});
+    }
+  };
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
+    if (!l->BookmarkValid(pai)) continue;
+    l->GotoBookmark(pai);
+    // The bank side of a split line, when it is an entry of its own, books none of the value.
+    if (escritas.count(ChaveDe(*l))) partes[pai].push_back({kParteBanco + std::to_string(Int(*l, "BDCHAVE")),
+                                                             static_cast<int>(Int(*l, "BDCHAVE")), Currency()});
+    divisoes(pai, novas);
+  }
+  for (const auto& [pai, pendentes] : FPaisPendentes) divisoes(pai, pendentes);
+  PartesDasBaixas(partes);
+  return partes;
+}
+
+std::vector<TfrConsultaImportacaoExtratoBancario::TFonteDaExecucao> TfrConsultaImportacaoExtratoBancario::FontesDaExecucao(
+    const std::set<std::pair<int, int>>& gravadas) {
+  std::vector<TFonteDaExecucao> r;
+  TDAOFactory* l = DAOLinhas();
+  const std::set<std::pair<int, int>> escritas(Util()->Importadas().begin(), Util()->Importadas().end());
+  const std::set<std::pair<int, int>> liquidadas(Util()->Liquidadas().begin(), Util()->Liquidadas().end());
+  std::map<TBookmark, std::vector<TParteFonte>> partes = PartesDaExecucao();
+  TFilterGuard todas(*l, TFilterGuard::kAllRows);
+  for (const auto& [b, o] : FOrigens) {
+    if (!l->BookmarkValid(b)) continue;
+    l->GotoBookmark(b);
+    const std::pair<int, int> chave = ChaveDe(*l);
+    TFonteDaExecucao x{b, chave, FonteDaLinha(chave.first, o), {}};
+    if (auto c = FContasDaExecucao.find(b); c != FContasDaExecucao.end()) x.Antes = c->second;
+    auto p = partes.find(b);
+    if (p == partes.end() && escritas.count(chave)) {
+      // The line is one entry: booked whole, or what was left of it as a part.
+      if (!x.Antes) x.Fonte.ChaveLancamento = chave.second;
+      else p = partes.insert({b, {{fmt::format("resto {}", chave.second), chave.second, Valor(*l, "BDVALOR")}}}).first;
+    } else if (p == partes.end() && gravadas.count(chave) && !liquidadas.count(chave) && !x.Antes) {
+      // Reconciled with entries posted before: the first of them stands for it.
+      x.Fonte.ChaveLancamento = Util()->LancamentoConciliado(b);
+    }
+    if (p != partes.end()) {
+      // What an earlier run of this session recorded is recorded already.
+      for (const TParteFonte& parte : p->second)
+        if (!x.Antes || std::none_of(x.Antes->Partes.begin(), x.Antes->Partes.end(),
+                                     [&](const TParteFonte& y) { return y.Parte == parte.Parte; }))
+          x.Fonte.Partes.push_back(parte);
+      // The account is checked at each part: what gives back comes before what takes.
+      std::sort(x.Fonte.Partes.begin(), x.Fonte.Partes.end(),
+                [](const TParteFonte& a, const TParteFonte& y) { return a.Valor < y.Valor; });
+      // A line of no value has nothing to account for in parts.
+      if (x.Fonte.Partes.empty() || x.Fonte.Valor <= Currency()) continue;
+    } else if (x.Fonte.ChaveLancamento == 0) {
+      continue;
+    }
+    r.push_back(std::move(x));
+  }
+  return r;
+}
+
+std::set<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::RegistraFontes(
+    TLivros& livros, const std::set<std::pair<int, int>>& gravadas) {
+  std::set<std::pair<int, int>> completas;
+  FContasNovas.clear();
+  if (!DAOLinhas() || FOrigens.empty()) return completas;
+  std::vector<TFonteDaExecucao> execucao = FontesDaExecucao(gravadas);
+  std::vector<TFonteLancada> fontes;
+  for (const TFonteDaExecucao& x : execucao) fontes.push_back(x.Fonte);
   livros.RegistraFontes(fontes);
+  // Each line's account as it stands now: whole, or what its parts add to what it held.
+  for (TFonteDaExecucao& x : execucao) {
+    TFonteRegistrada c = x.Antes.value_or(TFonteRegistrada{});
+    c.Valor = x.Fonte.Valor;
+    c.Descricao = x.Fonte.Descricao;
+    if (x.Fonte.Partes.empty()) c.Lancado = x.Fonte.Valor;
+    for (const TParteFonte& parte : x.Fonte.Partes) {
+      c.Lancado += parte.Valor;
+      c.Partes.push_back(parte);
+    }
+    if (Completa(c)) completas.insert(x.Chave);
+    else FContasNovas[x.Linha] = std::move(c);
+  }
+  return completas;
 }
 
 void TfrConsultaImportacaoExtratoBancario::ConfirmaFontes() {
-  FFontesRegistradas.insert(FFontesPendentes.begin(), FFontesPendentes.end());
-  FFontesPendentes.clear();
+  for (auto& [b, c] : FContasNovas) FContas[b] = std::move(c);
+  FContasNovas.clear();
+  FContasDaExecucao.clear();
+  FRecusadasPelaConta.clear();
 }
 
 }  // namespace integracao

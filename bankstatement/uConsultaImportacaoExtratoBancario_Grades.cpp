@@ -52,6 +52,11 @@ void TfrConsultaImportacaoExtratoBancario::grGridCellClick(const std::string& co
     SetFlag(*l, "BDTRANSPREP", marcado);
     l->Post();
     if (!marcado) RemovePreparacoes(tpExtrato, static_cast<int>(Int(*l, "BDCHAVE")));
+  } else if (c == "BDLANCARDUPLICATA" && l->FindField("BDDUPLICATA") && !Trim(Txt(*l, "BDDUPLICATA")).empty()) {
+    // The user decides a probable duplicate: ticked, it is booked all the same.
+    l->Edit();
+    SetFlag(*l, "BDLANCARDUPLICATA", !Flag(*l, "BDLANCARDUPLICATA"));
+    l->Post();
   } else if (c == "BDTIPOLAN") {
     const std::string marca = MarcaLadoBanco(*l);
     if (!marca.empty()) {
@@ -71,7 +76,7 @@ void TfrConsultaImportacaoExtratoBancario::grGridCellClick(const std::string& co
 void TfrConsultaImportacaoExtratoBancario::grGridKeyPress(char& key) {
   if (key != ' ') return;
   const std::string c = UpperCase(grGrid->SelectedField);
-  if (c == "BDTIPOLAN" || c == "BDTRANSPREP") grGridCellClick(c);
+  if (c == "BDTIPOLAN" || c == "BDTRANSPREP" || c == "BDLANCARDUPLICATA") grGridCellClick(c);
 }
 
 void TfrConsultaImportacaoExtratoBancario::AtualizaBotoesLinhas() {
@@ -162,6 +167,10 @@ TfrConsultaImportacaoExtratoBancario::TImagemCelula TfrConsultaImportacaoExtrato
   if (!l || l->IsEmpty() || !FEditConta) return TImagemCelula::Nenhuma;
   const std::string c = UpperCase(campo);
   if (c == "BDTRANSPREP") return Flag(*l, "BDTRANSPREP") ? TImagemCelula::CaixaMarcada : TImagemCelula::CaixaDesmarcada;
+  if (c == "BDLANCARDUPLICATA") {
+    if (Trim(Txt(*l, "BDDUPLICATA")).empty()) return TImagemCelula::Nenhuma;
+    return Flag(*l, "BDLANCARDUPLICATA") ? TImagemCelula::CaixaMarcada : TImagemCelula::CaixaDesmarcada;
+  }
   if (c == "BDTIPOLAN") {
     const std::string marca = MarcaLadoBanco(*l);
     return !marca.empty() && Flag(*l, marca) ? TImagemCelula::CaixaMarcada : TImagemCelula::CaixaDesmarcada;

@@ -32,8 +32,10 @@ using namespace campos;
 namespace {
 
 // The lines the balance weighs: a line returned or refused to the client is never booked, so it
-// cannot unbalance the run (an unidentified line is the very line an office returns).
-std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
+// cannot unbalance the run (an unidentified line is the very line an office returns). The rest of a
+// split line whose bank side is booked already weighs as balanced: that side is in the books.
+template <class F>
+std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas, F&& ladoBancoLancado, int banco) {
   auto b = std::make_unique<TClientDataSet>();
   for (const char* c : {"BDCODEMP", "BDCHAVE", "BDDEBITO", "BDCREDITO", "BDINCONSISTENTE"})
     b->AddFieldDef(c, TFieldType::ftInteger);
@@ -49,6 +51,8 @@ std::unique_ptr<TClientDataSet> LinhasDoBalanco(TClientDataSet& linhas) {
       if (status == 1 || status == 2) continue;
       b->Append();
       b->CopyFieldsByName(linhas);
+      if (ladoBancoLancado(linhas.GetBookmark()))
+        Set(*b, Vazio(linhas, "BDDEBITO") ? "BDDEBITO" : "BDCREDITO", Variant(banco));
       b->Post();
     }
   }
@@ -286,8 +290,10 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   for (l->First(); !l->Eof(); l->Next()) maior = std::max(maior, Int(*l, "BDCHAVE"));
   if (FUltimaChave < maior) FUltimaChave = static_cast<int>(maior);
   std::map<std::pair<int64_t, int64_t>, TBookmark> pais;
+  // A line returned or refused to the client books none of its split rows: it is not expanded.
   for (l->First(); !l->Eof(); l->Next())
-    if (Int(*l, "BDMULTLANC") == 0) pais[{Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE")}] = l->GetBookmark();
+    if (Int(*l, "BDMULTLANC") == 0 && Int(*l, "BDSTATUSWEB") != 1 && Int(*l, "BDSTATUSWEB") != 2)
+      pais[{Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE")}] = l->GetBookmark();
   // "company;line;split row" → the key of the entry made of that split row.
   std::map<std::string, int> mapa;
   std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> divisoes;
@@ -610,14 +616,16 @@ void TfrConsultaImportacaoExtratoBancario::PostaBaixas() {
   TDAOFactory* l = DAOLinhas();
   auto* linhas = dynamic_cast<TLancamentoMGR*>(l);
   if (!linhas || !FProcessoBaixas) return;
-  // Links of lines returned or refused to the client, and of lines already settled by an earlier
-  // run, are put aside while the engine posts.
+  // Links of lines returned or refused to the client (their split rows' links name them still), of
+  // lines the run leaves out by their account, and of lines already settled by an earlier run, are put
+  // aside while the engine posts.
   std::set<int64_t> fora;
   {
     TFilterGuard guarda(*l, TFilterGuard::kAllRows);
     for (l->First(); !l->Eof(); l->Next()) {
       const int64_t st = Int(*l, "BDSTATUSWEB");
-      if (st == 1 || st == 2 || (Int(*l, "BDINCONSISTENTE") == miForaDaImportacao && Flag(*l, "BDVINC_BAIXA")))
+      if (st == 1 || st == 2 || ForaPelaConta(*l) ||
+          (Int(*l, "BDINCONSISTENTE") == miForaDaImportacao && Flag(*l, "BDVINC_BAIXA")))
         fora.insert(Int(*l, "BDCHAVE"));
       // A warning is the run's that gave it: this run's posting warns again if its cause is still there,
       // and a link that posts now leaves the line settled, not warned.
@@ -681,7 +689,8 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   DescartaY570ForaDeAplicacao(true);
   const bool temRecibos = FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA &&
                           !FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty();
-  const auto balanco = linhas ? LinhasDoBalanco(*linhas) : nullptr;
+  const auto balanco =
+      linhas ? LinhasDoBalanco(*linhas, [this](TBookmark b) { return LadoBancoJaLancado(b); }, ContaBanco()) : nullptr;
   if (TContasPlanosMGR::getDiferencaDebitoCredito(this, balanco.get(), DAOMulti(), "BDVINC_BAIXA",
                                                   util->FApenasPrep, temRecibos, true)) {
     util->FApenasPrep = false;

@@ -129,6 +129,7 @@ void TUtilImportacao_ExtratoBancario_Treeview::SetInconsistenciaMulti(TClientDat
 void TUtilImportacao_ExtratoBancario_Treeview::GetAposInconsistencia() {
   TUtilImportacao_Integracao_Treeview::GetAposInconsistencia();
   FConciliadas.clear();
+  FLancamentosConciliados.clear();
   FConciliadasSemLancamento.clear();
   auto* tela = Revisao();
   auto* linhas = dynamic_cast<TLancamentoMGR*>(tela ? tela->DAOLinhas() : nullptr);
@@ -145,8 +146,10 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetAposInconsistencia() {
       RemoveItensConciliados(*linhas, emp, chave);   // the line's bank side changed since it was matched
       continue;
     }
-    for (int64_t conc : ChavesConciliadas(*linhas, emp, chave)) MarcaConciliado(db, emp, conc, banco, false);
+    const std::vector<int64_t> conciliadas = ChavesConciliadas(*linhas, emp, chave);
+    for (int64_t conc : conciliadas) MarcaConciliado(db, emp, conc, banco, false);
     FConciliadas.push_back(linhas->GetBookmark());
+    if (!conciliadas.empty()) FLancamentosConciliados[linhas->GetBookmark()] = static_cast<int>(conciliadas.front());
   }
 }
 
@@ -203,6 +206,8 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
   // Lines the office returns to the client or refuses are reported, never booked.
   const int64_t status = Int(ds, "BDSTATUSWEB");
   if (status == 1 || status == 2) return false;
+  auto* tela = Revisao();
+  if (tela && tela->ForaPelaConta(ds)) return false;
   bool result = true;
   if (ConciliadoLadoBanco(ds)) {
     result = Int(ds, "BDINCONSISTENTE") == miForaDaImportacao;
@@ -217,7 +222,6 @@ bool TUtilImportacao_ExtratoBancario_Treeview::DeveImportarRegistroAtual(TDAOFac
   // or, its settlement refused or incomplete, not imported; one its settlement never reached is left.
   if (result && Flag(ds, "BDVINC_BAIXA") && Int(ds, "BDMULTLANC") == 1 && Int(ds, "BDINCONSISTENTE") == miConsistente)
     result = false;
-  auto* tela = Revisao();
   // A line emptied by split entries of an earlier run is booked through them: it is not counted again.
   if (result && tela && Int(ds, "BDMULTLANC") == 0 && tela->PaiComDivisoesPendentes(ds.GetBookmark())) result = false;
   TClientDataSet* multi = tela ? tela->DAOMulti() : nullptr;
@@ -273,7 +277,11 @@ void TUtilImportacao_ExtratoBancario_Treeview::DevolveForaPorPreparo(TDAOFactory
 }
 
 void TUtilImportacao_ExtratoBancario_Treeview::GetAntesValidacao() {
-  if (auto* tela = Revisao()) tela->PostaBaixas();
+  auto* tela = Revisao();
+  if (!tela) return;
+  // What the books hold of the lines decides, before anything is posted, which lines the run leaves out.
+  if (Livros()) tela->ConfereFontes(*Livros());
+  tela->PostaBaixas();
 }
 
 int TUtilImportacao_ExtratoBancario_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {
@@ -336,12 +344,14 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetAposGravacao() {
       gravadas.insert({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
     }
   for (const auto& pai : tela->PaisIntegradosPorDivisoes(gravadas)) gravadas.insert(pai);
-  if (Livros()) tela->RegistraFontes(*Livros(), gravadas);
+  FCompletas.clear();
+  if (Livros()) FCompletas = tela->RegistraFontes(*Livros(), gravadas);
   if (!tela->TemDadosDYQ() || !l->FindField("BDIDWEB")) return;
   std::map<int, std::vector<TItensIntegradosDYQ::TItem>> porEmpresa;
   for (l->First(); !l->Eof(); l->Next()) {
     const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
-    if (Vazio(*l, "BDIDWEB") || !gravadas.count(chave)) continue;
+    // An item is booked when all of it is: a line left with a rest is not integrated yet.
+    if (Vazio(*l, "BDIDWEB") || !FCompletas.count(chave)) continue;
     porEmpresa[chave.first].push_back({Int(*l, "BDIDWEB"), Int(*l, "BDIDEXTRATOWEB"), chave.second});
   }
   for (const auto& [empresa, itens] : porEmpresa)
@@ -374,7 +384,10 @@ void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImporta
     escritas.insert(Liquidadas().begin(), Liquidadas().end());
     FLinhasImportadas = static_cast<long long>(tela->ContaLinhasDoExtrato(escritas));
   }
-  tela->FIntegradas = gravadas;
+  // Dyq hears "integrated" only of lines wholly booked.
+  tela->FIntegradas.clear();
+  for (const auto& k : gravadas)
+    if (FCompletas.count(k)) tela->FIntegradas.insert(k);
   if (tela->Y570()) tela->Y570()->DescartaY570(Importadas());
   tela->ConfirmaMultiplosLancamentos(gravadas, novas);
   tela->EnviaRetornosDYQ(true);

@@ -1,7 +1,10 @@
 #pragma once
 // The per-line engine of the statement review: which lines the import writes, the server keys of
 // lines and rules, the rules' write and the reports after the import.
+#include <map>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/ui/importacao_treeview.h"
@@ -49,6 +52,12 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   // run's, not theirs).
   void DevolveForaPorPreparo(vyn::TDAOFactory& linhas);
 
+  // The first posted entry the line is reconciled with, in the run under way (0: none).
+  int LancamentoConciliado(vyn::TBookmark linha) const {
+    auto it = FLancamentosConciliados.find(linha);
+    return it == FLancamentosConciliados.end() ? 0 : it->second;
+  }
+
   // Whether the last run reached its end (committed).
   bool Concluida() const { return FConcluida; }
   void IniciaExecucao() {
@@ -63,8 +72,11 @@ class TUtilImportacao_ExtratoBancario_Treeview : public vyn::TUtilImportacao_Int
   long long FLinhasImportadas = -1;   // the statement lines this run booked; -1: not counted yet
   std::vector<vyn::TBookmark> FForaPorPreparo;
   std::vector<vyn::TBookmark> FConciliadas;   // lines booked by entries already posted, this run
+  std::map<vyn::TBookmark, int> FLancamentosConciliados;
   // Lines ticked reconciled by hand without a posted entry, this run ("key (value)").
   std::vector<std::string> FConciliadasSemLancamento;
+  // (company, key) of the lines the run under way booked whole (their account has nothing left).
+  std::set<std::pair<int, int>> FCompletas;
 };
 
 }  // namespace integracao

@@ -129,6 +129,9 @@ void TfrConsultaImportacaoExtratoBancario::spDelLinkClick(TComponent*) {
     });
   l->Edit();
   SetFlag(*l, "BDVINC_BAIXA", false);
+  // A line its settlements booked in part keeps what they booked: it is left with its rest.
+  if (auto conta = FContas.find(l->GetBookmark()); conta != FContas.end() && conta->second.Valor > Currency())
+    Set(*l, "BDVALOR", Variant(conta->second.Resto()));
   l->Post();
   LimpaAvisoBaixa(*l);
 }

@@ -695,9 +695,12 @@ TEST_F(RevisaoExtratoTest, Y570DataOfALineGoWithTheEntryTheImportWritesAndNoOthe
 
   // Typed from the reminder the user activates in the list, then the review closed without
   // importing: nothing stays.
+  // Another statement: other Dyq items (the books know item 11 booked).
   linhas_->EmptyDataSet();
   Linha(1, 1001, 3001, 10);
   Linha(2, 1001, 700, 60);
+  for (linhas_->First(); !linhas_->Eof(); linhas_->Next())
+    campos::Grava(*linhas_, "BDIDWEB", Variant(campos::Int(*linhas_, "BDIDWEB") + 100));
   dialogs.List();
   t = Abre({.dyq = false});
   ASSERT_EQ(inc_.Count(), 1);
@@ -1583,6 +1586,70 @@ TEST_F(RevisaoBaixasTest, ARefusedSplitRowUnlinkedStandsAloneAndImportsBalanced)
                             "BDDEBITO = ? and BDCREDITO = ?", {banco, clientes}).AsInteger(), 1);
   EXPECT_TRUE(l->IsEmpty());
   t->Close();
+}
+
+// The same money as a line booked before under another Dyq item (a bank that re-sends its statement with
+// new ids, or two equal fees of a day): shown as a probable duplicate naming that line's entry, left out
+// until the user ticks it, then booked; two equal lines of two items are two movements.
+TEST_F(RevisaoExtratoTest, AnEqualLineOfAnotherItemIsAProbableDuplicateBookedOnlyWhenTicked) {
+  Linha(1, 1001, 3001, 25, "TARIFA", "T1");
+  TfrConsultaImportacaoExtratoBancario* t = Abre();
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  t->spImportacao->Click();
+  t->Close();
+  const int64_t primeira = Db().QueryValue("select max(BDCHAVE) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger();
+  campos::Grava(*linhas_, "BDIDWEB", Variant(91));   // the same line, under another item
+  Linha(2, 1001, 3001, 12, "TED", "T2");
+  TfrConsultaImportacaoExtratoBancario* t2 = Abre();
+  TDAOFactory* l = t2->DAOLinhas();
+  ASSERT_EQ(l->RecordCount(), 2);
+  ASSERT_TRUE(Vai(*l, 1));
+  EXPECT_NE(campos::Txt(*l, "BDDUPLICATA").find("Provável duplicata do lançamento " + std::to_string(primeira)),
+            std::string::npos);
+  EXPECT_EQ(t2->grGridMostraDadoImagem("BDLANCARDUPLICATA"),
+            TfrConsultaImportacaoExtratoBancario::TImagemCelula::CaixaDesmarcada);
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s), 1 não importado(s)").List();
+  t2->spImportacao->Click();
+  auto valores = [&] {
+    return Db().QueryAll("select BDVALOR from VZEL_EMPRESAS_TLAN where BDCODEMP = 15 order by BDCHAVE").Rows.size();
+  };
+  EXPECT_EQ(valores(), 2u) << "the TED fee is booked, the probable duplicate waits for the user";
+  ASSERT_TRUE(l->Locate("BDIDWEB", {Variant(91)}));   // the run gave the lines left their server keys
+  t2->grGridCellClick("BDLANCARDUPLICATA");
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s), 0 não importado(s)");
+  t2->spImportacao->Click();
+  EXPECT_EQ(valores(), 3u);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = 15 and BDFONTE in "
+                            "('I|11', 'I|91', 'I|12') and BDCHAVELAN is not null")
+                .AsInteger(),
+            3);
+  t2->Close();
+}
+
+// Two windows over one statement: a line the other window booked meanwhile is named in the run's list
+// with its entry, and left out; the rest of the statement is booked.
+TEST_F(RevisaoExtratoTest, ALineBookedMeanwhileElsewhereIsNamedAndLeftOutAndTheOthersAreBooked) {
+  Linha(1, 1001, 3001, 100, "PIX", "P1");
+  Linha(2, 1001, 3002, 40, "DEP", "D2");
+  TfrConsultaImportacaoExtratoBancario* a = Abre();
+  TfrConsultaImportacaoExtratoBancario* b = Abre();
+  ASSERT_TRUE(Vai(*a->DAOLinhas(), 2));
+  campos::Grava(*a->DAOLinhas(), "BDCREDITO", Variant(0));   // only line 1 is prepared here
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s)");
+  a->miImportarPreparados->Click();
+  const int64_t chave = Db().QueryValue("select max(BDCHAVE) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger();
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s), 1 não importado(s)").List();
+  b->spImportacao->Click();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 2);
+  bool nomeada = false;
+  for (const auto& i : inc_.Itens())
+    nomeada |= i.Caption.find("no valor de 100,00 (PIX P1): já lançado em ") != std::string::npos &&
+               i.Caption.find("no lançamento " + std::to_string(chave)) != std::string::npos &&
+               i.Caption.find("TUtil") == std::string::npos;
+  EXPECT_TRUE(nomeada);
+  EXPECT_EQ(b->DAOLinhas()->RecordCount(), 1);
+  a->Close();
+  b->Close();
 }
 
 }  // namespace

@@ -160,6 +160,9 @@ class TProcessoBaixas {
   void SetLinkRun(vyn::TClientDataSet* link) { FLinkRun = link; }
   // While saved links are reloaded, new link rows leave the entries' split lines alone.
   void SetCarregandoVinculos(bool on) { FCarregandoVinculos = on; }
+  // The session an in-memory review's posted links are recorded under (0 before its first run): what
+  // each settlement entry booked of its line is read there.
+  int SessaoBaixasAtual() const { return FSessaoBaixas; }
 
  private:
   // The choices of an automatic-link run, as GetVinculosAutomaticos was given them.

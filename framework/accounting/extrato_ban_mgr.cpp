@@ -201,7 +201,7 @@ std::string TVZEL_EMPRESAS_TEXTRATOBANMGR::GetSQLExtratoBanc(int64_t empresa, in
                                                              TDateTime fim, bool dyq, int64_t idExtrato) {
   // 5: the line names an entry that is gone (deleted after the reconciliation was stored).
   return "select BDCODEMP, BDCHAVE, BDDATAMOV, BDDESCRICAO, BDDCTO, BDTIPO, BDVALOR, BDCODEMPLANC, BDCHAVELANC, "
-         "BDIDEXTRATODYQ, "
+         "BDIDEXTRATODYQ, BDIDITEMDYQ, "
          "cast(case when BDCHAVELANC is null then 0 "
          "when exists (select 1 from VZEL_EMPRESAS_TLAN l where l.BDCODEMP = "
          "coalesce(VZEL_EMPRESAS_TEXTRATOBAN.BDCODEMPLANC, VZEL_EMPRESAS_TEXTRATOBAN.BDCODEMP) "

@@ -347,11 +347,14 @@ void TImportacaoDYQMGR::AbreConciliacao(const nlohmann::json& linhas) {
         continue;
       }
       base.Execute(
-          "insert into VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDIDEXTRATODYQ, BDDATAMOV, "
-          "BDDESCRICAO, BDDCTO, BDTIPO, BDVALOR) values (?, gen_id(GEN_VZEL_EMPRESAS_TEXTRATOBAN, 1), ?, ?, ?, ?, ?, "
-          "?, ?)",
+          "insert into VZEL_EMPRESAS_TEXTRATOBAN (BDCODEMP, BDCHAVE, BDCONTA, BDIDEXTRATODYQ, BDIDITEMDYQ, "
+          "BDDATAMOV, BDDESCRICAO, BDDCTO, BDTIPO, BDVALOR) values (?, gen_id(GEN_VZEL_EMPRESAS_TEXTRATOBAN, 1), ?, ?, "
+          "?, ?, ?, ?, ?, ?)",
           {Variant(static_cast<long long>(FCodigoEmpresa)), Variant(static_cast<long long>(FNrConta)),
-           Variant(static_cast<long long>(FIDExtrato)), Variant(DataLinha(l)), Variant(Texto(l, "descricao")),
+           Variant(static_cast<long long>(FIDExtrato)),
+           l.contains("id") && l["id"].is_number_integer() ? Variant(static_cast<long long>(l["id"].get<int64_t>()))
+                                                           : Variant(),
+           Variant(DataLinha(l)), Variant(Texto(l, "descricao")),
            Variant(Texto(l, "documento")), Variant(SaidaBanco(l) ? 0 : 1), Variant(ValorLinhaDYQ(l))});
     }
     tr.Commit();

@@ -179,6 +179,9 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
     if (const TField* dyq = cur.FindField("BDIDEXTRATODYQ"); dyq && !dyq->IsNull()) {
       lanc->Edit();
       lanc->FieldByName("BDIDEXTRATOWEB").SetAsInteger(dyq->AsInteger());
+      // And the item: the review records and reports the line as the ordinary one does.
+      if (const TField* item = cur.FindField("BDIDITEMDYQ"); item && !item->IsNull())
+        lanc->FieldByName("BDIDWEB").SetAsInteger(item->AsInteger());
       lanc->Post();
     }
   }

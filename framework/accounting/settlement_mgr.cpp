@@ -706,55 +706,102 @@ bool TMovParPgtoMGR::LancaBaixaParcelaAtualComp(int, TClientDataSet*, TComponent
   return Posta(tipoParte, agrupado, ultimoDoGrupo);
 }
 
-bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
-  SetValorLancado(Currency());
-  if (SemSelecao("nenhuma parcela selecionada")) return false;
-  const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
-  SetCodEmpAtual(emp);
-  const int64_t doc = FieldByName("BDCHAVE").AsInteger();
-  const int ordem = static_cast<int>(FieldByName("BDORDEMPAR").AsInteger());
-  const int tipo = TipoBaixaDaParte(parte);
-  const bool principal = tipo == tbpPrincipal;
-  const bool abateSaldo = principal || tipo == tbpDesconto;
-  std::string desc = Descricao();
-  if (!principal) desc = (tipo == tbpDesconto ? "o desconto de " : tipo == tbpMulta ? "a multa de " : "os juros de ") + desc;
-  const Currency saldo = FieldByName("BDSALDOAPAGAR").AsCurrency();
-  if (saldo == Currency::FromInt(-1)) {
-    Atencao(fmt::format("Baixa não lançada: {} não possui valor contábil.", desc));
-    return false;
+// What one settlement of the current installment is: its kind, value, day and accounts, once every
+// check of the installment has allowed it.
+struct TMovParPgtoMGR::TBaixaParcela {
+  int Tipo = tbpPrincipal;
+  bool AbateSaldo = false;
+  std::string Descricao;
+  Currency Saldo;
+  Currency Valor;
+  TDateTime Data;
+  int Debito = 0;
+  int Credito = 0;
+};
+
+std::optional<TMovParPgtoMGR::TBaixaParcela> TMovParPgtoMGR::BaixaDaParte(int parte) {
+  TBaixaParcela b;
+  b.Tipo = TipoBaixaDaParte(parte);
+  const bool principal = b.Tipo == tbpPrincipal;
+  b.AbateSaldo = principal || b.Tipo == tbpDesconto;
+  b.Descricao = Descricao();
+  if (!principal)
+    b.Descricao = (b.Tipo == tbpDesconto ? "o desconto de " : b.Tipo == tbpMulta ? "a multa de " : "os juros de ") +
+                  b.Descricao;
+  b.Saldo = FieldByName("BDSALDOAPAGAR").AsCurrency();
+  if (b.Saldo == Currency::FromInt(-1)) {
+    Atencao(fmt::format("Baixa não lançada: {} não possui valor contábil.", b.Descricao));
+    return std::nullopt;
   }
-  if (abateSaldo && saldo <= Currency()) {
-    Atencao(fmt::format("Baixa não lançada: {} já está quitada.", desc));
-    return false;
+  if (b.AbateSaldo && b.Saldo <= Currency()) {
+    Atencao(fmt::format("Baixa não lançada: {} já está quitada.", b.Descricao));
+    return std::nullopt;
   }
   // What the caller says was paid; settling the open balance instead would call a partly paid
   // installment settled by a link larger than what is left.
-  Currency valor;
-  if (OnGetValorPgto)
-    valor = OnGetValorPgto(this);
-  else
-    valor = principal ? saldo : valorParte_;
-  if (!ValorAceito(valor, abateSaldo ? &saldo : nullptr, desc)) return false;
-  const TDateTime data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
+  b.Valor = OnGetValorPgto ? OnGetValorPgto(this) : principal ? b.Saldo : valorParte_;
+  if (!ValorAceito(b.Valor, b.AbateSaldo ? &b.Saldo : nullptr, b.Descricao)) return std::nullopt;
+  b.Data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
+  if (!ContasDaBaixa(b)) return std::nullopt;
+  return b;
+}
+
+bool TMovParPgtoMGR::ContasDaBaixa(TBaixaParcela& b) {
   const int plano = OnGetPlanoOnline ? OnGetPlanoOnline(this)
                                      : (EditPlano ? static_cast<int>(EditPlano->Codigo()) : 0);
   const int conf = EditConfiguracao && EditConfiguracao->Codigo() > 0
                        ? static_cast<int>(EditConfiguracao->Codigo())
                        : (OnGetChaveLancamento ? OnGetChaveLancamento(this) : 0);
-  int debito = 0, credito = 0;
   const TContaOnline* c = nullptr;
   for (const TContaOnline& k : contas_)
     if (k.Chave == conf) { c = &k; break; }
   if (c && c->ContaDebPgto > 0 && c->ContaCredPgto > 0) {
-    debito = c->ContaDebPgto;
-    credito = c->ContaCredPgto;
-  } else if (!ContasDaConfiguracao(plano, conf, data, desc, debito, credito)) {
+    b.Debito = c->ContaDebPgto;
+    b.Credito = c->ContaCredPgto;
+  } else if (!ContasDaConfiguracao(plano, conf, b.Data, b.Descricao, b.Debito, b.Credito)) {
     return false;
   }
-  if (!principal) {
-    if (debParte_ > 0) debito = debParte_;
-    if (credParte_ > 0) credito = credParte_;
+  if (b.Tipo != tbpPrincipal) {
+    if (debParte_ > 0) b.Debito = debParte_;
+    if (credParte_ > 0) b.Credito = credParte_;
   }
+  return true;
+}
+
+TPagamentoBaixa TMovParPgtoMGR::PagamentoDaBaixa(const TBaixaParcela& b, const std::string& dcto, int64_t origem,
+                                                 const std::string& obrigacao) {
+  TPagamentoBaixa p;
+  const TParams pk{FieldByName("BDCODEMP").AsInteger(), Variant(static_cast<long long>(FieldByName("BDCHAVE").AsInteger())),
+                   FieldByName("BDORDEMPAR").AsInteger()};
+  p.Tabela = GetTablePagamento();
+  p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
+  p.ColunaSeq = "BDSEQPGTO";
+  p.TabelaObrigacao = kTabelasPar[livro_];
+  p.Valores = ValoresPagamento(b.Data, b.Valor, dcto);
+  p.Valores.emplace_back("BDTIPOBAIXA", b.Tipo);
+  if (b.AbateSaldo) {
+    // The installment's value less its principal and discount payments.
+    p.Guarda = "O.BDVALORPAR";
+    p.Pagos = fmt::format("IIF(BDTIPOBAIXA IN ({}, {}), BDVALORPGTO, 0)", static_cast<int>(tbpPrincipal),
+                          static_cast<int>(tbpDesconto));
+    p.ValorGuarda = b.Valor;
+  }
+  p.Descricao = b.Descricao;
+  p.Origem = Origem();
+  p.TipoBaixa = b.Tipo;
+  p.Valor = b.Valor;
+  p.ChaveOrigem = origem;
+  p.Obrigacao = obrigacao;
+  return p;
+}
+
+bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
+  SetValorLancado(Currency());
+  if (SemSelecao("nenhuma parcela selecionada")) return false;
+  const int emp = static_cast<int>(FieldByName("BDCODEMP").AsInteger());
+  SetCodEmpAtual(emp);
+  const std::optional<TBaixaParcela> b = BaixaDaParte(parte);
+  if (!b) return false;
   // With the host's check the period's locks are read by the settlement's own statement, once per
   // settlement: a grouped installment's by its group's, when the group is written. Otherwise a single
   // settlement's check reads in its own transaction, and a grouped one's in the run's transaction when
@@ -762,64 +809,53 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   IniciaBaixa();
   std::optional<TTransaction> tr;
   if (!agrupado) tr.emplace(Database(), TTransaction::kJuntaAberta);
-  TPagamentoBaixa p;
-  if (!BloqueioNoComando(p, data) && Bloqueado(data, desc)) return false;
+  const int ordem = static_cast<int>(FieldByName("BDORDEMPAR").AsInteger());
   const int64_t origem = ChaveOrigem();
-  const std::string obrigacao = fmt::format("P|{}|{}|{}|{}", livro_, emp, doc, ordem);
-  if (JaBaixado(origem, obrigacao, tipo, desc, grupo_.Pagamentos)) return false;
-
+  const std::string obrigacao =
+      fmt::format("P|{}|{}|{}|{}", livro_, emp, FieldByName("BDCHAVE").AsInteger(), ordem);
+  TPagamentoBaixa bloqueio;
+  if (!BloqueioNoComando(bloqueio, b->Data) && Bloqueado(b->Data, b->Descricao)) return false;
+  if (JaBaixado(origem, obrigacao, b->Tipo, b->Descricao, grupo_.Pagamentos)) return false;
+  const int t = b->Tipo;
   const TLancamentoBaixa l = Lancamento(
-      data, debito, credito, valor,
+      b->Data, b->Debito, b->Credito, b->Valor,
       fmt::format("Baixa {}da parcela {} do documento {}",
-                  tipo == tbpDesconto ? "(desconto) " : tipo == tbpMulta ? "(multa) " : tipo == tbpJuros ? "(juros) " : "",
+                  t == tbpDesconto ? "(desconto) " : t == tbpMulta ? "(multa) " : t == tbpJuros ? "(juros) " : "",
                   FieldByName("BDPARCELAPAR").IsNull() ? std::to_string(ordem) : FieldByName("BDPARCELAPAR").AsString(),
                   FieldByName("BDNUMDOCINI").AsString()));
-  const TParams pk{emp, Variant(static_cast<long long>(doc)), ordem};
-  p.Tabela = GetTablePagamento();
-  p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
-  p.ColunaSeq = "BDSEQPGTO";
-  p.TabelaObrigacao = kTabelasPar[livro_];
-  p.Valores = ValoresPagamento(data, valor, l.Dcto);
-  p.Valores.emplace_back("BDTIPOBAIXA", tipo);
-  if (abateSaldo) {
-    // The installment's value less its principal and discount payments.
-    p.Guarda = "O.BDVALORPAR";
-    p.Pagos = fmt::format("IIF(BDTIPOBAIXA IN ({}, {}), BDVALORPGTO, 0)", static_cast<int>(tbpPrincipal),
-                          static_cast<int>(tbpDesconto));
-    p.ValorGuarda = valor;
-  }
-  p.Descricao = desc;
-  p.Origem = Origem();
-  p.TipoBaixa = tipo;
-  p.Valor = valor;
-  p.ChaveOrigem = origem;
-  p.Obrigacao = obrigacao;
-
+  TPagamentoBaixa p = PagamentoDaBaixa(*b, l.Dcto, origem, obrigacao);
+  p.BloqueioEmp = bloqueio.BloqueioEmp;
+  p.BloqueioData = bloqueio.BloqueioData;
+  p.BloqueioTela = bloqueio.BloqueioTela;
   if (agrupado) {
-    // One entry per group; an installment with other accounts or date starts a new one.
-    if (grupo_.Aberto() && (grupo_.Lanc.Debito != debito || grupo_.Lanc.Credito != credito ||
-                            grupo_.Lanc.Data.Days() != data.Days()))
-      pLimpaParcela();
-    if (!grupo_.Aberto()) {
-      grupo_.Lanc = l;
-      grupo_.Lanc.Valor = Currency();
-      grupo_.Lanc.Compl = "Baixa agrupada de parcelas";
-    }
-    grupo_.Lanc.Valor += valor;
-    grupo_.Pagamentos.push_back(std::move(p));
+    AgrupaBaixa(l, std::move(p));
   } else if (Grava(l, {p}, &*tr) == 0) {
     return false;
   }
-  if (abateSaldo) {
+  if (b->AbateSaldo) {
     Edit();
-    FieldByName("BDSALDOAPAGAR").SetAsCurrency(saldo - valor);
-    FieldByName("BDVALORTOTAL").SetAsCurrency(FieldByName("BDVALORTOTAL").AsCurrency() + valor);
+    FieldByName("BDSALDOAPAGAR").SetAsCurrency(b->Saldo - b->Valor);
+    FieldByName("BDVALORTOTAL").SetAsCurrency(FieldByName("BDVALORTOTAL").AsCurrency() + b->Valor);
     Post();
-    if (agrupado) grupo_.Abatidos.emplace_back(GetBookmark(), valor);
+    if (agrupado) grupo_.Abatidos.emplace_back(GetBookmark(), b->Valor);
   }
-  SetValorLancado(valor);
+  SetValorLancado(b->Valor);
   if (agrupado && ultimo) pLimpaParcela();
   return true;
+}
+
+void TMovParPgtoMGR::AgrupaBaixa(const TLancamentoBaixa& l, TPagamentoBaixa p) {
+  // One entry per group; an installment with other accounts or date starts a new one.
+  if (grupo_.Aberto() && (grupo_.Lanc.Debito != l.Debito || grupo_.Lanc.Credito != l.Credito ||
+                          grupo_.Lanc.Data.Days() != l.Data.Days()))
+    pLimpaParcela();
+  if (!grupo_.Aberto()) {
+    grupo_.Lanc = l;
+    grupo_.Lanc.Valor = Currency();
+    grupo_.Lanc.Compl = "Baixa agrupada de parcelas";
+  }
+  grupo_.Lanc.Valor += l.Valor;
+  grupo_.Pagamentos.push_back(std::move(p));
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -313,6 +313,14 @@ class TMovParPgtoMGR : public TBaixaMGR {
     bool Aberto() const { return !Pagamentos.empty(); }
   };
   bool Posta(int parte, bool agrupado, bool ultimo);
+  // Posta's steps: the settlement the part asks (nothing when a check refuses it, warned), its accounts,
+  // its payment row, and its place in the open group.
+  struct TBaixaParcela;
+  std::optional<TBaixaParcela> BaixaDaParte(int parte);
+  bool ContasDaBaixa(TBaixaParcela& b);
+  TPagamentoBaixa PagamentoDaBaixa(const TBaixaParcela& b, const std::string& dcto, int64_t origem,
+                                   const std::string& obrigacao);
+  void AgrupaBaixa(const TLancamentoBaixa& l, TPagamentoBaixa p);
   std::string Descricao() const;
   int livro_;
   TCONF_CONTAS_ONLINEMGR* conf_ = nullptr;

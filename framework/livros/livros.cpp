@@ -406,7 +406,8 @@ std::vector<std::optional<TFonteRegistrada>> TLivros::MovimentosIguais(const std
               });
     for (size_t i = 0; i < fontes.size(); ++i) {
       const TFonteLancada& f = fontes[i];
-      if (f.CodEmp != empresa) continue;
+      // A source of no value or day names no movement: it would meet every source booked only whole.
+      if (f.CodEmp != empresa || f.Valor <= Currency() || f.Movimento.Data.Days() <= 0) continue;
       auto [de, ate] = lancados.equal_range({f.Movimento.Data.Days(), f.Valor.Raw()});
       for (auto it = de; it != ate && !iguais[i]; ++it)
         if (MesmoMovimento(f, it->second)) iguais[i] = it->second.Fonte;

@@ -271,6 +271,22 @@ TEST_F(LivrosTest, TheSameMovementBookedUnderAnotherIdentityIsFoundNotRefused) {
   livros.RegistraFonte(outras[1]);   // the user books it anyway: two real movements
 }
 
+// A source of no value names no movement: it never meets a source booked only whole (of no value) on
+// its day, whatever else the run asks about that day.
+TEST_F(LivrosTest, ASourceOfNoValueIsNoProbableDuplicate) {
+  auto linha = [](std::string chave, const char* valor) {
+    TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, std::move(chave), "", 4, Currency::Parse(valor)};
+    f.Movimento = {StrToDate("20/01/2024"), 0, 11, "4711"};
+    return f;
+  };
+  TLivros livros(Db(), Execucao());
+  livros.RegistraFonte(linha("D|1|9001", "0"));   // booked whole by entry 4, of no value recorded
+  const auto iguais = livros.MovimentosIguais({linha("D|1|9002", "50"), linha("D|1|9003", "0")});
+  ASSERT_EQ(iguais.size(), 2u);
+  EXPECT_FALSE(iguais[0]);
+  EXPECT_FALSE(iguais[1]) << "matched " << iguais[1]->Chave;
+}
+
 // A run records its sources fifty to a statement; one booked already among them is named all the same.
 TEST_F(LivrosTest, SourcesRecordedInBulkAreBookedOnceEach) {
   auto fonte = [](int n) {

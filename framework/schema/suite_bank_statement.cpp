@@ -13,7 +13,8 @@ void AddSuiteBankStatementSchema(TSchema& s) {
   CONSTRAINT PK_VZEL_USU_DYQ_DIRETORIO PRIMARY KEY (BDCODUSU)))");
 
   // Imported bank-statement lines of an account. BDIDEXTRATODYQ names the Dyq statement they came
-  // from (null for a statement read from a file); BDCODEMPLANC/BDCHAVELANC is the entry the line was
+  // from (null for a statement read from a file) and BDIDITEMDYQ the Dyq item, by which the books know
+  // the line whatever road books it; BDCODEMPLANC/BDCHAVELANC is the entry the line was
   // reconciled with (the entry may belong to a branch). BDTIPO 0 is a debit of the account (money
   // out), 1 a credit; BDVALOR is never negative.
   s.AddGenerator("GEN_VZEL_EMPRESAS_TEXTRATOBAN");
@@ -22,6 +23,7 @@ void AddSuiteBankStatementSchema(TSchema& s) {
   BDCHAVE INTEGER NOT NULL,
   BDCONTA INTEGER NOT NULL,
   BDIDEXTRATODYQ INTEGER,
+  BDIDITEMDYQ INTEGER,
   BDDATAMOV DATE NOT NULL,
   BDDESCRICAO VARCHAR(200),
   BDDCTO VARCHAR(30),

@@ -689,6 +689,13 @@ void TUtilImportacao_Padrao_Treeview::AvancaProgresso() {
   if (progresso_) progresso_->Step(0);
 }
 
+namespace {
+// A paged node counts its session: its data set holds a page.
+int LinhasNodo(TNodoImportacao& n) {
+  return SessaoEmPaginas(n.DAO) ? static_cast<int>(LinhasDaSessao(*n.DAO)) : n.DAO->RecordCount();
+}
+}  // namespace
+
 bool TUtilImportacao_Padrao_Treeview::Importa() {
   // The gate lives as long as the run.
   struct TFimLivros {
@@ -703,7 +710,6 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   recusadas_.clear();
   liquidadas_.clear();
   FTodosImportados = true;
-  auto* tela = Tela();
   std::vector<TNodoImportacao*> lancamentos;
   for (TNodoImportacao* n : Nodos()) {
     n->ChavesNovas.clear();
@@ -711,78 +717,87 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   }
   // The run's progress: one step per line checked, then per line written.
   int linhas = 0;
-  // A paged node counts its session: its data set holds a page.
-  auto linhasNodo = [](TNodoImportacao& n) {
-    return SessaoEmPaginas(n.DAO) ? static_cast<int>(LinhasDaSessao(*n.DAO)) : n.DAO->RecordCount();
-  };
-  for (TNodoImportacao* n : lancamentos) linhas += linhasNodo(*n);
+  for (TNodoImportacao* n : lancamentos) linhas += LinhasNodo(*n);
   TProgressoImportacao progresso(*this, progresso_, linhas);
-  std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>> removidas;
+  TRemovidas removidas;
   int total = 0;
-  {
-    TDatabase* db = lancamentos.empty() ? nullptr : &lancamentos.front()->DAO->Database();
-    std::unique_ptr<TTransaction> tx;
-    try {
-      // From the settlements to the last row, the run is one write: a failure leaves nothing posted.
-      if (db) tx = std::make_unique<TTransaction>(*db);
-      if (db) livros_ = std::make_unique<TLivros>(*db, ExecucaoDe(this));
-      // The participants a file declares are registered first: its lines are checked against them. The
-      // other nodes follow the entries, whose keys they take.
-      for (TNodoImportacao* n : Nodos())
-        if (n->DAO && EhParticipantes(n->Caption)) GravaNodoAdicional(*n);
-      GetAntesValidacao();
-      for (TNodoImportacao* n : lancamentos) ValidaNodo(*n);
-      std::map<TNodoImportacao*, int64_t> naSessao;
-      for (TNodoImportacao* n : lancamentos)
-        if (ModoArquivoGrande(n->DAO) && !SessaoEmPaginas(n->DAO)) naSessao[n] = LinhasDaSessao(*n->DAO);
-      GetAposInconsistencia();
-      progresso.Etapa("Gravando lançamentos...");
-      // The after-check removes settled lines from the work tables: the staged rows are read again when
-      // it removed any (a large session read again for nothing costs as much as writing it).
-      for (const auto& [n, linhas] : naSessao)
-        if (LinhasDaSessao(*n->DAO) != linhas) Recarrega(n->DAO);
-      GetChaveServidor();
-      GetAposChaveServidor();
-      for (TNodoImportacao* n : lancamentos) {
-        const int registros = linhasNodo(*n);
-        resumo_.push_back({n->Caption, registros, registros});
-        auto& r = removidas[n];
-        if (SessaoEmPaginas(n->DAO)) {
-          total += GravaEmPaginas(*n);
-        } else if (ModoArquivoGrande(n->DAO)) {
-          total += GravaArquivoGrande(*n);
-          ApagaCompanheirasGravadas(*n->DAO);
-        } else {
-          total += Grava(*n, r.first, r.second);
-        }
-      }
-      for (TNodoImportacao* n : Nodos())
-        if (n->DAO && !EhLancamentos(n->Caption) && !EhParticipantes(n->Caption)) GravaNodoAdicional(*n);
-      GetAposGravacao();
-      if (IMarcaImportado* marcador = Marcador(); marcador && db && (total > 0 || !FJaLancados.empty() || !liquidadas_.empty())) {
-        TChavesLancamentos noLivro = importadas_;
-        noLivro.Acrescenta(FJaLancados.begin(), FJaLancados.end());
-        marcador->RegistraImportado(*db, noLivro);
-      }
-      if (tx) tx->Commit();
-    } catch (const std::exception& e) {
-      // Nothing of the run stays written; the lines stay in the review for another try.
-      if (tx && tx->Active()) tx->Rollback();
-      importadas_.clear();
-      liquidadas_.clear();
-      for (TNodoImportacao* n : lancamentos)
-        if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
-      RelataFimImportacao(std::string("A importação foi cancelada e nada foi gravado: ") + e.what(), true);
-      GravaLogAdicional();
-      return false;
+  TDatabase* db = lancamentos.empty() ? nullptr : &lancamentos.front()->DAO->Database();
+  std::unique_ptr<TTransaction> tx;
+  try {
+    // From the settlements to the last row, the run is one write: a failure leaves nothing posted.
+    if (db) tx = std::make_unique<TTransaction>(*db);
+    if (db) livros_ = std::make_unique<TLivros>(*db, ExecucaoDe(this));
+    total = Escreve(lancamentos, removidas, [&] { progresso.Etapa("Gravando lançamentos..."); });
+    if (IMarcaImportado* marcador = Marcador(); marcador && db && (total > 0 || !FJaLancados.empty() || !liquidadas_.empty())) {
+      TChavesLancamentos noLivro = importadas_;
+      noLivro.Acrescenta(FJaLancados.begin(), FJaLancados.end());
+      marcador->RegistraImportado(*db, noLivro);
     }
+    if (tx) tx->Commit();
+  } catch (const std::exception& e) {
+    // Nothing of the run stays written; the lines stay in the review for another try.
+    if (tx && tx->Active()) tx->Rollback();
+    importadas_.clear();
+    liquidadas_.clear();
+    for (TNodoImportacao* n : lancamentos)
+      if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+    RelataFimImportacao(std::string("A importação foi cancelada e nada foi gravado: ") + e.what(), true);
+    GravaLogAdicional();
+    return false;
   }
   ProcessosClassesFilhasAposImportacao();
+  RetiraGravadas(lancamentos, removidas);
+  Conclui(total);
+  return total > 0;
+}
+
+int TUtilImportacao_Padrao_Treeview::Escreve(const std::vector<TNodoImportacao*>& lancamentos, TRemovidas& removidas,
+                                             const std::function<void()>& aoGravar) {
+  // The participants a file declares are registered first: its lines are checked against them. The
+  // other nodes follow the entries, whose keys they take.
+  for (TNodoImportacao* n : Nodos())
+    if (n->DAO && EhParticipantes(n->Caption)) GravaNodoAdicional(*n);
+  GetAntesValidacao();
+  for (TNodoImportacao* n : lancamentos) ValidaNodo(*n);
+  std::map<TNodoImportacao*, int64_t> naSessao;
+  for (TNodoImportacao* n : lancamentos)
+    if (ModoArquivoGrande(n->DAO) && !SessaoEmPaginas(n->DAO)) naSessao[n] = LinhasDaSessao(*n->DAO);
+  GetAposInconsistencia();
+  aoGravar();
+  // The after-check removes settled lines from the work tables: the staged rows are read again when
+  // it removed any (a large session read again for nothing costs as much as writing it).
+  for (const auto& [n, linhas] : naSessao)
+    if (LinhasDaSessao(*n->DAO) != linhas) Recarrega(n->DAO);
+  GetChaveServidor();
+  GetAposChaveServidor();
+  int total = 0;
+  for (TNodoImportacao* n : lancamentos) {
+    const int registros = LinhasNodo(*n);
+    resumo_.push_back({n->Caption, registros, registros});
+    auto& r = removidas[n];
+    if (SessaoEmPaginas(n->DAO)) {
+      total += GravaEmPaginas(*n);
+    } else if (ModoArquivoGrande(n->DAO)) {
+      total += GravaArquivoGrande(*n);
+      ApagaCompanheirasGravadas(*n->DAO);
+    } else {
+      total += Grava(*n, r.first, r.second);
+    }
+  }
+  for (TNodoImportacao* n : Nodos())
+    if (n->DAO && !EhLancamentos(n->Caption) && !EhParticipantes(n->Caption)) GravaNodoAdicional(*n);
+  GetAposGravacao();
+  return total;
+}
+
+void TUtilImportacao_Padrao_Treeview::RetiraGravadas(const std::vector<TNodoImportacao*>& lancamentos,
+                                                     TRemovidas& removidas) {
+  auto* tela = Tela();
   for (TNodoImportacao* n : lancamentos) {
     if (ModoArquivoGrande(n->DAO)) {
       Recarrega(n->DAO);
       for (auto& s : resumo_)
-        if (s.Caption == n->Caption) s.NaoImportados = linhasNodo(*n);
+        if (s.Caption == n->Caption) s.NaoImportados = LinhasNodo(*n);
       continue;
     }
     auto& r = removidas[n];
@@ -792,6 +807,9 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     for (auto& s : resumo_)
       if (s.Caption == n->Caption) s.NaoImportados = n->DAO->RecordCount();
   }
+}
+
+void TUtilImportacao_Padrao_Treeview::Conclui(int total) {
   // The entries are written by now: what fails after them (the period's transactions, the feeder's
   // report) is told beside the end message and the lines' status rows, never in their place.
   try {
@@ -817,7 +835,6 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
   contagem.JaLancados = static_cast<long long>(FJaLancados.size());
   RegistraContagemExecucao(contagem);
   MostraMensagemFimImportacao(MensagemFimImportacao(contagem));
-  return total > 0;
 }
 
 std::string MensagemFimImportacao(const TContagemImportacao& c) {

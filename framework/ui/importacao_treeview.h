@@ -2,6 +2,7 @@
 // The import-review screen base: a tree of node data sets (one per kind of imported row), a main grid
 // over the selected node and a detail grid over its first aggregate, and the import run that a per-line
 // engine customises through its hooks.
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -286,6 +287,17 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   void GravaLogAdicional();
   // Tells how a run ended badly: nothing written (a failure) or written with a later fault.
   void RelataFimImportacao(const std::string& msg, bool nadaGravado);
+  // The run's steps. Per node, the rows written and those left out as settled: they leave the review
+  // once the run committed.
+  using TRemovidas = std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>>;
+  // Inside the run's transaction: checks the lines, reserves their keys and writes every node (aoGravar
+  // when the writing begins); answers the lines written.
+  int Escreve(const std::vector<TNodoImportacao*>& lancamentos, TRemovidas& removidas,
+              const std::function<void()>& aoGravar);
+  // After the commit: the written and settled lines leave the review, and the summary counts what stays.
+  void RetiraGravadas(const std::vector<TNodoImportacao*>& lancamentos, TRemovidas& removidas);
+  // What follows the entries (the period's transactions, status rows, clean-up, the end message).
+  void Conclui(int total);
 
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
   TInconsistencias_VYN* FInconsistencias = nullptr;
