@@ -204,22 +204,17 @@ class TLivros {
   std::optional<TFonteRegistrada> MovimentoIgual(const TFonteLancada& f);
   // As MovimentoIgual for each of fontes, in one read per company (a review's thousands of lines).
   std::vector<std::optional<TFonteRegistrada>> MovimentosIguais(const std::vector<TFonteLancada>& fontes);
-  // The lines of an entry file (identidade: its content) that a staged session's stretch holds, each
-  // recorded under its line number (BDLINHA of the work table tabela) with the entry it became (its key
-  // moved by desvio), in one statement: a line booked already raises EFonteJaLancada naming it.
-  void RegistraLinhasArquivo(const std::string& identidade, const std::string& nome, const std::string& tabela,
-                             int sessao, int empresa, int inicio, int fim, int desvio);
-  // One line of an entry file, as RegistraLinhasArquivo records it.
-  void RegistraLinhaArquivo(const std::string& identidade, const std::string& nome, int empresa, int linha,
-                            int chaveLancamento);
-  // Lines of an entry file held in memory, each as RegistraLinhaArquivo records it, fifty to a statement.
-  struct TLinhaArquivo {
-    int Empresa = 0;
-    int Linha = 0;
-    int ChaveLancamento = 0;
-  };
-  void RegistraLinhasArquivo(const std::string& identidade, const std::string& nome,
-                             const std::vector<TLinhaArquivo>& linhas);
+  // A line of an entry file as a source: known by chave (the entry it holds and its place among the
+  // equal entries of its file, as the reader names it: never the file's name or bytes), shown by its
+  // number in the file named nome, with its value and the movement it stands for.
+  static TFonteLancada FonteLinhaArquivo(const std::string& nome, int empresa, int linha, std::string chave,
+                                         int chaveLancamento, Currency valor, TMovimentoFonte movimento);
+  // The lines of an entry file that a staged session's stretch holds, each recorded under its identity
+  // (BDFONTE of the work table tabela) with its value and movement, as booked whole by the entry it
+  // became (its key moved by desvio), in one statement: a line booked already raises EFonteJaLancada
+  // naming it.
+  void RegistraLinhasArquivo(const std::string& nome, const std::string& tabela, int sessao, int empresa, int inicio,
+                             int fim, int desvio);
 
  private:
   void RegistraPartes(const TFonteLancada& f);

@@ -122,7 +122,8 @@ void AddSuiteSettlementSchema(TSchema& s) {
   BDDESCRICAO VARCHAR(200),
   CONSTRAINT PK_VZEL_EMP_TVINC_BAIXA_LANC PRIMARY KEY (BDCODEMP, BDSESSAO, BDIDVINCULO, BDVINCULO, BDTIPOBAIXA)))");
 
-  // Entries of a large-file import, staged per import session.
+  // Entries of a large-file import, staged per import session. BDFONTE is a file line's identity in the
+  // record of booked sources.
   s.AddTable("TMP_VZEL_EMPRESAS_TLAN_TEMP", R"(CREATE TABLE TMP_VZEL_EMPRESAS_TLAN_TEMP (
   BDSESSAO INTEGER NOT NULL,
   BDCODEMP INTEGER NOT NULL,
@@ -149,6 +150,7 @@ void AddSuiteSettlementSchema(TSchema& s) {
   BDINCONSISTENTE SMALLINT DEFAULT 0,
   BDCONCD VARCHAR(5) DEFAULT 'FALSE',
   BDCONCC VARCHAR(5) DEFAULT 'FALSE',
+  BDFONTE VARCHAR(120) CHARACTER SET WIN1252 COLLATE WIN1252,
   CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_TEMP PRIMARY KEY (BDSESSAO, BDCODEMP, BDCHAVE)))");
 
   // Inconsistencies found in a session's staged entries, one row per problem.
