@@ -736,6 +736,7 @@ class TLeituraRevisaoTxt {
   std::unique_ptr<TLancamentosPostados> postados_;
   std::unique_ptr<TGravacaoSessaoArquivoGrande> gravacao_;
   std::map<std::string, int> ocorrencias_;   // equal entries of the file met so far
+  std::map<int, std::map<std::string, int>> lancadas_;   // per company, its file lines booked in the period
   std::vector<TLinhaLida> pendentes_;
   std::vector<std::pair<int, int>> jaLancados_;
   // The lines the import leaves out are told after the lines the reading refused.
@@ -774,18 +775,19 @@ std::optional<std::string> TLeituraRevisaoTxt::Aceita(const TLinhaLancamentoTxt&
 }
 
 void TLeituraRevisaoTxt::ConfereFontes() {
-  std::map<int, std::vector<std::string>> porEmpresa;
-  for (const TLinhaLida& l : pendentes_) porEmpresa[l.Linha.CodEmp].push_back(l.Fonte);
-  std::map<int, std::map<std::string, TFonteRegistrada>> lancadas;
-  for (const auto& [empresa, chaves] : porEmpresa)
-    lancadas[empresa] = livros_.FontesRegistradas(empresa, TTipoFonte::ArquivoLancamentos, chaves);
   // Only the lines not booked yet are looked for among the movements booked by other roads.
   std::vector<const TLinhaLida*> novas;
   std::vector<TFonteLancada> movimentos;
   for (const TLinhaLida& l : pendentes_) {
-    const auto& daEmpresa = lancadas[l.Linha.CodEmp];
-    if (auto it = daEmpresa.find(l.Fonte); it != daEmpresa.end()) {
-      jaLancados_.push_back({l.Linha.CodEmp, it->second.ChaveLancamento});
+    // Every line taken is within the import's period: its company's booked lines are read once.
+    auto lidas = lancadas_.find(l.Linha.CodEmp);
+    if (lidas == lancadas_.end())
+      lidas = lancadas_
+                  .emplace(l.Linha.CodEmp,
+                           livros_.FontesDoPeriodo(l.Linha.CodEmp, TTipoFonte::ArquivoLancamentos, ini_, fim_))
+                  .first;
+    if (auto it = lidas->second.find(l.Fonte); it != lidas->second.end()) {
+      jaLancados_.push_back({l.Linha.CodEmp, it->second});
       continue;
     }
     novas.push_back(&l);

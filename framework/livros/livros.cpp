@@ -353,6 +353,17 @@ std::map<std::string, TFonteRegistrada> TLivros::FontesRegistradas(int codEmp, T
   return r;
 }
 
+std::map<std::string, int> TLivros::FontesDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim) {
+  std::map<std::string, int> r;
+  db_.Query("select BDFONTE, BDCHAVELAN from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and "
+            "BDDATA between ? and ?",
+            {codEmp, static_cast<int>(tipo), inicio.DateOnly(), fim.DateOnly()},
+            [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& l) {
+              r.emplace(l[0].AsString(), l[1].IsNull() ? 0 : static_cast<int>(l[1].AsInteger()));
+            });
+  return r;
+}
+
 std::optional<TFonteRegistrada> TLivros::MovimentoIgual(const TFonteLancada& f) {
   return MovimentosIguais({f}).front();
 }

@@ -198,6 +198,10 @@ class TLivros {
   // the open transaction, a few hundred keys to a statement: a review shows what is left of its lines.
   std::map<std::string, TFonteRegistrada> FontesRegistradas(int codEmp, TTipoFonte tipo,
                                                             const std::vector<std::string>& chaves);
+  // The identities of a company's sources of one kind whose movement falls between inicio and fim, each
+  // with the entry that booked it whole (0: booked in parts or by a settlement), in one read in the open
+  // transaction: a run that meets thousands of sources of a known span asks once.
+  std::map<std::string, int> FontesDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim);
   // A source of another identity booked as the same movement (company, day, value, document, and the
   // account debited or credited): a probable duplicate to be shown, never a key. Read in the open
   // transaction.
