@@ -124,8 +124,7 @@ void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoD
   contagem_ += doArquivo.Contagem;
   // A file refused whole (unbalanced, a failed write, a failed search) left no entry row: one
   // inconsistent row stands for it, so the judgement never reads the run as clean or as empty.
-  if (tela.Desfecho == TfrImportacaoLancamentoDYQ::daVazio || tela.Desfecho == TfrImportacaoLancamentoDYQ::daJaImportado ||
-      ExistemLancamentosConferidos(marca))
+  if (tela.Desfecho == TfrImportacaoLancamentoDYQ::daVazio || ExistemLancamentosConferidos(marca))
     return;
   if (TDatabase* db = ProcessContext().Database)
     GravaConferenciaLancamentos(*db, {{CodEmpresa, Variant(), sltInconsistente}});

@@ -239,7 +239,8 @@ TEST_F(DyqTaskTest, LinesTheReaderRefusesMakeTheRunInconsistent) {
 
 // One line the database could not hold (a character WIN1252 lacks, a control character, a note or a
 // complement rewritten by its history beyond its column) is refused by its number; the file's other
-// lines are posted, the longest note the reader takes reaches the ledger whole, and the file is marked.
+// lines are posted and the longest note the reader takes reaches the ledger whole; the file stays on Dyq
+// for its refused lines (its next import books only them).
 TEST_F(DyqTaskTest, OneBadLineNeverSinksItsFile) {
   Db().Execute("insert into HIST_TPHI (BDCODHIST, BDCODTPHI, BDAPELIDO, BDNOME) select first 1 BDCODHIST, 90, 'NF', "
                "'#COMPL #COMPL' from HIST_TPHI");
@@ -269,11 +270,11 @@ TEST_F(DyqTaskTest, OneBadLineNeverSinksItsFile) {
     })) << linha;
   int marcacoes = 0;
   for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
-  EXPECT_EQ(marcacoes, 1);
+  EXPECT_EQ(marcacoes, 0);
 }
 
 // A file the service keeps as a workbook is read as one: its rows are the layout's records, refused by
-// their sheet rows; the file is marked like any other.
+// their sheet rows; like any file with a refused row, it is not reported integrated.
 TEST_F(DyqTaskTest, AWorkbookFromDyqIsReadAsAWorkbook) {
   const std::filesystem::path pasta = programa_.Pasta() / "pastas";
   std::filesystem::create_directories(pasta);
@@ -293,7 +294,7 @@ TEST_F(DyqTaskTest, AWorkbookFromDyqIsReadAsAWorkbook) {
   }));
   int marcacoes = 0;
   for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
-  EXPECT_EQ(marcacoes, 1);
+  EXPECT_EQ(marcacoes, 0);
 }
 
 // One file that cannot be imported (a search answer with no date, an importer that raises, a file
@@ -319,9 +320,10 @@ TEST_F(DyqTaskTest, OneFailedFileNeverEndsTheRun) {
   EXPECT_TRUE(noLog("Arquivo 4 (A) do DYQ não importado: data inicial ou final inválida"));
   EXPECT_TRUE(noLog("Arquivo 3 (A) do DYQ: Os débitos"));
   EXPECT_TRUE(noLog("campo documento"));
+  // Files 1 and 2 each keep a refused line: neither is reported integrated.
   int marcacoes = 0;
   for (const TFakeRequest& r : server_.Requests()) marcacoes += r.Method == "PUT";
-  EXPECT_EQ(marcacoes, 2);
+  EXPECT_EQ(marcacoes, 0);
 
   // An importer that raises ends only its file, and leaves no work file behind.
   DesregistraModulo(ClassRegistry(), RegistrosRevisaoLancamentos());

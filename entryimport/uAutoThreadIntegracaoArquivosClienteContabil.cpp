@@ -91,12 +91,10 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
                   std::to_string(CodEmp) + ", portanto o arquivo será ignorado.");
       continue;
     }
-    if (arquivoJaImportadoNaBase(CodEmp, arquivo, refInicial, refFinal, kTipoArquivoLancamentosTxt)) {
-      addLogArquivoJaImportado();
-      continue;
-    }
-    // A file seen before may have been imported in part (a run stopped, lines refused, one more line
-    // added): its lines are compared with the entries already posted, so that each is posted once.
+    // A file run before is read again: its lines' accounts in the record of booked sources, not the file,
+    // say what is booked (lines whose entries were deleted since, or refused then, are booked now; the
+    // others are told as booked before). A file seen before may also hold lines posted by other means:
+    // its lines are compared with the entries already posted, so that each is posted once.
     const bool registradoAntes = ArquivoRegistradoAntes(arquivo);
     Ordem = RegistraArquivo(arquivo, refInicial, refFinal);
     ImportacaoConcluida = false;

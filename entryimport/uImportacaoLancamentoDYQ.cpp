@@ -5,7 +5,6 @@
 #include <fstream>
 #include <string_view>
 
-#include "entryimport/dyq_lancamentos_importados.h"
 #include "framework/accounting/importacao_lanc_txt.h"
 #include "framework/accounting/importacao_lanc_txt_fonte.h"
 #include "framework/ui/dialogs.h"
@@ -298,32 +297,11 @@ void TfrImportacaoLancamentoDYQ::Processo() {
   Desfecho = daNenhum;
   TListItem* linha = PrimeiraSelecionada();
   if (!linha) return;
-  if (JaImportado(*linha)) return;
   std::string caminho;
   std::string nome;
   if (!BaixaArquivo(*linha, caminho, nome)) return;
   Desfecho = daImportacao;
   ImportaArquivo(Trim(linha->Caption), caminho, nome);
-}
-
-bool TfrImportacaoLancamentoDYQ::JaImportado(const TListItem& linha) {
-  TDatabase* db = ProcessContext().Database;
-  if (!db) return false;
-  const std::optional<TLancamentosDyq> noLivro =
-      LancamentosDyqNoLivro(*db, static_cast<int>(edCODEMP->Codigo()), Trim(linha.Caption));
-  if (!noLivro) return false;
-  Desfecho = daJaImportado;
-  // Its entries are in the ledger: they answer for the file in this run's judgement.
-  if (IsUnattended()) {
-    std::vector<TLancamentoConferido> linhas;
-    for (const auto& [empresa, chave] : *noLivro) linhas.push_back({empresa, chave, sltImportado});
-    GravaConferenciaLancamentos(*db, linhas);
-  }
-  // The marking takes the row out of the list: the file is named before.
-  const std::string arquivo = DescricaoArquivo(linha);
-  MarcarComoImportado();
-  Informa(arquivo + " já importado anteriormente: nenhum lançamento foi gravado de novo.");
-  return true;
 }
 
 bool TfrImportacaoLancamentoDYQ::BaixaArquivo(const TListItem& linha, std::string& caminho, std::string& nome) {
@@ -497,11 +475,6 @@ void TfrImportacaoLancamentoDYQ::ImportaArquivo(const std::string& id, const std
     throw;
   }
   libera();
-}
-
-void TfrImportacaoLancamentoDYQ::RegistraImportado(TDatabase& db, const TChavesLancamentos& lancamentos) {
-  if (!FArquivoEmImportacao.empty())
-    RegistraLancamentosDyq(db, static_cast<int>(edCODEMP->Codigo()), FArquivoEmImportacao, lancamentos);
 }
 
 void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {

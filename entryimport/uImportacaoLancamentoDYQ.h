@@ -74,15 +74,12 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // accepted it.
   void MarcarComoImportado() override;
 
-  // Inside the import's transaction: records the entries the file being imported put in the ledger.
-  void RegistraImportado(vyn::TDatabase& db, const vyn::TChavesLancamentos& lancamentos) override;
-
   // The user selects one row of the file list (the others are deselected).
   void SelecionaLinha(int index);
 
-  // What the last run did with its file: nothing (a failure, or nothing selected), ran its import,
-  // found it empty (marked without entries) or found it imported before (marking retried).
-  enum TDesfechoArquivo { daNenhum, daImportacao, daVazio, daJaImportado };
+  // What the last run did with its file: nothing (a failure, or nothing selected), ran its import (a
+  // file booked before included: its lines' accounts tell it) or found it empty (marked without entries).
+  enum TDesfechoArquivo { daNenhum, daImportacao, daVazio };
   TDesfechoArquivo Desfecho = daNenhum;
   // "Arquivo <code> (<name>) do ^DYQ": how messages name a row's file.
   static std::string DescricaoArquivo(const vyn::TListItem& linha);
@@ -107,9 +104,8 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // One request to the service with the bearer token; the answer's body whatever its status.
   std::string Requisita(const std::string& metodo, const std::string& caminho, const std::string* corpo = nullptr);
   void PreparaHTTP();
-  // The steps of a run: a file imported before only has its marking retried; otherwise it is searched
-  // and downloaded into a work file (false when there is nothing to import), then imported.
-  bool JaImportado(const vyn::TListItem& linha);
+  // The steps of a run: the file is searched and downloaded into a work file (false when there is
+  // nothing to import), then imported.
   bool BaixaArquivo(const vyn::TListItem& linha, std::string& caminho, std::string& nome);
   // Whether the work file has no record (no entry, participant or refused line).
   bool SemRegistros(const std::string& caminho) const;

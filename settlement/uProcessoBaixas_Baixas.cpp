@@ -156,6 +156,9 @@ class TProcessoBaixas::TExecucaoBaixas {
   bool CabeNoLancamento();
   void ContaUso(Currency valor);
   void ConfereRestante();
+  // The line's mark as the import will read it: a staged line's is in its work table.
+  int MarcaDaLinha() const;
+  void MarcaRestante();
   std::optional<std::set<int64_t>> comRecibo_;   // entries with receipt links, read once per run
 
   // Entries whose links would settle an obligation of the other nature than their money (a payment
@@ -674,10 +677,10 @@ bool TProcessoBaixas::TExecucaoBaixas::CabeNoLancamento() {
 }
 
 // A line settled for less than its value is not booked whole: it stays in the review, warned, naming
-// what its settlements left, and is neither counted nor reported as booked. (A receipt's parts and a
-// staged line are settled by their own rules.)
+// what its settlements left, and is neither counted nor reported as booked; a staged line alike, flagged
+// in its work table. (A receipt's parts are settled by their own rule.)
 void TProcessoBaixas::TExecucaoBaixas::ConfereRestante() {
-  if (pb_.FPrimeiroTeste || recibo_ || ModoArquivoGrande(dao_) || dao_->IsEmpty()) return;
+  if (pb_.FPrimeiroTeste || recibo_ || dao_->IsEmpty()) return;
   // A line with receipt links is settled by two runs; its parts are capped by their own rule.
   if (!comRecibo_) {
     comRecibo_.emplace();
@@ -687,21 +690,45 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereRestante() {
     }
   }
   if (comRecibo_->count(Entrada())) return;
-  TField& inc = dao_->FieldByName("BDINCONSISTENTE");
-  if (inc.IsNull() || inc.AsInteger() != miForaDaImportacao) return;
+  if (MarcaDaLinha() != miForaDaImportacao) return;
   const Currency valor = dao_->FieldByName("BDVALOR").AsCurrency();
   const Currency resto = Restante();
   if (resto <= Currency() || resto == valor) return;
-  dao_->Edit();
-  inc.SetAsInteger(miAvisoBaixa);
-  // Not reconciled either: what the bank moved is not all in the books.
-  for (const char* lado : {"BDCONCD", "BDCONCC"})
-    if (TField* f = dao_->FindField(lado)) f->SetAsBoolean(false);
-  dao_->Post();
+  MarcaRestante();
   Atencao(fmt::format("Lançamento {}: as baixas somam {} do valor {}; restam {} sem lançamento, que deve ser lançado "
                       "à parte.",
                       Entrada(), (valor - resto).ToBR(2), valor.ToBR(2), resto.ToBR(2)));
   pb_.IniciaContagemErros(inc_);   // this warning is this line's, not the next one's
+}
+
+int TProcessoBaixas::TExecucaoBaixas::MarcaDaLinha() const {
+  if (!ModoArquivoGrande(dao_)) {
+    const TField& inc = dao_->FieldByName("BDINCONSISTENTE");
+    return inc.IsNull() ? miConsistente : static_cast<int>(inc.AsInteger());
+  }
+  const Variant v = dao_->Database().QueryValue(
+      "select BDINCONSISTENTE from " + TabelaTrabalho(*dao_) + " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
+      {dao_->Sessao(), Variant(static_cast<long long>(dao_->FieldByName("BDCODEMP").AsInteger())),
+       Variant(static_cast<long long>(Entrada()))});
+  return v.IsNull() ? miConsistente : static_cast<int>(v.AsInteger());
+}
+
+void TProcessoBaixas::TExecucaoBaixas::MarcaRestante() {
+  // Not reconciled either: what the bank moved is not all in the books.
+  if (ModoArquivoGrande(dao_)) {
+    // The staged row is flagged where the import reads it.
+    dao_->Database().Execute("update " + TabelaTrabalho(*dao_) + " set BDINCONSISTENTE = ?, BDCONCD = 'FALSE', "
+                             "BDCONCC = 'FALSE' where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
+                             {static_cast<int>(miAvisoBaixa), dao_->Sessao(),
+                              Variant(static_cast<long long>(dao_->FieldByName("BDCODEMP").AsInteger())),
+                              Variant(static_cast<long long>(Entrada()))});
+    return;
+  }
+  dao_->Edit();
+  dao_->FieldByName("BDINCONSISTENTE").SetAsInteger(miAvisoBaixa);
+  for (const char* lado : {"BDCONCD", "BDCONCC"})
+    if (TField* f = dao_->FindField(lado)) f->SetAsBoolean(false);
+  dao_->Post();
 }
 
 void TProcessoBaixas::TExecucaoBaixas::ContaUso(Currency valor) {

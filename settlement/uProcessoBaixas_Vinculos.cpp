@@ -521,6 +521,8 @@ void TProcessoBaixas::GetAposInconsistenciaMemory(TDAOFactory* prDAO) {
   }
 }
 
+// A settled line of an entry file (one with its identity, BDFONTE) stays for the import, which records
+// it as booked, counts it and removes it: the file's next import must find it booked.
 void TProcessoBaixas::GetAposInconsistenciaHugeFile(TDAOFactory* prDAO) {
   std::set<int64_t> chaves;
   TClientDataSet& links = *cdsVINC_EXT_BAN_BAIXA;
@@ -531,6 +533,7 @@ void TProcessoBaixas::GetAposInconsistenciaHugeFile(TDAOFactory* prDAO) {
   for (const auto& parte : SplitKeyList(std::vector<int64_t>(chaves.begin(), chaves.end()), kChavesPorComando))
     comandos.push_back("delete from " + tabela + " T " +
                        " where (BDCONCC collate win_ptbr = 'TRUE' or BDCONCD collate win_ptbr = 'TRUE')" +
+                       " and BDFONTE is null" +
                        " and not exists(SELECT first 1 INCO.BDCODINCONSISTENCIA" + " FROM VZEL_INCON_TLAN INCO" +
                        " WHERE INCO.BDSESSAO = T.BDSESSAO AND" + " INCO.BDCODEMP = T.BDCODEMP AND" +
                        " INCO.BDCHAVE  = T.BDCHAVE)" + " and  BDSESSAO = " + std::to_string(prDAO->Sessao()) +

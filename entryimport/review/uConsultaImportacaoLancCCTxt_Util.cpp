@@ -32,9 +32,13 @@ void TUtilImportacao_LancCC_Comum::ProcessosClassesFilhasAposImportacao() {
 
 void TUtilImportacao_LancCC_Comum::MarcaArquivoImportado() {
   // A run that wrote nothing (every line refused, an empty file) leaves the file offered by the service
-  // for another try; once a line is in the ledger (written now, settled, or found posted before) the
-  // file must not come again, or it would be doubled.
+  // for another try.
   if (Importadas().empty() && Liquidadas().empty() && FJaLancados.empty()) return;
+  // Nor is the file told integrated while a line of it is not booked (refused, left out, a rest left):
+  // it stays offered, and its next import books only what its lines' accounts say is left.
+  if (FRecusadasNaLeitura > 0) return;
+  for (const TResumoImportacao& r : Resumo())
+    if (r.NaoImportados > 0) return;
   // The feeder screen (the Dyq screen) reports its file as integrated.
   for (TComponent* c = Owner(); c; c = c->Owner())
     if (auto* m = dynamic_cast<IMarcaImportado*>(c)) {

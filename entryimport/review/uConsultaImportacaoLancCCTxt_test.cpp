@@ -438,7 +438,7 @@ class TDyqFake : public TForm_VYN, public IMarcaImportado {
   int marcado = 0;
 };
 
-TEST_F(EntryReviewTest, DyqFileIsReportedIntegratedOnlyWhenALineWasWritten) {
+TEST_F(EntryReviewTest, DyqFileIsReportedIntegratedOnlyWhenAllOfItIsBooked) {
   auto dyq = MakeForm<TDyqFake>();
   auto importa = [&](const std::string& texto) {
     std::istringstream in(texto);
@@ -451,8 +451,14 @@ TEST_F(EntryReviewTest, DyqFileIsReportedIntegratedOnlyWhenALineWasWritten) {
   importa("L,1,05/01/2024,999,11,7\nL,1,05/01/2024,998,11,7\n");
   EXPECT_EQ(dyq->marcado, 0);
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+  // A line refused: the other is booked, and the file stays offered for the refused one.
   importa("L,1,05/01/2024,40,11,7\nL,1,05/01/2024,998,11,7\n");
+  EXPECT_EQ(dyq->marcado, 0);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 1);
+  // Its account mended (the same entry twice now), the file books only that line and is reported.
+  importa("L,1,05/01/2024,40,11,7\nL,1,05/01/2024,40,11,7\n");
   EXPECT_EQ(dyq->marcado, 1);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 2);
   // An unbalanced file imports nothing and, without a user, says so in the run's list.
   lista_->Clear();
   importa("L,1,05/01/2024,40,,30\n");

@@ -26,6 +26,7 @@
 #include "framework/core/text.h"
 #include "framework/data/pasta_trabalho.h"
 #include "framework/livros/colunas_lancamento.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
@@ -302,6 +303,15 @@ std::set<int> ParticipantesDeclaradosTxt(const std::function<bool(std::string&)>
   return codigos;
 }
 
+std::string ChaveFonteLinhaTxt(const TLinhaLancamentoTxt& l, int ocorrencia) {
+  const int debito = l.DebitoArquivo >= 0 ? l.DebitoArquivo : l.Debito;
+  const int credito = l.CreditoArquivo >= 0 ? l.CreditoArquivo : l.Credito;
+  // The texts go whole into a hash, so the identity stays within what the record keeps unhashed.
+  const std::string entrada = fmt::format("{}\x1f{}\x1f{}\x1f{}\x1f{}\x1f{}\x1f{}", debito, credito, l.ParticipanteD,
+                                          l.ParticipanteC, l.Historico, Trim(l.Complemento), Trim(l.Documento));
+  return fmt::format("{}|{}|{}|{}|{}", l.CodEmp, DateToStr(l.Data), l.Valor.Raw(), HashTexto(entrada), ocorrencia);
+}
+
 TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
   TLancamentoMGR* d = TLancamentoMGR::CreateMgr(owner);
   d->SetTableName("");
@@ -327,7 +337,8 @@ TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
                       {"BDCODPLAPADRAO", TFieldType::ftInteger, 0}, {"BDCODHIST", TFieldType::ftInteger, 0},
                       {"BDDEBITOARQ", TFieldType::ftInteger, 0},   {"BDCREDITOARQ", TFieldType::ftInteger, 0},
                       {"BDTIPOCONC", TFieldType::ftInteger, 0},    {"BDINCONSISTENTE", TFieldType::ftInteger, 0},
-                      {"BDTIPOLAN", TFieldType::ftInteger, 0},     {"BDLINHA", TFieldType::ftInteger, 0}};
+                      {"BDTIPOLAN", TFieldType::ftInteger, 0},     {"BDLINHA", TFieldType::ftInteger, 0},
+                      {"BDFONTE", TFieldType::ftString, 120}};
   for (const C& c : campos) d->AddFieldDef(c.n, c.t, c.s);
   d->CreateDataSet();
   d->SetControlMemory(true);
@@ -388,6 +399,30 @@ class TLancamentosPostados {
   using TChave = std::tuple<int, int, int, int, int64_t, int, std::string, std::string>;
   std::map<TChave, std::vector<int>> postados_;
 };
+
+// The movement a file line stands for, by which the same money brought by another road is told.
+TMovimentoFonte MovimentoLinhaTxt(const TLinhaLancamentoTxt& l) { return {l.Data, l.Debito, l.Credito, Trim(l.Documento)}; }
+
+// Whether a booked source is another place of the same entry in an entry file (identities that differ
+// only in their place among equal entries): an equal entry of a file is another movement, never a
+// duplicate of its sibling.
+bool MesmaEntradaDeArquivo(const TFonteRegistrada& f, const std::string& fonte) {
+  if (f.Tipo != TTipoFonte::ArquivoLancamentos) return false;
+  const size_t a = f.Chave.rfind('|');
+  const size_t b = fonte.rfind('|');
+  return a != std::string::npos && a == b && f.Chave.compare(0, a, fonte, 0, b) == 0;
+}
+
+// A line equal as a movement to a source booked under another identity, in the user's words.
+std::string MensagemMovimentoIgualTxt(const TLinhaLancamentoTxt& l, const TFonteRegistrada& igual) {
+  std::string m = fmt::format("provável duplicidade: o mesmo movimento ({}, {}{}) já foi lançado por {}", DateToStr(l.Data),
+                              l.Valor.ToBR(), Trim(l.Documento).empty() ? "" : ", documento " + Trim(l.Documento),
+                              igual.Descricao.empty() ? igual.Chave : igual.Descricao);
+  if (igual.ChaveLancamento > 0) m += fmt::format(", no lançamento {}", igual.ChaveLancamento);
+  if (!igual.DataHora.empty()) m += " em " + igual.DataHora;
+  if (!igual.Usuario.empty()) m += " (" + igual.Usuario + ")";
+  return m + ".";
+}
 
 // The complement a history with variables gives a line: the history's text with #COMPL (the file's
 // complement), #DOC (the document) and #DATA (the date) replaced; nullopt when the text has none.
@@ -489,16 +524,18 @@ struct TPedidoImportacaoTxt {
   std::string NomeFonte;
 };
 
-// One line of the file as a row of the review's entry data set, with its long complement and its cost
-// centres in theirs.
+// One line of the file as a row of the review's entry data set (fonte: its identity as a source), with its
+// long complement and its cost centres in theirs.
 void AnexaLinhaRevisao(TDAOFactory& lanc, TDAOFactory& cc, TDAOFactory& compl_, const TLinhaLancamentoTxt& l,
-                       int chave, const TDadosEmpresa& d, const std::string& complemento, int tipoD, int tipoC) {
+                       int chave, const TDadosEmpresa& d, const std::string& complemento, int tipoD, int tipoC,
+                       const std::string& fonte) {
   lanc.Append();
   auto set = [&](const char* campo, const Variant& v) { lanc.FieldByName(campo).SetValue(v); };
   auto setInt = [&](const char* campo, int v) { set(campo, v ? Variant(v) : Variant()); };
   set("BDCODEMP", l.CodEmp);
   set("BDCHAVE", chave);
   set("BDLINHA", l.Linha);
+  set("BDFONTE", fonte);
   set("BDDATA", l.Data);
   setInt("BDDEBITO", l.Debito);
   setInt("BDCREDITO", l.Credito);
@@ -624,142 +661,251 @@ void AbreRevisaoTxt(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const TPedido
   tela.AfterListaObj();
 }
 
+// A line read and checked, waiting for the record of sources to tell whether it was booked before.
+struct TLinhaLida {
+  TLinhaLancamentoTxt Linha;
+  std::string Complemento;
+  std::string Fonte;
+};
+
+// The file's lines on their way to the review: each checked against the import (period, companies,
+// participants, complement), then, a batch at a time, against the record of booked sources. A line
+// booked already (by this file, an earlier copy of it or another road that brought the same file) is
+// left out and counted; a line equal as a movement to a source booked under another identity is a
+// probable duplicate: told, and left out when nobody reviews the lines.
+class TLeituraRevisaoTxt {
+ public:
+  TLeituraRevisaoTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TfrImportacao_Padrao_Itens_TreeView_VYN& tela,
+                     TInconsistencias_VYN& lista, std::vector<int> empresas, const std::set<int>& declarados)
+      : p_(p), tela_(tela), lista_(lista), db_(m.Database()), empresas_(std::move(empresas)),
+        permitidas_(empresas_.begin(), empresas_.end()), ini_(StrToDate(p.DataIni)), fim_(StrToDate(p.DataFim)),
+        livros_(db_, ExecucaoDe(&tela)), lanc_(CriaDAOLancamentosRevisao(&tela)),
+        cc_(tela.Create<TLancamentoCentroCustoMGR>()), compl_(tela.Create<TVZEL_EMPRESAS_TLAN_COMPLMGR>()),
+        dados_(tela, db_, p.AlterarComplemento), participantes_(db_, declarados),
+        troca_(p.CodPlaTroca ? static_cast<int>(p.CodPlaTroca->Codigo()) : 0) {
+    if (m.CompararLancamentos) postados_ = std::make_unique<TLancamentosPostados>(db_, empresas_, ini_, fim_);
+    // The staged review's lines go to the work tables a batch at a time while the file is read, so that
+    // only a batch is ever in memory; the session is written in one transaction all the same.
+    if (RevisaoEmArquivoGrande(m.ClasseRevisao)) gravacao_ = std::make_unique<TGravacaoSessaoArquivoGrande>(db_);
+  }
+
+  void Linha(TLinhaLancamentoTxt& l) {
+    troca_.Traduz(l);
+    std::optional<std::string> complemento = Aceita(l);
+    if (!complemento) return;
+    std::string fonte = ChaveFonteLinhaTxt(l, ++ocorrencias_[ChaveFonteLinhaTxt(l, 0)]);
+    pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte)});
+    if (pendentes_.size() >= kLinhasPorConsultaFontes) ConfereFontes();
+  }
+
+  // Tells what the reading refused and left out; the review's nodes get their lines.
+  void Conclui(const TArquivoLancamentosTxt& arq, int empresa);
+
+  int Recusadas() const { return recusadas_; }
+  int Oferecidas() const { return chave_; }
+  std::vector<std::pair<int, int>>& JaLancados() { return jaLancados_; }
+  TDadosAdicionaisImportacaoTXT* Adicionais(TLancamentoMGR& m);
+
+ private:
+  // A batch reads the movements booked over the days it spans: few, large batches.
+  static constexpr size_t kLinhasPorConsultaFontes = kLinhasPorLote;
+
+  // The complement the line keeps when the import takes it; nullopt (the line told) when it does not.
+  std::optional<std::string> Aceita(const TLinhaLancamentoTxt& l);
+  void Recusa(int empresa, std::string texto) {
+    ++recusadas_;
+    foraDaImportacao_.push_back({empresa, std::move(texto)});
+  }
+  void ConfereFontes();
+  void Anexa(const TLinhaLida& l);
+
+  const TPedidoImportacaoTxt& p_;
+  TfrImportacao_Padrao_Itens_TreeView_VYN& tela_;
+  TInconsistencias_VYN& lista_;
+  TDatabase& db_;
+  std::vector<int> empresas_;
+  std::set<int> permitidas_;
+  TDateTime ini_, fim_;
+  TLivros livros_;
+  TDAOFactory* lanc_;
+  TLancamentoCentroCustoMGR* cc_;
+  TVZEL_EMPRESAS_TLAN_COMPLMGR* compl_;
+  TDadosLinhasTxt dados_;
+  TParticipantesConhecidos participantes_;
+  const TTrocaContas troca_;
+  std::unique_ptr<TLancamentosPostados> postados_;
+  std::unique_ptr<TGravacaoSessaoArquivoGrande> gravacao_;
+  std::map<std::string, int> ocorrencias_;   // equal entries of the file met so far
+  std::map<int, std::map<std::string, int>> lancadas_;   // per company, its file lines booked in the period
+  std::vector<TLinhaLida> pendentes_;
+  std::vector<std::pair<int, int>> jaLancados_;
+  // The lines the import leaves out are told after the lines the reading refused.
+  std::vector<std::pair<int, std::string>> foraDaImportacao_;
+  // Provisional keys are unique in the whole review (all companies), so a key names one line.
+  int chave_ = 0;
+  int recusadas_ = 0;
+  int sessao_ = 0;
+};
+
+std::optional<std::string> TLeituraRevisaoTxt::Aceita(const TLinhaLancamentoTxt& l) {
+  if (l.Data < ini_ || l.Data > fim_) {
+    Recusa(l.CodEmp, fmt::format("Linha {} do arquivo não importada: data {} fora do período de {} a {}.", l.Linha,
+                                 DateToStr(l.Data), p_.DataIni, p_.DataFim));
+    return std::nullopt;
+  }
+  if (!permitidas_.count(l.CodEmp)) {
+    Recusa(l.CodEmp, fmt::format("Linha {} do arquivo não importada: a empresa {} não faz parte da importação.",
+                                 l.Linha, l.CodEmp));
+    return std::nullopt;
+  }
+  if (const int desconhecido = participantes_.Desconhecido(l)) {
+    Recusa(l.CodEmp, fmt::format("Linha {} do arquivo não importada: o participante {} não está cadastrado nem "
+                                 "declarado no arquivo.",
+                                 l.Linha, desconhecido));
+    return std::nullopt;
+  }
+  try {
+    // A history with variables may lengthen the complement past what its column holds.
+    return TextoLimitadoTxt(dados_.Complemento(l, dados_.Empresa(l.CodEmp, l.Data).Historico), "complemento",
+                            kCaracteresComplementoLancamento);
+  } catch (const std::invalid_argument& e) {
+    Recusa(l.CodEmp, fmt::format("Linha {} do arquivo não importada: {}.", l.Linha, e.what()));
+    return std::nullopt;
+  }
+}
+
+void TLeituraRevisaoTxt::ConfereFontes() {
+  // Only the lines not booked yet are looked for among the movements booked by other roads.
+  std::vector<const TLinhaLida*> novas;
+  std::vector<TFonteLancada> movimentos;
+  for (const TLinhaLida& l : pendentes_) {
+    // Every line taken is within the import's period: its company's booked lines are read once.
+    auto lidas = lancadas_.find(l.Linha.CodEmp);
+    if (lidas == lancadas_.end())
+      lidas = lancadas_
+                  .emplace(l.Linha.CodEmp,
+                           livros_.FontesDoPeriodo(l.Linha.CodEmp, TTipoFonte::ArquivoLancamentos, ini_, fim_))
+                  .first;
+    if (auto it = lidas->second.find(l.Fonte); it != lidas->second.end()) {
+      jaLancados_.push_back({l.Linha.CodEmp, it->second});
+      continue;
+    }
+    novas.push_back(&l);
+    movimentos.push_back(TLivros::FonteLinhaArquivo(p_.NomeFonte, l.Linha.CodEmp, l.Linha.Linha, l.Fonte, 0,
+                                                    l.Linha.Valor, MovimentoLinhaTxt(l.Linha)));
+  }
+  const std::vector<std::optional<TFonteRegistrada>> iguais = livros_.MovimentosIguais(movimentos);
+  for (size_t i = 0; i < novas.size(); ++i) {
+    const TLinhaLancamentoTxt& l = novas[i]->Linha;
+    if (iguais[i] && !MesmaEntradaDeArquivo(*iguais[i], novas[i]->Fonte)) {
+      const std::string texto = MensagemMovimentoIgualTxt(l, *iguais[i]);
+      // Nobody reviews an unattended run's lines: the user decides on it, from the list.
+      if (IsUnattended()) {
+        Recusa(l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo não importada: " + texto);
+        continue;
+      }
+      lista_.Add_Atencao(l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo: " + texto);
+    }
+    Anexa(*novas[i]);
+  }
+  pendentes_.clear();
+}
+
+void TLeituraRevisaoTxt::Anexa(const TLinhaLida& lida) {
+  const TLinhaLancamentoTxt& l = lida.Linha;
+  if (postados_)
+    if (const int postada = postados_->Toma(l, lida.Complemento)) {
+      jaLancados_.push_back({l.CodEmp, postada});
+      return;
+    }
+  const TDadosEmpresa& d = dados_.Empresa(l.CodEmp, l.Data);
+  AnexaLinhaRevisao(*lanc_, *cc_, *compl_, l, ++chave_, d, lida.Complemento, dados_.TipoParticipante(d.Plano, l.Debito),
+                    dados_.TipoParticipante(d.Plano, l.Credito), lida.Fonte);
+  if (!gravacao_ || lanc_->RecordCount() < kLinhasPorLote) return;
+  gravacao_->Grava(*lanc_, *cc_, *compl_);
+  for (TDAOFactory* ds : std::initializer_list<TDAOFactory*>{lanc_, cc_, compl_}) ds->EmptyDataSet();
+}
+
+void TLeituraRevisaoTxt::Conclui(const TArquivoLancamentosTxt& arq, int empresa) {
+  ConfereFontes();
+  recusadas_ += static_cast<int>(arq.Erros.size());
+  for (const std::string& e : arq.Erros) lista_.Add_Erro(empresa, e);
+  for (const auto& [emp, msg] : foraDaImportacao_) lista_.Add_Erro(emp, msg);
+  if (!gravacao_) {
+    tela_.AdicionaNodo(kNodoLancamentos, lanc_);
+    tela_.AddAggregateDAO(lanc_, cc_, 0);
+    tela_.AddAggregateDAO(lanc_, compl_, 1);
+    return;
+  }
+  // The staged review reads the lines from the session; the data sets were only the way there.
+  gravacao_->Grava(*lanc_, *cc_, *compl_);
+  sessao_ = gravacao_->Conclui();
+  for (TComponent* c : std::vector<TComponent*>{lanc_, cc_, compl_}) tela_.FreeComponent(c);
+  TNodoSessao nodo = AbreSessaoArquivoGrande(tela_, db_, sessao_);
+  TNodoImportacao& n = tela_.AdicionaNodo(kNodoLancamentos, nodo.Lancamentos);
+  n.Aggregates = nodo.Detalhes;
+}
+
+TDadosAdicionaisImportacaoTXT* TLeituraRevisaoTxt::Adicionais(TLancamentoMGR& m) {
+  if (!gravacao_) return nullptr;
+  TDadosAdicionaisImportacaoTXT* adicionais = nullptr;
+  for (TComponent* c : m.Components())
+    if (auto* d = dynamic_cast<TDadosAdicionaisImportacaoTXT*>(c)) adicionais = d;
+  if (!adicionais) adicionais = tela_.Create<TDadosAdicionaisImportacaoTXT>();
+  adicionais->Sessao = sessao_;
+  return adicionais;
+}
+
+// The review the manager names, owned by the caller's screen so that its engine finds that screen up the
+// owner chain.
+TfrImportacao_Padrao_Itens_TreeView_VYN* CriaRevisaoTxt(TLancamentoMGR& m, TComponent& owner) {
+  TComponent* criado = ClassRegistry().CreateComponent(m.ClasseRevisao, owner);
+  auto* tela = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN*>(criado);
+  if (!tela) {
+    owner.FreeComponent(criado);
+    throw EClassRegistryError("A classe " + m.ClasseRevisao + " não é uma tela de revisão de importação.");
+  }
+  return tela;
+}
+
 // Reads the file (a first pass for the participants it declares, then its lines one by one), stages
-// its lines in the review's data sets (a batch at a time into a session of the work tables for the
-// staged review) and opens the review.
+// the lines not booked before in the review's data sets (a batch at a time into a session of the work
+// tables for the staged review) and opens the review; with nothing left to review but lines booked
+// before, the import runs at once and tells them.
 void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasArquivoTxt& fonte) {
   if (!p.Owner) throw EDataSetError("A importação de lançamentos precisa da tela que a chama (owner).");
   TInconsistencias_VYN* lista = p.Bloqueio ? p.Bloqueio->Inconsistencias() : nullptr;
   if (!lista) lista = m.Create<TInconsistencias_VYN>();
   const int empresa = p.CodEmp ? static_cast<int>(p.CodEmp->Codigo()) : 0;
-  const TDateTime ini = StrToDate(p.DataIni);
-  const TDateTime fim = StrToDate(p.DataFim);
   std::vector<int> empresas = p.Filiais ? p.Filiais->CodigosMarcados() : std::vector<int>{};
   if (std::find(empresas.begin(), empresas.end(), empresa) == empresas.end()) empresas.insert(empresas.begin(), empresa);
-  const std::set<int> permitidas(empresas.begin(), empresas.end());
-  const std::function<bool(std::string&)> proxima = [&fonte](std::string& l) { return fonte.Proxima(l); };
-  // The first reading also tells the file by its content: a file is booked once, whatever its path or
-  // name, and whoever (a task, a screen, another workstation) imports it.
-  std::string conteudo;
-  const std::set<int> declarados = ParticipantesDeclaradosTxt(
-      [&](std::string& l) {
-        if (!fonte.Proxima(l)) return false;
-        conteudo = HashTexto(conteudo + '\n' + l);
-        return true;
-      },
-      p.Separador);
+  const std::set<int> declarados =
+      ParticipantesDeclaradosTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador);
   fonte.Reinicia();
 
-  TComponent* criado = ClassRegistry().CreateComponent(m.ClasseRevisao, *p.Owner);
-  auto* tela = dynamic_cast<TfrImportacao_Padrao_Itens_TreeView_VYN*>(criado);
-  if (!tela) {
-    p.Owner->FreeComponent(criado);
-    throw EClassRegistryError("A classe " + m.ClasseRevisao + " não é uma tela de revisão de importação.");
-  }
-  // Owned by its opener, so its engine finds the calling screen up the owner chain; freed on return.
-  TFormPtr<TfrImportacao_Padrao_Itens_TreeView_VYN> guarda(tela);
+  TFormPtr<TfrImportacao_Padrao_Itens_TreeView_VYN> guarda(CriaRevisaoTxt(m, *p.Owner));
+  TfrImportacao_Padrao_Itens_TreeView_VYN* tela = guarda.get();
   tela->AfterConstruction();
   // The file's display name tells the user which file the review holds.
   if (!m.NomeArquivo.empty()) tela->SetCaption(tela->Caption() + " - " + m.NomeArquivo);
-  tela->ArquivoFonte = {conteudo, m.NomeArquivo.empty() ? p.NomeFonte : m.NomeArquivo};
+  tela->ArquivoFonte = {m.NomeArquivo.empty() ? p.NomeFonte : m.NomeArquivo, true};
 
-  TDatabase& db = m.Database();
-  TDAOFactory* lanc = CriaDAOLancamentosRevisao(tela);
-  auto* cc = tela->Create<TLancamentoCentroCustoMGR>();
-  auto* compl_ = tela->Create<TVZEL_EMPRESAS_TLAN_COMPLMGR>();
-  TDadosLinhasTxt dados(*tela, db, p.AlterarComplemento);
-  std::unique_ptr<TLancamentosPostados> postados;
-  if (m.CompararLancamentos) postados = std::make_unique<TLancamentosPostados>(db, empresas, ini, fim);
-  std::vector<std::pair<int, int>> jaLancados;
-  TParticipantesConhecidos participantes(db, declarados);
-  const TTrocaContas troca(p.CodPlaTroca ? static_cast<int>(p.CodPlaTroca->Codigo()) : 0);
-
-  // The staged review's lines go to the work tables a batch at a time while the file is read, so that
-  // only a batch is ever in memory; the session is written in one transaction all the same.
-  const bool grande = RevisaoEmArquivoGrande(m.ClasseRevisao);
-  std::unique_ptr<TGravacaoSessaoArquivoGrande> gravacao;
-  if (grande) gravacao = std::make_unique<TGravacaoSessaoArquivoGrande>(db);
-  auto descarrega = [&] {
-    gravacao->Grava(*lanc, *cc, *compl_);
-    for (TDAOFactory* d : std::initializer_list<TDAOFactory*>{lanc, cc, compl_}) d->EmptyDataSet();
-  };
-  // The lines the import leaves out are told after the lines the reading refused.
-  std::vector<std::pair<int, std::string>> foraDaImportacao;
-  // Provisional keys are unique in the whole review (all companies), so a key names one line.
-  int chave = 0;
-  int recusadas = 0;
-  auto importaLinha = [&](TLinhaLancamentoTxt& l) {
-    troca.Traduz(l);
-    if (l.Data < ini || l.Data > fim || !permitidas.count(l.CodEmp)) ++recusadas;
-    if (l.Data < ini || l.Data > fim) {
-      foraDaImportacao.push_back({l.CodEmp, fmt::format("Linha {} do arquivo não importada: data {} fora do período de {} a {}.",
-                                                        l.Linha, DateToStr(l.Data), p.DataIni, p.DataFim)});
-      return;
-    }
-    if (!permitidas.count(l.CodEmp)) {
-      foraDaImportacao.push_back({l.CodEmp, fmt::format("Linha {} do arquivo não importada: a empresa {} não faz parte "
-                                                        "da importação.",
-                                                        l.Linha, l.CodEmp)});
-      return;
-    }
-    if (const int desconhecido = participantes.Desconhecido(l)) {
-      ++recusadas;
-      foraDaImportacao.push_back({l.CodEmp, fmt::format("Linha {} do arquivo não importada: o participante {} não está "
-                                                        "cadastrado nem declarado no arquivo.",
-                                                        l.Linha, desconhecido)});
-      return;
-    }
-    const TDadosEmpresa& d = dados.Empresa(l.CodEmp, l.Data);
-    std::string complemento;
-    try {
-      // A history with variables may lengthen the complement past what its column holds.
-      complemento = TextoLimitadoTxt(dados.Complemento(l, d.Historico), "complemento",
-                                     kCaracteresComplementoLancamento);
-    } catch (const std::invalid_argument& e) {
-      ++recusadas;
-      foraDaImportacao.push_back({l.CodEmp, fmt::format("Linha {} do arquivo não importada: {}.", l.Linha, e.what())});
-      return;
-    }
-    if (postados)
-      if (const int postada = postados->Toma(l, complemento)) {
-        jaLancados.push_back({l.CodEmp, postada});
-        return;
-      }
-    AnexaLinhaRevisao(*lanc, *cc, *compl_, l, ++chave, d, complemento, dados.TipoParticipante(d.Plano, l.Debito),
-                      dados.TipoParticipante(d.Plano, l.Credito));
-    if (gravacao && lanc->RecordCount() >= kLinhasPorLote) descarrega();
-  };
+  TPedidoImportacaoTxt pedido = p;
+  pedido.NomeFonte = tela->ArquivoFonte.Nome;
+  TLeituraRevisaoTxt leitura(m, pedido, *tela, *lista, empresas, declarados);
   TArquivoLancamentosTxt arq;   // the participants and the lines the reading refused
-  LeArquivoLancamentosTxt(proxima, p.Separador, empresa, importaLinha, arq);
-  recusadas += static_cast<int>(arq.Erros.size());
-  for (const std::string& e : arq.Erros) lista->Add_Erro(empresa, e);
-  for (const auto& [emp, msg] : foraDaImportacao) lista->Add_Erro(emp, msg);
-
-  TDadosAdicionaisImportacaoTXT* adicionais = nullptr;
-  if (grande) {
-    // The staged review reads the lines from the session; the data sets were only the way there.
-    descarrega();
-    const int sessao = gravacao->Conclui();
-    for (TComponent* c : std::vector<TComponent*>{lanc, cc, compl_}) tela->FreeComponent(c);
-    TNodoSessao nodo = AbreSessaoArquivoGrande(*tela, db, sessao);
-    TNodoImportacao& n = tela->AdicionaNodo(kNodoLancamentos, nodo.Lancamentos);
-    n.Aggregates = nodo.Detalhes;
-    for (TComponent* c : m.Components())
-      if (auto* d = dynamic_cast<TDadosAdicionaisImportacaoTXT*>(c)) adicionais = d;
-    if (!adicionais) adicionais = tela->Create<TDadosAdicionaisImportacaoTXT>();
-    adicionais->Sessao = sessao;
-  } else {
-    tela->AdicionaNodo(kNodoLancamentos, lanc);
-    tela->AddAggregateDAO(lanc, cc, 0);
-    tela->AddAggregateDAO(lanc, compl_, 1);
-  }
+  LeArquivoLancamentosTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador, empresa,
+                          [&leitura](TLinhaLancamentoTxt& l) { leitura.Linha(l); }, arq);
+  leitura.Conclui(arq, empresa);
   AdicionaParticipantes(*tela, arq.Participantes);
-  AbreRevisaoTxt(*tela, p, lista, empresas, ini, fim, adicionais);
+  AbreRevisaoTxt(*tela, p, lista, empresas, StrToDate(p.DataIni), StrToDate(p.DataFim), leitura.Adicionais(m));
   if (tela->UtilImportacao()) {
-    tela->UtilImportacao()->FRecusadasNaLeitura = recusadas;
-    tela->UtilImportacao()->FJaLancados = jaLancados;
+    tela->UtilImportacao()->FRecusadasNaLeitura = leitura.Recusadas();
+    tela->UtilImportacao()->FJaLancados = std::move(leitura.JaLancados());
   }
-  if (IsUnattended()) {
+  const bool soLancadas = leitura.Oferecidas() == 0 && arq.Participantes.empty() && tela->UtilImportacao() &&
+                          !tela->UtilImportacao()->FJaLancados.empty();
+  if (IsUnattended() || soLancadas) {
     tela->spImportacaoClick(tela->spImportacao);
   } else {
     tela->ShowModal();

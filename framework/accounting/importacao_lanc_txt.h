@@ -122,6 +122,13 @@ void LeArquivoLancamentosTxt(const std::function<bool(std::string&)>& proxima, c
 // wherever they stand: a first pass, so that a line may name a participant declared after it.
 std::set<int> ParticipantesDeclaradosTxt(const std::function<bool(std::string&)>& proxima, char separador);
 
+// The identity of an entry-file line in the record of booked sources: the entry it holds (company, day,
+// the accounts and participants the file gave, value, history, complement and document, their texts
+// trimmed; the file's name, encoding and line ends play no part) and its place (ocorrencia, from 1)
+// among the equal entries of its file. A corrected or grown file keeps the identity of the lines it
+// did not change; two equal lines of one file stay two sources.
+std::string ChaveFonteLinhaTxt(const TLinhaLancamentoTxt& l, int ocorrencia);
+
 // The entry lines of a review in memory, owned by owner: the columns the reviews show and read.
 TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner);
 

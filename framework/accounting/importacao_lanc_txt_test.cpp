@@ -198,5 +198,39 @@ TEST(EntryTextParser, AFileReadByLinesReadsAsTheWholeFile) {
   EXPECT_FALSE(TArquivoTxtEmLinhas(arquivo.string()).Aberto());
 }
 
+// A line is known by the entry it holds: the same entry read from a copy of its file with other line
+// ends, around blanks, or at another line number is the same source; any change of what it books, or a
+// second equal entry of the file, is another.
+TEST(EntryTextParser, ALineIsKnownByItsEntryNeverByItsFile) {
+  const auto a = Le("L,1,06/01/2025,11,30,1500.00,,Venda a vista,NF 3001\n");
+  const auto b = Le("# corrigido\r\nL,1,05/01/2025,40,11,45.00,,Tarifa,DOC 1\r\nL,1,06/01/2025,11,30,\"1.500,00\",, Venda a vista ,NF 3001 \r\n");
+  ASSERT_EQ(a.Lancamentos.size(), 1u);
+  ASSERT_EQ(b.Lancamentos.size(), 2u);
+  const TLinhaLancamentoTxt& l = a.Lancamentos[0];
+  EXPECT_EQ(ChaveFonteLinhaTxt(l, 1), ChaveFonteLinhaTxt(b.Lancamentos[1], 1));
+  EXPECT_NE(ChaveFonteLinhaTxt(l, 1), ChaveFonteLinhaTxt(l, 2));
+  EXPECT_LE(ChaveFonteLinhaTxt(l, 1).size(), 120u);   // kept as it is by the record of sources
+  auto muda = [&](auto altera) {
+    TLinhaLancamentoTxt m = l;
+    altera(m);
+    return ChaveFonteLinhaTxt(m, 1);
+  };
+  const std::string propria = ChaveFonteLinhaTxt(l, 1);
+  EXPECT_NE(muda([](TLinhaLancamentoTxt& m) { m.Valor = Currency::Parse("1500.01"); }), propria);
+  EXPECT_NE(muda([](TLinhaLancamentoTxt& m) { m.Credito = 31; }), propria);
+  EXPECT_NE(muda([](TLinhaLancamentoTxt& m) { m.ParticipanteD = 5; }), propria);
+  EXPECT_NE(muda([](TLinhaLancamentoTxt& m) { m.Historico = 2; }), propria);
+  EXPECT_NE(muda([](TLinhaLancamentoTxt& m) { m.Complemento = "Venda a prazo"; }), propria);
+  EXPECT_NE(muda([](TLinhaLancamentoTxt& m) { m.Documento = "NF 3002"; }), propria);
+  EXPECT_NE(muda([](TLinhaLancamentoTxt& m) { m.Data = IncDay(m.Data, 1); }), propria);
+  EXPECT_NE(muda([](TLinhaLancamentoTxt& m) { m.CodEmp = 2; }), propria);
+  // What a mapping plan made of the accounts is not the file's entry.
+  EXPECT_EQ(muda([](TLinhaLancamentoTxt& m) {
+              m.DebitoArquivo = m.Debito;
+              m.Debito = 111;
+            }),
+            propria);
+}
+
 }  // namespace
 }  // namespace vyn

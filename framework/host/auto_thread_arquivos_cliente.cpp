@@ -72,17 +72,6 @@ TAutoThreadIntegracaoArquivosClienteBase* TAutoThreadIntegracaoArquivosClienteBa
   return comp ? comp->FindOwner<TAutoThreadIntegracaoArquivosClienteBase>() : nullptr;
 }
 
-bool TAutoThreadIntegracaoArquivosClienteBase::arquivoJaImportadoNaBase(int codEmp, const std::string& arquivo,
-                                                                        int refInicial, int refFinal, int tipo) const {
-  const TMarcaArquivo m = Marca(arquivo);
-  if (m.Tamanho < 0) return false;
-  const Variant n = Banco().QueryValue(
-      "SELECT COUNT(*) FROM TINTEGRACAO_ARQ_CLIENTE WHERE BDCODEMP = ? AND BDCAMINHO = ? AND BDREFINICIAL = ? "
-      "AND BDREFFINAL = ? AND BDTIPOARQUIVO = ? AND BDFINALIZADO = 'TRUE' AND BDTAMANHO = ? AND BDMODIFICADO = ?",
-      {codEmp, arquivo, refInicial, refFinal, tipo, m.Tamanho, m.Modificado});
-  return n.AsInteger() > 0;
-}
-
 std::unique_ptr<TDatabase> TAutoThreadIntegracaoArquivosClienteBase::TravaImportacaoEmpresa(int codEmp) const {
   auto trava = std::make_unique<TDatabase>();
   trava->Open(Banco().ConnectionString());
@@ -96,10 +85,6 @@ std::unique_ptr<TDatabase> TAutoThreadIntegracaoArquivosClienteBase::TravaImport
                                      codEmp));
   }
   return trava;
-}
-
-void TAutoThreadIntegracaoArquivosClienteBase::addLogArquivoJaImportado() {
-  logProcesso("Arquivo \"" + Arquivo + "\" já importado anteriormente, portanto o arquivo será ignorado.");
 }
 
 void TAutoThreadIntegracaoArquivosClienteBase::MarcaArquivoClienteImportado() {

@@ -36,12 +36,9 @@ class TAutoThreadIntegracaoArquivosClienteBase : public TAutoThreadPushPadrao, p
   static TAutoThreadIntegracaoArquivosClienteBase* Corrente(TComponent* comp);
 
   void logProcesso(const std::string& texto) { GravarLogTarvo(texto); }
-  // A finished import of this file (company, path, period, type) whose size and modification time
-  // are still the file's: a client who drops a corrected file gets it imported again.
-  bool arquivoJaImportadoNaBase(int codEmp, const std::string& arquivo, int refInicial, int refFinal, int tipo) const;
-  void addLogArquivoJaImportado();
   // The end of the current file's import: its registration records the time and, when the import
-  // ran to its end, that the file is imported (with its size and modification time).
+  // ran to its end, that it did (with the file's size and modification time then). The registration is
+  // the run's history: what of the file is booked, its lines' accounts in the books' record say.
   void setProcessoFinalizado();
   // The import's problems as rows of TINTEGRACAO_ARQ_CLIENTE_INCONS of the current registration; a
   // message the import engine already wrote there is not written again.

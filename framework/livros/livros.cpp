@@ -357,6 +357,17 @@ std::map<std::string, TFonteRegistrada> TLivros::FontesRegistradas(int codEmp, T
   return r;
 }
 
+std::map<std::string, int> TLivros::FontesDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim) {
+  std::map<std::string, int> r;
+  db_.Query("select BDFONTE, BDCHAVELAN from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and "
+            "BDDATA between ? and ?",
+            {codEmp, static_cast<int>(tipo), inicio.DateOnly(), fim.DateOnly()},
+            [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& l) {
+              r.emplace(l[0].AsString(), l[1].IsNull() ? 0 : static_cast<int>(l[1].AsInteger()));
+            });
+  return r;
+}
+
 std::optional<TFonteRegistrada> TLivros::MovimentoIgual(const TFonteLancada& f) {
   return MovimentosIguais({f}).front();
 }
@@ -418,57 +429,50 @@ std::vector<std::optional<TFonteRegistrada>> TLivros::MovimentosIguais(const std
 
 namespace {
 
-std::string ChaveLinhaArquivo(const std::string& identidade, int linha) {
-  return identidade + "|" + std::to_string(linha);
-}
 std::string DescricaoLinhaArquivo(const std::string& nome, int linha) {
   return fmt::format("A linha {} do arquivo {}", linha, nome);
 }
 
 }  // namespace
 
-void TLivros::RegistraLinhaArquivo(const std::string& identidade, const std::string& nome, int empresa, int linha,
-                                   int chaveLancamento) {
-  RegistraFonte({empresa, TTipoFonte::ArquivoLancamentos, ChaveLinhaArquivo(identidade, linha),
-                 DescricaoLinhaArquivo(nome, linha), chaveLancamento});
+TFonteLancada TLivros::FonteLinhaArquivo(const std::string& nome, int empresa, int linha, std::string chave,
+                                         int chaveLancamento, Currency valor, TMovimentoFonte movimento) {
+  TFonteLancada f{empresa, TTipoFonte::ArquivoLancamentos, std::move(chave), DescricaoLinhaArquivo(nome, linha),
+                  chaveLancamento, valor};
+  f.Movimento = std::move(movimento);
+  return f;
 }
 
-void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::string& nome,
-                                    const std::vector<TLinhaArquivo>& linhas) {
-  std::vector<TFonteLancada> fontes;
-  fontes.reserve(linhas.size());
-  for (const TLinhaArquivo& l : linhas)
-    fontes.push_back({l.Empresa, TTipoFonte::ArquivoLancamentos, ChaveLinhaArquivo(identidade, l.Linha),
-                      DescricaoLinhaArquivo(nome, l.Linha), l.ChaveLancamento});
-  RegistraFontes(fontes);
-}
-
-void TLivros::RegistraLinhasArquivo(const std::string& identidade, const std::string& nome, const std::string& tabela,
-                                    int sessao, int empresa, int inicio, int fim, int desvio) {
+void TLivros::RegistraLinhasArquivo(const std::string& nome, const std::string& tabela, int sessao, int empresa,
+                                    int inicio, int fim, int desvio) {
   TMarcaLivros marca(db_);
   const std::string faixa = " from " + tabela + " T where T.BDSESSAO = ? and T.BDCODEMP = ? and T.BDCHAVE between ? and "
-                            "? and T.BDLINHA is not null";
+                            "? and T.BDLINHA is not null and T.BDFONTE is not null";
+  // A line's value is its account's: booked whole, all of it is booked.
+  const std::string valor = "case when T.BDVALOR > 0 then T.BDVALOR end";
   try {
     db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, "
-                 "BDUSUARIO, BDESTACAO, BDEXECUCAO) select T.BDCODEMP, ?, cast(? as varchar(100)) || '|' || T.BDLINHA, "
-                 "cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || cast(? as varchar(180)), T.BDCHAVE + ?, ?, ?, ?" +
-                 faixa)
-        .Run({static_cast<int>(TTipoFonte::ArquivoLancamentos), identidade, std::string("A linha "),
-              Utf8Left(nome, 150), desvio, Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100),
-              Utf8Left(execucao_.Rotulo, 200), sessao, empresa, inicio, fim});
+                 "BDVALOR, BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO) select "
+                 "T.BDCODEMP, ?, T.BDFONTE, cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || "
+                 "cast(? as varchar(180)), T.BDCHAVE + ?, " + valor + ", coalesce(" + valor + ", 0), T.BDDATA, "
+                 "nullif(T.BDDEBITO, 0), nullif(T.BDCREDITO, 0), nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa)
+        .Run({static_cast<int>(TTipoFonte::ArquivoLancamentos), std::string("A linha "), Utf8Left(nome, 150), desvio,
+              Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100), Utf8Left(execucao_.Rotulo, 200),
+              sessao, empresa, inicio, fim});
   } catch (const EDatabaseError& e) {
     if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
     // Which line: the first of the stretch the record holds (committed by the other run), if any yet.
     const std::vector<Variant> r = db_.ExecuteReturningAutonomous(
-        "select min(T.BDLINHA)" + faixa +
+        "select first 1 T.BDLINHA, T.BDFONTE" + faixa +
             " and exists (select 1 from TINTEGRACAO_FONTE_LANCADA F where F.BDCODEMP = T.BDCODEMP and "
-            "F.BDTIPOFONTE = ? and F.BDFONTE = cast(? as varchar(100)) || '|' || T.BDLINHA)",
-        {sessao, empresa, inicio, fim, static_cast<int>(TTipoFonte::ArquivoLancamentos), identidade});
-    const int linha = r.empty() || r[0].IsNull() ? inicio : static_cast<int>(r[0].AsInteger());
-    const TFonteLancada f{empresa, TTipoFonte::ArquivoLancamentos, ChaveLinhaArquivo(identidade, linha),
-                          DescricaoLinhaArquivo(nome, linha), 0};
+            "F.BDTIPOFONTE = ? and F.BDFONTE = T.BDFONTE) order by T.BDLINHA",
+        {sessao, empresa, inicio, fim, static_cast<int>(TTipoFonte::ArquivoLancamentos)});
+    const bool achou = r.size() >= 2 && !r[0].IsNull();
+    const TFonteLancada f = FonteLinhaArquivo(nome, empresa, achou ? static_cast<int>(r[0].AsInteger()) : inicio,
+                                              achou ? r[1].AsString() : std::string(), 0, {}, {});
     TFonteRegistrada antes;
-    if (auto x = FonteRegistrada(empresa, f.Tipo, f.Chave)) antes = *x;
+    if (achou)
+      if (auto x = FonteRegistrada(empresa, f.Tipo, f.Chave)) antes = *x;
     if (antes.Usuario.empty()) antes.Usuario = "outra estação de trabalho, agora";
     throw EFonteJaLancada(f, antes);
   }

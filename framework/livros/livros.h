@@ -198,28 +198,27 @@ class TLivros {
   // the open transaction, a few hundred keys to a statement: a review shows what is left of its lines.
   std::map<std::string, TFonteRegistrada> FontesRegistradas(int codEmp, TTipoFonte tipo,
                                                             const std::vector<std::string>& chaves);
+  // The identities of a company's sources of one kind whose movement falls between inicio and fim, each
+  // with the entry that booked it whole (0: booked in parts or by a settlement), in one read in the open
+  // transaction: a run that meets thousands of sources of a known span asks once.
+  std::map<std::string, int> FontesDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim);
   // A source of another identity booked as the same movement (company, day, value, document, and the
   // account debited or credited): a probable duplicate to be shown, never a key. Read in the open
   // transaction.
   std::optional<TFonteRegistrada> MovimentoIgual(const TFonteLancada& f);
   // As MovimentoIgual for each of fontes, in one read per company (a review's thousands of lines).
   std::vector<std::optional<TFonteRegistrada>> MovimentosIguais(const std::vector<TFonteLancada>& fontes);
-  // The lines of an entry file (identidade: its content) that a staged session's stretch holds, each
-  // recorded under its line number (BDLINHA of the work table tabela) with the entry it became (its key
-  // moved by desvio), in one statement: a line booked already raises EFonteJaLancada naming it.
-  void RegistraLinhasArquivo(const std::string& identidade, const std::string& nome, const std::string& tabela,
-                             int sessao, int empresa, int inicio, int fim, int desvio);
-  // One line of an entry file, as RegistraLinhasArquivo records it.
-  void RegistraLinhaArquivo(const std::string& identidade, const std::string& nome, int empresa, int linha,
-                            int chaveLancamento);
-  // Lines of an entry file held in memory, each as RegistraLinhaArquivo records it, fifty to a statement.
-  struct TLinhaArquivo {
-    int Empresa = 0;
-    int Linha = 0;
-    int ChaveLancamento = 0;
-  };
-  void RegistraLinhasArquivo(const std::string& identidade, const std::string& nome,
-                             const std::vector<TLinhaArquivo>& linhas);
+  // A line of an entry file as a source: known by chave (the entry it holds and its place among the
+  // equal entries of its file, as the reader names it: never the file's name or bytes), shown by its
+  // number in the file named nome, with its value and the movement it stands for.
+  static TFonteLancada FonteLinhaArquivo(const std::string& nome, int empresa, int linha, std::string chave,
+                                         int chaveLancamento, Currency valor, TMovimentoFonte movimento);
+  // The lines of an entry file that a staged session's stretch holds, each recorded under its identity
+  // (BDFONTE of the work table tabela) with its value and movement, as booked whole by the entry it
+  // became (its key moved by desvio), in one statement: a line booked already raises EFonteJaLancada
+  // naming it.
+  void RegistraLinhasArquivo(const std::string& nome, const std::string& tabela, int sessao, int empresa, int inicio,
+                             int fim, int desvio);
 
  private:
   void RegistraPartes(const TFonteLancada& f);

@@ -297,10 +297,14 @@ TEST_F(LivrosTest, SourcesRecordedInBulkAreBookedOnceEach) {
   TLivros(Db(), Execucao()).RegistraFontes(primeiras);
   EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 120);
   // An entry file's lines recorded together are the records each line makes on its own.
-  std::vector<TLivros::TLinhaArquivo> linhas;
-  for (int n = 1; n <= 60; ++n) linhas.push_back({1, n, 0});
-  TLivros(Db(), Execucao()).RegistraLinhasArquivo("conteúdo", "a.txt", linhas);
-  EXPECT_THROW(TLivros(Db(), Execucao()).RegistraLinhaArquivo("conteúdo", "a.txt", 1, 60, 0), EFonteJaLancada);
+  std::vector<TFonteLancada> linhas;
+  auto linhaArquivo = [](const std::string& nome, int n, const std::string& chave) {
+    return TLivros::FonteLinhaArquivo(nome, 1, n, chave, 0, {}, {});
+  };
+  for (int n = 1; n <= 60; ++n) linhas.push_back(linhaArquivo("a.txt", n, "entrada " + std::to_string(n)));
+  TLivros(Db(), Execucao()).RegistraFontes(linhas);
+  // The same entry in another file, at another line, is the same source.
+  EXPECT_THROW(TLivros(Db(), Execucao()).RegistraFonte(linhaArquivo("b.txt", 3, "entrada 60")), EFonteJaLancada);
   EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 180);
 
   std::vector<TFonteLancada> outras;

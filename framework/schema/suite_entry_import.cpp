@@ -28,18 +28,6 @@ void AddSuiteEntryImportSchema(TSchema& s) {
   BDINCONSISTENCIA VARCHAR(4000),
   BDCATEGORIAINCONSISTENCIA SMALLINT,
   CONSTRAINT PK_TINTEGRACAO_ARQ_CLI_INCONS PRIMARY KEY (BDCODEMP, BDORDEM, BDORDEMINCONS)))");
-
-  // The ledger entries each Dyq entry file put in (company of the import, the file's id on the
-  // service), written with them: a file the service still lists because its marking failed is known
-  // as imported. BDCODEMPLAN/BDCHAVE are null for a file whose run only settled lines.
-  s.AddTable("TINTEGRACAO_DYQ_LANCAMENTO", R"(CREATE TABLE TINTEGRACAO_DYQ_LANCAMENTO (
-  BDCODEMP INTEGER NOT NULL,
-  BDIDDYQ VARCHAR(40) NOT NULL,
-  BDSEQ INTEGER NOT NULL,
-  BDCODEMPLAN INTEGER,
-  BDCHAVE INTEGER,
-  BDMOMENTO TIMESTAMP DEFAULT CURRENT_TIMESTAMP,
-  CONSTRAINT PK_TINTEGRACAO_DYQ_LANCAMENTO PRIMARY KEY (BDCODEMP, BDIDDYQ, BDSEQ)))");
 }
 
 }  // namespace vyn

@@ -125,6 +125,7 @@ void AddSuiteSettlementSchema(TSchema& s) {
   // Entries of a large-file import, staged per import session. The key's order is the order the staged
   // review reads a session in (by provisional key), so that one index serves the look-ups by key and the
   // reads in order: every index of a work table is paid by each staged line, and again at its removal.
+  // BDFONTE is a file line's identity in the record of booked sources.
   s.AddTable("TMP_VZEL_EMPRESAS_TLAN_TEMP", R"(CREATE TABLE TMP_VZEL_EMPRESAS_TLAN_TEMP (
   BDSESSAO INTEGER NOT NULL,
   BDCODEMP INTEGER NOT NULL,
@@ -151,6 +152,7 @@ void AddSuiteSettlementSchema(TSchema& s) {
   BDINCONSISTENTE SMALLINT DEFAULT 0,
   BDCONCD VARCHAR(5) DEFAULT 'FALSE',
   BDCONCC VARCHAR(5) DEFAULT 'FALSE',
+  BDFONTE VARCHAR(120) CHARACTER SET WIN1252 COLLATE WIN1252,
   CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_TEMP PRIMARY KEY (BDSESSAO, BDCHAVE, BDCODEMP)))");
 
   // Inconsistencies found in a session's staged entries, one row per problem.

@@ -44,6 +44,15 @@ std::string SemPontoFinal(std::string s) {
 bool EhLancamentos(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoLancamentos); }
 bool EhParticipantes(const std::string& caption) { return UpperCase(caption) == UpperCase(kNodoParticipantes); }
 
+// Whether a staged session holds lines its settlements kept out of the import (settled, or warned).
+bool TemLinhasForaDaImportacao(TDAOFactory& ds) {
+  const std::string& tabela = CheckSQLIdentifier<EDatabaseError>(ds.WorkTable(), "Tabela de trabalho inválida: ");
+  return !ds.Database()
+              .QueryValue("select first 1 1 from " + tabela + " where BDSESSAO = ? and BDINCONSISTENTE in (?, ?)",
+                          {ds.Sessao(), static_cast<int>(miForaDaImportacao), static_cast<int>(miAvisoBaixa)})
+              .IsNull();
+}
+
 int Inteiro(const TClientDataSet& ds, const char* campo) {
   const TField* f = ds.FindField(campo);
   return f && !f->IsNull() ? static_cast<int>(f->AsInteger()) : 0;
@@ -488,10 +497,9 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo = ArquivoFonte();
   // A line of an entry file is booked once: its entry, or its settlement. The lines are recorded together
   // once the node is written, in the same transaction.
-  std::vector<TLivros::TLinhaArquivo> linhasArquivo;
+  std::vector<TFonteLancada> linhasArquivo;
   auto registraLinha = [&](const std::pair<int, int>& chave) {
-    if (const int linha = Inteiro(ds, "BDLINHA"); arquivo && linha > 0)
-      linhasArquivo.push_back({chave.first, linha, chave.second});
+    if (auto f = FonteDaLinha(ds, arquivo, chave.first, chave.second)) linhasArquivo.push_back(std::move(*f));
   };
   std::set<std::pair<int, int>> escritas;
   std::set<std::pair<int, int>> comComplemento;
@@ -542,7 +550,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
     gravadas.push_back(ds.GetBookmark());
     ++n;
   }
-  if (arquivo && !linhasArquivo.empty()) livros_->RegistraLinhasArquivo(arquivo->Identidade, arquivo->Nome, linhasArquivo);
+  if (!linhasArquivo.empty()) livros_->RegistraFontes(linhasArquivo);
   for (const auto& [chave, texto] : complementos)
     if (escritas.count(chave)) livro.InsereComplemento(chave.first, chave.second, texto);
   if (!nodo.Aggregates.empty() && nodo.Aggregates.front()->InheritsFrom("TLancamentoCentroCustoMGR")) {
@@ -589,9 +597,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     if (livro.Copia(trecho.Empresa, trecho.Inicio, trecho.Fim, desvio) != trecho.Fim - trecho.Inicio + 1)
       throw EDatabaseError(fmt::format("Os lançamentos {} a {} da empresa {} não estão mais na sessão de revisão.",
                                        trecho.Inicio, trecho.Fim, trecho.Empresa));
-    if (arquivo)
-      livros_->RegistraLinhasArquivo(arquivo->Identidade, arquivo->Nome, tabela, sessao, trecho.Empresa, trecho.Inicio,
-                                     trecho.Fim, desvio);
+    if (arquivo) livros_->RegistraLinhasArquivo(arquivo->Nome, tabela, sessao, trecho.Empresa, trecho.Inicio, trecho.Fim, desvio);
     apaga.Run({sessao, trecho.Empresa, trecho.Inicio, trecho.Fim});
     trecho = {};
   };
@@ -602,8 +608,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     const int empresa = Inteiro(ds, "BDCODEMP");
     const int chave = Inteiro(ds, "BDCHAVE");
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
-      if (const int linha = Inteiro(ds, "BDLINHA"); arquivo && linha > 0)
-        livros_->RegistraLinhaArquivo(arquivo->Identidade, arquivo->Nome, empresa, linha, 0);
+      if (auto f = FonteDaLinha(ds, arquivo, empresa, 0)) livros_->RegistraFonte(*f);
       apaga.Run({sessao, empresa, chave, chave});   // settled by the settlement engine: nothing more to write
       liquidadas_.push_back({empresa, chave});
       continue;
@@ -631,7 +636,8 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
 int TUtilImportacao_Padrao_Treeview::GravaEmPaginas(TNodoImportacao& nodo) {
   int n = 0;
   // The lines go to the ledger by statements over the work table: a page needs only what picks them.
-  TPaginasSessao paginas(*nodo.DAO, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVINC_BAIXA, BDLINHA");
+  TPaginasSessao paginas(*nodo.DAO, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVINC_BAIXA, BDLINHA, BDFONTE, BDVALOR, BDDATA, BDDEBITO, "
+                                       "BDCREDITO, BDDCTO");
   while (paginas.Proxima()) {
     nodo.ChavesNovas.clear();
     ReservaChaves(nodo);
@@ -728,11 +734,6 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     if (db) tx = std::make_unique<TTransaction>(*db);
     if (db) livros_ = std::make_unique<TLivros>(*db, ExecucaoDe(this));
     total = Escreve(lancamentos, removidas, [&] { progresso.Etapa("Gravando lançamentos..."); });
-    if (IMarcaImportado* marcador = Marcador(); marcador && db && (total > 0 || !FJaLancados.empty() || !liquidadas_.empty())) {
-      TChavesLancamentos noLivro = importadas_;
-      noLivro.Acrescenta(FJaLancados.begin(), FJaLancados.end());
-      marcador->RegistraImportado(*db, noLivro);
-    }
     if (tx) tx->Commit();
   } catch (const std::exception& e) {
     // Nothing of the run stays written; the lines stay in the review for another try.
@@ -764,10 +765,11 @@ int TUtilImportacao_Padrao_Treeview::Escreve(const std::vector<TNodoImportacao*>
     if (ModoArquivoGrande(n->DAO) && !SessaoEmPaginas(n->DAO)) naSessao[n] = LinhasDaSessao(*n->DAO);
   GetAposInconsistencia();
   aoGravar();
-  // The after-check removes settled lines from the work tables: the staged rows are read again when
-  // it removed any (a large session read again for nothing costs as much as writing it).
+  // The settlements flag their lines (and the after-check removes some) in the work tables only: the
+  // staged rows are read again when the session holds any such line (a large session read again for
+  // nothing costs as much as writing it).
   for (const auto& [n, linhas] : naSessao)
-    if (LinhasDaSessao(*n->DAO) != linhas) Recarrega(n->DAO);
+    if (LinhasDaSessao(*n->DAO) != linhas || TemLinhasForaDaImportacao(*n->DAO)) Recarrega(n->DAO);
   GetChaveServidor();
   GetAposChaveServidor();
   int total = 0;
@@ -943,13 +945,21 @@ int TUtilImportacao_Padrao_Treeview::GravaNodoAdicional(TNodoImportacao& nodo) {
 
 const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* TUtilImportacao_Padrao_Treeview::ArquivoFonte() const {
   const auto* tela = Tela();
-  return livros_ && tela && !tela->ArquivoFonte.Identidade.empty() ? &tela->ArquivoFonte : nullptr;
+  return livros_ && tela && tela->ArquivoFonte.Registra ? &tela->ArquivoFonte : nullptr;
 }
 
-IMarcaImportado* TUtilImportacao_Padrao_Treeview::Marcador() const {
-  for (TComponent* c = Owner(); c; c = c->Owner())
-    if (auto* m = dynamic_cast<IMarcaImportado*>(c)) return m;
-  return nullptr;
+std::optional<TFonteLancada> TUtilImportacao_Padrao_Treeview::FonteDaLinha(
+    TDAOFactory& ds, const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo, int empresa,
+    int chaveLancamento) {
+  const TField* fonte = ds.FindField("BDFONTE");
+  const int linha = Inteiro(ds, "BDLINHA");
+  if (!arquivo || !fonte || fonte->IsNull() || linha <= 0) return std::nullopt;
+  auto texto = [&](const char* c) { return ds.FindField(c) ? Trim(ds.FieldByName(c).AsString()) : std::string(); };
+  const TField* data = ds.FindField("BDDATA");
+  return TLivros::FonteLinhaArquivo(arquivo->Nome, empresa, linha, fonte->AsString(), chaveLancamento,
+                                    ds.FieldByName("BDVALOR").IsNull() ? Currency() : ds.FieldByName("BDVALOR").AsCurrency(),
+                                    {data && !data->IsNull() ? data->AsDateTime() : TDateTime(), Inteiro(ds, "BDDEBITO"),
+                                     Inteiro(ds, "BDCREDITO"), texto("BDDCTO")});
 }
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {

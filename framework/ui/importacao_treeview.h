@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -115,11 +116,12 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   int TipoImpressaoTarefa() const { return FTipoImpressaoTarefa; }
   // Set when the review is done with its data (closing after a refusal, nothing left to show).
   bool FEstado = false;
-  // The entry file the review holds, known by its content (empty: the lines came from elsewhere) and
-  // shown by its name: each line an import books is recorded as booked under it and its line number.
+  // The entry file the review holds, shown by its name: each line an import books is recorded as a
+  // booked source under its own identity (the line's BDFONTE). Registra is off when the lines came
+  // from elsewhere.
   struct TArquivoFonte {
-    std::string Identidade;
     std::string Nome;
+    bool Registra = false;
   } ArquivoFonte;
 
   // Deletes rows of a node data set (the given bookmarks), with their cost-centre and long-complement
@@ -302,7 +304,11 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   TEdit_Codigo_Search_VYN* FCodEmpBase = nullptr;
   TInconsistencias_VYN* FInconsistencias = nullptr;
   // The feeder screen up the owner chain that reports its file as imported, if any.
-  IMarcaImportado* Marcador() const;
+  // The current line of ds as a source of the entry file (booked whole by chaveLancamento; 0: settled);
+  // nothing when the lines are not a file's or the line has no identity.
+  static std::optional<TFonteLancada> FonteDaLinha(TDAOFactory& ds,
+                                                   const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo,
+                                                   int empresa, int chaveLancamento);
   // The entry file of the run under way, when the review holds one.
   const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* ArquivoFonte() const;
   TfrStatusProcesso* progresso_ = nullptr;   // the run's progress window while it runs
@@ -332,11 +338,6 @@ class IMarcaImportado {
  public:
   virtual ~IMarcaImportado() = default;
   virtual void MarcarComoImportado() = 0;
-  // Inside the import's transaction, once the file's entries are in the ledger: (company, key) of
-  // the entries written and of those found posted before (empty when the run only settled lines,
-  // whose settlements wrote the entries). What it writes stands or falls with them,
-  // so a file whose marking fails afterwards is still known as imported.
-  virtual void RegistraImportado(TDatabase& db, const TChavesLancamentos& lancamentos) {}
 };
 
 // Status rows of a scheduled import's entries (VSH_EMP_TCONF_TLAN) under the run's schedule key, in
