@@ -168,10 +168,10 @@ TEST_F(GradesLinhasTest, InstallmentKindsAndTheInstallmentsOfTheLine) {
 TEST_F(GradesLinhasTest, TheLinesInstallmentsAreThoseOfItsOwnBook) {
   auto* t = Abre({{1, 40, kContaBanco, 10, 1, ""}});
   Db().Execute("insert into VEF_EMP_TMOVENT (BDCODEMP, BDCHAVE, BDNUMDOCINI) values (15, 71, '4712')");
-  Db().Execute("insert into VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR) "
+  ExecutaComoSuite(Db(), "insert into VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR) "
                "values (15, 71, 1, 80, '2024-03-10')");
   Db().Execute("insert into VEF_EMP_TMOVSAI (BDCODEMP, BDCHAVE, BDNUMDOCINI) values (15, 71, '901')");
-  Db().Execute("insert into VEF_EMP_TMOVSAIPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR) "
+  ExecutaComoSuite(Db(), "insert into VEF_EMP_TMOVSAIPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDVALORPAR, BDDATAVENCTOPAR) "
                "values (15, 71, 1, 150, '2024-03-10')");
   Vinculo(t->ProcessoBaixas()->cdsVINC_EXT_BAN_BAIXA, 1, 0, 2, 1, 0, 71, 1);
   Vai(*t, 1);

@@ -447,7 +447,7 @@ TEST_F(ImplantacaoTrocaTest, TheBackupsBooksRefuseEveryWriteWhateverRoadMakesIt)
         "UPDATE VZEL_EMPRESAS_TLAN SET BDCODEMP = 3, BDCHAVE = 998 WHERE BDCODEMP = 1 AND BDCHAVE = 4",
         "DELETE FROM VZEL_EMPRESAS_TLAN_COMPL WHERE BDCODEMP = 3"}) {
     try {
-      Db().Execute(sql);
+      ExecutaComoSuite(Db(), sql);
       ADD_FAILURE() << "accepted: " << sql;
     } catch (const EDatabaseError& e) {
       EXPECT_NE(std::string(e.what()).find(kMensagemCopiaConsulta), std::string::npos) << e.what();
@@ -455,7 +455,7 @@ TEST_F(ImplantacaoTrocaTest, TheBackupsBooksRefuseEveryWriteWhateverRoadMakesIt)
   }
   EXPECT_EQ(estado(), antes);
   // The original's own entries are its to change.
-  EXPECT_EQ(Db().Execute("UPDATE VZEL_EMPRESAS_TLAN SET BDCOMPL = 'x' WHERE BDCODEMP = 1 AND BDCHAVE = 4"), 1);
+  EXPECT_EQ(ExecutaComoSuite(Db(), "UPDATE VZEL_EMPRESAS_TLAN SET BDCOMPL = 'x' WHERE BDCODEMP = 1 AND BDCHAVE = 4"), 1);
 }
 
 TEST_F(ImplantacaoTrocaTest, NoScreenOrImportMayAlterTheImplantationButALaterChangeReplacesIt) {

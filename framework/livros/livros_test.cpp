@@ -207,7 +207,7 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
 // frees what it booked and nothing else.
 TEST_F(LivrosTest, ASourceBookedInPartsKeepsItsRestAndDeletingAnEntryFreesOnlyItsPart) {
   auto lanc = [&](int chave) {
-    Db().Execute("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) values "
+    ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) values "
                  "(1, ?, '2024-03-10', 40, 11, 1)",
                  {chave});
   };
@@ -234,12 +234,12 @@ TEST_F(LivrosTest, ASourceBookedInPartsKeepsItsRestAndDeletingAnEntryFreesOnlyIt
   EXPECT_THROW(livros.RegistraFonte({1, TTipoFonte::LinhaExtratoBanco, "D|1|9001", "", 4, Currency::Parse("80")}),
                EFonteJaLancada);
   // The suite's entry screen deletes entry 5: its 50,00 is free again, entry 6's 20,00 stays booked.
-  Db().Execute("delete from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCHAVE = 5");
+  ExecutaComoSuite(Db(), "delete from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCHAVE = 5");
   conta = livros.FonteRegistrada(1, TTipoFonte::LinhaExtratoBanco, "D|1|9001");
   ASSERT_TRUE(conta);
   EXPECT_EQ(conta->Lancado, Currency::Parse("20"));
   EXPECT_EQ(conta->ChaveLancamento, 6);
-  Db().Execute("delete from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCHAVE = 6");
+  ExecutaComoSuite(Db(), "delete from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCHAVE = 6");
   EXPECT_FALSE(livros.FonteRegistrada(1, TTipoFonte::LinhaExtratoBanco, "D|1|9001"));
   // Free again: booked whole now.
   livros.RegistraFonte({1, TTipoFonte::LinhaExtratoBanco, "D|1|9001", "", 4, Currency::Parse("80")});
