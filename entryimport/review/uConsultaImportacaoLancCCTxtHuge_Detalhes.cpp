@@ -26,13 +26,6 @@ bool PerfilEmpresa(const TEdit_Codigo_Search_VYN* codEmp, const char* coluna) {
   return !v.IsNull() && UpperCase(Trim(v.AsString())) == "TRUE";
 }
 
-// Whether the session staged rows of a detail's work table.
-bool SessaoTemLinhas(int sessao, const char* tabela) {
-  TDatabase* db = ProcessContext().Database;
-  return db && sessao > 0 &&
-         !db->QueryValue(std::string("select first 1 1 from ") + tabela + " where BDSESSAO = ?", {sessao}).IsNull();
-}
-
 }  // namespace
 
 void TfrConsultaImportacaoLancCCTxtHuge::AfterAddButtons() {
@@ -62,11 +55,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::AjusteBotoesSetFieldsContainer() {
   const bool lancamentos = tvGrupos->Selected() && tvGrupos->Selected()->Text == kNodoLancamentos;
   spLancamentosCC->SetVisible(lancamentos);
   spLancamentosObs->SetVisible(lancamentos);
-  // The entry layout has no rural-producer or real-estate record and the ledger keeps neither: a
-  // developer's or rural producer's detail is offered only where its session holds rows of it, never
-  // as an always empty grid whose edits nothing would post.
-  spLancamentosInc->SetVisible(PerfilEmpresa(FCodEmp, "BDINCORPORADORA") && SessaoTemLinhas(Sessao(), kTabelaIncorporacao));
-  spLancamentosPR->SetVisible(PerfilEmpresa(FCodEmp, "BDPRODUTORRURAL") && SessaoTemLinhas(Sessao(), kTabelaProdutorRural));
+  // Staging gives every line of such a company its rows (framework/accounting/importacao_lanc_txt_grande.h).
+  spLancamentosInc->SetVisible(PerfilEmpresa(FCodEmp, "BDINCORPORADORA"));
+  spLancamentosPR->SetVisible(PerfilEmpresa(FCodEmp, "BDPRODUTORRURAL"));
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::OnClickButtonGridDetalhe(TComponent* sender) { TrataDownBotoes(sender); }

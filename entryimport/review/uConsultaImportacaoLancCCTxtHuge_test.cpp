@@ -516,18 +516,20 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
 }
 
 TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) {
-  // A rural producer's review offers the rural-producer detail only once its session holds rows of
-  // it: a file's lines stage none.
+  // A rural producer's review offers the rural-producer detail: each staged line has its row, empty.
   Db().Execute("update TEMPRESAS set BDPRODUTORRURAL = 'TRUE' where BDCODEMP = 1");
   Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\n" + Linhas(1), [&](Tela& t) {
-    EXPECT_FALSE(t.spLancamentosPR->Visible());
+    EXPECT_TRUE(t.spLancamentosPR->Visible());
     EXPECT_FALSE(t.spLancamentosInc->Visible());
     TDAOFactory& d = *t.DAOAtual();
     const int sessao = t.Sessao();
     d.First();
-    Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_PR_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDTIPOPARTICIPANTE, BDCODTER, "
-                 "BDCPFMANUAL, BDTIPMOV, BDCTACOR, BDTIPOPE, BDTRANSTIPOPE, BDTRANSFERENCIA) values (?, 1, 1, 0, 5, "
-                 "'12345678909', 1, 7, 0, 1, 'FALSE')",
+    EXPECT_TRUE(Db().QueryValue("select BDTIPOPARTICIPANTE from TMP_VZEL_EMPRESAS_TLAN_PR_TEMP where BDSESSAO = ? and "
+                                "BDCODEMP = 1 and BDCHAVE = 1", {sessao}).IsNull());
+    EXPECT_TRUE(Db().QueryValue("select first 1 1 from TMP_VZEL_EMPRESAS_TLAN_INC_TEMP where BDSESSAO = ?", {sessao}).IsNull());
+    Db().Execute("update TMP_VZEL_EMPRESAS_TLAN_PR_TEMP set BDTIPOPARTICIPANTE = 0, BDCODTER = 5, BDCPFMANUAL = "
+                 "'12345678909', BDTIPMOV = 1, BDCTACOR = 7, BDTIPOPE = 0, BDTRANSTIPOPE = 1, BDTRANSFERENCIA = 'FALSE' "
+                 "where BDSESSAO = ? and BDCODEMP = 1 and BDCHAVE = 1",
                  {sessao});
     Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_INC_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) values (?, 1, 1, 1)",
                  {sessao});

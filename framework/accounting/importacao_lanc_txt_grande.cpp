@@ -153,7 +153,38 @@ void TGravacaoSessaoArquivoGrande::Grava(TClientDataSet& lancamentos, TClientDat
   Copia(complementos_, complementos, sessao_);
 }
 
+namespace {
+
+// An account of the chart the line is posted in that is one of the rural producer's cash, bank or
+// transit accounts (the test of the review's transfer flag, made here once for every staged line).
+std::string ContaPR(const char* coluna) {
+  return std::string("exists (select 1 from PLANOS_TPLA P where P.BDCODPLAPADRAO = T.BDCODPLAPADRAO and P.BDCODTPLA = T.") +
+         coluna + " and (P.BDCTACAIXAPR = 'TRUE' or P.BDCTABANCOPR = 'TRUE' or P.BDCTATRANSPR = 'TRUE'))";
+}
+
+}  // namespace
+
+void TGravacaoSessaoArquivoGrande::GravaDetalhesDoPerfil() {
+  // The entry layout carries no rural-producer or real-estate record: a rural producer's or developer's
+  // lines get their detail rows empty, for the user to fill in the review; the import writes them with
+  // the entry. A line is a transfer when both its accounts are the producer's cash, bank or transit.
+  db_.Execute("insert into " + std::string(kTabelaProdutorRural) +
+                  " (BDSESSAO, BDCODEMP, BDCHAVE, BDTRANSFERENCIA) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, iif(" +
+                  ContaPR("BDDEBITO") + " and " + ContaPR("BDCREDITO") +
+                  ", cast('TRUE' as varchar(5)), 'FALSE') from TMP_VZEL_EMPRESAS_TLAN_TEMP T join TEMPRESAS E on E.BDCODEMP = "
+                  "T.BDCODEMP where T.BDSESSAO = ? and E.BDPRODUTORRURAL = 'TRUE'",
+              {sessao_});
+  // A developer's line names a development and unit for each side: 0 debit, 1 credit.
+  for (int lado : {0, 1})
+    db_.Execute("insert into " + std::string(kTabelaIncorporacao) +
+                    " (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, ? from "
+                    "TMP_VZEL_EMPRESAS_TLAN_TEMP T join TEMPRESAS E on E.BDCODEMP = T.BDCODEMP where T.BDSESSAO = ? "
+                    "and E.BDINCORPORADORA = 'TRUE'",
+                {lado, sessao_});
+}
+
 int TGravacaoSessaoArquivoGrande::Conclui() {
+  GravaDetalhesDoPerfil();
   // A line whose complement went to the complement table keeps none of its own.
   db_.Execute(
       "update TMP_VZEL_EMPRESAS_TLAN_TEMP T set T.BDCOMPL = null where T.BDSESSAO = ? and exists (select 1 from "

@@ -81,6 +81,8 @@ class TGravacaoSessaoArquivoGrande {
   int Conclui();
 
  private:
+  // The rural-producer and real-estate rows of every staged line of a company with that profile.
+  void GravaDetalhesDoPerfil();
   TDatabase& db_;
   int sessao_;
   TTransaction tx_;

@@ -77,7 +77,8 @@ int RefazLancamento(TDatabase& db, int codEmp, int chave, const Variant& contas,
                  colunas + ") SELECT BDCODEMP, ?, ?, IIF(BDCODTPHI IS NULL, BDCODHIST, CAST(? AS INTEGER)), 'FALSE',"
                  " 'FALSE', " + colunas + " FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDCHAVE = ?",
              {nova, contas, historicos, codEmp, chave});
-  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570"})
+  for (const char* tabela : {"VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC", "VZEL_EMPRESAS_TLAN_Y570",
+                             "VZEL_EMPRESAS_TLAN_PR", "VZEL_EMPRESAS_TLAN_INC"})
     db.Execute(std::string("UPDATE ") + tabela + " SET BDCHAVE = ? WHERE BDCODEMP = ? AND BDCHAVE = ?",
                {nova, codEmp, chave});
   TransfereVinculosDoLancamento(db, codEmp, chave, nova);

@@ -24,6 +24,10 @@ void ConfereLargura(const std::string& texto, size_t caracteres, const char* col
                          " caracteres.");
 }
 
+constexpr const char* kColunasPR =
+    "BDCODIMOVRUR, BDTIPDOC, BDTIPLAN, BDTIPMOV, BDCTACOR, BDTIPOPARTICIPANTE, BDCODTER, BDCPFMANUAL, BDTIPOPE, "
+    "BDTRANSTIPMOV, BDTRANSCTACOR, BDTRANSTIPOPE, BDTRANSFERENCIA";
+
 bool SessaoTemLinhas(TDatabase& db, const char* tabela, int sessao) {
   return db.TableExists(tabela) &&
          !db.QueryValue(std::string("select first 1 1 from ") + tabela + " where BDSESSAO = ?", {sessao}).IsNull();
@@ -75,6 +79,16 @@ TCopiaSessaoLancamentos::TCopiaSessaoLancamentos(TDatabase& db, const std::strin
     centros_ = &db.Prepared("insert into VZEL_EMPRESAS_TLAN_CC (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ, BDCODTPCC, "
                             "BDDEBCRE, BDVALOR) select BDCODEMP, BDCHAVE + ?, BDCODCENTRO, BDSEQ, BDCODTPCC, BDDEBCRE, "
                             "BDVALOR from TMP_VZEL_EMPRESAS_TLAN_CC_TEMP" + faixa);
+  // A rural producer's and a developer's details; a side given no development names none.
+  if (SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP", sessao))
+    produtor_ = &db.Prepared("insert into VZEL_EMPRESAS_TLAN_PR (BDCODEMP, BDCHAVE, " + std::string(kColunasPR) +
+                             ") select BDCODEMP, BDCHAVE + ?, " + kColunasPR + " from TMP_VZEL_EMPRESAS_TLAN_PR_TEMP" +
+                             faixa);
+  if (SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_INC_TEMP", sessao))
+    incorporacao_ = &db.Prepared("insert into VZEL_EMPRESAS_TLAN_INC (BDCODEMP, BDCHAVE, BDDEBCRE, BDCODEMPREENDIMENTO, "
+                                 "BDCODIGOUNIIMOB) select BDCODEMP, BDCHAVE + ?, BDDEBCRE, BDCODEMPREENDIMENTO, "
+                                 "BDCODIGOUNIIMOB from TMP_VZEL_EMPRESAS_TLAN_INC_TEMP" + faixa +
+                                 " and BDCODEMPREENDIMENTO > 0");
   // The explanatory notes are staged apart.
   if (SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_NE_TEMP", sessao))
     nota_ = &db.Prepared("update VZEL_EMPRESAS_TLAN L set L.BDDESCRICAO = (select N.BDDESCRICAO from "
@@ -88,6 +102,8 @@ int64_t TCopiaSessaoLancamentos::Copia(int empresa, int inicio, int fim, int des
   const int64_t n = insere_->Execute(p);
   if (complemento_) complemento_->Run(p);
   if (centros_) centros_->Run(p);
+  if (produtor_) produtor_->Run(p);
+  if (incorporacao_) incorporacao_->Run(p);
   if (nota_) nota_->Run({sessao_, desvio, empresa, inicio + desvio, fim + desvio});
   return n;
 }

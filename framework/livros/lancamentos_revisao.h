@@ -34,7 +34,8 @@ class TLancamentosRevisao {
 };
 
 // A staged session's lines (work table tabela, checked by the caller) copied into the ledger under their
-// reserved keys, with their long complements, cost centres and explanatory notes.
+// reserved keys, with their long complements, cost centres, rural-producer and real-estate details and
+// explanatory notes.
 class TCopiaSessaoLancamentos {
  public:
   TCopiaSessaoLancamentos(TDatabase& db, const std::string& tabela, int sessao);
@@ -48,6 +49,8 @@ class TCopiaSessaoLancamentos {
   TStatement* insere_ = nullptr;
   TStatement* complemento_ = nullptr;
   TStatement* centros_ = nullptr;
+  TStatement* produtor_ = nullptr;
+  TStatement* incorporacao_ = nullptr;
   TStatement* nota_ = nullptr;
 };
 

@@ -115,7 +115,7 @@ void CopiaLivrosEmpresa(TDatabase& db, int empresa, int copia) {
   TMarcaLivros marca(db);
   LiberaCopiaTroca(db, copia);
   for (const char* tabela : {"VZEL_EMPRESAS_TLAN", "VZEL_EMPRESAS_TLAN_COMPL", "VZEL_EMPRESAS_TLAN_CC",
-                             "VZEL_EMPRESAS_TLAN_Y570"}) {
+                             "VZEL_EMPRESAS_TLAN_Y570", "VZEL_EMPRESAS_TLAN_PR", "VZEL_EMPRESAS_TLAN_INC"}) {
     const std::string colunas = ColunasMenosEmpresa(db, tabela);
     db.Execute(std::string("INSERT INTO ") + tabela + " (BDCODEMP, " + colunas + ") SELECT ?, " + colunas + " FROM " +
                    tabela + " WHERE BDCODEMP = ?",

@@ -1,4 +1,6 @@
 // The entry reviews' work tables and stores.
+#include <string>
+
 #include "framework/schema/schema.h"
 
 namespace vyn {
@@ -21,6 +23,39 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   BDDEBCRE SMALLINT DEFAULT 0,
   BDVALOR NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_CC PRIMARY KEY (BDCODEMP, BDCHAVE, BDCODCENTRO, BDSEQ)))");
+
+  // A rural producer's data of a ledger entry (its cash book: property, document, kind of entry, how the
+  // money moved, participant, transfer) and a developer's development and unit of each side (BDDEBCRE 0
+  // debit, 1 credit). Neither carries money; each goes with its entry.
+  s.AddTable("VZEL_EMPRESAS_TLAN_PR", R"(CREATE TABLE VZEL_EMPRESAS_TLAN_PR (
+  BDCODEMP INTEGER NOT NULL,
+  BDCHAVE INTEGER NOT NULL,
+  BDCODIMOVRUR INTEGER,
+  BDTIPDOC SMALLINT,
+  BDTIPLAN SMALLINT,
+  BDTIPMOV SMALLINT,
+  BDCTACOR INTEGER,
+  BDTIPOPARTICIPANTE SMALLINT,
+  BDCODTER INTEGER,
+  BDCPFMANUAL VARCHAR(14),
+  BDTIPOPE SMALLINT,
+  BDTRANSTIPMOV SMALLINT,
+  BDTRANSCTACOR INTEGER,
+  BDTRANSTIPOPE SMALLINT,
+  BDTRANSFERENCIA VARCHAR(5) DEFAULT 'FALSE',
+  CONSTRAINT PK_VZEL_EMPRESAS_TLAN_PR PRIMARY KEY (BDCODEMP, BDCHAVE)))");
+  s.AddTable("VZEL_EMPRESAS_TLAN_INC", R"(CREATE TABLE VZEL_EMPRESAS_TLAN_INC (
+  BDCODEMP INTEGER NOT NULL,
+  BDCHAVE INTEGER NOT NULL,
+  BDDEBCRE SMALLINT NOT NULL,
+  BDCODEMPREENDIMENTO INTEGER NOT NULL,
+  BDCODIGOUNIIMOB INTEGER,
+  CONSTRAINT PK_VZEL_EMPRESAS_TLAN_INC PRIMARY KEY (BDCODEMP, BDCHAVE, BDDEBCRE)))");
+  // Whatever road deletes an entry or moves it to another key, its details follow.
+  for (const char* t : {"VZEL_EMPRESAS_TLAN_PR", "VZEL_EMPRESAS_TLAN_INC"})
+    s.AddIndex(std::string("FK_") + t, std::string("ALTER TABLE ") + t + " ADD CONSTRAINT FK_" + t +
+                                           " FOREIGN KEY (BDCODEMP, BDCHAVE) REFERENCES VZEL_EMPRESAS_TLAN (BDCODEMP, "
+                                           "BDCHAVE) ON DELETE CASCADE ON UPDATE CASCADE");
 
   // What an imported entry carries besides the suite's columns: the books it is kept in (0 both, 1 fiscal,
   // 2 corporate) and its explanatory note. The note is a text blob: a VARCHAR of its width could not travel
