@@ -336,5 +336,25 @@ TEST_F(LivrosTest, AnEntryIsNeitherMovedNorDeletedAcrossAClosedDay) {
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger(), 1);
 }
 
+TEST_F(LivrosTest, AnEntrysRuralProducerAndRealEstateDetailsFollowItWhenMadeAgainAndGoWhenDeleted) {
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                         "values (1, 1, '2024-03-20', 10, 11, 10)");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_PR (BDCODEMP, BDCHAVE, BDTIPOPE, BDTRANSFERENCIA) values (1, 1, 1, 'TRUE')");
+  Db().Execute("insert into VZEL_EMPRESAS_TLAN_INC (BDCODEMP, BDCHAVE, BDDEBCRE, BDCODEMPREENDIMENTO) values (1, 1, 0, 5)");
+  auto detalhes = [&](int chave) {
+    return Db().QueryValue("select (select count(*) from VZEL_EMPRESAS_TLAN_PR where BDCHAVE = ?) + (select count(*) "
+                           "from VZEL_EMPRESAS_TLAN_INC where BDCHAVE = ?) from RDB$DATABASE", {chave, chave})
+        .AsInteger();
+  };
+  const int nova = RefazLancamento(Db(), 1, 1, Variant(1), Variant(), "BDDATA, BDDEBITO, BDCREDITO, BDVALOR");
+  EXPECT_EQ(detalhes(1), 0);
+  EXPECT_EQ(detalhes(nova), 2);
+  TLivros livros(Db(), Execucao());
+  ASSERT_TRUE(ExcluiLancamentoContabil(livros, Db(), 1, nova));
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_PR").AsInteger() +
+                Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_INC").AsInteger(),
+            0);
+}
+
 }  // namespace
 }  // namespace vyn
