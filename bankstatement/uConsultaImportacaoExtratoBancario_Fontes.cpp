@@ -230,38 +230,23 @@ bool TfrConsultaImportacaoExtratoBancario::ForaPelaConta(TDAOFactory& ds) {
 
 void TfrConsultaImportacaoExtratoBancario::PartesDasBaixas(std::map<TBookmark, std::vector<TParteFonte>>& partes) {
   TDAOFactory* l = DAOLinhas();
-  if (!FProcessoBaixas || FProcessoBaixas->SessaoBaixasAtual() == 0) return;
-  // Each link by its stamp: the line (or split row) it settles, and the line that row belongs to.
-  std::map<int64_t, TBookmark> porChave;
-  for (l->First(); !l->Eof(); l->Next()) porChave[Int(*l, "BDCHAVE")] = l->GetBookmark();
+  if (!FProcessoBaixas || !l) return;
+  const auto baixas = FProcessoBaixas->BaixasPorLinha(*l);
+  // Each settled line (or split row) by its key, and the line that row belongs to.
   std::map<TBookmark, TBookmark> paiDe;
   for (const auto& [pai, novas] : FExpansao.NovasPorPai)
     for (TBookmark b : novas) paiDe[b] = pai;
-  std::map<int64_t, TBookmark> porCarimbo;
-  for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
-    if (!v || !v->Active() || !v->FindField("BDIDVINCULO")) continue;
-    TFilterGuard tv(*v, TFilterGuard::kAllRows);
-    for (v->First(); !v->Eof(); v->Next()) {
-      auto linha = porChave.find(Int(*v, "BDCHAVE"));
-      if (Vazio(*v, "BDIDVINCULO") || linha == porChave.end()) continue;
-      auto pai = paiDe.find(linha->second);
-      porCarimbo[Int(*v, "BDIDVINCULO")] = pai == paiDe.end() ? linha->second : pai->second;
-    }
+  // One part per settlement entry: a split line's rows add up on their line.
+  std::map<TBookmark, std::map<int, Currency>> porLancamento;
+  for (l->First(); !l->Eof(); l->Next()) {
+    auto linha = baixas.find(Int(*l, "BDCHAVE"));
+    if (linha == baixas.end()) continue;
+    auto pai = paiDe.find(l->GetBookmark());
+    const TBookmark onde = pai == paiDe.end() ? l->GetBookmark() : pai->second;
+    for (const auto& [lancamento, valor] : linha->second) porLancamento[onde][lancamento] += valor;
   }
-  // One part per settlement entry (a discount gives back what its principal took).
-  std::map<std::pair<TBookmark, int>, Currency> porLancamento;
-  l->Database().Query(std::string("select BDIDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN from ") +
-                          kTabelaVinculosLancados + " where BDSESSAO = ?",
-                      {FProcessoBaixas->SessaoBaixasAtual()},
-                      [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
-                        auto linha = porCarimbo.find(r[0].AsInteger());
-                        if (linha == porCarimbo.end()) return;
-                        const Currency v = r[2].AsCurrency();
-                        porLancamento[{linha->second, static_cast<int>(r[3].AsInteger())}] +=
-                            r[1].AsInteger() == tbpDesconto ? Currency() - v : v;
-                      });
-  for (const auto& [onde, valor] : porLancamento)
-    partes[onde.first].push_back({fmt::format("baixa {}", onde.second), onde.second, valor});
+  for (const auto& [onde, baixasDaLinha] : porLancamento)
+    for (TParteFonte& p : PartesPorLancamento(baixasDaLinha)) partes[onde].push_back(std::move(p));
 }
 
 std::map<TBookmark, std::vector<TParteFonte>> TfrConsultaImportacaoExtratoBancario::PartesDaExecucao() {

@@ -13,6 +13,7 @@
 #include "framework/accounting/natureza_dinheiro.h"
 #include "framework/core/currency.h"
 #include "framework/core/datetime.h"
+#include "framework/livros/livros.h"
 
 namespace vyn {
 class TComponent;
@@ -54,6 +55,9 @@ std::string ChaveParcela(int64_t codEmp, int64_t baixaId, int ordem, int livro);
 // Joined with '|': company, document, installment, nature code of the installment and the entry key.
 std::string ChaveParcelaLancada(int64_t codEmp, int64_t chave, const std::string& parcela,
                                 const std::string& natureza, int64_t chaveLancamento);
+
+// A settled line's parts in its record: one per settlement entry, with what that entry booked of it.
+std::vector<vyn::TParteFonte> PartesPorLancamento(const std::map<int, vyn::Currency>& porLancamento);
 
 // The screens whose posting runs detect entries with several links and offer the grouped posting.
 bool IsTelaRevisaoImportacao(const vyn::TComponent* sender);
@@ -163,6 +167,12 @@ class TProcessoBaixas {
   // The session an in-memory review's posted links are recorded under (0 before its first run): what
   // each settlement entry booked of its line is read there.
   int SessaoBaixasAtual() const { return FSessaoBaixas; }
+  // What each settlement entry the runs over these lines posted booked of each line, by the line's key
+  // (its links' BDCHAVE) and the entry: a discount gives back what its principal took. A line settled
+  // so is recorded in these parts, so that deleting one of the entries frees what it booked.
+  std::map<int64_t, std::map<int, vyn::Currency>> BaixasPorLinha(vyn::TDAOFactory& linhas) const;
+  // The same as the parts of each line's record.
+  std::map<int64_t, std::vector<vyn::TParteFonte>> PartesPorLinha(vyn::TDAOFactory& linhas) const;
 
  private:
   // The choices of an automatic-link run, as GetVinculosAutomaticos was given them.

@@ -155,6 +155,9 @@ class TProcessoBaixas::TExecucaoBaixas {
   Currency ValorPrincipal() const { return std::min(pb_.ValorPgto(fonte_), Restante()); }
   bool CabeNoLancamento();
   void ContaUso(Currency valor);
+  // What a line with receipt links has left once every part its links posted is counted: the receipt's
+  // fine, interest and discount are paid out of the line's money beside the principal.
+  Currency RestoComPartes() const;
   void ConfereRestante();
   // The line's mark as the import will read it: a staged line's is in its work table.
   int MarcaDaLinha() const;
@@ -245,6 +248,7 @@ class TProcessoBaixas::TExecucaoBaixas {
     std::vector<std::string> Descricoes;
   };
   std::map<int64_t, TUso> uso_;   // by stamp
+  std::map<int64_t, Currency> partes_;   // by stamp: what the parts beside a principal posted
   std::map<int64_t, std::set<int64_t>> origens_;   // entry key → its links' stamps
   std::unordered_set<int64_t> avisadas_;     // of the settled ones, those a receipt link was refused for
   std::unordered_set<std::string> lancadas_;
@@ -344,7 +348,10 @@ void TProcessoBaixas::TExecucaoBaixas::CarregaRegistros() {
     const int64_t id = r.Value(i, "BDIDVINCULO").AsInteger();
     const int tipo = static_cast<int>(r.Value(i, "BDTIPOBAIXA").AsInteger());
     registrados_.emplace(id, r.Value(i, "BDVINCULO").AsString(), tipo);
-    if (tipo != tbpPrincipal) continue;
+    if (tipo != tbpPrincipal) {
+      partes_[id] += r.Value(i, "BDVALOR").AsCurrency();
+      continue;
+    }
     TUso& u = uso_[id];
     u.Valor += r.Value(i, "BDVALOR").AsCurrency();
     u.Descricoes.push_back(r.Value(i, "BDDESCRICAO").AsString());
@@ -678,27 +685,37 @@ bool TProcessoBaixas::TExecucaoBaixas::CabeNoLancamento() {
 
 // A line settled for less than its value is not booked whole: it stays in the review, warned, naming
 // what its settlements left, and is neither counted nor reported as booked; a staged line alike, flagged
-// in its work table. (A receipt's parts are settled by their own rule.)
+// in its work table. A line with receipt links is settled by two runs, the receipt run last: that run
+// checks it, counting its receipt's parts.
 void TProcessoBaixas::TExecucaoBaixas::ConfereRestante() {
-  if (pb_.FPrimeiroTeste || recibo_ || dao_->IsEmpty()) return;
-  // A line with receipt links is settled by two runs; its parts are capped by their own rule.
-  if (!comRecibo_) {
-    comRecibo_.emplace();
-    if (TClientDataSet* r = pb_.cdsVINC_EXT_BAN_COMP_BAIXA; r && r->Active()) {
-      TFilterGuard todos(*r, TFilterGuard::kAllRows);
-      for (r->First(); !r->Eof(); r->Next()) comRecibo_->insert(r->FieldByName("BDCHAVE").AsInteger());
+  if (pb_.FPrimeiroTeste || dao_->IsEmpty()) return;
+  if (!recibo_) {
+    if (!comRecibo_) {
+      comRecibo_.emplace();
+      if (TClientDataSet* r = pb_.cdsVINC_EXT_BAN_COMP_BAIXA; r && r->Active()) {
+        TFilterGuard todos(*r, TFilterGuard::kAllRows);
+        for (r->First(); !r->Eof(); r->Next()) comRecibo_->insert(r->FieldByName("BDCHAVE").AsInteger());
+      }
     }
+    if (comRecibo_->count(Entrada())) return;
   }
-  if (comRecibo_->count(Entrada())) return;
   if (MarcaDaLinha() != miForaDaImportacao) return;
   const Currency valor = dao_->FieldByName("BDVALOR").AsCurrency();
-  const Currency resto = Restante();
+  const Currency resto = recibo_ ? RestoComPartes() : Restante();
   if (resto <= Currency() || resto == valor) return;
   MarcaRestante();
   Atencao(fmt::format("Lançamento {}: as baixas somam {} do valor {}; restam {} sem lançamento, que deve ser lançado "
                       "à parte.",
                       Entrada(), (valor - resto).ToBR(2), valor.ToBR(2), resto.ToBR(2)));
   pb_.IniciaContagemErros(inc_);   // this warning is this line's, not the next one's
+}
+
+Currency TProcessoBaixas::TExecucaoBaixas::RestoComPartes() const {
+  Currency resto = Restante();
+  if (auto o = origens_.find(Entrada()); o != origens_.end())
+    for (int64_t origem : o->second)
+      if (auto it = partes_.find(origem); it != partes_.end()) resto -= it->second;
+  return resto;
 }
 
 int TProcessoBaixas::TExecucaoBaixas::MarcaDaLinha() const {
@@ -1097,6 +1114,7 @@ bool TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t p
   }
   anterior_ = entrada;
   if (lancada && principal) ContaUso(m.ValorLancado());
+  if (lancada && !principal) partes_[OrigemLink()] += m.ValorLancado();
   return lancada;
 }
 
@@ -1175,6 +1193,48 @@ void TProcessoBaixas::GetVinculoBaixaComp(TComponent* prSender, TEdit_Codigo_Sea
   ex.Prepara();
   ex.Executa();
   ex.Encerra();
+}
+
+std::map<int64_t, std::map<int, Currency>> TProcessoBaixas::BaixasPorLinha(TDAOFactory& linhas) const {
+  std::map<int64_t, std::map<int, Currency>> porLinha;
+  const int sessao = ModoArquivoGrande(&linhas) ? linhas.Sessao() : FSessaoBaixas;
+  if (sessao == 0) return porLinha;
+  // A link is known by its stamp where it has one (an in-memory review), else by its line's key.
+  std::map<int64_t, int64_t> linhaDoCarimbo;
+  for (TClientDataSet* v : {cdsVINC_EXT_BAN_BAIXA, cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!v || !v->Active()) continue;
+    const TField* carimbo = v->FindField("BDIDVINCULO");
+    TFilterGuard todos(*v, TFilterGuard::kAllRows);
+    for (v->First(); !v->Eof(); v->Next()) {
+      const int64_t linha = v->FieldByName("BDCHAVE").AsInteger();
+      linhaDoCarimbo[carimbo && !carimbo->IsNull() ? carimbo->AsInteger() : linha] = linha;
+    }
+  }
+  linhas.Database().Query(std::string("select BDIDVINCULO, BDTIPOBAIXA, BDVALOR, BDCHAVELAN from ") + kTabelaVinculosLancados +
+               " where BDSESSAO = ?",
+           {sessao}, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+             auto linha = linhaDoCarimbo.find(r[0].AsInteger());
+             // A staged line's stamp is its key, also for a link no longer in the set.
+             if (linha == linhaDoCarimbo.end() && !ModoArquivoGrande(&linhas)) return;
+             const int64_t chave = linha == linhaDoCarimbo.end() ? r[0].AsInteger() : linha->second;
+             const Currency v = r[2].AsCurrency();
+             porLinha[chave][static_cast<int>(r[3].AsInteger())] +=
+                 r[1].AsInteger() == tbpDesconto ? Currency() - v : v;
+           });
+  return porLinha;
+}
+
+std::map<int64_t, std::vector<TParteFonte>> TProcessoBaixas::PartesPorLinha(TDAOFactory& linhas) const {
+  std::map<int64_t, std::vector<TParteFonte>> partes;
+  for (const auto& [linha, porLancamento] : BaixasPorLinha(linhas)) partes[linha] = PartesPorLancamento(porLancamento);
+  return partes;
+}
+
+std::vector<TParteFonte> PartesPorLancamento(const std::map<int, Currency>& porLancamento) {
+  std::vector<TParteFonte> partes;
+  for (const auto& [lancamento, valor] : porLancamento)
+    partes.push_back({fmt::format("baixa {}", lancamento), lancamento, valor});
+  return partes;
 }
 
 void TProcessoBaixas::AddRegistrosBaixas(TClientDataSet* prDAO, TComponent* prSender,

@@ -698,7 +698,9 @@ TEST_F(PostingRunTest, DeclinedReceiptGroupingPostsEachPartOnceWithItsOwnCode) {
   pb_->GetVinculoBaixaComp(&tela_, empresa_, list_, entradas_);
 
   EXPECT_EQ(dialogs_.Calls().size(), 1u);
-  EXPECT_EQ(list_->Count(), 0) << Mensagens();
+  // 2's interest was not posted: what its line moved beyond its principal is named.
+  EXPECT_EQ(list_->Count(), 1) << Mensagens();
+  EXPECT_NE(Mensagens().find("Lançamento 2: as baixas somam 100,00 do valor 110,00; restam 10,00"), std::string::npos);
   EXPECT_EQ(Lancamentos().Rows.size(), 3u);
   auto p = Pagamentos("VEF_EMP_TMOVENTPARPGTO");
   ASSERT_EQ(p.Rows.size(), 3u);
@@ -710,7 +712,34 @@ TEST_F(PostingRunTest, DeclinedReceiptGroupingPostsEachPartOnceWithItsOwnCode) {
   }
   EXPECT_NE(p.Value(0, "BDCHAVELAN"), p.Value(1, "BDCHAVELAN"));   // declined: one entry each
   EXPECT_EQ(Flag(1), 1);
+  EXPECT_EQ(Flag(2), 4);
+}
+
+// A receipt line settled for less than it moved keeps its rest named, its receipt's parts counted with
+// the principal; a line its parts pay whole is booked.
+TEST_F(PostingRunTest, AReceiptLineSettledForLessKeepsItsRestNamed) {
+  dialogs_.No("Contabilização agrupada");
+  Documento(0, 10, {1000});
+  Documento(0, 11, {100, 100});
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 1, R(100), EncodeDate(2024, 1, 15));
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(1050));
+  Entrada(2, seed::kContaFornecedores, seed::kContaBanco, R(110));
+  auto* comp = pb_->cdsVINC_EXT_BAN_COMP_BAIXA;
+  Link(comp, 1, tbvParcela, 0, 10, 1, R(900), 1);   // what is still open of it
+  Link(comp, 2, tbvParcela, 0, 11, 1, R(100), 1);
+  Link(comp, 2, tbvParcela, 0, 11, 2, R(10), 4, R(10));
+
+  pb_->GetVinculoBaixa(&tela_, empresa_, list_, entradas_);
+  pb_->GetVinculoBaixaComp(&tela_, empresa_, list_, entradas_);
+
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN where BDDCTO = 'E1'").AsCurrency(), R(900));
+  EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN where BDDCTO = 'E2'").AsCurrency(), R(110));
+  EXPECT_EQ(Flag(1), 4);
   EXPECT_EQ(Flag(2), 1);
+  ASSERT_EQ(list_->Count(), 1) << Mensagens();
+  EXPECT_NE(Mensagens().find("Lançamento 1: as baixas somam 900,00 do valor 1.050,00; restam 150,00 sem lançamento"),
+            std::string::npos)
+      << Mensagens();
 }
 
 // A line's links share its value: a principal takes no more than the line has left after its other

@@ -137,6 +137,10 @@ void TfrConsultaImportacaoLancCCTxt::FormShow() {
 void TfrConsultaImportacaoLancCCTxt::FormCreate() {
   TfrImportacao_Padrao_Itens_TreeView_VYN::FormCreate();
   FProcessoBaixas = std::make_unique<TProcessoBaixas>(this, DAOAtual());
+  ArquivoFonte.Baixas = [this] {
+    TDAOFactory* l = DAOLancamentos();
+    return l && FProcessoBaixas ? FProcessoBaixas->PartesPorLinha(*l) : std::map<int64_t, std::vector<TParteFonte>>();
+  };
   CriaFieldsContainers();
   grGridItens->EditaCelula = [this](const std::string& campo, const std::string& texto) {
     return EditaCelulaItens(campo, texto);

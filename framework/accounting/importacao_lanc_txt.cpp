@@ -888,7 +888,8 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
   tela->AfterConstruction();
   // The file's display name tells the user which file the review holds.
   if (!m.NomeArquivo.empty()) tela->SetCaption(tela->Caption() + " - " + m.NomeArquivo);
-  tela->ArquivoFonte = {m.NomeArquivo.empty() ? p.NomeFonte : m.NomeArquivo, true};
+  tela->ArquivoFonte.Nome = m.NomeArquivo.empty() ? p.NomeFonte : m.NomeArquivo;
+  tela->ArquivoFonte.Registra = true;
 
   TPedidoImportacaoTxt pedido = p;
   pedido.NomeFonte = tela->ArquivoFonte.Nome;

@@ -3,6 +3,7 @@
 
 #include <fmt/format.h>
 
+#include <algorithm>
 #include <cctype>
 #include <map>
 #include <set>
@@ -529,7 +530,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
       liquidadas.push_back(ds.GetBookmark());
       liquidadas_.push_back(chave);
-      registraLinha({chave.first, 0});
+      if (auto f = FonteLiquidada(ds, arquivo, chave.first, chave.second)) linhasArquivo.push_back(std::move(*f));
       continue;
     }
     if (inc != miConsistente) {
@@ -608,7 +609,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
     const int empresa = Inteiro(ds, "BDCODEMP");
     const int chave = Inteiro(ds, "BDCHAVE");
     if (inc == miForaDaImportacao && ds.FindField("BDVINC_BAIXA") && ds.FieldByName("BDVINC_BAIXA").AsBoolean()) {
-      if (auto f = FonteDaLinha(ds, arquivo, empresa, 0)) livros_->RegistraFonte(*f);
+      if (auto f = FonteLiquidada(ds, arquivo, empresa, chave)) livros_->RegistraFonte(*f);
       apaga.Run({sessao, empresa, chave, chave});   // settled by the settlement engine: nothing more to write
       liquidadas_.push_back({empresa, chave});
       continue;
@@ -759,6 +760,7 @@ int TUtilImportacao_Padrao_Treeview::Escreve(const std::vector<TNodoImportacao*>
   for (TNodoImportacao* n : Nodos())
     if (n->DAO && EhParticipantes(n->Caption)) GravaNodoAdicional(*n);
   GetAntesValidacao();
+  LeBaixas(lancamentos);
   for (TNodoImportacao* n : lancamentos) ValidaNodo(*n);
   std::map<TNodoImportacao*, int64_t> naSessao;
   for (TNodoImportacao* n : lancamentos)
@@ -960,6 +962,44 @@ std::optional<TFonteLancada> TUtilImportacao_Padrao_Treeview::FonteDaLinha(
                                     ds.FieldByName("BDVALOR").IsNull() ? Currency() : ds.FieldByName("BDVALOR").AsCurrency(),
                                     {data && !data->IsNull() ? data->AsDateTime() : TDateTime(), Inteiro(ds, "BDDEBITO"),
                                      Inteiro(ds, "BDCREDITO"), texto("BDDCTO")});
+}
+
+std::optional<TFonteLancada> TUtilImportacao_Padrao_Treeview::FonteLiquidada(
+    TDAOFactory& ds, const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo, int empresa, int chave) {
+  std::optional<TFonteLancada> f = FonteDaLinha(ds, arquivo, empresa, 0);
+  if (!f) return f;
+  const std::vector<TParteFonte>* partes = nullptr;
+  if (ModoArquivoGrande(&ds)) {
+    if (auto p = baixasPorChave_.find(chave); p != baixasPorChave_.end()) partes = &p->second;
+  } else if (auto p = baixasPorFonte_.find(ds.FieldByName("BDFONTE").AsString()); p != baixasPorFonte_.end()) {
+    partes = &p->second;
+  }
+  if (!partes) return f;
+  f->Partes = *partes;
+  Currency soma;
+  for (const TParteFonte& p : f->Partes) soma += p.Valor;
+  // A link's fine or interest beside its principal is booked of this line too.
+  f->Valor = std::max(f->Valor, soma);
+  return f;
+}
+
+void TUtilImportacao_Padrao_Treeview::LeBaixas(const std::vector<TNodoImportacao*>& lancamentos) {
+  baixasPorChave_.clear();
+  baixasPorFonte_.clear();
+  const auto* arquivo = ArquivoFonte();
+  if (!arquivo || !arquivo->Baixas) return;
+  baixasPorChave_ = arquivo->Baixas();
+  if (baixasPorChave_.empty()) return;
+  // A review in memory gives its lines their server keys after the settlements: its lines are known by
+  // their identity in the file. A staged line keeps its key.
+  for (TNodoImportacao* n : lancamentos) {
+    TDAOFactory& ds = *n->DAO;
+    if (ModoArquivoGrande(&ds) || !ds.FindField("BDFONTE")) continue;
+    TFilterGuard todas(ds, TFilterGuard::kAllRows);
+    for (ds.First(); !ds.Eof(); ds.Next())
+      if (auto p = baixasPorChave_.find(Inteiro(ds, "BDCHAVE")); p != baixasPorChave_.end())
+        baixasPorFonte_[ds.FieldByName("BDFONTE").AsString()] = p->second;
+  }
 }
 
 void TUtilImportacao_Padrao_Treeview::MostraMensagemFimImportacao(const std::string& texto) {

@@ -122,6 +122,9 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   struct TArquivoFonte {
     std::string Nome;
     bool Registra = false;
+    // The settlement entries that booked each settled line, by the line's key (the review's settlement
+    // engine): a settled line is recorded in those parts, so that deleting one frees what it booked.
+    std::function<std::map<int64_t, std::vector<TParteFonte>>()> Baixas;
   } ArquivoFonte;
 
   // Deletes rows of a node data set (the given bookmarks), with their cost-centre and long-complement
@@ -309,6 +312,11 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   static std::optional<TFonteLancada> FonteDaLinha(TDAOFactory& ds,
                                                    const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo,
                                                    int empresa, int chaveLancamento);
+  // The current settled line as a source of the entry file: in parts, one per settlement entry.
+  std::optional<TFonteLancada> FonteLiquidada(TDAOFactory& ds,
+                                              const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo,
+                                              int empresa, int chave);
+  void LeBaixas(const std::vector<TNodoImportacao*>& lancamentos);
   // The entry file of the run under way, when the review holds one.
   const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* ArquivoFonte() const;
   TfrStatusProcesso* progresso_ = nullptr;   // the run's progress window while it runs
@@ -316,6 +324,10 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   TChavesLancamentos importadas_;   // (company, key) written by the last run
   TChavesLancamentos recusadas_;    // (company, key) left inconsistent by the last run
   TChavesLancamentos liquidadas_;   // (company, key) settled, left out by the last run
+  // The run's settlement entries of its settled lines (ArquivoFonte's Baixas), read once the settlements
+  // are posted: by the lines' keys, and by their identities in the file for a review in memory.
+  std::map<int64_t, std::vector<TParteFonte>> baixasPorChave_;
+  std::map<std::string, std::vector<TParteFonte>> baixasPorFonte_;
   std::vector<std::string> logAdicional_;         // the run's additional log, until it is written
   std::string falhaAnterior_;   // the error of the last press, when it wrote nothing
   std::unique_ptr<TLivros> livros_;
