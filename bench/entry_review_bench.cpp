@@ -51,6 +51,7 @@ void BM_DyqTaskReview(benchmark::State& state) {
     ProcessContext().WP_AGENDAMENTO = 9;
     ProcessContext().WP_PLANO_TARVO = 3;
     ProcessContext().WP_ORDEM_AGENDAMENTO = 1;
+    ProcessContext().CustomerCode = "123";   // the service lists a customer's files
     server.On("PUT", lista + "integracao", TFakeResponse(200, "{}"));
     integracao::ServeArquivoDyq(server, Arquivo(n));
 
@@ -62,6 +63,7 @@ void BM_DyqTaskReview(benchmark::State& state) {
     const double secs = bench::Segundos(t0);
     state.SetIterationTime(secs);
     ProcessContext().WP_AGENDAMENTO = ProcessContext().WP_PLANO_TARVO = ProcessContext().WP_ORDEM_AGENDAMENTO = 0;
+    ProcessContext().CustomerCode.clear();
     integracao::DesregistraModulo(ClassRegistry(), integracao::RegistrosRevisaoLancamentos());
 
     const int64_t gravados = banco.Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN").AsInteger();
