@@ -55,10 +55,12 @@ std::string TMovParMGR::GetConsultaParcelamentoGroup(TComponent*, const std::str
 std::optional<TNaturezaDinheiro> NaturezaDocumentoFiscal(TDatabase& db, int64_t empresa, int livro, int64_t chave) {
   for (const TLivroParcelas& l : kLivros) {
     if (l.livro != livro) continue;
-    const Variant v = db.QueryValue(
-        fmt::format("select case when ({}) then 1 else 0 end from {} MOV where MOV.BDCODEMP = ? and MOV.BDCHAVE = ?",
-                    l.pagar, l.doc),
-        {Variant(static_cast<long long>(empresa)), Variant(static_cast<long long>(chave))});
+    // Asked once per obligation of a run: kept prepared, as there are only four books.
+    const Variant v =
+        db.Prepared(fmt::format("select case when ({}) then 1 else 0 end from {} MOV where MOV.BDCODEMP = ? and "
+                                "MOV.BDCHAVE = ?",
+                                l.pagar, l.doc))
+            .QueryValue({Variant(static_cast<long long>(empresa)), Variant(static_cast<long long>(chave))});
     if (v.IsNull()) return std::nullopt;
     return v.AsInteger() == 1 ? ndPaga : ndRecebe;
   }

@@ -160,7 +160,11 @@ void TLivros::Verifica(const TLancamentoLivros& l) {
 namespace {
 
 constexpr size_t kFontesPorComando = 50;
+// A look-up of recorded sources asks for a fixed number of keys (the last ones repeated), so that its
+// statement is prepared once per run: preparing a list of as many keys as a batch happens to hold cost
+// more than the look-up itself.
 constexpr size_t kChavesPorConsulta = 200;
+constexpr size_t kChavesPorConsultaCurta = 16;
 constexpr const char* kColunasFonte[] = {"BDCODEMP",  "BDTIPOFONTE", "BDFONTE",   "BDDESCRICAO", "BDCHAVELAN",
                                          "BDVALOR",   "BDLANCADO",   "BDDATA",    "BDDEBITO",    "BDCREDITO",
                                          "BDDCTO",    "BDUSUARIO",   "BDESTACAO", "BDEXECUCAO"};
@@ -316,13 +320,13 @@ std::optional<TFonteRegistrada> TLivros::FonteRegistrada(int codEmp, TTipoFonte 
 
 void TLivros::LePartes(std::vector<TFonteRegistrada*>& fontes, int codEmp) {
   for (TFonteRegistrada* f : fontes) {
-    db_.Query("select BDPARTE, BDCHAVELAN, BDVALOR from TINTEGRACAO_FONTE_PARTE where BDCODEMP = ? and "
-              "BDTIPOFONTE = ? and BDFONTE = ? order by BDCHAVELAN",
-              {codEmp, static_cast<int>(f->Tipo), f->Chave},
-              [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
-                f->Partes.push_back({r[0].AsString(), r[1].IsNull() ? 0 : static_cast<int>(r[1].AsInteger()),
-                                     r[2].AsCurrency()});
-              });
+    db_.Prepared("select BDPARTE, BDCHAVELAN, BDVALOR from TINTEGRACAO_FONTE_PARTE where BDCODEMP = ? and "
+                 "BDTIPOFONTE = ? and BDFONTE = ? order by BDCHAVELAN")
+        .Query({codEmp, static_cast<int>(f->Tipo), f->Chave},
+               [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+                 f->Partes.push_back({r[0].AsString(), r[1].IsNull() ? 0 : static_cast<int>(r[1].AsInteger()),
+                                      r[2].AsCurrency()});
+               });
     for (const TParteFonte& p : f->Partes)
       if (f->ChaveLancamento == 0 && p.ChaveLancamento > 0) f->ChaveLancamento = p.ChaveLancamento;
   }
@@ -335,14 +339,15 @@ std::map<std::string, TFonteRegistrada> TLivros::FontesRegistradas(int codEmp, T
   std::map<std::string, TFonteRegistrada> r;
   std::vector<std::string> lote;
   auto le = [&] {
+    const size_t tamanho = lote.size() <= kChavesPorConsultaCurta ? kChavesPorConsultaCurta : kChavesPorConsulta;
     TParams p{codEmp, static_cast<int>(tipo)};
     for (const std::string& c : lote) p.push_back(c);
-    db_.Query(kLeituraFonte + "where BDCODEMP = ? and BDTIPOFONTE = ? and BDFONTE in (" +
-                  Marcadores(lote.size()) + ")",
-              p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
-                TFonteRegistrada f = LeFonte(row);
-                r.emplace(original[f.Chave], std::move(f));
-              });
+    while (p.size() < tamanho + 2) p.push_back(lote.back());
+    db_.Prepared(kLeituraFonte + "where BDCODEMP = ? and BDTIPOFONTE = ? and BDFONTE in (" + Marcadores(tamanho) + ")")
+        .Query(p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+          TFonteRegistrada f = LeFonte(row);
+          r.emplace(original[f.Chave], std::move(f));
+        });
     lote.clear();
   };
   for (const auto& [gravada, pedida] : original) {
