@@ -64,11 +64,85 @@ inline double Segundos(std::chrono::steady_clock::time_point t0) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
+// The record of booked sources a road must write beside its ledger rows: how many, of which kind, their
+// keys as the road makes them (a statement line's item id, an entry-file line's entry and ordinal).
+struct TFontesCruas {
+  int64_t Quantas = 0;
+  int Tipo = 0;
+  std::string (*Chave)(int64_t i) = nullptr;
+};
+inline std::string ChaveItemDyq(int64_t i) { return "I|" + std::to_string(9000000 + i); }
+inline std::string ChaveLinhaArquivo(int64_t i) {
+  char hash[17];
+  std::snprintf(hash, sizeof hash, "%016llx", static_cast<unsigned long long>(i * 2654435761ULL));
+  return "1|" + std::to_string(1 + i % 28) + "/01/2024|" + std::to_string(1234500 + i) + "|" + hash + "|1";
+}
+
+// Writes the sources' records bare, a prepared INSERT a row, in the caller's transaction.
+inline void InsereFontesCruas(fb::IAttachment* att, fb::ITransaction* tra, const TFontesCruas& f) {
+  fb::IMaster* master = fb::fb_get_master_interface();
+  fb::ThrowStatusWrapper st(master->getStatus());
+  constexpr unsigned kColunas = 14;
+  fb::IMetadataBuilder* b = master->getMetadataBuilder(&st, kColunas);
+  // BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, BDVALOR, BDLANCADO, BDDATA, BDDEBITO,
+  // BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO
+  const unsigned types[kColunas] = {SQL_LONG,      SQL_LONG, SQL_VARYING, SQL_VARYING, SQL_LONG,
+                                    SQL_INT64,     SQL_INT64, SQL_TYPE_DATE, SQL_LONG, SQL_LONG,
+                                    SQL_VARYING,   SQL_VARYING, SQL_VARYING, SQL_VARYING};
+  const unsigned lengths[kColunas] = {4, 4, 480, 800, 4, 8, 8, 4, 4, 4, 240, 400, 400, 800};
+  for (unsigned c = 0; c < kColunas; ++c) {
+    b->setType(&st, c, types[c] + 1);
+    b->setLength(&st, c, lengths[c]);
+    if (types[c] == SQL_INT64) b->setScale(&st, c, -4);
+    if (types[c] == SQL_VARYING) b->setCharSet(&st, c, 4);
+  }
+  fb::IMessageMetadata* meta = b->getMetadata(&st);
+  b->release();
+  std::vector<unsigned> off(kColunas);
+  std::vector<unsigned char> buf(meta->getMessageLength(&st), 0);
+  for (unsigned c = 0; c < kColunas; ++c) off[c] = meta->getOffset(&st, c);
+  auto putInt = [&](unsigned c, int32_t v) { std::memcpy(&buf[off[c]], &v, 4); };
+  auto putText = [&](unsigned c, const std::string& t) {
+    auto len = static_cast<uint16_t>(t.size());
+    std::memcpy(&buf[off[c]], &len, 2);
+    std::memcpy(&buf[off[c] + 2], t.data(), t.size());
+  };
+  fb::IStatement* stmt = att->prepare(
+      &st, tra, 0,
+      "INSERT INTO TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, BDVALOR, "
+      "BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO) VALUES (?, ?, ?, ?, ?, ?, "
+      "?, ?, ?, ?, ?, ?, ?, ?)",
+      3, fb::IStatement::PREPARE_PREFETCH_METADATA);
+  for (int64_t i = 0; i < f.Quantas; ++i) {
+    putInt(0, 1);
+    putInt(1, f.Tipo);
+    putText(2, f.Chave(i));
+    putText(3, "A linha " + std::to_string(i + 1) + " do arquivo lancamentos-2024-01.txt");
+    putInt(4, 100000 + static_cast<int32_t>(i));
+    const int64_t valor = 1234500 + i;
+    std::memcpy(&buf[off[5]], &valor, 8);
+    std::memcpy(&buf[off[6]], &valor, 8);
+    ISC_DATE d = 60310 + static_cast<ISC_DATE>(i % 28);
+    std::memcpy(&buf[off[7]], &d, 4);
+    putInt(8, 20);
+    putInt(9, 11);
+    putText(10, std::to_string(i));
+    putText(11, "SYSDBA");
+    putText(12, "estacao-bench");
+    putText(13, "Importação de lançamentos");
+    stmt->execute(&st, tra, meta, buf.data(), nullptr, nullptr);
+  }
+  stmt->free(&st);
+  meta->release();
+  st.dispose();
+}
+
 // Seconds a bare prepared INSERT of n ledger rows takes in one transaction, on a fresh database made as
-// the roads' are: nothing of the data layer in the loop, the row message laid out once. tabela: another
-// table of the ledger's columns, made by the ddl statements on that database first.
+// the roads' are: nothing of the data layer in the loop, the row message laid out once; with the record
+// of the sources the road books (fontes), written bare in the same transaction, as the road must write
+// it. tabela: another table of the ledger's columns, made by the ddl statements on that database first.
 inline double InsercaoCrua(int64_t n, const std::string& tabela = "VZEL_EMPRESAS_TLAN",
-                           const std::vector<std::string>& ddl = {}) {
+                           const std::vector<std::string>& ddl = {}, const TFontesCruas& fontes = {}) {
   TBancoBench banco;
   for (const std::string& d : ddl) banco.Db().Execute(d);
   const int first = vyn::ReserveEntryKeys(banco.Db(), 1, static_cast<int>(n));
@@ -125,6 +199,7 @@ inline double InsercaoCrua(int64_t n, const std::string& tabela = "VZEL_EMPRESAS
     stmt->execute(&st, tra, meta, buf.data(), nullptr, nullptr);
   }
   stmt->free(&st);
+  if (fontes.Quantas > 0) InsereFontesCruas(att, tra, fontes);
   tra->commit(&st);
   const double secs = Segundos(t0);
   meta->release();

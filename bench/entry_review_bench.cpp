@@ -1,6 +1,7 @@
 // An entry file through the Dyq task's in-memory review import, end to end (the file fetched from the
-// service, read, reviewed, validated, written), against a bare prepared INSERT of as many ledger rows in
-// the same run. Goal: 100,000 lines within 2x the bare insert.
+// service, read, reviewed, validated, written), against its floor in the same run: a bare prepared INSERT
+// of as many ledger rows and of the record of each line booked (the file's line as a source). Goal:
+// 100,000 lines within 2x that floor.
 //   entry_review_bench
 #include <benchmark/benchmark.h>
 
@@ -9,6 +10,7 @@
 #include <fmt/format.h>
 
 #include "bench/bench_support.h"
+#include "framework/livros/livros.h"
 #include "entryimport/entryimport_test_support.h"
 #include "entryimport/uAutoThreadImportacaoLancamentoDYQ.h"
 #include "framework/component/class_registry.h"
@@ -79,7 +81,9 @@ BENCHMARK(BM_DyqTaskReview)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(b
 
 void BM_BareInsert(benchmark::State& state) {
   for (auto _ : state) {
-    const double secs = bench::InsercaoCrua(state.range(0));
+    const double secs = bench::InsercaoCrua(
+        state.range(0), "VZEL_EMPRESAS_TLAN", {},
+        {state.range(0), static_cast<int>(vyn::TTipoFonte::ArquivoLancamentos), bench::ChaveLinhaArquivo});
     state.SetIterationTime(secs);
     Crua()[state.range(0)] = secs;
   }
@@ -91,7 +95,7 @@ BENCHMARK(BM_BareInsert)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benc
 int main(int argc, char** argv) {
   if (!bench::Executa(argc, argv)) return 1;
   if (Estrada().count(100000) && Crua().count(100000))
-    bench::Metas().Confere("in-memory review, 100,000 lines / bare insert", Estrada()[100000] / Crua()[100000], 2.0,
+    bench::Metas().Confere("in-memory review, 100,000 lines / bare insert with sources", Estrada()[100000] / Crua()[100000], 2.0,
                            "x");
   return bench::Metas().Codigo();
 }

@@ -283,6 +283,10 @@ TEST_F(ClientFolderTaskTest, AFileOfSeveralPagesIsCheckedAndWrittenWhole) {
   EXPECT_EQ(Conta("select count(distinct BDCHAVE) from VZEL_EMPRESAS_TLAN"), linhas - 2);
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDVALOR <> cast(BDDCTO as integer) + 0.01"), 0);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 2"), linhas - 2);
+  // Each written entry's own row, however its keys were grouped to be written.
+  EXPECT_EQ(Conta("select count(distinct C.BDCHAVE) from VSH_EMP_TCONF_TLAN C join VZEL_EMPRESAS_TLAN L on "
+                  "L.BDCODEMP = C.BDCODEMP and L.BDCHAVE = C.BDCHAVE where C.BDSTATUS = 2"),
+            linhas - 2);
   EXPECT_EQ(Conta("select count(*) from VSH_EMP_TCONF_TLAN where BDSTATUS = 1"), 2);
   for (int linha : {3, linhas - 10})
     EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE_INCONS where BDINCONSISTENCIA starting with ?",

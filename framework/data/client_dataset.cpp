@@ -114,6 +114,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
 
   TDataSource* master = nullptr;
   std::string masterFields;
+  std::vector<std::string> masterNames;  // masterFields split once: the master is read at each of its moves
   MasterMode mmode = MasterMode::Off;
   std::vector<Variant> masterVals;
   std::vector<KeyCell> masterKey;
@@ -408,7 +409,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   // Reads the master's current key; returns the mode and values the detail should show.
   MasterMode ReadMaster(std::vector<Variant>& vals) const {
     vals.clear();
-    auto names = SplitNames(masterFields);
+    const std::vector<std::string>& names = masterNames;
     if (!master || names.empty()) return MasterMode::Off;
     TClientDataSet* m = master->DataSet();
     if (!m || !m->Active()) return MasterMode::Empty;
@@ -1546,12 +1547,15 @@ void TClientDataSet::SetMasterFields(const std::string& fields) {
   if (im.Active()) im.CheckBrowseMode();
   if (im.Active() && im.master) im.FetchAll();
   std::string old = im.masterFields;
+  std::vector<std::string> oldNames = im.masterNames;
   im.masterFields = fields;
+  im.masterNames = SplitNames(fields);
   if (im.Active() && im.master) {
     try {
       im.Reorganize(false);
     } catch (...) {
       im.masterFields = old;
+      im.masterNames = std::move(oldNames);
       im.Reorganize(false);
       throw;
     }

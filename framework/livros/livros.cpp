@@ -286,7 +286,8 @@ void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
     else RegistraPartes(f);
   size_t i = 0;
   if (inteiras.size() >= kFontesPorComando) {
-    TStatement& lote = db_.Prepared(TextoFontes(kFontesPorComando));
+    static const std::string texto = TextoFontes(kFontesPorComando);
+    TStatement& lote = db_.Prepared(texto);
     for (; i + kFontesPorComando <= inteiras.size(); i += kFontesPorComando) {
       TParams p;
       p.reserve(kFontesPorComando * std::size(kColunasFonte));

@@ -72,6 +72,11 @@ class TChavesLancamentos {
   }
   const_iterator begin() const { return trechos_.empty() ? end() : const_iterator(&trechos_, 0, trechos_.front().Inicio); }
   const_iterator end() const { return const_iterator(&trechos_, trechos_.size(), 0); }
+  // Walks the stretches of consecutive keys: f(company, first key, last key).
+  template <class F>
+  void PorTrecho(F f) const {
+    for (const TTrecho& t : trechos_) f(t.Empresa, t.Inicio, t.Fim);
+  }
   size_t size() const { return tamanho_; }
   bool empty() const { return tamanho_ == 0; }
   void clear() {

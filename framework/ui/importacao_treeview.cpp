@@ -858,9 +858,9 @@ void TUtilImportacao_Padrao_Treeview::ConfirmarNotasTarvo() {
   if (!db) return;
   // The rows go out as the lists are walked: a staged file's million lines are never listed again.
   TGravacaoConferencia conferencia(*db);
-  for (const auto& k : importadas_) conferencia.Grava(k.first, k.second, sltImportado);
+  importadas_.PorTrecho([&](int e, int i, int f) { conferencia.GravaTrecho(e, i, f, sltImportado); });
   for (const auto& k : FJaLancados) conferencia.Grava(k.first, k.second, sltImportado);
-  for (const auto& k : recusadas_) conferencia.Grava(k.first, k.second, sltInconsistente);
+  recusadas_.PorTrecho([&](int e, int i, int f) { conferencia.GravaTrecho(e, i, f, sltInconsistente); });
   // A line the reader refused never had a key; it is the import's company's inconsistency all the same,
   // or a run whose other lines went in would be judged clean.
   const int empresa = FCodEmpBase ? static_cast<int>(FCodEmpBase->Codigo()) : ctx.WP_EMPRESA_PROCESSO;
@@ -879,11 +879,27 @@ TGravacaoConferencia::TGravacaoConferencia(TDatabase& db)
     : tx_(db, TTransaction::kJuntaAberta),
       insere_(db.Prepared("insert into VSH_EMP_TCONF_TLAN (BDSEQ, BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, "
                           "BDORDEMAGENDAMENTO, BDCHAVE, BDSTATUS) values (next value for GEN_VSH_EMP_TCONF_TLAN, ?, ?, "
-                          "?, ?, ?, ?)")) {}
+                          "?, ?, ?, ?)")),
+      // A run's keys are given in stretches: a statement per row cost more than writing the row.
+      trecho_(db.Prepared(
+          "EXECUTE BLOCK (A TYPE OF COLUMN VSH_EMP_TCONF_TLAN.BDCODAGENDAMENTO = ?, E TYPE OF COLUMN "
+          "VSH_EMP_TCONF_TLAN.BDCODEMP = ?, P TYPE OF COLUMN VSH_EMP_TCONF_TLAN.BDCODPLANOTARVO = ?, O TYPE OF COLUMN "
+          "VSH_EMP_TCONF_TLAN.BDORDEMAGENDAMENTO = ?, I INTEGER = ?, F INTEGER = ?, S TYPE OF COLUMN "
+          "VSH_EMP_TCONF_TLAN.BDSTATUS = ?) AS BEGIN WHILE (I <= F) DO BEGIN INSERT INTO VSH_EMP_TCONF_TLAN (BDSEQ, "
+          "BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDCHAVE, BDSTATUS) VALUES (NEXT VALUE FOR "
+          "GEN_VSH_EMP_TCONF_TLAN, :A, :E, :P, :O, :I, :S); I = I + 1; END END")) {}
 
 void TGravacaoConferencia::Grava(int empresa, const Variant& chave, TStatusLancamentoTarvo status) {
   const TProcessContext& ctx = ProcessContext();
   insere_.Run({ctx.WP_AGENDAMENTO, empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, chave,
+               static_cast<int>(status)});
+}
+
+void TGravacaoConferencia::GravaTrecho(int empresa, int inicio, int fim, TStatusLancamentoTarvo status) {
+  if (fim < inicio) return;
+  if (fim == inicio) return Grava(empresa, inicio, status);
+  const TProcessContext& ctx = ProcessContext();
+  trecho_.Run({ctx.WP_AGENDAMENTO, empresa, ctx.WP_PLANO_TARVO, ctx.WP_ORDEM_AGENDAMENTO, inicio, fim,
                static_cast<int>(status)});
 }
 

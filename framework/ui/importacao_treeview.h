@@ -370,11 +370,14 @@ class TGravacaoConferencia {
   TGravacaoConferencia(const TGravacaoConferencia&) = delete;
   TGravacaoConferencia& operator=(const TGravacaoConferencia&) = delete;
   void Grava(int empresa, const Variant& chave, TStatusLancamentoTarvo status);
+  // The rows of the keys inicio..fim of a company, in their order, by one statement.
+  void GravaTrecho(int empresa, int inicio, int fim, TStatusLancamentoTarvo status);
   void Conclui() { tx_.Commit(); }
 
  private:
   TTransaction tx_;
   TStatement& insere_;
+  TStatement& trecho_;
 };
 
 // "Importação finalizada: ..." of one import or of a run's imports together.
