@@ -100,6 +100,26 @@ TEST_F(ClientFolderTaskTest, ImportsTheCompanyFilesOnceAndSkipsForeignAndMalform
   EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_ARQ_CLIENTE where BDCODEMP = 1 and BDORDEM = 5"), 0);
 }
 
+// Equal entries of a file are each an entry of their own, known by their place among the equal ones: a
+// rerun books none of them again, and a file that grew by one more copy books only that copy.
+TEST_F(ClientFolderTaskTest, EqualEntriesOfAFileAreBookedOnceEachAndOnlyANewCopyLater) {
+  const std::string linha = "L,1,05/01/2024,40,11,100,1,igual,7\n";
+  Escreve("CL11222333000181.txt", linha + linha + "L,1,05/01/2024,40,11,100,1,outra,7\n" + linha);
+  Executa(pasta_.string());
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 4);
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDFONTE like '%|3'"), 1);
+  Executa(pasta_.string());
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 4);
+  Escreve("CL11222333000181.txt", linha + linha + "L,1,05/01/2024,40,11,100,1,outra,7\n" + linha + linha);
+  Executa(pasta_.string());
+  EXPECT_EQ(status_, tscSucesso) << ProcessContext().FMensagemInconsistencia;
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 5);
+  EXPECT_EQ(Conta("select count(*) from TINTEGRACAO_FONTE_LANCADA"), 5);
+  EXPECT_NE(ProcessContext().FMensagemInconsistencia.find("1 lançamento(s) importado(s)"), std::string::npos)
+      << ProcessContext().FMensagemInconsistencia;
+}
+
 TEST_F(ClientFolderTaskTest, OtherTypesDoNothingAndOneFileMayBeNamed) {
   const std::string um =
       Escreve("CL11222333000181.txt", "L,1,05/01/2024,40,11,100\nL,1,05/01/2024,999,11,3\nX,registro desconhecido\n");

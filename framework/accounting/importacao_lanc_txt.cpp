@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <algorithm>
 #include <functional>
 #include <istream>
 #include <map>
@@ -12,6 +13,8 @@
 #include <optional>
 #include <tuple>
 #include <set>
+#include <string_view>
+#include <vector>
 
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
@@ -303,13 +306,60 @@ std::set<int> ParticipantesDeclaradosTxt(const std::function<bool(std::string&)>
   return codigos;
 }
 
-std::string ChaveFonteLinhaTxt(const TLinhaLancamentoTxt& l, int ocorrencia) {
+namespace {
+
+// The entry a line holds, as its source's key names it before its place among equal entries.
+std::string EntradaFonteLinhaTxt(const TLinhaLancamentoTxt& l) {
   const int debito = l.DebitoArquivo >= 0 ? l.DebitoArquivo : l.Debito;
   const int credito = l.CreditoArquivo >= 0 ? l.CreditoArquivo : l.Credito;
   // The texts go whole into a hash, so the identity stays within what the record keeps unhashed.
   const std::string entrada = fmt::format("{}\x1f{}\x1f{}\x1f{}\x1f{}\x1f{}\x1f{}", debito, credito, l.ParticipanteD,
                                           l.ParticipanteC, l.Historico, Trim(l.Complemento), Trim(l.Documento));
-  return fmt::format("{}|{}|{}|{}|{}", l.CodEmp, DateToStr(l.Data), l.Valor.Raw(), HashTexto(entrada), ocorrencia);
+  return fmt::format("{}|{}|{}|{}", l.CodEmp, DateToStr(l.Data), l.Valor.Raw(), HashTexto(entrada));
+}
+
+// How many times each entry was met in the file so far, known by a 64-bit digest of it in an open-addressed
+// table: a million-line file costs some 24 MB here, where a map of the entries' texts took 130 MB. Two
+// entries of one digest would share their count: deterministic for the same file, and as likely as two
+// equal 64-bit hashes among the file's lines.
+class TOcorrenciasEntradas {
+ public:
+  int Proxima(std::string_view entrada) {
+    if ((usadas_ + 1) * 10 > digestos_.size() * 7) Cresce();
+    const uint64_t d = Digesto(entrada);
+    size_t i = d & (digestos_.size() - 1);
+    while (contagens_[i] != 0 && digestos_[i] != d) i = (i + 1) & (digestos_.size() - 1);
+    if (contagens_[i] == 0) {
+      digestos_[i] = d;
+      ++usadas_;
+    }
+    return static_cast<int>(++contagens_[i]);
+  }
+
+ private:
+  static uint64_t Digesto(std::string_view s) { return std::hash<std::string_view>{}(s); }
+  void Cresce() {
+    std::vector<uint64_t> digestos(std::max<size_t>(1024, digestos_.size() * 2));
+    std::vector<uint32_t> contagens(digestos.size());
+    for (size_t k = 0; k < digestos_.size(); ++k) {
+      if (contagens_[k] == 0) continue;
+      size_t i = digestos_[k] & (digestos.size() - 1);
+      while (contagens[i] != 0) i = (i + 1) & (digestos.size() - 1);
+      digestos[i] = digestos_[k];
+      contagens[i] = contagens_[k];
+    }
+    digestos_.swap(digestos);
+    contagens_.swap(contagens);
+  }
+  std::vector<uint64_t> digestos_;
+  std::vector<uint32_t> contagens_;
+  size_t usadas_ = 0;
+};
+
+}  // namespace
+
+std::string ChaveFonteLinhaTxt(const TLinhaLancamentoTxt& l, int ocorrencia) {
+  return EntradaFonteLinhaTxt(l) + "|" + std::to_string(ocorrencia);
 }
 
 TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
@@ -393,6 +443,12 @@ class TLancamentosPostados {
     const int chave = it->second.front();
     it->second.erase(it->second.begin());
     return chave;
+  }
+  // The entry a line of the file booked before is that line's: no other equal line may take it for its own.
+  void Retira(const TLinhaLancamentoTxt& l, const std::string& complemento, int chave) {
+    auto it = postados_.find(TChave{l.CodEmp, l.Data.Days(), l.Debito, l.Credito, l.Valor.Raw(), l.Historico,
+                                    Trim(l.Documento), Trim(complemento)});
+    if (it != postados_.end()) std::erase(it->second, chave);
   }
 
  private:
@@ -693,7 +749,8 @@ class TLeituraRevisaoTxt {
     troca_.Traduz(l);
     std::optional<std::string> complemento = Aceita(l);
     if (!complemento) return;
-    std::string fonte = ChaveFonteLinhaTxt(l, ++ocorrencias_[ChaveFonteLinhaTxt(l, 0)]);
+    std::string fonte = EntradaFonteLinhaTxt(l);
+    fonte += "|" + std::to_string(ocorrencias_.Proxima(fonte));
     pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte)});
     if (pendentes_.size() >= kLinhasPorConsultaFontes) ConfereFontes();
   }
@@ -735,7 +792,7 @@ class TLeituraRevisaoTxt {
   const TTrocaContas troca_;
   std::unique_ptr<TLancamentosPostados> postados_;
   std::unique_ptr<TGravacaoSessaoArquivoGrande> gravacao_;
-  std::map<std::string, int> ocorrencias_;   // equal entries of the file met so far
+  TOcorrenciasEntradas ocorrencias_;   // equal entries of the file met so far
   std::map<int, std::map<std::string, int>> lancadas_;   // per company, its file lines booked in the period
   std::vector<TLinhaLida> pendentes_;
   std::vector<std::pair<int, int>> jaLancados_;
@@ -788,6 +845,7 @@ void TLeituraRevisaoTxt::ConfereFontes() {
                   .first;
     if (auto it = lidas->second.find(l.Fonte); it != lidas->second.end()) {
       jaLancados_.push_back({l.Linha.CodEmp, it->second});
+      if (postados_) postados_->Retira(l.Linha, l.Complemento, it->second);
       continue;
     }
     novas.push_back(&l);
