@@ -4,6 +4,7 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -432,7 +433,8 @@ struct TStatement::Impl {
     unsigned server = serverType[i];
     InCol c{server, 0};
     if (v.IsNull()) {
-      c = {server, serverLength[i]};
+      // A null travels in any layout: the one of the last run keeps the message as it was.
+      c = i < inSig.size() ? inSig[i] : InCol{server, serverLength[i]};
     } else if (server == SQL_BLOB) {
       c = {SQL_BLOB, sizeof(ISC_QUAD)};
       texts[i] = ValueText(v);
@@ -454,7 +456,13 @@ struct TStatement::Impl {
         default:
           if (const auto* raw = std::get_if<std::string>(&v.Raw())) text[i] = raw;   // no copy
           else texts[i] = v.AsString();
-          c = {SQL_VARYING, static_cast<unsigned>(std::max<size_t>(text[i]->size(), 1))};
+          // A text declared at its parameter's length (or the next power of two) keeps the message's
+          // layout from one run to the next: laid out again at each new text length, it cost more than the
+          // row's write. A text longer than its column is still the server's to refuse.
+          const size_t n = std::max<size_t>(text[i]->size(), 1);
+          c = {SQL_VARYING, static_cast<unsigned>(std::min<size_t>(
+                                IsTextType(server) ? std::max<size_t>(n, serverLength[i]) : std::bit_ceil(n),
+                                std::max<size_t>(n, 32765)))};
           break;
       }
     }
