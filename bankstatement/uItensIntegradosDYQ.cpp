@@ -1,5 +1,10 @@
 #include "bankstatement/uItensIntegradosDYQ.h"
 
+#include <algorithm>
+#include <string>
+
+#include <fmt/format.h>
+
 #include "framework/data/fb_database.h"
 
 namespace integracao {
@@ -7,19 +12,53 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
+
 Variant Id(int64_t v) { return Variant(static_cast<long long>(v)); }
+
+// Items go fifty to a statement, each statement prepared once per run: a statement per item cost more
+// than writing it.
+constexpr size_t kItensPorComando = 50;
+
+std::string TextoRegistra(size_t n) {
+  std::string parametros = "E TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDCODEMP = ?, T TYPE OF COLUMN "
+                           "TINTEGRACAO_DYQ_ITEM.BDTIPOCONTA = ?";
+  std::string corpo;
+  for (size_t i = 0; i < n; ++i) {
+    parametros += fmt::format(", W{0} TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDIDWEB = ?, X{0} TYPE OF COLUMN "
+                              "TINTEGRACAO_DYQ_ITEM.BDIDEXTRATOWEB = ?, L{0} TYPE OF COLUMN "
+                              "TINTEGRACAO_DYQ_ITEM.BDCHAVELAN = ?",
+                              i);
+    corpo += fmt::format("IF (NOT EXISTS (SELECT 1 FROM TINTEGRACAO_DYQ_ITEM WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
+                         "AND BDIDWEB = :W{0})) THEN INSERT INTO TINTEGRACAO_DYQ_ITEM (BDCODEMP, BDIDWEB, "
+                         "BDIDEXTRATOWEB, BDCHAVELAN, BDTIPOCONTA, BDINFORMADO) VALUES (:E, :W{0}, :X{0}, :L{0}, :T, "
+                         "'FALSE');\n",
+                         i);
+  }
+  return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
+}
+
+std::string TextoMarcaInformados(size_t n) {
+  std::string ids;
+  for (size_t i = 0; i < n; ++i) ids += i == 0 ? "?" : ", ?";
+  return "update TINTEGRACAO_DYQ_ITEM set BDINFORMADO = 'TRUE' where BDCODEMP = ? and BDTIPOCONTA = ? and BDIDWEB "
+         "in (" + ids + ")";
+}
+
 }  // namespace
 
 void TItensIntegradosDYQ::Registra(TDatabase& db, int empresa, int tipoConta, const std::vector<TItem>& itens) {
-  // One statement for the whole run: compiling it again for each item cost more than writing it.
-  TStatement& ins = db.Prepared(
-      "insert into TINTEGRACAO_DYQ_ITEM (BDCODEMP, BDIDWEB, BDIDEXTRATOWEB, BDCHAVELAN, BDTIPOCONTA, BDINFORMADO) "
-      "select ?, ?, ?, ?, ?, 'FALSE' from RDB$DATABASE where not exists "
-      "(select 1 from TINTEGRACAO_DYQ_ITEM where BDCODEMP = ? and BDTIPOCONTA = ? and BDIDWEB = ?)");
-  for (const TItem& i : itens)
-    ins.Run({Variant(empresa), Id(i.IdWeb), i.IdExtrato > 0 ? Id(i.IdExtrato) : Variant(),
-             i.ChaveLancamento > 0 ? Id(i.ChaveLancamento) : Variant(), Variant(tipoConta), Variant(empresa),
-             Variant(tipoConta), Id(i.IdWeb)});
+  static const std::string lote = TextoRegistra(kItensPorComando);
+  static const std::string um = TextoRegistra(1);
+  for (size_t i = 0; i < itens.size();) {
+    const size_t n = itens.size() - i >= kItensPorComando ? kItensPorComando : 1;
+    TParams p{Variant(empresa), Variant(tipoConta)};
+    for (size_t k = i; k < i + n; ++k)
+      for (Variant v : {Id(itens[k].IdWeb), itens[k].IdExtrato > 0 ? Id(itens[k].IdExtrato) : Variant(),
+                        itens[k].ChaveLancamento > 0 ? Id(itens[k].ChaveLancamento) : Variant()})
+        p.push_back(std::move(v));
+    db.Prepared(n == kItensPorComando ? lote : um).Run(p);
+    i += n;
+  }
 }
 
 std::map<int64_t, bool> TItensIntegradosDYQ::Integrados(TDatabase& db, int empresa, int tipoConta) {
@@ -43,9 +82,14 @@ int64_t TItensIntegradosDYQ::GravadosDoExtrato(TDatabase& db, int empresa, int t
 void TItensIntegradosDYQ::MarcaInformados(TDatabase& db, int empresa, int tipoConta, const std::vector<int64_t>& ids) {
   if (ids.empty()) return;
   TTransaction tx(db, TTransaction::kJuntaAberta);
-  TStatement& marca = db.Prepared(
-      "update TINTEGRACAO_DYQ_ITEM set BDINFORMADO = 'TRUE' where BDCODEMP = ? and BDTIPOCONTA = ? and BDIDWEB = ?");
-  for (int64_t id : ids) marca.Run({Variant(empresa), Variant(tipoConta), Id(id)});
+  // A fixed number of ids a statement (the last ones repeated), so that it is prepared once.
+  static const std::string texto = TextoMarcaInformados(kItensPorComando);
+  TStatement& marca = db.Prepared(texto);
+  for (size_t i = 0; i < ids.size(); i += kItensPorComando) {
+    TParams p{Variant(empresa), Variant(tipoConta)};
+    for (size_t k = 0; k < kItensPorComando; ++k) p.push_back(Id(ids[std::min(i + k, ids.size() - 1)]));
+    marca.Run(p);
+  }
   tx.Commit();
 }
 

@@ -38,12 +38,32 @@ std::string NameKey(std::string_view s) {
   return k;
 }
 
-// Field names are found as NameKey gives them; each name is also held as it was declared, so that the
-// usual look-up, in the declared spelling, hashes the name once and makes no key.
+// Field names are found in any spelling of their ASCII letters without making a key: hashed and compared
+// with those letters folded (a look-up per field per row is common). A name with other letters is found
+// as NameKey gives it.
+unsigned char FoldAscii(unsigned char c) { return c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 32) : c; }
 struct NameHash {
   using is_transparent = void;
-  size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+  size_t operator()(std::string_view s) const {
+    uint64_t h = 1469598103934665603ULL;
+    for (char c : s) h = (h ^ FoldAscii(static_cast<unsigned char>(c))) * 1099511628211ULL;
+    return static_cast<size_t>(h);
+  }
 };
+struct NameEq {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+      if (FoldAscii(static_cast<unsigned char>(a[i])) != FoldAscii(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+  }
+};
+bool AsciiOnly(std::string_view s) {
+  for (char c : s)
+    if (static_cast<unsigned char>(c) >= 0x80) return false;
+  return true;
+}
 
 bool SameValues(const std::vector<Variant>& a, const std::vector<Variant>& b) {
   if (a.size() != b.size()) return false;
@@ -86,7 +106,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   std::vector<TFieldDef> defs;
   std::shared_ptr<Store> st;
   std::vector<std::unique_ptr<TField>> fields;
-  std::unordered_map<std::string, int, NameHash, std::equal_to<>> byName;
+  std::unordered_map<std::string, int, NameHash, NameEq> byName;
 
   TDataSetState state = TDataSetState::dsInactive;
   std::vector<Variant> buf;
@@ -149,7 +169,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
 
   int FieldIndex(std::string_view name) const {
     auto it = byName.find(name);
-    if (it == byName.end()) it = byName.find(NameKey(name));
+    if (it == byName.end() && !AsciiOnly(name)) it = byName.find(NameKey(name));
     return it == byName.end() ? -1 : it->second;
   }
   int RequireField(std::string_view name) const {
