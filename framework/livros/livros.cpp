@@ -213,6 +213,32 @@ std::string TextoFontes(size_t n) {
   return "EXECUTE BLOCK (" + parametros + ")\nAS\nBEGIN\n" + corpo + "END";
 }
 
+// A source booked in parts, in one statement: its account opened with the first part (a source booked whole
+// already answers 1 and books nothing), then its parts; a refused part undoes the whole statement.
+std::string TextoPartes(size_t partes) {
+  std::string parametros, valores;
+  for (const char* c : kColunasFonte) {
+    parametros += fmt::format("{}P{} TYPE OF COLUMN TINTEGRACAO_FONTE_LANCADA.{} = ?", parametros.empty() ? "" : ", ", c, c);
+    valores += fmt::format("{}:P{}", valores.empty() ? "" : ", ", c);
+  }
+  std::string corpo;
+  for (size_t i = 0; i < partes; ++i) {
+    parametros += fmt::format(", N{0} TYPE OF COLUMN TINTEGRACAO_FONTE_PARTE.BDPARTE = ?, L{0} TYPE OF COLUMN "
+                              "TINTEGRACAO_FONTE_PARTE.BDCHAVELAN = ?, V{0} TYPE OF COLUMN TINTEGRACAO_FONTE_PARTE.BDVALOR = ?",
+                              i);
+    corpo += fmt::format("  INSERT INTO TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE, BDCHAVELAN, "
+                         "BDVALOR) VALUES (:PBDCODEMP, :PBDTIPOFONTE, :PBDFONTE, :N{0}, :L{0}, :V{0});\n",
+                         i);
+  }
+  return "EXECUTE BLOCK (" + parametros +
+         ")\nRETURNS (INTEIRA INTEGER)\nAS\nDECLARE VARIABLE LAN INTEGER;\nBEGIN\n  INTEIRA = 0;\n"
+         "  SELECT BDCHAVELAN FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = :PBDCODEMP AND BDTIPOFONTE = "
+         ":PBDTIPOFONTE AND BDFONTE = :PBDFONTE INTO :LAN;\n"
+         "  IF (ROW_COUNT = 0) THEN INSERT INTO TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() + ") VALUES (" +
+         valores + ");\n  ELSE IF (LAN IS NOT NULL) THEN BEGIN INTEIRA = 1; SUSPEND; EXIT; END\n" + corpo +
+         "  SUSPEND;\nEND";
+}
+
 TFonteRegistrada LeFonte(const std::vector<Variant>& r) {
   auto texto = [](const Variant& v) { return v.IsNull() ? std::string() : v.AsString(); };
   TFonteRegistrada f;
@@ -257,25 +283,20 @@ void TLivros::RegistraPartes(const TFonteLancada& f) {
   if (f.Valor <= Currency())
     throw std::logic_error("Uma fonte lançada em partes precisa do seu valor: " + f.Chave);
   TMarcaLivros marca(db_);
+  // The account opens with the first part; a source booked whole already is not booked in parts too. One
+  // statement per source (prepared once per number of parts): a statement per part cost more than its row.
+  TParams p = ValoresFonte(f, execucao_, false);
+  for (const TParteFonte& parte : f.Partes)
+    for (Variant v : {Variant(Utf8Left(parte.Parte, 60)), OuNulo(parte.ChaveLancamento), Variant(parte.Valor)})
+      p.push_back(std::move(v));
+  std::vector<Variant> r;
   try {
-    // The account opens with the first part; a source booked whole already is not booked in parts too.
-    const std::vector<Variant> antes = db_.Prepared(
-        "select BDCHAVELAN from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and BDFONTE = ?")
-        .ExecuteReturning({f.CodEmp, static_cast<int>(f.Tipo), ChaveGravada(f.Chave)});
-    if (antes.empty())
-      db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() + ") values (" +
-                   Marcadores(std::size(kColunasFonte)) + ")")
-          .Run(ValoresFonte(f, execucao_, false));
-    else if (!antes[0].IsNull())
-      throw EFonteJaLancada(f, FonteRegistrada(f.CodEmp, f.Tipo, f.Chave).value_or(TFonteRegistrada{}));
-    for (const TParteFonte& p : f.Partes)
-      db_.Prepared("insert into TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE, BDCHAVELAN, BDVALOR) "
-                   "values (?, ?, ?, ?, ?, ?)")
-          .Run({f.CodEmp, static_cast<int>(f.Tipo), ChaveGravada(f.Chave), Utf8Left(p.Parte, 60),
-                OuNulo(p.ChaveLancamento), p.Valor});
+    r = db_.Prepared(TextoPartes(f.Partes.size())).ExecuteReturning(p);
   } catch (const EDatabaseError& e) {
     RecusaFonte(f, e);
   }
+  if (!r.empty() && !r[0].IsNull() && r[0].AsInteger() == 1)
+    throw EFonteJaLancada(f, FonteRegistrada(f.CodEmp, f.Tipo, f.Chave).value_or(TFonteRegistrada{}));
 }
 
 void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
