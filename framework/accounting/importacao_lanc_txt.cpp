@@ -12,6 +12,7 @@
 #include <memory>
 #include <optional>
 #include <tuple>
+#include <unordered_map>
 #include <set>
 #include <string_view>
 #include <vector>
@@ -582,11 +583,25 @@ struct TPedidoImportacaoTxt {
 
 // One line of the file as a row of the review's entry data set (fonte: its identity as a source), with its
 // long complement and its cost centres in theirs.
-void AnexaLinhaRevisao(TDAOFactory& lanc, TDAOFactory& cc, TDAOFactory& compl_, const TLinhaLancamentoTxt& l,
-                       int chave, const TDadosEmpresa& d, const std::string& complemento, int tipoD, int tipoC,
-                       const std::string& fonte) {
+// The review's entry fields a line fills, each found once per reading by its name's text (a reading fills
+// some forty fields a line: finding each by name again cost more than setting it).
+class TCamposLinhaRevisao {
+ public:
+  TField& operator()(TDAOFactory& lanc, const char* nome) {
+    TField*& f = campos_[nome];
+    if (!f) f = &lanc.FieldByName(nome);
+    return *f;
+  }
+
+ private:
+  std::unordered_map<const char*, TField*> campos_;
+};
+
+void AnexaLinhaRevisao(TDAOFactory& lanc, TCamposLinhaRevisao& campos, TDAOFactory& cc, TDAOFactory& compl_,
+                       const TLinhaLancamentoTxt& l, int chave, const TDadosEmpresa& d, const std::string& complemento,
+                       int tipoD, int tipoC, const std::string& fonte) {
   lanc.Append();
-  auto set = [&](const char* campo, const Variant& v) { lanc.FieldByName(campo).SetValue(v); };
+  auto set = [&](const char* campo, const Variant& v) { campos(lanc, campo).SetValue(v); };
   auto setInt = [&](const char* campo, int v) { set(campo, v ? Variant(v) : Variant()); };
   set("BDCODEMP", l.CodEmp);
   set("BDCHAVE", chave);
@@ -794,6 +809,7 @@ class TLeituraRevisaoTxt {
   std::unique_ptr<TGravacaoSessaoArquivoGrande> gravacao_;
   TOcorrenciasEntradas ocorrencias_;   // equal entries of the file met so far
   std::map<int, std::map<std::string, int>> lancadas_;   // per company, its file lines booked in the period
+  TCamposLinhaRevisao campos_;
   std::vector<TLinhaLida> pendentes_;
   std::vector<std::pair<int, int>> jaLancados_;
   // The lines the import leaves out are told after the lines the reading refused.
@@ -877,7 +893,7 @@ void TLeituraRevisaoTxt::Anexa(const TLinhaLida& lida) {
       return;
     }
   const TDadosEmpresa& d = dados_.Empresa(l.CodEmp, l.Data);
-  AnexaLinhaRevisao(*lanc_, *cc_, *compl_, l, ++chave_, d, lida.Complemento, dados_.TipoParticipante(d.Plano, l.Debito),
+  AnexaLinhaRevisao(*lanc_, campos_, *cc_, *compl_, l, ++chave_, d, lida.Complemento, dados_.TipoParticipante(d.Plano, l.Debito),
                     dados_.TipoParticipante(d.Plano, l.Credito), lida.Fonte);
   if (!gravacao_ || lanc_->RecordCount() < kLinhasPorLote) return;
   gravacao_->Grava(*lanc_, *cc_, *compl_);
