@@ -140,6 +140,8 @@ TGravacaoSessaoArquivoGrande::~TGravacaoSessaoArquivoGrande() = default;
 void TGravacaoSessaoArquivoGrande::Grava(TClientDataSet& lancamentos, TClientDataSet& centros,
                                          TClientDataSet& complementos) {
   Copia(lancamentos_, lancamentos, sessao_, true);
+  if (const TField* emp = lancamentos.FindField("BDCODEMP"))
+    for (lancamentos.First(); !lancamentos.Eof(); lancamentos.Next()) empresas_.insert(static_cast<int>(emp->AsInteger()));
   // The explanatory note of a line is a detail of its own in the staged review.
   if (lancamentos.FindField("BDDESCRICAO")) {
     TStatement& nota = db_.Prepared(
@@ -168,28 +170,37 @@ void TGravacaoSessaoArquivoGrande::GravaDetalhesDoPerfil() {
   // The entry layout carries no rural-producer or real-estate record: a rural producer's or developer's
   // lines get their detail rows empty, for the user to fill in the review; the import writes them with
   // the entry. A line is a transfer when both its accounts are the producer's cash, bank or transit.
-  db_.Execute("insert into " + std::string(kTabelaProdutorRural) +
-                  " (BDSESSAO, BDCODEMP, BDCHAVE, BDTRANSFERENCIA) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, iif(" +
-                  ContaPR("BDDEBITO") + " and " + ContaPR("BDCREDITO") +
-                  ", cast('TRUE' as varchar(5)), 'FALSE') from TMP_VZEL_EMPRESAS_TLAN_TEMP T join TEMPRESAS E on E.BDCODEMP = "
-                  "T.BDCODEMP where T.BDSESSAO = ? and E.BDPRODUTORRURAL = 'TRUE'",
-              {sessao_});
-  // A developer's line names a development and unit for each side: 0 debit, 1 credit.
-  for (int lado : {0, 1})
-    db_.Execute("insert into " + std::string(kTabelaIncorporacao) +
-                    " (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, ? from "
-                    "TMP_VZEL_EMPRESAS_TLAN_TEMP T join TEMPRESAS E on E.BDCODEMP = T.BDCODEMP where T.BDSESSAO = ? "
-                    "and E.BDINCORPORADORA = 'TRUE'",
-                {lado, sessao_});
+  // Only the session's companies of such a profile have their lines read: most sessions have none.
+  for (int empresa : empresas_) {
+    const std::vector<Variant> perfil =
+        db_.Prepared("select BDPRODUTORRURAL, BDINCORPORADORA from TEMPRESAS where BDCODEMP = ?").ExecuteReturning({empresa});
+    auto verdade = [&](size_t i) { return perfil.size() > i && !perfil[i].IsNull() && perfil[i].AsString() == "TRUE"; };
+    if (verdade(0))
+      db_.Execute("insert into " + std::string(kTabelaProdutorRural) +
+                      " (BDSESSAO, BDCODEMP, BDCHAVE, BDTRANSFERENCIA) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, iif(" +
+                      ContaPR("BDDEBITO") + " and " + ContaPR("BDCREDITO") +
+                      ", cast('TRUE' as varchar(5)), 'FALSE') from TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? and "
+                      "T.BDCODEMP = ?",
+                  {sessao_, empresa});
+    // A developer's line names a development and unit for each side: 0 debit, 1 credit.
+    if (verdade(1))
+      for (int lado : {0, 1})
+        db_.Execute("insert into " + std::string(kTabelaIncorporacao) +
+                        " (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, ? from "
+                        "TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? and T.BDCODEMP = ?",
+                    {lado, sessao_, empresa});
+  }
 }
 
 int TGravacaoSessaoArquivoGrande::Conclui() {
   GravaDetalhesDoPerfil();
   // A line whose complement went to the complement table keeps none of its own.
+  // Walked from the few long complements, each line found by its key, not from every line of the session.
   db_.Execute(
-      "update TMP_VZEL_EMPRESAS_TLAN_TEMP T set T.BDCOMPL = null where T.BDSESSAO = ? and exists (select 1 from "
-      "TMP_VZEL_EMP_TLAN_COMPL_TEMP C where C.BDSESSAO = T.BDSESSAO and C.BDCODEMP = T.BDCODEMP and C.BDCHAVE = "
-      "T.BDCHAVE)",
+      "execute block (S integer = ?) as declare variable E integer; declare variable K integer; begin for select "
+      "C.BDCODEMP, C.BDCHAVE from TMP_VZEL_EMP_TLAN_COMPL_TEMP C where C.BDSESSAO = :S into :E, :K do update "
+      "TMP_VZEL_EMPRESAS_TLAN_TEMP T set T.BDCOMPL = null where T.BDSESSAO = :S and T.BDCHAVE = :K and "
+      "T.BDCODEMP = :E; end",
       {sessao_});
   tx_.Commit();
   return sessao_;

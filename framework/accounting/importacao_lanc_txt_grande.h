@@ -4,6 +4,7 @@
 // staged review reads each node from its session.
 #include <cstdint>
 #include <limits>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -87,6 +88,7 @@ class TGravacaoSessaoArquivoGrande {
   int sessao_;
   TTransaction tx_;
   TInsereLinha lancamentos_, centros_, complementos_;
+  std::set<int> empresas_;   // the companies of the lines staged so far
 };
 
 // The staged node: the entry manager over the session's rows (writes go through to the work table by
