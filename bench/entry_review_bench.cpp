@@ -1,10 +1,11 @@
 // An entry file through the Dyq task's in-memory review import, end to end (the file fetched from the
 // service, read, reviewed, validated, written), against its floor in the same run: a bare prepared INSERT
 // of as many ledger rows and of the record of each line booked (the file's line as a source). Goal:
-// 100,000 lines within 2x that floor.
+// 100,000 lines within 2x that floor, each the best of three.
 //   entry_review_bench
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <map>
 
 #include <fmt/format.h>
@@ -73,11 +74,12 @@ void BM_DyqTaskReview(benchmark::State& state) {
       state.SkipWithError(fmt::format("the run wrote {} of {} lines", gravados, n).c_str());
       return;
     }
-    Estrada()[n] = secs;
+    Estrada()[n] = Estrada().count(n) ? std::min(Estrada()[n], secs) : secs;
     state.counters["us/line"] = secs * 1e6 / static_cast<double>(n);
   }
 }
-BENCHMARK(BM_DyqTaskReview)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+// Best of three of the road and of its floor: on a shared machine either moves by a tenth between runs.
+BENCHMARK(BM_DyqTaskReview)->Arg(100000)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kSecond);
 
 void BM_BareInsert(benchmark::State& state) {
   for (auto _ : state) {
@@ -85,10 +87,10 @@ void BM_BareInsert(benchmark::State& state) {
         state.range(0), "VZEL_EMPRESAS_TLAN", {},
         {state.range(0), static_cast<int>(vyn::TTipoFonte::ArquivoLancamentos), bench::ChaveLinhaArquivo});
     state.SetIterationTime(secs);
-    Crua()[state.range(0)] = secs;
+    Crua()[state.range(0)] = Crua().count(state.range(0)) ? std::min(Crua()[state.range(0)], secs) : secs;
   }
 }
-BENCHMARK(BM_BareInsert)->Arg(100000)->Iterations(1)->UseManualTime()->Unit(benchmark::kSecond);
+BENCHMARK(BM_BareInsert)->Arg(100000)->Iterations(1)->Repetitions(3)->UseManualTime()->Unit(benchmark::kSecond);
 
 }  // namespace
 

@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <atomic>
 #include <unordered_map>
 
 #include "framework/core/text.h"
@@ -59,6 +60,12 @@ struct NameEq {
     return true;
   }
 };
+// Ids of data sets' fields, never given twice in a process: a detail knows its master's fields by it.
+uint64_t NewFieldsId() {
+  static std::atomic<uint64_t> ultimo{0};
+  return ++ultimo;
+}
+
 bool AsciiOnly(std::string_view s) {
   for (char c : s)
     if (static_cast<unsigned char>(c) >= 0x80) return false;
@@ -106,6 +113,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   std::vector<TFieldDef> defs;
   std::shared_ptr<Store> st;
   std::vector<std::unique_ptr<TField>> fields;
+  uint64_t fieldsId = NewFieldsId();   // changes whenever fields are made anew (unique across data sets)
   std::unordered_map<std::string, int, NameHash, NameEq> byName;
 
   TDataSetState state = TDataSetState::dsInactive;
@@ -135,6 +143,9 @@ struct TClientDataSet::Impl : detail::CursorBase {
   TDataSource* master = nullptr;
   std::string masterFields;
   std::vector<std::string> masterNames;  // masterFields split once: the master is read at each of its moves
+  // The master's fields of masterNames, found once for the master's fields as they are (fieldsId).
+  mutable std::vector<const TField*> masterFieldPtrs;
+  mutable uint64_t masterFieldsId = 0;
   MasterMode mmode = MasterMode::Off;
   std::vector<Variant> masterVals;
   std::vector<KeyCell> masterKey;
@@ -186,6 +197,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
     }
     if (same) return;
     fields.clear();
+    fieldsId = NewFieldsId();
     byName.clear();
     for (size_t k = 0; k < d.size(); ++k) {
       fields.push_back(std::make_unique<TField>(self, static_cast<int>(k), d[k]));
@@ -435,8 +447,13 @@ struct TClientDataSet::Impl : detail::CursorBase {
     if (!m || !m->Active()) return MasterMode::Empty;
     Impl& mi = *m->impl_;
     if (!mi.Editing() && mi.cur < 0) return MasterMode::Empty;
-    for (auto& n : names) {
-      vals.push_back(m->FieldByName(n).Value());
+    if (masterFieldsId != mi.fieldsId || masterFieldPtrs.size() != names.size()) {
+      masterFieldPtrs.clear();
+      for (auto& n : names) masterFieldPtrs.push_back(&m->FieldByName(n));
+      masterFieldsId = mi.fieldsId;
+    }
+    for (const TField* f : masterFieldPtrs) {
+      vals.push_back(f->Value());
       if (vals.back().IsNull()) {  // a null key matches no row
         vals.clear();
         return MasterMode::Empty;
@@ -1570,12 +1587,14 @@ void TClientDataSet::SetMasterFields(const std::string& fields) {
   std::vector<std::string> oldNames = im.masterNames;
   im.masterFields = fields;
   im.masterNames = SplitNames(fields);
+  im.masterFieldPtrs.clear();
   if (im.Active() && im.master) {
     try {
       im.Reorganize(false);
     } catch (...) {
       im.masterFields = old;
       im.masterNames = std::move(oldNames);
+      im.masterFieldPtrs.clear();
       im.Reorganize(false);
       throw;
     }

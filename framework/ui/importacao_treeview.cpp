@@ -368,9 +368,9 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
   ds->SetFiltered(false);
   int chave = primeira;
   TBulkLoad lote(*ds);   // the details follow the new keys once, when every row has its own
+  TField& f = ds->FieldByName(campo);
   for (TBookmark b : linhas) {
     ds->GotoBookmark(b);
-    TField& f = ds->FieldByName(campo);
     if (registra && nodo) nodo->ChavesNovas[f.AsString()] = chave;
     ds->Edit();
     f.SetAsInteger(chave++);
