@@ -37,11 +37,19 @@ std::string TextoRegistra(size_t n) {
   return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
 }
 
+// Each id updated by a statement of its own within the block: a list of ids in one condition made the
+// database walk every item of the company for each list.
 std::string TextoMarcaInformados(size_t n) {
-  std::string ids;
-  for (size_t i = 0; i < n; ++i) ids += i == 0 ? "?" : ", ?";
-  return "update TINTEGRACAO_DYQ_ITEM set BDINFORMADO = 'TRUE' where BDCODEMP = ? and BDTIPOCONTA = ? and BDIDWEB "
-         "in (" + ids + ")";
+  std::string parametros = "E TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDCODEMP = ?, T TYPE OF COLUMN "
+                           "TINTEGRACAO_DYQ_ITEM.BDTIPOCONTA = ?";
+  std::string corpo;
+  for (size_t i = 0; i < n; ++i) {
+    parametros += fmt::format(", W{} TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDIDWEB = ?", i);
+    corpo += fmt::format("UPDATE TINTEGRACAO_DYQ_ITEM SET BDINFORMADO = 'TRUE' WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
+                         "AND BDIDWEB = :W{};\n",
+                         i);
+  }
+  return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
 }
 
 }  // namespace
@@ -82,7 +90,7 @@ int64_t TItensIntegradosDYQ::GravadosDoExtrato(TDatabase& db, int empresa, int t
 void TItensIntegradosDYQ::MarcaInformados(TDatabase& db, int empresa, int tipoConta, const std::vector<int64_t>& ids) {
   if (ids.empty()) return;
   TTransaction tx(db, TTransaction::kJuntaAberta);
-  // A fixed number of ids a statement (the last ones repeated), so that it is prepared once.
+  // A fixed number of ids a statement (the last one repeated), so that it is prepared once.
   static const std::string texto = TextoMarcaInformados(kItensPorComando);
   TStatement& marca = db.Prepared(texto);
   for (size_t i = 0; i < ids.size(); i += kItensPorComando) {
