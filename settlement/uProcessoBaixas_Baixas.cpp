@@ -173,7 +173,9 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::map<int64_t, std::string> recusadas_;   // entry key → why its links are refused
   std::unordered_set<int64_t> comVinculoSimples_;   // entries the plain run meets (and tells)
   std::unordered_set<int64_t> avisadasNatureza_;
-  std::map<std::tuple<int, int64_t>, std::optional<TNaturezaDinheiro>> naturezasDocumentos_;
+  // The nature of each fiscal document the links name, by book and document, read before they are weighed.
+  void LeNaturezas();
+  std::map<std::tuple<int, int64_t>, TNaturezaDinheiro> naturezasDocumentos_;
 
   bool GetDebCre() const;
   void TrocaMes();
@@ -612,20 +614,37 @@ std::optional<TNaturezaDinheiro> TProcessoBaixas::TExecucaoBaixas::NaturezaObrig
   if (tipo == tbvGuia || tipo == tbvCalculo) return ndPaga;
   const int livro = static_cast<int>(link.FieldByName("BDSUBTIPO_BAIXA").AsInteger());
   if (tipo != tbvParcela || livro < 0 || livro > 3) return std::nullopt;
-  const auto documento = std::make_tuple(livro, link.FieldByName("BDBAIXA_ID").AsInteger());
-  auto it = naturezasDocumentos_.find(documento);
-  if (it == naturezasDocumentos_.end())
-    it = naturezasDocumentos_
-             .emplace(documento, NaturezaDocumentoFiscal(dao_->Database(), codigoEmpresa_, livro,
-                                                         std::get<1>(documento)))
-             .first;
+  auto it = naturezasDocumentos_.find(std::make_tuple(livro, link.FieldByName("BDBAIXA_ID").AsInteger()));
+  if (it == naturezasDocumentos_.end()) return std::nullopt;
   return it->second;
+}
+
+void TProcessoBaixas::TExecucaoBaixas::LeNaturezas() {
+  std::array<std::vector<int64_t>, 4> documentos;
+  for (TClientDataSet* conjunto : {pb_.cdsVINC_EXT_BAN_BAIXA, pb_.cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!conjunto || !conjunto->Active()) continue;
+    TClientDataSet v;
+    v.CloneCursor(*conjunto);
+    const TField& tipo = v.FieldByName("BDTIPO_BAIXA");
+    const TField& livro = v.FieldByName("BDSUBTIPO_BAIXA");
+    const TField& documento = v.FieldByName("BDBAIXA_ID");
+    for (v.First(); !v.Eof(); v.Next())
+      if (tipo.AsInteger() == tbvParcela && livro.AsInteger() >= 0 && livro.AsInteger() <= 3)
+        documentos[static_cast<size_t>(livro.AsInteger())].push_back(documento.AsInteger());
+  }
+  for (int livro = 0; livro < 4; ++livro) {
+    if (documentos[static_cast<size_t>(livro)].empty()) continue;
+    for (const auto& [chave, natureza] : NaturezasDocumentosFiscais(dao_->Database(), codigoEmpresa_, livro,
+                                                                    documentos[static_cast<size_t>(livro)]))
+      naturezasDocumentos_.emplace(std::make_tuple(livro, chave), natureza);
+  }
 }
 
 // Read before the run binds the entries to the links: every link of an entry, of both sets, is
 // weighed before any of them is posted.
 void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
   if (pb_.FPrimeiroTeste || dao_->IsEmpty()) return;
+  LeNaturezas();
   TClientDataSet entradas;
   entradas.CloneCursor(*dao_);
   entradas.SetIndexFieldNames("BDCHAVE");

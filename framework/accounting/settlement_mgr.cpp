@@ -10,6 +10,7 @@
 #include "framework/core/text.h"
 #include "framework/livros/livros.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/data/faixas_chaves.h"
 #include "framework/data/sql_value.h"
 #include "framework/host/posting_lock_check.h"
 #include "framework/schema/entry_keys.h"
@@ -35,10 +36,6 @@ std::vector<int64_t> PartesDaChave(const std::string& chave) {
   }
   return out;
 }
-
-// The widest gap between two asked keys that one range of a selection spans: the rows of the keys
-// between cost less to read and leave out than a statement of their own, up to about this many.
-constexpr int64_t kFolgaDaFaixa = 16;
 
 std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<int64_t, int64_t>>& pedidas) {
   std::map<int64_t, std::vector<int64_t>> out;
@@ -273,29 +270,21 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   return chave;
 }
 
-// The selection's structure comes from a statement that finds nothing; each range of a company's keys
-// then adds its rows through one prepared statement that walks the "company and key" index from the
-// range's first key to its last. The keys of a run's obligations mostly follow one another, so a company
+// Each range of a company's keys (FaixasDeChaves) adds its rows through one prepared statement that
+// walks the "company and key" index from the range's first key to its last; the same statement gives the
+// selection its structure. The keys of a run's obligations mostly follow one another, so a company
 // usually takes one statement; the rows between two asked keys that no key names are left out here.
 void TBaixaMGR::AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql,
                               const std::string& alias, const std::string& coluna,
                               const std::map<int64_t, std::vector<int64_t>>& porEmpresa) {
-  CommandText(sql("(1 = 0)"), ctOpen);
   TStatement& st =
       Database().Prepared(sql(fmt::format("({0}.BDCODEMP = ? and {0}.{1} between ? and ?)", alias, coluna)));
+  OpenFields(st);
   TDisabledControls controles(*this);
   TBulkLoad lote(*this);
   for (const auto& [emp, ids] : porEmpresa) {
-    std::vector<int64_t> chaves(ids);
-    std::sort(chaves.begin(), chaves.end());
-    chaves.erase(std::unique(chaves.begin(), chaves.end()), chaves.end());
-    for (size_t i = 0; i < chaves.size();) {
-      size_t fim = i + 1;
-      while (fim < chaves.size() && chaves[fim] - chaves[fim - 1] <= kFolgaDaFaixa) ++fim;
-      AdicionaFaixa(st, coluna, emp, {chaves.begin() + static_cast<std::ptrdiff_t>(i),
-                                      chaves.begin() + static_cast<std::ptrdiff_t>(fim)});
-      i = fim;
-    }
+    const std::vector<int64_t> chaves = ChavesOrdenadas(ids);
+    for (std::span<const int64_t> faixa : FaixasDeChaves(chaves)) AdicionaFaixa(st, coluna, emp, faixa);
   }
   // What was read is the database's state, not rows to insert.
   MergeChangeLog();
