@@ -161,43 +161,58 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
 
 // A group's payments share its entry's company and day: the first one's statement reads the period's
 // locks for all, in the settlement's transaction.
-bool TBaixaMGR::BloqueioLido(const std::vector<TPagamentoBaixa>& pagamentos, size_t i) {
-  const TPagamentoBaixa& p = pagamentos[i];
-  return std::any_of(pagamentos.begin(), pagamentos.begin() + static_cast<std::ptrdiff_t>(i),
-                     [&](const TPagamentoBaixa& a) {
-                       return a.BloqueioEmp == p.BloqueioEmp && a.BloqueioData.Days() == p.BloqueioData.Days() &&
-                              a.BloqueioTela == p.BloqueioTela;
-                     });
+std::vector<bool> TBaixaMGR::Bloqueios(const std::vector<TPagamentoBaixa>& pagamentos) {
+  std::vector<bool> ler(pagamentos.size(), true);
+  for (size_t i = 0; i < pagamentos.size(); ++i) {
+    const TPagamentoBaixa& p = pagamentos[i];
+    for (size_t a = 0; a < i && ler[i]; ++a)
+      ler[i] = !(pagamentos[a].BloqueioEmp == p.BloqueioEmp && pagamentos[a].BloqueioData.Days() == p.BloqueioData.Days() &&
+                 pagamentos[a].BloqueioTela == p.BloqueioTela);
+  }
+  return ler;
+}
+
+TStatement& TBaixaMGR::ComandoPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps) {
+  // A run posts thousands of settlements of a few shapes: each shape's text is made and looked up once.
+  TComandoPagamento& c = comandos_[FormaGravaPagamentos(ps)];
+  if (!c.Comando || c.Banco != &db || c.Geracao != db.Generation())
+    c = {&db, db.Generation(), &db.Prepared(TextoGravaPagamentos(ps))};
+  return *c.Comando;
 }
 
 // Another workstation settling the same obligation holds its row until it commits; then this one's
 // lock fails and the settlement is refused with a plain message instead of paying twice.
-bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l,
-                               bool lanca, const Variant& plaPadrao, bool juntaAberta, bool bloqueioLido) {
-  // A run posts thousands of payments of a few shapes: each shape's text is made and looked up once.
-  TComandoPagamento& c = comandos_[FormaGravaPagamento(p)];
-  if (!c.Comando || c.Banco != &db || c.Geracao != db.Generation())
-    c = {&db, db.Generation(), &db.Prepared(TextoGravaPagamento(p))};
-  TStatement& st = *c.Comando;
-  std::vector<Variant> r;
-  try {
-    r = vyn::GravaPagamento(
-        db, st, ParametrosGravaPagamento(p, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, !bloqueioLido));
-  } catch (const EDatabaseError& e) {
-    if (!e.IsLockConflict()) throw;
+bool TBaixaMGR::GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps, int chave,
+                                const TLancamentoBaixa& l, bool lanca, const Variant& plaPadrao, bool juntaAberta,
+                                const std::vector<bool>& bloqueios) {
+  TStatement& st = ComandoPagamentos(db, ps);
+  auto ocupada = [&](const TPagamentoBaixa& p, const std::string& sql, long codigo) {
     const std::string msg =
         fmt::format("Baixa não lançada: {} está sendo baixada por outra estação de trabalho.", p.Descricao);
-    if (juntaAberta) throw EDatabaseError(msg, e.SQL(), e.ErrorCode());
+    if (juntaAberta) throw EDatabaseError(msg, sql, codigo);
     Atencao(msg);
     return false;
+  };
+  std::vector<Variant> r;
+  try {
+    r = vyn::GravaPagamentos(db, st, ParametrosGravaPagamentos(ps, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, bloqueios));
+  } catch (const EDatabaseError& e) {
+    if (!e.IsLockConflict()) throw;
+    return ocupada(ps.front(), e.SQL(), e.ErrorCode());
   }
-  const int64_t situacao = r.empty() || r[0].IsNull() ? -1 : r[0].AsInteger();
+  const int64_t situacao = r.size() <= cpCodigo || r[cpSituacao].IsNull() ? -1 : r[cpSituacao].AsInteger();
   if (situacao == spGravado) return true;
-  if (situacao == spBloqueado && r.size() >= 6) {
+  const int64_t indice = situacao < 0 || r[cpPagamento].IsNull() ? -1 : r[cpPagamento].AsInteger();
+  if (indice < 0 || static_cast<size_t>(indice) >= ps.size())
+    throw EDatabaseError("A baixa de " + ps.front().Descricao + " não atualizou a obrigação.", st.SQL());
+  const TPagamentoBaixa& p = ps[static_cast<size_t>(indice)];
+  if (situacao == spOcupado) return ocupada(p, st.SQL(), static_cast<long>(r[cpCodigo].AsInteger()));
+  if (situacao == spBloqueado) {
     // As Bloqueado tells it; nothing was written, also inside a caller's transaction.
     auto data = [](const Variant& d) { return d.IsNull() ? std::string() : DateToStr(d.AsDateTime()); };
-    const std::string motivo = MensagemRegra(static_cast<int>(r[2].AsInteger()), p.BloqueioEmp, p.BloqueioData,
-                                             data(r[3]), data(r[4]), r[5].IsNull() ? std::string() : r[5].AsString());
+    const std::string motivo =
+        MensagemRegra(static_cast<int>(r[cpTipoBloqueio].AsInteger()), p.BloqueioEmp, p.BloqueioData, data(r[cpInicio]),
+                      data(r[cpFim]), r[cpMotivo].IsNull() ? std::string() : r[cpMotivo].AsString());
     if (!bloqueio_) {
       Atencao(fmt::format("Baixa não lançada: {} ({})", motivo, p.Descricao));
       return false;
@@ -209,7 +224,7 @@ bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chav
     return false;
   }
   if (situacao != spSaldo) throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", st.SQL());
-  const Currency saldo = r.size() < 2 || r[1].IsNull() ? Currency() : r[1].AsCurrency();
+  const Currency saldo = r[cpSaldo].IsNull() ? Currency() : r[cpSaldo].AsCurrency();
   const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
                                       Dinheiro(p.ValorGuarda), Dinheiro(saldo), p.Descricao);
   // Inside the caller's transaction nothing can be undone here: the caller's run fails.
@@ -253,11 +268,18 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   const int chave = ProximaChave(db, l.CodEmp);
   const Variant plaPadrao = PlanoPadrao(db, l.CodEmp, AnoMes(l.Data));
   // Each balance is read inside the transaction, after the group's earlier payments: what was selected
-  // may have been paid since. The entry goes with the last payment.
-  for (size_t i = 0; i < pagamentos.size(); ++i)
-    if (!GravaPagamento(db, pagamentos[i], chave, l, i + 1 == pagamentos.size(), plaPadrao,
-                        tr.Joined() && !execucao, BloqueioLido(pagamentos, i)))
+  // may have been paid since. A group's payments go in one statement (a large group in a few), the
+  // entry with the last.
+  const std::vector<bool> bloqueios = Bloqueios(pagamentos);
+  const std::span<const TPagamentoBaixa> todos(pagamentos);
+  for (size_t i = 0; i < pagamentos.size(); i += kPagamentosPorComando) {
+    const size_t n = std::min(kPagamentosPorComando, pagamentos.size() - i);
+    const std::vector<bool> lidos(bloqueios.begin() + static_cast<std::ptrdiff_t>(i),
+                                  bloqueios.begin() + static_cast<std::ptrdiff_t>(i + n));
+    if (!GravaPagamentos(db, todos.subspan(i, n), chave, l, i + n == pagamentos.size(), plaPadrao,
+                         tr.Joined() && !execucao, lidos))
       return 0;
+  }
   if (execucao) {
     execucao->Confirma();
     desfaz.t = nullptr;

@@ -173,14 +173,16 @@ class TBaixaMGR : public TDAOFactory {
   TOrigemBaixa Origem() { return OnGetOrigemBaixa ? OnGetOrigemBaixa(this) : TOrigemBaixa(); }
 
  private:
-  // Writes one payment of the settlement entry l (keyed chave), and with lanca the entry itself, in one
-  // statement, which reads the period's locks unless bloqueioLido. False when the obligation's balance,
-  // the period's locks or another workstation's lock refused it (warned about, or raised inside a
-  // caller's transaction).
-  bool GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l, bool lanca,
-                      const Variant& plaPadrao, bool juntaAberta, bool bloqueioLido);
-  // Whether an earlier payment of the settlement read the period's locks that payment i needs.
-  static bool BloqueioLido(const std::vector<TPagamentoBaixa>& pagamentos, size_t i);
+  // Writes payments ps of the settlement entry l (keyed chave), and with lanca the entry itself, in one
+  // statement, which reads the period's locks for the payments bloqueios marks. False when an
+  // obligation's balance, the period's locks or another workstation's lock refused one of them (warned
+  // about, or raised inside a caller's transaction); its settlement's transaction is then to be undone.
+  bool GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps, int chave, const TLancamentoBaixa& l,
+                       bool lanca, const Variant& plaPadrao, bool juntaAberta, const std::vector<bool>& bloqueios);
+  TStatement& ComandoPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps);
+  // Which payments' statements read the period's locks: not one whose company, day and screens an
+  // earlier payment of the settlement read.
+  static std::vector<bool> Bloqueios(const std::vector<TPagamentoBaixa>& pagamentos);
 
   // The books' rules of the company, the day and the accounts of the entry l; false (told) when they
   // refuse it. Answers are kept for the run; the period's locks are read again by each settlement's
@@ -204,7 +206,7 @@ class TBaixaMGR : public TDAOFactory {
   };
   std::shared_ptr<TChavesReservadas> chaves_ = std::make_shared<TChavesReservadas>();
   std::map<std::pair<int, int>, Variant> planosPadrao_;   // by company and month, for the run
-  // The payment statement of each shape, by the attachment it was prepared on.
+  // The payment statement of each shape of settlement, by the attachment it was prepared on.
   struct TComandoPagamento {
     const TDatabase* Banco = nullptr;
     uint64_t Geracao = 0;
