@@ -1,6 +1,7 @@
 #include "framework/accounting/settlement_mgr.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <optional>
 
@@ -23,13 +24,22 @@ namespace vyn {
 namespace {
 
 // The numbers of a key text, its dots being separators ("1...12.3.0" -> 1, 12, 3, 0).
-std::vector<int64_t> PartesDaChave(const std::string& chave) {
+std::vector<int64_t> PartesDaChave(std::string_view chave) {
   std::vector<int64_t> out;
-  for (const std::string& p : Split(chave, '.')) {
+  while (!chave.empty()) {
+    const size_t ponto = chave.find('.');
+    const std::string_view p = chave.substr(0, ponto);
+    chave = ponto == std::string_view::npos ? std::string_view() : chave.substr(ponto + 1);
     if (p.empty()) continue;
-    Variant v(Trim(p));
+    // A run's keys are plain digits, read as they are; anything else reads as a text value would.
+    int64_t n = 0;
+    const auto [fim, erro] = std::from_chars(p.data(), p.data() + p.size(), n);
+    if (erro == std::errc() && fim == p.data() + p.size() && p.front() != '-') {
+      out.push_back(n);
+      continue;
+    }
     try {
-      out.push_back(v.AsInteger());
+      out.push_back(Variant(Trim(p)).AsInteger());
     } catch (const EVariantError&) {
       return {};
     }
@@ -644,13 +654,17 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
           ? join
           : fmt::format(" left outer join {} MOV on (MOV.BDCODEMP = PAR.BDCODEMP and MOV.BDCHAVE = PAR.BDCHAVE)",
                         kTabelasDoc[livro_]);
+  // What the payments took off is read once per installment, in the selection of a derived table.
+  const std::string colunaNatureza = livro_ == 2 ? "BDCODMUNATVM" : "BDCODNAT";
   AbrePorPartes(
       [&](const std::string& condicao) {
-        return fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "
-                           "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, {2} as BDVALORTOTAL, "
-                           "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR - {2} end "
-                           "as BDSALDOAPAGAR from {3} PAR{4} where {5}",
-                           numdoc, natureza, pago, kTabelasPar[livro_], docJoin, condicao);
+        return fmt::format("select X.BDCODEMP, X.BDCHAVE, X.BDORDEMPAR, X.BDPARCELAPAR, X.BDDATAVENCTOPAR, X.BDVALORPAR, "
+                           "X.BDCODTER, X.BDNUMDOCINI, X.{0}, X.BDVALORTOTAL, case when X.VALORCONTABIL = 0 then -1 "
+                           "else X.BDVALORPAR - X.BDVALORTOTAL end as BDSALDOAPAGAR from (select PAR.BDCODEMP, "
+                           "PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, PAR.BDVALORPAR, "
+                           "PAR.BDCODTER, {1} as BDNUMDOCINI, {2}, {3} as BDVALORTOTAL, coalesce(MOV.BDVALORCONTABIL, "
+                           "0) as VALORCONTABIL from {4} PAR{5} where {6}) X",
+                           colunaNatureza, numdoc, natureza, pago, kTabelasPar[livro_], docJoin, condicao);
       },
       "PAR", "BDCHAVE", porEmpresa);
   // Installments of the documents that no key names are not this run's. What stays is noted in one

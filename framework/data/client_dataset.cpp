@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <unordered_map>
 
 #include "framework/core/text.h"
@@ -87,6 +89,15 @@ struct TClientDataSet::Impl : detail::CursorBase {
   std::shared_ptr<Store> st;
   std::vector<std::unique_ptr<TField>> fields;
   std::unordered_map<std::string, int, NameHash, std::equal_to<>> byName;
+  // The names last looked up and what they found, in slots chosen by where the name's text lies: a run
+  // asks the same few literals of a row thousands of times, and one of them asked again is answered by
+  // comparing its text instead of hashing it. Emptied whenever the fields change.
+  struct SeenName {
+    const char* at = nullptr;
+    std::string name;
+    int k = -1;
+  };
+  mutable std::array<SeenName, 16> seen;
 
   TDataSetState state = TDataSetState::dsInactive;
   std::vector<Variant> buf;
@@ -147,9 +158,14 @@ struct TClientDataSet::Impl : detail::CursorBase {
   const std::vector<TFieldDef>& Defs() const { return st ? st->defs : defs; }
 
   int FieldIndex(std::string_view name) const {
+    SeenName& s = seen[(reinterpret_cast<uintptr_t>(name.data()) >> 4) % seen.size()];
+    if (s.at == name.data() && s.name == name) return s.k;
     auto it = byName.find(name);
     if (it == byName.end()) it = byName.find(NameKey(name));
-    return it == byName.end() ? -1 : it->second;
+    s.at = name.data();
+    s.name.assign(name);
+    s.k = it == byName.end() ? -1 : it->second;
+    return s.k;
   }
   int RequireField(std::string_view name) const {
     int k = FieldIndex(name);
@@ -166,6 +182,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
     if (same) return;
     fields.clear();
     byName.clear();
+    seen = {};
     for (size_t k = 0; k < d.size(); ++k) {
       fields.push_back(std::make_unique<TField>(self, static_cast<int>(k), d[k]));
       byName[NameKey(d[k].Name)] = static_cast<int>(k);
