@@ -127,6 +127,9 @@ class TProcessoBaixas::TExecucaoBaixas {
   void LigaCallbacks(M& m);
   void PassaChaves();
   void MarcaVariosVinculos();
+  // Each link's entry and group, in the order the run walks them.
+  void Ordena();
+  std::vector<int64_t> ordem_, grupos_;
   // The group a link is posted in: its entry, or in the plain run the statement line its split row
   // came from (the review makes each split row an entry of its own, BDCHAVEPAI naming the line), so
   // a line's several links may make one grouped entry.
@@ -484,7 +487,13 @@ void TProcessoBaixas::TExecucaoBaixas::MarcaVariosVinculos() {
 
 void TProcessoBaixas::TExecucaoBaixas::Executa() {
   if (!links_->Active() || links_->IsEmpty()) return;
-  PassaChaves();
+  {
+    // The walks before the postings read the links alone: the entries follow the links once, after them.
+    const TBulkLoad entradasParadas(*links_);
+    PassaChaves();
+    if (revisao_) MarcaVariosVinculos();
+    Ordena();
+  }
   if (!pb_.FPrimeiroTeste) {
     // Every manager of the run draws its entry keys from the first one's reservation.
     TBaixaMGR* primeiro = parcelas_[0];
@@ -493,29 +502,29 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
     for (TMovParPgtoMGR* m : parcelas_) m->CompartilhaChaves(*primeiro);
     primeiro->PreveBaixas(static_cast<size_t>(links_->RecordCount()));
   }
-  if (revisao_) MarcaVariosVinculos();
-  std::vector<int64_t> ordem, grupos;
-  ordem.reserve(static_cast<size_t>(links_->RecordCount()));
-  grupos.reserve(ordem.capacity());
-  for (links_->First(); !links_->Eof(); links_->Next()) {
-    ordem.push_back(Link("BDCHAVE"));
-    grupos.push_back(GrupoLink());
-  }
-
   links_->First();
   pb_.FContaDebCre = GetDebCre();   // the receipt run takes the bank side once
   std::optional<TTransacaoBaixas> transacao;
   TransacaoDaExecucao(transacao);
   const TDesligaTransacao desliga{this};
   for (size_t i = 0; !links_->Eof(); links_->Next(), ++i) {
-    const int64_t proxima = i + 1 < ordem.size() ? ordem[i + 1] : 0;
-    const int64_t proximoGrupo = i + 1 < grupos.size() ? grupos[i + 1] : 0;
-    TrataLink(ordem[i], proximoGrupo);
+    const int64_t proxima = i + 1 < ordem_.size() ? ordem_[i + 1] : 0;
+    const int64_t proximoGrupo = i + 1 < grupos_.size() ? grupos_[i + 1] : 0;
+    TrataLink(ordem_[i], proximoGrupo);
     // A group is closed on its last link, also when that link posted nothing.
-    if (proximoGrupo != grupos[i]) FechaGrupos();
-    if (proxima != ordem[i]) ConfereRestante();
+    if (proximoGrupo != grupos_[i]) FechaGrupos();
+    if (proxima != ordem_[i]) ConfereRestante();
   }
   if (transacao) transacao->Encerra();
+}
+
+void TProcessoBaixas::TExecucaoBaixas::Ordena() {
+  ordem_.reserve(static_cast<size_t>(links_->RecordCount()));
+  grupos_.reserve(ordem_.capacity());
+  for (links_->First(); !links_->Eof(); links_->Next()) {
+    ordem_.push_back(Link("BDCHAVE"));
+    grupos_.push_back(GrupoLink());
+  }
 }
 
 void TProcessoBaixas::TExecucaoBaixas::TrataLink(int64_t entrada, int64_t proximoGrupo) {

@@ -55,11 +55,20 @@ std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<i
 
 std::string Dinheiro(Currency c) { return c.ToBR(2); }
 
+// A settlement of one payment.
+std::vector<TPagamentoBaixa> Um(TPagamentoBaixa p) {
+  std::vector<TPagamentoBaixa> v;
+  v.push_back(std::move(p));
+  return v;
+}
+
 const char* const kTabelasPar[] = {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR",
                                    "VEF_EMP_TMOVF100PAR"};
 const char* const kTabelasDoc[] = {"VEF_EMP_TMOVENT", "VEF_EMP_TMOVSAI", "VEF_EMP_TMOVSER",
                                    "VEF_EMP_TMOVDEMAISDOC_F100"};
 const char* const kNomesLivro[] = {"entradas", "saídas", "serviços", "demais documentos"};
+// The columns every payment row carries, in the order ValoresPagamento gives their values.
+const char* const kColunasPagamento[] = {"BDDATAPGTO", "BDVALORPGTO", "BDCHAVEORIGEM", "BDDCTO"};
 
 }  // namespace
 
@@ -182,9 +191,20 @@ std::vector<bool> TBaixaMGR::Bloqueios(const std::vector<TPagamentoBaixa>& pagam
   return ler;
 }
 
+std::shared_ptr<const TFormaPagamento> TBaixaMGR::Forma(const std::string& nome,
+                                                       const std::function<TFormaPagamento()>& faz) {
+  auto it = formas_.find(nome);
+  if (it == formas_.end()) it = formas_.emplace(nome, std::make_shared<const TFormaPagamento>(faz())).first;
+  return it->second;
+}
+
 TStatement& TBaixaMGR::ComandoPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps) {
-  // A run posts thousands of settlements of a few shapes: each shape's text is made and looked up once.
-  TComandoPagamento& c = comandos_[FormaGravaPagamentos(ps)];
+  // A run posts thousands of settlements of a few kinds: each sequence of kinds is made into a text and
+  // prepared once. The kinds are this manager's own (Forma), alive as long as these statements.
+  std::vector<const TFormaPagamento*> formas;
+  formas.reserve(ps.size());
+  for (const TPagamentoBaixa& p : ps) formas.push_back(p.Forma.get());
+  TComandoPagamento& c = comandos_[formas];
   if (!c.Comando || c.Banco != &db || c.Geracao != db.Generation())
     c = {&db, db.Generation(), &db.Prepared(TextoGravaPagamentos(ps))};
   return *c.Comando;
@@ -426,10 +446,8 @@ TLancamentoBaixa TBaixaMGR::Lancamento(TDateTime data, int debito, int credito, 
   return l;
 }
 
-std::vector<std::pair<std::string, Variant>> TBaixaMGR::ValoresPagamento(TDateTime data, Currency valor,
-                                                                         const std::string& dcto) {
-  return {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor},
-          {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(dcto, 30)}};
+std::vector<Variant> TBaixaMGR::ValoresPagamento(TDateTime data, Currency valor, const std::string& dcto) {
+  return {data.DateOnly(), valor, Variant(static_cast<long long>(ChaveOrigem())), Utf8Left(dcto, 30)};
 }
 
 Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
@@ -458,20 +476,28 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   if (JaBaixado(origem, o.Identificacao, tbpPrincipal, o.Descricao)) return Currency();
 
   const TLancamentoBaixa l = Lancamento(data, debito, credito, valor, o.Compl);
-  p.Tabela = o.Tabela + "_BAIXA";
-  p.Chave = o.Chave;
-  p.ColunaSeq = "BDSEQ";
+  std::string nome = o.Tabela + '|' + o.SaldoSQL + '|' + o.AbateSQL;
+  for (const auto& [coluna, valorChave] : o.Chave) nome += '|' + coluna;
+  p.Forma = Forma(nome, [&] {
+    TFormaPagamento f;
+    f.Tabela = o.Tabela + "_BAIXA";
+    for (const auto& [coluna, valorChave] : o.Chave) f.Chave.push_back(coluna);
+    f.ColunaSeq = "BDSEQ";
+    f.Valores.assign(std::begin(kColunasPagamento), std::end(kColunasPagamento));
+    f.TabelaObrigacao = o.Tabela;
+    f.Guarda = o.SaldoSQL;
+    f.Abate = o.AbateSQL;
+    return f;
+  });
+  for (const auto& [coluna, valorChave] : o.Chave) p.Chave.push_back(valorChave);
   p.Valores = ValoresPagamento(data, valor, l.Dcto);
-  p.TabelaObrigacao = o.Tabela;
-  p.Guarda = o.SaldoSQL;
   p.ValorGuarda = valor;
-  p.Abate = o.AbateSQL;
   p.Descricao = o.Descricao;
   p.Origem = Origem();
   p.Valor = valor;
   p.ChaveOrigem = origem;
   p.Obrigacao = o.Identificacao;
-  if (Grava(l, {p}, &tr) == 0) return Currency();
+  if (Grava(l, Um(std::move(p)), &tr) == 0) return Currency();
   valorLancado_ = valor;
   return valor;
 }
@@ -796,21 +822,27 @@ bool TMovParPgtoMGR::ContasDaBaixa(TBaixaParcela& b) {
 TPagamentoBaixa TMovParPgtoMGR::PagamentoDaBaixa(const TBaixaParcela& b, const std::string& dcto, int64_t origem,
                                                  const std::string& obrigacao) {
   TPagamentoBaixa p;
-  const TParams pk{FieldByName("BDCODEMP").AsInteger(), Variant(static_cast<long long>(FieldByName("BDCHAVE").AsInteger())),
-                   FieldByName("BDORDEMPAR").AsInteger()};
-  p.Tabela = GetTablePagamento();
-  p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
-  p.ColunaSeq = "BDSEQPGTO";
-  p.TabelaObrigacao = kTabelasPar[livro_];
+  p.Forma = Forma(b.AbateSaldo ? "saldo" : "parte", [&] {
+    TFormaPagamento f;
+    f.Tabela = GetTablePagamento();
+    f.Chave = {"BDCODEMP", "BDCHAVE", "BDORDEMPAR"};
+    f.ColunaSeq = "BDSEQPGTO";
+    f.TabelaObrigacao = kTabelasPar[livro_];
+    f.Valores.assign(std::begin(kColunasPagamento), std::end(kColunasPagamento));
+    f.Valores.emplace_back("BDTIPOBAIXA");
+    if (b.AbateSaldo) {
+      // The installment's value less its principal and discount payments.
+      f.Guarda = "O.BDVALORPAR";
+      f.Pagos = fmt::format("IIF(BDTIPOBAIXA IN ({}, {}), BDVALORPGTO, 0)", static_cast<int>(tbpPrincipal),
+                            static_cast<int>(tbpDesconto));
+    }
+    return f;
+  });
+  p.Chave = {FieldByName("BDCODEMP").AsInteger(), Variant(static_cast<long long>(FieldByName("BDCHAVE").AsInteger())),
+             FieldByName("BDORDEMPAR").AsInteger()};
   p.Valores = ValoresPagamento(b.Data, b.Valor, dcto);
-  p.Valores.emplace_back("BDTIPOBAIXA", b.Tipo);
-  if (b.AbateSaldo) {
-    // The installment's value less its principal and discount payments.
-    p.Guarda = "O.BDVALORPAR";
-    p.Pagos = fmt::format("IIF(BDTIPOBAIXA IN ({}, {}), BDVALORPGTO, 0)", static_cast<int>(tbpPrincipal),
-                          static_cast<int>(tbpDesconto));
-    p.ValorGuarda = b.Valor;
-  }
+  p.Valores.emplace_back(b.Tipo);
+  if (b.AbateSaldo) p.ValorGuarda = b.Valor;
   p.Descricao = b.Descricao;
   p.Origem = Origem();
   p.TipoBaixa = b.Tipo;
@@ -851,10 +883,10 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   TPagamentoBaixa p = PagamentoDaBaixa(*b, l.Dcto, origem, obrigacao);
   p.BloqueioEmp = bloqueio.BloqueioEmp;
   p.BloqueioData = bloqueio.BloqueioData;
-  p.BloqueioTela = bloqueio.BloqueioTela;
+  p.BloqueioTela = std::move(bloqueio.BloqueioTela);
   if (agrupado) {
     AgrupaBaixa(l, std::move(p));
-  } else if (Grava(l, {p}, &*tr) == 0) {
+  } else if (Grava(l, Um(std::move(p)), &*tr) == 0) {
     return false;
   }
   if (b->AbateSaldo) {

@@ -163,9 +163,10 @@ class TBaixaMGR : public TDAOFactory {
   bool ValorAceito(Currency valor, const Currency* saldo, const std::string& descricao) const;
   // The entry of a settlement of the current company, with the document number the engine gives.
   TLancamentoBaixa Lancamento(TDateTime data, int debito, int credito, Currency valor, std::string complemento);
-  // The columns every payment row carries (date, value, imported entry, document).
-  std::vector<std::pair<std::string, Variant>> ValoresPagamento(TDateTime data, Currency valor,
-                                                                const std::string& dcto);
+  // The values of the columns every payment row carries (date, value, imported entry, document).
+  std::vector<Variant> ValoresPagamento(TDateTime data, Currency valor, const std::string& dcto);
+  // This manager's kind of payment named nome, made by faz the first time it is asked.
+  std::shared_ptr<const TFormaPagamento> Forma(const std::string& nome, const std::function<TFormaPagamento()>& faz);
   // Settles the obligation in full or by OnGetValorPgto, with the configuration's accounts. Answers the
   // value posted, or zero when it was refused (warned about; nothing written).
   Currency LancaBaixa(const TObrigacaoBaixa& o);
@@ -212,7 +213,8 @@ class TBaixaMGR : public TDAOFactory {
     uint64_t Geracao = 0;
     TStatement* Comando = nullptr;
   };
-  std::map<std::string, TComandoPagamento> comandos_;
+  std::map<std::vector<const TFormaPagamento*>, TComandoPagamento> comandos_;
+  std::map<std::string, std::shared_ptr<const TFormaPagamento>> formas_;   // by name, for the manager's life
   // Debit and credit accounts of the configurations read, by plan, key and month, for the run.
   std::map<std::tuple<int, int, int>, std::pair<int, int>> contasConfiguracao_;
 };

@@ -125,6 +125,11 @@ struct TClientDataSet::Impl : detail::CursorBase {
 
   TDataSource* master = nullptr;
   std::string masterFields;
+  std::vector<std::string> masterNames;   // masterFields' names, split once: read at every move of the master
+  void SetMasterFieldsText(std::string f) {
+    masterFields = std::move(f);
+    masterNames = SplitNames(masterFields);
+  }
   MasterMode mmode = MasterMode::Off;
   std::vector<Variant> masterVals;
   std::vector<KeyCell> masterKey;
@@ -425,7 +430,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
   // Reads the master's current key; returns the mode and values the detail should show.
   MasterMode ReadMaster(std::vector<Variant>& vals) const {
     vals.clear();
-    auto names = SplitNames(masterFields);
+    const std::vector<std::string>& names = masterNames;
     if (!master || names.empty()) return MasterMode::Off;
     TClientDataSet* m = master->DataSet();
     if (!m || !m->Active()) return MasterMode::Empty;
@@ -1563,12 +1568,12 @@ void TClientDataSet::SetMasterFields(const std::string& fields) {
   if (im.Active()) im.CheckBrowseMode();
   if (im.Active() && im.master) im.FetchAll();
   std::string old = im.masterFields;
-  im.masterFields = fields;
+  im.SetMasterFieldsText(fields);
   if (im.Active() && im.master) {
     try {
       im.Reorganize(false);
     } catch (...) {
-      im.masterFields = old;
+      im.SetMasterFieldsText(old);
       im.Reorganize(false);
       throw;
     }

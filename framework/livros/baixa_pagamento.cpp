@@ -25,18 +25,18 @@ std::string Declara(const std::string& nome, const std::string& tabela, const st
 std::string Prefixo(size_t i) { return fmt::format("A{}", i); }
 
 // " WHERE A = :A0PK0 AND B = :A0PK1" over the obligation's key, with the alias given.
-std::string Onde(const TPagamentoBaixa& p, const std::string& prefixo, const std::string& alias) {
+std::string Onde(const TFormaPagamento& f, const std::string& prefixo, const std::string& alias) {
   std::string onde;
-  for (size_t i = 0; i < p.Chave.size(); ++i)
-    onde += fmt::format("{}{}{} = :{}PK{}", i ? " AND " : " WHERE ", alias, p.Chave[i].first, prefixo, i);
+  for (size_t i = 0; i < f.Chave.size(); ++i)
+    onde += fmt::format("{}{}{} = :{}PK{}", i ? " AND " : " WHERE ", alias, f.Chave[i], prefixo, i);
   return onde;
 }
 
-std::string ParametrosPagamento(const TPagamentoBaixa& p, const std::string& a) {
+std::string ParametrosPagamento(const TFormaPagamento& f, const std::string& a) {
   std::vector<std::string> d;
-  for (size_t i = 0; i < p.Chave.size(); ++i) d.push_back(Declara(a + "PK" + std::to_string(i), p.Tabela, p.Chave[i].first));
-  for (size_t i = 0; i < p.Valores.size(); ++i)
-    d.push_back(Declara(a + "PV" + std::to_string(i), p.Tabela, p.Valores[i].first));
+  for (size_t i = 0; i < f.Chave.size(); ++i) d.push_back(Declara(a + "PK" + std::to_string(i), f.Tabela, f.Chave[i]));
+  for (size_t i = 0; i < f.Valores.size(); ++i)
+    d.push_back(Declara(a + "PV" + std::to_string(i), f.Tabela, f.Valores[i]));
   d.push_back(a + "PGUARDA NUMERIC(18,4) = ?");
   d.push_back(a + "PVALOR NUMERIC(18,4) = ?");
   for (const char* c : kColunasVinculo) d.push_back(Declara(a + "R" + c, kTabelaVinculosLancados, c));
@@ -48,8 +48,8 @@ std::string ParametrosPagamento(const TPagamentoBaixa& p, const std::string& a) 
 
 std::string Parametros(std::span<const TPagamentoBaixa> ps) {
   std::vector<std::string> d;
-  for (size_t i = 0; i < ps.size(); ++i) d.push_back(ParametrosPagamento(ps[i], Prefixo(i)));
-  d.push_back(Declara("PCHAVELAN", ps.front().Tabela, "BDCHAVELAN"));
+  for (size_t i = 0; i < ps.size(); ++i) d.push_back(ParametrosPagamento(*ps[i].Forma, Prefixo(i)));
+  d.push_back(Declara("PCHAVELAN", ps.front().Forma->Tabela, "BDCHAVELAN"));
   for (const char* c : kColunasLancamento) d.push_back(Declara(std::string("L") + c, "VZEL_EMPRESAS_TLAN", c));
   return Join(d, ", ");
 }
@@ -66,11 +66,11 @@ std::string Insercao(const std::string& tabela, const char* const* colunas, size
 // Locks the obligation's row, reading the open balance under the lock where there is one. Among several
 // payments the lock's conflict is answered (spOcupado), naming its payment: raised, it would not say whose
 // obligation another workstation holds.
-std::string TravaObrigacao(const TPagamentoBaixa& p, const std::string& a, bool varios) {
-  if (p.TabelaObrigacao.empty() || p.Chave.empty()) return {};
-  const std::string& coluna = p.Chave.front().first;
-  std::string trava = fmt::format("UPDATE {} O SET {} = {}{}", p.TabelaObrigacao, coluna, coluna, Onde(p, a, "O."));
-  trava += p.Guarda.empty() ? ";\n" : " RETURNING " + p.Guarda + " INTO :SALDO;\n";
+std::string TravaObrigacao(const TFormaPagamento& f, const std::string& a, bool varios) {
+  if (f.TabelaObrigacao.empty() || f.Chave.empty()) return {};
+  const std::string& coluna = f.Chave.front();
+  std::string trava = fmt::format("UPDATE {} O SET {} = {}{}", f.TabelaObrigacao, coluna, coluna, Onde(f, a, "O."));
+  trava += f.Guarda.empty() ? ";\n" : " RETURNING " + f.Guarda + " INTO :SALDO;\n";
   if (!varios) return trava;
   return "BEGIN\n" + trava +
          "WHEN GDSCODE lock_conflict, GDSCODE update_conflict, GDSCODE deadlock, GDSCODE lock_timeout DO BEGIN\n"
@@ -78,7 +78,7 @@ std::string TravaObrigacao(const TPagamentoBaixa& p, const std::string& a, bool 
 }
 
 // One payment's part of the statement; what it refuses leaves the statement at once, naming its place.
-std::string CorpoPagamento(const TPagamentoBaixa& p, size_t indice, bool varios) {
+std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios) {
   const std::string a = Prefixo(indice);
   // The period's locks first, read again by each settlement (a lock may be set while a run goes on; the
   // gate checked the company, the day and the accounts before): a locked date writes nothing.
@@ -91,33 +91,33 @@ std::string CorpoPagamento(const TPagamentoBaixa& p, size_t indice, bool varios)
       "END\n",
       indice, a);
   // Another workstation settling the obligation holds this row until it commits.
-  corpo += TravaObrigacao(p, a, varios);
+  corpo += TravaObrigacao(f, a, varios);
   // The payment's sequence is the next of its obligation's; the same pass over its payment rows answers
   // what they took off the balance.
-  if (p.Pagos.empty()) {
-    corpo += fmt::format("SELECT COALESCE(MAX({}), 0) + 1 FROM {}{} INTO :SEQ;\n", p.ColunaSeq, p.Tabela, Onde(p, a, ""));
+  if (f.Pagos.empty()) {
+    corpo += fmt::format("SELECT COALESCE(MAX({}), 0) + 1 FROM {}{} INTO :SEQ;\n", f.ColunaSeq, f.Tabela, Onde(f, a, ""));
   } else {
     corpo += fmt::format("SELECT COALESCE(MAX({}), 0) + 1, COALESCE(SUM({}), 0) FROM {}{} INTO :SEQ, :PAGO;\n",
-                         p.ColunaSeq, p.Pagos, p.Tabela, Onde(p, a, ""));
-    if (!p.Guarda.empty()) corpo += "SALDO = SALDO - PAGO;\n";
+                         f.ColunaSeq, f.Pagos, f.Tabela, Onde(f, a, ""));
+    if (!f.Guarda.empty()) corpo += "SALDO = SALDO - PAGO;\n";
   }
-  if (!p.Guarda.empty())
+  if (!f.Guarda.empty())
     corpo += fmt::format("IF (SALDO IS NULL OR SALDO < {}PGUARDA) THEN BEGIN SITUACAO = 1; SUSPEND; EXIT; END\n", a);
   std::string cols, vals;
-  for (size_t i = 0; i < p.Chave.size(); ++i) {
-    cols += p.Chave[i].first + ", ";
+  for (size_t i = 0; i < f.Chave.size(); ++i) {
+    cols += f.Chave[i] + ", ";
     vals += fmt::format(":{}PK{}, ", a, i);
   }
-  cols += p.ColunaSeq;
+  cols += f.ColunaSeq;
   vals += ":SEQ";
-  for (size_t i = 0; i < p.Valores.size(); ++i) {
-    cols += ", " + p.Valores[i].first;
+  for (size_t i = 0; i < f.Valores.size(); ++i) {
+    cols += ", " + f.Valores[i];
     vals += fmt::format(", :{}PV{}", a, i);
   }
-  corpo += fmt::format("INSERT INTO {} ({}, BDCHAVELAN) VALUES ({}, :PCHAVELAN);\n", p.Tabela, cols, vals);
-  if (!p.Abate.empty())
+  corpo += fmt::format("INSERT INTO {} ({}, BDCHAVELAN) VALUES ({}, :PCHAVELAN);\n", f.Tabela, cols, vals);
+  if (!f.Abate.empty())
     corpo += fmt::format("UPDATE {} SET {}{};\nIF (ROW_COUNT <> 1) THEN BEGIN SITUACAO = 2; SUSPEND; EXIT; END\n",
-                         p.TabelaObrigacao, p.Abate, Onde(p, a, ""));
+                         f.TabelaObrigacao, f.Abate, Onde(f, a, ""));
   corpo += fmt::format("IF ({}RBDSESSAO IS NOT NULL) THEN ", a) +
            Insercao(kTabelaVinculosLancados, kColunasVinculo, std::size(kColunasVinculo), a + "R") + ";\n";
   return corpo;
@@ -128,7 +128,7 @@ std::string CorpoPagamento(const TPagamentoBaixa& p, size_t indice, bool varios)
 std::string TextoGravaPagamentos(std::span<const TPagamentoBaixa> ps) {
   if (ps.empty() || ps.size() > kPagamentosPorComando) throw std::logic_error("Número de pagamentos por comando inválido");
   std::string corpo = "SITUACAO = 0;\n";
-  for (size_t i = 0; i < ps.size(); ++i) corpo += CorpoPagamento(ps[i], i, ps.size() > 1);
+  for (size_t i = 0; i < ps.size(); ++i) corpo += CorpoPagamento(*ps[i].Forma, i, ps.size() > 1);
   corpo += "IF (LBDCODEMP IS NOT NULL) THEN " +
            Insercao("VZEL_EMPRESAS_TLAN", kColunasLancamento, std::size(kColunasLancamento), "L") + ";\n";
   // Its one row comes as a selection's (an executable block's outputs would not reach the caller).
@@ -139,18 +139,6 @@ std::string TextoGravaPagamentos(std::span<const TPagamentoBaixa> ps) {
          corpo + "SUSPEND;\nEND";
 }
 
-std::string FormaGravaPagamentos(std::span<const TPagamentoBaixa> ps) {
-  std::string f;
-  for (const TPagamentoBaixa& p : ps) {
-    f += p.Tabela + '|' + p.TabelaObrigacao + '|' + p.ColunaSeq + '|' + p.Guarda + '|' + p.Pagos + '|' + p.Abate;
-    for (const auto& [c, v] : p.Chave) f += '|' + c;
-    f += '|';
-    for (const auto& [c, v] : p.Valores) f += '|' + c;
-    f += '#';
-  }
-  return f;
-}
-
 std::vector<Variant> GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores) {
   TMarcaLivros marca(db);
   return comando.ExecuteReturning(valores);
@@ -159,8 +147,8 @@ std::vector<Variant> GravaPagamentos(TDatabase& db, TStatement& comando, const T
 namespace {
 
 void AcrescentaPagamento(TParams& v, const TPagamentoBaixa& p, int chaveLancamento, int codEmp, bool bloqueio) {
-  for (const auto& [c, x] : p.Chave) v.push_back(x);
-  for (const auto& [c, x] : p.Valores) v.push_back(x);
+  v.insert(v.end(), p.Chave.begin(), p.Chave.end());
+  v.insert(v.end(), p.Valores.begin(), p.Valores.end());
   v.emplace_back(p.ValorGuarda);
   v.emplace_back(p.Valor);
   // The link is recorded in the payment's transaction: a payment without its record could be paid again

@@ -7,6 +7,7 @@
 // commits each settlement, and its statements are what costs beside the commit.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <string>
 #include <utility>
@@ -45,13 +46,14 @@ struct TLancamentoBaixa {
   std::string Compl;
 };
 
-// The payment row of one settlement: inserted with the next sequence of its obligation and the entry key,
-// after the guard query (which answers the obligation's open balance) has allowed its value.
-struct TPagamentoBaixa {
+// What the statement's text is made of for one kind of payment: its table and columns, and how the
+// obligation's balance is read and lowered. A manager makes each of its kinds once and its payments share
+// it: a run tells its statements apart by their payments' kinds, not by their text.
+struct TFormaPagamento {
   std::string Tabela;
-  std::vector<std::pair<std::string, Variant>> Chave;     // the obligation
+  std::vector<std::string> Chave;       // the obligation's key columns
   std::string ColunaSeq;
-  std::vector<std::pair<std::string, Variant>> Valores;
+  std::vector<std::string> Valores;     // the other columns of the payment row
   // The open balance, an expression over the obligation's row (alias O); empty: no balance to respect.
   std::string Guarda;
   // What a payment row of the obligation took off that balance, an expression over its columns: the
@@ -61,10 +63,18 @@ struct TPagamentoBaixa {
   // The obligation's own table (keyed by Chave). Its row is locked before the guard reads the balance,
   // so two workstations settling it at once cannot both read the same open balance.
   std::string TabelaObrigacao;
-  Currency ValorGuarda;
   // Set clause lowering the obligation's own balance by the value paid (:PVALOR), e.g. the guide's;
   // it must touch the obligation's row. Empty: the payment rows are the balance.
   std::string Abate;
+};
+
+// The payment row of one settlement: inserted with the next sequence of its obligation and the entry key,
+// after the guard query (which answers the obligation's open balance) has allowed its value.
+struct TPagamentoBaixa {
+  std::shared_ptr<const TFormaPagamento> Forma;
+  std::vector<Variant> Chave;     // the obligation, in the order of Forma's key columns
+  std::vector<Variant> Valores;   // in the order of Forma's other columns
+  Currency ValorGuarda;
   std::string Descricao;
   TOrigemBaixa Origem;                                    // recorded as posted with the payment
   int TipoBaixa = tbpPrincipal;
@@ -96,11 +106,8 @@ enum TSituacaoPagamento : int {
 enum TColunaPagamento : size_t { cpSituacao, cpSaldo, cpTipoBloqueio, cpInicio, cpFim, cpMotivo, cpPagamento, cpCodigo };
 
 // The statement writing the payments ps (1 to kPagamentosPorComando) of one settlement in turn, and the
-// entry after the last.
+// entry after the last: its text follows their kinds alone.
 std::string TextoGravaPagamentos(std::span<const TPagamentoBaixa> ps);
-// What tells one statement from another (each payment's tables, columns, guard, abatement): far shorter
-// than the text.
-std::string FormaGravaPagamentos(std::span<const TPagamentoBaixa> ps);
 // The values in the statement's order; without l the entry is not written (a group's earlier payments).
 // Where bloqueio[i] is false the statement leaves out payment i's lock check: an earlier payment of the
 // settlement, in its transaction, read it for the same company, day and screens.
