@@ -139,8 +139,14 @@ class TProcessoBaixas::TExecucaoBaixas {
   }
 
   // The link row as the record of posted links keys it, and as messages name it.
-  std::string Vinculo() const;
-  std::string DescricaoVinculo() const { return DescreveVinculo(*links_); }
+  const std::string& Vinculo() const;
+  const std::string& DescricaoVinculo() const;
+  // Vinculo and DescricaoVinculo of the link the run is at, made once per link (Esquece: at the next).
+  mutable std::optional<std::string> vinculo_, descricaoVinculo_;
+  void Esquece() {
+    vinculo_.reset();
+    descricaoVinculo_.reset();
+  }
   static std::string DescreveVinculo(const TClientDataSet& link);
   // The current link's identity in the session (its stamp), else its entry's key.
   int64_t OrigemLink() const;
@@ -184,7 +190,8 @@ class TProcessoBaixas::TExecucaoBaixas {
   void TrocaMes();
   void pTrocaReferencia();
   void pTrocaReferenciaAdicionais(const TBaixaAdicional& parte);
-  int ConsultaConfiguracao(const std::string& condicao, const std::vector<int>& contas, const TClassificacao& c,
+  // condicao: one of the literal conditions of the callers (its text is what the look-ups are kept by).
+  int ConsultaConfiguracao(const char* condicao, const std::vector<int>& contas, const TClassificacao& c,
                            bool porChave);
   bool ChaveJaLancada(TMovParPgtoMGR& m);
 
@@ -257,7 +264,8 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::map<int64_t, std::set<int64_t>> origens_;   // entry key → its links' stamps
   std::unordered_set<int64_t> avisadas_;     // of the settled ones, those a receipt link was refused for
   std::unordered_set<std::string> lancadas_;
-  std::map<std::string, int> configuracoes_;   // looked-up configuration keys of this run
+  // Configuration keys looked up by this run: by plan, condition, month, classification, order and accounts.
+  std::map<std::tuple<int, const char*, int, const TClassificacao*, bool, std::vector<int>>, int> configuracoes_;
   TResposta resposta_ = TResposta::Nenhuma;
   int64_t anterior_ = 0;
 };
@@ -528,6 +536,7 @@ void TProcessoBaixas::TExecucaoBaixas::Ordena() {
 }
 
 void TProcessoBaixas::TExecucaoBaixas::TrataLink(int64_t entrada, int64_t proximoGrupo) {
+  Esquece();
   if (dao_->IsEmpty()) return;   // no imported entry carries this key
   if (liquidadas_.count(entrada)) {
     // A line's receipt link is not posted over a settlement the line already has (its plain link,
@@ -596,8 +605,15 @@ bool TProcessoBaixas::TExecucaoBaixas::GetDebCre() const {
   return livro == 1 || (livro == 2 && servico == 0) || (livro == 3 && servico != 1);
 }
 
-std::string TProcessoBaixas::TExecucaoBaixas::Vinculo() const {
-  return fmt::format("{}|{}|{}|{}", Link("BDTIPO_BAIXA"), Link("BDSUBTIPO_BAIXA"), Link("BDBAIXA_ID"), Link("BDORDEM"));
+const std::string& TProcessoBaixas::TExecucaoBaixas::Vinculo() const {
+  if (!vinculo_)
+    vinculo_ = fmt::format("{}|{}|{}|{}", Link("BDTIPO_BAIXA"), Link("BDSUBTIPO_BAIXA"), Link("BDBAIXA_ID"), Link("BDORDEM"));
+  return *vinculo_;
+}
+
+const std::string& TProcessoBaixas::TExecucaoBaixas::DescricaoVinculo() const {
+  if (!descricaoVinculo_) descricaoVinculo_ = DescreveVinculo(*links_);
+  return *descricaoVinculo_;
 }
 
 std::string TProcessoBaixas::TExecucaoBaixas::DescreveVinculo(const TClientDataSet& link) {
@@ -793,11 +809,10 @@ void TProcessoBaixas::TExecucaoBaixas::TrocaMes() {
   plano_.reset();
 }
 
-int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const std::string& condicao, const std::vector<int>& contas,
+int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const char* condicao, const std::vector<int>& contas,
                                                            const TClassificacao& c, bool porChave) {
   const int plano = Plano();
-  std::string chave = fmt::format("{}|{}|{}|{}|{}", plano, condicao, referenciaAtual_, c.Pagamento, porChave);
-  for (int conta : contas) chave += "|" + std::to_string(conta);
+  auto chave = std::make_tuple(plano, condicao, referenciaAtual_, &c, porChave, contas);
   if (auto it = configuracoes_.find(chave); it != configuracoes_.end()) return it->second;
 
   if (!consulta_) consulta_ = TSQLMGR::CreateMgr(sender_);
@@ -811,7 +826,7 @@ int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const std::string& co
   consulta_->CommandText(
       "select ref.BDCHAVE from TCONF_CONTAS_ONLINE_REF ref left outer join TCONF_CONTAS_ONLINE con on "
       "((con.bdcodplanoonline = ref.bdcodplanoonline) and (con.bdchave = ref.bdchave)) where ref.BDCODPLANOONLINE = ?" +
-          condicao +
+          std::string(condicao) +
           " and ref.BDREFCTA <= ? and ((con.bdclassificacao = ?) or (con.bdclassificacao = ?)) order by " +
           (porChave ? "con.BDCHAVE asc, ref.BDREFCTA Desc" : "ref.BDREFCTA Desc, con.BDCHAVE asc"),
       ctOpen, p);

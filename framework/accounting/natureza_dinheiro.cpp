@@ -9,10 +9,10 @@ bool TDirecaoDinheiro::CaixaOuBanco(TDatabase& db, int64_t empresa, int64_t cont
   if (conta <= 0) return false;
   auto it = contas_.find({empresa, conta});
   if (it == contas_.end()) {
-    const bool sim = !db.QueryValue("select first 1 1 from PLANOS_TPLA P where P.BDCODPLAPADRAO = ? and "
-                                    "P.BDCODTPLA = ? and (P.BDCTABANCOPR = 'TRUE' or P.BDCTACAIXAPR = 'TRUE')",
-                                    {Variant(static_cast<long long>(PlanoContasEmpresa(empresa))),
-                                     Variant(static_cast<long long>(conta))})
+    const bool sim = !db.Prepared("select first 1 1 from PLANOS_TPLA P where P.BDCODPLAPADRAO = ? and "
+                                  "P.BDCODTPLA = ? and (P.BDCTABANCOPR = 'TRUE' or P.BDCTACAIXAPR = 'TRUE')")
+                          .QueryValue({Variant(static_cast<long long>(PlanoContasEmpresa(empresa))),
+                                       Variant(static_cast<long long>(conta))})
                           .IsNull();
     it = contas_.emplace(std::make_pair(empresa, conta), sim).first;
   }
