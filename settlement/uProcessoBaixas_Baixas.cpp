@@ -184,7 +184,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::unordered_set<int64_t> avisadasNatureza_;
   // The nature of each fiscal document the links name, by book and document, read before they are weighed.
   void LeNaturezas();
-  std::map<std::tuple<int, int64_t>, TNaturezaDinheiro> naturezasDocumentos_;
+  std::array<std::unordered_map<int64_t, TNaturezaDinheiro>, 4> naturezasDocumentos_;   // by book
 
   bool GetDebCre() const;
   void TrocaMes();
@@ -259,9 +259,9 @@ class TProcessoBaixas::TExecucaoBaixas {
     Currency Valor;
     std::vector<std::string> Descricoes;
   };
-  std::map<int64_t, TUso> uso_;   // by stamp
-  std::map<int64_t, Currency> partes_;   // by stamp: what the parts beside a principal posted
-  std::map<int64_t, std::set<int64_t>> origens_;   // entry key → its links' stamps
+  std::unordered_map<int64_t, TUso> uso_;   // by stamp
+  std::unordered_map<int64_t, Currency> partes_;   // by stamp: what the parts beside a principal posted
+  std::unordered_map<int64_t, std::vector<int64_t>> origens_;   // entry key → its links' stamps, ascending
   std::unordered_set<int64_t> avisadas_;     // of the settled ones, those a receipt link was refused for
   std::unordered_set<std::string> lancadas_;
   // Configuration keys looked up by this run: by plan, condition, month, classification, order and accounts.
@@ -294,6 +294,11 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
                       ctOpen, {dao_->Sessao()});
   }
   if (!SameText(dao_->IndexFieldNames(), "BDCHAVE")) dao_->SetIndexFieldNames("BDCHAVE");
+  // The run's look-ups hold about one item per link: sized once.
+  const size_t vinculos = links_->Active() ? static_cast<size_t>(links_->RecordCount()) : 0;
+  origens_.reserve(vinculos);
+  uso_.reserve(vinculos);
+  lancadas_.reserve(vinculos);
   CarimbaVinculos();
   ConfereNaturezas();
   CarregaRegistros();
@@ -329,7 +334,9 @@ void TProcessoBaixas::TExecucaoBaixas::CarimbaVinculos() {
     const TField* id = c.FindField("BDIDVINCULO");
     for (c.First(); !c.Eof(); c.Next()) {
       const int64_t chave = c.FieldByName("BDCHAVE").AsInteger();
-      origens_[chave].insert(id && !id->IsNull() ? id->AsInteger() : chave);
+      std::vector<int64_t>& o = origens_[chave];
+      const int64_t origem = id && !id->IsNull() ? id->AsInteger() : chave;
+      if (auto at = std::lower_bound(o.begin(), o.end(), origem); at == o.end() || *at != origem) o.insert(at, origem);
     }
   }
 }
@@ -639,8 +646,9 @@ std::optional<TNaturezaDinheiro> TProcessoBaixas::TExecucaoBaixas::NaturezaObrig
   if (tipo == tbvGuia || tipo == tbvCalculo) return ndPaga;
   const int livro = static_cast<int>(link.FieldByName("BDSUBTIPO_BAIXA").AsInteger());
   if (tipo != tbvParcela || livro < 0 || livro > 3) return std::nullopt;
-  auto it = naturezasDocumentos_.find(std::make_tuple(livro, link.FieldByName("BDBAIXA_ID").AsInteger()));
-  if (it == naturezasDocumentos_.end()) return std::nullopt;
+  const auto& doLivro = naturezasDocumentos_[static_cast<size_t>(livro)];
+  auto it = doLivro.find(link.FieldByName("BDBAIXA_ID").AsInteger());
+  if (it == doLivro.end()) return std::nullopt;
   return it->second;
 }
 
@@ -659,9 +667,11 @@ void TProcessoBaixas::TExecucaoBaixas::LeNaturezas() {
   }
   for (int livro = 0; livro < 4; ++livro) {
     if (documentos[static_cast<size_t>(livro)].empty()) continue;
-    for (const auto& [chave, natureza] : NaturezasDocumentosFiscais(dao_->Database(), codigoEmpresa_, livro,
-                                                                    documentos[static_cast<size_t>(livro)]))
-      naturezasDocumentos_.emplace(std::make_tuple(livro, chave), natureza);
+    const auto lidas =
+        NaturezasDocumentosFiscais(dao_->Database(), codigoEmpresa_, livro, documentos[static_cast<size_t>(livro)]);
+    auto& doLivro = naturezasDocumentos_[static_cast<size_t>(livro)];
+    doLivro.reserve(lidas.size());
+    for (const auto& [chave, natureza] : lidas) doLivro.emplace(chave, natureza);
   }
 }
 

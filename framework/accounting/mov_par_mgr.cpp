@@ -55,9 +55,10 @@ std::string TMovParMGR::GetConsultaParcelamentoGroup(TComponent*, const std::str
   return sql;
 }
 
-std::map<int64_t, TNaturezaDinheiro> NaturezasDocumentosFiscais(TDatabase& db, int64_t empresa, int livro,
-                                                                const std::vector<int64_t>& chaves) {
-  std::map<int64_t, TNaturezaDinheiro> naturezas;
+std::vector<std::pair<int64_t, TNaturezaDinheiro>> NaturezasDocumentosFiscais(TDatabase& db, int64_t empresa,
+                                                                              int livro,
+                                                                              const std::vector<int64_t>& chaves) {
+  std::vector<std::pair<int64_t, TNaturezaDinheiro>> naturezas;
   for (const TLivroParcelas& l : kLivros) {
     if (l.livro != livro) continue;
     TStatement& st = db.Prepared(fmt::format("select MOV.BDCHAVE, case when ({}) then 1 else 0 end from {} MOV where "
@@ -71,7 +72,7 @@ std::map<int64_t, TNaturezaDinheiro> NaturezasDocumentosFiscais(TDatabase& db, i
         const int64_t chave = row[0].AsInteger();
         // The documents between two asked keys are not this run's.
         if (std::binary_search(faixa.begin(), faixa.end(), chave))
-          naturezas.emplace(chave, row[1].AsInteger() == 1 ? ndPaga : ndRecebe);
+          naturezas.emplace_back(chave, row[1].AsInteger() == 1 ? ndPaga : ndRecebe);
       });
     }
   }

@@ -2,8 +2,8 @@
 // The fiscal module's open installments as its installment manager queries them, and the free-SQL
 // data set that holds such a query's rows.
 #include <cstdint>
-#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "framework/accounting/natureza_dinheiro.h"
@@ -34,8 +34,9 @@ class TMovParMGR {
 // entries, 1 exits, 2 services, 3 other documents) among chaves, by the same rule as the query above:
 // the documents found, read by ranges of keys (a few statements for a run's documents, where one per
 // document cost more than the settlement it guards); none for an unknown book.
-std::map<int64_t, TNaturezaDinheiro> NaturezasDocumentosFiscais(TDatabase& db, int64_t empresa, int livro,
-                                                                const std::vector<int64_t>& chaves);
+std::vector<std::pair<int64_t, TNaturezaDinheiro>> NaturezasDocumentosFiscais(TDatabase& db, int64_t empresa,
+                                                                              int livro,
+                                                                              const std::vector<int64_t>& chaves);
 
 // A free-SQL data set of grouped queries.
 class TConsultaGrupoDAO : public TMgr<TConsultaGrupoDAO> {

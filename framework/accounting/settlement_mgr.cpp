@@ -70,6 +70,43 @@ const char* const kNomesLivro[] = {"entradas", "saídas", "serviços", "demais d
 // The columns every payment row carries, in the order ValoresPagamento gives their values.
 const char* const kColunasPagamento[] = {"BDDATAPGTO", "BDVALORPGTO", "BDCHAVEORIGEM", "BDDCTO"};
 
+// What the payments took off the installments of a range that have any, with the selection's own
+// expressions: the selection reads its rows as unpaid, and these replace their paid total and balance. A
+// run's installments mostly have no payment yet, and reading the payments of each of them cost more than
+// its row.
+class TPagosDaFaixa : public IComplementoFaixa {
+ public:
+  explicit TPagosDaFaixa(TStatement& st) : st_(st) {}
+
+  void LeFaixa(int64_t emp, int64_t de, int64_t ate) override {
+    pagos_.clear();
+    st_.Query({Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(de)),
+               Variant(static_cast<long long>(ate))},
+              [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+                pagos_[{r[0].AsInteger(), r[1].AsInteger()}] = {r[2], r[3]};
+              });
+  }
+  bool Vazio() const override { return pagos_.empty(); }
+  void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) override {
+    if (posicoes_.empty())
+      for (const char* nome : {"BDCHAVE", "BDORDEMPAR", "BDVALORTOTAL", "BDSALDOAPAGAR"}) {
+        const auto it =
+            std::find_if(colunas.begin(), colunas.end(), [&](const TColumnInfo& c) { return c.Name == nome; });
+        if (it == colunas.end()) throw EDatabaseError(std::string("Seleção de parcelas sem a coluna ") + nome);
+        posicoes_.push_back(static_cast<size_t>(it - colunas.begin()));
+      }
+    const auto it = pagos_.find({linha[posicoes_[0]].AsInteger(), linha[posicoes_[1]].AsInteger()});
+    if (it == pagos_.end()) return;
+    linha[posicoes_[2]] = it->second.first;
+    linha[posicoes_[3]] = it->second.second;
+  }
+
+ private:
+  TStatement& st_;
+  std::map<std::pair<int64_t, int64_t>, std::pair<Variant, Variant>> pagos_;   // by document and order
+  std::vector<size_t> posicoes_;
+};
+
 }  // namespace
 
 int TipoBaixaDaParte(int tipoParte) {
@@ -328,7 +365,8 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
 // usually takes one statement; the rows between two asked keys that no key names are left out here.
 void TBaixaMGR::AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql,
                               const std::string& alias, const std::string& coluna,
-                              const std::map<int64_t, std::vector<int64_t>>& porEmpresa) {
+                              const std::map<int64_t, std::vector<int64_t>>& porEmpresa,
+                              IComplementoFaixa* complemento) {
   TStatement& st =
       Database().Prepared(sql(fmt::format("({0}.BDCODEMP = ? and {0}.{1} between ? and ?)", alias, coluna)));
   OpenFields(st);
@@ -336,7 +374,7 @@ void TBaixaMGR::AbrePorPartes(const std::function<std::string(const std::string&
   TBulkLoad lote(*this);
   for (const auto& [emp, ids] : porEmpresa) {
     const std::vector<int64_t> chaves = ChavesOrdenadas(ids);
-    for (std::span<const int64_t> faixa : FaixasDeChaves(chaves)) AdicionaFaixa(st, coluna, emp, faixa);
+    for (std::span<const int64_t> faixa : FaixasDeChaves(chaves)) AdicionaFaixa(st, coluna, emp, faixa, complemento);
   }
   // What was read is the database's state, not rows to insert.
   MergeChangeLog();
@@ -344,7 +382,9 @@ void TBaixaMGR::AbrePorPartes(const std::function<std::string(const std::string&
 }
 
 void TBaixaMGR::AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t emp,
-                              std::span<const int64_t> chaves) {
+                              std::span<const int64_t> chaves, IComplementoFaixa* complemento) {
+  if (complemento) complemento->LeFaixa(emp, chaves.front(), chaves.back());
+  const bool completa = complemento && !complemento->Vazio();
   const TParams p{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chaves.front())),
                   Variant(static_cast<long long>(chaves.back()))};
   std::optional<size_t> pos;
@@ -354,7 +394,14 @@ void TBaixaMGR::AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t
       if (it == colunas.end()) throw EDatabaseError("Seleção de baixas sem a coluna " + coluna, st.SQL());
       pos = static_cast<size_t>(it - colunas.begin());
     }
-    if (std::binary_search(chaves.begin(), chaves.end(), row[*pos].AsInteger())) AppendRecord(row);
+    if (!std::binary_search(chaves.begin(), chaves.end(), row[*pos].AsInteger())) return;
+    if (!completa) {
+      AppendRecord(row);
+      return;
+    }
+    std::vector<Variant> linha(row);
+    complemento->Completa(colunas, linha);
+    AppendRecord(linha);
   });
 }
 
@@ -680,19 +727,22 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
           ? join
           : fmt::format(" left outer join {} MOV on (MOV.BDCODEMP = PAR.BDCODEMP and MOV.BDCHAVE = PAR.BDCHAVE)",
                         kTabelasDoc[livro_]);
-  // What the payments took off is read once per installment, in the selection of a derived table.
-  const std::string colunaNatureza = livro_ == 2 ? "BDCODMUNATVM" : "BDCODNAT";
+  // The installments are read as unpaid; those with payment rows are read again, with what their
+  // payments took off (TPagosDaFaixa).
+  const std::string saldo = "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR";
+  TPagosDaFaixa pagos(Database().Prepared(fmt::format(
+      "select PAR.BDCHAVE, PAR.BDORDEMPAR, {0} as BDVALORTOTAL, {1} - {0} end as BDSALDOAPAGAR from (select distinct "
+      "PG.BDCODEMP, PG.BDCHAVE, PG.BDORDEMPAR from {2} PG where PG.BDCODEMP = ? and PG.BDCHAVE between ? and ?) P "
+      "join {3} PAR on (PAR.BDCODEMP = P.BDCODEMP and PAR.BDCHAVE = P.BDCHAVE and PAR.BDORDEMPAR = P.BDORDEMPAR){4}",
+      pago, saldo, GetTablePagamento(), kTabelasPar[livro_], docJoin)));
   AbrePorPartes(
       [&](const std::string& condicao) {
-        return fmt::format("select X.BDCODEMP, X.BDCHAVE, X.BDORDEMPAR, X.BDPARCELAPAR, X.BDDATAVENCTOPAR, X.BDVALORPAR, "
-                           "X.BDCODTER, X.BDNUMDOCINI, X.{0}, X.BDVALORTOTAL, case when X.VALORCONTABIL = 0 then -1 "
-                           "else X.BDVALORPAR - X.BDVALORTOTAL end as BDSALDOAPAGAR from (select PAR.BDCODEMP, "
-                           "PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, PAR.BDVALORPAR, "
-                           "PAR.BDCODTER, {1} as BDNUMDOCINI, {2}, {3} as BDVALORTOTAL, coalesce(MOV.BDVALORCONTABIL, "
-                           "0) as VALORCONTABIL from {4} PAR{5} where {6}) X",
-                           colunaNatureza, numdoc, natureza, pago, kTabelasPar[livro_], docJoin, condicao);
+        return fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "
+                           "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, cast(0 as numeric(18, 4)) as "
+                           "BDVALORTOTAL, {2} end as BDSALDOAPAGAR from {3} PAR{4} where {5}",
+                           numdoc, natureza, saldo, kTabelasPar[livro_], docJoin, condicao);
       },
-      "PAR", "BDCHAVE", porEmpresa);
+      "PAR", "BDCHAVE", porEmpresa, &pagos);
   // Installments of the documents that no key names are not this run's. What stays is noted in one
   // pass, so the keys found nowhere are told without searching the selection once per key.
   std::set<std::tuple<int64_t, int64_t, int64_t>> set(pedidas.begin(), pedidas.end());

@@ -77,6 +77,17 @@ class TTransacaoBaixas {
   std::optional<TTransaction> tr_;
 };
 
+// Completes the rows of each range of keys of a selection (TBaixaMGR::AbrePorPartes) from a read of its
+// own, made before the range's rows are added.
+class IComplementoFaixa {
+ public:
+  virtual ~IComplementoFaixa() = default;
+  virtual void LeFaixa(int64_t emp, int64_t de, int64_t ate) = 0;
+  // Whether the range read nothing to complete its rows with.
+  virtual bool Vazio() const = 0;
+  virtual void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) = 0;
+};
+
 // What the three kinds of manager share: company, list, callbacks, account configuration, posting.
 class TBaixaMGR : public TDAOFactory {
  public:
@@ -144,11 +155,14 @@ class TBaixaMGR : public TDAOFactory {
   void IniciaBaixa() {
     if (execucao_) execucao_->Garante();
   }
-  // Opens the selection sql makes (given its key condition) over the keys of each company, range by range.
+  // Opens the selection sql makes (given its key condition) over the keys of each company, range by range,
+  // each range's rows completed by complemento when there is one.
   void AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql, const std::string& alias,
-                     const std::string& coluna, const std::map<int64_t, std::vector<int64_t>>& porEmpresa);
+                     const std::string& coluna, const std::map<int64_t, std::vector<int64_t>>& porEmpresa,
+                     IComplementoFaixa* complemento = nullptr);
   // Adds the rows of one range of a company's sorted keys, only those whose key is asked.
-  void AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t emp, std::span<const int64_t> chaves);
+  void AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t emp, std::span<const int64_t> chaves,
+                     IComplementoFaixa* complemento);
   Variant PlanoPadrao(TDatabase& db, int codEmp, int anoMes);
   // The (company, key) of each text key of `partes` numbers, company and key at posEmp and posChave;
   // another key is warned about as invalid ("a chave de guia de imposto \"...\" é inválida.").

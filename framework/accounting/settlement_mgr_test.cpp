@@ -231,6 +231,32 @@ TEST_F(SettlementMgrTest, SelectionsHoldOnlyTheAskedObligationsWhereverTheirKeys
   EXPECT_EQ(pedidas, (std::vector<std::pair<int64_t, int64_t>>{{10, 1}, {12, 2}, {40, 2}}));
 }
 
+// An installment's selection shows what its principal and discount payments took off, whatever else it
+// was paid (a fine), and no balance (-1) for a document without an accounting value, paid or not.
+TEST_F(SettlementMgrTest, InstallmentSelectionsCountOnlyPrincipalAndDiscountPayments) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(300),
+                           {{1, R(100), TDateTime(), 0}, {2, R(100), TDateTime(), 0}, {3, R(100), TDateTime(), 0}});
+  seed::AddDocumentoFiscal(Db(), 0, 1, 11, 43, EncodeDate(2024, 3, 1), R(0), {{1, R(50), TDateTime(), 0}});
+  const TDateTime dia = EncodeDate(2024, 3, 5);
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 1, R(60), dia, tbpPrincipal);
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 1, R(5), dia, tbpMulta);
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 2, R(10), dia, tbpDesconto);
+  seed::AddPagamentoParcela(Db(), 0, 1, 11, 1, R(20), dia, tbpPrincipal);
+  TMovParPgtoMGR* m = CreateMovParPgtoMGR(&owner_, 0);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...10.1.0", "1...10.2.0", "1...10.3.0", "1...11.1.0"}, m->GetTableJoinParcelamento(1),
+                          m->GetTablePagamento());
+  m->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+  const std::tuple<int, int, int64_t, int64_t> esperadas[] = {{10, 1, 60, 40}, {10, 2, 10, 90}, {10, 3, 0, 100},
+                                                               {11, 1, 20, -1}};
+  for (const auto& [doc, ordem, pago, saldo] : esperadas) {
+    ASSERT_TRUE(m->FindKey({doc, ordem})) << doc << "/" << ordem;
+    EXPECT_EQ(m->FieldByName("BDVALORTOTAL").AsCurrency(), R(pago)) << doc << "/" << ordem;
+    EXPECT_EQ(m->FieldByName("BDSALDOAPAGAR").AsCurrency(), R(saldo)) << doc << "/" << ordem;
+  }
+}
+
 TEST_F(SettlementMgrTest, InstallmentsOfEveryBookArePaidInTheirOwnPaymentTable) {
   for (int livro = 0; livro < 4; ++livro) {
     seed::AddDocumentoFiscal(Db(), livro, 1, 10 + livro, 500 + livro, EncodeDate(2024, 3, 1), R(100),
