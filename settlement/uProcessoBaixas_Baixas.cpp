@@ -360,22 +360,23 @@ bool TProcessoBaixas::TExecucaoBaixas::TemRegistro(int64_t entrada) const {
 // links was posted, a staged review run again) posts only what is still missing.
 void TProcessoBaixas::TExecucaoBaixas::CarregaRegistros() {
   sessao_ = pb_.SessaoBaixas(dao_);
-  TQueryResult r = dao_->Database().QueryAll(
-      std::string("select BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDDESCRICAO from ") +
-          kTabelaVinculosLancados + " where BDCODEMP = ? and BDSESSAO = ? order by BDCHAVELAN",
-      {codigoEmpresa_, sessao_});
-  for (size_t i = 0; i < r.Rows.size(); ++i) {
-    const int64_t id = r.Value(i, "BDIDVINCULO").AsInteger();
-    const int tipo = static_cast<int>(r.Value(i, "BDTIPOBAIXA").AsInteger());
-    registrados_.emplace(id, r.Value(i, "BDVINCULO").AsString(), tipo);
+  // Every run reads them: prepared once.
+  TStatement& st = dao_->Database().Prepared(std::string("select BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, "
+                                                         "BDDESCRICAO from ") +
+                                             kTabelaVinculosLancados +
+                                             " where BDCODEMP = ? and BDSESSAO = ? order by BDCHAVELAN");
+  st.Query({codigoEmpresa_, sessao_}, [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+    const int64_t id = r[0].AsInteger();
+    const int tipo = static_cast<int>(r[2].AsInteger());
+    registrados_.emplace(id, r[1].AsString(), tipo);
     if (tipo != tbpPrincipal) {
-      partes_[id] += r.Value(i, "BDVALOR").AsCurrency();
-      continue;
+      partes_[id] += r[3].AsCurrency();
+      return;
     }
     TUso& u = uso_[id];
-    u.Valor += r.Value(i, "BDVALOR").AsCurrency();
-    u.Descricoes.push_back(r.Value(i, "BDDESCRICAO").AsString());
-  }
+    u.Valor += r[3].AsCurrency();
+    u.Descricoes.push_back(r[4].AsString());
+  });
 }
 
 // The entries an earlier run settled (kept out of the import, marked on the bank side) in another
@@ -832,18 +833,19 @@ int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const char* condicao,
   p.emplace_back(referenciaAtual_);
   p.emplace_back(std::string(c.Pagamento));
   p.emplace_back(std::string(c.Recebimento));
-  const TValorTemporario<bool> retem(ProcessContext().WP_RETAINSERVERORDER, true);
-  consulta_->CommandText(
+  // The first row in the server's order; a few texts, each prepared once.
+  TStatement& st = consulta_->Database().Prepared(
       "select ref.BDCHAVE from TCONF_CONTAS_ONLINE_REF ref left outer join TCONF_CONTAS_ONLINE con on "
       "((con.bdcodplanoonline = ref.bdcodplanoonline) and (con.bdchave = ref.bdchave)) where ref.BDCODPLANOONLINE = ?" +
-          std::string(condicao) +
-          " and ref.BDREFCTA <= ? and ((con.bdclassificacao = ?) or (con.bdclassificacao = ?)) order by " +
-          (porChave ? "con.BDCHAVE asc, ref.BDREFCTA Desc" : "ref.BDREFCTA Desc, con.BDCHAVE asc"),
-      ctOpen, p);
-  consulta_->First();
-  const int achada = consulta_->IsEmpty() ? 0 : static_cast<int>(consulta_->FieldByName("BDCHAVE").AsInteger());
-  configuracoes_.emplace(std::move(chave), achada);
-  return achada;
+      std::string(condicao) +
+      " and ref.BDREFCTA <= ? and ((con.bdclassificacao = ?) or (con.bdclassificacao = ?)) order by " +
+      (porChave ? "con.BDCHAVE asc, ref.BDREFCTA Desc" : "ref.BDREFCTA Desc, con.BDCHAVE asc"));
+  std::optional<int> achada;
+  st.Query(p, [&achada](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+    if (!achada) achada = r[0].IsNull() ? 0 : static_cast<int>(r[0].AsInteger());
+  });
+  configuracoes_.emplace(std::move(chave), achada.value_or(0));
+  return achada.value_or(0);
 }
 
 // Reference month and account configuration of the current entry: the plain run by the link's side

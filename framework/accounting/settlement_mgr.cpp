@@ -73,18 +73,20 @@ const char* const kColunasPagamento[] = {"BDDATAPGTO", "BDVALORPGTO", "BDCHAVEOR
 // What the payments took off the installments of a range that have any, with the selection's own
 // expressions: the selection reads its rows as unpaid, and these replace their paid total and balance. A
 // run's installments mostly have no payment yet, and reading the payments of each of them cost more than
-// its row.
+// its row; a range without payment rows (existe finds none) does not even prepare the read (pagos).
 class TPagosDaFaixa : public IComplementoFaixa {
  public:
-  explicit TPagosDaFaixa(TStatement& st) : st_(st) {}
+  TPagosDaFaixa(TDatabase& db, std::string existe, std::string pagos)
+      : db_(db), existe_(std::move(existe)), sqlPagos_(std::move(pagos)) {}
 
   void LeFaixa(int64_t emp, int64_t de, int64_t ate) override {
     pagos_.clear();
-    st_.Query({Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(de)),
-               Variant(static_cast<long long>(ate))},
-              [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
-                pagos_[{r[0].AsInteger(), r[1].AsInteger()}] = {r[2], r[3]};
-              });
+    const TParams faixa{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(de)),
+                        Variant(static_cast<long long>(ate))};
+    if (db_.Prepared(existe_).QueryValue(faixa).IsNull()) return;
+    db_.Prepared(sqlPagos_).Query(faixa, [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+      pagos_[{r[0].AsInteger(), r[1].AsInteger()}] = {r[2], r[3]};
+    });
   }
   bool Vazio() const override { return pagos_.empty(); }
   void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) override {
@@ -102,7 +104,8 @@ class TPagosDaFaixa : public IComplementoFaixa {
   }
 
  private:
-  TStatement& st_;
+  TDatabase& db_;
+  std::string existe_, sqlPagos_;
   std::map<std::pair<int64_t, int64_t>, std::pair<Variant, Variant>> pagos_;   // by document and order
   std::vector<size_t> posicoes_;
 };
@@ -730,11 +733,14 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
   // The installments are read as unpaid; those with payment rows are read again, with what their
   // payments took off (TPagosDaFaixa).
   const std::string saldo = "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR";
-  TPagosDaFaixa pagos(Database().Prepared(fmt::format(
-      "select PAR.BDCHAVE, PAR.BDORDEMPAR, {0} as BDVALORTOTAL, {1} - {0} end as BDSALDOAPAGAR from (select distinct "
-      "PG.BDCODEMP, PG.BDCHAVE, PG.BDORDEMPAR from {2} PG where PG.BDCODEMP = ? and PG.BDCHAVE between ? and ?) P "
-      "join {3} PAR on (PAR.BDCODEMP = P.BDCODEMP and PAR.BDCHAVE = P.BDCHAVE and PAR.BDORDEMPAR = P.BDORDEMPAR){4}",
-      pago, saldo, GetTablePagamento(), kTabelasPar[livro_], docJoin)));
+  const std::string faixaPagamentos =
+      fmt::format("{} PG where PG.BDCODEMP = ? and PG.BDCHAVE between ? and ?", GetTablePagamento());
+  TPagosDaFaixa pagos(
+      Database(), "select first 1 1 from " + faixaPagamentos,
+      fmt::format("select PAR.BDCHAVE, PAR.BDORDEMPAR, {0} as BDVALORTOTAL, {1} - {0} end as BDSALDOAPAGAR from "
+                  "(select distinct PG.BDCODEMP, PG.BDCHAVE, PG.BDORDEMPAR from {2}) P join {3} PAR on (PAR.BDCODEMP "
+                  "= P.BDCODEMP and PAR.BDCHAVE = P.BDCHAVE and PAR.BDORDEMPAR = P.BDORDEMPAR){4}",
+                  pago, saldo, faixaPagamentos, kTabelasPar[livro_], docJoin));
   AbrePorPartes(
       [&](const std::string& condicao) {
         return fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "

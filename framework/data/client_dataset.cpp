@@ -1002,6 +1002,7 @@ Variant TField::OldValue() const {
 }
 
 void TField::SetValue(const Variant& v) { ds_->impl_->SetFieldValue(index_, v); }
+bool TField::Holds(const Variant& v) const { return detail::ConvertForField(def_, v).Raw() == Value().Raw(); }
 void TField::Clear() { SetValue(Variant()); }
 
 bool TField::IsNull() const {
