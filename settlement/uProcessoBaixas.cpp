@@ -199,17 +199,26 @@ void TProcessoBaixas::SetaNaoImporta(TDAOFactory* dao, TInconsistencias_VYN* prI
                    p);
       }
     } else {
+      // An entry flagged so by an earlier link of its own is left as it is.
       TField& inc = dao->FieldByName("BDINCONSISTENTE");
+      const Variant aviso(static_cast<long long>(miAvisoBaixa));
+      const Variant fora(static_cast<long long>(miForaDaImportacao));
       if (novaMensagem) {
-        dao->Edit();
-        inc.SetAsInteger(miAvisoBaixa);
-        dao->Post();
+        if (!inc.Holds(aviso)) {
+          dao->Edit();
+          inc.SetValue(aviso);
+          dao->Post();
+        }
       } else if (inc.IsNull() || inc.AsInteger() != miAvisoBaixa) {
-        dao->Edit();
-        inc.SetAsInteger(miForaDaImportacao);
-        dao->FieldByName("BDCONCD").SetAsBoolean(FContaDebCre);
-        dao->FieldByName("BDCONCC").SetAsBoolean(!FContaDebCre);
-        dao->Post();
+        TField& concD = dao->FieldByName("BDCONCD");
+        TField& concC = dao->FieldByName("BDCONCC");
+        if (!(inc.Holds(fora) && concD.Holds(Variant(FContaDebCre)) && concC.Holds(Variant(!FContaDebCre)))) {
+          dao->Edit();
+          inc.SetValue(fora);
+          concD.SetAsBoolean(FContaDebCre);
+          concC.SetAsBoolean(!FContaDebCre);
+          dao->Post();
+        }
       }
     }
   }

@@ -127,6 +127,9 @@ class TProcessoBaixas::TExecucaoBaixas {
   void LigaCallbacks(M& m);
   void PassaChaves();
   void MarcaVariosVinculos();
+  // Each link's entry and group, in the order the run walks them.
+  void Ordena();
+  std::vector<int64_t> ordem_, grupos_;
   // The group a link is posted in: its entry, or in the plain run the statement line its split row
   // came from (the review makes each split row an entry of its own, BDCHAVEPAI naming the line), so
   // a line's several links may make one grouped entry.
@@ -136,8 +139,14 @@ class TProcessoBaixas::TExecucaoBaixas {
   }
 
   // The link row as the record of posted links keys it, and as messages name it.
-  std::string Vinculo() const;
-  std::string DescricaoVinculo() const { return DescreveVinculo(*links_); }
+  const std::string& Vinculo() const;
+  const std::string& DescricaoVinculo() const;
+  // Vinculo and DescricaoVinculo of the link the run is at, made once per link (Esquece: at the next).
+  mutable std::optional<std::string> vinculo_, descricaoVinculo_;
+  void Esquece() {
+    vinculo_.reset();
+    descricaoVinculo_.reset();
+  }
   static std::string DescreveVinculo(const TClientDataSet& link);
   // The current link's identity in the session (its stamp), else its entry's key.
   int64_t OrigemLink() const;
@@ -173,13 +182,16 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::map<int64_t, std::string> recusadas_;   // entry key → why its links are refused
   std::unordered_set<int64_t> comVinculoSimples_;   // entries the plain run meets (and tells)
   std::unordered_set<int64_t> avisadasNatureza_;
-  std::map<std::tuple<int, int64_t>, std::optional<TNaturezaDinheiro>> naturezasDocumentos_;
+  // The nature of each fiscal document the links name, by book and document, read before they are weighed.
+  void LeNaturezas();
+  std::array<std::unordered_map<int64_t, TNaturezaDinheiro>, 4> naturezasDocumentos_;   // by book
 
   bool GetDebCre() const;
   void TrocaMes();
   void pTrocaReferencia();
   void pTrocaReferenciaAdicionais(const TBaixaAdicional& parte);
-  int ConsultaConfiguracao(const std::string& condicao, const std::vector<int>& contas, const TClassificacao& c,
+  // condicao: one of the literal conditions of the callers (its text is what the look-ups are kept by).
+  int ConsultaConfiguracao(const char* condicao, const std::vector<int>& contas, const TClassificacao& c,
                            bool porChave);
   bool ChaveJaLancada(TMovParPgtoMGR& m);
 
@@ -247,12 +259,13 @@ class TProcessoBaixas::TExecucaoBaixas {
     Currency Valor;
     std::vector<std::string> Descricoes;
   };
-  std::map<int64_t, TUso> uso_;   // by stamp
-  std::map<int64_t, Currency> partes_;   // by stamp: what the parts beside a principal posted
-  std::map<int64_t, std::set<int64_t>> origens_;   // entry key → its links' stamps
+  std::unordered_map<int64_t, TUso> uso_;   // by stamp
+  std::unordered_map<int64_t, Currency> partes_;   // by stamp: what the parts beside a principal posted
+  std::unordered_map<int64_t, std::vector<int64_t>> origens_;   // entry key → its links' stamps, ascending
   std::unordered_set<int64_t> avisadas_;     // of the settled ones, those a receipt link was refused for
   std::unordered_set<std::string> lancadas_;
-  std::map<std::string, int> configuracoes_;   // looked-up configuration keys of this run
+  // Configuration keys looked up by this run: by plan, condition, month, classification, order and accounts.
+  std::map<std::tuple<int, const char*, int, const TClassificacao*, bool, std::vector<int>>, int> configuracoes_;
   TResposta resposta_ = TResposta::Nenhuma;
   int64_t anterior_ = 0;
 };
@@ -281,6 +294,11 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
                       ctOpen, {dao_->Sessao()});
   }
   if (!SameText(dao_->IndexFieldNames(), "BDCHAVE")) dao_->SetIndexFieldNames("BDCHAVE");
+  // The run's look-ups hold about one item per link: sized once.
+  const size_t vinculos = links_->Active() ? static_cast<size_t>(links_->RecordCount()) : 0;
+  origens_.reserve(vinculos);
+  uso_.reserve(vinculos);
+  lancadas_.reserve(vinculos);
   CarimbaVinculos();
   ConfereNaturezas();
   CarregaRegistros();
@@ -316,7 +334,9 @@ void TProcessoBaixas::TExecucaoBaixas::CarimbaVinculos() {
     const TField* id = c.FindField("BDIDVINCULO");
     for (c.First(); !c.Eof(); c.Next()) {
       const int64_t chave = c.FieldByName("BDCHAVE").AsInteger();
-      origens_[chave].insert(id && !id->IsNull() ? id->AsInteger() : chave);
+      std::vector<int64_t>& o = origens_[chave];
+      const int64_t origem = id && !id->IsNull() ? id->AsInteger() : chave;
+      if (auto at = std::lower_bound(o.begin(), o.end(), origem); at == o.end() || *at != origem) o.insert(at, origem);
     }
   }
 }
@@ -340,22 +360,23 @@ bool TProcessoBaixas::TExecucaoBaixas::TemRegistro(int64_t entrada) const {
 // links was posted, a staged review run again) posts only what is still missing.
 void TProcessoBaixas::TExecucaoBaixas::CarregaRegistros() {
   sessao_ = pb_.SessaoBaixas(dao_);
-  TQueryResult r = dao_->Database().QueryAll(
-      std::string("select BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, BDDESCRICAO from ") +
-          kTabelaVinculosLancados + " where BDCODEMP = ? and BDSESSAO = ? order by BDCHAVELAN",
-      {codigoEmpresa_, sessao_});
-  for (size_t i = 0; i < r.Rows.size(); ++i) {
-    const int64_t id = r.Value(i, "BDIDVINCULO").AsInteger();
-    const int tipo = static_cast<int>(r.Value(i, "BDTIPOBAIXA").AsInteger());
-    registrados_.emplace(id, r.Value(i, "BDVINCULO").AsString(), tipo);
+  // Every run reads them: prepared once.
+  TStatement& st = dao_->Database().Prepared(std::string("select BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, "
+                                                         "BDDESCRICAO from ") +
+                                             kTabelaVinculosLancados +
+                                             " where BDCODEMP = ? and BDSESSAO = ? order by BDCHAVELAN");
+  st.Query({codigoEmpresa_, sessao_}, [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+    const int64_t id = r[0].AsInteger();
+    const int tipo = static_cast<int>(r[2].AsInteger());
+    registrados_.emplace(id, r[1].AsString(), tipo);
     if (tipo != tbpPrincipal) {
-      partes_[id] += r.Value(i, "BDVALOR").AsCurrency();
-      continue;
+      partes_[id] += r[3].AsCurrency();
+      return;
     }
     TUso& u = uso_[id];
-    u.Valor += r.Value(i, "BDVALOR").AsCurrency();
-    u.Descricoes.push_back(r.Value(i, "BDDESCRICAO").AsString());
-  }
+    u.Valor += r[3].AsCurrency();
+    u.Descricoes.push_back(r[4].AsString());
+  });
 }
 
 // The entries an earlier run settled (kept out of the import, marked on the bank side) in another
@@ -482,7 +503,13 @@ void TProcessoBaixas::TExecucaoBaixas::MarcaVariosVinculos() {
 
 void TProcessoBaixas::TExecucaoBaixas::Executa() {
   if (!links_->Active() || links_->IsEmpty()) return;
-  PassaChaves();
+  {
+    // The walks before the postings read the links alone: the entries follow the links once, after them.
+    const TBulkLoad entradasParadas(*links_);
+    PassaChaves();
+    if (revisao_) MarcaVariosVinculos();
+    Ordena();
+  }
   if (!pb_.FPrimeiroTeste) {
     // Every manager of the run draws its entry keys from the first one's reservation.
     TBaixaMGR* primeiro = parcelas_[0];
@@ -491,32 +518,33 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
     for (TMovParPgtoMGR* m : parcelas_) m->CompartilhaChaves(*primeiro);
     primeiro->PreveBaixas(static_cast<size_t>(links_->RecordCount()));
   }
-  if (revisao_) MarcaVariosVinculos();
-  std::vector<int64_t> ordem, grupos;
-  ordem.reserve(static_cast<size_t>(links_->RecordCount()));
-  grupos.reserve(ordem.capacity());
-  for (links_->First(); !links_->Eof(); links_->Next()) {
-    ordem.push_back(Link("BDCHAVE"));
-    grupos.push_back(GrupoLink());
-  }
-
   links_->First();
   pb_.FContaDebCre = GetDebCre();   // the receipt run takes the bank side once
   std::optional<TTransacaoBaixas> transacao;
   TransacaoDaExecucao(transacao);
   const TDesligaTransacao desliga{this};
   for (size_t i = 0; !links_->Eof(); links_->Next(), ++i) {
-    const int64_t proxima = i + 1 < ordem.size() ? ordem[i + 1] : 0;
-    const int64_t proximoGrupo = i + 1 < grupos.size() ? grupos[i + 1] : 0;
-    TrataLink(ordem[i], proximoGrupo);
+    const int64_t proxima = i + 1 < ordem_.size() ? ordem_[i + 1] : 0;
+    const int64_t proximoGrupo = i + 1 < grupos_.size() ? grupos_[i + 1] : 0;
+    TrataLink(ordem_[i], proximoGrupo);
     // A group is closed on its last link, also when that link posted nothing.
-    if (proximoGrupo != grupos[i]) FechaGrupos();
-    if (proxima != ordem[i]) ConfereRestante();
+    if (proximoGrupo != grupos_[i]) FechaGrupos();
+    if (proxima != ordem_[i]) ConfereRestante();
   }
   if (transacao) transacao->Encerra();
 }
 
+void TProcessoBaixas::TExecucaoBaixas::Ordena() {
+  ordem_.reserve(static_cast<size_t>(links_->RecordCount()));
+  grupos_.reserve(ordem_.capacity());
+  for (links_->First(); !links_->Eof(); links_->Next()) {
+    ordem_.push_back(Link("BDCHAVE"));
+    grupos_.push_back(GrupoLink());
+  }
+}
+
 void TProcessoBaixas::TExecucaoBaixas::TrataLink(int64_t entrada, int64_t proximoGrupo) {
+  Esquece();
   if (dao_->IsEmpty()) return;   // no imported entry carries this key
   if (liquidadas_.count(entrada)) {
     // A line's receipt link is not posted over a settlement the line already has (its plain link,
@@ -585,8 +613,15 @@ bool TProcessoBaixas::TExecucaoBaixas::GetDebCre() const {
   return livro == 1 || (livro == 2 && servico == 0) || (livro == 3 && servico != 1);
 }
 
-std::string TProcessoBaixas::TExecucaoBaixas::Vinculo() const {
-  return fmt::format("{}|{}|{}|{}", Link("BDTIPO_BAIXA"), Link("BDSUBTIPO_BAIXA"), Link("BDBAIXA_ID"), Link("BDORDEM"));
+const std::string& TProcessoBaixas::TExecucaoBaixas::Vinculo() const {
+  if (!vinculo_)
+    vinculo_ = fmt::format("{}|{}|{}|{}", Link("BDTIPO_BAIXA"), Link("BDSUBTIPO_BAIXA"), Link("BDBAIXA_ID"), Link("BDORDEM"));
+  return *vinculo_;
+}
+
+const std::string& TProcessoBaixas::TExecucaoBaixas::DescricaoVinculo() const {
+  if (!descricaoVinculo_) descricaoVinculo_ = DescreveVinculo(*links_);
+  return *descricaoVinculo_;
 }
 
 std::string TProcessoBaixas::TExecucaoBaixas::DescreveVinculo(const TClientDataSet& link) {
@@ -612,20 +647,40 @@ std::optional<TNaturezaDinheiro> TProcessoBaixas::TExecucaoBaixas::NaturezaObrig
   if (tipo == tbvGuia || tipo == tbvCalculo) return ndPaga;
   const int livro = static_cast<int>(link.FieldByName("BDSUBTIPO_BAIXA").AsInteger());
   if (tipo != tbvParcela || livro < 0 || livro > 3) return std::nullopt;
-  const auto documento = std::make_tuple(livro, link.FieldByName("BDBAIXA_ID").AsInteger());
-  auto it = naturezasDocumentos_.find(documento);
-  if (it == naturezasDocumentos_.end())
-    it = naturezasDocumentos_
-             .emplace(documento, NaturezaDocumentoFiscal(dao_->Database(), codigoEmpresa_, livro,
-                                                         std::get<1>(documento)))
-             .first;
+  const auto& doLivro = naturezasDocumentos_[static_cast<size_t>(livro)];
+  auto it = doLivro.find(link.FieldByName("BDBAIXA_ID").AsInteger());
+  if (it == doLivro.end()) return std::nullopt;
   return it->second;
+}
+
+void TProcessoBaixas::TExecucaoBaixas::LeNaturezas() {
+  std::array<std::vector<int64_t>, 4> documentos;
+  for (TClientDataSet* conjunto : {pb_.cdsVINC_EXT_BAN_BAIXA, pb_.cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!conjunto || !conjunto->Active()) continue;
+    TClientDataSet v;
+    v.CloneCursor(*conjunto);
+    const TField& tipo = v.FieldByName("BDTIPO_BAIXA");
+    const TField& livro = v.FieldByName("BDSUBTIPO_BAIXA");
+    const TField& documento = v.FieldByName("BDBAIXA_ID");
+    for (v.First(); !v.Eof(); v.Next())
+      if (tipo.AsInteger() == tbvParcela && livro.AsInteger() >= 0 && livro.AsInteger() <= 3)
+        documentos[static_cast<size_t>(livro.AsInteger())].push_back(documento.AsInteger());
+  }
+  for (int livro = 0; livro < 4; ++livro) {
+    if (documentos[static_cast<size_t>(livro)].empty()) continue;
+    const auto lidas =
+        NaturezasDocumentosFiscais(dao_->Database(), codigoEmpresa_, livro, documentos[static_cast<size_t>(livro)]);
+    auto& doLivro = naturezasDocumentos_[static_cast<size_t>(livro)];
+    doLivro.reserve(lidas.size());
+    for (const auto& [chave, natureza] : lidas) doLivro.emplace(chave, natureza);
+  }
 }
 
 // Read before the run binds the entries to the links: every link of an entry, of both sets, is
 // weighed before any of them is posted.
 void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
   if (pb_.FPrimeiroTeste || dao_->IsEmpty()) return;
+  LeNaturezas();
   TClientDataSet entradas;
   entradas.CloneCursor(*dao_);
   entradas.SetIndexFieldNames("BDCHAVE");
@@ -765,11 +820,10 @@ void TProcessoBaixas::TExecucaoBaixas::TrocaMes() {
   plano_.reset();
 }
 
-int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const std::string& condicao, const std::vector<int>& contas,
+int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const char* condicao, const std::vector<int>& contas,
                                                            const TClassificacao& c, bool porChave) {
   const int plano = Plano();
-  std::string chave = fmt::format("{}|{}|{}|{}|{}", plano, condicao, referenciaAtual_, c.Pagamento, porChave);
-  for (int conta : contas) chave += "|" + std::to_string(conta);
+  auto chave = std::make_tuple(plano, condicao, referenciaAtual_, &c, porChave, contas);
   if (auto it = configuracoes_.find(chave); it != configuracoes_.end()) return it->second;
 
   if (!consulta_) consulta_ = TSQLMGR::CreateMgr(sender_);
@@ -779,18 +833,19 @@ int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const std::string& co
   p.emplace_back(referenciaAtual_);
   p.emplace_back(std::string(c.Pagamento));
   p.emplace_back(std::string(c.Recebimento));
-  const TValorTemporario<bool> retem(ProcessContext().WP_RETAINSERVERORDER, true);
-  consulta_->CommandText(
+  // The first row in the server's order; a few texts, each prepared once.
+  TStatement& st = consulta_->Database().Prepared(
       "select ref.BDCHAVE from TCONF_CONTAS_ONLINE_REF ref left outer join TCONF_CONTAS_ONLINE con on "
       "((con.bdcodplanoonline = ref.bdcodplanoonline) and (con.bdchave = ref.bdchave)) where ref.BDCODPLANOONLINE = ?" +
-          condicao +
-          " and ref.BDREFCTA <= ? and ((con.bdclassificacao = ?) or (con.bdclassificacao = ?)) order by " +
-          (porChave ? "con.BDCHAVE asc, ref.BDREFCTA Desc" : "ref.BDREFCTA Desc, con.BDCHAVE asc"),
-      ctOpen, p);
-  consulta_->First();
-  const int achada = consulta_->IsEmpty() ? 0 : static_cast<int>(consulta_->FieldByName("BDCHAVE").AsInteger());
-  configuracoes_.emplace(std::move(chave), achada);
-  return achada;
+      std::string(condicao) +
+      " and ref.BDREFCTA <= ? and ((con.bdclassificacao = ?) or (con.bdclassificacao = ?)) order by " +
+      (porChave ? "con.BDCHAVE asc, ref.BDREFCTA Desc" : "ref.BDREFCTA Desc, con.BDCHAVE asc"));
+  std::optional<int> achada;
+  st.Query(p, [&achada](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+    if (!achada) achada = r[0].IsNull() ? 0 : static_cast<int>(r[0].AsInteger());
+  });
+  configuracoes_.emplace(std::move(chave), achada.value_or(0));
+  return achada.value_or(0);
 }
 
 // Reference month and account configuration of the current entry: the plain run by the link's side

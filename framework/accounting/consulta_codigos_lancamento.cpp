@@ -28,8 +28,16 @@ bool Preenche(const TQueryResult& r, const char* nome, TCodigoRegistro& out) {
   return true;
 }
 
+// A look-up's text is one of a few, asked again and again with other values: each is prepared once per
+// attachment.
 bool Consulta(const std::string& sql, const TParams& params, TCodigoRegistro& out, const char* nome = "NOME") {
-  return Preenche(Banco().QueryAll(sql, params), nome, out);
+  TStatement& st = Banco().Prepared(sql);
+  TQueryResult r;
+  r.Columns = st.Columns();
+  st.Query(params, [&r](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+    if (r.Rows.empty()) r.Rows.push_back(row);
+  });
+  return Preenche(r, nome, out);
 }
 
 // The month whose company data is in force: the host's reference month, else the latest data.

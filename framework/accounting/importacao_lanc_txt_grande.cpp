@@ -55,7 +55,7 @@ bool TamanhoExigeRevisaoEmEtapas(const std::string& caminho) {
 }
 
 int NovaSessaoRevisao(TDatabase& db) {
-  return static_cast<int>(db.QueryValue("select next value for GEN_TMP_VZEL_SESSAO from RDB$DATABASE").AsInteger());
+  return static_cast<int>(db.Prepared("select next value for GEN_TMP_VZEL_SESSAO from RDB$DATABASE").QueryValue().AsInteger());
 }
 
 void ApagaSessaoArquivoGrande(TDatabase& db, int sessao) {

@@ -1,7 +1,10 @@
 #include "framework/accounting/mov_par_mgr.h"
 
+#include <algorithm>
+
 #include <fmt/format.h>
 
+#include "framework/data/faixas_chaves.h"
 #include "framework/data/fb_database.h"
 
 namespace vyn {
@@ -52,19 +55,28 @@ std::string TMovParMGR::GetConsultaParcelamentoGroup(TComponent*, const std::str
   return sql;
 }
 
-std::optional<TNaturezaDinheiro> NaturezaDocumentoFiscal(TDatabase& db, int64_t empresa, int livro, int64_t chave) {
+std::vector<std::pair<int64_t, TNaturezaDinheiro>> NaturezasDocumentosFiscais(TDatabase& db, int64_t empresa,
+                                                                              int livro,
+                                                                              const std::vector<int64_t>& chaves) {
+  std::vector<std::pair<int64_t, TNaturezaDinheiro>> naturezas;
   for (const TLivroParcelas& l : kLivros) {
     if (l.livro != livro) continue;
-    // Asked once per obligation of a run: kept prepared, as there are only four books.
-    const Variant v =
-        db.Prepared(fmt::format("select case when ({}) then 1 else 0 end from {} MOV where MOV.BDCODEMP = ? and "
-                                "MOV.BDCHAVE = ?",
-                                l.pagar, l.doc))
-            .QueryValue({Variant(static_cast<long long>(empresa)), Variant(static_cast<long long>(chave))});
-    if (v.IsNull()) return std::nullopt;
-    return v.AsInteger() == 1 ? ndPaga : ndRecebe;
+    TStatement& st = db.Prepared(fmt::format("select MOV.BDCHAVE, case when ({}) then 1 else 0 end from {} MOV where "
+                                             "MOV.BDCODEMP = ? and MOV.BDCHAVE between ? and ?",
+                                             l.pagar, l.doc));
+    const std::vector<int64_t> ordenadas = ChavesOrdenadas(chaves);
+    for (std::span<const int64_t> faixa : FaixasDeChaves(ordenadas)) {
+      const TParams p{Variant(static_cast<long long>(empresa)), Variant(static_cast<long long>(faixa.front())),
+                      Variant(static_cast<long long>(faixa.back()))};
+      st.Query(p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+        const int64_t chave = row[0].AsInteger();
+        // The documents between two asked keys are not this run's.
+        if (std::binary_search(faixa.begin(), faixa.end(), chave))
+          naturezas.emplace_back(chave, row[1].AsInteger() == 1 ? ndPaga : ndRecebe);
+      });
+    }
   }
-  return std::nullopt;
+  return naturezas;
 }
 
 }  // namespace vyn

@@ -2,8 +2,9 @@
 // The fiscal module's open installments as its installment manager queries them, and the free-SQL
 // data set that holds such a query's rows.
 #include <cstdint>
-#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "framework/accounting/natureza_dinheiro.h"
 #include "framework/core/variant.h"
@@ -29,10 +30,13 @@ class TMovParMGR {
                                                   int = 0);
 };
 
-// Whether the company pays or receives the installments of a fiscal document (book 0 entries, 1 exits,
-// 2 services, 3 other documents), by the same rule as the query above; nothing when the document or
-// the book is unknown.
-std::optional<TNaturezaDinheiro> NaturezaDocumentoFiscal(TDatabase& db, int64_t empresa, int livro, int64_t chave);
+// Whether the company pays or receives the installments of each of its fiscal documents of a book (0
+// entries, 1 exits, 2 services, 3 other documents) among chaves, by the same rule as the query above:
+// the documents found, read by ranges of keys (a few statements for a run's documents, where one per
+// document cost more than the settlement it guards); none for an unknown book.
+std::vector<std::pair<int64_t, TNaturezaDinheiro>> NaturezasDocumentosFiscais(TDatabase& db, int64_t empresa,
+                                                                              int livro,
+                                                                              const std::vector<int64_t>& chaves);
 
 // A free-SQL data set of grouped queries.
 class TConsultaGrupoDAO : public TMgr<TConsultaGrupoDAO> {

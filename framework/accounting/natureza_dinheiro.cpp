@@ -1,6 +1,7 @@
 #include "framework/accounting/natureza_dinheiro.h"
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
+#include "framework/component/process_context.h"
 #include "framework/data/fb_database.h"
 
 namespace vyn {
@@ -9,13 +10,21 @@ bool TDirecaoDinheiro::CaixaOuBanco(TDatabase& db, int64_t empresa, int64_t cont
   if (conta <= 0) return false;
   auto it = contas_.find({empresa, conta});
   if (it == contas_.end()) {
-    const bool sim = !db.QueryValue("select first 1 1 from PLANOS_TPLA P where P.BDCODPLAPADRAO = ? and "
-                                    "P.BDCODTPLA = ? and (P.BDCTABANCOPR = 'TRUE' or P.BDCTACAIXAPR = 'TRUE')",
-                                    {Variant(static_cast<long long>(PlanoContasEmpresa(empresa))),
-                                     Variant(static_cast<long long>(conta))})
+    const bool sim = !db.Prepared("select first 1 1 from PLANOS_TPLA P where P.BDCODPLAPADRAO = ? and "
+                                  "P.BDCODTPLA = ? and (P.BDCTABANCOPR = 'TRUE' or P.BDCTACAIXAPR = 'TRUE')")
+                          .QueryValue({Variant(static_cast<long long>(PlanoDe(empresa))),
+                                       Variant(static_cast<long long>(conta))})
                           .IsNull();
     it = contas_.emplace(std::make_pair(empresa, conta), sim).first;
   }
+  return it->second;
+}
+
+// The company's chart of the month the host is at, as PlanoContasEmpresa reads it.
+int64_t TDirecaoDinheiro::PlanoDe(int64_t empresa) {
+  const auto chave = std::make_pair(empresa, ProcessContext().Referencia);
+  auto it = planos_.find(chave);
+  if (it == planos_.end()) it = planos_.emplace(chave, PlanoContasEmpresa(empresa)).first;
   return it->second;
 }
 

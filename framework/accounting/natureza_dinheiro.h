@@ -29,7 +29,9 @@ class TDirecaoDinheiro {
 
  private:
   bool CaixaOuBanco(TDatabase& db, int64_t empresa, int64_t conta);
+  int64_t PlanoDe(int64_t empresa);
   std::map<std::pair<int64_t, int64_t>, bool> contas_;   // (company, account): a bank or cash account
+  std::map<std::pair<int64_t, int>, int64_t> planos_;    // (company, month): its chart, read once
 };
 
 // "um pagamento" or "um recebimento", as messages name an entry or an obligation.

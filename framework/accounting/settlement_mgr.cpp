@@ -1,6 +1,7 @@
 #include "framework/accounting/settlement_mgr.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 #include <optional>
 
@@ -10,6 +11,7 @@
 #include "framework/core/text.h"
 #include "framework/livros/livros.h"
 #include "framework/data/dataset_guards.h"
+#include "framework/data/faixas_chaves.h"
 #include "framework/data/sql_value.h"
 #include "framework/host/posting_lock_check.h"
 #include "framework/schema/entry_keys.h"
@@ -22,23 +24,28 @@ namespace vyn {
 namespace {
 
 // The numbers of a key text, its dots being separators ("1...12.3.0" -> 1, 12, 3, 0).
-std::vector<int64_t> PartesDaChave(const std::string& chave) {
+std::vector<int64_t> PartesDaChave(std::string_view chave) {
   std::vector<int64_t> out;
-  for (const std::string& p : Split(chave, '.')) {
+  while (!chave.empty()) {
+    const size_t ponto = chave.find('.');
+    const std::string_view p = chave.substr(0, ponto);
+    chave = ponto == std::string_view::npos ? std::string_view() : chave.substr(ponto + 1);
     if (p.empty()) continue;
-    Variant v(Trim(p));
+    // A run's keys are plain digits, read as they are; anything else reads as a text value would.
+    int64_t n = 0;
+    const auto [fim, erro] = std::from_chars(p.data(), p.data() + p.size(), n);
+    if (erro == std::errc() && fim == p.data() + p.size() && p.front() != '-') {
+      out.push_back(n);
+      continue;
+    }
     try {
-      out.push_back(v.AsInteger());
+      out.push_back(Variant(Trim(p)).AsInteger());
     } catch (const EVariantError&) {
       return {};
     }
   }
   return out;
 }
-
-// The widest gap between two asked keys that one range of a selection spans: the rows of the keys
-// between cost less to read and leave out than a statement of their own, up to about this many.
-constexpr int64_t kFolgaDaFaixa = 16;
 
 std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<int64_t, int64_t>>& pedidas) {
   std::map<int64_t, std::vector<int64_t>> out;
@@ -48,11 +55,60 @@ std::map<int64_t, std::vector<int64_t>> PorEmpresa(const std::vector<std::pair<i
 
 std::string Dinheiro(Currency c) { return c.ToBR(2); }
 
+// A settlement of one payment.
+std::vector<TPagamentoBaixa> Um(TPagamentoBaixa p) {
+  std::vector<TPagamentoBaixa> v;
+  v.push_back(std::move(p));
+  return v;
+}
+
 const char* const kTabelasPar[] = {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR",
                                    "VEF_EMP_TMOVF100PAR"};
 const char* const kTabelasDoc[] = {"VEF_EMP_TMOVENT", "VEF_EMP_TMOVSAI", "VEF_EMP_TMOVSER",
                                    "VEF_EMP_TMOVDEMAISDOC_F100"};
 const char* const kNomesLivro[] = {"entradas", "saídas", "serviços", "demais documentos"};
+// The columns every payment row carries, in the order ValoresPagamento gives their values.
+const char* const kColunasPagamento[] = {"BDDATAPGTO", "BDVALORPGTO", "BDCHAVEORIGEM", "BDDCTO"};
+
+// What the payments took off the installments of a range that have any, with the selection's own
+// expressions: the selection reads its rows as unpaid, and these replace their paid total and balance. A
+// run's installments mostly have no payment yet, and reading the payments of each of them cost more than
+// its row; a range without payment rows (existe finds none) does not even prepare the read (pagos).
+class TPagosDaFaixa : public IComplementoFaixa {
+ public:
+  TPagosDaFaixa(TDatabase& db, std::string existe, std::string pagos)
+      : db_(db), existe_(std::move(existe)), sqlPagos_(std::move(pagos)) {}
+
+  void LeFaixa(int64_t emp, int64_t de, int64_t ate) override {
+    pagos_.clear();
+    const TParams faixa{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(de)),
+                        Variant(static_cast<long long>(ate))};
+    if (db_.Prepared(existe_).QueryValue(faixa).IsNull()) return;
+    db_.Prepared(sqlPagos_).Query(faixa, [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+      pagos_[{r[0].AsInteger(), r[1].AsInteger()}] = {r[2], r[3]};
+    });
+  }
+  bool Vazio() const override { return pagos_.empty(); }
+  void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) override {
+    if (posicoes_.empty())
+      for (const char* nome : {"BDCHAVE", "BDORDEMPAR", "BDVALORTOTAL", "BDSALDOAPAGAR"}) {
+        const auto it =
+            std::find_if(colunas.begin(), colunas.end(), [&](const TColumnInfo& c) { return c.Name == nome; });
+        if (it == colunas.end()) throw EDatabaseError(std::string("Seleção de parcelas sem a coluna ") + nome);
+        posicoes_.push_back(static_cast<size_t>(it - colunas.begin()));
+      }
+    const auto it = pagos_.find({linha[posicoes_[0]].AsInteger(), linha[posicoes_[1]].AsInteger()});
+    if (it == pagos_.end()) return;
+    linha[posicoes_[2]] = it->second.first;
+    linha[posicoes_[3]] = it->second.second;
+  }
+
+ private:
+  TDatabase& db_;
+  std::string existe_, sqlPagos_;
+  std::map<std::pair<int64_t, int64_t>, std::pair<Variant, Variant>> pagos_;   // by document and order
+  std::vector<size_t> posicoes_;
+};
 
 }  // namespace
 
@@ -164,43 +220,69 @@ bool TBaixaMGR::Bloqueado(TDateTime data, const std::string& descricao) {
 
 // A group's payments share its entry's company and day: the first one's statement reads the period's
 // locks for all, in the settlement's transaction.
-bool TBaixaMGR::BloqueioLido(const std::vector<TPagamentoBaixa>& pagamentos, size_t i) {
-  const TPagamentoBaixa& p = pagamentos[i];
-  return std::any_of(pagamentos.begin(), pagamentos.begin() + static_cast<std::ptrdiff_t>(i),
-                     [&](const TPagamentoBaixa& a) {
-                       return a.BloqueioEmp == p.BloqueioEmp && a.BloqueioData.Days() == p.BloqueioData.Days() &&
-                              a.BloqueioTela == p.BloqueioTela;
-                     });
+std::vector<bool> TBaixaMGR::Bloqueios(const std::vector<TPagamentoBaixa>& pagamentos) {
+  std::vector<bool> ler(pagamentos.size(), true);
+  for (size_t i = 0; i < pagamentos.size(); ++i) {
+    const TPagamentoBaixa& p = pagamentos[i];
+    for (size_t a = 0; a < i && ler[i]; ++a)
+      ler[i] = !(pagamentos[a].BloqueioEmp == p.BloqueioEmp && pagamentos[a].BloqueioData.Days() == p.BloqueioData.Days() &&
+                 pagamentos[a].BloqueioTela == p.BloqueioTela);
+  }
+  return ler;
+}
+
+std::shared_ptr<const TFormaPagamento> TBaixaMGR::Forma(const std::string& nome,
+                                                       const std::function<TFormaPagamento()>& faz) {
+  auto it = formas_.find(nome);
+  if (it == formas_.end()) it = formas_.emplace(nome, std::make_shared<const TFormaPagamento>(faz())).first;
+  return it->second;
+}
+
+TStatement& TBaixaMGR::ComandoPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps) {
+  // A run posts thousands of settlements of a few kinds: each sequence of kinds is made into a text and
+  // prepared once. The kinds are this manager's own (Forma), alive as long as these statements.
+  std::vector<const TFormaPagamento*> formas;
+  formas.reserve(ps.size());
+  for (const TPagamentoBaixa& p : ps) formas.push_back(p.Forma.get());
+  TComandoPagamento& c = comandos_[formas];
+  if (!c.Comando || c.Banco != &db || c.Geracao != db.Generation())
+    c = {&db, db.Generation(), &db.Prepared(TextoGravaPagamentos(ps))};
+  return *c.Comando;
 }
 
 // Another workstation settling the same obligation holds its row until it commits; then this one's
 // lock fails and the settlement is refused with a plain message instead of paying twice.
-bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l,
-                               bool lanca, const Variant& plaPadrao, bool juntaAberta, bool bloqueioLido) {
-  // A run posts thousands of payments of a few shapes: each shape's text is made and looked up once.
-  TComandoPagamento& c = comandos_[FormaGravaPagamento(p)];
-  if (!c.Comando || c.Banco != &db || c.Geracao != db.Generation())
-    c = {&db, db.Generation(), &db.Prepared(TextoGravaPagamento(p))};
-  TStatement& st = *c.Comando;
-  std::vector<Variant> r;
-  try {
-    r = vyn::GravaPagamento(
-        db, st, ParametrosGravaPagamento(p, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, !bloqueioLido));
-  } catch (const EDatabaseError& e) {
-    if (!e.IsLockConflict()) throw;
+bool TBaixaMGR::GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps, int chave,
+                                const TLancamentoBaixa& l, bool lanca, const Variant& plaPadrao, bool juntaAberta,
+                                const std::vector<bool>& bloqueios) {
+  TStatement& st = ComandoPagamentos(db, ps);
+  auto ocupada = [&](const TPagamentoBaixa& p, const std::string& sql, long codigo) {
     const std::string msg =
         fmt::format("Baixa não lançada: {} está sendo baixada por outra estação de trabalho.", p.Descricao);
-    if (juntaAberta) throw EDatabaseError(msg, e.SQL(), e.ErrorCode());
+    if (juntaAberta) throw EDatabaseError(msg, sql, codigo);
     Atencao(msg);
     return false;
+  };
+  std::vector<Variant> r;
+  try {
+    r = vyn::GravaPagamentos(db, st, ParametrosGravaPagamentos(ps, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, bloqueios));
+  } catch (const EDatabaseError& e) {
+    if (!e.IsLockConflict()) throw;
+    return ocupada(ps.front(), e.SQL(), e.ErrorCode());
   }
-  const int64_t situacao = r.empty() || r[0].IsNull() ? -1 : r[0].AsInteger();
+  const int64_t situacao = r.size() <= cpCodigo || r[cpSituacao].IsNull() ? -1 : r[cpSituacao].AsInteger();
   if (situacao == spGravado) return true;
-  if (situacao == spBloqueado && r.size() >= 6) {
+  const int64_t indice = situacao < 0 || r[cpPagamento].IsNull() ? -1 : r[cpPagamento].AsInteger();
+  if (indice < 0 || static_cast<size_t>(indice) >= ps.size())
+    throw EDatabaseError("A baixa de " + ps.front().Descricao + " não atualizou a obrigação.", st.SQL());
+  const TPagamentoBaixa& p = ps[static_cast<size_t>(indice)];
+  if (situacao == spOcupado) return ocupada(p, st.SQL(), static_cast<long>(r[cpCodigo].AsInteger()));
+  if (situacao == spBloqueado) {
     // As Bloqueado tells it; nothing was written, also inside a caller's transaction.
     auto data = [](const Variant& d) { return d.IsNull() ? std::string() : DateToStr(d.AsDateTime()); };
-    const std::string motivo = MensagemRegra(static_cast<int>(r[2].AsInteger()), p.BloqueioEmp, p.BloqueioData,
-                                             data(r[3]), data(r[4]), r[5].IsNull() ? std::string() : r[5].AsString());
+    const std::string motivo =
+        MensagemRegra(static_cast<int>(r[cpTipoBloqueio].AsInteger()), p.BloqueioEmp, p.BloqueioData, data(r[cpInicio]),
+                      data(r[cpFim]), r[cpMotivo].IsNull() ? std::string() : r[cpMotivo].AsString());
     if (!bloqueio_) {
       Atencao(fmt::format("Baixa não lançada: {} ({})", motivo, p.Descricao));
       return false;
@@ -212,7 +294,7 @@ bool TBaixaMGR::GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chav
     return false;
   }
   if (situacao != spSaldo) throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", st.SQL());
-  const Currency saldo = r.size() < 2 || r[1].IsNull() ? Currency() : r[1].AsCurrency();
+  const Currency saldo = r[cpSaldo].IsNull() ? Currency() : r[cpSaldo].AsCurrency();
   const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
                                       Dinheiro(p.ValorGuarda), Dinheiro(saldo), p.Descricao);
   // Inside the caller's transaction nothing can be undone here: the caller's run fails.
@@ -256,11 +338,18 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   const int chave = ProximaChave(db, l.CodEmp);
   const Variant plaPadrao = PlanoPadrao(db, l.CodEmp, AnoMes(l.Data));
   // Each balance is read inside the transaction, after the group's earlier payments: what was selected
-  // may have been paid since. The entry goes with the last payment.
-  for (size_t i = 0; i < pagamentos.size(); ++i)
-    if (!GravaPagamento(db, pagamentos[i], chave, l, i + 1 == pagamentos.size(), plaPadrao,
-                        tr.Joined() && !execucao, BloqueioLido(pagamentos, i)))
+  // may have been paid since. A group's payments go in one statement (a large group in a few), the
+  // entry with the last.
+  const std::vector<bool> bloqueios = Bloqueios(pagamentos);
+  const std::span<const TPagamentoBaixa> todos(pagamentos);
+  for (size_t i = 0; i < pagamentos.size(); i += kPagamentosPorComando) {
+    const size_t n = std::min(kPagamentosPorComando, pagamentos.size() - i);
+    const std::vector<bool> lidos(bloqueios.begin() + static_cast<std::ptrdiff_t>(i),
+                                  bloqueios.begin() + static_cast<std::ptrdiff_t>(i + n));
+    if (!GravaPagamentos(db, todos.subspan(i, n), chave, l, i + n == pagamentos.size(), plaPadrao,
+                         tr.Joined() && !execucao, lidos))
       return 0;
+  }
   if (execucao) {
     execucao->Confirma();
     desfaz.t = nullptr;
@@ -273,29 +362,22 @@ int TBaixaMGR::Grava(const TLancamentoBaixa& l, const std::vector<TPagamentoBaix
   return chave;
 }
 
-// The selection's structure comes from a statement that finds nothing; each range of a company's keys
-// then adds its rows through one prepared statement that walks the "company and key" index from the
-// range's first key to its last. The keys of a run's obligations mostly follow one another, so a company
+// Each range of a company's keys (FaixasDeChaves) adds its rows through one prepared statement that
+// walks the "company and key" index from the range's first key to its last; the same statement gives the
+// selection its structure. The keys of a run's obligations mostly follow one another, so a company
 // usually takes one statement; the rows between two asked keys that no key names are left out here.
 void TBaixaMGR::AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql,
                               const std::string& alias, const std::string& coluna,
-                              const std::map<int64_t, std::vector<int64_t>>& porEmpresa) {
-  CommandText(sql("(1 = 0)"), ctOpen);
+                              const std::map<int64_t, std::vector<int64_t>>& porEmpresa,
+                              IComplementoFaixa* complemento) {
   TStatement& st =
       Database().Prepared(sql(fmt::format("({0}.BDCODEMP = ? and {0}.{1} between ? and ?)", alias, coluna)));
+  OpenFields(st);
   TDisabledControls controles(*this);
   TBulkLoad lote(*this);
   for (const auto& [emp, ids] : porEmpresa) {
-    std::vector<int64_t> chaves(ids);
-    std::sort(chaves.begin(), chaves.end());
-    chaves.erase(std::unique(chaves.begin(), chaves.end()), chaves.end());
-    for (size_t i = 0; i < chaves.size();) {
-      size_t fim = i + 1;
-      while (fim < chaves.size() && chaves[fim] - chaves[fim - 1] <= kFolgaDaFaixa) ++fim;
-      AdicionaFaixa(st, coluna, emp, {chaves.begin() + static_cast<std::ptrdiff_t>(i),
-                                      chaves.begin() + static_cast<std::ptrdiff_t>(fim)});
-      i = fim;
-    }
+    const std::vector<int64_t> chaves = ChavesOrdenadas(ids);
+    for (std::span<const int64_t> faixa : FaixasDeChaves(chaves)) AdicionaFaixa(st, coluna, emp, faixa, complemento);
   }
   // What was read is the database's state, not rows to insert.
   MergeChangeLog();
@@ -303,7 +385,9 @@ void TBaixaMGR::AbrePorPartes(const std::function<std::string(const std::string&
 }
 
 void TBaixaMGR::AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t emp,
-                              std::span<const int64_t> chaves) {
+                              std::span<const int64_t> chaves, IComplementoFaixa* complemento) {
+  if (complemento) complemento->LeFaixa(emp, chaves.front(), chaves.back());
+  const bool completa = complemento && !complemento->Vazio();
   const TParams p{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chaves.front())),
                   Variant(static_cast<long long>(chaves.back()))};
   std::optional<size_t> pos;
@@ -313,7 +397,14 @@ void TBaixaMGR::AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t
       if (it == colunas.end()) throw EDatabaseError("Seleção de baixas sem a coluna " + coluna, st.SQL());
       pos = static_cast<size_t>(it - colunas.begin());
     }
-    if (std::binary_search(chaves.begin(), chaves.end(), row[*pos].AsInteger())) AppendRecord(row);
+    if (!std::binary_search(chaves.begin(), chaves.end(), row[*pos].AsInteger())) return;
+    if (!completa) {
+      AppendRecord(row);
+      return;
+    }
+    std::vector<Variant> linha(row);
+    complemento->Completa(colunas, linha);
+    AppendRecord(linha);
   });
 }
 
@@ -405,10 +496,8 @@ TLancamentoBaixa TBaixaMGR::Lancamento(TDateTime data, int debito, int credito, 
   return l;
 }
 
-std::vector<std::pair<std::string, Variant>> TBaixaMGR::ValoresPagamento(TDateTime data, Currency valor,
-                                                                         const std::string& dcto) {
-  return {{"BDDATAPGTO", data.DateOnly()}, {"BDVALORPGTO", valor},
-          {"BDCHAVEORIGEM", Variant(static_cast<long long>(ChaveOrigem()))}, {"BDDCTO", Utf8Left(dcto, 30)}};
+std::vector<Variant> TBaixaMGR::ValoresPagamento(TDateTime data, Currency valor, const std::string& dcto) {
+  return {data.DateOnly(), valor, Variant(static_cast<long long>(ChaveOrigem())), Utf8Left(dcto, 30)};
 }
 
 Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
@@ -437,20 +526,28 @@ Currency TBaixaMGR::LancaBaixa(const TObrigacaoBaixa& o) {
   if (JaBaixado(origem, o.Identificacao, tbpPrincipal, o.Descricao)) return Currency();
 
   const TLancamentoBaixa l = Lancamento(data, debito, credito, valor, o.Compl);
-  p.Tabela = o.Tabela + "_BAIXA";
-  p.Chave = o.Chave;
-  p.ColunaSeq = "BDSEQ";
+  std::string nome = o.Tabela + '|' + o.SaldoSQL + '|' + o.AbateSQL;
+  for (const auto& [coluna, valorChave] : o.Chave) nome += '|' + coluna;
+  p.Forma = Forma(nome, [&] {
+    TFormaPagamento f;
+    f.Tabela = o.Tabela + "_BAIXA";
+    for (const auto& [coluna, valorChave] : o.Chave) f.Chave.push_back(coluna);
+    f.ColunaSeq = "BDSEQ";
+    f.Valores.assign(std::begin(kColunasPagamento), std::end(kColunasPagamento));
+    f.TabelaObrigacao = o.Tabela;
+    f.Guarda = o.SaldoSQL;
+    f.Abate = o.AbateSQL;
+    return f;
+  });
+  for (const auto& [coluna, valorChave] : o.Chave) p.Chave.push_back(valorChave);
   p.Valores = ValoresPagamento(data, valor, l.Dcto);
-  p.TabelaObrigacao = o.Tabela;
-  p.Guarda = o.SaldoSQL;
   p.ValorGuarda = valor;
-  p.Abate = o.AbateSQL;
   p.Descricao = o.Descricao;
   p.Origem = Origem();
   p.Valor = valor;
   p.ChaveOrigem = origem;
   p.Obrigacao = o.Identificacao;
-  if (Grava(l, {p}, &tr) == 0) return Currency();
+  if (Grava(l, Um(std::move(p)), &tr) == 0) return Currency();
   valorLancado_ = valor;
   return valor;
 }
@@ -633,15 +730,25 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
           ? join
           : fmt::format(" left outer join {} MOV on (MOV.BDCODEMP = PAR.BDCODEMP and MOV.BDCHAVE = PAR.BDCHAVE)",
                         kTabelasDoc[livro_]);
+  // The installments are read as unpaid; those with payment rows are read again, with what their
+  // payments took off (TPagosDaFaixa).
+  const std::string saldo = "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR";
+  const std::string faixaPagamentos =
+      fmt::format("{} PG where PG.BDCODEMP = ? and PG.BDCHAVE between ? and ?", GetTablePagamento());
+  TPagosDaFaixa pagos(
+      Database(), "select first 1 1 from " + faixaPagamentos,
+      fmt::format("select PAR.BDCHAVE, PAR.BDORDEMPAR, {0} as BDVALORTOTAL, {1} - {0} end as BDSALDOAPAGAR from "
+                  "(select distinct PG.BDCODEMP, PG.BDCHAVE, PG.BDORDEMPAR from {2}) P join {3} PAR on (PAR.BDCODEMP "
+                  "= P.BDCODEMP and PAR.BDCHAVE = P.BDCHAVE and PAR.BDORDEMPAR = P.BDORDEMPAR){4}",
+                  pago, saldo, faixaPagamentos, kTabelasPar[livro_], docJoin));
   AbrePorPartes(
       [&](const std::string& condicao) {
         return fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "
-                           "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, {2} as BDVALORTOTAL, "
-                           "case when coalesce(MOV.BDVALORCONTABIL, 0) = 0 then -1 else PAR.BDVALORPAR - {2} end "
-                           "as BDSALDOAPAGAR from {3} PAR{4} where {5}",
-                           numdoc, natureza, pago, kTabelasPar[livro_], docJoin, condicao);
+                           "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, cast(0 as numeric(18, 4)) as "
+                           "BDVALORTOTAL, {2} end as BDSALDOAPAGAR from {3} PAR{4} where {5}",
+                           numdoc, natureza, saldo, kTabelasPar[livro_], docJoin, condicao);
       },
-      "PAR", "BDCHAVE", porEmpresa);
+      "PAR", "BDCHAVE", porEmpresa, &pagos);
   // Installments of the documents that no key names are not this run's. What stays is noted in one
   // pass, so the keys found nowhere are told without searching the selection once per key.
   std::set<std::tuple<int64_t, int64_t, int64_t>> set(pedidas.begin(), pedidas.end());
@@ -771,21 +878,27 @@ bool TMovParPgtoMGR::ContasDaBaixa(TBaixaParcela& b) {
 TPagamentoBaixa TMovParPgtoMGR::PagamentoDaBaixa(const TBaixaParcela& b, const std::string& dcto, int64_t origem,
                                                  const std::string& obrigacao) {
   TPagamentoBaixa p;
-  const TParams pk{FieldByName("BDCODEMP").AsInteger(), Variant(static_cast<long long>(FieldByName("BDCHAVE").AsInteger())),
-                   FieldByName("BDORDEMPAR").AsInteger()};
-  p.Tabela = GetTablePagamento();
-  p.Chave = {{"BDCODEMP", pk[0]}, {"BDCHAVE", pk[1]}, {"BDORDEMPAR", pk[2]}};
-  p.ColunaSeq = "BDSEQPGTO";
-  p.TabelaObrigacao = kTabelasPar[livro_];
+  p.Forma = Forma(b.AbateSaldo ? "saldo" : "parte", [&] {
+    TFormaPagamento f;
+    f.Tabela = GetTablePagamento();
+    f.Chave = {"BDCODEMP", "BDCHAVE", "BDORDEMPAR"};
+    f.ColunaSeq = "BDSEQPGTO";
+    f.TabelaObrigacao = kTabelasPar[livro_];
+    f.Valores.assign(std::begin(kColunasPagamento), std::end(kColunasPagamento));
+    f.Valores.emplace_back("BDTIPOBAIXA");
+    if (b.AbateSaldo) {
+      // The installment's value less its principal and discount payments.
+      f.Guarda = "O.BDVALORPAR";
+      f.Pagos = fmt::format("IIF(BDTIPOBAIXA IN ({}, {}), BDVALORPGTO, 0)", static_cast<int>(tbpPrincipal),
+                            static_cast<int>(tbpDesconto));
+    }
+    return f;
+  });
+  p.Chave = {FieldByName("BDCODEMP").AsInteger(), Variant(static_cast<long long>(FieldByName("BDCHAVE").AsInteger())),
+             FieldByName("BDORDEMPAR").AsInteger()};
   p.Valores = ValoresPagamento(b.Data, b.Valor, dcto);
-  p.Valores.emplace_back("BDTIPOBAIXA", b.Tipo);
-  if (b.AbateSaldo) {
-    // The installment's value less its principal and discount payments.
-    p.Guarda = "O.BDVALORPAR";
-    p.Pagos = fmt::format("IIF(BDTIPOBAIXA IN ({}, {}), BDVALORPGTO, 0)", static_cast<int>(tbpPrincipal),
-                          static_cast<int>(tbpDesconto));
-    p.ValorGuarda = b.Valor;
-  }
+  p.Valores.emplace_back(b.Tipo);
+  if (b.AbateSaldo) p.ValorGuarda = b.Valor;
   p.Descricao = b.Descricao;
   p.Origem = Origem();
   p.TipoBaixa = b.Tipo;
@@ -826,10 +939,10 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   TPagamentoBaixa p = PagamentoDaBaixa(*b, l.Dcto, origem, obrigacao);
   p.BloqueioEmp = bloqueio.BloqueioEmp;
   p.BloqueioData = bloqueio.BloqueioData;
-  p.BloqueioTela = bloqueio.BloqueioTela;
+  p.BloqueioTela = std::move(bloqueio.BloqueioTela);
   if (agrupado) {
     AgrupaBaixa(l, std::move(p));
-  } else if (Grava(l, {p}, &*tr) == 0) {
+  } else if (Grava(l, Um(std::move(p)), &*tr) == 0) {
     return false;
   }
   if (b->AbateSaldo) {

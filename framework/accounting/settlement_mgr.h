@@ -77,6 +77,17 @@ class TTransacaoBaixas {
   std::optional<TTransaction> tr_;
 };
 
+// Completes the rows of each range of keys of a selection (TBaixaMGR::AbrePorPartes) from a read of its
+// own, made before the range's rows are added.
+class IComplementoFaixa {
+ public:
+  virtual ~IComplementoFaixa() = default;
+  virtual void LeFaixa(int64_t emp, int64_t de, int64_t ate) = 0;
+  // Whether the range read nothing to complete its rows with.
+  virtual bool Vazio() const = 0;
+  virtual void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) = 0;
+};
+
 // What the three kinds of manager share: company, list, callbacks, account configuration, posting.
 class TBaixaMGR : public TDAOFactory {
  public:
@@ -144,11 +155,14 @@ class TBaixaMGR : public TDAOFactory {
   void IniciaBaixa() {
     if (execucao_) execucao_->Garante();
   }
-  // Opens the selection sql makes (given its key condition) over the keys of each company, range by range.
+  // Opens the selection sql makes (given its key condition) over the keys of each company, range by range,
+  // each range's rows completed by complemento when there is one.
   void AbrePorPartes(const std::function<std::string(const std::string& condicao)>& sql, const std::string& alias,
-                     const std::string& coluna, const std::map<int64_t, std::vector<int64_t>>& porEmpresa);
+                     const std::string& coluna, const std::map<int64_t, std::vector<int64_t>>& porEmpresa,
+                     IComplementoFaixa* complemento = nullptr);
   // Adds the rows of one range of a company's sorted keys, only those whose key is asked.
-  void AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t emp, std::span<const int64_t> chaves);
+  void AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t emp, std::span<const int64_t> chaves,
+                     IComplementoFaixa* complemento);
   Variant PlanoPadrao(TDatabase& db, int codEmp, int anoMes);
   // The (company, key) of each text key of `partes` numbers, company and key at posEmp and posChave;
   // another key is warned about as invalid ("a chave de guia de imposto \"...\" é inválida.").
@@ -163,9 +177,10 @@ class TBaixaMGR : public TDAOFactory {
   bool ValorAceito(Currency valor, const Currency* saldo, const std::string& descricao) const;
   // The entry of a settlement of the current company, with the document number the engine gives.
   TLancamentoBaixa Lancamento(TDateTime data, int debito, int credito, Currency valor, std::string complemento);
-  // The columns every payment row carries (date, value, imported entry, document).
-  std::vector<std::pair<std::string, Variant>> ValoresPagamento(TDateTime data, Currency valor,
-                                                                const std::string& dcto);
+  // The values of the columns every payment row carries (date, value, imported entry, document).
+  std::vector<Variant> ValoresPagamento(TDateTime data, Currency valor, const std::string& dcto);
+  // This manager's kind of payment named nome, made by faz the first time it is asked.
+  std::shared_ptr<const TFormaPagamento> Forma(const std::string& nome, const std::function<TFormaPagamento()>& faz);
   // Settles the obligation in full or by OnGetValorPgto, with the configuration's accounts. Answers the
   // value posted, or zero when it was refused (warned about; nothing written).
   Currency LancaBaixa(const TObrigacaoBaixa& o);
@@ -173,14 +188,16 @@ class TBaixaMGR : public TDAOFactory {
   TOrigemBaixa Origem() { return OnGetOrigemBaixa ? OnGetOrigemBaixa(this) : TOrigemBaixa(); }
 
  private:
-  // Writes one payment of the settlement entry l (keyed chave), and with lanca the entry itself, in one
-  // statement, which reads the period's locks unless bloqueioLido. False when the obligation's balance,
-  // the period's locks or another workstation's lock refused it (warned about, or raised inside a
-  // caller's transaction).
-  bool GravaPagamento(TDatabase& db, const TPagamentoBaixa& p, int chave, const TLancamentoBaixa& l, bool lanca,
-                      const Variant& plaPadrao, bool juntaAberta, bool bloqueioLido);
-  // Whether an earlier payment of the settlement read the period's locks that payment i needs.
-  static bool BloqueioLido(const std::vector<TPagamentoBaixa>& pagamentos, size_t i);
+  // Writes payments ps of the settlement entry l (keyed chave), and with lanca the entry itself, in one
+  // statement, which reads the period's locks for the payments bloqueios marks. False when an
+  // obligation's balance, the period's locks or another workstation's lock refused one of them (warned
+  // about, or raised inside a caller's transaction); its settlement's transaction is then to be undone.
+  bool GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps, int chave, const TLancamentoBaixa& l,
+                       bool lanca, const Variant& plaPadrao, bool juntaAberta, const std::vector<bool>& bloqueios);
+  TStatement& ComandoPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> ps);
+  // Which payments' statements read the period's locks: not one whose company, day and screens an
+  // earlier payment of the settlement read.
+  static std::vector<bool> Bloqueios(const std::vector<TPagamentoBaixa>& pagamentos);
 
   // The books' rules of the company, the day and the accounts of the entry l; false (told) when they
   // refuse it. Answers are kept for the run; the period's locks are read again by each settlement's
@@ -204,13 +221,14 @@ class TBaixaMGR : public TDAOFactory {
   };
   std::shared_ptr<TChavesReservadas> chaves_ = std::make_shared<TChavesReservadas>();
   std::map<std::pair<int, int>, Variant> planosPadrao_;   // by company and month, for the run
-  // The payment statement of each shape, by the attachment it was prepared on.
+  // The payment statement of each shape of settlement, by the attachment it was prepared on.
   struct TComandoPagamento {
     const TDatabase* Banco = nullptr;
     uint64_t Geracao = 0;
     TStatement* Comando = nullptr;
   };
-  std::map<std::string, TComandoPagamento> comandos_;
+  std::map<std::vector<const TFormaPagamento*>, TComandoPagamento> comandos_;
+  std::map<std::string, std::shared_ptr<const TFormaPagamento>> formas_;   // by name, for the manager's life
   // Debit and credit accounts of the configurations read, by plan, key and month, for the run.
   std::map<std::tuple<int, int, int>, std::pair<int, int>> contasConfiguracao_;
 };

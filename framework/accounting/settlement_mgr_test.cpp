@@ -231,6 +231,32 @@ TEST_F(SettlementMgrTest, SelectionsHoldOnlyTheAskedObligationsWhereverTheirKeys
   EXPECT_EQ(pedidas, (std::vector<std::pair<int64_t, int64_t>>{{10, 1}, {12, 2}, {40, 2}}));
 }
 
+// An installment's selection shows what its principal and discount payments took off, whatever else it
+// was paid (a fine), and no balance (-1) for a document without an accounting value, paid or not.
+TEST_F(SettlementMgrTest, InstallmentSelectionsCountOnlyPrincipalAndDiscountPayments) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(300),
+                           {{1, R(100), TDateTime(), 0}, {2, R(100), TDateTime(), 0}, {3, R(100), TDateTime(), 0}});
+  seed::AddDocumentoFiscal(Db(), 0, 1, 11, 43, EncodeDate(2024, 3, 1), R(0), {{1, R(50), TDateTime(), 0}});
+  const TDateTime dia = EncodeDate(2024, 3, 5);
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 1, R(60), dia, tbpPrincipal);
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 1, R(5), dia, tbpMulta);
+  seed::AddPagamentoParcela(Db(), 0, 1, 10, 2, R(10), dia, tbpDesconto);
+  seed::AddPagamentoParcela(Db(), 0, 1, 11, 1, R(20), dia, tbpPrincipal);
+  TMovParPgtoMGR* m = CreateMovParPgtoMGR(&owner_, 0);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...10.1.0", "1...10.2.0", "1...10.3.0", "1...11.1.0"}, m->GetTableJoinParcelamento(1),
+                          m->GetTablePagamento());
+  m->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+  const std::tuple<int, int, int64_t, int64_t> esperadas[] = {{10, 1, 60, 40}, {10, 2, 10, 90}, {10, 3, 0, 100},
+                                                               {11, 1, 20, -1}};
+  for (const auto& [doc, ordem, pago, saldo] : esperadas) {
+    ASSERT_TRUE(m->FindKey({doc, ordem})) << doc << "/" << ordem;
+    EXPECT_EQ(m->FieldByName("BDVALORTOTAL").AsCurrency(), R(pago)) << doc << "/" << ordem;
+    EXPECT_EQ(m->FieldByName("BDSALDOAPAGAR").AsCurrency(), R(saldo)) << doc << "/" << ordem;
+  }
+}
+
 TEST_F(SettlementMgrTest, InstallmentsOfEveryBookArePaidInTheirOwnPaymentTable) {
   for (int livro = 0; livro < 4; ++livro) {
     seed::AddDocumentoFiscal(Db(), livro, 1, 10 + livro, 500 + livro, EncodeDate(2024, 3, 1), R(100),
@@ -471,6 +497,101 @@ TEST_F(SettlementMgrTest, AGroupLockedBeforeItsLastInstallmentIsRefusedWholeAndT
   ASSERT_EQ(Lancamentos().Rows.size(), 1u);
   EXPECT_EQ(Lancamentos().Value(0, "BDVALOR").AsCurrency(), R(200));
   EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO where BDSEQPGTO = 1").AsInteger(), 2);
+}
+
+// A group's installments of document 11 (key 43), each recorded as its own posted link.
+class GroupStatementTest : public SettlementMgrTest {
+ protected:
+  TMovParPgtoMGR& Grupo(int parcelas) {
+    std::vector<seed::ParcelaSeed> ps;
+    for (int o = 1; o <= parcelas; ++o) ps.push_back({o, R(100), TDateTime(), 0});
+    seed::AddDocumentoFiscal(Db(), 0, 1, 11, 43, EncodeDate(2024, 3, 1), R(100) * parcelas, ps);
+    auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+    Prepara(*m);
+    m->SetCODEMP_MGR(1);
+    std::vector<std::string> chaves;
+    for (int o = 1; o <= parcelas; ++o) chaves.push_back(fmt::format("1...11.{}.0", o));
+    m->SelectGuiasParaBaixa(chaves, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+    m->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+    m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+    m->OnGetOrigemBaixa = [m](TComponent*) {
+      const int64_t ordem = m->FieldByName("BDORDEMPAR").AsInteger();
+      return TOrigemBaixa{3, ordem, fmt::format("2|0|11|{}", ordem), fmt::format("a parcela {} do documento 43", ordem)};
+    };
+    return *m;
+  }
+  // Adds installments 1 to parcelas to the group, the last one closing it.
+  static void Agrupa(TMovParPgtoMGR& m, int parcelas) {
+    for (int o = 1; o <= parcelas; ++o) {
+      ASSERT_TRUE(m.FindKey({11, o}));
+      m.LancaBaixaParcelaAtual(0, nullptr, nullptr, true, &m, o == parcelas, true);
+    }
+  }
+  // What this module wrote: payments (the suite's own have no entry), link records, entries.
+  void NadaGravado() {
+    EXPECT_TRUE(Lancamentos().Rows.empty());
+    EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO where BDCHAVELAN is not null").AsInteger(), 0);
+    EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMP_TVINC_BAIXA_LANC").AsInteger(), 0);
+  }
+};
+
+// Another program paid part of the group's second installment after it was selected: the group's
+// statement refuses it, telling once what is left of it, and nothing of the group stays written; the
+// selection shows every balance again.
+TEST_F(GroupStatementTest, ASecondInstallmentsBalanceExceededRefusesTheGroupWhole) {
+  TMovParPgtoMGR& m = Grupo(3);
+  ExecutaComoSuite(Db(), "insert into VEF_EMP_TMOVENTPARPGTO (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO, BDDATAPGTO, "
+                         "BDVALORPGTO, BDTIPOBAIXA) values (1, 11, 2, 1, '2024-03-05', 60, 1)");
+  Agrupa(m, 3);
+  ASSERT_EQ(list_->Count(), 1);
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o valor 100,00 é maior que o saldo a pagar 40,00 de a parcela 2 do documento "
+                      "43 (entradas) da empresa 1.");
+  NadaGravado();
+  for (int ordem : {1, 2, 3}) {
+    ASSERT_TRUE(m.FindKey({11, ordem}));
+    EXPECT_EQ(m.FieldByName("BDSALDOAPAGAR").AsCurrency(), R(100)) << ordem;
+  }
+}
+
+// A group of more installments than one statement writes takes several statements, still one entry:
+// refused at its last installment, nothing of it stays; once that one is free, the group posts whole.
+TEST_F(GroupStatementTest, AGroupLargerThanAStatementIsRefusedWholeAndPostsWholeInOneEntry) {
+  const int parcelas = static_cast<int>(kPagamentosPorComando) + 1;
+  TMovParPgtoMGR& m = Grupo(parcelas);
+  ExecutaComoSuite(Db(), "insert into VEF_EMP_TMOVENTPARPGTO (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO, BDDATAPGTO, "
+                         "BDVALORPGTO, BDTIPOBAIXA) values (1, 11, ?, 1, '2024-03-05', 1, 1)",
+                   {parcelas});
+  Agrupa(m, parcelas);
+  ASSERT_EQ(list_->Count(), 1);
+  EXPECT_NE(Ultima().find(fmt::format("saldo a pagar 99,00 de a parcela {} ", parcelas)), std::string::npos) << Ultima();
+  NadaGravado();
+
+  ExecutaComoSuite(Db(), "delete from VEF_EMP_TMOVENTPARPGTO");
+  list_->Clear();
+  Agrupa(m, parcelas);
+  EXPECT_EQ(list_->Count(), 0) << Ultima();
+  ASSERT_EQ(Lancamentos().Rows.size(), 1u);
+  EXPECT_EQ(Lancamentos().Value(0, "BDVALOR").AsCurrency(), R(100) * parcelas);
+  const Variant chave = Lancamentos().Value(0, "BDCHAVE");
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO where BDCHAVELAN = ? and BDSEQPGTO = 1",
+                            {chave}).AsInteger(),
+            parcelas);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMP_TVINC_BAIXA_LANC where BDCHAVELAN = ?", {chave}).AsInteger(),
+            parcelas);
+}
+
+// Another workstation holds the group's second installment: the refusal names that installment, and
+// nothing of the group stays written.
+TEST_F(GroupStatementTest, AGroupRefusedForAnotherWorkstationsLockNamesTheInstallmentItHolds) {
+  TMovParPgtoMGR& m = Grupo(3);
+  TDatabase outra;
+  outra.Open(Company().Path());
+  LancaComOutraEstacaoSegurando(
+      outra, "update VEF_EMP_TMOVENTPAR set BDVALORPAR = BDVALORPAR where BDCHAVE = 11 and BDORDEMPAR = 2",
+      [&] { Agrupa(m, 3); });
+  EXPECT_EQ(Ultima(), "Baixa não lançada: a parcela 2 do documento 43 (entradas) da empresa 1 está sendo baixada por "
+                      "outra estação de trabalho.");
+  NadaGravado();
 }
 
 TEST_F(SettlementMgrTest, AGroupLeftOpenIsWrittenWhenTheManagerGoes) {

@@ -1018,6 +1018,7 @@ Variant TField::OldValue() const {
 }
 
 void TField::SetValue(const Variant& v) { ds_->impl_->SetFieldValue(index_, v); }
+bool TField::Holds(const Variant& v) const { return detail::ConvertForField(def_, v).Raw() == Value().Raw(); }
 void TField::Clear() { SetValue(Variant()); }
 
 bool TField::IsNull() const {

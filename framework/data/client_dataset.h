@@ -43,6 +43,8 @@ class TField {
   Variant Value() const;
   Variant OldValue() const;               // the value before the current Edit (Value when browsing)
   void SetValue(const Variant& v);        // converted to the field's type; throws when not in Edit/Insert
+  // Whether SetValue(v) would leave the value as it is: a writer may then spare the row's Edit and Post.
+  bool Holds(const Variant& v) const;
   bool IsNull() const;
   void Clear();                           // sets null
 

@@ -39,6 +39,44 @@ TEST(ClientDataSetFields, NamesFoundInAnySpelling) {
   EXPECT_EQ(ds.FindField("bdcodtipobaix"), nullptr);
 }
 
+// A name asked again is answered as the first time, also when its text now lies where another name's
+// lay, and after the fields were made again.
+TEST(ClientDataSetFields, ANameAskedAgainFindsTheFieldsOfNow) {
+  TClientDataSet ds;
+  ds.AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+  ds.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  ds.CreateDataSet();
+  std::string nome = "BDCHAVE";
+  EXPECT_EQ(ds.FindField(nome), &ds.Fields(0));
+  nome.replace(2, 5, "VALOR");   // the same buffer, another name
+  EXPECT_EQ(ds.FindField(nome), &ds.Fields(1));
+  EXPECT_EQ(ds.FindField("BDCHAVE"), &ds.Fields(0));
+  EXPECT_EQ(ds.FindField("BDCHAVE"), &ds.Fields(0));
+  ds.Close();
+  ds.ClearFieldDefs();
+  ds.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  ds.CreateDataSet();
+  EXPECT_EQ(ds.FindField("BDCHAVE"), nullptr);
+  EXPECT_EQ(ds.FindField(nome), &ds.Fields(0));
+}
+
+// A field holds a value when setting it would leave the field as it is, its type's conversion included.
+TEST(ClientDataSetFields, HoldsWhatSettingWouldLeaveUnchanged) {
+  TClientDataSet ds;
+  ds.AddFieldDef("BDINT", TFieldType::ftInteger);
+  ds.AddFieldDef("BDFLAG", TFieldType::ftString, 5);
+  ds.AddFieldDef("BDVALOR", TFieldType::ftCurrency);
+  ds.CreateDataSet();
+  ds.AppendRecord({Variant(7), Variant("TRUE"), Variant()});
+  EXPECT_TRUE(ds.FieldByName("BDINT").Holds(Variant(7)));
+  EXPECT_TRUE(ds.FieldByName("BDINT").Holds(Variant("7")));
+  EXPECT_FALSE(ds.FieldByName("BDINT").Holds(Variant(8)));
+  EXPECT_TRUE(ds.FieldByName("BDFLAG").Holds(Variant(true)));
+  EXPECT_FALSE(ds.FieldByName("BDFLAG").Holds(Variant(false)));
+  EXPECT_TRUE(ds.FieldByName("BDVALOR").Holds(Variant()));
+  EXPECT_FALSE(ds.FieldByName("BDVALOR").Holds(Variant(Currency())));
+}
+
 TEST(ClientDataSetFields, TypedNullAwareValues) {
   auto ds = MakeParcelas();
   ds->Append();

@@ -242,6 +242,14 @@ void TDAOFactory::OpenTable(const std::string& where, const TParams& params) {
 
 void TDAOFactory::SelectVazio() { OpenTable("1 = 0"); }
 
+void TDAOFactory::OpenFields(const TStatement& st) {
+  LoadingGuard guard(loading_);
+  packets_.reset();
+  DefineFields(*this, st.Columns());
+  commandText_.clear();
+  commandParams_.clear();
+}
+
 void TDAOFactory::Refresh() {
   if (commandText_.empty()) return;
   int recno = RecNo();

@@ -40,6 +40,9 @@ class TDAOFactory : public TClientDataSet {
   void OpenTable(const std::string& where = {}, const TParams& params = {});
   // Opens the table's structure with no rows.
   void SelectVazio();
+  // Opens with the fields of st's columns and no rows, for a selection that adds the rows it wants from
+  // st's runs: st, prepared once, also gives the structure. Nothing is left to reload (Refresh).
+  void OpenFields(const TStatement& st);
   // Opens the table's rows that meet where (a condition without the word WHERE) in the order of the
   // columns of key ("A;B", unique together). With FetchOnDemand set and PacketRecords above 0 it holds
   // the first packet only, and each next packet is a fresh bound query of the rows after the last one

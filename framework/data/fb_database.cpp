@@ -938,10 +938,7 @@ void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TPar
     ~Loading() { if (d) --d->loading_; }
   } loading(dao);
   auto s = Prepare(sql);
-  ds.Close();
-  ds.ClearFieldDefs();
-  for (const TColumnInfo& c : s->Columns()) ds.AddFieldDef(c.Name, c.DataType, c.Size);
-  ds.CreateDataSet();
+  DefineFields(ds, s->Columns());
   {
     TDisabledControls controles(ds);
     TBulkLoad lote(ds);   // the details follow the loaded rows once, not row by row
@@ -950,6 +947,13 @@ void TDatabase::QueryInto(TClientDataSet& ds, const std::string& sql, const TPar
   // What was read is the database's state, not rows to insert.
   ds.MergeChangeLog();
   ds.First();
+}
+
+void DefineFields(TClientDataSet& ds, const std::vector<TColumnInfo>& columns) {
+  ds.Close();
+  ds.ClearFieldDefs();
+  for (const TColumnInfo& c : columns) ds.AddFieldDef(c.Name, c.DataType, c.Size);
+  ds.CreateDataSet();
 }
 
 TScriptResult TDatabase::ExecuteScript(const std::vector<std::string>& statements) {

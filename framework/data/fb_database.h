@@ -226,6 +226,9 @@ class TSessionContextScope {
   std::optional<std::string> before_;
 };
 
+// Closes ds and gives it the fields of a query's columns, without rows.
+void DefineFields(TClientDataSet& ds, const std::vector<TColumnInfo>& columns);
+
 // Whether a connection string names a server ("host:path") rather than a local file.
 bool IsRemoteConnection(std::string_view connection);
 

@@ -1,5 +1,7 @@
 #include "framework/livros/baixa_pagamento.h"
 
+#include <stdexcept>
+
 #include <fmt/format.h>
 
 #include "framework/core/text.h"
@@ -19,113 +21,134 @@ std::string Declara(const std::string& nome, const std::string& tabela, const st
   return fmt::format("{} TYPE OF COLUMN {}.{} = ?", nome, tabela, coluna);
 }
 
-// " WHERE A = :PK0 AND B = :PK1" over the obligation's key, with the alias given.
-std::string Onde(const TPagamentoBaixa& p, const std::string& alias) {
+// Each payment's inputs are named after its place in the statement: A0PK0, A1PK0, ...
+std::string Prefixo(size_t i) { return fmt::format("A{}", i); }
+
+// " WHERE A = :A0PK0 AND B = :A0PK1" over the obligation's key, with the alias given.
+std::string Onde(const TFormaPagamento& f, const std::string& prefixo, const std::string& alias) {
   std::string onde;
-  for (size_t i = 0; i < p.Chave.size(); ++i)
-    onde += fmt::format("{}{}{} = :PK{}", i ? " AND " : " WHERE ", alias, p.Chave[i].first, i);
+  for (size_t i = 0; i < f.Chave.size(); ++i)
+    onde += fmt::format("{}{}{} = :{}PK{}", i ? " AND " : " WHERE ", alias, f.Chave[i], prefixo, i);
   return onde;
 }
 
-std::string Parametros(const TPagamentoBaixa& p) {
+std::string ParametrosPagamento(const TFormaPagamento& f, const std::string& a) {
   std::vector<std::string> d;
-  for (size_t i = 0; i < p.Chave.size(); ++i) d.push_back(Declara("PK" + std::to_string(i), p.Tabela, p.Chave[i].first));
-  for (size_t i = 0; i < p.Valores.size(); ++i)
-    d.push_back(Declara("PV" + std::to_string(i), p.Tabela, p.Valores[i].first));
-  d.push_back(Declara("PCHAVELAN", p.Tabela, "BDCHAVELAN"));
-  d.push_back("PGUARDA NUMERIC(18,4) = ?");
-  d.push_back("PVALOR NUMERIC(18,4) = ?");
-  for (const char* c : kColunasVinculo) d.push_back(Declara(std::string("R") + c, kTabelaVinculosLancados, c));
-  for (const char* c : kColunasLancamento) d.push_back(Declara(std::string("L") + c, "VZEL_EMPRESAS_TLAN", c));
-  d.push_back("PBLQEMP INTEGER = ?");
-  d.push_back("PBLQDATA DATE = ?");
-  d.push_back("PBLQTELA VARCHAR(1000) = ?");
+  for (size_t i = 0; i < f.Chave.size(); ++i) d.push_back(Declara(a + "PK" + std::to_string(i), f.Tabela, f.Chave[i]));
+  for (size_t i = 0; i < f.Valores.size(); ++i)
+    d.push_back(Declara(a + "PV" + std::to_string(i), f.Tabela, f.Valores[i]));
+  d.push_back(a + "PGUARDA NUMERIC(18,4) = ?");
+  d.push_back(a + "PVALOR NUMERIC(18,4) = ?");
+  for (const char* c : kColunasVinculo) d.push_back(Declara(a + "R" + c, kTabelaVinculosLancados, c));
+  d.push_back(a + "PBLQEMP INTEGER = ?");
+  d.push_back(a + "PBLQDATA DATE = ?");
+  d.push_back(a + "PBLQTELA VARCHAR(1000) = ?");
   return Join(d, ", ");
 }
 
-std::string Insercao(const std::string& tabela, const char* const* colunas, size_t n, const char* prefixo) {
+std::string Parametros(std::span<const TPagamentoBaixa> ps) {
+  std::vector<std::string> d;
+  for (size_t i = 0; i < ps.size(); ++i) d.push_back(ParametrosPagamento(*ps[i].Forma, Prefixo(i)));
+  d.push_back(Declara("PCHAVELAN", ps.front().Forma->Tabela, "BDCHAVELAN"));
+  for (const char* c : kColunasLancamento) d.push_back(Declara(std::string("L") + c, "VZEL_EMPRESAS_TLAN", c));
+  return Join(d, ", ");
+}
+
+std::string Insercao(const std::string& tabela, const char* const* colunas, size_t n, const std::string& prefixo) {
   std::string cols, vals;
   for (size_t i = 0; i < n; ++i) {
     cols += (i ? ", " : "") + std::string(colunas[i]);
-    vals += (i ? ", :" : ":") + std::string(prefixo) + colunas[i];
+    vals += (i ? ", :" : ":") + prefixo + colunas[i];
   }
   return fmt::format("INSERT INTO {} ({}) VALUES ({})", tabela, cols, vals);
 }
 
-}  // namespace
+// Locks the obligation's row, reading the open balance under the lock where there is one. Among several
+// payments the lock's conflict is answered (spOcupado), naming its payment: raised, it would not say whose
+// obligation another workstation holds.
+std::string TravaObrigacao(const TFormaPagamento& f, const std::string& a, bool varios) {
+  if (f.TabelaObrigacao.empty() || f.Chave.empty()) return {};
+  const std::string& coluna = f.Chave.front();
+  std::string trava = fmt::format("UPDATE {} O SET {} = {}{}", f.TabelaObrigacao, coluna, coluna, Onde(f, a, "O."));
+  trava += f.Guarda.empty() ? ";\n" : " RETURNING " + f.Guarda + " INTO :SALDO;\n";
+  if (!varios) return trava;
+  return "BEGIN\n" + trava +
+         "WHEN GDSCODE lock_conflict, GDSCODE update_conflict, GDSCODE deadlock, GDSCODE lock_timeout DO BEGIN\n"
+         "SITUACAO = 4; CODIGO = GDSCODE; SUSPEND; EXIT; END\nEND\n";
+}
 
-std::string TextoGravaPagamento(const TPagamentoBaixa& p) {
+// One payment's part of the statement; what it refuses leaves the statement at once, naming its place.
+std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios) {
+  const std::string a = Prefixo(indice);
   // The period's locks first, read again by each settlement (a lock may be set while a run goes on; the
   // gate checked the company, the day and the accounts before): a locked date writes nothing.
-  std::string corpo =
-      "SITUACAO = 0;\n"
-      "IF (PBLQEMP IS NOT NULL) THEN BEGIN\n"
-      "SELECT TIPO, DINI, DFIM, MOTIVO FROM SP_BLOQUEIO_LANCAMENTO(:PBLQEMP, :PBLQDATA, :PBLQDATA, :PBLQTELA)\n"
-      "  INTO :BTIPO, :BDINI, :BDFIM, :BMOTIVO;\n"
+  std::string corpo = fmt::format(
+      "PAGAMENTO = {0};\nSALDO = NULL;\nPVALOR = {1}PVALOR;\n"
+      "IF ({1}PBLQEMP IS NOT NULL) THEN BEGIN\n"
+      "SELECT TIPO, DINI, DFIM, MOTIVO FROM SP_BLOQUEIO_LANCAMENTO(:{1}PBLQEMP, :{1}PBLQDATA, :{1}PBLQDATA, "
+      ":{1}PBLQTELA)\n  INTO :BTIPO, :BDINI, :BDFIM, :BMOTIVO;\n"
       "IF (BTIPO <> 0) THEN BEGIN SITUACAO = 3; SUSPEND; EXIT; END\n"
-      "END\n";
-  if (!p.TabelaObrigacao.empty() && !p.Chave.empty()) {
-    // Another workstation settling the obligation holds this row until it commits.
-    const std::string& coluna = p.Chave.front().first;
-    corpo += fmt::format("UPDATE {} O SET {} = {}{}", p.TabelaObrigacao, coluna, coluna, Onde(p, "O."));
-    corpo += p.Guarda.empty() ? ";\n" : " RETURNING " + p.Guarda + " INTO :SALDO;\n";
-  }
+      "END\n",
+      indice, a);
+  // Another workstation settling the obligation holds this row until it commits.
+  corpo += TravaObrigacao(f, a, varios);
   // The payment's sequence is the next of its obligation's; the same pass over its payment rows answers
   // what they took off the balance.
-  if (p.Pagos.empty()) {
-    corpo += fmt::format("SELECT COALESCE(MAX({}), 0) + 1 FROM {}{} INTO :SEQ;\n", p.ColunaSeq, p.Tabela, Onde(p, ""));
+  if (f.Pagos.empty()) {
+    corpo += fmt::format("SELECT COALESCE(MAX({}), 0) + 1 FROM {}{} INTO :SEQ;\n", f.ColunaSeq, f.Tabela, Onde(f, a, ""));
   } else {
     corpo += fmt::format("SELECT COALESCE(MAX({}), 0) + 1, COALESCE(SUM({}), 0) FROM {}{} INTO :SEQ, :PAGO;\n",
-                         p.ColunaSeq, p.Pagos, p.Tabela, Onde(p, ""));
-    if (!p.Guarda.empty()) corpo += "SALDO = SALDO - PAGO;\n";
+                         f.ColunaSeq, f.Pagos, f.Tabela, Onde(f, a, ""));
+    if (!f.Guarda.empty()) corpo += "SALDO = SALDO - PAGO;\n";
   }
-  if (!p.Guarda.empty()) corpo += "IF (SALDO IS NULL OR SALDO < PGUARDA) THEN BEGIN SITUACAO = 1; SUSPEND; EXIT; END\n";
+  if (!f.Guarda.empty())
+    corpo += fmt::format("IF (SALDO IS NULL OR SALDO < {}PGUARDA) THEN BEGIN SITUACAO = 1; SUSPEND; EXIT; END\n", a);
   std::string cols, vals;
-  for (size_t i = 0; i < p.Chave.size(); ++i) {
-    cols += p.Chave[i].first + ", ";
-    vals += fmt::format(":PK{}, ", i);
+  for (size_t i = 0; i < f.Chave.size(); ++i) {
+    cols += f.Chave[i] + ", ";
+    vals += fmt::format(":{}PK{}, ", a, i);
   }
-  cols += p.ColunaSeq;
+  cols += f.ColunaSeq;
   vals += ":SEQ";
-  for (size_t i = 0; i < p.Valores.size(); ++i) {
-    cols += ", " + p.Valores[i].first;
-    vals += fmt::format(", :PV{}", i);
+  for (size_t i = 0; i < f.Valores.size(); ++i) {
+    cols += ", " + f.Valores[i];
+    vals += fmt::format(", :{}PV{}", a, i);
   }
-  corpo += fmt::format("INSERT INTO {} ({}, BDCHAVELAN) VALUES ({}, :PCHAVELAN);\n", p.Tabela, cols, vals);
-  if (!p.Abate.empty())
+  corpo += fmt::format("INSERT INTO {} ({}, BDCHAVELAN) VALUES ({}, :PCHAVELAN);\n", f.Tabela, cols, vals);
+  if (!f.Abate.empty())
     corpo += fmt::format("UPDATE {} SET {}{};\nIF (ROW_COUNT <> 1) THEN BEGIN SITUACAO = 2; SUSPEND; EXIT; END\n",
-                         p.TabelaObrigacao, p.Abate, Onde(p, ""));
-  corpo += "IF (RBDSESSAO IS NOT NULL) THEN " +
-           Insercao(kTabelaVinculosLancados, kColunasVinculo, std::size(kColunasVinculo), "R") + ";\n";
+                         f.TabelaObrigacao, f.Abate, Onde(f, a, ""));
+  corpo += fmt::format("IF ({}RBDSESSAO IS NOT NULL) THEN ", a) +
+           Insercao(kTabelaVinculosLancados, kColunasVinculo, std::size(kColunasVinculo), a + "R") + ";\n";
+  return corpo;
+}
+
+}  // namespace
+
+std::string TextoGravaPagamentos(std::span<const TPagamentoBaixa> ps) {
+  if (ps.empty() || ps.size() > kPagamentosPorComando) throw std::logic_error("Número de pagamentos por comando inválido");
+  std::string corpo = "SITUACAO = 0;\n";
+  for (size_t i = 0; i < ps.size(); ++i) corpo += CorpoPagamento(*ps[i].Forma, i, ps.size() > 1);
   corpo += "IF (LBDCODEMP IS NOT NULL) THEN " +
            Insercao("VZEL_EMPRESAS_TLAN", kColunasLancamento, std::size(kColunasLancamento), "L") + ";\n";
   // Its one row comes as a selection's (an executable block's outputs would not reach the caller).
-  return "EXECUTE BLOCK (" + Parametros(p) + ")\nRETURNS (SITUACAO INTEGER, SALDO NUMERIC(18,4), BTIPO INTEGER, BDINI DATE, BDFIM DATE, "
-         "BMOTIVO VARCHAR(200))\nAS\nDECLARE VARIABLE SEQ BIGINT;\nDECLARE VARIABLE PAGO NUMERIC(18,4);\nBEGIN\n" + corpo +
-         "SUSPEND;\nEND";
+  return "EXECUTE BLOCK (" + Parametros(ps) +
+         ")\nRETURNS (SITUACAO INTEGER, SALDO NUMERIC(18,4), BTIPO INTEGER, BDINI DATE, BDFIM DATE, "
+         "BMOTIVO VARCHAR(200), PAGAMENTO INTEGER, CODIGO INTEGER)\nAS\nDECLARE VARIABLE SEQ BIGINT;\n"
+         "DECLARE VARIABLE PAGO NUMERIC(18,4);\nDECLARE VARIABLE PVALOR NUMERIC(18,4);\nBEGIN\n" +
+         corpo + "SUSPEND;\nEND";
 }
 
-std::string FormaGravaPagamento(const TPagamentoBaixa& p) {
-  std::string f =
-      p.Tabela + '|' + p.TabelaObrigacao + '|' + p.ColunaSeq + '|' + p.Guarda + '|' + p.Pagos + '|' + p.Abate;
-  for (const auto& [c, v] : p.Chave) f += '|' + c;
-  f += '|';
-  for (const auto& [c, v] : p.Valores) f += '|' + c;
-  return f;
-}
-
-std::vector<Variant> GravaPagamento(TDatabase& db, TStatement& comando, const TParams& valores) {
+std::vector<Variant> GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores) {
   TMarcaLivros marca(db);
   return comando.ExecuteReturning(valores);
 }
 
-TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
-                                 const TLancamentoBaixa* l, const Variant& plaPadrao, bool bloqueio) {
-  TParams v;
-  v.reserve(p.Chave.size() + p.Valores.size() + 6 + std::size(kColunasVinculo) + std::size(kColunasLancamento));
-  for (const auto& [c, x] : p.Chave) v.push_back(x);
-  for (const auto& [c, x] : p.Valores) v.push_back(x);
-  v.emplace_back(chaveLancamento);
+namespace {
+
+void AcrescentaPagamento(TParams& v, const TPagamentoBaixa& p, int chaveLancamento, int codEmp, bool bloqueio) {
+  v.insert(v.end(), p.Chave.begin(), p.Chave.end());
+  v.insert(v.end(), p.Valores.begin(), p.Valores.end());
   v.emplace_back(p.ValorGuarda);
   v.emplace_back(p.Valor);
   // The link is recorded in the payment's transaction: a payment without its record could be paid again
@@ -140,6 +163,24 @@ TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, 
                       Variant(Utf8Left(o.Descricao, 200))})
       v.push_back(std::move(x));
   }
+  if (p.BloqueioEmp == 0 || !bloqueio) {
+    v.resize(v.size() + 3);
+  } else {
+    v.emplace_back(p.BloqueioEmp);
+    v.emplace_back(p.BloqueioData.DateOnly());
+    v.emplace_back(p.BloqueioTela);
+  }
+}
+
+}  // namespace
+
+TParams ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chaveLancamento, int codEmp,
+                                  const TLancamentoBaixa* l, const Variant& plaPadrao, const std::vector<bool>& bloqueio) {
+  TParams v;
+  v.reserve(ps.size() * 24 + 1 + std::size(kColunasLancamento));
+  for (size_t i = 0; i < ps.size(); ++i)
+    AcrescentaPagamento(v, ps[i], chaveLancamento, codEmp, i < bloqueio.size() && bloqueio[i]);
+  v.emplace_back(chaveLancamento);
   if (!l) {
     v.resize(v.size() + std::size(kColunasLancamento));
   } else {
@@ -147,13 +188,6 @@ TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, 
                       Variant(l->Debito), Variant(l->Credito), Variant(l->Valor), Variant(Utf8Left(l->Compl, 200)),
                       Variant(Utf8Left(l->Dcto, 30))})
       v.push_back(std::move(x));
-  }
-  if (p.BloqueioEmp == 0 || !bloqueio) {
-    v.resize(v.size() + 3);
-  } else {
-    v.emplace_back(p.BloqueioEmp);
-    v.emplace_back(p.BloqueioData.DateOnly());
-    v.emplace_back(p.BloqueioTela);
   }
   return v;
 }

@@ -1,11 +1,14 @@
 #pragma once
-// The statement that writes one payment of a settlement: it locks the obligation's row and reads its
-// open balance under the lock, refuses a value above it, inserts the payment row with its obligation's
-// next sequence, lowers the obligation's own balance, records the posted link and, for the last payment
-// of the entry, inserts the ledger entry. One statement per shape of payment (table, key, guard),
-// prepared once per run: a run commits each settlement, and its statements are what costs beside the
-// commit.
+// The statement that writes the payments of a settlement: for each in turn it locks the obligation's
+// row and reads its open balance under the lock, refuses a value above it, inserts the payment row with
+// its obligation's next sequence, lowers the obligation's own balance and records the posted link; after
+// the last it inserts the ledger entry. A group's payments go in one statement, as a single one does.
+// One statement per shape of settlement (each payment's table, key, guard), prepared once per run: a run
+// commits each settlement, and its statements are what costs beside the commit.
+#include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -43,13 +46,14 @@ struct TLancamentoBaixa {
   std::string Compl;
 };
 
-// The payment row of one settlement: inserted with the next sequence of its obligation and the entry key,
-// after the guard query (which answers the obligation's open balance) has allowed its value.
-struct TPagamentoBaixa {
+// What the statement's text is made of for one kind of payment: its table and columns, and how the
+// obligation's balance is read and lowered. A manager makes each of its kinds once and its payments share
+// it: a run tells its statements apart by their payments' kinds, not by their text.
+struct TFormaPagamento {
   std::string Tabela;
-  std::vector<std::pair<std::string, Variant>> Chave;     // the obligation
+  std::vector<std::string> Chave;       // the obligation's key columns
   std::string ColunaSeq;
-  std::vector<std::pair<std::string, Variant>> Valores;
+  std::vector<std::string> Valores;     // the other columns of the payment row
   // The open balance, an expression over the obligation's row (alias O); empty: no balance to respect.
   std::string Guarda;
   // What a payment row of the obligation took off that balance, an expression over its columns: the
@@ -59,10 +63,18 @@ struct TPagamentoBaixa {
   // The obligation's own table (keyed by Chave). Its row is locked before the guard reads the balance,
   // so two workstations settling it at once cannot both read the same open balance.
   std::string TabelaObrigacao;
-  Currency ValorGuarda;
   // Set clause lowering the obligation's own balance by the value paid (:PVALOR), e.g. the guide's;
   // it must touch the obligation's row. Empty: the payment rows are the balance.
   std::string Abate;
+};
+
+// The payment row of one settlement: inserted with the next sequence of its obligation and the entry key,
+// after the guard query (which answers the obligation's open balance) has allowed its value.
+struct TPagamentoBaixa {
+  std::shared_ptr<const TFormaPagamento> Forma;
+  std::vector<Variant> Chave;     // the obligation, in the order of Forma's key columns
+  std::vector<Variant> Valores;   // in the order of Forma's other columns
+  Currency ValorGuarda;
   std::string Descricao;
   TOrigemBaixa Origem;                                    // recorded as posted with the payment
   int TipoBaixa = tbpPrincipal;
@@ -77,24 +89,32 @@ struct TPagamentoBaixa {
   std::string BloqueioTela;
 };
 
-// What the statement answers in SITUACAO.
+// A statement writes at most this many payments of one settlement (a group's): a larger group takes
+// several, in the settlement's one transaction. It bounds the statement's text and its message.
+inline constexpr size_t kPagamentosPorComando = 8;
+
+// What the statement answers in SITUACAO, about the payment at PAGAMENTO (its place in the statement,
+// from 0); the payments before it were written, and the settlement's transaction is to be rolled back.
 enum TSituacaoPagamento : int {
   spGravado = 0,     // every row written
-  spSaldo = 1,       // the open balance (SALDO) is below the value: nothing written
+  spSaldo = 1,       // the open balance (SALDO) is below the value: nothing of the payment written
   spSemAbate = 2,    // the obligation's balance was not lowered (its row is gone)
-  spBloqueado = 3,   // the posting-lock check found BTIPO (BDINI, BDFIM, BMOTIVO): nothing written
+  spBloqueado = 3,   // the posting-lock check found BTIPO (BDINI, BDFIM, BMOTIVO): nothing of it written
+  spOcupado = 4,     // another workstation holds the obligation (CODIGO: the server's error)
 };
+// The columns of the statement's one row, in order.
+enum TColunaPagamento : size_t { cpSituacao, cpSaldo, cpTipoBloqueio, cpInicio, cpFim, cpMotivo, cpPagamento, cpCodigo };
 
-std::string TextoGravaPagamento(const TPagamentoBaixa& p);
-// What tells one shape from another (tables, columns, guard, abatement): far shorter than the text.
-std::string FormaGravaPagamento(const TPagamentoBaixa& p);
+// The statement writing the payments ps (1 to kPagamentosPorComando) of one settlement in turn, and the
+// entry after the last: its text follows their kinds alone.
+std::string TextoGravaPagamentos(std::span<const TPagamentoBaixa> ps);
 // The values in the statement's order; without l the entry is not written (a group's earlier payments).
-// Without bloqueio the statement leaves out p's lock check: an earlier payment of the settlement, in its
-// transaction, read it for the same company, day and screens.
-TParams ParametrosGravaPagamento(const TPagamentoBaixa& p, int chaveLancamento, int codEmp,
-                                 const TLancamentoBaixa* l, const Variant& plaPadrao, bool bloqueio = true);
-// Runs comando (TextoGravaPagamento's text, prepared on db once per shape by the run) with valores, as
-// the gate's own write; answers its row (SITUACAO first).
-std::vector<Variant> GravaPagamento(TDatabase& db, TStatement& comando, const TParams& valores);
+// Where bloqueio[i] is false the statement leaves out payment i's lock check: an earlier payment of the
+// settlement, in its transaction, read it for the same company, day and screens.
+TParams ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chaveLancamento, int codEmp,
+                                  const TLancamentoBaixa* l, const Variant& plaPadrao, const std::vector<bool>& bloqueio);
+// Runs comando (TextoGravaPagamentos' text, prepared on db once per shape by the run) with valores, as
+// the gate's own write; answers its row (TColunaPagamento).
+std::vector<Variant> GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores);
 
 }  // namespace vyn

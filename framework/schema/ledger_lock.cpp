@@ -23,8 +23,9 @@ bool EmTroca(TDatabase& db, int codemp) { return db.MeetsUncommittedChange(kLeHo
 // waited for, by a change that starts meanwhile.
 void GaranteLinha(TDatabase& db, int codemp, bool hold) {
   const std::string conexao = hold ? "0" : "CURRENT_CONNECTION";
-  if (db.QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_USO WHERE BDCODEMP = ? AND BDCONEXAO = " + conexao,
-                    {codemp})
+  // Asked by every run that reserves entry keys: prepared once.
+  if (db.Prepared("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN_USO WHERE BDCODEMP = ? AND BDCONEXAO = " + conexao)
+          .QueryValue({codemp})
           .AsInteger() > 0)
     return;
   try {
@@ -38,10 +39,10 @@ void GaranteLinha(TDatabase& db, int codemp, bool hold) {
 
 // Marks the row inside the open transaction; false when no row was there to mark.
 bool MarcaLinha(TDatabase& db, int codemp, bool hold) {
-  return db.Execute(std::string("UPDATE VZEL_EMPRESAS_TLAN_USO SET BDTRANSACAO = CURRENT_TRANSACTION"
-                                " WHERE BDCODEMP = ? AND BDCONEXAO = ") +
-                        (hold ? "0" : "CURRENT_CONNECTION"),
-                    {codemp}) > 0;
+  return db.Prepared(std::string("UPDATE VZEL_EMPRESAS_TLAN_USO SET BDTRANSACAO = CURRENT_TRANSACTION"
+                                 " WHERE BDCODEMP = ? AND BDCONEXAO = ") +
+                     (hold ? "0" : "CURRENT_CONNECTION"))
+             .Execute({codemp}) > 0;
 }
 
 }  // namespace
