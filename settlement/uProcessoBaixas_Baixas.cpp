@@ -263,7 +263,24 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::unordered_map<int64_t, Currency> partes_;   // by stamp: what the parts beside a principal posted
   std::unordered_map<int64_t, std::vector<int64_t>> origens_;   // entry key → its links' stamps, ascending
   std::unordered_set<int64_t> avisadas_;     // of the settled ones, those a receipt link was refused for
-  std::unordered_set<std::string> lancadas_;
+  std::unordered_set<std::string> lancadas_;   // guides posted for an entry
+  // An installment posted for an entry, as ChaveParcelaLancada names it: by its company, document,
+  // installment text and nature text, and the entry.
+  struct TParcelaLancada {
+    int64_t Emp, Chave, Entrada;
+    std::string Parcela, Natureza;
+    bool operator==(const TParcelaLancada&) const = default;
+  };
+  struct THashParcelaLancada {
+    size_t operator()(const TParcelaLancada& p) const {
+      size_t h = std::hash<int64_t>{}(p.Chave);
+      for (size_t x : {std::hash<int64_t>{}(p.Emp), std::hash<int64_t>{}(p.Entrada), std::hash<std::string>{}(p.Parcela),
+                       std::hash<std::string>{}(p.Natureza)})
+        h = h * 31 + x;
+      return h;
+    }
+  };
+  std::unordered_set<TParcelaLancada, THashParcelaLancada> parcelasLancadas_;
   // Configuration keys looked up by this run: by plan, condition, month, classification, order and accounts.
   std::map<std::tuple<int, const char*, int, const TClassificacao*, bool, std::vector<int>>, int> configuracoes_;
   TResposta resposta_ = TResposta::Nenhuma;
@@ -298,7 +315,7 @@ void TProcessoBaixas::TExecucaoBaixas::Prepara() {
   const size_t vinculos = links_->Active() ? static_cast<size_t>(links_->RecordCount()) : 0;
   origens_.reserve(vinculos);
   uso_.reserve(vinculos);
-  lancadas_.reserve(vinculos);
+  parcelasLancadas_.reserve(vinculos);
   CarimbaVinculos();
   ConfereNaturezas();
   CarregaRegistros();
@@ -922,10 +939,10 @@ bool TProcessoBaixas::TExecucaoBaixas::ChaveJaLancada(TMovParPgtoMGR& m) {
     natureza = mun->AsString();
   else if (nat)
     natureza = nat->AsString();
-  const std::string chave =
-      ChaveParcelaLancada(m.FieldByName("BDCODEMP").AsInteger(), m.FieldByName("BDCHAVE").AsInteger(),
-                          m.FieldByName("BDPARCELAPAR").AsString(), natureza, Link("BDCHAVE"));
-  return !lancadas_.insert(chave).second;
+  return !parcelasLancadas_
+              .insert({m.FieldByName("BDCODEMP").AsInteger(), m.FieldByName("BDCHAVE").AsInteger(), Link("BDCHAVE"),
+                       m.FieldByName("BDPARCELAPAR").AsString(), std::move(natureza)})
+              .second;
 }
 
 // ---------------------------------------------------------------------------------------------------

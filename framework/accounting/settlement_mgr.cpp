@@ -265,7 +265,8 @@ bool TBaixaMGR::GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> 
   };
   std::vector<Variant> r;
   try {
-    r = vyn::GravaPagamentos(db, st, ParametrosGravaPagamentos(ps, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, bloqueios));
+    ParametrosGravaPagamentos(ps, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, bloqueios, parametros_);
+    r = vyn::GravaPagamentos(db, st, parametros_);
   } catch (const EDatabaseError& e) {
     if (!e.IsLockConflict()) throw;
     return ocupada(ps.front(), e.SQL(), e.ErrorCode());
@@ -878,7 +879,8 @@ bool TMovParPgtoMGR::ContasDaBaixa(TBaixaParcela& b) {
 TPagamentoBaixa TMovParPgtoMGR::PagamentoDaBaixa(const TBaixaParcela& b, const std::string& dcto, int64_t origem,
                                                  const std::string& obrigacao) {
   TPagamentoBaixa p;
-  p.Forma = Forma(b.AbateSaldo ? "saldo" : "parte", [&] {
+  std::shared_ptr<const TFormaPagamento>& forma = b.AbateSaldo ? formaSaldo_ : formaParte_;
+  if (!forma) forma = Forma(b.AbateSaldo ? "saldo" : "parte", [&] {
     TFormaPagamento f;
     f.Tabela = GetTablePagamento();
     f.Chave = {"BDCODEMP", "BDCHAVE", "BDORDEMPAR"};
@@ -894,6 +896,7 @@ TPagamentoBaixa TMovParPgtoMGR::PagamentoDaBaixa(const TBaixaParcela& b, const s
     }
     return f;
   });
+  p.Forma = forma;
   p.Chave = {FieldByName("BDCODEMP").AsInteger(), Variant(static_cast<long long>(FieldByName("BDCHAVE").AsInteger())),
              FieldByName("BDORDEMPAR").AsInteger()};
   p.Valores = ValoresPagamento(b.Data, b.Valor, dcto);

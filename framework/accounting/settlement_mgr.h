@@ -228,6 +228,7 @@ class TBaixaMGR : public TDAOFactory {
     TStatement* Comando = nullptr;
   };
   std::map<std::vector<const TFormaPagamento*>, TComandoPagamento> comandos_;
+  TParams parametros_;   // the values of the settlement being written, kept for the next
   std::map<std::string, std::shared_ptr<const TFormaPagamento>> formas_;   // by name, for the manager's life
   // Debit and credit accounts of the configurations read, by plan, key and month, for the run.
   std::map<std::tuple<int, int, int>, std::pair<int, int>> contasConfiguracao_;
@@ -352,6 +353,7 @@ class TMovParPgtoMGR : public TBaixaMGR {
   int debParte_ = 0;
   int credParte_ = 0;
   Grupo grupo_;
+  std::shared_ptr<const TFormaPagamento> formaSaldo_, formaParte_;   // Forma's, asked once
 };
 
 class TMovParPgtoEntMGR : public TMovParPgtoMGR {

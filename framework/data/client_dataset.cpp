@@ -772,7 +772,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
     uint32_t r = static_cast<uint32_t>(cur);
     std::vector<int> changed;
     for (size_t k = 0; k < buf.size(); ++k)
-      if (!(buf[k].Raw() == st->cols[k].Get(r).Raw())) changed.push_back(static_cast<int>(k));
+      if (!st->cols[k].Holds(r, buf[k])) changed.push_back(static_cast<int>(k));
     if (changed.empty()) return;
     auto touches = [&](const KeySpec& s) {
       for (int k : changed)
@@ -785,11 +785,12 @@ struct TClientDataSet::Impl : detail::CursorBase {
     std::vector<IxWork> ixWork;
     for (auto& ix : st->Indexes())
       if (touches(ix->Spec())) ixWork.push_back({ix.get(), ix->Find(r)});
-    struct CurWork { Impl* c; bool keyMoves, reeval, wasIn, nowIn; Pos at; int64_t next, prev; };
+    // moves: the change may move the row in the cursor's order, range or filter. A cursor whose order
+    // and filter read none of the changed fields keeps the row where it stands.
+    struct CurWork { Impl* c; bool keyMoves, reeval, moves, wasIn, nowIn; Pos at; int64_t next, prev; };
     std::vector<CurWork> cw;
     for (Impl* c : cursors) {
-      CurWork w{c, false, false, false, false, {}, -1, -1};
-      if (c->cur == static_cast<int64_t>(r)) c->Neighbours(r, w.next, w.prev);
+      CurWork w{c, false, false, false, false, false, {}, -1, -1};
       if (c->filtView) {
         w.keyMoves = touches(c->spec);
         w.reeval = c->self->OnFilterRecord || (c->filterExpr && std::any_of(changed.begin(), changed.end(), [&](int k) {
@@ -800,6 +801,8 @@ struct TClientDataSet::Impl : detail::CursorBase {
           w.wasIn = !(w.at == c->filtView->List().end());
         }
       }
+      w.moves = w.reeval || touches(c->spec);
+      if (w.moves && c->cur == static_cast<int64_t>(r)) c->Neighbours(r, w.next, w.prev);
       cw.push_back(w);
     }
     std::vector<Variant> old;
@@ -825,7 +828,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
     for (auto& w : cw) {
       w.c->InvalidateCache();
       if (w.c->cur != static_cast<int64_t>(r)) continue;
-      w.c->MoveOff(r, w.next, w.prev);
+      if (w.moves) w.c->MoveOff(r, w.next, w.prev);
       if (w.c != this) w.c->NotifyDetails();
     }
     if (cur == static_cast<int64_t>(r)) eof = bof = false;

@@ -533,6 +533,36 @@ TEST(ClientDataSetEditing, PostRepositionsUnderIndexAndFilter) {
   EXPECT_EQ(Column(*ds, "BDNOME"), S({"hidden", "n1", "n3"}));
 }
 
+// An edit of fields that no cursor orders, ranges or filters by leaves every cursor on the row, where
+// it was; one that takes the row out of a cursor's range moves that cursor to the next row.
+TEST(ClientDataSetEditing, AnEditOutsideEveryOrderKeepsEachCursorOnItsRow) {
+  auto ds = MakeParcelas();
+  for (int i = 1; i <= 5; ++i) ds->AppendRecord({i * 10, 0, "n" + std::to_string(i)});
+  ds->SetIndexFieldNames("BDCHAVE");
+  ds->SetRange({20}, {40});
+  TClientDataSet outro;
+  outro.CloneCursor(*ds);
+  outro.SetIndexFieldNames("BDCHAVE");
+  ASSERT_TRUE(ds->FindKey({30}));
+  ASSERT_TRUE(outro.FindKey({30}));
+  ds->Edit();
+  ds->FieldByName("BDNOME").SetValue("mudado");
+  ds->FieldByName("BDVALOR").SetValue(Currency::FromInt(5));
+  ds->Post();
+  for (TClientDataSet* c : {ds.get(), &outro}) {
+    EXPECT_EQ(c->FieldByName("BDCHAVE").AsInteger(), 30);
+    EXPECT_EQ(c->FieldByName("BDNOME").AsString(), "mudado");
+    EXPECT_FALSE(c->Eof());
+  }
+  EXPECT_EQ(ds->RecNo(), 2);
+  ds->Edit();
+  ds->FieldByName("BDCHAVE").SetValue(45);
+  ds->Post();
+  EXPECT_EQ(ds->FieldByName("BDCHAVE").AsInteger(), 40);
+  EXPECT_EQ(Column(*ds, "BDNOME"), S({"n2", "n4"}));
+  EXPECT_EQ(outro.FieldByName("BDCHAVE").AsInteger(), 45);
+}
+
 TEST(ClientDataSetEditing, DeleteMovesToTheNextRow) {
   auto ds = MakeParcelas();
   for (int i = 1; i <= 5; ++i) ds->AppendRecord({i, 0, std::to_string(i)});

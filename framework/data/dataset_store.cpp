@@ -119,6 +119,38 @@ Variant Column::Get(uint32_t r) const {
   return Variant();
 }
 
+bool Column::Holds(uint32_t r, const Variant& v) const {
+  if (nul[r]) return v.IsNull();
+  const auto& x = v.Raw();
+  switch (kind) {
+    case Kind::Int: {
+      const auto* p = std::get_if<int64_t>(&x);
+      return p && *p == i[r];
+    }
+    case Kind::Cur: {
+      const auto* p = std::get_if<Currency>(&x);
+      return p && p->Raw() == i[r];
+    }
+    case Kind::Bool: {
+      const auto* p = std::get_if<bool>(&x);
+      return p && *p == (b[r] != 0);
+    }
+    case Kind::Dbl:
+      if (type == TFieldType::ftFloat) {
+        const auto* p = std::get_if<double>(&x);
+        return p && *p == d[r];
+      } else {
+        const auto* p = std::get_if<TDateTime>(&x);
+        return p && *p == TDateTime(d[r]);
+      }
+    case Kind::Str: {
+      const auto* p = std::get_if<std::string>(&x);
+      return p && *p == s[r];
+    }
+  }
+  return false;
+}
+
 void Column::PushNull() {
   nul.push_back(true);
   switch (kind) {

@@ -42,6 +42,8 @@ struct Column {
 
   bool IsNull(uint32_t r) const { return nul[r]; }
   Variant Get(uint32_t r) const;
+  // Whether row r holds v (Get(r) would equal it), read in place.
+  bool Holds(uint32_t r, const Variant& v) const;
   void PushNull();
   void Set(uint32_t r, const Variant& v);  // v converted by ConvertForField
   void Release(uint32_t r);                // frees what a deleted row holds

@@ -174,9 +174,10 @@ void AcrescentaPagamento(TParams& v, const TPagamentoBaixa& p, int chaveLancamen
 
 }  // namespace
 
-TParams ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chaveLancamento, int codEmp,
-                                  const TLancamentoBaixa* l, const Variant& plaPadrao, const std::vector<bool>& bloqueio) {
-  TParams v;
+void ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chaveLancamento, int codEmp,
+                               const TLancamentoBaixa* l, const Variant& plaPadrao, const std::vector<bool>& bloqueio,
+                               TParams& v) {
+  v.clear();
   v.reserve(ps.size() * 24 + 1 + std::size(kColunasLancamento));
   for (size_t i = 0; i < ps.size(); ++i)
     AcrescentaPagamento(v, ps[i], chaveLancamento, codEmp, i < bloqueio.size() && bloqueio[i]);
@@ -189,7 +190,6 @@ TParams ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chave
                       Variant(Utf8Left(l->Dcto, 30))})
       v.push_back(std::move(x));
   }
-  return v;
 }
 
 }  // namespace vyn

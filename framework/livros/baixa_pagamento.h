@@ -108,11 +108,13 @@ enum TColunaPagamento : size_t { cpSituacao, cpSaldo, cpTipoBloqueio, cpInicio, 
 // The statement writing the payments ps (1 to kPagamentosPorComando) of one settlement in turn, and the
 // entry after the last: its text follows their kinds alone.
 std::string TextoGravaPagamentos(std::span<const TPagamentoBaixa> ps);
-// The values in the statement's order; without l the entry is not written (a group's earlier payments).
-// Where bloqueio[i] is false the statement leaves out payment i's lock check: an earlier payment of the
-// settlement, in its transaction, read it for the same company, day and screens.
-TParams ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chaveLancamento, int codEmp,
-                                  const TLancamentoBaixa* l, const Variant& plaPadrao, const std::vector<bool>& bloqueio);
+// The values in the statement's order, into v (emptied first: a run keeps one v for its settlements);
+// without l the entry is not written (a group's earlier payments). Where bloqueio[i] is false the
+// statement leaves out payment i's lock check: an earlier payment of the settlement, in its
+// transaction, read it for the same company, day and screens.
+void ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chaveLancamento, int codEmp,
+                               const TLancamentoBaixa* l, const Variant& plaPadrao, const std::vector<bool>& bloqueio,
+                               TParams& v);
 // Runs comando (TextoGravaPagamentos' text, prepared on db once per shape by the run) with valores, as
 // the gate's own write; answers its row (TColunaPagamento).
 std::vector<Variant> GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores);
