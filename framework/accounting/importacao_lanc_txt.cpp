@@ -249,11 +249,19 @@ void LeArquivoLancamentosTxt(const std::function<bool(std::string&)>& proxima, c
   while (proxima(linha)) {
     ++n;
     if (!RegistroTxt(linha, n)) continue;
+    std::vector<std::string> f;
     try {
-      const auto f = SeparaCamposTxt(linha, separador);
-      const std::string tipo = UpperCase(Trim(f[0]));
+      f = SeparaCamposTxt(linha, separador);
+    } catch (const std::exception& e) {
+      resto.Erros.push_back(fmt::format("Linha {} do arquivo não importada: {}.", n, e.what()));
+      continue;
+    }
+    const std::string tipo = UpperCase(Trim(f[0]));
+    // What the caller does with a complete entry (staging it, say) may fail or be stopped: that is no
+    // line's refusal, and it ends the reading.
+    if (tipo == "L") entrega();
+    try {
       if (tipo == "L") {
-        entrega();
         TLinhaLancamentoTxt l = LinhaLancamentoTxt(f, n, codEmpPadrao);
         total = SomaDoArquivoTxt(total, l.Valor);
         pendente = std::move(l);
@@ -875,6 +883,7 @@ void TLeituraRevisaoTxt::GravaTrecho() {
   if (!aoConcluirTrecho_) return;
   gravacao_->ConcluiTrecho();
   aoConcluirTrecho_(gravadas_);
+  if (parada_.stop_requested()) throw EGravacaoInterrompida();
 }
 
 TDesfechoLeituraTxt TLeituraRevisaoTxt::Conclui(const TArquivoLancamentosTxt& arq, int empresa) {
@@ -984,6 +993,39 @@ std::unique_ptr<TGravacaoAoFundo> IniciaGravacaoAoFundo(TLancamentoMGR& m, const
       });
 }
 
+// The lines read, checked and staged before the review opens (in its data sets, or in a session for the
+// staged review): what the reading told, and the session.
+TDesfechoLeituraTxt LeAqui(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasArquivoTxt& fonte,
+                           TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const std::vector<int>& empresas,
+                           int empresa, const std::set<int>& declarados, int& sessao) {
+  TLeituraRevisaoTxt leitura(m, p, m.Database(), tela, ExecucaoDe(&tela), empresas, declarados);
+  TArquivoLancamentosTxt arq;   // the lines the reading refused
+  LeArquivoLancamentosTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador, empresa,
+                          [&leitura](TLinhaLancamentoTxt& l) { leitura.Linha(l); }, arq);
+  TDesfechoLeituraTxt desfecho = leitura.Conclui(arq, empresa);
+  leitura.AdicionaNodo(tela, m.Database());
+  sessao = leitura.Sessao();
+  return desfecho;
+}
+
+// The staged review's lines staged behind it: the review opens on the session once its first stretch is
+// committed (aoFundo goes on), or once the whole file is when it ends within that stretch (what the
+// reading told then comes back).
+TDesfechoLeituraTxt LeAoFundo(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasArquivoTxt& fonte,
+                              TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const std::vector<int>& empresas,
+                              int empresa, const std::set<int>& declarados,
+                              std::unique_ptr<TGravacaoAoFundo>& aoFundo, int& sessao) {
+  TDesfechoLeituraTxt desfecho;
+  aoFundo = IniciaGravacaoAoFundo(m, p, fonte, tela, empresas, declarados, empresa, sessao);
+  if (!aoFundo->AguardaPrimeiroTrecho()) {
+    if (aoFundo->Erro()) std::rethrow_exception(aoFundo->Erro());
+    desfecho = aoFundo->Desfecho();
+    aoFundo.reset();
+  }
+  AdicionaNodoSessao(tela, m.Database(), sessao);
+  return desfecho;
+}
+
 // Stops a staging behind the review before the review goes, however the import ends (the review then
 // removes its session), and takes it from the additional data that may outlive it.
 class TEncerraAoFundo {
@@ -1036,26 +1078,10 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
 
   TPedidoImportacaoTxt pedido = p;
   pedido.NomeFonte = tela->ArquivoFonte.Nome;
-  TDesfechoLeituraTxt desfecho;
   int sessao = 0;
-  if (PodeGravarAoFundo(m)) {
-    aoFundo = IniciaGravacaoAoFundo(m, pedido, fonte, *tela, empresas, declarados, empresa, sessao);
-    // A file that ends within its first stretch is reviewed as a staging that ended before the review.
-    if (!aoFundo->AguardaPrimeiroTrecho()) {
-      if (aoFundo->Erro()) std::rethrow_exception(aoFundo->Erro());
-      desfecho = aoFundo->Desfecho();
-      aoFundo.reset();
-    }
-    AdicionaNodoSessao(*tela, m.Database(), sessao);
-  } else {
-    TLeituraRevisaoTxt leitura(m, pedido, m.Database(), *tela, ExecucaoDe(tela), empresas, declarados);
-    TArquivoLancamentosTxt arq;   // the lines the reading refused
-    LeArquivoLancamentosTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador, empresa,
-                            [&leitura](TLinhaLancamentoTxt& l) { leitura.Linha(l); }, arq);
-    desfecho = leitura.Conclui(arq, empresa);
-    leitura.AdicionaNodo(*tela, m.Database());
-    sessao = leitura.Sessao();
-  }
+  TDesfechoLeituraTxt desfecho =
+      PodeGravarAoFundo(m) ? LeAoFundo(m, pedido, fonte, *tela, empresas, empresa, declarados, aoFundo, sessao)
+                           : LeAqui(m, pedido, fonte, *tela, empresas, empresa, declarados, sessao);
   for (const TInconsistenciaItem& i : desfecho.Mensagens) lista->Acrescenta(i);
   AdicionaParticipantes(*tela, participantes);
   TDadosAdicionaisImportacaoTXT* adicionais = sessao > 0 ? AdicionaisDaSessao(m, *tela, sessao) : nullptr;
