@@ -994,17 +994,18 @@ std::unique_ptr<TGravacaoAoFundo> IniciaGravacaoAoFundo(TLancamentoMGR& m, const
 }
 
 // The lines read, checked and staged before the review opens (in its data sets, or in a session for the
-// staged review): what the reading told, and the session.
+// staged review): what the reading told, and the session. leitura: the reading, the caller's to keep.
 TDesfechoLeituraTxt LeAqui(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasArquivoTxt& fonte,
                            TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const std::vector<int>& empresas,
-                           int empresa, const std::set<int>& declarados, int& sessao) {
-  TLeituraRevisaoTxt leitura(m, p, m.Database(), tela, ExecucaoDe(&tela), empresas, declarados);
+                           int empresa, const std::set<int>& declarados, int& sessao,
+                           std::unique_ptr<TLeituraRevisaoTxt>& leitura) {
+  leitura = std::make_unique<TLeituraRevisaoTxt>(m, p, m.Database(), tela, ExecucaoDe(&tela), empresas, declarados);
   TArquivoLancamentosTxt arq;   // the lines the reading refused
   LeArquivoLancamentosTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador, empresa,
-                          [&leitura](TLinhaLancamentoTxt& l) { leitura.Linha(l); }, arq);
-  TDesfechoLeituraTxt desfecho = leitura.Conclui(arq, empresa);
-  leitura.AdicionaNodo(tela, m.Database());
-  sessao = leitura.Sessao();
+                          [&leitura](TLinhaLancamentoTxt& l) { leitura->Linha(l); }, arq);
+  TDesfechoLeituraTxt desfecho = leitura->Conclui(arq, empresa);
+  leitura->AdicionaNodo(tela, m.Database());
+  sessao = leitura->Sessao();
   return desfecho;
 }
 
@@ -1069,6 +1070,11 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
   std::unique_ptr<TGravacaoAoFundo> aoFundo;   // outlives the review, which stops it when it closes
   TFormPtr<TfrImportacao_Padrao_Itens_TreeView_VYN> guarda(CriaRevisaoTxt(m, *p.Owner));
   TEncerraAoFundo encerra(aoFundo);
+  // A reading made here ends with the import, as it did before the review could open early: freeing
+  // its file-sized indexes takes tenths of a second at a million lines, and doing it before the import
+  // moves the session's removal against the end of the caller's transactions, and with it the reader
+  // that collects the rows the import deleted.
+  std::unique_ptr<TLeituraRevisaoTxt> leitura;
   TfrImportacao_Padrao_Itens_TreeView_VYN* tela = guarda.get();
   tela->AfterConstruction();
   // The file's display name tells the user which file the review holds.
@@ -1081,7 +1087,7 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
   int sessao = 0;
   TDesfechoLeituraTxt desfecho =
       PodeGravarAoFundo(m) ? LeAoFundo(m, pedido, fonte, *tela, empresas, empresa, declarados, aoFundo, sessao)
-                           : LeAqui(m, pedido, fonte, *tela, empresas, empresa, declarados, sessao);
+                           : LeAqui(m, pedido, fonte, *tela, empresas, empresa, declarados, sessao, leitura);
   for (const TInconsistenciaItem& i : desfecho.Mensagens) lista->Acrescenta(i);
   AdicionaParticipantes(*tela, participantes);
   TDadosAdicionaisImportacaoTXT* adicionais = sessao > 0 ? AdicionaisDaSessao(m, *tela, sessao) : nullptr;
