@@ -1,6 +1,5 @@
 // The staged review while its file still stages behind it: it opened on the first stretch of the
 // session, and what needs a line not staged yet waits for the staging to end.
-#include <functional>
 #include <utility>
 
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
@@ -19,8 +18,8 @@ using namespace vyn;
 
 namespace {
 
-// The controls' events that act: a click, a key typed, a cell edited, a node or a search changed.
-// Moving through the rows (the keys let go, the focus) is not among them.
+// The controls' events that act: a click, a character typed, a cell edited, a node or a search changed.
+// Moving through the rows (the arrow keys, the focus) is not among them.
 template <class F>
 void PercorreAcoes(TComponent& raiz, const F& espera) {
   for (TComponent* c : raiz.Components()) {
@@ -29,7 +28,6 @@ void PercorreAcoes(TComponent& raiz, const F& espera) {
     if (auto* g = dynamic_cast<TDBGrid_Padrao_VYN*>(c)) {
       espera(g->OnCellClick);
       espera(g->OnKeyPress);
-      espera(g->OnKeyDown);
       espera(g->OnMouseDown);
       espera(g->OnMouseUp);
       espera(g->OnDblClick);
@@ -81,6 +79,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::AguardaGravacao() {
     status->setPrimaryStatusLabel("Gravando as linhas do arquivo, aguarde...");
     FGravacao->Aguarda();   // as long as the rest of the file takes: the staging ends with it
     status->Finalize();
+    FreeComponent(status);
   } else {
     FGravacao->Aguarda();
   }
@@ -90,7 +89,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::AguardaGravacao() {
 void TfrConsultaImportacaoLancCCTxtHuge::EntregaGravacao() {
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
   if (!FGravacao->Falha().empty() || FGravacao->Interrompida()) {
-    const std::string motivo = FGravacao->Interrompida() ? EGravacaoInterrompida().what() : FGravacao->Falha();
+    const std::string motivo = FGravacao->Interrompida() ? kGravacaoInterrompida : FGravacao->Falha();
     FFalhaGravacao = "Não foi possível gravar as linhas do arquivo para a revisão: " + motivo;
     TInconsistenciaItem falha{niErro, empresa, FFalhaGravacao, nullptr, ciNenhum, {}};
     FInconsistenciasAbertura.push_back(falha);

@@ -31,9 +31,10 @@ struct TDesfechoLeituraTxt {
 };
 
 // Raised on the staging's thread once it was asked to stop: the stretch under way is rolled back.
+inline constexpr const char* kGravacaoInterrompida = "A gravação das linhas do arquivo foi interrompida.";
 class EGravacaoInterrompida : public std::runtime_error {
  public:
-  EGravacaoInterrompida() : std::runtime_error("A gravação das linhas do arquivo foi interrompida.") {}
+  EGravacaoInterrompida() : std::runtime_error(kGravacaoInterrompida) {}
 };
 
 class TGravacaoAoFundo {
