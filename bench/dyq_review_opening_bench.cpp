@@ -11,7 +11,11 @@
 // within 1.5x the in-memory one, its peak memory within a third of the in-memory one's, the closing
 // within 0.5 s, the count after three sessions within 1.2x the count before. Each figure the best of
 // three, each measured in a process of its own. Shown beside them: the process's resident memory before
-// each run, and a bare prepared INSERT of as many rows as the staged review stages before it opens.
+// each run, and a bare prepared INSERT of as many rows as the file has. The staged review opens on the
+// first stretch of its session while the rest stages behind it: its opening and peak are the first
+// stretch's, and the mass change after it waits for the rest. The loopback Dyq (test support, not the
+// product) holds the file's text before the run and serves it as it holds it, a piece at a time, without
+// copies: what the download adds to either road is the product's own.
 //   dyq_review_opening_bench          DYQ_REVIEW_BENCH_LINES=20000 runs another size
 #include <benchmark/benchmark.h>
 #include <malloc.h>

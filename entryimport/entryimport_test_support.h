@@ -1,6 +1,7 @@
 #pragma once
 // Test support of the entry-file feeders: a program folder per test, the Dyq entry-file service's
 // configuration pointed at a loopback fake, and a company set up for Dyq.
+#include <memory>
 #include <string>
 
 #include "framework/data/fb_database.h"
@@ -28,7 +29,8 @@ inline void SemeiaDyq(vyn::TDatabase& db, const std::string& baseURL) {
 }
 
 // The service lists one January file, "A", whose download answers corpo. Served as bytes: the loopback
-// server would compress a text body, and that is not the road's time.
+// server would compress a text body, and that is not the road's time; and served as it is held, a piece
+// at a time, so that a large file's copies in the server are not counted as the road's memory.
 inline void ServeArquivoDyq(vyn::TFakeHttpServer& server, std::string corpo) {
   const std::string lista = "/api/v1/lancamentos-contabeis/";
   server.On("GET", lista,
@@ -38,7 +40,9 @@ inline void ServeArquivoDyq(vyn::TFakeHttpServer& server, std::string corpo) {
     return vyn::TFakeResponse(200, R"({"link":")" + server.BaseURL() +
                                        R"(/f/1","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z","nome":"A"})");
   });
-  server.On("GET", "/f/1", vyn::TFakeResponse(200, std::move(corpo), "application/octet-stream"));
+  vyn::TFakeResponse arquivo(200, {}, "application/octet-stream");
+  arquivo.SharedBody = std::make_shared<const std::string>(std::move(corpo));
+  server.On("GET", "/f/1", std::move(arquivo));
 }
 
 }  // namespace integracao

@@ -84,6 +84,12 @@ struct TFakeHttpServer::Impl {
                                  if (offset == 0) sink.write(body->data(), body->size() / 2);
                                  return false;   // drops the connection short of the announced length
                                });
+    } else if (answer.SharedBody) {
+      std::shared_ptr<const std::string> body = answer.SharedBody;
+      res.set_content_provider(body->size(), answer.ContentType,
+                               [body](size_t offset, size_t length, httplib::DataSink& sink) {
+                                 return sink.write(body->data() + offset, std::min(length, body->size() - offset));
+                               });
     } else {
       res.set_content(answer.Body, answer.ContentType);
     }

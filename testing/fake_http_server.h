@@ -38,6 +38,8 @@ struct TFakeResponse {
   std::vector<std::pair<std::string, std::string>> Headers;
   std::chrono::milliseconds Delay{0};   // waited before answering
   bool CutOff = false;                  // announce the whole body, send half, drop the connection
+  // A body served as it is held, a piece at a time, never copied (a large download's); Body is not sent.
+  std::shared_ptr<const std::string> SharedBody;
 
   static TFakeResponse Json(int status, std::string body) { return {status, std::move(body)}; }
   static TFakeResponse Throttle(std::string retryAfter, std::string body = "{}") {

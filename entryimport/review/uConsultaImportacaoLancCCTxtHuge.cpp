@@ -3,6 +3,7 @@
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/gravacao_ao_fundo.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/boxed_values.h"
@@ -47,6 +48,12 @@ TfrConsultaImportacaoLancCCTxtHuge::TfrConsultaImportacaoLancCCTxtHuge(TComponen
   pmSelecaoBaixa->SetName("pmSelecaoBaixa");
   miTirarSelecaoBaixa = pmSelecaoBaixa->Add("miTirarSelecaoBaixa", "Tirar seleção todos");
   miTirarSelecaoBaixa->OnClick = [this](TComponent* s) { miTirarSelecaoBaixaClick(s); };
+  tmGravacao = Create<TTimer>();
+  tmGravacao->SetName("tmGravacao");
+  tmGravacao->Interval = 500;
+  tmGravacao->OnTimer = [this](TComponent*) {
+    if (FGravacao && !FGravacao->EmAndamento()) AguardaGravacao();
+  };
   struct {
     const char* Campo;
     const char* Titulo;
@@ -107,10 +114,12 @@ void TfrConsultaImportacaoLancCCTxtHuge::FormShow() {
   TfrConsultaImportacaoLancCCTxt::FormShow();
   miDocumento->SetEnabled(spAutoLink->Enabled());
   miConsiderarzero->SetEnabled(spAutoLink->Enabled());
+  SeguraAcoesAteGravacao();
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::FormDestroy() {
   FDAOContasPlanos = nullptr;   // owned by the screen
+  InterrompeGravacao();
   // The session's work rows end with the review, imported or not: removed behind the closing, which
   // would otherwise wait for every staged line (and every version a mass change left) to go.
   const int sessao = Sessao();
@@ -164,6 +173,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetListaObj(const TListaObj& lista) {
   TfrImportacao_Padrao_Itens_TreeView_VYN::SetListaObj(lista);
   if (lista.Count() > prlDadosAdicionais) FDadosAdicionais = lista.Get<TDadosAdicionaisImportacaoTXT>(prlDadosAdicionais);
   if (!FDadosAdicionais) FDadosAdicionais = Create<TDadosAdicionaisImportacaoTXT>();
+  RecebeGravacao();
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::EntregaParametrosEngine() {

@@ -14,6 +14,8 @@
 
 namespace vyn {
 class TDadosAdicionaisImportacaoTXT;
+class TGravacaoAoFundo;
+class TTimer;
 class TContasPlanosMGR;
 class TInconsistencias_VYN;
 class TLancamentoMGR;
@@ -164,6 +166,17 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void grLancamentoManualMostraDado(const std::string& campo, std::string& texto);
   int grLancamentoManualMostraDadoImagem(const std::string& campo);
 
+  // The file still staging behind the review (uConsultaImportacaoLancCCTxtHuge_AoFundo.cpp): the review
+  // opened on the first stretch of its session. Every action but going through the lines it opened on
+  // waits for the end (AguardaGravacao) and then finds what the reading told (the lines refused, the
+  // probable duplicates, the lines booked before) and every line's details; a staging that failed is
+  // told and the review imports nothing. tmGravacao hands the end over as soon as it comes.
+  vyn::TTimer* tmGravacao = nullptr;
+  void AguardaGravacao();
+  bool GravacaoEmAndamento() const;
+  // Why the staging failed, in the user's words; empty when it did not.
+  const std::string& FalhaGravacao() const { return FFalhaGravacao; }
+
   vyn::TInconsistencias_VYN* InconsistenciaIni() const { return FInconsistenciaIni; }
   vyn::TInconsistencias_VYN* InconsistenciasProprias() const { return FInconsistencias; }
   vyn::TDadosAdicionaisImportacaoTXT* DadosAdicionais() const { return FDadosAdicionais; }
@@ -187,6 +200,12 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void MarcaDesvinculada(vyn::TDAOFactory& linha) override;
 
  private:
+  // The staging behind the review (uConsultaImportacaoLancCCTxtHuge_AoFundo.cpp): taken from the
+  // opener's additional data, the actions made to wait for it, what it told handed over once.
+  void RecebeGravacao();
+  void SeguraAcoesAteGravacao();
+  void EntregaGravacao();
+  void InterrompeGravacao();
   TUtilImportacao_LancCC_Treeview* UtilHuge() const;
   vyn::TLancamentoMGR* LancamentosMGR() const;
   // One column of the current row, written through (a null by the screen's own statement).
@@ -220,6 +239,9 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   vyn::TEdit_Codigo_Search_VYN* FEdCodEmpree = nullptr;   // the development whose units a unit cell offers
   vyn::TDAOFactory* Detalhe(const char* tabela) const;
   std::map<const vyn::TSpeedButton*, int> FImagemBotao;
+  vyn::TGravacaoAoFundo* FGravacao = nullptr;   // the importer's, which outlives the review
+  bool FGravacaoEntregue = false;
+  std::string FFalhaGravacao;
 };
 
 }  // namespace integracao

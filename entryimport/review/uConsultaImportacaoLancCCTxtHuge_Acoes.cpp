@@ -26,27 +26,22 @@ namespace integracao {
 
 using namespace vyn;
 
-namespace {
-
-void Acrescenta(TInconsistencias_VYN& lista, const TInconsistenciaItem& i) {
-  switch (i.Nivel) {
-    case niErro: lista.Add_Erro(i.CodEmp, i.Caption); break;
-    case niAtencao: lista.Add_Atencao(i.CodEmp, i.Caption); break;
-    case niInformativo: lista.Add_Informacao(i.CodEmp, i.Caption); break;
-  }
-}
-
-}  // namespace
-
 // ---------------------------------------------------------------------------------------------------
 // Import
 
 void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
+  // The import never runs on a session still staging, nor on one whose staging failed.
+  AguardaGravacao();
+  if (!FFalhaGravacao.empty()) {
+    DlgWarOk("A importação não pode ser feita: nem todas as linhas do arquivo foram gravadas para a revisão. Feche "
+             "a revisão e importe o arquivo novamente.");
+    return;
+  }
   if (ArquivoGrande()) spArquivoGrandeClick(sender);
   // Each press reports afresh; what the opener had before the review opened stays.
   if (FInconsistenciaIni) {
     FInconsistenciaIni->Clear();
-    for (const TInconsistenciaItem& i : FInconsistenciasAbertura) Acrescenta(*FInconsistenciaIni, i);
+    for (const TInconsistenciaItem& i : FInconsistenciasAbertura) FInconsistenciaIni->Acrescenta(i);
   }
   if (FInconsistencias) FInconsistencias->Clear();
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
@@ -103,7 +98,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
       // The lines the import refused are the opener's to know as well: an unattended caller judges
       // the run by its list alone.
       if (FInconsistenciaIni && FInconsistencias)
-        for (const TInconsistenciaItem& i : FInconsistencias->Itens()) Acrescenta(*FInconsistenciaIni, i);
+        for (const TInconsistenciaItem& i : FInconsistencias->Itens()) FInconsistenciaIni->Acrescenta(i);
     } else {
       ReportaDiferencaSemUsuario(FInconsistenciaIni, empresa);
     }
@@ -475,7 +470,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::FormKeyPress(char& key) {
   if (ActiveControl() == grGrid) {
     const bool marca = LadoMarcaSelecionada() >= 0;
     // A key the screen acted on goes no further: the grid would switch the mark back.
-    auto consome = [&key](auto&& acao) {
+    auto consome = [this, &key](auto&& acao) {
+      AguardaGravacao();
       acao();
       key = 0;
     };

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
+#include <mutex>
 #include <set>
 #include <sstream>
+#include <stop_token>
 
 #include "entryimport/review/revisao_test_support.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
@@ -1223,6 +1226,143 @@ TEST_F(StagedReviewTest, DocumentPanelShowsOnlyTheInstallmentsLinkedToTheLine) {
     t.grGrid->CellClick("bdDATA");
     EXPECT_EQ(painel.RecordCount(), 0);
   });
+}
+
+
+// Holds the staging behind a review after its first stretch until the test lets it go or the review
+// closes (the staging's stop token), so that the review is seen while the rest of the file waits.
+class TSeguraGravacao {
+ public:
+  void operator()(int64_t linhas, std::stop_token parada) {
+    std::unique_lock<std::mutex> g(trava_);
+    if (primeiro_ > 0) return;
+    primeiro_ = linhas;
+    solta_.wait(g, parada, [this] { return solto_; });
+  }
+  void Solta() {
+    {
+      std::lock_guard<std::mutex> g(trava_);
+      solto_ = true;
+    }
+    solta_.notify_all();
+  }
+  int64_t Primeiro() {
+    std::lock_guard<std::mutex> g(trava_);
+    return primeiro_;
+  }
+
+ private:
+  std::mutex trava_;
+  std::condition_variable_any solta_;
+  int64_t primeiro_ = 0;
+  bool solto_ = false;
+};
+
+class StagedBehindTest : public StagedReviewTest {
+ protected:
+  // Revisa with the staging held after its first stretch.
+  void RevisaSegurando(const std::string& texto, const std::function<void(Tela&)>& drive) {
+    Revisa(texto, drive, false, [this](TLancamentoMGR& m) {
+      m.AposTrechoAoFundo = [this](int64_t linhas, std::stop_token parada) { segura_(linhas, parada); };
+    });
+  }
+  int64_t LinhasDaSessao(int sessao) {
+    return Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
+  }
+  // Every row of the session in every work table, and its session row.
+  int64_t RestosDaSessao(int sessao) {
+    int64_t n = LinhasDaSessao(sessao) + Conta("select count(*) from TMP_VZEL_SESSAO where BDSESSAO = ?", {sessao});
+    for (const char* t : kTabelasCompanheirasTemp)
+      n += Conta(std::string("select count(*) from ") + t + " where BDSESSAO = ?", {sessao});
+    return n;
+  }
+  TSeguraGravacao segura_;
+};
+
+// A file larger than a stretch: the review shows its first packet while the rest still stages, and the
+// user goes through the lines staged without waiting. What the reading tells of the whole file (a line
+// refused near its end) is not shown before the end; a mass change waits for the end and changes every
+// line; a later line's cost centres are there; the import writes every line. A participant the file
+// declares at its end is in the review from the start.
+TEST_F(StagedBehindTest, TheReviewOpensOnTheFirstStretchAndAnActionWaitsForTheRestOfTheFile) {
+  const std::string despesas = std::to_string(seed::kContaDespesas);
+  const std::string arquivo = Linhas(5600) + "L,1,05/01/2024," + despesas + ",11,1000\nC,1,900,D,600\nC,1,901,D,400\n" +
+                              Linhas(600) + "L,1,05/02/2024," + despesas + ",11,9\nP,99,Forn,Fornecedor,12345678000199\n";
+  const std::string recusada = "Linha 6204 do arquivo não importada";
+  RevisaSegurando(arquivo, [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    const int64_t primeiro = segura_.Primeiro();
+    ASSERT_TRUE(t.GravacaoEmAndamento());
+    ASSERT_GT(primeiro, 0);
+    ASSERT_LT(primeiro, 5601);
+    EXPECT_EQ(LinhasDaSessao(sessao), primeiro);
+    EXPECT_EQ(d.FetchedRecordCount(), kLinhasPorPacoteRevisao);
+    EXPECT_EQ(t.PesquisaDAONodo(kNodoParticipantes)->RecordCount(), 1);
+    EXPECT_TRUE(lista_->IsEmpty());
+    d.SetRecNo(static_cast<int>(primeiro));
+    EXPECT_EQ(d.FieldByName("BDVALOR").AsCurrency(), Currency::FromInt(primeiro));
+    EXPECT_TRUE(t.GravacaoEmAndamento());
+
+    segura_.Solta();
+    dialogs_.Yes("Deseja alterar as outras contas " + despesas + " para 30 ?");
+    d.SetRecNo(1);
+    t.grGrid->MouseClick("BDDEBITO", false, 0);
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDDEBITO", "30"));
+    EXPECT_FALSE(t.GravacaoEmAndamento());
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDDEBITO = 30", {sessao}),
+              6201);
+    ASSERT_EQ(lista_->Count(), 1);
+    EXPECT_NE(lista_->Itens().front().Caption.find(recusada), std::string::npos);
+    d.SetRecNo(5601);
+    EXPECT_EQ(d.FieldByName("BDVALOR").AsCurrency(), Currency::FromInt(1000));
+    EXPECT_EQ(t.Aggregates(&d)[0]->RecordCount(), 2);
+
+    dialogs_.Ok("6201 lançamento(s) importado(s), 1 não importado(s)");
+    t.spImportacao->Click();
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDDEBITO = 30"), 6201);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC where BDCODEMP = 1"), 2);
+}
+
+// A staging that fails behind the review (here the database refuses a line's key) is told in words, in
+// the opener's list too, and the review imports nothing, however often the import is pressed; closing
+// it removes what was staged.
+TEST_F(StagedBehindTest, AStagingThatFailsBehindTheReviewIsToldAndTheReviewImportsNothing) {
+  int sessao = 0;
+  RevisaSegurando(Linhas(5300), [&](Tela& t) {
+    sessao = t.Sessao();
+    Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_TEMP (BDSESSAO, BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (?, 1, "
+                 "?, '2024-01-05', 1)",
+                 {sessao, segura_.Primeiro() + 1});
+    segura_.Solta();
+    dialogs_.Ok("Não foi possível gravar as linhas do arquivo para a revisão");
+    dialogs_.Ok("A importação não pode ser feita");
+    t.spImportacao->Click();
+    EXPECT_FALSE(t.FalhaGravacao().empty());
+    dialogs_.Ok("A importação não pode ser feita");
+    t.spImportacao->Click();
+    EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+  });
+  ASSERT_FALSE(lista_->IsEmpty());
+  EXPECT_NE(lista_->Itens().back().Caption.find("Não foi possível gravar as linhas"), std::string::npos);
+  AguardaRemocoesSessoes();
+  EXPECT_EQ(RestosDaSessao(sessao), 0);
+}
+
+// Closing the review while its file stages stops the staging: the stretch under way is rolled back and
+// the stretches committed go with the session's removal; nothing is left and nothing was asked.
+TEST_F(StagedBehindTest, ClosingWhileTheFileStagesStopsItAndLeavesNothingBehind) {
+  int sessao = 0;
+  RevisaSegurando(Linhas(5300), [&](Tela& t) {
+    sessao = t.Sessao();
+    EXPECT_GT(LinhasDaSessao(sessao), 0);
+    EXPECT_TRUE(t.GravacaoEmAndamento());
+  });
+  AguardaRemocoesSessoes();
+  EXPECT_EQ(RestosDaSessao(sessao), 0);
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN"), 0);
+  EXPECT_TRUE(lista_->IsEmpty());
 }
 
 }  // namespace

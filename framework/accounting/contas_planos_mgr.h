@@ -28,8 +28,10 @@ class TContasPlanosMGR : public TMgr<TContasPlanosMGR> {
   // The account of a chart, as a data set owned by owner positioned on it (BDCODTPLA, BDCTALON,
   // BDAPECTA, BDNOMCTA, bdparticipante); empty when the chart has no such account.
   static TDAOFactory* GetContaDAO(TComponent* owner, int codPlaPadrao, int conta);
-  // One column of an account (a plain column name); null when there is no such account.
-  static Variant GetCampoConta(TComponent* owner, int codPlaPadrao, int conta, const std::string& coluna);
+  // One column of an account (a plain column name); null when there is no such account. db: the
+  // attachment to read on (the process context's when null).
+  static Variant GetCampoConta(TComponent* owner, int codPlaPadrao, int conta, const std::string& coluna,
+                               TDatabase* db = nullptr);
   // Whether the debit and credit totals of the lines to import differ (lines flagged in campo, and
   // lines kept out of the ordinary import, do not count); tells the user the difference itself.
   static bool getDiferencaDebitoCredito(TComponent* owner, TClientDataSet* dao, TClientDataSet* daoMulti,

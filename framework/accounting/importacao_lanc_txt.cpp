@@ -16,9 +16,11 @@
 #include <set>
 #include <string_view>
 #include <vector>
+#include <stop_token>
 
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
+#include "framework/accounting/gravacao_ao_fundo.h"
 #include "framework/accounting/importacao_lanc_txt_fonte.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/accounting/lancamento_complementos.h"
@@ -31,6 +33,7 @@
 #include "framework/data/pasta_trabalho.h"
 #include "framework/livros/colunas_lancamento.h"
 #include "framework/livros/livros.h"
+#include "framework/livros/marca_livros.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
@@ -250,11 +253,19 @@ void LeArquivoLancamentosTxt(const std::function<bool(std::string&)>& proxima, c
   while (proxima(linha)) {
     ++n;
     if (!RegistroTxt(linha, n)) continue;
+    std::vector<std::string> f;
     try {
-      const auto f = SeparaCamposTxt(linha, separador);
-      const std::string tipo = UpperCase(Trim(f[0]));
+      f = SeparaCamposTxt(linha, separador);
+    } catch (const std::exception& e) {
+      resto.Erros.push_back(fmt::format("Linha {} do arquivo não importada: {}.", n, e.what()));
+      continue;
+    }
+    const std::string tipo = UpperCase(Trim(f[0]));
+    // What the caller does with a complete entry (staging it, say) may fail or be stopped: that is no
+    // line's refusal, and it ends the reading.
+    if (tipo == "L") entrega();
+    try {
       if (tipo == "L") {
-        entrega();
         TLinhaLancamentoTxt l = LinhaLancamentoTxt(f, n, codEmpPadrao);
         total = SomaDoArquivoTxt(total, l.Valor);
         pendente = std::move(l);
@@ -291,6 +302,13 @@ TArquivoLancamentosTxt LeArquivoLancamentosTxt(std::istream& in, char separador,
 
 std::set<int> ParticipantesDeclaradosTxt(const std::function<bool(std::string&)>& proxima, char separador) {
   std::set<int> codigos;
+  for (const TParticipanteTxt& p : ParticipantesDoArquivoTxt(proxima, separador)) codigos.insert(p.Codigo);
+  return codigos;
+}
+
+std::vector<TParticipanteTxt> ParticipantesDoArquivoTxt(const std::function<bool(std::string&)>& proxima,
+                                                        char separador) {
+  std::vector<TParticipanteTxt> registros;
   std::string linha;
   for (int n = 1; proxima(linha); ++n) {
     if (!RegistroTxt(linha, n)) continue;
@@ -299,12 +317,12 @@ std::set<int> ParticipantesDeclaradosTxt(const std::function<bool(std::string&)>
     if (c != 'P' && c != 'p' && c != '"') continue;
     try {
       const auto f = SeparaCamposTxt(linha, separador);
-      if (UpperCase(Trim(f[0])) == "P") codigos.insert(ParticipanteTxt(f).Codigo);
+      if (UpperCase(Trim(f[0])) == "P") registros.push_back(ParticipanteTxt(f));
     } catch (const std::exception&) {
       // refused by the import's own reading, with its message
     }
   }
-  return codigos;
+  return registros;
 }
 
 namespace {
@@ -565,6 +583,9 @@ struct TDadosEmpresa {
 
 // Lines of a staged file held in memory before they go to the work tables.
 constexpr int kLinhasPorLote = 5000;
+// The first stretch a staged review opens on while the rest stages behind it: a screenful many times
+// over (kLinhasPorPacoteRevisao a packet), soon read and staged.
+constexpr size_t kLinhasPrimeiroTrecho = 1000;
 
 // What a caller asks of one import of entry text.
 struct TPedidoImportacaoTxt {
@@ -639,11 +660,11 @@ void AnexaLinhaRevisao(TDAOFactory& lanc, TCamposLinhaRevisao& campos, TDAOFacto
     cc.AppendRecord({l.CodEmp, chave, c.Centro, ++seq, c.Conta, c.DebCre, c.Valor});
 }
 
-// What the review needs of the company, the chart and the histories, each read once per file.
+// What the review needs of the company, the chart and the histories, each read once per file on the
+// reading's attachment.
 class TDadosLinhasTxt {
  public:
-  TDadosLinhasTxt(TComponent& tela, TDatabase& db, bool alterarComplemento)
-      : tela_(tela), db_(db), alterarComplemento_(alterarComplemento) {}
+  TDadosLinhasTxt(TDatabase& db, bool alterarComplemento) : db_(db), alterarComplemento_(alterarComplemento) {}
 
   const TDadosEmpresa& Empresa(int emp, TDateTime data) {
     const int ref = AnoMes(data);
@@ -651,9 +672,9 @@ class TDadosLinhasTxt {
     auto it = dados_.find(k);
     if (it != dados_.end()) return it->second;
     TDadosEmpresa d;
-    d.Nome = TEmpresasMGR::GetRetornaCampoEmpresaRef(&tela_, emp, "BDNOMEMP", ref).AsString();
-    Variant p = TEmpresasMGR::GetRetornaCampoEmpresaRef(&tela_, emp, "BDCODPLAPADRAO", ref);
-    Variant h = TEmpresasMGR::GetRetornaCampoEmpresaRef(&tela_, emp, "BDCODHIST", ref);
+    d.Nome = TEmpresasMGR::GetRetornaCampoEmpresaRef(nullptr, emp, "BDNOMEMP", ref, &db_).AsString();
+    Variant p = TEmpresasMGR::GetRetornaCampoEmpresaRef(nullptr, emp, "BDCODPLAPADRAO", ref, &db_);
+    Variant h = TEmpresasMGR::GetRetornaCampoEmpresaRef(nullptr, emp, "BDCODHIST", ref, &db_);
     d.Plano = p.IsNull() ? 0 : static_cast<int>(p.AsInteger());
     d.Historico = h.IsNull() ? 0 : static_cast<int>(h.AsInteger());
     return dados_.emplace(k, d).first->second;
@@ -664,7 +685,7 @@ class TDadosLinhasTxt {
     auto k = std::make_pair(plano, conta);
     auto it = tipos_.find(k);
     if (it != tipos_.end()) return it->second;
-    Variant v = TContasPlanosMGR::GetCampoConta(&tela_, plano, conta, "BDPARTICIPANTE");
+    Variant v = TContasPlanosMGR::GetCampoConta(nullptr, plano, conta, "BDPARTICIPANTE", &db_);
     return tipos_[k] = v.IsNull() ? 0 : static_cast<int>(v.AsInteger());
   }
 
@@ -683,7 +704,6 @@ class TDadosLinhasTxt {
   }
 
  private:
-  TComponent& tela_;
   TDatabase& db_;
   bool alterarComplemento_;
   std::map<std::pair<int, int>, TDadosEmpresa> dados_;
@@ -732,6 +752,13 @@ void AbreRevisaoTxt(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const TPedido
   tela.AfterListaObj();
 }
 
+// The staged review's entry node over its session, with the session's details.
+void AdicionaNodoSessao(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, TDatabase& db, int sessao) {
+  TNodoSessao nodo = AbreSessaoArquivoGrande(tela, db, sessao);
+  TNodoImportacao& n = tela.AdicionaNodo(kNodoLancamentos, nodo.Lancamentos);
+  n.Aggregates = nodo.Detalhes;
+}
+
 // A line read and checked, waiting for the record of sources to tell whether it was booked before.
 struct TLinhaLida {
   TLinhaLancamentoTxt Linha;
@@ -743,44 +770,63 @@ struct TLinhaLida {
 // participants, complement), then, a batch at a time, against the record of booked sources. A line
 // booked already (by this file, an earlier copy of it or another road that brought the same file) is
 // left out and counted; a line equal as a movement to a source booked under another identity is a
-// probable duplicate: told, and left out when nobody reviews the lines.
+// probable duplicate: told, and left out when nobody reviews the lines. Everything it reads and writes
+// goes through db and the data sets it fills are dono's, so that it can run on a thread and an
+// attachment of its own once it was made (AoFundo).
 class TLeituraRevisaoTxt {
  public:
-  TLeituraRevisaoTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TfrImportacao_Padrao_Itens_TreeView_VYN& tela,
-                     TInconsistencias_VYN& lista, std::vector<int> empresas, const std::set<int>& declarados)
-      : p_(p), tela_(tela), lista_(lista), db_(m.Database()), empresas_(std::move(empresas)),
+  // anexoDaSessao: the attachment a staged session belongs to when db is not the review's own.
+  TLeituraRevisaoTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TDatabase& db, TComponent& dono,
+                     const TExecucaoLivros& execucao, std::vector<int> empresas, const std::set<int>& declarados,
+                     int64_t anexoDaSessao = 0)
+      : p_(p), db_(db), dono_(dono), desassistida_(IsUnattended()), empresas_(std::move(empresas)),
         permitidas_(empresas_.begin(), empresas_.end()), ini_(StrToDate(p.DataIni)), fim_(StrToDate(p.DataFim)),
-        livros_(db_, ExecucaoDe(&tela)), lanc_(CriaDAOLancamentosRevisao(&tela)),
-        cc_(tela.Create<TLancamentoCentroCustoMGR>()), compl_(tela.Create<TVZEL_EMPRESAS_TLAN_COMPLMGR>()),
-        dados_(tela, db_, p.AlterarComplemento), participantes_(db_, declarados),
+        livros_(db_, execucao), lanc_(CriaDAOLancamentosRevisao(&dono)),
+        cc_(dono.Create<TLancamentoCentroCustoMGR>()), compl_(dono.Create<TVZEL_EMPRESAS_TLAN_COMPLMGR>()),
+        dados_(db_, p.AlterarComplemento), participantes_(db_, declarados),
         troca_(p.CodPlaTroca ? static_cast<int>(p.CodPlaTroca->Codigo()) : 0) {
     if (m.CompararLancamentos) postados_ = std::make_unique<TLancamentosPostados>(db_, empresas_, ini_, fim_);
     // The staged review's lines go to the work tables a batch at a time while the file is read, so that
-    // only a batch is ever in memory; the session is written in one transaction all the same.
-    if (RevisaoEmArquivoGrande(m.ClasseRevisao)) gravacao_ = std::make_unique<TGravacaoSessaoArquivoGrande>(db_);
+    // only a batch is ever in memory; the session is written in one transaction unless it stages behind
+    // its review.
+    if (RevisaoEmArquivoGrande(m.ClasseRevisao)) {
+      gravacao_ = std::make_unique<TGravacaoSessaoArquivoGrande>(db_, anexoDaSessao);
+      sessao_ = gravacao_->Sessao();
+    }
+  }
+
+  // Behind a review: each stretch is committed as it is written and told (the lines staged so far), and
+  // the reading stops at the next line once parada asks it to.
+  void AoFundo(std::stop_token parada, std::function<void(int64_t)> aoConcluirTrecho) {
+    parada_ = std::move(parada);
+    aoConcluirTrecho_ = std::move(aoConcluirTrecho);
   }
 
   void Linha(TLinhaLancamentoTxt& l) {
+    if (parada_.stop_requested()) throw EGravacaoInterrompida();
     troca_.Traduz(l);
     std::optional<std::string> complemento = Aceita(l);
     if (!complemento) return;
     std::string fonte = EntradaFonteLinhaTxt(l);
     fonte += "|" + std::to_string(ocorrencias_.Proxima(fonte));
     pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte)});
-    if (pendentes_.size() >= kLinhasPorConsultaFontes) ConfereFontes();
+    if (pendentes_.size() >= LinhasDoLote()) ConfereFontes();
   }
 
-  // Tells what the reading refused and left out; the review's nodes get their lines.
-  void Conclui(const TArquivoLancamentosTxt& arq, int empresa);
+  // Once the file is read: the last lines staged (a staged session committed) and what the reading tells
+  // besides them; arq holds what the reading refused, told under empresa.
+  TDesfechoLeituraTxt Conclui(const TArquivoLancamentosTxt& arq, int empresa);
+  // The review's entry node: the lines in memory, or the staged session.
+  void AdicionaNodo(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, TDatabase& db);
 
-  int Recusadas() const { return recusadas_; }
-  int Oferecidas() const { return chave_; }
-  std::vector<std::pair<int, int>>& JaLancados() { return jaLancados_; }
-  TDadosAdicionaisImportacaoTXT* Adicionais(TLancamentoMGR& m);
+  int Sessao() const { return sessao_; }
 
  private:
-  // A batch reads the movements booked over the days it spans: few, large batches.
-  static constexpr size_t kLinhasPorConsultaFontes = kLinhasPorLote;
+  // A batch reads the movements booked over the days it spans and is staged as a stretch: few, large
+  // batches, but for the first one behind a review, which the review waits for.
+  size_t LinhasDoLote() const {
+    return aoConcluirTrecho_ && gravadas_ == 0 ? kLinhasPrimeiroTrecho : static_cast<size_t>(kLinhasPorLote);
+  }
 
   // The complement the line keeps when the import takes it; nullopt (the line told) when it does not.
   std::optional<std::string> Aceita(const TLinhaLancamentoTxt& l);
@@ -790,11 +836,13 @@ class TLeituraRevisaoTxt {
   }
   void ConfereFontes();
   void Anexa(const TLinhaLida& l);
+  // The lines the data sets hold go to the session (committed and told behind a review).
+  void GravaTrecho();
 
-  const TPedidoImportacaoTxt& p_;
-  TfrImportacao_Padrao_Itens_TreeView_VYN& tela_;
-  TInconsistencias_VYN& lista_;
+  const TPedidoImportacaoTxt p_;
   TDatabase& db_;
+  TComponent& dono_;
+  const bool desassistida_;
   std::vector<int> empresas_;
   std::set<int> permitidas_;
   TDateTime ini_, fim_;
@@ -807,17 +855,20 @@ class TLeituraRevisaoTxt {
   const TTrocaContas troca_;
   std::unique_ptr<TLancamentosPostados> postados_;
   std::unique_ptr<TGravacaoSessaoArquivoGrande> gravacao_;
+  std::stop_token parada_;
+  std::function<void(int64_t)> aoConcluirTrecho_;
   TOcorrenciasEntradas ocorrencias_;   // equal entries of the file met so far
   std::map<int, std::map<std::string, int>> lancadas_;   // per company, its file lines booked in the period
   TCamposLinhaRevisao campos_;
   std::vector<TLinhaLida> pendentes_;
-  std::vector<std::pair<int, int>> jaLancados_;
+  TDesfechoLeituraTxt desfecho_;   // the probable duplicates and the lines booked before, as they come
   // The lines the import leaves out are told after the lines the reading refused.
   std::vector<std::pair<int, std::string>> foraDaImportacao_;
   // Provisional keys are unique in the whole review (all companies), so a key names one line.
   int chave_ = 0;
   int recusadas_ = 0;
   int sessao_ = 0;
+  int64_t gravadas_ = 0;
 };
 
 std::optional<std::string> TLeituraRevisaoTxt::Aceita(const TLinhaLancamentoTxt& l) {
@@ -860,7 +911,7 @@ void TLeituraRevisaoTxt::ConfereFontes() {
                            livros_.FontesDoPeriodo(l.Linha.CodEmp, TTipoFonte::ArquivoLancamentos, ini_, fim_))
                   .first;
     if (auto it = lidas->second.find(l.Fonte); it != lidas->second.end()) {
-      jaLancados_.push_back({l.Linha.CodEmp, it->second});
+      desfecho_.JaLancados.push_back({l.Linha.CodEmp, it->second});
       if (postados_) postados_->Retira(l.Linha, l.Complemento, it->second);
       continue;
     }
@@ -874,11 +925,12 @@ void TLeituraRevisaoTxt::ConfereFontes() {
     if (iguais[i] && !MesmaEntradaDeArquivo(*iguais[i], novas[i]->Fonte)) {
       const std::string texto = MensagemMovimentoIgualTxt(l, *iguais[i]);
       // Nobody reviews an unattended run's lines: the user decides on it, from the list.
-      if (IsUnattended()) {
+      if (desassistida_) {
         Recusa(l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo não importada: " + texto);
         continue;
       }
-      lista_.Add_Atencao(l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo: " + texto);
+      desfecho_.Mensagens.push_back(
+          {niAtencao, l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo: " + texto, nullptr, ciNenhum, {}});
     }
     Anexa(*novas[i]);
   }
@@ -889,44 +941,64 @@ void TLeituraRevisaoTxt::Anexa(const TLinhaLida& lida) {
   const TLinhaLancamentoTxt& l = lida.Linha;
   if (postados_)
     if (const int postada = postados_->Toma(l, lida.Complemento)) {
-      jaLancados_.push_back({l.CodEmp, postada});
+      desfecho_.JaLancados.push_back({l.CodEmp, postada});
       return;
     }
   const TDadosEmpresa& d = dados_.Empresa(l.CodEmp, l.Data);
   AnexaLinhaRevisao(*lanc_, campos_, *cc_, *compl_, l, ++chave_, d, lida.Complemento, dados_.TipoParticipante(d.Plano, l.Debito),
                     dados_.TipoParticipante(d.Plano, l.Credito), lida.Fonte);
-  if (!gravacao_ || lanc_->RecordCount() < kLinhasPorLote) return;
-  gravacao_->Grava(*lanc_, *cc_, *compl_);
-  for (TDAOFactory* ds : std::initializer_list<TDAOFactory*>{lanc_, cc_, compl_}) ds->EmptyDataSet();
+  if (gravacao_ && static_cast<size_t>(lanc_->RecordCount()) >= LinhasDoLote()) GravaTrecho();
 }
 
-void TLeituraRevisaoTxt::Conclui(const TArquivoLancamentosTxt& arq, int empresa) {
+void TLeituraRevisaoTxt::GravaTrecho() {
+  gravacao_->Grava(*lanc_, *cc_, *compl_);
+  gravadas_ += lanc_->RecordCount();
+  for (TDAOFactory* ds : std::initializer_list<TDAOFactory*>{lanc_, cc_, compl_}) ds->EmptyDataSet();
+  if (!aoConcluirTrecho_) return;
+  gravacao_->ConcluiTrecho();
+  aoConcluirTrecho_(gravadas_);
+  if (parada_.stop_requested()) throw EGravacaoInterrompida();
+}
+
+TDesfechoLeituraTxt TLeituraRevisaoTxt::Conclui(const TArquivoLancamentosTxt& arq, int empresa) {
   ConfereFontes();
   recusadas_ += static_cast<int>(arq.Erros.size());
-  for (const std::string& e : arq.Erros) lista_.Add_Erro(empresa, e);
-  for (const auto& [emp, msg] : foraDaImportacao_) lista_.Add_Erro(emp, msg);
-  if (!gravacao_) {
-    tela_.AdicionaNodo(kNodoLancamentos, lanc_);
-    tela_.AddAggregateDAO(lanc_, cc_, 0);
-    tela_.AddAggregateDAO(lanc_, compl_, 1);
-    return;
+  for (const std::string& e : arq.Erros) desfecho_.Mensagens.push_back({niErro, empresa, e, nullptr, ciNenhum, {}});
+  for (auto& [emp, msg] : foraDaImportacao_)
+    desfecho_.Mensagens.push_back({niErro, emp, std::move(msg), nullptr, ciNenhum, {}});
+  foraDaImportacao_.clear();
+  desfecho_.Recusadas = recusadas_;
+  desfecho_.Oferecidas = chave_;
+  if (gravacao_) {
+    gravacao_->Grava(*lanc_, *cc_, *compl_);
+    gravacao_->Conclui();
+    // The staged review reads the lines from the session; the data sets were only the way there.
+    for (TComponent* c : std::vector<TComponent*>{lanc_, cc_, compl_}) dono_.FreeComponent(c);
+    lanc_ = nullptr;
+    cc_ = nullptr;
+    compl_ = nullptr;
   }
-  // The staged review reads the lines from the session; the data sets were only the way there.
-  gravacao_->Grava(*lanc_, *cc_, *compl_);
-  sessao_ = gravacao_->Conclui();
-  for (TComponent* c : std::vector<TComponent*>{lanc_, cc_, compl_}) tela_.FreeComponent(c);
-  TNodoSessao nodo = AbreSessaoArquivoGrande(tela_, db_, sessao_);
-  TNodoImportacao& n = tela_.AdicionaNodo(kNodoLancamentos, nodo.Lancamentos);
-  n.Aggregates = nodo.Detalhes;
+  return std::move(desfecho_);
 }
 
-TDadosAdicionaisImportacaoTXT* TLeituraRevisaoTxt::Adicionais(TLancamentoMGR& m) {
-  if (!gravacao_) return nullptr;
+void TLeituraRevisaoTxt::AdicionaNodo(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, TDatabase& db) {
+  if (gravacao_) {
+    AdicionaNodoSessao(tela, db, sessao_);
+    return;
+  }
+  tela.AdicionaNodo(kNodoLancamentos, lanc_);
+  tela.AddAggregateDAO(lanc_, cc_, 0);
+  tela.AddAggregateDAO(lanc_, compl_, 1);
+}
+
+// Where the review finds its session: the opener's additional data when it gave one (a sheet's), the
+// review's own otherwise.
+TDadosAdicionaisImportacaoTXT* AdicionaisDaSessao(TLancamentoMGR& m, TComponent& tela, int sessao) {
   TDadosAdicionaisImportacaoTXT* adicionais = nullptr;
   for (TComponent* c : m.Components())
     if (auto* d = dynamic_cast<TDadosAdicionaisImportacaoTXT*>(c)) adicionais = d;
-  if (!adicionais) adicionais = tela_.Create<TDadosAdicionaisImportacaoTXT>();
-  adicionais->Sessao = sessao_;
+  if (!adicionais) adicionais = tela.Create<TDadosAdicionaisImportacaoTXT>();
+  adicionais->Sessao = sessao;
   return adicionais;
 }
 
@@ -942,10 +1014,119 @@ TfrImportacao_Padrao_Itens_TreeView_VYN* CriaRevisaoTxt(TLancamentoMGR& m, TComp
   return tela;
 }
 
+// The staging behind a review runs on an attachment of its own: the same database and month as the
+// review's, and the module's, as every attachment the module works through.
+std::unique_ptr<TDatabase> AnexoDaLeitura(TDatabase& db) {
+  auto anexo = std::make_unique<TDatabase>();
+  anexo->Open(db.ConnectionString());
+  MarcaConexaoDoModulo(*anexo);
+  if (db.SessionReferencia() > 0) anexo->SetSessionReferencia(db.SessionReferencia());
+  return anexo;
+}
+
+// What a staging behind its review holds, given up on its thread when it ends however it ends: the
+// stretch under way rolled back with the reading, then the attachment closed.
+struct TLeituraAoFundo {
+  std::unique_ptr<TDatabase> Db;
+  std::unique_ptr<TComponent> Dono;
+  std::unique_ptr<TLeituraRevisaoTxt> Leitura;
+};
+
+// Whether a staged review may open before its file is staged: a user reviews it, and no transaction of
+// the caller's holds what the reading's own attachment would not see.
+bool PodeGravarAoFundo(TLancamentoMGR& m) {
+  return RevisaoEmArquivoGrande(m.ClasseRevisao) && !IsUnattended() && !m.Database().InTransaction();
+}
+
+// Starts reading, checking and staging the file behind the review, a stretch at a time, each committed;
+// sessao: the session it stages into.
+std::unique_ptr<TGravacaoAoFundo> IniciaGravacaoAoFundo(TLancamentoMGR& m, const TPedidoImportacaoTxt& p,
+                                                       TLinhasArquivoTxt& fonte, const TComponent& tela,
+                                                       const std::vector<int>& empresas,
+                                                       const std::set<int>& declarados, int empresa, int& sessao) {
+  auto l = std::make_shared<TLeituraAoFundo>();
+  l->Db = AnexoDaLeitura(m.Database());
+  l->Dono = std::make_unique<TComponent>();
+  // The session belongs to the review's attachment, which lives as long as the review does.
+  const int64_t anexo = m.Database().QueryValue("select CURRENT_CONNECTION from RDB$DATABASE").AsInteger();
+  l->Leitura = std::make_unique<TLeituraRevisaoTxt>(m, p, *l->Db, *l->Dono, ExecucaoDe(&tela), empresas, declarados,
+                                                    anexo);
+  sessao = l->Leitura->Sessao();
+  return std::make_unique<TGravacaoAoFundo>(
+      [l, &fonte, separador = p.Separador, empresa, aposTrecho = m.AposTrechoAoFundo](TGravacaoAoFundo& g,
+                                                                                      std::stop_token parada) {
+        TLeituraAoFundo minha = std::move(*l);
+        minha.Leitura->AoFundo(parada, [&g, &aposTrecho, parada](int64_t linhas) {
+          g.PrimeiroTrecho(linhas);
+          if (aposTrecho) aposTrecho(linhas, parada);
+        });
+        TArquivoLancamentosTxt arq;   // the lines the reading refused
+        LeArquivoLancamentosTxt([&fonte](std::string& s) { return fonte.Proxima(s); }, separador, empresa,
+                                [&minha](TLinhaLancamentoTxt& x) { minha.Leitura->Linha(x); }, arq);
+        return minha.Leitura->Conclui(arq, empresa);
+      });
+}
+
+// The lines read, checked and staged before the review opens (in its data sets, or in a session for the
+// staged review): what the reading told, and the session. leitura: the reading, the caller's to keep.
+TDesfechoLeituraTxt LeAqui(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasArquivoTxt& fonte,
+                           TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const std::vector<int>& empresas,
+                           int empresa, const std::set<int>& declarados, int& sessao,
+                           std::unique_ptr<TLeituraRevisaoTxt>& leitura) {
+  leitura = std::make_unique<TLeituraRevisaoTxt>(m, p, m.Database(), tela, ExecucaoDe(&tela), empresas, declarados);
+  TArquivoLancamentosTxt arq;   // the lines the reading refused
+  LeArquivoLancamentosTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador, empresa,
+                          [&leitura](TLinhaLancamentoTxt& l) { leitura->Linha(l); }, arq);
+  TDesfechoLeituraTxt desfecho = leitura->Conclui(arq, empresa);
+  leitura->AdicionaNodo(tela, m.Database());
+  sessao = leitura->Sessao();
+  return desfecho;
+}
+
+// The staged review's lines staged behind it: the review opens on the session once its first stretch is
+// committed (aoFundo goes on), or once the whole file is when it ends within that stretch (what the
+// reading told then comes back).
+TDesfechoLeituraTxt LeAoFundo(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasArquivoTxt& fonte,
+                              TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const std::vector<int>& empresas,
+                              int empresa, const std::set<int>& declarados,
+                              std::unique_ptr<TGravacaoAoFundo>& aoFundo, int& sessao) {
+  TDesfechoLeituraTxt desfecho;
+  aoFundo = IniciaGravacaoAoFundo(m, p, fonte, tela, empresas, declarados, empresa, sessao);
+  if (!aoFundo->AguardaPrimeiroTrecho()) {
+    if (aoFundo->Erro()) std::rethrow_exception(aoFundo->Erro());
+    desfecho = aoFundo->Desfecho();
+    aoFundo.reset();
+  }
+  AdicionaNodoSessao(tela, m.Database(), sessao);
+  return desfecho;
+}
+
+// Stops a staging behind the review before the review goes, however the import ends (the review then
+// removes its session), and takes it from the additional data that may outlive it.
+class TEncerraAoFundo {
+ public:
+  explicit TEncerraAoFundo(std::unique_ptr<TGravacaoAoFundo>& gravacao) : gravacao_(gravacao) {}
+  ~TEncerraAoFundo() {
+    if (gravacao_) gravacao_->Interrompe();
+    if (adicionais_) adicionais_->AoFundo = nullptr;
+  }
+  TEncerraAoFundo(const TEncerraAoFundo&) = delete;
+  TEncerraAoFundo& operator=(const TEncerraAoFundo&) = delete;
+  void Entrega(TDadosAdicionaisImportacaoTXT* adicionais) {
+    adicionais_ = adicionais;
+    if (adicionais_) adicionais_->AoFundo = gravacao_.get();
+  }
+
+ private:
+  std::unique_ptr<TGravacaoAoFundo>& gravacao_;
+  TDadosAdicionaisImportacaoTXT* adicionais_ = nullptr;
+};
+
 // Reads the file (a first pass for the participants it declares, then its lines one by one), stages
 // the lines not booked before in the review's data sets (a batch at a time into a session of the work
 // tables for the staged review) and opens the review; with nothing left to review but lines booked
-// before, the import runs at once and tells them.
+// before, the import runs at once and tells them. A staged review a user works in opens once the first
+// stretch of its session is committed, the rest staging behind it.
 void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasArquivoTxt& fonte) {
   if (!p.Owner) throw EDataSetError("A importação de lançamentos precisa da tela que a chama (owner).");
   TInconsistencias_VYN* lista = p.Bloqueio ? p.Bloqueio->Inconsistencias() : nullptr;
@@ -953,11 +1134,21 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
   const int empresa = p.CodEmp ? static_cast<int>(p.CodEmp->Codigo()) : 0;
   std::vector<int> empresas = p.Filiais ? p.Filiais->CodigosMarcados() : std::vector<int>{};
   if (std::find(empresas.begin(), empresas.end(), empresa) == empresas.end()) empresas.insert(empresas.begin(), empresa);
-  const std::set<int> declarados =
-      ParticipantesDeclaradosTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador);
+  // The participants node shows every record the file declares from the start, wherever it stands.
+  const std::vector<TParticipanteTxt> participantes =
+      ParticipantesDoArquivoTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador);
+  std::set<int> declarados;
+  for (const TParticipanteTxt& d : participantes) declarados.insert(d.Codigo);
   fonte.Reinicia();
 
+  std::unique_ptr<TGravacaoAoFundo> aoFundo;   // outlives the review, which stops it when it closes
   TFormPtr<TfrImportacao_Padrao_Itens_TreeView_VYN> guarda(CriaRevisaoTxt(m, *p.Owner));
+  TEncerraAoFundo encerra(aoFundo);
+  // A reading made here ends with the import, as it did before the review could open early: freeing
+  // its file-sized indexes takes tenths of a second at a million lines, and doing it before the import
+  // moves the session's removal against the end of the caller's transactions, and with it the reader
+  // that collects the rows the import deleted.
+  std::unique_ptr<TLeituraRevisaoTxt> leitura;
   TfrImportacao_Padrao_Itens_TreeView_VYN* tela = guarda.get();
   tela->AfterConstruction();
   // The file's display name tells the user which file the review holds.
@@ -967,19 +1158,23 @@ void ImportaLinhasTxt(TLancamentoMGR& m, const TPedidoImportacaoTxt& p, TLinhasA
 
   TPedidoImportacaoTxt pedido = p;
   pedido.NomeFonte = tela->ArquivoFonte.Nome;
-  TLeituraRevisaoTxt leitura(m, pedido, *tela, *lista, empresas, declarados);
-  TArquivoLancamentosTxt arq;   // the participants and the lines the reading refused
-  LeArquivoLancamentosTxt([&fonte](std::string& l) { return fonte.Proxima(l); }, p.Separador, empresa,
-                          [&leitura](TLinhaLancamentoTxt& l) { leitura.Linha(l); }, arq);
-  leitura.Conclui(arq, empresa);
-  AdicionaParticipantes(*tela, arq.Participantes);
-  AbreRevisaoTxt(*tela, p, lista, empresas, StrToDate(p.DataIni), StrToDate(p.DataFim), leitura.Adicionais(m));
-  if (tela->UtilImportacao()) {
-    tela->UtilImportacao()->FRecusadasNaLeitura = leitura.Recusadas();
-    tela->UtilImportacao()->FJaLancados = std::move(leitura.JaLancados());
+  int sessao = 0;
+  TDesfechoLeituraTxt desfecho =
+      PodeGravarAoFundo(m) ? LeAoFundo(m, pedido, fonte, *tela, empresas, empresa, declarados, aoFundo, sessao)
+                           : LeAqui(m, pedido, fonte, *tela, empresas, empresa, declarados, sessao, leitura);
+  for (const TInconsistenciaItem& i : desfecho.Mensagens) lista->Acrescenta(i);
+  AdicionaParticipantes(*tela, participantes);
+  TDadosAdicionaisImportacaoTXT* adicionais = sessao > 0 ? AdicionaisDaSessao(m, *tela, sessao) : nullptr;
+  encerra.Entrega(adicionais);
+  AbreRevisaoTxt(*tela, p, lista, empresas, StrToDate(p.DataIni), StrToDate(p.DataFim), adicionais);
+  TUtilImportacao_Padrao_Treeview* util = tela->UtilImportacao();
+  // Behind the review, the review hands these over once the staging ended.
+  if (util && !aoFundo) {
+    util->FRecusadasNaLeitura = desfecho.Recusadas;
+    util->FJaLancados = std::move(desfecho.JaLancados);
   }
-  const bool soLancadas = leitura.Oferecidas() == 0 && arq.Participantes.empty() && tela->UtilImportacao() &&
-                          !tela->UtilImportacao()->FJaLancados.empty();
+  const bool soLancadas = !aoFundo && desfecho.Oferecidas == 0 && participantes.empty() && util &&
+                          !util->FJaLancados.empty();
   if (IsUnattended() || soLancadas) {
     tela->spImportacaoClick(tela->spImportacao);
   } else {

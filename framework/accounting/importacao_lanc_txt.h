@@ -121,6 +121,9 @@ void LeArquivoLancamentosTxt(const std::function<bool(std::string&)>& proxima, c
 // The codes of the participants the file declares (the participant records the reading takes),
 // wherever they stand: a first pass, so that a line may name a participant declared after it.
 std::set<int> ParticipantesDeclaradosTxt(const std::function<bool(std::string&)>& proxima, char separador);
+// The participant records themselves, in the file's order (a record the reading refuses is left out).
+std::vector<TParticipanteTxt> ParticipantesDoArquivoTxt(const std::function<bool(std::string&)>& proxima,
+                                                        char separador);
 
 // The identity of an entry-file line in the record of booked sources: the entry it holds (company, day,
 // the accounts and participants the file gave, value, history, complement and document, their texts

@@ -123,16 +123,20 @@ int ApagaSessoesAbandonadas(TDatabase& db) {
   return static_cast<int>(r.Rows.size());
 }
 
-TGravacaoSessaoArquivoGrande::TGravacaoSessaoArquivoGrande(TDatabase& db)
+TGravacaoSessaoArquivoGrande::TGravacaoSessaoArquivoGrande(TDatabase& db, int64_t anexo)
     : db_(db),
       sessao_((ApagaSessoesAbandonadas(db), NovaSessaoRevisao(db))),
       tx_(db),
       lancamentos_(db, kTabelaLancamentosTemp),
       centros_(db, kTabelaCentrosCusto),
       complementos_(db, kTabelaComplementosLongos) {
-  db.Execute("insert into TMP_VZEL_SESSAO (BDSESSAO, BDATTACHMENT, BDUSUARIO) values (?, CURRENT_CONNECTION, "
-             "CURRENT_USER)",
-             {sessao_});
+  if (anexo > 0)
+    db.Execute("insert into TMP_VZEL_SESSAO (BDSESSAO, BDATTACHMENT, BDUSUARIO) values (?, ?, CURRENT_USER)",
+               {sessao_, anexo});
+  else
+    db.Execute("insert into TMP_VZEL_SESSAO (BDSESSAO, BDATTACHMENT, BDUSUARIO) values (?, CURRENT_CONNECTION, "
+               "CURRENT_USER)",
+               {sessao_});
 }
 
 TGravacaoSessaoArquivoGrande::~TGravacaoSessaoArquivoGrande() = default;
@@ -142,6 +146,9 @@ void TGravacaoSessaoArquivoGrande::Grava(TClientDataSet& lancamentos, TClientDat
   Copia(lancamentos_, lancamentos, sessao_, true);
   if (const TField* emp = lancamentos.FindField("BDCODEMP"))
     for (lancamentos.First(); !lancamentos.Eof(); lancamentos.Next()) empresas_.insert(static_cast<int>(emp->AsInteger()));
+  if (const TField* chave = lancamentos.FindField("BDCHAVE"))
+    for (lancamentos.First(); !lancamentos.Eof(); lancamentos.Next())
+      if (!chave->IsNull()) gravadaAte_ = std::max(gravadaAte_, chave->AsInteger());
   // The explanatory note of a line is a detail of its own in the staged review.
   if (lancamentos.FindField("BDDESCRICAO")) {
     TStatement& nota = db_.Prepared(
@@ -166,7 +173,8 @@ std::string ContaPR(const char* coluna) {
 
 }  // namespace
 
-void TGravacaoSessaoArquivoGrande::GravaDetalhesDoPerfil() {
+void TGravacaoSessaoArquivoGrande::CompletaTrecho() {
+  const TParams trecho{sessao_, completadaAte_};
   // The entry layout carries no rural-producer or real-estate record: a rural producer's or developer's
   // lines get their detail rows empty, for the user to fill in the review; the import writes them with
   // the entry. A line is a transfer when both its accounts are the producer's cash, bank or transit.
@@ -180,28 +188,34 @@ void TGravacaoSessaoArquivoGrande::GravaDetalhesDoPerfil() {
                       " (BDSESSAO, BDCODEMP, BDCHAVE, BDTRANSFERENCIA) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, iif(" +
                       ContaPR("BDDEBITO") + " and " + ContaPR("BDCREDITO") +
                       ", cast('TRUE' as varchar(5)), 'FALSE') from TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? and "
-                      "T.BDCODEMP = ?",
-                  {sessao_, empresa});
+                      "T.BDCHAVE > ? and T.BDCODEMP = ?",
+                  {sessao_, completadaAte_, empresa});
     // A developer's line names a development and unit for each side: 0 debit, 1 credit.
     if (verdade(1))
       for (int lado : {0, 1})
         db_.Execute("insert into " + std::string(kTabelaIncorporacao) +
                         " (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, ? from "
-                        "TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? and T.BDCODEMP = ?",
-                    {lado, sessao_, empresa});
+                        "TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? and T.BDCHAVE > ? and T.BDCODEMP = ?",
+                    {lado, sessao_, completadaAte_, empresa});
   }
+  // A line whose complement went to the complement table keeps none of its own: walked from the few long
+  // complements of the stretch, each line found by its key.
+  db_.Execute(
+      "execute block (S integer = ?, D bigint = ?) as declare variable E integer; declare variable K integer; begin "
+      "for select C.BDCODEMP, C.BDCHAVE from TMP_VZEL_EMP_TLAN_COMPL_TEMP C where C.BDSESSAO = :S and C.BDCHAVE > :D "
+      "into :E, :K do update TMP_VZEL_EMPRESAS_TLAN_TEMP T set T.BDCOMPL = null where T.BDSESSAO = :S and T.BDCHAVE = "
+      ":K and T.BDCODEMP = :E; end",
+      trecho);
+  completadaAte_ = gravadaAte_;
+}
+
+void TGravacaoSessaoArquivoGrande::ConcluiTrecho() {
+  CompletaTrecho();
+  tx_.CommitRetaining();
 }
 
 int TGravacaoSessaoArquivoGrande::Conclui() {
-  GravaDetalhesDoPerfil();
-  // A line whose complement went to the complement table keeps none of its own.
-  // Walked from the few long complements, each line found by its key, not from every line of the session.
-  db_.Execute(
-      "execute block (S integer = ?) as declare variable E integer; declare variable K integer; begin for select "
-      "C.BDCODEMP, C.BDCHAVE from TMP_VZEL_EMP_TLAN_COMPL_TEMP C where C.BDSESSAO = :S into :E, :K do update "
-      "TMP_VZEL_EMPRESAS_TLAN_TEMP T set T.BDCOMPL = null where T.BDSESSAO = :S and T.BDCHAVE = :K and "
-      "T.BDCODEMP = :E; end",
-      {sessao_});
+  CompletaTrecho();
   tx_.Commit();
   return sessao_;
 }

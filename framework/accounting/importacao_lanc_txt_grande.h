@@ -16,6 +16,7 @@ namespace vyn {
 
 class TClientDataSet;
 class TDAOFactory;
+class TGravacaoAoFundo;
 class TLancamentoMGR;
 
 // What the importer knows of its source besides the lines: for a spreadsheet source its path and the
@@ -32,6 +33,9 @@ class TDadosAdicionaisImportacaoTXT : public TComponent {
   int UltimaLinha = 0;          // last row of the sheet
   int PrimeiraLinhaDados = 0;   // first data row (the rows above are the header)
   int LinhasFinais = 0;         // rows at the end of the sheet that are not data
+  // The staging of the file's lines still under way behind the review, when it opened before the end;
+  // owned by the importer, which outlives the review.
+  TGravacaoAoFundo* AoFundo = nullptr;
 };
 
 // The staged review class: the importer stages its lines instead of holding them in memory.
@@ -69,26 +73,40 @@ int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClient
 
 // The same writing a part at a time, so that the lines never have to be in memory all at once: the
 // session is made when this is, each Grava writes the rows the data sets hold then, and Conclui
-// commits. Everything goes in one transaction: a session left unconcluded leaves nothing behind.
+// commits. Everything goes in one transaction (a session left unconcluded leaves nothing behind), unless
+// the writer commits it a stretch at a time (ConcluiTrecho): a review opened on the first stretch shows
+// it while the rest is written.
 class TGravacaoSessaoArquivoGrande {
  public:
-  explicit TGravacaoSessaoArquivoGrande(TDatabase& db);
+  // anexo: the attachment the session belongs to when it is not db's own (a staging behind a review
+  // writes on an attachment of its own, which ends before the review does); the removal of abandoned
+  // sessions judges the session by it.
+  explicit TGravacaoSessaoArquivoGrande(TDatabase& db, int64_t anexo = 0);
   ~TGravacaoSessaoArquivoGrande();
   TGravacaoSessaoArquivoGrande(const TGravacaoSessaoArquivoGrande&) = delete;
   TGravacaoSessaoArquivoGrande& operator=(const TGravacaoSessaoArquivoGrande&) = delete;
   int Sessao() const { return sessao_; }
   void Grava(TClientDataSet& lancamentos, TClientDataSet& centros, TClientDataSet& complementos);
+  // Completes the lines written since the last stretch as Conclui does and commits them, the
+  // transaction staying open for the next stretch; what is written after the last commit goes if the
+  // writer never gets that far.
+  void ConcluiTrecho();
   // Commits; answers the session.
   int Conclui();
 
  private:
-  // The rural-producer and real-estate rows of every staged line of a company with that profile.
-  void GravaDetalhesDoPerfil();
+  // The lines written since the last stretch: their rural-producer and real-estate rows (a company with
+  // that profile), and a long complement kept in its own table only.
+  void CompletaTrecho();
   TDatabase& db_;
   int sessao_;
   TTransaction tx_;
   TInsereLinha lancamentos_, centros_, complementos_;
   std::set<int> empresas_;   // the companies of the lines staged so far
+  // The highest provisional key written, and the highest of the stretches completed (keys grow with
+  // the file's lines).
+  int64_t gravadaAte_ = std::numeric_limits<int32_t>::min();
+  int64_t completadaAte_ = std::numeric_limits<int32_t>::min();
 };
 
 // The staged node: the entry manager over the session's rows (writes go through to the work table by

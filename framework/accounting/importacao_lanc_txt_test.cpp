@@ -154,6 +154,23 @@ TEST(EntryTextParser, StreamedReadingGivesTheWholeReading) {
   EXPECT_EQ(lidas[2].CentrosCusto.at(0).Centro, 3);
 }
 
+// What takes the entries (a reader staging them) may fail or be stopped: the reading ends there with
+// that error, and no line is refused for it.
+TEST(EntryTextParser, AFailureOfWhatTakesTheEntriesEndsTheReadingAndRefusesNoLine) {
+  std::istringstream in("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,2\nL,1,05/01/2024,40,11,3\n");
+  TArquivoLancamentosTxt resto;
+  int lidas = 0;
+  EXPECT_THROW(LeArquivoLancamentosTxt([&in](std::string& l) { return static_cast<bool>(std::getline(in, l)); }, ',',
+                                       1,
+                                       [&lidas](TLinhaLancamentoTxt&) {
+                                         if (++lidas == 2) throw std::runtime_error("banco indisponível");
+                                       },
+                                       resto),
+               std::runtime_error);
+  EXPECT_EQ(lidas, 2);
+  EXPECT_TRUE(resto.Erros.empty());
+}
+
 // The first pass finds the participants wherever the file declares them, quoted or not, and only those
 // the reading takes: a refused record declares nobody.
 TEST(EntryTextParser, TheFirstPassFindsTheParticipantsTheReadingTakes) {

@@ -1,8 +1,11 @@
 #pragma once
 // The ledger-entry manager: entries of VZEL_EMPRESAS_TLAN (or of an import review's rows), the settlement
 // link data sets, the multiple-entry split lines and the large-file session work table.
+#include <cstdint>
+#include <functional>
 #include <iosfwd>
 #include <memory>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -75,6 +78,11 @@ class TLancamentoMGR : public TMgr<TLancamentoMGR> {
   std::string NomeArquivo;
   // The review class opened (the in-memory review unless a caller chooses another).
   std::string ClasseRevisao = "TfrConsultaImportacaoLancCCTxt";
+  // Called on the thread that stages a file behind its staged review (framework/accounting/
+  // gravacao_ao_fundo.h), after each stretch it committed, with the lines staged so far and the
+  // staging's stop token: a caller that must see the review while the file still stages (a test)
+  // holds the staging there until it lets go or the review closes.
+  std::function<void(int64_t linhas, std::stop_token parada)> AposTrechoAoFundo;
   void GetImportacaoLancTxt(int tipoSistema, TEdit_Codigo_Search_VYN* codEmp, TEdit_Codigo_Search_VYN* codPlaTroca,
                             TEdit_Diretorio_Padrao_VYN* arquivo, TComponent* owner, const std::string& separador,
                             bool, TBloqueioLancamento_VYN* bloqueio, TSpeedButton* transacaoAut,

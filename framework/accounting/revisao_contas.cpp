@@ -27,9 +27,10 @@ TDAOFactory* TContasPlanosMGR::GetContaDAO(TComponent* owner, int codPlaPadrao, 
   return q;
 }
 
-Variant TContasPlanosMGR::GetCampoConta(TComponent*, int codPlaPadrao, int conta, const std::string& coluna) {
+Variant TContasPlanosMGR::GetCampoConta(TComponent*, int codPlaPadrao, int conta, const std::string& coluna,
+                                       TDatabase* db) {
   CheckSQLIdentifier<EDatabaseError>(coluna, "Nome de coluna inválido: ");
-  TDatabase* db = ProcessContext().Database;
+  if (!db) db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Não há banco de dados aberto.");
   return db->QueryValue("select " + coluna + " from PLANOS_TPLA where BDCODPLAPADRAO = ? and BDCODTPLA = ?",
                         {codPlaPadrao, conta});

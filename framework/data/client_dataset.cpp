@@ -596,6 +596,8 @@ struct TClientDataSet::Impl : detail::CursorBase {
     if (!fetchPending || fetching) return 0;
     const int packet = self->packetRecords_;
     const int want = rows < 0 ? -1 : std::max(rows, packet > 0 ? packet : 1);
+    if (self->BeforeFetch) self->BeforeFetch(static_cast<int>(self->FetchedRecordCount()), want);
+    if (!fetchPending) return 0;   // the hook's wait may have settled the rows otherwise
     fetching = true;
     int got = 0;
     try {

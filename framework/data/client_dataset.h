@@ -204,6 +204,10 @@ class TClientDataSet : public TComponent {
   int PacketRecords() const { return packetRecords_; }
   void SetFetchOnDemand(bool on) { fetchOnDemand_ = on; }
   bool FetchOnDemand() const { return fetchOnDemand_; }
+  // Runs before rows beyond those held are fetched, with the rows held and how many are wanted (-1:
+  // every one left): a data set whose source is still being written waits there until the rows it
+  // is about to read are in.
+  std::function<void(int held, int wanted)> BeforeFetch;
   // Whether rows are left to fetch, and the rows held now (what was fetched, less what was deleted).
   bool FetchPending() const;
   int FetchedRecordCount() const;

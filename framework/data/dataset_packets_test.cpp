@@ -129,6 +129,28 @@ TEST_F(PacketsTest, WhatNeedsEveryRowFetchesTheRestFirst) {
   }
 }
 
+// A data set whose table is still being written may wait before it reads rows past those it holds: the
+// hook runs before each fetch with the rows held and how many are wanted, and what was written while it
+// waited comes with that fetch.
+TEST_F(PacketsTest, AFetchWaitsInItsHookAndReadsWhatWasWrittenMeanwhile) {
+  std::vector<std::pair<int, int>> pedidos;
+  TDAOFactory& d = Abre();
+  d.BeforeFetch = [&](int held, int wanted) {
+    pedidos.emplace_back(held, wanted);
+    if (pedidos.size() == 1) Db().Execute("insert into TPACOTE values (7, 1, 500, 1, 'gravada ao fundo')");
+  };
+  const auto linhas = Percorre(d);
+  ASSERT_EQ(linhas.size(), 131u);
+  EXPECT_EQ(linhas.back().first, 500);
+  EXPECT_EQ(pedidos, (std::vector<std::pair<int, int>>{{50, 50}, {100, 50}}));
+
+  pedidos.clear();
+  TDAOFactory& e = Abre();
+  e.BeforeFetch = [&](int held, int wanted) { pedidos.emplace_back(held, wanted); };
+  EXPECT_EQ(e.RecordCount(), 131);
+  EXPECT_EQ(pedidos, (std::vector<std::pair<int, int>>{{50, -1}}));
+}
+
 TEST_F(PacketsTest, EditsAndDeletesOfRowsHeldWriteThroughAndTheWalkGoesOn) {
   TDAOFactory& d = Abre();
   d.SetRecNo(50);   // the last row held

@@ -156,6 +156,8 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   // shows anew. The nodes' own rows are not read again; the review writes every change of theirs to the
   // work table and to the row in memory alike.
   void AtualizaDetalhesHugeFile();
+  // Reloads the details of the staged nodes from their work tables, and nothing else.
+  void RecarregaDetalhesHugeFile();
   void RefreshGridAux() {}
 
   // The detail bar: buttons that choose which aggregate of the node the detail grid shows.
@@ -192,7 +194,6 @@ class TfrImportacao_Padrao_Itens_TreeView_VYN : public TForm_VYN {
   int tipoImportacao_ = 0;
   int detalhe_ = 0;
   std::vector<TSpeedButton*> botoesItens_;
-  void RecarregaDetalhesHugeFile();
 };
 
 // The per-line engine base: hooks the import run calls, in this order, while it writes the lines.

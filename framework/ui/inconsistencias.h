@@ -46,6 +46,8 @@ class TInconsistencias_VYN : public TComponent {
   void Add_Atencao(int codEmp, std::string_view text) { Add(niAtencao, codEmp, text, nullptr, ciNenhum, ""); }
   void Add_Informacao(int codEmp, std::string_view text) { Add(niInformativo, codEmp, text, nullptr, ciNenhum, ""); }
   void Add_Informativo(int codEmp, std::string_view text) { Add_Informacao(codEmp, text); }
+  // A message another list holds (or held), as it is there.
+  void Acrescenta(const TInconsistenciaItem& i) { Add(i.Nivel, i.CodEmp, i.Caption, i.Objeto, i.Categoria, i.Chave); }
 
   int Count() const { return static_cast<int>(itens_.size()); }
   int CountErros() const { return CountNivel(niErro); }
