@@ -180,6 +180,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   std::optional<TNaturezaDinheiro> NaturezaObrigacao(const TClientDataSet& link);
   void RecusaNatureza(const std::string& motivo);
   std::map<int64_t, std::string> recusadas_;   // entry key → why its links are refused
+  std::vector<TDateTime> dias_;                 // the days of the entries the run may settle
   std::unordered_set<int64_t> comVinculoSimples_;   // entries the plain run meets (and tells)
   std::unordered_set<int64_t> avisadasNatureza_;
   // The nature of each fiscal document the links name, by book and document, read before they are weighed.
@@ -534,6 +535,7 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
     if (calculos_) calculos_->CompartilhaChaves(*primeiro);
     for (TMovParPgtoMGR* m : parcelas_) m->CompartilhaChaves(*primeiro);
     primeiro->PreveBaixas(static_cast<size_t>(links_->RecordCount()));
+    for (TBaixaMGR* m : Managers()) m->PreveDias(codigoEmpresa_, dias_);
   }
   links_->First();
   pb_.FContaDebCre = GetDebCre();   // the receipt run takes the bank side once
@@ -702,6 +704,7 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
   entradas.CloneCursor(*dao_);
   entradas.SetIndexFieldNames("BDCHAVE");
   const int64_t banco = pb_.FEditConta ? pb_.FEditConta->Codigo() : 0;
+  std::unordered_set<int> diasVistos;
   for (TClientDataSet* conjunto : {pb_.cdsVINC_EXT_BAN_BAIXA, pb_.cdsVINC_EXT_BAN_COMP_BAIXA}) {
     if (!conjunto || !conjunto->Active()) continue;
     TClientDataSet v;
@@ -710,6 +713,8 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
       const int64_t chave = v.FieldByName("BDCHAVE").AsInteger();
       if (conjunto == pb_.cdsVINC_EXT_BAN_BAIXA) comVinculoSimples_.insert(chave);
       if (recusadas_.count(chave) || !entradas.FindKey({V(chave)})) continue;
+      const TDateTime dia = entradas.FieldByName("BDDATA").AsDateTime();
+      if (diasVistos.insert(dia.Days()).second) dias_.push_back(dia);
       // A receipt's discount part moves no money: its row stands on the other side by design.
       if (const TField* parte = v.FindField("bdCODTIPOBAIXA"); parte && !parte->IsNull() && parte->AsInteger() == 2)
         continue;

@@ -305,7 +305,10 @@ bool TBaixaMGR::GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> 
 }
 
 bool TBaixaMGR::LivrosAceitam(const TLancamentoBaixa& l) {
-  if (!livros_) livros_ = std::make_unique<TLivros>(Database(), ExecucaoDe(this));
+  if (!livros_) {
+    livros_ = std::make_unique<TLivros>(Database(), ExecucaoDe(this));
+    if (!diasPrevistos_.empty()) livros_->LePeriodos(empresaPrevista_, diasPrevistos_);
+  }
   const auto recusa = livros_->Recusa({l.CodEmp, l.Data, l.Debito, l.Credito, 0, 0});
   if (!recusa) return true;
   if (bloqueio_)

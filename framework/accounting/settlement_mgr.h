@@ -121,6 +121,12 @@ class TBaixaMGR : public TDAOFactory {
   // keep the order they were posted in.
   void PreveBaixas(size_t n) { chaves_->Previstas = n; }
   void CompartilhaChaves(const TBaixaMGR& outro) { chaves_ = outro.chaves_; }
+  // The days the run's settlements of the company fall on: the books' rules of all of them are read at
+  // once, when this manager posts its first settlement.
+  void PreveDias(int codEmp, std::vector<TDateTime> dias) {
+    empresaPrevista_ = codEmp;
+    diasPrevistos_ = std::move(dias);
+  }
   // The run's transaction the settlements are committed in (nullptr: each its own transaction).
   void SetTransacaoExecucao(TTransacaoBaixas* t) { execucao_ = t; }
 
@@ -208,6 +214,8 @@ class TBaixaMGR : public TDAOFactory {
   TTransacaoBaixas* execucao_ = nullptr;
   TBloqueioLancamento_VYN* bloqueio_ = nullptr;
   std::unique_ptr<TLivros> livros_;
+  int empresaPrevista_ = 0;
+  std::vector<TDateTime> diasPrevistos_;
   std::string tela_;
   int codemp_ = 0;
   std::set<std::tuple<int64_t, std::string, int>> baixados_;

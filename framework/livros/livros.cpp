@@ -1,6 +1,7 @@
 #include "framework/livros/livros.h"
 
 #include <algorithm>
+#include <set>
 
 #include <fmt/format.h>
 
@@ -115,12 +116,58 @@ std::optional<TRecusaLivros> TLivros::RecusaPeriodo(int codEmp, TDateTime data) 
   const std::vector<Variant> r =
       db_.Prepared("select TIPO, DINI, DFIM, MOTIVO from SP_REGRAS_PERIODO(?, ?, ?)")
           .ExecuteReturning({codEmp, data.DateOnly(), telas_});
-  std::optional<TRecusaLivros> recusa;
+  return periodos_.emplace(chave, RecusaDoPeriodo(codEmp, data, r)).first->second;
+}
+
+std::optional<TRecusaLivros> TLivros::RecusaDoPeriodo(int codEmp, TDateTime data, const std::vector<Variant>& r) const {
   const int tipo = r.empty() || r[0].IsNull() ? 0 : static_cast<int>(r[0].AsInteger());
-  if (tipo != 0 && !(isencao_ == TIsencaoLivros::ImplantacaoTrocaPlano && IsentaPelaTroca(TRegraLivros(tipo))))
-    recusa = TRecusaLivros{TRegraLivros(tipo), MensagemRegra(tipo, codEmp, data, DataTexto(r[1]), DataTexto(r[2]),
-                                                             r[3].IsNull() ? std::string() : r[3].AsString())};
-  return periodos_.emplace(chave, recusa).first->second;
+  if (tipo == 0 || (isencao_ == TIsencaoLivros::ImplantacaoTrocaPlano && IsentaPelaTroca(TRegraLivros(tipo))))
+    return std::nullopt;
+  return TRecusaLivros{TRegraLivros(tipo), MensagemRegra(tipo, codEmp, data, DataTexto(r[1]), DataTexto(r[2]),
+                                                         r[3].IsNull() ? std::string() : r[3].AsString())};
+}
+
+namespace {
+
+// The days one statement of LePeriodos asks: a month's days in one go.
+constexpr size_t kDiasPorLeitura = 32;
+
+// Each day given (a null one is left out) with SP_REGRAS_PERIODO's first row for it, as RecusaPeriodo
+// reads it alone.
+const std::string& TextoPeriodos() {
+  static const std::string texto = [] {
+    std::string params, corpo;
+    for (size_t i = 0; i < kDiasPorLeitura; ++i) {
+      params += fmt::format(", D{} DATE = ?", i);
+      corpo += fmt::format(
+          "IF (D{0} IS NOT NULL) THEN BEGIN\nDIA = D{0}; TIPO = NULL; DINI = NULL; DFIM = NULL; MOTIVO = NULL;\n"
+          "SELECT FIRST 1 TIPO, DINI, DFIM, MOTIVO FROM SP_REGRAS_PERIODO(:EMP, :D{0}, :TELAS) INTO :TIPO, :DINI, "
+          ":DFIM, :MOTIVO;\nSUSPEND;\nEND\n",
+          i);
+    }
+    return "EXECUTE BLOCK (EMP INTEGER = ?, TELAS VARCHAR(1000) = ?" + params +
+           ")\nRETURNS (DIA DATE, TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))\nAS\nBEGIN\n" + corpo + "END";
+  }();
+  return texto;
+}
+
+}  // namespace
+
+void TLivros::LePeriodos(int codEmp, const std::vector<TDateTime>& dias) {
+  std::vector<TDateTime> faltam;
+  std::set<int> vistos;
+  for (TDateTime d : dias)
+    if (!periodos_.count({codEmp, d.Days()}) && vistos.insert(d.Days()).second) faltam.push_back(d.DateOnly());
+  for (size_t i = 0; i < faltam.size(); i += kDiasPorLeitura) {
+    TParams p{codEmp, telas_};
+    p.resize(2 + kDiasPorLeitura);   // the days past the last are null: left out
+    for (size_t j = 0; i + j < faltam.size() && j < kDiasPorLeitura; ++j) p[2 + j] = Variant(faltam[i + j]);
+    db_.Prepared(TextoPeriodos()).Query(p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+      const TDateTime dia = r[0].AsDateTime();
+      periodos_.emplace(std::make_pair(codEmp, dia.Days()),
+                        RecusaDoPeriodo(codEmp, dia, std::vector<Variant>(r.begin() + 1, r.end())));
+    });
+  }
 }
 
 std::optional<TRecusaLivros> TLivros::RecusaConta(int codEmp, TDateTime data, int conta, int terceiro) {

@@ -24,6 +24,7 @@
 
 #include "framework/core/currency.h"
 #include "framework/core/datetime.h"
+#include "framework/core/variant.h"
 
 namespace vyn {
 
@@ -181,6 +182,9 @@ class TLivros {
   std::optional<TRecusaLivros> Recusa(const TLancamentoLivros& l);
   // As Recusa, raising ELivrosRecusa.
   void Verifica(const TLancamentoLivros& l);
+  // Reads the rules of the company's days among dias that Recusa has not asked yet, many days to a
+  // statement: a run that knows its days asks them at once instead of one statement per day.
+  void LePeriodos(int codEmp, const std::vector<TDateTime>& dias);
   // Why no entry of the company may be written or moved in the period (a zeroing over any of its days, a
   // lock of the run's screens, the closing), for a run that rewrites a whole period; nothing when none.
   std::optional<TRecusaLivros> RecusaIntervalo(int codEmp, TDateTime inicio, TDateTime fim);
@@ -226,6 +230,8 @@ class TLivros {
   [[noreturn]] void RecusaFonte(const TFonteLancada& f, const EDatabaseError& e);
   void LePartes(std::vector<TFonteRegistrada*>& fontes, int codEmp);
   std::optional<TRecusaLivros> RecusaPeriodo(int codEmp, TDateTime data);
+  // What SP_REGRAS_PERIODO's row r (TIPO, DINI, DFIM, MOTIVO; none: no row) refuses of the company's day.
+  std::optional<TRecusaLivros> RecusaDoPeriodo(int codEmp, TDateTime data, const std::vector<Variant>& r) const;
   std::optional<TRecusaLivros> RecusaConta(int codEmp, TDateTime data, int conta, int terceiro);
 
   TDatabase& db_;

@@ -112,6 +112,31 @@ TEST_F(LivrosTest, APostingLockOfAnyScreenOfTheRunRefusesAndOnlyTheImplantationI
   EXPECT_NE(Motivo(Lanc(dia), TIsencaoLivros::ImplantacaoTrocaPlano), "");
 }
 
+// A run's days read at once (more than one statement takes) answer as each day read alone, and are
+// then kept as a day's first answer is.
+TEST_F(LivrosTest, TheRulesOfARunsDaysReadAtOnceAnswerAsEachDayReadAlone) {
+  Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
+               "(1, 1, 'frRevisao', '2024-03-05', '2024-03-10', 'auditoria')");
+  Db().Execute("insert into TPROCESSO_ZERAMENTO (BDCODEMP, BDDATAINI, BDDATAFIM) values (1, '2024-04-01', '2024-04-30')");
+  std::vector<TDateTime> dias;
+  for (int d = 0; d < 90; d += 2) dias.push_back(IncDay(EncodeDate(2024, 2, 20), d));
+  dias.push_back(dias.front());
+  TLivros juntos(Db(), Execucao());
+  juntos.LePeriodos(1, dias);
+  Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
+               "(2, 1, 'frRevisao', '2024-02-01', '2024-05-31', 'depois')");
+  int recusados = 0;
+  for (TDateTime dia : dias) {
+    const auto r = juntos.Recusa(Lanc(dia));
+    recusados += r ? 1 : 0;
+    Db().Execute("delete from TBLOQUEIO_LANCAMENTO where BDID = 2");
+    EXPECT_EQ(r ? r->Mensagem : std::string(), Motivo(Lanc(dia))) << DateToStr(dia);
+    Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
+                 "(2, 1, 'frRevisao', '2024-02-01', '2024-05-31', 'depois')");
+  }
+  EXPECT_EQ(recusados, 3 + 15);   // March's locked days 5, 7 and 9, and April's days of the zeroing
+}
+
 TEST_F(LivrosTest, ASourceIsBookedOnceAndTheSecondRunIsToldWhenAndByWhom) {
   TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, "501|9001", "Linha 9001 do extrato 501", 7};
   {
