@@ -78,35 +78,54 @@ inline std::string ChaveLinhaArquivo(int64_t i) {
   return "1|" + std::to_string(1 + i % 28) + "/01/2024|" + std::to_string(1234500 + i) + "|" + hash + "|1";
 }
 
+// An input message laid out once for a bare prepared statement: its columns' types and lengths, the
+// buffer and each column's place in it; texts travel in UTF-8, INT64 as NUMERIC(18,4).
+class TMensagemCrua {
+ public:
+  TMensagemCrua(const std::vector<unsigned>& tipos, const std::vector<unsigned>& tamanhos) {
+    fb::IMaster* master = fb::fb_get_master_interface();
+    fb::ThrowStatusWrapper st(master->getStatus());
+    const unsigned n = static_cast<unsigned>(tipos.size());
+    fb::IMetadataBuilder* b = master->getMetadataBuilder(&st, n);
+    for (unsigned c = 0; c < n; ++c) {
+      b->setType(&st, c, tipos[c] + 1);
+      b->setLength(&st, c, tamanhos[c]);
+      if (tipos[c] == SQL_INT64) b->setScale(&st, c, -4);
+      if (tipos[c] == SQL_VARYING) b->setCharSet(&st, c, 4);
+    }
+    meta_ = b->getMetadata(&st);
+    b->release();
+    buf_.assign(meta_->getMessageLength(&st), 0);
+    for (unsigned c = 0; c < n; ++c) off_.push_back(meta_->getOffset(&st, c));
+    st.dispose();
+  }
+  ~TMensagemCrua() { meta_->release(); }
+  TMensagemCrua(const TMensagemCrua&) = delete;
+  TMensagemCrua& operator=(const TMensagemCrua&) = delete;
+  template <class T>
+  void Poe(unsigned c, T v) { std::memcpy(&buf_[off_[c]], &v, sizeof v); }
+  void PoeTexto(unsigned c, const std::string& t) {
+    const auto len = static_cast<uint16_t>(t.size());
+    std::memcpy(&buf_[off_[c]], &len, 2);
+    std::memcpy(&buf_[off_[c] + 2], t.data(), t.size());
+  }
+  fb::IMessageMetadata* Meta() const { return meta_; }
+  unsigned char* Dados() { return buf_.data(); }
+
+ private:
+  fb::IMessageMetadata* meta_ = nullptr;
+  std::vector<unsigned char> buf_;
+  std::vector<unsigned> off_;
+};
+
 // Writes the sources' records bare, a prepared INSERT a row, in the caller's transaction.
 inline void InsereFontesCruas(fb::IAttachment* att, fb::ITransaction* tra, const TFontesCruas& f) {
-  fb::IMaster* master = fb::fb_get_master_interface();
-  fb::ThrowStatusWrapper st(master->getStatus());
-  constexpr unsigned kColunas = 14;
-  fb::IMetadataBuilder* b = master->getMetadataBuilder(&st, kColunas);
+  fb::ThrowStatusWrapper st(fb::fb_get_master_interface()->getStatus());
   // BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, BDVALOR, BDLANCADO, BDDATA, BDDEBITO,
   // BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO
-  const unsigned types[kColunas] = {SQL_LONG,      SQL_LONG, SQL_VARYING, SQL_VARYING, SQL_LONG,
-                                    SQL_INT64,     SQL_INT64, SQL_TYPE_DATE, SQL_LONG, SQL_LONG,
-                                    SQL_VARYING,   SQL_VARYING, SQL_VARYING, SQL_VARYING};
-  const unsigned lengths[kColunas] = {4, 4, 480, 800, 4, 8, 8, 4, 4, 4, 240, 400, 400, 800};
-  for (unsigned c = 0; c < kColunas; ++c) {
-    b->setType(&st, c, types[c] + 1);
-    b->setLength(&st, c, lengths[c]);
-    if (types[c] == SQL_INT64) b->setScale(&st, c, -4);
-    if (types[c] == SQL_VARYING) b->setCharSet(&st, c, 4);
-  }
-  fb::IMessageMetadata* meta = b->getMetadata(&st);
-  b->release();
-  std::vector<unsigned> off(kColunas);
-  std::vector<unsigned char> buf(meta->getMessageLength(&st), 0);
-  for (unsigned c = 0; c < kColunas; ++c) off[c] = meta->getOffset(&st, c);
-  auto putInt = [&](unsigned c, int32_t v) { std::memcpy(&buf[off[c]], &v, 4); };
-  auto putText = [&](unsigned c, const std::string& t) {
-    auto len = static_cast<uint16_t>(t.size());
-    std::memcpy(&buf[off[c]], &len, 2);
-    std::memcpy(&buf[off[c] + 2], t.data(), t.size());
-  };
+  TMensagemCrua m({SQL_LONG, SQL_LONG, SQL_VARYING, SQL_VARYING, SQL_LONG, SQL_INT64, SQL_INT64, SQL_TYPE_DATE, SQL_LONG,
+                   SQL_LONG, SQL_VARYING, SQL_VARYING, SQL_VARYING, SQL_VARYING},
+                  {4, 4, 480, 800, 4, 8, 8, 4, 4, 4, 240, 400, 400, 800});
   fb::IStatement* stmt = att->prepare(
       &st, tra, 0,
       "INSERT INTO TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, BDVALOR, "
@@ -114,26 +133,24 @@ inline void InsereFontesCruas(fb::IAttachment* att, fb::ITransaction* tra, const
       "?, ?, ?, ?, ?, ?, ?, ?)",
       3, fb::IStatement::PREPARE_PREFETCH_METADATA);
   for (int64_t i = 0; i < f.Quantas; ++i) {
-    putInt(0, 1);
-    putInt(1, f.Tipo);
-    putText(2, f.Chave(i));
-    putText(3, "A linha " + std::to_string(i + 1) + " do arquivo lancamentos-2024-01.txt");
-    putInt(4, 100000 + static_cast<int32_t>(i));
     const int64_t valor = 1234500 + i;
-    std::memcpy(&buf[off[5]], &valor, 8);
-    std::memcpy(&buf[off[6]], &valor, 8);
-    ISC_DATE d = 60310 + static_cast<ISC_DATE>(i % 28);
-    std::memcpy(&buf[off[7]], &d, 4);
-    putInt(8, 20);
-    putInt(9, 11);
-    putText(10, std::to_string(i));
-    putText(11, "SYSDBA");
-    putText(12, "estacao-bench");
-    putText(13, "Importação de lançamentos");
-    stmt->execute(&st, tra, meta, buf.data(), nullptr, nullptr);
+    m.Poe<int32_t>(0, 1);
+    m.Poe<int32_t>(1, f.Tipo);
+    m.PoeTexto(2, f.Chave(i));
+    m.PoeTexto(3, "A linha " + std::to_string(i + 1) + " do arquivo lancamentos-2024-01.txt");
+    m.Poe<int32_t>(4, 100000 + static_cast<int32_t>(i));
+    m.Poe(5, valor);
+    m.Poe(6, valor);
+    m.Poe<ISC_DATE>(7, 60310 + static_cast<ISC_DATE>(i % 28));
+    m.Poe<int32_t>(8, 20);
+    m.Poe<int32_t>(9, 11);
+    m.PoeTexto(10, std::to_string(i));
+    m.PoeTexto(11, "SYSDBA");
+    m.PoeTexto(12, "estacao-bench");
+    m.PoeTexto(13, "Importação de lançamentos");
+    stmt->execute(&st, tra, m.Meta(), m.Dados(), nullptr, nullptr);
   }
   stmt->free(&st);
-  meta->release();
   st.dispose();
 }
 
@@ -150,27 +167,9 @@ inline double InsercaoCrua(int64_t n, const std::string& tabela = "VZEL_EMPRESAS
   fb::IMaster* master = fb::fb_get_master_interface();
   fb::ThrowStatusWrapper st(master->getStatus());
   fb::IAttachment* att = AnexaCrua(banco.Path(), false);
-  fb::IMetadataBuilder* b = master->getMetadataBuilder(&st, 10);
-  const unsigned types[10] = {SQL_LONG, SQL_LONG, SQL_TYPE_DATE, SQL_LONG, SQL_LONG,
-                              SQL_INT64, SQL_LONG, SQL_LONG, SQL_VARYING, SQL_VARYING};
-  const unsigned lengths[10] = {4, 4, 4, 4, 4, 8, 4, 4, 200, 30};
-  for (unsigned c = 0; c < 10; ++c) {
-    b->setType(&st, c, types[c] + 1);
-    b->setLength(&st, c, lengths[c]);
-    if (types[c] == SQL_INT64) b->setScale(&st, c, -4);
-    if (types[c] == SQL_VARYING) b->setCharSet(&st, c, 4);
-  }
-  fb::IMessageMetadata* meta = b->getMetadata(&st);
-  b->release();
-  std::vector<unsigned> off(10);
-  std::vector<unsigned char> buf(meta->getMessageLength(&st), 0);
-  for (unsigned c = 0; c < 10; ++c) off[c] = meta->getOffset(&st, c);
-  auto putInt = [&](unsigned c, int32_t v) { std::memcpy(&buf[off[c]], &v, 4); };
-  auto putText = [&](unsigned c, const std::string& t) {
-    auto len = static_cast<uint16_t>(t.size());
-    std::memcpy(&buf[off[c]], &len, 2);
-    std::memcpy(&buf[off[c] + 2], t.data(), t.size());
-  };
+  TMensagemCrua m({SQL_LONG, SQL_LONG, SQL_TYPE_DATE, SQL_LONG, SQL_LONG, SQL_INT64, SQL_LONG, SQL_LONG, SQL_VARYING,
+                   SQL_VARYING},
+                  {4, 4, 4, 4, 4, 8, 4, 4, 200, 30});
 
   const auto t0 = std::chrono::steady_clock::now();
   const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version,
@@ -184,25 +183,22 @@ inline double InsercaoCrua(int64_t n, const std::string& tabela = "VZEL_EMPRESAS
           .c_str(),
       3, fb::IStatement::PREPARE_PREFETCH_METADATA);
   for (int64_t i = 0; i < n; ++i) {
-    putInt(0, 1);
-    putInt(1, first + static_cast<int32_t>(i));
-    ISC_DATE d = 60310 + static_cast<ISC_DATE>(i % 28);   // January 2024
-    std::memcpy(&buf[off[2]], &d, 4);
-    putInt(3, 20);
-    putInt(4, 11);
-    int64_t valor = 1234500 + i;
-    std::memcpy(&buf[off[5]], &valor, 8);
-    putInt(6, 1);
-    putInt(7, 1);
-    putText(8, "Pagamento conforme documento");
-    putText(9, std::to_string(i));
-    stmt->execute(&st, tra, meta, buf.data(), nullptr, nullptr);
+    m.Poe<int32_t>(0, 1);
+    m.Poe<int32_t>(1, first + static_cast<int32_t>(i));
+    m.Poe<ISC_DATE>(2, 60310 + static_cast<ISC_DATE>(i % 28));   // January 2024
+    m.Poe<int32_t>(3, 20);
+    m.Poe<int32_t>(4, 11);
+    m.Poe<int64_t>(5, 1234500 + i);
+    m.Poe<int32_t>(6, 1);
+    m.Poe<int32_t>(7, 1);
+    m.PoeTexto(8, "Pagamento conforme documento");
+    m.PoeTexto(9, std::to_string(i));
+    stmt->execute(&st, tra, m.Meta(), m.Dados(), nullptr, nullptr);
   }
   stmt->free(&st);
   if (fontes.Quantas > 0) InsereFontesCruas(att, tra, fontes);
   tra->commit(&st);
   const double secs = Segundos(t0);
-  meta->release();
   att->detach(&st);
   st.dispose();
   banco.Db().Open(banco.Path());
