@@ -461,8 +461,7 @@ struct TStatement::Impl {
           // row's write. A text longer than its column is still the server's to refuse.
           const size_t n = std::max<size_t>(text[i]->size(), 1);
           c = {SQL_VARYING, static_cast<unsigned>(std::min<size_t>(
-                                IsTextType(server) ? std::max<size_t>(n, serverLength[i]) : std::bit_ceil(n),
-                                std::max<size_t>(n, 32765)))};
+                                IsTextType(server) ? std::max<size_t>(n, serverLength[i]) : std::bit_ceil(n), 32765))};
           break;
       }
     }

@@ -76,6 +76,22 @@ TEST_F(FbDatabaseTest, TypedValuesRoundTripExactly) {
   EXPECT_TRUE(db_->QueryValue("SELECT VALOR FROM T WHERE ID = 2").AsCurrency().IsZero());
 }
 
+// One prepared statement run with texts of every length, nulls between them and a text where a number
+// goes: each row holds what it was given, and a text longer than its column is refused, not cut.
+TEST_F(FbDatabaseTest, APreparedStatementKeepsEachRunsTextsWhateverTheirLengths) {
+  TStatement& ins = db_->Prepared("INSERT INTO T (ID, NOME, BIG) VALUES (?, ?, ?)");
+  const std::vector<std::string> nomes = {"a", std::string(40, 'b'), "", "ção", std::string(17, 'c')};
+  for (size_t i = 0; i < nomes.size(); ++i)
+    ins.Run({static_cast<int>(i + 1), i == 2 ? Variant() : Variant(nomes[i]), std::string(i + 1, '7')});
+  for (size_t i = 0; i < nomes.size(); ++i) {
+    const TQueryResult r = db_->QueryAll("SELECT NOME, BIG FROM T WHERE ID = ?", {static_cast<int>(i + 1)});
+    EXPECT_EQ(r.Value(0, "NOME").IsNull() ? "" : r.Value(0, "NOME").AsString(), nomes[i]) << i;
+    EXPECT_EQ(r.Value(0, "BIG").AsInteger(), std::stoll(std::string(i + 1, '7'))) << i;
+  }
+  EXPECT_THROW(ins.Run({9, std::string(41, 'x'), 1}), EDatabaseError);
+  EXPECT_EQ(Count(), static_cast<int64_t>(nomes.size()));
+}
+
 TEST_F(FbDatabaseTest, LowScaleNumericsConvertExactlyOrFailClearly) {
   EXPECT_EQ(db_->QueryValue("SELECT CAST(-12.34 AS NUMERIC(18,2)) FROM RDB$DATABASE").AsCurrency().Raw(), -123400);
   // Money bound to a column of fewer decimals keeps its value (rounded by the server), not its raw units.
