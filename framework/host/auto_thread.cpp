@@ -6,6 +6,7 @@
 
 #include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
+#include "framework/data/disputa.h"
 #include "framework/data/fb_database.h"
 #include "framework/host/update_or_insert.h"
 #include "framework/ui/dialogs.h"
@@ -32,15 +33,7 @@ std::vector<TSQLValor> ValoresChave(const TChaveAgendamento& k) {
 // its insert (UPDATE OR INSERT is not atomic across attachments): the row is there then, and the
 // next attempt updates it.
 void GravaAutonomo(TDatabase& db, const std::string& sql, const TParams& params) {
-  constexpr int kTentativas = 3;
-  for (int tentativa = 1;; ++tentativa) {
-    try {
-      db.ExecuteReturningAutonomous(sql, params);
-      return;
-    } catch (const EDatabaseError& e) {
-      if (tentativa >= kTentativas || !(e.IsUniqueViolation() || e.IsLockConflict())) throw;
-    }
-  }
+  RepeteSeDisputado(3, [&] { db.ExecuteReturningAutonomous(sql, params); });
 }
 
 void GravaLinhaLog(TDatabase& db, const std::string& classe, const std::string& linha) {

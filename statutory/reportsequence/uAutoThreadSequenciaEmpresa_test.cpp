@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <csignal>
+#include <thread>
 
 #include <filesystem>
 
@@ -196,6 +198,34 @@ TEST_F(TarefaSequenciaTest, CompanyTaskRunsFileThenEmailIntoThePlanFolderOfThePr
   EXPECT_TRUE(fs::exists(pasta_ / "email" / "saida"));
   EXPECT_FALSE(WP_SEQUENCIARELATORIO().EnviarEmail);
   EXPECT_EQ(Db().QueryValue("SELECT COUNT(*) FROM VSH_EMP_TCONF_TSEQREL_SEQ").AsInteger(), 2);
+}
+
+// Another workstation running the same sequence for the company numbers its row first and commits
+// while this run waits on it: this run's row is numbered after it, and the run is not told a
+// duplicate key.
+TEST_F(TarefaSequenciaTest, ARowNumberedMeanwhileByAnotherWorkstationIsFollowedNotCollidedWith) {
+  TDatabase outra;
+  outra.Open(Company().Path());
+  TTransaction tx(outra);
+  const auto& ctx = ProcessContext();
+  outra.Execute("INSERT INTO VSH_EMP_TCONF_TSEQREL_SEQ (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, "
+                "BDORDEMAGENDAMENTO, BDORDEM, BDCODCOL, BDTIPO) VALUES (?, 1, ?, ?, 0, 0, 'outra')",
+                {Variant(ctx.WP_AGENDAMENTO), Variant(ctx.WP_PLANO_TARVO), Variant(ctx.WP_ORDEM_AGENDAMENTO)});
+  std::thread confirma([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    tx.Commit();
+  });
+  auto t = Tarefa<TAutoThreadSequenciaEmpresa>({{"referencia", "202402"}, {"cbPeriodo", "0"},
+                                                {"edCODMODELO", "12"}, {"cod_empresa", "1"},
+                                                {"ckEnviarSoEmail", "True"}, {"edCODIGO", "1"}});
+  t->ExecuteTask();
+  confirma.join();
+  EXPECT_EQ(t->StatusExecucao(), tscSucesso) << t->MensagemExecucao();
+  const TQueryResult ordens =
+      Db().QueryAll("SELECT BDORDEM, BDTIPO FROM VSH_EMP_TCONF_TSEQREL_SEQ ORDER BY BDORDEM");
+  ASSERT_GE(ordens.Rows.size(), 2u);
+  EXPECT_EQ(ordens.Rows[0][1].AsString(), "outra");
+  for (size_t i = 0; i < ordens.Rows.size(); ++i) EXPECT_EQ(ordens.Rows[i][0].AsInteger(), static_cast<int64_t>(i + 1));
 }
 
 TEST_F(TarefaSequenciaTest, BadParametersFailBeforeAnyRunAndUnknownFileKindsExportNothing) {

@@ -2,6 +2,7 @@
 #include "framework/component/resultado_execucao.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
+#include "framework/data/disputa.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/host/update_or_insert.h"
 #include "framework/ui/balloon_hint.h"
@@ -37,7 +38,8 @@ void TfrRelSequenciaRelatorios::AddConferencia(const std::string& msg) {
        edReferencia->GetData_AnoMes(), Variant(Now()), Primeiros200(msg)},
       {"BDCODAGENDAMENTO", "BDCODEMP", "BDCODPLANOTARVO", "BDORDEMAGENDAMENTO"});
   auto sql = getSQLMgr_do_Pool();
-  sql->CommandText(cmd.SQL, ctExecute, cmd.Params);
+  // Two workstations running one sequence for a company write its row at once.
+  RepeteSeDisputado(3, [&] { sql->CommandText(cmd.SQL, ctExecute, cmd.Params); });
 }
 
 void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tipo, const std::string& msg) {
@@ -50,12 +52,16 @@ void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tip
   auto& estado = WP_SEQUENCIARELATORIO();
   const std::string tipoTexto = Primeiros200(estado.DadosGlobal.NomeItem + estado.DadosGlobal.DistincaoDeTipo);
   auto sql = getSQLMgr_do_Pool();
-  sql->CommandText("INSERT INTO VSH_EMP_TCONF_TSEQREL_SEQ (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, "
-                   "BDORDEMAGENDAMENTO, BDORDEM, BDCODCOL, BDTIPO, BDINCONSISTENCIA) VALUES (?, ?, ?, ?, 0, ?, ?, ?)",
-                   ctExecute,
-                   {Variant(ctx.WP_AGENDAMENTO), Variant(ctx.WP_EMPRESA_PROCESSO), Variant(ctx.WP_PLANO_TARVO),
-                    Variant(ctx.WP_ORDEM_AGENDAMENTO), Variant(estado.WP_COL_TARVO), Variant(tipoTexto),
-                    Variant(Primeiros200(msg))});
+  // The row's number is the trigger's MAX + 1: a workstation running the same sequence at once may
+  // take it first, and the next try numbers after it.
+  RepeteSeDisputado(3, [&] {
+    sql->CommandText("INSERT INTO VSH_EMP_TCONF_TSEQREL_SEQ (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, "
+                     "BDORDEMAGENDAMENTO, BDORDEM, BDCODCOL, BDTIPO, BDINCONSISTENCIA) VALUES (?, ?, ?, ?, 0, ?, ?, ?)",
+                     ctExecute,
+                     {Variant(ctx.WP_AGENDAMENTO), Variant(ctx.WP_EMPRESA_PROCESSO), Variant(ctx.WP_PLANO_TARVO),
+                      Variant(ctx.WP_ORDEM_AGENDAMENTO), Variant(estado.WP_COL_TARVO), Variant(tipoTexto),
+                      Variant(Primeiros200(msg))});
+  });
   sql->CommandText("select MAX(BDORDEM) as BDORDEM from VSH_EMP_TCONF_TSEQREL_SEQ where BDCODAGENDAMENTO = ? and "
                    "BDCODEMP = ? and BDCODPLANOTARVO = ? and BDORDEMAGENDAMENTO = ? and BDCODCOL = ?",
                    ctOpen,
