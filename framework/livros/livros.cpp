@@ -129,26 +129,26 @@ std::optional<TRecusaLivros> TLivros::RecusaDoPeriodo(int codEmp, TDateTime data
 
 namespace {
 
-// The days one statement of LePeriodos asks: a month's days in one go.
-constexpr size_t kDiasPorLeitura = 32;
+// The days one statement of LePeriodos asks, at most: a year's.
+constexpr size_t kDiasPorLeitura = 366;
 
-// Each day given (a null one is left out) with SP_REGRAS_PERIODO's first row for it, as RecusaPeriodo
-// reads it alone.
-const std::string& TextoPeriodos() {
-  static const std::string texto = [] {
-    std::string params, corpo;
-    for (size_t i = 0; i < kDiasPorLeitura; ++i) {
-      params += fmt::format(", D{} DATE = ?", i);
-      corpo += fmt::format(
-          "IF (D{0} IS NOT NULL) THEN BEGIN\nDIA = D{0}; TIPO = NULL; DINI = NULL; DFIM = NULL; MOTIVO = NULL;\n"
-          "SELECT FIRST 1 TIPO, DINI, DFIM, MOTIVO FROM SP_REGRAS_PERIODO(:EMP, :D{0}, :TELAS) INTO :TIPO, :DINI, "
-          ":DFIM, :MOTIVO;\nSUSPEND;\nEND\n",
-          i);
-    }
-    return "EXECUTE BLOCK (EMP INTEGER = ?, TELAS VARCHAR(1000) = ?" + params +
-           ")\nRETURNS (DIA DATE, TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))\nAS\nBEGIN\n" + corpo + "END";
-  }();
-  return texto;
+// Each day of DIAS ("YYYY-MM-DD" one after the other) with SP_REGRAS_PERIODO's first row for it, as
+// RecusaPeriodo reads it alone. The days come as one text so that the statement names the procedure once:
+// a statement naming it once per day took longer to prepare than the days took to read one by one.
+const char* const kTextoPeriodos =
+    "EXECUTE BLOCK (EMP INTEGER = ?, TELAS VARCHAR(1000) = ?, DIAS VARCHAR(4000) = ?)\n"
+    "RETURNS (DIA DATE, TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))\nAS\n"
+    "DECLARE VARIABLE I INTEGER = 1;\nBEGIN\n"
+    "WHILE (I < CHAR_LENGTH(DIAS)) DO BEGIN\n"
+    "DIA = CAST(SUBSTRING(DIAS FROM I FOR 10) AS DATE);\nI = I + 10;\n"
+    "TIPO = NULL; DINI = NULL; DFIM = NULL; MOTIVO = NULL;\n"
+    "SELECT FIRST 1 TIPO, DINI, DFIM, MOTIVO FROM SP_REGRAS_PERIODO(:EMP, :DIA, :TELAS) INTO :TIPO, :DINI, :DFIM, "
+    ":MOTIVO;\nSUSPEND;\nEND\nEND";
+
+std::string DiaISO(TDateTime d) {
+  int ano = 0, mes = 0, dia = 0;
+  DecodeDate(d, ano, mes, dia);
+  return fmt::format("{:04}-{:02}-{:02}", ano, mes, dia);
 }
 
 }  // namespace
@@ -159,10 +159,10 @@ void TLivros::LePeriodos(int codEmp, const std::vector<TDateTime>& dias) {
   for (TDateTime d : dias)
     if (!periodos_.count({codEmp, d.Days()}) && vistos.insert(d.Days()).second) faltam.push_back(d.DateOnly());
   for (size_t i = 0; i < faltam.size(); i += kDiasPorLeitura) {
-    TParams p{codEmp, telas_};
-    p.resize(2 + kDiasPorLeitura);   // the days past the last are null: left out
-    for (size_t j = 0; i + j < faltam.size() && j < kDiasPorLeitura; ++j) p[2 + j] = Variant(faltam[i + j]);
-    db_.Prepared(TextoPeriodos()).Query(p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+    std::string texto;
+    for (size_t j = i; j < faltam.size() && j < i + kDiasPorLeitura; ++j) texto += DiaISO(faltam[j]);
+    const TParams p{codEmp, telas_, texto};
+    db_.Prepared(kTextoPeriodos).Query(p, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
       const TDateTime dia = r[0].AsDateTime();
       periodos_.emplace(std::make_pair(codEmp, dia.Days()),
                         RecusaDoPeriodo(codEmp, dia, std::vector<Variant>(r.begin() + 1, r.end())));
