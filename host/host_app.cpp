@@ -417,6 +417,7 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   int sinal = 0;
   try {
     task->ExecuteTask();
+    vyn::VerificaInterrupcao();   // a stop after the run's last look ends the program all the same
   } catch (const std::exception& e) {
     erro = vyn::RemoveCaret(e.what());
   } catch (const vyn::EInterrupcao& e) {
@@ -516,6 +517,8 @@ int ExecutaTela(const TOpcoes& o, std::ostream& out, std::ostream& err,
     form->Show();
     ok = execucao->Executa(*form);
     AguardaSegundoPlano(out);
+    // A stop that came after the run's last look still ends the program: it is told like any other.
+    vyn::VerificaInterrupcao();
     // A screen that closed itself with caFree is gone from its owner.
     const auto& vivos = principal.form->Components();
     if (std::find(vivos.begin(), vivos.end(), form) != vivos.end())

@@ -1,12 +1,15 @@
 #include "host/screen_script.h"
 
 #include <algorithm>
+#include <chrono>
 #include <ostream>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 
 #include "framework/component/fila_mensagens.h"
+#include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/inconsistencias.h"
@@ -36,7 +39,10 @@ void DisparaTimers(vyn::TComponent& raiz) {
   }
 }
 
+// An answer is a word or a number, or {"answer": ..., "hold_until_stopped": true}: the user answers
+// and then stops the program (Ctrl+C, a shutdown) before the run goes on.
 int Resposta(const json& v) {
+  if (v.is_object()) return Resposta(v.at("answer"));
   if (v.is_number_integer()) return v.get<int>();
   const std::string t = vyn::LowerCase(Texto(v));
   if (t == "yes" || t == "sim" || t == "s") return vyn::mrYes;
@@ -72,6 +78,9 @@ TExecucaoScript::TExecucaoScript(const json& script, std::istream& in, std::ostr
     secoes_.push_back({m.at("form").get<std::string>(), m.value("steps", json::array())});
   }
   PresetAnswers(RespostasDoScript(script));
+  if (script.is_object() && script.contains("answers"))
+    for (const json& a : script.at("answers"))
+      aguarda_parada_.push_back(a.is_object() && a.value("hold_until_stopped", false));
   if (script.is_object() && script.contains("choices")) {
     if (!script.at("choices").is_array()) throw std::invalid_argument("\"choices\" não é uma lista");
     for (const json& e : script.at("choices")) escolhas_.push_back(e);
@@ -92,9 +101,22 @@ int TExecucaoScript::Message(const vyn::TDialogRequest& request) {
     out_ << "[?] " << request.Text << "\n";
     SemResposta("à pergunta \"" + request.Text + "\"");
   }
+  const size_t antes = PresetLeft();
   const int resposta = vyn::TTerminalDialogs::Message(request);
   out_.flush();
+  if (PresetLeft() < antes && aguarda_parada_[aguarda_parada_.size() - antes]) AguardaParada();
   return resposta;
+}
+
+void TExecucaoScript::AguardaParada() {
+  // The stop comes from outside (whoever watches the screen's output); a minute is far past any.
+  for (int i = 0; i < 6000 && vyn::SinalInterrupcao() == 0; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  if (vyn::SinalInterrupcao() != 0) return;
+  const std::string msg = "o programa não foi parado após a resposta";
+  err_ << msg << "\n";
+  ok_ = false;
+  throw std::invalid_argument(msg);
 }
 
 bool TExecucaoScript::ChooseItems(const std::string& title, const std::vector<std::string>& items,

@@ -65,7 +65,8 @@
 
 namespace integracao_host {
 
-// The script's answers as modal results ("yes"/"sim", "no"/"não", "ok", "cancel", or a number).
+// The script's answers as modal results ("yes"/"sim", "no"/"não", "ok", "cancel", or a number; or
+// {"answer": one of those, "hold_until_stopped": true}).
 // A word it does not know throws std::invalid_argument.
 std::vector<int> RespostasDoScript(const nlohmann::json& script);
 
@@ -122,6 +123,8 @@ class TExecucaoScript : public vyn::TTerminalDialogs, public vyn::IProgressRende
   void Ocioso();
   // A box the script gives no answer to: the run fails, and the step that raised it stops here.
   [[noreturn]] void SemResposta(const std::string& oque);
+  // An answer marked "hold_until_stopped": the user stops the program right after giving it.
+  void AguardaParada();
   bool ProximaSecaoE(const vyn::TForm_VYN& form) const;
   bool Aberta(const vyn::TForm_VYN* form) const;
   // The control on the newest open screen that has it (the step's "form" picks the screen).
@@ -137,6 +140,7 @@ class TExecucaoScript : public vyn::TTerminalDialogs, public vyn::IProgressRende
   vyn::TForm_VYN* escopo_ = nullptr;                                // the section's screen
   vyn::TMenuItem* menu_aberto_ = nullptr;                           // dropped by the last step
   std::optional<std::vector<std::string>> arquivos_;                // the chooser's answer
+  std::vector<bool> aguarda_parada_;   // per answer, in order
   bool ok_ = true;
   bool mostrou_problemas_ = false;
   bool cancelou_ = false;
