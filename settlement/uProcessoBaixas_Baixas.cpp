@@ -99,8 +99,13 @@ class TProcessoBaixas::TExecucaoBaixas {
   enum class TResposta { Nenhuma, Sim, Nao };
   enum class TParcela { NaoEncontrada, SemValorContabil, Menor, JaLancada, Encontrada };
 
-  int64_t Link(const char* campo) const { return links_->FieldByName(campo).AsInteger(); }
-  Currency LinkValor(const char* campo) const { return links_->FieldByName(campo).AsCurrency(); }
+  int64_t Link(const char* campo) const { return CampoLink(campo).AsInteger(); }
+  Currency LinkValor(const char* campo) const { return CampoLink(campo).AsCurrency(); }
+  // The link's fields, each found by its name once: the walk reads a dozen of them for every link, and
+  // the link data set keeps its fields for the run.
+  const TField& CampoLink(const char* campo) const;
+  mutable std::vector<std::pair<const char*, const TField*>> camposLink_;
+  mutable std::optional<const TField*> carimbo_;   // the link's stamp, where its data set has one
   int64_t Entrada() const { return dao_->FieldByName("BDCHAVE").AsInteger(); }
   TDateTime DataEntrada() const { return dao_->FieldByName("BDDATA").AsDateTime(); }
   // The company's online plan for the month the company edit holds (read again when the month changes).
@@ -177,9 +182,21 @@ class TProcessoBaixas::TExecucaoBaixas {
   // and a receivable, a receipt and a payable or a guide): none of their links is posted, and the
   // user is told once per entry.
   void ConfereNaturezas();
-  std::optional<TNaturezaDinheiro> NaturezaObrigacao(const TClientDataSet& link);
+  // aConfirmar: set when the nature is its book's, the document not read (see TRecusaNatureza).
+  std::optional<TNaturezaDinheiro> NaturezaObrigacao(const TClientDataSet& link, bool& aConfirmar);
   void RecusaNatureza(const std::string& motivo);
   std::map<int64_t, std::string> recusadas_;   // entry key → why its links are refused
+  // A link that would refuse its entry, in the order the links are weighed: the first that stands
+  // refuses. A book whose documents all have one nature is weighed without reading them; there the
+  // document (Livro, Documento) must exist to refuse: a link to a document not found is told as such
+  // when the run reaches it, as before any check of natures.
+  struct TRecusaNatureza {
+    int64_t Chave;
+    std::string Motivo;
+    int Livro = -1;
+    int64_t Documento = 0;
+  };
+  void ConfirmaRecusas(std::vector<TRecusaNatureza>& candidatas);
   std::vector<TDateTime> dias_;                 // the days of the entries the run may settle
   std::unordered_set<int64_t> comVinculoSimples_;   // entries the plain run meets (and tells)
   std::unordered_set<int64_t> avisadasNatureza_;
@@ -359,8 +376,17 @@ void TProcessoBaixas::TExecucaoBaixas::CarimbaVinculos() {
   }
 }
 
+const TField& TProcessoBaixas::TExecucaoBaixas::CampoLink(const char* campo) const {
+  for (const auto& [nome, field] : camposLink_)
+    if (nome == campo) return *field;
+  const TField& field = links_->FieldByName(campo);
+  camposLink_.emplace_back(campo, &field);
+  return field;
+}
+
 int64_t TProcessoBaixas::TExecucaoBaixas::OrigemLink() const {
-  const TField* carimbo = links_->FindField("BDIDVINCULO");
+  if (!carimbo_) carimbo_ = links_->FindField("BDIDVINCULO");
+  const TField* carimbo = *carimbo_;
   return carimbo && !carimbo->IsNull() ? carimbo->AsInteger() : Link("BDCHAVE");
 }
 
@@ -377,7 +403,10 @@ bool TProcessoBaixas::TExecucaoBaixas::TemRegistro(int64_t entrada) const {
 // What this session's earlier runs posted, link by link: a retry (an entry flagged 4 after one of its
 // links was posted, a staged review run again) posts only what is still missing.
 void TProcessoBaixas::TExecucaoBaixas::CarregaRegistros() {
+  // A session this run draws is new: nothing was recorded under it yet.
+  const bool nova = !ModoArquivoGrande(dao_) && pb_.FSessaoBaixas == 0;
   sessao_ = pb_.SessaoBaixas(dao_);
+  if (nova) return;
   // Every run reads them: prepared once.
   TStatement& st = dao_->Database().Prepared(std::string("select BDIDVINCULO, BDVINCULO, BDTIPOBAIXA, BDVALOR, "
                                                          "BDDESCRICAO from ") +
@@ -661,11 +690,17 @@ std::string TProcessoBaixas::TExecucaoBaixas::DescreveVinculo(const TClientDataS
 // ---------------------------------------------------------------------------------------------------
 // Nature of the money against the nature of the obligation
 
-std::optional<TNaturezaDinheiro> TProcessoBaixas::TExecucaoBaixas::NaturezaObrigacao(const TClientDataSet& link) {
+std::optional<TNaturezaDinheiro> TProcessoBaixas::TExecucaoBaixas::NaturezaObrigacao(const TClientDataSet& link,
+                                                                                   bool& aConfirmar) {
+  aConfirmar = false;
   const int64_t tipo = link.FieldByName("BDTIPO_BAIXA").AsInteger();
   if (tipo == tbvGuia || tipo == tbvCalculo) return ndPaga;
   const int livro = static_cast<int>(link.FieldByName("BDSUBTIPO_BAIXA").AsInteger());
   if (tipo != tbvParcela || livro < 0 || livro > 3) return std::nullopt;
+  if (const auto fixa = NaturezaFixaDoLivro(livro)) {
+    aConfirmar = true;
+    return fixa;
+  }
   const auto& doLivro = naturezasDocumentos_[static_cast<size_t>(livro)];
   auto it = doLivro.find(link.FieldByName("BDBAIXA_ID").AsInteger());
   if (it == doLivro.end()) return std::nullopt;
@@ -686,7 +721,7 @@ void TProcessoBaixas::TExecucaoBaixas::LeNaturezas() {
         documentos[static_cast<size_t>(livro.AsInteger())].push_back(documento.AsInteger());
   }
   for (int livro = 0; livro < 4; ++livro) {
-    if (documentos[static_cast<size_t>(livro)].empty()) continue;
+    if (documentos[static_cast<size_t>(livro)].empty() || NaturezaFixaDoLivro(livro)) continue;
     const auto lidas =
         NaturezasDocumentosFiscais(dao_->Database(), codigoEmpresa_, livro, documentos[static_cast<size_t>(livro)]);
     auto& doLivro = naturezasDocumentos_[static_cast<size_t>(livro)];
@@ -705,6 +740,8 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
   entradas.SetIndexFieldNames("BDCHAVE");
   const int64_t banco = pb_.FEditConta ? pb_.FEditConta->Codigo() : 0;
   std::unordered_set<int> diasVistos;
+  std::vector<TRecusaNatureza> candidatas;
+  std::unordered_set<int64_t> certas;   // entries a link refuses whatever exists
   for (TClientDataSet* conjunto : {pb_.cdsVINC_EXT_BAN_BAIXA, pb_.cdsVINC_EXT_BAN_COMP_BAIXA}) {
     if (!conjunto || !conjunto->Active()) continue;
     TClientDataSet v;
@@ -712,23 +749,50 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
     for (v.First(); !v.Eof(); v.Next()) {
       const int64_t chave = v.FieldByName("BDCHAVE").AsInteger();
       if (conjunto == pb_.cdsVINC_EXT_BAN_BAIXA) comVinculoSimples_.insert(chave);
-      if (recusadas_.count(chave) || !entradas.FindKey({V(chave)})) continue;
+      if (certas.count(chave) || !entradas.FindKey({V(chave)})) continue;
       const TDateTime dia = entradas.FieldByName("BDDATA").AsDateTime();
       if (diasVistos.insert(dia.Days()).second) dias_.push_back(dia);
       // A receipt's discount part moves no money: its row stands on the other side by design.
       if (const TField* parte = v.FindField("bdCODTIPOBAIXA"); parte && !parte->IsNull() && parte->AsInteger() == 2)
         continue;
-      const auto obrigacao = NaturezaObrigacao(v);
+      bool aConfirmar = false;
+      const auto obrigacao = NaturezaObrigacao(v, aConfirmar);
       const auto dinheiro =
           pb_.FDirecaoDinheiro.Direcao(dao_->Database(), entradas.FieldByName("BDCODEMP").AsInteger(),
                                        pb_.ContaDoVinculo(entradas, "BDDEBITO", &v),
                                        pb_.ContaDoVinculo(entradas, "BDCREDITO", &v), banco);
       if (!obrigacao || !dinheiro || *obrigacao == *dinheiro) continue;
-      recusadas_[chave] = fmt::format("Lançamento {}: nenhuma baixa lançada: o lançamento é {} e {} vinculada é {}.",
-                                      chave, DescricaoNatureza(*dinheiro), DescreveVinculo(v),
-                                      DescricaoNatureza(*obrigacao));
+      TRecusaNatureza r{chave,
+                        fmt::format("Lançamento {}: nenhuma baixa lançada: o lançamento é {} e {} vinculada é {}.",
+                                    chave, DescricaoNatureza(*dinheiro), DescreveVinculo(v),
+                                    DescricaoNatureza(*obrigacao))};
+      if (aConfirmar) {
+        r.Livro = static_cast<int>(v.FieldByName("BDSUBTIPO_BAIXA").AsInteger());
+        r.Documento = v.FieldByName("BDBAIXA_ID").AsInteger();
+      } else {
+        certas.insert(chave);
+      }
+      candidatas.push_back(std::move(r));
     }
   }
+  ConfirmaRecusas(candidatas);
+}
+
+// Only the documents a refusal hangs on are read, by ranges of keys as the other books' natures.
+void TProcessoBaixas::TExecucaoBaixas::ConfirmaRecusas(std::vector<TRecusaNatureza>& candidatas) {
+  std::array<std::vector<int64_t>, 4> duvidas;
+  for (const TRecusaNatureza& c : candidatas)
+    if (c.Livro >= 0) duvidas[static_cast<size_t>(c.Livro)].push_back(c.Documento);
+  std::array<std::unordered_set<int64_t>, 4> existem;
+  for (size_t livro = 0; livro < duvidas.size(); ++livro) {
+    if (duvidas[livro].empty()) continue;
+    for (const auto& [documento, natureza] :
+         NaturezasDocumentosFiscais(dao_->Database(), codigoEmpresa_, static_cast<int>(livro), duvidas[livro]))
+      existem[livro].insert(documento);
+  }
+  for (TRecusaNatureza& c : candidatas)
+    if (!recusadas_.count(c.Chave) && (c.Livro < 0 || existem[static_cast<size_t>(c.Livro)].count(c.Documento)))
+      recusadas_.emplace(c.Chave, std::move(c.Motivo));
 }
 
 void TProcessoBaixas::TExecucaoBaixas::RecusaNatureza(const std::string& motivo) {

@@ -457,6 +457,31 @@ TEST_F(PostingRunTest, APaymentNeverSettlesAReceivableNorAReceiptAPayableOrAGuid
       << Mensagens();
 }
 
+// The entries and exits books have one nature for all their documents: a link to one of their documents
+// that does not exist is told as not found, never refused for its nature, also beside a link that is.
+TEST_F(PostingRunTest, ALinkToAMissingDocumentIsToldNotFoundAndOnlyAnExistingOneRefusesItsEntry) {
+  Documento(1, 20, {100});
+  Entrada(1, seed::kContaFornecedores, seed::kContaBanco, R(100));   // a payment
+  Entrada(2, seed::kContaBanco, seed::kContaClientes, R(100));       // a receipt
+  Links({{1, tbvParcela, 1, 99, 1, 100}, {1, tbvParcela, 1, 20, 1, 100}, {2, tbvParcela, 0, 98, 1, 100}});
+
+  pb_->GetVinculoBaixa(&outraTela_, empresa_, list_, entradas_);
+
+  EXPECT_TRUE(Pagamentos("VEF_EMP_TMOVSAIPARPGTO").Rows.empty());
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_NE(Mensagens().find("Lançamento 1: nenhuma baixa lançada: o lançamento é um pagamento e a parcela 1 do "
+                             "documento 20 vinculada é um recebimento."),
+            std::string::npos)
+      << Mensagens();
+  EXPECT_EQ(Mensagens().find("documento 99"), std::string::npos) << Mensagens();
+  EXPECT_EQ(Mensagens().find("Lançamento 2: nenhuma baixa"), std::string::npos) << Mensagens();
+  EXPECT_NE(Mensagens().find("Lançamento 2: a parcela 1 do documento 98 vinculada não foi encontrada."),
+            std::string::npos)
+      << Mensagens();
+  EXPECT_EQ(Flag(1), 4);
+  EXPECT_EQ(Flag(2), 4);
+}
+
 TEST_F(PostingRunTest, SavedLinksWithTheirOpenAmountStayAndTheOthersAreDroppedWithoutPostingOrFlagging) {
   seed::AddGuia(Db(), 1, 55, R(500));
   seed::AddGuia(Db(), 1, 56, R(500), R(200));

@@ -1,6 +1,7 @@
 #include "framework/accounting/mov_par_mgr.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include <fmt/format.h>
 
@@ -29,6 +30,15 @@ const TLivroParcelas kLivros[] = {
 };
 
 }  // namespace
+
+std::optional<TNaturezaDinheiro> NaturezaFixaDoLivro(int livro) {
+  for (const TLivroParcelas& l : kLivros) {
+    if (l.livro != livro) continue;
+    if (std::string_view(l.pagar) == "1=1") return ndPaga;
+    if (std::string_view(l.pagar) == "1=0") return ndRecebe;
+  }
+  return std::nullopt;
+}
 
 std::string TMovParMGR::GetConsultaParcelamentoGroup(TComponent*, const std::string&, int codEmp, int grupo,
                                                      const Variant&, const std::string&, int) {

@@ -2,6 +2,7 @@
 // The fiscal module's open installments as its installment manager queries them, and the free-SQL
 // data set that holds such a query's rows.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -37,6 +38,10 @@ class TMovParMGR {
 std::vector<std::pair<int64_t, TNaturezaDinheiro>> NaturezasDocumentosFiscais(TDatabase& db, int64_t empresa,
                                                                               int livro,
                                                                               const std::vector<int64_t>& chaves);
+// The nature every document of a book has by that rule, whatever its columns (entries: paid; exits:
+// received); none where it depends on the document. A caller can weigh such a book's links without
+// reading its documents, asking only whether the documents it would refuse exist.
+std::optional<TNaturezaDinheiro> NaturezaFixaDoLivro(int livro);
 
 // A free-SQL data set of grouped queries.
 class TConsultaGrupoDAO : public TMgr<TConsultaGrupoDAO> {
