@@ -367,8 +367,9 @@ void TProcessoBaixas::TExecucaoBaixas::CarimbaVinculos() {
     TClientDataSet c;
     c.CloneCursor(*conjunto);
     const TField* id = c.FindField("BDIDVINCULO");
+    const TField& campoChave = c.FieldByName("BDCHAVE");
     for (c.First(); !c.Eof(); c.Next()) {
-      const int64_t chave = c.FieldByName("BDCHAVE").AsInteger();
+      const int64_t chave = campoChave.AsInteger();
       std::vector<int64_t>& o = origens_[chave];
       const int64_t origem = id && !id->IsNull() ? id->AsInteger() : chave;
       if (auto at = std::lower_bound(o.begin(), o.end(), origem); at == o.end() || *at != origem) o.insert(at, origem);
@@ -738,6 +739,8 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
   TClientDataSet entradas;
   entradas.CloneCursor(*dao_);
   entradas.SetIndexFieldNames("BDCHAVE");
+  const TField& dataEntrada = entradas.FieldByName("BDDATA");
+  const TField& empresaEntrada = entradas.FieldByName("BDCODEMP");
   const int64_t banco = pb_.FEditConta ? pb_.FEditConta->Codigo() : 0;
   std::unordered_set<int> diasVistos;
   std::vector<TRecusaNatureza> candidatas;
@@ -746,19 +749,20 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereNaturezas() {
     if (!conjunto || !conjunto->Active()) continue;
     TClientDataSet v;
     v.CloneCursor(*conjunto);
+    const TField& campoChave = v.FieldByName("BDCHAVE");
+    const TField* parte = v.FindField("bdCODTIPOBAIXA");
     for (v.First(); !v.Eof(); v.Next()) {
-      const int64_t chave = v.FieldByName("BDCHAVE").AsInteger();
+      const int64_t chave = campoChave.AsInteger();
       if (conjunto == pb_.cdsVINC_EXT_BAN_BAIXA) comVinculoSimples_.insert(chave);
       if (certas.count(chave) || !entradas.FindKey({V(chave)})) continue;
-      const TDateTime dia = entradas.FieldByName("BDDATA").AsDateTime();
+      const TDateTime dia = dataEntrada.AsDateTime();
       if (diasVistos.insert(dia.Days()).second) dias_.push_back(dia);
       // A receipt's discount part moves no money: its row stands on the other side by design.
-      if (const TField* parte = v.FindField("bdCODTIPOBAIXA"); parte && !parte->IsNull() && parte->AsInteger() == 2)
-        continue;
+      if (parte && !parte->IsNull() && parte->AsInteger() == 2) continue;
       bool aConfirmar = false;
       const auto obrigacao = NaturezaObrigacao(v, aConfirmar);
       const auto dinheiro =
-          pb_.FDirecaoDinheiro.Direcao(dao_->Database(), entradas.FieldByName("BDCODEMP").AsInteger(),
+          pb_.FDirecaoDinheiro.Direcao(dao_->Database(), empresaEntrada.AsInteger(),
                                        pb_.ContaDoVinculo(entradas, "BDDEBITO", &v),
                                        pb_.ContaDoVinculo(entradas, "BDCREDITO", &v), banco);
       if (!obrigacao || !dinheiro || *obrigacao == *dinheiro) continue;
