@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <utility>
+#include <vector>
 
 #include <fmt/format.h>
 
@@ -322,18 +324,30 @@ void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
       return it->second;
     };
     TFilterGuard filtro(*origem, TFilterGuard::kAllRows);
+    // Every line takes the same fields: each is found by its name once, not at every line.
+    std::vector<std::pair<TField*, TField*>> copia;
+    for (int i = 0; i < origem->FieldCount(); ++i)
+      if (TField* f = FLinhas->FindField(origem->Fields(i).FieldName())) copia.emplace_back(&origem->Fields(i), f);
+    TField& plano = FLinhas->FieldByName("BDCODPLAPADRAO");
+    TField& hist = FLinhas->FieldByName("BDCODHIST");
+    TField& empresa = FLinhas->FieldByName("BDCODEMP");
+    std::vector<TField*> inteiros, marcas;
+    for (const char* f : {"BDINCONSISTENTE", "BDMULTLANC", "BDSTATUSWEB"}) inteiros.push_back(&FLinhas->FieldByName(f));
+    for (const char* f : {"BDTRANSPREP", "BDVINC_BAIXA", "BDCONCD", "BDCONCC", "BDLANCARDUPLICATA"})
+      marcas.push_back(&FLinhas->FieldByName(f));
     for (origem->First(); !origem->Eof(); origem->Next()) {
       FLinhas->Append();
-      FLinhas->CopyFieldsByName(*origem);
-      if (Int(*FLinhas, "BDCODPLAPADRAO") <= 0 || Int(*FLinhas, "BDCODHIST") <= 0) {
-        const auto [contas, historicos] = planosDa(Int(*FLinhas, "BDCODEMP"));
-        if (Int(*FLinhas, "BDCODPLAPADRAO") <= 0) FLinhas->FieldByName("BDCODPLAPADRAO").SetAsInteger(contas);
-        if (Int(*FLinhas, "BDCODHIST") <= 0) FLinhas->FieldByName("BDCODHIST").SetAsInteger(historicos);
+      for (const auto& [de, para] : copia) para->SetValue(de->Value());
+      auto inteiro = [](const TField& f) { return f.IsNull() ? int64_t{0} : f.AsInteger(); };
+      if (inteiro(plano) <= 0 || inteiro(hist) <= 0) {
+        const auto [contas, historicos] = planosDa(inteiro(empresa));
+        if (inteiro(plano) <= 0) plano.SetAsInteger(contas);
+        if (inteiro(hist) <= 0) hist.SetAsInteger(historicos);
       }
-      for (const char* f : {"BDINCONSISTENTE", "BDMULTLANC", "BDSTATUSWEB"})
-        if (FLinhas->FieldByName(f).IsNull()) FLinhas->FieldByName(f).SetAsInteger(0);
-      for (const char* f : {"BDTRANSPREP", "BDVINC_BAIXA", "BDCONCD", "BDCONCC", "BDLANCARDUPLICATA"})
-        if (FLinhas->FieldByName(f).IsNull()) FLinhas->FieldByName(f).SetAsBoolean(false);
+      for (TField* f : inteiros)
+        if (f->IsNull()) f->SetAsInteger(0);
+      for (TField* f : marcas)
+        if (f->IsNull()) f->SetAsBoolean(false);
       FLinhas->Post();
     }
     // The lines keep their keys, so what the opener already reconciled stays with its line.

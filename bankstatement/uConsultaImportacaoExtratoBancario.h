@@ -276,6 +276,8 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Returns and refusals kept in the database because Dyq did not take them (ids of this company and
   // kind), and those whose line this review does not hold.
   std::set<int64_t> FRetornosGuardados;
+  // The keys of the lines MontaFilterVinculados named since the last DeleteVinculados.
+  std::set<int64_t> FChavesExcluidas;
   std::vector<TItensIntegradosDYQ::TRetorno> FRetornosForaDaRevisao;
   // Lines of items booked before (by an earlier review of the statement) leave the review before it
   // shows; the reports Dyq did not take then go with the next ones.

@@ -125,10 +125,17 @@ void TY570ConsultaExtratoBancario::geraInconsistenciaY570() {
     if (i.Caption.find(kTextoY570) != std::string::npos) velhas.push_back(i.Caption);
   for (const auto& t : velhas) Inconsistencias->RemoveTexto(t);
   TClientDataSet& l = *Linhas;
+  // Lines share a few credit accounts: each is looked up once.
+  std::map<int64_t, bool> aplicacoes;
+  auto aplicacao = [&](int64_t conta) {
+    auto it = aplicacoes.find(conta);
+    if (it == aplicacoes.end()) it = aplicacoes.emplace(conta, AplicacaoFinanceira(conta)).first;
+    return it->second;
+  };
   {
     TDisabledControls controles(l);
     for (l.First(); !l.Eof(); l.Next()) {
-      if (!AplicacaoFinanceira(l.FieldByName("BDcredito").AsInteger())) continue;
+      if (!aplicacao(l.FieldByName("BDcredito").AsInteger())) continue;
       const int64_t emp = l.FieldByName("BDcodemp").AsInteger(), chave = l.FieldByName("BDchave").AsInteger();
       if (!fTemY570(emp, chave))
         Inconsistencias->Add_Atencao("Lançamento " + std::to_string(chave) +

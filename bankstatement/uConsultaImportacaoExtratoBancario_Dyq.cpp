@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include <fmt/format.h>
 
@@ -132,9 +133,10 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
   // next review of the company).
   nlohmann::ordered_json& integrados = FIntegradosPendentes;
   std::vector<std::pair<int, int64_t>>& idsIntegrados = FIdsPendentes;
-  auto pendente = [&](int64_t id) {
-    return std::any_of(idsIntegrados.begin(), idsIntegrados.end(), [id](const auto& p) { return p.second == id; });
-  };
+  // Looked up for every line: a walk of the pending reports for each line cost lines x reports.
+  std::set<int64_t> pendentes;
+  for (const auto& p : idsIntegrados) pendentes.insert(p.second);
+  auto pendente = [&](int64_t id) { return pendentes.count(id) > 0; };
   {
     TFilterGuard guarda(*l, TFilterGuard::kAllRows);
     TBulkLoad umaVez(*l);
@@ -161,6 +163,7 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
         item["integradoPor"] = usuario;
         integrados.push_back(item);
         idsIntegrados.emplace_back(chave.first, id);
+        pendentes.insert(id);
       }
     }
   }

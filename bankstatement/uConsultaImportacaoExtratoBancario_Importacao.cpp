@@ -699,18 +699,24 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
     return;
   }
   wTeveMultLanc = false;
-  SetMultiplosLancamentos();
-  util->FSemMultiLancamentos = !wTeveMultLanc;
-  util->IniciaExecucao();
-  // The settlements are posted inside the run's write (the engine's first step).
-  std::optional<TMarcasLinhas> marcas;
-  if (linhas) marcas.emplace(*linhas, std::vector<std::string>{"BDINCONSISTENTE", "BDCONCC", "BDCONCD"});
-  TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
-  if (!util->Concluida()) {
-    if (marcas) marcas->Restaura();
-    // Nothing was written: the review goes back to the lines the user had, its split rows under their
-    // lines again, so a retry weighs and expands them once.
-    DeleteMultiplosLancamentos();
+  {
+    // The run walks, writes and removes every line several times; the lines' details (Y570 data) are
+    // read detached by the run, so they follow the lines once, when it ends, not at every move.
+    std::optional<TBulkLoad> umaVez;
+    if (linhas) umaVez.emplace(*linhas);
+    SetMultiplosLancamentos();
+    util->FSemMultiLancamentos = !wTeveMultLanc;
+    util->IniciaExecucao();
+    // The settlements are posted inside the run's write (the engine's first step).
+    std::optional<TMarcasLinhas> marcas;
+    if (linhas) marcas.emplace(*linhas, std::vector<std::string>{"BDINCONSISTENTE", "BDCONCC", "BDCONCD"});
+    TfrImportacao_Padrao_Itens_TreeView_VYN::spImportacaoClick(sender);
+    if (!util->Concluida()) {
+      if (marcas) marcas->Restaura();
+      // Nothing was written: the review goes back to the lines the user had, its split rows under their
+      // lines again, so a retry weighs and expands them once.
+      DeleteMultiplosLancamentos();
+    }
   }
   if (wTeveMultLanc || FEstado) AtualizaDados(false);
   setBaixaTarefa(false, 15);

@@ -1,6 +1,7 @@
 // Settlement links of the statement review: linking by hand and automatically, removal, and the
 // enabling of the link buttons.
 #include <algorithm>
+#include <set>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
@@ -222,15 +223,27 @@ void TfrConsultaImportacaoExtratoBancario::MontaFilterVinculados(std::string& fi
   // The filter grows with every deleted line: trimming a copy of it each time cost lines x lines.
   if (std::any_of(filter.begin(), filter.end(), [](unsigned char c) { return c > ' '; })) filter += " or ";
   filter += "(BDCHAVE = " + std::to_string(Int(*atual, "BDCHAVE")) + ")";
+  FChavesExcluidas.insert(Int(*atual, "BDCHAVE"));
 }
 
 void TfrConsultaImportacaoExtratoBancario::DeleteVinculados(const std::string& filter) {
   TfrImportacao_Padrao_Itens_TreeView_VYN::DeleteVinculados(filter);
+  std::set<int64_t> chaves;
+  chaves.swap(FChavesExcluidas);
   if (Trim(filter).empty()) return;
-  // Receipt links of a deleted line would be left pointing at nothing: both sets are cleaned.
+  // Receipt links of a deleted line would be left pointing at nothing: both sets are cleaned. The keys
+  // the filter names are answered from their set when it holds them: a filter of one term per deleted
+  // line, read for every link, cost links x lines.
   for (TClientDataSet* v : {FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA, FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA}) {
     if (!v || !v->Active()) continue;
     v->SetFiltered(false);
+    if (!chaves.empty()) {
+      v->SetFilter("");
+      for (v->First(); !v->Eof();)
+        if (chaves.count(Int(*v, "BDCHAVE"))) v->Delete();
+        else v->Next();
+      continue;
+    }
     v->SetFilter(filter);
     v->SetFiltered(true);
     while (!v->IsEmpty()) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include <fmt/format.h>
 
@@ -37,19 +38,34 @@ std::string TextoRegistra(size_t n) {
   return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
 }
 
-// Each id updated by a statement of its own within the block: a list of ids in one condition made the
-// database walk every item of the company for each list.
+// Each stretch of consecutive ids updated by a statement of its own within the block, a range of the
+// key's last column: a list of ids in one condition made the database walk every item of the company
+// for each list, and an update per id cost a statement per line of a statement whose items Dyq numbers
+// one after the other.
 std::string TextoMarcaInformados(size_t n) {
   std::string parametros = "E TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDCODEMP = ?, T TYPE OF COLUMN "
                            "TINTEGRACAO_DYQ_ITEM.BDTIPOCONTA = ?";
   std::string corpo;
   for (size_t i = 0; i < n; ++i) {
-    parametros += fmt::format(", W{} TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDIDWEB = ?", i);
+    parametros += fmt::format(", A{0} TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDIDWEB = ?, B{0} TYPE OF COLUMN "
+                              "TINTEGRACAO_DYQ_ITEM.BDIDWEB = ?",
+                              i);
     corpo += fmt::format("UPDATE TINTEGRACAO_DYQ_ITEM SET BDINFORMADO = 'TRUE' WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
-                         "AND BDIDWEB = :W{};\n",
+                         "AND BDIDWEB BETWEEN :A{0} AND :B{0};\n",
                          i);
   }
   return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
+}
+
+// The ids as stretches of consecutive ids, first and last of each.
+std::vector<std::pair<int64_t, int64_t>> Trechos(std::vector<int64_t> ids) {
+  std::sort(ids.begin(), ids.end());
+  ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+  std::vector<std::pair<int64_t, int64_t>> r;
+  for (int64_t id : ids)
+    if (!r.empty() && r.back().second + 1 == id) r.back().second = id;
+    else r.emplace_back(id, id);
+  return r;
 }
 
 }  // namespace
@@ -90,13 +106,20 @@ int64_t TItensIntegradosDYQ::GravadosDoExtrato(TDatabase& db, int empresa, int t
 void TItensIntegradosDYQ::MarcaInformados(TDatabase& db, int empresa, int tipoConta, const std::vector<int64_t>& ids) {
   if (ids.empty()) return;
   TTransaction tx(db, TTransaction::kJuntaAberta);
-  // A fixed number of ids a statement (the last one repeated), so that it is prepared once.
-  static const std::string texto = TextoMarcaInformados(kItensPorComando);
-  TStatement& marca = db.Prepared(texto);
-  for (size_t i = 0; i < ids.size(); i += kItensPorComando) {
+  // Fifty stretches a statement, the rest one a statement, so that each is prepared once (a stretch
+  // repeated to fill a statement would update its items again).
+  static const std::string lote = TextoMarcaInformados(kItensPorComando);
+  static const std::string um = TextoMarcaInformados(1);
+  const std::vector<std::pair<int64_t, int64_t>> trechos = Trechos(ids);
+  for (size_t i = 0; i < trechos.size();) {
+    const size_t n = trechos.size() - i >= kItensPorComando ? kItensPorComando : 1;
     TParams p{Variant(empresa), Variant(tipoConta)};
-    for (size_t k = 0; k < kItensPorComando; ++k) p.push_back(Id(ids[std::min(i + k, ids.size() - 1)]));
-    marca.Run(p);
+    for (size_t k = i; k < i + n; ++k) {
+      p.push_back(Id(trechos[k].first));
+      p.push_back(Id(trechos[k].second));
+    }
+    db.Prepared(n == kItensPorComando ? lote : um).Run(p);
+    i += n;
   }
   tx.Commit();
 }

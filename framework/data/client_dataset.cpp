@@ -1359,10 +1359,21 @@ void TClientDataSet::AppendRecord(const std::vector<Variant>& values) {
 }
 
 void TClientDataSet::CopyFieldsByName(const TClientDataSet& src) {
-  for (int i = 0; i < src.FieldCount(); ++i) {
-    TField& f = src.Fields(i);
-    if (TField* mine = FindField(f.FieldName())) mine->SetValue(f.Value());
+  if (FieldCount() >= src.FieldCount()) {
+    for (int i = 0; i < src.FieldCount(); ++i) {
+      TField& f = src.Fields(i);
+      if (TField* mine = FindField(f.FieldName())) mine->SetValue(f.Value());
+    }
+    return;
   }
+  // Paired from the narrower side (a copy of a wide row into a few fields looked every wide field's name
+  // up), then set in src's order, as the wide side's walk sets them.
+  std::vector<std::pair<int, TField*>> pares;
+  pares.reserve(static_cast<size_t>(FieldCount()));
+  for (int i = 0; i < FieldCount(); ++i)
+    if (TField* f = src.FindField(Fields(i).FieldName())) pares.emplace_back(f->Index(), &Fields(i));
+  std::sort(pares.begin(), pares.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+  for (const auto& [i, mine] : pares) mine->SetValue(src.Fields(i).Value());
 }
 
 TUpdateStatus TClientDataSet::UpdateStatus() const {

@@ -130,6 +130,24 @@ TEST(ClientDataSetFields, RequiredAndCopyByName) {
   EXPECT_EQ(a.FieldByName("NOME").AsString(), "x");
 }
 
+// A few fields copied from a wide row take the same-named ones, whatever the spelling, and no other.
+TEST(ClientDataSetFields, CopyByNameIntoANarrowerSetTakesOnlyItsOwnFields) {
+  TClientDataSet largo, estreito;
+  for (const char* c : {"A", "bdchave", "C", "D", "BDVALOR", "F"}) largo.AddFieldDef(c, TFieldType::ftInteger);
+  largo.CreateDataSet();
+  largo.AppendRecord({1, 2, 3, 4, 5, 6});
+  estreito.AddFieldDef("BDVALOR", TFieldType::ftInteger);
+  estreito.AddFieldDef("BDCHAVE", TFieldType::ftInteger);
+  estreito.AddFieldDef("OUTRO", TFieldType::ftInteger);
+  estreito.CreateDataSet();
+  estreito.Append();
+  estreito.CopyFieldsByName(largo);
+  estreito.Post();
+  EXPECT_EQ(estreito.FieldByName("BDVALOR").AsInteger(), 5);
+  EXPECT_EQ(estreito.FieldByName("BDCHAVE").AsInteger(), 2);
+  EXPECT_TRUE(estreito.FieldByName("OUTRO").IsNull());
+}
+
 TEST(ClientDataSetNavigation, EofBofRecNoAndInsertOrder) {
   auto ds = MakeParcelas();
   EXPECT_TRUE(ds->Eof() && ds->Bof() && ds->IsEmpty());

@@ -51,8 +51,12 @@ void TInsereLinha::Insere(const TClientDataSet& ds, const std::map<std::string, 
   p.reserve(valores.size() + plano_.campos.size());
   for (const auto& v : valores) p.push_back(v.second);
   for (int k : plano_.campos) p.push_back(ds.Fields(k).Value());
+  if (!plano_.comando || plano_.geracao != db_.Generation()) {
+    plano_.comando = &db_.Prepared(plano_.sql);
+    plano_.geracao = db_.Generation();
+  }
   // Nothing asks how many rows went in: counting them would cost the server a call per row.
-  db_.Prepared(plano_.sql).Run(p);
+  plano_.comando->Run(p);
 }
 
 }  // namespace vyn

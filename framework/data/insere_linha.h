@@ -1,6 +1,7 @@
 #pragma once
 // Inserting a data set's rows into a table column by column, for data sets shaped by a file or a
 // review rather than by the table: the staged sessions and the review imports write this way.
+#include <cstdint>
 #include <map>
 #include <string>
 #include <unordered_set>
@@ -12,6 +13,7 @@ namespace vyn {
 
 class TClientDataSet;
 class TDatabase;
+class TStatement;
 
 // Inserts rows into one table: every column the table has that the row has too, by name without
 // regard to case. Computed columns are left out, since the server fills them and refuses a value.
@@ -37,6 +39,10 @@ class TInsereLinha {
     std::vector<std::string> fixas;         // the replaced columns, in the order of valores
     std::vector<int> campos;                // the fields that go in after them
     std::string sql;
+    // The statement as the database prepared it, for the attachment it was prepared on: found by its
+    // text once, not at every row.
+    TStatement* comando = nullptr;
+    uint64_t geracao = 0;
   };
   bool PlanoServe(const TClientDataSet& ds, const std::map<std::string, Variant>& valores) const;
   void Planeja(const TClientDataSet& ds, const std::map<std::string, Variant>& valores);

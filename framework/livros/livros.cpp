@@ -207,6 +207,9 @@ void TLivros::Verifica(const TLancamentoLivros& l) {
 namespace {
 
 constexpr size_t kFontesPorComando = 50;
+// Sources booked in parts a statement: each opens its account and writes its parts, so that fewer keep
+// the statement's text and message well within the database's limits.
+constexpr size_t kFontesEmPartesPorComando = 10;
 // A look-up of recorded sources asks for a fixed number of keys (the last ones repeated), so that its
 // statement is prepared once per run: preparing a list of as many keys as a batch happens to hold cost
 // more than the look-up itself.
@@ -260,29 +263,39 @@ std::string TextoFontes(size_t n) {
   return "EXECUTE BLOCK (" + parametros + ")\nAS\nBEGIN\n" + corpo + "END";
 }
 
-// A source booked in parts, in one statement: its account opened with the first part (a source booked whole
-// already answers 1 and books nothing), then its parts; a refused part undoes the whole statement.
-std::string TextoPartes(size_t partes) {
-  std::string parametros, valores;
-  for (const char* c : kColunasFonte) {
-    parametros += fmt::format("{}P{} TYPE OF COLUMN TINTEGRACAO_FONTE_LANCADA.{} = ?", parametros.empty() ? "" : ", ", c, c);
-    valores += fmt::format("{}:P{}", valores.empty() ? "" : ", ", c);
-  }
-  std::string corpo;
-  for (size_t i = 0; i < partes; ++i) {
-    parametros += fmt::format(", N{0} TYPE OF COLUMN TINTEGRACAO_FONTE_PARTE.BDPARTE = ?, L{0} TYPE OF COLUMN "
-                              "TINTEGRACAO_FONTE_PARTE.BDCHAVELAN = ?, V{0} TYPE OF COLUMN TINTEGRACAO_FONTE_PARTE.BDVALOR = ?",
-                              i);
-    corpo += fmt::format("  INSERT INTO TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE, BDCHAVELAN, "
-                         "BDVALOR) VALUES (:PBDCODEMP, :PBDTIPOFONTE, :PBDFONTE, :N{0}, :L{0}, :V{0});\n",
-                         i);
+// Sources booked in parts, each with as many parts, in one statement: each source's account opened with
+// its first part (a source booked whole already answers its place, from 0, and the statement books
+// nothing more), then its parts; a refused part undoes the whole statement. INTEIRA is -1 when every
+// source was booked.
+std::string TextoPartes(size_t fontes, size_t partes) {
+  std::string parametros, corpo;
+  for (size_t f = 0; f < fontes; ++f) {
+    std::string valores;
+    for (const char* c : kColunasFonte) {
+      parametros += fmt::format("{}P{}{} TYPE OF COLUMN TINTEGRACAO_FONTE_LANCADA.{} = ?", parametros.empty() ? "" : ", ",
+                                f, c, c);
+      valores += fmt::format("{}:P{}{}", valores.empty() ? "" : ", ", f, c);
+    }
+    const std::string fonte = fmt::format("BDCODEMP = :P{0}BDCODEMP AND BDTIPOFONTE = :P{0}BDTIPOFONTE AND BDFONTE = "
+                                          ":P{0}BDFONTE",
+                                          f);
+    corpo += "  SELECT BDCHAVELAN FROM TINTEGRACAO_FONTE_LANCADA WHERE " + fonte + " INTO :LAN;\n"
+             "  IF (ROW_COUNT = 0) THEN INSERT INTO TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() + ") VALUES (" +
+             valores + ");\n" +
+             fmt::format("  ELSE IF (LAN IS NOT NULL) THEN BEGIN INTEIRA = {}; SUSPEND; EXIT; END\n", f);
+    for (size_t i = 0; i < partes; ++i) {
+      parametros += fmt::format(", N{0}_{1} TYPE OF COLUMN TINTEGRACAO_FONTE_PARTE.BDPARTE = ?, L{0}_{1} TYPE OF "
+                                "COLUMN TINTEGRACAO_FONTE_PARTE.BDCHAVELAN = ?, V{0}_{1} TYPE OF COLUMN "
+                                "TINTEGRACAO_FONTE_PARTE.BDVALOR = ?",
+                                f, i);
+      corpo += fmt::format("  INSERT INTO TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE, BDCHAVELAN, "
+                           "BDVALOR) VALUES (:P{0}BDCODEMP, :P{0}BDTIPOFONTE, :P{0}BDFONTE, :N{0}_{1}, :L{0}_{1}, "
+                           ":V{0}_{1});\n",
+                           f, i);
+    }
   }
   return "EXECUTE BLOCK (" + parametros +
-         ")\nRETURNS (INTEIRA INTEGER)\nAS\nDECLARE VARIABLE LAN INTEGER;\nBEGIN\n  INTEIRA = 0;\n"
-         "  SELECT BDCHAVELAN FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = :PBDCODEMP AND BDTIPOFONTE = "
-         ":PBDTIPOFONTE AND BDFONTE = :PBDFONTE INTO :LAN;\n"
-         "  IF (ROW_COUNT = 0) THEN INSERT INTO TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() + ") VALUES (" +
-         valores + ");\n  ELSE IF (LAN IS NOT NULL) THEN BEGIN INTEIRA = 1; SUSPEND; EXIT; END\n" + corpo +
+         ")\nRETURNS (INTEIRA INTEGER)\nAS\nDECLARE VARIABLE LAN INTEGER;\nBEGIN\n  INTEIRA = -1;\n" + corpo +
          "  SUSPEND;\nEND";
 }
 
@@ -326,32 +339,69 @@ void TLivros::RecusaFonte(const TFonteLancada& f, const EDatabaseError& e) {
   throw EFonteJaLancada(f, antes);
 }
 
-void TLivros::RegistraPartes(const TFonteLancada& f) {
+const std::string& TLivros::TextoPartesPreparado(size_t fontes, size_t partes) {
+  auto it = textosPartes_.find({fontes, partes});
+  if (it == textosPartes_.end()) it = textosPartes_.emplace(std::make_pair(fontes, partes), TextoPartes(fontes, partes)).first;
+  return it->second;
+}
+
+void TLivros::ValoresPartes(const TFonteLancada& f, std::vector<Variant>& p) const {
   if (f.Valor <= Currency())
     throw std::logic_error("Uma fonte lançada em partes precisa do seu valor: " + f.Chave);
-  TMarcaLivros marca(db_);
-  // The account opens with the first part; a source booked whole already is not booked in parts too. One
-  // statement per source (prepared once per number of parts): a statement per part cost more than its row.
-  TParams p = ValoresFonte(f, execucao_, false);
+  for (Variant& v : ValoresFonte(f, execucao_, false)) p.push_back(std::move(v));
   for (const TParteFonte& parte : f.Partes)
     for (Variant v : {Variant(Utf8Left(parte.Parte, 60)), OuNulo(parte.ChaveLancamento), Variant(parte.Valor)})
       p.push_back(std::move(v));
+}
+
+void TLivros::RegistraPartes(const TFonteLancada& f) {
+  TMarcaLivros marca(db_);
+  // The account opens with the first part; a source booked whole already is not booked in parts too. One
+  // statement per source (prepared once per number of parts): a statement per part cost more than its row.
+  TParams p;
+  ValoresPartes(f, p);
   std::vector<Variant> r;
   try {
-    r = db_.Prepared(TextoPartes(f.Partes.size())).ExecuteReturning(p);
+    r = db_.Prepared(TextoPartesPreparado(1, f.Partes.size())).ExecuteReturning(p);
   } catch (const EDatabaseError& e) {
     RecusaFonte(f, e);
   }
-  if (!r.empty() && !r[0].IsNull() && r[0].AsInteger() == 1)
+  if (!r.empty() && !r[0].IsNull() && r[0].AsInteger() == 0)
     throw EFonteJaLancada(f, FonteRegistrada(f.CodEmp, f.Tipo, f.Chave).value_or(TFonteRegistrada{}));
+}
+
+void TLivros::RegistraEmPartes(const std::vector<const TFonteLancada*>& fontes) {
+  // Sources of as many parts go kFontesEmPartesPorComando to a statement; the rest one a statement.
+  std::map<size_t, std::vector<const TFonteLancada*>> porPartes;
+  for (const TFonteLancada* f : fontes) porPartes[f->Partes.size()].push_back(f);
+  for (const auto& [partes, mesmas] : porPartes) {
+    size_t i = 0;
+    for (; i + kFontesEmPartesPorComando <= mesmas.size(); i += kFontesEmPartesPorComando) {
+      TParams p;
+      for (size_t k = i; k < i + kFontesEmPartesPorComando; ++k) ValoresPartes(*mesmas[k], p);
+      std::vector<Variant> r;
+      try {
+        r = db_.Prepared(TextoPartesPreparado(kFontesEmPartesPorComando, partes)).ExecuteReturning(p);
+      } catch (const EDatabaseError& e) {
+        if (!e.IsUniqueViolation() && !e.IsLockConflict() && !e.IsCheckViolation()) throw;
+        // The statement wrote none of them: one by one, the first refused is named.
+        for (size_t k = i; k < i + kFontesEmPartesPorComando; ++k) RegistraPartes(*mesmas[k]);
+        throw;
+      }
+      if (!r.empty() && !r[0].IsNull() && r[0].AsInteger() >= 0) {
+        const TFonteLancada& f = *mesmas[i + static_cast<size_t>(r[0].AsInteger())];
+        throw EFonteJaLancada(f, FonteRegistrada(f.CodEmp, f.Tipo, f.Chave).value_or(TFonteRegistrada{}));
+      }
+    }
+    for (; i < mesmas.size(); ++i) RegistraPartes(*mesmas[i]);
+  }
 }
 
 void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
   TMarcaLivros marca(db_);
-  std::vector<const TFonteLancada*> inteiras;
-  for (const TFonteLancada& f : fontes)
-    if (f.Partes.empty()) inteiras.push_back(&f);
-    else RegistraPartes(f);
+  std::vector<const TFonteLancada*> inteiras, emPartes;
+  for (const TFonteLancada& f : fontes) (f.Partes.empty() ? inteiras : emPartes).push_back(&f);
+  RegistraEmPartes(emPartes);
   size_t i = 0;
   if (inteiras.size() >= kFontesPorComando) {
     static const std::string texto = TextoFontes(kFontesPorComando);

@@ -226,6 +226,12 @@ class TLivros {
 
  private:
   void RegistraPartes(const TFonteLancada& f);
+  // Sources booked in parts, several of as many parts to a statement.
+  void RegistraEmPartes(const std::vector<const TFonteLancada*>& fontes);
+  // Appends the values of a source booked in parts (its row, then each part's) to p.
+  void ValoresPartes(const TFonteLancada& f, std::vector<Variant>& p) const;
+  // The text of the statement booking fontes sources of partes parts each, made once per gate.
+  const std::string& TextoPartesPreparado(size_t fontes, size_t partes);
   // Turns the database's refusal of a source into EFonteJaLancada naming what was booked of it.
   [[noreturn]] void RecusaFonte(const TFonteLancada& f, const EDatabaseError& e);
   void LePartes(std::vector<TFonteRegistrada*>& fontes, int codEmp);
@@ -240,6 +246,7 @@ class TLivros {
   std::string telas_;
   std::map<std::pair<int, int>, std::optional<TRecusaLivros>> periodos_;          // (company, day)
   std::map<std::tuple<int, int, int, int>, std::optional<TRecusaLivros>> contas_;  // (company, month, account, participant)
+  std::map<std::pair<size_t, size_t>, std::string> textosPartes_;                  // (sources, parts)
 };
 
 }  // namespace vyn

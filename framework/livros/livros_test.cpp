@@ -343,6 +343,56 @@ TEST_F(LivrosTest, SourcesRecordedInBulkAreBookedOnceEach) {
   }
 }
 
+// Sources booked in parts go several to a statement: each keeps its own account, a part of no value
+// moves nothing, and a source booked whole already, or a part booked already, is named as when alone.
+TEST_F(LivrosTest, SourcesBookedInPartsInBulkKeepEachAccountAndNameTheOneBookedAlready) {
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) values "
+                         "(1, 700, '2024-03-10', 40, 11, 1)");
+  auto fonte = [](const std::string& chave, std::vector<TParteFonte> partes) {
+    TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, chave, "Linha " + chave, 0, Currency::Parse("90")};
+    f.Partes = std::move(partes);
+    return f;
+  };
+  std::vector<TFonteLancada> fontes;
+  for (int n = 1; n <= 23; ++n) {
+    const std::string c = std::to_string(n);
+    if (n % 2) fontes.push_back(fonte(c, {{"baixa " + c, 1000 + n, Currency::Parse("40")}}));
+    else
+      fontes.push_back(fonte(c, {{"banco " + c, 700, Currency()}, {"divisão a" + c, 2000 + n, Currency::Parse("30")},
+                                 {"divisão b" + c, 3000 + n, Currency::Parse("60")}}));
+  }
+  TLivros(Db(), Execucao()).RegistraFontes(fontes);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 23);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_PARTE").AsInteger(), 12 + 11 * 3);
+  for (const TFonteLancada& f : fontes) {
+    auto conta = TLivros(Db(), Execucao()).FonteRegistrada(1, TTipoFonte::LinhaExtratoBanco, f.Chave);
+    ASSERT_TRUE(conta) << f.Chave;
+    EXPECT_EQ(conta->Lancado, Currency::Parse(f.Partes.size() == 1 ? "40" : "90")) << f.Chave;
+  }
+  // The entry of the bank sides deleted: their parts go, what the split rows booked stays.
+  ExecutaComoSuite(Db(), "delete from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCHAVE = 700");
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_PARTE").AsInteger(), 12 + 11 * 2);
+  EXPECT_EQ(Db().QueryValue("select sum(BDLANCADO) from TINTEGRACAO_FONTE_LANCADA").AsCurrency(),
+            Currency::Parse("1470"));
+
+  TLivros(Db(), Execucao()).RegistraFonte({1, TTipoFonte::LinhaExtratoBanco, "inteira", "Linha inteira", 9, {}});
+  auto recusada = [&](std::vector<TFonteLancada> lote) {
+    TTransaction tx(Db());
+    try {
+      TLivros(Db(), Execucao()).RegistraFontes(lote);
+    } catch (const EFonteJaLancada& e) {
+      return std::string(e.what());
+    }
+    return std::string();
+  };
+  std::vector<TFonteLancada> lote;
+  for (int n = 30; n < 42; ++n) lote.push_back(fonte(std::to_string(n), {{"baixa", 5000 + n, Currency::Parse("10")}}));
+  lote[6] = fonte("inteira", {{"baixa", 5036, Currency::Parse("10")}});
+  EXPECT_EQ(recusada(lote).rfind("Linha inteira: já lançado em ", 0), 0u);
+  lote[6] = fonte("7", {{"baixa 7", 5036, Currency::Parse("10")}});
+  EXPECT_EQ(recusada(lote).rfind("Linha 7: já lançado em ", 0), 0u);
+}
+
 // A reconciliation that moves an entry to the statement's day, or deletes it, changes both days it touches.
 TEST_F(LivrosTest, AnEntryIsNeitherMovedNorDeletedAcrossAClosedDay) {
   ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
