@@ -118,11 +118,9 @@ bool TfrConsultaImportacaoLancCCTxtHuge::DiferencaDebitoCredito(TLancamentoMGR& 
     if (lanc.Active()) lanc.FetchAll();
     return TContasPlanosMGR::getDiferencaDebitoCredito(this, &lanc, nullptr, "BDVINC_BAIXA", false, false, true);
   }
-  TPaginasSessao paginas(lanc, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVALOR, BDDEBITO, BDCREDITO, BDVINC_BAIXA");
-  const bool diferenca = TContasPlanosMGR::getDiferencaDebitoCreditoPaginas(&lanc, nullptr, "BDVINC_BAIXA",
-                                                                           [&paginas] { return paginas.Proxima(); });
-  paginas.Restaura();
-  return diferenca;
+  // A session nobody reviews is weighed where it lies, the lines read by the database alone.
+  return TContasPlanosMGR::getDiferencaDebitoCreditoSessao(lanc.Database(), lanc.WorkTable(), lanc.Sessao(),
+                                                          "BDVINC_BAIXA");
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::PostaBaixas() {

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/accounting/contas_planos_mgr.h"
+#include "framework/accounting/marca_inconsistente.h"
 #include "framework/data/client_dataset.h"
+#include "framework/ui/dialogs.h"
 #include "testing/company_db.h"
 
 namespace vyn {
@@ -111,6 +114,37 @@ TEST_F(SessaoAnexoTest, TheAttachmentsTableHasTheWorkTablesColumns) {
   const std::vector<std::string> temp = colunas(kTabelaLancamentosTemp);
   EXPECT_GT(temp.size(), 40u);
   EXPECT_EQ(colunas(kTabelaLancamentosAnexo), temp);
+}
+
+// A session nobody reviews is weighed in the database as a review weighs its lines: a settled line and
+// the lines kept out of the import do not count, an empty value weighs nothing, another session's
+// lines are not its own.
+TEST_F(SessaoAnexoTest, ASessionIsWeighedWhereItLiesAsAReviewWeighsIt) {
+  TUnattendedScope semUsuario;
+  auto linha = [&](int sessao, int chave, const char* valor, int debito, int credito, const char* baixa, int inc) {
+    Db().Execute("insert into TMP_VZEL_EMPRESAS_TLAN_ANEXO (BDSESSAO, BDCODEMP, BDCHAVE, BDVALOR, BDDEBITO, BDCREDITO, "
+                 "BDVINC_BAIXA, BDINCONSISTENTE) values (?, 1, ?, ?, ?, ?, ?, ?)",
+                 {sessao, chave, valor ? Variant(Currency::ParseSQL(valor)) : Variant(), debito, credito,
+                  baixa ? Variant(std::string(baixa)) : Variant(), inc});
+  };
+  auto difere = [&](int sessao) {
+    return TContasPlanosMGR::getDiferencaDebitoCreditoSessao(Db(), kTabelaLancamentosAnexo, sessao, "BDVINC_BAIXA");
+  };
+  linha(7, 1, "100.00", 40, 0, "FALSE", 0);
+  linha(7, 2, "60.00", 0, 11, nullptr, 0);
+  linha(7, 3, "40.00", 0, 11, "FALSE", 2);
+  linha(7, 4, "50.00", 40, 0, "TRUE", 0);                   // settled
+  linha(7, 5, "30.00", 0, 11, "FALSE", miForaDaImportacao);  // kept out
+  linha(7, 6, "20.00", 40, 0, "FALSE", miAvisoBaixa);        // kept out until fixed
+  linha(7, 7, nullptr, 40, 11, "FALSE", 0);                  // no value
+  linha(7, 8, "25.00", 40, 11, "FALSE", 0);                  // both sides
+  linha(8, 1, "70.00", 40, 0, "FALSE", 0);                   // another session
+  EXPECT_FALSE(difere(7));
+  EXPECT_TRUE(difere(8));
+  linha(7, 9, "0.01", 0, 11, "FALSE", 0);
+  EXPECT_TRUE(difere(7));
+  EXPECT_THROW(TContasPlanosMGR::getDiferencaDebitoCreditoSessao(Db(), "VZEL_EMPRESAS_TLAN; --", 7, "BDVINC_BAIXA"),
+               EDatabaseError);
 }
 
 }  // namespace
