@@ -315,6 +315,9 @@ TEST_F(ClientFolderTaskTest, AFileOfSeveralPagesIsCheckedAndWrittenWhole) {
         << linha;
   AguardaRemocoesSessoes();
   EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP"), 0);
+  // The run's session lived on the run's attachment and went with the run, nothing left behind it.
+  EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_ANEXO"), 0);
+  EXPECT_EQ(Conta("select count(*) from TMP_VZEL_SESSAO"), 0);
 }
 
 #ifdef INTEGRACAO_HOST_EXE

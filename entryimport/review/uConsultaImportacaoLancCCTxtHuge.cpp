@@ -120,11 +120,17 @@ void TfrConsultaImportacaoLancCCTxtHuge::FormShow() {
 void TfrConsultaImportacaoLancCCTxtHuge::FormDestroy() {
   FDAOContasPlanos = nullptr;   // owned by the screen
   InterrompeGravacao();
-  // The session's work rows end with the review, imported or not: removed behind the closing, which
-  // would otherwise wait for every staged line (and every version a mass change left) to go.
+  // The session's work rows end with the review, imported or not: in the shared work tables removed
+  // behind the closing, which would otherwise wait for every staged line (and every version a mass
+  // change left) to go; an unattended run's lines, private to its attachment, at once.
   const int sessao = Sessao();
-  if (TDatabase* db = ProcessContext().Database; sessao > 0 && db) ApagaSessaoArquivoGrandeAoFundo(*db, sessao);
+  if (TDatabase* db = ProcessContext().Database; sessao > 0 && db) EncerraSessaoArquivoGrande(*db, sessao, TabelaSessao());
   TfrConsultaImportacaoLancCCTxt::FormDestroy();
+}
+
+std::string TfrConsultaImportacaoLancCCTxtHuge::TabelaSessao() const {
+  TDAOFactory* d = DAOLancamentos() ? DAOLancamentos() : DAOAtual();
+  return d && TabelaLancamentosSessao(d->WorkTable()) ? d->WorkTable() : std::string(kTabelaLancamentosTemp);
 }
 
 TUtilImportacao_LancCC_Treeview* TfrConsultaImportacaoLancCCTxtHuge::UtilHuge() const {

@@ -182,6 +182,8 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   vyn::TDadosAdicionaisImportacaoTXT* DadosAdicionais() const { return FDadosAdicionais; }
   vyn::TBaixasAdicionaisDoVinculo* BaixasAdicionais() const { return FBaixasAdicionaisDoVinculo.get(); }
   int Sessao() const;
+  // The table of the session's staged lines (the shared work table, or the run's attachment's own).
+  std::string TabelaSessao() const;
   const TIconsLancamentoIndex& BMPIndex() const { return FBMPIndex; }
   int BMPMoeda() const { return FBMPMoeda; }
   int ImagemBotao(const vyn::TSpeedButton* b) const {

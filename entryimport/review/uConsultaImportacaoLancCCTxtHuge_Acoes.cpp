@@ -55,7 +55,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
     // The session's keys are read only when some line has a long complement: a large file need not be
     // read once more for none.
     if (!compl_->IsEmpty()) {
-      lancs->CommandText("select BDCHAVE from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDCODEMP = ? and BDSESSAO = ?",
+      lancs->CommandText("select BDCHAVE from " + TabelaSessao() + " where BDCODEMP = ? and BDSESSAO = ?",
                          ctOpen, {empresa, sessao});
       lancs->SetIndexFieldNames("BDCHAVE");
     }
@@ -63,9 +63,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::spImportacaoClick(TComponent* sender) {
     for (compl_->First(); !compl_->Eof(); compl_->Next()) {
       const int chave = Inteiro(*compl_, "BDCHAVE");
       if (lancs->FindKey({V(chave)}))
-        script.push_back(fmt::format(
-            "UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP  SET BDCOMPL = null  where BDCODEMP = {} and BDSESSAO = {} and BDCHAVE = {}",
-            empresa, sessao, chave));
+        script.push_back(fmt::format("UPDATE {}  SET BDCOMPL = null  where BDCODEMP = {} and BDSESSAO = {} and BDCHAVE = {}",
+                                     TabelaSessao(), empresa, sessao, chave));
     }
     if (!script.empty()) {
       const std::string erro = TDAOFactory::Executa_Script(script, false, false, "", 0, false);
@@ -119,11 +118,9 @@ bool TfrConsultaImportacaoLancCCTxtHuge::DiferencaDebitoCredito(TLancamentoMGR& 
     if (lanc.Active()) lanc.FetchAll();
     return TContasPlanosMGR::getDiferencaDebitoCredito(this, &lanc, nullptr, "BDVINC_BAIXA", false, false, true);
   }
-  TPaginasSessao paginas(lanc, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVALOR, BDDEBITO, BDCREDITO, BDVINC_BAIXA");
-  const bool diferenca = TContasPlanosMGR::getDiferencaDebitoCreditoPaginas(&lanc, nullptr, "BDVINC_BAIXA",
-                                                                           [&paginas] { return paginas.Proxima(); });
-  paginas.Restaura();
-  return diferenca;
+  // A session nobody reviews is weighed where it lies, the lines read by the database alone.
+  return TContasPlanosMGR::getDiferencaDebitoCreditoSessao(lanc.Database(), lanc.WorkTable(), lanc.Sessao(),
+                                                          "BDVINC_BAIXA");
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::PostaBaixas() {
@@ -138,8 +135,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::DerivaSelecaoBaixa() {
   TDatabase* db = ProcessContext().Database;
   if (!db || Sessao() <= 0) return;
   const TQueryResult r = db->QueryAll(
-      "select count(*) as N, max(case when coalesce(BDDEBITO, 0) > 0 then 1 else 0 end) as D from "
-      "TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
+      "select count(*) as N, max(case when coalesce(BDDEBITO, 0) > 0 then 1 else 0 end) as D from " + TabelaSessao() +
+          " where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
       {Sessao()});
   FCountSel = static_cast<int>(r.Value(0, "N").AsInteger());
   if (FCountSel > 0) FUltimoSel.assign(1, r.Value(0, "D").AsInteger() == 1 ? 'D' : 'C');
@@ -174,7 +171,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
   auto* q = TSQLMGR::CreateMgr(this);
   // The source lines are looked up among the whole session, also when the node holds a page of it.
   if (SessaoEmPaginas(d))
-    q->CommandText("select * from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? order by BDCHAVE", ctOpen,
+    q->CommandText("select * from " + TabelaSessao() + " where BDSESSAO = ? order by BDCHAVE", ctOpen,
                    {d->Sessao()});
   else
     q->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
@@ -197,11 +194,11 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
   try {
     TDatabase& db = d->Database();
     if (!m->IsEmpty())
-      db.Execute("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDEDITCHAVE = null where BDSESSAO = ? and BDEDITCHAVE is not null",
+      db.Execute("update " + TabelaSessao() + " set BDEDITCHAVE = null where BDSESSAO = ? and BDEDITCHAVE is not null",
                  {d->Sessao()});
     // New keys count on from the highest of the session, whatever the order of the snapshot.
     int k = static_cast<int>(
-        db.QueryValue("select coalesce(max(BDCHAVE), 0) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {d->Sessao()})
+        db.QueryValue("select coalesce(max(BDCHAVE), 0) from " + TabelaSessao() + " where BDSESSAO = ?", {d->Sessao()})
             .AsInteger());
     m->CancelRange();
     if (!m->IsEmpty()) {
@@ -317,8 +314,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::DeleteMultiplosLancamentos() {
         l->Next();
         continue;
       }
-      const bool fonte = !db.QueryValue("select BDCHAVE from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCODEMP = ? "
-                                        "and BDCHAVE = ?",
+      const bool fonte = !db.QueryValue("select BDCHAVE from " + TabelaSessao() +
+                                            " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
                                         {sessao, l->FieldByName("BDCODEMP").Value(), pai.Value()})
                               .IsNull();
       if (!fonte) {
@@ -334,7 +331,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::DeleteMultiplosLancamentos() {
   }
   auto sql = std::make_unique<TSQLMGR>();
   sql->CommandText(
-      "DELETE FROM TMP_VZEL_EMPRESAS_TLAN_TEMP WHERE BDSESSAO = ? AND (BDCHAVEOWNER IS NOT NULL)", ctExecute, {sessao});
+      "DELETE FROM " + TabelaSessao() + " WHERE BDSESSAO = ? AND (BDCHAVEOWNER IS NOT NULL)", ctExecute, {sessao});
   d->CommandText(d->GetCommandText(), ctOpen, d->GetCommandParams());
 }
 
@@ -411,8 +408,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::miTirarSelecaoBaixaClick(TComponent*) {
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
   {
     auto sql = std::make_unique<TSQLMGR>();
-    sql->CommandText("update TMP_VZEL_EMPRESAS_TLAN_TEMP set BDVINC_BAIXA_MULT = 'FALSE' where BDCODEMP = ? and"
-                     "       BDSESSAO = ?",
+    sql->CommandText("update " + TabelaSessao() + " set BDVINC_BAIXA_MULT = 'FALSE' where BDCODEMP = ? and BDSESSAO = ?",
                      ctExecute, {empresa, Sessao()});
   }
   if (atual && atual->FetchPending()) {

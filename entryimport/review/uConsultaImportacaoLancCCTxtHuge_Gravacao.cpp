@@ -58,7 +58,8 @@ struct TMudancaEmMassa {
 // An account: the lines on the old account of that side (the account the question names, an empty one
 // only when it names an empty one) take the new one; the side's participant type follows it (1, or
 // null), and an account that takes no participant (y false) leaves the side without one.
-TMudancaEmMassa MudancaDeConta(const std::string& campo, const Variant& n, const Variant& o, bool y, int sessao) {
+TMudancaEmMassa MudancaDeConta(const std::string& campo, const Variant& n, const Variant& o, bool y, int sessao,
+                               const std::string& tabela) {
   TMudancaEmMassa m;
   const bool debito = campo == "BDDEBITO";
   const std::string lado = debito ? "D" : "C";
@@ -77,7 +78,7 @@ TMudancaEmMassa MudancaDeConta(const std::string& campo, const Variant& n, const
     m.Params.push_back(o);
     m.Antigos = {o};
   }
-  m.SQL = "UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP T SET " + col + " = ?, " + tipo + " = ?" + limpa +
+  m.SQL = "UPDATE " + tabela + " T SET " + col + " = ?, " + tipo + " = ?" + limpa +
           " WHERE T.BDSESSAO = ? AND " + cond;
   m.Campo = campo;
   m.Par = debito ? "BDTIPOTERD" : "BDTIPOTERC";
@@ -88,7 +89,8 @@ TMudancaEmMassa MudancaDeConta(const std::string& campo, const Variant& n, const
 
 // A participant: the lines of the side that takes participants whose participant and chosen
 // participant are empty or the old one take the new one in both.
-TMudancaEmMassa MudancaDeParticipante(const std::string& campo, const Variant& n, const Variant& o, int sessao) {
+TMudancaEmMassa MudancaDeParticipante(const std::string& campo, const Variant& n, const Variant& o, int sessao,
+                                      const std::string& tabela) {
   TMudancaEmMassa m;
   const char lado = campo.back();
   const std::string t = fmt::format("BDCODTERCEIRO{}", lado);
@@ -99,9 +101,9 @@ TMudancaEmMassa MudancaDeParticipante(const std::string& campo, const Variant& n
                                 : fmt::format("((T.{0} is null) or (T.{0} = ?)) and ((T.{1} is null) or (T.{1} = ?))", t, alt);
   m.Params = {n, n, sessao};
   if (!o.IsNull()) m.Params.insert(m.Params.end(), {o, o});
-  m.SQL = fmt::format("UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP T SET T.{0} = ?, T.{1} = ? WHERE  T.BDSESSAO = ? "
+  m.SQL = fmt::format("UPDATE {4} T SET T.{0} = ?, T.{1} = ? WHERE  T.BDSESSAO = ? "
                       "and T.BDTIPOTER{2} <> 0 and {3}",
-                      t, alt, lado, cond);
+                      t, alt, lado, cond, tabela);
   m.Campo = t;
   m.Par = alt;
   m.Novo = m.NovoPar = n;
@@ -239,11 +241,11 @@ bool TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosHugeSaveAlterSearch(const 
         "UPDATE OR INSERT INTO TMP_VZEL_EMP_TLAN_COMPL_TEMP (BDCODEMP, BDSESSAO, BDCHAVE, BDCOMPL) VALUES(?, ?, ?, ?) "
         "matching (BDCODEMP, BDSESSAO, BDCHAVE)",
         ctExecute, {chave[0], chave[1], chave[2], Variant(textoEditor)});
-    sql->CommandText("UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP  SET BDCOMPL = null " + c, ctExecute, chave);
+    sql->CommandText("UPDATE " + TabelaSessao() + "  SET BDCOMPL = null " + c, ctExecute, chave);
   } else {
     TParams p = chave;
     p.insert(p.begin(), textoEditor.empty() ? Variant() : Variant(ComplementoDaLinha(textoEditor)));
-    sql->CommandText("UPDATE TMP_VZEL_EMPRESAS_TLAN_TEMP  SET BDCOMPL = ? " + c, ctExecute, p);
+    sql->CommandText("UPDATE " + TabelaSessao() + "  SET BDCOMPL = ? " + c, ctExecute, p);
     if (!sonda->IsEmpty()) sql->CommandText("DELETE FROM TMP_VZEL_EMP_TLAN_COMPL_TEMP " + c, ctExecute, chave);
   }
   return true;
@@ -319,8 +321,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::GravaContas(const std::string& campoDad
     if (recno > 0 && recno <= lanc->FetchedRecordCount()) lanc->SetRecNo(recno);
   };
   try {
-    const TMudancaEmMassa m = participante ? MudancaDeParticipante(campo, n, o, Sessao())
-                                           : MudancaDeConta(campo, n, o, y, Sessao());
+    const TMudancaEmMassa m = participante ? MudancaDeParticipante(campo, n, o, Sessao(), TabelaSessao())
+                                           : MudancaDeConta(campo, n, o, y, Sessao(), TabelaSessao());
     TSQLMGR::CreateMgr(this)->CommandText(m.SQL, ctExecute, m.Params);
     // The grid shows the lines changed; the session is not read again.
     MostraMudancaEmMassa(campo, antigo, novo);
@@ -346,8 +348,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::MostraMudancaEmMassa(const std::string&
   if (!conta && campo != "BDCODTERCEIROD" && campo != "BDCODTERCEIROC") return;
   const Variant n = novo.IsNull() ? Variant() : Variant(novo.AsInteger());
   const Variant o = antigo == 0 ? Variant() : Variant(antigo);
-  const TMudancaEmMassa m = conta ? MudancaDeConta(campo, n, o, ContaTemParticipante(n), Sessao())
-                                  : MudancaDeParticipante(campo, n, o, Sessao());
+  const TMudancaEmMassa m = conta ? MudancaDeConta(campo, n, o, ContaTemParticipante(n), Sessao(), TabelaSessao())
+                                  : MudancaDeParticipante(campo, n, o, Sessao(), TabelaSessao());
   TDisabledControls controles(lanc);
   const int recno = lanc->RecNo();
   // Lines still to fetch come from the work table as the statement left it; the packets held are

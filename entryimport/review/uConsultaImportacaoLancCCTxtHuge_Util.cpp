@@ -87,8 +87,10 @@ void TUtilImportacao_LancCC_Treeview::ClearListaDAO() {
       planilha->CaminhoGravacao((origem.parent_path() / ("naoimportados_" + origem.filename().string())).string());
 
   auto q = std::make_unique<TSQLMGR>();
-  q->CommandText("select BDLINHA from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", ctOpen,
-                 {FDadosAdicionais->Sessao});
+  // A session's lines are in one of the two tables (an unattended run's in its attachment's own).
+  q->CommandText(std::string("select BDLINHA from ") + kTabelaLancamentosTemp + " where BDSESSAO = ? union all select "
+                     "BDLINHA from " + kTabelaLancamentosAnexo + " where BDSESSAO = ?",
+                 ctOpen, {FDadosAdicionais->Sessao, FDadosAdicionais->Sessao});
   // Left unimported: the lines still staged and the rows refused before staging (read, period,
   // company), which the copy is for as much as the others.
   std::set<int> deixadas;

@@ -36,10 +36,10 @@ class TContasPlanosMGR : public TMgr<TContasPlanosMGR> {
   // lines kept out of the ordinary import, do not count); tells the user the difference itself.
   static bool getDiferencaDebitoCredito(TComponent* owner, TClientDataSet* dao, TClientDataSet* daoMulti,
                                         const std::string& campo, bool, bool, bool);
-  // The same weighing of a data set that holds its lines a page at a time: proxima loads the next
-  // page into dao and answers false when none is left.
-  static bool getDiferencaDebitoCreditoPaginas(TClientDataSet* dao, TClientDataSet* daoMulti, const std::string& campo,
-                                               const std::function<bool()>& proxima);
+  // The same weighing of a staged session's lines where they lie (tabela, a session's work table):
+  // the database sums them, no line read into memory.
+  static bool getDiferencaDebitoCreditoSessao(TDatabase& db, const std::string& tabela, int sessao,
+                                              const std::string& campo);
 
  private:
   std::optional<int> planoAberto_;

@@ -753,8 +753,9 @@ void AbreRevisaoTxt(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, const TPedido
 }
 
 // The staged review's entry node over its session, with the session's details.
-void AdicionaNodoSessao(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, TDatabase& db, int sessao) {
-  TNodoSessao nodo = AbreSessaoArquivoGrande(tela, db, sessao);
+void AdicionaNodoSessao(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, TDatabase& db, int sessao,
+                        const char* tabela = kTabelaLancamentosTemp) {
+  TNodoSessao nodo = AbreSessaoArquivoGrande(tela, db, sessao, tabela);
   TNodoImportacao& n = tela.AdicionaNodo(kNodoLancamentos, nodo.Lancamentos);
   n.Aggregates = nodo.Detalhes;
 }
@@ -789,8 +790,11 @@ class TLeituraRevisaoTxt {
     // The staged review's lines go to the work tables a batch at a time while the file is read, so that
     // only a batch is ever in memory; the session is written in one transaction unless it stages behind
     // its review.
+    // A session nobody reviews, staged and read on the run's own attachment, lives in that attachment's
+    // own table: removing it then costs no shared page, and a killed run leaves none of its lines.
     if (RevisaoEmArquivoGrande(m.ClasseRevisao)) {
-      gravacao_ = std::make_unique<TGravacaoSessaoArquivoGrande>(db_, anexoDaSessao);
+      if (desassistida_ && anexoDaSessao == 0 && &db_ == ProcessContext().Database) tabela_ = kTabelaLancamentosAnexo;
+      gravacao_ = std::make_unique<TGravacaoSessaoArquivoGrande>(db_, anexoDaSessao, tabela_);
       sessao_ = gravacao_->Sessao();
     }
   }
@@ -855,6 +859,7 @@ class TLeituraRevisaoTxt {
   const TTrocaContas troca_;
   std::unique_ptr<TLancamentosPostados> postados_;
   std::unique_ptr<TGravacaoSessaoArquivoGrande> gravacao_;
+  const char* tabela_ = kTabelaLancamentosTemp;   // where the session's lines are staged
   std::stop_token parada_;
   std::function<void(int64_t)> aoConcluirTrecho_;
   TOcorrenciasEntradas ocorrencias_;   // equal entries of the file met so far
@@ -983,7 +988,7 @@ TDesfechoLeituraTxt TLeituraRevisaoTxt::Conclui(const TArquivoLancamentosTxt& ar
 
 void TLeituraRevisaoTxt::AdicionaNodo(TfrImportacao_Padrao_Itens_TreeView_VYN& tela, TDatabase& db) {
   if (gravacao_) {
-    AdicionaNodoSessao(tela, db, sessao_);
+    AdicionaNodoSessao(tela, db, sessao_, tabela_);
     return;
   }
   tela.AdicionaNodo(kNodoLancamentos, lanc_);

@@ -62,7 +62,7 @@ void ApagaSessaoArquivoGrande(TDatabase& db, int sessao) {
   if (sessao <= 0) return;
   TTransaction tx(db, TTransaction::kJuntaAberta);
   for (const char* t : kTabelasCompanheirasTemp) db.Execute(std::string("delete from ") + t + " where BDSESSAO = ?", {sessao});
-  for (const char* t : {kTabelaLancamentosTemp, "VZEL_INCON_TLAN", "TMP_VZEL_SESSAO"})
+  for (const char* t : {kTabelaLancamentosTemp, kTabelaLancamentosAnexo, "VZEL_INCON_TLAN", "TMP_VZEL_SESSAO"})
     db.Execute(std::string("delete from ") + t + " where BDSESSAO = ?", {sessao});
   tx.Commit();
 }
@@ -113,6 +113,17 @@ void ApagaSessaoArquivoGrandeAoFundo(const TDatabase& db, int sessao) {
 
 void AguardaRemocoesSessoes() { Remocoes().Aguarda(); }
 
+bool TabelaLancamentosSessao(const std::string& tabela) {
+  return SameText(tabela, kTabelaLancamentosTemp) || SameText(tabela, kTabelaLancamentosAnexo);
+}
+
+void EncerraSessaoArquivoGrande(TDatabase& db, int sessao, const std::string& tabela) {
+  if (SameText(tabela, kTabelaLancamentosAnexo))
+    ApagaSessaoArquivoGrande(db, sessao);
+  else
+    ApagaSessaoArquivoGrandeAoFundo(db, sessao);
+}
+
 int ApagaSessoesAbandonadas(TDatabase& db) {
   // An attachment sees its own user's attachments; SYSDBA sees them all.
   const TQueryResult r = db.QueryAll(
@@ -123,11 +134,12 @@ int ApagaSessoesAbandonadas(TDatabase& db) {
   return static_cast<int>(r.Rows.size());
 }
 
-TGravacaoSessaoArquivoGrande::TGravacaoSessaoArquivoGrande(TDatabase& db, int64_t anexo)
+TGravacaoSessaoArquivoGrande::TGravacaoSessaoArquivoGrande(TDatabase& db, int64_t anexo, const char* tabela)
     : db_(db),
+      tabela_(TabelaLancamentosSessao(tabela) ? tabela : throw EDatabaseError("Tabela de sessão inválida.")),
       sessao_((ApagaSessoesAbandonadas(db), NovaSessaoRevisao(db))),
       tx_(db),
-      lancamentos_(db, kTabelaLancamentosTemp),
+      lancamentos_(db, tabela_),
       centros_(db, kTabelaCentrosCusto),
       complementos_(db, kTabelaComplementosLongos) {
   if (anexo > 0)
@@ -187,15 +199,15 @@ void TGravacaoSessaoArquivoGrande::CompletaTrecho() {
       db_.Execute("insert into " + std::string(kTabelaProdutorRural) +
                       " (BDSESSAO, BDCODEMP, BDCHAVE, BDTRANSFERENCIA) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, iif(" +
                       ContaPR("BDDEBITO") + " and " + ContaPR("BDCREDITO") +
-                      ", cast('TRUE' as varchar(5)), 'FALSE') from TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? and "
-                      "T.BDCHAVE > ? and T.BDCODEMP = ?",
+                      ", cast('TRUE' as varchar(5)), 'FALSE') from " + tabela_ +
+                      " T where T.BDSESSAO = ? and T.BDCHAVE > ? and T.BDCODEMP = ?",
                   {sessao_, completadaAte_, empresa});
     // A developer's line names a development and unit for each side: 0 debit, 1 credit.
     if (verdade(1))
       for (int lado : {0, 1})
         db_.Execute("insert into " + std::string(kTabelaIncorporacao) +
-                        " (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, ? from "
-                        "TMP_VZEL_EMPRESAS_TLAN_TEMP T where T.BDSESSAO = ? and T.BDCHAVE > ? and T.BDCODEMP = ?",
+                        " (BDSESSAO, BDCODEMP, BDCHAVE, BDDEBCRE) select T.BDSESSAO, T.BDCODEMP, T.BDCHAVE, ? from " +
+                        tabela_ + " T where T.BDSESSAO = ? and T.BDCHAVE > ? and T.BDCODEMP = ?",
                     {lado, sessao_, completadaAte_, empresa});
   }
   // A line whose complement went to the complement table keeps none of its own: walked from the few long
@@ -203,8 +215,8 @@ void TGravacaoSessaoArquivoGrande::CompletaTrecho() {
   db_.Execute(
       "execute block (S integer = ?, D bigint = ?) as declare variable E integer; declare variable K integer; begin "
       "for select C.BDCODEMP, C.BDCHAVE from TMP_VZEL_EMP_TLAN_COMPL_TEMP C where C.BDSESSAO = :S and C.BDCHAVE > :D "
-      "into :E, :K do update TMP_VZEL_EMPRESAS_TLAN_TEMP T set T.BDCOMPL = null where T.BDSESSAO = :S and T.BDCHAVE = "
-      ":K and T.BDCODEMP = :E; end",
+      "into :E, :K do update " + std::string(tabela_) +
+          " T set T.BDCOMPL = null where T.BDSESSAO = :S and T.BDCHAVE = :K and T.BDCODEMP = :E; end",
       trecho);
   completadaAte_ = gravadaAte_;
 }
@@ -227,20 +239,21 @@ int GravaSessaoArquivoGrande(TDatabase& db, TClientDataSet& lancamentos, TClient
   return gravacao.Conclui();
 }
 
-TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao) {
+TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao, const char* tabela) {
+  if (!TabelaLancamentosSessao(tabela)) throw EDatabaseError("Tabela de sessão inválida.");
   TNodoSessao r;
   r.Lancamentos = TLancamentoMGR::CreateMgr(&owner, false, false, 1, false, true);
   TLancamentoMGR& l = *r.Lancamentos;
   l.SetDatabase(&db);
-  l.SetTableName(kTabelaLancamentosTemp);
+  l.SetTableName(tabela);
   l.SetPrimaryKey({"BDSESSAO", "BDCODEMP", "BDCHAVE"});
   l.SetHugeFile(true);
   l.SetSessao(sessao);
-  l.SetWorkTable(kTabelaLancamentosTemp);
+  l.SetWorkTable(tabela);
   if (IsUnattended()) {
     // The session number is an integer of ours, so the query text can be reopened as it is.
     l.CommandText(fmt::format("select first {} * from {} where BDSESSAO = {} order by BDCHAVE", kLinhasPorPaginaSessao,
-                              kTabelaLancamentosTemp, sessao));
+                              tabela, sessao));
   } else {
     // The user sees a screenful at a time: the lines come in packets as the grid goes down.
     l.SetFetchOnDemand(true);
@@ -261,7 +274,7 @@ TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao
 }
 
 bool SessaoEmPaginas(const TDAOFactory* dao) {
-  return ModoArquivoGrande(dao) && dao->WorkTable() == kTabelaLancamentosTemp && IsUnattended();
+  return ModoArquivoGrande(dao) && TabelaLancamentosSessao(dao->WorkTable()) && IsUnattended();
 }
 
 int64_t LinhasDaSessao(TDAOFactory& dao) {

@@ -11,6 +11,7 @@
 #include "framework/component/component.h"
 #include "framework/data/fb_database.h"
 #include "framework/data/insere_linha.h"
+#include "framework/schema/revisao_tabelas.h"
 
 namespace vyn {
 
@@ -50,7 +51,8 @@ bool TamanhoExigeRevisaoEmEtapas(const std::string& caminho);
 int NovaSessaoRevisao(TDatabase& db);
 
 // Removes a session's rows from every work table (and its line problems) in one transaction; the
-// staged review calls it when it closes, imported or not.
+// staged review calls it when it closes, imported or not. Lines staged in the attachment's own table
+// (kTabelaLancamentosAnexo) are seen and removed on that attachment only.
 void ApagaSessaoArquivoGrande(TDatabase& db, int sessao);
 // The same behind the caller, so that a review closes at once: on an attachment and a thread of their
 // own, each row read again after the removal so that the database takes back its space then and the
@@ -60,6 +62,13 @@ void ApagaSessaoArquivoGrande(TDatabase& db, int sessao);
 // closes its database, a test before it looks at the work tables).
 void ApagaSessaoArquivoGrandeAoFundo(const TDatabase& db, int sessao);
 void AguardaRemocoesSessoes();
+// The removal a closing review makes of its session, by where its lines are (tabela): lines private to
+// db's attachment go here and now (no other attachment sees them, and they cost no shared page), the
+// shared work table's behind the caller.
+void EncerraSessaoArquivoGrande(TDatabase& db, int sessao, const std::string& tabela);
+// The table of a session's staged lines: the shared work table, or the attachment's own for a session
+// nobody reviews.
+bool TabelaLancamentosSessao(const std::string& tabela);
 // Removes the sessions whose attachment is gone (reviews that never closed: a killed process); only
 // the sessions the database lets this attachment judge (its own user's, or all for SYSDBA).
 // Answers how many were removed.
@@ -80,8 +89,9 @@ class TGravacaoSessaoArquivoGrande {
  public:
   // anexo: the attachment the session belongs to when it is not db's own (a staging behind a review
   // writes on an attachment of its own, which ends before the review does); the removal of abandoned
-  // sessions judges the session by it.
-  explicit TGravacaoSessaoArquivoGrande(TDatabase& db, int64_t anexo = 0);
+  // sessions judges the session by it. tabela: where the lines go (TabelaLancamentosSessao); the
+  // attachment's own table only when db is the attachment that reads the session.
+  explicit TGravacaoSessaoArquivoGrande(TDatabase& db, int64_t anexo = 0, const char* tabela = kTabelaLancamentosTemp);
   ~TGravacaoSessaoArquivoGrande();
   TGravacaoSessaoArquivoGrande(const TGravacaoSessaoArquivoGrande&) = delete;
   TGravacaoSessaoArquivoGrande& operator=(const TGravacaoSessaoArquivoGrande&) = delete;
@@ -99,6 +109,7 @@ class TGravacaoSessaoArquivoGrande {
   // that profile), and a long complement kept in its own table only.
   void CompletaTrecho();
   TDatabase& db_;
+  const char* tabela_;
   int sessao_;
   TTransaction tx_;
   TInsereLinha lancamentos_, centros_, complementos_;
@@ -120,7 +131,8 @@ struct TNodoSessao {
 // review a user works in, the node fetches its lines in packets of kLinhasPorPacoteRevisao, in key
 // order, as the grid goes down; what needs every line fetches the rest first.
 inline constexpr int kLinhasPorPacoteRevisao = 50;
-TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao);
+TNodoSessao AbreSessaoArquivoGrande(TComponent& owner, TDatabase& db, int sessao,
+                                    const char* tabela = kTabelaLancamentosTemp);
 
 // An unattended run never shows its lines, so its staged entry node holds a page of the session at a
 // time (in key order) and the run goes over the session page by page: the file's size never has to fit

@@ -106,18 +106,20 @@ bool TContasPlanosMGR::getDiferencaDebitoCredito(TComponent*, TClientDataSet* da
   return ReportaDiferenca(debitos, creditos);
 }
 
-bool TContasPlanosMGR::getDiferencaDebitoCreditoPaginas(TClientDataSet* dao, TClientDataSet* multi,
-                                                        const std::string& campo,
-                                                        const std::function<bool()>& proxima) {
-  if (!dao) return false;
-  Currency debitos, creditos;
-  while (proxima()) {
-    // A line's split rows are weighed with its page: only that page's keys are kept.
-    std::set<std::pair<int64_t, int64_t>> pesadas;
-    PesaLinhas(*dao, campo, false, debitos, creditos, pesadas);
-    SomaMultiplos(pesadas, multi, debitos, creditos);
-  }
-  return ReportaDiferenca(debitos, creditos);
+bool TContasPlanosMGR::getDiferencaDebitoCreditoSessao(TDatabase& db, const std::string& tabela, int sessao,
+                                                       const std::string& campo) {
+  // As PesaLinhas weighs a line: a line flagged in campo (a flag as the data layer reads one) or kept
+  // out of the ordinary import does not count; an empty value weighs nothing.
+  const std::string& t = CheckSQLIdentifier<EDatabaseError>(tabela, "Tabela de trabalho inválida: ");
+  const std::string& c = CheckSQLIdentifier<EDatabaseError>(campo, "Nome de coluna inválido: ");
+  const std::vector<Variant> r =
+      db.Prepared(fmt::format("select coalesce(sum(iif(coalesce(BDDEBITO, 0) > 0, BDVALOR, 0)), 0), "
+                              "coalesce(sum(iif(coalesce(BDCREDITO, 0) > 0, BDVALOR, 0)), 0) from {0} where BDSESSAO = ? "
+                              "and (({1} is null) or (upper(trim({1})) not in ('TRUE', '1'))) and "
+                              "coalesce(BDINCONSISTENTE, 0) not in (?, ?)",
+                              t, c))
+          .ExecuteReturning({sessao, static_cast<int>(miForaDaImportacao), static_cast<int>(miAvisoBaixa)});
+  return ReportaDiferenca(r.at(0).AsCurrency(), r.at(1).AsCurrency());
 }
 
 int TContabilizacaoMGR::GetChaveLancamento(int codEmp, int quantidade, bool) {

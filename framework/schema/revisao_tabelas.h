@@ -11,6 +11,9 @@
 namespace vyn {
 
 inline constexpr const char* kTabelaLancamentosTemp = "TMP_VZEL_EMPRESAS_TLAN_TEMP";
+// Its twin of the same columns for a session nobody reviews: rows private to the attachment that
+// staged them, gone with it. Only that attachment can read or remove them.
+inline constexpr const char* kTabelaLancamentosAnexo = "TMP_VZEL_EMPRESAS_TLAN_ANEXO";
 // Complements longer than the line's own column (Firebird 3 names are at most 31 characters).
 inline constexpr const char* kTabelaComplementosLongos = "TMP_VZEL_EMP_TLAN_COMPL_TEMP";
 inline constexpr const char* kTabelaCentrosCusto = "TMP_VZEL_EMPRESAS_TLAN_CC_TEMP";
