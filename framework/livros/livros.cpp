@@ -302,9 +302,9 @@ std::string TextoPartes(size_t fontes, size_t partes) {
              valores + ");\n" +
              fmt::format("  ELSE IF (LAN IS NOT NULL) THEN BEGIN INTEIRA = {}; SUSPEND; EXIT; END\n", f);
     for (size_t i = 0; i < partes; ++i) {
-      parametros += fmt::format(", N{0}_{1} TYPE OF COLUMN TINTEGRACAO_FONTE_PARTE.BDPARTE = ?, L{0}_{1} TYPE OF "
-                                "COLUMN TINTEGRACAO_FONTE_PARTE.BDCHAVELAN = ?, V{0}_{1} TYPE OF COLUMN "
-                                "TINTEGRACAO_FONTE_PARTE.BDVALOR = ?",
+      // As TINTEGRACAO_FONTE_PARTE declares BDPARTE, BDCHAVELAN and BDVALOR, for the reason kTiposFonte says.
+      parametros += fmt::format(", N{0}_{1} VARCHAR(60) CHARACTER SET WIN1252 = ?, L{0}_{1} INTEGER = ?, V{0}_{1} "
+                                "NUMERIC(18,4) = ?",
                                 f, i);
       corpo += fmt::format("  INSERT INTO TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE, BDCHAVELAN, "
                            "BDVALOR) VALUES (:P{0}BDCODEMP, :P{0}BDTIPOFONTE, :P{0}BDFONTE, :N{0}_{1}, :L{0}_{1}, "
