@@ -20,15 +20,16 @@ Variant Id(int64_t v) { return Variant(static_cast<long long>(v)); }
 // than writing it.
 constexpr size_t kItensPorComando = 50;
 
+// The inputs are declared with the types TINTEGRACAO_DYQ_ITEM's columns have (BDCODEMP, BDIDWEB,
+// BDIDEXTRATOWEB, BDCHAVELAN INTEGER; BDTIPOCONTA SMALLINT): declared TYPE OF COLUMN, the engine looked a
+// column up for each of a statement's hundred and fifty inputs while preparing it.
+constexpr const char* kEmpresaETipo = "E INTEGER = ?, T SMALLINT = ?";
+
 std::string TextoRegistra(size_t n) {
-  std::string parametros = "E TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDCODEMP = ?, T TYPE OF COLUMN "
-                           "TINTEGRACAO_DYQ_ITEM.BDTIPOCONTA = ?";
+  std::string parametros = kEmpresaETipo;
   std::string corpo;
   for (size_t i = 0; i < n; ++i) {
-    parametros += fmt::format(", W{0} TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDIDWEB = ?, X{0} TYPE OF COLUMN "
-                              "TINTEGRACAO_DYQ_ITEM.BDIDEXTRATOWEB = ?, L{0} TYPE OF COLUMN "
-                              "TINTEGRACAO_DYQ_ITEM.BDCHAVELAN = ?",
-                              i);
+    parametros += fmt::format(", W{0} INTEGER = ?, X{0} INTEGER = ?, L{0} INTEGER = ?", i);
     corpo += fmt::format("IF (NOT EXISTS (SELECT 1 FROM TINTEGRACAO_DYQ_ITEM WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
                          "AND BDIDWEB = :W{0})) THEN INSERT INTO TINTEGRACAO_DYQ_ITEM (BDCODEMP, BDIDWEB, "
                          "BDIDEXTRATOWEB, BDCHAVELAN, BDTIPOCONTA, BDINFORMADO) VALUES (:E, :W{0}, :X{0}, :L{0}, :T, "
@@ -43,13 +44,10 @@ std::string TextoRegistra(size_t n) {
 // for each list, and an update per id cost a statement per line of a statement whose items Dyq numbers
 // one after the other.
 std::string TextoMarcaInformados(size_t n) {
-  std::string parametros = "E TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDCODEMP = ?, T TYPE OF COLUMN "
-                           "TINTEGRACAO_DYQ_ITEM.BDTIPOCONTA = ?";
+  std::string parametros = kEmpresaETipo;
   std::string corpo;
   for (size_t i = 0; i < n; ++i) {
-    parametros += fmt::format(", A{0} TYPE OF COLUMN TINTEGRACAO_DYQ_ITEM.BDIDWEB = ?, B{0} TYPE OF COLUMN "
-                              "TINTEGRACAO_DYQ_ITEM.BDIDWEB = ?",
-                              i);
+    parametros += fmt::format(", A{0} INTEGER = ?, B{0} INTEGER = ?", i);
     corpo += fmt::format("UPDATE TINTEGRACAO_DYQ_ITEM SET BDINFORMADO = 'TRUE' WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
                          "AND BDIDWEB BETWEEN :A{0} AND :B{0};\n",
                          i);

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "framework/component/component.h"
+#include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 #include "framework/livros/lancamentos_avulsos.h"
 #include "framework/livros/marca_livros.h"
@@ -341,6 +342,41 @@ TEST_F(LivrosTest, SourcesRecordedInBulkAreBookedOnceEach) {
   } catch (const EFonteJaLancada& e) {
     EXPECT_EQ(std::string(e.what()).rfind("Linha 77: já lançado em ", 0), 0u) << e.what();
   }
+}
+
+// The statements that record sources in bulk declare their inputs as the table's columns: a text at a
+// column's full width, in letters WIN1252 holds, is kept as given, whole or in parts.
+TEST_F(LivrosTest, SourcesRecordedInBulkKeepTextsAtTheirColumnsFullWidth) {
+  auto texto = [](const std::string& inicio, size_t largura) {
+    static const char* const letras[] = {"ç", "ã", "€", "é"};
+    std::string t = inicio;
+    for (size_t i = 0; Utf8Length(t) < largura; ++i) t += letras[i % std::size(letras)];
+    return t;
+  };
+  std::vector<TFonteLancada> fontes;
+  for (int n = 0; n < 60; ++n) {
+    const std::string c = std::to_string(n);
+    TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, "c" + c, texto("d" + c, 200), 0, Currency::Parse("50")};
+    f.Movimento.Documento = texto("doc" + c, 60);
+    if (n >= 50) f.Partes = {{texto("p" + c, 60), 100 + n, Currency::Parse("50")}};
+    fontes.push_back(std::move(f));
+  }
+  TExecucaoLivros e = Execucao();
+  e.Usuario = texto("u", 100);
+  e.Rotulo = texto("r", 200);
+  TLivros(Db(), e).RegistraFontes(fontes);
+  for (const TFonteLancada& f : fontes) {
+    auto r = TLivros(Db(), e).FonteRegistrada(1, TTipoFonte::LinhaExtratoBanco, f.Chave);
+    ASSERT_TRUE(r) << f.Chave;
+    EXPECT_EQ(r->Descricao, f.Descricao);
+    EXPECT_EQ(r->Usuario, e.Usuario);
+    EXPECT_EQ(r->Execucao, e.Rotulo);
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where char_length(BDDCTO) = 60")
+                .AsInteger(),
+            60);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_PARTE where char_length(BDPARTE) = 60").AsInteger(),
+            10);
 }
 
 // Sources booked in parts go several to a statement: each keeps its own account, a part of no value

@@ -75,7 +75,7 @@ std::optional<nlohmann::ordered_json> TRetornaMetodoDYQ::GetExtratosEmpresa(TCom
 }
 
 void TRetornaMetodoDYQ::AlterarStatusRetornoLancamentosDYQ(TComponent*, int tipoRetorno,
-                                                           const nlohmann::json& documento, bool ambienteTeste,
+                                                           const nlohmann::ordered_json& documento, bool ambienteTeste,
                                                            bool movimentoCaixa) const {
   nlohmann::ordered_json corpo;
   corpo["tipoRetorno"] = tipoRetorno;

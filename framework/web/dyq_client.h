@@ -77,7 +77,7 @@ class TRetornaMetodoDYQ {
   std::optional<nlohmann::ordered_json> GetExtratosEmpresa(TComponent* owner, int64_t empresa, int tipoBusca,
                                                            bool ambienteTeste) const;
   // Sends a status report (3: refused statement). Throws EDyqError when Dyq does not accept it.
-  void AlterarStatusRetornoLancamentosDYQ(TComponent* owner, int tipoRetorno, const nlohmann::json& documento,
+  void AlterarStatusRetornoLancamentosDYQ(TComponent* owner, int tipoRetorno, const nlohmann::ordered_json& documento,
                                           bool ambienteTeste, bool movimentoCaixa) const;
   // The lines of one statement (the "lancamentos" array).
   nlohmann::json GetLancamentosExtrato(int64_t idExtrato, bool ambienteTeste, bool movimentoCaixa) const;

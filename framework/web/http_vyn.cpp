@@ -1,5 +1,7 @@
 #include "framework/web/http_vyn.h"
 
+#include <optional>
+
 #include <curl/curl.h>
 #include <fmt/format.h>
 
@@ -320,13 +322,18 @@ std::string THTTPVYN::FullURL(const std::string& url) const {
 std::string THTTPVYN::Execute(const std::string& method, const std::string& url, const std::string* body,
                               std::ostream* destino) {
   const std::string target = FullURL(url);
-  // What the request carries secretly, wherever it goes, is masked wherever the answer echoes it.
-  std::vector<std::string> secrets = KnownSecrets(Request.CustomHeaders);
-  std::vector<std::string> enviados = body ? SecretValuesOf(*body) : std::vector<std::string>{};
-  if (const size_t q = target.find('?'); q != std::string::npos) {
-    for (std::string& v : SecretValuesOf(std::string_view(target).substr(q + 1))) enviados.push_back(std::move(v));
-  }
-  secrets.insert(secrets.end(), enviados.begin(), enviados.end());
+  // What the request carries secretly, wherever it goes, is masked wherever the answer echoes it. Read
+  // only when a copy of the exchange or a failure is written: a large body is parsed for it.
+  std::optional<std::vector<std::string>> segredos;
+  auto secrets = [&]() -> const std::vector<std::string>& {
+    if (segredos) return *segredos;
+    segredos = KnownSecrets(Request.CustomHeaders);
+    if (body)
+      for (std::string& v : SecretValuesOf(*body)) segredos->push_back(std::move(v));
+    if (const size_t q = target.find('?'); q != std::string::npos)
+      for (std::string& v : SecretValuesOf(std::string_view(target).substr(q + 1))) segredos->push_back(std::move(v));
+    return *segredos;
+  };
   CURL* h = impl_->easy;
   curl_easy_reset(h);
   responseCode_ = 0;
@@ -348,9 +355,9 @@ std::string THTTPVYN::Execute(const std::string& method, const std::string& url,
   THTTPLogEntry log;
   if (OnLog) {
     log.Method = method;
-    log.URL = MaskSecrets(MaskURL(target), secrets);
+    log.URL = MaskSecrets(MaskURL(target), secrets());
     for (const auto& [name, value] : sent) log.RequestHeaders.emplace_back(name, MaskHeaderValue(name, value));
-    if (body) log.RequestBody = MaskSecrets(*body, secrets);
+    if (body) log.RequestBody = MaskSecrets(*body, secrets());
     log.Elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start);
   }
 
@@ -358,7 +365,7 @@ std::string THTTPVYN::Execute(const std::string& method, const std::string& url,
   if (!failure.empty()) {
     responseHeaders_.clear();
     const std::string message =
-        MaskSecrets(fmt::format("Falha na comunicação com {}: {}.", SafeURL(target), failure), secrets);
+        MaskSecrets(fmt::format("Falha na comunicação com {}: {}.", SafeURL(target), failure), secrets());
     if (OnLog) {
       log.Error = message;
       OnLog(log);
@@ -372,7 +379,7 @@ std::string THTTPVYN::Execute(const std::string& method, const std::string& url,
   responseText_ = std::move(received);
   if (OnLog) {
     log.Status = responseCode_;
-    log.ResponseBody = MaskSecrets(responseText_, secrets);
+    log.ResponseBody = MaskSecrets(responseText_, secrets());
     OnLog(log);
   }
   return responseText_;
