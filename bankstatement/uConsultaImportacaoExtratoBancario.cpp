@@ -325,9 +325,7 @@ void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
     };
     TFilterGuard filtro(*origem, TFilterGuard::kAllRows);
     // Every line takes the same fields: each is found by its name once, not at every line.
-    std::vector<std::pair<TField*, TField*>> copia;
-    for (int i = 0; i < origem->FieldCount(); ++i)
-      if (TField* f = FLinhas->FindField(origem->Fields(i).FieldName())) copia.emplace_back(&origem->Fields(i), f);
+    const TCamposEmComum copia(*origem, *FLinhas);
     TField& plano = FLinhas->FieldByName("BDCODPLAPADRAO");
     TField& hist = FLinhas->FieldByName("BDCODHIST");
     TField& empresa = FLinhas->FieldByName("BDCODEMP");
@@ -337,7 +335,7 @@ void TfrConsultaImportacaoExtratoBancario::MontaLinhas(TLancamentoMGR* origem) {
       marcas.push_back(&FLinhas->FieldByName(f));
     for (origem->First(); !origem->Eof(); origem->Next()) {
       FLinhas->Append();
-      for (const auto& [de, para] : copia) para->SetValue(de->Value());
+      copia.Copia();
       auto inteiro = [](const TField& f) { return f.IsNull() ? int64_t{0} : f.AsInteger(); };
       if (inteiro(plano) <= 0 || inteiro(hist) <= 0) {
         const auto [contas, historicos] = planosDa(inteiro(empresa));

@@ -337,11 +337,11 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
       }
       l->Post();
       std::vector<TBookmark> novasDoPai;
+      const TCamposEmComum copia(*m, *l);
       for (TBookmark b : linhasM) {
         m->GotoBookmark(b);
         l->Append();
-        for (int i = 0; i < m->FieldCount(); ++i)
-          if (TField* f = l->FindField(m->Fields(i).FieldName())) f->SetValue(m->Fields(i).Value());
+        copia.Copia();
         Set(*l, "BDCHAVE", Variant(++FUltimaChave));
         Set(*l, "BDMULTLANC", Variant(1));
         Set(*l, "BDINCONSISTENTE", Variant(miConsistente));

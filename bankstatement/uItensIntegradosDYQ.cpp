@@ -25,18 +25,23 @@ constexpr size_t kItensPorComando = 50;
 // column up for each of a statement's hundred and fifty inputs while preparing it.
 constexpr const char* kEmpresaETipo = "E INTEGER = ?, T SMALLINT = ?";
 
-std::string TextoRegistra(size_t n) {
+// A block of n items of one company and kind: each item's inputs and statement, numbered by {0}.
+std::string BlocoDeItens(size_t n, fmt::string_view entradas, fmt::string_view comando) {
   std::string parametros = kEmpresaETipo;
   std::string corpo;
   for (size_t i = 0; i < n; ++i) {
-    parametros += fmt::format(", W{0} INTEGER = ?, X{0} INTEGER = ?, L{0} INTEGER = ?", i);
-    corpo += fmt::format("IF (NOT EXISTS (SELECT 1 FROM TINTEGRACAO_DYQ_ITEM WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
-                         "AND BDIDWEB = :W{0})) THEN INSERT INTO TINTEGRACAO_DYQ_ITEM (BDCODEMP, BDIDWEB, "
-                         "BDIDEXTRATOWEB, BDCHAVELAN, BDTIPOCONTA, BDINFORMADO) VALUES (:E, :W{0}, :X{0}, :L{0}, :T, "
-                         "'FALSE');\n",
-                         i);
+    parametros += fmt::format(fmt::runtime(entradas), i);
+    corpo += fmt::format(fmt::runtime(comando), i);
   }
   return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
+}
+
+std::string TextoRegistra(size_t n) {
+  return BlocoDeItens(n, ", W{0} INTEGER = ?, X{0} INTEGER = ?, L{0} INTEGER = ?",
+                      "IF (NOT EXISTS (SELECT 1 FROM TINTEGRACAO_DYQ_ITEM WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
+                      "AND BDIDWEB = :W{0})) THEN INSERT INTO TINTEGRACAO_DYQ_ITEM (BDCODEMP, BDIDWEB, "
+                      "BDIDEXTRATOWEB, BDCHAVELAN, BDTIPOCONTA, BDINFORMADO) VALUES (:E, :W{0}, :X{0}, :L{0}, :T, "
+                      "'FALSE');\n");
 }
 
 // Each stretch of consecutive ids updated by a statement of its own within the block, a range of the
@@ -44,15 +49,9 @@ std::string TextoRegistra(size_t n) {
 // for each list, and an update per id cost a statement per line of a statement whose items Dyq numbers
 // one after the other.
 std::string TextoMarcaInformados(size_t n) {
-  std::string parametros = kEmpresaETipo;
-  std::string corpo;
-  for (size_t i = 0; i < n; ++i) {
-    parametros += fmt::format(", A{0} INTEGER = ?, B{0} INTEGER = ?", i);
-    corpo += fmt::format("UPDATE TINTEGRACAO_DYQ_ITEM SET BDINFORMADO = 'TRUE' WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
-                         "AND BDIDWEB BETWEEN :A{0} AND :B{0};\n",
-                         i);
-  }
-  return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
+  return BlocoDeItens(n, ", A{0} INTEGER = ?, B{0} INTEGER = ?",
+                      "UPDATE TINTEGRACAO_DYQ_ITEM SET BDINFORMADO = 'TRUE' WHERE BDCODEMP = :E AND BDTIPOCONTA = :T "
+                      "AND BDIDWEB BETWEEN :A{0} AND :B{0};\n");
 }
 
 // The ids as stretches of consecutive ids, first and last of each.

@@ -1358,22 +1358,23 @@ void TClientDataSet::AppendRecord(const std::vector<Variant>& values) {
   }
 }
 
-void TClientDataSet::CopyFieldsByName(const TClientDataSet& src) {
-  if (FieldCount() >= src.FieldCount()) {
-    for (int i = 0; i < src.FieldCount(); ++i) {
-      TField& f = src.Fields(i);
-      if (TField* mine = FindField(f.FieldName())) mine->SetValue(f.Value());
-    }
+void TClientDataSet::CopyFieldsByName(const TClientDataSet& src) { TCamposEmComum(src, *this).Copia(); }
+
+TCamposEmComum::TCamposEmComum(const TClientDataSet& de, TClientDataSet& para) {
+  // Paired from the narrower side (a wide row copied into a few fields would look every wide field's
+  // name up), then kept in de's order, as a walk of de's fields sets them.
+  if (para.FieldCount() >= de.FieldCount()) {
+    for (int i = 0; i < de.FieldCount(); ++i)
+      if (TField* f = para.FindField(de.Fields(i).FieldName())) pares_.emplace_back(&de.Fields(i), f);
     return;
   }
-  // Paired from the narrower side (a copy of a wide row into a few fields looked every wide field's name
-  // up), then set in src's order, as the wide side's walk sets them.
-  std::vector<std::pair<int, TField*>> pares;
-  pares.reserve(static_cast<size_t>(FieldCount()));
-  for (int i = 0; i < FieldCount(); ++i)
-    if (TField* f = src.FindField(Fields(i).FieldName())) pares.emplace_back(f->Index(), &Fields(i));
-  std::sort(pares.begin(), pares.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-  for (const auto& [i, mine] : pares) mine->SetValue(src.Fields(i).Value());
+  for (int i = 0; i < para.FieldCount(); ++i)
+    if (const TField* f = de.FindField(para.Fields(i).FieldName())) pares_.emplace_back(f, &para.Fields(i));
+  std::sort(pares_.begin(), pares_.end(), [](const auto& x, const auto& y) { return x.first->Index() < y.first->Index(); });
+}
+
+void TCamposEmComum::Copia() const {
+  for (const auto& [de, para] : pares_) para->SetValue(de->Value());
 }
 
 TUpdateStatus TClientDataSet::UpdateStatus() const {

@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "framework/component/component.h"
@@ -239,6 +240,18 @@ class TClientDataSet : public TComponent {
 };
 
 // Links a data set to its detail data sets and bound controls.
+// The fields two data sets share by name (without regard to case), paired once: a walk that copies
+// each row of one into the other finds every name once, not at every row.
+class TCamposEmComum {
+ public:
+  TCamposEmComum(const TClientDataSet& de, TClientDataSet& para);
+  // Copies de's current row into para's edit buffer, in de's field order.
+  void Copia() const;
+
+ private:
+  std::vector<std::pair<const TField*, TField*>> pares_;
+};
+
 class TDataSource : public TComponent {
  public:
   explicit TDataSource(TComponent* owner = nullptr, TClientDataSet* ds = nullptr);

@@ -267,15 +267,22 @@ std::string Marcadores(size_t n) {
   return s;
 }
 
+// The inputs of source i of a block (P<i><column>, appended to parametros) and the list of their names
+// an INSERT of the source's row takes.
+std::string ParametrosFonte(size_t i, std::string& parametros) {
+  std::string valores;
+  for (size_t k = 0; k < std::size(kColunasFonte); ++k) {
+    const char* c = kColunasFonte[k];
+    parametros += fmt::format("{}P{}{} {} = ?", parametros.empty() ? "" : ", ", i, c, kTiposFonte[k]);
+    valores += fmt::format("{}:P{}{}", valores.empty() ? "" : ", ", i, c);
+  }
+  return valores;
+}
+
 std::string TextoFontes(size_t n) {
   std::string parametros, corpo;
   for (size_t i = 0; i < n; ++i) {
-    std::string valores;
-    for (size_t k = 0; k < std::size(kColunasFonte); ++k) {
-      const char* c = kColunasFonte[k];
-      parametros += fmt::format("{}P{}{} {} = ?", parametros.empty() ? "" : ", ", i, c, kTiposFonte[k]);
-      valores += fmt::format("{}:P{}{}", valores.empty() ? "" : ", ", i, c);
-    }
+    const std::string valores = ParametrosFonte(i, parametros);
     corpo += fmt::format("INSERT INTO TINTEGRACAO_FONTE_LANCADA ({}) VALUES ({});\n", ListaColunasFonte(), valores);
   }
   return "EXECUTE BLOCK (" + parametros + ")\nAS\nBEGIN\n" + corpo + "END";
@@ -288,12 +295,7 @@ std::string TextoFontes(size_t n) {
 std::string TextoPartes(size_t fontes, size_t partes) {
   std::string parametros, corpo;
   for (size_t f = 0; f < fontes; ++f) {
-    std::string valores;
-    for (size_t k = 0; k < std::size(kColunasFonte); ++k) {
-      const char* c = kColunasFonte[k];
-      parametros += fmt::format("{}P{}{} {} = ?", parametros.empty() ? "" : ", ", f, c, kTiposFonte[k]);
-      valores += fmt::format("{}:P{}{}", valores.empty() ? "" : ", ", f, c);
-    }
+    const std::string valores = ParametrosFonte(f, parametros);
     const std::string fonte = fmt::format("BDCODEMP = :P{0}BDCODEMP AND BDTIPOFONTE = :P{0}BDTIPOFONTE AND BDFONTE = "
                                           ":P{0}BDFONTE",
                                           f);

@@ -1,6 +1,8 @@
 // The entry reviews' work tables and stores.
 #include <string>
 
+#include "framework/core/text.h"
+#include "framework/schema/lancamentos_temp_colunas.h"
 #include "framework/schema/schema.h"
 
 namespace vyn {
@@ -20,6 +22,20 @@ constexpr const char* kColunasProdutorRural = R"(  BDCODIMOVRUR INTEGER,
   BDTRANSTIPOPE SMALLINT,
   BDTRANSFERENCIA VARCHAR(5) DEFAULT 'FALSE',
 )";
+
+namespace {
+// An ALTER TABLE's clauses adding each column of a list (a column a line, ending with a comma).
+std::string ColunasAdicionadas(const std::string& colunas) {
+  std::string r;
+  for (const std::string& linha : Split(colunas, '\n')) {
+    const std::string coluna = Trim(linha);
+    if (coluna.empty()) continue;
+    if (!r.empty()) r += ",\n";
+    r += "  ADD " + coluna.substr(0, coluna.size() - 1);
+  }
+  return r;
+}
+}  // namespace
 
 void AddSuiteEntryReviewSchema(TSchema& s) {
   // Complements of ledger entries longer than the entry's own column holds.
@@ -92,87 +108,17 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   s.AddGenerator("GEN_TMP_VZEL_SESSAO");
   // The staged entry table is the settlement engine's; the review's own columns are added to it here,
   // after every table exists (pieces of the index kind run right after the tables).
-  s.AddIndex("TMP_VZEL_EMPRESAS_TLAN_TEMP_REVISAO", R"(ALTER TABLE TMP_VZEL_EMPRESAS_TLAN_TEMP
-  ADD BDCODPLAPADRAO INTEGER,
-  ADD BDNOMEMP VARCHAR(150),
-  ADD BDTIPOLAN SMALLINT DEFAULT 0,
-  ADD BDCODUSU INTEGER,
-  ADD BDCONTABILIZACAO SMALLINT DEFAULT 0,
-  ADD BDTIPOTERD INTEGER DEFAULT 0,
-  ADD BDTIPOTERC INTEGER DEFAULT 0,
-  ADD BDALTCODTERCEIROD INTEGER,
-  ADD BDALTCODTERCEIROC INTEGER,
-  ADD BDDEBITOARQ INTEGER,
-  ADD BDCREDITOARQ INTEGER,
-  ADD BDCODEMPREEACAOD INTEGER DEFAULT 0,
-  ADD BDCODEMPREEACAOC INTEGER DEFAULT 0,
-  ADD BDCODUNIIMOBACAOD INTEGER DEFAULT 0,
-  ADD BDCODUNIIMOBACAOC INTEGER DEFAULT 0,
-  ADD BDTIPOCONC INTEGER DEFAULT 0,
-  ADD BDPENDENTED VARCHAR(5) DEFAULT 'FALSE',
-  ADD BDPENDENTEC VARCHAR(5) DEFAULT 'FALSE',
-  ADD BDCONCILIACAOPENDENTE INTEGER DEFAULT 0,
-  ADD BDLANCAEXTEMPORANEO VARCHAR(5) DEFAULT 'FALSE',
-  ADD BDDATAEXTEMPORANEO DATE,
-  ADD BDTRANSFERENCIA VARCHAR(5) DEFAULT 'FALSE',
-  ADD BDTEMLANC INTEGER DEFAULT 0,
-  ADD BDTIPOMULTLANC SMALLINT)");
+  s.AddIndex("TMP_VZEL_EMPRESAS_TLAN_TEMP_REVISAO",
+             "ALTER TABLE TMP_VZEL_EMPRESAS_TLAN_TEMP\n" + ColunasAdicionadas(kColunasRevisaoLancamentoTemp));
 
   // The staged entry table's twin for a session nobody reviews (an unattended run): the same columns in
   // the same order, its rows private to the run's attachment, so that they never reach another reader
   // and go with the attachment (a killed run leaves none) or by a delete that touches no shared page.
-  s.AddTable("TMP_VZEL_EMPRESAS_TLAN_ANEXO", R"(CREATE GLOBAL TEMPORARY TABLE TMP_VZEL_EMPRESAS_TLAN_ANEXO (
-  BDSESSAO INTEGER NOT NULL,
-  BDCODEMP INTEGER NOT NULL,
-  BDCHAVE INTEGER NOT NULL,
-  BDLINHA INTEGER,
-  BDDATA DATE,
-  BDDEBITO INTEGER,
-  BDCREDITO INTEGER,
-  BDCODTERCEIROD INTEGER,
-  BDCODTERCEIROC INTEGER,
-  BDVALOR NUMERIC(18,4),
-  BDCODHIST INTEGER,
-  BDCODTPHI INTEGER,
-  BDCOMPL VARCHAR(200),
-  BDDCTO VARCHAR(30),
-  BDLOTE INTEGER,
-  BDCHAVEOWNER INTEGER,
-  BDCHAVEPAI INTEGER,
-  BDSEQDAO INTEGER,
-  BDMULTLANC SMALLINT DEFAULT 0,
-  BDEDITCHAVE INTEGER,
-  BDVINC_BAIXA VARCHAR(5) DEFAULT 'FALSE',
-  BDVINC_BAIXA_MULT VARCHAR(5) DEFAULT 'FALSE',
-  BDINCONSISTENTE SMALLINT DEFAULT 0,
-  BDCONCD VARCHAR(5) DEFAULT 'FALSE',
-  BDCONCC VARCHAR(5) DEFAULT 'FALSE',
-  BDFONTE VARCHAR(120) CHARACTER SET WIN1252 COLLATE WIN1252,
-  BDCODPLAPADRAO INTEGER,
-  BDNOMEMP VARCHAR(150),
-  BDTIPOLAN SMALLINT DEFAULT 0,
-  BDCODUSU INTEGER,
-  BDCONTABILIZACAO SMALLINT DEFAULT 0,
-  BDTIPOTERD INTEGER DEFAULT 0,
-  BDTIPOTERC INTEGER DEFAULT 0,
-  BDALTCODTERCEIROD INTEGER,
-  BDALTCODTERCEIROC INTEGER,
-  BDDEBITOARQ INTEGER,
-  BDCREDITOARQ INTEGER,
-  BDCODEMPREEACAOD INTEGER DEFAULT 0,
-  BDCODEMPREEACAOC INTEGER DEFAULT 0,
-  BDCODUNIIMOBACAOD INTEGER DEFAULT 0,
-  BDCODUNIIMOBACAOC INTEGER DEFAULT 0,
-  BDTIPOCONC INTEGER DEFAULT 0,
-  BDPENDENTED VARCHAR(5) DEFAULT 'FALSE',
-  BDPENDENTEC VARCHAR(5) DEFAULT 'FALSE',
-  BDCONCILIACAOPENDENTE INTEGER DEFAULT 0,
-  BDLANCAEXTEMPORANEO VARCHAR(5) DEFAULT 'FALSE',
-  BDDATAEXTEMPORANEO DATE,
-  BDTRANSFERENCIA VARCHAR(5) DEFAULT 'FALSE',
-  BDTEMLANC INTEGER DEFAULT 0,
-  BDTIPOMULTLANC SMALLINT,
-  CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_ANEXO PRIMARY KEY (BDSESSAO, BDCHAVE, BDCODEMP)) ON COMMIT PRESERVE ROWS)");
+  s.AddTable("TMP_VZEL_EMPRESAS_TLAN_ANEXO",
+             std::string("CREATE GLOBAL TEMPORARY TABLE TMP_VZEL_EMPRESAS_TLAN_ANEXO (\n") + kColunasLancamentoTemp +
+                 kColunasRevisaoLancamentoTemp +
+                 "  CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_ANEXO PRIMARY KEY (BDSESSAO, BDCHAVE, BDCODEMP)) "
+                 "ON COMMIT PRESERVE ROWS");
 
   // Complements of staged entries longer than the entry's column; the entry's own BDCOMPL is null then.
   // (Firebird 3 names are at most 31 characters, hence the shortened names.)

@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 #include <fmt/ranges.h>
 
+#include "framework/schema/lancamentos_temp_colunas.h"
 #include "framework/schema/schema.h"
 
 namespace vyn {
@@ -126,34 +127,9 @@ void AddSuiteSettlementSchema(TSchema& s) {
   // review reads a session in (by provisional key), so that one index serves the look-ups by key and the
   // reads in order: every index of a work table is paid by each staged line, and again at its removal.
   // BDFONTE is a file line's identity in the record of booked sources.
-  s.AddTable("TMP_VZEL_EMPRESAS_TLAN_TEMP", R"(CREATE TABLE TMP_VZEL_EMPRESAS_TLAN_TEMP (
-  BDSESSAO INTEGER NOT NULL,
-  BDCODEMP INTEGER NOT NULL,
-  BDCHAVE INTEGER NOT NULL,
-  BDLINHA INTEGER,
-  BDDATA DATE,
-  BDDEBITO INTEGER,
-  BDCREDITO INTEGER,
-  BDCODTERCEIROD INTEGER,
-  BDCODTERCEIROC INTEGER,
-  BDVALOR NUMERIC(18,4),
-  BDCODHIST INTEGER,
-  BDCODTPHI INTEGER,
-  BDCOMPL VARCHAR(200),
-  BDDCTO VARCHAR(30),
-  BDLOTE INTEGER,
-  BDCHAVEOWNER INTEGER,
-  BDCHAVEPAI INTEGER,
-  BDSEQDAO INTEGER,
-  BDMULTLANC SMALLINT DEFAULT 0,
-  BDEDITCHAVE INTEGER,
-  BDVINC_BAIXA VARCHAR(5) DEFAULT 'FALSE',
-  BDVINC_BAIXA_MULT VARCHAR(5) DEFAULT 'FALSE',
-  BDINCONSISTENTE SMALLINT DEFAULT 0,
-  BDCONCD VARCHAR(5) DEFAULT 'FALSE',
-  BDCONCC VARCHAR(5) DEFAULT 'FALSE',
-  BDFONTE VARCHAR(120) CHARACTER SET WIN1252 COLLATE WIN1252,
-  CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_TEMP PRIMARY KEY (BDSESSAO, BDCHAVE, BDCODEMP)))");
+  s.AddTable("TMP_VZEL_EMPRESAS_TLAN_TEMP", std::string("CREATE TABLE TMP_VZEL_EMPRESAS_TLAN_TEMP (\n") +
+                                              kColunasLancamentoTemp +
+                                              "  CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_TEMP PRIMARY KEY (BDSESSAO, BDCHAVE, BDCODEMP))");
 
   // Inconsistencies found in a session's staged entries, one row per problem.
   s.AddTable("VZEL_INCON_TLAN", R"(CREATE TABLE VZEL_INCON_TLAN (
