@@ -1,5 +1,6 @@
 // The host end to end: the built integracao-host runs against a small test module.
 #include <gtest/gtest.h>
+
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -120,6 +121,11 @@ TEST_F(HostTest, TaskOutcomesAndExitStatus) {
     EXPECT_EQ(db.QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_EXECUCAO WHERE BDCODAGENDAMENTO = 4").AsInteger(), 5);
     EXPECT_EQ(db.QueryValue("SELECT COUNT(*) FROM VSH_EMP_TLOG_TARVO WHERE BDCODAGENDAMENTO = 4").AsInteger(), 3);
   }
+
+  // A stop that comes once the work is done still ends the program, and says so.
+  r = ComModulo("task TAutoThreadTesteHost cod_empresa=1 modo=parada_no_fim --agendamento 5");
+  EXPECT_EQ(r.Status, 128 + SIGTERM) << r.Out << r.Err;
+  EXPECT_NE(r.Err.find("Execução interrompida pelo sinal 15 (SIGTERM)."), std::string::npos) << r.Err;
 
   // Bad usage: one line, status 2.
   for (const char* args : {"task TNaoExiste", "task TfrTesteHost", "task TAutoThreadTesteHost semigual",

@@ -1,6 +1,7 @@
 // A module of its own for the host's end-to-end tests: one task that drives a screen, which opens a
 // modal one.
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -266,6 +267,11 @@ class TAutoThreadTesteHost : public vyn::TAutoThreadPushPadrao {
       return;
     }
     if (GetParametro("modo") == "longa") return Longa(GetParametro("pasta"));
+    if (GetParametro("modo") == "parada_no_fim") {  // stopped once its work is done, past every check
+      GravarLogTarvo("Processo finalizado");
+      std::raise(SIGTERM);
+      return;
+    }
     if (GetParametro("modo") == "livros") {  // a write of the ledger around the books' gate
       vyn::ProcessContext().Database->Execute("DELETE FROM " + std::string(vyn::kTabelasDosLivros[0]));
       return;
