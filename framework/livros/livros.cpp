@@ -594,12 +594,16 @@ void TLivros::RegistraLinhasArquivo(const std::string& nome, const std::string& 
                             "? and T.BDLINHA is not null and T.BDFONTE is not null";
   // A line's value is its account's: booked whole, all of it is booked.
   const std::string valor = "case when T.BDVALOR > 0 then T.BDVALOR end";
+  // The stretch goes in its sources' order: a file's lines come in any order of date and value, and each
+  // one inserted where its key falls would touch a page of the record's indexes of its own, which for a
+  // large file no longer fit the engine's cache; in key order neighbouring lines share their pages.
   try {
     db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, "
                  "BDVALOR, BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO) select "
                  "T.BDCODEMP, ?, T.BDFONTE, cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || "
                  "cast(? as varchar(180)), T.BDCHAVE + ?, " + valor + ", coalesce(" + valor + ", 0), T.BDDATA, "
-                 "nullif(T.BDDEBITO, 0), nullif(T.BDCREDITO, 0), nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa)
+                 "nullif(T.BDDEBITO, 0), nullif(T.BDCREDITO, 0), nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa +
+                 " order by T.BDFONTE")
         .Run({static_cast<int>(TTipoFonte::ArquivoLancamentos), std::string("A linha "), Utf8Left(nome, 150), desvio,
               Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100), Utf8Left(execucao_.Rotulo, 200),
               sessao, empresa, inicio, fim});
