@@ -754,28 +754,36 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
       },
       "PAR", "BDCHAVE", porEmpresa, &pagos);
   // Installments of the documents that no key names are not this run's. What stays is noted in one
-  // pass, so the keys found nowhere are told without searching the selection once per key.
-  std::set<std::tuple<int64_t, int64_t, int64_t>> set(pedidas.begin(), pedidas.end());
-  std::set<std::tuple<int64_t, int64_t, int64_t>> achadas;
+  // pass, so the keys found nowhere are told without searching the selection once per key. The keys are
+  // held sorted, once each: a run asks thousands, and a tree node per key cost more than the search.
+  using TChaveParcela = std::tuple<int64_t, int64_t, int64_t>;
+  std::vector<TChaveParcela> pedidasOrdenadas(pedidas);
+  std::sort(pedidasOrdenadas.begin(), pedidasOrdenadas.end());
+  pedidasOrdenadas.erase(std::unique(pedidasOrdenadas.begin(), pedidasOrdenadas.end()), pedidasOrdenadas.end());
+  std::vector<bool> achada(pedidasOrdenadas.size());
   const TField& fEmp = FieldByName("BDCODEMP");
   const TField& fDoc = FieldByName("BDCHAVE");
   const TField& fOrdem = FieldByName("BDORDEMPAR");
   First();
   while (!Eof()) {
-    auto k = std::make_tuple(fEmp.AsInteger(), fDoc.AsInteger(), fOrdem.AsInteger());
-    if (set.count(k)) {
-      achadas.insert(k);
+    const TChaveParcela k{fEmp.AsInteger(), fDoc.AsInteger(), fOrdem.AsInteger()};
+    const auto it = std::lower_bound(pedidasOrdenadas.begin(), pedidasOrdenadas.end(), k);
+    if (it != pedidasOrdenadas.end() && *it == k) {
+      achada[static_cast<size_t>(it - pedidasOrdenadas.begin())] = true;
       Next();
     } else {
       Delete();
     }
   }
-  std::set<std::tuple<int64_t, int64_t, int64_t>> avisadas;
+  std::vector<bool> avisada(pedidasOrdenadas.size());
   for (const auto& [emp, doc, ordem] : pedidas) {
-    if (achadas.count({emp, doc, ordem})) continue;
-    if (avisadas.insert({emp, doc, ordem}).second)
-      Atencao(fmt::format("Baixa não lançada: a parcela {} do documento {} ({}) da empresa {} não foi encontrada.",
-                          ordem, doc, kNomesLivro[livro_], emp));
+    const auto i = static_cast<size_t>(
+        std::lower_bound(pedidasOrdenadas.begin(), pedidasOrdenadas.end(), TChaveParcela{emp, doc, ordem}) -
+        pedidasOrdenadas.begin());
+    if (achada[i] || avisada[i]) continue;
+    avisada[i] = true;
+    Atencao(fmt::format("Baixa não lançada: a parcela {} do documento {} ({}) da empresa {} não foi encontrada.",
+                        ordem, doc, kNomesLivro[livro_], emp));
   }
   First();
 }

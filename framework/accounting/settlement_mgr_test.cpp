@@ -231,6 +231,26 @@ TEST_F(SettlementMgrTest, SelectionsHoldOnlyTheAskedObligationsWhereverTheirKeys
   EXPECT_EQ(pedidas, (std::vector<std::pair<int64_t, int64_t>>{{10, 1}, {12, 2}, {40, 2}}));
 }
 
+// A run may name one installment by several links: the selection holds it once, and an installment
+// found nowhere is told once, by its own order, however often it was asked.
+TEST_F(SettlementMgrTest, InstallmentsAskedTwiceAreHeldOnceAndAMissingOneIsToldOnce) {
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 10, EncodeDate(2024, 3, 1), R(20),
+                           {{1, R(10), EncodeDate(2024, 3, 10), 0}, {2, R(10), EncodeDate(2024, 4, 10), 0}});
+  TMovParPgtoMGR* m = CreateMovParPgtoMGR(&owner_, 0);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...10.3.0", "1...10.2.0", "1...10.3.0", "1...10.2.0", "1...11.1.0"},
+                          m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+  ASSERT_EQ(m->RecordCount(), 1);
+  EXPECT_EQ(m->FieldByName("BDORDEMPAR").AsInteger(), 2);
+  std::vector<std::string> mensagens;
+  for (const auto& i : list_->Itens()) mensagens.push_back(i.Caption);
+  EXPECT_EQ(mensagens,
+            (std::vector<std::string>{
+                "Baixa não lançada: a parcela 3 do documento 10 (entradas) da empresa 1 não foi encontrada.",
+                "Baixa não lançada: a parcela 1 do documento 11 (entradas) da empresa 1 não foi encontrada."}));
+}
+
 // An installment's selection shows what its principal and discount payments took off, whatever else it
 // was paid (a fine), and no balance (-1) for a document without an accounting value, paid or not.
 TEST_F(SettlementMgrTest, InstallmentSelectionsCountOnlyPrincipalAndDiscountPayments) {
