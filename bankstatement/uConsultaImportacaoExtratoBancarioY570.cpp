@@ -134,9 +134,14 @@ void TY570ConsultaExtratoBancario::geraInconsistenciaY570() {
   };
   {
     TDisabledControls controles(l);
+    // The check reads the lines alone: their details follow once, where the walk ends.
+    TBulkLoad detalhes(l);
+    const TField& credito = l.FieldByName("BDcredito");
+    const TField& empresa = l.FieldByName("BDcodemp");
+    const TField& chaveLinha = l.FieldByName("BDchave");
     for (l.First(); !l.Eof(); l.Next()) {
-      if (!aplicacao(l.FieldByName("BDcredito").AsInteger())) continue;
-      const int64_t emp = l.FieldByName("BDcodemp").AsInteger(), chave = l.FieldByName("BDchave").AsInteger();
+      if (!aplicacao(credito.AsInteger())) continue;
+      const int64_t emp = empresa.AsInteger(), chave = chaveLinha.AsInteger();
       if (!fTemY570(emp, chave))
         Inconsistencias->Add_Atencao("Lançamento " + std::to_string(chave) +
                                          ": A conta informada a crédito é de aplicação financeira e os dados do "

@@ -287,13 +287,22 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   TDetachedDetail solto(*m);
   TExpansao e;
   int64_t maior = 0;
-  for (l->First(); !l->Eof(); l->Next()) maior = std::max(maior, Int(*l, "BDCHAVE"));
-  if (FUltimaChave < maior) FUltimaChave = static_cast<int>(maior);
   std::map<std::pair<int64_t, int64_t>, TBookmark> pais;
-  // A line returned or refused to the client books none of its split rows: it is not expanded.
-  for (l->First(); !l->Eof(); l->Next())
-    if (Int(*l, "BDMULTLANC") == 0 && Int(*l, "BDSTATUSWEB") != 1 && Int(*l, "BDSTATUSWEB") != 2)
-      pais[{Int(*l, "BDCODEMP"), Int(*l, "BDCHAVE")}] = l->GetBookmark();
+  {
+    // One walk, each column found once: the lines are the statement's thousands.
+    const TField* empresa = l->FindField("BDCODEMP");
+    const TField* chave = l->FindField("BDCHAVE");
+    const TField* multi = l->FindField("BDMULTLANC");
+    const TField* status = l->FindField("BDSTATUSWEB");
+    auto inteiro = [](const TField* f) { return f && !f->IsNull() ? f->AsInteger() : int64_t{0}; };
+    for (l->First(); !l->Eof(); l->Next()) {
+      maior = std::max(maior, inteiro(chave));
+      // A line returned or refused to the client books none of its split rows: it is not expanded.
+      const int64_t s = inteiro(status);
+      if (inteiro(multi) == 0 && s != 1 && s != 2) pais[{inteiro(empresa), inteiro(chave)}] = l->GetBookmark();
+    }
+  }
+  if (FUltimaChave < maior) FUltimaChave = static_cast<int>(maior);
   // "company;line;split row" → the key of the entry made of that split row.
   std::map<std::string, int> mapa;
   std::map<std::pair<int64_t, int64_t>, std::vector<TBookmark>> divisoes;
@@ -303,6 +312,7 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
   {
     // The details of the lines (Y570, cost centres) follow once, after the walk, not at every move.
     TBulkLoad umaVez(*l);
+    const TCamposEmComum copia(*m, *l);
     for (auto& [chave, linhasM] : divisoes) {
       auto it = pais.find(chave);
       if (it == pais.end()) continue;   // no parent line: the split row is skipped
@@ -337,7 +347,6 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
       }
       l->Post();
       std::vector<TBookmark> novasDoPai;
-      const TCamposEmComum copia(*m, *l);
       for (TBookmark b : linhasM) {
         m->GotoBookmark(b);
         l->Append();

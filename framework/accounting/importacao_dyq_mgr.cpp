@@ -94,8 +94,10 @@ TLancamentoMGR* CriaLinhasExtrato(TComponent* owner) {
   return lanc;
 }
 
-void AdicionaLinhaExtrato(TLancamentoMGR& linhas, int64_t empresa, int chave, TDateTime data, bool saida,
-                          int64_t conta, Currency valor, const std::string& compl_, const std::string& dcto) {
+namespace {
+// The line appended and filled, left in its insert for the caller's own columns: one Post a line.
+void IniciaLinhaExtrato(TLancamentoMGR& linhas, int64_t empresa, int chave, TDateTime data, bool saida,
+                        int64_t conta, Currency valor, const std::string& compl_, const std::string& dcto) {
   linhas.Append();
   linhas.FieldByName("BDCODEMP").SetAsInteger(empresa);
   linhas.FieldByName("BDCHAVE").SetAsInteger(chave);
@@ -105,6 +107,12 @@ void AdicionaLinhaExtrato(TLancamentoMGR& linhas, int64_t empresa, int chave, TD
   linhas.FieldByName("BDVALOR").SetAsCurrency(valor);
   linhas.FieldByName("BDCOMPL").SetAsString(compl_);
   linhas.FieldByName("BDDCTO").SetAsString(dcto);
+}
+}  // namespace
+
+void AdicionaLinhaExtrato(TLancamentoMGR& linhas, int64_t empresa, int chave, TDateTime data, bool saida,
+                          int64_t conta, Currency valor, const std::string& compl_, const std::string& dcto) {
+  IniciaLinhaExtrato(linhas, empresa, chave, data, saida, conta, valor, compl_, dcto);
   linhas.Post();
 }
 
@@ -177,16 +185,16 @@ std::string NomeLinhaNaoTrazida(const nlohmann::json& l) {
 }
 }  // namespace
 
-nlohmann::json TImportacaoDYQMGR::LinhasTrazidas(const nlohmann::json& recebidas, bool conciliacao,
+nlohmann::json TImportacaoDYQMGR::LinhasTrazidas(nlohmann::json recebidas, bool conciliacao,
                                                  TInconsistencias_VYN& inconsistencias) {
   // The reconciliation keeps the bank text in the statement table's column.
   const size_t limiteTexto = conciliacao ? kTamanhoTextoConciliacaoDYQ : kTamanhoTextoLinhaDYQ;
   nlohmann::json linhas = nlohmann::json::array();
   FNaoTrazidas = 0;
-  for (const auto& l : recebidas) {
+  for (auto& l : recebidas) {
     const std::string motivo = l.is_object() ? MotivoLinhaNaoTrazida(l, limiteTexto) : "não é um lançamento";
     if (motivo.empty()) {
-      linhas.push_back(l);
+      linhas.push_back(std::move(l));
       continue;
     }
     ++FNaoTrazidas;
@@ -211,11 +219,13 @@ void TImportacaoDYQMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias)
   const bool caixa = FTipoExtrato == tceCaixa;
   const bool conciliacao = ConciliarManualmente && !caixa;
   // A line that cannot be brought is named and stays out; the others go on.
-  const nlohmann::json linhas =
+  nlohmann::json trazidas =
       LinhasTrazidas(Cliente.GetLancamentosExtrato(FIDExtrato, AmbienteTesteDYQ, caixa), conciliacao, inconsistencias);
   documento_ = nlohmann::json::object();
   documento_["extratoId"] = FIDExtrato;
-  documento_["lancamentos"] = linhas;
+  // The lines are read from the document the review reports back from: one copy of them, not two.
+  documento_["lancamentos"] = std::move(trazidas);
+  const nlohmann::json& linhas = documento_["lancamentos"];
   GravaPDF(inconsistencias);
   PreparaControles();
   if (!conciliacao && !caixa) TrazPreparacoes(inconsistencias);
@@ -277,12 +287,12 @@ void TImportacaoDYQMGR::AbreRevisao(const nlohmann::json& linhas, TInconsistenci
   auto* lanc = CriaLinhasExtrato(this);
   int chave = 0;
   for (const auto& l : linhas) {
-    AdicionaLinhaExtrato(*lanc, FCodigoEmpresa, ++chave, DataLinha(l), SaidaBanco(l), FNrConta, ValorLinhaDYQ(l),
-                         Texto(l, "descricao"), Texto(l, "documento"));
-    lanc->Edit();
+    const std::string descricao = Texto(l, "descricao");
+    IniciaLinhaExtrato(*lanc, FCodigoEmpresa, ++chave, DataLinha(l), SaidaBanco(l), FNrConta, ValorLinhaDYQ(l),
+                       descricao, Texto(l, "documento"));
     if (l.contains("id") && l["id"].is_number_integer()) lanc->FieldByName("BDIDWEB").SetAsInteger(l["id"].get<int64_t>());
     lanc->FieldByName("BDIDEXTRATOWEB").SetAsInteger(FIDExtrato);
-    lanc->FieldByName("BDCOMPLBANCARIO").SetAsString(Texto(l, "descricao"));
+    lanc->FieldByName("BDCOMPLBANCARIO").SetAsString(descricao);
     lanc->FieldByName("BDOBS").SetAsString(Texto(l, "observacao"));
     lanc->Post();
   }

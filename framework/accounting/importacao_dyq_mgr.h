@@ -111,7 +111,7 @@ class TImportacaoDYQMGR : public TComponent, public IIntegracaoMGR {
 
  private:
   void PreparaControles();
-  nlohmann::json LinhasTrazidas(const nlohmann::json& recebidas, bool conciliacao, TInconsistencias_VYN& inconsistencias);
+  nlohmann::json LinhasTrazidas(nlohmann::json recebidas, bool conciliacao, TInconsistencias_VYN& inconsistencias);
   void GravaPDF(TInconsistencias_VYN& inconsistencias);
   void TrazPreparacoes(TInconsistencias_VYN& inconsistencias);
   void AbreRevisao(const nlohmann::json& linhas, TInconsistencias_VYN& inconsistencias);

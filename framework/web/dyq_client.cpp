@@ -94,7 +94,9 @@ nlohmann::json TRetornaMetodoDYQ::GetLancamentosExtrato(int64_t idExtrato, bool 
   if (!Sucesso(a.Status)) Recusa(a);
   try {
     auto doc = nlohmann::json::parse(a.Body);
-    if (doc.is_object() && doc.contains("lancamentos") && doc["lancamentos"].is_array()) return doc["lancamentos"];
+    // Moved out: a statement's lines are its whole body, and a copy of them cost as much as a parse.
+    if (doc.is_object() && doc.contains("lancamentos") && doc["lancamentos"].is_array())
+      return std::move(doc["lancamentos"]);
   } catch (const nlohmann::json::exception&) {
   }
   throw EDyqError("Resposta inválida do DYQ nos lançamentos do extrato " + std::to_string(idExtrato), a.Status);
