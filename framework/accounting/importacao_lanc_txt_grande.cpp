@@ -312,6 +312,7 @@ bool TPaginasSessao::Proxima() {
     for (dao_.First(); !dao_.Eof(); dao_.Next(), ++linhasPagina_)
       ultima_ = std::max(ultima_, dao_.FieldByName("BDCHAVE").AsInteger());
   }
+  lidas_ += linhasPagina_;
   dao_.First();
   return linhasPagina_ > 0;
 }
@@ -320,6 +321,12 @@ void TPaginasSessao::Restaura() {
   if (restaurada_ || primeira_) return;
   restaurada_ = true;
   if (!sql_.empty()) dao_.CommandText(sql_, ctOpen, params_);
+}
+
+void TPaginasSessao::RestauraSemLer() {
+  if (restaurada_ || primeira_) return;
+  restaurada_ = true;
+  if (!sql_.empty()) dao_.AdiaConsulta(sql_, params_);
 }
 
 void CarregaMultiLancamentosSessao(TLancamentoMGR& lancamentos) {

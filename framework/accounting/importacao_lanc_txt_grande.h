@@ -156,6 +156,11 @@ class TPaginasSessao {
   bool Proxima();
   // Reads the node's own query again now (the destructor does it otherwise, swallowing a failure).
   void Restaura();
+  // Gives the node its own query back unread and holding no rows, for a caller that reloads the node
+  // anyway before anything reads it.
+  void RestauraSemLer();
+  // The lines the pages held, all pages together.
+  int64_t Lidas() const { return lidas_; }
 
  private:
   TDAOFactory& dao_;
@@ -164,6 +169,7 @@ class TPaginasSessao {
   TParams params_;
   int64_t ultima_ = std::numeric_limits<int32_t>::min();
   int linhasPagina_ = 0;
+  int64_t lidas_ = 0;
   bool primeira_ = true;
   bool restaurada_ = false;
 };

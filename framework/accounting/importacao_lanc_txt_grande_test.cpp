@@ -5,6 +5,7 @@
 #include "framework/accounting/contas_planos_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/data/client_dataset.h"
+#include "framework/data/dao_factory.h"
 #include "framework/ui/dialogs.h"
 #include "testing/company_db.h"
 
@@ -145,6 +146,45 @@ TEST_F(SessaoAnexoTest, ASessionIsWeighedWhereItLiesAsAReviewWeighsIt) {
   EXPECT_TRUE(difere(7));
   EXPECT_THROW(TContasPlanosMGR::getDiferencaDebitoCreditoSessao(Db(), "VZEL_EMPRESAS_TLAN; --", 7, "BDVINC_BAIXA"),
                EDatabaseError);
+}
+
+// A pass over a session's pages counts every line its pages held, those taken out of the session as it
+// went included; handing the node its query back unread empties the node without touching the staged
+// lines, and the node's next reload reads its own query (its columns too) as the session holds it then.
+TEST_F(SessaoAnexoTest, PagesCountTheirLinesAndHandTheQueryBackUnread) {
+  int sessao = 0;
+  {
+    TClientDataSet lanc, cc, compl_;
+    Linhas(lanc, cc, compl_, 5);
+    TGravacaoSessaoArquivoGrande g(Db(), 0, kTabelaLancamentosAnexo);
+    g.Grava(lanc, cc, compl_);
+    sessao = g.Conclui();
+  }
+  TComponent dono;
+  auto* no = dono.Create<TDAOFactory>(kTabelaLancamentosAnexo, &Db());
+  no->SetHugeFile(true);
+  no->SetSessao(sessao);
+  no->SetWorkTable(kTabelaLancamentosAnexo);
+  const std::string propria = "select * from TMP_VZEL_EMPRESAS_TLAN_ANEXO where BDSESSAO = ? order by BDCHAVE";
+  no->CommandText(propria, ctOpen, {sessao});
+  {
+    TPaginasSessao paginas(*no, "BDSESSAO, BDCODEMP, BDCHAVE");
+    ASSERT_TRUE(paginas.Proxima());
+    EXPECT_EQ(no->RecordCount(), 5);
+    Db().Execute("delete from TMP_VZEL_EMPRESAS_TLAN_ANEXO where BDSESSAO = ? and BDCHAVE <= 3", {sessao});
+    EXPECT_FALSE(paginas.Proxima());
+    EXPECT_EQ(paginas.Lidas(), 5);
+    paginas.RestauraSemLer();
+    EXPECT_EQ(no->RecordCount(), 0);
+  }
+  EXPECT_EQ(no->RecordCount(), 0);   // nor does the end of the pages read it
+  EXPECT_EQ(no->GetCommandText(), propria);
+  EXPECT_EQ(Conta(Db(), kTabelaLancamentosAnexo, sessao), 2);
+  no->Refresh();
+  ASSERT_EQ(no->RecordCount(), 2);
+  EXPECT_EQ(no->FieldByName("BDCHAVE").AsInteger(), 4);
+  EXPECT_NE(no->FindField("BDVALOR"), nullptr);
+  EncerraSessaoArquivoGrande(Db(), sessao, kTabelaLancamentosAnexo);
 }
 
 }  // namespace

@@ -283,6 +283,14 @@ void TDAOFactory::EmptyDataSetDao() {
   EmptyDataSet();
 }
 
+void TDAOFactory::AdiaConsulta(const std::string& sql, const TParams& params) {
+  LoadingGuard guard(loading_);
+  packets_.reset();
+  EmptyDataSet();
+  commandText_ = sql;
+  commandParams_ = params;
+}
+
 bool ModoArquivoGrande(const TDAOFactory* dao) {
   return dao && dao->HugeFile() && dao->Sessao() > 0 && !dao->WorkTable().empty();
 }

@@ -61,6 +61,8 @@ class TDAOFactory : public TClientDataSet {
   void CommitRetanning();
   // Empties the rows in memory only.
   void EmptyDataSetDao();
+  // Empties the rows in memory and takes sql as the query the next Refresh reads, reading nothing now.
+  void AdiaConsulta(const std::string& sql, const TParams& params);
 
   // Memory-only mode: posts and deletes stay in memory.
   void SetControlMemory(bool on) { controlMemory_ = on; }

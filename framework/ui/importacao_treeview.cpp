@@ -634,7 +634,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
   return n;
 }
 
-int TUtilImportacao_Padrao_Treeview::GravaEmPaginas(TNodoImportacao& nodo) {
+int TUtilImportacao_Padrao_Treeview::GravaEmPaginas(TNodoImportacao& nodo, int& lidas) {
   int n = 0;
   // The lines go to the ledger by statements over the work table: a page needs only what picks them.
   TPaginasSessao paginas(*nodo.DAO, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVINC_BAIXA, BDLINHA, BDFONTE, BDVALOR, BDDATA, BDDEBITO, "
@@ -646,7 +646,10 @@ int TUtilImportacao_Padrao_Treeview::GravaEmPaginas(TNodoImportacao& nodo) {
   }
   nodo.ChavesNovas.clear();
   ApagaCompanheirasGravadas(*nodo.DAO);
-  paginas.Restaura();
+  lidas = static_cast<int>(paginas.Lidas());
+  // The run reloads the node after its commit, or after its rollback: reading the first page now would
+  // walk every line just taken out of the session for nothing.
+  paginas.RestauraSemLer();
   return n;
 }
 
@@ -776,12 +779,17 @@ int TUtilImportacao_Padrao_Treeview::Escreve(const std::vector<TNodoImportacao*>
   GetAposChaveServidor();
   int total = 0;
   for (TNodoImportacao* n : lancamentos) {
+    if (SessaoEmPaginas(n->DAO)) {
+      // The pass reads every line of the session: it counts them as they come.
+      int registros = 0;
+      total += GravaEmPaginas(*n, registros);
+      resumo_.push_back({n->Caption, registros, registros});
+      continue;
+    }
     const int registros = LinhasNodo(*n);
     resumo_.push_back({n->Caption, registros, registros});
     auto& r = removidas[n];
-    if (SessaoEmPaginas(n->DAO)) {
-      total += GravaEmPaginas(*n);
-    } else if (ModoArquivoGrande(n->DAO)) {
+    if (ModoArquivoGrande(n->DAO)) {
       total += GravaArquivoGrande(*n);
       ApagaCompanheirasGravadas(*n->DAO);
     } else {

@@ -287,8 +287,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   void AvancaProgresso();
   int Grava(TNodoImportacao& nodo, std::vector<TBookmark>& gravadas, std::vector<TBookmark>& liquidadas);
   int GravaArquivoGrande(TNodoImportacao& nodo);
-  // A paged node: each page's keys reserved and its lines written, then the companions cleared once.
-  int GravaEmPaginas(TNodoImportacao& nodo);
+  // A paged node: each page's keys reserved and its lines written, then the companions cleared once;
+  // lidas answers how many lines the pages held. The node holds no rows until it is reloaded.
+  int GravaEmPaginas(TNodoImportacao& nodo, int& lidas);
   void ApagaCompanheirasGravadas(TDAOFactory& ds);
   void GravaLogAdicional();
   // Tells how a run ended badly: nothing written (a failure) or written with a later fault.
