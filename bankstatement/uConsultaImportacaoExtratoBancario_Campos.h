@@ -9,10 +9,9 @@
 
 namespace integracao::campos {
 
-inline int64_t Int(const vyn::TClientDataSet& ds, std::string_view campo) {
-  const vyn::TField* f = ds.FindField(campo);
-  return f && !f->IsNull() ? f->AsInteger() : 0;
-}
+// A field found once for a walk over many rows reads as its name would.
+inline int64_t Int(const vyn::TField* f) { return f && !f->IsNull() ? f->AsInteger() : 0; }
+inline int64_t Int(const vyn::TClientDataSet& ds, std::string_view campo) { return Int(ds.FindField(campo)); }
 inline bool Vazio(const vyn::TClientDataSet& ds, std::string_view campo) {
   const vyn::TField* f = ds.FindField(campo);
   return !f || f->IsNull() || vyn::Trim(f->AsString()).empty();

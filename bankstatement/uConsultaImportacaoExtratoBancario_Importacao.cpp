@@ -294,12 +294,11 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
     const TField* chave = l->FindField("BDCHAVE");
     const TField* multi = l->FindField("BDMULTLANC");
     const TField* status = l->FindField("BDSTATUSWEB");
-    auto inteiro = [](const TField* f) { return f && !f->IsNull() ? f->AsInteger() : int64_t{0}; };
     for (l->First(); !l->Eof(); l->Next()) {
-      maior = std::max(maior, inteiro(chave));
+      maior = std::max(maior, Int(chave));
       // A line returned or refused to the client books none of its split rows: it is not expanded.
-      const int64_t s = inteiro(status);
-      if (inteiro(multi) == 0 && s != 1 && s != 2) pais[{inteiro(empresa), inteiro(chave)}] = l->GetBookmark();
+      const int64_t s = Int(status);
+      if (Int(multi) == 0 && s != 1 && s != 2) pais[{Int(empresa), Int(chave)}] = l->GetBookmark();
     }
   }
   if (FUltimaChave < maior) FUltimaChave = static_cast<int>(maior);

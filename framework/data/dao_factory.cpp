@@ -284,9 +284,8 @@ void TDAOFactory::EmptyDataSetDao() {
 }
 
 void TDAOFactory::AdiaConsulta(const std::string& sql, const TParams& params) {
-  LoadingGuard guard(loading_);
   packets_.reset();
-  EmptyDataSet();
+  EmptyDataSetDao();
   commandText_ = sql;
   commandParams_ = params;
 }
