@@ -136,6 +136,35 @@ TEST_F(SettlementMgrTest, GuideWithAPaidValueNeverExceedsTheBalanceNorPaysTwiceF
   EXPECT_EQ(Lancamentos().Rows.size(), 2u);
 }
 
+// The balance is weighed again when the payment is written, against the row as the database holds it: a
+// guide or a calculation paid elsewhere since it was selected is refused with the balance it has now, and
+// neither its balance nor its payments move.
+TEST_F(SettlementMgrTest, AGuideOrCalculationPaidSinceItsSelectionIsRefusedAndLeftAsItIs) {
+  seed::AddGuia(Db(), 1, 55, R(500));
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(1000), R(200));
+  auto* guias = TDARFGERPGTOMGR::CreateMgr(&owner_);
+  Prepara(*guias);
+  guias->SelectGuiasParaBaixa({"1......55.."}, nullptr, "tela");
+  auto* calculos = TDADOSPGTOCALCMGR::CreateMgr(&owner_);
+  Prepara(*calculos);
+  calculos->SelectCalculosParaBaixa({"1.1.....300"});
+  ExecutaComoSuite(Db(), "update TDARFGERPGTO set BDSALDOAPAGAR = 120 where BDCHAVEDARF = 55");
+  ExecutaComoSuite(Db(), "update TDADOSPGTOCALC set BDVLRPGTO = 950 where BDCHAVE = 300");
+
+  guias->LancaBaixaImpostoAtual();
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o valor 500,00 é maior que o saldo a pagar 120,00 de a guia de imposto 55 "
+                      "da empresa 1.");
+  calculos->SetTIPOCALC(2);
+  calculos->LancaBaixaCalculoAtual();
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o valor 800,00 é maior que o saldo a pagar 50,00 de o cálculo 300 (tipo 2, "
+                      "ordem 1) da empresa 1.");
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 55").AsCurrency(), R(120));
+  EXPECT_EQ(Db().QueryValue("select BDVLRPGTO from TDADOSPGTOCALC where BDCHAVE = 300").AsCurrency(), R(950));
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDADOSPGTOCALC_BAIXA").AsInteger(), 0);
+}
+
 // A paid value below zero is refused as negative, not as zero; a settlement of a link is recorded with
 // its payment, and a second payment of that link cannot commit even when a caller does not check.
 TEST_F(SettlementMgrTest, ANegativeValueIsRefusedAsNegativeAndALinkIsRecordedOnce) {

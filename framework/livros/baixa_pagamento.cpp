@@ -77,6 +77,25 @@ std::string TravaObrigacao(const TFormaPagamento& f, const std::string& a, bool 
          "SITUACAO = 4; CODIGO = GDSCODE; SUSPEND; EXIT; END\nEND\n";
 }
 
+// Whether the obligation's row is locked by the update that lowers its balance: when the balance is the
+// row's own (no payment rows to add up), that update is made only where the balance allows the value, and
+// locks the row as the plain lock would; a refused value touches nothing and reads the balance to tell it.
+bool AbateNaTrava(const TFormaPagamento& f) {
+  return !f.Abate.empty() && !f.Guarda.empty() && f.Pagos.empty() && !f.TabelaObrigacao.empty() && !f.Chave.empty();
+}
+
+std::string AbateComTrava(const TFormaPagamento& f, const std::string& a, bool varios) {
+  std::string abate = fmt::format("UPDATE {} O SET {}{} AND ({}) >= :{}PGUARDA;\n", f.TabelaObrigacao, f.Abate,
+                                  Onde(f, a, "O."), f.Guarda, a);
+  if (varios)
+    abate = "BEGIN\n" + abate +
+            "WHEN GDSCODE lock_conflict, GDSCODE update_conflict, GDSCODE deadlock, GDSCODE lock_timeout DO BEGIN\n"
+            "SITUACAO = 4; CODIGO = GDSCODE; SUSPEND; EXIT; END\nEND\n";
+  return abate + fmt::format("IF (ROW_COUNT <> 1) THEN BEGIN\nSELECT {} FROM {} O{} INTO :SALDO;\n"
+                             "SITUACAO = 1; SUSPEND; EXIT;\nEND\n",
+                             f.Guarda, f.TabelaObrigacao, Onde(f, a, "O."));
+}
+
 // One payment's part of the statement; what it refuses leaves the statement at once, naming its place.
 std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios) {
   const std::string a = Prefixo(indice);
@@ -91,7 +110,8 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
       "END\n",
       indice, a);
   // Another workstation settling the obligation holds this row until it commits.
-  corpo += TravaObrigacao(f, a, varios);
+  const bool abateNaTrava = AbateNaTrava(f);
+  corpo += abateNaTrava ? AbateComTrava(f, a, varios) : TravaObrigacao(f, a, varios);
   // The payment's sequence is the next of its obligation's; the same pass over its payment rows answers
   // what they took off the balance.
   if (f.Pagos.empty()) {
@@ -101,7 +121,7 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
                          f.ColunaSeq, f.Pagos, f.Tabela, Onde(f, a, ""));
     if (!f.Guarda.empty()) corpo += "SALDO = SALDO - PAGO;\n";
   }
-  if (!f.Guarda.empty())
+  if (!f.Guarda.empty() && !abateNaTrava)
     corpo += fmt::format("IF (SALDO IS NULL OR SALDO < {}PGUARDA) THEN BEGIN SITUACAO = 1; SUSPEND; EXIT; END\n", a);
   std::string cols, vals;
   for (size_t i = 0; i < f.Chave.size(); ++i) {
@@ -115,7 +135,7 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
     vals += fmt::format(", :{}PV{}", a, i);
   }
   corpo += fmt::format("INSERT INTO {} ({}, BDCHAVELAN) VALUES ({}, :PCHAVELAN);\n", f.Tabela, cols, vals);
-  if (!f.Abate.empty())
+  if (!f.Abate.empty() && !abateNaTrava)
     corpo += fmt::format("UPDATE {} SET {}{};\nIF (ROW_COUNT <> 1) THEN BEGIN SITUACAO = 2; SUSPEND; EXIT; END\n",
                          f.TabelaObrigacao, f.Abate, Onde(f, a, ""));
   corpo += fmt::format("IF ({}RBDSESSAO IS NOT NULL) THEN ", a) +

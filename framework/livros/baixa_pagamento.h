@@ -64,7 +64,8 @@ struct TFormaPagamento {
   // so two workstations settling it at once cannot both read the same open balance.
   std::string TabelaObrigacao;
   // Set clause lowering the obligation's own balance by the value paid (:PVALOR), e.g. the guide's;
-  // it must touch the obligation's row. Empty: the payment rows are the balance.
+  // it must touch the obligation's row. Empty: the payment rows are the balance. With a Guarda and no
+  // Pagos, this update is the row's lock too, made only where the balance allows the value.
   std::string Abate;
 };
 
