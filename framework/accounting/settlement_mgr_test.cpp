@@ -327,6 +327,43 @@ TEST_F(SettlementMgrTest, InstallmentsOfEveryBookArePaidInTheirOwnPaymentTable) 
   EXPECT_TRUE(list_->IsEmpty()) << Ultima();
 }
 
+// A run's books share their payment statement: each installment is still paid in its own book's tables,
+// weighed against its own payments, and a refusal names it.
+TEST_F(SettlementMgrTest, BooksSharingTheirStatementPayEachInstallmentInItsOwnTables) {
+  const std::vector<int> livros{3, 0, 2};
+  std::vector<TMovParPgtoMGR*> ms;
+  for (int livro : livros) {
+    seed::AddDocumentoFiscal(Db(), livro, 1, 10 + livro, 500 + livro, EncodeDate(2024, 3, 1), R(100),
+                             {{1, R(100), EncodeDate(2024, 3, 10), 0}});
+    TMovParPgtoMGR* m = CreateMovParPgtoMGR(&owner_, livro);
+    Prepara(*m);
+    m->SetCODEMP_MGR(1);
+    m->CompartilhaComandos(livros);
+    m->SelectGuiasParaBaixa({fmt::format("1...{}.1.{}", 10 + livro, livro)}, m->GetTableJoinParcelamento(1),
+                            m->GetTablePagamento());
+    ASSERT_EQ(m->RecordCount(), 1) << livro;
+    ms.push_back(m);
+  }
+  // The other documents' installment was partly paid elsewhere after it was selected.
+  ExecutaComoSuite(Db(), "insert into VEF_EMP_TMOVF100PARPGTO (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO, BDDATAPGTO, "
+                         "BDVALORPGTO) values (1, 13, 1, 1, '2024-03-02', 60)");
+  for (TMovParPgtoMGR* m : ms) m->LancaBaixaParcelaAtual(m->Livro());
+  ASSERT_EQ(list_->Count(), 1) << Ultima();
+  EXPECT_NE(Ultima().find("maior que o saldo a pagar 40,00 de a parcela 1 do documento 503 (demais documentos)"),
+            std::string::npos)
+      << Ultima();
+  for (int livro : {0, 2}) {
+    const std::string pgto = ms[livro == 0 ? 1 : 2]->GetTablePagamento();
+    EXPECT_EQ(Db().QueryValue("select sum(BDVALORPGTO) from " + pgto + " where BDCHAVE = " + std::to_string(10 + livro))
+                  .AsCurrency(),
+              R(100))
+        << pgto;
+    EXPECT_EQ(Db().QueryValue("select count(*) from " + pgto).AsInteger(), 1) << pgto;
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVF100PARPGTO").AsInteger(), 1);
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
+}
+
 TEST_F(SettlementMgrTest, InstallmentPartialPaymentsPartsGroupsAndRefusals) {
   seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(200),
                            {{1, R(100), EncodeDate(2024, 3, 10), 0}, {2, R(100), EncodeDate(2024, 4, 10), 0}});

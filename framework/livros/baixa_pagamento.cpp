@@ -1,6 +1,7 @@
 #include "framework/livros/baixa_pagamento.h"
 
 #include <stdexcept>
+#include <tuple>
 
 #include <fmt/format.h>
 
@@ -43,6 +44,7 @@ std::string ParametrosPagamento(const TFormaPagamento& f, const std::string& a) 
   d.push_back(a + "PBLQEMP INTEGER = ?");
   d.push_back(a + "PBLQDATA DATE = ?");
   d.push_back(a + "PBLQTELA VARCHAR(1000) = ?");
+  if (!f.Outras.empty()) d.push_back(a + "PTABELA SMALLINT = ?");
   return Join(d, ", ");
 }
 
@@ -96,6 +98,9 @@ std::string AbateComTrava(const TFormaPagamento& f, const std::string& a, bool v
                              f.Guarda, f.TabelaObrigacao, Onde(f, a, "O."));
 }
 
+std::string CorpoTabela(const TFormaPagamento& f, const std::string& a, bool varios);
+std::string Vinculo(const std::string& a);
+
 // One payment's part of the statement; what it refuses leaves the statement at once, naming its place.
 std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios) {
   const std::string a = Prefixo(indice);
@@ -109,6 +114,24 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
       "IF (BTIPO <> 0) THEN BEGIN SITUACAO = 3; SUSPEND; EXIT; END\n"
       "END\n",
       indice, a);
+  if (f.Outras.empty()) return corpo + CorpoTabela(f, a, varios) + Vinculo(a);
+  // The payment's tables are told by its input: each pair has its branch, the last taking what is left
+  // (ParametrosGravaPagamentos refuses a pair the form does not have).
+  for (size_t i = 0; i <= f.Outras.size(); ++i) {
+    TFormaPagamento outra = f;
+    if (i > 0) std::tie(outra.Tabela, outra.TabelaObrigacao) = f.Outras[i - 1];
+    outra.Outras.clear();
+    if (i > 0) corpo += "ELSE ";
+    if (i < f.Outras.size()) corpo += fmt::format("IF ({}PTABELA = {}) THEN ", a, i);
+    corpo += "BEGIN\n" + CorpoTabela(outra, a, varios) + "END\n";
+  }
+  return corpo + Vinculo(a);
+}
+
+// What a payment writes to its tables: the obligation's row locked (its balance read or lowered), the
+// payment row with the next sequence.
+std::string CorpoTabela(const TFormaPagamento& f, const std::string& a, bool varios) {
+  std::string corpo;
   // Another workstation settling the obligation holds this row until it commits.
   const bool abateNaTrava = AbateNaTrava(f);
   corpo += abateNaTrava ? AbateComTrava(f, a, varios) : TravaObrigacao(f, a, varios);
@@ -138,9 +161,12 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
   if (!f.Abate.empty() && !abateNaTrava)
     corpo += fmt::format("UPDATE {} SET {}{};\nIF (ROW_COUNT <> 1) THEN BEGIN SITUACAO = 2; SUSPEND; EXIT; END\n",
                          f.TabelaObrigacao, f.Abate, Onde(f, a, ""));
-  corpo += fmt::format("IF ({}RBDSESSAO IS NOT NULL) THEN ", a) +
-           Insercao(kTabelaVinculosLancados, kColunasVinculo, std::size(kColunasVinculo), a + "R") + ";\n";
   return corpo;
+}
+
+std::string Vinculo(const std::string& a) {
+  return fmt::format("IF ({}RBDSESSAO IS NOT NULL) THEN ", a) +
+         Insercao(kTabelaVinculosLancados, kColunasVinculo, std::size(kColunasVinculo), a + "R") + ";\n";
 }
 
 }  // namespace
@@ -190,6 +216,9 @@ void AcrescentaPagamento(TParams& v, const TPagamentoBaixa& p, int chaveLancamen
     v.emplace_back(p.BloqueioData.DateOnly());
     v.emplace_back(p.BloqueioTela);
   }
+  if (p.Forma->Outras.empty() && p.Tabela == 0) return;
+  if (p.Tabela > p.Forma->Outras.size()) throw std::logic_error("Tabela de pagamento fora da forma do pagamento");
+  v.emplace_back(static_cast<int>(p.Tabela));
 }
 
 }  // namespace
