@@ -131,6 +131,7 @@ class TProcessoBaixas::TExecucaoBaixas {
   template <class M>
   void LigaCallbacks(M& m);
   void PassaChaves();
+  void CompartilhaComandos();
   void MarcaVariosVinculos();
   // Each link's entry and group, in the order the run walks them.
   void Ordena();
@@ -542,6 +543,16 @@ void TProcessoBaixas::TExecucaoBaixas::PassaChaves() {
   }
 }
 
+// The books this run posts installments of write their payments through shared statements: a statement's
+// first preparation costs about as much as a few hundred settlements' own work.
+void TProcessoBaixas::TExecucaoBaixas::CompartilhaComandos() {
+  std::vector<int> livros;
+  for (int livro = 0; livro < 4; ++livro)
+    if (!chavesParcelas_[static_cast<size_t>(livro)].empty()) livros.push_back(livro);
+  for (int livro : livros)
+    if (TMovParPgtoMGR* m = parcelas_[static_cast<size_t>(livro)]) m->CompartilhaComandos(livros);
+}
+
 void TProcessoBaixas::TExecucaoBaixas::MarcaVariosVinculos() {
   links_->SetIndexFieldNames("BDCHAVE");
   std::unordered_map<int64_t, int> vinculos;
@@ -555,6 +566,7 @@ void TProcessoBaixas::TExecucaoBaixas::Executa() {
     // The walks before the postings read the links alone: the entries follow the links once, after them.
     const TBulkLoad entradasParadas(*links_);
     PassaChaves();
+    CompartilhaComandos();
     if (revisao_) MarcaVariosVinculos();
     Ordena();
   }

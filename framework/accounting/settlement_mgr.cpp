@@ -696,6 +696,21 @@ TCONF_CONTAS_ONLINEMGR* TMovParPgtoMGR::ConfContasOnline() {
   return conf_;
 }
 
+void TMovParPgtoMGR::CompartilhaComandos(std::vector<int> livros) {
+  std::sort(livros.begin(), livros.end());
+  livros.erase(std::unique(livros.begin(), livros.end()), livros.end());
+  const bool valido = std::all_of(livros.begin(), livros.end(), [](int l) { return l >= 0 && l <= 3; }) &&
+                      std::binary_search(livros.begin(), livros.end(), livro_);
+  livrosComandos_ = valido && livros.size() > 1 ? std::move(livros) : std::vector<int>();
+  formaSaldo_.reset();
+  formaParte_.reset();
+}
+
+std::string TMovParPgtoMGR::NomeForma(std::string tipo) const {
+  for (int l : livrosComandos_) tipo += '|' + std::to_string(l);
+  return tipo;
+}
+
 std::string TMovParPgtoMGR::GetTablePagamento() const { return std::string(kTabelasPar[livro_]) + "PGTO"; }
 
 std::string TMovParPgtoMGR::GetTableJoinParcelamento(int codEmp, TComponent*) const {
@@ -891,12 +906,22 @@ TPagamentoBaixa TMovParPgtoMGR::PagamentoDaBaixa(const TBaixaParcela& b, const s
                                                  const std::string& obrigacao) {
   TPagamentoBaixa p;
   std::shared_ptr<const TFormaPagamento>& forma = b.AbateSaldo ? formaSaldo_ : formaParte_;
-  if (!forma) forma = Forma(b.AbateSaldo ? "saldo" : "parte", [&] {
+  if (!forma) forma = Forma(NomeForma(b.AbateSaldo ? "saldo" : "parte"), [&] {
     TFormaPagamento f;
     f.Tabela = GetTablePagamento();
     f.Chave = {"BDCODEMP", "BDCHAVE", "BDORDEMPAR"};
     f.ColunaSeq = "BDSEQPGTO";
     f.TabelaObrigacao = kTabelasPar[livro_];
+    // Shared with the run's other books: the first book's tables are the form's own, the others follow.
+    for (size_t i = 0; i < livrosComandos_.size(); ++i) {
+      const std::string par = kTabelasPar[livrosComandos_[i]];
+      if (i == 0) {
+        f.Tabela = par + "PGTO";
+        f.TabelaObrigacao = par;
+      } else {
+        f.Outras.emplace_back(par + "PGTO", par);
+      }
+    }
     f.Valores.assign(std::begin(kColunasPagamento), std::end(kColunasPagamento));
     f.Valores.emplace_back("BDTIPOBAIXA");
     if (b.AbateSaldo) {
@@ -908,6 +933,8 @@ TPagamentoBaixa TMovParPgtoMGR::PagamentoDaBaixa(const TBaixaParcela& b, const s
     return f;
   });
   p.Forma = forma;
+  p.Tabela = static_cast<size_t>(
+      std::lower_bound(livrosComandos_.begin(), livrosComandos_.end(), livro_) - livrosComandos_.begin());
   p.Chave = {FieldByName("BDCODEMP").AsInteger(), Variant(static_cast<long long>(FieldByName("BDCHAVE").AsInteger())),
              FieldByName("BDORDEMPAR").AsInteger()};
   p.Valores = ValoresPagamento(b.Data, b.Valor, dcto);

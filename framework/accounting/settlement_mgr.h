@@ -287,6 +287,10 @@ class TMovParPgtoMGR : public TBaixaMGR {
   bool InheritsFrom(const std::string& class_name) const override;
 
   int Livro() const { return livro_; }   // 0 entries, 1 exits, 2 services, 3 other documents
+  // The books (this one among them) whose managers post in the same run: their installments' payments
+  // share one statement per kind, each payment naming its book's tables, instead of one per book. Told
+  // before the first posting.
+  void CompartilhaComandos(std::vector<int> livros);
   void Inicializa() override;
   void SetCODEMP_MGR(int codEmp) { SetCodEmpAtual(codEmp); }
   void SetInconsistencias(TInconsistencias_VYN* list) { SetInconsistencia(list); }
@@ -362,6 +366,8 @@ class TMovParPgtoMGR : public TBaixaMGR {
   int credParte_ = 0;
   Grupo grupo_;
   std::shared_ptr<const TFormaPagamento> formaSaldo_, formaParte_;   // Forma's, asked once
+  std::vector<int> livrosComandos_;   // CompartilhaComandos': sorted, this book among them
+  std::string NomeForma(std::string tipo) const;
 };
 
 class TMovParPgtoEntMGR : public TMovParPgtoMGR {

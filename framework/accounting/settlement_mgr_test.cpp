@@ -136,6 +136,35 @@ TEST_F(SettlementMgrTest, GuideWithAPaidValueNeverExceedsTheBalanceNorPaysTwiceF
   EXPECT_EQ(Lancamentos().Rows.size(), 2u);
 }
 
+// The balance is weighed again when the payment is written, against the row as the database holds it: a
+// guide or a calculation paid elsewhere since it was selected is refused with the balance it has now, and
+// neither its balance nor its payments move.
+TEST_F(SettlementMgrTest, AGuideOrCalculationPaidSinceItsSelectionIsRefusedAndLeftAsItIs) {
+  seed::AddGuia(Db(), 1, 55, R(500));
+  seed::AddCalculo(Db(), 1, 2, 300, 1, R(1000), R(200));
+  auto* guias = TDARFGERPGTOMGR::CreateMgr(&owner_);
+  Prepara(*guias);
+  guias->SelectGuiasParaBaixa({"1......55.."}, nullptr, "tela");
+  auto* calculos = TDADOSPGTOCALCMGR::CreateMgr(&owner_);
+  Prepara(*calculos);
+  calculos->SelectCalculosParaBaixa({"1.1.....300"});
+  ExecutaComoSuite(Db(), "update TDARFGERPGTO set BDSALDOAPAGAR = 120 where BDCHAVEDARF = 55");
+  ExecutaComoSuite(Db(), "update TDADOSPGTOCALC set BDVLRPGTO = 950 where BDCHAVE = 300");
+
+  guias->LancaBaixaImpostoAtual();
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o valor 500,00 é maior que o saldo a pagar 120,00 de a guia de imposto 55 "
+                      "da empresa 1.");
+  calculos->SetTIPOCALC(2);
+  calculos->LancaBaixaCalculoAtual();
+  EXPECT_EQ(Ultima(), "Baixa não lançada: o valor 800,00 é maior que o saldo a pagar 50,00 de o cálculo 300 (tipo 2, "
+                      "ordem 1) da empresa 1.");
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 55").AsCurrency(), R(120));
+  EXPECT_EQ(Db().QueryValue("select BDVLRPGTO from TDADOSPGTOCALC where BDCHAVE = 300").AsCurrency(), R(950));
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA").AsInteger(), 0);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TDADOSPGTOCALC_BAIXA").AsInteger(), 0);
+}
+
 // A paid value below zero is refused as negative, not as zero; a settlement of a link is recorded with
 // its payment, and a second payment of that link cannot commit even when a caller does not check.
 TEST_F(SettlementMgrTest, ANegativeValueIsRefusedAsNegativeAndALinkIsRecordedOnce) {
@@ -296,6 +325,43 @@ TEST_F(SettlementMgrTest, InstallmentsOfEveryBookArePaidInTheirOwnPaymentTable) 
   }
   EXPECT_EQ(Lancamentos().Rows.size(), 4u);
   EXPECT_TRUE(list_->IsEmpty()) << Ultima();
+}
+
+// A run's books share their payment statement: each installment is still paid in its own book's tables,
+// weighed against its own payments, and a refusal names it.
+TEST_F(SettlementMgrTest, BooksSharingTheirStatementPayEachInstallmentInItsOwnTables) {
+  const std::vector<int> livros{3, 0, 2};
+  std::vector<TMovParPgtoMGR*> ms;
+  for (int livro : livros) {
+    seed::AddDocumentoFiscal(Db(), livro, 1, 10 + livro, 500 + livro, EncodeDate(2024, 3, 1), R(100),
+                             {{1, R(100), EncodeDate(2024, 3, 10), 0}});
+    TMovParPgtoMGR* m = CreateMovParPgtoMGR(&owner_, livro);
+    Prepara(*m);
+    m->SetCODEMP_MGR(1);
+    m->CompartilhaComandos(livros);
+    m->SelectGuiasParaBaixa({fmt::format("1...{}.1.{}", 10 + livro, livro)}, m->GetTableJoinParcelamento(1),
+                            m->GetTablePagamento());
+    ASSERT_EQ(m->RecordCount(), 1) << livro;
+    ms.push_back(m);
+  }
+  // The other documents' installment was partly paid elsewhere after it was selected.
+  ExecutaComoSuite(Db(), "insert into VEF_EMP_TMOVF100PARPGTO (BDCODEMP, BDCHAVE, BDORDEMPAR, BDSEQPGTO, BDDATAPGTO, "
+                         "BDVALORPGTO) values (1, 13, 1, 1, '2024-03-02', 60)");
+  for (TMovParPgtoMGR* m : ms) m->LancaBaixaParcelaAtual(m->Livro());
+  ASSERT_EQ(list_->Count(), 1) << Ultima();
+  EXPECT_NE(Ultima().find("maior que o saldo a pagar 40,00 de a parcela 1 do documento 503 (demais documentos)"),
+            std::string::npos)
+      << Ultima();
+  for (int livro : {0, 2}) {
+    const std::string pgto = ms[livro == 0 ? 1 : 2]->GetTablePagamento();
+    EXPECT_EQ(Db().QueryValue("select sum(BDVALORPGTO) from " + pgto + " where BDCHAVE = " + std::to_string(10 + livro))
+                  .AsCurrency(),
+              R(100))
+        << pgto;
+    EXPECT_EQ(Db().QueryValue("select count(*) from " + pgto).AsInteger(), 1) << pgto;
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVF100PARPGTO").AsInteger(), 1);
+  EXPECT_EQ(Lancamentos().Rows.size(), 2u);
 }
 
 TEST_F(SettlementMgrTest, InstallmentPartialPaymentsPartsGroupsAndRefusals) {

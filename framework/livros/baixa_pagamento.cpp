@@ -1,6 +1,7 @@
 #include "framework/livros/baixa_pagamento.h"
 
 #include <stdexcept>
+#include <tuple>
 
 #include <fmt/format.h>
 
@@ -43,6 +44,7 @@ std::string ParametrosPagamento(const TFormaPagamento& f, const std::string& a) 
   d.push_back(a + "PBLQEMP INTEGER = ?");
   d.push_back(a + "PBLQDATA DATE = ?");
   d.push_back(a + "PBLQTELA VARCHAR(1000) = ?");
+  if (!f.Outras.empty()) d.push_back(a + "PTABELA SMALLINT = ?");
   return Join(d, ", ");
 }
 
@@ -77,6 +79,28 @@ std::string TravaObrigacao(const TFormaPagamento& f, const std::string& a, bool 
          "SITUACAO = 4; CODIGO = GDSCODE; SUSPEND; EXIT; END\nEND\n";
 }
 
+// Whether the obligation's row is locked by the update that lowers its balance: when the balance is the
+// row's own (no payment rows to add up), that update is made only where the balance allows the value, and
+// locks the row as the plain lock would; a refused value touches nothing and reads the balance to tell it.
+bool AbateNaTrava(const TFormaPagamento& f) {
+  return !f.Abate.empty() && !f.Guarda.empty() && f.Pagos.empty() && !f.TabelaObrigacao.empty() && !f.Chave.empty();
+}
+
+std::string AbateComTrava(const TFormaPagamento& f, const std::string& a, bool varios) {
+  std::string abate = fmt::format("UPDATE {} O SET {}{} AND ({}) >= :{}PGUARDA;\n", f.TabelaObrigacao, f.Abate,
+                                  Onde(f, a, "O."), f.Guarda, a);
+  if (varios)
+    abate = "BEGIN\n" + abate +
+            "WHEN GDSCODE lock_conflict, GDSCODE update_conflict, GDSCODE deadlock, GDSCODE lock_timeout DO BEGIN\n"
+            "SITUACAO = 4; CODIGO = GDSCODE; SUSPEND; EXIT; END\nEND\n";
+  return abate + fmt::format("IF (ROW_COUNT <> 1) THEN BEGIN\nSELECT {} FROM {} O{} INTO :SALDO;\n"
+                             "SITUACAO = 1; SUSPEND; EXIT;\nEND\n",
+                             f.Guarda, f.TabelaObrigacao, Onde(f, a, "O."));
+}
+
+std::string CorpoTabela(const TFormaPagamento& f, const std::string& a, bool varios);
+std::string Vinculo(const std::string& a);
+
 // One payment's part of the statement; what it refuses leaves the statement at once, naming its place.
 std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios) {
   const std::string a = Prefixo(indice);
@@ -90,8 +114,27 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
       "IF (BTIPO <> 0) THEN BEGIN SITUACAO = 3; SUSPEND; EXIT; END\n"
       "END\n",
       indice, a);
+  if (f.Outras.empty()) return corpo + CorpoTabela(f, a, varios) + Vinculo(a);
+  // The payment's tables are told by its input: each pair has its branch, the last taking what is left
+  // (ParametrosGravaPagamentos refuses a pair the form does not have).
+  for (size_t i = 0; i <= f.Outras.size(); ++i) {
+    TFormaPagamento outra = f;
+    if (i > 0) std::tie(outra.Tabela, outra.TabelaObrigacao) = f.Outras[i - 1];
+    outra.Outras.clear();
+    if (i > 0) corpo += "ELSE ";
+    if (i < f.Outras.size()) corpo += fmt::format("IF ({}PTABELA = {}) THEN ", a, i);
+    corpo += "BEGIN\n" + CorpoTabela(outra, a, varios) + "END\n";
+  }
+  return corpo + Vinculo(a);
+}
+
+// What a payment writes to its tables: the obligation's row locked (its balance read or lowered), the
+// payment row with the next sequence.
+std::string CorpoTabela(const TFormaPagamento& f, const std::string& a, bool varios) {
+  std::string corpo;
   // Another workstation settling the obligation holds this row until it commits.
-  corpo += TravaObrigacao(f, a, varios);
+  const bool abateNaTrava = AbateNaTrava(f);
+  corpo += abateNaTrava ? AbateComTrava(f, a, varios) : TravaObrigacao(f, a, varios);
   // The payment's sequence is the next of its obligation's; the same pass over its payment rows answers
   // what they took off the balance.
   if (f.Pagos.empty()) {
@@ -101,7 +144,7 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
                          f.ColunaSeq, f.Pagos, f.Tabela, Onde(f, a, ""));
     if (!f.Guarda.empty()) corpo += "SALDO = SALDO - PAGO;\n";
   }
-  if (!f.Guarda.empty())
+  if (!f.Guarda.empty() && !abateNaTrava)
     corpo += fmt::format("IF (SALDO IS NULL OR SALDO < {}PGUARDA) THEN BEGIN SITUACAO = 1; SUSPEND; EXIT; END\n", a);
   std::string cols, vals;
   for (size_t i = 0; i < f.Chave.size(); ++i) {
@@ -115,12 +158,15 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
     vals += fmt::format(", :{}PV{}", a, i);
   }
   corpo += fmt::format("INSERT INTO {} ({}, BDCHAVELAN) VALUES ({}, :PCHAVELAN);\n", f.Tabela, cols, vals);
-  if (!f.Abate.empty())
+  if (!f.Abate.empty() && !abateNaTrava)
     corpo += fmt::format("UPDATE {} SET {}{};\nIF (ROW_COUNT <> 1) THEN BEGIN SITUACAO = 2; SUSPEND; EXIT; END\n",
                          f.TabelaObrigacao, f.Abate, Onde(f, a, ""));
-  corpo += fmt::format("IF ({}RBDSESSAO IS NOT NULL) THEN ", a) +
-           Insercao(kTabelaVinculosLancados, kColunasVinculo, std::size(kColunasVinculo), a + "R") + ";\n";
   return corpo;
+}
+
+std::string Vinculo(const std::string& a) {
+  return fmt::format("IF ({}RBDSESSAO IS NOT NULL) THEN ", a) +
+         Insercao(kTabelaVinculosLancados, kColunasVinculo, std::size(kColunasVinculo), a + "R") + ";\n";
 }
 
 }  // namespace
@@ -170,6 +216,9 @@ void AcrescentaPagamento(TParams& v, const TPagamentoBaixa& p, int chaveLancamen
     v.emplace_back(p.BloqueioData.DateOnly());
     v.emplace_back(p.BloqueioTela);
   }
+  if (p.Forma->Outras.empty() && p.Tabela == 0) return;
+  if (p.Tabela > p.Forma->Outras.size()) throw std::logic_error("Tabela de pagamento fora da forma do pagamento");
+  v.emplace_back(static_cast<int>(p.Tabela));
 }
 
 }  // namespace

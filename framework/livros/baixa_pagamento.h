@@ -3,7 +3,7 @@
 // row and reads its open balance under the lock, refuses a value above it, inserts the payment row with
 // its obligation's next sequence, lowers the obligation's own balance and records the posted link; after
 // the last it inserts the ledger entry. A group's payments go in one statement, as a single one does.
-// One statement per shape of settlement (each payment's table, key, guard), prepared once per run: a run
+// One statement per shape of settlement (each payment's tables, key, guard), prepared once per run: a run
 // commits each settlement, and its statements are what costs beside the commit.
 #include <cstddef>
 #include <cstdint>
@@ -63,8 +63,14 @@ struct TFormaPagamento {
   // The obligation's own table (keyed by Chave). Its row is locked before the guard reads the balance,
   // so two workstations settling it at once cannot both read the same open balance.
   std::string TabelaObrigacao;
+  // Tables of the same columns a payment of this kind may be written to instead, as (Tabela,
+  // TabelaObrigacao): the other books' installments of a run. The statement then writes each payment to
+  // the pair its TPagamentoBaixa::Tabela names (0 the form's own, i Outras[i - 1]), and the forms of
+  // several managers that name the same pairs in the same order make one statement, prepared once.
+  std::vector<std::pair<std::string, std::string>> Outras;
   // Set clause lowering the obligation's own balance by the value paid (:PVALOR), e.g. the guide's;
-  // it must touch the obligation's row. Empty: the payment rows are the balance.
+  // it must touch the obligation's row. Empty: the payment rows are the balance. With a Guarda and no
+  // Pagos, this update is the row's lock too, made only where the balance allows the value.
   std::string Abate;
 };
 
@@ -74,6 +80,7 @@ struct TPagamentoBaixa {
   std::shared_ptr<const TFormaPagamento> Forma;
   std::vector<Variant> Chave;     // the obligation, in the order of Forma's key columns
   std::vector<Variant> Valores;   // in the order of Forma's other columns
+  size_t Tabela = 0;              // which of Forma's tables: 0 its own, i its Outras[i - 1]
   Currency ValorGuarda;
   std::string Descricao;
   TOrigemBaixa Origem;                                    // recorded as posted with the payment
