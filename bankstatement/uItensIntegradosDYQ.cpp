@@ -16,13 +16,13 @@ namespace {
 
 Variant Id(int64_t v) { return Variant(static_cast<long long>(v)); }
 
-// Items go fifty to a statement, each statement prepared once per run: a statement per item cost more
-// than writing it.
-constexpr size_t kItensPorComando = 50;
+// Items go a dozen to a statement, each statement prepared once per run: a statement per item cost more
+// than writing it, and a block of fifty took longer to prepare than the writes it saved.
+constexpr size_t kItensPorComando = 12;
 
 // The inputs are declared with the types TINTEGRACAO_DYQ_ITEM's columns have (BDCODEMP, BDIDWEB,
 // BDIDEXTRATOWEB, BDCHAVELAN INTEGER; BDTIPOCONTA SMALLINT): declared TYPE OF COLUMN, the engine looked a
-// column up for each of a statement's hundred and fifty inputs while preparing it.
+// column up for each of a statement's inputs while preparing it.
 constexpr const char* kEmpresaETipo = "E INTEGER = ?, T SMALLINT = ?";
 
 // A block of n items of one company and kind: each item's inputs and statement, numbered by {0}.
@@ -103,7 +103,7 @@ int64_t TItensIntegradosDYQ::GravadosDoExtrato(TDatabase& db, int empresa, int t
 void TItensIntegradosDYQ::MarcaInformados(TDatabase& db, int empresa, int tipoConta, const std::vector<int64_t>& ids) {
   if (ids.empty()) return;
   TTransaction tx(db, TTransaction::kJuntaAberta);
-  // Fifty stretches a statement, the rest one a statement, so that each is prepared once (a stretch
+  // A dozen stretches a statement, the rest one a statement, so that each is prepared once (a stretch
   // repeated to fill a statement would update its items again).
   static const std::string lote = TextoMarcaInformados(kItensPorComando);
   static const std::string um = TextoMarcaInformados(1);

@@ -66,13 +66,19 @@ TBulkLoad::TBulkLoad(TClientDataSet& ds) : ds_(ds) { ds_.BeginBulkLoad(); }
 TBulkLoad::~TBulkLoad() { ds_.EndBulkLoad(); }
 
 TMarcasLinhas::TMarcasLinhas(TClientDataSet& linhas, std::vector<std::string> campos) : linhas_(linhas) {
+  // Each field found once: a review's run keeps the marks of its thousands of lines.
+  std::vector<const TField*> achados;
   for (std::string& c : campos)
-    if (linhas_.FindField(c)) campos_.push_back(std::move(c));
+    if (const TField* f = linhas_.FindField(c)) {
+      campos_.push_back(std::move(c));
+      achados.push_back(f);
+    }
   TFilterGuard guarda(linhas_, TFilterGuard::kAllRows);
   for (linhas_.First(); !linhas_.Eof(); linhas_.Next()) {
     std::vector<Variant> v;
-    for (const std::string& c : campos_) v.push_back(linhas_.FieldByName(c).Value());
-    antes_.emplace(linhas_.GetBookmark(), std::move(v));
+    v.reserve(achados.size());
+    for (const TField* f : achados) v.push_back(f->Value());
+    antes_.emplace_hint(antes_.end(), linhas_.GetBookmark(), std::move(v));
   }
 }
 

@@ -23,6 +23,10 @@ inline constexpr std::array<std::string_view, 19> kTabelasDosLivros = {
 // (kContextoLivros). Other programs' attachments (the suite's screens, isql) carry no mark.
 inline constexpr const char* kContextoModulo = "INTEGRACAO_MODULO";
 inline constexpr const char* kContextoLivros = "INTEGRACAO_LIVROS";
+// The source (company|kind|key) whose account the gate's statement has just opened with the sum of the
+// parts it writes next (a transaction context value, set and cleared by that statement): the parts'
+// trigger does not add them to the account a second time.
+inline constexpr const char* kContextoFonteSomada = "INTEGRACAO_FONTE_SOMADA";
 
 // Whether table (upper case, as the schema names it) is one of them.
 inline bool TabelaDosLivros(std::string_view table) {

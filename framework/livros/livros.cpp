@@ -9,6 +9,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
+#include "framework/data/tabelas_livros.h"
 #include "framework/livros/marca_livros.h"
 
 namespace vyn {
@@ -206,21 +207,25 @@ void TLivros::Verifica(const TLancamentoLivros& l) {
 
 namespace {
 
-constexpr size_t kFontesPorComando = 50;
+// Sources booked whole a statement. Preparing a block costs more than its size says: blocks of fifty
+// (and of ten sources in parts) took longer to prepare than the statements a dozen (and three) add to a
+// run of 10,000 lines.
+constexpr size_t kFontesPorComando = 12;
 // Sources booked in parts a statement: each opens its account and writes its parts, so that fewer keep
-// the statement's text and message well within the database's limits.
-constexpr size_t kFontesEmPartesPorComando = 10;
+// the statement's text and message well within the database's limits, and its preparation short.
+constexpr size_t kFontesEmPartesPorComando = 3;
 // A look-up of recorded sources asks for a fixed number of keys (the last ones repeated), so that its
 // statement is prepared once per run: preparing a list of as many keys as a batch happens to hold cost
-// more than the look-up itself.
-constexpr size_t kChavesPorConsulta = 200;
+// more than the look-up itself. Fifty: a list of two hundred took longer to prepare than the statements
+// of fifty it saved.
+constexpr size_t kChavesPorConsulta = 50;
 constexpr size_t kChavesPorConsultaCurta = 16;
 constexpr const char* kColunasFonte[] = {"BDCODEMP",  "BDTIPOFONTE", "BDFONTE",   "BDDESCRICAO", "BDCHAVELAN",
                                          "BDVALOR",   "BDLANCADO",   "BDDATA",    "BDDEBITO",    "BDCREDITO",
                                          "BDDCTO",    "BDUSUARIO",   "BDESTACAO", "BDEXECUCAO"};
 // Each column's type as TINTEGRACAO_FONTE_LANCADA declares it (framework/schema/modulo_livros.cpp), in
 // kColunasFonte's order, for the statements' inputs: declared TYPE OF COLUMN, the engine looked the column
-// up for every input of every source, two thirds of preparing fifty sources' statement.
+// up for every input of every source, two thirds of preparing a block of sources.
 constexpr const char* kTiposFonte[] = {"INTEGER",
                                        "SMALLINT",
                                        "VARCHAR(120) CHARACTER SET WIN1252",
@@ -288,21 +293,30 @@ std::string TextoFontes(size_t n) {
   return "EXECUTE BLOCK (" + parametros + ")\nAS\nBEGIN\n" + corpo + "END";
 }
 
-// Sources booked in parts, each with as many parts, in one statement: each source's account opened with
-// its first part (a source booked whole already answers its place, from 0, and the statement books
-// nothing more), then its parts; a refused part undoes the whole statement. INTEIRA is -1 when every
-// source was booked.
+// Sources booked in parts, each with as many parts, in one statement (a source booked whole already
+// answers its place, from 0, and the statement books nothing more); a refused part undoes the whole
+// statement. INTEIRA is -1 when every source was booked. A source's account opened here starts at the
+// sum of its parts, which its row's check weighs against its value, and the parts' trigger leaves it
+// alone (kContextoFonteSomada): one row version per source instead of one more per part. A source
+// whose account an earlier run opened takes its parts through the trigger, each checked as it comes.
 std::string TextoPartes(size_t fontes, size_t partes) {
   std::string parametros, corpo;
+  const std::string contexto = fmt::format("RDB$SET_CONTEXT('USER_TRANSACTION', '{}', ", kContextoFonteSomada);
   for (size_t f = 0; f < fontes; ++f) {
-    const std::string valores = ParametrosFonte(f, parametros);
+    std::string valores = ParametrosFonte(f, parametros);
+    std::string soma;
+    for (size_t i = 0; i < partes; ++i) soma += fmt::format("{}:V{}_{}", i ? " + " : "", f, i);
+    const std::string lancado = fmt::format(":P{}BDLANCADO", f);
+    valores.replace(valores.find(lancado), lancado.size(), "(" + soma + ")");
     const std::string fonte = fmt::format("BDCODEMP = :P{0}BDCODEMP AND BDTIPOFONTE = :P{0}BDTIPOFONTE AND BDFONTE = "
                                           ":P{0}BDFONTE",
                                           f);
     corpo += "  SELECT BDCHAVELAN FROM TINTEGRACAO_FONTE_LANCADA WHERE " + fonte + " INTO :LAN;\n"
-             "  IF (ROW_COUNT = 0) THEN INSERT INTO TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() + ") VALUES (" +
-             valores + ");\n" +
-             fmt::format("  ELSE IF (LAN IS NOT NULL) THEN BEGIN INTEIRA = {}; SUSPEND; EXIT; END\n", f);
+             "  IF (ROW_COUNT = 0) THEN BEGIN\n    INSERT INTO TINTEGRACAO_FONTE_LANCADA (" + ListaColunasFonte() +
+             ") VALUES (" + valores + ");\n    C = " + contexto +
+             fmt::format(":P{0}BDCODEMP || '|' || :P{0}BDTIPOFONTE || '|' || :P{0}BDFONTE);\n  END\n", f) +
+             "  ELSE BEGIN\n    C = " + contexto + "NULL);\n" +
+             fmt::format("    IF (LAN IS NOT NULL) THEN BEGIN INTEIRA = {}; SUSPEND; EXIT; END\n  END\n", f);
     for (size_t i = 0; i < partes; ++i) {
       // As TINTEGRACAO_FONTE_PARTE declares BDPARTE, BDCHAVELAN and BDVALOR, for the reason kTiposFonte says.
       parametros += fmt::format(", N{0}_{1} VARCHAR(60) CHARACTER SET WIN1252 = ?, L{0}_{1} INTEGER = ?, V{0}_{1} "
@@ -314,9 +328,11 @@ std::string TextoPartes(size_t fontes, size_t partes) {
                            f, i);
     }
   }
+  // The context names no source once the statement is over.
   return "EXECUTE BLOCK (" + parametros +
-         ")\nRETURNS (INTEIRA INTEGER)\nAS\nDECLARE VARIABLE LAN INTEGER;\nBEGIN\n  INTEIRA = -1;\n" + corpo +
-         "  SUSPEND;\nEND";
+         ")\nRETURNS (INTEIRA INTEGER)\nAS\nDECLARE VARIABLE LAN INTEGER;\nDECLARE VARIABLE C INTEGER;\nBEGIN\n"
+         "  INTEIRA = -1;\n" +
+         corpo + "  C = " + contexto + "NULL);\n  SUSPEND;\nEND";
 }
 
 TFonteRegistrada LeFonte(const std::vector<Variant>& r) {

@@ -193,7 +193,7 @@ class TLivros {
   // booked already, or more than its value (by any run, window or workstation, committed or still
   // writing) raises EFonteJaLancada naming when, by whom and what is left.
   void RegistraFonte(const TFonteLancada& f);
-  // As RegistraFonte for each, sources booked whole fifty to a statement: a run records as many sources
+  // As RegistraFonte for each, sources booked whole a dozen to a statement: a run records as many sources
   // as it books lines.
   void RegistraFontes(const std::vector<TFonteLancada>& fontes);
   // The account of a source, when anything was booked of it; read apart from the writer's transaction.

@@ -429,6 +429,40 @@ TEST_F(LivrosTest, SourcesBookedInPartsInBulkKeepEachAccountAndNameTheOneBookedA
   EXPECT_EQ(recusada(lote).rfind("Linha 7: já lançado em ", 0), 0u);
 }
 
+// An account opened together with its parts is weighed by their sum at once; the parts a later statement
+// of the same transaction brings to it are still added, and weighed, one by one.
+TEST_F(LivrosTest, AnAccountOpenedWithItsPartsHoldsTheirSumAndLaterPartsStillAddUp) {
+  auto fonte = [](const std::string& chave, std::vector<TParteFonte> partes) {
+    TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, chave, "Linha " + chave, 0, Currency::Parse("100")};
+    f.Partes = std::move(partes);
+    return f;
+  };
+  const std::string acentuada = "Cobrança São João|7";
+  TTransaction tx(Db());
+  TLivros livros(Db(), Execucao());
+  // Together beyond the value, though each part alone fits: refused, nothing of it written.
+  EXPECT_THROW(livros.RegistraFontes({fonte(acentuada, {{"a", 11, Currency::Parse("60")}, {"b", 12, Currency::Parse("50")}})}),
+               EFonteJaLancada);
+  // Read in the run's transaction: what it wrote is not committed.
+  auto lancado = [&](const std::string& chave) {
+    const Variant v = Db().QueryValue("select BDLANCADO from TINTEGRACAO_FONTE_LANCADA where BDFONTE = ?", {chave});
+    return v.IsNull() ? Currency::Parse("-1") : v.AsCurrency();
+  };
+  EXPECT_EQ(lancado(acentuada), Currency::Parse("-1"));
+  std::vector<TFonteLancada> lote;
+  for (int n = 0; n < 10; ++n)
+    lote.push_back(fonte(n ? std::to_string(n) : acentuada,
+                         {{"a", 20 + n, Currency::Parse("-5")}, {"b", 40 + n, Currency::Parse("45")}}));
+  livros.RegistraFontes(lote);
+  livros.RegistraFontes({fonte(acentuada, {{"c", 60, Currency::Parse("30")}}), fonte("3", {{"c", 61, Currency::Parse("60")}})});
+  EXPECT_EQ(lancado(acentuada), Currency::Parse("70"));
+  EXPECT_EQ(lancado("3"), Currency::Parse("100"));
+  EXPECT_EQ(lancado("4"), Currency::Parse("40"));
+  // The rest of the accented line is 30,00: a part of 30,01 is refused by its account.
+  EXPECT_THROW(livros.RegistraFontes({fonte(acentuada, {{"d", 62, Currency::Parse("30,01")}})}), EFonteJaLancada);
+  EXPECT_EQ(lancado(acentuada), Currency::Parse("70"));
+}
+
 // A reconciliation that moves an entry to the statement's day, or deletes it, changes both days it touches.
 TEST_F(LivrosTest, AnEntryIsNeitherMovedNorDeletedAcrossAClosedDay) {
   ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "

@@ -4,6 +4,7 @@
 // own statement both call.
 #include <fmt/format.h>
 
+#include "framework/data/tabelas_livros.h"
 #include "framework/schema/schema.h"
 #include "framework/schema/troca_plano.h"
 
@@ -84,19 +85,23 @@ void AddModuloLivrosSchema(TSchema& s) {
   // The same movement brought by another road is found by its day and value.
   s.AddIndex("IX_FONTE_LANCADA_MOV",
              "CREATE INDEX IX_FONTE_LANCADA_MOV ON TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDDATA, BDVALOR)");
-  s.AddProcedure("TRG_FONTE_PARTE_SOMA", R"(CREATE TRIGGER TRG_FONTE_PARTE_SOMA FOR TINTEGRACAO_FONTE_PARTE
+  s.AddProcedure("TRG_FONTE_PARTE_SOMA", fmt::format(R"(CREATE TRIGGER TRG_FONTE_PARTE_SOMA FOR TINTEGRACAO_FONTE_PARTE
 AFTER INSERT OR DELETE AS
 BEGIN
   -- A part of no value (the bank side of a split line) leaves the sum as it is: no new version of the row.
+  -- Nor does a part of the source whose account the gate's statement opened, in this transaction, with the
+  -- sum of the parts it writes next (named in the context until they are written): its row was checked
+  -- against its value with that sum when it was inserted.
   IF (INSERTING) THEN BEGIN
-    IF (NEW.BDVALOR <> 0) THEN
+    IF (NEW.BDVALOR <> 0 AND RDB$GET_CONTEXT('USER_TRANSACTION', '{0}') IS DISTINCT FROM
+        NEW.BDCODEMP || '|' || NEW.BDTIPOFONTE || '|' || NEW.BDFONTE) THEN
       UPDATE TINTEGRACAO_FONTE_LANCADA SET BDLANCADO = BDLANCADO + NEW.BDVALOR
         WHERE BDCODEMP = NEW.BDCODEMP AND BDTIPOFONTE = NEW.BDTIPOFONTE AND BDFONTE = NEW.BDFONTE;
   END
   ELSE IF (OLD.BDVALOR <> 0) THEN
     UPDATE TINTEGRACAO_FONTE_LANCADA SET BDLANCADO = BDLANCADO - OLD.BDVALOR
       WHERE BDCODEMP = OLD.BDCODEMP AND BDTIPOFONTE = OLD.BDTIPOFONTE AND BDFONTE = OLD.BDFONTE;
-END)");
+END)", kContextoFonteSomada));
   // An entry deleted (by the suite's entry screen, a utility, a user's correction) frees what it booked:
   // a source booked whole by it is free again; a part of a source, that part only; a source left with
   // nothing booked is forgotten.

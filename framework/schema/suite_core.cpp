@@ -1,10 +1,13 @@
 // The suite's core tables: companies and their monthly data, charts of accounts, history plans,
 // participants, parameters, ledger entries and the online account configuration.
+#include "framework/schema/log_evento.h"
 #include "framework/schema/schema.h"
 
 namespace vyn {
 
 void AddSuiteCoreSchema(TSchema& s) {
+  // The action log of every screen and task.
+  s.AddTable(kActionLogTable, kActionLogDDL);
   // Companies. A branch names its head office in BDCODMATRIZ; BDSTATUSEMP 1 marks a consultation-only
   // copy left by a change of posting plan. BDINCORPORADORA and BDPRODUTORRURAL are the company's
   // real-estate developer and rural producer profiles, which open the entry reviews' details of each.
