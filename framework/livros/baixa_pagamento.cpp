@@ -93,7 +93,8 @@ std::string AbateComTrava(const TFormaPagamento& f, const std::string& a, bool v
     abate = "BEGIN\n" + abate +
             "WHEN GDSCODE lock_conflict, GDSCODE update_conflict, GDSCODE deadlock, GDSCODE lock_timeout DO BEGIN\n"
             "SITUACAO = 4; CODIGO = GDSCODE; SUSPEND; EXIT; END\nEND\n";
-  return abate + fmt::format("IF (ROW_COUNT <> 1) THEN BEGIN\nSELECT {} FROM {} O{} INTO :SALDO;\n"
+  // SALDO is cleared first: among several payments a missing obligation must not be told another's balance.
+  return abate + fmt::format("IF (ROW_COUNT <> 1) THEN BEGIN\nSALDO = NULL;\nSELECT {} FROM {} O{} INTO :SALDO;\n"
                              "SITUACAO = 1; SUSPEND; EXIT;\nEND\n",
                              f.Guarda, f.TabelaObrigacao, Onde(f, a, "O."));
 }
