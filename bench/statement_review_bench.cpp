@@ -7,11 +7,13 @@
 // supplier, contained text of either direction on any account; the rules ahead of them by key are for
 // another account, the other direction or texts no line has), three completed by the user. Timed: the
 // dialog's confirmation up to the review shown (rules applied), and the import. Goals: linear (time per
-// line at 10,000 within 1.5x that at 1,000) and within 3x its floor measured in the same run: a bare
+// line at 10,000 within 1.5x that at 1,000) and within 3x its floor measured in the same run (the least of three): a bare
 // prepared INSERT of as many ledger rows as the run wrote and of the record of each line booked.
 //   statement_review_bench
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
+#include <limits>
 #include <map>
 
 #include <fmt/format.h>
@@ -310,8 +312,13 @@ void BM_StatementReviewImport(benchmark::State& state) {
                               .c_str());
       return;
     }
-    m.Crua = bench::InsercaoCrua(m.Gravados, "VZEL_EMPRESAS_TLAN", {},
-                                  {n, static_cast<int>(vyn::TTipoFonte::LinhaExtratoBanco), bench::ChaveItemDyq});
+    // The floor is the least of three: one run slowed by the machine would flatter the ratio, and a goal
+    // must not be told met by a floor that was not.
+    m.Crua = std::numeric_limits<double>::max();
+    for (int vez = 0; vez < 3; ++vez)
+      m.Crua = std::min(m.Crua, bench::InsercaoCrua(m.Gravados, "VZEL_EMPRESAS_TLAN", {},
+                                                    {n, static_cast<int>(vyn::TTipoFonte::LinhaExtratoBanco),
+                                                     bench::ChaveItemDyq}));
     state.SetIterationTime(m.Segundos());
     Medidas()[n] = m;
     state.counters["us/line"] = m.Segundos() * 1e6 / static_cast<double>(n);
