@@ -307,6 +307,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
     int Credito = 0;
     std::string Documento;
     std::string Descricao;
+    int64_t Lote = 0;   // the Dyq statement it came in
   };
   const TOrigemLinha* OrigemDe(vyn::TBookmark linha) const;
   // The kind of source the review's lines are (a bank statement's or a cash movement's).

@@ -9,6 +9,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
+#include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
@@ -62,12 +63,13 @@ void TfrConsultaImportacaoExtratoBancario::IdentificaFontes() {
   for (l->First(); !l->Eof(); l->Next()) {
     TOrigemLinha o;
     if (!Vazio(*l, "BDIDWEB")) {
-      o.Chave = fmt::format("I|{}", Int(*l, "BDIDWEB"));
+      o.Chave = TItensIntegradosDYQ::ChaveFonte(Int(*l, "BDIDWEB"));
     } else {
       const std::string extrato = Int(*l, "BDIDEXTRATOWEB") > 0 ? fmt::format("D{}", Int(*l, "BDIDEXTRATOWEB"))
                                                                 : fmt::format("A{}|{}", banco, Trim(FArquivo));
       o.Chave = fmt::format("E|{}|{}", extrato, ++posicoes[extrato]);
     }
+    o.Lote = Int(*l, "BDIDEXTRATOWEB");
     o.Valor = Valor(*l, "BDVALOR");
     o.Data = l->FieldByName("BDDATA").IsNull() ? TDateTime() : l->FieldByName("BDDATA").AsDateTime();
     // Money out credits the bank, money in debits it.
@@ -90,6 +92,7 @@ const TfrConsultaImportacaoExtratoBancario::TOrigemLinha* TfrConsultaImportacaoE
 TFonteLancada TfrConsultaImportacaoExtratoBancario::FonteDaLinha(int empresa, const TOrigemLinha& o) const {
   TFonteLancada f{empresa, TipoFonte(), o.Chave, o.Descricao, 0, o.Valor};
   f.Movimento = {o.Data, o.Debito, o.Credito, o.Documento};
+  f.Lote = o.Lote;
   return f;
 }
 

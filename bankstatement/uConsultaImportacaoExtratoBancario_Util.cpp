@@ -346,16 +346,6 @@ void TUtilImportacao_ExtratoBancario_Treeview::GetAposGravacao() {
   for (const auto& pai : tela->PaisIntegradosPorDivisoes(gravadas)) gravadas.insert(pai);
   FCompletas.clear();
   if (Livros()) FCompletas = tela->RegistraFontes(*Livros(), gravadas);
-  if (!tela->TemDadosDYQ() || !l->FindField("BDIDWEB")) return;
-  std::map<int, std::vector<TItensIntegradosDYQ::TItem>> porEmpresa;
-  for (l->First(); !l->Eof(); l->Next()) {
-    const std::pair<int, int> chave{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
-    // An item is booked when all of it is: a line left with a rest is not integrated yet.
-    if (Vazio(*l, "BDIDWEB") || !FCompletas.count(chave)) continue;
-    porEmpresa[chave.first].push_back({Int(*l, "BDIDWEB"), Int(*l, "BDIDEXTRATOWEB"), chave.second});
-  }
-  for (const auto& [empresa, itens] : porEmpresa)
-    TItensIntegradosDYQ::Registra(l->Database(), empresa, tela->TipoExtrato(), itens);
 }
 
 void TUtilImportacao_ExtratoBancario_Treeview::ProcessosClassesFilhasAposImportacao() {

@@ -19,6 +19,7 @@
 #include "framework/accounting/preparacao_extrato_mgr.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/host/publicas.h"
+#include "framework/livros/livros.h"
 #include "framework/schema/seed.h"
 #include "framework/standins/lancamentos.h"
 #include "framework/ui/edit_numeric.h"
@@ -729,7 +730,8 @@ TEST_F(RevisaoExtratoTest, AStatementOpenedAgainAfterALostReportBooksNoLineTwice
   t->Close();
   auto entradas = [&] { return Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(); };
   ASSERT_EQ(entradas(), 1);
-  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_DYQ_ITEM where BDCODEMP = 15 and BDIDWEB = 11").AsString(),
+  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = 15 and BDFONTE = 'I|11'")
+                .AsString(),
             "FALSE");
 
   aceita = true;
@@ -748,7 +750,7 @@ TEST_F(RevisaoExtratoTest, AStatementOpenedAgainAfterALostReportBooksNoLineTwice
   ASSERT_EQ(r.back()["documento"]["aDado"].size(), 2u);
   EXPECT_EQ(r.back()["documento"]["aDado"][0]["extratoItemId"], 11);
   EXPECT_EQ(r.back()["documento"]["aDado"][1]["extratoItemId"], 12);
-  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_DYQ_ITEM where BDINFORMADO = 'TRUE'").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDINFORMADO = 'TRUE'").AsInteger(), 2);
   const size_t enviados = Retornos().size();
   t2->Close();
   EXPECT_EQ(Retornos().size(), enviados) << "nothing is reported twice";
@@ -766,7 +768,7 @@ TEST_F(RevisaoExtratoTest, ALineBookedWithItsSplitEntriesIsNotOfferedAgain) {
   dialogs.Yes("nenhum lançamento foi marcado").Ok("Importação finalizada");
   t->spImportacao->Click();
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 3);
-  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_DYQ_ITEM where BDCODEMP = 15 and BDIDWEB = 11")
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = 15 and BDFONTE = 'I|11'")
                 .AsInteger(), 1);
   t->Close();
   dialogs.List();
@@ -1365,8 +1367,7 @@ TEST_F(RevisaoBaixasTest, OnlyPreparedOpeningRenumbersTheLinesAndTheirSavedLinks
 // Dyq numbers statement items and cash items each on its own: a cash item booked under an id neither
 // hides the statement's item of that id nor goes with the statement's reports.
 TEST_F(RevisaoExtratoTest, ACashItemWithTheIdOfAStatementItemIsAnotherItem) {
-  Db().Execute("insert into TINTEGRACAO_DYQ_ITEM (BDCODEMP, BDIDWEB, BDTIPOCONTA, BDINFORMADO) values (15, 11, 2, "
-               "'FALSE')");
+  TLivros(Db(), {}).RegistraFonte({15, TTipoFonte::LinhaExtratoCaixa, "I|11", "item de caixa"});
   Linha(1, 1001, 3001, 100);
   TfrConsultaImportacaoExtratoBancario* t = Abre();
   ASSERT_EQ(t->DAOLinhas()->RecordCount(), 1) << "the cash item does not stand for the statement's";
@@ -1376,11 +1377,11 @@ TEST_F(RevisaoExtratoTest, ACashItemWithTheIdOfAStatementItemIsAnotherItem) {
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0]["caixa"], false);
   ASSERT_EQ(r[0]["documento"]["aDado"].size(), 1u);
-  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_DYQ_ITEM where BDCODEMP = 15 and BDTIPOCONTA = 2")
+  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = 15 and BDTIPOFONTE = 2")
                 .AsString(),
             "FALSE")
       << "the cash item's report waits for a cash review";
-  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_DYQ_ITEM where BDCODEMP = 15 and BDTIPOCONTA = 1")
+  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = 15 and BDTIPOFONTE = 1")
                 .AsString(),
             "TRUE");
   t->Close();

@@ -1,9 +1,10 @@
 #pragma once
-// The record of the Dyq statement items the review booked (TINTEGRACAO_DYQ_ITEM): what keeps an
-// item from being booked twice when its statement is opened again, and keeps its integrated report
-// until Dyq took it. Beside it, the returns and refusals Dyq did not take (TINTEGRACAO_DYQ_RETORNO),
-// kept until a later review sends them. Every call names the kind of account (1 bank statement,
-// 2 cash movement): Dyq numbers each kind's items on its own.
+// The Dyq statement items the review booked, as the books' record of sources holds them (one row per
+// item, its source: known by its id, framework/livros/livros.h): what keeps an item from being booked
+// twice when its statement is opened again, and keeps its integrated report until Dyq took it. Beside it,
+// the returns and refusals Dyq did not take (TINTEGRACAO_DYQ_RETORNO), kept until a later review sends
+// them. Every call names the kind of account (1 bank statement, 2 cash movement): Dyq numbers each kind's
+// items on its own.
 #include <cstdint>
 #include <map>
 #include <string>
@@ -17,17 +18,11 @@ namespace integracao {
 
 class TItensIntegradosDYQ {
  public:
-  struct TItem {
-    int64_t IdWeb = 0;
-    int64_t IdExtrato = 0;
-    int64_t ChaveLancamento = 0;
-  };
-  // Records the items a run booked (company, kind, item). Called inside the run's write: it goes or
-  // stays with the entries. An item already recorded keeps its first entry.
-  static void Registra(vyn::TDatabase& db, int empresa, int tipoConta, const std::vector<TItem>& itens);
-  // The company's booked items of that kind, by id: whether Dyq took their report.
+  // The key of item idWeb's source.
+  static std::string ChaveFonte(int64_t idWeb);
+  // The company's items of that kind booked whole, by id: whether Dyq took their report.
   static std::map<int64_t, bool> Integrados(vyn::TDatabase& db, int empresa, int tipoConta);
-  // How many items of one Dyq statement were booked.
+  // How many items of one Dyq statement were booked, whole or in part.
   static int64_t GravadosDoExtrato(vyn::TDatabase& db, int empresa, int tipoConta, int64_t idExtrato);
   // Dyq took the integrated report of these items.
   static void MarcaInformados(vyn::TDatabase& db, int empresa, int tipoConta, const std::vector<int64_t>& ids);

@@ -38,7 +38,7 @@ void ExcluiLancamentos(TDatabase& db, int codEmp, const std::string& onde, const
              pEmpresa);
   // A payment keeps its settlement, which is the obligation's, but no longer names an entry that is gone;
   // a variance run's link to the entry goes with it. The settlement's record of the links it posted
-  // (VZEL_EMP_TVINC_BAIXA_LANC) and the booked Dyq items stay whole, so that nothing is paid twice.
+  // (VZEL_EMP_TVINC_BAIXA_LANC) stays whole, so that nothing is paid twice.
   for (const char* pagamentos : kTabelasPagamento)
     db.Execute(std::string("UPDATE ") + pagamentos + " SET BDCHAVELAN = NULL WHERE BDCODEMP = ? AND BDCHAVELAN IN " +
                    chaves,
@@ -61,7 +61,9 @@ void TransfereVinculosDoLancamento(TDatabase& db, int codEmp, int de, int para) 
   for (const char* pagamentos : kTabelasPagamento)
     db.Execute(std::string("UPDATE ") + pagamentos + " SET BDCHAVELAN = ? WHERE BDCODEMP = ? AND BDCHAVELAN = ?",
                {para, codEmp, de});
-  for (const char* tabela : {"TOL_VZEL_EMP_TVARCAMBIAL", "VZEL_EMP_TVINC_BAIXA_LANC", "TINTEGRACAO_DYQ_ITEM"})
+  // The sources it booked stay booked, by the entry that replaces it: deleting the old one frees nothing.
+  for (const char* tabela : {"TOL_VZEL_EMP_TVARCAMBIAL", "VZEL_EMP_TVINC_BAIXA_LANC", "TINTEGRACAO_FONTE_LANCADA",
+                             "TINTEGRACAO_FONTE_PARTE"})
     db.Execute(std::string("UPDATE ") + tabela + " SET BDCHAVELAN = ? WHERE BDCODEMP = ? AND BDCHAVELAN = ?",
                {para, codEmp, de});
 }

@@ -19,7 +19,7 @@ inline constexpr const char* kTabelasPagamento[] = {"VEF_EMP_TMOVENTPARPGTO", "V
 void ExcluiLancamentos(TDatabase& db, int codEmp, const std::string& onde, const TParams& valores);
 
 // An entry made again under another key: what records that it posted a payment, a variance, a link or
-// a Dyq item follows it, so that none of them is taken for not posted and posted a second time.
+// a source follows it, so that none of them is taken for not posted and posted a second time.
 void TransfereVinculosDoLancamento(TDatabase& db, int codEmp, int de, int para);
 
 }  // namespace vyn

@@ -222,7 +222,7 @@ constexpr size_t kChavesPorConsulta = 50;
 constexpr size_t kChavesPorConsultaCurta = 16;
 constexpr const char* kColunasFonte[] = {"BDCODEMP",  "BDTIPOFONTE", "BDFONTE",   "BDDESCRICAO", "BDCHAVELAN",
                                          "BDVALOR",   "BDLANCADO",   "BDDATA",    "BDDEBITO",    "BDCREDITO",
-                                         "BDDCTO",    "BDUSUARIO",   "BDESTACAO", "BDEXECUCAO"};
+                                         "BDDCTO",    "BDUSUARIO",   "BDESTACAO", "BDEXECUCAO",  "BDLOTE"};
 // Each column's type as TINTEGRACAO_FONTE_LANCADA declares it (framework/schema/modulo_livros.cpp), in
 // kColunasFonte's order, for the statements' inputs: declared TYPE OF COLUMN, the engine looked the column
 // up for every input of every source, two thirds of preparing a block of sources.
@@ -239,7 +239,8 @@ constexpr const char* kTiposFonte[] = {"INTEGER",
                                        "VARCHAR(60) CHARACTER SET WIN1252",
                                        "VARCHAR(100) CHARACTER SET WIN1252",
                                        "VARCHAR(100) CHARACTER SET WIN1252",
-                                       "VARCHAR(200) CHARACTER SET WIN1252"};
+                                       "VARCHAR(200) CHARACTER SET WIN1252",
+                                       "INTEGER"};
 static_assert(std::size(kTiposFonte) == std::size(kColunasFonte));
 // What LeFonte reads of a source's row, in its order.
 const std::string kColunasLidas =
@@ -263,7 +264,8 @@ TParams ValoresFonte(const TFonteLancada& f, const TExecucaoLivros& e, bool inte
           inteira ? OuNulo(f.ChaveLancamento) : Variant(), comValor ? Variant(f.Valor) : Variant(),
           Variant(inteira && comValor ? f.Valor : Currency()), comMovimento ? Variant(m.Data.DateOnly()) : Variant(),
           OuNulo(m.Debito), OuNulo(m.Credito), m.Documento.empty() ? Variant() : Variant(Utf8Left(m.Documento, 60)),
-          Utf8Left(e.Usuario, 100), Utf8Left(e.Estacao, 100), Utf8Left(e.Rotulo, 200)};
+          Utf8Left(e.Usuario, 100), Utf8Left(e.Estacao, 100), Utf8Left(e.Rotulo, 200),
+          f.Lote > 0 ? Variant(static_cast<long long>(f.Lote)) : Variant()};
 }
 
 std::string Marcadores(size_t n) {
@@ -458,6 +460,52 @@ void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
     }
   }
   for (; i < inteiras.size(); ++i) RegistraFonte(*inteiras[i]);
+}
+
+std::map<std::string, bool> TLivros::FontesCompletas(int codEmp, TTipoFonte tipo, const std::string& prefixo) {
+  std::map<std::string, bool> r;
+  db_.Query("select BDFONTE, BDINFORMADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and "
+            "BDFONTE starting with ? and (BDVALOR is null or BDVALOR <= 0 or BDLANCADO >= BDVALOR)",
+            {codEmp, static_cast<int>(tipo), prefixo},
+            [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+              r.emplace(row[0].AsString(), row[1].AsString() == "TRUE");
+            });
+  return r;
+}
+
+int64_t TLivros::FontesDoLote(int codEmp, TTipoFonte tipo, int64_t lote) {
+  return db_
+      .QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and BDLOTE = ?",
+                  {codEmp, static_cast<int>(tipo), Variant(static_cast<long long>(lote))})
+      .AsInteger();
+}
+
+void TLivros::MarcaInformadas(int codEmp, TTipoFonte tipo, const std::vector<std::string>& chaves) {
+  if (chaves.empty()) return;
+  // A dozen keys a statement, the rest one a statement, each prepared once: an update per key cost a
+  // statement per line of a report.
+  auto texto = [](size_t n) {
+    std::string parametros = "E INTEGER = ?, T SMALLINT = ?", corpo;
+    for (size_t i = 0; i < n; ++i) {
+      parametros += fmt::format(", K{} VARCHAR(120) CHARACTER SET WIN1252 = ?", i);
+      corpo += fmt::format("UPDATE TINTEGRACAO_FONTE_LANCADA SET BDINFORMADO = 'TRUE' WHERE BDCODEMP = :E AND "
+                           "BDTIPOFONTE = :T AND BDFONTE = :K{};\n",
+                           i);
+    }
+    return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
+  };
+  static const std::string lote = texto(kFontesPorComando);
+  static const std::string uma = texto(1);
+  TTransaction tx(db_, TTransaction::kJuntaAberta);
+  TMarcaLivros marca(db_);
+  for (size_t i = 0; i < chaves.size();) {
+    const size_t n = chaves.size() - i >= kFontesPorComando ? kFontesPorComando : 1;
+    TParams p{codEmp, static_cast<int>(tipo)};
+    for (size_t k = i; k < i + n; ++k) p.emplace_back(ChaveGravada(chaves[k]));
+    db_.Prepared(n == kFontesPorComando ? lote : uma).Run(p);
+    i += n;
+  }
+  tx.Commit();
 }
 
 std::optional<TFonteRegistrada> TLivros::FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave) {

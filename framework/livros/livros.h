@@ -142,6 +142,7 @@ struct TFonteLancada {
   Currency Valor;
   std::vector<TParteFonte> Partes;
   TMovimentoFonte Movimento;
+  int64_t Lote = 0;   // the batch its origin sent it in (a Dyq statement's id), 0 none
 };
 
 // What the record holds of a source booked earlier.
@@ -196,6 +197,15 @@ class TLivros {
   // As RegistraFonte for each, sources booked whole a dozen to a statement: a run records as many sources
   // as it books lines.
   void RegistraFontes(const std::vector<TFonteLancada>& fontes);
+  // The company's sources of one kind whose key begins with prefixo and all of which is booked, each with
+  // whether its origin took the report that it was integrated.
+  std::map<std::string, bool> FontesCompletas(int codEmp, TTipoFonte tipo, const std::string& prefixo);
+  // How many of the company's sources of one kind came in the origin's batch lote and are booked, whole
+  // or in part.
+  int64_t FontesDoLote(int codEmp, TTipoFonte tipo, int64_t lote);
+  // The origin took the report that these sources were integrated; in the open transaction, or committed
+  // on its own when none is open. A key no source has is passed over.
+  void MarcaInformadas(int codEmp, TTipoFonte tipo, const std::vector<std::string>& chaves);
   // The account of a source, when anything was booked of it; read apart from the writer's transaction.
   std::optional<TFonteRegistrada> FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave);
   // The accounts of a company's sources of one kind among chaves (those with anything booked), read in

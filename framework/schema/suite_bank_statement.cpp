@@ -88,20 +88,6 @@ SELECT C.BDCODCONFIG, C.BDCODBAN, C.BDTITULOPDF, C.BDCPFCNPJBENEF, C.BDDATAVENC,
   BDCSLL NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_Y570 PRIMARY KEY (BDCODEMP, BDCHAVE, BDSEQ)))");
 
-  // Dyq statement items the review booked (written as an entry, settled or reconciled): an item is
-  // booked once, whatever happens to its statement on Dyq. BDCHAVELAN is the line's entry key;
-  // BDINFORMADO 'TRUE' once Dyq took the item's integrated report (until then the report is sent
-  // again); BDTIPOCONTA 1 a bank statement, 2 a cash movement. Dyq numbers the items of each kind
-  // on its own, so a statement item and a cash item may share an id: the kind is part of the key.
-  s.AddTable("TINTEGRACAO_DYQ_ITEM", R"(CREATE TABLE TINTEGRACAO_DYQ_ITEM (
-  BDCODEMP INTEGER NOT NULL,
-  BDIDWEB INTEGER NOT NULL,
-  BDIDEXTRATOWEB INTEGER,
-  BDCHAVELAN INTEGER,
-  BDTIPOCONTA SMALLINT DEFAULT 1 NOT NULL,
-  BDINFORMADO VARCHAR(5) DEFAULT 'FALSE' NOT NULL,
-  CONSTRAINT PK_TINTEGRACAO_DYQ_ITEM PRIMARY KEY (BDCODEMP, BDTIPOCONTA, BDIDWEB)))");
-
   // Returns (BDTIPORETORNO 1) and refusals (2) of Dyq items that Dyq did not take: kept with their
   // note until a later review of the company sends them, so the user's answer to the client is not lost.
   s.AddTable("TINTEGRACAO_DYQ_RETORNO", R"(CREATE TABLE TINTEGRACAO_DYQ_RETORNO (
