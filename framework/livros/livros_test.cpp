@@ -5,6 +5,8 @@
 #include <chrono>
 #include <thread>
 
+#include <fmt/format.h>
+
 #include "framework/component/component.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
@@ -499,6 +501,36 @@ TEST_F(LivrosTest, AnEntrysRuralProducerAndRealEstateDetailsFollowItWhenMadeAgai
   EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_PR").AsInteger() +
                 Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN_INC").AsInteger(),
             0);
+}
+
+// Made again under another key (a plan change's reposting), an entry keeps what it booked of its sources:
+// deleting the old one frees nothing, and only deleting the new one frees them.
+TEST_F(LivrosTest, AnEntryMadeAgainKeepsItsSourcesBookedUntilTheNewOneIsDeleted) {
+  for (int chave : {1, 2})
+    ExecutaComoSuite(Db(), fmt::format("insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, "
+                                       "BDVALOR) values (1, {}, '2024-03-20', 10, 11, 40)",
+                                       chave));
+  TLivros livros(Db(), Execucao());
+  const TTipoFonte tipo = TTipoFonte::LinhaExtratoBanco;
+  livros.RegistraFonte({1, tipo, "I|7", "inteira", 1, Currency::FromInt(40)});
+  TFonteLancada partes(1, tipo, "I|8", "em partes", 0, Currency::FromInt(100));
+  partes.Partes = {{"linha", 2, Currency::FromInt(40)}};
+  livros.RegistraFonte(partes);
+  const int nova1 = RefazLancamento(Db(), 1, 1, Variant(1), Variant(), "BDDATA, BDDEBITO, BDCREDITO, BDVALOR");
+  const int nova2 = RefazLancamento(Db(), 1, 2, Variant(1), Variant(), "BDDATA, BDDEBITO, BDCREDITO, BDVALOR");
+  const auto inteira = livros.FonteRegistrada(1, tipo, "I|7");
+  ASSERT_TRUE(inteira);
+  EXPECT_EQ(inteira->ChaveLancamento, nova1);
+  const auto emPartes = livros.FonteRegistrada(1, tipo, "I|8");
+  ASSERT_TRUE(emPartes);
+  EXPECT_EQ(emPartes->ChaveLancamento, nova2);
+  EXPECT_EQ(emPartes->Lancado, Currency::FromInt(40));
+  EXPECT_THROW(livros.RegistraFonte({1, tipo, "I|7", "de novo", nova2, Currency::FromInt(40)}), EFonteJaLancada);
+
+  ASSERT_TRUE(ExcluiLancamentoContabil(livros, Db(), 1, nova1));
+  ASSERT_TRUE(ExcluiLancamentoContabil(livros, Db(), 1, nova2));
+  EXPECT_FALSE(livros.FonteRegistrada(1, tipo, "I|7"));
+  EXPECT_FALSE(livros.FonteRegistrada(1, tipo, "I|8"));
 }
 
 }  // namespace
