@@ -1,5 +1,6 @@
 #include "bankstatement/uItensIntegradosDYQ.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <string>
@@ -39,9 +40,21 @@ int64_t TItensIntegradosDYQ::GravadosDoExtrato(TDatabase& db, int empresa, int t
 }
 
 void TItensIntegradosDYQ::MarcaInformados(TDatabase& db, int empresa, int tipoConta, const std::vector<int64_t>& ids) {
-  std::vector<std::string> chaves;
-  chaves.reserve(ids.size());
-  for (int64_t id : ids) chaves.push_back(ChaveFonte(id));
+  // Dyq numbers a statement's items one after the other: its report is a few stretches of consecutive
+  // ids, each of ids of one number of digits so that its keys are of one length.
+  std::vector<int64_t> ordenados(ids);
+  std::sort(ordenados.begin(), ordenados.end());
+  ordenados.erase(std::unique(ordenados.begin(), ordenados.end()), ordenados.end());
+  std::vector<std::pair<int64_t, int64_t>> trechos;
+  for (int64_t id : ordenados)
+    if (!trechos.empty() && trechos.back().second + 1 == id &&
+        std::to_string(id).size() == std::to_string(trechos.back().first).size())
+      trechos.back().second = id;
+    else
+      trechos.emplace_back(id, id);
+  std::vector<std::pair<std::string, std::string>> chaves;
+  chaves.reserve(trechos.size());
+  for (const auto& [primeiro, ultimo] : trechos) chaves.emplace_back(ChaveFonte(primeiro), ChaveFonte(ultimo));
   TLivros(db, {}).MarcaInformadas(empresa, Tipo(tipoConta), chaves);
 }
 
