@@ -13,6 +13,7 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Util.h"
 #include "bankstatement/uImportacaoCompPagto.h"
+#include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/accounting/lancamento_complementos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
@@ -730,9 +731,8 @@ TEST_F(RevisaoExtratoTest, AStatementOpenedAgainAfterALostReportBooksNoLineTwice
   t->Close();
   auto entradas = [&] { return Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(); };
   ASSERT_EQ(entradas(), 1);
-  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = 15 and BDFONTE = 'I|11'")
-                .AsString(),
-            "FALSE");
+  using TIntegrados = std::map<int64_t, bool>;
+  EXPECT_EQ(TItensIntegradosDYQ::Integrados(Db(), 15, 1), (TIntegrados{{11, false}}));
 
   aceita = true;
   dialogs.List();
@@ -750,7 +750,7 @@ TEST_F(RevisaoExtratoTest, AStatementOpenedAgainAfterALostReportBooksNoLineTwice
   ASSERT_EQ(r.back()["documento"]["aDado"].size(), 2u);
   EXPECT_EQ(r.back()["documento"]["aDado"][0]["extratoItemId"], 11);
   EXPECT_EQ(r.back()["documento"]["aDado"][1]["extratoItemId"], 12);
-  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDINFORMADO = 'TRUE'").AsInteger(), 2);
+  EXPECT_EQ(TItensIntegradosDYQ::Integrados(Db(), 15, 1), (TIntegrados{{11, true}, {12, true}}));
   const size_t enviados = Retornos().size();
   t2->Close();
   EXPECT_EQ(Retornos().size(), enviados) << "nothing is reported twice";
@@ -1377,13 +1377,10 @@ TEST_F(RevisaoExtratoTest, ACashItemWithTheIdOfAStatementItemIsAnotherItem) {
   ASSERT_EQ(r.size(), 1u);
   EXPECT_EQ(r[0]["caixa"], false);
   ASSERT_EQ(r[0]["documento"]["aDado"].size(), 1u);
-  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = 15 and BDTIPOFONTE = 2")
-                .AsString(),
-            "FALSE")
+  using TIntegrados = std::map<int64_t, bool>;
+  EXPECT_EQ(TItensIntegradosDYQ::Integrados(Db(), 15, 2), (TIntegrados{{11, false}}))
       << "the cash item's report waits for a cash review";
-  EXPECT_EQ(Db().QueryValue("select BDINFORMADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = 15 and BDTIPOFONTE = 1")
-                .AsString(),
-            "TRUE");
+  EXPECT_EQ(TItensIntegradosDYQ::Integrados(Db(), 15, 1), (TIntegrados{{11, true}}));
   t->Close();
 }
 

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "framework/data/fb_database.h"
@@ -25,12 +27,25 @@ TTipoFonte Tipo(int tipoConta) { return tipoConta == 2 ? TTipoFonte::LinhaExtrat
 std::string TItensIntegradosDYQ::ChaveFonte(int64_t idWeb) { return kPrefixo + std::to_string(idWeb); }
 
 std::map<int64_t, bool> TItensIntegradosDYQ::Integrados(TDatabase& db, int empresa, int tipoConta) {
+  // The stretches Dyq took, sorted and joined where they meet or overlap, so that each item finds its own
+  // by one search.
+  std::vector<std::pair<int64_t, int64_t>> informados;
+  db.Query("select BDPRIMEIRO, BDULTIMO from TINTEGRACAO_DYQ_INFORMADO where BDCODEMP = ? and BDTIPOCONTA = ? "
+           "order by BDPRIMEIRO",
+           {Variant(empresa), Variant(tipoConta)}, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
+             const int64_t primeiro = row[0].AsInteger(), ultimo = row[1].AsInteger();
+             if (!informados.empty() && primeiro <= informados.back().second + 1)
+               informados.back().second = std::max(informados.back().second, ultimo);
+             else
+               informados.emplace_back(primeiro, ultimo);
+           });
   std::map<int64_t, bool> r;
-  TLivros livros(db, {});
-  for (const auto& [chave, informado] : livros.FontesCompletas(empresa, Tipo(tipoConta), kPrefixo)) {
+  for (const std::string& chave : TLivros(db, {}).FontesCompletas(empresa, Tipo(tipoConta), kPrefixo)) {
     int64_t id = 0;
     const char* fim = chave.data() + chave.size();
-    if (std::from_chars(chave.data() + std::strlen(kPrefixo), fim, id).ptr == fim) r.emplace(id, informado);
+    if (std::from_chars(chave.data() + std::strlen(kPrefixo), fim, id).ptr != fim) continue;
+    const auto depois = std::upper_bound(informados.begin(), informados.end(), std::make_pair(id, INT64_MAX));
+    r.emplace(id, depois != informados.begin() && std::prev(depois)->second >= id);
   }
   return r;
 }
@@ -40,22 +55,23 @@ int64_t TItensIntegradosDYQ::GravadosDoExtrato(TDatabase& db, int empresa, int t
 }
 
 void TItensIntegradosDYQ::MarcaInformados(TDatabase& db, int empresa, int tipoConta, const std::vector<int64_t>& ids) {
-  // Dyq numbers a statement's items one after the other: its report is a few stretches of consecutive
-  // ids, each of ids of one number of digits so that its keys are of one length.
+  if (ids.empty()) return;
+  // Dyq numbers a statement's items one after the other: a report it took is a few stretches of
+  // consecutive ids, a row each, where a row per item cost a write per line of the report.
   std::vector<int64_t> ordenados(ids);
   std::sort(ordenados.begin(), ordenados.end());
   ordenados.erase(std::unique(ordenados.begin(), ordenados.end()), ordenados.end());
-  std::vector<std::pair<int64_t, int64_t>> trechos;
-  for (int64_t id : ordenados)
-    if (!trechos.empty() && trechos.back().second + 1 == id &&
-        std::to_string(id).size() == std::to_string(trechos.back().first).size())
-      trechos.back().second = id;
-    else
-      trechos.emplace_back(id, id);
-  std::vector<std::pair<std::string, std::string>> chaves;
-  chaves.reserve(trechos.size());
-  for (const auto& [primeiro, ultimo] : trechos) chaves.emplace_back(ChaveFonte(primeiro), ChaveFonte(ultimo));
-  TLivros(db, {}).MarcaInformadas(empresa, Tipo(tipoConta), chaves);
+  TTransaction tx(db, TTransaction::kJuntaAberta);
+  TStatement& grava = db.Prepared(
+      "update or insert into TINTEGRACAO_DYQ_INFORMADO (BDCODEMP, BDTIPOCONTA, BDPRIMEIRO, BDULTIMO) values (?, ?, ?, ?) "
+      "matching (BDCODEMP, BDTIPOCONTA, BDPRIMEIRO, BDULTIMO)");
+  for (size_t i = 0; i < ordenados.size();) {
+    size_t fim = i + 1;
+    while (fim < ordenados.size() && ordenados[fim] == ordenados[fim - 1] + 1) ++fim;
+    grava.Run({Variant(empresa), Variant(tipoConta), Id(ordenados[i]), Id(ordenados[fim - 1])});
+    i = fim;
+  }
+  tx.Commit();
 }
 
 void TItensIntegradosDYQ::GuardaRetorno(TDatabase& db, int empresa, int tipoConta, const TRetorno& r) {

@@ -1,10 +1,10 @@
 #pragma once
 // The Dyq statement items the review booked, as the books' record of sources holds them (one row per
 // item, its source: known by its id, framework/livros/livros.h): what keeps an item from being booked
-// twice when its statement is opened again, and keeps its integrated report until Dyq took it. Beside it,
-// the returns and refusals Dyq did not take (TINTEGRACAO_DYQ_RETORNO), kept until a later review sends
-// them. Every call names the kind of account (1 bank statement, 2 cash movement): Dyq numbers each kind's
-// items on its own.
+// twice when its statement is opened again. Beside it, what Dyq took of the integrated reports
+// (TINTEGRACAO_DYQ_INFORMADO: an item booked whole and not taken is reported again), and the returns and
+// refusals Dyq did not take (TINTEGRACAO_DYQ_RETORNO), kept until a later review sends them. Every call
+// names the kind of account (1 bank statement, 2 cash movement): Dyq numbers each kind's items on its own.
 #include <cstdint>
 #include <map>
 #include <string>

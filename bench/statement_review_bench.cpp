@@ -292,7 +292,7 @@ void BM_StatementReviewImport(benchmark::State& state) {
       fornecedores = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDDEBITO = 20 and BDCREDITO = 11 and "
                                "BDCODTERCEIROD >= 500 and BDCOMPL starting with 'PIX ENVIADO'");
       clientes = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDDEBITO = 11 and BDCREDITO = 30");
-      informados = Conta(db, "select count(*) from TINTEGRACAO_FONTE_LANCADA where BDINFORMADO = 'TRUE'");
+      informados = Conta(db, "select coalesce(sum(BDULTIMO - BDPRIMEIRO + 1), 0) from TINTEGRACAO_DYQ_INFORMADO");
       t->Close();
       d->Close();
       principal.reset();

@@ -463,14 +463,12 @@ void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
   for (; i < inteiras.size(); ++i) RegistraFonte(*inteiras[i]);
 }
 
-std::map<std::string, bool> TLivros::FontesCompletas(int codEmp, TTipoFonte tipo, const std::string& prefixo) {
-  std::map<std::string, bool> r;
-  db_.Query("select BDFONTE, BDINFORMADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and "
-            "BDFONTE starting with ? and (BDVALOR is null or BDVALOR <= 0 or BDLANCADO >= BDVALOR)",
+std::vector<std::string> TLivros::FontesCompletas(int codEmp, TTipoFonte tipo, const std::string& prefixo) {
+  std::vector<std::string> r;
+  db_.Query("select BDFONTE from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and BDFONTE "
+            "starting with ? and (BDVALOR is null or BDVALOR <= 0 or BDLANCADO >= BDVALOR)",
             {codEmp, static_cast<int>(tipo), prefixo},
-            [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
-              r.emplace(row[0].AsString(), row[1].AsString() == "TRUE");
-            });
+            [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { r.push_back(row[0].AsString()); });
   return r;
 }
 
@@ -479,45 +477,6 @@ int64_t TLivros::FontesDoLote(int codEmp, TTipoFonte tipo, int64_t lote) {
       .QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and BDLOTE = ?",
                   {codEmp, static_cast<int>(tipo), Variant(static_cast<long long>(lote))})
       .AsInteger();
-}
-
-void TLivros::MarcaInformadas(int codEmp, TTipoFonte tipo,
-                              const std::vector<std::pair<std::string, std::string>>& trechos) {
-  if (trechos.empty()) return;
-  // A stretch is a range of the key's index, its length keeping out the longer keys that sort inside it
-  // ("I|90010" between "I|9001" and "I|9002"): an update per key cost three times the range. A dozen
-  // stretches a statement, the rest one a statement, each prepared once.
-  auto texto = [](size_t n) {
-    std::string parametros = "E INTEGER = ?, T SMALLINT = ?", corpo;
-    for (size_t i = 0; i < n; ++i) {
-      parametros += fmt::format(", A{0} VARCHAR(120) CHARACTER SET WIN1252 = ?, B{0} VARCHAR(120) CHARACTER SET "
-                                "WIN1252 = ?",
-                                i);
-      corpo += fmt::format("UPDATE TINTEGRACAO_FONTE_LANCADA SET BDINFORMADO = 'TRUE' WHERE BDCODEMP = :E AND "
-                           "BDTIPOFONTE = :T AND BDFONTE BETWEEN :A{0} AND :B{0} AND CHAR_LENGTH(BDFONTE) = "
-                           "CHAR_LENGTH(:A{0});\n",
-                           i);
-    }
-    return "EXECUTE BLOCK (" + parametros + ") AS BEGIN\n" + corpo + "END";
-  };
-  static const std::string lote = texto(kFontesPorComando);
-  static const std::string um = texto(1);
-  TTransaction tx(db_, TTransaction::kJuntaAberta);
-  TMarcaLivros marca(db_);
-  for (size_t i = 0; i < trechos.size();) {
-    const size_t n = trechos.size() - i >= kFontesPorComando ? kFontesPorComando : 1;
-    TParams p{codEmp, static_cast<int>(tipo)};
-    for (size_t k = i; k < i + n; ++k) {
-      const auto& [primeira, ultima] = trechos[k];
-      if (primeira.size() != ultima.size() || primeira.size() > kLarguraFonte)
-        throw std::logic_error("Trecho de fontes de chaves de larguras diferentes: " + primeira + " a " + ultima);
-      p.emplace_back(primeira);
-      p.emplace_back(ultima);
-    }
-    db_.Prepared(n == kFontesPorComando ? lote : um).Run(p);
-    i += n;
-  }
-  tx.Commit();
 }
 
 std::optional<TFonteRegistrada> TLivros::FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave) {

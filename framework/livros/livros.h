@@ -197,17 +197,11 @@ class TLivros {
   // As RegistraFonte for each, sources booked whole a dozen to a statement: a run records as many sources
   // as it books lines.
   void RegistraFontes(const std::vector<TFonteLancada>& fontes);
-  // The company's sources of one kind whose key begins with prefixo and all of which is booked, each with
-  // whether its origin took the report that it was integrated.
-  std::map<std::string, bool> FontesCompletas(int codEmp, TTipoFonte tipo, const std::string& prefixo);
+  // The keys of the company's sources of one kind that begin with prefixo and all of which is booked.
+  std::vector<std::string> FontesCompletas(int codEmp, TTipoFonte tipo, const std::string& prefixo);
   // How many of the company's sources of one kind came in the origin's batch lote and are booked, whole
   // or in part.
   int64_t FontesDoLote(int codEmp, TTipoFonte tipo, int64_t lote);
-  // The origin took the report that these sources were integrated: each stretch (first, last: keys of one
-  // length) names every source of the company and kind whose key lies between them and is that long, a
-  // run of ids an origin numbers one after the other. In the open transaction, or committed on its own
-  // when none is open.
-  void MarcaInformadas(int codEmp, TTipoFonte tipo, const std::vector<std::pair<std::string, std::string>>& trechos);
   // The account of a source, when anything was booked of it; read apart from the writer's transaction.
   std::optional<TFonteRegistrada> FonteRegistrada(int codEmp, TTipoFonte tipo, const std::string& chave);
   // The accounts of a company's sources of one kind among chaves (those with anything booked), read in

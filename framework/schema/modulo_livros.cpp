@@ -48,8 +48,8 @@ void AddModuloLivrosSchema(TSchema& s) {
   // booked only whole), what was booked of it (BDLANCADO, never above the value) and the movement it
   // stands for (day, accounts, document), by which the same money brought by another road is told.
   // A source booked whole names its entry; a second booking of it meets the key and rolls back. The same
-  // row serves the reports to its origin: the batch the origin sent it in (BDLOTE, a Dyq statement's id)
-  // and whether the origin took the report that it was integrated (BDINFORMADO), sent again until then.
+  // row serves the reports to its origin: it names the batch the origin sent it in (BDLOTE, a Dyq
+  // statement's id).
   s.AddTable("TINTEGRACAO_FONTE_LANCADA", R"(CREATE TABLE TINTEGRACAO_FONTE_LANCADA (
   BDCODEMP INTEGER NOT NULL,
   BDTIPOFONTE SMALLINT NOT NULL,
@@ -67,7 +67,6 @@ void AddModuloLivrosSchema(TSchema& s) {
   BDESTACAO VARCHAR(100),
   BDEXECUCAO VARCHAR(200),
   BDLOTE INTEGER,
-  BDINFORMADO VARCHAR(5) DEFAULT 'FALSE' NOT NULL,
   CONSTRAINT PK_TINTEGRACAO_FONTE_LANCADA PRIMARY KEY (BDCODEMP, BDTIPOFONTE, BDFONTE),
   CONSTRAINT CK_FONTE_LANCADA_SALDO CHECK (BDVALOR IS NULL OR BDLANCADO <= BDVALOR)))");
   // What each entry booked of a source booked in parts (split rows, settlements, a rest booked later):

@@ -88,6 +88,17 @@ SELECT C.BDCODCONFIG, C.BDCODBAN, C.BDTITULOPDF, C.BDCPFCNPJBENEF, C.BDDATAVENC,
   BDCSLL NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_Y570 PRIMARY KEY (BDCODEMP, BDCHAVE, BDSEQ)))");
 
+  // What Dyq took of the reports that items were integrated, as stretches of consecutive item ids
+  // (BDPRIMEIRO to BDULTIMO) per company and kind (BDTIPOCONTA 1 a bank statement, 2 a cash movement):
+  // a row per stretch of a report, not per item. An item booked whole (its source's account,
+  // TINTEGRACAO_FONTE_LANCADA) that no stretch holds is reported again by the next review of its company.
+  s.AddTable("TINTEGRACAO_DYQ_INFORMADO", R"(CREATE TABLE TINTEGRACAO_DYQ_INFORMADO (
+  BDCODEMP INTEGER NOT NULL,
+  BDTIPOCONTA SMALLINT NOT NULL,
+  BDPRIMEIRO INTEGER NOT NULL,
+  BDULTIMO INTEGER NOT NULL,
+  CONSTRAINT PK_TINTEGRACAO_DYQ_INFORMADO PRIMARY KEY (BDCODEMP, BDTIPOCONTA, BDPRIMEIRO, BDULTIMO)))");
+
   // Returns (BDTIPORETORNO 1) and refusals (2) of Dyq items that Dyq did not take: kept with their
   // note until a later review of the company sends them, so the user's answer to the client is not lost.
   s.AddTable("TINTEGRACAO_DYQ_RETORNO", R"(CREATE TABLE TINTEGRACAO_DYQ_RETORNO (
