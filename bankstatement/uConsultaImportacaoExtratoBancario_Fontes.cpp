@@ -315,6 +315,13 @@ std::vector<TfrConsultaImportacaoExtratoBancario::TFonteDaExecucao> TfrConsultaI
                 [](const TParteFonte& a, const TParteFonte& y) { return a.Valor < y.Valor; });
       // A line of no value has nothing to account for in parts.
       if (x.Fonte.Partes.empty() || x.Fonte.Valor <= Currency()) continue;
+      // A new line one entry booked all of (a receipt its settlement paid in full) is booked whole by
+      // that entry: its account says the same, and needs no row for the part.
+      if (const TParteFonte& unica = x.Fonte.Partes.front();
+          !x.Antes && x.Fonte.Partes.size() == 1 && unica.ChaveLancamento > 0 && unica.Valor == x.Fonte.Valor) {
+        x.Fonte.ChaveLancamento = unica.ChaveLancamento;
+        x.Fonte.Partes.clear();
+      }
     } else if (x.Fonte.ChaveLancamento == 0) {
       continue;
     }
