@@ -6,15 +6,17 @@
 // by a stored rule (three kinds: whole text with history and complement, contained text naming a
 // supplier, contained text of either direction on any account; the rules ahead of them by key are for
 // another account, the other direction or texts no line has), three completed by the user. Timed: the
-// dialog's confirmation up to the review shown (rules applied), and the import. Goals: linear (time per
-// line at 10,000 within 1.5x that at 1,000) and within 3x its floor measured in the same run (the least of three): a bare
-// prepared INSERT of as many ledger rows as the run wrote and of the record of each line booked.
+// dialog's confirmation up to the review shown (rules applied), and the import; the best of three roads.
+// Goals: linear (time per line at 10,000 within 1.5x that at 1,000) and within 3x its floor measured in
+// the same run (the least of three): a bare prepared INSERT of as many ledger rows as the run wrote and of
+// the record of each line booked.
 //   statement_review_bench
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
 #include <limits>
 #include <map>
+#include <optional>
 
 #include <fmt/format.h>
 
@@ -251,69 +253,83 @@ integracao::TfrFiltroImportacaoExtratoBancarioDYQ* Dialogo(TForm_VYN& principal)
 
 int64_t Conta(TDatabase& db, const char* sql) { return db.QueryValue(sql).AsInteger(); }
 
+// One road from the Dyq dialog to the import's end on a database of its own, its writes checked; none
+// when the road failed (the state says why).
+std::optional<TMedida> Corrida(benchmark::State& state, int64_t n) {
+  TMedida m;
+  int64_t pagos = 0, tarifas = 0, fornecedores = 0, clientes = 0, informados = 0;
+  {
+    bench::TBancoBench banco;
+    TFakeHttpServer dyq(std::chrono::seconds(1200));
+    Semeia(banco.Db(), dyq.BaseURL(), n);
+    Rotas(dyq, n);
+    ProcessContext().Referencia = 202401;
+    TScriptedDialogs dialogs;
+    integracao::RegistraModulo(ClassRegistry(), integracao::RegistrosExtratoBancario());
+    auto principal = MakeForm<TForm_VYN>();
+    auto* d = Dialogo(*principal);
+    if (d->lvExtratos->Count() != 1) {
+      state.SkipWithError("the Dyq dialog did not list the statement");
+      return std::nullopt;
+    }
+    d->lvExtratos->Item(0).Selected = true;
+    auto t0 = std::chrono::steady_clock::now();
+    d->spConfirmar->Click();
+    auto* t = Achado<integracao::TfrConsultaImportacaoExtratoBancario>(*principal);
+    m.Abertura = bench::Segundos(t0);
+    if (!t || t->DAOLinhas()->RecordCount() != n) {
+      state.SkipWithError("the review did not open with the statement's lines");
+      return std::nullopt;
+    }
+    Prepara(*t);
+    dialogs.Yes("nenhum lançamento foi marcado").Ok("Importação finalizada");
+    t0 = std::chrono::steady_clock::now();
+    t->spImportacao->Click();
+    m.Importacao = bench::Segundos(t0);
+    TDatabase& db = banco.Db();
+    m.Gravados = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN");
+    pagos = Conta(db, "select count(*) from VEF_EMP_TMOVSAIPARPGTO");
+    tarifas = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDCOMPL = 'Tarifa bancaria do mes' and "
+                        "BDDEBITO = 40 and BDCODTPHI = 1");
+    fornecedores = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDDEBITO = 20 and BDCREDITO = 11 and "
+                             "BDCODTERCEIROD >= 500 and BDCOMPL starting with 'PIX ENVIADO'");
+    clientes = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDDEBITO = 11 and BDCREDITO = 30");
+    informados = Conta(db, "select coalesce(sum(BDULTIMO - BDPRIMEIRO + 1), 0) from TINTEGRACAO_DYQ_INFORMADO");
+    t->Close();
+    d->Close();
+    principal.reset();
+    integracao::DesregistraModulo(ClassRegistry(), integracao::RegistrosExtratoBancario());
+  }
+  // Every line is written, a split line as its bank side and its two rows; every receipt settles its
+  // installment; every line a rule knows is written with what its rule gives; Dyq is told of every line.
+  const int64_t desdobradas = Quantos(n, TTipoLinha::Desdobrada), vinculadas = Quantos(n, TTipoLinha::Vinculada);
+  const int64_t esperadas[3] = {Quantos(n, TTipoLinha::Tarifa), Quantos(n, TTipoLinha::Fornecedor),
+                                Quantos(n, TTipoLinha::Cliente)};
+  if (m.Gravados != n + 2 * desdobradas || pagos != vinculadas || tarifas != esperadas[0] ||
+      fornecedores != esperadas[1] || clientes != esperadas[2] || informados != n) {
+    state.SkipWithError(fmt::format("the run wrote {} of {} rows, {} of {} payments, rule lines {}/{}/{} of "
+                                    "{}/{}/{}, reported {} of {} lines",
+                                    m.Gravados, n + 2 * desdobradas, pagos, vinculadas, tarifas, fornecedores,
+                                    clientes, esperadas[0], esperadas[1], esperadas[2], informados, n)
+                            .c_str());
+    return std::nullopt;
+  }
+  return m;
+}
+
 void BM_StatementReviewImport(benchmark::State& state) {
   const int64_t n = state.range(0);
   for (auto _ : state) {
-    TMedida m;
-    int64_t pagos = 0, tarifas = 0, fornecedores = 0, clientes = 0, informados = 0;
-    {
-      bench::TBancoBench banco;
-      TFakeHttpServer dyq(std::chrono::seconds(1200));
-      Semeia(banco.Db(), dyq.BaseURL(), n);
-      Rotas(dyq, n);
-      ProcessContext().Referencia = 202401;
-      TScriptedDialogs dialogs;
-      integracao::RegistraModulo(ClassRegistry(), integracao::RegistrosExtratoBancario());
-      auto principal = MakeForm<TForm_VYN>();
-      auto* d = Dialogo(*principal);
-      if (d->lvExtratos->Count() != 1) {
-        state.SkipWithError("the Dyq dialog did not list the statement");
-        return;
-      }
-      d->lvExtratos->Item(0).Selected = true;
-      auto t0 = std::chrono::steady_clock::now();
-      d->spConfirmar->Click();
-      auto* t = Achado<integracao::TfrConsultaImportacaoExtratoBancario>(*principal);
-      m.Abertura = bench::Segundos(t0);
-      if (!t || t->DAOLinhas()->RecordCount() != n) {
-        state.SkipWithError("the review did not open with the statement's lines");
-        return;
-      }
-      Prepara(*t);
-      dialogs.Yes("nenhum lançamento foi marcado").Ok("Importação finalizada");
-      t0 = std::chrono::steady_clock::now();
-      t->spImportacao->Click();
-      m.Importacao = bench::Segundos(t0);
-      TDatabase& db = banco.Db();
-      m.Gravados = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN");
-      pagos = Conta(db, "select count(*) from VEF_EMP_TMOVSAIPARPGTO");
-      tarifas = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDCOMPL = 'Tarifa bancaria do mes' and "
-                          "BDDEBITO = 40 and BDCODTPHI = 1");
-      fornecedores = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDDEBITO = 20 and BDCREDITO = 11 and "
-                               "BDCODTERCEIROD >= 500 and BDCOMPL starting with 'PIX ENVIADO'");
-      clientes = Conta(db, "select count(*) from VZEL_EMPRESAS_TLAN where BDDEBITO = 11 and BDCREDITO = 30");
-      informados = Conta(db, "select coalesce(sum(BDULTIMO - BDPRIMEIRO + 1), 0) from TINTEGRACAO_DYQ_INFORMADO");
-      t->Close();
-      d->Close();
-      principal.reset();
-      integracao::DesregistraModulo(ClassRegistry(), integracao::RegistrosExtratoBancario());
+    // The road is the best of three, each on a database of its own, and its floor the least of three:
+    // work of other processes only ever adds time, to the road or to the floor, and a goal must not be
+    // told met by a floor that was slowed nor missed by a road that was.
+    std::optional<TMedida> melhor;
+    for (int vez = 0; vez < 3; ++vez) {
+      const std::optional<TMedida> m = Corrida(state, n);
+      if (!m) return;
+      if (!melhor || m->Segundos() < melhor->Segundos()) melhor = m;
     }
-    // Every line is written, a split line as its bank side and its two rows; every receipt settles its
-    // installment; every line a rule knows is written with what its rule gives; Dyq is told of every line.
-    const int64_t desdobradas = Quantos(n, TTipoLinha::Desdobrada), vinculadas = Quantos(n, TTipoLinha::Vinculada);
-    const int64_t esperadas[3] = {Quantos(n, TTipoLinha::Tarifa), Quantos(n, TTipoLinha::Fornecedor),
-                                  Quantos(n, TTipoLinha::Cliente)};
-    if (m.Gravados != n + 2 * desdobradas || pagos != vinculadas || tarifas != esperadas[0] ||
-        fornecedores != esperadas[1] || clientes != esperadas[2] || informados != n) {
-      state.SkipWithError(fmt::format("the run wrote {} of {} rows, {} of {} payments, rule lines {}/{}/{} of "
-                                      "{}/{}/{}, reported {} of {} lines",
-                                      m.Gravados, n + 2 * desdobradas, pagos, vinculadas, tarifas, fornecedores,
-                                      clientes, esperadas[0], esperadas[1], esperadas[2], informados, n)
-                              .c_str());
-      return;
-    }
-    // The floor is the least of three: one run slowed by the machine would flatter the ratio, and a goal
-    // must not be told met by a floor that was not.
+    TMedida& m = *melhor;
     m.Crua = std::numeric_limits<double>::max();
     for (int vez = 0; vez < 3; ++vez)
       m.Crua = std::min(m.Crua, bench::InsercaoCrua(m.Gravados, "VZEL_EMPRESAS_TLAN", {},
