@@ -10,7 +10,6 @@
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancarioY570.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
-#include "bankstatement/uItensIntegradosDYQ.h"
 #include "framework/accounting/contabilizacao_mgr.h"
 #include "framework/accounting/itens_conciliados.h"
 #include "framework/accounting/lancamento_mgr.h"

@@ -5,8 +5,10 @@
 #include <cstdint>
 #include <cstring>
 #include <iterator>
+#include <span>
 #include <string>
 
+#include "framework/data/faixas_chaves.h"
 #include "framework/data/fb_database.h"
 #include "framework/livros/livros.h"
 
@@ -58,19 +60,13 @@ void TItensIntegradosDYQ::MarcaInformados(TDatabase& db, int empresa, int tipoCo
   if (ids.empty()) return;
   // Dyq numbers a statement's items one after the other: a report it took is a few stretches of
   // consecutive ids, a row each, where a row per item cost a write per line of the report.
-  std::vector<int64_t> ordenados(ids);
-  std::sort(ordenados.begin(), ordenados.end());
-  ordenados.erase(std::unique(ordenados.begin(), ordenados.end()), ordenados.end());
+  const std::vector<int64_t> ordenados = ChavesOrdenadas(ids);
   TTransaction tx(db, TTransaction::kJuntaAberta);
   TStatement& grava = db.Prepared(
       "update or insert into TINTEGRACAO_DYQ_INFORMADO (BDCODEMP, BDTIPOCONTA, BDPRIMEIRO, BDULTIMO) values (?, ?, ?, ?) "
       "matching (BDCODEMP, BDTIPOCONTA, BDPRIMEIRO, BDULTIMO)");
-  for (size_t i = 0; i < ordenados.size();) {
-    size_t fim = i + 1;
-    while (fim < ordenados.size() && ordenados[fim] == ordenados[fim - 1] + 1) ++fim;
-    grava.Run({Variant(empresa), Variant(tipoConta), Id(ordenados[i]), Id(ordenados[fim - 1])});
-    i = fim;
-  }
+  for (std::span<const int64_t> trecho : FaixasDeChaves(ordenados, 1))
+    grava.Run({Variant(empresa), Variant(tipoConta), Id(trecho.front()), Id(trecho.back())});
   tx.Commit();
 }
 
