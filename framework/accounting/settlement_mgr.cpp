@@ -4,6 +4,7 @@
 #include <charconv>
 #include <map>
 #include <optional>
+#include <unordered_map>
 
 #include <fmt/format.h>
 
@@ -108,6 +109,71 @@ class TPagosDaFaixa : public IComplementoFaixa {
   std::string existe_, sqlPagos_;
   std::map<std::pair<int64_t, int64_t>, std::pair<Variant, Variant>> pagos_;   // by document and order
   std::vector<size_t> posicoes_;
+};
+
+// The document of each installment of a range (its number, its nature, whether it has a book value), read
+// once per document by the range of the documents' own key. Joined to the installments' read, each
+// installment looked its document up by key again, and that cost more than its own row.
+class TDocumentosDaFaixa : public IComplementoFaixa {
+ public:
+  TDocumentosDaFaixa(TDatabase& db, std::string sql, std::string natureza)
+      : db_(db), sql_(std::move(sql)), natureza_(std::move(natureza)) {}
+
+  void LeFaixa(int64_t emp, int64_t de, int64_t ate) override {
+    docs_.clear();
+    db_.Prepared(sql_).Query({Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(de)),
+                              Variant(static_cast<long long>(ate))},
+                             [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+                               const bool semValor = r[3].IsNull() || r[3].AsCurrency().IsZero();
+                               docs_.emplace(r[0].AsInteger(), TDocumento{r[1], r[2], semValor});
+                             });
+  }
+  // Every installment is completed: one without a document has no book value either.
+  bool Vazio() const override { return false; }
+  void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) override {
+    if (posicoes_.empty())
+      for (const std::string& nome : {std::string("BDCHAVE"), std::string("BDNUMDOCINI"), natureza_,
+                                      std::string("BDSALDOAPAGAR")}) {
+        const auto it =
+            std::find_if(colunas.begin(), colunas.end(), [&](const TColumnInfo& c) { return c.Name == nome; });
+        if (it == colunas.end()) throw EDatabaseError("Seleção de parcelas sem a coluna " + nome);
+        posicoes_.push_back(static_cast<size_t>(it - colunas.begin()));
+      }
+    const auto it = docs_.find(linha[posicoes_[0]].AsInteger());
+    if (it == docs_.end() || it->second.SemValor) linha[posicoes_[3]] = Variant(Currency::FromInt(-1));
+    if (it == docs_.end()) return;
+    linha[posicoes_[1]] = it->second.Numero;
+    linha[posicoes_[2]] = it->second.Natureza;
+  }
+
+ private:
+  struct TDocumento {
+    Variant Numero, Natureza;
+    bool SemValor;
+  };
+  TDatabase& db_;
+  std::string sql_, natureza_;
+  std::unordered_map<int64_t, TDocumento> docs_;
+  std::vector<size_t> posicoes_;
+};
+
+// Complements applied in turn, each over what the one before left.
+class TComplementos : public IComplementoFaixa {
+ public:
+  explicit TComplementos(std::vector<IComplementoFaixa*> partes) : partes_(std::move(partes)) {}
+  void LeFaixa(int64_t emp, int64_t de, int64_t ate) override {
+    for (IComplementoFaixa* p : partes_) p->LeFaixa(emp, de, ate);
+  }
+  bool Vazio() const override {
+    return std::all_of(partes_.begin(), partes_.end(), [](const IComplementoFaixa* p) { return p->Vazio(); });
+  }
+  void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) override {
+    for (IComplementoFaixa* p : partes_)
+      if (!p->Vazio()) p->Completa(colunas, linha);
+  }
+
+ private:
+  std::vector<IComplementoFaixa*> partes_;
 };
 
 }  // namespace
@@ -738,8 +804,8 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
     throw EDatabaseError("Tabela de pagamento de parcelas inválida: " + tabelaPagamento);
   if (porEmpresa.size() == 1 && join != GetTableJoinParcelamento(static_cast<int>(porEmpresa.begin()->first)))
     throw EDatabaseError("Junção de documentos de parcelas inválida: " + join);
-  const std::string natureza = livro_ == 2 ? "MOV.BDCODMUNATVM as BDCODMUNATVM" : "MOV.BDCODNAT as BDCODNAT";
-  const std::string numdoc = livro_ == 3 ? "MOV.BDNUMDOC" : "MOV.BDNUMDOCINI";
+  const std::string natureza = livro_ == 2 ? "BDCODMUNATVM" : "BDCODNAT";
+  const std::string numdoc = livro_ == 3 ? "BDNUMDOC" : "BDNUMDOCINI";
   const std::string pago = fmt::format(
       "coalesce((select sum(PG.BDVALORPGTO) from {} PG where PG.BDCODEMP = PAR.BDCODEMP and PG.BDCHAVE = "
       "PAR.BDCHAVE and PG.BDORDEMPAR = PAR.BDORDEMPAR and PG.BDTIPOBAIXA in ({}, {})), 0)",
@@ -760,14 +826,22 @@ void TMovParPgtoMGR::SelectGuiasParaBaixa(const std::vector<std::string>& chaves
                   "(select distinct PG.BDCODEMP, PG.BDCHAVE, PG.BDORDEMPAR from {2}) P join {3} PAR on (PAR.BDCODEMP "
                   "= P.BDCODEMP and PAR.BDCHAVE = P.BDCHAVE and PAR.BDORDEMPAR = P.BDORDEMPAR){4}",
                   pago, saldo, faixaPagamentos, kTabelasPar[livro_], docJoin));
+  // The document's columns are typed as the document's own and filled in by TDocumentosDaFaixa.
+  TDocumentosDaFaixa documentos(Database(),
+                                fmt::format("select MOV.BDCHAVE, MOV.{0}, MOV.{1}, MOV.BDVALORCONTABIL from {2} MOV "
+                                            "where MOV.BDCODEMP = ? and MOV.BDCHAVE between ? and ?",
+                                            numdoc, natureza, kTabelasDoc[livro_]),
+                                natureza);
+  TComplementos complementos({&documentos, &pagos});
   AbrePorPartes(
       [&](const std::string& condicao) {
         return fmt::format("select PAR.BDCODEMP, PAR.BDCHAVE, PAR.BDORDEMPAR, PAR.BDPARCELAPAR, PAR.BDDATAVENCTOPAR, "
-                           "PAR.BDVALORPAR, PAR.BDCODTER, {0} as BDNUMDOCINI, {1}, cast(0 as numeric(18, 4)) as "
-                           "BDVALORTOTAL, {2} end as BDSALDOAPAGAR from {3} PAR{4} where {5}",
-                           numdoc, natureza, saldo, kTabelasPar[livro_], docJoin, condicao);
+                           "PAR.BDVALORPAR, PAR.BDCODTER, cast(null as type of column {0}.{1}) as BDNUMDOCINI, "
+                           "cast(null as type of column {0}.{2}) as {2}, cast(0 as numeric(18, 4)) as BDVALORTOTAL, "
+                           "PAR.BDVALORPAR as BDSALDOAPAGAR from {3} PAR where {4}",
+                           kTabelasDoc[livro_], numdoc, natureza, kTabelasPar[livro_], condicao);
       },
-      "PAR", "BDCHAVE", porEmpresa, &pagos);
+      "PAR", "BDCHAVE", porEmpresa, &complementos);
   // Installments of the documents that no key names are not this run's. What stays is noted in one
   // pass, so the keys found nowhere are told without searching the selection once per key. The keys are
   // held sorted, once each: a run asks thousands, and a tree node per key cost more than the search.

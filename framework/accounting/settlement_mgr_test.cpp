@@ -306,6 +306,45 @@ TEST_F(SettlementMgrTest, InstallmentSelectionsCountOnlyPrincipalAndDiscountPaym
   }
 }
 
+// Each installment carries its own document's number and nature, read once per document (two installments
+// of one document, documents of other books' columns); an installment whose document is missing has no
+// book value and is not settled.
+TEST_F(SettlementMgrTest, AnInstallmentCarriesItsDocumentsNumberAndNatureAndWithoutOneHasNoBookValue) {
+  const char* naturezas[] = {"BDCODNAT", "BDCODNAT", "BDCODMUNATVM", "BDCODNAT"};
+  const char* documentos[] = {"VEF_EMP_TMOVENT", "VEF_EMP_TMOVSAI", "VEF_EMP_TMOVSER", "VEF_EMP_TMOVDEMAISDOC_F100"};
+  for (int livro : {0, 2, 3}) {
+    seed::AddDocumentoFiscal(Db(), livro, 1, 20, 700 + livro, EncodeDate(2024, 3, 1), R(200),
+                             {{1, R(100), EncodeDate(2024, 3, 10), 0}, {2, R(100), EncodeDate(2024, 4, 10), 0}});
+    seed::AddDocumentoFiscal(Db(), livro, 1, 21, 800 + livro, EncodeDate(2024, 3, 1), R(100),
+                             {{1, R(100), EncodeDate(2024, 3, 10), 0}});
+    ExecutaComoSuite(Db(), fmt::format("update {} set {} = 5102 + BDCHAVE where BDCHAVE in (20, 21)",
+                                       documentos[livro], naturezas[livro]));
+    // The fiscal module removed the second document and left its installment behind.
+    ExecutaComoSuite(Db(), fmt::format("delete from {} where BDCHAVE = 21", documentos[livro]));
+    TMovParPgtoMGR* m = CreateMovParPgtoMGR(&owner_, livro);
+    Prepara(*m);
+    m->SetCODEMP_MGR(1);
+    m->SelectGuiasParaBaixa({fmt::format("1...20.1.{}", livro), fmt::format("1...20.2.{}", livro),
+                             fmt::format("1...21.1.{}", livro)},
+                            m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+    m->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+    for (int ordem : {1, 2}) {
+      ASSERT_TRUE(m->FindKey({20, ordem})) << livro;
+      EXPECT_EQ(m->FieldByName("BDNUMDOCINI").AsInteger(), 700 + livro) << livro;
+      EXPECT_EQ(m->FieldByName(naturezas[livro]).AsInteger(), 5122) << livro;
+      EXPECT_EQ(m->FieldByName("BDSALDOAPAGAR").AsCurrency(), R(100)) << livro;
+    }
+    ASSERT_TRUE(m->FindKey({21, 1})) << livro;
+    EXPECT_TRUE(m->FieldByName("BDNUMDOCINI").IsNull()) << livro;
+    EXPECT_TRUE(m->FieldByName(naturezas[livro]).IsNull()) << livro;
+    EXPECT_EQ(m->FieldByName("BDSALDOAPAGAR").AsCurrency(), R(-1)) << livro;
+    EXPECT_FALSE(m->LancaBaixaParcelaAtual(livro)) << livro;
+    EXPECT_NE(Ultima().find("a parcela 1 do documento 21 ("), std::string::npos) << Ultima();
+    EXPECT_NE(Ultima().find("não possui valor contábil"), std::string::npos) << Ultima();
+  }
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+}
+
 TEST_F(SettlementMgrTest, InstallmentsOfEveryBookArePaidInTheirOwnPaymentTable) {
   for (int livro = 0; livro < 4; ++livro) {
     seed::AddDocumentoFiscal(Db(), livro, 1, 10 + livro, 500 + livro, EncodeDate(2024, 3, 1), R(100),
