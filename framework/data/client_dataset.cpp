@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <unordered_map>
 
@@ -178,10 +179,24 @@ struct TClientDataSet::Impl : detail::CursorBase {
   static Impl* Of(detail::CursorBase* c) { return static_cast<Impl*>(c); }
   const std::vector<TFieldDef>& Defs() const { return st ? st->defs : defs; }
 
+  // A run names the same fields by the same literals thousands of times: the field last found through a
+  // text's address is taken again while the fields are the same and the text there still spells that
+  // field's name (another text may come to lie at the same address).
+  struct TNomeVisto {
+    const char* Texto = nullptr;
+    uint64_t Campos = 0;
+    int Indice = -1;
+  };
+  mutable std::array<TNomeVisto, 32> vistos{};
   int FieldIndex(std::string_view name) const {
+    TNomeVisto& v = vistos[(reinterpret_cast<uintptr_t>(name.data()) >> 3) % vistos.size()];
+    if (v.Texto == name.data() && v.Campos == fieldsId && fields[static_cast<size_t>(v.Indice)]->FieldName() == name)
+      return v.Indice;
     auto it = byName.find(name);
     if (it == byName.end() && !AsciiOnly(name)) it = byName.find(NameKey(name));
-    return it == byName.end() ? -1 : it->second;
+    if (it == byName.end()) return -1;
+    if (fields[static_cast<size_t>(it->second)]->FieldName() == name) v = {name.data(), fieldsId, it->second};
+    return it->second;
   }
   int RequireField(std::string_view name) const {
     int k = FieldIndex(name);
