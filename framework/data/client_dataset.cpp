@@ -187,9 +187,13 @@ struct TClientDataSet::Impl : detail::CursorBase {
     uint64_t Campos = 0;
     int Indice = -1;
   };
-  mutable std::array<TNomeVisto, 32> vistos{};
+  // Made at the first look-up: many data sets are never asked a field by name. A data set's run names
+  // some tens of fields, from texts spread over the program: 256 places keep them apart.
+  mutable std::unique_ptr<std::array<TNomeVisto, 256>> vistos;
   int FieldIndex(std::string_view name) const {
-    TNomeVisto& v = vistos[(reinterpret_cast<uintptr_t>(name.data()) >> 3) % vistos.size()];
+    if (!vistos) vistos = std::make_unique<std::array<TNomeVisto, 256>>();
+    const auto endereco = reinterpret_cast<uintptr_t>(name.data());
+    TNomeVisto& v = (*vistos)[((endereco >> 3) ^ (endereco >> 11)) % vistos->size()];
     if (v.Texto == name.data() && v.Campos == fieldsId && fields[static_cast<size_t>(v.Indice)]->FieldName() == name)
       return v.Indice;
     auto it = byName.find(name);
