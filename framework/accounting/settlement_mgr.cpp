@@ -75,6 +75,23 @@ const char* const kColunasPagamento[] = {"BDDATAPGTO", "BDVALORPGTO", "BDCHAVEOR
 // expressions: the selection reads its rows as unpaid, and these replace their paid total and balance. A
 // run's installments mostly have no payment yet, and reading the payments of each of them cost more than
 // its row; a range without payment rows (existe finds none) does not even prepare the read (pagos).
+// A range of a company's keys, as the range statements take it.
+TParams ParametrosFaixa(int64_t emp, int64_t de, int64_t ate) {
+  return {Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(de)), Variant(static_cast<long long>(ate))};
+}
+
+// Where each named column lies in a selection; oque names the selection in the error of a missing one.
+std::vector<size_t> PosicoesColunas(const std::vector<TColumnInfo>& colunas, const std::vector<std::string>& nomes,
+                                    const std::string& oque) {
+  std::vector<size_t> posicoes;
+  for (const std::string& nome : nomes) {
+    const int i = IndexOfColumn(colunas, nome);
+    if (i < 0) throw EDatabaseError("Seleção de " + oque + " sem a coluna " + nome);
+    posicoes.push_back(static_cast<size_t>(i));
+  }
+  return posicoes;
+}
+
 class TPagosDaFaixa : public IComplementoFaixa {
  public:
   TPagosDaFaixa(TDatabase& db, std::string existe, std::string pagos)
@@ -82,8 +99,7 @@ class TPagosDaFaixa : public IComplementoFaixa {
 
   void LeFaixa(int64_t emp, int64_t de, int64_t ate) override {
     pagos_.clear();
-    const TParams faixa{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(de)),
-                        Variant(static_cast<long long>(ate))};
+    const TParams faixa = ParametrosFaixa(emp, de, ate);
     if (db_.Prepared(existe_).QueryValue(faixa).IsNull()) return;
     db_.Prepared(sqlPagos_).Query(faixa, [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
       pagos_[{r[0].AsInteger(), r[1].AsInteger()}] = {r[2], r[3]};
@@ -92,12 +108,7 @@ class TPagosDaFaixa : public IComplementoFaixa {
   bool Vazio() const override { return pagos_.empty(); }
   void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) override {
     if (posicoes_.empty())
-      for (const char* nome : {"BDCHAVE", "BDORDEMPAR", "BDVALORTOTAL", "BDSALDOAPAGAR"}) {
-        const auto it =
-            std::find_if(colunas.begin(), colunas.end(), [&](const TColumnInfo& c) { return c.Name == nome; });
-        if (it == colunas.end()) throw EDatabaseError(std::string("Seleção de parcelas sem a coluna ") + nome);
-        posicoes_.push_back(static_cast<size_t>(it - colunas.begin()));
-      }
+      posicoes_ = PosicoesColunas(colunas, {"BDCHAVE", "BDORDEMPAR", "BDVALORTOTAL", "BDSALDOAPAGAR"}, "parcelas");
     const auto it = pagos_.find({linha[posicoes_[0]].AsInteger(), linha[posicoes_[1]].AsInteger()});
     if (it == pagos_.end()) return;
     linha[posicoes_[2]] = it->second.first;
@@ -121,8 +132,7 @@ class TDocumentosDaFaixa : public IComplementoFaixa {
 
   void LeFaixa(int64_t emp, int64_t de, int64_t ate) override {
     docs_.clear();
-    db_.Prepared(sql_).Query({Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(de)),
-                              Variant(static_cast<long long>(ate))},
+    db_.Prepared(sql_).Query(ParametrosFaixa(emp, de, ate),
                              [this](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
                                const bool semValor = r[3].IsNull() || r[3].AsCurrency().IsZero();
                                docs_.emplace(r[0].AsInteger(), TDocumento{r[1], r[2], semValor});
@@ -132,13 +142,7 @@ class TDocumentosDaFaixa : public IComplementoFaixa {
   bool Vazio() const override { return false; }
   void Completa(const std::vector<TColumnInfo>& colunas, std::vector<Variant>& linha) override {
     if (posicoes_.empty())
-      for (const std::string& nome : {std::string("BDCHAVE"), std::string("BDNUMDOCINI"), natureza_,
-                                      std::string("BDSALDOAPAGAR")}) {
-        const auto it =
-            std::find_if(colunas.begin(), colunas.end(), [&](const TColumnInfo& c) { return c.Name == nome; });
-        if (it == colunas.end()) throw EDatabaseError("Seleção de parcelas sem a coluna " + nome);
-        posicoes_.push_back(static_cast<size_t>(it - colunas.begin()));
-      }
+      posicoes_ = PosicoesColunas(colunas, {"BDCHAVE", "BDNUMDOCINI", natureza_, "BDSALDOAPAGAR"}, "parcelas");
     const auto it = docs_.find(linha[posicoes_[0]].AsInteger());
     if (it == docs_.end() || it->second.SemValor) linha[posicoes_[3]] = Variant(Currency::FromInt(-1));
     if (it == docs_.end()) return;
@@ -458,14 +462,13 @@ void TBaixaMGR::AdicionaFaixa(TStatement& st, const std::string& coluna, int64_t
                               std::span<const int64_t> chaves, IComplementoFaixa* complemento) {
   if (complemento) complemento->LeFaixa(emp, chaves.front(), chaves.back());
   const bool completa = complemento && !complemento->Vazio();
-  const TParams p{Variant(static_cast<long long>(emp)), Variant(static_cast<long long>(chaves.front())),
-                  Variant(static_cast<long long>(chaves.back()))};
   std::optional<size_t> pos;
-  st.Query(p, [&](const std::vector<TColumnInfo>& colunas, const std::vector<Variant>& row) {
+  st.Query(ParametrosFaixa(emp, chaves.front(), chaves.back()), [&](const std::vector<TColumnInfo>& colunas,
+                                                                   const std::vector<Variant>& row) {
     if (!pos) {
-      const auto it = std::find_if(colunas.begin(), colunas.end(), [&](const TColumnInfo& c) { return c.Name == coluna; });
-      if (it == colunas.end()) throw EDatabaseError("Seleção de baixas sem a coluna " + coluna, st.SQL());
-      pos = static_cast<size_t>(it - colunas.begin());
+      const int i = IndexOfColumn(colunas, coluna);
+      if (i < 0) throw EDatabaseError("Seleção de baixas sem a coluna " + coluna, st.SQL());
+      pos = static_cast<size_t>(i);
     }
     if (!std::binary_search(chaves.begin(), chaves.end(), row[*pos].AsInteger())) return;
     if (!completa) {

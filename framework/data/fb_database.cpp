@@ -200,11 +200,13 @@ bool IsRemoteConnection(std::string_view c) {
   return host.front() != '/' && host.front() != '.';
 }
 
-int TQueryResult::IndexOf(std::string_view column) const {
-  for (size_t i = 0; i < Columns.size(); ++i)
-    if (SameText(Columns[i].Name, column)) return static_cast<int>(i);
+int IndexOfColumn(const std::vector<TColumnInfo>& columns, std::string_view column) {
+  for (size_t i = 0; i < columns.size(); ++i)
+    if (SameText(columns[i].Name, column)) return static_cast<int>(i);
   return -1;
 }
+
+int TQueryResult::IndexOf(std::string_view column) const { return IndexOfColumn(Columns, column); }
 
 const Variant& TQueryResult::Value(size_t row, std::string_view column) const {
   int i = IndexOf(column);

@@ -44,6 +44,9 @@ struct TColumnInfo {
 };
 
 // A fully read result: small queries, tests, schema checks.
+// Where column lies among a statement's columns, without regard to case; -1 if absent.
+int IndexOfColumn(const std::vector<TColumnInfo>& columns, std::string_view column);
+
 struct TQueryResult {
   std::vector<TColumnInfo> Columns;
   std::vector<std::vector<Variant>> Rows;
