@@ -118,7 +118,11 @@ struct TClientDataSet::Impl : detail::CursorBase {
   std::unordered_map<std::string, int, NameHash, NameEq> byName;
 
   TDataSetState state = TDataSetState::dsInactive;
+  // The edited row's values. An insert holds every field; an edit only those it set or read for a check
+  // (tocado), the others being the row's own until it is posted: a run edits a field or two of rows of
+  // many fields, and copying and comparing every field cost more than the edit.
   std::vector<Variant> buf;
+  std::vector<uint8_t> tocado;
   bool modified = false;
   int64_t insertBefore = -1;
 
@@ -170,6 +174,20 @@ struct TClientDataSet::Impl : detail::CursorBase {
   // ---- basics ----
   bool Active() const { return state != TDataSetState::dsInactive; }
   bool Editing() const { return state == TDataSetState::dsEdit || state == TDataSetState::dsInsert; }
+  bool Tocado(size_t k) const { return state != TDataSetState::dsEdit || tocado[k]; }
+  // A field's value in the edit or insert under way.
+  Variant ValorEditado(size_t k) const {
+    return Tocado(k) ? buf[k] : st->cols[k].Get(static_cast<uint32_t>(cur));
+  }
+  void CarregaEditado(size_t k) {
+    if (Tocado(k)) return;
+    buf[k] = st->cols[k].Get(static_cast<uint32_t>(cur));
+    tocado[k] = 1;
+  }
+  // The edit's values made its own, before another cursor's post changes the row under it.
+  void CarregaEdicao() {
+    for (size_t k = 0; k < buf.size(); ++k) CarregaEditado(k);
+  }
   void CheckActive() const {
     if (!Active()) throw EDataSetError(fmt::format("Data set {} fechado: operação não permitida", self->Name()));
   }
@@ -694,13 +712,14 @@ struct TClientDataSet::Impl : detail::CursorBase {
     if (!Editing())
       throw EDataSetError(fmt::format("Campo {}: o data set não está em edição ou inclusão", st ? st->defs[k].Name : ""));
     buf[k] = detail::ConvertForField(st->defs[k], v);
+    if (state == TDataSetState::dsEdit) tocado[k] = 1;
     modified = true;
     NotifyDetails();
   }
 
   void CheckRequired() const {
     for (size_t k = 0; k < buf.size(); ++k)
-      if (st->defs[k].Required && buf[k].IsNull())
+      if (st->defs[k].Required && (Tocado(k) ? buf[k].IsNull() : st->cols[k].IsNull(static_cast<uint32_t>(cur))))
         throw EDataSetError(fmt::format("O campo {} deve ter um valor", st->defs[k].Name));
   }
 
@@ -739,6 +758,12 @@ struct TClientDataSet::Impl : detail::CursorBase {
 
   // Every cursor's unique indexes hold, since the rows are shared.
   void CheckUnique(int64_t self_row) {
+    for (auto* c : st->cursors) {
+      Impl* i = Of(c);
+      if (i->uniquesStale) i->AcquireUniques();
+      for (auto& u : i->uniques)
+        for (int k : u.ix->Spec().fields) CarregaEditado(static_cast<size_t>(k));
+    }
     for (auto* c : st->cursors) Of(c)->CheckUniqueOf(buf, self_row, self->Name());
   }
 
@@ -793,7 +818,7 @@ struct TClientDataSet::Impl : detail::CursorBase {
     uint32_t r = static_cast<uint32_t>(cur);
     std::vector<int> changed;
     for (size_t k = 0; k < buf.size(); ++k)
-      if (!st->cols[k].Holds(r, buf[k])) changed.push_back(static_cast<int>(k));
+      if (tocado[k] && !st->cols[k].Holds(r, buf[k])) changed.push_back(static_cast<int>(k));
     if (changed.empty()) return;
     auto touches = [&](const KeySpec& s) {
       for (int k : changed)
@@ -826,6 +851,8 @@ struct TClientDataSet::Impl : detail::CursorBase {
       if (w.moves && c->cur == static_cast<int64_t>(r)) c->Neighbours(r, w.next, w.prev);
       cw.push_back(w);
     }
+    for (Impl* c : cursors)
+      if (c != this && c->state == TDataSetState::dsEdit && c->cur == static_cast<int64_t>(r)) c->CarregaEdicao();
     std::vector<Variant> old;
     for (int k : changed) old.push_back(st->cols[k].Get(r));
     for (int k : changed) st->cols[k].Set(r, buf[k]);
@@ -1029,7 +1056,7 @@ TField::TField(TClientDataSet* ds, int index, TFieldDef def) : ds_(ds), index_(i
 Variant TField::Value() const {
   const auto& im = *ds_->impl_;
   if (im.filterRow >= 0) return im.st->cols[index_].Get(static_cast<uint32_t>(im.filterRow));
-  if (im.Editing()) return im.buf[index_];
+  if (im.Editing()) return im.ValorEditado(static_cast<size_t>(index_));
   if (im.st && im.cur >= 0) return im.st->cols[index_].Get(static_cast<uint32_t>(im.cur));
   return Variant();
 }
@@ -1354,9 +1381,8 @@ void TClientDataSet::Edit() {
     return;
   }
   im.Fire(BeforeEdit);
-  uint32_t r = static_cast<uint32_t>(im.cur);
-  im.buf.resize(im.st->defs.size());
-  for (size_t k = 0; k < im.buf.size(); ++k) im.buf[k] = im.st->cols[k].Get(r);
+  im.buf.assign(im.st->defs.size(), Variant());
+  im.tocado.assign(im.buf.size(), 0);
   im.state = TDataSetState::dsEdit;
   im.modified = false;
   im.Fire(AfterEdit);

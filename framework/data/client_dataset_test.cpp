@@ -581,6 +581,47 @@ TEST(ClientDataSetEditing, AnEditOutsideEveryOrderKeepsEachCursorOnItsRow) {
   EXPECT_EQ(outro.FieldByName("BDCHAVE").AsInteger(), 45);
 }
 
+// An edit sees the fields it did not set as the row held them when it began, also after another cursor
+// posted the row meanwhile, and its post writes the row as it sees it; a required field it left empty is
+// refused, one the row fills is not.
+TEST(ClientDataSetEditing, AnEditSeesTheRowAsItBeganWhateverAnotherCursorPosts) {
+  TClientDataSet ds;
+  ds.AddFieldDef("ID", TFieldType::ftInteger, 0, true);
+  ds.AddFieldDef("NOME", TFieldType::ftString, 10);
+  ds.AddFieldDef("VALOR", TFieldType::ftCurrency);
+  ds.AddFieldDef("OBS", TFieldType::ftString, 10, true);
+  ds.CreateDataSet();
+  ds.AppendRecord({1, "a", Currency::FromInt(5), "x"});
+  TClientDataSet outro;
+  outro.CloneCursor(ds);
+  outro.First();
+  ds.Edit();
+  ds.FieldByName("VALOR").SetValue(Currency::FromInt(7));
+  EXPECT_EQ(ds.FieldByName("NOME").AsString(), "a");
+  outro.Edit();
+  outro.FieldByName("NOME").SetValue("b");
+  outro.FieldByName("OBS").SetValue("y");
+  outro.Post();
+  EXPECT_EQ(ds.FieldByName("NOME").AsString(), "a");
+  EXPECT_EQ(ds.FieldByName("OBS").AsString(), "x");
+  EXPECT_EQ(ds.FieldByName("VALOR").AsCurrency(), Currency::FromInt(7));
+  ds.Post();
+  for (TClientDataSet* c : {&ds, &outro}) {
+    EXPECT_EQ(c->FieldByName("NOME").AsString(), "a");
+    EXPECT_EQ(c->FieldByName("VALOR").AsCurrency(), Currency::FromInt(7));
+    EXPECT_EQ(c->FieldByName("OBS").AsString(), "x");
+  }
+  ds.Edit();
+  ds.FieldByName("NOME").SetValue("c");
+  ds.Post();   // OBS, untouched, is filled in the row
+  ds.Edit();
+  ds.FieldByName("OBS").Clear();
+  EXPECT_THROW(ds.Post(), EDataSetError);
+  ds.Cancel();
+  EXPECT_EQ(outro.FieldByName("NOME").AsString(), "c");
+  EXPECT_EQ(outro.FieldByName("OBS").AsString(), "x");
+}
+
 TEST(ClientDataSetEditing, DeleteMovesToTheNextRow) {
   auto ds = MakeParcelas();
   for (int i = 1; i <= 5; ++i) ds->AppendRecord({i, 0, std::to_string(i)});
