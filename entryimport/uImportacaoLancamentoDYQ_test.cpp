@@ -22,7 +22,7 @@ namespace {
 
 using namespace vyn;
 
-const std::string kLista = "/api/v1/lancamentos-contabeis/";
+const std::string kRotaLancamentos = "/api/v1/lancamentos-contabeis/";
 
 class DyqScreenTest : public CompanyDatabaseTest {
  protected:
@@ -42,7 +42,7 @@ class DyqScreenTest : public CompanyDatabaseTest {
     CompanyDatabaseTest::TearDown();
   }
   void ListaTres() {
-    server_.On("GET", kLista, TFakeResponse(200, R"({"lancamentos_contabeis":[
+    server_.On("GET", kRotaLancamentos, TFakeResponse(200, R"({"lancamentos_contabeis":[
       {"id":"11","nome":"Janeiro","data_inicial":"2024-01-01T00:00:00Z","data_final":"2024-01-31T00:00:00Z"},
       {"id":12,"nome":"Fevereiro","data_inicial":"2024-02-01T00:00:00Z","data_final":"2024-02-29T23:30:00-03:00"},
       {"id":"13","nome":"Março","data_inicial":"2024-03-01","data_final":"2024-03-31"}]})"));
@@ -52,7 +52,7 @@ class DyqScreenTest : public CompanyDatabaseTest {
     return tela_->edCODEMP->Search();
   }
   void Busca(const std::string& id, const std::string& link) {
-    server_.On("GET", kLista + "busca", [=](const TFakeRequest& r) {
+    server_.On("GET", kRotaLancamentos + "busca", [=](const TFakeRequest& r) {
       EXPECT_EQ(r.Param("lancamento_id"), id);
       return TFakeResponse(200, R"({"link":")" + link + R"(","data_inicial":"2024-01-01T00:00:00Z",)"
                                 R"("data_final":"2024-01-31T00:00:00Z","nome":"Janeiro"})");
@@ -96,13 +96,13 @@ TEST_F(DyqScreenTest, ListsTheCompanyFilesWithTheBearerTokenAndRefusesCompaniesW
   EXPECT_EQ(tela_->lvExtratos->Count(), 3);
   EXPECT_EQ(server_.RequestCount(), 1u);
 
-  server_.On("GET", kLista, TFakeResponse(200, R"({"lancamentos_contabeis":[]})"));
+  server_.On("GET", kRotaLancamentos, TFakeResponse(200, R"({"lancamentos_contabeis":[]})"));
   ASSERT_TRUE(Empresa(1));
   EXPECT_EQ(tela_->lvExtratos->Count(), 0);
   EXPECT_EQ(tela_->lbTotal->Caption(), "Total de registros: 0");
 
   // One element with a date that is none is left out with a warning; the others are listed.
-  server_.On("GET", kLista, TFakeResponse(200, R"({"lancamentos_contabeis":[
+  server_.On("GET", kRotaLancamentos, TFakeResponse(200, R"({"lancamentos_contabeis":[
       {"id":"21","nome":"A","data_inicial":"2024-01-01","data_final":"2024-01-31"},
       {"id":"22","nome":"B","data_inicial":"31/01/2024","data_final":"2024-01-31"},
       {"id":"23","nome":"C","data_inicial":"2024-02-01","data_final":"2024-02-29"},
@@ -118,26 +118,26 @@ TEST_F(DyqScreenTest, ListsTheCompanyFilesWithTheBearerTokenAndRefusesCompaniesW
 }
 
 TEST_F(DyqScreenTest, ServiceErrorsWarnWithTheServiceTextAndTransportFailuresLeaveTheSearch) {
-  server_.On("GET", kLista, TFakeResponse(404, R"({"message":"Empresa não encontrada","error":"Not Found"})"));
+  server_.On("GET", kRotaLancamentos, TFakeResponse(404, R"({"message":"Empresa não encontrada","error":"Not Found"})"));
   dialogs_.Ok();
   EXPECT_FALSE(Empresa(1));
   EXPECT_EQ(dialogs_.Messages().back(), "Não foi possível acessar os lançamentos do DYQ! 404 - Empresa não encontradaNot Found");
 
-  server_.On("GET", kLista, TFakeResponse(200, "<html>manutenção</html>", "text/html"));
+  server_.On("GET", kRotaLancamentos, TFakeResponse(200, "<html>manutenção</html>", "text/html"));
   dialogs_.Ok();
   EXPECT_FALSE(Empresa(1));
   EXPECT_EQ(dialogs_.Messages().back(), "Não foi possível se conectar com o DYQ! <html>manutenção</html>");
   EXPECT_EQ(tela_->lvExtratos->Count(), 0);
 
   // A server echoing the request never gets the token into a message.
-  server_.On("GET", kLista, [](const TFakeRequest& r) {
+  server_.On("GET", kRotaLancamentos, [](const TFakeRequest& r) {
     return TFakeResponse(401, R"({"message":"token recusado: )" + r.Header("Authorization") + R"(","error":""})");
   });
   dialogs_.Ok();
   EXPECT_FALSE(Empresa(1));
   EXPECT_EQ(dialogs_.Messages().back().find(kTokenDyqTeste), std::string::npos);
 
-  server_.On("GET", kLista, TFakeResponse(200, "{}", "application/json", {}, std::chrono::milliseconds(3000)));
+  server_.On("GET", kRotaLancamentos, TFakeResponse(200, "{}", "application/json", {}, std::chrono::milliseconds(3000)));
   tela_->FHTTP->ReadTimeout = 200;
   tela_->edCODEMP->Vale(1);
   EXPECT_THROW(tela_->edCODEMP->Search(), EHTTPError);
@@ -162,7 +162,7 @@ TEST_F(DyqScreenTest, RunDownloadsTheFirstSelectedFileImportsItAndMarksItIntegra
   // Served with a byte-order mark: the work file handed to the importer is UTF-8 without it.
   server_.On("GET", "/arquivos/11.txt",
              TFakeResponse(200, "\xEF\xBB\xBFL,1,05/01/2024,40,11,\"1.234,56\",1,Aluguel\n", "text/plain"));
-  server_.On("PUT", kLista + "integracao", TFakeResponse(200, R"({"message":"ok"})"));
+  server_.On("PUT", kRotaLancamentos + "integracao", TFakeResponse(200, R"({"message":"ok"})"));
   tela_->lvExtratos->Item(0).Selected = true;
   tela_->lvExtratos->Item(2).Selected = true;
   dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
@@ -217,7 +217,7 @@ TEST_F(DyqScreenTest, TheAutomaticTransactionRequestFollowsTheSwitchAndTheTicked
 
   dialogs_.Ticks({0});
   tela_->spFiliais->Click();
-  server_.On("PUT", kLista + "integracao", TFakeResponse(200, "{}"));
+  server_.On("PUT", kRotaLancamentos + "integracao", TFakeResponse(200, "{}"));
   auto importa = [&](const std::string& id, int linha) {
     Busca(id, server_.BaseURL() + "/arquivos/" + id + ".txt");
     // Each file its own entry: a file of the same content would be the same file, booked once.
@@ -253,12 +253,12 @@ TEST_F(DyqScreenTest, FailedDownloadOrRefusedMarkingImportsNothingAndKeepsTheRow
   tela_->spOK->Click();
   EXPECT_EQ(programa_.ArquivosTemp(), 0);
 
-  server_.On("GET", kLista + "busca", TFakeResponse(404, R"({"message":"Arquivo","error":" removido"})"));
+  server_.On("GET", kRotaLancamentos + "busca", TFakeResponse(404, R"({"message":"Arquivo","error":" removido"})"));
   dialogs_.Ok("404 - Arquivo removido");
   tela_->spOK->Click();
 
   // The service refuses the marking: the row stays and can be run again.
-  server_.On("PUT", kLista + "integracao", TFakeResponse(500, R"({"message":"indisponível","error":""})"));
+  server_.On("PUT", kRotaLancamentos + "integracao", TFakeResponse(500, R"({"message":"indisponível","error":""})"));
   dialogs_.Ok("500 - indisponível");
   tela_->MarcarComoImportado();
   EXPECT_EQ(tela_->lvExtratos->Count(), 3);

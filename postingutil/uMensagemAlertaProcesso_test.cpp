@@ -30,9 +30,9 @@ struct TAviso {
 };
 
 // The warnings and the process screens they open, registered by name as the module does.
-struct TRegistroTeste {
+struct TRegistroAviso {
   TListaRegistro lista;
-  explicit TRegistroTeste(const TAviso& a) {
+  explicit TRegistroAviso(const TAviso& a) {
     for (auto& r : RegistrosUtilitariosContabilizacao())
       if (SameText(r.Nome, a.aviso) || SameText(r.Nome, a.tela)) lista.push_back(r);
     if (lista.size() < 2) {
@@ -45,14 +45,14 @@ struct TRegistroTeste {
     }
     RegistraModulo(ClassRegistry(), lista);
   }
-  ~TRegistroTeste() { DesregistraModulo(ClassRegistry(), lista); }
+  ~TRegistroAviso() { DesregistraModulo(ClassRegistry(), lista); }
 };
 
 class MensagemAlertaProcessoTest : public CompanyDatabaseTest, public ::testing::WithParamInterface<TAviso> {
  protected:
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
-    registro_ = std::make_unique<TRegistroTeste>(GetParam());
+    registro_ = std::make_unique<TRegistroAviso>(GetParam());
     principal_ = MakeForm<TForm_VYN>();
     ProcessContext().MainForm = principal_.get();
     aviso_ = TPackagesUtil::CarregaForm(principal_.get(), GetParam().aviso);
@@ -70,7 +70,7 @@ class MensagemAlertaProcessoTest : public CompanyDatabaseTest, public ::testing:
     return nullptr;
   }
 
-  std::unique_ptr<TRegistroTeste> registro_;
+  std::unique_ptr<TRegistroAviso> registro_;
   TScriptedDialogs dialogs_;
   TFormPtr<TForm_VYN> principal_;
   TForm_VYN* aviso_ = nullptr;

@@ -29,7 +29,6 @@ namespace {
 
 constexpr int kPlanoLalur = 55;
 
-constexpr const char* kMsgRecontabilizacao = ", a recontabilização deve ser efetuada pelo menu de Utilitários / Recontabilização.";
 constexpr const char* kMsgMesmoPlano =
     ", o processo de troca de planos de contabilização que utilizam o mesmo plano de contas deve ser efetuado pelo "
     "menu utilitários / troca o plano de contabilização.";

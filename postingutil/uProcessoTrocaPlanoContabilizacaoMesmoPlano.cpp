@@ -25,8 +25,6 @@ namespace {
 constexpr const char* kMsgPlanoDiferente =
     "O novo plano de contabilização informado deve possuir o mesmo plano de contas e o mesmo plano de histórico do "
     "plano de contabilização original para efetuar a troca.";
-constexpr const char* kMsgMesmoPlano =
-    ", a recontabilização deve ser efetuada pelo menu de Utilitários / Recontabilização.";
 constexpr const char* kMsgSomenteEquipe = "Apenas usuário que integra equipe de serviços pode realizar esse processo.";
 
 TEdit_Codigo_Search_VYN* NovoEdit(TComponent& dono, const char* nome, int tipo, bool habilitado) {
@@ -190,7 +188,7 @@ bool TfrProcessoTrocaPlanoContabilizacaoMesmoPlano::PodeIniciarProcesso() {
     return false;
   }
   if (edCodConfOnlineDe->Codigo() == edCODPLANOONLINE->Codigo()) {
-    DlgInfOk(ctx.UserName + kMsgMesmoPlano);
+    DlgInfOk(ctx.UserName + kMsgRecontabilizacao);
     return false;
   }
   if (!TfrProcessoComMotor::PodeIniciarProcesso()) return false;

@@ -26,6 +26,9 @@ namespace integracao {
 inline constexpr const char* kMsgEmpresaNaoProcessada =
     "Não foi possível executar o processo: verifique o plano de contabilização, os encerramentos de exercício, "
     "bloqueios de lançamento e data de início das atividades da empresa.";
+// After the user's name: a change of plan whose new plan keeps the accounts is a reposting.
+inline constexpr const char* kMsgRecontabilizacao =
+    ", a recontabilização deve ser efetuada pelo menu de Utilitários / Recontabilização.";
 inline constexpr const char* kMsgProcessoCancelado = "Processo cancelado pelo usuário!";
 inline constexpr const char* kMsgProcessoIncompleto = "Processo executado incompletamente. Verifique as inconsistências.";
 inline constexpr const char* kMsgProcessoSucesso = "Processo finalizado com sucesso!";

@@ -29,15 +29,15 @@ namespace integracao {
 namespace {
 
 using namespace vyn;
-using Tela = TfrConsultaImportacaoLancCCTxt;
+using TelaRevisao = TfrConsultaImportacaoLancCCTxt;
 
 class EntryReviewTest : public RevisaoComAberturaTest<TForm_VYN> {
  protected:
   // Opens the review over the file text; drive acts on it while it is open.
-  void Revisa(const std::string& texto, const std::function<void(Tela&)>& drive, TSelecionaFiliais_VYN* filiais = nullptr,
+  void Revisa(const std::string& texto, const std::function<void(TelaRevisao&)>& drive, TSelecionaFiliais_VYN* filiais = nullptr,
               bool tarvo = false) {
     dialogs_.Modal("TfrConsultaImportacaoLancCCTxt", [&](TForm_VYN& f) {
-      auto& tela = dynamic_cast<Tela&>(f);
+      auto& tela = dynamic_cast<TelaRevisao&>(f);
       ASSERT_EQ(tela.NodoSelecionado(), kNodoLancamentos);
       drive(tela);
     });
@@ -49,7 +49,7 @@ class EntryReviewTest : public RevisaoComAberturaTest<TForm_VYN> {
   }
 };
 
-const std::string kLongo(230, 'x');
+const std::string kComplementoLongo(230, 'x');
 
 TEST_F(EntryReviewTest, ImportsBalancedFileWithReservedKeysPerCompanyCostCentresAndLongComplement) {
   ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 500, '2023-12-01', 1)");
@@ -57,13 +57,13 @@ TEST_F(EntryReviewTest, ImportsBalancedFileWithReservedKeysPerCompanyCostCentres
   filiais->SetEditEmpresa(empresa_);
   filiais->CheckAll = true;
   const std::string arquivo =
-      "L,1,05/01/2024,40,11,\"1.000,50\",1,\"" + kLongo + "\",NF1,7\n"
+      "L,1,05/01/2024,40,11,\"1.000,50\",1,\"" + kComplementoLongo + "\",NF1,7\n"
       "C,1,900,D,600.50\nC,1,901,D,400\n"
       "L,2,06/01/2024,40,,250,1,aluguel filial\n"
       "L,2,06/01/2024,,11,250,1,aluguel filial\n"
       "L,1,10/02/2024,40,11,5\n"        // outside the period
       "X,1\n";                          // unknown record
-  Revisa(arquivo, [&](Tela& t) {
+  Revisa(arquivo, [&](TelaRevisao& t) {
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
     dialogs_.Ok("3 lançamento(s) importado(s), 2 não importado(s)");   // the reader refused two lines
     t.spImportacao->Click();
@@ -81,13 +81,13 @@ TEST_F(EntryReviewTest, ImportsBalancedFileWithReservedKeysPerCompanyCostCentres
   EXPECT_EQ(r.Value(1, "BDCODEMP").AsInteger(), 2);
   EXPECT_EQ(r.Value(2, "BDCHAVE").AsInteger(), r.Value(1, "BDCHAVE").AsInteger() + 1);
   EXPECT_EQ(Db().QueryValue("select BDCOMPL from VZEL_EMPRESAS_TLAN_COMPL where BDCODEMP = 1 and BDCHAVE = 501").AsString(),
-            kLongo);
+            kComplementoLongo);
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC where BDCODEMP = 1 and BDCHAVE = 501"), 2);
   EXPECT_EQ(lista_->Count(), 2);   // the line outside the period and the unknown record
 }
 
 TEST_F(EntryReviewTest, UnbalancedFileWritesNothingAndKeepsTheLines) {
-  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,,30\n", [&](Tela& t) {
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,,30\n", [&](TelaRevisao& t) {
     dialogs_.Ok("diferença de 30,00");
     t.spImportacao->Click();
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 2);
@@ -96,7 +96,7 @@ TEST_F(EntryReviewTest, UnbalancedFileWritesNothingAndKeepsTheLines) {
 }
 
 TEST_F(EntryReviewTest, AnEntryValueEditedInTheReviewIsCheckedAgainstItsSplit) {
-  Revisa("L,1,05/01/2024,40,11,100\nC,1,900,D,100\nL,1,06/01/2024,40,11,50\n", [&](Tela& t) {
+  Revisa("L,1,05/01/2024,40,11,100\nC,1,900,D,100\nL,1,06/01/2024,40,11,50\n", [&](TelaRevisao& t) {
     t.DAOAtual()->First();
     ASSERT_TRUE(t.grGrid->EditaCelula("BDVALOR", "150,00"));
     // The split no longer adds up to its entry: the entry stays behind with it.
@@ -123,7 +123,7 @@ TEST_F(EntryReviewTest, FailedWriteLeavesNothingHalfWrittenAndInvalidLinesStay) 
   // Another attachment left an entry on the second key the run reserves: the whole run is undone.
   Db().Execute("insert into VZEL_EMPRESAS_TLAN_CHAVE (BDCODEMP, BDPROXIMACHAVE) values (1, 10)");
   ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 11, '2023-12-01', 1)");
-  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](Tela& t) {
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,80\nL,1,05/01/2024,999,11,7\n", [&](TelaRevisao& t) {
     dialogs_.Ok("nada foi gravado");
     t.spImportacao->Click();
     EXPECT_EQ(t.DAOAtual()->RecordCount(), 3);
@@ -143,7 +143,7 @@ TEST_F(EntryReviewTest, FailedWriteLeavesNothingHalfWrittenAndInvalidLinesStay) 
 // A typed amount is taken as typed or refused: never rounded, never negative. A line that debits and
 // credits one account, or carries a negative amount, is told for what it is.
 TEST_F(EntryReviewTest, AmountsAreTakenAsTypedAndALineOfNoSenseIsToldWhatIsWrong) {
-  Revisa("L,1,05/01/2024,40,11,10\nL,1,05/01/2024,40,40,9\nL,1,05/01/2024,40,11,-39\n", [&](Tela& t) {
+  Revisa("L,1,05/01/2024,40,11,10\nL,1,05/01/2024,40,40,9\nL,1,05/01/2024,40,11,-39\n", [&](TelaRevisao& t) {
     t.DAOAtual()->First();
     dialogs_.Ok("Valor inválido: 10,005 (no máximo 2 casas decimais)");
     EXPECT_FALSE(t.grGrid->EditaCelula("BDVALOR", "10,005"));
@@ -179,7 +179,7 @@ TEST_F(EntryReviewTest, ScheduledRunImportsWithoutDialogsAndWritesStatusRows) {
 TEST_F(EntryReviewTest, DescriptionsNameTheDevelopmentAndUnitOfAKnownAccount) {
   Db().Execute("insert into VEF_EMP_TCADEMPREENDIMENTO values (1, 3, 'Residencial Aurora')");
   Db().Execute("insert into VEF_BASE_TCADUNIDIMOBILIARIA values (1, 3, 12, 'Apartamento 12')");
-  Revisa("L,1,05/01/2024,40,999,100\n", [&](Tela& t) {
+  Revisa("L,1,05/01/2024,40,999,100\n", [&](TelaRevisao& t) {
     TDAOFactory& d = *t.DAOAtual();
     d.Edit();
     for (const char* c : {"BDCODEMPREEACAOD", "BDCODEMPREEACAOC"}) d.FieldByName(c).SetAsInteger(3);
@@ -199,7 +199,7 @@ TEST_F(EntryReviewTest, DescriptionsNameTheDevelopmentAndUnitOfAKnownAccount) {
 
 TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {
   seed::AddTerceiro(Db(), 7, "12345678000199");
-  Revisa("L,1,05/01/2024,40,11,100\n", [&](Tela& t) {
+  Revisa("L,1,05/01/2024,40,11,100\n", [&](TelaRevisao& t) {
     TDAOFactory& d = *t.DAOAtual();
     // Typed in the grid's cells, through its fields container.
     auto edita = [&](const char* campo, const std::string& texto) { return t.grGrid->EditaCelula(campo, texto); };
@@ -229,7 +229,7 @@ TEST_F(EntryReviewTest, EditingRulesOfAccountsParticipantsAndNote) {
 }
 
 TEST_F(EntryReviewTest, ParticipantsNodeShowsEveryRegistryColumnAndItsEditsAreRegistered) {
-  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\nL,1,05/01/2024,40,11,100\n", [&](Tela& t) {
+  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\nL,1,05/01/2024,40,11,100\n", [&](TelaRevisao& t) {
     TTreeNode* participantes = t.tvGrupos->FindNode(kNodoParticipantes);
     ASSERT_NE(participantes, nullptr);
     t.tvGrupos->SetSelected(participantes);
@@ -257,7 +257,7 @@ TEST_F(EntryReviewTest, ParticipantsNodeShowsEveryRegistryColumnAndItsEditsAreRe
 
 // A participant the file declares is registered by the import, but may be chosen on any line before.
 TEST_F(EntryReviewTest, AParticipantTheFileDeclaresIsTakenOnAnyLine) {
-  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\nL,1,05/01/2024,20,11,100\n", [&](Tela& t) {
+  Revisa("P,99,Forn,Fornecedor Noventa e Nove,12345678000199\nL,1,05/01/2024,20,11,100\n", [&](TelaRevisao& t) {
     t.DAOAtual()->First();
     EXPECT_TRUE(t.grGrid->EditaCelula("BDCODTERCEIROD", "99"));
     dialogs_.Ok("Código 98 não encontrado!");
@@ -269,7 +269,7 @@ TEST_F(EntryReviewTest, AParticipantTheFileDeclaresIsTakenOnAnyLine) {
 }
 
 TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
-  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,50\n", [&](Tela& t) {
+  Revisa("L,1,05/01/2024,40,11,100\nL,1,05/01/2024,40,11,50\n", [&](TelaRevisao& t) {
     TDAOFactory& d = *t.DAOAtual();
     d.First();
     // Shown, the automatic-link menu's zeros item is off; the settlement menu follows the line's credit.
@@ -346,7 +346,7 @@ TEST_F(EntryReviewTest, MarksLinksAndTheirRemovalWithDeletedLines) {
 
 TEST_F(EntryReviewTest, AfterCheckDropsOnlySettledConciliatedLinkedLinesAndKeepsTheFilter) {
   Revisa("L,1,05/01/2024,40,11,1\nL,1,05/01/2024,40,11,2\nL,1,05/01/2024,40,11,3\nL,1,05/01/2024,40,11,4\n",
-         [&](Tela& t) {
+         [&](TelaRevisao& t) {
            TDAOFactory& d = *t.DAOAtual();
            // Line 1 linked and conciliated, line 2 the same but settled (1), line 3 linked only.
            for (int k : {1, 2, 3}) t.Vinculos()->AppendRecord({1, k, 10 + k, 1, 2, 0, Currency::FromInt(k), false});
@@ -376,7 +376,7 @@ TEST_F(EntryReviewTest, SettlementStandsOrFallsWithTheImportAndIsPostedOnceOnRet
                "exists (select 1 from TPARAMETRO where BDPARAM = 'FALHA_TARIFA')) then exception E_TARIFA; end");
   Db().Execute("insert into TPARAMETRO (BDPARAM) values ('FALHA_TARIFA')");
   auto pagamentos = [&] { return Conta("select count(*) from VEF_EMP_TMOVENTPARPGTO"); };
-  Revisa("L,1,05/01/2024,20,11,100\nL,1,05/01/2024,40,11,50\nL,1,05/01/2024,40,,30\n", [&](Tela& t) {
+  Revisa("L,1,05/01/2024,20,11,100\nL,1,05/01/2024,40,11,50\nL,1,05/01/2024,40,,30\n", [&](TelaRevisao& t) {
     TDAOFactory& d = *t.DAOAtual();
     d.First();
     d.Edit();

@@ -20,7 +20,8 @@ namespace vyn {
 
 class TSQLMGR;
 
-enum TSitCol : int { tcTodosFuncionarios = 0 };
+// Scoped: the code search has a kind of its own of the same name.
+enum class TSitCol : int { tcTodosFuncionarios = 0 };
 enum TOrdemCol : int { coCodigo = 0 };
 
 // An item (column part) of a configurable report, in the report's order.

@@ -5,6 +5,7 @@
 #include <cctype>
 #include <stdexcept>
 
+#include "framework/component/process_context.h"
 #include "framework/core/text.h"
 
 namespace vyn {
@@ -54,6 +55,11 @@ std::string TString_VYN::GetRemoveTodosCaracteresEspeciais(std::string_view text
     if (u < 0x80 && (std::isalnum(u) || (keep_spaces && c == ' '))) out += c;
   }
   return out;
+}
+
+std::string TString_VYN::GetDescriptografa() const {
+  const auto& decifra = ProcessContext().DecifraSenha;
+  return decifra ? decifra(value_) : value_;
 }
 
 int TDateTime_VYN::GetAnoMes(TDateTime d) { return AnoMes(d); }

@@ -40,6 +40,8 @@ class TString_VYN : public TComponent {
   static std::string GetTiraTodosSinais(std::string_view text);
   // Without accents and anything but ASCII letters and digits; blanks kept when keep_spaces.
   static std::string GetRemoveTodosCaracteresEspeciais(std::string_view text, bool keep_spaces);
+  // The plain text of the value as a stored service password, through the process context's decipher.
+  std::string GetDescriptografa() const;
 
  private:
   std::string value_;

@@ -20,11 +20,10 @@ namespace vyn {
 
 namespace {
 
-Variant Inteiro(int64_t v) { return Variant(static_cast<long long>(v)); }
 // A code of 0 is no code.
 Variant CodigoOuNulo(const TEdit_Numerico_Padrao_VYN& ed) {
   const int64_t v = ed.ValorInteger();
-  return v ? Inteiro(v) : Variant();
+  return v ? Variant(v) : Variant();
 }
 std::string Texto(const TClientDataSet& ds, const char* campo) {
   const TField* f = ds.FindField(campo);
@@ -79,9 +78,9 @@ void TfrImportacaoOFCMultiLancamento::Inclui() {
                                                         : FLinhas->FieldByName("BDCODEMP").AsInteger();
   const int64_t chaveLanc = ProximaChaveLanc(multi);
   AcrescentaLinha(multi, [&] {
-    multi.FieldByName("BDCODEMP").SetValue(Inteiro(empresa));
-    multi.FieldByName("BDCHAVE").SetValue(Inteiro(FDados->Chave));
-    multi.FieldByName("BDCHAVELANC").SetValue(Inteiro(chaveLanc));
+    multi.FieldByName("BDCODEMP").SetValue(Variant(empresa));
+    multi.FieldByName("BDCHAVE").SetValue(Variant(FDados->Chave));
+    multi.FieldByName("BDCHAVELANC").SetValue(Variant(chaveLanc));
     if (FDados->Data.Value != 0) multi.FieldByName("BDDATA").SetAsDateTime(FDados->Data);
     multi.FieldByName("BDDEBITO").SetValue(CodigoOuNulo(*edDebito));
     multi.FieldByName("BDCREDITO").SetValue(CodigoOuNulo(*edCredito));
@@ -104,11 +103,11 @@ void TfrImportacaoOFCMultiLancamento::IncluiCentroCusto(int lado, int64_t empres
   if (centro <= 0 || (lado == 0 ? edDebito : edCredito)->ValorInteger() <= 0) return;
   TClientDataSet& cc = *FLinhas->getMultiLancamentosCCDAO(lado);
   AcrescentaLinha(cc, [&] {
-    cc.FieldByName("BDCODEMP").SetValue(Inteiro(empresa));
-    cc.FieldByName("BDCHAVE").SetValue(Inteiro(FDados->Chave));
-    cc.FieldByName("BDCHAVELANC").SetValue(Inteiro(chaveLanc));
+    cc.FieldByName("BDCODEMP").SetValue(Variant(empresa));
+    cc.FieldByName("BDCHAVE").SetValue(Variant(FDados->Chave));
+    cc.FieldByName("BDCHAVELANC").SetValue(Variant(chaveLanc));
     cc.FieldByName("BDORDEM").SetAsInteger(1);
-    cc.FieldByName("BDCODCENTRO").SetValue(Inteiro(centro));
+    cc.FieldByName("BDCODCENTRO").SetValue(Variant(centro));
     cc.FieldByName("BDDEBCRE").SetAsInteger(lado);
     cc.FieldByName("BDVALOR").SetAsCurrency(edValor->Value());
   });
@@ -191,13 +190,13 @@ void TfrLancamentoY570Integracao::ProcessoConfirma() {
   } else {
     const TQueryResult r = Banco().QueryAll(
         "select BDSEQ, BDCNPJFONTE, BDCODRECEITA from VZEL_EMPRESAS_TLAN_Y570 where BDCODEMP = ? and BDCHAVE = ?",
-        {Inteiro(p.Empresa), Inteiro(p.Chave)});
+        {Variant(p.Empresa), Variant(p.Chave)});
     for (size_t i = 0; i < r.Rows.size(); ++i)
       considera(r.Value(i, "BDSEQ").AsInteger(), r.Value(i, "BDCNPJFONTE").AsString(),
                 r.Value(i, "BDCODRECEITA").IsNull() ? std::string() : r.Value(i, "BDCODRECEITA").AsString());
   }
   if (mesma > 0) seq = mesma;
-  const TParams valores = {Inteiro(p.Empresa), Inteiro(p.Chave), Inteiro(seq), Variant(cnpj), Variant(receita),
+  const TParams valores = {Variant(p.Empresa), Variant(p.Chave), Variant(seq), Variant(cnpj), Variant(receita),
                            Variant(edValorBruto->Value()), Variant(edIRRF->Value()), Variant(edCSLL->Value())};
   if (!FY570->Active()) {
     Banco().Execute("update or insert into VZEL_EMPRESAS_TLAN_Y570 (BDCODEMP, BDCHAVE, BDSEQ, BDCNPJFONTE, "
@@ -210,7 +209,7 @@ void TfrLancamentoY570Integracao::ProcessoConfirma() {
   auto preenche = [&] {
     for (size_t i = 0; i < valores.size(); ++i) FY570->FieldByName(colunas[i]).SetValue(valores[i]);
   };
-  if (mesma > 0 && FY570->Locate("BDCODEMP;BDCHAVE;BDSEQ", {Inteiro(p.Empresa), Inteiro(p.Chave), Inteiro(mesma)})) {
+  if (mesma > 0 && FY570->Locate("BDCODEMP;BDCHAVE;BDSEQ", {Variant(p.Empresa), Variant(p.Chave), Variant(mesma)})) {
     FY570->Edit();
     preenche();
     FY570->Post();
@@ -280,10 +279,10 @@ void TfrPreparacaoExtratoBancario::ProcessoConfirma() {
   Banco().Execute(
       "insert into VZEL_EMP_TPRE_EXT_BANCARIO (BDCODEMP, BDCHAVE, BDCODTPLA, BDCOMPL, BDCOINCIDE, BDALTCOMPL, "
       "BDCOMPLPARA, BDCONTRAPARTIDA, BDCODTER, BDCODTPHI, BDTIPOCONTA) values (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)",
-      {Inteiro(FCodEmp), chave, CodigoOuNulo(*edCODTPLA), Variant(Trim(edCOMPL->Text())),
+      {Variant(FCodEmp), chave, CodigoOuNulo(*edCODTPLA), Variant(Trim(edCOMPL->Text())),
        Variant(TBoolean_VYN::BoolToStrBD(ckCoincide->Checked())),
        Variant(TBoolean_VYN::BoolToStrBD(!Trim(edCOMPLPARA->Text()).empty())), Variant(Trim(edCOMPLPARA->Text())),
-       CodigoOuNulo(*edContraPartida), CodigoOuNulo(*edCODTER), CodigoOuNulo(*edCODTPHI), Inteiro(FTipoConta)});
+       CodigoOuNulo(*edContraPartida), CodigoOuNulo(*edCODTER), CodigoOuNulo(*edCODTPHI), Variant(FTipoConta)});
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -297,7 +296,7 @@ TfrCadastroDYQUsuarioDiretorio::TfrCadastroDYQUsuarioDiretorio(TComponent* owner
 void TfrCadastroDYQUsuarioDiretorio::FormShow() {
   TfrTelaSubstituta::FormShow();
   const TQueryResult r = Banco().QueryAll(
-      "select BDDIRETORIO, BDSUBPASTAS from VZEL_USU_DYQ_DIRETORIO where BDCODUSU = ?", {Inteiro(ProcessContext().UserCode)});
+      "select BDDIRETORIO, BDSUBPASTAS from VZEL_USU_DYQ_DIRETORIO where BDCODUSU = ?", {Variant(ProcessContext().UserCode)});
   if (r.Rows.empty()) return;
   edDiretorio->SetText(r.Rows[0][0].IsNull() ? std::string() : r.Rows[0][0].AsString());
   edSubPastas->SetValue(Currency::FromInt(r.Rows[0][1].IsNull() ? 0 : r.Rows[0][1].AsInteger()));
@@ -307,7 +306,7 @@ void TfrCadastroDYQUsuarioDiretorio::ProcessoConfirma() {
   Banco().Execute(
       "update or insert into VZEL_USU_DYQ_DIRETORIO (BDCODUSU, BDDIRETORIO, BDSUBPASTAS) values (?, ?, ?) "
       "matching (BDCODUSU)",
-      {Inteiro(ProcessContext().UserCode), Variant(Trim(edDiretorio->Text())), Inteiro(edSubPastas->ValorInteger())});
+      {Variant(ProcessContext().UserCode), Variant(Trim(edDiretorio->Text())), Variant(edSubPastas->ValorInteger())});
 }
 
 }  // namespace vyn

@@ -21,12 +21,6 @@
 
 namespace vyn {
 
-namespace {
-
-Variant Inteiro(int64_t v) { return Variant(static_cast<long long>(v)); }
-
-}  // namespace
-
 // ---------------------------------------------------------------------------------------------------
 // Currency values
 
@@ -51,7 +45,7 @@ bool TfrCadMoedasPlanoMoedas::ExecutarProcesso() {
 void TfrCadMoedasPlanoMoedas::ProcessoConfirma() {
   Banco().Execute("update or insert into MOEDAS_TMOE (BDCODMOEDAS, BDDATA, BDVALOR) values (?, ?, ?) "
                   "matching (BDCODMOEDAS, BDDATA)",
-                  {Inteiro(edCODMOE->ValorInteger()), Variant(edData->GetData()), Variant(edValor->Value())});
+                  {Variant(edCODMOE->ValorInteger()), Variant(edData->GetData()), Variant(edValor->Value())});
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -77,7 +71,7 @@ bool TfrPreparacaoVariacaoCambial::ExecutarProcesso() {
 
 void TfrPreparacaoVariacaoCambial::ProcessoConfirma() {
   auto codigo = [](const TEdit_Numerico_Padrao_VYN* e) {
-    return e->ValorInteger() ? Inteiro(e->ValorInteger()) : Variant();
+    return e->ValorInteger() ? Variant(e->ValorInteger()) : Variant();
   };
   Banco().Execute(
       "update or insert into VZEL_EMP_TPREPVARCAMBIAL (BDCODEMP, BDCODMOE, BDCONTAVARATIVA, BDCONTAVARPASSIVA, "
@@ -114,12 +108,12 @@ void TfrCadPlanosTrocaContabilizacao::ProcessoConfirma() {
   Banco().Execute(
       "update or insert into VINT_BASE_TINTONLINE (BDCODINT, BDDESCRICAO, BDCODPLANOONLINEDE, BDCODPLANOONLINEPARA) "
       "values (?, ?, ?, ?) matching (BDCODINT)",
-      {Inteiro(codigo), Variant(Trim(edDescricao->Text())), Inteiro(edPlanoDe->ValorInteger()),
-       Inteiro(edPlanoPara->ValorInteger())});
+      {Variant(codigo), Variant(Trim(edDescricao->Text())), Variant(edPlanoDe->ValorInteger()),
+       Variant(edPlanoPara->ValorInteger())});
   if (edContaDe->ValorInteger() > 0 && edContaPara->ValorInteger() > 0)
     Banco().Execute("update or insert into VINT_BASE_TINTONLINE_CONTA (BDCODINT, BDCODTPLADE, BDCODTPLAPARA) "
                     "values (?, ?, ?) matching (BDCODINT, BDCODTPLADE)",
-                    {Inteiro(codigo), Inteiro(edContaDe->ValorInteger()), Inteiro(edContaPara->ValorInteger())});
+                    {Variant(codigo), Variant(edContaDe->ValorInteger()), Variant(edContaPara->ValorInteger())});
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -187,7 +181,7 @@ bool TfrExportacaoSpedSubstituta::InheritsFrom(const std::string& class_name) co
 std::string TfrExportacaoSpedSubstituta::ExportaToValidador(int codEmp, TDateTime dataIni, TDateTime dataFim,
                                                             const std::string& pasta) {
   const TQueryResult r = BancoDaSessao().QueryAll(
-      "select first 1 BDNOMEMP from TEMPRESAS_REF where BDCODEMP = ? order by BDREFEMP desc", {Inteiro(codEmp)});
+      "select first 1 BDNOMEMP from TEMPRESAS_REF where BDCODEMP = ? order by BDREFEMP desc", {Variant(codEmp)});
   if (r.Rows.empty()) {
     if (Inconsistencias_VYN) Inconsistencias_VYN->Add_Erro(codEmp, fmt::format("Empresa {} não cadastrada.", codEmp));
     return {};

@@ -1,6 +1,5 @@
 #include "integrations/omie/uAutoThreadImportacaoFiscalOmie.h"
 
-#include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <vector>
@@ -8,6 +7,7 @@
 #include "framework/component/resultado_execucao.h"
 #include "framework/core/text.h"
 #include "integrations/omie/uInt_EF_API_Omie.h"
+#include "integrations/omie/uIntegracaoOmie.Log.h"
 
 namespace integracao {
 
@@ -19,12 +19,6 @@ class EConversaoParametro : public std::invalid_argument {
  public:
   using std::invalid_argument::invalid_argument;
 };
-
-std::string ArquivoLogOmie() {
-  const std::string base = ProcessContext().ProgramFolder.empty() ? std::filesystem::current_path().string()
-                                                                    : ProcessContext().ProgramFolder;
-  return (std::filesystem::path(base) / "LogOmie.txt").string();
-}
 
 }  // namespace
 

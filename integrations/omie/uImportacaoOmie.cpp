@@ -1,6 +1,5 @@
 #include "integrations/omie/uImportacaoOmie.h"
 
-#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <utility>
@@ -29,6 +28,7 @@
 #include "framework/ui/transacao_automatica.h"
 #include "framework/web/thread_omie.h"
 #include "integrations/omie/uInt_EF_API_Omie.h"
+#include "integrations/omie/uIntegracaoOmie.Log.h"
 
 namespace integracao {
 
@@ -40,12 +40,6 @@ constexpr const char* kAvisoNotificacao =
     "Os lançamentos disponíveis para importação permanecerão armazenados em: ^Notificações > ^Omie - ^Lançamentos "
     "prontos para importação, enquanto o sistema estiver aberto. Caso o sistema seja encerrado, será necessário "
     "realizar a importação novamente pelo caminho: ^Integrações > ^Importações > ^Parceiros > ^Omie.";
-
-std::string ArquivoLogOmie() {
-  const std::string base = ProcessContext().ProgramFolder.empty() ? std::filesystem::current_path().string()
-                                                                    : ProcessContext().ProgramFolder;
-  return (std::filesystem::path(base) / "LogOmie.txt").string();
-}
 
 // A notification's parameters: the answer and the screen values it is imported with.
 std::string ParametrosNotificacao(const TDadosTelaThreadOmie& d, const std::string& resposta) {

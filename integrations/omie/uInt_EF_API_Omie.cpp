@@ -7,9 +7,9 @@
 #include <memory>
 
 #include "framework/accounting/empresas_mgr.h"
+#include "framework/component/boxed_values.h"
 #include "framework/core/datetime.h"
 #include "framework/core/text.h"
-#include "framework/host/string_vyn.h"
 #include "integrations/omie/uIntegracaoOmie.Log.h"
 #include "integrations/omie/uIntegracaoOmie.MovimentosFiscais.h"
 
@@ -86,7 +86,7 @@ std::string ChaveOmieEmpresa(const TComponent* owner, int prCodEmp) {
 }
 
 std::string SenhaOmieEmpresa(const TComponent* owner, int prCodEmp) {
-  return TString_VYN(TEmpresasMGR::GetRetornaCampoEmpresa(owner, prCodEmp, "BDSENHAOMIE").AsString())
+  return TString_VYN(nullptr, TEmpresasMGR::GetRetornaCampoEmpresa(owner, prCodEmp, "BDSENHAOMIE").AsString())
       .GetDescriptografa();
 }
 

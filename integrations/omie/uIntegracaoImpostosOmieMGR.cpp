@@ -7,11 +7,11 @@
 #include "framework/accounting/conf_contas_online_mgr.h"
 #include "framework/accounting/empresas_mgr.h"
 #include "framework/accounting/imposto_mgr.h"
+#include "framework/component/boxed_values.h"
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
 #include "framework/host/posting_lock_check.h"
-#include "framework/host/string_vyn.h"
 #include "framework/livros/livros.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/posting_lock.h"
@@ -136,7 +136,7 @@ void TIntegracaoImpostosOmieMGR::Execute() {
 
   FAppKey = TEmpresasMGR::GetRetornaCampoEmpresa(this, Empresa, "BDCHAVEACESSOOMIE").AsString();
   FAppSecreat =
-      TString_VYN(TEmpresasMGR::GetRetornaCampoEmpresa(this, Empresa, "BDSENHAOMIE").AsString()).GetDescriptografa();
+      TString_VYN(nullptr, TEmpresasMGR::GetRetornaCampoEmpresa(this, Empresa, "BDSENHAOMIE").AsString()).GetDescriptografa();
   const bool semChave = Trim(FAppKey).empty();
   const bool semSenha = Trim(FAppSecreat).empty();
   if (semChave) AddInconsistencia("Chave de acesso não informada na Configuração de Serviços Web");

@@ -16,17 +16,17 @@ namespace {
 
 using namespace vyn;
 
-Currency R(int v) { return Currency::FromInt(v); }
+Currency Reais(int v) { return Currency::FromInt(v); }
 
 class IntegracaoImpostosOmieTest : public CompanyDatabaseTest {
  protected:
   void SetUp() override {
     CompanyDatabaseTest::SetUp();
     SemeiaEmpresaOmie(Db());
-    SemeiaGuiaOmie(Db(), 101, 12, 202403, EncodeDate(2024, 4, 20), R(100));
-    SemeiaGuiaOmie(Db(), 102, 12, 202401, EncodeDate(2024, 2, 20), R(40));   // earlier, still open
-    SemeiaGuiaOmie(Db(), 103, 13, 202403, EncodeDate(2024, 4, 25), R(30));   // paid in full
-    SemeiaGuiaOmie(Db(), 104, 14, 202403, EncodeDate(2024, 4, 25), R(30));   // not an Omie tax system
+    SemeiaGuiaOmie(Db(), 101, 12, 202403, EncodeDate(2024, 4, 20), Reais(100));
+    SemeiaGuiaOmie(Db(), 102, 12, 202401, EncodeDate(2024, 2, 20), Reais(40));   // earlier, still open
+    SemeiaGuiaOmie(Db(), 103, 13, 202403, EncodeDate(2024, 4, 25), Reais(30));   // paid in full
+    SemeiaGuiaOmie(Db(), 104, 14, 202403, EncodeDate(2024, 4, 25), Reais(30));   // not an Omie tax system
     ExecutaComoSuite(Db(), "insert into TDARFGERPGTO_BAIXA (BDCODEMP, BDCHAVEDARF, BDSEQ, BDDATAPGTO, BDVALORPGTO) "
                            "values (1, 103, 1, '2024-04-25', 30)");
   }

@@ -10,11 +10,16 @@ namespace integracao {
 
 using namespace vyn;
 
-std::string PastaTempOmie() {
-  const std::string base = ProcessContext().ProgramFolder.empty() ? std::filesystem::current_path().string()
-                                                                    : ProcessContext().ProgramFolder;
-  return (std::filesystem::path(base) / "Temp" / "Parceiros" / "Omie").string();
+namespace {
+std::filesystem::path PastaPrograma() {
+  return ProcessContext().ProgramFolder.empty() ? std::filesystem::current_path()
+                                                : std::filesystem::path(ProcessContext().ProgramFolder);
 }
+}  // namespace
+
+std::string PastaTempOmie() { return (PastaPrograma() / "Temp" / "Parceiros" / "Omie").string(); }
+
+std::string ArquivoLogOmie() { return (PastaPrograma() / "LogOmie.txt").string(); }
 
 std::string GravaLogOmie(const std::string& infixo, const std::vector<std::string>& linhas) {
   namespace fs = std::filesystem;

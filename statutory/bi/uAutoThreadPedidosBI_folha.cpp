@@ -22,7 +22,7 @@ void PreparaCompetencia(TParserRCONF& motor, int ref, const std::string& filtroE
   motor.SetFiltroEmp(filtroEmp);
   motor.SetFiltroCol("");
   motor.SetFiltroAut("");
-  motor.SetSitCol(tcTodosFuncionarios);
+  motor.SetSitCol(TSitCol::tcTodosFuncionarios);
   motor.SetOrdem(coCodigo);
   motor.SetCC("");
   motor.SetCla("");

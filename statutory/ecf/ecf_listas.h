@@ -3,6 +3,9 @@
 // task treat alike, each group in the generator's order.
 namespace integracao::ecf {
 
+// The screen's name in the company's export settings and in what the task hands over.
+inline constexpr const char* kTela = "frExportacaoECF";
+
 // Record 0020's indicators.
 inline constexpr const char* kIndicadores0020[] = {
     "ckAdministradoraFundos", "ckParticipacoesConsorcios", "ckOperacoesExterior", "ckOperacoesPessoaVinculada",

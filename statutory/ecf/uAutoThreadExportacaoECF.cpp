@@ -17,7 +17,6 @@ namespace integracao {
 using namespace vyn;
 
 namespace {
-const char* const kTela = "frExportacaoECF";
 
 bool Inteiro(const std::string& s, int& out) {
   std::string t = Trim(s);
@@ -117,7 +116,7 @@ std::string TAutoThreadExportacaoECF::CriaPastaDestino(const std::string& pasta)
 bool TAutoThreadExportacaoECF::getPossuiConfigPadrao() const {
   TSQLMGR sql;
   sql.CommandText("select first 1 BDCODEMP from TEMPRESA_ITENSEXP_CONFIG CONF where (BDCODEMP = ?) and (bdTELA = ?)",
-                  ctOpen, {codEmp_, kTela});
+                  ctOpen, {codEmp_, ecf::kTela});
   return !sql.IsEmpty() && !sql.FieldByName("BDCODEMP").IsNull();
 }
 

@@ -29,7 +29,6 @@ using namespace vyn;
 using namespace ecf;
 
 namespace {
-const char* const kTela = "frExportacaoECF";
 
 TDateTime DataDe(const TEdit_Date_Padrao_VYN* e) { return e->IsValid() ? e->GetData() : TDateTime(); }
 

@@ -22,7 +22,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ComBarra(std::string pasta) {
+std::string PastaComBarra(std::string pasta) {
   if (pasta.empty() || pasta.back() != '/') pasta += '/';
   return pasta;
 }
@@ -109,12 +109,12 @@ void TAutoThreadValidacaoSped::ExecuteECD(TResultado& r) { Exporta("TfrExportaca
 void TAutoThreadValidacaoSped::ExecuteECF(TResultado& r) { Exporta("TfrExportacaoECF", tsECF, r); }
 
 std::string TAutoThreadValidacaoSped::GetPastaPDF() {
-  std::string pasta = ComBarra(FConfig.PastaArquivo);
+  std::string pasta = PastaComBarra(FConfig.PastaArquivo);
   if (FConfig.TipoSubPasta[tsEmpresa])
     pasta += TString_VYN::GetRemoveTodosCaracteresEspeciais(FDAO->FieldByName("BDNOMEMP").AsString(), false);
-  pasta = ComBarra(pasta);
+  pasta = PastaComBarra(pasta);
   if (FConfig.TipoSubPasta[tsReferencia]) pasta += FDAO->FieldByName("BDREFERENCIA").AsString();
-  return ComBarra(pasta);
+  return PastaComBarra(pasta);
 }
 
 namespace {
