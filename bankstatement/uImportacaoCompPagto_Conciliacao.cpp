@@ -29,7 +29,6 @@ namespace {
 
 constexpr const char* kTelaRevisao = "TfrConsultaImportacaoExtratoBancario";
 constexpr int kPlanoContas = 3;
-constexpr int kPlanoOnline = 103;
 constexpr int kTipoLancamentoMultiplo = 20;
 
 // Kinds of receipt settlement (bdCODTIPOBAIXA) of a split row.
@@ -44,20 +43,18 @@ struct TContaParte {
   const char* conta;       // column of the account taken
 };
 
-const TContaParte kJuros{"01.001.000000001.000000002.000000002", "01.001.000000002.000000002.000000002",
-                         "BDCONTACREDPGTO", false, "BDCONTADEBPGTO"};
-const TContaParte kMultas{"01.001.000000001.000000002.000000001", "01.001.000000002.000000002.000000001",
-                          "BDCONTACREDPGTO", false, "BDCONTADEBPGTO"};
-const TContaParte kDescontoPagamento{"01.001.000000001.000000002.000000003", "", "BDCONTADEBPGTO", false,
-                                     "BDCONTACREDPGTO"};
-const TContaParte kDescontoRecebimento{"", "01.001.000000002.000000002.000000003", "BDCONTADEBPGTO", true,
+const TContaParte kJuros{kClassificacaoJuros.Pagamento, kClassificacaoJuros.Recebimento, "BDCONTACREDPGTO", false,
+                         "BDCONTADEBPGTO"};
+const TContaParte kMultas{kClassificacaoMulta.Pagamento, kClassificacaoMulta.Recebimento, "BDCONTACREDPGTO", false,
+                          "BDCONTADEBPGTO"};
+const TContaParte kDescontoPagamento{kClassificacaoDesconto.Pagamento, "", "BDCONTADEBPGTO", false, "BDCONTACREDPGTO"};
+const TContaParte kDescontoRecebimento{"", kClassificacaoDesconto.Recebimento, "BDCONTADEBPGTO", true,
                                        "BDCONTACREDPGTO"};
 
 const char* const kClassificacoes[] = {
-    "01.001.000000001.000000001",           "01.001.000000001.000000002.000000001",
-    "01.001.000000001.000000002.000000002", "01.001.000000001.000000002.000000003",
-    "01.001.000000002.000000001",           "01.001.000000002.000000002.000000001",
-    "01.001.000000002.000000002.000000002", "01.001.000000002.000000002.000000003"};
+    kClassificacaoPrincipal.Pagamento,   kClassificacaoMulta.Pagamento,   kClassificacaoJuros.Pagamento,
+    kClassificacaoDesconto.Pagamento,    kClassificacaoPrincipal.Recebimento, kClassificacaoMulta.Recebimento,
+    kClassificacaoJuros.Recebimento,     kClassificacaoDesconto.Recebimento};
 
 // A money column: empty is 0.
 Currency Dinheiro(const TClientDataSet& ds, const char* coluna) {

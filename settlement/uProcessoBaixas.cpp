@@ -19,7 +19,6 @@ using namespace vyn;
 
 namespace {
 
-constexpr int kPlanoOnline = 103;   // plan kind of the company's online posting plan
 
 bool Vazio(const Variant& v) {
   return v.IsNull() || (v.Type() == VarType::String && Trim(v.AsString()).empty());
@@ -87,7 +86,7 @@ int TProcessoBaixas::PlanoOnlineEmpresa(const TEdit_Codigo_Search_VYN* codEmp) c
     Variant p = reg->Campo("BDCODPLANOONLINE");
     if (!Vazio(p)) return static_cast<int>(p.AsInteger());
   }
-  return static_cast<int>(codEmp->GetCodPlanoEmpresa(kPlanoOnline));
+  return static_cast<int>(codEmp->GetCodPlanoEmpresa(tpePlanoOnline));
 }
 
 const TClientDataSet* TProcessoBaixas::LinkAtual(const TFonte& f) const {

@@ -11,6 +11,7 @@
 
 #include <fmt/format.h>
 
+#include "framework/accounting/conf_contas_online_mgr.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
 #include "framework/accounting/mov_par_mgr.h"
@@ -38,22 +39,14 @@ constexpr const char* kPerguntaAgrupada =
     "Existe vínculo com documentos do módulo fiscal. Deseja realizar a Contabilização agrupada das baixas de "
     "parcelamento do módulo fiscal?";
 
-// Classification codes of an online configuration (payment, receipt).
-struct TClassificacao {
-  const char* Pagamento;
-  const char* Recebimento;
-};
-constexpr TClassificacao kPrincipal{"01.001.000000001.000000001", "01.001.000000002.000000001"};
-constexpr TClassificacao kMulta{"01.001.000000001.000000002.000000001", "01.001.000000002.000000002.000000001"};
-constexpr TClassificacao kJuros{"01.001.000000001.000000002.000000002", "01.001.000000002.000000002.000000002"};
-constexpr TClassificacao kDesconto{"01.001.000000001.000000002.000000003", "01.001.000000002.000000002.000000003"};
+using TClassificacao = TClassificacaoOnline;
 constexpr TClassificacao kNenhuma{"", ""};
 
 const TClassificacao& ClassificacaoDaParte(int tipoParte) {
   switch (tipoParte) {
-    case tbaDesconto: return kDesconto;
-    case tbaMulta: return kMulta;
-    case tbaJuros: return kJuros;
+    case tbaDesconto: return kClassificacaoDesconto;
+    case tbaMulta: return kClassificacaoMulta;
+    case tbaJuros: return kClassificacaoJuros;
     default: return kNenhuma;
   }
 }
@@ -955,15 +948,15 @@ int TProcessoBaixas::TExecucaoBaixas::ConsultaConfiguracao(const char* condicao,
 void TProcessoBaixas::TExecucaoBaixas::pTrocaReferencia() {
   TrocaMes();
   bool debito = pb_.FContaDebCre;
-  const TClassificacao* c = &kPrincipal;
+  const TClassificacao* c = &kClassificacaoPrincipal;
   if (recibo_) {
     debito = LinkValor("BDDESCONTOS") != Currency();
     if (LinkValor("BDJUROS") != Currency())
-      c = &kJuros;
+      c = &kClassificacaoJuros;
     else if (LinkValor("BDMULTAS") != Currency())
-      c = &kMulta;
+      c = &kClassificacaoMulta;
     else if (debito)
-      c = &kDesconto;
+      c = &kClassificacaoDesconto;
   }
   const int conta = pb_.GetContaInteger(*dao_, debito ? "BDDEBITO" : "BDCREDITO");
   const int chave = ConsultaConfiguracao(debito ? " and ref.BDCONTADEBPGTO = ?" : " and ref.BDCONTACREDPGTO = ?",

@@ -39,7 +39,7 @@ bool Vinculado(const TClientDataSet& ds) {
 }
 
 // An account column as the entry holds it: empty, null and 0 are no account.
-int64_t Conta(const TClientDataSet& ds, const char* coluna) {
+int64_t ContaDaColuna(const TClientDataSet& ds, const char* coluna) {
   const TField& f = ds.FieldByName(coluna);
   if (f.IsNull()) return 0;
   const std::string s = Trim(f.AsString());
@@ -384,8 +384,8 @@ void TProcessoBaixas::GetVinculosAutomaticos(TComponent* prComponent, TDAOFactor
 }
 
 int TProcessoBaixas::NaturezaDoDinheiro(const TClientDataSet& ds, TDatabase& db) {
-  return FDirecaoDinheiro.Natureza(db, ds.FieldByName("BDCODEMP").AsInteger(), Conta(ds, "BDDEBITO"),
-                                   Conta(ds, "BDCREDITO"), FEditConta ? FEditConta->Codigo() : 0);
+  return FDirecaoDinheiro.Natureza(db, ds.FieldByName("BDCODEMP").AsInteger(), ContaDaColuna(ds, "BDDEBITO"),
+                                   ContaDaColuna(ds, "BDCREDITO"), FEditConta ? FEditConta->Codigo() : 0);
 }
 
 void TProcessoBaixas::VinculaLinhas(TComponent* prComponent, TDAOFactory* prDAOLancamentos, TDAOFactory& fonte,
@@ -414,7 +414,7 @@ void TProcessoBaixas::VinculaLinhas(TComponent* prComponent, TDAOFactory* prDAOL
         DocumentoComparado(o.Doc ? fonte.FieldByName("BDDCTO").AsString() : std::string(), o.Doc, o.ZeroEsq);
     const bool apenasUmValor = contagem.Unico(fonte.FieldByName("BDVALOR").AsCurrency().Raw(), doc);
     if (o.VincComprovantes && fonte.FieldByName("BDTEMCOMPROVANTE").AsInteger() != 1) continue;
-    if (!FEditConta && o.VincComprovantes && Conta(fonte, "BDDEBITO") != 0 && Conta(fonte, "BDCREDITO") != 0) {
+    if (!FEditConta && o.VincComprovantes && ContaDaColuna(fonte, "BDDEBITO") != 0 && ContaDaColuna(fonte, "BDCREDITO") != 0) {
       // A receipt with both accounts may settle a receivable or a payable.
       ProcessoVincAutComprovantes(prComponent, 0, doc, prDAOLancamentos, o.DistinguirValores, &fonte, apenasUmValor,
                                   o.DAOPlaContab);

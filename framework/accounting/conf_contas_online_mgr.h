@@ -20,6 +20,20 @@ struct TContaOnline {
 };
 using TListaContasOnline = std::vector<TContaOnline>;
 
+// The classification of a configuration of each part of a settlement: the one a payment takes and the
+// one a receipt takes.
+struct TClassificacaoOnline {
+  const char* Pagamento;
+  const char* Recebimento;
+};
+inline constexpr TClassificacaoOnline kClassificacaoPrincipal{"01.001.000000001.000000001", "01.001.000000002.000000001"};
+inline constexpr TClassificacaoOnline kClassificacaoMulta{"01.001.000000001.000000002.000000001",
+                                                          "01.001.000000002.000000002.000000001"};
+inline constexpr TClassificacaoOnline kClassificacaoJuros{"01.001.000000001.000000002.000000002",
+                                                          "01.001.000000002.000000002.000000002"};
+inline constexpr TClassificacaoOnline kClassificacaoDesconto{"01.001.000000001.000000002.000000003",
+                                                             "01.001.000000002.000000002.000000003"};
+
 class TCONF_CONTAS_ONLINEMGR : public TMgr<TCONF_CONTAS_ONLINEMGR> {
  public:
   explicit TCONF_CONTAS_ONLINEMGR(TComponent* owner = nullptr, TDatabase* db = nullptr)

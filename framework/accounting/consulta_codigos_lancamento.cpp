@@ -13,7 +13,7 @@ namespace vyn {
 
 namespace {
 
-TDatabase& Banco() {
+TDatabase& BancoAberto() {
   TDatabase* db = ProcessContext().Database;
   if (!db) throw EDatabaseError("Não há banco de dados aberto.");
   return *db;
@@ -31,7 +31,7 @@ bool Preenche(const TQueryResult& r, const char* nome, TCodigoRegistro& out) {
 // A look-up's text is one of a few, asked again and again with other values: each is prepared once per
 // attachment.
 bool Consulta(const std::string& sql, const TParams& params, TCodigoRegistro& out, const char* nome = "NOME") {
-  TStatement& st = Banco().Prepared(sql);
+  TStatement& st = BancoAberto().Prepared(sql);
   TQueryResult r;
   r.Columns = st.Columns();
   st.Query(params, [&r](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) {
@@ -265,7 +265,7 @@ bool TConsultaCodigosBanco::Empresa(int64_t codEmp, int referencia, TCodigoRegis
 
 int64_t TConsultaCodigosBanco::CodPlanoEmpresa(int64_t codEmp, int kind) {
   if (kind == tpePlanoLalur)
-    return Inteiro(Banco().QueryValue(
+    return Inteiro(BancoAberto().QueryValue(
         "SELECT FIRST 1 L.BDCODCONTABLALUR FROM TPLANO_CONTAB_LALUR L WHERE L.BDCODEMP = ? ORDER BY L.BDCODCONTABLALUR",
         {Variant(codEmp)}));
   const char* coluna = kind == tpePlanoContas   ? "BDCODPLAPADRAO"
@@ -286,14 +286,14 @@ bool TConsultaCodigosBanco::Pesquisa(const TEdit_Codigo_Search_VYN& edit, const 
   for (const std::string& c : campos)
     colunas += ", A." + CheckSQLIdentifier<std::invalid_argument>(c, "Campo de pesquisa inválido: ");
   if (tipo == tcPlanoTrocaContabilizacao || tipo == tcPlanosTrocaContabilOnLine) {
-    Banco().QueryInto(lista, "SELECT A.BDCODINT AS CODIGO, A.BDDESCRICAO AS NOME" + colunas +
+    BancoAberto().QueryInto(lista, "SELECT A.BDCODINT AS CODIGO, A.BDDESCRICAO AS NOME" + colunas +
                                  " FROM VINT_BASE_TINTONLINE A ORDER BY A.BDCODINT", {});
     return true;
   }
   if (tipo == tcImpostoEmpresaSistemaOmie) {
     // The taxes the look-up takes: of the Omie exchange's systems, applying to the company when one is given.
     const Variant empresa(EmpresaDe(edit));
-    Banco().QueryInto(lista, "SELECT A.BDCODIMP AS CODIGO, A.BDDESCIMP AS NOME" + colunas +
+    BancoAberto().QueryInto(lista, "SELECT A.BDCODIMP AS CODIGO, A.BDDESCIMP AS NOME" + colunas +
                                  " FROM TIMPOSTO A WHERE A.BDCODSIS IN (7, 3) AND (CAST(? AS INTEGER) = 0 OR EXISTS"
                                  " (SELECT 1 FROM TEMPRESAIMPOSTO EI WHERE EI.BDCODIMP = A.BDCODIMP AND EI.BDCODEMP = ?))"
                                  " ORDER BY A.BDCODIMP",
@@ -310,13 +310,13 @@ bool TConsultaCodigosBanco::Pesquisa(const TEdit_Codigo_Search_VYN& edit, const 
     return true;
   }
   if (const TTabelaProcurador* t = TabelaProcurador(tipo)) {
-    Banco().QueryInto(lista, std::string("SELECT A.") + t->Codigo + " AS CODIGO, A." + t->Nome + " AS NOME" + colunas +
+    BancoAberto().QueryInto(lista, std::string("SELECT A.") + t->Codigo + " AS CODIGO, A." + t->Nome + " AS NOME" + colunas +
                                  " FROM " + t->Tabela + " A ORDER BY A." + t->Codigo);
     return true;
   }
   if (tipo == tcEmpresasVincSCP) {
     // Every company the code takes, by its name in force at the month; added columns are its data then.
-    Banco().QueryInto(lista,
+    BancoAberto().QueryInto(lista,
                       "SELECT E.BDCODEMP AS CODIGO, A.BDNOMEMP AS NOME" + colunas +
                           " FROM TEMPRESAS E LEFT JOIN TEMPRESAS_REF A ON A.BDCODEMP = E.BDCODEMP AND A.BDREFEMP = "
                           "(SELECT P.BDREFEMP FROM SP_GETREFERENCIA(E.BDCODEMP, ?) P) ORDER BY E.BDCODEMP",
@@ -328,7 +328,7 @@ bool TConsultaCodigosBanco::Pesquisa(const TEdit_Codigo_Search_VYN& edit, const 
                           " FROM PLANOS_TPLA A WHERE A.BDCODPLAPADRAO = ?" +
                           (tipo == tcContasPlanoContasAnalitica ? " AND COALESCE(A.BDTIPCTA, 'A') = 'A'" : "") +
                           " ORDER BY A.BDCODTPLA";
-  Banco().QueryInto(lista, sql, {Variant(PlanoDaEmpresa(edit, "BDCODPLAPADRAO", tpePlanoContas, *this))});
+  BancoAberto().QueryInto(lista, sql, {Variant(PlanoDaEmpresa(edit, "BDCODPLAPADRAO", tpePlanoContas, *this))});
   return true;
 }
 

@@ -26,7 +26,7 @@ int ParametroInteiro(const std::string& nome, const std::string& valor) {
   return std::stoi(t);
 }
 
-int ParametroInteiroDef(const std::string& valor, int def) {
+int ParametroInteiroOuPadrao(const std::string& valor, int def) {
   try {
     return ParametroInteiro("", valor);
   } catch (const EIntegracaoOmie&) {
@@ -39,7 +39,7 @@ int ParametroInteiroDef(const std::string& valor, int def) {
 void TAutoThreadContasPagarOmie::Execute() {
   TAutoThreadPushPadrao::Execute();
   GravarLogTarvo("Iniciando o processo...");
-  const int referencia = ParametroInteiroDef(GetParametro("referencia"), 0);
+  const int referencia = ParametroInteiroOuPadrao(GetParametro("referencia"), 0);
   GravarLogTarvo("Referência: " + (IsValidAnoMes(referencia) ? AnoMesToText(referencia) : std::to_string(referencia)));
 
   std::unique_ptr<TIntegracaoImpostosOmieMGR> engine;

@@ -26,7 +26,6 @@ using namespace vyn;
 
 namespace {
 
-const char* const kClassificacaoPagamento = "01.001.000000001.000000001";
 
 std::string DataOuVazio(TDateTime d) { return d.Value == 0 ? "não informado" : DateToStr(d); }
 
@@ -334,11 +333,11 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   // under), else its lowest key, so that the choice never depends on the order rows come in.
   auto* conf = TCONF_CONTAS_ONLINEMGR::CreateMgr(this);
   TLiberaAoSair liberaConf(conf);
-  conf->getConsultaVariasContas(plano, 0, ReferenciaInicial, kClassificacaoPagamento, true, true, false, -1);
+  conf->getConsultaVariasContas(plano, 0, ReferenciaInicial, kClassificacaoPrincipal.Pagamento, true, true, false, -1);
   // A range that starts before the configuration does still has payments it covers: its accounts as
   // of the range's last month (the settlement checks them at each payment's date).
   if (conf->IsEmpty() && ReferenciaFinal != ReferenciaInicial)
-    conf->getConsultaVariasContas(plano, 0, ReferenciaFinal, kClassificacaoPagamento, true, true, false, -1);
+    conf->getConsultaVariasContas(plano, 0, ReferenciaFinal, kClassificacaoPrincipal.Pagamento, true, true, false, -1);
   for (conf->First(); !conf->Eof() && !conf->FieldByName("BDCHAVEVINC").IsNull();) conf->Next();
   if (conf->Eof()) conf->First();
   const int chaveConf = conf->GetCHAVE();

@@ -29,7 +29,6 @@ using namespace vyn;
 
 namespace {
 
-constexpr const char* kClassificacaoPagamento = "01.001.000000001.000000001";
 
 // The issued guides a payment may be for: company, reference month, principal and the tax's report
 // tag. A guide counts as paid once the settlement engine recorded a payment for it.
@@ -231,7 +230,7 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
                                                                       : nullptr;
   const int planoOnline = plano && !plano->IsNull() ? static_cast<int>(plano->AsInteger()) : 0;
   conf->getConsultaVariasContas(planoOnline, -2, edDatIni->GetData_AnoMes(),
-                                kClassificacaoPagamento, true, true, false, -1);
+                                kClassificacaoPrincipal.Pagamento, true, true, false, -1);
   TInconsistencias_VYN* lista = Inconsistencias_VYN();
   TDatabase& db = *ProcessContext().Database;
   TLivros livros(db, ExecucaoDe(this));

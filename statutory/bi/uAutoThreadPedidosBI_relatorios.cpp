@@ -92,7 +92,7 @@ std::vector<std::string> verificaCamposPrioridade(const std::string& classe) {
   return {};
 }
 
-bool StrToBool(const std::string& texto) {
+bool TextoBooleano(const std::string& texto) {
   const std::string t = Trim(texto);
   if (SameText(t, "True")) return true;
   if (SameText(t, "False")) return false;
@@ -163,7 +163,7 @@ void AplicaParametro(TComponent& tela, const TParametro& p) {
   } else if (auto* rg = dynamic_cast<TRadioGroup*>(c)) {
     rg->SetItemIndex(StrToInt(p.Valor));
   } else if (auto* ck = dynamic_cast<TCheckBox*>(c)) {
-    ck->SetChecked(StrToBool(p.Valor));
+    ck->SetChecked(TextoBooleano(p.Valor));
   } else if (auto* cb = dynamic_cast<TComboBox_Padrao_VYN*>(c)) {
     cb->SetItemIndex(StrToInt(p.Valor));
   } else if (auto* dt = dynamic_cast<TEdit_Date_Padrao_VYN*>(c)) {
