@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "framework/component/boxed_values.h"
 #include "framework/component/process_context.h"
 #include "framework/core/temp_name.h"
 #include "framework/core/text.h"
@@ -74,9 +75,7 @@ TDadosOAuth2 TOAUTH2MGR::CarregaPorID(const TComponent*, int codigo, TDatabase* 
   if (r.Rows.empty()) return d;
   d.Codigo = codigo;
   d.ClientId = r.Value(0, "BDCLIENTID").AsString();
-  const std::string guardado = r.Value(0, "BDCLIENTSECRET").AsString();
-  const auto& decifra = ProcessContext().DecifraSenha;
-  d.ClientSecret = decifra ? decifra(guardado) : guardado;
+  d.ClientSecret = TString_VYN(nullptr, r.Value(0, "BDCLIENTSECRET").AsString()).GetDescriptografa();
   return d;
 }
 
