@@ -429,6 +429,7 @@ void TProcessoBaixas::TExecucaoBaixas::GuardaLiquidadas() {
   TField* concC = dao_->FindField("BDCONCC");
   TField* concD = dao_->FindField("BDCONCD");
   if (!inc || (!concC && !concD)) return;
+  const TBulkLoad semDetalhes(*dao_);
   for (dao_->First(); !dao_->Eof(); dao_->Next())
     if (!inc->IsNull() && inc->AsInteger() == 1 && ((concC && concC->AsBoolean()) || (concD && concD->AsBoolean())) &&
         !TemRegistro(Entrada()))

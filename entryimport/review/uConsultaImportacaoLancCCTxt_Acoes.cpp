@@ -117,6 +117,7 @@ void TfrConsultaImportacaoLancCCTxt::GetAposInconsistencia() {
   for (const auto& n : Nodos()) {
     if (UpperCase(n->Caption) != UpperCase(kNodoLancamentos) || !v) continue;
     TDAOFactory& ds = *n->DAO;
+    const TBulkLoad semDetalhes(ds);
     for (ds.First(); !ds.Eof();) {
       const bool vinculada = v->Locate("BDCHAVE", {Variant(static_cast<long long>(Inteiro(ds, "BDCHAVE")))});
       const bool conciliada = ds.FieldByName("BDCONCC").AsBoolean() || ds.FieldByName("BDCONCD").AsBoolean();

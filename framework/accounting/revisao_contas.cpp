@@ -59,6 +59,7 @@ void PesaLinhas(TClientDataSet& dao, const std::string& campo, bool apenasPrepar
                 Currency& creditos, std::set<std::pair<int64_t, int64_t>>& pesadas) {
   TFilterGuard filtro(dao);
   dao.SetFiltered(false);
+  const TBulkLoad semDetalhes(dao);
   for (dao.First(); !dao.Eof(); dao.Next()) {
     const TField* marca = campo.empty() ? nullptr : dao.FindField(campo);
     if (marca && !marca->IsNull() && marca->AsBoolean()) continue;

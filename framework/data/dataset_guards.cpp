@@ -74,6 +74,7 @@ TMarcasLinhas::TMarcasLinhas(TClientDataSet& linhas, std::vector<std::string> ca
       achados.push_back(f);
     }
   TFilterGuard guarda(linhas_, TFilterGuard::kAllRows);
+  const TBulkLoad semDetalhes(linhas_);
   for (linhas_.First(); !linhas_.Eof(); linhas_.Next()) {
     std::vector<Variant> v;
     v.reserve(achados.size());

@@ -307,16 +307,19 @@ void TfrImportacao_Padrao_Itens_TreeView_VYN::ExcluiLinhas(TDAOFactory* dao, con
   } excluindo{excluindo_, std::exchange(excluindo_, dao)};
   std::set<std::pair<int, int>> chaves;
   std::string filtro;
-  for (TBookmark b : linhas) {
-    if (!dao->BookmarkValid(b)) continue;
-    dao->GotoBookmark(b);
-    MontaFilterVinculados(filtro);
-    chaves.insert({Inteiro(*dao, "BDCODEMP"), Inteiro(*dao, "BDCHAVE")});
-  }
-  for (TBookmark b : linhas) {
-    if (!dao->BookmarkValid(b)) continue;
-    dao->GotoBookmark(b);
-    dao->Delete();
+  {
+    const TBulkLoad semDetalhes(*dao);
+    for (TBookmark b : linhas) {
+      if (!dao->BookmarkValid(b)) continue;
+      dao->GotoBookmark(b);
+      MontaFilterVinculados(filtro);
+      chaves.insert({Inteiro(*dao, "BDCODEMP"), Inteiro(*dao, "BDCHAVE")});
+    }
+    for (TBookmark b : linhas) {
+      if (!dao->BookmarkValid(b)) continue;
+      dao->GotoBookmark(b);
+      dao->Delete();
+    }
   }
   for (TDAOFactory* a : Aggregates(dao)) {
     TDetachedDetail solto(*a, true);
@@ -360,6 +363,7 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
   if (!ds) return;
   TNodoImportacao* nodo = Tela() ? Tela()->NodoDe(ds) : nullptr;
   TFilterGuard filtroAntes(*ds);
+  TBulkLoad lote(*ds);   // the details follow the new keys once, when every row has its own
   std::vector<TBookmark> linhas;
   ds->SetFiltered(false);
   ds->SetFilter(filtro);
@@ -367,7 +371,6 @@ void TUtilImportacao_Padrao_Treeview::SetChaveServidor(TDAOFactory* ds, const st
   for (ds->First(); !ds->Eof(); ds->Next()) linhas.push_back(ds->GetBookmark());
   ds->SetFiltered(false);
   int chave = primeira;
-  TBulkLoad lote(*ds);   // the details follow the new keys once, when every row has its own
   TField& f = ds->FieldByName(campo);
   for (TBookmark b : linhas) {
     ds->GotoBookmark(b);
@@ -417,6 +420,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo, bool limpaPr
   // A staged node keeps its problems per line in VZEL_INCON_TLAN, where the settlement engine looks.
   const bool grande = ModoArquivoGrande(&ds);
   if (grande && limpaProblemas) db.Execute("delete from VZEL_INCON_TLAN where BDSESSAO = ?", {ds.Sessao()});
+  const TBulkLoad semDetalhes(ds);
   for (ds.First(); !ds.Eof(); ds.Next()) {
     AvancaProgresso();
     const int inc = Inteiro(ds, "BDINCONSISTENTE");
@@ -522,6 +526,8 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
   }
 
   int n = 0;
+  // The walk reads the lines alone (the details are written apart below): the details follow once, at its end.
+  std::optional<TBulkLoad> semDetalhes(std::in_place, ds);
   for (ds.First(); !ds.Eof(); ds.Next()) {
     AvancaProgresso();
     if (!DeveImportarRegistroAtual(ds)) continue;
@@ -551,6 +557,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
     gravadas.push_back(ds.GetBookmark());
     ++n;
   }
+  semDetalhes.reset();
   if (!linhasArquivo.empty()) livros_->RegistraFontes(linhasArquivo);
   for (const auto& [chave, texto] : complementos)
     if (escritas.count(chave)) livro.InsereComplemento(chave.first, chave.second, texto);
