@@ -1,12 +1,12 @@
 // Settlement links of the statement review: linking by hand and automatically, removal, and the
 // enabling of the link buttons.
-#include <algorithm>
 #include <set>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
 #include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "framework/accounting/lancamento_mgr.h"
 #include "framework/accounting/marca_inconsistente.h"
+#include "framework/core/text.h"
 #include "framework/data/dataset_guards.h"
 #include "framework/standins/vinculos_baixa.h"
 #include "framework/ui/dialogs.h"
@@ -220,8 +220,7 @@ void TfrConsultaImportacaoExtratoBancario::MontaFilterVinculados(std::string& fi
   if (!atual || atual != DAOLinhas() || atual->IsEmpty() || Int(*atual, "BDCHAVE") <= 0) return;
   auto tem = [](TClientDataSet* v) { return v && v->Active() && !v->IsEmpty(); };
   if (!tem(FProcessoBaixas->cdsVINC_EXT_BAN_BAIXA) && !tem(FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA)) return;
-  // The filter grows with every deleted line: trimming a copy of it each time cost lines x lines.
-  if (std::any_of(filter.begin(), filter.end(), [](unsigned char c) { return c > ' '; })) filter += " or ";
+  if (!IsBlank(filter)) filter += " or ";
   filter += "(BDCHAVE = " + std::to_string(Int(*atual, "BDCHAVE")) + ")";
   FChavesExcluidas.insert(Int(*atual, "BDCHAVE"));
 }
@@ -230,7 +229,7 @@ void TfrConsultaImportacaoExtratoBancario::DeleteVinculados(const std::string& f
   TfrImportacao_Padrao_Itens_TreeView_VYN::DeleteVinculados(filter);
   std::set<int64_t> chaves;
   chaves.swap(FChavesExcluidas);
-  if (Trim(filter).empty()) return;
+  if (IsBlank(filter)) return;
   // Receipt links of a deleted line would be left pointing at nothing: both sets are cleaned. The keys
   // the filter names are answered from their set when it holds them: a filter of one term per deleted
   // line, read for every link, cost links x lines.

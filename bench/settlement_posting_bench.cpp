@@ -12,7 +12,7 @@
 // Shown beside them: the cost per link against one small committed transaction, and as a session's later
 // run: less what a session's first run pays once (MedeSessao). Every figure is the best of three runs.
 //   settlement_posting_bench                              every run at 1,000 and 10,000 links
-//   settlement_posting_bench --benchmark_filter=grouped   one of them
+//   settlement_posting_bench --benchmark_filter=run:2/    one of them (run 0 plain, 1 receipts, 2 grouped, 3 books)
 #include <benchmark/benchmark.h>
 
 #include <algorithm>

@@ -275,14 +275,14 @@ void TfrConsultaImportacaoLancCCTxt::MontaFilterVinculados(std::string& filter) 
   if (!linhas || linhas->IsEmpty() || !v || v->IsEmpty()) return;
   const TField& chave = linhas->FieldByName("BDCHAVE");
   if (chave.IsNull() || chave.AsInteger() <= 0) return;
-  if (!Trim(filter).empty()) filter += " or ";
+  if (!IsBlank(filter)) filter += " or ";
   filter += "(BDCHAVE = " + std::to_string(chave.AsInteger()) + ")";
 }
 
 void TfrConsultaImportacaoLancCCTxt::DeleteVinculados(const std::string& filter) {
   TfrImportacao_Padrao_Itens_TreeView_VYN::DeleteVinculados(filter);
   TClientDataSet* v = Vinculos();
-  if (Trim(filter).empty() || !v) return;
+  if (IsBlank(filter) || !v) return;
   v->SetFilter(filter);
   v->SetFiltered(true);
   for (v->First(); !v->IsEmpty();) v->Delete();

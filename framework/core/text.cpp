@@ -148,6 +148,10 @@ std::string TrimRight(std::string_view s) {
 
 std::string Trim(std::string_view s) { return TrimLeft(TrimRight(s)); }
 
+bool IsBlank(std::string_view s) {
+  return std::all_of(s.begin(), s.end(), [](char c) { return IsSpace(static_cast<unsigned char>(c)); });
+}
+
 std::string OnlyDigits(std::string_view s) {
   std::string out;
   for (char c : s)

@@ -12,6 +12,8 @@ std::string RemoveCaret(std::string_view s);             // '^' marks capitals; 
 std::string Trim(std::string_view s);
 std::string TrimLeft(std::string_view s);
 std::string TrimRight(std::string_view s);
+// Whether Trim would leave nothing, without copying the text: a filter grown a term per line is asked at each.
+bool IsBlank(std::string_view s);
 std::string OnlyDigits(std::string_view s);
 std::string ZeroPad(std::string_view s, size_t width);   // left-padded with '0'; longer text kept
 std::string ZeroPad(long long n, size_t width);
