@@ -430,18 +430,10 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   vyn::TSemInterrupcao relato;
 
   task->OnLog = nullptr;
-  const vyn::TChaveAgendamento k = vyn::ChaveAgendamento(vyn::ProcessContext().WP_EMPRESA_PROCESSO);
-  vyn::TQueryResult r = sessao.Db().QueryAll(
-      std::string("SELECT BDCODSTATUS, BDINCONSISTENCIA FROM ") + vyn::kTabelaStatusExecucao +
-          " WHERE BDCODAGENDAMENTO = ? AND BDCODEMP = ? AND BDCODPLANOTARVO = ? AND BDORDEMAGENDAMENTO = ?",
-      {k.BDCODAGENDAMENTO, k.BDCODEMP, k.BDCODPLANOTARVO, k.BDORDEMAGENDAMENTO});
-  if (r.Rows.empty()) {
-    out << "Status: (sem registro)\n";
-  } else {
-    const auto status = static_cast<vyn::TTipoStatusConferencia>(r.Value(0, "BDCODSTATUS").AsInteger());
-    out << "Status: " << status << " (" << NomeDoTipo(status) << ") " << r.Value(0, "BDINCONSISTENCIA").AsString()
-        << "\n";
-  }
+  // This run's own outcome, as it wrote it to its status row: the row is shared by every run of the
+  // same schedule key, and another workstation's run may already have started over it.
+  const vyn::TTipoStatusConferencia status = task->StatusExecucao();
+  out << "Status: " << status << " (" << NomeDoTipo(status) << ") " << task->MensagemExecucao() << "\n";
   out << "Mensagem: " << vyn::RemoveCaret(vyn::ProcessContext().FMensagemInconsistencia) << "\n";
   // The answer pairs the task gave its caller (files found, ...), as the automation service receives them.
   if (!vyn::ProcessContext().FRetornoServidor.empty())

@@ -139,6 +139,24 @@ TEST_F(HostTest, TaskOutcomesAndExitStatus) {
   EXPECT_EQ(r.Err, "integracao-host: banco de dados não encontrado: " + db_ + "x\n");
 }
 
+// The status row is one per schedule key: a run of the same schedule that starts on another
+// workstation once this one has ended writes over it. The host reports its own run, not the row.
+TEST_F(HostTest, ARunIsReportedAsItEndedThoughAnotherRunStartedOverItsRow) {
+  CriaBanco();
+  {
+    vyn::TDatabase db;
+    db.Open(db_);
+    db.Execute("CREATE TRIGGER T_OUTRA_EXECUCAO FOR VSH_EMP_TCONF_EXECUCAO BEFORE UPDATE AS BEGIN"
+               " IF (NEW.BDCODSTATUS = 1) THEN BEGIN NEW.BDCODSTATUS = 5; NEW.BDINCONSISTENCIA = 'outra'; END END");
+  }
+  const TSaida r = ComModulo("task TAutoThreadTesteHost cod_empresa=1 --agendamento 8");
+  EXPECT_EQ(r.Status, 0) << r.Err;
+  EXPECT_NE(r.Out.find("Status: 1 (sucesso) \nMensagem: \n"), std::string::npos) << r.Out;
+  vyn::TDatabase db;
+  db.Open(db_);
+  EXPECT_EQ(db.QueryValue("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_EXECUCAO WHERE BDCODAGENDAMENTO = 8").AsInteger(), 5);
+}
+
 // The module's attachment is the module's: a write of the ledger that did not go through the books' gate
 // is refused by the database, the task fails naming the table and the ledger keeps its entries.
 TEST_F(HostTest, TheModuleWritesTheBooksOnlyThroughTheGate) {
