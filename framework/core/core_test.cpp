@@ -163,6 +163,12 @@ TEST(Text, CaseAccentsAndCollation) {
   EXPECT_TRUE(StartsWithText("Lançamento", "LANÇ"));
 }
 
+// A review's filter asks whether it is blank at every deleted line: the answer must be Trim's.
+TEST(Text, BlankIsWhatTrimLeavesEmpty) {
+  for (const char* s : {"", " \t\r\n", "\x01 ", " (BDCHAVE = 1) ", "\xC2\xA0", "ç"})
+    EXPECT_EQ(IsBlank(s), Trim(s).empty()) << s;
+}
+
 TEST(Text, Win1252FitAndCuts) {
   EXPECT_TRUE(FitsWin1252("Ação € „quoted“ – ™ Ÿ œ ž ƒ ˆ ˜ ‰ ‹ › • … † ‡ Š Œ Ž ‚ ‘ ’ ” —"));
   EXPECT_FALSE(FitsWin1252("Ł"));             // Latin Extended-A outside the code page
