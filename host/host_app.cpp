@@ -443,7 +443,7 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
     err << "erro: " << *erro << "\n";
     return sinal ? kInterrompido + sinal : kComErros;
   }
-  return task->StatusExecucao() == vyn::tscSucesso ? kSucesso : kComErros;
+  return status == vyn::tscSucesso ? kSucesso : kComErros;
 }
 
 nlohmann::json LeScript(const std::string& caminho) {
