@@ -2,19 +2,24 @@
 // Writes that number or match rows by what is there (MAX + 1, UPDATE OR INSERT)
 // collide when another attachment does the same at the same moment: the loser
 // meets a duplicate key or a lock and, read again, finds the winner's row. Each
-// try loses only to a write that succeeded, so a few tries are enough; the last
-// failure is the caller's.
+// try loses only to a write that succeeded, but a burst loses together: when the
+// one holding a row commits, every writer waiting for it loses at once and tries
+// again, so the last of N writers needs N tries. The bound covers a burst from
+// every workstation of an office; the last failure is the caller's. A wait that
+// ran out its lock timeout lost to no write: trying again would only wait again.
 #include "framework/data/fb_database.h"
 
 namespace vyn {
 
+inline constexpr int kTentativasDisputa = 64;
+
 template <class F>
-auto RepeteSeDisputado(int tentativas, F &&escreve) -> decltype(escreve()) {
+auto RepeteSeDisputado(F &&escreve) -> decltype(escreve()) {
   for (int tentativa = 1;; ++tentativa) {
     try {
       return escreve();
     } catch (const EDatabaseError &e) {
-      if (tentativa >= tentativas ||
+      if (tentativa >= kTentativasDisputa || e.IsLockTimeout() ||
           !(e.IsUniqueViolation() || e.IsLockConflict()))
         throw;
     }

@@ -187,6 +187,8 @@ bool EDatabaseError::IsUniqueViolation() const { return code_ == isc_unique_key_
 
 bool EDatabaseError::IsCheckViolation() const { return code_ == isc_check_constraint; }
 
+bool EDatabaseError::IsLockTimeout() const { return code_ == isc_lock_timeout; }
+
 bool EDatabaseError::IsLockConflict() const {
   return code_ == isc_lock_conflict || code_ == isc_update_conflict || code_ == isc_deadlock ||
          code_ == isc_lock_timeout;

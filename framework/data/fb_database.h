@@ -23,6 +23,8 @@ class EDatabaseError : public std::runtime_error {
   const std::string& SQL() const { return sql_; }
   long ErrorCode() const { return code_; }   // the first Firebird error code, 0 when not from the server
   bool IsLockConflict() const;
+  // A lock wait that ran out its timeout (a lock conflict too).
+  bool IsLockTimeout() const;
   // A primary or unique key another attachment wrote first.
   bool IsUniqueViolation() const;
   // A CHECK constraint (or a check a trigger's update met) refused the row.

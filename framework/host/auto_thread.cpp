@@ -33,7 +33,7 @@ std::vector<TSQLValor> ValoresChave(const TChaveAgendamento& k) {
 // its insert (UPDATE OR INSERT is not atomic across attachments): the row is there then, and the
 // next attempt updates it.
 void GravaAutonomo(TDatabase& db, const std::string& sql, const TParams& params) {
-  RepeteSeDisputado(3, [&] { db.ExecuteReturningAutonomous(sql, params); });
+  RepeteSeDisputado([&] { db.ExecuteReturningAutonomous(sql, params); });
 }
 
 void GravaLinhaLog(TDatabase& db, const std::string& classe, const std::string& linha) {

@@ -2,9 +2,9 @@
 // reserve entry keys, post the settlements of the same links, run the client-folder task on the same
 // folder, import the same statement line and queue the same fiscal document, answer the same BI requests, send
 // report e-mails; a change of posting plan holds its company against another workstation's import; ECF exports and a
-// SPED validation job run at once. Runs when INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its
-// databases in, with ISC_USER and ISC_PASSWORD set; .ci/run starts such a server on the loopback
-// address. Skipped otherwise.
+// SPED validation job run at once, and runs of one schedule write its status row together. Runs when
+// INTEGRACAO_SERVIDOR names a folder the server (on this machine) writes its databases in, with ISC_USER and
+// ISC_PASSWORD set; .ci/run starts such a server on the loopback address. Skipped otherwise.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -627,6 +627,44 @@ TEST_F(VariasEstacoes, AValidationJobRunsOnceAtATime) {
   EXPECT_EQ(r.Rows[0][0].AsInteger(), 2);
   EXPECT_TRUE(r.Rows[0][1].AsBoolean());
   EXPECT_EQ(r.Rows[0][2].AsString(), "Arquivo exportado, aguardando para fazer validação...");
+}
+
+// Four workstations run tasks of one schedule while another attachment holds the schedule's status
+// row: when it commits, every run waiting for the row loses to it at once and writes again, the last
+// of them after all the others. Each run records its status and tells its own outcome.
+TEST_F(VariasEstacoes, RunsOfOneScheduleWaitingForItsStatusRowAllRecordIt) {
+  CriaBanco(202501);
+  const std::vector<std::string> tarefa{INTEGRACAO_HOST_EXE, "--db", banco_, "task", "TAutoThreadPedidosBI",
+                                        "--params", R"({"pedidos": []})"};
+  const vyn::TSaidaProcesso primeira = vyn::ExecutaPrograma(tarefa[0], {tarefa.begin() + 1, tarefa.end()}, {}, dir_, "primeira");
+  ASSERT_EQ(primeira.Status, 0) << primeira.Out << primeira.Err;
+  vyn::TDatabase db;
+  db.Open(banco_);
+  vyn::TDatabase monitor;
+  monitor.Open(banco_);
+  std::vector<vyn::TSaidaProcesso> saidas;
+  bool esperam = false;
+  {
+    vyn::TTransaction outraExecucao(db);
+    db.Execute("UPDATE VSH_EMP_TCONF_EXECUCAO SET BDCODSTATUS = BDCODSTATUS");
+    std::thread estacoes([&] { saidas = AoMesmoTempo(Todas(tarefa)); });
+    for (int i = 0; i < 300 && !esperam; ++i) {
+      esperam = monitor.QueryValue("SELECT COUNT(*) FROM MON$STATEMENTS WHERE MON$STATE = 1 AND MON$SQL_TEXT "
+                                   "STARTING WITH 'UPDATE OR INSERT INTO VSH_EMP_TCONF_EXECUCAO'")
+                    .AsInteger() == kEstacoes;
+      if (!esperam) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    outraExecucao.Commit();
+    estacoes.join();
+  }
+  EXPECT_TRUE(esperam);
+  for (const vyn::TSaidaProcesso& s : saidas) {
+    EXPECT_EQ(s.Status, 0) << s.Out << s.Err;
+    EXPECT_NE(s.Out.find("Status: 1 (sucesso)"), std::string::npos) << s.Out << s.Err;
+  }
+  const vyn::TQueryResult r = db.QueryAll("SELECT BDCODSTATUS FROM VSH_EMP_TCONF_EXECUCAO");
+  ASSERT_EQ(r.Rows.size(), 1u);
+  EXPECT_EQ(r.Rows[0][0].AsInteger(), 1);
 }
 
 }  // namespace

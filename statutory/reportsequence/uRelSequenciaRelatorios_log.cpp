@@ -39,7 +39,7 @@ void TfrRelSequenciaRelatorios::AddConferencia(const std::string& msg) {
       {"BDCODAGENDAMENTO", "BDCODEMP", "BDCODPLANOTARVO", "BDORDEMAGENDAMENTO"});
   auto sql = getSQLMgr_do_Pool();
   // Two workstations running one sequence for a company write its row at once.
-  RepeteSeDisputado(3, [&] { sql->CommandText(cmd.SQL, ctExecute, cmd.Params); });
+  RepeteSeDisputado([&] { sql->CommandText(cmd.SQL, ctExecute, cmd.Params); });
 }
 
 void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tipo, const std::string& msg) {
@@ -54,7 +54,7 @@ void TfrRelSequenciaRelatorios::OnInconsistenciaTARVO(TTipoInconsistenciaSeq tip
   auto sql = getSQLMgr_do_Pool();
   // The row's number is the trigger's MAX + 1: a workstation running the same sequence at once may
   // take it first, and the next try numbers after it.
-  RepeteSeDisputado(3, [&] {
+  RepeteSeDisputado([&] {
     sql->CommandText("INSERT INTO VSH_EMP_TCONF_TSEQREL_SEQ (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, "
                      "BDORDEMAGENDAMENTO, BDORDEM, BDCODCOL, BDTIPO, BDINCONSISTENCIA) VALUES (?, ?, ?, ?, 0, ?, ?, ?)",
                      ctExecute,
