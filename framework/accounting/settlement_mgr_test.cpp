@@ -579,6 +579,30 @@ TEST_F(SettlementMgrTest, TheHostsLockCheckRefusesASettlementInItsOwnStatement) 
   EXPECT_EQ(Lancamentos().Rows.size(), 1u);
 }
 
+// A lock's reason reaches the messages whole, whatever it holds, and its period's days as the lock row
+// has them; the refused statement wrote nothing.
+TEST_F(SettlementMgrTest, ALocksReasonIsToldWholeWithItsPeriod) {
+  TVerificaBloqueioLancamento verificacao;
+  const TValorTemporario<IPostingLockCheck*> instalada(ProcessContext().PostingLocks, &verificacao);
+  Db().Execute("insert into TBLOQUEIO_LANCAMENTO values (1, 1, 'frExtrato', '1999-12-31', '2024-03-20', "
+               "'Auditoria | 2ª etapa|fim')");
+  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(100), {{1, R(100), TDateTime(), 0}});
+  auto* bloqueio = owner_.Create<TBloqueioLancamento_VYN>();
+  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...10.1.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+  m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+  m->SetBloqueio(bloqueio, "FREXTRATO");
+  EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
+  ASSERT_EQ(bloqueio->Inconsistencias()->Count(), 1);
+  EXPECT_EQ(bloqueio->Inconsistencias()->Itens().back().Caption,
+            "Existe bloqueio de lançamentos da empresa 1 no período de 31/12/1999 a 20/03/2024. Motivo: Auditoria | "
+            "2ª etapa|fim");
+  EXPECT_TRUE(Lancamentos().Rows.empty());
+  EXPECT_EQ(Db().QueryValue("select count(*) from VEF_EMP_TMOVENTPARPGTO").AsInteger(), 0);
+}
+
 // With the host's check a group reads the period's locks once, in its first payment's statement, when
 // the group is written: a lock set after its first installment was added still refuses the group
 // whole, told once, its installments showing their balances again; freed, the group posts.

@@ -101,7 +101,8 @@ struct TPagamentoBaixa {
 inline constexpr size_t kPagamentosPorComando = 8;
 
 // What the statement answers in SITUACAO, about the payment at PAGAMENTO (its place in the statement,
-// from 0); the payments before it were written, and the settlement's transaction is to be rolled back.
+// from 0); a refusal leaves nothing of the statement written, and the settlement's transaction (an earlier
+// statement of a large group) is to be rolled back.
 enum TSituacaoPagamento : int {
   spGravado = 0,     // every row written
   spSaldo = 1,       // the open balance (SALDO) is below the value: nothing of the payment written
@@ -123,7 +124,7 @@ void ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chaveLan
                                const TLancamentoBaixa* l, const Variant& plaPadrao, const std::vector<bool>& bloqueio,
                                TParams& v);
 // Runs comando (TextoGravaPagamentos' text, prepared on db once per shape by the run) with valores, as
-// the gate's own write; answers its row (TColunaPagamento).
+// the gate's own write; answers its row (TColunaPagamento). A refused statement wrote nothing.
 std::vector<Variant> GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores);
 
 }  // namespace vyn

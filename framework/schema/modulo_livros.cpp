@@ -132,6 +132,8 @@ END)");
 
   // Obligations are never paid beyond what they owe.
   s.AddProcedure("E_LIVROS_SALDO", "CREATE EXCEPTION E_LIVROS_SALDO 'Pagamento acima do saldo em aberto.'");
+  // A settlement's statement refuses through it, the text its answer.
+  s.AddProcedure("E_BAIXA_RECUSADA", "CREATE EXCEPTION E_BAIXA_RECUSADA 'Baixa recusada.'");
   for (const char* parcela : {"VEF_EMP_TMOVENTPAR", "VEF_EMP_TMOVSAIPAR", "VEF_EMP_TMOVSERPAR", "VEF_EMP_TMOVF100PAR"})
     s.AddProcedure(NomeGatilhoSaldo(parcela), GatilhoSaldoParcela(parcela));
   s.AddProcedure("TRG_TDARFGERPGTO_SALDO", R"(CREATE TRIGGER TRG_TDARFGERPGTO_SALDO FOR TDARFGERPGTO
