@@ -46,6 +46,16 @@ class SettlementMgrTest : public CompanyDatabaseTest {
                          "where BDCODEMP = 1 order by BDCHAVE");
   }
   std::string Ultima() const { return list_->Count() ? list_->Itens().back().Caption : std::string(); }
+  // The entries book's document 42 (key 10), one installment of 100,00, selected for settling.
+  TMovParPgtoMGR* ParcelaDoDocumento42() {
+    seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(100), {{1, R(100), TDateTime(), 0}});
+    auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+    Prepara(*m);
+    m->SetCODEMP_MGR(1);
+    m->SelectGuiasParaBaixa({"1...10.1.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+    m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+    return m;
+  }
   // Another workstation holds a row (its statement's lock) while this one settles, and commits 300 ms
   // later: the settlement waits for it and is then refused with the one plain message.
   void LancaComOutraEstacaoSegurando(TDatabase& outra, const char* trava, const std::function<void()>& lanca) {
@@ -551,13 +561,8 @@ TEST_F(SettlementMgrTest, TheHostsLockCheckRefusesASettlementInItsOwnStatement) 
   const TValorTemporario<IPostingLockCheck*> instalada(ProcessContext().PostingLocks, &verificacao);
   Db().Execute("insert into TBLOQUEIO_LANCAMENTO values (1, 1, 'frExtrato', '2024-03-01', '2024-03-20', 'Auditoria')");
   Db().Execute("insert into TPROCESSO_ZERAMENTO values (1, '2024-04-01', '2024-04-30')");
-  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(100), {{1, R(100), TDateTime(), 0}});
   auto* bloqueio = owner_.Create<TBloqueioLancamento_VYN>();
-  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
-  Prepara(*m);
-  m->SetCODEMP_MGR(1);
-  m->SelectGuiasParaBaixa({"1...10.1.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
-  m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+  TMovParPgtoMGR* m = ParcelaDoDocumento42();
 
   m->SetBloqueio(bloqueio, "FREXTRATO");
   EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
@@ -586,13 +591,8 @@ TEST_F(SettlementMgrTest, ALocksReasonIsToldWholeWithItsPeriod) {
   const TValorTemporario<IPostingLockCheck*> instalada(ProcessContext().PostingLocks, &verificacao);
   Db().Execute("insert into TBLOQUEIO_LANCAMENTO values (1, 1, 'frExtrato', '1999-12-31', '2024-03-20', "
                "'Auditoria | 2ª etapa|fim')");
-  seed::AddDocumentoFiscal(Db(), 0, 1, 10, 42, EncodeDate(2024, 3, 1), R(100), {{1, R(100), TDateTime(), 0}});
   auto* bloqueio = owner_.Create<TBloqueioLancamento_VYN>();
-  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
-  Prepara(*m);
-  m->SetCODEMP_MGR(1);
-  m->SelectGuiasParaBaixa({"1...10.1.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
-  m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+  TMovParPgtoMGR* m = ParcelaDoDocumento42();
   m->SetBloqueio(bloqueio, "FREXTRATO");
   EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
   ASSERT_EQ(bloqueio->Inconsistencias()->Count(), 1);
