@@ -37,26 +37,34 @@ std::string Onde(const TFormaPagamento& f, const std::string& prefixo, const std
 }
 
 // A refusal leaves the statement through E_BAIXA_RECUSADA, its text the statement's answer (decoded by
-// RespostaDaRecusa), with SITUACAO set and what it tells: the engine then undoes what the statement had
-// written, and a statement that answers only when it refuses runs as an executable one, at about half
-// the cost of a selectable statement's cursor.
+// RespostaDaRecusa): the situation, the payment's place and what the situation tells. The engine then
+// undoes what the statement had written, and a statement that answers only when it refuses runs as an
+// executable one, at about half the cost of a selectable statement's cursor.
 constexpr std::string_view kMarcaRecusa = "BAIXA RECUSADA|";
 
-std::string Recusa(TSituacaoPagamento situacao) {
-  auto texto = [](const char* expressao) { return fmt::format("COALESCE(CAST({} AS VARCHAR(30)), '')", expressao); };
-  return fmt::format(
-      "BEGIN SITUACAO = {}; EXCEPTION E_BAIXA_RECUSADA '{}' || SITUACAO || '|' || PAGAMENTO || '|' || {} || '|' || {} || "
-      "'|' || {} || '|' || {} || '|' || {} || '|' || COALESCE(BMOTIVO, ''); END\n",
-      static_cast<int>(situacao), kMarcaRecusa, texto("SALDO"), texto("CODIGO"), texto("BTIPO"),
-      texto("DATEDIFF(DAY FROM DATE '1899-12-30' TO BDINI)"), texto("DATEDIFF(DAY FROM DATE '1899-12-30' TO BDFIM)"));
+std::string Texto(const char* expressao) { return fmt::format("COALESCE(CAST({} AS VARCHAR(30)), '')", expressao); }
+
+std::string Recusa(TSituacaoPagamento situacao, size_t indice) {
+  std::string conta;
+  switch (situacao) {
+    case spSaldo: conta = " || '|' || " + Texto("SALDO"); break;
+    case spBloqueado:
+      conta = " || '|' || BTIPO || '|' || " + Texto("DATEDIFF(DAY FROM DATE '1899-12-30' TO BDINI)") + " || '|' || " +
+              Texto("DATEDIFF(DAY FROM DATE '1899-12-30' TO BDFIM)") + " || '|' || COALESCE(BMOTIVO, '')";
+      break;
+    case spOcupado: conta = " || '|' || GDSCODE"; break;
+    default: break;
+  }
+  return fmt::format("EXCEPTION E_BAIXA_RECUSADA '{}{}|{}'{};\n", kMarcaRecusa, static_cast<int>(situacao), indice,
+                     conta);
 }
 
 // Another workstation holding the obligation's row, among several payments: the refusal names its payment
 // (raised as it is, it would not say whose obligation is held).
-std::string OcupadoNaTrava(const std::string& trava) {
+std::string OcupadoNaTrava(const std::string& trava, size_t indice) {
   return "BEGIN\n" + trava +
-         "WHEN GDSCODE lock_conflict, GDSCODE update_conflict, GDSCODE deadlock, GDSCODE lock_timeout DO BEGIN\n"
-         "CODIGO = GDSCODE;\n" + Recusa(spOcupado) + "END\nEND\n";
+         "WHEN GDSCODE lock_conflict, GDSCODE update_conflict, GDSCODE deadlock, GDSCODE lock_timeout DO\n" +
+         Recusa(spOcupado, indice) + "END\n";
 }
 
 std::string ParametrosPagamento(const TFormaPagamento& f, const std::string& a) {
@@ -92,12 +100,13 @@ std::string Insercao(const std::string& tabela, const char* const* colunas, size
 }
 
 // Locks the obligation's row, reading the open balance under the lock where there is one.
-std::string TravaObrigacao(const TFormaPagamento& f, const std::string& a, bool varios) {
+std::string TravaObrigacao(const TFormaPagamento& f, size_t indice, bool varios) {
   if (f.TabelaObrigacao.empty() || f.Chave.empty()) return {};
+  const std::string a = Prefixo(indice);
   const std::string& coluna = f.Chave.front();
   std::string trava = fmt::format("UPDATE {} O SET {} = {}{}", f.TabelaObrigacao, coluna, coluna, Onde(f, a, "O."));
   trava += f.Guarda.empty() ? ";\n" : " RETURNING " + f.Guarda + " INTO :SALDO;\n";
-  return varios ? OcupadoNaTrava(trava) : trava;
+  return varios ? OcupadoNaTrava(trava, indice) : trava;
 }
 
 // Whether the obligation's row is locked by the update that lowers its balance: when the balance is the
@@ -107,16 +116,17 @@ bool AbateNaTrava(const TFormaPagamento& f) {
   return !f.Abate.empty() && !f.Guarda.empty() && f.Pagos.empty() && !f.TabelaObrigacao.empty() && !f.Chave.empty();
 }
 
-std::string AbateComTrava(const TFormaPagamento& f, const std::string& a, bool varios) {
+std::string AbateComTrava(const TFormaPagamento& f, size_t indice, bool varios) {
+  const std::string a = Prefixo(indice);
   std::string abate = fmt::format("UPDATE {} O SET {}{} AND ({}) >= :{}PGUARDA;\n", f.TabelaObrigacao, f.Abate,
                                   Onde(f, a, "O."), f.Guarda, a);
-  if (varios) abate = OcupadoNaTrava(abate);
+  if (varios) abate = OcupadoNaTrava(abate, indice);
   // SALDO is cleared first: among several payments a missing obligation must not be told another's balance.
   return abate + fmt::format("IF (ROW_COUNT <> 1) THEN BEGIN\nSALDO = NULL;\nSELECT {} FROM {} O{} INTO :SALDO;\n{}END\n",
-                             f.Guarda, f.TabelaObrigacao, Onde(f, a, "O."), Recusa(spSaldo));
+                             f.Guarda, f.TabelaObrigacao, Onde(f, a, "O."), Recusa(spSaldo, indice));
 }
 
-std::string CorpoTabela(const TFormaPagamento& f, const std::string& a, bool varios);
+std::string CorpoTabela(const TFormaPagamento& f, size_t indice, bool varios);
 std::string Vinculo(const std::string& a);
 
 // One payment's part of the statement; what it refuses leaves the statement at once, naming its place.
@@ -125,14 +135,14 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
   // The period's locks first, read again by each settlement (a lock may be set while a run goes on; the
   // gate checked the company, the day and the accounts before): a locked date writes nothing.
   std::string corpo = fmt::format(
-      "PAGAMENTO = {0};\nSALDO = NULL;\nPVALOR = {1}PVALOR;\n"
-      "IF ({1}PBLQEMP IS NOT NULL) THEN BEGIN\n"
-      "SELECT TIPO, DINI, DFIM, MOTIVO FROM SP_BLOQUEIO_LANCAMENTO(:{1}PBLQEMP, :{1}PBLQDATA, :{1}PBLQDATA, "
-      ":{1}PBLQTELA)\n  INTO :BTIPO, :BDINI, :BDFIM, :BMOTIVO;\n"
-      "IF (BTIPO <> 0) THEN {2}"
+      "SALDO = NULL;\nPVALOR = {0}PVALOR;\n"
+      "IF ({0}PBLQEMP IS NOT NULL) THEN BEGIN\n"
+      "SELECT TIPO, DINI, DFIM, MOTIVO FROM SP_BLOQUEIO_LANCAMENTO(:{0}PBLQEMP, :{0}PBLQDATA, :{0}PBLQDATA, "
+      ":{0}PBLQTELA)\n  INTO :BTIPO, :BDINI, :BDFIM, :BMOTIVO;\n"
+      "IF (BTIPO <> 0) THEN {1}"
       "END\n",
-      indice, a, Recusa(spBloqueado));
-  if (f.Outras.empty()) return corpo + CorpoTabela(f, a, varios) + Vinculo(a);
+      a, Recusa(spBloqueado, indice));
+  if (f.Outras.empty()) return corpo + CorpoTabela(f, indice, varios) + Vinculo(a);
   // The payment's tables are told by its input: each pair has its branch, the last taking what is left
   // (ParametrosGravaPagamentos refuses a pair the form does not have).
   for (size_t i = 0; i <= f.Outras.size(); ++i) {
@@ -141,18 +151,19 @@ std::string CorpoPagamento(const TFormaPagamento& f, size_t indice, bool varios)
     outra.Outras.clear();
     if (i > 0) corpo += "ELSE ";
     if (i < f.Outras.size()) corpo += fmt::format("IF ({}PTABELA = {}) THEN ", a, i);
-    corpo += "BEGIN\n" + CorpoTabela(outra, a, varios) + "END\n";
+    corpo += "BEGIN\n" + CorpoTabela(outra, indice, varios) + "END\n";
   }
   return corpo + Vinculo(a);
 }
 
 // What a payment writes to its tables: the obligation's row locked (its balance read or lowered), the
 // payment row with the next sequence.
-std::string CorpoTabela(const TFormaPagamento& f, const std::string& a, bool varios) {
+std::string CorpoTabela(const TFormaPagamento& f, size_t indice, bool varios) {
+  const std::string a = Prefixo(indice);
   std::string corpo;
   // Another workstation settling the obligation holds this row until it commits.
   const bool abateNaTrava = AbateNaTrava(f);
-  corpo += abateNaTrava ? AbateComTrava(f, a, varios) : TravaObrigacao(f, a, varios);
+  corpo += abateNaTrava ? AbateComTrava(f, indice, varios) : TravaObrigacao(f, indice, varios);
   // The payment's sequence is the next of its obligation's; the same pass over its payment rows answers
   // what they took off the balance.
   if (f.Pagos.empty()) {
@@ -163,7 +174,7 @@ std::string CorpoTabela(const TFormaPagamento& f, const std::string& a, bool var
     if (!f.Guarda.empty()) corpo += "SALDO = SALDO - PAGO;\n";
   }
   if (!f.Guarda.empty() && !abateNaTrava)
-    corpo += fmt::format("IF (SALDO IS NULL OR SALDO < {}PGUARDA) THEN {}", a, Recusa(spSaldo));
+    corpo += fmt::format("IF (SALDO IS NULL OR SALDO < {}PGUARDA) THEN {}", a, Recusa(spSaldo, indice));
   std::string cols, vals;
   for (size_t i = 0; i < f.Chave.size(); ++i) {
     cols += f.Chave[i] + ", ";
@@ -178,7 +189,7 @@ std::string CorpoTabela(const TFormaPagamento& f, const std::string& a, bool var
   corpo += fmt::format("INSERT INTO {} ({}, BDCHAVELAN) VALUES ({}, :PCHAVELAN);\n", f.Tabela, cols, vals);
   if (!f.Abate.empty() && !abateNaTrava)
     corpo += fmt::format("UPDATE {} SET {}{};\nIF (ROW_COUNT <> 1) THEN {}", f.TabelaObrigacao, f.Abate,
-                         Onde(f, a, ""), Recusa(spSemAbate));
+                         Onde(f, a, ""), Recusa(spSemAbate, indice));
   return corpo;
 }
 
@@ -191,15 +202,14 @@ std::string Vinculo(const std::string& a) {
 
 std::string TextoGravaPagamentos(std::span<const TPagamentoBaixa> ps) {
   if (ps.empty() || ps.size() > kPagamentosPorComando) throw std::logic_error("Número de pagamentos por comando inválido");
-  std::string corpo = "SITUACAO = 0;\n";
+  std::string corpo;
   for (size_t i = 0; i < ps.size(); ++i) corpo += CorpoPagamento(*ps[i].Forma, i, ps.size() > 1);
   corpo += "IF (LBDCODEMP IS NOT NULL) THEN " +
            Insercao("VZEL_EMPRESAS_TLAN", kColunasLancamento, std::size(kColunasLancamento), "L") + ";\n";
   return "EXECUTE BLOCK (" + Parametros(ps) +
-         ")\nAS\nDECLARE VARIABLE SITUACAO INTEGER;\nDECLARE VARIABLE SALDO NUMERIC(18,4);\n"
+         ")\nAS\nDECLARE VARIABLE SALDO NUMERIC(18,4);\n"
          "DECLARE VARIABLE BTIPO INTEGER;\nDECLARE VARIABLE BDINI DATE;\nDECLARE VARIABLE BDFIM DATE;\n"
-         "DECLARE VARIABLE BMOTIVO VARCHAR(200);\nDECLARE VARIABLE PAGAMENTO INTEGER;\n"
-         "DECLARE VARIABLE CODIGO INTEGER;\nDECLARE VARIABLE SEQ BIGINT;\n"
+         "DECLARE VARIABLE BMOTIVO VARCHAR(200);\nDECLARE VARIABLE SEQ BIGINT;\n"
          "DECLARE VARIABLE PAGO NUMERIC(18,4);\nDECLARE VARIABLE PVALOR NUMERIC(18,4);\nBEGIN\n" +
          corpo + "END";
 }
@@ -210,15 +220,13 @@ namespace {
 std::optional<std::vector<Variant>> RespostaDaRecusa(std::string_view texto) {
   if (!texto.starts_with(kMarcaRecusa)) return std::nullopt;
   texto.remove_prefix(kMarcaRecusa.size());
-  // Situation, payment, balance, server's code, lock kind, its first and last day; then the lock's
-  // reason, whatever it holds.
-  std::vector<std::string_view> partes;
-  for (size_t i = 0; i < 7; ++i) {
-    const size_t fim = texto.find('|');
-    if (fim == std::string_view::npos) return std::nullopt;
-    partes.push_back(texto.substr(0, fim));
-    texto.remove_prefix(fim + 1);
-  }
+  // The next field; a lock's reason, the last, is the rest of the text whatever it holds.
+  auto campo = [&texto](bool ultimo = false) {
+    const size_t fim = ultimo ? std::string_view::npos : texto.find('|');
+    const std::string_view c = texto.substr(0, fim);
+    texto.remove_prefix(fim == std::string_view::npos ? texto.size() : fim + 1);
+    return c;
+  };
   auto inteiro = [](std::string_view t) -> Variant {
     long long v = 0;
     const auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
@@ -229,14 +237,22 @@ std::optional<std::vector<Variant>> RespostaDaRecusa(std::string_view texto) {
     return d.IsNull() ? Variant() : Variant(TDateTime(static_cast<double>(d.AsInteger())));
   };
   std::vector<Variant> r(cpCodigo + 1);
-  r[cpSituacao] = inteiro(partes[0]);
-  r[cpPagamento] = inteiro(partes[1]);
-  if (!partes[2].empty()) r[cpSaldo] = Currency::ParseSQL(partes[2]);
-  r[cpCodigo] = inteiro(partes[3]);
-  r[cpTipoBloqueio] = inteiro(partes[4]);
-  r[cpInicio] = dia(partes[5]);
-  r[cpFim] = dia(partes[6]);
-  if (!texto.empty()) r[cpMotivo] = std::string(texto);
+  r[cpSituacao] = inteiro(campo());
+  r[cpPagamento] = inteiro(campo());
+  if (r[cpSituacao].IsNull() || r[cpPagamento].IsNull()) return std::nullopt;
+  switch (r[cpSituacao].AsInteger()) {
+    case spSaldo:
+      if (const std::string_view saldo = campo(); !saldo.empty()) r[cpSaldo] = Currency::ParseSQL(saldo);
+      break;
+    case spBloqueado:
+      r[cpTipoBloqueio] = inteiro(campo());
+      r[cpInicio] = dia(campo());
+      r[cpFim] = dia(campo());
+      r[cpMotivo] = std::string(campo(true));
+      break;
+    case spOcupado: r[cpCodigo] = inteiro(campo()); break;
+    default: break;
+  }
   return r;
 }
 
