@@ -5,8 +5,11 @@
 // try loses only to a write that succeeded, but a burst loses together: when the
 // one holding a row commits, every writer waiting for it loses at once and tries
 // again, so the last of N writers needs N tries. The bound covers a burst from
-// every workstation of an office; the last failure is the caller's. A wait that
-// ran out its lock timeout lost to no write: trying again would only wait again.
+// every workstation of an office; the last failure is the caller's. A row held
+// by a long transaction is not a burst: once the tries have waited as long as a
+// lock wait may (its timeout ends with the same conflict), there is no next try.
+#include <chrono>
+
 #include "framework/data/fb_database.h"
 
 namespace vyn {
@@ -15,11 +18,13 @@ inline constexpr int kTentativasDisputa = 64;
 
 template <class F>
 auto RepeteSeDisputado(F &&escreve) -> decltype(escreve()) {
+  const auto inicio = std::chrono::steady_clock::now();
   for (int tentativa = 1;; ++tentativa) {
     try {
       return escreve();
     } catch (const EDatabaseError &e) {
-      if (tentativa >= kTentativasDisputa || e.IsLockTimeout() ||
+      if (tentativa >= kTentativasDisputa ||
+          std::chrono::steady_clock::now() - inicio >= kEsperaBloqueio ||
           !(e.IsUniqueViolation() || e.IsLockConflict()))
         throw;
     }

@@ -169,8 +169,9 @@ struct TpbHolder {
   std::vector<unsigned char> bytes;
   TpbHolder() {
     // read committed, record version, wait with a time-out so a stuck lock surfaces as an error
+    static_assert(kEsperaBloqueio.count() > 0 && kEsperaBloqueio.count() < 256);
     bytes = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed, isc_tpb_rec_version, isc_tpb_wait,
-             isc_tpb_lock_timeout, 4, 60, 0, 0, 0};
+             isc_tpb_lock_timeout, 4, static_cast<unsigned char>(kEsperaBloqueio.count()), 0, 0, 0};
   }
 };
 
@@ -186,8 +187,6 @@ bool EDatabaseError::IsOpenByAnotherProcess() const { return code_ == isc_alread
 bool EDatabaseError::IsUniqueViolation() const { return code_ == isc_unique_key_violation || code_ == isc_no_dup; }
 
 bool EDatabaseError::IsCheckViolation() const { return code_ == isc_check_constraint; }
-
-bool EDatabaseError::IsLockTimeout() const { return code_ == isc_lock_timeout; }
 
 bool EDatabaseError::IsLockConflict() const {
   return code_ == isc_lock_conflict || code_ == isc_update_conflict || code_ == isc_deadlock ||

@@ -2,6 +2,7 @@
 // The company database: one Firebird 3 attachment (embedded for a file path, a server for "host:path"),
 // its transactions and its statements. Values go in as bound parameters; text is UTF8 on the wire and
 // WIN1252 in the database.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -16,6 +17,9 @@
 
 namespace vyn {
 
+// How long a statement waits for a row another transaction holds before it fails with a lock conflict.
+inline constexpr std::chrono::seconds kEsperaBloqueio{60};
+
 class EDatabaseError : public std::runtime_error {
  public:
   EDatabaseError(const std::string& message, std::string sql = {}, long code = 0)
@@ -23,8 +27,6 @@ class EDatabaseError : public std::runtime_error {
   const std::string& SQL() const { return sql_; }
   long ErrorCode() const { return code_; }   // the first Firebird error code, 0 when not from the server
   bool IsLockConflict() const;
-  // A lock wait that ran out its timeout (a lock conflict too).
-  bool IsLockTimeout() const;
   // A primary or unique key another attachment wrote first.
   bool IsUniqueViolation() const;
   // A CHECK constraint (or a check a trigger's update met) refused the row.
