@@ -333,7 +333,7 @@ bool TBaixaMGR::GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> 
     Atencao(msg);
     return false;
   };
-  std::vector<Variant> r;
+  TRespostaPagamentos r;
   try {
     ParametrosGravaPagamentos(ps, chave, l.CodEmp, lanca ? &l : nullptr, plaPadrao, bloqueios, parametros_);
     r = vyn::GravaPagamentos(db, st, parametros_);
@@ -341,19 +341,16 @@ bool TBaixaMGR::GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> 
     if (!e.IsLockConflict()) throw;
     return ocupada(ps.front(), e.SQL(), e.ErrorCode());
   }
-  const int64_t situacao = r.size() <= cpCodigo || r[cpSituacao].IsNull() ? -1 : r[cpSituacao].AsInteger();
-  if (situacao == spGravado) return true;
-  const int64_t indice = situacao < 0 || r[cpPagamento].IsNull() ? -1 : r[cpPagamento].AsInteger();
-  if (indice < 0 || static_cast<size_t>(indice) >= ps.size())
+  if (r.Situacao == spGravado) return true;
+  if (r.Pagamento >= ps.size())
     throw EDatabaseError("A baixa de " + ps.front().Descricao + " não atualizou a obrigação.", st.SQL());
-  const TPagamentoBaixa& p = ps[static_cast<size_t>(indice)];
-  if (situacao == spOcupado) return ocupada(p, st.SQL(), static_cast<long>(r[cpCodigo].AsInteger()));
-  if (situacao == spBloqueado) {
+  const TPagamentoBaixa& p = ps[r.Pagamento];
+  if (r.Situacao == spOcupado) return ocupada(p, st.SQL(), r.Codigo);
+  if (r.Situacao == spBloqueado) {
     // As Bloqueado tells it; nothing was written, also inside a caller's transaction.
-    auto data = [](const Variant& d) { return d.IsNull() ? std::string() : DateToStr(d.AsDateTime()); };
+    auto data = [](const std::optional<TDateTime>& d) { return d ? DateToStr(*d) : std::string(); };
     const std::string motivo =
-        MensagemRegra(static_cast<int>(r[cpTipoBloqueio].AsInteger()), p.BloqueioEmp, p.BloqueioData, data(r[cpInicio]),
-                      data(r[cpFim]), r[cpMotivo].IsNull() ? std::string() : r[cpMotivo].AsString());
+        MensagemRegra(r.TipoBloqueio, p.BloqueioEmp, p.BloqueioData, data(r.Inicio), data(r.Fim), r.Motivo);
     if (!bloqueio_) {
       Atencao(fmt::format("Baixa não lançada: {} ({})", motivo, p.Descricao));
       return false;
@@ -364,8 +361,8 @@ bool TBaixaMGR::GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> 
                           DateToStr(p.BloqueioData), p.Descricao));
     return false;
   }
-  if (situacao != spSaldo) throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", st.SQL());
-  const Currency saldo = r[cpSaldo].IsNull() ? Currency() : r[cpSaldo].AsCurrency();
+  if (r.Situacao != spSaldo) throw EDatabaseError("A baixa de " + p.Descricao + " não atualizou a obrigação.", st.SQL());
+  const Currency saldo = r.Saldo.value_or(Currency());
   const std::string msg = fmt::format("Baixa não lançada: o valor {} é maior que o saldo a pagar {} de {}.",
                                       Dinheiro(p.ValorGuarda), Dinheiro(saldo), p.Descricao);
   // Inside the caller's transaction nothing can be undone here: the caller's run fails.

@@ -216,8 +216,8 @@ std::string TextoGravaPagamentos(std::span<const TPagamentoBaixa> ps) {
 
 namespace {
 
-// The row a refusal's text tells (see Recusa); none when the text is not one.
-std::optional<std::vector<Variant>> RespostaDaRecusa(std::string_view texto) {
+// The answer a refusal's text tells (see Recusa); none when the text is not one.
+std::optional<TRespostaPagamentos> RespostaDaRecusa(std::string_view texto) {
   if (!texto.starts_with(kMarcaRecusa)) return std::nullopt;
   texto.remove_prefix(kMarcaRecusa.size());
   // The next field; a lock's reason, the last, is the rest of the text whatever it holds.
@@ -227,30 +227,34 @@ std::optional<std::vector<Variant>> RespostaDaRecusa(std::string_view texto) {
     texto.remove_prefix(fim == std::string_view::npos ? texto.size() : fim + 1);
     return c;
   };
-  auto inteiro = [](std::string_view t) -> Variant {
-    long long v = 0;
+  auto inteiro = [](std::string_view t) -> std::optional<long> {
+    long v = 0;
     const auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    return t.empty() || ec != std::errc() || p != t.data() + t.size() ? Variant() : Variant(v);
+    if (t.empty() || ec != std::errc() || p != t.data() + t.size()) return std::nullopt;
+    return v;
   };
-  auto dia = [&](std::string_view t) {
-    const Variant d = inteiro(t);
-    return d.IsNull() ? Variant() : Variant(TDateTime(static_cast<double>(d.AsInteger())));
+  auto dia = [&](std::string_view t) -> std::optional<TDateTime> {
+    const auto d = inteiro(t);
+    if (!d) return std::nullopt;
+    return TDateTime(static_cast<double>(*d));
   };
-  std::vector<Variant> r(cpCodigo + 1);
-  r[cpSituacao] = inteiro(campo());
-  r[cpPagamento] = inteiro(campo());
-  if (r[cpSituacao].IsNull() || r[cpPagamento].IsNull()) return std::nullopt;
-  switch (r[cpSituacao].AsInteger()) {
+  const auto situacao = inteiro(campo());
+  const auto pagamento = inteiro(campo());
+  if (!situacao || !pagamento || *situacao <= spGravado || *situacao > spOcupado || *pagamento < 0) return std::nullopt;
+  TRespostaPagamentos r;
+  r.Situacao = static_cast<TSituacaoPagamento>(*situacao);
+  r.Pagamento = static_cast<size_t>(*pagamento);
+  switch (r.Situacao) {
     case spSaldo:
-      if (const std::string_view saldo = campo(); !saldo.empty()) r[cpSaldo] = Currency::ParseSQL(saldo);
+      if (const std::string_view saldo = campo(); !saldo.empty()) r.Saldo = Currency::ParseSQL(saldo);
       break;
     case spBloqueado:
-      r[cpTipoBloqueio] = inteiro(campo());
-      r[cpInicio] = dia(campo());
-      r[cpFim] = dia(campo());
-      r[cpMotivo] = std::string(campo(true));
+      r.TipoBloqueio = static_cast<int>(inteiro(campo()).value_or(0));
+      r.Inicio = dia(campo());
+      r.Fim = dia(campo());
+      r.Motivo = std::string(campo(true));
       break;
-    case spOcupado: r[cpCodigo] = inteiro(campo()); break;
+    case spOcupado: r.Codigo = inteiro(campo()).value_or(0); break;
     default: break;
   }
   return r;
@@ -258,17 +262,15 @@ std::optional<std::vector<Variant>> RespostaDaRecusa(std::string_view texto) {
 
 }  // namespace
 
-std::vector<Variant> GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores) {
+TRespostaPagamentos GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores) {
   TMarcaLivros marca(db);
   try {
     comando.Run(valores);
   } catch (const EDatabaseError& e) {
-    if (auto recusa = RespostaDaRecusa(e.what())) return *std::move(recusa);
+    if (auto recusa = RespostaDaRecusa(e.what())) return *recusa;
     throw;
   }
-  std::vector<Variant> r(cpCodigo + 1);
-  r[cpSituacao] = static_cast<int>(spGravado);
-  return r;
+  return {};
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <utility>
@@ -100,18 +101,25 @@ struct TPagamentoBaixa {
 // several, in the settlement's one transaction. It bounds the statement's text and its message.
 inline constexpr size_t kPagamentosPorComando = 8;
 
-// What the statement answers in SITUACAO, about the payment at PAGAMENTO (its place in the statement,
-// from 0); a refusal leaves nothing of the statement written, and the settlement's transaction (an earlier
-// statement of a large group) is to be rolled back.
+// What the statement answers about the payment at Pagamento (its place in the statement, from 0); a
+// refusal leaves nothing of the statement written, and the settlement's transaction (an earlier statement
+// of a large group) is to be rolled back.
 enum TSituacaoPagamento : int {
   spGravado = 0,     // every row written
-  spSaldo = 1,       // the open balance (SALDO) is below the value: nothing of the payment written
+  spSaldo = 1,       // the open balance (Saldo) is below the value
   spSemAbate = 2,    // the obligation's balance was not lowered (its row is gone)
-  spBloqueado = 3,   // the posting-lock check found BTIPO (BDINI, BDFIM, BMOTIVO): nothing of it written
-  spOcupado = 4,     // another workstation holds the obligation (CODIGO: the server's error)
+  spBloqueado = 3,   // the posting-lock check found TipoBloqueio (Inicio, Fim, Motivo)
+  spOcupado = 4,     // another workstation holds the obligation (Codigo: the server's error)
 };
-// The columns of the statement's one row, in order.
-enum TColunaPagamento : size_t { cpSituacao, cpSaldo, cpTipoBloqueio, cpInicio, cpFim, cpMotivo, cpPagamento, cpCodigo };
+struct TRespostaPagamentos {
+  TSituacaoPagamento Situacao = spGravado;
+  size_t Pagamento = 0;
+  std::optional<Currency> Saldo;
+  int TipoBloqueio = 0;
+  std::optional<TDateTime> Inicio, Fim;
+  std::string Motivo;
+  long Codigo = 0;
+};
 
 // The statement writing the payments ps (1 to kPagamentosPorComando) of one settlement in turn, and the
 // entry after the last: its text follows their kinds alone.
@@ -124,7 +132,7 @@ void ParametrosGravaPagamentos(std::span<const TPagamentoBaixa> ps, int chaveLan
                                const TLancamentoBaixa* l, const Variant& plaPadrao, const std::vector<bool>& bloqueio,
                                TParams& v);
 // Runs comando (TextoGravaPagamentos' text, prepared on db once per shape by the run) with valores, as
-// the gate's own write; answers its row (TColunaPagamento). A refused statement wrote nothing.
-std::vector<Variant> GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores);
+// the gate's own write. A refused statement wrote nothing.
+TRespostaPagamentos GravaPagamentos(TDatabase& db, TStatement& comando, const TParams& valores);
 
 }  // namespace vyn
