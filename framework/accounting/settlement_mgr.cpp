@@ -1,7 +1,6 @@
 #include "framework/accounting/settlement_mgr.h"
 
 #include <algorithm>
-#include <charconv>
 #include <map>
 #include <optional>
 #include <unordered_map>
@@ -33,10 +32,8 @@ std::vector<int64_t> PartesDaChave(std::string_view chave) {
     chave = ponto == std::string_view::npos ? std::string_view() : chave.substr(ponto + 1);
     if (p.empty()) continue;
     // A run's keys are plain digits, read as they are; anything else reads as a text value would.
-    int64_t n = 0;
-    const auto [fim, erro] = std::from_chars(p.data(), p.data() + p.size(), n);
-    if (erro == std::errc() && fim == p.data() + p.size() && p.front() != '-') {
-      out.push_back(n);
+    if (const auto n = WholeInteger(p); n && p.front() != '-') {
+      out.push_back(*n);
       continue;
     }
     try {

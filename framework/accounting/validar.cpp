@@ -1,6 +1,5 @@
 #include "framework/accounting/validar.h"
 
-#include <charconv>
 
 #include "framework/core/text.h"
 #include "framework/ui/inconsistencias.h"
@@ -13,11 +12,6 @@ bool Recusa(TInconsistencias_VYN& lista, int linha, const std::string& campo, co
   ok = false;
   lista.Add_Atencao("Linha " + std::to_string(linha) + ": o campo " + campo + " " + motivo, true);
   return false;
-}
-
-bool Inteiro(const std::string& t, int64_t& v) {
-  auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-  return ec == std::errc() && p == t.data() + t.size();
 }
 
 // "1.000" or "2.500.000": in a sheet saved in pt-BR the points group thousands, though the text also
@@ -45,12 +39,12 @@ Variant Valida(bool verifica, int linha, const std::string& campo, int tipo, TIn
   Variant valor;
   switch (tipo) {
     case tvInteiro: {
-      int64_t v = 0;
-      if (!Inteiro(t, v)) return Recusa(lista, linha, campo, "deve ser um número inteiro: " + aspas + ".", ok), Variant();
+      const auto v = WholeInteger(t);
+      if (!v) return Recusa(lista, linha, campo, "deve ser um número inteiro: " + aspas + ".", ok), Variant();
       if (tamanho > 0 && OnlyDigits(t).size() > static_cast<size_t>(tamanho))
         return Recusa(lista, linha, campo, "tem mais de " + std::to_string(tamanho) + " dígitos: " + aspas + ".", ok),
                Variant();
-      valor = Variant(static_cast<long long>(v));
+      valor = Variant(static_cast<long long>(*v));
       break;
     }
     case tvMoeda: {
@@ -85,10 +79,9 @@ Variant Valida(bool verifica, int linha, const std::string& campo, int tipo, TIn
     }
   }
   if (permitidos && !permitidos->empty()) {
-    int64_t v = 0;
     bool aceito = false;
-    if (Inteiro(t, v))
-      for (int p : *permitidos) aceito = aceito || v == p;
+    if (const auto v = WholeInteger(t))
+      for (int p : *permitidos) aceito = aceito || *v == p;
     if (!aceito) {
       std::string lista_valores;
       for (int p : *permitidos) lista_valores += (lista_valores.empty() ? "" : ", ") + std::to_string(p);

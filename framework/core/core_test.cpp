@@ -181,6 +181,9 @@ TEST(Text, Win1252FitAndCuts) {
   EXPECT_EQ(RemoveCaret("^Dyq e ^Omie"), "Dyq e Omie");
   EXPECT_EQ(ZeroPad(42, 5), "00042");
   EXPECT_EQ(StripLeadingZeros("000"), "0");
+  EXPECT_EQ(WholeInteger("-12"), -12);
+  EXPECT_EQ(WholeInteger("9223372036854775807"), std::numeric_limits<int64_t>::max());
+  for (const char* nao : {"", " 1", "1 ", "1.0", "12x", "+1", "9223372036854775808"}) EXPECT_FALSE(WholeInteger(nao)) << nao;
   EXPECT_EQ(Split("a;;b", ';'), (std::vector<std::string>{"a", "", "b"}));
   EXPECT_TRUE(Split("", ';').empty());
   EXPECT_EQ(ReplaceAll("aaa", "a", "aa"), "aaaaaa");

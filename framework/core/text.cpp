@@ -3,6 +3,7 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 
 namespace vyn {
@@ -174,6 +175,13 @@ std::string StripLeadingZeros(std::string_view s) {
   size_t i = 0;
   while (i + 1 < s.size() && s[i] == '0') ++i;
   return std::string(s.substr(i));
+}
+
+std::optional<int64_t> WholeInteger(std::string_view s) {
+  int64_t v = 0;
+  const auto [fim, erro] = std::from_chars(s.data(), s.data() + s.size(), v);
+  if (s.empty() || erro != std::errc() || fim != s.data() + s.size()) return std::nullopt;
+  return v;
 }
 
 std::string UpperCase(std::string_view s) {

@@ -1,5 +1,7 @@
 #pragma once
 // Text helpers of the suite's message and file conventions. Strings are UTF-8.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +20,8 @@ std::string OnlyDigits(std::string_view s);
 std::string ZeroPad(std::string_view s, size_t width);   // left-padded with '0'; longer text kept
 std::string ZeroPad(long long n, size_t width);
 std::string StripLeadingZeros(std::string_view s);       // "00042" -> "42", "000" -> "0"
+// The integer the whole text spells ("-12"); none for an empty text, another character or one out of range.
+std::optional<int64_t> WholeInteger(std::string_view s);
 std::string UpperCase(std::string_view s);               // UTF-8 aware for Latin-1 letters (ç -> Ç)
 std::string LowerCase(std::string_view s);
 std::string RemoveAccents(std::string_view s);           // "ÇÃO" -> "CAO"

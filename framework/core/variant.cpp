@@ -54,12 +54,6 @@ int CompareNumbers(const Variant& a, const Variant& b) {
   return x < y ? -1 : x > y ? 1 : 0;
 }
 
-bool ParseInt(std::string_view s, int64_t& out) {
-  if (!s.empty() && s.front() == '+') s.remove_prefix(1);
-  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), out);
-  return ec == std::errc() && p == s.data() + s.size();
-}
-
 }  // namespace
 
 bool Variant::AsBoolean() const {
@@ -98,8 +92,7 @@ int64_t Variant::AsInteger() const {
     case VarType::String: {
       const std::string& raw = std::get<std::string>(v_);
       std::string s = Trim(raw);
-      int64_t n = 0;
-      if (ParseInt(s, n)) return n;
+      if (const auto n = WholeInteger(!s.empty() && s.front() == '+' ? std::string_view(s).substr(1) : s)) return *n;
       Currency c;
       if (Currency::TryParse(s, c) && c.Raw() % Currency::kScale == 0) return c.Raw() / Currency::kScale;
       NotA("um inteiro", raw);

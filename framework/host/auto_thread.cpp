@@ -1,8 +1,8 @@
 #include "framework/component/resultado_execucao.h"
 #include "framework/host/auto_thread.h"
 
-#include <charconv>
 #include <exception>
+#include <limits>
 
 #include "framework/component/interrupcao.h"
 #include "framework/core/text.h"
@@ -75,9 +75,8 @@ void TAutoThreadPadrao::SetParametro(const std::string& name, const std::string&
 
 int TAutoThreadPadrao::EmpresaExecucao() const {
   const std::string s = Trim(GetParametro("cod_empresa"));
-  int v = 0;
-  auto [p, ec] = std::from_chars(s.data(), s.data() + s.size(), v);
-  if (!s.empty() && ec == std::errc() && p == s.data() + s.size()) return v;
+  const auto v = WholeInteger(s);
+  if (v && *v >= std::numeric_limits<int>::min() && *v <= std::numeric_limits<int>::max()) return static_cast<int>(*v);
   return ProcessContext().CurrentCompany;
 }
 

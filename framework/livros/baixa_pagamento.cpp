@@ -1,6 +1,5 @@
 #include "framework/livros/baixa_pagamento.h"
 
-#include <charconv>
 #include <optional>
 #include <stdexcept>
 #include <string_view>
@@ -227,19 +226,13 @@ std::optional<TRespostaPagamentos> RespostaDaRecusa(std::string_view texto) {
     texto.remove_prefix(fim == std::string_view::npos ? texto.size() : fim + 1);
     return c;
   };
-  auto inteiro = [](std::string_view t) -> std::optional<long> {
-    long v = 0;
-    const auto [p, ec] = std::from_chars(t.data(), t.data() + t.size(), v);
-    if (t.empty() || ec != std::errc() || p != t.data() + t.size()) return std::nullopt;
-    return v;
-  };
-  auto dia = [&](std::string_view t) -> std::optional<TDateTime> {
-    const auto d = inteiro(t);
+  auto dia = [](std::string_view t) -> std::optional<TDateTime> {
+    const auto d = WholeInteger(t);
     if (!d) return std::nullopt;
     return TDateTime(static_cast<double>(*d));
   };
-  const auto situacao = inteiro(campo());
-  const auto pagamento = inteiro(campo());
+  const auto situacao = WholeInteger(campo());
+  const auto pagamento = WholeInteger(campo());
   if (!situacao || !pagamento || *situacao <= spGravado || *situacao > spOcupado || *pagamento < 0) return std::nullopt;
   TRespostaPagamentos r;
   r.Situacao = static_cast<TSituacaoPagamento>(*situacao);
@@ -249,12 +242,12 @@ std::optional<TRespostaPagamentos> RespostaDaRecusa(std::string_view texto) {
       if (const std::string_view saldo = campo(); !saldo.empty()) r.Saldo = Currency::ParseSQL(saldo);
       break;
     case spBloqueado:
-      r.TipoBloqueio = static_cast<int>(inteiro(campo()).value_or(0));
+      r.TipoBloqueio = static_cast<int>(WholeInteger(campo()).value_or(0));
       r.Inicio = dia(campo());
       r.Fim = dia(campo());
       r.Motivo = std::string(campo(true));
       break;
-    case spOcupado: r.Codigo = inteiro(campo()).value_or(0); break;
+    case spOcupado: r.Codigo = static_cast<long>(WholeInteger(campo()).value_or(0)); break;
     default: break;
   }
   return r;
