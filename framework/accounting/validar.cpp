@@ -1,6 +1,5 @@
 #include "framework/accounting/validar.h"
 
-
 #include "framework/core/text.h"
 #include "framework/ui/inconsistencias.h"
 

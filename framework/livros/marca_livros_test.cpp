@@ -173,5 +173,27 @@ TEST_F(MarcaLivrosTest, OtherProgramsAndNamedSeedsWriteAsTheyAlwaysDid) {
   EXPECT_EQ(Db().QueryValue("select count(*) from TDARFGERPGTO_BAIXA").AsInteger(), 0);
 }
 
+// The payment statement's refusals come back as the database's exception; only a text that spells one of
+// its answers is read as such, and anything else stays the database's error, never a payment told
+// written or refused for a reason it did not have.
+TEST_F(MarcaLivrosTest, APaymentStatementsRefusalIsReadOnlyFromATextThatSpellsOne) {
+  auto responde = [&](const std::string& texto) {
+    return GravaPagamentos(Db(), Db().Prepared("EXECUTE BLOCK AS BEGIN EXCEPTION E_BAIXA_RECUSADA '" + texto + "'; END"),
+                           {});
+  };
+  const TRespostaPagamentos saldo = responde("BAIXA RECUSADA|1|2|12.5");
+  EXPECT_EQ(saldo.Situacao, spSaldo);
+  EXPECT_EQ(saldo.Pagamento, 2u);
+  EXPECT_EQ(saldo.Saldo, Currency::ParseSQL("12.5"));
+  const TRespostaPagamentos ocupado = responde("BAIXA RECUSADA|4|0|335544345");
+  EXPECT_EQ(ocupado.Situacao, spOcupado);
+  EXPECT_EQ(ocupado.Codigo, 335544345);
+  for (const char* texto : {"BAIXA RECUSADA|0|0", "BAIXA RECUSADA|9|0", "BAIXA RECUSADA|1|-1|5", "BAIXA RECUSADA|x|0",
+                            "outra recusa|1|0|5"}) {
+    SCOPED_TRACE(texto);
+    EXPECT_THROW(responde(texto), EDatabaseError);
+  }
+}
+
 }  // namespace
 }  // namespace vyn
