@@ -6,7 +6,10 @@
 
 #include "entryimport/task_parametros.h"
 #include "framework/component/resultado_execucao.h"
+#include "framework/accounting/arquivo_txt_lancado.h"
 #include "framework/accounting/empresas_mgr.h"
+#include "framework/livros/livros.h"
+#include "framework/ui/importacao_treeview.h"
 #include "framework/accounting/importacao_lanc_txt.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/class_registry.h"
@@ -25,6 +28,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
+// The client's files are in the suite's text layout, fields split by commas.
+constexpr char kSeparadorArquivoCliente = ',';
 
 // A period bound YYYYMMDD: eight digits naming a real date.
 TDateTime DataParametro(const std::string& nome, const std::string& texto) {
@@ -77,6 +82,7 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
   AddRetornoServidor("ArquivosEncontradosParaOProcesso", static_cast<long long>(arquivos.size()));
   const std::unique_ptr<TDatabase> trava = arquivos.empty() ? nullptr : TravaImportacaoEmpresa(CodEmp);
 
+  int deixados = 0;   // files left alone, every line of them booked before
   for (const std::string& arquivo : arquivos) {
     Arquivo = arquivo;
     const std::string nome = fs::path(arquivo).filename().string();
@@ -96,6 +102,17 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
     // others are told as booked before). A file seen before may also hold lines posted by other means:
     // its lines are compared with the entries already posted, so that each is posted once.
     const bool registradoAntes = ArquivoRegistradoAntes(arquivo);
+    if (registradoAntes)
+      if (const std::optional<long long> lancadas = TodoLancado(arquivo)) {
+        logProcesso("Arquivo \"" + arquivo + "\" já importado: todas as suas linhas estão lançadas.");
+        TContagemImportacao contagem;
+        contagem.Importacoes = 1;
+        contagem.JaLancados = *lancadas;
+        RegistraContagemExecucao(contagem);
+        ++deixados;
+        Arquivo.clear();
+        continue;
+      }
     Ordem = RegistraArquivo(arquivo, refInicial, refFinal);
     ImportacaoConcluida = false;
     try {
@@ -112,6 +129,16 @@ void TAutoThreadIntegracaoArquivosClienteContabil::Execute() {
     setProcessoFinalizado();
     Arquivo.clear();
   }
+  // Each file told its own end; the run's message tells what all of them did.
+  const TResultadoExecucao* r = ResultadoExecucao();
+  if (r && (r->Contagem.Importacoes > 1 || deixados > 0)) RegistraMensagemExecucao(MensagemFimImportacao(r->Contagem));
+}
+
+std::optional<long long> TAutoThreadIntegracaoArquivosClienteContabil::TodoLancado(const std::string& arquivo) const {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) throw EDatabaseError("Nenhum banco de dados aberto.");
+  TLivros livros(*db, ExecucaoDe(this));
+  return ArquivoTxtTodoLancado(livros, arquivo, kSeparadorArquivoCliente, CodEmp);
 }
 
 void TAutoThreadIntegracaoArquivosClienteContabil::RegistraErroArquivo(const std::string& erro) {

@@ -85,11 +85,11 @@ TEST_F(ClientFolderTaskTest, ImportsTheCompanyFilesOnceAndSkipsForeignAndMalform
   EXPECT_EQ(r.Value(1, "BDORDEM").AsInteger(), 6);
   EXPECT_EQ(r.Value(1, "BDFINALIZADO").AsString(), "TRUE");
 
-  // A second run reads both files again and finds their lines booked; a file dropped again with one
+  // A second run finds both files booked whole and tells their lines together; a file dropped again with one
   // more line is registered again under a new number and only its new line is posted.
   Executa(pasta_.string());
   EXPECT_EQ(status_, tscSucesso);
-  EXPECT_TRUE(ProcessContext().FMensagemInconsistencia.find("1 já lançado(s) anteriormente") != std::string::npos)
+  EXPECT_TRUE(ProcessContext().FMensagemInconsistencia.find("2 já lançado(s) anteriormente") != std::string::npos)
       << ProcessContext().FMensagemInconsistencia;
   EXPECT_EQ(Conta("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN"), 150);
   Escreve("CL11222333000181_a.txt", "L,1,05/01/2024,40,11,100\nL,1,07/01/2024,40,11,1\n");
