@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 #include <set>
+#include <regex>
 #include <tuple>
 
 #include "framework/accounting/concilia_linhas_extrato.h"
@@ -56,13 +57,13 @@ void IdLinhaDYQ(const nlohmann::json& linha) {
 }  // namespace
 
 Currency ValorLinhaDYQ(const nlohmann::json& linha) {
-  Currency v;
-  std::string t = Texto(linha, "valor");
+  const std::string t = Texto(linha, "valor");
   // The side comes from "tipo" alone: a signed value would be ambiguous. A bank moves cents: a third
-  // decimal would be rounded away without anyone seeing it.
-  const size_t ponto = t.find_first_of(".,");
-  const bool centavos = ponto == std::string::npos || t.size() - ponto - 1 <= 2;
-  if (!centavos || !Currency::TryParse(t, v) || v < Currency())
+  // decimal would be rounded away without anyone seeing it. An exponent ("1e3") is no bank's amount, and
+  // a value past what the review's value cell holds (nine integer digits) could never be corrected there.
+  static const std::regex kValor(R"(\d{1,9}([.,]\d{1,2})?)");
+  Currency v;
+  if (!std::regex_match(t, kValor) || !Currency::TryParse(t, v))
     throw EDyqError("Valor inválido no lançamento do extrato: \"" + t + "\"", 200);
   return v;
 }
