@@ -66,20 +66,26 @@ std::string Junta(const std::vector<std::string>& nomes) {
 void TfrConsultaImportacaoExtratoBancario::PreparacoesGravadas() {
   auto* regras = DAOPreparacoes();
   if (!regras) return;
-  const std::vector<int64_t> ids = regras->IdsPreparacoesDYQ();
-  const int64_t extrato = ids.empty() ? 0 : [&] {
+  std::vector<int64_t> ids = regras->IdsPreparacoesDYQ();
+  int64_t extrato = ids.empty() ? 0 : [&] {
     TFilterGuard guarda(*regras, TFilterGuard::kAllRows);
     regras->Locate("BDIDWEB", {Variant(ids.front())});
     return Int(*regras, "BDIDEXTRATOWEB");
   }();
+  // Rules stored before that Dyq sent again: it did not hear of them then.
+  for (const auto& [id, doExtrato] : regras->JaGravadasDYQ()) {
+    ids.push_back(id);
+    if (extrato == 0) extrato = doExtrato;
+  }
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
   regras->getConsulta(empresa, FTipoExtrato);
   if (ids.empty() || !FRetornaDYQ) return;
   try {
     FRetornaDYQ->InformaPreparacoesImportadas(extrato, ids, ProcessContext().UserName, FAmbienteTeste);
+    regras->RegistraInformadas(empresa, ids);
   } catch (const std::exception& e) {
-    // The rules are the company's now, whatever Dyq heard: Dyq sends them again and the review, which
-    // finds them stored, does not offer them twice.
+    // The rules are the company's now, whatever Dyq heard: Dyq sends them again, the review finds them
+    // stored, does not offer them twice and tells Dyq of them with its next import.
     if (auto* inc = Util() ? Util()->Inconsistencias() : nullptr)
       inc->Add_Atencao(empresa, "As preparações do extrato foram gravadas, mas o ^DYQ não foi informado: " +
                                     Frase(e.what()));

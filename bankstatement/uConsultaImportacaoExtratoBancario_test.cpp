@@ -929,8 +929,10 @@ TEST_F(RevisaoExtratoTest, RulesThatCameWithTheStatementAreShownAskedAboutStored
   for (const auto& q : server.Requests())
     if (q.Path == "/preparacoes/importadas") {
       ++avisos;
+      // Dyq's copy of the stored rule (78) is told too: Dyq keeps sending a rule until it hears of it.
       EXPECT_EQ(nlohmann::json::parse(q.Body),
-                nlohmann::json::parse(R"({"extratoId":501,"aDado":[{"preparacaoId":77,"importadaPor":"ana.souza"}]})"));
+                nlohmann::json::parse(R"({"extratoId":501,"aDado":[{"preparacaoId":77,"importadaPor":"ana.souza"},
+                                         {"preparacaoId":78,"importadaPor":"ana.souza"}]})"));
     }
   EXPECT_EQ(avisos, 1);
   // The node shows what the company stores now, and nothing is Dyq's to ask about any more.

@@ -77,11 +77,16 @@ void TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::getConsulta(int codEmp, int tipoConta)
 }
 
 namespace {
-// What makes two rules the same rule for the lines they fill.
-using TAssinaturaRegra = std::tuple<int64_t, std::string, bool, int64_t, int64_t, int64_t>;
+// What makes two rules the same rule for the lines they fill: everything a rule writes on a line, so that
+// a rule of Dyq's that differs from a stored one only by its participant, history or complement is offered
+// rather than taken for the stored one.
+using TAssinaturaRegra = std::tuple<int64_t, std::string, bool, int64_t, int64_t, int64_t, int64_t, int64_t, int64_t,
+                                    bool, std::string>;
 TAssinaturaRegra Assinatura(const TClientDataSet& r) {
-  return {Int(r, "BDCODTPLA"), UpperCase(Trim(Txt(r, "BDCOMPL"))), Flag(r, "BDCOINCIDE"), Int(r, "BDCONTRAPARTIDA"),
-          Int(r, "BDAMBOSENTSAI"), Int(r, "BDTIPOCONTA")};
+  return {Int(r, "BDCODTPLA"),       UpperCase(Trim(Txt(r, "BDCOMPL"))), Flag(r, "BDCOINCIDE"),
+          Int(r, "BDCONTRAPARTIDA"), Int(r, "BDAMBOSENTSAI"),            Int(r, "BDTIPOCONTA"),
+          Int(r, "BDCODTER"),        Int(r, "BDCODTPHI"),                Int(r, "BDCODHIST"),
+          Flag(r, "BDALTCOMPL"),     Trim(Txt(r, "BDCOMPLPARA"))};
 }
 }  // namespace
 
@@ -96,7 +101,11 @@ int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::AcrescentaPreparacoesDYQ(TClientDataSet
   TFilterGuard todas(dyq, TFilterGuard::kAllRows);
   for (dyq.First(); !dyq.Eof(); dyq.Next()) {
     // Line keys start at 1: a rule without one came with the statement.
-    if (Int(dyq, "BDCHAVELANC") == 0 && guardadas.count(Assinatura(dyq))) continue;
+    if (Int(dyq, "BDCHAVELANC") == 0 && guardadas.count(Assinatura(dyq))) {
+      const int64_t id = Int(dyq, "BDIDWEB");
+      if (id > 0 && !Informada(Int(dyq, "BDCODEMP"), id)) jaGravadasDYQ_.push_back({id, Int(dyq, "BDIDEXTRATOWEB")});
+      continue;
+    }
     Append();
     CopyFieldsByName(dyq);
     FieldByName("BDGRAVADA").Clear();
@@ -105,6 +114,23 @@ int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::AcrescentaPreparacoesDYQ(TClientDataSet
   }
   First();
   return n;
+}
+
+bool TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::Informada(int64_t codEmp, int64_t id) {
+  return Database()
+             .QueryValue("select count(*) from TINTEGRACAO_DYQ_PREP_INFORMADA where BDCODEMP = ? and BDIDWEB = ?",
+                         {codEmp, id})
+             .AsInteger() > 0;
+}
+
+void TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::RegistraInformadas(int codEmp, const std::vector<int64_t>& ids) {
+  TTransaction tx(Database(), TTransaction::kJuntaAberta);
+  for (const int64_t id : ids)
+    Database().Execute("update or insert into TINTEGRACAO_DYQ_PREP_INFORMADA (BDCODEMP, BDIDWEB) values (?, ?) "
+                       "matching (BDCODEMP, BDIDWEB)",
+                       {codEmp, id});
+  tx.Commit();
+  jaGravadasDYQ_.clear();
 }
 
 int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::ContaRegrasNovas() {

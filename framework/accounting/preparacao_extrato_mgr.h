@@ -2,7 +2,9 @@
 // Preparation rules of bank statements and cash movements ("preparações"): the view
 // VZEL_EMPRESAS_TPRE_EXT_BANCARIO over the rules table, held in memory by the statement review, and
 // the application of a company's rules to statement lines.
+#include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <nlohmann/json_fwd.hpp>
@@ -28,9 +30,15 @@ class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR : public TMgr<TVZEL_EMPRESAS_TPRE_EXT_
   // The company's stored rules of one account kind (TTipoContaExtratoBancario), marked stored.
   void getConsulta(int codEmp, int tipoConta);
   // Appends the rules an opener hands (Dyq's, as AdicionaPreparacoesDYQ makes them), but not a Dyq
-  // rule the company already stores alike (account, text, match, counter account, direction, kind):
-  // a rule stored from an earlier statement comes again until Dyq hears of it. Answers the appended.
+  // rule the company already stores alike (all that it writes on a line): a rule stored from an earlier
+  // statement comes again until Dyq hears of it, and is kept to be told again (JaGravadasDYQ). Answers
+  // the appended.
   int AcrescentaPreparacoesDYQ(TClientDataSet& dyq);
+  // The Dyq rules (id, statement id) that came again though the company stores them: a report Dyq did
+  // not take (refused, or a run killed before it) is made good by telling them with the next import.
+  const std::vector<std::pair<int64_t, int64_t>>& JaGravadasDYQ() const { return jaGravadasDYQ_; }
+  // Records that Dyq took the report of the company's rules ids, in a transaction of its own.
+  void RegistraInformadas(int codEmp, const std::vector<int64_t>& ids);
   // How many rows the import is to write (rules not stored yet).
   int ContaRegrasNovas();
   // The Dyq ids of the rules not stored yet that came from Dyq.
@@ -50,6 +58,8 @@ class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR : public TMgr<TVZEL_EMPRESAS_TPRE_EXT_
  private:
   std::vector<std::string> empresas_;
   bool dyqAux_ = false;
+  std::vector<std::pair<int64_t, int64_t>> jaGravadasDYQ_;
+  bool Informada(int64_t codEmp, int64_t id);
 };
 
 // Applies the rules to the lines that are not split rows: a rule of the bank account and account

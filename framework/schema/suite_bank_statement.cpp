@@ -111,6 +111,13 @@ SELECT C.BDCODCONFIG, C.BDCODBAN, C.BDTITULOPDF, C.BDCPFCNPJBENEF, C.BDDATAVENC,
   BDUSUARIO VARCHAR(60),
   CONSTRAINT PK_TINTEGRACAO_DYQ_RETORNO PRIMARY KEY (BDCODEMP, BDTIPOCONTA, BDIDWEB)))");
 
+  // The Dyq rules Dyq took the report of (their Dyq ids): a stored rule Dyq sends again is told again
+  // only while its id is missing here, so a report Dyq refused or a run killed before it is made good.
+  s.AddTable("TINTEGRACAO_DYQ_PREP_INFORMADA", R"(CREATE TABLE TINTEGRACAO_DYQ_PREP_INFORMADA (
+  BDCODEMP INTEGER NOT NULL,
+  BDIDWEB INTEGER NOT NULL,
+  CONSTRAINT PK_TINTEGRACAO_DYQ_PREP_INF PRIMARY KEY (BDCODEMP, BDIDWEB)))");
+
   // Preparation rules of a company's bank statements (BDTIPOCONTA 1) and cash movements (2): a line
   // whose bank text matches BDCOMPL (whole text when BDCOINCIDE) gets the counter-account, participant,
   // history and complement. BDAMBOSENTSAI: 0 both directions, 1 money in (bank debited), 2 money out.
