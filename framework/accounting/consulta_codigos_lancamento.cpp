@@ -355,4 +355,17 @@ int PlanoHistoricoEmpresa(int64_t empresa) {
   return static_cast<int>(TConsultaCodigosBanco().CodPlanoEmpresa(empresa, tpeHistorico));
 }
 
+bool ContaAnaliticaDoPlano(int plano, int64_t conta) {
+  TCodigoRegistro r;
+  return Conta(plano, conta, true, r);
+}
+bool ParticipanteCadastrado(int64_t codigo) {
+  TCodigoRegistro r;
+  return Participante(codigo, r);
+}
+bool HistoricoDoPlano(int planoHistorico, int64_t codigo) {
+  TCodigoRegistro r;
+  return Historico(planoHistorico, codigo, r);
+}
+
 }  // namespace vyn

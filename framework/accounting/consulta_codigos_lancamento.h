@@ -43,5 +43,10 @@ TEdit_Codigo_Search_VYN::TLookupFn LookupHistorico(std::function<int()> planoHis
 // 0 when the company is unknown.
 int PlanoContasEmpresa(int64_t empresa);
 int PlanoHistoricoEmpresa(int64_t empresa);
+// Whether a code names what an entry may take: an analytic account of the chart, a registered
+// participant, a history item of the plan.
+bool ContaAnaliticaDoPlano(int plano, int64_t conta);
+bool ParticipanteCadastrado(int64_t codigo);
+bool HistoricoDoPlano(int planoHistorico, int64_t codigo);
 
 }  // namespace vyn

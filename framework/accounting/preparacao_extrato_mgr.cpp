@@ -218,6 +218,22 @@ std::string MotivoRecusaPreparacao(const nlohmann::json& p, int64_t& id) {
   return {};
 }
 
+// Why the codes of a rule the protocol accepts name nothing the company's entries may take: a rule whose
+// counter account the chart lacks would be stored and then refused on every line it fills.
+std::string MotivoRecusaCodigos(const nlohmann::json& p, int empresa) {
+  int64_t contra = 0, terceiro = 0, historico = 0;
+  InteiroDYQ(p, "contrapartida", contra);
+  InteiroDYQ(p, "participante", terceiro);
+  InteiroDYQ(p, "historico", historico);
+  if (!ContaAnaliticaDoPlano(PlanoContasEmpresa(empresa), contra))
+    return "a contrapartida " + std::to_string(contra) + " não é uma conta analítica do plano de contas da empresa";
+  if (terceiro > 0 && !ParticipanteCadastrado(terceiro))
+    return "o participante " + std::to_string(terceiro) + " não está cadastrado";
+  if (historico > 0 && !HistoricoDoPlano(PlanoHistoricoEmpresa(empresa), historico))
+    return "o histórico " + std::to_string(historico) + " não existe no plano de históricos da empresa";
+  return {};
+}
+
 void AdicionaPreparacaoDYQ(TClientDataSet& regras, const nlohmann::json& p, int64_t id, int64_t idExtrato,
                            int empresa, int contaBanco, int tipoConta, int chave) {
   int64_t contra = 0, ambos = 0, terceiro = 0, historico = 0;
@@ -264,6 +280,12 @@ void AdicionaPreparacoesDYQ(TClientDataSet& regras, const nlohmann::json& prepar
     if (!motivo.empty()) {
       recusadas.push_back("A preparação " + (id > 0 ? std::to_string(id) + " " : std::string()) + "do extrato " +
                           std::to_string(idExtrato) + " não foi trazida do ^DYQ: " + motivo + ".");
+      continue;
+    }
+    const std::string codigos = MotivoRecusaCodigos(p, empresa);
+    if (!codigos.empty()) {
+      recusadas.push_back("A preparação " + std::to_string(id) + " do extrato " + std::to_string(idExtrato) +
+                          " não foi trazida do ^DYQ: " + codigos + ".");
       continue;
     }
     AdicionaPreparacaoDYQ(regras, p, id, idExtrato, empresa, contaBanco, tipoConta, ++chave);
