@@ -175,6 +175,13 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
                          cur.FieldByName("BDDATAMOV").AsDateTime(), cur.FieldByName("BDTIPO").AsInteger() == 0, cta,
                          cur.FieldByName("BDVALOR").AsCurrency(), cur.FieldByName("BDDESCRICAO").AsString(),
                          cur.FieldByName("BDDCTO").AsString());
+    // The bank's own text, as the ordinary review has it: a rule made from the line matches by it, and the
+    // messages name the line by it.
+    if (TField* banco = lanc->FindField("BDCOMPLBANCARIO")) {
+      lanc->Edit();
+      banco->SetAsString(cur.FieldByName("BDDESCRICAO").AsString());
+      lanc->Post();
+    }
     // The Dyq statement the line came from: its receipts are read from Dyq as in the ordinary review.
     if (const TField* dyq = cur.FindField("BDIDEXTRATODYQ"); dyq && !dyq->IsNull()) {
       lanc->Edit();
