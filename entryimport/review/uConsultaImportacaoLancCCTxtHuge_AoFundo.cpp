@@ -5,6 +5,7 @@
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
 #include "framework/accounting/gravacao_ao_fundo.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/component/interrupcao.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
@@ -87,6 +88,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::AguardaGravacao() {
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::EntregaGravacao() {
+  // A staging a signal stopped is no failure of the file: the run ends as interrupted.
+  VerificaInterrupcao();
   const int empresa = FCodEmp ? static_cast<int>(FCodEmp->Codigo()) : 0;
   if (!FGravacao->Falha().empty() || FGravacao->Interrompida()) {
     const std::string motivo = FGravacao->Interrompida() ? kGravacaoInterrompida : FGravacao->Falha();

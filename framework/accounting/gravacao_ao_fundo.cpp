@@ -1,5 +1,7 @@
 #include "framework/accounting/gravacao_ao_fundo.h"
 
+#include "framework/component/interrupcao.h"
+
 namespace vyn {
 
 TGravacaoAoFundo::TGravacaoAoFundo(TTrabalho trabalho)
@@ -20,6 +22,9 @@ void TGravacaoAoFundo::Executa(const TTrabalho& trabalho, std::stop_token parada
       erro = std::current_exception();
       falha = e.what();
     }
+  } catch (const EInterrupcao&) {
+    // A signal ends the run: the review's own thread raises it at its next step, as any interrupted run.
+    interrompida = true;
   } catch (...) {
     erro = std::current_exception();
     falha = "erro desconhecido";

@@ -1,4 +1,5 @@
 #include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/component/interrupcao.h"
 
 #include <fmt/format.h>
 
@@ -89,6 +90,7 @@ TRemocoesSessoes& Remocoes() {
 }
 
 void RemoveSessao(const std::string& conexao, int sessao) {
+  TLimpezaSemInterrupcao ateOFim;
   try {
     TDatabase db;
     db.Open(conexao);
@@ -97,8 +99,9 @@ void RemoveSessao(const std::string& conexao, int sessao) {
     for (const char* t : kTabelasCompanheirasTemp)
       db.QueryValue(std::string("select count(*) from ") + t + " where BDSESSAO = ?", {sessao});
     db.QueryValue("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
-  } catch (const std::exception&) {
-    // Left to the removal of abandoned sessions (see ApagaSessaoArquivoGrandeAoFundo).
+  } catch (...) {
+    // Left to the removal of abandoned sessions (see ApagaSessaoArquivoGrandeAoFundo): nothing a thread
+    // of its own raises may end the process.
   }
 }
 

@@ -59,9 +59,18 @@ void InstalaTratadorInterrupcao() {
 
 int SinalInterrupcao() { return ProcessContext().SinalInterrupcao; }
 
+namespace {
+thread_local int limpezaDaThread = 0;
+}  // namespace
+
+TLimpezaSemInterrupcao::TLimpezaSemInterrupcao() { ++limpezaDaThread; }
+TLimpezaSemInterrupcao::~TLimpezaSemInterrupcao() { --limpezaDaThread; }
+
 void VerificaInterrupcao() {
   const TProcessContext& ctx = ProcessContext();
-  if (ctx.SinalInterrupcao == 0 || ctx.InterrupcaoSuspensa > 0 || std::uncaught_exceptions() > 0) return;
+  if (ctx.SinalInterrupcao == 0 || ctx.InterrupcaoSuspensa > 0 || limpezaDaThread > 0 ||
+      std::uncaught_exceptions() > 0)
+    return;
   throw EInterrupcao(ctx.SinalInterrupcao);
 }
 

@@ -36,6 +36,17 @@ int SinalInterrupcao();
 // destructor's rollback or file removal must finish) or a TSemInterrupcao is open.
 void VerificaInterrupcao();
 
+// A thread that only cleans up after the run (the removal of a review's staged rows) finishes whatever
+// signal comes: the host waits for it before it ends, and a half-done removal would leave the rows behind.
+// Held for the thread's work, in that thread only.
+class TLimpezaSemInterrupcao {
+ public:
+  TLimpezaSemInterrupcao();
+  ~TLimpezaSemInterrupcao();
+  TLimpezaSemInterrupcao(const TLimpezaSemInterrupcao&) = delete;
+  TLimpezaSemInterrupcao& operator=(const TLimpezaSemInterrupcao&) = delete;
+};
+
 // The clean-up of an interrupted run (rollback, status rows, the run's report) reaches the database.
 class TSemInterrupcao {
  public:
