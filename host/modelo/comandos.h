@@ -165,6 +165,7 @@ struct ReenviaArquivo : TComando {
 struct TarefaDyq : TComando {
   TarefaDyq() = default;
   explicit TarefaDyq(const TModelo& m);
+  void checkPreconditions(const TModelo& m) const override { RC_PRE(!m.Arquivos.empty()); }
   void apply(TModelo& m) const override { m.ImportaArquivos(); }
   void run(const TModelo& s0, TSistema& sut) const override;
   void show(std::ostream& os) const override { os << "TarefaDyq()"; }

@@ -114,7 +114,7 @@ class TSistema {
   std::mutex mutex_;
   std::string liberados_;
   std::map<int, std::string> extratos_;   // each statement's lines, as Dyq serves them
-  std::string arquivosLista_;
+  std::string arquivosLista_ = R"({"lancamentos_contabeis":[]})";
   std::map<int, std::string> arquivos_;   // each file's text
   size_t retornosLidos_ = 0, marcasLidas_ = 0;
   integracao_host::TInvariantesRazao::TViolacoes violacoes_;
