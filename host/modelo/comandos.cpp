@@ -33,7 +33,7 @@ std::string Descreve(const TMovimento& m) {
 // The statement's lines, fresh: the cents of a real movement, never zero.
 TLinhaNova GeraLinha(int anteriores, bool podeSemId) {
   TLinhaNova l;
-  if (anteriores > 0 && *rc::gen::inRange(0, 5) == 0) {
+  if (Opcoes().LinhasIguais && anteriores > 0 && *rc::gen::inRange(0, 5) == 0) {
     l.IgualA = *rc::gen::inRange(0, anteriores);
     l.ComId = false;
     return l;
@@ -534,6 +534,8 @@ void TarefaDyq::run(const TModelo& s0, TSistema& sut) const {
     falhas += fmt::format("a tarefa terminou com o status {} ({}) e {} arquivo esperando\n", status, mensagem,
                           resta ? "ainda há" : "não há");
   if (!falhas.empty()) Falha(sut, falhas);
+  // Dyq lists no more the files it was told of.
+  sut.Publica(s1);
   Verifica(s0, s1, sut, 0);
 }
 

@@ -20,7 +20,7 @@ auto Comandos() {
 RC_GTEST_PROP(ModeloDosLivros, AnySequenceOfMovesKeepsTheBooksTrue, ()) {
   // Exploring takes in the moves whose faults other branches are fixing.
   if (const char* t = std::getenv("MODELO_LIVROS_TUDO"); t && *t == '1')
-    Opcoes() = {.IdRepetido = true, .LinhaSemIdNoMeio = true};
+    Opcoes() = {.IdRepetido = true, .LinhaSemIdNoMeio = true, .LinhasIguais = true};
   TModelo inicial;
   TSistema sistema;
   rc::state::check(inicial, sistema, Comandos());
@@ -71,6 +71,16 @@ TEST(ModeloDosLivros, DISABLED_ALineWithoutIdInsertedBeforeBookedOnesIsBooked) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 10, 2500, 'D', -1}, {false, 1, 12, 4000, 'D', -1}}),
              C<Importa>(501), C<InsereLinha>(501, size_t{0}, TLinhaNova{false, 1, 8, 750, 'D', -1}),
              C<Importa>(501)});
+}
+
+// Two equal fees of one statement, both booked; the suite deletes one entry. Reopened, the line that
+// lost its entry is marked a probable duplicate of its twin's entry and not booked (issue-64c: lines
+// of one statement are never duplicates of each other).
+TEST(ModeloDosLivros, DISABLED_AnEqualLineOfTheSameStatementWhoseEntryWasDeletedIsBookedAgain) {
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 10, 2500, 'D', -1}, {false, 1, 1, 1, 'D', 0}}),
+             C<Importa>(501), C<Apaga>(size_t{1}), C<Importa>(501)});
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 10, 2500, 'D', -1}, {false, 1, 1, 1, 'D', 0}}),
+             C<Importa>(501), C<Apaga>(size_t{0}), C<Importa>(501)});
 }
 
 }  // namespace
