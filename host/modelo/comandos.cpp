@@ -1,0 +1,555 @@
+#include "host/modelo/comandos.h"
+
+#include <fmt/format.h>
+
+#include <algorithm>
+#include <numeric>
+#include <set>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <sstream>
+
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+
+namespace modelo {
+
+TOpcoes& Opcoes() {
+  static TOpcoes o;
+  return o;
+}
+
+namespace {
+
+const char* const kTextos[] = {"TARIFA", "PIX RECEBIDO", "TED ENVIADA", "BOLETO PAGO"};
+
+std::string Reais(int64_t c) { return fmt::format("{},{:02}", c / 100, c % 100); }
+
+std::string Descreve(const TMovimento& m) {
+  return fmt::format("[{} id {} {:02}/{:02} {} {} dcto {}{}{}]", m.Extrato, m.Id, m.Dia, m.Mes, m.Lado,
+                     Reais(m.Centavos), m.Dcto, m.Repetido ? " repetido" : "", m.Alterado ? " alterado" : "");
+}
+
+// The statement's lines, fresh: the cents of a real movement, never zero.
+TLinhaNova GeraLinha(int anteriores, bool podeSemId) {
+  TLinhaNova l;
+  if (Opcoes().LinhasIguais && anteriores > 0 && *rc::gen::inRange(0, 5) == 0) {
+    l.IgualA = *rc::gen::inRange(0, anteriores);
+    l.ComId = false;
+    return l;
+  }
+  l.ComId = !podeSemId || *rc::gen::inRange(0, 3) != 0;
+  l.Mes = *rc::gen::inRange(1, 3);
+  l.Dia = *rc::gen::inRange(1, 29);
+  l.Centavos = *rc::gen::inRange<int64_t>(1, 300000);
+  l.Lado = *rc::gen::element('D', 'C');
+  return l;
+}
+
+void MostraLinha(std::ostream& os, const TLinhaNova& l) {
+  os << "{" << (l.ComId ? "true" : "false") << ", " << l.Mes << ", " << l.Dia << ", " << l.Centavos << ", '" << l.Lado
+     << "', " << l.IgualA << "}";
+}
+
+TMovimento NovoMovimento(TModelo& m, int extrato, const TLinhaNova& l, const std::vector<size_t>& linhas) {
+  TMovimento r;
+  if (l.IgualA >= 0 && static_cast<size_t>(l.IgualA) < linhas.size()) {
+    r = m.Movimentos[linhas[static_cast<size_t>(l.IgualA)]];
+    r.Lancado = 0;
+    r.MaiorValor = r.Centavos;
+    r.Repetido = r.Alterado = r.Integrado = false;
+  } else {
+    r.Mes = l.Mes;
+    r.Dia = l.Dia;
+    r.Centavos = r.MaiorValor = l.Centavos;
+    r.Lado = l.Lado;
+    r.Dcto = std::to_string(m.ProximoDcto++);
+    r.Texto = std::string(kTextos[r.Centavos % 4]) + " " + r.Dcto;
+  }
+  r.Extrato = extrato;
+  r.Id = l.ComId ? m.ProximoId++ : 0;
+  return r;
+}
+
+// Where the statement's line at `posicao` goes among all movements (after its last line when past it).
+size_t IndiceGlobal(const TModelo& m, int extrato, size_t posicao) {
+  const auto linhas = m.LinhasDo(extrato);
+  if (posicao < linhas.size()) return linhas[posicao];
+  return linhas.empty() ? m.Movimentos.size() : linhas.back() + 1;
+}
+
+// The run's own failure, with what the screens said.
+[[noreturn]] void Falha(TSistema& sut, const std::string& oque) {
+  RC_FAIL(oque + "\nO que as telas disseram:\n" + sut.Usuario().Conversa());
+}
+
+std::string Lista(const std::multiset<TOferta>& o) {
+  std::string r;
+  for (const TOferta& x : o) r += " " + x.Dcto + "=" + Reais(x.Centavos);
+  return r.empty() ? " (nenhuma)" : r;
+}
+
+std::multiset<TOferta> OfertasEsperadas(const TModelo& m, int extrato) {
+  std::multiset<TOferta> r;
+  for (size_t i : m.LinhasDo(extrato))
+    if (TModelo::Oferecido(m.Movimentos[i])) r.insert({m.Movimentos[i].Dcto, m.Movimentos[i].Resta()});
+  return r;
+}
+
+// The review opened on the statement offers what is left of each line; the user imports them.
+void ImportaNaRevisao(const TModelo& s0, TSistema& sut, int extrato) {
+  integracao::TfrConsultaImportacaoExtratoBancario* t = sut.AbreRevisao(extrato);
+  const auto esperadas = OfertasEsperadas(s0, extrato);
+  const auto ofertas = t ? TSistema::Ofertas(*t) : std::multiset<TOferta>{};
+  if (ofertas != esperadas)
+    Falha(sut, fmt::format("a revisão do extrato {} oferece{} e devia oferecer{}", extrato, Lista(ofertas),
+                           Lista(esperadas)));
+  if (!t) return;
+  if (!ofertas.empty()) sut.Importa(*t);
+  sut.Fecha(*t);
+}
+
+// Marks the whole lines of the imported statement as told to Dyq: the model's expectation.
+void MarcaIntegrados(TModelo& m, int extrato) {
+  for (size_t i : m.LinhasDo(extrato)) {
+    TMovimento& mov = m.Movimentos[i];
+    if (mov.Id && !mov.Repetido && !mov.Alterado && mov.Inteiro()) mov.Integrado = true;
+  }
+}
+
+// A run that threw is a fault too: the user met an error the model does not expect.
+template <class F>
+void Executa(TSistema& sut, const char* oque, F&& f) {
+  try {
+    f();
+  } catch (const rc::detail::CaseResult&) {
+    throw;
+  } catch (const std::exception& e) {
+    Falha(sut, std::string(oque) + " terminou com o erro: " + e.what());
+  }
+}
+
+}  // namespace
+
+// ---- invariants ----
+
+void Verifica(const TModelo& s0, const TModelo& s1, TSistema& sut, int importado) {
+  std::string falhas;
+  // What the books hold of each document is what the model booked of its movements: never more
+  // than their value, never twice, and what the user imported is there.
+  std::map<std::string, int64_t> esperado, teto;
+  std::map<std::string, std::string> quem;
+  for (const TMovimento& m : s1.Movimentos) {
+    esperado[m.Dcto] += m.Lancado;
+    teto[m.Dcto] += m.MaiorValor;
+    quem[m.Dcto] += Descreve(m);
+  }
+  const auto lancado = sut.Lancado();
+  for (const auto& [dcto, l] : lancado)
+    if (!esperado.count(dcto)) falhas += fmt::format("lançado {} de um documento {} que nenhum extrato traz\n", Reais(l.Banco), dcto);
+  for (const auto& [dcto, valor] : esperado) {
+    const TLancadoDcto l = lancado.count(dcto) ? lancado.at(dcto) : TLancadoDcto{};
+    if (l.Banco > teto[dcto] || l.Contrapartida > teto[dcto])
+      falhas += fmt::format("{}: lançado além do valor: banco {}, contrapartida {}\n", quem[dcto], Reais(l.Banco),
+                            Reais(l.Contrapartida));
+    else if (l.Banco != valor || l.Contrapartida != valor)
+      falhas += fmt::format("{}: lançado banco {}, contrapartida {}; devia {}\n", quem[dcto], Reais(l.Banco),
+                            Reais(l.Contrapartida), Reais(valor));
+  }
+  // Dyq is told "integrated" exactly when a line is whole.
+  const std::multiset<int> ditos = sut.IntegradosNovos();
+  for (int id : std::set<int>(ditos.begin(), ditos.end())) {
+    for (const TMovimento& m : s1.Movimentos)
+      if (m.Id == id && (m.Repetido || !m.Inteiro()))
+        falhas += fmt::format("Dyq ouviu \"integrado\" do item {} que não está inteiro nos livros: {}\n", id, Descreve(m));
+  }
+  if (importado)
+    for (size_t i : s1.LinhasDo(importado)) {
+      const TMovimento& m = s1.Movimentos[i];
+      if (m.Integrado && !s0.Movimentos[i].Integrado && !ditos.count(m.Id))
+        falhas += fmt::format("a linha {} foi lançada inteira e Dyq não ouviu \"integrado\"\n", Descreve(m));
+    }
+  const std::string razao = sut.ViolacoesNovas();
+  if (!razao.empty()) falhas += "o verificador do razão acusa:\n" + razao;
+  if (!falhas.empty()) Falha(sut, falhas);
+  const std::string conversa = sut.Usuario().Conversa();
+  if (const char* v = std::getenv("MODELO_LIVROS_VERBOSO"); v && *v == '1') {
+    std::string livros;
+    for (const auto& [dcto, l] : lancado) livros += fmt::format(" {}={}", dcto, Reais(l.Banco));
+    std::fprintf(stderr, "livros:%s\n%s", livros.c_str(), conversa.c_str());
+  }
+}
+
+// ---- Libera ----
+
+Libera::Libera(const TModelo& m) {
+  RC_PRE(m.Extratos.size() < 4);
+  const int n = *rc::gen::inRange(1, 5);
+  for (int i = 0; i < n; ++i) Linhas.push_back(GeraLinha(i, true));
+}
+
+void Libera::apply(TModelo& m) const {
+  const int extrato = 501 + static_cast<int>(m.Extratos.size());
+  m.Extratos.push_back(extrato);
+  std::vector<size_t> linhas;
+  for (const TLinhaNova& l : Linhas) {
+    m.Movimentos.push_back(NovoMovimento(m, extrato, l, linhas));
+    linhas.push_back(m.Movimentos.size() - 1);
+  }
+}
+
+void Libera::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
+void Libera::show(std::ostream& os) const {
+  os << "Libera({";
+  for (size_t i = 0; i < Linhas.size(); ++i) {
+    if (i) os << ", ";
+    MostraLinha(os, Linhas[i]);
+  }
+  os << "})";
+}
+
+// ---- InsereLinha ----
+
+InsereLinha::InsereLinha(const TModelo& m) {
+  RC_PRE(!m.Extratos.empty());
+  Extrato = *rc::gen::elementOf(m.Extratos);
+  const size_t n = m.LinhasDo(Extrato).size();
+  Linha = GeraLinha(0, true);
+  Posicao = Linha.ComId || Opcoes().LinhaSemIdNoMeio ? *rc::gen::inRange<size_t>(0, n + 1) : n;
+}
+
+void InsereLinha::checkPreconditions(const TModelo& m) const {
+  RC_PRE(m.TemExtrato(Extrato));
+  RC_PRE(Posicao <= m.LinhasDo(Extrato).size());
+}
+
+void InsereLinha::apply(TModelo& m) const {
+  TMovimento mov = NovoMovimento(m, Extrato, Linha, {});
+  m.Insere(IndiceGlobal(m, Extrato, Posicao), std::move(mov));
+}
+
+void InsereLinha::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
+void InsereLinha::show(std::ostream& os) const {
+  os << "InsereLinha(" << Extrato << ", " << Posicao << ", ";
+  MostraLinha(os, Linha);
+  os << ")";
+}
+
+// ---- CorrigeLinha ----
+
+CorrigeLinha::CorrigeLinha(const TModelo& m) {
+  std::vector<size_t> comId;
+  for (size_t i = 0; i < m.Movimentos.size(); ++i)
+    if (m.Movimentos[i].Id && !m.Movimentos[i].Repetido) comId.push_back(i);
+  RC_PRE(!comId.empty());
+  Movimento = *rc::gen::elementOf(comId);
+  Centavos = *rc::gen::inRange<int64_t>(1, 300000);
+  RC_PRE(Centavos != m.Movimentos[Movimento].Centavos);
+}
+
+void CorrigeLinha::checkPreconditions(const TModelo& m) const {
+  RC_PRE(Movimento < m.Movimentos.size());
+  RC_PRE(m.Movimentos[Movimento].Id != 0 && !m.Movimentos[Movimento].Repetido);
+}
+
+void CorrigeLinha::apply(TModelo& m) const { m.Corrige(Movimento, Centavos); }
+
+void CorrigeLinha::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
+void CorrigeLinha::show(std::ostream& os) const { os << "CorrigeLinha(" << Movimento << ", " << Centavos << ")"; }
+
+// ---- RepeteId ----
+
+RepeteId::RepeteId(const TModelo& m) {
+  RC_PRE(Opcoes().IdRepetido);
+  std::vector<size_t> comId;
+  for (size_t i = 0; i < m.Movimentos.size(); ++i)
+    if (m.Movimentos[i].Id && !m.Movimentos[i].Repetido) comId.push_back(i);
+  RC_PRE(!comId.empty());
+  Movimento = *rc::gen::elementOf(comId);
+  Centavos = *rc::gen::inRange<int64_t>(1, 300000);
+}
+
+void RepeteId::checkPreconditions(const TModelo& m) const {
+  RC_PRE(Movimento < m.Movimentos.size());
+  RC_PRE(m.Movimentos[Movimento].Id != 0 && !m.Movimentos[Movimento].Repetido);
+}
+
+void RepeteId::apply(TModelo& m) const {
+  TMovimento& original = m.Movimentos[Movimento];
+  original.Repetido = true;
+  TLinhaNova l;
+  l.Mes = original.Mes;
+  l.Dia = original.Dia;
+  l.Centavos = Centavos;
+  l.Lado = original.Lado;
+  TMovimento mov = NovoMovimento(m, original.Extrato, l, {});
+  mov.Id = m.Movimentos[Movimento].Id;
+  mov.Repetido = true;
+  --m.ProximoId;
+  m.Insere(Movimento + 1, std::move(mov));
+}
+
+void RepeteId::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
+void RepeteId::show(std::ostream& os) const { os << "RepeteId(" << Movimento << ", " << Centavos << ")"; }
+
+// ---- Importa ----
+
+Importa::Importa(const TModelo& m) {
+  RC_PRE(!m.Extratos.empty());
+  Extrato = *rc::gen::elementOf(m.Extratos);
+}
+
+void Importa::checkPreconditions(const TModelo& m) const { RC_PRE(m.TemExtrato(Extrato)); }
+
+void Importa::apply(TModelo& m) const {
+  m.Importa(Extrato);
+  MarcaIntegrados(m, Extrato);
+}
+
+void Importa::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  Executa(sut, "a importação", [&] { ImportaNaRevisao(s0, sut, Extrato); });
+  Verifica(s0, s1, sut, Extrato);
+}
+
+void Importa::show(std::ostream& os) const { os << "Importa(" << Extrato << ")"; }
+
+// ---- SegundaJanela ----
+
+SegundaJanela::SegundaJanela(const TModelo& m) {
+  RC_PRE(!m.Extratos.empty());
+  Extrato = *rc::gen::elementOf(m.Extratos);
+}
+
+void SegundaJanela::checkPreconditions(const TModelo& m) const { RC_PRE(m.TemExtrato(Extrato)); }
+
+void SegundaJanela::apply(TModelo& m) const {
+  m.Importa(Extrato);
+  MarcaIntegrados(m, Extrato);
+}
+
+void SegundaJanela::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  Executa(sut, "a importação em duas janelas", [&] {
+    integracao::TfrConsultaImportacaoExtratoBancario* primeira = sut.AbreRevisao(Extrato);
+    ImportaNaRevisao(s0, sut, Extrato);
+    if (!primeira) return;
+    // The first window still shows what it read; whatever the second one booked meanwhile is
+    // named and left out, the rest booked.
+    if (!TSistema::Ofertas(*primeira).empty()) sut.Importa(*primeira);
+    sut.Fecha(*primeira);
+  });
+  Verifica(s0, s1, sut, Extrato);
+}
+
+void SegundaJanela::show(std::ostream& os) const { os << "SegundaJanela(" << Extrato << ")"; }
+
+// ---- Apaga ----
+
+namespace {
+std::vector<size_t> Apagaveis(const TModelo& m) {
+  std::vector<size_t> r;
+  for (size_t i = 0; i < m.Lancamentos.size(); ++i)
+    if (!(m.Movimentos[m.Lancamentos[i].Movimento].Mes == 1 && m.JaneiroEncerrado)) r.push_back(i);
+  return r;
+}
+}  // namespace
+
+Apaga::Apaga(const TModelo& m) {
+  const auto r = Apagaveis(m);
+  RC_PRE(!r.empty());
+  Lancamento = *rc::gen::elementOf(r);
+}
+
+void Apaga::checkPreconditions(const TModelo& m) const {
+  const auto r = Apagaveis(m);
+  RC_PRE(std::find(r.begin(), r.end(), Lancamento) != r.end());
+}
+
+void Apaga::apply(TModelo& m) const { m.Apaga(Lancamento); }
+
+void Apaga::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  const TLancamento& l = s0.Lancamentos[Lancamento];
+  Executa(sut, "a exclusão", [&] { sut.ApagaLancamento(s0.Movimentos[l.Movimento].Dcto, l.Centavos); });
+  Verifica(s0, s1, sut, 0);
+}
+
+void Apaga::show(std::ostream& os) const { os << "Apaga(" << Lancamento << ")"; }
+
+// ---- closing and locks ----
+
+EncerraJaneiro::EncerraJaneiro(const TModelo& m) { RC_PRE(!m.JaneiroEncerrado); }
+void EncerraJaneiro::checkPreconditions(const TModelo& m) const { RC_PRE(!m.JaneiroEncerrado); }
+void EncerraJaneiro::apply(TModelo& m) const { m.JaneiroEncerrado = true; }
+void EncerraJaneiro::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  sut.EncerraJaneiro();
+  sut.RelerViolacoes();   // what was booked before the closing is not the closing's fault
+  Verifica(s0, s1, sut, 0);
+}
+
+BloqueiaFevereiro::BloqueiaFevereiro(const TModelo& m) { RC_PRE(!m.FevereiroBloqueado); }
+void BloqueiaFevereiro::checkPreconditions(const TModelo& m) const { RC_PRE(!m.FevereiroBloqueado); }
+void BloqueiaFevereiro::apply(TModelo& m) const { m.FevereiroBloqueado = true; }
+void BloqueiaFevereiro::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  sut.BloqueiaFevereiro();
+  sut.RelerViolacoes();
+  Verifica(s0, s1, sut, 0);
+}
+
+// ---- entry files ----
+
+EnviaArquivo::EnviaArquivo(const TModelo& m) {
+  RC_PRE(m.Arquivos.size() < 4);
+  const int n = *rc::gen::inRange(1, 4);
+  for (int i = 0; i < n; ++i) Linhas.push_back(GeraLinha(i, false));
+}
+
+void EnviaArquivo::apply(TModelo& m) const {
+  TArquivo a;
+  a.Id = m.ProximoArquivo++;
+  for (TLinhaNova l : Linhas) {
+    l.ComId = false;
+    m.Movimentos.push_back(NovoMovimento(m, 0, l, a.Linhas));
+    a.Linhas.push_back(m.Movimentos.size() - 1);
+  }
+  m.Arquivos.push_back(std::move(a));
+}
+
+void EnviaArquivo::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
+void EnviaArquivo::show(std::ostream& os) const {
+  os << "EnviaArquivo({";
+  for (size_t i = 0; i < Linhas.size(); ++i) {
+    if (i) os << ", ";
+    MostraLinha(os, Linhas[i]);
+  }
+  os << "})";
+}
+
+ReenviaArquivo::ReenviaArquivo(const TModelo& m) {
+  RC_PRE(!m.Arquivos.empty() && m.Arquivos.size() < 5);
+  Arquivo = *rc::gen::inRange<size_t>(0, m.Arquivos.size());
+  Linha = *rc::gen::inRange<size_t>(0, m.Arquivos[Arquivo].Linhas.size());
+  Centavos = *rc::gen::inRange<int64_t>(1, 300000);
+  checkPreconditions(m);
+}
+
+void ReenviaArquivo::checkPreconditions(const TModelo& m) const {
+  RC_PRE(Arquivo < m.Arquivos.size() && Linha < m.Arquivos[Arquivo].Linhas.size());
+  // A line equal to one Dyq already sent is that movement, not a correction.
+  const TMovimento& antes = m.Movimentos[m.Arquivos[Arquivo].Linhas[Linha]];
+  for (const TMovimento& x : m.Movimentos) RC_PRE(!(x.Dcto == antes.Dcto && x.Centavos == Centavos));
+}
+
+void ReenviaArquivo::apply(TModelo& m) const {
+  TArquivo a = m.Arquivos[Arquivo];
+  a.Id = m.ProximoArquivo++;
+  a.Aguardando = true;
+  TMovimento corrigido = m.Movimentos[a.Linhas[Linha]];
+  corrigido.Centavos = corrigido.MaiorValor = Centavos;
+  corrigido.Lancado = 0;
+  corrigido.Integrado = false;
+  m.Movimentos.push_back(std::move(corrigido));
+  a.Linhas[Linha] = m.Movimentos.size() - 1;
+  m.Arquivos.push_back(std::move(a));
+}
+
+void ReenviaArquivo::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
+void ReenviaArquivo::show(std::ostream& os) const {
+  os << "ReenviaArquivo(" << Arquivo << ", " << Linha << ", " << Centavos << ")";
+}
+
+TarefaDyq::TarefaDyq(const TModelo& m) {
+  RC_PRE(!m.Arquivos.empty());
+}
+
+void TarefaDyq::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  std::string mensagem;
+  int status = 0;
+  Executa(sut, "a tarefa do Dyq", [&] { status = sut.ExecutaTarefaDyq(mensagem); });
+  // Dyq hears "integrated" of exactly the files now booked whole, once.
+  std::multiset<int> esperados;
+  bool resta = false;
+  for (size_t i = 0; i < s1.Arquivos.size(); ++i) {
+    if (s0.Arquivos[i].Aguardando && !s1.Arquivos[i].Aguardando) esperados.insert(s1.Arquivos[i].Id);
+    resta = resta || s1.Arquivos[i].Aguardando;
+  }
+  const std::multiset<int> ditos = sut.ArquivosIntegradosNovos();
+  std::string falhas;
+  if (ditos != esperados) {
+    auto lista = [](const std::multiset<int>& x) {
+      std::string r;
+      for (int i : x) r += " " + std::to_string(i);
+      return r.empty() ? std::string(" nenhum") : r;
+    };
+    falhas += "Dyq ouviu \"integrado\" dos arquivos" + lista(ditos) + "; devia ouvir dos arquivos" + lista(esperados) + "\n";
+  }
+  // The run's outcome tells the truth: success only when every file is booked whole.
+  if ((status == 1) == resta)
+    falhas += fmt::format("a tarefa terminou com o status {} ({}) e {} arquivo esperando\n", status, mensagem,
+                          resta ? "ainda há" : "não há");
+  if (!falhas.empty()) Falha(sut, falhas);
+  // Dyq lists no more the files it was told of.
+  sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
+// ---- kept sequences ----
+
+void Reproduz(const std::vector<TComandoPtr>& comandos) {
+  TModelo m;
+  TSistema sut;
+  for (const TComandoPtr& c : comandos) {
+    if (const char* v = std::getenv("MODELO_LIVROS_VERBOSO"); v && *v == '1') { c->show(std::cerr); std::cerr << "\n"; }
+    c->checkPreconditions(m);
+    c->run(m, sut);
+    c->apply(m);
+  }
+}
+
+}  // namespace modelo

@@ -1,0 +1,399 @@
+#include "host/modelo/sistema.h"
+
+#include <fmt/format.h>
+
+#include <nlohmann/json.hpp>
+
+#include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
+#include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/component/fila_mensagens.h"
+#include "framework/component/process_context.h"
+#include "framework/core/currency.h"
+#include "framework/component/class_registry.h"
+#include "framework/host/auto_thread.h"
+#include "framework/host/posting_lock_check.h"
+#include "framework/host/publicas.h"
+#include "framework/standins/telas_plataforma.h"
+#include "framework/ui/form.h"
+#include "framework/ui/edit.h"
+#include "framework/ui/edit_date.h"
+#include "framework/ui/grid.h"
+#include "framework/ui/list_view.h"
+#include "framework/ui/inconsistencias.h"
+#include "framework/ui/log_event_db.h"
+#include "framework/ui/packages_util.h"
+#include "host/demo_seed.h"
+#include "host/screen_controls.h"
+#include "module/registro.h"
+#include "testing/company_db.h"
+#include "testing/fake_http_server.h"
+#include "testing/program_folder.h"
+
+namespace modelo {
+
+using nlohmann::json;
+
+namespace {
+
+constexpr int kEmpresa = 1;
+constexpr int kContaBanco = 11, kContaReceitas = 30, kContaDespesas = 40;
+const std::string kArquivos = "/api/v1/lancamentos-contabeis/";
+
+std::string ValorJson(int64_t centavos) { return fmt::format("{}.{:02}", centavos / 100, centavos % 100); }
+int64_t EmCentavos(const vyn::Currency& c) { return c.Raw() / (vyn::Currency::kScale / 100); }
+
+// The module's shipped registry, once for the whole program (each world has its own database).
+void RegistraUmaVez() {
+  static const bool registrado = [] {
+    integracao::RegistraModulo(vyn::ClassRegistry());
+    return true;
+  }();
+  (void)registrado;
+}
+
+template <class T>
+T* Filho(vyn::TComponent& dono) {
+  for (vyn::TComponent* c : dono.Components())
+    if (auto* f = dynamic_cast<T*>(c)) return f;
+  return nullptr;
+}
+
+}  // namespace
+
+// ---- the user ----
+
+int TUsuario::Message(const vyn::TDialogRequest& r) {
+  const std::string& t = r.Text;
+  auto tem = [&t](const char* s) { return t.find(s) != std::string::npos; };
+  int resposta = vyn::mrOk;
+  if (r.Buttons & vyn::mbYes) {
+    // The user gives each line its own account, imports what is not prepared, and books nothing
+    // the screen marks as probably booked already.
+    resposta = tem("nenhum lançamento foi marcado") ? vyn::mrYes : vyn::mrNo;
+  } else if (!(r.Buttons & vyn::mbOK)) {
+    resposta = vyn::mrCancel;
+  }
+  conversa_ += "  [" + vyn::AnswerText(resposta) + "] " + t + "\n";
+  return resposta;
+}
+
+std::vector<std::string> TUsuario::ChooseFile(const vyn::TFileRequest& request) {
+  conversa_ += "  [arquivo recusado] " + request.Title + "\n";
+  return {};
+}
+
+void TUsuario::ShowInconsistencias(const vyn::TInconsistencias_VYN& list, const std::string& title) {
+  conversa_ += "  lista " + title + ":\n";
+  for (const auto& i : list.Itens()) conversa_ += "    " + i.Caption + "\n";
+}
+
+void TUsuario::RunModal(vyn::TForm_VYN& form) {
+  conversa_ += "  [tela fechada] " + form.ClassName() + "\n";
+  form.Close();
+}
+
+bool TUsuario::ChooseItems(const std::string& title, const std::vector<std::string>&, std::vector<bool>&) {
+  conversa_ += "  [escolha recusada] " + title + "\n";
+  return false;
+}
+
+std::string TUsuario::Conversa() { return std::exchange(conversa_, std::string()); }
+
+// ---- the platform ----
+
+struct TSistema::TPlataforma {
+  vyn::TTelasDaPlataformaRegistradas telas;
+  vyn::TVerificaBloqueioLancamento bloqueios;
+  std::unique_ptr<vyn::TDatabaseLogWriter> log;
+  vyn::TFormPtr<vyn::TForm_VYN> principal = vyn::MakeForm<vyn::TForm_VYN>();
+  vyn::TProcessContext antes;
+  vyn::TPastaProgramaTemp pasta{"modelo_livros"};
+};
+
+TSistema::TSistema() {
+  RegistraUmaVez();
+  empresa_ = std::make_unique<vyn::TTestCompanyDatabase>();
+  // Made as `integracao-host init --demo` makes it, before the module's attachment writes anything.
+  integracao_host::SemeiaDemonstracao(*empresa_->OpenAnother(), 202501);
+  dyq_ = std::make_unique<vyn::TFakeHttpServer>(std::chrono::seconds(3600));
+  Db().Execute("UPDATE TEMPRESAS SET BDDYQ = 'TRUE' WHERE BDCODEMP = ?", {kEmpresa});
+  Db().Execute("INSERT INTO TPARAMETRO (BDPARAM, BDVALORSTR) VALUES ('INTEGRACAO_DYQ_URL', ?)", {dyq_->BaseURL()});
+  Db().Execute("INSERT INTO TPARAMETRO (BDPARAM, BDVALORSTR) VALUES ('INTEGRACAO_DYQ_TOKEN', 'segredo')");
+  dyq_->On("GET", "/extratos-liberados", [this](const vyn::TFakeRequest& r) {
+    std::lock_guard<std::mutex> l(mutex_);
+    if (r.Param("empresa") != std::to_string(kEmpresa) || liberados_.empty()) return vyn::TFakeResponse(204, "");
+    return vyn::TFakeResponse::Json(200, liberados_);
+  });
+  dyq_->On("POST", "/retornos", vyn::TFakeResponse(200, "{}"));
+  Db().Execute("UPDATE TEMPRESAS SET BDCODWEB = 55 WHERE BDCODEMP = ?", {kEmpresa});
+  Db().Execute("INSERT INTO TPARAMETRO (BDPARAM, BDVALORSTR) VALUES ('INTEGRACAO_DYQ_LANCAMENTOS_URL', ?)", {dyq_->BaseURL()});
+  Db().Execute("INSERT INTO TPARAMETRO (BDPARAM, BDVALORSTR) VALUES ('INTEGRACAO_DYQ_LANCAMENTOS_TOKEN', 'segredo')");
+  dyq_->On("GET", kArquivos, [this](const vyn::TFakeRequest&) {
+    std::lock_guard<std::mutex> l(mutex_);
+    return vyn::TFakeResponse::Json(200, arquivosLista_);
+  });
+  dyq_->On("GET", kArquivos + "busca", [this](const vyn::TFakeRequest& r) {
+    return vyn::TFakeResponse::Json(200, json{{"link", dyq_->BaseURL() + "/f/" + r.Param("lancamento_id")},
+                                              {"data_inicial", "2025-01-01T00:00:00Z"},
+                                              {"data_final", "2025-02-28T00:00:00Z"},
+                                              {"nome", "Lancamentos"}}.dump());
+  });
+  dyq_->On("PUT", kArquivos + "integracao", vyn::TFakeResponse(200, "{}"));
+  plataforma_ = std::make_unique<TPlataforma>();
+  plataforma_->log = std::make_unique<vyn::TDatabaseLogWriter>(Db());
+  vyn::TProcessContext& ctx = vyn::ProcessContext();
+  plataforma_->antes = ctx;
+  ctx.Dialogs = &usuario_;
+  ctx.PostingLocks = &plataforma_->bloqueios;
+  ctx.ActionLog = plataforma_->log.get();
+  ctx.UserName = "ana.souza";
+  ctx.UserCode = 7;
+  ctx.MainForm = plataforma_->principal.get();
+  ctx.CustomerCode = "4321";
+  ctx.WP_AGENDAMENTO = 9;
+  ctx.WP_PLANO_TARVO = 3;
+  ctx.WP_ORDEM_AGENDAMENTO = 1;
+  vyn::TPublicas::SetReferencia(202501);
+  RelerViolacoes();
+}
+
+TSistema::~TSistema() {
+  plataforma_->principal.reset();
+  vyn::AguardaRemocoesSessoes();
+  vyn::TProcessContext& ctx = vyn::ProcessContext();
+  ctx.Dialogs = plataforma_->antes.Dialogs;
+  ctx.PostingLocks = plataforma_->antes.PostingLocks;
+  ctx.ActionLog = plataforma_->antes.ActionLog;
+  ctx.UserName = plataforma_->antes.UserName;
+  ctx.UserCode = plataforma_->antes.UserCode;
+  ctx.MainForm = plataforma_->antes.MainForm;
+  ctx.CustomerCode = plataforma_->antes.CustomerCode;
+  ctx.WP_AGENDAMENTO = plataforma_->antes.WP_AGENDAMENTO;
+  ctx.WP_PLANO_TARVO = plataforma_->antes.WP_PLANO_TARVO;
+  ctx.WP_ORDEM_AGENDAMENTO = plataforma_->antes.WP_ORDEM_AGENDAMENTO;
+  plataforma_.reset();
+  dyq_.reset();
+  empresa_.reset();
+}
+
+vyn::TDatabase& TSistema::Db() { return empresa_->Db(); }
+
+// ---- Dyq ----
+
+void TSistema::Publica(const TModelo& m) {
+  PublicaArquivos(m);
+  json liberados = json::object();
+  std::map<int, std::string> extratos;
+  for (int e : m.Extratos) {
+    liberados[std::to_string(e)] = {{"tipoConta", "Normal"},
+                                    {"dataInicial", "01/01/2025"},
+                                    {"dataFinal", "28/02/2025"},
+                                    {"conta", "11 BANCO CONTA MOVIMENTO"},
+                                    {"logLiberacaoData", "03/03/2025 09:30"}};
+    json linhas = json::array();
+    for (size_t i : m.LinhasDo(e)) {
+      const TMovimento& l = m.Movimentos[i];
+      json j = {{"data", fmt::format("{:02}/{:02}/{}", l.Dia, l.Mes, kAno)},
+                {"tipo", std::string(1, l.Lado)},
+                {"valor", ValorJson(l.Centavos)},
+                {"descricao", l.Texto},
+                {"documento", l.Dcto}};
+      if (l.Id) j["id"] = l.Id;
+      linhas.push_back(std::move(j));
+    }
+    extratos[e] = json{{"lancamentos", linhas}}.dump();
+  }
+  std::lock_guard<std::mutex> l(mutex_);
+  liberados_ = m.Extratos.empty() ? std::string() : liberados.dump();
+  for (const auto& [e, corpo] : extratos) {
+    if (!extratos_.count(e))
+      dyq_->On("GET", "/extratos/" + std::to_string(e) + "/lancamentos", [this, e](const vyn::TFakeRequest&) {
+        std::lock_guard<std::mutex> g(mutex_);
+        return vyn::TFakeResponse::Json(200, extratos_.at(e));
+      });
+    extratos_[e] = corpo;
+  }
+}
+
+void TSistema::PublicaArquivos(const TModelo& m) {
+  json lista = json::array();
+  std::map<int, std::string> textos;
+  for (const TArquivo& a : m.Arquivos) {
+    std::string texto;
+    for (size_t i : a.Linhas) {
+      const TMovimento& l = m.Movimentos[i];
+      const bool saida = l.Lado == 'D';
+      texto += fmt::format("L,1,{:02}/{:02}/{},{},{},{},,{},{}\n", l.Dia, l.Mes, kAno,
+                           saida ? kContaDespesas : kContaBanco, saida ? kContaBanco : kContaReceitas,
+                           ValorJson(l.Centavos), l.Texto, l.Dcto);
+    }
+    textos[a.Id] = texto;
+    if (a.Aguardando)
+      lista.push_back({{"id", std::to_string(a.Id)}, {"nome", "Lancamentos"},
+                       {"data_inicial", "2025-01-01T00:00:00Z"}, {"data_final", "2025-02-28T00:00:00Z"}});
+  }
+  std::lock_guard<std::mutex> l(mutex_);
+  arquivosLista_ = json{{"lancamentos_contabeis", lista}}.dump();
+  for (const auto& [id, texto] : textos) {
+    if (!arquivos_.count(id))
+      dyq_->On("GET", "/f/" + std::to_string(id), [this, id](const vyn::TFakeRequest&) {
+        std::lock_guard<std::mutex> g(mutex_);
+        return vyn::TFakeResponse(200, arquivos_.at(id), "application/octet-stream");
+      });
+    arquivos_[id] = texto;
+  }
+}
+
+int TSistema::ExecutaTarefaDyq(std::string& mensagem) {
+  vyn::TComponent dono;
+  auto* task = dynamic_cast<vyn::TAutoThreadPadrao*>(
+      vyn::ClassRegistry().CreateComponent("TAutoThreadImportacaoLancamentoDYQ", dono));
+  if (!task) throw std::runtime_error("a tarefa do Dyq não está registrada");
+  task->SetParametro("cod_empresa", std::to_string(kEmpresa));
+  task->SetParametro("referencia", "202501");
+  try {
+    task->ExecuteTask();
+    mensagem = task->MensagemExecucao();
+  } catch (const std::exception& e) {
+    mensagem = e.what();
+  }
+  return static_cast<int>(task->StatusExecucao());
+}
+
+std::multiset<int> TSistema::ArquivosIntegradosNovos() {
+  std::multiset<int> r;
+  const auto pedidos = dyq_->Requests();
+  for (size_t i = marcasLidas_; i < pedidos.size(); ++i) {
+    if (pedidos[i].Method != "PUT" || pedidos[i].Path != kArquivos + "integracao") continue;
+    const json corpo = json::parse(pedidos[i].Body, nullptr, false);
+    if (corpo.is_object() && corpo.contains("lancamento_id")) {
+      const json& id = corpo["lancamento_id"];
+      r.insert(id.is_number() ? id.get<int>() : std::stoi(id.get<std::string>()));
+    }
+  }
+  marcasLidas_ = pedidos.size();
+  return r;
+}
+
+std::multiset<int> TSistema::IntegradosNovos() {
+  std::multiset<int> r;
+  const auto pedidos = dyq_->Requests();
+  for (size_t i = retornosLidos_; i < pedidos.size(); ++i) {
+    if (pedidos[i].Path != "/retornos") continue;
+    const json corpo = json::parse(pedidos[i].Body, nullptr, false);
+    if (!corpo.is_object() || corpo.value("tipoRetorno", -1) != 0) continue;
+    for (const json& d : corpo["documento"].value("aDado", json::array()))
+      if (d.contains("extratoItemId") && d["extratoItemId"].is_number()) r.insert(d["extratoItemId"].get<int>());
+  }
+  retornosLidos_ = pedidos.size();
+  return r;
+}
+
+// ---- the review ----
+
+integracao::TfrConsultaImportacaoExtratoBancario* TSistema::AbreRevisao(int extrato) {
+  auto* filtro = vyn::TPackagesUtil::CarregaFormERetorna("TfrFiltroImportacaoExtratoBancarioDYQ",
+                                                         plataforma_->principal.get());
+  filtro->Show();
+  auto& f = dynamic_cast<integracao::TfrFiltroImportacaoExtratoBancarioDYQ&>(*filtro);
+  integracao_host::DefineValor(*f.edCODEMP, {{"value", std::to_string(kEmpresa)}});
+  integracao_host::Foca(*f.edDataIni);
+  integracao_host::Foca(*f.edDataFim);
+  integracao_host::Seleciona(*f.lvExtratos, {{"item", std::to_string(extrato)}});
+  integracao_host::Clica(*f.spConfirmar);
+  vyn::ProcessMessages();
+  auto* t = Filho<integracao::TfrConsultaImportacaoExtratoBancario>(*filtro);
+  if (!t) {
+    filtro->Close();
+    vyn::ProcessMessages();
+    return nullptr;
+  }
+  return t;
+}
+
+std::multiset<TOferta> TSistema::Ofertas(integracao::TfrConsultaImportacaoExtratoBancario& t) {
+  std::multiset<TOferta> r;
+  vyn::TClientDataSet c;
+  c.CloneCursor(*t.DAOLinhas());
+  for (c.First(); !c.Eof(); c.Next())
+    r.insert({c.FieldByName("BDDCTO").AsString(), EmCentavos(c.FieldByName("BDVALOR").AsCurrency())});
+  return r;
+}
+
+void TSistema::Importa(integracao::TfrConsultaImportacaoExtratoBancario& t) {
+  vyn::TClientDataSet& ds = *t.DAOLinhas();
+  const int n = ds.RecordCount();
+  for (int linha = 1; linha <= n; ++linha) {
+    ds.SetRecNo(linha);
+    const bool semDebito = ds.FieldByName("BDDEBITO").IsNull() || ds.FieldByName("BDDEBITO").AsInteger() == 0;
+    const bool semCredito = ds.FieldByName("BDCREDITO").IsNull() || ds.FieldByName("BDCREDITO").AsInteger() == 0;
+    if (semDebito)
+      integracao_host::DefineValor(*t.grGrid, {{"row", linha}, {"field", "BDDEBITO"}, {"value", std::to_string(kContaDespesas)}});
+    else if (semCredito)
+      integracao_host::DefineValor(*t.grGrid, {{"row", linha}, {"field", "BDCREDITO"}, {"value", std::to_string(kContaReceitas)}});
+  }
+  integracao_host::Clica(*t.spImportacao);
+  vyn::ProcessMessages();
+}
+
+void TSistema::Fecha(integracao::TfrConsultaImportacaoExtratoBancario& t) {
+  auto* filtro = dynamic_cast<vyn::TForm_VYN*>(t.Owner());
+  t.Close();
+  vyn::ProcessMessages();
+  if (filtro) filtro->Close();
+  vyn::ProcessMessages();
+  vyn::AguardaRemocoesSessoes();
+}
+
+// ---- what other programs of the suite do ----
+
+void TSistema::ApagaLancamento(const std::string& dcto, int64_t centavos) {
+  const vyn::Variant chave = Db().QueryValue(
+      "SELECT FIRST 1 BDCHAVE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDDCTO = ? AND BDVALOR = ?"
+      " AND (BDDEBITO = ? OR BDCREDITO = ?) ORDER BY BDCHAVE DESC",
+      {kEmpresa, dcto, vyn::Currency::FromRaw(centavos * 100), kContaBanco, kContaBanco});
+  if (chave.IsNull()) throw std::runtime_error("nenhum lançamento de " + dcto + " no valor " + ValorJson(centavos));
+  vyn::ExecutaComoSuite(Db(), "DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDCHAVE = ?", {kEmpresa, chave});
+}
+
+void TSistema::EncerraJaneiro() {
+  vyn::ExecutaComoSuite(Db(), "UPDATE TEMPRESAS_REF SET BDULTENC = '2025-01-31' WHERE BDCODEMP = ?", {kEmpresa});
+}
+
+void TSistema::BloqueiaFevereiro() {
+  vyn::ExecutaComoSuite(Db(),
+                        "INSERT INTO TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO)"
+                        " VALUES (1, ?, 'frConsultaImportacaoExtratoBancario', '2025-02-01', '2025-02-28', 'auditoria')",
+                        {kEmpresa});
+}
+
+// ---- what the books hold ----
+
+std::map<std::string, TLancadoDcto> TSistema::Lancado() {
+  std::map<std::string, TLancadoDcto> r;
+  const auto q = Db().QueryAll(
+      "SELECT BDDCTO, BDDEBITO, BDCREDITO, BDVALOR FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDDCTO STARTING WITH '7'",
+      {kEmpresa});
+  for (size_t i = 0; i < q.Rows.size(); ++i) {
+    TLancadoDcto& l = r[q.Value(i, "BDDCTO").AsString()];
+    auto conta = [&](const char* c) { return q.Value(i, c).IsNull() ? 0 : q.Value(i, c).AsInteger(); };
+    const int64_t v = EmCentavos(q.Value(i, "BDVALOR").AsCurrency());
+    if (conta("BDDEBITO") == kContaBanco || conta("BDCREDITO") == kContaBanco) l.Banco += v;
+    const int64_t outra = conta("BDDEBITO") == kContaBanco ? conta("BDCREDITO") : conta("BDDEBITO");
+    if (outra != 0 && outra != kContaBanco) l.Contrapartida += v;
+    ++l.Lancamentos;
+  }
+  return r;
+}
+
+std::string TSistema::ViolacoesNovas() {
+  auto agora = integracao_host::TInvariantesRazao::Le(Db());
+  std::string novas = integracao_host::TInvariantesRazao::Novas(violacoes_, agora);
+  violacoes_ = std::move(agora);
+  return novas;
+}
+
+void TSistema::RelerViolacoes() { violacoes_ = integracao_host::TInvariantesRazao::Le(Db()); }
+
+}  // namespace modelo
