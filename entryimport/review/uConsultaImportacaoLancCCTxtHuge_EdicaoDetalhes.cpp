@@ -241,9 +241,16 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosIncAfterEditField(const st
   if (!inc || !atual || atual->IsEmpty()) return;
   const std::string f = UpperCase(campo);
   const bool debito = Inteiro(*inc, "BDDEBCRE") == 0;
-  if (f == "BDCODEMPREENDIMENTO")
+  if (f == "BDCODEMPREENDIMENTO") {
     DAOSetValue(*atual, debito ? "BDCODEMPREEACAOD" : "BDCODEMPREEACAOC", V(Inteiro(*inc, "BDCODEMPREENDIMENTO")), 1);
-  else if (f == "BDCODIGOUNIIMOB")
+    // A unit belongs to its development: another development leaves the line without one.
+    if (!inc->FieldByName("BDCODIGOUNIIMOB").IsNull()) {
+      inc->Edit();
+      inc->FieldByName("BDCODIGOUNIIMOB").Clear();
+      inc->Post();
+      DAOSetValue(*atual, debito ? "BDCODUNIIMOBACAOD" : "BDCODUNIIMOBACAOC", Variant(), 1);
+    }
+  } else if (f == "BDCODIGOUNIIMOB")
     DAOSetValue(*atual, debito ? "BDCODUNIIMOBACAOD" : "BDCODUNIIMOBACAOC", V(Inteiro(*inc, "BDCODIGOUNIIMOB")), 1);
 }
 

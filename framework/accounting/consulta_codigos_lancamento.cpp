@@ -221,6 +221,19 @@ bool DaEmpresa(int tipo, int64_t code, const TEdit_Codigo_Search_VYN& edit, ICod
                       "AND (CAST(? AS INTEGER) = 0 OR EXISTS (SELECT 1 FROM TEMPRESAIMPOSTO EI WHERE EI.BDCODIMP = "
                       "I.BDCODIMP AND EI.BDCODEMP = ?))",
                       {Variant(code), Variant(empresa), Variant(empresa)}, out);
+    case tcEmpreendimentos:
+    case tcEmpreendimentosEmpresa:
+      return Consulta("SELECT E.BDNOMEEMPRE AS NOME, E.* FROM VEF_EMP_TCADEMPREENDIMENTO E WHERE E.BDCODEMP = ? AND "
+                      "E.BDCODEMPREENDIMENTO = ?",
+                      {Variant(empresa), Variant(code)}, out);
+    case tcUnidadesImobiliarias: {
+      // A unit is of the development its master edit holds, of that edit's company.
+      const TEdit_Codigo_Search_VYN* obra = edit.EditsMaster.empty() ? nullptr : edit.EditsMaster.front();
+      if (!obra || obra->Codigo() == 0) return false;
+      return Consulta("SELECT U.BDDESCRICAO AS NOME, U.* FROM VEF_BASE_TCADUNIDIMOBILIARIA U WHERE U.BDCODEMP = ? AND "
+                      "U.BDCODEMPREENDIMENTO = ? AND U.BDCODIGOUNIIMOB = ?",
+                      {Variant(EmpresaDe(*obra)), Variant(obra->Codigo()), Variant(code)}, out);
+    }
     default: return false;
   }
 }
@@ -235,7 +248,8 @@ bool TConsultaCodigosBanco::ConsultaTipo(int tipo) {
     case tcParticipante: case tcParticipanteCredito: case tcParticipanteDebito: case tcGeradorImportacaoSocios:
     case tcIdiomas: case tcYRKRelatorios: case tcContasPlanoContas: case tcContasAjusteECF:
     case tcContasPlanoContasAnalitica: case tcHistoricos: case tcTodosFuncionarios: case tcImpostoEmpresaSistemaOmie:
-    case tcQualificacaoRFB: case tcContador: case tcEscritorioContabil:
+    case tcQualificacaoRFB: case tcContador: case tcEscritorioContabil: case tcEmpreendimentos:
+    case tcEmpreendimentosEmpresa: case tcUnidadesImobiliarias:
       return true;
     default: return false;
   }

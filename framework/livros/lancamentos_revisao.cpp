@@ -28,6 +28,12 @@ constexpr const char* kColunasPR =
     "BDCODIMOVRUR, BDTIPDOC, BDTIPLAN, BDTIPMOV, BDCTACOR, BDTIPOPARTICIPANTE, BDCODTER, BDCPFMANUAL, BDTIPOPE, "
     "BDTRANSTIPMOV, BDTRANSCTACOR, BDTRANSTIPOPE, BDTRANSFERENCIA";
 
+// Every staged line of a rural producer comes with an empty row for the user to fill: a row nobody filled
+// (no property, document, entry, account or operation kind, participant) is no detail of the entry.
+constexpr const char* kProdutorPreenchido =
+    " and (BDCODIMOVRUR is not null or BDTIPDOC is not null or BDTIPLAN is not null or BDTIPMOV is not null or "
+    "BDTIPOPE is not null or BDCODTER is not null or BDCPFMANUAL is not null)";
+
 bool SessaoTemLinhas(TDatabase& db, const char* tabela, int sessao) {
   return db.TableExists(tabela) &&
          !db.QueryValue(std::string("select first 1 1 from ") + tabela + " where BDSESSAO = ?", {sessao}).IsNull();
@@ -83,7 +89,7 @@ TCopiaSessaoLancamentos::TCopiaSessaoLancamentos(TDatabase& db, const std::strin
   if (SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_PR_TEMP", sessao))
     produtor_ = &db.Prepared("insert into VZEL_EMPRESAS_TLAN_PR (BDCODEMP, BDCHAVE, " + std::string(kColunasPR) +
                              ") select BDCODEMP, BDCHAVE + ?, " + kColunasPR + " from TMP_VZEL_EMPRESAS_TLAN_PR_TEMP" +
-                             faixa);
+                             faixa + kProdutorPreenchido);
   if (SessaoTemLinhas(db, "TMP_VZEL_EMPRESAS_TLAN_INC_TEMP", sessao))
     incorporacao_ = &db.Prepared("insert into VZEL_EMPRESAS_TLAN_INC (BDCODEMP, BDCHAVE, BDDEBCRE, BDCODEMPREENDIMENTO, "
                                  "BDCODIGOUNIIMOB) select BDCODEMP, BDCHAVE + ?, BDDEBCRE, BDCODEMPREENDIMENTO, "
