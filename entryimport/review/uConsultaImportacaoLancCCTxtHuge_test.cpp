@@ -613,7 +613,10 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 0);
     t.spLancamentosPR->Down = false;
 
-    // A unit needs a development; both go to the credit side of the line.
+    // A unit needs a development; both go to the credit side of the line, and both must be the company's.
+    Db().Execute("insert into VEF_EMP_TCADEMPREENDIMENTO (BDCODEMP, BDCODEMPREENDIMENTO, BDNOMEEMPRE) values (1, 4, 'Obra')");
+    Db().Execute("insert into VEF_BASE_TCADUNIDIMOBILIARIA (BDCODEMP, BDCODEMPREENDIMENTO, BDCODIGOUNIIMOB, BDDESCRICAO) "
+                 "values (1, 4, 9, 'Sala 9')");
     t.dsGridItens->SetDataSet(&inc);
     inc.First();
     EXPECT_FALSE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
