@@ -2,6 +2,7 @@
 // The lines of an entry file as the import reads them: twice, a first pass for what only the whole file
 // tells (the participants it declares anywhere) and a second that imports, so that the file is never
 // held in memory whatever its size.
+#include <deque>
 #include <fstream>
 #include <istream>
 #include <memory>
@@ -29,10 +30,14 @@ class TArquivoTxtEmLinhas : public TLinhasArquivoTxt {
   void Reinicia() override;
 
  private:
+  // Splits a line holding carriage returns alone into the lines they end, kept for the next calls.
+  void SeparaFinsDeLinhaCR();
+
   std::ifstream in_;
   bool aberto_ = false;
   bool primeira_ = true;
   std::string bruta_;
+  std::deque<std::string> seguintes_;
 };
 
 // Text already in UTF-8 from a stream; a stream that cannot go back is copied first.

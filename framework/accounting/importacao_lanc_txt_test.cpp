@@ -215,6 +215,33 @@ TEST(EntryTextParser, AFileReadByLinesReadsAsTheWholeFile) {
   EXPECT_FALSE(TArquivoTxtEmLinhas(arquivo.string()).Aberto());
 }
 
+// A file saved with carriage returns alone is read line by line, not as one line; a UTF-16 file is refused
+// with the reason and what to do, never read as lines of stray characters.
+TEST(ImportacaoLancTxtTest, LinesEndedByCarriageReturnsAloneAreLinesAndUtf16IsRefusedWithItsReason) {
+  const auto arquivo = std::filesystem::temp_directory_path() / ("cr_" + std::to_string(::getpid()) + ".txt");
+  std::ofstream(arquivo, std::ios::binary) << "L,1,06/01/2025,11,30,10.00\rL,1,07/01/2025,11,30,20.00\r\rfim";
+  TArquivoTxtEmLinhas cr(arquivo.string());
+  std::vector<std::string> lidas;
+  for (std::string l; cr.Proxima(l);) lidas.push_back(l);
+  EXPECT_EQ(lidas, (std::vector<std::string>{"L,1,06/01/2025,11,30,10.00", "L,1,07/01/2025,11,30,20.00", "fim"}));
+  cr.Reinicia();
+  std::string primeira;
+  ASSERT_TRUE(cr.Proxima(primeira));
+  EXPECT_EQ(primeira, "L,1,06/01/2025,11,30,10.00");
+  for (const std::string& bytes : {std::string("\xFF\xFEL\0,\0" "1\0\n\0", 10), std::string("L\0,\0" "1\0\n", 7)}) {
+    std::ofstream(arquivo, std::ios::binary) << bytes;
+    TArquivoTxtEmLinhas utf16(arquivo.string());
+    std::string l;
+    try {
+      utf16.Proxima(l);
+      ADD_FAILURE() << "a UTF-16 file was read";
+    } catch (const std::runtime_error& e) {
+      EXPECT_NE(std::string(e.what()).find("UTF-16"), std::string::npos) << e.what();
+    }
+  }
+  std::filesystem::remove(arquivo);
+}
+
 // A line is known by the entry it holds: the same entry read from a copy of its file with other line
 // ends, around blanks, or at another line number is the same source; any change of what it books, or a
 // second equal entry of the file, is another.
