@@ -2,8 +2,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <tuple>
+
+#include <fmt/format.h>
 
 #include "framework/accounting/concilia_linhas_extrato.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -60,8 +63,12 @@ Currency ValorLinhaDYQ(const nlohmann::json& linha) {
   std::string t = Texto(linha, "valor");
   // The side comes from "tipo" alone: a signed value would be ambiguous. A bank moves cents: a third
   // decimal would be rounded away without anyone seeing it.
+  // Digits, then at most a separator and the cents: an exponent ("1e3") or a sign is no bank's value.
   const size_t ponto = t.find_first_of(".,");
-  const bool centavos = ponto == std::string::npos || t.size() - ponto - 1 <= 2;
+  const std::string inteiros = t.substr(0, ponto), decimais = ponto == std::string::npos ? "" : t.substr(ponto + 1);
+  auto digitos = [](const std::string& x) { return x.find_first_not_of("0123456789") == std::string::npos; };
+  const bool centavos = !inteiros.empty() && digitos(inteiros) && digitos(decimais) && decimais.size() <= 2 &&
+                        (ponto == std::string::npos || !decimais.empty());
   if (!centavos || !Currency::TryParse(t, v) || v < Currency())
     throw EDyqError("Valor inválido no lançamento do extrato: \"" + t + "\"", 200);
   return v;
@@ -191,8 +198,15 @@ nlohmann::json TImportacaoDYQMGR::LinhasTrazidas(nlohmann::json recebidas, bool 
   const size_t limiteTexto = conciliacao ? kTamanhoTextoConciliacaoDYQ : kTamanhoTextoLinhaDYQ;
   nlohmann::json linhas = nlohmann::json::array();
   FNaoTrazidas = 0;
+  // An id names one item: lines that repeat it could be neither booked nor reported apart.
+  std::map<int64_t, int> vezes;
+  for (const auto& l : recebidas)
+    if (l.is_object() && l.contains("id") && l["id"].is_number_integer()) ++vezes[l["id"].get<int64_t>()];
   for (auto& l : recebidas) {
-    const std::string motivo = l.is_object() ? MotivoLinhaNaoTrazida(l, limiteTexto) : "não é um lançamento";
+    std::string motivo = l.is_object() ? MotivoLinhaNaoTrazida(l, limiteTexto) : "não é um lançamento";
+    if (motivo.empty() && l.contains("id") && l["id"].is_number_integer() && vezes[l["id"].get<int64_t>()] > 1)
+      motivo = fmt::format("a identificação {} se repete em {} linhas do extrato, e nenhuma delas é trazida",
+                           l["id"].get<int64_t>(), vezes[l["id"].get<int64_t>()]);
     if (motivo.empty()) {
       linhas.push_back(std::move(l));
       continue;
