@@ -9,13 +9,28 @@ namespace vyn {
 
 std::string ChaveItemDyq(int64_t id) { return kPrefixoItemDyq + std::to_string(id); }
 
+namespace {
+
+// A text as the key weighs it: a statement sent again in other capitals or spacing says the same.
+std::string Normalizado(const std::string& texto) {
+  std::string r;
+  for (char c : UpperCase(Trim(texto))) {
+    const bool espaco = c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    if (!espaco) r += c;
+    else if (!r.empty() && r.back() != ' ') r += ' ';
+  }
+  return r;
+}
+
+}  // namespace
+
 std::string TChavesLinhasSemId::Chave(const std::string& extrato, const TLinhaSemId& l) {
   int ano = 0, mes = 0, dia = 0;
   DecodeDate(l.Data, ano, mes, dia);
   // The texts go by their hash: any letter and length keep the key within the record's column and
   // alphabet, and the day, side and value stay readable.
   const std::string dito = fmt::format("E|{}|{:04}{:02}{:02}|{}|{}|{}", extrato, ano, mes, dia, l.Saida ? 'D' : 'C',
-                                       l.Valor.Raw(), HashTexto(Trim(l.Documento) + "\n" + Trim(l.Texto)));
+                                       l.Valor.Raw(), HashTexto(Normalizado(l.Documento) + "\n" + Normalizado(l.Texto)));
   return dito + "|" + std::to_string(++vistas_[dito]);
 }
 

@@ -35,6 +35,9 @@ TEST(ChavesFonte, ALineWithoutIdIsKnownByWhatItsStatementSaysNotByItsPlace) {
   }
   TChavesLinhasSemId outroExtrato;
   EXPECT_NE(outroExtrato.Chave("D521", a), ka);
+  // Capitals and spacing are how a text is written, not what it says.
+  TChavesLinhasSemId escrita;
+  EXPECT_EQ(escrita.Chave("D520", Linha(10, 25, true, " a1", "Tarifa   a ")), ka);
 }
 
 TEST(ChavesFonte, EqualLinesOfOneStatementAreCountedOnlyAmongThemselves) {
