@@ -346,6 +346,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // lines equal to a movement booked under another identity are marked as probable duplicates.
   void LeContasNaAbertura();
   std::map<vyn::TBookmark, vyn::TFonteRegistrada> LeContas(vyn::TLivros& livros);
+  // Of lines the books hold under their key, those whose origin now says another day, value or side
+  // than what was booked, each with how it changed in the user's words.
+  std::map<vyn::TBookmark, std::string> MovimentosAlterados(const std::vector<vyn::TBookmark>& linhas);
   // The line comes back at what its account leaves to book.
   void DeixaResto(vyn::TBookmark linha, const vyn::TFonteRegistrada& conta);
   // Marks the lines (with their sources) that a movement booked under another identity matches.

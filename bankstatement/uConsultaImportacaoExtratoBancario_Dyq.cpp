@@ -255,12 +255,18 @@ void TfrConsultaImportacaoExtratoBancario::RemoveItensJaIntegrados() {
   }
   for (auto& [id, r] : guardados) FRetornosForaDaRevisao.push_back(std::move(r));
   if (jaIntegradas.empty()) return;
+  // An item Dyq sends again with another day, value or side is not booked twice, nor dropped unnamed.
+  const std::map<TBookmark, std::string> alterados = MovimentosAlterados(jaIntegradas);
   ExcluiLinhas(l, jaIntegradas);
   l->First();
-  if (auto* u = Util(); u && u->Inconsistencias())
-    u->Inconsistencias()->Add_Atencao(
-        empresa, std::to_string(jaIntegradas.size()) +
-                     " lançamento(s) deste extrato já foram integrados anteriormente e não serão importados novamente.");
+  TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
+  if (!inc) return;
+  for (const auto& [b, texto] : alterados)
+    inc->Add_Atencao(empresa, texto + " Não será importado novamente: confira o lançamento.");
+  if (jaIntegradas.size() > alterados.size())
+    inc->Add_Atencao(empresa, std::to_string(jaIntegradas.size() - alterados.size()) +
+                                  " lançamento(s) deste extrato já foram integrados anteriormente e não serão "
+                                  "importados novamente.");
 }
 
 void TfrConsultaImportacaoExtratoBancario::AtualizaListaChamador() {

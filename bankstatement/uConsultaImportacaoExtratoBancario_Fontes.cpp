@@ -16,6 +16,7 @@
 #include "framework/data/dataset_guards.h"
 #include "framework/data/fb_database.h"
 #include "framework/livros/baixa_pagamento.h"
+#include "framework/livros/chaves_fonte.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "settlement/uProcessoBaixas.h"
@@ -40,6 +41,14 @@ bool Completa(const TFonteRegistrada& c) { return c.Valor <= Currency() || c.Res
 
 constexpr const char* kParteBanco = "banco ";
 
+// What the statement says of a line, as it came: its bank text, else the text it brought.
+TLinhaSemId LinhaSemId(TClientDataSet& l, int banco) {
+  std::string texto = Trim(Txt(l, "BDCOMPLBANCARIO"));
+  if (texto.empty()) texto = Trim(Txt(l, "BDCOMPL"));
+  return {l.FieldByName("BDDATA").IsNull() ? TDateTime() : l.FieldByName("BDDATA").AsDateTime(), Valor(l, "BDVALOR"),
+          banco > 0 && Int(l, "BDCREDITO") == banco, Trim(Txt(l, "BDDCTO")), texto};
+}
+
 bool LadoBancoLancado(const TFonteRegistrada& c) {
   return std::any_of(c.Partes.begin(), c.Partes.end(),
                      [](const TParteFonte& p) { return p.Parte.rfind(kParteBanco, 0) == 0; });
@@ -58,16 +67,17 @@ void TfrConsultaImportacaoExtratoBancario::IdentificaFontes() {
   if (!l) return;
   TFilterGuard todas(*l, TFilterGuard::kAllRows);
   const int banco = ContaBanco();
-  // A line without a Dyq id is its statement's n-th: the Dyq statement's, else the file's of the account.
-  std::map<std::string, int> posicoes;
+  // A line without a Dyq id is known by what its statement (the Dyq statement's, else the account's file)
+  // says of it: the lines this review happens to hold never name it.
+  TChavesLinhasSemId semId;
   for (l->First(); !l->Eof(); l->Next()) {
     TOrigemLinha o;
     if (!Vazio(*l, "BDIDWEB")) {
-      o.Chave = TItensIntegradosDYQ::ChaveFonte(Int(*l, "BDIDWEB"));
+      o.Chave = ChaveItemDyq(Int(*l, "BDIDWEB"));
     } else {
       const std::string extrato = Int(*l, "BDIDEXTRATOWEB") > 0 ? fmt::format("D{}", Int(*l, "BDIDEXTRATOWEB"))
                                                                 : fmt::format("A{}|{}", banco, Trim(FArquivo));
-      o.Chave = fmt::format("E|{}|{}", extrato, ++posicoes[extrato]);
+      o.Chave = semId.Chave(extrato, LinhaSemId(*l, banco));
     }
     o.Lote = Int(*l, "BDIDEXTRATOWEB");
     o.Valor = Valor(*l, "BDVALOR");
@@ -126,6 +136,34 @@ std::map<TBookmark, TFonteRegistrada> TfrConsultaImportacaoExtratoBancario::LeCo
   return contas;
 }
 
+std::map<TBookmark, std::string> TfrConsultaImportacaoExtratoBancario::MovimentosAlterados(
+    const std::vector<TBookmark>& linhas) {
+  std::map<TBookmark, std::string> alterados;
+  TDAOFactory* l = DAOLinhas();
+  TDatabase* db = ProcessContext().Database;
+  if (!l || !db) return alterados;
+  std::map<int, std::vector<std::pair<TBookmark, TFonteLancada>>> porEmpresa;
+  {
+    TFilterGuard todas(*l, TFilterGuard::kAllRows);
+    for (TBookmark b : linhas) {
+      const TOrigemLinha* o = OrigemDe(b);
+      if (!o || !l->BookmarkValid(b)) continue;
+      l->GotoBookmark(b);
+      const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
+      porEmpresa[empresa].push_back({b, FonteDaLinha(empresa, *o)});
+    }
+  }
+  for (const auto& [empresa, fontes] : porEmpresa) {
+    std::vector<std::string> chaves;
+    for (const auto& [b, f] : fontes) chaves.push_back(f.Chave);
+    const auto registrados = MovimentosRegistrados(*db, empresa, TipoFonte(), chaves);
+    for (const auto& [b, f] : fontes)
+      if (auto r = registrados.find(f.Chave); r != registrados.end())
+        if (std::string m = MovimentoAlterado(f, r->second); !m.empty()) alterados.emplace(b, std::move(m));
+  }
+  return alterados;
+}
+
 void TfrConsultaImportacaoExtratoBancario::LeContasNaAbertura() {
   TDAOFactory* l = DAOLinhas();
   TDatabase* db = ProcessContext().Database;
@@ -135,6 +173,10 @@ void TfrConsultaImportacaoExtratoBancario::LeContasNaAbertura() {
   TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
   std::vector<TBookmark> lancadas;
   std::vector<std::pair<TBookmark, TFonteLancada>> semConta;
+  std::vector<TBookmark> comConta;
+  for (const auto& [b, c] : FContas) comConta.push_back(b);
+  // Booked in part as another movement: its rest would be weighed against a value the origin no longer says.
+  const std::map<TBookmark, std::string> alterados = MovimentosAlterados(comConta);
   {
     TFilterGuard todas(*l, TFilterGuard::kAllRows);
     for (const auto& [b, o] : FOrigens) {
@@ -144,6 +186,11 @@ void TfrConsultaImportacaoExtratoBancario::LeContasNaAbertura() {
       auto conta = FContas.find(b);
       if (conta == FContas.end()) {
         semConta.push_back({b, FonteDaLinha(empresa, o)});
+        continue;
+      }
+      if (auto a = alterados.find(b); a != alterados.end()) {
+        lancadas.push_back(b);
+        if (inc) inc->Add_Atencao(empresa, a->second + " Não será importado: confira o lançamento.");
         continue;
       }
       const std::string texto = TextoConta(FonteDaLinha(empresa, o), conta->second);

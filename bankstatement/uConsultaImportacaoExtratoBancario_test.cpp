@@ -6,7 +6,10 @@
 
 #include <array>
 #include <filesystem>
+#include <chrono>
 #include <fstream>
+#include <memory>
+#include <thread>
 #include <tuple>
 
 #include "bankstatement/dyq_test_support.h"
@@ -1649,6 +1652,44 @@ TEST_F(RevisaoExtratoTest, ALineBookedMeanwhileElsewhereIsNamedAndLeftOutAndTheO
   EXPECT_TRUE(nomeada);
   EXPECT_EQ(b->DAOLinhas()->RecordCount(), 1);
   a->Close();
+  b->Close();
+}
+
+// Another workstation books a line while this window's run is writing it: the run is not cancelled
+// with the database's words; it names that line with the other's booking and books the rest.
+TEST_F(RevisaoExtratoTest, ALineAnotherWorkstationBooksWhileThisRunWritesIsNamedAndTheRestBooked) {
+  Linha(1, 1001, 3001, 100, "PIX", "P1");
+  Linha(2, 1001, 3002, 40, "DEP", "D2");
+  TfrConsultaImportacaoExtratoBancario* b = Abre();
+  auto outra = Company().OpenAnother();
+  auto escrevendo = std::make_unique<TTransaction>(*outra);
+  TExecucaoLivros estacao;
+  estacao.Rotulo = "TfrConsultaImportacaoExtratoBancario";
+  estacao.Usuario = "bruno";
+  TLivros(*outra, estacao)
+      .RegistraFonte({empresaCod_, TTipoFonte::LinhaExtratoBanco, TItensIntegradosDYQ::ChaveFonte(11), "PIX", 999,
+                      Currency::FromInt(100)});
+  std::thread commit([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+    escrevendo->Commit();
+  });
+  struct TJunta {
+    std::thread& t;
+    ~TJunta() { t.join(); }
+  } junta{commit};
+  dialogs.Yes("nenhum lançamento foi marcado").Ok("1 lançamento(s) importado(s), 1 não importado(s)").List();
+  b->spImportacao->Click();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger(), 1);
+  EXPECT_EQ(Db().QueryValue("select BDVALOR from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsCurrency(),
+            Currency::FromInt(40));
+  bool nomeada = false;
+  for (const auto& i : inc_.Itens()) {
+    EXPECT_EQ(i.Caption.find("violation"), std::string::npos) << i.Caption;
+    nomeada |= i.Caption.find("no valor de 100,00 (PIX P1): já lançado em ") != std::string::npos &&
+               i.Caption.find("por bruno, no lançamento 999") != std::string::npos;
+  }
+  EXPECT_TRUE(nomeada);
+  EXPECT_EQ(b->DAOLinhas()->RecordCount(), 1);
   b->Close();
 }
 

@@ -477,5 +477,42 @@ TEST_F(ExtratoDYQTest, ALineWithoutSideOrWithASignedValueIsLeftOutNamedAndTheOth
   EXPECT_NE(Filho<TConciliacaoStub>(*t), nullptr);
 }
 
+// A value is digits and at most its cents, and an id names one line: an exponent, a sign or a lone
+// separator is no bank's value, and lines that share an id are all left out, on both roads.
+TEST_F(ExtratoDYQTest, AValueWrittenOtherwiseAndLinesSharingAnIdAreLeftOutNamed) {
+  Liberados(15, kDocumento);
+  auto* t = AbreComEmpresa();
+  t->PreencheListaExtratos(true);
+  server.On("GET", "/extratos/101/lancamentos", TFakeResponse::Json(200, R"({"lancamentos":[
+    {"id":1,"data":"05/03/2024","valor":"1e3","tipo":"D"},
+    {"id":2,"data":"05/03/2024","valor":"+5.00","tipo":"D"},
+    {"id":3,"data":"05/03/2024","valor":"5.","tipo":"D"},
+    {"id":4,"data":"05/03/2024","valor":".50","tipo":"D"},
+    {"id":9,"data":"05/03/2024","valor":"25.00","tipo":"D"},
+    {"id":9,"data":"06/03/2024","valor":"30.00","tipo":"D"},
+    {"id":10,"data":"06/03/2024","valor":"1050","tipo":"C"},
+    {"id":11,"data":"06/03/2024","valor":"7,5","tipo":"C"}]})"));
+  dialogs.List().List();
+  t->spConfirmar->Click();
+  auto* revisao = Filho<TRevisaoStub>(*t);
+  ASSERT_NE(revisao, nullptr);
+  auto* linhas = revisao->ListaObj()->Get<TLancamentoMGR>(3);
+  ASSERT_EQ(linhas->RecordCount(), 2);
+  linhas->First();
+  EXPECT_EQ(linhas->FieldByName("BDVALOR").AsCurrency(), vyn::Currency::FromInt(1050));
+  EXPECT_EQ(revisao->ListaObj()->GetInteger(preNaoTrazidas), 6);
+  std::vector<std::string> avisos;
+  for (const auto& i : t->Inconsistencias_VYN->Itens()) avisos.push_back(i.Caption);
+  ASSERT_EQ(avisos.size(), 6u);
+  EXPECT_EQ(avisos[0], "Lançamento 1 do extrato não foi trazido: Valor inválido no lançamento do extrato: \"1e3\".");
+  EXPECT_EQ(avisos[5], "Lançamento 9 do extrato (06/03/2024, 30,00) não foi trazido: a identificação 9 se repete em 2 "
+                       "linhas do extrato, e nenhuma delas é trazida.");
+
+  t->ckConciliacaoManual->SetChecked(true);
+  t->spConfirmar->Click();
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TEXTRATOBAN").AsInteger(), 2);
+  EXPECT_EQ(Db().QueryValue("select count(*) from VZEL_EMPRESAS_TEXTRATOBAN where BDIDITEMDYQ = 9").AsInteger(), 0);
+}
+
 }  // namespace
 }  // namespace integracao

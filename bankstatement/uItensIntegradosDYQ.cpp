@@ -10,6 +10,7 @@
 
 #include "framework/data/faixas_chaves.h"
 #include "framework/data/fb_database.h"
+#include "framework/livros/chaves_fonte.h"
 #include "framework/livros/livros.h"
 
 namespace integracao {
@@ -20,13 +21,13 @@ namespace {
 
 Variant Id(int64_t v) { return Variant(static_cast<long long>(v)); }
 
-constexpr const char* kPrefixo = "I|";
+constexpr const char* kPrefixo = kPrefixoItemDyq;
 
 TTipoFonte Tipo(int tipoConta) { return tipoConta == 2 ? TTipoFonte::LinhaExtratoCaixa : TTipoFonte::LinhaExtratoBanco; }
 
 }  // namespace
 
-std::string TItensIntegradosDYQ::ChaveFonte(int64_t idWeb) { return kPrefixo + std::to_string(idWeb); }
+std::string TItensIntegradosDYQ::ChaveFonte(int64_t idWeb) { return ChaveItemDyq(idWeb); }
 
 std::map<int64_t, bool> TItensIntegradosDYQ::Integrados(TDatabase& db, int empresa, int tipoConta) {
   // The stretches Dyq took, sorted and joined where they meet or overlap, so that each item finds its own

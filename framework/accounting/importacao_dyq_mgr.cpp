@@ -2,9 +2,12 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <regex>
 #include <tuple>
+
+#include <fmt/format.h>
 
 #include "framework/accounting/concilia_linhas_extrato.h"
 #include "framework/accounting/lancamento_mgr.h"
@@ -192,8 +195,15 @@ nlohmann::json TImportacaoDYQMGR::LinhasTrazidas(nlohmann::json recebidas, bool 
   const size_t limiteTexto = conciliacao ? kTamanhoTextoConciliacaoDYQ : kTamanhoTextoLinhaDYQ;
   nlohmann::json linhas = nlohmann::json::array();
   FNaoTrazidas = 0;
+  // An id names one item: lines that repeat it could be neither booked nor reported apart.
+  std::map<int64_t, int> vezes;
+  for (const auto& l : recebidas)
+    if (l.is_object() && l.contains("id") && l["id"].is_number_integer()) ++vezes[l["id"].get<int64_t>()];
   for (auto& l : recebidas) {
-    const std::string motivo = l.is_object() ? MotivoLinhaNaoTrazida(l, limiteTexto) : "não é um lançamento";
+    std::string motivo = l.is_object() ? MotivoLinhaNaoTrazida(l, limiteTexto) : "não é um lançamento";
+    if (motivo.empty() && l.contains("id") && l["id"].is_number_integer() && vezes[l["id"].get<int64_t>()] > 1)
+      motivo = fmt::format("a identificação {} se repete em {} linhas do extrato, e nenhuma delas é trazida",
+                           l["id"].get<int64_t>(), vezes[l["id"].get<int64_t>()]);
     if (motivo.empty()) {
       linhas.push_back(std::move(l));
       continue;

@@ -175,22 +175,18 @@ bool TLancamentoMGR::ImportacaoDAOExtratoBancario(TComponent* empresa, TComponen
                          cur.FieldByName("BDDATAMOV").AsDateTime(), cur.FieldByName("BDTIPO").AsInteger() == 0, cta,
                          cur.FieldByName("BDVALOR").AsCurrency(), cur.FieldByName("BDDESCRICAO").AsString(),
                          cur.FieldByName("BDDCTO").AsString());
-    // The bank's own text, as the ordinary review has it: a rule made from the line matches by it, and the
-    // messages name the line by it.
-    if (TField* banco = lanc->FindField("BDCOMPLBANCARIO")) {
-      lanc->Edit();
-      banco->SetAsString(cur.FieldByName("BDDESCRICAO").AsString());
-      lanc->Post();
-    }
+    // The bank's own text, as the ordinary review keeps it: a line without an id is known by it,
+    // and a rule made from the line matches by it.
+    lanc->Edit();
+    lanc->FieldByName("BDCOMPLBANCARIO").SetAsString(cur.FieldByName("BDDESCRICAO").AsString());
     // The Dyq statement the line came from: its receipts are read from Dyq as in the ordinary review.
     if (const TField* dyq = cur.FindField("BDIDEXTRATODYQ"); dyq && !dyq->IsNull()) {
-      lanc->Edit();
       lanc->FieldByName("BDIDEXTRATOWEB").SetAsInteger(dyq->AsInteger());
       // And the item: the review records and reports the line as the ordinary one does.
       if (const TField* item = cur.FindField("BDIDITEMDYQ"); item && !item->IsNull())
         lanc->FieldByName("BDIDWEB").SetAsInteger(item->AsInteger());
-      lanc->Post();
     }
+    lanc->Post();
   }
   lanc->First();
   TInconsistencias_VYN* lista = bloqueio ? bloqueio->Inconsistencias() : nullptr;

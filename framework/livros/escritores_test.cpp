@@ -35,7 +35,7 @@ fs::path RaizDoProjeto() {
 // builders of the demo and test companies, which stand for the suite's other modules, and the gate's own
 // guards in the database (a source freed with its entry).
 bool Isento(const std::string& relativo) {
-  for (const char* pasta : {"framework/livros/", "testing/", "bench/", "fuzz/", "host/journeys/", "build"})
+  for (const char* pasta : {"framework/livros/", "testing/", "bench/", "fuzz/", "host/journeys/", "host/modelo/", "build"})
     if (relativo.rfind(pasta, 0) == 0) return true;
   if (relativo.find("_test.cpp") != std::string::npos) return true;
   return relativo == "framework/schema/seed.cpp" || relativo == "host/demo_seed.cpp" ||

@@ -32,6 +32,8 @@ bool IsentaPelaTroca(TRegraLivros r) {
 
 }  // namespace
 
+std::string ChaveFonteGravada(const std::string& chave) { return ChaveGravada(chave); }
+
 std::string TExecucaoLivros::TelasSQL() const {
   std::string s = "|";
   for (const std::string& t : Telas) s += t + "|";
@@ -423,9 +425,9 @@ void TLivros::RegistraEmPartes(const std::vector<const TFonteLancada*>& fontes) 
         r = db_.Prepared(TextoPartesPreparado(kFontesEmPartesPorComando, partes)).ExecuteReturning(p);
       } catch (const EDatabaseError& e) {
         if (!e.IsUniqueViolation() && !e.IsLockConflict() && !e.IsCheckViolation()) throw;
-        // The statement wrote none of them: one by one, the first refused is named.
+        // The statement wrote none of them: one by one, the first refused is named (none: all are booked,
+        // and r, empty, names none).
         for (size_t k = i; k < i + kFontesEmPartesPorComando; ++k) RegistraPartes(*mesmas[k]);
-        throw;
       }
       if (!r.empty() && !r[0].IsNull() && r[0].AsInteger() >= 0) {
         const TFonteLancada& f = *mesmas[i + static_cast<size_t>(r[0].AsInteger())];
@@ -454,9 +456,9 @@ void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
         lote.Run(p);
       } catch (const EDatabaseError& e) {
         if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
-        // The statement wrote none of them: one by one, the first booked already is named.
+        // The statement wrote none of them: one by one, the first booked already is named. None is when
+        // the run it met has ended without booking them (another workstation's, cancelled): all are booked.
         for (size_t k = i; k < i + kFontesPorComando; ++k) RegistraFonte(*inteiras[k]);
-        throw;
       }
     }
   }
@@ -632,33 +634,52 @@ void TLivros::RegistraLinhasArquivo(const std::string& nome, const std::string& 
   // The stretch goes in its sources' order: a file's lines come in any order of date and value, and each
   // one inserted where its key falls would touch a page of the record's indexes of its own, which for a
   // large file no longer fit the engine's cache; in key order neighbouring lines share their pages.
-  try {
-    db_.Prepared("insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, "
-                 "BDVALOR, BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO) select "
-                 "T.BDCODEMP, ?, T.BDFONTE, cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || "
-                 "cast(? as varchar(180)), T.BDCHAVE + ?, " + valor + ", coalesce(" + valor + ", 0), T.BDDATA, "
-                 "nullif(T.BDDEBITO, 0), nullif(T.BDCREDITO, 0), nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa +
-                 " order by T.BDFONTE")
-        .Run({static_cast<int>(TTipoFonte::ArquivoLancamentos), std::string("A linha "), Utf8Left(nome, 150), desvio,
-              Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100), Utf8Left(execucao_.Rotulo, 200),
-              sessao, empresa, inicio, fim});
-  } catch (const EDatabaseError& e) {
-    if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
-    // Which line: the first of the stretch the record holds (committed by the other run), if any yet.
-    const std::vector<Variant> r = db_.ExecuteReturningAutonomous(
-        "select first 1 T.BDLINHA, T.BDFONTE" + faixa +
-            " and exists (select 1 from TINTEGRACAO_FONTE_LANCADA F where F.BDCODEMP = T.BDCODEMP and "
-            "F.BDTIPOFONTE = ? and F.BDFONTE = T.BDFONTE) order by T.BDLINHA",
-        {sessao, empresa, inicio, fim, static_cast<int>(TTipoFonte::ArquivoLancamentos)});
-    const bool achou = r.size() >= 2 && !r[0].IsNull();
-    const TFonteLancada f = FonteLinhaArquivo(nome, empresa, achou ? static_cast<int>(r[0].AsInteger()) : inicio,
-                                              achou ? r[1].AsString() : std::string(), 0, {}, {});
-    TFonteRegistrada antes;
-    if (achou)
-      if (auto x = FonteRegistrada(empresa, f.Tipo, f.Chave)) antes = *x;
-    if (antes.Usuario.empty()) antes.Usuario = "outra estação de trabalho, agora";
-    throw EFonteJaLancada(f, antes);
+  const std::string insere =
+      "insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, BDVALOR, "
+      "BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO) select T.BDCODEMP, ?, "
+      "T.BDFONTE, cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || cast(? as varchar(180)), T.BDCHAVE + ?, " +
+      valor + ", coalesce(" + valor + ", 0), T.BDDATA, nullif(T.BDDEBITO, 0), nullif(T.BDCREDITO, 0), "
+      "nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa + " order by T.BDFONTE";
+  const TParams p{static_cast<int>(TTipoFonte::ArquivoLancamentos), std::string("A linha "), Utf8Left(nome, 150), desvio,
+                  Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100), Utf8Left(execucao_.Rotulo, 200),
+                  sessao, empresa, inicio, fim};
+  // Met another run's lines: named when that run committed them; tried once more when it is gone (it was
+  // cancelled, or still writing: the insert then waits for it).
+  for (int tentativa = 0;; ++tentativa) {
+    try {
+      db_.Prepared(insere).Run(p);
+      return;
+    } catch (const EDatabaseError& e) {
+      if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
+      RecusaLinhaArquivo(nome, faixa, sessao, empresa, inicio, fim, tentativa > 0);
+    }
   }
+}
+
+void TLivros::RecusaLinhaArquivo(const std::string& nome, const std::string& faixa, int sessao, int empresa,
+                                 int inicio, int fim, bool sempre) {
+  // Which line: the first of the stretch the record holds (committed by the other run), if any yet; an
+  // aggregate answers one row whether or not there is one.
+  const TParams p{sessao, empresa, inicio, fim, static_cast<int>(TTipoFonte::ArquivoLancamentos)};
+  const std::string lancadas =
+      faixa + " and exists (select 1 from TINTEGRACAO_FONTE_LANCADA F where F.BDCODEMP = T.BDCODEMP and "
+              "F.BDTIPOFONTE = ? and F.BDFONTE = T.BDFONTE)";
+  const std::vector<Variant> r = db_.ExecuteReturningAutonomous("select min(T.BDLINHA)" + lancadas, p);
+  const bool achou = !r.empty() && !r[0].IsNull();
+  if (!achou && !sempre) return;
+  TParams daLinha = p;
+  if (achou) daLinha.push_back(r[0]);
+  const std::vector<Variant> fonte =
+      achou ? db_.ExecuteReturningAutonomous("select max(T.BDFONTE)" + lancadas + " and T.BDLINHA = ?", daLinha)
+            : std::vector<Variant>{};
+  const TFonteLancada f = FonteLinhaArquivo(nome, empresa, achou ? static_cast<int>(r[0].AsInteger()) : inicio,
+                                            fonte.empty() || fonte[0].IsNull() ? std::string() : fonte[0].AsString(),
+                                            0, {}, {});
+  TFonteRegistrada antes;
+  if (achou)
+    if (auto x = FonteRegistrada(empresa, f.Tipo, f.Chave)) antes = *x;
+  if (antes.Usuario.empty()) antes.Usuario = "outra estação de trabalho, agora";
+  throw EFonteJaLancada(f, antes);
 }
 
 }  // namespace vyn

@@ -145,6 +145,9 @@ struct TFonteLancada {
   int64_t Lote = 0;   // the batch its origin sent it in (a Dyq statement's id), 0 none
 };
 
+// A source's key as the record holds it (a key beyond the column's width by its hash).
+std::string ChaveFonteGravada(const std::string& chave);
+
 // What the record holds of a source booked earlier.
 struct TFonteRegistrada {
   std::string Descricao;
@@ -231,6 +234,10 @@ class TLivros {
                              int fim, int desvio);
 
  private:
+  // After the stretch of an entry file's lines met another run's: names the first line that run booked
+  // (raising EFonteJaLancada), or returns for one more try when it booked none (sempre: raises anyway).
+  void RecusaLinhaArquivo(const std::string& nome, const std::string& faixa, int sessao, int empresa, int inicio,
+                          int fim, bool sempre);
   void RegistraPartes(const TFonteLancada& f);
   // Sources booked in parts, several of as many parts to a statement.
   void RegistraEmPartes(const std::vector<const TFonteLancada*>& fontes);

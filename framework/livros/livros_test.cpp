@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 
 #include <fmt/format.h>
@@ -183,6 +184,57 @@ TEST_F(LivrosTest, TwoAttachmentsBookingOneSourceAtOnceCommitOnlyOne) {
   }
   primeira.join();
   EXPECT_EQ(outra->QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 1);
+}
+
+// A staged review's stretch of an entry file's lines, as the work table holds them (lines 1 to 3).
+void StagedFileLines(TDatabase& db) {
+  db.Execute("create table TRABALHO_LINHAS (BDSESSAO integer, BDCODEMP integer, BDCHAVE integer, BDLINHA integer, "
+             "BDFONTE varchar(120), BDVALOR numeric(18,4), BDDATA date, BDDEBITO integer, BDCREDITO integer, "
+             "BDDCTO varchar(60))");
+  for (int n = 1; n <= 3; ++n)
+    db.Execute("insert into TRABALHO_LINHAS values (1, 1, ?, ?, ?, 10, '2024-03-10', 40, 11, null)",
+               {n, n, "entrada " + std::to_string(n)});
+}
+
+// Two runs book one file's lines at once: the one that waited is told which line the other booked, in
+// words; the record holds each line once.
+TEST_F(LivrosTest, AFilesLinesBookedByTwoRunsAtOnceAreNamedToTheRunThatWaited) {
+  StagedFileLines(Db());
+  auto outra = Company().OpenAnother();
+  auto b = std::make_unique<TTransaction>(*outra);
+  TLivros(*outra, Execucao()).RegistraLinhasArquivo("b.txt", "TRABALHO_LINHAS", 1, 1, 2, 3, 100);
+  std::thread commit([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    b->Commit();
+  });
+  {
+    TTransaction a(Db());
+    try {
+      TLivros(Db(), Execucao()).RegistraLinhasArquivo("a.txt", "TRABALHO_LINHAS", 1, 1, 1, 3, 100);
+      ADD_FAILURE() << "booked twice";
+    } catch (const EFonteJaLancada& e) {
+      EXPECT_EQ(std::string(e.what()).rfind("A linha 2 do arquivo a.txt: já lançado em ", 0), 0u) << e.what();
+      EXPECT_NE(std::string(e.what()).find(" por ana, no lançamento 102."), std::string::npos) << e.what();
+    }
+  }
+  commit.join();
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 2);
+}
+
+// A line met in the stretch that no committed run holds (the writer's own, or one still being written)
+// is named as booked by another workstation: never the database's text.
+TEST_F(LivrosTest, AFilesLineMetUncommittedIsNamedInWords) {
+  StagedFileLines(Db());
+  TTransaction a(Db());
+  TLivros livros(Db(), Execucao());
+  livros.RegistraFonte(TLivros::FonteLinhaArquivo("a.txt", 1, 2, "entrada 2", 0, {}, {}));
+  try {
+    livros.RegistraLinhasArquivo("a.txt", "TRABALHO_LINHAS", 1, 1, 1, 3, 100);
+    ADD_FAILURE() << "booked twice";
+  } catch (const EFonteJaLancada& e) {
+    EXPECT_EQ(std::string(e.what()), "A linha 1 do arquivo a.txt: já lançado por outra estação de trabalho, agora.");
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA").AsInteger(), 1);
 }
 
 TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {

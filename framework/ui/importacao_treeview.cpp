@@ -713,7 +713,19 @@ int LinhasNodo(TNodoImportacao& n) {
 }
 }  // namespace
 
+namespace {
+// Tries of a run that meets sources another run is booking at the same moment.
+constexpr int kTentativasImportacao = 2;
+}  // namespace
+
 bool TUtilImportacao_Padrao_Treeview::Importa() {
+  // What another window or workstation booked while this run wrote is now in the books: the run is
+  // made again, as the user's next press would be, and leaves those lines out by name, booking the rest.
+  for (int tentativa = 1;; ++tentativa)
+    if (const std::optional<bool> r = ImportaUmaVez(tentativa < kTentativasImportacao)) return *r;
+}
+
+std::optional<bool> TUtilImportacao_Padrao_Treeview::ImportaUmaVez(bool refaz) {
   // The gate lives as long as the run.
   struct TFimLivros {
     std::unique_ptr<TLivros>& livros;
@@ -753,6 +765,7 @@ bool TUtilImportacao_Padrao_Treeview::Importa() {
     liquidadas_.clear();
     for (TNodoImportacao* n : lancamentos)
       if (ModoArquivoGrande(n->DAO)) Recarrega(n->DAO);
+    if (refaz && dynamic_cast<const EFonteJaLancada*>(&e)) return std::nullopt;
     RelataFimImportacao(std::string("A importação foi cancelada e nada foi gravado: ") + e.what(), true);
     GravaLogAdicional();
     return false;

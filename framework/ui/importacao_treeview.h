@@ -299,6 +299,9 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   using TRemovidas = std::map<TNodoImportacao*, std::pair<std::vector<TBookmark>, std::vector<TBookmark>>>;
   // Inside the run's transaction: checks the lines, reserves their keys and writes every node (aoGravar
   // when the writing begins); answers the lines written.
+  // One try of the run; nothing when it met a source another run was booking (another window or
+  // workstation) and refaz allows another try.
+  std::optional<bool> ImportaUmaVez(bool refaz);
   int Escreve(const std::vector<TNodoImportacao*>& lancamentos, TRemovidas& removidas,
               const std::function<void()>& aoGravar);
   // After the commit: the written and settled lines leave the review, and the summary counts what stays.

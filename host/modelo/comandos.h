@@ -25,8 +25,8 @@ void Verifica(const TModelo& s0, const TModelo& s1, TSistema& sut, int importado
 // Which moves the model makes. Those that meet a fault another branch is fixing are left out of the
 // run CI makes (the property stays a net for new faults) and in when exploring (scripts/explore --all).
 struct TOpcoes {
-  bool IdRepetido = false;        // Dyq re-sends a statement with an id on two lines: fixed on issue-64a
-  bool LinhaSemIdNoMeio = false;  // a line without an id inserted before the statement's end: issue-64a
+  bool IdRepetido = true;         // Dyq re-sends a statement with an id on two lines
+  bool LinhaSemIdNoMeio = true;   // a line without an id inserted before the statement's end
   bool LinhasIguais = false;      // equal lines in one statement or file: fixed on issue-64c
 };
 TOpcoes& Opcoes();

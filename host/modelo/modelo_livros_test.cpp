@@ -59,7 +59,7 @@ TEST(ModeloDosLivros, EveryMoveRunsOnTheModule) {
 
 // Two lines under one Dyq id cancel the whole import with a false "já lançado": the fee of the other
 // item is not booked (issue-64a: lines repeating an id are named and left out when read).
-TEST(ModeloDosLivros, DISABLED_ARepeatedIdLeavesOutItsLinesAndBooksTheRest) {
+TEST(ModeloDosLivros, ARepeatedIdLeavesOutItsLinesAndBooksTheRest) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 10, 2500, 'D', -1}, {true, 1, 11, 3000, 'D', -1}}),
              C<RepeteId>(size_t{0}, int64_t{4000}), C<Importa>(501)});
 }
@@ -67,7 +67,7 @@ TEST(ModeloDosLivros, DISABLED_ARepeatedIdLeavesOutItsLinesAndBooksTheRest) {
 // A line without an id inserted before booked id-less lines takes a booked line's place: it is removed
 // as "já lançado" in another line's entry and never booked (issue-64a: id-less lines keyed by what the
 // statement says of them).
-TEST(ModeloDosLivros, DISABLED_ALineWithoutIdInsertedBeforeBookedOnesIsBooked) {
+TEST(ModeloDosLivros, ALineWithoutIdInsertedBeforeBookedOnesIsBooked) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 10, 2500, 'D', -1}, {false, 1, 12, 4000, 'D', -1}}),
              C<Importa>(501), C<InsereLinha>(501, size_t{0}, TLinhaNova{false, 1, 8, 750, 'D', -1}),
              C<Importa>(501)});
