@@ -74,8 +74,10 @@ class ImpostosOmieTest : public CompanyDatabaseTest {
     };
     return e;
   }
+  // A payment of payable codigo paid on pagto, Omie's code of it named by both.
   static std::string Mov(const std::string& codigo, const std::string& pagto, const std::string& venc) {
-    return R"({"detalhes":{"cCodIntTitulo":")" + codigo + R"(","dDtPagamento":")" + pagto +
+    return R"({"detalhes":{"nCodBaixa":")" + codigo + "@" + pagto + R"(","cCodIntTitulo":")" + codigo +
+           R"(","dDtPagamento":")" + pagto +
            R"(","dDtVenc":")" + venc + R"(","cNumDocFiscal":"D-)" + codigo + R"("}})";
   }
   void Movimentos(const std::vector<std::string>& movs) {
