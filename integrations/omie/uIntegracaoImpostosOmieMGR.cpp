@@ -322,18 +322,24 @@ bool TIntegracaoImpostosOmieMGR::PagamentoJaLancado(TLivros& livros, const TMovi
   const std::optional<TFonteRegistrada> antes =
       livros.FonteRegistrada(Empresa, TTipoFonte::PagamentoOmie, ChavePagamentoOmie(m));
   if (!antes) return false;
-  // Omie corrected the amount of a payment settled before: the settlement stands at what was paid then,
-  // and the user is told the difference, which no run settles by itself.
-  if (!m.Liquidado && m.ValorPago && antes->Valor > Currency() && *m.ValorPago != antes->Valor) {
-    std::string aviso = "O pagamento " + m.CodigoBaixa + " do título \"" + m.CodigoIntegracao +
-                        "\" foi alterado na Omie para " + m.ValorPago->ToBR(2) + ", mas foi baixado por " +
-                        antes->Valor.ToBR(2);
-    if (antes->ChaveLancamento > 0) aviso += " no lançamento " + std::to_string(antes->ChaveLancamento);
-    if (!antes->DataHora.empty()) aviso += " em " + antes->DataHora;
-    aviso += ": a diferença de " + (*m.ValorPago - antes->Valor).Abs().ToBR(2) +
-             " não foi baixada; confira o pagamento e a baixa da guia.";
-    AddInconsistencia(aviso);
+  // Omie corrected a payment settled before: the settlement stands as it was booked, and the user is
+  // told what changed, which no run settles by itself.
+  std::vector<std::string> mudou;
+  if (!m.Liquidado && m.ValorPago && antes->Valor > Currency() && *m.ValorPago != antes->Valor)
+    mudou.push_back("o valor para " + m.ValorPago->ToBR(2) + " (baixado " + antes->Valor.ToBR(2) + "; diferença de " +
+                    (*m.ValorPago - antes->Valor).Abs().ToBR(2) + " não baixada)");
+  if (antes->ChaveLancamento > 0 && m.DataPagamento.Value != 0) {
+    const Variant dia = Database().QueryValue("SELECT BDDATA FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDCHAVE = ?",
+                                              {Empresa, antes->ChaveLancamento});
+    if (!dia.IsNull() && dia.AsDateTime().Days() != m.DataPagamento.Days())
+      mudou.push_back("a data para " + DateToStr(m.DataPagamento) + " (baixado em " + DateToStr(dia.AsDateTime()) + ")");
   }
+  if (mudou.empty()) return true;
+  std::string aviso = "O pagamento " + m.CodigoBaixa + " do título \"" + m.CodigoIntegracao + "\" foi alterado na Omie: " +
+                      Join(mudou, " e ") + ". A baixa";
+  if (antes->ChaveLancamento > 0) aviso += " do lançamento " + std::to_string(antes->ChaveLancamento);
+  if (!antes->DataHora.empty()) aviso += ", feita em " + antes->DataHora + ",";
+  AddInconsistencia(aviso + " não foi alterada; confira o pagamento e a baixa da guia.");
   return true;
 }
 
