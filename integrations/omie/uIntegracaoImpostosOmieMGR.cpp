@@ -351,8 +351,10 @@ bool TIntegracaoImpostosOmieMGR::BaixaPagamento(TLivros& livros, TProcessoBaixas
   const int antes = problemas->CountErros() + problemas->CountAtencao();
   TTransaction tx(Database());
   try {
-    // The same money booked by another road (the entry fetch's line of this payment) is left out.
-    if (const std::optional<TFonteRegistrada> igual = livros.MovimentoIgual(f)) {
+    // The same money booked by another road (the entry fetch's line of this payment) is left out; two
+    // payments Omie tells apart by their codes are two payments, however alike.
+    if (const std::optional<TFonteRegistrada> igual = livros.MovimentoIgual(f);
+        igual && igual->Tipo != TTipoFonte::PagamentoOmie) {
       tx.Rollback();
       AddInconsistencia(f.Descricao + ": não foi baixado, provável duplicidade de " + igual->Descricao +
                         (igual->ChaveLancamento > 0 ? ", já lançado no lançamento " + std::to_string(igual->ChaveLancamento)
