@@ -260,7 +260,13 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
     // write; this spares the settlement a write that would be undone).
     if (const auto antes = livros.FonteRegistrada(codEmp, TTipoFonte::PagamentoPortal, fonte)) {
       const TFonteLancada f{codEmp, TTipoFonte::PagamentoPortal, fonte, pg.ToString()};
-      AddInconsistencia(codImp, pg, std::string("Baixa não realizada: ") + EFonteJaLancada(f, *antes).what());
+      std::string motivo = std::string("Baixa não realizada: ") + EFonteJaLancada(f, *antes).what();
+      // A payment corrected in the portal after its settlement: what changed is told, never settled again.
+      if (antes->Valor > Currency() && antes->Valor != pg.ValorPagoTotal)
+        motivo += " O VYN Report informa agora " + pg.ValorPagoTotal.ToBR(2) + " e foram baixados " +
+                  antes->Valor.ToBR(2) + ": a diferença de " + (pg.ValorPagoTotal - antes->Valor).Abs().ToBR(2) +
+                  " não foi baixada.";
+      AddInconsistencia(codImp, pg, motivo);
       continue;
     }
     const std::string chaveDarf = guias->FieldByName("BDCHAVEDARF").AsString();
