@@ -281,10 +281,27 @@ void TProcessoBaixas::RealizaBaixaImposto(TComponent* prSender, const TDadosBaix
   FDarfGerPgto->SelectGuiasParaBaixa(chaves, prBloqueioLancamento, prSender->Name(), false);
   FDarfGerPgto->SetIndexFieldNames("BDCHAVEDARF");
   FDarfGerPgto->First();
+  FLancamentosImposto.clear();
   while (!FDarfGerPgto->Eof()) {
+    const size_t antes = FDarfGerPgto->LancamentosGerados().size();
     FDarfGerPgto->LancaBaixaImpostoAtual("", nullptr, nullptr);
+    if (FDarfGerPgto->LancamentosGerados().size() > antes)
+      FLancamentosImposto[FDarfGerPgto->LancamentosGerados().back()] += FDarfGerPgto->ValorLancado();
     FDarfGerPgto->Next();
   }
+}
+
+bool TProcessoBaixas::NomeiaBaixaImposto(TFonteLancada& f) const {
+  f.Valor = Currency();
+  for (const auto& [lancamento, valor] : FLancamentosImposto) f.Valor += valor;
+  if (f.Valor <= Currency()) return false;
+  f.ChaveLancamento = 0;
+  f.Partes.clear();
+  if (FLancamentosImposto.size() == 1)
+    f.ChaveLancamento = FLancamentosImposto.begin()->first;
+  else
+    f.Partes = PartesPorLancamento(FLancamentosImposto);
+  return true;
 }
 
 }  // namespace integracao

@@ -89,6 +89,10 @@ class TProcessoBaixas {
   // One paid tax guide without an imported entry.
   void RealizaBaixaImposto(vyn::TComponent* prSender, const TDadosBaixaImposto& prDados,
                            vyn::TBloqueioLancamento_VYN* prBloqueioLancamento);
+  // Has the peer's payment f name what the last RealizaBaixaImposto booked: its value and the entry (or
+  // entries) written, so that deleting the settlement frees the payment and a later run settles it
+  // again. False when nothing was booked.
+  bool NomeiaBaixaImposto(vyn::TFonteLancada& f) const;
   // Reloads saved link rows and checks them against the obligations.
   void AddRegistrosBaixas(vyn::TClientDataSet* prDAO, vyn::TComponent* prSender,
                           vyn::TEdit_Codigo_Search_VYN* prCodEmp, vyn::TInconsistencias_VYN* prInconsistencias,
@@ -248,6 +252,7 @@ class TProcessoBaixas {
   TDadosBaixaImposto FDadosBaixaImposto;
   vyn::TDARFGERPGTOMGR* FDarfGerPgto = nullptr;
   vyn::TEdit_Codigo_Search_VYN* FCodEmpBaixaImposto = nullptr;   // made by RealizaBaixaImposto, freed with this
+  std::map<int, vyn::Currency> FLancamentosImposto;   // what the last RealizaBaixaImposto booked, by entry
   vyn::Currency FValorParcial;
   vyn::TLancamentoMGR* FDAOMultiLanc = nullptr;
   vyn::TBaixasAdicionaisDoVinculo* FBaixasAdicionaisDoVinculo = nullptr;

@@ -161,6 +161,10 @@ class TProcessoBaixas::TExecucaoBaixas {
   // link's value, capped by what is left. Nothing left refuses the link, naming what used the entry.
   Currency Restante() const;
   Currency ValorPrincipal() const { return std::min(pb_.ValorPgto(fonte_), Restante()); }
+  // An installment's principal: as ValorPrincipal, but less than a cent of the line left beside it is
+  // the bank's rounding of what the installment owes in fractions of a cent, and goes with it (its
+  // manager books the money and pays what is owed).
+  Currency ValorPrincipalParcela() const;
   bool CabeNoLancamento();
   void ContaUso(Currency valor);
   // What a line with receipt links has left once every part its links posted is counted: the receipt's
@@ -821,6 +825,12 @@ Currency TProcessoBaixas::TExecucaoBaixas::Restante() const {
   return dao_->FieldByName("BDVALOR").AsCurrency() - usado;
 }
 
+Currency TProcessoBaixas::TExecucaoBaixas::ValorPrincipalParcela() const {
+  const Currency resta = Restante();
+  const Currency valor = ValorPrincipal();
+  return resta - valor < kUmCentavo ? resta : valor;
+}
+
 bool TProcessoBaixas::TExecucaoBaixas::CabeNoLancamento() {
   if (Restante() > Currency()) return true;
   std::string usados;
@@ -1239,7 +1249,7 @@ bool TProcessoBaixas::TExecucaoBaixas::PostaParcela(TMovParPgtoMGR& m, int64_t p
   // more than its entry has left after the entry's other links.
   const bool principal = parte == -1 || TipoBaixaDoRecibo(parte) == tbpPrincipal;
   if (principal)
-    m.OnGetValorPgto = [this](TComponent*) { return ValorPrincipal(); };
+    m.OnGetValorPgto = [this](TComponent*) { return ValorPrincipalParcela(); };
   else
     m.OnGetValorPgto = [pb, f = fonte_](TComponent*) { return pb->ValorPgto(f); };
   const int64_t entrada = GrupoLink();

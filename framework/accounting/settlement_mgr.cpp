@@ -918,7 +918,8 @@ struct TMovParPgtoMGR::TBaixaParcela {
   bool AbateSaldo = false;
   std::string Descricao;
   Currency Saldo;
-  Currency Valor;
+  Currency Valor;     // what the payment row pays of the installment
+  Currency Lancado;   // what the entry books: the money, which may exceed Valor by less than a cent
   TDateTime Data;
   int Debito = 0;
   int Credito = 0;
@@ -945,6 +946,11 @@ std::optional<TMovParPgtoMGR::TBaixaParcela> TMovParPgtoMGR::BaixaDaParte(int pa
   // What the caller says was paid; settling the open balance instead would call a partly paid
   // installment settled by a link larger than what is left.
   b.Valor = OnGetValorPgto ? OnGetValorPgto(this) : principal ? b.Saldo : valorParte_;
+  b.Lancado = b.Valor;
+  // Money moves in cents and an installment may owe fractions of one: money less than a cent above what
+  // is owed settles it, the entry booking the money and the payment what was owed, so that neither
+  // keeps a rest nobody can pay.
+  if (principal && b.Valor > b.Saldo && b.Valor - b.Saldo < kUmCentavo) b.Valor = b.Saldo;
   if (!ValorAceito(b.Valor, b.AbateSaldo ? &b.Saldo : nullptr, b.Descricao)) return std::nullopt;
   b.Data = OnGetDataPagamento ? OnGetDataPagamento(this) : Today();
   if (!ContasDaBaixa(b)) return std::nullopt;
@@ -1014,7 +1020,7 @@ TPagamentoBaixa TMovParPgtoMGR::PagamentoDaBaixa(const TBaixaParcela& b, const s
   p.Descricao = b.Descricao;
   p.Origem = Origem();
   p.TipoBaixa = b.Tipo;
-  p.Valor = b.Valor;
+  p.Valor = b.Lancado;   // recorded as what the entry booked of its line
   p.ChaveOrigem = origem;
   p.Obrigacao = obrigacao;
   return p;
@@ -1043,7 +1049,7 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
   if (JaBaixado(origem, obrigacao, b->Tipo, b->Descricao, grupo_.Pagamentos)) return false;
   const int t = b->Tipo;
   const TLancamentoBaixa l = Lancamento(
-      b->Data, b->Debito, b->Credito, b->Valor,
+      b->Data, b->Debito, b->Credito, b->Lancado,
       fmt::format("Baixa {}da parcela {} do documento {}",
                   t == tbpDesconto ? "(desconto) " : t == tbpMulta ? "(multa) " : t == tbpJuros ? "(juros) " : "",
                   FieldByName("BDPARCELAPAR").IsNull() ? std::to_string(ordem) : FieldByName("BDPARCELAPAR").AsString(),
@@ -1064,7 +1070,7 @@ bool TMovParPgtoMGR::Posta(int parte, bool agrupado, bool ultimo) {
     Post();
     if (agrupado) grupo_.Abatidos.emplace_back(GetBookmark(), b->Valor);
   }
-  SetValorLancado(b->Valor);
+  SetValorLancado(b->Lancado);
   if (agrupado && ultimo) pLimpaParcela();
   return true;
 }

@@ -24,6 +24,9 @@ namespace vyn {
 // The settlement kind of an additional part's kind (2 discount, 3 fine, 4 interest); -1 principal.
 int TipoBaixaDaParte(int tipoParte);
 
+// The smallest amount money moves by: a settlement leaves no rest smaller than it.
+inline constexpr Currency kUmCentavo = Currency::FromRaw(Currency::kScale / 100);
+
 class TInconsistencias_VYN;
 class TEdit_Codigo_Search_VYN;
 class TBloqueioLancamento_VYN;

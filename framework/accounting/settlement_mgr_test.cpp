@@ -466,6 +466,38 @@ TEST_F(SettlementMgrTest, InstallmentPartialPaymentsPartsGroupsAndRefusals) {
             2);
 }
 
+// Money moves in cents, an installment may owe fractions of one: money less than a cent above what is
+// owed pays it off (the entry books the money, the payment what was owed); a cent above is refused.
+TEST_F(SettlementMgrTest, MoneyWithinACentAboveAnInstallmentsFractionPaysItOff) {
+  const Currency terco = Currency::Parse("33.3333");
+  seed::AddDocumentoFiscal(Db(), 0, 1, 34, 4714, EncodeDate(2024, 3, 1), R(100),
+                           {{1, terco, EncodeDate(2024, 3, 10), 0}, {2, terco, EncodeDate(2024, 4, 10), 0}});
+  auto* m = TMovParPgtoEntMGR::CreateMgr(&owner_);
+  Prepara(*m);
+  m->SetCODEMP_MGR(1);
+  m->SelectGuiasParaBaixa({"1...34.1.0", "1...34.2.0"}, m->GetTableJoinParcelamento(1), m->GetTablePagamento());
+  m->SetIndexFieldNames("BDCHAVE;BDORDEMPAR");
+  m->SetContas(m->ConfContasOnline()->GetConfiguracaoPorChave(1, 1, data_));
+  Currency pago = Currency::Parse("33.34");
+  m->OnGetValorPgto = [&](TComponent*) { return pago; };
+
+  ASSERT_TRUE(m->FindKey({34, 1}));
+  ASSERT_TRUE(m->LancaBaixaParcelaAtual(0)) << Ultima();
+  EXPECT_EQ(m->ValorLancado(), pago);
+  EXPECT_EQ(m->FieldByName("BDSALDOAPAGAR").AsCurrency(), Currency());
+  EXPECT_EQ(Lancamentos().Value(0, "BDVALOR").AsCurrency(), pago);
+  EXPECT_EQ(Db().QueryValue("select BDVALORPGTO from VEF_EMP_TMOVENTPARPGTO where BDCHAVE = 34 and BDORDEMPAR = 1")
+                .AsCurrency(),
+            terco);
+
+  origem_ = 8;
+  pago = Currency::Parse("33.3434");
+  ASSERT_TRUE(m->FindKey({34, 2}));
+  EXPECT_FALSE(m->LancaBaixaParcelaAtual(0));
+  EXPECT_NE(Ultima().find("maior que o saldo a pagar"), std::string::npos) << Ultima();
+  EXPECT_EQ(Lancamentos().Rows.size(), 1u);
+}
+
 // Another workstation settling the same obligation holds its row: this one waits for it, and once the
 // other commits refuses the settlement with a plain message, writing nothing; a free row settles.
 TEST_F(SettlementMgrTest, AnObligationAnotherWorkstationIsSettlingIsRefusedWithoutWritingAnything) {

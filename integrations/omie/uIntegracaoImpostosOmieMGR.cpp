@@ -29,13 +29,14 @@ namespace {
 
 std::string DataOuVazio(TDateTime d) { return d.Value == 0 ? "não informado" : DateToStr(d); }
 
-// An Omie payment as a source of the books: Omie's own code of it. An answer without the code names
-// the payment by its payable, day and amount and its place among equal payments of the answer (a rerun's
-// are the same ones; a corrected one then looks new, which only the code avoids).
-std::string ChavePagamentoOmie(const TMovimentosFinanceiros& m, int ocorrencia) {
-  if (!m.CodigoBaixa.empty()) return "baixa|" + m.CodigoBaixa;
-  return m.CodigoIntegracao + "|" + DateToSQL(m.DataPagamento) + "|" +
-         (m.ValorPago ? m.ValorPago->ToSQL() : std::string()) + "|" + std::to_string(ocorrencia);
+// An Omie payment as a source of the books: Omie's own code of it, which a correction of its date or
+// amount in Omie keeps. A payment without it is refused: its payable, day and amount change when it is
+// corrected, and a record repeated on another page could not be told from a second payment.
+std::string ChavePagamentoOmie(const TMovimentosFinanceiros& m) { return "baixa|" + m.CodigoBaixa; }
+
+std::string DescricaoPagamentoOmie(const TMovimentosFinanceiros& m) {
+  return "Pagamento na Omie do título " + m.CodigoIntegracao + " em " + DataOuVazio(m.DataPagamento) +
+         (m.ValorPago ? " de " + m.ValorPago->ToBR(2) : std::string());
 }
 
 }  // namespace
@@ -302,6 +303,81 @@ int TIntegracaoImpostosOmieMGR::LocalizaGuia(const TMovimentosFinanceiros& mov, 
   return chave;
 }
 
+bool TIntegracaoImpostosOmieMGR::PagamentoAceito(const TMovimentosFinanceiros& m, int chave) {
+  const std::string guia = "O pagamento da guia " + std::to_string(chave) + " (título \"" + m.CodigoIntegracao + "\")";
+  if (!m.ValorPagoInvalido.empty() || (m.ValorPago && *m.ValorPago <= Currency())) {
+    AddInconsistencia(guia + " veio da Omie com o valor pago \"" + (m.ValorPago ? m.ValorPago->ToBR(2) : m.ValorPagoInvalido) +
+                      "\": a guia não foi baixada.");
+    return false;
+  }
+  if (m.CodigoBaixa.empty()) {
+    AddInconsistencia(guia + ", pago em " + DataOuVazio(m.DataPagamento) +
+                      ", veio da Omie sem o código da baixa (nCodBaixa): a guia não foi baixada.");
+    return false;
+  }
+  return true;
+}
+
+bool TIntegracaoImpostosOmieMGR::PagamentoJaLancado(TLivros& livros, const TMovimentosFinanceiros& m) {
+  const std::optional<TFonteRegistrada> antes =
+      livros.FonteRegistrada(Empresa, TTipoFonte::PagamentoOmie, ChavePagamentoOmie(m));
+  if (!antes) return false;
+  // Omie corrected a payment settled before: the settlement stands as it was booked, and the user is
+  // told what changed, which no run settles by itself.
+  std::vector<std::string> mudou;
+  if (!m.Liquidado && m.ValorPago && antes->Valor > Currency() && *m.ValorPago != antes->Valor)
+    mudou.push_back("o valor para " + m.ValorPago->ToBR(2) + " (baixado " + antes->Valor.ToBR(2) + "; diferença de " +
+                    (*m.ValorPago - antes->Valor).Abs().ToBR(2) + " não baixada)");
+  if (antes->ChaveLancamento > 0 && m.DataPagamento.Value != 0) {
+    const Variant dia = Database().QueryValue("SELECT BDDATA FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDCHAVE = ?",
+                                              {Empresa, antes->ChaveLancamento});
+    if (!dia.IsNull() && dia.AsDateTime().Days() != m.DataPagamento.Days())
+      mudou.push_back("a data para " + DateToStr(m.DataPagamento) + " (baixado em " + DateToStr(dia.AsDateTime()) + ")");
+  }
+  if (mudou.empty()) return true;
+  std::string aviso = "O pagamento " + m.CodigoBaixa + " do título \"" + m.CodigoIntegracao + "\" foi alterado na Omie: " +
+                      Join(mudou, " e ") + ". A baixa";
+  if (antes->ChaveLancamento > 0) aviso += " do lançamento " + std::to_string(antes->ChaveLancamento);
+  if (!antes->DataHora.empty()) aviso += ", feita em " + antes->DataHora + ",";
+  AddInconsistencia(aviso + " não foi alterada; confira o pagamento e a baixa da guia.");
+  return true;
+}
+
+bool TIntegracaoImpostosOmieMGR::BaixaPagamento(TLivros& livros, TProcessoBaixas& baixas, const TDadosBaixaImposto& dados,
+                                                TFonteLancada& f, TBloqueioLancamento_VYN* bloqueioBaixa) {
+  TInconsistencias_VYN* problemas = bloqueioBaixa->Inconsistencias();
+  // The settlement engine reports instead of raising: a new warning or error means the guide was not
+  // settled, and then it is neither counted nor marked, nor its payment recorded.
+  const int antes = problemas->CountErros() + problemas->CountAtencao();
+  TTransaction tx(Database());
+  try {
+    // The same money booked by another road (the entry fetch's line of this payment) is left out; two
+    // payments Omie tells apart by their codes are two payments, however alike.
+    if (const std::optional<TFonteRegistrada> igual = livros.MovimentoIgual(f);
+        igual && igual->Tipo != TTipoFonte::PagamentoOmie) {
+      tx.Rollback();
+      AddInconsistencia(f.Descricao + ": não foi baixado, provável duplicidade de " + igual->Descricao +
+                        (igual->ChaveLancamento > 0 ? ", já lançado no lançamento " + std::to_string(igual->ChaveLancamento)
+                                                    : std::string(", já lançado")) +
+                        ".");
+      return false;
+    }
+    baixas.RealizaBaixaImposto(this, dados, bloqueioBaixa);
+    // The payment's record names the settlement's entry and what it booked, in its transaction.
+    if (problemas->CountErros() + problemas->CountAtencao() != antes || !baixas.NomeiaBaixaImposto(f)) {
+      tx.Rollback();
+      return false;
+    }
+    livros.RegistraFonte(f);
+  } catch (const EFonteJaLancada& e) {
+    tx.Rollback();   // another workstation booked it meanwhile
+    AddInconsistencia(e.what());
+    return false;
+  }
+  tx.Commit();
+  return true;
+}
+
 void TIntegracaoImpostosOmieMGR::Importar() {
   FListaSQLs.clear();
   std::string fornecedor;
@@ -354,49 +430,26 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   TLivros livros(db, ExecucaoDe(this));
   std::vector<int> baixadas;   // guides left with nothing to pay by this run
   int contador = 0;
-  std::map<std::string, int> ocorrencias;
   // The guides' tax is the run's: its description is the one the guide listing carries.
   const std::string descricao = FImpostoMGR->GetDESCIMP().empty() ? DescricaoImposto : FImpostoMGR->GetDESCIMP();
   for (const TMovimentosFinanceiros* m : r->ObjetoRetorno) {
-    const int chave = LocalizaGuia(*m, baixadas);
-    if (chave < 0) continue;
-    if (!m->ValorPagoInvalido.empty() || (m->ValorPago && *m->ValorPago <= Currency())) {
-      AddInconsistencia("O pagamento da guia " + std::to_string(chave) + " (título \"" + m->CodigoIntegracao +
-                        "\") veio da Omie com o valor pago \"" +
-                        (m->ValorPago ? m->ValorPago->ToBR(2) : m->ValorPagoInvalido) + "\": a guia não foi baixada.");
+    if (!m->CodigoBaixa.empty() && PagamentoJaLancado(livros, *m)) {
+      // Its guide is still looked up: one it paid off is marked, should an earlier run have ended first.
+      LocalizaGuia(*m, baixadas);
       continue;
     }
-    // Each payment is booked once: a rerun finds it and settles nothing, while a later payment of the
-    // same payable (another day or amount) settles what it paid.
-    const std::string fonte = ChavePagamentoOmie(*m, ++ocorrencias[ChavePagamentoOmie(*m, 0)]);
-    if (livros.FonteRegistrada(Empresa, TTipoFonte::PagamentoOmie, fonte)) continue;
+    const int chave = LocalizaGuia(*m, baixadas);
+    if (chave < 0 || !PagamentoAceito(*m, chave)) continue;
     dados.DataPagamento = m->DataPagamento;
     dados.NumeroDocumento = m->NumeroDocumento;
     dados.CodigoDarf = std::to_string(chave);
     // A payable Omie calls paid off settles what the guide still owes (an earlier part was settled by
     // its own payment); a payment that names no amount as well.
     dados.ValorPago = m->Liquidado ? Currency() : m->ValorPago.value_or(Currency());
-    // The settlement engine reports instead of raising: a new warning or error means the guide was
-    // not settled, and then it is neither counted nor marked, nor its payment recorded.
-    const int antes = problemas->CountErros() + problemas->CountAtencao();
-    TTransaction tx(db);
-    try {
-      TFonteLancada f{Empresa, TTipoFonte::PagamentoOmie, fonte,
-                      "Pagamento na Omie do título " + m->CodigoIntegracao + " em " + DataOuVazio(m->DataPagamento) +
-                          (m->ValorPago ? " de " + m->ValorPago->ToBR(2) : std::string())};
-      f.Valor = m->ValorPago.value_or(Currency());
-      f.Movimento = {m->DataPagamento, 0, contaCredito, m->NumeroDocumento};
-      livros.RegistraFonte(f);
-      baixas.RealizaBaixaImposto(this, dados, bloqueioBaixa);
-    } catch (const EFonteJaLancada&) {
-      tx.Rollback();   // another workstation booked it meanwhile
-      continue;
-    }
-    if (problemas->CountErros() + problemas->CountAtencao() != antes) {
-      tx.Rollback();
-      continue;
-    }
-    tx.Commit();
+    TFonteLancada f{Empresa, TTipoFonte::PagamentoOmie, ChavePagamentoOmie(*m), DescricaoPagamentoOmie(*m)};
+    f.Valor = m->ValorPago.value_or(Currency());
+    f.Movimento = {m->DataPagamento, 0, contaCredito, m->NumeroDocumento};
+    if (!BaixaPagamento(livros, baixas, dados, f, bloqueioBaixa)) continue;
     ++contador;
     const Variant saldo =
         db.QueryValue("SELECT BDSALDOAPAGAR FROM TDARFGERPGTO WHERE BDCODEMP = ? AND BDCHAVEDARF = ?", {Empresa, chave});
@@ -404,9 +457,8 @@ void TIntegracaoImpostosOmieMGR::Importar() {
       // Settled partly: the rest stays open for the payments still to come.
       if (lista)
         lista->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao + ": a guia " +
-                               std::to_string(chave) + " foi baixada parcialmente (pago " +
-                               m->ValorPago.value_or(Currency()).ToBR(2) + " em " + DateToStr(m->DataPagamento) +
-                               "); restam " + saldo.AsCurrency().ToBR(2) + " a pagar.");
+                               std::to_string(chave) + " foi baixada parcialmente (pago " + f.Valor.ToBR(2) + " em " +
+                               DateToStr(m->DataPagamento) + "); restam " + saldo.AsCurrency().ToBR(2) + " a pagar.");
       continue;
     }
     baixadas.push_back(chave);

@@ -14,6 +14,8 @@
 #include "integrations/omie/uIntegracaoOmie.Base.h"
 
 namespace vyn {
+class TLivros;
+struct TFonteLancada;
 class TEmpresasMGR;
 class TImpostoMGR;
 class TBloqueioLancamento_VYN;
@@ -23,6 +25,8 @@ namespace integracao {
 
 class TMovimentosFinanceiros;
 class TContasAPagar;
+class TProcessoBaixas;
+struct TDadosBaixaImposto;
 
 // The failure of a scheduled run, carrying the message written to its status row.
 class EIntegracaoOmie : public std::runtime_error {
@@ -86,6 +90,14 @@ class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
   // The guide a payment settles, named by our payable's code; -1 when there is none to settle (a
   // payable made elsewhere is reported, never matched by its due date).
   int LocalizaGuia(const TMovimentosFinanceiros& mov, const std::vector<int>& jaBaixadas);
+  // Whether the payment's amount and code let it settle guide chave; what refuses it is told.
+  bool PagamentoAceito(const TMovimentosFinanceiros& m, int chave);
+  // Whether the coded payment m was booked already; a correction of its amount in Omie is told.
+  bool PagamentoJaLancado(vyn::TLivros& livros, const TMovimentosFinanceiros& m);
+  // Settles the guide of dados by payment f and records f naming the settlement's entry, in one
+  // transaction; false when nothing was settled (told by the settlement, or here).
+  bool BaixaPagamento(vyn::TLivros& livros, TProcessoBaixas& baixas, const TDadosBaixaImposto& dados,
+                      vyn::TFonteLancada& f, vyn::TBloqueioLancamento_VYN* bloqueioBaixa);
   // The scheduled run's mark of a guide settled by its Omie payment.
   vyn::TComandoSQL MarcaGuiaImportada(int chave);
   // Runs the status statements of a scheduled run in one transaction; a failure is reported.

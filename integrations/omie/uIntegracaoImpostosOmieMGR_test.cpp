@@ -74,8 +74,10 @@ class ImpostosOmieTest : public CompanyDatabaseTest {
     };
     return e;
   }
+  // A payment of payable codigo paid on pagto, Omie's code of it named by both.
   static std::string Mov(const std::string& codigo, const std::string& pagto, const std::string& venc) {
-    return R"({"detalhes":{"cCodIntTitulo":")" + codigo + R"(","dDtPagamento":")" + pagto +
+    return R"({"detalhes":{"nCodBaixa":")" + codigo + "@" + pagto + R"(","cCodIntTitulo":")" + codigo +
+           R"(","dDtPagamento":")" + pagto +
            R"(","dDtVenc":")" + venc + R"(","cNumDocFiscal":"D-)" + codigo + R"("}})";
   }
   void Movimentos(const std::vector<std::string>& movs) {
@@ -243,6 +245,30 @@ TEST_F(ImpostosOmieTest, APaymentSettlesWhatItPaidOnceAndALaterOneTheRest) {
   EXPECT_EQ(l.Value(0, "BDVALORPGTO").AsCurrency(), Currency::Parse("20.5"));
   EXPECT_EQ(l.Value(1, "BDVALORPGTO").AsCurrency(), Currency::Parse("79.5"));
   EXPECT_EQ(Db().QueryValue("select sum(BDVALOR) from VZEL_EMPRESAS_TLAN").AsCurrency(), R(100));
+}
+
+// Two payments of one payable on one day, alike in amount and document, are two payments by their
+// codes; a payment that comes again is settled once, and one without a code is refused by its line.
+TEST_F(ImpostosOmieTest, PaymentsAreToldApartByOmiesCodeOnly) {
+  const auto pagamento = [](const std::string& codigo) {
+    return std::string(R"({"detalhes":{)") + (codigo.empty() ? "" : R"("nCodBaixa":)" + codigo + ",") +
+           R"("cCodIntTitulo":"VARKU_IMPOSTO_1_12_101","dDtPagamento":"05/05/2024","dDtVenc":"30/04/2024",)"
+           R"("cNumDocFiscal":"D-101"},"resumo":{"cLiquidado":"N","nValPago":20}})";
+  };
+  Movimentos({pagamento("71"), pagamento("72"), pagamento("71"), pagamento("")});
+  auto* e = Engine(2, false, true);
+  e->Execute();
+  EXPECT_EQ(e->TotalIntegrado(), 2);
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 101").AsCurrency(), R(60));
+  ASSERT_EQ(lista_->CountAtencao(), 1);
+  for (const TInconsistenciaItem& i : lista_->Itens()) {
+    if (i.Nivel != niAtencao) continue;
+    EXPECT_NE(i.Caption.find("sem o código da baixa (nCodBaixa)"), std::string::npos) << i.Caption;
+  }
+  EXPECT_EQ(Db().QueryValue("select count(*) from TINTEGRACAO_FONTE_LANCADA F join VZEL_EMPRESAS_TLAN L on "
+                            "L.BDCODEMP = F.BDCODEMP and L.BDCHAVE = F.BDCHAVELAN where F.BDTIPOFONTE = 10")
+                .AsInteger(),
+            2);
 }
 
 TEST_F(ImpostosOmieTest, APaymentOfAPayableMadeInOmieSettlesNoGuideOnAnyRunAndIsListed) {

@@ -256,6 +256,19 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
       AddInconsistencia(codImp, pg, "Baixa não realizada: " + bloqueio);
       continue;
     }
+    // Booked already: no other guide is settled for it (the unique key of its record decides at the
+    // write; this spares the settlement a write that would be undone).
+    if (const auto antes = livros.FonteRegistrada(codEmp, TTipoFonte::PagamentoPortal, fonte)) {
+      const TFonteLancada f{codEmp, TTipoFonte::PagamentoPortal, fonte, pg.ToString()};
+      std::string motivo = std::string("Baixa não realizada: ") + EFonteJaLancada(f, *antes).what();
+      // A payment corrected in the portal after its settlement: what changed is told, never settled again.
+      if (antes->Valor > Currency() && antes->Valor != pg.ValorPagoTotal)
+        motivo += " O VYN Report informa agora " + pg.ValorPagoTotal.ToBR(2) + " e foram baixados " +
+                  antes->Valor.ToBR(2) + ": a diferença de " + (pg.ValorPagoTotal - antes->Valor).Abs().ToBR(2) +
+                  " não foi baixada.";
+      AddInconsistencia(codImp, pg, motivo);
+      continue;
+    }
     const std::string chaveDarf = guias->FieldByName("BDCHAVEDARF").AsString();
     TDadosBaixaImposto dados;
     dados.Utilizado = false;
@@ -266,22 +279,23 @@ void TfrImportacaoPagamentosVYNReport::RealizaBaixas(int codEmp, const std::vect
     dados.CodigoDarf = chaveDarf;
     FLogEvent->InicializaVariaveis(true);
     const int antes = lista->Count();
-    // The payment is booked once: its record and its settlement commit together, or neither does.
+    // The payment is booked once: its record, naming the settlement's entry, and the settlement commit
+    // together, or neither does; deleting that entry frees the payment for a later run.
     TTransaction tx(db);
     try {
-      TFonteLancada f{codEmp, TTipoFonte::PagamentoPortal, fonte, pg.ToString(), 0, pg.ValorPagoTotal};
+      TFonteLancada f{codEmp, TTipoFonte::PagamentoPortal, fonte, pg.ToString()};
       f.Movimento = {pg.DataPagamento, 0, dados.ContaContabilCredito, {}};
-      livros.RegistraFonte(f);
       baixas.RealizaBaixaImposto(this, dados, BloqueioLancamento_Padrao_VYN);
+      // The engine reports instead of raising: a new message means the guide was not settled.
+      if (lista->Count() != antes || !baixas.NomeiaBaixaImposto(f)) {
+        tx.Rollback();
+        AddInconsistencia(codImp, pg, "Baixa não realizada: " + Mensagens(*lista, antes));
+        continue;
+      }
+      livros.RegistraFonte(f);
     } catch (const std::exception& e) {
       tx.Rollback();
       AddInconsistencia(codImp, pg, std::string("Baixa não realizada: ") + e.what());
-      continue;
-    }
-    // The engine reports instead of raising: a new message means the guide was not settled.
-    if (lista->Count() != antes) {
-      tx.Rollback();
-      AddInconsistencia(codImp, pg, "Baixa não realizada: " + Mensagens(*lista, antes));
       continue;
     }
     tx.Commit();

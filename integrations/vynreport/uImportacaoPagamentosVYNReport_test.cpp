@@ -140,6 +140,27 @@ TEST_F(ImportacaoPagamentosTest, AGuideWhoseOpenBalanceIsNotWhatThePortalPaidIsR
   EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 70").AsCurrency(), C("100"));
 }
 
+// A payment corrected in the portal after its settlement settles no other guide of the new amount: it is
+// refused as booked, and the difference is told.
+TEST_F(ImportacaoPagamentosTest, APaymentCorrectedInThePortalIsToldWithItsDifferenceNotSettledAgain) {
+  Guia(Db(), 70, 202403, "100.00", "105.53");
+  Guia(Db(), 71, 202403, "100.00", "105.00");
+  Responde(Pagamento("100.00", "105.53", "Caixa", 3, kTag, "pg-70"));
+  Executa();
+  ASSERT_EQ(Lancamentos(), 1) << Todas();
+
+  Responde(Pagamento("100.00", "105.00", "Caixa", 3, kTag, "pg-70"));
+  Executa();
+  EXPECT_EQ(Lancamentos(), 1);
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 71").AsCurrency(), C("105"));
+  ASSERT_EQ(mensagens_.size(), 1u) << Todas();
+  EXPECT_NE(mensagens_[0].find("já lançado em "), std::string::npos) << mensagens_[0];
+  EXPECT_NE(mensagens_[0].find("O VYN Report informa agora 105,00 e foram baixados 105,53: a diferença de 0,53 não foi "
+                               "baixada."),
+            std::string::npos)
+      << mensagens_[0];
+}
+
 TEST_F(ImportacaoPagamentosTest, NothingIsSettledIntoAClosedZeroedOrLockedPeriod) {
   TVerificaBloqueioLancamento bloqueios;
   ProcessContext().PostingLocks = &bloqueios;
