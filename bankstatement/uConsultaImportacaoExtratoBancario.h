@@ -351,6 +351,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::set<vyn::TBookmark> FRecusadasPelaConta;
   std::set<vyn::TBookmark> FLadoBancoLancado;
   std::set<vyn::TBookmark> FSoLadoBanco;
+  // Whether the line (its current row l) names again the side of it that the books hold (a rule or the
+  // user gave it back): booked, that side would be in the books twice.
+  bool RepeteLadoLancado(vyn::TBookmark linha, const vyn::TClientDataSet& l) const;
   // What is left of the line for the side (or sides) it books.
   vyn::Currency RestoDaLinha(vyn::TBookmark linha, const vyn::TFonteRegistrada& conta) const;
   // The part a written split row (the current row of linha) is of its line, with the bank side it booked.

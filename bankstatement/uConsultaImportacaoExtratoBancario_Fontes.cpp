@@ -104,6 +104,15 @@ bool TfrConsultaImportacaoExtratoBancario::LadoBancoJaLancado(TBookmark linha) c
 
 bool TfrConsultaImportacaoExtratoBancario::SoLadoBanco(TBookmark linha) const { return FSoLadoBanco.count(linha) > 0; }
 
+bool TfrConsultaImportacaoExtratoBancario::RepeteLadoLancado(TBookmark linha, const TClientDataSet& l) const {
+  const int banco = ContaBanco();
+  if (banco <= 0 || (!SoLadoBanco(linha) && !LadoBancoJaLancado(linha))) return false;
+  bool comBanco = false, comOutra = false;
+  for (const char* lado : {"BDDEBITO", "BDCREDITO"})
+    (Int(l, lado) == banco ? comBanco : comOutra) |= Int(l, lado) > 0;
+  return SoLadoBanco(linha) ? comOutra : comBanco;
+}
+
 Currency TfrConsultaImportacaoExtratoBancario::RestoDaLinha(TBookmark linha, const TFonteRegistrada& conta) const {
   if (SoLadoBanco(linha)) return conta.RestoBanco();
   if (LadoBancoJaLancado(linha)) return conta.Resto();
@@ -233,6 +242,13 @@ void TfrConsultaImportacaoExtratoBancario::ConfereFontes(TLivros& livros) {
     const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
     if (inc && !Trim(Txt(*l, "BDDUPLICATA")).empty() && !Flag(*l, "BDLANCARDUPLICATA"))
       inc->Add_Atencao(empresa, o.Descricao + ": " + Txt(*l, "BDDUPLICATA") + ". Não foi importado: marque-o para lançar.");
+    if (RepeteLadoLancado(b, *l)) {
+      recusa(b);
+      if (inc)
+        inc->Add_Atencao(empresa, fmt::format("{}: o lado {} desta linha já está nos livros; ela lança só o outro lado.",
+                                              o.Descricao, SoLadoBanco(b) ? "da contrapartida" : "do banco"));
+      continue;
+    }
     auto conta = FContasDaExecucao.find(b);
     if (conta == FContasDaExecucao.end()) continue;
     // A line split or linked books its parts, each checked by the books; a plain one asks its value.

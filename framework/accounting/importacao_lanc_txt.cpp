@@ -859,9 +859,9 @@ class TLeituraRevisaoTxt {
   // A line an earlier run booked in part (settled for less, or a part's entry deleted since): offered at
   // what is left, or named when nobody reviews it.
   void OfereceResto(const TLinhaLida& l, const TFonteRegistrada& conta);
-  // The line of an entry file booked in the period that is this line's entry, at its place among equal
-  // entries, with another value: this line corrects it (nothing when none).
-  const TFonteRegistrada* Corrigida(int empresa, const std::string& fonte);
+  // The line of an entry file booked in the period that is this line's entry (its document too), at its
+  // place among equal entries, with another value: this line corrects it (nothing when none).
+  const TFonteRegistrada* Corrigida(const TLinhaLida& lida);
   void Anexa(const TLinhaLida& l);
   // The lines the data sets hold go to the session (committed and told behind a review).
   void GravaTrecho();
@@ -959,7 +959,8 @@ void TLeituraRevisaoTxt::ConfereFontes() {
     std::string texto;
     if (iguais[i] && !MesmaEntradaDeArquivo(*iguais[i], novas[i]->Fonte))
       texto = MensagemMovimentoIgualTxt(l, *iguais[i]);
-    else if (const TFonteRegistrada* corrigida = Corrigida(l.CodEmp, novas[i]->Fonte))
+    // A corrected file is the client's word, taken by an unattended run; a user reviewing it is told.
+    else if (const TFonteRegistrada* corrigida = desassistida_ ? nullptr : Corrigida(*novas[i]))
       texto = MensagemMovimentoCorrigidoTxt(l, *corrigida);
     if (!texto.empty()) {
       // Nobody reviews an unattended run's lines: the user decides on it, from the list.
@@ -975,9 +976,12 @@ void TLeituraRevisaoTxt::ConfereFontes() {
   pendentes_.clear();
 }
 
-const TFonteRegistrada* TLeituraRevisaoTxt::Corrigida(int empresa, const std::string& fonte) {
+const TFonteRegistrada* TLeituraRevisaoTxt::Corrigida(const TLinhaLida& lida) {
+  const int empresa = lida.Linha.CodEmp;
+  const std::string& fonte = lida.Fonte;
+  // Without a document, an entry of another value on the same day is as likely another movement.
   auto lidas = lancadas_.find(empresa);
-  if (lidas == lancadas_.end()) return nullptr;
+  if (Trim(lida.Linha.Documento).empty() || lidas == lancadas_.end()) return nullptr;
   auto [porEntrada, novo] = semValor_.try_emplace(empresa);
   if (novo)
     for (const auto& [chave, conta] : lidas->second)
