@@ -858,10 +858,10 @@ class TLeituraRevisaoTxt {
   void ConfereFontes();
   // A line an earlier run booked in part (settled for less, or a part's entry deleted since): offered at
   // what is left, or named when nobody reviews it.
-  void OfereceResto(const TLinhaLida& l, const TFonteRegistrada& conta);
+  void OfereceResto(const TLinhaLida& l, const TLivros::TContaPeriodo& conta);
   // The line of an entry file booked in the period that is this line's entry (its document too), at its
   // place among equal entries, with another value: this line corrects it (nothing when none).
-  const TFonteRegistrada* Corrigida(const TLinhaLida& lida);
+  std::optional<TFonteRegistrada> Corrigida(const TLinhaLida& lida);
   void Anexa(const TLinhaLida& l);
   // The lines the data sets hold go to the session (committed and told behind a review).
   void GravaTrecho();
@@ -886,8 +886,9 @@ class TLeituraRevisaoTxt {
   std::stop_token parada_;
   std::function<void(int64_t)> aoConcluirTrecho_;
   TOcorrenciasEntradas ocorrencias_;   // equal entries of the file met so far
-  std::map<int, std::map<std::string, TFonteRegistrada>> lancadas_;   // per company, its file lines booked in the period
-  std::map<int, std::map<std::string, const TFonteRegistrada*>> semValor_;   // lancadas_ by their keys but the value
+  std::map<int, std::map<std::string, TLivros::TContaPeriodo>> lancadas_;   // per company, its file lines booked in the period
+  // lancadas_ by the hash of their keys but the value (a hash: the period may hold a large file's lines).
+  std::map<int, std::unordered_multimap<size_t, const std::string*>> semValor_;
   TCamposLinhaRevisao campos_;
   std::vector<TLinhaLida> pendentes_;
   TDesfechoLeituraTxt desfecho_;   // the probable duplicates and the lines booked before, as they come
@@ -940,7 +941,7 @@ void TLeituraRevisaoTxt::ConfereFontes() {
                            livros_.ContasDoPeriodo(l.Linha.CodEmp, TTipoFonte::ArquivoLancamentos, ini_, fim_))
                   .first;
     if (auto it = lidas->second.find(l.Fonte); it != lidas->second.end()) {
-      const TFonteRegistrada& conta = it->second;
+      const TLivros::TContaPeriodo& conta = it->second;
       if (conta.Valor > Currency() && conta.Resto() > Currency()) {
         OfereceResto(l, conta);
         continue;
@@ -960,7 +961,7 @@ void TLeituraRevisaoTxt::ConfereFontes() {
     if (iguais[i] && !MesmaEntradaDeArquivo(*iguais[i], novas[i]->Fonte))
       texto = MensagemMovimentoIgualTxt(l, *iguais[i]);
     // A corrected file is the client's word, taken by an unattended run; a user reviewing it is told.
-    else if (const TFonteRegistrada* corrigida = desassistida_ ? nullptr : Corrigida(*novas[i]))
+    else if (const std::optional<TFonteRegistrada> corrigida = desassistida_ ? std::nullopt : Corrigida(*novas[i]))
       texto = MensagemMovimentoCorrigidoTxt(l, *corrigida);
     if (!texto.empty()) {
       // Nobody reviews an unattended run's lines: the user decides on it, from the list.
@@ -976,25 +977,32 @@ void TLeituraRevisaoTxt::ConfereFontes() {
   pendentes_.clear();
 }
 
-const TFonteRegistrada* TLeituraRevisaoTxt::Corrigida(const TLinhaLida& lida) {
+std::optional<TFonteRegistrada> TLeituraRevisaoTxt::Corrigida(const TLinhaLida& lida) {
   const int empresa = lida.Linha.CodEmp;
-  const std::string& fonte = lida.Fonte;
   // Without a document, an entry of another value on the same day is as likely another movement.
   auto lidas = lancadas_.find(empresa);
-  if (Trim(lida.Linha.Documento).empty() || lidas == lancadas_.end()) return nullptr;
+  const std::optional<std::string> k = ChaveSemValorTxt(lida.Fonte);
+  if (Trim(lida.Linha.Documento).empty() || lidas == lancadas_.end() || !k) return std::nullopt;
   auto [porEntrada, novo] = semValor_.try_emplace(empresa);
   if (novo)
     for (const auto& [chave, conta] : lidas->second)
-      if (auto k = ChaveSemValorTxt(chave)) porEntrada->second.emplace(*k, &conta);
-  const std::optional<std::string> k = ChaveSemValorTxt(fonte);
-  auto it = k ? porEntrada->second.find(*k) : porEntrada->second.end();
-  return it == porEntrada->second.end() || it->second->Chave == fonte ? nullptr : it->second;
+      if (auto sem = ChaveSemValorTxt(chave)) porEntrada->second.emplace(std::hash<std::string>{}(*sem), &chave);
+  auto [de, ate] = porEntrada->second.equal_range(std::hash<std::string>{}(*k));
+  for (auto it = de; it != ate; ++it)
+    if (*it->second != lida.Fonte && ChaveSemValorTxt(*it->second) == k)
+      return livros_.FonteRegistrada(empresa, TTipoFonte::ArquivoLancamentos, *it->second);
+  return std::nullopt;
 }
 
-void TLeituraRevisaoTxt::OfereceResto(const TLinhaLida& lida, const TFonteRegistrada& conta) {
+void TLeituraRevisaoTxt::OfereceResto(const TLinhaLida& lida, const TLivros::TContaPeriodo& conta) {
   const TLinhaLancamentoTxt& l = lida.Linha;
+  // Who booked what of it, and when, for the few lines that come back at a rest.
+  TFonteRegistrada antes = livros_.FonteRegistrada(l.CodEmp, TTipoFonte::ArquivoLancamentos, lida.Fonte)
+                               .value_or(TFonteRegistrada{});
+  antes.Valor = conta.Valor;
+  antes.Lancado = conta.Lancado;
   const std::string texto =
-      EFonteJaLancada(TLivros::FonteLinhaArquivo(p_.NomeFonte, l.CodEmp, l.Linha, lida.Fonte, 0, l.Valor, {}), conta)
+      EFonteJaLancada(TLivros::FonteLinhaArquivo(p_.NomeFonte, l.CodEmp, l.Linha, lida.Fonte, 0, l.Valor, {}), antes)
           .what();
   // Nobody reviews an unattended run's lines: what is left needs the accounts a user gives it.
   if (desassistida_) {

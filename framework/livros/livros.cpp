@@ -561,14 +561,16 @@ std::map<std::string, int> TLivros::FontesDoPeriodo(int codEmp, TTipoFonte tipo,
   return r;
 }
 
-std::map<std::string, TFonteRegistrada> TLivros::ContasDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio,
-                                                                 TDateTime fim) {
-  std::map<std::string, TFonteRegistrada> r;
-  db_.Query(kLeituraFonte + "where BDCODEMP = ? and BDTIPOFONTE = ? and BDDATA between ? and ?",
+std::map<std::string, TLivros::TContaPeriodo> TLivros::ContasDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio,
+                                                                       TDateTime fim) {
+  std::map<std::string, TContaPeriodo> r;
+  db_.Query("select BDFONTE, BDCHAVELAN, BDVALOR, BDLANCADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and "
+            "BDTIPOFONTE = ? and BDDATA between ? and ?",
             {codEmp, static_cast<int>(tipo), inicio.DateOnly(), fim.DateOnly()},
             [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& l) {
-              TFonteRegistrada f = LeFonte(l);
-              r.emplace(f.Chave, std::move(f));
+              r.emplace(l[0].AsString(), TContaPeriodo{l[1].IsNull() ? 0 : static_cast<int>(l[1].AsInteger()),
+                                                       l[2].IsNull() ? Currency() : l[2].AsCurrency(),
+                                                       l[3].AsCurrency()});
             });
   return r;
 }

@@ -226,10 +226,15 @@ class TLivros {
   // with the entry that booked it whole (0: booked in parts or by a settlement), in one read in the open
   // transaction: a run that meets thousands of sources of a known span asks once.
   std::map<std::string, int> FontesDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim);
-  // As FontesDoPeriodo, each with its account (its value and what was booked of it, without its parts):
-  // a source booked in part comes back at what is left of it.
-  std::map<std::string, TFonteRegistrada> ContasDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio,
-                                                          TDateTime fim);
+  // As FontesDoPeriodo, each with what its account says of it: a source booked in part comes back at
+  // what is left of it. Only the figures: a period holds as many sources as a large file has lines.
+  struct TContaPeriodo {
+    int ChaveLancamento = 0;   // the entry that booked it whole (0: in parts)
+    Currency Valor;
+    Currency Lancado;
+    Currency Resto() const { return Valor - Lancado; }
+  };
+  std::map<std::string, TContaPeriodo> ContasDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim);
   // What an entry books of a source an earlier run booked in part: what was left of it.
   static TParteFonte ParteResto(int chaveLancamento, Currency valor);
   // A source of another identity booked as the same movement (company, day, value, document, and the
