@@ -287,6 +287,11 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Zeroed lines a committed run did not wholly book, with their split lines it left in the review: the
   // line is integrated when a later run books the last of them (one the user deleted never is).
   std::map<vyn::TBookmark, std::vector<vyn::TBookmark>> FPaisPendentes;
+  // What the settlements of the session booked of each split line linked (what the committed runs
+  // booked, and what the run under way books): removing its link leaves it at the rest.
+  std::map<vyn::TBookmark, vyn::Currency> FLiquidadoDivisao, FLiquidadoDivisaoNovo;
+  // The split lines of lines written by the run (gravadas) that it left in the review.
+  void SoltaDivisoes(const std::set<std::pair<int, int>>& gravadas);
   // The split lines of a zeroed line of an earlier run that the run (gravadas) did not book.
   void ConfirmaPaisPendentes(const std::set<std::pair<int, int>>& gravadas);
   void CompletaDivisoesVinculadas(const std::set<std::pair<int, int>>& gravadas);
@@ -331,15 +336,30 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Whether the line is the rest of a split line whose bank side stands in the books as an entry of its
   // own: it books only its other side, and weighs as balanced.
   bool LadoBancoJaLancado(vyn::TBookmark linha) const;
+  // Whether the line is the bank side of a split line whose own entry was deleted: it books only that side.
+  bool SoLadoBanco(vyn::TBookmark linha) const;
 
  private:
   std::map<vyn::TBookmark, TOrigemLinha> FOrigens;
+  // Split lines an earlier run left in the review whose line it wrote (its bank side) and took out of it:
+  // each books, later, a part of that line's account. By split line: the line's company and origin.
+  std::map<vyn::TBookmark, std::pair<int, TOrigemLinha>> FDivisoesSoltas;
   // The accounts of lines with something booked (read at opening, and after each committed run).
   std::map<vyn::TBookmark, vyn::TFonteRegistrada> FContas;
   // The run under way: the accounts read inside it, and the lines it leaves out by them.
   std::map<vyn::TBookmark, vyn::TFonteRegistrada> FContasDaExecucao;
   std::set<vyn::TBookmark> FRecusadasPelaConta;
   std::set<vyn::TBookmark> FLadoBancoLancado;
+  std::set<vyn::TBookmark> FSoLadoBanco;
+  // Whether the line (its current row l) names again the side of it that the books hold (a rule or the
+  // user gave it back): booked, that side would be in the books twice.
+  bool RepeteLadoLancado(vyn::TBookmark linha, const vyn::TClientDataSet& l) const;
+  // What is left of the line for the side (or sides) it books.
+  vyn::Currency RestoDaLinha(vyn::TBookmark linha, const vyn::TFonteRegistrada& conta) const;
+  // The part a written split row (the current row of linha) is of its line, with the bank side it booked.
+  vyn::TParteFonte ParteDivisao(const vyn::TClientDataSet& linha) const;
+  // The part a line's entry is of an account an earlier run opened: the sides it books.
+  vyn::TParteFonte ParteResto(vyn::TBookmark linha, int chave, vyn::Currency valor) const;
   std::map<vyn::TBookmark, vyn::TFonteRegistrada> FContasNovas;   // left with a rest by the run under way
   void IdentificaFontes();
   // At opening: lines wholly booked leave the review, lines with a rest come back at their rest, and
@@ -365,6 +385,12 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   };
   std::vector<TFonteDaExecucao> FontesDaExecucao(const std::set<std::pair<int, int>>& gravadas);
   void PartesDasBaixas(std::map<vyn::TBookmark, std::vector<vyn::TParteFonte>>& partes);
+  // Adds to x the parts its account does not hold yet, in the order the account takes them.
+  static void JuntaPartesNovas(TFonteDaExecucao& x, const std::vector<vyn::TParteFonte>& partes);
+  // What the run booked of the split lines left alone (their settlements, their own entries), as parts of
+  // their lines' accounts.
+  void FontesDasDivisoesSoltas(const std::map<vyn::TBookmark, std::vector<vyn::TParteFonte>>& partes,
+                               const std::set<std::pair<int, int>>& escritas, std::vector<TFonteDaExecucao>& r);
 
  private:
   TY570ConsultaExtratoBancario* FY570 = nullptr;

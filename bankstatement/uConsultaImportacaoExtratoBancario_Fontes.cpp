@@ -37,7 +37,10 @@ std::string TextoConta(const TFonteLancada& f, const TFonteRegistrada& conta) {
   return EFonteJaLancada(f, conta).what();
 }
 
-bool Completa(const TFonteRegistrada& c) { return c.Valor <= Currency() || c.Resto() <= Currency(); }
+// Both sides of the line are in the books: its value, and the bank's side of it.
+bool Completa(const TFonteRegistrada& c) {
+  return c.Valor <= Currency() || (c.Resto() <= Currency() && c.RestoBanco() <= Currency());
+}
 
 constexpr const char* kParteBanco = "banco ";
 
@@ -47,11 +50,6 @@ TLinhaSemId LinhaSemId(TClientDataSet& l, int banco) {
   if (texto.empty()) texto = Trim(Txt(l, "BDCOMPL"));
   return {l.FieldByName("BDDATA").IsNull() ? TDateTime() : l.FieldByName("BDDATA").AsDateTime(), Valor(l, "BDVALOR"),
           banco > 0 && Int(l, "BDCREDITO") == banco, Trim(Txt(l, "BDDCTO")), texto};
-}
-
-bool LadoBancoLancado(const TFonteRegistrada& c) {
-  return std::any_of(c.Partes.begin(), c.Partes.end(),
-                     [](const TParteFonte& p) { return p.Parte.rfind(kParteBanco, 0) == 0; });
 }
 
 }  // namespace
@@ -114,12 +112,29 @@ bool TfrConsultaImportacaoExtratoBancario::LadoBancoJaLancado(TBookmark linha) c
   return FLadoBancoLancado.count(linha) > 0;
 }
 
+bool TfrConsultaImportacaoExtratoBancario::SoLadoBanco(TBookmark linha) const { return FSoLadoBanco.count(linha) > 0; }
+
+bool TfrConsultaImportacaoExtratoBancario::RepeteLadoLancado(TBookmark linha, const TClientDataSet& l) const {
+  const int banco = ContaBanco();
+  if (banco <= 0 || (!SoLadoBanco(linha) && !LadoBancoJaLancado(linha))) return false;
+  bool comBanco = false, comOutra = false;
+  for (const char* lado : {"BDDEBITO", "BDCREDITO"})
+    (Int(l, lado) == banco ? comBanco : comOutra) |= Int(l, lado) > 0;
+  return SoLadoBanco(linha) ? comOutra : comBanco;
+}
+
+Currency TfrConsultaImportacaoExtratoBancario::RestoDaLinha(TBookmark linha, const TFonteRegistrada& conta) const {
+  if (SoLadoBanco(linha)) return conta.RestoBanco();
+  if (LadoBancoJaLancado(linha)) return conta.Resto();
+  return std::min(conta.Resto(), conta.RestoBanco());
+}
+
 std::map<TBookmark, TFonteRegistrada> TfrConsultaImportacaoExtratoBancario::LeContas(TLivros& livros) {
   std::map<TBookmark, TFonteRegistrada> contas;
   TDAOFactory* l = DAOLinhas();
   if (!l) return contas;
   std::map<int, std::vector<std::string>> chaves;
-  std::map<std::pair<int, std::string>, TBookmark> linhas;
+  std::map<std::pair<int, std::string>, std::vector<TBookmark>> linhas;
   {
     TFilterGuard todas(*l, TFilterGuard::kAllRows);
     for (const auto& [b, o] : FOrigens) {
@@ -127,12 +142,17 @@ std::map<TBookmark, TFonteRegistrada> TfrConsultaImportacaoExtratoBancario::LeCo
       l->GotoBookmark(b);
       const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
       chaves[empresa].push_back(o.Chave);
-      linhas[{empresa, o.Chave}] = b;
+      linhas[{empresa, o.Chave}].push_back(b);
     }
+  }
+  // A split line left alone answers with its line's account.
+  for (const auto& [b, origem] : FDivisoesSoltas) {
+    chaves[origem.first].push_back(origem.second.Chave);
+    linhas[{origem.first, origem.second.Chave}].push_back(b);
   }
   for (const auto& [empresa, lista] : chaves)
     for (auto& [chave, conta] : livros.FontesRegistradas(empresa, TipoFonte(), lista))
-      contas.emplace(linhas[{empresa, chave}], std::move(conta));
+      for (TBookmark b : linhas[{empresa, chave}]) contas.emplace(b, conta);
   return contas;
 }
 
@@ -200,7 +220,11 @@ void TfrConsultaImportacaoExtratoBancario::LeContasNaAbertura() {
         continue;
       }
       DeixaResto(b, conta->second);
-      if (inc) inc->Add_Atencao(empresa, texto + " Fica na revisão pelo que resta.");
+      if (inc)
+        inc->Add_Atencao(empresa, SoLadoBanco(b) ? fmt::format("{} O lado do banco ({}) não está nos livros: fica na "
+                                                               "revisão por ele.",
+                                                               texto, conta->second.RestoBanco().ToBR())
+                                                 : texto + " Fica na revisão pelo que resta.");
     }
     MarcaDuplicatas(livros, semConta);
   }
@@ -211,15 +235,18 @@ void TfrConsultaImportacaoExtratoBancario::LeContasNaAbertura() {
 
 void TfrConsultaImportacaoExtratoBancario::DeixaResto(TBookmark linha, const TFonteRegistrada& conta) {
   TDAOFactory& l = *DAOLinhas();
-  // What is left of it is what the statement still asks to book; when the bank's side of a split line
-  // stands in the books as an entry of its own, the rest books only the other side.
-  Grava(l, "BDVALOR", Variant(conta.Resto()));
-  if (!LadoBancoLancado(conta)) return;
+  // What is left of it is what the statement still asks to book: what both sides lack is a whole line;
+  // past that, only the side the entries booked less of (the bank's, when its own entry of a split line
+  // was deleted; the other, when a split row's was).
+  const Currency resto = conta.Resto();
+  const Currency banco = conta.RestoBanco();
+  const Currency ambos = std::min(resto, banco);
+  Grava(l, "BDVALOR", Variant(ambos > Currency() ? ambos : std::max(resto, banco)));
+  if (ambos > Currency()) return;
+  const bool soBanco = resto <= Currency();
+  (soBanco ? FSoLadoBanco : FLadoBancoLancado).insert(linha);
   for (const char* lado : {"BDDEBITO", "BDCREDITO"})
-    if (Int(l, lado) == ContaBanco()) {
-      Grava(l, lado, Variant());
-      FLadoBancoLancado.insert(linha);
-    }
+    if ((Int(l, lado) == ContaBanco()) != soBanco) Grava(l, lado, Variant());
 }
 
 void TfrConsultaImportacaoExtratoBancario::MarcaDuplicatas(TLivros& livros,
@@ -262,11 +289,18 @@ void TfrConsultaImportacaoExtratoBancario::ConfereFontes(TLivros& livros) {
     const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
     if (inc && !Trim(Txt(*l, "BDDUPLICATA")).empty() && !Flag(*l, "BDLANCARDUPLICATA"))
       inc->Add_Atencao(empresa, o.Descricao + ": " + Txt(*l, "BDDUPLICATA") + ". Não foi importado: marque-o para lançar.");
+    if (RepeteLadoLancado(b, *l)) {
+      recusa(b);
+      if (inc)
+        inc->Add_Atencao(empresa, fmt::format("{}: o lado {} desta linha já está nos livros; ela lança só o outro lado.",
+                                              o.Descricao, SoLadoBanco(b) ? "da contrapartida" : "do banco"));
+      continue;
+    }
     auto conta = FContasDaExecucao.find(b);
     if (conta == FContasDaExecucao.end()) continue;
     // A line split or linked books its parts, each checked by the books; a plain one asks its value.
     const bool porPartes = divisoes.count(b) || Flag(*l, "BDVINC_BAIXA");
-    if (!Completa(conta->second) && (porPartes || Valor(*l, "BDVALOR") <= conta->second.Resto())) continue;
+    if (!Completa(conta->second) && (porPartes || Valor(*l, "BDVALOR") <= RestoDaLinha(b, conta->second))) continue;
     recusa(b);
     if (inc) inc->Add_Atencao(empresa, TextoConta(FonteDaLinha(empresa, o), conta->second));
   }
@@ -288,15 +322,39 @@ void TfrConsultaImportacaoExtratoBancario::PartesDasBaixas(std::map<TBookmark, s
     for (TBookmark b : novas) paiDe[b] = pai;
   // One part per settlement entry: a split line's rows add up on their line.
   std::map<TBookmark, std::map<int, Currency>> porLancamento;
+  FLiquidadoDivisaoNovo.clear();
   for (l->First(); !l->Eof(); l->Next()) {
     auto linha = baixas.find(Int(*l, "BDCHAVE"));
     if (linha == baixas.end()) continue;
     auto pai = paiDe.find(l->GetBookmark());
-    const TBookmark onde = pai == paiDe.end() ? l->GetBookmark() : pai->second;
-    for (const auto& [lancamento, valor] : linha->second) porLancamento[onde][lancamento] += valor;
+    auto solta = FDivisoesSoltas.find(l->GetBookmark());
+    const TBookmark onde = pai != paiDe.end() ? pai->second : l->GetBookmark();
+    for (const auto& [lancamento, valor] : linha->second) {
+      porLancamento[onde][lancamento] += valor;
+      if (pai != paiDe.end() || solta != FDivisoesSoltas.end()) FLiquidadoDivisaoNovo[l->GetBookmark()] += valor;
+    }
   }
   for (const auto& [onde, baixasDaLinha] : porLancamento)
     for (TParteFonte& p : PartesPorLancamento(baixasDaLinha)) partes[onde].push_back(std::move(p));
+}
+
+TParteFonte TfrConsultaImportacaoExtratoBancario::ParteDivisao(const TClientDataSet& linha) const {
+  // A split row's entry books the bank's side only when the row carries it (a linked row left alone).
+  const bool comBanco = ContaBanco() > 0 && (Int(linha, "BDDEBITO") == ContaBanco() || Int(linha, "BDCREDITO") == ContaBanco());
+  const Currency valor = Valor(linha, "BDVALOR");
+  return {fmt::format("divisão {}", Int(linha, "BDCHAVE")), static_cast<int>(Int(linha, "BDCHAVE")), valor,
+          comBanco ? valor : Currency()};
+}
+
+TParteFonte TfrConsultaImportacaoExtratoBancario::ParteResto(TBookmark linha, int chave, Currency valor) const {
+  TParteFonte p = TLivros::ParteResto(chave, valor);
+  // The rest of a line one side of which is in the books books only the other.
+  if (LadoBancoJaLancado(linha)) p.Banco = Currency();
+  if (SoLadoBanco(linha)) {
+    p.Valor = Currency();
+    p.Banco = valor;
+  }
+  return p;
 }
 
 std::map<TBookmark, std::vector<TParteFonte>> TfrConsultaImportacaoExtratoBancario::PartesDaExecucao() {
@@ -310,17 +368,17 @@ std::map<TBookmark, std::vector<TParteFonte>> TfrConsultaImportacaoExtratoBancar
     for (TBookmark b : linhas) {
       if (!l->BookmarkValid(b)) continue;
       l->GotoBookmark(b);
-      if (escritas.count(ChaveDe(*l)))
-        partes[pai].push_back({fmt::format("divisão {}", Int(*l, "BDCHAVE")), static_cast<int>(Int(*l, "BDCHAVE")),
-                               Valor(*l, "BDVALOR")});
+      if (escritas.count(ChaveDe(*l))) partes[pai].push_back(ParteDivisao(*l));
     }
   };
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
     l->GotoBookmark(pai);
-    // The bank side of a split line, when it is an entry of its own, books none of the value.
-    if (escritas.count(ChaveDe(*l))) partes[pai].push_back({kParteBanco + std::to_string(Int(*l, "BDCHAVE")),
-                                                             static_cast<int>(Int(*l, "BDCHAVE")), Currency()});
+    // The bank side of a split line, when it is an entry of its own, books none of the value but that
+    // side of what the split rows hold: deleting it gives the side back.
+    if (escritas.count(ChaveDe(*l)))
+      partes[pai].push_back({kParteBanco + std::to_string(Int(*l, "BDCHAVE")), static_cast<int>(Int(*l, "BDCHAVE")),
+                             Currency(), Valor(*l, "BDVALOR")});
     divisoes(pai, novas);
   }
   for (const auto& [pai, pendentes] : FPaisPendentes) divisoes(pai, pendentes);
@@ -346,20 +404,13 @@ std::vector<TfrConsultaImportacaoExtratoBancario::TFonteDaExecucao> TfrConsultaI
     if (p == partes.end() && escritas.count(chave)) {
       // The line is one entry: booked whole, or what was left of it as a part.
       if (!x.Antes) x.Fonte.ChaveLancamento = chave.second;
-      else p = partes.insert({b, {{fmt::format("resto {}", chave.second), chave.second, Valor(*l, "BDVALOR")}}}).first;
+      else p = partes.insert({b, {ParteResto(b, chave.second, Valor(*l, "BDVALOR"))}}).first;
     } else if (p == partes.end() && gravadas.count(chave) && !liquidadas.count(chave) && !x.Antes) {
       // Reconciled with entries posted before: the first of them stands for it.
       x.Fonte.ChaveLancamento = Util()->LancamentoConciliado(b);
     }
     if (p != partes.end()) {
-      // What an earlier run of this session recorded is recorded already.
-      for (const TParteFonte& parte : p->second)
-        if (!x.Antes || std::none_of(x.Antes->Partes.begin(), x.Antes->Partes.end(),
-                                     [&](const TParteFonte& y) { return y.Parte == parte.Parte; }))
-          x.Fonte.Partes.push_back(parte);
-      // The account is checked at each part: what gives back comes before what takes.
-      std::sort(x.Fonte.Partes.begin(), x.Fonte.Partes.end(),
-                [](const TParteFonte& a, const TParteFonte& y) { return a.Valor < y.Valor; });
+      JuntaPartesNovas(x, p->second);
       // A line of no value has nothing to account for in parts.
       if (x.Fonte.Partes.empty() || x.Fonte.Valor <= Currency()) continue;
       // A new line one entry booked all of (a receipt its settlement paid in full) is booked whole by
@@ -374,7 +425,51 @@ std::vector<TfrConsultaImportacaoExtratoBancario::TFonteDaExecucao> TfrConsultaI
     }
     r.push_back(std::move(x));
   }
+  FontesDasDivisoesSoltas(partes, escritas, r);
   return r;
+}
+
+void TfrConsultaImportacaoExtratoBancario::JuntaPartesNovas(TFonteDaExecucao& x, const std::vector<TParteFonte>& partes) {
+  // What an earlier run of this session recorded is recorded already.
+  auto mesma = [](const TParteFonte& parte) { return [&](const TParteFonte& y) { return y.Parte == parte.Parte; }; };
+  for (const TParteFonte& parte : partes) {
+    if (x.Antes && std::any_of(x.Antes->Partes.begin(), x.Antes->Partes.end(), mesma(parte))) continue;
+    // One settlement entry of several split lines of the line is one part.
+    auto junta = std::find_if(x.Fonte.Partes.begin(), x.Fonte.Partes.end(), mesma(parte));
+    if (junta == x.Fonte.Partes.end()) {
+      x.Fonte.Partes.push_back(parte);
+      continue;
+    }
+    const Currency banco = junta->LadoBanco() + parte.LadoBanco();
+    junta->Valor += parte.Valor;
+    junta->Banco = banco;
+  }
+  // The account is checked at each part: what gives back comes before what takes.
+  std::sort(x.Fonte.Partes.begin(), x.Fonte.Partes.end(),
+            [](const TParteFonte& a, const TParteFonte& y) { return a.Valor < y.Valor; });
+}
+
+void TfrConsultaImportacaoExtratoBancario::FontesDasDivisoesSoltas(
+    const std::map<TBookmark, std::vector<TParteFonte>>& partes, const std::set<std::pair<int, int>>& escritas,
+    std::vector<TFonteDaExecucao>& r) {
+  TDAOFactory* l = DAOLinhas();
+  // One source per line, however many of its split lines the run books.
+  std::map<std::pair<int, std::string>, size_t> daLinha;
+  for (const auto& [b, origem] : FDivisoesSoltas) {
+    if (!l->BookmarkValid(b)) continue;
+    l->GotoBookmark(b);
+    std::vector<TParteFonte> novas;
+    if (auto p = partes.find(b); p != partes.end()) novas = p->second;
+    if (escritas.count(ChaveDe(*l))) novas.push_back(ParteDivisao(*l));
+    if (novas.empty()) continue;
+    auto [it, nova] = daLinha.emplace(std::make_pair(origem.first, origem.second.Chave), r.size());
+    if (nova) {
+      TFonteDaExecucao x{b, ChaveDe(*l), FonteDaLinha(origem.first, origem.second), {}};
+      if (auto c = FContasDaExecucao.find(b); c != FContasDaExecucao.end()) x.Antes = c->second;
+      r.push_back(std::move(x));
+    }
+    JuntaPartesNovas(r[it->second], novas);
+  }
 }
 
 std::set<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::RegistraFontes(
@@ -397,7 +492,8 @@ std::set<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::RegistraFont
       c.Partes.push_back(parte);
     }
     if (Completa(c)) completas.insert(x.Chave);
-    else FContasNovas[x.Linha] = std::move(c);
+    // A split line left alone keeps what its own settlements booked, not its line's rest.
+    else if (!FDivisoesSoltas.count(x.Linha)) FContasNovas[x.Linha] = std::move(c);
   }
   return completas;
 }
@@ -405,6 +501,8 @@ std::set<std::pair<int, int>> TfrConsultaImportacaoExtratoBancario::RegistraFont
 void TfrConsultaImportacaoExtratoBancario::ConfirmaFontes() {
   for (auto& [b, c] : FContasNovas) FContas[b] = std::move(c);
   FContasNovas.clear();
+  for (const auto& [b, v] : FLiquidadoDivisaoNovo) FLiquidadoDivisao[b] = v;
+  FLiquidadoDivisaoNovo.clear();
   FContasDaExecucao.clear();
   FRecusadasPelaConta.clear();
 }

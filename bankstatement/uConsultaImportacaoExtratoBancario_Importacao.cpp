@@ -504,6 +504,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
         d->Next();
   }
   CompletaDivisoesVinculadas(gravadas);
+  SoltaDivisoes(gravadas);
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
     if (!l->BookmarkValid(pai)) continue;
     const bool todas = DivisoesGravadas(novas, gravadas);
@@ -531,6 +532,28 @@ void TfrConsultaImportacaoExtratoBancario::ConfirmaMultiplosLancamentos(const st
     }
   }
   FExpansao = TExpansao();
+}
+
+void TfrConsultaImportacaoExtratoBancario::SoltaDivisoes(const std::set<std::pair<int, int>>& gravadas) {
+  TDAOFactory* l = DAOLinhas();
+  for (auto it = FDivisoesSoltas.begin(); it != FDivisoesSoltas.end();) {
+    bool fica = l->BookmarkValid(it->first);
+    if (fica) {
+      l->GotoBookmark(it->first);
+      fica = !gravadas.count({static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))});
+    }
+    it = fica ? std::next(it) : FDivisoesSoltas.erase(it);
+  }
+  for (const auto& [pai, novas] : FExpansao.NovasPorPai) {
+    const TOrigemLinha* origem = OrigemDe(pai);
+    if (!origem || !l->BookmarkValid(pai)) continue;
+    l->GotoBookmark(pai);
+    const std::pair<int, int> chavePai{static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))};
+    // A zeroed line stays in the review with its split lines (FPaisPendentes); a line written leaves it.
+    if (Valor(*l, "BDVALOR") == Currency() || !gravadas.count(chavePai)) continue;
+    for (TBookmark b : DivisoesPendentes(novas, gravadas))
+      if (l->BookmarkValid(b)) FDivisoesSoltas[b] = {chavePai.first, *origem};
+  }
 }
 
 bool TfrConsultaImportacaoExtratoBancario::DivisoesGravadas(const std::vector<TBookmark>& novas,
@@ -698,7 +721,7 @@ void TfrConsultaImportacaoExtratoBancario::spImportacaoClick(TComponent* sender)
   const bool temRecibos = FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA &&
                           !FProcessoBaixas->cdsVINC_EXT_BAN_COMP_BAIXA->IsEmpty();
   const auto balanco =
-      linhas ? LinhasDoBalanco(*linhas, [this](TBookmark b) { return LadoBancoJaLancado(b); }, ContaBanco()) : nullptr;
+      linhas ? LinhasDoBalanco(*linhas, [this](TBookmark b) { return LadoBancoJaLancado(b) || SoLadoBanco(b); }, ContaBanco()) : nullptr;
   if (TContasPlanosMGR::getDiferencaDebitoCredito(this, balanco.get(), DAOMulti(), "BDVINC_BAIXA",
                                                   util->FApenasPrep, temRecibos, true)) {
     util->FApenasPrep = false;

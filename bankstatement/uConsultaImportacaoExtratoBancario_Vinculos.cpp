@@ -130,9 +130,14 @@ void TfrConsultaImportacaoExtratoBancario::spDelLinkClick(TComponent*) {
     });
   l->Edit();
   SetFlag(*l, "BDVINC_BAIXA", false);
-  // A line its settlements booked in part keeps what they booked: it is left with its rest.
+  // A line its settlements booked in part keeps what they booked: it is left with its rest; a split line
+  // so settled, with what its own settlements left of it.
   if (auto conta = FContas.find(l->GetBookmark()); conta != FContas.end() && conta->second.Valor > Currency())
     Set(*l, "BDVALOR", Variant(conta->second.Resto()));
+  if (auto baixado = FLiquidadoDivisao.find(l->GetBookmark()); divisao && baixado != FLiquidadoDivisao.end()) {
+    if (Valor(*l, "BDVALOR") > baixado->second) Set(*l, "BDVALOR", Variant(Valor(*l, "BDVALOR") - baixado->second));
+    FLiquidadoDivisao.erase(baixado);
+  }
   l->Post();
   LimpaAvisoBaixa(*l);
 }

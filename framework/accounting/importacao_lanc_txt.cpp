@@ -407,7 +407,7 @@ TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
                       {"BDDEBITOARQ", TFieldType::ftInteger, 0},   {"BDCREDITOARQ", TFieldType::ftInteger, 0},
                       {"BDTIPOCONC", TFieldType::ftInteger, 0},    {"BDINCONSISTENTE", TFieldType::ftInteger, 0},
                       {"BDTIPOLAN", TFieldType::ftInteger, 0},     {"BDLINHA", TFieldType::ftInteger, 0},
-                      {"BDFONTE", TFieldType::ftString, 120}};
+                      {"BDFONTE", TFieldType::ftString, 120},      {kCampoValorFonte, TFieldType::ftCurrency, 0}};
   for (const C& c : campos) d->AddFieldDef(c.n, c.t, c.s);
   d->CreateDataSet();
   d->SetControlMemory(true);
@@ -486,6 +486,22 @@ bool MesmaEntradaDeArquivo(const TFonteRegistrada& f, const std::string& fonte) 
   const size_t a = f.Chave.rfind('|');
   const size_t b = fonte.rfind('|');
   return a != std::string::npos && a == b && f.Chave.compare(0, a, fonte, 0, b) == 0;
+}
+
+// An entry file line's identity but its value ("company|day|entry|place"), when it is one.
+std::optional<std::string> ChaveSemValorTxt(const std::string& fonte) {
+  const std::vector<std::string> p = Split(fonte, '|');
+  if (p.size() != 5) return std::nullopt;
+  return p[0] + "|" + p[1] + "|" + p[3] + "|" + p[4];
+}
+
+// A line that brings an entry booked from a file with another value, in the user's words.
+std::string MensagemMovimentoCorrigidoTxt(const TLinhaLancamentoTxt& l, const TFonteRegistrada& antes) {
+  std::string m = fmt::format("movimento alterado: {} já lançou este movimento ({}{}) com {}",
+                              antes.Descricao.empty() ? antes.Chave : antes.Descricao, DateToStr(l.Data),
+                              Trim(l.Documento).empty() ? "" : ", documento " + Trim(l.Documento), antes.Valor.ToBR());
+  if (antes.ChaveLancamento > 0) m += fmt::format(", no lançamento {}", antes.ChaveLancamento);
+  return m + fmt::format("; esta linha o traz com {}.", l.Valor.ToBR());
 }
 
 // A line equal as a movement to a source booked under another identity, in the user's words.
@@ -765,6 +781,7 @@ struct TLinhaLida {
   TLinhaLancamentoTxt Linha;
   std::string Complemento;
   std::string Fonte;
+  Currency ValorFonte;   // the line's whole value when an earlier run booked part of it
 };
 
 // The file's lines on their way to the review: each checked against the import (period, companies,
@@ -813,7 +830,7 @@ class TLeituraRevisaoTxt {
     if (!complemento) return;
     std::string fonte = EntradaFonteLinhaTxt(l);
     fonte += "|" + std::to_string(ocorrencias_.Proxima(fonte));
-    pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte)});
+    pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte), Currency()});
     if (pendentes_.size() >= LinhasDoLote()) ConfereFontes();
   }
 
@@ -839,6 +856,12 @@ class TLeituraRevisaoTxt {
     foraDaImportacao_.push_back({empresa, std::move(texto)});
   }
   void ConfereFontes();
+  // A line an earlier run booked in part (settled for less, or a part's entry deleted since): offered at
+  // what is left, or named when nobody reviews it.
+  void OfereceResto(const TLinhaLida& l, const TLivros::TContaPeriodo& conta);
+  // The line of an entry file booked in the period that is this line's entry (its document too), at its
+  // place among equal entries, with another value: this line corrects it (nothing when none).
+  std::optional<TFonteRegistrada> Corrigida(const TLinhaLida& lida);
   void Anexa(const TLinhaLida& l);
   // The lines the data sets hold go to the session (committed and told behind a review).
   void GravaTrecho();
@@ -863,7 +886,9 @@ class TLeituraRevisaoTxt {
   std::stop_token parada_;
   std::function<void(int64_t)> aoConcluirTrecho_;
   TOcorrenciasEntradas ocorrencias_;   // equal entries of the file met so far
-  std::map<int, std::map<std::string, int>> lancadas_;   // per company, its file lines booked in the period
+  std::map<int, std::map<std::string, TLivros::TContaPeriodo>> lancadas_;   // per company, its file lines booked in the period
+  // lancadas_ by the hash of their keys but the value (a hash: the period may hold a large file's lines).
+  std::map<int, std::unordered_multimap<size_t, const std::string*>> semValor_;
   TCamposLinhaRevisao campos_;
   std::vector<TLinhaLida> pendentes_;
   TDesfechoLeituraTxt desfecho_;   // the probable duplicates and the lines booked before, as they come
@@ -913,11 +938,16 @@ void TLeituraRevisaoTxt::ConfereFontes() {
     if (lidas == lancadas_.end())
       lidas = lancadas_
                   .emplace(l.Linha.CodEmp,
-                           livros_.FontesDoPeriodo(l.Linha.CodEmp, TTipoFonte::ArquivoLancamentos, ini_, fim_))
+                           livros_.ContasDoPeriodo(l.Linha.CodEmp, TTipoFonte::ArquivoLancamentos, ini_, fim_))
                   .first;
     if (auto it = lidas->second.find(l.Fonte); it != lidas->second.end()) {
-      desfecho_.JaLancados.push_back({l.Linha.CodEmp, it->second});
-      if (postados_) postados_->Retira(l.Linha, l.Complemento, it->second);
+      const TLivros::TContaPeriodo& conta = it->second;
+      if (conta.Valor > Currency() && conta.Resto() > Currency()) {
+        OfereceResto(l, conta);
+        continue;
+      }
+      desfecho_.JaLancados.push_back({l.Linha.CodEmp, conta.ChaveLancamento});
+      if (postados_) postados_->Retira(l.Linha, l.Complemento, conta.ChaveLancamento);
       continue;
     }
     novas.push_back(&l);
@@ -927,8 +957,13 @@ void TLeituraRevisaoTxt::ConfereFontes() {
   const std::vector<std::optional<TFonteRegistrada>> iguais = livros_.MovimentosIguais(movimentos);
   for (size_t i = 0; i < novas.size(); ++i) {
     const TLinhaLancamentoTxt& l = novas[i]->Linha;
-    if (iguais[i] && !MesmaEntradaDeArquivo(*iguais[i], novas[i]->Fonte)) {
-      const std::string texto = MensagemMovimentoIgualTxt(l, *iguais[i]);
+    std::string texto;
+    if (iguais[i] && !MesmaEntradaDeArquivo(*iguais[i], novas[i]->Fonte))
+      texto = MensagemMovimentoIgualTxt(l, *iguais[i]);
+    // A corrected file is the client's word, taken by an unattended run; a user reviewing it is told.
+    else if (const std::optional<TFonteRegistrada> corrigida = desassistida_ ? std::nullopt : Corrigida(*novas[i]))
+      texto = MensagemMovimentoCorrigidoTxt(l, *corrigida);
+    if (!texto.empty()) {
       // Nobody reviews an unattended run's lines: the user decides on it, from the list.
       if (desassistida_) {
         Recusa(l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo não importada: " + texto);
@@ -942,6 +977,50 @@ void TLeituraRevisaoTxt::ConfereFontes() {
   pendentes_.clear();
 }
 
+std::optional<TFonteRegistrada> TLeituraRevisaoTxt::Corrigida(const TLinhaLida& lida) {
+  const int empresa = lida.Linha.CodEmp;
+  // Without a document, an entry of another value on the same day is as likely another movement.
+  auto lidas = lancadas_.find(empresa);
+  const std::optional<std::string> k = ChaveSemValorTxt(lida.Fonte);
+  if (Trim(lida.Linha.Documento).empty() || lidas == lancadas_.end() || !k) return std::nullopt;
+  auto [porEntrada, novo] = semValor_.try_emplace(empresa);
+  if (novo)
+    for (const auto& [chave, conta] : lidas->second)
+      if (auto sem = ChaveSemValorTxt(chave)) porEntrada->second.emplace(std::hash<std::string>{}(*sem), &chave);
+  auto [de, ate] = porEntrada->second.equal_range(std::hash<std::string>{}(*k));
+  for (auto it = de; it != ate; ++it)
+    if (*it->second != lida.Fonte && ChaveSemValorTxt(*it->second) == k)
+      return livros_.FonteRegistrada(empresa, TTipoFonte::ArquivoLancamentos, *it->second);
+  return std::nullopt;
+}
+
+void TLeituraRevisaoTxt::OfereceResto(const TLinhaLida& lida, const TLivros::TContaPeriodo& conta) {
+  const TLinhaLancamentoTxt& l = lida.Linha;
+  // Who booked what of it, and when, for the few lines that come back at a rest.
+  TFonteRegistrada antes = livros_.FonteRegistrada(l.CodEmp, TTipoFonte::ArquivoLancamentos, lida.Fonte)
+                               .value_or(TFonteRegistrada{});
+  antes.Valor = conta.Valor;
+  antes.Lancado = conta.Lancado;
+  const std::string texto =
+      EFonteJaLancada(TLivros::FonteLinhaArquivo(p_.NomeFonte, l.CodEmp, l.Linha, lida.Fonte, 0, l.Valor, {}), antes)
+          .what();
+  // Nobody reviews an unattended run's lines: what is left needs the accounts a user gives it.
+  if (desassistida_) {
+    Recusa(l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo não importada: " + texto +
+                         " O que resta deve ser lançado na revisão.");
+    return;
+  }
+  desfecho_.Mensagens.push_back({niAtencao, l.CodEmp,
+                                 "Linha " + std::to_string(l.Linha) + " do arquivo: " + texto +
+                                     " Fica na revisão pelo que resta.",
+                                 nullptr, ciNenhum, {}});
+  TLinhaLida resto = lida;
+  resto.Linha.Valor = conta.Resto();
+  // The rest is booked as a part of the line's account, never as a line of its own.
+  resto.ValorFonte = conta.Valor;
+  Anexa(resto);
+}
+
 void TLeituraRevisaoTxt::Anexa(const TLinhaLida& lida) {
   const TLinhaLancamentoTxt& l = lida.Linha;
   if (postados_)
@@ -952,6 +1031,11 @@ void TLeituraRevisaoTxt::Anexa(const TLinhaLida& lida) {
   const TDadosEmpresa& d = dados_.Empresa(l.CodEmp, l.Data);
   AnexaLinhaRevisao(*lanc_, campos_, *cc_, *compl_, l, ++chave_, d, lida.Complemento, dados_.TipoParticipante(d.Plano, l.Debito),
                     dados_.TipoParticipante(d.Plano, l.Credito), lida.Fonte);
+  if (lida.ValorFonte > Currency()) {
+    lanc_->Edit();
+    lanc_->FieldByName(kCampoValorFonte).SetValue(Variant(lida.ValorFonte));
+    lanc_->Post();
+  }
   if (gravacao_ && static_cast<size_t>(lanc_->RecordCount()) >= LinhasDoLote()) GravaTrecho();
 }
 

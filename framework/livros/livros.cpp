@@ -107,6 +107,13 @@ std::string MensagemJaLancado(const TFonteLancada& f, const TFonteRegistrada& an
 
 }  // namespace
 
+Currency TFonteRegistrada::RestoBanco() const {
+  if (Partes.empty()) return Resto();
+  Currency banco;
+  for (const TParteFonte& p : Partes) banco += p.LadoBanco();
+  return Valor - banco;
+}
+
 EFonteJaLancada::EFonteJaLancada(const TFonteLancada& f, const TFonteRegistrada& antes)
     : std::runtime_error(MensagemJaLancado(f, antes)), fonte_(f) {}
 
@@ -325,11 +332,11 @@ std::string TextoPartes(size_t fontes, size_t partes) {
     for (size_t i = 0; i < partes; ++i) {
       // As TINTEGRACAO_FONTE_PARTE declares BDPARTE, BDCHAVELAN and BDVALOR, for the reason kTiposFonte says.
       parametros += fmt::format(", N{0}_{1} VARCHAR(60) CHARACTER SET WIN1252 = ?, L{0}_{1} INTEGER = ?, V{0}_{1} "
-                                "NUMERIC(18,4) = ?",
+                                "NUMERIC(18,4) = ?, B{0}_{1} NUMERIC(18,4) = ?",
                                 f, i);
       corpo += fmt::format("  INSERT INTO TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE, BDCHAVELAN, "
-                           "BDVALOR) VALUES (:P{0}BDCODEMP, :P{0}BDTIPOFONTE, :P{0}BDFONTE, :N{0}_{1}, :L{0}_{1}, "
-                           ":V{0}_{1});\n",
+                           "BDVALOR, BDBANCO) VALUES (:P{0}BDCODEMP, :P{0}BDTIPOFONTE, :P{0}BDFONTE, :N{0}_{1}, "
+                           ":L{0}_{1}, :V{0}_{1}, :B{0}_{1});\n",
                            f, i);
     }
   }
@@ -391,7 +398,8 @@ void TLivros::ValoresPartes(const TFonteLancada& f, std::vector<Variant>& p) con
     throw std::logic_error("Uma fonte lançada em partes precisa do seu valor: " + f.Chave);
   for (Variant& v : ValoresFonte(f, execucao_, false)) p.push_back(std::move(v));
   for (const TParteFonte& parte : f.Partes)
-    for (Variant v : {Variant(Utf8Left(parte.Parte, 60)), OuNulo(parte.ChaveLancamento), Variant(parte.Valor)})
+    for (Variant v : {Variant(Utf8Left(parte.Parte, 60)), OuNulo(parte.ChaveLancamento), Variant(parte.Valor),
+                      parte.Banco ? Variant(*parte.Banco) : Variant()})
       p.push_back(std::move(v));
 }
 
@@ -467,8 +475,13 @@ void TLivros::RegistraFontes(const std::vector<TFonteLancada>& fontes) {
 
 std::vector<std::string> TLivros::FontesCompletas(int codEmp, TTipoFonte tipo, const std::string& prefixo) {
   std::vector<std::string> r;
-  db_.Query("select BDFONTE from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and BDTIPOFONTE = ? and BDFONTE "
-            "starting with ? and (BDVALOR is null or BDVALOR <= 0 or BDLANCADO >= BDVALOR)",
+  // A source booked in parts is whole once its parts book its value and its bank's side (a part of one
+  // side says what of the bank's it booked).
+  db_.Query("select F.BDFONTE from TINTEGRACAO_FONTE_LANCADA F where F.BDCODEMP = ? and F.BDTIPOFONTE = ? and "
+            "F.BDFONTE starting with ? and (F.BDVALOR is null or F.BDVALOR <= 0 or (F.BDLANCADO >= F.BDVALOR and "
+            "(F.BDCHAVELAN is not null or (select coalesce(sum(coalesce(P.BDBANCO, P.BDVALOR)), 0) from "
+            "TINTEGRACAO_FONTE_PARTE P where P.BDCODEMP = F.BDCODEMP and P.BDTIPOFONTE = F.BDTIPOFONTE and P.BDFONTE = "
+            "F.BDFONTE) >= F.BDVALOR)))",
             {codEmp, static_cast<int>(tipo), prefixo},
             [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& row) { r.push_back(row[0].AsString()); });
   return r;
@@ -496,12 +509,13 @@ std::optional<TFonteRegistrada> TLivros::FonteRegistrada(int codEmp, TTipoFonte 
 
 void TLivros::LePartes(std::vector<TFonteRegistrada*>& fontes, int codEmp) {
   for (TFonteRegistrada* f : fontes) {
-    db_.Prepared("select BDPARTE, BDCHAVELAN, BDVALOR from TINTEGRACAO_FONTE_PARTE where BDCODEMP = ? and "
+    db_.Prepared("select BDPARTE, BDCHAVELAN, BDVALOR, BDBANCO from TINTEGRACAO_FONTE_PARTE where BDCODEMP = ? and "
                  "BDTIPOFONTE = ? and BDFONTE = ? order by BDCHAVELAN")
         .Query({codEmp, static_cast<int>(f->Tipo), f->Chave},
                [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
                  f->Partes.push_back({r[0].AsString(), r[1].IsNull() ? 0 : static_cast<int>(r[1].AsInteger()),
-                                      r[2].AsCurrency()});
+                                      r[2].AsCurrency(),
+                                      r[3].IsNull() ? std::nullopt : std::optional<Currency>(r[3].AsCurrency())});
                });
     for (const TParteFonte& p : f->Partes)
       if (f->ChaveLancamento == 0 && p.ChaveLancamento > 0) f->ChaveLancamento = p.ChaveLancamento;
@@ -547,6 +561,24 @@ std::map<std::string, int> TLivros::FontesDoPeriodo(int codEmp, TTipoFonte tipo,
               r.emplace(l[0].AsString(), l[1].IsNull() ? 0 : static_cast<int>(l[1].AsInteger()));
             });
   return r;
+}
+
+std::map<std::string, TLivros::TContaPeriodo> TLivros::ContasDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio,
+                                                                       TDateTime fim) {
+  std::map<std::string, TContaPeriodo> r;
+  db_.Query("select BDFONTE, BDCHAVELAN, BDVALOR, BDLANCADO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and "
+            "BDTIPOFONTE = ? and BDDATA between ? and ?",
+            {codEmp, static_cast<int>(tipo), inicio.DateOnly(), fim.DateOnly()},
+            [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& l) {
+              r.emplace(l[0].AsString(), TContaPeriodo{l[1].IsNull() ? 0 : static_cast<int>(l[1].AsInteger()),
+                                                       l[2].IsNull() ? Currency() : l[2].AsCurrency(),
+                                                       l[3].AsCurrency()});
+            });
+  return r;
+}
+
+TParteFonte TLivros::ParteResto(int chaveLancamento, Currency valor) {
+  return {fmt::format("resto {}", chaveLancamento), chaveLancamento, valor};
 }
 
 std::optional<TFonteRegistrada> TLivros::MovimentoIgual(const TFonteLancada& f) {
@@ -639,21 +671,29 @@ void TLivros::RegistraLinhasArquivo(const std::string& nome, const std::string& 
       "BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO) select T.BDCODEMP, ?, "
       "T.BDFONTE, cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || cast(? as varchar(180)), T.BDCHAVE + ?, " +
       valor + ", coalesce(" + valor + ", 0), T.BDDATA, nullif(T.BDDEBITO, 0), nullif(T.BDCREDITO, 0), "
-      "nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa + " order by T.BDFONTE";
+      "nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa + " and T." + kCampoValorFonte + " is null order by T.BDFONTE";
   const TParams p{static_cast<int>(TTipoFonte::ArquivoLancamentos), std::string("A linha "), Utf8Left(nome, 150), desvio,
                   Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100), Utf8Left(execucao_.Rotulo, 200),
                   sessao, empresa, inicio, fim};
+  // A line offered at what an earlier run left of it books that rest as a part of its account (named as
+  // ParteResto names it); its account refuses more than is left.
+  const std::string insereResto =
+      "insert into TINTEGRACAO_FONTE_PARTE (BDCODEMP, BDTIPOFONTE, BDFONTE, BDPARTE, BDCHAVELAN, BDVALOR) select "
+      "T.BDCODEMP, ?, T.BDFONTE, 'resto ' || (T.BDCHAVE + cast(? as integer)), T.BDCHAVE + cast(? as integer), "
+      "T.BDVALOR" + faixa + " and T." + kCampoValorFonte + " is not null";
+  const TParams pr{static_cast<int>(TTipoFonte::ArquivoLancamentos), desvio, desvio, sessao, empresa, inicio, fim};
   // Met another run's lines: named when that run committed them; tried once more when it is gone (it was
   // cancelled, or still writing: the insert then waits for it).
-  for (int tentativa = 0;; ++tentativa) {
-    try {
-      db_.Prepared(insere).Run(p);
-      return;
-    } catch (const EDatabaseError& e) {
-      if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
-      RecusaLinhaArquivo(nome, faixa, sessao, empresa, inicio, fim, tentativa > 0);
+  for (const auto& [sql, params] : {std::pair{&insere, &p}, std::pair{&insereResto, &pr}})
+    for (int tentativa = 0;; ++tentativa) {
+      try {
+        db_.Prepared(*sql).Run(*params);
+        break;
+      } catch (const EDatabaseError& e) {
+        if (!e.IsUniqueViolation() && !e.IsLockConflict() && !e.IsCheckViolation()) throw;
+        RecusaLinhaArquivo(nome, faixa, sessao, empresa, inicio, fim, tentativa > 0);
+      }
     }
-  }
 }
 
 void TLivros::RecusaLinhaArquivo(const std::string& nome, const std::string& faixa, int sessao, int empresa,

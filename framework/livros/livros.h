@@ -110,9 +110,16 @@ enum class TTipoFonte : int {
 // What one entry booked of a source booked in parts: Parte names it within the source (a split row, a
 // settlement of an installment, a rest booked later), so that deleting the entry frees it and no more.
 struct TParteFonte {
+  TParteFonte() = default;
+  TParteFonte(std::string parte, int chaveLancamento, Currency valor, std::optional<Currency> banco = std::nullopt)
+      : Parte(std::move(parte)), ChaveLancamento(chaveLancamento), Valor(valor), Banco(banco) {}
   std::string Parte;          // at most 60 characters, unique within the source
   int ChaveLancamento = 0;    // the entry that booked it
   Currency Valor;             // what of the source's value it booked
+  // A statement line's part that books one side only: what of the bank's side it booked (a split row's
+  // entry none, the bank side's entry of a split line all the split rows left it). None: as much as Valor.
+  std::optional<Currency> Banco;
+  Currency LadoBanco() const { return Banco.value_or(Valor); }
 };
 
 // The movement a source stands for, by which the same money brought by another road is told: its day,
@@ -148,6 +155,10 @@ struct TFonteLancada {
 // A source's key as the record holds it (a key beyond the column's width by its hash).
 std::string ChaveFonteGravada(const std::string& chave);
 
+// The column of an entry review's line holding its source's whole value when the line offers only what
+// an earlier run left of it (null: the line is offered whole).
+inline constexpr const char* kCampoValorFonte = "BDVALORFONTE";
+
 // What the record holds of a source booked earlier.
 struct TFonteRegistrada {
   std::string Descricao;
@@ -162,6 +173,8 @@ struct TFonteRegistrada {
   std::string Chave;
   // What is left to book of a source of known value.
   Currency Resto() const { return Valor - Lancado; }
+  // What is left to book of a statement line's bank side (as Resto when its parts each booked both sides).
+  Currency RestoBanco() const;
 };
 
 class EFonteJaLancada : public std::runtime_error {
@@ -200,7 +213,8 @@ class TLivros {
   // As RegistraFonte for each, sources booked whole a dozen to a statement: a run records as many sources
   // as it books lines.
   void RegistraFontes(const std::vector<TFonteLancada>& fontes);
-  // The keys of the company's sources of one kind that begin with prefixo and all of which is booked.
+  // The keys of the company's sources of one kind that begin with prefixo and all of which is booked
+  // (with all of its bank's side).
   std::vector<std::string> FontesCompletas(int codEmp, TTipoFonte tipo, const std::string& prefixo);
   // How many of the company's sources of one kind came in the origin's batch lote and are booked, whole
   // or in part.
@@ -215,6 +229,17 @@ class TLivros {
   // with the entry that booked it whole (0: booked in parts or by a settlement), in one read in the open
   // transaction: a run that meets thousands of sources of a known span asks once.
   std::map<std::string, int> FontesDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim);
+  // As FontesDoPeriodo, each with what its account says of it: a source booked in part comes back at
+  // what is left of it. Only the figures: a period holds as many sources as a large file has lines.
+  struct TContaPeriodo {
+    int ChaveLancamento = 0;   // the entry that booked it whole (0: in parts)
+    Currency Valor;
+    Currency Lancado;
+    Currency Resto() const { return Valor - Lancado; }
+  };
+  std::map<std::string, TContaPeriodo> ContasDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim);
+  // What an entry books of a source an earlier run booked in part: what was left of it.
+  static TParteFonte ParteResto(int chaveLancamento, Currency valor);
   // A source of another identity booked as the same movement (company, day, value, document, and the
   // account debited or credited): a probable duplicate to be shown, never a key. Read in the open
   // transaction.

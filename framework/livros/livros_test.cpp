@@ -326,6 +326,67 @@ TEST_F(LivrosTest, ASourceBookedInPartsKeepsItsRestAndDeletingAnEntryFreesOnlyIt
   EXPECT_THROW(livros.RegistraFonte(partes({{"1", 4, Currency::Parse("1")}})), EFonteJaLancada);
 }
 
+// A split line books its value through one-sided entries and its bank side through another: the account
+// knows each side, so deleting the bank side's entry gives that side back, and the line is whole (for
+// the reports to its origin, too) only with both.
+TEST_F(LivrosTest, ASplitLinesBankSideIsAPartWithItsValueAndDeletingItGivesItBack) {
+  for (int c : {4, 5, 6, 7})
+    ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                           "values (1, ?, '2024-03-10', 40, 11, 1)",
+                     {c});
+  TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, "I|9302", "A linha 9302", 0, Currency::Parse("25")};
+  f.Movimento.Data = EncodeDate(2024, 3, 10);
+  f.Partes = {{"banco 4", 4, Currency(), Currency::Parse("25")},
+              {"divisão 5", 5, Currency::Parse("15"), Currency()},
+              {"divisão 6", 6, Currency::Parse("10"), Currency()}};
+  TLivros livros(Db(), Execucao());
+  livros.RegistraFonte(f);
+  auto conta = livros.FontesRegistradas(1, TTipoFonte::LinhaExtratoBanco, {"I|9302"}).at("I|9302");
+  EXPECT_EQ(conta.Resto(), Currency());
+  EXPECT_EQ(conta.RestoBanco(), Currency());
+  EXPECT_EQ(livros.FontesCompletas(1, TTipoFonte::LinhaExtratoBanco, "I|"), std::vector<std::string>{"I|9302"});
+
+  ExecutaComoSuite(Db(), "delete from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDCHAVE = 4");
+  conta = livros.FontesRegistradas(1, TTipoFonte::LinhaExtratoBanco, {"I|9302"}).at("I|9302");
+  EXPECT_EQ(conta.Resto(), Currency());
+  EXPECT_EQ(conta.RestoBanco(), Currency::Parse("25"));
+  EXPECT_TRUE(livros.FontesCompletas(1, TTipoFonte::LinhaExtratoBanco, "I|").empty());
+
+  // The bank side booked again, alone: whole once more.
+  TFonteLancada banco = f;
+  banco.Partes = {{"resto 7", 7, Currency(), Currency::Parse("25")}};
+  livros.RegistraFonte(banco);
+  conta = livros.FontesRegistradas(1, TTipoFonte::LinhaExtratoBanco, {"I|9302"}).at("I|9302");
+  EXPECT_EQ(conta.RestoBanco(), Currency());
+  EXPECT_EQ(livros.FontesCompletas(1, TTipoFonte::LinhaExtratoBanco, "I|").size(), 1u);
+}
+
+// A run that meets a period's sources reads, with each, what is left of it.
+TEST_F(LivrosTest, ThePeriodsAccountsTellWhatIsLeftOfEachSource) {
+  for (int c : {4, 5})
+    ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR) "
+                           "values (1, ?, '2024-03-10', 11, 21, 1)",
+                     {c});
+  auto linha = [](const std::string& chave, int lancamento) {
+    return TLivros::FonteLinhaArquivo("Janeiro", 1, 1, chave, lancamento, Currency::Parse("650"),
+                                      {EncodeDate(2024, 3, 10), 11, 21, "900"});
+  };
+  TLivros livros(Db(), Execucao());
+  TFonteLancada parte = linha("1|a", 0);
+  parte.Partes = {{"baixa 4", 4, Currency::Parse("500")}};
+  livros.RegistraFontes({parte, linha("1|b", 5)});
+  auto contas = livros.ContasDoPeriodo(1, TTipoFonte::ArquivoLancamentos, EncodeDate(2024, 3, 1), EncodeDate(2024, 3, 31));
+  ASSERT_EQ(contas.size(), 2u);
+  EXPECT_EQ(contas.at("1|a").Resto(), Currency::Parse("150"));
+  EXPECT_EQ(contas.at("1|b").Resto(), Currency());
+  EXPECT_EQ(contas.at("1|b").ChaveLancamento, 5);
+  EXPECT_TRUE(livros.ContasDoPeriodo(1, TTipoFonte::ArquivoLancamentos, EncodeDate(2024, 4, 1), EncodeDate(2024, 4, 30))
+                  .empty());
+  // Its rest booked later is a part of its account; beyond the rest it is refused.
+  parte.Partes = {TLivros::ParteResto(5, Currency::Parse("150,01"))};
+  EXPECT_THROW(livros.RegistraFonte(parte), EFonteJaLancada);
+}
+
 // The same movement under another identity is found, for a review to show; content never refuses it.
 TEST_F(LivrosTest, TheSameMovementBookedUnderAnotherIdentityIsFoundNotRefused) {
   auto linha = [](std::string chave, TTipoFonte tipo, int debito, int credito, const char* valor, const char* dcto) {

@@ -59,6 +59,7 @@ inline constexpr const char* kColunasRevisaoLancamentoTemp = R"(  BDCODPLAPADRAO
   BDTRANSFERENCIA VARCHAR(5) DEFAULT 'FALSE',
   BDTEMLANC INTEGER DEFAULT 0,
   BDTIPOMULTLANC SMALLINT,
+  BDVALORFONTE NUMERIC(18,4),
 )";
 
 }  // namespace vyn

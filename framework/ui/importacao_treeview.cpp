@@ -540,6 +540,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
       continue;
     }
     if (inc != miConsistente) {
+      if (inc == miAvisoBaixa) AnotaLiquidadaEmParte(ds, arquivo, chave.first, chave.second, linhasArquivo);
       recusadas_.push_back(chave);
       continue;
     }
@@ -622,6 +623,11 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
       continue;
     }
     if (inc != miConsistente) {
+      if (inc == miAvisoBaixa) {
+        std::vector<TFonteLancada> emParte;
+        AnotaLiquidadaEmParte(ds, arquivo, empresa, chave, emParte);
+        if (!emParte.empty()) livros_->RegistraFonte(emParte.front());
+      }
       recusadas_.push_back({empresa, chave});
       continue;
     }
@@ -645,7 +651,7 @@ int TUtilImportacao_Padrao_Treeview::GravaEmPaginas(TNodoImportacao& nodo, int& 
   int n = 0;
   // The lines go to the ledger by statements over the work table: a page needs only what picks them.
   TPaginasSessao paginas(*nodo.DAO, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVINC_BAIXA, BDLINHA, BDFONTE, BDVALOR, BDDATA, BDDEBITO, "
-                                       "BDCREDITO, BDDCTO");
+                                       "BDCREDITO, BDDCTO, BDVALORFONTE");
   while (paginas.Proxima()) {
     nodo.ChavesNovas.clear();
     ReservaChaves(nodo);
@@ -1002,10 +1008,37 @@ std::optional<TFonteLancada> TUtilImportacao_Padrao_Treeview::FonteDaLinha(
   if (!arquivo || !fonte || fonte->IsNull() || linha <= 0) return std::nullopt;
   auto texto = [&](const char* c) { return ds.FindField(c) ? Trim(ds.FieldByName(c).AsString()) : std::string(); };
   const TField* data = ds.FindField("BDDATA");
-  return TLivros::FonteLinhaArquivo(arquivo->Nome, empresa, linha, fonte->AsString(), chaveLancamento,
-                                    ds.FieldByName("BDVALOR").IsNull() ? Currency() : ds.FieldByName("BDVALOR").AsCurrency(),
-                                    {data && !data->IsNull() ? data->AsDateTime() : TDateTime(), Inteiro(ds, "BDDEBITO"),
-                                     Inteiro(ds, "BDCREDITO"), texto("BDDCTO")});
+  const Currency valor = ds.FieldByName("BDVALOR").IsNull() ? Currency() : ds.FieldByName("BDVALOR").AsCurrency();
+  TFonteLancada f = TLivros::FonteLinhaArquivo(
+      arquivo->Nome, empresa, linha, fonte->AsString(), chaveLancamento, valor,
+      {data && !data->IsNull() ? data->AsDateTime() : TDateTime(), Inteiro(ds, "BDDEBITO"), Inteiro(ds, "BDCREDITO"),
+       texto("BDDCTO")});
+  // A line offered at what an earlier run left of it is a part of its account, whose value is the whole line's.
+  if (const TField* inteira = ds.FindField(kCampoValorFonte); inteira && !inteira->IsNull()) {
+    f.Valor = inteira->AsCurrency();
+    if (chaveLancamento > 0) {
+      f.ChaveLancamento = 0;
+      f.Partes.push_back(TLivros::ParteResto(chaveLancamento, valor));
+    }
+  }
+  return f;
+}
+
+void TUtilImportacao_Padrao_Treeview::AnotaLiquidadaEmParte(
+    TDAOFactory& ds, const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo, int empresa, int chave,
+    std::vector<TFonteLancada>& fontes) {
+  const TField* vinculo = ds.FindField("BDVINC_BAIXA");
+  if (!vinculo || !vinculo->AsBoolean()) return;
+  std::optional<TFonteLancada> f = FonteLiquidada(ds, arquivo, empresa, chave);
+  if (!f || f->Partes.empty()) return;
+  // The line stays in the review: a later run of the same review finds its settlements recorded already.
+  const auto contas = livros_->FontesRegistradas(empresa, f->Tipo, {f->Chave});
+  if (auto c = contas.find(f->Chave); c != contas.end())
+    std::erase_if(f->Partes, [&](const TParteFonte& p) {
+      return std::any_of(c->second.Partes.begin(), c->second.Partes.end(),
+                         [&](const TParteFonte& x) { return x.Parte == p.Parte; });
+    });
+  if (!f->Partes.empty()) fontes.push_back(std::move(*f));
 }
 
 std::optional<TFonteLancada> TUtilImportacao_Padrao_Treeview::FonteLiquidada(

@@ -321,6 +321,10 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   std::optional<TFonteLancada> FonteLiquidada(TDAOFactory& ds,
                                               const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo,
                                               int empresa, int chave);
+  // The current line settled for less than its value (warned, still linked): its settlements' parts not
+  // recorded yet, as a source appended to fontes; what is left of it stays unbooked in the review.
+  void AnotaLiquidadaEmParte(TDAOFactory& ds, const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo,
+                             int empresa, int chave, std::vector<TFonteLancada>& fontes);
   void LeBaixas(const std::vector<TNodoImportacao*>& lancamentos);
   // The entry file of the run under way, when the review holds one.
   const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* ArquivoFonte() const;
