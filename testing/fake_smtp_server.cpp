@@ -98,6 +98,26 @@ void TFakeSmtpServer::RecusaDestinatario(const std::string& endereco) {
   recusados_.insert(endereco);
 }
 
+void TFakeSmtpServer::AceitaDestinatario(const std::string& endereco) {
+  std::lock_guard<std::mutex> l(mutex_);
+  recusados_.erase(endereco);
+}
+
+std::vector<std::string> TFakeSmtpServer::Comandos() const {
+  std::lock_guard<std::mutex> l(mutex_);
+  return comandos_;
+}
+
+// Waits without a word until the client leaves or the server ends.
+void TFakeSmtpServer::Cala(int s) const {
+  while (!parar_) {
+    pollfd p{s, POLLIN, 0};
+    if (::poll(&p, 1, 50) <= 0) continue;
+    char bloco[4096];
+    if (::recv(s, bloco, sizeof bloco, 0) <= 0) return;
+  }
+}
+
 std::vector<TFakeSmtpMessage> TFakeSmtpServer::Mensagens() const {
   std::lock_guard<std::mutex> l(mutex_);
   return mensagens_;
@@ -109,6 +129,7 @@ void TFakeSmtpServer::Atende() {
     if (::poll(&p, 1, 100) <= 0) continue;
     const int conexao = ::accept(escuta_, nullptr, nullptr);
     if (conexao < 0) continue;
+    ++conexoes_;
     timeval espera{30, 0};
     ::setsockopt(conexao, SOL_SOCKET, SO_RCVTIMEO, &espera, sizeof espera);
     Conversa(conexao);
@@ -120,8 +141,13 @@ void TFakeSmtpServer::Conversa(int s) {
   TLinhas linhas(s);
   TFakeSmtpMessage atual;
   std::string linha, usuario;
+  if (silencio_ == TSilencioSmtp::Cumprimento) return Cala(s);
   Responde(s, "220 127.0.0.1 ESMTP teste");
   while (linhas.Le(linha)) {
+    {
+      std::lock_guard<std::mutex> l(mutex_);
+      comandos_.push_back(linha);
+    }
     const std::string comando = Maiusculas(linha.substr(0, linha.find(' ')));
     if (comando == "EHLO") {
       Responde(s, "250-127.0.0.1");
@@ -176,6 +202,7 @@ void TFakeSmtpServer::Conversa(int s) {
         mensagens_.push_back(atual);
         mensagens_.back().Data = dados;
       }
+      if (silencio_ == TSilencioSmtp::FimDosDados) return Cala(s);
       Responde(s, "250 2.0.0 OK queued");
     } else if (comando == "RSET") {
       atual = TFakeSmtpMessage();

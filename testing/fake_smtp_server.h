@@ -1,7 +1,8 @@
 #pragma once
 // A loopback SMTP server for tests: 127.0.0.1 on an ephemeral port, one connection at a time, speaking
 // as much SMTP as a mail client needs (EHLO/HELO, AUTH PLAIN and LOGIN, MAIL, RCPT, DATA, RSET, NOOP,
-// QUIT). It records every message it accepts, and can refuse a recipient as a real server does.
+// QUIT), never STARTTLS. It records every command and every message it accepts, can refuse a recipient
+// as a real server does, and can go mute: never greet, or never answer the end of a message.
 #include <atomic>
 #include <mutex>
 #include <set>
@@ -18,6 +19,8 @@ struct TFakeSmtpMessage {
   std::string Usuario;              // the account it authenticated with, if any
 };
 
+enum class TSilencioSmtp { Nenhum, Cumprimento, FimDosDados };
+
 class TFakeSmtpServer {
  public:
   TFakeSmtpServer();
@@ -28,11 +31,21 @@ class TFakeSmtpServer {
   int Port() const { return porta_; }
   // RCPT TO of this address is answered "550 5.1.1 <address>: mailbox unavailable".
   void RecusaDestinatario(const std::string& endereco);
+  void AceitaDestinatario(const std::string& endereco);
+  // Where the server goes mute: a connection then waits, unanswered, until the client leaves.
+  void Silencia(TSilencioSmtp onde) { silencio_ = onde; }
   std::vector<TFakeSmtpMessage> Mensagens() const;
+  // Every command line received, in order (the message's text not included).
+  std::vector<std::string> Comandos() const;
+  int Conexoes() const { return conexoes_; }
 
  private:
   void Atende();
   void Conversa(int conexao);
+  void Cala(int conexao) const;
+  std::atomic<TSilencioSmtp> silencio_{TSilencioSmtp::Nenhum};
+  std::atomic<int> conexoes_{0};
+  std::vector<std::string> comandos_;
   int escuta_ = -1;
   int porta_ = 0;
   std::atomic<bool> parar_{false};

@@ -5,9 +5,11 @@
 #include <csignal>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <sstream>
 #include <string>
@@ -19,6 +21,7 @@ struct TSaidaProcesso {
   int Status = -1;        // the exit status; -1 when the program did not exit normally
   std::string Out;
   std::string Err;
+  int MsAposSinal = -1;   // how long it ran after the signal it was sent; -1 when none was
 };
 
 // The whole text of a file; "" when it cannot be read.
@@ -77,30 +80,48 @@ inline TSaidaProcesso ExecutaPrograma(const std::string& exe, const std::vector<
   return EsperaPrograma(IniciaPrograma(exe, args, ambiente, pasta, nome), pasta, nome);
 }
 
-// As ExecutaPrograma, and sends `sinal` once the program's output holds `texto` (a user pressing
-// Ctrl+C when the screen shows it). Waits at most `limite_s` seconds for the text or the end; past
-// that the program is killed and the run fails.
-inline TSaidaProcesso ExecutaProgramaInterrompendo(const std::string& exe, const std::vector<std::string>& args,
-                                                   const std::map<std::string, std::string>& ambiente,
-                                                   const std::filesystem::path& pasta, const std::string& nome,
-                                                   const std::string& texto, int sinal, int limite_s = 300) {
+// As ExecutaPrograma, and sends `sinal` once pronto() holds (a user pressing Ctrl+C when the screen
+// shows something). Waits at most `limite_s` seconds for it or the end; past that the program is killed
+// and the run fails. MsAposSinal: how long the program took to end after the signal.
+inline TSaidaProcesso ExecutaProgramaInterrompendoQuando(const std::string& exe, const std::vector<std::string>& args,
+                                                         const std::map<std::string, std::string>& ambiente,
+                                                         const std::filesystem::path& pasta, const std::string& nome,
+                                                         const std::function<bool()>& pronto, int sinal,
+                                                         int limite_s = 300) {
   const pid_t pid = IniciaPrograma(exe, args, ambiente, pasta, nome);
   if (pid < 0) return {};
-  bool enviado = false;
+  std::chrono::steady_clock::time_point enviado{};
   for (int i = 0; i < limite_s * 200; ++i) {
     int rc = 0;
-    if (::waitpid(pid, &rc, WNOHANG) == pid)
-      return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, LeArquivoTexto(pasta / (nome + ".out")),
-              LeArquivoTexto(pasta / (nome + ".err"))};
-    if (!enviado && (LeArquivoTexto(pasta / (nome + ".out")).find(texto) != std::string::npos ||
-                     LeArquivoTexto(pasta / (nome + ".err")).find(texto) != std::string::npos)) {
+    if (::waitpid(pid, &rc, WNOHANG) == pid) {
+      TSaidaProcesso r{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, LeArquivoTexto(pasta / (nome + ".out")),
+                       LeArquivoTexto(pasta / (nome + ".err"))};
+      if (enviado != std::chrono::steady_clock::time_point{})
+        r.MsAposSinal = static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                             std::chrono::steady_clock::now() - enviado)
+                                             .count());
+      return r;
+    }
+    if (enviado == std::chrono::steady_clock::time_point{} && pronto()) {
       ::kill(pid, sinal);
-      enviado = true;
+      enviado = std::chrono::steady_clock::now();
     }
     ::usleep(5000);
   }
   ::kill(pid, SIGKILL);
   return EsperaPrograma(pid, pasta, nome);
+}
+
+// Sends the signal once the program's output holds `texto`.
+inline TSaidaProcesso ExecutaProgramaInterrompendo(const std::string& exe, const std::vector<std::string>& args,
+                                                   const std::map<std::string, std::string>& ambiente,
+                                                   const std::filesystem::path& pasta, const std::string& nome,
+                                                   const std::string& texto, int sinal, int limite_s = 300) {
+  auto pronto = [&] {
+    return LeArquivoTexto(pasta / (nome + ".out")).find(texto) != std::string::npos ||
+           LeArquivoTexto(pasta / (nome + ".err")).find(texto) != std::string::npos;
+  };
+  return ExecutaProgramaInterrompendoQuando(exe, args, ambiente, pasta, nome, pronto, sinal, limite_s);
 }
 
 }  // namespace vyn

@@ -5,7 +5,11 @@
 #include <functional>
 #include <map>
 
+#include <fmt/format.h>
+
+#include "framework/component/interrupcao.h"
 #include "framework/component/process_context.h"
+#include "framework/component/resultado_execucao.h"
 #include "framework/core/lite_pdf.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
@@ -142,29 +146,104 @@ void TfrRelatorio_Padrao_VYN::Exportar(TRelatorioFR& report, const std::string& 
   if (FPrintType == ptPDF && FFiltroPDF.AbrirAposExportar) AbrirArquivo(arquivo);
 }
 
-// Each entry of the list ("<address>|<name>|<file>") becomes a message of its own to that address,
-// its subject the file's name and its body the screen's text for it, kept in <program folder>/email/saida
-// and sent through the module's e-mail setting; the list is emptied as the messages go.
+namespace {
+
+std::string DescricaoEmail(const TEmailEnviado& e) {
+  return "\"" + e.Assunto + "\" para " + (e.Destinatario.empty() ? std::string("(sem endereço)") : e.Destinatario);
+}
+
+// Which messages went and which did not, in one text: the run's message, and its failure when any
+// did not go.
+std::string RelatoEmails(const std::vector<TEmailEnviado>& emails, int& naoForam) {
+  std::vector<std::string> foram, antes, caixa, falhas;
+  for (const TEmailEnviado& e : emails) {
+    switch (e.Destino) {
+      case TDestinoEmail::Enviada: foram.push_back(DescricaoEmail(e)); break;
+      case TDestinoEmail::JaEnviada: antes.push_back(DescricaoEmail(e)); break;
+      case TDestinoEmail::NaCaixaDeSaida: caixa.push_back(DescricaoEmail(e)); break;
+      case TDestinoEmail::Recusada: falhas.push_back(e.Motivo); break;
+      case TDestinoEmail::NaoTentada:
+        falhas.push_back("A mensagem " + DescricaoEmail(e) + " não foi tentada: " + e.Motivo);
+        break;
+    }
+  }
+  naoForam = static_cast<int>(falhas.size());
+  std::string t;
+  if (!falhas.empty())
+    t = fmt::format("{} de {} mensagens de e-mail não foram enviadas e ficaram na caixa de saída: {} ", falhas.size(),
+                    emails.size(), Join(falhas, " "));
+  if (!foram.empty()) t += "Enviadas: " + Join(foram, "; ") + ". ";
+  else if (!falhas.empty()) t += "Nenhuma mensagem foi enviada. ";
+  if (!antes.empty()) t += "Já enviadas antes, não enviadas de novo: " + Join(antes, "; ") + ". ";
+  if (!caixa.empty()) t += "Gravadas na caixa de saída para o programa de e-mail: " + Join(caixa, "; ") + ". ";
+  return TrimRight(t);
+}
+
+}  // namespace
+
+// One entry of the list ("<address>|<name>|<file>") as a message of its own to that address, its
+// subject the file's name and its body the screen's text for it.
+TEmailEnviado TfrRelatorio_Padrao_VYN::EnviaEmailDaLista(const std::string& entrada, const TConfiguracaoSMTP& smtp,
+                                                         const std::string& saida) {
+  const size_t a = entrada.find('|'), b = entrada.find('|', a == std::string::npos ? 0 : a + 1);
+  TMensagemEmail m;
+  if (b != std::string::npos) {
+    m.Destinatario = Trim(entrada.substr(0, a));
+    m.NomeDestinatario = entrada.substr(a + 1, b - a - 1);
+  }
+  const std::string anexo = entrada.substr(entrada.rfind('|') + 1);
+  m.Assunto = fs::path(anexo).stem().string();
+  const std::string nome = m.NomeDestinatario.empty() ? "usuário" : m.NomeDestinatario;
+  m.Corpo = ReplaceAll(getDescricaoExportEmail(m.Assunto), "<NOME_DESTINATARIO>", nome);
+  m.Anexos = {anexo};
+  TEmailEnviado r{entrada, m.Destinatario, m.Assunto, "", TDestinoEmail::Recusada, ""};
+  const TEmailGravado g = EnviaEmail(smtp, saida, m.Assunto, m);
+  r.Arquivo = g.Arquivo;
+  r.Destino = g.Situacao == TSituacaoEmail::Enviada     ? TDestinoEmail::Enviada
+              : g.Situacao == TSituacaoEmail::JaEnviada ? TDestinoEmail::JaEnviada
+                                                        : TDestinoEmail::NaCaixaDeSaida;
+  return r;
+}
+
+// Each entry of the list becomes a message, kept in <program folder>/email/saida and sent through the
+// module's e-mail setting; the list is emptied as the messages go. A message refused goes on to the
+// next; once the server itself failed, the rest are not tried. Each one's fate is kept
+// (EmailsEnviados) and told: when one did not go, as the failure that ends the run.
 void TfrRelatorio_Padrao_VYN::EnviaEmails() {
   const fs::path saida = fs::path(ProcessContext().ProgramFolder) / "email" / "saida";
   TDatabase* db = ProcessContext().Database;
   const TConfiguracaoSMTP smtp = db ? ConfiguracaoSMTPDoModulo(*db, FSistema) : TConfiguracaoSMTP();
+  FEmailsEnviados.clear();
+  auto naoTentadas = [&](const std::string& motivo) {
+    for (const std::string& entrada : FListaArquivosEmail) {
+      const size_t a = entrada.find('|');
+      FEmailsEnviados.push_back({entrada, a == std::string::npos ? "" : Trim(entrada.substr(0, a)),
+                                 fs::path(entrada.substr(entrada.rfind('|') + 1)).stem().string(), "",
+                                 TDestinoEmail::NaoTentada, motivo});
+    }
+    FListaArquivosEmail.clear();
+  };
+  int naoForam = 0;
   while (!FListaArquivosEmail.empty()) {
     const std::string entrada = FListaArquivosEmail.front();
     FListaArquivosEmail.erase(FListaArquivosEmail.begin());
-    const size_t a = entrada.find('|'), b = entrada.find('|', a == std::string::npos ? 0 : a + 1);
-    TMensagemEmail m;
-    if (b != std::string::npos) {
-      m.Destinatario = Trim(entrada.substr(0, a));
-      m.NomeDestinatario = entrada.substr(a + 1, b - a - 1);
+    try {
+      FEmailsEnviados.push_back(EnviaEmailDaLista(entrada, smtp, saida.string()));
+    } catch (const ECorreio& e) {
+      FEmailsEnviados.push_back({entrada, Trim(entrada.substr(0, entrada.find('|'))),
+                                 fs::path(entrada.substr(entrada.rfind('|') + 1)).stem().string(), "",
+                                 TDestinoEmail::Recusada, e.what()});
+      if (e.DoServidor()) naoTentadas("o servidor de e-mail falhou na mensagem anterior.");
+    } catch (const EInterrupcao& e) {
+      FListaArquivosEmail.insert(FListaArquivosEmail.begin(), entrada);
+      naoTentadas(e.Mensagem());
+      RegistraMensagemExecucao(RelatoEmails(FEmailsEnviados, naoForam));
+      throw;
     }
-    const std::string anexo = entrada.substr(entrada.rfind('|') + 1);
-    m.Assunto = fs::path(anexo).stem().string();
-    const std::string nome = m.NomeDestinatario.empty() ? "usuário" : m.NomeDestinatario;
-    m.Corpo = ReplaceAll(getDescricaoExportEmail(m.Assunto), "<NOME_DESTINATARIO>", nome);
-    m.Anexos = {anexo};
-    FEmailsEnviados.push_back({entrada, EnviaEmail(smtp, saida.string(), m.Assunto, m)});
   }
+  const std::string relato = RelatoEmails(FEmailsEnviados, naoForam);
+  if (naoForam > 0) throw ECorreio(relato);
+  RegistraMensagemExecucao(relato);
 }
 
 TEdit_Codigo_Search_VYN* TfrRelatorio_Padrao_VYN::EditCodEmp() const {

@@ -14,6 +14,7 @@ class TMenuItem;
 class TClientDataSet;
 class TEdit_Codigo_Search_VYN;
 class TLogEvent;
+struct TConfiguracaoSMTP;
 
 enum TPrintType : int {
   ptVideo = 0, ptImpressora = 1, ptPDF = 2, ptXLS = 3, ptDOC = 4, ptTXT = 5, ptHTML = 6, ptEML = 7, ptCSV = 8,
@@ -33,10 +34,22 @@ struct TFiltroPDF {
   std::string FileName;
 };
 
-// A mail sent by the report base: the entry of its e-mail list and the message's .eml in the outbox.
+// What became of a message of the e-mail list.
+enum class TDestinoEmail {
+  Enviada,          // the server took it
+  JaEnviada,        // the same message had gone before and was not sent again
+  NaCaixaDeSaida,   // no server named: left for the office's mail program
+  Recusada,         // refused (its address, or the server's answer in Motivo); not sent
+  NaoTentada,       // not tried: the server failed on an earlier message, or the run was stopped
+};
+
 struct TEmailEnviado {
-  std::string Entrada;
-  std::string Anexo;
+  std::string Entrada;        // the list's "<address>|<name>|<file>"
+  std::string Destinatario;
+  std::string Assunto;
+  std::string Arquivo;        // the message's .eml; empty when none was written
+  TDestinoEmail Destino = TDestinoEmail::NaoTentada;
+  std::string Motivo;         // why it did not go
 };
 
 class TfrRelatorio_Padrao_VYN : public TForm_VYN {
@@ -59,6 +72,7 @@ class TfrRelatorio_Padrao_VYN : public TForm_VYN {
   TRelatorioFR& Report() { return FReport; }
   TFiltroPDF& FiltroPDF() { return FFiltroPDF; }
   std::vector<std::string>& ListaArquivosEmail() { return FListaArquivosEmail; }
+  // The messages of the last sending, each with its fate.
   const std::vector<TEmailEnviado>& EmailsEnviados() const { return FEmailsEnviados; }
   const std::vector<std::string>& ArquivosAbertos() const { return FArquivosAbertos; }
   int PaginasVisualizadas() const { return FPaginasVisualizadas; }
@@ -109,6 +123,8 @@ class TfrRelatorio_Padrao_VYN : public TForm_VYN {
 
  private:
   void EnviaEmails();
+  TEmailEnviado EnviaEmailDaLista(const std::string& entrada, const TConfiguracaoSMTP& smtp,
+                                  const std::string& saida);
   std::vector<TEmailEnviado> FEmailsEnviados;
   std::vector<std::string> FArquivosAbertos;
   int FPaginasVisualizadas = 0;

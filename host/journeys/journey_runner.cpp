@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,6 +26,7 @@
 #include "framework/data/fb_database.h"
 #include "host/journeys/ledger_invariants.h"
 #include "testing/fake_http_server.h"
+#include "testing/fake_smtp_server.h"
 #include "testing/processo_host.h"
 
 namespace {
@@ -115,6 +117,45 @@ std::map<std::string, std::unique_ptr<vyn::TFakeHttpServer>> SobeFakes(const jso
     fakes[servico] = std::move(fake);
   }
   return fakes;
+}
+
+// The loopback SMTP server of "smtp": {"refuse": [addresses answered 550], "mute": "greeting" or
+// "data"}; its port is {smtp}.
+std::unique_ptr<vyn::TFakeSmtpServer> SobeSmtp(const json& jornada) {
+  if (!jornada.contains("smtp")) return nullptr;
+  auto smtp = std::make_unique<vyn::TFakeSmtpServer>();
+  const json& c = jornada.at("smtp");
+  for (const json& e : c.value("refuse", json::array())) smtp->RecusaDestinatario(e.get<std::string>());
+  const std::string mudo = c.value("mute", std::string());
+  smtp->Silencia(mudo == "greeting" ? vyn::TSilencioSmtp::Cumprimento
+                 : mudo == "data"   ? vyn::TSilencioSmtp::FimDosDados
+                                    : vyn::TSilencioSmtp::Nenhum);
+  return smtp;
+}
+
+// "smtp_received": [{"to": "a@x", "count": 1, "contains": [...], "lacks": [...]}]: the messages the
+// server took for that recipient; "smtp_commands_lack": texts no command the server got may hold.
+void VerificaSmtp(const vyn::TFakeSmtpServer* smtp, const json& j) {
+  if (!j.contains("smtp_received") && !j.contains("smtp_commands_lack")) return;
+  ASSERT_NE(smtp, nullptr) << "a jornada não tem \"smtp\"";
+  const std::vector<std::string> comandos = smtp->Comandos();
+  std::string todos;
+  for (const std::string& c : comandos) todos += "  " + c + "\n";
+  for (const json& t : j.value("smtp_commands_lack", json::array()))
+    for (const std::string& c : comandos)
+      EXPECT_EQ(c.find(t.get<std::string>()), std::string::npos) << t << "\ncomandos:\n" << todos;
+  for (const json& e : j.value("smtp_received", json::array())) {
+    int n = 0;
+    for (const vyn::TFakeSmtpMessage& m : smtp->Mensagens()) {
+      if (std::find(m.To.begin(), m.To.end(), e.at("to").get<std::string>()) == m.To.end()) continue;
+      ++n;
+      for (const json& t : e.value("contains", json::array()))
+        EXPECT_NE(m.Data.find(t.get<std::string>()), std::string::npos) << t << "\n" << m.Data;
+      for (const json& t : e.value("lacks", json::array()))
+        EXPECT_EQ(m.Data.find(t.get<std::string>()), std::string::npos) << t << "\n" << m.Data;
+    }
+    EXPECT_EQ(n, e.value("count", 1)) << e.dump() << "\ncomandos:\n" << todos;
+  }
 }
 
 // A value of the database against the journey's expectation: null, a number (compared as a
@@ -227,7 +268,17 @@ void VerificaIguais(const fs::path& dir, const json& grupo) {
 }
 
 void Corre(const json& run, size_t n, const std::string& db, std::map<std::string, std::string> valores,
-           const std::map<std::string, std::string>& ambiente, const fs::path& dir) {
+           const std::map<std::string, std::string>& ambiente, const fs::path& dir, vyn::TFakeSmtpServer* smtp) {
+  // "smtp_accept": addresses the server takes from this run on.
+  // "smtp_mute": "greeting", "data" or "none" from this run on.
+  for (const json& e : run.value("smtp_accept", json::array()))
+    if (smtp) smtp->AceitaDestinatario(e.get<std::string>());
+  if (smtp && run.contains("smtp_mute")) {
+    const std::string mudo = run.at("smtp_mute");
+    smtp->Silencia(mudo == "greeting" ? vyn::TSilencioSmtp::Cumprimento
+                   : mudo == "data"   ? vyn::TSilencioSmtp::FimDosDados
+                                      : vyn::TSilencioSmtp::Nenhum);
+  }
   if (n > 1) EscreveArquivos(run, dir, valores);   // the journey's own files came before the first run
   if (n > 1 && run.contains("setup")) {            // what another program changed between two runs
     vyn::TDatabase banco;
@@ -239,12 +290,27 @@ void Corre(const json& run, size_t n, const std::string& db, std::map<std::strin
   for (const json& a : run.at("host")) args.push_back(Substitui(a.get<std::string>(), valores));
   // "interrupt": {"signal": "TERM", "after": "text"}: the user stops the host once its output shows
   // the text.
+  // "after_smtp_connection": true instead of "after": once this run reached the mail server; "within_ms":
+  // the host must end that soon after the signal.
   const json interrompe = run.value("interrupt", json());
-  const TSaida r = interrompe.is_object()
-                       ? vyn::ExecutaProgramaInterrompendo(
-                             INTEGRACAO_HOST_EXE, args, ambiente, dir, "host", Substitui(interrompe.at("after").get<std::string>(), valores),
-                             interrompe.value("signal", std::string("TERM")) == "INT" ? SIGINT : SIGTERM)
-                       : Executa(args, ambiente, dir);
+  TSaida r;
+  if (interrompe.is_object()) {
+    const int sinal = interrompe.value("signal", std::string("TERM")) == "INT" ? SIGINT : SIGTERM;
+    const std::string depois = Substitui(interrompe.value("after", std::string()), valores);
+    std::function<bool()> pronto = [&] {
+      return vyn::LeArquivoTexto(dir / "host.out").find(depois) != std::string::npos ||
+             vyn::LeArquivoTexto(dir / "host.err").find(depois) != std::string::npos;
+    };
+    const int conexoesAntes = smtp ? smtp->Conexoes() : 0;
+    if (interrompe.value("after_smtp_connection", false))
+      pronto = [smtp, conexoesAntes] { return smtp && smtp->Conexoes() > conexoesAntes; };
+    r = vyn::ExecutaProgramaInterrompendoQuando(INTEGRACAO_HOST_EXE, args, ambiente, dir, "host", pronto, sinal);
+    if (interrompe.contains("within_ms")) {
+      EXPECT_LE(r.MsAposSinal, interrompe.at("within_ms").get<int>()) << "o host demorou a atender o sinal";
+    }
+  } else {
+    r = Executa(args, ambiente, dir);
+  }
   const std::string saida = "execução " + std::to_string(n) + "\nsaída:\n" + r.Out + "\nerros:\n" + r.Err;
   EXPECT_EQ(r.Status, run.value("exit", 0)) << saida;
   for (const json& t : run.value("out_contains", json::array()))
@@ -285,6 +351,8 @@ void TJornada::TestBody() {
   std::map<std::string, std::string> ambiente;
   const auto fakes = SobeFakes(j, ambiente);
   for (const auto& [servico, fake] : fakes) valores["fake:" + servico] = fake->BaseURL();
+  const auto smtp = SobeSmtp(j);
+  if (smtp) valores["smtp"] = std::to_string(smtp->Port());
   {
     vyn::TDatabase banco;
     banco.Open(db);
@@ -302,10 +370,11 @@ void TJornada::TestBody() {
   // One run, or several in order ("runs"), each with its own command line, script and outcome.
   const json corridas = j.contains("runs") ? j.at("runs") : json::array({j});
   for (size_t i = 0; i < corridas.size(); ++i) {
-    Corre(corridas[i], i + 1, db, valores, ambiente, dir);
+    Corre(corridas[i], i + 1, db, valores, ambiente, dir, smtp.get());
     VerificaInvariantes(db, antes, i + 1);
   }
   for (const json& p : j.value("requests", json::array())) VerificaPedidos(fakes, p);
+  VerificaSmtp(smtp.get(), j);
   const json conteudos = j.value("files_contain", json::object());
   for (const auto& [nome, textos] : conteudos.items()) {
     fs::path arquivo = dir / Substitui(nome, valores);

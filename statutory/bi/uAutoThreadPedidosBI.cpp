@@ -54,6 +54,16 @@ struct TLibera {
 // Another run holds the request: its answer is that run's to write.
 constexpr const char* kPedidoEmOutraEstacao =
     "O pedido de BI {} está sendo respondido por outra estação de trabalho; esta execução não o respondeu.";
+// Something else holds it: nobody is answering it, and it waits until that change ends.
+constexpr const char* kPedidoPresoPorOutraConexao =
+    "O pedido de BI {} está preso por uma alteração ainda não confirmada de outra conexão ao banco de dados, que "
+    "não é uma execução desta tarefa; esta execução não o respondeu. Confirme ou desfaça essa alteração e peça de "
+    "novo.";
+constexpr const char* kPedidoSemCadastro =
+    "O pedido de BI {} não existe em TPEDIDOS_BI: sem ele o pedido não pode ser marcado como pronto, e esta "
+    "execução não o respondeu.";
+// A run names the request it holds in its own transaction, where another run's monitoring sees it.
+constexpr const char* kVariavelPedido = "VYN_PEDIDO_BI";
 
 }  // namespace
 
@@ -61,25 +71,39 @@ bool TAutoThreadPedidosBI::InheritsFrom(const std::string& class_name) const {
   return SameText(class_name, "TAutoThreadPedidosBI") || TAutoThreadPadrao::InheritsFrom(class_name);
 }
 
-bool TAutoThreadPedidosBI::TomaPedido(TDatabase& db) {
+TAutoThreadPedidosBI::TTomada TAutoThreadPedidosBI::TomaPedido(TDatabase& db) {
   const std::string trava = "SELECT BDID FROM TPEDIDOS_BI WHERE BDID = ?";
   try {
-    // Looked at first without waiting, so that a run meeting another one is told at once.
-    if (db.MeetsUncommittedChange(trava, {FIDAtual})) return false;
-    db.Execute("UPDATE TPEDIDOS_BI SET BDPRONTO = 0 WHERE BDID = ?", {FIDAtual});
+    // Looked at first without waiting, so that a run meeting another holder is told at once.
+    if (db.MeetsUncommittedChange(trava, {FIDAtual})) return QuemSeguraPedido(db);
+    db.QueryValue(std::string("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', '") + kVariavelPedido +
+                      "', CAST(? AS VARCHAR(20))) FROM RDB$DATABASE",
+                  {FIDAtual});
+    if (db.Execute("UPDATE TPEDIDOS_BI SET BDPRONTO = 0 WHERE BDID = ?", {FIDAtual}) == 0) return TTomada::SemCadastro;
   } catch (const EDatabaseError& e) {
     if (!e.IsLockConflict()) throw;
-    return false;
+    return QuemSeguraPedido(db);
   }
-  return true;
+  return TTomada::Tomado;
+}
+
+TAutoThreadPedidosBI::TTomada TAutoThreadPedidosBI::QuemSeguraPedido(TDatabase& db) {
+  const Variant outraExecucao = db.QueryValue(
+      std::string("SELECT COUNT(*) FROM MON$CONTEXT_VARIABLES WHERE MON$VARIABLE_NAME = '") + kVariavelPedido +
+          "' AND MON$VARIABLE_VALUE = CAST(? AS VARCHAR(20)) AND COALESCE(MON$TRANSACTION_ID, 0) <> CURRENT_TRANSACTION",
+      {FIDAtual});
+  return outraExecucao.AsInteger() > 0 ? TTomada::EmOutraExecucao : TTomada::EmOutraConexao;
 }
 
 void TAutoThreadPedidosBI::RespondePedido(const char* tabelaResultados, const std::function<void()>& responde) {
   TDatabase& db = *ProcessContext().Database;
   TTransaction tr(db);
-  if (!TomaPedido(db)) {
-    RegistraInconsistenciaExecucao(fmt::format(kPedidoEmOutraEstacao, FIDAtual));
-    return;
+  switch (TomaPedido(db)) {
+    case TTomada::Tomado: break;
+    case TTomada::EmOutraExecucao: return RegistraInconsistenciaExecucao(fmt::format(kPedidoEmOutraEstacao, FIDAtual));
+    case TTomada::EmOutraConexao:
+      return RegistraInconsistenciaExecucao(fmt::format(kPedidoPresoPorOutraConexao, FIDAtual));
+    case TTomada::SemCadastro: return RegistraInconsistenciaExecucao(fmt::format(kPedidoSemCadastro, FIDAtual));
   }
   db.Execute("SAVEPOINT PEDIDO_BI");
   try {

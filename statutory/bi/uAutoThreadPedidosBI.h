@@ -6,7 +6,8 @@
 // Several workstations may run the task over one request at once. A run takes the request first (its
 // row, changed in the run's transaction) and writes the answer and the ready flag in that transaction,
 // so a reader sees the earlier answer or the new one whole; a run that meets the request taken is told
-// so and leaves it to the other. A failed answer undoes only what this run wrote, drops the earlier
+// so and leaves it to the other; a request held by anything else, or without its row in TPEDIDOS_BI,
+// is told as such and not answered. A failed answer undoes only what this run wrote, drops the earlier
 // answer and leaves the request waiting, under the same hold.
 #include <functional>
 #include <string>
@@ -39,8 +40,11 @@ class TAutoThreadPedidosBI : public vyn::TAutoThreadPadrao {
  private:
   // Answers the request FIDAtual through responde, whose rows go into tabelaResultados, as above.
   void RespondePedido(const char* tabelaResultados, const std::function<void()>& responde);
-  // Holds the request in the open transaction; false when another run holds it.
-  bool TomaPedido(vyn::TDatabase& db);
+  enum class TTomada { Tomado, EmOutraExecucao, EmOutraConexao, SemCadastro };
+  // Holds the request in the open transaction, or says why it cannot: another run holds it, another
+  // connection's change that is no run of this task, or the request has no row in TPEDIDOS_BI.
+  TTomada TomaPedido(vyn::TDatabase& db);
+  TTomada QuemSeguraPedido(vyn::TDatabase& db);
   // After falha: what this answer wrote is undone and the earlier answer goes; a failure of that is told
   // with falha, never instead of it.
   void pDescartaResposta(vyn::TDatabase& db, const std::string& tabelaResultados, const std::string& falha);

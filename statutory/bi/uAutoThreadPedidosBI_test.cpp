@@ -234,6 +234,8 @@ TEST_F(PedidosBITest, ARequestAnotherRunHoldsIsLeftToItAndTheRunSaysSo) {
   TDatabase outra;
   outra.Open(Company().Path());
   TTransaction respondendo(outra);
+  // What a run does as it takes the request: it names the request in its transaction, then holds it.
+  outra.QueryValue("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', 'VYN_PEDIDO_BI', '7') FROM RDB$DATABASE");
   outra.Execute("UPDATE TPEDIDOS_BI SET BDPRONTO = 0 WHERE BDID = 7");
 
   TAutoThreadPedidosBI task;
@@ -247,6 +249,40 @@ TEST_F(PedidosBITest, ARequestAnotherRunHoldsIsLeftToItAndTheRunSaysSo) {
   EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7"), Currency());
   EXPECT_EQ(Pronto(8), 1);
   EXPECT_GT(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 8"), Currency());
+}
+
+// A change another program left open on the request is no run answering it: the run says what holds
+// it. A request whose row is missing cannot be marked ready: it is not answered, and the run says so.
+TEST_F(PedidosBITest, ARequestHeldByAnotherChangeOrWithoutItsRowIsToldAsSuch) {
+  for (int id : {7, 8}) {
+    Db().Execute("INSERT INTO TPEDIDOS_BI_DRE (BDID, BDCODEMP, BDDATAINI, BDDATAFIN) VALUES (?, 1, '2024-01-01', "
+                 "'2024-01-31')",
+                 {Variant(id)});
+  }
+  Pedido(7, 1);
+  TDatabase outra;
+  outra.Open(Company().Path());
+  TTransaction aberta(outra);
+  outra.Execute("UPDATE TPEDIDOS_BI SET BDPRONTO = BDPRONTO WHERE BDID = 7");
+  TAutoThreadPedidosBI task;
+  task.Parametros["pedidos"] = {{{"id", "7"}, {"tipo", "1"}}};
+  task.ExecuteTask();
+  aberta.Rollback();
+  EXPECT_EQ(task.StatusExecucao(), tscInconsistente);
+  EXPECT_EQ(task.MensagemExecucao(),
+            "O pedido de BI 7 está preso por uma alteração ainda não confirmada de outra conexão ao banco de dados, "
+            "que não é uma execução desta tarefa; esta execução não o respondeu. Confirme ou desfaça essa alteração e "
+            "peça de novo.");
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 7"), Currency());
+
+  TAutoThreadPedidosBI semLinha;
+  semLinha.Parametros["pedidos"] = {{{"id", "8"}, {"tipo", "1"}}};
+  semLinha.ExecuteTask();
+  EXPECT_EQ(semLinha.StatusExecucao(), tscInconsistente);
+  EXPECT_EQ(semLinha.MensagemExecucao(),
+            "O pedido de BI 8 não existe em TPEDIDOS_BI: sem ele o pedido não pode ser marcado como pronto, e esta "
+            "execução não o respondeu.");
+  EXPECT_EQ(Valor("SELECT COUNT(*) FROM TPEDIDOS_BI_DRE_RESULTADOS WHERE BDID = 8"), Currency());
 }
 
 // A reader going by the ready flag must not take the answer to the question as it was before.

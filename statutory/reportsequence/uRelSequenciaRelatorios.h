@@ -163,6 +163,7 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   bool ValidaEmpresa();
   void AvisaSemEntidades();
   bool ValidaESetaAgrupamento(vyn::TPrintType tipo);
+  bool UmUnicoDestinatario();
   void PercorreTelas(vyn::TComponent* sender);
   void PreencheForm(vyn::TDadosAdicionaisSeqRel& dados, TDadosSequencial& item, vyn::TForm_VYN& form,
                     vyn::ISequenciaTela& seq);

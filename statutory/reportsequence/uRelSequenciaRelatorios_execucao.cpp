@@ -112,6 +112,7 @@ bool TfrRelSequenciaRelatorios::ValidaESetaAgrupamento(TPrintType tipo) {
     else if (r == mrNo) FAgruparRelatorios = tarIndividual;
     else if (r == mrAll) FAgruparRelatorios = tarTotal;
     else return false;
+    if (tipo == ptEML && FAgruparRelatorios == tarTotal && !UmUnicoDestinatario()) return false;
   }
   FEnviarEmailVYNReport = false;
   if (tipo == ptVynReport) {
@@ -136,6 +137,27 @@ bool TfrRelSequenciaRelatorios::ValidaESetaAgrupamento(TPrintType tipo) {
                                     : DlgConfSimNao("Deseja enviar um e-mail informando a publicação do relatório?") == mrYes;
   }
   return true;
+}
+
+// One file by e-mail goes to one entity's address: the reports of several entities in it would reach
+// each of them with the others'. Refused, with that reason, before anything runs.
+bool TfrRelSequenciaRelatorios::UmUnicoDestinatario() {
+  auto* sql = Create<TDAOFactory>();
+  struct Libera {
+    TfrRelSequenciaRelatorios* t;
+    TComponent* c;
+    ~Libera() { t->FreeComponent(c); }
+  } libera{this, sql};
+  sql->CommandText(FTipoSequencia->GetSQL());
+  const int total = sql->RecordCount();
+  if (total <= 1) return true;
+  const std::string quem = LowerCase(Trim(FTipoSequencia->getAgrupamento()));
+  const std::string plural = quem + (!quem.empty() && quem.back() == 'r' ? "es" : "s");
+  DlgWarOk("Em um único arquivo por e-mail, os relatórios de " + std::to_string(total) + " " + plural +
+           " iriam juntos a um só endereço, e cada destinatário receberia os relatórios dos outros: nada foi "
+           "enviado. Escolha \"Exportar agrupando por " + quem + "\" ou \"Exportar separadamente\" para que cada um "
+           "receba só os seus.");
+  return false;
 }
 
 void TfrRelSequenciaRelatorios::CustomPrepareReport(TComponent* sender, TRelatorioFR& report) {

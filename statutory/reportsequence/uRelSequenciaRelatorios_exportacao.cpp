@@ -139,7 +139,10 @@ void TfrRelSequenciaRelatorios::RealizarExportacao(TPrintType tipo) {
     std::vector<std::string> paginas;
     for (size_t i = 0; i < FReport.Paginas.size(); ++i) paginas.push_back(std::to_string(i));
     todas = &paginas;
+    // By e-mail the run held one entity (UmUnicoDestinatario): the file goes to it.
     TDadosRelatorio dados;
+    if (!FDadosFinais->Relatorios.empty()) dados.DadosEmail = FDadosFinais->Relatorios.front().Dados.DadosEmail;
+    else if (comPDF) dados.DadosEmail = FDadosFinais->PDFs.front().Dados.DadosEmail;
     Exportar(nome, dados, comPDF ? &FDadosFinais->PDFs : nullptr, todas);
     FFiltroPDF.AbrirAposExportar = abrirDepois;
     if (abrirDepois) AbrirArquivo(nome);
