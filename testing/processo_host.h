@@ -84,6 +84,11 @@ inline TSaidaProcesso ExecutaProgramaInterrompendo(const std::string& exe, const
                                                    const std::map<std::string, std::string>& ambiente,
                                                    const std::filesystem::path& pasta, const std::string& nome,
                                                    const std::string& texto, int sinal, int limite_s = 300) {
+  // An earlier run's output under the same name must not be taken for this one's before the child
+  // has replaced it.
+  std::error_code ec;
+  std::filesystem::remove(pasta / (nome + ".out"), ec);
+  std::filesystem::remove(pasta / (nome + ".err"), ec);
   const pid_t pid = IniciaPrograma(exe, args, ambiente, pasta, nome);
   if (pid < 0) return {};
   bool enviado = false;

@@ -61,11 +61,17 @@ int SinalInterrupcao() { return ProcessContext().SinalInterrupcao; }
 
 void VerificaInterrupcao() {
   const TProcessContext& ctx = ProcessContext();
-  if (ctx.SinalInterrupcao == 0 || ctx.InterrupcaoSuspensa > 0 || std::uncaught_exceptions() > 0) return;
+  if (ctx.SinalInterrupcao == 0 || ctx.InterrupcaoSuspensa > 0 || ctx.ExecucaoConcluida ||
+      std::uncaught_exceptions() > 0)
+    return;
   throw EInterrupcao(ctx.SinalInterrupcao);
 }
 
 TSemInterrupcao::TSemInterrupcao() { ++ProcessContext().InterrupcaoSuspensa; }
 TSemInterrupcao::~TSemInterrupcao() { --ProcessContext().InterrupcaoSuspensa; }
+
+void TExecucaoConcluida::Marca() { ProcessContext().ExecucaoConcluida = true; }
+void TExecucaoConcluida::Reabre() { ProcessContext().ExecucaoConcluida = false; }
+bool TExecucaoConcluida::Marcada() { return ProcessContext().ExecucaoConcluida; }
 
 }  // namespace vyn

@@ -399,9 +399,6 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   static constexpr const char* kAnexoSalvo = "clbListaArquivos_";
   static std::string NomeAnexoSalvo(int i);
   int csllRestaurado_ = -1;
-  // Held from the moment an unattended export is complete (file and set committed) until the screen
-  // goes: what is left of the run is its report.
-  std::unique_ptr<vyn::TSemInterrupcao> exportacaoConcluida_;
   struct TCsllSalvo {
     bool Pendente = false;
     std::string Codigo;   // "" when the saved index named no item of its year
