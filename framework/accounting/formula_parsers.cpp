@@ -70,17 +70,19 @@ class TExato {
 };
 
 std::optional<TExato> TExato::Literal(const std::string& t) {
+  const size_t sep = t.find_first_of(".,");
+  if (sep != std::string::npos && t.find_first_of(".,", sep + 1) != std::string::npos) return std::nullopt;
+  std::string inteiro = t.substr(0, sep), decimais = sep == std::string::npos ? "" : t.substr(sep + 1);
+  // Zeros after the last significant decimal say nothing of the value: "1.500000" is 3/2.
+  while (!decimais.empty() && decimais.back() == '0') decimais.pop_back();
   i128 n = 0, d = 1;
-  bool separador = false;
-  for (char c : t) {
-    if (c == '.' || c == ',') {
-      if (separador) return std::nullopt;
-      separador = true;
-      continue;
-    }
-    if (n > kLimite / 10 || (separador && d > kLimite / 10)) return std::nullopt;
+  for (char c : inteiro + decimais) {
+    if (n > kLimite / 10) return std::nullopt;
     n = n * 10 + (c - '0');
-    if (separador) d *= 10;
+  }
+  for (size_t i = 0; i < decimais.size(); ++i) {
+    if (d > kLimite / 10) return std::nullopt;
+    d *= 10;
   }
   if (n > kLimite) return std::nullopt;
   return Fracao(n, d, nullptr);

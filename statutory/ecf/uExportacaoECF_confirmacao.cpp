@@ -288,6 +288,7 @@ void TfrExportacaoECF::ExecuteFimProcesso() {
 
 void TfrExportacaoECF::ConfirmarInterno() {
   TExecucaoConcluida::Reabre();   // this confirmation is work of its own
+  exportou_ = false;
   const int ano = Ano();
   ConfereCampos(ano);
   const bool livroCaixa = GetCaractereCombo(*cbTipoEscrituracao) == "L";
@@ -316,6 +317,7 @@ void TfrExportacaoECF::ConfirmarInterno() {
     return;
   }
   // The file and its set are in: a signal now finds the export done, on every road.
+  exportou_ = true;
   TExecucaoConcluida::Marca();
   if (!FalhaNaTarefa() && !semDialogos_) DlgInfOk("Exportação realizada com sucesso!", FLogEvent);
 }
@@ -837,11 +839,11 @@ std::string TfrExportacaoECF::ExportaToValidador(int codEmp, TDateTime d1, TDate
   RestauraUltimaExportacao(d1, d2);
   edArquivo->SetText(pasta);
   gerador_->SetNomeArquivo("");
-  const int execucoes = gerador_->Execucoes;
+  exportou_ = false;
   spConfirmar->Click();
-  // The property holds the destination folder until a run has written the file: a run that failed
-  // answers no name, so the job reports the list's reason instead of a folder taken for a file.
-  return gerador_->Execucoes != execucoes ? gerador_->GetNomeArquivo() : std::string();
+  // Only a file this confirmation put in place: a run that failed answers no name, so the job reports
+  // the list's reason instead of a folder taken for a file, or an earlier job's file for its own.
+  return exportou_ ? gerador_->GetNomeArquivo() : std::string();
 }
 
 }  // namespace integracao
