@@ -209,12 +209,13 @@ class TSessao {
   ~TSessao() {
     // The engine's detach does not return once a signal has reached the process, and while it waits
     // it holds the engine's machine-wide start lock: an interrupted run has rolled back and written
-    // its status, so the program ends here, leaving the attachment to the system.
+    // its status, so the program ends here, leaving the attachment to the system. Work that said it was
+    // complete before the signal ends with the outcome it printed.
     if (const int sinal = vyn::SinalInterrupcao()) {
       std::cout.flush();
       std::cerr.flush();
       std::fflush(nullptr);
-      std::_Exit(kInterrompido + sinal);
+      std::_Exit(vyn::TExecucaoConcluida::Marcada() && saida_ >= 0 ? saida_ : kInterrompido + sinal);
     }
     // A closed review's work rows go behind it: the run ends once they are gone.
     vyn::AguardaRemocoesSessoes();
@@ -226,8 +227,11 @@ class TSessao {
   vyn::TDatabase& Db() { return db_; }
   vyn::TTerminalDialogs& Dialogs() { return dialogs_; }
   vyn::TNotificacoesBanco& Notificacoes() { return notificacoes_; }
+  // The exit status of the run's outcome, as printed.
+  int Encerra(int saida) { return saida_ = saida; }
 
  private:
+  int saida_ = -1;
   vyn::TDatabase db_;
   std::unique_ptr<vyn::TSQLMGRPool> pool_;
   std::unique_ptr<vyn::TDatabaseLogWriter> log_;
@@ -441,9 +445,9 @@ int ComandoTask(const TOpcoes& o, std::ostream& out, std::ostream& err) {
   MostraDataPeriodo(out);
   if (erro) {
     err << "erro: " << *erro << "\n";
-    return sinal ? kInterrompido + sinal : kComErros;
+    return sessao.Encerra(sinal ? kInterrompido + sinal : kComErros);
   }
-  return status == vyn::tscSucesso ? kSucesso : kComErros;
+  return sessao.Encerra(status == vyn::tscSucesso ? kSucesso : kComErros);
 }
 
 nlohmann::json LeScript(const std::string& caminho) {
@@ -527,7 +531,8 @@ int ExecutaTela(const TOpcoes& o, std::ostream& out, std::ostream& err,
     execucao->ShowInconsistencias(*lista, "Inconsistências");
   MostraDataPeriodo(out);
   const bool problemas = lista && (lista->CountErros() > 0 || lista->CountAtencao() > 0);
-  return ok && !problemas && !execucao->MostrouProblemas() && !execucao->Cancelou() ? kSucesso : kComErros;
+  return sessao.Encerra(ok && !problemas && !execucao->MostrouProblemas() && !execucao->Cancelou() ? kSucesso
+                                                                                                   : kComErros);
 }
 
 int ComandoScreen(const TOpcoes& o, std::ostream& out, std::ostream& err) {

@@ -10,6 +10,7 @@
 
 #include "framework/accounting/consulta_codigos_lancamento.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
+#include "framework/component/interrupcao.h"
 #include "framework/component/process_context.h"
 #include "framework/livros/marca_livros.h"
 #include "framework/schema/schema.h"
@@ -98,6 +99,8 @@ TTestCompanyDatabase::TTestCompanyDatabase() {
   ProcessContext().Database = db_.get();
   ProcessContext().SQLPool = pool_.get();
   ProcessContext().CodeLookup = lookup_.get();
+  // A test starts with no work complete: an earlier test's export does not shield this one's from a signal.
+  TExecucaoConcluida::Reabre();
 }
 
 TTestCompanyDatabase::~TTestCompanyDatabase() {

@@ -7,6 +7,7 @@
 #include <fmt/format.h>
 
 #include "framework/component/boxed_values.h"
+#include "framework/core/temp_name.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -115,6 +116,7 @@ void TExportacaoECFDBMGR::EscreveParametros(std::ostream& out) const {
 }
 
 void TExportacaoECFDBMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencias) {
+  DescartaParcial();
   const std::string pasta = NomeArquivo;
   if (pasta.empty() || !std::filesystem::is_directory(JuntaPastaArquivo(pasta, ".")))
     throw EArquivoECFNaoGravado("Pasta de destino não encontrada: " + pasta);
@@ -122,29 +124,45 @@ void TExportacaoECFDBMGR::ExecutaIntegracao(TInconsistencias_VYN& inconsistencia
   const TDateTime ini = edDataIni->GetData();
   const std::string nome = JuntaPastaArquivo(
       pasta, NomeArquivoECF(edCODEMP->Codigo(), std::to_string(ParametrosTela.Tributacao), YearOf(ini), MonthOf(ini)));
-  // Written beside under a passing name and renamed only when complete: a failed run never leaves a
-  // half-written file under the name a later run or the validator takes for a finished export.
-  const std::string parcial = nome + ".parcial";
+  // A name another kind of entry holds could not take the file once its export is recorded.
+  std::error_code ec;
+  if (std::filesystem::exists(nome, ec) && !std::filesystem::is_regular_file(nome, ec))
+    throw EArquivoECFNaoGravado("Não foi possível gravar o arquivo " + nome);
+  // Written beside under a name of its own (two workstations may export into one folder): the name a
+  // later run or the validator takes for a finished export keeps the earlier file until Publica.
+  const std::string parcial = nome + "." + TAcessoExclusivo::fNomeArqTemp_Exclusivo(".parcial");
   {
     std::ofstream out(parcial, std::ios::binary | std::ios::trunc);
     if (!out) throw EArquivoECFNaoGravado("Não foi possível gravar o arquivo " + nome);
     EscreveParametros(out);
     out.close();
     if (!out) {
-      std::error_code ec;
       std::filesystem::remove(parcial, ec);
       throw EArquivoECFNaoGravado("Não foi possível gravar o arquivo " + nome);
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(parcial, nome, ec);
-  if (ec) {
-    std::filesystem::remove(parcial, ec);
-    throw EArquivoECFNaoGravado("Não foi possível gravar o arquivo " + nome);
-  }
   ++Execucoes;
   NomeArquivo = nome;
+  ArquivoParcial = parcial;
   inconsistencias.Add_Informativo(fmt::format("Arquivo gerado: {}", nome));
+}
+
+void TExportacaoECFDBMGR::Publica() {
+  if (ArquivoParcial.empty()) return;
+  std::error_code ec;
+  std::filesystem::rename(ArquivoParcial, NomeArquivo, ec);
+  if (ec) {
+    DescartaParcial();
+    throw EArquivoECFNaoGravado("Não foi possível gravar o arquivo " + NomeArquivo + ": " + ec.message());
+  }
+  ArquivoParcial.clear();
+}
+
+void TExportacaoECFDBMGR::DescartaParcial() {
+  if (ArquivoParcial.empty()) return;
+  std::error_code ec;
+  std::filesystem::remove(ArquivoParcial, ec);
+  ArquivoParcial.clear();
 }
 
 }  // namespace vyn

@@ -111,9 +111,15 @@ class TExportacaoECFDBMGR : public TComponent, public IIntegracaoMGR {
   void SetInformacoesFiscais(std::string s) { InformacoesFiscais = std::move(s); }
   void SetDAOExportacaoEF(TIntegracaoSpedECF_EFMGR* m) { ExportacaoEF = m; }
   void SetInconsistencias_VYN(TInconsistencias_VYN* l) { Inconsistencias = l; }
-  // In: the destination folder. After a run that wrote the file: its full name (set only then).
+  // In: the destination folder. After a run that wrote the file: its full name (set only then). The
+  // file waits beside it, under ArquivoParcial, until Publica puts it in place of an earlier one: the
+  // caller publishes it once what records the export is committed.
   void SetNomeArquivo(std::string s) { NomeArquivo = std::move(s); }
   const std::string& GetNomeArquivo() const { return NomeArquivo; }
+  const std::string& GetArquivoParcial() const { return ArquivoParcial; }
+  void Publica();
+  // Removes the written file that was not published (a failed or stopped confirmation).
+  void DescartaParcial();
   void SetIsTARVO(bool b) { IsTARVO = b; }
   void setLimitarHistCompl(bool b) { LimitarHistCompl = b; }
   void SetCodigoI157(int c) { CodigoI157 = c; }
@@ -128,7 +134,7 @@ class TExportacaoECFDBMGR : public TComponent, public IIntegracaoMGR {
 
   TParametrosTela ParametrosTela;
 
-  // Writes the file into the destination folder; a folder that does not exist raises.
+  // Writes the file beside its name in the destination folder; a folder that does not exist raises.
   void ExecutaIntegracao(TInconsistencias_VYN& inconsistencias) override;
   // Every value handed over, one "NAME=value" line each.
   void EscreveParametros(std::ostream& out) const;
@@ -144,6 +150,7 @@ class TExportacaoECFDBMGR : public TComponent, public IIntegracaoMGR {
   TIntegracaoSpedECF_EFMGR* ExportacaoEF = nullptr;
   TInconsistencias_VYN* Inconsistencias = nullptr;
   std::string NomeArquivo;
+  std::string ArquivoParcial;
   bool IsTARVO = false;
   bool LimitarHistCompl = false;
   int CodigoI157 = 0;

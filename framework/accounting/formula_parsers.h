@@ -3,8 +3,8 @@
 // formulas and ledger balances. Each parser writes its messages into its own inconsistency list and
 // answers a Variant (null when the formula gave no value).
 //
-// The grammar here is the stand-in's own: arithmetic over money values (+ - * / and parentheses,
-// decimals with '.' or ','); the ledger-balance parser adds SALDO(account). Anything else is a
+// The grammar here is the stand-in's own: exact arithmetic over money values (+ - * / and
+// parentheses, decimals with '.' or ','); the ledger-balance parser adds SALDO(account). Anything else is a
 // formula the parser cannot compute.
 #include <cstdint>
 #include <functional>
@@ -45,9 +45,10 @@ class TParserExpression : public TComponent {
   // A name with its argument texts; answers its value, or nothing when the name is unknown.
   using TResolveNome = std::function<std::optional<Currency>(const std::string& nome,
                                                             const std::vector<std::string>& args)>;
-  // Evaluates arithmetic; nothing when the text holds a name the resolver does not know. A text that
-  // is not a formula, or a division by zero, throws std::invalid_argument / std::domain_error; a
-  // result beyond the money range throws ECurrencyError.
+  // Evaluates arithmetic exactly, literals with all their decimals; nothing when the text holds a name
+  // the resolver does not know. A text that is not a formula throws std::invalid_argument; a division
+  // by zero, or a value with no exact answer in four decimal places (1/3), std::domain_error, never a
+  // rounded answer; a result beyond the money range throws ECurrencyError.
   static std::optional<Currency> AvaliaAritmetica(const std::string& text, const TResolveNome& resolve = nullptr);
 
  private:

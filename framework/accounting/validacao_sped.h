@@ -42,6 +42,11 @@ class TVALIDACAOSPED_AGENDAMENTOSMGR : public TMgr<TVALIDACAOSPED_AGENDAMENTOSMG
   // validates (this one when it is configured, else the first configured one) and tells the user.
   // Answers the number of jobs scheduled; 0 when nothing could be scheduled (the reason told).
   static int RodarSpedAutomatico(TComponent* tela, const TParamsAgendamento& params);
+
+ protected:
+  // A job left "exporting" by a run that no longer holds it (a killed process, a lost machine) is
+  // told as a run that did not finish before any reading of the jobs.
+  void AntesDeLer() override;
 };
 
 // The validator configuration of one workstation.

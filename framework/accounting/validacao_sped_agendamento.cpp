@@ -9,6 +9,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/fb_database.h"
+#include "framework/host/auto_thread.h"
 #include "framework/ui/dialogs.h"
 
 namespace vyn {
@@ -100,6 +101,24 @@ int TVALIDACAOSPED_AGENDAMENTOSMGR::RodarSpedAutomatico(TComponent*, const TPara
   DlgInfOk(fmt::format("{} validação(ões) agendada(s) para a estação {}.", n,
                        estacao->Nome.empty() ? std::to_string(estacao->Micro) : estacao->Nome));
   return n;
+}
+
+void TVALIDACAOSPED_AGENDAMENTOSMGR::AntesDeLer() {
+  TDatabase& db = Database();
+  // A run holds its job's TVALIDACAOSPED_EXECUCAO row (changed, uncommitted) on an attachment of its
+  // own from before it marks the job until it ends: a job marked and not held has no run any more.
+  const TQueryResult marcados = db.QueryAll(
+      "SELECT BDID, BDINICIOUEM FROM TVALIDACAOSPED_AGENDAMENTOS WHERE BDSTATUS = 2 AND BDEXPORTOU IS DISTINCT FROM "
+      "TRUE");
+  for (const auto& linha : marcados.Rows) {
+    if (db.MeetsUncommittedChange("SELECT BDID FROM TVALIDACAOSPED_EXECUCAO WHERE BDID = ?", {linha[0]})) continue;
+    // Only the mark that was read: a run that has started meanwhile keeps its own.
+    db.ExecuteReturningAutonomous(
+        "UPDATE TVALIDACAOSPED_AGENDAMENTOS SET BDSTATUS = 5, BDFINALIZOUEM = LOCALTIMESTAMP, BDRETORNO = ? "
+        "WHERE BDID = ? AND BDSTATUS = 2 AND BDEXPORTOU IS DISTINCT FROM TRUE AND BDINICIOUEM IS NOT DISTINCT FROM ? "
+        "RETURNING BDID",
+        {kExecucaoNaoConcluida, linha[0], linha[1]});
+  }
 }
 
 }  // namespace vyn

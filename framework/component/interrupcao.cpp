@@ -68,7 +68,7 @@ TLimpezaSemInterrupcao::~TLimpezaSemInterrupcao() { --limpezaDaThread; }
 
 void VerificaInterrupcao() {
   const TProcessContext& ctx = ProcessContext();
-  if (ctx.SinalInterrupcao == 0 || ctx.InterrupcaoSuspensa > 0 || limpezaDaThread > 0 ||
+  if (ctx.SinalInterrupcao == 0 || ctx.InterrupcaoSuspensa > 0 || limpezaDaThread > 0 || ctx.ExecucaoConcluida ||
       std::uncaught_exceptions() > 0)
     return;
   throw EInterrupcao(ctx.SinalInterrupcao);
@@ -76,5 +76,9 @@ void VerificaInterrupcao() {
 
 TSemInterrupcao::TSemInterrupcao() { ++ProcessContext().InterrupcaoSuspensa; }
 TSemInterrupcao::~TSemInterrupcao() { --ProcessContext().InterrupcaoSuspensa; }
+
+void TExecucaoConcluida::Marca() { ProcessContext().ExecucaoConcluida = true; }
+void TExecucaoConcluida::Reabre() { ProcessContext().ExecucaoConcluida = false; }
+bool TExecucaoConcluida::Marcada() { return ProcessContext().ExecucaoConcluida; }
 
 }  // namespace vyn

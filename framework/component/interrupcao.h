@@ -33,7 +33,7 @@ void InstalaTratadorInterrupcao();
 // The signal that asked for the interruption; 0 when none.
 int SinalInterrupcao();
 // Raises EInterrupcao when a signal asked for it, unless the clean-up of an exception is running (a
-// destructor's rollback or file removal must finish) or a TSemInterrupcao is open.
+// destructor's rollback or file removal must finish), a TSemInterrupcao is open or the work is complete.
 void VerificaInterrupcao();
 
 // A thread that only cleans up after the run (the removal of a review's staged rows) finishes whatever
@@ -54,6 +54,17 @@ class TSemInterrupcao {
   ~TSemInterrupcao();
   TSemInterrupcao(const TSemInterrupcao&) = delete;
   TSemInterrupcao& operator=(const TSemInterrupcao&) = delete;
+};
+
+// Work whose result is complete (committed, its files in place) is told complete whatever signal comes
+// after it: from Marca on, no check raises EInterrupcao and the host ends the run with its own outcome,
+// not as an interruption. A signal before Marca interrupts as any other. Work that starts anew (a new
+// run, a new confirmation) calls Reabre first.
+class TExecucaoConcluida {
+ public:
+  static void Marca();
+  static void Reabre();
+  static bool Marcada();
 };
 
 }  // namespace vyn

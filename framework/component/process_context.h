@@ -100,6 +100,8 @@ struct TProcessContext {
   // signal handler only) and how many clean-ups of an interrupted run are open.
   volatile std::sig_atomic_t SinalInterrupcao = 0;
   int InterrupcaoSuspensa = 0;
+  // The running work said it is complete (TExecucaoConcluida): a signal no longer ends it as interrupted.
+  bool ExecucaoConcluida = false;
 };
 // The name the tasks and screens know it by.
 using TProcessoVarku = TProcessContext;

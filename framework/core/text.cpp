@@ -300,4 +300,44 @@ std::string HashTexto(std::string_view s) {
   return fmt::format("{:016x}", h);
 }
 
+namespace {
+// The length of the valid UTF-8 character at s[i], or 0 when none starts there (a stray continuation
+// byte, a cut sequence, an overlong form, a surrogate, beyond U+10FFFF).
+size_t CaractereUtf8(std::string_view s, size_t i) {
+  const auto b = [&](size_t k) { return static_cast<unsigned char>(s[k]); };
+  const unsigned char c = b(i);
+  if (c < 0x80) return 1;
+  size_t n = 0;
+  unsigned char min = 0x80, max = 0xBF;   // the range of the second byte
+  if (c >= 0xC2 && c <= 0xDF) n = 2;
+  else if (c == 0xE0) { n = 3; min = 0xA0; }
+  else if (c == 0xED) { n = 3; max = 0x9F; }
+  else if (c >= 0xE1 && c <= 0xEF) n = 3;
+  else if (c == 0xF0) { n = 4; min = 0x90; }
+  else if (c == 0xF4) { n = 4; max = 0x8F; }
+  else if (c >= 0xF1 && c <= 0xF3) n = 4;
+  else return 0;
+  if (i + n > s.size() || b(i + 1) < min || b(i + 1) > max) return 0;
+  for (size_t k = 2; k < n; ++k)
+    if ((b(i + k) & 0xC0) != 0x80) return 0;
+  return n;
+}
+}  // namespace
+
+std::string Utf8Legivel(std::string_view s) {
+  std::string out;
+  out.reserve(s.size());
+  for (size_t i = 0; i < s.size();) {
+    const size_t n = CaractereUtf8(s, i);
+    if (n == 0) {
+      AppendUtf8(out, 0xFFFD);
+      ++i;
+    } else {
+      out.append(s.substr(i, n));
+      i += n;
+    }
+  }
+  return out;
+}
+
 }  // namespace vyn

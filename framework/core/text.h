@@ -39,6 +39,9 @@ std::string Utf8Left(std::string_view s, size_t chars);  // cut to a column's wi
 // A name made fit for a file: the characters no file name may hold (\ / : * ? " < > | and control
 // characters) are dropped, so a company called "Comércio S/A" never makes a folder of its own.
 std::string fEliminaCaracteresEspeciais(std::string_view s);
+// The text with each byte that is no part of a valid UTF-8 character replaced by U+FFFD: what a
+// message may echo of a text it was handed.
+std::string Utf8Legivel(std::string_view s);
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);
 // 16 hex digits of the 64-bit FNV-1a hash of the bytes: a stable name of a text, the same on every

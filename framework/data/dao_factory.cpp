@@ -154,6 +154,7 @@ int64_t TDAOFactory::CommandText(const std::string& sql, TCommandMode mode, cons
   ApplyReferencia();
   TDatabase& db = Database();
   if (mode == ctExecute) return db.Execute(sql, params);
+  AntesDeLer();
   LoadingGuard guard(loading_);
   packets_.reset();
   db.QueryInto(*this, sql, params);
@@ -177,6 +178,7 @@ void TDAOFactory::OpenTableInPackets(const std::string& where, const TParams& pa
     return;
   }
   packets_ = std::move(p);
+  AntesDeLer();
   OpenPackets(PacketRecords());
 }
 

@@ -100,6 +100,11 @@ class TDAOFactory : public TClientDataSet {
   void DoBeforeDeleteRow() override;
   int DoFetchPacket(int count) override;
 
+ protected:
+  // Runs before each query is read into this data set: a table whose stored rows may lag behind what
+  // they describe brings them up to date first.
+  virtual void AntesDeLer() {}
+
  private:
   struct Packets;
   std::unique_ptr<Packets> packets_;

@@ -180,6 +180,10 @@ struct TpbHolder {
 const std::vector<unsigned char> kTpbSemEspera{isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
                                                isc_tpb_no_rec_version, isc_tpb_nowait};
 
+// As the default, but a row another transaction holds is a lock conflict at once.
+const std::vector<unsigned char> kTpbEscritaSemEspera{isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                                      isc_tpb_rec_version, isc_tpb_nowait};
+
 }  // namespace
 
 bool EDatabaseError::IsOpenByAnotherProcess() const { return code_ == isc_already_opened; }
@@ -683,6 +687,11 @@ TTransaction::TTransaction(TDatabase& db) : db_(db) {
   active_ = true;
 }
 
+TTransaction::TTransaction(TDatabase& db, TSemEspera) : db_(db) {
+  db_.StartTransactionSemEspera();
+  active_ = true;
+}
+
 TTransaction::TTransaction(TDatabase& db, TJuntaAberta) : db_(db) {
   if (db_.InTransaction()) {
     joined_ = true;
@@ -845,6 +854,16 @@ void TDatabase::StartTransaction() {
   if (impl_->tra) throw EDatabaseError("Já existe uma transação aberta neste banco de dados.");
   try {
     impl_->tra = impl_->Start();
+  } catch (const fb::FbException& e) {
+    Raise(e, {});
+  }
+}
+
+void TDatabase::StartTransactionSemEspera() {
+  impl_->CheckOpen();
+  if (impl_->tra) throw EDatabaseError("Já existe uma transação aberta neste banco de dados.");
+  try {
+    impl_->tra = impl_->Start(&kTpbEscritaSemEspera);
   } catch (const fb::FbException& e) {
     Raise(e, {});
   }

@@ -71,8 +71,12 @@ class TTransaction {
  public:
   struct TJuntaAberta {};
   static constexpr TJuntaAberta kJuntaAberta{};
+  // One that never waits for a row another transaction holds: it meets a lock conflict at once.
+  struct TSemEspera {};
+  static constexpr TSemEspera kSemEspera{};
   explicit TTransaction(TDatabase& db);
   TTransaction(TDatabase& db, TJuntaAberta);
+  TTransaction(TDatabase& db, TSemEspera);
   ~TTransaction();
   TTransaction(const TTransaction&) = delete;
   TTransaction& operator=(const TTransaction&) = delete;
@@ -120,6 +124,8 @@ class TDatabase {
 
   // The database-wide transaction every statement uses while it is open (what a TTransaction holds).
   void StartTransaction();
+  // As StartTransaction, but a row another transaction holds is a lock conflict at once, not a wait.
+  void StartTransactionSemEspera();
   void Commit();
   void CommitRetaining();
   void Rollback();

@@ -3,7 +3,9 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 namespace vyn {
 namespace {
@@ -210,6 +212,37 @@ TEST_F(FbDatabaseTest, AJoiningTransactionLeavesTheOpenOneToItsOwner) {
   EXPECT_TRUE(db_->InTransaction());
   outer.Rollback();
   EXPECT_EQ(Count(), 0);
+}
+
+// A transaction that must not wait meets a row another attachment holds as a conflict at once; the
+// default one waits for the holder (here, until it lets go) and then goes on.
+TEST_F(FbDatabaseTest, ATransactionThatMustNotWaitMeetsAHeldRowAtOnce) {
+  db_->Execute("INSERT INTO T (ID) VALUES (1)");
+  TDatabase outra;
+  outra.Open(path_);
+  TTransaction segura(*db_);
+  db_->Execute("UPDATE T SET ID = ID WHERE ID = 1");
+  const auto inicio = std::chrono::steady_clock::now();
+  {
+    TTransaction semEspera(outra, TTransaction::kSemEspera);
+    try {
+      outra.Execute("UPDATE T SET ID = ID WHERE ID = 1");
+      ADD_FAILURE() << "the held row was changed";
+    } catch (const EDatabaseError& e) {
+      EXPECT_TRUE(e.IsLockConflict()) << e.what();
+    }
+  }
+  EXPECT_LT(std::chrono::steady_clock::now() - inicio, std::chrono::seconds(5));
+  std::thread solta([&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    segura.Rollback();
+  });
+  {
+    TTransaction espera(outra);
+    EXPECT_EQ(outra.Execute("UPDATE T SET ID = ID WHERE ID = 1"), 1);
+    espera.Commit();
+  }
+  solta.join();
 }
 
 TEST_F(FbDatabaseTest, MetadataContextAndErrors) {

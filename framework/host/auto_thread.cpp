@@ -153,6 +153,7 @@ void TAutoThreadPadrao::ExecuteTask() {
   conferenciasAbertas_.clear();
   status_ = tscSucesso;
   mensagem_.clear();
+  TExecucaoConcluida::Reabre();   // an earlier run's completion is not this one's
   try {
     // The row says the run started, and reads as a failure until the run ends (a killed run never
     // ends); an earlier run's status and text under the same key are gone.

@@ -586,10 +586,9 @@ TEST_F(VariasEstacoes, EcfExportsAtOnceAreEachRecorded) {
             2 * kEstacoes);
 }
 
-// One validation job started on four workstations at once runs once at a time: a run that finds it
-// under way is refused and leaves the job's row to the run under way; each run that exported handed
-// the validator one job file, and the row ends as the last run left it. A job held by a run that is
-// still going is refused every time.
+// One validation job started on four workstations at once runs once: a run that finds it under way is
+// refused at once and leaves the job's row to the run under way, which hands the validator its one job
+// file. A job held by a run that is still going is refused every time.
 TEST_F(VariasEstacoes, AValidationJobRunsOnceAtATime) {
   CriaBanco(202501);
   vyn::TDatabase db;
@@ -624,8 +623,10 @@ TEST_F(VariasEstacoes, AValidationJobRunsOnceAtATime) {
     }
     EXPECT_NE((s.Out + s.Err).find(kRecusa), std::string::npos) << s.Status << s.Out << s.Err;
   }
-  EXPECT_GE(exportaram, 1);
-  EXPECT_EQ(ArquivosEm(programa / "validacao_sped" / "agendamentos", ""), exportaram);
+  // Started together, one takes the job and the others are refused at once: none waits for it and
+  // exports again once it lets go.
+  EXPECT_EQ(exportaram, 1);
+  EXPECT_EQ(ArquivosEm(programa / "validacao_sped" / "agendamentos", ""), 1);
   const vyn::TQueryResult r = db.QueryAll("SELECT BDSTATUS, BDEXPORTOU, BDRETORNO FROM TVALIDACAOSPED_AGENDAMENTOS WHERE BDID = 1");
   ASSERT_EQ(r.Rows.size(), 1u);
   EXPECT_EQ(r.Rows[0][0].AsInteger(), 2);

@@ -10,6 +10,7 @@
 
 #include "framework/accounting/gerador_relatorio_formulas.h"
 #include "framework/component/component.h"
+#include "framework/core/text.h"
 
 namespace {
 
@@ -28,8 +29,10 @@ std::mutex& Exclusao() {
   return m;
 }
 
-void Copia(const std::string& texto, char* destino, size_t tamanho) {
+void Copia(const std::string& original, char* destino, size_t tamanho) {
   if (!destino || tamanho == 0) return;
+  // Whatever the caller handed in (a formula, a date) is echoed as text, never as bytes that are none.
+  const std::string texto = vyn::Utf8Legivel(original);
   size_t n = std::min(texto.size(), tamanho - 1);
   // A message cut to the room given ends on a whole character: the caller reads valid UTF-8.
   if (n < texto.size())

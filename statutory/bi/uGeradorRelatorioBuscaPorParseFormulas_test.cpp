@@ -328,5 +328,31 @@ TEST_F(BuscaFormulasCTest, AFormulaWithoutAValueAnswersItsReasonAndAValueIsNever
   integracao_busca_formulas_libera(h);
 }
 
+// A literal is taken with all its decimals on the generator's road: a daily rate of a balance is the
+// exact figure, and a quotient with no exact four-place value is refused with its reason, never
+// answered rounded. What the caller handed in is echoed as text, never as bytes that are none.
+TEST_F(BuscaFormulasCTest, ALiteralIsExactAndNoRoundedValueOrRawByteIsAnswered) {
+  void* h = Cria();
+  EXPECT_EQ(Saldo(h, "2025", "SALDO(30)*0.000082"), std::make_pair(0, std::string("-0.41")));
+  EXPECT_EQ(Saldo(h, "2025", "1/0.00004", 64, 2), std::make_pair(0, std::string("25000")));
+  EXPECT_EQ(Saldo(h, "2025", "1/0.00005", 64, 3), std::make_pair(0, std::string("20000")));
+  const auto [rc, texto] = Saldo(h, "2025", "SALDO(30)/3", 256);
+  EXPECT_EQ(rc, 1);
+  EXPECT_NE(texto.find("não tem valor exato em quatro casas decimais"), std::string::npos) << texto;
+
+  for (const char* formula : {"XY\xff\xfe(1)", "SALDO(\xc3)", "1 + \xed\xa0\x80"}) {
+    const auto [rc2, msg] = Saldo(h, "2025", formula, 256, 4);
+    EXPECT_EQ(rc2, 1) << msg;
+    EXPECT_EQ(Utf8Legivel(msg), msg);
+    EXPECT_NE(msg.find("\xEF\xBF\xBD"), std::string::npos) << msg;
+  }
+  std::string data(256, '\0');
+  EXPECT_EQ(integracao_busca_formulas_executa(h, "SALDO(30)", "", 4, 5, "202512", "0\xff/01/2025", "31/12/2025", 1, 0,
+                                              "", "", data.data(), data.size()),
+            1);
+  EXPECT_EQ(Utf8Legivel(data.c_str()), data.c_str());
+  integracao_busca_formulas_libera(h);
+}
+
 }  // namespace
 }  // namespace integracao

@@ -4,6 +4,8 @@
 
 #include <csignal>
 #include <fstream>
+#include <iterator>
+#include <memory>
 
 #include "framework/component/lista_obj.h"
 #include "framework/core/text.h"
@@ -328,7 +330,7 @@ TEST_F(TarefaECF, TheTaskMakesThePlansFolderAndSaysPlainlyWhenTheDestinationCann
 
   // The file's name is taken by a folder: the generator cannot write it.
   std::filesystem::remove(mes / "ECF0001_1_2023_1.TXT");
-  std::filesystem::create_directories(mes / "ECF0001_1_2023_1.TXT.parcial");
+  std::filesystem::create_directories(mes / "ECF0001_1_2023_1.TXT");
   TAutoThreadExportacaoECF semArquivo;
   semArquivo.DiretorioPlano = [&mes](int) { return mes.string(); };
   semArquivo.SetParametro("cod_empresa", "1");
@@ -343,7 +345,10 @@ TEST_F(TarefaECF, TheTaskMakesThePlansFolderAndSaysPlainlyWhenTheDestinationCann
 // so that the rerun exports; a signal that lands after them finds the export done, and the run says so.
 TEST_F(TarefaECF, AnExportStoppedBeforeItsSetLeavesNoFileAndASignalAfterItFindsItDone) {
   struct TLimpaSinal {
-    ~TLimpaSinal() { ProcessContext().SinalInterrupcao = 0; }
+    ~TLimpaSinal() {
+      ProcessContext().SinalInterrupcao = 0;
+      TExecucaoConcluida::Reabre();
+    }
   } limpa;
   const std::filesystem::path arquivo = pasta.Caminho / "ECF0001_1_2023_1.TXT";
   auto sets = [this] {
@@ -370,12 +375,61 @@ TEST_F(TarefaECF, AnExportStoppedBeforeItsSetLeavesNoFileAndASignalAfterItFindsI
     if (linha == "Buscando as informações para exportação...") ProcessContext().SinalInterrupcao = SIGTERM;
   };
   outra.ExecuteTask();
-  EXPECT_EQ(ProcessContext().SinalInterrupcao, SIGTERM);   // it came, and the host ends after the report
+  EXPECT_EQ(ProcessContext().SinalInterrupcao, SIGTERM);   // it came, after the export was complete
+  EXPECT_TRUE(TExecucaoConcluida::Marcada());               // so the host ends with the run's success
   ProcessContext().SinalInterrupcao = 0;
   EXPECT_EQ(outra.StatusExecucao(), tscSucesso) << outra.MensagemExecucao();
   EXPECT_EQ(outra.LogTarvo().back(), "Processo finalizado");
   EXPECT_TRUE(std::filesystem::is_regular_file(arquivo));
   EXPECT_EQ(sets(), 1);
+  EXPECT_TRUE(dialogs.Calls().empty());
+}
+
+// A re-export whose settings cannot be saved leaves the earlier export's file and its record as they
+// were: the new file waits beside them and goes with the failure. The next run replaces both.
+TEST_F(TarefaECF, AFailedReexportKeepsTheEarlierExportsFileAndRecord) {
+  const std::filesystem::path arquivo = pasta.Caminho / "ECF0001_1_2023_1.TXT";
+  auto sets = [this] {
+    return Db().QueryValue("SELECT COUNT(*) FROM PLANOS_TPLA_SPED WHERE BDCODEMP = 1").AsInteger();
+  };
+  auto conteudo = [&arquivo] {
+    std::ifstream in(arquivo, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+  };
+  auto entradas = [this] {
+    return std::distance(std::filesystem::directory_iterator(pasta.Caminho), std::filesystem::directory_iterator());
+  };
+  auto exporta = [this] {
+    auto t = std::make_unique<TAutoThreadExportacaoECF>();
+    t->DiretorioPlano = [this](int) { return pasta.Caminho.string(); };
+    t->SetParametro("cod_empresa", "1");
+    t->SetParametro("referencia", "202312");
+    try {
+      t->ExecuteTask();
+    } catch (const std::exception&) {
+    }
+    return t;
+  };
+  Salva(1, "cbRetificadora", "1");
+  Salva(1, "ckExportaZeradas", "False");
+  ASSERT_EQ(exporta()->StatusExecucao(), tscSucesso);
+  const std::string primeiro = conteudo();
+  ASSERT_FALSE(primeiro.empty());
+  ASSERT_EQ(sets(), 1);
+
+  Db().Execute("CREATE TRIGGER TFALHA_HISTORICO FOR PLANOS_TPLA_SPED BEFORE INSERT AS BEGIN "
+               "NEW.BDSEQUENCIA = 1 / 0; END");
+  Db().Execute("UPDATE TEXPORTACAO_ITEMSTELA_CONFIG SET BDCOMPVALUE = 'True' WHERE BDCOMPNAME = 'ckExportaZeradas'");
+  EXPECT_EQ(exporta()->StatusExecucao(), tscErro);
+  EXPECT_EQ(conteudo(), primeiro);
+  EXPECT_EQ(entradas(), 1);   // nothing of the failed run is left beside it
+  EXPECT_EQ(sets(), 1);
+
+  Db().Execute("DROP TRIGGER TFALHA_HISTORICO");
+  EXPECT_EQ(exporta()->StatusExecucao(), tscSucesso);
+  EXPECT_NE(conteudo(), primeiro);
+  EXPECT_EQ(entradas(), 1);
+  EXPECT_EQ(sets(), 2);
   EXPECT_TRUE(dialogs.Calls().empty());
 }
 

@@ -386,6 +386,7 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   bool carregando_ = false;
   bool recarregando_ = false;  // the same company's record read again: no change of company
   bool semDialogos_ = false;  // run for the SPED validation: no dialog may be shown
+  bool exportou_ = false;     // the last confirmation put its file in place
   // Unattended as the export task's own screen: a problem fails the task. A run for the SPED
   // validation is unattended too, but lists its problems for the validator instead of raising.
   bool FalhaNaTarefa() const { return vyn::IsUnattended() && !semDialogos_; }
@@ -399,9 +400,6 @@ class TfrExportacaoECF : public vyn::TfrIntegracao_Empresa_Padrao_VYN, public vy
   static constexpr const char* kAnexoSalvo = "clbListaArquivos_";
   static std::string NomeAnexoSalvo(int i);
   int csllRestaurado_ = -1;
-  // Held from the moment an unattended export is complete (file and set committed) until the screen
-  // goes: what is left of the run is its report.
-  std::unique_ptr<vyn::TSemInterrupcao> exportacaoConcluida_;
   struct TCsllSalvo {
     bool Pendente = false;
     std::string Codigo;   // "" when the saved index named no item of its year

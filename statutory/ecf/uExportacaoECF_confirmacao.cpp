@@ -246,26 +246,23 @@ bool TfrExportacaoECF::ExportaOuMostraErros() {
 }
 
 namespace {
-// The file the generator wrote in this confirmation, until its settings and history are committed: a
-// confirmation stopped in between (a failure, an interruption) takes it away, so that no file reads
-// as exported that the history does not record, nor refuses the rerun as already there.
+// The file the generator wrote in this confirmation waits beside its name until its settings and
+// history are committed, and only then takes the place of an earlier export: a confirmation that fails
+// or is stopped before that leaves the earlier file and its record as they were, and its own file goes.
 class TArquivoGerado {
  public:
-  explicit TArquivoGerado(const TExportacaoECFDBMGR& g) : g_(g), antes_(g.Execucoes) {}
+  explicit TArquivoGerado(TExportacaoECFDBMGR& g) : g_(g), antes_(g.Execucoes) {}
   ~TArquivoGerado() {
-    if (mantido_ || g_.Execucoes == antes_) return;
-    std::error_code ec;
-    std::filesystem::remove(g_.GetNomeArquivo(), ec);
+    if (g_.Execucoes != antes_) g_.DescartaParcial();
   }
   TArquivoGerado(const TArquivoGerado&) = delete;
   TArquivoGerado& operator=(const TArquivoGerado&) = delete;
-  bool Gerado() const { return g_.Execucoes != antes_ && std::filesystem::is_regular_file(g_.GetNomeArquivo()); }
-  void Mantem() { mantido_ = true; }
+  bool Gerado() const { return g_.Execucoes != antes_ && std::filesystem::is_regular_file(g_.GetArquivoParcial()); }
+  void Publica() { g_.Publica(); }
 
  private:
-  const TExportacaoECFDBMGR& g_;
+  TExportacaoECFDBMGR& g_;
   const int antes_;
-  bool mantido_ = false;
 };
 }  // namespace
 
@@ -290,6 +287,8 @@ void TfrExportacaoECF::ExecuteFimProcesso() {
 }
 
 void TfrExportacaoECF::ConfirmarInterno() {
+  TExecucaoConcluida::Reabre();   // this confirmation is work of its own
+  exportou_ = false;
   const int ano = Ano();
   ConfereCampos(ano);
   const bool livroCaixa = GetCaractereCombo(*cbTipoEscrituracao) == "L";
@@ -310,15 +309,17 @@ void TfrExportacaoECF::ConfirmarInterno() {
   // A set the database would refuse halfway is not tried: the last complete one stays. Nor is one
   // that lost the saved CSLL rate: the next run would restore another rate in its place.
   if (gravavel && !AliquotaCSLLSalvaPerdida()) SalvaConfiguracaoEHistorico();
-  arquivo.Mantem();
   if (!arquivo.Gerado()) return;
-  // Without a user the export is done once its file and its set are in: a signal now ends the run
-  // after its bookkeeping, not as an interruption of work that is complete.
-  if (FalhaNaTarefa() || semDialogos_) {
-    if (!exportacaoConcluida_) exportacaoConcluida_ = std::make_unique<TSemInterrupcao>();
-  } else {
-    DlgInfOk("Exportação realizada com sucesso!", FLogEvent);
+  try {
+    arquivo.Publica();
+  } catch (const EArquivoECFNaoGravado& e) {
+    FalhaDaExportacao(e.what(), false);
+    return;
   }
+  // The file and its set are in: a signal now finds the export done, on every road.
+  exportou_ = true;
+  TExecucaoConcluida::Marca();
+  if (!FalhaNaTarefa() && !semDialogos_) DlgInfOk("Exportação realizada com sucesso!", FLogEvent);
 }
 
 bool TfrExportacaoECF::ConfereTextosGravaveis() {
@@ -803,6 +804,9 @@ void TfrExportacaoECF::AplicaValores(const std::map<std::string, std::string>& p
   AplicaRegrasDosValoresRestaurados();
   // The rate items of the restored period: a reloaded export shows the rate it exported.
   pCarregaItemsAliquotaCSLL();
+  // An index its year's list never had is no rate either (once a "no rate owed" has let it go): refused
+  // as such, and the confirmation stops on it, rather than handing over no rate or another one.
+  if (csllSalvo_.Pendente && csllSalvo_.Codigo.empty()) RecusaValorSalvo(*cbPercentualAliquotaCSLL, csllSalvo_.Item);
 }
 
 void TfrExportacaoECF::spP500Click(TComponent*) {
@@ -835,11 +839,11 @@ std::string TfrExportacaoECF::ExportaToValidador(int codEmp, TDateTime d1, TDate
   RestauraUltimaExportacao(d1, d2);
   edArquivo->SetText(pasta);
   gerador_->SetNomeArquivo("");
-  const int execucoes = gerador_->Execucoes;
+  exportou_ = false;
   spConfirmar->Click();
-  // The property holds the destination folder until a run has written the file: a run that failed
-  // answers no name, so the job reports the list's reason instead of a folder taken for a file.
-  return gerador_->Execucoes != execucoes ? gerador_->GetNomeArquivo() : std::string();
+  // Only a file this confirmation put in place: a run that failed answers no name, so the job reports
+  // the list's reason instead of a folder taken for a file, or an earlier job's file for its own.
+  return exportou_ ? gerador_->GetNomeArquivo() : std::string();
 }
 
 }  // namespace integracao

@@ -141,10 +141,17 @@ void TfrExportacaoECF::pCarregaItemsAliquotaCSLL() {
     cbPercentualAliquotaCSLL->Clear();
     cbPercentualAliquotaCSLL->Items = v.Itens;
     const int n = static_cast<int>(v.Itens.size());
+    // A rate restored without its year (a default configuration) is read in the year's list: an index
+    // beyond it is a saved rate the list lacks, never its first item.
+    if (!csllSalvo_.Pendente && csllRestaurado_ >= n) {
+      csllSalvo_.Pendente = true;
+      csllSalvo_.Item = std::to_string(csllRestaurado_);
+      csllRestaurado_ = -1;
+    }
     if (csllSalvo_.Pendente)
       SelecionaAliquotaCSLLSalva();
     else
-      cbPercentualAliquotaCSLL->SetItemIndex(csllRestaurado_ >= 0 && csllRestaurado_ < n ? csllRestaurado_ : 0);
+      cbPercentualAliquotaCSLL->SetItemIndex(csllRestaurado_ >= 0 ? csllRestaurado_ : 0);
   }
   DesligaAliquotaSemCSLL();
   RegraP500();
@@ -350,14 +357,19 @@ void TfrExportacaoECF::SelecionaAliquotaCSLLSalva() {
 }
 
 bool TfrExportacaoECF::AliquotaCSLLSalvaPerdida() const {
-  return csllSalvo_.Pendente && GetCaractereCombo(*cbPercentualAliquotaCSLL) != csllSalvo_.Codigo;
+  // A saved index no list has names no rate: no item of the combo, nor an empty one, stands for it;
+  // nor does an index restored without its year that the year's list lacks.
+  if (!csllSalvo_.Pendente)
+    return FCSLLCarregado != 0 && csllRestaurado_ >= static_cast<int>(cbPercentualAliquotaCSLL->Items.size());
+  return csllSalvo_.Codigo.empty() || GetCaractereCombo(*cbPercentualAliquotaCSLL) != csllSalvo_.Codigo;
 }
 
 void TfrExportacaoECF::ConfereAliquotaCSLLSalva() {
   if (!AliquotaCSLLSalvaPerdida()) return;
   ControleErro(cbPercentualAliquotaCSLL,
-               "A alíquota da ^CSLL salva, \"" + csllSalvo_.Item + "\", não existe na lista do ano " +
-                   std::to_string(Ano()) + ": escolha a alíquota da ^CSLL do ano em \"Parâmetros complementares\".");
+               "A alíquota da ^CSLL salva, \"" +
+                   (csllSalvo_.Pendente ? csllSalvo_.Item : std::to_string(csllRestaurado_)) +
+                   "\", não existe na lista do ano " + std::to_string(Ano()) + ": escolha a alíquota da ^CSLL do ano em \"Parâmetros complementares\".");
   SetaFoco(cbPercentualAliquotaCSLL);
 }
 

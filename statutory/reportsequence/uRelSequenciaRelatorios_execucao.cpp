@@ -365,6 +365,11 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
       estado.DadosGlobal = dados;
       BeforeExportarSequencia(dados);
       seq->BeforeExportarSequencia(dados);
+      // A step that says its work is complete (an export) does not make the sequence complete: a
+      // signal still stops the steps after it.
+      struct TPasso {
+        ~TPasso() { TExecucaoConcluida::Reabre(); }
+      } passo;
       seq->ExecutarSequencia(dados, *FDadosFinais);
       if (!FOcorreuInconsistenciaTARVO) OnInconsistenciaTARVO(tisAtencao, "");
     } catch (const std::exception& e) {

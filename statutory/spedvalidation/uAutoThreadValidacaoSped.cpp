@@ -65,7 +65,8 @@ TExecucaoAgendamento::TExecucaoAgendamento(TDatabase& banco, int id) {
   // Refused at once while a run holds it, rather than queued behind it.
   if (banco.MeetsUncommittedChange(kLinha, {id})) throw std::runtime_error(JaEmExecucao(id));
   conexao_.Open(banco.ConnectionString());
-  hold_ = std::make_unique<TTransaction>(conexao_);
+  // Without waiting: a run that would wait for the holder would run the job again once it let go.
+  hold_ = std::make_unique<TTransaction>(conexao_, TTransaction::kSemEspera);
   try {
     conexao_.Execute("UPDATE TVALIDACAOSPED_EXECUCAO SET BDID = BDID WHERE BDID = ?", {id});
   } catch (const EDatabaseError& e) {
@@ -234,11 +235,16 @@ void TAutoThreadValidacaoSped::ExecutaAgendamento(int id, const std::string& ond
     RegistraFalhaExecucao(r.Erro);
     return;
   }
+  // The file is exported: handing it over and recording it are one step, which a signal does not cut
+  // in two (a job file the validator takes for a job whose row says it failed and may be run again).
+  const TSemInterrupcao entrega;
   EntregaAoValidador(r, validador, pastaPDF);
   // Only a job whose file the validator will find is marked as exported and waiting.
   FDAOExec->CommandText("update TVALIDACAOSPED_AGENDAMENTOS set BDEXPORTOU = TRUE, BDRETORNO = " +
                             QuotedStr("Arquivo exportado, aguardando para fazer validação...") + " " + onde,
                         ctExecute);
+  // Exported, handed over and recorded: a signal now finds the job done.
+  TExecucaoConcluida::Marca();
 }
 
 void TAutoThreadValidacaoSped::EntregaAoValidador(const TResultado& r, const std::string& validador,

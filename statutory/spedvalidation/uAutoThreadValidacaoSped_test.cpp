@@ -31,6 +31,7 @@ struct TComportamentoTela {
   std::string falha;                        // raised instead of exporting
   bool devolvePasta = false;                // answers the folder instead of a file
   bool interrompe = false;                  // a SIGTERM arrives while it exports
+  bool sinalAoFim = false;                  // a SIGTERM arrives once its file is written
   int codEmp = 0;
   TDateTime ini, fim;
   std::string pasta;
@@ -62,6 +63,7 @@ class TTelaExportacaoTeste : public TfrIntegracao_Empresa_Padrao_VYN {
     }
     std::string arquivo = pasta + "SPED_" + std::to_string(codEmp) + ".txt";
     std::ofstream(arquivo) << c_.conteudo;
+    if (c_.sinalAoFim) ProcessContext().SinalInterrupcao = SIGTERM;
     return arquivo;
   }
 
@@ -260,7 +262,10 @@ TEST_F(ValidacaoSpedTest, AJobInterruptedWhileExportingSaysSoAndRunsAgainAfterwa
     auto* task = dynamic_cast<TAutoThreadValidacaoSped*>(ClassRegistry().CreateComponent("TAutoThreadValidacaoSped", dono));
     task->Parametros["id"] = 80;
     struct TLimpaSinal {
-      ~TLimpaSinal() { ProcessContext().SinalInterrupcao = 0; }
+      ~TLimpaSinal() {
+      ProcessContext().SinalInterrupcao = 0;
+      TExecucaoConcluida::Reabre();
+    }
     } limpa;
     EXPECT_THROW(task->ExecuteTask(), EInterrupcao);
   }
@@ -277,6 +282,60 @@ TEST_F(ValidacaoSpedTest, AJobInterruptedWhileExportingSaysSoAndRunsAgainAfterwa
   EXPECT_EQ(Job(80)[0].AsInteger(), 2);
   EXPECT_TRUE(Job(80)[2].AsBoolean());
   EXPECT_TRUE(Job(80)[4].IsNull());   // the earlier end is not this run's
+}
+
+// A job left "exporting" by a run killed outright (its hold went with its attachment) is read as a run
+// that did not finish, by every reading of the jobs; a job a run still holds, and one exported and
+// waiting for the validator, are read as they are.
+TEST_F(ValidacaoSpedTest, AJobWhoseRunWasKilledIsReadAsNotFinished) {
+  for (int id : {90, 91, 92}) {
+    Agenda(id, 4);
+    Db().Execute("INSERT INTO TVALIDACAOSPED_EXECUCAO (BDID) VALUES (?)", {Variant(id)});
+  }
+  Db().Execute("UPDATE TVALIDACAOSPED_AGENDAMENTOS SET BDSTATUS = 2, BDRETORNO = 'Exportando arquivo...', "
+               "BDINICIOUEM = '2025-03-01 10:00:00'");
+  Db().Execute("UPDATE TVALIDACAOSPED_AGENDAMENTOS SET BDEXPORTOU = TRUE, BDRETORNO = 'Arquivo exportado' WHERE BDID = 92");
+  TDatabase viva;   // the run of job 91 is still going
+  viva.Open(Company().Path());
+  TTransaction segura(viva);
+  viva.Execute("UPDATE TVALIDACAOSPED_EXECUCAO SET BDID = BDID WHERE BDID = 91");
+
+  auto lista = TVALIDACAOSPED_AGENDAMENTOSMGR::CreateMgrOwned();
+  lista->OpenTable("BDID >= 90 ORDER BY BDID");
+  std::vector<std::pair<int64_t, std::string>> lidos;
+  for (lista->First(); !lista->Eof(); lista->Next())
+    lidos.emplace_back(lista->FieldByName("BDSTATUS").AsInteger(), lista->FieldByName("BDRETORNO").AsString());
+  EXPECT_EQ(lidos, (std::vector<std::pair<int64_t, std::string>>{
+                       {5, "Execução iniciada e não concluída."}, {2, "Exportando arquivo..."}, {2, "Arquivo exportado"}}));
+  EXPECT_FALSE(Job(90)[4].IsNull());
+
+  // Once the run of job 91 is gone too, the next reading says so; a new run of job 90 is its own.
+  segura.Rollback();
+  viva.Close();
+  Roda(90);
+  EXPECT_EQ(Job(90)[0].AsInteger(), 2);
+  EXPECT_TRUE(Job(90)[2].AsBoolean());
+  EXPECT_EQ(Job(91)[0].AsInteger(), 5);
+  EXPECT_EQ(Job(92)[0].AsInteger(), 2);
+}
+
+// A signal that comes once the file is exported finds the job's hand-over and record as one step: the
+// job ends exported with its one job file, and is complete, so the host tells its success.
+TEST_F(ValidacaoSpedTest, ASignalOnceTheFileIsExportedFindsTheJobDone) {
+  struct TLimpaSinal {
+    ~TLimpaSinal() {
+      ProcessContext().SinalInterrupcao = 0;
+      TExecucaoConcluida::Reabre();
+    }
+  } limpa;
+  Agenda(95, 1);
+  tela.sinalAoFim = true;
+  Roda(95);
+  EXPECT_EQ(ProcessContext().SinalInterrupcao, SIGTERM);
+  EXPECT_TRUE(TExecucaoConcluida::Marcada());
+  EXPECT_EQ(Job(95)[0].AsInteger(), 2);
+  EXPECT_TRUE(Job(95)[2].AsBoolean());
+  EXPECT_EQ(JobFiles().size(), 1u);
 }
 
 TEST_F(ValidacaoSpedTest, AJobFileThatCannotBeWrittenEndsTheJobWithTheWritersError) {
