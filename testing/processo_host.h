@@ -80,7 +80,6 @@ inline TSaidaProcesso ExecutaPrograma(const std::string& exe, const std::vector<
   return EsperaPrograma(IniciaPrograma(exe, args, ambiente, pasta, nome), pasta, nome);
 }
 
-<<<<<<< HEAD
 // As ExecutaPrograma, and sends `sinal` once pronto() holds (a user pressing Ctrl+C when the screen
 // shows something). Waits at most `limite_s` seconds for it or the end; past that the program is killed
 // and the run fails. MsAposSinal: how long the program took to end after the signal.
@@ -89,20 +88,11 @@ inline TSaidaProcesso ExecutaProgramaInterrompendoQuando(const std::string& exe,
                                                          const std::filesystem::path& pasta, const std::string& nome,
                                                          const std::function<bool()>& pronto, int sinal,
                                                          int limite_s = 300) {
-=======
-// As ExecutaPrograma, and sends `sinal` once the program's output holds `texto` (a user pressing
-// Ctrl+C when the screen shows it). Waits at most `limite_s` seconds for the text or the end; past
-// that the program is killed and the run fails.
-inline TSaidaProcesso ExecutaProgramaInterrompendo(const std::string& exe, const std::vector<std::string>& args,
-                                                   const std::map<std::string, std::string>& ambiente,
-                                                   const std::filesystem::path& pasta, const std::string& nome,
-                                                   const std::string& texto, int sinal, int limite_s = 300) {
   // An earlier run's output under the same name must not be taken for this one's before the child
   // has replaced it.
   std::error_code ec;
   std::filesystem::remove(pasta / (nome + ".out"), ec);
   std::filesystem::remove(pasta / (nome + ".err"), ec);
->>>>>>> issue-66
   const pid_t pid = IniciaPrograma(exe, args, ambiente, pasta, nome);
   if (pid < 0) return {};
   std::chrono::steady_clock::time_point enviado{};
