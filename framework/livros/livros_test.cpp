@@ -190,9 +190,9 @@ TEST_F(LivrosTest, TwoAttachmentsBookingOneSourceAtOnceCommitOnlyOne) {
 void StagedFileLines(TDatabase& db) {
   db.Execute("create table TRABALHO_LINHAS (BDSESSAO integer, BDCODEMP integer, BDCHAVE integer, BDLINHA integer, "
              "BDFONTE varchar(120), BDVALOR numeric(18,4), BDDATA date, BDDEBITO integer, BDCREDITO integer, "
-             "BDDCTO varchar(60))");
+             "BDDCTO varchar(60), BDVALORFONTE numeric(18,4))");
   for (int n = 1; n <= 3; ++n)
-    db.Execute("insert into TRABALHO_LINHAS values (1, 1, ?, ?, ?, 10, '2024-03-10', 40, 11, null)",
+    db.Execute("insert into TRABALHO_LINHAS values (1, 1, ?, ?, ?, 10, '2024-03-10', 40, 11, null, null)",
                {n, n, "entrada " + std::to_string(n)});
 }
 
