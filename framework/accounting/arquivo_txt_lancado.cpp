@@ -24,7 +24,7 @@ std::optional<long long> ArquivoTxtTodoLancado(TLivros& livros, const std::strin
   TArquivoTxtEmLinhas fonte(caminho);
   if (!fonte.Aberto()) return std::nullopt;
   std::map<int, std::vector<std::string>> pendentes;   // per company, keys not asked yet
-  std::map<std::string, int> ocorrencias;               // equal entries met so far
+  TChavesLinhasTxt identidades;
   long long linhas = 0;
   bool todas = true;
   auto pergunta = [&](int empresa, std::vector<std::string>& chaves) {
@@ -41,7 +41,7 @@ std::optional<long long> ArquivoTxtTodoLancado(TLivros& livros, const std::strin
                             if (!todas) return;
                             ++linhas;
                             std::vector<std::string>& chaves = pendentes[l.CodEmp];
-                            chaves.push_back(ChaveFonteLinhaTxt(l, ++ocorrencias[ChaveFonteLinhaTxt(l, 0)]));
+                            chaves.push_back(identidades.Proxima(l));
                             if (chaves.size() >= kChavesPorPergunta) pergunta(l.CodEmp, chaves);
                           },
                           resto);

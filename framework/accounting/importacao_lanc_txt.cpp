@@ -381,6 +381,18 @@ std::string ChaveFonteLinhaTxt(const TLinhaLancamentoTxt& l, int ocorrencia) {
   return EntradaFonteLinhaTxt(l) + "|" + std::to_string(ocorrencia);
 }
 
+struct TChavesLinhasTxt::TOcorrencias {
+  TOcorrenciasEntradas Entradas;
+};
+TChavesLinhasTxt::TChavesLinhasTxt() : ocorrencias_(std::make_unique<TOcorrencias>()) {}
+TChavesLinhasTxt::~TChavesLinhasTxt() = default;
+
+std::string TChavesLinhasTxt::Proxima(const TLinhaLancamentoTxt& l) {
+  std::string fonte = EntradaFonteLinhaTxt(l);
+  fonte += "|" + std::to_string(ocorrencias_->Entradas.Proxima(fonte));
+  return fonte;
+}
+
 TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
   TLancamentoMGR* d = TLancamentoMGR::CreateMgr(owner);
   d->SetTableName("");
@@ -828,8 +840,7 @@ class TLeituraRevisaoTxt {
     troca_.Traduz(l);
     std::optional<std::string> complemento = Aceita(l);
     if (!complemento) return;
-    std::string fonte = EntradaFonteLinhaTxt(l);
-    fonte += "|" + std::to_string(ocorrencias_.Proxima(fonte));
+    std::string fonte = chaves_.Proxima(l);
     pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte), Currency()});
     if (pendentes_.size() >= LinhasDoLote()) ConfereFontes();
   }
@@ -885,7 +896,7 @@ class TLeituraRevisaoTxt {
   const char* tabela_ = kTabelaLancamentosTemp;   // where the session's lines are staged
   std::stop_token parada_;
   std::function<void(int64_t)> aoConcluirTrecho_;
-  TOcorrenciasEntradas ocorrencias_;   // equal entries of the file met so far
+  TChavesLinhasTxt chaves_;   // the identities of the file's lines, equal entries counted
   std::map<int, std::map<std::string, TLivros::TContaPeriodo>> lancadas_;   // per company, its file lines booked in the period
   // lancadas_ by the hash of their keys but the value (a hash: the period may hold a large file's lines).
   std::map<int, std::unordered_multimap<size_t, const std::string*>> semValor_;

@@ -21,6 +21,7 @@
 #include <iosfwd>
 #include <iterator>
 #include <set>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -131,6 +132,18 @@ std::vector<TParticipanteTxt> ParticipantesDoArquivoTxt(const std::function<bool
 // among the equal entries of its file. A corrected or grown file keeps the identity of the lines it
 // did not change; two equal lines of one file stay two sources.
 std::string ChaveFonteLinhaTxt(const TLinhaLancamentoTxt& l, int ocorrencia);
+// The identities of a file's lines as they are read, each with its place among the equal entries met
+// before it, in little memory however long the file.
+class TChavesLinhasTxt {
+ public:
+  TChavesLinhasTxt();
+  ~TChavesLinhasTxt();
+  std::string Proxima(const TLinhaLancamentoTxt& l);
+
+ private:
+  struct TOcorrencias;
+  std::unique_ptr<TOcorrencias> ocorrencias_;
+};
 
 // The entry lines of a review in memory, owned by owner: the columns the reviews show and read.
 TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner);
