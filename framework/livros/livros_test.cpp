@@ -91,7 +91,7 @@ TEST_F(LivrosTest, APostingLockOfAnyScreenOfTheRunRefusesAndOnlyTheImplantationI
   TTelaDona tela;
   TMotor* motor = tela.Create<TMotor>();
   const TExecucaoLivros e = ExecucaoDe(motor);
-  EXPECT_EQ(e.TelasSQL(), "|TMotorDeTeste|MotorDeTeste|TfrTelaDona|frTelaDona|");
+  EXPECT_EQ(e.TelasSQL(), "|MOTORDETESTE|FRTELADONA|");
 
   Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
                "(1, 1, 'frTelaDona', '2024-03-01', '2024-03-31', 'auditoria')");
@@ -269,17 +269,25 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
   };
   {
     TTransaction t(Db());
-    LiberaCopiaTroca(Db(), 1);
-    EXPECT_THROW(semParcela(1), EDatabaseError);   // company 1 is no copy
+    EXPECT_THROW(LiberaCopiaTroca(Db(), 1), EDatabaseError);   // company 1 is no copy
+    EXPECT_THROW(semParcela(1), EDatabaseError);
   }
   Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");
   EXPECT_THROW(semParcela(1), EDatabaseError);
   {
+    // Another transaction than the one that made the copy cannot take the exemption.
     TTransaction t(Db());
+    EXPECT_THROW(LiberaCopiaTroca(Db(), 1), EDatabaseError);
+  }
+  {
+    TTransaction t(Db());
+    Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");   // the change makes its copy
     LiberaCopiaTroca(Db(), 1);
     semParcela(1);
+    EncerraCopiasTroca(Db());
     t.Commit();
   }
+  EXPECT_EQ(Db().QueryValue("select count(*) from TCOPIA_TROCA").AsInteger(), 0);
   EXPECT_THROW(semParcela(2), EDatabaseError);
 }
 
