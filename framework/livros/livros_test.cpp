@@ -104,7 +104,7 @@ class TTarefaDeTeste : public TComponent {
 TEST_F(LivrosTest, ALockRowNamesAnyNameOfTheRunWithOrWithoutItsLeadingTInAnyCase) {
   TTarefaDeTeste tarefa;
   const TExecucaoLivros e = ExecucaoDe(tarefa.Create<TMotorDeTela>(), {"frExtra"});
-  EXPECT_EQ(e.TelasSQL(), "|MOTORDETELA|AUTOTHREADDETESTE|FRTELADOMOTOR|FRLANCAMENTO|FREXTRA|");
+  EXPECT_EQ(e.TelasSQL(), "|MOTORDETELA|AUTOTHREADDETESTE|FREXTRA|FRTELADOMOTOR|FRLANCAMENTO|");
   const TDateTime dia = EncodeDate(2024, 3, 10);
   int id = 0;
   for (const char* nome : {"TMotorDeTela", "motorDeTela", "TAutoThreadDeTeste", "AutoThreadDeTeste",
@@ -132,8 +132,8 @@ TEST_F(LivrosTest, ALockRowNamesAnyNameOfTheRunWithOrWithoutItsLeadingTInAnyCase
 TEST_F(LivrosTest, ALockCommittedWhileARunGoesStopsTheWritesOfItsNextTransaction) {
   const TDateTime dia = EncodeDate(2024, 3, 10);
   TLivros livros(Db(), Execucao());
-  TDatabase outra;
-  outra.Open(Path());
+  std::unique_ptr<TDatabase> o = Company().OpenAnother();
+  TDatabase& outra = *o;
   {
     TTransaction t(Db());
     EXPECT_FALSE(livros.Recusa(Lanc(dia)));
@@ -185,7 +185,7 @@ TEST_F(LivrosTest, APostingLockOfAnyScreenOfTheRunRefusesAndOnlyTheImplantationI
 }
 
 // A run's days read at once (more than one statement takes) answer as each day read alone, and are
-// then kept as a day's first answer is.
+// then kept as a day's first answer is while the writer's transaction lasts.
 TEST_F(LivrosTest, TheRulesOfARunsDaysReadAtOnceAnswerAsEachDayReadAlone) {
   Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
                "(1, 1, 'frRevisao', '2024-03-05', '2024-03-10', 'auditoria')");
@@ -193,6 +193,7 @@ TEST_F(LivrosTest, TheRulesOfARunsDaysReadAtOnceAnswerAsEachDayReadAlone) {
   std::vector<TDateTime> dias;
   for (int d = 0; d < 90; d += 2) dias.push_back(IncDay(EncodeDate(2024, 2, 20), d));
   dias.push_back(dias.front());
+  TTransaction t(Db());
   TLivros juntos(Db(), Execucao());
   juntos.LePeriodos(1, dias);
   Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "

@@ -77,10 +77,10 @@ std::string CopiaLiberada(const std::string& empresa) {
 }
 
 void LiberaCopiaTroca(TDatabase& db, int copia) {
-  db.Execute(fmt::format("UPDATE OR INSERT INTO {} (BDCODEMP, BDTRANSACAO) VALUES (?, CURRENT_TRANSACTION) MATCHING "
-                         "(BDCODEMP, BDTRANSACAO)",
-                         kTabelaCopiaTroca),
-             {copia});
+  db.Execute(fmt::format("INSERT INTO {0} (BDCODEMP, BDTRANSACAO) SELECT CAST(? AS INTEGER), CURRENT_TRANSACTION FROM "
+                         "RDB$DATABASE WHERE NOT {1}",
+                         kTabelaCopiaTroca, CopiaLiberada("CAST(? AS INTEGER)")),
+             {copia, copia});
 }
 
 void EncerraCopiasTroca(TDatabase& db) {
