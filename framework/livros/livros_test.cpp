@@ -446,16 +446,20 @@ TEST_F(LivrosTest, LinesOfOneStatementAreNoDuplicatesAndAPartsEntryIsNamed) {
   TFonteLancada primeira = linha("I|9001", 501);
   primeira.Partes = {{"divisão 7", 7, Currency::Parse("25")}};
   livros.RegistraFonte(primeira);
-  TFonteLancada semId = linha("E|A11|x|20240115|D|250000|h|1", 0);
+  TFonteLancada semId = linha("E|D501|20240115|D|250000|h|1", 501);
   semId.ChaveLancamento = 8;
   livros.RegistraFonte(semId);
-  const auto iguais = livros.MovimentosIguais(
-      {linha("I|9002", 501), linha("E|A11|x|20240115|D|250000|h|2", 0), linha("I|9101", 502)});
-  EXPECT_FALSE(iguais[0]) << "the same Dyq statement";
-  ASSERT_TRUE(iguais[1]) << "the other statement's item is another statement's";
-  EXPECT_EQ(iguais[1]->ChaveLancamento, 7);
-  ASSERT_TRUE(iguais[2]);
-  EXPECT_NE(iguais[2]->ChaveLancamento, 0);
+  TFonteLancada deArquivo = linha("E|A11|x|20240115|D|250000|h|1", 0);
+  deArquivo.ChaveLancamento = 9;
+  livros.RegistraFonte(deArquivo);
+  const auto iguais = livros.MovimentosIguais({linha("I|9002", 501), linha("E|D501|20240115|D|250000|h|2", 501),
+                                               linha("E|A11|x|20240115|D|250000|h|2", 0), linha("I|9101", 502)});
+  EXPECT_TRUE(iguais[0] && iguais[0]->ChaveLancamento == 9) << "only the account file's line is another statement's";
+  EXPECT_TRUE(iguais[1] && iguais[1]->ChaveLancamento == 9);
+  ASSERT_TRUE(iguais[2]) << "the Dyq statement's lines are another statement's";
+  EXPECT_NE(iguais[2]->ChaveLancamento, 9);
+  ASSERT_TRUE(iguais[3]);
+  EXPECT_NE(iguais[3]->ChaveLancamento, 0);
 }
 
 // A source of no value names no movement: it never meets a source booked only whole (of no value) on
