@@ -1,6 +1,7 @@
 #include "framework/livros/livros.h"
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <stdexcept>
 
@@ -716,6 +717,12 @@ std::vector<std::optional<TFonteRegistrada>> TLivros::MovimentosIguais(const std
 
 namespace {
 
+// The file a line came in, as the batch its lines share (never its identity): lines of one file are
+// never probable duplicates of each other.
+int64_t LoteDoArquivo(const std::string& nome) {
+  return nome.empty() ? 0 : static_cast<int64_t>(std::hash<std::string>{}(nome) % 2147483647) + 1;
+}
+
 std::string DescricaoLinhaArquivo(const std::string& nome, int linha) {
   return fmt::format("A linha {} do arquivo {}", linha, nome);
 }
@@ -727,6 +734,7 @@ TFonteLancada TLivros::FonteLinhaArquivo(const std::string& nome, int empresa, i
   TFonteLancada f{empresa, TTipoFonte::ArquivoLancamentos, std::move(chave), DescricaoLinhaArquivo(nome, linha),
                   chaveLancamento, valor};
   f.Movimento = std::move(movimento);
+  f.Lote = LoteDoArquivo(nome);
   return f;
 }
 
@@ -742,13 +750,13 @@ void TLivros::RegistraLinhasArquivo(const std::string& nome, const std::string& 
   // large file no longer fit the engine's cache; in key order neighbouring lines share their pages.
   const std::string insere =
       "insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, BDVALOR, "
-      "BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO) select T.BDCODEMP, ?, "
+      "BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO, BDLOTE) select T.BDCODEMP, ?, "
       "T.BDFONTE, cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || cast(? as varchar(180)), T.BDCHAVE + ?, " +
       valor + ", coalesce(" + valor + ", 0), T.BDDATA, nullif(T.BDDEBITO, 0), nullif(T.BDCREDITO, 0), "
-      "nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa + " and T." + kCampoValorFonte + " is null order by T.BDFONTE";
+      "nullif(trim(T.BDDCTO), ''), ?, ?, ?, cast(? as integer)" + faixa + " and T." + kCampoValorFonte + " is null order by T.BDFONTE";
   const TParams p{static_cast<int>(TTipoFonte::ArquivoLancamentos), std::string("A linha "), Utf8Left(nome, 150), desvio,
                   Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100), Utf8Left(execucao_.Rotulo, 200),
-                  sessao, empresa, inicio, fim};
+                  Variant(static_cast<long long>(LoteDoArquivo(nome))), sessao, empresa, inicio, fim};
   // A line offered at what an earlier run left of it books that rest as a part of its account (named as
   // ParteResto names it); its account refuses more than is left.
   const std::string insereResto =
