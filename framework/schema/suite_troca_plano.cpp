@@ -50,6 +50,17 @@ BEGIN
     EXCEPTION E_EMPRESA_CONSULTA 'A empresa ' || NEW.BDCODEMP || ' {1}.';
 END)",
                                                  kTabelaCopiaTroca, kMensagemCopiaConsulta));
+  // The copy's own company row is what names it a copy and what its mark is checked against: once
+  // committed, no program may change or delete it (turning the copy back into a company, or touching the
+  // row so that a later transaction passes for the one that made it).
+  s.AddProcedure("TRG_TEMPRESAS_COPIA", fmt::format(R"(CREATE TRIGGER TRG_TEMPRESAS_COPIA FOR TEMPRESAS
+BEFORE UPDATE OR DELETE AS
+BEGIN
+  IF (OLD.BDSTATUSEMP = 1 AND NOT EXISTS (SELECT 1 FROM TEMPRESAS E WHERE E.BDCODEMP = OLD.BDCODEMP AND
+      E.RDB$RECORD_VERSION = CURRENT_TRANSACTION)) THEN
+    EXCEPTION E_EMPRESA_CONSULTA 'A empresa ' || OLD.BDCODEMP || ' {}.';
+END)",
+                                                    kMensagemCopiaConsulta));
   const std::vector<std::string> tabelas = TabelasCopiaConsulta();
   for (size_t i = 0; i < tabelas.size(); ++i)
     s.AddProcedure(fmt::format("TRG_COPIA_CONSULTA_{}", i + 1),
