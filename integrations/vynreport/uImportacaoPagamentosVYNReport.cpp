@@ -214,7 +214,7 @@ std::string TfrImportacaoPagamentosVYNReport::BloqueioDoPagamento(int codEmp, co
   if (pg.DataPagamento.Value == 0) return "o VYN Report não informou a data do pagamento.";
   IPostingLockCheck* check = ProcessContext().PostingLocks;
   std::string texto;
-  if (!check || !check->Locked(codEmp, pg.DataPagamento, pg.DataPagamento, ExecucaoDe(this, {"frLancamento"}).TelasSQL(),
+  if (!check || !check->Locked(codEmp, pg.DataPagamento, pg.DataPagamento, ExecucaoDe(this).TelasSQL(),
                                ProcessContext().UserCode, 4, texto))
     return {};
   return texto.empty() ? "o período de " + DateToStr(pg.DataPagamento) + " está bloqueado para lançamentos." : texto;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "framework/host/update_or_insert.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/processo_padrao.h"
 #include "framework/web/vynreport_pagamentos.h"
 
@@ -21,11 +22,14 @@ class TfrStatusProcesso;
 
 namespace integracao {
 
-class TfrImportacaoPagamentosVYNReport : public vyn::TfrProcesso_Padrao_VYN {
+class TfrImportacaoPagamentosVYNReport : public vyn::TfrProcesso_Padrao_VYN, public vyn::INomesBloqueio {
  public:
   explicit TfrImportacaoPagamentosVYNReport(vyn::TComponent* owner = nullptr);
   std::string ClassName() const override { return "TfrImportacaoPagamentosVYNReport"; }
   bool InheritsFrom(const std::string& class_name) const override;
+  // Its settlements answer to the manual-posting screen's locks too: at its check of a payment's day and
+  // where the settlement and the gate write it.
+  std::vector<std::string> NomesBloqueio() const override { return {"frLancamento"}; }
 
   vyn::TLabel* lbDatIni;
   vyn::TEdit_Date_Padrao_VYN* edDatIni;

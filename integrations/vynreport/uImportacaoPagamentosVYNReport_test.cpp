@@ -189,6 +189,41 @@ TEST_F(ImportacaoPagamentosTest, NothingIsSettledIntoAClosedZeroedOrLockedPeriod
   ProcessContext().PostingLocks = nullptr;
 }
 
+// Another workstation commits a manual-posting lock (with the screen's leading T) just after this run's own
+// check of the payment's day found none.
+class TBloqueioLogoDepois : public IPostingLockCheck {
+ public:
+  explicit TBloqueioLogoDepois(TDatabase& db) : db_(db) {}
+  bool Locked(int, TDateTime, TDateTime, const std::string&, int, int, std::string&) override {
+    if (!feito_)
+      ExecutaComoSuite(db_, "insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) "
+                            "values (1, 1, 'TfrLancamento', '2024-04-01', '2024-04-30', 'Balanço entregue')");
+    feito_ = true;
+    return false;
+  }
+
+ private:
+  TDatabase& db_;
+  bool feito_ = false;
+};
+
+TEST_F(ImportacaoPagamentosTest, AManualPostingLockCommittedAfterTheCheckStopsTheSettlement) {
+  TBloqueioLogoDepois bloqueio(Db());
+  ProcessContext().PostingLocks = &bloqueio;
+  Guia(Db(), 90, 202403, "100.00", "105.53");
+  Responde(Pagamento("100.00", "105.53"));
+  Executa();
+  ProcessContext().PostingLocks = nullptr;
+  EXPECT_EQ(Lancamentos(), 0);
+  EXPECT_EQ(Db().QueryValue("select BDSALDOAPAGAR from TDARFGERPGTO where BDCHAVEDARF = 90").AsCurrency(),
+            C("105.53"));
+  ASSERT_FALSE(mensagens_.empty());
+  EXPECT_NE(mensagens_.back().find("20/04/2024: Baixa não realizada: Existe bloqueio de lançamentos da empresa 1 no período de "
+                               "01/04/2024 a 30/04/2024. Motivo: Balanço entregue"),
+            std::string::npos)
+      << Todas();
+}
+
 TEST_F(ImportacaoPagamentosTest, ScheduledRefusalsAreRecordedAndAFailedSettlementIsNotMarked) {
   TResultadoExecucao resultado;
   TEscopoResultadoExecucao aberto(resultado);
