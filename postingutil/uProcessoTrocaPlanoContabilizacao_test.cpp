@@ -163,10 +163,12 @@ TEST_F(TrocaPlanoTest, StartChainStopsAtTheFirstFailingCheck) {
   NovoPlano("2");
   passo("O participante genérico deve ser informado para planos de contas que possuam contas participante!");
   tela->edCODTERCEIRO->SetText("7");
-  Db().Execute("UPDATE TEMPRESAS SET BDSTATUSEMP = 1 WHERE BDCODEMP = 1");
-  tela->edCODEMP->SetText("01");   // looked up again
+  // Company 1's consultation-only copy, made as a change makes it: its row is born a copy.
+  Db().Execute("INSERT INTO TEMPRESAS (BDCODEMP, BDSTATUSEMP) VALUES (9, 1)");
+  Db().Execute("INSERT INTO TEMPRESAS_REF (BDCODEMP, BDREFEMP, BDNOMEMP) SELECT 9, BDREFEMP, BDNOMEMP FROM TEMPRESAS_REF"
+               " WHERE BDCODEMP = 1");
+  tela->edCODEMP->SetText("9");
   passo("Empresa somente para consulta. Pois a mesma provém do processo de troca do plano de contas!");
-  Db().Execute("UPDATE TEMPRESAS SET BDSTATUSEMP = 0 WHERE BDCODEMP = 1");
   tela->edCODEMP->SetText("1");
   Db().Execute("INSERT INTO TPLANO_CONTAB_LALUR (BDCODCONTABLALUR, BDCODEMP, BDCODPLANOONLINE) VALUES (9, 1, 1)");
   Empresa("1");

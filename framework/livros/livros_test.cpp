@@ -341,13 +341,6 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
     EXPECT_THROW(LiberaCopiaTroca(Db(), 1), EDatabaseError);   // company 1 is no copy
     EXPECT_THROW(semParcela(1), EDatabaseError);
   }
-  Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");
-  EXPECT_THROW(semParcela(1), EDatabaseError);
-  {
-    // Another transaction than the one that made the copy cannot take the exemption.
-    TTransaction t(Db());
-    EXPECT_THROW(LiberaCopiaTroca(Db(), 1), EDatabaseError);
-  }
   {
     TTransaction t(Db());
     Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");   // the change makes its copy
@@ -358,6 +351,16 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
   }
   EXPECT_EQ(Db().QueryValue("select count(*) from TCOPIA_TROCA").AsInteger(), 0);
   EXPECT_THROW(semParcela(2), EDatabaseError);
+  {
+    // Another transaction than the one that made the copy cannot take the exemption, nor pass for that one
+    // by touching the copy's row, nor turn the copy back into a company.
+    TTransaction t(Db());
+    EXPECT_THROW(LiberaCopiaTroca(Db(), 1), EDatabaseError);
+  }
+  for (const char* sql : {"update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1",
+                          "update TEMPRESAS set BDSTATUSEMP = 0 where BDCODEMP = 1", "delete from TEMPRESAS where BDCODEMP = 1"})
+    EXPECT_THROW(ExecutaComoSuite(Db(), sql), EDatabaseError) << sql;
+  EXPECT_THROW(semParcela(3), EDatabaseError);
 }
 
 // What a source's account holds: parts booked by their entries, never beyond its value; deleting an entry
