@@ -835,7 +835,7 @@ class TLeituraRevisaoTxt {
     std::optional<std::string> complemento = Aceita(l);
     if (!complemento) return;
     std::string fonte = chaves_.Proxima(l);
-    pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte), Currency()});
+    pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte), Currency(), {}});
     if (pendentes_.size() >= LinhasDoLote()) ConfereFontes();
   }
 

@@ -1019,20 +1019,26 @@ void TUtilImportacao_Padrao_Treeview::ConfereDuplicatas(TNodoImportacao& nodo) {
   TDAOFactory& ds = *nodo.DAO;
   if (!arquivo || !ds.FindField(kCampoDuplicata)) return;
   std::vector<TBookmark> linhas;
+  std::vector<bool> marcadas;
   std::vector<TFonteLancada> fontes;
+  // The walk reads the lines alone: their details follow once, at its end.
+  const TBulkLoad semDetalhes(ds);
   for (ds.First(); !ds.Eof(); ds.Next()) {
     // A ticked line is the user's decision; what is left of a line booked in part is no new movement.
     if (Inteiro(ds, "BDINCONSISTENTE") != miConsistente || LancarAssimMesmo(ds)) continue;
     if (const TField* inteira = ds.FindField(kCampoValorFonte); inteira && !inteira->IsNull()) continue;
     if (auto f = FonteDaLinha(ds, arquivo, Inteiro(ds, "BDCODEMP"), 0)) {
       linhas.push_back(ds.GetBookmark());
+      marcadas.push_back(MarcadaDuplicata(ds));
       fontes.push_back(std::move(*f));
     }
   }
   const std::vector<std::optional<TFonteRegistrada>> iguais = livros_->MovimentosIguais(fontes);
   for (size_t i = 0; i < linhas.size(); ++i) {
+    // Most lines are none: only a mark to set or clear moves to its line.
+    if (!iguais[i] && !marcadas[i]) continue;
     ds.GotoBookmark(linhas[i]);
-    const bool marcada = MarcadaDuplicata(ds);
+    const bool marcada = marcadas[i];
     GravaMarcaDuplicata(ds, iguais[i] ? MarcaDuplicata(*iguais[i]) : std::string());
     // A line the user saw marked was told when the review opened; one found now is told here.
     if (iguais[i] && !marcada && FInconsistencias)
