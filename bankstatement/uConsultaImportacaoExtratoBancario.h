@@ -17,6 +17,7 @@
 #include "framework/livros/livros.h"
 #include "bankstatement/uImportacaoCompPagto.h"
 #include "bankstatement/uItensIntegradosDYQ.h"
+#include "framework/ui/duplicatas_revisao.h"
 #include "framework/ui/importacao_treeview.h"
 
 namespace vyn {
@@ -42,8 +43,6 @@ class TUtilImportacao_ExtratoBancario_Treeview;
 class TY570ConsultaExtratoBancario;
 
 inline constexpr const char* kNodoPreparacoes = "Preparações";
-// The width of the note naming the booked entry a line probably duplicates (BDDUPLICATA).
-inline constexpr int kTamanhoDuplicata = 200;
 
 class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_Itens_TreeView_VYN,
                                              public IRevisaoExtratoComprovantes {

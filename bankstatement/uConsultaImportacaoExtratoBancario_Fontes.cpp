@@ -261,8 +261,8 @@ void TfrConsultaImportacaoExtratoBancario::MarcaDuplicatas(TLivros& livros,
   for (size_t i = 0; i < iguais.size(); ++i) {
     if (!iguais[i]) continue;
     l.GotoBookmark(linhas[i].first);
-    const std::string nome = "Provável duplicata do " + NomeMovimentoIgual(*iguais[i]);
-    Grava(l, "BDDUPLICATA", Variant(Utf8Left(nome, kTamanhoDuplicata)));
+    const std::string nome = MarcaDuplicata(*iguais[i]);
+    Grava(l, "BDDUPLICATA", Variant(nome));
     if (inc && !aviso.empty()) inc->Add_Atencao(fontes[i].CodEmp, fontes[i].Descricao + ": " + nome + ". " + aviso);
   }
 }
@@ -328,7 +328,7 @@ void TfrConsultaImportacaoExtratoBancario::ConfereFontes(TLivros& livros) {
 bool TfrConsultaImportacaoExtratoBancario::ForaPelaConta(TDAOFactory& ds) {
   if (FRecusadasPelaConta.count(ds.GetBookmark())) return true;
   // A probable duplicate is booked only when the user ticks it.
-  return !Trim(Txt(ds, "BDDUPLICATA")).empty() && !Flag(ds, "BDLANCARDUPLICATA");
+  return DuplicataForaDaImportacao(ds);
 }
 
 void TfrConsultaImportacaoExtratoBancario::PartesDasBaixas(std::map<TBookmark, std::vector<TParteFonte>>& partes) {

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "framework/ui/duplicatas_revisao.h"
 #include "framework/ui/importacao_treeview.h"
 
 namespace vyn {
@@ -154,6 +155,9 @@ class TfrConsultaImportacaoLancCCTxt : public vyn::TfrImportacao_Padrao_Itens_Tr
   void ImportaComBaixas(vyn::TDAOFactory& lanc, vyn::TComponent* sender);
   // An unbalanced file imports nothing; without a user the run's list is the only one told.
   void ReportaDiferencaSemUsuario(vyn::TInconsistencias_VYN* lista, int empresa);
+  // After the user changed what names the current line's movement (its day, value, document or
+  // accounts): the line is weighed again against the books, its probable-duplicate mark set or cleared.
+  void RepesaDuplicata(const std::string& campo);
   // The in-memory review shows the installment panel and the conciliation menu in its button rules.
   bool FPainelNF = true;
   // The staged review's grid carries the grouped-settlement mark and the extemporaneous date.

@@ -443,7 +443,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::grGridCellClickHuge(const std::string& 
   grGrid->SelectedField = campo;
   if (SameText(campo, "BDVINC_BAIXA_MULT"))
     SetLancamentoSelBaixa();
-  else
+  else if (SameText(campo, kCampoLancarDuplicata)) {
+    if (TDAOFactory* atual = DAOAtual(); atual && !atual->IsEmpty()) AlternaLancarAssimMesmo(*atual);
+  } else
     setLancamentoConciliado();
   AtualizaInfoGridNF();
 }

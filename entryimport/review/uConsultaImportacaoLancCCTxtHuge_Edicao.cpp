@@ -73,6 +73,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::fcLancamentosAfterEditField(const std::
   const TField* editado = atual->FindField(f);
   // An emptied cell is written by the screen's own statement (the framework's save writes values).
   if (editado && editado->IsNull()) DAOSetValue(*atual, f, Variant(), 0);
+  RepesaDuplicata(f);
   if (f == "BDDEBITO" || f == "BDCREDITO") {
     const bool debito = f == "BDDEBITO";
     const Variant novo = CodigoOuNulo(*atual, f);

@@ -95,6 +95,38 @@ class StagedReviewTest : public RevisaoComAberturaTest<TArquivoClienteFake> {
 
 const std::string kLongo(230, 'x');
 
+// The staged review keeps a probable duplicate's mark and tick in its work table: the line waits there
+// after an import left it out, a mark its edit undid is cleared there, and the tick books it.
+TEST_F(StagedReviewTest, AProbableDuplicateWaitsInTheSessionUntilTicked) {
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, "
+                         "BDDCTO, BDCOMPL) values (1, 9001, '2024-01-05', 40, 11, 100, '4711', 'Pagto')");
+  Revisa("L,1,05/01/2024,40,11,100,,Pagto fornecedor,NF 4711\n" + Linhas(2), [&](Tela& t) {
+    const int sessao = t.Sessao();
+    auto marcadas = [&] {
+      return Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDDUPLICATA is not null", {sessao});
+    };
+    EXPECT_EQ(marcadas(), 1);
+    dialogs_.Ok("2 lançamento(s) importado(s), 1 não importado(s)");
+    t.spImportacao->Click();
+    TDAOFactory& l = *t.DAOAtual();
+    ASSERT_EQ(l.RecordCount(), 1);
+    l.First();
+    ASSERT_TRUE(MarcadaDuplicata(l));
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDDATA", "06/01/2024"));
+    EXPECT_FALSE(MarcadaDuplicata(l));
+    EXPECT_EQ(marcadas(), 0);
+    ASSERT_TRUE(t.grGrid->EditaCelula("BDDATA", "05/01/2024"));
+    EXPECT_EQ(marcadas(), 1);
+    t.grGrid->CellClick(kCampoLancarDuplicata);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDLANCARDUPLICATA = 'TRUE'",
+                    {sessao}), 1);
+    dialogs_.Ok("1 lançamento(s) importado(s)");
+    t.spImportacao->Click();
+    EXPECT_EQ(t.DAOAtual()->RecordCount(), 0);
+  });
+  EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDVALOR = 100"), 2);
+}
+
 TEST_F(StagedReviewTest, LargeFileIsStagedAndImportedUnderReservedKeysWithItsCompanions) {
   ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDVALOR) values (1, 500, '2023-12-01', 1)");
   const std::string arquivo = "L,1,05/01/2024,40,11,\"1.000,50\",1,\"" + kLongo + "\",NF1,7,,,nota da linha\n"

@@ -285,6 +285,9 @@ void TfrConsultaImportacaoLancCCTxt::grGridMouseUp() {
 
 void TfrConsultaImportacaoLancCCTxt::grGridCellClick(const std::string& campo) {
   grGrid->SelectedField = campo;
+  if (SameText(campo, kCampoLancarDuplicata)) {
+    if (TDAOFactory* atual = DAOAtual(); atual && !atual->IsEmpty()) AlternaLancarAssimMesmo(*atual);
+  }
   setLancamentoConciliado();
   if (pnNF->Visible()) AtualizaPainelNF();
   OnAlterSelectedItem();
@@ -355,6 +358,7 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosBeforeEditField(const std::str
 void TfrConsultaImportacaoLancCCTxt::fcLancamentosAfterEditField(const std::string& campo, const std::string& textoEditor) {
   TDAOFactory* atual = DAOAtual();
   if (!atual || atual->IsEmpty()) return;
+  RepesaDuplicata(campo);
   const std::string f = UpperCase(campo);
   auto trocaConta = [&](bool debito) {
     const char* conta = debito ? "bdDEBITO" : "bdCREDITO";
@@ -397,6 +401,15 @@ void TfrConsultaImportacaoLancCCTxt::fcLancamentosAfterEditField(const std::stri
       }
     }
   }
+}
+
+void TfrConsultaImportacaoLancCCTxt::RepesaDuplicata(const std::string& campo) {
+  const std::string f = UpperCase(campo);
+  if (f != "BDDATA" && f != "BDVALOR" && f != "BDDCTO" && f != "BDDEBITO" && f != "BDCREDITO") return;
+  TDAOFactory* atual = DAOAtual();
+  if (!atual || atual->IsEmpty() || !atual->FindField(kCampoDuplicata) || !ArquivoFonte.Registra) return;
+  TLivros livros(atual->Database(), ExecucaoDe(this));
+  PesaDuplicata(*atual, livros, ArquivoFonte.Nome);
 }
 
 void TfrConsultaImportacaoLancCCTxt::fcLancamentosCCBeforeEditField(const std::string& campo,

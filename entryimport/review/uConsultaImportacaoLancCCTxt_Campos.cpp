@@ -7,6 +7,7 @@
 #include "framework/data/fb_database.h"
 #include "framework/data/sql_value.h"
 #include "framework/ui/choice_controls.h"
+#include "framework/ui/duplicatas_revisao.h"
 #include "framework/ui/edit.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_numeric.h"
@@ -31,7 +32,8 @@ using E = TTipoEditorCampo;
 // The entry grid's columns, in the order the user sees them (the staged review adds its own). The
 // marks change by a click or a key; the key, the company and the link are never typed: a typed key
 // loses the line's cost-centre split, a typed company posts into another company under this one's
-// key, a ticked link leaves the line out of the balance check.
+// key, a ticked link leaves the line out of the balance check. A probable duplicate's mark is the
+// books' word, and its tick changes by a click only.
 const TItem kItensLancamentos[] = {
     {"BDVINC_BAIXA", "", E::Nenhum, true},          {"bdCHAVE", "Sequencia", E::Inteiro, true},
     {"bdDATA", "Data", E::Data, false},             {"bdCONTABILIZACAO", "Contabilização", E::Combo, false},
@@ -41,7 +43,8 @@ const TItem kItensLancamentos[] = {
     {"BDVALOR", "Valor", E::Numerico, false},       {"bdCODTPHI", "Histórico", E::Codigo, false},
     {"bdLOTE", "Lote", E::Inteiro, false},          {"bdDCTO", "Documento", E::Texto, false},
     {"bdCOMPL", "Complemento", E::Texto, false},    {"BDDESCRICAO", "Nota explicativa", E::Texto, false},
-    {"bdCODEMP", "Empresa", E::Inteiro, true},      {"BDNOMEMP", "Nome", E::Texto, true}};
+    {"bdCODEMP", "Empresa", E::Inteiro, true},      {"BDNOMEMP", "Nome", E::Texto, true},
+    {kCampoLancarDuplicata, "Lançar assim mesmo", E::Nenhum, true}, {kCampoDuplicata, "Provável duplicata", E::Texto, true}};
 
 // A participant the file declares, as the registry will receive it; its code is the one the
 // entries name, so it is never typed.

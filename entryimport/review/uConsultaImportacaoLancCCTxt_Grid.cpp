@@ -63,6 +63,11 @@ std::string TfrConsultaImportacaoLancCCTxt::grGridMostraDadoImagem(const std::st
   if (f == "BDCODTERCEIROC") return Inteiro(*atual, "bdTIPOTERC") == 0 ? "ilock" : "";
   if (f == "BDCONCD" || f == "BDCONCC")
     return UpperCase(atual->FieldByName(f).AsString()) == "TRUE" ? "iChecked" : "iUnChecked";
+  // Only a marked line has a tick to give.
+  if (f == kCampoLancarDuplicata) {
+    if (!MarcadaDuplicata(*atual)) return {};
+    return LancarAssimMesmo(*atual) ? "iChecked" : "iUnChecked";
+  }
   if (f == "BDVINC_BAIXA") {
     const TField* v = atual->FindField("BDVINC_BAIXA");
     if (!v || v->IsNull() || !v->AsBoolean()) return {};

@@ -37,6 +37,7 @@
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit.h"
+#include "framework/ui/duplicatas_revisao.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/importacao_treeview.h"
 #include "framework/ui/inconsistencias.h"
@@ -419,7 +420,9 @@ TDAOFactory* CriaDAOLancamentosRevisao(TComponent* owner) {
                       {"BDDEBITOARQ", TFieldType::ftInteger, 0},   {"BDCREDITOARQ", TFieldType::ftInteger, 0},
                       {"BDTIPOCONC", TFieldType::ftInteger, 0},    {"BDINCONSISTENTE", TFieldType::ftInteger, 0},
                       {"BDTIPOLAN", TFieldType::ftInteger, 0},     {"BDLINHA", TFieldType::ftInteger, 0},
-                      {"BDFONTE", TFieldType::ftString, 120},      {kCampoValorFonte, TFieldType::ftCurrency, 0}};
+                      {"BDFONTE", TFieldType::ftString, 120},      {kCampoValorFonte, TFieldType::ftCurrency, 0},
+                      {kCampoDuplicata, TFieldType::ftString, kTamanhoDuplicata},
+                      {kCampoLancarDuplicata, TFieldType::ftBoolean, 0}};
   for (const C& c : campos) d->AddFieldDef(c.n, c.t, c.s);
   d->CreateDataSet();
   d->SetControlMemory(true);
@@ -784,6 +787,7 @@ struct TLinhaLida {
   std::string Complemento;
   std::string Fonte;
   Currency ValorFonte;   // the line's whole value when an earlier run booked part of it
+  std::string Duplicata;   // the mark of a probable duplicate, naming the entry it matches
 };
 
 // The file's lines on their way to the review: each checked against the import (period, companies,
@@ -831,7 +835,7 @@ class TLeituraRevisaoTxt {
     std::optional<std::string> complemento = Aceita(l);
     if (!complemento) return;
     std::string fonte = chaves_.Proxima(l);
-    pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte), Currency()});
+    pendentes_.push_back({std::move(l), std::move(*complemento), std::move(fonte), Currency(), {}});
     if (pendentes_.size() >= LinhasDoLote()) ConfereFontes();
   }
 
@@ -978,8 +982,16 @@ void TLeituraRevisaoTxt::ConfereFontes() {
         Recusa(l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo não importada: " + texto);
         continue;
       }
+      // A probable duplicate waits in the review, unticked, until the user books it all the same.
+      if (iguais[i]) texto += " Não será importado, a menos que seja marcado para lançar.";
       desfecho_.Mensagens.push_back(
           {niAtencao, l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo: " + texto, nullptr, ciNenhum, {}});
+    }
+    if (iguais[i]) {
+      TLinhaLida marcada = *novas[i];
+      marcada.Duplicata = MarcaDuplicata(*iguais[i]);
+      Anexa(marcada, false);
+      continue;
     }
     Anexa(*novas[i], false);
   }
@@ -1040,9 +1052,10 @@ void TLeituraRevisaoTxt::Anexa(const TLinhaLida& lida, bool conferePostados) {
   const TDadosEmpresa& d = dados_.Empresa(l.CodEmp, l.Data);
   AnexaLinhaRevisao(*lanc_, campos_, *cc_, *compl_, l, ++chave_, d, lida.Complemento, dados_.TipoParticipante(d.Plano, l.Debito),
                     dados_.TipoParticipante(d.Plano, l.Credito), lida.Fonte);
-  if (lida.ValorFonte > Currency()) {
+  if (lida.ValorFonte > Currency() || !lida.Duplicata.empty()) {
     lanc_->Edit();
-    lanc_->FieldByName(kCampoValorFonte).SetValue(Variant(lida.ValorFonte));
+    if (lida.ValorFonte > Currency()) lanc_->FieldByName(kCampoValorFonte).SetValue(Variant(lida.ValorFonte));
+    if (!lida.Duplicata.empty()) lanc_->FieldByName(kCampoDuplicata).SetValue(Variant(lida.Duplicata));
     lanc_->Post();
   }
   if (gravacao_ && static_cast<size_t>(lanc_->RecordCount()) >= LinhasDoLote()) GravaTrecho();

@@ -20,6 +20,7 @@
 #include "framework/data/sql_value.h"
 #include "framework/schema/entry_keys.h"
 #include "framework/ui/dialogs.h"
+#include "framework/ui/duplicatas_revisao.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/inconsistencias.h"
 #include "framework/ui/log_event.h"
@@ -487,7 +488,7 @@ void TUtilImportacao_Padrao_Treeview::ReservaChaves(TNodoImportacao& nodo) {
   // Consistent lines per company, in the order of the node; only they are written.
   std::map<int, std::vector<std::string>> porEmpresa;
   for (ds.First(); !ds.Eof(); ds.Next())
-    if (Inteiro(ds, "BDINCONSISTENTE") == miConsistente)
+    if (Inteiro(ds, "BDINCONSISTENTE") == miConsistente && !DuplicataForaDaImportacao(ds))
       porEmpresa[Inteiro(ds, "BDCODEMP")].push_back(ChaveSessao(Inteiro(ds, "BDCODEMP"), Inteiro(ds, "BDCHAVE")));
   for (const auto& [empresa, chaves] : porEmpresa) {
     int proxima = ReserveEntryKeys(ds.Database(), empresa, static_cast<int>(chaves.size()));
@@ -539,7 +540,7 @@ int TUtilImportacao_Padrao_Treeview::Grava(TNodoImportacao& nodo, std::vector<TB
       if (auto f = FonteLiquidada(ds, arquivo, chave.first, chave.second)) linhasArquivo.push_back(std::move(*f));
       continue;
     }
-    if (inc != miConsistente) {
+    if (inc != miConsistente || DuplicataForaDaImportacao(ds)) {
       if (inc == miAvisoBaixa) AnotaLiquidadaEmParte(ds, arquivo, chave.first, chave.second, linhasArquivo);
       recusadas_.push_back(chave);
       continue;
@@ -622,7 +623,7 @@ int TUtilImportacao_Padrao_Treeview::GravaArquivoGrande(TNodoImportacao& nodo) {
       liquidadas_.push_back({empresa, chave});
       continue;
     }
-    if (inc != miConsistente) {
+    if (inc != miConsistente || DuplicataForaDaImportacao(ds)) {
       if (inc == miAvisoBaixa) {
         std::vector<TFonteLancada> emParte;
         AnotaLiquidadaEmParte(ds, arquivo, empresa, chave, emParte);
@@ -651,9 +652,10 @@ int TUtilImportacao_Padrao_Treeview::GravaEmPaginas(TNodoImportacao& nodo, int& 
   int n = 0;
   // The lines go to the ledger by statements over the work table: a page needs only what picks them.
   TPaginasSessao paginas(*nodo.DAO, "BDSESSAO, BDCODEMP, BDCHAVE, BDINCONSISTENTE, BDVINC_BAIXA, BDLINHA, BDFONTE, BDVALOR, BDDATA, BDDEBITO, "
-                                       "BDCREDITO, BDDCTO, BDVALORFONTE");
+                                       "BDCREDITO, BDDCTO, BDVALORFONTE, BDDUPLICATA, BDLANCARDUPLICATA");
   while (paginas.Proxima()) {
     nodo.ChavesNovas.clear();
+    ConfereDuplicatas(nodo);
     ReservaChaves(nodo);
     n += GravaArquivoGrande(nodo);
   }
@@ -801,6 +803,9 @@ int TUtilImportacao_Padrao_Treeview::Escreve(const std::vector<TNodoImportacao*>
   // nothing costs as much as writing it).
   for (const auto& [n, linhas] : naSessao)
     if (LinhasDaSessao(*n->DAO) != linhas || TemLinhasForaDaImportacao(*n->DAO)) Recarrega(n->DAO);
+  // What another window or road booked since the review opened is met here, inside the run's write.
+  for (TNodoImportacao* n : lancamentos)
+    if (!SessaoEmPaginas(n->DAO)) ConfereDuplicatas(*n);
   GetChaveServidor();
   GetAposChaveServidor();
   int total = 0;
@@ -1003,25 +1008,44 @@ const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* TUtilImportacao_Pa
 std::optional<TFonteLancada> TUtilImportacao_Padrao_Treeview::FonteDaLinha(
     TDAOFactory& ds, const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo, int empresa,
     int chaveLancamento) {
-  const TField* fonte = ds.FindField("BDFONTE");
-  const int linha = Inteiro(ds, "BDLINHA");
-  if (!arquivo || !fonte || fonte->IsNull() || linha <= 0) return std::nullopt;
-  auto texto = [&](const char* c) { return ds.FindField(c) ? Trim(ds.FieldByName(c).AsString()) : std::string(); };
-  const TField* data = ds.FindField("BDDATA");
-  const Currency valor = ds.FieldByName("BDVALOR").IsNull() ? Currency() : ds.FieldByName("BDVALOR").AsCurrency();
-  TFonteLancada f = TLivros::FonteLinhaArquivo(
-      arquivo->Nome, empresa, linha, fonte->AsString(), chaveLancamento, valor,
-      {data && !data->IsNull() ? data->AsDateTime() : TDateTime(), Inteiro(ds, "BDDEBITO"), Inteiro(ds, "BDCREDITO"),
-       texto("BDDCTO")});
-  // A line offered at what an earlier run left of it is a part of its account, whose value is the whole line's.
-  if (const TField* inteira = ds.FindField(kCampoValorFonte); inteira && !inteira->IsNull()) {
-    f.Valor = inteira->AsCurrency();
-    if (chaveLancamento > 0) {
-      f.ChaveLancamento = 0;
-      f.Partes.push_back(TLivros::ParteResto(chaveLancamento, valor));
+  if (!arquivo) return std::nullopt;
+  std::optional<TFonteLancada> f = FonteLinhaRevisao(ds, arquivo->Nome, chaveLancamento);
+  if (f) f->CodEmp = empresa;
+  return f;
+}
+
+void TUtilImportacao_Padrao_Treeview::ConfereDuplicatas(TNodoImportacao& nodo) {
+  const auto* arquivo = ArquivoFonte();
+  TDAOFactory& ds = *nodo.DAO;
+  if (!arquivo || !ds.FindField(kCampoDuplicata)) return;
+  std::vector<TBookmark> linhas;
+  std::vector<bool> marcadas;
+  std::vector<TFonteLancada> fontes;
+  // The walk reads the lines alone: their details follow once, at its end.
+  const TBulkLoad semDetalhes(ds);
+  for (ds.First(); !ds.Eof(); ds.Next()) {
+    // A ticked line is the user's decision; what is left of a line booked in part is no new movement.
+    if (Inteiro(ds, "BDINCONSISTENTE") != miConsistente || LancarAssimMesmo(ds)) continue;
+    if (const TField* inteira = ds.FindField(kCampoValorFonte); inteira && !inteira->IsNull()) continue;
+    if (auto f = FonteDaLinha(ds, arquivo, Inteiro(ds, "BDCODEMP"), 0)) {
+      linhas.push_back(ds.GetBookmark());
+      marcadas.push_back(MarcadaDuplicata(ds));
+      fontes.push_back(std::move(*f));
     }
   }
-  return f;
+  const std::vector<std::optional<TFonteRegistrada>> iguais = livros_->MovimentosIguais(fontes);
+  for (size_t i = 0; i < linhas.size(); ++i) {
+    // Most lines are none: only a mark to set or clear moves to its line.
+    if (!iguais[i] && !marcadas[i]) continue;
+    ds.GotoBookmark(linhas[i]);
+    const bool marcada = marcadas[i];
+    GravaMarcaDuplicata(ds, iguais[i] ? MarcaDuplicata(*iguais[i]) : std::string());
+    // A line the user saw marked was told when the review opened; one found now is told here.
+    if (iguais[i] && !marcada && FInconsistencias)
+      FInconsistencias->Add_Atencao(fontes[i].CodEmp, fmt::format("Linha {} do arquivo: {}. Não foi importado: marque-o "
+                                                                  "para lançar.",
+                                                                  Inteiro(ds, "BDLINHA"), MarcaDuplicata(*iguais[i])));
+  }
 }
 
 void TUtilImportacao_Padrao_Treeview::AnotaLiquidadaEmParte(

@@ -326,6 +326,11 @@ class TUtilImportacao_Padrao_Treeview : public TComponent {
   void AnotaLiquidadaEmParte(TDAOFactory& ds, const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* arquivo,
                              int empresa, int chave, std::vector<TFonteLancada>& fontes);
   void LeBaixas(const std::vector<TNodoImportacao*>& lancamentos);
+  // Inside the run's write, before keys are reserved: every consistent line of the node's data set
+  // (a paged node's page) the user has not ticked is weighed again against the books as they stand,
+  // what another window booked meanwhile included; a probable duplicate found is marked and named, a
+  // mark that no longer holds is cleared.
+  void ConfereDuplicatas(TNodoImportacao& nodo);
   // The entry file of the run under way, when the review holds one.
   const TfrImportacao_Padrao_Itens_TreeView_VYN::TArquivoFonte* ArquivoFonte() const;
   TfrStatusProcesso* progresso_ = nullptr;   // the run's progress window while it runs
