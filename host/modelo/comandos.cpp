@@ -499,7 +499,9 @@ void ReenviaArquivo::Escolhe(const TModelo& m) {
 }
 
 void ReenviaArquivo::checkPreconditions(const TModelo& m) const {
-  RC_PRE(Arquivo < m.Arquivos.size() && Linha < m.Arquivos[Arquivo].Linhas.size());
+  // Each its own RC_PRE: the macro's capture evaluates both sides of an &&.
+  RC_PRE(Arquivo < m.Arquivos.size());
+  RC_PRE(Linha < m.Arquivos[Arquivo].Linhas.size());
   RC_PRE(m.Arquivos[Arquivo].Pasta == NaPasta());
   // A line equal to one Dyq already sent is that movement, not a correction.
   const TMovimento& antes = m.Movimentos[m.Arquivos[Arquivo].Linhas[Linha]];
@@ -651,7 +653,9 @@ Vincula::Vincula(const TModelo& m) {
 
 void Vincula::checkPreconditions(const TModelo& m) const {
   const size_t i = LinhaMexivel(m, Extrato, Posicao);
-  RC_PRE(m.Movimentos[i].Lado == 'D' && Parcela < m.Parcelas.size() && m.Parcelas[Parcela].Deve() > 0);
+  RC_PRE(m.Movimentos[i].Lado == 'D');
+  RC_PRE(Parcela < m.Parcelas.size());
+  RC_PRE(m.Parcelas[Parcela].Deve() > 0);
 }
 
 void Vincula::apply(TModelo& m) const {
