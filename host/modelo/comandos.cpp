@@ -98,28 +98,26 @@ std::multiset<TOferta> OfertasEsperadas(const TModelo& m, int extrato) {
   return r;
 }
 
-// Each document's side, and those the user gives no account: offered for the bank's side alone, or
-// the one line the user links or splits (`mexida`).
+// Each document's side, and the lines the user gives no account: offered for the bank's side alone.
 std::map<std::string, char> Lados(const TModelo& m, int extrato) {
   std::map<std::string, char> r;
   for (size_t i : m.LinhasDo(extrato)) r[m.Movimentos[i].Dcto] = m.Movimentos[i].Lado;
   return r;
 }
 
-std::set<std::string> SemConta(const TModelo& m, int extrato, const std::string& mexida) {
-  std::set<std::string> r;
-  if (!mexida.empty()) r.insert(mexida);
+std::set<TOferta> SemConta(const TModelo& m, int extrato) {
+  std::set<TOferta> r;
   for (size_t i : m.LinhasDo(extrato))
-    if (m.Movimentos[i].SoBanco()) r.insert(m.Movimentos[i].Dcto);
+    if (m.Movimentos[i].SoBanco()) r.insert({m.Movimentos[i].Dcto, m.Movimentos[i].Resta()});
   return r;
 }
 
 using TRevisao = integracao::TfrConsultaImportacaoExtratoBancario;
 
-// The review opened on the statement offers what is left of each line; the user does `antes` to the
-// line `mexida` (a link, a split), then imports them.
-void ImportaNaRevisao(const TModelo& s0, TSistema& sut, int extrato, const std::function<void(TRevisao&)>& antes = {},
-                      const std::string& mexida = {}) {
+// The review opened on the statement offers what is left of each line; the user does `antes` to it
+// (a link, a split), then imports them.
+void ImportaNaRevisao(const TModelo& s0, TSistema& sut, int extrato,
+                      const std::function<int64_t(TRevisao&)>& antes = {}) {
   TRevisao* t = sut.AbreRevisao(extrato);
   const auto esperadas = OfertasEsperadas(s0, extrato);
   const auto ofertas = t ? TSistema::Ofertas(*t) : std::multiset<TOferta>{};
@@ -127,8 +125,8 @@ void ImportaNaRevisao(const TModelo& s0, TSistema& sut, int extrato, const std::
     Falha(sut, fmt::format("a revisão do extrato {} oferece{} e devia oferecer{}", extrato, Lista(ofertas),
                            Lista(esperadas)));
   if (!t) return;
-  if (antes) antes(*t);
-  if (!ofertas.empty()) sut.Importa(*t, Lados(s0, extrato), SemConta(s0, extrato, mexida));
+  const int64_t mexida = antes ? antes(*t) : 0;
+  if (!ofertas.empty()) sut.Importa(*t, Lados(s0, extrato), SemConta(s0, extrato), mexida);
   sut.Fecha(*t);
 }
 
@@ -391,7 +389,7 @@ void SegundaJanela::run(const TModelo& s0, TSistema& sut) const {
     if (!primeira) return;
     // The first window still shows what it read; whatever the second one booked meanwhile is
     // named and left out, the rest booked.
-    if (!TSistema::Ofertas(*primeira).empty()) sut.Importa(*primeira, Lados(s0, Extrato), SemConta(s0, Extrato, {}));
+    if (!TSistema::Ofertas(*primeira).empty()) sut.Importa(*primeira, Lados(s0, Extrato), SemConta(s0, Extrato));
     sut.Fecha(*primeira);
   });
   Verifica(s0, s1, sut, Extrato);
@@ -667,10 +665,10 @@ void Vincula::apply(TModelo& m) const {
 void Vincula::run(const TModelo& s0, TSistema& sut) const {
   TModelo s1 = s0;
   apply(s1);
-  const std::string dcto = s0.Movimentos[s0.LinhasDo(Extrato)[Posicao]].Dcto;
+  const TMovimento& mov = s0.Movimentos[s0.LinhasDo(Extrato)[Posicao]];
   const int chave = s0.Parcelas[Parcela].Chave;
   Executa(sut, "a importação com o vínculo", [&] {
-    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { sut.Vincula(t, dcto, chave); }, dcto);
+    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { return sut.Vincula(t, {mov.Dcto, mov.Resta()}, chave); });
   });
   Verifica(s0, s1, sut, Extrato);
 }
@@ -701,7 +699,7 @@ void Divide::run(const TModelo& s0, TSistema& sut) const {
   const TMovimento& mov = s0.Movimentos[s0.LinhasDo(Extrato)[Posicao]];
   const std::vector<int64_t> linhas{Primeira, mov.Resta() - Primeira};
   Executa(sut, "a importação com a divisão", [&] {
-    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { sut.Divide(t, mov.Dcto, mov.Lado, linhas); }, mov.Dcto);
+    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { return sut.Divide(t, {mov.Dcto, mov.Resta()}, mov.Lado, linhas); });
   });
   Verifica(s0, s1, sut, Extrato);
 }

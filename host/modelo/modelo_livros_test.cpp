@@ -93,5 +93,11 @@ TEST(ModeloDosLivros, AnEqualLineOfTheSameStatementWhoseEntryWasDeletedIsBookedA
              C<Importa>(501), C<Apaga>(size_t{0}), C<Importa>(501)});
 }
 
+// A line split beside its equal twin of the same statement: the twin is booked whole beside the split.
+TEST(ModeloDosLivros, ALineSplitBesideItsEqualTwinBooksBoth) {
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
+             C<Divide>(501, size_t{0}, int64_t{1})});
+}
+
 }  // namespace
 }  // namespace modelo

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/fila_mensagens.h"
@@ -366,13 +367,15 @@ bool SemConta(vyn::TClientDataSet& ds, const char* campo) {
   return ds.FieldByName(campo).IsNull() || ds.FieldByName(campo).AsInteger() == 0;
 }
 
-// The grid's row of the document's line (the grid shows the lines in their data set's order).
-int LinhaDoDocumento(vyn::TClientDataSet& ds, const std::string& dcto) {
+// The grid's row of the line offered (the grid shows the lines in their data set's order); equal lines
+// of one statement are alike to the user.
+int LinhaDaOferta(vyn::TClientDataSet& ds, const TOferta& oferta) {
   for (int linha = 1; linha <= ds.RecordCount(); ++linha) {
     ds.SetRecNo(linha);
-    if (ds.FieldByName("BDDCTO").AsString() == dcto) return linha;
+    if (TOferta{ds.FieldByName("BDDCTO").AsString(), EmCentavos(ds.FieldByName("BDVALOR").AsCurrency())} == oferta)
+      return linha;
   }
-  throw std::runtime_error("a revisão não mostra a linha do documento " + dcto);
+  throw std::runtime_error("a revisão não mostra a linha do documento " + oferta.Dcto);
 }
 
 template <class T>
@@ -392,13 +395,15 @@ vyn::TControl& Controle(vyn::TComponent& tela, const char* nome) {
 }  // namespace
 
 void TSistema::Importa(integracao::TfrConsultaImportacaoExtratoBancario& t, const std::map<std::string, char>& lados,
-                       const std::set<std::string>& semConta) {
+                       const std::set<TOferta>& semConta, int64_t mexida) {
   vyn::TClientDataSet& ds = *t.DAOLinhas();
   const int n = ds.RecordCount();
   for (int linha = 1; linha <= n; ++linha) {
     ds.SetRecNo(linha);
     const std::string dcto = ds.FieldByName("BDDCTO").AsString();
-    if (semConta.count(dcto)) continue;
+    // The line the user split or linked keeps what the user made of it.
+    if (mexida && integracao::campos::Int(ds, "BDCHAVE") == mexida) continue;
+    if (semConta.count({dcto, EmCentavos(ds.FieldByName("BDVALOR").AsCurrency())})) continue;
     const bool saida = lados.count(dcto) ? lados.at(dcto) == 'D' : SemConta(ds, "BDDEBITO");
     const char* campo = saida ? "BDDEBITO" : "BDCREDITO";
     if (SemConta(ds, campo))
@@ -409,8 +414,9 @@ void TSistema::Importa(integracao::TfrConsultaImportacaoExtratoBancario& t, cons
   vyn::ProcessMessages();
 }
 
-void TSistema::Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const std::string& dcto, int parcela) {
-  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDoDocumento(*t.DAOLinhas(), dcto)}});
+int64_t TSistema::Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int parcela) {
+  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDaOferta(*t.DAOLinhas(), linha)}});
+  const int64_t chave = integracao::campos::Int(*t.DAOLinhas(), "BDCHAVE");
   vyn::TMenuItem* menu = integracao_host::Clica(*t.spCurrencyLink);
   integracao_host::VerificaItemDeMenu(*t.miParcelamento, menu);
   t.miParcelamento->Click();
@@ -419,11 +425,13 @@ void TSistema::Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, cons
   integracao_host::DefineValor(Controle(tela, "edChave"), {{"value", std::to_string(parcela)}});
   integracao_host::Clica(Controle(tela, "spConfirmar"));
   vyn::ProcessMessages();
+  return chave;
 }
 
-void TSistema::Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const std::string& dcto, char lado,
-                      const std::vector<int64_t>& linhas) {
-  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDoDocumento(*t.DAOLinhas(), dcto)}});
+int64_t TSistema::Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, char lado,
+                         const std::vector<int64_t>& linhas) {
+  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDaOferta(*t.DAOLinhas(), linha)}});
+  const int64_t chave = integracao::campos::Int(*t.DAOLinhas(), "BDCHAVE");
   integracao_host::Clica(*t.spEditar);
   vyn::ProcessMessages();
   auto& tela = TelaAberta<vyn::TForm_VYN>(t, "TfrImportacaoOFCMultiLancamento");
@@ -435,6 +443,7 @@ void TSistema::Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const
   }
   integracao_host::Clica(Controle(tela, "spConfirmar"));
   vyn::ProcessMessages();
+  return chave;
 }
 
 void TSistema::Fecha(integracao::TfrConsultaImportacaoExtratoBancario& t) {

@@ -87,14 +87,16 @@ class TSistema {
   static std::multiset<TOferta> Ofertas(integracao::TfrConsultaImportacaoExtratoBancario& t);
   // Gives every line without a counterpart the expense (money out) or revenue (money in) account,
   // through the grid's cells, and presses Importar. `lados`: each document's side; `semConta`: the
-  // documents given no account (offered for the bank's side alone, linked or split).
+  // lines offered for the bank's side alone, given no account, nor is the line `mexida` (its key in
+  // the review: the one split or linked).
   void Importa(integracao::TfrConsultaImportacaoExtratoBancario& t, const std::map<std::string, char>& lados,
-               const std::set<std::string>& semConta);
-  // Links the document's line to the installment of that purchase through the link button's menu and
-  // the installments' screen.
-  void Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const std::string& dcto, int parcela);
-  // Splits the document's line into rows of these values (expenses for money out, revenue for money in).
-  void Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const std::string& dcto, char lado,
+               const std::set<TOferta>& semConta, int64_t mexida = 0);
+  // Links the line offered to the installment of that purchase through the link button's menu and
+  // the installments' screen; answers the line's key in the review.
+  int64_t Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int parcela);
+  // Splits the line offered into rows of these values (expenses for money out, revenue for money in);
+  // answers the line's key in the review.
+  int64_t Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, char lado,
               const std::vector<int64_t>& linhas);
   // Closes the review and the dialog that opened it.
   void Fecha(integracao::TfrConsultaImportacaoExtratoBancario& t);
