@@ -69,14 +69,14 @@ TEST(ModeloDosLivros, EveryMoveRunsOnTheModule) {
 // (the property leaves their move out until it is merged): enable each with its fix.
 
 // Two lines under one Dyq id cancel the whole import with a false "já lançado": the fee of the other
-// item is not booked (issue-64a: lines repeating an id are named and left out when read).
+// item is not booked (lines repeating an id are named and left out when read).
 TEST(ModeloDosLivros, ARepeatedIdLeavesOutItsLinesAndBooksTheRest) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 10, 2500, 'D', -1}, {true, 1, 11, 3000, 'D', -1}}),
              C<RepeteId>(size_t{0}, int64_t{4000}), C<Importa>(501)});
 }
 
 // A line without an id inserted before booked id-less lines takes a booked line's place: it is removed
-// as "já lançado" in another line's entry and never booked (issue-64a: id-less lines keyed by what the
+// as "já lançado" in another line's entry and never booked (id-less lines keyed by what the
 // statement says of them).
 TEST(ModeloDosLivros, ALineWithoutIdInsertedBeforeBookedOnesIsBooked) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 10, 2500, 'D', -1}, {false, 1, 12, 4000, 'D', -1}}),
@@ -97,6 +97,16 @@ TEST(ModeloDosLivros, AnEqualLineOfTheSameStatementWhoseEntryWasDeletedIsBookedA
 TEST(ModeloDosLivros, ALineSplitBesideItsEqualTwinBooksBoth) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
              C<Divide>(501, size_t{0}, int64_t{1})});
+}
+
+// A Dyq item whose entry the suite deleted is booked again whole, but Dyq does not hear "integrated"
+// again when its statement holds an equal line without an id, booked too (whole or split). Found by
+// the model; left disabled until the report tells a line booked whole again by its own key.
+TEST(ModeloDosLivros, DISABLED_AnItemBookedAgainBesideItsEqualTwinIsReportedIntegratedAgain) {
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
+             C<Importa>(501), C<Apaga>(size_t{0}), C<Importa>(501)});
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
+             C<Divide>(501, size_t{1}, int64_t{1}), C<Apaga>(size_t{3}), C<Importa>(501)});
 }
 
 }  // namespace
