@@ -3,6 +3,8 @@
 #include <fmt/format.h>
 
 #include <algorithm>
+#include <functional>
+#include <map>
 #include <numeric>
 #include <set>
 #include <cstdio>
@@ -55,7 +57,7 @@ TMovimento NovoMovimento(TModelo& m, int extrato, const TLinhaNova& l, const std
   TMovimento r;
   if (l.IgualA >= 0 && static_cast<size_t>(l.IgualA) < linhas.size()) {
     r = m.Movimentos[linhas[static_cast<size_t>(l.IgualA)]];
-    r.Lancado = 0;
+    r.Lancado = r.Banco = r.AMao = 0;
     r.MaiorValor = r.Centavos;
     r.Repetido = r.Alterado = r.Integrado = false;
   } else {
@@ -96,16 +98,35 @@ std::multiset<TOferta> OfertasEsperadas(const TModelo& m, int extrato) {
   return r;
 }
 
-// The review opened on the statement offers what is left of each line; the user imports them.
-void ImportaNaRevisao(const TModelo& s0, TSistema& sut, int extrato) {
-  integracao::TfrConsultaImportacaoExtratoBancario* t = sut.AbreRevisao(extrato);
+// Each document's side, and the lines the user gives no account: offered for the bank's side alone.
+std::map<std::string, char> Lados(const TModelo& m, int extrato) {
+  std::map<std::string, char> r;
+  for (size_t i : m.LinhasDo(extrato)) r[m.Movimentos[i].Dcto] = m.Movimentos[i].Lado;
+  return r;
+}
+
+std::set<TOferta> SemConta(const TModelo& m, int extrato) {
+  std::set<TOferta> r;
+  for (size_t i : m.LinhasDo(extrato))
+    if (m.Movimentos[i].SoBanco()) r.insert({m.Movimentos[i].Dcto, m.Movimentos[i].Resta()});
+  return r;
+}
+
+using TRevisao = integracao::TfrConsultaImportacaoExtratoBancario;
+
+// The review opened on the statement offers what is left of each line; the user does `antes` to it
+// (a link, a split), then imports them.
+void ImportaNaRevisao(const TModelo& s0, TSistema& sut, int extrato,
+                      const std::function<int64_t(TRevisao&)>& antes = {}) {
+  TRevisao* t = sut.AbreRevisao(extrato);
   const auto esperadas = OfertasEsperadas(s0, extrato);
   const auto ofertas = t ? TSistema::Ofertas(*t) : std::multiset<TOferta>{};
   if (ofertas != esperadas)
     Falha(sut, fmt::format("a revisão do extrato {} oferece{} e devia oferecer{}", extrato, Lista(ofertas),
                            Lista(esperadas)));
   if (!t) return;
-  if (!ofertas.empty()) sut.Importa(*t);
+  const int64_t mexida = antes ? antes(*t) : 0;
+  if (!ofertas.empty()) sut.Importa(*t, Lados(s0, extrato), SemConta(s0, extrato), mexida);
   sut.Fecha(*t);
 }
 
@@ -129,6 +150,23 @@ void Executa(TSistema& sut, const char* oque, F&& f) {
   }
 }
 
+void MostraLinhas(std::ostream& os, const char* comando, const std::vector<TLinhaNova>& linhas) {
+  os << comando << "({";
+  for (size_t i = 0; i < linhas.size(); ++i) {
+    if (i) os << ", ";
+    MostraLinha(os, linhas[i]);
+  }
+  os << "})";
+}
+
+// Dyq (or the client) now holds what the command made: the books must not have moved.
+void PublicaEVerifica(const TComando& c, const TModelo& s0, TSistema& sut) {
+  TModelo s1 = s0;
+  c.apply(s1);
+  sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
 }  // namespace
 
 // ---- invariants ----
@@ -137,24 +175,32 @@ void Verifica(const TModelo& s0, const TModelo& s1, TSistema& sut, int importado
   std::string falhas;
   // What the books hold of each document is what the model booked of its movements: never more
   // than their value, never twice, and what the user imported is there.
-  std::map<std::string, int64_t> esperado, teto;
+  std::map<std::string, int64_t> contrapartida, banco, teto;
   std::map<std::string, std::string> quem;
   for (const TMovimento& m : s1.Movimentos) {
-    esperado[m.Dcto] += m.Lancado;
-    teto[m.Dcto] += m.MaiorValor;
+    contrapartida[m.Dcto] += m.Lancado + m.AMao;
+    banco[m.Dcto] += m.Banco + m.AMao;
+    teto[m.Dcto] += m.MaiorValor + m.AMao;
     quem[m.Dcto] += Descreve(m);
   }
   const auto lancado = sut.Lancado();
   for (const auto& [dcto, l] : lancado)
-    if (!esperado.count(dcto)) falhas += fmt::format("lançado {} de um documento {} que nenhum extrato traz\n", Reais(l.Banco), dcto);
-  for (const auto& [dcto, valor] : esperado) {
+    if (!teto.count(dcto)) falhas += fmt::format("lançado {} de um documento {} que nenhum extrato traz\n", Reais(l.Banco), dcto);
+  for (const auto& [dcto, valor] : contrapartida) {
     const TLancadoDcto l = lancado.count(dcto) ? lancado.at(dcto) : TLancadoDcto{};
     if (l.Banco > teto[dcto] || l.Contrapartida > teto[dcto])
       falhas += fmt::format("{}: lançado além do valor: banco {}, contrapartida {}\n", quem[dcto], Reais(l.Banco),
                             Reais(l.Contrapartida));
-    else if (l.Banco != valor || l.Contrapartida != valor)
-      falhas += fmt::format("{}: lançado banco {}, contrapartida {}; devia {}\n", quem[dcto], Reais(l.Banco),
-                            Reais(l.Contrapartida), Reais(valor));
+    else if (l.Banco != banco[dcto] || l.Contrapartida != valor)
+      falhas += fmt::format("{}: lançado banco {}, contrapartida {}; devia banco {}, contrapartida {}\n", quem[dcto],
+                            Reais(l.Banco), Reais(l.Contrapartida), Reais(banco[dcto]), Reais(valor));
+  }
+  // An installment is paid what the links settled of it, never beyond its value.
+  const std::map<int, int64_t> pago = sut.Pago();
+  for (const TParcela& p : s1.Parcelas) {
+    const int64_t x = pago.count(p.Chave) ? pago.at(p.Chave) : 0;
+    if (x > p.Valor || x != p.Pago)
+      falhas += fmt::format("a parcela {} de {} está paga em {}; devia {}\n", p.Chave, Reais(p.Valor), Reais(x), Reais(p.Pago));
   }
   // Dyq is told "integrated" exactly when a line is whole.
   const std::multiset<int> ditos = sut.IntegradosNovos();
@@ -199,20 +245,10 @@ void Libera::apply(TModelo& m) const {
 }
 
 void Libera::run(const TModelo& s0, TSistema& sut) const {
-  TModelo s1 = s0;
-  apply(s1);
-  sut.Publica(s1);
-  Verifica(s0, s1, sut, 0);
+  PublicaEVerifica(*this, s0, sut);
 }
 
-void Libera::show(std::ostream& os) const {
-  os << "Libera({";
-  for (size_t i = 0; i < Linhas.size(); ++i) {
-    if (i) os << ", ";
-    MostraLinha(os, Linhas[i]);
-  }
-  os << "})";
-}
+void Libera::show(std::ostream& os) const { MostraLinhas(os, "Libera", Linhas); }
 
 // ---- InsereLinha ----
 
@@ -235,10 +271,7 @@ void InsereLinha::apply(TModelo& m) const {
 }
 
 void InsereLinha::run(const TModelo& s0, TSistema& sut) const {
-  TModelo s1 = s0;
-  apply(s1);
-  sut.Publica(s1);
-  Verifica(s0, s1, sut, 0);
+  PublicaEVerifica(*this, s0, sut);
 }
 
 void InsereLinha::show(std::ostream& os) const {
@@ -267,10 +300,7 @@ void CorrigeLinha::checkPreconditions(const TModelo& m) const {
 void CorrigeLinha::apply(TModelo& m) const { m.Corrige(Movimento, Centavos); }
 
 void CorrigeLinha::run(const TModelo& s0, TSistema& sut) const {
-  TModelo s1 = s0;
-  apply(s1);
-  sut.Publica(s1);
-  Verifica(s0, s1, sut, 0);
+  PublicaEVerifica(*this, s0, sut);
 }
 
 void CorrigeLinha::show(std::ostream& os) const { os << "CorrigeLinha(" << Movimento << ", " << Centavos << ")"; }
@@ -308,10 +338,7 @@ void RepeteId::apply(TModelo& m) const {
 }
 
 void RepeteId::run(const TModelo& s0, TSistema& sut) const {
-  TModelo s1 = s0;
-  apply(s1);
-  sut.Publica(s1);
-  Verifica(s0, s1, sut, 0);
+  PublicaEVerifica(*this, s0, sut);
 }
 
 void RepeteId::show(std::ostream& os) const { os << "RepeteId(" << Movimento << ", " << Centavos << ")"; }
@@ -362,7 +389,7 @@ void SegundaJanela::run(const TModelo& s0, TSistema& sut) const {
     if (!primeira) return;
     // The first window still shows what it read; whatever the second one booked meanwhile is
     // named and left out, the rest booked.
-    if (!TSistema::Ofertas(*primeira).empty()) sut.Importa(*primeira);
+    if (!TSistema::Ofertas(*primeira).empty()) sut.Importa(*primeira, Lados(s0, Extrato), SemConta(s0, Extrato));
     sut.Fecha(*primeira);
   });
   Verifica(s0, s1, sut, Extrato);
@@ -398,7 +425,7 @@ void Apaga::run(const TModelo& s0, TSistema& sut) const {
   TModelo s1 = s0;
   apply(s1);
   const TLancamento& l = s0.Lancamentos[Lancamento];
-  Executa(sut, "a exclusão", [&] { sut.ApagaLancamento(s0.Movimentos[l.Movimento].Dcto, l.Centavos); });
+  Executa(sut, "a exclusão", [&] { sut.ApagaLancamento(s0.Movimentos[l.Movimento].Dcto, l.Centavos, l.Lado); });
   Verifica(s0, s1, sut, 0);
 }
 
@@ -431,7 +458,7 @@ void BloqueiaFevereiro::run(const TModelo& s0, TSistema& sut) const {
 // ---- entry files ----
 
 EnviaArquivo::EnviaArquivo(const TModelo& m) {
-  RC_PRE(m.Arquivos.size() < 4);
+  RC_PRE(m.Arquivos.size() < 6);
   const int n = *rc::gen::inRange(1, 4);
   for (int i = 0; i < n; ++i) Linhas.push_back(GeraLinha(i, false));
 }
@@ -439,6 +466,7 @@ EnviaArquivo::EnviaArquivo(const TModelo& m) {
 void EnviaArquivo::apply(TModelo& m) const {
   TArquivo a;
   a.Id = m.ProximoArquivo++;
+  a.Pasta = NaPasta();
   for (TLinhaNova l : Linhas) {
     l.ComId = false;
     m.Movimentos.push_back(NovoMovimento(m, 0, l, a.Linhas));
@@ -448,31 +476,31 @@ void EnviaArquivo::apply(TModelo& m) const {
 }
 
 void EnviaArquivo::run(const TModelo& s0, TSistema& sut) const {
-  TModelo s1 = s0;
-  apply(s1);
-  sut.Publica(s1);
-  Verifica(s0, s1, sut, 0);
+  PublicaEVerifica(*this, s0, sut);
 }
 
-void EnviaArquivo::show(std::ostream& os) const {
-  os << "EnviaArquivo({";
-  for (size_t i = 0; i < Linhas.size(); ++i) {
-    if (i) os << ", ";
-    MostraLinha(os, Linhas[i]);
-  }
-  os << "})";
-}
+void EnviaArquivo::show(std::ostream& os) const { MostraLinhas(os, "EnviaArquivo", Linhas); }
+void PoeNaPasta::show(std::ostream& os) const { MostraLinhas(os, "PoeNaPasta", Linhas); }
 
-ReenviaArquivo::ReenviaArquivo(const TModelo& m) {
-  RC_PRE(!m.Arquivos.empty() && m.Arquivos.size() < 5);
-  Arquivo = *rc::gen::inRange<size_t>(0, m.Arquivos.size());
+ReenviaArquivo::ReenviaArquivo(const TModelo& m) { Escolhe(m); }
+AcrescentaNaPasta::AcrescentaNaPasta(const TModelo& m) { Escolhe(m); }
+
+void ReenviaArquivo::Escolhe(const TModelo& m) {
+  std::vector<size_t> seus;
+  for (size_t i = 0; i < m.Arquivos.size(); ++i)
+    if (m.Arquivos[i].Pasta == NaPasta()) seus.push_back(i);
+  RC_PRE(!seus.empty() && m.Arquivos.size() < 7);
+  Arquivo = *rc::gen::elementOf(seus);
   Linha = *rc::gen::inRange<size_t>(0, m.Arquivos[Arquivo].Linhas.size());
   Centavos = *rc::gen::inRange<int64_t>(1, 300000);
   checkPreconditions(m);
 }
 
 void ReenviaArquivo::checkPreconditions(const TModelo& m) const {
-  RC_PRE(Arquivo < m.Arquivos.size() && Linha < m.Arquivos[Arquivo].Linhas.size());
+  // Each its own RC_PRE: the macro's capture evaluates both sides of an &&.
+  RC_PRE(Arquivo < m.Arquivos.size());
+  RC_PRE(Linha < m.Arquivos[Arquivo].Linhas.size());
+  RC_PRE(m.Arquivos[Arquivo].Pasta == NaPasta());
   // A line equal to one Dyq already sent is that movement, not a correction.
   const TMovimento& antes = m.Movimentos[m.Arquivos[Arquivo].Linhas[Linha]];
   for (const TMovimento& x : m.Movimentos) RC_PRE(!(x.Dcto == antes.Dcto && x.Centavos == Centavos));
@@ -484,7 +512,7 @@ void ReenviaArquivo::apply(TModelo& m) const {
   a.Aguardando = true;
   TMovimento corrigido = m.Movimentos[a.Linhas[Linha]];
   corrigido.Centavos = corrigido.MaiorValor = Centavos;
-  corrigido.Lancado = 0;
+  corrigido.Lancado = corrigido.Banco = corrigido.AMao = 0;
   corrigido.Integrado = false;
   m.Movimentos.push_back(std::move(corrigido));
   a.Linhas[Linha] = m.Movimentos.size() - 1;
@@ -492,19 +520,25 @@ void ReenviaArquivo::apply(TModelo& m) const {
 }
 
 void ReenviaArquivo::run(const TModelo& s0, TSistema& sut) const {
-  TModelo s1 = s0;
-  apply(s1);
-  sut.Publica(s1);
-  Verifica(s0, s1, sut, 0);
+  PublicaEVerifica(*this, s0, sut);
 }
 
 void ReenviaArquivo::show(std::ostream& os) const {
   os << "ReenviaArquivo(" << Arquivo << ", " << Linha << ", " << Centavos << ")";
 }
 
-TarefaDyq::TarefaDyq(const TModelo& m) {
-  RC_PRE(!m.Arquivos.empty());
+void AcrescentaNaPasta::show(std::ostream& os) const {
+  os << "AcrescentaNaPasta(" << Arquivo << ", " << Linha << ", " << Centavos << ")";
 }
+
+namespace {
+bool TemArquivo(const TModelo& m, bool pasta) {
+  return std::any_of(m.Arquivos.begin(), m.Arquivos.end(), [&](const TArquivo& a) { return a.Pasta == pasta; });
+}
+}  // namespace
+
+TarefaDyq::TarefaDyq(const TModelo& m) { checkPreconditions(m); }
+void TarefaDyq::checkPreconditions(const TModelo& m) const { RC_PRE(TemArquivo(m, false)); }
 
 void TarefaDyq::run(const TModelo& s0, TSistema& sut) const {
   TModelo s1 = s0;
@@ -516,6 +550,7 @@ void TarefaDyq::run(const TModelo& s0, TSistema& sut) const {
   std::multiset<int> esperados;
   bool resta = false;
   for (size_t i = 0; i < s1.Arquivos.size(); ++i) {
+    if (s1.Arquivos[i].Pasta) continue;
     if (s0.Arquivos[i].Aguardando && !s1.Arquivos[i].Aguardando) esperados.insert(s1.Arquivos[i].Id);
     resta = resta || s1.Arquivos[i].Aguardando;
   }
@@ -536,6 +571,161 @@ void TarefaDyq::run(const TModelo& s0, TSistema& sut) const {
   if (!falhas.empty()) Falha(sut, falhas);
   // Dyq lists no more the files it was told of.
   sut.Publica(s1);
+  Verifica(s0, s1, sut, 0);
+}
+
+// ---- the client folder ----
+
+TarefaPasta::TarefaPasta(const TModelo& m) { checkPreconditions(m); }
+void TarefaPasta::checkPreconditions(const TModelo& m) const { RC_PRE(TemArquivo(m, true)); }
+
+void TarefaPasta::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  std::string mensagem;
+  int status = 0;
+  Executa(sut, "a tarefa da pasta do cliente", [&] { status = sut.ExecutaTarefaPasta(mensagem); });
+  // The run's outcome tells the truth: success only when every line of the folder is booked whole.
+  bool falta = false;
+  for (const TArquivo& a : s1.Arquivos)
+    for (size_t i : a.Linhas) falta = falta || (a.Pasta && s1.Movimentos[i].Resta() > 0);
+  if ((status == 1) == falta || status == 5)
+    Falha(sut, fmt::format("a tarefa da pasta terminou com o status {} ({}) e {} linha por lançar\n", status, mensagem,
+                           falta ? "ainda há" : "não há"));
+  Verifica(s0, s1, sut, 0);
+}
+
+// ---- links and splits ----
+
+CriaParcela::CriaParcela(const TModelo& m) {
+  RC_PRE(m.Parcelas.size() < 4);
+  Centavos = *rc::gen::inRange<int64_t>(1, 300000);
+}
+
+void CriaParcela::apply(TModelo& m) const {
+  m.Parcelas.push_back({30 + static_cast<int>(m.Parcelas.size()), Centavos, 0});
+}
+
+void CriaParcela::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  Executa(sut, "o parcelamento", [&] { sut.CriaParcela(s1.Parcelas.back().Chave, Centavos); });
+  Verifica(s0, s1, sut, 0);
+}
+
+namespace {
+
+// A line of the statement the user may link or split: offered whole of both sides, not a duplicate.
+size_t LinhaMexivel(const TModelo& m, int extrato, size_t posicao) {
+  RC_PRE(m.TemExtrato(extrato));
+  const auto linhas = m.LinhasDo(extrato);
+  RC_PRE(posicao < linhas.size());
+  const TMovimento& mov = m.Movimentos[linhas[posicao]];
+  RC_PRE(TModelo::Oferecido(mov) && mov.Simples() && !mov.AMao);
+  return linhas[posicao];
+}
+
+void EscolheLinha(const TModelo& m, int& extrato, size_t& posicao) {
+  RC_PRE(!m.Extratos.empty());
+  extrato = *rc::gen::elementOf(m.Extratos);
+  const size_t n = m.LinhasDo(extrato).size();
+  RC_PRE(n > 0);
+  posicao = *rc::gen::inRange<size_t>(0, n);
+}
+
+// The rest of the statement, imported with the line the user handled.
+void ImportaOsOutros(TModelo& m, int extrato, size_t mexida) {
+  for (size_t i : m.LinhasDo(extrato))
+    if (i != mexida && m.Lancavel(m.Movimentos[i])) m.LancaResto(i);
+  MarcaIntegrados(m, extrato);
+}
+
+}  // namespace
+
+Vincula::Vincula(const TModelo& m) {
+  RC_PRE(!m.Parcelas.empty());
+  EscolheLinha(m, Extrato, Posicao);
+  Parcela = *rc::gen::inRange<size_t>(0, m.Parcelas.size());
+  checkPreconditions(m);
+}
+
+void Vincula::checkPreconditions(const TModelo& m) const {
+  const size_t i = LinhaMexivel(m, Extrato, Posicao);
+  RC_PRE(m.Movimentos[i].Lado == 'D');
+  RC_PRE(Parcela < m.Parcelas.size());
+  RC_PRE(m.Parcelas[Parcela].Deve() > 0);
+}
+
+void Vincula::apply(TModelo& m) const {
+  const size_t i = m.LinhasDo(Extrato)[Posicao];
+  if (m.MesAberto(m.Movimentos[i].Mes)) m.Baixa(i, Parcela);
+  ImportaOsOutros(m, Extrato, i);
+}
+
+void Vincula::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  const TMovimento& mov = s0.Movimentos[s0.LinhasDo(Extrato)[Posicao]];
+  const int chave = s0.Parcelas[Parcela].Chave;
+  Executa(sut, "a importação com o vínculo", [&] {
+    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { return sut.Vincula(t, {mov.Dcto, mov.Resta()}, chave); });
+  });
+  Verifica(s0, s1, sut, Extrato);
+}
+
+void Vincula::show(std::ostream& os) const { os << "Vincula(" << Extrato << ", " << Posicao << ", " << Parcela << ")"; }
+
+Divide::Divide(const TModelo& m) {
+  EscolheLinha(m, Extrato, Posicao);
+  const size_t i = LinhaMexivel(m, Extrato, Posicao);
+  RC_PRE(m.Movimentos[i].Resta() >= 2);
+  Primeira = *rc::gen::inRange<int64_t>(1, m.Movimentos[i].Resta());
+}
+
+void Divide::checkPreconditions(const TModelo& m) const {
+  const size_t i = LinhaMexivel(m, Extrato, Posicao);
+  RC_PRE(Primeira >= 1 && Primeira < m.Movimentos[i].Resta());
+}
+
+void Divide::apply(TModelo& m) const {
+  const size_t i = m.LinhasDo(Extrato)[Posicao];
+  if (m.MesAberto(m.Movimentos[i].Mes)) m.Divide(i, {Primeira, m.Movimentos[i].Resta() - Primeira});
+  ImportaOsOutros(m, Extrato, i);
+}
+
+void Divide::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  const TMovimento& mov = s0.Movimentos[s0.LinhasDo(Extrato)[Posicao]];
+  const std::vector<int64_t> linhas{Primeira, mov.Resta() - Primeira};
+  Executa(sut, "a importação com a divisão", [&] {
+    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { return sut.Divide(t, {mov.Dcto, mov.Resta()}, mov.Lado, linhas); });
+  });
+  Verifica(s0, s1, sut, Extrato);
+}
+
+void Divide::show(std::ostream& os) const { os << "Divide(" << Extrato << ", " << Posicao << ", " << Primeira << ")"; }
+
+// ---- entries typed by hand ----
+
+LancaAMao::LancaAMao(const TModelo& m) {
+  RC_PRE(Opcoes().LancaAMao && !m.Movimentos.empty());
+  Movimento = *rc::gen::inRange<size_t>(0, m.Movimentos.size());
+  checkPreconditions(m);
+}
+
+void LancaAMao::checkPreconditions(const TModelo& m) const {
+  RC_PRE(Movimento < m.Movimentos.size());
+  const TMovimento& mov = m.Movimentos[Movimento];
+  RC_PRE(mov.Extrato > 0 && mov.Lancado == 0 && mov.Banco == 0 && mov.AMao == 0 && !mov.Repetido && !mov.Alterado);
+  RC_PRE(!(mov.Mes == 1 && m.JaneiroEncerrado));
+}
+
+void LancaAMao::run(const TModelo& s0, TSistema& sut) const {
+  TModelo s1 = s0;
+  apply(s1);
+  Executa(sut, "o lançamento à mão", [&] { sut.LancaAMao(s0.Movimentos[Movimento]); });
+  sut.RelerViolacoes();   // an entry the suite typed is not the module's doing
   Verifica(s0, s1, sut, 0);
 }
 

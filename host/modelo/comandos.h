@@ -28,6 +28,7 @@ struct TOpcoes {
   bool IdRepetido = true;         // Dyq re-sends a statement with an id on two lines
   bool LinhaSemIdNoMeio = true;   // a line without an id inserted before the statement's end
   bool LinhasIguais = true;       // equal lines in one statement or file
+  bool LancaAMao = true;          // an entry typed by hand equal to a line not booked yet
 };
 TOpcoes& Opcoes();
 
@@ -147,6 +148,14 @@ struct EnviaArquivo : TComando {
   void apply(TModelo& m) const override;
   void run(const TModelo& s0, TSistema& sut) const override;
   void show(std::ostream& os) const override;
+  virtual bool NaPasta() const { return false; }
+};
+
+// The client drops an entry file of new lines in the client folder.
+struct PoeNaPasta : EnviaArquivo {
+  using EnviaArquivo::EnviaArquivo;
+  void show(std::ostream& os) const override;
+  bool NaPasta() const override { return true; }
 };
 
 // The client uploads a file again with one line's value corrected: the other lines are the same
@@ -160,16 +169,86 @@ struct ReenviaArquivo : TComando {
   void apply(TModelo& m) const override;
   void run(const TModelo& s0, TSistema& sut) const override;
   void show(std::ostream& os) const override;
+  virtual bool NaPasta() const { return false; }
+
+ protected:
+  ReenviaArquivo() = default;
+  void Escolhe(const TModelo& m);
+};
+
+// The client drops a corrected copy of a folder file beside it (the first one stays in the folder).
+struct AcrescentaNaPasta : ReenviaArquivo {
+  explicit AcrescentaNaPasta(const TModelo& m);
+  AcrescentaNaPasta(size_t arquivo, size_t linha, int64_t centavos) : ReenviaArquivo(arquivo, linha, centavos) {}
+  void show(std::ostream& os) const override;
+  bool NaPasta() const override { return true; }
 };
 
 // The scheduled Dyq task runs unattended.
 struct TarefaDyq : TComando {
   TarefaDyq() = default;
   explicit TarefaDyq(const TModelo& m);
-  void checkPreconditions(const TModelo& m) const override { RC_PRE(!m.Arquivos.empty()); }
+  void checkPreconditions(const TModelo& m) const override;
   void apply(TModelo& m) const override { m.ImportaArquivos(); }
   void run(const TModelo& s0, TSistema& sut) const override;
   void show(std::ostream& os) const override { os << "TarefaDyq()"; }
+};
+
+// The scheduled client-folder task runs unattended over the folder.
+struct TarefaPasta : TComando {
+  TarefaPasta() = default;
+  explicit TarefaPasta(const TModelo& m);
+  void checkPreconditions(const TModelo& m) const override;
+  void apply(TModelo& m) const override { m.ImportaPasta(); }
+  void run(const TModelo& s0, TSistema& sut) const override;
+  void show(std::ostream& os) const override { os << "TarefaPasta()"; }
+};
+
+// The fiscal module registers a purchase with one installment the company pays.
+struct CriaParcela : TComando {
+  int64_t Centavos = 0;
+  explicit CriaParcela(const TModelo& m);
+  explicit CriaParcela(int64_t centavos) : Centavos(centavos) {}
+  void apply(TModelo& m) const override;
+  void run(const TModelo& s0, TSistema& sut) const override;
+  void show(std::ostream& os) const override { os << "CriaParcela(" << Centavos << ")"; }
+};
+
+// In the review, one line (by its place in the statement) is linked to an installment, then all are
+// imported: it is settled for what is left of either, and its rest stays.
+struct Vincula : TComando {
+  int Extrato = 0;
+  size_t Posicao = 0, Parcela = 0;
+  explicit Vincula(const TModelo& m);
+  Vincula(int extrato, size_t posicao, size_t parcela) : Extrato(extrato), Posicao(posicao), Parcela(parcela) {}
+  void checkPreconditions(const TModelo& m) const override;
+  void apply(TModelo& m) const override;
+  void run(const TModelo& s0, TSistema& sut) const override;
+  void show(std::ostream& os) const override;
+};
+
+// In the review, one line is split into two rows (the first of `Primeira`), then all are imported.
+struct Divide : TComando {
+  int Extrato = 0;
+  size_t Posicao = 0;
+  int64_t Primeira = 0;
+  explicit Divide(const TModelo& m);
+  Divide(int extrato, size_t posicao, int64_t primeira) : Extrato(extrato), Posicao(posicao), Primeira(primeira) {}
+  void checkPreconditions(const TModelo& m) const override;
+  void apply(TModelo& m) const override;
+  void run(const TModelo& s0, TSistema& sut) const override;
+  void show(std::ostream& os) const override;
+};
+
+// Someone types in the suite an entry equal to a statement line not booked yet.
+struct LancaAMao : TComando {
+  size_t Movimento = 0;
+  explicit LancaAMao(const TModelo& m);
+  explicit LancaAMao(size_t movimento) : Movimento(movimento) {}
+  void checkPreconditions(const TModelo& m) const override;
+  void apply(TModelo& m) const override { m.Movimentos[Movimento].AMao = m.Movimentos[Movimento].Centavos; }
+  void run(const TModelo& s0, TSistema& sut) const override;
+  void show(std::ostream& os) const override { os << "LancaAMao(" << Movimento << ")"; }
 };
 
 // Runs a kept sequence as the property runs one: each command's run on the module, then its model.

@@ -13,14 +13,15 @@ namespace {
 
 auto Comandos() {
   return rc::state::gen::execOneOfWithArgs<Libera, InsereLinha, CorrigeLinha, RepeteId, Importa, Importa,
-                                           SegundaJanela, Apaga, EncerraJaneiro, BloqueiaFevereiro, EnviaArquivo,
-                                           ReenviaArquivo, TarefaDyq>();
+                                           SegundaJanela, Apaga, Apaga, EncerraJaneiro, BloqueiaFevereiro, EnviaArquivo,
+                                           ReenviaArquivo, TarefaDyq, PoeNaPasta, AcrescentaNaPasta, TarefaPasta,
+                                           CriaParcela, Vincula, Vincula, Divide, Divide, LancaAMao>();
 }
 
 RC_GTEST_PROP(ModeloDosLivros, AnySequenceOfMovesKeepsTheBooksTrue, ()) {
   // Exploring takes in the moves whose faults other branches are fixing.
   if (const char* t = std::getenv("MODELO_LIVROS_TUDO"); t && *t == '1')
-    Opcoes() = {.IdRepetido = true, .LinhaSemIdNoMeio = true, .LinhasIguais = true};
+    Opcoes() = {.IdRepetido = true, .LinhaSemIdNoMeio = true, .LinhasIguais = true, .LancaAMao = true};
   TModelo inicial;
   TSistema sistema;
   rc::state::check(inicial, sistema, Comandos());
@@ -52,20 +53,30 @@ TEST(ModeloDosLivros, EveryMoveRunsOnTheModule) {
   Sequencia({C<EnviaArquivo>(std::vector<TLinhaNova>{{false, 1, 6, 150000, 'C', -1}, {false, 1, 10, 32045, 'D', -1}}),
              C<TarefaDyq>(), C<ReenviaArquivo>(size_t{0}, size_t{1}, int64_t{32050}), C<TarefaDyq>(),
              C<Apaga>(size_t{0}), C<ReenviaArquivo>(size_t{1}, size_t{1}, int64_t{32060}), C<TarefaDyq>()});
+  // A payment settled for less, a split payment and a split receipt, each losing one entry.
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 22, 15000, 'D', -1}}),
+             C<Libera>(std::vector<TLinhaNova>{{true, 1, 23, 2500, 'D', -1}}),
+             C<Libera>(std::vector<TLinhaNova>{{false, 1, 24, 8000, 'C', -1}}), C<CriaParcela>(int64_t{10000}),
+             C<Vincula>(501, size_t{0}, size_t{0}), C<Importa>(501), C<Apaga>(size_t{0}), C<Importa>(501),
+             C<Divide>(502, size_t{0}, int64_t{1500}), C<Apaga>(size_t{2}), C<Importa>(502),
+             C<Divide>(503, size_t{0}, int64_t{3000}), C<Apaga>(size_t{6}), C<Importa>(503)});
+  Sequencia({C<PoeNaPasta>(std::vector<TLinhaNova>{{false, 1, 6, 150000, 'C', -1}, {false, 2, 10, 32045, 'D', -1}}),
+             C<TarefaPasta>(), C<AcrescentaNaPasta>(size_t{0}, size_t{1}, int64_t{32050}), C<TarefaPasta>(),
+             C<Apaga>(size_t{0}), C<TarefaPasta>()});
 }
 
 // Sequences the model shrank to, kept as tests. Those disabled meet a fault another branch is fixing
 // (the property leaves their move out until it is merged): enable each with its fix.
 
 // Two lines under one Dyq id cancel the whole import with a false "já lançado": the fee of the other
-// item is not booked (issue-64a: lines repeating an id are named and left out when read).
+// item is not booked (lines repeating an id are named and left out when read).
 TEST(ModeloDosLivros, ARepeatedIdLeavesOutItsLinesAndBooksTheRest) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 10, 2500, 'D', -1}, {true, 1, 11, 3000, 'D', -1}}),
              C<RepeteId>(size_t{0}, int64_t{4000}), C<Importa>(501)});
 }
 
 // A line without an id inserted before booked id-less lines takes a booked line's place: it is removed
-// as "já lançado" in another line's entry and never booked (issue-64a: id-less lines keyed by what the
+// as "já lançado" in another line's entry and never booked (id-less lines keyed by what the
 // statement says of them).
 TEST(ModeloDosLivros, ALineWithoutIdInsertedBeforeBookedOnesIsBooked) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 10, 2500, 'D', -1}, {false, 1, 12, 4000, 'D', -1}}),
@@ -80,6 +91,22 @@ TEST(ModeloDosLivros, AnEqualLineOfTheSameStatementWhoseEntryWasDeletedIsBookedA
              C<Importa>(501), C<Apaga>(size_t{1}), C<Importa>(501)});
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 10, 2500, 'D', -1}, {false, 1, 1, 1, 'D', 0}}),
              C<Importa>(501), C<Apaga>(size_t{0}), C<Importa>(501)});
+}
+
+// A line split beside its equal twin of the same statement: the twin is booked whole beside the split.
+TEST(ModeloDosLivros, ALineSplitBesideItsEqualTwinBooksBoth) {
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
+             C<Divide>(501, size_t{0}, int64_t{1})});
+}
+
+// A Dyq item whose entry the suite deleted is booked again whole, but Dyq does not hear "integrated"
+// again when its statement holds an equal line without an id, booked too (whole or split). Found by
+// the model; left disabled until the report tells a line booked whole again by its own key.
+TEST(ModeloDosLivros, DISABLED_AnItemBookedAgainBesideItsEqualTwinIsReportedIntegratedAgain) {
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
+             C<Importa>(501), C<Apaga>(size_t{0}), C<Importa>(501)});
+  Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
+             C<Divide>(501, size_t{1}, int64_t{1}), C<Apaga>(size_t{3}), C<Importa>(501)});
 }
 
 }  // namespace

@@ -4,7 +4,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <filesystem>
+#include <fstream>
+
 #include "bankstatement/uConsultaImportacaoExtratoBancario.h"
+#include "bankstatement/uConsultaImportacaoExtratoBancario_Campos.h"
 #include "bankstatement/uFiltroImportacaoExtratoBancarioDYQ.h"
 #include "framework/accounting/importacao_lanc_txt_grande.h"
 #include "framework/component/fila_mensagens.h"
@@ -58,6 +62,21 @@ T* Filho(vyn::TComponent& dono) {
     if (auto* f = dynamic_cast<T*>(c)) return f;
   return nullptr;
 }
+
+// An entry file's text, as Dyq serves it and as the client drops it in the folder.
+std::string TextoArquivo(const TModelo& m, const TArquivo& a) {
+  std::string texto;
+  for (size_t i : a.Linhas) {
+    const TMovimento& l = m.Movimentos[i];
+    const bool saida = l.Lado == 'D';
+    texto += fmt::format("L,1,{:02}/{:02}/{},{},{},{},,{},{}\n", l.Dia, l.Mes, kAno, saida ? kContaDespesas : kContaBanco,
+                         saida ? kContaBanco : kContaReceitas, ValorJson(l.Centavos), l.Texto, l.Dcto);
+  }
+  return texto;
+}
+
+// The demo company's CNPJ names its files in the client folder.
+std::string NomeNaPasta(int arquivo) { return fmt::format("CL11222333000181_{:03}.txt", arquivo); }
 
 }  // namespace
 
@@ -155,6 +174,8 @@ TSistema::TSistema() {
   ctx.WP_PLANO_TARVO = 3;
   ctx.WP_ORDEM_AGENDAMENTO = 1;
   vyn::TPublicas::SetReferencia(202501);
+  pasta_ = (plataforma_->pasta.Pasta() / "cliente").string();
+  std::filesystem::create_directories(pasta_);
   RelerViolacoes();
 }
 
@@ -220,13 +241,12 @@ void TSistema::PublicaArquivos(const TModelo& m) {
   json lista = json::array();
   std::map<int, std::string> textos;
   for (const TArquivo& a : m.Arquivos) {
-    std::string texto;
-    for (size_t i : a.Linhas) {
-      const TMovimento& l = m.Movimentos[i];
-      const bool saida = l.Lado == 'D';
-      texto += fmt::format("L,1,{:02}/{:02}/{},{},{},{},,{},{}\n", l.Dia, l.Mes, kAno,
-                           saida ? kContaDespesas : kContaBanco, saida ? kContaBanco : kContaReceitas,
-                           ValorJson(l.Centavos), l.Texto, l.Dcto);
+    const std::string texto = TextoArquivo(m, a);
+    if (a.Pasta) {
+      // A file once dropped stays as the client left it.
+      const std::filesystem::path caminho = std::filesystem::path(pasta_) / NomeNaPasta(a.Id);
+      if (!std::filesystem::exists(caminho)) std::ofstream(caminho, std::ios::binary) << texto;
+      continue;
     }
     textos[a.Id] = texto;
     if (a.Aguardando)
@@ -245,20 +265,41 @@ void TSistema::PublicaArquivos(const TModelo& m) {
   }
 }
 
-int TSistema::ExecutaTarefaDyq(std::string& mensagem) {
-  vyn::TComponent dono;
-  auto* task = dynamic_cast<vyn::TAutoThreadPadrao*>(
-      vyn::ClassRegistry().CreateComponent("TAutoThreadImportacaoLancamentoDYQ", dono));
-  if (!task) throw std::runtime_error("a tarefa do Dyq não está registrada");
-  task->SetParametro("cod_empresa", std::to_string(kEmpresa));
-  task->SetParametro("referencia", "202501");
+namespace {
+vyn::TAutoThreadPadrao& CriaTarefa(vyn::TComponent& dono, const char* classe) {
+  auto* task = dynamic_cast<vyn::TAutoThreadPadrao*>(vyn::ClassRegistry().CreateComponent(classe, dono));
+  if (!task) throw std::runtime_error(std::string("a tarefa ") + classe + " não está registrada");
+  return *task;
+}
+}  // namespace
+
+int TSistema::ExecutaTarefa(vyn::TAutoThreadPadrao& task, std::string& mensagem) {
   try {
-    task->ExecuteTask();
-    mensagem = task->MensagemExecucao();
+    task.ExecuteTask();
+    mensagem = task.MensagemExecucao();
   } catch (const std::exception& e) {
     mensagem = e.what();
   }
-  return static_cast<int>(task->StatusExecucao());
+  return static_cast<int>(task.StatusExecucao());
+}
+
+int TSistema::ExecutaTarefaDyq(std::string& mensagem) {
+  vyn::TComponent dono;
+  vyn::TAutoThreadPadrao& task = CriaTarefa(dono, "TAutoThreadImportacaoLancamentoDYQ");
+  task.SetParametro("cod_empresa", std::to_string(kEmpresa));
+  task.SetParametro("referencia", "202501");
+  return ExecutaTarefa(task, mensagem);
+}
+
+int TSistema::ExecutaTarefaPasta(std::string& mensagem) {
+  vyn::TComponent dono;
+  vyn::TAutoThreadPadrao& task = CriaTarefa(dono, "TAutoThreadIntegracaoArquivosClienteContabil");
+  task.SetParametro("cod_emp", std::to_string(kEmpresa));
+  task.SetParametro("tipo_arquivo", "21");
+  task.SetParametro("caminho", pasta_);
+  task.SetParametro("ref_inicial", "20250101");
+  task.SetParametro("ref_final", "20250228");
+  return ExecutaTarefa(task, mensagem);
 }
 
 std::multiset<int> TSistema::ArquivosIntegradosNovos() {
@@ -321,20 +362,88 @@ std::multiset<TOferta> TSistema::Ofertas(integracao::TfrConsultaImportacaoExtrat
   return r;
 }
 
-void TSistema::Importa(integracao::TfrConsultaImportacaoExtratoBancario& t) {
+namespace {
+bool SemConta(vyn::TClientDataSet& ds, const char* campo) {
+  return ds.FieldByName(campo).IsNull() || ds.FieldByName(campo).AsInteger() == 0;
+}
+
+// The grid's row of the line offered (the grid shows the lines in their data set's order); equal lines
+// of one statement are alike to the user.
+int LinhaDaOferta(vyn::TClientDataSet& ds, const TOferta& oferta) {
+  for (int linha = 1; linha <= ds.RecordCount(); ++linha) {
+    ds.SetRecNo(linha);
+    if (TOferta{ds.FieldByName("BDDCTO").AsString(), EmCentavos(ds.FieldByName("BDVALOR").AsCurrency())} == oferta)
+      return linha;
+  }
+  throw std::runtime_error("a revisão não mostra a linha do documento " + oferta.Dcto);
+}
+
+template <class T>
+T& TelaAberta(vyn::TComponent& dono, const char* classe) {
+  T* achada = nullptr;
+  for (vyn::TComponent* c : dono.Components())
+    if (auto* f = dynamic_cast<T*>(c); f && f->ClassName() == classe && f->Showing()) achada = f;
+  if (!achada) throw std::runtime_error(std::string("a tela ") + classe + " não abriu");
+  return *achada;
+}
+
+vyn::TControl& Controle(vyn::TComponent& tela, const char* nome) {
+  auto* c = dynamic_cast<vyn::TControl*>(tela.FindComponent(nome));
+  if (!c) throw std::runtime_error(std::string("a tela não tem ") + nome);
+  return *c;
+}
+}  // namespace
+
+void TSistema::Importa(integracao::TfrConsultaImportacaoExtratoBancario& t, const std::map<std::string, char>& lados,
+                       const std::set<TOferta>& semConta, int64_t mexida) {
   vyn::TClientDataSet& ds = *t.DAOLinhas();
   const int n = ds.RecordCount();
   for (int linha = 1; linha <= n; ++linha) {
     ds.SetRecNo(linha);
-    const bool semDebito = ds.FieldByName("BDDEBITO").IsNull() || ds.FieldByName("BDDEBITO").AsInteger() == 0;
-    const bool semCredito = ds.FieldByName("BDCREDITO").IsNull() || ds.FieldByName("BDCREDITO").AsInteger() == 0;
-    if (semDebito)
-      integracao_host::DefineValor(*t.grGrid, {{"row", linha}, {"field", "BDDEBITO"}, {"value", std::to_string(kContaDespesas)}});
-    else if (semCredito)
-      integracao_host::DefineValor(*t.grGrid, {{"row", linha}, {"field", "BDCREDITO"}, {"value", std::to_string(kContaReceitas)}});
+    const std::string dcto = ds.FieldByName("BDDCTO").AsString();
+    // The line the user split or linked keeps what the user made of it.
+    if (mexida && integracao::campos::Int(ds, "BDCHAVE") == mexida) continue;
+    if (semConta.count({dcto, EmCentavos(ds.FieldByName("BDVALOR").AsCurrency())})) continue;
+    const bool saida = lados.count(dcto) ? lados.at(dcto) == 'D' : SemConta(ds, "BDDEBITO");
+    const char* campo = saida ? "BDDEBITO" : "BDCREDITO";
+    if (SemConta(ds, campo))
+      integracao_host::DefineValor(*t.grGrid, {{"row", linha}, {"field", campo},
+                                               {"value", std::to_string(saida ? kContaDespesas : kContaReceitas)}});
   }
   integracao_host::Clica(*t.spImportacao);
   vyn::ProcessMessages();
+}
+
+int64_t TSistema::Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int parcela) {
+  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDaOferta(*t.DAOLinhas(), linha)}});
+  const int64_t chave = integracao::campos::Int(*t.DAOLinhas(), "BDCHAVE");
+  vyn::TMenuItem* menu = integracao_host::Clica(*t.spCurrencyLink);
+  integracao_host::VerificaItemDeMenu(*t.miParcelamento, menu);
+  t.miParcelamento->Click();
+  vyn::ProcessMessages();
+  auto& tela = TelaAberta<vyn::TForm_VYN>(t, "TfrFiltroBaixaParcelamento");
+  integracao_host::DefineValor(Controle(tela, "edChave"), {{"value", std::to_string(parcela)}});
+  integracao_host::Clica(Controle(tela, "spConfirmar"));
+  vyn::ProcessMessages();
+  return chave;
+}
+
+int64_t TSistema::Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, char lado,
+                         const std::vector<int64_t>& linhas) {
+  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDaOferta(*t.DAOLinhas(), linha)}});
+  const int64_t chave = integracao::campos::Int(*t.DAOLinhas(), "BDCHAVE");
+  integracao_host::Clica(*t.spEditar);
+  vyn::ProcessMessages();
+  auto& tela = TelaAberta<vyn::TForm_VYN>(t, "TfrImportacaoOFCMultiLancamento");
+  for (int64_t v : linhas) {
+    integracao_host::DefineValor(Controle(tela, lado == 'D' ? "edDebito" : "edCredito"),
+                                 {{"value", std::to_string(lado == 'D' ? kContaDespesas : kContaReceitas)}});
+    integracao_host::DefineValor(Controle(tela, "edValor"), {{"value", fmt::format("{},{:02}", v / 100, v % 100)}});
+    integracao_host::Clica(Controle(tela, "spIncluir"));
+  }
+  integracao_host::Clica(Controle(tela, "spConfirmar"));
+  vyn::ProcessMessages();
+  return chave;
 }
 
 void TSistema::Fecha(integracao::TfrConsultaImportacaoExtratoBancario& t) {
@@ -348,13 +457,38 @@ void TSistema::Fecha(integracao::TfrConsultaImportacaoExtratoBancario& t) {
 
 // ---- what other programs of the suite do ----
 
-void TSistema::ApagaLancamento(const std::string& dcto, int64_t centavos) {
+void TSistema::ApagaLancamento(const std::string& dcto, int64_t centavos, TLado lado) {
+  const char* lados = lado == TLado::Ambos ? " AND BDDEBITO IS NOT NULL AND BDCREDITO IS NOT NULL AND (BDDEBITO = ? OR BDCREDITO = ?)"
+                      : lado == TLado::Banco ? " AND (BDDEBITO IS NULL OR BDCREDITO IS NULL) AND (BDDEBITO = ? OR BDCREDITO = ?)"
+                                             : " AND COALESCE(BDDEBITO, 0) <> ? AND COALESCE(BDCREDITO, 0) <> ?";
   const vyn::Variant chave = Db().QueryValue(
-      "SELECT FIRST 1 BDCHAVE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDDCTO = ? AND BDVALOR = ?"
-      " AND (BDDEBITO = ? OR BDCREDITO = ?) ORDER BY BDCHAVE DESC",
+      std::string("SELECT FIRST 1 BDCHAVE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDDCTO = ? AND BDVALOR = ?") +
+          lados + " ORDER BY BDCHAVE DESC",
       {kEmpresa, dcto, vyn::Currency::FromRaw(centavos * 100), kContaBanco, kContaBanco});
   if (chave.IsNull()) throw std::runtime_error("nenhum lançamento de " + dcto + " no valor " + ValorJson(centavos));
+  // The suite's entry screen leaves the installment its payment, no longer naming the entry.
+  vyn::ExecutaComoSuite(Db(), "UPDATE VEF_EMP_TMOVENTPARPGTO SET BDCHAVELAN = NULL WHERE BDCODEMP = ? AND BDCHAVELAN = ?",
+                        {kEmpresa, chave});
   vyn::ExecutaComoSuite(Db(), "DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDCHAVE = ?", {kEmpresa, chave});
+}
+
+void TSistema::LancaAMao(const TMovimento& m) {
+  const bool saida = m.Lado == 'D';
+  const int chave = 90000 + Db().QueryValue("SELECT COUNT(*) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ?", {kEmpresa}).AsInteger();
+  vyn::ExecutaComoSuite(Db(),
+                        "INSERT INTO VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, BDDCTO,"
+                        " BDCOMPL, BDCODPLAPADRAO, BDCONCD, BDCONCC) VALUES (?, ?, ?, ?, ?, ?, ?, ?, 1, 'FALSE', 'FALSE')",
+                        {kEmpresa, chave, fmt::format("{}-{:02}-{:02}", kAno, m.Mes, m.Dia),
+                         saida ? kContaDespesas : kContaBanco, saida ? kContaBanco : kContaReceitas,
+                         vyn::Currency::FromRaw(m.Centavos * 100), m.Dcto, m.Texto});
+}
+
+void TSistema::CriaParcela(int chave, int64_t centavos) {
+  const vyn::Currency valor = vyn::Currency::FromRaw(centavos * 100);
+  vyn::ExecutaComoSuite(Db(), "INSERT INTO VEF_EMP_TMOVENT (BDCODEMP, BDCHAVE, BDNUMDOCINI, BDDATAENTRADAENT, BDVALORCONTABIL)"
+                              " VALUES (?, ?, ?, '2025-01-02', ?)", {kEmpresa, chave, 4700 + chave, valor});
+  vyn::ExecutaComoSuite(Db(), "INSERT INTO VEF_EMP_TMOVENTPAR (BDCODEMP, BDCHAVE, BDORDEMPAR, BDPARCELAPAR, BDDATAVENCTOPAR,"
+                              " BDVALORPAR) VALUES (?, ?, 1, '1/1', '2025-01-20', ?)", {kEmpresa, chave, valor});
 }
 
 void TSistema::EncerraJaneiro() {
@@ -380,15 +514,28 @@ std::map<std::string, TLancadoDcto> TSistema::Lancado() {
     auto conta = [&](const char* c) { return q.Value(i, c).IsNull() ? 0 : q.Value(i, c).AsInteger(); };
     const int64_t v = EmCentavos(q.Value(i, "BDVALOR").AsCurrency());
     if (conta("BDDEBITO") == kContaBanco || conta("BDCREDITO") == kContaBanco) l.Banco += v;
-    const int64_t outra = conta("BDDEBITO") == kContaBanco ? conta("BDCREDITO") : conta("BDDEBITO");
+    // A split row has one side only: its account is the counterpart, whichever side it is on.
+    const int64_t outra = conta("BDDEBITO") == kContaBanco || conta("BDDEBITO") == 0 ? conta("BDCREDITO") : conta("BDDEBITO");
     if (outra != 0 && outra != kContaBanco) l.Contrapartida += v;
     ++l.Lancamentos;
   }
   return r;
 }
 
+std::map<int, int64_t> TSistema::Pago() {
+  std::map<int, int64_t> r;
+  const auto q = Db().QueryAll("SELECT BDCHAVE, SUM(BDVALORPGTO) AS PAGO FROM VEF_EMP_TMOVENTPARPGTO WHERE BDCODEMP = ?"
+                               " GROUP BY BDCHAVE", {kEmpresa});
+  for (size_t i = 0; i < q.Rows.size(); ++i)
+    r[q.Value(i, "BDCHAVE").AsInteger()] = EmCentavos(q.Value(i, "PAGO").AsCurrency());
+  return r;
+}
+
 std::string TSistema::ViolacoesNovas() {
   auto agora = integracao_host::TInvariantesRazao::Le(Db());
+  // The lock is the review's alone and the rule cannot tell which road wrote an entry: the tasks book
+  // February under it, rightly. What the review books of a locked month the documents' check catches.
+  agora.erase("lançamento em período bloqueado");
   std::string novas = integracao_host::TInvariantesRazao::Novas(violacoes_, agora);
   violacoes_ = std::move(agora);
   return novas;

@@ -16,6 +16,10 @@
 #include "host/modelo/modelo.h"
 
 namespace vyn {
+class TAutoThreadPadrao;
+}
+
+namespace vyn {
 class TDatabase;
 class TFakeHttpServer;
 class TTestCompanyDatabase;
@@ -82,18 +86,37 @@ class TSistema {
   integracao::TfrConsultaImportacaoExtratoBancario* AbreRevisao(int extrato);
   static std::multiset<TOferta> Ofertas(integracao::TfrConsultaImportacaoExtratoBancario& t);
   // Gives every line without a counterpart the expense (money out) or revenue (money in) account,
-  // through the grid's cells, and presses Importar.
-  void Importa(integracao::TfrConsultaImportacaoExtratoBancario& t);
+  // through the grid's cells, and presses Importar. `lados`: each document's side; `semConta`: the
+  // lines offered for the bank's side alone, given no account, nor is the line `mexida` (its key in
+  // the review: the one split or linked).
+  void Importa(integracao::TfrConsultaImportacaoExtratoBancario& t, const std::map<std::string, char>& lados,
+               const std::set<TOferta>& semConta, int64_t mexida = 0);
+  // Links the line offered to the installment of that purchase through the link button's menu and
+  // the installments' screen; answers the line's key in the review.
+  int64_t Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int parcela);
+  // Splits the line offered into rows of these values (expenses for money out, revenue for money in);
+  // answers the line's key in the review.
+  int64_t Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, char lado,
+              const std::vector<int64_t>& linhas);
   // Closes the review and the dialog that opened it.
   void Fecha(integracao::TfrConsultaImportacaoExtratoBancario& t);
 
-  // The suite's entry screen deletes the entry that booked this part of the document.
-  void ApagaLancamento(const std::string& dcto, int64_t centavos);
+  // The suite's entry screen deletes the entry that booked this part of the document on those sides
+  // (a settlement's installment keeps its payment).
+  void ApagaLancamento(const std::string& dcto, int64_t centavos, TLado lado);
+  // The suite's entry screen books an entry equal to the statement's line.
+  void LancaAMao(const TMovimento& m);
+  // The fiscal module's purchase with one installment.
+  void CriaParcela(int chave, int64_t centavos);
+  // The client-folder task runs over the folder as the scheduler runs it: status and message.
+  int ExecutaTarefaPasta(std::string& mensagem);
   // The company's closing reaches 31/01/2025; a posting lock of the review over February.
   void EncerraJaneiro();
   void BloqueiaFevereiro();
 
   std::map<std::string, TLancadoDcto> Lancado();
+  // What each purchase's installment holds of payments.
+  std::map<int, int64_t> Pago();
   // Dyq's item ids reported integrated since the last call, each as often as it was.
   std::multiset<int> IntegradosNovos();
   // The ledger's rows that break a rule and were not there at the last call.
@@ -111,11 +134,13 @@ class TSistema {
   std::unique_ptr<TPlataforma> plataforma_;
   TUsuario usuario_;
   vyn::IDialogService* dialogosAntes_ = nullptr;
+  int ExecutaTarefa(vyn::TAutoThreadPadrao& task, std::string& mensagem);
   std::mutex mutex_;
   std::string liberados_;
   std::map<int, std::string> extratos_;   // each statement's lines, as Dyq serves them
   std::string arquivosLista_ = R"({"lancamentos_contabeis":[]})";
   std::map<int, std::string> arquivos_;   // each file's text
+  std::string pasta_;                     // the client folder
   size_t retornosLidos_ = 0, marcasLidas_ = 0;
   integracao_host::TInvariantesRazao::TViolacoes violacoes_;
 };
