@@ -24,7 +24,7 @@ void TModelo::Importa(int extrato) {
 
 void TModelo::ImportaArquivos() {
   for (TArquivo& a : Arquivos) {
-    if (!a.Aguardando) continue;
+    if (!a.Aguardando || a.Avisado) continue;
     bool inteiro = true;
     for (size_t i : a.Linhas) {
       TMovimento& m = Movimentos[i];
@@ -35,6 +35,7 @@ void TModelo::ImportaArquivos() {
       inteiro = inteiro && m.Inteiro();
     }
     if (inteiro) a.Aguardando = false;
+    else a.Avisado = true;
   }
 }
 

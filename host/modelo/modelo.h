@@ -40,6 +40,7 @@ struct TArquivo {
   int Id = 0;
   std::vector<size_t> Linhas;
   bool Aguardando = true;   // Dyq lists it until told it is integrated
+  bool Avisado = false;     // a task run left it waiting and told why: later runs leave it out
 };
 
 struct TModelo {
