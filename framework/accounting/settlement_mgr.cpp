@@ -352,7 +352,7 @@ bool TBaixaMGR::GravaPagamentos(TDatabase& db, std::span<const TPagamentoBaixa> 
       Atencao(fmt::format("Baixa não lançada: {} ({})", motivo, p.Descricao));
       return false;
     }
-    bloqueio_->Recusa(p.BloqueioEmp, MensagemRegraNoDia(motivo, p.BloqueioData));
+    bloqueio_->Recusa(p.BloqueioEmp, motivo);
     if (bloqueio_->Inconsistencias() != inconsistencias_)
       Atencao(fmt::format("Baixa não lançada: o período de {} está bloqueado para lançamentos ({}).",
                           DateToStr(p.BloqueioData), p.Descricao));
@@ -376,7 +376,7 @@ bool TBaixaMGR::LivrosAceitam(const TLancamentoBaixa& l) {
   const auto recusa = livros_->Recusa({l.CodEmp, l.Data, l.Debito, l.Credito, 0, 0});
   if (!recusa) return true;
   if (bloqueio_)
-    bloqueio_->Recusa(l.CodEmp, MensagemRegraNoDia(recusa->Mensagem, l.Data));
+    bloqueio_->Recusa(l.CodEmp, recusa->Mensagem);
   if (!bloqueio_ || bloqueio_->Inconsistencias() != inconsistencias_)
     Atencao(fmt::format("Baixa não lançada: {} ({})", recusa->Mensagem, l.Compl));
   return false;
