@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "entryimport/dyq_arquivos_avisados.h"
 #include "entryimport/task_parametros.h"
 #include "entryimport/uImportacaoLancamentoDYQ.h"
 #include "framework/component/resultado_execucao.h"
@@ -77,16 +78,31 @@ void TAutoThreadImportacaoLancamentoDYQ::Execute() {
   for (int i = tela->lvExtratos->Count() - 1; i >= 0; --i) {
     if (i >= tela->lvExtratos->Count()) continue;
     tela->SelecionaLinha(i);
-    ImportaArquivo(*tela, TfrImportacaoLancamentoDYQ::DescricaoArquivo(tela->lvExtratos->Item(i)));
+    ImportaArquivo(*tela, Trim(tela->lvExtratos->Item(i).Caption),
+                   TfrImportacaoLancamentoDYQ::DescricaoArquivo(tela->lvExtratos->Item(i)));
   }
   // Each file told its own end in the log; the run's message tells what all of them did.
   if (contagem_.Importacoes > 1) RegistraMensagemExecucao(MensagemFimImportacao(contagem_));
+  // Files told before and unchanged are no news: a run that had nothing else is a run with nothing to do.
+  if (jaAvisados_ > 0 && !ExistemLancamentosConferidos(marcaLancamentos_)) {
+    RegistraMensagemExecucao(MensagemJaAvisados(jaAvisados_));
+    tela.reset();
+    GravarLogTarvo("Processo finalizado");
+    return;
+  }
   TrataInconsistencias();
   tela.reset();
   GravarLogTarvo("Processo finalizado");
 }
 
-void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoDYQ& tela, const std::string& arquivo) {
+std::string TAutoThreadImportacaoLancamentoDYQ::MensagemJaAvisados(int quantos) {
+  return std::to_string(quantos) +
+         " arquivo(s) do DYQ já avisado(s) como não importado(s) por inteiro: ficam de fora até que mudem "
+         "(importe-os pela tela para tentar de novo).";
+}
+
+void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoDYQ& tela, const std::string& id,
+                                                         const std::string& arquivo) {
   const std::string nome = RemoveCaret(arquivo);
   const long long marca = MarcaConferenciaLancamentos();
   TInconsistencias_VYN* lista = tela.BloqueioLancamento_Padrao_VYN->Inconsistencias();
@@ -104,6 +120,12 @@ void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoD
   }
   if (TDatabase* db = ProcessContext().Database; db && db->InTransaction())
     throw EDatabaseError("A importação do " + nome + " terminou com uma transação aberta.");
+  if (tela.Desfecho == TfrImportacaoLancamentoDYQ::daJaAvisado) {
+    ++jaAvisados_;
+    GravarLogTarvo(nome + ": já avisado em " + tela.AvisadoEm +
+                   " como não importado por inteiro; fica de fora até que o arquivo mude.");
+    return;
+  }
   if (falha.empty()) falha = doArquivo.Falha;
   if (!falha.empty()) doArquivo.Inconsistencias.push_back("não importado: " + falha);
   // Every problem of the file reaches the log once: the lines the import refused, then the run's.
@@ -122,6 +144,7 @@ void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoD
   for (const std::string& inc : doArquivo.Inconsistencias) RegistraInconsistenciaExecucao(nome + ": " + inc);
   if (!doArquivo.Mensagem.empty()) RegistraMensagemExecucao(doArquivo.Mensagem);
   contagem_ += doArquivo.Contagem;
+  LembraAviso(tela, id, doArquivo);
   // A file refused whole (unbalanced, a failed write, a failed search) left no entry row: one
   // inconsistent row stands for it, so the judgement never reads the run as clean or as empty.
   if (tela.Desfecho == TfrImportacaoLancamentoDYQ::daVazio || ExistemLancamentosConferidos(marca))
@@ -133,6 +156,21 @@ void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoD
     GravarLogTarvo(nome + ": nenhum lançamento importado." + (motivo.empty() ? "" : " " + motivo));
     RegistraInconsistenciaExecucao(nome + ": nenhum lançamento importado.");
   }
+}
+
+void TAutoThreadImportacaoLancamentoDYQ::LembraAviso(const TfrImportacaoLancamentoDYQ& tela, const std::string& id,
+                                                      const TResultadoExecucao& doArquivo) {
+  // Only lines the import itself left out make a file that comes back the same: a failure of the run
+  // (a lock, the service) is no judgement of the file, and a file booked whole leaves the list.
+  if (tela.Desfecho != TfrImportacaoLancamentoDYQ::daImportacao || tela.ResumoArquivo.empty() ||
+      doArquivo.Contagem.Importacoes == 0 || doArquivo.Contagem.NaoImportados == 0 || !doArquivo.Falha.empty())
+    return;
+  for (int i = 0; i < tela.lvExtratos->Count(); ++i)
+    if (Trim(tela.lvExtratos->Item(i).Caption) == id) {
+      if (TDatabase* db = ProcessContext().Database)
+        RegistraAvisado(*db, CodEmpresa, id, tela.ResumoArquivo, doArquivo.Contagem.NaoImportados);
+      return;
+    }
 }
 
 void TAutoThreadImportacaoLancamentoDYQ::TrataInconsistencias() {

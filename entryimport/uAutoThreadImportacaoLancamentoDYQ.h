@@ -28,8 +28,12 @@ class TAutoThreadImportacaoLancamentoDYQ : public vyn::TAutoThreadPushPadrao {
 
  private:
   // Runs the selected row's file; whatever becomes of it, the run goes on with the next one.
-  void ImportaArquivo(TfrImportacaoLancamentoDYQ& tela, const std::string& arquivo);
+  void ImportaArquivo(TfrImportacaoLancamentoDYQ& tela, const std::string& id, const std::string& arquivo);
+  // Records a file the import left lines of, so later runs tell it no more until it changes.
+  void LembraAviso(const TfrImportacaoLancamentoDYQ& tela, const std::string& id, const vyn::TResultadoExecucao& doArquivo);
+  static std::string MensagemJaAvisados(int quantos);
   void TrataInconsistencias();
+  int jaAvisados_ = 0;  // files left out as told by an earlier run
   long long marcaLancamentos_ = 0;  // where this run's entry rows begin
   vyn::TContagemImportacao contagem_;  // what the run's files booked and left, together
 };

@@ -171,7 +171,13 @@ TEST_F(DyqTaskTest, TheRunIsJudgedFromTheEntryRowsItWrote) {
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), "Lançamentos importados, foram encontradas inconsistencias");
   EXPECT_EQ(status_, tscInconsistente);
 
-  // The same file again: its good line was booked before, so nothing is told as imported.
+  // The same file again was told: it is left out, and the run has nothing to tell.
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
+  EXPECT_EQ(status_, tscSucesso);
+
+  // Corrected, but still refusing a line: its good line was booked before, so nothing is told as imported.
+  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,8\nL,1,05/01/2024,998,11,7\n"; });
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 2);
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(),

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <string_view>
 
+#include "entryimport/dyq_arquivos_avisados.h"
 #include "framework/accounting/importacao_lanc_txt.h"
 #include "framework/accounting/importacao_lanc_txt_fonte.h"
 #include "framework/ui/dialogs.h"
@@ -295,13 +296,35 @@ std::vector<int> TfrImportacaoLancamentoDYQ::ExecutarProcessoKeys() const {
 
 void TfrImportacaoLancamentoDYQ::Processo() {
   Desfecho = daNenhum;
+  ResumoArquivo.clear();
+  AvisadoEm.clear();
   TListItem* linha = PrimeiraSelecionada();
   if (!linha) return;
   std::string caminho;
   std::string nome;
   if (!BaixaArquivo(*linha, caminho, nome)) return;
+  if (IsUnattended() && JaAvisado(Trim(linha->Caption), caminho)) {
+    std::error_code ec;
+    std::filesystem::remove(caminho, ec);
+    Desfecho = daJaAvisado;
+    return;
+  }
   Desfecho = daImportacao;
   ImportaArquivo(Trim(linha->Caption), caminho, nome);
+}
+
+bool TfrImportacaoLancamentoDYQ::JaAvisado(const std::string& id, const std::string& caminho) {
+  TDatabase* db = ProcessContext().Database;
+  if (!db) return false;
+  try {
+    ResumoArquivo = ResumoArquivoDYQ(caminho);
+    AvisadoEm = integracao::AvisadoEm(*db, static_cast<int>(edCODEMP->Codigo()), id, ResumoArquivo).value_or("");
+  } catch (...) {
+    std::error_code ec;
+    std::filesystem::remove(caminho, ec);
+    throw;
+  }
+  return !AvisadoEm.empty();
 }
 
 bool TfrImportacaoLancamentoDYQ::BaixaArquivo(const TListItem& linha, std::string& caminho, std::string& nome) {
@@ -505,6 +528,7 @@ void TfrImportacaoLancamentoDYQ::MarcarComoImportado() {
   nlohmann::json json;
   VerificarResultado(codigo, resposta, json);
   if (codigo != 200) return;
+  if (TDatabase* db = ProcessContext().Database) EsqueceAvisado(*db, static_cast<int>(edCODEMP->Codigo()), id);
   // Only the file the service marked leaves the list: another selected row was not imported.
   for (int i = 0; i < lvExtratos->Count(); ++i) {
     if (Trim(lvExtratos->Item(i).Caption) != id) continue;

@@ -78,9 +78,14 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   void SelecionaLinha(int index);
 
   // What the last run did with its file: nothing (a failure, or nothing selected), ran its import (a
-  // file booked before included: its lines' accounts tell it) or found it empty (marked without entries).
-  enum TDesfechoArquivo { daNenhum, daImportacao, daVazio };
+  // file booked before included: its lines' accounts tell it), found it empty (marked without entries)
+  // or, unattended, found it as an earlier run told it (not booked whole) and left it out.
+  enum TDesfechoArquivo { daNenhum, daImportacao, daVazio, daJaAvisado };
   TDesfechoArquivo Desfecho = daNenhum;
+  // Of the file the last unattended run downloaded: its content's digest and, when left out, the day
+  // an earlier run told it.
+  std::string ResumoArquivo;
+  std::string AvisadoEm;
   // "Arquivo <code> (<name>) do ^DYQ": how messages name a row's file.
   static std::string DescricaoArquivo(const vyn::TListItem& linha);
 
@@ -107,6 +112,8 @@ class TfrImportacaoLancamentoDYQ : public vyn::TfrProcesso_Empresa_Padrao_VYN, p
   // The steps of a run: the file is searched and downloaded into a work file (false when there is
   // nothing to import), then imported.
   bool BaixaArquivo(const vyn::TListItem& linha, std::string& caminho, std::string& nome);
+  // Whether a run already told the downloaded file, as it is, as not booked whole.
+  bool JaAvisado(const std::string& id, const std::string& caminho);
   // Whether the work file has no record (no entry, participant or refused line).
   bool SemRegistros(const std::string& caminho) const;
   std::string NomeArquivoTemporario() const;

@@ -146,7 +146,8 @@ std::vector<int64_t> TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::IdsPreparacoesDYQ() {
   SetFilter(kFiltroPreparacoesDYQ);
   SetFiltered(true);
   for (First(); !Eof(); Next())
-    if (Int(*this, "BDIDWEB") > 0) ids.push_back(Int(*this, "BDIDWEB"));
+    if (Int(*this, "BDIDWEB") > 0 && !tomadas_.count({Int(*this, "BDCODEMP"), Int(*this, "BDIDWEB")}))
+      ids.push_back(Int(*this, "BDIDWEB"));
   return ids;
 }
 
@@ -168,6 +169,7 @@ int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GravaRegras(TDatabase& db) {
   const std::string sql =
       std::string("insert into ") + kTabela + " (" + Join(nomes, ", ") + ") values (" + Join(marcas, ", ") + ")";
   int n = 0;
+  tomadas_.clear();
   TFilterGuard guarda(*this, TFilterGuard::kAllRows);
   for (First(); !Eof(); Next()) {
     if (Flag(*this, "BDGRAVADA")) continue;
@@ -177,9 +179,28 @@ int TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GravaRegras(TDatabase& db) {
       valores.push_back(f && !f->IsNull() ? f->Value() : Variant());
     }
     db.Execute(sql, valores);
+    if (!GuardaIdDYQ(db)) continue;
     ++n;
   }
   return n;
+}
+
+bool TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR::GuardaIdDYQ(TDatabase& db) {
+  const int64_t id = Int(*this, "BDIDWEB");
+  if (id <= 0 || Int(*this, "BDCHAVELANC") != 0) return true;
+  const int64_t empresa = Int(*this, "BDCODEMP");
+  const int64_t chave = Int(*this, "BDCHAVE");
+  try {
+    db.Execute("insert into TINTEGRACAO_DYQ_PREP_GRAVADA (BDCODEMP, BDIDWEB, BDCHAVE) values (?, ?, ?)",
+               {empresa, id, chave});
+    return true;
+  } catch (const EDatabaseError& e) {
+    // Another workstation stored (or is storing) this rule of Dyq's: it is theirs to store and report.
+    if (!e.IsUniqueViolation() && !e.IsLockConflict()) throw;
+  }
+  db.Execute(std::string("delete from ") + kTabela + " where BDCODEMP = ? and BDCHAVE = ?", {empresa, chave});
+  tomadas_.insert({empresa, id});
+  return false;
 }
 
 namespace {

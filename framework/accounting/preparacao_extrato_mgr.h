@@ -3,6 +3,7 @@
 // VZEL_EMPRESAS_TPRE_EXT_BANCARIO over the rules table, held in memory by the statement review, and
 // the application of a company's rules to statement lines.
 #include <cstdint>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -51,8 +52,9 @@ class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR : public TMgr<TVZEL_EMPRESAS_TPRE_EXT_
   // The Dyq auxiliary data set: the rules to be sent back to Dyq along with the import.
   void CriaDAODYQAux() { dyqAux_ = true; }
   bool TemDAODYQAux() const { return dyqAux_; }
-  // Inserts every row not stored yet into the rules table through db (the caller's transaction);
-  // answers the count.
+  // Inserts every row not stored yet into the rules table through db (the caller's transaction), a
+  // rule of Dyq's under its id's key: one another workstation stored meanwhile is left out, and not
+  // reported by this review. Answers the count written.
   int GravaRegras(TDatabase& db);
 
  private:
@@ -60,6 +62,9 @@ class TVZEL_EMPRESAS_TPRE_EXT_BANCARIOMGR : public TMgr<TVZEL_EMPRESAS_TPRE_EXT_
   bool dyqAux_ = false;
   std::vector<std::pair<int64_t, int64_t>> jaGravadasDYQ_;
   bool Informada(int64_t codEmp, int64_t id);
+  // Keys the current row's Dyq id; false when the id was taken, and the row just inserted is removed.
+  bool GuardaIdDYQ(TDatabase& db);
+  std::set<std::pair<int64_t, int64_t>> tomadas_;  // (company, Dyq id) another workstation stored
 };
 
 // Applies the rules to the lines that are not split rows: a rule of the bank account and account

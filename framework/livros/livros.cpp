@@ -104,6 +104,14 @@ std::string MensagemRegra(int tipo, int codEmp, TDateTime data, const std::strin
   }
 }
 
+std::string MensagemRegraNoDia(const std::string& mensagem, TDateTime data) {
+  const std::string dia = DateToStr(data);
+  if (mensagem.find(dia) != std::string::npos) return mensagem;
+  std::string m = mensagem;
+  while (!m.empty() && (m.back() == '.' || m.back() == ' ')) m.pop_back();
+  return m + ". Data do lançamento: " + dia + ".";
+}
+
 namespace {
 
 // A refusal in the user's words: what was booked of the source, in which entry, when and by whom.

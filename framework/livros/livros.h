@@ -88,6 +88,9 @@ struct TRecusaLivros {
 // company's day; conta/terceiro name what kinds 7 and 8 refused.
 std::string MensagemRegra(int tipo, int codEmp, TDateTime data, const std::string& inicio, const std::string& fim,
                           const std::string& motivo, int conta = 0, int terceiro = 0);
+// A refusal told of one entry: a closing, zeroing or lock names its period, so the entry's own day is
+// added where the text does not name it already.
+std::string MensagemRegraNoDia(const std::string& mensagem, TDateTime data);
 
 // An entry as the rules see it.
 struct TLancamentoLivros {

@@ -71,6 +71,11 @@ TEST_F(LivrosTest, EachRuleRefusesNamingCompanyDateAndRule) {
 
   Db().Execute("update TEMPRESAS_REF set BDULTENC = '2024-03-15' where BDCODEMP = 1");
   EXPECT_EQ(Motivo(Lanc(dia)), "O período da empresa 1 está encerrado até 15/03/2024.");
+  // Told of one entry, a period's rule names the entry's day too, once.
+  EXPECT_EQ(MensagemRegraNoDia(Motivo(Lanc(dia)), dia),
+            "O período da empresa 1 está encerrado até 15/03/2024. Data do lançamento: 10/03/2024.");
+  EXPECT_EQ(MensagemRegraNoDia("A empresa 77 não está cadastrada (10/03/2024).", dia),
+            "A empresa 77 não está cadastrada (10/03/2024).");
   EXPECT_EQ(Motivo(Lanc(EncodeDate(2024, 3, 16))), "");
   Db().Execute("update TEMPRESAS_REF set BDULTENC = null");
 

@@ -28,6 +28,17 @@ void AddSuiteEntryImportSchema(TSchema& s) {
   BDINCONSISTENCIA VARCHAR(4000),
   BDCATEGORIAINCONSISTENCIA SMALLINT,
   CONSTRAINT PK_TINTEGRACAO_ARQ_CLI_INCONS PRIMARY KEY (BDCODEMP, BDORDEM, BDORDEMINCONS)))");
+
+  // Dyq entry files a scheduled run imported without booking them whole, as they were then (BDRESUMO:
+  // 16 hex digits of the FNV-1a of the file downloaded): the run told why, and later runs leave the same
+  // file out until its content changes, instead of failing on it for ever.
+  s.AddTable("TINTEGRACAO_DYQ_ARQ_AVISADO", R"(CREATE TABLE TINTEGRACAO_DYQ_ARQ_AVISADO (
+  BDCODEMP INTEGER NOT NULL,
+  BDIDWEB VARCHAR(40) NOT NULL,
+  BDRESUMO VARCHAR(16) NOT NULL,
+  BDNAOIMPORTADOS INTEGER NOT NULL,
+  BDDATAAVISO TIMESTAMP NOT NULL,
+  CONSTRAINT PK_TINTEGRACAO_DYQ_ARQ_AVISADO PRIMARY KEY (BDCODEMP, BDIDWEB)))");
 }
 
 }  // namespace vyn

@@ -454,7 +454,7 @@ void TUtilImportacao_Padrao_Treeview::Valida(TNodoImportacao& nodo, bool limpaPr
     if (livros_ && erros.empty())
       if (auto recusa = livros_->Recusa({Inteiro(ds, "BDCODEMP"), ds.FieldByName("BDDATA").AsDateTime(), deb, cre,
                                          Inteiro(ds, "BDCODTERCEIROD"), Inteiro(ds, "BDCODTERCEIROC")}))
-        erros.push_back(SemPontoFinal(recusa->Mensagem));
+        erros.push_back(SemPontoFinal(MensagemRegraNoDia(recusa->Mensagem, ds.FieldByName("BDDATA").AsDateTime())));
     const int novo = erros.empty() ? miConsistente : miComErro;
     if (inc != novo) {
       ds.Edit();

@@ -510,6 +510,7 @@ void ReenviaArquivo::apply(TModelo& m) const {
   TArquivo a = m.Arquivos[Arquivo];
   a.Id = m.ProximoArquivo++;
   a.Aguardando = true;
+  a.Avisado = false;
   TMovimento corrigido = m.Movimentos[a.Linhas[Linha]];
   corrigido.Centavos = corrigido.MaiorValor = Centavos;
   corrigido.Lancado = corrigido.Banco = corrigido.AMao = 0;
@@ -552,7 +553,8 @@ void TarefaDyq::run(const TModelo& s0, TSistema& sut) const {
   for (size_t i = 0; i < s1.Arquivos.size(); ++i) {
     if (s1.Arquivos[i].Pasta) continue;
     if (s0.Arquivos[i].Aguardando && !s1.Arquivos[i].Aguardando) esperados.insert(s1.Arquivos[i].Id);
-    resta = resta || s1.Arquivos[i].Aguardando;
+    // A file a run before told of, and left as it was, is no news.
+    resta = resta || (s1.Arquivos[i].Aguardando && !s0.Arquivos[i].Avisado);
   }
   const std::multiset<int> ditos = sut.ArquivosIntegradosNovos();
   std::string falhas;
@@ -564,7 +566,7 @@ void TarefaDyq::run(const TModelo& s0, TSistema& sut) const {
     };
     falhas += "Dyq ouviu \"integrado\" dos arquivos" + lista(ditos) + "; devia ouvir dos arquivos" + lista(esperados) + "\n";
   }
-  // The run's outcome tells the truth: success only when every file is booked whole.
+  // The run's outcome tells the truth: success only when every file it visited is booked whole.
   if ((status == 1) == resta)
     falhas += fmt::format("a tarefa terminou com o status {} ({}) e {} arquivo esperando\n", status, mensagem,
                           resta ? "ainda há" : "não há");

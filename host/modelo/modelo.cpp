@@ -58,7 +58,7 @@ void TModelo::Baixa(size_t movimento, size_t parcela) {
 
 void TModelo::ImportaArquivos() {
   for (TArquivo& a : Arquivos) {
-    if (!a.Aguardando || a.Pasta) continue;
+    if (!a.Aguardando || a.Pasta || a.Avisado) continue;
     bool inteiro = true;
     for (size_t i : a.Linhas) {
       TMovimento& m = Movimentos[i];
@@ -66,6 +66,7 @@ void TModelo::ImportaArquivos() {
       inteiro = inteiro && m.Inteiro();
     }
     if (inteiro) a.Aguardando = false;
+    else a.Avisado = true;
   }
 }
 

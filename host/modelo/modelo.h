@@ -61,6 +61,7 @@ struct TArquivo {
   std::vector<size_t> Linhas;
   bool Aguardando = true;   // Dyq lists it until told it is integrated
   bool Pasta = false;       // dropped in the client folder instead (the folder task books it)
+  bool Avisado = false;     // a task run left it waiting and told why: later runs leave it out
 };
 
 struct TModelo {
