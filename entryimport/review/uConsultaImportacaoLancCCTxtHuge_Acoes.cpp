@@ -368,6 +368,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::CompletaParametrosBaixa(TListaObj& list
 
 void TfrConsultaImportacaoLancCCTxtHuge::MarcaDesvinculada(TDAOFactory& linha) {
   DAOSetValue(linha, "BDVINC_BAIXA", Variant(std::string("FALSE")), 8);
+  // The fine, interest and discount came with the links: the line is whole again.
+  if (TLancamentoMGR* lanc = LancamentosMGR(); lanc && lanc->TemMultiLancamentosDAO())
+    RemovePartesLinha(*lanc->getMultiLancamentosDAO(), Inteiro(linha, "BDCODEMP"), Inteiro(linha, "BDCHAVE"));
 }
 
 // ---------------------------------------------------------------------------------------------------
