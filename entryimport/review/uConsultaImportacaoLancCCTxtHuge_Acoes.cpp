@@ -26,6 +26,11 @@ namespace integracao {
 
 using namespace vyn;
 
+namespace {
+// The part of a line's multiple entries that takes the line's settlement links.
+constexpr int kTipoPrincipal = 1;
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------------
 // Import
 
@@ -127,6 +132,48 @@ void TfrConsultaImportacaoLancCCTxtHuge::PostaBaixas() {
   // The staged marks the engine sets are in the work table, undone with the run's transaction.
   if (FProcessoBaixas)
     if (TLancamentoMGR* lanc = LancamentosMGR()) FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, FInconsistenciaIni, lanc);
+  ReuneLinhasDivididas();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::ReuneLinhasDivididas() {
+  TLancamentoMGR* lanc = LancamentosMGR();
+  if (!lanc || FDivididas.empty()) return;
+  TDatabase& db = lanc->Database();
+  const std::string tabela = TabelaSessao();
+  const int sessao = Sessao();
+  for (const auto& [chave, principal] : FDivididas) {
+    if (principal.Tipo != kTipoPrincipal) continue;
+    const TQueryResult r = db.QueryAll("select BDINCONSISTENTE, BDCONCD, BDCONCC from " + tabela +
+                                           " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
+                                       {sessao, principal.Empresa, V(chave)});
+    if (r.Rows.empty()) continue;
+    // The principal's outcome is the source's: settled, it is booked whole (its parts with it); warned,
+    // it stays in the review with its links, none of it booked as a plain entry.
+    db.Execute("update " + tabela +
+                   " set BDINCONSISTENTE = ?, BDCONCD = ?, BDCONCC = ? where BDSESSAO = ? and BDCODEMP = ? and "
+                   "BDCHAVE = ?",
+               {r.Value(0, "BDINCONSISTENTE"), r.Value(0, "BDCONCD"), r.Value(0, "BDCONCC"), sessao, principal.Empresa,
+                principal.Fonte});
+    for (const auto& [parte, dividida] : FDivididas)
+      if (dividida.Fonte == principal.Fonte && dividida.Empresa == principal.Empresa &&
+          dividida.Tipo >= kTipoPrincipal && dividida.Tipo <= tbaJuros)
+        db.Execute("delete from " + tabela + " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
+                   {sessao, principal.Empresa, V(parte)});
+  }
+  lanc->CommandText(lanc->GetCommandText(), ctOpen, lanc->GetCommandParams());
+}
+
+std::map<int64_t, std::vector<TParteFonte>> TfrConsultaImportacaoLancCCTxtHuge::BaixasDasFontes(
+    std::map<int64_t, std::vector<TParteFonte>> porLinha) const {
+  for (const auto& [chave, dividida] : FDivididas) {
+    auto it = porLinha.find(chave);
+    if (it == porLinha.end()) continue;
+    std::vector<TParteFonte> partes = std::move(it->second);
+    porLinha.erase(it);
+    auto& daFonte = porLinha[dividida.Fonte];
+    daFonte.insert(daFonte.end(), partes.begin(), partes.end());
+  }
+  return porLinha;
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::DerivaSelecaoBaixa() {
@@ -156,6 +203,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
   if (!d) return;
   // Every press builds the additional parts afresh: a second press must not post them twice.
   if (FBaixasAdicionaisDoVinculo) FBaixasAdicionaisDoVinculo->clear();
+  FDivididas.clear();
   TClientDataSet* m = d->getMultiLancamentosDAO();
   TDataSource* mestre = m->MasterSource();
   const std::string camposMestre = m->MasterFields();
@@ -237,6 +285,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
           d->FieldByName("BDMULTLANC").SetValue(V(1));
           d->FieldByName("BDINCONSISTENTE").SetValue(V(miConsistente));
           d->Post();
+          FDivididas[k] = {empresa, origem, tipo};
           MontaBaixasAdicionaisDoVinculo(*c, *d, k, origem);
         }
         status->setPrimaryStatusProgress(++pos);
@@ -329,6 +378,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::DeleteMultiplosLancamentos() {
       l->Next();
     }
   }
+  FDivididas.clear();
   auto sql = std::make_unique<TSQLMGR>();
   sql->CommandText(
       "DELETE FROM " + TabelaSessao() + " WHERE BDSESSAO = ? AND (BDCHAVEOWNER IS NOT NULL)", ctExecute, {sessao});
