@@ -170,6 +170,9 @@ std::map<int64_t, std::vector<TParteFonte>> TfrConsultaImportacaoLancCCTxtHuge::
     if (it == porLinha.end()) continue;
     std::vector<TParteFonte> partes = std::move(it->second);
     porLinha.erase(it);
+    // A discount granted beside the principal (counted against it) moved none of the line's money: the
+    // principal took the whole line less its fine and interest, which their own entries booked.
+    std::erase_if(partes, [](const TParteFonte& p) { return p.Valor < Currency(); });
     auto& daFonte = porLinha[dividida.Fonte];
     daFonte.insert(daFonte.end(), partes.begin(), partes.end());
   }
