@@ -29,6 +29,34 @@ using namespace vyn;
 namespace {
 // The part of a line's multiple entries that takes the line's settlement links.
 constexpr int kTipoPrincipal = 1;
+
+// A part of a source line (parte, on its line fonte) appended to d as a line of its own with key chave.
+void AcrescentaLinhaDividida(const TClientDataSet& parte, const TClientDataSet& fonte, TClientDataSet& d, int chave) {
+  d.Append();
+  for (int i = 0; i < parte.FieldCount(); ++i) {
+    const std::string n = UpperCase(parte.Fields(i).FieldName());
+    if (n == "BDCHAVELANC" || n == "BDTIPOMULTLANC" || n == "BDVINC_BAIDESC" || n == "BDVINC_BAIXA" || n == "BDSESSAO")
+      continue;
+    if (TField* f = d.FindField(n)) f->SetValue(parte.Fields(i).Value());
+  }
+  const int tipo = Inteiro(parte, "BDTIPOMULTLANC");
+  const std::string vinculo = UpperCase(Trim(parte.FieldByName("BDVINC_BAIXA").AsString()));
+  const bool vincParte = vinculo == "T" || vinculo == "TRUE";
+  const bool vincOrigem = !fonte.FieldByName("BDVINC_BAIXA").IsNull() && fonte.FieldByName("BDVINC_BAIXA").AsBoolean();
+  d.FieldByName("BDVINC_BAIXA").SetValue(
+      Variant(std::string(vincParte || (vincOrigem && tipo >= 1 && tipo <= 4) ? "TRUE" : "FALSE")));
+  for (const char* campo : {"BDSESSAO", "BDCODPLAPADRAO", "BDTIPOLAN", "BDCODUSU"})
+    if (TField* f = d.FindField(campo)) f->SetValue(fonte.FieldByName(campo).Value());
+  for (const char* campo : {"BDCONCD", "BDCONCC", "BDPENDENTED", "BDPENDENTEC", "BDVINC_BAIXA_MULT"})
+    if (TField* f = d.FindField(campo)) f->SetValue(Variant(std::string("FALSE")));
+  d.FieldByName("BDCHAVEOWNER").SetValue(V(Inteiro(parte, "BDCHAVE")));
+  d.FieldByName("BDSEQDAO").SetValue(parte.FieldByName("BDCHAVELANC").Value());
+  d.FieldByName("BDCHAVE").SetValue(V(chave));
+  d.FieldByName("BDMULTLANC").SetValue(V(1));
+  d.FieldByName("BDINCONSISTENTE").SetValue(V(miConsistente));
+  d.Post();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -264,31 +292,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
         const int empresa = Inteiro(*m, "BDCODEMP");
         const int origem = Inteiro(*m, "BDCHAVE");
         if (q->FindKey({V(empresa), V(origem)})) {
-          d->Append();
-          for (int i = 0; i < m->FieldCount(); ++i) {
-            const std::string n = UpperCase(m->Fields(i).FieldName());
-            if (n == "BDCHAVELANC" || n == "BDTIPOMULTLANC" || n == "BDVINC_BAIDESC" || n == "BDVINC_BAIXA" ||
-                n == "BDSESSAO")
-              continue;
-            if (TField* f = d->FindField(n)) f->SetValue(m->Fields(i).Value());
-          }
-          const int tipo = Inteiro(*m, "BDTIPOMULTLANC");
-          const bool vincParte = UpperCase(Trim(m->FieldByName("BDVINC_BAIXA").AsString())) == "T" ||
-                                 UpperCase(Trim(m->FieldByName("BDVINC_BAIXA").AsString())) == "TRUE";
-          const bool vincOrigem = !q->FieldByName("BDVINC_BAIXA").IsNull() && q->FieldByName("BDVINC_BAIXA").AsBoolean();
-          d->FieldByName("BDVINC_BAIXA").SetValue(
-              Variant(std::string(vincParte || (vincOrigem && tipo >= 1 && tipo <= 4) ? "TRUE" : "FALSE")));
-          for (const char* campo : {"BDSESSAO", "BDCODPLAPADRAO", "BDTIPOLAN", "BDCODUSU"})
-            if (TField* f = d->FindField(campo)) f->SetValue(q->FieldByName(campo).Value());
-          for (const char* campo : {"BDCONCD", "BDCONCC", "BDPENDENTED", "BDPENDENTEC", "BDVINC_BAIXA_MULT"})
-            if (TField* f = d->FindField(campo)) f->SetValue(Variant(std::string("FALSE")));
-          d->FieldByName("BDCHAVEOWNER").SetValue(V(origem));
-          d->FieldByName("BDSEQDAO").SetValue(m->FieldByName("BDCHAVELANC").Value());
-          d->FieldByName("BDCHAVE").SetValue(V(++k));
-          d->FieldByName("BDMULTLANC").SetValue(V(1));
-          d->FieldByName("BDINCONSISTENTE").SetValue(V(miConsistente));
-          d->Post();
-          FDivididas[k] = {empresa, origem, tipo};
+          AcrescentaLinhaDividida(*m, *q, *d, ++k);
+          FDivididas[k] = {empresa, origem, Inteiro(*m, "BDTIPOMULTLANC")};
           MontaBaixasAdicionaisDoVinculo(*c, *d, k, origem);
         }
         status->setPrimaryStatusProgress(++pos);
