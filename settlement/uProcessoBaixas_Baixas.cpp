@@ -100,6 +100,12 @@ class TProcessoBaixas::TExecucaoBaixas {
   mutable std::vector<std::pair<const char*, const TField*>> camposLink_;
   mutable std::optional<const TField*> carimbo_;   // the link's stamp, where its data set has one
   int64_t Entrada() const { return dao_->FieldByName("BDCHAVE").AsInteger(); }
+  // The line as the user knows it: a staged line split from another (its principal or a part) is that
+  // source line's.
+  int64_t LinhaAvisada() const {
+    const TField* dono = dao_->FindField("BDCHAVEOWNER");
+    return dono && !dono->IsNull() && dono->AsInteger() > 0 ? dono->AsInteger() : Entrada();
+  }
   TDateTime DataEntrada() const { return dao_->FieldByName("BDDATA").AsDateTime(); }
   // The company's online plan for the month the company edit holds (read again when the month changes).
   int Plano() const {
@@ -611,7 +617,7 @@ void TProcessoBaixas::TExecucaoBaixas::TrataLink(int64_t entrada, int64_t proxim
     if (recibo_ && avisadas_.insert(entrada).second)
       Atencao(fmt::format("Lançamento {}: o vínculo do comprovante não foi baixado porque o lançamento já foi "
                           "baixado pelo seu outro vínculo.",
-                          Entrada()));
+                          LinhaAvisada()));
     return;
   }
   if (auto r = recusadas_.find(entrada); r != recusadas_.end()) {
@@ -840,7 +846,7 @@ bool TProcessoBaixas::TExecucaoBaixas::CabeNoLancamento() {
         for (const std::string& d : it->second.Descricoes) usados += (usados.empty() ? "" : ", ") + d;
   Atencao(fmt::format("Lançamento {}: baixa não lançada: o vínculo com {} excede o valor {} do lançamento, já todo "
                       "baixado ({}).",
-                      Entrada(), DescricaoVinculo(), dao_->FieldByName("BDVALOR").AsCurrency().ToBR(2), usados));
+                      LinhaAvisada(), DescricaoVinculo(), dao_->FieldByName("BDVALOR").AsCurrency().ToBR(2), usados));
   return false;
 }
 
@@ -861,13 +867,20 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereRestante() {
     if (comRecibo_->count(Entrada())) return;
   }
   if (MarcaDaLinha() != miForaDaImportacao) return;
-  const Currency valor = dao_->FieldByName("BDVALOR").AsCurrency();
+  Currency valor = dao_->FieldByName("BDVALOR").AsCurrency();
   const Currency resto = recibo_ ? RestoComPartes() : Restante();
   if (resto <= Currency() || resto == valor) return;
   MarcaRestante();
+  // A split principal's rest is its source line's, whose value holds the fine and interest beside it.
+  if (LinhaAvisada() != Entrada() && ModoArquivoGrande(dao_)) {
+    const Variant fonte = dao_->Database().QueryValue(
+        "select BDVALOR from " + TabelaTrabalho(*dao_) + " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
+        {dao_->Sessao(), V(dao_->FieldByName("BDCODEMP").AsInteger()), V(LinhaAvisada())});
+    if (!fonte.IsNull()) valor = fonte.AsCurrency();
+  }
   Atencao(fmt::format("Lançamento {}: as baixas somam {} do valor {}; restam {} sem lançamento, que deve ser lançado "
                       "à parte.",
-                      Entrada(), (valor - resto).ToBR(2), valor.ToBR(2), resto.ToBR(2)));
+                      LinhaAvisada(), (valor - resto).ToBR(2), valor.ToBR(2), resto.ToBR(2)));
   pb_.IniciaContagemErros(inc_);   // this warning is this line's, not the next one's
 }
 
@@ -974,7 +987,7 @@ void TProcessoBaixas::TExecucaoBaixas::pTrocaReferencia() {
                                          {conta}, *c, recibo_);
   if (chave == 0) {
     Atencao(fmt::format("Conta {} à {} não configurada no plano {} para o lançamento {} de data {}", conta,
-                        debito ? "débito" : "crédito", Plano(), Entrada(), DateToStr(DataEntrada())));
+                        debito ? "débito" : "crédito", Plano(), LinhaAvisada(), DateToStr(DataEntrada())));
     pb_.SetaNaoImporta(dao_, inc_);
   }
   pb_.FChaveConfOnline = chave;
@@ -1002,8 +1015,7 @@ void TProcessoBaixas::TExecucaoBaixas::pTrocaReferenciaAdicionais(const TBaixaAd
                                : ConsultaConfiguracao(" and ref.BDCONTACREDPGTO = ? and REF.BDCONTADEBPGTO = ?",
                                                       {parte.ContaCredito, debito}, c, true);
   if (chave == 0) {
-    TField* dono = dao_->FindField("BDCHAVEOWNER");
-    const int64_t lanc = dono && !dono->IsNull() ? dono->AsInteger() : Entrada();
+    const int64_t lanc = LinhaAvisada();
     const std::string data = DateToStr(DataEntrada());
     if (peloDebito)
       Atencao(fmt::format("Lançamento {}: As contas {} (débito) e {} (crédito) não estão configuradas no plano {}, "
@@ -1045,7 +1057,7 @@ bool TProcessoBaixas::TExecucaoBaixas::VinculoConhecido() {
   const bool conhecido = recibo_ ? tipo != tbvParcela || (livro >= 0 && livro <= 3)
                                  : (tipo == tbvGuia || tipo == tbvCalculo || (tipo == tbvParcela && livro >= 0 && livro <= 3));
   if (conhecido) return true;
-  Atencao(fmt::format("Lançamento {}: baixa não lançada: vínculo de tipo {} (livro {}) desconhecido.", Entrada(), tipo,
+  Atencao(fmt::format("Lançamento {}: baixa não lançada: vínculo de tipo {} (livro {}) desconhecido.", LinhaAvisada(), tipo,
                       livro));
   pb_.SetaNaoImporta(dao_, inc_);
   return false;
@@ -1092,7 +1104,7 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaGuia() {
   if (Registrado(tbpPrincipal)) {
     // Posted by an earlier run of this session.
   } else if (!achou) {
-    Atencao(fmt::format("Lançamento {}: a guia de imposto {} vinculada não foi encontrada.", Entrada(), id));
+    Atencao(fmt::format("Lançamento {}: a guia de imposto {} vinculada não foi encontrada.", LinhaAvisada(), id));
   } else if (lancadas_.insert(fmt::format("G|{}|{}", id, Link("BDCHAVE"))).second && CabeNoLancamento()) {
     guias_->LancaBaixaImpostoAtual("", nullptr, nullptr);
     ContaUso(guias_->ValorLancado());
@@ -1117,7 +1129,7 @@ void TProcessoBaixas::TExecucaoBaixas::BaixaCalculo() {
   } else if (Registrado(tbpPrincipal)) {
     // Posted by an earlier run of this session.
   } else if (!achou) {
-    Atencao(fmt::format("Lançamento {}: o cálculo {} (tipo {}, ordem {}) vinculado não foi encontrado.", Entrada(),
+    Atencao(fmt::format("Lançamento {}: o cálculo {} (tipo {}, ordem {}) vinculado não foi encontrado.", LinhaAvisada(),
                         Link("BDBAIXA_ID"), tipo, Link("BDORDEM")));
   } else if (CabeNoLancamento()) {
     calculos_->SetTIPOCALC(static_cast<int>(tipo));
@@ -1196,17 +1208,17 @@ TProcessoBaixas::TExecucaoBaixas::TParcela TProcessoBaixas::TExecucaoBaixas::Loc
 void TProcessoBaixas::TExecucaoBaixas::AvisaParcela(TParcela p, const TMovParPgtoMGR& m) {
   switch (p) {
     case TParcela::NaoEncontrada:
-      Atencao(fmt::format("Lançamento {}: a parcela {} do documento {} vinculada não foi encontrada.", Entrada(),
+      Atencao(fmt::format("Lançamento {}: a parcela {} do documento {} vinculada não foi encontrada.", LinhaAvisada(),
                           Link("BDORDEM"), Link("BDBAIXA_ID")));
       break;
     case TParcela::SemValorContabil:
-      Atencao("Lançamento " + std::to_string(Entrada()) + ": A nota " + m.FieldByName("BDNUMDOCINI").AsString() +
+      Atencao("Lançamento " + std::to_string(LinhaAvisada()) + ": A nota " + m.FieldByName("BDNUMDOCINI").AsString() +
               " vinculada não possui valor contábil. Verifique o respectivo lançamento" +
               " no módulo fiscal para prosseguir.");
       break;
     case TParcela::Menor:
       Atencao(fmt::format("Lançamento {}: o valor vinculado {} é maior que o valor {} da parcela {} do documento {}.",
-                          Entrada(), LinkValor("BDVALOR").ToBR(2), m.FieldByName("BDVALORPAR").AsCurrency().ToBR(2),
+                          LinhaAvisada(), LinkValor("BDVALOR").ToBR(2), m.FieldByName("BDVALORPAR").AsCurrency().ToBR(2),
                           Link("BDORDEM"), m.FieldByName("BDNUMDOCINI").AsString()));
       break;
     default:

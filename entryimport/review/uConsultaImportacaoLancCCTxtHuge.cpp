@@ -84,6 +84,10 @@ bool TfrConsultaImportacaoLancCCTxtHuge::InheritsFrom(const std::string& class_n
 void TfrConsultaImportacaoLancCCTxtHuge::FormCreate() {
   SetTipoGrid(1);
   TfrConsultaImportacaoLancCCTxt::FormCreate();
+  // A split line's settlement was booked of its source line.
+  ArquivoFonte.Baixas = [this, linhas = std::move(ArquivoFonte.Baixas)] {
+    return BaixasDasFontes(linhas ? linhas() : std::map<int64_t, std::vector<TParteFonte>>());
+  };
   grGrid->OnCellClick = [this](TComponent*, const std::string& campo) { grGridCellClickHuge(campo); };
   grGrid->OnMouseDown = [this](TComponent*, bool direito) { grGridMouseDown(direito); };
   SetRetirarFiltroExitGrid(false);

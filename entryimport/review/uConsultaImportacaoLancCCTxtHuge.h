@@ -225,6 +225,14 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   void GravaObservacoes(const std::vector<std::string>& script);
   void MontaBaixasAdicionaisDoVinculo(vyn::TClientDataSet& multi, vyn::TDAOFactory& lancamentos, int novaChave,
                                       int chaveOwner);
+  // After the settlements, inside the run's write: a source line split into a settled principal and its
+  // additional parts is booked by that settlement alone. The source takes its principal's outcome (the
+  // import then records it, counts it and takes it out, once) and the principal and parts leave the session.
+  void ReuneLinhasDivididas();
+  // The run's settlement entries by line, with those of a split line's principal and parts given to
+  // the source line they came from.
+  std::map<int64_t, std::vector<vyn::TParteFonte>> BaixasDasFontes(
+      std::map<int64_t, std::vector<vyn::TParteFonte>> porLinha) const;
 
   int FBmp = -1, FBMPMoeda = -1, FBMPMoedaYellow = -1;
   TIconsLancamentoIndex FBMPIndex;
@@ -235,6 +243,13 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   std::vector<vyn::TInconsistenciaItem> FInconsistenciasAbertura;
   std::string FComplemento;
   std::unique_ptr<vyn::TBaixasAdicionaisDoVinculo> FBaixasAdicionaisDoVinculo;
+  // The lines SetMultiplosLancamentos made, by key (unique in the session), until they are removed.
+  struct TLinhaDividida {
+    int Empresa = 0;
+    int Fonte = 0;   // the source line's key
+    int Tipo = 0;    // the part's kind (BDTIPOMULTLANC)
+  };
+  std::map<int64_t, TLinhaDividida> FDivididas;
   std::string FUltimoSel;
   int FCountSel = 0;
   vyn::TContasPlanosMGR* FDAOContasPlanos = nullptr;

@@ -26,6 +26,39 @@ namespace integracao {
 
 using namespace vyn;
 
+namespace {
+// The part of a line's multiple entries that takes the line's settlement links.
+constexpr int kTipoPrincipal = 1;
+
+// A part of a source line (parte, on its line fonte) appended to d as a line of its own with key chave.
+void AcrescentaLinhaDividida(const TClientDataSet& parte, const TClientDataSet& fonte, TClientDataSet& d, int chave) {
+  d.Append();
+  for (int i = 0; i < parte.FieldCount(); ++i) {
+    const std::string n = UpperCase(parte.Fields(i).FieldName());
+    if (n == "BDCHAVELANC" || n == "BDTIPOMULTLANC" || n == "BDVINC_BAIDESC" || n == "BDVINC_BAIXA" || n == "BDSESSAO")
+      continue;
+    if (TField* f = d.FindField(n)) f->SetValue(parte.Fields(i).Value());
+  }
+  const int tipo = Inteiro(parte, "BDTIPOMULTLANC");
+  const std::string vinculo = UpperCase(Trim(parte.FieldByName("BDVINC_BAIXA").AsString()));
+  const bool vincParte = vinculo == "T" || vinculo == "TRUE";
+  const bool vincOrigem = !fonte.FieldByName("BDVINC_BAIXA").IsNull() && fonte.FieldByName("BDVINC_BAIXA").AsBoolean();
+  d.FieldByName("BDVINC_BAIXA").SetValue(
+      Variant(std::string(vincParte || (vincOrigem && tipo >= 1 && tipo <= 4) ? "TRUE" : "FALSE")));
+  for (const char* campo : {"BDSESSAO", "BDCODPLAPADRAO", "BDTIPOLAN", "BDCODUSU"})
+    if (TField* f = d.FindField(campo)) f->SetValue(fonte.FieldByName(campo).Value());
+  for (const char* campo : {"BDCONCD", "BDCONCC", "BDPENDENTED", "BDPENDENTEC", "BDVINC_BAIXA_MULT"})
+    if (TField* f = d.FindField(campo)) f->SetValue(Variant(std::string("FALSE")));
+  d.FieldByName("BDCHAVEOWNER").SetValue(V(Inteiro(parte, "BDCHAVE")));
+  d.FieldByName("BDSEQDAO").SetValue(parte.FieldByName("BDCHAVELANC").Value());
+  d.FieldByName("BDCHAVE").SetValue(V(chave));
+  d.FieldByName("BDMULTLANC").SetValue(V(1));
+  d.FieldByName("BDINCONSISTENTE").SetValue(V(miConsistente));
+  d.Post();
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------------
 // Import
 
@@ -127,6 +160,51 @@ void TfrConsultaImportacaoLancCCTxtHuge::PostaBaixas() {
   // The staged marks the engine sets are in the work table, undone with the run's transaction.
   if (FProcessoBaixas)
     if (TLancamentoMGR* lanc = LancamentosMGR()) FProcessoBaixas->GetVinculoBaixa(this, FCodEmp, FInconsistenciaIni, lanc);
+  ReuneLinhasDivididas();
+}
+
+void TfrConsultaImportacaoLancCCTxtHuge::ReuneLinhasDivididas() {
+  TLancamentoMGR* lanc = LancamentosMGR();
+  if (!lanc || FDivididas.empty()) return;
+  TDatabase& db = lanc->Database();
+  const std::string tabela = TabelaSessao();
+  const int sessao = Sessao();
+  for (const auto& [chave, principal] : FDivididas) {
+    if (principal.Tipo != kTipoPrincipal) continue;
+    const TQueryResult r = db.QueryAll("select BDINCONSISTENTE, BDCONCD, BDCONCC from " + tabela +
+                                           " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
+                                       {sessao, principal.Empresa, V(chave)});
+    if (r.Rows.empty()) continue;
+    // The principal's outcome is the source's: settled, it is booked whole (its parts with it); warned,
+    // it stays in the review with its links, none of it booked as a plain entry.
+    db.Execute("update " + tabela +
+                   " set BDINCONSISTENTE = ?, BDCONCD = ?, BDCONCC = ? where BDSESSAO = ? and BDCODEMP = ? and "
+                   "BDCHAVE = ?",
+               {r.Value(0, "BDINCONSISTENTE"), r.Value(0, "BDCONCD"), r.Value(0, "BDCONCC"), sessao, principal.Empresa,
+                principal.Fonte});
+    for (const auto& [parte, dividida] : FDivididas)
+      if (dividida.Fonte == principal.Fonte && dividida.Empresa == principal.Empresa &&
+          dividida.Tipo >= kTipoPrincipal && dividida.Tipo <= tbaJuros)
+        db.Execute("delete from " + tabela + " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
+                   {sessao, principal.Empresa, V(parte)});
+  }
+  lanc->CommandText(lanc->GetCommandText(), ctOpen, lanc->GetCommandParams());
+}
+
+std::map<int64_t, std::vector<TParteFonte>> TfrConsultaImportacaoLancCCTxtHuge::BaixasDasFontes(
+    std::map<int64_t, std::vector<TParteFonte>> porLinha) const {
+  for (const auto& [chave, dividida] : FDivididas) {
+    auto it = porLinha.find(chave);
+    if (it == porLinha.end()) continue;
+    std::vector<TParteFonte> partes = std::move(it->second);
+    porLinha.erase(it);
+    // A discount granted beside the principal (counted against it) moved none of the line's money: the
+    // principal took the whole line less its fine and interest, which their own entries booked.
+    std::erase_if(partes, [](const TParteFonte& p) { return p.Valor < Currency(); });
+    auto& daFonte = porLinha[dividida.Fonte];
+    daFonte.insert(daFonte.end(), partes.begin(), partes.end());
+  }
+  return porLinha;
 }
 
 void TfrConsultaImportacaoLancCCTxtHuge::DerivaSelecaoBaixa() {
@@ -156,6 +234,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
   if (!d) return;
   // Every press builds the additional parts afresh: a second press must not post them twice.
   if (FBaixasAdicionaisDoVinculo) FBaixasAdicionaisDoVinculo->clear();
+  FDivididas.clear();
   TClientDataSet* m = d->getMultiLancamentosDAO();
   TDataSource* mestre = m->MasterSource();
   const std::string camposMestre = m->MasterFields();
@@ -213,30 +292,8 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
         const int empresa = Inteiro(*m, "BDCODEMP");
         const int origem = Inteiro(*m, "BDCHAVE");
         if (q->FindKey({V(empresa), V(origem)})) {
-          d->Append();
-          for (int i = 0; i < m->FieldCount(); ++i) {
-            const std::string n = UpperCase(m->Fields(i).FieldName());
-            if (n == "BDCHAVELANC" || n == "BDTIPOMULTLANC" || n == "BDVINC_BAIDESC" || n == "BDVINC_BAIXA" ||
-                n == "BDSESSAO")
-              continue;
-            if (TField* f = d->FindField(n)) f->SetValue(m->Fields(i).Value());
-          }
-          const int tipo = Inteiro(*m, "BDTIPOMULTLANC");
-          const bool vincParte = UpperCase(Trim(m->FieldByName("BDVINC_BAIXA").AsString())) == "T" ||
-                                 UpperCase(Trim(m->FieldByName("BDVINC_BAIXA").AsString())) == "TRUE";
-          const bool vincOrigem = !q->FieldByName("BDVINC_BAIXA").IsNull() && q->FieldByName("BDVINC_BAIXA").AsBoolean();
-          d->FieldByName("BDVINC_BAIXA").SetValue(
-              Variant(std::string(vincParte || (vincOrigem && tipo >= 1 && tipo <= 4) ? "TRUE" : "FALSE")));
-          for (const char* campo : {"BDSESSAO", "BDCODPLAPADRAO", "BDTIPOLAN", "BDCODUSU"})
-            if (TField* f = d->FindField(campo)) f->SetValue(q->FieldByName(campo).Value());
-          for (const char* campo : {"BDCONCD", "BDCONCC", "BDPENDENTED", "BDPENDENTEC", "BDVINC_BAIXA_MULT"})
-            if (TField* f = d->FindField(campo)) f->SetValue(Variant(std::string("FALSE")));
-          d->FieldByName("BDCHAVEOWNER").SetValue(V(origem));
-          d->FieldByName("BDSEQDAO").SetValue(m->FieldByName("BDCHAVELANC").Value());
-          d->FieldByName("BDCHAVE").SetValue(V(++k));
-          d->FieldByName("BDMULTLANC").SetValue(V(1));
-          d->FieldByName("BDINCONSISTENTE").SetValue(V(miConsistente));
-          d->Post();
+          AcrescentaLinhaDividida(*m, *q, *d, ++k);
+          FDivididas[k] = {empresa, origem, Inteiro(*m, "BDTIPOMULTLANC")};
           MontaBaixasAdicionaisDoVinculo(*c, *d, k, origem);
         }
         status->setPrimaryStatusProgress(++pos);
@@ -329,6 +386,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::DeleteMultiplosLancamentos() {
       l->Next();
     }
   }
+  FDivididas.clear();
   auto sql = std::make_unique<TSQLMGR>();
   sql->CommandText(
       "DELETE FROM " + TabelaSessao() + " WHERE BDSESSAO = ? AND (BDCHAVEOWNER IS NOT NULL)", ctExecute, {sessao});
@@ -368,6 +426,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::CompletaParametrosBaixa(TListaObj& list
 
 void TfrConsultaImportacaoLancCCTxtHuge::MarcaDesvinculada(TDAOFactory& linha) {
   DAOSetValue(linha, "BDVINC_BAIXA", Variant(std::string("FALSE")), 8);
+  // The fine, interest and discount came with the links: the line is whole again.
+  if (TLancamentoMGR* lanc = LancamentosMGR(); lanc && lanc->TemMultiLancamentosDAO())
+    RemovePartesLinha(*lanc->getMultiLancamentosDAO(), Inteiro(linha, "BDCODEMP"), Inteiro(linha, "BDCHAVE"));
 }
 
 // ---------------------------------------------------------------------------------------------------

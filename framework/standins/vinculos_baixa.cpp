@@ -38,6 +38,9 @@ TfrVinculoBaixaSubstituto::TfrVinculoBaixaSubstituto(TComponent* owner, std::str
       grObrigacoes(Controle<TDBGrid_Padrao_VYN>("grObrigacoes")),
       edChave(Controle<TEdit_String_Padrao>("edChave")),
       edOrdem(Controle<TEdit_String_Padrao>("edOrdem")),
+      edMulta(Controle<TEdit_String_Padrao>("edMulta")),
+      edJuros(Controle<TEdit_String_Padrao>("edJuros")),
+      edDesconto(Controle<TEdit_String_Padrao>("edDesconto")),
       FTipoBaixa(tipoBaixa),
       FObrigacoes(Create<TDAOFactory>()),
       FFonte(Create<TDataSource>()) {
@@ -52,8 +55,17 @@ void TfrVinculoBaixaSubstituto::SetListaObj(const TListaObj& lista) {
   FVinculos = lista.Get<TClientDataSet>(pvbVinculos);
   FMultiLanc = lista.Count() > pvbLinhasDoMultiLanc && lista.IsNil(pvbMultiLanc) &&
                !lista.IsNil(pvbLinhasDoMultiLanc);
+  // Only the staged review splits a line's multiple entries at its import; elsewhere parts would be
+  // written where nothing posts them.
+  auto* lanc = dynamic_cast<TLancamentoMGR*>(FOrigem);
+  FPartesEm = !FMultiLanc && lanc && ModoArquivoGrande(lanc) && lista.Count() > pvbMultiLanc &&
+                      !lista.IsNil(pvbMultiLanc)
+                  ? lista.Get<TClientDataSet>(pvbMultiLanc)
+                  : nullptr;
+  for (TEdit_String_Padrao* e : {edMulta, edJuros, edDesconto}) e->SetEnabled(FPartesEm != nullptr);
   if (!FOrigem || FOrigem->IsEmpty()) return;
-  const TConsulta c = ConsultaObrigacoes(Inteiro(*FOrigem, "BDCODEMP"), Natureza(lista));
+  FNatureza = Natureza(lista);
+  const TConsulta c = ConsultaObrigacoes(Inteiro(*FOrigem, "BDCODEMP"), FNatureza);
   FObrigacoes->CommandText(c.Sql, ctOpen, c.Parametros);
   OcultaTomadas(lista);
   FObrigacoes->First();
@@ -151,6 +163,45 @@ bool TfrVinculoBaixaSubstituto::ExecutarProcesso() {
     DlgWarOk("Selecione uma obrigação em aberto para vincular.");
     return false;
   }
+  return LePartes();
+}
+
+bool TfrVinculoBaixaSubstituto::LePartes() {
+  FPartes = {};
+  if (!FPartesEm) return true;
+  // A line's parts go with its link: another link would settle them twice or drop them unseen.
+  {
+    TClientDataSet m;
+    m.CloneCursor(*FPartesEm);
+    m.SetMasterSource(nullptr);
+    m.SetFiltered(false);
+    m.CancelRange();
+    if (FPartesEm->Active() &&
+        m.Locate("BDCODEMP;BDCHAVE", {FOrigem->FieldByName("BDCODEMP").Value(), FOrigem->FieldByName("BDCHAVE").Value()})) {
+      DlgWarOk("Este lançamento já tem multa, juros ou desconto no seu vínculo. Remova o vínculo dele para vinculá-lo "
+               "de novo.");
+      return false;
+    }
+  }
+  const Currency valor = FOrigem->FieldByName("BDVALOR").AsCurrency();
+  if (auto e = LePartesVinculo(edMulta->Text(), edJuros->Text(), edDesconto->Text(), valor, FPartes)) {
+    DlgWarOk(*e);
+    return false;
+  }
+  if (FPartes.Vazias()) return true;
+  // The parts are posted under every link of their line: they may go with one link only.
+  TClientDataSet v;
+  v.CloneCursor(*FVinculos);
+  v.SetFiltered(false);
+  if (FVinculos->Active() && v.Locate("BDCHAVE", {FOrigem->FieldByName("BDCHAVE").Value()})) {
+    DlgWarOk("Multa, juros e desconto acompanham um só vínculo: este lançamento já está vinculado. Remova o "
+             "vínculo dele para informá-los.");
+    return false;
+  }
+  if (auto e = ContasPartesVinculo(FObrigacoes->Database(), *FOrigem, FNatureza, FPartes)) {
+    DlgWarOk(*e);
+    return false;
+  }
   return true;
 }
 
@@ -174,6 +225,7 @@ void TfrVinculoBaixaSubstituto::ProcessoConfirma() {
     set("BDVALOR", Variant(o.FieldByName("BDSALDO").AsCurrency()));
     set("BDNUMDOCINI", Variant(o.FieldByName("BDNUMDOC").AsString()));
   });
+  if (FPartesEm && !FPartes.Vazias()) GravaPartesVinculo(*FOrigem, FPartes, *FPartesEm);
   MarcaOrigem();
 }
 

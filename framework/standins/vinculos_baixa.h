@@ -5,8 +5,11 @@
 // of their kind; confirming on one (the grid's current row, or the one whose number is typed in
 // edChave/edOrdem) adds its link row (BDAUTOMATICO False, the origin's BDCHAVE and, for a split
 // row, its BDCHAVELANC) and marks the origin BDVINC_BAIXA True, as the reviews and the settlement
-// engine read them.
+// engine read them. On a whole line of the staged entry review the user may also give the fine and
+// interest the payment carried and the discount granted (edMulta, edJuros, edDesconto): the line's
+// multiple entries then hold its principal and those parts (vinculos_baixa_partes.h).
 #include "framework/data/fb_database.h"
+#include "framework/standins/vinculos_baixa_partes.h"
 #include "framework/standins/tela_substituta.h"
 
 namespace vyn {
@@ -33,6 +36,10 @@ class TfrVinculoBaixaSubstituto : public TfrTelaSubstituta {
   TDBGrid_Padrao_VYN* grObrigacoes;
   TEdit_String_Padrao* edChave;
   TEdit_String_Padrao* edOrdem;
+  // Enabled only where the line's multiple entries are split at the import.
+  TEdit_String_Padrao* edMulta;
+  TEdit_String_Padrao* edJuros;
+  TEdit_String_Padrao* edDesconto;
   // The open obligations listed: BDID, BDORDEM, BDSUBTIPO, BDSALDO, BDTIPOSERVICO, BDNUMDOC, BDDESCRICAO.
   TDAOFactory* Obrigacoes() const { return FObrigacoes; }
 
@@ -49,6 +56,7 @@ class TfrVinculoBaixaSubstituto : public TfrTelaSubstituta {
 
  private:
   bool Posiciona();
+  bool LePartes();
   void MarcaOrigem();
   int Natureza(const TListaObj& lista) const;
   // Leaves out of the list the obligations the links already made take in full.
@@ -58,6 +66,10 @@ class TfrVinculoBaixaSubstituto : public TfrTelaSubstituta {
   TClientDataSet* FOrigem = nullptr;
   TClientDataSet* FVinculos = nullptr;
   bool FMultiLanc = false;
+  // The line's multiple entries where its parts can go (a whole line of the staged review), else nil.
+  TClientDataSet* FPartesEm = nullptr;
+  int FNatureza = 0;
+  TPartesVinculo FPartes;
   TDAOFactory* FObrigacoes;
   TDataSource* FFonte;
 };
