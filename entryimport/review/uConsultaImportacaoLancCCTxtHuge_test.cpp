@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <stop_token>
+#include <thread>
 
 #include "entryimport/review/revisao_test_support.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
@@ -1326,6 +1327,56 @@ TEST_F(StagedBehindTest, TheReviewOpensOnTheFirstStretchAndAnActionWaitsForTheRe
   });
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDDEBITO = 30"), 6201);
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC where BDCODEMP = 1"), 2);
+}
+
+// What acts on a line the grid holds answers while the rest of the file stages: a click on a mark, the
+// space and P keys, the grouped selection and its right-click menu. Each is written to the work table
+// at once and the staging is still held after them (a watchdog lets it go should one of them wait, so
+// that the test fails rather than hangs); the staging then ends and the marks stay.
+TEST_F(StagedBehindTest, AClickOrAKeyOnALineShownAnswersWhileTheFileStages) {
+  RevisaSegurando(Linhas(5300), [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    std::jthread vigia([this](std::stop_token parada) {
+      for (int i = 0; i < 300 && !parada.stop_requested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      segura_.Solta();
+    });
+    auto coluna = [&](const char* c, int chave) {
+      return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVE = ?",
+                             {sessao, chave});
+    };
+    auto tecla = [&](const char* campo, char k) {
+      t.grGrid->SelectedField = campo;
+      t.KeyPress(k);
+      if (k) t.grGrid->KeyPress(k);
+    };
+    ASSERT_TRUE(t.GravacaoEmAndamento());
+    d.First();
+    t.grGrid->SetFocus();
+    t.grGrid->MouseClick("bdCONCD");
+    EXPECT_EQ(coluna("BDCONCD", 1).AsString(), "True");
+    tecla("bdCONCD", ' ');
+    EXPECT_EQ(coluna("BDCONCD", 1).AsString(), "False");
+    dialogs_.Modal("TfrObservacoes", [](TForm_VYN&) {});
+    tecla("bdCONCC", 'P');
+    EXPECT_EQ(UpperCase(coluna("BDPENDENTEC", 1).AsString()), "TRUE");
+    d.SetRecNo(2);
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
+    t.grGrid->MouseClick("BDVINC_BAIXA_MULT", true);
+    EXPECT_EQ(t.grGrid->PopupMenu, t.pmSelecaoBaixa);
+    EXPECT_EQ(t.CountSel(), 1);
+    EXPECT_EQ(t.UltimoSel(), "D");
+    EXPECT_TRUE(t.GravacaoEmAndamento());
+
+    vigia.request_stop();
+    vigia.join();
+    t.AguardaGravacao();
+    EXPECT_EQ(LinhasDaSessao(sessao), 5300);
+    EXPECT_EQ(UpperCase(coluna("BDVINC_BAIXA_MULT", 2).AsString()), "TRUE");
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
+                    {sessao}), 1);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP where BDSESSAO = ?", {sessao}), 1);
+  });
 }
 
 // A staging that fails behind the review (here the database refuses a line's key) is told in words, in

@@ -5,6 +5,58 @@
 
 namespace vyn {
 
+// The notifications, the zeroing in course and the procedure that tells a period's posting lock.
+inline void AddNotificationsZeroingAndPostingLock(TSchema& s) {
+  // The user's notifications: what a background run finished, with the screen that takes it up and
+  // the parameters that screen reads (JSON); BDTOMADA once it was opened.
+  s.AddGenerator("GEN_VSH_NOTIFICACOES");
+  s.AddTable("VSH_NOTIFICACOES",
+             "CREATE TABLE VSH_NOTIFICACOES ("
+             " BDID INTEGER NOT NULL PRIMARY KEY,"
+             " BDUSUARIO VARCHAR(100),"
+             " BDDATAHORA TIMESTAMP DEFAULT CURRENT_TIMESTAMP,"
+             " BDTITULO VARCHAR(200) NOT NULL,"
+             " BDCLASSE VARCHAR(100) NOT NULL,"
+             " BDPARAMETROS BLOB SUB_TYPE TEXT,"
+             " BDTOMADA SMALLINT DEFAULT 0 NOT NULL)");
+  // A zeroing of a company's result accounts running over a period: it locks every screen.
+  s.AddTable("TPROCESSO_ZERAMENTO",
+             "CREATE TABLE TPROCESSO_ZERAMENTO ("
+             " BDCODEMP INTEGER NOT NULL,"
+             " BDDATAINI DATE NOT NULL,"
+             " BDDATAFIM DATE NOT NULL,"
+             " CONSTRAINT PK_TPROCESSO_ZERAMENTO PRIMARY KEY (BDCODEMP, BDDATAINI))");
+  // The posting-lock check of a company's period for a screen (posting_lock_check.h), one row: the kind
+  // found first (4 a zeroing over the period, 1 a lock row of the screen, 2 the company's closing on or
+  // after its start, 0 none), the period or closing date and the lock's reason. A procedure, so that a
+  // writer may run the check inside its own statement. PTELA names one screen, or several between '|'
+  // ("|TfrX|frX|TfrY|frY|": the run's screen and the screens that opened it); a lock row of any of them
+  // locks.
+  s.AddProcedure("SP_BLOQUEIO_LANCAMENTO",
+                 "CREATE PROCEDURE SP_BLOQUEIO_LANCAMENTO (PCODEMP INTEGER, PINICIO DATE, PFIM DATE, PTELA VARCHAR(1000))\n"
+                 "RETURNS (TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))\n"
+                 "AS\n"
+                 "BEGIN\n"
+                 "  TIPO = 0;\n"
+                 "  SELECT FIRST 1 BDDATAINI, BDDATAFIM FROM TPROCESSO_ZERAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
+                 "    BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI INTO :DINI, :DFIM;\n"
+                 "  IF (ROW_COUNT > 0) THEN TIPO = 4;\n"
+                 "  IF (TIPO = 0) THEN BEGIN\n"
+                 "    SELECT FIRST 1 BDDATAINI, BDDATAFIM, BDMOTIVO FROM TBLOQUEIO_LANCAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
+                 "      (UPPER(BDTELA) = UPPER(:PTELA) OR POSITION('|' || UPPER(BDTELA) || '|' IN UPPER(:PTELA)) > 0) AND\n"
+                 "      BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI\n"
+                 "      INTO :DINI, :DFIM, :MOTIVO;\n"
+                 "    IF (ROW_COUNT > 0) THEN TIPO = 1;\n"
+                 "  END\n"
+                 "  IF (TIPO = 0) THEN BEGIN\n"
+                 "    SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP = :PCODEMP INTO :DINI;\n"
+                 "    IF (DINI IS NOT NULL AND PINICIO <= DINI) THEN TIPO = 2;\n"
+                 "  END\n"
+                 "  IF (TIPO = 0) THEN DINI = NULL;\n"
+                 "  SUSPEND;\n"
+                 "END");
+}
+
 inline void AddHostSchema(TSchema& s) {
   // The run's status row, one per run key.
   s.AddTable("VSH_EMP_TCONF_EXECUCAO",
@@ -59,54 +111,7 @@ inline void AddHostSchema(TSchema& s) {
              " BDMOTIVO VARCHAR(200))");
   s.AddIndex("IX_TBLOQUEIO_LANCAMENTO_EMP",
              "CREATE INDEX IX_TBLOQUEIO_LANCAMENTO_EMP ON TBLOQUEIO_LANCAMENTO (BDCODEMP, BDDATAINI)");
-  // The user's notifications: what a background run finished, with the screen that takes it up and
-  // the parameters that screen reads (JSON); BDTOMADA once it was opened.
-  s.AddGenerator("GEN_VSH_NOTIFICACOES");
-  s.AddTable("VSH_NOTIFICACOES",
-             "CREATE TABLE VSH_NOTIFICACOES ("
-             " BDID INTEGER NOT NULL PRIMARY KEY,"
-             " BDUSUARIO VARCHAR(100),"
-             " BDDATAHORA TIMESTAMP DEFAULT CURRENT_TIMESTAMP,"
-             " BDTITULO VARCHAR(200) NOT NULL,"
-             " BDCLASSE VARCHAR(100) NOT NULL,"
-             " BDPARAMETROS BLOB SUB_TYPE TEXT,"
-             " BDTOMADA SMALLINT DEFAULT 0 NOT NULL)");
-  // A zeroing of a company's result accounts running over a period: it locks every screen.
-  s.AddTable("TPROCESSO_ZERAMENTO",
-             "CREATE TABLE TPROCESSO_ZERAMENTO ("
-             " BDCODEMP INTEGER NOT NULL,"
-             " BDDATAINI DATE NOT NULL,"
-             " BDDATAFIM DATE NOT NULL,"
-             " CONSTRAINT PK_TPROCESSO_ZERAMENTO PRIMARY KEY (BDCODEMP, BDDATAINI))");
-  // The posting-lock check of a company's period for a screen (posting_lock_check.h), one row: the kind
-  // found first (4 a zeroing over the period, 1 a lock row of the screen, 2 the company's closing on or
-  // after its start, 0 none), the period or closing date and the lock's reason. A procedure, so that a
-  // writer may run the check inside its own statement. PTELA names one screen, or several between '|'
-  // ("|TfrX|frX|TfrY|frY|": the run's screen and the screens that opened it); a lock row of any of them
-  // locks.
-  s.AddProcedure("SP_BLOQUEIO_LANCAMENTO",
-                 "CREATE PROCEDURE SP_BLOQUEIO_LANCAMENTO (PCODEMP INTEGER, PINICIO DATE, PFIM DATE, PTELA VARCHAR(1000))\n"
-                 "RETURNS (TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))\n"
-                 "AS\n"
-                 "BEGIN\n"
-                 "  TIPO = 0;\n"
-                 "  SELECT FIRST 1 BDDATAINI, BDDATAFIM FROM TPROCESSO_ZERAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
-                 "    BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI INTO :DINI, :DFIM;\n"
-                 "  IF (ROW_COUNT > 0) THEN TIPO = 4;\n"
-                 "  IF (TIPO = 0) THEN BEGIN\n"
-                 "    SELECT FIRST 1 BDDATAINI, BDDATAFIM, BDMOTIVO FROM TBLOQUEIO_LANCAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
-                 "      (UPPER(BDTELA) = UPPER(:PTELA) OR POSITION('|' || UPPER(BDTELA) || '|' IN UPPER(:PTELA)) > 0) AND\n"
-                 "      BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI\n"
-                 "      INTO :DINI, :DFIM, :MOTIVO;\n"
-                 "    IF (ROW_COUNT > 0) THEN TIPO = 1;\n"
-                 "  END\n"
-                 "  IF (TIPO = 0) THEN BEGIN\n"
-                 "    SELECT MAX(BDULTENC) FROM TEMPRESAS_REF WHERE BDCODEMP = :PCODEMP INTO :DINI;\n"
-                 "    IF (DINI IS NOT NULL AND PINICIO <= DINI) THEN TIPO = 2;\n"
-                 "  END\n"
-                 "  IF (TIPO = 0) THEN DINI = NULL;\n"
-                 "  SUSPEND;\n"
-                 "END");
+  AddNotificationsZeroingAndPostingLock(s);
 }
 
 }  // namespace vyn
