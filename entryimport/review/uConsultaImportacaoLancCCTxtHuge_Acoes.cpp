@@ -151,6 +151,32 @@ void TfrConsultaImportacaoLancCCTxtHuge::GetAposInconsistencia() {
 // ---------------------------------------------------------------------------------------------------
 // Multiple entries
 
+namespace {
+
+// The new line of a part of a multiple entry: the part's own columns, the session's and the posting's
+// columns of the line it came from, no mark; linked for settlement when the part is, or when the line
+// it came from is and the part is of a kind that settles.
+void PreencheParteDoMultiplo(TClientDataSet& m, TClientDataSet& origem, TDAOFactory& d) {
+  for (int i = 0; i < m.FieldCount(); ++i) {
+    const std::string n = UpperCase(m.Fields(i).FieldName());
+    if (n == "BDCHAVELANC" || n == "BDTIPOMULTLANC" || n == "BDVINC_BAIDESC" || n == "BDVINC_BAIXA" || n == "BDSESSAO")
+      continue;
+    if (TField* f = d.FindField(n)) f->SetValue(m.Fields(i).Value());
+  }
+  const int tipo = Inteiro(m, "BDTIPOMULTLANC");
+  const bool vincParte = UpperCase(Trim(m.FieldByName("BDVINC_BAIXA").AsString())) == "T" ||
+                         UpperCase(Trim(m.FieldByName("BDVINC_BAIXA").AsString())) == "TRUE";
+  const bool vincOrigem = !origem.FieldByName("BDVINC_BAIXA").IsNull() && origem.FieldByName("BDVINC_BAIXA").AsBoolean();
+  d.FieldByName("BDVINC_BAIXA").SetValue(
+      Variant(std::string(vincParte || (vincOrigem && tipo >= 1 && tipo <= 4) ? "TRUE" : "FALSE")));
+  for (const char* campo : {"BDSESSAO", "BDCODPLAPADRAO", "BDTIPOLAN", "BDCODUSU"})
+    if (TField* f = d.FindField(campo)) f->SetValue(origem.FieldByName(campo).Value());
+  for (const char* campo : {"BDCONCD", "BDCONCC", "BDPENDENTED", "BDPENDENTEC", "BDVINC_BAIXA_MULT"})
+    if (TField* f = d.FindField(campo)) f->SetValue(Variant(std::string("FALSE")));
+}
+
+}  // namespace
+
 void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
   TLancamentoMGR* d = LancamentosMGR();
   if (!d) return;
@@ -214,23 +240,7 @@ void TfrConsultaImportacaoLancCCTxtHuge::SetMultiplosLancamentos() {
         const int origem = Inteiro(*m, "BDCHAVE");
         if (q->FindKey({V(empresa), V(origem)})) {
           d->Append();
-          for (int i = 0; i < m->FieldCount(); ++i) {
-            const std::string n = UpperCase(m->Fields(i).FieldName());
-            if (n == "BDCHAVELANC" || n == "BDTIPOMULTLANC" || n == "BDVINC_BAIDESC" || n == "BDVINC_BAIXA" ||
-                n == "BDSESSAO")
-              continue;
-            if (TField* f = d->FindField(n)) f->SetValue(m->Fields(i).Value());
-          }
-          const int tipo = Inteiro(*m, "BDTIPOMULTLANC");
-          const bool vincParte = UpperCase(Trim(m->FieldByName("BDVINC_BAIXA").AsString())) == "T" ||
-                                 UpperCase(Trim(m->FieldByName("BDVINC_BAIXA").AsString())) == "TRUE";
-          const bool vincOrigem = !q->FieldByName("BDVINC_BAIXA").IsNull() && q->FieldByName("BDVINC_BAIXA").AsBoolean();
-          d->FieldByName("BDVINC_BAIXA").SetValue(
-              Variant(std::string(vincParte || (vincOrigem && tipo >= 1 && tipo <= 4) ? "TRUE" : "FALSE")));
-          for (const char* campo : {"BDSESSAO", "BDCODPLAPADRAO", "BDTIPOLAN", "BDCODUSU"})
-            if (TField* f = d->FindField(campo)) f->SetValue(q->FieldByName(campo).Value());
-          for (const char* campo : {"BDCONCD", "BDCONCC", "BDPENDENTED", "BDPENDENTEC", "BDVINC_BAIXA_MULT"})
-            if (TField* f = d->FindField(campo)) f->SetValue(Variant(std::string("FALSE")));
+          PreencheParteDoMultiplo(*m, *q, *d);
           d->FieldByName("BDCHAVEOWNER").SetValue(V(origem));
           d->FieldByName("BDSEQDAO").SetValue(m->FieldByName("BDCHAVELANC").Value());
           d->FieldByName("BDCHAVE").SetValue(V(++k));
