@@ -519,6 +519,26 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
   ClassRegistry().UnRegisterClass("TfrObservacoes");
 }
 
+// A unit needs a development; both go to the credit side of the line, and both must be the company's.
+void UnidadeDoEmpreendimentoVaiAoCredito(TDatabase& db, Tela& t, TDAOFactory& inc, int sessao) {
+  db.Execute("insert into VEF_EMP_TCADEMPREENDIMENTO (BDCODEMP, BDCODEMPREENDIMENTO, BDNOMEEMPRE) values (1, 4, 'Obra')");
+  db.Execute("insert into VEF_BASE_TCADUNIDIMOBILIARIA (BDCODEMP, BDCODEMPREENDIMENTO, BDCODIGOUNIIMOB, BDDESCRICAO) "
+             "values (1, 4, 9, 'Sala 9')");
+  t.dsGridItens->SetDataSet(&inc);
+  inc.First();
+  EXPECT_FALSE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
+  ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODEMPREENDIMENTO", "4"));
+  ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
+  ASSERT_NE(t.EdCodEmpree(), nullptr);
+  EXPECT_EQ(t.EdCodEmpree()->Codigo(), 4);
+  auto linha = [&](const char* c) {
+    return db.QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
+  };
+  EXPECT_EQ(linha("BDCODEMPREEACAOC").AsInteger(), 4);
+  EXPECT_EQ(linha("BDCODUNIIMOBACAOC").AsInteger(), 9);
+  EXPECT_EQ(linha("BDCODEMPREEACAOD").AsInteger(), 0);
+}
+
 TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) {
   // A rural producer's review offers the rural-producer detail: each staged line has its row, empty.
   Db().Execute("update TEMPRESAS set BDPRODUTORRURAL = 'TRUE' where BDCODEMP = 1");
@@ -614,23 +634,7 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 0);
     t.spLancamentosPR->Down = false;
 
-    // A unit needs a development; both go to the credit side of the line, and both must be the company's.
-    Db().Execute("insert into VEF_EMP_TCADEMPREENDIMENTO (BDCODEMP, BDCODEMPREENDIMENTO, BDNOMEEMPRE) values (1, 4, 'Obra')");
-    Db().Execute("insert into VEF_BASE_TCADUNIDIMOBILIARIA (BDCODEMP, BDCODEMPREENDIMENTO, BDCODIGOUNIIMOB, BDDESCRICAO) "
-                 "values (1, 4, 9, 'Sala 9')");
-    t.dsGridItens->SetDataSet(&inc);
-    inc.First();
-    EXPECT_FALSE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
-    ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODEMPREENDIMENTO", "4"));
-    ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
-    ASSERT_NE(t.EdCodEmpree(), nullptr);
-    EXPECT_EQ(t.EdCodEmpree()->Codigo(), 4);
-    auto linha = [&](const char* c) {
-      return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
-    };
-    EXPECT_EQ(linha("BDCODEMPREEACAOC").AsInteger(), 4);
-    EXPECT_EQ(linha("BDCODUNIIMOBACAOC").AsInteger(), 9);
-    EXPECT_EQ(linha("BDCODEMPREEACAOD").AsInteger(), 0);
+    UnidadeDoEmpreendimentoVaiAoCredito(Db(), t, inc, sessao);
   });
 }
 
