@@ -1338,7 +1338,10 @@ TEST_F(StagedBehindTest, TheReviewOpensOnTheFirstStretchAndAnActionWaitsForTheRe
 // at once and the staging is still held after them (a watchdog lets it go should one of them wait, so
 // that the test fails rather than hangs); the staging then ends and the marks stay.
 TEST_F(StagedBehindTest, AClickOrAKeyOnALineShownAnswersWhileTheFileStages) {
-  RevisaSegurando(Linhas(5300), [&](Tela& t) {
+  ClassRegistry().RegisterClass<TObservacoesFake>("TfrObservacoes", TClassKind::Screen);
+  // The first two lines name a debit only, so that the grouped selection takes them.
+  const std::string debito = "L,1,05/01/2024," + std::to_string(seed::kContaDespesas) + ",,";
+  RevisaSegurando(debito + "1\n" + debito + "2\n" + Linhas(5300), [&](Tela& t) {
     TDAOFactory& d = *t.DAOAtual();
     const int sessao = t.Sessao();
     std::jthread vigia([this](std::stop_token parada) {
@@ -1375,12 +1378,13 @@ TEST_F(StagedBehindTest, AClickOrAKeyOnALineShownAnswersWhileTheFileStages) {
     vigia.request_stop();
     vigia.join();
     t.AguardaGravacao();
-    EXPECT_EQ(LinhasDaSessao(sessao), 5300);
+    EXPECT_EQ(LinhasDaSessao(sessao), 5302);
     EXPECT_EQ(UpperCase(coluna("BDVINC_BAIXA_MULT", 2).AsString()), "TRUE");
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
                     {sessao}), 1);
     EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP where BDSESSAO = ?", {sessao}), 1);
   });
+  ClassRegistry().UnRegisterClass("TfrObservacoes");
 }
 
 // A staging that fails behind the review (here the database refuses a line's key) is told in words, in
