@@ -4,6 +4,7 @@
 #include "framework/component/process_context.h"
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/combo_lookup.h"
 #include "framework/ui/dialogs.h"
 #include "framework/ui/edit_codigo.h"
@@ -267,7 +268,8 @@ bool TfrProcessoDefineInicioContabilizacao::LancamentosAnteriores(int codEmp) {
   if (sql->Eof()) return true;
   TDateTime primeiro = sql->FieldByName("BDDATA").AsDateTime();
   sql.Release();
-  if (BloqueioLancamento_Padrao_VYN->Execute(codEmp, primeiro, inicio, "frLancamento", ProcessContext().UserCode,
+  if (BloqueioLancamento_Padrao_VYN->Execute(codEmp, primeiro, inicio, ExecucaoDe(this, {"frLancamento"}).TelasSQL(),
+                                             ProcessContext().UserCode,
                                              kSistemaLancamentos))
     return RecusaEmpresa(kMsgBloqueioLancamentos + DateToStr(primeiro) + " e " + DateToStr(inicio));
   if (DlgConfSimNao("Existem lançamentos contábeis do módulo anteriores a data informada. Deseja excluir e "
@@ -293,7 +295,8 @@ bool TfrProcessoDefineInicioContabilizacao::InicioGravadoBloqueado(int codEmp) {
   if (inicio >= gravado) return false;
   // Only the period the new start adds can hold locked postings.
   TDateTime vespera = IncDay(gravado, -1);
-  if (!BloqueioLancamento_Padrao_VYN->Execute(codEmp, inicio, vespera, "frLancamento", ProcessContext().UserCode,
+  if (!BloqueioLancamento_Padrao_VYN->Execute(codEmp, inicio, vespera, ExecucaoDe(this, {"frLancamento"}).TelasSQL(),
+                                              ProcessContext().UserCode,
                                               kSistemaLancamentos))
     return false;
   RecusaEmpresa(kMsgBloqueioLancamentos + DateToStr(inicio) + " e " + DateToStr(vespera));

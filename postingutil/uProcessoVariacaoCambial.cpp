@@ -11,6 +11,7 @@
 #include "framework/core/text.h"
 #include "framework/data/sql_mgr.h"
 #include "framework/livros/lancamentos_avulsos.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/choice_controls.h"
 #include "framework/ui/edit_codigo.h"
 #include "framework/ui/edit_date.h"
@@ -249,7 +250,8 @@ bool TfrProcessoVariacaoCambial::OnBeforeProcesso() {
   const int codEmp = static_cast<int>(FDAO->FieldByName("BDCODEMP").AsInteger());
   BloqueioLancamento_Padrao_VYN->MensagemPadrao = "Empresa " + std::to_string(codEmp) + ":";
   if (BloqueioLancamento_Padrao_VYN->Execute(codEmp, edRefInicial->GetData(), edRefFinal->GetDataUltimoDia(),
-                                             "frLancamento", ProcessContext().UserCode, kSistemaContabil)) {
+                                             ExecucaoDe(this, {"frLancamento"}).TelasSQL(), ProcessContext().UserCode,
+                                             kSistemaContabil)) {
     ++FEmpresasBloqueadas;
     return false;
   }

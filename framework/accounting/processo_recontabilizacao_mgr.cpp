@@ -196,6 +196,7 @@ void TProcessoRecontabilizacaoMGR::ExecutaRecontabiliza(int planoAtual, int plan
     else
       refeitos = RefazLancamentos(empresas, ordinais, dataIni, dataFim, avisos);
     RegistraRecontabilizacao(codEmp, dataIni, dataFim, ordinais);
+    if (trocaPlano) EncerraCopiasTroca(Database());
     tr.Commit();
     if (!lista) return;
     for (const auto& a : avisos) lista->Add_Atencao(codEmp, a);
@@ -322,6 +323,14 @@ bool TProcessoRecontabilizacaoMGR::ProcessoInicioContabilizacao(TComponent*, TLo
       if (auto recusa = livros.Recusa({codEmp, inicio, 0, 0, 0, 0});
           recusa && recusa->Regra == TRegraLivros::EmpresaConsulta)
         return erro(recusa->Mensagem);
+      // The postings it deletes are read with the locks of their period in this transaction: a lock set
+      // since the screen's check keeps them.
+      const Variant primeiro = db.QueryValue(
+          "SELECT MIN(BDDATA) FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDTIPOLAN = ? AND BDDATA < ?",
+          {codEmp, tipoLanContab, inicio.DateOnly()});
+      if (!primeiro.IsNull())
+        if (auto recusa = livros.RecusaIntervalo(codEmp, primeiro.AsDateTime(), IncDay(inicio.DateOnly(), -1)))
+          return erro(recusa->Mensagem);
       // Only this company's: each branch has a start of its own, and its deletion is asked for it.
       ExcluiLancamentos(Database(), codEmp, "L.BDCODEMP = ? AND L.BDTIPOLAN = ? AND L.BDDATA < ?",
                         {codEmp, tipoLanContab, inicio.DateOnly()});
@@ -509,6 +518,9 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
   // the checks are made again over what they committed.
   BloqueiaLancamentosEmpresas(db, empresas);
   const TPlanoConf de = PlanoEmVigor(codEmp, planoAtual, dataIni), para = LePlano(planoNovo);
+  // A lock, closing or zeroing set since the user confirmed holds here, where the postings are rewritten.
+  if (auto recusa = RecusaReescrita(empresas, de, para, dataIni))
+    throw EDatabaseError("A troca do plano de contabilização não foi realizada: " + recusa->Mensagem);
   const bool implantacao = PossuiZeramento && de.Contas != para.Contas;
   // The implantation makes its own checks again before it deletes anything.
   if (auto erros = ErrosTraducao(empresas, planoAtual, planoNovo, planoTroca, dataIni, false); !erros.empty())
@@ -524,6 +536,14 @@ std::vector<std::string> TProcessoRecontabilizacaoMGR::TrocaPlano(int codEmp, co
     for (size_t i = 0; i < copias.size(); ++i) {
       LiberaCopiaTroca(db, copias[i]);
       ExcluiLancamentos(db, copias[i], "L.BDCODEMP = ? AND L.BDDATA >= ?", {copias[i], dataIni.DateOnly()});
+      // Its bank statements end where its entries do: a line of the period after the change is the
+      // original's, reconciled there.
+      db.Execute("DELETE FROM VZEL_EMPRESAS_TLAN_CONC C WHERE C.BDCODEMP = ? AND C.BDORIGEMCONC = 1 AND EXISTS (SELECT 1"
+                 " FROM VZEL_EMPRESAS_TEXTRATOBAN X WHERE X.BDCODEMP = C.BDCODEMPCONC AND X.BDCHAVE = C.BDCHAVECONC"
+                 " AND X.BDCODEMP = ? AND X.BDDATAMOV >= ?)",
+                 {copias[i], copias[i], dataIni.DateOnly()});
+      db.Execute("DELETE FROM VZEL_EMPRESAS_TEXTRATOBAN WHERE BDCODEMP = ? AND BDDATAMOV >= ?",
+                 {copias[i], dataIni.DateOnly()});
       CopiaPagamentosEmpresa(db, empresas[i], copias[i]);
       feitos.push_back(fmt::format("Empresa backup {} criada, somente para consulta, com os lançamentos da empresa {}"
                                    " anteriores a {}.",
@@ -681,6 +701,7 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
   // A posting made again is written anew: the period's locks and zeroings stop it as any other, and a
   // month locked against manual posting is one the user has closed to rewriting by hand as well.
   TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
+  std::vector<std::pair<int, TDateTime>> refeitosDias;
   for (size_t i = 0; i < r.Rows.size(); ++i) {
     if (Cancelado()) throw std::runtime_error("Processo cancelado pelo usuário!");
     int emp = static_cast<int>(r.Value(i, "BDCODEMP").AsInteger());
@@ -704,8 +725,15 @@ int TProcessoRecontabilizacaoMGR::RefazLancamentos(const std::vector<int>& empre
       continue;
     }
     RefazLancamento(emp, chave, r.Value(i, "BDCODPLAPADRAO"), r.Value(i, "BDCODHIST"), colunas);
+    refeitosDias.emplace_back(emp, r.Value(i, "BDDATA").AsDateTime());
     ++refeitos;
   }
+  // Before the run commits, the periods are read again: a lock, closing or zeroing set while it went
+  // keeps every posting as it was, and the run says which.
+  TLivros antesDeGravar(db, ExecucaoDe(this, {"frLancamento"}));
+  for (const auto& [emp, dia] : refeitosDias)
+    if (auto recusa = antesDeGravar.Recusa({emp, dia, 0, 0, 0, 0}))
+      throw std::runtime_error("nenhum lançamento foi refeito: " + recusa->Mensagem);
   return refeitos;
 }
 

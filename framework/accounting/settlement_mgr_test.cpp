@@ -61,8 +61,20 @@ class SettlementMgrTest : public CompanyDatabaseTest {
   void LancaComOutraEstacaoSegurando(TDatabase& outra, const char* trava, const std::function<void()>& lanca) {
     auto tr = std::make_unique<TTransaction>(outra);
     outra.Execute(trava);
-    std::thread commit([&tr] {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    // The other workstation lets go only once the settlement waits on its row: a fixed pause lost the
+    // race on a slow machine, the settlement reaching the row after the commit.
+    std::thread commit([&tr, this] {
+      TDatabase monitor;
+      monitor.Open(Company().Path());
+      const std::string espera = "SELECT MIN(MON$STATEMENT_ID) FROM MON$STATEMENTS WHERE MON$STATE = 1 AND "
+                                 "MON$ATTACHMENT_ID <> CURRENT_CONNECTION";
+      Variant antes;
+      for (int i = 0; i < 200; ++i) {
+        const Variant agora = monitor.QueryValue(espera);
+        if (!agora.IsNull() && !antes.IsNull() && agora.AsInteger() == antes.AsInteger()) break;
+        antes = agora;
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      }
       tr->Commit();
     });
     list_->Clear();

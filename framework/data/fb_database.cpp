@@ -797,6 +797,7 @@ void TDatabase::Close() {
     impl_->RollbackQuiet(impl_->tra);
     impl_->tra = nullptr;
   }
+  transacao_ = 0;
   try {
     impl_->att->detach(&st);
   } catch (const fb::FbException&) {
@@ -854,6 +855,7 @@ void TDatabase::StartTransaction() {
   if (impl_->tra) throw EDatabaseError("Já existe uma transação aberta neste banco de dados.");
   try {
     impl_->tra = impl_->Start();
+    transacao_ = ++transacoes_;
   } catch (const fb::FbException& e) {
     Raise(e, {});
   }
@@ -864,6 +866,7 @@ void TDatabase::StartTransactionSemEspera() {
   if (impl_->tra) throw EDatabaseError("Já existe uma transação aberta neste banco de dados.");
   try {
     impl_->tra = impl_->Start(&kTpbEscritaSemEspera);
+    transacao_ = ++transacoes_;
   } catch (const fb::FbException& e) {
     Raise(e, {});
   }
@@ -872,6 +875,7 @@ void TDatabase::StartTransactionSemEspera() {
 void TDatabase::Commit() {
   if (!impl_->tra) throw EDatabaseError("Não há transação aberta para confirmar.");
   try {
+    transacao_ = 0;
     impl_->tra->commit(&impl_->st);
     impl_->tra = nullptr;
   } catch (const fb::FbException& e) {
@@ -886,6 +890,7 @@ void TDatabase::CommitRetaining() {
   if (!impl_->tra) throw EDatabaseError("Não há transação aberta para confirmar.");
   try {
     impl_->tra->commitRetaining(&impl_->st);
+    transacao_ = ++transacoes_;
   } catch (const fb::FbException& e) {
     Raise(e, {});
   }
@@ -895,6 +900,7 @@ void TDatabase::Rollback() {
   if (!impl_->tra) return;
   fb::ITransaction* t = impl_->tra;
   impl_->tra = nullptr;
+  transacao_ = 0;
   try {
     t->rollback(&impl_->st);
   } catch (const fb::FbException& e) {

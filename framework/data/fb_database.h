@@ -130,6 +130,9 @@ class TDatabase {
   void CommitRetaining();
   void Rollback();
   bool InTransaction() const;
+  // Tells one open transaction from the next (CommitRetaining starts another); 0 while none is open, when
+  // each statement commits on its own. What a reader keeps of what a transaction saw lives no longer.
+  uint64_t Transacao() const { return transacao_; }
 
   // Statements outside a transaction commit on their own. Returns the rows affected (or -1 when unknown).
   int64_t Execute(const std::string& sql, const TParams& params = {});
@@ -197,6 +200,8 @@ class TDatabase {
   std::string connection_;
   int referencia_ = 0;
   uint64_t generation_ = 0;
+  uint64_t transacao_ = 0;
+  uint64_t transacoes_ = 0;
 };
 
 class TStatement {

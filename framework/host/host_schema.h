@@ -29,23 +29,31 @@ inline void AddNotificationsZeroingAndPostingLock(TSchema& s) {
   // The posting-lock check of a company's period for a screen (posting_lock_check.h), one row: the kind
   // found first (4 a zeroing over the period, 1 a lock row of the screen, 2 the company's closing on or
   // after its start, 0 none), the period or closing date and the lock's reason. A procedure, so that a
-  // writer may run the check inside its own statement. PTELA names one screen, or several between '|'
-  // ("|TfrX|frX|TfrY|frY|": the run's screen and the screens that opened it); a lock row of any of them
-  // locks.
+  // writer may run the check inside its own statement. PTELA names one screen, or several between '|' as
+  // NomeDeBloqueio gives them ("|FRX|FRY|": the run's screen, the screens that opened it and the names its
+  // road answers to); a lock row of any of them locks, its name read as NomeDeBloqueio reads it (with or
+  // without the leading T, in any case).
   s.AddProcedure("SP_BLOQUEIO_LANCAMENTO",
                  "CREATE PROCEDURE SP_BLOQUEIO_LANCAMENTO (PCODEMP INTEGER, PINICIO DATE, PFIM DATE, PTELA VARCHAR(1000))\n"
                  "RETURNS (TIPO INTEGER, DINI DATE, DFIM DATE, MOTIVO VARCHAR(200))\n"
                  "AS\n"
+                 "DECLARE VARIABLE LISTA VARCHAR(1002);\n"
                  "BEGIN\n"
                  "  TIPO = 0;\n"
+                 "  LISTA = UPPER(TRIM(COALESCE(PTELA, '')));\n"
+                 "  IF (NOT LISTA STARTING WITH '|') THEN BEGIN\n"
+                 "    IF (CHAR_LENGTH(LISTA) > 1 AND LISTA STARTING WITH 'T') THEN LISTA = SUBSTRING(LISTA FROM 2);\n"
+                 "    LISTA = '|' || LISTA || '|';\n"
+                 "  END\n"
                  "  SELECT FIRST 1 BDDATAINI, BDDATAFIM FROM TPROCESSO_ZERAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
                  "    BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI INTO :DINI, :DFIM;\n"
                  "  IF (ROW_COUNT > 0) THEN TIPO = 4;\n"
                  "  IF (TIPO = 0) THEN BEGIN\n"
                  "    SELECT FIRST 1 BDDATAINI, BDDATAFIM, BDMOTIVO FROM TBLOQUEIO_LANCAMENTO WHERE BDCODEMP = :PCODEMP AND\n"
-                 "      (UPPER(BDTELA) = UPPER(:PTELA) OR POSITION('|' || UPPER(BDTELA) || '|' IN UPPER(:PTELA)) > 0) AND\n"
-                 "      BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO ORDER BY BDDATAINI\n"
-                 "      INTO :DINI, :DFIM, :MOTIVO;\n"
+                 "      BDDATAINI <= :PFIM AND BDDATAFIM >= :PINICIO AND TRIM(BDTELA) <> '' AND\n"
+                 "      POSITION('|' || IIF(CHAR_LENGTH(TRIM(BDTELA)) > 1 AND UPPER(TRIM(BDTELA)) STARTING WITH 'T',\n"
+                 "        SUBSTRING(UPPER(TRIM(BDTELA)) FROM 2), UPPER(TRIM(BDTELA))) || '|' IN :LISTA) > 0\n"
+                 "      ORDER BY BDDATAINI INTO :DINI, :DFIM, :MOTIVO;\n"
                  "    IF (ROW_COUNT > 0) THEN TIPO = 1;\n"
                  "  END\n"
                  "  IF (TIPO = 0) THEN BEGIN\n"

@@ -36,23 +36,34 @@ std::string ChaveFonteGravada(const std::string& chave) { return ChaveGravada(ch
 
 std::string TExecucaoLivros::TelasSQL() const {
   std::string s = "|";
-  for (const std::string& t : Telas) s += t + "|";
+  for (const std::string& t : Telas)
+    if (const std::string n = NomeDeBloqueio(t); !n.empty() && s.find("|" + n + "|") == std::string::npos) s += n + "|";
   return s.size() > 1 ? s : "|?|";
+}
+
+std::string NomeDeBloqueio(const std::string& nome) {
+  // A lock row names a class as the suite's screens list them: with or without its leading 'T', in any case.
+  std::string n = UpperCase(Trim(nome));
+  return n.size() > 1 && n[0] == 'T' ? n.substr(1) : n;
 }
 
 TExecucaoLivros ExecucaoDe(const TComponent* sender, const std::vector<std::string>& extras) {
   TExecucaoLivros e;
   auto junta = [&](const std::string& nome) {
-    if (nome.empty() || nome == "TComponent") return;
-    for (const std::string& n : {nome, nome.size() > 1 && nome[0] == 'T' ? nome.substr(1) : std::string()})
-      if (!n.empty() && std::find(e.Telas.begin(), e.Telas.end(), n) == e.Telas.end()) e.Telas.push_back(n);
+    const std::string n = NomeDeBloqueio(nome);
+    if (n.empty() || nome == "TComponent") return;
+    if (std::none_of(e.Telas.begin(), e.Telas.end(), [&](const std::string& t) { return NomeDeBloqueio(t) == n; }))
+      e.Telas.push_back(nome);
   };
   // The run is told by its classes, the opener last ("TUtil... < TfrReview < TAutoThreadTask").
+  std::vector<std::string> outros = extras;
   for (const TComponent* c = sender; c; c = c->Owner()) {
     junta(c->ClassName());
     if (c->ClassName() != "TComponent") e.Rotulo += (e.Rotulo.empty() ? "" : " < ") + c->ClassName();
+    if (const auto* n = dynamic_cast<const INomesBloqueio*>(c))
+      for (std::string& x : n->NomesBloqueio()) outros.push_back(std::move(x));
   }
-  for (const std::string& x : extras) junta(x);
+  for (const std::string& x : outros) junta(x);
   const TProcessContext& ctx = ProcessContext();
   e.Usuario = ctx.UserName;
   e.Estacao = ctx.Workstation;
@@ -120,7 +131,16 @@ EFonteJaLancada::EFonteJaLancada(const TFonteLancada& f, const TFonteRegistrada&
 TLivros::TLivros(TDatabase& db, TExecucaoLivros execucao, TIsencaoLivros isencao)
     : db_(db), execucao_(std::move(execucao)), isencao_(isencao), telas_(execucao_.TelasSQL()) {}
 
+void TLivros::PeriodosDaTransacao() {
+  // A lock, closing or zeroing committed while a run goes holds from the writer's next transaction on;
+  // outside one, each statement commits by itself and nothing read is kept.
+  const uint64_t t = db_.Transacao();
+  if (t == 0 || t != transacao_) periodos_.clear();
+  transacao_ = t;
+}
+
 std::optional<TRecusaLivros> TLivros::RecusaPeriodo(int codEmp, TDateTime data) {
+  PeriodosDaTransacao();
   const auto chave = std::make_pair(codEmp, data.Days());
   auto it = periodos_.find(chave);
   if (it != periodos_.end()) return it->second;
@@ -165,6 +185,7 @@ std::string DiaISO(TDateTime d) {
 }  // namespace
 
 void TLivros::LePeriodos(int codEmp, const std::vector<TDateTime>& dias) {
+  PeriodosDaTransacao();
   std::vector<TDateTime> faltam;
   std::set<int> vistos;
   for (TDateTime d : dias)

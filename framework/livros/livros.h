@@ -32,19 +32,33 @@ class TComponent;
 class TDatabase;
 class EDatabaseError;
 
-// Who writes: the class names of the screen or task that runs and of the screens that opened it
-// (nearest first, each also without its leading 'T', as lock rows name screens), and a label of the run
-// for the record of booked sources.
+// A class name as lock rows are compared: upper case, without its leading 'T' ("TfrLancamento",
+// "frLancamento" and "FRLANCAMENTO" are one), as SP_BLOQUEIO_LANCAMENTO reads both sides.
+std::string NomeDeBloqueio(const std::string& nome);
+
+// Who writes: the class names of the screen or task that runs, of the screens that opened it (nearest
+// first) and the names its road answers to besides, each once as NomeDeBloqueio reads it, and a label of
+// the run for the record of booked sources.
 struct TExecucaoLivros {
   std::vector<std::string> Telas;
   std::string Rotulo;
   std::string Usuario;
   std::string Estacao;
-  // "|TfrX|frX|...|" for SP_BLOQUEIO_LANCAMENTO; never empty, so that no empty lock row matches by chance.
+  // "|FRX|FRY|...|" for SP_BLOQUEIO_LANCAMENTO; never empty, so that no empty lock row matches by chance.
   std::string TelasSQL() const;
 };
-// The run of sender: its own class and every owner's up the chain, with the process's user and
-// workstation. extras are names a Part has the road check besides its own ("frLancamento").
+// A component whose road answers to lock rows of other names besides its class's: a screen's engine names
+// its screen (a task that runs it writes under that screen's name and its own), a road a Part has check
+// the manual-posting screen names "frLancamento".
+class INomesBloqueio {
+ public:
+  virtual ~INomesBloqueio() = default;
+  virtual std::vector<std::string> NomesBloqueio() const = 0;
+};
+
+// The run of sender: its own class and every owner's up the chain, the names those of them that are
+// INomesBloqueio answer to, and extras (names a Part has this road check besides), with the process's
+// user and workstation.
 TExecucaoLivros ExecucaoDe(const TComponent* sender, const std::vector<std::string>& extras = {});
 
 // The rule a refusal names; the numbers are SP_REGRAS_*'s kinds.
@@ -194,8 +208,9 @@ class TLivros {
   const TExecucaoLivros& Execucao() const { return execucao_; }
   TIsencaoLivros Isencao() const { return isencao_; }
 
-  // Why the entry may not be written (nothing when it may). Answers are kept for the gate's life: a run
-  // asks the same day and accounts for many lines.
+  // Why the entry may not be written (nothing when it may). The period's rules are read in the writer's
+  // transaction and kept while it lasts (the accounts' for the gate's life): a run asks the same day and
+  // accounts for many lines, and a lock set meanwhile stops the writes of its next transaction.
   std::optional<TRecusaLivros> Recusa(const TLancamentoLivros& l);
   // As Recusa, raising ELivrosRecusa.
   void Verifica(const TLancamentoLivros& l);
@@ -274,6 +289,8 @@ class TLivros {
   [[noreturn]] void RecusaFonte(const TFonteLancada& f, const EDatabaseError& e);
   void LePartes(std::vector<TFonteRegistrada*>& fontes, int codEmp);
   std::optional<TRecusaLivros> RecusaPeriodo(int codEmp, TDateTime data);
+  // Forgets the period rules read in another transaction than the open one.
+  void PeriodosDaTransacao();
   // What SP_REGRAS_PERIODO's row r (TIPO, DINI, DFIM, MOTIVO; none: no row) refuses of the company's day.
   std::optional<TRecusaLivros> RecusaDoPeriodo(int codEmp, TDateTime data, const std::vector<Variant>& r) const;
   std::optional<TRecusaLivros> RecusaConta(int codEmp, TDateTime data, int conta, int terceiro);
@@ -282,6 +299,7 @@ class TLivros {
   TExecucaoLivros execucao_;
   TIsencaoLivros isencao_;
   std::string telas_;
+  uint64_t transacao_ = 0;                                                        // periodos_ read in it
   std::map<std::pair<int, int>, std::optional<TRecusaLivros>> periodos_;          // (company, day)
   std::map<std::tuple<int, int, int, int>, std::optional<TRecusaLivros>> contas_;  // (company, month, account, participant)
   std::map<std::pair<size_t, size_t>, std::string> textosPartes_;                  // (sources, parts)

@@ -87,11 +87,79 @@ TEST_F(LivrosTest, TheChartInForceIsTheOneOfTheEntrysMonth) {
             "A conta 40 não existe no plano de contas da empresa 1 em vigor em 01/04/2024.");
 }
 
+// A screen's engine that a task may run: it answers to its screen's name and the manual-posting screen's.
+class TMotorDeTela : public TComponent, public INomesBloqueio {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TMotorDeTela"; }
+  std::vector<std::string> NomesBloqueio() const override { return {"TfrTelaDoMotor", "frLancamento"}; }
+};
+
+class TTarefaDeTeste : public TComponent {
+ public:
+  using TComponent::TComponent;
+  std::string ClassName() const override { return "TAutoThreadDeTeste"; }
+};
+
+TEST_F(LivrosTest, ALockRowNamesAnyNameOfTheRunWithOrWithoutItsLeadingTInAnyCase) {
+  TTarefaDeTeste tarefa;
+  const TExecucaoLivros e = ExecucaoDe(tarefa.Create<TMotorDeTela>(), {"frExtra"});
+  EXPECT_EQ(e.TelasSQL(), "|MOTORDETELA|AUTOTHREADDETESTE|FREXTRA|FRTELADOMOTOR|FRLANCAMENTO|");
+  const TDateTime dia = EncodeDate(2024, 3, 10);
+  int id = 0;
+  for (const char* nome : {"TMotorDeTela", "motorDeTela", "TAutoThreadDeTeste", "AutoThreadDeTeste",
+                           "TfrTelaDoMotor", "frTelaDoMotor", "TfrLancamento", "frLancamento", "FRLANCAMENTO",
+                           "tfrlancamento", "TfrExtra", "frExtra"}) {
+    Db().Execute("delete from TBLOQUEIO_LANCAMENTO");
+    Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
+                 "(?, 1, ?, '2024-03-01', '2024-03-31', 'auditoria')",
+                 {++id, nome});
+    auto r = TLivros(Db(), e).Recusa(Lanc(dia));
+    EXPECT_TRUE(r && r->Regra == TRegraLivros::Bloqueio) << nome;
+    // The lock check screens run with one name reads it alike.
+    EXPECT_EQ(Db().QueryValue("select TIPO from SP_BLOQUEIO_LANCAMENTO(1, ?, ?, 'TfrLancamento')", {dia, dia})
+                  .AsInteger(),
+              NomeDeBloqueio(nome) == "FRLANCAMENTO" ? 1 : 0)
+        << nome;
+  }
+  // Another name, or a name that only contains the run's, locks nothing.
+  for (const char* nome : {"TfrOutra", "Lancamento", "frLancamentoY570", "T", ""}) {
+    Db().Execute("update TBLOQUEIO_LANCAMENTO set BDTELA = ?", {nome});
+    EXPECT_FALSE(TLivros(Db(), e).Recusa(Lanc(dia))) << nome;
+  }
+}
+
+TEST_F(LivrosTest, ALockCommittedWhileARunGoesStopsTheWritesOfItsNextTransaction) {
+  const TDateTime dia = EncodeDate(2024, 3, 10);
+  TLivros livros(Db(), Execucao());
+  std::unique_ptr<TDatabase> o = Company().OpenAnother();
+  TDatabase& outra = *o;
+  {
+    TTransaction t(Db());
+    EXPECT_FALSE(livros.Recusa(Lanc(dia)));
+    t.Commit();
+  }
+  outra.Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
+                "(1, 1, 'TfrRevisao', '2024-03-01', '2024-03-31', 'fechamento')");
+  {
+    TTransaction t(Db());
+    auto r = livros.Recusa(Lanc(dia));
+    ASSERT_TRUE(r);
+    EXPECT_NE(r->Mensagem.find("Motivo: fechamento"), std::string::npos);
+  }
+  // Outside a transaction each read is fresh.
+  outra.Execute("delete from TBLOQUEIO_LANCAMENTO");
+  EXPECT_FALSE(livros.Recusa(Lanc(dia)));
+  outra.Execute("insert into TPROCESSO_ZERAMENTO (BDCODEMP, BDDATAINI, BDDATAFIM) values (1, '2024-03-01', '2024-03-31')");
+  ASSERT_TRUE(livros.Recusa(Lanc(dia)));
+  EXPECT_EQ(livros.Recusa(Lanc(dia))->Regra, TRegraLivros::Zeramento);
+}
+
 TEST_F(LivrosTest, APostingLockOfAnyScreenOfTheRunRefusesAndOnlyTheImplantationIsExempt) {
   TTelaDona tela;
   TMotor* motor = tela.Create<TMotor>();
   const TExecucaoLivros e = ExecucaoDe(motor);
-  EXPECT_EQ(e.TelasSQL(), "|TMotorDeTeste|MotorDeTeste|TfrTelaDona|frTelaDona|");
+  EXPECT_EQ(e.TelasSQL(), "|MOTORDETESTE|FRTELADONA|");
 
   Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
                "(1, 1, 'frTelaDona', '2024-03-01', '2024-03-31', 'auditoria')");
@@ -117,7 +185,7 @@ TEST_F(LivrosTest, APostingLockOfAnyScreenOfTheRunRefusesAndOnlyTheImplantationI
 }
 
 // A run's days read at once (more than one statement takes) answer as each day read alone, and are
-// then kept as a day's first answer is.
+// then kept as a day's first answer is while the writer's transaction lasts.
 TEST_F(LivrosTest, TheRulesOfARunsDaysReadAtOnceAnswerAsEachDayReadAlone) {
   Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
                "(1, 1, 'frRevisao', '2024-03-05', '2024-03-10', 'auditoria')");
@@ -125,6 +193,7 @@ TEST_F(LivrosTest, TheRulesOfARunsDaysReadAtOnceAnswerAsEachDayReadAlone) {
   std::vector<TDateTime> dias;
   for (int d = 0; d < 90; d += 2) dias.push_back(IncDay(EncodeDate(2024, 2, 20), d));
   dias.push_back(dias.front());
+  TTransaction t(Db());
   TLivros juntos(Db(), Execucao());
   juntos.LePeriodos(1, dias);
   Db().Execute("insert into TBLOQUEIO_LANCAMENTO (BDID, BDCODEMP, BDTELA, BDDATAINI, BDDATAFIM, BDMOTIVO) values "
@@ -269,17 +338,25 @@ TEST_F(LivrosTest, TheDatabaseRefusesPayingAnObligationBeyondItsBalance) {
   };
   {
     TTransaction t(Db());
-    LiberaCopiaTroca(Db(), 1);
-    EXPECT_THROW(semParcela(1), EDatabaseError);   // company 1 is no copy
+    EXPECT_THROW(LiberaCopiaTroca(Db(), 1), EDatabaseError);   // company 1 is no copy
+    EXPECT_THROW(semParcela(1), EDatabaseError);
   }
   Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");
   EXPECT_THROW(semParcela(1), EDatabaseError);
   {
+    // Another transaction than the one that made the copy cannot take the exemption.
     TTransaction t(Db());
+    EXPECT_THROW(LiberaCopiaTroca(Db(), 1), EDatabaseError);
+  }
+  {
+    TTransaction t(Db());
+    Db().Execute("update TEMPRESAS set BDSTATUSEMP = 1 where BDCODEMP = 1");   // the change makes its copy
     LiberaCopiaTroca(Db(), 1);
     semParcela(1);
+    EncerraCopiasTroca(Db());
     t.Commit();
   }
+  EXPECT_EQ(Db().QueryValue("select count(*) from TCOPIA_TROCA").AsInteger(), 0);
   EXPECT_THROW(semParcela(2), EDatabaseError);
 }
 

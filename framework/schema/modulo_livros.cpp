@@ -23,8 +23,7 @@ DECLARE VARIABLE PAGO NUMERIC(18,4);
 BEGIN
   -- A plan change's consultation-only backup keeps the payments of its period as a record; their
   -- installments stay in the original company.
-  IF (NEW.BDTIPOBAIXA IN (1, 4) AND NOT (COALESCE(RDB$GET_CONTEXT('USER_TRANSACTION', '{2}'), '') =
-      CAST(NEW.BDCODEMP AS VARCHAR(11)) AND EXISTS (SELECT 1 FROM TEMPRESAS E WHERE E.BDCODEMP = NEW.BDCODEMP AND
+  IF (NEW.BDTIPOBAIXA IN (1, 4) AND NOT ({2} AND EXISTS (SELECT 1 FROM TEMPRESAS E WHERE E.BDCODEMP = NEW.BDCODEMP AND
       E.BDSTATUSEMP = 1))) THEN BEGIN
     SELECT P.BDVALORPAR FROM {0} P WHERE P.BDCODEMP = NEW.BDCODEMP AND P.BDCHAVE = NEW.BDCHAVE AND
       P.BDORDEMPAR = NEW.BDORDEMPAR INTO :VALOR;
@@ -36,7 +35,7 @@ BEGIN
         ' do documento ' || NEW.BDCHAVE || ' da empresa ' || NEW.BDCODEMP || '.';
   END
 END)",
-                     parcela, NomeGatilhoSaldo(parcela), kContextoCopiaTroca);
+                     parcela, NomeGatilhoSaldo(parcela), CopiaLiberada("NEW.BDCODEMP"));
 }
 
 }  // namespace

@@ -20,18 +20,36 @@ namespace {
 constexpr const char* kContextoTroca = "VYN_TROCA_PLANO";
 
 // The books of a consultation-only copy (BDSTATUSEMP 1): the tables only the books' gate writes, and
-// the entries' tax and reconciliation details the copy keeps with them.
+// what the copy keeps with its entries: their tax, participant and incentive details, their
+// reconciliation and the statement lines it names, the documents of the installments paid.
 std::vector<std::string> TabelasCopiaConsulta() {
   std::vector<std::string> t(kTabelasDosLivros.begin(), kTabelasDosLivros.end());
-  t.insert(t.end(), {"VZEL_EMPRESAS_TLAN_Y570", "VZEL_EMPRESAS_TLAN_CONC"});
+  t.insert(t.end(), {"VZEL_EMPRESAS_TLAN_Y570", "VZEL_EMPRESAS_TLAN_CONC", "VZEL_EMPRESAS_TLAN_PR",
+                     "VZEL_EMPRESAS_TLAN_INC", "VZEL_EMPRESAS_TEXTRATOBAN", "VEF_EMP_TMOVENT", "VEF_EMP_TMOVSAI",
+                     "VEF_EMP_TMOVSER", "VEF_EMP_TMOVDEMAISDOC_F100"});
   return t;
 }
 
 // A copy keeps the detail of the period before a change, which the original no longer has: its books
-// refuse every write, whatever road makes it, but the change's own filling of that copy.
+// refuse every write, whatever road makes it, but the change's own filling of that copy. The change's
+// transaction takes that exemption by a mark row (kTabelaCopiaTroca) the database accepts only from the
+// transaction that made the copy's company row, and only for itself: no session value another program
+// could set.
 void AddCopiaConsultaSchema(TSchema& s) {
   s.AddProcedure("E_EMPRESA_CONSULTA", fmt::format("CREATE EXCEPTION E_EMPRESA_CONSULTA 'A empresa {}.'",
                                                    kMensagemCopiaConsulta));
+  s.AddTable(kTabelaCopiaTroca, fmt::format(R"(CREATE TABLE {} (
+  BDCODEMP INTEGER NOT NULL,
+  BDTRANSACAO BIGINT NOT NULL,
+  CONSTRAINT PK_TCOPIA_TROCA PRIMARY KEY (BDCODEMP, BDTRANSACAO)))",
+                                            kTabelaCopiaTroca));
+  s.AddProcedure("TRG_TCOPIA_TROCA", fmt::format(R"(CREATE TRIGGER TRG_TCOPIA_TROCA FOR {0} BEFORE INSERT OR UPDATE AS
+BEGIN
+  IF (UPDATING OR NEW.BDTRANSACAO IS DISTINCT FROM CURRENT_TRANSACTION OR NOT EXISTS (SELECT 1 FROM TEMPRESAS E
+      WHERE E.BDCODEMP = NEW.BDCODEMP AND E.BDSTATUSEMP = 1 AND E.RDB$RECORD_VERSION = CURRENT_TRANSACTION)) THEN
+    EXCEPTION E_EMPRESA_CONSULTA 'A empresa ' || NEW.BDCODEMP || ' {1}.';
+END)",
+                                                 kTabelaCopiaTroca, kMensagemCopiaConsulta));
   const std::vector<std::string> tabelas = TabelasCopiaConsulta();
   for (size_t i = 0; i < tabelas.size(); ++i)
     s.AddProcedure(fmt::format("TRG_COPIA_CONSULTA_{}", i + 1),
@@ -39,11 +57,11 @@ void AddCopiaConsultaSchema(TSchema& s) {
 DECLARE VARIABLE EMP INTEGER;
 BEGIN
   SELECT FIRST 1 E.BDCODEMP FROM TEMPRESAS E WHERE E.BDSTATUSEMP = 1 AND E.BDCODEMP IN (OLD.BDCODEMP, NEW.BDCODEMP)
-    AND CAST(E.BDCODEMP AS VARCHAR(11)) IS DISTINCT FROM RDB$GET_CONTEXT('USER_TRANSACTION', '{2}') INTO :EMP;
+    AND NOT {2} INTO :EMP;
   IF (EMP IS NOT NULL) THEN
     EXCEPTION E_EMPRESA_CONSULTA 'A empresa ' || EMP || ' {3}.';
 END)",
-                               i + 1, tabelas[i], kContextoCopiaTroca, kMensagemCopiaConsulta));
+                               i + 1, tabelas[i], CopiaLiberada("E.BDCODEMP"), kMensagemCopiaConsulta));
 }
 
 }  // namespace
@@ -53,10 +71,20 @@ void LiberaImplantacoesTroca(TDatabase& db) {
                             kContextoTroca));
 }
 
+std::string CopiaLiberada(const std::string& empresa) {
+  return fmt::format("EXISTS (SELECT 1 FROM {} M WHERE M.BDCODEMP = {} AND M.BDTRANSACAO = CURRENT_TRANSACTION)",
+                     kTabelaCopiaTroca, empresa);
+}
+
 void LiberaCopiaTroca(TDatabase& db, int copia) {
-  db.QueryValue(fmt::format("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', '{}', CAST(? AS VARCHAR(11))) FROM RDB$DATABASE",
-                            kContextoCopiaTroca),
-                {std::to_string(copia)});
+  db.Execute(fmt::format("INSERT INTO {0} (BDCODEMP, BDTRANSACAO) SELECT CAST(? AS INTEGER), CURRENT_TRANSACTION FROM "
+                         "RDB$DATABASE WHERE NOT {1}",
+                         kTabelaCopiaTroca, CopiaLiberada("CAST(? AS INTEGER)")),
+             {copia, copia});
+}
+
+void EncerraCopiasTroca(TDatabase& db) {
+  db.Execute(fmt::format("DELETE FROM {} WHERE BDTRANSACAO = CURRENT_TRANSACTION", kTabelaCopiaTroca));
 }
 
 void AddSuiteTrocaPlanoSchema(TSchema& s) {

@@ -181,25 +181,33 @@ std::string ComNomeProprio(const fs::path& pasta, const std::string& nome, F cri
                  nome + ".");
 }
 
-std::string GravaExclusivo(const fs::path& pasta, const std::string& nome, const std::string& eml) {
-  return ComNomeProprio(pasta, nome, [&](const fs::path& arquivo) {
-    std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(arquivo.c_str(), "wbx"), &std::fclose);
-    if (!f && errno == EEXIST) return false;
-    if (!f || std::fwrite(eml.data(), 1, eml.size(), f.get()) != eml.size() || std::fflush(f.get()) != 0)
-      throw ECorreio("Não foi possível gravar a mensagem " + arquivo.string() + " na caixa de saída.");
-    return true;
-  });
+// Writes eml under a name no one holds yet; false when the name is taken.
+bool CriaExclusivo(const fs::path& arquivo, const std::string& eml, const char* pasta) {
+  std::unique_ptr<FILE, int (*)(FILE*)> f(std::fopen(arquivo.c_str(), "wbx"), &std::fclose);
+  if (!f && errno == EEXIST) return false;
+  if (!f || std::fwrite(eml.data(), 1, eml.size(), f.get()) != eml.size() || std::fflush(f.get()) != 0)
+    throw ECorreio("Não foi possível gravar a mensagem " + arquivo.string() + pasta + ".");
+  return true;
 }
 
-// A sent message leaves the outbox for enviadas, under its name there. Where it cannot (a folder
-// that takes no second name for a file, nor the move), it stays in the outbox: it went all the same.
-std::string MoveParaEnviadas(const std::string& arquivo, const fs::path& enviadas, const std::string& nome) {
+std::string GravaExclusivo(const fs::path& pasta, const std::string& nome, const std::string& eml) {
+  return ComNomeProprio(pasta, nome,
+                        [&](const fs::path& arquivo) { return CriaExclusivo(arquivo, eml, " na caixa de saída"); });
+}
+
+// A sent message leaves the outbox for enviadas, under its name there. Another workstation that sent
+// the same message at the same moment may have cleared this one's outbox file as its own earlier
+// attempt: what went is then written there from the message itself. Where neither can be done (a
+// folder that takes no second name for a file), it stays in the outbox: it went all the same.
+std::string MoveParaEnviadas(const std::string& arquivo, const fs::path& enviadas, const std::string& nome,
+                             const std::string& eml) {
   std::error_code ec;
   fs::create_directories(enviadas, ec);
   try {
     const std::string destino = ComNomeProprio(enviadas, nome, [&](const fs::path& d) {
       if (::link(arquivo.c_str(), d.c_str()) == 0) return true;
       if (errno == EEXIST || fs::exists(d)) return false;
+      if (!fs::exists(arquivo)) return CriaExclusivo(d, eml, " entre as enviadas");
       std::error_code falha;
       fs::rename(arquivo, d, falha);
       if (falha) throw ECorreio(falha.message());
@@ -469,7 +477,7 @@ TEmailGravado EnviaEmail(const TConfiguracaoSMTP& c, const std::string& caixaSai
   const std::string arquivo = GravaExclusivo(caixaSaida, limpo, eml);
   if (!c.Configurado()) return {arquivo, TSituacaoEmail::NaCaixaDeSaida};
   EnviaSMTP(c, m, eml);
-  const std::string enviada = MoveParaEnviadas(arquivo, enviadas, limpo);
+  const std::string enviada = MoveParaEnviadas(arquivo, enviadas, limpo, eml);
   if (enviada != arquivo) RemoveTentativas(caixaSaida, impressao);
   return {enviada, TSituacaoEmail::Enviada};
 }

@@ -187,6 +187,17 @@ std::string Mostra(const vyn::TQueryResult& r) {
 
 void Verifica(vyn::TDatabase& db, const json& assercao) {
   const std::string sql = assercao.at("sql");
+  if (assercao.contains("refused")) {   // a write another program makes, which the database must refuse
+    const std::string motivo = assercao.at("refused");
+    try {
+      vyn::TTransaction t(db);   // rolled back whatever comes of it
+      db.Execute(sql);
+      ADD_FAILURE() << "aceito: " << sql;
+    } catch (const vyn::EDatabaseError& e) {
+      EXPECT_NE(std::string(e.what()).find(motivo), std::string::npos) << sql << "\nrecusado com: " << e.what();
+    }
+    return;
+  }
   const vyn::TQueryResult r = db.QueryAll(sql);
   const json& linhas = assercao.at("rows");
   bool ok = r.Rows.size() == linhas.size();

@@ -55,12 +55,15 @@ void TAutoThreadContasPagarOmie::Execute() {
   const int referencia = ParametroInteiroOuPadrao(GetParametro("referencia"), 0);
   GravarLogTarvo("Referência: " + (IsValidAnoMes(referencia) ? AnoMesToText(referencia) : std::to_string(referencia)));
 
-  std::unique_ptr<TIntegracaoImpostosOmieMGR> engine;
+  // The engine stays the task's while it runs: the books see the task, and the screen the engine is, as
+  // the road, so a lock of either holds.
+  TIntegracaoImpostosOmieMGR* engine = nullptr;
+  std::unique_ptr<TLiberaAoSair> liberaEngine;
   std::unique_ptr<TImpostoMGR> impostos;
   bool ok = false;
   try {
-    engine.reset(TIntegracaoImpostosOmieMGR::CreateMgr(this));
-    engine->ReleaseFromOwner().release();
+    engine = TIntegracaoImpostosOmieMGR::CreateMgr(this);
+    liberaEngine = std::make_unique<TLiberaAoSair>(engine);
     impostos = TImpostoMGR::CreateMgrOwned();
     // Malformed parameters stop the run before its row says it started.
     const int empresa = ParametroInteiro("cod_empresa", GetParametro("cod_empresa"));

@@ -89,6 +89,10 @@ TComandoSQL TIntegracaoImpostosOmieMGR::getUpdateTARVO(const std::string& prTabe
   return getUpdateOrInsert_VYN(prTabela, campos, valores, matching);
 }
 
+std::vector<std::string> TIntegracaoImpostosOmieMGR::NomesBloqueio() const {
+  return {"TfrIntegracaoImpostosOmie", "frLancamento"};
+}
+
 void TIntegracaoImpostosOmieMGR::AddInconsistencia(const std::string& prInconsistencia) {
   if (IsUnattended()) {
     RegistraInconsistenciaExecucao(prInconsistencia);
@@ -107,8 +111,8 @@ bool TIntegracaoImpostosOmieMGR::VerificaBloqueio() {
   IPostingLockCheck* check = ctx.PostingLocks;
   if (!check) return false;
   std::string texto;
-  if (!check->Locked(Empresa, FirstDayOfAnoMes(ReferenciaInicial), LastDayOfAnoMes(ReferenciaFinal), "frLancamento",
-                     ctx.UserCode, 4, texto))
+  if (!check->Locked(Empresa, FirstDayOfAnoMes(ReferenciaInicial), LastDayOfAnoMes(ReferenciaFinal),
+                     ExecucaoDe(this).TelasSQL(), ctx.UserCode, 4, texto))
     return false;
   if (auto* v = dynamic_cast<TVerificaBloqueioLancamento*>(check)) {
     if (v->UltimoTipo() == tbBloqueioLancamento)

@@ -10,6 +10,7 @@
 
 #include "framework/accounting/integracao_padrao_mgr.h"
 #include "framework/host/update_or_insert.h"
+#include "framework/livros/livros.h"
 #include "framework/ui/dialogs.h"
 #include "integrations/omie/uIntegracaoOmie.Base.h"
 
@@ -40,7 +41,9 @@ std::string CodigoFornecedorImposto(int codImp);
 // "VARKU_IMPOSTO_1_12_345": the payable of guide 345 of tax 12 of company 1.
 std::string CodigoContaPagarImposto(int codEmp, int codImp, int chaveDarf);
 
-class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
+// The Omie tax screen's engine: whoever runs it (the screen, or the scheduled task) writes under that
+// screen's name too, and, as a tax settlement, under the manual-posting screen's.
+class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR, public vyn::INomesBloqueio {
  public:
   explicit TIntegracaoImpostosOmieMGR(vyn::TComponent* owner = nullptr);
   ~TIntegracaoImpostosOmieMGR() override;
@@ -49,6 +52,7 @@ class TIntegracaoImpostosOmieMGR : public vyn::TIntegracao_Padrao_MGR {
 
   bool Inicializa() override;
   void Execute() override;
+  std::vector<std::string> NomesBloqueio() const override;
 
   int Imposto = 0;
   int ReferenciaInicial = 0;

@@ -214,8 +214,8 @@ std::string TfrImportacaoPagamentosVYNReport::BloqueioDoPagamento(int codEmp, co
   if (pg.DataPagamento.Value == 0) return "o VYN Report não informou a data do pagamento.";
   IPostingLockCheck* check = ProcessContext().PostingLocks;
   std::string texto;
-  if (!check || !check->Locked(codEmp, pg.DataPagamento, pg.DataPagamento, "frLancamento", ProcessContext().UserCode,
-                               4, texto))
+  if (!check || !check->Locked(codEmp, pg.DataPagamento, pg.DataPagamento, ExecucaoDe(this, {"frLancamento"}).TelasSQL(),
+                               ProcessContext().UserCode, 4, texto))
     return {};
   return texto.empty() ? "o período de " + DateToStr(pg.DataPagamento) + " está bloqueado para lançamentos." : texto;
 }

@@ -54,6 +54,10 @@ struct TLibera {
 // Another run holds the request: its answer is that run's to write.
 constexpr const char* kPedidoEmOutraEstacao =
     "O pedido de BI {} está sendo respondido por outra estação de trabalho; esta execução não o respondeu.";
+// Another run took it between this run's look and its own write, and answered it while this one waited.
+constexpr const char* kPedidoRespondidoEnquantoEsperava =
+    "O pedido de BI {} foi respondido por outra estação de trabalho enquanto esta execução esperava por ele; esta "
+    "execução não o respondeu.";
 // Something else holds it: nobody is answering it, and it waits until that change ends.
 constexpr const char* kPedidoPresoPorOutraConexao =
     "O pedido de BI {} está preso por uma alteração ainda não confirmada de outra conexão ao banco de dados, que "
@@ -92,7 +96,12 @@ TAutoThreadPedidosBI::TTomada TAutoThreadPedidosBI::QuemSeguraPedido(TDatabase& 
       std::string("SELECT COUNT(*) FROM MON$CONTEXT_VARIABLES WHERE MON$VARIABLE_NAME = '") + kVariavelPedido +
           "' AND MON$VARIABLE_VALUE = CAST(? AS VARCHAR(20)) AND COALESCE(MON$TRANSACTION_ID, 0) <> CURRENT_TRANSACTION",
       {FIDAtual});
-  return outraExecucao.AsInteger() > 0 ? TTomada::EmOutraExecucao : TTomada::EmOutraConexao;
+  if (outraExecucao.AsInteger() > 0) return TTomada::EmOutraExecucao;
+  // The holder may have ended while this run waited on the row: a run that answered it left it ready.
+  if (!db.MeetsUncommittedChange("SELECT BDID FROM TPEDIDOS_BI WHERE BDID = ?", {FIDAtual}) &&
+      db.QueryValue("SELECT BDPRONTO FROM TPEDIDOS_BI WHERE BDID = ?", {FIDAtual}).AsInteger() == 1)
+    return TTomada::RespondidoEnquantoEsperava;
+  return TTomada::EmOutraConexao;
 }
 
 void TAutoThreadPedidosBI::RespondePedido(const char* tabelaResultados, const std::function<void()>& responde) {
@@ -101,6 +110,8 @@ void TAutoThreadPedidosBI::RespondePedido(const char* tabelaResultados, const st
   switch (TomaPedido(db)) {
     case TTomada::Tomado: break;
     case TTomada::EmOutraExecucao: return RegistraInconsistenciaExecucao(fmt::format(kPedidoEmOutraEstacao, FIDAtual));
+    case TTomada::RespondidoEnquantoEsperava:
+      return RegistraInconsistenciaExecucao(fmt::format(kPedidoRespondidoEnquantoEsperava, FIDAtual));
     case TTomada::EmOutraConexao:
       return RegistraInconsistenciaExecucao(fmt::format(kPedidoPresoPorOutraConexao, FIDAtual));
     case TTomada::SemCadastro: return RegistraInconsistenciaExecucao(fmt::format(kPedidoSemCadastro, FIDAtual));

@@ -40,7 +40,7 @@ class TAutoThreadPedidosBI : public vyn::TAutoThreadPadrao {
  private:
   // Answers the request FIDAtual through responde, whose rows go into tabelaResultados, as above.
   void RespondePedido(const char* tabelaResultados, const std::function<void()>& responde);
-  enum class TTomada { Tomado, EmOutraExecucao, EmOutraConexao, SemCadastro };
+  enum class TTomada { Tomado, EmOutraExecucao, RespondidoEnquantoEsperava, EmOutraConexao, SemCadastro };
   // Holds the request in the open transaction, or says why it cannot: another run holds it, another
   // connection's change that is no run of this task, or the request has no row in TPEDIDOS_BI.
   TTomada TomaPedido(vyn::TDatabase& db);
