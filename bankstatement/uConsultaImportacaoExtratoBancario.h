@@ -375,8 +375,13 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   std::map<vyn::TBookmark, std::string> MovimentosAlterados(const std::vector<vyn::TBookmark>& linhas);
   // The line comes back at what its account leaves to book.
   void DeixaResto(vyn::TBookmark linha, const vyn::TFonteRegistrada& conta);
-  // Marks the lines (with their sources) that a movement booked under another identity matches.
-  void MarcaDuplicatas(vyn::TLivros& livros, const std::vector<std::pair<vyn::TBookmark, vyn::TFonteLancada>>& linhas);
+  // Marks the lines (with their sources) that a movement booked under another identity matches, each
+  // told with what follows for it (aviso; empty: not told here).
+  void MarcaDuplicatas(vyn::TLivros& livros, const std::vector<std::pair<vyn::TBookmark, vyn::TFonteLancada>>& linhas,
+                       const std::string& aviso);
+  // The lines the run would book as new movements (no account, no mark, not reconciled with a posted
+  // entry): the gate weighs them again inside the run's write.
+  std::vector<std::pair<vyn::TBookmark, vyn::TFonteLancada>> LinhasSemDecisao();
   vyn::TFonteLancada FonteDaLinha(int empresa, const TOrigemLinha& o) const;
   // What the run booked of the lines, by line: their parts (keyed by part name).
   std::map<vyn::TBookmark, std::vector<vyn::TParteFonte>> PartesDaExecucao();

@@ -205,7 +205,8 @@ void TfrConsultaImportacaoExtratoBancario::LeContasNaAbertura() {
       const int empresa = static_cast<int>(Int(*l, "BDCODEMP"));
       auto conta = FContas.find(b);
       if (conta == FContas.end()) {
-        semConta.push_back({b, FonteDaLinha(empresa, o)});
+        // A line reconciled with a posted entry is that entry's movement, not its duplicate.
+        if (!(Util() && Util()->ConciliadoLadoBanco(*l))) semConta.push_back({b, FonteDaLinha(empresa, o)});
         continue;
       }
       if (auto a = alterados.find(b); a != alterados.end()) {
@@ -226,7 +227,7 @@ void TfrConsultaImportacaoExtratoBancario::LeContasNaAbertura() {
                                                                texto, conta->second.RestoBanco().ToBR())
                                                  : texto + " Fica na revisão pelo que resta.");
     }
-    MarcaDuplicatas(livros, semConta);
+    MarcaDuplicatas(livros, semConta, "Não será importado, a menos que seja marcado para lançar.");
   }
   for (TBookmark b : lancadas) FContas.erase(b);
   ExcluiLinhas(l, lancadas);
@@ -250,7 +251,8 @@ void TfrConsultaImportacaoExtratoBancario::DeixaResto(TBookmark linha, const TFo
 }
 
 void TfrConsultaImportacaoExtratoBancario::MarcaDuplicatas(TLivros& livros,
-                                                          const std::vector<std::pair<TBookmark, TFonteLancada>>& linhas) {
+                                                          const std::vector<std::pair<TBookmark, TFonteLancada>>& linhas,
+                                                          const std::string& aviso) {
   TDAOFactory& l = *DAOLinhas();
   std::vector<TFonteLancada> fontes;
   for (const auto& [b, f] : linhas) fontes.push_back(f);
@@ -258,15 +260,27 @@ void TfrConsultaImportacaoExtratoBancario::MarcaDuplicatas(TLivros& livros,
   TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
   for (size_t i = 0; i < iguais.size(); ++i) {
     if (!iguais[i]) continue;
-    const TFonteRegistrada& m = *iguais[i];
     l.GotoBookmark(linhas[i].first);
-    const std::string nome = fmt::format("Provável duplicata do lançamento {} ({}, lançado em {} por {})",
-                                         m.ChaveLancamento, m.Descricao, m.DataHora, m.Usuario);
+    const std::string nome = "Provável duplicata do " + NomeMovimentoIgual(*iguais[i]);
     Grava(l, "BDDUPLICATA", Variant(Utf8Left(nome, kTamanhoDuplicata)));
-    if (inc)
-      inc->Add_Atencao(fontes[i].CodEmp,
-                       fontes[i].Descricao + ": " + nome + ". Não será importado, a menos que seja marcado para lançar.");
+    if (inc && !aviso.empty()) inc->Add_Atencao(fontes[i].CodEmp, fontes[i].Descricao + ": " + nome + ". " + aviso);
   }
+}
+
+std::vector<std::pair<TBookmark, TFonteLancada>> TfrConsultaImportacaoExtratoBancario::LinhasSemDecisao() {
+  std::vector<std::pair<TBookmark, TFonteLancada>> r;
+  TDAOFactory* l = DAOLinhas();
+  if (!l) return r;
+  TFilterGuard todas(*l, TFilterGuard::kAllRows);
+  for (const auto& [b, o] : FOrigens) {
+    if (!l->BookmarkValid(b) || FContasDaExecucao.count(b)) continue;
+    l->GotoBookmark(b);
+    if (!Trim(Txt(*l, "BDDUPLICATA")).empty() || (Util() && Util()->ConciliadoLadoBanco(*l))) continue;
+    const int64_t status = Int(*l, "BDSTATUSWEB");
+    if (status == 1 || status == 2) continue;
+    r.push_back({b, FonteDaLinha(static_cast<int>(Int(*l, "BDCODEMP")), o)});
+  }
+  return r;
 }
 
 void TfrConsultaImportacaoExtratoBancario::ConfereFontes(TLivros& livros) {
@@ -275,6 +289,11 @@ void TfrConsultaImportacaoExtratoBancario::ConfereFontes(TLivros& livros) {
   TDAOFactory* l = DAOLinhas();
   if (!l || FOrigens.empty()) return;
   FContasDaExecucao = LeContas(livros);
+  // What another window or road booked since the review opened is met here, inside the run's write.
+  if (const auto novas = LinhasSemDecisao(); !novas.empty()) {
+    TFilterGuard todas(*l, TFilterGuard::kAllRows);
+    MarcaDuplicatas(livros, novas, {});   // told below with the marked lines
+  }
   std::map<TBookmark, const std::vector<TBookmark>*> divisoes;
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) divisoes[pai] = &novas;
   auto recusa = [&](TBookmark b) {

@@ -1591,8 +1591,8 @@ TEST_F(RevisaoBaixasTest, ARefusedSplitRowUnlinkedStandsAloneAndImportsBalanced)
   t->Close();
 }
 
-// The same money as a line booked before under another Dyq item (a bank that re-sends its statement with
-// new ids, or two equal fees of a day): shown as a probable duplicate naming that line's entry, left out
+// The same money as a line booked before under another Dyq item of another statement (a bank that sends
+// the movement again in a new statement with new ids): shown as a probable duplicate naming that line's entry, left out
 // until the user ticks it, then booked; two equal lines of two items are two movements.
 TEST_F(RevisaoExtratoTest, AnEqualLineOfAnotherItemIsAProbableDuplicateBookedOnlyWhenTicked) {
   Linha(1, 1001, 3001, 25, "TARIFA", "T1");
@@ -1601,7 +1601,8 @@ TEST_F(RevisaoExtratoTest, AnEqualLineOfAnotherItemIsAProbableDuplicateBookedOnl
   t->spImportacao->Click();
   t->Close();
   const int64_t primeira = Db().QueryValue("select max(BDCHAVE) from VZEL_EMPRESAS_TLAN where BDCODEMP = 15").AsInteger();
-  campos::Grava(*linhas_, "BDIDWEB", Variant(91));   // the same line, under another item
+  campos::Grava(*linhas_, "BDIDWEB", Variant(91));   // the same line, under another item of another statement
+  campos::Grava(*linhas_, "BDIDEXTRATOWEB", Variant(78));
   Linha(2, 1001, 3001, 12, "TED", "T2");
   TfrConsultaImportacaoExtratoBancario* t2 = Abre();
   TDAOFactory* l = t2->DAOLinhas();

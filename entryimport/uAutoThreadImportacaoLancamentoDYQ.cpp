@@ -136,7 +136,8 @@ void TAutoThreadImportacaoLancamentoDYQ::ImportaArquivo(TfrImportacaoLancamentoD
 }
 
 void TAutoThreadImportacaoLancamentoDYQ::TrataInconsistencias() {
-  TrataInconsistenciasLancamentos(*this, kTipoConferencia, marcaLancamentos_);
+  // Lines booked before count as imported for the judgement; the message tells whether any was new.
+  TrataInconsistenciasLancamentos(*this, kTipoConferencia, marcaLancamentos_, contagem_.Importados > 0);
 }
 
 }  // namespace integracao

@@ -165,10 +165,17 @@ TEST_F(DyqTaskTest, TheRunIsJudgedFromTheEntryRowsItWrote) {
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 1);
   EXPECT_EQ(status_, tscSucesso);
 
-  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,7\nL,1,05/01/2024,999,11,7\n"; });
+  Arquivos(1, [](int) { return "L,1,05/01/2024,40,11,8\nL,1,05/01/2024,999,11,7\n"; });
   EXPECT_EQ(Executa(), "");
   EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 2);
   EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(), "Lançamentos importados, foram encontradas inconsistencias");
+  EXPECT_EQ(status_, tscInconsistente);
+
+  // The same file again: its good line was booked before, so nothing is told as imported.
+  EXPECT_EQ(Executa(), "");
+  EXPECT_EQ(Conferencia().Value(0, "BDCODSTATUS").AsInteger(), 2);
+  EXPECT_EQ(Conferencia().Value(0, "BDINCONSISTENCIA").AsString(),
+            "Nenhum lançamento importado, foram encontradas inconsistencias");
   EXPECT_EQ(status_, tscInconsistente);
 
   // An empty file writes no entry row at all, whatever the runs before wrote.

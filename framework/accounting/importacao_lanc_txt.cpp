@@ -490,16 +490,6 @@ class TLancamentosPostados {
 // The movement a file line stands for, by which the same money brought by another road is told.
 TMovimentoFonte MovimentoLinhaTxt(const TLinhaLancamentoTxt& l) { return {l.Data, l.Debito, l.Credito, Trim(l.Documento)}; }
 
-// Whether a booked source is another place of the same entry in an entry file (identities that differ
-// only in their place among equal entries): an equal entry of a file is another movement, never a
-// duplicate of its sibling.
-bool MesmaEntradaDeArquivo(const TFonteRegistrada& f, const std::string& fonte) {
-  if (f.Tipo != TTipoFonte::ArquivoLancamentos) return false;
-  const size_t a = f.Chave.rfind('|');
-  const size_t b = fonte.rfind('|');
-  return a != std::string::npos && a == b && f.Chave.compare(0, a, fonte, 0, b) == 0;
-}
-
 // An entry file line's identity but its value ("company|day|entry|place"), when it is one.
 std::optional<std::string> ChaveSemValorTxt(const std::string& fonte) {
   const std::vector<std::string> p = Split(fonte, '|');
@@ -873,7 +863,8 @@ class TLeituraRevisaoTxt {
   // The line of an entry file booked in the period that is this line's entry (its document too), at its
   // place among equal entries, with another value: this line corrects it (nothing when none).
   std::optional<TFonteRegistrada> Corrigida(const TLinhaLida& lida);
-  void Anexa(const TLinhaLida& l);
+  // conferePostados: the line is weighed against the entries posted before here (the caller did not).
+  void Anexa(const TLinhaLida& l, bool conferePostados = true);
   // The lines the data sets hold go to the session (committed and told behind a review).
   void GravaTrecho();
 
@@ -961,6 +952,13 @@ void TLeituraRevisaoTxt::ConfereFontes() {
       if (postados_) postados_->Retira(l.Linha, l.Complemento, conta.ChaveLancamento);
       continue;
     }
+    // An entry posted before that this line repeats (the comparison the caller asked for) is this
+    // line booked, not a probable duplicate of it.
+    if (postados_)
+      if (const int postada = postados_->Toma(l.Linha, l.Complemento)) {
+        desfecho_.JaLancados.push_back({l.Linha.CodEmp, postada});
+        continue;
+      }
     novas.push_back(&l);
     movimentos.push_back(TLivros::FonteLinhaArquivo(p_.NomeFonte, l.Linha.CodEmp, l.Linha.Linha, l.Fonte, 0,
                                                     l.Linha.Valor, MovimentoLinhaTxt(l.Linha)));
@@ -969,7 +967,7 @@ void TLeituraRevisaoTxt::ConfereFontes() {
   for (size_t i = 0; i < novas.size(); ++i) {
     const TLinhaLancamentoTxt& l = novas[i]->Linha;
     std::string texto;
-    if (iguais[i] && !MesmaEntradaDeArquivo(*iguais[i], novas[i]->Fonte))
+    if (iguais[i])
       texto = MensagemMovimentoIgualTxt(l, *iguais[i]);
     // A corrected file is the client's word, taken by an unattended run; a user reviewing it is told.
     else if (const std::optional<TFonteRegistrada> corrigida = desassistida_ ? std::nullopt : Corrigida(*novas[i]))
@@ -983,7 +981,7 @@ void TLeituraRevisaoTxt::ConfereFontes() {
       desfecho_.Mensagens.push_back(
           {niAtencao, l.CodEmp, "Linha " + std::to_string(l.Linha) + " do arquivo: " + texto, nullptr, ciNenhum, {}});
     }
-    Anexa(*novas[i]);
+    Anexa(*novas[i], false);
   }
   pendentes_.clear();
 }
@@ -1032,9 +1030,9 @@ void TLeituraRevisaoTxt::OfereceResto(const TLinhaLida& lida, const TLivros::TCo
   Anexa(resto);
 }
 
-void TLeituraRevisaoTxt::Anexa(const TLinhaLida& lida) {
+void TLeituraRevisaoTxt::Anexa(const TLinhaLida& lida, bool conferePostados) {
   const TLinhaLancamentoTxt& l = lida.Linha;
-  if (postados_)
+  if (postados_ && conferePostados)
     if (const int postada = postados_->Toma(l, lida.Complemento)) {
       desfecho_.JaLancados.push_back({l.CodEmp, postada});
       return;

@@ -36,7 +36,7 @@ bool ExistemLancamentosConferidos(long long marca) {
   return ExisteStatus(*sql, 2 /*Importado*/, marca) || ExisteStatus(*sql, 1 /*Inconsistente*/, marca);
 }
 
-void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipo, long long marca) {
+void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipo, long long marca, bool algoNovo) {
   auto sql = TSQLMGR::CreateMgrOwned();
   const bool importado = ExisteStatus(*sql, 2 /*Importado*/, marca);
   const bool inconsistente = ExisteStatus(*sql, 1 /*Inconsistente*/, marca);
@@ -49,7 +49,9 @@ void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipo, long lon
     throw TErroException("Nenhuma lançamento importado, foram encontradas inconsistencias");
   }
   if (inconsistente)
-    task.InsereConferenciaImportacoes(tipo, tscInconsistente, "Lançamentos importados, foram encontradas inconsistencias");
+    task.InsereConferenciaImportacoes(tipo, tscInconsistente,
+                                      algoNovo ? "Lançamentos importados, foram encontradas inconsistencias"
+                                               : "Nenhum lançamento importado, foram encontradas inconsistencias");
 }
 
 }  // namespace vyn

@@ -14,6 +14,9 @@ bool ExistemLancamentosConferidos(long long marca);
 
 // Nothing imported since marca raises TErroException after a status-5 conference row of the kind;
 // imported lines with inconsistent ones leave status 2; all imported leaves the row as it stands.
-void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipoConferencia, long long marca);
+// `algoNovo` false: the run's "imported" rows are all lines booked before, so a run with
+// inconsistencies is not told as one that imported entries.
+void TrataInconsistenciasLancamentos(TAutoThreadPadrao& task, int tipoConferencia, long long marca,
+                                     bool algoNovo = true);
 
 }  // namespace vyn

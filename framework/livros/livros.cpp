@@ -1,6 +1,7 @@
 #include "framework/livros/livros.h"
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <stdexcept>
 
@@ -608,22 +609,105 @@ std::optional<TFonteRegistrada> TLivros::MovimentoIgual(const TFonteLancada& f) 
 
 namespace {
 
-// A booked source's movement, to match against the sources of a run.
+// A booked entry's movement, with what the record says of the source it booked (none: typed by hand, or
+// written by a road that records no source), to match against the sources of a run.
 struct TMovimentoLancado {
   TFonteRegistrada Fonte;
   int Debito = 0;
   int Credito = 0;
   std::string Documento;
+  int64_t Lote = 0;
 };
 
+// What a statement or a file says of its line's document: "NF 4711", "4711" and "Nº 4.711" name one.
+std::string DigitosDocumento(const std::string& d) { return OnlyDigits(d); }
+
+// The batch a source's key names besides its origin's own batch: the statement of an id-less line
+// ("E|D501|..." for a Dyq statement, "E|A11|file|..." for an account's file), and an entry file line's entry, which it shares with the equal entries of its
+// file (all of its key but its place among them).
+std::string LoteDaChave(TTipoFonte tipo, const std::string& chave) {
+  if (chave.rfind("E|", 0) == 0) {
+    // An account's file is named by the account and the file ("E|A11|name|...").
+    const size_t fim = chave.find('|', 2);
+    return chave.substr(0, chave.compare(2, 1, "A") == 0 && fim != std::string::npos ? chave.find('|', fim + 1) : fim);
+  }
+  const size_t ultimo = chave.rfind('|');
+  if (tipo != TTipoFonte::ArquivoLancamentos || ultimo == std::string::npos) return {};
+  return chave.substr(0, ultimo);
+}
+
+// Lines of one statement or file are never duplicates of each other: two equal fees of a statement are
+// two movements, whatever became of either's entry.
+bool DoMesmoLote(const TFonteLancada& f, const TMovimentoLancado& m) {
+  if (m.Fonte.Tipo != f.Tipo || m.Fonte.Chave.empty()) return false;
+  const std::string chave = ChaveGravada(f.Chave);
+  if (m.Fonte.Chave == chave) return true;
+  if (f.Lote > 0 && m.Lote == f.Lote) return true;
+  const std::string lote = LoteDaChave(f.Tipo, chave);
+  return !lote.empty() && lote == LoteDaChave(f.Tipo, m.Fonte.Chave);
+}
+
 bool MesmoMovimento(const TFonteLancada& f, const TMovimentoLancado& m) {
-  if (m.Fonte.Tipo == f.Tipo && m.Fonte.Chave == ChaveGravada(f.Chave)) return false;
-  if (Trim(m.Documento) != Trim(f.Movimento.Documento)) return false;
+  if (DoMesmoLote(f, m)) return false;
+  if (DigitosDocumento(m.Documento) != DigitosDocumento(f.Movimento.Documento)) return false;
   return (f.Movimento.Debito > 0 && m.Debito == f.Movimento.Debito) ||
          (f.Movimento.Credito > 0 && m.Credito == f.Movimento.Credito);
 }
 
+int InteiroOuZero(const Variant& v) { return v.IsNull() ? 0 : static_cast<int>(v.AsInteger()); }
+std::string TextoOuVazio(const Variant& v) { return v.IsNull() ? std::string() : v.AsString(); }
+
+using TLancadosDoPeriodo = std::multimap<std::pair<int, int64_t>, TMovimentoLancado>;   // (day, value)
+
+// The sources the record holds as booked over the span, each named by the entry that booked it (whole,
+// else its first part's).
+void LeFontesLancadas(TDatabase& db, int empresa, TDateTime de, TDateTime ate, TLancadosDoPeriodo& lancados) {
+  db.Query("select F.BDDESCRICAO, F.BDDATAHORA, F.BDUSUARIO, F.BDEXECUCAO, coalesce(F.BDCHAVELAN, (select "
+           "min(P.BDCHAVELAN) from TINTEGRACAO_FONTE_PARTE P where P.BDCODEMP = F.BDCODEMP and P.BDTIPOFONTE = "
+           "F.BDTIPOFONTE and P.BDFONTE = F.BDFONTE)), F.BDVALOR, F.BDLANCADO, F.BDTIPOFONTE, F.BDFONTE, F.BDDATA, "
+           "F.BDDEBITO, F.BDCREDITO, F.BDDCTO, F.BDLOTE from TINTEGRACAO_FONTE_LANCADA F where F.BDCODEMP = ? and "
+           "F.BDDATA between ? and ? and (F.BDLANCADO > 0 or F.BDCHAVELAN is not null)",
+           {empresa, de.DateOnly(), ate.DateOnly()}, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+             TMovimentoLancado m{LeFonte(r), InteiroOuZero(r[10]), InteiroOuZero(r[11]), TextoOuVazio(r[12]),
+                                 r[13].IsNull() ? 0 : r[13].AsInteger()};
+             lancados.emplace(std::make_pair(static_cast<int>(r[9].AsDateTime().Days()), m.Fonte.Valor.Raw()),
+                              std::move(m));
+           });
+}
+
+// The entries of the span the record names no source for: typed by hand in the suite, or written by a
+// utility. Each is a booked movement all the same.
+void LeLancamentosSemFonte(TDatabase& db, int empresa, TDateTime de, TDateTime ate, TLancadosDoPeriodo& lancados) {
+  db.Query("select L.BDCHAVE, L.BDDATA, L.BDVALOR, L.BDDEBITO, L.BDCREDITO, L.BDDCTO, L.BDCOMPL from "
+           "VZEL_EMPRESAS_TLAN L where L.BDCODEMP = ? and L.BDDATA between ? and ? and L.BDVALOR > 0 and not exists "
+           "(select 1 from TINTEGRACAO_FONTE_LANCADA F where F.BDCODEMP = L.BDCODEMP and F.BDCHAVELAN = L.BDCHAVE) "
+           "and not exists (select 1 from TINTEGRACAO_FONTE_PARTE P where P.BDCODEMP = L.BDCODEMP and P.BDCHAVELAN = "
+           "L.BDCHAVE)",
+           {empresa, de.DateOnly(), ate.DateOnly()}, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+             TMovimentoLancado m;
+             m.Fonte.ChaveLancamento = InteiroOuZero(r[0]);
+             m.Fonte.Valor = r[2].AsCurrency();
+             m.Fonte.Descricao = Trim(TextoOuVazio(r[6]));
+             m.Debito = InteiroOuZero(r[3]);
+             m.Credito = InteiroOuZero(r[4]);
+             m.Documento = TextoOuVazio(r[5]);
+             lancados.emplace(std::make_pair(static_cast<int>(r[1].AsDateTime().Days()), m.Fonte.Valor.Raw()),
+                              std::move(m));
+           });
+}
+
 }  // namespace
+
+std::string NomeMovimentoIgual(const TFonteRegistrada& igual) {
+  std::string quem;
+  auto junta = [&](const std::string& t) {
+    if (!t.empty()) quem += (quem.empty() ? "" : ", ") + t;
+  };
+  junta(igual.Descricao);
+  if (!igual.DataHora.empty()) junta("lançado em " + igual.DataHora + (igual.Usuario.empty() ? "" : " por " + igual.Usuario));
+  if (igual.Execucao.empty() && igual.Chave.empty()) junta("fora da integração");
+  return fmt::format("lançamento {}{}", igual.ChaveLancamento, quem.empty() ? "" : " (" + quem + ")");
+}
 
 std::vector<std::optional<TFonteRegistrada>> TLivros::MovimentosIguais(const std::vector<TFonteLancada>& fontes) {
   std::vector<std::optional<TFonteRegistrada>> iguais(fontes.size());
@@ -636,25 +720,16 @@ std::vector<std::optional<TFonteRegistrada>> TLivros::MovimentosIguais(const std
     it->second = {std::min(it->second.first, d), std::max(it->second.second, d)};
   }
   for (const auto& [empresa, faixa] : dias) {
-    std::multimap<std::pair<int, int64_t>, TMovimentoLancado> lancados;
-    db_.Query(kColunasLidas +
-                  ", BDDATA, BDDEBITO, BDCREDITO, BDDCTO from TINTEGRACAO_FONTE_LANCADA where BDCODEMP = ? and "
-                  "BDDATA between ? and ? and (BDLANCADO > 0 or BDCHAVELAN is not null)",
-              {empresa, TDateTime(static_cast<double>(faixa.first)).DateOnly(),
-               TDateTime(static_cast<double>(faixa.second)).DateOnly()},
-              [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
-                TMovimentoLancado m{LeFonte(r), r[10].IsNull() ? 0 : static_cast<int>(r[10].AsInteger()),
-                                    r[11].IsNull() ? 0 : static_cast<int>(r[11].AsInteger()),
-                                    r[12].IsNull() ? std::string() : r[12].AsString()};
-                lancados.emplace(std::make_pair(static_cast<int>(r[9].AsDateTime().Days()), m.Fonte.Valor.Raw()),
-                                 std::move(m));
-              });
+    TLancadosDoPeriodo lancados;
+    const TDateTime de(static_cast<double>(faixa.first)), ate(static_cast<double>(faixa.second));
+    LeFontesLancadas(db_, empresa, de, ate, lancados);
+    LeLancamentosSemFonte(db_, empresa, de, ate, lancados);
     for (size_t i = 0; i < fontes.size(); ++i) {
       const TFonteLancada& f = fontes[i];
       // A source of no value or day names no movement: it would meet every source booked only whole.
       if (f.CodEmp != empresa || f.Valor <= Currency() || f.Movimento.Data.Days() <= 0) continue;
-      auto [de, ate] = lancados.equal_range({f.Movimento.Data.Days(), f.Valor.Raw()});
-      for (auto it = de; it != ate && !iguais[i]; ++it)
+      auto [primeiro, fim] = lancados.equal_range({f.Movimento.Data.Days(), f.Valor.Raw()});
+      for (auto it = primeiro; it != fim && !iguais[i]; ++it)
         if (MesmoMovimento(f, it->second)) iguais[i] = it->second.Fonte;
     }
   }
@@ -662,6 +737,12 @@ std::vector<std::optional<TFonteRegistrada>> TLivros::MovimentosIguais(const std
 }
 
 namespace {
+
+// The file a line came in, as the batch its lines share (never its identity): lines of one file are
+// never probable duplicates of each other.
+int64_t LoteDoArquivo(const std::string& nome) {
+  return nome.empty() ? 0 : static_cast<int64_t>(std::hash<std::string>{}(nome) % 2147483647) + 1;
+}
 
 std::string DescricaoLinhaArquivo(const std::string& nome, int linha) {
   return fmt::format("A linha {} do arquivo {}", linha, nome);
@@ -674,6 +755,7 @@ TFonteLancada TLivros::FonteLinhaArquivo(const std::string& nome, int empresa, i
   TFonteLancada f{empresa, TTipoFonte::ArquivoLancamentos, std::move(chave), DescricaoLinhaArquivo(nome, linha),
                   chaveLancamento, valor};
   f.Movimento = std::move(movimento);
+  f.Lote = LoteDoArquivo(nome);
   return f;
 }
 
@@ -689,13 +771,13 @@ void TLivros::RegistraLinhasArquivo(const std::string& nome, const std::string& 
   // large file no longer fit the engine's cache; in key order neighbouring lines share their pages.
   const std::string insere =
       "insert into TINTEGRACAO_FONTE_LANCADA (BDCODEMP, BDTIPOFONTE, BDFONTE, BDDESCRICAO, BDCHAVELAN, BDVALOR, "
-      "BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO) select T.BDCODEMP, ?, "
+      "BDLANCADO, BDDATA, BDDEBITO, BDCREDITO, BDDCTO, BDUSUARIO, BDESTACAO, BDEXECUCAO, BDLOTE) select T.BDCODEMP, ?, "
       "T.BDFONTE, cast(? as varchar(180)) || T.BDLINHA || ' do arquivo ' || cast(? as varchar(180)), T.BDCHAVE + ?, " +
       valor + ", coalesce(" + valor + ", 0), T.BDDATA, nullif(T.BDDEBITO, 0), nullif(T.BDCREDITO, 0), "
-      "nullif(trim(T.BDDCTO), ''), ?, ?, ?" + faixa + " and T." + kCampoValorFonte + " is null order by T.BDFONTE";
+      "nullif(trim(T.BDDCTO), ''), ?, ?, ?, cast(? as integer)" + faixa + " and T." + kCampoValorFonte + " is null order by T.BDFONTE";
   const TParams p{static_cast<int>(TTipoFonte::ArquivoLancamentos), std::string("A linha "), Utf8Left(nome, 150), desvio,
                   Utf8Left(execucao_.Usuario, 100), Utf8Left(execucao_.Estacao, 100), Utf8Left(execucao_.Rotulo, 200),
-                  sessao, empresa, inicio, fim};
+                  Variant(static_cast<long long>(LoteDoArquivo(nome))), sessao, empresa, inicio, fim};
   // A line offered at what an earlier run left of it books that rest as a part of its account (named as
   // ParteResto names it); its account refuses more than is left.
   const std::string insereResto =

@@ -200,6 +200,10 @@ class EFonteJaLancada : public std::runtime_error {
   TFonteLancada fonte_;
 };
 
+// The entry a probable duplicate matches, in the user's words: "lançamento 9001 (A linha 1 do arquivo
+// Arquivo 5, lançado em 05/03/2024 14:07:09 por ana)", or "(Internet, fora da integração)" for a typed one.
+std::string NomeMovimentoIgual(const TFonteRegistrada& igual);
+
 class TLivros {
  public:
   // db: the writer's database; each call runs in its open transaction (or on its own when none is).
@@ -255,9 +259,11 @@ class TLivros {
   std::map<std::string, TContaPeriodo> ContasDoPeriodo(int codEmp, TTipoFonte tipo, TDateTime inicio, TDateTime fim);
   // What an entry books of a source an earlier run booked in part: what was left of it.
   static TParteFonte ParteResto(int chaveLancamento, Currency valor);
-  // A source of another identity booked as the same movement (company, day, value, document, and the
-  // account debited or credited): a probable duplicate to be shown, never a key. Read in the open
-  // transaction.
+  // A booked entry of the same movement as the source (company, day, value, the account debited or
+  // credited, and the document's digits) that another source booked, or that the record names no
+  // source for (an entry typed by hand): a probable duplicate, never a key. Lines of the source's own
+  // statement or file are never its duplicates. Read in the open transaction, so that a run asks it
+  // again inside its write: what another window booked meanwhile is met too.
   std::optional<TFonteRegistrada> MovimentoIgual(const TFonteLancada& f);
   // As MovimentoIgual for each of fontes, in one read per company (a review's thousands of lines).
   std::vector<std::optional<TFonteRegistrada>> MovimentosIguais(const std::vector<TFonteLancada>& fontes);

@@ -489,6 +489,56 @@ TEST_F(LivrosTest, TheSameMovementBookedUnderAnotherIdentityIsFoundNotRefused) {
   livros.RegistraFonte(outras[1]);   // the user books it anyway: two real movements
 }
 
+// An entry typed by hand is a booked movement like any other: found by its day, value, side and the
+// digits of its document ("NF 4711" is "4711"), and named by its key.
+TEST_F(LivrosTest, AnEntryTypedByHandIsAProbableDuplicateNamedByItsKey) {
+  ExecutaComoSuite(Db(), "insert into VZEL_EMPRESAS_TLAN (BDCODEMP, BDCHAVE, BDDATA, BDDEBITO, BDCREDITO, BDVALOR, "
+                         "BDDCTO, BDCOMPL) values (1, 9001, '2024-01-20', 20, 11, 50, 'NF 4711', 'Pagto fornecedor')");
+  auto linha = [](std::string chave, const char* valor, const char* dcto) {
+    TFonteLancada f{1, TTipoFonte::ArquivoLancamentos, std::move(chave), "", 0, Currency::Parse(valor)};
+    f.Movimento = {StrToDate("20/01/2024"), 20, 11, dcto};
+    return f;
+  };
+  TLivros livros(Db(), Execucao());
+  const auto iguais =
+      livros.MovimentosIguais({linha("1|a|1", "50", "4711"), linha("1|b|1", "50", "4712"), linha("1|c|1", "49,99", "4711")});
+  ASSERT_TRUE(iguais[0]);
+  EXPECT_EQ(iguais[0]->ChaveLancamento, 9001);
+  EXPECT_EQ(NomeMovimentoIgual(*iguais[0]), "lançamento 9001 (Pagto fornecedor, fora da integração)");
+  EXPECT_FALSE(iguais[1]) << "another document";
+  EXPECT_FALSE(iguais[2]) << "another value";
+}
+
+// Lines of one statement are never duplicates of each other, whether they came with an id (the
+// statement's batch) or without (its key names the statement); a source booked in parts is named by
+// the entry of a part, never "lançamento 0".
+TEST_F(LivrosTest, LinesOfOneStatementAreNoDuplicatesAndAPartsEntryIsNamed) {
+  auto linha = [](std::string chave, int64_t lote) {
+    TFonteLancada f{1, TTipoFonte::LinhaExtratoBanco, std::move(chave), "", 0, Currency::Parse("25")};
+    f.Movimento = {StrToDate("15/01/2024"), 0, 11, ""};
+    f.Lote = lote;
+    return f;
+  };
+  TLivros livros(Db(), Execucao());
+  TFonteLancada primeira = linha("I|9001", 501);
+  primeira.Partes = {{"divisão 7", 7, Currency::Parse("25")}};
+  livros.RegistraFonte(primeira);
+  TFonteLancada semId = linha("E|D501|20240115|D|250000|h|1", 501);
+  semId.ChaveLancamento = 8;
+  livros.RegistraFonte(semId);
+  TFonteLancada deArquivo = linha("E|A11|x|20240115|D|250000|h|1", 0);
+  deArquivo.ChaveLancamento = 9;
+  livros.RegistraFonte(deArquivo);
+  const auto iguais = livros.MovimentosIguais({linha("I|9002", 501), linha("E|D501|20240115|D|250000|h|2", 501),
+                                               linha("E|A11|x|20240115|D|250000|h|2", 0), linha("I|9101", 502)});
+  EXPECT_TRUE(iguais[0] && iguais[0]->ChaveLancamento == 9) << "only the account file's line is another statement's";
+  EXPECT_TRUE(iguais[1] && iguais[1]->ChaveLancamento == 9);
+  ASSERT_TRUE(iguais[2]) << "the Dyq statement's lines are another statement's";
+  EXPECT_NE(iguais[2]->ChaveLancamento, 9);
+  ASSERT_TRUE(iguais[3]);
+  EXPECT_NE(iguais[3]->ChaveLancamento, 0);
+}
+
 // A source of no value names no movement: it never meets a source booked only whole (of no value) on
 // its day, whatever else the run asks about that day.
 TEST_F(LivrosTest, ASourceOfNoValueIsNoProbableDuplicate) {

@@ -27,7 +27,7 @@ void Verifica(const TModelo& s0, const TModelo& s1, TSistema& sut, int importado
 struct TOpcoes {
   bool IdRepetido = true;         // Dyq re-sends a statement with an id on two lines
   bool LinhaSemIdNoMeio = true;   // a line without an id inserted before the statement's end
-  bool LinhasIguais = false;      // equal lines in one statement or file: fixed on issue-64c
+  bool LinhasIguais = true;       // equal lines in one statement or file
 };
 TOpcoes& Opcoes();
 

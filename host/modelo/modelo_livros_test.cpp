@@ -74,9 +74,8 @@ TEST(ModeloDosLivros, ALineWithoutIdInsertedBeforeBookedOnesIsBooked) {
 }
 
 // Two equal fees of one statement, both booked; the suite deletes one entry. Reopened, the line that
-// lost its entry is marked a probable duplicate of its twin's entry and not booked (issue-64c: lines
-// of one statement are never duplicates of each other).
-TEST(ModeloDosLivros, DISABLED_AnEqualLineOfTheSameStatementWhoseEntryWasDeletedIsBookedAgain) {
+// lost its entry is offered and booked again: lines of one statement are never duplicates of each other.
+TEST(ModeloDosLivros, AnEqualLineOfTheSameStatementWhoseEntryWasDeletedIsBookedAgain) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 10, 2500, 'D', -1}, {false, 1, 1, 1, 'D', 0}}),
              C<Importa>(501), C<Apaga>(size_t{1}), C<Importa>(501)});
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 10, 2500, 'D', -1}, {false, 1, 1, 1, 'D', 0}}),
