@@ -123,48 +123,7 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   splitdyq->SetName("splitdyq");
   pnMultiLanc = Create<TPanel>();
   pnMultiLanc->SetName("pnMultiLanc");
-  auto item = [this](const char* nome, const char* caption) {
-    auto* m = Create<TMenuItem>();
-    m->SetName(nome);
-    m->SetCaption(caption);
-    return m;
-  };
-  // The import button's face imports everything; its arrow drops the choice of what to import.
-  pmImporta = item("pmImporta", "");
-  miImportarTodos = pmImporta->Add("miImportarTodos", "Importar todos os lançamentos");
-  miImportarPreparados = pmImporta->Add("miImportarPreparados", "Importar apenas os lançamentos preparados");
-  spImportacao->DropdownMenu = pmImporta;
-  spImportacao->DropdownArrowOnly = true;
-  // The kind menus drop from the link buttons (the line's and the split row's): their items are
-  // reached only through them.
-  pmTipoBaixa = item("pmTipoBaixa", "");
-  miImpostos = pmTipoBaixa->Add("miImpostos", "Impostos");
-  miParcelamento = pmTipoBaixa->Add("miParcelamento", "Parcelamento");
-  miCalculo = pmTipoBaixa->Add("miCalculo", "Cálculo");
-  pmTipoBaixaMulti = item("pmTipoBaixaMulti", "");
-  miImpostosMulti = pmTipoBaixaMulti->Add("miImpostosMulti", "Impostos");
-  miParcelamentoMulti = pmTipoBaixaMulti->Add("miParcelamentoMulti", "Parcelamento");
-  miCalculoMulti = pmTipoBaixaMulti->Add("miCalculoMulti", "Cálculo");
-  spCurrencyLink->DropdownMenu = pmTipoBaixa;
-  spCurrencyLinkMulti->DropdownMenu = pmTipoBaixaMulti;
-  for (TMenuItem* pm : {pmTipoBaixa, pmTipoBaixaMulti}) pm->OnPopup = [this](TComponent* s) { pmTipoBaixaPopup(s); };
-  // The automatic link runs from the button's face; its options drop from the arrow.
-  pmConciliacao = item("pmConciliacao", "");
-  miDocumento = pmConciliacao->Add("miDocumento", "Documento");
-  miConsiderarZeros = pmConciliacao->Add("miConsiderarZeros", "Considerar zeros a esquerda");
-  miDistinguirValores =
-      pmConciliacao->Add("miDistinguirValores", "Distinguir valores iguais pela data de vencimento");
-  spAutoLink->DropdownMenu = pmConciliacao;
-  spAutoLink->DropdownArrowOnly = true;
-  for (TMenuItem* m : {miDocumento, miConsiderarZeros, miDistinguirValores}) m->AutoCheck = true;
-  miDocumento->OnClick = [this](TComponent*) {
-    miConsiderarZeros->SetEnabled(miDocumento->Checked);
-    if (!miDocumento->Checked) miConsiderarZeros->Checked = false;
-  };
-  for (TMenuItem* m : {miImportarTodos, miImportarPreparados})
-    m->OnClick = [this](TComponent* s) { spImportacaoClick(s); };
-  for (TMenuItem* m : {miImpostos, miParcelamento, miCalculo, miImpostosMulti, miParcelamentoMulti, miCalculoMulti})
-    m->OnClick = [this](TComponent* s) { miDuplicatasClick(s); };
+  CriaMenus();
   // The link buttons drop their kind menus down: the menu's items follow the line as it opens.
   for (TSpeedButton* b : {spCurrencyLink, spCurrencyLinkMulti})
     b->OnClick = [this](TComponent* s) { pmTipoBaixaPopup(s); };
@@ -215,6 +174,52 @@ TfrConsultaImportacaoExtratoBancario::TfrConsultaImportacaoExtratoBancario(TComp
   CriaGradeParcelas();
   CriaPainelDescricoes();
   AfterAddButtons();
+}
+
+// The drop-down menus of the import, link and automatic-link buttons, and what their items do.
+void TfrConsultaImportacaoExtratoBancario::CriaMenus() {
+  auto item = [this](const char* nome, const char* caption) {
+    auto* m = Create<TMenuItem>();
+    m->SetName(nome);
+    m->SetCaption(caption);
+    return m;
+  };
+  // The import button's face imports everything; its arrow drops the choice of what to import.
+  pmImporta = item("pmImporta", "");
+  miImportarTodos = pmImporta->Add("miImportarTodos", "Importar todos os lançamentos");
+  miImportarPreparados = pmImporta->Add("miImportarPreparados", "Importar apenas os lançamentos preparados");
+  spImportacao->DropdownMenu = pmImporta;
+  spImportacao->DropdownArrowOnly = true;
+  // The kind menus drop from the link buttons (the line's and the split row's): their items are
+  // reached only through them.
+  pmTipoBaixa = item("pmTipoBaixa", "");
+  miImpostos = pmTipoBaixa->Add("miImpostos", "Impostos");
+  miParcelamento = pmTipoBaixa->Add("miParcelamento", "Parcelamento");
+  miCalculo = pmTipoBaixa->Add("miCalculo", "Cálculo");
+  pmTipoBaixaMulti = item("pmTipoBaixaMulti", "");
+  miImpostosMulti = pmTipoBaixaMulti->Add("miImpostosMulti", "Impostos");
+  miParcelamentoMulti = pmTipoBaixaMulti->Add("miParcelamentoMulti", "Parcelamento");
+  miCalculoMulti = pmTipoBaixaMulti->Add("miCalculoMulti", "Cálculo");
+  spCurrencyLink->DropdownMenu = pmTipoBaixa;
+  spCurrencyLinkMulti->DropdownMenu = pmTipoBaixaMulti;
+  for (TMenuItem* pm : {pmTipoBaixa, pmTipoBaixaMulti}) pm->OnPopup = [this](TComponent* s) { pmTipoBaixaPopup(s); };
+  // The automatic link runs from the button's face; its options drop from the arrow.
+  pmConciliacao = item("pmConciliacao", "");
+  miDocumento = pmConciliacao->Add("miDocumento", "Documento");
+  miConsiderarZeros = pmConciliacao->Add("miConsiderarZeros", "Considerar zeros a esquerda");
+  miDistinguirValores =
+      pmConciliacao->Add("miDistinguirValores", "Distinguir valores iguais pela data de vencimento");
+  spAutoLink->DropdownMenu = pmConciliacao;
+  spAutoLink->DropdownArrowOnly = true;
+  for (TMenuItem* m : {miDocumento, miConsiderarZeros, miDistinguirValores}) m->AutoCheck = true;
+  miDocumento->OnClick = [this](TComponent*) {
+    miConsiderarZeros->SetEnabled(miDocumento->Checked);
+    if (!miDocumento->Checked) miConsiderarZeros->Checked = false;
+  };
+  for (TMenuItem* m : {miImportarTodos, miImportarPreparados})
+    m->OnClick = [this](TComponent* s) { spImportacaoClick(s); };
+  for (TMenuItem* m : {miImpostos, miParcelamento, miCalculo, miImpostosMulti, miParcelamentoMulti, miCalculoMulti})
+    m->OnClick = [this](TComponent* s) { miDuplicatasClick(s); };
 }
 
 void TfrConsultaImportacaoExtratoBancario::AfterAddButtons() {

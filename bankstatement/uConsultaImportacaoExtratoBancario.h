@@ -3,6 +3,7 @@
 // of one bank statement or cash movement, completed by preparation rules, split into multiple
 // entries, linked to settlements, imported as ledger entries and reported back to Dyq.
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -139,6 +140,9 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // Sends the reports not sent yet: returned and refused lines, and (after a committed run) the
   // lines that run wrote or settled as integrated.
   void EnviaRetornosDYQ(bool aposImportacao);
+  // Sends a document of a kind to Dyq; false with the error's text when Dyq did not take it.
+  using TEnviaDYQ = std::function<bool(int tipo, const nlohmann::ordered_json& doc, std::string& erro)>;
+  void InformaIntegrados(const TEnviaDYQ& envia, const std::function<void(const std::string&)>& falhou);
   static void DeleteDir(const std::string& pasta);
   bool TemDadosDYQ() const;
 
@@ -552,6 +556,7 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // The split grid's columns: shown, never typed into (the conciliation toggle is a click); the coin
   // on a linked split row.
   vyn::TFieldsContainer* fcLancamentoManual = nullptr;
+  void CriaMenus();
   void CriaGradeMultiplos();
 };
 

@@ -177,34 +177,43 @@ void TfrConsultaImportacaoExtratoBancario::EnviaRetornosDYQ(bool aposImportacao)
     falhou(fmt::format("Retorno ao DYQ não enviado: {} O retorno dos itens {} foi guardado e será enviado novamente "
                        "na próxima revisão da empresa.",
                        Frase(erroRetorno), Junta(retornosFalhos)));
-  if (!integrados.empty()) {
-    nlohmann::ordered_json doc;
-    doc["aDado"] = integrados;
-    std::string erro;
-    if (envia(0, doc, erro)) {
-      std::map<int, std::vector<int64_t>> porEmpresa;
-      for (const auto& [emp, id] : idsIntegrados) {
-        FIntegradosInformados.insert(id);
-        porEmpresa[emp].push_back(id);
-      }
-      integrados = nlohmann::ordered_json::array();
-      idsIntegrados.clear();
-      if (db)
-        for (const auto& [emp, ids] : porEmpresa) TItensIntegradosDYQ::MarcaInformados(*db, emp, FTipoExtrato, ids);
-    } else {
-      std::vector<std::string> ids;
-      for (const auto& p : idsIntegrados) ids.push_back(std::to_string(p.second));
-      falhou(fmt::format("Retorno ao DYQ não enviado: {} Os itens já gravados {} não foram informados ao ^DYQ como "
-                         "integrados; serão informados na próxima revisão da empresa.",
-                         Frase(erro), Junta(ids)));
-    }
-  }
+  InformaIntegrados(envia, falhou);
   AtualizaListaChamador();
   // Closing is the last chance to send: what still failed is told, not dropped silently.
   if (!aposImportacao && !falhas.empty()) {
     std::string texto;
     for (const std::string& f : falhas) texto += (texto.empty() ? "" : "\r\n") + f;
     DlgErroOk(texto);
+  }
+}
+
+// The lines booked since their return was reported, told to Dyq as integrated in one document; kept
+// for the next report when Dyq did not take them.
+void TfrConsultaImportacaoExtratoBancario::InformaIntegrados(const TEnviaDYQ& envia,
+                                                            const std::function<void(const std::string&)>& falhou) {
+  nlohmann::ordered_json& integrados = FIntegradosPendentes;
+  std::vector<std::pair<int, int64_t>>& idsIntegrados = FIdsPendentes;
+  if (integrados.empty()) return;
+  TDatabase* db = ProcessContext().Database;
+  nlohmann::ordered_json doc;
+  doc["aDado"] = integrados;
+  std::string erro;
+  if (envia(0, doc, erro)) {
+    std::map<int, std::vector<int64_t>> porEmpresa;
+    for (const auto& [emp, id] : idsIntegrados) {
+      FIntegradosInformados.insert(id);
+      porEmpresa[emp].push_back(id);
+    }
+    integrados = nlohmann::ordered_json::array();
+    idsIntegrados.clear();
+    if (db)
+      for (const auto& [emp, ids] : porEmpresa) TItensIntegradosDYQ::MarcaInformados(*db, emp, FTipoExtrato, ids);
+  } else {
+    std::vector<std::string> ids;
+    for (const auto& p : idsIntegrados) ids.push_back(std::to_string(p.second));
+    falhou(fmt::format("Retorno ao DYQ não enviado: {} Os itens já gravados {} não foram informados ao ^DYQ como "
+                       "integrados; serão informados na próxima revisão da empresa.",
+                       Frase(erro), Junta(ids)));
   }
 }
 

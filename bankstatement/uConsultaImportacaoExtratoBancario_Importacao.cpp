@@ -80,6 +80,29 @@ std::vector<TVinculosDaDivisao> VinculosPorDivisao(TProcessoBaixas& baixas) {
   return r;
 }
 
+// Moves the links of a split row to the entry made of it: both link sets, as a split row may have links
+// made by hand and links made through receipts. The links moved, each with its set.
+std::vector<std::pair<TClientDataSet*, TBookmark>> RepontaVinculos(std::vector<TVinculosDaDivisao>& vinculos,
+                                                                   int64_t linha, int64_t divisao, int novaChave) {
+  std::vector<std::pair<TClientDataSet*, TBookmark>> movidos;
+  for (TVinculosDaDivisao& conjunto : vinculos) {
+    TClientDataSet* v = conjunto.Conjunto;
+    auto achados = conjunto.Por.find({linha, divisao});
+    if (achados == conjunto.Por.end()) continue;
+    for (TBookmark bv : achados->second) {
+      v->GotoBookmark(bv);
+      // A split row met twice finds its links already moved.
+      if (!Vazio(*v, "BDCHAVEPAI")) continue;
+      v->Edit();
+      Set(*v, "BDCHAVE", Variant(novaChave));
+      Set(*v, "BDCHAVEPAI", Variant(linha));
+      v->Post();
+      movidos.emplace_back(v, bv);
+    }
+  }
+  return movidos;
+}
+
 }  // namespace
 
 bool TfrConsultaImportacaoExtratoBancario::ExistePreparacaoDYQ() {
@@ -359,22 +382,8 @@ void TfrConsultaImportacaoExtratoBancario::SetMultiplosLancamentos() {
              std::to_string(Int(*m, "BDCHAVELANC"))] = FUltimaChave;
         novasDoPai.push_back(l->GetBookmark());
         e.Novas.push_back(l->GetBookmark());
-        // Both link sets: a split row may have links made by hand and links made through receipts.
-        for (TVinculosDaDivisao& conjunto : vinculos) {
-          TClientDataSet* v = conjunto.Conjunto;
-          auto achados = conjunto.Por.find({chave.second, Int(*m, "BDCHAVELANC")});
-          if (achados == conjunto.Por.end()) continue;
-          for (TBookmark bv : achados->second) {
-            v->GotoBookmark(bv);
-            // A split row met twice finds its links already moved.
-            if (!Vazio(*v, "BDCHAVEPAI")) continue;
-            v->Edit();
-            Set(*v, "BDCHAVE", Variant(FUltimaChave));
-            Set(*v, "BDCHAVEPAI", Variant(chave.second));
-            v->Post();
-            e.Vinculos.push_back({v, bv, it->second});
-          }
-        }
+        for (auto& [v, bv] : RepontaVinculos(vinculos, chave.second, Int(*m, "BDCHAVELANC"), FUltimaChave))
+          e.Vinculos.push_back({v, bv, it->second});
       }
       e.NovasPorPai.push_back({it->second, novasDoPai});
       e.Pais.push_back(pai);

@@ -501,6 +501,9 @@ int main(int argc, char** argv) {
                      (m.PorVinculo - u->second * 1e3 / links) / m.PisoBaixas,
                      fmt::format("x (less {:.2f} ms a session's first run pays once)", u->second));
     }
+    if (const auto u = UmaVezPorSessao().find(run); u != UmaVezPorSessao().end())
+      metas.Confere(fmt::format("{} run: what a session's first run pays once, before its first settlement", kRuns[run]),
+                    u->second, 30, "ms");
     if (mil != medidas.end() && dezMil != medidas.end())
       metas.Confere(fmt::format("{} run, cost per link 10,000 / 1,000", kRuns[run]),
                     dezMil->second.PorVinculo / mil->second.PorVinculo, 1.5, "x");

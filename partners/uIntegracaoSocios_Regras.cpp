@@ -210,6 +210,27 @@ void TIntegracaoSocios::AvisaCotasAcimaDeCem() {
   }
 }
 
+namespace {
+
+// The quota line's cells from the third on: column, value type, whether it is checked, whether a percentage.
+struct TColunaCota {
+  const char* campo;
+  int tipo;
+  bool check;
+  bool faixa;
+};
+const TColunaCota kColunasCota[] = {
+    {"BDPRESCOTA", tvMoeda, false, true},         {"BDCAPTOTCOTA", tvMoeda, false, true},
+    {"BDCAPVOLCOTA", tvMoeda, false, true},       {"BDRENISECOTA", tvMoeda, true, false},
+    {"BDRENTRICOTA", tvMoeda, true, false},       {"BDIRFONTCOTA", tvMoeda, false, false},
+    {"BDREMTRACOTA", tvMoeda, true, false},       {"BDDEMRENCOTA", tvMoeda, true, false},
+    {"BDQTDCOTA", tvMoeda, false, false},         {"BDPERCCOTA", tvMoeda, false, true},
+    {"BDVALCOTA", tvMoeda, true, false},          {"BDVALOREMPRESTIMO", tvMoeda, true, false},
+    {"BDVALORDISTRIBLUCRO", tvMoeda, true, false}, {"BDCODREC", tvInteiro, false, false},
+    {"BDVALORCONVENIO", tvMoeda, true, false},    {"BDCODRECCONVENIO", tvInteiro, false, false}};
+
+}  // namespace
+
 void TIntegracaoSocios::LoadCotas(const std::vector<std::string>& linha, int& codigo) {
   if (FLinhaRecusadaPorRepeticao) return;   // told once, by the partner's line
   bool ok = true;
@@ -256,25 +277,11 @@ void TIntegracaoSocios::LoadCotas(const std::vector<std::string>& linha, int& co
   }
   const bool trazidaAgora = cotas.RecordCount() > antes && cotas.State() == TDataSetState::dsEdit;
 
-  struct TColuna {
-    const char* campo;
-    int tipo;
-    bool check;
-    bool faixa;
-  };
-  static const TColuna colunas[] = {
-      {"BDPRESCOTA", tvMoeda, false, true},         {"BDCAPTOTCOTA", tvMoeda, false, true},
-      {"BDCAPVOLCOTA", tvMoeda, false, true},       {"BDRENISECOTA", tvMoeda, true, false},
-      {"BDRENTRICOTA", tvMoeda, true, false},       {"BDIRFONTCOTA", tvMoeda, false, false},
-      {"BDREMTRACOTA", tvMoeda, true, false},       {"BDDEMRENCOTA", tvMoeda, true, false},
-      {"BDQTDCOTA", tvMoeda, false, false},         {"BDPERCCOTA", tvMoeda, false, true},
-      {"BDVALCOTA", tvMoeda, true, false},          {"BDVALOREMPRESTIMO", tvMoeda, true, false},
-      {"BDVALORDISTRIBLUCRO", tvMoeda, true, false}, {"BDCODREC", tvInteiro, false, false},
-      {"BDVALORCONVENIO", tvMoeda, true, false},    {"BDCODRECCONVENIO", tvInteiro, false, false}};
+  const auto& colunas = kColunasCota;
   for (size_t pos = 2; pos <= 17; ++pos) {
     const std::string& celula = Celula(linha, pos);
     if (celula.empty()) continue;
-    const TColuna& c = colunas[pos - 2];
+    const TColunaCota& c = colunas[pos - 2];
     bool okCelula = true;
     Variant v = TValidar::ValidaCampo(c.check, false, nLinha, Curta(chaves[pos - 1]), c.tipo, *FInconsistencia,
                                       celula, okCelula);

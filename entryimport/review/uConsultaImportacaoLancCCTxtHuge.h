@@ -167,10 +167,11 @@ class TfrConsultaImportacaoLancCCTxtHuge : public TfrConsultaImportacaoLancCCTxt
   int grLancamentoManualMostraDadoImagem(const std::string& campo);
 
   // The file still staging behind the review (uConsultaImportacaoLancCCTxtHuge_AoFundo.cpp): the review
-  // opened on the first stretch of its session. Every action but going through the lines it opened on
-  // waits for the end (AguardaGravacao) and then finds what the reading told (the lines refused, the
-  // probable duplicates, the lines booked before) and every line's details; a staging that failed is
-  // told and the review imports nothing. tmGravacao hands the end over as soon as it comes.
+  // opened on the first stretch of its session. Going through the lines it opened on and acting on the
+  // line under the cursor (a click, a key, a mouse press) answer at once; every other action waits for
+  // the end (AguardaGravacao) and then finds what the reading told (the lines refused, the probable
+  // duplicates, the lines booked before) and every line's details; a staging that failed is told and the
+  // review imports nothing. tmGravacao hands the end over as soon as it comes.
   vyn::TTimer* tmGravacao = nullptr;
   void AguardaGravacao();
   bool GravacaoEmAndamento() const;

@@ -528,9 +528,9 @@ void TfrConsultaImportacaoLancCCTxtHuge::grGridKeyUp(int key) {
 void TfrConsultaImportacaoLancCCTxtHuge::FormKeyPress(char& key) {
   if (ActiveControl() == grGrid) {
     const bool marca = LadoMarcaSelecionada() >= 0;
-    // A key the screen acted on goes no further: the grid would switch the mark back.
-    auto consome = [this, &key](auto&& acao) {
-      AguardaGravacao();
+    // A key the screen acted on goes no further: the grid would switch the mark back. It acts on the
+    // line under the cursor, staged already: it does not wait for the rest of the file.
+    auto consome = [&key](auto&& acao) {
       acao();
       key = 0;
     };

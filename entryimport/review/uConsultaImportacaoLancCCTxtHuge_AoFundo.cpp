@@ -1,5 +1,8 @@
 // The staged review while its file still stages behind it: it opened on the first stretch of the
-// session, and what needs a line not staged yet waits for the staging to end.
+// session, and what needs a line not staged yet waits for the staging to end. What acts on the line
+// under the cursor alone (a click or a key on a grid's line, a mouse press) answers at once: every line
+// the grid holds was committed with its details before the review opened, and the staging writes no
+// line it already committed.
 #include <utility>
 
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge.h"
@@ -19,18 +22,15 @@ using namespace vyn;
 
 namespace {
 
-// The controls' events that act: a click, a character typed, a cell edited, a node or a search changed.
-// Moving through the rows (the arrow keys, the focus) is not among them.
+// The controls' events that may need every line: a button, a cell edited (a mass change), a double
+// click (an editor over the cell), a node or a search changed. Moving through the rows and what acts
+// on the current line only (a cell click, a key, a mouse press) are not among them.
 template <class F>
 void PercorreAcoes(TComponent& raiz, const F& espera) {
   for (TComponent* c : raiz.Components()) {
     if (dynamic_cast<TForm_VYN*>(c)) continue;   // a screen it opened waits on its own
     if (auto* b = dynamic_cast<TButtonControl*>(c)) espera(b->OnClick);
     if (auto* g = dynamic_cast<TDBGrid_Padrao_VYN*>(c)) {
-      espera(g->OnCellClick);
-      espera(g->OnKeyPress);
-      espera(g->OnMouseDown);
-      espera(g->OnMouseUp);
       espera(g->OnDblClick);
       espera(g->EditaCelula);
     }

@@ -10,6 +10,7 @@
 #include <set>
 #include <sstream>
 #include <stop_token>
+#include <thread>
 
 #include "entryimport/review/revisao_test_support.h"
 #include "entryimport/review/uConsultaImportacaoLancCCTxtHuge_Util.h"
@@ -550,6 +551,26 @@ TEST_F(StagedReviewTest, MarksKeepASideConciliatedOrPendingAndAreWrittenThrough)
   ClassRegistry().UnRegisterClass("TfrObservacoes");
 }
 
+// A unit needs a development; both go to the credit side of the line, and both must be the company's.
+void UnidadeDoEmpreendimentoVaiAoCredito(TDatabase& db, Tela& t, TDAOFactory& inc, int sessao) {
+  db.Execute("insert into VEF_EMP_TCADEMPREENDIMENTO (BDCODEMP, BDCODEMPREENDIMENTO, BDNOMEEMPRE) values (1, 4, 'Obra')");
+  db.Execute("insert into VEF_BASE_TCADUNIDIMOBILIARIA (BDCODEMP, BDCODEMPREENDIMENTO, BDCODIGOUNIIMOB, BDDESCRICAO) "
+             "values (1, 4, 9, 'Sala 9')");
+  t.dsGridItens->SetDataSet(&inc);
+  inc.First();
+  EXPECT_FALSE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
+  ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODEMPREENDIMENTO", "4"));
+  ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
+  ASSERT_NE(t.EdCodEmpree(), nullptr);
+  EXPECT_EQ(t.EdCodEmpree()->Codigo(), 4);
+  auto linha = [&](const char* c) {
+    return db.QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
+  };
+  EXPECT_EQ(linha("BDCODEMPREEACAOC").AsInteger(), 4);
+  EXPECT_EQ(linha("BDCODUNIIMOBACAOC").AsInteger(), 9);
+  EXPECT_EQ(linha("BDCODEMPREEACAOD").AsInteger(), 0);
+}
+
 TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) {
   // A rural producer's review offers the rural-producer detail: each staged line has its row, empty.
   Db().Execute("update TEMPRESAS set BDPRODUTORRURAL = 'TRUE' where BDCODEMP = 1");
@@ -645,23 +666,7 @@ TEST_F(StagedReviewTest, RuralProducerAndRealEstateDetailEditsFollowTheirRules) 
     EXPECT_EQ(pr_("BDTRANSTIPOPE").AsInteger(), 0);
     t.spLancamentosPR->Down = false;
 
-    // A unit needs a development; both go to the credit side of the line, and both must be the company's.
-    Db().Execute("insert into VEF_EMP_TCADEMPREENDIMENTO (BDCODEMP, BDCODEMPREENDIMENTO, BDNOMEEMPRE) values (1, 4, 'Obra')");
-    Db().Execute("insert into VEF_BASE_TCADUNIDIMOBILIARIA (BDCODEMP, BDCODEMPREENDIMENTO, BDCODIGOUNIIMOB, BDDESCRICAO) "
-                 "values (1, 4, 9, 'Sala 9')");
-    t.dsGridItens->SetDataSet(&inc);
-    inc.First();
-    EXPECT_FALSE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
-    ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODEMPREENDIMENTO", "4"));
-    ASSERT_TRUE(t.grGridItens->EditaCelula("bdCODIGOUNIIMOB", "9"));
-    ASSERT_NE(t.EdCodEmpree(), nullptr);
-    EXPECT_EQ(t.EdCodEmpree()->Codigo(), 4);
-    auto linha = [&](const char* c) {
-      return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ?", {sessao});
-    };
-    EXPECT_EQ(linha("BDCODEMPREEACAOC").AsInteger(), 4);
-    EXPECT_EQ(linha("BDCODUNIIMOBACAOC").AsInteger(), 9);
-    EXPECT_EQ(linha("BDCODEMPREEACAOD").AsInteger(), 0);
+    UnidadeDoEmpreendimentoVaiAoCredito(Db(), t, inc, sessao);
   });
 }
 
@@ -1358,6 +1363,60 @@ TEST_F(StagedBehindTest, TheReviewOpensOnTheFirstStretchAndAnActionWaitsForTheRe
   });
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN where BDCODEMP = 1 and BDDEBITO = 30"), 6201);
   EXPECT_EQ(Conta("select count(*) from VZEL_EMPRESAS_TLAN_CC where BDCODEMP = 1"), 2);
+}
+
+// What acts on a line the grid holds answers while the rest of the file stages: a click on a mark, the
+// space and P keys, the grouped selection and its right-click menu. Each is written to the work table
+// at once and the staging is still held after them (a watchdog lets it go should one of them wait, so
+// that the test fails rather than hangs); the staging then ends and the marks stay.
+TEST_F(StagedBehindTest, AClickOrAKeyOnALineShownAnswersWhileTheFileStages) {
+  ClassRegistry().RegisterClass<TObservacoesFake>("TfrObservacoes", TClassKind::Screen);
+  // The first two lines name a debit only, so that the grouped selection takes them.
+  const std::string debito = "L,1,05/01/2024," + std::to_string(seed::kContaDespesas) + ",,";
+  RevisaSegurando(debito + "1\n" + debito + "2\n" + Linhas(5300), [&](Tela& t) {
+    TDAOFactory& d = *t.DAOAtual();
+    const int sessao = t.Sessao();
+    std::jthread vigia([this](std::stop_token parada) {
+      for (int i = 0; i < 300 && !parada.stop_requested(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      segura_.Solta();
+    });
+    auto coluna = [&](const char* c, int chave) {
+      return Db().QueryValue(std::string("select ") + c + " from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDCHAVE = ?",
+                             {sessao, chave});
+    };
+    auto tecla = [&](const char* campo, char k) {
+      t.grGrid->SelectedField = campo;
+      t.KeyPress(k);
+      if (k) t.grGrid->KeyPress(k);
+    };
+    ASSERT_TRUE(t.GravacaoEmAndamento());
+    d.First();
+    t.grGrid->SetFocus();
+    t.grGrid->MouseClick("bdCONCD");
+    EXPECT_EQ(coluna("BDCONCD", 1).AsString(), "True");
+    tecla("bdCONCD", ' ');
+    EXPECT_EQ(coluna("BDCONCD", 1).AsString(), "False");
+    dialogs_.Modal("TfrObservacoes", [](TForm_VYN&) {});
+    tecla("bdCONCC", 'P');
+    EXPECT_EQ(UpperCase(coluna("BDPENDENTEC", 1).AsString()), "TRUE");
+    d.SetRecNo(2);
+    t.grGrid->CellClick("BDVINC_BAIXA_MULT");
+    t.grGrid->MouseClick("BDVINC_BAIXA_MULT", true);
+    EXPECT_EQ(t.grGrid->PopupMenu, t.pmSelecaoBaixa);
+    EXPECT_EQ(t.CountSel(), 1);
+    EXPECT_EQ(t.UltimoSel(), "D");
+    EXPECT_TRUE(t.GravacaoEmAndamento());
+
+    vigia.request_stop();
+    vigia.join();
+    t.AguardaGravacao();
+    EXPECT_EQ(LinhasDaSessao(sessao), 5302);
+    EXPECT_EQ(UpperCase(coluna("BDVINC_BAIXA_MULT", 2).AsString()), "TRUE");
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_TEMP where BDSESSAO = ? and BDVINC_BAIXA_MULT = 'TRUE'",
+                    {sessao}), 1);
+    EXPECT_EQ(Conta("select count(*) from TMP_VZEL_EMPRESAS_TLAN_OBS_TEMP where BDSESSAO = ?", {sessao}), 1);
+  });
+  ClassRegistry().UnRegisterClass("TfrObservacoes");
 }
 
 // A staging that fails behind the review (here the database refuses a line's key) is told in words, in

@@ -2,7 +2,7 @@
 // The rest of an entry file staged behind its review. The staged review opens on the first stretch of
 // its session, committed, while a thread of its own, on an attachment of its own, reads, checks and
 // stages the rest of the file a stretch at a time, each committed. The review waits for the end before
-// any action but going through the lines it opened on; closing it stops the staging.
+// any action that may need a line not staged yet; closing it stops the staging.
 #include <condition_variable>
 #include <cstdint>
 #include <exception>

@@ -50,6 +50,28 @@ std::optional<TPreparacao> LePreparacao(TDatabase& db, int codEmp, int codMoe) {
                      q.Rows[0][2], q.Rows[0][3]};
 }
 
+
+// The notes of the company in the currency still open at the end of the period, in key order.
+std::vector<TNotaMoeda> NotasEmAberto(TDatabase& db, int codEmp, int codMoe, TDateTime dataFin) {
+  std::vector<TNotaMoeda> notas;
+  Variant fim(dataFin);
+  db.Query(
+      "SELECT BDCHAVENOTA, BDNUMDOC, BDTIPO, BDDATAEMISSAO, BDVALORMOEDA, BDCONTA FROM VZEL_EMP_TNOTASMOEDA"
+      " WHERE BDCODEMP = ? AND BDCODMOE = ? AND BDDATAEMISSAO <= ? AND (BDDATABAIXA IS NULL OR BDDATABAIXA > ?)"
+      " ORDER BY BDCHAVENOTA",
+      {Variant(codEmp), Variant(codMoe), fim, fim}, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
+        notas.push_back({static_cast<int>(r[0].AsInteger()), r[1].AsString(), static_cast<int>(r[2].AsInteger()),
+                         r[3].AsDateTime(), r[4].AsCurrency(), static_cast<int>(r[5].AsInteger())});
+      });
+  return notas;
+}
+
+// One entry of the variance: a note's gain or loss.
+struct TLancVariacao {
+  int Debito, Credito;
+  Currency Valor;
+  const TNotaMoeda* Nota;
+};
 }  // namespace
 
 TVZEL_EMP_TVARCAMBIALMGR::TVZEL_EMP_TVARCAMBIALMGR(TComponent* owner, bool gravaDireto, TDatabase* db)
@@ -175,16 +197,7 @@ void TVZEL_EMP_TVARCAMBIALMGR::Calcula() {
     return;
   }
 
-  std::vector<TNotaMoeda> notas;
-  Variant fim(dataFin);
-  db.Query(
-      "SELECT BDCHAVENOTA, BDNUMDOC, BDTIPO, BDDATAEMISSAO, BDVALORMOEDA, BDCONTA FROM VZEL_EMP_TNOTASMOEDA"
-      " WHERE BDCODEMP = ? AND BDCODMOE = ? AND BDDATAEMISSAO <= ? AND (BDDATABAIXA IS NULL OR BDDATABAIXA > ?)"
-      " ORDER BY BDCHAVENOTA",
-      {Variant(codEmp), Variant(codMoe), fim, fim}, [&](const std::vector<TColumnInfo>&, const std::vector<Variant>& r) {
-        notas.push_back({static_cast<int>(r[0].AsInteger()), r[1].AsString(), static_cast<int>(r[2].AsInteger()),
-                         r[3].AsDateTime(), r[4].AsCurrency(), static_cast<int>(r[5].AsInteger())});
-      });
+  const std::vector<TNotaMoeda> notas = NotasEmAberto(db, codEmp, codMoe, dataFin);
 
   // The rate of a date: the latest currency value on or before it.
   std::map<int, std::optional<Currency>> taxas;
@@ -199,12 +212,7 @@ void TVZEL_EMP_TVARCAMBIALMGR::Calcula() {
     return it->second;
   };
 
-  struct TLanc {
-    int Debito, Credito;
-    Currency Valor;
-    const TNotaMoeda* Nota;
-  };
-  std::vector<TLanc> lancs;
+  std::vector<TLancVariacao> lancs;
   const TDateTime fimAnterior = IncDay(dataIni, -1);
   for (const TNotaMoeda& n : notas) {
     TDateTime base = n.Emissao.DateOnly() > fimAnterior ? n.Emissao.DateOnly() : fimAnterior;
@@ -243,7 +251,7 @@ void TVZEL_EMP_TVARCAMBIALMGR::Calcula() {
   TLivros livros(db, ExecucaoDe(this, {"frLancamento"}));
   std::vector<std::string> insercoes;
   for (size_t i = 0; i < lancs.size(); ++i) {
-    const TLanc& l = lancs[i];
+    const TLancVariacao& l = lancs[i];
     try {
       insercoes.push_back(InsercaoLancamento(
           livros, {codEmp, primeira + static_cast<int>(i), dataFin, static_cast<int>(plano.AsInteger()),

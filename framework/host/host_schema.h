@@ -5,60 +5,8 @@
 
 namespace vyn {
 
-inline void AddHostSchema(TSchema& s) {
-  // The run's status row, one per run key.
-  s.AddTable("VSH_EMP_TCONF_EXECUCAO",
-             "CREATE TABLE VSH_EMP_TCONF_EXECUCAO ("
-             " BDCODAGENDAMENTO INTEGER NOT NULL,"
-             " BDCODEMP INTEGER NOT NULL,"
-             " BDCODPLANOTARVO INTEGER NOT NULL,"
-             " BDORDEMAGENDAMENTO INTEGER NOT NULL,"
-             " BDCLASSE VARCHAR(100),"
-             " BDCODSTATUS SMALLINT NOT NULL,"
-             " BDINCONSISTENCIA VARCHAR(200),"
-             " BDDATAEXECUTADO TIMESTAMP,"
-             " CONSTRAINT PK_VSH_EMP_TCONF_EXECUCAO PRIMARY KEY"
-             " (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO))");
-  // The conference rows of the imports (kind 5 Nibo entries, 6 Dyq entries, ...).
-  s.AddTable("VSH_EMP_TCONF_IMPORTACOES",
-             "CREATE TABLE VSH_EMP_TCONF_IMPORTACOES ("
-             " BDCODAGENDAMENTO INTEGER NOT NULL,"
-             " BDCODEMP INTEGER NOT NULL,"
-             " BDCODPLANOTARVO INTEGER NOT NULL,"
-             " BDORDEMAGENDAMENTO INTEGER NOT NULL,"
-             " BDTIPOCONFERENCIA SMALLINT NOT NULL,"
-             " BDCODSTATUS SMALLINT NOT NULL,"
-             " BDINCONSISTENCIA VARCHAR(200),"
-             " BDDATAEXECUTADO TIMESTAMP,"
-             " CONSTRAINT PK_VSH_EMP_TCONF_IMPORTACOES PRIMARY KEY"
-             " (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDTIPOCONFERENCIA))");
-  // The run log, one row per line.
-  s.AddGenerator("GEN_VSH_EMP_TLOG_TARVO");
-  s.AddTable("VSH_EMP_TLOG_TARVO",
-             "CREATE TABLE VSH_EMP_TLOG_TARVO ("
-             " BDID INTEGER NOT NULL PRIMARY KEY,"
-             " BDCODAGENDAMENTO INTEGER NOT NULL,"
-             " BDCODEMP INTEGER NOT NULL,"
-             " BDCODPLANOTARVO INTEGER NOT NULL,"
-             " BDORDEMAGENDAMENTO INTEGER NOT NULL,"
-             " BDCLASSE VARCHAR(100),"
-             " BDDATAHORA TIMESTAMP,"
-             " BDTEXTO VARCHAR(1000))");
-  s.AddIndex("IX_VSH_EMP_TLOG_TARVO_CHAVE",
-             "CREATE INDEX IX_VSH_EMP_TLOG_TARVO_CHAVE ON VSH_EMP_TLOG_TARVO"
-             " (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO)");
-  // Posting locks: a company's period locked for one screen.
-  s.AddGenerator("GEN_TBLOQUEIO_LANCAMENTO");
-  s.AddTable("TBLOQUEIO_LANCAMENTO",
-             "CREATE TABLE TBLOQUEIO_LANCAMENTO ("
-             " BDID INTEGER NOT NULL PRIMARY KEY,"
-             " BDCODEMP INTEGER NOT NULL,"
-             " BDTELA VARCHAR(100) NOT NULL,"
-             " BDDATAINI DATE NOT NULL,"
-             " BDDATAFIM DATE NOT NULL,"
-             " BDMOTIVO VARCHAR(200))");
-  s.AddIndex("IX_TBLOQUEIO_LANCAMENTO_EMP",
-             "CREATE INDEX IX_TBLOQUEIO_LANCAMENTO_EMP ON TBLOQUEIO_LANCAMENTO (BDCODEMP, BDDATAINI)");
+// The notifications, the zeroing in course and the procedure that tells a period's posting lock.
+inline void AddNotificationsZeroingAndPostingLock(TSchema& s) {
   // The user's notifications: what a background run finished, with the screen that takes it up and
   // the parameters that screen reads (JSON); BDTOMADA once it was opened.
   s.AddGenerator("GEN_VSH_NOTIFICACOES");
@@ -115,6 +63,63 @@ inline void AddHostSchema(TSchema& s) {
                  "  IF (TIPO = 0) THEN DINI = NULL;\n"
                  "  SUSPEND;\n"
                  "END");
+}
+
+inline void AddHostSchema(TSchema& s) {
+  // The run's status row, one per run key.
+  s.AddTable("VSH_EMP_TCONF_EXECUCAO",
+             "CREATE TABLE VSH_EMP_TCONF_EXECUCAO ("
+             " BDCODAGENDAMENTO INTEGER NOT NULL,"
+             " BDCODEMP INTEGER NOT NULL,"
+             " BDCODPLANOTARVO INTEGER NOT NULL,"
+             " BDORDEMAGENDAMENTO INTEGER NOT NULL,"
+             " BDCLASSE VARCHAR(100),"
+             " BDCODSTATUS SMALLINT NOT NULL,"
+             " BDINCONSISTENCIA VARCHAR(200),"
+             " BDDATAEXECUTADO TIMESTAMP,"
+             " CONSTRAINT PK_VSH_EMP_TCONF_EXECUCAO PRIMARY KEY"
+             " (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO))");
+  // The conference rows of the imports (kind 5 Nibo entries, 6 Dyq entries, ...).
+  s.AddTable("VSH_EMP_TCONF_IMPORTACOES",
+             "CREATE TABLE VSH_EMP_TCONF_IMPORTACOES ("
+             " BDCODAGENDAMENTO INTEGER NOT NULL,"
+             " BDCODEMP INTEGER NOT NULL,"
+             " BDCODPLANOTARVO INTEGER NOT NULL,"
+             " BDORDEMAGENDAMENTO INTEGER NOT NULL,"
+             " BDTIPOCONFERENCIA SMALLINT NOT NULL,"
+             " BDCODSTATUS SMALLINT NOT NULL,"
+             " BDINCONSISTENCIA VARCHAR(200),"
+             " BDDATAEXECUTADO TIMESTAMP,"
+             " CONSTRAINT PK_VSH_EMP_TCONF_IMPORTACOES PRIMARY KEY"
+             " (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO, BDTIPOCONFERENCIA))");
+  // The run log, one row per line.
+  s.AddGenerator("GEN_VSH_EMP_TLOG_TARVO");
+  s.AddTable("VSH_EMP_TLOG_TARVO",
+             "CREATE TABLE VSH_EMP_TLOG_TARVO ("
+             " BDID INTEGER NOT NULL PRIMARY KEY,"
+             " BDCODAGENDAMENTO INTEGER NOT NULL,"
+             " BDCODEMP INTEGER NOT NULL,"
+             " BDCODPLANOTARVO INTEGER NOT NULL,"
+             " BDORDEMAGENDAMENTO INTEGER NOT NULL,"
+             " BDCLASSE VARCHAR(100),"
+             " BDDATAHORA TIMESTAMP,"
+             " BDTEXTO VARCHAR(1000))");
+  s.AddIndex("IX_VSH_EMP_TLOG_TARVO_CHAVE",
+             "CREATE INDEX IX_VSH_EMP_TLOG_TARVO_CHAVE ON VSH_EMP_TLOG_TARVO"
+             " (BDCODAGENDAMENTO, BDCODEMP, BDCODPLANOTARVO, BDORDEMAGENDAMENTO)");
+  // Posting locks: a company's period locked for one screen.
+  s.AddGenerator("GEN_TBLOQUEIO_LANCAMENTO");
+  s.AddTable("TBLOQUEIO_LANCAMENTO",
+             "CREATE TABLE TBLOQUEIO_LANCAMENTO ("
+             " BDID INTEGER NOT NULL PRIMARY KEY,"
+             " BDCODEMP INTEGER NOT NULL,"
+             " BDTELA VARCHAR(100) NOT NULL,"
+             " BDDATAINI DATE NOT NULL,"
+             " BDDATAFIM DATE NOT NULL,"
+             " BDMOTIVO VARCHAR(200))");
+  s.AddIndex("IX_TBLOQUEIO_LANCAMENTO_EMP",
+             "CREATE INDEX IX_TBLOQUEIO_LANCAMENTO_EMP ON TBLOQUEIO_LANCAMENTO (BDCODEMP, BDDATAINI)");
+  AddNotificationsZeroingAndPostingLock(s);
 }
 
 }  // namespace vyn

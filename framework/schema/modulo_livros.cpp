@@ -40,7 +40,9 @@ END)",
 
 }  // namespace
 
-void AddModuloLivrosSchema(TSchema& s) {
+namespace {
+
+void AddSourceRecords(TSchema& s) {
   // One row per source booked: a statement line, a receipt, an entry file's line, a document, entry or
   // payment of a business system, a portal payment. The key is what the source's origin names it by,
   // compared byte for byte; the row is the source's account: its value (BDVALOR, null for a source
@@ -126,7 +128,9 @@ BEGIN
       DELETE FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = OLD.BDCODEMP AND BDTIPOFONTE = :TIPO AND BDFONTE = :FONTE;
   END
 END)");
+}
 
+void AddBooksRulesAndChecks(TSchema& s) {
   // A fiscal document enters the fiscal module's queue once per partner, by its identity (its access key,
   // the partner's id, or its text's hash), whatever workstation fetched it.
   s.AddIndex("UQ_FILA_EF_IDENTIDADE", "CREATE UNIQUE INDEX UQ_FILA_EF_IDENTIDADE ON VEF_TFILA_IMPORTACAO_EF "
@@ -201,6 +205,13 @@ BEGIN
     IF (NOT EXISTS (SELECT 1 FROM TTERCEIRO T WHERE T.BDCODTER = :PTERCEIRO)) THEN TIPO = 8;
   SUSPEND;
 END)");
+}
+
+}  // namespace
+
+void AddModuloLivrosSchema(TSchema& s) {
+  AddSourceRecords(s);
+  AddBooksRulesAndChecks(s);
 }
 
 }  // namespace vyn

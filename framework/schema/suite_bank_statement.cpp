@@ -3,7 +3,9 @@
 
 namespace vyn {
 
-void AddSuiteBankStatementSchema(TSchema& s) {
+namespace {
+
+void AddStatementsAndPdfLayouts(TSchema& s) {
   // Each user's folder for the PDF copies of Dyq statements: BDSUBPASTAS 0 the folder itself,
   // 1 a subfolder per company, 2 per month (YYYYMM), 3 per company and month.
   s.AddTable("VZEL_USU_DYQ_DIRETORIO", R"(CREATE TABLE VZEL_USU_DYQ_DIRETORIO (
@@ -87,7 +89,9 @@ SELECT C.BDCODCONFIG, C.BDCODBAN, C.BDTITULOPDF, C.BDCPFCNPJBENEF, C.BDDATAVENC,
   BDIRRF NUMERIC(18,4) DEFAULT 0 NOT NULL,
   BDCSLL NUMERIC(18,4) DEFAULT 0 NOT NULL,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_Y570 PRIMARY KEY (BDCODEMP, BDCHAVE, BDSEQ)))");
+}
 
+void AddDyqExchangeAndStatementPreparation(TSchema& s) {
   // What Dyq took of the reports that items were integrated, as stretches of consecutive item ids
   // (BDPRIMEIRO to BDULTIMO) per company and kind (BDTIPOCONTA 1 a bank statement, 2 a cash movement):
   // a row per stretch of a report, not per item. An item booked whole (its source's account,
@@ -160,6 +164,13 @@ SELECT C.BDCODCONFIG, C.BDCODBAN, C.BDTITULOPDF, C.BDCPFCNPJBENEF, C.BDDATAVENC,
   FROM VZEL_EMP_TPRE_EXT_BANCARIO pre
   LEFT JOIN PLANOS_TPLA ban ON ban.BDCODPLAPADRAO = pre.BDCODPLAPADRAO AND ban.BDCODTPLA = pre.BDCODTPLA
   LEFT JOIN PLANOS_TPLA cp ON cp.BDCODPLAPADRAO = pre.BDCODPLAPADRAO AND cp.BDCODTPLA = pre.BDCONTRAPARTIDA)");
+}
+
+}  // namespace
+
+void AddSuiteBankStatementSchema(TSchema& s) {
+  AddStatementsAndPdfLayouts(s);
+  AddDyqExchangeAndStatementPreparation(s);
 }
 
 }  // namespace vyn

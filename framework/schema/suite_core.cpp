@@ -5,7 +5,9 @@
 
 namespace vyn {
 
-void AddSuiteCoreSchema(TSchema& s) {
+namespace {
+
+void AddCompaniesChartsAndHistories(TSchema& s) {
   // The action log of every screen and task.
   s.AddTable(kActionLogTable, kActionLogDDL);
   // Companies. A branch names its head office in BDCODMATRIZ; BDSTATUSEMP 1 marks a consultation-only
@@ -87,7 +89,9 @@ SELECT R.BDCODEMP, R.BDREFEMP, R.BDNOMEMP, R.BDCNPJEMP, R.BDCODPLAPADRAO, R.BDCO
   BDAPELIDO VARCHAR(40),
   BDNOME VARCHAR(250),
   CONSTRAINT PK_HIST_TPHI PRIMARY KEY (BDCODHIST, BDCODTPHI)))");
+}
 
+void AddParticipantsParametersAndLedger(TSchema& s) {
   // Participants (registry number as digits only) and their data per reference month.
   s.AddTable("TTERCEIRO", R"(CREATE TABLE TTERCEIRO (
   BDCODTER INTEGER NOT NULL,
@@ -170,7 +174,9 @@ SELECT R.BDCODEMP, R.BDREFEMP, R.BDNOMEMP, R.BDCNPJEMP, R.BDCODPLAPADRAO, R.BDCO
   BDCONEXAO BIGINT NOT NULL,
   BDTRANSACAO BIGINT,
   CONSTRAINT PK_VZEL_EMPRESAS_TLAN_USO PRIMARY KEY (BDCODEMP, BDCONEXAO)))");
+}
 
+void AddOnlineAccountsAndLanguages(TSchema& s) {
   // Online account configuration of a posting plan: a key per classification (a further key of the
   // same classification names its main one in BDCHAVEVINC: another paying account) ...
   s.AddTable("TCONF_CONTAS_ONLINE", R"(CREATE TABLE TCONF_CONTAS_ONLINE (
@@ -195,6 +201,14 @@ SELECT R.BDCODEMP, R.BDREFEMP, R.BDNOMEMP, R.BDCNPJEMP, R.BDCODPLAPADRAO, R.BDCO
   BDCODIDIOMA INTEGER NOT NULL,
   BDDESCRICAO VARCHAR(60),
   CONSTRAINT PK_TIDIOMAS PRIMARY KEY (BDCODIDIOMA)))");
+}
+
+}  // namespace
+
+void AddSuiteCoreSchema(TSchema& s) {
+  AddCompaniesChartsAndHistories(s);
+  AddParticipantsParametersAndLedger(s);
+  AddOnlineAccountsAndLanguages(s);
 }
 
 }  // namespace vyn

@@ -3,7 +3,9 @@
 
 namespace vyn {
 
-void AddSuiteEcfSchema(TSchema& s) {
+namespace {
+
+void AddExportItemsAndEcfCharts(TSchema& s) {
   // Saved screen values: one row per control and save (BDSEQUENCIA); the screen's own statements write
   // with UPDATE OR INSERT and no MATCHING, which needs this primary key.
   s.AddTable("TEXPORTACAO_ITEMSTELA_CONFIG", R"(CREATE TABLE TEXPORTACAO_ITEMSTELA_CONFIG (
@@ -88,7 +90,9 @@ void AddSuiteEcfSchema(TSchema& s) {
   BDDESCRICAO VARCHAR(255),
   BDTIPO VARCHAR(1),
   CONSTRAINT PK_PLANO_PADRAO_ECF PRIMARY KEY (BDCODPLAPADRAOREF, BDCODCTAREF)))");
+}
 
+void AddFilingAndAccountants(TSchema& s) {
   // Periods of a company's books archived by the suite's accounting archive: no export nor change
   // while archived.
   s.AddTable("TARQUIVAMENTO_CONTABIL", R"(CREATE TABLE TARQUIVAMENTO_CONTABIL (
@@ -120,6 +124,13 @@ void AddSuiteEcfSchema(TSchema& s) {
             "ADD BDSIGLAUF VARCHAR(2), ADD BDCODPLACC INTEGER");
   s.AddSeed("ALTER TABLE TEMPRESAS_REF ADD BDCODENQFED SMALLINT, ADD BDFORMATRIBUTACAO SMALLINT");
   s.AddSeed("ALTER TABLE PLANOS_TPLA ADD BDGRUPOCTA SMALLINT");
+}
+
+}  // namespace
+
+void AddSuiteEcfSchema(TSchema& s) {
+  AddExportItemsAndEcfCharts(s);
+  AddFilingAndAccountants(s);
 }
 
 }  // namespace vyn

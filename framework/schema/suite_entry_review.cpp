@@ -37,7 +37,9 @@ std::string ColunasAdicionadas(const std::string& colunas) {
 }
 }  // namespace
 
-void AddSuiteEntryReviewSchema(TSchema& s) {
+namespace {
+
+void AddEntryDetailsAndLinks(TSchema& s) {
   // Complements of ledger entries longer than the entry's own column holds.
   s.AddTable("VZEL_EMPRESAS_TLAN_COMPL", R"(CREATE TABLE VZEL_EMPRESAS_TLAN_COMPL (
   BDCODEMP INTEGER NOT NULL,
@@ -119,7 +121,9 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
                  kColunasRevisaoLancamentoTemp +
                  "  CONSTRAINT PK_TMP_VZEL_EMPRESAS_TLAN_ANEXO PRIMARY KEY (BDSESSAO, BDCHAVE, BDCODEMP)) "
                  "ON COMMIT PRESERVE ROWS");
+}
 
+void AddReviewWorkTables(TSchema& s) {
   // Complements of staged entries longer than the entry's column; the entry's own BDCOMPL is null then.
   // (Firebird 3 names are at most 31 characters, hence the shortened names.)
   s.AddTable("TMP_VZEL_EMP_TLAN_COMPL_TEMP", R"(CREATE TABLE TMP_VZEL_EMP_TLAN_COMPL_TEMP (
@@ -198,7 +202,9 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   BDCODIGOUNIIMOB INTEGER NOT NULL,
   BDDESCRICAO VARCHAR(150),
   CONSTRAINT PK_VEF_BASE_TCADUNIDIMOBILIARIA PRIMARY KEY (BDCODEMP, BDCODEMPREENDIMENTO, BDCODIGOUNIIMOB)))");
+}
 
+void AddReviewSessions(TSchema& s) {
   // The open review sessions: the attachment and user that staged each, so that the rows of a
   // session whose attachment is gone (a review that never closed) can be told from a live one.
   s.AddTable("TMP_VZEL_SESSAO", R"(CREATE TABLE TMP_VZEL_SESSAO (
@@ -207,6 +213,14 @@ void AddSuiteEntryReviewSchema(TSchema& s) {
   BDUSUARIO VARCHAR(63),
   BDINICIO TIMESTAMP DEFAULT CURRENT_TIMESTAMP,
   CONSTRAINT PK_TMP_VZEL_SESSAO PRIMARY KEY (BDSESSAO)))");
+}
+
+}  // namespace
+
+void AddSuiteEntryReviewSchema(TSchema& s) {
+  AddEntryDetailsAndLinks(s);
+  AddReviewWorkTables(s);
+  AddReviewSessions(s);
 }
 
 }  // namespace vyn

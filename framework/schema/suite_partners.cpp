@@ -3,7 +3,9 @@
 
 namespace vyn {
 
-void AddSuitePartnersSchema(TSchema& s) {
+namespace {
+
+void AddPartners(TSchema& s) {
   // The company's taxation form (0: none). The partners' import validates the DIPJ/SPED
   // qualifications only when the company has one.
 
@@ -83,7 +85,9 @@ void AddSuitePartnersSchema(TSchema& s) {
   BDRESPONSAVELSOC VARCHAR(5) DEFAULT 'FALSE',
   BDDATASAISOC DATE,
   CONSTRAINT PK_TEMPRESAS_TSOC_REF PRIMARY KEY (BDCODEMP, BDCODSOC, BDREFSOC)))");
+}
 
+void AddPartnerQuotasAndImportLayouts(TSchema& s) {
   // A partner's quotas and incomes per reference month (YYYYMM).
   s.AddTable("TEMPRESAS_TSOC_COTAS", R"(CREATE TABLE TEMPRESAS_TSOC_COTAS (
   BDCODEMP INTEGER NOT NULL,
@@ -149,6 +153,13 @@ END)");
   CONSTRAINT PK_TGERADOR_COLUNAS_SOCIOS PRIMARY KEY (BDCODGERADOR, BDCOLUNA),
   CONSTRAINT FK_TGERADOR_COLUNAS_SOCIOS FOREIGN KEY (BDCODGERADOR)
     REFERENCES TGERADOR_IMPORTACAO_SOCIOS (BDCODGERADOR) ON DELETE CASCADE))");
+}
+
+}  // namespace
+
+void AddSuitePartnersSchema(TSchema& s) {
+  AddPartners(s);
+  AddPartnerQuotasAndImportLayouts(s);
 }
 
 }  // namespace vyn

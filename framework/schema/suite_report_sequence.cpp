@@ -4,7 +4,9 @@
 
 namespace vyn {
 
-void AddSuiteReportSequenceSchema(TSchema& s) {
+namespace {
+
+void AddReportSequences(TSchema& s) {
   s.AddGenerator("GEN_TSEQREL");
   // One row per saved model; BDTIPO 1 company, 2 employee, 3 client.
   s.AddTable("TSEQREL", R"(CREATE TABLE TSEQREL (
@@ -75,7 +77,9 @@ END)");
   BDARQUIVO VARCHAR(1000),
   BDDESCRICAO VARCHAR(200),
   CONSTRAINT PK_TSEQREL_ARQUIVOS PRIMARY KEY (BDID)))");
+}
 
+void AddUserScreenAndMailSettings(TSchema& s) {
   // Per-user values of screens.
   s.AddTable("TCONFIG_USUARIO_TELA", R"(CREATE TABLE TCONFIG_USUARIO_TELA (
   BDCODUSU INTEGER NOT NULL,
@@ -110,6 +114,13 @@ END)");
   CONSTRAINT PK_TRH_COLCON PRIMARY KEY (BDCODEMP, BDTIPOCOL, BDCODCOL)))");
   // The empty pseudo-table report data links bind to.
   s.AddTable("TSQL", "CREATE TABLE TSQL (BDID INTEGER)");
+}
+
+}  // namespace
+
+void AddSuiteReportSequenceSchema(TSchema& s) {
+  AddReportSequences(s);
+  AddUserScreenAndMailSettings(s);
 }
 
 }  // namespace vyn

@@ -34,6 +34,19 @@ int ParametroInteiroOuPadrao(const std::string& valor, int def) {
   }
 }
 
+// Why a run that integrated nothing did nothing, by what it was asked to do.
+std::string NadaAIntegrar(const TIntegracaoImpostosOmieMGR& engine) {
+  if (engine.ExportarProvisoes && engine.ImportarPagamentos)
+    return "Não existem provisões de impostos e baixas neste período, por este motivo a exportação e a importação "
+           "não foram realizadas.";
+  if (engine.ExportarProvisoes)
+    return "Não existem provisões de impostos para o período, por esse motivo não foi feita a exportação para o "
+           "contas a pagar da Omie.";
+  if (engine.ImportarPagamentos)
+    return "Não existem baixas neste período, por este motivo a importação não foi realizada.";
+  return {};
+}
+
 }  // namespace
 
 void TAutoThreadContasPagarOmie::Execute() {
@@ -121,15 +134,7 @@ void TAutoThreadContasPagarOmie::Execute() {
     if (!Resultado().Inconsistencias.empty()) {
       fim(2, Resultado().Inconsistencias.back());
     } else if (engine->TotalIntegrado() == 0) {
-      std::string nada;
-      if (engine->ExportarProvisoes && engine->ImportarPagamentos)
-        nada = "Não existem provisões de impostos e baixas neste período, por este motivo a exportação e a importação "
-               "não foram realizadas.";
-      else if (engine->ExportarProvisoes)
-        nada = "Não existem provisões de impostos para o período, por esse motivo não foi feita a exportação para o "
-               "contas a pagar da Omie.";
-      else if (engine->ImportarPagamentos)
-        nada = "Não existem baixas neste período, por este motivo a importação não foi realizada.";
+      const std::string nada = NadaAIntegrar(*engine);
       fim(2, nada);
       if (TResultadoExecucao* r = ResultadoExecucao()) r->RegistraInconsistencia(nada);
     } else {

@@ -382,6 +382,40 @@ bool TIntegracaoImpostosOmieMGR::BaixaPagamento(TLivros& livros, TProcessoBaixas
   return true;
 }
 
+namespace {
+
+// The run's paying account: the classification's main configuration (the one no other is linked
+// under), else its lowest key, so that the choice never depends on the order rows come in.
+void ContaDePagamento(TIntegracaoImpostosOmieMGR& mgr, int plano, int refIni, int refFim, TDadosBaixaImposto& dados) {
+  auto* conf = TCONF_CONTAS_ONLINEMGR::CreateMgr(&mgr);
+  TLiberaAoSair liberaConf(conf);
+  conf->getConsultaVariasContas(plano, 0, refIni, kClassificacaoPrincipal.Pagamento, true, true, false, -1);
+  // A range that starts before the configuration does still has payments it covers: its accounts as
+  // of the range's last month (the settlement checks them at each payment's date).
+  if (conf->IsEmpty() && refFim != refIni)
+    conf->getConsultaVariasContas(plano, 0, refFim, kClassificacaoPrincipal.Pagamento, true, true, false, -1);
+  for (conf->First(); !conf->Eof() && !conf->FieldByName("BDCHAVEVINC").IsNull();) conf->Next();
+  if (conf->Eof()) conf->First();
+  dados.ChaveConfOnline = conf->GetCHAVE();
+  dados.ContaContabilCredito = conf->GetCONTACREDPGTO();
+}
+
+// The settlements' own messages, once each and under their own kind.
+void RepassaMensagensDasBaixas(TIntegracaoImpostosOmieMGR& mgr, const TInconsistencias_VYN& problemas,
+                               TInconsistencias_VYN* lista) {
+  for (const TInconsistenciaItem& item : problemas.Itens()) {
+    if (IsUnattended()) {
+      if (item.Nivel != niInformativo) mgr.AddInconsistencia(item.Caption);
+    } else if (lista) {
+      if (item.Nivel == niErro) lista->Add_Erro(item.Caption);
+      else if (item.Nivel == niAtencao) lista->Add_Atencao(item.Caption);
+      else lista->Add_Informativo(item.Caption);
+    }
+  }
+}
+
+}  // namespace
+
 void TIntegracaoImpostosOmieMGR::Importar() {
   FListaSQLs.clear();
   std::string fornecedor;
@@ -409,25 +443,11 @@ void TIntegracaoImpostosOmieMGR::Importar() {
   }
 
   const int plano = FEmpresaMGR->IsEmpty() ? 0 : static_cast<int>(FEmpresaMGR->FieldByName("BDCODPLANOONLINE").AsInteger());
-  // The run's paying account: the classification's main configuration (the one no other is linked
-  // under), else its lowest key, so that the choice never depends on the order rows come in.
-  auto* conf = TCONF_CONTAS_ONLINEMGR::CreateMgr(this);
-  TLiberaAoSair liberaConf(conf);
-  conf->getConsultaVariasContas(plano, 0, ReferenciaInicial, kClassificacaoPrincipal.Pagamento, true, true, false, -1);
-  // A range that starts before the configuration does still has payments it covers: its accounts as
-  // of the range's last month (the settlement checks them at each payment's date).
-  if (conf->IsEmpty() && ReferenciaFinal != ReferenciaInicial)
-    conf->getConsultaVariasContas(plano, 0, ReferenciaFinal, kClassificacaoPrincipal.Pagamento, true, true, false, -1);
-  for (conf->First(); !conf->Eof() && !conf->FieldByName("BDCHAVEVINC").IsNull();) conf->Next();
-  if (conf->Eof()) conf->First();
-  const int chaveConf = conf->GetCHAVE();
-  const int contaCredito = conf->GetCONTACREDPGTO();
-
   TDadosBaixaImposto dados;
   dados.CodigoEmpresa = Empresa;
   dados.PlanoOnline = plano;
-  dados.ChaveConfOnline = chaveConf;
-  dados.ContaContabilCredito = contaCredito;
+  ContaDePagamento(*this, plano, ReferenciaInicial, ReferenciaFinal, dados);
+  const int contaCredito = dados.ContaContabilCredito;
   TInconsistencias_VYN* problemas = bloqueioBaixa->Inconsistencias();
   TInconsistencias_VYN* lista = BloqueioLancamento_VYN ? BloqueioLancamento_VYN->Inconsistencias() : nullptr;
   TDatabase& db = Database();
@@ -474,16 +494,7 @@ void TIntegracaoImpostosOmieMGR::Importar() {
     lista->Add_Informativo("Imposto " + std::to_string(Imposto) + " - " + descricao + ": " +
                            std::to_string(contador) + " impostos importados.");
   FListaSQLs.clear();
-  // The settlements' own messages, once each and under their own kind.
-  for (const TInconsistenciaItem& item : problemas->Itens()) {
-    if (IsUnattended()) {
-      if (item.Nivel != niInformativo) AddInconsistencia(item.Caption);
-    } else if (lista) {
-      if (item.Nivel == niErro) lista->Add_Erro(item.Caption);
-      else if (item.Nivel == niAtencao) lista->Add_Atencao(item.Caption);
-      else lista->Add_Informativo(item.Caption);
-    }
-  }
+  RepassaMensagensDasBaixas(*this, *problemas, lista);
 }
 
 }  // namespace integracao

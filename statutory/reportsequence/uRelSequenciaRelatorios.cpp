@@ -62,25 +62,7 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   edCHAVEVYNREPORT->SetName("edCHAVEVYNREPORT");
   edCHAVEVYNREPORT->SetMaxLength(4);
   edCHAVEVYNREPORT->CampoRetorno = "BDCHAVE";
-  gbDadosEmissao = Create<TGroupBox>();
-  gbDadosEmissao->SetName("gbDadosEmissao");
-  gbDadosEmissao->SetCaption("Dados para emissão");
-  gbDadosEmissao->SetEnabled(false);
-  lbCODEMP = gbDadosEmissao->Create<TLabel>();
-  lbCODEMP->SetName("lbCODEMP");
-  lbCODEMP->SetCaption("Empresa:");
-  edCODEMP = gbDadosEmissao->Create<TEdit_Codigo_Search_VYN>(tcEmpresas);
-  edCODEMP->SetName("edCODEMP");
-  edCODEMP->SetAceitaMultiSelecao(true);
-  edCODEMP->AceitaZero = true;
-  edDataIni = gbDadosEmissao->Create<TEdit_Date_Padrao_VYN>(tdData);
-  edDataIni->SetName("edDataIni");
-  edDataFim = gbDadosEmissao->Create<TEdit_Date_Padrao_VYN>(tdData);
-  edDataFim->SetName("edDataFim");
-  edReferencia = gbDadosEmissao->Create<TEdit_Date_Padrao_VYN>(tdReferencia);
-  edReferencia->SetName("edReferencia");
-  edDataEmissao = gbDadosEmissao->Create<TEdit_Date_Padrao_VYN>(tdData);
-  edDataEmissao->SetName("edDataEmissao");
+  CriaDadosEmissao();
   clSequencia = Create<TCheckListBox>();
   clSequencia->SetName("clSequencia");
   clSequencia->OnClick = [this](TComponent*) { clSequenciaClick(); };
@@ -138,6 +120,29 @@ TfrRelSequenciaRelatorios::TfrRelSequenciaRelatorios(TComponent* owner) : TfrRel
   TimerConfirmacao = Create<TTimer>();
   TimerConfirmacao->SetName("TimerConfirmacao");
   TimerConfirmacao->OnTimer = [this](TComponent*) { TimerConfirmacaoTimer(); };
+}
+
+// The group of the dates and companies a run is made for, enabled once a model is open.
+void TfrRelSequenciaRelatorios::CriaDadosEmissao() {
+  gbDadosEmissao = Create<TGroupBox>();
+  gbDadosEmissao->SetName("gbDadosEmissao");
+  gbDadosEmissao->SetCaption("Dados para emissão");
+  gbDadosEmissao->SetEnabled(false);
+  lbCODEMP = gbDadosEmissao->Create<TLabel>();
+  lbCODEMP->SetName("lbCODEMP");
+  lbCODEMP->SetCaption("Empresa:");
+  edCODEMP = gbDadosEmissao->Create<TEdit_Codigo_Search_VYN>(tcEmpresas);
+  edCODEMP->SetName("edCODEMP");
+  edCODEMP->SetAceitaMultiSelecao(true);
+  edCODEMP->AceitaZero = true;
+  edDataIni = gbDadosEmissao->Create<TEdit_Date_Padrao_VYN>(tdData);
+  edDataIni->SetName("edDataIni");
+  edDataFim = gbDadosEmissao->Create<TEdit_Date_Padrao_VYN>(tdData);
+  edDataFim->SetName("edDataFim");
+  edReferencia = gbDadosEmissao->Create<TEdit_Date_Padrao_VYN>(tdReferencia);
+  edReferencia->SetName("edReferencia");
+  edDataEmissao = gbDadosEmissao->Create<TEdit_Date_Padrao_VYN>(tdData);
+  edDataEmissao->SetName("edDataEmissao");
 }
 
 TfrRelSequenciaRelatorios::~TfrRelSequenciaRelatorios() = default;

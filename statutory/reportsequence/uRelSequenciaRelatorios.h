@@ -229,6 +229,9 @@ class TfrRelSequenciaRelatorios : public vyn::TfrRelatorio_Padrao_VYN {
   std::vector<std::string> FPastasEmail;
   std::vector<bool> habilitadas_;
   std::vector<TDadosSequencial*> objetos_;
+
+ private:
+  void CriaDadosEmissao();
 };
 
 }  // namespace integracao

@@ -31,6 +31,52 @@ std::string ComBarra(const std::string& pasta) {
   return pasta.empty() || pasta.back() == '/' ? pasta : pasta + "/";
 }
 std::string DataTraco(TDateTime d) { return ReplaceAll(FormatDate("dd/mm/yyyy", d), "/", "-"); }
+
+// The run's shared state as it was before it, however the run ends; the system the user was in, back.
+struct TRestauraEstadoSequencia {
+  TEstadoSequenciaRelatorio& e;
+  TfrRelSequenciaRelatorios* t;
+  ~TRestauraEstadoSequencia() {
+    e.Executando = false;
+    if (e.OnFim) e.OnFim(t);
+    e.Inconsistencias = nullptr;
+    e.StatusProcesso = nullptr;
+    e.Tela = nullptr;
+    e.OnInconsistencia = nullptr;
+    TItemDeMenu::CallChangeSistema(e.SistemaInicial);
+  }
+};
+
+// The output's name: the screen's own (a name the screen set for the grouped output wins over it), then
+// the period's dates it does not carry yet.
+void NomeiaSaida(TEstadoSequenciaRelatorio& estado, bool individual, std::string nome, const TDadosAdicionaisSeqRel& dados) {
+  if (!individual && !estado.NomeSaidaTela.empty()) {
+    estado.NomeSaida.clear();
+    nome = estado.NomeSaidaTela;
+  }
+  if (!nome.empty() || individual) estado.NomeSaida = " - " + nome + " " + estado.NomeSaida;
+  for (TDateTime d : {dados.Geral.DataInicial, dados.Geral.DataFinal}) {
+    if (d == TDateTime{}) continue;
+    const std::string t = DataTraco(d);
+    if (estado.NomeSaida.find(t) == std::string::npos) estado.NomeSaida = TrimRight(estado.NomeSaida) + " " + t;
+  }
+}
+
+// Whether the user may open the line's screen; a refusal or a failure to tell is the line's problem.
+template <class F>
+bool TemPermissao(const TfrRelSequenciaRelatorios& tela, TDadosSequencial& item, const F& problema) {
+  try {
+    if (item.ItemMenu->TemPermissaoUsuario()) return true;
+    problema(tisAtencao, tela.getNomeUsuarioAtual() + ", você não tem permissão para essa tela.");
+  } catch (const std::exception& e) {
+    // The reader knows the line by the caption it was saved with, not by the menu's internal name.
+    const bool semTela = !MenuSistema().Find(item.ItemMenu->getNome());
+    problema(tisErro, "Erro ao obter permissão da tela: " +
+                          (semTela ? "a tela \"" + item.ItemMenu->getCaption() + "\" não existe nesta instalação."
+                                   : std::string(e.what())));
+  }
+  return false;
+}
 // A date edit set from a date text in its own format (a reference edit takes MM/YYYY).
 void SetDataStrRespeitandoTipo(TEdit_Date_Padrao_VYN& ed, TDateTime d) { ed.SetData(d); }
 }  // namespace
@@ -260,19 +306,7 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
   estado.Tela = this;
   estado.Executando = true;
   if (estado.OnInicio) estado.OnInicio(this);
-  struct Restaura {
-    TEstadoSequenciaRelatorio& e;
-    TfrRelSequenciaRelatorios* t;
-    ~Restaura() {
-      e.Executando = false;
-      if (e.OnFim) e.OnFim(t);
-      e.Inconsistencias = nullptr;
-      e.StatusProcesso = nullptr;
-      e.Tela = nullptr;
-      e.OnInconsistencia = nullptr;
-      TItemDeMenu::CallChangeSistema(e.SistemaInicial);
-    }
-  } restaura{estado, this};
+  TRestauraEstadoSequencia restaura{estado, this};
   estado.Inconsistencias = Inconsistencias_VYN;
   estado.OnInconsistencia = [this](TTipoInconsistenciaSeq k, const std::string& m) { OnInconsistencia(k, m); };
   estado.StatusProcesso = FStatusProcesso;
@@ -298,19 +332,7 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
     // the one before it.
     TDadosAdicionaisSeqRel dados = MontaDadosAdicionais(*item, sender);
     estado.DadosGlobal = dados;
-    try {
-      if (!item->ItemMenu->TemPermissaoUsuario()) {
-        problema(tisAtencao, getNomeUsuarioAtual() + ", você não tem permissão para essa tela.");
-        continue;
-      }
-    } catch (const std::exception& e) {
-      // The reader knows the line by the caption it was saved with, not by the menu's internal name.
-      const bool semTela = !MenuSistema().Find(item->ItemMenu->getNome());
-      problema(tisErro, "Erro ao obter permissão da tela: " +
-                            (semTela ? "a tela \"" + item->ItemMenu->getCaption() + "\" não existe nesta instalação."
-                                     : std::string(e.what())));
-      continue;
-    }
+    if (!TemPermissao(*this, *item, problema)) continue;
     FStatusProcesso->setSecondaryMaxProgress(n);
     FStatusProcesso->setSecondaryStatusProgress(i);
     FStatusProcesso->setSecondaryStatusLabel(item->ItemMenu->getCaption());
@@ -350,17 +372,7 @@ void TfrRelSequenciaRelatorios::PercorreTelas(TComponent* sender) {
       if (!(abertura.Flags & 1)) LoadScreenUserConfigTela(*item, abertura);
       PreencheForm(dados, *item, *form, *seq);
       abertura = seq->getDadosSelecionarSequencia(0);
-      std::string nome = abertura.Nome;
-      if (FAgruparRelatorios != tarIndividual && !estado.NomeSaidaTela.empty()) {
-        estado.NomeSaida.clear();
-        nome = estado.NomeSaidaTela;
-      }
-      if (!nome.empty() || FAgruparRelatorios == tarIndividual) estado.NomeSaida = " - " + nome + " " + estado.NomeSaida;
-      for (TDateTime d : {dados.Geral.DataInicial, dados.Geral.DataFinal}) {
-        if (d == TDateTime{}) continue;
-        const std::string t = DataTraco(d);
-        if (estado.NomeSaida.find(t) == std::string::npos) estado.NomeSaida = TrimRight(estado.NomeSaida) + " " + t;
-      }
+      NomeiaSaida(estado, FAgruparRelatorios == tarIndividual, abertura.Nome, dados);
       if (estado.ExportarIndividualmente) estado.Linhas.clear();
       estado.DadosGlobal = dados;
       BeforeExportarSequencia(dados);
