@@ -425,7 +425,10 @@ void Apaga::run(const TModelo& s0, TSistema& sut) const {
   TModelo s1 = s0;
   apply(s1);
   const TLancamento& l = s0.Lancamentos[Lancamento];
-  Executa(sut, "a exclusão", [&] { sut.ApagaLancamento(s0.Movimentos[l.Movimento].Dcto, l.Centavos, l.Lado); });
+  Executa(sut, "a exclusão", [&] {
+    const TMovimento& mov = s0.Movimentos[l.Movimento];
+    sut.ApagaLancamento(mov.Dcto, l.Centavos, l.Lado, mov.Extrato > 0 ? mov.Id : -1);
+  });
   Verifica(s0, s1, sut, 0);
 }
 
@@ -670,7 +673,7 @@ void Vincula::run(const TModelo& s0, TSistema& sut) const {
   const TMovimento& mov = s0.Movimentos[s0.LinhasDo(Extrato)[Posicao]];
   const int chave = s0.Parcelas[Parcela].Chave;
   Executa(sut, "a importação com o vínculo", [&] {
-    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { return sut.Vincula(t, {mov.Dcto, mov.Resta()}, chave); });
+    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { return sut.Vincula(t, {mov.Dcto, mov.Resta()}, mov.Id, chave); });
   });
   Verifica(s0, s1, sut, Extrato);
 }
@@ -701,7 +704,7 @@ void Divide::run(const TModelo& s0, TSistema& sut) const {
   const TMovimento& mov = s0.Movimentos[s0.LinhasDo(Extrato)[Posicao]];
   const std::vector<int64_t> linhas{Primeira, mov.Resta() - Primeira};
   Executa(sut, "a importação com a divisão", [&] {
-    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { return sut.Divide(t, {mov.Dcto, mov.Resta()}, mov.Lado, linhas); });
+    ImportaNaRevisao(s0, sut, Extrato, [&](TRevisao& t) { return sut.Divide(t, {mov.Dcto, mov.Resta()}, mov.Id, mov.Lado, linhas); });
   });
   Verifica(s0, s1, sut, Extrato);
 }

@@ -99,10 +99,10 @@ TEST(ModeloDosLivros, ALineSplitBesideItsEqualTwinBooksBoth) {
              C<Divide>(501, size_t{0}, int64_t{1})});
 }
 
-// A Dyq item whose entry the suite deleted is booked again whole, but Dyq does not hear "integrated"
-// again when its statement holds an equal line without an id, booked too (whole or split). Found by
-// the model; left disabled until the report tells a line booked whole again by its own key.
-TEST(ModeloDosLivros, DISABLED_AnItemBookedAgainBesideItsEqualTwinIsReportedIntegratedAgain) {
+// A Dyq item whose entry the suite deleted is booked again whole and Dyq hears "integrated" again,
+// though its statement holds an equal line without an id, booked too (whole or split): the entry
+// deleted and the line split are the item's, not its twin's, however alike they look.
+TEST(ModeloDosLivros, AnItemBookedAgainBesideItsEqualTwinIsReportedIntegratedAgain) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
              C<Importa>(501), C<Apaga>(size_t{0}), C<Importa>(501)});
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{true, 1, 1, 2, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),

@@ -18,6 +18,7 @@
 #include "framework/host/auto_thread.h"
 #include "framework/host/posting_lock_check.h"
 #include "framework/host/publicas.h"
+#include "framework/livros/chaves_fonte.h"
 #include "framework/standins/telas_plataforma.h"
 #include "framework/ui/form.h"
 #include "framework/ui/edit.h"
@@ -367,12 +368,15 @@ bool SemConta(vyn::TClientDataSet& ds, const char* campo) {
   return ds.FieldByName(campo).IsNull() || ds.FieldByName(campo).AsInteger() == 0;
 }
 
-// The grid's row of the line offered (the grid shows the lines in their data set's order); equal lines
-// of one statement are alike to the user.
-int LinhaDaOferta(vyn::TClientDataSet& ds, const TOferta& oferta) {
+// The grid's row of the line offered (the grid shows the lines in their data set's order). Equal lines
+// of one statement are alike to the user, but not to Dyq: the row is the one of the model's line, by
+// its Dyq id (0: a row without one).
+int LinhaDaOferta(vyn::TClientDataSet& ds, const TOferta& oferta, int64_t idDyq) {
   for (int linha = 1; linha <= ds.RecordCount(); ++linha) {
     ds.SetRecNo(linha);
-    if (TOferta{ds.FieldByName("BDDCTO").AsString(), EmCentavos(ds.FieldByName("BDVALOR").AsCurrency())} == oferta)
+    const int64_t id = ds.FieldByName("BDIDWEB").IsNull() ? 0 : ds.FieldByName("BDIDWEB").AsInteger();
+    if (TOferta{ds.FieldByName("BDDCTO").AsString(), EmCentavos(ds.FieldByName("BDVALOR").AsCurrency())} == oferta &&
+        id == idDyq)
       return linha;
   }
   throw std::runtime_error("a revisão não mostra a linha do documento " + oferta.Dcto);
@@ -414,8 +418,9 @@ void TSistema::Importa(integracao::TfrConsultaImportacaoExtratoBancario& t, cons
   vyn::ProcessMessages();
 }
 
-int64_t TSistema::Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int parcela) {
-  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDaOferta(*t.DAOLinhas(), linha)}});
+int64_t TSistema::Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int64_t idDyq,
+                          int parcela) {
+  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDaOferta(*t.DAOLinhas(), linha, idDyq)}});
   const int64_t chave = integracao::campos::Int(*t.DAOLinhas(), "BDCHAVE");
   vyn::TMenuItem* menu = integracao_host::Clica(*t.spCurrencyLink);
   integracao_host::VerificaItemDeMenu(*t.miParcelamento, menu);
@@ -428,9 +433,9 @@ int64_t TSistema::Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, c
   return chave;
 }
 
-int64_t TSistema::Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, char lado,
-                         const std::vector<int64_t>& linhas) {
-  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDaOferta(*t.DAOLinhas(), linha)}});
+int64_t TSistema::Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int64_t idDyq,
+                         char lado, const std::vector<int64_t>& linhas) {
+  integracao_host::Seleciona(*t.grGrid, {{"row", LinhaDaOferta(*t.DAOLinhas(), linha, idDyq)}});
   const int64_t chave = integracao::campos::Int(*t.DAOLinhas(), "BDCHAVE");
   integracao_host::Clica(*t.spEditar);
   vyn::ProcessMessages();
@@ -457,19 +462,41 @@ void TSistema::Fecha(integracao::TfrConsultaImportacaoExtratoBancario& t) {
 
 // ---- what other programs of the suite do ----
 
-void TSistema::ApagaLancamento(const std::string& dcto, int64_t centavos, TLado lado) {
+void TSistema::ApagaLancamento(const std::string& dcto, int64_t centavos, TLado lado, int64_t idDyq) {
   const char* lados = lado == TLado::Ambos ? " AND BDDEBITO IS NOT NULL AND BDCREDITO IS NOT NULL AND (BDDEBITO = ? OR BDCREDITO = ?)"
                       : lado == TLado::Banco ? " AND (BDDEBITO IS NULL OR BDCREDITO IS NULL) AND (BDDEBITO = ? OR BDCREDITO = ?)"
                                              : " AND COALESCE(BDDEBITO, 0) <> ? AND COALESCE(BDCREDITO, 0) <> ?";
-  const vyn::Variant chave = Db().QueryValue(
-      std::string("SELECT FIRST 1 BDCHAVE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDDCTO = ? AND BDVALOR = ?") +
-          lados + " ORDER BY BDCHAVE DESC",
-      {kEmpresa, dcto, vyn::Currency::FromRaw(centavos * 100), kContaBanco, kContaBanco});
-  if (chave.IsNull()) throw std::runtime_error("nenhum lançamento de " + dcto + " no valor " + ValorJson(centavos));
+  std::vector<int64_t> candidatas;
+  Db().Query(std::string("SELECT BDCHAVE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDDCTO = ? AND BDVALOR = ?") +
+                 lados + " ORDER BY BDCHAVE DESC",
+             {kEmpresa, dcto, vyn::Currency::FromRaw(centavos * 100), kContaBanco, kContaBanco},
+             [&](const std::vector<vyn::TColumnInfo>&, const std::vector<vyn::Variant>& row) {
+               candidatas.push_back(row[0].AsInteger());
+             });
+  if (candidatas.empty()) throw std::runtime_error("nenhum lançamento de " + dcto + " no valor " + ValorJson(centavos));
+  // Equal lines of one statement book equal entries: the one deleted is that of the model's line, as the
+  // books' record of sources names it (an item by its id; a line without one under no item's key).
+  int64_t chave = candidatas.front();
+  if (idDyq >= 0)
+    for (int64_t c : candidatas) {
+      const std::string dono = FonteDoLancamento(c);
+      if (idDyq > 0 ? dono == vyn::ChaveItemDyq(idDyq) : !dono.starts_with(vyn::kPrefixoItemDyq)) {
+        chave = c;
+        break;
+      }
+    }
   // The suite's entry screen leaves the installment its payment, no longer naming the entry.
   vyn::ExecutaComoSuite(Db(), "UPDATE VEF_EMP_TMOVENTPARPGTO SET BDCHAVELAN = NULL WHERE BDCODEMP = ? AND BDCHAVELAN = ?",
                         {kEmpresa, chave});
   vyn::ExecutaComoSuite(Db(), "DELETE FROM VZEL_EMPRESAS_TLAN WHERE BDCODEMP = ? AND BDCHAVE = ?", {kEmpresa, chave});
+}
+
+std::string TSistema::FonteDoLancamento(int64_t chave) {
+  const vyn::Variant f = Db().QueryValue(
+      "SELECT FIRST 1 BDFONTE FROM (SELECT BDFONTE FROM TINTEGRACAO_FONTE_LANCADA WHERE BDCODEMP = ? AND BDCHAVELAN = ? "
+      "UNION ALL SELECT BDFONTE FROM TINTEGRACAO_FONTE_PARTE WHERE BDCODEMP = ? AND BDCHAVELAN = ?)",
+      {kEmpresa, chave, kEmpresa, chave});
+  return f.IsNull() ? std::string() : f.AsString();
 }
 
 void TSistema::LancaAMao(const TMovimento& m) {

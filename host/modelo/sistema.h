@@ -93,17 +93,18 @@ class TSistema {
                const std::set<TOferta>& semConta, int64_t mexida = 0);
   // Links the line offered to the installment of that purchase through the link button's menu and
   // the installments' screen; answers the line's key in the review.
-  int64_t Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int parcela);
+  int64_t Vincula(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int64_t idDyq, int parcela);
   // Splits the line offered into rows of these values (expenses for money out, revenue for money in);
-  // answers the line's key in the review.
-  int64_t Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, char lado,
-              const std::vector<int64_t>& linhas);
+  // answers the line's key in the review. `idDyq` tells the line from its equal twins (0: none).
+  int64_t Divide(integracao::TfrConsultaImportacaoExtratoBancario& t, const TOferta& linha, int64_t idDyq, char lado,
+                 const std::vector<int64_t>& linhas);
   // Closes the review and the dialog that opened it.
   void Fecha(integracao::TfrConsultaImportacaoExtratoBancario& t);
 
   // The suite's entry screen deletes the entry that booked this part of the document on those sides
-  // (a settlement's installment keeps its payment).
-  void ApagaLancamento(const std::string& dcto, int64_t centavos, TLado lado);
+  // (a settlement's installment keeps its payment). `idDyq`: the statement line's Dyq id, which tells
+  // its entries from an equal twin's (0: a line without one; -1: not a statement's line).
+  void ApagaLancamento(const std::string& dcto, int64_t centavos, TLado lado, int64_t idDyq);
   // The suite's entry screen books an entry equal to the statement's line.
   void LancaAMao(const TMovimento& m);
   // The fiscal module's purchase with one installment.
@@ -135,6 +136,8 @@ class TSistema {
   TUsuario usuario_;
   vyn::IDialogService* dialogosAntes_ = nullptr;
   int ExecutaTarefa(vyn::TAutoThreadPadrao& task, std::string& mensagem);
+  // The source the books' record says the entry booked (empty: none).
+  std::string FonteDoLancamento(int64_t chave);
   std::mutex mutex_;
   std::string liberados_;
   std::map<int, std::string> extratos_;   // each statement's lines, as Dyq serves them
