@@ -375,12 +375,14 @@ class TfrConsultaImportacaoExtratoBancario : public vyn::TfrImportacao_Padrao_It
   // The line comes back at what its account leaves to book.
   void DeixaResto(vyn::TBookmark linha, const vyn::TFonteRegistrada& conta);
   // Marks the lines (with their sources) that a movement booked under another identity matches, each
-  // told with what follows for it (aviso; empty: not told here).
+  // told with what follows for it (aviso; empty: not told here). The first jaMarcadas lines only claim
+  // the entries they were marked against before.
   void MarcaDuplicatas(vyn::TLivros& livros, const std::vector<std::pair<vyn::TBookmark, vyn::TFonteLancada>>& linhas,
-                       const std::string& aviso);
+                       const std::string& aviso, size_t jaMarcadas = 0);
   // The lines the run would book as new movements (no account, no mark, not reconciled with a posted
-  // entry): the gate weighs them again inside the run's write.
-  std::vector<std::pair<vyn::TBookmark, vyn::TFonteLancada>> LinhasSemDecisao();
+  // entry): the gate weighs them again inside the run's write. The marked ones go to marcadas.
+  std::vector<std::pair<vyn::TBookmark, vyn::TFonteLancada>> LinhasSemDecisao(
+      std::vector<std::pair<vyn::TBookmark, vyn::TFonteLancada>>& marcadas);
   vyn::TFonteLancada FonteDaLinha(int empresa, const TOrigemLinha& o) const;
   // What the run booked of the lines, by line: their parts (keyed by part name).
   std::map<vyn::TBookmark, std::vector<vyn::TParteFonte>> PartesDaExecucao();

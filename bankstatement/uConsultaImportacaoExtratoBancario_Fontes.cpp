@@ -252,13 +252,13 @@ void TfrConsultaImportacaoExtratoBancario::DeixaResto(TBookmark linha, const TFo
 
 void TfrConsultaImportacaoExtratoBancario::MarcaDuplicatas(TLivros& livros,
                                                           const std::vector<std::pair<TBookmark, TFonteLancada>>& linhas,
-                                                          const std::string& aviso) {
+                                                          const std::string& aviso, size_t jaMarcadas) {
   TDAOFactory& l = *DAOLinhas();
   std::vector<TFonteLancada> fontes;
   for (const auto& [b, f] : linhas) fontes.push_back(f);
   const std::vector<std::optional<TFonteRegistrada>> iguais = livros.MovimentosIguais(fontes);
   TInconsistencias_VYN* inc = Util() ? Util()->Inconsistencias() : nullptr;
-  for (size_t i = 0; i < iguais.size(); ++i) {
+  for (size_t i = jaMarcadas; i < iguais.size(); ++i) {
     if (!iguais[i]) continue;
     l.GotoBookmark(linhas[i].first);
     const std::string nome = MarcaDuplicata(*iguais[i]);
@@ -267,7 +267,8 @@ void TfrConsultaImportacaoExtratoBancario::MarcaDuplicatas(TLivros& livros,
   }
 }
 
-std::vector<std::pair<TBookmark, TFonteLancada>> TfrConsultaImportacaoExtratoBancario::LinhasSemDecisao() {
+std::vector<std::pair<TBookmark, TFonteLancada>> TfrConsultaImportacaoExtratoBancario::LinhasSemDecisao(
+    std::vector<std::pair<TBookmark, TFonteLancada>>& marcadas) {
   std::vector<std::pair<TBookmark, TFonteLancada>> r;
   TDAOFactory* l = DAOLinhas();
   if (!l) return r;
@@ -275,10 +276,11 @@ std::vector<std::pair<TBookmark, TFonteLancada>> TfrConsultaImportacaoExtratoBan
   for (const auto& [b, o] : FOrigens) {
     if (!l->BookmarkValid(b) || FContasDaExecucao.count(b)) continue;
     l->GotoBookmark(b);
-    if (!Trim(Txt(*l, "BDDUPLICATA")).empty() || (Util() && Util()->ConciliadoLadoBanco(*l))) continue;
+    if (Util() && Util()->ConciliadoLadoBanco(*l)) continue;
     const int64_t status = Int(*l, "BDSTATUSWEB");
     if (status == 1 || status == 2) continue;
-    r.push_back({b, FonteDaLinha(static_cast<int>(Int(*l, "BDCODEMP")), o)});
+    (Trim(Txt(*l, "BDDUPLICATA")).empty() ? r : marcadas).push_back(
+        {b, FonteDaLinha(static_cast<int>(Int(*l, "BDCODEMP")), o)});
   }
   return r;
 }
@@ -290,9 +292,13 @@ void TfrConsultaImportacaoExtratoBancario::ConfereFontes(TLivros& livros) {
   if (!l || FOrigens.empty()) return;
   FContasDaExecucao = LeContas(livros);
   // What another window or road booked since the review opened is met here, inside the run's write.
-  if (const auto novas = LinhasSemDecisao(); !novas.empty()) {
+  std::vector<std::pair<TBookmark, TFonteLancada>> marcadas;
+  if (const auto novas = LinhasSemDecisao(marcadas); !novas.empty()) {
     TFilterGuard todas(*l, TFilterGuard::kAllRows);
-    MarcaDuplicatas(livros, novas, {});   // told below with the marked lines
+    // The lines marked before hold the entries they were marked against: one entry is the twin of one
+    // line, so an equal line beside a marked one is marked only by an entry of its own.
+    marcadas.insert(marcadas.end(), novas.begin(), novas.end());
+    MarcaDuplicatas(livros, marcadas, {}, marcadas.size() - novas.size());   // told below with the marked lines
   }
   std::map<TBookmark, const std::vector<TBookmark>*> divisoes;
   for (const auto& [pai, novas] : FExpansao.NovasPorPai) divisoes[pai] = &novas;

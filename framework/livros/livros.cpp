@@ -732,13 +732,23 @@ std::vector<std::optional<TFonteRegistrada>> TLivros::MovimentosIguais(const std
     const TDateTime de(static_cast<double>(faixa.first)), ate(static_cast<double>(faixa.second));
     LeFontesLancadas(db_, empresa, de, ate, lancados);
     LeLancamentosSemFonte(db_, empresa, de, ate, lancados);
+    // Among the lines of one statement or file, one booked movement is the twin of one line at most: two
+    // equal lines beside one equal entry are one probable duplicate and one line never booked.
+    std::set<std::pair<std::string, const void*>> usados;
+    auto lote = [](const TFonteLancada& f) {
+      return f.Lote > 0 ? std::to_string(f.Lote) : LoteDaChave(f.Tipo, f.Chave);
+    };
     for (size_t i = 0; i < fontes.size(); ++i) {
       const TFonteLancada& f = fontes[i];
       // A source of no value or day names no movement: it would meet every source booked only whole.
       if (f.CodEmp != empresa || f.Valor <= Currency() || f.Movimento.Data.Days() <= 0) continue;
       auto [primeiro, fim] = lancados.equal_range({f.Movimento.Data.Days(), f.Valor.Raw()});
       for (auto it = primeiro; it != fim && !iguais[i]; ++it)
-        if (MesmoMovimento(f, it->second)) iguais[i] = it->second.Fonte;
+        if (const auto uso = std::make_pair(lote(f), static_cast<const void*>(&it->second));
+            (uso.first.empty() || !usados.count(uso)) && MesmoMovimento(f, it->second)) {
+          iguais[i] = it->second.Fonte;
+          if (!uso.first.empty()) usados.insert(uso);
+        }
     }
   }
   return iguais;

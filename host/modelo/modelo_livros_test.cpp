@@ -109,9 +109,10 @@ TEST(ModeloDosLivros, AnItemBookedAgainBesideItsEqualTwinIsReportedIntegratedAga
              C<Divide>(501, size_t{1}, int64_t{1}), C<Apaga>(size_t{3}), C<Importa>(501)});
 }
 
-// Two equal lines without an id and one entry typed by hand equal to them: both lines are marked
-// probable duplicates of that one entry and neither is booked, though the entry can stand for one
-// line only. Found by the model; left disabled until one booked entry matches one line.
+// Two equal lines without an id and one entry typed by hand equal to them: one entry stands for one
+// line, so one line is marked and the other booked (the gate now holds that, at opening and again at
+// the import). Still disabled: the ledger checker reads the typed entry beside the booked line as one
+// movement booked twice, and the model cannot yet tell it the statement holds two.
 TEST(ModeloDosLivros, DISABLED_OneEntryTypedByHandIsTheDuplicateOfOneOfTwoEqualLines) {
   Sequencia({C<Libera>(std::vector<TLinhaNova>{{false, 1, 1, 1, 'C', -1}, {false, 1, 1, 100, 'D', 0}}),
              C<LancaAMao>(size_t{0}), C<Importa>(501)});
