@@ -611,18 +611,25 @@ size_t TfrConsultaImportacaoExtratoBancario::ContaLinhasDoExtrato(const std::set
   if (!l) return linhas.size();
   auto chave = [&] { return std::make_pair(static_cast<int>(Int(*l, "BDCODEMP")), static_cast<int>(Int(*l, "BDCHAVE"))); };
   std::map<std::pair<int, int>, std::pair<int, int>> linhaDe;
+  // A line with a split row this run did not write, or with its own part of the value unwritten, stays
+  // in the review and is counted there, as not imported: one line is never told both.
+  std::set<std::pair<int, int>> ficam;
   TFilterGuard guarda(*l, TFilterGuard::kAllRows);
   for (const auto& [divisao, pai] : LinhaDasDivisoes()) {
-    if (!l->BookmarkValid(divisao) || !l->BookmarkValid(pai)) continue;
+    if (!l->BookmarkValid(pai)) continue;
     l->GotoBookmark(pai);
     const auto dePai = chave();
+    if (Valor(*l, "BDVALOR") != Currency() && !linhas.count(dePai)) ficam.insert(dePai);
+    if (!l->BookmarkValid(divisao)) continue;
     l->GotoBookmark(divisao);
     linhaDe[chave()] = dePai;
+    if (!linhas.count(chave())) ficam.insert(dePai);
   }
   std::set<std::pair<int, int>> r;
   for (const auto& k : linhas) {
     const auto it = linhaDe.find(k);
-    r.insert(it == linhaDe.end() ? k : it->second);
+    const auto linha = it == linhaDe.end() ? k : it->second;
+    if (!ficam.count(linha)) r.insert(linha);
   }
   return r.size();
 }

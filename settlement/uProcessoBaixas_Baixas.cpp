@@ -176,6 +176,8 @@ class TProcessoBaixas::TExecucaoBaixas {
   // What a line with receipt links has left once every part its links posted is counted: the receipt's
   // fine, interest and discount are paid out of the line's money beside the principal.
   Currency RestoComPartes() const;
+  // The statement line a receipt's split row came from in a review in memory, and the line's whole value.
+  std::optional<std::pair<int64_t, Currency>> LinhaDoRecibo() const;
   void ConfereRestante();
   // The line's mark as the import will read it: a staged line's is in its work table.
   int MarcaDaLinha() const;
@@ -872,16 +874,49 @@ void TProcessoBaixas::TExecucaoBaixas::ConfereRestante() {
   if (resto <= Currency() || resto == valor) return;
   MarcaRestante();
   // A split principal's rest is its source line's, whose value holds the fine and interest beside it.
-  if (LinhaAvisada() != Entrada() && ModoArquivoGrande(dao_)) {
+  int64_t linha = LinhaAvisada();
+  if (linha != Entrada() && ModoArquivoGrande(dao_)) {
     const Variant fonte = dao_->Database().QueryValue(
         "select BDVALOR from " + TabelaTrabalho(*dao_) + " where BDSESSAO = ? and BDCODEMP = ? and BDCHAVE = ?",
-        {dao_->Sessao(), V(dao_->FieldByName("BDCODEMP").AsInteger()), V(LinhaAvisada())});
+        {dao_->Sessao(), V(dao_->FieldByName("BDCODEMP").AsInteger()), V(linha)});
     if (!fonte.IsNull()) valor = fonte.AsCurrency();
+  } else if (const auto origem = recibo_ && !ModoArquivoGrande(dao_) ? LinhaDoRecibo() : std::nullopt) {
+    std::tie(linha, valor) = *origem;
   }
   Atencao(fmt::format("Lançamento {}: as baixas somam {} do valor {}; restam {} sem lançamento, que deve ser lançado "
                       "à parte.",
-                      LinhaAvisada(), (valor - resto).ToBR(2), valor.ToBR(2), resto.ToBR(2)));
+                      linha, (valor - resto).ToBR(2), valor.ToBR(2), resto.ToBR(2)));
   pb_.IniciaContagemErros(inc_);   // this warning is this line's, not the next one's
+}
+
+// In a review in memory a receipt's principal, fine, interest and discount are entries of their own, made
+// of the line's split rows, their links naming the line. The user knows the line: its value is what its
+// rows carry (a discount stands against it) and what the split left on it.
+std::optional<std::pair<int64_t, Currency>> TProcessoBaixas::TExecucaoBaixas::LinhaDoRecibo() const {
+  const int64_t pai = Link("BDCHAVEPAI");
+  if (pai <= 0) return std::nullopt;
+  TClientDataSet entradas;
+  entradas.CloneCursor(*dao_);
+  entradas.SetIndexFieldNames("BDCHAVE");
+  if (!entradas.FindKey({V(pai)})) return std::nullopt;
+  const TField& valorEntrada = entradas.FieldByName("BDVALOR");
+  Currency valor = valorEntrada.AsCurrency();
+  std::set<int64_t> contadas;
+  for (TClientDataSet* conjunto : {pb_.cdsVINC_EXT_BAN_BAIXA, pb_.cdsVINC_EXT_BAN_COMP_BAIXA}) {
+    if (!conjunto || !conjunto->Active()) continue;
+    TClientDataSet v;
+    v.CloneCursor(*conjunto);
+    const TField* parte = v.FindField("bdCODTIPOBAIXA");
+    for (v.First(); !v.Eof(); v.Next()) {
+      const int64_t chave = v.FieldByName("BDCHAVE").AsInteger();
+      if (v.FieldByName("BDCHAVEPAI").AsInteger() != pai || !contadas.insert(chave).second) continue;
+      if (!entradas.FindKey({V(chave)})) continue;
+      const bool desconto = parte && !parte->IsNull() && TipoBaixaDoRecibo(static_cast<int>(parte->AsInteger())) ==
+                                                            tbpDesconto;
+      valor += desconto ? -valorEntrada.AsCurrency() : valorEntrada.AsCurrency();
+    }
+  }
+  return std::make_pair(pai, valor);
 }
 
 Currency TProcessoBaixas::TExecucaoBaixas::RestoComPartes() const {
