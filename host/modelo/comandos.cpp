@@ -368,18 +368,6 @@ void Importa::show(std::ostream& os) const { os << "Importa(" << Extrato << ")";
 
 // ---- SegundaJanela ----
 
-SegundaJanela::SegundaJanela(const TModelo& m) {
-  RC_PRE(!m.Extratos.empty());
-  Extrato = *rc::gen::elementOf(m.Extratos);
-}
-
-void SegundaJanela::checkPreconditions(const TModelo& m) const { RC_PRE(m.TemExtrato(Extrato)); }
-
-void SegundaJanela::apply(TModelo& m) const {
-  m.Importa(Extrato);
-  MarcaIntegrados(m, Extrato);
-}
-
 void SegundaJanela::run(const TModelo& s0, TSistema& sut) const {
   TModelo s1 = s0;
   apply(s1);

@@ -99,12 +99,8 @@ struct Importa : TComando {
 };
 
 // Two windows open the same statement; the second imports first, then the first one imports.
-struct SegundaJanela : TComando {
-  int Extrato = 0;
-  explicit SegundaJanela(const TModelo& m);
-  explicit SegundaJanela(int extrato) : Extrato(extrato) {}
-  void checkPreconditions(const TModelo& m) const override;
-  void apply(TModelo& m) const override;
+struct SegundaJanela : Importa {
+  using Importa::Importa;
   void run(const TModelo& s0, TSistema& sut) const override;
   void show(std::ostream& os) const override;
 };
